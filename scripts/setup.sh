@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on a Debian machine. Idempotent and quick
+# when everything is already there.
+set -euo pipefail
+packages=(cmake mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth
+  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc odbc-mariadb postgresql mariadb-server
+  googletest imagemagick fp-utils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q "${missing[@]}"
+fi
