@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the benchmark programs in their own build tree and runs each benchmark folder's run.sh.
+# Usage: bash bench/run.sh [folder ...]   (default: every folder with a run.sh)
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+export QL_BINARY_DIR="${QL_BINARY_DIR:-$here/../build-bench}"
+bash "$here/../scripts/setup.sh"
+bash "$here/../scripts/build.sh" -DQL_BUILD_BENCH=ON -DQL_BUILD_TESTS=OFF || exit 0
+bash "$here/../scripts/databases.sh"
+folders=("$@")
+if [ ${#folders[@]} -eq 0 ]; then
+  for d in "$here"/*/; do [ -f "$d/run.sh" ] && folders+=("$(basename "$d")"); done
+fi
+for f in "${folders[@]}"; do
+  echo "== $f"
+  bash "$here/$f/run.sh" || echo "(benchmark $f did not finish)"
+done
+exit 0
