@@ -1,0 +1,159 @@
+// The result-cursor interface: what the grid, the export writers and the windows read a result
+// through. Two implementations: CRRecordset (a live ODBC statement) and Zelt::CMemCursor (rows kept
+// in memory). Columns are numbered from 1 everywhere.
+#pragma once
+
+#include "framework/core.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+// SQL Server extensions the MinGW ODBC headers lack.
+#ifndef SQL_SS_VARIANT
+#define SQL_SS_VARIANT (-150)
+#endif
+#ifndef SQL_SS_UDT
+#define SQL_SS_UDT (-151)
+#endif
+#ifndef SQL_SS_XML
+#define SQL_SS_XML (-152)
+#endif
+#ifndef SQL_SS_TABLE
+#define SQL_SS_TABLE (-153)
+#endif
+#ifndef SQL_SS_TIME2
+#define SQL_SS_TIME2 (-154)
+#endif
+#ifndef SQL_SS_TIMESTAMPOFFSET
+#define SQL_SS_TIMESTAMPOFFSET (-155)
+#endif
+#ifndef SQL_C_SS_TIMESTAMPOFFSET
+#define SQL_C_SS_TIMESTAMPOFFSET 16385
+#endif
+
+#ifndef QL_SS_TIMESTAMPOFFSET_STRUCT_DEFINED
+#define QL_SS_TIMESTAMPOFFSET_STRUCT_DEFINED
+// A timestamp with its time-zone offset, 20 bytes as SQL Server's driver exchanges it.
+typedef struct tagSS_TIMESTAMPOFFSET_STRUCT
+{
+    SQLSMALLINT year;
+    SQLUSMALLINT month;
+    SQLUSMALLINT day;
+    SQLUSMALLINT hour;
+    SQLUSMALLINT minute;
+    SQLUSMALLINT second;
+    SQLUINTEGER fraction;      // nanoseconds
+    SQLSMALLINT timezone_hour;
+    SQLSMALLINT timezone_minute;
+} SQL_SS_TIMESTAMPOFFSET_STRUCT;
+static_assert(sizeof(SQL_SS_TIMESTAMPOFFSET_STRUCT) == 20, "20-byte timestamp-with-offset");
+#endif
+
+// "No usable C type": the column is not read.
+#ifndef QL_C_UNKNOWN
+#define QL_C_UNKNOWN SQL_C_DEFAULT
+#endif
+
+namespace Zelt {
+
+class ICursor
+{
+public:
+    // One result column as the driver described it.
+    struct CColumnDesc
+    {
+        CString strName;
+        SQLSMALLINT nSQLType = 0;
+        SQLULEN nColumnSize = 0;
+        SQLSMALLINT nDecimalDigits = 0;
+        SQLSMALLINT nNullable = SQL_NULLABLE_UNKNOWN;
+        bool bUnsigned = false;
+    };
+
+    // Where the cursor stands: the zero-based current row (-1 before the first row, -2 when a
+    // recordset cannot tell) and whether GetRecordCount is the size of the whole result.
+    struct CStatus
+    {
+        int nCurrentRow = -1;
+        bool bCountFinal = false;
+    };
+
+    ICursor() {}
+    virtual ~ICursor() {}
+
+    ICursor(const ICursor&) = delete;
+    ICursor& operator=(const ICursor&) = delete;
+
+    virtual void Close() = 0;
+    virtual UINT GetQueryTimeout() = 0;
+    virtual ULONGLONG GetExecutionTime() = 0;
+    virtual bool IsForwardOnly() = 0;
+    virtual bool IsNumericAsText() = 0;
+    virtual short GetColumnCount() = 0;
+    virtual int GetColumnCType(UINT col) = 0;
+    virtual short GetColumnSQLType(UINT col) = 0;
+    virtual LONGLONG GetColumnSize(UINT col) = 0;
+    virtual int FindColumn(LPCWSTR name) = 0;
+    virtual const CColumnDesc* GetColumn(UINT col) = 0;
+    virtual int GetRecordCount() = 0;
+    virtual CString GetSQL() = 0;
+    virtual CString GetTableName() = 0;
+    virtual CString GetCursorName() = 0;
+    virtual CString GetColumnName(UINT col) = 0;
+    virtual bool IsDecimalColumn(UINT col) = 0;
+    virtual bool IsColumnNullable(UINT col) = 0;
+
+    virtual bool MoveFirst() = 0;
+    virtual bool MoveLast() = 0;
+    virtual bool MoveNext() = 0;
+    virtual bool MovePrev() = 0;
+    virtual bool SetAbsolutePosition(int row) = 0;   // 1-based; negative counts from the end
+    virtual bool Refresh() = 0;
+    virtual bool Move(int rows, USHORT fetchType) = 0; // SQL_FETCH_NEXT .. SQL_FETCH_RELATIVE
+    virtual bool IsBOF() = 0;
+    virtual bool IsEOF() = 0;
+    virtual bool HasResultColumns() = 0;
+    virtual void GetStatus(CStatus& status) = 0;
+    virtual void SetPos(ULONGLONG row, USHORT operation) = 0;
+
+    virtual bool IsFieldValid(UINT col) = 0;
+    virtual bool IsFieldNull(UINT col) = 0;
+    virtual bool IsFieldNoTotal(UINT col) = 0;
+    virtual bool IsFieldEmpty(UINT col) = 0;
+    virtual bool IsFieldTypeUnknown(UINT col) = 0;
+    virtual bool IsFieldTruncated(UINT col) = 0;
+
+    // Typed getters: true when a value was stored, false for NULL; a C type the getter cannot
+    // convert throws a Zelt::CRDBException pointer.
+    virtual bool GetFieldGuid(UINT col, GUID& value) = 0;
+    virtual bool GetFieldByte(UINT col, BYTE& value) = 0;
+    virtual bool GetFieldBinary(UINT col, CByteArray& value) = 0;
+    virtual bool GetFieldOleDateTime(UINT col, COleDateTime& value) = 0;
+    virtual bool GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& value) = 0;
+    virtual bool GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value) = 0;
+    virtual bool GetFieldTime(UINT col, CTime& value) = 0;
+    virtual bool GetFieldDouble(UINT col, double& value) = 0;
+    virtual bool GetFieldFloat(UINT col, float& value) = 0;
+    virtual bool GetFieldBigInt(UINT col, LONGLONG& value) = 0;
+    virtual bool GetFieldShort(UINT col, short& value) = 0;
+    virtual bool GetFieldLong(UINT col, long& value) = 0;
+    virtual bool GetFieldInt(UINT col, int& value) = 0;
+    virtual bool GetFieldBool(UINT col, bool& value) = 0;
+    virtual bool GetFieldText(UINT col, CString& value) = 0;
+    virtual bool GetFieldTextA(UINT col, CStringA& value) = 0;
+
+    // Lookups by column name (case-insensitive); an unknown name throws
+    // "Failed retrieving data from field '%s'".
+    bool GetFieldTextByName(LPCWSTR name, CString& value);
+    bool GetFieldIntByName(LPCWSTR name, int& value);
+};
+
+// True for NUMERIC, DECIMAL, FLOAT, REAL and DOUBLE.
+inline bool IsDecimalSQLType(int sqlType)
+{
+    return sqlType == SQL_NUMERIC || sqlType == SQL_DECIMAL || sqlType == SQL_FLOAT ||
+           sqlType == SQL_REAL || sqlType == SQL_DOUBLE;
+}
+
+} // namespace Zelt
