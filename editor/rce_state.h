@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "editor/rce_history.h"
+#include "editor/undo_history.h"
 #include "editor/rce_rules.h"
 
 // A text line (without wrap rows) or a wrap row (with them).
