@@ -1,0 +1,232 @@
+// One ODBC connection: environment and connection handles, connect and reconnect, product
+// detection, direct statements, transactions, trace, driver information, SQL literals for each
+// product, and the lists of data sources and drivers.
+//
+// Conventions of the whole database layer: a call succeeds when it returns SQL_SUCCESS or
+// SQL_SUCCESS_WITH_INFO (SQL_SUCCEEDED); handles come from the ODBC 2 allocation functions with no
+// ODBC version set; all text goes through the wide entry points; every failure is thrown as a
+// Zelt::CRDBException pointer.
+#pragma once
+
+#include "framework/core.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <utility>
+#include <vector>
+
+#include "dbaccess/db_exception.h"
+
+// SQL Server extensions the MinGW ODBC headers lack.
+#ifndef SQL_SS_VARIANT
+#define SQL_SS_VARIANT (-150)
+#endif
+#ifndef SQL_SS_UDT
+#define SQL_SS_UDT (-151)
+#endif
+#ifndef SQL_SS_XML
+#define SQL_SS_XML (-152)
+#endif
+#ifndef SQL_SS_TABLE
+#define SQL_SS_TABLE (-153)
+#endif
+#ifndef SQL_SS_TIME2
+#define SQL_SS_TIME2 (-154)
+#endif
+#ifndef SQL_SS_TIMESTAMPOFFSET
+#define SQL_SS_TIMESTAMPOFFSET (-155)
+#endif
+#ifndef SQL_C_SS_TIME2
+#define SQL_C_SS_TIME2 16384
+#endif
+#ifndef SQL_C_SS_TIMESTAMPOFFSET
+#define SQL_C_SS_TIMESTAMPOFFSET 16385
+#endif
+
+#ifndef QL_SS_TIMESTAMPOFFSET_STRUCT_DEFINED
+#define QL_SS_TIMESTAMPOFFSET_STRUCT_DEFINED
+// A timestamp with its time-zone offset, 20 bytes as SQL Server's driver exchanges it.
+typedef struct tagSS_TIMESTAMPOFFSET_STRUCT
+{
+    SQLSMALLINT year;
+    SQLUSMALLINT month;
+    SQLUSMALLINT day;
+    SQLUSMALLINT hour;
+    SQLUSMALLINT minute;
+    SQLUSMALLINT second;
+    SQLUINTEGER fraction;      // nanoseconds
+    SQLSMALLINT timezone_hour;
+    SQLSMALLINT timezone_minute;
+} SQL_SS_TIMESTAMPOFFSET_STRUCT;
+static_assert(sizeof(SQL_SS_TIMESTAMPOFFSET_STRUCT) == 20, "20-byte timestamp-with-offset");
+#endif
+
+// SQLCancelHandle, looked up in the driver manager at run time (older driver managers lack it).
+// A statement handle falls back to SQLCancel; a connection handle without SQLCancelHandle gives
+// SQL_ERROR.
+SQLRETURN CancelODBCHandle(SQLSMALLINT nHandleType, SQLHANDLE hHandle);
+// True when the driver manager exports SQLCancelHandle.
+bool HasSQLCancelHandle();
+
+namespace Zelt { class ICursor; }
+
+// The database product, recognised from the DBMS name the driver reports.
+enum DBMSKind : UINT
+{
+    DBMS_OTHER = 0,
+    DBMS_ACCESS = 1,
+    DBMS_SQLSERVER = 2,      // "SQL Server" (the old driver's name)
+    DBMS_ORACLE = 3,
+    DBMS_MSSQL = 4,          // "Microsoft SQL Server..."
+    DBMS_FIREBIRD = 5,
+    DBMS_MYSQL = 6,
+    DBMS_POSTGRESQL = 7,
+};
+
+// The kind for a DBMS name (SQL_DBMS_NAME), or DBMS_OTHER.
+DBMSKind DBMSKindFromName(LPCWSTR pszName);
+
+// Milliseconds of the high-resolution performance counter; 0 when it is unavailable.
+LONGLONG GetTickMs();
+
+// One data source name of the driver manager.
+struct CDSNInfo
+{
+    CString m_strName;
+    UINT m_nKind = 0;          // the filter it was read with: 0 user, 1 system, other all
+    CString m_strDescription;  // the driver's description
+};
+
+class CRDatabase
+{
+public:
+    // Option bits of Open and Reconnect.
+    enum
+    {
+        openReadOnly = 1,        // SQL_ACCESS_MODE read-only
+        openUseCursorLib = 2,    // SQL_ODBC_CURSORS = SQL_CUR_USE_ODBC
+        openNoPrompt = 4,        // SQL_DRIVER_NOPROMPT
+        openPrompt = 8,          // SQL_DRIVER_PROMPT (unless openNoPrompt)
+    };
+
+    // One installed driver and its attributes in the driver manager's order.
+    class CDriverInfo
+    {
+    public:
+        CDriverInfo() {}
+        // pszAttributes: "key=value\0key=value\0\0"; nMaxChars bounds the reading when the list
+        // was cut by the buffer it came in (-1: read up to the empty entry).
+        CDriverInfo(LPCWSTR pszDescription, LPCWSTR pszAttributes, int nMaxChars = -1);
+
+        CString m_strDescription;
+        std::vector<std::pair<CString, CString>> m_attributes;
+    };
+
+    CRDatabase();
+    virtual ~CRDatabase();
+    CRDatabase(const CRDatabase&) = delete;
+    CRDatabase& operator=(const CRDatabase&) = delete;
+
+    // Connection life. Open returns false when the user cancelled the driver manager's dialog.
+    bool Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout,
+              UINT nLoginTimeout, UINT nQueryTimeout);
+    bool Reconnect(DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout, UINT nLoginTimeout,
+                   UINT nQueryTimeout);
+    virtual void Close();
+    void DetectDBMSKind();
+
+    bool IsOpen() const { return m_hDbc != SQL_NULL_HDBC; }
+    SQLHENV GetEnvHandle() const { return m_hEnv; }
+    SQLHDBC GetConnectionHandle() const { return m_hDbc; }
+    const CString& GetConnect() const { return m_strConnect; }
+    DBMSKind GetDBMSKind() const { return m_nDBMSKind; }
+    // Milliseconds the last ExecuteSQL spent in SQLExecDirectW.
+    LONGLONG GetExecutionTime() const { return m_nEndTime - m_nStartTime; }
+
+    // Statements.
+    void SetQueryTimeout(UINT nSeconds) { m_nQueryTimeout = nSeconds; }
+    bool GetQueryTimeout(UINT* pnSeconds) const;
+    UINT GetQueryTimeout() const { return m_nQueryTimeout; }
+    // Runs one statement directly; the optional row count is -1 when the driver cannot tell.
+    void ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount = nullptr);
+
+    // Information; failures give false and leave the output unchanged.
+    bool GetInfoWord(SQLUSMALLINT nInfoType, WORD& nValue);
+    bool GetInfoDWord(SQLUSMALLINT nInfoType, DWORD& nValue);
+    bool GetInfoString(SQLUSMALLINT nInfoType, CString& strValue);
+    bool GetDataSourceName(CString& str) { return GetInfoString(SQL_DATA_SOURCE_NAME, str); }
+    bool GetDriverName(CString& str) { return GetInfoString(SQL_DRIVER_NAME, str); }
+    bool GetDriverVersion(CString& str) { return GetInfoString(SQL_DRIVER_VER, str); }
+    bool GetDatabaseName(CString& str) { return GetInfoString(SQL_DATABASE_NAME, str); }
+    bool GetDBMSName(CString& str) { return GetInfoString(SQL_DBMS_NAME, str); }
+    bool GetDBMSVersion(CString& str) { return GetInfoString(SQL_DBMS_VER, str); }
+    bool GetDriverODBCVersion(CString& str) { return GetInfoString(SQL_DRIVER_ODBC_VER, str); }
+    bool GetDMVersion(CString& str) { return GetInfoString(SQL_DM_VER, str); }
+    // "03.80.0000" gives 3, 80, 0; any output may be null.
+    bool GetInfoVersion(SQLUSMALLINT nInfoType, int* pnMajor, int* pnMinor, int* pnRelease);
+    bool IsFunctionSupported(SQLUSMALLINT nFunction);
+    // Cursor attribute masks for SQL_CURSOR_* types; throw on failure.
+    DWORD GetCursorAttributes1(SQLULEN nCursorType);
+    DWORD GetCursorAttributes2(SQLULEN nCursorType);
+    bool GetODBCCursorsOption(DWORD& nValue);
+    bool GetConnectionTimeout(DWORD& nValue);
+    bool GetLoginTimeout(DWORD& nValue);
+
+    // Transactions: false at once while closed; driver failures throw.
+    bool BeginTrans();
+    bool EndTrans(bool bCommit);
+    bool IsInTransaction();
+
+    // Driver manager trace.
+    bool StartTrace(LPCWSTR pszTraceFile);
+    bool StopTrace();
+    bool IsTraceOn();
+    bool GetTraceFile(CString& strFile);
+
+    // The diagnostics of the statement (or, failing that, the connection) as one message; one
+    // record gives its text without the "[vendor]" tags and its SQLSTATE, several give one line
+    // each: "* 'STATE' text".
+    CString GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState = nullptr);
+
+    // SQL literals for a product kind.
+    static CString FormatDateLiteral(UINT nKind, const DATE_STRUCT& value);
+    static CString FormatTimeLiteral(UINT nKind, const TIMESTAMP_STRUCT& value);
+    static CString FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& value);
+    static CString FormatTimestampOffsetLiteral(UINT nKind, const SQL_SS_TIMESTAMPOFFSET_STRUCT& value);
+    static CString FormatStringLiteral(UINT nKind, LPCWSTR pszText);
+    static CString FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex);
+    // The current value of a cursor column (from 1) as a literal for the target kind; this
+    // connection is the one the cursor reads from. "NULL" for NULL, "" for a target kind
+    // outside 1..7.
+    CString FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor, UINT nColumn);
+
+    // The same for this connection's own kind.
+    CString TimeLiteral(const TIMESTAMP_STRUCT& value) const { return FormatTimeLiteral(m_nDBMSKind, value); }
+    CString TimestampLiteral(const TIMESTAMP_STRUCT& value) const { return FormatTimestampLiteral(m_nDBMSKind, value); }
+    CString TimestampOffsetLiteral(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value) const { return FormatTimestampOffsetLiteral(m_nDBMSKind, value); }
+    CString StringLiteral(LPCWSTR pszText) const { return FormatStringLiteral(m_nDBMSKind, pszText); }
+    CString BinaryLiteral(LPCWSTR pszHex) const { return FormatBinaryLiteral(m_nDBMSKind, pszHex); }
+
+    // Data sources (filter 0 user, 1 system, other all) and drivers; false when no environment
+    // could be allocated; driver manager failures throw after the entries read so far.
+    static bool GetDataSources(UINT nFilter, std::vector<CDSNInfo>& list);
+    static bool GetDrivers(std::vector<CDriverInfo>& list);
+
+    // The escape character of catalog search patterns (SQL_SEARCH_PATTERN_ESCAPE), "" when the
+    // driver has none.
+    CString GetSearchPatternEscape();
+
+public:
+    SQLHENV m_hEnv = SQL_NULL_HENV;
+    SQLHDBC m_hDbc = SQL_NULL_HDBC;       // the connection is open exactly while this is set
+    CString m_strConnect;                 // completed connection string of the last Open
+    UINT m_nQueryTimeout = 0;             // seconds, set on every statement; 0 none
+    DBMSKind m_nDBMSKind = DBMS_OTHER;
+    LONGLONG m_nStartTime = 0;            // GetTickMs when the last ExecuteSQL began
+    LONGLONG m_nEndTime = 0;              // and when its SQLExecDirectW returned
+
+private:
+    bool SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet = nullptr);
+};

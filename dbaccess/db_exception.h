@@ -1,0 +1,47 @@
+// The one exception of the database layer: created on the heap, thrown by pointer, deleted by the
+// handler (Delete()). Caught as Zelt::CRDBException* or as CException*.
+#pragma once
+
+#include "framework/core.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+class CRDatabase;
+
+namespace Zelt {
+
+class CRDBException : public CException
+{
+public:
+    // From a return code: message and SQLSTATE empty (BuildErrorString fills them).
+    explicit CRDBException(int nRetCode);
+    // A failure the program detected itself: return code 0.
+    explicit CRDBException(LPCWSTR pszMessage);
+    // Reads the diagnostic records of the most specific handle given (statement, connection,
+    // environment); for callers that have no CRDatabase.
+    CRDBException(SQLHENV hEnv, SQLHDBC hDbc, SQLHSTMT hStmt, int nRetCode);
+    CRDBException(const CRDBException& other);
+    CRDBException& operator=(const CRDBException& other);
+    ~CRDBException() override;
+
+    // Copies at most nMaxError - 2 characters of the message and terminates the buffer.
+    virtual BOOL GetErrorMessage(LPWSTR pszError, UINT nMaxError);
+
+    // Message and SQLSTATE from the diagnostics of the database and statement (statement may be
+    // null); without a database the message is emptied.
+    void BuildErrorString(CRDatabase* pDatabase, SQLHSTMT hStmt);
+
+    WORD m_nRetCode = 0;      // SQL_ERROR is 65535, SQL_INVALID_HANDLE 65534
+    CString m_strError;       // the message text
+    CString m_strSQLState;    // set only when exactly one diagnostic record was read
+};
+
+} // namespace Zelt
+
+// Creates the exception for nRetCode, fills it from the diagnostics when the code is not 0 and
+// throws the pointer.
+[[noreturn]] void ThrowRDBException(CRDatabase* pDatabase, int nRetCode, SQLHSTMT hStmt = nullptr);
+
+// Removes the leading "[vendor][driver]" tags of a driver message.
+CString StripDriverPrefixes(const CString& text);

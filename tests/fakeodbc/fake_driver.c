@@ -1,0 +1,2 @@
+/* The fake ODBC driver (being written). */
+#include "fake_driver.h"

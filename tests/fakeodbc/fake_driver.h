@@ -1,0 +1,2 @@
+/* Shared declarations of the fake ODBC driver's source files. */
+#pragma once
