@@ -1,2 +1,119 @@
-/* Shared declarations of the fake ODBC driver's source files. */
+/* Shared declarations of the fake ODBC driver.
+ *
+ * The driver answers as the product named in the connection string and keeps everything in
+ * memory. Connection string keys (all optional except Driver):
+ *   DBMS=<SQL_DBMS_NAME>         default "QuenlarkFake"
+ *   DBMSVer=<SQL_DBMS_VER>       default "01.02.0003"
+ *   ODBCVer=<SQL_DRIVER_ODBC_VER> default "03.80"; below 03 the column catalog has 12 columns
+ *   IdentCase=<1..4>             SQL_IDENTIFIER_CASE, default 3 (sensitive)
+ *   Log=<file>                   every statement and catalog call is appended, one per line
+ *   Prompt=Cancel                a connect that may prompt answers SQL_NO_DATA (user cancelled)
+ *   FailConnect=<n>              the connect fails with n diagnostic records
+ *   NoRowCount=1                 SQLRowCount fails
+ *   NoTransact=1                 SQLEndTran fails
+ *   NoTrace=1                    setting SQL_ATTR_TRACE fails
+ *
+ * Statements: every text is logged. These produce results or failures:
+ *   FAKE ERROR <n>        fails with n diagnostic records ("FK00<i>", "[Quenlark][Fake] error <i>")
+ *   FAKE INFO             succeeds with a warning (01000)
+ *   FAKE ROWS <n>         a result of n rows: ID integer, NAME varchar(20), NOTE longvarchar
+ *                         (NULL on every third row), BIN varbinary, TS timestamp
+ *   FAKE NOTOTAL          one row whose NOTE is read through SQLGetData with SQL_NO_TOTAL
+ *   FAKE ROWERROR         two rows; the second fetch reports SQL_ROW_ERROR with 01S01
+ *   anything else         no result, row count 1
+ */
 #pragma once
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#define FAKE_MAX_COLS 20
+#define FAKE_MAX_ROWS 64
+#define FAKE_MAX_DIAG 8
+
+typedef struct FakeDiag
+{
+    char state[6];
+    char message[256];
+} FakeDiag;
+
+typedef struct FakeDiagList
+{
+    int count;
+    FakeDiag records[FAKE_MAX_DIAG];
+} FakeDiagList;
+
+typedef struct FakeColumn
+{
+    const char* name;
+    SQLSMALLINT sqlType;
+    SQLULEN size;
+} FakeColumn;
+
+typedef struct FakeBinding
+{
+    SQLSMALLINT cType;
+    SQLPOINTER target;
+    SQLLEN bufferLength;
+    SQLLEN* indicator;
+} FakeBinding;
+
+typedef struct FakeEnv
+{
+    int magic;
+    FakeDiagList diag;
+} FakeEnv;
+
+typedef struct FakeConn
+{
+    int magic;
+    FakeDiagList diag;
+    FakeEnv* env;
+    int connected;
+    char dbms[128];
+    char dbmsVer[64];
+    char odbcVer[32];
+    char dsn[128];
+    char log[512];
+    int identCase;
+    int noRowCount;
+    int noTransact;
+    int noTrace;
+    SQLULEN autocommit;
+    SQLULEN trace;
+    char traceFile[512];
+} FakeConn;
+
+typedef struct FakeStmt
+{
+    int magic;
+    FakeDiagList diag;
+    FakeConn* conn;
+    int numCols;
+    FakeColumn cols[FAKE_MAX_COLS];
+    int numRows;
+    const char* rows[FAKE_MAX_ROWS][FAKE_MAX_COLS]; /* NULL is SQL NULL */
+    char* owned[FAKE_MAX_ROWS * FAKE_MAX_COLS];      /* strings to free */
+    int numOwned;
+    int current;                                     /* fetched row, -1 before the first */
+    int noTotal;                                     /* column 3 reported with SQL_NO_TOTAL */
+    int rowErrorAt;                                  /* row that fetches as SQL_ROW_ERROR, -1 none */
+    SQLLEN getDataOffset[FAKE_MAX_COLS];             /* bytes already given by SQLGetData */
+    FakeBinding bind[FAKE_MAX_COLS + 1];
+    SQLLEN rowCount;
+    SQLUSMALLINT* rowStatus;
+    SQLULEN* rowsFetched;
+    char prepared[4096];
+} FakeStmt;
+
+/* fake_results.c */
+void fake_reset_result(FakeStmt* stmt);
+void fake_set_columns(FakeStmt* stmt, const FakeColumn* cols, int count);
+void fake_add_row(FakeStmt* stmt, const char* const* values);
+void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret);
+void fake_catalog_result(FakeStmt* stmt, const char* function, const char* const* args, int argCount);
+
+/* fake_driver.c */
+void fake_add_diag(FakeDiagList* list, const char* state, const char* message);
+void fake_log(FakeConn* conn, const char* text);
