@@ -1,0 +1,23 @@
+// Field values as text, shared by both cursors: integers, floating-point numbers in the format
+// their column description asks for, and the checked conversion of doubles to 32-bit integers.
+#pragma once
+
+#include "dbaccess/cursor.h"
+
+// printf format for a floating-point value of the column: "%.<digits>f" when the column has
+// decimal digits, else "%.<size>g" for a column size (at most 17, all a double holds), else "%f".
+CString FormatDoubleText(Zelt::ICursor* cursor, UINT col);
+CStringA FormatDoubleTextA(Zelt::ICursor* cursor, UINT col);
+
+// The value in that format; desc may be null.
+CString FormatDoubleValue(double value, const Zelt::ICursor::CColumnDesc* desc);
+CStringA FormatDoubleValueA(double value, const Zelt::ICursor::CColumnDesc* desc);
+
+CString SignedText(LONGLONG value);
+CString UnsignedText(ULONGLONG value);
+
+// Truncates toward zero; false when the value does not fit 32 bits (or is not a number).
+bool DoubleToLong(double value, long& out);
+
+// Throws "Value out of range for field #<col>" (a double too large for a 32-bit getter).
+[[noreturn]] void ThrowValueOutOfRange(UINT col);

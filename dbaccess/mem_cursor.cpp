@@ -1,0 +1,775 @@
+#include "dbaccess/mem_cursor.h"
+
+#include "dbaccess/db_exception.h"
+#include "dbaccess/field_text.h"
+#include "dbaccess/value_text.h"
+
+#include <cstring>
+#include <string>
+
+namespace Zelt {
+
+namespace {
+
+const size_t kBlockSize = 1 << 20;
+
+// Length-prefixed text or bytes in the row storage.
+struct CBlob
+{
+    UINT32 nLength; // characters for text, bytes for binary
+    // the data follows
+    const void* Data() const { return this + 1; }
+};
+
+bool IsIntegerKind(int cType)
+{
+    switch (cType) {
+    case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
+    case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsUnsigned32Kind(int cType)
+{
+    return cType == SQL_C_UTINYINT || cType == SQL_C_ULONG || cType == SQL_C_USHORT;
+}
+
+bool IsPointerKind(int cType)
+{
+    switch (cType) {
+    case SQL_C_WCHAR: case SQL_C_CHAR: case SQL_C_BINARY: case SQL_C_GUID:
+    case SQL_C_TIMESTAMP: case SQL_C_SS_TIMESTAMPOFFSET:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CMemCursor::CMemCursor(std::unique_ptr<ICursor> source) : m_source(std::move(source))
+{
+    if (!m_source)
+        return;
+    m_nQueryTimeout = m_source->GetQueryTimeout();
+    m_nExecutionTime = m_source->GetExecutionTime();
+    m_bNumericAsText = m_source->IsNumericAsText();
+    m_strSQL = m_source->GetSQL();
+    const short count = m_source->GetColumnCount();
+    if (count < 1)
+        return;
+    m_columns.reserve(static_cast<size_t>(count));
+    for (UINT col = 1; col <= static_cast<UINT>(count); ++col) {
+        CColumnEntry entry;
+        if (const CColumnDesc* desc = m_source->GetColumn(col)) {
+            entry.desc = *desc;
+            entry.nCType = m_source->GetColumnCType(col);
+            entry.nSize = m_source->GetColumnSize(col);
+            entry.nStoreType = entry.nCType;
+            // Numbers the source holds as text are kept as text; the C type reported stays the
+            // source's (8, or 7 for REAL), so both cursors describe the column alike.
+            if (m_bNumericAsText && IsDecimalSQLType(desc->nSQLType))
+                entry.nStoreType = SQL_C_WCHAR;
+        } else {
+            entry.desc.nNullable = SQL_NULLABLE_UNKNOWN;
+        }
+        m_columns.push_back(entry);
+    }
+}
+
+CMemCursor::~CMemCursor()
+{
+    Close();
+}
+
+void CMemCursor::Close()
+{
+    m_source.reset();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_blocks.clear();
+    m_pFree = nullptr;
+    m_nFreeLeft = 0;
+    m_nArenaUsed = 0;
+    m_columns.clear();
+}
+
+void CMemCursor::ThrowNoColumn(UINT col)
+{
+    throw new CRDBException((L"No column #" + std::to_wstring(static_cast<int>(col))).c_str());
+}
+
+void CMemCursor::ThrowNoData(UINT col)
+{
+    throw new CRDBException((L"No data for field #" + std::to_wstring(static_cast<int>(col))).c_str());
+}
+
+void CMemCursor::ThrowUnknownType(int cType)
+{
+    throw new CRDBException((L"Unknown data type " + std::to_wstring(cType)).c_str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Columns
+
+const CMemCursor::CColumnEntry& CMemCursor::Column(UINT col)
+{
+    if (col < 1 || col > m_columns.size())
+        ThrowNoColumn(col);
+    return m_columns[col - 1];
+}
+
+int CMemCursor::GetColumnCType(UINT col)
+{
+    return Column(col).nCType;
+}
+
+LONGLONG CMemCursor::GetColumnSize(UINT col)
+{
+    return Column(col).nSize;
+}
+
+short CMemCursor::GetColumnSQLType(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc ? desc->nSQLType : 0;
+}
+
+int CMemCursor::FindColumn(LPCWSTR name)
+{
+    if (!name)
+        return -1;
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        if (_wcsicmp(m_columns[i].desc.strName, name) == 0)
+            return static_cast<int>(i + 1);
+    return -1;
+}
+
+const ICursor::CColumnDesc* CMemCursor::GetColumn(UINT col)
+{
+    if (col < 1 || col > m_columns.size())
+        return nullptr;
+    return &m_columns[col - 1].desc;
+}
+
+CString CMemCursor::GetColumnName(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc ? desc->strName : CString();
+}
+
+bool CMemCursor::IsDecimalColumn(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc && IsDecimalSQLType(desc->nSQLType);
+}
+
+bool CMemCursor::IsColumnNullable(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc && desc->nNullable == SQL_NULLABLE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading rows
+
+void* CMemCursor::Allocate(size_t size)
+{
+    size = (size + 7) & ~size_t(7);
+    if (size > m_nFreeLeft) {
+        const size_t blockSize = size > kBlockSize ? size : kBlockSize;
+        m_blocks.emplace_back(new BYTE[blockSize]);
+        m_pFree = m_blocks.back().get();
+        m_nFreeLeft = blockSize;
+    }
+    void* p = m_pFree;
+    m_pFree += size;
+    m_nFreeLeft -= size;
+    m_nArenaUsed += size;
+    return p;
+}
+
+void CMemCursor::DeleteSource()
+{
+    m_source.reset();
+}
+
+void CMemCursor::FetchRow()
+{
+    if (!m_source)
+        return;
+    const size_t count = m_columns.size();
+    CItemInfo* items = static_cast<CItemInfo*>(Allocate(sizeof(CItemInfo) * count));
+    std::memset(items, 0, sizeof(CItemInfo) * count);
+    for (size_t i = 0; i < count; ++i) {
+        const UINT col = static_cast<UINT>(i + 1);
+        CItemInfo& item = items[i];
+        const int type = m_columns[i].nStoreType;
+        if (type == SQL_C_DEFAULT)
+            continue;
+        item.bTruncated = m_source->IsFieldTruncated(col) ? 1 : 0;
+        bool present = false;
+        switch (type) {
+        case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
+        case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT: {
+            long v = 0;
+            present = m_source->GetFieldLong(col, v);
+            item.value.i32 = static_cast<INT32>(v);
+            break;
+        }
+        case SQL_C_UBIGINT: case SQL_C_SBIGINT: {
+            LONGLONG v = 0;
+            present = m_source->GetFieldBigInt(col, v);
+            item.value.i64 = v;
+            break;
+        }
+        case SQL_C_BIT: {
+            bool v = false;
+            present = m_source->GetFieldBool(col, v);
+            item.value.b = v ? 1 : 0;
+            break;
+        }
+        case SQL_C_FLOAT:
+            present = m_source->GetFieldFloat(col, item.value.f);
+            break;
+        case SQL_C_DOUBLE:
+            present = m_source->GetFieldDouble(col, item.value.d);
+            break;
+        case SQL_C_WCHAR: {
+            m_scratchText.Empty();
+            present = m_source->GetFieldText(col, m_scratchText);
+            if (present) {
+                const size_t n = static_cast<size_t>(m_scratchText.GetLength());
+                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n * sizeof(wchar_t)));
+                blob->nLength = static_cast<UINT32>(n);
+                std::memcpy(blob + 1, m_scratchText.GetString(), n * sizeof(wchar_t));
+                item.value.p = blob;
+            }
+            break;
+        }
+        case SQL_C_CHAR: {
+            m_scratchTextA.Empty();
+            present = m_source->GetFieldTextA(col, m_scratchTextA);
+            if (present) {
+                const size_t n = static_cast<size_t>(m_scratchTextA.GetLength());
+                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n));
+                blob->nLength = static_cast<UINT32>(n);
+                std::memcpy(blob + 1, m_scratchTextA.GetString(), n);
+                item.value.p = blob;
+            }
+            break;
+        }
+        case SQL_C_BINARY: {
+            m_scratchBytes.RemoveAll();
+            present = m_source->GetFieldBinary(col, m_scratchBytes);
+            if (present) {
+                const size_t n = static_cast<size_t>(m_scratchBytes.GetSize());
+                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n));
+                blob->nLength = static_cast<UINT32>(n);
+                if (n)
+                    std::memcpy(blob + 1, m_scratchBytes.GetData(), n);
+                item.value.p = blob;
+            }
+            break;
+        }
+        case SQL_C_GUID: {
+            GUID v{};
+            present = m_source->GetFieldGuid(col, v);
+            if (present) {
+                void* p = Allocate(sizeof v);
+                std::memcpy(p, &v, sizeof v);
+                item.value.p = p;
+            }
+            break;
+        }
+        case SQL_C_TIMESTAMP: {
+            TIMESTAMP_STRUCT v{};
+            present = m_source->GetFieldTimestamp(col, v);
+            if (present) {
+                void* p = Allocate(sizeof v);
+                std::memcpy(p, &v, sizeof v);
+                item.value.p = p;
+            }
+            break;
+        }
+        case SQL_C_SS_TIMESTAMPOFFSET: {
+            SQL_SS_TIMESTAMPOFFSET_STRUCT v{};
+            present = m_source->GetFieldTimestampOffset(col, v);
+            if (present) {
+                void* p = Allocate(sizeof v);
+                std::memcpy(p, &v, sizeof v);
+                item.value.p = p;
+            }
+            break;
+        }
+        default:
+            break; // not read: NULL
+        }
+        item.bNotNull = present ? 1 : 0;
+    }
+    m_rows.push_back(items);
+}
+
+// The first row the memory cursor keeps is the source's first row: a source that stands on it
+// already (a recordset right after its execution) is not moved past it.
+bool CMemCursor::ReadFirstSourceRow()
+{
+    if (!(m_source->IsBOF() && m_source->IsEOF())) {
+        if (!m_source->MoveFirst())
+            return false;
+    }
+    if (m_source->IsEOF())
+        DeleteSource();
+    else
+        FetchRow();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Moves
+
+bool CMemCursor::MoveFirst()
+{
+    if (m_source && m_rows.empty()) {
+        if (!ReadFirstSourceRow())
+            return false;
+    }
+    if (m_rows.empty())
+        return false;
+    m_nCurrentRow = 0;
+    return true;
+}
+
+bool CMemCursor::MoveNext()
+{
+    if (m_source && m_source->IsEOF())
+        DeleteSource();
+    const int count = static_cast<int>(m_rows.size());
+    if (m_source) {
+        if (m_rows.empty()) {
+            if (!ReadFirstSourceRow())
+                return false;
+        } else if (m_nCurrentRow == count - 1) {
+            if (!m_source->MoveNext())
+                return false;
+            if (m_source->IsEOF())
+                DeleteSource();
+            else
+                FetchRow();
+        }
+    }
+    if (m_rows.empty())
+        return false;
+    if (m_nCurrentRow + 1 > static_cast<int>(m_rows.size()))
+        return false;
+    ++m_nCurrentRow;
+    return true;
+}
+
+bool CMemCursor::MovePrev()
+{
+    if (m_rows.empty() || m_nCurrentRow < 1)
+        return false;
+    --m_nCurrentRow;
+    return true;
+}
+
+bool CMemCursor::MoveLast()
+{
+    while (m_source && !m_source->IsEOF()) {
+        if (!MoveNext())
+            return false;
+    }
+    DeleteSource();
+    if (m_rows.empty())
+        return false;
+    m_nCurrentRow = static_cast<int>(m_rows.size()) - 1;
+    return true;
+}
+
+bool CMemCursor::SetAbsolutePosition(int row)
+{
+    if (row < 1)
+        return false;
+    if (row <= static_cast<int>(m_rows.size())) {
+        m_nCurrentRow = row - 1;
+        return true;
+    }
+    if (!m_source) {
+        if (row - 1 <= static_cast<int>(m_rows.size())) {
+            m_nCurrentRow = row - 1;
+            return true;
+        }
+        return false;
+    }
+    const int from = m_nCurrentRow;
+    while (m_source && !m_source->IsEOF()) {
+        if (!MoveNext()) {
+            m_nCurrentRow = from;
+            return false;
+        }
+        if (row <= static_cast<int>(m_rows.size())) {
+            m_nCurrentRow = row - 1;
+            return true;
+        }
+    }
+    // The source ended before the row: one row past the last is the end position, as on a
+    // drained cursor; rows further on do not exist and the cursor stays where it was.
+    DeleteSource();
+    if (row - 1 <= static_cast<int>(m_rows.size())) {
+        m_nCurrentRow = row - 1;
+        return true;
+    }
+    m_nCurrentRow = from;
+    return false;
+}
+
+bool CMemCursor::Move(int rows, USHORT fetchType)
+{
+    switch (fetchType) {
+    case SQL_FETCH_NEXT: return MoveNext();
+    case SQL_FETCH_FIRST: return MoveFirst();
+    case SQL_FETCH_LAST: return MoveLast();
+    case SQL_FETCH_PRIOR: return MovePrev();
+    case SQL_FETCH_ABSOLUTE: return SetAbsolutePosition(rows);
+    case SQL_FETCH_RELATIVE: return SetAbsolutePosition(m_nCurrentRow + rows + 1);
+    default: return false;
+    }
+}
+
+bool CMemCursor::IsBOF()
+{
+    return m_rows.empty() || m_nCurrentRow < 0;
+}
+
+bool CMemCursor::IsEOF()
+{
+    if (m_source)
+        return false;
+    if (m_rows.empty())
+        return true;
+    return m_nCurrentRow >= static_cast<int>(m_rows.size());
+}
+
+void CMemCursor::GetStatus(CStatus& status)
+{
+    status.nCurrentRow = IsBOF() ? -1 : m_nCurrentRow;
+    status.bCountFinal = !m_source;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fields
+
+CMemCursor::CItemInfo* CMemCursor::GetItem(UINT col)
+{
+    if (m_rows.empty() || m_nCurrentRow < 0 || m_nCurrentRow >= static_cast<int>(m_rows.size()))
+        return nullptr;
+    if (col < 1 || col > m_columns.size())
+        return nullptr;
+    return &m_rows[static_cast<size_t>(m_nCurrentRow)][col - 1];
+}
+
+CMemCursor::CItemInfo* CMemCursor::GetItemOrThrow(UINT col)
+{
+    CItemInfo* item = GetItem(col);
+    if (!item)
+        ThrowNoColumn(col);
+    return item;
+}
+
+bool CMemCursor::IsFieldValid(UINT col)
+{
+    return GetItemOrThrow(col)->bNotNull != 0;
+}
+
+bool CMemCursor::IsFieldNull(UINT col)
+{
+    return GetItemOrThrow(col)->bNotNull == 0;
+}
+
+bool CMemCursor::IsFieldTruncated(UINT col)
+{
+    return GetItemOrThrow(col)->bTruncated != 0;
+}
+
+bool CMemCursor::IsFieldTypeUnknown(UINT col)
+{
+    GetItemOrThrow(col);
+    return GetColumnCType(col) == SQL_C_DEFAULT;
+}
+
+bool CMemCursor::IsFieldEmpty(UINT col)
+{
+    const CItemInfo* item = GetItemOrThrow(col);
+    const int type = m_columns[col - 1].nStoreType;
+    switch (type) {
+    case SQL_C_WCHAR: case SQL_C_CHAR: case SQL_C_BINARY: {
+        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+        return !item->bNotNull || !blob || blob->nLength == 0;
+    }
+    case SQL_C_SS_TIMESTAMPOFFSET: case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
+    case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT: case SQL_C_UBIGINT:
+    case SQL_C_SBIGINT: case SQL_C_BIT: case SQL_C_FLOAT: case SQL_C_DOUBLE:
+    case SQL_C_TIMESTAMP:
+        return false;
+    default:
+        ThrowUnknownType(GetColumnCType(col));
+    }
+}
+
+// The pattern every getter follows: the item (or "No column #"), false for NULL, then the
+// stored C type and, for the kinds held in row storage, the pointer (or "No data for field #").
+#define QL_MEM_ITEM(col, item, type)                                    \
+    const CItemInfo* item = GetItemOrThrow(col);                        \
+    if (!item->bNotNull)                                                \
+        return false;                                                   \
+    const int type = m_columns[(col) - 1].nStoreType;                   \
+    if (IsPointerKind(type) && !item->value.p)                          \
+        ThrowNoData(col);
+
+bool CMemCursor::GetFieldDouble(UINT col, double& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (IsUnsigned32Kind(type))
+        value = static_cast<double>(item->value.u32);
+    else if (IsIntegerKind(type))
+        value = static_cast<double>(item->value.i32);
+    else if (type == SQL_C_UBIGINT)
+        value = static_cast<double>(item->value.u64);
+    else if (type == SQL_C_SBIGINT)
+        value = static_cast<double>(item->value.i64);
+    else if (type == SQL_C_FLOAT)
+        value = item->value.f;
+    else if (type == SQL_C_DOUBLE)
+        value = item->value.d;
+    else
+        ThrowUnknownType(type);
+    return true;
+}
+
+bool CMemCursor::GetFieldFloat(UINT col, float& value)
+{
+    double d = 0;
+    if (!GetFieldDouble(col, d))
+        return false;
+    value = static_cast<float>(d);
+    return true;
+}
+
+bool CMemCursor::GetFieldBigInt(UINT col, LONGLONG& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (IsUnsigned32Kind(type))
+        value = static_cast<LONGLONG>(item->value.u32);
+    else if (IsIntegerKind(type))
+        value = item->value.i32;
+    else if (type == SQL_C_UBIGINT || type == SQL_C_SBIGINT)
+        value = item->value.i64;
+    else
+        ThrowUnknownType(type);
+    return true;
+}
+
+bool CMemCursor::GetFieldShort(UINT col, short& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (!IsIntegerKind(type))
+        ThrowUnknownType(type);
+    value = static_cast<short>(item->value.u32 & 0xFFFF);
+    return true;
+}
+
+bool CMemCursor::GetFieldLong(UINT col, long& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (IsIntegerKind(type)) {
+        value = item->value.i32;
+    } else if (type == SQL_C_FLOAT || type == SQL_C_DOUBLE) {
+        const double d = type == SQL_C_FLOAT ? item->value.f : item->value.d;
+        if (!DoubleToLong(d, value))
+            ThrowValueOutOfRange(col);
+    } else {
+        ThrowUnknownType(type);
+    }
+    return true;
+}
+
+bool CMemCursor::GetFieldInt(UINT col, int& value)
+{
+    {
+        QL_MEM_ITEM(col, item, type)
+        if (type == SQL_C_BIT) {
+            value = item->value.b;
+            return true;
+        }
+    }
+    long v = 0;
+    if (!GetFieldLong(col, v))
+        return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+bool CMemCursor::GetFieldByte(UINT col, BYTE& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (type != SQL_C_UTINYINT && type != SQL_C_TINYINT)
+        ThrowUnknownType(type);
+    value = static_cast<BYTE>(item->value.u32 & 0xFF);
+    return true;
+}
+
+bool CMemCursor::GetFieldBool(UINT col, bool& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (type != SQL_C_BIT)
+        ThrowUnknownType(type);
+    value = item->value.b != 0;
+    return true;
+}
+
+bool CMemCursor::GetFieldGuid(UINT col, GUID& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (type != SQL_C_GUID)
+        ThrowUnknownType(type);
+    std::memcpy(&value, item->value.p, sizeof value);
+    return true;
+}
+
+bool CMemCursor::GetFieldBinary(UINT col, CByteArray& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (type == SQL_C_GUID) {
+        GuidToBytes(*static_cast<const SQLGUID*>(item->value.p), value);
+    } else if (type == SQL_C_BINARY) {
+        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+        value.SetSize(static_cast<INT_PTR>(blob->nLength));
+        if (blob->nLength)
+            std::memcpy(value.GetData(), blob->Data(), blob->nLength);
+    } else {
+        ThrowUnknownType(type);
+    }
+    return true;
+}
+
+bool CMemCursor::GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (type == SQL_C_TIMESTAMP)
+        std::memcpy(&value, item->value.p, sizeof value);
+    else if (type == SQL_C_SS_TIMESTAMPOFFSET)
+        CopyTimestamp(*static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->value.p), value);
+    else
+        ThrowUnknownType(type);
+    return true;
+}
+
+bool CMemCursor::GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    if (type == SQL_C_TIMESTAMP)
+        TimestampToTimestampOffset(*static_cast<const TIMESTAMP_STRUCT*>(item->value.p), value);
+    else if (type == SQL_C_SS_TIMESTAMPOFFSET)
+        std::memcpy(&value, item->value.p, sizeof value);
+    else
+        ThrowUnknownType(type);
+    return true;
+}
+
+bool CMemCursor::GetFieldOleDateTime(UINT col, COleDateTime& value)
+{
+    TIMESTAMP_STRUCT ts{};
+    if (!GetFieldTimestamp(col, ts))
+        return false;
+    value.SetDateTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second);
+    return true;
+}
+
+bool CMemCursor::GetFieldTime(UINT col, CTime& value)
+{
+    TIMESTAMP_STRUCT ts{};
+    if (!GetFieldTimestamp(col, ts))
+        return false;
+    value = CTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, -1);
+    return true;
+}
+
+bool CMemCursor::GetFieldText(UINT col, CString& value)
+{
+    QL_MEM_ITEM(col, item, type)
+    const CColumnDesc* desc = &m_columns[col - 1].desc;
+    switch (type) {
+    case SQL_C_WCHAR: {
+        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+        value.SetString(static_cast<const wchar_t*>(blob->Data()), static_cast<int>(blob->nLength));
+        return true;
+    }
+    case SQL_C_CHAR: {
+        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+        value = CString(CStringA(static_cast<const char*>(blob->Data()), static_cast<int>(blob->nLength)));
+        return true;
+    }
+    case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
+        value = UnsignedText(item->value.u32);
+        return true;
+    case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT:
+        value = SignedText(item->value.i32);
+        return true;
+    case SQL_C_UBIGINT:
+        value = UnsignedText(item->value.u64);
+        return true;
+    case SQL_C_SBIGINT:
+        value = SignedText(item->value.i64);
+        return true;
+    case SQL_C_BIT:
+        value = SignedText(item->value.b);
+        return true;
+    case SQL_C_FLOAT:
+        value = FormatDoubleValue(item->value.f, desc);
+        return true;
+    case SQL_C_DOUBLE:
+        value = FormatDoubleValue(item->value.d, desc);
+        return true;
+    case SQL_C_GUID:
+        value = FormatGuid(*static_cast<const SQLGUID*>(item->value.p));
+        return true;
+    case SQL_C_TIMESTAMP:
+        value = FormatTimestamp(static_cast<const TIMESTAMP_STRUCT*>(item->value.p), desc->nSQLType);
+        return true;
+    case SQL_C_SS_TIMESTAMPOFFSET:
+        value = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->value.p));
+        return true;
+    case SQL_C_BINARY: {
+        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+        value = MakeStringN(static_cast<const BYTE*>(blob->Data()), blob->nLength, blob->nLength);
+        return true;
+    }
+    default:
+        ThrowUnknownType(type);
+    }
+}
+
+bool CMemCursor::GetFieldTextA(UINT col, CStringA& value)
+{
+    {
+        QL_MEM_ITEM(col, item, type)
+        if (type == SQL_C_CHAR) {
+            const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+            value.SetString(static_cast<const char*>(blob->Data()), static_cast<int>(blob->nLength));
+            return true;
+        }
+    }
+    CString wide;
+    if (!GetFieldText(col, wide))
+        return false;
+    value = CStringA(wide);
+    return true;
+}
+
+#undef QL_MEM_ITEM
+
+} // namespace Zelt

@@ -1,0 +1,142 @@
+// A cursor that takes over another one and keeps every row it has read in memory, so that a
+// forward-only result can be scrolled both ways. The source is read one row per step forward and
+// deleted as soon as it reports its end; from then on the row count is final.
+#pragma once
+
+#include "dbaccess/cursor.h"
+
+#include <memory>
+#include <vector>
+
+namespace Zelt {
+
+class CMemCursor : public ICursor
+{
+public:
+    explicit CMemCursor(std::unique_ptr<ICursor> source);
+    ~CMemCursor() override;
+
+    void Close() override;
+    UINT GetQueryTimeout() override { return m_nQueryTimeout; }
+    ULONGLONG GetExecutionTime() override { return m_nExecutionTime; }
+    bool IsForwardOnly() override { return false; }
+    bool IsNumericAsText() override { return m_bNumericAsText; }
+    short GetColumnCount() override { return static_cast<short>(m_columns.size()); }
+    int GetColumnCType(UINT col) override;
+    short GetColumnSQLType(UINT col) override;
+    LONGLONG GetColumnSize(UINT col) override;
+    int FindColumn(LPCWSTR name) override;
+    const CColumnDesc* GetColumn(UINT col) override;
+    int GetRecordCount() override { return static_cast<int>(m_rows.size()); }
+    CString GetSQL() override { return m_strSQL; }
+    CString GetTableName() override { return CString(); }
+    CString GetCursorName() override { return CString(); }
+    CString GetColumnName(UINT col) override;
+    bool IsDecimalColumn(UINT col) override;
+    bool IsColumnNullable(UINT col) override;
+
+    bool MoveFirst() override;
+    bool MoveLast() override;
+    bool MoveNext() override;
+    bool MovePrev() override;
+    bool SetAbsolutePosition(int row) override;
+    bool Refresh() override { return true; }
+    bool Move(int rows, USHORT fetchType) override;
+    bool IsBOF() override;
+    bool IsEOF() override;
+    bool HasResultColumns() override { return !m_columns.empty(); }
+    void GetStatus(CStatus& status) override;
+    void SetPos(ULONGLONG, USHORT) override {}
+
+    bool IsFieldValid(UINT col) override;
+    bool IsFieldNull(UINT col) override;
+    bool IsFieldNoTotal(UINT) override { return false; }
+    bool IsFieldEmpty(UINT col) override;
+    bool IsFieldTypeUnknown(UINT col) override;
+    bool IsFieldTruncated(UINT col) override;
+
+    bool GetFieldGuid(UINT col, GUID& value) override;
+    bool GetFieldByte(UINT col, BYTE& value) override;
+    bool GetFieldBinary(UINT col, CByteArray& value) override;
+    bool GetFieldOleDateTime(UINT col, COleDateTime& value) override;
+    bool GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& value) override;
+    bool GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value) override;
+    bool GetFieldTime(UINT col, CTime& value) override;
+    bool GetFieldDouble(UINT col, double& value) override;
+    bool GetFieldFloat(UINT col, float& value) override;
+    bool GetFieldBigInt(UINT col, LONGLONG& value) override;
+    bool GetFieldShort(UINT col, short& value) override;
+    bool GetFieldLong(UINT col, long& value) override;
+    bool GetFieldInt(UINT col, int& value) override;
+    bool GetFieldBool(UINT col, bool& value) override;
+    bool GetFieldText(UINT col, CString& value) override;
+    bool GetFieldTextA(UINT col, CStringA& value) override;
+
+    // Bytes held for the rows read so far (row items and their values).
+    size_t GetMemoryUsed() const { return m_nArenaUsed + m_rows.capacity() * sizeof(void*); }
+
+    // One column: its description, the C type the source reports (what GetColumnCType answers)
+    // and the C type the values are kept as here, which differs only for numbers the source
+    // holds as text (kept as wide text, reported as the source reports them).
+    struct CColumnEntry
+    {
+        CColumnDesc desc;
+        int nCType = SQL_C_DEFAULT;
+        LONGLONG nSize = 0;
+        int nStoreType = SQL_C_DEFAULT;
+    };
+
+    // One field of one row. Fixed-size values sit in the slot; the others point into the
+    // cursor's row storage (null for NULL).
+    struct CItemInfo
+    {
+        BYTE bNotNull;
+        BYTE bTruncated;
+        union {
+            UINT32 u32;
+            INT32 i32;
+            UINT64 u64;
+            INT64 i64;
+            BYTE b;
+            float f;
+            double d;
+            const void* p;
+        } value;
+    };
+
+private:
+    void DeleteSource();
+    bool ReadFirstSourceRow();
+    void FetchRow();
+    CItemInfo* GetItem(UINT col);
+    CItemInfo* GetItemOrThrow(UINT col);
+    const CColumnEntry& Column(UINT col);
+    void* Allocate(size_t size);
+
+    [[noreturn]] static void ThrowNoColumn(UINT col);
+    [[noreturn]] static void ThrowNoData(UINT col);
+    [[noreturn]] static void ThrowUnknownType(int cType);
+
+    std::unique_ptr<ICursor> m_source;
+    UINT m_nQueryTimeout = 0;
+    ULONGLONG m_nExecutionTime = 0;
+    bool m_bNumericAsText = false;
+    CString m_strSQL;
+    std::vector<CColumnEntry> m_columns;
+    std::vector<CItemInfo*> m_rows;
+    int m_nCurrentRow = -1;
+
+    // Row storage: rows are never dropped while the cursor lives, so they are carved out of
+    // large blocks instead of one heap allocation per value.
+    std::vector<std::unique_ptr<BYTE[]>> m_blocks;
+    BYTE* m_pFree = nullptr;
+    size_t m_nFreeLeft = 0;
+    size_t m_nArenaUsed = 0;
+
+    // Scratch values reused by FetchRow.
+    CString m_scratchText;
+    CStringA m_scratchTextA;
+    CByteArray m_scratchBytes;
+};
+
+} // namespace Zelt

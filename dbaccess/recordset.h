@@ -1,0 +1,267 @@
+// CRRecordset: one ODBC statement on a CRDatabase and its result, read through Zelt::ICursor.
+// Statement lifecycle and parameters (recordset_statement.cpp), column description and binding
+// (recordset_columns.cpp), moves (recordset_position.cpp), field tests and typed getters
+// (recordset_fields.cpp), values as text and the table name (recordset_text.cpp).
+#pragma once
+
+#include "dbaccess/cursor.h"
+#include "dbaccess/database.h"
+
+#include <memory>
+#include <vector>
+
+// Option bits of Open and Prepare.
+enum : UINT
+{
+    RS_READONLY = 1,        // read-only concurrency
+    RS_STMT_OPTION16 = 2,   // historical; no longer has an effect
+    RS_UNBOUND = 4,         // values read with SQLGetData, forward only, long values whole
+    RS_NUMERIC_AS_TEXT = 8, // NUMERIC, DECIMAL, FLOAT, REAL, DOUBLE held as text
+};
+
+// Cursor types of Open and Prepare.
+enum : UINT
+{
+    RS_KEYSET = 0,
+    RS_STATIC = 1,
+    RS_FORWARD_ONLY = 2,
+    RS_DYNAMIC = 3,
+};
+
+// The buffer of one result column.
+struct CSQLColumn
+{
+    CSQLColumn() { value.u64 = 0; }
+    ~CSQLColumn();
+    CSQLColumn(const CSQLColumn&) = delete;
+    CSQLColumn& operator=(const CSQLColumn&) = delete;
+
+    union {
+        UINT64 u64;
+        INT64 i64;
+        UINT32 u32;
+        INT32 i32;
+        USHORT u16;
+        SHORT i16;
+        BYTE u8;
+        SCHAR i8;
+        float f;
+        double d;
+        void* p;            // text, timestamp, offset timestamp and GUID buffers
+        CByteArray* bytes;  // binary
+    } value;
+    int nCType = SQL_C_DEFAULT;
+    SQLLEN nIndicator = 0;
+    SQLLEN nBufferSize = 0; // bytes of value the buffer holds (a text's terminator not counted)
+    bool bCapped = false;   // the declared size was cut to the 65,536 limit
+
+    // Unbound mode: the current row's value has been read into this record.
+    bool bLoaded = false;
+
+    void FreeBuffer();
+};
+
+class CRRecordset : public Zelt::ICursor
+{
+public:
+    // One statement parameter.
+    struct CParam
+    {
+        CParam() { value.i64 = 0; }
+        ~CParam();
+        CParam(const CParam&) = delete;
+        CParam& operator=(const CParam&) = delete;
+
+        UINT nKind = 0; // 1 text, 2 binary, 3 timestamp, 4 offset timestamp, 5 long, 7 short,
+                        // 8 tiny integer, 9 float, 10 double, 11 bit, 12 GUID
+        union {
+            INT64 i64;
+            INT32 l;
+            SHORT s;
+            SCHAR t;
+            float f;
+            double d;
+            BYTE bit;
+            void* p; // owned buffer of kinds 1, 2, 3, 4, 12
+        } value;
+        UINT nParamNumber = 0;
+        UINT nInOutType = SQL_PARAM_INPUT;
+        UINT nCType = 0;
+        UINT nSQLType = 0;
+        UINT nColumnSize = 0;
+        UINT nDecimalDigits = 0;
+        UINT nBufferLength = 0;
+        SQLLEN nIndicator = 0;
+
+        bool HasOwnedBuffer() const;
+        void* ValuePointer();
+    };
+
+    explicit CRRecordset(CRDatabase* pDatabase);
+    ~CRRecordset() override;
+
+    // Statement lifecycle.
+    bool Open(LPCWSTR pszSQL, UINT nCursorType = RS_STATIC, UINT nOptions = 0);
+    bool ExecuteDirect(LPCWSTR pszSQL);
+    bool Prepare(LPCWSTR pszSQL, UINT nCursorType = RS_STATIC, UINT nOptions = 0);
+    bool Execute();
+    bool MoreResults();
+    bool BindParameter(SQLUSMALLINT nParam, SQLSMALLINT nInOutType, SQLSMALLINT nCType,
+                       SQLSMALLINT nSQLType, SQLULEN nColumnSize, SQLSMALLINT nDecimalDigits,
+                       SQLPOINTER pValue, SQLLEN nBufferLength, SQLLEN* pIndicator);
+    bool AllocStmt();
+    bool SetQueryTimeout(UINT nSeconds);
+    bool GetRowCount(SQLLEN* pCount);
+    bool FetchFirst();
+    UINT GetStmtCursorType();
+    UINT GetCursorAttributes1();
+    SQLHSTMT GetStmtHandle() const { return m_hStmt; }
+    CRDatabase* GetDatabase() const { return m_pDatabase; }
+    UINT GetOptions() const { return m_nOptions; }
+
+    // Parameters, bound at Execute. A null text or data pointer gives NULL. A text longer than
+    // nMaxLength gets a buffer that holds it whole (the database judges its length).
+    void AddTextParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                          UINT nDecimalDigits, LPCWSTR pszText, UINT nMaxLength);
+    void AddParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                      UINT nDecimalDigits, LPCWSTR pszText, UINT nMaxLength)
+    {
+        AddTextParameter(nParam, nInOutType, nSQLType, nColumnSize, nDecimalDigits, pszText, nMaxLength);
+    }
+    void AddBinaryParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                            UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength, const void* pData);
+    void AddTimestampParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                               UINT nDecimalDigits, const TIMESTAMP_STRUCT* pValue);
+    void AddTimestampOffsetParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                     UINT nDecimalDigits, const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);
+    void AddLongParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                          UINT nDecimalDigits, long nValue, bool bIsNull);
+    void AddShortParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                           UINT nDecimalDigits, short nValue, bool bIsNull);
+    void AddTinyIntParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                             UINT nDecimalDigits, signed char nValue, bool bIsNull);
+    void AddFloatParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                           UINT nDecimalDigits, float fValue, bool bIsNull);
+    void AddDoubleParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                            UINT nDecimalDigits, double fValue, bool bIsNull);
+    void AddBitParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                         UINT nDecimalDigits, bool bValue, bool bIsNull);
+    void AddGuidParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                          UINT nDecimalDigits, const GUID* pValue);
+    bool IsParamNull(UINT nParam);
+    void GetValueText(UINT nParam, CString& text);
+    CString GetErrorText(CString& text);
+
+    // Columns.
+    bool DescribeColumns();
+    CSQLColumn* GetColumnBuffer(UINT col);
+    bool ReadTextA(UINT col, CStringA& text);
+    bool ReadTextW(UINT col, CString& text);
+    bool ReadBinary(UINT col, CByteArray& bytes);
+
+    // Numbers fetched as text as plain decimals padded to the column's scale (col 0: no scale).
+    bool NormalizeNumberText(UINT col, LPCSTR pszText, CStringA& out);
+    bool NormalizeNumberText(UINT col, LPCSTR pszText, CString& out);
+    bool NormalizeNumberText(UINT col, LPCWSTR pszText, CStringA& out);
+    bool NormalizeNumberText(UINT col, LPCWSTR pszText, CString& out);
+
+    // Zelt::ICursor
+    void Close() override;
+    UINT GetQueryTimeout() override { return m_nQueryTimeout; }
+    ULONGLONG GetExecutionTime() override;
+    bool IsForwardOnly() override;
+    bool IsNumericAsText() override { return (m_nOptions & RS_NUMERIC_AS_TEXT) != 0; }
+    short GetColumnCount() override { return m_nColumnCount; }
+    int GetColumnCType(UINT col) override;
+    short GetColumnSQLType(UINT col) override;
+    LONGLONG GetColumnSize(UINT col) override;
+    int FindColumn(LPCWSTR name) override;
+    const CColumnDesc* GetColumn(UINT col) override;
+    int GetRecordCount() override { return m_nRowsFetched; }
+    CString GetSQL() override { return m_strSQL; }
+    CString GetTableName() override;
+    CString GetCursorName() override;
+    CString GetColumnName(UINT col) override;
+    bool IsDecimalColumn(UINT col) override;
+    bool IsColumnNullable(UINT col) override;
+
+    bool MoveFirst() override { return Move(1, SQL_FETCH_FIRST); }
+    bool MoveLast() override { return Move(-1, SQL_FETCH_LAST); }
+    bool MoveNext() override { return Move(1, SQL_FETCH_NEXT); }
+    bool MovePrev() override { return Move(-1, SQL_FETCH_PRIOR); }
+    bool SetAbsolutePosition(int row) override { return Move(row, SQL_FETCH_ABSOLUTE); }
+    bool Refresh() override { return Move(0, SQL_FETCH_RELATIVE); }
+    bool Move(int rows, USHORT fetchType) override;
+    bool IsBOF() override { return m_bBOF; }
+    bool IsEOF() override { return m_bEOF; }
+    bool HasResultColumns() override;
+    void GetStatus(CStatus& status) override;
+    void SetPos(ULONGLONG row, USHORT operation) override;
+
+    bool IsFieldValid(UINT col) override;
+    bool IsFieldNull(UINT col) override;
+    bool IsFieldNoTotal(UINT col) override;
+    bool IsFieldEmpty(UINT col) override;
+    bool IsFieldTypeUnknown(UINT col) override;
+    bool IsFieldTruncated(UINT col) override;
+
+    bool GetFieldGuid(UINT col, GUID& value) override;
+    bool GetFieldByte(UINT col, BYTE& value) override;
+    bool GetFieldBinary(UINT col, CByteArray& value) override;
+    bool GetFieldOleDateTime(UINT col, COleDateTime& value) override;
+    bool GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& value) override;
+    bool GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value) override;
+    bool GetFieldTime(UINT col, CTime& value) override;
+    bool GetFieldDouble(UINT col, double& value) override;
+    bool GetFieldFloat(UINT col, float& value) override;
+    bool GetFieldBigInt(UINT col, LONGLONG& value) override;
+    bool GetFieldShort(UINT col, short& value) override;
+    bool GetFieldLong(UINT col, long& value) override;
+    bool GetFieldInt(UINT col, int& value) override;
+    bool GetFieldBool(UINT col, bool& value) override;
+    bool GetFieldText(UINT col, CString& value) override;
+    bool GetFieldTextA(UINT col, CStringA& value) override;
+
+    // Called after every move.
+    virtual void OnMove() {}
+
+protected:
+    bool IsUnbound() const { return (m_nOptions & RS_UNBOUND) != 0; }
+    void Check(SQLRETURN rc);                      // throws a failing return code
+    [[noreturn]] void Fail(const CString& message); // throws a message of our own
+    void ResetPosition();
+    void ClearColumns();
+    void ClearUnboundValues();
+    void FreeParams();
+    bool RowHasStateInfo(LPCWSTR pszState);
+    void UpdatePosition(SQLRETURN rc, USHORT fetchType, int rows);
+    // The record of col for a getter: throws when there is none; in unbound mode the current
+    // row's value is read into it first.
+    CSQLColumn* FieldRecord(UINT col);
+    void LoadUnbound(UINT col, CSQLColumn& record);
+    bool LengthRule(SQLLEN indicator);
+    bool TextOfRecord(UINT col, CSQLColumn& record, CString& value);
+
+    std::vector<std::unique_ptr<CParam>> m_params;
+    CString m_strSQL;
+    SQLHDBC m_hDbc = SQL_NULL_HDBC;
+    SQLHSTMT m_hStmt = SQL_NULL_HSTMT;
+    std::vector<std::shared_ptr<CSQLColumn>> m_columns;
+    std::vector<CColumnDesc> m_descs;
+    short m_nColumnCount = 0;
+    LONGLONG m_nStartTime = 0;
+    LONGLONG m_nEndTime = 0;
+    CRDatabase* m_pDatabase = nullptr;
+    int m_nRowsFetched = 0;
+    int m_nCurrentRow = -2;
+    bool m_bBOF = true;
+    bool m_bEOF = true;
+    bool m_bCountFinal = true;
+    UINT m_nCursorType = RS_STATIC;
+    UINT m_nOptions = 0;
+    UINT m_nQueryTimeout = 0;
+
+    // Unbound mode: text and binary values of the current row, read whole.
+    std::vector<CString> m_unboundText;
+    std::vector<CStringA> m_unboundTextA;
+};

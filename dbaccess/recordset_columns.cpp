@@ -1,0 +1,434 @@
+// CRRecordset: describing the result, choosing each column's C type and buffer, binding, and the
+// chunked reads of long values.
+#include "dbaccess/recordset.h"
+
+#include "dbaccess/db_exception.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Text and binary values are held up to this many characters or bytes per field.
+const SQLULEN kMaxFieldSize = 65536;
+
+const SQLLEN kTextChunkBytes = 8096;
+const SQLLEN kWideChunkBytes = 16192;
+const SQLLEN kBinaryChunkBytes = 8096;
+
+} // namespace
+
+void CSQLColumn::FreeBuffer()
+{
+    switch (nCType) {
+    case SQL_C_CHAR: case SQL_C_WCHAR: case SQL_C_TIMESTAMP: case SQL_C_SS_TIMESTAMPOFFSET:
+    case SQL_C_GUID:
+        delete[] static_cast<BYTE*>(value.p);
+        value.p = nullptr;
+        break;
+    case SQL_C_BINARY:
+        delete value.bytes;
+        value.bytes = nullptr;
+        break;
+    default:
+        break;
+    }
+}
+
+CSQLColumn::~CSQLColumn()
+{
+    FreeBuffer();
+}
+
+bool CRRecordset::DescribeColumns()
+{
+    ClearColumns();
+    m_nColumnCount = 0;
+    SQLSMALLINT count = 0;
+    SQLRETURN rc;
+    do
+        rc = SQLNumResultCols(m_hStmt, &count);
+    while (rc == SQL_STILL_EXECUTING);
+    Check(rc);
+    m_nColumnCount = count;
+    if (count < 1)
+        return true;
+
+    m_descs.resize(static_cast<size_t>(count));
+    m_columns.reserve(static_cast<size_t>(count));
+    for (SQLSMALLINT i = 0; i < count; ++i)
+        m_columns.push_back(std::make_shared<CSQLColumn>());
+    if (IsUnbound()) {
+        m_unboundText.resize(static_cast<size_t>(count));
+        m_unboundTextA.resize(static_cast<size_t>(count));
+    }
+
+    const bool unbound = IsUnbound();
+    const bool numericAsText = IsNumericAsText();
+    const bool mssql = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL;
+    const bool colAttributes = m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
+
+    for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(count); ++c) {
+        CColumnDesc& desc = m_descs[c - 1];
+        CSQLColumn& rec = *m_columns[c - 1];
+
+        // A name of up to 256 characters comes whole; a longer one is cut there.
+        SQLWCHAR name[257] = {};
+        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
+        SQLULEN size = 0;
+        do
+            rc = SQLDescribeColW(m_hStmt, c, name, 257, &nameLength, &sqlType, &size, &digits, &nullable);
+        while (rc == SQL_STILL_EXECUTING);
+        Check(rc);
+        desc.strName = reinterpret_cast<const wchar_t*>(name);
+        desc.nSQLType = sqlType;
+        desc.nColumnSize = size;
+        desc.nDecimalDigits = digits;
+        desc.nNullable = nullable;
+        desc.bUnsigned = false;
+        if (colAttributes) {
+            SQLLEN isUnsigned = 0;
+            SQLColAttributeW(m_hStmt, c, SQL_COLUMN_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
+            desc.bUnsigned = isUnsigned == SQL_TRUE;
+        }
+
+        // Every text and binary type is limited to the field size, whatever the driver declares
+        // (some report 2^31-1 for a plain VARCHAR); in bound mode a size of 0 means unlimited.
+        SQLULEN capped = size;
+        bool isCapped = false;
+        auto capSize = [&]() {
+            if (size > kMaxFieldSize || (!unbound && size == 0)) {
+                capped = kMaxFieldSize;
+                isCapped = true;
+            }
+        };
+
+        enum { None, Value, Timestamp, Offset, Guid, Wide, Narrow, Binary } kind = None;
+        int cType = SQL_C_DEFAULT;
+        SQLLEN valueSize = 0;
+        switch (sqlType) {
+        case SQL_SS_TIMESTAMPOFFSET:
+        case SQL_SS_TIME2:
+        case SQL_SS_XML:
+        case SQL_SS_UDT:
+        case SQL_SS_VARIANT:
+            if (!mssql) {
+                CString msg;
+                msg.Format(L"Unknown SQL type %d, field #%d (%s)", static_cast<int>(sqlType),
+                           static_cast<int>(c), static_cast<LPCWSTR>(desc.strName));
+                Fail(msg);
+            }
+            if (sqlType == SQL_SS_TIMESTAMPOFFSET) { kind = Offset; cType = SQL_C_SS_TIMESTAMPOFFSET; }
+            else if (sqlType == SQL_SS_TIME2) { kind = Timestamp; cType = SQL_C_TIMESTAMP; }
+            else if (sqlType == SQL_SS_XML) { kind = Wide; cType = SQL_C_WCHAR; capSize(); }
+            else { kind = Binary; cType = SQL_C_BINARY; capSize(); }
+            break;
+        case SQL_DATETIME: case SQL_TIME: case SQL_TIMESTAMP:
+        case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_TYPE_TIMESTAMP:
+            kind = Timestamp; cType = SQL_C_TIMESTAMP;
+            break;
+        case SQL_WLONGVARCHAR: case SQL_WVARCHAR: case SQL_WCHAR:
+        case SQL_LONGVARCHAR: case SQL_VARCHAR: case SQL_CHAR:
+            // Character data is always read as UTF-16: the drivers' 8-bit text is UTF-8 on some
+            // systems and the ANSI code page on others, and only the wide form survives both.
+            kind = Wide; cType = SQL_C_WCHAR; capSize();
+            break;
+        case SQL_LONGVARBINARY: case SQL_VARBINARY: case SQL_BINARY:
+            kind = Binary; cType = SQL_C_BINARY; capSize();
+            break;
+        case SQL_GUID:
+            kind = Guid; cType = SQL_C_GUID;
+            break;
+        case SQL_BIT:
+            kind = Value; cType = SQL_C_BIT; valueSize = 1;
+            break;
+        case SQL_TINYINT:
+            kind = Value; cType = desc.bUnsigned ? SQL_C_UTINYINT : SQL_C_TINYINT; valueSize = 1;
+            break;
+        case SQL_BIGINT:
+            kind = Value; cType = desc.bUnsigned ? SQL_C_UBIGINT : SQL_C_SBIGINT; valueSize = 8;
+            break;
+        case SQL_INTEGER:
+            kind = Value; cType = desc.bUnsigned ? SQL_C_ULONG : SQL_C_LONG; valueSize = 4;
+            break;
+        case SQL_SMALLINT:
+            kind = Value; cType = desc.bUnsigned ? SQL_C_USHORT : SQL_C_SHORT; valueSize = 2;
+            break;
+        case SQL_NUMERIC: case SQL_DECIMAL: case SQL_FLOAT: case SQL_REAL: case SQL_DOUBLE:
+            if (numericAsText) {
+                kind = Narrow; cType = SQL_C_CHAR; capped = 256;
+            } else if (sqlType == SQL_REAL) {
+                kind = Value; cType = SQL_C_FLOAT; valueSize = 4;
+            } else {
+                kind = Value; cType = SQL_C_DOUBLE; valueSize = 8;
+            }
+            break;
+        default:
+            break; // not read
+        }
+
+        rec.nCType = cType;
+        rec.bCapped = isCapped;
+        if (kind == None) {
+            rec.nBufferSize = static_cast<SQLLEN>(size);
+            continue;
+        }
+
+        SQLSMALLINT bindType = static_cast<SQLSMALLINT>(cType);
+        SQLPOINTER target = nullptr;
+        SQLLEN bindLength = 0;
+        switch (kind) {
+        case Value:
+            rec.nBufferSize = valueSize;
+            target = &rec.value;
+            bindLength = valueSize;
+            break;
+        case Timestamp:
+        case Guid:
+            rec.nBufferSize = 16;
+            if (!unbound) {
+                rec.value.p = new BYTE[16]();
+                target = rec.value.p;
+                bindLength = 16;
+            }
+            break;
+        case Offset:
+            rec.nBufferSize = 20;
+            bindType = SQL_C_BINARY;
+            if (!unbound) {
+                rec.value.p = new BYTE[20]();
+                target = rec.value.p;
+                bindLength = 20;
+            }
+            break;
+        case Wide:
+            rec.nBufferSize = static_cast<SQLLEN>(capped * sizeof(wchar_t));
+            if (!unbound) {
+                rec.value.p = new BYTE[(capped + 1) * sizeof(wchar_t)]();
+                target = rec.value.p;
+                bindLength = static_cast<SQLLEN>((capped + 1) * sizeof(wchar_t));
+            }
+            break;
+        case Narrow:
+            rec.nBufferSize = static_cast<SQLLEN>(capped);
+            if (!unbound) {
+                rec.value.p = new BYTE[capped + 1]();
+                target = rec.value.p;
+                bindLength = static_cast<SQLLEN>(capped + 1);
+            }
+            break;
+        case Binary:
+            rec.nBufferSize = static_cast<SQLLEN>(capped);
+            if (!unbound) {
+                rec.value.bytes = new CByteArray;
+                rec.value.bytes->SetSize(static_cast<INT_PTR>(capped ? capped : 1));
+                target = rec.value.bytes->GetData();
+                bindLength = static_cast<SQLLEN>(capped);
+            }
+            break;
+        case None:
+            break;
+        }
+        if (unbound)
+            continue;
+        if (!target)
+            return false;
+        do
+            rc = SQLBindCol(m_hStmt, c, bindType, target, bindLength, &rec.nIndicator);
+        while (rc == SQL_STILL_EXECUTING);
+        Check(rc);
+    }
+    return true;
+}
+
+CSQLColumn* CRRecordset::GetColumnBuffer(UINT col)
+{
+    if (col < 1 || col > m_columns.size())
+        return nullptr;
+    return m_columns[col - 1].get();
+}
+
+const Zelt::ICursor::CColumnDesc* CRRecordset::GetColumn(UINT col)
+{
+    if (m_nColumnCount < 1 || col < 1 || col > m_descs.size())
+        return nullptr;
+    return &m_descs[col - 1];
+}
+
+CString CRRecordset::GetColumnName(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc ? desc->strName : CString();
+}
+
+LONGLONG CRRecordset::GetColumnSize(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc ? static_cast<LONGLONG>(desc->nColumnSize) : -1;
+}
+
+short CRRecordset::GetColumnSQLType(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc ? desc->nSQLType : 0;
+}
+
+bool CRRecordset::IsColumnNullable(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc && desc->nNullable == SQL_NULLABLE;
+}
+
+bool CRRecordset::IsDecimalColumn(UINT col)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    return desc && Zelt::IsDecimalSQLType(desc->nSQLType);
+}
+
+int CRRecordset::FindColumn(LPCWSTR name)
+{
+    if (!name)
+        return -1;
+    for (size_t i = 0; i < m_descs.size(); ++i)
+        if (_wcsicmp(m_descs[i].strName, name) == 0)
+            return static_cast<int>(i + 1);
+    return -1;
+}
+
+int CRRecordset::GetColumnCType(UINT col)
+{
+    const CSQLColumn* rec = GetColumnBuffer(col);
+    const CColumnDesc* desc = GetColumn(col);
+    if (!rec || !desc)
+        return SQL_C_DEFAULT;
+    if (IsNumericAsText() && rec->nCType == SQL_C_CHAR) {
+        switch (desc->nSQLType) {
+        case SQL_NUMERIC: case SQL_DECIMAL: case SQL_FLOAT: case SQL_DOUBLE:
+            return SQL_C_DOUBLE;
+        case SQL_REAL:
+            return SQL_C_FLOAT;
+        }
+    }
+    return rec->nCType;
+}
+
+bool CRRecordset::LengthRule(SQLLEN indicator)
+{
+    if (indicator >= 0)
+        return true;
+    if (indicator == SQL_NULL_DATA)
+        return false;
+    Fail((L"Data length: " + std::to_wstring(static_cast<long long>(indicator))).c_str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Chunked reads: a value in pieces of a fixed buffer with SQLGetData, for unbound columns and
+// values whose length the driver cannot tell.
+
+bool CRRecordset::ReadTextW(UINT col, CString& text)
+{
+    text.Empty();
+    std::wstring out;
+    std::unique_ptr<wchar_t[]> buffer(new wchar_t[kWideChunkBytes / sizeof(wchar_t)]);
+    const size_t chunkChars = kWideChunkBytes / sizeof(wchar_t);
+    bool first = true;
+    for (;;) {
+        SQLLEN ind = 0;
+        SQLRETURN rc;
+        do
+            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_WCHAR, buffer.get(), kWideChunkBytes, &ind);
+        while (rc == SQL_STILL_EXECUTING);
+        if (rc == SQL_NO_DATA) {
+            if (first) {
+                first = false;
+                Refresh();
+                continue;
+            }
+            break;
+        }
+        Check(rc);
+        first = false;
+        if (ind != SQL_NO_TOTAL && ind < 1) {
+            if (!LengthRule(ind))
+                return false;
+            break;
+        }
+        // The driver ends each chunk with a terminator, which is never part of the value.
+        out.append(buffer.get(), wcsnlen(buffer.get(), chunkChars));
+        if (rc == SQL_SUCCESS)
+            break; // the rest of the value came whole
+    }
+    text.SetString(out.data(), static_cast<int>(out.size()));
+    return true;
+}
+
+bool CRRecordset::ReadTextA(UINT col, CStringA& text)
+{
+    text.Empty();
+    std::string out;
+    std::unique_ptr<char[]> buffer(new char[kTextChunkBytes]);
+    bool first = true;
+    for (;;) {
+        SQLLEN ind = 0;
+        SQLRETURN rc;
+        do
+            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_CHAR, buffer.get(), kTextChunkBytes, &ind);
+        while (rc == SQL_STILL_EXECUTING);
+        if (rc == SQL_NO_DATA) {
+            if (first) {
+                first = false;
+                Refresh();
+                continue;
+            }
+            break;
+        }
+        Check(rc);
+        first = false;
+        if (ind != SQL_NO_TOTAL && ind < 1) {
+            if (!LengthRule(ind))
+                return false;
+            break;
+        }
+        out.append(buffer.get(), strnlen(buffer.get(), static_cast<size_t>(kTextChunkBytes)));
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    text.SetString(out.data(), static_cast<int>(out.size()));
+    return true;
+}
+
+bool CRRecordset::ReadBinary(UINT col, CByteArray& bytes)
+{
+    bytes.RemoveAll();
+    std::unique_ptr<BYTE[]> buffer(new BYTE[kBinaryChunkBytes]);
+    bool first = true;
+    for (;;) {
+        SQLLEN ind = 0;
+        SQLRETURN rc;
+        do
+            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_BINARY, buffer.get(), kBinaryChunkBytes, &ind);
+        while (rc == SQL_STILL_EXECUTING);
+        if (rc == SQL_NO_DATA) {
+            if (first) {
+                first = false;
+                Refresh();
+                continue;
+            }
+            break;
+        }
+        Check(rc);
+        first = false;
+        if (ind != SQL_NO_TOTAL && ind < 1) {
+            if (!LengthRule(ind))
+                return false;
+            break;
+        }
+        const SQLLEN chunk = (ind == SQL_NO_TOTAL || ind > kBinaryChunkBytes) ? kBinaryChunkBytes : ind;
+        const INT_PTR at = bytes.GetSize();
+        bytes.SetSize(at + chunk);
+        std::memcpy(bytes.GetData() + at, buffer.get(), static_cast<size_t>(chunk));
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return true;
+}

@@ -1,0 +1,575 @@
+// CRRecordset: the statement, its options, execution, further results, parameters and closing.
+#include "dbaccess/recordset.h"
+
+#include "dbaccess/db_exception.h"
+#include "dbaccess/field_text.h"
+#include "dbaccess/value_text.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool IsSuccess(SQLRETURN rc)
+{
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NEED_DATA || rc == SQL_NO_DATA;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Parameter records
+
+bool CRRecordset::CParam::HasOwnedBuffer() const
+{
+    return nKind == 1 || nKind == 2 || nKind == 3 || nKind == 4 || nKind == 12;
+}
+
+void* CRRecordset::CParam::ValuePointer()
+{
+    return HasOwnedBuffer() ? value.p : static_cast<void*>(&value);
+}
+
+CRRecordset::CParam::~CParam()
+{
+    if (HasOwnedBuffer())
+        delete[] static_cast<BYTE*>(value.p);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Construction and closing
+
+CRRecordset::CRRecordset(CRDatabase* pDatabase) : m_pDatabase(pDatabase)
+{
+    if (pDatabase) {
+        m_hDbc = pDatabase->GetConnectionHandle();
+        m_nQueryTimeout = pDatabase->GetQueryTimeout();
+    }
+}
+
+CRRecordset::~CRRecordset()
+{
+    Close();
+}
+
+void CRRecordset::Check(SQLRETURN rc)
+{
+    if (!IsSuccess(rc))
+        ThrowRDBException(m_pDatabase, rc, m_hStmt);
+}
+
+void CRRecordset::Fail(const CString& message)
+{
+    throw new Zelt::CRDBException(static_cast<LPCWSTR>(message));
+}
+
+void CRRecordset::FreeParams()
+{
+    m_params.clear();
+}
+
+void CRRecordset::ClearColumns()
+{
+    m_columns.clear();
+    m_descs.clear();
+    m_unboundText.clear();
+    m_unboundTextA.clear();
+}
+
+void CRRecordset::ResetPosition()
+{
+    m_bBOF = m_bEOF = m_bCountFinal = false;
+    m_nCurrentRow = -1;
+    m_nRowsFetched = 0;
+}
+
+void CRRecordset::Close()
+{
+    FreeParams();
+    m_strSQL.Empty();
+    if (m_hStmt) {
+        SQLFreeStmt(m_hStmt, SQL_DROP);
+        m_hStmt = SQL_NULL_HSTMT;
+    }
+    ClearColumns();
+    m_bBOF = m_bEOF = m_bCountFinal = true;
+    m_nColumnCount = -1;
+    m_nCurrentRow = -2;
+    m_nRowsFetched = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Statement
+
+bool CRRecordset::AllocStmt()
+{
+    // Close frees the parameters; a prepared statement's records are added after this call.
+    Close();
+    ResetPosition();
+
+    SQLRETURN rc;
+    do
+        rc = SQLAllocStmt(m_hDbc, &m_hStmt);
+    while (rc == SQL_STILL_EXECUTING);
+    if (!IsSuccess(rc)) {
+        m_hStmt = SQL_NULL_HSTMT;
+        ThrowRDBException(m_pDatabase, rc, nullptr);
+    }
+
+    static const SQLULEN kCursorTypes[] = {SQL_CURSOR_KEYSET_DRIVEN, SQL_CURSOR_STATIC,
+                                           SQL_CURSOR_FORWARD_ONLY, SQL_CURSOR_DYNAMIC};
+    if (m_nCursorType < 4) {
+        do
+            rc = SQLSetStmtOption(m_hStmt, SQL_CURSOR_TYPE, kCursorTypes[m_nCursorType]);
+        while (rc == SQL_STILL_EXECUTING);
+        Check(rc);
+    }
+
+    SQLULEN concurrency = 0;
+    if ((m_nOptions & RS_READONLY) || m_nCursorType == RS_FORWARD_ONLY) {
+        concurrency = SQL_CONCUR_READ_ONLY;
+    } else if (m_pDatabase) {
+        int major = 0, minor = 0, release = 0;
+        DWORD supported = 0;
+        if (!m_pDatabase->GetInfoVersion(SQL_DRIVER_ODBC_VER, &major, &minor, &release) || major < 3) {
+            SQLUINTEGER bits = 0;
+            if (IsSuccess(SQLGetInfoW(m_hDbc, SQL_SCROLL_CONCURRENCY, &bits, sizeof bits, nullptr)))
+                supported = bits;
+        } else {
+            supported = m_pDatabase->GetCursorAttributes2(GetStmtCursorType());
+        }
+        if (supported & SQL_SCCO_OPT_ROWVER)
+            concurrency = SQL_CONCUR_ROWVER;
+        else if (supported & SQL_SCCO_OPT_VALUES)
+            concurrency = SQL_CONCUR_VALUES;
+        else if (supported & SQL_SCCO_LOCK)
+            concurrency = SQL_CONCUR_LOCK;
+    }
+    if (concurrency) {
+        do
+            rc = SQLSetStmtOption(m_hStmt, SQL_CONCURRENCY, concurrency);
+        while (rc == SQL_STILL_EXECUTING);
+        Check(rc);
+    }
+    // Option bit 2 once stored the value 1 as statement attribute 16, which is the bookmark
+    // pointer of SQLFetchScroll: a bogus address for the driver to read. It is not set.
+
+    SQLSetStmtOption(m_hStmt, SQL_QUERY_TIMEOUT, m_nQueryTimeout);
+    return true;
+}
+
+bool CRRecordset::Open(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
+{
+    m_bBOF = m_bEOF = false;
+    m_nCursorType = nCursorType;
+    m_nOptions = nOptions;
+    if (!pszSQL)
+        return true;
+    if (!ExecuteDirect(pszSQL))
+        return false;
+    return FetchFirst();
+}
+
+bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
+{
+    if (!AllocStmt())
+        return false;
+    m_strSQL = pszSQL;
+    m_nStartTime = m_nEndTime = GetTickMs();
+    SQLRETURN rc;
+    do
+        rc = SQLExecDirectW(m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+    while (rc == SQL_STILL_EXECUTING);
+    m_nEndTime = GetTickMs();
+    Check(rc);
+    return DescribeColumns();
+}
+
+bool CRRecordset::Prepare(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
+{
+    FreeParams();
+    if (!pszSQL)
+        return false;
+    m_bBOF = m_bEOF = false;
+    m_nCursorType = nCursorType;
+    m_nOptions = nOptions;
+    if (!AllocStmt())
+        return false;
+    m_strSQL = pszSQL;
+    SQLRETURN rc;
+    do
+        rc = SQLPrepareW(m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+    while (rc == SQL_STILL_EXECUTING);
+    Check(rc);
+    return true;
+}
+
+bool CRRecordset::BindParameter(SQLUSMALLINT nParam, SQLSMALLINT nInOutType, SQLSMALLINT nCType,
+                                SQLSMALLINT nSQLType, SQLULEN nColumnSize, SQLSMALLINT nDecimalDigits,
+                                SQLPOINTER pValue, SQLLEN nBufferLength, SQLLEN* pIndicator)
+{
+    SQLRETURN rc;
+    do
+        rc = SQLBindParameter(m_hStmt, nParam, nInOutType, nCType, nSQLType, nColumnSize,
+                              nDecimalDigits, pValue, nBufferLength, pIndicator);
+    while (rc == SQL_STILL_EXECUTING);
+    Check(rc);
+    return true;
+}
+
+bool CRRecordset::Execute()
+{
+    // A result still open from the last execution is closed first, and its bindings and
+    // position go with it.
+    if (m_hStmt) {
+        SQLFreeStmt(m_hStmt, SQL_CLOSE);
+        SQLFreeStmt(m_hStmt, SQL_UNBIND);
+    }
+    ClearColumns();
+    ResetPosition();
+
+    for (const auto& param : m_params) {
+        SQLSMALLINT cType = static_cast<SQLSMALLINT>(param->nCType);
+        if (param->nKind == 4 && m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL)
+            cType = SQL_C_BINARY;
+        BindParameter(static_cast<SQLUSMALLINT>(param->nParamNumber),
+                      static_cast<SQLSMALLINT>(param->nInOutType), cType,
+                      static_cast<SQLSMALLINT>(param->nSQLType), param->nColumnSize,
+                      static_cast<SQLSMALLINT>(param->nDecimalDigits), param->ValuePointer(),
+                      param->nBufferLength, &param->nIndicator);
+    }
+    m_nStartTime = m_nEndTime = GetTickMs();
+    SQLRETURN rc;
+    do
+        rc = SQLExecute(m_hStmt);
+    while (rc == SQL_STILL_EXECUTING);
+    m_nEndTime = GetTickMs();
+    Check(rc);
+    if (!DescribeColumns())
+        return false;
+    return FetchFirst();
+}
+
+bool CRRecordset::MoreResults()
+{
+    if (!m_hStmt)
+        return false;
+    const SQLRETURN rc = SQLMoreResults(m_hStmt);
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+        return false;
+    // The next result starts afresh: the old buffers are unbound before they are freed.
+    SQLFreeStmt(m_hStmt, SQL_UNBIND);
+    ClearColumns();
+    ResetPosition();
+    if (!DescribeColumns())
+        return false;
+    return FetchFirst();
+}
+
+bool CRRecordset::FetchFirst()
+{
+    if (m_nColumnCount > 0)
+        MoveNext();
+    m_bBOF = m_bEOF;
+    return true;
+}
+
+bool CRRecordset::SetQueryTimeout(UINT nSeconds)
+{
+    if (HasResultColumns())
+        return false;
+    m_nQueryTimeout = nSeconds;
+    return true;
+}
+
+bool CRRecordset::GetRowCount(SQLLEN* pCount)
+{
+    if (!pCount)
+        return false;
+    const SQLRETURN rc = m_hStmt ? SQLRowCount(m_hStmt, pCount) : SQL_INVALID_HANDLE;
+    if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO)
+        return true;
+    *pCount = -1;
+    return false;
+}
+
+UINT CRRecordset::GetStmtCursorType()
+{
+    SQLULEN type = 0;
+    if (!m_hStmt)
+        return 0;
+    SQLRETURN rc;
+    do
+        rc = SQLGetStmtOption(m_hStmt, SQL_CURSOR_TYPE, &type);
+    while (rc == SQL_STILL_EXECUTING);
+    Check(rc);
+    return static_cast<UINT>(type);
+}
+
+UINT CRRecordset::GetCursorAttributes1()
+{
+    return m_pDatabase ? m_pDatabase->GetCursorAttributes1(GetStmtCursorType()) : 0;
+}
+
+bool CRRecordset::IsForwardOnly()
+{
+    return m_hStmt && GetStmtCursorType() == SQL_CURSOR_FORWARD_ONLY;
+}
+
+bool CRRecordset::HasResultColumns()
+{
+    if (!m_hStmt)
+        return false;
+    SQLSMALLINT count = 0;
+    SQLRETURN rc;
+    do
+        rc = SQLNumResultCols(m_hStmt, &count);
+    while (rc == SQL_STILL_EXECUTING);
+    return (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) && count > 0;
+}
+
+ULONGLONG CRRecordset::GetExecutionTime()
+{
+    return m_nEndTime < m_nStartTime ? 0 : static_cast<ULONGLONG>(m_nEndTime - m_nStartTime);
+}
+
+CString CRRecordset::GetCursorName()
+{
+    if (!m_hStmt)
+        return CString();
+    SQLWCHAR name[33] = {};
+    SQLSMALLINT length = 0;
+    SQLRETURN rc;
+    do
+        rc = SQLGetCursorNameW(m_hStmt, name, 32, &length);
+    while (rc == SQL_STILL_EXECUTING);
+    Check(rc);
+    return CString(reinterpret_cast<const wchar_t*>(name));
+}
+
+CString CRRecordset::GetErrorText(CString& text)
+{
+    text = m_pDatabase ? m_pDatabase->GetErrorText(m_hStmt) : CString();
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parameters
+
+namespace {
+
+std::unique_ptr<CRRecordset::CParam> NewParam(UINT kind, UINT num, UINT inOut, UINT cType,
+                                              UINT sqlType, UINT size, UINT digits)
+{
+    auto p = std::make_unique<CRRecordset::CParam>();
+    p->nKind = kind;
+    p->nParamNumber = num;
+    p->nInOutType = inOut;
+    p->nCType = cType;
+    p->nSQLType = sqlType;
+    p->nColumnSize = size;
+    p->nDecimalDigits = digits;
+    return p;
+}
+
+} // namespace
+
+void CRRecordset::AddTextParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                   UINT nDecimalDigits, LPCWSTR pszText, UINT nMaxLength)
+{
+    auto p = NewParam(1, nParam, nInOutType, SQL_C_WCHAR, nSQLType, nColumnSize, nDecimalDigits);
+    const size_t length = pszText ? wcslen(pszText) : 0;
+    const size_t capacity = (length > nMaxLength ? length : nMaxLength) + 1;
+    wchar_t* buffer = reinterpret_cast<wchar_t*>(new BYTE[capacity * sizeof(wchar_t)]);
+    if (length)
+        std::memcpy(buffer, pszText, length * sizeof(wchar_t));
+    buffer[length] = 0;
+    p->value.p = buffer;
+    p->nBufferLength = static_cast<UINT>(capacity * sizeof(wchar_t));
+    p->nIndicator = pszText ? static_cast<SQLLEN>(length * sizeof(wchar_t)) : SQL_NULL_DATA;
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddBinaryParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                     UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength, const void* pData)
+{
+    auto p = NewParam(2, nParam, nInOutType, SQL_C_BINARY, nSQLType, nColumnSize, nDecimalDigits);
+    // The buffer always holds the data given, whatever buffer size was asked for.
+    const UINT size = pData && nDataLength > nBufferSize ? nDataLength : nBufferSize;
+    BYTE* buffer = new BYTE[size ? size : 1];
+    std::memset(buffer, 0, size ? size : 1);
+    if (pData && nDataLength)
+        std::memcpy(buffer, pData, nDataLength);
+    p->value.p = buffer;
+    p->nBufferLength = size;
+    p->nIndicator = pData ? static_cast<SQLLEN>(nDataLength) : SQL_NULL_DATA;
+    m_params.push_back(std::move(p));
+}
+
+namespace {
+
+template <class T>
+void SetOwnedCopy(CRRecordset::CParam& p, const T* pValue)
+{
+    BYTE* buffer = new BYTE[sizeof(T)];
+    std::memset(buffer, 0, sizeof(T));
+    if (pValue)
+        std::memcpy(buffer, pValue, sizeof(T));
+    p.value.p = buffer;
+    p.nBufferLength = sizeof(T);
+    p.nIndicator = pValue ? static_cast<SQLLEN>(sizeof(T)) : SQL_NULL_DATA;
+}
+
+} // namespace
+
+void CRRecordset::AddTimestampParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                        UINT nDecimalDigits, const TIMESTAMP_STRUCT* pValue)
+{
+    auto p = NewParam(3, nParam, nInOutType, SQL_C_TIMESTAMP, nSQLType, nColumnSize, nDecimalDigits);
+    SetOwnedCopy(*p, pValue);
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddTimestampOffsetParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                              UINT nDecimalDigits, const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
+{
+    auto p = NewParam(4, nParam, nInOutType, SQL_C_SS_TIMESTAMPOFFSET, nSQLType, nColumnSize, nDecimalDigits);
+    SetOwnedCopy(*p, pValue);
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddGuidParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                   UINT nDecimalDigits, const GUID* pValue)
+{
+    auto p = NewParam(12, nParam, nInOutType, SQL_C_GUID, nSQLType, nColumnSize, nDecimalDigits);
+    SetOwnedCopy(*p, pValue);
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddLongParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                   UINT nDecimalDigits, long nValue, bool bIsNull)
+{
+    auto p = NewParam(5, nParam, nInOutType, SQL_C_LONG, nSQLType, nColumnSize, nDecimalDigits);
+    p->value.l = nValue;
+    p->nBufferLength = 4;
+    p->nIndicator = bIsNull ? SQL_NULL_DATA : 4;
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddShortParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                    UINT nDecimalDigits, short nValue, bool bIsNull)
+{
+    auto p = NewParam(7, nParam, nInOutType, SQL_C_SHORT, nSQLType, nColumnSize, nDecimalDigits);
+    p->value.s = nValue;
+    p->nBufferLength = 2;
+    p->nIndicator = bIsNull ? SQL_NULL_DATA : 2;
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddTinyIntParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                      UINT nDecimalDigits, signed char nValue, bool bIsNull)
+{
+    auto p = NewParam(8, nParam, nInOutType, SQL_C_TINYINT, nSQLType, nColumnSize, nDecimalDigits);
+    p->value.t = nValue;
+    p->nBufferLength = 1;
+    p->nIndicator = bIsNull ? SQL_NULL_DATA : 1;
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddFloatParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                    UINT nDecimalDigits, float fValue, bool bIsNull)
+{
+    auto p = NewParam(9, nParam, nInOutType, SQL_C_FLOAT, nSQLType, nColumnSize, nDecimalDigits);
+    p->value.f = fValue;
+    p->nBufferLength = 4;
+    p->nIndicator = bIsNull ? SQL_NULL_DATA : 4;
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddDoubleParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                     UINT nDecimalDigits, double fValue, bool bIsNull)
+{
+    auto p = NewParam(10, nParam, nInOutType, SQL_C_DOUBLE, nSQLType, nColumnSize, nDecimalDigits);
+    p->value.d = fValue;
+    p->nBufferLength = 8;
+    p->nIndicator = bIsNull ? SQL_NULL_DATA : 8;
+    m_params.push_back(std::move(p));
+}
+
+void CRRecordset::AddBitParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                                  UINT nDecimalDigits, bool bValue, bool bIsNull)
+{
+    auto p = NewParam(11, nParam, nInOutType, SQL_C_BIT, nSQLType, nColumnSize, nDecimalDigits);
+    p->value.bit = bValue ? 1 : 0;
+    p->nBufferLength = 1;
+    p->nIndicator = bIsNull ? SQL_NULL_DATA : 1;
+    m_params.push_back(std::move(p));
+}
+
+bool CRRecordset::IsParamNull(UINT nParam)
+{
+    for (const auto& p : m_params)
+        if (p->nParamNumber == nParam)
+            return p->nIndicator == SQL_NULL_DATA;
+    return false;
+}
+
+void CRRecordset::GetValueText(UINT nParam, CString& text)
+{
+    CParam* param = nullptr;
+    for (const auto& p : m_params)
+        if (p->nParamNumber == nParam) {
+            param = p.get();
+            break;
+        }
+    if (!param)
+        return;
+    const SQLLEN ind = param->nIndicator;
+    const int cType = static_cast<int>(param->nCType);
+    bool valid = false;
+    switch (cType) {
+    case SQL_C_DOUBLE: case SQL_C_SBIGINT: valid = ind == 8; break;
+    case SQL_C_GUID: case SQL_C_TIMESTAMP: valid = param->value.p && ind == 16; break;
+    case SQL_C_SS_TIMESTAMPOFFSET: valid = param->value.p && ind == 20; break;
+    case SQL_C_BIT: case SQL_C_TINYINT: valid = ind == 1; break;
+    case SQL_C_BINARY: valid = ind >= 0; break;
+    case SQL_C_WCHAR: case SQL_C_CHAR: valid = ind >= 1; break;
+    case SQL_C_LONG: case SQL_C_FLOAT: valid = ind == 4; break;
+    case SQL_C_SHORT: valid = ind == 2; break;
+    default:
+        Fail((L"Unknown data type " + std::to_wstring(cType)).c_str());
+    }
+    if (!valid) {
+        text.Empty();
+        return;
+    }
+    switch (cType) {
+    case SQL_C_WCHAR: {
+        // The driver's length, bounded by the buffer (less its terminator).
+        const size_t maxChars = param->nBufferLength / sizeof(wchar_t) - 1;
+        size_t chars = static_cast<size_t>(ind) / sizeof(wchar_t);
+        if (chars > maxChars)
+            chars = maxChars;
+        text.SetString(static_cast<const wchar_t*>(param->value.p), static_cast<int>(chars));
+        break;
+    }
+    case SQL_C_CHAR:
+        text = CString(static_cast<const char*>(param->value.p));
+        break;
+    case SQL_C_LONG: text = SignedText(param->value.l); break;
+    case SQL_C_SHORT: text = SignedText(param->value.s); break;
+    case SQL_C_BIT: text = SignedText(param->value.bit); break;
+    case SQL_C_TINYINT: text = SignedText(param->value.t); break;
+    case SQL_C_SBIGINT: text = SignedText(param->value.i64); break;
+    case SQL_C_FLOAT: text.Format(L"%lg", static_cast<double>(param->value.f)); break;
+    case SQL_C_DOUBLE: text.Format(L"%lg", param->value.d); break;
+    case SQL_C_GUID: text = FormatGuid(*static_cast<const SQLGUID*>(param->value.p)); break;
+    case SQL_C_TIMESTAMP: text = FormatTimestamp(static_cast<const TIMESTAMP_STRUCT*>(param->value.p), SQL_TIMESTAMP); break;
+    case SQL_C_SS_TIMESTAMPOFFSET: text = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(param->value.p)); break;
+    case SQL_C_BINARY: {
+        const size_t n = static_cast<size_t>(ind) < param->nBufferLength ? static_cast<size_t>(ind) : param->nBufferLength;
+        text = MakeStringN(static_cast<const BYTE*>(param->value.p), n, n);
+        break;
+    }
+    }
+}

@@ -1,0 +1,189 @@
+// CRRecordset: the current value of a column as text, numbers fetched as text, and the table a
+// SELECT reads.
+#include "dbaccess/recordset.h"
+
+#include "dbaccess/db_exception.h"
+#include "dbaccess/field_text.h"
+#include "dbaccess/sql_text.h"
+#include "dbaccess/value_text.h"
+
+#include <string>
+
+namespace {
+
+[[noreturn]] void ThrowNoField(UINT col)
+{
+    throw new Zelt::CRDBException(
+        (L"Failed retrieving data from field " + std::to_wstring(static_cast<int>(col))).c_str());
+}
+
+} // namespace
+
+// Formats a record that holds the current value (bound, or read in unbound mode).
+bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    const SQLLEN ind = rec.nIndicator;
+    switch (rec.nCType) {
+    case SQL_C_SS_TIMESTAMPOFFSET:
+        value = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(rec.value.p));
+        return true;
+    case SQL_C_UTINYINT: value = UnsignedText(rec.value.u8); return true;
+    case SQL_C_USHORT: value = UnsignedText(rec.value.u16); return true;
+    case SQL_C_ULONG: value = UnsignedText(rec.value.u32); return true;
+    case SQL_C_UBIGINT: value = UnsignedText(rec.value.u64); return true;
+    case SQL_C_SBIGINT: value = SignedText(rec.value.i64); return true;
+    case SQL_C_LONG: value = SignedText(rec.value.i32); return true;
+    case SQL_C_SHORT: value = SignedText(rec.value.i16); return true;
+    case SQL_C_BIT: value = SignedText(rec.value.u8); return true;
+    case SQL_C_TINYINT: value = SignedText(rec.value.i8); return true;
+    case SQL_C_FLOAT: value = FormatDoubleValue(rec.value.f, desc); return true;
+    case SQL_C_DOUBLE: value = FormatDoubleValue(rec.value.d, desc); return true;
+    case SQL_C_TIMESTAMP:
+        value = FormatTimestamp(static_cast<const TIMESTAMP_STRUCT*>(rec.value.p), desc ? desc->nSQLType : SQL_TIMESTAMP);
+        return true;
+    case SQL_C_GUID:
+        if (!rec.value.p)
+            throw new Zelt::CRDBException(L"Uninitialized field");
+        value = FormatGuid(*static_cast<const SQLGUID*>(rec.value.p));
+        return true;
+    case SQL_C_BINARY: {
+        const CByteArray* bytes = rec.value.bytes;
+        if (!bytes)
+            return true;
+        const size_t held = IsUnbound() ? static_cast<size_t>(bytes->GetSize()) : static_cast<size_t>(rec.nBufferSize);
+        const size_t n = ind == SQL_NO_TOTAL ? held : static_cast<size_t>(ind);
+        value = MakeStringN(bytes->GetData(), n, held);
+        return true;
+    }
+    case SQL_C_WCHAR: {
+        if (IsUnbound()) {
+            value = m_unboundText[col - 1];
+            return true;
+        }
+        SQLLEN bytes = ind > rec.nBufferSize ? rec.nBufferSize : ind;
+        value.SetString(static_cast<const wchar_t*>(rec.value.p), static_cast<int>(bytes / sizeof(wchar_t)));
+        return true;
+    }
+    case SQL_C_CHAR: {
+        CStringA text;
+        if (IsUnbound()) {
+            text = m_unboundTextA[col - 1];
+        } else {
+            SQLLEN bytes = ind > rec.nBufferSize ? rec.nBufferSize : ind;
+            text.SetString(static_cast<const char*>(rec.value.p), static_cast<int>(bytes));
+        }
+        if (IsNumericAsText() && desc && Zelt::IsDecimalSQLType(desc->nSQLType) &&
+            NormalizeNumberText(col, static_cast<LPCSTR>(text), value))
+            return true;
+        value = CString(text);
+        return true;
+    }
+    case SQL_C_DEFAULT:
+        // Unbound mode reads such columns in the driver's own text conversion.
+        if (IsUnbound())
+            value = m_unboundText[col - 1];
+        return true;
+    default:
+        Fail((L"Unknown data type " + std::to_wstring(rec.nCType)).c_str());
+    }
+}
+
+bool CRRecordset::GetFieldText(UINT col, CString& value)
+{
+    value.Empty();
+    CSQLColumn* rec = GetColumnBuffer(col);
+    if (!rec || !GetColumn(col))
+        ThrowNoField(col);
+
+    if (IsUnbound()) {
+        FieldRecord(col);
+        if (rec->nCType == SQL_C_DEFAULT)
+            return TextOfRecord(col, *rec, value) && rec->nIndicator != SQL_NULL_DATA;
+        if (!LengthRule(rec->nIndicator))
+            return false;
+        return TextOfRecord(col, *rec, value);
+    }
+
+    if (rec->nIndicator == SQL_NO_TOTAL) {
+        // The driver could not tell the length: read the value in pieces.
+        if (rec->nCType == SQL_C_WCHAR)
+            return ReadTextW(col, value);
+        if (rec->nCType == SQL_C_CHAR) {
+            CStringA text;
+            if (!ReadTextA(col, text))
+                return false;
+            if (!(IsNumericAsText() && NormalizeNumberText(col, static_cast<LPCSTR>(text), value)))
+                value = CString(text);
+            return true;
+        }
+        return TextOfRecord(col, *rec, value);
+    }
+    if (!IsFieldValid(col))
+        return LengthRule(rec->nIndicator);
+    return TextOfRecord(col, *rec, value);
+}
+
+bool CRRecordset::GetFieldTextA(UINT col, CStringA& value)
+{
+    value.Empty();
+    CString wide;
+    if (!GetFieldText(col, wide))
+        return false;
+    value = CStringA(wide);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Numbers as text
+
+namespace {
+
+int ScaleOf(CRRecordset& rs, UINT col)
+{
+    if (col < 1)
+        return 0;
+    const Zelt::ICursor::CColumnDesc* desc = rs.GetColumn(col);
+    return desc && desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0;
+}
+
+} // namespace
+
+bool CRRecordset::NormalizeNumberText(UINT col, LPCWSTR pszText, CString& out)
+{
+    out.Empty();
+    return ::NormalizeNumberText(pszText, ScaleOf(*this, col), out);
+}
+
+bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CStringA& out)
+{
+    out.Empty();
+    return ::NormalizeNumberTextA(pszText, ScaleOf(*this, col), out);
+}
+
+bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CString& out)
+{
+    CStringA narrow;
+    if (!NormalizeNumberText(col, pszText, narrow)) {
+        out.Empty();
+        return false;
+    }
+    out = CString(narrow);
+    return true;
+}
+
+bool CRRecordset::NormalizeNumberText(UINT col, LPCWSTR pszText, CStringA& out)
+{
+    CString wide;
+    if (!NormalizeNumberText(col, pszText, wide)) {
+        out.Empty();
+        return false;
+    }
+    out = CStringA(wide);
+    return true;
+}
+
+CString CRRecordset::GetTableName()
+{
+    return ParseSelectTableName(m_strSQL);
+}

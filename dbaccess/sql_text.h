@@ -1,0 +1,30 @@
+// Text helpers of the result cursors: keyword search in SQL text, the table a SELECT reads,
+// date and timestamp text to ODBC structures, and normalisation of numbers fetched as text.
+#pragma once
+
+#include "dbaccess/cursor.h"
+
+// Position of the last occurrence of keyword in text outside '...' and "..." quoted parts, as a
+// whole word (no letter, digit or '_' on either side), compared without regard to case; -1 when
+// there is none, the text or keyword is empty, or a quoted part is never closed. A keyword of
+// several words ("ORDER BY") is matched with exactly the blanks it has.
+int FindSQLKeyword(LPCWSTR text, LPCWSTR keyword);
+
+// The one table a single-table SELECT reads, as written in the text (quotes and schema kept, any
+// alias dropped); "" when the statement is anything else: no SELECT, a join, a list of tables, a
+// subquery or a set operation (UNION, INTERSECT, EXCEPT, MINUS) at the top level, GROUP BY or
+// HAVING, or an unclosed quote or comment. Comments are skipped.
+CString ParseSelectTableName(LPCWSTR sql);
+
+// Date text with an optional time: "2020-12-31", "31.12.2020 23:59:59.5", "12/31/2020T10:00",
+// a time alone "10:30". Fraction digits up to nanoseconds are kept. false when it does not parse;
+// the structure is zeroed first.
+bool ParseDateText(LPCWSTR text, TIMESTAMP_STRUCT& ts);
+// The same, also reading a zone offset " +02:30" into timezone_hour/minute (the sign on both).
+bool ParseTimestampText(LPCWSTR text, SQL_SS_TIMESTAMPOFFSET_STRUCT& ts);
+
+// A number as a driver sends it in text ("-1,5E+2", ".5") as a plain decimal ("-150", "0.5"),
+// padded with zeros to scale decimals when scale > 0. false (output unspecified) for anything
+// that is not a number or whose exponent would make an absurdly long text.
+bool NormalizeNumberText(LPCWSTR text, int scale, CString& out);
+bool NormalizeNumberTextA(LPCSTR text, int scale, CStringA& out);
