@@ -175,7 +175,8 @@ public:
     // Reads a date and/or time. Understood: ISO forms ("2024-03-05", "2024-03-05 14:30",
     // "2024-03-05T14:30:15.250", with / or . as date separators), a time alone ("14:30",
     // "2:30:15 PM"), and otherwise the forms of the given locale. VAR_DATEVALUEONLY and
-    // VAR_TIMEVALUEONLY drop the time or the date. Failure leaves the value invalid.
+    // VAR_TIMEVALUEONLY drop the time or the date. The result is held to the whole second.
+    // Failure leaves the value invalid.
     bool ParseDateTime(LPCTSTR lpszDate, DWORD dwFlags = 0, LCID lcid = LANG_USER_DEFAULT) noexcept;
 
     // The locale's own short date and time form (the date alone when the time is midnight,

@@ -341,6 +341,9 @@ public:
         r.DeflateRect(lpRect);
         return r;
     }
+    // Without this, subtracting one CRect object from another would be ambiguous with the
+    // difference of the two pointers they convert to.
+    CRect operator-(const CRect& rect) const noexcept { return *this - static_cast<LPCRECT>(&rect); }
     CRect operator&(const RECT& rect2) const noexcept
     {
         CRect r;
