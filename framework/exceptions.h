@@ -125,8 +125,8 @@ public:
     [[noreturn]] static void PASCAL ThrowOsError(LONG lOsError, LPCTSTR lpszFileName = nullptr);
     [[noreturn]] static void PASCAL ThrowErrno(int nErrno, LPCTSTR lpszFileName = nullptr);
 
-    // A sentence naming the file and the cause, e.g. "C:\a.txt was not found.", followed by
-    // the system's text for m_lOsError when there is one.
+    // A sentence naming the file and the cause, e.g. "C:\a.txt was not found."; for a generic
+    // failure with an operating-system error code, the system's text for that code follows.
     BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const override;
     BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) override;
 

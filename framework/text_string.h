@@ -48,8 +48,7 @@ inline decltype(auto) VarArg(const T& value)
         return (value);
 }
 
-// The formatter behind Format: appends to out. Returns false on a malformed format, which is
-// then copied as it stands.
+// The formatter behind Format: appends to out. An unknown conversion is copied as it stands.
 void FormatAppend(CStringT<wchar_t>& out, const wchar_t* format, va_list args);
 void FormatAppend(CStringT<char>& out, const char* format, va_list args);
 
@@ -75,7 +74,7 @@ public:
     // Construction. A null pointer gives an empty string; a pointer made with
     // MAKEINTRESOURCE loads that string resource.
     CStringT() noexcept;
-    CStringT(const CStringT& src) noexcept;
+    CStringT(const CStringT& src);
     CStringT(CStringT&& src) noexcept;
     CStringT(const CStringT<YCHAR>& src);
     CStringT(PCXSTR psz);
