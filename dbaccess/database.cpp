@@ -1,0 +1,464 @@
+// The connection: open, close, product detection, direct statements, information, transactions
+// and trace.
+#include "dbaccess/database.h"
+
+#include <cwchar>
+
+namespace {
+
+typedef SQLRETURN(SQL_API* SQLCancelHandleProc)(SQLSMALLINT, SQLHANDLE);
+
+SQLCancelHandleProc LookUpCancelHandle()
+{
+    static SQLCancelHandleProc s_pProc = nullptr;
+    static bool s_bLookedUp = false;
+    if (!s_bLookedUp)
+    {
+        HMODULE hModule = GetModuleHandleW(L"odbc32.dll");
+        if (hModule)
+            s_pProc = reinterpret_cast<SQLCancelHandleProc>(
+                reinterpret_cast<void*>(GetProcAddress(hModule, "SQLCancelHandle")));
+        s_bLookedUp = true;
+    }
+    return s_pProc;
+}
+
+// Case-insensitive for A to Z only.
+wchar_t FoldAscii(wchar_t ch)
+{
+    return (ch >= L'a' && ch <= L'z') ? static_cast<wchar_t>(ch - L'a' + L'A') : ch;
+}
+
+bool StartsWithNoCase(LPCWSTR pszText, LPCWSTR pszPrefix)
+{
+    size_t nPrefix = wcslen(pszPrefix);
+    if (wcslen(pszText) < nPrefix)
+        return false;
+    for (size_t i = 0; i < nPrefix; ++i)
+        if (FoldAscii(pszText[i]) != FoldAscii(pszPrefix[i]))
+            return false;
+    return true;
+}
+
+// Leading decimal digits of a text; 0 when there are none.
+int LeadingNumber(const CString& text)
+{
+    int nValue = 0;
+    for (int i = 0; i < text.GetLength() && text[i] >= L'0' && text[i] <= L'9'; ++i)
+        nValue = nValue * 10 + (text[i] - L'0');
+    return nValue;
+}
+
+} // namespace
+
+SQLRETURN CancelODBCHandle(SQLSMALLINT nHandleType, SQLHANDLE hHandle)
+{
+    if (SQLCancelHandleProc pProc = LookUpCancelHandle())
+        return pProc(nHandleType, hHandle);
+    if (nHandleType == SQL_HANDLE_STMT)
+        return SQLCancel(hHandle);
+    return SQL_ERROR;
+}
+
+bool HasSQLCancelHandle()
+{
+    return LookUpCancelHandle() != nullptr;
+}
+
+DBMSKind DBMSKindFromName(LPCWSTR pszName)
+{
+    if (!pszName)
+        return DBMS_OTHER;
+    if (wcscmp(pszName, L"ACCESS") == 0)
+        return DBMS_ACCESS;
+    if (wcscmp(pszName, L"SQL Server") == 0)
+        return DBMS_SQLSERVER;
+    if (StartsWithNoCase(pszName, L"ORACLE"))
+        return DBMS_ORACLE;
+    if (StartsWithNoCase(pszName, L"Microsoft SQL Server"))
+        return DBMS_MSSQL;
+    if (wcscmp(pszName, L"Firebird") == 0)
+        return DBMS_FIREBIRD;
+    if (wcscmp(pszName, L"MySQL") == 0)
+        return DBMS_MYSQL;
+    if (wcscmp(pszName, L"PostgreSQL") == 0)
+        return DBMS_POSTGRESQL;
+    return DBMS_OTHER;
+}
+
+LONGLONG GetTickMs()
+{
+    LARGE_INTEGER frequency, counter;
+    if (!QueryPerformanceFrequency(&frequency) || !QueryPerformanceCounter(&counter))
+        return 0;
+    if (frequency.QuadPart < 1 || counter.QuadPart < 0)
+        return 0;
+    return counter.QuadPart * 1000 / frequency.QuadPart;
+}
+
+CRDatabase::CRDatabase() {}
+
+CRDatabase::~CRDatabase()
+{
+    // Close is virtual; from the destructor this class's own version runs, as intended.
+    CRDatabase::Close();
+}
+
+bool CRDatabase::SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet)
+{
+    SQLRETURN nRet = SQLSetConnectOptionW(m_hDbc, nOption, nValue);
+    if (pnRet)
+        *pnRet = nRet;
+    return SQL_SUCCEEDED(nRet);
+}
+
+bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout,
+                      UINT nLoginTimeout, UINT nQueryTimeout)
+{
+    Close();
+    m_strConnect.Empty();
+    m_nQueryTimeout = nQueryTimeout;
+
+    SQLUSMALLINT nCompletion = SQL_DRIVER_COMPLETE;
+    if (dwOptions & openNoPrompt)
+        nCompletion = SQL_DRIVER_NOPROMPT;
+    else if (dwOptions & openPrompt)
+        nCompletion = SQL_DRIVER_PROMPT;
+
+    SQLRETURN nRet = SQLAllocEnv(&m_hEnv);
+    if (SQL_SUCCEEDED(nRet))
+        nRet = SQLAllocConnect(m_hEnv, &m_hDbc);
+    else
+        m_hEnv = SQL_NULL_HENV;
+    if (SQL_SUCCEEDED(nRet))
+    {
+        if (dwOptions & openReadOnly)
+            SetConnectOption(SQL_ACCESS_MODE, SQL_MODE_READ_ONLY, &nRet);
+        if ((dwOptions & openUseCursorLib) && SQL_SUCCEEDED(nRet))
+            SetConnectOption(SQL_ODBC_CURSORS, SQL_CUR_USE_ODBC, &nRet);
+        if (SQL_SUCCEEDED(nRet))
+            SetConnectOption(SQL_LOGIN_TIMEOUT, nLoginTimeout, &nRet);
+        if (SQL_SUCCEEDED(nRet))
+            SetConnectOption(SQL_ATTR_CONNECTION_TIMEOUT, nConnectionTimeout, &nRet);
+        if (SQL_SUCCEEDED(nRet))
+        {
+            SQLWCHAR szOut[513];
+            ZeroMemory(szOut, sizeof szOut);
+            SQLSMALLINT nOutLength = 0;
+            nRet = SQLDriverConnectW(m_hDbc, hWnd, const_cast<SQLWCHAR*>(pszConnect ? pszConnect : L""),
+                                     SQL_NTS, szOut, 513, &nOutLength, nCompletion);
+            if (nRet == SQL_NO_DATA)
+            {
+                Close();
+                return false;
+            }
+            szOut[512] = 0;
+            m_strConnect = reinterpret_cast<LPCWSTR>(szOut);
+        }
+    }
+    else
+        m_hDbc = SQL_NULL_HDBC;
+
+    if (!SQL_SUCCEEDED(nRet))
+    {
+        // Read the diagnostics while the handles still exist.
+        auto* pException = new Zelt::CRDBException(nRet);
+        pException->BuildErrorString(this, SQL_NULL_HSTMT);
+        Close();
+        throw pException;
+    }
+    DetectDBMSKind();
+    return true;
+}
+
+bool CRDatabase::Reconnect(DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout, UINT nLoginTimeout,
+                           UINT nQueryTimeout)
+{
+    if (m_hDbc == SQL_NULL_HDBC || m_strConnect.IsEmpty())
+        return false;
+    CString strConnect = m_strConnect;
+    return Open(strConnect, dwOptions, hWnd, nConnectionTimeout, nLoginTimeout, nQueryTimeout);
+}
+
+void CRDatabase::Close()
+{
+    if (m_hDbc != SQL_NULL_HDBC)
+    {
+        SQLDisconnect(m_hDbc);
+        SQLFreeConnect(m_hDbc);
+        m_hDbc = SQL_NULL_HDBC;
+    }
+    if (m_hEnv != SQL_NULL_HENV)
+    {
+        SQLFreeEnv(m_hEnv);
+        m_hEnv = SQL_NULL_HENV;
+    }
+    m_nDBMSKind = DBMS_OTHER;
+}
+
+void CRDatabase::DetectDBMSKind()
+{
+    CString strName;
+    if (!GetDBMSName(strName))
+        return;
+    DBMSKind nKind = DBMSKindFromName(strName);
+    if (nKind != DBMS_OTHER)
+        m_nDBMSKind = nKind;
+}
+
+bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const
+{
+    if (pnSeconds)
+        *pnSeconds = m_nQueryTimeout;
+    return true;
+}
+
+void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
+{
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    SQLRETURN nRet;
+    do
+        nRet = SQLAllocStmt(m_hDbc, &hStmt);
+    while (nRet == SQL_STILL_EXECUTING);
+    if (!SQL_SUCCEEDED(nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+
+    SQLSetStmtOption(hStmt, SQL_QUERY_TIMEOUT, m_nQueryTimeout);
+    m_nStartTime = m_nEndTime = GetTickMs();
+    do
+        nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
+    while (nRet == SQL_STILL_EXECUTING);
+    m_nEndTime = GetTickMs();
+    if (!SQL_SUCCEEDED(nRet))
+    {
+        auto* pException = new Zelt::CRDBException(nRet);
+        pException->BuildErrorString(this, hStmt);
+        SQLFreeStmt(hStmt, SQL_DROP);
+        throw pException;
+    }
+    if (pnRowCount)
+    {
+        SQLLEN nCount = 0;
+        do
+            nRet = SQLRowCount(hStmt, &nCount);
+        while (nRet == SQL_STILL_EXECUTING);
+        *pnRowCount = SQL_SUCCEEDED(nRet) ? static_cast<LONGLONG>(nCount) : -1;
+    }
+    nRet = SQLFreeStmt(hStmt, SQL_DROP);
+    if (!SQL_SUCCEEDED(nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+}
+
+bool CRDatabase::GetInfoWord(SQLUSMALLINT nInfoType, WORD& nValue)
+{
+    SQLUSMALLINT nRead = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(m_hDbc, nInfoType, &nRead, 2, nullptr)))
+        return false;
+    nValue = nRead;
+    return true;
+}
+
+bool CRDatabase::GetInfoDWord(SQLUSMALLINT nInfoType, DWORD& nValue)
+{
+    SQLUINTEGER nRead = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(m_hDbc, nInfoType, &nRead, 4, nullptr)))
+        return false;
+    nValue = nRead;
+    return true;
+}
+
+bool CRDatabase::GetInfoString(SQLUSMALLINT nInfoType, CString& strValue)
+{
+    SQLWCHAR szBuffer[513];
+    ZeroMemory(szBuffer, sizeof szBuffer);
+    SQLSMALLINT nLength = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(m_hDbc, nInfoType, szBuffer, 1024, &nLength)))
+        return false;
+    strValue = reinterpret_cast<LPCWSTR>(szBuffer);
+    return true;
+}
+
+bool CRDatabase::GetInfoVersion(SQLUSMALLINT nInfoType, int* pnMajor, int* pnMinor, int* pnRelease)
+{
+    CString strText;
+    if (!GetInfoString(nInfoType, strText))
+        return false;
+    CString strParts[3];
+    int nStart = 0;
+    for (int i = 0; i < 3 && nStart <= strText.GetLength(); ++i)
+    {
+        int nDot = strText.Find(L'.', nStart);
+        if (nDot < 0)
+        {
+            strParts[i] = strText.Mid(nStart);
+            break;
+        }
+        strParts[i] = strText.Mid(nStart, nDot - nStart);
+        nStart = nDot + 1;
+    }
+    if (pnMajor)
+        *pnMajor = LeadingNumber(strParts[0]);
+    if (pnMinor)
+        *pnMinor = LeadingNumber(strParts[1]);
+    if (pnRelease)
+        *pnRelease = LeadingNumber(strParts[2]);
+    return true;
+}
+
+bool CRDatabase::IsFunctionSupported(SQLUSMALLINT nFunction)
+{
+    SQLUSMALLINT nSupported = 0;
+    return SQL_SUCCEEDED(SQLGetFunctions(m_hDbc, nFunction, &nSupported)) && nSupported == SQL_TRUE;
+}
+
+namespace {
+
+SQLUSMALLINT CursorAttributesInfo(SQLULEN nCursorType, bool bSecond)
+{
+    switch (nCursorType)
+    {
+    case SQL_CURSOR_DYNAMIC:
+        return bSecond ? SQL_DYNAMIC_CURSOR_ATTRIBUTES2 : SQL_DYNAMIC_CURSOR_ATTRIBUTES1;
+    case SQL_CURSOR_KEYSET_DRIVEN:
+        return bSecond ? SQL_KEYSET_CURSOR_ATTRIBUTES2 : SQL_KEYSET_CURSOR_ATTRIBUTES1;
+    case SQL_CURSOR_STATIC:
+        return bSecond ? SQL_STATIC_CURSOR_ATTRIBUTES2 : SQL_STATIC_CURSOR_ATTRIBUTES1;
+    default:
+        return bSecond ? SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2 : SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1;
+    }
+}
+
+} // namespace
+
+DWORD CRDatabase::GetCursorAttributes1(SQLULEN nCursorType)
+{
+    SQLUINTEGER nValue = 0;
+    SQLRETURN nRet = SQLGetInfoW(m_hDbc, CursorAttributesInfo(nCursorType, false), &nValue, 4, nullptr);
+    if (!SQL_SUCCEEDED(nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    return nValue;
+}
+
+DWORD CRDatabase::GetCursorAttributes2(SQLULEN nCursorType)
+{
+    SQLUINTEGER nValue = 0;
+    SQLRETURN nRet = SQLGetInfoW(m_hDbc, CursorAttributesInfo(nCursorType, true), &nValue, 4, nullptr);
+    if (!SQL_SUCCEEDED(nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    return nValue;
+}
+
+namespace {
+
+// Integer connect options; the value buffer is zeroed and wide enough for either width a driver
+// manager may write.
+bool GetConnectOptionValue(SQLHDBC hDbc, SQLUSMALLINT nOption, DWORD& nValue)
+{
+    SQLULEN nRead = 0;
+    if (!SQL_SUCCEEDED(SQLGetConnectOptionW(hDbc, nOption, &nRead)))
+        return false;
+    nValue = static_cast<DWORD>(nRead);
+    return true;
+}
+
+} // namespace
+
+bool CRDatabase::GetODBCCursorsOption(DWORD& nValue)
+{
+    return GetConnectOptionValue(m_hDbc, SQL_ODBC_CURSORS, nValue);
+}
+
+bool CRDatabase::GetConnectionTimeout(DWORD& nValue)
+{
+    return GetConnectOptionValue(m_hDbc, SQL_ATTR_CONNECTION_TIMEOUT, nValue);
+}
+
+bool CRDatabase::GetLoginTimeout(DWORD& nValue)
+{
+    return GetConnectOptionValue(m_hDbc, SQL_LOGIN_TIMEOUT, nValue);
+}
+
+bool CRDatabase::BeginTrans()
+{
+    if (m_hDbc == SQL_NULL_HDBC)
+        return false;
+    SQLRETURN nRet;
+    if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    return true;
+}
+
+bool CRDatabase::EndTrans(bool bCommit)
+{
+    if (m_hDbc == SQL_NULL_HDBC)
+        return false;
+    SQLRETURN nTransact = SQLTransact(m_hEnv, m_hDbc, bCommit ? SQL_COMMIT : SQL_ROLLBACK);
+    // Autocommit goes back on whatever the commit or rollback answered.
+    SQLRETURN nOption;
+    SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON, &nOption);
+    if (!SQL_SUCCEEDED(nTransact))
+        ThrowRDBException(this, nTransact, SQL_NULL_HSTMT);
+    if (!SQL_SUCCEEDED(nOption))
+        ThrowRDBException(this, nOption, SQL_NULL_HSTMT);
+    return true;
+}
+
+bool CRDatabase::IsInTransaction()
+{
+    DWORD nValue = 0;
+    if (!GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nValue))
+        return false;
+    return nValue != SQL_AUTOCOMMIT_ON;
+}
+
+bool CRDatabase::StartTrace(LPCWSTR pszTraceFile)
+{
+    SQLRETURN nRet;
+    if (!SetConnectOption(SQL_OPT_TRACEFILE, reinterpret_cast<SQLULEN>(pszTraceFile), &nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    if (!SetConnectOption(SQL_OPT_TRACE, SQL_OPT_TRACE_ON, &nRet))
+    {
+        auto* pException = new Zelt::CRDBException(nRet);
+        pException->BuildErrorString(this, SQL_NULL_HSTMT);
+        SetConnectOption(SQL_OPT_TRACE, SQL_OPT_TRACE_OFF);
+        throw pException;
+    }
+    return true;
+}
+
+bool CRDatabase::StopTrace()
+{
+    SQLRETURN nRet;
+    if (!SetConnectOption(SQL_OPT_TRACE, SQL_OPT_TRACE_OFF, &nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    return true;
+}
+
+bool CRDatabase::IsTraceOn()
+{
+    DWORD nValue = 0;
+    if (!GetConnectOptionValue(m_hDbc, SQL_OPT_TRACE, nValue))
+        return false;
+    return nValue == SQL_OPT_TRACE_ON;
+}
+
+bool CRDatabase::GetTraceFile(CString& strFile)
+{
+    // Room for a path of MAX_PATH characters and some slack for drivers that write more.
+    SQLWCHAR szBuffer[1024];
+    ZeroMemory(szBuffer, sizeof szBuffer);
+    SQLRETURN nRet = SQLGetConnectOptionW(m_hDbc, SQL_OPT_TRACEFILE, szBuffer);
+    if (!SQL_SUCCEEDED(nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    szBuffer[260] = 0;
+    strFile = reinterpret_cast<LPCWSTR>(szBuffer);
+    return true;
+}
+
+CString CRDatabase::GetSearchPatternEscape()
+{
+    CString strEscape;
+    if (!GetInfoString(SQL_SEARCH_PATTERN_ESCAPE, strEscape))
+        strEscape.Empty();
+    return strEscape;
+}

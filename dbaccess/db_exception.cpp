@@ -1,0 +1,195 @@
+// The database exception, the reading of diagnostic records and the throw helper.
+#include "dbaccess/db_exception.h"
+
+#include "dbaccess/database.h"
+
+namespace {
+
+const wchar_t kOdbcError[] = L"ODBC error";
+
+} // namespace
+
+namespace Zelt {
+
+CRDBException::CRDBException(int nRetCode) : m_nRetCode(static_cast<WORD>(nRetCode)) {}
+
+CRDBException::CRDBException(LPCWSTR pszMessage) : m_nRetCode(0), m_strError(pszMessage) {}
+
+CRDBException::CRDBException(SQLHENV hEnv, SQLHDBC hDbc, SQLHSTMT hStmt, int nRetCode)
+    : m_nRetCode(static_cast<WORD>(nRetCode))
+{
+    SQLSMALLINT nType = SQL_HANDLE_ENV;
+    SQLHANDLE hHandle = hEnv;
+    if (hStmt)
+    {
+        nType = SQL_HANDLE_STMT;
+        hHandle = hStmt;
+    }
+    else if (hDbc)
+    {
+        nType = SQL_HANDLE_DBC;
+        hHandle = hDbc;
+    }
+
+    SQLWCHAR szState[6];
+    SQLWCHAR szMessage[514];
+    SQLINTEGER nNative = 0;
+    SQLSMALLINT nLength = 0;
+    SQLINTEGER nCount = 0;
+    SQLRETURN nRet = SQLGetDiagFieldW(nType, hHandle, 0, SQL_DIAG_NUMBER, &nCount, 0, nullptr);
+    if (SQL_SUCCEEDED(nRet) && nCount >= 1)
+    {
+        for (SQLINTEGER i = 1; i <= nCount; ++i)
+        {
+            ZeroMemory(szState, sizeof szState);
+            ZeroMemory(szMessage, sizeof szMessage);
+            nRet = SQLGetDiagRecW(nType, hHandle, static_cast<SQLSMALLINT>(i), szState, &nNative,
+                                  szMessage, 513, &nLength);
+            if (!SQL_SUCCEEDED(nRet))
+            {
+                if (m_strError.IsEmpty())
+                    m_strError = kOdbcError;
+                return;
+            }
+            m_strError += L"\n";
+            if (nCount > 1)
+            {
+                m_strError += L"'";
+                m_strError += reinterpret_cast<LPCWSTR>(szState);
+                m_strError += L"' ";
+            }
+            m_strError += reinterpret_cast<LPCWSTR>(szMessage);
+            if (m_strSQLState.IsEmpty() && nCount <= 1)
+                m_strSQLState = reinterpret_cast<LPCWSTR>(szState);
+        }
+        return;
+    }
+
+    ZeroMemory(szState, sizeof szState);
+    ZeroMemory(szMessage, sizeof szMessage);
+    nRet = SQLErrorW(hEnv, hDbc, hStmt, szState, &nNative, szMessage, 513, &nLength);
+    if (nRet != SQL_SUCCESS)
+    {
+        m_strError = kOdbcError;
+        return;
+    }
+    m_strError = reinterpret_cast<LPCWSTR>(szMessage);
+    m_strSQLState = reinterpret_cast<LPCWSTR>(szState);
+}
+
+CRDBException::CRDBException(const CRDBException& other)
+    : CException(), m_nRetCode(other.m_nRetCode), m_strError(other.m_strError),
+      m_strSQLState(other.m_strSQLState)
+{
+}
+
+CRDBException& CRDBException::operator=(const CRDBException& other)
+{
+    if (this != &other)
+    {
+        m_nRetCode = other.m_nRetCode;
+        m_strError = other.m_strError;
+        m_strSQLState = other.m_strSQLState;
+    }
+    return *this;
+}
+
+CRDBException::~CRDBException() = default;
+
+BOOL CRDBException::GetErrorMessage(LPWSTR pszError, UINT nMaxError)
+{
+    if (!pszError || nMaxError == 0)
+        return FALSE;
+    // Room for the text and two terminators; a buffer of one character gets only the last.
+    UINT nCopy = nMaxError >= 2 ? nMaxError - 2 : 0;
+    UINT nLength = static_cast<UINT>(m_strError.GetLength());
+    if (nCopy > nLength)
+        nCopy = nLength;
+    if (nCopy)
+        memcpy(pszError, m_strError.GetString(), nCopy * sizeof(wchar_t));
+    pszError[nCopy] = L'\0';
+    pszError[nMaxError - 1] = L'\0';
+    return TRUE;
+}
+
+void CRDBException::BuildErrorString(CRDatabase* pDatabase, SQLHSTMT hStmt)
+{
+    if (pDatabase)
+        m_strError = pDatabase->GetErrorText(hStmt, &m_strSQLState);
+    else
+        m_strError.Empty();
+}
+
+} // namespace Zelt
+
+void ThrowRDBException(CRDatabase* pDatabase, int nRetCode, SQLHSTMT hStmt)
+{
+    auto* pException = new Zelt::CRDBException(nRetCode);
+    if (nRetCode != 0)
+        pException->BuildErrorString(pDatabase, hStmt);
+    throw pException;
+}
+
+CString StripDriverPrefixes(const CString& text)
+{
+    CString result = text;
+    while (!result.IsEmpty() && result[0] == L'[')
+    {
+        int nClose = result.Find(L']');
+        if (nClose < 0)
+            break;
+        int nCut = nClose + 1;
+        if (nCut < result.GetLength() && result[nCut] == L' ')
+            ++nCut;
+        result = result.Mid(nCut);
+    }
+    return result;
+}
+
+CString CRDatabase::GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState)
+{
+    CString result;
+    if (pstrSQLState)
+        pstrSQLState->Empty();
+
+    SQLWCHAR szState[6];
+    SQLWCHAR szMessage[514];
+    SQLINTEGER nNative = 0;
+    SQLSMALLINT nLength = 0;
+    SQLINTEGER nCount = 0;
+    SQLRETURN nRet = SQLGetDiagFieldW(SQL_HANDLE_STMT, hStmt, 0, SQL_DIAG_NUMBER, &nCount, 0, nullptr);
+    if (!SQL_SUCCEEDED(nRet) || nCount < 1)
+    {
+        ZeroMemory(szState, sizeof szState);
+        ZeroMemory(szMessage, sizeof szMessage);
+        nRet = SQLErrorW(m_hEnv, m_hDbc, hStmt, szState, &nNative, szMessage, 512, &nLength);
+        if (nRet != SQL_SUCCESS)
+            return kOdbcError;
+        if (pstrSQLState)
+            *pstrSQLState = reinterpret_cast<LPCWSTR>(szState);
+        return StripDriverPrefixes(CString(reinterpret_cast<LPCWSTR>(szMessage)));
+    }
+
+    for (SQLINTEGER i = 1; i <= nCount; ++i)
+    {
+        ZeroMemory(szState, sizeof szState);
+        ZeroMemory(szMessage, sizeof szMessage);
+        nRet = SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, static_cast<SQLSMALLINT>(i), szState, &nNative,
+                              szMessage, 513, &nLength);
+        if (!SQL_SUCCEEDED(nRet))
+            return result.IsEmpty() ? CString(kOdbcError) : result;
+        CString text = StripDriverPrefixes(CString(reinterpret_cast<LPCWSTR>(szMessage)));
+        if (!result.IsEmpty())
+            result += L"\n";
+        if (nCount > 1)
+        {
+            result += L"* '";
+            result += reinterpret_cast<LPCWSTR>(szState);
+            result += L"' ";
+        }
+        result += text;
+        if (pstrSQLState && pstrSQLState->IsEmpty() && nCount <= 1)
+            *pstrSQLState = reinterpret_cast<LPCWSTR>(szState);
+    }
+    return result;
+}

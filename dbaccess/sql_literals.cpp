@@ -1,0 +1,228 @@
+// SQL literals of dates, times, timestamps, texts and binary values for each product, and the
+// literal of a cursor's current field value.
+#include "dbaccess/database.h"
+
+#include "dbaccess/cursor.h"
+
+namespace {
+
+// Fraction digits a product keeps in a time or timestamp literal. The SQL Server datetime
+// conversion (style 121) takes milliseconds; datetimeoffset takes 100 ns; Firebird 1/10 ms;
+// MySQL and PostgreSQL microseconds; other products get the whole nanosecond value.
+int FractionDigits(UINT nKind, bool bOffset)
+{
+    switch (nKind)
+    {
+    case DBMS_SQLSERVER:
+    case DBMS_MSSQL:
+        return bOffset ? 7 : 3;
+    case DBMS_FIREBIRD:
+        return 4;
+    case DBMS_MYSQL:
+    case DBMS_POSTGRESQL:
+        return 6;
+    default:
+        return 9;
+    }
+}
+
+// The digits after the point: at most nMaxDigits (cut, never rounded, so the seconds never
+// change), trailing zeros dropped down to milliseconds.
+CString FractionText(SQLUINTEGER nFraction, int nMaxDigits)
+{
+    wchar_t szDigits[10];
+    SQLUINTEGER nValue = nFraction % 1000000000u;
+    for (int i = 8; i >= 0; --i)
+    {
+        szDigits[i] = static_cast<wchar_t>(L'0' + nValue % 10);
+        nValue /= 10;
+    }
+    int nDigits = nMaxDigits;
+    while (nDigits > 3 && szDigits[nDigits - 1] == L'0')
+        --nDigits;
+    szDigits[nDigits] = 0;
+    return CString(szDigits);
+}
+
+wchar_t OffsetSign(SQLSMALLINT nHour, SQLSMALLINT nMinute)
+{
+    return (nHour < 0 || nMinute < 0) ? L'-' : L'+';
+}
+
+UINT Abs16(SQLSMALLINT n)
+{
+    return static_cast<UINT>(n < 0 ? -n : n);
+}
+
+} // namespace
+
+CString CRDatabase::FormatDateLiteral(UINT nKind, const DATE_STRUCT& value)
+{
+    CString s;
+    UINT nYear = static_cast<UINT>(value.year);
+    if (nKind == DBMS_ACCESS)
+        s.Format(L"CDate('%04u-%02u-%02u')", nYear, (UINT)value.month, (UINT)value.day);
+    else if (nKind == DBMS_ORACLE)
+        s.Format(L"TO_DATE('%04d/%02u/%02u', 'YYYY/MM/DD')", (int)value.year, (UINT)value.month,
+                 (UINT)value.day);
+    else
+        s.Format(L"'%04u-%02u-%02u'", nYear, (UINT)value.month, (UINT)value.day);
+    return s;
+}
+
+CString CRDatabase::FormatTimeLiteral(UINT nKind, const TIMESTAMP_STRUCT& value)
+{
+    CString s;
+    if (nKind == DBMS_ACCESS)
+        s.Format(L"CDate('%02u:%02u:%02u')", (UINT)value.hour, (UINT)value.minute, (UINT)value.second);
+    else if (nKind == DBMS_ORACLE)
+        s.Format(L"TO_DATE('%02u:%02u:%02u', 'HH24:MI:SS')", (UINT)value.hour, (UINT)value.minute,
+                 (UINT)value.second);
+    else
+    {
+        s.Format(L"'%02u:%02u:%02u.%s'", (UINT)value.hour, (UINT)value.minute, (UINT)value.second,
+                 FractionText(value.fraction, FractionDigits(nKind, false)).GetString());
+        if (nKind == DBMS_SQLSERVER || nKind == DBMS_MSSQL)
+            s = L"convert(time, " + s + L", 8)";
+    }
+    return s;
+}
+
+CString CRDatabase::FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& value)
+{
+    CString s;
+    if (nKind == DBMS_ACCESS)
+        s.Format(L"CDate('%04u-%02u-%02u %02u:%02u:%02u')", (UINT)value.year, (UINT)value.month,
+                 (UINT)value.day, (UINT)value.hour, (UINT)value.minute, (UINT)value.second);
+    else if (nKind == DBMS_ORACLE)
+        s.Format(L"TO_DATE('%04d/%02u/%02u %02u:%02u:%02u', 'YYYY/MM/DD HH24:MI:SS')", (int)value.year,
+                 (UINT)value.month, (UINT)value.day, (UINT)value.hour, (UINT)value.minute,
+                 (UINT)value.second);
+    else
+    {
+        s.Format(L"'%04u-%02u-%02u %02u:%02u:%02u.%s'", (UINT)value.year, (UINT)value.month,
+                 (UINT)value.day, (UINT)value.hour, (UINT)value.minute, (UINT)value.second,
+                 FractionText(value.fraction, FractionDigits(nKind, false)).GetString());
+        if (nKind == DBMS_SQLSERVER || nKind == DBMS_MSSQL)
+            s = L"convert(datetime, " + s + L", 121)";
+    }
+    return s;
+}
+
+CString CRDatabase::FormatTimestampOffsetLiteral(UINT nKind, const SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
+{
+    if (nKind == DBMS_ACCESS || nKind == DBMS_ORACLE)
+    {
+        TIMESTAMP_STRUCT ts = {value.year, value.month, value.day, value.hour, value.minute, value.second,
+                               value.fraction};
+        return FormatTimestampLiteral(nKind, ts);
+    }
+    CString s;
+    s.Format(L"'%04u-%02u-%02u %02u:%02u:%02u.%s %c%02u:%02u'", (UINT)value.year, (UINT)value.month,
+             (UINT)value.day, (UINT)value.hour, (UINT)value.minute, (UINT)value.second,
+             FractionText(value.fraction, FractionDigits(nKind, true)).GetString(),
+             OffsetSign(value.timezone_hour, value.timezone_minute), Abs16(value.timezone_hour),
+             Abs16(value.timezone_minute));
+    return s;
+}
+
+CString CRDatabase::FormatStringLiteral(UINT nKind, LPCWSTR pszText)
+{
+    CString strText = pszText ? pszText : L"";
+    strText.Replace(L"'", L"''");
+    // MySQL reads a backslash in a literal as an escape character.
+    if (nKind == DBMS_MYSQL)
+        strText.Replace(L"\\", L"\\\\");
+    if (nKind == DBMS_SQLSERVER || nKind == DBMS_ORACLE || nKind == DBMS_MSSQL)
+        return L"N'" + strText + L"'";
+    return L"'" + strText + L"'";
+}
+
+CString CRDatabase::FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex)
+{
+    CString strHex = pszHex ? pszHex : L"";
+    switch (nKind)
+    {
+    case DBMS_ACCESS:
+    case DBMS_SQLSERVER:
+    case DBMS_MSSQL:
+        return L"0x" + strHex;
+    case DBMS_POSTGRESQL:
+        return L"'\\x" + strHex + L"'";
+    case DBMS_ORACLE:
+        return L"HEXTORAW('" + strHex + L"')";
+    default:
+        return L"X'" + strHex + L"'";
+    }
+}
+
+CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor, UINT nColumn)
+{
+    int nCType = pCursor->GetColumnCType(nColumn);
+    int nSQLType = pCursor->GetColumnSQLType(nColumn);
+    if (nTargetKind < 1 || nTargetKind > 7)
+        return CString();
+
+    switch (nCType)
+    {
+    case SQL_C_GUID:
+    case SQL_C_CHAR:
+    case SQL_C_WCHAR:
+    {
+        CString strText;
+        if (!pCursor->GetFieldText(nColumn, strText))
+            return L"NULL";
+        return FormatStringLiteral(nTargetKind, strText);
+    }
+    case SQL_C_BINARY:
+    {
+        CString strHex;
+        if (!pCursor->GetFieldText(nColumn, strHex))
+            return L"NULL";
+        return FormatBinaryLiteral(nTargetKind, strHex);
+    }
+    case SQL_C_TIMESTAMP:
+    {
+        TIMESTAMP_STRUCT ts = {};
+        if (!pCursor->GetFieldTimestamp(nColumn, ts))
+            return L"NULL";
+        if (nSQLType == SQL_DATE || nSQLType == SQL_TYPE_DATE)
+        {
+            DATE_STRUCT date = {ts.year, ts.month, ts.day};
+            return FormatDateLiteral(nTargetKind, date);
+        }
+        if (nSQLType == SQL_TIME || nSQLType == SQL_TYPE_TIME ||
+            (nSQLType == SQL_SS_TIME2 && m_nDBMSKind == DBMS_MSSQL))
+            return FormatTimeLiteral(nTargetKind, ts);
+        return FormatTimestampLiteral(nTargetKind, ts);
+    }
+    case SQL_C_SS_TIMESTAMPOFFSET:
+        if (m_nDBMSKind == DBMS_MSSQL)
+        {
+            SQL_SS_TIMESTAMPOFFSET_STRUCT value = {};
+            if (!pCursor->GetFieldTimestampOffset(nColumn, value))
+                return L"NULL";
+            if (nTargetKind != DBMS_ORACLE)
+                return FormatTimestampOffsetLiteral(nTargetKind, value);
+            CString strFraction, strFormatFraction;
+            if (value.fraction != 0)
+            {
+                strFraction = L"." + FractionText(value.fraction, 9);
+                strFormatFraction.Format(L".FF%d", strFraction.GetLength() - 1);
+            }
+            CString s;
+            s.Format(L"TO_TIMESTAMP_TZ('%04d/%02u/%02u %02u:%02u:%02u%s %c%02u:%02u', "
+                     L"'YYYY/MM/DD HH24:MI:SS%s TZH:TZM')",
+                     (int)value.year, (UINT)value.month, (UINT)value.day, (UINT)value.hour,
+                     (UINT)value.minute, (UINT)value.second, strFraction.GetString(),
+                     OffsetSign(value.timezone_hour, value.timezone_minute), Abs16(value.timezone_hour),
+                     Abs16(value.timezone_minute), strFormatFraction.GetString());
+            return s;
+        }
+        break;
+    }
+    CString strText;
+    if (!pCursor->GetFieldText(nColumn, strText))
+        return L"NULL";
+    return strText;
+}

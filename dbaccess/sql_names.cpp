@@ -1,0 +1,234 @@
+// Quoting of object names and text for SQL statements.
+#include "dbaccess/sql_names.h"
+
+#include "dbaccess/catalog.h"
+
+#include <vector>
+
+namespace {
+
+const wchar_t kReservedWords[] =
+    L"ABSOLUTE,ACTION,ADA,ADD,ALL,ALLOCATE,ALTER,AND,ANY,ARE,AS,ASC,ASSERTION,AT,"
+    L"AUTHORIZATION,AVG,BEGIN,BETWEEN,BIT,BIT_LENGTH,BOTH,BY,CASCADE,CASCADED,CASE,CAST,"
+    L"CATALOG,CHAR,CHAR_LENGTH,CHARACTER,CHARACTER_LENGTH,CHECK,CLOSE,COALESCE,COLLATE,"
+    L"COLLATION,COLUMN,COMMIT,CONNECT,CONNECTION,CONSTRAINT,CONSTRAINTS,CONTINUE,CONVERT,"
+    L"CORRESPONDING,COUNT,CREATE,CROSS,CURRENT,CURRENT_DATE,CURRENT_TIME,CURRENT_TIMESTAMP,"
+    L"CURRENT_USER,CURSOR,DATE,DAY,DEALLOCATE,DEC,DECIMAL,DECLARE,DEFAULT,DEFERRABLE,DEFERRED,"
+    L"DELETE,DESC,DESCRIBE,DESCRIPTOR,DIAGNOSTICS,DISCONNECT,DISTINCT,DOMAIN,DOUBLE,DROP,ELSE,"
+    L"END,END-EXEC,ESCAPE,EXCEPT,EXCEPTION,EXEC,EXECUTE,EXISTS,EXTERNAL,EXTRACT,FALSE,FETCH,"
+    L"FIRST,FLOAT,FOR,FOREIGN,FORTRAN,FOUND,FROM,FULL,GET,GLOBAL,GO,GOTO,GRANT,GROUP,HAVING,"
+    L"HOUR,IDENTITY,IMMEDIATE,IN,INCLUDE,INDEX,INDICATOR,INITIALLY,INNER,INPUT,INSENSITIVE,"
+    L"INSERT,INT,INTEGER,INTERSECT,INTERVAL,INTO,IS,ISOLATION,JOIN,KEY,LANGUAGE,LAST,LEADING,"
+    L"LEFT,LEVEL,LIKE,LOCAL,LOWER,MATCH,MAX,MIN,MINUTE,MODULE,MONTH,NAMES,NATIONAL,NATURAL,"
+    L"NCHAR,NEXT,NO,NONE,NOT,NULL,NULLIF,NUMERIC,OCTET_LENGTH,OF,ON,ONLY,OPEN,OPTION,OR,ORDER,"
+    L"OUTER,OUTPUT,OVERLAPS,PAD,PARTIAL,PASCAL,PLI,POSITION,PRECISION,PREPARE,PRESERVE,"
+    L"PRIMARY,PRIOR,PRIVILEGES,PROCEDURE,PUBLIC,READ,REAL,REFERENCES,RELATIVE,RESTRICT,REVOKE,"
+    L"RIGHT,ROLLBACK,ROWS,SCHEMA,SCROLL,SECOND,SECTION,SELECT,SESSION,SESSION_USER,SET,SIZE,"
+    L"SMALLINT,SOME,SPACE,SQL,SQLCA,SQLCODE,SQLERROR,SQLSTATE,SQLWARNING,SUBSTRING,SUM,"
+    L"SYSTEM_USER,TABLE,TEMPORARY,THEN,TIME,TIMESTAMP,TIMEZONE_HOUR,TIMEZONE_MINUTE,TO,"
+    L"TRAILING,TRANSACTION,TRANSLATE,TRANSLATION,TRIM,TRUE,UNION,UNIQUE,UNKNOWN,UPDATE,UPPER,"
+    L"USAGE,USER,USING,VALUE,VALUES,VARCHAR,VARYING,VIEW,WHEN,WHENEVER,WHERE,WITH,WORK,WRITE,"
+    L"YEAR,ZONE,references,column,modify,replace,number,sysdate,date,varchar2,raw,long,text,"
+    L"ntext,datetime,datetimeoffset,uniqueidentifier,guid,short,currency,yesno,byte,binary,"
+    L"money,nvarchar,tinyint,memo,bigint,if,return,function,type,record,package,trigger,"
+    L"instead,after,try,catch,truncate";
+
+// Split once, on first use; database code runs on one thread at a time.
+std::vector<CString> g_reservedWords;
+
+wchar_t FoldAscii(wchar_t ch)
+{
+    return (ch >= L'a' && ch <= L'z') ? static_cast<wchar_t>(ch - L'a' + L'A') : ch;
+}
+
+int CompareNoCaseAscii(LPCWSTR a, LPCWSTR b)
+{
+    for (;; ++a, ++b)
+    {
+        wchar_t ca = FoldAscii(*a), cb = FoldAscii(*b);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (!ca)
+            return 0;
+    }
+}
+
+bool IsIdentifierText(LPCWSTR pszName)
+{
+    for (LPCWSTR p = pszName; *p; ++p)
+    {
+        wchar_t ch = *p;
+        if (!(iswalpha(ch) || iswdigit(ch) || ch == L'_'))
+            return false;
+    }
+    return true;
+}
+
+void FillReservedWords()
+{
+    LPCWSTR p = kReservedWords;
+    for (;;)
+    {
+        LPCWSTR pComma = wcschr(p, L',');
+        if (!pComma)
+        {
+            g_reservedWords.emplace_back(p);
+            break;
+        }
+        g_reservedWords.emplace_back(p, static_cast<int>(pComma - p));
+        p = pComma + 1;
+    }
+}
+
+// Doubles every occurrence of ch.
+CString DoubleChar(LPCWSTR pszText, wchar_t ch)
+{
+    CString s;
+    for (LPCWSTR p = pszText; *p; ++p)
+    {
+        s += *p;
+        if (*p == ch)
+            s += ch;
+    }
+    return s;
+}
+
+} // namespace
+
+LPCWSTR GetSQLReservedWords()
+{
+    return kReservedWords;
+}
+
+bool NeedsSQLQuotes(LPCWSTR pszName, CRDatabase* pDatabase)
+{
+    if (!pszName)
+        pszName = L"";
+    if (pszName[0] >= L'0' && pszName[0] <= L'9')
+        return true;
+    if (!IsIdentifierText(pszName))
+        return true;
+    if (g_reservedWords.empty())
+        FillReservedWords();
+    for (const CString& word : g_reservedWords)
+        if (CompareNoCaseAscii(pszName, word) == 0)
+            return true;
+    if (!pDatabase)
+        return false;
+
+    {
+        CRTypes types(pDatabase);
+        CRTypes::CTypeInfo info;
+        while (types.Fetch(&info))
+            if (CompareNoCaseAscii(pszName, info.szTypeName) == 0)
+                return true;
+    }
+
+    WORD nCase = 0;
+    if (!pDatabase->GetInfoWord(SQL_IDENTIFIER_CASE, nCase))
+        return false;
+    for (LPCWSTR p = pszName; *p; ++p)
+    {
+        if (nCase == SQL_IC_UPPER && iswlower(*p))
+            return true;
+        if (nCase == SQL_IC_LOWER && iswupper(*p))
+            return true;
+    }
+    return false;
+}
+
+CString QuoteSQLName(LPCWSTR pszName, CRDatabase* pDatabase)
+{
+    if (!pszName)
+        pszName = L"";
+    UINT nKind = pDatabase ? pDatabase->m_nDBMSKind : DBMS_OTHER;
+    if (nKind == DBMS_MYSQL)
+        return L"`" + DoubleChar(pszName, L'`') + L"`";
+    // Brackets only where the product takes them; elsewhere a double quote is doubled.
+    bool bBrackets = nKind == DBMS_ACCESS || nKind == DBMS_SQLSERVER || nKind == DBMS_MSSQL;
+    if (bBrackets && wcschr(pszName, L'"'))
+        return L"[" + DoubleChar(pszName, L']') + L"]";
+    return L"\"" + DoubleChar(pszName, L'"') + L"\"";
+}
+
+CString QuoteSQLNameIfNeeded(LPCWSTR pszName, CRDatabase* pDatabase)
+{
+    if (NeedsSQLQuotes(pszName, pDatabase))
+        return QuoteSQLName(pszName, pDatabase);
+    return CString(pszName ? pszName : L"");
+}
+
+CString FormatObjectName(const CStringPair& name, CRDatabase* pDatabase, bool bWithSchema)
+{
+    CString strResult;
+    CString strRest = name.m_strSecond;
+    for (;;)
+    {
+        CString strPart;
+        int nDot = strRest.Find(L'.');
+        bool bLast = nDot < 0;
+        if (bLast)
+            strPart = strRest;
+        else
+        {
+            strPart = strRest.Left(nDot);
+            strRest = strRest.Mid(nDot + 1);
+        }
+        if (!strResult.IsEmpty())
+            strResult += L".";
+        strResult += QuoteSQLNameIfNeeded(strPart, pDatabase);
+        if (bLast)
+            break;
+    }
+    if (bWithSchema && !name.m_strFirst.IsEmpty())
+    {
+        CString strSchema = QuoteSQLNameIfNeeded(name.m_strFirst, pDatabase);
+        strResult = strResult.IsEmpty() ? strSchema : strSchema + L"." + strResult;
+    }
+    return strResult;
+}
+
+CString MakeQuotedTwoPartName(LPCWSTR pszFirst, LPCWSTR pszSecond, CRDatabase* pDatabase)
+{
+    CString strResult;
+    if (pszFirst && *pszFirst)
+        strResult = QuoteSQLNameIfNeeded(pszFirst, pDatabase) + L".";
+    strResult += QuoteSQLNameIfNeeded(pszSecond, pDatabase);
+    return strResult;
+}
+
+CString MakeObjectName(const CStringPair& name, bool bWithSchema)
+{
+    if (bWithSchema && !name.m_strFirst.IsEmpty())
+        return name.m_strFirst + L"." + name.m_strSecond;
+    return name.m_strSecond;
+}
+
+CString MakeObjectNameLiteral(const CStringPair& name, bool bWithSchema)
+{
+    return QuoteSQLString(MakeObjectName(name, bWithSchema));
+}
+
+CString ObjectNameToStringLiteral(const CStringPair& qualifiers, LPCWSTR pszName)
+{
+    CString strText;
+    if (!qualifiers.m_strFirst.IsEmpty())
+        strText += qualifiers.m_strFirst + L".";
+    if (!qualifiers.m_strSecond.IsEmpty())
+        strText += qualifiers.m_strSecond + L".";
+    strText += pszName ? pszName : L"";
+    return QuoteSQLString(strText);
+}
+
+CString QuoteSQLString(LPCWSTR pszText)
+{
+    return L"'" + DoubleChar(pszText ? pszText : L"", L'\'') + L"'";
+}
+
+bool LessByNamePair(const CStringPair& a, const CStringPair& b)
+{
+    int n = CompareNoCaseAscii(a.m_strFirst, b.m_strFirst);
+    if (n != 0)
+        return n < 0;
+    return CompareNoCaseAscii(a.m_strSecond, b.m_strSecond) < 0;
+}

@@ -1,0 +1,40 @@
+// Names of database objects in SQL text: quoting by product, reserved words, object names with
+// their schema, and text literals.
+#pragma once
+
+#include "dbaccess/database.h"
+
+// The name of a database object: its schema (may be empty) and its name (may hold dots).
+class CStringPair
+{
+public:
+    CStringPair() {}
+    CStringPair(const CString& strFirst, const CString& strSecond) : m_strFirst(strFirst), m_strSecond(strSecond) {}
+
+    CString m_strFirst;   // the schema
+    CString m_strSecond;  // the name
+};
+
+// The reserved words, joined by "," without blanks.
+LPCWSTR GetSQLReservedWords();
+
+// Whether a name must be quoted: digit first, not an identifier, a reserved word, one of the
+// connection's type names, or letters of the case the product folds. Without a database only
+// the first three rules apply.
+bool NeedsSQLQuotes(LPCWSTR pszName, CRDatabase* pDatabase);
+// The name in the quotes of the connection's product (double quotes when there is none).
+CString QuoteSQLName(LPCWSTR pszName, CRDatabase* pDatabase);
+CString QuoteSQLNameIfNeeded(LPCWSTR pszName, CRDatabase* pDatabase);
+// Schema and each dot-separated part of the name, each quoted when it needs it.
+CString FormatObjectName(const CStringPair& name, CRDatabase* pDatabase, bool bWithSchema);
+// "first.second" with each part quoted when needed; no dot when first is empty.
+CString MakeQuotedTwoPartName(LPCWSTR pszFirst, LPCWSTR pszSecond, CRDatabase* pDatabase);
+// "schema.name" (no quoting) when asked and the schema is not empty, else the name.
+CString MakeObjectName(const CStringPair& name, bool bWithSchema);
+CString MakeObjectNameLiteral(const CStringPair& name, bool bWithSchema);
+// 'q1.q2.name' with empty qualifiers left out.
+CString ObjectNameToStringLiteral(const CStringPair& qualifiers, LPCWSTR pszName);
+// 'text' with every apostrophe doubled.
+CString QuoteSQLString(LPCWSTR pszText);
+// Orders by the first strings, then the second, without regard to the case of A to Z.
+bool LessByNamePair(const CStringPair& a, const CStringPair& b);
