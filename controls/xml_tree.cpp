@@ -100,7 +100,10 @@ private:
     CRXMLItem::CStreamIO& m_stream;
 };
 
-bool ReadNode(CRXMLItem& node, CCharReader& in);
+// Elements nest at most this deep; deeper input is refused rather than exhausting the stack.
+const int kMaxDepth = 1000;
+
+bool ReadNode(CRXMLItem& node, CCharReader& in, int depth);
 
 // The name after '<' (steps: plain names end at '/', '>' or white space; names starting with
 // '!' run to the "--" that closes a comment).
@@ -184,7 +187,7 @@ bool ReadAttribute(CRXMLItem& node, CCharReader& in, wchar_t first)
 }
 
 // Children (and the closing tag) of an element whose opening tag has been read.
-bool ReadChildren(CRXMLItem& node, CCharReader& in)
+bool ReadChildren(CRXMLItem& node, CCharReader& in, int depth)
 {
     for (;;)
     {
@@ -217,15 +220,17 @@ bool ReadChildren(CRXMLItem& node, CCharReader& in)
         }
         in.Return(before);
         CRXMLItem child;
-        if (!ReadNode(child, in))
+        if (!ReadNode(child, in, depth + 1))
             return false;
         node.m_children.push_back(std::move(child));
     }
 }
 
-bool ReadNode(CRXMLItem& node, CCharReader& in)
+bool ReadNode(CRXMLItem& node, CCharReader& in, int depth)
 {
     node.Clear();
+    if (depth >= kMaxDepth)
+        return false;
     wchar_t ch;
     if (!in.Skip(ch) || ch != L'<')
         return false;
@@ -263,7 +268,7 @@ bool ReadNode(CRXMLItem& node, CCharReader& in)
             if (ch == L'<')
             {
                 in.Return(afterTag);
-                return ReadChildren(node, in);
+                return ReadChildren(node, in, depth);
             }
             // Text: up to the next '<'; leading white space was skipped, trailing is kept.
             CString text(ch, 1);
@@ -280,7 +285,7 @@ bool ReadNode(CRXMLItem& node, CCharReader& in)
                 text += ch;
             }
             node.m_strText = CRXMLItem::UnescapeText(text);
-            return ReadChildren(node, in);
+            return ReadChildren(node, in, depth);
         }
         if (ch == L'?' && node.m_nKind == CRXMLItem::kindProcessing)
             return in.Skip(ch) && ch == L'>';
@@ -352,7 +357,7 @@ bool CRXMLItem::SetAttribute(LPCWSTR name, LPCWSTR value)
 bool CRXMLItem::ReadElement(CEncodingIO& decoder)
 {
     CCharReader in(decoder);
-    return ReadNode(*this, in);
+    return ReadNode(*this, in, 0);
 }
 
 CString CRXMLItem::EscapeText(const CString& text)

@@ -251,3 +251,20 @@ TEST(XmlTree, CopyIsDeepAndAttributesKeepOrder)
     EXPECT_TRUE(copy.IsEmpty());
     EXPECT_EQ(CRXMLItem::kindElement, copy.m_nKind);
 }
+
+TEST(XmlRead, DeepNestingIsBoundedNotFatal)
+{
+    auto nested = [](int depth) {
+        CString text;
+        for (int i = 0; i < depth; ++i)
+            text += L"<n>";
+        for (int i = 0; i < depth; ++i)
+            text += L"</n>";
+        return text;
+    };
+    CRXMLDocument doc;
+    EXPECT_TRUE(Load(doc, nested(1000)));
+    EXPECT_FALSE(doc.GetXML(kEditor).IsEmpty());
+    EXPECT_FALSE(Load(doc, nested(1001)));
+    EXPECT_FALSE(Load(doc, nested(100000)));
+}
