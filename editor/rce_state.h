@@ -87,4 +87,6 @@ struct RCE_STATE {
     WCHAR* text = nullptr;      // [text] the locked block; valid only inside the handler guard
     BYTE created = 0;           // [text] 1 when the text block could be allocated
     HWND hwnd = nullptr;        // [window] the editor window (for measuring and notifications)
+    HDC measureDC = nullptr;    // [text] when set, measuring uses this DC (with its font) instead
+                                // of the window's; for measuring without a window
 };
