@@ -315,9 +315,12 @@ BOOL CFileException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnH
     };
     int cause = (m_cause >= none && m_cause <= endOfFile) ? m_cause : genericException;
     CString text = kTexts[cause];
-    text.Replace(L"%1", m_strFileName.IsEmpty() ? L"an unnamed file" : m_strFileName.GetString());
-    if (!text.IsEmpty() && text[0] >= L'a' && text[0] <= L'z')
-        text.SetAt(0, static_cast<wchar_t>(text[0] - 32));
+    if (!m_strFileName.IsEmpty())
+        text.Replace(L"%1", m_strFileName);
+    else if (text.Find(L"%1") == 0)
+        text.Replace(L"%1", L"An unnamed file");
+    else
+        text.Replace(L"%1", L"an unnamed file");
     if (cause == genericException && m_lOsError > 0) {
         CString system = SystemErrorText(static_cast<DWORD>(m_lOsError));
         if (!system.IsEmpty())

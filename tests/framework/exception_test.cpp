@@ -150,6 +150,8 @@ TEST(FileException, MessagesNameTheFile)
         return CString(buffer);
     };
     EXPECT_EQ(message(CFileException::fileNotFound, L"C:\\a.txt"), L"C:\\a.txt was not found.");
+    EXPECT_EQ(message(CFileException::fileNotFound, L"lower.txt"), L"lower.txt was not found.");
+    EXPECT_EQ(message(CFileException::accessDenied, nullptr), L"Access to an unnamed file was denied.");
     EXPECT_EQ(message(CFileException::fileNotFound, nullptr), L"An unnamed file was not found.");
     EXPECT_EQ(message(CFileException::accessDenied, L"b.sql"), L"Access to b.sql was denied.");
     EXPECT_EQ(message(CFileException::diskFull, L"c"), L"Disk full while accessing c.");
@@ -166,6 +168,66 @@ TEST(FileException, MessagesNameTheFile)
         EXPECT_STREQ(buffer, L"Z:\\nowhere contains an incorrect path.");
         e->Delete();
     }
+}
+
+} // namespace
+
+namespace {
+
+// Reads the texts of the message box that the given thread shows, then closes it.
+struct BoxWatcher {
+    DWORD ownerThread = 0;
+    CString texts;
+    bool found = false;
+
+    static DWORD WINAPI Run(void* param)
+    {
+        auto* self = static_cast<BoxWatcher*>(param);
+        for (int attempt = 0; attempt < 500 && !self->found; ++attempt) {
+            EnumThreadWindows(self->ownerThread, [](HWND hwnd, LPARAM lp) -> BOOL {
+                auto* watcher = reinterpret_cast<BoxWatcher*>(lp);
+                wchar_t className[32] = {};
+                GetClassNameW(hwnd, className, 32);
+                if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(hwnd))
+                    return TRUE;
+                EnumChildWindows(hwnd, [](HWND child, LPARAM lp2) -> BOOL {
+                    wchar_t text[256] = {};
+                    GetWindowTextW(child, text, 256);
+                    reinterpret_cast<BoxWatcher*>(lp2)->texts += CString(text) + L"|";
+                    return TRUE;
+                }, lp);
+                watcher->found = true;
+                PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+                return FALSE;
+            }, reinterpret_cast<LPARAM>(self));
+            Sleep(20);
+        }
+        return 0;
+    }
+};
+
+CString ReportedText(CException& e, UINT messageID = 0)
+{
+    BoxWatcher watcher;
+    watcher.ownerThread = GetCurrentThreadId();
+    HANDLE thread = CreateThread(nullptr, 0, BoxWatcher::Run, &watcher, 0, nullptr);
+    int result = e.ReportError(MB_OK | MB_ICONERROR, messageID);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_TRUE(watcher.found);
+    EXPECT_EQ(result, IDOK);
+    return watcher.texts;
+}
+
+TEST(ExceptionReport, ShowsTheMessageInAMessageBox)
+{
+    CFileException file(CFileException::fileNotFound, ERROR_FILE_NOT_FOUND, L"report.txt");
+    CString shown = ReportedText(file);
+    EXPECT_NE(shown.Find(L"report.txt was not found."), -1) << CStringA(shown).GetString();
+
+    // Without a message of its own, a generic text is shown.
+    CCountedException plain(FALSE);
+    EXPECT_NE(ReportedText(plain).Find(L"No error message is available."), -1);
 }
 
 } // namespace
