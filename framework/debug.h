@@ -13,10 +13,19 @@ void AfxTrace(const wchar_t* format, ...);
 void AfxTrace(const char* format, ...);
 
 #ifdef _DEBUG
+#include "framework/text_string.h"
+
+// String objects reach the formatter as their characters, as in CString::Format.
+template <typename CharT, typename... Args>
+inline void AfxTraceArgs(const CharT* format, const Args&... args)
+{
+    AfxTrace(format, ql_string_detail::VarArg(args)...);
+}
+
 #define ASSERT(f) ((f) ? (void)0 : AfxAssertFailedLine(__FILE__, __LINE__))
 #define VERIFY(f) ASSERT(f)
 #define ASSERT_VALID(p) AfxAssertValidObject((p), __FILE__, __LINE__)
-#define TRACE(...) AfxTrace(__VA_ARGS__)
+#define TRACE(...) AfxTraceArgs(__VA_ARGS__)
 #else
 #define ASSERT(f) ((void)0)
 #define VERIFY(f) ((void)(f))
