@@ -17,7 +17,7 @@ void AfxTrace(const char* format, ...);
 
 // String objects reach the formatter as their characters, as in CString::Format.
 template <typename CharT, typename... Args>
-inline void AfxTraceArgs(const CharT* format, const Args&... args)
+inline void AfxTraceArgs(const CharT* format, Args... args)
 {
     AfxTrace(format, ql_string_detail::VarArg(args)...);
 }

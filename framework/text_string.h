@@ -132,24 +132,24 @@ public:
 
     // Formatting (see the top of this file).
     template <typename... Args>
-    void Format(PCXSTR pszFormat, const Args&... args)
+    void Format(PCXSTR pszFormat, Args... args)
     {
         FormatImpl(pszFormat, ql_string_detail::VarArg(args)...);
     }
     template <typename... Args>
-    void Format(UINT nFormatID, const Args&... args)
+    void Format(UINT nFormatID, Args... args)
     {
         CStringT format;
         format.LoadString(nFormatID);
         FormatImpl(format.GetString(), ql_string_detail::VarArg(args)...);
     }
     template <typename... Args>
-    void AppendFormat(PCXSTR pszFormat, const Args&... args)
+    void AppendFormat(PCXSTR pszFormat, Args... args)
     {
         AppendFormatImpl(pszFormat, ql_string_detail::VarArg(args)...);
     }
     template <typename... Args>
-    void AppendFormat(UINT nFormatID, const Args&... args)
+    void AppendFormat(UINT nFormatID, Args... args)
     {
         CStringT format;
         format.LoadString(nFormatID);
@@ -160,12 +160,12 @@ public:
 
     // Message-style formatting (%1, %2!d! ...) through the system's message formatter.
     template <typename... Args>
-    void FormatMessage(PCXSTR pszFormat, const Args&... args)
+    void FormatMessage(PCXSTR pszFormat, Args... args)
     {
         FormatMessageImpl(pszFormat, ql_string_detail::VarArg(args)...);
     }
     template <typename... Args>
-    void FormatMessage(UINT nFormatID, const Args&... args)
+    void FormatMessage(UINT nFormatID, Args... args)
     {
         CStringT format;
         format.LoadString(nFormatID);

@@ -110,6 +110,12 @@ TEST(StringFormat, MembersTakeStringObjectsAndRuntimeFormats)
     s.AppendFormat(L"%c", L'!');
     EXPECT_EQ(s, L"1-2+x!");
 
+    struct {
+        unsigned flags : 3;
+    } packed = {5};
+    s.Format(L"%u", packed.flags); // bit-fields are accepted as arguments
+    EXPECT_EQ(s, L"5");
+
     CStringA a;
     a.Format("%s=%S", narrow, name);
     EXPECT_EQ(a, "bytes=world");
