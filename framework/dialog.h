@@ -72,8 +72,6 @@ protected:
 
     afx_msg void OnOkCommand();
     afx_msg void OnCancelCommand();
-    afx_msg void OnClose();
-    afx_msg LRESULT OnCommandHelp(WPARAM wParam, LPARAM lParam);
 
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()

@@ -61,7 +61,7 @@ public:
 
 protected:
     CString m_strAppName, m_strRegistryKey, m_strProfileName, m_strExeName;
-    friend int AfxWinMain(HINSTANCE, HINSTANCE, LPTSTR, int);
+    friend BOOL AfxWinInit(HINSTANCE, HINSTANCE, LPTSTR, int);
 };
 
 CWinApp* AfxGetApp();

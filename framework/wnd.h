@@ -347,6 +347,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK AfxCbtFilterHook(int, WPARAM, LPARAM);
     friend class CWinThread;
     void NcDestroyCleanup();
 
