@@ -107,6 +107,15 @@ CRDatabase::~CRDatabase()
 bool CRDatabase::SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet)
 {
     SQLRETURN nRet = SQLSetConnectOptionW(m_hDbc, nOption, nValue);
+    // Some drivers lack the wide ODBC 2 entry point and the driver manager does not map it
+    // (SQLite answers IM001): integer options then go through the attribute call.
+    if (!SQL_SUCCEEDED(nRet) && nRet != SQL_INVALID_HANDLE && nOption != SQL_OPT_TRACEFILE &&
+        nOption != SQL_TRANSLATE_DLL && nOption != SQL_CURRENT_QUALIFIER)
+    {
+        SQLRETURN nAttrRet = SQLSetConnectAttrW(m_hDbc, nOption, reinterpret_cast<SQLPOINTER>(nValue), SQL_IS_UINTEGER);
+        if (SQL_SUCCEEDED(nAttrRet))
+            nRet = nAttrRet;
+    }
     if (pnRet)
         *pnRet = nRet;
     return SQL_SUCCEEDED(nRet);
@@ -356,7 +365,13 @@ bool GetConnectOptionValue(SQLHDBC hDbc, SQLUSMALLINT nOption, DWORD& nValue)
 {
     SQLULEN nRead = 0;
     if (!SQL_SUCCEEDED(SQLGetConnectOptionW(hDbc, nOption, &nRead)))
-        return false;
+    {
+        // The wide ODBC 2 entry point fails on some drivers (MariaDB answers invalid handle);
+        // the attribute call reads the same option.
+        nRead = 0;
+        if (hDbc == SQL_NULL_HDBC || !SQL_SUCCEEDED(SQLGetConnectAttrW(hDbc, nOption, &nRead, sizeof nRead, nullptr)))
+            return false;
+    }
     nValue = static_cast<DWORD>(nRead);
     return true;
 }
@@ -393,11 +408,18 @@ bool CRDatabase::EndTrans(bool bCommit)
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
     SQLRETURN nTransact = SQLTransact(m_hEnv, m_hDbc, bCommit ? SQL_COMMIT : SQL_ROLLBACK);
+    // The failure's diagnostics are read before the next call on the connection replaces them.
+    Zelt::CRDBException* pException = nullptr;
+    if (!SQL_SUCCEEDED(nTransact))
+    {
+        pException = new Zelt::CRDBException(nTransact);
+        pException->BuildErrorString(this, SQL_NULL_HSTMT);
+    }
     // Autocommit goes back on whatever the commit or rollback answered.
     SQLRETURN nOption;
     SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON, &nOption);
-    if (!SQL_SUCCEEDED(nTransact))
-        ThrowRDBException(this, nTransact, SQL_NULL_HSTMT);
+    if (pException)
+        throw pException;
     if (!SQL_SUCCEEDED(nOption))
         ThrowRDBException(this, nOption, SQL_NULL_HSTMT);
     return true;

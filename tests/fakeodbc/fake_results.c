@@ -149,7 +149,7 @@ static const char* const typeRows[][19] = {
      "VARCHAR2", NULL, NULL, "12", NULL, NULL, NULL},
     {"NUMBER", "3", "38", NULL, NULL, NULL, "1", "0", "2", "0", "0", "0", NULL, "0", "38", "3",
      NULL, "10", NULL},
-    {"int", "4", "10", NULL, NULL, NULL, "1", "0", "2", "0", "1", "1", "int", "0", "0", "4",
+    {"clob", "-1", "2147483647", "'", "'", NULL, "1", "1", "3", NULL, "0", "0", NULL, NULL, NULL, "-1",
      NULL, "10", NULL},
 };
 
