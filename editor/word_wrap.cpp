@@ -138,15 +138,16 @@ bool RCERewrap(HDC dc, RCE_STATE* st, int width, UINT32 fromRow, UINT32 editEnd,
         }
         start = next;
     }
+    size_t builtCount = built.size();
     report->rowsRemoved = (UINT32)(resume - fromRow);
-    report->rowsAdded = (UINT32)built.size();
+    report->rowsAdded = (UINT32)builtCount;
     if (rows.empty()) {
         rows.swap(built);
     } else {
         rows.erase(rows.begin() + fromRow, rows.begin() + resume);
         rows.insert(rows.begin() + fromRow, built.begin(), built.end());
     }
-    Renumber(rows, st->text, fromRow, fromRow + built.size());
+    Renumber(rows, st->text, fromRow, fromRow + builtCount);
     if (st->wrapStatesValid > fromRow)
         st->wrapStatesValid = fromRow;
     return true;
@@ -211,5 +212,6 @@ bool RCEWrapDelete(RCE_STATE* st, UINT32 p, UINT32 n, RCEWrapReport* report)
     RCEFontDC fdc(st);
     if (!fdc.dc())
         return false;
-    return RCERewrap(fdc.dc(), st, RCEWrapWidth(st), from, p, report);
+    // A stored row starting exactly at p is followed by changed text: resume only beyond it.
+    return RCERewrap(fdc.dc(), st, RCEWrapWidth(st), from, p + 1, report);
 }
