@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -24,7 +25,19 @@ std::string FormatNarrow(double value, const Zelt::ICursor::CColumnDesc* desc)
                  desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant) ? kMaxSignificant
                                                                            : static_cast<int>(desc->nColumnSize));
     char buf[400];
-    int n = snprintf(buf, sizeof buf, format, value);
+    int n = 0;
+    // Beyond 15 significant digits a double prints digits it never held (1.1 as
+    // 1.1000000000000001): take the fewest digits that still read back as the same value.
+    if (desc && desc->nDecimalDigits < 1 && desc->nColumnSize > 15) {
+        const int most = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant) ? kMaxSignificant
+                                                                                    : static_cast<int>(desc->nColumnSize);
+        for (int digits = 15; digits <= most; ++digits) {
+            n = snprintf(buf, sizeof buf, "%.*g", digits, value);
+            if (digits == most || strtod(buf, nullptr) == value)
+                return std::string(buf, static_cast<size_t>(n));
+        }
+    }
+    n = snprintf(buf, sizeof buf, format, value);
     if (n < 0)
         return std::string();
     if (static_cast<size_t>(n) < sizeof buf)

@@ -9,7 +9,8 @@
 CString FormatDoubleText(Zelt::ICursor* cursor, UINT col);
 CStringA FormatDoubleTextA(Zelt::ICursor* cursor, UINT col);
 
-// The value in that format; desc may be null.
+// The value in that format; desc may be null. Of more than 15 significant digits only as many
+// are printed as the value needs to read back the same.
 CString FormatDoubleValue(double value, const Zelt::ICursor::CColumnDesc* desc);
 CStringA FormatDoubleValueA(double value, const Zelt::ICursor::CColumnDesc* desc);
 

@@ -1,0 +1,336 @@
+// One suite for both cursors: the recordset itself, and memory cursors over a forward-only
+// recordset (bound and unbound), on SQLite, PostgreSQL and MariaDB.
+#include "recordset_test_util.h"
+
+#include "dbaccess/mem_cursor.h"
+
+using namespace QlRsTest;
+
+namespace {
+
+enum class Kind { Recordset, MemBound, MemUnbound };
+
+struct ContractParam
+{
+    Db db;
+    Kind kind;
+};
+
+std::string ParamName(const testing::TestParamInfo<ContractParam>& info)
+{
+    static const char* kinds[] = {"Recordset", "MemBound", "MemUnbound"};
+    return std::string(DbName(info.param.db)) + "_" + kinds[static_cast<int>(info.param.kind)];
+}
+
+const int kLongText = 70000;
+const int kLongBinary = 1000;
+
+CString LongText()
+{
+    std::wstring s;
+    for (int i = 0; i < kLongText; ++i)
+        s += static_cast<wchar_t>(L'0' + i % 10);
+    return CString(s.c_str());
+}
+
+BYTE LongByte(int i)
+{
+    return static_cast<BYTE>(i * 7 + 1);
+}
+
+class CursorContract : public testing::TestWithParam<ContractParam>
+{
+protected:
+    void SetUp() override
+    {
+        conn = std::make_unique<Connection>(GetParam().db);
+        table = conn->Table(L"contract");
+        const Db db = GetParam().db;
+        const CString dbl = db == Db::PostgreSQL ? L"DOUBLE PRECISION" : L"DOUBLE";
+        const CString blob = db == Db::PostgreSQL ? L"BYTEA" : L"BLOB";
+        const CString ts = db == Db::MariaDB ? L"DATETIME" : L"TIMESTAMP";
+        const CString text = db == Db::MariaDB ? L"MEDIUMTEXT" : L"TEXT";
+        conn->Exec(L"CREATE TABLE " + table + L" (id INTEGER, big BIGINT, d " + dbl +
+                   L", num NUMERIC(10,2), s VARCHAR(20), t " + text + L", b " + blob + L", ts " + ts + L")");
+
+        std::wstring hex;
+        for (int i = 0; i < kLongBinary; ++i) {
+            wchar_t h[3];
+            swprintf(h, 3, L"%02X", LongByte(i));
+            hex += h;
+        }
+        auto bin = [&](const std::wstring& h) {
+            return db == Db::PostgreSQL ? CString((L"decode('" + h + L"', 'hex')").c_str())
+                                        : CString((L"X'" + h + L"'").c_str());
+        };
+        conn->Exec(L"INSERT INTO " + table + L" VALUES (1, 9000000000, 1.5, 12.34, 'abc', 'short', " +
+                   bin(L"0AFF") + L", '2024-03-05 07:08:09')");
+        conn->Exec(L"INSERT INTO " + table + L" VALUES (2, -5, -2.7, -0.5, '', '" + LongText() + L"', " +
+                   bin(hex) + L", '1999-12-31 23:59:58')");
+        conn->Exec(L"INSERT INTO " + table + L" (id) VALUES (3)");
+    }
+
+    std::unique_ptr<Zelt::ICursor> Open(const CString& sql, UINT options = 0)
+    {
+        auto rs = std::make_unique<CRRecordset>(conn->database.get());
+        switch (GetParam().kind) {
+        case Kind::Recordset:
+            rs->Open(sql, RS_STATIC, RS_READONLY | options);
+            return rs;
+        case Kind::MemBound:
+            rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | options);
+            return std::make_unique<Zelt::CMemCursor>(std::move(rs));
+        default:
+            rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | options);
+            return std::make_unique<Zelt::CMemCursor>(std::move(rs));
+        }
+    }
+
+    std::unique_ptr<Zelt::ICursor> OpenAll(UINT options = 0)
+    {
+        return Open(L"SELECT id, big, d, num, s, t, b, ts FROM " + table + L" ORDER BY id", options);
+    }
+
+    bool IsMem() const { return GetParam().kind != Kind::Recordset; }
+    // SQLite's driver reports NUMERIC(10,2) as a DOUBLE without a scale.
+    std::wstring MinusHalf() const { return GetParam().db == Db::SQLite ? L"-0.5" : L"-0.50"; }
+
+    std::unique_ptr<Connection> conn;
+    CString table;
+};
+
+TEST_P(CursorContract, DescribesItsColumns)
+{
+    auto c = OpenAll();
+    ASSERT_EQ(c->GetColumnCount(), 8);
+    EXPECT_TRUE(c->HasResultColumns());
+    EXPECT_EQ(W(c->GetColumnName(1)), L"id");
+    EXPECT_EQ(W(c->GetColumnName(8)), L"ts");
+    EXPECT_EQ(c->FindColumn(L"BIG"), 2);
+    EXPECT_EQ(c->FindColumn(L"missing"), -1);
+    EXPECT_EQ(c->GetColumn(0), nullptr);
+    EXPECT_EQ(c->GetColumn(9), nullptr);
+    EXPECT_EQ(W(c->GetColumnName(9)), L"");
+    EXPECT_EQ(c->GetColumnSQLType(9), 0);
+    EXPECT_TRUE(c->IsDecimalColumn(3));
+    EXPECT_TRUE(c->IsDecimalColumn(4));
+    EXPECT_FALSE(c->IsDecimalColumn(5));
+    EXPECT_FALSE(c->IsDecimalColumn(42));
+    EXPECT_EQ(c->GetColumnCType(1), SQL_C_LONG);
+    EXPECT_EQ(c->GetColumnCType(2), SQL_C_SBIGINT);
+    EXPECT_EQ(c->GetColumnCType(3), SQL_C_DOUBLE);
+    EXPECT_EQ(c->GetColumnCType(5), SQL_C_WCHAR);
+    EXPECT_EQ(c->GetColumnCType(8), SQL_C_TIMESTAMP);
+    EXPECT_EQ(W(c->GetTableName()), IsMem() ? L"" : W(table));
+}
+
+TEST_P(CursorContract, ReadsForwardToTheEndAndKnowsTheCount)
+{
+    auto c = OpenAll();
+    ASSERT_TRUE(c->MoveFirst());
+    std::vector<long> ids;
+    while (!c->IsEOF()) {
+        EXPECT_FALSE(c->IsBOF());
+        long id = 0;
+        ASSERT_TRUE(c->GetFieldLong(1, id));
+        ids.push_back(id);
+        c->MoveNext();
+    }
+    EXPECT_EQ(ids, (std::vector<long>{1, 2, 3}));
+    EXPECT_TRUE(c->IsEOF());
+    EXPECT_FALSE(c->IsBOF());
+    EXPECT_EQ(c->GetRecordCount(), 3);
+    Zelt::ICursor::CStatus status;
+    c->GetStatus(status);
+    EXPECT_TRUE(status.bCountFinal);
+}
+
+TEST_P(CursorContract, MovesBackAndToAbsoluteRows)
+{
+    auto c = OpenAll();
+    long id = 0;
+    ASSERT_TRUE(c->MoveLast());
+    ASSERT_TRUE(c->GetFieldLong(1, id));
+    EXPECT_EQ(id, 3);
+    ASSERT_TRUE(c->MovePrev());
+    ASSERT_TRUE(c->GetFieldLong(1, id));
+    EXPECT_EQ(id, 2);
+    ASSERT_TRUE(c->SetAbsolutePosition(1));
+    ASSERT_TRUE(c->GetFieldLong(1, id));
+    EXPECT_EQ(id, 1);
+    Zelt::ICursor::CStatus status;
+    c->GetStatus(status);
+    EXPECT_EQ(status.nCurrentRow, 0);
+    ASSERT_TRUE(c->Move(2, SQL_FETCH_RELATIVE));
+    ASSERT_TRUE(c->GetFieldLong(1, id));
+    EXPECT_EQ(id, 3);
+}
+
+TEST_P(CursorContract, TypedGettersConvertWhatTheyAccept)
+{
+    auto c = OpenAll();
+    ASSERT_TRUE(c->MoveFirst());
+    long l = 0;
+    int i = 0;
+    LONGLONG big = 0;
+    double d = 0;
+    float f = 0;
+    EXPECT_TRUE(c->GetFieldLong(1, l));
+    EXPECT_EQ(l, 1);
+    EXPECT_TRUE(c->GetFieldInt(1, i));
+    EXPECT_EQ(i, 1);
+    EXPECT_TRUE(c->GetFieldBigInt(2, big));
+    EXPECT_EQ(big, 9000000000LL);
+    EXPECT_TRUE(c->GetFieldDouble(2, d));
+    EXPECT_EQ(d, 9000000000.0);
+    EXPECT_TRUE(c->GetFieldDouble(3, d));
+    EXPECT_EQ(d, 1.5);
+    EXPECT_TRUE(c->GetFieldFloat(3, f));
+    EXPECT_EQ(f, 1.5f);
+    EXPECT_TRUE(c->GetFieldDouble(4, d));
+    EXPECT_NEAR(d, 12.34, 1e-9);
+    EXPECT_EQ(Text(*c, 4), L"12.34");
+    EXPECT_EQ(Text(*c, 5), L"abc");
+    EXPECT_EQ(Text(*c, 6), L"short");
+
+    CByteArray bytes;
+    ASSERT_TRUE(c->GetFieldBinary(7, bytes));
+    ASSERT_EQ(bytes.GetSize(), 2);
+    EXPECT_EQ(bytes[0], 0x0A);
+    EXPECT_EQ(bytes[1], 0xFF);
+    EXPECT_EQ(Text(*c, 7), L"0AFF");
+
+    TIMESTAMP_STRUCT ts{};
+    ASSERT_TRUE(c->GetFieldTimestamp(8, ts));
+    EXPECT_EQ(ts.year, 2024); EXPECT_EQ(ts.month, 3); EXPECT_EQ(ts.day, 5);
+    EXPECT_EQ(ts.hour, 7); EXPECT_EQ(ts.minute, 8); EXPECT_EQ(ts.second, 9);
+    SQL_SS_TIMESTAMPOFFSET_STRUCT tso{};
+    ASSERT_TRUE(c->GetFieldTimestampOffset(8, tso));
+    EXPECT_EQ(tso.day, 5); EXPECT_EQ(tso.timezone_hour, 0); EXPECT_EQ(tso.timezone_minute, 0);
+    COleDateTime ole;
+    ASSERT_TRUE(c->GetFieldOleDateTime(8, ole));
+    EXPECT_EQ(ole.GetYear(), 2024);
+    EXPECT_EQ(ole.GetSecond(), 9);
+    EXPECT_EQ(Text(*c, 8), L"2024/03/05 07:08:09");
+
+    // Types a getter does not take are refused, not converted.
+    EXPECT_NE(ThrownMessage([&] { c->GetFieldLong(2, l); }), L"");
+    bool flag = false;
+    CString text;
+    EXPECT_NE(ThrownMessage([&] { c->GetFieldBool(1, flag); }), L"");
+    EXPECT_NE(ThrownMessage([&] { c->GetFieldTimestamp(1, ts); }), L"");
+    EXPECT_NE(ThrownMessage([&] { c->GetFieldDouble(5, d); }), L"");
+    EXPECT_NE(ThrownMessage([&] { c->GetFieldText(9, text); }), L"");
+
+    ASSERT_TRUE(c->MoveNext());
+    EXPECT_TRUE(c->GetFieldLong(3, l));
+    EXPECT_EQ(l, -2); // toward zero
+    EXPECT_EQ(Text(*c, 4), MinusHalf());
+    EXPECT_EQ(Text(*c, 5), L"");
+}
+
+TEST_P(CursorContract, NullValuesAreFalseNotFailures)
+{
+    auto c = OpenAll();
+    ASSERT_TRUE(c->SetAbsolutePosition(3));
+    double d = 0;
+    CByteArray bytes;
+    TIMESTAMP_STRUCT ts{};
+    LONGLONG big = 0;
+    EXPECT_FALSE(c->GetFieldBigInt(2, big));
+    EXPECT_FALSE(c->GetFieldDouble(3, d));
+    EXPECT_FALSE(c->GetFieldBinary(7, bytes));
+    EXPECT_FALSE(c->GetFieldTimestamp(8, ts));
+    for (UINT col = 2; col <= 8; ++col) {
+        CString s = L"kept";
+        EXPECT_FALSE(c->GetFieldText(col, s)) << col;
+        // The recordset empties the text; the memory cursor leaves it alone.
+        EXPECT_EQ(W(s), IsMem() ? L"kept" : L"") << col;
+    }
+    EXPECT_TRUE(c->IsFieldNull(5));
+    EXPECT_FALSE(c->IsFieldValid(5));
+}
+
+TEST_P(CursorContract, LongValuesAreWholeOrMarkedTruncated)
+{
+    auto c = OpenAll();
+    ASSERT_TRUE(c->SetAbsolutePosition(2));
+    const std::wstring whole = W(LongText());
+    CString text;
+    ASSERT_TRUE(c->GetFieldText(6, text));
+    if (c->IsFieldTruncated(6)) {
+        EXPECT_LT(text.GetLength(), kLongText);
+        EXPECT_EQ(whole.compare(0, static_cast<size_t>(text.GetLength()), W(text)), 0);
+    } else {
+        EXPECT_EQ(W(text), whole);
+    }
+    CByteArray bytes;
+    ASSERT_TRUE(c->GetFieldBinary(7, bytes));
+    const bool binTruncated = c->IsFieldTruncated(7);
+    if (binTruncated)
+        EXPECT_LT(bytes.GetSize(), kLongBinary);
+    else
+        EXPECT_EQ(bytes.GetSize(), kLongBinary);
+    for (INT_PTR i = 0; i < bytes.GetSize(); ++i)
+        ASSERT_EQ(bytes[i], LongByte(static_cast<int>(i))) << i;
+
+    // A bound recordset holds at most 65,536 characters, and fewer where the driver declares
+    // fewer: the long text never comes whole, and says so.
+    if (GetParam().kind != Kind::MemUnbound)
+        EXPECT_TRUE(c->IsFieldTruncated(6));
+    else
+        EXPECT_FALSE(c->IsFieldTruncated(6));
+}
+
+TEST_P(CursorContract, NumbersHeldAsTextReportTheSameCType)
+{
+    auto c = OpenAll(RS_NUMERIC_AS_TEXT);
+    ASSERT_TRUE(c->MoveFirst());
+    EXPECT_TRUE(c->IsNumericAsText());
+    EXPECT_EQ(c->GetColumnCType(3), SQL_C_DOUBLE);
+    EXPECT_EQ(c->GetColumnCType(4), SQL_C_DOUBLE);
+    EXPECT_EQ(Text(*c, 4), L"12.34");
+    ASSERT_TRUE(c->MoveNext());
+    EXPECT_EQ(Text(*c, 4), MinusHalf());
+    EXPECT_EQ(Text(*c, 3), L"-2.7");
+}
+
+TEST_P(CursorContract, EmptyResultStandsAtBothEnds)
+{
+    auto c = Open(L"SELECT id FROM " + table + L" WHERE id > 100");
+    if (IsMem()) {
+        EXPECT_FALSE(c->MoveFirst());
+        Zelt::ICursor::CStatus status;
+        c->GetStatus(status);
+        EXPECT_TRUE(status.bCountFinal);
+        EXPECT_EQ(status.nCurrentRow, -1);
+    }
+    EXPECT_TRUE(c->IsBOF());
+    EXPECT_TRUE(c->IsEOF());
+    EXPECT_EQ(c->GetRecordCount(), 0);
+}
+
+TEST_P(CursorContract, CloseLeavesNothing)
+{
+    auto c = OpenAll();
+    ASSERT_TRUE(c->MoveFirst());
+    c->Close();
+    EXPECT_TRUE(c->IsBOF());
+    EXPECT_TRUE(c->IsEOF());
+    EXPECT_EQ(c->GetColumnCount(), IsMem() ? 0 : -1);
+    EXPECT_EQ(c->GetColumn(1), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllDatabases, CursorContract,
+                         testing::Values(ContractParam{Db::SQLite, Kind::Recordset},
+                                         ContractParam{Db::SQLite, Kind::MemBound},
+                                         ContractParam{Db::SQLite, Kind::MemUnbound},
+                                         ContractParam{Db::PostgreSQL, Kind::Recordset},
+                                         ContractParam{Db::PostgreSQL, Kind::MemBound},
+                                         ContractParam{Db::PostgreSQL, Kind::MemUnbound},
+                                         ContractParam{Db::MariaDB, Kind::Recordset},
+                                         ContractParam{Db::MariaDB, Kind::MemBound},
+                                         ContractParam{Db::MariaDB, Kind::MemUnbound}),
+                         ParamName);
+
+} // namespace

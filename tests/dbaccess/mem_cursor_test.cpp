@@ -1,0 +1,130 @@
+// The memory cursor's own behaviour: reading its source lazily, standing alone once the source is
+// drained, and its refusals.
+#include "recordset_test_util.h"
+
+#include "dbaccess/mem_cursor.h"
+
+using namespace QlRsTest;
+
+namespace {
+
+struct MemCursor : testing::Test
+{
+    void SetUp() override
+    {
+        table = conn.Table(L"mem");
+        conn.Exec(L"CREATE TABLE " + table + L" (id INTEGER, d DOUBLE, n NUMERIC(10,2), s VARCHAR(10))");
+        for (int i = 1; i <= 4; ++i)
+            conn.Exec(L"INSERT INTO " + table + L" VALUES (" + CString(std::to_wstring(i).c_str()) +
+                      L", " + CString(std::to_wstring(i * 1000000000.5).c_str()) + L", 1.25, 'v" +
+                      CString(std::to_wstring(i).c_str()) + L"')");
+    }
+
+    std::unique_ptr<Zelt::CMemCursor> Open(UINT options = RS_READONLY)
+    {
+        auto rs = std::make_unique<CRRecordset>(conn.database.get());
+        rs->Open(L"SELECT id, d, n, s FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY, options);
+        return std::make_unique<Zelt::CMemCursor>(std::move(rs));
+    }
+
+    static long Id(Zelt::ICursor& c)
+    {
+        long id = -1;
+        c.GetFieldLong(1, id);
+        return id;
+    }
+
+    static int Row(Zelt::ICursor& c)
+    {
+        Zelt::ICursor::CStatus status;
+        c.GetStatus(status);
+        return status.nCurrentRow;
+    }
+
+    Connection conn{Db::SQLite};
+    CString table;
+};
+
+TEST_F(MemCursor, FirstMoveForwardReadsTheSourcesFirstRow)
+{
+    for (UINT options : {static_cast<UINT>(RS_READONLY), static_cast<UINT>(RS_READONLY | RS_UNBOUND)}) {
+        auto c = Open(options);
+        EXPECT_TRUE(c->IsBOF());
+        EXPECT_FALSE(c->IsEOF());
+        ASSERT_TRUE(c->MoveNext());
+        EXPECT_EQ(Id(*c), 1) << options;
+        EXPECT_EQ(c->GetRecordCount(), 1);
+    }
+}
+
+TEST_F(MemCursor, DrainedCursorStandsAloneWithAFinalCount)
+{
+    auto c = Open();
+    std::vector<long> ids;
+    while (c->MoveNext() && !c->IsEOF())
+        ids.push_back(Id(*c));
+    EXPECT_EQ(ids, (std::vector<long>{1, 2, 3, 4}));
+    EXPECT_TRUE(c->IsEOF());
+    EXPECT_EQ(Row(*c), 4);
+    Zelt::ICursor::CStatus status;
+    c->GetStatus(status);
+    EXPECT_TRUE(status.bCountFinal);
+    EXPECT_FALSE(c->MoveNext());
+
+    ASSERT_TRUE(c->MovePrev());
+    EXPECT_EQ(Id(*c), 4);
+    EXPECT_TRUE(c->SetAbsolutePosition(5)); // one past the last: the end position
+    EXPECT_TRUE(c->IsEOF());
+    EXPECT_FALSE(c->SetAbsolutePosition(6));
+    EXPECT_EQ(Row(*c), 4);
+    ASSERT_TRUE(c->SetAbsolutePosition(1));
+    EXPECT_FALSE(c->MovePrev());
+    EXPECT_EQ(Id(*c), 1);
+    EXPECT_FALSE(c->SetAbsolutePosition(0));
+}
+
+TEST_F(MemCursor, AbsoluteAndLastMovesReadAhead)
+{
+    auto c = Open();
+    ASSERT_TRUE(c->SetAbsolutePosition(3));
+    EXPECT_EQ(Id(*c), 3);
+    EXPECT_EQ(c->GetRecordCount(), 3);
+    EXPECT_FALSE(c->IsEOF());
+    ASSERT_TRUE(c->MoveLast());
+    EXPECT_EQ(Id(*c), 4);
+    EXPECT_EQ(c->GetRecordCount(), 4);
+    EXPECT_FALSE(c->SetAbsolutePosition(9));
+    EXPECT_EQ(Id(*c), 4);
+    ASSERT_TRUE(c->Move(-2, SQL_FETCH_RELATIVE));
+    EXPECT_EQ(Id(*c), 2);
+}
+
+TEST_F(MemCursor, BadColumnsAndTypesAreRefusedWithTheirMessages)
+{
+    auto c = Open(RS_READONLY | RS_NUMERIC_AS_TEXT);
+    ASSERT_TRUE(c->MoveFirst());
+    EXPECT_EQ(ThrownMessage([&] { c->GetColumnCType(0); }), L"No column #0");
+    EXPECT_EQ(ThrownMessage([&] { c->GetColumnSize(5); }), L"No column #5");
+    CString s;
+    EXPECT_EQ(ThrownMessage([&] { c->GetFieldText(5, s); }), L"No column #5");
+    // Numbers held as text are read as text only.
+    EXPECT_EQ(c->GetColumnCType(3), SQL_C_DOUBLE);
+    double d = 0;
+    EXPECT_EQ(ThrownMessage([&] { c->GetFieldDouble(3, d); }), L"Unknown data type -8");
+    EXPECT_EQ(Text(*c, 3), L"1.25");
+    bool b = false;
+    EXPECT_EQ(ThrownMessage([&] { c->GetFieldBool(1, b); }), L"Unknown data type 4");
+}
+
+TEST_F(MemCursor, DoublesOutsideTheLongRangeAreRefused)
+{
+    auto c = Open();
+    ASSERT_TRUE(c->SetAbsolutePosition(3));
+    long l = 0;
+    EXPECT_EQ(ThrownMessage([&] { c->GetFieldLong(2, l); }), L"Value out of range for field #2");
+    ASSERT_TRUE(c->SetAbsolutePosition(2));
+    ASSERT_TRUE(c->GetFieldLong(2, l));
+    EXPECT_EQ(l, 2000000001L);
+}
+
+} // namespace

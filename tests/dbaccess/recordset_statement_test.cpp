@@ -1,0 +1,216 @@
+// Statement lifecycle of the recordset: parameters, re-execution, further results, timeouts.
+#include "recordset_test_util.h"
+
+using namespace QlRsTest;
+
+namespace {
+
+class RecordsetStatement : public testing::TestWithParam<Db>
+{
+protected:
+    void SetUp() override { conn = std::make_unique<Connection>(GetParam()); }
+    std::unique_ptr<Connection> conn;
+};
+
+std::string DbParamName(const testing::TestParamInfo<Db>& info)
+{
+    return DbName(info.param);
+}
+
+void RecordsetStatement_ParametersRoundTrip(Connection* conn, Db db)
+{
+    const CString t = conn->Table(L"params");
+    const CString blob = db == Db::PostgreSQL ? L"BYTEA" : L"BLOB";
+    const CString ts = db == Db::MariaDB ? L"DATETIME" : L"TIMESTAMP";
+    conn->Exec(L"CREATE TABLE " + t + L" (id INTEGER, s VARCHAR(40), d " +
+               CString(db == Db::PostgreSQL ? L"DOUBLE PRECISION" : L"DOUBLE") + L", ts " + ts +
+               L", b " + blob + L", n INTEGER)");
+
+    const CString unicode = L"Gr\u00fc\u00dfe \u65e5\u672c \u0416 \u20ac \U0001F600";
+    const BYTE data[] = {0x00, 0x01, 0x7F, 0x80, 0xFF};
+    TIMESTAMP_STRUCT when{2021, 6, 7, 8, 9, 10, 0};
+
+    CRRecordset ins(conn->database.get());
+    ASSERT_TRUE(ins.Prepare(L"INSERT INTO " + t + L" (id, s, d, ts, b, n) VALUES (?, ?, ?, ?, ?, ?)"));
+    ins.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 1, false);
+    ins.AddTextParameter(2, SQL_PARAM_INPUT, SQL_WVARCHAR, 40, 0, unicode, 40);
+    ins.AddDoubleParameter(3, SQL_PARAM_INPUT, SQL_DOUBLE, 15, 0, 0.125, false);
+    ins.AddTimestampParameter(4, SQL_PARAM_INPUT, SQL_TYPE_TIMESTAMP, 19, 0, &when);
+    ins.AddBinaryParameter(5, SQL_PARAM_INPUT, SQL_VARBINARY, 5, 0, 5, 5, data);
+    ins.AddLongParameter(6, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 0, true);
+    QL_EXPECT_NO_DB_THROW(EXPECT_TRUE(ins.Execute()));
+    EXPECT_TRUE(ins.IsParamNull(6));
+    EXPECT_FALSE(ins.IsParamNull(1));
+    CString text;
+    ins.GetValueText(2, text);
+    EXPECT_EQ(W(text), W(unicode));
+    ins.GetValueText(5, text);
+    EXPECT_EQ(W(text), L"00017F80FF");
+
+    // A text longer than its declared length is sent whole, never cut or overrun; an empty
+    // text is an empty string and a null text is NULL.
+    CRRecordset ins2(conn->database.get());
+    ASSERT_TRUE(ins2.Prepare(L"INSERT INTO " + t + L" (id, s) VALUES (?, ?)"));
+    ins2.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 2, false);
+    ins2.AddTextParameter(2, SQL_PARAM_INPUT, SQL_WVARCHAR, 40, 0, L"twelve chars", 3);
+    QL_EXPECT_NO_DB_THROW(EXPECT_TRUE(ins2.Execute()));
+    ins2.GetValueText(2, text);
+    EXPECT_EQ(W(text), L"twelve chars");
+
+    CRRecordset ins3(conn->database.get());
+    ASSERT_TRUE(ins3.Prepare(L"INSERT INTO " + t + L" (id, s) VALUES (?, ?)"));
+    ins3.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 3, false);
+    ins3.AddTextParameter(2, SQL_PARAM_INPUT, SQL_WVARCHAR, 40, 0, L"", 40);
+    QL_EXPECT_NO_DB_THROW(EXPECT_TRUE(ins3.Execute()));
+    CRRecordset ins4(conn->database.get());
+    ASSERT_TRUE(ins4.Prepare(L"INSERT INTO " + t + L" (id, s) VALUES (?, ?)"));
+    ins4.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 4, false);
+    ins4.AddTextParameter(2, SQL_PARAM_INPUT, SQL_WVARCHAR, 40, 0, nullptr, 40);
+    QL_EXPECT_NO_DB_THROW(EXPECT_TRUE(ins4.Execute()));
+    EXPECT_TRUE(ins4.IsParamNull(2));
+
+    for (UINT options : {0u, static_cast<UINT>(RS_UNBOUND)}) {
+        CRRecordset rs(conn->database.get());
+        bool opened = false;
+        QL_EXPECT_NO_DB_THROW(opened = rs.Open(L"SELECT id, s, d, ts, b, n FROM " + t + L" ORDER BY id", RS_FORWARD_ONLY, RS_READONLY | options));
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(Text(rs, 2), W(unicode)) << options;
+        EXPECT_EQ(Text(rs, 3), L"0.125");
+        EXPECT_EQ(Text(rs, 4), L"2021/06/07 08:09:10");
+        EXPECT_EQ(Text(rs, 5), L"00017F80FF");
+        EXPECT_EQ(Text(rs, 6), L"<null>");
+        rs.MoveNext();
+        EXPECT_EQ(Text(rs, 2), L"twelve chars");
+        rs.MoveNext();
+        EXPECT_EQ(Text(rs, 2), L"");
+        rs.MoveNext();
+        EXPECT_EQ(Text(rs, 2), L"<null>");
+        rs.MoveNext();
+        EXPECT_TRUE(rs.IsEOF());
+    }
+
+    // The same text written as a literal in the statement and compared by the database (the
+    // SQLite driver cuts statement text at characters beyond the 16-bit range, so the
+    // comparison stops before the last one).
+    CRRecordset lit(conn->database.get());
+    const CString prefix = db == Db::PostgreSQL ? L"N'" : L"'";
+    ASSERT_TRUE(lit.Open(L"SELECT id FROM " + t + L" WHERE s LIKE " + prefix +
+                         unicode.Left(unicode.GetLength() - 2) + L"%'"));
+    long id = 0;
+    ASSERT_FALSE(lit.IsEOF());
+    ASSERT_TRUE(lit.GetFieldLong(1, id));
+    EXPECT_EQ(id, 1);
+}
+
+TEST_P(RecordsetStatement, StatementWithoutResultAndRowCount)
+{
+    const CString t = conn->Table(L"stmt");
+    conn->Exec(L"CREATE TABLE " + t + L" (id INTEGER, s VARCHAR(10))");
+    CRRecordset rs(conn->database.get());
+    EXPECT_TRUE(rs.Open(nullptr));
+    EXPECT_EQ(rs.GetColumnCount(), 0);
+    EXPECT_EQ(rs.GetStmtHandle(), nullptr);
+
+    ASSERT_TRUE(rs.Open(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, 'b')"));
+    EXPECT_EQ(rs.GetColumnCount(), 0);
+    EXPECT_FALSE(rs.HasResultColumns());
+    EXPECT_FALSE(rs.IsBOF());
+    EXPECT_FALSE(rs.IsEOF());
+    SQLLEN count = 0;
+    ASSERT_TRUE(rs.GetRowCount(&count));
+    EXPECT_EQ(count, 2);
+    EXPECT_FALSE(rs.GetRowCount(nullptr));
+}
+
+TEST_P(RecordsetStatement, ParametersGoInAndTextComesBackWhole)
+{
+    QL_EXPECT_NO_DB_THROW(RecordsetStatement_ParametersRoundTrip(conn.get(), GetParam()));
+}
+
+TEST_P(RecordsetStatement, ExecutingAgainClosesTheOpenResult)
+{
+    const CString t = conn->Table(L"reexec");
+    conn->Exec(L"CREATE TABLE " + t + L" (id INTEGER)");
+    conn->Exec(L"INSERT INTO " + t + L" VALUES (1)");
+    conn->Exec(L"INSERT INTO " + t + L" VALUES (2)");
+    conn->Exec(L"INSERT INTO " + t + L" VALUES (3)");
+    CRRecordset rs(conn->database.get());
+    ASSERT_TRUE(rs.Prepare(L"SELECT id FROM " + t + L" WHERE id >= ? ORDER BY id", RS_FORWARD_ONLY, RS_READONLY));
+    rs.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 2, false);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(rs.Execute()) << round;
+        long id = 0;
+        ASSERT_TRUE(rs.GetFieldLong(1, id));
+        EXPECT_EQ(id, 2);
+        Zelt::ICursor::CStatus status;
+        rs.GetStatus(status);
+        EXPECT_EQ(status.nCurrentRow, 0);
+        EXPECT_EQ(rs.GetRecordCount(), 1);
+        // leave the result open, one row unread
+    }
+}
+
+TEST_P(RecordsetStatement, QueryTimeoutOnlyWhileNoResultIsOpen)
+{
+    conn->database->SetQueryTimeout(7);
+    CRRecordset rs(conn->database.get());
+    EXPECT_EQ(rs.GetQueryTimeout(), 7u);
+    ASSERT_TRUE(rs.Open(L"SELECT 1"));
+    EXPECT_FALSE(rs.SetQueryTimeout(3));
+    EXPECT_EQ(rs.GetQueryTimeout(), 7u);
+    rs.Close();
+    EXPECT_TRUE(rs.SetQueryTimeout(3));
+    EXPECT_EQ(rs.GetQueryTimeout(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllDatabases, RecordsetStatement,
+                         testing::Values(Db::SQLite, Db::PostgreSQL, Db::MariaDB), DbParamName);
+
+TEST(RecordsetStatementPostgres, TimeoutStopsALongStatement)
+{
+    Connection conn(Db::PostgreSQL);
+    CRRecordset rs(conn.database.get());
+    ASSERT_TRUE(rs.SetQueryTimeout(1));
+    const LONGLONG start = GetTickMs();
+    std::wstring message = ThrownMessage([&] { rs.Open(L"SELECT pg_sleep(10)"); });
+    const LONGLONG spent = GetTickMs() - start;
+    EXPECT_NE(message, L"");
+    EXPECT_LT(spent, 6000);
+    // The connection is still usable.
+    CRRecordset again(conn.database.get());
+    ASSERT_TRUE(again.Open(L"SELECT 42"));
+    long v = 0;
+    ASSERT_TRUE(again.GetFieldLong(1, v));
+    EXPECT_EQ(v, 42);
+}
+
+TEST(RecordsetStatementPostgres, MoreResultsStartsEachResultAfresh)
+{
+    Connection conn(Db::PostgreSQL);
+    CRRecordset rs(conn.database.get());
+    ASSERT_TRUE(rs.Open(L"SELECT 1 AS a, 'x' AS b UNION ALL SELECT 2, 'y'; "
+                        L"SELECT CAST(3.5 AS DOUBLE PRECISION) AS c",
+                        RS_FORWARD_ONLY, RS_READONLY));
+    ASSERT_EQ(rs.GetColumnCount(), 2);
+    rs.MoveNext();
+    rs.MoveNext();
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_EQ(rs.GetRecordCount(), 2);
+
+    ASSERT_TRUE(rs.MoreResults());
+    ASSERT_EQ(rs.GetColumnCount(), 1);
+    EXPECT_EQ(W(rs.GetColumnName(1)), L"c");
+    EXPECT_FALSE(rs.IsEOF());
+    EXPECT_EQ(rs.GetRecordCount(), 1);
+    Zelt::ICursor::CStatus status;
+    rs.GetStatus(status);
+    EXPECT_EQ(status.nCurrentRow, 0);
+    double d = 0;
+    ASSERT_TRUE(rs.GetFieldDouble(1, d));
+    EXPECT_EQ(d, 3.5);
+    rs.MoveNext();
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_FALSE(rs.MoreResults());
+}
+
+} // namespace

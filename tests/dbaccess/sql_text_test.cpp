@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "dbaccess/sql_text.h"
+
+#include <string>
+
+namespace {
+
+std::wstring TableOf(LPCWSTR sql)
+{
+    return std::wstring(static_cast<LPCWSTR>(ParseSelectTableName(sql)));
+}
+
+std::wstring Norm(LPCWSTR text, int scale = 0)
+{
+    CString out;
+    if (!NormalizeNumberText(text, scale, out))
+        return L"<no number>";
+    return std::wstring(static_cast<LPCWSTR>(out));
+}
+
+} // namespace
+
+TEST(FindSQLKeyword, WholeWordsOutsideQuotesWithoutRegardToCase)
+{
+    EXPECT_EQ(FindSQLKeyword(L"select * from t", L"FROM"), 9);
+    EXPECT_EQ(FindSQLKeyword(L"SELECT FROMAGE, my_from FROM t", L"FROM"), 24);
+    EXPECT_EQ(FindSQLKeyword(L"SELECT 'a from b' x, \"from\" FROM t", L"FROM"), 28);
+    EXPECT_EQ(FindSQLKeyword(L"SELECT FROMAGE", L"FROM"), -1);
+    // The last occurrence counts.
+    EXPECT_EQ(FindSQLKeyword(L"SELECT a FROM t WHERE b IN (SELECT c FROM u)", L"FROM"), 37);
+    EXPECT_EQ(FindSQLKeyword(L"SELECT * FROM t ORDER BY a", L"ORDER BY"), 16);
+}
+
+TEST(FindSQLKeyword, EmptyShortOrUnclosedGivesNothing)
+{
+    EXPECT_EQ(FindSQLKeyword(L"", L"FROM"), -1);
+    EXPECT_EQ(FindSQLKeyword(L"FROM", L""), -1);
+    EXPECT_EQ(FindSQLKeyword(L"FRO", L"FROM"), -1);
+    EXPECT_EQ(FindSQLKeyword(nullptr, L"FROM"), -1);
+    EXPECT_EQ(FindSQLKeyword(L"SELECT 'open FROM t WHERE x", L"WHERE"), -1);
+}
+
+TEST(SelectTableName, TheOneTableOfASimpleSelect)
+{
+    EXPECT_EQ(TableOf(L"SELECT * FROM Orders WHERE id = 1"), L"Orders");
+    EXPECT_EQ(TableOf(L"select a, b from dbo.Orders order by a"), L"dbo.Orders");
+    EXPECT_EQ(TableOf(L"SELECT * FROM \"My Table\" t WHERE t.x = 'FROM y'"), L"\"My Table\"");
+    EXPECT_EQ(TableOf(L"SELECT * FROM [a b].[c]"), L"[a b].[c]");
+    EXPECT_EQ(TableOf(L"SELECT * FROM `shop`.`items` AS i LIMIT 10;"), L"`shop`.`items`");
+    EXPECT_EQ(TableOf(L"SELECT (SELECT max(x) FROM other) AS m FROM main_t"), L"main_t");
+    EXPECT_EQ(TableOf(L"-- FROM nothing\nSELECT * /* FROM wrong */ FROM right_t\nWHERE a IN (SELECT b FROM u)"),
+              L"right_t");
+}
+
+TEST(SelectTableName, AnythingButOneTableGivesNoName)
+{
+    // Set operations, joins, lists, subqueries and grouping: the rows are not rows of one table.
+    EXPECT_EQ(TableOf(L"SELECT a FROM t1 UNION SELECT a FROM t2"), L"");
+    EXPECT_EQ(TableOf(L"SELECT * FROM t1 JOIN t2 ON t1.a = t2.a"), L"");
+    EXPECT_EQ(TableOf(L"SELECT * FROM t1 x LEFT OUTER JOIN t2 y ON x.a = y.a"), L"");
+    EXPECT_EQ(TableOf(L"SELECT * FROM t1, t2"), L"");
+    EXPECT_EQ(TableOf(L"SELECT * FROM (SELECT * FROM t) s"), L"");
+    EXPECT_EQ(TableOf(L"SELECT a, count(*) FROM t GROUP BY a"), L"");
+    EXPECT_EQ(TableOf(L"SELECT 1"), L"");
+    EXPECT_EQ(TableOf(L"UPDATE t SET a = 1"), L"");
+    EXPECT_EQ(TableOf(L"SELECT * FROM t; DROP TABLE t"), L"");
+    EXPECT_EQ(TableOf(L"SELECT 'unclosed FROM t"), L"");
+    EXPECT_EQ(TableOf(L"SELECT * FROM t /* unclosed"), L"");
+}
+
+TEST(DateText, DatesTimesAndFractions)
+{
+    TIMESTAMP_STRUCT ts;
+    ASSERT_TRUE(ParseDateText(L"2020-12-31", ts));
+    EXPECT_EQ(ts.year, 2020); EXPECT_EQ(ts.month, 12); EXPECT_EQ(ts.day, 31);
+    EXPECT_EQ(ts.hour, 0); EXPECT_EQ(ts.fraction, 0u);
+
+    ASSERT_TRUE(ParseDateText(L"31.12.2020 23:59:59.5", ts));
+    EXPECT_EQ(ts.year, 2020); EXPECT_EQ(ts.month, 12); EXPECT_EQ(ts.day, 31);
+    EXPECT_EQ(ts.hour, 23); EXPECT_EQ(ts.minute, 59); EXPECT_EQ(ts.second, 59);
+    EXPECT_EQ(ts.fraction, 500000000u);
+
+    // Microseconds come through, so a key condition on such a value still matches its row.
+    ASSERT_TRUE(ParseDateText(L"2024/03/05 07:08:09.123456", ts));
+    EXPECT_EQ(ts.fraction, 123456000u);
+
+    ASSERT_TRUE(ParseDateText(L"12/31/2020T10:00", ts));
+    EXPECT_EQ(ts.month, 12); EXPECT_EQ(ts.day, 31); EXPECT_EQ(ts.hour, 10);
+
+    ASSERT_TRUE(ParseDateText(L"10:30", ts));
+    EXPECT_EQ(ts.year, 0); EXPECT_EQ(ts.hour, 10); EXPECT_EQ(ts.minute, 30);
+
+    ASSERT_TRUE(ParseDateText(L"2020-13-01", ts)); // month and day swapped
+    EXPECT_EQ(ts.month, 1); EXPECT_EQ(ts.day, 13);
+
+    EXPECT_FALSE(ParseDateText(L"2020-13-13", ts));
+    EXPECT_FALSE(ParseDateText(L"2020-01-01 25:00", ts));
+    EXPECT_FALSE(ParseDateText(L"2020-01-01x", ts));
+    EXPECT_FALSE(ParseDateText(L"", ts));
+    EXPECT_FALSE(ParseDateText(nullptr, ts));
+}
+
+TEST(DateText, TimestampWithZoneOffset)
+{
+    SQL_SS_TIMESTAMPOFFSET_STRUCT ts;
+    ASSERT_TRUE(ParseTimestampText(L"2020-12-31 10:00:00 +02:30", ts));
+    EXPECT_EQ(ts.hour, 10); EXPECT_EQ(ts.timezone_hour, 2); EXPECT_EQ(ts.timezone_minute, 30);
+    ASSERT_TRUE(ParseTimestampText(L"2020-12-31 10:00 -05:00", ts));
+    EXPECT_EQ(ts.timezone_hour, -5); EXPECT_EQ(ts.timezone_minute, 0);
+    ASSERT_TRUE(ParseTimestampText(L"2020-12-31 10:00 -00:30", ts));
+    EXPECT_EQ(ts.timezone_hour, 0); EXPECT_EQ(ts.timezone_minute, -30);
+    EXPECT_FALSE(ParseTimestampText(L"2020-12-31 10:00 +02", ts));
+}
+
+TEST(NumberText, PlainDecimalsPaddedToScale)
+{
+    EXPECT_EQ(Norm(L"5", 2), L"5.00");
+    EXPECT_EQ(Norm(L"-.5", 2), L"-0.50");
+    EXPECT_EQ(Norm(L"1,5", 2), L"1.50");
+    EXPECT_EQ(Norm(L"1.23456", 2), L"1.23456"); // more digits than the scale are kept
+    EXPECT_EQ(Norm(L".5"), L"0.5");
+    EXPECT_EQ(Norm(L"12abc"), L"<no number>");
+}
+
+TEST(NumberText, ExponentsMoveThePoint)
+{
+    EXPECT_EQ(Norm(L"1.5E+2"), L"150");
+    EXPECT_EQ(Norm(L"1.5e-3"), L"0.0015");
+    EXPECT_EQ(Norm(L"15e2"), L"1500");
+    EXPECT_EQ(Norm(L"-2.5e-1"), L"-0.25");
+    EXPECT_EQ(Norm(L"1.25e1"), L"12.5");
+    EXPECT_EQ(Norm(L"7e"), L"7");
+}
+
+TEST(NumberText, NonNumbersAndAbsurdExponentsAreRefused)
+{
+    for (LPCWSTR bad : {L"", L"-", L".", L"e5", L"+e", L"1.2.3", L"1e+-2", L"1-2", L"1e5x", L"NaN",
+                        L"1e999999999", L"1e-999999999"})
+        EXPECT_EQ(Norm(bad), L"<no number>") << std::wstring(bad).c_str();
+    EXPECT_EQ(Norm(L"1e300").size(), 301u);
+}
