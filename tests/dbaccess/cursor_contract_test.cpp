@@ -213,6 +213,14 @@ TEST_P(CursorContract, TypedGettersConvertWhatTheyAccept)
     EXPECT_EQ(ole.GetSecond(), 9);
     EXPECT_EQ(Text(*c, 8), L"2024/03/05 07:08:09");
 
+    CString byName;
+    ASSERT_TRUE(c->GetFieldTextByName(L"S", byName));
+    EXPECT_EQ(W(byName), L"abc");
+    ASSERT_TRUE(c->GetFieldIntByName(L"Id", i));
+    EXPECT_EQ(i, 1);
+    EXPECT_EQ(ThrownMessage([&] { c->GetFieldTextByName(L"nope", byName); }),
+              L"Failed retrieving data from field 'nope'");
+
     // Types a getter does not take are refused, not converted.
     EXPECT_NE(ThrownMessage([&] { c->GetFieldLong(2, l); }), L"");
     bool flag = false;
