@@ -2,6 +2,7 @@
  * diagnostics. See fake_driver.h for what it answers. */
 #include "fake_driver.h"
 
+#include <odbcinst.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -340,12 +341,16 @@ static SQLRETURN do_connect(FakeConn* c, const char* in, SQLUSMALLINT completion
     snprintf(c->odbcVer, sizeof c->odbcVer, "03.80");
     c->identCase = SQL_IC_SENSITIVE;
     c->log[0] = 0;
+    c->dsn[0] = 0;
+    if (conn_value(in, "DSN", c->dsn, sizeof c->dsn) && c->dsn[0])
+    {
+        /* A data source supplies the product from its odbc.ini section. */
+        SQLGetPrivateProfileString(c->dsn, "DBMS", c->dbms, c->dbms, sizeof c->dbms, "odbc.ini");
+    }
     conn_value(in, "DBMS", c->dbms, sizeof c->dbms);
     conn_value(in, "DBMSVer", c->dbmsVer, sizeof c->dbmsVer);
     conn_value(in, "ODBCVer", c->odbcVer, sizeof c->odbcVer);
     conn_value(in, "Log", c->log, sizeof c->log);
-    if (!conn_value(in, "DSN", c->dsn, sizeof c->dsn))
-        c->dsn[0] = 0;
     if (conn_value(in, "IdentCase", value, sizeof value))
         c->identCase = atoi(value);
     c->noRowCount = conn_value(in, "NoRowCount", value, sizeof value) && atoi(value);
