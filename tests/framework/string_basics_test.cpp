@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/exceptions.h"
+#include "framework/module_state.h"
 #include "framework/text_string.h"
 #include "string_print.h"
 
@@ -392,7 +393,66 @@ TEST(StringMemory, HugeRequestsThrowMemoryException)
     EXPECT_TRUE(s.IsEmpty());
 }
 
-TEST(StringResources, MissingResourceLeavesFalse)
+// A copy of this program with a string table of our own: block 2 holds ids 16 to 31.
+class StringResources : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t self[MAX_PATH], dir[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        GetTempPathW(MAX_PATH, dir);
+        path_.Format(L"%sql_strings_%lu.dll", dir, GetCurrentProcessId());
+        ASSERT_TRUE(CopyFileW(self, path_, FALSE));
+        std::vector<WORD> block;
+        auto add = [&](const wchar_t* text) {
+            block.push_back(static_cast<WORD>(wcslen(text)));
+            block.insert(block.end(), text, text + wcslen(text));
+        };
+        for (int id = 16; id < 32; ++id)
+            add(id == 17 ? L"Hello %s" : id == 31 ? L"last one" : L"");
+        HANDLE update = BeginUpdateResourceW(path_, TRUE);
+        ASSERT_NE(update, nullptr);
+        ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(2), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                    block.data(), static_cast<DWORD>(block.size() * sizeof(WORD))));
+        ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+        module_ = LoadLibraryExW(path_, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module_, nullptr);
+    }
+    void TearDown() override
+    {
+        AfxSetResourceHandle(nullptr);
+        if (module_)
+            FreeLibrary(module_);
+        DeleteFileW(path_);
+    }
+    CString path_;
+    HMODULE module_ = nullptr;
+};
+
+TEST_F(StringResources, LoadFromTheStringTable)
+{
+    CString s;
+    EXPECT_TRUE(s.LoadString(module_, 17));
+    EXPECT_EQ(s, L"Hello %s");
+    EXPECT_TRUE(s.LoadString(module_, 31));
+    EXPECT_EQ(s, L"last one");
+    EXPECT_FALSE(s.LoadString(module_, 18)); // empty entries count as missing
+    EXPECT_FALSE(s.LoadString(module_, 40)); // no such block
+    CStringA narrow;
+    EXPECT_TRUE(narrow.LoadString(module_, 17));
+    EXPECT_EQ(narrow, "Hello %s");
+
+    // Through the resource handle: LoadString, resource-id construction and Format(id).
+    AfxSetResourceHandle(module_);
+    EXPECT_EQ(AfxGetResourceHandle(), module_);
+    EXPECT_TRUE(s.LoadString(31));
+    EXPECT_EQ(s, L"last one");
+    EXPECT_EQ(CString(MAKEINTRESOURCEW(17)), L"Hello %s");
+    s.Format(17, L"there");
+    EXPECT_EQ(s, L"Hello there");
+}
+
+TEST(StringResourcesMissing, MissingResourceLeavesFalse)
 {
     CString s(L"keep");
     EXPECT_FALSE(s.LoadString(54321));
