@@ -47,10 +47,15 @@ void EditorWindowTest::SetUp()
         registered = true;
     }
     s_current = this;
-    parent = CreateWindowExW(0, kParentClass, L"Editor test", WS_POPUP | WS_VISIBLE, 0, 0, 640,
-                             480, nullptr, nullptr, inst, nullptr);
+    // One parent serves every test: destroying a top-level window is slow here.
+    static HWND shared = nullptr;
+    if (!shared || !IsWindow(shared)) {
+        shared = CreateWindowExW(0, kParentClass, L"Editor test", WS_POPUP | WS_VISIBLE, 0, 0,
+                                 640, 480, nullptr, nullptr, inst, nullptr);
+        SetForegroundWindow(shared);
+    }
+    parent = shared;
     ASSERT_NE(parent, nullptr);
-    SetForegroundWindow(parent);
     Recreate(0);
 }
 
@@ -74,9 +79,8 @@ void EditorWindowTest::TearDown()
     SetModifiers(false, false);
     if (edit)
         DestroyWindow(edit);
-    if (parent)
-        DestroyWindow(parent);
-    edit = parent = nullptr;
+    edit = nullptr;
+    onNotify = nullptr;
     s_current = nullptr;
     Pump();
 }
