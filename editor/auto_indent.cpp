@@ -141,16 +141,15 @@ bool RCEAutoIndent(HWND, RCE_STATE* st, WCHAR typed, int* indent)
                 column = ColumnAt(text, line.start, from, st->tabSize);
             }
         }
-        UINT32 lineCaret = std::min(caret, lineEnd);
         int change = 0;
         if (st->indentHook && st->indentHook->proc) {
             int result[4] = {0, 0, 0, 0};
-            if (!st->indentHook->proc(text, st->length, from, lineEnd, lineCaret, typed, column,
+            if (!st->indentHook->proc(text, st->length, from, lineEnd, caret, typed, column,
                                       st->indentWords, st->indentCount, st->tabSize, result))
                 return false;
             change = result[0];
         } else {
-            RCEMatchIndentWord(text, from, lineEnd, lineCaret, st->indentWords, st->indentCount,
+            RCEMatchIndentWord(text, from, lineEnd, caret, st->indentWords, st->indentCount,
                                st->tabSize, &change);
         }
         column += change;

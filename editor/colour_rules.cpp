@@ -299,6 +299,35 @@ bool RCEMatchRangeBegin(const tagRCERangeColor& rule, const WCHAR* text, int len
                         (rule.beginFlags & RCERF_MATCHCASE) != 0);
 }
 
+RCERangeStarts::RCERangeStarts(const tagRCERangeColor* rules, UINT32 count)
+{
+    if (!rules)
+        return;
+    if (count > RCE_MAX_RANGE_RULES)
+        count = RCE_MAX_RANGE_RULES;
+    for (UINT32 i = 0; i < count; ++i) {
+        const tagRCERangeColor& r = rules[i];
+        if (!r.begin || r.beginLength == 0)
+            continue;
+        WCHAR c = r.begin[0];
+        if (c >= 128) {
+            // Ignoring case, a non-ASCII begin might equal an ASCII character: decide nothing.
+            if (!(r.beginFlags & RCERF_MATCHCASE))
+                m_all = true;
+            m_nonAscii = true;
+            continue;
+        }
+        m_ascii[c] = true;
+        if (!(r.beginFlags & RCERF_MATCHCASE)) {
+            m_nonAscii = true; // a case-folded non-ASCII character might equal it
+            if (c >= L'a' && c <= L'z')
+                m_ascii[c - 32] = true;
+            else if (c >= L'A' && c <= L'Z')
+                m_ascii[c + 32] = true;
+        }
+    }
+}
+
 int RCEFindRangeBegin(const tagRCERangeColor* rules, UINT32 count, const WCHAR* text, int length,
                       int position, int firstNonBlank)
 {

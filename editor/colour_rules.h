@@ -75,6 +75,18 @@ bool RCEMatchRegExpColor(const tagRCERegExpColor* rules, UINT32 count, const WCH
 bool RCEIsLineFeedEnd(const tagRCERangeColor& rule);
 bool RCEMatchRangeBegin(const tagRCERangeColor& rule, const WCHAR* text, int length, int position,
                         int firstNonBlank);
+// Which characters may start a range begin, so walks can skip the rule scan elsewhere.
+class RCERangeStarts {
+public:
+    RCERangeStarts(const tagRCERangeColor* rules, UINT32 count);
+    bool Maybe(WCHAR ch) const { return m_all || (ch < 128 ? m_ascii[ch] : m_nonAscii); }
+
+private:
+    bool m_ascii[128] = {};
+    bool m_nonAscii = false; // a non-ASCII text character might match some begin
+    bool m_all = false;      // a begin starts with a character the table cannot decide
+};
+
 // The 1-based number of the first rule whose begin matches at position; 0 for none.
 int RCEFindRangeBegin(const tagRCERangeColor* rules, UINT32 count, const WCHAR* text, int length,
                       int position, int firstNonBlank);

@@ -137,6 +137,7 @@ void RCEComputeLineState(const RCE_STATE* st, const RCERowPos* rec, const RCELin
         if (s > ranges)
             s = 0;
         int fnb = (int)RCEFirstNonBlank(line, 0, (UINT32)len, (UINT32)len);
+        RCERangeStarts starts(st->rangeRules, ranges);
         int p = 0;
         while (p < len && ranges > 0) {
             if (s) {
@@ -153,7 +154,7 @@ void RCEComputeLineState(const RCE_STATE* st, const RCERowPos* rec, const RCELin
                 if (p >= len)
                     break;
             }
-            int k = RCEFindRangeBegin(st->rangeRules, ranges, line, len, p, fnb);
+            int k = starts.Maybe(line[p]) ? RCEFindRangeBegin(st->rangeRules, ranges, line, len, p, fnb) : 0;
             if (k) {
                 s = (BYTE)k;
                 p += (int)st->rangeRules[k - 1].beginLength;

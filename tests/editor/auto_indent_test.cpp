@@ -48,7 +48,6 @@ TEST(AutoIndent, ReferenceLineAndNoIndentCases)
     EXPECT_EQ(IndentAfter(L"  abc\n", 4), -1);          // caret at the start of its line
     EXPECT_EQ(IndentAfter(L"  abc", 4, 0), -1);         // caret at column 0 of a non-empty line
     EXPECT_EQ(IndentAfter(L"   x\n\n  \n  ", 4), 3);     // blank lines are passed over
-    EXPECT_EQ(IndentAfter(L"  from\n\n   ", 4), 6);       // and the keyword still counts
     TextState t(L"select");
     t.Caret(6);
     int indent = -1;
