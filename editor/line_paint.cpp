@@ -175,10 +175,12 @@ void RCEUpdateVScroll(RCE_STATE* s)
         si.nMax = (int)rows - 1;
     si.nPage = RCEVisibleLines(s);
     si.nPos = (int)s->topRow.number;
-    if (RCEWrapOn(s) && si.nMax >= 0 && (UINT)si.nMax < si.nPage)
+    if (RCEWrapOn(s) && si.nMax >= 0 && (UINT)si.nMax < si.nPage) {
         si.fMask |= SIF_DISABLENOSCROLL;
-    else
+        ShowScrollBar(s->hwnd, SB_VERT, TRUE);
+    } else {
         EnableScrollBar(s->hwnd, SB_VERT, ESB_ENABLE_BOTH);
+    }
     SetScrollInfo(s->hwnd, SB_VERT, &si, TRUE);
 }
 
