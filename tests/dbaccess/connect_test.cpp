@@ -282,3 +282,18 @@ TEST(Timing, TickCountMovesForward)
     EXPECT_GT(a, 0);
     EXPECT_GE(b - a, 15);
 }
+
+TEST(Connect, OptionBitsForReadOnlyAndTheCursorLibrary)
+{
+    TempSQLiteFile file;
+    CRDatabase db;
+    auto e = Catch([&] {
+        ASSERT_TRUE(db.Open(file.Connect(), CRDatabase::openReadOnly | CRDatabase::openUseCursorLib |
+                                                CRDatabase::openNoPrompt, nullptr, 5, 5, 0));
+    });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    DWORD cursors = 0;
+    ASSERT_TRUE(db.GetODBCCursorsOption(cursors));
+    EXPECT_EQ(cursors, DWORD(SQL_CUR_USE_ODBC));
+    // Statements through the driver manager's cursor library are not checked: it is broken here.
+}
