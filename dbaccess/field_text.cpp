@@ -2,6 +2,7 @@
 
 #include "dbaccess/db_exception.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,35 +17,43 @@ const int kMaxDecimals = 38;
 
 std::string FormatNarrow(double value, const Zelt::ICursor::CColumnDesc* desc)
 {
-    char format[16] = "%f";
-    if (desc && desc->nDecimalDigits >= 1)
-        snprintf(format, sizeof format, "%%.%df",
-                 desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits);
-    else if (desc && desc->nColumnSize != 0)
-        snprintf(format, sizeof format, "%%.%dg",
-                 desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant) ? kMaxSignificant
-                                                                           : static_cast<int>(desc->nColumnSize));
+    // std::to_chars with a precision prints exactly what printf prints for the same format.
     char buf[400];
-    int n = 0;
-    // Beyond 15 significant digits a double prints digits it never held (1.1 as
-    // 1.1000000000000001): take the fewest digits that still read back as the same value.
-    if (desc && desc->nDecimalDigits < 1 && desc->nColumnSize > 15) {
-        const int most = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant) ? kMaxSignificant
-                                                                                    : static_cast<int>(desc->nColumnSize);
-        for (int digits = 15; digits <= most; ++digits) {
-            n = snprintf(buf, sizeof buf, "%.*g", digits, value);
-            if (digits == most || strtod(buf, nullptr) == value)
-                return std::string(buf, static_cast<size_t>(n));
-        }
+    std::to_chars_result result{buf, std::errc::value_too_large};
+    if (!std::isfinite(value)) {
+        const int n = snprintf(buf, sizeof buf, "%f", value);
+        return std::string(buf, static_cast<size_t>(n > 0 ? n : 0));
     }
-    n = snprintf(buf, sizeof buf, format, value);
-    if (n < 0)
-        return std::string();
-    if (static_cast<size_t>(n) < sizeof buf)
-        return std::string(buf, static_cast<size_t>(n));
-    std::string big(static_cast<size_t>(n) + 1, '\0');
-    snprintf(big.data(), big.size(), format, value);
-    big.resize(static_cast<size_t>(n));
+    if (desc && desc->nDecimalDigits >= 1) {
+        const int decimals = desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits;
+        result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    } else if (desc && desc->nColumnSize != 0) {
+        int digits = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant)
+                         ? kMaxSignificant : static_cast<int>(desc->nColumnSize);
+        // Beyond 15 significant digits a double prints digits it never held (1.1 as
+        // 1.1000000000000001): take the fewest digits that still read back as the same value.
+        if (digits > 15) {
+            const auto shortest = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+            if (shortest.ec == std::errc()) {
+                int needed = 0;
+                for (const char* p = buf; p < shortest.ptr && *p != 'e'; ++p)
+                    if (*p >= '0' && *p <= '9')
+                        ++needed;
+                if (needed < digits)
+                    digits = needed < 1 ? 1 : needed;
+            }
+        }
+        result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+    } else {
+        result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 6);
+    }
+    if (result.ec == std::errc())
+        return std::string(buf, result.ptr);
+    // Only a fixed text of a huge value overflows the buffer.
+    std::string big(400 + 320, '\0');
+    result = std::to_chars(big.data(), big.data() + big.size(), value, std::chars_format::fixed,
+                           desc && desc->nDecimalDigits >= 1 ? (desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits) : 6);
+    big.resize(result.ec == std::errc() ? static_cast<size_t>(result.ptr - big.data()) : 0);
     return big;
 }
 
@@ -109,4 +118,92 @@ void ThrowValueOutOfRange(UINT col)
 {
     throw new Zelt::CRDBException(
         (L"Value out of range for field #" + std::to_wstring(static_cast<int>(col))).c_str());
+}
+
+namespace {
+
+// Writes the decimal digits of v backwards ending at end; returns the first character.
+wchar_t* DigitsBackward(wchar_t* end, ULONGLONG v)
+{
+    do {
+        *--end = static_cast<wchar_t>(L'0' + v % 10);
+        v /= 10;
+    } while (v);
+    return end;
+}
+
+// Appends n as at least width digits (zero-padded), with a '-' for negatives.
+wchar_t* PutNumber(wchar_t* p, long long n, int width)
+{
+    wchar_t tmp[24];
+    wchar_t* end = tmp + 24;
+    const bool negative = n < 0;
+    wchar_t* first = DigitsBackward(end, negative ? 0ULL - static_cast<ULONGLONG>(n) : static_cast<ULONGLONG>(n));
+    if (negative)
+        *p++ = L'-';
+    for (int have = static_cast<int>(end - first); have < width; ++have)
+        *p++ = L'0';
+    while (first < end)
+        *p++ = *first++;
+    return p;
+}
+
+} // namespace
+
+void SetSignedText(CString& out, LONGLONG value)
+{
+    wchar_t buf[24];
+    wchar_t* end = PutNumber(buf, value, 1);
+    out.SetString(buf, static_cast<int>(end - buf));
+}
+
+void SetUnsignedText(CString& out, ULONGLONG value)
+{
+    wchar_t buf[24];
+    wchar_t* first = DigitsBackward(buf + 24, value);
+    out.SetString(first, static_cast<int>(buf + 24 - first));
+}
+
+void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc* desc)
+{
+    const std::string text = FormatNarrow(value, desc);
+    wchar_t* p = out.GetBuffer(static_cast<int>(text.size()));
+    for (size_t i = 0; i < text.size(); ++i)
+        p[i] = static_cast<unsigned char>(text[i]);
+    out.ReleaseBuffer(static_cast<int>(text.size()));
+}
+
+void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)
+{
+    if (!value) {
+        out.Empty();
+        return;
+    }
+    wchar_t buf[64];
+    wchar_t* p = buf;
+    const SQLSMALLINT type = static_cast<SQLSMALLINT>(sqlType);
+    const bool time = type == SQL_SS_TIME2 || type == SQL_TIME || type == SQL_TYPE_TIME;
+    const bool date = type == SQL_DATE || type == SQL_TYPE_DATE;
+    if (!time) {
+        p = PutNumber(p, value->year, 1);
+        *p++ = L'/';
+        p = PutNumber(p, value->month, 2);
+        *p++ = L'/';
+        p = PutNumber(p, value->day, 2);
+    }
+    if (!date) {
+        if (!time)
+            *p++ = L' ';
+        p = PutNumber(p, value->hour, 2);
+        *p++ = L':';
+        p = PutNumber(p, value->minute, 2);
+        *p++ = L':';
+        p = PutNumber(p, value->second, 2);
+    }
+    const unsigned long ms = value->fraction / 1000000;
+    if (ms >= 1) {
+        *p++ = L'.';
+        p = PutNumber(p, static_cast<long long>(ms), 3);
+    }
+    out.SetString(buf, static_cast<int>(p - buf));
 }

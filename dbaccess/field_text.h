@@ -22,3 +22,10 @@ bool DoubleToLong(double value, long& out);
 
 // Throws "Value out of range for field #<col>" (a double too large for a 32-bit getter).
 [[noreturn]] void ThrowValueOutOfRange(UINT col);
+
+// The same texts written into an existing string (no temporary strings; for reading many rows).
+void SetSignedText(CString& out, LONGLONG value);
+void SetUnsignedText(CString& out, ULONGLONG value);
+void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc* desc);
+// The text FormatTimestamp gives for the value and SQL type; "" for null.
+void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType);

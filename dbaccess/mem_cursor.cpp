@@ -714,31 +714,31 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
         return true;
     }
     case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
-        value = UnsignedText(item->value.u32);
+        SetUnsignedText(value, item->value.u32);
         return true;
     case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT:
-        value = SignedText(item->value.i32);
+        SetSignedText(value, item->value.i32);
         return true;
     case SQL_C_UBIGINT:
-        value = UnsignedText(item->value.u64);
+        SetUnsignedText(value, item->value.u64);
         return true;
     case SQL_C_SBIGINT:
-        value = SignedText(item->value.i64);
+        SetSignedText(value, item->value.i64);
         return true;
     case SQL_C_BIT:
-        value = SignedText(item->value.b);
+        SetSignedText(value, item->value.b);
         return true;
     case SQL_C_FLOAT:
-        value = FormatDoubleValue(item->value.f, desc);
+        SetDoubleText(value, item->value.f, desc);
         return true;
     case SQL_C_DOUBLE:
-        value = FormatDoubleValue(item->value.d, desc);
+        SetDoubleText(value, item->value.d, desc);
         return true;
     case SQL_C_GUID:
         value = FormatGuid(*static_cast<const SQLGUID*>(item->value.p));
         return true;
     case SQL_C_TIMESTAMP:
-        value = FormatTimestamp(static_cast<const TIMESTAMP_STRUCT*>(item->value.p), desc->nSQLType);
+        SetTimestampText(value, static_cast<const TIMESTAMP_STRUCT*>(item->value.p), desc->nSQLType);
         return true;
     case SQL_C_SS_TIMESTAMPOFFSET:
         value = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->value.p));

@@ -28,19 +28,19 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
     case SQL_C_SS_TIMESTAMPOFFSET:
         value = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(rec.value.p));
         return true;
-    case SQL_C_UTINYINT: value = UnsignedText(rec.value.u8); return true;
-    case SQL_C_USHORT: value = UnsignedText(rec.value.u16); return true;
-    case SQL_C_ULONG: value = UnsignedText(rec.value.u32); return true;
-    case SQL_C_UBIGINT: value = UnsignedText(rec.value.u64); return true;
-    case SQL_C_SBIGINT: value = SignedText(rec.value.i64); return true;
-    case SQL_C_LONG: value = SignedText(rec.value.i32); return true;
-    case SQL_C_SHORT: value = SignedText(rec.value.i16); return true;
-    case SQL_C_BIT: value = SignedText(rec.value.u8); return true;
-    case SQL_C_TINYINT: value = SignedText(rec.value.i8); return true;
-    case SQL_C_FLOAT: value = FormatDoubleValue(rec.value.f, desc); return true;
-    case SQL_C_DOUBLE: value = FormatDoubleValue(rec.value.d, desc); return true;
+    case SQL_C_UTINYINT: SetUnsignedText(value, rec.value.u8); return true;
+    case SQL_C_USHORT: SetUnsignedText(value, rec.value.u16); return true;
+    case SQL_C_ULONG: SetUnsignedText(value, rec.value.u32); return true;
+    case SQL_C_UBIGINT: SetUnsignedText(value, rec.value.u64); return true;
+    case SQL_C_SBIGINT: SetSignedText(value, rec.value.i64); return true;
+    case SQL_C_LONG: SetSignedText(value, rec.value.i32); return true;
+    case SQL_C_SHORT: SetSignedText(value, rec.value.i16); return true;
+    case SQL_C_BIT: SetSignedText(value, rec.value.u8); return true;
+    case SQL_C_TINYINT: SetSignedText(value, rec.value.i8); return true;
+    case SQL_C_FLOAT: SetDoubleText(value, rec.value.f, desc); return true;
+    case SQL_C_DOUBLE: SetDoubleText(value, rec.value.d, desc); return true;
     case SQL_C_TIMESTAMP:
-        value = FormatTimestamp(static_cast<const TIMESTAMP_STRUCT*>(rec.value.p), desc ? desc->nSQLType : SQL_TIMESTAMP);
+        SetTimestampText(value, static_cast<const TIMESTAMP_STRUCT*>(rec.value.p), desc ? desc->nSQLType : SQL_TIMESTAMP);
         return true;
     case SQL_C_GUID:
         if (!rec.value.p)
@@ -49,8 +49,10 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         return true;
     case SQL_C_BINARY: {
         const CByteArray* bytes = rec.value.bytes;
-        if (!bytes)
+        if (!bytes) {
+            value.Empty();
             return true;
+        }
         const size_t held = IsUnbound() ? static_cast<size_t>(bytes->GetSize()) : static_cast<size_t>(rec.nBufferSize);
         const size_t n = ind == SQL_NO_TOTAL ? held : static_cast<size_t>(ind);
         value = MakeStringN(bytes->GetData(), n, held);
@@ -83,6 +85,8 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         // Unbound mode reads such columns in the driver's own text conversion.
         if (IsUnbound())
             value = m_unboundText[col - 1];
+        else
+            value.Empty();
         return true;
     default:
         Fail((L"Unknown data type " + std::to_wstring(rec.nCType)).c_str());
@@ -91,17 +95,21 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
 
 bool CRRecordset::GetFieldText(UINT col, CString& value)
 {
-    value.Empty();
+    // Every way out sets the text (emptied for NULL); the string's buffer is reused meanwhile.
     CSQLColumn* rec = GetColumnBuffer(col);
-    if (!rec || !GetColumn(col))
+    if (!rec || !GetColumn(col)) {
+        value.Empty();
         ThrowNoField(col);
+    }
 
     if (IsUnbound()) {
         FieldRecord(col);
         if (rec->nCType == SQL_C_DEFAULT)
             return TextOfRecord(col, *rec, value) && rec->nIndicator != SQL_NULL_DATA;
-        if (!LengthRule(rec->nIndicator))
+        if (!LengthRule(rec->nIndicator)) {
+            value.Empty();
             return false;
+        }
         return TextOfRecord(col, *rec, value);
     }
 
@@ -119,8 +127,10 @@ bool CRRecordset::GetFieldText(UINT col, CString& value)
         }
         return TextOfRecord(col, *rec, value);
     }
-    if (!IsFieldValid(col))
+    if (!IsFieldValid(col)) {
+        value.Empty();
         return LengthRule(rec->nIndicator);
+    }
     return TextOfRecord(col, *rec, value);
 }
 
