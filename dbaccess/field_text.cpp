@@ -15,6 +15,60 @@ namespace {
 const int kMaxSignificant = 17;
 const int kMaxDecimals = 38;
 
+// The shortest exact digits of a double come from to_chars in scientific form
+// ("-1.4285714285714285e-01"). When they are no more than the column's precision, this writes
+// them as printf's %g with exactly that many significant digits would; false otherwise.
+bool GeneralFromScientific(const char* first, const char* last, int maxDigits, std::string& out)
+{
+    std::string digits;
+    bool negative = false;
+    const char* p = first;
+    if (p < last && *p == '-') {
+        negative = true;
+        ++p;
+    }
+    for (; p < last && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            digits += *p;
+    if (p >= last || digits.empty() || static_cast<int>(digits.size()) > maxDigits)
+        return false;
+    int exponent = 0;
+    bool negativeExponent = false;
+    for (const char* q = p + 1; q < last; ++q) {
+        if (*q == '-')
+            negativeExponent = true;
+        else if (*q >= '0' && *q <= '9')
+            exponent = exponent * 10 + (*q - '0');
+    }
+    if (negativeExponent)
+        exponent = -exponent;
+    const int precision = static_cast<int>(digits.size());
+    out.clear();
+    if (negative)
+        out += '-';
+    if (exponent < -4 || exponent >= precision) {
+        out += digits[0];
+        if (precision > 1) {
+            out += '.';
+            out.append(digits, 1, std::string::npos);
+        }
+        char e[8];
+        snprintf(e, sizeof e, "e%c%02d", exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
+        out += e;
+    } else if (exponent >= 0) {
+        out.append(digits, 0, static_cast<size_t>(exponent) + 1);
+        if (precision > exponent + 1) {
+            out += '.';
+            out.append(digits, static_cast<size_t>(exponent) + 1, std::string::npos);
+        }
+    } else {
+        out += "0.";
+        out.append(static_cast<size_t>(-exponent - 1), '0');
+        out += digits;
+    }
+    return true;
+}
+
 std::string FormatNarrow(double value, const Zelt::ICursor::CColumnDesc* desc)
 {
     // std::to_chars with a precision prints exactly what printf prints for the same format.
@@ -35,12 +89,9 @@ std::string FormatNarrow(double value, const Zelt::ICursor::CColumnDesc* desc)
         if (digits > 15) {
             const auto shortest = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
             if (shortest.ec == std::errc()) {
-                int needed = 0;
-                for (const char* p = buf; p < shortest.ptr && *p != 'e'; ++p)
-                    if (*p >= '0' && *p <= '9')
-                        ++needed;
-                if (needed < digits)
-                    digits = needed < 1 ? 1 : needed;
+                std::string text;
+                if (GeneralFromScientific(buf, shortest.ptr, digits, text))
+                    return text;
             }
         }
         result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);

@@ -35,6 +35,10 @@ TEST(FieldText, DoublesFollowTheColumnsSizeAndScale)
     EXPECT_EQ(W(FormatDoubleValue(1.0 / 7.0, &dbl)), L"0.14285714285714285");
     EXPECT_EQ(W(FormatDoubleValue(123456789012.0, &dbl)), L"123456789012");
     EXPECT_EQ(W(FormatDoubleValue(1e20, &dbl)), L"1e+20");
+    EXPECT_EQ(W(FormatDoubleValue(1e-5, &dbl)), L"1e-05");
+    EXPECT_EQ(W(FormatDoubleValue(-0.00012, &dbl)), L"-0.00012");
+    EXPECT_EQ(W(FormatDoubleValue(0.0, &dbl)), L"0");
+    EXPECT_EQ(W(FormatDoubleValue(1234.5, &dbl)), L"1234.5");
     EXPECT_EQ(W(FormatDoubleValue(1.0 / 7.0, &size15)), L"0.142857142857143");
     EXPECT_EQ(W(FormatDoubleValue(DBL_MAX, &scale3)).size(), 313u);
     EXPECT_EQ(W(FormatDoubleValue(DBL_MAX, &dbl)), L"1.7976931348623157e+308");
