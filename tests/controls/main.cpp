@@ -40,13 +40,13 @@ void ActivateCommonControls6()
 }
 
 // Without a window manager (bare Xvfb) Wine waits two seconds for one to withdraw every managed
-// top-level window that is hidden or destroyed. This program's windows need no management:
-// say so for this executable alone. Wine reads the setting when the process starts, so the run
-// that first writes it answers false and the caller starts the program again.
-bool UnmanagedWindowsUnderWine()
+// top-level window that is hidden or destroyed. This program's windows need no management: say
+// so for this executable alone. Wine reads the setting when the process starts, so it holds from
+// the second run in a prefix on (the first one is only slower).
+void UnmanagedWindowsUnderWine()
 {
     if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr)
-        return true;
+        return;
     wchar_t exe[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
     const wchar_t* name = wcsrchr(exe, L'\\');
@@ -54,42 +54,17 @@ bool UnmanagedWindowsUnderWine()
     wchar_t key[MAX_PATH + 64] = {};
     _snwprintf(key, MAX_PATH + 63, L"Software\\Wine\\AppDefaults\\%ls\\X11 Driver", name);
     HKEY hKey = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
-                          &hKey, nullptr) != ERROR_SUCCESS)
-        return true;
-    wchar_t value[8] = {};
-    DWORD size = sizeof(value) - sizeof(wchar_t);
-    bool bSet = ::RegQueryValueExW(hKey, L"Managed", nullptr, nullptr, (BYTE*)value, &size) == ERROR_SUCCESS &&
-                value[0] == L'N';
-    if (!bSet)
-        bSet = ::RegSetValueExW(hKey, L"Managed", 0, REG_SZ, (const BYTE*)L"N", 2 * sizeof(wchar_t)) != ERROR_SUCCESS;
-    ::RegCloseKey(hKey);
-    return bSet;
-}
-
-// Runs this program again with the same command line; its exit code, or -1.
-int RunAgain()
-{
-    STARTUPINFOW si = {sizeof(si)};
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessW(nullptr, ::GetCommandLineW(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = (DWORD)-1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return (int)code;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
+        ::RegSetValueExW(hKey, L"Managed", 0, REG_SZ, (const BYTE*)L"N", 2 * sizeof(wchar_t));
+        ::RegCloseKey(hKey);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (!UnmanagedWindowsUnderWine() && _wgetenv(L"QL_CONTROLS_TEST_RERUN") == nullptr) {
-        _wputenv(L"QL_CONTROLS_TEST_RERUN=1");
-        return RunAgain();
-    }
+    UnmanagedWindowsUnderWine();
     testing::InitGoogleTest(&argc, argv);
     ActivateCommonControls6();
     AfxWinInit(::GetModuleHandleW(nullptr), nullptr, ::GetCommandLineW(), SW_SHOWNORMAL);
