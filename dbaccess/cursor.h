@@ -50,11 +50,6 @@ typedef struct tagSS_TIMESTAMPOFFSET_STRUCT
 static_assert(sizeof(SQL_SS_TIMESTAMPOFFSET_STRUCT) == 20, "20-byte timestamp-with-offset");
 #endif
 
-// "No usable C type": the column is not read.
-#ifndef QL_C_UNKNOWN
-#define QL_C_UNKNOWN SQL_C_DEFAULT
-#endif
-
 namespace Zelt {
 
 class ICursor

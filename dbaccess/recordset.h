@@ -14,7 +14,7 @@
 enum : UINT
 {
     RS_READONLY = 1,        // read-only concurrency
-    RS_STMT_OPTION16 = 2,   // historical; no longer has an effect
+    RS_STMT_OPTION16 = 2,   // accepted, without effect (see AllocStmt)
     RS_UNBOUND = 4,         // values read with SQLGetData, forward only, long values whole
     RS_NUMERIC_AS_TEXT = 8, // NUMERIC, DECIMAL, FLOAT, REAL, DOUBLE held as text
 };

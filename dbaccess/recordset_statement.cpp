@@ -151,8 +151,8 @@ bool CRRecordset::AllocStmt()
         while (rc == SQL_STILL_EXECUTING);
         Check(rc);
     }
-    // Option bit 2 once stored the value 1 as statement attribute 16, which is the bookmark
-    // pointer of SQLFetchScroll: a bogus address for the driver to read. It is not set.
+    // Option bit 2 has no effect: statement attribute 16 is the bookmark pointer of
+    // SQLFetchScroll, and a value of 1 there would be an address for the driver to read.
 
     SQLSetStmtOption(m_hStmt, SQL_QUERY_TIMEOUT, m_nQueryTimeout);
     return true;

@@ -64,25 +64,33 @@ run_ours() {
 field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p" <<<"$2"; }
 
 report() {
-  local name="$1" connect="$2" csv="$3"
-  local isql_s rs mem rs_s mem_s mem_bytes peak
+  local name="$1" connect="$2" csv="$3" streaming="$4"
+  local isql_s rs mem rs_s mem_s mem_bytes peak fetch fetch_s alone alone_peak
   isql_s=$(run_isql "$connect")
+  fetch=$(run_ours fetch "$connect")
   rs=$(run_ours recordset "$connect")
   mem=$(run_ours memory "$connect")
+  # The drivers keep a whole result in memory by default; with the streaming options they do not,
+  # and the process's growth is the memory cursor's own.
+  alone=$(run_ours memory "$connect$streaming")
+  fetch_s=$(field seconds "$fetch")
+  alone_peak=$(field peak_private_bytes "$alone")
   rs_s=$(field seconds "$rs"); mem_s=$(field seconds "$mem")
   mem_bytes=$(field mem_bytes "$mem"); peak=$(field peak_private_bytes "$mem")
   echo "-- $name ($rows rows x 10 columns, CSV $csv bytes)"
   echo "   isql:               ${isql_s} s, $(rate "$rows" "$isql_s") rows/s"
+  echo "   fetches alone:      ${fetch_s:-?} s, $(rate "$rows" "${fetch_s:-0}") rows/s (no field read)"
   echo "   CRRecordset:        ${rs_s:-?} s, $(rate "$rows" "${rs_s:-0}") rows/s, $(ratio "$isql_s" "${rs_s:-0}") x isql speed"
   echo "   Zelt::CMemCursor:   ${mem_s:-?} s (fill and read back), $(rate "$rows" "${mem_s:-0}") rows/s, $(ratio "$isql_s" "${mem_s:-0}") x isql speed"
   echo "                       rows in memory ${mem_bytes:-?} bytes = $(ratio "${mem_bytes:-0}" "$csv") x CSV;" \
-       "process peak growth ${peak:-?} bytes = $(ratio "${peak:-0}" "$csv") x CSV"
+       "process peak growth ${peak:-?} bytes = $(ratio "${peak:-0}" "$csv") x CSV (driver's copy of the result included)"
+  echo "                       with the driver streaming ($streaming): process peak growth ${alone_peak:-?} bytes = $(ratio "${alone_peak:-0}" "$csv") x CSV"
   [ -z "$rs_s" ] && echo "   recordset run: $rs"
   [ -z "$mem_s" ] && echo "   memory run: $mem"
 }
 
-report SQLite "Driver=SQLite3;Database=$sqlite_db;" "$csv_sqlite"
-report PostgreSQL "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;" "$csv_pg"
+report SQLite "Driver=SQLite3;Database=$sqlite_db;" "$csv_sqlite" "StepAPI=1;"
+report PostgreSQL "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;" "$csv_pg" "UseDeclareFetch=1;Fetch=10000;"
 
 psql_q -c "DROP TABLE IF EXISTS $table" >/dev/null
 exit 0
