@@ -20,3 +20,8 @@ BOOL CInPlaceWnd::PreTranslateMessage(MSG* pMsg)
 }
 
 void CInPlaceWnd::PostNcDestroy() { delete this; }
+
+// The wrapped controls of the composite editors.
+template class CFocusWnd<CEdit>;
+template class CFocusWnd<CButton>;
+template class CFocusWnd<CListBox>;

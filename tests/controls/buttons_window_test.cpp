@@ -65,6 +65,15 @@ FARPROC LookupWithoutContentRect(HMODULE hModule, LPCSTR name)
     return ::GetProcAddress(hModule, name);
 }
 
+// Looks the theme functions up, but no theme is active: opening one gives nothing.
+HTHEME WINAPI OpenNoTheme(HWND, LPCWSTR) { return nullptr; }
+FARPROC LookupWithoutActiveTheme(HMODULE hModule, LPCSTR name)
+{
+    if (strcmp(name, "OpenThemeData") == 0)
+        return (FARPROC)(void*)OpenNoTheme;
+    return ::GetProcAddress(hModule, name);
+}
+
 void RebindToSystem()
 {
     CRButton::Rebind(::GetModuleHandleW(L"UXTHEME.DLL"), ::GetModuleHandleW(L"USER32.DLL"), nullptr);
@@ -150,6 +159,16 @@ TEST_F(ButtonTest, FourOfFiveThemeFunctionsMeanNoThemes)
     DrawButton(button, canvas, 0);
     EXPECT_FALSE(button.IsThemed());
     EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), canvas.at(3, 15));
+
+    // All five present, but no visual style active (Wine's default): the classic face too.
+    CRButton::Rebind(hTheme, ::GetModuleHandleW(L"USER32.DLL"), LookupWithoutActiveTheme);
+    EXPECT_TRUE(CRButton::GetBinding().bThemes);
+    CRButton unstyled;
+    ASSERT_TRUE(unstyled.Create(L"B", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 50, 70, 80), &host, 2));
+    CCanvas canvas2(60, 30);
+    DrawButton(unstyled, canvas2, 0);
+    EXPECT_FALSE(unstyled.IsThemed());
+    EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), canvas2.at(3, 15));
 }
 
 TEST_F(ButtonTest, ThemedFaceWhereAThemeIsActive)

@@ -3,6 +3,7 @@
 // composite editors.
 #include "controls/edit_list_ctrl.h"
 #include "controls/in_place_combo.h"
+#include "controls/window_helpers.h"
 #include "window_test_util.h"
 
 #include <gtest/gtest.h>
@@ -35,11 +36,9 @@ public:
         RECT cell;
         if (!GetCellRect(row, column, &cell))
             return nullptr;
-        cell.bottom += 120;
         deleted = false;
         auto* combo = new CTrackedCombo(row, column, &deleted);
-        if (!combo->CreateEx(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST,
-                             cell, this, 2000))
+        if (!CreateInPlaceComboBox(combo, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, cell, this, 2000))
             return nullptr;
         for (const auto& choice : choices)
             combo->AddString(choice.first, choice.second);
