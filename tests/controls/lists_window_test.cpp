@@ -264,7 +264,7 @@ TEST_F(ListTest, WheelDoesNotScrollWhileAnEditorHasTheFocus)
     ASSERT_TRUE(editor.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(5, 20, 80, 40), list.get(), 2001));
     editor.SetFocus();
     list->m_bEditing = true;
-    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA * 3), MAKELPARAM(50, 50));
+    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)(-WHEEL_DELTA * 3)), MAKELPARAM(50, 50));
     EXPECT_EQ(0, list->GetTopIndex());
     EXPECT_EQ(editor.GetSafeHwnd(), ::GetFocus());
 
@@ -274,7 +274,7 @@ TEST_F(ListTest, WheelDoesNotScrollWhileAnEditorHasTheFocus)
     EXPECT_EQ(1, list->GetTopIndex());
 
     list->m_bEditing = false;
-    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(50, 50));
+    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)(-WHEEL_DELTA)), MAKELPARAM(50, 50));
     EXPECT_GT(list->GetTopIndex(), 1);
 }
 
