@@ -258,6 +258,11 @@ static LRESULT Dispatch(HWND hwnd, RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp,
     LRESULT r = 0;
     if (RCEHandleInterfaceMessage(s, msg, wp, lp, &r))
         return r;
+    if (msg == RCEHScrollRefreshMessage()) {
+        if (s->hscrollPending)
+            RCEUpdateHScroll(s);
+        return 0;
+    }
     if (msg == RCEWheelMessage()) {
         RCEOnMouseWheel(s, (short)HIWORD(wp));
         return 0;

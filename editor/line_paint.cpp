@@ -153,6 +153,7 @@ UINT32 RCEWidestColumns(RCE_STATE* s)
 
 void RCEUpdateHScroll(RCE_STATE* s)
 {
+    s->hscrollPending = 0;
     SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS};
     if (!RCEWrapOn(s)) {
         int cols = (int)RCEWidestColumns(s);
@@ -162,6 +163,22 @@ void RCEUpdateHScroll(RCE_STATE* s)
         si.nPos = (int)s->firstVisibleColumn;
     }
     SetScrollInfo(s->hwnd, SB_HORZ, &si, TRUE);
+}
+
+UINT RCEHScrollRefreshMessage()
+{
+    static UINT msg = RegisterWindowMessageW(L"RColorEditorHScrollRefresh");
+    return msg;
+}
+
+void RCERequestHScrollUpdate(RCE_STATE* s)
+{
+    if (s->hscrollPending)
+        return;
+    if (PostMessageW(s->hwnd, RCEHScrollRefreshMessage(), 0, 0))
+        s->hscrollPending = 1;
+    else
+        RCEUpdateHScroll(s);
 }
 
 void RCEUpdateVScroll(RCE_STATE* s)

@@ -28,6 +28,11 @@ UINT32 RCEWidestColumns(RCE_STATE* state);
 
 void RCEUpdateHScroll(RCE_STATE* state);
 void RCEUpdateVScroll(RCE_STATE* state);
+// The widest row grew while editing: the horizontal bar is brought up to date once the pending
+// messages are handled (setting a scroll bar is slow, and typing may widen the row each time).
+void RCERequestHScrollUpdate(RCE_STATE* state);
+// The private message that carries the deferred update.
+UINT RCEHScrollRefreshMessage();
 // Updates both bars, the horizontal one first unless verticalFirst.
 void RCEUpdateScrollBars(RCE_STATE* state, bool verticalFirst = false);
 

@@ -1,6 +1,7 @@
 #include "editor/paint.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "editor/caret_selection.h"
 #include "editor/line_paint.h"
@@ -205,18 +206,46 @@ void RCEMeasureRows(RCE_STATE* s, RCERowPos row, UINT32 count)
     if (!s->text || !count)
         return;
     UINT32 widest = s->widestRow;
-    {
-        RCEFontDC fdc(s);
-        if (!fdc.dc())
-            return;
-        for (UINT32 k = 0; k < count; ++k) {
-            widest = std::max<UINT32>(widest, (UINT32)std::max(0, RCELineWidth(fdc.dc(), s, &row)));
-            if (k + 1 < count && !RCEStepLine(s, &row, true))
-                break;
+    std::unique_ptr<RCEFontDC> fdc;
+    // A row that cannot be wider than the widest one, even in the font's widest characters,
+    // needs no measuring.
+    int maxChar = std::max<int>(s->tm.tmMaxCharWidth, s->tm.tmAveCharWidth);
+    // In a fixed-pitch font a row of plain ASCII is as wide as its columns.
+    bool fixedPitch = s->metricsValid && !(s->tm.tmPitchAndFamily & TMPF_FIXED_PITCH) &&
+                      s->tm.tmAveCharWidth > 0;
+    UINT32 tab = s->tabSize ? s->tabSize : 8;
+    for (UINT32 k = 0; k < count; ++k) {
+        UINT32 visible = RCEVisibleLength(s, &row);
+        UINT64 cells = visible, columns = 0;
+        bool plain = fixedPitch;
+        for (UINT32 i = row.start; i < row.start + visible; ++i) {
+            WCHAR c = s->text[i];
+            if (c == L'\t') {
+                cells += tab - 1;
+                columns = (columns / tab + 1) * tab;
+            } else {
+                plain = plain && c >= 0x20 && c < 0x7F;
+                ++columns;
+            }
         }
+        if (!s->metricsValid || maxChar <= 0 || cells * (UINT64)maxChar > widest) {
+            if (plain) {
+                widest = std::max<UINT64>(widest, columns * (UINT64)s->tm.tmAveCharWidth);
+            } else {
+                if (!fdc)
+                    fdc = std::make_unique<RCEFontDC>(s);
+                if (!fdc->dc())
+                    return;
+                widest = std::max<UINT32>(widest,
+                                          (UINT32)std::max(0, RCELineWidth(fdc->dc(), s, &row)));
+            }
+        }
+        if (k + 1 < count && !RCEStepLine(s, &row, true))
+            break;
     }
+    fdc.reset();
     if (widest != s->widestRow) {
         s->widestRow = widest;
-        RCEUpdateHScroll(s);
+        RCERequestHScrollUpdate(s);
     }
 }

@@ -87,6 +87,8 @@ struct RCE_STATE {
     WCHAR* text = nullptr;      // [text] the locked block; valid only inside the handler guard
     BYTE created = 0;           // [text] 1 when the text block could be allocated
     HWND hwnd = nullptr;        // [window] the editor window (for measuring and notifications)
+    // --- [window] added by the window code ---
+    UINT32 hscrollPending = 0;  // [window] a deferred update of the horizontal bar is posted
     HDC measureDC = nullptr;    // [text] when set, measuring uses this DC (with its font) instead
                                 // of the window's; for measuring without a window
 };
