@@ -223,3 +223,82 @@ TEST_F(EditorWindowTest, DialogCodesLeaveEscapeAndTabToTheDialog)
     EXPECT_EQ(Send(WM_GETDLGCODE, 0, (LPARAM)&m), 0x8D);
     EXPECT_EQ(Send(WM_GETDLGCODE, 0, 0), 0);
 }
+
+TEST_F(EditorWindowTest, VirtualSpaceLetsTheCaretStandBeyondTheLineEnd)
+{
+    SetOptions(RCEO_VIRTUALSPACE);
+    Send(RCEM_SETNOTIFY, 1);
+    SetText(L"ab\r\ncd");
+    TEXTMETRICW tm{};
+    HDC dc = GetDC(edit);
+    SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+    GetTextMetricsW(dc, &tm);
+    ReleaseDC(edit, dc);
+    // A click three and a half character widths right of the end gives three virtual columns.
+    Click(tm.tmAveCharWidth * 5 + tm.tmAveCharWidth / 2 + 1, 2);
+    EXPECT_EQ(Sel().first, 2u);
+    ASSERT_FALSE(notices.empty());
+    EXPECT_EQ(notices.back().column, 3u + 3u);
+    // Typing there fills the gap with blanks.
+    Type(L"x");
+    EXPECT_EQ(Text(), L"ab   x\r\ncd");
+    // Right at a line end adds virtual columns; Backspace in virtual space only moves back.
+    Key(VK_RIGHT);
+    Key(VK_RIGHT);
+    Char(L'\b');
+    EXPECT_EQ(Text(), L"ab   x\r\ncd");
+    Type(L"y");
+    EXPECT_EQ(Text(), L"ab   x y\r\ncd");
+    // Word wrap turns virtual space off.
+    SetOptions(RCEO_VIRTUALSPACE | RCEO_WORDWRAP);
+    Key(VK_END);
+    Key(VK_RIGHT);
+    EXPECT_EQ(Sel().first, 10u);
+}
+
+TEST_F(EditorWindowTest, CtrlUpAndDownScrollTheViewAndKeepTheCaretInside)
+{
+    std::wstring text;
+    for (int i = 0; i < 100; ++i)
+        text += L"row " + std::to_wstring(i) + L"\r\n";
+    SetText(text);
+    Key(VK_DOWN, true);
+    SCROLLINFO si{sizeof(si), SIF_POS};
+    GetScrollInfo(edit, SB_VERT, &si);
+    EXPECT_EQ(si.nPos, 1);
+    // The caret left the view at the top and moved down with it.
+    RCECaretInfo info{sizeof(info)};
+    Send(RCEM_GETCARETINFO, 0, (LPARAM)&info);
+    EXPECT_EQ(info.line, 2u);
+    Key(VK_UP, true);
+    GetScrollInfo(edit, SB_VERT, &si);
+    EXPECT_EQ(si.nPos, 0);
+    Key(VK_UP, true); // nothing above the first row
+    GetScrollInfo(edit, SB_VERT, &si);
+    EXPECT_EQ(si.nPos, 0);
+}
+
+TEST_F(EditorWindowTest, SelectionIsScrolledClearOfAnAvoidRectangle)
+{
+    std::wstring text;
+    for (int i = 0; i < 300; ++i)
+        text += L"line " + std::to_wstring(i) + L"\r\n";
+    SetText(text);
+    RECT client{};
+    GetClientRect(edit, &client);
+    POINT origin{0, 0};
+    ClientToScreen(edit, &origin);
+    // A dialog over the upper half of the window.
+    RCESelRange range{};
+    size_t at = text.find(L"line 150\r");
+    range.start = (int)at;
+    range.end = (int)at + 8;
+    range.avoid = RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom / 2};
+    Send(RCEM_SETSELEX, 0, (LPARAM)&range);
+    EXPECT_EQ(SelText(), L"line 150");
+    RECT sel{};
+    ASSERT_EQ(Send(RCEM_GETSELRECT, 0, (LPARAM)&sel), 1);
+    RECT overlap{};
+    EXPECT_FALSE(IntersectRect(&overlap, &sel, &range.avoid));
+    EXPECT_GE(sel.top, range.avoid.bottom);
+}
