@@ -15,26 +15,31 @@ namespace {
 const int kMaxSignificant = 17;
 const int kMaxDecimals = 38;
 
-// The shortest exact digits of a double come from to_chars in scientific form
-// ("-1.4285714285714285e-01"). When they are no more than the column's precision, this writes
-// them as printf's %g with exactly that many significant digits would; false otherwise.
-bool GeneralFromScientific(const char* first, const char* last, int maxDigits, std::string& out)
+// Room for any text below: the fixed form of the largest double with 38 decimals.
+const size_t kDoubleTextSize = 512;
+
+// Writes the shortest exact digits of a finite double as printf's %g would with exactly that
+// many significant digits; returns the length, or 0 when more than maxDigits are needed.
+size_t ShortestGeneral(double value, int maxDigits, char* out)
 {
-    std::string digits;
-    bool negative = false;
-    const char* p = first;
-    if (p < last && *p == '-') {
-        negative = true;
+    char sci[40];
+    const auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
+    if (r.ec != std::errc())
+        return 0;
+    char digits[24];
+    int count = 0;
+    const char* p = sci;
+    const bool negative = *p == '-';
+    if (negative)
         ++p;
-    }
-    for (; p < last && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            digits += *p;
-    if (p >= last || digits.empty() || static_cast<int>(digits.size()) > maxDigits)
-        return false;
+    for (; p < r.ptr && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9' && count < 24)
+            digits[count++] = *p;
+    if (p >= r.ptr || count == 0 || count > maxDigits)
+        return 0;
     int exponent = 0;
     bool negativeExponent = false;
-    for (const char* q = p + 1; q < last; ++q) {
+    for (const char* q = p + 1; q < r.ptr; ++q) {
         if (*q == '-')
             negativeExponent = true;
         else if (*q >= '0' && *q <= '9')
@@ -42,70 +47,76 @@ bool GeneralFromScientific(const char* first, const char* last, int maxDigits, s
     }
     if (negativeExponent)
         exponent = -exponent;
-    const int precision = static_cast<int>(digits.size());
-    out.clear();
+
+    char* o = out;
     if (negative)
-        out += '-';
-    if (exponent < -4 || exponent >= precision) {
-        out += digits[0];
-        if (precision > 1) {
-            out += '.';
-            out.append(digits, 1, std::string::npos);
+        *o++ = '-';
+    if (exponent < -4 || exponent >= count) {
+        *o++ = digits[0];
+        if (count > 1) {
+            *o++ = '.';
+            for (int i = 1; i < count; ++i)
+                *o++ = digits[i];
         }
-        char e[8];
-        snprintf(e, sizeof e, "e%c%02d", exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
-        out += e;
+        *o++ = 'e';
+        *o++ = exponent < 0 ? '-' : '+';
+        const int e = exponent < 0 ? -exponent : exponent;
+        if (e >= 100)
+            *o++ = static_cast<char>('0' + e / 100);
+        *o++ = static_cast<char>('0' + e / 10 % 10);
+        *o++ = static_cast<char>('0' + e % 10);
     } else if (exponent >= 0) {
-        out.append(digits, 0, static_cast<size_t>(exponent) + 1);
-        if (precision > exponent + 1) {
-            out += '.';
-            out.append(digits, static_cast<size_t>(exponent) + 1, std::string::npos);
+        for (int i = 0; i <= exponent; ++i)
+            *o++ = digits[i];
+        if (count > exponent + 1) {
+            *o++ = '.';
+            for (int i = exponent + 1; i < count; ++i)
+                *o++ = digits[i];
         }
     } else {
-        out += "0.";
-        out.append(static_cast<size_t>(-exponent - 1), '0');
-        out += digits;
+        *o++ = '0';
+        *o++ = '.';
+        for (int i = 0; i < -exponent - 1; ++i)
+            *o++ = '0';
+        for (int i = 0; i < count; ++i)
+            *o++ = digits[i];
     }
-    return true;
+    return static_cast<size_t>(o - out);
+}
+
+// The text of a double in the column's format (see FormatDoubleText) into out
+// (kDoubleTextSize characters); returns its length.
+size_t FormatDoubleChars(double value, const Zelt::ICursor::CColumnDesc* desc, char* out)
+{
+    // std::to_chars with a precision prints exactly what printf prints for the same format.
+    if (!std::isfinite(value)) {
+        const int n = snprintf(out, kDoubleTextSize, "%f", value);
+        return static_cast<size_t>(n > 0 ? n : 0);
+    }
+    std::to_chars_result result;
+    if (desc && desc->nDecimalDigits >= 1) {
+        const int decimals = desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits;
+        result = std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::fixed, decimals);
+    } else if (desc && desc->nColumnSize != 0) {
+        const int digits = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant)
+                               ? kMaxSignificant : static_cast<int>(desc->nColumnSize);
+        // Beyond 15 significant digits a double prints digits it never held (1.1 as
+        // 1.1000000000000001): take the fewest digits that still read back as the same value.
+        if (digits > 15) {
+            if (const size_t n = ShortestGeneral(value, digits, out))
+                return n;
+        }
+        result = std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::general, digits);
+    } else {
+        result = std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::fixed, 6);
+    }
+    return result.ec == std::errc() ? static_cast<size_t>(result.ptr - out) : 0;
 }
 
 std::string FormatNarrow(double value, const Zelt::ICursor::CColumnDesc* desc)
 {
-    // std::to_chars with a precision prints exactly what printf prints for the same format.
-    char buf[400];
-    std::to_chars_result result{buf, std::errc::value_too_large};
-    if (!std::isfinite(value)) {
-        const int n = snprintf(buf, sizeof buf, "%f", value);
-        return std::string(buf, static_cast<size_t>(n > 0 ? n : 0));
-    }
-    if (desc && desc->nDecimalDigits >= 1) {
-        const int decimals = desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits;
-        result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    } else if (desc && desc->nColumnSize != 0) {
-        int digits = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant)
-                         ? kMaxSignificant : static_cast<int>(desc->nColumnSize);
-        // Beyond 15 significant digits a double prints digits it never held (1.1 as
-        // 1.1000000000000001): take the fewest digits that still read back as the same value.
-        if (digits > 15) {
-            const auto shortest = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-            if (shortest.ec == std::errc()) {
-                std::string text;
-                if (GeneralFromScientific(buf, shortest.ptr, digits, text))
-                    return text;
-            }
-        }
-        result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
-    } else {
-        result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 6);
-    }
-    if (result.ec == std::errc())
-        return std::string(buf, result.ptr);
-    // Only a fixed text of a huge value overflows the buffer.
-    std::string big(400 + 320, '\0');
-    result = std::to_chars(big.data(), big.data() + big.size(), value, std::chars_format::fixed,
-                           desc && desc->nDecimalDigits >= 1 ? (desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits) : 6);
-    big.resize(result.ec == std::errc() ? static_cast<size_t>(result.ptr - big.data()) : 0);
-    return big;
+    char buf[kDoubleTextSize];
+    return std::string(buf, FormatDoubleChars(value, desc, buf));
 }
 
 CString FormatOf(const Zelt::ICursor::CColumnDesc* desc)
@@ -217,11 +228,12 @@ void SetUnsignedText(CString& out, ULONGLONG value)
 
 void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc* desc)
 {
-    const std::string text = FormatNarrow(value, desc);
-    wchar_t* p = out.GetBuffer(static_cast<int>(text.size()));
-    for (size_t i = 0; i < text.size(); ++i)
-        p[i] = static_cast<unsigned char>(text[i]);
-    out.ReleaseBuffer(static_cast<int>(text.size()));
+    char narrow[kDoubleTextSize];
+    wchar_t wide[kDoubleTextSize];
+    const size_t n = FormatDoubleChars(value, desc, narrow);
+    for (size_t i = 0; i < n; ++i)
+        wide[i] = static_cast<unsigned char>(narrow[i]);
+    out.SetString(wide, static_cast<int>(n));
 }
 
 void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)
