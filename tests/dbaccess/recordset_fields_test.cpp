@@ -138,3 +138,31 @@ TEST(RecordsetFields, ValueOfUnknownLengthIsReadInPieces)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RecordsetFields, HugeDeclaredSizesGetBoundedBuffers)
+{
+    // MariaDB declares LONGTEXT and LONGBLOB with 4 GB; a bound buffer that size would fail.
+    Connection conn(Db::MariaDB);
+    const CString t = conn.Table(L"huge");
+    conn.Exec(L"CREATE TABLE " + t + L" (lt LONGTEXT, lb LONGBLOB)");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (REPEAT('x', 70000), REPEAT('y', 70000))");
+    CRRecordset rs(conn.database.get());
+    ASSERT_TRUE(rs.Open(L"SELECT lt, lb FROM " + t));
+    ASSERT_GT(rs.GetColumnSize(1), 65536);
+    const CSQLColumn* text = rs.GetColumnBuffer(1);
+    const CSQLColumn* blob = rs.GetColumnBuffer(2);
+    ASSERT_TRUE(text && blob);
+    EXPECT_EQ(text->nBufferSize, 65536 * 2);
+    EXPECT_EQ(blob->nBufferSize, 65536);
+    EXPECT_TRUE(text->bCapped);
+    EXPECT_EQ(Text(rs, 1).size(), 65536u);
+    EXPECT_TRUE(rs.IsFieldTruncated(1));
+    CByteArray bytes;
+    ASSERT_TRUE(rs.GetFieldBinary(2, bytes));
+    EXPECT_EQ(bytes.GetSize(), 65536);
+    EXPECT_TRUE(rs.IsFieldTruncated(2));
+}
+
+} // namespace
