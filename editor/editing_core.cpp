@@ -16,7 +16,7 @@
 #include "editor/word_wrap.h"
 
 bool RCEBufferInsert(RCE_STATE* s, const WCHAR* text, int count, UINT32 position,
-                     RCEEditInfo* info)
+                     RCEEditInfo* info, bool raw)
 {
     RCEEditInfo local;
     if (!info)
@@ -36,7 +36,7 @@ bool RCEBufferInsert(RCE_STATE* s, const WCHAR* text, int count, UINT32 position
     UINT32 lfs = 0;
     for (int i = 0; i < count; ++i) {
         WCHAR c = text[i];
-        if (c == L'\r') {
+        if (c == L'\r' && !raw) {
             WCHAR next = i + 1 < count ? text[i + 1]
                          : position < oldLength ? t[position + count] : 0;
             if (next != L'\n')
@@ -146,7 +146,7 @@ int RCEReplaceText(RCE_STATE* s, UINT32 position, UINT32 caretBefore, UINT32 del
     }
     if (textCount > 0) {
         RCEEditInfo ins;
-        if (!RCEBufferInsert(s, text, textCount, position, &ins))
+        if (!RCEBufferInsert(s, text, textCount, position, &ins, (flags & RCERT_RAW) != 0))
             return 0;
         rowsChanged |= ins.rowsAdded || ins.rowsRemoved || ins.linesAdded;
         if (position < s->caretIndex)
@@ -383,7 +383,7 @@ static void ApplyGroup(RCE_STATE* s, const RCE_HIST& group, bool undo)
         const auto& out = undo ? r.inserted : r.removed;
         const auto& in = undo ? r.removed : r.inserted;
         RCEReplaceText(s, r.position, s->caretIndex, RCEHistTextLength(out),
-                       in ? in->data() : nullptr, (int)RCEHistTextLength(in), 0);
+                       in ? in->data() : nullptr, (int)RCEHistTextLength(in), RCERT_RAW);
     }
 }
 
@@ -405,7 +405,7 @@ int RCEUndo(RCE_STATE* s)
     if (HasOwnText(rec) || !rec.group) {
         if (!RCEReplaceText(s, rec.position, rec.caretBefore, RCEHistTextLength(rec.inserted),
                             rec.removed ? rec.removed->data() : nullptr,
-                            (int)RCEHistTextLength(rec.removed), RCERT_NOTIFY)) {
+                            (int)RCEHistTextLength(rec.removed), RCERT_NOTIFY | RCERT_RAW)) {
             ++h.current;
             return 0;
         }
@@ -435,7 +435,7 @@ int RCERedo(RCE_STATE* s)
         if (!RCEReplaceText(s, rec.position, rec.caretBefore, RCEHistTextLength(rec.removed),
                             rec.inserted ? rec.inserted->data() : nullptr,
                             (int)RCEHistTextLength(rec.inserted),
-                            RCERT_NOTIFY | RCERT_PLACECARET)) {
+                            RCERT_NOTIFY | RCERT_PLACECARET | RCERT_RAW)) {
             --h.current;
             return 0;
         }

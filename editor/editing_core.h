@@ -11,6 +11,7 @@
 #define RCERT_UNDO 0x1       // record the edit in the undo history
 #define RCERT_NOTIFY 0x2     // send EN_CHANGE when done
 #define RCERT_PLACECARET 0x4 // caret after the inserted text
+#define RCERT_RAW 0x8        // insert the text as it is (undo and redo restore stored text)
 
 // What a buffer primitive changed.
 struct RCEEditInfo {
@@ -25,7 +26,7 @@ struct RCEEditInfo {
 // Raw insertion: no undo, no repaint. Converts a CR not followed by LF into LF, keeps the line
 // count and the wrap rows. False for a negative count or when the buffer cannot grow.
 bool RCEBufferInsert(RCE_STATE* state, const WCHAR* text, int count, UINT32 position,
-                     RCEEditInfo* info);
+                     RCEEditInfo* info, bool raw = false);
 // Raw deletion of [start, end); nothing when the range is empty or passes the text end.
 bool RCEBufferDelete(RCE_STATE* state, UINT32 start, UINT32 end, RCEEditInfo* info);
 
