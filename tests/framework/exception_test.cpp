@@ -183,7 +183,7 @@ struct BoxWatcher {
     static DWORD WINAPI Run(void* param)
     {
         auto* self = static_cast<BoxWatcher*>(param);
-        for (int attempt = 0; attempt < 500 && !self->found; ++attempt) {
+        for (int attempt = 0; attempt < 3000 && !self->found; ++attempt) {
             EnumThreadWindows(self->ownerThread, [](HWND hwnd, LPARAM lp) -> BOOL {
                 auto* watcher = reinterpret_cast<BoxWatcher*>(lp);
                 wchar_t className[32] = {};
