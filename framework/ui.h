@@ -16,3 +16,4 @@
 #include "framework/ddx.h"
 #include "framework/win_thread.h"
 #include "framework/win_app.h"
+#include "framework/frames.h"
