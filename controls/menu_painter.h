@@ -19,7 +19,7 @@ public:
     };
 
     // The item data of a converted separator (it has no record).
-    static const ULONG_PTR kSeparatorData = ~(ULONG_PTR)0;
+    static constexpr ULONG_PTR kSeparatorData = ~(ULONG_PTR)0;
 
     CRMenuPainter() = default;
     virtual ~CRMenuPainter() = default;
