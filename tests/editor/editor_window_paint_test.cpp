@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "editor/colour_rules.h"
+#include "editor/markup_tokenizer.h"
 #include "editor/regexp.h"
 
 namespace {
@@ -145,4 +146,21 @@ TEST_F(EditorWindowTest, WrappedShortTextKeepsADisabledVerticalBar)
     GetScrollInfo(edit, SB_HORZ, &si);
     EXPECT_EQ(si.nMax, 0);
     EXPECT_EQ(si.nPage, 0u);
+}
+
+TEST_F(ColouredEditorTest, MarkupTokenizerColoursTagsAndCommentsAcrossLines)
+{
+    const COLORREF tag = RGB(0, 0, 160);
+    const COLORREF comment = RGB(0, 120, 120);
+    SetMarkupSyntaxStyle(tag, comment, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0);
+    Send(RCEM_SETTOKENIZER, 0, (LPARAM)MarkupSyntaxCallback);
+    SetText(L"<!-- a comment\r\nstill comment -->\r\n<row id=1>text</row>");
+    EXPECT_TRUE(RowHasColour(0, comment));
+    EXPECT_TRUE(RowHasColour(1, comment));
+    EXPECT_FALSE(RowHasColour(2, comment));
+    EXPECT_TRUE(RowHasColour(2, tag));
+    // Null restores the SQL colouring.
+    Send(RCEM_SETTOKENIZER, 0, 0);
+    SetText(L"select 1");
+    EXPECT_TRUE(RowHasColour(0, kKeyword));
 }
