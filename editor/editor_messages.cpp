@@ -9,6 +9,7 @@
 #include "editor/line_paint.h"
 #include "editor/paint.h"
 #include "editor/sql_tokenizer.h"
+#include "editor/text_measure.h"
 #include "editor/window_common.h"
 
 LRESULT RCEGetDlgCode(RCE_STATE* s, const MSG* m)
@@ -84,11 +85,17 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
     case RCEM_SETTABSIZE: {
         r = s->tabSize;
         s->tabSize = lp > 0 ? (UINT32)lp : 8;
-        if (RCEWrapOn(s) && (UINT32)r != s->tabSize) {
-            s->wrapWidth = -1;
-            RECT rc{};
-            GetClientRect(s->hwnd, &rc);
-            RCEOnSize(s, rc.right - rc.left);
+        if ((UINT32)r != s->tabSize) {
+            // Rows change width with the tab stops.
+            s->widestRow = 0;
+            RCEUpdateWidestLine(s, 0, true);
+            if (RCEWrapOn(s)) {
+                s->wrapWidth = -1;
+                RECT rc{};
+                GetClientRect(s->hwnd, &rc);
+                RCEOnSize(s, rc.right - rc.left);
+            }
+            RCEUpdateScrollBars(s);
         }
         if (wp)
             RCERedraw(s);

@@ -302,3 +302,32 @@ TEST_F(EditorWindowTest, SelectionIsScrolledClearOfAnAvoidRectangle)
     EXPECT_FALSE(IntersectRect(&overlap, &sel, &range.avoid));
     EXPECT_GE(sel.top, range.avoid.bottom);
 }
+
+TEST_F(EditorWindowTest, DragBelowTheWindowScrollsOnTheTimerUntilReleased)
+{
+    std::wstring text;
+    for (int i = 0; i < 200; ++i)
+        text += L"row " + std::to_wstring(i) + L"\r\n";
+    SetText(text);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    EXPECT_EQ(GetCapture(), edit);
+    SetCursorPos(20, 450); // below the editor, inside the parent
+    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 450));
+    for (int i = 0; i < 30; ++i)
+        Send(WM_TIMER, 1, 0);
+    SCROLLINFO si{sizeof(si), SIF_POS};
+    GetScrollInfo(edit, SB_VERT, &si);
+    EXPECT_GT(si.nPos, 0);
+    // Two rows per tick, the selection extended from the click.
+    RCECaretInfo info{sizeof(info)};
+    Send(RCEM_GETCARETINFO, 0, (LPARAM)&info);
+    EXPECT_EQ(info.line, 61u);
+    EXPECT_EQ(info.selStart, 0u);
+    EXPECT_GT(info.selEnd, 0u);
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(20, 450));
+    EXPECT_NE(GetCapture(), edit);
+    // Without the capture the timer changes nothing.
+    Send(WM_TIMER, 1, 0);
+    Send(RCEM_GETCARETINFO, 0, (LPARAM)&info);
+    EXPECT_EQ(info.line, 61u);
+}
