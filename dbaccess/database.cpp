@@ -203,6 +203,7 @@ void CRDatabase::Close()
         m_hEnv = SQL_NULL_HENV;
     }
     m_nDBMSKind = DBMS_OTHER;
+    m_bBackslashEscapes = false;
 }
 
 void CRDatabase::DetectDBMSKind()
@@ -213,6 +214,7 @@ void CRDatabase::DetectDBMSKind()
     DBMSKind nKind = DBMSKindFromName(strName);
     if (nKind != DBMS_OTHER)
         m_nDBMSKind = nKind;
+    m_bBackslashEscapes = nKind == DBMS_MYSQL || StartsWithNoCase(strName, L"MariaDB");
 }
 
 bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const

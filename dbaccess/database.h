@@ -206,7 +206,12 @@ public:
     CString TimeLiteral(const TIMESTAMP_STRUCT& value) const { return FormatTimeLiteral(m_nDBMSKind, value); }
     CString TimestampLiteral(const TIMESTAMP_STRUCT& value) const { return FormatTimestampLiteral(m_nDBMSKind, value); }
     CString TimestampOffsetLiteral(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value) const { return FormatTimestampOffsetLiteral(m_nDBMSKind, value); }
-    CString StringLiteral(LPCWSTR pszText) const { return FormatStringLiteral(m_nDBMSKind, pszText); }
+    // A server that reads backslashes in literals as escapes gets them doubled, whatever its kind.
+    CString StringLiteral(LPCWSTR pszText) const
+    {
+        return FormatStringLiteral(m_bBackslashEscapes ? DBMS_MYSQL : m_nDBMSKind, pszText);
+    }
+    bool UsesBackslashEscapes() const { return m_bBackslashEscapes; }
     CString BinaryLiteral(LPCWSTR pszHex) const { return FormatBinaryLiteral(m_nDBMSKind, pszHex); }
 
     // Data sources (filter 0 user, 1 system, other all) and drivers; false when no environment
@@ -224,6 +229,7 @@ public:
     CString m_strConnect;                 // completed connection string of the last Open
     UINT m_nQueryTimeout = 0;             // seconds, set on every statement; 0 none
     DBMSKind m_nDBMSKind = DBMS_OTHER;
+    bool m_bBackslashEscapes = false;     // MySQL dialect: MariaDB reports kind 0 but escapes like MySQL
     LONGLONG m_nStartTime = 0;            // GetTickMs when the last ExecuteSQL began
     LONGLONG m_nEndTime = 0;              // and when its SQLExecDirectW returned
 

@@ -239,6 +239,30 @@ TEST(LiteralsRoundTrip, MariaDBAsItsOwnKind)
               {L"plain", L"O'Neil", L"100% _x_", kUnicode});
 }
 
+TEST(LiteralsRoundTrip, MariaDBConnectionEscapesBackslashesThoughItsKindIsOther)
+{
+    CRDatabase db;
+    OpenOrFail(db, MariaDBConnect());
+    EXPECT_EQ(db.GetDBMSKind(), DBMS_OTHER);
+    EXPECT_TRUE(db.UsesBackslashEscapes());
+    CString table = TableName(L"litbs");
+    db.ExecuteSQL(L"DROP TABLE IF EXISTS " + table);
+    db.ExecuteSQL(L"CREATE TABLE " + table + L" (id int, s varchar(200))");
+    db.ExecuteSQL(L"INSERT INTO " + table + L" VALUES (1, 'keep'), (2, 'other')");
+    // A value that would end the literal early and rewrite the statement if only quotes were doubled.
+    const CString hostile = L"a\' OR 1=1 -- ";
+    db.ExecuteSQL(L"UPDATE " + table + L" SET s = " + db.StringLiteral(hostile) + L" WHERE id = 1");
+    EXPECT_EQ(QueryText(db, L"SELECT s FROM " + table + L" WHERE id = 1"), hostile);
+    EXPECT_EQ(QueryText(db, L"SELECT s FROM " + table + L" WHERE id = 2"), L"other");
+    db.ExecuteSQL(L"DROP TABLE " + table);
+
+    TempSQLiteFile file;
+    CRDatabase lite;
+    OpenOrFail(lite, file.Connect());
+    EXPECT_FALSE(lite.UsesBackslashEscapes());
+    EXPECT_EQ(lite.StringLiteral(L"a\\b"), L"'a\\b'");
+}
+
 TEST(LiteralsRoundTrip, SQLite)
 {
     TempSQLiteFile file;
