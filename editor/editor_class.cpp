@@ -258,11 +258,6 @@ static LRESULT Dispatch(HWND hwnd, RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp,
     LRESULT r = 0;
     if (RCEHandleInterfaceMessage(s, msg, wp, lp, &r))
         return r;
-    if (msg == RCEHScrollRefreshMessage()) {
-        if (s->hscrollPending)
-            RCEUpdateHScroll(s);
-        return 0;
-    }
     if (msg == RCEWheelMessage()) {
         RCEOnMouseWheel(s, (short)HIWORD(wp));
         return 0;
@@ -315,7 +310,8 @@ static LRESULT Dispatch(HWND hwnd, RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp,
         *handled = RCEOnSysChar(s, (WCHAR)wp);
         return 0;
     case WM_TIMER:
-        RCEOnTimer(s, (UINT_PTR)wp);
+        if (!RCEOnScrollBarTimer(s, (UINT_PTR)wp))
+            RCEOnTimer(s, (UINT_PTR)wp);
         return 0;
     case WM_HSCROLL:
         RCEScrollHorz(s, LOWORD(wp), 1, s->caretRow.number);

@@ -154,6 +154,11 @@ UINT32 RCEWidestColumns(RCE_STATE* s)
 void RCEUpdateHScroll(RCE_STATE* s)
 {
     s->hscrollPending = 0;
+    RCESetHScrollInfo(s, true);
+}
+
+void RCESetHScrollInfo(RCE_STATE* s, bool redraw)
+{
     SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS};
     if (!RCEWrapOn(s)) {
         int cols = (int)RCEWidestColumns(s);
@@ -162,23 +167,32 @@ void RCEUpdateHScroll(RCE_STATE* s)
         si.nPage = RCEVisibleColumns(s);
         si.nPos = (int)s->firstVisibleColumn;
     }
-    SetScrollInfo(s->hwnd, SB_HORZ, &si, TRUE);
+    SetScrollInfo(s->hwnd, SB_HORZ, &si, redraw);
 }
 
-UINT RCEHScrollRefreshMessage()
-{
-    static UINT msg = RegisterWindowMessageW(L"RColorEditorHScrollRefresh");
-    return msg;
-}
+static const UINT_PTR kBarTimer = 2;
 
 void RCERequestHScrollUpdate(RCE_STATE* s)
 {
+    // The range is set at once; drawing the bar (slow) waits for a short timer, so that a run
+    // of keystrokes that widen the row draws it once.
+    RCESetHScrollInfo(s, false);
+    if (!s->hscrollPending) {
+        if (SetTimer(s->hwnd, kBarTimer, 100, nullptr))
+            s->hscrollPending = 1;
+        else
+            RCEUpdateHScroll(s);
+    }
+}
+
+bool RCEOnScrollBarTimer(RCE_STATE* s, UINT_PTR id)
+{
+    if (id != kBarTimer)
+        return false;
+    KillTimer(s->hwnd, kBarTimer);
     if (s->hscrollPending)
-        return;
-    if (PostMessageW(s->hwnd, RCEHScrollRefreshMessage(), 0, 0))
-        s->hscrollPending = 1;
-    else
         RCEUpdateHScroll(s);
+    return true;
 }
 
 void RCEUpdateVScroll(RCE_STATE* s)

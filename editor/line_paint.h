@@ -28,11 +28,13 @@ UINT32 RCEWidestColumns(RCE_STATE* state);
 
 void RCEUpdateHScroll(RCE_STATE* state);
 void RCEUpdateVScroll(RCE_STATE* state);
-// The widest row grew while editing: the horizontal bar is brought up to date once the pending
-// messages are handled (setting a scroll bar is slow, and typing may widen the row each time).
+// Sets the horizontal bar's range, page and position, drawing it when redraw is set.
+void RCESetHScrollInfo(RCE_STATE* state, bool redraw);
+// The widest row grew while editing: the range is set at once and the bar drawn shortly after
+// (drawing a scroll bar is slow, and typing may widen the row with every key).
 void RCERequestHScrollUpdate(RCE_STATE* state);
-// The private message that carries the deferred update.
-UINT RCEHScrollRefreshMessage();
+// The timer of that drawing; false for other timers.
+bool RCEOnScrollBarTimer(RCE_STATE* state, UINT_PTR id);
 // Updates both bars, the horizontal one first unless verticalFirst.
 void RCEUpdateScrollBars(RCE_STATE* state, bool verticalFirst = false);
 

@@ -88,7 +88,7 @@ struct RCE_STATE {
     BYTE created = 0;           // [text] 1 when the text block could be allocated
     HWND hwnd = nullptr;        // [window] the editor window (for measuring and notifications)
     // --- [window] added by the window code ---
-    UINT32 hscrollPending = 0;  // [window] a deferred update of the horizontal bar is posted
+    UINT32 hscrollPending = 0;  // [window] the horizontal bar waits to be drawn (timer 2)
     HDC measureDC = nullptr;    // [text] when set, measuring uses this DC (with its font) instead
                                 // of the window's; for measuring without a window
 };
