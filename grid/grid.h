@@ -1,0 +1,397 @@
+// CRGrid: the data grid. A report list view over a result cursor (Zelt::ICursor) whose items
+// carry no text: every cell is supplied on request, from a cache of cell values or straight from
+// the cursor, and rows are read only as the user reaches them. Rows can be edited in place,
+// inserted, deleted, copied and pasted; the grid writes the INSERT, UPDATE and DELETE statements
+// itself and reports everything to its owner window through WM_NOTIFY codes (GridNotifyCode).
+//
+// List columns are numbered from 0, cursor columns from 1; every grid column carries its own
+// cursor column number (CGridColumn::m_nCursorColumn) and that number is the one used to read,
+// save, copy and paste the column's values.
+//
+// Where the members live:
+//   grid_create.cpp, grid_cursor_rows.cpp, grid_cache.cpp   construction, options, cursor, loading
+//   grid_columns.cpp, grid_header_draw.cpp                   columns, widths, order, header
+//   grid_draw.cpp                                            row colours and frames
+//   grid_input.cpp, grid_notify.cpp, grid_wait.cpp           keys, mouse, owner codes, waiting
+//   grid_row_edit.cpp                                        the editing state machine
+// Members marked [logic] are implemented in the saving, clipboard, cell editor, order dialog and
+// value text files (grid_save.cpp, grid_clipboard.cpp, grid_edit.cpp, column_order_dlg.cpp,
+// value_text.cpp, grid_tooltip.cpp).
+#pragma once
+
+#include "controls/edit_list_ctrl.h"
+#include "dbaccess/catalog.h"
+#include "dbaccess/cursor.h"
+#include "dbaccess/database.h"
+#include "grid/grid_item.h"
+
+#include <vector>
+
+class CGridEdit;
+class CRRecordset;
+namespace Zelt { class CRDBException; }
+
+// Codes of the grid's WM_NOTIFY notifications to its owner window; the record is a NMHDR
+// followed by the payload (GridNotify* below).
+enum GridNotifyCode : UINT {
+    kGridSortAscending = 1,   // GridNotifyColumn: current column + 1
+    kGridSortDescending = 2,  // GridNotifyColumn
+    kGridDatabaseError = 3,   // GridNotifyText: the exception's message
+    kGridRowDone = 4,         // GridNotifyFlag: 1 = the owner should read the data again
+    kGridUpdating = 5,
+    kGridInserting = 6,
+    kGridDeleting = 7,
+    kGridEditBegun = 8,       // GridNotifyUInt: 1 when the row is being inserted
+    kGridCellStored = 9,
+    kGridInsertMode = 10,
+    kGridEditCancelled = 11,
+    kGridEditError = 12,      // GridNotifyEditError
+    kGridCountChanged = 13,
+};
+
+// Kinds of code 12.
+enum GridEditErrorKind : UINT {
+    kGridErrorEditing = 1,
+    kGridErrorOddBinary = 2,
+    kGridErrorInvalidData = 3,
+    kGridErrorDatabase = 4,
+    kGridErrorNoRows = 5,
+};
+
+struct GridNotifyColumn { NMHDR hdr; int nColumn; };
+struct GridNotifyText { NMHDR hdr; CString strText; };
+struct GridNotifyFlag { NMHDR hdr; BYTE bFlag; };
+struct GridNotifyUInt { NMHDR hdr; UINT nValue; };
+struct GridNotifyEditError { NMHDR hdr; int nColumn; UINT nKind; CString strText; };
+
+// Option bits of CRGrid::SetOptions.
+enum GridOption : UINT {
+    kGridLines = 0x1,
+    kGridFullRowSelect = 0x2,
+    kGridEditable = 0x4,
+    kGridFitColumns = 0x8,
+    kGridFetchAll = 0x10,
+    kGridColumnScroll = 0x20,
+    kGridShadeOddRows = 0x40,
+    kGridMarkEditedRow = 0x80,
+    kGridDrawHeader = 0x100,
+};
+
+// Display kinds of a column: how its value becomes text.
+enum GridDisplayKind : UINT {
+    kGridShowText = 0,       // the value text unchanged
+    kGridShowTextFormat = 1, // the first format with the text
+    kGridShowLong = 2,       // the first format with the 32-bit number
+    kGridShowDouble = 3,     // the first format with the double
+    kGridShowDateTime = 4,   // date and time formats
+};
+
+// What the grid knows about the cursor column shown in one list column, and the edited row's
+// value of that column.
+struct CGridColumn
+{
+    UINT m_nCursorColumn = 0;   // 1-based
+    UINT m_nDisplayKind = kGridShowText;
+    CString m_strFormat;        // numeric format, or date format
+    CString m_strFormat2;       // time format
+    CString m_strName;
+    UINT m_nNullable = 0;       // 0 ask the cursor, 1 nullable, 2 not nullable
+    BYTE m_bForeignKey = 0;
+    UINT m_nSortMark = 0;       // 0 none, 1 ascending, 2 descending
+    BYTE m_bChanged = 0;        // the edited row's cell was changed
+    CGridItem m_value;          // the edited row's value of this column
+    CString m_strSavedText;     // the cell's text when editing of an existing row began
+    UINT m_nFittedWidth = 0;    // also the width kept while hidden
+    UINT m_nGivenWidth = 0;
+    UINT m_nListFormat = 0;     // LVCFMT_* alignment
+    BYTE m_bVisible = 1;
+};
+
+class CRGrid : public CREditListCtrl
+{
+    DECLARE_DYNAMIC(CRGrid)
+
+public:
+    // Interface of long reads: lets messages run between rows and shows progress.
+    class IWait
+    {
+    public:
+        virtual ~IWait() {}
+        // Runs pending window messages; true when the user asked to cancel.
+        virtual bool PumpMessages() = 0;
+        // One unit of progress done.
+        virtual void Step() = 0;
+    };
+
+    // The plain wait object: an hourglass cursor for its lifetime.
+    class CWait : public IWait
+    {
+    public:
+        bool PumpMessages() override { return false; }
+        void Step() override {}
+
+    private:
+        CWaitCursor m_cursor;
+    };
+
+    // One bound parameter of a generated statement. [logic]
+    struct CInsertParam
+    {
+        int m_nCType = 0;               // SQL_C_BINARY or SQL_C_TIMESTAMP
+        int m_nSQLType = 0;
+        CString m_strText;              // hexadecimal text of an edited binary value
+        CByteArray m_bytes;
+        TIMESTAMP_STRUCT m_timestamp{};  // the inline value
+        SQLLEN m_nIndicator = -5;       // bytes, 16, or SQL_NULL_DATA
+
+        CInsertParam() = default;
+        CInsertParam(const CInsertParam& other) { *this = other; }
+        CInsertParam& operator=(const CInsertParam& other)
+        {
+            if (this != &other) {
+                m_nCType = other.m_nCType;
+                m_nSQLType = other.m_nSQLType;
+                m_strText = other.m_strText;
+                m_bytes.Copy(other.m_bytes);
+                m_timestamp = other.m_timestamp;
+                m_nIndicator = other.m_nIndicator;
+            }
+            return *this;
+        }
+    };
+
+    // One column of a copied row. [logic]
+    struct CClipColInfo
+    {
+        int m_nCType = 0;
+        UINT m_nKind = 0;
+        CString m_strName;
+        CString m_strValue;
+    };
+
+    CRGrid();
+    ~CRGrid() override;
+
+    // --- Structure, options, cursor, rows (grid_create.cpp, grid_cursor_rows.cpp) -------------
+    BOOL Create(DWORD dwStyle, UINT nOptions, const RECT& rect, CWnd* pParentWnd, UINT nID);
+    void SetOptions(UINT nOptions);
+    UINT GetOptions() const { return m_nOptions; }
+    bool HasOption(UINT bit) const { return (m_nOptions & bit) != 0; }
+    // Attaches a cursor (not owned; may be null) and clears the grid.
+    void SetCursor(Zelt::ICursor* pCursor);
+    Zelt::ICursor* GetCursor() const { return m_pCursor; }
+    // Ends an edit, deletes all items and columns, empties the cache.
+    void Clear();
+    // Fills the list from the cursor: one screen, or every row with kGridFetchAll; reads up to
+    // and selects nWantedRow when it is >= 0.
+    bool LoadRows(int nWantedRow);
+    bool ReadRows(int nWantedRow, IWait* pWait);
+    // The cursor's count is final and every row is an item.
+    bool IsFullyLoaded();
+    // The value of a cell (cache or cursor); false for a row outside the items.
+    bool GetCellText(int nRow, int nColumn, CGridItem& item);
+    // The text shown in a cell, reading ahead when the last item is shown.
+    bool ReadCellText(int nRow, int nColumn, CGridItem& item);
+    void SelectRow(int nRow);
+    void SelectRow(int nRow, IWait* pWait);
+    void SelectRowClamped(int nRow);
+    void FetchNextRow(bool bNotify, IWait* pWait);
+    void AddRowItem(bool bNotify, IWait* pWait);
+    // Stores a new value into a cell of the edited row; used by the cell editor and paste.
+    bool SetCellEditValue(int nRow, int nColumn, const CGridItem& value);
+    void ResetEditState();
+    // Page Down and Ctrl+End reading (true when rows were read).
+    bool ReadAheadPage();
+    bool ReadAllRows();
+    // Scroll amounts that bring the list back to its present scroll position (LVM_SCROLL).
+    bool GetPageSize(CSize& size);
+    int GetColumnCount() const { return (int)m_columns.size(); }
+    CGridColumn* GetColumnObject(int nColumn) const;
+    bool IsEditing() const { return m_bEditing; }
+    bool IsInserting() const { return m_bInserting != 0; }
+    bool IsModified() const { return m_bModified != 0; }
+    int GetEditedRow() const { return m_nEditedRow; }
+    int GetCurrentColumn() const { return m_nCurrentColumn; }
+    void SetCurrentColumn(int nColumn) { m_nCurrentColumn = nColumn; }
+    // True while a long read is under way (messages may be dispatched inside it).
+    bool IsReading() const { return m_nReadDepth > 0; }
+
+    // --- Cell cache (grid_cache.cpp) ----------------------------------------------------------
+    void ClearCache();
+    bool IsInCache(int nRow, int nColumn) const;
+    bool CopyFromCache(int nRow, int nColumn, CGridItem& item) const;
+    bool FillCache(int nFirstRow, bool bForce);
+    bool ReadCellDirect(int nRow, int nColumn, CGridItem& item);
+    // The first row a cache window of nCacheRows centred on nRow starts at, for nItems items.
+    static int CacheWindowStart(int nRow, int nCacheRows, int nItems);
+
+    // --- Columns and header (grid_columns.cpp, grid_header_draw.cpp) ---------------------------
+    // Display kind 0. nImage < 0 or outside the header image list: no image.
+    int InsertColumn(LPCWSTR pszName, UINT nCursorColumn, int nWidth, int nFormat, int nImage,
+                     UINT nNullable, bool bForeignKey, UINT nSortMark);
+    // Display kind 3 with a numeric format ("%.2f"); a decimal column keeps its exact text.
+    int InsertColumn(LPCWSTR pszName, UINT nCursorColumn, LPCWSTR pszFormat, int nWidth,
+                     int nFormat, int nImage, UINT nNullable, bool bForeignKey, UINT nSortMark);
+    // A column with an empty header text.
+    int InsertColumnNoCaption(UINT nCursorColumn, int nWidth, int nFormat, UINT nNullable);
+    bool ShowColumn(int nColumn, bool bShow);
+    bool IsColumnVisible(int nColumn) const;
+    bool IsColumnShown(int nColumn) const { return IsColumnVisible(nColumn); }
+    void ApplyColumnWidths();
+    int GetColumnAtPosition(int nPosition);
+    int GetPositionOfColumn(int nColumn);
+    bool MoveColumn(int nFrom, int nTo);
+    // Runs the column order dialog. [logic]
+    void ShowOrderDialog(LPCWSTR pszTitle);
+    void SetHeaderImageList(CImageList* pImageList);
+    void DeleteAllColumns();
+    // The grid draws its header items (option bit 8, or Windows 6.2 and later).
+    bool DrawsHeader() const;
+    void ComputeInitialWidths();
+
+    // --- Row drawing (grid_draw.cpp) ----------------------------------------------------------
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+    LRESULT CustomDraw(NMLVCUSTOMDRAW* pDraw);
+
+    // --- Input, notifications, waiting (grid_input.cpp, grid_notify.cpp) ----------------------
+    void NotifyOwner(UINT nCode);
+    void NotifyRowDone(bool bFlag);
+    void NotifyCountChanged();
+    void NotifyDatabaseError(Zelt::CRDBException* e, UINT nCode = kGridDatabaseError);
+    void NotifyText(UINT nCode, LPCWSTR pszText);
+    // Code 12 with the 1-based column (0 for none), the kind and a text. [logic]
+    void NotifyEditError(int nColumn, UINT nKind, LPCWSTR pszText = L"");
+    void OnBeginEdit(int nRow);
+    bool IsReadyForEdit() const;
+    bool CanUpdateRow() const;
+    bool CanEditValue() const;
+    bool CanCopy() const;
+    bool CanCopyValue() const;
+    bool CanPaste() const;
+    void EditSelectedRow(int nColumn);
+    bool CanUseCursorForEdit(UINT nMask);
+    bool ScrollByColumn(bool bRight);
+    bool GetScrollOrigin(CPoint& origin);
+
+    // --- Row editing (grid_row_edit.cpp) ------------------------------------------------------
+    bool PrepareEditCell(int nRow, int nColumn, RECT* pRect, CGridItem* pValue);
+    CGridEdit* EditCell(int nRow, int nColumn);
+    bool SetCellValue(int nRow, int nColumn, LPCWSTR pszText, UINT nKind);
+    bool InsertRow(bool bOpenEditor);
+    bool CommitRow();
+    bool CancelEdit();
+    bool DeleteRow();
+
+    // --- Saving rows as SQL [logic] (grid_save.cpp) -------------------------------------------
+    bool SaveRow(bool& bStatementRun);
+    bool DeleteRowFromDB(int nRow);
+    // " WHERE ..." over the key values of the cursor's current row, or " WHERE CURRENT OF ...".
+    CString BuildKeyCondition(UINT nPositionedBit, std::vector<CInsertParam>& params);
+    bool MakeSaveValue(int nColumn, const CGridItem& value, int nCType, int nSQLType,
+                       CStringArray& values, std::vector<CInsertParam>& params);
+    bool MakeKeyValue(UINT nCursorColumn, Zelt::ICursor* pCursor, CString& strText,
+                      std::vector<CInsertParam>& params);
+    bool ExecuteSave(LPCWSTR pszStatement, std::vector<CInsertParam>& params);
+
+    // --- Clipboard [logic] (grid_clipboard.cpp) -----------------------------------------------
+    bool Copy();
+    bool CopyRowToClipboard();
+    bool CopyCellValue(int nRow, int nColumn);
+    bool Paste();
+    bool PasteUnicodeRow(const void* pBlock, SIZE_T nSize);
+    bool PasteAnsiRow(const void* pBlock, SIZE_T nSize);
+
+    // --- Cell value text and tool tips [logic] (value_text.cpp, grid_tooltip.cpp) -------------
+    // The value of one column of the cursor's current row; always true.
+    bool FormatCellValue(int nColumn, CGridItem& item);
+    BOOL OnToolTipText(NMHDR* pNMHDR, LRESULT* pResult);
+
+    // --- Virtual operations a grid window overrides -------------------------------------------
+    virtual void OrderColumns(LPCWSTR pszTitle);
+    virtual bool CanUseValueKey();
+    virtual bool UseCursorForEdit(UINT nMask);
+    virtual bool ConfirmDelete();
+    virtual void CreateWait(IWait*& pWait);
+    virtual void DrawHeaderItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
+
+    // --- Framework overrides -------------------------------------------------------------------
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // --- Fields the owner sets directly after construction ------------------------------------
+    Zelt::ICursor* m_pCursor = nullptr;
+    bool m_bForwardOnly = false;
+    std::vector<CGridColumn*> m_columns;   // owned; index = list column
+    CArray<CRPrimaryKey::CPrimaryKeyInfo, const CRPrimaryKey::CPrimaryKeyInfo&> m_primaryKey;
+    CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&> m_foreignKeys;
+    CRDatabase* m_pQuoteDatabase = nullptr;  // names are quoted for it; falls back to m_pDatabase
+    CRDatabase* m_pDatabase = nullptr;       // rows are saved through it
+    CString m_strSortAscending;
+    CString m_strSortDescending;
+    CWnd* m_pOwner = nullptr;
+    UINT m_bShowMarkers = 0;
+    UINT m_nOptions = kGridLines | kGridFullRowSelect;
+    CImageList* m_pHeaderImages = nullptr;
+    int m_nCacheFirstRow = -1;
+    int m_nCacheRows = 0;
+    int m_nCacheColumns = 0;
+    int m_nCacheSize = 500;
+    std::vector<CGridItem> m_cache;        // m_nCacheRows x m_nCacheColumns, row-major
+    UINT m_bUseCache = 1;
+    int m_nCurrentColumn = -1;
+    int m_nEditedRow = -1;
+    UINT m_bModified = 0;
+    UINT m_bInserting = 0;
+    COLORREF m_crEditFrame = RGB(255, 0, 0);
+    UINT m_nClipFormatAnsi = 0;      // "RGrid Clipboard format"
+    UINT m_nClipFormatUnicode = 0;   // "RGrid Clipboard Unicode format"
+
+    // Posted to the grid to commit the edited row after a selection change, outside the
+    // list view's own notification.
+    static constexpr UINT WM_GRID_DEFERRED_COMMIT = WM_APP + 0x2F1;
+
+protected:
+    void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
+    afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+    afx_msg LRESULT OnThemeChanged();
+    afx_msg LRESULT OnDeferredCommit(WPARAM wParam, LPARAM lParam);
+    BOOL OnHeaderNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    void FitWidthsToRow(int nRow, IWait* pWait);
+    void ShowHeaderMenu(int nColumn);
+    void InsertColumnObject(CGridColumn* pColumn, int nImage);
+
+    // Nesting depth of reads that dispatch messages; cell requests made inside them are served
+    // from the cache only and never move the cursor.
+    int m_nReadDepth = 0;
+    // Set when the grid is cleared while a read is under way: the read stops.
+    bool m_bAbortRead = false;
+    bool m_bCommitPosted = false;
+    HANDLE m_hHeaderTheme = nullptr;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// Colour of shaded rows: each channel below 128 gets 32 lighter, the others 20 darker.
+COLORREF ShiftColor(COLORREF color);
+// A two-pixel frame inside a cell rectangle.
+void DrawDoubleFrame(CDC* pDC, const RECT& rect, COLORREF color);
+
+// What EditCell (grid_row_edit.cpp) uses of the cell editor, declared in grid/grid_edit.h [logic]:
+//   CGridEdit(int nRow, int nColumn, UINT nFlags, const CGridItem& value,
+//             CGridEdit::CDataInterface*& pSource);       // takes over the source, nulls it
+//   BOOL CGridEdit::Create(DWORD dwStyle, const RECT& rect, CRGrid* pGrid, UINT nID, int nLimit);
+//   CRGridTimeDataInterface(int nSQLType); CRGridGuidDataInterface();
+//   bool MakeFKValuesQuery(LPCWSTR pszColumn,
+//       const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
+//       CRDatabase* pDatabase, CRDatabase* pQuoteDatabase, UINT nTimeout,
+//       CGridEdit::CDataInterface*& pSource);
