@@ -10,58 +10,12 @@
 
 #include "framework/core.h"
 
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
+#include "dbaccess/odbc_defs.h"
 
 #include <utility>
 #include <vector>
 
 #include "dbaccess/db_exception.h"
-
-// SQL Server extensions the MinGW ODBC headers lack.
-#ifndef SQL_SS_VARIANT
-#define SQL_SS_VARIANT (-150)
-#endif
-#ifndef SQL_SS_UDT
-#define SQL_SS_UDT (-151)
-#endif
-#ifndef SQL_SS_XML
-#define SQL_SS_XML (-152)
-#endif
-#ifndef SQL_SS_TABLE
-#define SQL_SS_TABLE (-153)
-#endif
-#ifndef SQL_SS_TIME2
-#define SQL_SS_TIME2 (-154)
-#endif
-#ifndef SQL_SS_TIMESTAMPOFFSET
-#define SQL_SS_TIMESTAMPOFFSET (-155)
-#endif
-#ifndef SQL_C_SS_TIME2
-#define SQL_C_SS_TIME2 16384
-#endif
-#ifndef SQL_C_SS_TIMESTAMPOFFSET
-#define SQL_C_SS_TIMESTAMPOFFSET 16385
-#endif
-
-#ifndef QL_SS_TIMESTAMPOFFSET_STRUCT_DEFINED
-#define QL_SS_TIMESTAMPOFFSET_STRUCT_DEFINED
-// A timestamp with its time-zone offset, 20 bytes as SQL Server's driver exchanges it.
-typedef struct tagSS_TIMESTAMPOFFSET_STRUCT
-{
-    SQLSMALLINT year;
-    SQLUSMALLINT month;
-    SQLUSMALLINT day;
-    SQLUSMALLINT hour;
-    SQLUSMALLINT minute;
-    SQLUSMALLINT second;
-    SQLUINTEGER fraction;      // nanoseconds
-    SQLSMALLINT timezone_hour;
-    SQLSMALLINT timezone_minute;
-} SQL_SS_TIMESTAMPOFFSET_STRUCT;
-static_assert(sizeof(SQL_SS_TIMESTAMPOFFSET_STRUCT) == 20, "20-byte timestamp-with-offset");
-#endif
 
 // SQLCancelHandle, looked up in the driver manager at run time (older driver managers lack it).
 // A statement handle falls back to SQLCancel; a connection handle without SQLCancelHandle gives
