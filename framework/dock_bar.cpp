@@ -240,8 +240,11 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
 {
     (void)bHorzParam;
     const BOOL bHorz = m_bFloating || (m_dwStyle & CBRS_ORIENT_HORZ) != 0;
+    // Bars overlap their neighbours by 2 pixels; the outer row of the top and left dock bars
+    // starts 2 pixels outside, so that the bars' outer borders meet the frame's.
     const int start = m_bFloating ? 0 : -2;
     const int overlap = m_bFloating ? 0 : 2;
+    const int startAcross = (m_bFloating || (m_dwStyle & (CBRS_ALIGN_BOTTOM | CBRS_ALIGN_RIGHT))) ? 0 : -2;
 
     int nAvail = bHorz ? m_rectLayout.Width() : m_rectLayout.Height();
     if (nAvail <= 0) {
@@ -270,7 +273,7 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
     for (;;) {
         layout.hDWP = m_bLayoutQuery ? nullptr : ::BeginDeferWindowPos((int)m_arrBars.GetSize() + 1);
         along = start;
-        across = start;
+        across = startAcross;
         rowThick = 0;
         maxAlong = 0;
         rowHasBar = FALSE;
@@ -325,7 +328,7 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
     }
     if (rowHasBar)
         across += rowThick - overlap;
-    const int thickness = std::max(0, across - start);
+    const int thickness = std::max(0, across - startAcross);
     CSize size;
     if (bHorz) {
         size.cx = bStretch ? 32767 : maxAlong;
