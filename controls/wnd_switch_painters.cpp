@@ -1,6 +1,7 @@
 // The three looks of the window switcher: tab painters and strip buttons.
 #include "controls/wnd_switch.h"
 
+#include "controls/sizing_vs2015_bar.h"
 #include "controls/utility.h"
 
 #include <algorithm>
@@ -23,28 +24,10 @@ bool HasIcon(const CRWndSwitch::CWndInfo& info)
     return info.imageList != nullptr && info.imageList->m_hImageList != nullptr && info.imageIndex >= 0;
 }
 
-// The cross of the close glyph, as the captioned docking bar draws its close mark.
+// The close glyph is the docking bar caption's close mark.
 void DrawCloseGlyph(CDC* pDC, const RECT& rect, COLORREF color, int thickness)
 {
-    CPen pen;
-    pen.CreatePen(PS_SOLID, 1, color);
-    CPen* pOld = pDC->SelectObject(&pen);
-    const int l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
-    auto line = [pDC](int x1, int y1, int x2, int y2) {
-        pDC->MoveTo(x1, y1);
-        pDC->LineTo(x2, y2);
-    };
-    line(l, t, r, b);
-    for (int i = 1; i < thickness; ++i) {
-        line(l + i, t, r, b - i);
-        line(l, t + i, r - i, b);
-    }
-    line(l, b - 1, r, t - 1);
-    for (int i = 1; i < thickness; ++i) {
-        line(l + i, b - 1, r, t + i - 1);
-        line(l, b - i - 1, r - i, t - 1);
-    }
-    pDC->SelectObject(pOld);
+    CSizingVS2015Bar::DrawX(pDC, CRect(rect), color, thickness);
 }
 
 }  // namespace
