@@ -50,8 +50,12 @@ bool RCEBufferInsert(RCE_STATE* s, const WCHAR* text, int count, UINT32 position
     s->lineCount += lfs;
     info->linesAdded = lfs;
     info->inserted = (UINT32)count;
-    if (RCEWrapOn(s) && !s->wrapRows.empty())
-        RCEWrapInsert(s, position, (UINT32)count);
+    if (RCEWrapOn(s)) {
+        if (s->wrapRows.empty())
+            RCEWrapAll(s);
+        else
+            RCEWrapInsert(s, position, (UINT32)count);
+    }
     UINT32 rowsAfter = RCELineCount(s);
     if (rowsAfter > rowsBefore)
         info->rowsAdded = rowsAfter - rowsBefore;
@@ -82,8 +86,12 @@ bool RCEBufferDelete(RCE_STATE* s, UINT32 start, UINT32 end, RCEEditInfo* info)
     if (s->lineCount < 1)
         s->lineCount = 1;
     info->linesRemoved = lfs;
-    if (RCEWrapOn(s) && !s->wrapRows.empty())
-        RCEWrapDelete(s, start, end - start);
+    if (RCEWrapOn(s)) {
+        if (s->wrapRows.empty())
+            RCEWrapAll(s);
+        else
+            RCEWrapDelete(s, start, end - start);
+    }
     UINT32 rowsAfter = RCELineCount(s);
     if (rowsAfter > rowsBefore)
         info->rowsAdded = rowsAfter - rowsBefore;
@@ -481,10 +489,13 @@ void RCEOnSetText(RCE_STATE* s, const WCHAR* text)
     s->wrapWidth = -1;
 
     size_t n = wcslen(text);
+    UINT32 options = s->options;
+    s->options &= ~RCEO_WORDWRAP; // the rows are built once, below
     if (n > 0x7FFFFFF0u || !RCEBufferInsert(s, text, (int)n, 0, nullptr)) {
         s->length = 0;
         s->lineCount = 1;
     }
+    s->options = options;
     s->hist.saved = s->hist.current;
     if (RCEWrapOn(s)) {
         RECT rc{};

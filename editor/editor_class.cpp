@@ -171,6 +171,10 @@ UINT32 RCESetOptions(RCE_STATE* s, UINT32 bits, bool redraw)
     } else {
         RCEHasColoring(s);
     }
+    if (!RCEVirtualSpace(s)) {
+        s->caretVCol = 0;
+        s->anchorVCol = 0;
+    }
     RCEUpdateHScroll(s);
     if (redraw)
         RCERedraw(s);

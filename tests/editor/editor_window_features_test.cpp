@@ -276,3 +276,25 @@ TEST_F(EditorWindowTest, ContextMenuKeepsOwnerSubmenusAndSendsNothingWhenDismiss
     DestroyMenu(extra);
     Send(RCEM_SETCONTEXTMENU, 0, -1);
 }
+
+TEST_F(EditorWindowTest, TextTypedIntoAnEmptyWrappedEditorWraps)
+{
+    SetOptions(RCEO_WORDWRAP);
+    std::wstring typed;
+    for (int i = 0; i < 30; ++i)
+        typed += L"word ";
+    Type(typed);
+    EXPECT_EQ(Text(), typed);
+    Key(VK_HOME, true);
+    Key(VK_DOWN);
+    RCECaretInfo info{sizeof(info)};
+    Send(RCEM_GETCARETINFO, 0, (LPARAM)&info);
+    EXPECT_EQ(info.line, 1u);
+    EXPECT_GT(info.column, 1u);
+    // Deleting it all leaves one empty row.
+    Key('A', true);
+    Send(WM_CLEAR);
+    EXPECT_EQ(Text(), L"");
+    Type(L"x");
+    EXPECT_EQ(Text(), L"x");
+}
