@@ -246,6 +246,16 @@ LRESULT CALLBACK RColorEditorWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     RCETextGuard guard;
     if (!nested)
         RCELockText(hwnd, &guard);
+    if (!s->text && msg != WM_DESTROY && msg != WM_PAINT) {
+        // The text could not be locked: answer as if there were no state.
+        if (!nested)
+            RCEUnlockText(&guard);
+        if (msg == EM_GETSEL)
+            return -1;
+        if ((msg >= WM_USER && msg <= WM_USER + 29) || msg == WM_ERASEBKGND)
+            return msg == WM_ERASEBKGND;
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
     bool handled = true;
     LRESULT result = Dispatch(hwnd, s, msg, wp, lp, &handled);
     if (msg == WM_DESTROY)

@@ -131,17 +131,23 @@ void PaintRows(RCE_STATE* s, HDC dc, UINT32 first, UINT32 last, int clipTop, int
 {
     RECT client{};
     GetClientRect(s->hwnd, &client);
+    if (!s->text) { // the text could not be locked: nothing to show
+        COLORREF old = SetBkColor(dc, RCEBackColor(s));
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
+        SetBkColor(dc, old);
+        return;
+    }
     RCEValidateRows(s);
     int h = RCERowHeight(s);
     HGDIOBJ oldFont = s->font ? SelectObject(dc, s->font) : nullptr;
     RowPainter painter(s, dc, client.right);
     RCERowPos rec = s->topRow;
-    bool have = s->text != nullptr || s->length == 0;
+    bool have = true;
     UINT32 number = s->topRow.number;
     for (int y = 0; y < client.bottom; y += h, ++number) {
         bool wanted = number >= first && number <= last && y + h > clipTop && y < clipBottom;
         if (wanted) {
-            if (have && s->text) {
+            if (have) {
                 painter.Paint(rec, y);
             } else {
                 RECT rc{0, y, client.right, y + h};
