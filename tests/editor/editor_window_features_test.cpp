@@ -298,3 +298,36 @@ TEST_F(EditorWindowTest, TextTypedIntoAnEmptyWrappedEditorWraps)
     Type(L"x");
     EXPECT_EQ(Text(), L"x");
 }
+
+namespace {
+
+void CALLBACK PickLastMenuItem(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    // The menu's loop reads the keyboard messages of the thread.
+    HWND target = GetFocus();
+    PostMessageW(target, WM_KEYDOWN, VK_UP, 1);
+    PostMessageW(target, WM_KEYDOWN, VK_RETURN, 1);
+}
+
+} // namespace
+
+TEST_F(EditorWindowTest, ContextMenuSendsTheOwnersCommandsToTheParent)
+{
+    HMENU extra = CreatePopupMenu();
+    AppendMenuW(extra, MF_STRING, 900, L"Run statement");
+    Send(RCEM_SETCONTEXTMENU, (WPARAM)extra, -1);
+    commands.clear();
+    SetTimer(nullptr, 0, 150, PickLastMenuItem);
+    UINT_PTR guard = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        EndMenu();
+    });
+    Send(WM_CONTEXTMENU, (WPARAM)edit, MAKELPARAM(-1, -1));
+    KillTimer(nullptr, guard);
+    Pump();
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], 900u);
+    Send(RCEM_SETCONTEXTMENU, 0, -1);
+    DestroyMenu(extra);
+}
