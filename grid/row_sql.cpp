@@ -1,0 +1,588 @@
+// Statement building and running for the grid's row saving (see row_sql.h).
+#include "grid/row_sql.h"
+
+#include "dbaccess/recordset.h"
+#include "dbaccess/sql_names.h"
+#include "dbaccess/sql_text.h"
+#include "controls/utility.h"
+
+#include <memory>
+
+SQLSMALLINT CRowSqlParam::DecimalDigits() const
+{
+    if (nCType != SQL_C_TIMESTAMP)
+        return 0;
+    // As many fraction digits as the value needs: 0, or up to 9 for nanoseconds.
+    SQLUINTEGER f = ts.fraction;
+    SQLSMALLINT digits = 9;
+    while (digits > 0 && f % 10 == 0) {
+        f /= 10;
+        --digits;
+    }
+    return digits;
+}
+
+SQLULEN CRowSqlParam::ColumnSize() const
+{
+    if (nCType == SQL_C_BINARY)
+        return bytes.size();
+    if (nCType == SQL_C_TIMESTAMP) {
+        SQLSMALLINT digits = DecimalDigits();
+        return digits > 0 ? 20 + digits : 19;
+    }
+    return 0;
+}
+
+bool IsQuotedCType(int cType)
+{
+    return cType == SQL_C_GUID || cType == SQL_C_WCHAR || cType == SQL_C_CHAR ||
+           cType == SQL_C_TIMESTAMP || cType == SQL_C_SS_TIMESTAMPOFFSET;
+}
+
+bool IsNumberCType(int cType)
+{
+    switch (cType) {
+    case SQL_C_SHORT: case SQL_C_SSHORT: case SQL_C_USHORT:
+    case SQL_C_TINYINT: case SQL_C_STINYINT: case SQL_C_UTINYINT:
+    case SQL_C_LONG: case SQL_C_SLONG: case SQL_C_ULONG:
+    case SQL_C_SBIGINT: case SQL_C_UBIGINT:
+    case SQL_C_FLOAT: case SQL_C_DOUBLE: case SQL_C_NUMERIC: case SQL_C_BIT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+static bool IsBlank(wchar_t c)
+{
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
+
+bool IsNumberText(LPCWSTR text, CString* pTrimmed)
+{
+    if (text == nullptr)
+        return false;
+    const wchar_t* p = text;
+    while (IsBlank(*p))
+        ++p;
+    const wchar_t* start = p;
+    if (*p == L'+' || *p == L'-')
+        ++p;
+    int digits = 0;
+    while (*p >= L'0' && *p <= L'9') { ++p; ++digits; }
+    if (*p == L'.') {
+        ++p;
+        while (*p >= L'0' && *p <= L'9') { ++p; ++digits; }
+    }
+    if (digits == 0)
+        return false;
+    if (*p == L'e' || *p == L'E') {
+        ++p;
+        if (*p == L'+' || *p == L'-')
+            ++p;
+        int expDigits = 0;
+        while (*p >= L'0' && *p <= L'9') { ++p; ++expDigits; }
+        if (expDigits == 0)
+            return false;
+    }
+    const wchar_t* end = p;
+    while (IsBlank(*p))
+        ++p;
+    if (*p != 0)
+        return false;
+    if (pTrimmed)
+        *pTrimmed = CString(start, static_cast<int>(end - start));
+    return true;
+}
+
+bool IsTimeValue(int cType, int sqlType, UINT dbmsKind)
+{
+    return cType == SQL_C_TIMESTAMP &&
+           (sqlType == SQL_TIME || sqlType == SQL_TYPE_TIME ||
+            (sqlType == SQL_SS_TIME2 && dbmsKind == DBMS_MSSQL));
+}
+
+static void Fail(CRowSqlFailure& failure, UINT kind, LPCWSTR text = L"")
+{
+    failure.nKind = kind;
+    failure.strText = text;
+}
+
+bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int sqlType,
+                   CString& value, CRowSqlParams& params, CRowSqlFailure& failure)
+{
+    CString str = text ? text : L"";
+    bool isNull = kind != 0;
+    UINT dbms = db.GetDBMSKind();
+
+    if (cType == SQL_C_BINARY) {
+        // NULL first: its held text may be a marker, which is no hexadecimal.
+        CRowSqlParam param;
+        param.nCType = SQL_C_BINARY;
+        param.nSQLType = SQL_BINARY;
+        if (isNull) {
+            param.nIndicator = SQL_NULL_DATA;
+        } else {
+            str.Trim();
+            if (str.GetLength() % 2 != 0) {
+                Fail(failure, kRowSqlOddHex);
+                return false;
+            }
+            param.strText = str;
+            param.bytes.resize(str.GetLength() / 2);
+            if (!param.bytes.empty() &&
+                !HexToBytes(str, param.bytes.data(), static_cast<int>(param.bytes.size()))) {
+                Fail(failure, kRowSqlInvalidData);
+                return false;
+            }
+            param.nIndicator = static_cast<SQLLEN>(param.bytes.size());
+        }
+        params.push_back(param);
+        value = L"?";
+        return true;
+    }
+
+    // Empty text in a column that is neither character nor binary stands for NULL.
+    bool isText = cType == SQL_C_CHAR || cType == SQL_C_WCHAR;
+    if (!isNull && !isText && str.IsEmpty())
+        isNull = true;
+
+    if (cType == SQL_C_TIMESTAMP && !IsTimeValue(cType, sqlType, dbms)) {
+        CRowSqlParam param;
+        param.nCType = SQL_C_TIMESTAMP;
+        param.nSQLType = SQL_TIMESTAMP;
+        if (isNull) {
+            param.nIndicator = SQL_NULL_DATA;
+        } else {
+            if (!ParseDateText(str, param.ts)) {
+                Fail(failure, kRowSqlInvalidData);
+                return false;
+            }
+            param.nIndicator = sizeof(TIMESTAMP_STRUCT);
+        }
+        params.push_back(param);
+        value = L"?";
+        return true;
+    }
+    if (isNull) {
+        value = L"NULL";
+        return true;
+    }
+    if (cType == SQL_C_TIMESTAMP) {
+        TIMESTAMP_STRUCT ts;
+        if (!ParseDateText(str, ts)) {
+            Fail(failure, kRowSqlInvalidData);
+            return false;
+        }
+        value = db.TimeLiteral(ts);
+        return true;
+    }
+    if (cType == SQL_C_SS_TIMESTAMPOFFSET && dbms == DBMS_MSSQL) {
+        SQL_SS_TIMESTAMPOFFSET_STRUCT ts;
+        if (!ParseTimestampText(str, ts)) {
+            Fail(failure, kRowSqlInvalidData);
+            return false;
+        }
+        value = db.TimestampOffsetLiteral(ts);
+        return true;
+    }
+    if (IsQuotedCType(cType)) {
+        value = db.StringLiteral(str);
+        return true;
+    }
+    if (IsNumberCType(cType)) {
+        // Numbers go in as typed, but only when they are numbers.
+        CString trimmed;
+        if (!IsNumberText(str, &trimmed)) {
+            Fail(failure, kRowSqlInvalidData);
+            return false;
+        }
+        value = trimmed;
+        return true;
+    }
+    // Any other type: a text literal, which the database converts; never raw text.
+    value = db.StringLiteral(str);
+    return true;
+}
+
+bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CString& value,
+                  CRowSqlParams& params)
+{
+    if (cursor->IsFieldTruncated(column))
+        return false;
+    int cType = cursor->GetColumnCType(column);
+    int sqlType = cursor->GetColumnSQLType(column);
+    UINT dbms = db.GetDBMSKind();
+
+    if (cType == SQL_C_BINARY) {
+        CByteArray bytes;
+        if (!cursor->GetFieldBinary(column, bytes)) {
+            value = L"NULL";
+            return true;
+        }
+        CRowSqlParam param;
+        param.nCType = SQL_C_BINARY;
+        param.nSQLType = SQL_BINARY;
+        param.bytes.assign(bytes.GetData(), bytes.GetData() + bytes.GetSize());
+        param.nIndicator = static_cast<SQLLEN>(param.bytes.size());
+        params.push_back(param);
+        value = L"?";
+        return true;
+    }
+    if (cType == SQL_C_TIMESTAMP) {
+        TIMESTAMP_STRUCT ts{};
+        if (!cursor->GetFieldTimestamp(column, ts)) {
+            value = L"NULL";
+            return true;
+        }
+        if (IsTimeValue(cType, sqlType, dbms)) {
+            value = db.TimeLiteral(ts);
+            return true;
+        }
+        CRowSqlParam param;
+        param.nCType = SQL_C_TIMESTAMP;
+        param.nSQLType = SQL_TIMESTAMP;
+        param.ts = ts;
+        param.nIndicator = sizeof(TIMESTAMP_STRUCT);
+        params.push_back(param);
+        value = L"?";
+        return true;
+    }
+    if (cType == SQL_C_SS_TIMESTAMPOFFSET && dbms == DBMS_MSSQL) {
+        SQL_SS_TIMESTAMPOFFSET_STRUCT ts{};
+        if (!cursor->GetFieldTimestampOffset(column, ts)) {
+            value = L"NULL";
+            return true;
+        }
+        value = db.TimestampOffsetLiteral(ts);
+        return true;
+    }
+    if (!IsQuotedCType(cType) && !IsNumberCType(cType))
+        return false;   // a value of no known type cannot identify the row
+    CString text;
+    if (!cursor->GetFieldText(column, text)) {
+        value = L"NULL";
+        return true;
+    }
+    if (IsQuotedCType(cType)) {
+        value = db.StringLiteral(text);
+        return true;
+    }
+    CString trimmed;
+    if (!IsNumberText(text, &trimmed))
+        return false;
+    value = trimmed;
+    return true;
+}
+
+static CRDatabase* QuotingOf(CRDatabase& db, CRDatabase* quoting)
+{
+    return quoting ? quoting : &db;
+}
+
+bool FindKeyColumns(Zelt::ICursor* cursor, const std::vector<CString>& keyNames,
+                    std::vector<UINT>& columns)
+{
+    columns.clear();
+    if (keyNames.empty()) {
+        for (int c = 1; c <= cursor->GetColumnCount(); ++c)
+            columns.push_back(static_cast<UINT>(c));
+        return !columns.empty();
+    }
+    for (const CString& name : keyNames) {
+        int c = cursor->FindColumn(name);
+        if (c < 1)
+            return false;
+        columns.push_back(static_cast<UINT>(c));
+    }
+    return true;
+}
+
+CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
+                            const std::vector<UINT>& keyColumns, CRowSqlParams& params)
+{
+    size_t paramCount = params.size();
+    CString condition = L" WHERE ";
+    bool first = true;
+    for (UINT column : keyColumns) {
+        CString value;
+        if (!MakeKeyValue(db, cursor, column, value, params)) {
+            params.resize(paramCount);
+            return CString();
+        }
+        if (!first)
+            condition += L" AND ";
+        first = false;
+        condition += QuoteSQLNameIfNeeded(cursor->GetColumnName(column), QuotingOf(db, quoting));
+        condition += value == L"NULL" ? L" IS " : L"=";
+        condition += value;
+    }
+    if (first) {
+        params.resize(paramCount);
+        return CString();
+    }
+    return condition;
+}
+
+bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
+                       const CRowKeyRequest& key, CString& condition, CRowSqlParams& params,
+                       bool& valueKey, CRowSqlFailure& failure)
+{
+    size_t paramCount = params.size();
+    condition.Empty();
+    valueKey = false;
+    if (!key.bPositioned) {
+        std::vector<UINT> columns;
+        if (FindKeyColumns(cursor, key.keyNames, columns))
+            condition = BuildValueCondition(db, quoting, cursor, columns, params);
+        valueKey = !condition.IsEmpty();
+    }
+    if (!condition.IsEmpty())
+        return true;
+    params.resize(paramCount);
+    CString cursorName = cursor->GetCursorName();
+    if (cursorName.IsEmpty()) {
+        Fail(failure, kRowSqlDatabaseError,
+             L"The row cannot be identified: the result has no cursor name and no usable key.");
+        return false;
+    }
+    condition = L" WHERE CURRENT OF " + cursorName;
+    return true;
+}
+
+CString BuildInsertSQL(LPCWSTR table, const std::vector<CString>& quotedNames,
+                       const std::vector<CString>& values)
+{
+    CString sql = L"INSERT INTO ";
+    sql += table;
+    sql += L" (";
+    for (size_t i = 0; i < quotedNames.size(); ++i) {
+        if (i)
+            sql += L",";
+        sql += quotedNames[i];
+    }
+    sql += L") VALUES (";
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i)
+            sql += L",";
+        sql += values[i];
+    }
+    sql += L")";
+    return sql;
+}
+
+CString BuildUpdateSQL(LPCWSTR table, const std::vector<CString>& quotedNames,
+                       const std::vector<CString>& values, LPCWSTR condition)
+{
+    CString sql = L"UPDATE ";
+    sql += table;
+    sql += L" SET ";
+    for (size_t i = 0; i < quotedNames.size() && i < values.size(); ++i) {
+        if (i)
+            sql += L",";
+        sql += quotedNames[i];
+        sql += L"=";
+        sql += values[i];
+    }
+    sql += condition;
+    return sql;
+}
+
+CString BuildDeleteSQL(LPCWSTR table, LPCWSTR condition)
+{
+    CString sql = L"DELETE FROM ";
+    sql += table;
+    sql += condition;
+    return sql;
+}
+
+static bool TableOf(Zelt::ICursor* cursor, CString& table, CRowSqlFailure& failure)
+{
+    table = cursor->GetTableName();
+    if (table.IsEmpty()) {
+        Fail(failure, kRowSqlDatabaseError,
+             L"The result cannot be edited: it does not come from a single table.");
+        return false;
+    }
+    return true;
+}
+
+// Name and value lists of the columns; insert leaves out untouched cells of the columns that
+// have no empty value of their own.
+static bool CollectValues(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
+                          const std::vector<CRowSqlColumn>& columns, bool inserting,
+                          std::vector<CString>& names, std::vector<CString>& values,
+                          CRowSqlParams& params, CRowSqlFailure& failure)
+{
+    for (const CRowSqlColumn& col : columns) {
+        int cType = cursor->GetColumnCType(col.nCursorColumn);
+        int sqlType = cursor->GetColumnSQLType(col.nCursorColumn);
+        if (inserting && col.nKind == 0 && col.strText.IsEmpty() && cType != SQL_C_CHAR &&
+            cType != SQL_C_WCHAR && cType != SQL_C_BINARY)
+            continue;
+        CString value;
+        if (!MakeSaveValue(db, col.strText, col.nKind, cType, sqlType, value, params, failure)) {
+            failure.nColumn = col.nListColumn;
+            return false;
+        }
+        names.push_back(QuoteSQLNameIfNeeded(cursor->GetColumnName(col.nCursorColumn),
+                                             QuotingOf(db, quoting)));
+        values.push_back(value);
+    }
+    return true;
+}
+
+bool BuildInsertStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
+                          const std::vector<CRowSqlColumn>& columns, CRowStatement& statement,
+                          CRowSqlFailure& failure)
+{
+    statement = CRowStatement();
+    CString table;
+    if (!TableOf(cursor, table, failure))
+        return false;
+    std::vector<CString> names, values;
+    if (!CollectValues(db, quoting, cursor, columns, true, names, values, statement.params, failure))
+        return false;
+    if (names.empty()) {
+        if (cursor->GetColumnCount() < 1) {
+            Fail(failure, kRowSqlDatabaseError, L"The result has no columns.");
+            return false;
+        }
+        names.push_back(QuoteSQLNameIfNeeded(cursor->GetColumnName(1), QuotingOf(db, quoting)));
+        values.push_back(L"NULL");
+    }
+    statement.strSQL = BuildInsertSQL(table, names, values);
+    return true;
+}
+
+bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
+                          const std::vector<CRowSqlColumn>& columns, const CRowKeyRequest& key,
+                          CRowStatement& statement, CRowSqlFailure& failure)
+{
+    statement = CRowStatement();
+    CString table;
+    if (!TableOf(cursor, table, failure))
+        return false;
+    std::vector<CString> names, values;
+    if (!CollectValues(db, quoting, cursor, columns, false, names, values, statement.params, failure))
+        return false;
+    if (names.empty()) {
+        statement.bNothing = true;
+        return true;
+    }
+    CString condition;
+    if (!BuildRowCondition(db, quoting, cursor, key, condition, statement.params,
+                           statement.bValueKey, failure))
+        return false;
+    statement.strSQL = BuildUpdateSQL(table, names, values, condition);
+    return true;
+}
+
+bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
+                          const CRowKeyRequest& key, CRowStatement& statement,
+                          CRowSqlFailure& failure)
+{
+    statement = CRowStatement();
+    CString table;
+    if (!TableOf(cursor, table, failure))
+        return false;
+    CString condition;
+    if (!BuildRowCondition(db, quoting, cursor, key, condition, statement.params,
+                           statement.bValueKey, failure))
+        return false;
+    statement.strSQL = BuildDeleteSQL(table, condition);
+    return true;
+}
+
+// Runs the statement once; the row count is -1 when the driver cannot tell.
+static bool RunOnce(CRDatabase& db, const CRowStatement& statement, LONGLONG& count,
+                    CRowSqlFailure& failure)
+{
+    count = -1;
+    if (statement.params.empty()) {
+        db.ExecuteSQL(statement.strSQL, &count);
+        return true;
+    }
+    CRowSqlParams params = statement.params;   // bound buffers must stay put until Execute
+    static BYTE emptyValue = 0;
+    CRRecordset rs(&db);
+    if (!rs.Prepare(statement.strSQL, RS_FORWARD_ONLY, RS_READONLY)) {
+        CString text;
+        Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
+        return false;
+    }
+    for (size_t i = 0; i < params.size(); ++i) {
+        CRowSqlParam& p = params[i];
+        SQLPOINTER pValue = nullptr;
+        SQLLEN bufferLength = 0;
+        if (p.nIndicator != SQL_NULL_DATA) {
+            if (p.nCType == SQL_C_BINARY) {
+                pValue = p.bytes.empty() ? &emptyValue : p.bytes.data();
+                bufferLength = static_cast<SQLLEN>(p.bytes.size());
+            } else {
+                pValue = &p.ts;
+            }
+        }
+        if (!rs.BindParameter(static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                              static_cast<SQLSMALLINT>(p.nCType), static_cast<SQLSMALLINT>(p.nSQLType),
+                              p.ColumnSize(), p.DecimalDigits(), pValue, bufferLength,
+                              &p.nIndicator)) {
+            CString text;
+            Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
+            return false;
+        }
+    }
+    if (!rs.Execute()) {
+        CString text;
+        Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
+        return false;
+    }
+    SQLLEN rows = -1;
+    if (rs.GetRowCount(&rows))
+        count = rows;
+    return true;
+}
+
+bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSqlFailure& failure,
+                         LONGLONG* pRowCount)
+{
+    LONGLONG count = -1;
+    // A row identified by its values may have twins: guard the statement with a transaction so
+    // that changing more than this one row can be undone.
+    bool guarded = statement.bValueKey && !db.IsInTransaction() && db.BeginTrans();
+    bool ok = false;
+    try {
+        ok = RunOnce(db, statement, count, failure);
+    } catch (...) {
+        if (guarded) {
+            try { db.EndTrans(false); } catch (Zelt::CRDBException* e) { delete e; }
+        }
+        throw;
+    }
+    if (pRowCount)
+        *pRowCount = count;
+    if (!ok) {
+        if (guarded)
+            db.EndTrans(false);
+        return false;
+    }
+    if (statement.bValueKey && count > 1) {
+        if (guarded)
+            db.EndTrans(false);
+        CString text;
+        if (guarded)
+            text.Format(L"The row is not unique: the statement would have changed %lld rows and "
+                        L"was undone. Give the table a primary key to edit such rows.", count);
+        else
+            text.Format(L"The row is not unique: the statement changed %lld rows.", count);
+        Fail(failure, kRowSqlRowCount, text);
+        return false;
+    }
+    if (guarded)
+        db.EndTrans(true);
+    if (count == 0) {
+        Fail(failure, kRowSqlRowCount, L"The row was not found: no rows were changed.");
+        return false;
+    }
+    return true;
+}
