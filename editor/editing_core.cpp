@@ -622,27 +622,31 @@ int RCEOnFindReplace(RCE_STATE* s, void* record)
             return 0;
         UINT32 rlen = fr->replacementLength < 0 ? (UINT32)wcslen(fr->replacement)
                                                 : (UINT32)fr->replacementLength;
-        // All replacements form one undo step and one EN_CHANGE.
-        auto group = std::make_shared<RCE_HIST>();
-        UINT32 caretAtEntry = s->caretIndex;
-        UINT32 from = 0;
+        // All replacements form one edit of the span from the first match to the end of the
+        // last one: one undo step, one EN_CHANGE and one move of the text behind it. The search
+        // goes on after each match, so a pattern inside its own replacement is not found again.
+        std::wstring span;
+        UINT32 first = 0, from = 0, copied = 0;
         int replaced = 0;
-        while (s->length >= plen && from <= s->length - plen &&
-               RCEFindText(s, fr->text, plen, fr->flags | RCEFR_DOWN, from, s->length - plen,
-                           &found)) {
-            std::wstring removed(s->text + found, plen);
-            if (!RCEReplaceText(s, found, found, plen, fr->replacement, (int)rlen, 0))
-                break;
-            RCEHistAppendClosed(*group, found, removed.data(), plen, s->text + found, rlen);
-            from = found + rlen;
+        while (from <= last && RCEFindText(s, fr->text, plen, fr->flags | RCEFR_DOWN, from, last,
+                                           &found)) {
+            if (!replaced)
+                first = copied = found;
+            span.append(s->text + copied, found - copied);
+            // The replacement is stored as typed text is: a CR not followed by LF becomes LF.
+            for (UINT32 k = 0; k < rlen; ++k) {
+                WCHAR c = fr->replacement[k];
+                WCHAR next = k + 1 < rlen ? fr->replacement[k + 1]
+                             : found + plen < s->length ? s->text[found + plen] : 0;
+                span.push_back(c == L'\r' && next != L'\n' ? L'\n' : c);
+            }
+            copied = from = found + plen;
             ++replaced;
         }
-        if (replaced) {
-            RCEUndoRecord& rec = RCEHistBeginRecord(s->hist, caretAtEntry, 0);
-            rec.group = group;
-            RCEHistCloseRecord(s->hist, s->caretIndex);
-            RCENotifyChange(s->hwnd, s);
-        }
+        if (replaced &&
+            !RCEReplaceText(s, first, s->caretIndex, copied - first, span.data(), (int)span.size(),
+                            RCERT_UNDO | RCERT_NOTIFY | RCERT_RAW))
+            return 0;
         return replaced;
     }
 
