@@ -1,0 +1,256 @@
+// Row statements built from real cursors and run on SQLite, PostgreSQL and MariaDB: hostile
+// values come back unchanged, no other row is touched, and rows that are not unique in their
+// values are never changed together. The positioned form runs through the fake driver.
+#include <gtest/gtest.h>
+
+#include "grid/row_sql.h"
+#include "dbaccess/recordset.h"
+#include "grid_test_cursor.h"
+#include "../dbaccess/conn_test_util.h"
+
+#include <memory>
+
+using namespace QlConnTest;
+
+namespace {
+
+enum class Product { SQLite, PostgreSQL, MariaDB };
+
+struct ProductCase
+{
+    Product product;
+    const char* name;
+};
+
+class RowSqlDb : public ::testing::TestWithParam<ProductCase>
+{
+protected:
+    void SetUp() override
+    {
+        CString connect;
+        switch (GetParam().product) {
+        case Product::SQLite: connect = m_file.Connect(); break;
+        case Product::PostgreSQL: connect = QlTestDb::PostgresConnect(); break;
+        case Product::MariaDB: connect = QlTestDb::MariaDBConnect(); break;
+        }
+        OpenOrFail(m_db, connect);
+        m_table.Format(L"ql_gridsql_%lu_%d", GetCurrentProcessId(), ++s_counter);
+        Exec(L"DROP TABLE IF EXISTS " + m_table);
+    }
+
+    void TearDown() override
+    {
+        if (m_db.IsOpen()) {
+            auto e = Catch([&] { m_db.ExecuteSQL(L"DROP TABLE IF EXISTS " + m_table); });
+        }
+    }
+
+    void Exec(const CString& sql)
+    {
+        auto e = Catch([&] { m_db.ExecuteSQL(sql); });
+        ASSERT_FALSE(e) << Narrow(sql) << ": " << Narrow(e->m_strError);
+    }
+
+    CString Types(LPCWSTR sqlite, LPCWSTR pg, LPCWSTR maria)
+    {
+        switch (GetParam().product) {
+        case Product::SQLite: return sqlite;
+        case Product::PostgreSQL: return pg;
+        default: return maria;
+        }
+    }
+
+    std::unique_ptr<CRRecordset> OpenAll(LPCWSTR orderBy)
+    {
+        auto rs = std::make_unique<CRRecordset>(&m_db);
+        CString sql = L"SELECT * FROM " + m_table;
+        if (orderBy)
+            sql += CString(L" ORDER BY ") + orderBy;
+        auto e = Catch([&] { EXPECT_TRUE(rs->Open(sql, RS_STATIC, RS_READONLY)); });
+        EXPECT_FALSE(e) << (e ? Narrow(e->m_strError) : "");
+        return rs;
+    }
+
+    CString Query(LPCWSTR sql) { return QueryText(m_db, sql); }
+
+    QlTestDb::TempSQLiteFile m_file;
+    CRDatabase m_db;
+    CString m_table;
+    static int s_counter;
+};
+
+int RowSqlDb::s_counter = 0;
+
+CRowSqlColumn Col(Zelt::ICursor& cursor, LPCWSTR name, const CString& text, UINT kind = 0)
+{
+    CRowSqlColumn c;
+    c.nCursorColumn = static_cast<UINT>(cursor.FindColumn(name));
+    c.nListColumn = static_cast<int>(c.nCursorColumn) - 1;
+    c.strText = text;
+    c.nKind = kind;
+    return c;
+}
+
+} // namespace
+
+TEST_P(RowSqlDb, HostileValuesSurviveAndOtherRowsStayUntouched)
+{
+    Exec(L"CREATE TABLE " + m_table + L" (id INTEGER PRIMARY KEY, name " +
+         Types(L"TEXT", L"VARCHAR(8000)", L"TEXT") + L", amount " +
+         Types(L"NUMERIC", L"NUMERIC(20,4)", L"DECIMAL(20,4)") + L", stamp " +
+         Types(L"TIMESTAMP", L"TIMESTAMP", L"DATETIME(6)") + L", data " +
+         Types(L"BLOB", L"BYTEA", L"VARBINARY(100)") + L")" +
+         Types(L"", L"", L" DEFAULT CHARSET=utf8mb4"));
+    Exec(L"INSERT INTO " + m_table + L" (id, name, amount) VALUES (1, 'one', 1)");
+    Exec(L"INSERT INTO " + m_table + L" (id, name, amount) VALUES (2, 'two', 2)");
+    Exec(L"INSERT INTO " + m_table + L" (id, name, amount) VALUES (3, 'three', 3)");
+
+    CString hostile = L"O'Brien \\'; \"q\" 0 -- \\\\n \x00FC\x00DF \x65E5\x672C ";
+    CString longText;
+    for (int i = 0; i < 500; ++i)
+        longText += L"0123456789";
+    CString text = hostile + longText;
+
+    auto rs = OpenAll(L"id");
+    ASSERT_FALSE(rs->GetTableName().IsEmpty());
+    ASSERT_TRUE(rs->SetAbsolutePosition(2));
+    CRowKeyRequest key;
+    key.keyNames = {L"id"};
+    CRowStatement st;
+    CRowSqlFailure f;
+
+    // A statement-shaping number is refused before anything runs.
+    EXPECT_FALSE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"amount", L"0 --")}, key, st, f));
+    EXPECT_EQ((UINT)kRowSqlInvalidData, f.nKind);
+
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
+                                     {Col(*rs, L"name", text), Col(*rs, L"stamp", L"2024-02-29 13:14:15.123456"),
+                                      Col(*rs, L"data", L"DEADBEEF00")},
+                                     key, st, f)) << f.nKind << Narrow(f.strText);
+    LONGLONG count = 0;
+    auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f, &count)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ(1, count);
+    rs.reset();
+
+    EXPECT_EQ(Narrow(text), Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=2")));
+    EXPECT_EQ("one", Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=1")));
+    EXPECT_EQ("three", Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=3")));
+    EXPECT_EQ("1", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE stamp IS NOT NULL")));
+    CString stamp = Query(L"SELECT stamp FROM " + m_table + L" WHERE id=2");
+    EXPECT_NE(-1, stamp.Find(L"13:14:15.123")) << Narrow(stamp);
+
+    // The row now holds a timestamp with a fraction and a binary value: a condition over all
+    // its values (no key) still finds exactly it.
+    rs = OpenAll(L"id");
+    ASSERT_TRUE(rs->SetAbsolutePosition(2));
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"amount", L"12345678901234.5678")},
+                                     CRowKeyRequest(), st, f));
+    EXPECT_TRUE(st.bValueKey);
+    e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f, &count)) << f.nKind << " " << Narrow(f.strText) << " " << Narrow(st.strSQL.Left(200)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    rs.reset();
+    CString amount = Query(L"SELECT amount FROM " + m_table + L" WHERE id=2");
+    // SQLite keeps NUMERIC values as doubles; the servers keep every digit.
+    EXPECT_EQ(0, amount.Find(GetParam().product == Product::SQLite ? L"12345678901234." : L"12345678901234.5678"))
+        << Narrow(amount);
+    EXPECT_EQ("3", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table)));
+
+    // Inserting, then deleting by key.
+    rs = OpenAll(L"id");
+    ASSERT_TRUE(BuildInsertStatement(m_db, nullptr, rs.get(),
+                                     {Col(*rs, L"id", L"4"), Col(*rs, L"name", L"x'); DELETE FROM t; --"),
+                                      Col(*rs, L"amount", L""), Col(*rs, L"data", L"")},
+                                     st, f));
+    e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    rs.reset();
+    EXPECT_EQ("x'); DELETE FROM t; --", Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=4")));
+    EXPECT_EQ("<NULL>", Narrow(Query(L"SELECT amount FROM " + m_table + L" WHERE id=4")));
+    rs = OpenAll(L"id");
+    ASSERT_TRUE(rs->SetAbsolutePosition(1));
+    ASSERT_TRUE(BuildDeleteStatement(m_db, nullptr, rs.get(), key, st, f));
+    e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    rs.reset();
+    EXPECT_EQ("3", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table)));
+    EXPECT_EQ("0", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE id=1")));
+}
+
+TEST_P(RowSqlDb, TwinRowsWithoutKeyAreNeverChangedTogether)
+{
+    Exec(L"CREATE TABLE " + m_table + L" (a INTEGER, b VARCHAR(20))");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (1, 'x')");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (1, 'x')");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (2, 'y')");
+
+    auto rs = OpenAll(L"a");
+    ASSERT_TRUE(rs->SetAbsolutePosition(1));
+    CRowStatement st;
+    CRowSqlFailure f;
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"z")}, CRowKeyRequest(), st, f));
+    EXPECT_TRUE(st.bValueKey);
+    auto e = Catch([&] { EXPECT_FALSE(ExecuteRowStatement(m_db, st, f)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+    EXPECT_NE(-1, f.strText.Find(L"not unique"));
+
+    ASSERT_TRUE(BuildDeleteStatement(m_db, nullptr, rs.get(), CRowKeyRequest(), st, f));
+    e = Catch([&] { EXPECT_FALSE(ExecuteRowStatement(m_db, st, f)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    rs.reset();
+    EXPECT_EQ("0", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b='z'")));
+    EXPECT_EQ("3", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table)));
+    EXPECT_FALSE(m_db.IsInTransaction());
+
+    // The unique row is changed; a row that is gone changes nothing and says so.
+    rs = OpenAll(L"a");
+    ASSERT_TRUE(rs->SetAbsolutePosition(3));
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"z")}, CRowKeyRequest(), st, f));
+    e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    e = Catch([&] { EXPECT_FALSE(ExecuteRowStatement(m_db, st, f)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+    rs.reset();
+    EXPECT_EQ("1", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b='z'")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Products, RowSqlDb,
+                         ::testing::Values(ProductCase{Product::SQLite, "SQLite"},
+                                           ProductCase{Product::PostgreSQL, "PostgreSQL"},
+                                           ProductCase{Product::MariaDB, "MariaDB"}),
+                         [](const ::testing::TestParamInfo<ProductCase>& info) { return std::string(info.param.name); });
+
+// The positioned form: a cursor that names its table and cursor, on the fake driver, which logs
+// what it receives.
+TEST(RowSqlFake, PositionedStatementsReachTheDriverWithTheirParameters)
+{
+    QlTestDb::FakeLog log;
+    CRDatabase db;
+    OpenOrFail(db, log.Connect(L"Oracle"));
+    GridTest::TestCursor cursor;
+    cursor.table = L"EMP";
+    cursor.cursorName = L"SQL_CUR7";
+    cursor.AddColumn(L"ID", SQL_C_LONG, SQL_INTEGER);
+    cursor.AddColumn(L"HIRED", SQL_C_TIMESTAMP, SQL_TYPE_TIMESTAMP);
+    cursor.rows.push_back({GridTest::Text(L"1"), GridTest::Null()});
+    cursor.current = 0;
+
+    CRowKeyRequest positioned;
+    positioned.bPositioned = true;
+    CRowStatement st;
+    CRowSqlFailure f;
+    CRowSqlColumn c;
+    c.nCursorColumn = 2;
+    c.strText = L"2001-02-03 04:05:06.789";
+    ASSERT_TRUE(BuildUpdateStatement(db, nullptr, &cursor, {c}, positioned, st, f));
+    auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    ASSERT_TRUE(BuildDeleteStatement(db, nullptr, &cursor, positioned, st, f));
+    e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(db, st, f)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    CString logged = log.Read();
+    EXPECT_NE(-1, logged.Find(L"UPDATE EMP SET HIRED=? WHERE CURRENT OF SQL_CUR7")) << Narrow(logged);
+    EXPECT_NE(-1, logged.Find(L"DELETE FROM EMP WHERE CURRENT OF SQL_CUR7")) << Narrow(logged);
+}
