@@ -20,6 +20,7 @@
 #pragma once
 
 #include "controls/edit_list_ctrl.h"
+#include "controls/theme_access.h"
 #include "dbaccess/catalog.h"
 #include "dbaccess/cursor.h"
 #include "dbaccess/database.h"
@@ -368,15 +369,18 @@ protected:
     BOOL OnHeaderNotify(NMHDR* pNMHDR, LRESULT* pResult);
     void FitWidthsToRow(int nRow, IWait* pWait);
     void ShowHeaderMenu(int nColumn);
+    // Lets the wait object dispatch messages with the grid marked as inside a read; true when
+    // the read must stop (cancelled, or the grid was cleared meanwhile).
+    bool PumpWait(IWait* pWait);
     void InsertColumnObject(CGridColumn* pColumn, int nImage);
 
-    // Nesting depth of reads that dispatch messages; cell requests made inside them are served
-    // from the cache only and never move the cursor.
+    // Depth of message dispatching inside a read; requests that arrive meanwhile are served from
+    // the cache only and never move the cursor, read rows or change the items.
     int m_nReadDepth = 0;
     // Set when the grid is cleared while a read is under way: the read stops.
     bool m_bAbortRead = false;
     bool m_bCommitPosted = false;
-    HANDLE m_hHeaderTheme = nullptr;
+    CUxTheme m_headerTheme;
 
     DECLARE_MESSAGE_MAP()
 };

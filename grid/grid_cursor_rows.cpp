@@ -1,0 +1,446 @@
+// Loading rows from the cursor: one screen at first (or all of them), more as the user reaches
+// the end of the list, and the text supply of the callback items.
+#include "grid/grid.h"
+#include "dbaccess/db_exception.h"
+
+#include <algorithm>
+
+namespace {
+
+// Hides the list for a bulk load and shows it again, also when the load ends by an exception.
+struct HiddenWindow
+{
+    HWND hWnd;
+    explicit HiddenWindow(HWND h) : hWnd(h) { ::ShowWindow(hWnd, SW_HIDE); }
+    ~HiddenWindow()
+    {
+        if (::IsWindow(hWnd))
+            ::ShowWindow(hWnd, SW_SHOW);
+    }
+};
+
+struct LockedUpdate
+{
+    HWND hWnd;
+    // Redrawing is switched off as well: a locked window is still repainted after every item
+    // on some systems, which makes long reads crawl.
+    explicit LockedUpdate(HWND h) : hWnd(h)
+    {
+        ::LockWindowUpdate(hWnd);
+        ::SendMessageW(hWnd, WM_SETREDRAW, FALSE, 0);
+    }
+    ~LockedUpdate()
+    {
+        if (::IsWindow(hWnd))
+            ::SendMessageW(hWnd, WM_SETREDRAW, TRUE, 0);
+        ::LockWindowUpdate(nullptr);
+        if (::IsWindow(hWnd))
+            ::InvalidateRect(hWnd, nullptr, TRUE);
+    }
+};
+
+}  // namespace
+
+bool CRGrid::PumpWait(IWait* pWait)
+{
+    bool cancelled = false;
+    if (pWait != nullptr) {
+        ++m_nReadDepth;
+        cancelled = pWait->PumpMessages();
+        --m_nReadDepth;
+    }
+    return cancelled || m_bAbortRead || m_hWnd == nullptr || !::IsWindow(m_hWnd);
+}
+
+bool CRGrid::LoadRows(int nWantedRow)
+{
+    if (m_hWnd == nullptr || m_nReadDepth > 0)
+        return false;
+    IWait* pWait = nullptr;
+    bool result;
+    {
+        HiddenWindow hidden(m_hWnd);
+        if (HasOption(kGridFetchAll))
+            CreateWait(pWait);
+        else
+            pWait = new CWait;
+        result = ReadRows(nWantedRow, pWait);
+        if (!result && ::IsWindow(m_hWnd)) {
+            ClearCache();
+            DeleteAllItems();
+        }
+    }
+    delete pWait;
+    return result;
+}
+
+bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
+{
+    ResetEditState();
+    ClearCache();
+    DeleteAllItems();
+    if (m_pCursor == nullptr)
+        return false;
+    m_bAbortRead = false;
+    Zelt::ICursor* const pCursor = m_pCursor;
+    try {
+        if (HasOption(kGridFitColumns))
+            ComputeInitialWidths();
+        if (pCursor->GetRecordCount() <= 0) {
+            ApplyColumnWidths();
+            return true;
+        }
+        pCursor->MoveFirst();
+        if (!pCursor->IsEOF())
+            AddRowItem(false, pWait);
+
+        if (HasOption(kGridFetchAll)) {
+            while (!pCursor->IsEOF()) {
+                if (PumpWait(pWait) || m_pCursor != pCursor)
+                    break;
+                FetchNextRow(false, pWait);
+                if (pWait)
+                    pWait->Step();
+            }
+        } else if (!pCursor->IsEOF()) {
+            int n = 0;
+            RECT r = {LVIR_BOUNDS};
+            const int screen = ::GetSystemMetrics(SM_CYSCREEN);
+            if (screen > 0 && SendMessage(LVM_GETITEMRECT, 0, (LPARAM)&r) && r.bottom > r.top)
+                n = screen / (r.bottom - r.top) + 1;
+            if (nWantedRow >= 0)
+                n = std::max(n, nWantedRow);
+            for (int i = 0; i < n; ++i) {
+                if (pCursor->IsEOF() || PumpWait(pWait) || m_pCursor != pCursor)
+                    break;
+                FetchNextRow(false, pWait);
+                if (pWait)
+                    pWait->Step();
+            }
+        }
+        // Cleared (or given another cursor) while messages ran: that state stands.
+        if (m_bAbortRead || m_pCursor != pCursor || !::IsWindow(m_hWnd))
+            return false;
+        NotifyCountChanged();
+        if (nWantedRow >= 0) {
+            SelectRow(nWantedRow, pWait);
+            EnsureVisible(nWantedRow, FALSE);
+        }
+        SetOptions(m_nOptions);
+        ApplyColumnWidths();
+        Invalidate();
+        return true;
+    } catch (Zelt::CRDBException* e) {
+        NotifyDatabaseError(e);
+        e->Delete();
+        return false;
+    }
+}
+
+bool CRGrid::IsFullyLoaded()
+{
+    if (m_pCursor == nullptr || m_hWnd == nullptr)
+        return false;
+    Zelt::ICursor::CStatus status;
+    m_pCursor->GetStatus(status);
+    int items = GetItemCount();
+    if (m_bInserting)
+        --items;  // the new row is not a cursor row
+    return status.bCountFinal && items == m_pCursor->GetRecordCount();
+}
+
+void CRGrid::FetchNextRow(bool bNotify, IWait* pWait)
+{
+    if (m_pCursor == nullptr || m_pCursor->IsEOF())
+        return;
+    if (m_pCursor->MoveNext() && !m_pCursor->IsEOF()) {
+        AddRowItem(bNotify, pWait);
+        return;
+    }
+    if (bNotify)
+        NotifyCountChanged();
+}
+
+void CRGrid::AddRowItem(bool bNotify, IWait* pWait)
+{
+    if (m_pCursor == nullptr || m_pCursor->IsEOF())
+        return;
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = GetItemCount();
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    item.iImage = I_IMAGECALLBACK;
+    int index = InsertItem(&item);
+    if (index >= 0 && HasOption(kGridFitColumns))
+        FitWidthsToRow(index, pWait);
+    if (bNotify)
+        NotifyCountChanged();
+}
+
+void CRGrid::FitWidthsToRow(int nRow, IWait*)
+{
+    HDC hDC = ::GetDC(m_hWnd);
+    if (hDC == nullptr)
+        return;
+    HGDIOBJ oldFont = ::SelectObject(hDC, (HFONT)SendMessage(WM_GETFONT));
+    SIZE m = {};
+    ::GetTextExtentPoint32W(hDC, L"M", 1, &m);
+    const int pad = 2 * m.cx;
+    const int screen = ::GetSystemMetrics(SM_CXSCREEN);
+    for (int c = 0; c < (int)m_columns.size(); ++c) {
+        CGridColumn* pColumn = m_columns[c];
+        if (pColumn == nullptr)
+            continue;
+        CGridItem value;
+        // The cursor stands on the new row, so this reads without moving it.
+        ReadCellDirect(nRow, c, value);
+        SIZE size = {};
+        ::GetTextExtentPoint32W(hDC, value.m_strText, std::min(value.m_strText.GetLength(), 260), &size);
+        int w = size.cx + pad;
+        if (screen > 0)
+            w = std::min(w, screen);
+        if ((int)pColumn->m_nFittedWidth < w) {
+            pColumn->m_nFittedWidth = w;
+            // A hidden column keeps width 0; its fitted width comes back when it is shown.
+            if (pColumn->m_bVisible)
+                SetColumnWidth(c, w);
+        }
+    }
+    ::SelectObject(hDC, oldFont);
+    ::ReleaseDC(m_hWnd, hDC);
+}
+
+void CRGrid::SelectRow(int nRow)
+{
+    SelectRow(nRow, nullptr);
+}
+
+void CRGrid::SelectRow(int nRow, IWait* pWait)
+{
+    if (nRow < 0 || m_hWnd == nullptr)
+        return;
+    if (nRow >= GetItemCount() && m_pCursor != nullptr && !HasOption(kGridFetchAll) &&
+        m_nReadDepth == 0 && !m_bInserting && !IsFullyLoaded()) {
+        CWait ownWait;
+        IWait* wait = pWait ? pWait : &ownWait;
+        LockedUpdate lock(m_hWnd);
+        try {
+            m_pCursor->SetAbsolutePosition(GetItemCount());
+            bool added = false;
+            while (!m_pCursor->IsEOF()) {
+                FetchNextRow(false, wait);
+                added = true;
+            }
+            if (added)
+                NotifyCountChanged();
+        } catch (Zelt::CRDBException* e) {
+            NotifyDatabaseError(e);
+            e->Delete();
+        }
+        nRow = std::min(nRow, GetItemCount() - 1);
+        if (nRow < 0)
+            return;
+    }
+    SetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EnsureVisible(nRow, FALSE);
+}
+
+void CRGrid::SelectRowClamped(int nRow)
+{
+    if (m_hWnd == nullptr)
+        return;
+    const int count = GetItemCount();
+    if (count >= 1 && nRow >= count && (HasOption(kGridFetchAll) || IsFullyLoaded()))
+        nRow = count - 1;
+    SelectRow(nRow);
+}
+
+bool CRGrid::ReadAheadPage()
+{
+    if (m_nEditedRow >= 0 || m_bEditing || m_pCursor == nullptr || HasOption(kGridFetchAll) ||
+        m_nReadDepth > 0 || IsFullyLoaded())
+        return false;
+    const int selected = GetSelectedItem();
+    const int perPage = GetCountPerPage();
+    const int count = GetItemCount();
+    if (selected < 0 || perPage < 2 || selected + perPage < count)
+        return false;
+    LockedUpdate lock(m_hWnd);
+    CWaitCursor hourglass;
+    try {
+        m_pCursor->SetAbsolutePosition(count);
+        for (int i = count; !m_pCursor->IsEOF() && i <= selected + perPage + 1; ++i)
+            FetchNextRow(false, nullptr);
+        NotifyCountChanged();
+    } catch (Zelt::CRDBException* e) {
+        NotifyDatabaseError(e);
+        e->Delete();
+    }
+    return true;
+}
+
+bool CRGrid::ReadAllRows()
+{
+    if (m_nEditedRow >= 0 || m_bEditing || m_pCursor == nullptr || m_nReadDepth > 0 || IsFullyLoaded())
+        return false;
+    Zelt::ICursor* const pCursor = m_pCursor;
+    IWait* pWait = nullptr;
+    m_bAbortRead = false;
+    {
+        LockedUpdate lock(m_hWnd);
+        try {
+            CreateWait(pWait);
+            pCursor->SetAbsolutePosition(GetItemCount());
+            while (!pCursor->IsEOF()) {
+                if (PumpWait(pWait) || m_pCursor != pCursor)
+                    break;
+                FetchNextRow(false, pWait);
+                if (pWait)
+                    pWait->Step();
+            }
+            if (::IsWindow(m_hWnd))
+                NotifyCountChanged();
+        } catch (Zelt::CRDBException* e) {
+            NotifyDatabaseError(e);
+            e->Delete();
+        }
+        delete pWait;
+    }
+    if (::IsWindow(m_hWnd))
+        SetFocus();
+    return true;
+}
+
+bool CRGrid::ReadCellText(int nRow, int nColumn, CGridItem& item)
+{
+    if (nRow == m_nEditedRow && m_nEditedRow >= 0) {
+        CGridColumn* pColumn = GetColumnObject(nColumn);
+        if (pColumn != nullptr && ((m_bInserting && pColumn->m_bChanged) || m_bModified)) {
+            item = pColumn->m_value;
+            return true;
+        }
+        item.Clear();
+        return false;
+    }
+    try {
+        if (m_pCursor != nullptr && m_nReadDepth == 0 && !m_bInserting &&
+            !HasOption(kGridFetchAll) && nRow >= GetItemCount() - 1 && !IsFullyLoaded()) {
+            const int count = GetItemCount();
+            Zelt::ICursor::CStatus status;
+            m_pCursor->GetStatus(status);
+            if (status.nCurrentRow != count - 1)
+                m_pCursor->SetAbsolutePosition(count);
+            for (int i = count - 1; !m_pCursor->IsEOF() && i <= nRow; ++i)
+                FetchNextRow(true, nullptr);
+        }
+        if (!GetCellText(nRow, nColumn, item)) {
+            item.Clear();
+            return false;
+        }
+    } catch (CException* e) {
+        item.Clear();
+        if (m_bShowMarkers) {
+            item.m_strText = GetSpecialValueText(kGridException);
+            item.m_nKind = kGridException;
+        }
+        e->Delete();
+    }
+    return true;
+}
+
+void CRGrid::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    NMLVDISPINFOW* pInfo = (NMLVDISPINFOW*)pNMHDR;
+    if (m_pCursor == nullptr || !(pInfo->item.mask & LVIF_TEXT) || pInfo->item.pszText == nullptr ||
+        pInfo->item.cchTextMax <= 0)
+        return;
+    CGridItem value;
+    ReadCellText(pInfo->item.iItem, pInfo->item.iSubItem, value);
+    const int n = std::min(value.m_strText.GetLength(), pInfo->item.cchTextMax - 1);
+    wmemcpy(pInfo->item.pszText, value.m_strText, n);
+    pInfo->item.pszText[n] = 0;
+}
+
+bool CRGrid::SetCellEditValue(int nRow, int nColumn, const CGridItem& value)
+{
+    CGridColumn* pColumn = GetColumnObject(nColumn);
+    if (pColumn == nullptr)
+        return true;
+    CGridItem held;
+    if (nRow == m_nEditedRow)
+        held = pColumn->m_value;
+    bool changed;
+    if (held.m_nKind != kGridValue)
+        changed = held.m_nKind != value.m_nKind;
+    else if (value.m_nKind == kGridValue)
+        changed = held.m_strText != value.m_strText;
+    else
+        changed = true;
+    if (!changed)
+        return true;
+    CGridItem stored = value;
+    if (stored.m_nKind != kGridValue)
+        stored.m_strText = m_bShowMarkers ? GetSpecialValueText(stored.m_nKind) : L"";
+    if (m_bInserting || m_bModified) {
+        SetItemText(nRow, nColumn, stored.m_strText);
+        pColumn->m_bChanged = 1;
+        pColumn->m_value = stored;
+        SelectRowClamped(nRow);
+    }
+    return true;
+}
+
+bool CRGrid::GetPageSize(CSize& size)
+{
+    size = CSize(0, 0);
+    if (m_hWnd == nullptr)
+        return false;
+    CPoint origin;
+    const bool haveOrigin = GetScrollOrigin(origin);
+    size.cx = haveOrigin ? origin.x : 0;
+    RECT r = {LVIR_BOUNDS};
+    if (GetItemCount() > 0 && SendMessage(LVM_GETITEMRECT, 0, (LPARAM)&r))
+        size.cy = GetTopIndex() * (r.bottom - r.top);
+    return haveOrigin || size.cy != 0;
+}
+
+void CRGrid::ComputeInitialWidths()
+{
+    HWND hHeader = ::GetDlgItem(m_hWnd, 0);
+    if (hHeader == nullptr)
+        return;
+    HDC hDC = ::GetDC(hHeader);
+    if (hDC == nullptr)
+        return;
+    HGDIOBJ oldFont = ::SelectObject(hDC, (HFONT)::SendMessageW(hHeader, WM_GETFONT, 0, 0));
+    SIZE m = {};
+    ::GetTextExtentPoint32W(hDC, L"M", 1, &m);
+    const int pad = m.cx;
+    const int screen = ::GetSystemMetrics(SM_CXSCREEN);
+    for (int c = 0; c < (int)m_columns.size(); ++c) {
+        CGridColumn* pColumn = m_columns[c];
+        if (pColumn == nullptr)
+            continue;
+        SIZE text = {};
+        ::GetTextExtentPoint32W(hDC, pColumn->m_strName, pColumn->m_strName.GetLength(), &text);
+        int w = pad + 2 * ::GetSystemMetrics(SM_CXEDGE) + text.cx;
+        if (m_pHeaderImages != nullptr && m_pHeaderImages->m_hImageList != nullptr) {
+            HDITEMW hd = {};
+            hd.mask = HDI_FORMAT | HDI_IMAGE;
+            if (::SendMessageW(hHeader, HDM_GETITEMW, c, (LPARAM)&hd) && (hd.fmt & HDF_IMAGE) &&
+                hd.iImage >= 0) {
+                IMAGEINFO info = {};
+                if (ImageList_GetImageInfo(m_pHeaderImages->m_hImageList, hd.iImage, &info))
+                    w += (info.rcImage.right - info.rcImage.left) + pad;
+            }
+        }
+        if (HasOption(kGridDrawHeader))
+            w += 1 + (((::GetSystemMetrics(SM_CXSMICON) / 2) + 1) & ~1);
+        if (screen >= 1)
+            w = std::min(w, screen);
+        pColumn->m_nFittedWidth = w;
+    }
+    ::SelectObject(hDC, oldFont);
+    ::ReleaseDC(hHeader, hDC);
+}
