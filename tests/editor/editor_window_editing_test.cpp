@@ -218,3 +218,39 @@ TEST_F(EditorWindowTest, GetTextCutsAndTerminates)
     EXPECT_EQ(Send(RCEM_GETSELTEXT, 1, (LPARAM)buf), 1);
     EXPECT_EQ(buf[0], L'\0');
 }
+
+// The parent may send messages back while it is being told of a change or a caret move, as a
+// script window does to update its status bar; the editor goes on with its own work after.
+TEST_F(EditorWindowTest, ParentMaySendMessagesBackFromItsNotifications)
+{
+    Send(RCEM_SETNOTIFY, 1);
+    std::wstring seenText;
+    DWORD seenCaret = 0;
+    onNotify = [&](UINT code, const NMHDR*) {
+        if (code == RCEN_CARETMOVED) {
+            Send(EM_GETSEL, (WPARAM)&seenCaret, 0);
+            seenText = Text();
+        }
+    };
+    Type(L"select 1");
+    EXPECT_EQ(Text(), L"select 1");
+    EXPECT_EQ(seenCaret, 8u);
+    EXPECT_EQ(seenText, L"select 1");
+    // An EN_CHANGE handler that edits again: a semicolon typed at the end gets a line break.
+    onNotify = nullptr;
+    SetText(L"");
+    onChange = [&]() {
+        std::wstring t = Text();
+        if (!t.empty() && t.back() == L';') {
+            RCEReplaceRange rr{(UINT32)t.size(), (UINT32)t.size(), L"\r\n", -1};
+            Send(RCEM_REPLACERANGE, 0, (LPARAM)&rr);
+            Send(EM_SETSEL, t.size() + 2, t.size() + 2);
+        }
+    };
+    Type(L"go;x");
+    EXPECT_EQ(Text(), L"go;\r\nx");
+    onChange = nullptr;
+    Send(EM_UNDO);
+    Send(EM_UNDO);
+    EXPECT_EQ(Text(), L"go;");
+}

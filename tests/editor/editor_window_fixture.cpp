@@ -8,8 +8,11 @@ LRESULT CALLBACK EditorWindowTest::ParentProc(HWND hwnd, UINT msg, WPARAM wp, LP
 {
     EditorWindowTest* t = s_current;
     if (t && msg == WM_COMMAND && (HWND)lp == t->edit) {
-        if (HIWORD(wp) == EN_CHANGE)
+        if (HIWORD(wp) == EN_CHANGE) {
             ++t->changes;
+            if (t->onChange)
+                t->onChange();
+        }
         else
             t->commands.push_back(LOWORD(wp));
         return 0;
@@ -81,6 +84,7 @@ void EditorWindowTest::TearDown()
         DestroyWindow(edit);
     edit = nullptr;
     onNotify = nullptr;
+    onChange = nullptr;
     s_current = nullptr;
     Pump();
 }

@@ -28,6 +28,7 @@ public:
     std::vector<UINT> commands;    // other WM_COMMAND ids
     std::vector<Notice> notices;   // WM_NOTIFY
     std::function<void(UINT code, const NMHDR*)> onNotify;
+    std::function<void()> onChange; // called on EN_CHANGE
 
     HWND parent = nullptr;
     HWND edit = nullptr;
