@@ -63,15 +63,15 @@ int CRGrid::InsertColumn(LPCWSTR pszName, UINT nCursorColumn, LPCWSTR pszFormat,
                                    bForeignKey, nSortMark);
     CGridColumn* pColumn = m_columns[index];
     pColumn->m_strFormat = pszFormat ? pszFormat : L"";
-    // Exact decimals (and numbers the cursor hands out as text) keep the text they arrive in: a
-    // trip through a double would round them past 15 digits, and an edit or copy would start
-    // from the rounded value.
+    // Exact decimals (and numbers the cursor holds as text) keep the text they arrive in: a trip
+    // through a double would round them past 15 digits, and an edit or copy would start from the
+    // rounded value.
     bool exact = false;
     if (m_pCursor != nullptr && nCursorColumn >= 1 && (int)nCursorColumn <= m_pCursor->GetColumnCount()) {
         const int sqlType = m_pCursor->GetColumnSQLType(nCursorColumn);
         const int cType = m_pCursor->GetColumnCType(nCursorColumn);
         exact = sqlType == SQL_NUMERIC || sqlType == SQL_DECIMAL || cType == SQL_C_CHAR ||
-                cType == SQL_C_WCHAR;
+                cType == SQL_C_WCHAR || (m_pCursor->IsNumericAsText() && Zelt::IsDecimalSQLType(sqlType));
     }
     pColumn->m_nDisplayKind = exact ? kGridShowText : kGridShowDouble;
     return index;
