@@ -1,41 +1,31 @@
-// Program entry: opens the main window of class "Quenlark" and runs the message loop.
-#include <windows.h>
+// Program entry: the application object opens the MDI main frame and runs the message loop.
+#include "app/main_frame.h"
+#include "resources/resource.h"
 
 namespace {
 
-LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
+class CQuenlarkApp : public CWinApp {
+public:
+    CQuenlarkApp() : CWinApp(L"Quenlark") {}
+
+    BOOL InitInstance() override
+    {
+        auto* pFrame = new CMainFrame;
+        // A frame whose window could not be made has deleted itself already.
+        if (!pFrame->LoadFrame(IDR_MAINFRAME))
+            return FALSE;
+        m_pMainWnd = pFrame;
+        pFrame->ShowWindow(m_nCmdShow);
+        pFrame->UpdateWindow();
+        return TRUE;
     }
-    return DefWindowProcW(wnd, msg, wp, lp);
-}
+};
+
+CQuenlarkApp theApp;
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE prev, LPWSTR cmdLine, int show)
 {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(128));
-    wc.lpszClassName = L"Quenlark";
-    if (!RegisterClassExW(&wc))
-        return 1;
-    HWND wnd = CreateWindowExW(0, L"Quenlark", L"Quenlark", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    if (!wnd)
-        return 1;
-    ShowWindow(wnd, show);
-    UpdateWindow(wnd);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    return AfxWinMain(instance, prev, cmdLine, show);
 }

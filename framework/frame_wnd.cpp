@@ -299,6 +299,13 @@ LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM)
 {
     if (m_nIdleFlags & idleLayout)
         RecalcLayout((m_nIdleFlags & idleNotify) != 0);
+    if (!m_bPromptShown && !(GetStyle() & WS_CHILD)) {
+        // The first idle time: the status line starts with the idle prompt.
+        m_bPromptShown = TRUE;
+        CWnd* pBar = GetMessageBar();
+        if (pBar != nullptr && pBar->GetWindowTextLength() == 0)
+            SetMessageText(AFX_IDS_IDLEMESSAGE);
+    }
     if (m_nIdleFlags & idleTitle) {
         m_nIdleFlags &= ~idleTitle;
         OnUpdateFrameTitle(TRUE);

@@ -72,6 +72,7 @@ public:
     CWnd* GetMessageBar();  // the status bar (AFX_IDW_STATUS_BAR), or null
     UINT m_nIDTracking = 0;      // the prompt shown (menu item or idle message)
     UINT m_nIDLastMessage = 0;
+    BOOL m_bPromptShown = FALSE;  // the idle prompt was put up once
 
     // Menus and accelerators.
     BOOL m_bAutoMenuEnable = TRUE;  // disable menu items that have no handler

@@ -92,13 +92,29 @@ BOOL CToolBar::LoadToolBar(LPCTSTR lpszResourceName)
         return FALSE;
     HGLOBAL hGlobal = ::LoadResource(hInst, hRsrc);
     const WORD* pData = hGlobal != nullptr ? static_cast<const WORD*>(::LockResource(hGlobal)) : nullptr;
-    DWORD cbData = ::SizeofResource(hInst, hRsrc);
-    if (pData == nullptr || cbData < 8 || pData[0] != 1)
+    const DWORD cbData = ::SizeofResource(hInst, hRsrc);
+    if (pData == nullptr || cbData < 8)
         return FALSE;
-    const int nWidth = pData[1], nHeight = pData[2], nCount = pData[3];
-    if (cbData < (DWORD)(8 + 2 * nCount))
+    // Two layouts exist: WORD version 1, width, height, count and WORD ids (the usual one), or
+    // DWORD width, height, count and DWORD ids (as GNU windres writes it).
+    int nWidth = 0, nHeight = 0, nCount = 0;
+    std::vector<UINT> ids;
+    const DWORD* pDwords = reinterpret_cast<const DWORD*>(pData);
+    if (pData[0] == 1 && cbData >= 8u + 2u * pData[3]) {
+        nWidth = pData[1];
+        nHeight = pData[2];
+        nCount = pData[3];
+        ids.assign(pData + 4, pData + 4 + nCount);
+    } else if (cbData >= 12 && pDwords[2] < 0x10000 && cbData >= 12u + 4u * pDwords[2]) {
+        nWidth = (int)pDwords[0];
+        nHeight = (int)pDwords[1];
+        nCount = (int)pDwords[2];
+        ids.assign(pDwords + 3, pDwords + 3 + nCount);
+    } else {
         return FALSE;
-    std::vector<UINT> ids(pData + 4, pData + 4 + nCount);
+    }
+    if (nWidth <= 0 || nHeight <= 0 || nWidth > 256 || nHeight > 256)
+        return FALSE;
     SetSizes(CSize(nWidth + 7, nHeight + 7), CSize(nWidth, nHeight));
     if (!SetButtons(ids.data(), nCount))
         return FALSE;
