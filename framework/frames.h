@@ -11,3 +11,7 @@
 #include "framework/tool_bar.h"
 #include "framework/status_bar.h"
 #include "framework/property_sheet.h"
+#include "framework/file_dialog.h"
+#include "framework/recent_file_list.h"
+#include "framework/splitter_wnd.h"
+#include "framework/html_help.h"
