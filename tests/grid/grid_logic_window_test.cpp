@@ -339,3 +339,38 @@ TEST(GridOrderDialog, MovesApplyAtOnceAndStayAfterEscape)
     EXPECT_EQ((std::vector<int>{2, 1, 0, 3}), order);
     host.grid.SetCursor(nullptr);
 }
+
+// Decimal columns shown through a numeric format keep every digit the server sent, and a row
+// edited in another column writes nothing back into them.
+TEST(GridDecimals, ExactTextOnPostgreSQL)
+{
+    CRDatabase db;
+    OpenOrFail(db, QlTestDb::PostgresConnect());
+    CString table;
+    table.Format(L"ql_gridsql_dec_%lu", ::GetCurrentProcessId());
+    db.ExecuteSQL(L"DROP TABLE IF EXISTS " + table);
+    db.ExecuteSQL(L"CREATE TABLE " + table + L" (id INTEGER PRIMARY KEY, amount NUMERIC(24,4), note VARCHAR(10))");
+    db.ExecuteSQL(L"INSERT INTO " + table + L" VALUES (1, 1234567890123456.7891, 'a')");
+    {
+        GridHost host;
+        ASSERT_TRUE(host.Create(kGridLines | kGridEditable));
+        host.grid.m_pDatabase = &db;
+        CRRecordset rs(&db);
+        ASSERT_TRUE(rs.Open(L"SELECT id, amount, note FROM " + table, RS_STATIC, RS_NUMERIC_AS_TEXT));
+        host.grid.SetCursor(&rs);
+        host.grid.InsertColumn(L"id", 1, 100, LVCFMT_LEFT, -1, 0, false, 0);
+        host.grid.InsertColumn(L"amount", 2, L"%.4f", 100, LVCFMT_RIGHT, -1, 0, false, 0);
+        host.grid.InsertColumn(L"amount2", 2, L"%.2f", 100, LVCFMT_RIGHT, -1, 0, false, 0);
+        host.grid.InsertColumn(L"note", 3, 100, LVCFMT_LEFT, -1, 0, false, 0);
+        ASSERT_TRUE(host.grid.LoadRows(-1));
+        EXPECT_EQ("1234567890123456.7891", Narrow(host.grid.GetItemText(0, 1)));
+        // A shorter format does not round the value: editing and copying start from this text.
+        EXPECT_EQ("1234567890123456.7891", Narrow(host.grid.GetItemText(0, 2)));
+        ASSERT_TRUE(EditAndStore(host.grid, 0, 3, L"b"));
+        ASSERT_TRUE(host.grid.CommitRow());
+        host.grid.SetCursor(nullptr);
+    }
+    EXPECT_EQ("1", Narrow(QueryText(db, L"SELECT COUNT(*) FROM " + table +
+                                            L" WHERE amount = 1234567890123456.7891 AND note = 'b'")));
+    db.ExecuteSQL(L"DROP TABLE " + table);
+}
