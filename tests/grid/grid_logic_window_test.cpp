@@ -374,3 +374,53 @@ TEST(GridDecimals, ExactTextOnPostgreSQL)
                                             L" WHERE amount = 1234567890123456.7891 AND note = 'b'")));
     db.ExecuteSQL(L"DROP TABLE " + table);
 }
+
+// Tool tips of the cell under the mouse pointer: a long value in full (wrapped when it has no
+// spaces), a short one that fits gets no tip, one that does not fit shows its text.
+TEST(GridToolTips, LongValuesWrappedShortOnesOnlyWhenCut)
+{
+    GridHost host;
+    ASSERT_TRUE(host.Create(kGridLines | kGridFullRowSelect));
+    GridTest::TestCursor cursor;
+    cursor.AddColumn(L"t", SQL_C_WCHAR, SQL_WVARCHAR);
+    cursor.AddColumn(L"n", SQL_C_LONG, SQL_INTEGER);
+    cursor.rows.push_back({GridTest::Text(CString(L'x', 150)), GridTest::Text(L"1")});
+    cursor.rows.push_back({GridTest::Text(L"ab"), GridTest::Text(L"123456789012345678901234567890")});
+    host.grid.SetCursor(&cursor);
+    AddColumns(host.grid, cursor);
+    ASSERT_TRUE(host.grid.LoadRows(-1));
+    host.grid.SetColumnWidth(1, 40);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 2; ++c)
+            host.grid.GetItemText(r, c);   // fills the cache as drawing would
+    PumpPending();
+
+    auto tipAt = [&](int row, int column, UINT code) -> CString {
+        RECT cell = {};
+        cell.top = column;
+        cell.left = LVIR_BOUNDS;
+        host.grid.SendMessage(LVM_GETSUBITEMRECT, row, (LPARAM)&cell);
+        POINT pt = {column == 0 ? 20 : cell.left + 10, (cell.top + cell.bottom) / 2};
+        ::ClientToScreen(host.grid.m_hWnd, &pt);
+        ::SetCursorPos(pt.x, pt.y);
+        LRESULT result = 0;
+        if (code == TTN_GETDISPINFOW) {
+            NMTTDISPINFOW info = {};
+            info.hdr.code = TTN_GETDISPINFOW;
+            EXPECT_TRUE(host.grid.OnToolTipText(&info.hdr, &result));
+            return CString(info.lpszText);
+        }
+        NMTTDISPINFOA info = {};
+        info.hdr.code = TTN_GETDISPINFOA;
+        EXPECT_TRUE(host.grid.OnToolTipText(&info.hdr, &result));
+        return CString(CStringA(info.lpszText));
+    };
+
+    CString tip = tipAt(0, 0, TTN_GETDISPINFOW);
+    ASSERT_EQ(151, tip.GetLength());
+    EXPECT_EQ(L'\n', tip[128]);
+    EXPECT_EQ(151, tipAt(0, 0, TTN_GETDISPINFOA).GetLength());
+    EXPECT_TRUE(tipAt(1, 0, TTN_GETDISPINFOW).IsEmpty());
+    EXPECT_EQ("123456789012345678901234567890", Narrow(tipAt(1, 1, TTN_GETDISPINFOW)));
+    host.grid.SetCursor(nullptr);
+}
