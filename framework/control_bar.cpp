@@ -309,6 +309,9 @@ LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMPAREITEM:
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
+        // A bar built on this one may draw its own controls.
+        if (HandlesOwnMessage(message))
+            return CWnd::WindowProc(message, wParam, lParam);
         break;
     default:
         return CWnd::WindowProc(message, wParam, lParam);
@@ -319,6 +322,19 @@ LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (pOwner != nullptr && pOwner->m_hWnd != nullptr && pOwner->m_hWnd != m_hWnd)
         return pOwner->SendMessage(message, wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
+}
+
+BOOL CControlBar::HandlesOwnMessage(UINT message) const
+{
+    // The maps of the classes derived from CControlBar (not CWnd's default handlers).
+    const AFX_MSGMAP* pStop = CControlBar::GetThisMessageMap();
+    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != nullptr && pMap != pStop;
+         pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->pfn != nullptr; ++e)
+            if (e->nMessage == message)
+                return TRUE;
+    }
+    return FALSE;
 }
 
 void CControlBar::PostNcDestroy()

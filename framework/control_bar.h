@@ -142,6 +142,8 @@ protected:
     // Registers the bar with the frame it belongs to (a bar created in a mini frame belongs to
     // the mini frame's owner).
     void AttachToFrame(CWnd* pParentWnd);
+    // Whether a class derived from this one maps the message itself.
+    BOOL HandlesOwnMessage(UINT message) const;
 
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnDestroy();

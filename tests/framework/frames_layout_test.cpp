@@ -146,6 +146,31 @@ TEST_F(FrameTest, IdleUpdatesToolbarButtonsAndStatusPanes)
     EXPECT_TRUE(bar.IsButtonEnabled(ID_FILE_SAVE));
 }
 
+TEST_F(FrameTest, DropDownButtonsAndPaneClicksReachTheFrame)
+{
+    CToolBar& bar = m_pFrame->m_wndToolBar;
+    const int nOpen = bar.CommandToIndex(ID_FILE_OPEN);
+    bar.SetButtonStyle(nOpen, bar.GetButtonStyle(nOpen) | TBBS_DROPDOWN);
+    EXPECT_TRUE(bar.GetButtonStyle(nOpen) & TBBS_DROPDOWN);
+    EXPECT_TRUE(bar.GetToolBarCtrl().GetExtendedStyle() & TBSTYLE_EX_DRAWDDARROWS);
+    // The arrow of the button, clicked: the toolbar tells its dock bar, which passes it on.
+    CRect rcButton;
+    bar.GetItemRect(nOpen, &rcButton);
+    const CPoint pt(rcButton.right - 3, rcButton.CenterPoint().y);
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    bar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    PumpPending();
+    EXPECT_EQ(m_pFrame->m_dropDowns, (std::vector<int>{ID_FILE_OPEN}));
+
+    // A click on the second pane of the status bar.
+    CRect rcPane;
+    m_pFrame->m_wndStatusBar.GetItemRect(1, &rcPane);
+    EXPECT_EQ(m_pFrame->m_wndStatusBar.HitTestPane(rcPane.CenterPoint()), 1);
+    m_pFrame->m_wndStatusBar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rcPane.CenterPoint().x, rcPane.CenterPoint().y));
+    m_pFrame->m_wndStatusBar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(rcPane.CenterPoint().x, rcPane.CenterPoint().y));
+    EXPECT_EQ(m_pFrame->m_paneClicks, (std::vector<int>{1}));
+}
+
 TEST_F(FrameTest, MessageTextGoesToTheFirstPane)
 {
     m_pFrame->SetMessageText(L"Working");

@@ -20,6 +20,8 @@ BEGIN_MESSAGE_MAP(CTestMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, &CTestMainFrame::OnUpdateSave)
     ON_UPDATE_COMMAND_UI(ID_INDICATOR_REC, &CTestMainFrame::OnUpdateRec)
     ON_UPDATE_COMMAND_UI(ID_INDICATOR_OVR, &CTestMainFrame::OnUpdateOvr)
+    ON_NOTIFY(TBN_DROPDOWN, AFX_IDW_TOOLBAR, &CTestMainFrame::OnDropDown)
+    ON_NOTIFY(NM_CLICK, AFX_IDW_STATUS_BAR, &CTestMainFrame::OnPaneClick)
 END_MESSAGE_MAP()
 
 int CTestMainFrame::OnCreate(LPCREATESTRUCT lpcs)

@@ -53,6 +53,8 @@ public:
     BOOL m_bCanSave = TRUE;
     CString m_strRecText = L"REC";
     BOOL m_bOverwrite = FALSE;
+    std::vector<int> m_dropDowns;    // button commands of TBN_DROPDOWN
+    std::vector<int> m_paneClicks;   // panes clicked
 
     static const UINT* Buttons(int* pnCount)
     {
@@ -84,6 +86,16 @@ protected:
     void OnUpdateSave(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bCanSave); }
     void OnUpdateRec(CCmdUI* pCmdUI) { pCmdUI->SetText(m_strRecText); }
     void OnUpdateOvr(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bOverwrite); }
+    void OnDropDown(NMHDR* pNMHDR, LRESULT* pResult)
+    {
+        m_dropDowns.push_back(reinterpret_cast<NMTOOLBARW*>(pNMHDR)->iItem);
+        *pResult = TBDDRET_DEFAULT;
+    }
+    void OnPaneClick(NMHDR* pNMHDR, LRESULT* pResult)
+    {
+        m_paneClicks.push_back((int)reinterpret_cast<NMMOUSE*>(pNMHDR)->dwItemSpec);
+        *pResult = 0;
+    }
     DECLARE_MESSAGE_MAP()
 };
 
