@@ -181,3 +181,39 @@ TEST_F(GridUi, RowDrawingMarksOddRowsTheEditedRowAndTheCurrentCell)
     EXPECT_EQ(CDRF_NOTIFYSUBITEMDRAW, Draw(CDDS_ITEMPREPAINT, 1, CDIS_SELECTED));
     host.grid.ResetEditState();
 }
+
+TEST_F(GridUi, SpaceOpensTheLeftmostShownColumnAndTheEditedRowKeepsTheSelection)
+{
+    host.grid.SetOptions(kGridEditable | kGridFullRowSelect);
+    ASSERT_TRUE(host.grid.MoveColumn(2, 0));
+    host.grid.SelectRow(1);
+    PressKey(VK_SPACE, false, false, host.grid.m_hWnd);
+    ASSERT_TRUE(host.grid.IsEditing());
+    EXPECT_EQ(2, host.grid.GetCurrentColumn());
+    EXPECT_EQ(1, host.grid.GetEditedRow());
+    // Clicking another row while the editor is open leaves the selection on the edited row.
+    host.grid.SetItemState(4, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(1, host.grid.GetSelectedItem());
+    PressKey(VK_ESCAPE, false, false, ::GetFocus());
+    EXPECT_FALSE(host.grid.IsEditing());
+    EXPECT_TRUE(host.grid.IsModified());
+    // Deleting refuses while the row is in edit mode, whichever row is selected.
+    EXPECT_FALSE(host.grid.DeleteRow());
+    EXPECT_TRUE(host.grid.CancelEdit());
+    EXPECT_EQ(-1, host.grid.GetEditedRow());
+}
+
+TEST_F(GridUi, CancellingANewRowDeletesItAndSelectsTheRowAbove)
+{
+    host.grid.SetOptions(kGridEditable | kGridFullRowSelect);
+    host.grid.SelectRow(host.grid.GetItemCount() + 500);  // everything read
+    const int count = host.grid.GetItemCount();
+    ASSERT_TRUE(host.grid.InsertRow(false));
+    EXPECT_EQ(count + 1, host.grid.GetItemCount());
+    EXPECT_FALSE(host.grid.IsReadyForEdit());
+    EXPECT_FALSE(host.grid.InsertRow(false));  // one new row at a time
+    EXPECT_TRUE(host.grid.CancelEdit());
+    EXPECT_EQ(count, host.grid.GetItemCount());
+    EXPECT_EQ(count - 1, host.grid.GetSelectedItem());
+    EXPECT_EQ(1, host.Count(kGridEditCancelled));
+}
