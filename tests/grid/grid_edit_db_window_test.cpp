@@ -35,7 +35,13 @@ protected:
 
     void SetUp() override
     {
-        conn = std::make_unique<QlRsTest::Connection>(GetParam());
+        try {
+            conn = std::make_unique<QlRsTest::Connection>(GetParam());
+        } catch (Zelt::CRDBException* e) {
+            const CStringA message(e->m_strError);
+            e->Delete();
+            FAIL() << "cannot connect (are ODBCSYSINI and ODBCINI set?): " << message.GetString();
+        }
         ASSERT_TRUE(database()->IsOpen());
         table = L"ql_grid_edit_" + Num((int)::GetCurrentProcessId());
         conn->DropQuietly(table);
@@ -57,6 +63,8 @@ protected:
     void TearDown() override
     {
         host.grid.SetCursor(nullptr);
+        if (!conn)
+            return;
         rs.reset();
         if (::IsWindow(host.m_hWnd))
             host.DestroyWindow();
