@@ -50,8 +50,9 @@ protected:
     virtual void OnTypeChange();
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
-    void OnOK() override {}
-    void OnCancel() override {}
+    // OK and Cancel belong to the system's dialog: its own processing.
+    void OnOK() override { Default(); }
+    void OnCancel() override { Default(); }
 
     std::vector<wchar_t> m_fileBuffer;
     std::vector<wchar_t> m_filterBuffer;
@@ -76,6 +77,7 @@ public:
     static COLORREF* GetSavedCustomColors();
 
 protected:
-    void OnOK() override {}
-    void OnCancel() override {}
+    // OK and Cancel belong to the system's dialog: its own processing.
+    void OnOK() override { Default(); }
+    void OnCancel() override { Default(); }
 };
