@@ -259,9 +259,11 @@ bool CRGrid::ScrollByColumn(bool bRight)
                 if (x == end - 1 && p + 1 < count)
                     target += GetColumnWidth(order[p + 1]);
             }
-            if (target == x)
+            if (target == x || !Scroll(CSize(target - x, 0)))
                 return false;
-            return Scroll(CSize(target - x, 0)) != FALSE;
+            // At the far right the list cannot move any further although it accepts the request.
+            CPoint after;
+            return GetScrollOrigin(after) && after.x != x;
         }
         start = end;
     }

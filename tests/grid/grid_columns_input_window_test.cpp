@@ -217,3 +217,26 @@ TEST_F(GridUi, CancellingANewRowDeletesItAndSelectsTheRowAbove)
     EXPECT_EQ(count - 1, host.grid.GetSelectedItem());
     EXPECT_EQ(1, host.Count(kGridEditCancelled));
 }
+
+TEST_F(GridUi, ArrowKeysScrollByWholeColumns)
+{
+    host.grid.SetOptions(kGridColumnScroll | kGridFullRowSelect);
+    for (int c = 0; c < 4; ++c)
+        host.grid.SetColumnWidth(c, 300);
+    host.grid.SelectRow(0);
+    CPoint origin;
+    ASSERT_TRUE(host.grid.GetScrollOrigin(origin));
+    EXPECT_EQ(0, origin.x);
+    EXPECT_TRUE(host.grid.ScrollByColumn(true));
+    host.grid.GetScrollOrigin(origin);
+    EXPECT_NEAR(300, origin.x, 8);
+    PressKey(VK_LEFT, false, false, host.grid.m_hWnd);
+    host.grid.GetScrollOrigin(origin);
+    EXPECT_LE(origin.x, 8);
+    // Walking right stops once the last column's end is reached.
+    int moves = 0;
+    while (host.grid.ScrollByColumn(true) && moves < 10)
+        ++moves;
+    EXPECT_LT(moves, 10);
+    EXPECT_FALSE(host.grid.ScrollByColumn(true));
+}
