@@ -292,6 +292,28 @@ TEST_F(SizingBarTest, RowSharesItsLengthAndBreaksWhenTooShort)
     EXPECT_NE(FrameRect(bottom.m_hWnd).top, FrameRect(left.m_hWnd).top);
 }
 
+TEST_F(SizingBarTest, ABarShownAgainKeepsItsLengthInTheRow)
+{
+    CTestBar& left = m_pFrame->m_barLeft;
+    CTestBar& bottom = m_pFrame->m_barBottom;
+    CDockBar* pDock = m_pFrame->GetDockBar(AFX_IDW_DOCKBAR_BOTTOM);
+    CRect rcBottom;
+    bottom.GetWindowRect(&rcBottom);
+    CRect rcDrop(rcBottom.right - 300, rcBottom.top + 10, rcBottom.right - 100, rcBottom.top + 60);
+    m_pFrame->DockControlBar(&left, pDock, &rcDrop);
+    Idle();
+    m_pFrame->ShowControlBar(&left, FALSE, FALSE);
+    Idle();
+    // Alone, the remaining bar takes the whole row.
+    EXPECT_EQ(bottom.m_szHorz.cx - 2, pDock->m_rectLayout.Width() + 2);
+    const int nLeftLength = left.m_szHorz.cx;
+    m_pFrame->ShowControlBar(&left, TRUE, FALSE);
+    Idle();
+    // Shown again, it comes back at its old length; the other bar gives the room.
+    EXPECT_EQ(left.m_szHorz.cx, nLeftLength);
+    EXPECT_EQ(RowLengthSum(pDock, TRUE), pDock->m_rectLayout.Width() + 2);
+}
+
 TEST_F(SizingBarTest, DraggingAnEdgeStopsAtTheNeighboursMinimum)
 {
     CTestBar& left = m_pFrame->m_barLeft;
