@@ -2,6 +2,7 @@
 // decisions of the grid, on a hand-made cursor.
 #include "grid_host.h"
 #include "grid_test_cursor.h"
+#include "tests/controls/screenshot_util.h"
 
 #include <gtest/gtest.h>
 
@@ -239,4 +240,36 @@ TEST_F(GridUi, ArrowKeysScrollByWholeColumns)
         ++moves;
     EXPECT_LT(moves, 10);
     EXPECT_FALSE(host.grid.ScrollByColumn(true));
+}
+
+TEST_F(GridUi, DrawnHeaderShowsSortMarks)
+{
+    host.grid.SetOptions(kGridDrawHeader | kGridFullRowSelect | kGridLines | kGridShadeOddRows);
+    host.grid.SetCursor(&cursor);
+    const UINT marks[4] = {0, 1, 2, 0};
+    for (int c = 1; c <= 4; ++c)
+        host.grid.InsertColumn(cursor.GetColumnName(c), c, 90, c == 3 ? LVCFMT_RIGHT : LVCFMT_LEFT, -1, 0, false,
+                               marks[c - 1]);
+    ASSERT_TRUE(host.grid.LoadRows(3));
+    HWND hHeader = ::GetDlgItem(host.grid.m_hWnd, 0);
+    HDITEMW hd = {};
+    hd.mask = HDI_FORMAT;
+    ASSERT_TRUE(::SendMessageW(hHeader, HDM_GETITEMW, 1, (LPARAM)&hd));
+    EXPECT_NE(0, hd.fmt & HDF_OWNERDRAW);
+    host.grid.SetCurrentColumn(2);
+    host.grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpPending();
+    qltest::SaveWindowShot(host.m_hWnd, "grid_header.bmp");
+    EXPECT_GE(host.grid.headerItemsDrawn, 4);
+    {
+        // Column 1 starts at x = 90; its caption begins after the mark.
+        HDC hdc = ::GetDC(hHeader);
+        int dark = 0;
+        for (int x = 92; x < 101; ++x)
+            for (int y = 0; y < 20; ++y)
+                dark += ::GetPixel(hdc, x, y) == 0 ? 1 : 0;
+        ::ReleaseDC(hHeader, hdc);
+        EXPECT_GT(dark, 0);  // the sort mark, left of the caption
+    }
+    EXPECT_EQ(3, host.grid.GetSelectedItem());
 }

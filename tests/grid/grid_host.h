@@ -52,7 +52,14 @@ public:
     bool confirm = true;
     std::function<IWait*()> makeWait;
 
+    int headerItemsDrawn = 0;
+
     bool CanUseValueKey() override { return valueKey; }
+    void DrawHeaderItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override
+    {
+        ++headerItemsDrawn;
+        CRGrid::DrawHeaderItem(lpDrawItemStruct);
+    }
     bool ConfirmDelete() override { return confirm; }
     void CreateWait(IWait*& pWait) override
     {
