@@ -2,6 +2,7 @@
 // decisions of the grid, on a hand-made cursor.
 #include "grid_host.h"
 #include "grid_test_cursor.h"
+#include "grid/grid_edit.h"
 #include "tests/controls/screenshot_util.h"
 
 #include <gtest/gtest.h>
@@ -272,4 +273,40 @@ TEST_F(GridUi, DrawnHeaderShowsSortMarks)
         EXPECT_GT(dark, 0);  // the sort mark, left of the caption
     }
     EXPECT_EQ(3, host.grid.GetSelectedItem());
+}
+
+namespace {
+
+HWND g_refuseChildrenOf = nullptr;
+
+LRESULT CALLBACK RefuseChildren(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && g_refuseChildrenOf != nullptr &&
+        ((CBT_CREATEWNDW*)lParam)->lpcs->hwndParent == g_refuseChildrenOf)
+        return 1;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(GridUi, AnEditorThatCannotBeCreatedLeavesTheGridIdle)
+{
+    host.grid.SetOptions(kGridEditable | kGridFullRowSelect);
+    host.grid.SelectRow(2);
+    g_refuseChildrenOf = host.grid.m_hWnd;
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, RefuseChildren, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    CGridEdit* pEdit = host.grid.EditCell(2, 1);
+    ::UnhookWindowsHookEx(hook);
+    g_refuseChildrenOf = nullptr;
+    EXPECT_EQ(nullptr, pEdit);
+    EXPECT_FALSE(host.grid.IsEditing());
+    EXPECT_FALSE(host.grid.IsModified());
+    EXPECT_EQ(-1, host.grid.GetEditedRow());
+    EXPECT_TRUE(host.grid.IsReadyForEdit());
+    // The grid goes on working: the next editor opens.
+    pEdit = host.grid.EditCell(2, 1);
+    ASSERT_NE(nullptr, pEdit);
+    PressKey(VK_ESCAPE, false, false, pEdit->m_edit.m_hWnd);
+    EXPECT_TRUE(host.grid.CancelEdit());
 }
