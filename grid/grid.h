@@ -11,12 +11,12 @@
 // Where the members live:
 //   grid_create.cpp, grid_cursor_rows.cpp, grid_cache.cpp   construction, options, cursor, loading
 //   grid_columns.cpp, grid_header_draw.cpp                   columns, widths, order, header
-//   grid_draw.cpp                                            row colours and frames
+//   grid_draw.cpp, grid_colors.cpp                           row colours and frames
 //   grid_input.cpp, grid_notify.cpp, grid_wait.cpp           keys, mouse, owner codes, waiting
 //   grid_row_edit.cpp                                        the editing state machine
 // Members marked [logic] are implemented in the saving, clipboard, cell editor, order dialog and
 // value text files (grid_save.cpp, grid_clipboard.cpp, grid_edit.cpp, column_order_dlg.cpp,
-// value_text.cpp, grid_tooltip.cpp).
+// grid_cell_value.cpp, grid_tooltip.cpp).
 #pragma once
 
 #include "controls/edit_list_ctrl.h"
