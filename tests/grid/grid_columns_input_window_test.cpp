@@ -310,3 +310,36 @@ TEST_F(GridUi, AnEditorThatCannotBeCreatedLeavesTheGridIdle)
     PressKey(VK_ESCAPE, false, false, pEdit->m_edit.m_hWnd);
     EXPECT_TRUE(host.grid.CancelEdit());
 }
+
+namespace {
+
+class CountingDrawGrid : public TestGrid
+{
+public:
+    int rowsDrawn = 0;
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override
+    {
+        ++rowsDrawn;
+        TestGrid::DrawItem(lpDrawItemStruct);
+    }
+};
+
+}  // namespace
+
+TEST_F(GridUi, OwnerDrawnRowsAreDrawnByTheGrid)
+{
+    CountingDrawGrid grid;
+    RECT r = {0, 200, 600, 380};
+    ASSERT_TRUE(grid.Create(WS_CHILD | WS_VISIBLE | LVS_OWNERDRAWFIXED, kGridShadeOddRows | kGridFullRowSelect, r,
+                            &host, 0xE901));
+    grid.SetCursor(&cursor);
+    for (int c = 1; c <= 4; ++c)
+        grid.InsertColumn(cursor.GetColumnName(c), c, 90, c == 2 ? LVCFMT_RIGHT : LVCFMT_LEFT, -1, 0, false, 0);
+    ASSERT_TRUE(grid.LoadRows(1));
+    grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpPending();
+    qltest::SaveWindowShot(host.m_hWnd, "grid_owner_drawn.bmp");
+    EXPECT_GT(grid.rowsDrawn, 3);
+    grid.SetCursor(nullptr);
+    grid.DestroyWindow();
+}
