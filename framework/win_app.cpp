@@ -197,6 +197,8 @@ void AfxWinTerm()
     }
 }
 
+void AfxEnableControlContainer() {}
+
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow)
 {
     int nReturnCode = -1;

@@ -74,3 +74,5 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, i
 // COM and the common controls, as AfxWinMain does them (tests call this themselves).
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow);
 void AfxWinTerm();
+// Hosting of ActiveX controls in dialogs is not supported; kept for start-up code that asks.
+void AfxEnableControlContainer();

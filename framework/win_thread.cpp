@@ -60,7 +60,7 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
 void AfxEndThread(UINT nExitCode, BOOL bDelete)
 {
     CWinThread* pThread = AfxGetThread();
-    AfxDeleteTempMaps();
+    AfxFreeThreadTempMaps();
     if (pThread != nullptr) {
         AfxGetThreadState().pThread = nullptr;
         if (bDelete)

@@ -33,7 +33,7 @@ LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr,
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
 class CWnd : public CCmdTarget {
-    DECLARE_DYNAMIC(CWnd)
+    DECLARE_DYNCREATE(CWnd)
 
 public:
     CWnd();
@@ -41,6 +41,8 @@ public:
     ~CWnd() override;
 
     HWND m_hWnd = nullptr;
+    // The special insert-after positions of SetWindowPos.
+    static const CWnd wndTop, wndBottom, wndTopMost, wndNoTopMost;
     // Safe on a null object (a missing parent, say): they answer null.
     operator HWND() const { return AfxGetSafeHwnd(this); }
     HWND GetSafeHwnd() const { return AfxGetSafeHwnd(this); }

@@ -4,7 +4,12 @@
 #include <set>
 #include <string>
 
-IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
+
+const CWnd CWnd::wndTop(HWND_TOP);
+const CWnd CWnd::wndBottom(HWND_BOTTOM);
+const CWnd CWnd::wndTopMost(HWND_TOPMOST);
+const CWnd CWnd::wndNoTopMost(HWND_NOTOPMOST);
 
 CWnd::CWnd() = default;
 
@@ -12,8 +17,8 @@ CWnd::CWnd(HWND hWnd) : m_hWnd(hWnd), m_bTempWrapper(TRUE) {}
 
 CWnd::~CWnd()
 {
-    // A permanent window still alive goes with its object.
-    if (m_hWnd != nullptr && AfxWndMap::LookupPermanent(m_hWnd) == this) {
+    // A permanent window still alive goes with its object (wrappers own nothing).
+    if (m_hWnd != nullptr && !m_bTempWrapper && AfxWndMap::LookupPermanent(m_hWnd) == this) {
         HWND hWnd = m_hWnd;
         ::DestroyWindow(hWnd);
         AfxWndMap::RemovePermanent(hWnd, this);
@@ -34,6 +39,15 @@ CWnd* CWnd::FromHandle(HWND hWnd)
 }
 
 void CWnd::DeleteTempMap() { AfxWndMap::DeleteTemporaries(); }
+
+void AfxFreeThreadTempMaps()
+{
+    AfxWndMap::FreeThreadMap();
+    AfxDCMap::FreeThreadMap();
+    AfxGdiMap::FreeThreadMap();
+    AfxMenuMap::FreeThreadMap();
+    AfxImageListMap::FreeThreadMap();
+}
 
 size_t AfxGetTempWndCount() { return AfxWndMap::TemporaryCount(); }
 size_t AfxGetPermanentWndCount() { return AfxWndMap::PermanentCount(); }

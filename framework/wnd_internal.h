@@ -82,7 +82,6 @@ public:
 private:
     struct TempMap {
         std::unordered_map<H, T*> map;
-        ~TempMap();  // frees what is left when the thread ends
     };
     static std::mutex& Mutex()
     {
@@ -94,22 +93,33 @@ private:
         static std::unordered_map<H, T*> m;
         return m;
     }
+    // Kept behind a plain pointer: thread-local objects with destructors are not reliable with
+    // this tool chain's emulated thread-local storage (the storage can go first).
+    static TempMap*& TemporaryPointer()
+    {
+        thread_local TempMap* p = nullptr;
+        return p;
+    }
     static TempMap& Temporary()
     {
-        thread_local TempMap m;
-        return m;
+        TempMap*& p = TemporaryPointer();
+        if (p == nullptr)
+            p = new TempMap;
+        return *p;
+    }
+
+public:
+    // Frees this thread's temporaries and the map itself (a thread that ends).
+    static void FreeThreadMap()
+    {
+        TempMap*& p = TemporaryPointer();
+        if (p == nullptr)
+            return;
+        DeleteTemporaries();
+        delete p;
+        p = nullptr;
     }
 };
-
-template <class H, class T>
-AfxHandleMap<H, T>::TempMap::~TempMap()
-{
-    for (auto& entry : map) {
-        AfxReleaseTempHandle(entry.second);
-        delete entry.second;
-    }
-    map.clear();
-}
 
 typedef AfxHandleMap<HWND, CWnd> AfxWndMap;
 typedef AfxHandleMap<HDC, CDC> AfxDCMap;
@@ -129,6 +139,8 @@ AfxThreadState& AfxGetThreadState();
 // Deletes every temporary wrapper of this thread (windows, DCs, GDI objects, menus, image
 // lists); the application does it when its loop goes idle.
 void AfxDeleteTempMaps();
+// The same, and frees the maps themselves, for a thread that ends.
+void AfxFreeThreadTempMaps();
 // Number of temporary wrappers this thread holds (windows only / all kinds).
 size_t AfxGetTempWndCount();
 size_t AfxGetPermanentWndCount();
