@@ -384,3 +384,105 @@ TEST_F(WindowsReflection, RealPaintingOfAnOwnerDrawButtonIsReflected)
 }
 
 }  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Reflected control notifications and colours.
+
+const UINT IDC_OWN_EDIT = 400, IDC_SHARED_EDIT = 401, IDC_LABEL = 402;
+
+class CSelfChangingEdit : public CEdit {
+public:
+    int changes = 0;
+    BOOL share = FALSE;  // let the parent see the change too
+
+protected:
+    afx_msg BOOL OnChange()
+    {
+        changes++;
+        return !share;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CSelfChangingEdit, CEdit)
+    ON_CONTROL_REFLECT_EX(EN_CHANGE, &CSelfChangingEdit::OnChange)
+END_MESSAGE_MAP()
+
+class CColouredLabel : public CStatic {
+public:
+    CBrush brush{RGB(1, 2, 3)};
+
+protected:
+    afx_msg HBRUSH CtlColor(CDC* pDC, UINT nCtlColor)
+    {
+        EXPECT_EQ(nCtlColor, (UINT)CTLCOLOR_STATIC);
+        pDC->SetTextColor(RGB(200, 0, 0));
+        return (HBRUSH)brush.m_hObject;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CColouredLabel, CStatic)
+    ON_WM_CTLCOLOR_REFLECT()
+END_MESSAGE_MAP()
+
+class CEditParent : public CWnd {
+public:
+    std::vector<UINT> changed;
+    int ctlColors = 0;
+    CBrush brush{RGB(9, 9, 9)};
+
+protected:
+    afx_msg void OnEditChange(UINT nID) { changed.push_back(nID); }
+    afx_msg HBRUSH OnCtlColor(CDC*, CWnd*, UINT)
+    {
+        ctlColors++;
+        return (HBRUSH)brush.m_hObject;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CEditParent, CWnd)
+    ON_CONTROL_RANGE(EN_CHANGE, IDC_OWN_EDIT, IDC_SHARED_EDIT, &CEditParent::OnEditChange)
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+TEST(WindowsReflectedCommands, ControlNotificationsGoToTheControlFirst)
+{
+    CEditParent parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, L"edits", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr));
+    CSelfChangingEdit own, shared;
+    shared.share = TRUE;
+    ASSERT_TRUE(own.Create(WS_CHILD | WS_BORDER, CRect(0, 0, 100, 20), &parent, IDC_OWN_EDIT));
+    ASSERT_TRUE(shared.Create(WS_CHILD | WS_BORDER, CRect(0, 30, 100, 50), &parent, IDC_SHARED_EDIT));
+    own.SetWindowText(L"a");
+    shared.SetWindowText(L"b");
+    EXPECT_EQ(own.changes, 1);
+    EXPECT_EQ(shared.changes, 1);
+    EXPECT_EQ(parent.changed, (std::vector<UINT>{IDC_SHARED_EDIT}));
+    parent.DestroyWindow();
+}
+
+TEST(WindowsReflectedCommands, ColoursComeFromTheControlOrElseTheParent)
+{
+    CEditParent parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, L"colours", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr));
+    CColouredLabel label;
+    ASSERT_TRUE(label.Create(L"label", WS_CHILD, CRect(0, 0, 100, 20), &parent, IDC_LABEL));
+    HWND hPlain = ::CreateWindowExW(0, L"STATIC", L"plain", WS_CHILD, 0, 30, 100, 20, parent.m_hWnd,
+                                    nullptr, nullptr, nullptr);
+    HDC hDC = ::GetDC(label.m_hWnd);
+    LRESULT own = parent.SendMessage(WM_CTLCOLORSTATIC, (WPARAM)hDC, (LPARAM)label.m_hWnd);
+    EXPECT_EQ((HBRUSH)own, (HBRUSH)label.brush.m_hObject);
+    EXPECT_EQ(::GetTextColor(hDC), RGB(200, 0, 0));
+    EXPECT_EQ(parent.ctlColors, 0);
+    LRESULT other = parent.SendMessage(WM_CTLCOLORSTATIC, (WPARAM)hDC, (LPARAM)hPlain);
+    EXPECT_EQ((HBRUSH)other, (HBRUSH)parent.brush.m_hObject);
+    EXPECT_EQ(parent.ctlColors, 1);
+    ::ReleaseDC(label.m_hWnd, hDC);
+    parent.DestroyWindow();
+}
+
+}  // namespace
