@@ -4,43 +4,11 @@
 #pragma once
 
 #include "framework/ui.h"
+#include "tests/support/windowed_tests.h"
 
 #include <vector>
 
 namespace qltest {
-
-// Runs every pending message the way the program's loops do.
-inline void PumpPending()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!AfxPreTranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
-// Pumps for a while (timers, repaints).
-inline void PumpFor(DWORD milliseconds)
-{
-    const DWORD start = ::GetTickCount();
-    do {
-        PumpPending();
-        ::Sleep(5);
-    } while (::GetTickCount() - start < milliseconds);
-    PumpPending();
-}
-
-// Sets or clears the pressed bit of the modifier keys as GetKeyState will report them.
-inline void SetModifiers(bool shift, bool control)
-{
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    state[VK_SHIFT] = state[VK_LSHIFT] = shift ? 0x80 : 0;
-    state[VK_CONTROL] = state[VK_LCONTROL] = control ? 0x80 : 0;
-    ::SetKeyboardState(state);
-}
 
 // Posts a key press (down and up) to a window and pumps it; the loop's TranslateMessage makes
 // the character from the keyboard state, as for a real key.

@@ -4,31 +4,15 @@
 #pragma once
 
 #include "grid/grid.h"
+#include "tests/support/windowed_tests.h"
 
 #include <functional>
 #include <vector>
 
 namespace GridHostTest {
 
-inline void PumpPending()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!AfxPreTranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
-inline void SetModifiers(bool shift, bool control)
-{
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    state[VK_SHIFT] = state[VK_LSHIFT] = shift ? 0x80 : 0;
-    state[VK_CONTROL] = state[VK_LCONTROL] = control ? 0x80 : 0;
-    ::SetKeyboardState(state);
-}
+using qltest::PumpPending;
+using qltest::SetModifiers;
 
 // A key press posted to the window with the keyboard focus (or the given one) and pumped.
 inline void PressKey(UINT vk, bool shift = false, bool control = false, HWND hWnd = nullptr)
