@@ -1,7 +1,7 @@
 // The printf-style formatter behind CString::Format, with the Windows meanings of the
 // conversions (see text_string.h). Integers, characters and strings are formatted here;
-// floating-point numbers go through the C library's narrow snprintf with a rebuilt
-// specification, which is plain ASCII in and out.
+// floating-point numbers go through the C library's narrow snprintf with the conversion
+// rebuilt, which is plain ASCII in and out.
 #include "framework/text_string.h"
 
 #include "framework/exceptions.h"
