@@ -182,6 +182,16 @@ void ThrowValueOutOfRange(UINT col)
         (L"Value out of range for field #" + std::to_wstring(static_cast<int>(col))).c_str());
 }
 
+CTime TimestampToTime(const TIMESTAMP_STRUCT& ts, UINT col)
+{
+    try {
+        return CTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, -1);
+    } catch (CException* e) {
+        e->Delete();
+    }
+    ThrowValueOutOfRange(col);
+}
+
 namespace {
 
 // Writes the decimal digits of v backwards ending at end; returns the first character.

@@ -22,6 +22,9 @@ bool DoubleToLong(double value, long& out);
 
 // Throws "Value out of range for field #<col>" (a double too large for a 32-bit getter).
 [[noreturn]] void ThrowValueOutOfRange(UINT col);
+// A database timestamp as a CTime; one that CTime cannot hold (before 1970, for one) is out of
+// range for the field, reported like every other database failure.
+CTime TimestampToTime(const TIMESTAMP_STRUCT& ts, UINT col);
 
 // The same texts written into an existing string (no temporary strings; for reading many rows).
 void SetSignedText(CString& out, LONGLONG value);

@@ -694,7 +694,7 @@ bool CMemCursor::GetFieldTime(UINT col, CTime& value)
     TIMESTAMP_STRUCT ts{};
     if (!GetFieldTimestamp(col, ts))
         return false;
-    value = CTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, -1);
+    value = TimestampToTime(ts, col);
     return true;
 }
 

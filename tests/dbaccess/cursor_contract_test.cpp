@@ -237,6 +237,22 @@ TEST_P(CursorContract, TypedGettersConvertWhatTheyAccept)
     EXPECT_EQ(Text(*c, 5), L"");
 }
 
+TEST_P(CursorContract, TimesCTimeCannotHoldAreOutOfRange)
+{
+    conn->Exec(L"UPDATE " + table + L" SET ts = '1960-01-02 03:04:05' WHERE id = 2");
+    auto c = OpenAll();
+    ASSERT_TRUE(c->MoveFirst());
+    CTime t;
+    ASSERT_TRUE(c->GetFieldTime(8, t));
+    EXPECT_EQ(t.GetYear(), 2024);
+    EXPECT_EQ(t.GetSecond(), 9);
+    ASSERT_TRUE(c->MoveNext());
+    EXPECT_EQ(ThrownMessage([&] { c->GetFieldTime(8, t); }), L"Value out of range for field #8");
+    TIMESTAMP_STRUCT ts{};
+    ASSERT_TRUE(c->GetFieldTimestamp(8, ts));
+    EXPECT_EQ(ts.year, 1960);
+}
+
 TEST_P(CursorContract, NullValuesAreFalseNotFailures)
 {
     auto c = OpenAll();
