@@ -226,14 +226,7 @@ CRTypes::CRTypes(CRDatabase* pDatabase) : CRCatalogStmt(pDatabase)
 
 bool CRTypes::Fetch(CTypeInfo* pInfo)
 {
-    if (!IsOpen() || !pInfo)
-        return false;
-    // A NULL column leaves its buffer as it is: start every row from empty texts and zeros.
-    ZeroMemory(&m_info, sizeof m_info);
-    if (!FetchRow())
-        return false;
-    *pInfo = m_info;
-    return true;
+    return FetchCleared(m_info, pInfo);
 }
 
 // ---- columns --------------------------------------------------------------------------------
@@ -274,14 +267,7 @@ CRColumns::CRColumns(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR pszTable)
 
 bool CRColumns::Fetch(CColumnInfo* pInfo)
 {
-    if (!IsOpen() || !pInfo)
-        return false;
-    // Every text and number starts empty, so a NULL column never shows the previous row's value.
-    ZeroMemory(&m_info, sizeof m_info);
-    if (!FetchRow())
-        return false;
-    *pInfo = m_info;
-    return true;
+    return FetchCleared(m_info, pInfo);
 }
 
 // ---- primary and foreign keys -----------------------------------------------------------------
@@ -302,13 +288,7 @@ CRPrimaryKey::CRPrimaryKey(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR psz
 
 bool CRPrimaryKey::Fetch(CPrimaryKeyInfo* pInfo)
 {
-    if (!IsOpen() || !pInfo)
-        return false;
-    ZeroMemory(&m_info, sizeof m_info);
-    if (!FetchRow())
-        return false;
-    *pInfo = m_info;
-    return true;
+    return FetchCleared(m_info, pInfo);
 }
 
 CRForeignKey::CRForeignKey(CRDatabase* pDatabase, LPCWSTR pszPkSchema, LPCWSTR pszPkTable, LPCWSTR pszFkSchema,
@@ -336,13 +316,7 @@ CRForeignKey::CRForeignKey(CRDatabase* pDatabase, LPCWSTR pszPkSchema, LPCWSTR p
 
 bool CRForeignKey::Fetch(CForeignKeyInfo* pInfo)
 {
-    if (!IsOpen() || !pInfo)
-        return false;
-    ZeroMemory(&m_info, sizeof m_info);
-    if (!FetchRow())
-        return false;
-    *pInfo = m_info;
-    return true;
+    return FetchCleared(m_info, pInfo);
 }
 
 // ---- procedures -----------------------------------------------------------------------------

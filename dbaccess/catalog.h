@@ -31,6 +31,19 @@ protected:
     SQLRETURN BindShort(SQLUSMALLINT nColumn, SQLSMALLINT* pValue);
     // SQLFetch: true on a row, false at the end; failures throw and leave the reader open.
     bool FetchRow();
+    // The next row into a record that starts every row from empty texts and zeros (a NULL column
+    // leaves its buffer as it is), copied out; false at the end or when closed.
+    template <class TInfo>
+    bool FetchCleared(TInfo& record, TInfo* pOut)
+    {
+        if (!IsOpen() || !pOut)
+            return false;
+        ZeroMemory(&record, sizeof record);
+        if (!FetchRow())
+            return false;
+        *pOut = record;
+        return true;
+    }
     // The indicator of a bound column (0-based binding slot).
     bool WasNull(int nSlot) const { return m_indicators[nSlot] == SQL_NULL_DATA; }
 
