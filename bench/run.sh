@@ -5,6 +5,8 @@ set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export QL_BINARY_DIR="${QL_BINARY_DIR:-$here/../build-bench}"
 bash "$here/../scripts/setup.sh"
+# The native tools the benchmarks compare with and generate their data with.
+command -v sqlite3 >/dev/null || { apt-get install -y -q sqlite3 >/dev/null || true; }
 bash "$here/../scripts/build.sh" -DQL_BUILD_BENCH=ON -DQL_BUILD_TESTS=OFF || exit 0
 bash "$here/../scripts/databases.sh"
 folders=("$@")

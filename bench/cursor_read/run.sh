@@ -13,37 +13,14 @@ exe="$QL_BINARY_DIR/bench/cursor_read/bench_cursor_read.exe"
 table=ql_rs_bench
 select="SELECT id, n, big, d1, d2, s1, s2, t, ts1, ts2 FROM $table"
 sqlite_db="/tmp/ql_rs_bench_${rows}.db"
-export PGPASSWORD=quenlark
-psql_q() { psql -h 127.0.0.1 -U quenlark -d quenlark -qAt "$@"; }
+source "$here/../generated_table.sh"
 
 now() { date +%s.%N; }
 rate() { awk -v r="$1" -v s="$2" 'BEGIN { if (s > 0) printf "%.0f", r / s; else print "n/a" }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 
 # --- data ---------------------------------------------------------------------------------
-if [ "$(sqlite3 "$sqlite_db" "SELECT count(*) FROM $table" 2>/dev/null)" != "$rows" ]; then
-  rm -f "$sqlite_db"
-  sqlite3 "$sqlite_db" <<SQL
-CREATE TABLE $table (id INTEGER, n INTEGER, big BIGINT, d1 DOUBLE, d2 DOUBLE, s1 VARCHAR(20),
-                     s2 VARCHAR(40), t TEXT, ts1 TIMESTAMP, ts2 TIMESTAMP);
-WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < $rows)
-INSERT INTO $table SELECT i, i % 1000, i * 1000003, i / 7.0, i * 1.25, 'name ' || i,
-  'city ' || (i % 977) || ' street ' || (i % 31),
-  lower(hex(randomblob(24))) || ' ' || lower(hex(randomblob(24))),
-  printf('2024-%02d-%02d %02d:%02d:%02d', 1 + i % 12, 1 + i % 28, i % 24, i % 60, (i * 7) % 60),
-  printf('1999-%02d-%02d 12:00:00', 1 + i % 12, 1 + i % 28)
-FROM c;
-SQL
-fi
-psql_q -c "DROP TABLE IF EXISTS $table" >/dev/null
-psql_q >/dev/null <<SQL
-CREATE TABLE $table (id INTEGER, n INTEGER, big BIGINT, d1 DOUBLE PRECISION, d2 DOUBLE PRECISION,
-                     s1 VARCHAR(20), s2 VARCHAR(40), t TEXT, ts1 TIMESTAMP, ts2 TIMESTAMP);
-INSERT INTO $table SELECT i, i % 1000, i::bigint * 1000003, i / 7.0, i * 1.25, 'name ' || i,
-  'city ' || (i % 977) || ' street ' || (i % 31), md5(i::text) || md5((i + 1)::text) || ' ' || md5((i + 2)::text),
-  timestamp '2024-01-01' + i * interval '17 seconds', timestamp '1999-01-01 12:00' + (i % 365) * interval '1 day'
-FROM generate_series(1, $rows) AS g(i);
-SQL
+make_generated_table "$rows" "$table" "$sqlite_db"
 
 csv_sqlite=$(sqlite3 -csv "$sqlite_db" "$select" | wc -c)
 csv_pg=$(psql_q -c "\\copy ($select) TO STDOUT WITH CSV" | wc -c)
