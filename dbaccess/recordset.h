@@ -7,6 +7,7 @@
 #include "dbaccess/cursor.h"
 #include "dbaccess/database.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -155,6 +156,10 @@ public:
     // Columns.
     bool DescribeColumns();
     CSQLColumn* GetColumnBuffer(UINT col);
+    // Reads a value with SQLGetData as the C type in chunks of the buffer, handing each chunk's
+    // indicator to take while the buffer holds it; false for NULL.
+    bool ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN nBufferBytes,
+                    const std::function<void(SQLLEN)>& take);
     bool ReadTextA(UINT col, CStringA& text);
     bool ReadTextW(UINT col, CString& text);
     bool ReadBinary(UINT col, CByteArray& bytes);

@@ -325,18 +325,15 @@ bool CRRecordset::LengthRule(SQLLEN indicator)
 // Chunked reads: a value in pieces of a fixed buffer with SQLGetData, for unbound columns and
 // values whose length the driver cannot tell.
 
-bool CRRecordset::ReadTextW(UINT col, CString& text)
+bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN nBufferBytes,
+                             const std::function<void(SQLLEN)>& take)
 {
-    text.Empty();
-    std::wstring out;
-    std::unique_ptr<wchar_t[]> buffer(new wchar_t[kWideChunkBytes / sizeof(wchar_t)]);
-    const size_t chunkChars = kWideChunkBytes / sizeof(wchar_t);
     bool first = true;
     for (;;) {
         SQLLEN ind = 0;
         SQLRETURN rc;
         do
-            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_WCHAR, buffer.get(), kWideChunkBytes, &ind);
+            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), nCType, pBuffer, nBufferBytes, &ind);
         while (rc == SQL_STILL_EXECUTING);
         if (rc == SQL_NO_DATA) {
             if (first) {
@@ -353,11 +350,23 @@ bool CRRecordset::ReadTextW(UINT col, CString& text)
                 return false;
             break;
         }
-        // The driver ends each chunk with a terminator, which is never part of the value.
-        out.append(buffer.get(), wcsnlen(buffer.get(), chunkChars));
+        take(ind);
         if (rc == SQL_SUCCESS)
             break; // the rest of the value came whole
     }
+    return true;
+}
+
+bool CRRecordset::ReadTextW(UINT col, CString& text)
+{
+    text.Empty();
+    std::wstring out;
+    const size_t chunkChars = kWideChunkBytes / sizeof(wchar_t);
+    std::unique_ptr<wchar_t[]> buffer(new wchar_t[chunkChars]);
+    // The driver ends each chunk with a terminator, which is never part of the value.
+    if (!ReadChunks(col, SQL_C_WCHAR, buffer.get(), kWideChunkBytes,
+                    [&](SQLLEN) { out.append(buffer.get(), wcsnlen(buffer.get(), chunkChars)); }))
+        return false;
     text.SetString(out.data(), static_cast<int>(out.size()));
     return true;
 }
@@ -367,32 +376,10 @@ bool CRRecordset::ReadTextA(UINT col, CStringA& text)
     text.Empty();
     std::string out;
     std::unique_ptr<char[]> buffer(new char[kTextChunkBytes]);
-    bool first = true;
-    for (;;) {
-        SQLLEN ind = 0;
-        SQLRETURN rc;
-        do
-            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_CHAR, buffer.get(), kTextChunkBytes, &ind);
-        while (rc == SQL_STILL_EXECUTING);
-        if (rc == SQL_NO_DATA) {
-            if (first) {
-                first = false;
-                Refresh();
-                continue;
-            }
-            break;
-        }
-        Check(rc);
-        first = false;
-        if (ind != SQL_NO_TOTAL && ind < 1) {
-            if (!LengthRule(ind))
-                return false;
-            break;
-        }
-        out.append(buffer.get(), strnlen(buffer.get(), static_cast<size_t>(kTextChunkBytes)));
-        if (rc == SQL_SUCCESS)
-            break;
-    }
+    if (!ReadChunks(col, SQL_C_CHAR, buffer.get(), kTextChunkBytes, [&](SQLLEN) {
+            out.append(buffer.get(), strnlen(buffer.get(), static_cast<size_t>(kTextChunkBytes)));
+        }))
+        return false;
     text.SetString(out.data(), static_cast<int>(out.size()));
     return true;
 }
@@ -401,34 +388,10 @@ bool CRRecordset::ReadBinary(UINT col, CByteArray& bytes)
 {
     bytes.RemoveAll();
     std::unique_ptr<BYTE[]> buffer(new BYTE[kBinaryChunkBytes]);
-    bool first = true;
-    for (;;) {
-        SQLLEN ind = 0;
-        SQLRETURN rc;
-        do
-            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_BINARY, buffer.get(), kBinaryChunkBytes, &ind);
-        while (rc == SQL_STILL_EXECUTING);
-        if (rc == SQL_NO_DATA) {
-            if (first) {
-                first = false;
-                Refresh();
-                continue;
-            }
-            break;
-        }
-        Check(rc);
-        first = false;
-        if (ind != SQL_NO_TOTAL && ind < 1) {
-            if (!LengthRule(ind))
-                return false;
-            break;
-        }
+    return ReadChunks(col, SQL_C_BINARY, buffer.get(), kBinaryChunkBytes, [&](SQLLEN ind) {
         const SQLLEN chunk = (ind == SQL_NO_TOTAL || ind > kBinaryChunkBytes) ? kBinaryChunkBytes : ind;
         const INT_PTR at = bytes.GetSize();
         bytes.SetSize(at + chunk);
         std::memcpy(bytes.GetData() + at, buffer.get(), static_cast<size_t>(chunk));
-        if (rc == SQL_SUCCESS)
-            break;
-    }
-    return true;
+    });
 }
