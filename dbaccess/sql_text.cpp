@@ -400,12 +400,12 @@ bool ParseDateTimeText(const wchar_t* text, DateTimeParts& out, bool allowZone)
 
 } // namespace
 
-bool ParseDateText(LPCWSTR text, TIMESTAMP_STRUCT& ts)
+namespace {
+
+// The date and time fields both timestamp records share.
+template <class Timestamp>
+void CopyDateTimeParts(const DateTimeParts& r, Timestamp& ts)
 {
-    ts = TIMESTAMP_STRUCT{};
-    DateTimeParts r;
-    if (!ParseDateTimeText(text, r, false))
-        return false;
     ts.year = static_cast<SQLSMALLINT>(r.year);
     ts.month = static_cast<SQLUSMALLINT>(r.month);
     ts.day = static_cast<SQLUSMALLINT>(r.day);
@@ -413,6 +413,17 @@ bool ParseDateText(LPCWSTR text, TIMESTAMP_STRUCT& ts)
     ts.minute = static_cast<SQLUSMALLINT>(r.minute);
     ts.second = static_cast<SQLUSMALLINT>(r.second);
     ts.fraction = static_cast<SQLUINTEGER>(r.nanos);
+}
+
+} // namespace
+
+bool ParseDateText(LPCWSTR text, TIMESTAMP_STRUCT& ts)
+{
+    ts = TIMESTAMP_STRUCT{};
+    DateTimeParts r;
+    if (!ParseDateTimeText(text, r, false))
+        return false;
+    CopyDateTimeParts(r, ts);
     return true;
 }
 
@@ -422,13 +433,7 @@ bool ParseTimestampText(LPCWSTR text, SQL_SS_TIMESTAMPOFFSET_STRUCT& ts)
     DateTimeParts r;
     if (!ParseDateTimeText(text, r, true))
         return false;
-    ts.year = static_cast<SQLSMALLINT>(r.year);
-    ts.month = static_cast<SQLUSMALLINT>(r.month);
-    ts.day = static_cast<SQLUSMALLINT>(r.day);
-    ts.hour = static_cast<SQLUSMALLINT>(r.hour);
-    ts.minute = static_cast<SQLUSMALLINT>(r.minute);
-    ts.second = static_cast<SQLUSMALLINT>(r.second);
-    ts.fraction = static_cast<SQLUINTEGER>(r.nanos);
+    CopyDateTimeParts(r, ts);
     ts.timezone_hour = static_cast<SQLSMALLINT>(r.zoneHour);
     ts.timezone_minute = static_cast<SQLSMALLINT>(r.zoneMinute);
     return true;

@@ -10,40 +10,6 @@ IMPLEMENT_DYNAMIC(CListBox, CWnd)
 IMPLEMENT_DYNAMIC(CComboBox, CWnd)
 IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
 
-// The owner-draw messages a control answers through its virtual functions when its own map
-// has no reflected entry for them.
-template <class Control>
-static BOOL OwnerDrawChildNotify(Control* pControl, UINT message, LPARAM lParam, LRESULT* pResult)
-{
-    switch (message) {
-    case WM_DRAWITEM:
-        pControl->DrawItem((LPDRAWITEMSTRUCT)lParam);
-        break;
-    case WM_MEASUREITEM:
-        if constexpr (requires { pControl->MeasureItem((LPMEASUREITEMSTRUCT)lParam); })
-            pControl->MeasureItem((LPMEASUREITEMSTRUCT)lParam);
-        else
-            return FALSE;
-        break;
-    case WM_COMPAREITEM:
-        if constexpr (requires { pControl->CompareItem((LPCOMPAREITEMSTRUCT)lParam); }) {
-            if (pResult != nullptr)
-                *pResult = pControl->CompareItem((LPCOMPAREITEMSTRUCT)lParam);
-        } else
-            return FALSE;
-        break;
-    case WM_DELETEITEM:
-        if constexpr (requires { pControl->DeleteItem((LPDELETEITEMSTRUCT)lParam); })
-            pControl->DeleteItem((LPDELETEITEMSTRUCT)lParam);
-        else
-            return FALSE;
-        break;
-    default:
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // ---------------------------------------------------------------------------------------------
 
 BOOL CStatic::Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)

@@ -122,10 +122,7 @@ BOOL CHeaderCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRES
 {
     if (ReflectChildNotify(message, wParam, lParam, pResult))
         return TRUE;
-    if (message != WM_DRAWITEM)
-        return FALSE;
-    DrawItem((LPDRAWITEMSTRUCT)lParam);
-    return TRUE;
+    return message == WM_DRAWITEM && OwnerDrawChildNotify(this, message, lParam, pResult);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -351,10 +348,7 @@ BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 {
     if (ReflectChildNotify(message, wParam, lParam, pResult))
         return TRUE;
-    if (message != WM_DRAWITEM)
-        return FALSE;
-    DrawItem((LPDRAWITEMSTRUCT)lParam);
-    return TRUE;
+    return message == WM_DRAWITEM && OwnerDrawChildNotify(this, message, lParam, pResult);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -572,10 +566,7 @@ BOOL CTabCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 {
     if (ReflectChildNotify(message, wParam, lParam, pResult))
         return TRUE;
-    if (message != WM_DRAWITEM)
-        return FALSE;
-    DrawItem((LPDRAWITEMSTRUCT)lParam);
-    return TRUE;
+    return message == WM_DRAWITEM && OwnerDrawChildNotify(this, message, lParam, pResult);
 }
 
 BOOL CSpinButtonCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
