@@ -4,7 +4,8 @@
 
 #include "framework/ui.h"
 
-class CMainFrame : public CMDIFrameWnd {
+class CMainFrame : public CMDIFrameWnd
+{
     DECLARE_DYNAMIC(CMainFrame)
 
 public:

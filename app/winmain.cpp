@@ -4,7 +4,8 @@
 
 namespace {
 
-class CQuenlarkApp : public CWinApp {
+class CQuenlarkApp : public CWinApp
+{
 public:
     CQuenlarkApp() : CWinApp(L"Quenlark") {}
 

@@ -4,8 +4,7 @@
 #include <cwctype>
 #include <utility>
 
-namespace
-{
+namespace {
 bool IsDigit(wchar_t ch)
 {
     return iswdigit(ch) != 0;
@@ -39,7 +38,8 @@ bool ReadSigned(LPCWSTR& p, int limit, int& value)
     return true;
 }
 
-template <class T> void Put(T* out, int value)
+template <class T>
+void Put(T* out, int value)
 {
     if (out)
         *out = T(value);

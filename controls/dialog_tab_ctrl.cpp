@@ -25,7 +25,8 @@ int CRDialogTabCtrl::AddPage(CRTabDialog* pPage, UINT nIDTemplate, LPCTSTR lpszT
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<LPWSTR>(lpszTitle != nullptr ? lpszTitle : L"");
     const int k = (int)InsertItem((int)m_pages.size(), &item);
-    if (k < 0) {
+    if (k < 0)
+    {
         pPage->DestroyWindow();
         return -1;
     }
@@ -46,13 +47,17 @@ int CRDialogTabCtrl::AddPage(CRTabDialog* pPage, UINT nIDTemplate, LPCTSTR lpszT
 void CRDialogTabCtrl::ShowCurrentPage(int nCmdShow)
 {
     const int cur = GetCurSel();
-    for (int i = 0; i < (int)m_pages.size(); ++i) {
+    for (int i = 0; i < (int)m_pages.size(); ++i)
+    {
         CRTabDialog* pPage = m_pages[i];
-        if (nCmdShow != SW_HIDE && i == cur) {
+        if (nCmdShow != SW_HIDE && i == cur)
+        {
             if (!pPage->IsLoaded())
                 pPage->LoadPage();
             pPage->ShowWindow(nCmdShow);
-        } else {
+        }
+        else
+        {
             pPage->ShowWindow(SW_HIDE);
         }
     }

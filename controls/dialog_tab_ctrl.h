@@ -12,7 +12,7 @@ class CRDialogTabCtrl : public CTabCtrl
 
 public:
     CRDialogTabCtrl() = default;
-    ~CRDialogTabCtrl() override = default;  // the pages belong to the hosting dialog
+    ~CRDialogTabCtrl() override = default; // the pages belong to the hosting dialog
 
     // Creates the page's window and appends its tab; the first page is shown (not loaded),
     // the others hidden. Answers the tab index, or -1 when the page's window cannot be created.

@@ -1,7 +1,6 @@
 #include "controls/disk_file.h"
 
-namespace RFile
-{
+namespace RFile {
 UINT CDiskFile::Read(void* buffer, UINT count)
 {
     return m_file.Read(buffer, count);

@@ -4,8 +4,7 @@
 
 #include "framework/core.h"
 
-namespace RFile
-{
+namespace RFile {
 class IFile
 {
 public:

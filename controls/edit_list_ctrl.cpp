@@ -34,21 +34,25 @@ bool CREditListCtrl::ReadColumnOrder(std::vector<int>& order)
 int CREditListCtrl::CellFromPoint(POINT pt, int* pRow, int* pColumn)
 {
     const int first = (int)SendMessage(LVM_GETTOPINDEX);
-    const int last = std::min(first + (int)SendMessage(LVM_GETCOUNTPERPAGE), (int)SendMessage(LVM_GETITEMCOUNT));
+    const int last =
+        std::min(first + (int)SendMessage(LVM_GETCOUNTPERPAGE), (int)SendMessage(LVM_GETITEMCOUNT));
     std::vector<int> order;
     if (!ReadColumnOrder(order))
         return -1;
     if (order.empty())
         return 0;
     // The last row may be partly visible: it is included.
-    for (int row = first; row <= last; ++row) {
+    for (int row = first; row <= last; ++row)
+    {
         RECT bounds = {LVIR_BOUNDS};
         if (!SendMessage(LVM_GETITEMRECT, row, (LPARAM)&bounds) || !::PtInRect(&bounds, pt))
             continue;
         int x = bounds.left;
-        for (int column : order) {
+        for (int column : order)
+        {
             const int w = (int)SendMessage(LVM_GETCOLUMNWIDTH, column);
-            if (pt.x >= x && pt.x <= x + w) {
+            if (pt.x >= x && pt.x <= x + w)
+            {
                 if (pRow != nullptr)
                     *pRow = row;
                 if (pColumn != nullptr)
@@ -74,9 +78,10 @@ bool CREditListCtrl::GetCellRect(int nRow, int nColumn, RECT* pRect)
         return false;
     const int w = (int)SendMessage(LVM_GETCOLUMNWIDTH, nColumn);
     if (w < 5)
-        return false;  // too narrow to edit in
+        return false; // too narrow to edit in
     int offset = 0;
-    for (int column : order) {
+    for (int column : order)
+    {
         if (column == nColumn)
             break;
         offset += (int)SendMessage(LVM_GETCOLUMNWIDTH, column);
@@ -89,7 +94,8 @@ bool CREditListCtrl::GetCellRect(int nRow, int nColumn, RECT* pRect)
     ::GetClientRect(m_hWnd, &c);
     const int left = r.left + offset;
     const int right = left + w;
-    if (left < c.left || left > c.right || right < c.left || right > c.right) {
+    if (left < c.left || left > c.right || right < c.left || right > c.right)
+    {
         SendMessage(LVM_SCROLL, left, 0);
         r.left = LVIR_BOUNDS;
         SendMessage(LVM_GETITEMRECT, nRow, (LPARAM)&r);
@@ -114,12 +120,15 @@ void CREditListCtrl::AutoSizeColumns()
         SendMessage(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
 }
 
-bool CREditListCtrl::EditorHasFocus() const { return m_bEditing && ::GetFocus() != m_hWnd; }
+bool CREditListCtrl::EditorHasFocus() const
+{
+    return m_bEditing && ::GetFocus() != m_hWnd;
+}
 
 void CREditListCtrl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 {
     if (EditorHasFocus())
-        ::SetFocus(m_hWnd);  // ends the edit
+        ::SetFocus(m_hWnd); // ends the edit
     CRListCtrl::OnVScroll(nSBCode, nPos, pScrollBar);
 }
 

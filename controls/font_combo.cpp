@@ -25,17 +25,19 @@ int CALLBACK CRFontComboBox::EnumFontProc(const LOGFONTW* pFont, const TEXTMETRI
 bool CRFontComboBox::AddFace(const ENUMLOGFONTEXW& font, DWORD fontType)
 {
     DWORD bit;
-    switch (fontType) {
+    switch (fontType)
+    {
     case DEVICE_FONTTYPE: bit = kFontFilterDevice; break;
     case RASTER_FONTTYPE: bit = kFontFilterRaster; break;
     case TRUETYPE_FONTTYPE: bit = kFontFilterTrueType; break;
-    default: return true;  // skipped
+    default: return true; // skipped
     }
     if ((m_filter & bit) == 0)
         return true;
 
     CString text = (LPCWSTR)font.elfFullName;
-    if (font.elfScript[0] != 0) {
+    if (font.elfScript[0] != 0)
+    {
         text += L" (";
         text += (LPCWSTR)font.elfScript;
         text += L")";
@@ -53,18 +55,23 @@ bool CRFontComboBox::AddFace(const ENUMLOGFONTEXW& font, DWORD fontType)
 void CRFontComboBox::SelectFont(LPCWSTR faceName, BYTE charSet)
 {
     int record = -1;
-    for (size_t i = 0; i < m_fonts.size() && faceName != nullptr; ++i) {
+    for (size_t i = 0; i < m_fonts.size() && faceName != nullptr; ++i)
+    {
         const LOGFONTW& lf = m_fonts[i].elfLogFont;
-        if (wcscmp(lf.lfFaceName, faceName) == 0 && lf.lfCharSet == charSet) {
+        if (wcscmp(lf.lfFaceName, faceName) == 0 && lf.lfCharSet == charSet)
+        {
             record = (int)i;
             break;
         }
     }
     int select = 0;
-    if (record >= 0) {
+    if (record >= 0)
+    {
         const int count = (int)SendMessage(CB_GETCOUNT);
-        for (int i = 0; i < count; ++i) {
-            if ((int)SendMessage(CB_GETITEMDATA, i) == record) {
+        for (int i = 0; i < count; ++i)
+        {
+            if ((int)SendMessage(CB_GETITEMDATA, i) == record)
+            {
                 select = i;
                 break;
             }

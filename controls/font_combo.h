@@ -7,7 +7,8 @@
 #include <vector>
 
 // Font-type filter bits.
-enum FontTypeFilter : DWORD {
+enum FontTypeFilter : DWORD
+{
     kFontFilterDevice = 1,
     kFontFilterRaster = 2,
     kFontFilterTrueType = 4,

@@ -1,7 +1,6 @@
 #include "controls/utility.h"
 
-namespace
-{
+namespace {
 // Value of one hexadecimal digit, or -1.
 int HexDigit(wchar_t ch)
 {

@@ -25,7 +25,10 @@ CRHtmlStatic::CRHtmlStatic()
 
 CRHtmlStatic::~CRHtmlStatic() = default;
 
-void CRHtmlStatic::SetLink(LPCWSTR target) { m_strLink = target != nullptr ? target : L""; }
+void CRHtmlStatic::SetLink(LPCWSTR target)
+{
+    m_strLink = target != nullptr ? target : L"";
+}
 
 void CRHtmlStatic::SetLinkRange(int first, int end)
 {
@@ -61,14 +64,19 @@ void CRHtmlStatic::LoadLinkColors()
     COLORREF color;
     if (key.QueryStringValue(L"Anchor Color", value) && ParseColor(value, color))
         m_crLink = color;
-    if (key.QueryStringValue(L"Use Anchor Hover Color", value)) {
-        if (value.CompareNoCase(L"yes") == 0) {
+    if (key.QueryStringValue(L"Use Anchor Hover Color", value))
+    {
+        if (value.CompareNoCase(L"yes") == 0)
+        {
             CString hover;
-            if (key.QueryStringValue(L"Anchor Color Hover", hover) && ParseColor(hover, color)) {
+            if (key.QueryStringValue(L"Anchor Color Hover", hover) && ParseColor(hover, color))
+            {
                 m_crHover = color;
                 m_bUseHoverColor = true;
             }
-        } else {
+        }
+        else
+        {
             m_bUseHoverColor = false;
         }
     }
@@ -78,7 +86,8 @@ void CRHtmlStatic::MakeFonts(CFont& normal, CFont& link)
 {
     LOGFONTW lf = {};
     HFONT hFont = (HFONT)SendMessage(WM_GETFONT);
-    if (hFont == nullptr || ::GetObjectW(hFont, sizeof(lf), &lf) == 0) {
+    if (hFont == nullptr || ::GetObjectW(hFont, sizeof(lf), &lf) == 0)
+    {
         lf = LOGFONTW{};
         lf.lfWeight = FW_NORMAL;
         lf.lfCharSet = DEFAULT_CHARSET;
@@ -107,7 +116,8 @@ bool CRHtmlStatic::GetLinkRect(CRect& textRect, CRect* pLinkRect)
     CRect client;
     GetClientRect(&client);
     textRect = client;
-    if (whole.cy < client.Height()) {
+    if (whole.cy < client.Height())
+    {
         textRect.top = client.top + (client.Height() - whole.cy) / 2;
         textRect.bottom = textRect.top + whole.cy;
     }
@@ -118,7 +128,8 @@ bool CRHtmlStatic::GetLinkRect(CRect& textRect, CRect* pLinkRect)
         textRect.left = client.right - whole.cx;
     textRect.right = textRect.left + whole.cx;
 
-    if (pLinkRect != nullptr) {
+    if (pLinkRect != nullptr)
+    {
         int first, end;
         GetEffectiveRange(m_nLinkFirst, m_nLinkEnd, length, first, end);
         SIZE before = {}, stretch = {};
@@ -158,7 +169,8 @@ void CRHtmlStatic::OnPaint()
     PAINTSTRUCT ps;
     HDC hDC = ::BeginPaint(m_hWnd, &ps);
     CRect textRect, linkRect;
-    if (GetLinkRect(textRect, &linkRect)) {
+    if (GetLinkRect(textRect, &linkRect))
+    {
         CString text;
         GetWindowText(text);
         int first, end;
@@ -170,7 +182,8 @@ void CRHtmlStatic::OnPaint()
         ::SetBkColor(hDC, ::GetSysColor(COLOR_BTNFACE));
         HGDIOBJ oldFont = ::SelectObject(hDC, (HFONT)normal);
         ::SetTextColor(hDC, ::GetSysColor(COLOR_BTNTEXT));
-        ::ExtTextOutW(hDC, textRect.left, textRect.top, ETO_CLIPPED, &ps.rcPaint, text, first, nullptr);
+        ::ExtTextOutW(hDC, textRect.left, textRect.top, ETO_CLIPPED, &ps.rcPaint, text, first,
+                      nullptr);
 
         ::SelectObject(hDC, (HFONT)link);
         ::SetTextColor(hDC, (m_bHover && m_bUseHoverColor) ? m_crHover : m_crLink);
@@ -199,12 +212,16 @@ bool CRHtmlStatic::IsCursorOnLink()
 void CRHtmlStatic::OnMouseMove(UINT nFlags, CPoint point)
 {
     const bool bOnLink = IsCursorOnLink();
-    if (bOnLink != (m_bHover != FALSE)) {
-        if (bOnLink) {
+    if (bOnLink != (m_bHover != FALSE))
+    {
+        if (bOnLink)
+        {
             HCURSOR hOld = ::SetCursor(m_hHandCursor);
             if (m_hSavedCursor == nullptr)
                 m_hSavedCursor = hOld;
-        } else if (m_hSavedCursor != nullptr) {
+        }
+        else if (m_hSavedCursor != nullptr)
+        {
             ::SetCursor(m_hSavedCursor);
             m_hSavedCursor = nullptr;
         }
@@ -212,10 +229,13 @@ void CRHtmlStatic::OnMouseMove(UINT nFlags, CPoint point)
         RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
     // Hold the capture while hovering, to learn when the mouse leaves.
-    if (m_bHover) {
+    if (m_bHover)
+    {
         if (::GetCapture() != m_hWnd)
             ::SetCapture(m_hWnd);
-    } else if (::GetCapture() == m_hWnd) {
+    }
+    else if (::GetCapture() == m_hWnd)
+    {
         ::ReleaseCapture();
     }
     CStatic::OnMouseMove(nFlags, point);

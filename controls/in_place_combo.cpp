@@ -23,7 +23,10 @@ int CInPlaceComboBox::AddString(LPCWSTR text, DWORD itemData)
     return index;
 }
 
-int CInPlaceComboBox::SetCurSel(int nIndex) { return (int)SendMessage(CB_SETCURSEL, nIndex); }
+int CInPlaceComboBox::SetCurSel(int nIndex)
+{
+    return (int)SendMessage(CB_SETCURSEL, nIndex);
+}
 
 void CInPlaceComboBox::BuildEndRecord(NMLVDISPINFOW& info) const
 {
@@ -42,7 +45,8 @@ void CInPlaceComboBox::BuildEndRecord(NMLVDISPINFOW& info) const
     const int index = (int)SendMessage(CB_GETCURSEL);
     const bool bSelected = index >= 0;
     const DWORD data = bSelected ? (DWORD)SendMessage(CB_GETITEMDATA, index) : 0;
-    const ULONGLONG low = (ULONGLONG)(WORD)m_nEndReason | ((ULONGLONG)(bSelected ? LOWORD(data) : 0xFFFF) << 16);
+    const ULONGLONG low =
+        (ULONGLONG)(WORD)m_nEndReason | ((ULONGLONG)(bSelected ? LOWORD(data) : 0xFFFF) << 16);
     info.item.lParam = (LPARAM)(low | ((ULONGLONG)data << 32));
     info.item.iImage = bSelected ? index : -1;
 }

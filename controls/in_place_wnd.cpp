@@ -5,7 +5,8 @@ IMPLEMENT_DYNAMIC(CInPlaceWnd, CWnd)
 BOOL CInPlaceWnd::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message == WM_KEYDOWN &&
-        (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN || pMsg->wParam == VK_TAB)) {
+        (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN || pMsg->wParam == VK_TAB))
+    {
         if (pMsg->wParam == VK_ESCAPE)
             m_nEndReason = kInPlaceEscape;
         else if (pMsg->wParam == VK_TAB)
@@ -19,7 +20,10 @@ BOOL CInPlaceWnd::PreTranslateMessage(MSG* pMsg)
     return CWnd::PreTranslateMessage(pMsg);
 }
 
-void CInPlaceWnd::PostNcDestroy() { delete this; }
+void CInPlaceWnd::PostNcDestroy()
+{
+    delete this;
+}
 
 // The wrapped controls of the composite editors.
 template class CFocusWnd<CEdit>;

@@ -8,11 +8,12 @@
 #include "framework/ui.h"
 
 // How an edit ended.
-enum InPlaceEndReason : int {
-    kInPlaceEnter = 0,     // Enter, or the editor lost the focus
-    kInPlaceEscape = 1,    // cancelled
-    kInPlaceTab = 2,       // go to the next cell
-    kInPlaceShiftTab = 3,  // go to the previous cell
+enum InPlaceEndReason : int
+{
+    kInPlaceEnter = 0,    // Enter, or the editor lost the focus
+    kInPlaceEscape = 1,   // cancelled
+    kInPlaceTab = 2,      // go to the next cell
+    kInPlaceShiftTab = 3, // go to the previous cell
 };
 
 class CInPlaceWnd : public CWnd
@@ -29,7 +30,7 @@ public:
     int m_nEndReason = kInPlaceEnter;
 
 protected:
-    void PostNcDestroy() override;  // deletes the object
+    void PostNcDestroy() override; // deletes the object
 };
 
 // Focus loss and the keys Esc, Enter, Tab and Ctrl+N of a control inside a composite editor are
@@ -57,7 +58,8 @@ protected:
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
     {
         if (nChar == VK_ESCAPE || nChar == VK_RETURN || nChar == VK_TAB ||
-            (nChar == 'N' && ::GetKeyState(VK_CONTROL) < 0)) {
+            (nChar == 'N' && ::GetKeyState(VK_CONTROL) < 0))
+        {
             HWND hParent = ::GetParent(this->m_hWnd);
             if (hParent != nullptr)
                 ::SendMessageW(hParent, WM_KEYDOWN, nChar, MAKELPARAM(nRepCnt, nFlags));

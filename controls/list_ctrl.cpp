@@ -6,12 +6,16 @@ IMPLEMENT_DYNCREATE(CRListCtrl, CListCtrl)
 
 namespace {
 
-HWND HeaderOf(HWND hList) { return (HWND)::SendMessageW(hList, LVM_GETHEADER, 0, 0); }
+HWND HeaderOf(HWND hList)
+{
+    return (HWND)::SendMessageW(hList, LVM_GETHEADER, 0, 0);
+}
 
 CString ReadItemText(HWND hList, int item, int subItem)
 {
     std::vector<wchar_t> buffer(256);
-    for (;;) {
+    for (;;)
+    {
         LVITEMW lvi = {};
         lvi.iSubItem = subItem;
         lvi.pszText = buffer.data();
@@ -23,12 +27,13 @@ CString ReadItemText(HWND hList, int item, int subItem)
     }
 }
 
-}  // namespace
+} // namespace
 
 int CRListCtrl::GetSelectedItem() const
 {
     const int count = (int)SendMessage(LVM_GETITEMCOUNT);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         if (SendMessage(LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED)
             return i;
     }
@@ -47,19 +52,24 @@ void CRListCtrl::SelectItem(int nItem)
 
 BOOL CRListCtrl::AutoSizeColumn(int nColumn)
 {
-    BOOL bResult = (BOOL)SendMessage(LVM_SETCOLUMNWIDTH, nColumn, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    BOOL bResult =
+        (BOOL)SendMessage(LVM_SETCOLUMNWIDTH, nColumn, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
     // Old list views left no room for the small icon in the first column.
-    if (bResult && nColumn == 0 && SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL) != 0) {
+    if (bResult && nColumn == 0 && SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL) != 0)
+    {
         OSVERSIONINFOW vi = {sizeof(vi)};
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
         BOOL bVersion = ::GetVersionExW(&vi);
 #pragma GCC diagnostic pop
-        if (bVersion && vi.dwPlatformId == VER_PLATFORM_WIN32_NT && vi.dwMajorVersion < 6) {
+        if (bVersion && vi.dwPlatformId == VER_PLATFORM_WIN32_NT && vi.dwMajorVersion < 6)
+        {
             int width = (int)SendMessage(LVM_GETCOLUMNWIDTH, 0);
             if (width >= 1)
                 SendMessage(LVM_SETCOLUMNWIDTH, 0,
-                            MAKELPARAM(width + ::GetSystemMetrics(SM_CXSMICON) + ::GetSystemMetrics(SM_CXEDGE), 0));
+                            MAKELPARAM(width + ::GetSystemMetrics(SM_CXSMICON) +
+                                           ::GetSystemMetrics(SM_CXEDGE),
+                                       0));
         }
     }
     return bResult;
@@ -88,14 +98,18 @@ bool CRListCtrl::SetSortArrow(int nColumn, UINT format)
     return ::SendMessageW(hHeader, HDM_SETITEMW, nColumn, (LPARAM)&hdi) != 0;
 }
 
-bool CRListCtrl::CanMoveItem(int, int) { return true; }
+bool CRListCtrl::CanMoveItem(int, int)
+{
+    return true;
+}
 
 void CRListCtrl::OnItemMoved(int, int) {}
 
 void CRListCtrl::MoveItem(int from, int to)
 {
     HWND hHeader = HeaderOf(m_hWnd);
-    const int columns = hHeader != nullptr ? (int)::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0) : 0;
+    const int columns =
+        hHeader != nullptr ? (int)::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0) : 0;
     if (columns < 1)
         return;
     if (!CanMoveItem(from, to))
@@ -110,7 +124,9 @@ void CRListCtrl::MoveItem(int from, int to)
     lvi.iItem = from;
     SendMessage(LVM_GETITEMW, 0, (LPARAM)&lvi);
     const LPARAM data = lvi.lParam;
-    const bool bChecked = ((SendMessage(LVM_GETITEMSTATE, from, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12) == 2;
+    const bool bChecked =
+        ((SendMessage(LVM_GETITEMSTATE, from, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12) ==
+        2;
 
     if (!SendMessage(LVM_DELETEITEM, from))
         return;
@@ -120,8 +136,10 @@ void CRListCtrl::MoveItem(int from, int to)
     lvi.iItem = to;
     lvi.pszText = const_cast<LPWSTR>((LPCWSTR)texts[0]);
     const int k = (int)SendMessage(LVM_INSERTITEMW, 0, (LPARAM)&lvi);
-    if (k >= 0) {
-        for (int c = 1; c < columns; ++c) {
+    if (k >= 0)
+    {
+        for (int c = 1; c < columns; ++c)
+        {
             LVITEMW sub = {};
             sub.iSubItem = c;
             sub.pszText = const_cast<LPWSTR>((LPCWSTR)texts[c]);
@@ -153,20 +171,24 @@ void CRListCtrl::MoveSelectedItems(bool bUp, bool bToEnd)
 
     ::LockWindowUpdate(m_hWnd);
     int show = -1;
-    for (int k = 0; k < c; ++k) {
+    for (int k = 0; k < c; ++k)
+    {
         int i, t;
-        if (bUp) {
+        if (bUp)
+        {
             i = selected[k];
             if (i <= k)
-                continue;  // already in the top block
+                continue; // already in the top block
             t = bToEnd ? k : i - 1;
             if (show == -1 || t < show)
                 show = t;
-        } else {
+        }
+        else
+        {
             i = selected[c - 1 - k];
             const int n = (int)SendMessage(LVM_GETITEMCOUNT);
             if (i >= n - 1 - k)
-                continue;  // already in the bottom block
+                continue; // already in the bottom block
             t = bToEnd ? n - 1 - k : i + 1;
             if (t > show)
                 show = t;

@@ -6,9 +6,12 @@
 
 namespace {
 
-bool IsSeparatorData(ULONG_PTR data) { return data == CRMenuPainter::kSeparatorData; }
+bool IsSeparatorData(ULONG_PTR data)
+{
+    return data == CRMenuPainter::kSeparatorData;
+}
 
-}  // namespace
+} // namespace
 
 bool CRMenuPainter::CreateMenuFont(CFont& font, bool bold)
 {
@@ -25,8 +28,9 @@ bool CRMenuPainter::CreateMenuFont(CFont& font, bool bold)
 
 bool CRMenuPainter::CreateGlyphFont(CFont& font, int height) const
 {
-    return font.CreateFont(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Marlett") != FALSE;
+    return font.CreateFont(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                           L"Marlett") != FALSE;
 }
 
 WCHAR CRMenuPainter::GetMnemonic(const CString& text)
@@ -55,14 +59,19 @@ BOOL CRMenuPainter::LoadToolBarImages(CMenu* pMenu, CWnd* pToolBar, bool skipTop
     if (pMenu != nullptr && pMenu->m_hMenu != nullptr)
         ConvertMenu(pMenu->m_hMenu, skipTopLevel);
     m_imageWidth = m_imageHeight = 0;
-    if (pToolBar != nullptr && ::IsWindow(pToolBar->m_hWnd)) {
+    if (pToolBar != nullptr && ::IsWindow(pToolBar->m_hWnd))
+    {
         HIMAGELIST hImages = (HIMAGELIST)::SendMessageW(pToolBar->m_hWnd, TB_GETIMAGELIST, 0, 0);
         const int count = hImages != nullptr ? ImageList_GetImageCount(hImages) : 0;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
+        {
             IMAGEINFO info = {};
-            if (ImageList_GetImageInfo(hImages, i, &info)) {
-                m_imageWidth = std::max<INT32>(m_imageWidth, info.rcImage.right - info.rcImage.left);
-                m_imageHeight = std::max<INT32>(m_imageHeight, info.rcImage.bottom - info.rcImage.top);
+            if (ImageList_GetImageInfo(hImages, i, &info))
+            {
+                m_imageWidth =
+                    std::max<INT32>(m_imageWidth, info.rcImage.right - info.rcImage.left);
+                m_imageHeight =
+                    std::max<INT32>(m_imageHeight, info.rcImage.bottom - info.rcImage.top);
             }
         }
     }
@@ -74,13 +83,16 @@ void CRMenuPainter::InitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
     if (bSysMenu || pPopupMenu == nullptr || pPopupMenu->m_hMenu == nullptr)
         return;
     HMENU hMenu = pPopupMenu->m_hMenu;
-    if (nIndex == 0) {
+    if (nIndex == 0)
+    {
         const int count = ::GetMenuItemCount(hMenu);
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
+        {
             MENUITEMINFOW mii = {sizeof(mii)};
             mii.fMask = MIIM_FTYPE | MIIM_ID;
-            if (::GetMenuItemInfoW(hMenu, i, TRUE, &mii) && (mii.fType & MFT_SEPARATOR) == 0 && mii.wID >= 0xF000)
-                return;  // the system menu of a maximised child window
+            if (::GetMenuItemInfoW(hMenu, i, TRUE, &mii) && (mii.fType & MFT_SEPARATOR) == 0 &&
+                mii.wID >= 0xF000)
+                return; // the system menu of a maximised child window
         }
     }
     ConvertMenu(hMenu, false);
@@ -89,7 +101,8 @@ void CRMenuPainter::InitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
 void CRMenuPainter::ConvertMenu(HMENU hMenu, bool skipThisLevel)
 {
     const int count = ::GetMenuItemCount(hMenu);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         HMENU hSub = ::GetSubMenu(hMenu, i);
         if (!skipThisLevel)
             ConvertItem(hMenu, i);
@@ -107,14 +120,16 @@ void CRMenuPainter::ConvertItem(HMENU hMenu, int position)
     MENUITEMINFOW set = {sizeof(set)};
     set.fMask = MIIM_FTYPE | MIIM_DATA;
     set.fType = mii.fType | MFT_OWNERDRAW;
-    if ((mii.fType & MFT_SEPARATOR) != 0) {
+    if ((mii.fType & MFT_SEPARATOR) != 0)
+    {
         set.dwItemData = kSeparatorData;
         ::SetMenuItemInfoW(hMenu, position, TRUE, &set);
         return;
     }
     CString text;
     const int length = ::GetMenuStringW(hMenu, position, nullptr, 0, MF_BYPOSITION);
-    if (length > 0) {
+    if (length > 0)
+    {
         ::GetMenuStringW(hMenu, position, text.GetBuffer(length + 1), length + 1, MF_BYPOSITION);
         text.ReleaseBuffer();
     }
@@ -124,11 +139,14 @@ void CRMenuPainter::ConvertItem(HMENU hMenu, int position)
     size_t index = m_items.size();
     if (mii.wID != 0)
         for (size_t i = 0; i < m_items.size(); ++i)
-            if (m_items[i].commandId == mii.wID && m_items[i].defaultItem == isDefault && m_items[i].text == text) {
+            if (m_items[i].commandId == mii.wID && m_items[i].defaultItem == isDefault &&
+                m_items[i].text == text)
+            {
                 index = i;
                 break;
             }
-    if (index == m_items.size()) {
+    if (index == m_items.size())
+    {
         CItemData item;
         item.commandId = mii.wID;
         item.defaultItem = isDefault;
@@ -145,7 +163,8 @@ void CRMenuPainter::MeasureItem(CWnd* pWnd, LPMEASUREITEMSTRUCT lpMIS)
 {
     if (lpMIS == nullptr)
         return;
-    if (IsSeparatorData(lpMIS->itemData)) {
+    if (IsSeparatorData(lpMIS->itemData))
+    {
         lpMIS->itemWidth = 0;
         lpMIS->itemHeight = m_margin * 4 + 1;
         return;
@@ -175,7 +194,8 @@ void CRMenuPainter::MeasureItem(CWnd* pWnd, LPMEASUREITEMSTRUCT lpMIS)
     const int cw = check.right - check.left;
     const int ch = check.bottom - check.top;
     const int aw = arrow.right - arrow.left;
-    lpMIS->itemWidth = tw + m_margin * 2 + aw + m_margin * 2 + (std::max(m_imageWidth, cw) + m_margin) + m_margin * 2;
+    lpMIS->itemWidth = tw + m_margin * 2 + aw + m_margin * 2 +
+                       (std::max(m_imageWidth, cw) + m_margin) + m_margin * 2;
     lpMIS->itemHeight = std::max(th, std::max(m_imageHeight, ch)) + m_margin * 2;
 }
 
@@ -185,10 +205,11 @@ int CRMenuPainter::FindButtonImage(UINT id) const
         return -1;
     HWND hBar = m_pToolBar->m_hWnd;
     const int count = (int)::SendMessageW(hBar, TB_BUTTONCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         TBBUTTON button = {};
-        if (::SendMessageW(hBar, TB_GETBUTTON, i, (LPARAM)&button) && (button.fsStyle & BTNS_SEP) == 0 &&
-            (UINT)button.idCommand == id)
+        if (::SendMessageW(hBar, TB_GETBUTTON, i, (LPARAM)&button) &&
+            (button.fsStyle & BTNS_SEP) == 0 && (UINT)button.idCommand == id)
             return button.iBitmap;
     }
     return -1;
@@ -210,9 +231,11 @@ void CRMenuPainter::DrawImage(CDC* pDC, const RECT& column, UINT id, bool disabl
     const int h = info.rcImage.bottom - info.rcImage.top;
     const int x = column.left + (column.right - column.left - w) / 2;
     const int y = column.top + (column.bottom - column.top - h) / 2;
-    if (checked) {
+    if (checked)
+    {
         const RECT back = {x - 1, y - 1, x + w + 1, y + h + 1};
-        pDC->FillSolidRect(&back, BlendColors(::GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 255), 64));
+        pDC->FillSolidRect(&back,
+                           BlendColors(::GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 255), 64));
     }
     // The image is put together in a memory bitmap and copied in one go.
     CDC memDC;
@@ -221,12 +244,18 @@ void CRMenuPainter::DrawImage(CDC* pDC, const RECT& column, UINT id, bool disabl
     bitmap.CreateCompatibleBitmap(pDC, w, h);
     CBitmap* pOldBitmap = memDC.SelectObject(&bitmap);
     memDC.BitBlt(0, 0, w, h, pDC, x, y, SRCCOPY);
-    HIMAGELIST hDisabled = disabled ? (HIMAGELIST)::SendMessageW(hBar, TB_GETDISABLEDIMAGELIST, 0, 0) : nullptr;
-    if (!disabled) {
+    HIMAGELIST hDisabled =
+        disabled ? (HIMAGELIST)::SendMessageW(hBar, TB_GETDISABLEDIMAGELIST, 0, 0) : nullptr;
+    if (!disabled)
+    {
         ImageList_Draw(hImages, image, memDC.m_hDC, 0, 0, ILD_TRANSPARENT);
-    } else if (hDisabled != nullptr && image < ImageList_GetImageCount(hDisabled)) {
+    }
+    else if (hDisabled != nullptr && image < ImageList_GetImageCount(hDisabled))
+    {
         ImageList_Draw(hDisabled, image, memDC.m_hDC, 0, 0, ILD_TRANSPARENT);
-    } else {
+    }
+    else
+    {
         // Grayed: the image's shape in one colour that stands out from the background.
         COLORREF gray = ::GetSysColor(COLOR_GRAYTEXT);
         if (gray == background)
@@ -245,7 +274,7 @@ void CRMenuPainter::DrawImage(CDC* pDC, const RECT& column, UINT id, bool disabl
         CBrush* pOldBrush = memDC.SelectObject(&brush);
         memDC.SetBkColor(RGB(255, 255, 255));
         memDC.SetTextColor(RGB(0, 0, 0));
-        memDC.BitBlt(0, 0, w, h, &maskDC, 0, 0, 0x00B8074A);  // brush where the mask is black
+        memDC.BitBlt(0, 0, w, h, &maskDC, 0, 0, 0x00B8074A); // brush where the mask is black
         memDC.SelectObject(pOldBrush);
         maskDC.SelectObject(pOldMask);
     }
@@ -285,7 +314,8 @@ void CRMenuPainter::DrawItem(LPDRAWITEMSTRUCT lpDIS)
     column.right = item.left + std::max(m_imageWidth, checkWidth) + 3 * m_margin;
     const int saved = ::SaveDC(pDC->m_hDC);
     pDC->SetBkMode(TRANSPARENT);
-    if (separator) {
+    if (separator)
+    {
         pDC->FillSolidRect(&item, menuColor);
         if (columnColor != menuColor)
             pDC->FillSolidRect(&column, columnColor);
@@ -293,17 +323,25 @@ void CRMenuPainter::DrawItem(LPDRAWITEMSTRUCT lpDIS)
         RECT line = {column.right + m_margin, y, item.right - m_margin, y + 1};
         if (line.right > line.left)
             pDC->FillSolidRect(&line, ::GetSysColor(COLOR_GRAYTEXT));
-    } else {
-        const COLORREF background = selected && !disabled ? ::GetSysColor(COLOR_HIGHLIGHT) : menuColor;
+    }
+    else
+    {
+        const COLORREF background =
+            selected && !disabled ? ::GetSysColor(COLOR_HIGHLIGHT) : menuColor;
         COLORREF textColor;
-        if (disabled) {
+        if (disabled)
+        {
             textColor = ::GetSysColor(COLOR_GRAYTEXT);
             for (int index : {COLOR_MENUTEXT, COLOR_HIGHLIGHTTEXT, COLOR_3DFACE})
                 if (textColor == background)
                     textColor = ::GetSysColor(index);
-        } else if (selected) {
+        }
+        else if (selected)
+        {
             textColor = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
-        } else {
+        }
+        else
+        {
             textColor = ::GetSysColor(COLOR_MENUTEXT);
         }
         RECT rest = item;
@@ -318,7 +356,8 @@ void CRMenuPainter::DrawItem(LPDRAWITEMSTRUCT lpDIS)
         CString label = pItem->text;
         CString accelerator;
         const int tab = label.Find(L'\t');
-        if (tab >= 0) {
+        if (tab >= 0)
+        {
             accelerator = label.Mid(tab + 1);
             label = label.Left(tab);
         }
@@ -338,21 +377,25 @@ void CRMenuPainter::DrawItem(LPDRAWITEMSTRUCT lpDIS)
         const bool checked = (lpDIS->itemState & ODS_CHECKED) != 0;
         if (m_pToolBar != nullptr)
             DrawImage(pDC, column, lpDIS->itemID, disabled, checked, background, &drawn);
-        if (checked && !drawn) {
+        if (checked && !drawn)
+        {
             bool radio = false;
             HMENU hMenu = (HMENU)lpDIS->hwndItem;
             const int count = ::GetMenuItemCount(hMenu);
-            for (int i = 0; i < count; ++i) {
+            for (int i = 0; i < count; ++i)
+            {
                 MENUITEMINFOW mii = {sizeof(mii)};
                 mii.fMask = MIIM_FTYPE | MIIM_DATA;
-                if (::GetMenuItemInfoW(hMenu, i, TRUE, &mii) && mii.dwItemData == lpDIS->itemData) {
+                if (::GetMenuItemInfoW(hMenu, i, TRUE, &mii) && mii.dwItemData == lpDIS->itemData)
+                {
                     radio = (mii.fType & MFT_RADIOCHECK) != 0;
                     break;
                 }
             }
             pDC->SelectObject(&glyphFont);
             RECT mark = column;
-            pDC->DrawText(radio ? m_radioGlyph : m_checkGlyph, &mark, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            pDC->DrawText(radio ? m_radioGlyph : m_checkGlyph, &mark,
+                          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
     }
     ::RestoreDC(pDC->m_hDC, saved);
@@ -366,7 +409,8 @@ LRESULT CRMenuPainter::MenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
     const WCHAR c = (WCHAR)(ULONG_PTR)::CharLowerW((LPWSTR)(ULONG_PTR)(WCHAR)nChar);
     HMENU hMenu = pMenu->m_hMenu;
     const int count = ::GetMenuItemCount(hMenu);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         MENUITEMINFOW mii = {sizeof(mii)};
         mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_DATA;
         if (!::GetMenuItemInfoW(hMenu, i, TRUE, &mii))

@@ -14,8 +14,8 @@ public:
     struct CItemData
     {
         UINT32 commandId = 0;
-        BOOL defaultItem = FALSE;  // the item has MFS_DEFAULT
-        CString text;              // as the menu holds it: ampersand, tab and accelerator
+        BOOL defaultItem = FALSE; // the item has MFS_DEFAULT
+        CString text;             // as the menu holds it: ampersand, tab and accelerator
     };
 
     // The item data of a converted separator (it has no record).
@@ -65,6 +65,6 @@ protected:
     void ConvertItem(HMENU hMenu, int position);
     bool CreateGlyphFont(CFont& font, int height) const;
     int FindButtonImage(UINT id) const;
-    void DrawImage(CDC* pDC, const RECT& column, UINT id, bool disabled, bool checked, COLORREF background,
-                   bool* pDrawn);
+    void DrawImage(CDC* pDC, const RECT& column, UINT id, bool disabled, bool checked,
+                   COLORREF background, bool* pDrawn);
 };

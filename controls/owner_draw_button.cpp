@@ -17,16 +17,21 @@ void Bind(HMODULE hUxTheme, HMODULE hUser, CRButton::PFNLOOKUP lookup)
     b.bInitialised = true;
     b.hUxTheme = hUxTheme;
     b.hUser = hUser;
-    if (hUxTheme != nullptr) {
+    if (hUxTheme != nullptr)
+    {
         b.pfnOpenThemeData = (decltype(b.pfnOpenThemeData))(void*)lookup(hUxTheme, "OpenThemeData");
-        b.pfnCloseThemeData = (decltype(b.pfnCloseThemeData))(void*)lookup(hUxTheme, "CloseThemeData");
-        b.pfnDrawThemeBackground = (decltype(b.pfnDrawThemeBackground))(void*)lookup(hUxTheme, "DrawThemeBackground");
+        b.pfnCloseThemeData =
+            (decltype(b.pfnCloseThemeData))(void*)lookup(hUxTheme, "CloseThemeData");
+        b.pfnDrawThemeBackground =
+            (decltype(b.pfnDrawThemeBackground))(void*)lookup(hUxTheme, "DrawThemeBackground");
         b.pfnDrawThemeText = (decltype(b.pfnDrawThemeText))(void*)lookup(hUxTheme, "DrawThemeText");
         b.pfnGetThemeBackgroundContentRect =
-            (decltype(b.pfnGetThemeBackgroundContentRect))(void*)lookup(hUxTheme, "GetThemeBackgroundContentRect");
+            (decltype(b.pfnGetThemeBackgroundContentRect))(void*)lookup(
+                hUxTheme, "GetThemeBackgroundContentRect");
     }
     if (hUser != nullptr)
-        b.pfnTrackMouseEvent = (decltype(b.pfnTrackMouseEvent))(void*)lookup(hUser, "TrackMouseEvent");
+        b.pfnTrackMouseEvent =
+            (decltype(b.pfnTrackMouseEvent))(void*)lookup(hUser, "TrackMouseEvent");
     b.bThemes = b.pfnOpenThemeData != nullptr && b.pfnCloseThemeData != nullptr &&
                 b.pfnDrawThemeBackground != nullptr && b.pfnDrawThemeText != nullptr &&
                 b.pfnGetThemeBackgroundContentRect != nullptr;
@@ -34,9 +39,12 @@ void Bind(HMODULE hUxTheme, HMODULE hUser, CRButton::PFNLOOKUP lookup)
     g_binding = b;
 }
 
-}  // namespace
+} // namespace
 
-const CRButton::CBinding& CRButton::GetBinding() { return g_binding; }
+const CRButton::CBinding& CRButton::GetBinding()
+{
+    return g_binding;
+}
 
 void CRButton::Rebind(HMODULE hUxTheme, HMODULE hUser, PFNLOOKUP lookup)
 {
@@ -60,7 +68,10 @@ CRButton::CRButton()
         Bind(::GetModuleHandleW(L"UXTHEME.DLL"), ::GetModuleHandleW(L"USER32.DLL"), LookupByName);
 }
 
-CRButton::~CRButton() { CloseTheme(); }
+CRButton::~CRButton()
+{
+    CloseTheme();
+}
 
 void CRButton::OpenTheme()
 {
@@ -80,7 +91,8 @@ void CRButton::CloseTheme()
 
 LRESULT CRButton::OnThemeChanged()
 {
-    if (g_binding.bThemes) {
+    if (g_binding.bThemes)
+    {
         CloseTheme();
         OpenTheme();
     }
@@ -96,20 +108,25 @@ void CRButton::OnKillFocus(CWnd* pNewWnd)
 
 BOOL CRButton::PreTranslateMessage(MSG* pMsg)
 {
-    if (pMsg->hwnd == m_hWnd) {
-        switch (pMsg->message) {
+    if (pMsg->hwnd == m_hWnd)
+    {
+        switch (pMsg->message)
+        {
         case WM_MOUSEMOVE:
-            if (!m_bHot) {
+            if (!m_bHot)
+            {
                 m_bHot = true;
                 Invalidate(FALSE);
             }
-            if (g_binding.bMouseTracking) {
+            if (g_binding.bMouseTracking)
+            {
                 TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, HOVER_DEFAULT};
                 g_binding.pfnTrackMouseEvent(&tme);
             }
             break;
         case WM_MOUSELEAVE:
-            if (m_bHot) {
+            if (m_bHot)
+            {
                 m_bHot = false;
                 Invalidate(FALSE);
             }
@@ -134,16 +151,21 @@ void CRButton::DrawItem(LPDRAWITEMSTRUCT lpDIS)
     const bool bPressed = (lpDIS->itemState & ODS_SELECTED) != 0;
     const bool bDisabled = (lpDIS->itemState & ODS_DISABLED) != 0;
 
-    if (g_binding.bThemes && m_hTheme != nullptr) {
+    if (g_binding.bThemes && m_hTheme != nullptr)
+    {
         int state = bDisabled ? PBS_DISABLED : bPressed ? PBS_PRESSED : PBS_NORMAL;
-        if (!bPressed) {
+        if (!bPressed)
+        {
             if (m_bHot)
                 state = PBS_HOT;
             else if (bFocused)
                 state = PBS_DEFAULTED;
         }
-        g_binding.pfnDrawThemeBackground(m_hTheme, lpDIS->hDC, BP_PUSHBUTTON, state, &rect, nullptr);
-    } else {
+        g_binding.pfnDrawThemeBackground(m_hTheme, lpDIS->hDC, BP_PUSHBUTTON, state, &rect,
+                                         nullptr);
+    }
+    else
+    {
         ::FillRect(lpDIS->hDC, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
         RECT edge = rect;
         ::DrawEdge(lpDIS->hDC, &edge, bPressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE);
@@ -171,10 +193,13 @@ void CRButton::DrawContent(CDC* pDC, CRect rect, bool /*bPressed*/, bool bDisabl
     int oldMode = ::SetBkMode(hDC, TRANSPARENT);
     COLORREF oldBk = ::SetBkColor(hDC, ::GetSysColor(COLOR_BTNFACE));
     COLORREF oldText;
-    if (!bDisabled) {
+    if (!bDisabled)
+    {
         oldText = ::SetTextColor(hDC, ::GetSysColor(COLOR_BTNTEXT));
         ::DrawTextW(hDC, text, text.GetLength(), &rect, format);
-    } else {
+    }
+    else
+    {
         // Embossed: a highlight copy one pixel down and right, the shadow on top.
         CRect shifted = rect;
         shifted.OffsetRect(1, 1);
@@ -202,7 +227,8 @@ void CRColorButton::DrawContent(CDC* pDC, CRect rect, bool, bool bDisabled)
     HDC hDC = pDC->GetSafeHdc();
     rect.DeflateRect(1, 1);
     HBRUSH hBrush = ::CreateSolidBrush(m_color);
-    HPEN hPen = ::CreatePen(PS_SOLID, 1, ::GetSysColor(bDisabled ? COLOR_BTNSHADOW : COLOR_BTNTEXT));
+    HPEN hPen =
+        ::CreatePen(PS_SOLID, 1, ::GetSysColor(bDisabled ? COLOR_BTNSHADOW : COLOR_BTNTEXT));
     HGDIOBJ oldBrush = ::SelectObject(hDC, hBrush);
     HGDIOBJ oldPen = ::SelectObject(hDC, hPen);
     ::Rectangle(hDC, rect.left, rect.top, rect.right, rect.bottom);

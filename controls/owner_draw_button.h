@@ -36,9 +36,12 @@ public:
         HMODULE hUser = nullptr;
         HTHEME(WINAPI* pfnOpenThemeData)(HWND, LPCWSTR) = nullptr;
         HRESULT(WINAPI* pfnCloseThemeData)(HTHEME) = nullptr;
-        HRESULT(WINAPI* pfnDrawThemeBackground)(HTHEME, HDC, int, int, const RECT*, const RECT*) = nullptr;
-        HRESULT(WINAPI* pfnDrawThemeText)(HTHEME, HDC, int, int, LPCWSTR, int, DWORD, DWORD, const RECT*) = nullptr;
-        HRESULT(WINAPI* pfnGetThemeBackgroundContentRect)(HTHEME, HDC, int, int, const RECT*, RECT*) = nullptr;
+        HRESULT(WINAPI* pfnDrawThemeBackground)
+        (HTHEME, HDC, int, int, const RECT*, const RECT*) = nullptr;
+        HRESULT(WINAPI* pfnDrawThemeText)
+        (HTHEME, HDC, int, int, LPCWSTR, int, DWORD, DWORD, const RECT*) = nullptr;
+        HRESULT(WINAPI* pfnGetThemeBackgroundContentRect)
+        (HTHEME, HDC, int, int, const RECT*, RECT*) = nullptr;
         BOOL(WINAPI* pfnTrackMouseEvent)(LPTRACKMOUSEEVENT) = nullptr;
     };
     typedef FARPROC (*PFNLOOKUP)(HMODULE, LPCSTR);
@@ -82,7 +85,8 @@ class CRImageButton : public CRButton
 
 public:
     CRImageButton(CImageList* pImageList = nullptr, int nImage = -1)
-        : m_pImageList(pImageList), m_nImage(nImage) {}
+        : m_pImageList(pImageList), m_nImage(nImage)
+    {}
 
     void SetImage(CImageList* pImageList, int nImage);
     void DrawContent(CDC* pDC, CRect rect, bool bPressed, bool bDisabled) override;

@@ -1,7 +1,6 @@
 #include "controls/utility.h"
 
-namespace
-{
+namespace {
 bool IsPathSeparator(wchar_t ch)
 {
     return ch == L'\\' || ch == L'/' || ch == L':';

@@ -22,7 +22,8 @@ bool CRProgressCtrl::Start(UINT period)
 
 void CRProgressCtrl::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent != kAnimationTimer) {
+    if (nIDEvent != kAnimationTimer)
+    {
         CStatic::OnTimer(nIDEvent);
         return;
     }
@@ -50,7 +51,8 @@ static void Outlines(HDC hDC, CRect& rect, int count, COLORREF color)
 {
     HPEN hPen = ::CreatePen(PS_SOLID, 1, color);
     HGDIOBJ old = ::SelectObject(hDC, hPen);
-    for (int i = 0; i < count && rect.Width() > 0 && rect.Height() > 0; ++i) {
+    for (int i = 0; i < count && rect.Width() > 0 && rect.Height() > 0; ++i)
+    {
         ::MoveToEx(hDC, rect.left, rect.top, nullptr);
         ::LineTo(hDC, rect.right - 1, rect.top);
         ::LineTo(hDC, rect.right - 1, rect.bottom - 1);
@@ -101,7 +103,8 @@ bool CTaskbarProgress::Create()
 {
     Release();
     void* p = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, &p)))
+    if (FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_ITaskbarList3, &p)))
         return false;
     m_pTaskbar = static_cast<ITaskbarList3*>(p);
     return true;
@@ -119,7 +122,8 @@ bool CTaskbarProgress::SetProgressState(HWND hWnd, TBPFLAG flags)
 
 void CTaskbarProgress::Release()
 {
-    if (m_pTaskbar != nullptr) {
+    if (m_pTaskbar != nullptr)
+    {
         m_pTaskbar->Release();
         m_pTaskbar = nullptr;
     }

@@ -79,8 +79,8 @@ bool CRRegKey::QueryStringValue(LPCWSTR name, CString& text)
         ZeroMemory(data, (size_t(chars) + 1) * sizeof(wchar_t));
         DWORD bytes = DWORD(chars) * sizeof(wchar_t);
         type = REG_SZ;
-        LONG status = RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                                       &bytes);
+        LONG status =
+            RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes);
         if (status == ERROR_MORE_DATA)
         {
             // The value grew between the two calls.

@@ -27,15 +27,14 @@ CString LoadResString(UINT id)
     return CString(entry + 1, int(*entry));
 }
 
-namespace
-{
+namespace {
 // FormatMessageW with an allocated buffer; empty when it gives nothing.
 CString FormatFrom(DWORD flags, LPCVOID source, DWORD code)
 {
     LPWSTR buffer = nullptr;
-    DWORD length = FormatMessageW(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  source, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    DWORD length =
+        FormatMessageW(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       source, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
     CString text;
     if (buffer)
     {

@@ -18,7 +18,8 @@ BOOL CRSizableDlg::OnInitDialog()
 
 void CRSizableDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
 {
-    if (m_nMinTrackWidth >= 1 && m_nMinTrackHeight >= 1) {
+    if (m_nMinTrackWidth >= 1 && m_nMinTrackHeight >= 1)
+    {
         lpMMI->ptMinTrackSize.x = m_nMinTrackWidth;
         lpMMI->ptMinTrackSize.y = m_nMinTrackHeight;
     }
@@ -27,7 +28,8 @@ void CRSizableDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
 
 int CRSizableDlg::AnchorX(const RECT& rect, int anchor)
 {
-    switch (anchor) {
+    switch (anchor)
+    {
     case kAnchorNear: return rect.left;
     case kAnchorCenter: return (rect.left + rect.right) / 2;
     case kAnchorFar: return rect.right;
@@ -37,7 +39,8 @@ int CRSizableDlg::AnchorX(const RECT& rect, int anchor)
 
 int CRSizableDlg::AnchorY(const RECT& rect, int anchor)
 {
-    switch (anchor) {
+    switch (anchor)
+    {
     case kAnchorNear: return rect.top;
     case kAnchorCenter: return (rect.top + rect.bottom) / 2;
     case kAnchorFar: return rect.bottom;
@@ -45,8 +48,8 @@ int CRSizableDlg::AnchorY(const RECT& rect, int anchor)
     }
 }
 
-void CRSizableDlg::SaveControlPos(CWnd* pControl, const RECT& reference, int controlX, int referenceX,
-                                  int controlY, int referenceY, POINT& offset)
+void CRSizableDlg::SaveControlPos(CWnd* pControl, const RECT& reference, int controlX,
+                                  int referenceX, int controlY, int referenceY, POINT& offset)
 {
     HWND hControl = AfxGetSafeHwnd(pControl);
     RECT control;
@@ -57,21 +60,36 @@ void CRSizableDlg::SaveControlPos(CWnd* pControl, const RECT& reference, int con
 }
 
 RECT CRSizableDlg::ComputeControlRect(const RECT& control, const RECT& reference, int controlX,
-                                      int referenceX, int controlY, int referenceY, const POINT& offset)
+                                      int referenceX, int controlY, int referenceY,
+                                      const POINT& offset)
 {
     RECT r = control;
     const int width = control.right - control.left;
     const int height = control.bottom - control.top;
     const int x = AnchorX(reference, referenceX) - offset.x;
     const int y = AnchorY(reference, referenceY) - offset.y;
-    switch (controlX) {
-    case kAnchorNear: r.left = x; r.right = x + width; break;
-    case kAnchorCenter: r.left = x - width / 2; r.right = r.left + width; break;
+    switch (controlX)
+    {
+    case kAnchorNear:
+        r.left = x;
+        r.right = x + width;
+        break;
+    case kAnchorCenter:
+        r.left = x - width / 2;
+        r.right = r.left + width;
+        break;
     case kAnchorFar: r.right = x; break;
     }
-    switch (controlY) {
-    case kAnchorNear: r.top = y; r.bottom = y + height; break;
-    case kAnchorCenter: r.top = y - height / 2; r.bottom = r.top + height; break;
+    switch (controlY)
+    {
+    case kAnchorNear:
+        r.top = y;
+        r.bottom = y + height;
+        break;
+    case kAnchorCenter:
+        r.top = y - height / 2;
+        r.bottom = r.top + height;
+        break;
     case kAnchorFar: r.bottom = y; break;
     }
     return r;
@@ -84,14 +102,16 @@ void CRSizableDlg::MoveControl(CWnd* pControl, const RECT& reference, int contro
     RECT control;
     if (hControl == nullptr || !::GetWindowRect(hControl, &control))
         return;
-    RECT r = ComputeControlRect(control, reference, controlX, referenceX, controlY, referenceY, offset);
+    RECT r =
+        ComputeControlRect(control, reference, controlX, referenceX, controlY, referenceY, offset);
     ::MapWindowPoints(nullptr, m_hWnd, (LPPOINT)&r, 2);
     ::MoveWindow(hControl, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 HWND CRSizableDlg::GetPlacementOrigin() const
 {
-    if (CWnd* pMain = AfxGetMainWnd()) {
+    if (CWnd* pMain = AfxGetMainWnd())
+    {
         if (pMain->GetSafeHwnd() != nullptr && pMain->GetSafeHwnd() != m_hWnd)
             return pMain->GetSafeHwnd();
     }
@@ -131,7 +151,8 @@ void CRSizableDlg::RestorePlacement(const CPlacement& placement)
 {
     RECT rect = {placement.left, placement.top, placement.right, placement.bottom};
     if (!::IsRectEmpty(&rect) && rect.right - rect.left <= ::GetSystemMetrics(SM_CXFULLSCREEN) &&
-        rect.bottom - rect.top <= ::GetSystemMetrics(SM_CYFULLSCREEN)) {
+        rect.bottom - rect.top <= ::GetSystemMetrics(SM_CYFULLSCREEN))
+    {
         if (HWND hOrigin = GetPlacementOrigin())
             ::MapWindowPoints(hOrigin, nullptr, (LPPOINT)&rect, 2);
         // A record saved on a monitor that is gone must not open the dialog out of sight.

@@ -10,10 +10,11 @@
 #include "framework/ui.h"
 
 // Anchor codes, per axis.
-enum SizableAnchor : int {
-    kAnchorNear = 0,    // left or top edge
-    kAnchorCenter = 1,  // centre
-    kAnchorFar = 2,     // right or bottom edge
+enum SizableAnchor : int
+{
+    kAnchorNear = 0,   // left or top edge
+    kAnchorCenter = 1, // centre
+    kAnchorFar = 2,    // right or bottom edge
 };
 
 class CRSizableDlg : public CDialog
@@ -24,8 +25,8 @@ public:
     // The stored record: 20 bytes, little-endian, no padding.
     struct CPlacement
     {
-        int32_t showCmd = SW_SHOW;  // 3 restores maximised, anything else normal
-        int32_t left = 0;           // normal rectangle, in client coordinates of the main window
+        int32_t showCmd = SW_SHOW; // 3 restores maximised, anything else normal
+        int32_t left = 0;          // normal rectangle, in client coordinates of the main window
         int32_t top = 0;
         int32_t right = 0;
         int32_t bottom = 0;
@@ -33,9 +34,12 @@ public:
     static_assert(sizeof(CPlacement) == 20, "the stored placement is 20 bytes");
 
     CRSizableDlg() = default;
-    explicit CRSizableDlg(UINT nIDTemplate, CWnd* pParentWnd = nullptr) : CDialog(nIDTemplate, pParentWnd) {}
+    explicit CRSizableDlg(UINT nIDTemplate, CWnd* pParentWnd = nullptr)
+        : CDialog(nIDTemplate, pParentWnd)
+    {}
     explicit CRSizableDlg(LPCTSTR lpszTemplateName, CWnd* pParentWnd = nullptr)
-        : CDialog(lpszTemplateName, pParentWnd) {}
+        : CDialog(lpszTemplateName, pParentWnd)
+    {}
 
     BOOL OnInitDialog() override;
 
@@ -54,7 +58,8 @@ public:
                                int controlY, int referenceY, POINT* pOffset)
     {
         if (pOffset != nullptr)
-            SaveControlPos(pControl, reference, controlX, referenceX, controlY, referenceY, *pOffset);
+            SaveControlPos(pControl, reference, controlX, referenceX, controlY, referenceY,
+                           *pOffset);
     }
     void MoveControl(CWnd* pControl, const RECT& reference, int controlX, int referenceX,
                      int controlY, int referenceY, const POINT* pOffset)
@@ -64,7 +69,8 @@ public:
     }
     // The new window rectangle of a control by the rules above (screen coordinates).
     static RECT ComputeControlRect(const RECT& control, const RECT& reference, int controlX,
-                                   int referenceX, int controlY, int referenceY, const POINT& offset);
+                                   int referenceX, int controlY, int referenceY,
+                                   const POINT& offset);
 
     // Applies a stored placement (an empty rectangle applies nothing) and enables saving.
     void RestorePlacement(const CPlacement& placement);

@@ -99,7 +99,8 @@ void CSizingControlBar::GetRowBars(std::vector<RowEntry>& bars, BOOL bVisibleOnl
         --nFirst;
     while (nLast + 1 < (int)arr.GetSize() && arr[nLast + 1] != nullptr)
         ++nLast;
-    for (int i = nFirst; i <= nLast; ++i) {
+    for (int i = nFirst; i <= nLast; ++i)
+    {
         CControlBar* pBar = m_pDockBar->GetDockedControlBar(i);
         if (pBar == nullptr || (bVisibleOnly && !pBar->IsVisible()))
             continue;
@@ -113,7 +114,8 @@ void CSizingControlBar::GetRowSizingBars(std::vector<CSizingControlBar*>& bars, 
     nThis = -1;
     std::vector<RowEntry> row;
     GetRowBars(row);
-    for (const RowEntry& e : row) {
+    for (const RowEntry& e : row)
+    {
         auto* pBar = dynamic_cast<CSizingControlBar*>(e.pBar);
         if (pBar == nullptr)
             continue;
@@ -136,7 +138,8 @@ BOOL CSizingControlBar::NegotiateSpace(int nLengthTotal, BOOL bHorz)
     int nLengthActual = 0;
     int nThickness = 0;
     std::vector<CSizingControlBar*> sizing;
-    for (size_t i = 0; i < row.size(); ++i) {
+    for (size_t i = 0; i < row.size(); ++i)
+    {
         CControlBar* pBar = row[i].pBar;
         auto* pSizing = dynamic_cast<CSizingControlBar*>(pBar);
         CRect rcBar;
@@ -146,25 +149,32 @@ BOOL CSizingControlBar::NegotiateSpace(int nLengthTotal, BOOL bHorz)
             nNeeded += Length(bHorz ? pSizing->m_szMinHorz : pSizing->m_szMinVert, bHorz) - 2;
         else
             nNeeded += nWndLength - 2;
-        if (nNeeded > nLengthTotal) {
+        if (nNeeded > nLengthTotal)
+        {
             const int nThisPos = m_pDockBar->FindBar(this);
-            if (row[i].nPos < nThisPos) {
+            if (row[i].nPos < nThisPos)
+            {
                 m_pDockBar->m_arrBars.InsertAt(row[i].nPos + 1, (void*)nullptr);
                 return FALSE;
             }
-            if (row[i].nPos > nThisPos) {
+            if (row[i].nPos > nThisPos)
+            {
                 m_pDockBar->m_arrBars.InsertAt(row[i].nPos, (void*)nullptr);
                 break;
             }
-            Length(bHorz ? m_szHorz : m_szVert, bHorz) = Length(bHorz ? m_szMinHorz : m_szMinVert, bHorz);
+            Length(bHorz ? m_szHorz : m_szVert, bHorz) =
+                Length(bHorz ? m_szMinHorz : m_szMinVert, bHorz);
             return TRUE;
         }
-        if (pSizing != nullptr) {
+        if (pSizing != nullptr)
+        {
             CSize& size = bHorz ? pSizing->m_szHorz : pSizing->m_szVert;
             nLengthActual += Length(size, bHorz) - 2;
             nThickness = std::max(nThickness, (int)Thickness(size, bHorz));
             sizing.push_back(pSizing);
-        } else {
+        }
+        else
+        {
             nLengthAvail -= nWndLength - 2;
         }
     }
@@ -173,7 +183,8 @@ BOOL CSizingControlBar::NegotiateSpace(int nLengthTotal, BOOL bHorz)
 
     // 3-4. The surplus (negative: a shortfall), all of it to a single bar.
     int nDelta = nLengthAvail - nLengthActual;
-    if (sizing.size() == 1) {
+    if (sizing.size() == 1)
+    {
         sizing[0]->m_bKeepSize = FALSE;
         Length(bHorz ? sizing[0]->m_szHorz : sizing[0]->m_szVert, bHorz) += nDelta;
         return TRUE;
@@ -183,9 +194,11 @@ BOOL CSizingControlBar::NegotiateSpace(int nLengthTotal, BOOL bHorz)
     for (CSizingControlBar* pBar : sizing)
         Thickness(bHorz ? pBar->m_szHorz : pBar->m_szVert, bHorz) = nThickness;
     BOOL bClearedKeep = FALSE;
-    while (nDelta != 0) {
+    while (nDelta != 0)
+    {
         const int nDeltaOld = nDelta;
-        for (CSizingControlBar* pBar : sizing) {
+        for (CSizingControlBar* pBar : sizing)
+        {
             if (nDelta == 0)
                 break;
             CSize& size = bHorz ? pBar->m_szHorz : pBar->m_szVert;
@@ -198,7 +211,8 @@ BOOL CSizingControlBar::NegotiateSpace(int nLengthTotal, BOOL bHorz)
             Length(size, bHorz) += nStep;
             nDelta -= nStep;
         }
-        if (nDelta == nDeltaOld) {
+        if (nDelta == nDeltaOld)
+        {
             // Nobody could take a share: the just-shown bars give up their claim; when even
             // that changes nothing the row cannot be shared out (it never loops).
             if (bClearedKeep)
@@ -206,7 +220,9 @@ BOOL CSizingControlBar::NegotiateSpace(int nLengthTotal, BOOL bHorz)
             for (CSizingControlBar* pBar : sizing)
                 pBar->m_bKeepSize = FALSE;
             bClearedKeep = TRUE;
-        } else {
+        }
+        else
+        {
             bClearedKeep = FALSE;
         }
     }
@@ -222,27 +238,34 @@ void CSizingControlBar::AlignBars()
     GetRowBars(row);
     BOOL bNeedRecalc = FALSE;
     int nAlign = bHorz ? -2 : 0;
-    for (const RowEntry& e : row) {
+    for (const RowEntry& e : row)
+    {
         CControlBar* pBar = e.pBar;
         CRect rc;
         pBar->GetWindowRect(&rc);
         m_pDockBar->ScreenToClient(&rc);
-        if (auto* pSizing = dynamic_cast<CSizingControlBar*>(pBar)) {
+        if (auto* pSizing = dynamic_cast<CSizingControlBar*>(pBar))
+        {
             CSize size = bHorz ? pSizing->m_szHorz : pSizing->m_szVert;
             rc.right = rc.left + size.cx;
             rc.bottom = rc.top + size.cy;
         }
-        if (bHorz) {
-            if (rc.left != nAlign) {
+        if (bHorz)
+        {
+            if (rc.left != nAlign)
+            {
                 rc.OffsetRect(nAlign - rc.left, m_nDockBarID == AFX_IDW_DOCKBAR_TOP ? -2 : 0);
                 pBar->MoveWindow(rc);
                 bNeedRecalc = TRUE;
             }
             nAlign += rc.Width() - 2;
-        } else {
+        }
+        else
+        {
             // Compared with where it goes (the top is placed 2 above the running position):
             // comparing with the running position itself would move every bar on every layout.
-            if (rc.top != nAlign - 2) {
+            if (rc.top != nAlign - 2)
+            {
                 rc.OffsetRect(0, nAlign - 2 - rc.top);
                 pBar->MoveWindow(rc);
                 bNeedRecalc = TRUE;
@@ -261,9 +284,11 @@ CSize CSizingControlBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
         return bHorz ? CSize(32767, m_szHorz.cy) : CSize(m_szVert.cx, 32767);
 
     const BOOL bDocked = m_pDockBar != nullptr && !m_pDockBar->m_bFloating && !IsFloating();
-    if (bDocked) {
+    if (bDocked)
+    {
         // 2. Pending delayed shows and hides of the row, in one batch.
-        if (!m_pDockBar->m_bLayoutQuery) {
+        if (!m_pDockBar->m_bLayoutQuery)
+        {
             std::vector<RowEntry> all;
             GetRowBars(all, FALSE);
             AFX_SIZEPARENTPARAMS layout{};
@@ -281,7 +306,8 @@ CSize CSizingControlBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
         const int nLengthTotal = bHorz ? rc.Width() + 2 : rc.Height() - 2;
 
         // 4. The first sizing bar of the row shares it out when the frame is laid out.
-        if (IsVisible() && m_bParentSizing) {
+        if (IsVisible() && m_bParentSizing)
+        {
             std::vector<CSizingControlBar*> sizing;
             int nThis = -1;
             GetRowSizingBars(sizing, nThis);
@@ -302,7 +328,8 @@ CSize CSizingControlBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
 CSize CSizingControlBar::CalcDynamicLayout(int nLength, DWORD nMode)
 {
     // 1. Docking requests.
-    if (nMode & (LM_HORZDOCK | LM_VERTDOCK)) {
+    if (nMode & (LM_HORZDOCK | LM_VERTDOCK))
+    {
         if (nLength == -1)
             m_bParentSizing = TRUE;
         return CControlBar::CalcDynamicLayout(nLength, nMode);
@@ -312,19 +339,23 @@ CSize CSizingControlBar::CalcDynamicLayout(int nLength, DWORD nMode)
 
     // 2. Floating: resizing by a corner follows the pointer; otherwise the length given.
     const int nHit = m_pDockContext != nullptr ? m_pDockContext->m_nHitTest : HTNOWHERE;
-    const BOOL bCorner = nHit == HTTOPLEFT || nHit == HTTOPRIGHT || nHit == HTBOTTOMLEFT || nHit == HTBOTTOMRIGHT;
+    const BOOL bCorner =
+        nHit == HTTOPLEFT || nHit == HTTOPRIGHT || nHit == HTBOTTOMLEFT || nHit == HTBOTTOMRIGHT;
     CFrameWnd* pFrame = GetDockingFrame();
-    if (IsFloating() && bCorner && pFrame != nullptr) {
+    if (IsFloating() && bCorner && pFrame != nullptr)
+    {
         const CPoint pt = m_pDockContext->m_ptLast;
         CRect rcFrame, rcWnd;
         pFrame->GetWindowRect(&rcFrame);
         GetWindowRect(&rcWnd);
-        if (nHit == HTTOPLEFT || nHit == HTBOTTOMLEFT) {
+        if (nHit == HTTOPLEFT || nHit == HTBOTTOMLEFT)
+        {
             m_szFloat.cx = rcWnd.Width() - pt.x + rcFrame.left;
             m_pDockContext->m_rectFrameDragHorz.left =
                 std::min((int)pt.x, (int)(rcFrame.left + rcWnd.Width() - m_szMinFloat.cx));
         }
-        if (nHit == HTTOPLEFT || nHit == HTTOPRIGHT) {
+        if (nHit == HTTOPLEFT || nHit == HTTOPRIGHT)
+        {
             m_szFloat.cy = rcWnd.Height() - pt.y + rcFrame.top;
             m_pDockContext->m_rectFrameDragHorz.top =
                 std::min((int)pt.y, (int)(rcFrame.top + rcWnd.Height() - m_szMinFloat.cy));
@@ -333,9 +364,13 @@ CSize CSizingControlBar::CalcDynamicLayout(int nLength, DWORD nMode)
             m_szFloat.cx = rcWnd.Width() - rcFrame.right + pt.x;
         if (nHit == HTBOTTOMLEFT || nHit == HTBOTTOMRIGHT)
             m_szFloat.cy = rcWnd.Height() - rcFrame.bottom + pt.y;
-    } else if (nMode & LM_LENGTHY) {
+    }
+    else if (nMode & LM_LENGTHY)
+    {
         m_szFloat.cy = nLength;
-    } else {
+    }
+    else
+    {
         m_szFloat.cx = nLength;
     }
 
@@ -356,7 +391,8 @@ BOOL CSizingControlBar::GetEdgeRect(CRect rcWnd, UINT nHitTest, CRect& rcEdge) c
     if (m_dwSCBStyle & SCBS_SHOWEDGES)
         rcEdge.DeflateRect(1, 1);
     const BOOL bHorz = IsHorzDocked();
-    switch (nHitTest) {
+    switch (nHitTest)
+    {
     case HTLEFT:
         if (!(m_dwSCBStyle & SCBS_EDGELEFT))
             return FALSE;
@@ -385,8 +421,7 @@ BOOL CSizingControlBar::GetEdgeRect(CRect rcWnd, UINT nHitTest, CRect& rcEdge) c
         if (!bHorz)
             rcEdge.DeflateRect(m_cxEdge, 0);
         break;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
     return TRUE;
 }
@@ -404,22 +439,26 @@ void CSizingControlBar::BeginSizing(UINT nHitTest, CPoint point)
     GetWindowRect(&rcWnd);
     GetEdgeRect(rcWnd, m_htEdge, rcEdge);
     m_nTrackPosOld = bHorzTracking ? point.x : point.y;
-    m_nTrackEdgeOfs = m_nTrackPosOld - (bHorzTracking ? rcEdge.CenterPoint().x : rcEdge.CenterPoint().y);
+    m_nTrackEdgeOfs =
+        m_nTrackPosOld - (bHorzTracking ? rcEdge.CenterPoint().x : rcEdge.CenterPoint().y);
     m_nTrackPosMin = m_nTrackPosMax = m_nTrackPosOld;
 
     const BOOL bHorz = IsHorzDocked();
     std::vector<CSizingControlBar*> sizing;
     int nThis = -1;
     GetRowSizingBars(sizing, nThis);
-    if (nThis < 0) {
+    if (nThis < 0)
+    {
         sizing.assign(1, this);
         nThis = 0;
     }
 
-    if (bHorz == bHorzTracking) {
+    if (bHorz == bHorzTracking)
+    {
         // Along the row: the bars before the edge can shrink, as can those after it.
         const int nSplit = nThis + ((m_htEdge == HTRIGHT || m_htEdge == HTBOTTOM) ? 1 : 0);
-        for (int i = 0; i < (int)sizing.size(); ++i) {
+        for (int i = 0; i < (int)sizing.size(); ++i)
+        {
             CSizingControlBar* pBar = sizing[i];
             CSize size = bHorz ? pBar->m_szHorz : pBar->m_szVert;
             CSize sizeMin = bHorz ? pBar->m_szMinHorz : pBar->m_szMinVert;
@@ -429,21 +468,27 @@ void CSizingControlBar::BeginSizing(UINT nHitTest, CPoint point)
             else
                 m_nTrackPosMax += nExcess;
         }
-    } else {
+    }
+    else
+    {
         // Across the row: down to the thickest minimum, up to what the views leave.
         CSize sizeThis = bHorz ? m_szHorz : m_szVert;
         int nNeeded = Thickness(bHorz ? m_szMinHorz : m_szMinVert, bHorz);
         for (CSizingControlBar* pBar : sizing)
-            nNeeded = std::max(nNeeded, (int)Thickness(bHorz ? pBar->m_szMinHorz : pBar->m_szMinVert, bHorz));
+            nNeeded = std::max(
+                nNeeded, (int)Thickness(bHorz ? pBar->m_szMinHorz : pBar->m_szMinVert, bHorz));
         const int nSpare = Thickness(sizeThis, bHorz) - nNeeded;
         CRect rcFree(0, 0, 0, 0);
         if (m_pDockSite != nullptr)
             m_pDockSite->RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST, reposQuery, &rcFree);
         const int nFree = (bHorz ? rcFree.Height() : rcFree.Width()) - 2;
-        if (m_htEdge == HTTOP || m_htEdge == HTLEFT) {
+        if (m_htEdge == HTTOP || m_htEdge == HTLEFT)
+        {
             m_nTrackPosMin -= nFree;
             m_nTrackPosMax += nSpare;
-        } else {
+        }
+        else
+        {
             m_nTrackPosMin -= nSpare;
             m_nTrackPosMax += nFree;
         }
@@ -469,12 +514,13 @@ void CSizingControlBar::UpdateSizing(CPoint point)
     const int nDelta = nTrackPos - m_nTrackPosOld;
     if (nDelta == 0)
         return;
-    InvertTracker();  // erase
+    InvertTracker(); // erase
     m_nTrackPosOld = nTrackPos;
 
     const BOOL bHorz = IsHorzDocked();
     CSize sizeNew = bHorz ? m_szHorz : m_szVert;
-    switch (m_htEdge) {
+    switch (m_htEdge)
+    {
     case HTLEFT: sizeNew.cx -= nDelta; break;
     case HTTOP: sizeNew.cy -= nDelta; break;
     case HTRIGHT: sizeNew.cx += nDelta; break;
@@ -485,15 +531,19 @@ void CSizingControlBar::UpdateSizing(CPoint point)
     std::vector<CSizingControlBar*> sizing;
     int nThis = -1;
     GetRowSizingBars(sizing, nThis);
-    if (nThis < 0) {
+    if (nThis < 0)
+    {
         sizing.assign(1, this);
         nThis = 0;
     }
-    if (bHorz != bHorzTracking) {
+    if (bHorz != bHorzTracking)
+    {
         // Across: the whole row takes the new thickness.
         for (CSizingControlBar* pBar : sizing)
             Thickness(bHorz ? pBar->m_szHorz : pBar->m_szVert, bHorz) = Thickness(sizeNew, bHorz);
-    } else {
+    }
+    else
+    {
         // Along: one bar grows, the bars the edge moves towards give the room, nearest first.
         const BOOL bLeading = m_htEdge == HTLEFT || m_htEdge == HTTOP;
         int nGrowing = nThis;
@@ -501,12 +551,15 @@ void CSizingControlBar::UpdateSizing(CPoint point)
             nGrowing = nThis - 1;
         else if (!bLeading && nDelta < 0)
             nGrowing = nThis + 1;
-        if (nGrowing >= 0 && nGrowing < (int)sizing.size()) {
+        if (nGrowing >= 0 && nGrowing < (int)sizing.size())
+        {
             int nAmount = std::abs(nDelta);
             CSizingControlBar* pGrow = sizing[nGrowing];
             Length(bHorz ? pGrow->m_szHorz : pGrow->m_szVert, bHorz) += nAmount;
             const int nDir = nDelta < 0 ? -1 : 1;
-            for (int i = nGrowing + nDir; i >= 0 && i < (int)sizing.size() && nAmount > 0; i += nDir) {
+            for (int i = nGrowing + nDir; i >= 0 && i < (int)sizing.size() && nAmount > 0;
+                 i += nDir)
+            {
                 CSizingControlBar* pBar = sizing[i];
                 LONG& nLen = Length(bHorz ? pBar->m_szHorz : pBar->m_szVert, bHorz);
                 const int nMin = Length(bHorz ? pBar->m_szMinHorz : pBar->m_szMinVert, bHorz);
@@ -534,25 +587,31 @@ void CSizingControlBar::InvertTracker()
     GetWindowRect(&rcWnd);
     if (!GetEdgeRect(rcWnd, m_htEdge, rc))
         return;
-    if (bHorz != bHorzTracking) {
+    if (bHorz != bHorzTracking)
+    {
         CRect rcDock;
         m_pDockBar->GetWindowRect(&rcDock);
         rcDock.DeflateRect(1, 1);
-        if (bHorz) {
+        if (bHorz)
+        {
             rc.left = rcDock.left;
             rc.right = rcDock.right;
-        } else {
+        }
+        else
+        {
             rc.top = rcDock.top;
             rc.bottom = rcDock.bottom;
         }
     }
-    const int nOfs = m_nTrackPosOld - m_nTrackEdgeOfs - (bHorzTracking ? rc.CenterPoint().x : rc.CenterPoint().y);
+    const int nOfs = m_nTrackPosOld - m_nTrackEdgeOfs -
+                     (bHorzTracking ? rc.CenterPoint().x : rc.CenterPoint().y);
     rc.OffsetRect(bHorzTracking ? nOfs : 0, bHorzTracking ? 0 : nOfs);
     CRect rcFrame;
     m_pDockSite->GetWindowRect(&rcFrame);
     rc.OffsetRect(-rcFrame.left, -rcFrame.top);
 
-    HDC hDC = ::GetDCEx(m_pDockSite->m_hWnd, nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+    HDC hDC =
+        ::GetDCEx(m_pDockSite->m_hWnd, nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
     if (hDC == nullptr)
         return;
     WORD pattern[8] = {0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA};
@@ -574,14 +633,16 @@ void CSizingControlBar::CalcClientRect(CRect& rc, UINT nDockBarID)
     rc.DeflateRect(3, 5, 3, 3);
     if (nDockBarID != AFX_IDW_DOCKBAR_FLOAT)
         rc.DeflateRect(2, 0, 2, 2);
-    switch (nDockBarID) {
+    switch (nDockBarID)
+    {
     case AFX_IDW_DOCKBAR_TOP: m_dwSCBStyle |= SCBS_EDGEBOTTOM; break;
     case AFX_IDW_DOCKBAR_LEFT: m_dwSCBStyle |= SCBS_EDGERIGHT; break;
     case AFX_IDW_DOCKBAR_RIGHT: m_dwSCBStyle |= SCBS_EDGELEFT; break;
     case AFX_IDW_DOCKBAR_BOTTOM: m_dwSCBStyle |= SCBS_EDGETOP; break;
     default: break;
     }
-    if (m_dwSCBStyle & SCBS_SHOWEDGES) {
+    if (m_dwSCBStyle & SCBS_SHOWEDGES)
+    {
         if (m_dwSCBStyle & SCBS_EDGELEFT)
             rc.left += m_cxEdge;
         if (m_dwSCBStyle & SCBS_EDGETOP)
@@ -598,9 +659,12 @@ void CSizingControlBar::PaintCaption(CDC*, const CRect&) {}
 void CSizingControlBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp)
 {
     // 1. A floating bar resizes from the corners of its mini frame too.
-    if (IsFloating()) {
+    if (IsFloating())
+    {
         CFrameWnd* pFrame = AfxGetParentFrame(this);
-        if (dynamic_cast<CMiniFrameWnd*>(pFrame) != nullptr && (pFrame->GetStyle() & MFS_4THICKFRAME)) {
+        if (dynamic_cast<CMiniFrameWnd*>(pFrame) != nullptr &&
+            (pFrame->GetStyle() & MFS_4THICKFRAME))
+        {
             pFrame->ModifyStyle(MFS_4THICKFRAME, 0);
             if (CWnd* pParent = GetParent())
                 pParent->ModifyStyle(0, WS_CLIPCHILDREN);
@@ -609,7 +673,8 @@ void CSizingControlBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp)
 
     // 2. The edges that may be dragged.
     m_dwSCBStyle &= ~SCBS_EDGEALL;
-    if (!IsFloating() && m_pDockBar != nullptr) {
+    if (!IsFloating() && m_pDockBar != nullptr)
+    {
         std::vector<CSizingControlBar*> sizing;
         int nThis = -1;
         GetRowSizingBars(sizing, nThis);
@@ -646,7 +711,8 @@ void CSizingControlBar::OnNcPaint()
     rcBar.OffsetRect(-rcBar.left, -rcBar.top);
 
     HDC hdcMem = ::CreateCompatibleDC(hdcWindow);
-    HBITMAP hbm = ::CreateCompatibleBitmap(hdcWindow, std::max(1, rcBar.Width()), std::max(1, rcBar.Height()));
+    HBITMAP hbm = ::CreateCompatibleBitmap(hdcWindow, std::max(1, rcBar.Width()),
+                                           std::max(1, rcBar.Height()));
     HGDIOBJ hbmOld = ::SelectObject(hdcMem, hbm);
     {
         CDC dc;
@@ -657,12 +723,14 @@ void CSizingControlBar::OnNcPaint()
         if (hbrBack == nullptr)
             hbrBack = ::GetSysColorBrush(COLOR_BTNFACE);
         ::FillRect(hdcMem, &rcDraw, hbrBack);
-        if (m_dwSCBStyle & SCBS_SHOWEDGES) {
+        if (m_dwSCBStyle & SCBS_SHOWEDGES)
+        {
             CRect rcWnd;
             GetWindowRect(&rcWnd);
             const POINT origin = {rcWnd.left, rcWnd.top};
             const UINT hits[4] = {HTLEFT, HTTOP, HTRIGHT, HTBOTTOM};
-            for (UINT hit : hits) {
+            for (UINT hit : hits)
+            {
                 CRect rcEdge;
                 if (!GetEdgeRect(rcWnd, hit, rcEdge))
                     continue;
@@ -756,7 +824,8 @@ void CSizingControlBar::OnRButtonDown(UINT nFlags, CPoint point)
 
 void CSizingControlBar::OnMouseMove(UINT nFlags, CPoint point)
 {
-    if (m_bTracking) {
+    if (m_bTracking)
+    {
         ClientToScreen(&point);
         UpdateSizing(point);
         return;
@@ -766,7 +835,8 @@ void CSizingControlBar::OnMouseMove(UINT nFlags, CPoint point)
 
 void CSizingControlBar::OnNcLButtonDown(UINT nHitTest, CPoint point)
 {
-    if (!m_bTracking && !IsFloating() && nHitTest >= HTLEFT && nHitTest <= HTBOTTOMRIGHT) {
+    if (!m_bTracking && !IsFloating() && nHitTest >= HTLEFT && nHitTest <= HTBOTTOMRIGHT)
+    {
         BeginSizing(nHitTest, point);
         return;
     }
@@ -775,7 +845,8 @@ void CSizingControlBar::OnNcLButtonDown(UINT nHitTest, CPoint point)
 
 void CSizingControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    if (m_pDockBar != nullptr && m_pDockContext != nullptr) {
+    if (m_pDockBar != nullptr && m_pDockContext != nullptr)
+    {
         ClientToScreen(&point);
         m_pDockContext->StartDrag(point);
         return;
@@ -785,7 +856,8 @@ void CSizingControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 
 void CSizingControlBar::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
-    if (m_pDockBar != nullptr && m_pDockContext != nullptr) {
+    if (m_pDockBar != nullptr && m_pDockContext != nullptr)
+    {
         m_pDockContext->ToggleDocking();
         return;
     }
@@ -804,7 +876,8 @@ LRESULT CSizingControlBar::OnNcHitTest(CPoint point)
     CRect rcWnd;
     GetWindowRect(&rcWnd);
     const UINT hits[4] = {HTLEFT, HTTOP, HTRIGHT, HTBOTTOM};
-    for (UINT hit : hits) {
+    for (UINT hit : hits)
+    {
         CRect rcEdge;
         if (GetEdgeRect(rcWnd, hit, rcEdge) && rcEdge.PtInRect(point))
             return hit;
@@ -820,7 +893,8 @@ void CSizingControlBar::OnClose()
 void CSizingControlBar::OnSize(UINT nType, int cx, int cy)
 {
     CControlBar::OnSize(nType, cx, cy);
-    if (m_dwSCBStyle & SCBS_SIZECHILD) {
+    if (m_dwSCBStyle & SCBS_SIZECHILD)
+    {
         HWND hChild = ::GetWindow(m_hWnd, GW_CHILD);
         if (hChild != nullptr)
             ::MoveWindow(hChild, 0, 0, cx, cy, TRUE);
@@ -830,9 +904,11 @@ void CSizingControlBar::OnSize(UINT nType, int cx, int cy)
 LRESULT CSizingControlBar::OnSetText(WPARAM, LPARAM lParam)
 {
     LRESULT lResult = Default();
-    if (IsFloating() && m_pDockBar != nullptr) {
+    if (IsFloating() && m_pDockBar != nullptr)
+    {
         auto* pMini = dynamic_cast<CMiniDockFrameWnd*>(AfxGetParentFrame(this));
-        if (pMini != nullptr) {
+        if (pMini != nullptr)
+        {
             m_pDockBar->SetWindowText(reinterpret_cast<LPCTSTR>(lParam));
             pMini->DelayRecalcLayout();
         }

@@ -15,10 +15,11 @@
 #define SCBS_EDGETOP 0x00000004
 #define SCBS_EDGEBOTTOM 0x00000008
 #define SCBS_EDGEALL 0x0000000F
-#define SCBS_SHOWEDGES 0x00000010  // draw the edges and take their width from the client area
-#define SCBS_SIZECHILD 0x00000020  // the first child window fills the client area
+#define SCBS_SHOWEDGES 0x00000010 // draw the edges and take their width from the client area
+#define SCBS_SIZECHILD 0x00000020 // the first child window fills the client area
 
-class CSizingControlBar : public CControlBar {
+class CSizingControlBar : public CControlBar
+{
     DECLARE_DYNAMIC(CSizingControlBar)
 
 public:
@@ -27,8 +28,8 @@ public:
 
     virtual BOOL Create(LPCTSTR lpszWindowName, CWnd* pParentWnd, UINT nID,
                         DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP);
-    virtual BOOL CreateWithSize(LPCTSTR lpszWindowName, CWnd* pParentWnd, CSize sizeDefault, UINT nID,
-                                DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP);
+    virtual BOOL CreateWithSize(LPCTSTR lpszWindowName, CWnd* pParentWnd, CSize sizeDefault,
+                                UINT nID, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP);
     // The same with the flag callers pass along with the size (it changes nothing here).
     BOOL Create(LPCTSTR lpszWindowName, CWnd* pParentWnd, CSize sizeDefault, BOOL bHasGripper,
                 UINT nID, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP)
@@ -40,8 +41,14 @@ public:
     virtual BOOL LoadState(LPCTSTR lpszProfileName);
     virtual BOOL SaveState(LPCTSTR lpszProfileName);
 
-    BOOL IsHorzDocked() const { return m_nDockBarID == AFX_IDW_DOCKBAR_TOP || m_nDockBarID == AFX_IDW_DOCKBAR_BOTTOM; }
-    BOOL IsVertDocked() const { return m_nDockBarID == AFX_IDW_DOCKBAR_LEFT || m_nDockBarID == AFX_IDW_DOCKBAR_RIGHT; }
+    BOOL IsHorzDocked() const
+    {
+        return m_nDockBarID == AFX_IDW_DOCKBAR_TOP || m_nDockBarID == AFX_IDW_DOCKBAR_BOTTOM;
+    }
+    BOOL IsVertDocked() const
+    {
+        return m_nDockBarID == AFX_IDW_DOCKBAR_LEFT || m_nDockBarID == AFX_IDW_DOCKBAR_RIGHT;
+    }
     BOOL IsFloating() const { return !IsHorzDocked() && !IsVertDocked(); }
 
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
@@ -50,7 +57,7 @@ public:
 
     // State (see the class comment); public for the bars built on this one.
     DWORD m_dwSCBStyle = 0;
-    UINT m_htEdge = 0;  // edge being dragged (HTLEFT, HTRIGHT, HTTOP, HTBOTTOM)
+    UINT m_htEdge = 0; // edge being dragged (HTLEFT, HTRIGHT, HTTOP, HTBOTTOM)
     CSize m_szHorz{200, 200};
     CSize m_szVert{200, 200};
     CSize m_szFloat{200, 200};
@@ -62,15 +69,16 @@ public:
     int m_nTrackPosOld = 0;
     int m_nTrackEdgeOfs = 0;
     BOOL m_bTracking = FALSE;
-    BOOL m_bKeepSize = FALSE;       // just shown: keeps its length in the next negotiation
-    BOOL m_bParentSizing = FALSE;   // the dock layout asked for the docked size
+    BOOL m_bKeepSize = FALSE;     // just shown: keeps its length in the next negotiation
+    BOOL m_bParentSizing = FALSE; // the dock layout asked for the docked size
     BOOL m_bDragShowContent = FALSE;
     UINT m_nDockBarID = 0;
     int m_cxEdge = 5;
 
     // The visible bars of this bar's row in its dock bar, with their list positions; the
     // sizing bars among them and this bar's index there (-1 when absent).
-    struct RowEntry {
+    struct RowEntry
+    {
         CControlBar* pBar;
         int nPos;
     };

@@ -43,10 +43,13 @@ void CSizingVS2015Bar::CalcClientRect(CRect& rc, UINT nDockBarID)
     const int nButton = cyCaption * 3 / 5;
     const int nMargin = (cyCaption - nButton) / 2;
     const int cyEdge = ::GetSystemMetrics(SM_CYEDGE);
-    if (nDockBarID == AFX_IDW_DOCKBAR_LEFT || nDockBarID == AFX_IDW_DOCKBAR_RIGHT) {
+    if (nDockBarID == AFX_IDW_DOCKBAR_LEFT || nDockBarID == AFX_IDW_DOCKBAR_RIGHT)
+    {
         rc.top += cyCaption;
         m_ptClose = CPoint(rc.right - cyCaption + nMargin, rc.top - cyCaption + nMargin);
-    } else if (nDockBarID == AFX_IDW_DOCKBAR_TOP || nDockBarID == AFX_IDW_DOCKBAR_BOTTOM) {
+    }
+    else if (nDockBarID == AFX_IDW_DOCKBAR_TOP || nDockBarID == AFX_IDW_DOCKBAR_BOTTOM)
+    {
         rc.left += cyCaption;
         m_ptClose = CPoint(rc.left - cyCaption + nMargin, rc.top + nMargin + cyEdge);
     }
@@ -65,12 +68,14 @@ void CSizingVS2015Bar::DrawX(CDC* pDC, const CRect& rc, COLORREF clr, int nThick
     };
     const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
     line(l, t, r, b);
-    for (int i = 1; i < nThickness; ++i) {
+    for (int i = 1; i < nThickness; ++i)
+    {
         line(l + i, t, r, b - i);
         line(l, t + i, r - i, b);
     }
     line(l, b - 1, r, t - 1);
-    for (int i = 1; i < nThickness; ++i) {
+    for (int i = 1; i < nThickness; ++i)
+    {
         line(l + i, b - 1, r, t + i - 1);
         line(l, b - i - 1, r - i, t - 1);
     }
@@ -85,16 +90,19 @@ void CSizingVS2015Bar::PaintCaption(CDC* pDC, const CRect& rcClient)
     HDC hDC = pDC->m_hDC;
     const int cyCaption = GetCaptionHeight();
     const int cyEdge = ::GetSystemMetrics(SM_CYEDGE);
-    const BOOL bStrip = IsHorzDocked();  // docked top or bottom: a vertical strip on the left
+    const BOOL bStrip = IsHorzDocked(); // docked top or bottom: a vertical strip on the left
 
     // 1-2. The caption area and its background.
     CRect rcCaption;
-    if (bStrip) {
+    if (bStrip)
+    {
         rcCaption.right = rcClient.left - cyEdge;
         rcCaption.left = rcCaption.right - cyCaption;
         rcCaption.top = rcClient.top;
         rcCaption.bottom = rcClient.bottom;
-    } else {
+    }
+    else
+    {
         rcCaption.bottom = rcClient.top - cyEdge;
         rcCaption.top = rcCaption.bottom - cyCaption;
         rcCaption.left = rcClient.left;
@@ -125,7 +133,8 @@ void CSizingVS2015Bar::PaintCaption(CDC* pDC, const CRect& rcClient)
     GetWindowText(strTitle);
     HFONT hFontStock = reinterpret_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     HFONT hFontVert = nullptr;
-    if (bStrip) {
+    if (bStrip)
+    {
         LOGFONTW lf{};
         ::GetObjectW(hFontStock, sizeof(lf), &lf);
         lf.lfEscapement = lf.lfOrientation = 900;
@@ -140,10 +149,13 @@ void CSizingVS2015Bar::PaintCaption(CDC* pDC, const CRect& rcClient)
     ::GetTextExtentPoint32W(hDC, strTitle, strTitle.GetLength(), &ext);
     const int nTitleLength = ext.cx;
     int x, y;
-    if (bStrip) {
+    if (bStrip)
+    {
         x = rcTitle.left + (rcTitle.Width() - tm.tmHeight) / 2;
         y = rcTitle.bottom;
-    } else {
+    }
+    else
+    {
         x = rcTitle.left;
         y = rcTitle.top + (rcTitle.Height() - tm.tmHeight) / 2;
     }
@@ -156,13 +168,17 @@ void CSizingVS2015Bar::PaintCaption(CDC* pDC, const CRect& rcClient)
 
     // 5. The grip, where the title leaves room for it.
     const int nAreaLength = bStrip ? rcTitle.Height() : rcTitle.Width();
-    if (nTitleLength + cyEdge < nAreaLength) {
+    if (nTitleLength + cyEdge < nAreaLength)
+    {
         CRect rcGrip = rcGripBase;
-        if (bStrip) {
+        if (bStrip)
+        {
             rcGrip.DeflateRect(cyCaption / 4, cyEdge);
             rcGrip.bottom -= nTitleLength + cyEdge;
             rcGrip.left += cyEdge;
-        } else {
+        }
+        else
+        {
             rcGrip.DeflateRect(cyEdge, cyCaption / 4);
             rcGrip.left += nTitleLength + cyEdge;
             rcGrip.top += cyEdge;
@@ -181,7 +197,8 @@ void CSizingVS2015Bar::PaintCaption(CDC* pDC, const CRect& rcClient)
     }
 
     // 6. The close button.
-    if (m_nCloseState == 1 || m_nCloseState == 2) {
+    if (m_nCloseState == 1 || m_nCloseState == 2)
+    {
         CRect rcHot = rcButton;
         rcHot.InflateRect(1, 1);
         HBRUSH hbrHot = ::CreateSolidBrush(BlendColors(clrBack, clrMark, 160));
@@ -250,7 +267,8 @@ void CSizingVS2015Bar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler
     int nState = 0;
     if (SendMessage(WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)) == HTCLOSE)
         nState = ::GetKeyState(VK_LBUTTON) < 0 ? 1 : 2;
-    if (bActive != m_bActive || nState != m_nCloseState) {
+    if (bActive != m_bActive || nState != m_nCloseState)
+    {
         m_bActive = bActive;
         m_nCloseState = nState;
         SendMessage(WM_NCPAINT);

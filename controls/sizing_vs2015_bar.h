@@ -5,7 +5,8 @@
 
 #include "controls/sizing_control_bar.h"
 
-class CSizingVS2015Bar : public CSizingControlBar {
+class CSizingVS2015Bar : public CSizingControlBar
+{
     DECLARE_DYNAMIC(CSizingVS2015Bar)
 
 public:
@@ -21,11 +22,11 @@ public:
     static int GetCaptionHeight();
     static int GetCloseButtonSize() { return GetCaptionHeight() * 3 / 5; }
 
-    BOOL m_bActive = FALSE;  // the focus is in a child of the bar
-    CPoint m_ptClose{0, 0};  // close button, window coordinates
-    int m_nCloseState = 0;   // 0 normal, 1 pressed, 2 hot
+    BOOL m_bActive = FALSE; // the focus is in a child of the bar
+    CPoint m_ptClose{0, 0}; // close button, window coordinates
+    int m_nCloseState = 0;  // 0 normal, 1 pressed, 2 hot
 
-    CRect GetCloseButtonRect() const;  // window coordinates
+    CRect GetCloseButtonRect() const; // window coordinates
 
 protected:
     void CalcClientRect(CRect& rc, UINT nDockBarID) override;

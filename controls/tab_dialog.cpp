@@ -8,8 +8,7 @@ IMPLEMENT_DYNAMIC(CRTabDialog, CRSizableDlg)
 
 CRTabDialog::CRTabDialog(UINT nIDTemplate, CRDialogTabCtrl* pOwner)
     : CRSizableDlg(nIDTemplate, nullptr), m_pOwner(pOwner)
-{
-}
+{}
 
 bool CRTabDialog::LoadPage()
 {
@@ -17,7 +16,10 @@ bool CRTabDialog::LoadPage()
     return true;
 }
 
-void CRTabDialog::ResetPage() { m_bLoaded = false; }
+void CRTabDialog::ResetPage()
+{
+    m_bLoaded = false;
+}
 
 BOOL CRTabDialog::OnInitDialog()
 {

@@ -113,8 +113,7 @@ const ByteOrderMark& GetUtf8Bom()
     return bom;
 }
 
-namespace REncode
-{
+namespace REncode {
 int CFileReader::Read(void* buffer, int count)
 {
     if (count <= 0)

@@ -3,8 +3,7 @@
 
 #include "framework/core.h"
 
-namespace REncode
-{
+namespace REncode {
 // A source of bytes. Read copies up to `count` bytes, advances and gives the number copied
 // (0 at the end).
 //

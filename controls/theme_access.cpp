@@ -1,16 +1,22 @@
 #include "controls/theme_access.h"
 
-CUxTheme::~CUxTheme() { Close(); }
+CUxTheme::~CUxTheme()
+{
+    Close();
+}
 
 bool CUxTheme::Open(HWND hWnd, LPCWSTR classList)
 {
-    if (!m_bLoadAttempted) {
+    if (!m_bLoadAttempted)
+    {
         m_bLoadAttempted = true;
         m_hModule = ::GetModuleHandleW(m_moduleName);
     }
     if (m_hModule == nullptr)
         return false;
-    if (m_pfnOpen == nullptr && m_pfnClose == nullptr && m_pfnBackground == nullptr && m_pfnText == nullptr) {
+    if (m_pfnOpen == nullptr && m_pfnClose == nullptr && m_pfnBackground == nullptr &&
+        m_pfnText == nullptr)
+    {
         m_pfnOpen = (PFNOPEN)(void*)::GetProcAddress(m_hModule, "OpenThemeData");
         m_pfnClose = (PFNCLOSE)(void*)::GetProcAddress(m_hModule, "CloseThemeData");
         m_pfnBackground = (PFNBACKGROUND)(void*)::GetProcAddress(m_hModule, "DrawThemeBackground");

@@ -35,7 +35,8 @@ private:
     typedef HTHEME(WINAPI* PFNOPEN)(HWND, LPCWSTR);
     typedef HRESULT(WINAPI* PFNCLOSE)(HTHEME);
     typedef HRESULT(WINAPI* PFNBACKGROUND)(HTHEME, HDC, int, int, const RECT*, const RECT*);
-    typedef HRESULT(WINAPI* PFNTEXT)(HTHEME, HDC, int, int, LPCWSTR, int, DWORD, DWORD, const RECT*);
+    typedef HRESULT(WINAPI* PFNTEXT)(HTHEME, HDC, int, int, LPCWSTR, int, DWORD, DWORD,
+                                     const RECT*);
 
     bool m_bLoadAttempted = false;
     HMODULE m_hModule = nullptr;

@@ -2,8 +2,7 @@
 
 #include <cwctype>
 
-namespace
-{
+namespace {
 // One "%d" conversion: optional white space, optional sign, at least one digit.
 bool ScanInt(LPCWSTR& p, int& value)
 {

@@ -1,11 +1,13 @@
 #include "controls/window_helpers.h"
 
-bool CreateWindowOfClass(CWnd* window, LPCTSTR className, DWORD style, const RECT& rect, CWnd* parent, UINT id)
+bool CreateWindowOfClass(CWnd* window, LPCTSTR className, DWORD style, const RECT& rect,
+                         CWnd* parent, UINT id)
 {
     if (window == nullptr)
         return false;
     if (className == nullptr)
-        className = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, nullptr, (HBRUSH)(COLOR_WINDOW + 1), nullptr);
+        className = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, nullptr,
+                                        (HBRUSH)(COLOR_WINDOW + 1), nullptr);
     return window->Create(className, nullptr, style, rect, parent, id) != FALSE;
 }
 
@@ -19,7 +21,7 @@ bool CreateInPlaceComboBox(CWnd* combo, DWORD style, const RECT& cellRect, CWnd*
         rect.top -= 1;
     rect.bottom += 4 * cellHeight;
     if (!combo->Create(L"COMBOBOX", nullptr, style, rect, parent, id))
-        return false;  // the object may have deleted itself with its window
+        return false; // the object may have deleted itself with its window
     HFONT font = (HFONT)parent->SendMessage(WM_GETFONT);
     combo->SendMessage(WM_SETFONT, (WPARAM)font, TRUE);
     return true;

@@ -6,7 +6,8 @@
 // Creates `window` as a child of `parent` with the given class, style, rectangle and control id.
 // A null class name uses a class of our own with CS_HREDRAW | CS_VREDRAW, no cursor, the
 // COLOR_WINDOW background and no icon. False when the window could not be created.
-bool CreateWindowOfClass(CWnd* window, LPCTSTR className, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+bool CreateWindowOfClass(CWnd* window, LPCTSTR className, DWORD style, const RECT& rect,
+                         CWnd* parent, UINT id);
 
 // Creates `combo` as a "COMBOBOX" over a list cell: the rectangle's top moves up one pixel when
 // it is positive and its bottom moves down by four cell heights (room for the drop-down list);

@@ -3,7 +3,8 @@
 IMPLEMENT_DYNAMIC(CRWizard, CPropertySheet)
 IMPLEMENT_DYNAMIC(CRPropertyPage, CPropertyPage)
 
-CRWizard::CRWizard(CWnd* pParentWnd, UINT iSelectPage) : CPropertySheet(L"", pParentWnd, iSelectPage)
+CRWizard::CRWizard(CWnd* pParentWnd, UINT iSelectPage)
+    : CPropertySheet(L"", pParentWnd, iSelectPage)
 {
     m_psh.dwFlags |= PSH_WIZARD;
     m_psh.dwFlags &= ~PSH_HASHELP;
@@ -14,10 +15,22 @@ CRPropertyPage::CRPropertyPage(UINT nIDTemplate) : CPropertyPage(nIDTemplate)
     m_psp.dwFlags &= ~PSP_HASHELP;
 }
 
-bool CRPropertyPage::RefreshIfActive() { return m_bActivated ? RefreshPage() : true; }
-bool CRPropertyPage::IsPageDirty() { return m_bDirty; }
-bool CRPropertyPage::ValidatePage() { return true; }
-bool CRPropertyPage::RefreshPage() { return true; }
+bool CRPropertyPage::RefreshIfActive()
+{
+    return m_bActivated ? RefreshPage() : true;
+}
+bool CRPropertyPage::IsPageDirty()
+{
+    return m_bDirty;
+}
+bool CRPropertyPage::ValidatePage()
+{
+    return true;
+}
+bool CRPropertyPage::RefreshPage()
+{
+    return true;
+}
 
 BOOL CRPropertyPage::OnInitDialog()
 {
@@ -51,12 +64,15 @@ bool CRPropertyPage::IsLastPage() const
 BOOL CRPropertyPage::OnSetActive()
 {
     CPropertySheet* pSheet = GetSheet();
-    if (pSheet != nullptr && ::IsWindow(pSheet->m_hWnd)) {
+    if (pSheet != nullptr && ::IsWindow(pSheet->m_hWnd))
+    {
         // Posted: the sheet finishes its own page switch before the buttons change.
-        ::PostMessageW(pSheet->m_hWnd, PSM_SETWIZBUTTONS, 0, WizardButtonsFor(IsFirstPage(), IsLastPage()));
+        ::PostMessageW(pSheet->m_hWnd, PSM_SETWIZBUTTONS, 0,
+                       WizardButtonsFor(IsFirstPage(), IsLastPage()));
     }
     m_bActivated = true;
-    if (IsPageDirty()) {
+    if (IsPageDirty())
+    {
         if (!RefreshPage())
             return FALSE;
         m_bDirty = false;

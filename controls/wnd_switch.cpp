@@ -20,7 +20,8 @@ BEGIN_MESSAGE_MAP(CRWndSwitch, CWnd)
     ON_WM_INITMENUPOPUP()
     ON_WM_PARENTNOTIFY()
     ON_WM_DESTROY()
-    ON_COMMAND_EX_RANGE(CRWndSwitch::kFirstWindowCmd, CRWndSwitch::kFirstWindowCmd + 8, &CRWndSwitch::OnWindowCommand)
+    ON_COMMAND_EX_RANGE(CRWndSwitch::kFirstWindowCmd, CRWndSwitch::kFirstWindowCmd + 8,
+                        &CRWndSwitch::OnWindowCommand)
 END_MESSAGE_MAP()
 
 namespace {
@@ -28,7 +29,10 @@ namespace {
 // Unique ids of tabs (their tooltip tools), shared by every strip of the process.
 UINT32 g_lastTabId = 0;
 
-bool IsEmptyRect(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmptyRect(const RECT& r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 void OffsetTab(CRWndSwitch::CWndInfo& info, int dx)
 {
@@ -38,7 +42,7 @@ void OffsetTab(CRWndSwitch::CWndInfo& info, int dx)
     info.iconPos.x += dx;
 }
 
-}  // namespace
+} // namespace
 
 CRWndSwitch::CRWndSwitch(UINT styleFlags, UINT tabPosition)
     : m_margin(::GetSystemMetrics(SM_CYEDGE)), m_styleFlags(styleFlags), m_tabPosition(tabPosition)
@@ -57,20 +61,23 @@ CRWndSwitch::~CRWndSwitch()
 
 void CRWndSwitch::DeleteButtons()
 {
-    for (CButtonBase** pp : {&m_pCloseButton, &m_pPlusButton, &m_pScrollLeft, &m_pScrollRight, &m_pListButton}) {
+    for (CButtonBase** pp :
+         {&m_pCloseButton, &m_pPlusButton, &m_pScrollLeft, &m_pScrollRight, &m_pListButton})
+    {
         delete *pp;
         *pp = nullptr;
     }
     m_pHotButton = nullptr;
 }
 
-BOOL CRWndSwitch::Create(DWORD dwStyle, DWORD dwExStyle, const RECT& rect, CWnd* pParentWnd, UINT nID,
-                         LPVOID lpParam)
+BOOL CRWndSwitch::Create(DWORD dwStyle, DWORD dwExStyle, const RECT& rect, CWnd* pParentWnd,
+                         UINT nID, LPVOID lpParam)
 {
     LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW));
     if (!CWnd::CreateEx(dwExStyle, cls, L"", dwStyle, rect, pParentWnd, nID, lpParam))
         return FALSE;
-    if ((m_styleFlags & kToolTips) != 0 && !m_toolTip.Create(this, TTS_ALWAYSTIP | TTS_NOPREFIX)) {
+    if ((m_styleFlags & kToolTips) != 0 && !m_toolTip.Create(this, TTS_ALWAYSTIP | TTS_NOPREFIX))
+    {
         DestroyWindow();
         return FALSE;
     }
@@ -88,19 +95,22 @@ bool CRWndSwitch::SetStyle(int style)
     CButtonBase* pList = nullptr;
     const bool closable = (m_styleFlags & kClosable) != 0;
     const bool top = m_tabPosition == kTabsTop;
-    switch (style) {
+    switch (style)
+    {
     case 0:
         pPainter = new CVS2003TabPainter(m_tabPosition);
         if (closable)
             pClose = new CVS2003Button(L"r");
-        if (top) {
+        if (top)
+        {
             pLeft = new CVS2003Button(L"3");
             pRight = new CVS2003Button(L"4");
         }
         break;
     case 1:
         pPainter = new CIE11TabPainter(m_tabPosition, closable);
-        if (top) {
+        if (top)
+        {
             pLeft = new CIE11Button(kScrollLeft);
             pRight = new CIE11Button(kScrollRight);
         }
@@ -109,14 +119,14 @@ bool CRWndSwitch::SetStyle(int style)
         break;
     case 2:
         pPainter = new CVS2015TabPainter(m_tabPosition, closable);
-        if (top) {
+        if (top)
+        {
             pLeft = new CVS2015Button(kScrollLeft);
             pRight = new CVS2015Button(kScrollRight);
             pList = new CVS2015Button(kThirdButton);
         }
         break;
-    default:
-        return false;
+    default: return false;
     }
     if (m_pPainter != nullptr)
         pPainter->m_accentColor = m_pPainter->m_accentColor;
@@ -137,9 +147,11 @@ bool CRWndSwitch::SetStyle(int style)
         m_pListButton->m_state = kButtonShown;
     m_hot = false;
     m_hotTab = -1;
-    if (::IsWindow(m_hWnd)) {
+    if (::IsWindow(m_hWnd))
+    {
         PlaceButtons();
-        if (CWnd* pActive = GetActiveIndex() >= 0 ? m_tabs[m_activeIndex].window : nullptr) {
+        if (CWnd* pActive = GetActiveIndex() >= 0 ? m_tabs[m_activeIndex].window : nullptr)
+        {
             RECT area;
             GetClientArea(&area);
             pActive->MoveWindow(&area, TRUE);
@@ -181,7 +193,8 @@ void CRWndSwitch::GetClientArea(RECT* pRect)
     RECT client;
     GetClientRect(&client);
     const int h = GetStripHeight();
-    if (client.bottom - client.top < h) {
+    if (client.bottom - client.top < h)
+    {
         ::SetRectEmpty(pRect);
         return;
     }
@@ -216,7 +229,8 @@ bool CRWndSwitch::IsInTabArea(POINT point)
 {
     RECT strip;
     GetStripRect(&strip);
-    return point.x >= strip.left && point.x < GetTabAreaRight() && point.y >= strip.top && point.y < strip.bottom;
+    return point.x >= strip.left && point.x < GetTabAreaRight() && point.y >= strip.top &&
+           point.y < strip.bottom;
 }
 
 RECT CRWndSwitch::GetVisibleTabRect(int index)
@@ -238,7 +252,9 @@ int CRWndSwitch::TabFromPoint(POINT point) const
 
 CRWndSwitch::CButtonBase* CRWndSwitch::ButtonFromPoint(POINT point)
 {
-    for (CButtonBase* pButton : {m_pCloseButton, m_pPlusButton, m_pScrollLeft, m_pScrollRight, m_pListButton}) {
+    for (CButtonBase* pButton :
+         {m_pCloseButton, m_pPlusButton, m_pScrollLeft, m_pScrollRight, m_pListButton})
+    {
         if (pButton == nullptr || !pButton->IsShown())
             continue;
         RECT r = pButton->GetRect();
@@ -282,8 +298,8 @@ int CRWndSwitch::GetActiveIndex() const
     return m_activeIndex >= 0 && m_activeIndex < (INT64)m_tabs.size() ? (int)m_activeIndex : -1;
 }
 
-int CRWndSwitch::AddWindow(CWnd* pWnd, LPCTSTR lpszTitle, LPCTSTR lpszToolTip, CImageList* pImageList,
-                           int imageIndex)
+int CRWndSwitch::AddWindow(CWnd* pWnd, LPCTSTR lpszTitle, LPCTSTR lpszToolTip,
+                           CImageList* pImageList, int imageIndex)
 {
     if (pWnd == nullptr)
         return -1;
@@ -301,18 +317,21 @@ int CRWndSwitch::AddWindow(CWnd* pWnd, LPCTSTR lpszTitle, LPCTSTR lpszToolTip, C
     if (first)
         m_activeIndex = k;
     pWnd->ShowWindow(m_activeIndex == k ? SW_SHOW : SW_HIDE);
-    if (first) {
+    if (first)
+    {
         Notify(kNotifyActivated);
         if (::IsWindow(info.hWnd))
             pWnd->SetFocus();
     }
-    if (::IsWindow(m_hWnd) && ::IsWindow(info.hWnd)) {
+    if (::IsWindow(m_hWnd) && ::IsWindow(info.hWnd))
+    {
         RECT area;
         GetClientArea(&area);
         pWnd->MoveWindow(&area, TRUE);
         RedrawWindow(nullptr, nullptr, RDW_INVALIDATE);
     }
-    if ((m_styleFlags & kToolTips) != 0 && ::IsWindow(m_toolTip.m_hWnd)) {
+    if ((m_styleFlags & kToolTips) != 0 && ::IsWindow(m_toolTip.m_hWnd))
+    {
         RECT r = IsEmptyRect(m_tabs[k].tabRect) ? m_tabs[k].tabRect : GetVisibleTabRect(k);
         m_toolTip.AddTool(this, lpszToolTip != nullptr ? lpszToolTip : L"", &r, info.uniqueId);
     }
@@ -324,7 +343,8 @@ bool CRWndSwitch::ActivateTab(int index)
     if (index < 0 || index >= (int)m_tabs.size())
         return false;
     CWndInfo& info = m_tabs[index];
-    if (index == m_activeIndex) {
+    if (index == m_activeIndex)
+    {
         info.window->SetFocus();
         return true;
     }
@@ -354,7 +374,8 @@ bool CRWndSwitch::ActivateTab(int index)
 void CRWndSwitch::RemoveTabOfWindow(HWND hWnd)
 {
     for (size_t i = 0; i < m_tabs.size(); ++i)
-        if (m_tabs[i].hWnd == hWnd) {
+        if (m_tabs[i].hWnd == hWnd)
+        {
             RemoveTab((int)i);
             return;
         }
@@ -375,9 +396,11 @@ void CRWndSwitch::RemoveTab(int index)
         --m_activeIndex;
     if (m_bDestroying)
         return;
-    if (wasActive) {
+    if (wasActive)
+    {
         m_activeIndex = -1;
-        if (!m_tabs.empty()) {
+        if (!m_tabs.empty())
+        {
             // The neighbour that took the closed tab's place, or the new last tab.
             m_activeIndex = std::min<int>(index, (int)m_tabs.size() - 1);
             CWnd* pNew = m_tabs[m_activeIndex].window;
@@ -419,17 +442,17 @@ BOOL CRWndSwitch::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO
 
 BOOL CRWndSwitch::PreTranslateMessage(MSG* pMsg)
 {
-    if ((m_styleFlags & kToolTips) != 0 && ::IsWindow(m_toolTip.m_hWnd)) {
-        switch (pMsg->message) {
+    if ((m_styleFlags & kToolTips) != 0 && ::IsWindow(m_toolTip.m_hWnd))
+    {
+        switch (pMsg->message)
+        {
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
         case WM_RBUTTONDOWN:
         case WM_RBUTTONUP:
         case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-            m_toolTip.RelayEvent(pMsg);
-            break;
+        case WM_MBUTTONUP: m_toolTip.RelayEvent(pMsg); break;
         }
     }
     return CWnd::PreTranslateMessage(pMsg);
@@ -452,7 +475,8 @@ void CRWndSwitch::OnSize(UINT nType, int cx, int cy)
     if (!m_tabs.empty())
         Invalidate(FALSE);
     const int active = GetActiveIndex();
-    if (active >= 0 && ::IsWindow(m_tabs[active].hWnd)) {
+    if (active >= 0 && ::IsWindow(m_tabs[active].hWnd))
+    {
         RECT area;
         GetClientArea(&area);
         m_tabs[active].window->MoveWindow(&area, TRUE);
@@ -481,19 +505,23 @@ void CRWndSwitch::OnLButtonDown(UINT nFlags, CPoint point)
     m_dragIndex = -1;
     ClearHot();
     CButtonBase* pButton = ButtonFromPoint(point);
-    if (pButton != nullptr && !m_tabs.empty()) {
-        if (pButton == m_pListButton) {
+    if (pButton != nullptr && !m_tabs.empty())
+    {
+        if (pButton == m_pListButton)
+        {
             ShowWindowList();
             return;
         }
-        if (pButton == m_pCloseButton || pButton == m_pScrollLeft || pButton == m_pScrollRight) {
+        if (pButton == m_pCloseButton || pButton == m_pScrollLeft || pButton == m_pScrollRight)
+        {
             pButton->m_state = kButtonPressed;
             DrawButtonNow(pButton);
             SetCapture();
             return;
         }
     }
-    if (pButton != nullptr && pButton == m_pPlusButton) {
+    if (pButton != nullptr && pButton == m_pPlusButton)
+    {
         pButton->m_state = kButtonPressed;
         DrawButtonNow(pButton);
         SetCapture();
@@ -502,12 +530,14 @@ void CRWndSwitch::OnLButtonDown(UINT nFlags, CPoint point)
     if (pButton != nullptr)
         return;
     const int tab = TabFromPoint(point);
-    if (tab < 0) {
+    if (tab < 0)
+    {
         CWnd::OnLButtonDown(nFlags, point);
         return;
     }
     if (m_pCloseButton == nullptr && (m_styleFlags & kClosable) != 0 &&
-        ::PtInRect(&m_tabs[tab].closeRect, point)) {
+        ::PtInRect(&m_tabs[tab].closeRect, point))
+    {
         const HWND hClosed = m_tabs[tab].hWnd;
         ::SendMessageW(hClosed, WM_CLOSE, 0, 0);
         if (!::IsWindow(hClosed))
@@ -524,7 +554,8 @@ void CRWndSwitch::OnLButtonDown(UINT nFlags, CPoint point)
 void CRWndSwitch::OnLButtonUp(UINT nFlags, CPoint point)
 {
     m_dragIndex = -1;
-    for (CButtonBase* pButton : {m_pCloseButton, m_pPlusButton, m_pScrollLeft, m_pScrollRight}) {
+    for (CButtonBase* pButton : {m_pCloseButton, m_pPlusButton, m_pScrollLeft, m_pScrollRight})
+    {
         if (pButton == nullptr || pButton->m_state != kButtonPressed)
             continue;
         pButton->m_state = kButtonShown;
@@ -535,17 +566,23 @@ void CRWndSwitch::OnLButtonUp(UINT nFlags, CPoint point)
         RECT r = pButton->GetRect();
         if (!::PtInRect(&r, point))
             return;
-        if (pButton == m_pCloseButton) {
+        if (pButton == m_pCloseButton)
+        {
             const int active = GetActiveIndex();
-            if (active >= 0) {
+            if (active >= 0)
+            {
                 const HWND hClosed = m_tabs[active].hWnd;
                 ::SendMessageW(hClosed, WM_CLOSE, 0, 0);
                 if (!::IsWindow(hClosed))
                     RemoveTabOfWindow(hClosed);
             }
-        } else if (pButton == m_pPlusButton) {
+        }
+        else if (pButton == m_pPlusButton)
+        {
             Notify(kNotifyPlus);
-        } else {
+        }
+        else
+        {
             ScrollTabs(pButton == m_pScrollLeft ? -1 : 1);
         }
         return;
@@ -558,18 +595,23 @@ void CRWndSwitch::ScrollTabs(int direction)
     if (direction == 0 || m_tabs.empty())
         return;
     int first = -1;
-    if (direction < 0) {
+    if (direction < 0)
+    {
         for (size_t i = 0; i < m_tabs.size(); ++i)
-            if (m_tabs[i].tabRect.left >= 0) {
+            if (m_tabs[i].tabRect.left >= 0)
+            {
                 first = (int)i;
                 break;
             }
         if (first <= 0 || m_tabs[first - 1].tabRect.left >= 0)
             return;
         m_scrollOrigin -= m_tabs[first - 1].tabRect.left;
-    } else {
+    }
+    else
+    {
         for (size_t i = 0; i < m_tabs.size(); ++i)
-            if (m_tabs[i].tabRect.left > 0) {
+            if (m_tabs[i].tabRect.left > 0)
+            {
                 first = (int)i;
                 break;
             }
@@ -584,11 +626,13 @@ BOOL CRWndSwitch::OnMouseWheel(UINT, short zDelta, CPoint)
 {
     m_wheelAccumulator += zDelta;
     int count = 0;
-    while (m_wheelAccumulator >= WHEEL_DELTA) {
+    while (m_wheelAccumulator >= WHEEL_DELTA)
+    {
         m_wheelAccumulator -= WHEEL_DELTA;
         --count;
     }
-    while (m_wheelAccumulator <= -WHEEL_DELTA) {
+    while (m_wheelAccumulator <= -WHEEL_DELTA)
+    {
         m_wheelAccumulator += WHEEL_DELTA;
         ++count;
     }
@@ -607,7 +651,8 @@ void CRWndSwitch::OnMouseHWheel(UINT, short zDelta, CPoint)
 void CRWndSwitch::OnRButtonUp(UINT nFlags, CPoint point)
 {
     const int tab = TabFromPoint(point);
-    if (tab >= 0) {
+    if (tab >= 0)
+    {
         NMRIGHTCLICK record = {};
         record.hdr = {m_hWnd, 0, kNotifyRightClick};
         record.index = tab;
@@ -621,19 +666,22 @@ void CRWndSwitch::OnRButtonUp(UINT nFlags, CPoint point)
 
 void CRWndSwitch::OnMouseMove(UINT nFlags, CPoint point)
 {
-    if ((nFlags & MK_LBUTTON) != 0) {
-        if ((m_styleFlags & kDraggable) == 0 || m_dragIndex < 0 || m_dragIndex >= (INT64)m_tabs.size() ||
-            !IsInTabArea(point))
+    if ((nFlags & MK_LBUTTON) != 0)
+    {
+        if ((m_styleFlags & kDraggable) == 0 || m_dragIndex < 0 ||
+            m_dragIndex >= (INT64)m_tabs.size() || !IsInTabArea(point))
             return;
         const int t = TabFromPoint(point);
         if (t < 0 || t == m_dragIndex)
             return;
-        if (t == m_dragPartner) {
+        if (t == m_dragPartner)
+        {
             // A wide tab must not jump back over a narrower one it has just passed.
             const RECT& partner = m_tabs[t].tabRect;
             const RECT& dragged = m_tabs[m_dragIndex].tabRect;
             const int width = dragged.right - dragged.left;
-            const bool within = t < m_dragIndex ? point.x < partner.left + width : point.x >= partner.right - width;
+            const bool within =
+                t < m_dragIndex ? point.x < partner.left + width : point.x >= partner.right - width;
             if (!within)
                 return;
         }
@@ -654,8 +702,10 @@ void CRWndSwitch::OnMouseMove(UINT nFlags, CPoint point)
         tab = TabFromPoint(point);
     else
         pButton = ButtonFromPoint(point);
-    if (tab == m_hotTab && pButton == m_pHotButton) {
-        if (m_hot) {
+    if (tab == m_hotTab && pButton == m_pHotButton)
+    {
+        if (m_hot)
+        {
             // Within the same tab only the close glyph changes with the point.
             const RECT* pClose = tab >= 0 ? &m_tabs[tab].closeRect : nullptr;
             const bool wasIn = pClose != nullptr && ::PtInRect(pClose, m_hotPoint);
@@ -667,18 +717,21 @@ void CRWndSwitch::OnMouseMove(UINT nFlags, CPoint point)
     }
     const bool wasHot = m_hot;
     ClearHot();
-    if (tab < 0 && pButton == nullptr) {
+    if (tab < 0 && pButton == nullptr)
+    {
         TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE | TME_CANCEL, m_hWnd, 0};
         ::TrackMouseEvent(&tme);
     }
     bool hot = false;
     if (tab >= 0)
         hot = m_pPainter->IsHotSpot(m_tabs[tab].closeRect, point);
-    else if (pButton != nullptr) {
+    else if (pButton != nullptr)
+    {
         RECT r = pButton->GetRect();
         hot = ::PtInRect(&r, point) != FALSE;
     }
-    if (hot) {
+    if (hot)
+    {
         m_hot = true;
         m_hotTab = tab;
         m_pHotButton = pButton;
@@ -698,10 +751,13 @@ void CRWndSwitch::OnMouseLeave()
 
 void CRWndSwitch::OnCaptureChanged(CWnd* pWnd)
 {
-    if (pWnd != this) {
+    if (pWnd != this)
+    {
         ClearHot();
-        for (CButtonBase* pButton : {m_pCloseButton, m_pPlusButton, m_pScrollLeft, m_pScrollRight, m_pListButton})
-            if (pButton != nullptr && pButton->m_state == kButtonPressed) {
+        for (CButtonBase* pButton :
+             {m_pCloseButton, m_pPlusButton, m_pScrollLeft, m_pScrollRight, m_pListButton})
+            if (pButton != nullptr && pButton->m_state == kButtonPressed)
+            {
                 pButton->m_state = kButtonShown;
                 DrawButtonNow(pButton);
             }
@@ -735,17 +791,20 @@ void CRWndSwitch::ShowWindowList()
     RECT r = m_pListButton->GetRect();
     POINT pt = {r.right, r.bottom};
     ::ClientToScreen(m_hWnd, &pt);
-    const int cmd = (int)::TrackPopupMenu(menu.m_hMenu, TPM_RIGHTALIGN | TPM_NONOTIFY | TPM_RETURNCMD, pt.x,
-                                          pt.y, 0, m_hWnd, nullptr);
+    const int cmd =
+        (int)::TrackPopupMenu(menu.m_hMenu, TPM_RIGHTALIGN | TPM_NONOTIFY | TPM_RETURNCMD, pt.x,
+                              pt.y, 0, m_hWnd, nullptr);
     if (cmd >= 1 && cmd <= (int)order.size())
         ActivateTab(order[cmd - 1]);
 }
 
 void CRWndSwitch::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
 {
-    if (m_windowListMenuPos < 0 || bSysMenu || (INT32)nIndex != m_windowListMenuPos || pPopupMenu == nullptr)
+    if (m_windowListMenuPos < 0 || bSysMenu || (INT32)nIndex != m_windowListMenuPos ||
+        pPopupMenu == nullptr)
         return;
-    for (int i = pPopupMenu->GetMenuItemCount() - 1; i >= 0; --i) {
+    for (int i = pPopupMenu->GetMenuItemCount() - 1; i >= 0; --i)
+    {
         const UINT id = pPopupMenu->GetMenuItemID(i);
         if (id >= kFirstWindowCmd && id <= kMoreWindowsCmd)
             pPopupMenu->DeleteMenu(i, MF_BYPOSITION);
@@ -758,13 +817,15 @@ void CRWndSwitch::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
     if (count > 0)
         pPopupMenu->AppendMenu(MF_SEPARATOR);
     const int shown = std::min<int>((int)m_tabs.size(), 9);
-    for (int i = 0; i < shown; ++i) {
+    for (int i = 0; i < shown; ++i)
+    {
         CString text;
         if (::IsWindow(m_tabs[i].hWnd))
             m_tabs[i].window->GetWindowText(text);
         CString item;
         item.Format(L"&%d %s", i + 1, (LPCTSTR)text);
-        pPopupMenu->AppendMenu(MF_STRING | (i == m_activeIndex ? MF_CHECKED : 0), kFirstWindowCmd + i, item);
+        pPopupMenu->AppendMenu(MF_STRING | (i == m_activeIndex ? MF_CHECKED : 0),
+                               kFirstWindowCmd + i, item);
     }
     if (m_tabs.size() > 9 && !m_moreWindowsText.IsEmpty())
         pPopupMenu->AppendMenu(MF_STRING, kMoreWindowsCmd, m_moreWindowsText);
@@ -780,7 +841,10 @@ BOOL CRWndSwitch::OnWindowCommand(UINT nID)
 
 // --- Painting ----------------------------------------------------------------------------
 
-BOOL CRWndSwitch::OnEraseBkgnd(CDC*) { return TRUE; }
+BOOL CRWndSwitch::OnEraseBkgnd(CDC*)
+{
+    return TRUE;
+}
 
 void CRWndSwitch::OnPaint()
 {
@@ -795,7 +859,8 @@ void CRWndSwitch::PaintStrip(CDC* pDC)
             pButton->m_state = kButtonHidden;
     RECT client;
     GetClientRect(&client);
-    if (m_tabs.empty()) {
+    if (m_tabs.empty())
+    {
         pDC->FillSolidRect(&client, ::GetSysColor(COLOR_APPWORKSPACE));
         if ((m_styleFlags & kPlusButton) == 0)
             return;
@@ -828,37 +893,49 @@ void CRWndSwitch::PaintStrip(CDC* pDC)
     const int tabTop = strip.top + m_pPainter->GetTopMargin();
     const int tabBottom = strip.bottom - m_pPainter->GetBottomMargin();
     int x = scrollable ? m_scrollOrigin : m_margin;
-    for (size_t i = 0; i < m_tabs.size(); ++i) {
+    for (size_t i = 0; i < m_tabs.size(); ++i)
+    {
         CWndInfo& info = m_tabs[i];
         const bool active = (INT64)i == m_activeIndex;
         info.tabRect = {x, tabTop, x, tabBottom};
         ::SetRectEmpty(&info.closeRect);
-        m_pPainter->MeasureTab(&memDC, x, active, info, pFont, &boldFont, m_maxTitleWidth, info.tabRect,
-                               info.closeRect, info.imageList, info.imageIndex, info.iconPos);
+        m_pPainter->MeasureTab(&memDC, x, active, info, pFont, &boldFont, m_maxTitleWidth,
+                               info.tabRect, info.closeRect, info.imageList, info.imageIndex,
+                               info.iconPos);
         if (active && info.tabRect.right <= info.tabRect.left)
             m_layoutDirty = true;
         x = info.tabRect.right;
     }
 
     int tabRight = GetTabAreaRight();
-    if (!m_tabs.empty()) {
+    if (!m_tabs.empty())
+    {
         const int count = (int)m_tabs.size();
-        const int overflow = m_margin - tabRight + (m_tabs.back().tabRect.right - m_tabs.front().tabRect.left);
-        if (overflow >= 1) {
-            if (scrollable) {
+        const int overflow =
+            m_margin - tabRight + (m_tabs.back().tabRect.right - m_tabs.front().tabRect.left);
+        if (overflow >= 1)
+        {
+            if (scrollable)
+            {
                 for (CButtonBase* pButton : {m_pScrollLeft, m_pScrollRight})
                     if (pButton->m_state != kButtonPressed)
                         pButton->m_state = kButtonShown;
                 tabRight = GetTabAreaRight();
-            } else {
+            }
+            else
+            {
                 // Tabs at the bottom have no scroll buttons: they all give up a share.
                 int shift = 0;
-                for (int i = 0; i < count; ++i) {
+                for (int i = 0; i < count; ++i)
+                {
                     CWndInfo& info = m_tabs[i];
                     OffsetTab(info, -shift);
                     const int width = info.tabRect.right - info.tabRect.left;
-                    const int closeWidth = IsEmptyRect(info.closeRect) ? 0 : info.closeRect.right - info.closeRect.left;
-                    const int minWidth = ::GetSystemMetrics(SM_CXSMICON) + (info.iconPos.x - info.tabRect.left) + closeWidth;
+                    const int closeWidth = IsEmptyRect(info.closeRect)
+                                               ? 0
+                                               : info.closeRect.right - info.closeRect.left;
+                    const int minWidth = ::GetSystemMetrics(SM_CXSMICON) +
+                                         (info.iconPos.x - info.tabRect.left) + closeWidth;
                     const int cut = overflow / count + (i < overflow % count ? 1 : 0);
                     const int newWidth = std::max(width - cut, std::min(width, minWidth));
                     const int taken = width - newWidth;
@@ -871,15 +948,18 @@ void CRWndSwitch::PaintStrip(CDC* pDC)
         }
         const int firstLeft = m_tabs.front().tabRect.left;
         const int lastRight = m_tabs.back().tabRect.right;
-        if (firstLeft < m_margin && lastRight < tabRight) {
+        if (firstLeft < m_margin && lastRight < tabRight)
+        {
             const int dx = std::min(m_margin - firstLeft, tabRight - lastRight);
             for (CWndInfo& info : m_tabs)
                 OffsetTab(info, dx);
         }
-        if (m_layoutDirty) {
+        if (m_layoutDirty)
+        {
             m_layoutDirty = false;
             const int active = GetActiveIndex();
-            if (scrollable && active >= 0) {
+            if (scrollable && active >= 0)
+            {
                 int dx = 0;
                 const RECT& r = m_tabs[active].tabRect;
                 if (r.right >= tabRight)
@@ -896,26 +976,32 @@ void CRWndSwitch::PaintStrip(CDC* pDC)
 
     // Tabs are clipped to the tab area; the buttons are drawn beside it.
     const int saved = ::SaveDC(memDC.m_hDC);
-    ::IntersectClipRect(memDC.m_hDC, strip.left, strip.top, std::max<int>(tabRight, strip.left), strip.bottom);
-    for (size_t i = 0; i < m_tabs.size(); ++i) {
+    ::IntersectClipRect(memDC.m_hDC, strip.left, strip.top, std::max<int>(tabRight, strip.left),
+                        strip.bottom);
+    for (size_t i = 0; i < m_tabs.size(); ++i)
+    {
         CWndInfo& info = m_tabs[i];
-        if (info.tabRect.right >= 0) {
+        if (info.tabRect.right >= 0)
+        {
             const bool active = (INT64)i == m_activeIndex;
             const bool hot = m_hot && (INT64)i == m_hotTab;
             const bool separator = (INT64)(i + 1) != m_activeIndex;
             m_pPainter->DrawTab(&memDC, info, active, hot, m_hotPoint, pFont, &boldFont, separator);
         }
-        if ((m_styleFlags & kToolTips) != 0 && ::IsWindow(m_toolTip.m_hWnd)) {
+        if ((m_styleFlags & kToolTips) != 0 && ::IsWindow(m_toolTip.m_hWnd))
+        {
             RECT visible = GetVisibleTabRect((int)i);
             m_toolTip.SetToolRect(this, info.uniqueId, &visible);
         }
     }
     ::RestoreDC(memDC.m_hDC, saved);
-    for (CButtonBase* pButton : {m_pCloseButton, m_pPlusButton, m_pScrollLeft, m_pScrollRight, m_pListButton})
+    for (CButtonBase* pButton :
+         {m_pCloseButton, m_pPlusButton, m_pScrollLeft, m_pScrollRight, m_pListButton})
         if (pButton != nullptr && pButton->IsShown())
             pButton->Draw(&memDC, POINT{0, 0}, m_hot && m_pHotButton == pButton, m_hotPoint);
 
-    pDC->BitBlt(strip.left, strip.top, stripWidth, stripHeight, &memDC, strip.left, strip.top, SRCCOPY);
+    pDC->BitBlt(strip.left, strip.top, stripWidth, stripHeight, &memDC, strip.left, strip.top,
+                SRCCOPY);
     memDC.SelectObject(pOldFont);
     memDC.SelectObject(pOldBitmap);
 

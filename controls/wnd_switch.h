@@ -14,42 +14,52 @@ class CRWndSwitch : public CWnd
 
 public:
     // Style flags.
-    enum : UINT {
+    enum : UINT
+    {
         kClosable = 1,   // a close button (style 0) or a close glyph in each tab (styles 1, 2)
         kToolTips = 2,   // a tooltip per tab
         kDraggable = 4,  // tabs can be dragged to another place
         kPlusButton = 8, // style 1: a plus button; the strip is painted also without tabs
     };
     // Tab positions.
-    enum : UINT { kTabsTop = 0, kTabsBottom = 1 };
+    enum : UINT
+    {
+        kTabsTop = 0,
+        kTabsBottom = 1
+    };
     // Notification codes.
-    enum : UINT {
-        kNotifyActivated = 1,   // after another tab became active
-        kNotifyActivating = 2,  // before the active tab changes; nonzero vetoes
-        kNotifyRightClick = 5,  // NMRIGHTCLICK
-        kNotifyPlus = 6,        // the plus button was clicked
+    enum : UINT
+    {
+        kNotifyActivated = 1,  // after another tab became active
+        kNotifyActivating = 2, // before the active tab changes; nonzero vetoes
+        kNotifyRightClick = 5, // NMRIGHTCLICK
+        kNotifyPlus = 6,       // the plus button was clicked
     };
     // Command ids of the owner's window-list menu.
-    enum : UINT { kFirstWindowCmd = 0xFF00, kMoreWindowsCmd = 0xFF09 };
+    enum : UINT
+    {
+        kFirstWindowCmd = 0xFF00,
+        kMoreWindowsCmd = 0xFF09
+    };
 
     struct NMRIGHTCLICK
     {
         NMHDR hdr;
-        INT64 index;  // the tab under the pointer
-        POINT point;  // the release point, screen coordinates
+        INT64 index; // the tab under the pointer
+        POINT point; // the release point, screen coordinates
     };
 
     struct CWndInfo
     {
         CString title;
-        CWnd* window = nullptr;  // not owned
+        CWnd* window = nullptr; // not owned
         RECT tabRect = {};
         RECT closeRect = {};
         UINT32 uniqueId = 0;
-        CImageList* imageList = nullptr;  // not owned
+        CImageList* imageList = nullptr; // not owned
         INT32 imageIndex = -1;
         POINT iconPos = {};
-        HWND hWnd = nullptr;  // the hosted window's handle, to find the tab of a window that is gone
+        HWND hWnd = nullptr; // the hosted window's handle, to find the tab of a window that is gone
     };
 
     // The drawing object of one style.
@@ -112,7 +122,8 @@ public:
     {
     public:
         CIE11TabPainter(UINT tabPosition, bool closeGlyphPerTab)
-            : CTabPainter(tabPosition), m_closeGlyphPerTab(closeGlyphPerTab) {}
+            : CTabPainter(tabPosition), m_closeGlyphPerTab(closeGlyphPerTab)
+        {}
         int GetTopMargin() override;
         int GetBottomMargin() override;
         int GetClientMargins(RECT* pMargins) override;
@@ -136,7 +147,8 @@ public:
     {
     public:
         CVS2015TabPainter(UINT tabPosition, bool closeGlyphPerTab)
-            : CTabPainter(tabPosition), m_closeGlyphPerTab(closeGlyphPerTab) {}
+            : CTabPainter(tabPosition), m_closeGlyphPerTab(closeGlyphPerTab)
+        {}
         int GetTopMargin() override;
         int GetBottomMargin() override;
         int GetClientMargins(RECT* pMargins) override;
@@ -156,7 +168,12 @@ public:
     };
 
     // Button states.
-    enum : INT32 { kButtonHidden = 0, kButtonPressed = 1, kButtonShown = 2 };
+    enum : INT32
+    {
+        kButtonHidden = 0,
+        kButtonPressed = 1,
+        kButtonShown = 2
+    };
 
     class CButtonBase
     {
@@ -166,7 +183,11 @@ public:
         virtual int GetWidth() = 0;
         virtual int GetHeight() { return GetWidth(); }
 
-        RECT GetRect() { return {m_position.x, m_position.y, m_position.x + GetWidth(), m_position.y + GetHeight()}; }
+        RECT GetRect()
+        {
+            return {m_position.x, m_position.y, m_position.x + GetWidth(),
+                    m_position.y + GetHeight()};
+        }
         bool IsShown() const { return m_state != kButtonHidden; }
 
         POINT m_position = {};
@@ -183,7 +204,12 @@ public:
     };
 
     // Kinds of the style 1 and 2 buttons.
-    enum : INT32 { kScrollLeft = 0, kScrollRight = 1, kThirdButton = 2 };
+    enum : INT32
+    {
+        kScrollLeft = 0,
+        kScrollRight = 1,
+        kThirdButton = 2
+    };
 
     class CIE11Button : public CButtonBase
     {
@@ -253,9 +279,9 @@ public:
     std::vector<int> BuildWindowListMenu(CMenu& menu) const;
 
     // Set directly by the hosting owner.
-    INT32 m_windowListMenuPos = -1;  // position of the popup in the owner's menu; -1 off
-    CString m_moreWindowsText;       // the item after the first nine windows
-    INT32 m_maxTitleWidth = 0;       // 0: no limit
+    INT32 m_windowListMenuPos = -1; // position of the popup in the owner's menu; -1 off
+    CString m_moreWindowsText;      // the item after the first nine windows
+    INT32 m_maxTitleWidth = 0;      // 0: no limit
 
 protected:
     INT32 m_margin = 0;

@@ -3,8 +3,7 @@
 
 #include <memory>
 
-namespace
-{
+namespace {
 bool EqualsAsciiNoCase(const CString& a, LPCWSTR b)
 {
     return a.CompareNoCase(b) == 0;
@@ -115,8 +114,7 @@ bool CRXMLDocument::LoadFromStringA(LPCSTR text)
     }
 }
 
-bool CRXMLDocument::WriteDeclaration(CRXMLItem::CStreamIO* stream,
-                                     const CRXMLFormat& format) const
+bool CRXMLDocument::WriteDeclaration(CRXMLItem::CStreamIO* stream, const CRXMLFormat& format) const
 {
     if (m_declaration.IsEmpty())
         return true;
@@ -147,8 +145,7 @@ bool CRXMLDocument::WriteItems(CRXMLItem::CEncodingIO& encoder, const CRXMLForma
 
 CString CRXMLDocument::GetXML(const CRXMLFormat& format) const
 {
-    if (m_nEncoding != encodingAnsi && m_nEncoding != encodingUtf8 &&
-        m_nEncoding != encodingUtf16)
+    if (m_nEncoding != encodingAnsi && m_nEncoding != encodingUtf8 && m_nEncoding != encodingUtf16)
         return CString();
     // Wide text needs no code page: whatever the declared encoding, the characters are written
     // as they are, so nothing outside the ANSI code page is lost.

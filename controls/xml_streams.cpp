@@ -1,8 +1,7 @@
 // Byte streams over strings and the three character codecs of the XML tree.
 #include "controls/xml_tree.h"
 
-namespace
-{
+namespace {
 [[noreturn]] void ThrowBadSeek()
 {
     AfxThrowFileException(CFileException::badSeek, ERROR_NEGATIVE_SEEK);
@@ -118,14 +117,13 @@ int CRXMLItem::CWindowsEncodingIO::ReadChar(wchar_t& ch)
     return 1;
 }
 
-namespace
-{
+namespace {
 void WriteConverted(CRXMLItem::CStreamIO* stream, UINT codePage, const CString& text)
 {
     if (text.IsEmpty())
         return;
-    int bytes = WideCharToMultiByte(codePage, 0, text, text.GetLength(), nullptr, 0, nullptr,
-                                    nullptr);
+    int bytes =
+        WideCharToMultiByte(codePage, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         AfxThrowFileException(CFileException::genericException, LONG(GetLastError()));
     CStringA narrow;

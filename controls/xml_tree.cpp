@@ -1,8 +1,7 @@
 // The XML node: attributes, entity escaping, parsing of one node and writing a subtree.
 #include "controls/xml_tree.h"
 
-namespace
-{
+namespace {
 bool IsXmlSpace(wchar_t ch)
 {
     return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
@@ -47,8 +46,7 @@ public:
 
     explicit CCharReader(CRXMLItem::CEncodingIO& decoder)
         : m_decoder(decoder), m_stream(*decoder.GetStream())
-    {
-    }
+    {}
 
     Place Here() const { return {m_stream.GetPosition(), m_stream.GetPendingChar()}; }
 
@@ -305,9 +303,7 @@ bool xml_detail::AtEndOfInput(CRXMLItem::CEncodingIO& decoder)
     return in.AtEnd();
 }
 
-CRXMLItem::CRXMLItem(int kind) : m_nKind(kind)
-{
-}
+CRXMLItem::CRXMLItem(int kind) : m_nKind(kind) {}
 
 CRXMLItem::~CRXMLItem() = default;
 
@@ -321,8 +317,7 @@ void CRXMLItem::Clear()
 
 bool CRXMLItem::IsEmpty() const
 {
-    return m_strName.IsEmpty() && m_strText.IsEmpty() && m_attributes.empty() &&
-           m_children.empty();
+    return m_strName.IsEmpty() && m_strText.IsEmpty() && m_attributes.empty() && m_children.empty();
 }
 
 int CRXMLItem::FindAttribute(LPCWSTR name) const
@@ -387,9 +382,8 @@ CString CRXMLItem::UnescapeText(const CString& text)
     {
         LPCWSTR entity;
         wchar_t ch;
-    } entities[] = {{L"&gt;", L'>'},    {L"&lt;", L'<'},    {L"&quot;", L'"'},
-                    {L"&amp;", L'&'},   {L"&#13;", L'\r'},  {L"&#10;", L'\n'},
-                    {L"&#xD;", L'\r'},  {L"&#xA;", L'\n'}};
+    } entities[] = {{L"&gt;", L'>'},   {L"&lt;", L'<'},   {L"&quot;", L'"'}, {L"&amp;", L'&'},
+                    {L"&#13;", L'\r'}, {L"&#10;", L'\n'}, {L"&#xD;", L'\r'}, {L"&#xA;", L'\n'}};
     if (text.Find(L'&') < 0)
         return text;
     CString out;

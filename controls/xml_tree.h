@@ -47,7 +47,8 @@ public:
 
     // A stream over a caller's string (narrow: encodings 0 and 1, wide: encoding 2). Positions
     // and counts are in bytes; the wide stream rounds odd counts down.
-    template <class TChar> class CStringIO;
+    template <class TChar>
+    class CStringIO;
 
     // Decodes characters from a stream and encodes text into it.
     class CEncodingIO
@@ -94,7 +95,8 @@ public:
     };
 
     // A codec bound to a stream object of its own over the given string.
-    template <class TStream, class TEncoding> class CStreamEncoding;
+    template <class TStream, class TEncoding>
+    class CStreamEncoding;
 
     // ---- The node ----
 
@@ -135,7 +137,8 @@ public:
     CString m_strText;
 };
 
-template <> class CRXMLItem::CStringIO<char> : public CRXMLItem::CStreamIO
+template <>
+class CRXMLItem::CStringIO<char> : public CRXMLItem::CStreamIO
 {
 public:
     explicit CStringIO(CStringA& text) : m_text(text) {}
@@ -150,7 +153,8 @@ private:
     int m_nPos = 0; // bytes
 };
 
-template <> class CRXMLItem::CStringIO<wchar_t> : public CRXMLItem::CStreamIO
+template <>
+class CRXMLItem::CStringIO<wchar_t> : public CRXMLItem::CStreamIO
 {
 public:
     explicit CStringIO(CString& text) : m_text(text) {}
@@ -180,8 +184,7 @@ private:
     TStream m_stream;
 };
 
-namespace xml_detail
-{
+namespace xml_detail {
 // Nothing but white space is left before the end of the input.
 bool AtEndOfInput(CRXMLItem::CEncodingIO& decoder);
 } // namespace xml_detail

@@ -141,7 +141,8 @@ bool CRCatalogStmt::FetchRow()
 
 // ---- tables ---------------------------------------------------------------------------------
 
-CRTables::CRTables(CRDatabase* pDatabase, UINT nTypeBits, LPCWSTR pszSchema) : CRCatalogStmt(pDatabase)
+CRTables::CRTables(CRDatabase* pDatabase, UINT nTypeBits, LPCWSTR pszSchema)
+    : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
     CString strTypes;
@@ -155,8 +156,8 @@ CRTables::CRTables(CRDatabase* pDatabase, UINT nTypeBits, LPCWSTR pszSchema) : C
     CString strSchema;
     const wchar_t* pszSchemaArg = PatternArgument(pszSchema, strSchema);
 
-    CheckConstruction(SQLTablesW(m_hStmt, nullptr, 0, Arg(pszSchemaArg), ArgLength(pszSchemaArg), nullptr, 0,
-                                 Arg(pszTypes), ArgLength(pszTypes)));
+    CheckConstruction(SQLTablesW(m_hStmt, nullptr, 0, Arg(pszSchemaArg), ArgLength(pszSchemaArg),
+                                 nullptr, 0, Arg(pszTypes), ArgLength(pszTypes)));
     CheckConstruction(BindText(1, m_info.szTableCat));
     CheckConstruction(BindText(2, m_info.szTableSchem));
     CheckConstruction(BindText(3, m_info.szTableName));
@@ -231,11 +232,13 @@ bool CRTypes::Fetch(CTypeInfo* pInfo)
 
 // ---- columns --------------------------------------------------------------------------------
 
-CRColumns::CRColumns(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR pszTable) : CRCatalogStmt(pDatabase)
+CRColumns::CRColumns(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR pszTable)
+    : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
     int nMajor = 0;
-    m_bODBC3 = pDatabase->GetInfoVersion(SQL_DRIVER_ODBC_VER, &nMajor, nullptr, nullptr) && nMajor > 2;
+    m_bODBC3 =
+        pDatabase->GetInfoVersion(SQL_DRIVER_ODBC_VER, &nMajor, nullptr, nullptr) && nMajor > 2;
     CString strSchema, strTable;
     const wchar_t* pszSchemaArg = PatternArgument(pszSchema, strSchema);
     const wchar_t* pszTableArg = PatternArgument(pszTable, strTable);
@@ -276,8 +279,8 @@ CRPrimaryKey::CRPrimaryKey(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR psz
     : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
-    CheckConstruction(SQLPrimaryKeysW(m_hStmt, nullptr, 0, Arg(pszSchema), ArgLength(pszSchema), Arg(pszTable),
-                                      ArgLength(pszTable)));
+    CheckConstruction(SQLPrimaryKeysW(m_hStmt, nullptr, 0, Arg(pszSchema), ArgLength(pszSchema),
+                                      Arg(pszTable), ArgLength(pszTable)));
     CheckConstruction(BindText(1, m_info.szTableCat));
     CheckConstruction(BindText(2, m_info.szTableSchem));
     CheckConstruction(BindText(3, m_info.szTableName));
@@ -291,14 +294,15 @@ bool CRPrimaryKey::Fetch(CPrimaryKeyInfo* pInfo)
     return FetchCleared(m_info, pInfo);
 }
 
-CRForeignKey::CRForeignKey(CRDatabase* pDatabase, LPCWSTR pszPkSchema, LPCWSTR pszPkTable, LPCWSTR pszFkSchema,
-                           LPCWSTR pszFkTable)
+CRForeignKey::CRForeignKey(CRDatabase* pDatabase, LPCWSTR pszPkSchema, LPCWSTR pszPkTable,
+                           LPCWSTR pszFkSchema, LPCWSTR pszFkTable)
     : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
     CheckConstruction(SQLForeignKeysW(m_hStmt, nullptr, 0, Arg(pszPkSchema), ArgLength(pszPkSchema),
-                                      Arg(pszPkTable), ArgLength(pszPkTable), nullptr, 0, Arg(pszFkSchema),
-                                      ArgLength(pszFkSchema), Arg(pszFkTable), ArgLength(pszFkTable)));
+                                      Arg(pszPkTable), ArgLength(pszPkTable), nullptr, 0,
+                                      Arg(pszFkSchema), ArgLength(pszFkSchema), Arg(pszFkTable),
+                                      ArgLength(pszFkTable)));
     CheckConstruction(BindText(1, m_info.szPkTableCat));
     CheckConstruction(BindText(2, m_info.szPkTableSchem));
     CheckConstruction(BindText(3, m_info.szPkTableName));
@@ -328,8 +332,9 @@ CRProcedures::CRProcedures(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR psz
     CString strSchema, strProcedure;
     const wchar_t* pszSchemaArg = PatternArgument(pszSchema, strSchema);
     const wchar_t* pszProcedureArg = PatternArgument(pszProcedure, strProcedure);
-    CheckConstruction(SQLProceduresW(m_hStmt, nullptr, 0, Arg(pszSchemaArg), ArgLength(pszSchemaArg),
-                                     Arg(pszProcedureArg), ArgLength(pszProcedureArg)));
+    CheckConstruction(SQLProceduresW(m_hStmt, nullptr, 0, Arg(pszSchemaArg),
+                                     ArgLength(pszSchemaArg), Arg(pszProcedureArg),
+                                     ArgLength(pszProcedureArg)));
     CheckConstruction(BindText(1, m_info.szProcedureCat));
     CheckConstruction(BindText(2, m_info.szProcedureSchem));
     CheckConstruction(BindText(3, m_info.szProcedureName));
@@ -350,8 +355,8 @@ bool CRProcedures::Fetch(CProcedureInfo* pInfo)
     return true;
 }
 
-CRProcedureColumns::CRProcedureColumns(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR pszProcedure,
-                                       LPCWSTR pszColumn)
+CRProcedureColumns::CRProcedureColumns(CRDatabase* pDatabase, LPCWSTR pszSchema,
+                                       LPCWSTR pszProcedure, LPCWSTR pszColumn)
     : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
@@ -359,9 +364,9 @@ CRProcedureColumns::CRProcedureColumns(CRDatabase* pDatabase, LPCWSTR pszSchema,
     const wchar_t* pszSchemaArg = PatternArgument(pszSchema, strSchema);
     const wchar_t* pszProcedureArg = PatternArgument(pszProcedure, strProcedure);
     const wchar_t* pszColumnArg = PatternArgument(pszColumn, strColumn);
-    CheckConstruction(SQLProcedureColumnsW(m_hStmt, nullptr, 0, Arg(pszSchemaArg), ArgLength(pszSchemaArg),
-                                           Arg(pszProcedureArg), ArgLength(pszProcedureArg), Arg(pszColumnArg),
-                                           ArgLength(pszColumnArg)));
+    CheckConstruction(SQLProcedureColumnsW(
+        m_hStmt, nullptr, 0, Arg(pszSchemaArg), ArgLength(pszSchemaArg), Arg(pszProcedureArg),
+        ArgLength(pszProcedureArg), Arg(pszColumnArg), ArgLength(pszColumnArg)));
     CheckConstruction(BindText(1, m_info.szProcedureCat));
     CheckConstruction(BindText(2, m_info.szProcedureSchem));
     CheckConstruction(BindText(3, m_info.szProcedureName));
@@ -401,8 +406,8 @@ CRStatistics::CRStatistics(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR psz
     : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
-    CheckConstruction(SQLStatisticsW(m_hStmt, nullptr, 0, Arg(pszSchema), ArgLength(pszSchema), Arg(pszTable),
-                                     ArgLength(pszTable), SQL_INDEX_ALL, SQL_QUICK));
+    CheckConstruction(SQLStatisticsW(m_hStmt, nullptr, 0, Arg(pszSchema), ArgLength(pszSchema),
+                                     Arg(pszTable), ArgLength(pszTable), SQL_INDEX_ALL, SQL_QUICK));
     CheckConstruction(BindText(1, m_info.szTableCat));
     CheckConstruction(BindText(2, m_info.szTableSchem));
     CheckConstruction(BindText(3, m_info.szTableName));

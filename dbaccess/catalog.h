@@ -26,7 +26,8 @@ protected:
     const wchar_t* PatternArgument(const wchar_t* pszName, CString& strStorage);
     // Throws after freeing the statement when nRet is a failure (construction).
     void CheckConstruction(SQLRETURN nRet);
-    SQLRETURN BindText(SQLUSMALLINT nColumn, wchar_t* pBuffer, SQLLEN nBytes = QL_CATALOG_TEXT * sizeof(wchar_t));
+    SQLRETURN BindText(SQLUSMALLINT nColumn, wchar_t* pBuffer,
+                       SQLLEN nBytes = QL_CATALOG_TEXT * sizeof(wchar_t));
     SQLRETURN BindLong(SQLUSMALLINT nColumn, SQLINTEGER* pValue);
     SQLRETURN BindShort(SQLUSMALLINT nColumn, SQLSMALLINT* pValue);
     // SQLFetch: true on a row, false at the end; failures throw and leave the reader open.
@@ -58,14 +59,19 @@ protected:
 class CRTables : public CRCatalogStmt
 {
 public:
-    enum { typeTable = 1, typeView = 2, typeSystemTable = 4 };
+    enum
+    {
+        typeTable = 1,
+        typeView = 2,
+        typeSystemTable = 4
+    };
     struct CTableInfo
     {
         wchar_t szTableCat[QL_CATALOG_TEXT];
         wchar_t szTableSchem[QL_CATALOG_TEXT];
         wchar_t szTableName[QL_CATALOG_TEXT];
         wchar_t szTableType[QL_CATALOG_TEXT];
-        int nTableType;          // 1 TABLE, 2 VIEW, 4 SYSTEM TABLE, -1 other
+        int nTableType; // 1 TABLE, 2 VIEW, 4 SYSTEM TABLE, -1 other
         wchar_t szRemarks[QL_CATALOG_TEXT];
     };
 
@@ -183,8 +189,8 @@ public:
         wchar_t szFkName[QL_CATALOG_TEXT];
     };
 
-    CRForeignKey(CRDatabase* pDatabase, LPCWSTR pszPkSchema, LPCWSTR pszPkTable, LPCWSTR pszFkSchema,
-                 LPCWSTR pszFkTable);
+    CRForeignKey(CRDatabase* pDatabase, LPCWSTR pszPkSchema, LPCWSTR pszPkTable,
+                 LPCWSTR pszFkSchema, LPCWSTR pszFkTable);
     bool Fetch(CForeignKeyInfo* pInfo);
 
 private:
@@ -230,7 +236,8 @@ public:
         wchar_t szRemarks[QL_CATALOG_TEXT];
     };
 
-    CRProcedureColumns(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR pszProcedure, LPCWSTR pszColumn);
+    CRProcedureColumns(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR pszProcedure,
+                       LPCWSTR pszColumn);
     bool Fetch(CProcedureColumnInfo* pInfo);
 
 private:

@@ -60,7 +60,7 @@ public:
     virtual bool MoveLast() = 0;
     virtual bool MoveNext() = 0;
     virtual bool MovePrev() = 0;
-    virtual bool SetAbsolutePosition(int row) = 0;   // 1-based; negative counts from the end
+    virtual bool SetAbsolutePosition(int row) = 0; // 1-based; negative counts from the end
     virtual bool Refresh() = 0;
     virtual bool Move(int rows, USHORT fetchType) = 0; // SQL_FETCH_NEXT .. SQL_FETCH_RELATIVE
     virtual bool IsBOF() = 0;

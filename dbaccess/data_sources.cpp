@@ -43,7 +43,7 @@ bool CRDatabase::GetDataSources(UINT nFilter, std::vector<CDSNInfo>& list)
     SQLHENV hEnv = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(SQLAllocEnv(&hEnv)))
         return false;
-    SQLUSMALLINT nDirection = nFilter == 0 ? SQL_FETCH_FIRST_USER
+    SQLUSMALLINT nDirection = nFilter == 0   ? SQL_FETCH_FIRST_USER
                               : nFilter == 1 ? SQL_FETCH_FIRST_SYSTEM
                                              : SQL_FETCH_FIRST;
     for (;;)
@@ -53,8 +53,8 @@ bool CRDatabase::GetDataSources(UINT nFilter, std::vector<CDSNInfo>& list)
         ZeroMemory(szName, sizeof szName);
         ZeroMemory(szDescription, sizeof szDescription);
         SQLSMALLINT nNameLength = 0, nDescriptionLength = 0;
-        SQLRETURN nRet = SQLDataSourcesW(hEnv, nDirection, szName, 1024, &nNameLength, szDescription, 1024,
-                                         &nDescriptionLength);
+        SQLRETURN nRet = SQLDataSourcesW(hEnv, nDirection, szName, 1024, &nNameLength,
+                                         szDescription, 1024, &nDescriptionLength);
         if (nRet == SQL_NO_DATA)
             break;
         if (!SQL_SUCCEEDED(nRet))

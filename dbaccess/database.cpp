@@ -112,7 +112,8 @@ bool CRDatabase::SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETUR
     if (!SQL_SUCCEEDED(nRet) && nRet != SQL_INVALID_HANDLE && nOption != SQL_OPT_TRACEFILE &&
         nOption != SQL_TRANSLATE_DLL && nOption != SQL_CURRENT_QUALIFIER)
     {
-        SQLRETURN nAttrRet = SQLSetConnectAttrW(m_hDbc, nOption, reinterpret_cast<SQLPOINTER>(nValue), SQL_IS_UINTEGER);
+        SQLRETURN nAttrRet = SQLSetConnectAttrW(
+            m_hDbc, nOption, reinterpret_cast<SQLPOINTER>(nValue), SQL_IS_UINTEGER);
         if (SQL_SUCCEEDED(nAttrRet))
             nRet = nAttrRet;
     }
@@ -154,8 +155,9 @@ bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConn
             SQLWCHAR szOut[513];
             ZeroMemory(szOut, sizeof szOut);
             SQLSMALLINT nOutLength = 0;
-            nRet = SQLDriverConnectW(m_hDbc, hWnd, const_cast<SQLWCHAR*>(pszConnect ? pszConnect : L""),
-                                     SQL_NTS, szOut, 513, &nOutLength, nCompletion);
+            nRet = SQLDriverConnectW(m_hDbc, hWnd,
+                                     const_cast<SQLWCHAR*>(pszConnect ? pszConnect : L""), SQL_NTS,
+                                     szOut, 513, &nOutLength, nCompletion);
             if (nRet == SQL_NO_DATA)
             {
                 Close();
@@ -344,7 +346,8 @@ SQLUSMALLINT CursorAttributesInfo(SQLULEN nCursorType, bool bSecond)
 DWORD CRDatabase::GetCursorAttributes1(SQLULEN nCursorType)
 {
     SQLUINTEGER nValue = 0;
-    SQLRETURN nRet = SQLGetInfoW(m_hDbc, CursorAttributesInfo(nCursorType, false), &nValue, 4, nullptr);
+    SQLRETURN nRet =
+        SQLGetInfoW(m_hDbc, CursorAttributesInfo(nCursorType, false), &nValue, 4, nullptr);
     if (!SQL_SUCCEEDED(nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
     return nValue;
@@ -353,7 +356,8 @@ DWORD CRDatabase::GetCursorAttributes1(SQLULEN nCursorType)
 DWORD CRDatabase::GetCursorAttributes2(SQLULEN nCursorType)
 {
     SQLUINTEGER nValue = 0;
-    SQLRETURN nRet = SQLGetInfoW(m_hDbc, CursorAttributesInfo(nCursorType, true), &nValue, 4, nullptr);
+    SQLRETURN nRet =
+        SQLGetInfoW(m_hDbc, CursorAttributesInfo(nCursorType, true), &nValue, 4, nullptr);
     if (!SQL_SUCCEEDED(nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
     return nValue;
@@ -371,7 +375,8 @@ bool GetConnectOptionValue(SQLHDBC hDbc, SQLUSMALLINT nOption, DWORD& nValue)
         // The wide ODBC 2 entry point fails on some drivers (MariaDB answers invalid handle);
         // the attribute call reads the same option.
         nRead = 0;
-        if (hDbc == SQL_NULL_HDBC || !SQL_SUCCEEDED(SQLGetConnectAttrW(hDbc, nOption, &nRead, sizeof nRead, nullptr)))
+        if (hDbc == SQL_NULL_HDBC ||
+            !SQL_SUCCEEDED(SQLGetConnectAttrW(hDbc, nOption, &nRead, sizeof nRead, nullptr)))
             return false;
     }
     nValue = static_cast<DWORD>(nRead);

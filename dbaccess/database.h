@@ -24,16 +24,18 @@ SQLRETURN CancelODBCHandle(SQLSMALLINT nHandleType, SQLHANDLE hHandle);
 // True when the driver manager exports SQLCancelHandle.
 bool HasSQLCancelHandle();
 
-namespace Zelt { class ICursor; }
+namespace Zelt {
+class ICursor;
+}
 
 // The database product, recognised from the DBMS name the driver reports.
 enum DBMSKind : UINT
 {
     DBMS_OTHER = 0,
     DBMS_ACCESS = 1,
-    DBMS_SQLSERVER = 2,      // "SQL Server" (the old driver's name)
+    DBMS_SQLSERVER = 2, // "SQL Server" (the old driver's name)
     DBMS_ORACLE = 3,
-    DBMS_MSSQL = 4,          // "Microsoft SQL Server..."
+    DBMS_MSSQL = 4, // "Microsoft SQL Server..."
     DBMS_FIREBIRD = 5,
     DBMS_MYSQL = 6,
     DBMS_POSTGRESQL = 7,
@@ -49,8 +51,8 @@ LONGLONG GetTickMs();
 struct CDSNInfo
 {
     CString m_strName;
-    UINT m_nKind = 0;          // the filter it was read with: 0 user, 1 system, other all
-    CString m_strDescription;  // the driver's description
+    UINT m_nKind = 0;         // the filter it was read with: 0 user, 1 system, other all
+    CString m_strDescription; // the driver's description
 };
 
 class CRDatabase
@@ -59,10 +61,10 @@ public:
     // Option bits of Open and Reconnect.
     enum
     {
-        openReadOnly = 1,        // SQL_ACCESS_MODE read-only
-        openUseCursorLib = 2,    // SQL_ODBC_CURSORS = SQL_CUR_USE_ODBC
-        openNoPrompt = 4,        // SQL_DRIVER_NOPROMPT
-        openPrompt = 8,          // SQL_DRIVER_PROMPT (unless openNoPrompt)
+        openReadOnly = 1,     // SQL_ACCESS_MODE read-only
+        openUseCursorLib = 2, // SQL_ODBC_CURSORS = SQL_CUR_USE_ODBC
+        openNoPrompt = 4,     // SQL_DRIVER_NOPROMPT
+        openPrompt = 8,       // SQL_DRIVER_PROMPT (unless openNoPrompt)
     };
 
     // One installed driver and its attributes in the driver manager's order.
@@ -148,7 +150,8 @@ public:
     static CString FormatDateLiteral(UINT nKind, const DATE_STRUCT& value);
     static CString FormatTimeLiteral(UINT nKind, const TIMESTAMP_STRUCT& value);
     static CString FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& value);
-    static CString FormatTimestampOffsetLiteral(UINT nKind, const SQL_SS_TIMESTAMPOFFSET_STRUCT& value);
+    static CString FormatTimestampOffsetLiteral(UINT nKind,
+                                                const SQL_SS_TIMESTAMPOFFSET_STRUCT& value);
     static CString FormatStringLiteral(UINT nKind, LPCWSTR pszText);
     static CString FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex);
     // The current value of a cursor column (from 1) as a literal for the target kind; this
@@ -157,9 +160,18 @@ public:
     CString FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor, UINT nColumn);
 
     // The same for this connection's own kind.
-    CString TimeLiteral(const TIMESTAMP_STRUCT& value) const { return FormatTimeLiteral(m_nDBMSKind, value); }
-    CString TimestampLiteral(const TIMESTAMP_STRUCT& value) const { return FormatTimestampLiteral(m_nDBMSKind, value); }
-    CString TimestampOffsetLiteral(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value) const { return FormatTimestampOffsetLiteral(m_nDBMSKind, value); }
+    CString TimeLiteral(const TIMESTAMP_STRUCT& value) const
+    {
+        return FormatTimeLiteral(m_nDBMSKind, value);
+    }
+    CString TimestampLiteral(const TIMESTAMP_STRUCT& value) const
+    {
+        return FormatTimestampLiteral(m_nDBMSKind, value);
+    }
+    CString TimestampOffsetLiteral(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value) const
+    {
+        return FormatTimestampOffsetLiteral(m_nDBMSKind, value);
+    }
     // A server that reads backslashes in literals as escapes gets them doubled, whatever its kind.
     CString StringLiteral(LPCWSTR pszText) const
     {
@@ -179,13 +191,14 @@ public:
 
 public:
     SQLHENV m_hEnv = SQL_NULL_HENV;
-    SQLHDBC m_hDbc = SQL_NULL_HDBC;       // the connection is open exactly while this is set
-    CString m_strConnect;                 // completed connection string of the last Open
-    UINT m_nQueryTimeout = 0;             // seconds, set on every statement; 0 none
+    SQLHDBC m_hDbc = SQL_NULL_HDBC; // the connection is open exactly while this is set
+    CString m_strConnect;           // completed connection string of the last Open
+    UINT m_nQueryTimeout = 0;       // seconds, set on every statement; 0 none
     DBMSKind m_nDBMSKind = DBMS_OTHER;
-    bool m_bBackslashEscapes = false;     // MySQL dialect: MariaDB reports kind 0 but escapes like MySQL
-    LONGLONG m_nStartTime = 0;            // GetTickMs when the last ExecuteSQL began
-    LONGLONG m_nEndTime = 0;              // and when its SQLExecDirectW returned
+    bool m_bBackslashEscapes =
+        false;                 // MySQL dialect: MariaDB reports kind 0 but escapes like MySQL
+    LONGLONG m_nStartTime = 0; // GetTickMs when the last ExecuteSQL began
+    LONGLONG m_nEndTime = 0;   // and when its SQLExecDirectW returned
 
 private:
     bool SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet = nullptr);

@@ -80,8 +80,7 @@ CRDBException::CRDBException(SQLHENV hEnv, SQLHDBC hDbc, SQLHSTMT hStmt, int nRe
 CRDBException::CRDBException(const CRDBException& other)
     : CException(), m_nRetCode(other.m_nRetCode), m_strError(other.m_strError),
       m_strSQLState(other.m_strSQLState)
-{
-}
+{}
 
 CRDBException& CRDBException::operator=(const CRDBException& other)
 {
@@ -157,7 +156,8 @@ CString CRDatabase::GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState)
     SQLINTEGER nNative = 0;
     SQLSMALLINT nLength = 0;
     SQLINTEGER nCount = 0;
-    SQLRETURN nRet = SQLGetDiagFieldW(SQL_HANDLE_STMT, hStmt, 0, SQL_DIAG_NUMBER, &nCount, 0, nullptr);
+    SQLRETURN nRet =
+        SQLGetDiagFieldW(SQL_HANDLE_STMT, hStmt, 0, SQL_DIAG_NUMBER, &nCount, 0, nullptr);
     if (!SQL_SUCCEEDED(nRet) || nCount < 1)
     {
         ZeroMemory(szState, sizeof szState);
@@ -174,8 +174,8 @@ CString CRDatabase::GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState)
     {
         ZeroMemory(szState, sizeof szState);
         ZeroMemory(szMessage, sizeof szMessage);
-        nRet = SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, static_cast<SQLSMALLINT>(i), szState, &nNative,
-                              szMessage, 513, &nLength);
+        nRet = SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, static_cast<SQLSMALLINT>(i), szState,
+                              &nNative, szMessage, 513, &nLength);
         if (!SQL_SUCCEEDED(nRet))
             return result.IsEmpty() ? CString(kOdbcError) : result;
         CString text = StripDriverPrefixes(CString(reinterpret_cast<LPCWSTR>(szMessage)));

@@ -32,9 +32,9 @@ public:
     // null); without a database the message is emptied.
     void BuildErrorString(CRDatabase* pDatabase, SQLHSTMT hStmt);
 
-    WORD m_nRetCode = 0;      // SQL_ERROR is 65535, SQL_INVALID_HANDLE 65534
-    CString m_strError;       // the message text
-    CString m_strSQLState;    // set only when exactly one diagnostic record was read
+    WORD m_nRetCode = 0;   // SQL_ERROR is 65535, SQL_INVALID_HANDLE 65534
+    CString m_strError;    // the message text
+    CString m_strSQLState; // set only when exactly one diagnostic record was read
 };
 
 } // namespace Zelt

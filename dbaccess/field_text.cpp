@@ -39,7 +39,8 @@ size_t ShortestGeneral(double value, int maxDigits, char* out)
         return 0;
     int exponent = 0;
     bool negativeExponent = false;
-    for (const char* q = p + 1; q < r.ptr; ++q) {
+    for (const char* q = p + 1; q < r.ptr; ++q)
+    {
         if (*q == '-')
             negativeExponent = true;
         else if (*q >= '0' && *q <= '9')
@@ -51,9 +52,11 @@ size_t ShortestGeneral(double value, int maxDigits, char* out)
     char* o = out;
     if (negative)
         *o++ = '-';
-    if (exponent < -4 || exponent >= count) {
+    if (exponent < -4 || exponent >= count)
+    {
         *o++ = digits[0];
-        if (count > 1) {
+        if (count > 1)
+        {
             *o++ = '.';
             for (int i = 1; i < count; ++i)
                 *o++ = digits[i];
@@ -65,15 +68,20 @@ size_t ShortestGeneral(double value, int maxDigits, char* out)
             *o++ = static_cast<char>('0' + e / 100);
         *o++ = static_cast<char>('0' + e / 10 % 10);
         *o++ = static_cast<char>('0' + e % 10);
-    } else if (exponent >= 0) {
+    }
+    else if (exponent >= 0)
+    {
         for (int i = 0; i <= exponent; ++i)
             *o++ = digits[i];
-        if (count > exponent + 1) {
+        if (count > exponent + 1)
+        {
             *o++ = '.';
             for (int i = exponent + 1; i < count; ++i)
                 *o++ = digits[i];
         }
-    } else {
+    }
+    else
+    {
         *o++ = '0';
         *o++ = '.';
         for (int i = 0; i < -exponent - 1; ++i)
@@ -89,25 +97,36 @@ size_t ShortestGeneral(double value, int maxDigits, char* out)
 size_t FormatDoubleChars(double value, const Zelt::ICursor::CColumnDesc* desc, char* out)
 {
     // std::to_chars with a precision prints exactly what printf prints for the same format.
-    if (!std::isfinite(value)) {
+    if (!std::isfinite(value))
+    {
         const int n = snprintf(out, kDoubleTextSize, "%f", value);
         return static_cast<size_t>(n > 0 ? n : 0);
     }
     std::to_chars_result result;
-    if (desc && desc->nDecimalDigits >= 1) {
-        const int decimals = desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits;
-        result = std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::fixed, decimals);
-    } else if (desc && desc->nColumnSize != 0) {
+    if (desc && desc->nDecimalDigits >= 1)
+    {
+        const int decimals =
+            desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits;
+        result =
+            std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::fixed, decimals);
+    }
+    else if (desc && desc->nColumnSize != 0)
+    {
         const int digits = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant)
-                               ? kMaxSignificant : static_cast<int>(desc->nColumnSize);
+                               ? kMaxSignificant
+                               : static_cast<int>(desc->nColumnSize);
         // Beyond 15 significant digits a double prints digits it never held (1.1 as
         // 1.1000000000000001): take the fewest digits that still read back as the same value.
-        if (digits > 15) {
+        if (digits > 15)
+        {
             if (const size_t n = ShortestGeneral(value, digits, out))
                 return n;
         }
-        result = std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::general, digits);
-    } else {
+        result =
+            std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::general, digits);
+    }
+    else
+    {
         result = std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::fixed, 6);
     }
     return result.ec == std::errc() ? static_cast<size_t>(result.ptr - out) : 0;
@@ -123,9 +142,18 @@ CString FormatOf(const Zelt::ICursor::CColumnDesc* desc)
 {
     CString format = L"%f";
     if (desc && desc->nDecimalDigits >= 1)
-        format = (L"%." + std::to_wstring(desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits) + L"f").c_str();
+        format = (L"%." +
+                  std::to_wstring(desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals
+                                                                      : desc->nDecimalDigits) +
+                  L"f")
+                     .c_str();
     else if (desc && desc->nColumnSize != 0)
-        format = (L"%." + std::to_wstring(desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant) ? kMaxSignificant : static_cast<int>(desc->nColumnSize)) + L"g").c_str();
+        format = (L"%." +
+                  std::to_wstring(desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant)
+                                      ? kMaxSignificant
+                                      : static_cast<int>(desc->nColumnSize)) +
+                  L"g")
+                     .c_str();
     return format;
 }
 
@@ -184,9 +212,12 @@ void ThrowValueOutOfRange(UINT col)
 
 CTime TimestampToTime(const TIMESTAMP_STRUCT& ts, UINT col)
 {
-    try {
+    try
+    {
         return CTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, -1);
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->Delete();
     }
     ThrowValueOutOfRange(col);
@@ -197,7 +228,8 @@ namespace {
 // Writes the decimal digits of v backwards ending at end; returns the first character.
 wchar_t* DigitsBackward(wchar_t* end, ULONGLONG v)
 {
-    do {
+    do
+    {
         *--end = static_cast<wchar_t>(L'0' + v % 10);
         v /= 10;
     } while (v);
@@ -210,7 +242,8 @@ wchar_t* PutNumber(wchar_t* p, long long n, int width)
     wchar_t tmp[24];
     wchar_t* end = tmp + 24;
     const bool negative = n < 0;
-    wchar_t* first = DigitsBackward(end, negative ? 0ULL - static_cast<ULONGLONG>(n) : static_cast<ULONGLONG>(n));
+    wchar_t* first = DigitsBackward(end, negative ? 0ULL - static_cast<ULONGLONG>(n)
+                                                  : static_cast<ULONGLONG>(n));
     if (negative)
         *p++ = L'-';
     for (int have = static_cast<int>(end - first); have < width; ++have)
@@ -248,7 +281,8 @@ void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc*
 
 void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)
 {
-    if (!value) {
+    if (!value)
+    {
         out.Empty();
         return;
     }
@@ -257,14 +291,16 @@ void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)
     const SQLSMALLINT type = static_cast<SQLSMALLINT>(sqlType);
     const bool time = type == SQL_SS_TIME2 || type == SQL_TIME || type == SQL_TYPE_TIME;
     const bool date = type == SQL_DATE || type == SQL_TYPE_DATE;
-    if (!time) {
+    if (!time)
+    {
         p = PutNumber(p, value->year, 1);
         *p++ = L'/';
         p = PutNumber(p, value->month, 2);
         *p++ = L'/';
         p = PutNumber(p, value->day, 2);
     }
-    if (!date) {
+    if (!date)
+    {
         if (!time)
             *p++ = L' ';
         p = PutNumber(p, value->hour, 2);
@@ -274,7 +310,8 @@ void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)
         p = PutNumber(p, value->second, 2);
     }
     const unsigned long ms = value->fraction / 1000000;
-    if (ms >= 1) {
+    if (ms >= 1)
+    {
         *p++ = L'.';
         p = PutNumber(p, static_cast<long long>(ms), 3);
     }

@@ -23,12 +23,15 @@ struct CBlob
 
 bool IsIntegerKind(int cType)
 {
-    switch (cType) {
-    case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
-    case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT:
-        return true;
-    default:
-        return false;
+    switch (cType)
+    {
+    case SQL_C_UTINYINT:
+    case SQL_C_ULONG:
+    case SQL_C_USHORT:
+    case SQL_C_TINYINT:
+    case SQL_C_LONG:
+    case SQL_C_SHORT: return true;
+    default: return false;
     }
 }
 
@@ -39,12 +42,15 @@ bool IsUnsigned32Kind(int cType)
 
 bool IsPointerKind(int cType)
 {
-    switch (cType) {
-    case SQL_C_WCHAR: case SQL_C_CHAR: case SQL_C_BINARY: case SQL_C_GUID:
-    case SQL_C_TIMESTAMP: case SQL_C_SS_TIMESTAMPOFFSET:
-        return true;
-    default:
-        return false;
+    switch (cType)
+    {
+    case SQL_C_WCHAR:
+    case SQL_C_CHAR:
+    case SQL_C_BINARY:
+    case SQL_C_GUID:
+    case SQL_C_TIMESTAMP:
+    case SQL_C_SS_TIMESTAMPOFFSET: return true;
+    default: return false;
     }
 }
 
@@ -62,9 +68,11 @@ CMemCursor::CMemCursor(std::unique_ptr<ICursor> source) : m_source(std::move(sou
     if (count < 1)
         return;
     m_columns.reserve(static_cast<size_t>(count));
-    for (UINT col = 1; col <= static_cast<UINT>(count); ++col) {
+    for (UINT col = 1; col <= static_cast<UINT>(count); ++col)
+    {
         CColumnEntry entry;
-        if (const CColumnDesc* desc = m_source->GetColumn(col)) {
+        if (const CColumnDesc* desc = m_source->GetColumn(col))
+        {
             entry.desc = *desc;
             entry.nCType = m_source->GetColumnCType(col);
             entry.nSize = m_source->GetColumnSize(col);
@@ -73,7 +81,9 @@ CMemCursor::CMemCursor(std::unique_ptr<ICursor> source) : m_source(std::move(sou
             // source's (8, or 7 for REAL), so both cursors describe the column alike.
             if (m_bNumericAsText && IsDecimalSQLType(desc->nSQLType))
                 entry.nStoreType = SQL_C_WCHAR;
-        } else {
+        }
+        else
+        {
             entry.desc.nNullable = SQL_NULLABLE_UNKNOWN;
         }
         m_columns.push_back(entry);
@@ -104,7 +114,8 @@ void CMemCursor::ThrowNoColumn(UINT col)
 
 void CMemCursor::ThrowNoData(UINT col)
 {
-    throw new CRDBException((L"No data for field #" + std::to_wstring(static_cast<int>(col))).c_str());
+    throw new CRDBException(
+        (L"No data for field #" + std::to_wstring(static_cast<int>(col))).c_str());
 }
 
 void CMemCursor::ThrowUnknownType(int cType)
@@ -179,7 +190,8 @@ bool CMemCursor::IsColumnNullable(UINT col)
 void* CMemCursor::Allocate(size_t size)
 {
     size = (size + 7) & ~size_t(7);
-    if (size > m_nFreeLeft) {
+    if (size > m_nFreeLeft)
+    {
         const size_t blockSize = size > kBlockSize ? size : kBlockSize;
         m_blocks.emplace_back(new BYTE[blockSize]);
         m_pFree = m_blocks.back().get();
@@ -204,7 +216,8 @@ void CMemCursor::FetchRow()
     const size_t count = m_columns.size();
     CItemInfo* items = static_cast<CItemInfo*>(Allocate(sizeof(CItemInfo) * count));
     std::memset(items, 0, sizeof(CItemInfo) * count);
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i)
+    {
         const UINT col = static_cast<UINT>(i + 1);
         CItemInfo& item = items[i];
         const int type = m_columns[i].nStoreType;
@@ -212,15 +225,21 @@ void CMemCursor::FetchRow()
             continue;
         item.bTruncated = m_source->IsFieldTruncated(col) ? 1 : 0;
         bool present = false;
-        switch (type) {
-        case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
-        case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT: {
+        switch (type)
+        {
+        case SQL_C_UTINYINT:
+        case SQL_C_ULONG:
+        case SQL_C_USHORT:
+        case SQL_C_TINYINT:
+        case SQL_C_LONG:
+        case SQL_C_SHORT: {
             long v = 0;
             present = m_source->GetFieldLong(col, v);
             item.value.i32 = static_cast<INT32>(v);
             break;
         }
-        case SQL_C_UBIGINT: case SQL_C_SBIGINT: {
+        case SQL_C_UBIGINT:
+        case SQL_C_SBIGINT: {
             LONGLONG v = 0;
             present = m_source->GetFieldBigInt(col, v);
             item.value.i64 = v;
@@ -232,16 +251,13 @@ void CMemCursor::FetchRow()
             item.value.b = v ? 1 : 0;
             break;
         }
-        case SQL_C_FLOAT:
-            present = m_source->GetFieldFloat(col, item.value.f);
-            break;
-        case SQL_C_DOUBLE:
-            present = m_source->GetFieldDouble(col, item.value.d);
-            break;
+        case SQL_C_FLOAT: present = m_source->GetFieldFloat(col, item.value.f); break;
+        case SQL_C_DOUBLE: present = m_source->GetFieldDouble(col, item.value.d); break;
         case SQL_C_WCHAR: {
             m_scratchText.Empty();
             present = m_source->GetFieldText(col, m_scratchText);
-            if (present) {
+            if (present)
+            {
                 const size_t n = static_cast<size_t>(m_scratchText.GetLength());
                 CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n * sizeof(wchar_t)));
                 blob->nLength = static_cast<UINT32>(n);
@@ -253,7 +269,8 @@ void CMemCursor::FetchRow()
         case SQL_C_CHAR: {
             m_scratchTextA.Empty();
             present = m_source->GetFieldTextA(col, m_scratchTextA);
-            if (present) {
+            if (present)
+            {
                 const size_t n = static_cast<size_t>(m_scratchTextA.GetLength());
                 CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n));
                 blob->nLength = static_cast<UINT32>(n);
@@ -265,7 +282,8 @@ void CMemCursor::FetchRow()
         case SQL_C_BINARY: {
             m_scratchBytes.RemoveAll();
             present = m_source->GetFieldBinary(col, m_scratchBytes);
-            if (present) {
+            if (present)
+            {
                 const size_t n = static_cast<size_t>(m_scratchBytes.GetSize());
                 CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n));
                 blob->nLength = static_cast<UINT32>(n);
@@ -278,7 +296,8 @@ void CMemCursor::FetchRow()
         case SQL_C_GUID: {
             GUID v{};
             present = m_source->GetFieldGuid(col, v);
-            if (present) {
+            if (present)
+            {
                 void* p = Allocate(sizeof v);
                 std::memcpy(p, &v, sizeof v);
                 item.value.p = p;
@@ -288,7 +307,8 @@ void CMemCursor::FetchRow()
         case SQL_C_TIMESTAMP: {
             TIMESTAMP_STRUCT v{};
             present = m_source->GetFieldTimestamp(col, v);
-            if (present) {
+            if (present)
+            {
                 void* p = Allocate(sizeof v);
                 std::memcpy(p, &v, sizeof v);
                 item.value.p = p;
@@ -298,15 +318,15 @@ void CMemCursor::FetchRow()
         case SQL_C_SS_TIMESTAMPOFFSET: {
             SQL_SS_TIMESTAMPOFFSET_STRUCT v{};
             present = m_source->GetFieldTimestampOffset(col, v);
-            if (present) {
+            if (present)
+            {
                 void* p = Allocate(sizeof v);
                 std::memcpy(p, &v, sizeof v);
                 item.value.p = p;
             }
             break;
         }
-        default:
-            break; // not read: NULL
+        default: break; // not read: NULL
         }
         item.bNotNull = present ? 1 : 0;
     }
@@ -317,7 +337,8 @@ void CMemCursor::FetchRow()
 // already (a recordset right after its execution) is not moved past it.
 bool CMemCursor::ReadFirstSourceRow()
 {
-    if (!(m_source->IsBOF() && m_source->IsEOF())) {
+    if (!(m_source->IsBOF() && m_source->IsEOF()))
+    {
         if (!m_source->MoveFirst())
             return false;
     }
@@ -333,7 +354,8 @@ bool CMemCursor::ReadFirstSourceRow()
 
 bool CMemCursor::MoveFirst()
 {
-    if (m_source && m_rows.empty()) {
+    if (m_source && m_rows.empty())
+    {
         if (!ReadFirstSourceRow())
             return false;
     }
@@ -348,11 +370,15 @@ bool CMemCursor::MoveNext()
     if (m_source && m_source->IsEOF())
         DeleteSource();
     const int count = static_cast<int>(m_rows.size());
-    if (m_source) {
-        if (m_rows.empty()) {
+    if (m_source)
+    {
+        if (m_rows.empty())
+        {
             if (!ReadFirstSourceRow())
                 return false;
-        } else if (m_nCurrentRow == count - 1) {
+        }
+        else if (m_nCurrentRow == count - 1)
+        {
             if (!m_source->MoveNext())
                 return false;
             if (m_source->IsEOF())
@@ -379,7 +405,8 @@ bool CMemCursor::MovePrev()
 
 bool CMemCursor::MoveLast()
 {
-    while (m_source && !m_source->IsEOF()) {
+    while (m_source && !m_source->IsEOF())
+    {
         if (!MoveNext())
             return false;
     }
@@ -394,24 +421,30 @@ bool CMemCursor::SetAbsolutePosition(int row)
 {
     if (row < 1)
         return false;
-    if (row <= static_cast<int>(m_rows.size())) {
+    if (row <= static_cast<int>(m_rows.size()))
+    {
         m_nCurrentRow = row - 1;
         return true;
     }
-    if (!m_source) {
-        if (row - 1 <= static_cast<int>(m_rows.size())) {
+    if (!m_source)
+    {
+        if (row - 1 <= static_cast<int>(m_rows.size()))
+        {
             m_nCurrentRow = row - 1;
             return true;
         }
         return false;
     }
     const int from = m_nCurrentRow;
-    while (m_source && !m_source->IsEOF()) {
-        if (!MoveNext()) {
+    while (m_source && !m_source->IsEOF())
+    {
+        if (!MoveNext())
+        {
             m_nCurrentRow = from;
             return false;
         }
-        if (row <= static_cast<int>(m_rows.size())) {
+        if (row <= static_cast<int>(m_rows.size()))
+        {
             m_nCurrentRow = row - 1;
             return true;
         }
@@ -419,7 +452,8 @@ bool CMemCursor::SetAbsolutePosition(int row)
     // The source ended before the row: one row past the last is the end position, as on a
     // drained cursor; rows further on do not exist and the cursor stays where it was.
     DeleteSource();
-    if (row - 1 <= static_cast<int>(m_rows.size())) {
+    if (row - 1 <= static_cast<int>(m_rows.size()))
+    {
         m_nCurrentRow = row - 1;
         return true;
     }
@@ -429,7 +463,8 @@ bool CMemCursor::SetAbsolutePosition(int row)
 
 bool CMemCursor::Move(int rows, USHORT fetchType)
 {
-    switch (fetchType) {
+    switch (fetchType)
+    {
     case SQL_FETCH_NEXT: return MoveNext();
     case SQL_FETCH_FIRST: return MoveFirst();
     case SQL_FETCH_LAST: return MoveLast();
@@ -505,29 +540,39 @@ bool CMemCursor::IsFieldEmpty(UINT col)
 {
     const CItemInfo* item = GetItemOrThrow(col);
     const int type = m_columns[col - 1].nStoreType;
-    switch (type) {
-    case SQL_C_WCHAR: case SQL_C_CHAR: case SQL_C_BINARY: {
+    switch (type)
+    {
+    case SQL_C_WCHAR:
+    case SQL_C_CHAR:
+    case SQL_C_BINARY: {
         const CBlob* blob = static_cast<const CBlob*>(item->value.p);
         return !item->bNotNull || !blob || blob->nLength == 0;
     }
-    case SQL_C_SS_TIMESTAMPOFFSET: case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
-    case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT: case SQL_C_UBIGINT:
-    case SQL_C_SBIGINT: case SQL_C_BIT: case SQL_C_FLOAT: case SQL_C_DOUBLE:
-    case SQL_C_TIMESTAMP:
-        return false;
-    default:
-        ThrowUnknownType(GetColumnCType(col));
+    case SQL_C_SS_TIMESTAMPOFFSET:
+    case SQL_C_UTINYINT:
+    case SQL_C_ULONG:
+    case SQL_C_USHORT:
+    case SQL_C_TINYINT:
+    case SQL_C_LONG:
+    case SQL_C_SHORT:
+    case SQL_C_UBIGINT:
+    case SQL_C_SBIGINT:
+    case SQL_C_BIT:
+    case SQL_C_FLOAT:
+    case SQL_C_DOUBLE:
+    case SQL_C_TIMESTAMP: return false;
+    default: ThrowUnknownType(GetColumnCType(col));
     }
 }
 
 // The pattern every getter follows: the item (or "No column #"), false for NULL, then the
 // stored C type and, for the kinds held in row storage, the pointer (or "No data for field #").
-#define QL_MEM_ITEM(col, item, type)                                    \
-    const CItemInfo* item = GetItemOrThrow(col);                        \
-    if (!item->bNotNull)                                                \
-        return false;                                                   \
-    const int type = m_columns[(col) - 1].nStoreType;                   \
-    if (IsPointerKind(type) && !item->value.p)                          \
+#define QL_MEM_ITEM(col, item, type)                                                               \
+    const CItemInfo* item = GetItemOrThrow(col);                                                   \
+    if (!item->bNotNull)                                                                           \
+        return false;                                                                              \
+    const int type = m_columns[(col)-1].nStoreType;                                                \
+    if (IsPointerKind(type) && !item->value.p)                                                     \
         ThrowNoData(col);
 
 bool CMemCursor::GetFieldDouble(UINT col, double& value)
@@ -585,13 +630,18 @@ bool CMemCursor::GetFieldShort(UINT col, short& value)
 bool CMemCursor::GetFieldLong(UINT col, long& value)
 {
     QL_MEM_ITEM(col, item, type)
-    if (IsIntegerKind(type)) {
+    if (IsIntegerKind(type))
+    {
         value = item->value.i32;
-    } else if (type == SQL_C_FLOAT || type == SQL_C_DOUBLE) {
+    }
+    else if (type == SQL_C_FLOAT || type == SQL_C_DOUBLE)
+    {
         const double d = type == SQL_C_FLOAT ? item->value.f : item->value.d;
         if (!DoubleToLong(d, value))
             ThrowValueOutOfRange(col);
-    } else {
+    }
+    else
+    {
         ThrowUnknownType(type);
     }
     return true;
@@ -601,7 +651,8 @@ bool CMemCursor::GetFieldInt(UINT col, int& value)
 {
     {
         QL_MEM_ITEM(col, item, type)
-        if (type == SQL_C_BIT) {
+        if (type == SQL_C_BIT)
+        {
             value = item->value.b;
             return true;
         }
@@ -643,14 +694,19 @@ bool CMemCursor::GetFieldGuid(UINT col, GUID& value)
 bool CMemCursor::GetFieldBinary(UINT col, CByteArray& value)
 {
     QL_MEM_ITEM(col, item, type)
-    if (type == SQL_C_GUID) {
+    if (type == SQL_C_GUID)
+    {
         GuidToBytes(*static_cast<const SQLGUID*>(item->value.p), value);
-    } else if (type == SQL_C_BINARY) {
+    }
+    else if (type == SQL_C_BINARY)
+    {
         const CBlob* blob = static_cast<const CBlob*>(item->value.p);
         value.SetSize(static_cast<INT_PTR>(blob->nLength));
         if (blob->nLength)
             std::memcpy(value.GetData(), blob->Data(), blob->nLength);
-    } else {
+    }
+    else
+    {
         ThrowUnknownType(type);
     }
     return true;
@@ -702,7 +758,8 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
 {
     QL_MEM_ITEM(col, item, type)
     const CColumnDesc* desc = &m_columns[col - 1].desc;
-    switch (type) {
+    switch (type)
+    {
     case SQL_C_WCHAR: {
         const CBlob* blob = static_cast<const CBlob*>(item->value.p);
         value.SetString(static_cast<const wchar_t*>(blob->Data()), static_cast<int>(blob->nLength));
@@ -710,46 +767,36 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
     }
     case SQL_C_CHAR: {
         const CBlob* blob = static_cast<const CBlob*>(item->value.p);
-        value = CString(CStringA(static_cast<const char*>(blob->Data()), static_cast<int>(blob->nLength)));
+        value = CString(
+            CStringA(static_cast<const char*>(blob->Data()), static_cast<int>(blob->nLength)));
         return true;
     }
-    case SQL_C_UTINYINT: case SQL_C_ULONG: case SQL_C_USHORT:
-        SetUnsignedText(value, item->value.u32);
-        return true;
-    case SQL_C_TINYINT: case SQL_C_LONG: case SQL_C_SHORT:
-        SetSignedText(value, item->value.i32);
-        return true;
-    case SQL_C_UBIGINT:
-        SetUnsignedText(value, item->value.u64);
-        return true;
-    case SQL_C_SBIGINT:
-        SetSignedText(value, item->value.i64);
-        return true;
-    case SQL_C_BIT:
-        SetSignedText(value, item->value.b);
-        return true;
-    case SQL_C_FLOAT:
-        SetDoubleText(value, item->value.f, desc);
-        return true;
-    case SQL_C_DOUBLE:
-        SetDoubleText(value, item->value.d, desc);
-        return true;
-    case SQL_C_GUID:
-        value = FormatGuid(*static_cast<const SQLGUID*>(item->value.p));
-        return true;
+    case SQL_C_UTINYINT:
+    case SQL_C_ULONG:
+    case SQL_C_USHORT: SetUnsignedText(value, item->value.u32); return true;
+    case SQL_C_TINYINT:
+    case SQL_C_LONG:
+    case SQL_C_SHORT: SetSignedText(value, item->value.i32); return true;
+    case SQL_C_UBIGINT: SetUnsignedText(value, item->value.u64); return true;
+    case SQL_C_SBIGINT: SetSignedText(value, item->value.i64); return true;
+    case SQL_C_BIT: SetSignedText(value, item->value.b); return true;
+    case SQL_C_FLOAT: SetDoubleText(value, item->value.f, desc); return true;
+    case SQL_C_DOUBLE: SetDoubleText(value, item->value.d, desc); return true;
+    case SQL_C_GUID: value = FormatGuid(*static_cast<const SQLGUID*>(item->value.p)); return true;
     case SQL_C_TIMESTAMP:
-        SetTimestampText(value, static_cast<const TIMESTAMP_STRUCT*>(item->value.p), desc->nSQLType);
+        SetTimestampText(value, static_cast<const TIMESTAMP_STRUCT*>(item->value.p),
+                         desc->nSQLType);
         return true;
     case SQL_C_SS_TIMESTAMPOFFSET:
-        value = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->value.p));
+        value =
+            FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->value.p));
         return true;
     case SQL_C_BINARY: {
         const CBlob* blob = static_cast<const CBlob*>(item->value.p);
         value = MakeStringN(static_cast<const BYTE*>(blob->Data()), blob->nLength, blob->nLength);
         return true;
     }
-    default:
-        ThrowUnknownType(type);
+    default: ThrowUnknownType(type);
     }
 }
 
@@ -757,9 +804,11 @@ bool CMemCursor::GetFieldTextA(UINT col, CStringA& value)
 {
     {
         QL_MEM_ITEM(col, item, type)
-        if (type == SQL_C_CHAR) {
+        if (type == SQL_C_CHAR)
+        {
             const CBlob* blob = static_cast<const CBlob*>(item->value.p);
-            value.SetString(static_cast<const char*>(blob->Data()), static_cast<int>(blob->nLength));
+            value.SetString(static_cast<const char*>(blob->Data()),
+                            static_cast<int>(blob->nLength));
             return true;
         }
     }

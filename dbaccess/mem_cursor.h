@@ -92,7 +92,8 @@ public:
     {
         BYTE bNotNull;
         BYTE bTruncated;
-        union {
+        union
+        {
             UINT32 u32;
             INT32 i32;
             UINT64 u64;

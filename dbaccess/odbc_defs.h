@@ -42,7 +42,7 @@ typedef struct tagSS_TIMESTAMPOFFSET_STRUCT
     SQLUSMALLINT hour;
     SQLUSMALLINT minute;
     SQLUSMALLINT second;
-    SQLUINTEGER fraction;      // nanoseconds
+    SQLUINTEGER fraction; // nanoseconds
     SQLSMALLINT timezone_hour;
     SQLSMALLINT timezone_minute;
 } SQL_SS_TIMESTAMPOFFSET_STRUCT;

@@ -37,7 +37,8 @@ struct CSQLColumn
     CSQLColumn(const CSQLColumn&) = delete;
     CSQLColumn& operator=(const CSQLColumn&) = delete;
 
-    union {
+    union
+    {
         UINT64 u64;
         INT64 i64;
         UINT32 u32;
@@ -48,8 +49,8 @@ struct CSQLColumn
         SCHAR i8;
         float f;
         double d;
-        void* p;            // text, timestamp, offset timestamp and GUID buffers
-        CByteArray* bytes;  // binary
+        void* p;           // text, timestamp, offset timestamp and GUID buffers
+        CByteArray* bytes; // binary
     } value;
     int nCType = SQL_C_DEFAULT;
     SQLLEN nIndicator = 0;
@@ -75,7 +76,8 @@ public:
 
         UINT nKind = 0; // 1 text, 2 binary, 3 timestamp, 4 offset timestamp, 5 long, 7 short,
                         // 8 tiny integer, 9 float, 10 double, 11 bit, 12 GUID
-        union {
+        union
+        {
             INT64 i64;
             INT32 l;
             SHORT s;
@@ -127,14 +129,17 @@ public:
     void AddParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                       UINT nDecimalDigits, LPCWSTR pszText, UINT nMaxLength)
     {
-        AddTextParameter(nParam, nInOutType, nSQLType, nColumnSize, nDecimalDigits, pszText, nMaxLength);
+        AddTextParameter(nParam, nInOutType, nSQLType, nColumnSize, nDecimalDigits, pszText,
+                         nMaxLength);
     }
     void AddBinaryParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
-                            UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength, const void* pData);
+                            UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength,
+                            const void* pData);
     void AddTimestampParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                UINT nDecimalDigits, const TIMESTAMP_STRUCT* pValue);
     void AddTimestampOffsetParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
-                                     UINT nDecimalDigits, const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);
+                                     UINT nDecimalDigits,
+                                     const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);
     void AddLongParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                           UINT nDecimalDigits, long nValue, bool bIsNull);
     void AddShortParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
@@ -232,7 +237,7 @@ public:
 
 protected:
     bool IsUnbound() const { return (m_nOptions & RS_UNBOUND) != 0; }
-    void Check(SQLRETURN rc);                      // throws a failing return code
+    void Check(SQLRETURN rc);                       // throws a failing return code
     [[noreturn]] void Fail(const CString& message); // throws a message of our own
     void ResetPosition();
     void ClearColumns();

@@ -20,8 +20,12 @@ const SQLLEN kBinaryChunkBytes = 8096;
 
 void CSQLColumn::FreeBuffer()
 {
-    switch (nCType) {
-    case SQL_C_CHAR: case SQL_C_WCHAR: case SQL_C_TIMESTAMP: case SQL_C_SS_TIMESTAMPOFFSET:
+    switch (nCType)
+    {
+    case SQL_C_CHAR:
+    case SQL_C_WCHAR:
+    case SQL_C_TIMESTAMP:
+    case SQL_C_SS_TIMESTAMPOFFSET:
     case SQL_C_GUID:
         delete[] static_cast<BYTE*>(value.p);
         value.p = nullptr;
@@ -30,8 +34,7 @@ void CSQLColumn::FreeBuffer()
         delete value.bytes;
         value.bytes = nullptr;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -58,7 +61,8 @@ bool CRRecordset::DescribeColumns()
     m_columns.reserve(static_cast<size_t>(count));
     for (SQLSMALLINT i = 0; i < count; ++i)
         m_columns.push_back(std::make_shared<CSQLColumn>());
-    if (IsUnbound()) {
+    if (IsUnbound())
+    {
         m_unboundText.resize(static_cast<size_t>(count));
         m_unboundTextA.resize(static_cast<size_t>(count));
     }
@@ -66,9 +70,11 @@ bool CRRecordset::DescribeColumns()
     const bool unbound = IsUnbound();
     const bool numericAsText = IsNumericAsText();
     const bool mssql = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL;
-    const bool colAttributes = m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
+    const bool colAttributes =
+        m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
 
-    for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(count); ++c) {
+    for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(count); ++c)
+    {
         CColumnDesc& desc = m_descs[c - 1];
         CSQLColumn& rec = *m_columns[c - 1];
 
@@ -77,7 +83,8 @@ bool CRRecordset::DescribeColumns()
         SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
         SQLULEN size = 0;
         do
-            rc = SQLDescribeColW(m_hStmt, c, name, 257, &nameLength, &sqlType, &size, &digits, &nullable);
+            rc = SQLDescribeColW(m_hStmt, c, name, 257, &nameLength, &sqlType, &size, &digits,
+                                 &nullable);
         while (rc == SQL_STILL_EXECUTING);
         Check(rc);
         desc.strName = reinterpret_cast<const wchar_t*>(name);
@@ -86,7 +93,8 @@ bool CRRecordset::DescribeColumns()
         desc.nDecimalDigits = digits;
         desc.nNullable = nullable;
         desc.bUnsigned = false;
-        if (colAttributes) {
+        if (colAttributes)
+        {
             SQLLEN isUnsigned = 0;
             SQLColAttributeW(m_hStmt, c, SQL_COLUMN_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
             desc.bUnsigned = isUnsigned == SQL_TRUE;
@@ -97,79 +105,151 @@ bool CRRecordset::DescribeColumns()
         SQLULEN capped = size;
         bool isCapped = false;
         auto capSize = [&]() {
-            if (size > kMaxFieldSize || (!unbound && size == 0)) {
+            if (size > kMaxFieldSize || (!unbound && size == 0))
+            {
                 capped = kMaxFieldSize;
                 isCapped = true;
             }
         };
 
-        enum { None, Value, Timestamp, Offset, Guid, Wide, Narrow, Binary } kind = None;
+        enum
+        {
+            None,
+            Value,
+            Timestamp,
+            Offset,
+            Guid,
+            Wide,
+            Narrow,
+            Binary
+        } kind = None;
         int cType = SQL_C_DEFAULT;
         SQLLEN valueSize = 0;
-        switch (sqlType) {
+        switch (sqlType)
+        {
         case SQL_SS_TIMESTAMPOFFSET:
         case SQL_SS_TIME2:
         case SQL_SS_XML:
         case SQL_SS_UDT:
         case SQL_SS_VARIANT:
-            if (!mssql) {
+            if (!mssql)
+            {
                 CString msg;
                 msg.Format(L"Unknown SQL type %d, field #%d (%s)", static_cast<int>(sqlType),
                            static_cast<int>(c), static_cast<LPCWSTR>(desc.strName));
                 Fail(msg);
             }
-            if (sqlType == SQL_SS_TIMESTAMPOFFSET) { kind = Offset; cType = SQL_C_SS_TIMESTAMPOFFSET; }
-            else if (sqlType == SQL_SS_TIME2) { kind = Timestamp; cType = SQL_C_TIMESTAMP; }
-            else if (sqlType == SQL_SS_XML) { kind = Wide; cType = SQL_C_WCHAR; capSize(); }
-            else { kind = Binary; cType = SQL_C_BINARY; capSize(); }
-            break;
-        case SQL_DATETIME: case SQL_TIME: case SQL_TIMESTAMP:
-        case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_TYPE_TIMESTAMP:
-            kind = Timestamp; cType = SQL_C_TIMESTAMP;
-            break;
-        case SQL_WLONGVARCHAR: case SQL_WVARCHAR: case SQL_WCHAR:
-        case SQL_LONGVARCHAR: case SQL_VARCHAR: case SQL_CHAR:
-            // Character data is always read as UTF-16: the drivers' 8-bit text is UTF-8 on some
-            // systems and the ANSI code page on others, and only the wide form survives both.
-            kind = Wide; cType = SQL_C_WCHAR; capSize();
-            break;
-        case SQL_LONGVARBINARY: case SQL_VARBINARY: case SQL_BINARY:
-            kind = Binary; cType = SQL_C_BINARY; capSize();
-            break;
-        case SQL_GUID:
-            kind = Guid; cType = SQL_C_GUID;
-            break;
-        case SQL_BIT:
-            kind = Value; cType = SQL_C_BIT; valueSize = 1;
-            break;
-        case SQL_TINYINT:
-            kind = Value; cType = desc.bUnsigned ? SQL_C_UTINYINT : SQL_C_TINYINT; valueSize = 1;
-            break;
-        case SQL_BIGINT:
-            kind = Value; cType = desc.bUnsigned ? SQL_C_UBIGINT : SQL_C_SBIGINT; valueSize = 8;
-            break;
-        case SQL_INTEGER:
-            kind = Value; cType = desc.bUnsigned ? SQL_C_ULONG : SQL_C_LONG; valueSize = 4;
-            break;
-        case SQL_SMALLINT:
-            kind = Value; cType = desc.bUnsigned ? SQL_C_USHORT : SQL_C_SHORT; valueSize = 2;
-            break;
-        case SQL_NUMERIC: case SQL_DECIMAL: case SQL_FLOAT: case SQL_REAL: case SQL_DOUBLE:
-            if (numericAsText) {
-                kind = Narrow; cType = SQL_C_CHAR; capped = 256;
-            } else if (sqlType == SQL_REAL) {
-                kind = Value; cType = SQL_C_FLOAT; valueSize = 4;
-            } else {
-                kind = Value; cType = SQL_C_DOUBLE; valueSize = 8;
+            if (sqlType == SQL_SS_TIMESTAMPOFFSET)
+            {
+                kind = Offset;
+                cType = SQL_C_SS_TIMESTAMPOFFSET;
+            }
+            else if (sqlType == SQL_SS_TIME2)
+            {
+                kind = Timestamp;
+                cType = SQL_C_TIMESTAMP;
+            }
+            else if (sqlType == SQL_SS_XML)
+            {
+                kind = Wide;
+                cType = SQL_C_WCHAR;
+                capSize();
+            }
+            else
+            {
+                kind = Binary;
+                cType = SQL_C_BINARY;
+                capSize();
             }
             break;
-        default:
-            break; // not read
+        case SQL_DATETIME:
+        case SQL_TIME:
+        case SQL_TIMESTAMP:
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIME:
+        case SQL_TYPE_TIMESTAMP:
+            kind = Timestamp;
+            cType = SQL_C_TIMESTAMP;
+            break;
+        case SQL_WLONGVARCHAR:
+        case SQL_WVARCHAR:
+        case SQL_WCHAR:
+        case SQL_LONGVARCHAR:
+        case SQL_VARCHAR:
+        case SQL_CHAR:
+            // Character data is always read as UTF-16: the drivers' 8-bit text is UTF-8 on some
+            // systems and the ANSI code page on others, and only the wide form survives both.
+            kind = Wide;
+            cType = SQL_C_WCHAR;
+            capSize();
+            break;
+        case SQL_LONGVARBINARY:
+        case SQL_VARBINARY:
+        case SQL_BINARY:
+            kind = Binary;
+            cType = SQL_C_BINARY;
+            capSize();
+            break;
+        case SQL_GUID:
+            kind = Guid;
+            cType = SQL_C_GUID;
+            break;
+        case SQL_BIT:
+            kind = Value;
+            cType = SQL_C_BIT;
+            valueSize = 1;
+            break;
+        case SQL_TINYINT:
+            kind = Value;
+            cType = desc.bUnsigned ? SQL_C_UTINYINT : SQL_C_TINYINT;
+            valueSize = 1;
+            break;
+        case SQL_BIGINT:
+            kind = Value;
+            cType = desc.bUnsigned ? SQL_C_UBIGINT : SQL_C_SBIGINT;
+            valueSize = 8;
+            break;
+        case SQL_INTEGER:
+            kind = Value;
+            cType = desc.bUnsigned ? SQL_C_ULONG : SQL_C_LONG;
+            valueSize = 4;
+            break;
+        case SQL_SMALLINT:
+            kind = Value;
+            cType = desc.bUnsigned ? SQL_C_USHORT : SQL_C_SHORT;
+            valueSize = 2;
+            break;
+        case SQL_NUMERIC:
+        case SQL_DECIMAL:
+        case SQL_FLOAT:
+        case SQL_REAL:
+        case SQL_DOUBLE:
+            if (numericAsText)
+            {
+                kind = Narrow;
+                cType = SQL_C_CHAR;
+                capped = 256;
+            }
+            else if (sqlType == SQL_REAL)
+            {
+                kind = Value;
+                cType = SQL_C_FLOAT;
+                valueSize = 4;
+            }
+            else
+            {
+                kind = Value;
+                cType = SQL_C_DOUBLE;
+                valueSize = 8;
+            }
+            break;
+        default: break; // not read
         }
 
         rec.nCType = cType;
         rec.bCapped = isCapped;
-        if (kind == None) {
+        if (kind == None)
+        {
             rec.nBufferSize = static_cast<SQLLEN>(size);
             continue;
         }
@@ -177,7 +257,8 @@ bool CRRecordset::DescribeColumns()
         SQLSMALLINT bindType = static_cast<SQLSMALLINT>(cType);
         SQLPOINTER target = nullptr;
         SQLLEN bindLength = 0;
-        switch (kind) {
+        switch (kind)
+        {
         case Value:
             rec.nBufferSize = valueSize;
             target = &rec.value;
@@ -186,7 +267,8 @@ bool CRRecordset::DescribeColumns()
         case Timestamp:
         case Guid:
             rec.nBufferSize = 16;
-            if (!unbound) {
+            if (!unbound)
+            {
                 rec.value.p = new BYTE[16]();
                 target = rec.value.p;
                 bindLength = 16;
@@ -195,7 +277,8 @@ bool CRRecordset::DescribeColumns()
         case Offset:
             rec.nBufferSize = 20;
             bindType = SQL_C_BINARY;
-            if (!unbound) {
+            if (!unbound)
+            {
                 rec.value.p = new BYTE[20]();
                 target = rec.value.p;
                 bindLength = 20;
@@ -203,7 +286,8 @@ bool CRRecordset::DescribeColumns()
             break;
         case Wide:
             rec.nBufferSize = static_cast<SQLLEN>(capped * sizeof(wchar_t));
-            if (!unbound) {
+            if (!unbound)
+            {
                 rec.value.p = new BYTE[(capped + 1) * sizeof(wchar_t)]();
                 target = rec.value.p;
                 bindLength = static_cast<SQLLEN>((capped + 1) * sizeof(wchar_t));
@@ -211,7 +295,8 @@ bool CRRecordset::DescribeColumns()
             break;
         case Narrow:
             rec.nBufferSize = static_cast<SQLLEN>(capped);
-            if (!unbound) {
+            if (!unbound)
+            {
                 rec.value.p = new BYTE[capped + 1]();
                 target = rec.value.p;
                 bindLength = static_cast<SQLLEN>(capped + 1);
@@ -219,15 +304,15 @@ bool CRRecordset::DescribeColumns()
             break;
         case Binary:
             rec.nBufferSize = static_cast<SQLLEN>(capped);
-            if (!unbound) {
+            if (!unbound)
+            {
                 rec.value.bytes = new CByteArray;
                 rec.value.bytes->SetSize(static_cast<INT_PTR>(capped ? capped : 1));
                 target = rec.value.bytes->GetData();
                 bindLength = static_cast<SQLLEN>(capped);
             }
             break;
-        case None:
-            break;
+        case None: break;
         }
         if (unbound)
             continue;
@@ -301,12 +386,15 @@ int CRRecordset::GetColumnCType(UINT col)
     const CColumnDesc* desc = GetColumn(col);
     if (!rec || !desc)
         return SQL_C_DEFAULT;
-    if (IsNumericAsText() && rec->nCType == SQL_C_CHAR) {
-        switch (desc->nSQLType) {
-        case SQL_NUMERIC: case SQL_DECIMAL: case SQL_FLOAT: case SQL_DOUBLE:
-            return SQL_C_DOUBLE;
-        case SQL_REAL:
-            return SQL_C_FLOAT;
+    if (IsNumericAsText() && rec->nCType == SQL_C_CHAR)
+    {
+        switch (desc->nSQLType)
+        {
+        case SQL_NUMERIC:
+        case SQL_DECIMAL:
+        case SQL_FLOAT:
+        case SQL_DOUBLE: return SQL_C_DOUBLE;
+        case SQL_REAL: return SQL_C_FLOAT;
         }
     }
     return rec->nCType;
@@ -329,14 +417,18 @@ bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN
                              const std::function<void(SQLLEN)>& take)
 {
     bool first = true;
-    for (;;) {
+    for (;;)
+    {
         SQLLEN ind = 0;
         SQLRETURN rc;
         do
-            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), nCType, pBuffer, nBufferBytes, &ind);
+            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), nCType, pBuffer, nBufferBytes,
+                            &ind);
         while (rc == SQL_STILL_EXECUTING);
-        if (rc == SQL_NO_DATA) {
-            if (first) {
+        if (rc == SQL_NO_DATA)
+        {
+            if (first)
+            {
                 first = false;
                 Refresh();
                 continue;
@@ -345,7 +437,8 @@ bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN
         }
         Check(rc);
         first = false;
-        if (ind != SQL_NO_TOTAL && ind < 1) {
+        if (ind != SQL_NO_TOTAL && ind < 1)
+        {
             if (!LengthRule(ind))
                 return false;
             break;
@@ -389,7 +482,8 @@ bool CRRecordset::ReadBinary(UINT col, CByteArray& bytes)
     bytes.RemoveAll();
     std::unique_ptr<BYTE[]> buffer(new BYTE[kBinaryChunkBytes]);
     return ReadChunks(col, SQL_C_BINARY, buffer.get(), kBinaryChunkBytes, [&](SQLLEN ind) {
-        const SQLLEN chunk = (ind == SQL_NO_TOTAL || ind > kBinaryChunkBytes) ? kBinaryChunkBytes : ind;
+        const SQLLEN chunk =
+            (ind == SQL_NO_TOTAL || ind > kBinaryChunkBytes) ? kBinaryChunkBytes : ind;
         const INT_PTR at = bytes.GetSize();
         bytes.SetSize(at + chunk);
         std::memcpy(bytes.GetData() + at, buffer.get(), static_cast<size_t>(chunk));

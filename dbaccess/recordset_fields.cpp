@@ -56,20 +56,21 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
         Check(rc);
     };
     rec.nIndicator = SQL_NULL_DATA;
-    switch (rec.nCType) {
-    case SQL_C_BIT: case SQL_C_TINYINT: case SQL_C_UTINYINT:
-        getData(static_cast<SQLSMALLINT>(rec.nCType), &rec.value, 1);
-        break;
-    case SQL_C_SHORT: case SQL_C_USHORT:
-        getData(static_cast<SQLSMALLINT>(rec.nCType), &rec.value, 2);
-        break;
-    case SQL_C_LONG: case SQL_C_ULONG: case SQL_C_FLOAT:
-        getData(static_cast<SQLSMALLINT>(rec.nCType), &rec.value, 4);
-        break;
-    case SQL_C_SBIGINT: case SQL_C_UBIGINT: case SQL_C_DOUBLE:
-        getData(static_cast<SQLSMALLINT>(rec.nCType), &rec.value, 8);
-        break;
-    case SQL_C_TIMESTAMP: case SQL_C_GUID:
+    switch (rec.nCType)
+    {
+    case SQL_C_BIT:
+    case SQL_C_TINYINT:
+    case SQL_C_UTINYINT: getData(static_cast<SQLSMALLINT>(rec.nCType), &rec.value, 1); break;
+    case SQL_C_SHORT:
+    case SQL_C_USHORT: getData(static_cast<SQLSMALLINT>(rec.nCType), &rec.value, 2); break;
+    case SQL_C_LONG:
+    case SQL_C_ULONG:
+    case SQL_C_FLOAT: getData(static_cast<SQLSMALLINT>(rec.nCType), &rec.value, 4); break;
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+    case SQL_C_DOUBLE: getData(static_cast<SQLSMALLINT>(rec.nCType), &rec.value, 8); break;
+    case SQL_C_TIMESTAMP:
+    case SQL_C_GUID:
         if (!rec.value.p)
             rec.value.p = new BYTE[16]();
         getData(static_cast<SQLSMALLINT>(rec.nCType), rec.value.p, 16);
@@ -93,7 +94,8 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
         // Text of the wide types, and of types without a C type of their own in the driver's
         // own conversion.
         if (ReadTextW(col, m_unboundText[col - 1]))
-            rec.nIndicator = static_cast<SQLLEN>(m_unboundText[col - 1].GetLength() * sizeof(wchar_t));
+            rec.nIndicator =
+                static_cast<SQLLEN>(m_unboundText[col - 1].GetLength() * sizeof(wchar_t));
         break;
     }
     rec.bLoaded = true;
@@ -120,17 +122,27 @@ bool CRRecordset::IsFieldValid(UINT col)
     if (!rec)
         return false;
     const SQLLEN ind = rec->nIndicator;
-    switch (rec->nCType) {
-    case SQL_C_UTINYINT: case SQL_C_BIT: case SQL_C_TINYINT: return ind == 1;
-    case SQL_C_UBIGINT: case SQL_C_SBIGINT: case SQL_C_DOUBLE: return ind == 8;
-    case SQL_C_ULONG: case SQL_C_LONG: case SQL_C_FLOAT: return ind == 4;
-    case SQL_C_USHORT: case SQL_C_SHORT: return ind == 2;
-    case SQL_C_GUID: case SQL_C_TIMESTAMP: return rec->value.p && ind == 16;
+    switch (rec->nCType)
+    {
+    case SQL_C_UTINYINT:
+    case SQL_C_BIT:
+    case SQL_C_TINYINT: return ind == 1;
+    case SQL_C_UBIGINT:
+    case SQL_C_SBIGINT:
+    case SQL_C_DOUBLE: return ind == 8;
+    case SQL_C_ULONG:
+    case SQL_C_LONG:
+    case SQL_C_FLOAT: return ind == 4;
+    case SQL_C_USHORT:
+    case SQL_C_SHORT: return ind == 2;
+    case SQL_C_GUID:
+    case SQL_C_TIMESTAMP: return rec->value.p && ind == 16;
     case SQL_C_SS_TIMESTAMPOFFSET: return rec->value.p && ind == 20;
-    case SQL_C_WCHAR: case SQL_C_BINARY: case SQL_C_CHAR: return ind >= 0;
+    case SQL_C_WCHAR:
+    case SQL_C_BINARY:
+    case SQL_C_CHAR: return ind >= 0;
     case SQL_C_DEFAULT: return false;
-    default:
-        Fail((L"Unknown data type " + std::to_wstring(rec->nCType)).c_str());
+    default: Fail((L"Unknown data type " + std::to_wstring(rec->nCType)).c_str());
     }
 }
 
@@ -211,18 +223,22 @@ bool CRRecordset::GetFieldBinary(UINT col, CByteArray& value)
 {
     CSQLColumn* rec = FieldRecord(col);
     const SQLLEN ind = rec->nIndicator;
-    if (rec->nCType == SQL_C_BINARY) {
+    if (rec->nCType == SQL_C_BINARY)
+    {
         if (!rec->value.bytes)
             ThrowUninitialized();
-        if (IsUnbound()) {
-            if (ind == SQL_NULL_DATA) {
+        if (IsUnbound())
+        {
+            if (ind == SQL_NULL_DATA)
+            {
                 value.RemoveAll();
                 return false;
             }
             value.Copy(*rec->value.bytes);
             return true;
         }
-        if (ind < 0 && ind != SQL_NO_TOTAL) {
+        if (ind < 0 && ind != SQL_NO_TOTAL)
+        {
             value.RemoveAll();
             return LengthRule(ind);
         }
@@ -233,10 +249,12 @@ bool CRRecordset::GetFieldBinary(UINT col, CByteArray& value)
             std::memcpy(value.GetData(), rec->value.bytes->GetData(), static_cast<size_t>(n));
         return true;
     }
-    if (rec->nCType == SQL_C_GUID) {
+    if (rec->nCType == SQL_C_GUID)
+    {
         if (!rec->value.p)
             ThrowUninitialized();
-        if (ind != 16) {
+        if (ind != 16)
+        {
             value.RemoveAll();
             return LengthRule(ind);
         }
@@ -297,14 +315,16 @@ namespace {
 // The value of an integer record widened to 64 bits; false for a type that is no integer.
 bool IntegerValue(const CSQLColumn& rec, LONGLONG& out)
 {
-    switch (rec.nCType) {
+    switch (rec.nCType)
+    {
     case SQL_C_UTINYINT: out = rec.value.u8; return true;
     case SQL_C_TINYINT: out = rec.value.i8; return true;
     case SQL_C_USHORT: out = rec.value.u16; return true;
     case SQL_C_SHORT: out = rec.value.i16; return true;
     case SQL_C_ULONG: out = rec.value.u32; return true;
     case SQL_C_LONG: out = rec.value.i32; return true;
-    case SQL_C_UBIGINT: case SQL_C_SBIGINT: out = rec.value.i64; return true;
+    case SQL_C_UBIGINT:
+    case SQL_C_SBIGINT: out = rec.value.i64; return true;
     default: return false;
     }
 }
@@ -347,10 +367,12 @@ bool CRRecordset::GetFieldBigInt(UINT col, LONGLONG& value)
 bool CRRecordset::GetFieldShort(UINT col, short& value)
 {
     CSQLColumn* rec = FieldRecord(col);
-    switch (rec->nCType) {
+    switch (rec->nCType)
+    {
     case SQL_C_UTINYINT: value = rec->value.u8; break;
     case SQL_C_TINYINT: value = rec->value.i8; break;
-    case SQL_C_USHORT: case SQL_C_SHORT: value = rec->value.i16; break;
+    case SQL_C_USHORT:
+    case SQL_C_SHORT: value = rec->value.i16; break;
     default: ThrowIncorrectType();
     }
     return LengthRule(rec->nIndicator);
@@ -359,13 +381,16 @@ bool CRRecordset::GetFieldShort(UINT col, short& value)
 bool CRRecordset::GetFieldLong(UINT col, long& value)
 {
     CSQLColumn* rec = FieldRecord(col);
-    switch (rec->nCType) {
+    switch (rec->nCType)
+    {
     case SQL_C_UTINYINT: value = rec->value.u8; break;
     case SQL_C_TINYINT: value = rec->value.i8; break;
     case SQL_C_USHORT: value = rec->value.u16; break;
     case SQL_C_SHORT: value = rec->value.i16; break;
-    case SQL_C_ULONG: case SQL_C_LONG: value = rec->value.i32; break;
-    case SQL_C_FLOAT: case SQL_C_DOUBLE: {
+    case SQL_C_ULONG:
+    case SQL_C_LONG: value = rec->value.i32; break;
+    case SQL_C_FLOAT:
+    case SQL_C_DOUBLE: {
         if (!LengthRule(rec->nIndicator))
             return false;
         const double d = rec->nCType == SQL_C_FLOAT ? rec->value.f : rec->value.d;

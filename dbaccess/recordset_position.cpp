@@ -10,12 +10,14 @@ bool CRRecordset::RowHasStateInfo(LPCWSTR pszState)
 {
     if (!m_hStmt)
         return false;
-    for (SQLSMALLINT rec = 1;; ++rec) {
+    for (SQLSMALLINT rec = 1;; ++rec)
+    {
         SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
         SQLWCHAR message[2] = {};
         SQLSMALLINT length = 0;
-        const SQLRETURN rc = SQLGetDiagRecW(SQL_HANDLE_STMT, m_hStmt, rec, state, &native, message, 2, &length);
+        const SQLRETURN rc =
+            SQLGetDiagRecW(SQL_HANDLE_STMT, m_hStmt, rec, state, &native, message, 2, &length);
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
             return false;
         if (wcsncmp(reinterpret_cast<const wchar_t*>(state), pszState, 5) == 0)
@@ -34,19 +36,25 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
 
     SQLRETURN rc = SQL_SUCCESS;
     bool fetched = false;
-    if (IsUnbound()) {
-        if (fetchType == SQL_FETCH_NEXT && rows == 1) {
+    if (IsUnbound())
+    {
+        if (fetchType == SQL_FETCH_NEXT && rows == 1)
+        {
             do
                 rc = SQLFetch(m_hStmt);
             while (rc == SQL_STILL_EXECUTING);
             fetched = true;
         }
-    } else {
+    }
+    else
+    {
         // No fetch for a forward-only cursor already on its first row, nor for the row the
         // cursor stands on (only when that row is known).
         const bool onFirst = fetchType == SQL_FETCH_FIRST && m_nCurrentRow == 0 && IsForwardOnly();
-        const bool onRow = fetchType == SQL_FETCH_ABSOLUTE && m_nCurrentRow >= 0 && rows == m_nCurrentRow + 1;
-        if (!onFirst && !onRow) {
+        const bool onRow =
+            fetchType == SQL_FETCH_ABSOLUTE && m_nCurrentRow >= 0 && rows == m_nCurrentRow + 1;
+        if (!onFirst && !onRow)
+        {
             SQLULEN rowCount = 0;
             do
                 rc = SQLExtendedFetch(m_hStmt, fetchType, rows, &rowCount, nullptr);
@@ -55,11 +63,14 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
         }
     }
 
-    if (rc == SQL_SUCCESS_WITH_INFO) {
+    if (rc == SQL_SUCCESS_WITH_INFO)
+    {
         // 01S01: an error in a row of the fetched rowset.
         if (RowHasStateInfo(L"01S01"))
             Fail(L"Fetch error");
-    } else if (rc != SQL_SUCCESS && rc != SQL_NEED_DATA && rc != SQL_NO_DATA) {
+    }
+    else if (rc != SQL_SUCCESS && rc != SQL_NEED_DATA && rc != SQL_NO_DATA)
+    {
         ThrowRDBException(m_pDatabase, rc, m_hStmt);
     }
     if (fetched)
@@ -82,11 +93,13 @@ void CRRecordset::UpdatePosition(SQLRETURN rc, USHORT type, int rows)
             m_nRowsFetched = std::max(m_nRowsFetched, m_nCurrentRow + 1);
     };
 
-    switch (type) {
+    switch (type)
+    {
     case SQL_FETCH_NEXT:
         step();
         count();
-        if (noData && !m_bCountFinal && m_nRowsFetched == m_nCurrentRow + 1) {
+        if (noData && !m_bCountFinal && m_nRowsFetched == m_nCurrentRow + 1)
+        {
             m_bCountFinal = true;
             m_nCurrentRow = -2;
         }
@@ -100,10 +113,13 @@ void CRRecordset::UpdatePosition(SQLRETURN rc, USHORT type, int rows)
         m_bBOF = m_bEOF = noData;
         break;
     case SQL_FETCH_LAST:
-        if (noData) {
+        if (noData)
+        {
             m_nCurrentRow = -2;
             m_nRowsFetched = 0;
-        } else {
+        }
+        else
+        {
             m_nCurrentRow = m_bCountFinal ? m_nRowsFetched - 1 : -2;
         }
         m_bBOF = m_bEOF = noData;

@@ -12,7 +12,8 @@ namespace {
 
 bool IsSuccess(SQLRETURN rc)
 {
-    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NEED_DATA || rc == SQL_NO_DATA;
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NEED_DATA ||
+           rc == SQL_NO_DATA;
 }
 
 } // namespace
@@ -41,7 +42,8 @@ CRRecordset::CParam::~CParam()
 
 CRRecordset::CRRecordset(CRDatabase* pDatabase) : m_pDatabase(pDatabase)
 {
-    if (pDatabase) {
+    if (pDatabase)
+    {
         m_hDbc = pDatabase->GetConnectionHandle();
         m_nQueryTimeout = pDatabase->GetQueryTimeout();
     }
@@ -87,7 +89,8 @@ void CRRecordset::Close()
 {
     FreeParams();
     m_strSQL.Empty();
-    if (m_hStmt) {
+    if (m_hStmt)
+    {
         SQLFreeStmt(m_hStmt, SQL_DROP);
         m_hStmt = SQL_NULL_HSTMT;
     }
@@ -111,14 +114,16 @@ bool CRRecordset::AllocStmt()
     do
         rc = SQLAllocStmt(m_hDbc, &m_hStmt);
     while (rc == SQL_STILL_EXECUTING);
-    if (!IsSuccess(rc)) {
+    if (!IsSuccess(rc))
+    {
         m_hStmt = SQL_NULL_HSTMT;
         ThrowRDBException(m_pDatabase, rc, nullptr);
     }
 
     static const SQLULEN kCursorTypes[] = {SQL_CURSOR_KEYSET_DRIVEN, SQL_CURSOR_STATIC,
                                            SQL_CURSOR_FORWARD_ONLY, SQL_CURSOR_DYNAMIC};
-    if (m_nCursorType < 4) {
+    if (m_nCursorType < 4)
+    {
         do
             rc = SQLSetStmtOption(m_hStmt, SQL_CURSOR_TYPE, kCursorTypes[m_nCursorType]);
         while (rc == SQL_STILL_EXECUTING);
@@ -126,16 +131,23 @@ bool CRRecordset::AllocStmt()
     }
 
     SQLULEN concurrency = 0;
-    if ((m_nOptions & RS_READONLY) || m_nCursorType == RS_FORWARD_ONLY) {
+    if ((m_nOptions & RS_READONLY) || m_nCursorType == RS_FORWARD_ONLY)
+    {
         concurrency = SQL_CONCUR_READ_ONLY;
-    } else if (m_pDatabase) {
+    }
+    else if (m_pDatabase)
+    {
         int major = 0, minor = 0, release = 0;
         DWORD supported = 0;
-        if (!m_pDatabase->GetInfoVersion(SQL_DRIVER_ODBC_VER, &major, &minor, &release) || major < 3) {
+        if (!m_pDatabase->GetInfoVersion(SQL_DRIVER_ODBC_VER, &major, &minor, &release) ||
+            major < 3)
+        {
             SQLUINTEGER bits = 0;
             if (IsSuccess(SQLGetInfoW(m_hDbc, SQL_SCROLL_CONCURRENCY, &bits, sizeof bits, nullptr)))
                 supported = bits;
-        } else {
+        }
+        else
+        {
             supported = m_pDatabase->GetCursorAttributes2(GetStmtCursorType());
         }
         if (supported & SQL_SCCO_OPT_ROWVER)
@@ -145,7 +157,8 @@ bool CRRecordset::AllocStmt()
         else if (supported & SQL_SCCO_LOCK)
             concurrency = SQL_CONCUR_LOCK;
     }
-    if (concurrency) {
+    if (concurrency)
+    {
         do
             rc = SQLSetStmtOption(m_hStmt, SQL_CONCURRENCY, concurrency);
         while (rc == SQL_STILL_EXECUTING);
@@ -178,7 +191,8 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     m_nStartTime = m_nEndTime = GetTickMs();
     SQLRETURN rc;
     do
-        rc = SQLExecDirectW(m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+        rc = SQLExecDirectW(
+            m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
     while (rc == SQL_STILL_EXECUTING);
     m_nEndTime = GetTickMs();
     Check(rc);
@@ -198,15 +212,17 @@ bool CRRecordset::Prepare(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
     m_strSQL = pszSQL;
     SQLRETURN rc;
     do
-        rc = SQLPrepareW(m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+        rc = SQLPrepareW(m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)),
+                         SQL_NTS);
     while (rc == SQL_STILL_EXECUTING);
     Check(rc);
     return true;
 }
 
 bool CRRecordset::BindParameter(SQLUSMALLINT nParam, SQLSMALLINT nInOutType, SQLSMALLINT nCType,
-                                SQLSMALLINT nSQLType, SQLULEN nColumnSize, SQLSMALLINT nDecimalDigits,
-                                SQLPOINTER pValue, SQLLEN nBufferLength, SQLLEN* pIndicator)
+                                SQLSMALLINT nSQLType, SQLULEN nColumnSize,
+                                SQLSMALLINT nDecimalDigits, SQLPOINTER pValue, SQLLEN nBufferLength,
+                                SQLLEN* pIndicator)
 {
     SQLRETURN rc;
     do
@@ -221,14 +237,16 @@ bool CRRecordset::Execute()
 {
     // A result still open from the last execution is closed first, and its bindings and
     // position go with it.
-    if (m_hStmt) {
+    if (m_hStmt)
+    {
         SQLFreeStmt(m_hStmt, SQL_CLOSE);
         SQLFreeStmt(m_hStmt, SQL_UNBIND);
     }
     ClearColumns();
     ResetPosition();
 
-    for (const auto& param : m_params) {
+    for (const auto& param : m_params)
+    {
         SQLSMALLINT cType = static_cast<SQLSMALLINT>(param->nCType);
         if (param->nKind == 4 && m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL)
             cType = SQL_C_BINARY;
@@ -391,7 +409,8 @@ void CRRecordset::AddTextParameter(UINT nParam, UINT nInOutType, UINT nSQLType, 
 }
 
 void CRRecordset::AddBinaryParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
-                                     UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength, const void* pData)
+                                     UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength,
+                                     const void* pData)
 {
     auto p = NewParam(2, nParam, nInOutType, SQL_C_BINARY, nSQLType, nColumnSize, nDecimalDigits);
     // The buffer always holds the data given, whatever buffer size was asked for.
@@ -422,18 +441,22 @@ void SetOwnedCopy(CRRecordset::CParam& p, const T* pValue)
 
 } // namespace
 
-void CRRecordset::AddTimestampParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
-                                        UINT nDecimalDigits, const TIMESTAMP_STRUCT* pValue)
+void CRRecordset::AddTimestampParameter(UINT nParam, UINT nInOutType, UINT nSQLType,
+                                        UINT nColumnSize, UINT nDecimalDigits,
+                                        const TIMESTAMP_STRUCT* pValue)
 {
-    auto p = NewParam(3, nParam, nInOutType, SQL_C_TIMESTAMP, nSQLType, nColumnSize, nDecimalDigits);
+    auto p =
+        NewParam(3, nParam, nInOutType, SQL_C_TIMESTAMP, nSQLType, nColumnSize, nDecimalDigits);
     SetOwnedCopy(*p, pValue);
     m_params.push_back(std::move(p));
 }
 
-void CRRecordset::AddTimestampOffsetParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
-                                              UINT nDecimalDigits, const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
+void CRRecordset::AddTimestampOffsetParameter(UINT nParam, UINT nInOutType, UINT nSQLType,
+                                              UINT nColumnSize, UINT nDecimalDigits,
+                                              const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
 {
-    auto p = NewParam(4, nParam, nInOutType, SQL_C_SS_TIMESTAMPOFFSET, nSQLType, nColumnSize, nDecimalDigits);
+    auto p = NewParam(4, nParam, nInOutType, SQL_C_SS_TIMESTAMPOFFSET, nSQLType, nColumnSize,
+                      nDecimalDigits);
     SetOwnedCopy(*p, pValue);
     m_params.push_back(std::move(p));
 }
@@ -518,7 +541,8 @@ void CRRecordset::GetValueText(UINT nParam, CString& text)
 {
     CParam* param = nullptr;
     for (const auto& p : m_params)
-        if (p->nParamNumber == nParam) {
+        if (p->nParamNumber == nParam)
+        {
             param = p.get();
             break;
         }
@@ -527,23 +551,30 @@ void CRRecordset::GetValueText(UINT nParam, CString& text)
     const SQLLEN ind = param->nIndicator;
     const int cType = static_cast<int>(param->nCType);
     bool valid = false;
-    switch (cType) {
-    case SQL_C_DOUBLE: case SQL_C_SBIGINT: valid = ind == 8; break;
-    case SQL_C_GUID: case SQL_C_TIMESTAMP: valid = param->value.p && ind == 16; break;
+    switch (cType)
+    {
+    case SQL_C_DOUBLE:
+    case SQL_C_SBIGINT: valid = ind == 8; break;
+    case SQL_C_GUID:
+    case SQL_C_TIMESTAMP: valid = param->value.p && ind == 16; break;
     case SQL_C_SS_TIMESTAMPOFFSET: valid = param->value.p && ind == 20; break;
-    case SQL_C_BIT: case SQL_C_TINYINT: valid = ind == 1; break;
+    case SQL_C_BIT:
+    case SQL_C_TINYINT: valid = ind == 1; break;
     case SQL_C_BINARY: valid = ind >= 0; break;
-    case SQL_C_WCHAR: case SQL_C_CHAR: valid = ind >= 1; break;
-    case SQL_C_LONG: case SQL_C_FLOAT: valid = ind == 4; break;
+    case SQL_C_WCHAR:
+    case SQL_C_CHAR: valid = ind >= 1; break;
+    case SQL_C_LONG:
+    case SQL_C_FLOAT: valid = ind == 4; break;
     case SQL_C_SHORT: valid = ind == 2; break;
-    default:
-        Fail((L"Unknown data type " + std::to_wstring(cType)).c_str());
+    default: Fail((L"Unknown data type " + std::to_wstring(cType)).c_str());
     }
-    if (!valid) {
+    if (!valid)
+    {
         text.Empty();
         return;
     }
-    switch (cType) {
+    switch (cType)
+    {
     case SQL_C_WCHAR: {
         // The driver's length, bounded by the buffer (less its terminator).
         const size_t maxChars = param->nBufferLength / sizeof(wchar_t) - 1;
@@ -553,9 +584,7 @@ void CRRecordset::GetValueText(UINT nParam, CString& text)
         text.SetString(static_cast<const wchar_t*>(param->value.p), static_cast<int>(chars));
         break;
     }
-    case SQL_C_CHAR:
-        text = CString(static_cast<const char*>(param->value.p));
-        break;
+    case SQL_C_CHAR: text = CString(static_cast<const char*>(param->value.p)); break;
     case SQL_C_LONG: text = SignedText(param->value.l); break;
     case SQL_C_SHORT: text = SignedText(param->value.s); break;
     case SQL_C_BIT: text = SignedText(param->value.bit); break;
@@ -564,10 +593,16 @@ void CRRecordset::GetValueText(UINT nParam, CString& text)
     case SQL_C_FLOAT: text.Format(L"%lg", static_cast<double>(param->value.f)); break;
     case SQL_C_DOUBLE: text.Format(L"%lg", param->value.d); break;
     case SQL_C_GUID: text = FormatGuid(*static_cast<const SQLGUID*>(param->value.p)); break;
-    case SQL_C_TIMESTAMP: text = FormatTimestamp(static_cast<const TIMESTAMP_STRUCT*>(param->value.p), SQL_TIMESTAMP); break;
-    case SQL_C_SS_TIMESTAMPOFFSET: text = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(param->value.p)); break;
+    case SQL_C_TIMESTAMP:
+        text = FormatTimestamp(static_cast<const TIMESTAMP_STRUCT*>(param->value.p), SQL_TIMESTAMP);
+        break;
+    case SQL_C_SS_TIMESTAMPOFFSET:
+        text = FormatTimestampOffset(
+            static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(param->value.p));
+        break;
     case SQL_C_BINARY: {
-        const size_t n = static_cast<size_t>(ind) < param->nBufferLength ? static_cast<size_t>(ind) : param->nBufferLength;
+        const size_t n = static_cast<size_t>(ind) < param->nBufferLength ? static_cast<size_t>(ind)
+                                                                         : param->nBufferLength;
         text = MakeStringN(static_cast<const BYTE*>(param->value.p), n, n);
         break;
     }

@@ -24,9 +24,11 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
 {
     const CColumnDesc* desc = GetColumn(col);
     const SQLLEN ind = rec.nIndicator;
-    switch (rec.nCType) {
+    switch (rec.nCType)
+    {
     case SQL_C_SS_TIMESTAMPOFFSET:
-        value = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(rec.value.p));
+        value =
+            FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(rec.value.p));
         return true;
     case SQL_C_UTINYINT: SetUnsignedText(value, rec.value.u8); return true;
     case SQL_C_USHORT: SetUnsignedText(value, rec.value.u16); return true;
@@ -40,7 +42,8 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
     case SQL_C_FLOAT: SetDoubleText(value, rec.value.f, desc); return true;
     case SQL_C_DOUBLE: SetDoubleText(value, rec.value.d, desc); return true;
     case SQL_C_TIMESTAMP:
-        SetTimestampText(value, static_cast<const TIMESTAMP_STRUCT*>(rec.value.p), desc ? desc->nSQLType : SQL_TIMESTAMP);
+        SetTimestampText(value, static_cast<const TIMESTAMP_STRUCT*>(rec.value.p),
+                         desc ? desc->nSQLType : SQL_TIMESTAMP);
         return true;
     case SQL_C_GUID:
         if (!rec.value.p)
@@ -49,29 +52,36 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         return true;
     case SQL_C_BINARY: {
         const CByteArray* bytes = rec.value.bytes;
-        if (!bytes) {
+        if (!bytes)
+        {
             value.Empty();
             return true;
         }
-        const size_t held = IsUnbound() ? static_cast<size_t>(bytes->GetSize()) : static_cast<size_t>(rec.nBufferSize);
+        const size_t held = IsUnbound() ? static_cast<size_t>(bytes->GetSize())
+                                        : static_cast<size_t>(rec.nBufferSize);
         const size_t n = ind == SQL_NO_TOTAL ? held : static_cast<size_t>(ind);
         value = MakeStringN(bytes->GetData(), n, held);
         return true;
     }
     case SQL_C_WCHAR: {
-        if (IsUnbound()) {
+        if (IsUnbound())
+        {
             value = m_unboundText[col - 1];
             return true;
         }
         SQLLEN bytes = ind > rec.nBufferSize ? rec.nBufferSize : ind;
-        value.SetString(static_cast<const wchar_t*>(rec.value.p), static_cast<int>(bytes / sizeof(wchar_t)));
+        value.SetString(static_cast<const wchar_t*>(rec.value.p),
+                        static_cast<int>(bytes / sizeof(wchar_t)));
         return true;
     }
     case SQL_C_CHAR: {
         CStringA text;
-        if (IsUnbound()) {
+        if (IsUnbound())
+        {
             text = m_unboundTextA[col - 1];
-        } else {
+        }
+        else
+        {
             SQLLEN bytes = ind > rec.nBufferSize ? rec.nBufferSize : ind;
             text.SetString(static_cast<const char*>(rec.value.p), static_cast<int>(bytes));
         }
@@ -88,8 +98,7 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         else
             value.Empty();
         return true;
-    default:
-        Fail((L"Unknown data type " + std::to_wstring(rec.nCType)).c_str());
+    default: Fail((L"Unknown data type " + std::to_wstring(rec.nCType)).c_str());
     }
 }
 
@@ -97,27 +106,32 @@ bool CRRecordset::GetFieldText(UINT col, CString& value)
 {
     // Every way out sets the text (emptied for NULL); the string's buffer is reused meanwhile.
     CSQLColumn* rec = GetColumnBuffer(col);
-    if (!rec || !GetColumn(col)) {
+    if (!rec || !GetColumn(col))
+    {
         value.Empty();
         ThrowNoField(col);
     }
 
-    if (IsUnbound()) {
+    if (IsUnbound())
+    {
         FieldRecord(col);
         if (rec->nCType == SQL_C_DEFAULT)
             return TextOfRecord(col, *rec, value) && rec->nIndicator != SQL_NULL_DATA;
-        if (!LengthRule(rec->nIndicator)) {
+        if (!LengthRule(rec->nIndicator))
+        {
             value.Empty();
             return false;
         }
         return TextOfRecord(col, *rec, value);
     }
 
-    if (rec->nIndicator == SQL_NO_TOTAL) {
+    if (rec->nIndicator == SQL_NO_TOTAL)
+    {
         // The driver could not tell the length: read the value in pieces.
         if (rec->nCType == SQL_C_WCHAR)
             return ReadTextW(col, value);
-        if (rec->nCType == SQL_C_CHAR) {
+        if (rec->nCType == SQL_C_CHAR)
+        {
             CStringA text;
             if (!ReadTextA(col, text))
                 return false;
@@ -127,7 +141,8 @@ bool CRRecordset::GetFieldText(UINT col, CString& value)
         }
         return TextOfRecord(col, *rec, value);
     }
-    if (!IsFieldValid(col)) {
+    if (!IsFieldValid(col))
+    {
         value.Empty();
         return LengthRule(rec->nIndicator);
     }
@@ -174,7 +189,8 @@ bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CStringA& out)
 bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CString& out)
 {
     CStringA narrow;
-    if (!NormalizeNumberText(col, pszText, narrow)) {
+    if (!NormalizeNumberText(col, pszText, narrow))
+    {
         out.Empty();
         return false;
     }
@@ -185,7 +201,8 @@ bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CString& out)
 bool CRRecordset::NormalizeNumberText(UINT col, LPCWSTR pszText, CStringA& out)
 {
     CString wide;
-    if (!NormalizeNumberText(col, pszText, wide)) {
+    if (!NormalizeNumberText(col, pszText, wide))
+    {
         out.Empty();
         return false;
     }

@@ -14,15 +14,11 @@ int FractionDigits(UINT nKind, bool bOffset)
     switch (nKind)
     {
     case DBMS_SQLSERVER:
-    case DBMS_MSSQL:
-        return bOffset ? 7 : 3;
-    case DBMS_FIREBIRD:
-        return 4;
+    case DBMS_MSSQL: return bOffset ? 7 : 3;
+    case DBMS_FIREBIRD: return 4;
     case DBMS_MYSQL:
-    case DBMS_POSTGRESQL:
-        return 6;
-    default:
-        return 9;
+    case DBMS_POSTGRESQL: return 6;
+    default: return 9;
     }
 }
 
@@ -74,7 +70,8 @@ CString CRDatabase::FormatTimeLiteral(UINT nKind, const TIMESTAMP_STRUCT& value)
 {
     CString s;
     if (nKind == DBMS_ACCESS)
-        s.Format(L"CDate('%02u:%02u:%02u')", (UINT)value.hour, (UINT)value.minute, (UINT)value.second);
+        s.Format(L"CDate('%02u:%02u:%02u')", (UINT)value.hour, (UINT)value.minute,
+                 (UINT)value.second);
     else if (nKind == DBMS_ORACLE)
         s.Format(L"TO_DATE('%02u:%02u:%02u', 'HH24:MI:SS')", (UINT)value.hour, (UINT)value.minute,
                  (UINT)value.second);
@@ -95,9 +92,9 @@ CString CRDatabase::FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& v
         s.Format(L"CDate('%04u-%02u-%02u %02u:%02u:%02u')", (UINT)value.year, (UINT)value.month,
                  (UINT)value.day, (UINT)value.hour, (UINT)value.minute, (UINT)value.second);
     else if (nKind == DBMS_ORACLE)
-        s.Format(L"TO_DATE('%04d/%02u/%02u %02u:%02u:%02u', 'YYYY/MM/DD HH24:MI:SS')", (int)value.year,
-                 (UINT)value.month, (UINT)value.day, (UINT)value.hour, (UINT)value.minute,
-                 (UINT)value.second);
+        s.Format(L"TO_DATE('%04d/%02u/%02u %02u:%02u:%02u', 'YYYY/MM/DD HH24:MI:SS')",
+                 (int)value.year, (UINT)value.month, (UINT)value.day, (UINT)value.hour,
+                 (UINT)value.minute, (UINT)value.second);
     else
     {
         s.Format(L"'%04u-%02u-%02u %02u:%02u:%02u.%s'", (UINT)value.year, (UINT)value.month,
@@ -109,12 +106,13 @@ CString CRDatabase::FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& v
     return s;
 }
 
-CString CRDatabase::FormatTimestampOffsetLiteral(UINT nKind, const SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
+CString CRDatabase::FormatTimestampOffsetLiteral(UINT nKind,
+                                                 const SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
 {
     if (nKind == DBMS_ACCESS || nKind == DBMS_ORACLE)
     {
-        TIMESTAMP_STRUCT ts = {value.year, value.month, value.day, value.hour, value.minute, value.second,
-                               value.fraction};
+        TIMESTAMP_STRUCT ts = {value.year,   value.month,  value.day,     value.hour,
+                               value.minute, value.second, value.fraction};
         return FormatTimestampLiteral(nKind, ts);
     }
     CString s;
@@ -145,14 +143,10 @@ CString CRDatabase::FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex)
     {
     case DBMS_ACCESS:
     case DBMS_SQLSERVER:
-    case DBMS_MSSQL:
-        return L"0x" + strHex;
-    case DBMS_POSTGRESQL:
-        return L"'\\x" + strHex + L"'";
-    case DBMS_ORACLE:
-        return L"HEXTORAW('" + strHex + L"')";
-    default:
-        return L"X'" + strHex + L"'";
+    case DBMS_MSSQL: return L"0x" + strHex;
+    case DBMS_POSTGRESQL: return L"'\\x" + strHex + L"'";
+    case DBMS_ORACLE: return L"HEXTORAW('" + strHex + L"')";
+    default: return L"X'" + strHex + L"'";
     }
 }
 
@@ -167,22 +161,19 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
     {
     case SQL_C_GUID:
     case SQL_C_CHAR:
-    case SQL_C_WCHAR:
-    {
+    case SQL_C_WCHAR: {
         CString strText;
         if (!pCursor->GetFieldText(nColumn, strText))
             return L"NULL";
         return FormatStringLiteral(nTargetKind, strText);
     }
-    case SQL_C_BINARY:
-    {
+    case SQL_C_BINARY: {
         CString strHex;
         if (!pCursor->GetFieldText(nColumn, strHex))
             return L"NULL";
         return FormatBinaryLiteral(nTargetKind, strHex);
     }
-    case SQL_C_TIMESTAMP:
-    {
+    case SQL_C_TIMESTAMP: {
         TIMESTAMP_STRUCT ts = {};
         if (!pCursor->GetFieldTimestamp(nColumn, ts))
             return L"NULL";
@@ -215,8 +206,9 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
                      L"'YYYY/MM/DD HH24:MI:SS%s TZH:TZM')",
                      (int)value.year, (UINT)value.month, (UINT)value.day, (UINT)value.hour,
                      (UINT)value.minute, (UINT)value.second, strFraction.GetString(),
-                     OffsetSign(value.timezone_hour, value.timezone_minute), Abs16(value.timezone_hour),
-                     Abs16(value.timezone_minute), strFormatFraction.GetString());
+                     OffsetSign(value.timezone_hour, value.timezone_minute),
+                     Abs16(value.timezone_hour), Abs16(value.timezone_minute),
+                     strFormatFraction.GetString());
             return s;
         }
         break;

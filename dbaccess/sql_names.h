@@ -9,10 +9,12 @@ class CStringPair
 {
 public:
     CStringPair() {}
-    CStringPair(const CString& strFirst, const CString& strSecond) : m_strFirst(strFirst), m_strSecond(strSecond) {}
+    CStringPair(const CString& strFirst, const CString& strSecond)
+        : m_strFirst(strFirst), m_strSecond(strSecond)
+    {}
 
-    CString m_strFirst;   // the schema
-    CString m_strSecond;  // the name
+    CString m_strFirst;  // the schema
+    CString m_strSecond; // the name
 };
 
 // The reserved words, joined by "," without blanks.

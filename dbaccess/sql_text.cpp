@@ -37,8 +37,10 @@ int FindSQLKeyword(LPCWSTR text, LPCWSTR keyword)
 
     int found = -1;
     wchar_t quote = 0;
-    for (size_t pos = 0; pos <= n - k; ++pos) {
-        if (quote) {
+    for (size_t pos = 0; pos <= n - k; ++pos)
+    {
+        if (quote)
+        {
             const wchar_t* close = wcschr(text + pos, quote);
             if (!close)
                 return -1;
@@ -47,7 +49,8 @@ int FindSQLKeyword(LPCWSTR text, LPCWSTR keyword)
             continue;
         }
         const wchar_t c = text[pos];
-        if (c == L'\'' || c == L'"') {
+        if (c == L'\'' || c == L'"')
+        {
             quote = c;
             continue;
         }
@@ -69,7 +72,12 @@ namespace {
 
 struct Token
 {
-    enum Kind { Word, Quoted, Punct } kind;
+    enum Kind
+    {
+        Word,
+        Quoted,
+        Punct
+    } kind;
     std::wstring text;
     int depth; // parenthesis depth the token stands at (a '(' has the outer depth)
 };
@@ -81,26 +89,37 @@ bool Tokenize(const wchar_t* s, std::vector<Token>& out)
     int depth = 0;
     size_t i = 0;
     const size_t n = wcslen(s);
-    while (i < n) {
+    while (i < n)
+    {
         const wchar_t c = s[i];
-        if (std::iswspace(c)) {
+        if (std::iswspace(c))
+        {
             ++i;
-        } else if (c == L'-' && i + 1 < n && s[i + 1] == L'-') {
+        }
+        else if (c == L'-' && i + 1 < n && s[i + 1] == L'-')
+        {
             while (i < n && s[i] != L'\n')
                 ++i;
-        } else if (c == L'/' && i + 1 < n && s[i + 1] == L'*') {
+        }
+        else if (c == L'/' && i + 1 < n && s[i + 1] == L'*')
+        {
             const wchar_t* end = wcsstr(s + i + 2, L"*/");
             if (!end)
                 return false;
             i = static_cast<size_t>(end - s) + 2;
-        } else if (c == L'\'') {
+        }
+        else if (c == L'\'')
+        {
             // String literal; '' inside stands for one apostrophe.
             size_t j = i + 1;
-            for (;;) {
+            for (;;)
+            {
                 if (j >= n)
                     return false;
-                if (s[j] == L'\'') {
-                    if (j + 1 < n && s[j + 1] == L'\'') {
+                if (s[j] == L'\'')
+                {
+                    if (j + 1 < n && s[j + 1] == L'\'')
+                    {
                         j += 2;
                         continue;
                     }
@@ -110,14 +129,19 @@ bool Tokenize(const wchar_t* s, std::vector<Token>& out)
             }
             out.push_back({Token::Punct, L"'", depth});
             i = j + 1;
-        } else if (c == L'"' || c == L'`' || c == L'[') {
+        }
+        else if (c == L'"' || c == L'`' || c == L'[')
+        {
             const wchar_t close = c == L'[' ? L']' : c;
             size_t j = i + 1;
-            for (;;) {
+            for (;;)
+            {
                 if (j >= n)
                     return false;
-                if (s[j] == close) {
-                    if (close != L']' && j + 1 < n && s[j + 1] == close) {
+                if (s[j] == close)
+                {
+                    if (close != L']' && j + 1 < n && s[j + 1] == close)
+                    {
                         j += 2;
                         continue;
                     }
@@ -127,13 +151,17 @@ bool Tokenize(const wchar_t* s, std::vector<Token>& out)
             }
             out.push_back({Token::Quoted, std::wstring(s + i, j + 1 - i), depth});
             i = j + 1;
-        } else if (IsWordChar(c) || c == L'$' || c == L'#' || c == L'@') {
+        }
+        else if (IsWordChar(c) || c == L'$' || c == L'#' || c == L'@')
+        {
             size_t j = i;
             while (j < n && (IsWordChar(s[j]) || s[j] == L'$' || s[j] == L'#' || s[j] == L'@'))
                 ++j;
             out.push_back({Token::Word, std::wstring(s + i, j - i), depth});
             i = j;
-        } else {
+        }
+        else
+        {
             if (c == L')')
                 --depth;
             out.push_back({Token::Punct, std::wstring(1, c), depth});
@@ -159,13 +187,14 @@ bool IsAnyWord(const Token& t, std::initializer_list<const wchar_t*> words)
 }
 
 // Clauses that may follow the table without changing which rows of it the result shows.
-const std::initializer_list<const wchar_t*> kRowClauses = {L"WHERE", L"ORDER", L"LIMIT", L"OFFSET",
-                                                           L"FETCH", L"FOR"};
+const std::initializer_list<const wchar_t*> kRowClauses = {L"WHERE",  L"ORDER", L"LIMIT",
+                                                           L"OFFSET", L"FETCH", L"FOR"};
 // Words that make the result something other than rows of one table.
 const std::initializer_list<const wchar_t*> kNotSingleTable = {
-    L"UNION", L"INTERSECT", L"EXCEPT", L"MINUS", L"GROUP", L"HAVING", L"JOIN", L"INNER", L"LEFT",
-    L"RIGHT", L"FULL", L"CROSS", L"NATURAL", L"OUTER", L"WINDOW", L"ON", L"USING", L"WITH",
-    L"TABLESAMPLE", L"PIVOT", L"UNPIVOT", L"APPLY", L"CONNECT", L"START", L"MODEL", L"INTO"};
+    L"UNION",  L"INTERSECT", L"EXCEPT", L"MINUS", L"GROUP",       L"HAVING",  L"JOIN",
+    L"INNER",  L"LEFT",      L"RIGHT",  L"FULL",  L"CROSS",       L"NATURAL", L"OUTER",
+    L"WINDOW", L"ON",        L"USING",  L"WITH",  L"TABLESAMPLE", L"PIVOT",   L"UNPIVOT",
+    L"APPLY",  L"CONNECT",   L"START",  L"MODEL", L"INTO"};
 
 } // namespace
 
@@ -183,7 +212,8 @@ CString ParseSelectTableName(LPCWSTR sql)
         --count;
 
     size_t from = 0;
-    for (size_t i = 1; i < count; ++i) {
+    for (size_t i = 1; i < count; ++i)
+    {
         const Token& t = tokens[i];
         if (t.depth != 0)
             continue;
@@ -191,7 +221,8 @@ CString ParseSelectTableName(LPCWSTR sql)
             return CString();
         if (IsAnyWord(t, {L"UNION", L"INTERSECT", L"EXCEPT", L"MINUS", L"INTO"}))
             return CString();
-        if (IsWord(t, L"FROM")) {
+        if (IsWord(t, L"FROM"))
+        {
             from = i;
             break;
         }
@@ -202,7 +233,8 @@ CString ParseSelectTableName(LPCWSTR sql)
     // The name: parts separated by '.', each a word or a quoted identifier.
     size_t i = from + 1;
     std::wstring name;
-    for (;;) {
+    for (;;)
+    {
         if (i >= count)
             return CString();
         const Token& part = tokens[i];
@@ -211,7 +243,8 @@ CString ParseSelectTableName(LPCWSTR sql)
             return CString();
         name += part.text;
         ++i;
-        if (i < count && tokens[i].kind == Token::Punct && tokens[i].text == L".") {
+        if (i < count && tokens[i].kind == Token::Punct && tokens[i].text == L".")
+        {
             name += L'.';
             ++i;
             continue;
@@ -222,7 +255,8 @@ CString ParseSelectTableName(LPCWSTR sql)
     // An optional alias.
     if (i < count && IsWord(tokens[i], L"AS"))
         ++i;
-    if (i < count && tokens[i].kind != Token::Punct && !IsAnyWord(tokens[i], kRowClauses)) {
+    if (i < count && tokens[i].kind != Token::Punct && !IsAnyWord(tokens[i], kRowClauses))
+    {
         if (IsAnyWord(tokens[i], kNotSingleTable))
             return CString();
         ++i;
@@ -231,7 +265,8 @@ CString ParseSelectTableName(LPCWSTR sql)
     // What follows must keep the rows those of the one table.
     if (i < count && !IsAnyWord(tokens[i], kRowClauses))
         return CString();
-    for (; i < count; ++i) {
+    for (; i < count; ++i)
+    {
         const Token& t = tokens[i];
         if (t.depth == 0 &&
             ((t.kind == Token::Punct && t.text == L";") || IsAnyWord(t, kNotSingleTable)))
@@ -268,17 +303,21 @@ const wchar_t* ParseTimePart(const wchar_t* p, int& hour, int& minute, int& seco
     p = ReadNumber(p + 1, 60, minute);
     if (!p)
         return nullptr;
-    if (*p == L':') {
+    if (*p == L':')
+    {
         p = ReadNumber(p + 1, 60, second);
         if (!p)
             return nullptr;
-        if (*p == L'.') {
+        if (*p == L'.')
+        {
             ++p;
             if (!IsDigit(*p))
                 return nullptr;
             int digits = 0;
-            while (IsDigit(*p)) {
-                if (digits < 9) {
+            while (IsDigit(*p))
+            {
+                if (digits < 9)
+                {
                     nanos = nanos * 10 + (*p - L'0');
                     ++digits;
                 }
@@ -317,7 +356,8 @@ bool ParseDateTimeText(const wchar_t* text, DateTimeParts& out, bool allowZone)
     if (!p)
         return false;
     DateTimeParts r;
-    if (*p != L'/' && *p != L'-' && *p != L'.') {
+    if (*p != L'/' && *p != L'-' && *p != L'.')
+    {
         // A time alone.
         p = ParseTimePart(start, r.hour, r.minute, r.second, r.nanos);
         if (!p)
@@ -351,22 +391,26 @@ bool ParseDateTimeText(const wchar_t* text, DateTimeParts& out, bool allowZone)
     r.month = month;
     r.day = day;
 
-    if (*p == L'T' || *p == L' ') {
+    if (*p == L'T' || *p == L' ')
+    {
         const wchar_t* q = p;
         if (*q == L'T')
             ++q;
         else
             while (*q == L' ')
                 ++q;
-        if (IsDigit(*q)) {
+        if (IsDigit(*q))
+        {
             p = ParseTimePart(q, r.hour, r.minute, r.second, r.nanos);
             if (!p)
                 return false;
-            if (allowZone && *p == L' ') {
+            if (allowZone && *p == L' ')
+            {
                 const wchar_t* z = p;
                 while (*z == L' ')
                     ++z;
-                if (*z == L'+' || *z == L'-' || IsDigit(*z)) {
+                if (*z == L'+' || *z == L'-' || IsDigit(*z))
+                {
                     int zsign = 1;
                     if (*z == L'+' || *z == L'-')
                         zsign = *z++ == L'-' ? -1 : 1;
@@ -382,7 +426,9 @@ bool ParseDateTimeText(const wchar_t* text, DateTimeParts& out, bool allowZone)
                     p = z;
                 }
             }
-        } else if (*p == L'T') {
+        }
+        else if (*p == L'T')
+        {
             return false;
         }
     }
@@ -454,88 +500,125 @@ bool Normalize(const std::wstring& in, int scale, std::wstring& s)
     size_t point = std::wstring::npos;
     bool digits = false;
     int exponent = 0;
-    for (size_t i = 0; i < in.size(); ++i) {
+    for (size_t i = 0; i < in.size(); ++i)
+    {
         const wchar_t c = in[i];
-        if (c == L'+' || c == L'-') {
+        if (c == L'+' || c == L'-')
+        {
             if (i != 0)
                 return false;
             s += c;
-        } else if (IsDigit(c)) {
+        }
+        else if (IsDigit(c))
+        {
             s += c;
             digits = true;
-        } else if (c == L'.' || c == L',') {
+        }
+        else if (c == L'.' || c == L',')
+        {
             if (point != std::wstring::npos)
                 return false;
             point = s.size();
             s += L'.';
-        } else if (c == L'e' || c == L'E') {
+        }
+        else if (c == L'e' || c == L'E')
+        {
             bool sign = false, negative = false;
-            for (size_t j = i + 1; j < in.size(); ++j) {
+            for (size_t j = i + 1; j < in.size(); ++j)
+            {
                 const wchar_t e = in[j];
-                if (e == L'+' || e == L'-') {
+                if (e == L'+' || e == L'-')
+                {
                     if (sign)
                         return false;
                     sign = true;
                     negative = e == L'-';
-                } else if (IsDigit(e)) {
+                }
+                else if (IsDigit(e))
+                {
                     exponent = exponent * 10 + (e - L'0');
                     if (exponent > kMaxExponent)
                         return false;
-                } else {
+                }
+                else
+                {
                     return false;
                 }
             }
             if (negative)
                 exponent = -exponent;
             break;
-        } else {
+        }
+        else
+        {
             return false;
         }
     }
     if (!digits)
         return false;
 
-    if (exponent < 0) {
-        if (point == std::wstring::npos) {
+    if (exponent < 0)
+    {
+        if (point == std::wstring::npos)
+        {
             point = s.size();
             s += L'.';
         }
-        for (int n = exponent; n < 0; ++n) {
-            if (point > 0 && IsDigit(s[point - 1])) {
+        for (int n = exponent; n < 0; ++n)
+        {
+            if (point > 0 && IsDigit(s[point - 1]))
+            {
                 std::swap(s[point - 1], s[point]);
                 --point;
-            } else {
+            }
+            else
+            {
                 s.insert(point + 1, 1, L'0');
             }
         }
-    } else if (exponent > 0) {
-        if (point == std::wstring::npos) {
+    }
+    else if (exponent > 0)
+    {
+        if (point == std::wstring::npos)
+        {
             s.append(static_cast<size_t>(exponent), L'0');
-        } else {
-            for (int n = 0; n < exponent; ++n) {
-                if (point + 1 < s.size()) {
+        }
+        else
+        {
+            for (int n = 0; n < exponent; ++n)
+            {
+                if (point + 1 < s.size())
+                {
                     std::swap(s[point], s[point + 1]);
                     ++point;
-                } else {
+                }
+                else
+                {
                     s.insert(point, 1, L'0');
                     ++point;
                 }
             }
         }
     }
-    if (point != std::wstring::npos && point + 1 == s.size() && scale < 1) {
+    if (point != std::wstring::npos && point + 1 == s.size() && scale < 1)
+    {
         s.erase(point);
         point = std::wstring::npos;
     }
-    if (point != std::wstring::npos && (point == 0 || !IsDigit(s[point - 1]))) {
+    if (point != std::wstring::npos && (point == 0 || !IsDigit(s[point - 1])))
+    {
         s.insert(point, 1, L'0');
         ++point;
     }
-    if (scale > 0) {
-        if (point == std::wstring::npos) {
+    if (scale > 0)
+    {
+        if (point == std::wstring::npos)
+        {
             s += L'.';
             s.append(static_cast<size_t>(scale), L'0');
-        } else {
+        }
+        else
+        {
             const size_t have = s.size() - point - 1;
             if (have < static_cast<size_t>(scale))
                 s.append(static_cast<size_t>(scale) - have, L'0');

@@ -23,8 +23,8 @@ CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
     else if (nType == SQL_DATE || nType == SQL_TYPE_DATE)
         s.Format(L"%d/%02d/%02d", (int)pValue->year, (int)pValue->month, (int)pValue->day);
     else
-        s.Format(L"%d/%02d/%02d %02d:%02d:%02d", (int)pValue->year, (int)pValue->month, (int)pValue->day,
-                 (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
+        s.Format(L"%d/%02d/%02d %02d:%02d:%02d", (int)pValue->year, (int)pValue->month,
+                 (int)pValue->day, (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
     AppendMilliseconds(s, pValue->fraction);
     return s;
 }
@@ -34,8 +34,8 @@ CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
     CString s;
     if (!pValue)
         return s;
-    s.Format(L"%d/%02d/%02d %02d:%02d:%02d", (int)pValue->year, (int)pValue->month, (int)pValue->day,
-             (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
+    s.Format(L"%d/%02d/%02d %02d:%02d:%02d", (int)pValue->year, (int)pValue->month,
+             (int)pValue->day, (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
     AppendMilliseconds(s, pValue->fraction);
     bool bNegative = pValue->timezone_hour < 0 || pValue->timezone_minute < 0;
     s.AppendFormat(L" %c%02d:%02d", bNegative ? L'-' : L'+', abs((int)pValue->timezone_hour),
@@ -48,7 +48,8 @@ CString FormatGuid(const SQLGUID& guid)
     CString s;
     s.Format(L"%08lX-%04hX-%04hX-%02X%02X-%02X%02X%02X%02X%02X%02X", (unsigned long)guid.Data1,
              (unsigned short)guid.Data2, (unsigned short)guid.Data3, guid.Data4[0], guid.Data4[1],
-             guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+             guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6],
+             guid.Data4[7]);
     return s;
 }
 
@@ -101,7 +102,8 @@ void CopyTimestamp(const SQL_SS_TIMESTAMPOFFSET_STRUCT& source, TIMESTAMP_STRUCT
     target.fraction = source.fraction;
 }
 
-void TimestampToTimestampOffset(const TIMESTAMP_STRUCT& source, SQL_SS_TIMESTAMPOFFSET_STRUCT& target)
+void TimestampToTimestampOffset(const TIMESTAMP_STRUCT& source,
+                                SQL_SS_TIMESTAMPOFFSET_STRUCT& target)
 {
     target.year = source.year;
     target.month = source.month;

@@ -16,4 +16,5 @@ CString MakeStringN(const BYTE* pData, size_t nLength, size_t nMax);
 void GuidToBytes(const SQLGUID& guid, CByteArray& bytes);
 void CopyTimestamp(const TIMESTAMP_STRUCT& source, TIMESTAMP_STRUCT& target);
 void CopyTimestamp(const SQL_SS_TIMESTAMPOFFSET_STRUCT& source, TIMESTAMP_STRUCT& target);
-void TimestampToTimestampOffset(const TIMESTAMP_STRUCT& source, SQL_SS_TIMESTAMPOFFSET_STRUCT& target);
+void TimestampToTimestampOffset(const TIMESTAMP_STRUCT& source,
+                                SQL_SS_TIMESTAMPOFFSET_STRUCT& target);

@@ -17,7 +17,8 @@ void RCEFreeAutoComplete(RCE_STATE* s)
     if (!p)
         return;
     s->acPopup = nullptr;
-    if (p->list && IsWindow(p->list)) {
+    if (p->list && IsWindow(p->list))
+    {
         SetWindowLongPtrW(p->list, GWLP_USERDATA, 0);
         if (p->previousProc)
             SetWindowLongPtrW(p->list, GWLP_WNDPROC, (LONG_PTR)p->previousProc);
@@ -41,7 +42,8 @@ bool RCEInsertAutoCompleteWord(RCE_STATE* s, const WCHAR* word, UINT32 prefixSta
     while (end < s->length && RCEIsIdent(s->text[end]))
         ++end;
     UINT32 runLen = end - prefixStart;
-    if (runLen == wordLen && wcsncmp(s->text + prefixStart, word, wordLen) == 0) {
+    if (runLen == wordLen && wcsncmp(s->text + prefixStart, word, wordLen) == 0)
+    {
         RCESetCaretIndex(s, end, 0);
         return true;
     }
@@ -54,9 +56,11 @@ static void PickSelected(HWND list, HWND editor)
 {
     int sel = (int)SendMessageW(list, LB_GETCURSEL, 0, 0);
     std::wstring word;
-    if (sel >= 0) {
+    if (sel >= 0)
+    {
         int len = (int)SendMessageW(list, LB_GETTEXTLEN, (WPARAM)sel, 0);
-        if (len > 0) {
+        if (len > 0)
+        {
             word.resize((size_t)len + 1);
             SendMessageW(list, LB_GETTEXT, (WPARAM)sel, (LPARAM)word.data());
             word.resize((size_t)len);
@@ -78,19 +82,16 @@ static LRESULT CALLBACK RCEAutoCompleteListProc(HWND list, UINT msg, WPARAM wp, 
     HWND editor = GetParent(list);
     RCEAutoCompletePopup* p = (RCEAutoCompletePopup*)GetWindowLongPtrW(list, GWLP_USERDATA);
     WNDPROC previous = p ? p->previousProc : (WNDPROC)GetPropW(list, kPopupProp);
-    switch (msg) {
+    switch (msg)
+    {
     case WM_KILLFOCUS: {
         LRESULT r = previous ? CallWindowProcW(previous, list, msg, wp, lp) : 0;
         PostMessageW(list, WM_CLOSE, 0, 0);
         ShowWindow(list, SW_HIDE);
         return r;
     }
-    case WM_CLOSE:
-        DestroyWindow(list);
-        return 0;
-    case WM_SETCURSOR:
-        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-        return TRUE;
+    case WM_CLOSE: DestroyWindow(list); return 0;
+    case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_ARROW)); return TRUE;
     case WM_GETDLGCODE: {
         const MSG* m = (const MSG*)lp;
         if (m && m->message == WM_KEYDOWN && (m->wParam == VK_ESCAPE || m->wParam == VK_RETURN))
@@ -98,11 +99,13 @@ static LRESULT CALLBACK RCEAutoCompleteListProc(HWND list, UINT msg, WPARAM wp, 
         break;
     }
     case WM_KEYDOWN:
-        if (wp == VK_ESCAPE) {
+        if (wp == VK_ESCAPE)
+        {
             SetFocus(editor);
             return 0;
         }
-        if (wp == VK_RETURN) {
+        if (wp == VK_RETURN)
+        {
             PickSelected(list, editor);
             return 0;
         }
@@ -123,8 +126,7 @@ static LRESULT CALLBACK RCEAutoCompleteListProc(HWND list, UINT msg, WPARAM wp, 
             p->list = nullptr;
         return r;
     }
-    default:
-        break;
+    default: break;
     }
     return previous ? CallWindowProcW(previous, list, msg, wp, lp)
                     : DefWindowProcW(list, msg, wp, lp);
@@ -132,24 +134,27 @@ static LRESULT CALLBACK RCEAutoCompleteListProc(HWND list, UINT msg, WPARAM wp, 
 
 int RCEShowAutoComplete(RCE_STATE* s)
 {
-    if (HWND parent = GetParent(s->hwnd)) {
+    if (HWND parent = GetParent(s->hwnd))
+    {
         NMHDR nm{s->hwnd, (UINT_PTR)RCEControlId(s), RCEN_AUTOCOMPLETE};
         RCESendUnlocked(s, parent, WM_NOTIFY, 0, (LPARAM)&nm);
     }
     if (!s->text)
         return 0;
-    if (s->selActive && RCECaretDiffers(s, s->anchorIndex, s->anchorVCol)) {
+    if (s->selActive && RCECaretDiffers(s, s->anchorIndex, s->anchorVCol))
+    {
         UINT32 a, acol, b, bcol;
         RCEGetSelRange(s, &a, &acol, &b, &bcol);
         RCESetCaretIndex(s, b, 0);
-    } else if (s->selActive) {
+    }
+    else if (s->selActive)
+    {
         RCERemoveSelection(s);
     }
     UINT32 prefixStart = s->caretIndex;
     while (prefixStart > 0 && RCEIsIdent(s->text[prefixStart - 1]))
         --prefixStart;
-    if (prefixStart < s->caretIndex && s->text[prefixStart] >= L'0' &&
-        s->text[prefixStart] <= L'9')
+    if (prefixStart < s->caretIndex && s->text[prefixStart] >= L'0' && s->text[prefixStart] <= L'9')
         prefixStart = s->caretIndex;
     std::wstring prefix(s->text + prefixStart, s->caretIndex - prefixStart);
 
@@ -157,7 +162,8 @@ int RCEShowAutoComplete(RCE_STATE* s)
     RCEWordSet words;
     if (s->acFlags & 1)
         RCECollectTextWords(s, prefix.data(), (UINT32)prefix.size(), &words);
-    for (UINT32 k = 0; k < s->acCount && s->acWords; ++k) {
+    for (UINT32 k = 0; k < s->acCount && s->acWords; ++k)
+    {
         const tagRCEAutoCompleteWord& w = s->acWords[k];
         if (w.word && w.length &&
             RCEWordHasPrefix(prefix.data(), (UINT32)prefix.size(), w.word, w.length))
@@ -166,15 +172,16 @@ int RCEShowAutoComplete(RCE_STATE* s)
     SetCursor(oldCursor);
     if (words.empty())
         return 0;
-    if (words.size() == 1) {
+    if (words.size() == 1)
+    {
         RCEInsertAutoCompleteWord(s, words.begin()->c_str(), prefixStart);
         return 1;
     }
 
     RCEFreeAutoComplete(s);
     HWND list = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE, L"LISTBOX", nullptr,
-                                WS_CHILD | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS, 0,
-                                0, 10, 10, s->hwnd, nullptr,
+                                WS_CHILD | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS, 0, 0,
+                                10, 10, s->hwnd, nullptr,
                                 (HINSTANCE)GetWindowLongPtrW(s->hwnd, GWLP_HINSTANCE), nullptr);
     if (!list)
         return 0;
@@ -185,7 +192,8 @@ int RCEShowAutoComplete(RCE_STATE* s)
     if (s->font)
         SendMessageW(list, WM_SETFONT, (WPARAM)s->font, FALSE);
     SetWindowLongPtrW(list, GWLP_USERDATA, (LONG_PTR)p);
-    p->previousProc = (WNDPROC)SetWindowLongPtrW(list, GWLP_WNDPROC, (LONG_PTR)RCEAutoCompleteListProc);
+    p->previousProc =
+        (WNDPROC)SetWindowLongPtrW(list, GWLP_WNDPROC, (LONG_PTR)RCEAutoCompleteListProc);
     SetPropW(list, kPopupProp, (HANDLE)p->previousProc);
 
     size_t longest = 0;
@@ -217,7 +225,8 @@ int RCEShowAutoComplete(RCE_STATE* s)
     SendMessageW(list, LB_SETCURSEL, 0, 0);
     ShowWindow(list, SW_SHOW);
     bool locked = s->text != nullptr;
-    if (locked) {
+    if (locked)
+    {
         RCEUnlockBuffer(s);
         s->text = nullptr;
     }

@@ -6,7 +6,8 @@
 
 #include "editor/rce_state.h"
 
-struct RCEAutoCompletePopup {
+struct RCEAutoCompletePopup
+{
     HWND list = nullptr;
     WNDPROC previousProc = nullptr;
     UINT32 prefixStart = 0;

@@ -18,10 +18,11 @@ void InsertOrdered(const std::vector<std::wstring_view>& found, RCEWordSet* word
 {
     std::vector<std::pair<std::string, size_t>> keys;
     keys.reserve(found.size());
-    for (size_t i = 0; i < found.size(); ++i) {
+    for (size_t i = 0; i < found.size(); ++i)
+    {
         const std::wstring_view& w = found[i];
-        int bytes = LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_SORTKEY, w.data(), (int)w.size(),
-                                 nullptr, 0);
+        int bytes =
+            LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_SORTKEY, w.data(), (int)w.size(), nullptr, 0);
         std::string key(bytes > 0 ? (size_t)bytes : 0, '\0');
         if (bytes > 0)
             LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_SORTKEY, w.data(), (int)w.size(),
@@ -73,7 +74,8 @@ void RCECollectTextWords(const RCE_STATE* st, const WCHAR* prefix, UINT32 prefix
         RCERowPos rec{0, start, start, 1};
         RCELineEndForward(st, &rec);
         lineLength = (int)RCEVisibleLength(st, &rec);
-        firstNonBlank = (int)RCEFirstNonBlank(text + start, 0, (UINT32)lineLength, (UINT32)lineLength);
+        firstNonBlank =
+            (int)RCEFirstNonBlank(text + start, 0, (UINT32)lineLength, (UINT32)lineLength);
     };
     noteLine(0);
 
@@ -95,31 +97,39 @@ void RCECollectTextWords(const RCE_STATE* st, const WCHAR* prefix, UINT32 prefix
 
     int open = 0;
     UINT32 i = 0;
-    while (i < length) {
+    while (i < length)
+    {
         if (i > 0 && text[i - 1] == L'\n' && i != lineStart)
             noteLine(i);
         int column = (int)(i - lineStart);
-        if (open == 0) {
-            int k = ranges && starts.Maybe(text[i]) ? RCEFindRangeBegin(rules, ranges, text + lineStart, lineLength, column,
-                                               firstNonBlank)
-                           : 0;
-            if (k) {
+        if (open == 0)
+        {
+            int k = ranges && starts.Maybe(text[i])
+                        ? RCEFindRangeBegin(rules, ranges, text + lineStart, lineLength, column,
+                                            firstNonBlank)
+                        : 0;
+            if (k)
+            {
                 endWord(i);
                 open = k;
                 i += rules[k - 1].beginLength;
                 continue;
             }
-            if (RCEIsIdent(text[i])) {
+            if (RCEIsIdent(text[i]))
+            {
                 if (wordStart < 0)
                     wordStart = i;
-            } else {
+            }
+            else
+            {
                 endWord(i);
             }
             ++i;
             continue;
         }
         const tagRCERangeColor& r = rules[open - 1];
-        if (RCEIsRangeEndAt(r, text + lineStart, lineLength, column)) {
+        if (RCEIsRangeEndAt(r, text + lineStart, lineLength, column))
+        {
             open = 0;
             i += r.endLength ? r.endLength : 1;
             continue;

@@ -11,7 +11,8 @@
 
 // Orders words as the system does for the user (CompareStringW, no flags); words comparing equal
 // are one entry.
-struct RCEWordLess {
+struct RCEWordLess
+{
     bool operator()(const std::wstring& a, const std::wstring& b) const;
 };
 typedef std::set<std::wstring, RCEWordLess> RCEWordSet;

@@ -11,7 +11,10 @@
 
 namespace {
 
-bool IsBlank(WCHAR ch) { return ch == L' ' || ch == L'\t'; }
+bool IsBlank(WCHAR ch)
+{
+    return ch == L' ' || ch == L'\t';
+}
 
 // The column reached at index `to` from the line start, tabs expanding to tab stops.
 int ColumnAt(const WCHAR* text, UINT32 start, UINT32 to, UINT32 tab)
@@ -26,8 +29,8 @@ int ColumnAt(const WCHAR* text, UINT32 start, UINT32 to, UINT32 tab)
 
 bool EqualIgnoringCase(const WCHAR* a, const WCHAR* b, UINT32 n)
 {
-    return n == 0 ||
-           CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, (int)n, b, (int)n) == CSTR_EQUAL;
+    return n == 0 || CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, (int)n, b, (int)n) ==
+                         CSTR_EQUAL;
 }
 
 } // namespace
@@ -52,14 +55,16 @@ bool RCEMatchIndentWord(const WCHAR* text, UINT32 from, UINT32 lineEnd, UINT32 c
         --s;
     bool single = s == from && firstEnd == e;
 
-    for (UINT32 i = 0; i < count; ++i) {
+    for (UINT32 i = 0; i < count; ++i)
+    {
         const RCEIndentWord& w = words[i];
         if (!w.word || w.length == 0)
             continue;
         bool first = (w.flags & RCEIW_FIRSTWORD) != 0;
         bool last = (w.flags & RCEIW_LASTWORD) != 0;
         bool matched = false;
-        if (w.flags & RCEIW_WHOLEWORD) {
+        if (w.flags & RCEIW_WHOLEWORD)
+        {
             bool withCase = (w.flags & RCEIW_MATCHCASE) != 0;
             auto equal = [&](UINT32 at, UINT32 len) {
                 if (len != w.length)
@@ -71,14 +76,18 @@ bool RCEMatchIndentWord(const WCHAR* text, UINT32 from, UINT32 lineEnd, UINT32 c
                 matched = equal(from, firstEnd - from) && (!last || single);
             else if (last)
                 matched = equal(s, e - s);
-        } else {
+        }
+        else
+        {
             if (first)
                 matched = (!last || single) && w.length <= caret - from &&
                           EqualIgnoringCase(text + from, w.word, w.length);
             else if (last)
-                matched = w.length <= e - from && EqualIgnoringCase(text + e - w.length, w.word, w.length);
+                matched = w.length <= e - from &&
+                          EqualIgnoringCase(text + e - w.length, w.word, w.length);
         }
-        if (matched) {
+        if (matched)
+        {
             *change = (int)tabSize;
             return true;
         }
@@ -104,7 +113,8 @@ bool RCEAutoIndent(HWND, RCE_STATE* st, WCHAR typed, int* indent)
     RCERowToLineRec(st, &st->caretRow, &line);
     bool onCaretLine = true;
     UINT32 fnb = 0;
-    for (;;) {
+    for (;;)
+    {
         UINT32 stop = onCaretLine ? caret : RCEVisibleEnd(st, &line);
         fnb = RCEFirstNonBlank(text, line.start, stop, stop);
         if (fnb < stop && !IsBlank(text[fnb]))
@@ -122,8 +132,10 @@ bool RCEAutoIndent(HWND, RCE_STATE* st, WCHAR typed, int* indent)
     int column = ColumnAt(text, line.start, fnb, st->tabSize);
     UINT32 lineEnd = RCEVisibleEnd(st, &line);
     UINT32 from = fnb;
-    if (st->indentWords && st->indentCount > 0) {
-        if (st->colouringActive && st->rangeRules && st->rangeCount > 0) {
+    if (st->indentWords && st->indentCount > 0)
+    {
+        if (st->colouringActive && st->rangeRules && st->rangeCount > 0)
+        {
             // A line that starts inside a range (a comment or string carried over): its part up
             // to the range's end counts as indentation.
             UINT32 row = RCEHasRows(st) ? RCELineToRow(st, line.number) : line.number;
@@ -132,7 +144,8 @@ bool RCEAutoIndent(HWND, RCE_STATE* st, WCHAR typed, int* indent)
             RCEGetLineState(st, row, &ls);
             BYTE s = RCEStateByte(ls);
             UINT32 ranges = std::min<UINT32>(st->rangeCount, RCE_MAX_RANGE_RULES);
-            if (s >= 1 && s <= ranges) {
+            if (s >= 1 && s <= ranges)
+            {
                 int len = (int)(lineEnd - line.start);
                 int end = RCEFindRangeEnd(st->rangeRules[s - 1], text + line.start, len, 0);
                 from = end > 0 ? line.start + (UINT32)end : lineEnd;
@@ -142,13 +155,16 @@ bool RCEAutoIndent(HWND, RCE_STATE* st, WCHAR typed, int* indent)
             }
         }
         int change = 0;
-        if (st->indentHook && st->indentHook->proc) {
+        if (st->indentHook && st->indentHook->proc)
+        {
             int result[4] = {0, 0, 0, 0};
             if (!st->indentHook->proc(text, st->length, from, lineEnd, caret, typed, column,
                                       st->indentWords, st->indentCount, st->tabSize, result))
                 return false;
             change = result[0];
-        } else {
+        }
+        else
+        {
             RCEMatchIndentWord(text, from, lineEnd, caret, st->indentWords, st->indentCount,
                                st->tabSize, &change);
         }

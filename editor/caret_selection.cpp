@@ -14,7 +14,8 @@ void RCEValidateRows(RCE_STATE* s)
         RCEFindCaretLine(s);
     UINT32 rows = RCELineCount(s);
     if (!s->topRow.valid || s->topRow.number >= rows || !RCEIsRowStart(s, s->topRow.start) ||
-        !RCEIsRowEnd(s, s->topRow.end) || s->topRow.end > s->length) {
+        !RCEIsRowEnd(s, s->topRow.end) || s->topRow.end > s->length)
+    {
         UINT32 n = std::min(s->topRow.number, rows ? rows - 1 : 0);
         if (!RCEGetLineRec(s, n, &s->topRow))
             RCEGetLineRec(s, 0, &s->topRow);
@@ -34,11 +35,13 @@ int RCEUpdateCaret(RCE_STATE* s, bool forceRow, UINT32 previousCaretRow)
     if (s->insertMode && x >= 1)
         x -= 1;
     SetCaretPos(x, y);
-    if ((s->options & RCEO_CURLINE) && previousCaretRow != s->caretRow.number) {
+    if ((s->options & RCEO_CURLINE) && previousCaretRow != s->caretRow.number)
+    {
         RCERepaintRows(s, previousCaretRow, previousCaretRow);
         RCERepaintRows(s, s->caretRow.number, s->caretRow.number);
     }
-    if (s->notifyBits & RCENF_CARETMOVED) {
+    if (s->notifyBits & RCENF_CARETMOVED)
+    {
         RCENMCaretMoved nm{};
         nm.hdr.hwndFrom = s->hwnd;
         nm.hdr.idFrom = (UINT_PTR)RCEControlId(s);
@@ -57,14 +60,18 @@ int RCEUpdateCaret(RCE_STATE* s, bool forceRow, UINT32 previousCaretRow)
 // Moves the caret and its row record without touching the selection or the view.
 static void PlaceCaret(RCE_STATE* s, UINT32 index, UINT32 vcol)
 {
-    if (index > s->length) {
+    if (index > s->length)
+    {
         index = s->length;
         vcol = 0;
     }
     s->caretIndex = index;
-    if (RCEHasRows(s)) {
+    if (RCEHasRows(s))
+    {
         RCEFindCaretLine(s);
-    } else {
+    }
+    else
+    {
         RCERowPos from = s->caretRow;
         if (!from.valid || !RCEStepToPos(s, index, &from, &s->caretRow))
             RCEFindCaretLine(s);
@@ -77,7 +84,8 @@ void RCESetCaretIndex(RCE_STATE* s, UINT32 index, UINT32 virtualColumn)
 {
     RCEValidateRows(s);
     RCERemoveSelection(s);
-    if (RCECaretDiffers(s, index, virtualColumn) || index > s->length) {
+    if (RCECaretDiffers(s, index, virtualColumn) || index > s->length)
+    {
         s->stickyValid = 0;
         UINT32 prev = s->caretRow.number;
         PlaceCaret(s, index, virtualColumn);
@@ -155,7 +163,8 @@ void RCESelectRange(RCE_STATE* s, int start, int end, const RECT* avoid)
     UINT32 b = end < 0 ? 0 : std::min((UINT32)end, s->length);
     RCERemoveSelection(s);
     RCESetCaretIndex(s, a, 0);
-    if (a != b) {
+    if (a != b)
+    {
         s->anchorIndex = b;
         s->anchorVCol = 0;
         s->selActive = 1;
@@ -171,7 +180,8 @@ void RCESelectRange(RCE_STATE* s, int start, int end, const RECT* avoid)
     if (selRows > vis)
         return;
     int h = RCERowHeight(s);
-    if (!avoid) {
+    if (!avoid)
+    {
         UINT32 offset = (vis - selRows) / 2;
         ScrollToTop(s, first >= offset ? first - offset : 0);
         return;
@@ -180,7 +190,7 @@ void RCESelectRange(RCE_STATE* s, int start, int end, const RECT* avoid)
     MapWindowPoints(nullptr, s->hwnd, (POINT*)&rc, 2);
     RECT client{};
     GetClientRect(s->hwnd, &client);
-    int r0 = std::max(0, (int)rc.top) / h;                 // first covered row, relative
+    int r0 = std::max(0, (int)rc.top) / h;                     // first covered row, relative
     int r1 = std::min((int)client.bottom, (int)rc.bottom) / h; // last covered row, relative
     if (rc.bottom <= 0 || rc.top >= client.bottom || r1 < r0)
         return;
@@ -190,10 +200,13 @@ void RCESelectRange(RCE_STATE* s, int start, int end, const RECT* avoid)
         return; // the selection is clear of the rectangle
     int above = r0;
     int below = (int)vis - (r1 + 1);
-    if (above >= (int)selRows && (int)first >= (above - (int)selRows) / 2) {
+    if (above >= (int)selRows && (int)first >= (above - (int)selRows) / 2)
+    {
         int newTop = (int)first - (above - (int)selRows) / 2;
         ScrollToTop(s, (UINT32)std::max(0, newTop));
-    } else if (below >= (int)selRows) {
+    }
+    else if (below >= (int)selRows)
+    {
         int newTop = (int)first - (r1 + 1) - (below - (int)selRows) / 2;
         ScrollToTop(s, (UINT32)std::max(0, newTop));
     }
@@ -201,7 +214,8 @@ void RCESelectRange(RCE_STATE* s, int start, int end, const RECT* avoid)
 
 void RCESetSel(RCE_STATE* s, int start, int end)
 {
-    if (start == -1) {
+    if (start == -1)
+    {
         RCERemoveSelection(s);
         return;
     }
@@ -215,7 +229,8 @@ void RCEOnSetSelEx(RCE_STATE* s, const void* record)
     const RCESelRange* r = static_cast<const RCESelRange*>(record);
     if (!r)
         return;
-    if (r->start == -1) {
+    if (r->start == -1)
+    {
         RCERemoveSelection(s);
         return;
     }
@@ -231,12 +246,15 @@ int RCEOnGoTo(RCE_STATE* s, const void* record)
     RCEValidateRows(s);
     RCERowPos rec;
     UINT32 lineEnd;
-    if (RCEHasRows(s)) {
+    if (RCEHasRows(s))
+    {
         UINT32 row = RCELineToRow(s, g->line - 1);
         if (!RCEGetLineRec(s, row, &rec) || RCERowToLine(s, row) != g->line - 1)
             return 0;
         lineEnd = RCELogicalEnd(s, &rec);
-    } else {
+    }
+    else
+    {
         if (!RCEGetLineRec(s, g->line - 1, &rec))
             return 0;
         lineEnd = RCEVisibleEnd(s, &rec);
@@ -281,7 +299,10 @@ static bool IsCombining(WCHAR c)
     return c >= 0x300 && GetStringTypeW(CT_CTYPE3, &c, 1, &type) && (type & C3_NONSPACING);
 }
 
-static bool IsBlank(WCHAR c) { return c == L' ' || c == L'\t'; }
+static bool IsBlank(WCHAR c)
+{
+    return c == L' ' || c == L'\t';
+}
 
 // One character step right (a CR LF pair and a character with its combining marks are one).
 static UINT32 StepRight(const RCE_STATE* s, UINT32 i)
@@ -315,10 +336,13 @@ static UINT32 WordLeft(const RCE_STATE* s, UINT32 i)
     const WCHAR* t = s->text;
     while (i > 0 && IsBlank(t[i - 1]))
         --i;
-    if (i > 0 && RCEIsIdent(t[i - 1])) {
+    if (i > 0 && RCEIsIdent(t[i - 1]))
+    {
         while (i > 0 && RCEIsIdent(t[i - 1]))
             --i;
-    } else {
+    }
+    else
+    {
         while (i > 0 && !RCEIsIdent(t[i - 1]) && !IsBlank(t[i - 1]))
             --i;
         if (i > 0 && t[i] == L'\n' && t[i - 1] == L'\r')
@@ -333,15 +357,20 @@ static UINT32 WordRight(const RCE_STATE* s, UINT32 i)
     UINT32 n = s->length;
     if (i >= n)
         return n;
-    if (IsBlank(t[i])) {
+    if (IsBlank(t[i]))
+    {
         while (i < n && IsBlank(t[i]))
             ++i;
-    } else if (RCEIsIdent(t[i])) {
+    }
+    else if (RCEIsIdent(t[i]))
+    {
         while (i < n && RCEIsIdent(t[i]))
             ++i;
         while (i < n && IsBlank(t[i]))
             ++i;
-    } else {
+    }
+    else
+    {
         while (i < n && !RCEIsIdent(t[i]) && !IsBlank(t[i]))
             ++i;
         while (i < n && IsBlank(t[i]))
@@ -353,7 +382,8 @@ static UINT32 WordRight(const RCE_STATE* s, UINT32 i)
 // Caret pixel x within its row (the sticky x of vertical moves).
 static int CaretX(RCE_STATE* s)
 {
-    if (!s->stickyValid) {
+    if (!s->stickyValid)
+    {
         s->stickyX = (UINT32)std::max(0, RCECaretPixel(s));
         s->stickyValid = 1;
     }
@@ -367,7 +397,8 @@ static void PosAtX(RCE_STATE* s, const RCERowPos& rec, int x, UINT32* index, UIN
     RCEColumnToPos(s, col, &rec, index, vcol);
 }
 
-struct SelSnapshot {
+struct SelSnapshot
+{
     bool had;
     UINT32 a, acol, b, bcol;
     UINT32 caret;
@@ -385,9 +416,12 @@ static SelSnapshot TakeSel(const RCE_STATE* s)
 // Ends a movement: repaints the selection change, scrolls the caret into view and places it.
 static void FinishMove(RCE_STATE* s, const SelSnapshot& before, bool extend, UINT32 prevRow)
 {
-    if (extend) {
+    if (extend)
+    {
         RCERepaintSpan(s, before.caret, s->caretIndex);
-    } else if (s->selActive) {
+    }
+    else if (s->selActive)
+    {
         s->selActive = 0;
         if (before.had)
             RCERepaintSpan(s, before.a, before.b);
@@ -431,31 +465,44 @@ void RCEMoveCaret(RCE_STATE* s, int rows, int characters, bool shiftExtends, boo
     if (extend)
         RCEAnchorSelection(s, true);
 
-    if (rows == 0) {
+    if (rows == 0)
+    {
         s->stickyValid = 0;
         UINT32 idx = s->caretIndex;
         UINT32 vcol = RCEVirtualSpace(s) ? s->caretVCol : 0;
         int n = characters < 0 ? -characters : characters;
-        if (wordMode) {
+        if (wordMode)
+        {
             for (int k = 0; k < n; ++k)
                 idx = characters < 0 ? WordLeft(s, idx) : WordRight(s, idx);
             vcol = 0;
-        } else if (before.had && !extend) {
+        }
+        else if (before.had && !extend)
+        {
             idx = characters < 0 ? before.a : before.b;
             vcol = characters < 0 ? before.acol : before.bcol;
-        } else {
-            for (int k = 0; k < n; ++k) {
-                if (characters > 0) {
+        }
+        else
+        {
+            for (int k = 0; k < n; ++k)
+            {
+                if (characters > 0)
+                {
                     RCERowPos rec = s->caretRow;
-                    if (RCEVirtualSpace(s) && idx == RCEVisibleEnd(s, &rec)) {
+                    if (RCEVirtualSpace(s) && idx == RCEVisibleEnd(s, &rec))
+                    {
                         UINT32 maxV = RCEMaxVirtualColumns(s, &rec);
                         if (vcol < maxV)
                             ++vcol;
-                    } else {
+                    }
+                    else
+                    {
                         idx = StepRight(s, idx);
                         vcol = 0;
                     }
-                } else {
+                }
+                else
+                {
                     if (vcol > 0)
                         --vcol;
                     else
@@ -469,24 +516,31 @@ void RCEMoveCaret(RCE_STATE* s, int rows, int characters, bool shiftExtends, boo
             RCEScrollOneRow(s, false);
         else if (s->caretRow.number >= s->topRow.number + RCEVisibleLines(s))
             RCEScrollOneRow(s, true);
-    } else {
+    }
+    else
+    {
         bool down = rows > 0;
         int n = rows < 0 ? -rows : rows;
         bool ctrl = GetKeyState(VK_CONTROL) < 0;
-        if (!ctrl && before.had && !extend) {
+        if (!ctrl && before.had && !extend)
+        {
             UINT32 target = down ? before.b : before.a;
             s->stickyValid = 0;
             PlaceCaret(s, target, down ? before.bcol : before.acol);
         }
-        for (int k = 0; k < n; ++k) {
-            if (ctrl) {
+        for (int k = 0; k < n; ++k)
+        {
+            if (ctrl)
+            {
                 RCEScrollOneRow(s, down);
                 UINT32 vis = RCEVisibleLines(s);
                 if (s->caretRow.number < s->topRow.number)
                     StepRow(s, true);
                 else if (s->caretRow.number >= s->topRow.number + vis)
                     StepRow(s, false);
-            } else if (!StepRow(s, down)) {
+            }
+            else if (!StepRow(s, down))
+            {
                 break;
             }
         }
@@ -504,12 +558,15 @@ void RCEMoveHomeEnd(RCE_STATE* s, bool end, bool extend)
     s->stickyValid = 0;
     RCERowPos rec = s->caretRow;
     UINT32 idx;
-    if (end) {
+    if (end)
+    {
         idx = RCEVisibleEnd(s, &rec);
         if (RCEHasRows(s) && rec.end < s->length && s->text[rec.end] != L'\n' && idx > rec.start &&
             idx == rec.end)
             --idx; // a wrapped row: stay on it
-    } else {
+    }
+    else
+    {
         UINT32 first = RCEFirstNonBlank(s->text, rec.start, RCEVisibleEnd(s, &rec), s->length);
         idx = s->caretIndex == first ? rec.start : first;
     }
@@ -525,19 +582,24 @@ void RCEMoveDocHomeEnd(RCE_STATE* s, bool end, bool extend)
     if (extend)
         RCEAnchorSelection(s, true);
     s->stickyValid = 0;
-    if (!end) {
+    if (!end)
+    {
         PlaceCaret(s, 0, 0);
-        if (s->topRow.number != 0) {
+        if (s->topRow.number != 0)
+        {
             RCEGetLineRec(s, 0, &s->topRow);
             s->topRow.valid = 1;
             RCEUpdateVScroll(s);
             RCERedraw(s);
         }
-    } else {
+    }
+    else
+    {
         PlaceCaret(s, s->length, 0);
         UINT32 rows = RCELineCount(s), vis = RCEVisibleLines(s);
         UINT32 top = rows > vis ? rows - vis : 0;
-        if (top != s->topRow.number && RCEGetLineRec(s, top, &s->topRow)) {
+        if (top != s->topRow.number && RCEGetLineRec(s, top, &s->topRow))
+        {
             s->topRow.valid = 1;
             RCEUpdateVScroll(s);
             RCERedraw(s);
@@ -556,7 +618,8 @@ void RCEMovePage(RCE_STATE* s, int pages, bool extend)
     bool down = pages > 0;
     int n = pages < 0 ? -pages : pages;
     UINT32 vis = RCEVisibleLines(s);
-    for (int k = 0; k < n; ++k) {
+    for (int k = 0; k < n; ++k)
+    {
         int x = CaretX(s);
         RCERowPos rec = s->caretRow;
         UINT32 moved = 0;

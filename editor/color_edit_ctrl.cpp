@@ -50,16 +50,26 @@ CString CRColorEdit::GetText() const
 
 static CColorEditCtrl::AutoCompleteFiller g_filler = nullptr;
 
-void CColorEditCtrl::SetAutoCompleteFiller(AutoCompleteFiller filler) { g_filler = filler; }
+void CColorEditCtrl::SetAutoCompleteFiller(AutoCompleteFiller filler)
+{
+    g_filler = filler;
+}
 
-CColorEditCtrl::AutoCompleteFiller CColorEditCtrl::GetAutoCompleteFiller() { return g_filler; }
+CColorEditCtrl::AutoCompleteFiller CColorEditCtrl::GetAutoCompleteFiller()
+{
+    return g_filler;
+}
 
-CColorEditCtrl::CColorEditCtrl() { RCEInitAutoCompleteWords(m_words); }
+CColorEditCtrl::CColorEditCtrl()
+{
+    RCEInitAutoCompleteWords(m_words);
+}
 
 CColorEditCtrl::~CColorEditCtrl()
 {
     // The window borrows the word array: take it back before the words are freed.
-    if (HWND hwnd = GetSafeHwnd(); hwnd && ::IsWindow(hwnd)) {
+    if (HWND hwnd = GetSafeHwnd(); hwnd && ::IsWindow(hwnd))
+    {
         RCEAutoCompleteTable none{nullptr, 0, 1};
         ::SendMessageW(hwnd, RCEM_SETAUTOCOMPLETE, 0, (LPARAM)&none);
     }

@@ -6,7 +6,8 @@
 #include "editor/colour_rules.h"
 #include "framework/ui.h"
 
-class CRColorEdit : public CEdit {
+class CRColorEdit : public CEdit
+{
     DECLARE_DYNAMIC(CRColorEdit)
 
 public:
@@ -21,7 +22,8 @@ public:
     CString GetText() const;
 };
 
-class CColorEditCtrl : public CRColorEdit {
+class CColorEditCtrl : public CRColorEdit
+{
     DECLARE_DYNAMIC(CColorEditCtrl)
 
 public:

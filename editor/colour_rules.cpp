@@ -20,16 +20,31 @@ WCHAR* CopyText(LPCWSTR text, UINT32* length)
     return copy;
 }
 
-bool IsBlank(WCHAR ch) { return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n'; }
+bool IsBlank(WCHAR ch)
+{
+    return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
+}
 
 } // namespace
 
 // --- Lists --------------------------------------------------------------------------------------
 
-void RCEInitWordColors(CRCEWordColorArray& list) { list.RemoveAll(); }
-void RCEInitRangeColors(CRCERangeColorArray& list) { list.RemoveAll(); }
-void RCEInitRegExpColors(CRCERegExpColorArray& list) { list.RemoveAll(); }
-void RCEInitAutoCompleteWords(CRCEAutoCompleteWordArray& list) { list.RemoveAll(); }
+void RCEInitWordColors(CRCEWordColorArray& list)
+{
+    list.RemoveAll();
+}
+void RCEInitRangeColors(CRCERangeColorArray& list)
+{
+    list.RemoveAll();
+}
+void RCEInitRegExpColors(CRCERegExpColorArray& list)
+{
+    list.RemoveAll();
+}
+void RCEInitAutoCompleteWords(CRCEAutoCompleteWordArray& list)
+{
+    list.RemoveAll();
+}
 
 int RCEAddWordColor(CRCEWordColorArray& list, COLORREF colour, LPCWSTR word, UINT32 flags)
 {
@@ -37,9 +52,12 @@ int RCEAddWordColor(CRCEWordColorArray& list, COLORREF colour, LPCWSTR word, UIN
     rule.color = colour;
     rule.word = CopyText(word, &rule.length);
     rule.flags = flags;
-    try {
+    try
+    {
         list.Add(rule);
-    } catch (...) {
+    }
+    catch (...)
+    {
         delete[] rule.word;
         throw;
     }
@@ -83,17 +101,23 @@ int RCEAddRangeColor(CRCERangeColorArray& list, COLORREF colour, LPCWSTR begin, 
     rule.color = colour;
     rule.begin = CopyText(begin, &rule.beginLength);
     rule.beginFlags = beginFlags;
-    try {
+    try
+    {
         rule.end = CopyText(end, &rule.endLength);
-    } catch (...) {
+    }
+    catch (...)
+    {
         delete[] rule.begin;
         throw;
     }
     rule.endFlags = endFlags;
     rule.escape = escape;
-    try {
+    try
+    {
         list.Add(rule);
-    } catch (...) {
+    }
+    catch (...)
+    {
         delete[] rule.begin;
         delete[] rule.end;
         throw;
@@ -111,7 +135,8 @@ int RCESetRangeColorAt(CRCERangeColorArray& list, INT_PTR index, COLORREF colour
 
 void RCERemoveAllRangeColors(CRCERangeColorArray& list)
 {
-    for (INT_PTR i = 0; i < list.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < list.GetSize(); ++i)
+    {
         delete[] list[i].begin;
         delete[] list[i].end;
     }
@@ -142,7 +167,10 @@ int RCESetRegExpColorAt(CRCERegExpColorArray& list, INT_PTR index, COLORREF colo
     return 1;
 }
 
-void RCERemoveAllRegExpColors(CRCERegExpColorArray& list) { list.RemoveAll(); }
+void RCERemoveAllRegExpColors(CRCERegExpColorArray& list)
+{
+    list.RemoveAll();
+}
 
 void RCEFreeRegExpColors(CRCERegExpColorArray& list)
 {
@@ -154,9 +182,12 @@ int RCEAddAutoCompleteWord(CRCEAutoCompleteWordArray& list, LPCWSTR word)
 {
     tagRCEAutoCompleteWord entry{};
     entry.word = CopyText(word, &entry.length);
-    try {
+    try
+    {
         list.Add(entry);
-    } catch (...) {
+    }
+    catch (...)
+    {
         delete[] entry.word;
         throw;
     }
@@ -199,7 +230,8 @@ int RCENextListItem(LPCWSTR text, int position, CString& item)
 int RCEAddWordColorList(CRCEWordColorArray& list, COLORREF colour, LPCWSTR text, UINT32 flags)
 {
     int position = 0;
-    for (;;) {
+    for (;;)
+    {
         CString item;
         position = RCENextListItem(text, position, item);
         if (position < 0)
@@ -212,7 +244,8 @@ int RCEAddWordColorList(CRCEWordColorArray& list, COLORREF colour, LPCWSTR text,
 int RCEAddAutoCompleteWordList(CRCEAutoCompleteWordArray& list, LPCWSTR text)
 {
     int position = 0;
-    for (;;) {
+    for (;;)
+    {
         CString item;
         position = RCENextListItem(text, position, item);
         if (position < 0)
@@ -238,15 +271,17 @@ bool RCETextEqual(const WCHAR* a, const WCHAR* b, UINT32 length, bool withCase)
            CSTR_EQUAL;
 }
 
-bool RCEFindWordColor(const tagRCEWordColor* rules, UINT32 count, const WCHAR* token,
-                      UINT32 length, COLORREF* colour)
+bool RCEFindWordColor(const tagRCEWordColor* rules, UINT32 count, const WCHAR* token, UINT32 length,
+                      COLORREF* colour)
 {
     if (!rules)
         return false;
-    for (UINT32 i = 0; i < count; ++i) {
+    for (UINT32 i = 0; i < count; ++i)
+    {
         const tagRCEWordColor& r = rules[i];
         if (r.length == length && r.word &&
-            RCETextEqual(r.word, token, length, (r.flags & RCEWF_MATCHCASE) != 0)) {
+            RCETextEqual(r.word, token, length, (r.flags & RCEWF_MATCHCASE) != 0))
+        {
             *colour = r.color;
             return true;
         }
@@ -260,7 +295,8 @@ bool RCEMatchRegExpColor(const tagRCERegExpColor* rules, UINT32 count, const WCH
 {
     if (!rules || !text || length <= 0)
         return false;
-    for (UINT32 i = 0; i < count; ++i) {
+    for (UINT32 i = 0; i < count; ++i)
+    {
         const tagRCERegExpColor& r = rules[i];
         if (!r.regexp)
             continue;
@@ -305,12 +341,14 @@ RCERangeStarts::RCERangeStarts(const tagRCERangeColor* rules, UINT32 count)
         return;
     if (count > RCE_MAX_RANGE_RULES)
         count = RCE_MAX_RANGE_RULES;
-    for (UINT32 i = 0; i < count; ++i) {
+    for (UINT32 i = 0; i < count; ++i)
+    {
         const tagRCERangeColor& r = rules[i];
         if (!r.begin || r.beginLength == 0)
             continue;
         WCHAR c = r.begin[0];
-        if (c >= 128) {
+        if (c >= 128)
+        {
             // Ignoring case, a non-ASCII begin might equal an ASCII character: decide nothing.
             if (!(r.beginFlags & RCERF_MATCHCASE))
                 m_all = true;
@@ -318,7 +356,8 @@ RCERangeStarts::RCERangeStarts(const tagRCERangeColor* rules, UINT32 count)
             continue;
         }
         m_ascii[c] = true;
-        if (!(r.beginFlags & RCERF_MATCHCASE)) {
+        if (!(r.beginFlags & RCERF_MATCHCASE))
+        {
             m_nonAscii = true; // a case-folded non-ASCII character might equal it
             if (c >= L'a' && c <= L'z')
                 m_ascii[c - 32] = true;
@@ -343,7 +382,8 @@ int RCEFindRangeBegin(const tagRCERangeColor* rules, UINT32 count, const WCHAR* 
 
 int RCEFindRangeEnd(const tagRCERangeColor& rule, const WCHAR* text, int length, int from)
 {
-    if (RCEIsLineFeedEnd(rule)) {
+    if (RCEIsLineFeedEnd(rule))
+    {
         if (rule.escape && length > 0 && text[length - 1] == rule.escape)
             return 0;
         return length;
@@ -351,8 +391,10 @@ int RCEFindRangeEnd(const tagRCERangeColor& rule, const WCHAR* text, int length,
     if (!rule.end || rule.endLength == 0)
         return 0;
     bool withCase = (rule.endFlags & RCERF_MATCHCASE) != 0;
-    for (int i = from < 0 ? 0 : from; i < length;) {
-        if (rule.escape && text[i] == rule.escape) {
+    for (int i = from < 0 ? 0 : from; i < length;)
+    {
+        if (rule.escape && text[i] == rule.escape)
+        {
             i += 2;
             continue;
         }
@@ -370,7 +412,8 @@ bool RCEIsRangeEndAt(const tagRCERangeColor& rule, const WCHAR* text, int length
         return false;
     if (RCEIsLineFeedEnd(rule))
         return position == length;
-    if (!rule.end || rule.endLength == 0 || position < 0 || (INT64)position + rule.endLength > length)
+    if (!rule.end || rule.endLength == 0 || position < 0 ||
+        (INT64)position + rule.endLength > length)
         return false;
     return RCETextEqual(rule.end, text + position, rule.endLength,
                         (rule.endFlags & RCERF_MATCHCASE) != 0);
@@ -386,9 +429,12 @@ bool RCEMatchRangeColor(const tagRCERangeColor* rules, UINT32 count, BYTE state,
         count = RCE_MAX_RANGE_RULES;
     int rule = 0;
     int from = position;
-    if (state >= 1 && state <= count) {
+    if (state >= 1 && state <= count)
+    {
         rule = state;
-    } else {
+    }
+    else
+    {
         rule = RCEFindRangeBegin(rules, count, text, length, position, firstNonBlank);
         if (!rule)
             return false;
@@ -396,10 +442,13 @@ bool RCEMatchRangeColor(const tagRCERangeColor* rules, UINT32 count, BYTE state,
     }
     const tagRCERangeColor& r = rules[rule - 1];
     int found = RCEFindRangeEnd(r, text, length, from);
-    if (found > 0) {
+    if (found > 0)
+    {
         *end = found;
         *outState = 0;
-    } else {
+    }
+    else
+    {
         *end = length;
         *outState = (BYTE)rule;
     }

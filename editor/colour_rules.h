@@ -22,11 +22,13 @@ void RCEInitAutoCompleteWords(CRCEAutoCompleteWordArray& list);
 
 // Element count (0 when the stored size is negative) and first element (null when empty): what
 // is sent to an editor window.
-template <class T> UINT32 RCEGetCount(const CArray<T, T&>& list)
+template <class T>
+UINT32 RCEGetCount(const CArray<T, T&>& list)
 {
     return list.GetSize() > 0 ? (UINT32)list.GetSize() : 0;
 }
-template <class T> T* RCEGetData(CArray<T, T&>& list)
+template <class T>
+T* RCEGetData(CArray<T, T&>& list)
 {
     return list.GetSize() > 0 ? list.GetData() : nullptr;
 }
@@ -65,8 +67,8 @@ int RCEAddAutoCompleteWordList(CRCEAutoCompleteWordArray& list, LPCWSTR text);
 bool RCETextEqual(const WCHAR* a, const WCHAR* b, UINT32 length, bool withCase);
 
 // The first rule whose word equals the whole token.
-bool RCEFindWordColor(const tagRCEWordColor* rules, UINT32 count, const WCHAR* token,
-                      UINT32 length, COLORREF* colour);
+bool RCEFindWordColor(const tagRCEWordColor* rules, UINT32 count, const WCHAR* token, UINT32 length,
+                      COLORREF* colour);
 // The first regexp rule that matches anchored at text (the remaining length from there) with a
 // coloured length above 0. tokenLength receives the consumed length.
 bool RCEMatchRegExpColor(const tagRCERegExpColor* rules, UINT32 count, const WCHAR* text,
@@ -76,7 +78,8 @@ bool RCEIsLineFeedEnd(const tagRCERangeColor& rule);
 bool RCEMatchRangeBegin(const tagRCERangeColor& rule, const WCHAR* text, int length, int position,
                         int firstNonBlank);
 // Which characters may start a range begin, so walks can skip the rule scan elsewhere.
-class RCERangeStarts {
+class RCERangeStarts
+{
 public:
     RCERangeStarts(const tagRCERangeColor* rules, UINT32 count);
     bool Maybe(WCHAR ch) const { return m_all || (ch < 128 ? m_ascii[ch] : m_nonAscii); }

@@ -21,30 +21,36 @@ static HMENU CopySubmenu(HMENU source)
 static HMENU CopyMenuItems(HMENU source, HMENU target, int position, RCE_STATE* s, bool notify)
 {
     int count = GetMenuItemCount(source);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         WCHAR text[201] = {};
         MENUITEMINFOW mi{sizeof(mi)};
-        mi.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS | MIIM_FTYPE |
-                   MIIM_DATA | MIIM_STRING;
+        mi.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS | MIIM_FTYPE | MIIM_DATA |
+                   MIIM_STRING;
         mi.dwTypeData = text;
         mi.cch = 200;
         if (!GetMenuItemInfoW(source, (UINT)i, TRUE, &mi))
             continue;
-        if (mi.fType & MFT_SEPARATOR) {
+        if (mi.fType & MFT_SEPARATOR)
+        {
             mi.fMask &= ~MIIM_STRING;
             mi.dwTypeData = nullptr;
-        } else {
+        }
+        else
+        {
             mi.dwTypeData = text;
         }
         if (mi.hSubMenu)
             mi.hSubMenu = CopySubmenu(mi.hSubMenu);
         UINT at = position < 0 ? (UINT)GetMenuItemCount(target) : (UINT)(position + i);
-        if (!InsertMenuItemW(target, at, TRUE, &mi)) {
+        if (!InsertMenuItemW(target, at, TRUE, &mi))
+        {
             if (mi.hSubMenu)
                 DestroyMenu(mi.hSubMenu);
             continue;
         }
-        if (notify && s) {
+        if (notify && s)
+        {
             RCENMMenuItem nm{};
             nm.hdr.hwndFrom = s->hwnd;
             nm.hdr.idFrom = (UINT_PTR)RCEControlId(s);
@@ -68,7 +74,8 @@ void RCEOnContextMenu(RCE_STATE* s, int x, int y)
     GetClientRect(s->hwnd, &client);
     POINT local = pt;
     ScreenToClient(s->hwnd, &local);
-    if ((x == -1 && y == -1) || !PtInRect(&client, local)) {
+    if ((x == -1 && y == -1) || !PtInRect(&client, local))
+    {
         pt = POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
         ClientToScreen(s->hwnd, &pt);
     }
@@ -94,12 +101,13 @@ void RCEOnContextMenu(RCE_STATE* s, int x, int y)
 
     // The menu runs its own message loop: the text is unlocked meanwhile.
     bool locked = s->text != nullptr;
-    if (locked) {
+    if (locked)
+    {
         RCEUnlockBuffer(s);
         s->text = nullptr;
     }
-    UINT id = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pt.x,
-                                   pt.y, 0, s->hwnd, nullptr);
+    UINT id = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pt.x, pt.y,
+                                   0, s->hwnd, nullptr);
     if (locked)
         RCELockBuffer(s);
     DestroyMenu(menu);
@@ -110,31 +118,16 @@ void RCEOnContextMenu(RCE_STATE* s, int x, int y)
 
 void RCERunMenuCommand(RCE_STATE* s, UINT id)
 {
-    switch (id) {
-    case RCECM_UNDO:
-        RCEUndo(s);
-        break;
-    case RCECM_REDO:
-        RCERedo(s);
-        break;
-    case RCECM_CUT:
-        RCECut(s);
-        break;
-    case RCECM_COPY:
-        RCECopy(s);
-        break;
-    case RCECM_SELECTALL:
-        RCESetSel(s, 0, -1);
-        break;
-    case RCECM_PASTE:
-        RCEPaste(s);
-        break;
-    case RCECM_DELETE:
-        RCEClear(s);
-        break;
-    case RCECM_WORDWRAP:
-        RCESetOptions(s, s->options ^ RCEO_WORDWRAP, true);
-        break;
+    switch (id)
+    {
+    case RCECM_UNDO: RCEUndo(s); break;
+    case RCECM_REDO: RCERedo(s); break;
+    case RCECM_CUT: RCECut(s); break;
+    case RCECM_COPY: RCECopy(s); break;
+    case RCECM_SELECTALL: RCESetSel(s, 0, -1); break;
+    case RCECM_PASTE: RCEPaste(s); break;
+    case RCECM_DELETE: RCEClear(s); break;
+    case RCECM_WORDWRAP: RCESetOptions(s, s->options ^ RCEO_WORDWRAP, true); break;
     default:
         if (HWND parent = GetParent(s->hwnd))
             RCESendUnlocked(s, parent, WM_COMMAND, MAKEWPARAM(id, 0), (LPARAM)s->hwnd);

@@ -15,8 +15,8 @@
 #include "editor/text_search.h"
 #include "editor/word_wrap.h"
 
-bool RCEBufferInsert(RCE_STATE* s, const WCHAR* text, int count, UINT32 position,
-                     RCEEditInfo* info, bool raw)
+bool RCEBufferInsert(RCE_STATE* s, const WCHAR* text, int count, UINT32 position, RCEEditInfo* info,
+                     bool raw)
 {
     RCEEditInfo local;
     if (!info)
@@ -34,11 +34,14 @@ bool RCEBufferInsert(RCE_STATE* s, const WCHAR* text, int count, UINT32 position
     UINT32 oldLength = s->length;
     memmove(t + position + count, t + position, (oldLength - position) * sizeof(WCHAR));
     UINT32 lfs = 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         WCHAR c = text[i];
-        if (c == L'\r' && !raw) {
-            WCHAR next = i + 1 < count ? text[i + 1]
-                         : position < oldLength ? t[position + count] : 0;
+        if (c == L'\r' && !raw)
+        {
+            WCHAR next = i + 1 < count          ? text[i + 1]
+                         : position < oldLength ? t[position + count]
+                                                : 0;
             if (next != L'\n')
                 c = L'\n';
         }
@@ -50,7 +53,8 @@ bool RCEBufferInsert(RCE_STATE* s, const WCHAR* text, int count, UINT32 position
     s->lineCount += lfs;
     info->linesAdded = lfs;
     info->inserted = (UINT32)count;
-    if (RCEWrapOn(s)) {
+    if (RCEWrapOn(s))
+    {
         if (s->wrapRows.empty())
             RCEWrapAll(s);
         else
@@ -86,7 +90,8 @@ bool RCEBufferDelete(RCE_STATE* s, UINT32 start, UINT32 end, RCEEditInfo* info)
     if (s->lineCount < 1)
         s->lineCount = 1;
     info->linesRemoved = lfs;
-    if (RCEWrapOn(s)) {
+    if (RCEWrapOn(s))
+    {
         if (s->wrapRows.empty())
             RCEWrapAll(s);
         else
@@ -109,7 +114,8 @@ static RCERowPos RowOfPosition(RCE_STATE* s, UINT32 position)
           s->text[position] != L'\n'))
         return rec;
     RCERowPos out = rec;
-    if (!RCEStepToPos(s, position, &rec, &out)) {
+    if (!RCEStepToPos(s, position, &rec, &out))
+    {
         RCEFindCaretLine(s);
         RCEStepToPos(s, position, &s->caretRow, &out);
     }
@@ -140,7 +146,8 @@ int RCEReplaceText(RCE_STATE* s, UINT32 position, UINT32 caretBefore, UINT32 del
     if (flags & RCERT_UNDO)
         RCEHistBeginRecord(s->hist, caretBefore, position);
 
-    if (deleteCount) {
+    if (deleteCount)
+    {
         if (flags & RCERT_UNDO)
             RCEHistSaveRemoved(s->hist, s->text + position, deleteCount);
         RCEEditInfo del;
@@ -152,7 +159,8 @@ int RCEReplaceText(RCE_STATE* s, UINT32 position, UINT32 caretBefore, UINT32 del
         if (position < s->anchorIndex)
             s->anchorIndex -= std::min(deleteCount, s->anchorIndex - position);
     }
-    if (textCount > 0) {
+    if (textCount > 0)
+    {
         RCEEditInfo ins;
         if (!RCEBufferInsert(s, text, textCount, position, &ins, (flags & RCERT_RAW) != 0))
             return 0;
@@ -175,9 +183,12 @@ int RCEReplaceText(RCE_STATE* s, UINT32 position, UINT32 caretBefore, UINT32 del
     RCEInvalidateLineStates(s, posRec.number ? posRec.number - 1 : 0);
 
     // Caret row: lines before the edit keep their numbers and starts.
-    if (RCEHasRows(s)) {
+    if (RCEHasRows(s))
+    {
         RCEFindCaretLine(s);
-    } else if (s->caretIndex >= posRec.start) {
+    }
+    else if (s->caretIndex >= posRec.start)
+    {
         RCERowPos from{posRec.number, posRec.start, posRec.start, 1};
         RCELineEndForward(s, &from);
         if (!RCEStepToPos(s, s->caretIndex, &from, &s->caretRow))
@@ -188,13 +199,15 @@ int RCEReplaceText(RCE_STATE* s, UINT32 position, UINT32 caretBefore, UINT32 del
     UINT32 rows = RCELineCount(s);
     if (topNumber >= rows)
         topNumber = rows ? rows - 1 : 0;
-    if (RCEHasRows(s) || topNumber >= posRec.number || !s->topRow.valid) {
+    if (RCEHasRows(s) || topNumber >= posRec.number || !s->topRow.valid)
+    {
         if (!RCEGetLineRec(s, topNumber, &s->topRow))
             RCEGetLineRec(s, 0, &s->topRow);
         s->topRow.valid = 1;
     }
 
-    if (textCount > 0 || rowsChanged) {
+    if (textCount > 0 || rowsChanged)
+    {
         RCERowPos measureFrom = posRec;
         if (!RCEGetLineRec(s, std::min(posRec.number, rows - 1), &measureFrom))
             measureFrom = s->caretRow;
@@ -224,7 +237,8 @@ static std::wstring MakeBlanks(const RCE_STATE* s, UINT32 width, bool tabsAllowe
 {
     std::wstring out;
     UINT32 tab = s->tabSize ? s->tabSize : 8;
-    if (tabsAllowed && !(s->options & RCEO_TABSPACES) && width >= tab) {
+    if (tabsAllowed && !(s->options & RCEO_TABSPACES) && width >= tab)
+    {
         out.append(width / tab, L'\t');
         width %= tab;
     }
@@ -232,7 +246,10 @@ static std::wstring MakeBlanks(const RCE_STATE* s, UINT32 width, bool tabsAllowe
     return out;
 }
 
-static bool IsBlank(WCHAR c) { return c == L' ' || c == L'\t'; }
+static bool IsBlank(WCHAR c)
+{
+    return c == L' ' || c == L'\t';
+}
 
 static bool IsIndentTrigger(const RCE_STATE* s, WCHAR c)
 {
@@ -252,13 +269,14 @@ bool RCEInsertText(RCE_STATE* s, const WCHAR* text, int count, WCHAR typedChar)
     if (count < 0)
         count = (int)wcslen(text);
     UINT32 caretAtEntry = s->caretIndex;
-    bool newline = (count == 1 && text[0] == L'\n') ||
-                   (count == 2 && text[0] == L'\r' && text[1] == L'\n');
+    bool newline =
+        (count == 1 && text[0] == L'\n') || (count == 2 && text[0] == L'\r' && text[1] == L'\n');
     RCEValidateRows(s);
     UINT32 pos = s->caretIndex;
     UINT32 vcol = RCEVirtualSpace(s) ? s->caretVCol : 0;
     UINT32 delCount = 0;
-    if (s->selActive && RCECaretDiffers(s, s->anchorIndex, s->anchorVCol)) {
+    if (s->selActive && RCECaretDiffers(s, s->anchorIndex, s->anchorVCol))
+    {
         UINT32 a, acol, b, bcol;
         RCEGetSelRange(s, &a, &acol, &b, &bcol);
         RCERemoveSelection(s);
@@ -266,17 +284,24 @@ bool RCEInsertText(RCE_STATE* s, const WCHAR* text, int count, WCHAR typedChar)
         pos = a;
         vcol = RCEVirtualSpace(s) ? acol : 0;
         delCount = b - a;
-    } else {
+    }
+    else
+    {
         if (s->selActive)
             RCERemoveSelection(s);
-        if (!s->insertMode) {
-            if (newline) {
+        if (!s->insertMode)
+        {
+            if (newline)
+            {
                 RCERowPos next = s->caretRow;
-                if (RCEStepLine(s, &next, true)) {
+                if (RCEStepLine(s, &next, true))
+                {
                     RCESetCaretIndex(s, next.start, 0);
                     return true;
                 }
-            } else {
+            }
+            else
+            {
                 // Overwrite stays within the line: a line break is never overwritten.
                 UINT32 visEnd = RCEVisibleEnd(s, &s->caretRow);
                 if (pos < visEnd)
@@ -289,18 +314,22 @@ bool RCEInsertText(RCE_STATE* s, const WCHAR* text, int count, WCHAR typedChar)
     bool indentApplied = false;
     int indentCol = 0;
     if (typedChar && (s->options & RCEO_AUTOINDENT) && IsIndentTrigger(s, typedChar) &&
-        RCEAutoIndent(s->hwnd, s, typedChar, &indentCol)) {
+        RCEAutoIndent(s->hwnd, s, typedChar, &indentCol))
+    {
         indentApplied = true;
         if (indentCol < 0)
             indentCol = 0;
-        if (typedChar == L'\n') {
+        if (typedChar == L'\n')
+        {
             UINT32 rowEnd = RCEVisibleEnd(s, &s->caretRow);
             UINT32 e = pos + delCount;
             while (e < rowEnd && IsBlank(s->text[e]))
                 ++e;
             if (e > pos + delCount)
                 delCount = e - pos;
-        } else {
+        }
+        else
+        {
             UINT32 b = pos;
             while (b > s->caretRow.start && IsBlank(s->text[b - 1]))
                 --b;
@@ -314,13 +343,17 @@ bool RCEInsertText(RCE_STATE* s, const WCHAR* text, int count, WCHAR typedChar)
     bool atRowStart = pos == s->caretRow.start;
     if (vcol && !newline && !indentApplied)
         lead = MakeBlanks(s, vcol, atRowStart);
-    if (indentApplied) {
-        if (typedChar == L'\n') {
+    if (indentApplied)
+    {
+        if (typedChar == L'\n')
+        {
             if (RCEVirtualSpace(s) && RCEIsLineEnd(s, pos + delCount))
                 vcolAfter = (UINT32)indentCol;
             else
                 trail = MakeBlanks(s, (UINT32)indentCol, true);
-        } else {
+        }
+        else
+        {
             lead = MakeBlanks(s, (UINT32)indentCol, true);
         }
     }
@@ -338,15 +371,18 @@ bool RCEDeleteChars(RCE_STATE* s, int count)
     RCEValidateRows(s);
     UINT32 caretAtEntry = s->caretIndex;
     UINT32 fromVCol = RCEVirtualSpace(s) ? s->caretVCol : 0;
-    if (s->selActive) {
-        if (!RCECaretDiffers(s, s->anchorIndex, s->anchorVCol)) {
+    if (s->selActive)
+    {
+        if (!RCECaretDiffers(s, s->anchorIndex, s->anchorVCol))
+        {
             s->selActive = 0;
             return false;
         }
         UINT32 a, acol, b, bcol;
         RCEGetSelRange(s, &a, &acol, &b, &bcol);
         RCERemoveSelection(s);
-        if (a == b) {
+        if (a == b)
+        {
             RCESetCaretIndex(s, a, RCEVirtualSpace(s) ? std::min(acol, bcol) : 0);
             return true;
         }
@@ -356,13 +392,16 @@ bool RCEDeleteChars(RCE_STATE* s, int count)
     }
     UINT32 caret = s->caretIndex;
     UINT32 start, end;
-    if (count < 0) {
+    if (count < 0)
+    {
         start = (INT64)caret + count < 0 ? 0 : caret + count;
         end = caret;
         if (start > 0 && start < s->length && s->text[start - 1] == L'\r' &&
             s->text[start] == L'\n')
             --start;
-    } else {
+    }
+    else
+    {
         start = caret;
         end = (UINT64)caret + count > s->length ? s->length : caret + (UINT32)count;
         if (end > start && end < s->length && s->text[end - 1] == L'\r' && s->text[end] == L'\n')
@@ -372,7 +411,8 @@ bool RCEDeleteChars(RCE_STATE* s, int count)
         return true;
     if (count < 0)
         RCESetCaretIndex(s, start, 0);
-    if (count > 0 && fromVCol && RCEVirtualSpace(s) && RCEIsLineEnd(s, start)) {
+    if (count > 0 && fromVCol && RCEVirtualSpace(s) && RCEIsLineEnd(s, start))
+    {
         std::wstring fill(fromVCol, L' ');
         return RCEReplaceText(s, start, caretAtEntry, end - start, fill.data(), (int)fill.size(),
                               RCERT_UNDO | RCERT_NOTIFY | RCERT_PLACECARET) != 0;
@@ -386,7 +426,8 @@ bool RCEDeleteChars(RCE_STATE* s, int count)
 static void ApplyGroup(RCE_STATE* s, const RCE_HIST& group, bool undo)
 {
     size_t n = group.records.size();
-    for (size_t k = 0; k < n; ++k) {
+    for (size_t k = 0; k < n; ++k)
+    {
         const RCEUndoRecord& r = group.records[undo ? n - 1 - k : k];
         const auto& out = undo ? r.inserted : r.removed;
         const auto& in = undo ? r.removed : r.inserted;
@@ -395,14 +436,18 @@ static void ApplyGroup(RCE_STATE* s, const RCE_HIST& group, bool undo)
     }
 }
 
-static bool HasOwnText(const RCEUndoRecord& r) { return r.inserted || r.removed; }
+static bool HasOwnText(const RCEUndoRecord& r)
+{
+    return r.inserted || r.removed;
+}
 
 int RCEUndo(RCE_STATE* s)
 {
     if (RCEReadOnly(s))
         return 0;
     RCE_HIST& h = s->hist;
-    if (h.current == 0) {
+    if (h.current == 0)
+    {
         MessageBeep(MB_ICONHAND);
         return 0;
     }
@@ -410,15 +455,18 @@ int RCEUndo(RCE_STATE* s)
         return 1;
     RCEUndoRecord rec = h.records[(size_t)--h.current];
     RCESetCaretIndex(s, std::min(rec.position, s->length), 0);
-    if (HasOwnText(rec) || !rec.group) {
+    if (HasOwnText(rec) || !rec.group)
+    {
         if (!RCEReplaceText(s, rec.position, rec.caretBefore, RCEHistTextLength(rec.inserted),
                             rec.removed ? rec.removed->data() : nullptr,
-                            (int)RCEHistTextLength(rec.removed), RCERT_NOTIFY | RCERT_RAW)) {
+                            (int)RCEHistTextLength(rec.removed), RCERT_NOTIFY | RCERT_RAW))
+        {
             ++h.current;
             return 0;
         }
     }
-    if (rec.group && !rec.group->records.empty()) {
+    if (rec.group && !rec.group->records.empty())
+    {
         ApplyGroup(s, *rec.group, true);
         RCENotifyChange(s->hwnd, s);
     }
@@ -431,7 +479,8 @@ int RCERedo(RCE_STATE* s)
     if (RCEReadOnly(s))
         return 0;
     RCE_HIST& h = s->hist;
-    if (h.current >= h.records.size()) {
+    if (h.current >= h.records.size())
+    {
         MessageBeep(MB_ICONHAND);
         return 0;
     }
@@ -439,16 +488,19 @@ int RCERedo(RCE_STATE* s)
         return 1;
     RCEUndoRecord rec = h.records[(size_t)h.current++];
     RCESetCaretIndex(s, std::min(rec.position, s->length), 0);
-    if (HasOwnText(rec) || !rec.group) {
+    if (HasOwnText(rec) || !rec.group)
+    {
         if (!RCEReplaceText(s, rec.position, rec.caretBefore, RCEHistTextLength(rec.removed),
                             rec.inserted ? rec.inserted->data() : nullptr,
                             (int)RCEHistTextLength(rec.inserted),
-                            RCERT_NOTIFY | RCERT_PLACECARET | RCERT_RAW)) {
+                            RCERT_NOTIFY | RCERT_PLACECARET | RCERT_RAW))
+        {
             --h.current;
             return 0;
         }
     }
-    if (rec.group && !rec.group->records.empty()) {
+    if (rec.group && !rec.group->records.empty())
+    {
         ApplyGroup(s, *rec.group, false);
         RCENotifyChange(s->hwnd, s);
         RCESetCaretIndex(s, std::min(rec.caretAfter, s->length), 0);
@@ -456,9 +508,18 @@ int RCERedo(RCE_STATE* s)
     return 1;
 }
 
-bool RCECanUndo(const RCE_STATE* s) { return RCEHistCanUndo(s->hist); }
-bool RCECanRedo(const RCE_STATE* s) { return RCEHistCanRedo(s->hist); }
-bool RCEIsModified(const RCE_STATE* s) { return s->hist.current != s->hist.saved; }
+bool RCECanUndo(const RCE_STATE* s)
+{
+    return RCEHistCanUndo(s->hist);
+}
+bool RCECanRedo(const RCE_STATE* s)
+{
+    return RCEHistCanRedo(s->hist);
+}
+bool RCEIsModified(const RCE_STATE* s)
+{
+    return s->hist.current != s->hist.saved;
+}
 
 void RCESetModified(RCE_STATE* s, bool modified)
 {
@@ -491,13 +552,15 @@ void RCEOnSetText(RCE_STATE* s, const WCHAR* text)
     size_t n = wcslen(text);
     UINT32 options = s->options;
     s->options &= ~RCEO_WORDWRAP; // the rows are built once, below
-    if (n > 0x7FFFFFF0u || !RCEBufferInsert(s, text, (int)n, 0, nullptr)) {
+    if (n > 0x7FFFFFF0u || !RCEBufferInsert(s, text, (int)n, 0, nullptr))
+    {
         s->length = 0;
         s->lineCount = 1;
     }
     s->options = options;
     s->hist.saved = s->hist.current;
-    if (RCEWrapOn(s)) {
+    if (RCEWrapOn(s))
+    {
         RECT rc{};
         GetClientRect(s->hwnd, &rc);
         s->wrapWidth = rc.right - rc.left;
@@ -548,24 +611,32 @@ bool RCECopy(RCE_STATE* s)
         return false;
     EmptyClipboard();
     UINT32 n = b - a;
-    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (n + 1) * sizeof(WCHAR))) {
-        if (WCHAR* p = static_cast<WCHAR*>(GlobalLock(mem))) {
+    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (n + 1) * sizeof(WCHAR)))
+    {
+        if (WCHAR* p = static_cast<WCHAR*>(GlobalLock(mem)))
+        {
             memcpy(p, s->text + a, n * sizeof(WCHAR));
             p[n] = 0;
             GlobalUnlock(mem);
             if (!SetClipboardData(CF_UNICODETEXT, mem))
                 GlobalFree(mem);
-        } else {
+        }
+        else
+        {
             GlobalFree(mem);
         }
     }
-    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, sizeof(LCID))) {
-        if (LCID* p = static_cast<LCID*>(GlobalLock(mem))) {
+    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, sizeof(LCID)))
+    {
+        if (LCID* p = static_cast<LCID*>(GlobalLock(mem)))
+        {
             *p = GetUserDefaultLCID();
             GlobalUnlock(mem);
             if (!SetClipboardData(CF_LOCALE, mem))
                 GlobalFree(mem);
-        } else {
+        }
+        else
+        {
             GlobalFree(mem);
         }
     }
@@ -617,7 +688,8 @@ int RCEOnFindReplace(RCE_STATE* s, void* record)
     UINT32 last = s->length - plen;
     UINT32 found = 0;
 
-    if ((fr->flags & RCEFR_REPLACEALL) && fr->replacement) {
+    if ((fr->flags & RCEFR_REPLACEALL) && fr->replacement)
+    {
         if (RCEReadOnly(s))
             return 0;
         UINT32 rlen = fr->replacementLength < 0 ? (UINT32)wcslen(fr->replacement)
@@ -628,46 +700,53 @@ int RCEOnFindReplace(RCE_STATE* s, void* record)
         std::wstring span;
         UINT32 first = 0, from = 0, copied = 0;
         int replaced = 0;
-        while (from <= last && RCEFindText(s, fr->text, plen, fr->flags | RCEFR_DOWN, from, last,
-                                           &found)) {
+        while (from <= last &&
+               RCEFindText(s, fr->text, plen, fr->flags | RCEFR_DOWN, from, last, &found))
+        {
             if (!replaced)
                 first = copied = found;
             span.append(s->text + copied, found - copied);
             // The replacement is stored as typed text is: a CR not followed by LF becomes LF.
-            for (UINT32 k = 0; k < rlen; ++k) {
+            for (UINT32 k = 0; k < rlen; ++k)
+            {
                 WCHAR c = fr->replacement[k];
-                WCHAR next = k + 1 < rlen ? fr->replacement[k + 1]
-                             : found + plen < s->length ? s->text[found + plen] : 0;
+                WCHAR next = k + 1 < rlen               ? fr->replacement[k + 1]
+                             : found + plen < s->length ? s->text[found + plen]
+                                                        : 0;
                 span.push_back(c == L'\r' && next != L'\n' ? L'\n' : c);
             }
             copied = from = found + plen;
             ++replaced;
         }
-        if (replaced &&
-            !RCEReplaceText(s, first, s->caretIndex, copied - first, span.data(), (int)span.size(),
-                            RCERT_UNDO | RCERT_NOTIFY | RCERT_RAW))
+        if (replaced && !RCEReplaceText(s, first, s->caretIndex, copied - first, span.data(),
+                                        (int)span.size(), RCERT_UNDO | RCERT_NOTIFY | RCERT_RAW))
             return 0;
         return replaced;
     }
 
-    if (fr->flags & RCEFR_DOWN) {
-        if (start <= last && RCEFindText(s, fr->text, plen, fr->flags, start, last, &found)) {
+    if (fr->flags & RCEFR_DOWN)
+    {
+        if (start <= last && RCEFindText(s, fr->text, plen, fr->flags, start, last, &found))
+        {
             fr->start = (INT32)found;
             return 1;
         }
         UINT32 limit = std::min(start, last);
-        if (limit > 0 && RCEFindText(s, fr->text, plen, fr->flags, 0, limit - 1, &found)) {
+        if (limit > 0 && RCEFindText(s, fr->text, plen, fr->flags, 0, limit - 1, &found))
+        {
             fr->start = (INT32)found;
             return 1;
         }
         return 0;
     }
     if (start > 0 &&
-        RCEFindText(s, fr->text, plen, fr->flags, std::min(start - 1, last), 0, &found)) {
+        RCEFindText(s, fr->text, plen, fr->flags, std::min(start - 1, last), 0, &found))
+    {
         fr->start = (INT32)found;
         return 1;
     }
-    if (start <= last && RCEFindText(s, fr->text, plen, fr->flags, last, start, &found)) {
+    if (start <= last && RCEFindText(s, fr->text, plen, fr->flags, last, start, &found))
+    {
         fr->start = (INT32)found;
         return 1;
     }

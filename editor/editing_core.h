@@ -14,13 +14,14 @@
 #define RCERT_RAW 0x8        // insert the text as it is (undo and redo restore stored text)
 
 // What a buffer primitive changed.
-struct RCEEditInfo {
-    UINT32 row = 0;          // row (or line) of the edit position before the edit
+struct RCEEditInfo
+{
+    UINT32 row = 0; // row (or line) of the edit position before the edit
     UINT32 rowsAdded = 0;
     UINT32 rowsRemoved = 0;
     UINT32 linesAdded = 0;
     UINT32 linesRemoved = 0;
-    UINT32 inserted = 0;     // characters inserted
+    UINT32 inserted = 0; // characters inserted
 };
 
 // Raw insertion: no undo, no repaint. Converts a CR not followed by LF into LF, keeps the line
@@ -55,4 +56,3 @@ void RCECut(RCE_STATE* state);
 bool RCECopy(RCE_STATE* state);
 void RCEChangeCase(RCE_STATE* state, bool upper);
 int RCEOnFindReplace(RCE_STATE* state, void* record);
-

@@ -20,7 +20,10 @@
 
 static UINT g_wheelMessage = WM_MOUSEWHEEL;
 
-UINT RCEWheelMessage() { return g_wheelMessage; }
+UINT RCEWheelMessage()
+{
+    return g_wheelMessage;
+}
 
 // Windows 95 and Windows NT before 4.0 deliver the wheel through a registered message.
 static bool IsOldWheelSystem()
@@ -39,7 +42,8 @@ static bool IsOldWheelSystem()
 static void RCERegisterWheelMessage()
 {
     g_wheelMessage = WM_MOUSEWHEEL;
-    if (IsOldWheelSystem()) {
+    if (IsOldWheelSystem())
+    {
         UINT msg = RegisterWindowMessageW(L"MSWHEEL_ROLLMSG");
         if (msg)
             g_wheelMessage = msg;
@@ -65,12 +69,15 @@ BOOL RegisterRColorEditorClass(HINSTANCE instance)
 void RCEReadWheelSettings(RCE_STATE* s)
 {
     UINT lines = 3;
-    if (IsOldWheelSystem()) {
+    if (IsOldWheelSystem())
+    {
         HWND wheel = FindWindowW(L"MouseZ", L"Magellan MSWHEEL");
         UINT msg = RegisterWindowMessageW(L"MSH_SCROLL_LINES_MSG");
         if (wheel && msg)
             lines = (UINT)SendMessageW(wheel, msg, 0, 0);
-    } else if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) {
+    }
+    else if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0))
+    {
         lines = 3;
     }
     s->wheelLines = lines;
@@ -98,8 +105,8 @@ static LRESULT RCEOnCreate(HWND hwnd)
     s->created = RCEAllocText(s) ? 1 : 0;
     RCEReadWheelSettings(s);
     SetLastError(0);
-    if (!s->created ||
-        (!SetWindowLongPtrW(hwnd, 0, (LONG_PTR)s) && GetLastError() != 0)) {
+    if (!s->created || (!SetWindowLongPtrW(hwnd, 0, (LONG_PTR)s) && GetLastError() != 0))
+    {
         RCEFreeText(s);
         delete s;
         return -1;
@@ -116,7 +123,8 @@ static void RCEOnDestroy(HWND hwnd, RCE_STATE* s)
     RCEHistClear(s->hist);
     RCEFreeText(s);
     s->wrapRows.clear();
-    if (s->timerId) {
+    if (s->timerId)
+    {
         KillTimer(hwnd, s->timerId);
         s->timerId = 0;
     }
@@ -131,9 +139,12 @@ static void RelayoutRows(RCE_STATE* s, UINT32 topIndex)
     RCEFindCaretLine(s);
     s->caretRow.valid = 1;
     RCERowPos rec = s->caretRow;
-    if (RCEStepToPos(s, topIndex, &s->caretRow, &rec)) {
+    if (RCEStepToPos(s, topIndex, &s->caretRow, &rec))
+    {
         s->topRow = rec;
-    } else {
+    }
+    else
+    {
         RCEGetLineRec(s, 0, &s->topRow);
     }
     s->topRow.valid = 1;
@@ -154,12 +165,16 @@ UINT32 RCESetOptions(RCE_STATE* s, UINT32 bits, bool redraw)
 {
     UINT32 old = s->options;
     s->options = bits;
-    if ((old ^ bits) & RCEO_WORDWRAP) {
+    if ((old ^ bits) & RCEO_WORDWRAP)
+    {
         UINT32 topIndex = s->topRow.start;
-        if (bits & RCEO_WORDWRAP) {
+        if (bits & RCEO_WORDWRAP)
+        {
             s->wrapWidth = ClientWidth(s->hwnd);
             RCEWrapAll(s);
-        } else {
+        }
+        else
+        {
             s->wrapRows.clear();
             s->wrapWidth = -1;
             RCEResetLineStates(s);
@@ -168,10 +183,13 @@ UINT32 RCESetOptions(RCE_STATE* s, UINT32 bits, bool redraw)
         s->widestRow = 0;
         RCEUpdateWidestLine(s, 0, true);
         RelayoutRows(s, topIndex);
-    } else {
+    }
+    else
+    {
         RCEHasColoring(s);
     }
-    if (!RCEVirtualSpace(s)) {
+    if (!RCEVirtualSpace(s))
+    {
         s->caretVCol = 0;
         s->anchorVCol = 0;
     }
@@ -186,14 +204,16 @@ void RCEOnSetFont(RCE_STATE* s, HFONT font, bool redraw)
     RCESetFontMetrics(s, font);
     s->widestRow = 0;
     RCEUpdateWidestLine(s, 0, true);
-    if (RCEWrapOn(s)) {
+    if (RCEWrapOn(s))
+    {
         UINT32 topIndex = s->topRow.start;
         s->wrapWidth = ClientWidth(s->hwnd);
         RCEWrapAll(s);
         RelayoutRows(s, topIndex);
     }
     RCEUpdateScrollBars(s);
-    if (IsWindowEnabled(s->hwnd) && GetFocus() == s->hwnd) {
+    if (IsWindowEnabled(s->hwnd) && GetFocus() == s->hwnd)
+    {
         DestroyCaret();
         RCECreateCaret(s);
         RCEUpdateCaret(s, false, s->caretRow.number);
@@ -207,20 +227,28 @@ void RCEOnSize(RCE_STATE* s, int width)
 {
     bool rewrapped = false;
     UINT32 topIndex = s->topRow.start;
-    if (RCEWrapOn(s) && width != s->wrapWidth) {
+    if (RCEWrapOn(s) && width != s->wrapWidth)
+    {
         s->wrapWidth = width;
         RCEWrapAll(s);
         rewrapped = true;
     }
     RCEUpdateScrollBars(s);
-    if (rewrapped) {
+    if (rewrapped)
+    {
         RelayoutRows(s, topIndex);
         InvalidateRect(s->hwnd, nullptr, FALSE);
     }
 }
 
-static inline int SignedLo(LPARAM l) { return (int)(short)LOWORD(l); }
-static inline int SignedHi(LPARAM l) { return (int)(short)HIWORD(l); }
+static inline int SignedLo(LPARAM l)
+{
+    return (int)(short)LOWORD(l);
+}
+static inline int SignedHi(LPARAM l)
+{
+    return (int)(short)HIWORD(l);
+}
 
 // Runs the handler of one message with the state's text locked. A message that arrives while
 // an outer handler of the same window holds the lock (a synchronous send from inside it) uses
@@ -235,7 +263,8 @@ LRESULT CALLBACK RColorEditorWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         msg == WM_USER + 24 || msg == WM_KEYUP || msg == WM_SYSKEYUP)
         return DefWindowProcW(hwnd, msg, wp, lp);
     RCE_STATE* s = (RCE_STATE*)GetWindowLongPtrW(hwnd, 0);
-    if (!s) {
+    if (!s)
+    {
         if (msg == EM_GETSEL)
             return -1;
         if (msg >= WM_USER && msg <= WM_USER + 29)
@@ -246,7 +275,8 @@ LRESULT CALLBACK RColorEditorWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     RCETextGuard guard;
     if (!nested)
         RCELockText(hwnd, &guard);
-    if (!s->text && msg != WM_DESTROY && msg != WM_PAINT) {
+    if (!s->text && msg != WM_DESTROY && msg != WM_PAINT)
+    {
         // The text could not be locked: answer as if there were no state.
         if (!nested)
             RCEUnlockText(&guard);
@@ -272,102 +302,46 @@ static LRESULT Dispatch(HWND hwnd, RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp,
     LRESULT r = 0;
     if (RCEHandleInterfaceMessage(s, msg, wp, lp, &r))
         return r;
-    if (msg == RCEWheelMessage()) {
+    if (msg == RCEWheelMessage())
+    {
         RCEOnMouseWheel(s, (short)HIWORD(wp));
         return 0;
     }
-    switch (msg) {
-    case WM_DESTROY:
-        RCEOnDestroy(hwnd, s);
-        return 0;
-    case WM_SIZE:
-        RCEOnSize(s, (int)(short)LOWORD(lp));
-        return 0;
-    case WM_SETFONT:
-        RCEOnSetFont(s, (HFONT)wp, LOWORD(lp) != 0);
-        return 0;
-    case WM_SETFOCUS:
-        RCEOnSetFocus(s);
-        return 0;
-    case WM_KILLFOCUS:
-        RCEOnKillFocus(s);
-        return 0;
-    case WM_SETTEXT:
-        RCEOnSetText(s, (const WCHAR*)lp);
-        return 0;
-    case WM_PAINT:
-        RCEOnPaint(s);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case EM_SETSEL:
-        RCESetSel(s, (int)wp, (int)lp);
-        return 0;
-    case EM_REPLACESEL:
-        RCEOnReplaceSel(s, (const WCHAR*)lp);
-        return 0;
-    case EM_UNDO:
-        return RCEUndo(s);
-    case WM_CONTEXTMENU:
-        RCEOnContextMenu(s, SignedLo(lp), SignedHi(lp));
-        return 0;
-    case WM_KEYDOWN:
-        *handled = RCEOnKeyDown(s, (UINT)wp, LOWORD(lp));
-        return 0;
-    case WM_CHAR:
-        RCEOnChar(s, (WCHAR)wp, LOWORD(lp));
-        return 0;
-    case WM_SYSKEYDOWN:
-        *handled = RCEOnSysKeyDown(s, (UINT)wp);
-        return 0;
-    case WM_SYSCHAR:
-        *handled = RCEOnSysChar(s, (WCHAR)wp);
-        return 0;
+    switch (msg)
+    {
+    case WM_DESTROY: RCEOnDestroy(hwnd, s); return 0;
+    case WM_SIZE: RCEOnSize(s, (int)(short)LOWORD(lp)); return 0;
+    case WM_SETFONT: RCEOnSetFont(s, (HFONT)wp, LOWORD(lp) != 0); return 0;
+    case WM_SETFOCUS: RCEOnSetFocus(s); return 0;
+    case WM_KILLFOCUS: RCEOnKillFocus(s); return 0;
+    case WM_SETTEXT: RCEOnSetText(s, (const WCHAR*)lp); return 0;
+    case WM_PAINT: RCEOnPaint(s); return 0;
+    case WM_ERASEBKGND: return 1;
+    case EM_SETSEL: RCESetSel(s, (int)wp, (int)lp); return 0;
+    case EM_REPLACESEL: RCEOnReplaceSel(s, (const WCHAR*)lp); return 0;
+    case EM_UNDO: return RCEUndo(s);
+    case WM_CONTEXTMENU: RCEOnContextMenu(s, SignedLo(lp), SignedHi(lp)); return 0;
+    case WM_KEYDOWN: *handled = RCEOnKeyDown(s, (UINT)wp, LOWORD(lp)); return 0;
+    case WM_CHAR: RCEOnChar(s, (WCHAR)wp, LOWORD(lp)); return 0;
+    case WM_SYSKEYDOWN: *handled = RCEOnSysKeyDown(s, (UINT)wp); return 0;
+    case WM_SYSCHAR: *handled = RCEOnSysChar(s, (WCHAR)wp); return 0;
     case WM_TIMER:
         if (!RCEOnScrollBarTimer(s, (UINT_PTR)wp))
             RCEOnTimer(s, (UINT_PTR)wp);
         return 0;
-    case WM_HSCROLL:
-        RCEScrollHorz(s, LOWORD(wp), 1, s->caretRow.number);
-        return 0;
-    case WM_VSCROLL:
-        RCEScrollVert(s, LOWORD(wp), 1, s->caretRow.number);
-        return 0;
-    case WM_MOUSEMOVE:
-        RCEOnMouseMove(s, SignedLo(lp), SignedHi(lp), wp);
-        return 0;
-    case WM_LBUTTONDOWN:
-        RCEOnLButtonDown(s, SignedLo(lp), SignedHi(lp), false);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        RCEOnLButtonDown(s, SignedLo(lp), SignedHi(lp), true);
-        return 0;
-    case WM_LBUTTONUP:
-        RCEOnLButtonUp(s);
-        return 0;
-    case WM_RBUTTONDOWN:
-        RCEOnRButtonDown(s, SignedLo(lp), SignedHi(lp));
-        return 0;
-    case WM_CAPTURECHANGED:
-        RCEOnCaptureChanged(s);
-        return 0;
-    case WM_MOUSEHWHEEL:
-        RCEOnMouseHWheel(s, (short)HIWORD(wp));
-        return 0;
-    case WM_CUT:
-        RCECut(s);
-        return 0;
-    case WM_COPY:
-        RCECopy(s);
-        return 0;
-    case WM_CLEAR:
-        RCEClear(s);
-        return 0;
-    case WM_PASTE:
-        RCEPaste(s);
-        return 0;
-    default:
-        *handled = false;
-        return 0;
+    case WM_HSCROLL: RCEScrollHorz(s, LOWORD(wp), 1, s->caretRow.number); return 0;
+    case WM_VSCROLL: RCEScrollVert(s, LOWORD(wp), 1, s->caretRow.number); return 0;
+    case WM_MOUSEMOVE: RCEOnMouseMove(s, SignedLo(lp), SignedHi(lp), wp); return 0;
+    case WM_LBUTTONDOWN: RCEOnLButtonDown(s, SignedLo(lp), SignedHi(lp), false); return 0;
+    case WM_LBUTTONDBLCLK: RCEOnLButtonDown(s, SignedLo(lp), SignedHi(lp), true); return 0;
+    case WM_LBUTTONUP: RCEOnLButtonUp(s); return 0;
+    case WM_RBUTTONDOWN: RCEOnRButtonDown(s, SignedLo(lp), SignedHi(lp)); return 0;
+    case WM_CAPTURECHANGED: RCEOnCaptureChanged(s); return 0;
+    case WM_MOUSEHWHEEL: RCEOnMouseHWheel(s, (short)HIWORD(wp)); return 0;
+    case WM_CUT: RCECut(s); return 0;
+    case WM_COPY: RCECopy(s); return 0;
+    case WM_CLEAR: RCEClear(s); return 0;
+    case WM_PASTE: RCEPaste(s); return 0;
+    default: *handled = false; return 0;
     }
 }

@@ -21,9 +21,9 @@ LRESULT RCEGetDlgCode(RCE_STATE* s, const MSG* m)
     if (m->message != WM_KEYDOWN)
         return all;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
-    switch (m->wParam) {
-    case VK_ESCAPE:
-        return noAll;
+    switch (m->wParam)
+    {
+    case VK_ESCAPE: return noAll;
     case VK_TAB:
         if (ctrl)
             return all;
@@ -32,8 +32,7 @@ LRESULT RCEGetDlgCode(RCE_STATE* s, const MSG* m)
         if (!ctrl && !(GetWindowLongW(s->hwnd, GWL_STYLE) & ES_WANTRETURN))
             return noAll;
         return all;
-    default:
-        return all;
+    default: return all;
     }
 }
 
@@ -53,19 +52,12 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
 {
     LRESULT& r = *result;
     r = 0;
-    switch (msg) {
-    case RCEM_CANREDO:
-        r = RCECanRedo(s);
-        return true;
-    case RCEM_REDO:
-        r = RCERedo(s);
-        return true;
-    case RCEM_GETOPTIONS:
-        r = s->options;
-        return true;
-    case RCEM_SETOPTIONS:
-        r = RCESetOptions(s, (UINT32)lp, wp != 0);
-        return true;
+    switch (msg)
+    {
+    case RCEM_CANREDO: r = RCECanRedo(s); return true;
+    case RCEM_REDO: r = RCERedo(s); return true;
+    case RCEM_GETOPTIONS: r = s->options; return true;
+    case RCEM_SETOPTIONS: r = RCESetOptions(s, (UINT32)lp, wp != 0); return true;
     case RCEM_SETWORDCOLORS:
         s->wordRules = (const tagRCEWordColor*)lp;
         s->wordCount = s->wordRules ? (UINT32)wp : 0;
@@ -79,17 +71,17 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
         RCEHasColoring(s);
         InvalidateRect(s->hwnd, nullptr, FALSE);
         return true;
-    case RCEM_GETTABSIZE:
-        r = s->tabSize;
-        return true;
+    case RCEM_GETTABSIZE: r = s->tabSize; return true;
     case RCEM_SETTABSIZE: {
         r = s->tabSize;
         s->tabSize = lp > 0 ? (UINT32)lp : 8;
-        if ((UINT32)r != s->tabSize) {
+        if ((UINT32)r != s->tabSize)
+        {
             // Rows change width with the tab stops.
             s->widestRow = 0;
             RCEUpdateWidestLine(s, 0, true);
-            if (RCEWrapOn(s)) {
+            if (RCEWrapOn(s))
+            {
                 s->wrapWidth = -1;
                 RECT rc{};
                 GetClientRect(s->hwnd, &rc);
@@ -107,15 +99,14 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
         RCEHasColoring(s);
         InvalidateRect(s->hwnd, nullptr, FALSE);
         return true;
-    case RCEM_GETSELLENGTH:
-        r = RCESelLength(s);
-        return true;
+    case RCEM_GETSELLENGTH: r = RCESelLength(s); return true;
     case RCEM_GETSELTEXT: {
         UINT32 len = RCESelLength(s);
         WCHAR* buffer = (WCHAR*)lp;
         if ((INT_PTR)wp < 1 || !buffer)
             return true;
-        if (!len || !s->text) {
+        if (!len || !s->text)
+        {
             buffer[0] = 0;
             return true;
         }
@@ -128,15 +119,9 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
         s->indentWords = (const RCEIndentWord*)lp;
         s->indentCount = s->indentWords ? (UINT32)wp : 0;
         return true;
-    case RCEM_REPLACERANGE:
-        r = RCEOnReplaceRange(s, (const void*)lp);
-        return true;
-    case RCEM_GETSELRECT:
-        r = RCEOnGetSelRect(s, (RECT*)lp);
-        return true;
-    case RCEM_SETSELEX:
-        RCEOnSetSelEx(s, (const void*)lp);
-        return true;
+    case RCEM_REPLACERANGE: r = RCEOnReplaceRange(s, (const void*)lp); return true;
+    case RCEM_GETSELRECT: r = RCEOnGetSelRect(s, (RECT*)lp); return true;
+    case RCEM_SETSELEX: RCEOnSetSelEx(s, (const void*)lp); return true;
     case RCEM_SETCONTEXTMENU:
         s->extraMenu = (HMENU)wp;
         s->extraMenuPos = (INT32)lp < 0 ? -1 : (INT32)lp;
@@ -147,11 +132,8 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
         RCEHasColoring(s);
         InvalidateRect(s->hwnd, nullptr, FALSE);
         return true;
-    case RCEM_IGNORED:
-        return true;
-    case RCEM_SETINDENTHOOK:
-        s->indentHook = (const RCEIndentHook*)lp;
-        return true;
+    case RCEM_IGNORED: return true;
+    case RCEM_SETINDENTHOOK: s->indentHook = (const RCEIndentHook*)lp; return true;
     case RCEM_GETCARETINFO: {
         RCECaretInfo* info = (RCECaretInfo*)lp;
         if (!info || info->size != sizeof(RCECaretInfo))
@@ -168,12 +150,8 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
         r = 1;
         return true;
     }
-    case RCEM_FINDREPLACE:
-        r = RCEOnFindReplace(s, (void*)lp);
-        return true;
-    case RCEM_GOTO:
-        r = RCEOnGoTo(s, (const void*)lp);
-        return true;
+    case RCEM_FINDREPLACE: r = RCEOnFindReplace(s, (void*)lp); return true;
+    case RCEM_GOTO: r = RCEOnGoTo(s, (const void*)lp); return true;
     case RCEM_SETNOTIFY:
         s->notifyBits = (UINT32)wp;
         r = 1;
@@ -186,24 +164,12 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
         r = 1;
         return true;
     }
-    case RCEM_SHOWAUTOCOMPLETE:
-        r = RCEShowAutoComplete(s);
-        return true;
-    case WM_GETTEXT:
-        r = CopyOut(s->text, s->text ? s->length : 0, wp, (WCHAR*)lp);
-        return true;
-    case WM_GETTEXTLENGTH:
-        r = s->length;
-        return true;
-    case WM_GETFONT:
-        r = (LRESULT)s->font;
-        return true;
-    case WM_SETTINGCHANGE:
-        RCEReadWheelSettings(s);
-        return true;
-    case WM_GETDLGCODE:
-        r = RCEGetDlgCode(s, (const MSG*)lp);
-        return true;
+    case RCEM_SHOWAUTOCOMPLETE: r = RCEShowAutoComplete(s); return true;
+    case WM_GETTEXT: r = CopyOut(s->text, s->text ? s->length : 0, wp, (WCHAR*)lp); return true;
+    case WM_GETTEXTLENGTH: r = s->length; return true;
+    case WM_GETFONT: r = (LRESULT)s->font; return true;
+    case WM_SETTINGCHANGE: RCEReadWheelSettings(s); return true;
+    case WM_GETDLGCODE: r = RCEGetDlgCode(s, (const MSG*)lp); return true;
     case EM_GETSEL: {
         UINT32 a, acol, b, bcol;
         RCEGetSelRange(s, &a, &acol, &b, &bcol);
@@ -214,15 +180,9 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
         r = a >= 0x10000 || b >= 0x10000 ? -1 : MAKELONG(a, b);
         return true;
     }
-    case EM_GETMODIFY:
-        r = RCEIsModified(s);
-        return true;
-    case EM_SETMODIFY:
-        RCESetModified(s, wp != 0);
-        return true;
-    case EM_CANUNDO:
-        r = RCECanUndo(s);
-        return true;
+    case EM_GETMODIFY: r = RCEIsModified(s); return true;
+    case EM_SETMODIFY: RCESetModified(s, wp != 0); return true;
+    case EM_CANUNDO: r = RCECanUndo(s); return true;
     case EM_SETREADONLY: {
         LONG style = GetWindowLongW(s->hwnd, GWL_STYLE);
         LONG updated = wp ? (style | ES_READONLY) : (style & ~ES_READONLY);
@@ -233,7 +193,6 @@ bool RCEHandleInterfaceMessage(RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp, LRE
         r = 1;
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }

@@ -7,7 +7,6 @@
 #include "editor/rce_state.h"
 
 // Handles one message of the interface; false when the message is not one of them.
-bool RCEHandleInterfaceMessage(RCE_STATE* state, UINT msg, WPARAM wp, LPARAM lp,
-                               LRESULT* result);
+bool RCEHandleInterfaceMessage(RCE_STATE* state, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 // WM_GETDLGCODE for the message being processed (null: 0).
 LRESULT RCEGetDlgCode(RCE_STATE* state, const MSG* msg);

@@ -9,7 +9,10 @@
 #include "editor/paste_indent.h"
 #include "editor/window_common.h"
 
-static bool KeyDown(int vk) { return GetKeyState(vk) < 0; }
+static bool KeyDown(int vk)
+{
+    return GetKeyState(vk) < 0;
+}
 
 bool RCEOnKeyDown(RCE_STATE* s, UINT key, UINT repeat)
 {
@@ -18,7 +21,8 @@ bool RCEOnKeyDown(RCE_STATE* s, UINT key, UINT repeat)
     int n = repeat ? (int)repeat : 1;
     bool ctrl = KeyDown(VK_CONTROL);
     bool shift = KeyDown(VK_SHIFT);
-    switch (key) {
+    switch (key)
+    {
     case VK_TAB:
         if (!ctrl)
             return false;
@@ -29,15 +33,9 @@ bool RCEOnKeyDown(RCE_STATE* s, UINT key, UINT repeat)
             return false;
         PostMessageW(s->hwnd, WM_CHAR, L'\r', 1);
         return true;
-    case VK_ESCAPE:
-        RCESetSel(s, -1, 0);
-        return true;
-    case VK_PRIOR:
-        RCEMovePage(s, -n, shift);
-        return true;
-    case VK_NEXT:
-        RCEMovePage(s, n, shift);
-        return true;
+    case VK_ESCAPE: RCESetSel(s, -1, 0); return true;
+    case VK_PRIOR: RCEMovePage(s, -n, shift); return true;
+    case VK_NEXT: RCEMovePage(s, n, shift); return true;
     case VK_END:
         if (ctrl)
             RCEMoveDocHomeEnd(s, true, shift);
@@ -50,26 +48,24 @@ bool RCEOnKeyDown(RCE_STATE* s, UINT key, UINT repeat)
         else
             RCEMoveHomeEnd(s, false, shift);
         return true;
-    case VK_LEFT:
-        RCEMoveCaret(s, 0, -n, true, ctrl, false);
-        return true;
-    case VK_RIGHT:
-        RCEMoveCaret(s, 0, n, true, ctrl, false);
-        return true;
-    case VK_UP:
-        RCEMoveCaret(s, -n, 0, true, false, false);
-        return true;
-    case VK_DOWN:
-        RCEMoveCaret(s, n, 0, true, false, false);
-        return true;
+    case VK_LEFT: RCEMoveCaret(s, 0, -n, true, ctrl, false); return true;
+    case VK_RIGHT: RCEMoveCaret(s, 0, n, true, ctrl, false); return true;
+    case VK_UP: RCEMoveCaret(s, -n, 0, true, false, false); return true;
+    case VK_DOWN: RCEMoveCaret(s, n, 0, true, false, false); return true;
     case VK_INSERT:
-        if (ctrl) {
+        if (ctrl)
+        {
             RCECopy(s);
-        } else if (shift) {
+        }
+        else if (shift)
+        {
             RCEPaste(s);
-        } else {
+        }
+        else
+        {
             s->insertMode = s->insertMode ? 0 : 1;
-            if (GetFocus() == s->hwnd) {
+            if (GetFocus() == s->hwnd)
+            {
                 DestroyCaret();
                 RCECreateCaret(s);
                 RCEUpdateCaret(s, false, s->caretRow.number);
@@ -78,9 +74,12 @@ bool RCEOnKeyDown(RCE_STATE* s, UINT key, UINT repeat)
         }
         return true;
     case VK_DELETE:
-        if (shift) {
+        if (shift)
+        {
             RCECut(s);
-        } else if (!RCEReadOnly(s)) {
+        }
+        else if (!RCEReadOnly(s))
+        {
             RCEDeleteChars(s, n);
         }
         return true;
@@ -119,8 +118,7 @@ bool RCEOnKeyDown(RCE_STATE* s, UINT key, UINT repeat)
             return false;
         RCEUndo(s);
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -135,7 +133,8 @@ void RCETypeChar(RCE_STATE* s, WCHAR ch, UINT repeat)
 {
     bool trigger = false;
     if (const RCEIndentHook* hook = s->indentHook;
-        hook && hook->triggers && hook->triggerCount && hook->proc) {
+        hook && hook->triggers && hook->triggerCount && hook->proc)
+    {
         for (UINT32 k = 0; k < hook->triggerCount; ++k)
             trigger |= hook->triggers[k] == ch;
     }
@@ -145,7 +144,8 @@ void RCETypeChar(RCE_STATE* s, WCHAR ch, UINT repeat)
 
 void RCEOnChar(RCE_STATE* s, WCHAR ch, UINT repeat)
 {
-    if (RCEReadOnly(s)) {
+    if (RCEReadOnly(s))
+    {
         MessageBeep(MB_ICONHAND);
         return;
     }
@@ -153,14 +153,17 @@ void RCEOnChar(RCE_STATE* s, WCHAR ch, UINT repeat)
         return;
     UINT n = repeat ? repeat : 1;
     bool ctrl = KeyDown(VK_CONTROL);
-    if (ctrl && ch != L'\t' && ch != L'\r') {
+    if (ctrl && ch != L'\t' && ch != L'\r')
+    {
         if (ch == L' ' && (s->options & RCEO_AUTOCOMPLETE))
             RCEShowAutoComplete(s);
         return;
     }
-    switch (ch) {
+    switch (ch)
+    {
     case L'\b':
-        if (!s->selActive && InVirtualSpace(s)) {
+        if (!s->selActive && InVirtualSpace(s))
+        {
             RCEMoveCaret(s, 0, -1, false, false, false);
             return;
         }
@@ -168,18 +171,23 @@ void RCEOnChar(RCE_STATE* s, WCHAR ch, UINT repeat)
             RCEDeleteChars(s, -1);
         return;
     case L'\t':
-        if (RCESelHasLineBreak(s)) {
+        if (RCESelHasLineBreak(s))
+        {
             RCEIndentLines(s, KeyDown(VK_SHIFT));
             return;
         }
-        if (s->options & RCEO_TABSPACES) {
+        if (s->options & RCEO_TABSPACES)
+        {
             std::wstring spaces;
-            for (UINT k = 0; k < n; ++k) {
+            for (UINT k = 0; k < n; ++k)
+            {
                 UINT32 fill = RCECaretTabFill(s);
                 spaces.assign(fill ? fill : s->tabSize, L' ');
                 RCEInsertText(s, spaces.data(), (int)spaces.size(), 0);
             }
-        } else {
+        }
+        else
+        {
             for (UINT k = 0; k < n; ++k)
                 RCEInsertText(s, L"\t", 1, 0);
         }

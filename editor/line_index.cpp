@@ -25,11 +25,17 @@ INT64 RowStartingAt(const RCE_STATE* st, UINT32 i)
     return -1;
 }
 
-bool IsWrapPoint(const RCE_STATE* st, UINT32 i) { return i > 0 && st->text[i - 1] != L'\n'; }
+bool IsWrapPoint(const RCE_STATE* st, UINT32 i)
+{
+    return i > 0 && st->text[i - 1] != L'\n';
+}
 
 } // namespace
 
-bool RCEHasRows(const RCE_STATE* st) { return (st->options & RCEO_WORDWRAP) && !st->wrapRows.empty(); }
+bool RCEHasRows(const RCE_STATE* st)
+{
+    return (st->options & RCEO_WORDWRAP) && !st->wrapRows.empty();
+}
 
 UINT32 RCELineCount(const RCE_STATE* st)
 {
@@ -60,7 +66,8 @@ UINT32 RCERowOf(const RCE_STATE* st, UINT32 i)
 
 void RCERowStart(const RCE_STATE* st, RCERowPos* rec)
 {
-    if (!RCEHasRows(st)) {
+    if (!RCEHasRows(st))
+    {
         RCELineStartBack(st, rec);
         return;
     }
@@ -73,9 +80,11 @@ void RCERowStart(const RCE_STATE* st, RCERowPos* rec)
 
 void RCERowEnd(const RCE_STATE* st, RCERowPos* rec)
 {
-    if (RCEHasRows(st)) {
+    if (RCEHasRows(st))
+    {
         INT64 k = RowStartingAt(st, rec->start);
-        if (k >= 0 && (size_t)k + 1 < st->wrapRows.size()) {
+        if (k >= 0 && (size_t)k + 1 < st->wrapRows.size())
+        {
             UINT32 next = st->wrapRows[k + 1].start;
             rec->end = (next > 0 && st->text[next - 1] == L'\n') ? next - 1 : next;
             return;
@@ -86,7 +95,8 @@ void RCERowEnd(const RCE_STATE* st, RCERowPos* rec)
 
 bool RCEStepLine(const RCE_STATE* st, RCERowPos* rec, bool forward)
 {
-    if (forward) {
+    if (forward)
+    {
         if (rec->end >= st->length)
             return false;
         rec->number += 1;
@@ -108,7 +118,8 @@ bool RCEStepToPos(const RCE_STATE* st, UINT32 i, const RCERowPos* from, RCERowPo
 {
     *rec = *from;
     bool forward = i >= rec->start;
-    while (!(rec->start <= i && i <= rec->end)) {
+    while (!(rec->start <= i && i <= rec->end))
+    {
         if (!RCEStepLine(st, rec, forward))
             return false;
     }
@@ -178,17 +189,20 @@ RCERowPos WalkToLine(const RCE_STATE* st, UINT32 i)
     RCERowPos best{0, 0, 0, 1};
     RCELineEndForward(st, &best);
     UINT32 bestDistance = i;
-    for (const RCERowPos* r : {&st->caretRow, &st->topRow}) {
+    for (const RCERowPos* r : {&st->caretRow, &st->topRow})
+    {
         if (!Usable(st, *r))
             continue;
         UINT32 d = r->start <= i ? i - r->start : r->start - i;
-        if (d < bestDistance) {
+        if (d < bestDistance)
+        {
             best = *r;
             bestDistance = d;
         }
     }
     RCERowPos rec;
-    if (!RCEStepToPos(st, i, &best, &rec)) {
+    if (!RCEStepToPos(st, i, &best, &rec))
+    {
         RCERowPos first{0, 0, 0, 1};
         RCELineEndForward(st, &first);
         RCEStepToPos(st, i, &first, &rec);
@@ -201,18 +215,21 @@ RCERowPos WalkToLine(const RCE_STATE* st, UINT32 i)
 
 void RCEFindCaretLine(RCE_STATE* st)
 {
-    if (st->length == 0) {
+    if (st->length == 0)
+    {
         st->caretRow = RCERowPos{0, 0, 0, 1};
         return;
     }
     UINT32 caret = std::min(st->caretIndex, st->length);
-    if (RCEHasRows(st)) {
+    if (RCEHasRows(st))
+    {
         RCERowPos rec{0, 0, caret, 1};
         RCERowStart(st, &rec);
         RCERowEnd(st, &rec);
         // At a wrap point the caret belongs to the later row.
         if (caret == rec.end && caret < st->length && rec.number + 1 < st->wrapRows.size() &&
-            st->wrapRows[rec.number + 1].start == caret) {
+            st->wrapRows[rec.number + 1].start == caret)
+        {
             rec.number += 1;
             rec.start = caret;
             RCERowEnd(st, &rec);
@@ -227,15 +244,16 @@ void RCEFindCaretLine(RCE_STATE* st)
 bool RCECaretLineValid(const RCE_STATE* st)
 {
     const RCERowPos& r = st->caretRow;
-    return r.valid && r.start <= st->caretIndex && st->caretIndex <= r.end &&
-           r.end <= st->length && RCEIsRowStart(st, r.start) && RCEIsRowEnd(st, r.end);
+    return r.valid && r.start <= st->caretIndex && st->caretIndex <= r.end && r.end <= st->length &&
+           RCEIsRowStart(st, r.start) && RCEIsRowEnd(st, r.end);
 }
 
 bool RCEGetLineRec(RCE_STATE* st, UINT32 n, RCERowPos* rec)
 {
     if (n >= RCELineCount(st))
         return false;
-    if (RCEHasRows(st)) {
+    if (RCEHasRows(st))
+    {
         rec->number = n;
         rec->start = st->wrapRows[n].start;
         RCERowEnd(st, rec);
@@ -246,12 +264,14 @@ bool RCEGetLineRec(RCE_STATE* st, UINT32 n, RCERowPos* rec)
         RCEFindCaretLine(st);
     RCERowPos from = st->caretRow;
     UINT32 d = from.number > n ? from.number - n : n - from.number;
-    if (Usable(st, st->topRow)) {
+    if (Usable(st, st->topRow))
+    {
         UINT32 t = st->topRow.number > n ? st->topRow.number - n : n - st->topRow.number;
         if (t < d)
             from = st->topRow, d = t;
     }
-    if (n < d) {
+    if (n < d)
+    {
         from = RCERowPos{0, 0, 0, 1};
         RCELineEndForward(st, &from);
     }
@@ -270,7 +290,8 @@ void RCEGetCaretLineCol(RCE_STATE* st, UINT32* line, UINT32* col)
 {
     if (!RCECaretLineValid(st))
         RCEFindCaretLine(st);
-    if (RCEHasRows(st)) {
+    if (RCEHasRows(st))
+    {
         RCERowPos logical;
         RCERowToLineRec(st, &st->caretRow, &logical);
         *line = logical.number + 1;
@@ -303,7 +324,8 @@ UINT32 RCECaretTabFill(RCE_STATE* st)
 void RCEGetLineState(RCE_STATE* st, UINT32 n, RCELineState* ls)
 {
     *ls = RCELineState{0, 0, 0};
-    if (RCEHasRows(st)) {
+    if (RCEHasRows(st))
+    {
         if (n < st->wrapRows.size())
             *ls = st->wrapRows[n].ls;
         return;
@@ -315,8 +337,10 @@ void RCEGetLineState(RCE_STATE* st, UINT32 n, RCELineState* ls)
 
 void RCESetLineState(RCE_STATE* st, UINT32 n, const RCELineState& ls)
 {
-    if (RCEHasRows(st)) {
-        if (n < st->wrapRows.size()) {
+    if (RCEHasRows(st))
+    {
+        if (n < st->wrapRows.size())
+        {
             st->wrapRows[n].ls = ls;
             st->wrapStatesValid = n;
         }

@@ -27,8 +27,8 @@ static void DrawMark(HDC dc, WCHAR mark, int left, int top, COLORREF colour)
     SetTextColor(dc, oldText);
 }
 
-bool RCEPaintRun(RCE_STATE* s, HDC dc, COLORREF a, COLORREF b, int x, const WCHAR* text,
-                 int count, RECT* cell, bool opaque, int* width)
+bool RCEPaintRun(RCE_STATE* s, HDC dc, COLORREF a, COLORREF b, int x, const WCHAR* text, int count,
+                 RECT* cell, bool opaque, int* width)
 {
     bool marks = (s->options & RCEO_SHOWSPACES) != 0;
     bool spacesAreCells = true;
@@ -38,45 +38,55 @@ bool RCEPaintRun(RCE_STATE* s, HDC dc, COLORREF a, COLORREF b, int x, const WCHA
     COLORREF markColour = opaque ? b : a;
     int drawn = 0;
     int i = 0;
-    while (i < count && cell->left < cell->right) {
+    while (i < count && cell->left < cell->right)
+    {
         WCHAR c = text[i];
-        if (c == L' ' && !spaceKnown) {
+        if (c == L' ' && !spaceKnown)
+        {
             bool equal = false;
             RCESpaceWidth(dc, &spaceWidth, &equal);
             spaceKnown = true;
             spacesAreCells = marks || !equal;
         }
         int w = 0;
-        if (c == L'\t' || (c == L' ' && spacesAreCells)) {
-            if (c == L'\t') {
+        if (c == L'\t' || (c == L' ' && spacesAreCells))
+        {
+            if (c == L'\t')
+            {
                 w = std::max(0, RCETabWidth(dc, s, x));
-                if (marks) {
+                if (marks)
+                {
                     SIZE sz{};
                     if (GetTextExtentPoint32W(dc, &kTabMark, 1, &sz))
                         w = std::max(w, (int)sz.cx);
                 }
-            } else {
+            }
+            else
+            {
                 w = spaceWidth;
             }
             FillCell(dc, cell->left, cell->top, cell->left + w, cell->bottom, fill);
             if (marks)
-                DrawMark(dc, c == L'\t' ? kTabMark : kSpaceMark, cell->left, cell->top,
-                         markColour);
+                DrawMark(dc, c == L'\t' ? kTabMark : kSpaceMark, cell->left, cell->top, markColour);
             ++i;
-        } else {
+        }
+        else
+        {
             int end = i;
             while (end < count && text[end] != L'\t' && (text[end] != L' ' || !spacesAreCells))
                 ++end;
             int n = end - i;
             const WCHAR* run = text + i;
             // Characters wholly left of the window are skipped.
-            if (cell->left < 0) {
+            if (cell->left < 0)
+            {
                 int fit = 0;
                 std::vector<int> dx((size_t)n);
                 SIZE sz{};
                 if (!GetTextExtentExPointW(dc, run, n, -cell->left, &fit, dx.data(), &sz))
                     return false;
-                if (fit > 0) {
+                if (fit > 0)
+                {
                     int skipped = dx[(size_t)fit - 1];
                     cell->left += skipped;
                     x += skipped;
@@ -86,7 +96,8 @@ bool RCEPaintRun(RCE_STATE* s, HDC dc, COLORREF a, COLORREF b, int x, const WCHA
                     i += fit;
                 }
             }
-            if (n > 0) {
+            if (n > 0)
+            {
                 int fit = 0;
                 SIZE sz{};
                 int room = std::max(0, (int)(cell->right - cell->left));
@@ -104,10 +115,13 @@ bool RCEPaintRun(RCE_STATE* s, HDC dc, COLORREF a, COLORREF b, int x, const WCHA
                 SetBkMode(dc, oldMode);
                 SetTextColor(dc, oldText);
                 i += take;
-                if (take < n) {
+                if (take < n)
+                {
                     i = count; // the rest lies beyond the clipping edge
                 }
-            } else {
+            }
+            else
+            {
                 i = end;
             }
         }
@@ -138,7 +152,8 @@ COLORREF RCELineBackColor(RCE_STATE* s, const RCERowPos& row)
 bool RCECreateCaret(RCE_STATE* s)
 {
     int w = 2, h = 16;
-    if (s->metricsValid) {
+    if (s->metricsValid)
+    {
         h = s->tm.tmHeight;
         w = s->insertMode ? 2 : std::max(1, (int)s->tm.tmAveCharWidth);
     }
@@ -160,7 +175,8 @@ void RCEUpdateHScroll(RCE_STATE* s)
 void RCESetHScrollInfo(RCE_STATE* s, bool redraw)
 {
     SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS};
-    if (!RCEWrapOn(s)) {
+    if (!RCEWrapOn(s))
+    {
         int cols = (int)RCEWidestColumns(s);
         si.nMin = 0;
         si.nMax = cols < 1 || !s->metricsValid ? 0 : cols - 1;
@@ -177,7 +193,8 @@ void RCERequestHScrollUpdate(RCE_STATE* s)
     // The range is set at once; drawing the bar (slow) waits for a short timer, so that a run
     // of keystrokes that widen the row draws it once.
     RCESetHScrollInfo(s, false);
-    if (!s->hscrollPending) {
+    if (!s->hscrollPending)
+    {
         if (SetTimer(s->hwnd, kBarTimer, 100, nullptr))
             s->hscrollPending = 1;
         else
@@ -206,10 +223,13 @@ void RCEUpdateVScroll(RCE_STATE* s)
         si.nMax = (int)rows - 1;
     si.nPage = RCEVisibleLines(s);
     si.nPos = (int)s->topRow.number;
-    if (RCEWrapOn(s) && si.nMax >= 0 && (UINT)si.nMax < si.nPage) {
+    if (RCEWrapOn(s) && si.nMax >= 0 && (UINT)si.nMax < si.nPage)
+    {
         si.fMask |= SIF_DISABLENOSCROLL;
         ShowScrollBar(s->hwnd, SB_VERT, TRUE);
-    } else {
+    }
+    else
+    {
         EnableScrollBar(s->hwnd, SB_VERT, ESB_ENABLE_BOTH);
     }
     SetScrollInfo(s->hwnd, SB_VERT, &si, TRUE);
@@ -217,10 +237,13 @@ void RCEUpdateVScroll(RCE_STATE* s)
 
 void RCEUpdateScrollBars(RCE_STATE* s, bool verticalFirst)
 {
-    if (verticalFirst) {
+    if (verticalFirst)
+    {
         RCEUpdateVScroll(s);
         RCEUpdateHScroll(s);
-    } else {
+    }
+    else
+    {
         RCEUpdateHScroll(s);
         RCEUpdateVScroll(s);
     }

@@ -5,7 +5,8 @@
 
 namespace {
 
-struct MarkupStyle {
+struct MarkupStyle
+{
     COLORREF tagColour = 0;
     COLORREF commentColour = 0;
     const tagRCEWordColor* words = nullptr;
@@ -22,19 +23,21 @@ MarkupStyle g_markup;
 
 } // namespace
 
-void SetMarkupSyntaxStyle(COLORREF tagColour, COLORREF commentColour,
-                          const tagRCEWordColor* words, UINT32 wordCount,
-                          const tagRCERegExpColor* expressions, UINT32 expressionCount,
-                          const tagRCERangeColor* attributeRanges, UINT32 attributeRangeCount,
-                          const tagRCERangeColor* contentRanges, UINT32 contentRangeCount)
+void SetMarkupSyntaxStyle(COLORREF tagColour, COLORREF commentColour, const tagRCEWordColor* words,
+                          UINT32 wordCount, const tagRCERegExpColor* expressions,
+                          UINT32 expressionCount, const tagRCERangeColor* attributeRanges,
+                          UINT32 attributeRangeCount, const tagRCERangeColor* contentRanges,
+                          UINT32 contentRangeCount)
 {
-    g_markup = MarkupStyle{tagColour,       commentColour,       words,
-                           wordCount,       expressions,         expressionCount,
-                           attributeRanges, attributeRangeCount, contentRanges,
-                           contentRangeCount};
+    g_markup = MarkupStyle{tagColour,     commentColour,    words,           wordCount,
+                           expressions,   expressionCount,  attributeRanges, attributeRangeCount,
+                           contentRanges, contentRangeCount};
 }
 
-bool IsMarkupNameChar(WCHAR ch) { return RCEIsIdent(ch) || ch == L'-' || ch == L':' || ch == L'.'; }
+bool IsMarkupNameChar(WCHAR ch)
+{
+    return RCEIsIdent(ch) || ch == L'-' || ch == L':' || ch == L'.';
+}
 
 void MarkupSyntaxLexer(const RCE_STATE*, BYTE inState, const WCHAR* text, int length, int pos,
                        int firstNonBlank, COLORREF* colour, int* colouredLen, int* tokenLen,
@@ -50,32 +53,42 @@ void MarkupSyntaxLexer(const RCE_STATE*, BYTE inState, const WCHAR* text, int le
         *colour = c;
         *outState = state;
     };
-    if (r <= 0) {
+    if (r <= 0)
+    {
         token(1, plain, inState);
         return;
     }
     const WCHAR* p = text + pos;
-    switch (inState & RCE_MARKUP_KIND_MASK) {
+    switch (inState & RCE_MARKUP_KIND_MASK)
+    {
     case RCE_MARKUP_CONTENT: {
-        if (p[0] != L'<') {
+        if (p[0] != L'<')
+        {
             int n = 1;
             while (n < r && p[n] != L'<')
                 ++n;
             token(n, plain, RCE_MARKUP_CONTENT);
-        } else if (r >= 4 && wmemcmp(p, L"<!--", 4) == 0) {
+        }
+        else if (r >= 4 && wmemcmp(p, L"<!--", 4) == 0)
+        {
             token(4, g_markup.commentColour, RCE_MARKUP_COMMENT);
-        } else {
+        }
+        else
+        {
             token(1, g_markup.tagColour, RCE_MARKUP_TAG);
         }
         return;
     }
     case RCE_MARKUP_TAG: {
         int n = 0;
-        if (!IsMarkupNameChar(p[0])) {
+        if (!IsMarkupNameChar(p[0]))
+        {
             while (n < r && !IsMarkupNameChar(p[n]))
                 ++n;
             token(n, plain, RCE_MARKUP_TAG);
-        } else {
+        }
+        else
+        {
             while (n < r && IsMarkupNameChar(p[n]))
                 ++n;
             token(n, g_markup.tagColour, RCE_MARKUP_ATTRIBUTES);
@@ -89,12 +102,14 @@ void MarkupSyntaxLexer(const RCE_STATE*, BYTE inState, const WCHAR* text, int le
         BYTE open = inState & RCE_MARKUP_RANGE_MASK;
         if (open > ranges)
             open = 0;
-        if (open == 0 && g_markup.expressions && g_markup.expressionCount > 0) {
+        if (open == 0 && g_markup.expressions && g_markup.expressionCount > 0)
+        {
             bool afterNonIdent = pos == 0 || !RCEIsIdent(text[pos - 1]);
             int coloured = 0, consumed = 0;
             COLORREF c = 0;
             if (RCEMatchRegExpColor(g_markup.expressions, g_markup.expressionCount, p, r,
-                                    afterNonIdent, pos == firstNonBlank, &c, &coloured, &consumed)) {
+                                    afterNonIdent, pos == firstNonBlank, &c, &coloured, &consumed))
+            {
                 *colour = c;
                 *colouredLen = coloured;
                 *tokenLen = consumed < 1 ? 1 : consumed;
@@ -102,13 +117,15 @@ void MarkupSyntaxLexer(const RCE_STATE*, BYTE inState, const WCHAR* text, int le
                 return;
             }
         }
-        if (ranges > 0) {
+        if (ranges > 0)
+        {
             COLORREF c = 0;
             BYTE next = 0;
             int end = 0;
             if (RCEMatchRangeColor(g_markup.attributeRanges, ranges, open, text, length, pos,
                                    firstNonBlank, &c, &next, &end) &&
-                end > pos) {
+                end > pos)
+            {
                 token(end - pos, c, (BYTE)(RCE_MARKUP_ATTRIBUTES | (next & RCE_MARKUP_RANGE_MASK)));
                 return;
             }
@@ -120,14 +137,16 @@ void MarkupSyntaxLexer(const RCE_STATE*, BYTE inState, const WCHAR* text, int le
         return;
     }
     default: { // comment
-        if (r < 3) {
+        if (r < 3)
+        {
             token(1, g_markup.commentColour, inState);
             return;
         }
         int n = 0;
         while (n < r && p[n] != L'>')
             ++n;
-        if (n >= r) {
+        if (n >= r)
+        {
             token(r, g_markup.commentColour, inState);
             return;
         }

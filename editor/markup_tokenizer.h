@@ -21,18 +21,18 @@
 // Stores the style for every window using the markup tokenizer. The tables stay owned by the
 // caller and must live while any window uses the tokenizer. Word and content range rules are
 // kept but not read.
-void SetMarkupSyntaxStyle(COLORREF tagColour, COLORREF commentColour,
-                          const tagRCEWordColor* words, UINT32 wordCount,
-                          const tagRCERegExpColor* expressions, UINT32 expressionCount,
-                          const tagRCERangeColor* attributeRanges, UINT32 attributeRangeCount,
-                          const tagRCERangeColor* contentRanges, UINT32 contentRangeCount);
+void SetMarkupSyntaxStyle(COLORREF tagColour, COLORREF commentColour, const tagRCEWordColor* words,
+                          UINT32 wordCount, const tagRCERegExpColor* expressions,
+                          UINT32 expressionCount, const tagRCERangeColor* attributeRanges,
+                          UINT32 attributeRangeCount, const tagRCERangeColor* contentRanges,
+                          UINT32 contentRangeCount);
 
 // An identifier character, "-", ":" or ".".
 bool IsMarkupNameChar(WCHAR ch);
 
-void MarkupSyntaxLexer(const RCE_STATE* state, BYTE inState, const WCHAR* text, int length,
-                       int pos, int firstNonBlank, COLORREF* colour, int* colouredLen,
-                       int* tokenLen, BYTE* outState);
+void MarkupSyntaxLexer(const RCE_STATE* state, BYTE inState, const WCHAR* text, int length, int pos,
+                       int firstNonBlank, COLORREF* colour, int* colouredLen, int* tokenLen,
+                       BYTE* outState);
 
 // The RCETokenizerProc installed with RCEM_SETTOKENIZER on markup views.
 void CALLBACK MarkupSyntaxCallback(const RCE_STATE* state, BYTE inState, const WCHAR* text,

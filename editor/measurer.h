@@ -6,7 +6,8 @@
 
 #include "editor/rce_state.h"
 
-class RCEMeasurer {
+class RCEMeasurer
+{
 public:
     RCEMeasurer(HDC dc, const RCE_STATE* st) : m_dc(dc), m_st(st) {}
 

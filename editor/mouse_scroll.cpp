@@ -14,16 +14,20 @@ bool RCEScrollOneRow(RCE_STATE* s, bool down)
 {
     RCEValidateRows(s);
     RCERowPos rec = s->topRow;
-    if (down) {
+    if (down)
+    {
         if (s->topRow.number + RCEVisibleLines(s) >= RCELineCount(s))
             return false;
         if (!RCEStepLine(s, &rec, true))
             return false;
-        if (s->colouringActive) {
+        if (s->colouringActive)
+        {
             RCELineState ls;
             RCEStateAtRow(s, rec, &ls);
         }
-    } else {
+    }
+    else
+    {
         if (s->topRow.number == 0 || !RCEStepLine(s, &rec, false))
             return false;
     }
@@ -42,21 +46,16 @@ void RCEScrollVert(RCE_STATE* s, int action, int count, UINT32 previousCaretRow)
     UINT32 rows = RCELineCount(s);
     UINT32 maxTop = rows > vis ? rows - vis : 0;
     UINT32 target = before;
-    switch (action) {
-    case SB_LINEUP:
-        target = before > (UINT32)count ? before - count : 0;
-        break;
+    switch (action)
+    {
+    case SB_LINEUP: target = before > (UINT32)count ? before - count : 0; break;
     case SB_LINEDOWN:
         target = std::min<UINT64>((UINT64)before + count, maxTop);
         if (target < before)
             target = before;
         break;
-    case SB_PAGEUP:
-        target = before > vis ? before - vis : 0;
-        break;
-    case SB_PAGEDOWN:
-        target = std::max(before, std::min<UINT32>(before + vis, maxTop));
-        break;
+    case SB_PAGEUP: target = before > vis ? before - vis : 0; break;
+    case SB_PAGEDOWN: target = std::max(before, std::min<UINT32>(before + vis, maxTop)); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
         SCROLLINFO si{sizeof(si), SIF_TRACKPOS};
@@ -64,13 +63,15 @@ void RCEScrollVert(RCE_STATE* s, int action, int count, UINT32 previousCaretRow)
             target = std::min<UINT32>((UINT32)std::max(0, si.nTrackPos), maxTop);
         break;
     }
-    default:
-        break;
+    default: break;
     }
-    if (target != before) {
+    if (target != before)
+    {
         RCERowPos rec;
-        if (RCEGetLineRec(s, target, &rec)) {
-            if (s->colouringActive && target > before) {
+        if (RCEGetLineRec(s, target, &rec))
+        {
+            if (s->colouringActive && target > before)
+            {
                 RCELineState ls;
                 RCEStateAtRow(s, rec, &ls);
             }
@@ -92,19 +93,12 @@ void RCEScrollHorz(RCE_STATE* s, int action, int count, UINT32 previousCaretRow)
     int target = before;
     SCROLLINFO range{sizeof(range), SIF_RANGE | SIF_PAGE};
     GetScrollInfo(s->hwnd, SB_HORZ, &range);
-    switch (action) {
-    case SB_LINELEFT:
-        target = std::max(0, before - count);
-        break;
-    case SB_LINERIGHT:
-        target = before + count;
-        break;
-    case SB_PAGELEFT:
-        target = std::max(0, before - vis);
-        break;
-    case SB_PAGERIGHT:
-        target = std::max(before, std::min(before + vis, range.nMax));
-        break;
+    switch (action)
+    {
+    case SB_LINELEFT: target = std::max(0, before - count); break;
+    case SB_LINERIGHT: target = before + count; break;
+    case SB_PAGELEFT: target = std::max(0, before - vis); break;
+    case SB_PAGERIGHT: target = std::max(before, std::min(before + vis, range.nMax)); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
         SCROLLINFO si{sizeof(si), SIF_TRACKPOS};
@@ -112,10 +106,10 @@ void RCEScrollHorz(RCE_STATE* s, int action, int count, UINT32 previousCaretRow)
             target = std::max(0, si.nTrackPos);
         break;
     }
-    default:
-        break;
+    default: break;
     }
-    if (target != before) {
+    if (target != before)
+    {
         s->firstVisibleColumn = (UINT32)target;
         SCROLLINFO si{sizeof(si), SIF_POS};
         si.nPos = target;
@@ -142,12 +136,17 @@ void RCEScrollCaretIntoView(RCE_STATE* s)
     UINT32 maxTop = rows > vis ? rows - vis : 0;
     if (newTop > maxTop)
         newTop = maxTop;
-    if (newTop != top) {
-        if (newTop == top + 1) {
+    if (newTop != top)
+    {
+        if (newTop == top + 1)
+        {
             RCEScrollOneRow(s, true);
-        } else {
+        }
+        else
+        {
             RCERowPos rec;
-            if (RCEGetLineRec(s, newTop, &rec)) {
+            if (RCEGetLineRec(s, newTop, &rec))
+            {
                 s->topRow = rec;
                 s->topRow.valid = 1;
             }
@@ -155,25 +154,32 @@ void RCEScrollCaretIntoView(RCE_STATE* s)
         }
         changed = true;
     }
-    if (!RCEWrapOn(s)) {
+    if (!RCEWrapOn(s))
+    {
         int delta = 0;
-        if (!RCECaretHScroll(s, &delta) && delta) {
+        if (!RCECaretHScroll(s, &delta) && delta)
+        {
             int visCols = (int)RCEVisibleColumns(s);
             int col = (int)s->firstVisibleColumn;
-            if (delta > 0) {
+            if (delta > 0)
+            {
                 int maxCol = std::max(0, (int)RCEWidestColumns(s) - visCols);
                 col = std::min(col + delta + visCols / 5, std::max(maxCol, col + delta));
-            } else {
+            }
+            else
+            {
                 col = std::max(0, col + delta - visCols / 5);
             }
-            if (col != (int)s->firstVisibleColumn) {
+            if (col != (int)s->firstVisibleColumn)
+            {
                 s->firstVisibleColumn = (UINT32)col;
                 RCEUpdateHScroll(s);
                 changed = true;
             }
         }
     }
-    if (changed) {
+    if (changed)
+    {
         RCERedraw(s);
         RCEUpdateCaret(s, false, s->caretRow.number);
     }
@@ -200,7 +206,8 @@ bool RCEHitTest(RCE_STATE* s, int x, int y, UINT32* index, UINT32* vcol)
 void RCEOnLButtonDown(RCE_STATE* s, int x, int y, bool doubleClick)
 {
     SetFocus(s->hwnd);
-    if (!doubleClick) {
+    if (!doubleClick)
+    {
         SetCapture(s->hwnd);
         s->mouseCapture = 1;
     }
@@ -209,17 +216,21 @@ void RCEOnLButtonDown(RCE_STATE* s, int x, int y, bool doubleClick)
     GetClientRect(s->hwnd, &client);
     UINT32 index, vcol;
     POINT pt{x, y};
-    if (PtInRect(&client, pt) && RCEHitTest(s, x, y, &index, &vcol)) {
+    if (PtInRect(&client, pt) && RCEHitTest(s, x, y, &index, &vcol))
+    {
         RCERemoveSelection(s);
         s->stickyValid = 0;
         RCESetCaretIndex(s, index, vcol);
-    } else if (PtInRect(&client, pt)) {
+    }
+    else if (PtInRect(&client, pt))
+    {
         RCEMoveDocHomeEnd(s, true, false);
     }
-    if (doubleClick && s->text && s->caretIndex < s->length &&
-        RCEIsIdent(s->text[s->caretIndex])) {
+    if (doubleClick && s->text && s->caretIndex < s->length && RCEIsIdent(s->text[s->caretIndex]))
+    {
         UINT32 from, to;
-        if (RCEWordAt(s, &from, &to)) {
+        if (RCEWordAt(s, &from, &to))
+        {
             RCESetCaretIndex(s, from, 0);
             RCEExtendTo(s, to + 1, 0);
         }
@@ -229,7 +240,8 @@ void RCEOnLButtonDown(RCE_STATE* s, int x, int y, bool doubleClick)
 
 void RCEOnLButtonUp(RCE_STATE* s)
 {
-    if (s->mouseCapture) {
+    if (s->mouseCapture)
+    {
         s->mouseCapture = 0;
         ReleaseCapture();
     }
@@ -241,21 +253,25 @@ void RCEOnMouseMove(RCE_STATE* s, int x, int y, WPARAM keys)
         return;
     RECT client{};
     bool haveClient = GetClientRect(s->hwnd, &client) != 0;
-    if (!haveClient || (y >= client.top && y < client.bottom)) {
+    if (!haveClient || (y >= client.top && y < client.bottom))
+    {
         UINT32 index, vcol;
         if (RCEHitTest(s, x, y, &index, &vcol))
             RCEExtendTo(s, index, vcol);
         else
             RCEExtendTo(s, s->length, 0);
         RCEScrollCaretIntoView(s);
-    } else if (!s->timerId) {
+    }
+    else if (!s->timerId)
+    {
         s->timerId = SetTimer(s->hwnd, kDragTimer, 50, nullptr);
     }
 }
 
 void RCEOnCaptureChanged(RCE_STATE* s)
 {
-    if (s->timerId) {
+    if (s->timerId)
+    {
         KillTimer(s->hwnd, s->timerId);
         s->timerId = 0;
     }
@@ -271,7 +287,8 @@ void RCEOnTimer(RCE_STATE* s, UINT_PTR id)
     GetCursorPos(&pt);
     ScreenToClient(s->hwnd, &pt);
     GetClientRect(s->hwnd, &client);
-    if (PtInRect(&client, pt)) {
+    if (PtInRect(&client, pt))
+    {
         KillTimer(s->hwnd, s->timerId);
         s->timerId = 0;
         return;
@@ -299,11 +316,13 @@ static int WheelSteps(INT32* remainder, int delta)
         *remainder = 0;
     *remainder += delta;
     int steps = 0;
-    while (*remainder >= WHEEL_DELTA) {
+    while (*remainder >= WHEEL_DELTA)
+    {
         *remainder -= WHEEL_DELTA;
         ++steps;
     }
-    while (*remainder <= -WHEEL_DELTA) {
+    while (*remainder <= -WHEEL_DELTA)
+    {
         *remainder += WHEEL_DELTA;
         --steps;
     }
@@ -314,13 +333,15 @@ void RCEOnMouseWheel(RCE_STATE* s, int delta)
 {
     int steps = WheelSteps(&s->wheelRemainderV, delta);
     UINT32 prev = s->caretRow.number;
-    for (; steps > 0; --steps) {
+    for (; steps > 0; --steps)
+    {
         if (s->wheelLines == WHEEL_PAGESCROLL)
             RCEScrollVert(s, SB_PAGEUP, 1, prev);
         else if (s->wheelLines)
             RCEScrollVert(s, SB_LINEUP, (int)s->wheelLines, prev);
     }
-    for (; steps < 0; ++steps) {
+    for (; steps < 0; ++steps)
+    {
         if (s->wheelLines == WHEEL_PAGESCROLL)
             RCEScrollVert(s, SB_PAGEDOWN, 1, prev);
         else if (s->wheelLines)

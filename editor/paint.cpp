@@ -21,7 +21,8 @@ void RCEStateAtRow(RCE_STATE* s, const RCERowPos& row, RCELineState* ls)
 namespace {
 
 // Paints one row token by token, splitting tokens at the selection's ends.
-class RowPainter {
+class RowPainter
+{
 public:
     RowPainter(RCE_STATE* s, HDC dc, int right) : s_(s), dc_(dc), right_(right)
     {
@@ -42,13 +43,15 @@ public:
         RCETokenSpan span = RCEGetTokenSpan(s_, &rec);
         int pos = 0;
         int carry = std::min<int>((int)ls.carry, span.visible);
-        if (carry > 0 && RCEHasRows(s_)) {
+        if (carry > 0 && RCEHasRows(s_))
+        {
             Segment(span.text, 0, carry, RCEStateCarryColoured(ls) ? ls.colour : textColour_);
             pos = carry;
         }
         BYTE state = RCEStateByte(ls);
         bool wrap = RCEHasRows(s_);
-        while (pos < span.visible && cell_.left < cell_.right) {
+        while (pos < span.visible && cell_.left < cell_.right)
+        {
             COLORREF c = textColour_;
             int coloured = 0, token = 0;
             BYTE out = state;
@@ -69,12 +72,14 @@ public:
         int textEnd = cell_.left;
         if (cell_.left < cell_.right)
             Fill(cell_.left, cell_.right, back_);
-        if (sel_ && RCEVirtualSpace(s_)) {
+        if (sel_ && RCEVirtualSpace(s_))
+        {
             UINT32 visEnd = rec.start + (UINT32)span.visible;
             int sp = 0;
             GetCharWidth32W(dc_, L' ', L' ', &sp);
             int from = -1, to = -1;
-            if (a_ <= visEnd && (b_ > visEnd || (b_ == visEnd && bcol_ > 0))) {
+            if (a_ <= visEnd && (b_ > visEnd || (b_ == visEnd && bcol_ > 0)))
+            {
                 from = textEnd + (a_ == visEnd ? (int)acol_ * sp : 0);
                 to = b_ > visEnd ? right_ : textEnd + (int)bcol_ * sp;
             }
@@ -95,11 +100,13 @@ private:
     // Characters [from, to) of the row in one colour, split by the selection.
     void Segment(const WCHAR* text, int from, int to, COLORREF colour)
     {
-        while (from < to && cell_.left < cell_.right) {
+        while (from < to && cell_.left < cell_.right)
+        {
             UINT32 idx = rec_.start + (UINT32)from;
             bool inSel = sel_ && idx >= a_ && idx < b_;
             int stop = to;
-            if (sel_) {
+            if (sel_)
+            {
                 if (idx < a_)
                     stop = std::min<int>(to, (int)(a_ - rec_.start));
                 else if (idx < b_)
@@ -131,7 +138,8 @@ void PaintRows(RCE_STATE* s, HDC dc, UINT32 first, UINT32 last, int clipTop, int
 {
     RECT client{};
     GetClientRect(s->hwnd, &client);
-    if (!s->text) { // the text could not be locked: nothing to show
+    if (!s->text)
+    { // the text could not be locked: nothing to show
         COLORREF old = SetBkColor(dc, RCEBackColor(s));
         ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
         SetBkColor(dc, old);
@@ -144,12 +152,17 @@ void PaintRows(RCE_STATE* s, HDC dc, UINT32 first, UINT32 last, int clipTop, int
     RCERowPos rec = s->topRow;
     bool have = true;
     UINT32 number = s->topRow.number;
-    for (int y = 0; y < client.bottom; y += h, ++number) {
+    for (int y = 0; y < client.bottom; y += h, ++number)
+    {
         bool wanted = number >= first && number <= last && y + h > clipTop && y < clipBottom;
-        if (wanted) {
-            if (have) {
+        if (wanted)
+        {
+            if (have)
+            {
                 painter.Paint(rec, y);
-            } else {
+            }
+            else
+            {
                 RECT rc{0, y, client.right, y + h};
                 COLORREF old = SetBkColor(dc, RCEBackColor(s));
                 ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
@@ -171,7 +184,8 @@ void RCEOnPaint(RCE_STATE* s)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(s->hwnd, &ps);
-    if (dc && s->metricsValid) {
+    if (dc && s->metricsValid)
+    {
         HideCaret(s->hwnd);
         PaintRows(s, dc, 0, UINT32(-1), ps.rcPaint.top, ps.rcPaint.bottom);
         ShowCaret(s->hwnd);
@@ -217,40 +231,50 @@ void RCEMeasureRows(RCE_STATE* s, RCERowPos row, UINT32 count)
     // needs no measuring.
     int maxChar = std::max<int>(s->tm.tmMaxCharWidth, s->tm.tmAveCharWidth);
     // In a fixed-pitch font a row of plain ASCII is as wide as its columns.
-    bool fixedPitch = s->metricsValid && !(s->tm.tmPitchAndFamily & TMPF_FIXED_PITCH) &&
-                      s->tm.tmAveCharWidth > 0;
+    bool fixedPitch =
+        s->metricsValid && !(s->tm.tmPitchAndFamily & TMPF_FIXED_PITCH) && s->tm.tmAveCharWidth > 0;
     UINT32 tab = s->tabSize ? s->tabSize : 8;
-    for (UINT32 k = 0; k < count; ++k) {
+    for (UINT32 k = 0; k < count; ++k)
+    {
         UINT32 visible = RCEVisibleLength(s, &row);
         UINT64 cells = visible, columns = 0;
         bool plain = fixedPitch;
-        for (UINT32 i = row.start; i < row.start + visible; ++i) {
+        for (UINT32 i = row.start; i < row.start + visible; ++i)
+        {
             WCHAR c = s->text[i];
-            if (c == L'\t') {
+            if (c == L'\t')
+            {
                 cells += tab - 1;
                 columns = (columns / tab + 1) * tab;
-            } else {
+            }
+            else
+            {
                 plain = plain && c >= 0x20 && c < 0x7F;
                 ++columns;
             }
         }
-        if (!s->metricsValid || maxChar <= 0 || cells * (UINT64)maxChar > widest) {
-            if (plain) {
+        if (!s->metricsValid || maxChar <= 0 || cells * (UINT64)maxChar > widest)
+        {
+            if (plain)
+            {
                 widest = std::max<UINT64>(widest, columns * (UINT64)s->tm.tmAveCharWidth);
-            } else {
+            }
+            else
+            {
                 if (!fdc)
                     fdc = std::make_unique<RCEFontDC>(s);
                 if (!fdc->dc())
                     return;
-                widest = std::max<UINT32>(widest,
-                                          (UINT32)std::max(0, RCELineWidth(fdc->dc(), s, &row)));
+                widest =
+                    std::max<UINT32>(widest, (UINT32)std::max(0, RCELineWidth(fdc->dc(), s, &row)));
             }
         }
         if (k + 1 < count && !RCEStepLine(s, &row, true))
             break;
     }
     fdc.reset();
-    if (widest != s->widestRow) {
+    if (widest != s->widestRow)
+    {
         s->widestRow = widest;
         RCERequestHScrollUpdate(s);
     }

@@ -18,22 +18,28 @@ void RCEPaste(RCE_STATE* s)
     if (!OpenClipboard(s->hwnd))
         return;
     std::wstring text;
-    if (HANDLE data = GetClipboardData(unicode ? CF_UNICODETEXT : CF_TEXT)) {
-        if (const void* p = GlobalLock(data)) {
+    if (HANDLE data = GetClipboardData(unicode ? CF_UNICODETEXT : CF_TEXT))
+    {
+        if (const void* p = GlobalLock(data))
+        {
             SIZE_T bytes = GlobalSize(data);
-            if (unicode) {
+            if (unicode)
+            {
                 const WCHAR* w = static_cast<const WCHAR*>(p);
                 size_t n = 0, max = bytes / sizeof(WCHAR);
                 while (n < max && w[n])
                     ++n;
                 text.assign(w, n);
-            } else {
+            }
+            else
+            {
                 const char* a = static_cast<const char*>(p);
                 size_t n = 0;
                 while (n < bytes && a[n])
                     ++n;
                 int wide = MultiByteToWideChar(CP_ACP, 0, a, (int)n, nullptr, 0);
-                if (wide > 0) {
+                if (wide > 0)
+                {
                     text.resize((size_t)wide);
                     MultiByteToWideChar(CP_ACP, 0, a, (int)n, text.data(), wide);
                 }
@@ -51,7 +57,8 @@ static UINT32 OutdentLength(const RCE_STATE* s, UINT32 start, UINT32 end)
 {
     UINT32 tab = s->tabSize ? s->tabSize : 8;
     UINT32 col = 0, i = start;
-    while (i < end && col < tab) {
+    while (i < end && col < tab)
+    {
         if (s->text[i] == L' ')
             col += 1;
         else if (s->text[i] == L'\t')
@@ -91,11 +98,13 @@ bool RCEIndentLines(RCE_STATE* s, bool outdent)
                               : std::wstring(L"\t");
     UINT32 start = firstStart;
     UINT32 lastEnd = start;
-    for (UINT32 done = 0; done <= lfs; ++done) {
+    for (UINT32 done = 0; done <= lfs; ++done)
+    {
         RCERowPos rec{0, start, start, 1};
         RCELineEndForward(s, &rec);
         UINT32 visEnd = RCEVisibleEnd(s, &rec);
-        if (outdent) {
+        if (outdent)
+        {
             UINT32 n = OutdentLength(s, start, visEnd);
             std::wstring removed(s->text + start, n);
             if (n)
@@ -103,12 +112,16 @@ bool RCEIndentLines(RCE_STATE* s, bool outdent)
             RCEHistAppendClosed(*group, start, removed.data(), n, nullptr, 0);
             b -= std::min(b - start, n);
             rec.end -= n;
-        } else if (visEnd > start) {
+        }
+        else if (visEnd > start)
+        {
             RCEReplaceText(s, start, s->caretIndex, 0, indent.data(), (int)indent.size(), 0);
             RCEHistAppendClosed(*group, start, nullptr, 0, indent.data(), (UINT32)indent.size());
             b += (UINT32)indent.size();
             rec.end += (UINT32)indent.size();
-        } else {
+        }
+        else
+        {
             RCEHistAppendClosed(*group, start, nullptr, 0, nullptr, 0);
         }
         lastEnd = rec.end;

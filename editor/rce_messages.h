@@ -12,27 +12,27 @@
 #define RCEM_CANREDO (WM_USER + 0)
 #define RCEM_REDO (WM_USER + 1)
 #define RCEM_GETOPTIONS (WM_USER + 2)
-#define RCEM_SETOPTIONS (WM_USER + 3)        // wParam redraw, lParam bits; returns the old bits
-#define RCEM_SETWORDCOLORS (WM_USER + 4)     // wParam count, lParam tagRCEWordColor*
-#define RCEM_SETRANGECOLORS (WM_USER + 5)    // wParam count (max 255), lParam tagRCERangeColor*
+#define RCEM_SETOPTIONS (WM_USER + 3)     // wParam redraw, lParam bits; returns the old bits
+#define RCEM_SETWORDCOLORS (WM_USER + 4)  // wParam count, lParam tagRCEWordColor*
+#define RCEM_SETRANGECOLORS (WM_USER + 5) // wParam count (max 255), lParam tagRCERangeColor*
 #define RCEM_GETTABSIZE (WM_USER + 6)
-#define RCEM_SETTABSIZE (WM_USER + 7)        // wParam redraw, lParam size (0 = 8); returns the old size
-#define RCEM_SETREGEXPCOLORS (WM_USER + 8)   // wParam count, lParam tagRCERegExpColor*
+#define RCEM_SETTABSIZE (WM_USER + 7) // wParam redraw, lParam size (0 = 8); returns the old size
+#define RCEM_SETREGEXPCOLORS (WM_USER + 8) // wParam count, lParam tagRCERegExpColor*
 #define RCEM_GETSELLENGTH (WM_USER + 9)
-#define RCEM_GETSELTEXT (WM_USER + 10)       // wParam buffer size, lParam buffer
-#define RCEM_SETINDENTWORDS (WM_USER + 11)   // wParam count, lParam RCEIndentWord*
-#define RCEM_REPLACERANGE (WM_USER + 12)     // lParam RCEReplaceRange*
-#define RCEM_GETSELRECT (WM_USER + 13)       // lParam RECT*
-#define RCEM_SETSELEX (WM_USER + 14)         // lParam RCESelRange*
-#define RCEM_SETCONTEXTMENU (WM_USER + 15)   // wParam HMENU, lParam position (<0: end)
-#define RCEM_SETTOKENIZER (WM_USER + 16)     // lParam RCETokenizerProc (null: default SQL)
-#define RCEM_IGNORED (WM_USER + 20)          // accepted and ignored
-#define RCEM_SETINDENTHOOK (WM_USER + 21)    // lParam RCEIndentHook*
-#define RCEM_GETCARETINFO (WM_USER + 22)     // lParam RCECaretInfo*
-#define RCEM_FINDREPLACE (WM_USER + 25)      // lParam RCEFindReplace*
-#define RCEM_GOTO (WM_USER + 26)             // lParam RCEGoToLine*
-#define RCEM_SETNOTIFY (WM_USER + 27)        // wParam notify bits
-#define RCEM_SETAUTOCOMPLETE (WM_USER + 28)  // lParam RCEAutoCompleteTable*
+#define RCEM_GETSELTEXT (WM_USER + 10)      // wParam buffer size, lParam buffer
+#define RCEM_SETINDENTWORDS (WM_USER + 11)  // wParam count, lParam RCEIndentWord*
+#define RCEM_REPLACERANGE (WM_USER + 12)    // lParam RCEReplaceRange*
+#define RCEM_GETSELRECT (WM_USER + 13)      // lParam RECT*
+#define RCEM_SETSELEX (WM_USER + 14)        // lParam RCESelRange*
+#define RCEM_SETCONTEXTMENU (WM_USER + 15)  // wParam HMENU, lParam position (<0: end)
+#define RCEM_SETTOKENIZER (WM_USER + 16)    // lParam RCETokenizerProc (null: default SQL)
+#define RCEM_IGNORED (WM_USER + 20)         // accepted and ignored
+#define RCEM_SETINDENTHOOK (WM_USER + 21)   // lParam RCEIndentHook*
+#define RCEM_GETCARETINFO (WM_USER + 22)    // lParam RCECaretInfo*
+#define RCEM_FINDREPLACE (WM_USER + 25)     // lParam RCEFindReplace*
+#define RCEM_GOTO (WM_USER + 26)            // lParam RCEGoToLine*
+#define RCEM_SETNOTIFY (WM_USER + 27)       // wParam notify bits
+#define RCEM_SETAUTOCOMPLETE (WM_USER + 28) // lParam RCEAutoCompleteTable*
 #define RCEM_SHOWAUTOCOMPLETE (WM_USER + 29)
 
 // Option bits (RCEM_GETOPTIONS / RCEM_SETOPTIONS).
@@ -69,7 +69,8 @@
 
 #pragma pack(push, 1)
 
-struct RCECaretInfo {
+struct RCECaretInfo
+{
     UINT32 size;     // must be sizeof(RCECaretInfo) = 20
     UINT32 line;     // 1-based logical line
     UINT32 column;   // 1-based, characters
@@ -77,26 +78,30 @@ struct RCECaretInfo {
     UINT32 selEnd;
 };
 
-struct RCEReplaceRange {
+struct RCEReplaceRange
+{
     UINT32 start;
     UINT32 end;
     const WCHAR* text;
     INT32 length; // negative: up to the terminating NUL
 };
 
-struct RCESelRange {
+struct RCESelRange
+{
     INT32 start;
     INT32 end;
     RECT avoid; // screen coordinates the selection is to stay clear of
 };
 
-struct RCEGoToLine {
+struct RCEGoToLine
+{
     UINT32 line;   // 1-based
     UINT32 column; // 0-based offset from the start of the line or wrap row
     UINT32 length; // characters to select
 };
 
-struct RCEFindReplace {
+struct RCEFindReplace
+{
     const WCHAR* text;
     INT32 length; // -1: up to NUL
     INT32 start;  // in and out
@@ -105,7 +110,8 @@ struct RCEFindReplace {
     INT32 replacementLength; // -1: up to NUL
 };
 
-struct RCEAutoCompleteTable {
+struct RCEAutoCompleteTable
+{
     tagRCEAutoCompleteWord* words;
     UINT32 count;
     UINT32 flags; // RCEAC_*
@@ -120,13 +126,15 @@ static_assert(sizeof(RCEGoToLine) == 12, "RCEGoToLine layout");
 static_assert(sizeof(RCEAutoCompleteTable) == 16, "RCEAutoCompleteTable layout");
 
 // Notification payloads: an NMHDR (24 bytes) followed by the payload at offset 24.
-struct RCENMCaretMoved {
+struct RCENMCaretMoved
+{
     NMHDR hdr;     // code RCEN_CARETMOVED
     UINT32 line;   // 1-based logical line
     UINT32 column; // 1-based, plus the virtual column while virtual space is in force
 };
 
-struct RCENMMenuItem {
+struct RCENMMenuItem
+{
     NMHDR hdr; // code RCEN_MENUITEM
     HMENU menu;
     UINT32 id;

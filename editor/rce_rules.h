@@ -26,14 +26,16 @@ class CRegExp;
 
 #pragma pack(push, 1)
 
-struct tagRCEWordColor {
+struct tagRCEWordColor
+{
     COLORREF color;
     WCHAR* word;   // private NUL-terminated copy owned by the list
     UINT32 length; // characters
     UINT32 flags;  // RCEWF_*
 };
 
-struct tagRCERangeColor {
+struct tagRCERangeColor
+{
     COLORREF color;
     WCHAR* begin;
     UINT32 beginLength;
@@ -44,13 +46,15 @@ struct tagRCERangeColor {
     WCHAR escape; // 0 = none
 };
 
-struct tagRCERegExpColor {
+struct tagRCERegExpColor
+{
     COLORREF color;
     CRegExp* regexp; // owned by the list's builder, not by the list
     UINT32 flags;    // RCEXF_*
 };
 
-struct tagRCEAutoCompleteWord {
+struct tagRCEAutoCompleteWord
+{
     WCHAR* word;
     UINT32 length;
 };
@@ -66,14 +70,21 @@ static_assert(sizeof(tagRCEAutoCompleteWord) == 12, "tagRCEAutoCompleteWord layo
 //   state:  low byte = state byte (0 = no open range), second byte = the carried token is coloured;
 //   carry:  how far the last token of the previous row reaches into this row (wrap only);
 //   colour: colour of that token.
-struct RCELineState {
+struct RCELineState
+{
     UINT32 state;
     UINT32 carry;
     COLORREF colour;
 };
 
-inline BYTE RCEStateByte(const RCELineState& ls) { return (BYTE)(ls.state & 0xFF); }
-inline bool RCEStateCarryColoured(const RCELineState& ls) { return ((ls.state >> 8) & 0xFF) != 0; }
+inline BYTE RCEStateByte(const RCELineState& ls)
+{
+    return (BYTE)(ls.state & 0xFF);
+}
+inline bool RCEStateCarryColoured(const RCELineState& ls)
+{
+    return ((ls.state >> 8) & 0xFF) != 0;
+}
 
 // Tokenizer callback: reads one token of a line.
 //   state         the window's state (read-only; the rule arrays live there)
@@ -98,7 +109,8 @@ typedef void(CALLBACK* RCETokenizerProc)(const RCE_STATE* state, BYTE inState, c
 
 #pragma pack(push, 1)
 
-struct RCEIndentWord {
+struct RCEIndentWord
+{
     const WCHAR* word;
     UINT32 length;
     UINT32 flags; // RCEIW_*
@@ -113,7 +125,8 @@ typedef int(CALLBACK* RCEIndentHookProc)(const WCHAR* text, UINT32 textLength, U
                                          const RCEIndentWord* words, UINT32 count, UINT32 tabSize,
                                          int* result);
 
-struct RCEIndentHook {
+struct RCEIndentHook
+{
     const WCHAR* triggers; // characters that make the keyboard recompute a line's indent
     UINT32 triggerCount;
     RCEIndentHookProc proc;

@@ -7,7 +7,10 @@ namespace {
 
 const uint64_t kNoLimit = UINT64_MAX;
 
-uint64_t AddBound(uint64_t a, uint64_t b) { return (a == kNoLimit || b == kNoLimit || a + b < a) ? kNoLimit : a + b; }
+uint64_t AddBound(uint64_t a, uint64_t b)
+{
+    return (a == kNoLimit || b == kNoLimit || a + b < a) ? kNoLimit : a + b;
+}
 
 uint64_t MulBound(uint64_t a, uint64_t b)
 {
@@ -26,7 +29,8 @@ bool ReadNumber(const WCHAR*& p, UINT32* value)
     if (*p < L'0' || *p > L'9')
         return false;
     uint64_t v = 0;
-    while (*p >= L'0' && *p <= L'9') {
+    while (*p >= L'0' && *p <= L'9')
+    {
         v = v * 10 + (*p - L'0');
         if (v > 0xFFFFFFFFull)
             v = 0xFFFFFFFFull;
@@ -41,39 +45,40 @@ bool ReadNumber(const WCHAR*& p, UINT32* value)
 bool ParseRegExpQuantifier(const WCHAR*& p, bool* found, UINT32* min, UINT32* max)
 {
     *found = true;
-    switch (*p) {
-    case L'*':
-        *min = 0, *max = CRegExpRepeat::kUnlimited, ++p;
-        return true;
-    case L'+':
-        *min = 1, *max = CRegExpRepeat::kUnlimited, ++p;
-        return true;
-    case L'?':
-        *min = 0, *max = 1, ++p;
-        return true;
+    switch (*p)
+    {
+    case L'*': *min = 0, *max = CRegExpRepeat::kUnlimited, ++p; return true;
+    case L'+': *min = 1, *max = CRegExpRepeat::kUnlimited, ++p; return true;
+    case L'?': *min = 0, *max = 1, ++p; return true;
     case L'{': {
         const WCHAR* q = p + 1;
         if (!ReadNumber(q, min))
             return false;
-        if (*q == L'}') {
+        if (*q == L'}')
+        {
             *max = *min;
-        } else if (*q == L',') {
+        }
+        else if (*q == L',')
+        {
             ++q;
-            if (*q == L'}') {
+            if (*q == L'}')
+            {
                 *max = CRegExpRepeat::kUnlimited;
-            } else {
+            }
+            else
+            {
                 if (*q < L'0' || *q > L'9' || !ReadNumber(q, max) || *q != L'}')
                     return false;
             }
-        } else {
+        }
+        else
+        {
             return false;
         }
         p = q + 1;
         return true;
     }
-    default:
-        *found = false;
-        return true;
+    default: *found = false; return true;
     }
 }
 
@@ -86,7 +91,8 @@ CRegExpElement::~CRegExpElement()
     // Destroy the rest of the chain without recursing once per element.
     CRegExpElement* next = m_next;
     m_next = nullptr;
-    while (next) {
+    while (next)
+    {
         CRegExpElement* after = next->m_next;
         next->m_next = nullptr;
         delete next;
@@ -111,11 +117,14 @@ int64_t CRegExpElement::MatchChain(const WCHAR* text, uint64_t length, uint64_t*
     int64_t reported = 0;
     bool ended = false;
     CRegExpElement* e = this;
-    while (e) {
+    while (e)
+    {
         uint64_t c = 0;
         int64_t r = e->Match(text + used, length - used, &c);
-        if (r < 0) {
-            if (e->m_alternative && e->m_next) {
+        if (r < 0)
+        {
+            if (e->m_alternative && e->m_next)
+            {
                 e = e->m_next;
                 continue;
             }
@@ -139,10 +148,12 @@ bool CRegExpElement::GetChainLength(uint64_t* min, uint64_t* max)
 {
     uint64_t lo = 0, hi = 0;
     CRegExpElement* e = this;
-    while (e) {
+    while (e)
+    {
         // A run of alternatives: smallest minimum, largest maximum.
         uint64_t altLo = kNoLimit, altHi = 0;
-        for (;;) {
+        for (;;)
+        {
             uint64_t a, b;
             if (!e->GetLength(&a, &b))
                 return false;
@@ -173,27 +184,37 @@ CRegExpString::CRegExpString(CRegExp* owner, const WCHAR* pattern, uint64_t leng
     m_pattern[length] = 0;
 }
 
-CRegExpString::~CRegExpString() { delete[] m_pattern; }
+CRegExpString::~CRegExpString()
+{
+    delete[] m_pattern;
+}
 
 int64_t CRegExpString::Match(const WCHAR* text, uint64_t length, uint64_t* consumed)
 {
     m_endOfToken = 0;
     *consumed = 0;
     uint64_t t = 0;
-    for (uint64_t i = 0; i < m_length; ++i) {
+    for (uint64_t i = 0; i < m_length; ++i)
+    {
         if (t >= length)
             return -1;
         WCHAR p = m_pattern[i];
         WCHAR c = text[t];
-        if (p == L'\\' && i + 1 < m_length) {
+        if (p == L'\\' && i + 1 < m_length)
+        {
             p = m_pattern[++i];
-            if (p == L's') {
+            if (p == L's')
+            {
                 if (c != L' ' && c != L'\t')
                     return -1;
-            } else if (c != p) {
+            }
+            else if (c != p)
+            {
                 return -1;
             }
-        } else if (p != L'.' && c != p) {
+        }
+        else if (p != L'.' && c != p)
+        {
             return -1;
         }
         ++t;
@@ -205,8 +226,10 @@ int64_t CRegExpString::Match(const WCHAR* text, uint64_t length, uint64_t* consu
 bool CRegExpString::GetLength(uint64_t* min, uint64_t* max)
 {
     uint64_t n = 0;
-    for (uint64_t i = 0; i < m_length; ++i, ++n) {
-        if (m_pattern[i] == L'\\' && i + 1 < m_length) {
+    for (uint64_t i = 0; i < m_length; ++i, ++n)
+    {
+        if (m_pattern[i] == L'\\' && i + 1 < m_length)
+        {
             if (m_pattern[i + 1] == L'z')
                 return false;
             ++i;
@@ -234,43 +257,56 @@ void CRegExpEnum::Parse(const WCHAR* set, uint64_t length)
 {
     bool negated = false;
     uint64_t i = 0;
-    if (length > 0 && set[0] == L'^') {
+    if (length > 0 && set[0] == L'^')
+    {
         negated = true;
         for (UINT32& w : m_map)
             w = 0xFFFFFFFF;
         m_map[0] &= ~1u; // never NUL
         i = 1;
     }
-    for (; i < length; ++i) {
+    for (; i < length; ++i)
+    {
         WCHAR c = set[i];
-        if (c == L'\\') {
+        if (c == L'\\')
+        {
             if (i + 1 >= length)
                 break; // a trailing backslash is ignored
             WCHAR e = set[++i];
-            if (e == L's') {
+            if (e == L's')
+            {
                 Add(L' ', negated);
                 Add(L'\t', negated);
-            } else if (e == L'w') {
+            }
+            else if (e == L'w')
+            {
                 for (WCHAR x = L'0'; x <= L'9'; ++x)
                     Add(x, negated);
                 for (WCHAR x = L'a'; x <= L'z'; ++x)
                     Add(x, negated);
                 for (WCHAR x = L'A'; x <= L'Z'; ++x)
                     Add(x, negated);
-            } else {
+            }
+            else
+            {
                 Add(e, negated);
             }
-        } else if (c == L'-' && i != 0 && i + 1 < length) {
+        }
+        else if (c == L'-' && i != 0 && i + 1 < length)
+        {
             // A range from the character after the one before "-" up to the one after it; the
             // latter is listed again by the next step.
             unsigned from = (unsigned)set[i - 1] + 1, to = set[i + 1];
-            if (from <= to) {
+            if (from <= to)
+            {
                 if (to - from >= 255)
                     to = from + 255;
                 for (unsigned x = from; x <= to; ++x)
                     Add((WCHAR)x, negated);
             }
-        } else {
+        }
+        else
+        {
             Add(c, negated);
         }
     }
@@ -297,7 +333,10 @@ bool CRegExpEnum::GetLength(uint64_t* min, uint64_t* max)
 
 // --- Group ------------------------------------------------------------------------------------
 
-CRegExpSubRegExp::~CRegExpSubRegExp() { delete m_inner; }
+CRegExpSubRegExp::~CRegExpSubRegExp()
+{
+    delete m_inner;
+}
 
 int64_t CRegExpSubRegExp::Match(const WCHAR* text, uint64_t length, uint64_t* consumed)
 {
@@ -306,7 +345,8 @@ int64_t CRegExpSubRegExp::Match(const WCHAR* text, uint64_t length, uint64_t* co
     uint64_t c = 0;
     bool hit = false;
     int64_t r = m_inner ? m_inner->MatchChain(text, length, &c, &hit) : 0;
-    if (!m_negative) {
+    if (!m_negative)
+    {
         if (r < 0)
             return -1;
         if (hit)
@@ -327,7 +367,8 @@ int64_t CRegExpSubRegExp::Match(const WCHAR* text, uint64_t length, uint64_t* co
 
 bool CRegExpSubRegExp::GetLength(uint64_t* min, uint64_t* max)
 {
-    if (!m_inner) {
+    if (!m_inner)
+    {
         *min = *max = 0;
         return true;
     }
@@ -336,7 +377,10 @@ bool CRegExpSubRegExp::GetLength(uint64_t* min, uint64_t* max)
 
 // --- Repeat -----------------------------------------------------------------------------------
 
-CRegExpRepeat::~CRegExpRepeat() { delete m_inner; }
+CRegExpRepeat::~CRegExpRepeat()
+{
+    delete m_inner;
+}
 
 int64_t CRegExpRepeat::Match(const WCHAR* text, uint64_t length, uint64_t* consumed)
 {
@@ -346,7 +390,8 @@ int64_t CRegExpRepeat::Match(const WCHAR* text, uint64_t length, uint64_t* consu
     int64_t reported = 0;
     uint64_t count = 0;
     bool stalled = false; // an iteration consumed nothing: every further one would do the same
-    for (; count < m_min; ++count) {
+    for (; count < m_min; ++count)
+    {
         if (used >= length)
             return -1;
         uint64_t c = 0;
@@ -357,12 +402,14 @@ int64_t CRegExpRepeat::Match(const WCHAR* text, uint64_t length, uint64_t* consu
         reported += r;
         if (m_inner->m_endOfToken)
             m_endOfToken = 1;
-        if (c == 0) {
+        if (c == 0)
+        {
             stalled = true;
             break;
         }
     }
-    while (!stalled && (m_max == kUnlimited || count < m_max) && used < length) {
+    while (!stalled && (m_max == kUnlimited || count < m_max) && used < length)
+    {
         uint64_t c = 0;
         int64_t r = m_inner->Match(text + used, length - used, &c);
         if (r < 0 || c == 0)
@@ -404,7 +451,10 @@ bool CRegExpEOT::GetLength(uint64_t* min, uint64_t* max)
 
 // --- Expression -------------------------------------------------------------------------------
 
-CRegExp::~CRegExp() { delete m_first; }
+CRegExp::~CRegExp()
+{
+    delete m_first;
+}
 
 void CRegExp::ResetCaptures()
 {
@@ -431,9 +481,11 @@ namespace {
 CRegExpElement* ParseOne(CRegExp* owner, CRegExpElement* previous, const WCHAR*& p, bool* error)
 {
     *error = false;
-    if (*p == L'|') {
+    if (*p == L'|')
+    {
         // "|(" after an element: the group that follows is an alternative to the previous one.
-        if (p[1] != L'(' || !previous) {
+        if (p[1] != L'(' || !previous)
+        {
             *error = true;
             return nullptr;
         }
@@ -443,22 +495,26 @@ CRegExpElement* ParseOne(CRegExp* owner, CRegExpElement* previous, const WCHAR*&
     if (IsRegExpEnd(*p))
         return nullptr;
 
-    if (*p == L'[') {
+    if (*p == L'[')
+    {
         const WCHAR* s = p + 1;
         const WCHAR* q = s;
-        while (!IsRegExpEnd(*q) && *q != L']') {
+        while (!IsRegExpEnd(*q) && *q != L']')
+        {
             if (*q == L'\\' && !IsRegExpEnd(q[1]))
                 ++q;
             ++q;
         }
-        if (*q != L']') {
+        if (*q != L']')
+        {
             *error = true;
             return nullptr;
         }
         const WCHAR* after = q + 1;
         bool quantified;
         UINT32 min = 1, max = 1;
-        if (!ParseRegExpQuantifier(after, &quantified, &min, &max)) {
+        if (!ParseRegExpQuantifier(after, &quantified, &min, &max))
+        {
             *error = true;
             return nullptr;
         }
@@ -470,12 +526,15 @@ CRegExpElement* ParseOne(CRegExp* owner, CRegExpElement* previous, const WCHAR*&
         return new CRegExpRepeat(owner, set, min, max);
     }
 
-    if (*p == L'(') {
+    if (*p == L'(')
+    {
         const WCHAR* s = p + 1;
         const WCHAR* q = s;
         int depth = 1;
-        while (!IsRegExpEnd(*q)) {
-            if (*q == L'\\') {
+        while (!IsRegExpEnd(*q))
+        {
+            if (*q == L'\\')
+            {
                 if (IsRegExpEnd(q[1]))
                     break;
                 q += 2;
@@ -487,28 +546,33 @@ CRegExpElement* ParseOne(CRegExp* owner, CRegExpElement* previous, const WCHAR*&
                 break;
             ++q;
         }
-        if (*q != L')') {
+        if (*q != L')')
+        {
             *error = true;
             return nullptr;
         }
         const WCHAR* after = q + 1;
         bool quantified;
         UINT32 min = 1, max = 1;
-        if (!ParseRegExpQuantifier(after, &quantified, &min, &max)) {
+        if (!ParseRegExpQuantifier(after, &quantified, &min, &max))
+        {
             *error = true;
             return nullptr;
         }
         CRegExpSubRegExp* group = new CRegExpSubRegExp(owner);
         group->m_capture = (UINT32)owner->AddCapture();
         std::wstring inner(s, q);
-        if (inner.size() >= 3 && inner[0] == L'?' && inner[1] == L'!') {
+        if (inner.size() >= 3 && inner[0] == L'?' && inner[1] == L'!')
+        {
             group->m_negative = 1;
             inner.erase(0, 2);
         }
-        if (!inner.empty()) {
+        if (!inner.empty())
+        {
             bool innerError = false;
             group->m_inner = CRegExp::Parse(owner, nullptr, inner.c_str(), &innerError);
-            if (!group->m_inner) {
+            if (!group->m_inner)
+            {
                 delete group;
                 *error = true;
                 return nullptr;
@@ -520,7 +584,8 @@ CRegExpElement* ParseOne(CRegExp* owner, CRegExpElement* previous, const WCHAR*&
         return new CRegExpRepeat(owner, group, min, max);
     }
 
-    if (p[0] == L'\\' && p[1] == L'z') {
+    if (p[0] == L'\\' && p[1] == L'z')
+    {
         p += 2;
         return new CRegExpEOT(owner);
     }
@@ -528,7 +593,8 @@ CRegExpElement* ParseOne(CRegExp* owner, CRegExpElement* previous, const WCHAR*&
     // A literal run up to the next "[" or "(" or the end; a backslash takes the next character
     // with it.
     const WCHAR* q = p;
-    while (!IsRegExpEnd(*q) && *q != L'[' && *q != L'(') {
+    while (!IsRegExpEnd(*q) && *q != L'[' && *q != L'(')
+    {
         if (*q == L'\\' && !IsRegExpEnd(q[1]))
             ++q;
         ++q;
@@ -546,10 +612,12 @@ CRegExpElement* CRegExp::Parse(CRegExp* owner, CRegExpElement* previous, const W
     *error = false;
     CRegExpElement* first = nullptr;
     const WCHAR* p = pattern;
-    for (;;) {
+    for (;;)
+    {
         bool err = false;
         CRegExpElement* e = ParseOne(owner, previous, p, &err);
-        if (!e) {
+        if (!e)
+        {
             // A syntax error after the first element ends the expression at what was parsed;
             // an alternative mark left dangling by it is dropped.
             if (err)
@@ -571,16 +639,20 @@ CRegExp* CRegExp::Compile(const WCHAR* pattern)
     if (!pattern || IsRegExpEnd(*pattern))
         return nullptr;
     CRegExp* re = nullptr;
-    try {
+    try
+    {
         re = new CRegExp;
         bool error = false;
         re->m_first = Parse(re, nullptr, pattern, &error);
-        if (!re->m_first || error) {
+        if (!re->m_first || error)
+        {
             delete re;
             return nullptr;
         }
         return re;
-    } catch (const std::bad_alloc&) {
+    }
+    catch (const std::bad_alloc&)
+    {
         delete re;
         return nullptr;
     }
@@ -600,4 +672,7 @@ int64_t CRegExp::Match(CRegExp* expression, const WCHAR* text, uint64_t length, 
     return expression->m_first->MatchChain(text, length, consumed);
 }
 
-void CRegExp::Delete(CRegExp* expression) { delete expression; }
+void CRegExp::Delete(CRegExp* expression)
+{
+    delete expression;
+}

@@ -16,7 +16,8 @@
 
 class CRegExp;
 
-class CRegExpElement {
+class CRegExpElement
+{
 public:
     explicit CRegExpElement(CRegExp* owner) : m_owner(owner) {}
     virtual ~CRegExpElement();
@@ -42,7 +43,8 @@ public:
 };
 
 // A literal run.
-class CRegExpString : public CRegExpElement {
+class CRegExpString : public CRegExpElement
+{
 public:
     CRegExpString(CRegExp* owner, const WCHAR* pattern, uint64_t length);
     ~CRegExpString() override;
@@ -54,7 +56,8 @@ public:
 };
 
 // One character out of a set.
-class CRegExpEnum : public CRegExpElement {
+class CRegExpEnum : public CRegExpElement
+{
 public:
     explicit CRegExpEnum(CRegExp* owner);
     int64_t Match(const WCHAR* text, uint64_t length, uint64_t* consumed) override;
@@ -68,7 +71,8 @@ public:
 };
 
 // A group, capturing what its inner chain consumed, or a negative look-ahead.
-class CRegExpSubRegExp : public CRegExpElement {
+class CRegExpSubRegExp : public CRegExpElement
+{
 public:
     explicit CRegExpSubRegExp(CRegExp* owner) : CRegExpElement(owner) {}
     ~CRegExpSubRegExp() override;
@@ -81,10 +85,12 @@ public:
 };
 
 // A set or group repeated, greedily.
-class CRegExpRepeat : public CRegExpElement {
+class CRegExpRepeat : public CRegExpElement
+{
 public:
     CRegExpRepeat(CRegExp* owner, CRegExpElement* inner, UINT32 min, UINT32 max)
-        : CRegExpElement(owner), m_inner(inner), m_min(min), m_max(max) {}
+        : CRegExpElement(owner), m_inner(inner), m_min(min), m_max(max)
+    {}
     ~CRegExpRepeat() override;
     int64_t Match(const WCHAR* text, uint64_t length, uint64_t* consumed) override;
     bool GetLength(uint64_t* min, uint64_t* max) override;
@@ -96,14 +102,16 @@ public:
 };
 
 // The end-of-token mark "\z".
-class CRegExpEOT : public CRegExpElement {
+class CRegExpEOT : public CRegExpElement
+{
 public:
     explicit CRegExpEOT(CRegExp* owner) : CRegExpElement(owner) {}
     int64_t Match(const WCHAR* text, uint64_t length, uint64_t* consumed) override;
     bool GetLength(uint64_t* min, uint64_t* max) override;
 };
 
-class CRegExp {
+class CRegExp
+{
 public:
     virtual ~CRegExp();
 
@@ -132,4 +140,7 @@ public:
 };
 
 // The pattern ends at NUL, CR or LF.
-inline bool IsRegExpEnd(WCHAR ch) { return ch == 0 || ch == L'\r' || ch == L'\n'; }
+inline bool IsRegExpEnd(WCHAR ch)
+{
+    return ch == 0 || ch == L'\r' || ch == L'\n';
+}

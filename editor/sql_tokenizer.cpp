@@ -27,35 +27,42 @@ void CALLBACK RColorEditorTokenizeSQL(const RCE_STATE* st, BYTE inState, const W
         return;
     UINT32 ranges = RangeCount(st);
     BYTE s = inState;
-    if (s > ranges) {
+    if (s > ranges)
+    {
         // Rules replaced since the state was stored: no open range.
         s = 0;
         *outState = 0;
     }
-    if (s == 0) {
-        if (st->regexpRules && st->regexpCount > 0) {
+    if (s == 0)
+    {
+        if (st->regexpRules && st->regexpCount > 0)
+        {
             bool afterNonIdent = pos == 0 || !RCEIsIdent(text[pos - 1]);
             if (RCEMatchRegExpColor(st->regexpRules, st->regexpCount, text + pos, length - pos,
                                     afterNonIdent, pos == firstNonBlank, colour, colouredLen,
                                     tokenLen))
                 return;
         }
-        if (RCEIsIdent(text[pos])) {
+        if (RCEIsIdent(text[pos]))
+        {
             int end = pos + 1;
             while (end < length && RCEIsIdent(text[end]))
                 ++end;
             *tokenLen = end - pos;
-            if (RCEFindWordColor(st->wordRules, st->wordCount, text + pos, (UINT32)(end - pos), colour))
+            if (RCEFindWordColor(st->wordRules, st->wordCount, text + pos, (UINT32)(end - pos),
+                                 colour))
                 *colouredLen = end - pos;
             return;
         }
     }
-    if (ranges > 0) {
+    if (ranges > 0)
+    {
         BYTE newState = s;
         int end = 0;
         if (RCEMatchRangeColor(st->rangeRules, ranges, s, text, length, pos, firstNonBlank, colour,
                                &newState, &end) &&
-            end > pos) {
+            end > pos)
+        {
             *colouredLen = *tokenLen = end - pos;
             *outState = newState;
             return;
@@ -87,7 +94,8 @@ RCETokenSpan RCEGetTokenSpan(const RCE_STATE* st, const RCERowPos* rec)
     RCETokenSpan span{};
     span.text = st->text + rec->start;
     UINT32 rowVisible = RCEVisibleLength(st, rec);
-    if (RCEHasRows(st)) {
+    if (RCEHasRows(st))
+    {
         UINT32 logicalEnd = RCELogicalEnd(st, rec);
         span.length = (int)(logicalEnd > rec->start ? logicalEnd - rec->start : 0);
         if (rowVisible > (UINT32)span.length)
@@ -97,7 +105,9 @@ RCETokenSpan RCEGetTokenSpan(const RCE_STATE* st, const RCERowPos* rec)
         RCELineStartBack(st, &line);
         UINT32 fnb = RCEFirstNonBlank(st->text, line.start, logicalEnd, logicalEnd);
         span.firstNonBlank = fnb >= rec->start ? (int)(fnb - rec->start) : -1;
-    } else {
+    }
+    else
+    {
         span.length = (int)rowVisible;
         span.firstNonBlank = (int)(RCEFirstNonBlank(span.text, 0, rowVisible, rowVisible));
     }
@@ -128,7 +138,8 @@ void RCEComputeLineState(const RCE_STATE* st, const RCERowPos* rec, const RCELin
     if (!st->colouringActive)
         return;
     bool rows = RCEHasRows(st);
-    if (!rows && RCEIsDefaultTokenizer(st)) {
+    if (!rows && RCEIsDefaultTokenizer(st))
+    {
         // Only range rules decide what is carried: walk the line from range to range.
         UINT32 ranges = RangeCount(st);
         const WCHAR* line = st->text + rec->start;
@@ -139,8 +150,10 @@ void RCEComputeLineState(const RCE_STATE* st, const RCERowPos* rec, const RCELin
         int fnb = (int)RCEFirstNonBlank(line, 0, (UINT32)len, (UINT32)len);
         RCERangeStarts starts(st->rangeRules, ranges);
         int p = 0;
-        while (p < len && ranges > 0) {
-            if (s) {
+        while (p < len && ranges > 0)
+        {
+            if (s)
+            {
                 int e = RCEFindRangeEnd(st->rangeRules[s - 1], line, len, p);
                 if (e == 0)
                     break;
@@ -148,17 +161,23 @@ void RCEComputeLineState(const RCE_STATE* st, const RCERowPos* rec, const RCELin
                 p = e;
                 continue;
             }
-            if (RCEIsIdent(line[p])) {
+            if (RCEIsIdent(line[p]))
+            {
                 while (p < len && RCEIsIdent(line[p]))
                     ++p;
                 if (p >= len)
                     break;
             }
-            int k = starts.Maybe(line[p]) ? RCEFindRangeBegin(st->rangeRules, ranges, line, len, p, fnb) : 0;
-            if (k) {
+            int k = starts.Maybe(line[p])
+                        ? RCEFindRangeBegin(st->rangeRules, ranges, line, len, p, fnb)
+                        : 0;
+            if (k)
+            {
                 s = (BYTE)k;
                 p += (int)st->rangeRules[k - 1].beginLength;
-            } else {
+            }
+            else
+            {
                 ++p;
             }
         }
@@ -176,7 +195,8 @@ void RCEComputeLineState(const RCE_STATE* st, const RCERowPos* rec, const RCELin
     int pos = rows ? (int)in.carry : 0;
     COLORREF lastColour = rows ? in.colour : 0;
     bool lastColoured = rows && RCEStateCarryColoured(in);
-    while (pos < span.visible) {
+    while (pos < span.visible)
+    {
         COLORREF colour = 0;
         int coloured = 0, token = 0;
         BYTE next = s;
@@ -192,9 +212,11 @@ void RCEComputeLineState(const RCE_STATE* st, const RCERowPos* rec, const RCELin
     out->state = s;
     out->carry = 0;
     out->colour = 0;
-    if (rows) {
+    if (rows)
+    {
         out->carry = pos > span.visible ? (UINT32)(pos - span.visible) : 0;
-        if (out->carry) {
+        if (out->carry)
+        {
             out->state |= (lastColoured ? 1u : 0u) << 8;
             out->colour = lastColour;
         }
@@ -221,11 +243,13 @@ void RCEEnsureLineStates(RCE_STATE* st, UINT32 n)
         return;
     RCELineState ls;
     RCEGetLineState(st, from, &ls);
-    if (from == 0) {
+    if (from == 0)
+    {
         ls = RCELineState{0, 0, 0};
         RCESetLineState(st, 0, ls);
     }
-    while (rec.number < n) {
+    while (rec.number < n)
+    {
         RCELineState next;
         RCEComputeLineState(st, &rec, ls, &next);
         if (!RCEStepLine(st, &rec, true))

@@ -22,7 +22,8 @@ bool RCEHasColoring(RCE_STATE* st);
 //   visible   characters up to the visible end of the row
 //   firstNonBlank  first non-blank position of the logical line relative to text, or -1 when it
 //             lies on an earlier row
-struct RCETokenSpan {
+struct RCETokenSpan
+{
     const WCHAR* text;
     int length;
     int visible;

@@ -8,7 +8,8 @@
 UINT32 RCETextGrowStep()
 {
     static UINT32 step = 0;
-    if (!step) {
+    if (!step)
+    {
         SYSTEM_INFO si{};
         GetSystemInfo(&si);
         step = si.dwPageSize >= 4 ? si.dwPageSize / 2 : 2048;
@@ -28,7 +29,8 @@ bool RCEAllocText(RCE_STATE* st)
 
 void RCEFreeText(RCE_STATE* st)
 {
-    if (st->hText) {
+    if (st->hText)
+    {
         // Drop any locks first so the block really goes.
         while (LocalFlags(st->hText) & LMEM_LOCKCOUNT)
             LocalUnlock(st->hText);
@@ -69,8 +71,8 @@ bool RCEGrowText(RCE_STATE* st, UINT32 extra)
     if (chars * sizeof(WCHAR) > 0x7FFFFFFFull)
         return false;
     RCEUnlockBuffer(st);
-    HLOCAL grown = LocalReAlloc(st->hText, (SIZE_T)(chars * sizeof(WCHAR)),
-                                LMEM_MOVEABLE | LMEM_ZEROINIT);
+    HLOCAL grown =
+        LocalReAlloc(st->hText, (SIZE_T)(chars * sizeof(WCHAR)), LMEM_MOVEABLE | LMEM_ZEROINIT);
     if (grown)
         st->hText = grown;
     RCELockBuffer(st);
@@ -81,7 +83,8 @@ RCE_STATE* RCELockText(HWND hwnd, RCETextGuard* guard)
 {
     guard->hwnd = hwnd;
     guard->state = hwnd ? (RCE_STATE*)GetWindowLongPtrW(hwnd, 0) : nullptr;
-    if (guard->state && guard->state->hText && !RCELockBuffer(guard->state)) {
+    if (guard->state && guard->state->hText && !RCELockBuffer(guard->state))
+    {
         RCEUnlockBuffer(guard->state);
         guard->state->text = nullptr;
     }
@@ -90,7 +93,8 @@ RCE_STATE* RCELockText(HWND hwnd, RCETextGuard* guard)
 
 void RCEUnlockText(RCETextGuard* guard)
 {
-    if (guard->state && guard->state->hText) {
+    if (guard->state && guard->state->hText)
+    {
         RCEUnlockBuffer(guard->state);
         guard->state->text = nullptr;
     }
@@ -138,7 +142,8 @@ void RCELineEndForward(const RCE_STATE* st, RCERowPos* rec)
     UINT32 n = st->length;
     UINT32 i = rec->start > n ? n : rec->start;
     const WCHAR* t = st->text;
-    if (i < n) {
+    if (i < n)
+    {
         const WCHAR* p = wmemchr(t + i, L'\n', n - i);
         i = p ? (UINT32)(p - t) : n;
     }
@@ -235,15 +240,19 @@ void RCEGetSelRange(const RCE_STATE* st, UINT32* start, UINT32* startCol, UINT32
                     UINT32* endCol)
 {
     UINT32 c = st->caretIndex, cc = st->caretVCol;
-    if (!st->selActive) {
+    if (!st->selActive)
+    {
         *start = *end = c;
         *startCol = *endCol = cc;
         return;
     }
     UINT32 a = st->anchorIndex, ac = st->anchorVCol;
-    if (RCEPosLE(st, a, ac, c, cc)) {
+    if (RCEPosLE(st, a, ac, c, cc))
+    {
         *start = a, *startCol = ac, *end = c, *endCol = cc;
-    } else {
+    }
+    else
+    {
         *start = c, *startCol = cc, *end = a, *endCol = ac;
     }
 }
@@ -271,13 +280,17 @@ bool RCESelHasLineBreak(const RCE_STATE* st)
 
 void RCEAnchorSelection(RCE_STATE* st, bool on)
 {
-    if (on) {
-        if (!st->selActive) {
+    if (on)
+    {
+        if (!st->selActive)
+        {
             st->selActive = 1;
             st->anchorIndex = st->caretIndex;
             st->anchorVCol = st->caretVCol;
         }
-    } else {
+    }
+    else
+    {
         st->selActive = 0;
     }
 }

@@ -25,7 +25,8 @@ UINT32 RCETextGrowStep();
 // The bracket of every message handler: takes the state from the window (extra bytes index 0) and
 // locks its text. state is null when the window has no state; text is null when there is no
 // handle or the lock failed.
-struct RCETextGuard {
+struct RCETextGuard
+{
     HWND hwnd = nullptr;
     RCE_STATE* state = nullptr;
 };
@@ -33,7 +34,8 @@ RCE_STATE* RCELockText(HWND hwnd, RCETextGuard* guard);
 void RCEUnlockText(RCETextGuard* guard);
 
 // Scoped form of the guard.
-class RCETextLock {
+class RCETextLock
+{
 public:
     explicit RCETextLock(HWND hwnd) { RCELockText(hwnd, &m_guard); }
     ~RCETextLock() { RCEUnlockText(&m_guard); }

@@ -11,15 +11,24 @@ namespace {
 
 const int kNoLimit = 0x7fffffff;
 
-bool IsPrintableAscii(WCHAR ch) { return ch > 0x20 && ch < 0x7F; }
+bool IsPrintableAscii(WCHAR ch)
+{
+    return ch > 0x20 && ch < 0x7F;
+}
 
 } // namespace
 
 // --- Device context and metrics -----------------------------------------------------------------
 
-RCEFontDC::RCEFontDC(const RCE_STATE* st) : m_st(st) { m_dc = RCEGetDC(st, &m_old); }
+RCEFontDC::RCEFontDC(const RCE_STATE* st) : m_st(st)
+{
+    m_dc = RCEGetDC(st, &m_old);
+}
 
-RCEFontDC::~RCEFontDC() { RCEReleaseDC(m_st, m_dc, m_old); }
+RCEFontDC::~RCEFontDC()
+{
+    RCEReleaseDC(m_st, m_dc, m_old);
+}
 
 HDC RCEGetDC(const RCE_STATE* st, HGDIOBJ* oldFont)
 {
@@ -62,13 +71,17 @@ bool RCESetFontMetrics(RCE_STATE* st, HFONT font)
 
 int RCEMeasurer::SpaceWidth(bool* equal)
 {
-    if (m_spaceWidth < 0) {
+    if (m_spaceWidth < 0)
+    {
         SIZE dot{}, space{};
         if (GetTextExtentPoint32W(m_dc, L"\u00B7", 1, &dot) &&
-            GetTextExtentPoint32W(m_dc, L" ", 1, &space)) {
+            GetTextExtentPoint32W(m_dc, L" ", 1, &space))
+        {
             m_spaceWidth = std::max(dot.cx, space.cx);
             m_spaceEqual = dot.cx == space.cx;
-        } else {
+        }
+        else
+        {
             m_spaceWidth = 0;
             m_spaceEqual = false;
         }
@@ -80,7 +93,8 @@ int RCEMeasurer::SpaceWidth(bool* equal)
 
 int RCEMeasurer::SpaceCharWidth()
 {
-    if (m_spaceCharWidth < 0) {
+    if (m_spaceCharWidth < 0)
+    {
         INT w = 0;
         m_spaceCharWidth = GetCharWidth32W(m_dc, L' ', L' ', &w) ? w : 0;
     }
@@ -100,10 +114,12 @@ int RCEMeasurer::TabWidth(int x)
 
 bool RCEMeasurer::Ascii()
 {
-    if (m_asciiState == 0) {
+    if (m_asciiState == 0)
+    {
         m_asciiState = -1;
         INT widths[0x7F - 0x21];
-        if (GetCharWidth32W(m_dc, 0x21, 0x7E, widths)) {
+        if (GetCharWidth32W(m_dc, 0x21, 0x7E, widths))
+        {
             // Plain advance widths add up to the extent only without kerning pairs or
             // overhangs; check on a sample before trusting them.
             static const WCHAR sample[] = L"AVAWTaTo.,;W1lI{}";
@@ -111,7 +127,8 @@ bool RCEMeasurer::Ascii()
             int sum = 0;
             for (const WCHAR* p = sample; *p; ++p)
                 sum += widths[*p - 0x21];
-            if (GetTextExtentPoint32W(m_dc, sample, (int)wcslen(sample), &s) && s.cx == sum) {
+            if (GetTextExtentPoint32W(m_dc, sample, (int)wcslen(sample), &s) && s.cx == sum)
+            {
                 for (int c = 0x21; c < 0x7F; ++c)
                     m_ascii[c] = widths[c - 0x21];
                 m_asciiState = 1;
@@ -127,14 +144,17 @@ bool RCEMeasurer::Run(const WCHAR* text, UINT32 count, SIZE* size)
     size->cy = m_st->metricsValid ? m_st->tm.tmHeight : 0;
     if (count == 0)
         return true;
-    if (Ascii()) {
+    if (Ascii())
+    {
         int sum = 0;
         UINT32 i = 0;
         for (; i < count && IsPrintableAscii(text[i]); ++i)
             sum += m_ascii[text[i]];
-        if (i == count) {
+        if (i == count)
+        {
             size->cx = sum;
-            if (size->cy == 0) {
+            if (size->cy == 0)
+            {
                 SIZE s{};
                 GetTextExtentPoint32W(m_dc, L"X", 1, &s);
                 size->cy = s.cy;
@@ -157,17 +177,20 @@ bool RCEMeasurer::Cell(int x, const WCHAR* text, UINT32 count, int* width, UINT3
     if (count == 0)
         return false;
     WCHAR c = text[0];
-    if (c == L'\t') {
+    if (c == L'\t')
+    {
         *width = TabWidth(x);
         *chars = 1;
         return true;
     }
-    if (c == L' ') {
+    if (c == L' ')
+    {
         *width = SpaceWidth();
         *chars = 1;
         return true;
     }
-    if (c == L'\r' || c == L'\n') {
+    if (c == L'\r' || c == L'\n')
+    {
         *chars = 1;
         return true;
     }
@@ -176,7 +199,8 @@ bool RCEMeasurer::Cell(int x, const WCHAR* text, UINT32 count, int* width, UINT3
         return false;
     UINT32 n = 1;
     // Following characters that do not widen the extent (combining marks) join the cell.
-    while (n < count) {
+    while (n < count)
+    {
         WCHAR d = text[n];
         if (d == L'\r' || d == L'\n' || d == L'\t' || d == L' ' || IsPrintableAscii(d))
             break;
@@ -197,9 +221,11 @@ bool RCEMeasurer::Text(int x, const WCHAR* text, UINT32 count, SIZE* size, int l
     size->cy = m_st->metricsValid ? m_st->tm.tmHeight : 0;
     UINT32 i = 0;
     bool ok = true;
-    while (i < count) {
+    while (i < count)
+    {
         WCHAR c = text[i];
-        if (c == L'\t') {
+        if (c == L'\t')
+        {
             int w = TabWidth(x + size->cx);
             if (limit != kNoLimit && size->cx + w >= limit)
                 break;
@@ -207,7 +233,8 @@ bool RCEMeasurer::Text(int x, const WCHAR* text, UINT32 count, SIZE* size, int l
             ++i;
             continue;
         }
-        if (c == L' ') {
+        if (c == L' ')
+        {
             int w = SpaceWidth();
             if (limit != kNoLimit && size->cx + w > limit)
                 break;
@@ -218,17 +245,20 @@ bool RCEMeasurer::Text(int x, const WCHAR* text, UINT32 count, SIZE* size, int l
         UINT32 j = i + 1;
         while (j < count && text[j] != L'\t' && text[j] != L' ')
             ++j;
-        if (limit != kNoLimit) {
+        if (limit != kNoLimit)
+        {
             INT fit = 0;
             SIZE s{};
             if (!GetTextExtentExPointW(m_dc, text + i, (int)(j - i), limit - size->cx, &fit,
-                                       nullptr, &s)) {
+                                       nullptr, &s))
+            {
                 ok = false;
                 break;
             }
             if (fit <= 0)
                 break;
-            if ((UINT32)fit < j - i) {
+            if ((UINT32)fit < j - i)
+            {
                 SIZE part{};
                 if (GetTextExtentPoint32W(m_dc, text + i, fit, &part))
                     size->cx += part.cx;
@@ -241,7 +271,8 @@ bool RCEMeasurer::Text(int x, const WCHAR* text, UINT32 count, SIZE* size, int l
             continue;
         }
         SIZE s{};
-        if (!Run(text + i, j - i, &s)) {
+        if (!Run(text + i, j - i, &s))
+        {
             ok = false;
             break;
         }
@@ -270,16 +301,19 @@ int RCESpaceCharWidth(HDC dc)
     return RCEMeasurer(dc, &none).SpaceCharWidth();
 }
 
-int RCETabWidth(HDC dc, const RCE_STATE* st, int x) { return RCEMeasurer(dc, st).TabWidth(x); }
+int RCETabWidth(HDC dc, const RCE_STATE* st, int x)
+{
+    return RCEMeasurer(dc, st).TabWidth(x);
+}
 
-bool RCEMeasureCell(HDC dc, const RCE_STATE* st, int x, const WCHAR* text, UINT32 count,
-                    int* width, UINT32* chars)
+bool RCEMeasureCell(HDC dc, const RCE_STATE* st, int x, const WCHAR* text, UINT32 count, int* width,
+                    UINT32* chars)
 {
     return RCEMeasurer(dc, st).Cell(x, text, count, width, chars);
 }
 
-bool RCEMeasureText(HDC dc, const RCE_STATE* st, int x, const WCHAR* text, UINT32 count,
-                    SIZE* size, int limit, UINT32* fitted)
+bool RCEMeasureText(HDC dc, const RCE_STATE* st, int x, const WCHAR* text, UINT32 count, SIZE* size,
+                    int limit, UINT32* fitted)
 {
     return RCEMeasurer(dc, st).Text(x, text, count, size, limit, fitted);
 }
@@ -305,7 +339,8 @@ UINT32 RCEPixelToColumn(RCE_STATE* st, const RCERowPos* rec, int x)
     const WCHAR* text = st->text + rec->start;
     int px = 0;
     UINT32 col = 0;
-    while (col < visible) {
+    while (col < visible)
+    {
         int w = 0;
         UINT32 n = 0;
         if (!m.Cell(px, text + col, visible - col, &w, &n) || n == 0)
@@ -315,7 +350,8 @@ UINT32 RCEPixelToColumn(RCE_STATE* st, const RCERowPos* rec, int x)
         px += w;
         col += n;
     }
-    if (RCEVirtualSpace(st) && x > px) {
+    if (RCEVirtualSpace(st) && x > px)
+    {
         int w = m.SpaceCharWidth();
         if (w >= 1 && 2 * (x - px) >= w)
             col += (UINT32)((x - px) / w);
@@ -376,9 +412,12 @@ bool RCECellStep(RCE_STATE* st, UINT32* index, UINT32* vcol, int count, int* mov
         return false;
     RCEMeasurer m(fdc.dc(), st);
     bool virtualSpace = RCEVirtualSpace(st);
-    if (count > 0) {
-        for (int step = 0; step < count; ++step) {
-            if (virtualSpace && RCEIsLineEnd(st, i)) {
+    if (count > 0)
+    {
+        for (int step = 0; step < count; ++step)
+        {
+            if (virtualSpace && RCEIsLineEnd(st, i))
+            {
                 ++v;
                 ++*moved;
                 continue;
@@ -386,9 +425,12 @@ bool RCECellStep(RCE_STATE* st, UINT32* index, UINT32* vcol, int count, int* mov
             if (i >= length)
                 break;
             UINT32 n = 1;
-            if (text[i] == L'\r' && i + 1 < length && text[i + 1] == L'\n') {
+            if (text[i] == L'\r' && i + 1 < length && text[i + 1] == L'\n')
+            {
                 n = 2;
-            } else {
+            }
+            else
+            {
                 int w = 0;
                 if (!m.Cell(0, text + i, length - i, &w, &n) || n == 0)
                     n = 1;
@@ -397,21 +439,29 @@ bool RCECellStep(RCE_STATE* st, UINT32* index, UINT32* vcol, int count, int* mov
             v = 0;
             *moved += (int)n;
         }
-    } else {
+    }
+    else
+    {
         int steps = -count;
-        if (v > 0) {
+        if (v > 0)
+        {
             UINT32 back = std::min<UINT32>(v, (UINT32)steps);
             v -= back;
             steps -= (int)back;
             *moved += (int)back;
         }
-        for (int step = 0; step < steps && i > 0; ++step) {
+        for (int step = 0; step < steps && i > 0; ++step)
+        {
             UINT32 start = i - 1;
-            if (text[start] == L'\n' && start > 0 && text[start - 1] == L'\r') {
+            if (text[start] == L'\n' && start > 0 && text[start - 1] == L'\r')
+            {
                 start -= 1;
-            } else if (text[start] != L'\n') {
+            }
+            else if (text[start] != L'\n')
+            {
                 // Widen backwards while an earlier cell still ends exactly here (combining marks).
-                for (int k = 0; k < 8 && start > 0; ++k) {
+                for (int k = 0; k < 8 && start > 0; ++k)
+                {
                     WCHAR p = text[start - 1];
                     if (p == L'\n' || p == L'\r' || p == L'\t' || p == L' ')
                         break;
@@ -435,7 +485,8 @@ bool RCECellStep(RCE_STATE* st, UINT32* index, UINT32* vcol, int count, int* mov
 void RCEColumnToPos(RCE_STATE* st, UINT32 col, const RCERowPos* rec, UINT32* index, UINT32* vcol)
 {
     UINT32 visible = RCEVisibleLength(st, rec);
-    if (col > visible) {
+    if (col > visible)
+    {
         *index = rec->start + visible;
         *vcol = RCEVirtualSpace(st) ? std::min(col - visible, RCEMaxVirtualColumns(st, rec)) : 0;
         return;
@@ -447,7 +498,8 @@ void RCEColumnToPos(RCE_STATE* st, UINT32 col, const RCERowPos* rec, UINT32* ind
 bool RCEUpdateWidestLine(RCE_STATE* st, UINT32 count, bool forward)
 {
     UINT32 before = st->widestRow;
-    if (!st->text || st->length == 0) {
+    if (!st->text || st->length == 0)
+    {
         st->widestRow = 0;
         return before != 0;
     }
@@ -463,17 +515,21 @@ bool RCEUpdateWidestLine(RCE_STATE* st, UINT32 count, bool forward)
             widest = (UINT32)s.cx;
     };
     RCERowPos rec{};
-    if (count == 0) {
+    if (count == 0)
+    {
         rec = RCERowPos{0, 0, 0, 1};
         RCERowEnd(st, &rec);
         do
             measure(rec);
         while (RCEStepLine(st, &rec, true));
-    } else {
+    }
+    else
+    {
         if (!RCECaretLineValid(st))
             RCEFindCaretLine(st);
         rec = st->caretRow;
-        for (UINT32 k = 0; k < count; ++k) {
+        for (UINT32 k = 0; k < count; ++k)
+        {
             measure(rec);
             if (!RCEStepLine(st, &rec, forward))
                 break;
@@ -495,7 +551,8 @@ UINT32 RCEVisibleLines(const RCE_STATE* st)
 UINT32 RCEVisibleColumns(const RCE_STATE* st)
 {
     RECT rc{};
-    if (!st->metricsValid || st->tm.tmAveCharWidth < 1 || !st->hwnd || !GetClientRect(st->hwnd, &rc))
+    if (!st->metricsValid || st->tm.tmAveCharWidth < 1 || !st->hwnd ||
+        !GetClientRect(st->hwnd, &rc))
         return 1;
     int n = (rc.right - rc.left) / st->tm.tmAveCharWidth;
     return n > 0 ? (UINT32)n : 1;

@@ -10,7 +10,8 @@
 // --- Device context and font metrics -----------------------------------------------------------
 
 // The window's DC (or the state's measuring DC) with the editor's font selected.
-class RCEFontDC {
+class RCEFontDC
+{
 public:
     explicit RCEFontDC(const RCE_STATE* st);
     ~RCEFontDC();
@@ -42,13 +43,13 @@ int RCESpaceCharWidth(HDC dc);
 // 0 on failure.
 int RCETabWidth(HDC dc, const RCE_STATE* st, int x);
 // One display cell at text: its width and the characters it spans.
-bool RCEMeasureCell(HDC dc, const RCE_STATE* st, int x, const WCHAR* text, UINT32 count,
-                    int* width, UINT32* chars);
+bool RCEMeasureCell(HDC dc, const RCE_STATE* st, int x, const WCHAR* text, UINT32 count, int* width,
+                    UINT32* chars);
 // Walks count characters from pixel x in runs (tab, space, or the characters up to the next tab
 // or space). With a limit other than 0x7fffffff it stops before the piece that would pass it.
 // fitted receives the characters consumed.
-bool RCEMeasureText(HDC dc, const RCE_STATE* st, int x, const WCHAR* text, UINT32 count,
-                    SIZE* size, int limit, UINT32* fitted);
+bool RCEMeasureText(HDC dc, const RCE_STATE* st, int x, const WCHAR* text, UINT32 count, SIZE* size,
+                    int limit, UINT32* fitted);
 
 // Width in pixels of a line's (or row's) visible text.
 int RCELineWidth(HDC dc, const RCE_STATE* st, const RCERowPos* rec);

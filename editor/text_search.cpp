@@ -20,7 +20,8 @@ bool RCEFindText(const RCE_STATE* st, const WCHAR* pattern, UINT32 patternLength
     auto matchesAt = [&](UINT32 i) {
         if (i > last || !RCETextEqual(text + i, pattern, patternLength, withCase))
             return false;
-        if (whole) {
+        if (whole)
+        {
             if (i > 0 && RCEIsIdent(text[i - 1]))
                 return false;
             if (i + patternLength < length && RCEIsIdent(text[i + patternLength]))
@@ -28,20 +29,27 @@ bool RCEFindText(const RCE_STATE* st, const WCHAR* pattern, UINT32 patternLength
         }
         return true;
     };
-    if (down) {
+    if (down)
+    {
         if (limit > last)
             limit = last;
-        for (UINT32 i = from; i <= limit; ++i) {
-            if (matchesAt(i)) {
+        for (UINT32 i = from; i <= limit; ++i)
+        {
+            if (matchesAt(i))
+            {
                 *position = i;
                 return true;
             }
         }
-    } else {
+    }
+    else
+    {
         if (from > last)
             from = last;
-        for (INT64 i = from; i >= (INT64)limit; --i) {
-            if (matchesAt((UINT32)i)) {
+        for (INT64 i = from; i >= (INT64)limit; --i)
+        {
+            if (matchesAt((UINT32)i))
+            {
                 *position = (UINT32)i;
                 return true;
             }

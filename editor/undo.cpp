@@ -2,12 +2,15 @@
 
 RCEUndoRecord& RCEHistBeginRecord(RCE_HIST& hist, UINT32 caretBefore, UINT32 position)
 {
-    if (hist.current >= hist.limit && hist.records.size() == hist.current) {
+    if (hist.current >= hist.limit && hist.records.size() == hist.current)
+    {
         hist.records.erase(hist.records.begin());
         hist.current = hist.limit - 1;
         if (hist.saved != RCE_HIST::kNeverSaved)
             hist.saved = hist.saved == 0 ? RCE_HIST::kNeverSaved : hist.saved - 1;
-    } else {
+    }
+    else
+    {
         RCEHistTruncate(hist, hist.current);
     }
     RCEUndoRecord rec;
@@ -54,15 +57,16 @@ void RCEHistSaveInserted(RCE_HIST& hist, const WCHAR* text, UINT32 count)
 
 void RCEHistCloseRecord(RCE_HIST& hist, UINT32 caretAfter)
 {
-    if (RCEUndoRecord* rec = RCEHistOpenRecord(hist)) {
+    if (RCEUndoRecord* rec = RCEHistOpenRecord(hist))
+    {
         rec->caretAfter = caretAfter;
         rec->done = 1;
         hist.current += 1;
     }
 }
 
-void RCEHistAppendClosed(RCE_HIST& hist, UINT32 position, const WCHAR* removed,
-                         UINT32 removedCount, const WCHAR* inserted, UINT32 insertedCount)
+void RCEHistAppendClosed(RCE_HIST& hist, UINT32 position, const WCHAR* removed, UINT32 removedCount,
+                         const WCHAR* inserted, UINT32 insertedCount)
 {
     RCEUndoRecord rec;
     rec.done = 1;

@@ -16,8 +16,8 @@ void RCEHistSaveRemoved(RCE_HIST& hist, const WCHAR* text, UINT32 count);
 void RCEHistSaveInserted(RCE_HIST& hist, const WCHAR* text, UINT32 count);
 void RCEHistCloseRecord(RCE_HIST& hist, UINT32 caretAfter);
 // Appends a closed record directly (used for the sub-records of a group).
-void RCEHistAppendClosed(RCE_HIST& hist, UINT32 position, const WCHAR* removed,
-                         UINT32 removedCount, const WCHAR* inserted, UINT32 insertedCount);
+void RCEHistAppendClosed(RCE_HIST& hist, UINT32 position, const WCHAR* removed, UINT32 removedCount,
+                         const WCHAR* inserted, UINT32 insertedCount);
 
 bool RCEHistCanUndo(const RCE_HIST& hist);
 bool RCEHistCanRedo(const RCE_HIST& hist);

@@ -9,7 +9,10 @@
 #include "editor/line_index.h"
 #include "editor/text_buffer.h"
 
-inline bool RCEWrapOn(const RCE_STATE* s) { return (s->options & RCEO_WORDWRAP) != 0; }
+inline bool RCEWrapOn(const RCE_STATE* s)
+{
+    return (s->options & RCEO_WORDWRAP) != 0;
+}
 inline int RCERowHeight(const RCE_STATE* s)
 {
     return s->metricsValid && s->tm.tmHeight > 0 ? s->tm.tmHeight : 16;
@@ -22,7 +25,10 @@ inline bool RCEReadOnly(const RCE_STATE* s)
 {
     return (GetWindowLongW(s->hwnd, GWL_STYLE) & ES_READONLY) != 0;
 }
-inline int RCEControlId(const RCE_STATE* s) { return GetDlgCtrlID(s->hwnd); }
+inline int RCEControlId(const RCE_STATE* s)
+{
+    return GetDlgCtrlID(s->hwnd);
+}
 // Pixels the text is shifted left by horizontal scrolling (none while word wrap is on).
 inline int RCEShiftX(const RCE_STATE* s)
 {
@@ -34,7 +40,8 @@ inline int RCEShiftX(const RCE_STATE* s)
 inline LRESULT RCESendUnlocked(RCE_STATE* s, HWND to, UINT msg, WPARAM wp, LPARAM lp)
 {
     bool locked = s->text != nullptr;
-    if (locked) {
+    if (locked)
+    {
         RCEUnlockBuffer(s);
         s->text = nullptr;
     }

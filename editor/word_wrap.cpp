@@ -37,15 +37,20 @@ UINT32 BuildRow(RCEMeasurer& m, const RCE_STATE* st, int width, UINT32 start, bo
     bool cellMode = RCEIsIdent(text[start]);
     int x = w;
     UINT32 i = start + n;
-    while (i < lineEnd) {
+    while (i < lineEnd)
+    {
         int pw = 0;
         UINT32 pn = 0;
-        if (cellMode && RCEIsIdent(text[i])) {
+        if (cellMode && RCEIsIdent(text[i]))
+        {
             if (!m.Cell(x, text + i, lineEnd - i, &pw, &pn) || pn == 0)
                 pn = 1;
-        } else {
+        }
+        else
+        {
             cellMode = false;
-            if (RCEIsIdent(text[i])) {
+            if (RCEIsIdent(text[i]))
+            {
                 UINT32 j = i + 1;
                 while (j < lineEnd && RCEIsIdent(text[j]))
                     ++j;
@@ -53,7 +58,9 @@ UINT32 BuildRow(RCEMeasurer& m, const RCE_STATE* st, int width, UINT32 start, bo
                 m.Text(x, text + i, j - i, &s, kNoLimit, nullptr);
                 pw = s.cx;
                 pn = j - i;
-            } else if (!m.Cell(x, text + i, lineEnd - i, &pw, &pn) || pn == 0) {
+            }
+            else if (!m.Cell(x, text + i, lineEnd - i, &pw, &pn) || pn == 0)
+            {
                 pn = 1;
             }
         }
@@ -69,9 +76,11 @@ UINT32 BuildRow(RCEMeasurer& m, const RCE_STATE* st, int width, UINT32 start, bo
 // stored line already agrees.
 void Renumber(std::vector<RCEWrapRow>& rows, const WCHAR* text, size_t from, size_t through)
 {
-    for (size_t k = from; k < rows.size(); ++k) {
+    for (size_t k = from; k < rows.size(); ++k)
+    {
         UINT32 line = 0;
-        if (k > 0) {
+        if (k > 0)
+        {
             UINT32 s = rows[k].start;
             line = rows[k - 1].line + ((s > 0 && text[s - 1] == L'\n') ? 1 : 0);
         }
@@ -115,23 +124,28 @@ bool RCERewrap(HDC dc, RCE_STATE* st, int width, UINT32 fromRow, UINT32 editEnd,
     std::vector<RCEWrapRow> built;
     size_t resume = rows.size(); // first stored row kept after the rebuilt ones
     size_t probe = fromRow + 1;
-    for (;;) {
+    for (;;)
+    {
         built.push_back(RCEWrapRow{start, 0, RCELineState{0, 0, 0}});
         bool last = false;
         UINT32 next = st->text ? BuildRow(m, st, width, start, &last) : 0;
-        if (last || next >= st->length) {
+        if (last || next >= st->length)
+        {
             // A text ending in LF has an empty last row after it.
-            if (!last && next == st->length && st->length > 0 && st->text[next - 1] == L'\n') {
+            if (!last && next == st->length && st->length > 0 && st->text[next - 1] == L'\n')
+            {
                 built.push_back(RCEWrapRow{next, 0, RCELineState{0, 0, 0}});
             }
             resume = rows.size();
             break;
         }
         // Past the edit, a row start the stored table also has means the rest agrees.
-        if (next >= editEnd) {
+        if (next >= editEnd)
+        {
             while (probe < rows.size() && rows[probe].start < next)
                 ++probe;
-            if (probe < rows.size() && rows[probe].start == next) {
+            if (probe < rows.size() && rows[probe].start == next)
+            {
                 resume = probe;
                 break;
             }
@@ -141,9 +155,12 @@ bool RCERewrap(HDC dc, RCE_STATE* st, int width, UINT32 fromRow, UINT32 editEnd,
     size_t builtCount = built.size();
     report->rowsRemoved = (UINT32)(resume - fromRow);
     report->rowsAdded = (UINT32)builtCount;
-    if (rows.empty()) {
+    if (rows.empty())
+    {
         rows.swap(built);
-    } else {
+    }
+    else
+    {
         rows.erase(rows.begin() + fromRow, rows.begin() + resume);
         rows.insert(rows.begin() + fromRow, built.begin(), built.end());
     }

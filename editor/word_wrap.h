@@ -8,7 +8,8 @@
 #include "editor/rce_state.h"
 
 // What a rebuild changed, for repainting.
-struct RCEWrapReport {
+struct RCEWrapReport
+{
     UINT32 firstRow;    // first row rebuilt
     UINT32 rowsBefore;  // rows in the table before
     UINT32 rowsRemoved; // stored rows replaced

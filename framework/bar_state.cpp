@@ -18,7 +18,8 @@ void CFrameWnd::SaveBarState(LPCTSTR lpszProfileName) const
     if (pApp == nullptr || lpszProfileName == nullptr)
         return;
     int nBars = 0;
-    for (INT_PTR i = 0; i < m_listControlBars.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < m_listControlBars.GetSize(); ++i)
+    {
         auto* pBar = static_cast<CControlBar*>(m_listControlBars[i]);
         if (pBar == nullptr || pBar->m_hWnd == nullptr || pBar->IsDockBar())
             continue;
@@ -32,7 +33,8 @@ void CFrameWnd::SaveBarState(LPCTSTR lpszProfileName) const
         const BOOL bFloating = pBar->IsFloating();
         pApp->WriteProfileInt(section, L"Floating", bFloating ? 1 : 0);
         int nDockID = 0, nRow = 0, nIndex = 0;
-        if (pBar->m_pDockBar != nullptr && !bFloating) {
+        if (pBar->m_pDockBar != nullptr && !bFloating)
+        {
             nDockID = pBar->m_pDockBar->GetDlgCtrlID();
             pBar->m_pDockBar->GetBarPosition(pBar, &nRow, &nIndex);
         }
@@ -40,15 +42,17 @@ void CFrameWnd::SaveBarState(LPCTSTR lpszProfileName) const
         pApp->WriteProfileInt(section, L"Row", nRow);
         pApp->WriteProfileInt(section, L"Index", nIndex);
         CPoint pt(0, 0);
-        if (bFloating) {
+        if (bFloating)
+        {
             CRect rect;
             pBar->GetDockingFrame()->GetWindowRect(&rect);
             pt = rect.TopLeft();
         }
         pApp->WriteProfileInt(section, L"XPos", pt.x);
         pApp->WriteProfileInt(section, L"YPos", pt.y);
-        pApp->WriteProfileInt(section, L"MRUDockID",
-                              pBar->m_pDockContext != nullptr ? (int)pBar->m_pDockContext->m_uMRUDockID : 0);
+        pApp->WriteProfileInt(
+            section, L"MRUDockID",
+            pBar->m_pDockContext != nullptr ? (int)pBar->m_pDockContext->m_uMRUDockID : 0);
         ++nBars;
     }
     CString summary;
@@ -67,7 +71,8 @@ void CFrameWnd::LoadBarState(LPCTSTR lpszProfileName)
     if (nBars <= 0)
         return;
 
-    struct Saved {
+    struct Saved
+    {
         CControlBar* pBar;
         BOOL bVisible, bFloating;
         UINT nDockID, nMRUDockID;
@@ -75,13 +80,14 @@ void CFrameWnd::LoadBarState(LPCTSTR lpszProfileName)
         CPoint pt;
     };
     std::vector<Saved> saved;
-    for (int i = 0; i < nBars && i < 1024; ++i) {
+    for (int i = 0; i < nBars && i < 1024; ++i)
+    {
         CString section;
         section.Format(L"%s-Bar%d", lpszProfileName, i);
         UINT nID = pApp->GetProfileInt(section, L"BarID", 0);
         CControlBar* pBar = GetControlBar(nID);
         if (pBar == nullptr)
-            continue;  // a bar this version no longer has
+            continue; // a bar this version no longer has
         Saved s{};
         s.pBar = pBar;
         s.bVisible = pApp->GetProfileInt(section, L"Visible", 1) != 0;
@@ -89,7 +95,8 @@ void CFrameWnd::LoadBarState(LPCTSTR lpszProfileName)
         s.nDockID = pApp->GetProfileInt(section, L"DockBarID", 0);
         s.nRow = (int)pApp->GetProfileInt(section, L"Row", 0);
         s.nIndex = (int)pApp->GetProfileInt(section, L"Index", 0);
-        s.pt = CPoint((int)pApp->GetProfileInt(section, L"XPos", 0), (int)pApp->GetProfileInt(section, L"YPos", 0));
+        s.pt = CPoint((int)pApp->GetProfileInt(section, L"XPos", 0),
+                      (int)pApp->GetProfileInt(section, L"YPos", 0));
         s.nMRUDockID = pApp->GetProfileInt(section, L"MRUDockID", 0);
         saved.push_back(s);
     }
@@ -107,13 +114,15 @@ void CFrameWnd::LoadBarState(LPCTSTR lpszProfileName)
             s.pBar->m_pDockBar->RemoveControlBar(s.pBar);
     UINT nLastDock = 0;
     int nLastRow = -1, nRowBase = 0;
-    for (const Saved& s : saved) {
+    for (const Saved& s : saved)
+    {
         if (s.bFloating || s.nDockID == 0)
             continue;
         CDockBar* pDock = GetDockBar(s.nDockID);
         if (pDock == nullptr)
             continue;
-        if (s.nDockID != nLastDock) {
+        if (s.nDockID != nLastDock)
+        {
             nLastDock = s.nDockID;
             nLastRow = -1;
             // Saved rows go after the rows of bars that were not saved.
@@ -123,22 +132,27 @@ void CFrameWnd::LoadBarState(LPCTSTR lpszProfileName)
                     ++nRowBase;
         }
         CDockBar* pOld = s.pBar->m_pDockBar;
-        CFrameWnd* pOldMini = (pOld != nullptr && pOld->m_bFloating) ? AfxGetParentFrame(pOld) : nullptr;
-        if (s.nRow != nLastRow) {
-            pDock->InsertBar(s.pBar, -1, 0);  // a new row
+        CFrameWnd* pOldMini =
+            (pOld != nullptr && pOld->m_bFloating) ? AfxGetParentFrame(pOld) : nullptr;
+        if (s.nRow != nLastRow)
+        {
+            pDock->InsertBar(s.pBar, -1, 0); // a new row
             nLastRow = s.nRow;
-        } else {
+        }
+        else
+        {
             int nRows = 0;
             for (int k = 1; k < (int)pDock->m_arrBars.GetSize(); ++k)
                 if (pDock->m_arrBars[k] == nullptr)
                     ++nRows;
             pDock->InsertBar(s.pBar, nRows - 1, INT_MAX);
         }
-        pDock->RemoveControlBar(s.pBar, pDock->FindBar(s.pBar));  // no duplicates
+        pDock->RemoveControlBar(s.pBar, pDock->FindBar(s.pBar)); // no duplicates
         if (pOld != nullptr && pOld != pDock)
             pOld->RemoveControlBar(s.pBar);
         s.pBar->m_pDockBar = pDock;
-        s.pBar->m_dwStyle = (s.pBar->m_dwStyle & ~(CBRS_ALIGN_ANY | CBRS_FLOATING)) | (pDock->m_dwStyle & CBRS_ALIGN_ANY);
+        s.pBar->m_dwStyle = (s.pBar->m_dwStyle & ~(CBRS_ALIGN_ANY | CBRS_FLOATING)) |
+                            (pDock->m_dwStyle & CBRS_ALIGN_ANY);
         if (::GetParent(s.pBar->m_hWnd) != pDock->m_hWnd)
             s.pBar->SetParent(pDock);
         ::SetWindowPos(s.pBar->m_hWnd, nullptr, 0, 0, 0, 0,
@@ -147,7 +161,8 @@ void CFrameWnd::LoadBarState(LPCTSTR lpszProfileName)
             pOldMini->DestroyWindow();
         (void)nRowBase;
     }
-    for (const Saved& s : saved) {
+    for (const Saved& s : saved)
+    {
         if (s.bFloating)
             FloatControlBar(s.pBar, s.pt, CBRS_ALIGN_TOP);
         if (s.pBar->m_pDockContext != nullptr && s.nMRUDockID != 0)

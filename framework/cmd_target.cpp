@@ -6,7 +6,10 @@ IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 CCmdTarget::CCmdTarget() = default;
 CCmdTarget::~CCmdTarget() = default;
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
@@ -18,11 +21,13 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* pMap, UINT nMessage,
                                                      UINT nCode, UINT nID)
 {
-    for (; pMap != nullptr; pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr) {
-        for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->pfn != nullptr; ++e) {
+    for (; pMap != nullptr; pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr)
+    {
+        for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->pfn != nullptr; ++e)
+        {
             UINT nEntryMessage = e->pnRegistered ? *e->pnRegistered : e->nMessage;
             if (e->pnRegistered && nEntryMessage == 0)
-                continue;  // not registered yet
+                continue; // not registered yet
             if (nEntryMessage == nMessage && (WORD)e->nCode == (WORD)nCode && nID >= e->nID &&
                 nID <= e->nLastID)
                 return e;
@@ -34,7 +39,8 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* pMap, UIN
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
 {
     UINT nMsg = 0;
-    if ((UINT)nCode != CN_UPDATE_COMMAND_UI) {
+    if ((UINT)nCode != CN_UPDATE_COMMAND_UI)
+    {
         nMsg = HIWORD(nCode);
         nCode = LOWORD(nCode);
     }
@@ -44,7 +50,8 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
     const AFX_MSGMAP_ENTRY* e = FindMessageEntry(GetMessageMap(), nMsg, (UINT)nCode, nID);
     if (e == nullptr)
         return FALSE;
-    if (pHandlerInfo != nullptr) {
+    if (pHandlerInfo != nullptr)
+    {
         pHandlerInfo->pTarget = this;
         pHandlerInfo->pEntry = e;
         return TRUE;
@@ -52,9 +59,11 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
     LRESULT lResult = 0;
     AFX_MSGCALL call{nMsg, 0, 0, nID, nCode, pExtra, &lResult};
     BOOL bResult = e->pfn(this, call);
-    if ((UINT)nCode == CN_UPDATE_COMMAND_UI) {
+    if ((UINT)nCode == CN_UPDATE_COMMAND_UI)
+    {
         CCmdUI* pCmdUI = static_cast<CCmdUI*>(pExtra);
-        if (pCmdUI != nullptr) {
+        if (pCmdUI != nullptr)
+        {
             bResult = !pCmdUI->m_bContinueRouting;
             pCmdUI->m_bContinueRouting = FALSE;
         }
@@ -84,6 +93,15 @@ void CCmdTarget::RestoreWaitCursor()
         pApp->DoWaitCursor(0);
 }
 
-CWaitCursor::CWaitCursor() { CCmdTarget().BeginWaitCursor(); }
-CWaitCursor::~CWaitCursor() { CCmdTarget().EndWaitCursor(); }
-void CWaitCursor::Restore() { CCmdTarget().RestoreWaitCursor(); }
+CWaitCursor::CWaitCursor()
+{
+    CCmdTarget().BeginWaitCursor();
+}
+CWaitCursor::~CWaitCursor()
+{
+    CCmdTarget().EndWaitCursor();
+}
+void CWaitCursor::Restore()
+{
+    CCmdTarget().RestoreWaitCursor();
+}

@@ -4,7 +4,8 @@
 #include "framework/core.h"
 #include "framework/message_map.h"
 
-class CCmdTarget : public CObject {
+class CCmdTarget : public CObject
+{
     DECLARE_DYNAMIC(CCmdTarget)
 
 public:
@@ -34,7 +35,8 @@ protected:
 };
 
 // Shows the wait cursor for the lifetime of the object.
-class CWaitCursor {
+class CWaitCursor
+{
 public:
     CWaitCursor();
     ~CWaitCursor();

@@ -7,24 +7,25 @@
 class CMenu;
 class CWnd;
 
-class CCmdUI {
+class CCmdUI
+{
 public:
     CCmdUI();
     virtual ~CCmdUI() = default;
 
     UINT m_nID = 0;
-    UINT m_nIndex = 0;              // menu item index or control index
-    CMenu* m_pMenu = nullptr;       // the popup when the item is a menu item
-    CMenu* m_pSubMenu = nullptr;    // the item's own popup, when it opens one
-    CWnd* m_pOther = nullptr;       // the control (dialog control, control bar) otherwise
-    UINT m_nIndexMax = 0;           // number of items being updated
+    UINT m_nIndex = 0;           // menu item index or control index
+    CMenu* m_pMenu = nullptr;    // the popup when the item is a menu item
+    CMenu* m_pSubMenu = nullptr; // the item's own popup, when it opens one
+    CWnd* m_pOther = nullptr;    // the control (dialog control, control bar) otherwise
+    UINT m_nIndexMax = 0;        // number of items being updated
     CMenu* m_pParentMenu = nullptr;
-    BOOL m_bEnableChanged = FALSE;  // a handler called Enable
+    BOOL m_bEnableChanged = FALSE; // a handler called Enable
     BOOL m_bContinueRouting = FALSE;
 
     // Control bars derive their own item kinds and override these.
     virtual void Enable(BOOL bOn = TRUE);
-    virtual void SetCheck(int nCheck = 1);  // 0 clear, 1 checked, 2 indeterminate
+    virtual void SetCheck(int nCheck = 1); // 0 clear, 1 checked, 2 indeterminate
     virtual void SetRadio(BOOL bOn = TRUE);
     virtual void SetText(LPCTSTR lpszText);
 

@@ -40,7 +40,8 @@ void ConstructElements(TYPE* elements, INT_PTR count)
 template <class TYPE>
 void DestroyElements(TYPE* elements, INT_PTR count)
 {
-    if constexpr (!std::is_trivially_destructible_v<TYPE>) {
+    if constexpr (!std::is_trivially_destructible_v<TYPE>)
+    {
         for (INT_PTR i = 0; i < count; ++i)
             elements[i].~TYPE();
     }
@@ -53,16 +54,23 @@ void RelocateElements(TYPE* dest, TYPE* src, INT_PTR count)
 {
     if (count <= 0 || dest == src)
         return;
-    if constexpr (std::is_trivially_copyable_v<TYPE>) {
+    if constexpr (std::is_trivially_copyable_v<TYPE>)
+    {
         std::memmove(static_cast<void*>(dest), static_cast<const void*>(src),
                      static_cast<size_t>(count) * sizeof(TYPE));
-    } else if (dest < src) {
-        for (INT_PTR i = 0; i < count; ++i) {
+    }
+    else if (dest < src)
+    {
+        for (INT_PTR i = 0; i < count; ++i)
+        {
             ::new (static_cast<void*>(dest + i)) TYPE(std::move(src[i]));
             src[i].~TYPE();
         }
-    } else {
-        for (INT_PTR i = count - 1; i >= 0; --i) {
+    }
+    else
+    {
+        for (INT_PTR i = count - 1; i >= 0; --i)
+        {
             ::new (static_cast<void*>(dest + i)) TYPE(std::move(src[i]));
             src[i].~TYPE();
         }
@@ -91,7 +99,8 @@ public:
     }
     CArray& operator=(CArray&& src) noexcept
     {
-        if (this != &src) {
+        if (this != &src)
+        {
             std::swap(m_pData, src.m_pData);
             std::swap(m_nSize, src.m_nSize);
             std::swap(m_nMaxSize, src.m_nMaxSize);
@@ -117,11 +126,13 @@ public:
         if (nGrowBy >= 0)
             m_nGrowBy = nGrowBy;
 
-        if (nNewSize == 0) {
+        if (nNewSize == 0)
+        {
             Release();
             return;
         }
-        if (nNewSize <= m_nMaxSize) {
+        if (nNewSize <= m_nMaxSize)
+        {
             if (nNewSize > m_nSize)
                 ql_collections_detail::ConstructElements(m_pData + m_nSize, nNewSize - m_nSize);
             else if (nNewSize < m_nSize)
@@ -131,7 +142,8 @@ public:
         }
 
         INT_PTR grow = m_nGrowBy;
-        if (grow <= 0) {
+        if (grow <= 0)
+        {
             grow = m_nSize / 8;
             grow = grow < 4 ? 4 : (grow > 1024 ? 1024 : grow);
         }
@@ -148,7 +160,8 @@ public:
     {
         if (m_nSize == m_nMaxSize)
             return;
-        if (m_nSize == 0) {
+        if (m_nSize == 0)
+        {
             Release();
             return;
         }
@@ -175,8 +188,10 @@ public:
         ASSERT(nIndex >= 0);
         if (nIndex < 0)
             ql_collections_detail::ThrowBadIndex();
-        if (nIndex >= m_nSize) {
-            if (Aliases(newElement)) {
+        if (nIndex >= m_nSize)
+        {
+            if (Aliases(newElement))
+            {
                 TYPE value(newElement);
                 SetSize(nIndex + 1, -1);
                 m_pData[nIndex] = std::move(value);
@@ -198,7 +213,8 @@ public:
     INT_PTR Append(const CArray& src)
     {
         INT_PTR nOldSize = m_nSize;
-        if (this == &src) {
+        if (this == &src)
+        {
             CArray copy(src);
             return Append(copy);
         }
@@ -225,7 +241,8 @@ public:
         ASSERT(nIndex >= 0 && nCount > 0);
         if (nIndex < 0 || nCount <= 0)
             ql_collections_detail::ThrowBadIndex();
-        if (Aliases(newElement)) {
+        if (Aliases(newElement))
+        {
             TYPE value(newElement);
             InsertAt(nIndex, static_cast<ARG_TYPE>(value), nCount);
             return;
@@ -243,7 +260,8 @@ public:
             ql_collections_detail::ThrowBadIndex();
         if (pNewArray->m_nSize == 0)
             return;
-        if (pNewArray == this) {
+        if (pNewArray == this)
+        {
             CArray copy(*this);
             InsertAt(nStartIndex, &copy);
             return;
@@ -286,11 +304,14 @@ private:
     // while the array changes, so it must be copied first).
     bool Aliases(ARG_TYPE value) const
     {
-        if constexpr (std::is_reference_v<ARG_TYPE>) {
+        if constexpr (std::is_reference_v<ARG_TYPE>)
+        {
             const void* p = static_cast<const void*>(std::addressof(value));
             return m_pData != nullptr && p >= static_cast<const void*>(m_pData) &&
                    p < static_cast<const void*>(m_pData + m_nMaxSize);
-        } else {
+        }
+        else
+        {
             (void)value;
             return false;
         }
@@ -315,7 +336,8 @@ private:
     // nIndex is beyond it).
     void OpenGap(INT_PTR nIndex, INT_PTR nCount)
     {
-        if (nIndex >= m_nSize) {
+        if (nIndex >= m_nSize)
+        {
             SetSize(nIndex + nCount, -1);
             return;
         }
@@ -331,7 +353,8 @@ private:
 
     void Release()
     {
-        if (m_pData != nullptr) {
+        if (m_pData != nullptr)
+        {
             ql_collections_detail::DestroyElements(m_pData, m_nSize);
             ::operator delete(static_cast<void*>(m_pData));
         }
@@ -343,28 +366,22 @@ private:
 
 // The framework's fixed-type arrays.
 class CByteArray : public CArray<BYTE, BYTE>
-{
-};
+{};
 
 class CWordArray : public CArray<WORD, WORD>
-{
-};
+{};
 
 class CDWordArray : public CArray<DWORD, DWORD>
-{
-};
+{};
 
 class CUIntArray : public CArray<UINT, UINT>
-{
-};
+{};
 
 class CPtrArray : public CArray<void*, void*>
-{
-};
+{};
 
 class CObArray : public CArray<CObject*, CObject*>
-{
-};
+{};
 
 class CStringArray : public CArray<CString, const CString&>
 {
@@ -393,7 +410,10 @@ public:
     TYPE GetAt(INT_PTR nIndex) const { return static_cast<TYPE>(Base::GetAt(nIndex)); }
     TYPE& ElementAt(INT_PTR nIndex) { return reinterpret_cast<TYPE&>(Base::ElementAt(nIndex)); }
     void SetAt(INT_PTR nIndex, TYPE ptr) { Base::SetAt(nIndex, static_cast<BaseElement>(ptr)); }
-    void SetAtGrow(INT_PTR nIndex, TYPE ptr) { Base::SetAtGrow(nIndex, static_cast<BaseElement>(ptr)); }
+    void SetAtGrow(INT_PTR nIndex, TYPE ptr)
+    {
+        Base::SetAtGrow(nIndex, static_cast<BaseElement>(ptr));
+    }
     INT_PTR Add(TYPE ptr) { return Base::Add(static_cast<BaseElement>(ptr)); }
     INT_PTR Append(const CTypedPtrArray& src) { return Base::Append(src); }
     void Copy(const CTypedPtrArray& src) { Base::Copy(src); }
@@ -401,7 +421,10 @@ public:
     {
         Base::InsertAt(nIndex, static_cast<BaseElement>(ptr), nCount);
     }
-    void InsertAt(INT_PTR nStartIndex, CTypedPtrArray* pNewArray) { Base::InsertAt(nStartIndex, pNewArray); }
+    void InsertAt(INT_PTR nStartIndex, CTypedPtrArray* pNewArray)
+    {
+        Base::InsertAt(nStartIndex, pNewArray);
+    }
     TYPE operator[](INT_PTR nIndex) const { return GetAt(nIndex); }
     TYPE& operator[](INT_PTR nIndex) { return ElementAt(nIndex); }
     TYPE* GetData() { return reinterpret_cast<TYPE*>(Base::GetData()); }

@@ -26,11 +26,13 @@ CFrameWnd* AfxGetParentFrame(const CWnd* pWnd, BOOL bSkipMiniFrames)
 {
     if (pWnd == nullptr || pWnd->m_hWnd == nullptr)
         return nullptr;
-    for (HWND h = ::GetParent(pWnd->m_hWnd); h != nullptr; h = ::GetParent(h)) {
+    for (HWND h = ::GetParent(pWnd->m_hWnd); h != nullptr; h = ::GetParent(h))
+    {
         CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(h));
         if (pFrame == nullptr)
             continue;
-        if (bSkipMiniFrames && dynamic_cast<CMiniDockFrameWnd*>(pFrame) != nullptr) {
+        if (bSkipMiniFrames && dynamic_cast<CMiniDockFrameWnd*>(pFrame) != nullptr)
+        {
             HWND hOwner = ::GetWindow(pFrame->m_hWnd, GW_OWNER);
             CFrameWnd* pOwner = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(hOwner));
             if (pOwner != nullptr)
@@ -70,7 +72,8 @@ void AfxRepositionBars(CWnd* pWnd, UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver
     layout.hDWP = nMode == reposQuery ? nullptr : ::BeginDeferWindowPos(8);
 
     HWND hWndLeftOver = nullptr;
-    for (HWND h = ::GetTopWindow(pWnd->m_hWnd); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
+    for (HWND h = ::GetTopWindow(pWnd->m_hWnd); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT))
+    {
         UINT nID = (UINT)::GetDlgCtrlID(h);
         if (nID == nIDLeftOver)
             hWndLeftOver = h;
@@ -78,11 +81,16 @@ void AfxRepositionBars(CWnd* pWnd, UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver
             ::SendMessageW(h, WM_SIZEPARENT, 0, reinterpret_cast<LPARAM>(&layout));
     }
 
-    if (nMode == reposQuery) {
-        if (lpRectParam != nullptr) {
-            if (bStretch) {
+    if (nMode == reposQuery)
+    {
+        if (lpRectParam != nullptr)
+        {
+            if (bStretch)
+            {
                 ::CopyRect(lpRectParam, &layout.rect);
-            } else {
+            }
+            else
+            {
                 lpRectParam->left = lpRectParam->top = 0;
                 lpRectParam->right = layout.sizeTotal.cx;
                 lpRectParam->bottom = layout.sizeTotal.cy;
@@ -90,7 +98,8 @@ void AfxRepositionBars(CWnd* pWnd, UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver
         }
         return;
     }
-    if ((nFlags & reposExtra) && lpRectParam != nullptr) {
+    if ((nFlags & reposExtra) && lpRectParam != nullptr)
+    {
         layout.rect.left += lpRectParam->left;
         layout.rect.top += lpRectParam->top;
         layout.rect.right -= lpRectParam->right;
@@ -114,11 +123,15 @@ CControlBar::~CControlBar()
     m_pDockContext = nullptr;
 }
 
-int CControlBar::GetCount() const { return 0; }
+int CControlBar::GetCount() const
+{
+    return 0;
+}
 
 void CControlBar::SetBarStyle(DWORD dwStyle)
 {
-    if (m_dwStyle != dwStyle) {
+    if (m_dwStyle != dwStyle)
+    {
         m_dwStyle = dwStyle;
         if (m_hWnd != nullptr)
             ::InvalidateRect(m_hWnd, nullptr, TRUE);
@@ -136,7 +149,8 @@ void CControlBar::SetBorders(int cxLeft, int cyTop, int cxRight, int cyBottom)
 void CControlBar::EnableDocking(DWORD dwDockStyle)
 {
     m_dwDockStyle = dwDockStyle;
-    if (dwDockStyle == 0) {
+    if (dwDockStyle == 0)
+    {
         delete m_pDockContext;
         m_pDockContext = nullptr;
         return;
@@ -187,7 +201,9 @@ CSize CControlBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
 CSize CControlBar::CalcDynamicLayout(int nLength, DWORD nMode)
 {
     (void)nLength;
-    BOOL bHorz = (nMode & LM_HORZDOCK) ? TRUE : (nMode & LM_VERTDOCK) ? FALSE : (nMode & LM_HORZ) != 0;
+    BOOL bHorz = (nMode & LM_HORZDOCK)   ? TRUE
+                 : (nMode & LM_VERTDOCK) ? FALSE
+                                         : (nMode & LM_HORZ) != 0;
     return CalcFixedLayout((nMode & LM_STRETCH) != 0, bHorz);
 }
 
@@ -224,19 +240,23 @@ void CControlBar::DrawBorders(CDC* pDC, CRect& rect)
         ::SetBkColor(hDC, clr);
         ::ExtTextOutW(hDC, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
     };
-    if (m_dwStyle & CBRS_BORDER_LEFT) {
+    if (m_dwStyle & CBRS_BORDER_LEFT)
+    {
         fill(rect.left, rect.top, 1, rect.Height(), clrShadow);
         rect.left += 1;
     }
-    if (m_dwStyle & CBRS_BORDER_TOP) {
+    if (m_dwStyle & CBRS_BORDER_TOP)
+    {
         fill(rect.left, rect.top, rect.Width(), 1, clrShadow);
         rect.top += 1;
     }
-    if (m_dwStyle & CBRS_BORDER_RIGHT) {
+    if (m_dwStyle & CBRS_BORDER_RIGHT)
+    {
         fill(rect.right - 1, rect.top, 1, rect.Height(), clrHilite);
         rect.right -= 1;
     }
-    if (m_dwStyle & CBRS_BORDER_BOTTOM) {
+    if (m_dwStyle & CBRS_BORDER_BOTTOM)
+    {
         fill(rect.left, rect.bottom - 1, rect.Width(), 1, clrHilite);
         rect.bottom -= 1;
     }
@@ -247,12 +267,15 @@ void CControlBar::DrawGripper(CDC* pDC, const CRect& rect)
     if (pDC == nullptr || !(m_dwStyle & CBRS_GRIPPER) || IsFloating())
         return;
     RECT r = rect;
-    if (m_dwStyle & CBRS_ORIENT_HORZ) {
+    if (m_dwStyle & CBRS_ORIENT_HORZ)
+    {
         r.left += 2;
         r.right = r.left + 3;
         r.top += 2;
         r.bottom -= 2;
-    } else {
+    }
+    else
+    {
         r.top += 2;
         r.bottom = r.top + 3;
         r.left += 2;
@@ -290,9 +313,11 @@ LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Commands and notifications of the bar's controls belong to the frame: the bar sees
     // them first, then passes what it did not handle to its owner.
-    switch (message) {
+    switch (message)
+    {
     case WM_COMMAND:
-        if (lParam != 0 || HIWORD(wParam) == 0 || HIWORD(wParam) == 1) {
+        if (lParam != 0 || HIWORD(wParam) == 0 || HIWORD(wParam) == 1)
+        {
             if (OnCommand(wParam, lParam))
                 return 0;
         }
@@ -313,8 +338,7 @@ LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (HandlesOwnMessage(message))
             return CWnd::WindowProc(message, wParam, lParam);
         break;
-    default:
-        return CWnd::WindowProc(message, wParam, lParam);
+    default: return CWnd::WindowProc(message, wParam, lParam);
     }
     CWnd* pOwner = m_pDockSite != nullptr ? static_cast<CWnd*>(m_pDockSite) : GetOwner();
     if (pOwner == nullptr || pOwner->m_hWnd == m_hWnd)
@@ -329,7 +353,8 @@ BOOL CControlBar::HandlesOwnMessage(UINT message) const
     // The maps of the classes derived from CControlBar (not CWnd's default handlers).
     const AFX_MSGMAP* pStop = CControlBar::GetThisMessageMap();
     for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != nullptr && pMap != pStop;
-         pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr) {
+         pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr)
+    {
         for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->pfn != nullptr; ++e)
             if (e->nMessage == message)
                 return TRUE;
@@ -346,7 +371,8 @@ void CControlBar::PostNcDestroy()
 void CControlBar::AttachToFrame(CWnd* pParentWnd)
 {
     (void)pParentWnd;
-    if (IsDockBar()) {
+    if (IsDockBar())
+    {
         if (m_pDockSite == nullptr)
             m_pDockSite = AfxGetParentFrame(this);
         return;
@@ -375,7 +401,8 @@ void CControlBar::OnDestroy()
 {
     if (m_pDockBar != nullptr && !m_pDockBar->IsDockBar())
         m_pDockBar = nullptr;
-    if (m_pDockBar != nullptr) {
+    if (m_pDockBar != nullptr)
+    {
         m_pDockBar->RemoveControlBar(this);
         m_pDockBar = nullptr;
     }
@@ -406,21 +433,30 @@ LRESULT CControlBar::OnSizeParent(WPARAM, LPARAM lParam)
     size.cx = std::max(0, std::min((int)size.cx, (int)sizeAvail.cx));
     size.cy = std::max(0, std::min((int)size.cy, (int)sizeAvail.cy));
 
-    if (m_dwStyle & CBRS_ORIENT_HORZ) {
+    if (m_dwStyle & CBRS_ORIENT_HORZ)
+    {
         lpLayout->sizeTotal.cy += size.cy;
         lpLayout->sizeTotal.cx = std::max(lpLayout->sizeTotal.cx, size.cx);
-        if (m_dwStyle & CBRS_ALIGN_TOP) {
+        if (m_dwStyle & CBRS_ALIGN_TOP)
+        {
             lpLayout->rect.top += size.cy;
-        } else {
+        }
+        else
+        {
             rect.top = rect.bottom - size.cy;
             lpLayout->rect.bottom -= size.cy;
         }
-    } else {
+    }
+    else
+    {
         lpLayout->sizeTotal.cx += size.cx;
         lpLayout->sizeTotal.cy = std::max(lpLayout->sizeTotal.cy, size.cy);
-        if (m_dwStyle & CBRS_ALIGN_LEFT) {
+        if (m_dwStyle & CBRS_ALIGN_LEFT)
+        {
             lpLayout->rect.left += size.cx;
-        } else {
+        }
+        else
+        {
             rect.left = rect.right - size.cx;
             lpLayout->rect.right -= size.cx;
         }
@@ -453,13 +489,20 @@ void CControlBar::OnNcCalcSize(BOOL bCalcValidRects, NCCALCSIZE_PARAMS* lpncsp)
 
 void CControlBar::OnClose() {}
 
-void CControlBar::OnNcPaint() { Default(); }
+void CControlBar::OnNcPaint()
+{
+    Default();
+}
 
-void CControlBar::OnPaint() { Default(); }
+void CControlBar::OnPaint()
+{
+    Default();
+}
 
 void CControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    if (m_pDockBar != nullptr && m_pDockContext != nullptr) {
+    if (m_pDockBar != nullptr && m_pDockContext != nullptr)
+    {
         ClientToScreen(&point);
         m_pDockContext->StartDrag(point);
         return;
@@ -469,7 +512,8 @@ void CControlBar::OnLButtonDown(UINT nFlags, CPoint point)
 
 void CControlBar::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
-    if (m_pDockBar != nullptr && m_pDockContext != nullptr) {
+    if (m_pDockBar != nullptr && m_pDockContext != nullptr)
+    {
         m_pDockContext->ToggleDocking();
         return;
     }

@@ -22,7 +22,7 @@ class CDockBar;
 class CDockContext;
 
 #ifndef WM_SIZEPARENT
-#define WM_SIZEPARENT 0x0361  // lParam = AFX_SIZEPARENTPARAMS*
+#define WM_SIZEPARENT 0x0361 // lParam = AFX_SIZEPARENTPARAMS*
 #endif
 
 // Bar styles (the low word and bit 22 of a bar's style, kept apart from the window style).
@@ -56,17 +56,18 @@ class CDockContext;
 #define CBRS_BOTTOM (CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP)
 
 // Modes of CalcDynamicLayout.
-#define LM_STRETCH 0x01   // stretch to the frame's width or height
-#define LM_HORZ 0x02      // horizontal, else vertical
-#define LM_MRUWIDTH 0x04  // the most recently used (floating) width
-#define LM_HORZDOCK 0x08  // docking horizontally
-#define LM_VERTDOCK 0x10  // docking vertically
-#define LM_LENGTHY 0x20   // nLength is the height, else the width
-#define LM_COMMIT 0x40    // remember the result as the MRU size
+#define LM_STRETCH 0x01  // stretch to the frame's width or height
+#define LM_HORZ 0x02     // horizontal, else vertical
+#define LM_MRUWIDTH 0x04 // the most recently used (floating) width
+#define LM_HORZDOCK 0x08 // docking horizontally
+#define LM_VERTDOCK 0x10 // docking vertically
+#define LM_LENGTHY 0x20  // nLength is the height, else the width
+#define LM_COMMIT 0x40   // remember the result as the MRU size
 
 // What WM_SIZEPARENT carries: the space still free, and where the moves are collected
 // (hDWP null: only measuring).
-struct AFX_SIZEPARENTPARAMS {
+struct AFX_SIZEPARENTPARAMS
+{
     HDWP hDWP;
     RECT rect;
     SIZE sizeTotal;
@@ -80,29 +81,42 @@ void AfxRepositionWindow(AFX_SIZEPARENTPARAMS* lpLayout, HWND hWnd, LPCRECT lpRe
 // the window with nIDLeftOver what is left. nFlags: reposDefault, reposQuery (move nothing;
 // the rectangle left over goes to lpRectParam), reposExtra (lpRectParam is an extra border
 // inside the client area). lpRectClient replaces the client rectangle when given.
-enum { reposDefault = 0, reposQuery = 1, reposExtra = 2, reposNoPosLeftOver = 0x8000 };
+enum
+{
+    reposDefault = 0,
+    reposQuery = 1,
+    reposExtra = 2,
+    reposNoPosLeftOver = 0x8000
+};
 void AfxRepositionBars(CWnd* pWnd, UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver,
                        UINT nFlags = reposDefault, LPRECT lpRectParam = nullptr,
                        LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
 
-class CControlBar : public CWnd {
+class CControlBar : public CWnd
+{
     DECLARE_DYNAMIC(CControlBar)
 
 public:
     CControlBar();
     ~CControlBar() override;
 
-    int GetCount() const;  // items (buttons, panes); 0 here
+    int GetCount() const; // items (buttons, panes); 0 here
     DWORD GetBarStyle() const { return m_dwStyle; }
     virtual void SetBarStyle(DWORD dwStyle);
     void SetBorders(int cxLeft = 0, int cyTop = 0, int cxRight = 0, int cyBottom = 0);
-    void SetBorders(LPCRECT lpRect) { SetBorders(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
-    CRect GetBorders() const { return CRect(m_cxLeftBorder, m_cyTopBorder, m_cxRightBorder, m_cyBottomBorder); }
+    void SetBorders(LPCRECT lpRect)
+    {
+        SetBorders(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom);
+    }
+    CRect GetBorders() const
+    {
+        return CRect(m_cxLeftBorder, m_cyTopBorder, m_cxRightBorder, m_cyBottomBorder);
+    }
 
     // Docking: which sides the bar may dock at (CBRS_ALIGN_*, CBRS_FLOAT_MULTI); creates the
     // bar's dock context. 0 turns docking off.
     void EnableDocking(DWORD dwDockStyle);
-    CFrameWnd* GetDockingFrame() const;  // the frame the bar docks in (its mini frame when floating)
+    CFrameWnd* GetDockingFrame() const; // the frame the bar docks in (its mini frame when floating)
     BOOL IsFloating() const;
     virtual BOOL IsDockBar() const { return FALSE; }
     // Visible, counting a pending delayed show or hide.
@@ -114,7 +128,7 @@ public:
     virtual CSize CalcDynamicLayout(int nLength, DWORD nMode);
     // Brings the bar's items up to date; pTarget is where their update handlers are looked for.
     virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) = 0;
-    virtual void CalcInsideRect(CRect& rect, BOOL bHorz) const;  // client area less borders
+    virtual void CalcInsideRect(CRect& rect, BOOL bHorz) const; // client area less borders
     virtual void DoPaint(CDC* pDC);
     virtual void DrawBorders(CDC* pDC, CRect& rect);
     virtual void DrawGripper(CDC* pDC, const CRect& rect);
@@ -124,16 +138,22 @@ public:
     // the window style the bar ends up with.
     DWORD RecalcDelayShow(AFX_SIZEPARENTPARAMS* lpLayout);
 
-    BOOL m_bAutoDelete = FALSE;  // delete the object when its window is destroyed
+    BOOL m_bAutoDelete = FALSE; // delete the object when its window is destroyed
     int m_cxLeftBorder = 6, m_cxRightBorder = 6, m_cyTopBorder = 2, m_cyBottomBorder = 2;
     int m_cxDefaultGap = 2;
     UINT m_nMRUWidth = 32767;
-    DWORD m_dwStyle = 0;      // CBRS_* bar style
-    DWORD m_dwDockStyle = 0;  // sides the bar may dock at
+    DWORD m_dwStyle = 0;     // CBRS_* bar style
+    DWORD m_dwDockStyle = 0; // sides the bar may dock at
     CFrameWnd* m_pDockSite = nullptr;
     CDockBar* m_pDockBar = nullptr;
     CDockContext* m_pDockContext = nullptr;
-    enum StateFlags { delayHide = 1, delayShow = 2, tempHide = 4, statusSet = 8 };
+    enum StateFlags
+    {
+        delayHide = 1,
+        delayShow = 2,
+        tempHide = 4,
+        statusSet = 8
+    };
     UINT m_nStateFlags = 0;
 
 protected:
@@ -147,7 +167,7 @@ protected:
 
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnDestroy();
-    afx_msg void OnClose();  // bars are hidden, never closed
+    afx_msg void OnClose(); // bars are hidden, never closed
     afx_msg LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam);
     afx_msg void OnWindowPosChanging(WINDOWPOS* lpWndPos);

@@ -26,7 +26,8 @@ BOOL CStatic::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
     return message == WM_DRAWITEM && OwnerDrawChildNotify(this, message, lParam, pResult);
 }
 
-BOOL CButton::Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
+BOOL CButton::Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                     UINT nID)
 {
     return CWnd::Create(L"BUTTON", lpszCaption, dwStyle, rect, pParentWnd, nID);
 }
@@ -90,7 +91,8 @@ BOOL CListBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nI
 void CListBox::GetText(int nIndex, CString& rString) const
 {
     int nLen = GetTextLen(nIndex);
-    if (nLen == LB_ERR) {
+    if (nLen == LB_ERR)
+    {
         rString.Empty();
         return;
     }
@@ -108,7 +110,10 @@ UINT CListBox::ItemFromPoint(CPoint pt, BOOL& bOutside) const
 
 void CListBox::DrawItem(LPDRAWITEMSTRUCT) {}
 void CListBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
-int CListBox::CompareItem(LPCOMPAREITEMSTRUCT) { return 0; }
+int CListBox::CompareItem(LPCOMPAREITEMSTRUCT)
+{
+    return 0;
+}
 void CListBox::DeleteItem(LPDELETEITEMSTRUCT) {}
 
 BOOL CListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
@@ -126,7 +131,8 @@ BOOL CComboBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT n
 void CComboBox::GetLBText(int nIndex, CString& rString) const
 {
     int nLen = GetLBTextLen(nIndex);
-    if (nLen == CB_ERR) {
+    if (nLen == CB_ERR)
+    {
         rString.Empty();
         return;
     }
@@ -137,7 +143,10 @@ void CComboBox::GetLBText(int nIndex, CString& rString) const
 
 void CComboBox::DrawItem(LPDRAWITEMSTRUCT) {}
 void CComboBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
-int CComboBox::CompareItem(LPCOMPAREITEMSTRUCT) { return 0; }
+int CComboBox::CompareItem(LPCOMPAREITEMSTRUCT)
+{
+    return 0;
+}
 void CComboBox::DeleteItem(LPDELETEITEMSTRUCT) {}
 
 BOOL CComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)

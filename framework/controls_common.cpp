@@ -15,7 +15,10 @@ IMPLEMENT_DYNAMIC(CToolTipCtrl, CWnd)
 // ---------------------------------------------------------------------------------------------
 // Image lists.
 
-CImageList::~CImageList() { DeleteImageList(); }
+CImageList::~CImageList()
+{
+    DeleteImageList();
+}
 
 HIMAGELIST CImageList::GetSafeHandle() const
 {
@@ -32,7 +35,10 @@ CImageList* CImageList::FromHandle(HIMAGELIST hImageList)
     });
 }
 
-void CImageList::DeleteTempMap() { AfxImageListMap::DeleteTemporaries(); }
+void CImageList::DeleteTempMap()
+{
+    AfxImageListMap::DeleteTemporaries();
+}
 
 BOOL CImageList::Attach(HIMAGELIST hImageList)
 {
@@ -108,7 +114,8 @@ BOOL CHeaderCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT
 
 CImageList* CHeaderCtrl::SetImageList(CImageList* pImageList)
 {
-    return CImageList::FromHandle((HIMAGELIST)SendMessage(HDM_SETIMAGELIST, 0, (LPARAM)pImageList->GetSafeHandle()));
+    return CImageList::FromHandle(
+        (HIMAGELIST)SendMessage(HDM_SETIMAGELIST, 0, (LPARAM)pImageList->GetSafeHandle()));
 }
 
 CImageList* CHeaderCtrl::GetImageList() const
@@ -133,7 +140,8 @@ BOOL CListCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT n
     return CWnd::Create(WC_LISTVIEWW, nullptr, dwStyle, rect, pParentWnd, nID);
 }
 
-BOOL CListCtrl::CreateEx(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
+BOOL CListCtrl::CreateEx(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                         UINT nID)
 {
     if (!Create(dwStyle, rect, pParentWnd, nID))
         return FALSE;
@@ -189,7 +197,8 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
     std::vector<wchar_t> buffer;
     int nLen = 128;
     int nRes;
-    do {
+    do
+    {
         nLen *= 2;
         buffer.assign((size_t)nLen, L'\0');
         lvi.cchTextMax = nLen;
@@ -294,17 +303,20 @@ CEdit* CListCtrl::GetEditControl() const
     return (CEdit*)CWnd::FromHandle((HWND)SendMessage(LVM_GETEDITCONTROL));
 }
 
-int CListCtrl::InsertColumn(int nCol, LPCTSTR lpszColumnHeading, int nFormat, int nWidth, int nSubItem)
+int CListCtrl::InsertColumn(int nCol, LPCTSTR lpszColumnHeading, int nFormat, int nWidth,
+                            int nSubItem)
 {
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_FMT;
     column.pszText = (LPWSTR)lpszColumnHeading;
     column.fmt = nFormat;
-    if (nWidth != -1) {
+    if (nWidth != -1)
+    {
         column.mask |= LVCF_WIDTH;
         column.cx = nWidth;
     }
-    if (nSubItem != -1) {
+    if (nSubItem != -1)
+    {
         column.mask |= LVCF_SUBITEM;
         column.iSubItem = nSubItem;
     }
@@ -313,7 +325,8 @@ int CListCtrl::InsertColumn(int nCol, LPCTSTR lpszColumnHeading, int nFormat, in
 
 BOOL CListCtrl::GetColumnOrderArray(LPINT piArray, int iCount) const
 {
-    if (iCount == -1) {
+    if (iCount == -1)
+    {
         CHeaderCtrl* pHeader = GetHeaderCtrl();
         if (pHeader == nullptr)
             return FALSE;
@@ -329,7 +342,8 @@ CHeaderCtrl* CListCtrl::GetHeaderCtrl() const
 
 CImageList* CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
 {
-    return CImageList::FromHandle((HIMAGELIST)SendMessage(LVM_SETIMAGELIST, nImageListType, (LPARAM)pImageList->GetSafeHandle()));
+    return CImageList::FromHandle((HIMAGELIST)SendMessage(LVM_SETIMAGELIST, nImageListType,
+                                                          (LPARAM)pImageList->GetSafeHandle()));
 }
 
 CImageList* CListCtrl::GetImageList(int nImageList) const
@@ -395,7 +409,8 @@ CString CTreeCtrl::GetItemText(HTREEITEM hItem) const
     item.mask = TVIF_TEXT;
     std::vector<wchar_t> buffer;
     int nLen = 128;
-    do {
+    do
+    {
         nLen *= 2;
         buffer.assign((size_t)nLen, L'\0');
         item.pszText = buffer.data();
@@ -440,7 +455,8 @@ BOOL CTreeCtrl::GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) 
     item.hItem = hItem;
     item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     BOOL bRes = (BOOL)SendMessage(TVM_GETITEMW, 0, (LPARAM)&item);
-    if (bRes) {
+    if (bRes)
+    {
         nImage = item.iImage;
         nSelectedImage = item.iSelectedImage;
     }
@@ -504,7 +520,8 @@ BOOL CTreeCtrl::GetItemRect(HTREEITEM hItem, LPRECT lpRect, BOOL bTextOnly) cons
 
 CImageList* CTreeCtrl::SetImageList(CImageList* pImageList, int nImageListType)
 {
-    return CImageList::FromHandle((HIMAGELIST)SendMessage(TVM_SETIMAGELIST, nImageListType, (LPARAM)pImageList->GetSafeHandle()));
+    return CImageList::FromHandle((HIMAGELIST)SendMessage(TVM_SETIMAGELIST, nImageListType,
+                                                          (LPARAM)pImageList->GetSafeHandle()));
 }
 
 CImageList* CTreeCtrl::GetImageList(int nImageList) const
@@ -547,7 +564,8 @@ CSize CTabCtrl::SetItemSize(CSize size)
 
 CImageList* CTabCtrl::SetImageList(CImageList* pImageList)
 {
-    return CImageList::FromHandle((HIMAGELIST)SendMessage(TCM_SETIMAGELIST, 0, (LPARAM)pImageList->GetSafeHandle()));
+    return CImageList::FromHandle(
+        (HIMAGELIST)SendMessage(TCM_SETIMAGELIST, 0, (LPARAM)pImageList->GetSafeHandle()));
 }
 
 CImageList* CTabCtrl::GetImageList() const
@@ -605,11 +623,14 @@ void CToolTipCtrl::FillInToolInfo(TOOLINFO& ti, CWnd* pWnd, UINT_PTR nIDTool) co
     memset(&ti, 0, sizeof(ti));
     ti.cbSize = sizeof(TTTOOLINFOW);
     HWND hWnd = pWnd->GetSafeHwnd();
-    if (nIDTool == 0) {
+    if (nIDTool == 0)
+    {
         ti.hwnd = ::GetParent(hWnd);
         ti.uFlags = TTF_IDISHWND;
         ti.uId = (UINT_PTR)hWnd;
-    } else {
+    }
+    else
+    {
         ti.hwnd = hWnd;
         ti.uId = nIDTool;
     }

@@ -78,8 +78,8 @@ bool OleDateToParts(double dt, SYSTEMTIME& st, int* dayOfYear)
     if (!(dt >= kMinOleDate && dt < kMaxOleDate))
         return false;
     double whole = std::trunc(dt);
-    long long seconds = static_cast<long long>(whole) * 86400 +
-                        std::llround(std::fabs(dt - whole) * 86400.0);
+    long long seconds =
+        static_cast<long long>(whole) * 86400 + std::llround(std::fabs(dt - whole) * 86400.0);
     long long days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
     long long secOfDay = seconds - days * 86400;
     long long unixDays = days + kOleEpochDays;
@@ -109,8 +109,8 @@ bool ValidDateParts(int y, int mo, int d, int h, int mi, int s)
 
 double OleDateFromParts(int y, int mo, int d, int h, int mi, double s)
 {
-    double days = static_cast<double>(DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) -
-                                      kOleEpochDays);
+    double days = static_cast<double>(
+        DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) - kOleEpochDays);
     double time = (h * 3600.0 + mi * 60.0 + s) / 86400.0;
     return days >= 0 ? days + time : days - time;
 }
@@ -118,11 +118,11 @@ double OleDateFromParts(int y, int mo, int d, int h, int mi, double s)
 // ---------------------------------------------------------------------------------------------
 // strftime-style formatting with fixed English names (the C locale's).
 
-const wchar_t* const kDayNames[7] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday",
+const wchar_t* const kDayNames[7] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
                                      L"Thursday", L"Friday", L"Saturday"};
-const wchar_t* const kMonthNames[12] = {L"January", L"February", L"March", L"April",
-                                        L"May", L"June", L"July", L"August",
-                                        L"September", L"October", L"November", L"December"};
+const wchar_t* const kMonthNames[12] = {L"January",   L"February", L"March",    L"April",
+                                        L"May",       L"June",     L"July",     L"August",
+                                        L"September", L"October",  L"November", L"December"};
 
 void AppendNumber(CString& out, long long value, int width, bool trimZeros)
 {
@@ -131,13 +131,15 @@ void AppendNumber(CString& out, long long value, int width, bool trimZeros)
     bool negative = value < 0;
     unsigned long long v = negative ? 0ULL - static_cast<unsigned long long>(value)
                                     : static_cast<unsigned long long>(value);
-    do {
+    do
+    {
         digits[n++] = static_cast<wchar_t>(L'0' + v % 10);
         v /= 10;
     } while (v != 0);
     if (negative)
         out.AppendChar(L'-');
-    if (!trimZeros) {
+    if (!trimZeros)
+    {
         for (int i = n; i < width; ++i)
             out.AppendChar(L'0');
     }
@@ -157,19 +159,23 @@ void FormatTm(CString& out, const wchar_t* format, const struct tm& t, const wch
         return;
     int wday = (t.tm_wday % 7 + 7) % 7;
     int mon = (t.tm_mon % 12 + 12) % 12;
-    for (const wchar_t* p = format; *p != 0; ++p) {
-        if (*p != L'%') {
+    for (const wchar_t* p = format; *p != 0; ++p)
+    {
+        if (*p != L'%')
+        {
             out.AppendChar(*p);
             continue;
         }
         const wchar_t* start = p;
         ++p;
         bool alt = false;
-        if (*p == L'#') {
+        if (*p == L'#')
+        {
             alt = true;
             ++p;
         }
-        switch (*p) {
+        switch (*p)
+        {
         case L'a': AppendAbbrev(out, kDayNames[wday]); break;
         case L'A': out += kDayNames[wday]; break;
         case L'b': AppendAbbrev(out, kMonthNames[mon]); break;
@@ -236,7 +242,8 @@ struct tm TmFromSystemTime(const SYSTEMTIME& st, int yday)
 
 // Span parts from a day count, rounded to whole seconds: days, hours, minutes, seconds, each
 // with the span's sign.
-void SpanParts(double span, long long& days, long long& hours, long long& minutes, long long& seconds)
+void SpanParts(double span, long long& days, long long& hours, long long& minutes,
+               long long& seconds)
 {
     long long total = std::llround(span * 86400.0);
     days = total / 86400;
@@ -252,13 +259,16 @@ CString FormatSpan(const wchar_t* format, long long days, long long hours, long 
     CString out;
     if (format == nullptr)
         return out;
-    for (const wchar_t* p = format; *p != 0; ++p) {
-        if (*p != L'%' || p[1] == 0) {
+    for (const wchar_t* p = format; *p != 0; ++p)
+    {
+        if (*p != L'%' || p[1] == 0)
+        {
             out.AppendChar(*p);
             continue;
         }
         ++p;
-        switch (*p) {
+        switch (*p)
+        {
         case L'D': AppendNumber(out, days, 1, false); break;
         case L'H': AppendNumber(out, hours, 2, false); break;
         case L'M': AppendNumber(out, minutes, 2, false); break;
@@ -317,8 +327,7 @@ CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec, int
 CTime::CTime(WORD wDosDate, WORD wDosTime, int nDST)
     : CTime((wDosDate >> 9) + 1980, (wDosDate >> 5) & 0x0F, wDosDate & 0x1F, wDosTime >> 11,
             (wDosTime >> 5) & 0x3F, (wDosTime & 0x1F) * 2, nDST)
-{
-}
+{}
 
 CTime::CTime(const SYSTEMTIME& st, int nDST)
 {
@@ -395,13 +404,34 @@ int LocalPart(__time64_t time, int tm::*field, int add)
 }
 } // namespace
 
-int CTime::GetYear() const noexcept { return LocalPart(m_time, &tm::tm_year, 1900); }
-int CTime::GetMonth() const noexcept { return LocalPart(m_time, &tm::tm_mon, 1); }
-int CTime::GetDay() const noexcept { return LocalPart(m_time, &tm::tm_mday, 0); }
-int CTime::GetHour() const noexcept { return LocalPart(m_time, &tm::tm_hour, 0); }
-int CTime::GetMinute() const noexcept { return LocalPart(m_time, &tm::tm_min, 0); }
-int CTime::GetSecond() const noexcept { return LocalPart(m_time, &tm::tm_sec, 0); }
-int CTime::GetDayOfWeek() const noexcept { return LocalPart(m_time, &tm::tm_wday, 1); }
+int CTime::GetYear() const noexcept
+{
+    return LocalPart(m_time, &tm::tm_year, 1900);
+}
+int CTime::GetMonth() const noexcept
+{
+    return LocalPart(m_time, &tm::tm_mon, 1);
+}
+int CTime::GetDay() const noexcept
+{
+    return LocalPart(m_time, &tm::tm_mday, 0);
+}
+int CTime::GetHour() const noexcept
+{
+    return LocalPart(m_time, &tm::tm_hour, 0);
+}
+int CTime::GetMinute() const noexcept
+{
+    return LocalPart(m_time, &tm::tm_min, 0);
+}
+int CTime::GetSecond() const noexcept
+{
+    return LocalPart(m_time, &tm::tm_sec, 0);
+}
+int CTime::GetDayOfWeek() const noexcept
+{
+    return LocalPart(m_time, &tm::tm_wday, 1);
+}
 
 CString CTime::Format(LPCTSTR pFormat) const
 {
@@ -421,8 +451,14 @@ CString CTime::FormatGmt(LPCTSTR pFormat) const
     return out;
 }
 
-CString CTime::Format(UINT nFormatID) const { return Format(LoadFormat(nFormatID)); }
-CString CTime::FormatGmt(UINT nFormatID) const { return FormatGmt(LoadFormat(nFormatID)); }
+CString CTime::Format(UINT nFormatID) const
+{
+    return Format(LoadFormat(nFormatID));
+}
+CString CTime::FormatGmt(UINT nFormatID) const
+{
+    return FormatGmt(LoadFormat(nFormatID));
+}
 
 // ---------------------------------------------------------------------------------------------
 // COleDateTime
@@ -462,13 +498,34 @@ int OlePart(const COleDateTime& date, WORD SYSTEMTIME::*field, int add)
 }
 } // namespace
 
-int COleDateTime::GetYear() const noexcept { return OlePart(*this, &SYSTEMTIME::wYear, 0); }
-int COleDateTime::GetMonth() const noexcept { return OlePart(*this, &SYSTEMTIME::wMonth, 0); }
-int COleDateTime::GetDay() const noexcept { return OlePart(*this, &SYSTEMTIME::wDay, 0); }
-int COleDateTime::GetHour() const noexcept { return OlePart(*this, &SYSTEMTIME::wHour, 0); }
-int COleDateTime::GetMinute() const noexcept { return OlePart(*this, &SYSTEMTIME::wMinute, 0); }
-int COleDateTime::GetSecond() const noexcept { return OlePart(*this, &SYSTEMTIME::wSecond, 0); }
-int COleDateTime::GetDayOfWeek() const noexcept { return OlePart(*this, &SYSTEMTIME::wDayOfWeek, 1); }
+int COleDateTime::GetYear() const noexcept
+{
+    return OlePart(*this, &SYSTEMTIME::wYear, 0);
+}
+int COleDateTime::GetMonth() const noexcept
+{
+    return OlePart(*this, &SYSTEMTIME::wMonth, 0);
+}
+int COleDateTime::GetDay() const noexcept
+{
+    return OlePart(*this, &SYSTEMTIME::wDay, 0);
+}
+int COleDateTime::GetHour() const noexcept
+{
+    return OlePart(*this, &SYSTEMTIME::wHour, 0);
+}
+int COleDateTime::GetMinute() const noexcept
+{
+    return OlePart(*this, &SYSTEMTIME::wMinute, 0);
+}
+int COleDateTime::GetSecond() const noexcept
+{
+    return OlePart(*this, &SYSTEMTIME::wSecond, 0);
+}
+int COleDateTime::GetDayOfWeek() const noexcept
+{
+    return OlePart(*this, &SYSTEMTIME::wDayOfWeek, 1);
+}
 
 int COleDateTime::GetDayOfYear() const noexcept
 {
@@ -481,22 +538,27 @@ int COleDateTime::GetDayOfYear() const noexcept
 
 COleDateTime& COleDateTime::operator=(const VARIANT& varSrc) noexcept
 {
-    if (varSrc.vt == VT_DATE) {
+    if (varSrc.vt == VT_DATE)
+    {
         m_dt = varSrc.date;
         m_status = valid;
         return *this;
     }
-    if (varSrc.vt == VT_NULL || varSrc.vt == VT_EMPTY) {
+    if (varSrc.vt == VT_NULL || varSrc.vt == VT_EMPTY)
+    {
         m_dt = 0;
         m_status = null;
         return *this;
     }
     VARIANT converted;
     VariantInit(&converted);
-    if (SUCCEEDED(VariantChangeType(&converted, const_cast<VARIANT*>(&varSrc), 0, VT_DATE))) {
+    if (SUCCEEDED(VariantChangeType(&converted, const_cast<VARIANT*>(&varSrc), 0, VT_DATE)))
+    {
         m_dt = converted.date;
         m_status = valid;
-    } else {
+    }
+    else
+    {
         m_dt = 0;
         m_status = invalid;
     }
@@ -507,7 +569,8 @@ COleDateTime& COleDateTime::operator=(const VARIANT& varSrc) noexcept
 COleDateTime& COleDateTime::operator=(const __time64_t& timeSrc) noexcept
 {
     struct tm t;
-    if (timeSrc < 0 || _localtime64_s(&t, &timeSrc) != 0) {
+    if (timeSrc < 0 || _localtime64_s(&t, &timeSrc) != 0)
+    {
         m_dt = 0;
         m_status = invalid;
         return *this;
@@ -527,7 +590,8 @@ COleDateTime& COleDateTime::operator=(const FILETIME& filetimeSrc) noexcept
 {
     SYSTEMTIME utc, local;
     if (!FileTimeToSystemTime(&filetimeSrc, &utc) ||
-        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    {
         m_dt = 0;
         m_status = invalid;
         return *this;
@@ -547,25 +611,39 @@ bool COleDateTime::operator==(const COleDateTime& date) const noexcept
     return m_status != valid || m_dt == date.m_dt;
 }
 
-bool COleDateTime::operator!=(const COleDateTime& date) const noexcept { return !(*this == date); }
+bool COleDateTime::operator!=(const COleDateTime& date) const noexcept
+{
+    return !(*this == date);
+}
 
 bool COleDateTime::operator<(const COleDateTime& date) const noexcept
 {
     return OleDateToLinear(m_dt) < OleDateToLinear(date.m_dt);
 }
 
-bool COleDateTime::operator>(const COleDateTime& date) const noexcept { return date < *this; }
-bool COleDateTime::operator<=(const COleDateTime& date) const noexcept { return !(date < *this); }
-bool COleDateTime::operator>=(const COleDateTime& date) const noexcept { return !(*this < date); }
+bool COleDateTime::operator>(const COleDateTime& date) const noexcept
+{
+    return date < *this;
+}
+bool COleDateTime::operator<=(const COleDateTime& date) const noexcept
+{
+    return !(date < *this);
+}
+bool COleDateTime::operator>=(const COleDateTime& date) const noexcept
+{
+    return !(*this < date);
+}
 
 COleDateTime COleDateTime::operator+(COleDateTimeSpan dateSpan) const noexcept
 {
     COleDateTime result;
-    if (m_status == invalid || dateSpan.GetStatus() == COleDateTimeSpan::invalid) {
+    if (m_status == invalid || dateSpan.GetStatus() == COleDateTimeSpan::invalid)
+    {
         result.m_status = invalid;
         return result;
     }
-    if (m_status == null || dateSpan.GetStatus() == COleDateTimeSpan::null) {
+    if (m_status == null || dateSpan.GetStatus() == COleDateTimeSpan::null)
+    {
         result.m_status = null;
         return result;
     }
@@ -593,11 +671,13 @@ COleDateTime& COleDateTime::operator-=(COleDateTimeSpan dateSpan) noexcept
 COleDateTimeSpan COleDateTime::operator-(const COleDateTime& date) const noexcept
 {
     COleDateTimeSpan span;
-    if (m_status == invalid || date.m_status == invalid) {
+    if (m_status == invalid || date.m_status == invalid)
+    {
         span.m_status = COleDateTimeSpan::invalid;
         return span;
     }
-    if (m_status == null || date.m_status == null) {
+    if (m_status == null || date.m_status == null)
+    {
         span.m_status = COleDateTimeSpan::null;
         return span;
     }
@@ -605,9 +685,11 @@ COleDateTimeSpan COleDateTime::operator-(const COleDateTime& date) const noexcep
     return span;
 }
 
-int COleDateTime::SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec) noexcept
+int COleDateTime::SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin,
+                              int nSec) noexcept
 {
-    if (!ValidDateParts(nYear, nMonth, nDay, nHour, nMin, nSec)) {
+    if (!ValidDateParts(nYear, nMonth, nDay, nHour, nMin, nSec))
+    {
         m_dt = 0;
         m_status = invalid;
         return 1;
@@ -630,7 +712,8 @@ int COleDateTime::SetTime(int nHour, int nMin, int nSec) noexcept
 namespace {
 
 // A small cursor over the text being parsed.
-struct Scanner {
+struct Scanner
+{
     const wchar_t* p;
 
     void SkipBlanks()
@@ -643,7 +726,8 @@ struct Scanner {
     {
         int n = 0;
         value = 0;
-        while (n < maxDigits && *p >= L'0' && *p <= L'9') {
+        while (n < maxDigits && *p >= L'0' && *p <= L'9')
+        {
             value = value * 10 + (*p - L'0');
             ++p;
             ++n;
@@ -666,15 +750,18 @@ bool ParseTimePart(Scanner& s, int& hour, int& minute, double& second)
     if (!s.Number(hour, 2) || !s.Char(L':') || !s.Number(minute, 2))
         return false;
     second = 0;
-    if (s.Char(L':')) {
+    if (s.Char(L':'))
+    {
         if (!s.Number(sec, 2))
             return false;
         second = sec;
-        if (*s.p == L'.' || *s.p == L',') {
+        if (*s.p == L'.' || *s.p == L',')
+        {
             ++s.p;
             double scale = 0.1;
             bool any = false;
-            while (*s.p >= L'0' && *s.p <= L'9') {
+            while (*s.p >= L'0' && *s.p <= L'9')
+            {
                 second += (*s.p - L'0') * scale;
                 scale /= 10;
                 ++s.p;
@@ -687,7 +774,8 @@ bool ParseTimePart(Scanner& s, int& hour, int& minute, double& second)
     s.SkipBlanks();
     wchar_t c0 = static_cast<wchar_t>(std::towupper(s.p[0]));
     wchar_t c1 = c0 != 0 ? static_cast<wchar_t>(std::towupper(s.p[1])) : 0;
-    if ((c0 == L'A' || c0 == L'P') && c1 == L'M') {
+    if ((c0 == L'A' || c0 == L'P') && c1 == L'M')
+    {
         if (hour < 1 || hour > 12)
             return false;
         if (c0 == L'A')
@@ -700,7 +788,12 @@ bool ParseTimePart(Scanner& s, int& hour, int& minute, double& second)
 }
 
 // How far the locale-neutral reader got with a text.
-enum class NeutralParse { NotNeutral, Parsed, Bad };
+enum class NeutralParse
+{
+    NotNeutral,
+    Parsed,
+    Bad
+};
 
 // ISO-style dates and times: "YYYY-MM-DD", "YYYY/MM/DD" or "YYYY.MM.DD", optionally followed
 // by a blank or 'T' and a time; or a time alone. A text that has one of these shapes but names
@@ -717,22 +810,28 @@ NeutralParse ParseNeutral(const wchar_t* text, double& dt)
     if (!s.Number(first, 6))
         return NeutralParse::NotNeutral;
     int digits = static_cast<int>(s.p - start);
-    if (digits >= 3 && (*s.p == L'-' || *s.p == L'/' || *s.p == L'.')) {
+    if (digits >= 3 && (*s.p == L'-' || *s.p == L'/' || *s.p == L'.'))
+    {
         wchar_t sep = *s.p++;
         year = digits <= 5 ? first : 0;
         if (!s.Number(month, 2) || !s.Char(sep) || !s.Number(day, 2))
             return NeutralParse::Bad;
-        if (*s.p == L'T' || *s.p == L't' || *s.p == L' ') {
+        if (*s.p == L'T' || *s.p == L't' || *s.p == L' ')
+        {
             ++s.p;
             s.SkipBlanks();
             if (*s.p != 0 && !ParseTimePart(s, hour, minute, second))
                 return NeutralParse::Bad;
         }
-    } else if (digits <= 2 && *s.p == L':') {
+    }
+    else if (digits <= 2 && *s.p == L':')
+    {
         s.p = start;
         if (!ParseTimePart(s, hour, minute, second))
             return NeutralParse::Bad;
-    } else {
+    }
+    else
+    {
         return NeutralParse::NotNeutral;
     }
     s.SkipBlanks();
@@ -758,11 +857,13 @@ bool COleDateTime::ParseDateTime(LPCTSTR lpszDate, DWORD dwFlags, LCID lcid) noe
     NeutralParse neutral = ParseNeutral(lpszDate, dt);
     if (neutral == NeutralParse::Bad)
         return false;
-    if (neutral == NeutralParse::NotNeutral) {
+    if (neutral == NeutralParse::NotNeutral)
+    {
         BSTR text = SysAllocString(lpszDate);
         if (text == nullptr)
             return false;
-        HRESULT hr = VarDateFromStr(text, lcid, dwFlags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), &dt);
+        HRESULT hr =
+            VarDateFromStr(text, lcid, dwFlags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), &dt);
         SysFreeString(text);
         if (FAILED(hr))
             return false;
@@ -774,7 +875,8 @@ bool COleDateTime::ParseDateTime(LPCTSTR lpszDate, DWORD dwFlags, LCID lcid) noe
         return false;
     if (dwFlags & VAR_DATEVALUEONLY)
         st.wHour = st.wMinute = st.wSecond = 0;
-    if (dwFlags & VAR_TIMEVALUEONLY) {
+    if (dwFlags & VAR_TIMEVALUEONLY)
+    {
         st.wYear = 1899;
         st.wMonth = 12;
         st.wDay = 30;
@@ -812,14 +914,26 @@ CString COleDateTime::Format(LPCTSTR lpszFormat) const
     return out;
 }
 
-CString COleDateTime::Format(UINT nFormatID) const { return Format(static_cast<LPCTSTR>(LoadFormat(nFormatID))); }
+CString COleDateTime::Format(UINT nFormatID) const
+{
+    return Format(static_cast<LPCTSTR>(LoadFormat(nFormatID)));
+}
 
 // ---------------------------------------------------------------------------------------------
 // COleDateTimeSpan
 
-double COleDateTimeSpan::GetTotalHours() const noexcept { return m_span * 24.0; }
-double COleDateTimeSpan::GetTotalMinutes() const noexcept { return m_span * 24.0 * 60.0; }
-double COleDateTimeSpan::GetTotalSeconds() const noexcept { return m_span * 24.0 * 3600.0; }
+double COleDateTimeSpan::GetTotalHours() const noexcept
+{
+    return m_span * 24.0;
+}
+double COleDateTimeSpan::GetTotalMinutes() const noexcept
+{
+    return m_span * 24.0 * 60.0;
+}
+double COleDateTimeSpan::GetTotalSeconds() const noexcept
+{
+    return m_span * 24.0 * 3600.0;
+}
 
 LONG COleDateTimeSpan::GetDays() const noexcept
 {
@@ -883,4 +997,7 @@ CString COleDateTimeSpan::Format(LPCTSTR pFormat) const
     return FormatSpan(pFormat, d, h, m, s);
 }
 
-CString COleDateTimeSpan::Format(UINT nID) const { return Format(static_cast<LPCTSTR>(LoadFormat(nID))); }
+CString COleDateTimeSpan::Format(UINT nID) const
+{
+    return Format(static_cast<LPCTSTR>(LoadFormat(nID)));
+}

@@ -19,7 +19,10 @@ class CTimeSpan
 public:
     CTimeSpan() noexcept = default;
     CTimeSpan(__time64_t time) noexcept : m_timeSpan(time) {}
-    CTimeSpan(LONG lDays, int nHours, int nMins, int nSecs) noexcept { SetTimeSpan(lDays, nHours, nMins, nSecs); }
+    CTimeSpan(LONG lDays, int nHours, int nMins, int nSecs) noexcept
+    {
+        SetTimeSpan(lDays, nHours, nMins, nSecs);
+    }
 
     void SetTimeSpan(LONG lDays, int nHours, int nMins, int nSecs) noexcept
     {
@@ -30,15 +33,35 @@ public:
     LONGLONG GetTotalHours() const noexcept { return m_timeSpan / 3600; }
     LONG GetHours() const noexcept { return static_cast<LONG>(GetTotalHours() - GetDays() * 24); }
     LONGLONG GetTotalMinutes() const noexcept { return m_timeSpan / 60; }
-    LONG GetMinutes() const noexcept { return static_cast<LONG>(GetTotalMinutes() - GetTotalHours() * 60); }
+    LONG GetMinutes() const noexcept
+    {
+        return static_cast<LONG>(GetTotalMinutes() - GetTotalHours() * 60);
+    }
     LONGLONG GetTotalSeconds() const noexcept { return m_timeSpan; }
-    LONG GetSeconds() const noexcept { return static_cast<LONG>(GetTotalSeconds() - GetTotalMinutes() * 60); }
+    LONG GetSeconds() const noexcept
+    {
+        return static_cast<LONG>(GetTotalSeconds() - GetTotalMinutes() * 60);
+    }
     __time64_t GetTimeSpan() const noexcept { return m_timeSpan; }
 
-    CTimeSpan operator+(CTimeSpan span) const noexcept { return CTimeSpan(m_timeSpan + span.m_timeSpan); }
-    CTimeSpan operator-(CTimeSpan span) const noexcept { return CTimeSpan(m_timeSpan - span.m_timeSpan); }
-    CTimeSpan& operator+=(CTimeSpan span) noexcept { m_timeSpan += span.m_timeSpan; return *this; }
-    CTimeSpan& operator-=(CTimeSpan span) noexcept { m_timeSpan -= span.m_timeSpan; return *this; }
+    CTimeSpan operator+(CTimeSpan span) const noexcept
+    {
+        return CTimeSpan(m_timeSpan + span.m_timeSpan);
+    }
+    CTimeSpan operator-(CTimeSpan span) const noexcept
+    {
+        return CTimeSpan(m_timeSpan - span.m_timeSpan);
+    }
+    CTimeSpan& operator+=(CTimeSpan span) noexcept
+    {
+        m_timeSpan += span.m_timeSpan;
+        return *this;
+    }
+    CTimeSpan& operator-=(CTimeSpan span) noexcept
+    {
+        m_timeSpan -= span.m_timeSpan;
+        return *this;
+    }
     bool operator==(CTimeSpan span) const noexcept { return m_timeSpan == span.m_timeSpan; }
     bool operator!=(CTimeSpan span) const noexcept { return m_timeSpan != span.m_timeSpan; }
     bool operator<(CTimeSpan span) const noexcept { return m_timeSpan < span.m_timeSpan; }
@@ -68,9 +91,21 @@ public:
     static CTime WINAPI GetCurrentTime() noexcept;
     static BOOL WINAPI IsValidFILETIME(const FILETIME& ft) noexcept;
 
-    CTime& operator=(__time64_t time) noexcept { m_time = time; return *this; }
-    CTime& operator+=(CTimeSpan span) noexcept { m_time += span.GetTimeSpan(); return *this; }
-    CTime& operator-=(CTimeSpan span) noexcept { m_time -= span.GetTimeSpan(); return *this; }
+    CTime& operator=(__time64_t time) noexcept
+    {
+        m_time = time;
+        return *this;
+    }
+    CTime& operator+=(CTimeSpan span) noexcept
+    {
+        m_time += span.GetTimeSpan();
+        return *this;
+    }
+    CTime& operator-=(CTimeSpan span) noexcept
+    {
+        m_time -= span.GetTimeSpan();
+        return *this;
+    }
     CTimeSpan operator-(CTime time) const noexcept { return CTimeSpan(m_time - time.m_time); }
     CTime operator-(CTimeSpan span) const noexcept { return CTime(m_time - span.GetTimeSpan()); }
     CTime operator+(CTimeSpan span) const noexcept { return CTime(m_time + span.GetTimeSpan()); }
@@ -112,7 +147,13 @@ class COleDateTimeSpan;
 class COleDateTime
 {
 public:
-    enum DateTimeStatus { error = -1, valid = 0, invalid = 1, null = 2 };
+    enum DateTimeStatus
+    {
+        error = -1,
+        valid = 0,
+        invalid = 1,
+        null = 2
+    };
 
     COleDateTime() noexcept = default;
     COleDateTime(DATE dtSrc) noexcept : m_dt(dtSrc) {}
@@ -145,7 +186,12 @@ public:
     int GetDayOfYear() const noexcept; // 1 = January 1st
 
     COleDateTime& operator=(const VARIANT& varSrc) noexcept;
-    COleDateTime& operator=(DATE dtSrc) noexcept { m_dt = dtSrc; m_status = valid; return *this; }
+    COleDateTime& operator=(DATE dtSrc) noexcept
+    {
+        m_dt = dtSrc;
+        m_status = valid;
+        return *this;
+    }
     COleDateTime& operator=(const __time64_t& timeSrc) noexcept; // local time
     COleDateTime& operator=(const SYSTEMTIME& systimeSrc) noexcept;
     COleDateTime& operator=(const FILETIME& filetimeSrc) noexcept; // UTC, shown as local time
@@ -194,7 +240,12 @@ public:
 class COleDateTimeSpan
 {
 public:
-    enum DateTimeSpanStatus { valid = 0, invalid = 1, null = 2 };
+    enum DateTimeSpanStatus
+    {
+        valid = 0,
+        invalid = 1,
+        null = 2
+    };
 
     COleDateTimeSpan() noexcept = default;
     COleDateTimeSpan(double dblSpanSrc) noexcept : m_span(dblSpanSrc) {}
@@ -216,8 +267,16 @@ public:
     LONG GetMinutes() const noexcept;
     LONG GetSeconds() const noexcept;
 
-    COleDateTimeSpan& operator=(double dblSpanSrc) noexcept { m_span = dblSpanSrc; m_status = valid; return *this; }
-    bool operator==(const COleDateTimeSpan& s) const noexcept { return m_status == s.m_status && m_span == s.m_span; }
+    COleDateTimeSpan& operator=(double dblSpanSrc) noexcept
+    {
+        m_span = dblSpanSrc;
+        m_status = valid;
+        return *this;
+    }
+    bool operator==(const COleDateTimeSpan& s) const noexcept
+    {
+        return m_status == s.m_status && m_span == s.m_span;
+    }
     bool operator!=(const COleDateTimeSpan& s) const noexcept { return !(*this == s); }
     bool operator<(const COleDateTimeSpan& s) const noexcept { return m_span < s.m_span; }
     bool operator>(const COleDateTimeSpan& s) const noexcept { return m_span > s.m_span; }
@@ -227,7 +286,12 @@ public:
     COleDateTimeSpan operator-(const COleDateTimeSpan& s) const noexcept;
     COleDateTimeSpan& operator+=(const COleDateTimeSpan& s) noexcept { return *this = *this + s; }
     COleDateTimeSpan& operator-=(const COleDateTimeSpan& s) noexcept { return *this = *this - s; }
-    COleDateTimeSpan operator-() const noexcept { COleDateTimeSpan r(-m_span); r.m_status = m_status; return r; }
+    COleDateTimeSpan operator-() const noexcept
+    {
+        COleDateTimeSpan r(-m_span);
+        r.m_status = m_status;
+        return r;
+    }
     operator double() const noexcept { return m_span; }
 
     void SetDateTimeSpan(LONG lDays, int nHours, int nMins, int nSecs) noexcept;

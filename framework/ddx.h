@@ -6,20 +6,20 @@
 
 #include "framework/controls_basic.h"
 
-class CDataExchange {
+class CDataExchange
+{
 public:
     CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
 
-    BOOL m_bSaveAndValidate;  // TRUE: controls to members
+    BOOL m_bSaveAndValidate; // TRUE: controls to members
     CWnd* m_pDlgWnd;
     HWND m_idLastControl = nullptr;
     BOOL m_bEditLastControl = FALSE;
 
-    HWND PrepareCtrl(int nIDC);      // the control, remembered for Fail
-    HWND PrepareEditCtrl(int nIDC);  // the same, and Fail selects its text
-    [[noreturn]] void Fail();        // focus the last control, throw CUserException
+    HWND PrepareCtrl(int nIDC);     // the control, remembered for Fail
+    HWND PrepareEditCtrl(int nIDC); // the same, and Fail selects its text
+    [[noreturn]] void Fail();       // focus the last control, throw CUserException
 };
-
 
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
@@ -33,7 +33,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, ULONGLONG& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, float& value);
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
-void DDX_Radio(CDataExchange* pDX, int nIDC, int& value);  // nIDC: first button of the group
+void DDX_Radio(CDataExchange* pDX, int nIDC, int& value); // nIDC: first button of the group
 void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index);
 void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value);
 void DDX_CBStringExact(CDataExchange* pDX, int nIDC, CString& value);

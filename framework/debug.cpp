@@ -15,7 +15,8 @@ void AfxAssertFailedLine(const char* file, int line)
 
 void AfxAssertValidObject(const CObject* object, const char* file, int line)
 {
-    if (!object) {
+    if (!object)
+    {
         AfxAssertFailedLine(file, line);
         return;
     }

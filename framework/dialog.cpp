@@ -17,16 +17,19 @@ END_MESSAGE_MAP()
 CDialog::CDialog() = default;
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_lpszTemplateName(MAKEINTRESOURCEW(nIDTemplate)), m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd)
-{
-}
+    : m_lpszTemplateName(MAKEINTRESOURCEW(nIDTemplate)), m_nIDHelp(nIDTemplate),
+      m_pParentWnd(pParentWnd)
+{}
 
 CDialog::CDialog(LPCTSTR lpszTemplateName, CWnd* pParentWnd) : m_pParentWnd(pParentWnd)
 {
-    if (IS_INTRESOURCE(lpszTemplateName)) {
+    if (IS_INTRESOURCE(lpszTemplateName))
+    {
         m_lpszTemplateName = lpszTemplateName;
         m_nIDHelp = (UINT)(UINT_PTR)lpszTemplateName;
-    } else {
+    }
+    else
+    {
         m_strTemplateName = lpszTemplateName;
         m_lpszTemplateName = m_strTemplateName;
     }
@@ -34,7 +37,8 @@ CDialog::CDialog(LPCTSTR lpszTemplateName, CWnd* pParentWnd) : m_pParentWnd(pPar
 
 CDialog::~CDialog()
 {
-    if (m_hWnd != nullptr && CWnd::FromHandlePermanent(m_hWnd) == this) {
+    if (m_hWnd != nullptr && CWnd::FromHandlePermanent(m_hWnd) == this)
+    {
         // A modeless dialog still open: close it before the object goes.
         DestroyWindow();
     }
@@ -45,7 +49,8 @@ CDialog::~CDialog()
 
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
 {
-    if (message == WM_INITDIALOG) {
+    if (message == WM_INITDIALOG)
+    {
         CDialog* pDlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
         return pDlg != nullptr ? pDlg->HandleInitDialog() : TRUE;
     }
@@ -59,8 +64,10 @@ BOOL CDialog::CreateDlgIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWn
     if (hInst == nullptr)
         hInst = AfxGetResourceHandle();
     AfxHookWindowCreate(this);
-    HWND hWnd = ::CreateDialogIndirectParamW(hInst, lpDialogTemplate, pParentWnd->GetSafeHwnd(), AfxDlgProc, 0);
-    if (!AfxUnhookWindowCreate()) {
+    HWND hWnd = ::CreateDialogIndirectParamW(hInst, lpDialogTemplate, pParentWnd->GetSafeHwnd(),
+                                             AfxDlgProc, 0);
+    if (!AfxUnhookWindowCreate())
+    {
         PostNcDestroy();
         return FALSE;
     }
@@ -81,11 +88,14 @@ static LPCDLGTEMPLATE LoadDialogTemplate(LPCTSTR lpszTemplateName, HINSTANCE* ph
 
 BOOL CDialog::Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd)
 {
-    if (IS_INTRESOURCE(lpszTemplateName)) {
+    if (IS_INTRESOURCE(lpszTemplateName))
+    {
         m_lpszTemplateName = lpszTemplateName;
         if (m_nIDHelp == 0)
             m_nIDHelp = (UINT)(UINT_PTR)lpszTemplateName;
-    } else {
+    }
+    else
+    {
         m_strTemplateName = lpszTemplateName;
         m_lpszTemplateName = m_strTemplateName;
     }
@@ -99,7 +109,10 @@ BOOL CDialog::Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd)
     return CreateDlgIndirect(lpTemplate, pParentWnd, hInst);
 }
 
-BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) { return Create(MAKEINTRESOURCEW(nIDTemplate), pParentWnd); }
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
+{
+    return Create(MAKEINTRESOURCEW(nIDTemplate), pParentWnd);
+}
 
 BOOL CDialog::CreateIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd, void* lpDialogInit)
 {
@@ -118,7 +131,8 @@ BOOL CDialog::CreateIndirect(HGLOBAL hDialogTemplate, CWnd* pParentWnd)
     return bResult;
 }
 
-BOOL CDialog::InitModalIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd, void* lpDialogInit)
+BOOL CDialog::InitModalIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd,
+                                void* lpDialogInit)
 {
     m_lpDialogTemplate = lpDialogTemplate;
     m_pParentWnd = pParentWnd;
@@ -151,9 +165,12 @@ INT_PTR CDialog::DoModal()
     LPCDLGTEMPLATE lpTemplate = m_lpDialogTemplate;
     HINSTANCE hInst = AfxGetResourceHandle();
     BOOL bUnlock = FALSE;
-    if (m_lpszTemplateName != nullptr) {
+    if (m_lpszTemplateName != nullptr)
+    {
         lpTemplate = LoadDialogTemplate(m_lpszTemplateName, &hInst);
-    } else if (m_hDialogTemplate != nullptr) {
+    }
+    else if (m_hDialogTemplate != nullptr)
+    {
         lpTemplate = (LPCDLGTEMPLATE)::GlobalLock(m_hDialogTemplate);
         bUnlock = TRUE;
     }
@@ -162,23 +179,28 @@ INT_PTR CDialog::DoModal()
 
     HWND hWndParent = PreModal();
     BOOL bEnableParent = FALSE;
-    if (hWndParent != nullptr && hWndParent != ::GetDesktopWindow() && ::IsWindowEnabled(hWndParent)) {
+    if (hWndParent != nullptr && hWndParent != ::GetDesktopWindow() &&
+        ::IsWindowEnabled(hWndParent))
+    {
         ::EnableWindow(hWndParent, FALSE);
         bEnableParent = TRUE;
     }
 
     m_nModalResult = -1;
-    m_bContinueModal = TRUE;  // EndDialog during OnInitDialog clears it
-    if (CreateDlgIndirect(lpTemplate, CWnd::FromHandle(hWndParent), hInst)) {
-        if (m_bContinueModal) {
-            DWORD dwFlags = 0x0004;  // show when idle
+    m_bContinueModal = TRUE; // EndDialog during OnInitDialog clears it
+    if (CreateDlgIndirect(lpTemplate, CWnd::FromHandle(hWndParent), hInst))
+    {
+        if (m_bContinueModal)
+        {
+            DWORD dwFlags = 0x0004; // show when idle
             if (GetStyle() & DS_NOIDLEMSG)
                 dwFlags |= 0x0001;
             RunModalLoop(dwFlags);
         }
         if (m_hWnd != nullptr)
             ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                           SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+                           SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE |
+                               SWP_NOZORDER);
     }
     if (bEnableParent)
         ::EnableWindow(hWndParent, TRUE);
@@ -219,7 +241,7 @@ void CDialog::PreInitDialog() {}
 BOOL CDialog::OnInitDialog()
 {
     UpdateData(FALSE);
-    return TRUE;  // the dialog manager sets the focus
+    return TRUE; // the dialog manager sets the focus
 }
 
 void CDialog::OnSetFont(CFont*) {}
@@ -227,14 +249,23 @@ void CDialog::OnSetFont(CFont*) {}
 void CDialog::OnOK()
 {
     if (!UpdateData(TRUE))
-        return;  // validation failed: the dialog stays open
+        return; // validation failed: the dialog stays open
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
 
-void CDialog::OnOkCommand() { OnOK(); }
-void CDialog::OnCancelCommand() { OnCancel(); }
+void CDialog::OnOkCommand()
+{
+    OnOK();
+}
+void CDialog::OnCancelCommand()
+{
+    OnCancel();
+}
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 {
@@ -269,12 +300,13 @@ BOOL CDialog::ExecuteDlgInit(LPCTSTR lpszResourceName)
 {
     HINSTANCE hInst = AfxFindResourceHandle(lpszResourceName, RT_DLGINIT);
     HRSRC hResource = ::FindResourceW(hInst, lpszResourceName, RT_DLGINIT);
-    if (hResource == nullptr) {
+    if (hResource == nullptr)
+    {
         hInst = AfxFindResourceHandle(lpszResourceName, RT_RCDATA);
         hResource = ::FindResourceW(hInst, lpszResourceName, RT_RCDATA);
     }
     if (hResource == nullptr)
-        return TRUE;  // nothing to fill
+        return TRUE; // nothing to fill
     HGLOBAL hData = ::LoadResource(hInst, hResource);
     void* lpData = hData ? ::LockResource(hData) : nullptr;
     if (lpData == nullptr)
@@ -292,7 +324,8 @@ BOOL CDialog::ExecuteDlgInit(LPVOID lpResource)
         return TRUE;
     const BYTE* p = (const BYTE*)lpResource;
     BOOL bSuccess = TRUE;
-    for (;;) {
+    for (;;)
+    {
         WORD nIDC;
         memcpy(&nIDC, p, sizeof(WORD));
         if (nIDC == 0)
@@ -307,9 +340,11 @@ BOOL CDialog::ExecuteDlgInit(LPVOID lpResource)
             nMsg = LB_ADDSTRING;
         else if (nMsg == 0x0403)
             nMsg = CB_ADDSTRING;
-        if (nMsg == LB_ADDSTRING || nMsg == CB_ADDSTRING) {
+        if (nMsg == LB_ADDSTRING || nMsg == CB_ADDSTRING)
+        {
             // The text must end inside its record.
-            if (dwLen == 0 || memchr(lpText, 0, dwLen) == nullptr) {
+            if (dwLen == 0 || memchr(lpText, 0, dwLen) == nullptr)
+            {
                 bSuccess = FALSE;
                 break;
             }

@@ -11,7 +11,8 @@
 
 #include "framework/wnd.h"
 
-class CDialog : public CWnd {
+class CDialog : public CWnd
+{
     DECLARE_DYNAMIC(CDialog)
 
 public:
@@ -56,8 +57,8 @@ public:
     CWnd* m_pParentWnd = nullptr;
 
 protected:
-    virtual void OnOK();      // UpdateData, then EndDialog(IDOK)
-    virtual void OnCancel();  // EndDialog(IDCANCEL)
+    virtual void OnOK();     // UpdateData, then EndDialog(IDOK)
+    virtual void OnCancel(); // EndDialog(IDCANCEL)
     virtual void PreInitDialog();
     BOOL CreateDlgIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd, HINSTANCE hInst);
     HWND PreModal();

@@ -13,7 +13,10 @@ END_MESSAGE_MAP()
 
 namespace {
 
-bool IsPlaceHolder(void* p) { return p != nullptr && reinterpret_cast<UINT_PTR>(p) <= 0xFFFF; }
+bool IsPlaceHolder(void* p)
+{
+    return p != nullptr && reinterpret_cast<UINT_PTR>(p) <= 0xFFFF;
+}
 
 } // namespace
 
@@ -30,7 +33,8 @@ BOOL CDockBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
     m_dwStyle = dwStyle & CBRS_ALL;
     LPCTSTR lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
                                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    DWORD dwWndStyle = (dwStyle & ~CBRS_ALL) | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    DWORD dwWndStyle =
+        (dwStyle & ~CBRS_ALL) | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     return CWnd::Create(lpszClass, nullptr, dwWndStyle, CRect(0, 0, 0, 0), pParentWnd, nID);
 }
 
@@ -64,7 +68,8 @@ int CDockBar::GetDockedCount() const
 int CDockBar::GetDockedVisibleCount() const
 {
     int n = 0;
-    for (int i = 0; i < (int)m_arrBars.GetSize(); ++i) {
+    for (int i = 0; i < (int)m_arrBars.GetSize(); ++i)
+    {
         CControlBar* pBar = GetDockedControlBar(i);
         if (pBar != nullptr && pBar->IsVisible())
             ++n;
@@ -76,7 +81,8 @@ void CDockBar::NormalizeRows()
 {
     if (m_arrBars.GetSize() == 0 || m_arrBars[0] != nullptr)
         m_arrBars.InsertAt(0, (void*)nullptr);
-    for (int i = 1; i < (int)m_arrBars.GetSize();) {
+    for (int i = 1; i < (int)m_arrBars.GetSize();)
+    {
         if (m_arrBars[i] == nullptr && m_arrBars[i - 1] == nullptr)
             m_arrBars.RemoveAt(i);
         else
@@ -89,14 +95,17 @@ void CDockBar::NormalizeRows()
 BOOL CDockBar::GetBarPosition(CControlBar* pBar, int* pnRow, int* pnIndex) const
 {
     int nRow = 0, nIndex = 0;
-    for (int i = 1; i < (int)m_arrBars.GetSize(); ++i) {
+    for (int i = 1; i < (int)m_arrBars.GetSize(); ++i)
+    {
         void* p = m_arrBars[i];
-        if (p == nullptr) {
+        if (p == nullptr)
+        {
             ++nRow;
             nIndex = 0;
             continue;
         }
-        if (p == pBar) {
+        if (p == pBar)
+        {
             if (pnRow != nullptr)
                 *pnRow = nRow;
             if (pnIndex != nullptr)
@@ -114,15 +123,19 @@ void CDockBar::InsertBar(CControlBar* pBar, int nRow, int nIndex)
     int row = 0;
     int rowStart = 1;
     const int n = (int)m_arrBars.GetSize();
-    if (nRow >= 0) {
-        for (int i = 1; i < n && row < nRow; ++i) {
-            if (m_arrBars[i] == nullptr) {
+    if (nRow >= 0)
+    {
+        for (int i = 1; i < n && row < nRow; ++i)
+        {
+            if (m_arrBars[i] == nullptr)
+            {
                 ++row;
                 rowStart = i + 1;
             }
         }
     }
-    if (nRow < 0 || row < nRow || rowStart >= n) {
+    if (nRow < 0 || row < nRow || rowStart >= n)
+    {
         m_arrBars.Add(pBar);
         m_arrBars.Add(nullptr);
         return;
@@ -150,7 +163,8 @@ void CDockBar::RemovePlaceHolder(CControlBar* pBar)
     if (pBar == nullptr || pBar->m_hWnd == nullptr)
         return;
     void* id = reinterpret_cast<void*>((UINT_PTR)(pBar->GetDlgCtrlID() & 0xFFFF));
-    for (int i = 0; i < (int)m_arrBars.GetSize();) {
+    for (int i = 0; i < (int)m_arrBars.GetSize();)
+    {
         if (id != nullptr && m_arrBars[i] == id)
             m_arrBars.RemoveAt(i);
         else
@@ -171,18 +185,21 @@ void CDockBar::DockControlBar(CControlBar* pBar, LPCRECT lpRect)
 
     const BOOL bHorz = m_bFloating || (m_dwStyle & CBRS_ORIENT_HORZ) != 0;
     BOOL bInserted = FALSE;
-    if (lpRect != nullptr && !m_bFloating) {
+    if (lpRect != nullptr && !m_bFloating)
+    {
         CRect rect(*lpRect);
         const int across = bHorz ? rect.CenterPoint().y : rect.CenterPoint().x;
         const int along = bHorz ? rect.left : rect.top;
         // Walk the rows and find the one the rectangle's centre line falls into.
         int rowStart = 1;
         int nRow = 0;
-        for (int i = 1; i < (int)m_arrBars.GetSize(); ++i) {
+        for (int i = 1; i < (int)m_arrBars.GetSize(); ++i)
+        {
             if (m_arrBars[i] != nullptr)
                 continue;
             int lo = INT_MAX, hi = INT_MIN;
-            for (int k = rowStart; k < i; ++k) {
+            for (int k = rowStart; k < i; ++k)
+            {
                 CControlBar* p = GetDockedControlBar(k);
                 if (p == nullptr || !p->IsVisible())
                     continue;
@@ -191,16 +208,19 @@ void CDockBar::DockControlBar(CControlBar* pBar, LPCRECT lpRect)
                 lo = std::min(lo, (int)(bHorz ? r.top : r.left));
                 hi = std::max(hi, (int)(bHorz ? r.bottom : r.right));
             }
-            if (lo <= hi && across < lo) {
+            if (lo <= hi && across < lo)
+            {
                 // Before this row: a row of its own.
                 m_arrBars.InsertAt(rowStart, (void*)nullptr);
                 m_arrBars.InsertAt(rowStart, pBar);
                 bInserted = TRUE;
                 break;
             }
-            if (lo <= hi && across >= lo && across < hi) {
+            if (lo <= hi && across >= lo && across < hi)
+            {
                 int pos = rowStart;
-                for (; pos < i; ++pos) {
+                for (; pos < i; ++pos)
+                {
                     CControlBar* p = GetDockedControlBar(pos);
                     if (p == nullptr || !p->IsVisible())
                         continue;
@@ -217,7 +237,8 @@ void CDockBar::DockControlBar(CControlBar* pBar, LPCRECT lpRect)
             ++nRow;
         }
     }
-    if (!bInserted) {
+    if (!bInserted)
+    {
         m_arrBars.Add(pBar);
         m_arrBars.Add(nullptr);
     }
@@ -244,12 +265,15 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
     // starts 2 pixels outside, so that the bars' outer borders meet the frame's.
     const int start = m_bFloating ? 0 : -2;
     const int overlap = m_bFloating ? 0 : 2;
-    const int startAcross = (m_bFloating || (m_dwStyle & (CBRS_ALIGN_BOTTOM | CBRS_ALIGN_RIGHT))) ? 0 : -2;
+    const int startAcross =
+        (m_bFloating || (m_dwStyle & (CBRS_ALIGN_BOTTOM | CBRS_ALIGN_RIGHT))) ? 0 : -2;
 
     int nAvail = bHorz ? m_rectLayout.Width() : m_rectLayout.Height();
-    if (nAvail <= 0) {
+    if (nAvail <= 0)
+    {
         CFrameWnd* pFrame = AfxGetParentFrame(this);
-        if (pFrame != nullptr) {
+        if (pFrame != nullptr)
+        {
             CRect rc;
             pFrame->GetClientRect(&rc);
             nAvail = bHorz ? rc.Width() : rc.Height();
@@ -257,7 +281,8 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
     }
 
     // Pending delayed shows and hides first, so the rows see the final visibility.
-    if (!m_bLayoutQuery) {
+    if (!m_bLayoutQuery)
+    {
         for (int i = 0; i < (int)m_arrBars.GetSize(); ++i)
             if (CControlBar* pBar = GetDockedControlBar(i))
                 pBar->RecalcDelayShow(nullptr);
@@ -270,16 +295,20 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
     int along = 0, across = 0, rowThick = 0, maxAlong = 0;
     BOOL rowHasBar = FALSE;
     AFX_SIZEPARENTPARAMS layout{};
-    for (;;) {
-        layout.hDWP = m_bLayoutQuery ? nullptr : ::BeginDeferWindowPos((int)m_arrBars.GetSize() + 1);
+    for (;;)
+    {
+        layout.hDWP =
+            m_bLayoutQuery ? nullptr : ::BeginDeferWindowPos((int)m_arrBars.GetSize() + 1);
         along = start;
         across = startAcross;
         rowThick = 0;
         maxAlong = 0;
         rowHasBar = FALSE;
         BOOL bRestart = FALSE;
-        for (int i = 0; i < (int)m_arrBars.GetSize(); ++i) {
-            if (m_arrBars[i] == nullptr) {
+        for (int i = 0; i < (int)m_arrBars.GetSize(); ++i)
+        {
+            if (m_arrBars[i] == nullptr)
+            {
                 if (rowHasBar)
                     across += rowThick - overlap;
                 along = start;
@@ -291,10 +320,13 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
             if (pBar == nullptr || !pBar->IsVisible())
                 continue;
             DWORD dwMode = m_bFloating ? (LM_HORZ | LM_MRUWIDTH)
-                                       : bHorz ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK;
+                           : bHorz     ? (LM_HORZ | LM_HORZDOCK)
+                                       : LM_VERTDOCK;
             CSize size = pBar->CalcDynamicLayout(-1, dwMode);
-            if (i >= (int)m_arrBars.GetSize() || m_arrBars[i] != pBar) {
-                if (nRestarts++ < nMaxRestarts) {
+            if (i >= (int)m_arrBars.GetSize() || m_arrBars[i] != pBar)
+            {
+                if (nRestarts++ < nMaxRestarts)
+                {
                     bRestart = TRUE;
                     break;
                 }
@@ -306,7 +338,8 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
             const int len = bHorz ? size.cx : size.cy;
             const int thick = bHorz ? size.cy : size.cx;
             // A bar that would start beyond the end wraps to a row of its own.
-            if (rowHasBar && !m_bFloating && along + overlap >= nAvail && nAvail > 0) {
+            if (rowHasBar && !m_bFloating && along + overlap >= nAvail && nAvail > 0)
+            {
                 m_arrBars.InsertAt(i, (void*)nullptr);
                 --i;
                 continue;
@@ -330,10 +363,13 @@ CSize CDockBar::CalcFixedLayout(BOOL bStretch, BOOL bHorzParam)
         across += rowThick - overlap;
     const int thickness = std::max(0, across - startAcross);
     CSize size;
-    if (bHorz) {
+    if (bHorz)
+    {
         size.cx = bStretch ? 32767 : maxAlong;
         size.cy = thickness;
-    } else {
+    }
+    else
+    {
         size.cx = thickness;
         size.cy = bStretch ? 32767 : maxAlong;
     }

@@ -7,7 +7,8 @@
 
 #include "framework/control_bar.h"
 
-class CDockBar : public CControlBar {
+class CDockBar : public CControlBar
+{
     DECLARE_DYNAMIC(CDockBar)
 
 public:
@@ -17,16 +18,16 @@ public:
     // Creates the dock bar as a child of the frame with one of the AFX_IDW_DOCKBAR_* ids.
     BOOL Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID);
 
-    BOOL m_bFloating;        // the dock bar of a mini frame
-    BOOL m_bLayoutQuery = FALSE;  // the current layout only measures
-    CRect m_rectLayout;      // the space the frame offered in its last layout
-    CPtrArray m_arrBars;     // bars, null row breaks, placeholders
+    BOOL m_bFloating;            // the dock bar of a mini frame
+    BOOL m_bLayoutQuery = FALSE; // the current layout only measures
+    CRect m_rectLayout;          // the space the frame offered in its last layout
+    CPtrArray m_arrBars;         // bars, null row breaks, placeholders
 
     BOOL IsDockBar() const override { return TRUE; }
     // The bar at nPos, or null for a row break or a placeholder.
     CControlBar* GetDockedControlBar(int nPos) const;
     int FindBar(CControlBar* pBar, int nPosExclude = -1) const;
-    int GetDockedCount() const;           // bars (not breaks or placeholders)
+    int GetDockedCount() const; // bars (not breaks or placeholders)
     int GetDockedVisibleCount() const;
     // Docks pBar (taking it from any other dock bar). lpRect (screen) says where: the row it
     // overlaps most, at the position along the row; without it the bar starts a new last row.

@@ -51,7 +51,8 @@ CDockContext::~CDockContext() = default;
 
 void CDockContext::DrawTracker(const CRect& rect, BOOL bFloat, BOOL bErase)
 {
-    if (bErase) {
+    if (bErase)
+    {
         if (m_bTrackerShown)
             InvertFrame(m_rectTracker, m_bTrackerFloat ? 3 : 1);
         m_bTrackerShown = FALSE;
@@ -77,7 +78,8 @@ CDockBar* CDockContext::GetDropTarget(const CRect& rectHorz, const CRect& rectVe
     m_pDockSite->GetClientRect(&rectClient);
     m_pDockSite->ClientToScreen(&rectClient);
     const int nZone = 16;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
+    {
         if (!(m_dwDockStyle & kDockAligns[i]))
             continue;
         CDockBar* pDockBar = m_pDockSite->GetDockBar(kDockIds[i]);
@@ -85,7 +87,8 @@ CDockBar* CDockContext::GetDropTarget(const CRect& rectHorz, const CRect& rectVe
             continue;
         CRect zone;
         pDockBar->GetWindowRect(&zone);
-        switch (kDockIds[i]) {
+        switch (kDockIds[i])
+        {
         case AFX_IDW_DOCKBAR_TOP:
             zone.left = rectClient.left;
             zone.right = rectClient.right;
@@ -109,8 +112,10 @@ CDockBar* CDockContext::GetDropTarget(const CRect& rectHorz, const CRect& rectVe
         }
         if (!zone.PtInRect(pt))
             continue;
-        if (pRectUsed != nullptr) {
-            const BOOL bHorz = kDockIds[i] == AFX_IDW_DOCKBAR_TOP || kDockIds[i] == AFX_IDW_DOCKBAR_BOTTOM;
+        if (pRectUsed != nullptr)
+        {
+            const BOOL bHorz =
+                kDockIds[i] == AFX_IDW_DOCKBAR_TOP || kDockIds[i] == AFX_IDW_DOCKBAR_BOTTOM;
             CRect r = bHorz ? rectHorz : rectVert;
             // Keep the rectangle inside the zone across the row.
             if (bHorz)
@@ -142,7 +147,8 @@ BOOL CDockContext::Track(BOOL bResize)
     auto update = [&](CPoint pt) {
         m_ptLast = pt;
         m_bForceFrame = ::GetKeyState(VK_CONTROL) < 0;
-        if (bResize) {
+        if (bResize)
+        {
             CMiniDockFrameWnd* pFrame = dynamic_cast<CMiniDockFrameWnd*>(m_pBar->GetDockingFrame());
             if (pFrame == nullptr)
                 return;
@@ -153,7 +159,8 @@ BOOL CDockContext::Track(BOOL bResize)
             const int extraW = frame.Width() - bar.Width(), extraH = frame.Height() - bar.Height();
             CSize size;
             CRect rectNew = frame;
-            switch (m_nHitTest) {
+            switch (m_nHitTest)
+            {
             case HTLEFT:
                 size = m_pBar->CalcDynamicLayout(bar.Width() + frame.left - pt.x, LM_HORZ);
                 rectNew.left = frame.right - (size.cx + extraW);
@@ -165,12 +172,14 @@ BOOL CDockContext::Track(BOOL bResize)
                 rectNew.bottom = rectNew.top + size.cy + extraH;
                 break;
             case HTTOP:
-                size = m_pBar->CalcDynamicLayout(bar.Height() + frame.top - pt.y, LM_HORZ | LM_LENGTHY);
+                size = m_pBar->CalcDynamicLayout(bar.Height() + frame.top - pt.y,
+                                                 LM_HORZ | LM_LENGTHY);
                 rectNew.top = frame.bottom - (size.cy + extraH);
                 rectNew.right = rectNew.left + size.cx + extraW;
                 break;
             case HTBOTTOM:
-                size = m_pBar->CalcDynamicLayout(bar.Height() + pt.y - frame.bottom, LM_HORZ | LM_LENGTHY);
+                size = m_pBar->CalcDynamicLayout(bar.Height() + pt.y - frame.bottom,
+                                                 LM_HORZ | LM_LENGTHY);
                 rectNew.bottom = rectNew.top + size.cy + extraH;
                 rectNew.right = rectNew.left + size.cx + extraW;
                 break;
@@ -205,23 +214,29 @@ BOOL CDockContext::Track(BOOL bResize)
     };
 
     MSG msg;
-    while (!bDone && ::GetCapture() == hWndCapture) {
-        if (!::GetMessageW(&msg, nullptr, 0, 0)) {
+    while (!bDone && ::GetCapture() == hWndCapture)
+    {
+        if (!::GetMessageW(&msg, nullptr, 0, 0))
+        {
             ::PostQuitMessage((int)msg.wParam);
             break;
         }
-        switch (msg.message) {
+        switch (msg.message)
+        {
         case WM_MOUSEMOVE:
         case WM_LBUTTONUP: {
             CPoint pt = MessagePoint(msg);
-            if (!bMoved && std::abs(pt.x - m_ptStart.x) <= cxDrag && std::abs(pt.y - m_ptStart.y) <= cyDrag) {
+            if (!bMoved && std::abs(pt.x - m_ptStart.x) <= cxDrag &&
+                std::abs(pt.y - m_ptStart.y) <= cyDrag)
+            {
                 if (msg.message == WM_LBUTTONUP)
                     bDone = TRUE;
                 break;
             }
             bMoved = TRUE;
             update(pt);
-            if (msg.message == WM_LBUTTONUP) {
+            if (msg.message == WM_LBUTTONUP)
+            {
                 bResult = TRUE;
                 bDone = TRUE;
             }
@@ -229,19 +244,18 @@ BOOL CDockContext::Track(BOOL bResize)
         }
         case WM_KEYDOWN:
         case WM_KEYUP:
-            if (msg.wParam == VK_ESCAPE) {
+            if (msg.wParam == VK_ESCAPE)
+            {
                 bDone = TRUE;
-            } else if (msg.wParam == VK_CONTROL && bMoved && !bResize) {
+            }
+            else if (msg.wParam == VK_CONTROL && bMoved && !bResize)
+            {
                 update(m_ptLast);
             }
             break;
         case WM_RBUTTONDOWN:
-        case WM_CANCELMODE:
-            bDone = TRUE;
-            break;
-        default:
-            ::DispatchMessageW(&msg);
-            break;
+        case WM_CANCELMODE: bDone = TRUE; break;
+        default: ::DispatchMessageW(&msg); break;
         }
     }
     DrawTracker(CRect(), FALSE, TRUE);
@@ -252,11 +266,15 @@ BOOL CDockContext::Track(BOOL bResize)
         return bResult;
 
     // Drop: dock where the tracker said, or float there.
-    if (pTarget != nullptr) {
+    if (pTarget != nullptr)
+    {
         m_pDockSite->DockControlBar(m_pBar, pTarget, &rectTarget);
-    } else {
+    }
+    else
+    {
         DWORD dwStyle = (m_pBar->m_dwStyle & CBRS_ORIENT_VERT) && !m_pBar->IsFloating()
-                            ? CBRS_ALIGN_LEFT : CBRS_ALIGN_TOP;
+                            ? CBRS_ALIGN_LEFT
+                            : CBRS_ALIGN_TOP;
         m_pDockSite->FloatControlBar(m_pBar, rectFloat.TopLeft(), dwStyle);
     }
     m_pDockSite->RecalcLayout();
@@ -279,12 +297,16 @@ void CDockContext::StartDrag(CPoint pt)
     CSize sizeFloat = m_pBar->CalcDynamicLayout(0, LM_HORZ | LM_MRUWIDTH);
     m_rectDragHorz = CRect(rect.TopLeft(), sizeHorz);
     m_rectDragVert = CRect(rect.TopLeft(), sizeVert);
-    if (m_pBar->IsFloating()) {
+    if (m_pBar->IsFloating())
+    {
         CFrameWnd* pFrame = m_pBar->GetDockingFrame();
         pFrame->GetWindowRect(&m_rectFrameDragHorz);
-    } else {
+    }
+    else
+    {
         CRect rectFrame(0, 0, sizeFloat.cx, sizeFloat.cy);
-        ::AdjustWindowRectEx(&rectFrame, WS_POPUP | WS_CAPTION | WS_THICKFRAME, FALSE, WS_EX_TOOLWINDOW);
+        ::AdjustWindowRectEx(&rectFrame, WS_POPUP | WS_CAPTION | WS_THICKFRAME, FALSE,
+                             WS_EX_TOOLWINDOW);
         m_rectFrameDragHorz = CRect(rect.TopLeft(), rectFrame.Size());
     }
     m_rectFrameDragVert = m_rectFrameDragHorz;
@@ -311,11 +333,14 @@ void CDockContext::ToggleDocking()
     m_pDockSite = m_pBar->m_pDockSite;
     if (m_pDockSite == nullptr)
         return;
-    if (m_pBar->IsFloating()) {
+    if (m_pBar->IsFloating())
+    {
         UINT nID = m_uMRUDockID;
-        if (nID == 0) {
+        if (nID == 0)
+        {
             for (int i = 0; i < 4; ++i)
-                if (m_pBar->m_dwDockStyle & kDockAligns[i]) {
+                if (m_pBar->m_dwDockStyle & kDockAligns[i])
+                {
                     nID = kDockIds[i];
                     break;
                 }
@@ -325,7 +350,9 @@ void CDockContext::ToggleDocking()
             return;
         m_pDockSite->DockControlBar(m_pBar, pDockBar,
                                     m_rectMRUDockPos.IsRectEmpty() ? nullptr : &m_rectMRUDockPos);
-    } else if (m_pBar->m_pDockBar != nullptr) {
+    }
+    else if (m_pBar->m_pDockBar != nullptr)
+    {
         CRect rect;
         m_pBar->GetWindowRect(&rect);
         CPoint pt = m_ptMRUFloatPos;

@@ -9,19 +9,20 @@
 
 #include "framework/control_bar.h"
 
-class CDockContext {
+class CDockContext
+{
 public:
     explicit CDockContext(CControlBar* pBar);
     virtual ~CDockContext();
 
-    virtual void StartDrag(CPoint pt);  // pt in screen coordinates
+    virtual void StartDrag(CPoint pt); // pt in screen coordinates
     void ToggleDocking();
     virtual void StartResize(int nHitTest, CPoint pt);
 
     CControlBar* m_pBar;
     CFrameWnd* m_pDockSite;
-    DWORD m_dwDockStyle = 0;  // the bar's allowed sides
-    DWORD m_dwStyle = 0;      // the bar's style when the drag began
+    DWORD m_dwDockStyle = 0; // the bar's allowed sides
+    DWORD m_dwStyle = 0;     // the bar's style when the drag began
     // Where the bar was docked last (screen rectangle and dock bar id) and floated last.
     CRect m_rectMRUDockPos;
     UINT m_uMRUDockID = 0;
@@ -32,12 +33,12 @@ public:
     CRect m_rectLast;
     CSize m_sizeLast;
     BOOL m_bDitherLast = FALSE;
-    CRect m_rectDragHorz, m_rectDragVert;  // the bar docked horizontally / vertically
-    CRect m_rectFrameDragHorz, m_rectFrameDragVert;  // the floating frame
-    int m_nHitTest = HTNOWHERE;  // the edge or corner a resize started from
+    CRect m_rectDragHorz, m_rectDragVert;           // the bar docked horizontally / vertically
+    CRect m_rectFrameDragHorz, m_rectFrameDragVert; // the floating frame
+    int m_nHitTest = HTNOWHERE;                     // the edge or corner a resize started from
     BOOL m_bDragging = FALSE;
     BOOL m_bFlip = FALSE;
-    BOOL m_bForceFrame = FALSE;  // Ctrl held: never dock
+    BOOL m_bForceFrame = FALSE; // Ctrl held: never dock
 
     // The dock bar a bar dropped at rect (screen) would dock in, or null (float).
     CDockBar* GetDropTarget(const CRect& rectHorz, const CRect& rectVert, CRect* pRectUsed) const;

@@ -40,7 +40,8 @@ CString MessageCaption()
 CString SystemErrorText(DWORD error)
 {
     wchar_t* buffer = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, error, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
     CString text;
     if (length && buffer)
@@ -55,13 +56,9 @@ CString SystemErrorText(DWORD error)
 
 // ---- CException -------------------------------------------------------------------------
 
-CException::CException() : m_bAutoDelete(TRUE)
-{
-}
+CException::CException() : m_bAutoDelete(TRUE) {}
 
-CException::CException(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete)
-{
-}
+CException::CException(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete) {}
 
 void CException::Delete()
 {
@@ -69,7 +66,8 @@ void CException::Delete()
         delete this;
 }
 
-BOOL CException::CopyErrorMessage(LPCTSTR text, LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext)
+BOOL CException::CopyErrorMessage(LPCTSTR text, LPTSTR lpszError, UINT nMaxError,
+                                  PUINT pnHelpContext)
 {
     if (pnHelpContext)
         *pnHelpContext = 0;
@@ -93,7 +91,8 @@ BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpC
 
 BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext)
 {
-    return static_cast<const CException*>(this)->GetErrorMessage(lpszError, nMaxError, pnHelpContext);
+    return static_cast<const CException*>(this)->GetErrorMessage(lpszError, nMaxError,
+                                                                 pnHelpContext);
 }
 
 int CException::ReportError(UINT nType, UINT nMessageID)
@@ -109,13 +108,9 @@ int CException::ReportError(UINT nType, UINT nMessageID)
 
 // ---- CSimpleException and kin ---------------------------------------------------------
 
-CSimpleException::CSimpleException() : CException(TRUE)
-{
-}
+CSimpleException::CSimpleException() : CException(TRUE) {}
 
-CSimpleException::CSimpleException(BOOL bAutoDelete) : CException(bAutoDelete)
-{
-}
+CSimpleException::CSimpleException(BOOL bAutoDelete) : CException(bAutoDelete) {}
 
 LPCTSTR CSimpleException::DefaultMessage() const
 {
@@ -127,7 +122,8 @@ BOOL CSimpleException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT p
     CString text;
     if (m_nResourceID == 0 || !text.LoadString(m_nResourceID))
         text = DefaultMessage();
-    if (text.IsEmpty()) {
+    if (text.IsEmpty())
+    {
         CopyErrorMessage(L"", lpszError, nMaxError, pnHelpContext);
         return FALSE;
     }
@@ -136,46 +132,60 @@ BOOL CSimpleException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT p
 
 BOOL CSimpleException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext)
 {
-    return static_cast<const CSimpleException*>(this)->GetErrorMessage(lpszError, nMaxError, pnHelpContext);
+    return static_cast<const CSimpleException*>(this)->GetErrorMessage(lpszError, nMaxError,
+                                                                       pnHelpContext);
 }
 
 CMemoryException::CMemoryException() = default;
 CMemoryException::CMemoryException(BOOL bAutoDelete) : CSimpleException(bAutoDelete) {}
-LPCTSTR CMemoryException::DefaultMessage() const { return L"Out of memory."; }
+LPCTSTR CMemoryException::DefaultMessage() const
+{
+    return L"Out of memory.";
+}
 
 CNotSupportedException::CNotSupportedException() = default;
 CNotSupportedException::CNotSupportedException(BOOL bAutoDelete) : CSimpleException(bAutoDelete) {}
-LPCTSTR CNotSupportedException::DefaultMessage() const { return L"An unsupported operation was attempted."; }
+LPCTSTR CNotSupportedException::DefaultMessage() const
+{
+    return L"An unsupported operation was attempted.";
+}
 
 CInvalidArgException::CInvalidArgException() = default;
 CInvalidArgException::CInvalidArgException(BOOL bAutoDelete) : CSimpleException(bAutoDelete) {}
-LPCTSTR CInvalidArgException::DefaultMessage() const { return L"Encountered an improper argument."; }
+LPCTSTR CInvalidArgException::DefaultMessage() const
+{
+    return L"Encountered an improper argument.";
+}
 
 CResourceException::CResourceException() = default;
 CResourceException::CResourceException(BOOL bAutoDelete) : CSimpleException(bAutoDelete) {}
-LPCTSTR CResourceException::DefaultMessage() const { return L"A required resource was unavailable."; }
+LPCTSTR CResourceException::DefaultMessage() const
+{
+    return L"A required resource was unavailable.";
+}
 
 CUserException::CUserException() = default;
 CUserException::CUserException(BOOL bAutoDelete) : CSimpleException(bAutoDelete) {}
-LPCTSTR CUserException::DefaultMessage() const { return L"An unknown error has occurred."; }
+LPCTSTR CUserException::DefaultMessage() const
+{
+    return L"An unknown error has occurred.";
+}
 
 // ---- CFileException ---------------------------------------------------------------------
 
 CFileException::CFileException(int cause, LONG lOsError, LPCTSTR lpszArchiveName)
     : m_cause(cause), m_lOsError(lOsError), m_strFileName(lpszArchiveName)
-{
-}
+{}
 
 int PASCAL CFileException::OsErrorToException(LONG lOsError)
 {
-    switch (static_cast<DWORD>(lOsError)) {
-    case NO_ERROR:
-        return none;
+    switch (static_cast<DWORD>(lOsError))
+    {
+    case NO_ERROR: return none;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_NO_MORE_FILES:
     case ERROR_OPEN_FAILED:
-    case ERROR_MOD_NOT_FOUND:
-        return fileNotFound;
+    case ERROR_MOD_NOT_FOUND: return fileNotFound;
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
     case ERROR_NOT_SAME_DEVICE:
@@ -189,11 +199,9 @@ int PASCAL CFileException::OsErrorToException(LONG lOsError)
     case ERROR_INVALID_NAME:
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_BAD_PATHNAME:
-    case ERROR_DIRECTORY:
-        return badPath;
+    case ERROR_DIRECTORY: return badPath;
     case ERROR_TOO_MANY_OPEN_FILES:
-    case ERROR_SHARING_BUFFER_EXCEEDED:
-        return tooManyOpenFiles;
+    case ERROR_SHARING_BUFFER_EXCEEDED: return tooManyOpenFiles;
     case ERROR_ACCESS_DENIED:
     case ERROR_INVALID_ACCESS:
     case ERROR_WRITE_PROTECT:
@@ -204,80 +212,59 @@ int PASCAL CFileException::OsErrorToException(LONG lOsError)
     case ERROR_NETWORK_ACCESS_DENIED:
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-    case ERROR_NET_WRITE_FAULT:
-        return accessDenied;
+    case ERROR_NET_WRITE_FAULT: return accessDenied;
     case ERROR_INVALID_HANDLE:
     case ERROR_BAD_FORMAT:
     case ERROR_NOT_DOS_DISK:
-    case ERROR_BAD_REM_ADAP:
-        return invalidFile;
+    case ERROR_BAD_REM_ADAP: return invalidFile;
     case ERROR_CURRENT_DIRECTORY:
-    case ERROR_DIR_NOT_EMPTY:
-        return removeCurrentDir;
+    case ERROR_DIR_NOT_EMPTY: return removeCurrentDir;
     case ERROR_NO_SPOOL_SPACE:
-    case ERROR_CANNOT_MAKE:
-        return directoryFull;
+    case ERROR_CANNOT_MAKE: return directoryFull;
     case ERROR_BAD_LENGTH:
     case ERROR_SEEK:
     case ERROR_SECTOR_NOT_FOUND:
     case ERROR_READ_FAULT:
     case ERROR_NEGATIVE_SEEK:
-    case ERROR_SEEK_ON_DEVICE:
-        return badSeek;
+    case ERROR_SEEK_ON_DEVICE: return badSeek;
     case ERROR_BAD_UNIT:
     case ERROR_NOT_READY:
     case ERROR_BAD_COMMAND:
     case ERROR_CRC:
     case ERROR_ADAP_HDW_ERR:
     case ERROR_UNEXP_NET_ERR:
-    case ERROR_IO_DEVICE:
-        return hardIO;
-    case ERROR_SHARING_VIOLATION:
-        return sharingViolation;
+    case ERROR_IO_DEVICE: return hardIO;
+    case ERROR_SHARING_VIOLATION: return sharingViolation;
     case ERROR_LOCK_VIOLATION:
-    case ERROR_DRIVE_LOCKED:
-        return lockViolation;
+    case ERROR_DRIVE_LOCKED: return lockViolation;
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_FULL:
-        return diskFull;
-    case ERROR_HANDLE_EOF:
-        return endOfFile;
-    default:
-        return genericException;
+    case ERROR_DISK_FULL: return diskFull;
+    case ERROR_HANDLE_EOF: return endOfFile;
+    default: return genericException;
     }
 }
 
 int PASCAL CFileException::ErrnoToException(int nErrno)
 {
-    switch (nErrno) {
-    case 0:
-        return none;
+    switch (nErrno)
+    {
+    case 0: return none;
     case EPERM:
     case EACCES:
     case EEXIST:
-    case EROFS:
-        return accessDenied;
+    case EROFS: return accessDenied;
     case ENOENT:
-    case ENFILE:
-        return fileNotFound;
-    case EMFILE:
-        return tooManyOpenFiles;
+    case ENFILE: return fileNotFound;
+    case EMFILE: return tooManyOpenFiles;
     case EBADF:
-    case EINVAL:
-        return invalidFile;
-    case ENOSPC:
-        return diskFull;
-    case EDEADLOCK:
-        return sharingViolation;
-    case EIO:
-        return hardIO;
-    case ESPIPE:
-        return badSeek;
+    case EINVAL: return invalidFile;
+    case ENOSPC: return diskFull;
+    case EDEADLOCK: return sharingViolation;
+    case EIO: return hardIO;
+    case ESPIPE: return badSeek;
     case ENAMETOOLONG:
-    case ENOTDIR:
-        return badPath;
-    default:
-        return genericException;
+    case ENOTDIR: return badPath;
+    default: return genericException;
     }
 }
 
@@ -321,7 +308,8 @@ BOOL CFileException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnH
         text.Replace(L"%1", L"An unnamed file");
     else
         text.Replace(L"%1", L"an unnamed file");
-    if (cause == genericException && m_lOsError > 0) {
+    if (cause == genericException && m_lOsError > 0)
+    {
         CString system = SystemErrorText(static_cast<DWORD>(m_lOsError));
         if (!system.IsEmpty())
             text += L" " + system;
@@ -331,7 +319,8 @@ BOOL CFileException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnH
 
 BOOL CFileException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext)
 {
-    return static_cast<const CFileException*>(this)->GetErrorMessage(lpszError, nMaxError, pnHelpContext);
+    return static_cast<const CFileException*>(this)->GetErrorMessage(lpszError, nMaxError,
+                                                                     pnHelpContext);
 }
 
 // ---- throw helpers ----------------------------------------------------------------------

@@ -8,15 +8,18 @@ namespace {
 
 // Win32 access, sharing and creation values for a set of open flags; false for a combination
 // that names no access or sharing mode.
-bool TranslateOpenFlags(UINT flags, DWORD& access, DWORD& share, DWORD& disposition, DWORD& attributes)
+bool TranslateOpenFlags(UINT flags, DWORD& access, DWORD& share, DWORD& disposition,
+                        DWORD& attributes)
 {
-    switch (flags & 0x3) {
+    switch (flags & 0x3)
+    {
     case CFile::modeRead: access = GENERIC_READ; break;
     case CFile::modeWrite: access = GENERIC_WRITE; break;
     case CFile::modeReadWrite: access = GENERIC_READ | GENERIC_WRITE; break;
     default: return false;
     }
-    switch (flags & 0x70) {
+    switch (flags & 0x70)
+    {
     case CFile::shareCompat:
     case CFile::shareExclusive: share = 0; break;
     case CFile::shareDenyWrite: share = FILE_SHARE_READ; break;
@@ -46,7 +49,8 @@ CString FullPath(LPCTSTR path)
     if (needed == 0)
         return CString(path);
     CString full;
-    DWORD written = GetFullPathNameW(path, needed, full.GetBuffer(static_cast<int>(needed)), nullptr);
+    DWORD written =
+        GetFullPathNameW(path, needed, full.GetBuffer(static_cast<int>(needed)), nullptr);
     full.ReleaseBuffer(written < needed ? static_cast<int>(written) : 0);
     return full.IsEmpty() ? CString(path) : full;
 }
@@ -78,10 +82,14 @@ CFile::CFile(LPCTSTR lpszFileName, UINT nOpenFlags) : m_hFile(hFileNull), m_bClo
 
 CFile::~CFile()
 {
-    if (m_hFile != hFileNull && m_bCloseOnDelete) {
-        try {
+    if (m_hFile != hFileNull && m_bCloseOnDelete)
+    {
+        try
+        {
             Close();
-        } catch (CException* e) {
+        }
+        catch (CException* e)
+        {
             e->Delete();
         }
     }
@@ -97,7 +105,8 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
     m_strFileName.Empty();
 
     auto fail = [&](LONG osError) {
-        if (pError != nullptr) {
+        if (pError != nullptr)
+        {
             pError->m_lOsError = osError;
             pError->m_cause = CFileException::OsErrorToException(osError);
             pError->m_strFileName = lpszFileName;
@@ -152,7 +161,8 @@ void CFile::Write(const void* lpBuf, UINT nCount)
 ULONGLONG CFile::Seek(LONGLONG lOff, UINT nFrom)
 {
     DWORD method;
-    switch (nFrom) {
+    switch (nFrom)
+    {
     case begin: method = FILE_BEGIN; break;
     case current: method = FILE_CURRENT; break;
     case end: method = FILE_END; break;
@@ -250,7 +260,8 @@ CFile* CFile::Duplicate() const
 CString CFile::GetFileName() const
 {
     int cut = -1;
-    for (int i = 0; i < m_strFileName.GetLength(); ++i) {
+    for (int i = 0; i < m_strFileName.GetLength(); ++i)
+    {
         wchar_t c = m_strFileName[i];
         if (c == L'\\' || c == L'/' || c == L':')
             cut = i;

@@ -9,12 +9,13 @@
 #include "framework/object.h"
 #include "framework/text_string.h"
 
-struct CFileStatus {
-    CTime m_ctime;          // creation
-    CTime m_mtime;          // last write
-    CTime m_atime;          // last access
+struct CFileStatus
+{
+    CTime m_ctime; // creation
+    CTime m_mtime; // last write
+    CTime m_atime; // last access
     ULONGLONG m_size = 0;
-    BYTE m_attribute = 0;   // CFile::Attribute bits
+    BYTE m_attribute = 0; // CFile::Attribute bits
     TCHAR m_szFullName[MAX_PATH] = {};
 };
 
@@ -22,7 +23,8 @@ class CFile : public CObject
 {
     DECLARE_DYNAMIC(CFile)
 public:
-    enum OpenFlags : UINT {
+    enum OpenFlags : UINT
+    {
         modeRead = 0x0000,
         modeWrite = 0x0001,
         modeReadWrite = 0x0002,
@@ -43,7 +45,8 @@ public:
         osSequentialScan = 0x80000,
     };
 
-    enum Attribute {
+    enum Attribute
+    {
         normal = 0x00,
         readOnly = 0x01,
         hidden = 0x02,
@@ -53,7 +56,12 @@ public:
         archive = 0x20
     };
 
-    enum SeekPosition { begin = 0x0, current = 0x1, end = 0x2 };
+    enum SeekPosition
+    {
+        begin = 0x0,
+        current = 0x1,
+        end = 0x2
+    };
 
     // The value of m_hFile while no file is open.
     static const HANDLE hFileNull;

@@ -35,8 +35,9 @@ UINT_PTR CALLBACK AfxFileDialogHookProc(HWND hWnd, UINT message, WPARAM, LPARAM 
     return pDlg->OnInitDialog();
 }
 
-CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszFileName, DWORD dwFlags,
-                         LPCTSTR lpszFilter, CWnd* pParentWnd, DWORD dwSize, BOOL bVistaStyle)
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszFileName,
+                         DWORD dwFlags, LPCTSTR lpszFilter, CWnd* pParentWnd, DWORD dwSize,
+                         BOOL bVistaStyle)
     : m_bOpenFileDialog(bOpenFileDialog)
 {
     (void)dwSize;
@@ -51,11 +52,13 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszF
         lstrcpynW(m_fileBuffer.data(), lpszFileName, (int)kFileBufferChars);
     m_ofn.lpstrFile = m_fileBuffer.data();
     m_ofn.nMaxFile = kFileBufferChars;
-    if (lpszDefExt != nullptr) {
+    if (lpszDefExt != nullptr)
+    {
         m_strDefExt = lpszDefExt;
         m_ofn.lpstrDefExt = m_strDefExt;
     }
-    if (lpszFilter != nullptr) {
+    if (lpszFilter != nullptr)
+    {
         // "a|b|c|d|" becomes "a\0b\0c\0d\0\0".
         for (const wchar_t* p = lpszFilter; *p != 0; ++p)
             m_filterBuffer.push_back(*p == L'|' ? L'\0' : *p);
@@ -87,7 +90,9 @@ INT_PTR CFileDialog::DoModal()
 CString CFileDialog::GetPathName() const
 {
     const wchar_t* p = m_fileBuffer.data();
-    if ((m_ofn.Flags & OFN_ALLOWMULTISELECT) && m_ofn.nFileOffset > 0 && p[m_ofn.nFileOffset - 1] == 0) {
+    if ((m_ofn.Flags & OFN_ALLOWMULTISELECT) && m_ofn.nFileOffset > 0 &&
+        p[m_ofn.nFileOffset - 1] == 0)
+    {
         // Several names: the folder, then the first name.
         CString strPath(p);
         const wchar_t* pName = p + m_ofn.nFileOffset;
@@ -135,7 +140,9 @@ CString CFileDialog::GetFolderPath() const
 
 POSITION CFileDialog::GetStartPosition() const
 {
-    return m_fileBuffer[0] != 0 ? reinterpret_cast<POSITION>(const_cast<wchar_t*>(m_fileBuffer.data())) : nullptr;
+    return m_fileBuffer[0] != 0
+               ? reinterpret_cast<POSITION>(const_cast<wchar_t*>(m_fileBuffer.data()))
+               : nullptr;
 }
 
 CString CFileDialog::GetNextPathName(POSITION& pos) const
@@ -146,7 +153,8 @@ CString CFileDialog::GetNextPathName(POSITION& pos) const
         return CString();
     const BOOL bMulti = (m_ofn.Flags & OFN_ALLOWMULTISELECT) && m_ofn.nFileOffset > 0 &&
                         pStart[m_ofn.nFileOffset - 1] == 0;
-    if (!bMulti) {
+    if (!bMulti)
+    {
         pos = nullptr;
         return CString(pStart);
     }
@@ -182,7 +190,10 @@ void CFileDialog::SetDefExt(LPCSTR lpsz)
             ::SendMessageW(hDlg, CDM_SETDEFEXT, 0, (LPARAM)(LPCWSTR)m_strDefExt);
 }
 
-BOOL CFileDialog::OnFileNameOK() { return FALSE; }
+BOOL CFileDialog::OnFileNameOK()
+{
+    return FALSE;
+}
 void CFileDialog::OnInitDone() {}
 void CFileDialog::OnFileNameChange() {}
 void CFileDialog::OnFolderChange() {}
@@ -191,16 +202,11 @@ void CFileDialog::OnTypeChange() {}
 BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     auto* pNotify = reinterpret_cast<OFNOTIFYW*>(lParam);
-    switch (pNotify->hdr.code) {
-    case CDN_INITDONE:
-        OnInitDone();
-        break;
-    case CDN_SELCHANGE:
-        OnFileNameChange();
-        break;
-    case CDN_FOLDERCHANGE:
-        OnFolderChange();
-        break;
+    switch (pNotify->hdr.code)
+    {
+    case CDN_INITDONE: OnInitDone(); break;
+    case CDN_SELCHANGE: OnFileNameChange(); break;
+    case CDN_FOLDERCHANGE: OnFolderChange(); break;
     case CDN_TYPECHANGE:
         m_ofn.nFilterIndex = pNotify->lpOFN->nFilterIndex;
         OnTypeChange();
@@ -211,8 +217,7 @@ BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
         *pResult = reject;
         return TRUE;
     }
-    default:
-        return CDialog::OnNotify(wParam, lParam, pResult);
+    default: return CDialog::OnNotify(wParam, lParam, pResult);
     }
     *pResult = 0;
     return TRUE;
@@ -280,7 +285,8 @@ void CColorDialog::SetCurrentColor(COLORREF clr)
 {
     m_cc.rgbResult = clr;
     m_cc.Flags |= CC_RGBINIT;
-    if (m_hWnd != nullptr) {
+    if (m_hWnd != nullptr)
+    {
         // The dialog's red, green and blue edit boxes.
         ::SetDlgItemInt(m_hWnd, 706, GetRValue(clr), FALSE);
         ::SetDlgItemInt(m_hWnd, 707, GetGValue(clr), FALSE);

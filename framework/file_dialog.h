@@ -11,14 +11,17 @@
 // An iteration position (an identical typedef elsewhere is allowed).
 typedef struct __POSITION* POSITION;
 
-class CFileDialog : public CDialog {
+class CFileDialog : public CDialog
+{
     DECLARE_DYNAMIC(CFileDialog)
 
 public:
     // lpszFilter: pairs of "description|pattern|", e.g. "Scripts (*.sql)|*.sql|All|*.*||".
-    explicit CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt = nullptr, LPCTSTR lpszFileName = nullptr,
-                         DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCTSTR lpszFilter = nullptr,
-                         CWnd* pParentWnd = nullptr, DWORD dwSize = 0, BOOL bVistaStyle = FALSE);
+    explicit CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt = nullptr,
+                         LPCTSTR lpszFileName = nullptr,
+                         DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                         LPCTSTR lpszFilter = nullptr, CWnd* pParentWnd = nullptr, DWORD dwSize = 0,
+                         BOOL bVistaStyle = FALSE);
     ~CFileDialog() override;
 
     OPENFILENAMEW m_ofn;
@@ -43,7 +46,7 @@ public:
     void SetDefExt(LPCSTR lpsz);
 
 protected:
-    virtual BOOL OnFileNameOK();  // true rejects the name
+    virtual BOOL OnFileNameOK(); // true rejects the name
     virtual void OnInitDone();
     virtual void OnFileNameChange();
     virtual void OnFolderChange();
@@ -61,7 +64,8 @@ protected:
     friend UINT_PTR CALLBACK AfxFileDialogHookProc(HWND, UINT, WPARAM, LPARAM);
 };
 
-class CColorDialog : public CDialog {
+class CColorDialog : public CDialog
+{
     DECLARE_DYNAMIC(CColorDialog)
 
 public:

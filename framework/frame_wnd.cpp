@@ -44,7 +44,8 @@ CString LoadResourceString(UINT nID)
 
 const UINT kDockBarIds[4] = {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_LEFT,
                              AFX_IDW_DOCKBAR_RIGHT};
-const DWORD kDockBarAligns[4] = {CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM, CBRS_ALIGN_LEFT, CBRS_ALIGN_RIGHT};
+const DWORD kDockBarAligns[4] = {CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM, CBRS_ALIGN_LEFT,
+                                 CBRS_ALIGN_RIGHT};
 
 } // namespace
 
@@ -89,11 +90,12 @@ BOOL CFrameWnd::LoadAccelTable(LPCTSTR lpszResourceName)
 }
 
 BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
-                       const RECT& rect, CWnd* pParentWnd, LPCTSTR lpszMenuName,
-                       DWORD dwExStyle, void* pContext)
+                       const RECT& rect, CWnd* pParentWnd, LPCTSTR lpszMenuName, DWORD dwExStyle,
+                       void* pContext)
 {
     HMENU hMenu = nullptr;
-    if (lpszMenuName != nullptr && !(dwStyle & WS_CHILD)) {
+    if (lpszMenuName != nullptr && !(dwStyle & WS_CHILD))
+    {
         hMenu = ::LoadMenuW(AfxGetResourceHandle(), lpszMenuName);
         m_hMenuDefault = hMenu;
     }
@@ -102,7 +104,9 @@ BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwSt
     dwStyle &= ~(FWS_ADDTOTITLE | FWS_PREFIXTITLE | FWS_SNAPTOBARS);
     if (!CWnd::CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
                         rect.right - rect.left, rect.bottom - rect.top,
-                        pParentWnd != nullptr ? pParentWnd->GetSafeHwnd() : nullptr, hMenu, pContext)) {
+                        pParentWnd != nullptr ? pParentWnd->GetSafeHwnd() : nullptr, hMenu,
+                        pContext))
+    {
         if (hMenu != nullptr)
             ::DestroyMenu(hMenu);
         m_hMenuDefault = nullptr;
@@ -119,7 +123,10 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs)
     return CWnd::PreCreateWindow(cs);
 }
 
-BOOL CFrameWnd::OnCreateClient(LPCREATESTRUCT, void*) { return TRUE; }
+BOOL CFrameWnd::OnCreateClient(LPCREATESTRUCT, void*)
+{
+    return TRUE;
+}
 
 int CFrameWnd::OnCreate(LPCREATESTRUCT lpCreateStruct)
 {
@@ -134,11 +141,13 @@ int CFrameWnd::OnCreate(LPCREATESTRUCT lpCreateStruct)
 void CFrameWnd::OnDestroy()
 {
     // Floating bars live in popups the frame owns: take them down while the frame still exists.
-    for (INT_PTR i = m_listControlBars.GetSize() - 1; i >= 0; --i) {
+    for (INT_PTR i = m_listControlBars.GetSize() - 1; i >= 0; --i)
+    {
         if (i >= m_listControlBars.GetSize())
             continue;
         auto* pBar = static_cast<CControlBar*>(m_listControlBars[i]);
-        if (pBar != nullptr && pBar->IsFloating()) {
+        if (pBar != nullptr && pBar->IsFloating())
+        {
             CFrameWnd* pMini = pBar->GetDockingFrame();
             if (pMini != nullptr && pMini != this && pMini->m_hWnd != nullptr)
                 pMini->DestroyWindow();
@@ -205,7 +214,8 @@ CWnd* CFrameWnd::GetMessageBar()
     HWND hBar = ::GetDlgItem(m_hWnd, AFX_IDW_STATUS_BAR);
     if (hBar != nullptr)
         return CWnd::FromHandle(hBar);
-    if (GetStyle() & WS_CHILD) {
+    if (GetStyle() & WS_CHILD)
+    {
         CFrameWnd* pParent = AfxGetParentFrame(this);
         if (pParent != nullptr)
             return pParent->GetMessageBar();
@@ -236,11 +246,15 @@ LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam)
 {
     UINT nIDLast = m_nIDLastMessage;
     CWnd* pBar = GetMessageBar();
-    if (pBar != nullptr) {
+    if (pBar != nullptr)
+    {
         CString strMessage;
-        if (lParam != 0) {
+        if (lParam != 0)
+        {
             strMessage = reinterpret_cast<LPCTSTR>(lParam);
-        } else if (wParam != 0) {
+        }
+        else if (wParam != 0)
+        {
             GetMessageString((UINT)wParam, strMessage);
         }
         pBar->SetWindowText(strMessage);
@@ -252,13 +266,20 @@ LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam)
 
 void CFrameWnd::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu)
 {
-    if (nFlags == 0xFFFF && hSysMenu == nullptr) {
-        m_nIDTracking = AFX_IDS_IDLEMESSAGE;  // the menu closed
-    } else if (nItemID == 0 || (nFlags & (MF_SEPARATOR | MF_POPUP))) {
+    if (nFlags == 0xFFFF && hSysMenu == nullptr)
+    {
+        m_nIDTracking = AFX_IDS_IDLEMESSAGE; // the menu closed
+    }
+    else if (nItemID == 0 || (nFlags & (MF_SEPARATOR | MF_POPUP)))
+    {
         m_nIDTracking = 0;
-    } else if (nItemID >= 0xF000 && nItemID < 0xF1F0) {
+    }
+    else if (nItemID >= 0xF000 && nItemID < 0xF1F0)
+    {
         m_nIDTracking = AFX_IDS_IDLEMESSAGE;
-    } else {
+    }
+    else
+    {
         m_nIDTracking = nItemID;
     }
     if (m_nIDTracking != m_nIDLastMessage)
@@ -291,7 +312,7 @@ void CFrameWnd::OnSetFocus(CWnd* pOldWnd)
 BOOL CFrameWnd::OnEraseBkgnd(CDC* pDC)
 {
     if (m_pViewActive != nullptr && m_pViewActive->m_hWnd != nullptr)
-        return TRUE;  // the view covers the pane
+        return TRUE; // the view covers the pane
     return CWnd::OnEraseBkgnd(pDC);
 }
 
@@ -299,19 +320,22 @@ LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM)
 {
     if (m_nIdleFlags & idleLayout)
         RecalcLayout((m_nIdleFlags & idleNotify) != 0);
-    if (!m_bPromptShown && !(GetStyle() & WS_CHILD)) {
+    if (!m_bPromptShown && !(GetStyle() & WS_CHILD))
+    {
         // The first idle time: the status line starts with the idle prompt.
         m_bPromptShown = TRUE;
         CWnd* pBar = GetMessageBar();
         if (pBar != nullptr && pBar->GetWindowTextLength() == 0)
             SetMessageText(AFX_IDS_IDLEMESSAGE);
     }
-    if (m_nIdleFlags & idleTitle) {
+    if (m_nIdleFlags & idleTitle)
+    {
         m_nIdleFlags &= ~idleTitle;
         OnUpdateFrameTitle(TRUE);
     }
     // Floating bars sit in popups outside this window: update them from here.
-    for (INT_PTR i = 0; i < m_listControlBars.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < m_listControlBars.GetSize(); ++i)
+    {
         auto* pBar = static_cast<CControlBar*>(m_listControlBars[i]);
         if (pBar == nullptr || !pBar->IsFloating() || pBar->m_hWnd == nullptr)
             continue;
@@ -331,7 +355,8 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* 
         return TRUE;
     if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
         return TRUE;
-    if (m_bRouteToApp) {
+    if (m_bRouteToApp)
+    {
         CWinApp* pApp = AfxGetApp();
         if (pApp != nullptr && pApp->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
             return TRUE;
@@ -353,7 +378,8 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     if (CWnd::OnNotify(wParam, lParam, pResult))
         return TRUE;
     auto* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
-    if (pNMHDR != nullptr && (pNMHDR->code == TTN_GETDISPINFOW)) {
+    if (pNMHDR != nullptr && (pNMHDR->code == TTN_GETDISPINFOW))
+    {
         // Tool tips of toolbar buttons: the text after the '\n' of the command's string.
         auto* pTTT = reinterpret_cast<NMTTDISPINFOW*>(lParam);
         UINT_PTR nID = pNMHDR->idFrom;
@@ -385,7 +411,8 @@ BOOL CFrameWnd::OnBarCheck(UINT nID)
 void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
 {
     CControlBar* pBar = GetControlBar(pCmdUI->m_nID);
-    if (pBar == nullptr) {
+    if (pBar == nullptr)
+    {
         pCmdUI->ContinueRouting();
         return;
     }
@@ -395,14 +422,13 @@ void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
 void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI)
 {
     int nVK = 0;
-    switch (pCmdUI->m_nID) {
+    switch (pCmdUI->m_nID)
+    {
     case ID_INDICATOR_CAPS: nVK = VK_CAPITAL; break;
     case ID_INDICATOR_NUM: nVK = VK_NUMLOCK; break;
     case ID_INDICATOR_SCRL: nVK = VK_SCROLL; break;
     case ID_INDICATOR_KANA: nVK = VK_KANA; break;
-    default:
-        pCmdUI->ContinueRouting();
-        return;
+    default: pCmdUI->ContinueRouting(); return;
     }
     pCmdUI->Enable((::GetKeyState(nVK) & 1) != 0);
 }
@@ -421,7 +447,8 @@ void CFrameWnd::AddControlBar(CControlBar* pBar)
 void CFrameWnd::RemoveControlBar(CControlBar* pBar)
 {
     for (INT_PTR i = 0; i < m_listControlBars.GetSize(); ++i)
-        if (m_listControlBars[i] == pBar) {
+        if (m_listControlBars[i] == pBar)
+        {
             m_listControlBars.RemoveAt(i);
             return;
         }
@@ -431,7 +458,8 @@ CControlBar* CFrameWnd::GetControlBar(UINT nID) const
 {
     if (nID == 0)
         return nullptr;
-    for (INT_PTR i = 0; i < m_listControlBars.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < m_listControlBars.GetSize(); ++i)
+    {
         auto* pBar = static_cast<CControlBar*>(m_listControlBars[i]);
         if (pBar != nullptr && pBar->m_hWnd != nullptr && (UINT)pBar->GetDlgCtrlID() == nID)
             return pBar;
@@ -448,13 +476,15 @@ CDockBar* CFrameWnd::GetDockBar(UINT nDockBarID) const
 void CFrameWnd::EnableDocking(DWORD dwDockStyle)
 {
     m_dwDockStyle |= dwDockStyle & CBRS_ALIGN_ANY;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
+    {
         if (!(dwDockStyle & kDockBarAligns[i]) || GetDockBar(kDockBarIds[i]) != nullptr)
             continue;
         auto* pDock = new CDockBar;
         pDock->m_bAutoDelete = TRUE;
         DWORD dwStyle = WS_CHILD | WS_VISIBLE | kDockBarAligns[i];
-        if (!pDock->Create(this, dwStyle, kDockBarIds[i])) {
+        if (!pDock->Create(this, dwStyle, kDockBarIds[i]))
+        {
             delete pDock;
             continue;
         }
@@ -467,7 +497,8 @@ void CFrameWnd::EnableDocking(DWORD dwDockStyle)
 
 CDockBar* CFrameWnd::CanDock(CRect rect, DWORD dwDockStyle, CDockBar** ppDockBar)
 {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
+    {
         if (!(dwDockStyle & kDockBarAligns[i]))
             continue;
         CDockBar* pDock = GetDockBar(kDockBarIds[i]);
@@ -479,7 +510,8 @@ CDockBar* CFrameWnd::CanDock(CRect rect, DWORD dwDockStyle, CDockBar** ppDockBar
             rectBar.right++;
         if (rectBar.Height() == 0)
             rectBar.bottom++;
-        if (rectInter.IntersectRect(&rectBar, &rect)) {
+        if (rectInter.IntersectRect(&rectBar, &rect))
+        {
             if (ppDockBar != nullptr)
                 *ppDockBar = pDock;
             return pDock;
@@ -493,9 +525,12 @@ CDockBar* CFrameWnd::CanDock(CRect rect, DWORD dwDockStyle, CDockBar** ppDockBar
 void CFrameWnd::DockControlBar(CControlBar* pBar, UINT nDockBarID, LPCRECT lpRect)
 {
     CDockBar* pDock = nullptr;
-    if (nDockBarID != 0) {
+    if (nDockBarID != 0)
+    {
         pDock = GetDockBar(nDockBarID);
-    } else {
+    }
+    else
+    {
         for (int i = 0; i < 4 && pDock == nullptr; ++i)
             if ((pBar->m_dwDockStyle & kDockBarAligns[i]) && (m_dwDockStyle & kDockBarAligns[i]))
                 pDock = GetDockBar(kDockBarIds[i]);
@@ -509,8 +544,10 @@ void CFrameWnd::DockControlBar(CControlBar* pBar, CDockBar* pDockBar, LPCRECT lp
     if (pBar == nullptr || pDockBar == nullptr)
         return;
     CDockBar* pOld = pBar->m_pDockBar;
-    CFrameWnd* pOldMini = (pOld != nullptr && pOld->m_bFloating) ? AfxGetParentFrame(pOld) : nullptr;
-    if (pOldMini != nullptr && pBar->m_pDockContext != nullptr) {
+    CFrameWnd* pOldMini =
+        (pOld != nullptr && pOld->m_bFloating) ? AfxGetParentFrame(pOld) : nullptr;
+    if (pOldMini != nullptr && pBar->m_pDockContext != nullptr)
+    {
         CRect rect;
         pOldMini->GetWindowRect(&rect);
         pBar->m_pDockContext->m_ptMRUFloatPos = rect.TopLeft();
@@ -527,7 +564,8 @@ void CFrameWnd::DockControlBar(CControlBar* pBar, CDockBar* pDockBar, LPCRECT lp
 CMiniDockFrameWnd* CFrameWnd::CreateFloatingFrame(DWORD dwStyle)
 {
     auto* pFrame = new CMiniDockFrameWnd;
-    if (!pFrame->Create(this, dwStyle)) {
+    if (!pFrame->Create(this, dwStyle))
+    {
         delete pFrame;
         return nullptr;
     }
@@ -538,14 +576,17 @@ void CFrameWnd::FloatControlBar(CControlBar* pBar, CPoint point, DWORD dwStyle)
 {
     if (pBar == nullptr)
         return;
-    if (pBar->IsFloating()) {
+    if (pBar->IsFloating())
+    {
         CFrameWnd* pMini = pBar->GetDockingFrame();
-        pMini->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        pMini->SetWindowPos(nullptr, point.x, point.y, 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         if (pBar->m_pDockContext != nullptr)
             pBar->m_pDockContext->m_ptMRUFloatPos = point;
         return;
     }
-    if (pBar->m_pDockBar != nullptr && pBar->m_pDockContext != nullptr) {
+    if (pBar->m_pDockBar != nullptr && pBar->m_pDockContext != nullptr)
+    {
         pBar->m_pDockContext->m_uMRUDockID = pBar->m_pDockBar->GetDlgCtrlID();
         pBar->GetWindowRect(&pBar->m_pDockContext->m_rectMRUDockPos);
     }
@@ -553,9 +594,11 @@ void CFrameWnd::FloatControlBar(CControlBar* pBar, CPoint point, DWORD dwStyle)
     if (pMini == nullptr)
         return;
     pBar->m_pDockSite = this;
-    pMini->m_wndDockBar.m_dwStyle = (pMini->m_wndDockBar.m_dwStyle & ~CBRS_ALIGN_ANY) |
-                                    ((dwStyle & CBRS_ALIGN_ANY) ? (dwStyle & CBRS_ALIGN_ANY) : CBRS_ALIGN_TOP);
-    pMini->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pMini->m_wndDockBar.m_dwStyle =
+        (pMini->m_wndDockBar.m_dwStyle & ~CBRS_ALIGN_ANY) |
+        ((dwStyle & CBRS_ALIGN_ANY) ? (dwStyle & CBRS_ALIGN_ANY) : CBRS_ALIGN_TOP);
+    pMini->SetWindowPos(nullptr, point.x, point.y, 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     pMini->m_wndDockBar.DockControlBar(pBar);
     pMini->RecalcLayout();
     if (pBar->GetStyle() & WS_VISIBLE)
@@ -569,15 +612,20 @@ void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay)
 {
     if (pBar == nullptr || pBar->m_hWnd == nullptr)
         return;
-    if (pBar->IsFloating()) {
+    if (pBar->IsFloating())
+    {
         CFrameWnd* pMini = pBar->GetDockingFrame();
         pBar->m_nStateFlags &= ~(CControlBar::delayShow | CControlBar::delayHide);
         pBar->ShowWindow(bShow ? SW_SHOWNA : SW_HIDE);
-        if (pMini != nullptr && pMini != this) {
-            if (bShow) {
+        if (pMini != nullptr && pMini != this)
+        {
+            if (bShow)
+            {
                 pMini->RecalcLayout();
                 pMini->ShowWindow(SW_SHOWNA);
-            } else {
+            }
+            else
+            {
                 auto* pDock = dynamic_cast<CMiniDockFrameWnd*>(pMini);
                 if (pDock == nullptr || pDock->m_wndDockBar.GetDockedVisibleCount() == 0)
                     pMini->ShowWindow(SW_HIDE);

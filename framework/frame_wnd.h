@@ -16,11 +16,12 @@ class CMiniDockFrameWnd;
 #define FWS_PREFIXTITLE 0x00004000L
 #define FWS_SNAPTOBARS 0x00002000L
 
-class CFrameWnd : public CWnd {
+class CFrameWnd : public CWnd
+{
     DECLARE_DYNAMIC(CFrameWnd)
 
 public:
-    static const CRect rectDefault;  // let Windows choose (CW_USEDEFAULT)
+    static const CRect rectDefault; // let Windows choose (CW_USEDEFAULT)
 
     CFrameWnd();
     ~CFrameWnd() override;
@@ -42,15 +43,15 @@ public:
     virtual void RecalcLayout(BOOL bNotify = TRUE);
     // Lays the frame out at the next idle time (or the next RecalcLayout).
     void DelayRecalcLayout(BOOL bNotify = TRUE);
-    void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver,
-                        UINT nFlags = reposDefault, LPRECT lpRectParam = nullptr,
-                        LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE)
+    void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlags = reposDefault,
+                        LPRECT lpRectParam = nullptr, LPCRECT lpRectClient = nullptr,
+                        BOOL bStretch = TRUE)
     {
-        AfxRepositionBars(this, nIDFirst, nIDLast, nIDLeftOver, nFlags, lpRectParam,
-                          lpRectClient, bStretch);
+        AfxRepositionBars(this, nIDFirst, nIDLast, nIDLeftOver, nFlags, lpRectParam, lpRectClient,
+                          bStretch);
     }
     BOOL m_bInRecalcLayout = FALSE;
-    CRect m_rectBorder;  // extra space kept free inside the client area
+    CRect m_rectBorder; // extra space kept free inside the client area
 
     // The view commands go to first (not owned), and the active frame (this; MDI frames
     // answer their active child).
@@ -70,12 +71,12 @@ public:
     // The prompt of a command: its string resource up to the first '\n'.
     virtual void GetMessageString(UINT nID, CString& rMessage) const;
     CWnd* GetMessageBar();  // the status bar (AFX_IDW_STATUS_BAR), or null
-    UINT m_nIDTracking = 0;      // the prompt shown (menu item or idle message)
+    UINT m_nIDTracking = 0; // the prompt shown (menu item or idle message)
     UINT m_nIDLastMessage = 0;
-    BOOL m_bPromptShown = FALSE;  // the idle prompt was put up once
+    BOOL m_bPromptShown = FALSE; // the idle prompt was put up once
 
     // Menus and accelerators.
-    BOOL m_bAutoMenuEnable = TRUE;  // disable menu items that have no handler
+    BOOL m_bAutoMenuEnable = TRUE; // disable menu items that have no handler
     HMENU m_hMenuDefault = nullptr;
     HACCEL m_hAccelTable = nullptr;
     UINT m_nIDHelp = 0;
@@ -91,7 +92,7 @@ public:
     CControlBar* GetControlBar(UINT nID) const;
     void AddControlBar(CControlBar* pBar);
     void RemoveControlBar(CControlBar* pBar);
-    CDockBar* GetDockBar(UINT nDockBarID) const;  // one of the AFX_IDW_DOCKBAR_* ids
+    CDockBar* GetDockBar(UINT nDockBarID) const; // one of the AFX_IDW_DOCKBAR_* ids
     // The dock bar for a bar style (first allowed side of CBRS_ALIGN_*), or null.
     CDockBar* CanDock(CRect rect, DWORD dwDockStyle, CDockBar** ppDockBar = nullptr);
     virtual CMiniDockFrameWnd* CreateFloatingFrame(DWORD dwStyle);
@@ -99,10 +100,16 @@ public:
     // "<name>-Summary" and "<name>-Bar<n>".
     void SaveBarState(LPCTSTR lpszProfileName) const;
     void LoadBarState(LPCTSTR lpszProfileName);
-    CPtrArray m_listControlBars;  // every bar of the frame (CControlBar*)
+    CPtrArray m_listControlBars; // every bar of the frame (CControlBar*)
     DWORD m_dwDockStyle = 0;
 
-    enum IdleFlags { idleMenu = 1, idleTitle = 2, idleNotify = 4, idleLayout = 8 };
+    enum IdleFlags
+    {
+        idleMenu = 1,
+        idleTitle = 2,
+        idleNotify = 4,
+        idleLayout = 8
+    };
     UINT m_nIdleFlags = 0;
 
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
@@ -112,7 +119,7 @@ public:
 protected:
     CWnd* m_pViewActive = nullptr;
     HMENU m_hMenuAlt = nullptr;
-    BOOL m_bRouteToApp = TRUE;  // false for MDI children: their frame does that
+    BOOL m_bRouteToApp = TRUE; // false for MDI children: their frame does that
     LPCTSTR GetIconWndClass(DWORD dwDefaultStyle, UINT nIDResource);
     virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, void* pContext);
     void PostNcDestroy() override;

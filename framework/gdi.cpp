@@ -15,7 +15,10 @@ IMPLEMENT_DYNAMIC(CWindowDC, CDC)
 // ---------------------------------------------------------------------------------------------
 // GDI objects.
 
-CGdiObject::~CGdiObject() { DeleteObject(); }
+CGdiObject::~CGdiObject()
+{
+    DeleteObject();
+}
 
 // Callers may hold a null object; the volatile keeps the test from being optimised away.
 HGDIOBJ CGdiObject::GetSafeHandle() const
@@ -33,7 +36,10 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject)
     });
 }
 
-void CGdiObject::DeleteTempMap() { AfxGdiMap::DeleteTemporaries(); }
+void CGdiObject::DeleteTempMap()
+{
+    AfxGdiMap::DeleteTemporaries();
+}
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject)
 {
@@ -60,7 +66,10 @@ BOOL CGdiObject::DeleteObject()
     return ::DeleteObject(Detach());
 }
 
-BOOL CGdiObject::CreateStockObject(int nIndex) { return Attach(::GetStockObject(nIndex)); }
+BOOL CGdiObject::CreateStockObject(int nIndex)
+{
+    return Attach(::GetStockObject(nIndex));
+}
 
 CPen::CPen(int nPenStyle, int nWidth, COLORREF crColor)
 {
@@ -68,8 +77,14 @@ CPen::CPen(int nPenStyle, int nWidth, COLORREF crColor)
         AfxThrowResourceException();
 }
 
-BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor) { return Attach(::CreatePen(nPenStyle, nWidth, crColor)); }
-BOOL CPen::CreatePenIndirect(LPLOGPEN lpLogPen) { return Attach(::CreatePenIndirect(lpLogPen)); }
+BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor)
+{
+    return Attach(::CreatePen(nPenStyle, nWidth, crColor));
+}
+BOOL CPen::CreatePenIndirect(LPLOGPEN lpLogPen)
+{
+    return Attach(::CreatePenIndirect(lpLogPen));
+}
 
 CBrush::CBrush(COLORREF crColor)
 {
@@ -83,17 +98,32 @@ CBrush::CBrush(int nIndex, COLORREF crColor)
         AfxThrowResourceException();
 }
 
-BOOL CBrush::CreateSolidBrush(COLORREF crColor) { return Attach(::CreateSolidBrush(crColor)); }
-BOOL CBrush::CreateHatchBrush(int nIndex, COLORREF crColor) { return Attach(::CreateHatchBrush(nIndex, crColor)); }
-BOOL CBrush::CreateSysColorBrush(int nIndex) { return Attach(::CreateSolidBrush(::GetSysColor(nIndex))); }
-BOOL CBrush::CreatePatternBrush(CBitmap* pBitmap) { return Attach(::CreatePatternBrush((HBITMAP)pBitmap->m_hObject)); }
+BOOL CBrush::CreateSolidBrush(COLORREF crColor)
+{
+    return Attach(::CreateSolidBrush(crColor));
+}
+BOOL CBrush::CreateHatchBrush(int nIndex, COLORREF crColor)
+{
+    return Attach(::CreateHatchBrush(nIndex, crColor));
+}
+BOOL CBrush::CreateSysColorBrush(int nIndex)
+{
+    return Attach(::CreateSolidBrush(::GetSysColor(nIndex)));
+}
+BOOL CBrush::CreatePatternBrush(CBitmap* pBitmap)
+{
+    return Attach(::CreatePatternBrush((HBITMAP)pBitmap->m_hObject));
+}
 
-BOOL CFont::CreateFontIndirect(const LOGFONT* lpLogFont) { return Attach(::CreateFontIndirectW(lpLogFont)); }
+BOOL CFont::CreateFontIndirect(const LOGFONT* lpLogFont)
+{
+    return Attach(::CreateFontIndirectW(lpLogFont));
+}
 
 BOOL CFont::CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
                        BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
-                       BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality,
-                       BYTE nPitchAndFamily, LPCTSTR lpszFacename)
+                       BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily,
+                       LPCTSTR lpszFacename)
 {
     return Attach(::CreateFontW(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic,
                                 bUnderline, cStrikeOut, nCharSet, nOutPrecision, nClipPrecision,
@@ -130,10 +160,17 @@ BOOL CBitmap::LoadBitmap(LPCTSTR lpszResourceName)
     return Attach(::LoadBitmapW(hInst, lpszResourceName));
 }
 
-BOOL CBitmap::LoadBitmap(UINT nIDResource) { return LoadBitmap(MAKEINTRESOURCEW(nIDResource)); }
-BOOL CBitmap::LoadOEMBitmap(UINT nIDBitmap) { return Attach(::LoadBitmapW(nullptr, MAKEINTRESOURCEW(nIDBitmap))); }
+BOOL CBitmap::LoadBitmap(UINT nIDResource)
+{
+    return LoadBitmap(MAKEINTRESOURCEW(nIDResource));
+}
+BOOL CBitmap::LoadOEMBitmap(UINT nIDBitmap)
+{
+    return Attach(::LoadBitmapW(nullptr, MAKEINTRESOURCEW(nIDBitmap)));
+}
 
-BOOL CBitmap::CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount, const void* lpBits)
+BOOL CBitmap::CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount,
+                           const void* lpBits)
 {
     return Attach(::CreateBitmap(nWidth, nHeight, nPlanes, nBitcount, lpBits));
 }
@@ -150,15 +187,31 @@ CSize CBitmap::GetBitmapDimension() const
     return CSize(size.cx, size.cy);
 }
 
-BOOL CRgn::CreateRectRgn(int x1, int y1, int x2, int y2) { return Attach(::CreateRectRgn(x1, y1, x2, y2)); }
-BOOL CRgn::CreateRectRgnIndirect(LPCRECT lpRect) { return Attach(::CreateRectRgnIndirect(lpRect)); }
-BOOL CRgn::CreateEllipticRgn(int x1, int y1, int x2, int y2) { return Attach(::CreateEllipticRgn(x1, y1, x2, y2)); }
-BOOL CRgn::CreateRoundRectRgn(int x1, int y1, int x2, int y2, int x3, int y3) { return Attach(::CreateRoundRectRgn(x1, y1, x2, y2, x3, y3)); }
-BOOL CRgn::CreatePolygonRgn(const POINT* lpPoints, int nCount, int nMode) { return Attach(::CreatePolygonRgn(lpPoints, nCount, nMode)); }
+BOOL CRgn::CreateRectRgn(int x1, int y1, int x2, int y2)
+{
+    return Attach(::CreateRectRgn(x1, y1, x2, y2));
+}
+BOOL CRgn::CreateRectRgnIndirect(LPCRECT lpRect)
+{
+    return Attach(::CreateRectRgnIndirect(lpRect));
+}
+BOOL CRgn::CreateEllipticRgn(int x1, int y1, int x2, int y2)
+{
+    return Attach(::CreateEllipticRgn(x1, y1, x2, y2));
+}
+BOOL CRgn::CreateRoundRectRgn(int x1, int y1, int x2, int y2, int x3, int y3)
+{
+    return Attach(::CreateRoundRectRgn(x1, y1, x2, y2, x3, y3));
+}
+BOOL CRgn::CreatePolygonRgn(const POINT* lpPoints, int nCount, int nMode)
+{
+    return Attach(::CreatePolygonRgn(lpPoints, nCount, nMode));
+}
 
 int CRgn::CombineRgn(const CRgn* pRgn1, const CRgn* pRgn2, int nCombineMode)
 {
-    return ::CombineRgn((HRGN)m_hObject, (HRGN)pRgn1->m_hObject, pRgn2 ? (HRGN)pRgn2->m_hObject : nullptr, nCombineMode);
+    return ::CombineRgn((HRGN)m_hObject, (HRGN)pRgn1->m_hObject,
+                        pRgn2 ? (HRGN)pRgn2->m_hObject : nullptr, nCombineMode);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -185,7 +238,10 @@ CDC* CDC::FromHandle(HDC hDC)
     });
 }
 
-void CDC::DeleteTempMap() { AfxDCMap::DeleteTemporaries(); }
+void CDC::DeleteTempMap()
+{
+    AfxDCMap::DeleteTemporaries();
+}
 
 BOOL CDC::Attach(HDC hDC)
 {
@@ -212,26 +268,70 @@ BOOL CDC::DeleteDC()
     return ::DeleteDC(Detach());
 }
 
-BOOL CDC::CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr)); }
-
-BOOL CDC::CreateDC(LPCTSTR lpszDriverName, LPCTSTR lpszDeviceName, LPCTSTR lpszOutput, const void* lpInitData)
+BOOL CDC::CreateCompatibleDC(CDC* pDC)
 {
-    return Attach(::CreateDCW(lpszDriverName, lpszDeviceName, lpszOutput, (const DEVMODEW*)lpInitData));
+    return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr));
 }
 
-CWnd* CDC::GetWindow() const { return CWnd::FromHandle(::WindowFromDC(m_hDC)); }
+BOOL CDC::CreateDC(LPCTSTR lpszDriverName, LPCTSTR lpszDeviceName, LPCTSTR lpszOutput,
+                   const void* lpInitData)
+{
+    return Attach(
+        ::CreateDCW(lpszDriverName, lpszDeviceName, lpszOutput, (const DEVMODEW*)lpInitData));
+}
 
-CPen* CDC::SelectObject(CPen* pPen) { return (CPen*)CGdiObject::FromHandle(::SelectObject(m_hDC, pPen ? pPen->m_hObject : nullptr)); }
-CBrush* CDC::SelectObject(CBrush* pBrush) { return (CBrush*)CGdiObject::FromHandle(::SelectObject(m_hDC, pBrush ? pBrush->m_hObject : nullptr)); }
-CFont* CDC::SelectObject(CFont* pFont) { return (CFont*)CGdiObject::FromHandle(::SelectObject(m_hDC, pFont ? pFont->m_hObject : nullptr)); }
-CBitmap* CDC::SelectObject(CBitmap* pBitmap) { return (CBitmap*)CGdiObject::FromHandle(::SelectObject(m_hDC, pBitmap ? pBitmap->m_hObject : nullptr)); }
-int CDC::SelectObject(CRgn* pRgn) { return (int)(INT_PTR)::SelectObject(m_hDC, pRgn ? pRgn->m_hObject : nullptr); }
-CGdiObject* CDC::SelectObject(CGdiObject* pObject) { return CGdiObject::FromHandle(::SelectObject(m_hDC, pObject ? pObject->m_hObject : nullptr)); }
-CGdiObject* CDC::SelectStockObject(int nIndex) { return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(nIndex))); }
-CPen* CDC::GetCurrentPen() const { return (CPen*)CGdiObject::FromHandle(::GetCurrentObject(m_hDC, OBJ_PEN)); }
-CBrush* CDC::GetCurrentBrush() const { return (CBrush*)CGdiObject::FromHandle(::GetCurrentObject(m_hDC, OBJ_BRUSH)); }
-CFont* CDC::GetCurrentFont() const { return (CFont*)CGdiObject::FromHandle(::GetCurrentObject(m_hDC, OBJ_FONT)); }
-CBitmap* CDC::GetCurrentBitmap() const { return (CBitmap*)CGdiObject::FromHandle(::GetCurrentObject(m_hDC, OBJ_BITMAP)); }
+CWnd* CDC::GetWindow() const
+{
+    return CWnd::FromHandle(::WindowFromDC(m_hDC));
+}
+
+CPen* CDC::SelectObject(CPen* pPen)
+{
+    return (CPen*)CGdiObject::FromHandle(::SelectObject(m_hDC, pPen ? pPen->m_hObject : nullptr));
+}
+CBrush* CDC::SelectObject(CBrush* pBrush)
+{
+    return (CBrush*)CGdiObject::FromHandle(
+        ::SelectObject(m_hDC, pBrush ? pBrush->m_hObject : nullptr));
+}
+CFont* CDC::SelectObject(CFont* pFont)
+{
+    return (CFont*)CGdiObject::FromHandle(
+        ::SelectObject(m_hDC, pFont ? pFont->m_hObject : nullptr));
+}
+CBitmap* CDC::SelectObject(CBitmap* pBitmap)
+{
+    return (CBitmap*)CGdiObject::FromHandle(
+        ::SelectObject(m_hDC, pBitmap ? pBitmap->m_hObject : nullptr));
+}
+int CDC::SelectObject(CRgn* pRgn)
+{
+    return (int)(INT_PTR)::SelectObject(m_hDC, pRgn ? pRgn->m_hObject : nullptr);
+}
+CGdiObject* CDC::SelectObject(CGdiObject* pObject)
+{
+    return CGdiObject::FromHandle(::SelectObject(m_hDC, pObject ? pObject->m_hObject : nullptr));
+}
+CGdiObject* CDC::SelectStockObject(int nIndex)
+{
+    return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(nIndex)));
+}
+CPen* CDC::GetCurrentPen() const
+{
+    return (CPen*)CGdiObject::FromHandle(::GetCurrentObject(m_hDC, OBJ_PEN));
+}
+CBrush* CDC::GetCurrentBrush() const
+{
+    return (CBrush*)CGdiObject::FromHandle(::GetCurrentObject(m_hDC, OBJ_BRUSH));
+}
+CFont* CDC::GetCurrentFont() const
+{
+    return (CFont*)CGdiObject::FromHandle(::GetCurrentObject(m_hDC, OBJ_FONT));
+}
+CBitmap* CDC::GetCurrentBitmap() const
+{
+    return (CBitmap*)CGdiObject::FromHandle(::GetCurrentObject(m_hDC, OBJ_BITMAP));
+}
 
 CPoint CDC::SetViewportOrg(int x, int y)
 {
@@ -261,8 +361,14 @@ CPoint CDC::OffsetViewportOrg(int nWidth, int nHeight)
     return CPoint(pt.x, pt.y);
 }
 
-int CDC::SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, pRgn ? (HRGN)pRgn->m_hObject : nullptr); }
-int CDC::SelectClipRgn(CRgn* pRgn, int nMode) { return ::ExtSelectClipRgn(m_hDC, pRgn ? (HRGN)pRgn->m_hObject : nullptr, nMode); }
+int CDC::SelectClipRgn(CRgn* pRgn)
+{
+    return ::SelectClipRgn(m_hDC, pRgn ? (HRGN)pRgn->m_hObject : nullptr);
+}
+int CDC::SelectClipRgn(CRgn* pRgn, int nMode)
+{
+    return ::ExtSelectClipRgn(m_hDC, pRgn ? (HRGN)pRgn->m_hObject : nullptr, nMode);
+}
 
 CPoint CDC::MoveTo(int x, int y)
 {
@@ -271,8 +377,14 @@ CPoint CDC::MoveTo(int x, int y)
     return CPoint(pt.x, pt.y);
 }
 
-void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush) { ::FillRect(m_hDC, lpRect, (HBRUSH)pBrush->m_hObject); }
-void CDC::FrameRect(LPCRECT lpRect, CBrush* pBrush) { ::FrameRect(m_hDC, lpRect, (HBRUSH)pBrush->m_hObject); }
+void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush)
+{
+    ::FillRect(m_hDC, lpRect, (HBRUSH)pBrush->m_hObject);
+}
+void CDC::FrameRect(LPCRECT lpRect, CBrush* pBrush)
+{
+    ::FrameRect(m_hDC, lpRect, (HBRUSH)pBrush->m_hObject);
+}
 
 void CDC::FillSolidRect(LPCRECT lpRect, COLORREF clr)
 {
@@ -287,7 +399,10 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF clr)
     FillSolidRect(&rc, clr);
 }
 
-BOOL CDC::FillRgn(CRgn* pRgn, CBrush* pBrush) { return ::FillRgn(m_hDC, (HRGN)pRgn->m_hObject, (HBRUSH)pBrush->m_hObject); }
+BOOL CDC::FillRgn(CRgn* pRgn, CBrush* pBrush)
+{
+    return ::FillRgn(m_hDC, (HRGN)pRgn->m_hObject, (HBRUSH)pBrush->m_hObject);
+}
 
 BOOL CDC::FrameRgn(CRgn* pRgn, CBrush* pBrush, int nWidth, int nHeight)
 {
@@ -296,8 +411,8 @@ BOOL CDC::FrameRgn(CRgn* pRgn, CBrush* pBrush, int nWidth, int nHeight)
 
 void CDC::Draw3dRect(LPCRECT lpRect, COLORREF clrTopLeft, COLORREF clrBottomRight)
 {
-    Draw3dRect(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top,
-               clrTopLeft, clrBottomRight);
+    Draw3dRect(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
+               lpRect->bottom - lpRect->top, clrTopLeft, clrBottomRight);
 }
 
 void CDC::Draw3dRect(int x, int y, int cx, int cy, COLORREF clrTopLeft, COLORREF clrBottomRight)
@@ -308,9 +423,11 @@ void CDC::Draw3dRect(int x, int y, int cx, int cy, COLORREF clrTopLeft, COLORREF
     FillSolidRect(x, y + cy, cx, -1, clrBottomRight);
 }
 
-BOOL CDC::BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop)
+BOOL CDC::BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
+                 DWORD dwRop)
 {
-    return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc, ySrc, dwRop);
+    return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc, ySrc,
+                    dwRop);
 }
 
 BOOL CDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
@@ -327,7 +444,10 @@ CSize CDC::GetTextExtent(LPCTSTR lpszString, int nCount) const
     return CSize(size.cx, size.cy);
 }
 
-CSize CDC::GetTextExtent(const CString& str) const { return GetTextExtent(str.GetString(), str.GetLength()); }
+CSize CDC::GetTextExtent(const CString& str) const
+{
+    return GetTextExtent(str.GetString(), str.GetLength());
+}
 
 int CDC::GetTextFace(CString& rString) const
 {
@@ -355,7 +475,10 @@ CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd->GetSafeHwnd())
         AfxThrowResourceException();
 }
 
-CClientDC::~CClientDC() { ::ReleaseDC(m_hWnd, Detach()); }
+CClientDC::~CClientDC()
+{
+    ::ReleaseDC(m_hWnd, Detach());
+}
 
 CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd->GetSafeHwnd())
 {
@@ -363,4 +486,7 @@ CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd->GetSafeHwnd())
         AfxThrowResourceException();
 }
 
-CWindowDC::~CWindowDC() { ::ReleaseDC(m_hWnd, Detach()); }
+CWindowDC::~CWindowDC()
+{
+    ::ReleaseDC(m_hWnd, Detach());
+}

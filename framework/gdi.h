@@ -10,7 +10,8 @@
 class CWnd;
 class CDC;
 
-class CGdiObject : public CObject {
+class CGdiObject : public CObject
+{
     DECLARE_DYNAMIC(CGdiObject)
 
 public:
@@ -26,12 +27,16 @@ public:
     BOOL Attach(HGDIOBJ hObject);
     HGDIOBJ Detach();
     BOOL DeleteObject();
-    int GetObject(int nCount, LPVOID lpObject) const { return ::GetObjectW(m_hObject, nCount, lpObject); }
+    int GetObject(int nCount, LPVOID lpObject) const
+    {
+        return ::GetObjectW(m_hObject, nCount, lpObject);
+    }
     UINT GetObjectType() const { return ::GetObjectType(m_hObject); }
     BOOL CreateStockObject(int nIndex);
 };
 
-class CPen : public CGdiObject {
+class CPen : public CGdiObject
+{
     DECLARE_DYNAMIC(CPen)
 
 public:
@@ -44,7 +49,8 @@ public:
     int GetLogPen(LOGPEN* pLogPen) { return ::GetObjectW(m_hObject, sizeof(LOGPEN), pLogPen); }
 };
 
-class CBrush : public CGdiObject {
+class CBrush : public CGdiObject
+{
     DECLARE_DYNAMIC(CBrush)
 
 public:
@@ -57,10 +63,14 @@ public:
     BOOL CreateHatchBrush(int nIndex, COLORREF crColor);
     BOOL CreateSysColorBrush(int nIndex);
     BOOL CreatePatternBrush(class CBitmap* pBitmap);
-    int GetLogBrush(LOGBRUSH* pLogBrush) { return ::GetObjectW(m_hObject, sizeof(LOGBRUSH), pLogBrush); }
+    int GetLogBrush(LOGBRUSH* pLogBrush)
+    {
+        return ::GetObjectW(m_hObject, sizeof(LOGBRUSH), pLogBrush);
+    }
 };
 
-class CFont : public CGdiObject {
+class CFont : public CGdiObject
+{
     DECLARE_DYNAMIC(CFont)
 
 public:
@@ -70,20 +80,24 @@ public:
     BOOL CreateFontIndirect(const LOGFONT* lpLogFont);
     BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
                     BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
-                    BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality,
-                    BYTE nPitchAndFamily, LPCTSTR lpszFacename);
+                    BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily,
+                    LPCTSTR lpszFacename);
     // Height in tenths of a point for the given DC (the screen when null).
     BOOL CreatePointFont(int nPointSize, LPCTSTR lpszFaceName, CDC* pDC = nullptr);
     BOOL CreatePointFontIndirect(const LOGFONT* lpLogFont, CDC* pDC = nullptr);
     int GetLogFont(LOGFONT* pLogFont) { return ::GetObjectW(m_hObject, sizeof(LOGFONT), pLogFont); }
 };
 
-class CBitmap : public CGdiObject {
+class CBitmap : public CGdiObject
+{
     DECLARE_DYNAMIC(CBitmap)
 
 public:
     CBitmap() = default;
-    static CBitmap* FromHandle(HBITMAP hBitmap) { return (CBitmap*)CGdiObject::FromHandle(hBitmap); }
+    static CBitmap* FromHandle(HBITMAP hBitmap)
+    {
+        return (CBitmap*)CGdiObject::FromHandle(hBitmap);
+    }
     operator HBITMAP() const { return (HBITMAP)m_hObject; }
     BOOL LoadBitmap(LPCTSTR lpszResourceName);
     BOOL LoadBitmap(UINT nIDResource);
@@ -94,7 +108,8 @@ public:
     CSize GetBitmapDimension() const;
 };
 
-class CRgn : public CGdiObject {
+class CRgn : public CGdiObject
+{
     DECLARE_DYNAMIC(CRgn)
 
 public:
@@ -107,26 +122,39 @@ public:
     BOOL CreateRoundRectRgn(int x1, int y1, int x2, int y2, int x3, int y3);
     BOOL CreatePolygonRgn(const POINT* lpPoints, int nCount, int nMode);
     int CombineRgn(const CRgn* pRgn1, const CRgn* pRgn2, int nCombineMode);
-    int CopyRgn(const CRgn* pRgnSrc) { return ::CombineRgn((HRGN)m_hObject, (HRGN)pRgnSrc->m_hObject, nullptr, RGN_COPY); }
-    void SetRectRgn(int x1, int y1, int x2, int y2) { ::SetRectRgn((HRGN)m_hObject, x1, y1, x2, y2); }
-    void SetRectRgn(LPCRECT lpRect) { ::SetRectRgn((HRGN)m_hObject, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
+    int CopyRgn(const CRgn* pRgnSrc)
+    {
+        return ::CombineRgn((HRGN)m_hObject, (HRGN)pRgnSrc->m_hObject, nullptr, RGN_COPY);
+    }
+    void SetRectRgn(int x1, int y1, int x2, int y2)
+    {
+        ::SetRectRgn((HRGN)m_hObject, x1, y1, x2, y2);
+    }
+    void SetRectRgn(LPCRECT lpRect)
+    {
+        ::SetRectRgn((HRGN)m_hObject, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom);
+    }
     BOOL PtInRegion(int x, int y) const { return ::PtInRegion((HRGN)m_hObject, x, y); }
     BOOL PtInRegion(POINT point) const { return ::PtInRegion((HRGN)m_hObject, point.x, point.y); }
     BOOL RectInRegion(LPCRECT lpRect) const { return ::RectInRegion((HRGN)m_hObject, lpRect); }
     int GetRgnBox(LPRECT lpRect) const { return ::GetRgnBox((HRGN)m_hObject, lpRect); }
     int OffsetRgn(int x, int y) { return ::OffsetRgn((HRGN)m_hObject, x, y); }
-    BOOL EqualRgn(const CRgn* pRgn) const { return ::EqualRgn((HRGN)m_hObject, (HRGN)pRgn->m_hObject); }
+    BOOL EqualRgn(const CRgn* pRgn) const
+    {
+        return ::EqualRgn((HRGN)m_hObject, (HRGN)pRgn->m_hObject);
+    }
 };
 
-class CDC : public CObject {
+class CDC : public CObject
+{
     DECLARE_DYNAMIC(CDC)
 
 public:
     CDC() = default;
     ~CDC() override;
 
-    HDC m_hDC = nullptr;         // the output context
-    HDC m_hAttribDC = nullptr;   // same handle here (no separate attribute context)
+    HDC m_hDC = nullptr;       // the output context
+    HDC m_hAttribDC = nullptr; // same handle here (no separate attribute context)
     operator HDC() const { return m_hDC; }
     HDC GetSafeHdc() const;
 
@@ -136,7 +164,8 @@ public:
     HDC Detach();
     BOOL DeleteDC();
     BOOL CreateCompatibleDC(CDC* pDC);
-    BOOL CreateDC(LPCTSTR lpszDriverName, LPCTSTR lpszDeviceName, LPCTSTR lpszOutput, const void* lpInitData);
+    BOOL CreateDC(LPCTSTR lpszDriverName, LPCTSTR lpszDeviceName, LPCTSTR lpszOutput,
+                  const void* lpInitData);
     int SaveDC() { return ::SaveDC(m_hDC); }
     BOOL RestoreDC(int nSavedDC) { return ::RestoreDC(m_hDC, nSavedDC); }
     CWnd* GetWindow() const;
@@ -176,10 +205,22 @@ public:
     // Clipping.
     int SelectClipRgn(CRgn* pRgn);
     int SelectClipRgn(CRgn* pRgn, int nMode);
-    int IntersectClipRect(int x1, int y1, int x2, int y2) { return ::IntersectClipRect(m_hDC, x1, y1, x2, y2); }
-    int IntersectClipRect(LPCRECT lpRect) { return ::IntersectClipRect(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
-    int ExcludeClipRect(int x1, int y1, int x2, int y2) { return ::ExcludeClipRect(m_hDC, x1, y1, x2, y2); }
-    int ExcludeClipRect(LPCRECT lpRect) { return ::ExcludeClipRect(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
+    int IntersectClipRect(int x1, int y1, int x2, int y2)
+    {
+        return ::IntersectClipRect(m_hDC, x1, y1, x2, y2);
+    }
+    int IntersectClipRect(LPCRECT lpRect)
+    {
+        return ::IntersectClipRect(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom);
+    }
+    int ExcludeClipRect(int x1, int y1, int x2, int y2)
+    {
+        return ::ExcludeClipRect(m_hDC, x1, y1, x2, y2);
+    }
+    int ExcludeClipRect(LPCRECT lpRect)
+    {
+        return ::ExcludeClipRect(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom);
+    }
     int GetClipBox(LPRECT lpRect) const { return ::GetClipBox(m_hDC, lpRect); }
     BOOL RectVisible(LPCRECT lpRect) const { return ::RectVisible(m_hDC, lpRect); }
     BOOL PtVisible(int x, int y) const { return ::PtVisible(m_hDC, x, y); }
@@ -192,11 +233,24 @@ public:
     BOOL Polyline(const POINT* lpPoints, int nCount) { return ::Polyline(m_hDC, lpPoints, nCount); }
     BOOL Polygon(const POINT* lpPoints, int nCount) { return ::Polygon(m_hDC, lpPoints, nCount); }
     BOOL Rectangle(int x1, int y1, int x2, int y2) { return ::Rectangle(m_hDC, x1, y1, x2, y2); }
-    BOOL Rectangle(LPCRECT lpRect) { return ::Rectangle(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
-    BOOL RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) { return ::RoundRect(m_hDC, x1, y1, x2, y2, x3, y3); }
-    BOOL RoundRect(LPCRECT lpRect, POINT point) { return ::RoundRect(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom, point.x, point.y); }
+    BOOL Rectangle(LPCRECT lpRect)
+    {
+        return ::Rectangle(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom);
+    }
+    BOOL RoundRect(int x1, int y1, int x2, int y2, int x3, int y3)
+    {
+        return ::RoundRect(m_hDC, x1, y1, x2, y2, x3, y3);
+    }
+    BOOL RoundRect(LPCRECT lpRect, POINT point)
+    {
+        return ::RoundRect(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom, point.x,
+                           point.y);
+    }
     BOOL Ellipse(int x1, int y1, int x2, int y2) { return ::Ellipse(m_hDC, x1, y1, x2, y2); }
-    BOOL Ellipse(LPCRECT lpRect) { return ::Ellipse(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
+    BOOL Ellipse(LPCRECT lpRect)
+    {
+        return ::Ellipse(m_hDC, lpRect->left, lpRect->top, lpRect->right, lpRect->bottom);
+    }
     void FillRect(LPCRECT lpRect, CBrush* pBrush);
     void FillSolidRect(LPCRECT lpRect, COLORREF clr);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF clr);
@@ -206,28 +260,46 @@ public:
     BOOL FrameRgn(CRgn* pRgn, CBrush* pBrush, int nWidth, int nHeight);
     void Draw3dRect(LPCRECT lpRect, COLORREF clrTopLeft, COLORREF clrBottomRight);
     void Draw3dRect(int x, int y, int cx, int cy, COLORREF clrTopLeft, COLORREF clrBottomRight);
-    BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags) { return ::DrawEdge(m_hDC, lpRect, nEdge, nFlags); }
+    BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags)
+    {
+        return ::DrawEdge(m_hDC, lpRect, nEdge, nFlags);
+    }
     void DrawFocusRect(LPCRECT lpRect) { ::DrawFocusRect(m_hDC, lpRect); }
-    BOOL DrawFrameControl(LPRECT lpRect, UINT nType, UINT nState) { return ::DrawFrameControl(m_hDC, lpRect, nType, nState); }
+    BOOL DrawFrameControl(LPRECT lpRect, UINT nType, UINT nState)
+    {
+        return ::DrawFrameControl(m_hDC, lpRect, nType, nState);
+    }
     BOOL DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
     BOOL DrawIcon(POINT point, HICON hIcon) { return ::DrawIcon(m_hDC, point.x, point.y, hIcon); }
     COLORREF GetPixel(int x, int y) const { return ::GetPixel(m_hDC, x, y); }
     COLORREF SetPixel(int x, int y, COLORREF crColor) { return ::SetPixel(m_hDC, x, y, crColor); }
 
     // Bitmaps.
-    BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop);
+    BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
+                DWORD dwRop);
     BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
                     int nSrcWidth, int nSrcHeight, DWORD dwRop);
-    BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop) { return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop); }
+    BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop)
+    {
+        return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop);
+    }
 
     // Text.
-    BOOL TextOut(int x, int y, LPCTSTR lpszString, int nCount) { return ::TextOutW(m_hDC, x, y, lpszString, nCount); }
-    BOOL TextOut(int x, int y, const CString& str) { return ::TextOutW(m_hDC, x, y, str, str.GetLength()); }
-    BOOL ExtTextOut(int x, int y, UINT nOptions, LPCRECT lpRect, LPCTSTR lpszString, UINT nCount, LPINT lpDxWidths)
+    BOOL TextOut(int x, int y, LPCTSTR lpszString, int nCount)
+    {
+        return ::TextOutW(m_hDC, x, y, lpszString, nCount);
+    }
+    BOOL TextOut(int x, int y, const CString& str)
+    {
+        return ::TextOutW(m_hDC, x, y, str, str.GetLength());
+    }
+    BOOL ExtTextOut(int x, int y, UINT nOptions, LPCRECT lpRect, LPCTSTR lpszString, UINT nCount,
+                    LPINT lpDxWidths)
     {
         return ::ExtTextOutW(m_hDC, x, y, nOptions, lpRect, lpszString, nCount, lpDxWidths);
     }
-    BOOL ExtTextOut(int x, int y, UINT nOptions, LPCRECT lpRect, const CString& str, LPINT lpDxWidths)
+    BOOL ExtTextOut(int x, int y, UINT nOptions, LPCRECT lpRect, const CString& str,
+                    LPINT lpDxWidths)
     {
         return ::ExtTextOutW(m_hDC, x, y, nOptions, lpRect, str, str.GetLength(), lpDxWidths);
     }
@@ -239,16 +311,23 @@ public:
     {
         return ::DrawTextW(m_hDC, str, str.GetLength(), lpRect, nFormat);
     }
-    int DrawTextEx(LPTSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat, LPDRAWTEXTPARAMS lpDTParams)
+    int DrawTextEx(LPTSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat,
+                   LPDRAWTEXTPARAMS lpDTParams)
     {
         return ::DrawTextExW(m_hDC, lpszString, nCount, lpRect, nFormat, lpDTParams);
     }
     CSize GetTextExtent(LPCTSTR lpszString, int nCount) const;
     CSize GetTextExtent(const CString& str) const;
     CSize GetOutputTextExtent(const CString& str) const { return GetTextExtent(str); }
-    BOOL GetTextMetrics(LPTEXTMETRIC lpMetrics) const { return ::GetTextMetricsW(m_hDC, lpMetrics); }
+    BOOL GetTextMetrics(LPTEXTMETRIC lpMetrics) const
+    {
+        return ::GetTextMetricsW(m_hDC, lpMetrics);
+    }
     int GetTextFace(CString& rString) const;
-    BOOL GetCharWidth(UINT nFirstChar, UINT nLastChar, LPINT lpBuffer) const { return ::GetCharWidth32W(m_hDC, nFirstChar, nLastChar, lpBuffer); }
+    BOOL GetCharWidth(UINT nFirstChar, UINT nLastChar, LPINT lpBuffer) const
+    {
+        return ::GetCharWidth32W(m_hDC, nFirstChar, nLastChar, lpBuffer);
+    }
     int GetTextCharacterExtra() const { return ::GetTextCharacterExtra(m_hDC); }
 
     // Coordinates.
@@ -257,7 +336,8 @@ public:
 };
 
 // The DC of a window's WM_PAINT (BeginPaint / EndPaint).
-class CPaintDC : public CDC {
+class CPaintDC : public CDC
+{
     DECLARE_DYNAMIC(CPaintDC)
 
 public:
@@ -270,7 +350,8 @@ protected:
 };
 
 // The client-area DC of a window (GetDC / ReleaseDC); a null window gives the screen.
-class CClientDC : public CDC {
+class CClientDC : public CDC
+{
     DECLARE_DYNAMIC(CClientDC)
 
 public:
@@ -282,7 +363,8 @@ protected:
 };
 
 // The whole-window DC (GetWindowDC / ReleaseDC).
-class CWindowDC : public CDC {
+class CWindowDC : public CDC
+{
     DECLARE_DYNAMIC(CWindowDC)
 
 public:

@@ -10,10 +10,26 @@ class CRect;
 class CPoint : public tagPOINT
 {
 public:
-    CPoint() noexcept { x = 0; y = 0; }
-    CPoint(int initX, int initY) noexcept { x = initX; y = initY; }
-    CPoint(POINT initPt) noexcept { x = initPt.x; y = initPt.y; }
-    CPoint(SIZE initSize) noexcept { x = initSize.cx; y = initSize.cy; }
+    CPoint() noexcept
+    {
+        x = 0;
+        y = 0;
+    }
+    CPoint(int initX, int initY) noexcept
+    {
+        x = initX;
+        y = initY;
+    }
+    CPoint(POINT initPt) noexcept
+    {
+        x = initPt.x;
+        y = initPt.y;
+    }
+    CPoint(SIZE initSize) noexcept
+    {
+        x = initSize.cx;
+        y = initSize.cy;
+    }
     // From a message's packed coordinates: signed x in the low word, signed y in the high.
     CPoint(LPARAM dwPoint) noexcept
     {
@@ -21,17 +37,41 @@ public:
         y = static_cast<short>(HIWORD(dwPoint));
     }
 
-    void Offset(int xOffset, int yOffset) noexcept { x += xOffset; y += yOffset; }
-    void Offset(POINT point) noexcept { x += point.x; y += point.y; }
-    void Offset(SIZE size) noexcept { x += size.cx; y += size.cy; }
-    void SetPoint(int X, int Y) noexcept { x = X; y = Y; }
+    void Offset(int xOffset, int yOffset) noexcept
+    {
+        x += xOffset;
+        y += yOffset;
+    }
+    void Offset(POINT point) noexcept
+    {
+        x += point.x;
+        y += point.y;
+    }
+    void Offset(SIZE size) noexcept
+    {
+        x += size.cx;
+        y += size.cy;
+    }
+    void SetPoint(int X, int Y) noexcept
+    {
+        x = X;
+        y = Y;
+    }
 
     BOOL operator==(POINT point) const noexcept { return x == point.x && y == point.y; }
     BOOL operator!=(POINT point) const noexcept { return !(*this == point); }
     void operator+=(SIZE size) noexcept { Offset(size); }
-    void operator-=(SIZE size) noexcept { x -= size.cx; y -= size.cy; }
+    void operator-=(SIZE size) noexcept
+    {
+        x -= size.cx;
+        y -= size.cy;
+    }
     void operator+=(POINT point) noexcept { Offset(point); }
-    void operator-=(POINT point) noexcept { x -= point.x; y -= point.y; }
+    void operator-=(POINT point) noexcept
+    {
+        x -= point.x;
+        y -= point.y;
+    }
 
     CPoint operator+(SIZE size) const noexcept { return CPoint(x + size.cx, y + size.cy); }
     CPoint operator-(SIZE size) const noexcept { return CPoint(x - size.cx, y - size.cy); }
@@ -45,10 +85,26 @@ public:
 class CSize : public tagSIZE
 {
 public:
-    CSize() noexcept { cx = 0; cy = 0; }
-    CSize(int initCX, int initCY) noexcept { cx = initCX; cy = initCY; }
-    CSize(SIZE initSize) noexcept { cx = initSize.cx; cy = initSize.cy; }
-    CSize(POINT initPt) noexcept { cx = initPt.x; cy = initPt.y; }
+    CSize() noexcept
+    {
+        cx = 0;
+        cy = 0;
+    }
+    CSize(int initCX, int initCY) noexcept
+    {
+        cx = initCX;
+        cy = initCY;
+    }
+    CSize(SIZE initSize) noexcept
+    {
+        cx = initSize.cx;
+        cy = initSize.cy;
+    }
+    CSize(POINT initPt) noexcept
+    {
+        cx = initPt.x;
+        cy = initPt.y;
+    }
     // Width in the low word, height in the high word.
     CSize(DWORD dwSize) noexcept
     {
@@ -58,9 +114,21 @@ public:
 
     BOOL operator==(SIZE size) const noexcept { return cx == size.cx && cy == size.cy; }
     BOOL operator!=(SIZE size) const noexcept { return !(*this == size); }
-    void operator+=(SIZE size) noexcept { cx += size.cx; cy += size.cy; }
-    void operator-=(SIZE size) noexcept { cx -= size.cx; cy -= size.cy; }
-    void SetSize(int CX, int CY) noexcept { cx = CX; cy = CY; }
+    void operator+=(SIZE size) noexcept
+    {
+        cx += size.cx;
+        cy += size.cy;
+    }
+    void operator-=(SIZE size) noexcept
+    {
+        cx -= size.cx;
+        cy -= size.cy;
+    }
+    void SetSize(int CX, int CY) noexcept
+    {
+        cx = CX;
+        cy = CY;
+    }
 
     CSize operator+(SIZE size) const noexcept { return CSize(cx + size.cx, cy + size.cy); }
     CSize operator-(SIZE size) const noexcept { return CSize(cx - size.cx, cy - size.cy); }
@@ -75,7 +143,13 @@ class CRect : public tagRECT
 {
 public:
     CRect() noexcept { left = top = right = bottom = 0; }
-    CRect(int l, int t, int r, int b) noexcept { left = l; top = t; right = r; bottom = b; }
+    CRect(int l, int t, int r, int b) noexcept
+    {
+        left = l;
+        top = t;
+        right = r;
+        bottom = b;
+    }
     CRect(const RECT& srcRect) noexcept { CopyRect(&srcRect); }
     CRect(LPCRECT lpSrcRect) noexcept { CopyRect(lpSrcRect); }
     CRect(POINT point, SIZE size) noexcept
@@ -200,12 +274,14 @@ public:
     // Swaps the coordinates where needed so that left <= right and top <= bottom.
     void NormalizeRect() noexcept
     {
-        if (left > right) {
+        if (left > right)
+        {
             LONG t = left;
             left = right;
             right = t;
         }
-        if (top > bottom) {
+        if (top > bottom)
+        {
             LONG t = top;
             top = bottom;
             bottom = t;
@@ -220,7 +296,8 @@ public:
         LONG t = lpRect1->top > lpRect2->top ? lpRect1->top : lpRect2->top;
         LONG r = lpRect1->right < lpRect2->right ? lpRect1->right : lpRect2->right;
         LONG b = lpRect1->bottom < lpRect2->bottom ? lpRect1->bottom : lpRect2->bottom;
-        if (IsEmptyRect(lpRect1) || IsEmptyRect(lpRect2) || l >= r || t >= b) {
+        if (IsEmptyRect(lpRect1) || IsEmptyRect(lpRect2) || l >= r || t >= b)
+        {
             SetRectEmpty();
             return FALSE;
         }
@@ -233,15 +310,18 @@ public:
     {
         bool empty1 = IsEmptyRect(lpRect1);
         bool empty2 = IsEmptyRect(lpRect2);
-        if (empty1 && empty2) {
+        if (empty1 && empty2)
+        {
             SetRectEmpty();
             return FALSE;
         }
-        if (empty1) {
+        if (empty1)
+        {
             CopyRect(lpRect2);
             return TRUE;
         }
-        if (empty2) {
+        if (empty2)
+        {
             CopyRect(lpRect1);
             return TRUE;
         }
@@ -260,17 +340,21 @@ public:
     {
         RECT a = *lpRectSrc1;
         RECT b = *lpRectSrc2;
-        if (IsEmptyRect(&a)) {
+        if (IsEmptyRect(&a))
+        {
             SetRectEmpty();
             return FALSE;
         }
         CopyRect(&a);
         RECT overlap;
         CRect tmp;
-        if (!IsEmptyRect(&b) && tmp.IntersectRect(&a, &b)) {
+        if (!IsEmptyRect(&b) && tmp.IntersectRect(&a, &b))
+        {
             overlap = tmp;
-            if (overlap.left == a.left && overlap.right == a.right) {
-                if (overlap.top == a.top && overlap.bottom == a.bottom) {
+            if (overlap.left == a.left && overlap.right == a.right)
+            {
+                if (overlap.top == a.top && overlap.bottom == a.bottom)
+                {
                     SetRectEmpty();
                     return FALSE;
                 }
@@ -278,7 +362,9 @@ public:
                     top = overlap.bottom;
                 else if (overlap.bottom == a.bottom)
                     bottom = overlap.top;
-            } else if (overlap.top == a.top && overlap.bottom == a.bottom) {
+            }
+            else if (overlap.top == a.top && overlap.bottom == a.bottom)
+            {
                 if (overlap.left == a.left)
                     left = overlap.right;
                 else if (overlap.right == a.right)
@@ -343,7 +429,10 @@ public:
     }
     // Without this, subtracting one CRect object from another would be ambiguous with the
     // difference of the two pointers they convert to.
-    CRect operator-(const CRect& rect) const noexcept { return *this - static_cast<LPCRECT>(&rect); }
+    CRect operator-(const CRect& rect) const noexcept
+    {
+        return *this - static_cast<LPCRECT>(&rect);
+    }
     CRect operator&(const RECT& rect2) const noexcept
     {
         CRect r;
@@ -361,14 +450,21 @@ public:
     CRect MulDiv(int nMultiplier, int nDivisor) const noexcept
     {
         return CRect(::MulDiv(left, nMultiplier, nDivisor), ::MulDiv(top, nMultiplier, nDivisor),
-                     ::MulDiv(right, nMultiplier, nDivisor), ::MulDiv(bottom, nMultiplier, nDivisor));
+                     ::MulDiv(right, nMultiplier, nDivisor),
+                     ::MulDiv(bottom, nMultiplier, nDivisor));
     }
 
 private:
-    static bool IsEmptyRect(LPCRECT r) noexcept { return r->left >= r->right || r->top >= r->bottom; }
+    static bool IsEmptyRect(LPCRECT r) noexcept
+    {
+        return r->left >= r->right || r->top >= r->bottom;
+    }
 };
 
-inline CSize CPoint::operator-(POINT point) const noexcept { return CSize(x - point.x, y - point.y); }
+inline CSize CPoint::operator-(POINT point) const noexcept
+{
+    return CSize(x - point.x, y - point.y);
+}
 inline CRect CPoint::operator+(const RECT* lpRect) const noexcept
 {
     CRect r(lpRect);

@@ -9,7 +9,9 @@ HtmlHelpProc LoadHtmlHelp()
 {
     static HtmlHelpProc proc = []() -> HtmlHelpProc {
         HMODULE hModule = ::LoadLibraryW(L"hhctrl.ocx");
-        return hModule != nullptr ? reinterpret_cast<HtmlHelpProc>(::GetProcAddress(hModule, "HtmlHelpW")) : nullptr;
+        return hModule != nullptr
+                   ? reinterpret_cast<HtmlHelpProc>(::GetProcAddress(hModule, "HtmlHelpW"))
+                   : nullptr;
     }();
     return proc;
 }

@@ -32,12 +32,14 @@ HMENU CMDIFrameWnd::GetWindowMenuPopup(HMENU hMenuBar)
     if (hMenuBar == nullptr)
         return nullptr;
     int nCount = ::GetMenuItemCount(hMenuBar);
-    for (int i = nCount - 1; i >= 0; --i) {
+    for (int i = nCount - 1; i >= 0; --i)
+    {
         HMENU hPopup = ::GetSubMenu(hMenuBar, i);
         if (hPopup == nullptr)
             continue;
         int n = ::GetMenuItemCount(hPopup);
-        for (int k = 0; k < n; ++k) {
+        for (int k = 0; k < n; ++k)
+        {
             UINT nID = ::GetMenuItemID(hPopup, k);
             if (nID >= ID_WINDOW_NEW && nID <= ID_WINDOW_SPLIT)
                 return hPopup;
@@ -52,12 +54,12 @@ BOOL CMDIFrameWnd::CreateClient(LPCREATESTRUCT, CMenu* pWindowMenu)
     CLIENTCREATESTRUCT ccs{};
     ccs.hWindowMenu = pWindowMenu != nullptr ? pWindowMenu->GetSafeHmenu() : nullptr;
     ccs.idFirstChild = AFX_IDM_FIRST_MDICHILD;
-    m_hWndMDIClient = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
-                                            WS_VSCROLL | WS_HSCROLL | MDIS_ALLCHILDSTYLES,
-                                        0, 0, 0, 0, m_hWnd,
-                                        reinterpret_cast<HMENU>((UINT_PTR)AFX_IDW_PANE_FIRST),
-                                        AfxGetInstanceHandle(), &ccs);
+    m_hWndMDIClient =
+        ::CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL |
+                              WS_HSCROLL | MDIS_ALLCHILDSTYLES,
+                          0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>((UINT_PTR)AFX_IDW_PANE_FIRST),
+                          AfxGetInstanceHandle(), &ccs);
     return m_hWndMDIClient != nullptr;
 }
 
@@ -70,9 +72,9 @@ BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCT lpcs, void*)
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* pbMaximized) const
 {
     BOOL bMax = FALSE;
-    HWND h = m_hWndMDIClient != nullptr
-                 ? reinterpret_cast<HWND>(::SendMessageW(m_hWndMDIClient, WM_MDIGETACTIVE, 0, (LPARAM)&bMax))
-                 : nullptr;
+    HWND h = m_hWndMDIClient != nullptr ? reinterpret_cast<HWND>(::SendMessageW(
+                                              m_hWndMDIClient, WM_MDIGETACTIVE, 0, (LPARAM)&bMax))
+                                        : nullptr;
     if (pbMaximized != nullptr)
         *pbMaximized = h != nullptr && bMax;
     return h != nullptr ? dynamic_cast<CMDIChildWnd*>(CWnd::FromHandlePermanent(h)) : nullptr;
@@ -110,7 +112,8 @@ BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINF
 BOOL CMDIFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     // The Window menu's list of children belongs to the MDI client.
-    if (lParam == 0 && LOWORD(wParam) >= AFX_IDM_FIRST_MDICHILD) {
+    if (lParam == 0 && LOWORD(wParam) >= AFX_IDM_FIRST_MDICHILD)
+    {
         ::DefFrameProcW(m_hWnd, m_hWndMDIClient, WM_COMMAND, wParam, lParam);
         return TRUE;
     }
@@ -143,7 +146,8 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
 
 BOOL CMDIFrameWnd::OnMDIWindowCmd(UINT nID)
 {
-    switch (nID) {
+    switch (nID)
+    {
     case ID_WINDOW_ARRANGE: MDIIconArrange(); break;
     case ID_WINDOW_CASCADE: MDICascade(); break;
     case ID_WINDOW_TILE_HORZ: MDITile(MDITILE_HORIZONTAL); break;
@@ -171,7 +175,8 @@ CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const
 {
     HWND hClient = m_hWnd != nullptr ? ::GetParent(m_hWnd) : nullptr;
     HWND hFrame = hClient != nullptr ? ::GetParent(hClient) : nullptr;
-    return hFrame != nullptr ? dynamic_cast<CMDIFrameWnd*>(CWnd::FromHandlePermanent(hFrame)) : nullptr;
+    return hFrame != nullptr ? dynamic_cast<CMDIFrameWnd*>(CWnd::FromHandlePermanent(hFrame))
+                             : nullptr;
 }
 
 BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
@@ -181,7 +186,8 @@ BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD d
         pParentWnd = dynamic_cast<CMDIFrameWnd*>(AfxGetMainWnd());
     if (pParentWnd == nullptr || pParentWnd->m_hWndMDIClient == nullptr)
         return FALSE;
-    if (lpszClassName == nullptr) {
+    if (lpszClassName == nullptr)
+    {
         HICON hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(128));
         if (hIcon == nullptr)
             hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
@@ -219,22 +225,24 @@ BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD d
     mcs.lParam = reinterpret_cast<LPARAM>(cs.lpCreateParams);
 
     AfxHookWindowCreate(this);
-    HWND hWnd = reinterpret_cast<HWND>(
-        ::SendMessageW(pParentWnd->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    HWND hWnd = reinterpret_cast<HWND>(::SendMessageW(pParentWnd->m_hWndMDIClient, WM_MDICREATE, 0,
+                                                      reinterpret_cast<LPARAM>(&mcs)));
     AfxUnhookWindowCreate();
     if (hWnd == nullptr || m_hWnd == nullptr)
         return FALSE;
 
     if (cs.style & WS_MAXIMIZE)
         ::SendMessageW(pParentWnd->m_hWndMDIClient, WM_MDIMAXIMIZE, (WPARAM)hWnd, 0);
-    if (cs.style & WS_VISIBLE) {
+    if (cs.style & WS_VISIBLE)
+    {
         ::ShowWindow(hWnd, SW_SHOW);
         ::SendMessageW(pParentWnd->m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)hWnd, 0);
     }
     return TRUE;
 }
 
-BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, void* pContext)
+BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
+                             void* pContext)
 {
     m_nIDHelp = nIDResource;
     CString strFull;
@@ -259,7 +267,8 @@ BOOL CMDIChildWnd::PreTranslateMessage(MSG* pMsg)
     // The MDI frame's accelerators and system keys are applied when the walk reaches it.
     if (CWnd::PreTranslateMessage(pMsg))
         return TRUE;
-    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable != nullptr) {
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable != nullptr)
+    {
         CMDIFrameWnd* pFrame = GetMDIFrame();
         HWND hTarget = pFrame != nullptr ? pFrame->m_hWnd : m_hWnd;
         return ::TranslateAcceleratorW(hTarget, m_hAccelTable, pMsg) != 0;
@@ -272,7 +281,8 @@ BOOL CMDIChildWnd::DestroyWindow()
     if (m_hWnd == nullptr)
         return FALSE;
     CMDIFrameWnd* pFrame = GetMDIFrame();
-    if (pFrame != nullptr && pFrame->m_hWndMDIClient != nullptr) {
+    if (pFrame != nullptr && pFrame->m_hWndMDIClient != nullptr)
+    {
         ::SendMessageW(pFrame->m_hWndMDIClient, WM_MDIDESTROY, (WPARAM)m_hWnd, 0);
         return TRUE;
     }
@@ -318,7 +328,7 @@ void CMDIChildWnd::OnMDIActivate(BOOL, CWnd*, CWnd*)
 
 void CMDIChildWnd::OnSize(UINT nType, int cx, int cy)
 {
-    Default();  // the MDI client tracks its children's state
+    Default(); // the MDI client tracks its children's state
     (void)cx;
     (void)cy;
     if (nType != SIZE_MINIMIZED)

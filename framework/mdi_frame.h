@@ -9,14 +9,18 @@ class CMDIChildWnd;
 
 // WM_MDIACTIVATE as a child frame receives it.
 #ifndef ON_WM_MDIACTIVATE
-#define ON_WM_MDIACTIVATE()                                                     \
-    { WM_MDIACTIVATE, 0, 0, 0, nullptr, [](AFX_THUNK_PARAMS) -> BOOL {          \
-        ThisClass* p_ = static_cast<ThisClass*>(pTarget_);                      \
-        p_->OnMDIActivate((HWND)c_.lParam == p_->m_hWnd, AFX_WND_(c_.lParam), AFX_WND_(c_.wParam)); \
-        *c_.pResult = 0; return TRUE; } },
+#define ON_WM_MDIACTIVATE()                                                                        \
+    {WM_MDIACTIVATE, 0, 0, 0, nullptr, [](AFX_THUNK_PARAMS) -> BOOL {                              \
+         ThisClass* p_ = static_cast<ThisClass*>(pTarget_);                                        \
+         p_->OnMDIActivate((HWND)c_.lParam == p_->m_hWnd, AFX_WND_(c_.lParam),                     \
+                           AFX_WND_(c_.wParam));                                                   \
+         *c_.pResult = 0;                                                                          \
+         return TRUE;                                                                              \
+     }},
 #endif
 
-class CMDIFrameWnd : public CFrameWnd {
+class CMDIFrameWnd : public CFrameWnd
+{
     DECLARE_DYNAMIC(CMDIFrameWnd)
 
 public:
@@ -38,8 +42,14 @@ public:
     void MDITile() { ::SendMessageW(m_hWndMDIClient, WM_MDITILE, 0, 0); }
     void MDITile(int nType) { ::SendMessageW(m_hWndMDIClient, WM_MDITILE, nType, 0); }
     void MDIIconArrange() { ::SendMessageW(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); }
-    void MDIMaximize(CWnd* pWnd) { ::SendMessageW(m_hWndMDIClient, WM_MDIMAXIMIZE, (WPARAM)pWnd->m_hWnd, 0); }
-    void MDIRestore(CWnd* pWnd) { ::SendMessageW(m_hWndMDIClient, WM_MDIRESTORE, (WPARAM)pWnd->m_hWnd, 0); }
+    void MDIMaximize(CWnd* pWnd)
+    {
+        ::SendMessageW(m_hWndMDIClient, WM_MDIMAXIMIZE, (WPARAM)pWnd->m_hWnd, 0);
+    }
+    void MDIRestore(CWnd* pWnd)
+    {
+        ::SendMessageW(m_hWndMDIClient, WM_MDIRESTORE, (WPARAM)pWnd->m_hWnd, 0);
+    }
     void MDINext() { ::SendMessageW(m_hWndMDIClient, WM_MDINEXT, 0, 0); }
     void MDIPrev() { ::SendMessageW(m_hWndMDIClient, WM_MDINEXT, 0, 1); }
     CMenu* MDISetMenu(CMenu* pFrameMenu, CMenu* pWindowMenu);
@@ -59,7 +69,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CMDIChildWnd : public CFrameWnd {
+class CMDIChildWnd : public CFrameWnd
+{
     DECLARE_DYNAMIC(CMDIChildWnd)
 
 public:
@@ -72,7 +83,8 @@ public:
                         DWORD dwStyle = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
                         const RECT& rect = rectDefault, CMDIFrameWnd* pParentWnd = nullptr,
                         void* pContext = nullptr);
-    BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+    BOOL LoadFrame(UINT nIDResource,
+                   DWORD dwDefaultStyle = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
                    CWnd* pParentWnd = nullptr, void* pContext = nullptr) override;
 
     CMDIFrameWnd* GetMDIFrame() const;

@@ -3,7 +3,10 @@
 
 IMPLEMENT_DYNAMIC(CMenu, CObject)
 
-CMenu::~CMenu() { DestroyMenu(); }
+CMenu::~CMenu()
+{
+    DestroyMenu();
+}
 
 HMENU CMenu::GetSafeHmenu() const
 {
@@ -20,7 +23,10 @@ CMenu* CMenu::FromHandle(HMENU hMenu)
     });
 }
 
-void CMenu::DeleteTempMap() { AfxMenuMap::DeleteTemporaries(); }
+void CMenu::DeleteTempMap()
+{
+    AfxMenuMap::DeleteTemporaries();
+}
 
 BOOL CMenu::Attach(HMENU hMenu)
 {
@@ -40,8 +46,14 @@ HMENU CMenu::Detach()
     return hMenu;
 }
 
-BOOL CMenu::CreateMenu() { return Attach(::CreateMenu()); }
-BOOL CMenu::CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
+BOOL CMenu::CreateMenu()
+{
+    return Attach(::CreateMenu());
+}
+BOOL CMenu::CreatePopupMenu()
+{
+    return Attach(::CreatePopupMenu());
+}
 
 BOOL CMenu::LoadMenu(LPCTSTR lpszResourceName)
 {
@@ -49,7 +61,10 @@ BOOL CMenu::LoadMenu(LPCTSTR lpszResourceName)
     return Attach(::LoadMenuW(hInst, lpszResourceName));
 }
 
-BOOL CMenu::LoadMenu(UINT nIDResource) { return LoadMenu(MAKEINTRESOURCEW(nIDResource)); }
+BOOL CMenu::LoadMenu(UINT nIDResource)
+{
+    return LoadMenu(MAKEINTRESOURCEW(nIDResource));
+}
 
 BOOL CMenu::DestroyMenu()
 {
@@ -76,7 +91,8 @@ BOOL CMenu::ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem, LPCTSTR
 int CMenu::GetMenuString(UINT nIDItem, CString& rString, UINT nFlags) const
 {
     int nLen = ::GetMenuStringW(m_hMenu, nIDItem, nullptr, 0, nFlags);
-    if (nLen <= 0) {
+    if (nLen <= 0)
+    {
         rString.Empty();
         return 0;
     }
@@ -86,7 +102,10 @@ int CMenu::GetMenuString(UINT nIDItem, CString& rString, UINT nFlags) const
     return nLen;
 }
 
-CMenu* CMenu::GetSubMenu(int nPos) const { return FromHandle(::GetSubMenu(m_hMenu, nPos)); }
+CMenu* CMenu::GetSubMenu(int nPos) const
+{
+    return FromHandle(::GetSubMenu(m_hMenu, nPos));
+}
 
 BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect)
 {

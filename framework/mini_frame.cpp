@@ -45,16 +45,15 @@ BOOL CMiniFrameWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpClassName, LPCTSTR lpWin
 LRESULT CMiniFrameWnd::OnNcHitTest(CPoint point)
 {
     LRESULT nHit = CWnd::OnNcHitTest(point);
-    if (GetStyle() & MFS_4THICKFRAME) {
-        switch (nHit) {
+    if (GetStyle() & MFS_4THICKFRAME)
+    {
+        switch (nHit)
+        {
         case HTTOPLEFT:
-        case HTTOPRIGHT:
-            return HTTOP;
+        case HTTOPRIGHT: return HTTOP;
         case HTBOTTOMLEFT:
-        case HTBOTTOMRIGHT:
-            return HTBOTTOM;
-        default:
-            break;
+        case HTBOTTOMRIGHT: return HTBOTTOM;
+        default: break;
         }
     }
     return nHit;
@@ -96,14 +95,16 @@ void CMiniDockFrameWnd::RecalcLayout(BOOL)
     m_nIdleFlags &= ~idleLayout;
     m_wndDockBar.m_bLayoutQuery = FALSE;
     CSize size = m_wndDockBar.CalcFixedLayout(FALSE, TRUE);
-    if (size.cx > 0 && size.cy > 0) {
+    if (size.cx > 0 && size.cy > 0)
+    {
         CRect rect(0, 0, size.cx, size.cy);
         ::AdjustWindowRectEx(&rect, GetStyle() & 0xFFFF0000, FALSE, GetExStyle());
         SetWindowPos(nullptr, 0, 0, rect.Width(), rect.Height(),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         m_wndDockBar.SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (CControlBar* pBar = GetFloatingBar()) {
+    if (CControlBar* pBar = GetFloatingBar())
+    {
         CString strTitle;
         pBar->GetWindowText(strTitle);
         CString strOld;
@@ -118,7 +119,8 @@ void CMiniDockFrameWnd::OnClose()
 {
     // Closing a floating bar hides it; the frame keeps it for showing again.
     CFrameWnd* pSite = m_wndDockBar.m_pDockSite;
-    for (int i = 0; i < (int)m_wndDockBar.m_arrBars.GetSize(); ++i) {
+    for (int i = 0; i < (int)m_wndDockBar.m_arrBars.GetSize(); ++i)
+    {
         CControlBar* pBar = m_wndDockBar.GetDockedControlBar(i);
         if (pBar != nullptr && pSite != nullptr)
             pSite->ShowControlBar(pBar, FALSE, FALSE);
@@ -128,13 +130,17 @@ void CMiniDockFrameWnd::OnClose()
 void CMiniDockFrameWnd::OnNcLButtonDown(UINT nHitTest, CPoint point)
 {
     CControlBar* pBar = GetFloatingBar();
-    if (pBar != nullptr && pBar->m_pDockContext != nullptr) {
-        if (nHitTest == HTCAPTION) {
+    if (pBar != nullptr && pBar->m_pDockContext != nullptr)
+    {
+        if (nHitTest == HTCAPTION)
+        {
             ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             pBar->m_pDockContext->StartDrag(point);
             return;
         }
-        if (nHitTest >= HTLEFT && nHitTest <= HTBOTTOMRIGHT && (pBar->m_dwStyle & CBRS_SIZE_DYNAMIC)) {
+        if (nHitTest >= HTLEFT && nHitTest <= HTBOTTOMRIGHT &&
+            (pBar->m_dwStyle & CBRS_SIZE_DYNAMIC))
+        {
             pBar->m_pDockContext->StartResize((int)nHitTest, point);
             return;
         }
@@ -145,7 +151,8 @@ void CMiniDockFrameWnd::OnNcLButtonDown(UINT nHitTest, CPoint point)
 void CMiniDockFrameWnd::OnNcLButtonDblClk(UINT nHitTest, CPoint point)
 {
     CControlBar* pBar = GetFloatingBar();
-    if (nHitTest == HTCAPTION && pBar != nullptr && pBar->m_pDockContext != nullptr) {
+    if (nHitTest == HTCAPTION && pBar != nullptr && pBar->m_pDockContext != nullptr)
+    {
         pBar->m_pDockContext->ToggleDocking();
         return;
     }

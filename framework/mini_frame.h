@@ -7,12 +7,13 @@
 
 // Styles of mini frames (in the low word of the window style).
 #define MFS_SYNCACTIVE 0x00000100L
-#define MFS_4THICKFRAME 0x00000200L  // resize from the four sides only, not the corners
+#define MFS_4THICKFRAME 0x00000200L // resize from the four sides only, not the corners
 #define MFS_THICKFRAME 0x00000400L
 #define MFS_MOVEFRAME 0x00000800L
 #define MFS_BLOCKSYSMENU 0x00001000L
 
-class CMiniFrameWnd : public CFrameWnd {
+class CMiniFrameWnd : public CFrameWnd
+{
     DECLARE_DYNAMIC(CMiniFrameWnd)
 
 public:
@@ -29,7 +30,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CMiniDockFrameWnd : public CMiniFrameWnd {
+class CMiniDockFrameWnd : public CMiniFrameWnd
+{
     DECLARE_DYNAMIC(CMiniDockFrameWnd)
 
 public:
@@ -38,7 +40,7 @@ public:
     // Creates the mini frame owned by pParent (the dock site) for bars of the given style.
     virtual BOOL Create(CWnd* pParent, DWORD dwBarStyle);
     void RecalcLayout(BOOL bNotify = TRUE) override;
-    CControlBar* GetFloatingBar() const;  // the first bar in the dock bar, or null
+    CControlBar* GetFloatingBar() const; // the first bar in the dock bar, or null
 
     CDockBar m_wndDockBar{TRUE};
 

@@ -33,12 +33,16 @@ CObject* CRuntimeClass::CreateObject() const
 {
     if (!m_pfnCreateObject)
         return nullptr;
-    try {
+    try
+    {
         return m_pfnCreateObject();
-    } catch (CException* e) {
-        e->Delete();
-    } catch (...) {
     }
+    catch (CException* e)
+    {
+        e->Delete();
+    }
+    catch (...)
+    {}
     return nullptr;
 }
 
@@ -87,17 +91,14 @@ CRuntimeClass* CObject::GetRuntimeClass() const
     return RUNTIME_CLASS(CObject);
 }
 
-void CObject::Serialize(CArchive&)
-{
-}
+void CObject::Serialize(CArchive&) {}
 
-void CObject::AssertValid() const
-{
-}
+void CObject::AssertValid() const {}
 
 void CObject::Dump(CDumpContext& dc) const
 {
-    dc << "a " << GetRuntimeClass()->m_lpszClassName << " at " << static_cast<const void*>(this) << "\n";
+    dc << "a " << GetRuntimeClass()->m_lpszClassName << " at " << static_cast<const void*>(this)
+       << "\n";
 }
 
 BOOL CObject::IsSerializable() const
@@ -117,8 +118,14 @@ CObject* AfxDynamicDownCast(CRuntimeClass* pClass, CObject* pObject)
 
 // Dump output reaches the debugger in debug builds only.
 #ifdef _DEBUG
-static void DumpOut(const char* text) { OutputDebugStringA(text); }
-static void DumpOut(const wchar_t* text) { OutputDebugStringW(text); }
+static void DumpOut(const char* text)
+{
+    OutputDebugStringA(text);
+}
+static void DumpOut(const wchar_t* text)
+{
+    OutputDebugStringW(text);
+}
 #else
 static void DumpOut(const char*) {}
 static void DumpOut(const wchar_t*) {}

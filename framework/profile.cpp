@@ -13,17 +13,23 @@ void CWinApp::SetRegistryKey(LPCTSTR lpszRegistryKey)
     m_pszProfileName = m_strProfileName;
 }
 
-void CWinApp::SetRegistryKey(UINT nIDRegistryKey) { SetRegistryKey(AfxLoadString(nIDRegistryKey)); }
+void CWinApp::SetRegistryKey(UINT nIDRegistryKey)
+{
+    SetRegistryKey(AfxLoadString(nIDRegistryKey));
+}
 
 HKEY CWinApp::GetAppRegistryKey()
 {
     if (m_pszRegistryKey == nullptr || m_pszProfileName == nullptr)
         return nullptr;
     HKEY hSoftKey = nullptr, hCompanyKey = nullptr, hAppKey = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_WRITE | KEY_READ, &hSoftKey) == ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_WRITE | KEY_READ, &hSoftKey) ==
+        ERROR_SUCCESS)
+    {
         DWORD dw;
         if (::RegCreateKeyExW(hSoftKey, m_pszRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_WRITE | KEY_READ, nullptr, &hCompanyKey, &dw) == ERROR_SUCCESS) {
+                              KEY_WRITE | KEY_READ, nullptr, &hCompanyKey, &dw) == ERROR_SUCCESS)
+        {
             ::RegCreateKeyExW(hCompanyKey, m_pszProfileName, 0, nullptr, REG_OPTION_NON_VOLATILE,
                               KEY_WRITE | KEY_READ, nullptr, &hAppKey, &dw);
         }
@@ -44,15 +50,16 @@ HKEY CWinApp::GetSectionKey(LPCTSTR lpszSection)
         return nullptr;
     HKEY hSectionKey = nullptr;
     DWORD dw;
-    ::RegCreateKeyExW(hAppKey, lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ,
-                      nullptr, &hSectionKey, &dw);
+    ::RegCreateKeyExW(hAppKey, lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_WRITE | KEY_READ, nullptr, &hSectionKey, &dw);
     ::RegCloseKey(hAppKey);
     return hSectionKey;
 }
 
 namespace {
 // Closes a registry key when it goes out of scope.
-struct KeyCloser {
+struct KeyCloser
+{
     HKEY hKey;
     ~KeyCloser()
     {
@@ -60,16 +67,18 @@ struct KeyCloser {
             ::RegCloseKey(hKey);
     }
 };
-}
+} // namespace
 
 UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault)
 {
-    if (m_pszRegistryKey != nullptr) {
+    if (m_pszRegistryKey != nullptr)
+    {
         KeyCloser key{GetSectionKey(lpszSection)};
         if (key.hKey == nullptr)
             return (UINT)nDefault;
         DWORD dwValue = 0, dwType = 0, dwCount = sizeof(DWORD);
-        LONG lResult = ::RegQueryValueExW(key.hKey, lpszEntry, nullptr, &dwType, (LPBYTE)&dwValue, &dwCount);
+        LONG lResult =
+            ::RegQueryValueExW(key.hKey, lpszEntry, nullptr, &dwType, (LPBYTE)&dwValue, &dwCount);
         if (lResult == ERROR_SUCCESS && dwType == REG_DWORD && dwCount == sizeof(DWORD))
             return (UINT)dwValue;
         return (UINT)nDefault;
@@ -79,12 +88,14 @@ UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault
 
 BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue)
 {
-    if (m_pszRegistryKey != nullptr) {
+    if (m_pszRegistryKey != nullptr)
+    {
         KeyCloser key{GetSectionKey(lpszSection)};
         if (key.hKey == nullptr)
             return FALSE;
         DWORD dwValue = (DWORD)nValue;
-        return ::RegSetValueExW(key.hKey, lpszEntry, 0, REG_DWORD, (const BYTE*)&dwValue, sizeof(dwValue)) == ERROR_SUCCESS;
+        return ::RegSetValueExW(key.hKey, lpszEntry, 0, REG_DWORD, (const BYTE*)&dwValue,
+                                sizeof(dwValue)) == ERROR_SUCCESS;
     }
     CString text;
     text.Format(L"%d", nValue);
@@ -94,7 +105,8 @@ BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue
 CString CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszDefault)
 {
     CString strDefault(lpszDefault ? lpszDefault : L"");
-    if (m_pszRegistryKey != nullptr) {
+    if (m_pszRegistryKey != nullptr)
+    {
         KeyCloser key{GetSectionKey(lpszSection)};
         if (key.hKey == nullptr)
             return strDefault;
@@ -105,7 +117,8 @@ CString CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTST
         // The stored data need not end in a NUL: read into a buffer one character larger.
         std::vector<wchar_t> buffer(dwCount / sizeof(wchar_t) + 2, L'\0');
         DWORD dwSize = (DWORD)((buffer.size() - 1) * sizeof(wchar_t));
-        lResult = ::RegQueryValueExW(key.hKey, lpszEntry, nullptr, &dwType, (LPBYTE)buffer.data(), &dwSize);
+        lResult = ::RegQueryValueExW(key.hKey, lpszEntry, nullptr, &dwType, (LPBYTE)buffer.data(),
+                                     &dwSize);
         if (lResult != ERROR_SUCCESS)
             return strDefault;
         buffer[dwSize / sizeof(wchar_t)] = L'\0';
@@ -114,9 +127,11 @@ CString CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTST
     // INI file: grow the buffer until the value fits.
     if (lpszEntry == nullptr)
         return strDefault;
-    for (DWORD nSize = 256;; nSize *= 2) {
+    for (DWORD nSize = 256;; nSize *= 2)
+    {
         std::vector<wchar_t> buffer(nSize, L'\0');
-        DWORD nGot = ::GetPrivateProfileStringW(lpszSection, lpszEntry, strDefault, buffer.data(), nSize, m_pszProfileName);
+        DWORD nGot = ::GetPrivateProfileStringW(lpszSection, lpszEntry, strDefault, buffer.data(),
+                                                nSize, m_pszProfileName);
         if (nGot < nSize - 1 || nSize >= 0x100000)
             return CString(buffer.data(), (int)nGot);
     }
@@ -124,8 +139,10 @@ CString CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTST
 
 BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue)
 {
-    if (m_pszRegistryKey != nullptr) {
-        if (lpszEntry == nullptr) {
+    if (m_pszRegistryKey != nullptr)
+    {
+        if (lpszEntry == nullptr)
+        {
             // No entry: the whole section goes.
             KeyCloser appKey{GetAppRegistryKey()};
             if (appKey.hKey == nullptr)
@@ -138,7 +155,8 @@ BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR
         if (lpszValue == nullptr)
             return ::RegDeleteValueW(key.hKey, lpszEntry) == ERROR_SUCCESS;
         DWORD cb = (DWORD)((lstrlenW(lpszValue) + 1) * sizeof(wchar_t));
-        return ::RegSetValueExW(key.hKey, lpszEntry, 0, REG_SZ, (const BYTE*)lpszValue, cb) == ERROR_SUCCESS;
+        return ::RegSetValueExW(key.hKey, lpszEntry, 0, REG_SZ, (const BYTE*)lpszValue, cb) ==
+               ERROR_SUCCESS;
     }
     return ::WritePrivateProfileStringW(lpszSection, lpszEntry, lpszValue, m_pszProfileName);
 }
@@ -149,7 +167,8 @@ BOOL CWinApp::GetProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE* p
         return FALSE;
     *ppData = nullptr;
     *pBytes = 0;
-    if (m_pszRegistryKey != nullptr) {
+    if (m_pszRegistryKey != nullptr)
+    {
         KeyCloser key{GetSectionKey(lpszSection)};
         if (key.hKey == nullptr)
             return FALSE;
@@ -171,7 +190,8 @@ BOOL CWinApp::GetProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE* p
     if (nLen == 0 || nLen % 2 != 0)
         return FALSE;
     std::unique_ptr<BYTE[]> data(new BYTE[nLen / 2]);
-    for (int i = 0; i < nLen; i += 2) {
+    for (int i = 0; i < nLen; i += 2)
+    {
         wchar_t lo = text[i], hi = text[i + 1];
         if (lo < L'A' || lo > L'P' || hi < L'A' || hi > L'P')
             return FALSE;
@@ -184,14 +204,16 @@ BOOL CWinApp::GetProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE* p
 
 BOOL CWinApp::WriteProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE pData, UINT nBytes)
 {
-    if (m_pszRegistryKey != nullptr) {
+    if (m_pszRegistryKey != nullptr)
+    {
         KeyCloser key{GetSectionKey(lpszSection)};
         if (key.hKey == nullptr)
             return FALSE;
         return ::RegSetValueExW(key.hKey, lpszEntry, 0, REG_BINARY, pData, nBytes) == ERROR_SUCCESS;
     }
     CString text;
-    for (UINT i = 0; i < nBytes; i++) {
+    for (UINT i = 0; i < nBytes; i++)
+    {
         text.AppendChar((wchar_t)(L'A' + (pData[i] & 0x0F)));
         text.AppendChar((wchar_t)(L'A' + ((pData[i] >> 4) & 0x0F)));
     }

@@ -39,13 +39,15 @@ INT_PTR CALLBACK AfxPropPageDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lPar
 
 int CALLBACK AfxPropSheetCallback(HWND hWnd, UINT message, LPARAM lParam)
 {
-    switch (message) {
+    switch (message)
+    {
     case PSCB_PRECREATE:
-        if (lParam != 0) {
+        if (lParam != 0)
+        {
             // No "?" button in the caption.
             auto* pTemplate = reinterpret_cast<DLGTEMPLATE*>(lParam);
             if (reinterpret_cast<WORD*>(pTemplate)[1] == 0xFFFF)
-                reinterpret_cast<DWORD*>(pTemplate)[3] &= ~DS_CONTEXTHELP;  // extended template
+                reinterpret_cast<DWORD*>(pTemplate)[3] &= ~DS_CONTEXTHELP; // extended template
             else
                 pTemplate->style &= ~DS_CONTEXTHELP;
         }
@@ -54,8 +56,7 @@ int CALLBACK AfxPropSheetCallback(HWND hWnd, UINT message, LPARAM lParam)
         if (t_pSheetInit != nullptr && t_pSheetInit->m_hWnd == nullptr)
             t_pSheetInit->SubclassWindow(hWnd);
         break;
-    default:
-        break;
+    default: break;
     }
     return 0;
 }
@@ -114,7 +115,8 @@ void CPropertyPage::ConstructIndirect(LPCDLGTEMPLATE lpTemplate, LPCTSTR lpszCap
 CPropertySheet* CPropertyPage::GetSheet() const
 {
     HWND hParent = m_hWnd != nullptr ? ::GetParent(m_hWnd) : nullptr;
-    return hParent != nullptr ? dynamic_cast<CPropertySheet*>(CWnd::FromHandlePermanent(hParent)) : nullptr;
+    return hParent != nullptr ? dynamic_cast<CPropertySheet*>(CWnd::FromHandlePermanent(hParent))
+                              : nullptr;
 }
 
 void CPropertyPage::CancelToClose()
@@ -164,26 +166,35 @@ void CPropertyPage::OnReset()
     OnCancel();
 }
 
-BOOL CPropertyPage::OnQueryCancel() { return TRUE; }
+BOOL CPropertyPage::OnQueryCancel()
+{
+    return TRUE;
+}
 
-LRESULT CPropertyPage::OnWizardBack() { return 0; }
+LRESULT CPropertyPage::OnWizardBack()
+{
+    return 0;
+}
 
-LRESULT CPropertyPage::OnWizardNext() { return 0; }
+LRESULT CPropertyPage::OnWizardNext()
+{
+    return 0;
+}
 
-BOOL CPropertyPage::OnWizardFinish() { return TRUE; }
+BOOL CPropertyPage::OnWizardFinish()
+{
+    return TRUE;
+}
 
 BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     auto* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
     CPropertySheet* pSheet = GetSheet();
     LRESULT result = 0;
-    switch (pNMHDR->code) {
-    case PSN_SETACTIVE:
-        result = OnSetActive() ? 0 : -1;
-        break;
-    case PSN_KILLACTIVE:
-        result = OnKillActive() ? FALSE : TRUE;
-        break;
+    switch (pNMHDR->code)
+    {
+    case PSN_SETACTIVE: result = OnSetActive() ? 0 : -1; break;
+    case PSN_KILLACTIVE: result = OnKillActive() ? FALSE : TRUE; break;
     case PSN_APPLY: {
         BOOL bOK = OnApply();
         result = bOK ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
@@ -196,15 +207,9 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
         if (pSheet != nullptr)
             pSheet->m_nModalResultCode = IDCANCEL;
         break;
-    case PSN_QUERYCANCEL:
-        result = OnQueryCancel() ? FALSE : TRUE;
-        break;
-    case PSN_WIZBACK:
-        result = OnWizardBack();
-        break;
-    case PSN_WIZNEXT:
-        result = OnWizardNext();
-        break;
+    case PSN_QUERYCANCEL: result = OnQueryCancel() ? FALSE : TRUE; break;
+    case PSN_WIZBACK: result = OnWizardBack(); break;
+    case PSN_WIZNEXT: result = OnWizardNext(); break;
     case PSN_WIZFINISH: {
         BOOL bOK = OnWizardFinish();
         result = bOK ? FALSE : TRUE;
@@ -212,8 +217,7 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
             pSheet->m_nModalResultCode = ID_WIZFINISH;
         break;
     }
-    default:
-        return CDialog::OnNotify(wParam, lParam, pResult);
+    default: return CDialog::OnNotify(wParam, lParam, pResult);
     }
     *pResult = result;
     ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
@@ -265,11 +269,13 @@ void CPropertySheet::AddPage(CPropertyPage* pPage)
     if (pPage == nullptr)
         return;
     m_pages.push_back(pPage);
-    if (m_hWnd != nullptr) {
+    if (m_hWnd != nullptr)
+    {
         PROPSHEETPAGEW psp = pPage->m_psp;
         psp.pfnDlgProc = AfxPropPageDlgProc;
         psp.lParam = reinterpret_cast<LPARAM>(pPage);
-        if (!pPage->m_strCaption.IsEmpty()) {
+        if (!pPage->m_strCaption.IsEmpty())
+        {
             psp.dwFlags |= PSP_USETITLE;
             psp.pszTitle = pPage->m_strCaption;
         }
@@ -325,7 +331,8 @@ CPropertyPage* CPropertySheet::GetActivePage() const
 
 BOOL CPropertySheet::SetActivePage(int nPage)
 {
-    if (m_hWnd == nullptr) {
+    if (m_hWnd == nullptr)
+    {
         m_psh.nStartPage = (UINT)nPage;
         return TRUE;
     }
@@ -386,12 +393,14 @@ void CPropertySheet::EndDialog(int nEndID)
 BOOL CPropertySheet::BuildPageArray()
 {
     m_psps.clear();
-    for (CPropertyPage* pPage : m_pages) {
+    for (CPropertyPage* pPage : m_pages)
+    {
         PROPSHEETPAGEW psp = pPage->m_psp;
         psp.dwSize = sizeof(psp);
         psp.pfnDlgProc = AfxPropPageDlgProc;
         psp.lParam = reinterpret_cast<LPARAM>(pPage);
-        if (!pPage->m_strCaption.IsEmpty()) {
+        if (!pPage->m_strCaption.IsEmpty())
+        {
             psp.dwFlags |= PSP_USETITLE;
             psp.pszTitle = pPage->m_strCaption;
         }
@@ -422,7 +431,8 @@ HWND CPropertySheet::CreateSheetWindow(HWND hWndParent)
     t_pSheetInit = pOld;
     if (hWnd == nullptr || hWnd == reinterpret_cast<HWND>(-1))
         return nullptr;
-    if (m_hWnd == nullptr && !SubclassWindow(hWnd)) {
+    if (m_hWnd == nullptr && !SubclassWindow(hWnd))
+    {
         ::DestroyWindow(hWnd);
         return nullptr;
     }
@@ -432,7 +442,8 @@ HWND CPropertySheet::CreateSheetWindow(HWND hWndParent)
 
 BOOL CPropertySheet::OnInitDialog()
 {
-    if (m_bStacked) {
+    if (m_bStacked)
+    {
         HWND hTab = reinterpret_cast<HWND>(::SendMessageW(m_hWnd, PSM_GETTABCONTROL, 0, 0));
         if (hTab != nullptr)
             ::SetWindowLongW(hTab, GWL_STYLE, ::GetWindowLongW(hTab, GWL_STYLE) | TCS_MULTILINE);
@@ -458,14 +469,16 @@ INT_PTR CPropertySheet::DoModal()
     if (hWndParent != nullptr)
         hWndParent = ::GetAncestor(hWndParent, GA_ROOT);
     BOOL bEnableParent = FALSE;
-    if (hWndParent != nullptr && ::IsWindowEnabled(hWndParent)) {
+    if (hWndParent != nullptr && ::IsWindowEnabled(hWndParent))
+    {
         ::EnableWindow(hWndParent, FALSE);
         bEnableParent = TRUE;
     }
     m_bModeless = FALSE;
     m_nModalResultCode = IDCANCEL;
     INT_PTR nResult = -1;
-    if (CreateSheetWindow(hWndParent) != nullptr) {
+    if (CreateSheetWindow(hWndParent) != nullptr)
+    {
         RunModalLoop(0);
         if (m_hWnd != nullptr && m_nModalResultCode == IDCANCEL &&
             ::SendMessageW(m_hWnd, PSM_GETRESULT, 0, 0) == IDOK)

@@ -19,7 +19,8 @@
 
 class CPropertySheet;
 
-class CPropertyPage : public CDialog {
+class CPropertyPage : public CDialog
+{
     DECLARE_DYNAMIC(CPropertyPage)
 
 public:
@@ -39,16 +40,16 @@ public:
     void SetModified(BOOL bChanged = TRUE);
     LRESULT QuerySiblings(WPARAM wParam, LPARAM lParam);
 
-    virtual BOOL OnSetActive();     // the page becomes current (false: skip it)
-    virtual BOOL OnKillActive();    // the page is left (false: stay; default validates)
-    void OnOK() override;           // after a successful apply
+    virtual BOOL OnSetActive();  // the page becomes current (false: skip it)
+    virtual BOOL OnKillActive(); // the page is left (false: stay; default validates)
+    void OnOK() override;        // after a successful apply
     void OnCancel() override;
     virtual BOOL OnApply();         // OK or Apply (false: stay on the page)
     virtual void OnReset();         // Cancel
     virtual BOOL OnQueryCancel();   // false keeps the sheet open
     virtual LRESULT OnWizardBack(); // 0 previous page, -1 stay, or a template id
     virtual LRESULT OnWizardNext();
-    virtual BOOL OnWizardFinish();  // false keeps the wizard open
+    virtual BOOL OnWizardFinish(); // false keeps the wizard open
 
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -60,7 +61,8 @@ protected:
     friend class CPropertySheet;
 };
 
-class CPropertySheet : public CWnd {
+class CPropertySheet : public CWnd
+{
     DECLARE_DYNAMIC(CPropertySheet)
 
 public:

@@ -4,8 +4,8 @@
 #include "framework/menu.h"
 #include "framework/win_app.h"
 
-CRecentFileList::CRecentFileList(UINT nStart, LPCTSTR lpszSection, LPCTSTR lpszEntryFormat, int nSize,
-                                 int nMaxDispLen)
+CRecentFileList::CRecentFileList(UINT nStart, LPCTSTR lpszSection, LPCTSTR lpszEntryFormat,
+                                 int nSize, int nMaxDispLen)
     : m_strSectionName(lpszSection), m_strEntryFormat(lpszEntryFormat), m_nStart(nStart),
       m_nSize(nSize > 0 ? nSize : 1), m_nMaxDisplayLength(nMaxDispLen)
 {
@@ -19,12 +19,15 @@ void CRecentFileList::Add(LPCTSTR lpszPathName)
     if (lpszPathName == nullptr || *lpszPathName == 0)
         return;
     wchar_t full[MAX_PATH * 4] = {};
-    CString strPath = ::GetFullPathNameW(lpszPathName, MAX_PATH * 4, full, nullptr) > 0 ? CString(full)
-                                                                                     : CString(lpszPathName);
+    CString strPath = ::GetFullPathNameW(lpszPathName, MAX_PATH * 4, full, nullptr) > 0
+                          ? CString(full)
+                          : CString(lpszPathName);
     // Where it is now (or the last place), then everything above moves down one.
     int nFound = m_nSize - 1;
-    for (int i = 0; i < m_nSize; ++i) {
-        if (m_arrNames[i].CompareNoCase(strPath) == 0) {
+    for (int i = 0; i < m_nSize; ++i)
+    {
+        if (m_arrNames[i].CompareNoCase(strPath) == 0)
+        {
             nFound = i;
             break;
         }
@@ -56,7 +59,8 @@ CString AfxAbbreviateName(LPCTSTR lpszCanon, int nMaxLength, BOOL bAtLeastName)
     int nRoot = 0;
     if (strPath.GetLength() > 2 && strPath[1] == L':')
         nRoot = 3;
-    else if (strPath.Left(2) == L"\\\\") {
+    else if (strPath.Left(2) == L"\\\\")
+    {
         int n = strPath.Find(L'\\', 2);
         n = n >= 0 ? strPath.Find(L'\\', n + 1) : -1;
         nRoot = n >= 0 ? n + 1 : 0;
@@ -65,7 +69,8 @@ CString AfxAbbreviateName(LPCTSTR lpszCanon, int nMaxLength, BOOL bAtLeastName)
     // Take whole trailing parts while they fit after "root\...".
     CString strTail = strName;
     int nPos = nName;
-    while (nPos > nRoot) {
+    while (nPos > nRoot)
+    {
         int nPrev = strPath.Left(nPos).ReverseFind(L'\\');
         if (nPrev < nRoot - 1)
             break;
@@ -88,9 +93,12 @@ BOOL CRecentFileList::GetDisplayName(CString& strName, int nIndex, LPCTSTR lpszC
     const CString& strPath = m_arrNames[nIndex];
     int nName = strPath.ReverseFind(L'\\');
     if (lpszCurDir != nullptr && nCurDir > 0 && nName == nCurDir &&
-        strPath.Left(nCurDir).CompareNoCase(CString(lpszCurDir).Left(nCurDir)) == 0) {
+        strPath.Left(nCurDir).CompareNoCase(CString(lpszCurDir).Left(nCurDir)) == 0)
+    {
         strName = strPath.Mid(nName + 1);
-    } else {
+    }
+    else
+    {
         strName = AfxAbbreviateName(strPath, m_nMaxDisplayLength, bAtLeastName);
     }
     strName.Replace(L"&", L"&&");
@@ -103,7 +111,8 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
     if (pMenu == nullptr || pMenu->GetSafeHmenu() == nullptr)
         return;
     HMENU hMenu = pMenu->GetSafeHmenu();
-    if (m_strOriginal.IsEmpty()) {
+    if (m_strOriginal.IsEmpty())
+    {
         wchar_t text[256] = {};
         ::GetMenuStringW(hMenu, pCmdUI->m_nID, text, 255, MF_BYCOMMAND);
         m_strOriginal = text;
@@ -112,7 +121,8 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
     for (int i = 0; i < m_nSize; ++i)
         ::DeleteMenu(hMenu, m_nStart + i, MF_BYCOMMAND);
 
-    if (m_arrNames[0].IsEmpty()) {
+    if (m_arrNames[0].IsEmpty())
+    {
         ::InsertMenuW(hMenu, pCmdUI->m_nIndex, MF_BYPOSITION | MF_STRING | MF_GRAYED, m_nStart,
                       m_strOriginal);
         pCmdUI->m_bEnableChanged = TRUE;
@@ -121,13 +131,15 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
     wchar_t curDir[MAX_PATH] = {};
     const int nCurDir = (int)::GetCurrentDirectoryW(MAX_PATH, curDir);
     int nInserted = 0;
-    for (int i = 0; i < m_nSize; ++i) {
+    for (int i = 0; i < m_nSize; ++i)
+    {
         CString strName;
         if (!GetDisplayName(strName, i, curDir, nCurDir))
             break;
         CString strItem;
         strItem.Format(L"&%d %s", (i + 1) % 10, (LPCTSTR)strName);
-        ::InsertMenuW(hMenu, pCmdUI->m_nIndex + nInserted, MF_BYPOSITION | MF_STRING, m_nStart + i, strItem);
+        ::InsertMenuW(hMenu, pCmdUI->m_nIndex + nInserted, MF_BYPOSITION | MF_STRING, m_nStart + i,
+                      strItem);
         ++nInserted;
     }
     // The caller's loop continues after the new items.
@@ -141,7 +153,8 @@ void CRecentFileList::ReadList()
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
         return;
-    for (int i = 0; i < m_nSize; ++i) {
+    for (int i = 0; i < m_nSize; ++i)
+    {
         CString entry;
         entry.Format(m_strEntryFormat, i + 1);
         m_arrNames[i] = pApp->GetProfileString(m_strSectionName, entry, L"");
@@ -153,7 +166,8 @@ void CRecentFileList::WriteList()
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
         return;
-    for (int i = 0; i < m_nSize; ++i) {
+    for (int i = 0; i < m_nSize; ++i)
+    {
         CString entry;
         entry.Format(m_strEntryFormat, i + 1);
         if (m_arrNames[i].IsEmpty())

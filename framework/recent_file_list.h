@@ -6,7 +6,8 @@
 
 #include <vector>
 
-class CRecentFileList {
+class CRecentFileList
+{
 public:
     CRecentFileList(UINT nStart, LPCTSTR lpszSection, LPCTSTR lpszEntryFormat, int nSize,
                     int nMaxDispLen = 30);
@@ -34,7 +35,7 @@ public:
     UINT m_nStart;
     int m_nSize;
     int m_nMaxDisplayLength;
-    CString m_strOriginal;  // the menu item's text before the list replaced it
+    CString m_strOriginal; // the menu item's text before the list replaced it
     std::vector<CString> m_arrNames;
 };
 

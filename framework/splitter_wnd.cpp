@@ -53,8 +53,8 @@ BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE 
     m_ownedPanes.push_back(pWnd);
     LPCTSTR lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
                                             reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-    if (!pWnd->Create(lpszClass, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, sizeInit.cx, sizeInit.cy),
-                      this, (UINT)IdFromRowCol(row, col)))
+    if (!pWnd->Create(lpszClass, nullptr, WS_CHILD | WS_VISIBLE,
+                      CRect(0, 0, sizeInit.cx, sizeInit.cy), this, (UINT)IdFromRowCol(row, col)))
         return FALSE;
     if (sizeInit.cy > 0)
         m_rowInfo[row].nIdealSize = sizeInit.cy;
@@ -111,10 +111,14 @@ BOOL CSplitterWnd::IsChildPane(CWnd* pWnd, int* pRow, int* pCol)
 void CSplitterWnd::LayoutInfo(std::vector<Info>& info, int nTotal, int nSplitter)
 {
     int nLeft = nTotal - nSplitter * ((int)info.size() - 1);
-    for (size_t i = 0; i < info.size(); ++i) {
-        if (i + 1 == info.size()) {
+    for (size_t i = 0; i < info.size(); ++i)
+    {
+        if (i + 1 == info.size())
+        {
             info[i].nCurSize = std::max(0, nLeft);
-        } else {
+        }
+        else
+        {
             int n = std::min(info[i].nIdealSize, std::max(0, nLeft));
             info[i].nCurSize = n;
             nLeft -= n;
@@ -132,9 +136,11 @@ void CSplitterWnd::RecalcLayout()
     LayoutInfo(m_colInfo, rect.Width(), m_cxSplitter);
     HDWP hdwp = ::BeginDeferWindowPos(m_nRows * m_nCols);
     int y = 0;
-    for (int row = 0; row < m_nRows; ++row) {
+    for (int row = 0; row < m_nRows; ++row)
+    {
         int x = 0;
-        for (int col = 0; col < m_nCols; ++col) {
+        for (int col = 0; col < m_nCols; ++col)
+        {
             CWnd* pPane = GetPane(row, col);
             if (pPane != nullptr && hdwp != nullptr)
                 hdwp = ::DeferWindowPos(hdwp, pPane->m_hWnd, nullptr, x, y, m_colInfo[col].nCurSize,
@@ -152,14 +158,16 @@ void CSplitterWnd::HitTestBar(CPoint pt, int& nRowBar, int& nColBar) const
 {
     nRowBar = nColBar = -1;
     int y = 0;
-    for (int row = 0; row + 1 < m_nRows; ++row) {
+    for (int row = 0; row + 1 < m_nRows; ++row)
+    {
         y += m_rowInfo[row].nCurSize;
         if (pt.y >= y && pt.y < y + m_cySplitter)
             nRowBar = row;
         y += m_cySplitter;
     }
     int x = 0;
-    for (int col = 0; col + 1 < m_nCols; ++col) {
+    for (int col = 0; col + 1 < m_nCols; ++col)
+    {
         x += m_colInfo[col].nCurSize;
         if (pt.x >= x && pt.x < x + m_cxSplitter)
             nColBar = col;
@@ -176,7 +184,8 @@ void CSplitterWnd::OnSize(UINT nType, int cx, int cy)
 void CSplitterWnd::OnLButtonDown(UINT nFlags, CPoint point)
 {
     HitTestBar(point, m_nTrackRow, m_nTrackCol);
-    if (m_nTrackRow < 0 && m_nTrackCol < 0) {
+    if (m_nTrackRow < 0 && m_nTrackCol < 0)
+    {
         CWnd::OnLButtonDown(nFlags, point);
         return;
     }
@@ -186,12 +195,14 @@ void CSplitterWnd::OnLButtonDown(UINT nFlags, CPoint point)
 
 void CSplitterWnd::OnMouseMove(UINT nFlags, CPoint point)
 {
-    if (!m_bTracking) {
+    if (!m_bTracking)
+    {
         CWnd::OnMouseMove(nFlags, point);
         return;
     }
     // The pane before the bar takes the size up to the pointer, within both panes' minimums.
-    if (m_nTrackRow >= 0) {
+    if (m_nTrackRow >= 0)
+    {
         int top = 0;
         for (int row = 0; row < m_nTrackRow; ++row)
             top += m_rowInfo[row].nCurSize + m_cySplitter;
@@ -202,7 +213,8 @@ void CSplitterWnd::OnMouseMove(UINT nFlags, CPoint point)
         if (m_nTrackRow + 2 < m_nRows)
             m_rowInfo[m_nTrackRow + 1].nIdealSize = std::max(0, nBoth - n);
     }
-    if (m_nTrackCol >= 0) {
+    if (m_nTrackCol >= 0)
+    {
         int left = 0;
         for (int col = 0; col < m_nTrackCol; ++col)
             left += m_colInfo[col].nCurSize + m_cxSplitter;
@@ -218,7 +230,8 @@ void CSplitterWnd::OnMouseMove(UINT nFlags, CPoint point)
 
 void CSplitterWnd::OnLButtonUp(UINT nFlags, CPoint point)
 {
-    if (m_bTracking) {
+    if (m_bTracking)
+    {
         m_bTracking = FALSE;
         ::ReleaseCapture();
         return;
@@ -234,15 +247,18 @@ void CSplitterWnd::OnCaptureChanged(CWnd* pWnd)
 
 BOOL CSplitterWnd::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
 {
-    if (nHitTest == HTCLIENT && pWnd != nullptr && pWnd->m_hWnd == m_hWnd) {
+    if (nHitTest == HTCLIENT && pWnd != nullptr && pWnd->m_hWnd == m_hWnd)
+    {
         POINT pt;
         ::GetCursorPos(&pt);
         ScreenToClient(&pt);
         int nRowBar, nColBar;
         HitTestBar(CPoint(pt.x, pt.y), nRowBar, nColBar);
-        if (nRowBar >= 0 || nColBar >= 0) {
+        if (nRowBar >= 0 || nColBar >= 0)
+        {
             ::SetCursor(::LoadCursorW(nullptr, nRowBar >= 0 && nColBar >= 0 ? IDC_SIZEALL
-                                                : nRowBar >= 0 ? IDC_SIZENS : IDC_SIZEWE));
+                                               : nRowBar >= 0               ? IDC_SIZENS
+                                                                            : IDC_SIZEWE));
             return TRUE;
         }
     }
@@ -256,14 +272,16 @@ void CSplitterWnd::OnPaint()
     CRect rect;
     GetClientRect(&rect);
     int y = 0;
-    for (int row = 0; row + 1 < m_nRows; ++row) {
+    for (int row = 0; row + 1 < m_nRows; ++row)
+    {
         y += m_rowInfo[row].nCurSize;
         RECT r = {0, y, rect.right, y + m_cySplitter};
         ::DrawEdge(hDC, &r, EDGE_RAISED, BF_TOP | BF_BOTTOM);
         y += m_cySplitter;
     }
     int x = 0;
-    for (int col = 0; col + 1 < m_nCols; ++col) {
+    for (int col = 0; col + 1 < m_nCols; ++col)
+    {
         x += m_colInfo[col].nCurSize;
         RECT r = {x, 0, x + m_cxSplitter, rect.bottom};
         ::DrawEdge(hDC, &r, EDGE_RAISED, BF_LEFT | BF_RIGHT);

@@ -6,7 +6,8 @@
 
 #include <vector>
 
-class CSplitterWnd : public CWnd {
+class CSplitterWnd : public CWnd
+{
     DECLARE_DYNAMIC(CSplitterWnd)
 
 public:
@@ -17,7 +18,8 @@ public:
                       UINT nID = AFX_IDW_PANE_FIRST);
     // Creates the pane's window: an object of the run-time class when it can be created
     // dynamically, otherwise a plain window.
-    virtual BOOL CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit, void* pContext = nullptr);
+    virtual BOOL CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit,
+                            void* pContext = nullptr);
 
     int GetRowCount() const { return m_nRows; }
     int GetColumnCount() const { return m_nCols; }
@@ -30,10 +32,11 @@ public:
     BOOL IsChildPane(CWnd* pWnd, int* pRow, int* pCol);
     virtual void RecalcLayout();
 
-    int m_cxSplitter = 4, m_cySplitter = 4;  // bar widths
+    int m_cxSplitter = 4, m_cySplitter = 4; // bar widths
 
 protected:
-    struct Info {
+    struct Info
+    {
         int nIdealSize = 0;
         int nMinSize = 0;
         int nCurSize = 0;

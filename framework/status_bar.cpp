@@ -20,7 +20,8 @@ END_MESSAGE_MAP()
 namespace {
 
 // Updates one pane for the idle pass.
-class CStatusCmdUI : public CCmdUI {
+class CStatusCmdUI : public CCmdUI
+{
 public:
     void Enable(BOOL bOn) override
     {
@@ -55,7 +56,8 @@ CString CStatusBarCtrl::GetText(int nPane, int* pType) const
     if (pType != nullptr)
         *pType = HIWORD(dw);
     CString str;
-    if (nLen > 0) {
+    if (nLen > 0)
+    {
         LPWSTR p = str.GetBuffer(nLen + 1);
         SendMessage(SB_GETTEXTW, nPane, (LPARAM)p);
         str.ReleaseBuffer(nLen);
@@ -81,7 +83,8 @@ BOOL CStatusBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, UI
     m_dwStyle = dwStyle & CBRS_ALL;
     DWORD dwWndStyle = (dwStyle & ~CBRS_ALL) | WS_CHILD | dwCtrlStyle | CCS_NOPARENTALIGN |
                        CCS_NOMOVEY | CCS_NORESIZE | CCS_NODIVIDER;
-    if (pParentWnd != nullptr && (pParentWnd->GetStyle() & WS_THICKFRAME) && !(dwStyle & CBRS_ALIGN_TOP))
+    if (pParentWnd != nullptr && (pParentWnd->GetStyle() & WS_THICKFRAME) &&
+        !(dwStyle & CBRS_ALIGN_TOP))
         dwWndStyle |= SBARS_SIZEGRIP;
     return CWnd::Create(STATUSCLASSNAMEW, nullptr, dwWndStyle, CRect(0, 0, 0, 0), pParentWnd, nID);
 }
@@ -102,16 +105,21 @@ int CStatusBar::TextWidth(const CString& str) const
 BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
 {
     m_panes.clear();
-    for (int i = 0; i < nIDCount; ++i) {
+    for (int i = 0; i < nIDCount; ++i)
+    {
         Pane pane;
         pane.nID = lpIDArray != nullptr ? lpIDArray[i] : 0;
-        if (pane.nID != ID_SEPARATOR) {
+        if (pane.nID != ID_SEPARATOR)
+        {
             const wchar_t* p = nullptr;
-            int n = ::LoadStringW(AfxGetResourceHandle(), pane.nID, reinterpret_cast<LPWSTR>(&p), 0);
+            int n =
+                ::LoadStringW(AfxGetResourceHandle(), pane.nID, reinterpret_cast<LPWSTR>(&p), 0);
             if (n > 0 && p != nullptr)
                 pane.strText = CString(p, n);
             pane.cxText = TextWidth(pane.strText);
-        } else {
+        }
+        else
+        {
             pane.nStyle = (i == 0) ? (SBPS_NOBORDERS | SBPS_STRETCH) : 0;
         }
         m_panes.push_back(pane);
@@ -159,7 +167,8 @@ BOOL CStatusBar::SetPaneText(int nIndex, LPCTSTR lpszNewText, BOOL bUpdate)
 
 void CStatusBar::GetPaneInfo(int nIndex, UINT& nID, UINT& nStyle, int& cxWidth) const
 {
-    if (nIndex < 0 || nIndex >= (int)m_panes.size()) {
+    if (nIndex < 0 || nIndex >= (int)m_panes.size())
+    {
         nID = nStyle = 0;
         cxWidth = 0;
         return;
@@ -195,7 +204,8 @@ void CStatusBar::SetPaneStyle(int nIndex, UINT nStyle)
 
 int CStatusBar::HitTestPane(CPoint point) const
 {
-    for (int i = 0; i < (int)m_panes.size(); ++i) {
+    for (int i = 0; i < (int)m_panes.size(); ++i)
+    {
         CRect rect;
         GetItemRect(i, &rect);
         if (rect.PtInRect(point))
@@ -208,7 +218,8 @@ void CStatusBar::UpdateAllPanes(BOOL bUpdateRects, BOOL bUpdateText)
 {
     if (m_hWnd == nullptr || m_panes.empty())
         return;
-    if (bUpdateRects) {
+    if (bUpdateRects)
+    {
         int borders[3] = {0, 0, 0};
         SendMessage(SB_GETBORDERS, 0, (LPARAM)borders);
         CRect rect;
@@ -216,7 +227,8 @@ void CStatusBar::UpdateAllPanes(BOOL bUpdateRects, BOOL bUpdateText)
         int cxGrip = (GetStyle() & SBARS_SIZEGRIP) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0;
         const int cxPadding = 2 * 3 + borders[2];
         int nFixed = 0, nStretch = 0;
-        for (auto& pane : m_panes) {
+        for (auto& pane : m_panes)
+        {
             if (pane.nStyle & SBPS_STRETCH)
                 ++nStretch;
             else
@@ -227,7 +239,8 @@ void CStatusBar::UpdateAllPanes(BOOL bUpdateRects, BOOL bUpdateText)
             cxStretch /= nStretch;
         std::vector<int> rights(m_panes.size());
         int x = borders[0];
-        for (size_t i = 0; i < m_panes.size(); ++i) {
+        for (size_t i = 0; i < m_panes.size(); ++i)
+        {
             x += (m_panes[i].nStyle & SBPS_STRETCH) ? cxStretch : m_panes[i].cxText + cxPadding;
             rights[i] = x;
         }
@@ -235,8 +248,10 @@ void CStatusBar::UpdateAllPanes(BOOL bUpdateRects, BOOL bUpdateText)
             rights.back() = -1;
         SendMessage(SB_SETPARTS, (WPARAM)rights.size(), (LPARAM)rights.data());
     }
-    if (bUpdateText) {
-        for (size_t i = 0; i < m_panes.size(); ++i) {
+    if (bUpdateText)
+    {
+        for (size_t i = 0; i < m_panes.size(); ++i)
+        {
             const Pane& pane = m_panes[i];
             UINT nType = pane.nStyle & (SBT_NOBORDERS | SBT_POPOUT | SBT_OWNERDRAW);
             LPCWSTR text = (pane.nStyle & SBPS_DISABLED) ? L"" : (LPCWSTR)pane.strText;
@@ -267,7 +282,8 @@ void CStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL)
     CStatusCmdUI state;
     state.m_pOther = this;
     state.m_nIndexMax = (UINT)m_panes.size();
-    for (size_t i = 0; i < m_panes.size(); ++i) {
+    for (size_t i = 0; i < m_panes.size(); ++i)
+    {
         if (m_panes[i].nID == ID_SEPARATOR)
             continue;
         state.m_nIndex = (UINT)i;
@@ -314,6 +330,12 @@ LRESULT CStatusBar::OnGetTextLength(WPARAM, LPARAM)
     return m_panes[0].strText.GetLength();
 }
 
-void CStatusBar::OnPaint() { Default(); }
+void CStatusBar::OnPaint()
+{
+    Default();
+}
 
-void CStatusBar::OnNcPaint() { Default(); }
+void CStatusBar::OnNcPaint()
+{
+    Default();
+}

@@ -15,24 +15,44 @@
 #define SBPS_DISABLED 0x04000000
 #define SBPS_STRETCH 0x08000000
 
-class CStatusBarCtrl : public CWnd {
+class CStatusBarCtrl : public CWnd
+{
     DECLARE_DYNAMIC(CStatusBarCtrl)
 
 public:
     CStatusBarCtrl() = default;
-    BOOL SetText(LPCTSTR lpszText, int nPane, int nType) { return (BOOL)SendMessage(SB_SETTEXTW, nPane | nType, (LPARAM)lpszText); }
+    BOOL SetText(LPCTSTR lpszText, int nPane, int nType)
+    {
+        return (BOOL)SendMessage(SB_SETTEXTW, nPane | nType, (LPARAM)lpszText);
+    }
     CString GetText(int nPane, int* pType = nullptr) const;
-    int GetParts(int nParts, int* pParts) const { return (int)SendMessage(SB_GETPARTS, nParts, (LPARAM)pParts); }
-    BOOL SetParts(int nParts, int* pWidths) { return (BOOL)SendMessage(SB_SETPARTS, nParts, (LPARAM)pWidths); }
-    BOOL GetRect(int nPane, LPRECT lpRect) const { return (BOOL)SendMessage(SB_GETRECT, nPane, (LPARAM)lpRect); }
+    int GetParts(int nParts, int* pParts) const
+    {
+        return (int)SendMessage(SB_GETPARTS, nParts, (LPARAM)pParts);
+    }
+    BOOL SetParts(int nParts, int* pWidths)
+    {
+        return (BOOL)SendMessage(SB_SETPARTS, nParts, (LPARAM)pWidths);
+    }
+    BOOL GetRect(int nPane, LPRECT lpRect) const
+    {
+        return (BOOL)SendMessage(SB_GETRECT, nPane, (LPARAM)lpRect);
+    }
     void SetMinHeight(int nMin) { SendMessage(SB_SETMINHEIGHT, nMin); }
-    BOOL SetIcon(int nPane, HICON hIcon) { return (BOOL)SendMessage(SB_SETICON, nPane, (LPARAM)hIcon); }
-    void SetTipText(int nPane, LPCTSTR pszTipText) { SendMessage(SB_SETTIPTEXTW, nPane, (LPARAM)pszTipText); }
+    BOOL SetIcon(int nPane, HICON hIcon)
+    {
+        return (BOOL)SendMessage(SB_SETICON, nPane, (LPARAM)hIcon);
+    }
+    void SetTipText(int nPane, LPCTSTR pszTipText)
+    {
+        SendMessage(SB_SETTIPTEXTW, nPane, (LPARAM)pszTipText);
+    }
     BOOL IsSimple() const { return (BOOL)SendMessage(SB_ISSIMPLE); }
     void SetSimple(BOOL bSimple = TRUE) { SendMessage(SB_SIMPLE, bSimple); }
 };
 
-class CStatusBar : public CControlBar {
+class CStatusBar : public CControlBar
+{
     DECLARE_DYNAMIC(CStatusBar)
 
 public:
@@ -62,7 +82,11 @@ public:
     // The pane under a point of the bar's client area, or -1.
     int HitTestPane(CPoint point) const;
 
-    CStatusBarCtrl& GetStatusBarCtrl() const { return *const_cast<CStatusBarCtrl*>(reinterpret_cast<const CStatusBarCtrl*>(static_cast<const CWnd*>(this))); }
+    CStatusBarCtrl& GetStatusBarCtrl() const
+    {
+        return *const_cast<CStatusBarCtrl*>(
+            reinterpret_cast<const CStatusBarCtrl*>(static_cast<const CWnd*>(this)));
+    }
 
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
@@ -70,7 +94,8 @@ public:
     void UpdateAllPanes(BOOL bUpdateRects, BOOL bUpdateText);
 
 protected:
-    struct Pane {
+    struct Pane
+    {
         UINT nID = 0;
         UINT nStyle = 0;
         int cxText = 0;

@@ -19,7 +19,8 @@ void AnsiToWide(const char* text, int length, wchar_t* out, int outLength)
 {
     if (!text || length == 0 || outLength <= 0)
         return;
-    if (length < 0) {
+    if (length < 0)
+    {
         int count = MultiByteToWideChar(CP_ACP, 0, text, -1, out, outLength + 1);
         if (count == 0)
             out[outLength] = 0;
@@ -42,7 +43,8 @@ void WideToAnsi(const wchar_t* text, int length, char* out, int outLength)
 {
     if (!text || length == 0 || outLength <= 0)
         return;
-    if (length < 0) {
+    if (length < 0)
+    {
         int count = WideCharToMultiByte(CP_ACP, 0, text, -1, out, outLength + 1, nullptr, nullptr);
         if (count == 0)
             out[outLength] = 0;

@@ -20,19 +20,29 @@ using namespace ql_string_internal;
 namespace {
 
 // The shared empty string. Its count never reaches 1, so nothing ever writes to it.
-struct NilString {
+struct NilString
+{
     StringHeader header;
     wchar_t chars[2];
 };
 NilString g_nil = {{2, 0, 0}, {0, 0}};
 
-bool IsNil(const StringHeader* h) { return h == &g_nil.header; }
+bool IsNil(const StringHeader* h)
+{
+    return h == &g_nil.header;
+}
 
 // Only the owner of a count of 1 (or of a locked buffer) may write.
-bool IsExclusive(const StringHeader* h) { return !IsNil(h) && (h->refs == 1 || h->refs == -1); }
+bool IsExclusive(const StringHeader* h)
+{
+    return !IsNil(h) && (h->refs == 1 || h->refs == -1);
+}
 
 template <typename C>
-C* CharsOf(StringHeader* h) { return reinterpret_cast<C*>(h + 1); }
+C* CharsOf(StringHeader* h)
+{
+    return reinterpret_cast<C*>(h + 1);
+}
 
 template <typename C>
 StringHeader* Allocate(int capacity)
@@ -55,7 +65,8 @@ StringHeader* Allocate(int capacity)
 // The text of string resource nID, straight from the module's string table, or null.
 const wchar_t* FindStringResource(HINSTANCE hInstance, UINT nID, int* length)
 {
-    HRSRC hRes = FindResourceW(hInstance, MAKEINTRESOURCEW((nID >> 4) + 1), MAKEINTRESOURCEW(6) /* RT_STRING */);
+    HRSRC hRes = FindResourceW(hInstance, MAKEINTRESOURCEW((nID >> 4) + 1),
+                               MAKEINTRESOURCEW(6) /* RT_STRING */);
     if (!hRes)
         return nullptr;
     HGLOBAL hGlobal = LoadResource(hInstance, hRes);
@@ -66,7 +77,8 @@ const wchar_t* FindStringResource(HINSTANCE hInstance, UINT nID, int* length)
     if (!p)
         return nullptr;
     const WORD* end = p + size / sizeof(WORD);
-    for (UINT i = 0; i < (nID & 15); ++i) {
+    for (UINT i = 0; i < (nID & 15); ++i)
+    {
         if (p >= end)
             return nullptr;
         p += 1 + *p;
@@ -106,7 +118,8 @@ typename CStringT<C>::PXSTR CStringT<C>::PrepareWrite(int nLength)
         return m_pszData;
     int capacity = nLength;
     if (IsExclusive(h)) // growing our own buffer: leave room for more
-        capacity = static_cast<int>(std::min<long long>(kMaxLength, std::max<long long>(nLength, h->capacity + h->capacity / 2LL)));
+        capacity = static_cast<int>(std::min<long long>(
+            kMaxLength, std::max<long long>(nLength, h->capacity + h->capacity / 2LL)));
     StringHeader* n = Allocate<C>(capacity);
     int keep = std::min(h->length, nLength);
     std::memcpy(CharsOf<C>(n), m_pszData, keep * sizeof(C));
@@ -141,12 +154,17 @@ template <typename C>
 CStringT<C>::CStringT(const CStringT& src)
 {
     StringHeader* h = src.Header();
-    if (IsNil(h)) {
+    if (IsNil(h))
+    {
         Attach(&g_nil.header);
-    } else if (h->refs < 0) { // a locked buffer is never shared
+    }
+    else if (h->refs < 0)
+    { // a locked buffer is never shared
         Attach(&g_nil.header);
         SetString(src.m_pszData, h->length);
-    } else {
+    }
+    else
+    {
         InterlockedIncrement(&h->refs);
         m_pszData = src.m_pszData;
     }
@@ -205,7 +223,8 @@ template <typename C>
 CStringT<C>::CStringT(XCHAR ch, int nRepeat)
 {
     Attach(&g_nil.header);
-    if (nRepeat > 0) {
+    if (nRepeat > 0)
+    {
         PXSTR p = PrepareWrite(nRepeat);
         std::fill(p, p + nRepeat, ch);
         SetLength(nRepeat);
@@ -225,10 +244,13 @@ CStringT<C>& CStringT<C>::operator=(const CStringT& src)
         return *this;
     StringHeader* mine = Header();
     StringHeader* theirs = src.Header();
-    if ((!IsNil(mine) && mine->refs < 0) || theirs->refs < 0) {
+    if ((!IsNil(mine) && mine->refs < 0) || theirs->refs < 0)
+    {
         // Copy into (or out of) a locked buffer.
         SetString(src.m_pszData, theirs->length);
-    } else {
+    }
+    else
+    {
         if (!IsNil(theirs))
             InterlockedIncrement(&theirs->refs);
         Release();
@@ -243,12 +265,16 @@ CStringT<C>& CStringT<C>::operator=(CStringT&& src) noexcept
     if (this == &src || m_pszData == src.m_pszData)
         return *this;
     StringHeader* mine = Header();
-    if (!IsNil(mine) && mine->refs < 0) {
+    if (!IsNil(mine) && mine->refs < 0)
+    {
         // Keep our locked buffer. Only copying can fail here, and a locked buffer that is
         // large enough needs no allocation; otherwise the text is simply left as it was.
-        try {
+        try
+        {
             SetString(src.m_pszData, src.GetLength());
-        } catch (CException* e) {
+        }
+        catch (CException* e)
+        {
             e->Delete();
         }
         return *this;
@@ -336,17 +362,21 @@ void CStringT<C>::AssignConverted(PCYSTR psz, int nLength)
 {
     if (nLength < 0)
         nLength = Len(psz);
-    if (!psz || nLength == 0) {
+    if (!psz || nLength == 0)
+    {
         Empty();
         return;
     }
     CStringT converted;
-    if constexpr (std::is_same_v<C, wchar_t>) {
+    if constexpr (std::is_same_v<C, wchar_t>)
+    {
         int count = ql_string_detail::AnsiToWideLength(psz, nLength);
         PXSTR p = converted.PrepareWrite(count);
         ql_string_detail::AnsiToWide(psz, nLength, p, count);
         converted.SetLength(count);
-    } else {
+    }
+    else
+    {
         int count = ql_string_detail::WideToAnsiLength(psz, nLength);
         PXSTR p = converted.PrepareWrite(count);
         ql_string_detail::WideToAnsi(psz, nLength, p, count);
@@ -367,11 +397,13 @@ void CStringT<C>::SetString(PCXSTR psz, int nLength)
     if (nLength < 0 || (!psz && nLength > 0))
         AfxThrowInvalidArgException();
     StringHeader* h = Header();
-    if (nLength == 0) {
+    if (nLength == 0)
+    {
         Empty();
         return;
     }
-    if (IsExclusive(h) && h->capacity >= nLength) {
+    if (IsExclusive(h) && h->capacity >= nLength)
+    {
         std::memmove(m_pszData, psz, nLength * sizeof(C)); // psz may lie in our own buffer
         SetLength(nLength);
         return;
@@ -453,7 +485,8 @@ void CStringT<C>::ReleaseBuffer(int nNewLength)
     if (!IsExclusive(Header()))
         PrepareWrite(GetLength());
     StringHeader* h = Header();
-    if (nNewLength < 0) {
+    if (nNewLength < 0)
+    {
         nNewLength = 0;
         while (nNewLength < h->capacity && m_pszData[nNewLength] != 0)
             ++nNewLength;
@@ -510,7 +543,8 @@ void CStringT<C>::FreeExtra()
     StringHeader* h = Header();
     if (!IsExclusive(h) || h->capacity == h->length)
         return;
-    if (h->length == 0 && h->refs == 1) {
+    if (h->length == 0 && h->refs == 1)
+    {
         Release();
         return;
     }
@@ -536,7 +570,8 @@ void CStringT<C>::Truncate(int nNewLength)
 template <typename C>
 void CStringT<C>::Append(const CStringT& src)
 {
-    if (GetLength() == 0 && Header()->refs != -1) {
+    if (GetLength() == 0 && Header()->refs != -1)
+    {
         *this = src;
         return;
     }
@@ -557,14 +592,18 @@ void CStringT<C>::Append(PCXSTR psz, int nLength)
     int length = GetLength();
     int total = CheckedSum<C>(length, nLength);
     StringHeader* h = Header();
-    if (IsExclusive(h) && h->capacity >= total) {
+    if (IsExclusive(h) && h->capacity >= total)
+    {
         std::memmove(m_pszData + length, psz, nLength * sizeof(C));
         SetLength(total);
         return;
     }
     // psz may point into our own buffer: build the new one before letting go of the old.
-    int capacity = IsExclusive(h) ? static_cast<int>(std::min<long long>(kMaxLength, std::max<long long>(total, h->capacity + h->capacity / 2LL)))
-                                  : total;
+    int capacity =
+        IsExclusive(h)
+            ? static_cast<int>(std::min<long long>(
+                  kMaxLength, std::max<long long>(total, h->capacity + h->capacity / 2LL)))
+            : total;
     StringHeader* n = Allocate<C>(capacity);
     std::memcpy(CharsOf<C>(n), m_pszData, length * sizeof(C));
     std::memcpy(CharsOf<C>(n) + length, psz, nLength * sizeof(C));
@@ -607,9 +646,12 @@ template <typename C>
 BSTR CStringT<C>::AllocSysString() const
 {
     BSTR result;
-    if constexpr (std::is_same_v<C, wchar_t>) {
+    if constexpr (std::is_same_v<C, wchar_t>)
+    {
         result = SysAllocStringLen(m_pszData, GetLength());
-    } else {
+    }
+    else
+    {
         CStringT<wchar_t> wide(*this);
         result = SysAllocStringLen(wide.GetString(), wide.GetLength());
     }
@@ -624,9 +666,12 @@ BSTR CStringT<C>::SetSysString(BSTR* pbstr) const
     if (!pbstr)
         AfxThrowInvalidArgException();
     INT ok;
-    if constexpr (std::is_same_v<C, wchar_t>) {
+    if constexpr (std::is_same_v<C, wchar_t>)
+    {
         ok = SysReAllocStringLen(pbstr, m_pszData, GetLength());
-    } else {
+    }
+    else
+    {
         CStringT<wchar_t> wide(*this);
         ok = SysReAllocStringLen(pbstr, wide.GetString(), wide.GetLength());
     }
@@ -675,7 +720,8 @@ void CStringT<C>::AppendFormatImpl(PCXSTR pszFormat, ...)
 template <typename C>
 void CStringT<C>::FormatMessageV(PCXSTR pszFormat, va_list* pArgList)
 {
-    if (!pszFormat || *pszFormat == 0) {
+    if (!pszFormat || *pszFormat == 0)
+    {
         Empty();
         return;
     }
@@ -683,10 +729,13 @@ void CStringT<C>::FormatMessageV(PCXSTR pszFormat, va_list* pArgList)
     C* buffer = nullptr;
     DWORD length;
     if constexpr (std::is_same_v<C, wchar_t>)
-        length = ::FormatMessageW(flags, pszFormat, 0, 0, reinterpret_cast<LPWSTR>(&buffer), 0, pArgList);
+        length = ::FormatMessageW(flags, pszFormat, 0, 0, reinterpret_cast<LPWSTR>(&buffer), 0,
+                                  pArgList);
     else
-        length = ::FormatMessageA(flags, pszFormat, 0, 0, reinterpret_cast<LPSTR>(&buffer), 0, pArgList);
-    if (length == 0 || !buffer) {
+        length =
+            ::FormatMessageA(flags, pszFormat, 0, 0, reinterpret_cast<LPSTR>(&buffer), 0, pArgList);
+    if (length == 0 || !buffer)
+    {
         DWORD error = GetLastError();
         if (buffer)
             LocalFree(buffer);
@@ -694,9 +743,12 @@ void CStringT<C>::FormatMessageV(PCXSTR pszFormat, va_list* pArgList)
             AfxThrowMemoryException();
         AfxThrowInvalidArgException();
     }
-    try {
+    try
+    {
         SetString(buffer, static_cast<int>(length));
-    } catch (...) {
+    }
+    catch (...)
+    {
         LocalFree(buffer);
         throw;
     }

@@ -123,19 +123,24 @@ CStringT<C> CStringT<C>::Tokenize(PCXSTR pszTokens, int& iStart) const
     if (iStart < 0)
         AfxThrowInvalidArgException();
     int length = GetLength();
-    if (!pszTokens || *pszTokens == 0) {
+    if (!pszTokens || *pszTokens == 0)
+    {
         // No delimiters: the rest is one token. iStart moves past the end so that a loop
         // over the tokens ends with the next call.
-        if (iStart < length) {
+        if (iStart < length)
+        {
             CStringT rest = Mid(iStart);
             iStart = length + 1;
             return rest;
         }
-    } else if (iStart < length) {
+    }
+    else if (iStart < length)
+    {
         int from = iStart;
         while (from < length && InSet(m_pszData[from], pszTokens))
             ++from;
-        if (from < length) {
+        if (from < length)
+        {
             int until = from;
             while (until < length && !InSet(m_pszData[until], pszTokens))
                 ++until;
@@ -263,7 +268,8 @@ template <typename C>
 CStringT<C>& CStringT<C>::MakeReverse()
 {
     int length = GetLength();
-    if (length > 1) {
+    if (length > 1)
+    {
         PXSTR p = PrepareWrite(length);
         std::reverse(p, p + length);
     }
@@ -297,11 +303,15 @@ int CStringT<C>::Replace(PCXSTR pszOld, PCXSTR pszNew)
     int newLength = Len(pszNew);
     int length = GetLength();
     int count = 0;
-    for (int i = 0; i + oldLength <= length;) {
-        if (std::equal(pszOld, pszOld + oldLength, m_pszData + i)) {
+    for (int i = 0; i + oldLength <= length;)
+    {
+        if (std::equal(pszOld, pszOld + oldLength, m_pszData + i))
+        {
             ++count;
             i += oldLength;
-        } else {
+        }
+        else
+        {
             ++i;
         }
     }
@@ -313,11 +323,15 @@ int CStringT<C>::Replace(PCXSTR pszOld, PCXSTR pszNew)
     // Built separately: the old and new texts may point into this string.
     CStringT result;
     PXSTR out = result.PrepareWrite(static_cast<int>(resultLength));
-    for (int i = 0; i < length;) {
-        if (i + oldLength <= length && std::equal(pszOld, pszOld + oldLength, m_pszData + i)) {
+    for (int i = 0; i < length;)
+    {
+        if (i + oldLength <= length && std::equal(pszOld, pszOld + oldLength, m_pszData + i))
+        {
             out = std::copy(pszNew, pszNew + newLength, out);
             i += oldLength;
-        } else {
+        }
+        else
+        {
             *out++ = m_pszData[i++];
         }
     }
@@ -376,7 +390,8 @@ int CStringT<C>::Delete(int iIndex, int nCount)
     if (nCount < 0 || iIndex >= length)
         return length;
     nCount = std::min(nCount, length - iIndex);
-    if (nCount > 0) {
+    if (nCount > 0)
+    {
         PXSTR p = PrepareWrite(length);
         std::copy(p + iIndex + nCount, p + length, p + iIndex);
         SetLength(length - nCount);
@@ -406,7 +421,8 @@ int CStringT<C>::CompareNoCase(PCXSTR psz) const
     static const C empty = 0;
     if (!psz)
         psz = &empty;
-    for (PCXSTR p = m_pszData;; ++p, ++psz) {
+    for (PCXSTR p = m_pszData;; ++p, ++psz)
+    {
         auto a = Fold(*p);
         auto b = Fold(*psz);
         if (a != b)

@@ -15,7 +15,8 @@
 
 namespace {
 
-struct Spec {
+struct Spec
+{
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -25,7 +26,17 @@ struct Spec {
     int precision = -1; // -1: none
 };
 
-enum class Size { Default, Char, Short, Long, LongLong, Wide, Narrow, LongDouble };
+enum class Size
+{
+    Default,
+    Char,
+    Short,
+    Long,
+    LongLong,
+    Wide,
+    Narrow,
+    LongDouble
+};
 
 template <typename C>
 void Pad(std::basic_string<C>& out, size_t count, C ch)
@@ -86,7 +97,8 @@ int BoundedLength(const T* text, int precision)
 template <typename C, typename S>
 void PutString(std::basic_string<C>& out, const S* text, const Spec& spec)
 {
-    if (!text) {
+    if (!text)
+    {
         static const char null[] = "(null)";
         std::basic_string<C> shown = Widen<C>(null);
         if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < shown.size())
@@ -94,9 +106,12 @@ void PutString(std::basic_string<C>& out, const S* text, const Spec& spec)
         PutText(out, shown.data(), shown.size(), spec);
         return;
     }
-    if constexpr (std::is_same_v<C, S>) {
+    if constexpr (std::is_same_v<C, S>)
+    {
         PutText(out, text, BoundedLength(text, spec.precision), spec);
-    } else {
+    }
+    else
+    {
         // The precision counts the characters shown, after conversion.
         auto converted = Convert(text, BoundedLength(text, -1));
         if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < converted.size())
@@ -106,10 +121,12 @@ void PutString(std::basic_string<C>& out, const S* text, const Spec& spec)
 }
 
 template <typename C>
-void PutInteger(std::basic_string<C>& out, unsigned long long magnitude, bool negative, bool isSigned,
-                char conversion, const Spec& spec)
+void PutInteger(std::basic_string<C>& out, unsigned long long magnitude, bool negative,
+                bool isSigned, char conversion, const Spec& spec)
 {
-    unsigned base = (conversion == 'x' || conversion == 'X' || conversion == 'p') ? 16 : conversion == 'o' ? 8 : 10;
+    unsigned base = (conversion == 'x' || conversion == 'X' || conversion == 'p') ? 16
+                    : conversion == 'o'                                           ? 8
+                                                                                  : 10;
     const char* digitSet = (conversion == 'x') ? "0123456789abcdef" : "0123456789ABCDEF";
     char buffer[32];
     int n = 0;
@@ -125,7 +142,8 @@ void PutInteger(std::basic_string<C>& out, unsigned long long magnitude, bool ne
         digits.insert(0, 1, '0');
 
     std::string prefix;
-    if (isSigned) {
+    if (isSigned)
+    {
         if (negative)
             prefix = "-";
         else if (spec.plus)
@@ -150,7 +168,8 @@ void PutInteger(std::basic_string<C>& out, unsigned long long magnitude, bool ne
 }
 
 template <typename C>
-void PutFloat(std::basic_string<C>& out, long double value, bool isLong, char conversion, const Spec& spec)
+void PutFloat(std::basic_string<C>& out, long double value, bool isLong, char conversion,
+              const Spec& spec)
 {
     std::string format = "%";
     if (spec.left)
@@ -182,12 +201,16 @@ void PutFloat(std::basic_string<C>& out, long double value, bool isLong, char co
     out += Widen<C>(text.c_str());
 }
 
-bool IsDigit(unsigned c) { return c >= '0' && c <= '9'; }
+bool IsDigit(unsigned c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int ReadNumber(const auto*& p)
 {
     long long n = 0;
-    while (IsDigit(static_cast<unsigned>(*p))) {
+    while (IsDigit(static_cast<unsigned>(*p)))
+    {
         if (n < INT_MAX / 2)
             n = n * 10 + (*p - '0');
         ++p;
@@ -202,8 +225,10 @@ void FormatTo(std::basic_string<C>& out, const C* format, va_list args)
     if (!format)
         AfxThrowInvalidArgException();
     const C* p = format;
-    while (*p) {
-        if (*p != '%') {
+    while (*p)
+    {
+        if (*p != '%')
+        {
             const C* run = p;
             while (*p && *p != '%')
                 ++p;
@@ -211,12 +236,14 @@ void FormatTo(std::basic_string<C>& out, const C* format, va_list args)
             continue;
         }
         const C* start = p++;
-        if (*p == '%') {
+        if (*p == '%')
+        {
             out.push_back(*p++);
             continue;
         }
         Spec spec;
-        for (;; ++p) {
+        for (;; ++p)
+        {
             if (*p == '-')
                 spec.left = true;
             else if (*p == '+')
@@ -230,34 +257,44 @@ void FormatTo(std::basic_string<C>& out, const C* format, va_list args)
             else
                 break;
         }
-        if (*p == '*') {
+        if (*p == '*')
+        {
             ++p;
             spec.width = va_arg(args, int);
-            if (spec.width < 0) {
+            if (spec.width < 0)
+            {
                 spec.left = true;
                 spec.width = spec.width == INT_MIN ? INT_MAX : -spec.width;
             }
-        } else {
+        }
+        else
+        {
             spec.width = ReadNumber(p);
         }
-        if (*p == '.') {
+        if (*p == '.')
+        {
             ++p;
-            if (*p == '*') {
+            if (*p == '*')
+            {
                 ++p;
                 spec.precision = va_arg(args, int);
                 if (spec.precision < 0)
                     spec.precision = -1;
-            } else {
+            }
+            else
+            {
                 spec.precision = ReadNumber(p);
             }
         }
         Size size = Size::Default;
         bool size64 = false;
-        switch (*p) {
+        switch (*p)
+        {
         case 'h':
             ++p;
             size = Size::Short;
-            if (*p == 'h') {
+            if (*p == 'h')
+            {
                 ++p;
                 size = Size::Char;
             }
@@ -265,7 +302,8 @@ void FormatTo(std::basic_string<C>& out, const C* format, va_list args)
         case 'l':
             ++p;
             size = Size::Long;
-            if (*p == 'l') {
+            if (*p == 'l')
+            {
                 ++p;
                 size = Size::LongLong;
             }
@@ -279,13 +317,18 @@ void FormatTo(std::basic_string<C>& out, const C* format, va_list args)
             size = Size::LongDouble;
             break;
         case 'I':
-            if (p[1] == '6' && p[2] == '4') {
+            if (p[1] == '6' && p[2] == '4')
+            {
                 p += 3;
                 size = Size::LongLong;
-            } else if (p[1] == '3' && p[2] == '2') {
+            }
+            else if (p[1] == '3' && p[2] == '2')
+            {
                 p += 3;
                 size = Size::Default;
-            } else {
+            }
+            else
+            {
                 ++p;
                 size = Size::LongLong; // pointer-sized
             }
@@ -296,18 +339,19 @@ void FormatTo(std::basic_string<C>& out, const C* format, va_list args)
             ++p;
             size = Size::LongLong;
             break;
-        default:
-            break;
+        default: break;
         }
         size64 = size == Size::LongLong || size == Size::LongDouble;
 
         C conversion = *p;
-        if (conversion == 0) {
+        if (conversion == 0)
+        {
             out.append(start, p - start); // a format cut short: shown as it stands
             break;
         }
         ++p;
-        switch (conversion) {
+        switch (conversion)
+        {
         case 'd':
         case 'i': {
             long long value;
@@ -365,13 +409,16 @@ void FormatTo(std::basic_string<C>& out, const C* format, va_list args)
         case 'C': {
             int value = va_arg(args, int);
             bool wideArg = size == Size::Long || size == Size::Wide ? true
-                           : size == Size::Short                   ? false
-                           : (conversion == 'c') == wideFormat;
-            if (wideArg) {
+                           : size == Size::Short                    ? false
+                                                 : (conversion == 'c') == wideFormat;
+            if (wideArg)
+            {
                 wchar_t ch = static_cast<wchar_t>(value);
                 wchar_t text[2] = {ch, 0};
                 PutString(out, text, spec);
-            } else {
+            }
+            else
+            {
                 char text[2] = {static_cast<char>(value), 0};
                 PutString(out, text, spec);
             }
@@ -380,8 +427,8 @@ void FormatTo(std::basic_string<C>& out, const C* format, va_list args)
         case 's':
         case 'S': {
             bool wideArg = size == Size::Long || size == Size::Wide ? true
-                           : size == Size::Short                   ? false
-                           : (conversion == 's') == wideFormat;
+                           : size == Size::Short                    ? false
+                                                 : (conversion == 's') == wideFormat;
             if (wideArg)
                 PutString(out, va_arg(args, const wchar_t*), spec);
             else
@@ -402,11 +449,16 @@ template <typename C>
 void FormatAppendImpl(CStringT<C>& out, const C* format, va_list args)
 {
     std::basic_string<C> text;
-    try {
+    try
+    {
         FormatTo(text, format, args);
-    } catch (const std::bad_alloc&) {
+    }
+    catch (const std::bad_alloc&)
+    {
         AfxThrowMemoryException();
-    } catch (const std::length_error&) {
+    }
+    catch (const std::length_error&)
+    {
         AfxThrowMemoryException();
     }
     if (text.size() > static_cast<size_t>(INT_MAX / 2))

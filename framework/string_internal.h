@@ -64,7 +64,8 @@ inline wchar_t Fold(wchar_t c)
 {
     if (c < 128)
         return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
-    return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(c)))));
+    return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
+        CharLowerW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(c)))));
 }
 inline unsigned char Fold(char c)
 {

@@ -27,10 +27,11 @@ class CStringT;
 namespace ql_string_detail {
 
 // Header in front of every string's characters.
-struct StringHeader {
-    long refs;      // > 0: number of owners; -1: locked by LockBuffer (never shared)
-    int length;     // characters, without the terminator
-    int capacity;   // characters that fit, without the terminator
+struct StringHeader
+{
+    long refs;    // > 0: number of owners; -1: locked by LockBuffer (never shared)
+    int length;   // characters, without the terminator
+    int capacity; // characters that fit, without the terminator
 };
 
 // Turns a string object into its characters for a variable argument list; passes everything
@@ -61,7 +62,8 @@ void WideToAnsi(const wchar_t* text, int length, char* out, int outLength);
 } // namespace ql_string_detail
 
 template <typename CharT>
-class CStringT {
+class CStringT
+{
 public:
     static_assert(std::is_same_v<CharT, wchar_t> || std::is_same_v<CharT, char>);
     using XCHAR = CharT;
@@ -226,32 +228,68 @@ public:
     BSTR SetSysString(BSTR* pbstr) const;
 
     // Concatenation and comparison operators.
-    friend CStringT operator+(const CStringT& a, const CStringT& b) { return Concat(a.m_pszData, a.GetLength(), b.m_pszData, b.GetLength()); }
-    friend CStringT operator+(const CStringT& a, PCXSTR b) { return Concat(a.m_pszData, a.GetLength(), b, -1); }
-    friend CStringT operator+(PCXSTR a, const CStringT& b) { return Concat(a, -1, b.m_pszData, b.GetLength()); }
-    friend CStringT operator+(const CStringT& a, XCHAR b) { return Concat(a.m_pszData, a.GetLength(), &b, 1); }
-    friend CStringT operator+(XCHAR a, const CStringT& b) { return Concat(&a, 1, b.m_pszData, b.GetLength()); }
+    friend CStringT operator+(const CStringT& a, const CStringT& b)
+    {
+        return Concat(a.m_pszData, a.GetLength(), b.m_pszData, b.GetLength());
+    }
+    friend CStringT operator+(const CStringT& a, PCXSTR b)
+    {
+        return Concat(a.m_pszData, a.GetLength(), b, -1);
+    }
+    friend CStringT operator+(PCXSTR a, const CStringT& b)
+    {
+        return Concat(a, -1, b.m_pszData, b.GetLength());
+    }
+    friend CStringT operator+(const CStringT& a, XCHAR b)
+    {
+        return Concat(a.m_pszData, a.GetLength(), &b, 1);
+    }
+    friend CStringT operator+(XCHAR a, const CStringT& b)
+    {
+        return Concat(&a, 1, b.m_pszData, b.GetLength());
+    }
 
-    friend bool operator==(const CStringT& a, const CStringT& b) { return a.GetLength() == b.GetLength() && a.Compare(b.m_pszData) == 0; }
+    friend bool operator==(const CStringT& a, const CStringT& b)
+    {
+        return a.GetLength() == b.GetLength() && a.Compare(b.m_pszData) == 0;
+    }
     friend bool operator==(const CStringT& a, PCXSTR b) { return a.Compare(b) == 0; }
     friend bool operator==(PCXSTR a, const CStringT& b) { return b.Compare(a) == 0; }
-    friend bool operator==(const CStringT& a, XCHAR b) { return a.GetLength() == 1 && a.m_pszData[0] == b; }
-    friend bool operator==(XCHAR a, const CStringT& b) { return b.GetLength() == 1 && b.m_pszData[0] == a; }
+    friend bool operator==(const CStringT& a, XCHAR b)
+    {
+        return a.GetLength() == 1 && a.m_pszData[0] == b;
+    }
+    friend bool operator==(XCHAR a, const CStringT& b)
+    {
+        return b.GetLength() == 1 && b.m_pszData[0] == a;
+    }
     friend bool operator!=(const CStringT& a, const CStringT& b) { return !(a == b); }
     friend bool operator!=(const CStringT& a, PCXSTR b) { return !(a == b); }
     friend bool operator!=(PCXSTR a, const CStringT& b) { return !(b == a); }
     friend bool operator!=(const CStringT& a, XCHAR b) { return !(a == b); }
     friend bool operator!=(XCHAR a, const CStringT& b) { return !(b == a); }
-    friend bool operator<(const CStringT& a, const CStringT& b) { return a.Compare(b.m_pszData) < 0; }
+    friend bool operator<(const CStringT& a, const CStringT& b)
+    {
+        return a.Compare(b.m_pszData) < 0;
+    }
     friend bool operator<(const CStringT& a, PCXSTR b) { return a.Compare(b) < 0; }
     friend bool operator<(PCXSTR a, const CStringT& b) { return b.Compare(a) > 0; }
-    friend bool operator>(const CStringT& a, const CStringT& b) { return a.Compare(b.m_pszData) > 0; }
+    friend bool operator>(const CStringT& a, const CStringT& b)
+    {
+        return a.Compare(b.m_pszData) > 0;
+    }
     friend bool operator>(const CStringT& a, PCXSTR b) { return a.Compare(b) > 0; }
     friend bool operator>(PCXSTR a, const CStringT& b) { return b.Compare(a) < 0; }
-    friend bool operator<=(const CStringT& a, const CStringT& b) { return a.Compare(b.m_pszData) <= 0; }
+    friend bool operator<=(const CStringT& a, const CStringT& b)
+    {
+        return a.Compare(b.m_pszData) <= 0;
+    }
     friend bool operator<=(const CStringT& a, PCXSTR b) { return a.Compare(b) <= 0; }
     friend bool operator<=(PCXSTR a, const CStringT& b) { return b.Compare(a) >= 0; }
-    friend bool operator>=(const CStringT& a, const CStringT& b) { return a.Compare(b.m_pszData) >= 0; }
+    friend bool operator>=(const CStringT& a, const CStringT& b)
+    {
+        return a.Compare(b.m_pszData) >= 0;
+    }
     friend bool operator>=(const CStringT& a, PCXSTR b) { return a.Compare(b) >= 0; }
     friend bool operator>=(PCXSTR a, const CStringT& b) { return b.Compare(a) <= 0; }
 

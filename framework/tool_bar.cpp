@@ -19,17 +19,19 @@ END_MESSAGE_MAP()
 
 namespace {
 
-const int kGripper = 7;  // extra room on the leading side for the grip
+const int kGripper = 7; // extra room on the leading side for the grip
 
 // Updates one toolbar button for the idle pass.
-class CToolCmdUI : public CCmdUI {
+class CToolCmdUI : public CCmdUI
+{
 public:
     void Enable(BOOL bOn) override
     {
         m_bEnableChanged = TRUE;
         auto* pBar = static_cast<CToolBar*>(m_pOther);
         UINT nState = (UINT)pBar->SendMessage(TB_GETSTATE, m_nID);
-        UINT nNew = bOn ? (nState | TBSTATE_ENABLED) : (nState & ~(TBSTATE_ENABLED | TBSTATE_PRESSED));
+        UINT nNew =
+            bOn ? (nState | TBSTATE_ENABLED) : (nState & ~(TBSTATE_ENABLED | TBSTATE_PRESSED));
         if (nNew != nState)
             pBar->SendMessage(TB_SETSTATE, m_nID, MAKELPARAM(nNew, 0));
     }
@@ -68,7 +70,8 @@ BOOL CToolBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
     return CreateEx(pParentWnd, 0, dwStyle, CRect(1, 1, 1, 1), nID);
 }
 
-BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, CRect rcBorders, UINT nID)
+BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, CRect rcBorders,
+                        UINT nID)
 {
     m_dwStyle = dwStyle & CBRS_ALL;
     SetBorders(rcBorders);
@@ -91,7 +94,8 @@ BOOL CToolBar::LoadToolBar(LPCTSTR lpszResourceName)
     if (hRsrc == nullptr)
         return FALSE;
     HGLOBAL hGlobal = ::LoadResource(hInst, hRsrc);
-    const WORD* pData = hGlobal != nullptr ? static_cast<const WORD*>(::LockResource(hGlobal)) : nullptr;
+    const WORD* pData =
+        hGlobal != nullptr ? static_cast<const WORD*>(::LockResource(hGlobal)) : nullptr;
     const DWORD cbData = ::SizeofResource(hInst, hRsrc);
     if (pData == nullptr || cbData < 8)
         return FALSE;
@@ -100,17 +104,22 @@ BOOL CToolBar::LoadToolBar(LPCTSTR lpszResourceName)
     int nWidth = 0, nHeight = 0, nCount = 0;
     std::vector<UINT> ids;
     const DWORD* pDwords = reinterpret_cast<const DWORD*>(pData);
-    if (pData[0] == 1 && cbData >= 8u + 2u * pData[3]) {
+    if (pData[0] == 1 && cbData >= 8u + 2u * pData[3])
+    {
         nWidth = pData[1];
         nHeight = pData[2];
         nCount = pData[3];
         ids.assign(pData + 4, pData + 4 + nCount);
-    } else if (cbData >= 12 && pDwords[2] < 0x10000 && cbData >= 12u + 4u * pDwords[2]) {
+    }
+    else if (cbData >= 12 && pDwords[2] < 0x10000 && cbData >= 12u + 4u * pDwords[2])
+    {
         nWidth = (int)pDwords[0];
         nHeight = (int)pDwords[1];
         nCount = (int)pDwords[2];
         ids.assign(pDwords + 3, pDwords + 3 + nCount);
-    } else {
+    }
+    else
+    {
         return FALSE;
     }
     if (nWidth <= 0 || nHeight <= 0 || nWidth > 256 || nHeight > 256)
@@ -144,14 +153,18 @@ BOOL CToolBar::SetButtons(const UINT* lpIDArray, int nIDCount)
         return TRUE;
     std::vector<TBBUTTON> buttons(nIDCount);
     int iImage = 0;
-    for (int i = 0; i < nIDCount; ++i) {
+    for (int i = 0; i < nIDCount; ++i)
+    {
         TBBUTTON& b = buttons[i];
         b = TBBUTTON{};
         b.idCommand = (int)lpIDArray[i];
-        if (lpIDArray[i] == ID_SEPARATOR) {
+        if (lpIDArray[i] == ID_SEPARATOR)
+        {
             b.fsStyle = TBSTYLE_SEP;
             b.iBitmap = 6;
-        } else {
+        }
+        else
+        {
             b.fsStyle = TBSTYLE_BUTTON;
             b.fsState = TBSTATE_ENABLED;
             b.iBitmap = iImage++;
@@ -166,7 +179,8 @@ void CToolBar::SetSizes(SIZE sizeButton, SIZE sizeImage)
 {
     m_sizeButton = sizeButton;
     m_sizeImage = sizeImage;
-    if (m_hWnd != nullptr) {
+    if (m_hWnd != nullptr)
+    {
         SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(sizeImage.cx, sizeImage.cy));
         SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(sizeButton.cx, sizeButton.cy));
     }
@@ -178,7 +192,10 @@ void CToolBar::SetHeight(int cyHeight)
     SetSizes(m_sizeButton, m_sizeImage);
 }
 
-int CToolBar::GetCount() const { return (int)SendMessage(TB_BUTTONCOUNT); }
+int CToolBar::GetCount() const
+{
+    return (int)SendMessage(TB_BUTTONCOUNT);
+}
 
 int CToolBar::CommandToIndex(UINT nIDFind) const
 {
@@ -216,7 +233,8 @@ void CToolBar::SetButtonStyle(int nIndex, UINT nStyle)
     info.fsStyle = (BYTE)LOWORD(nStyle);
     info.fsState = (BYTE)HIWORD(nStyle);
     SendMessage(TB_SETBUTTONINFOW, nIndex, (LPARAM)&info);
-    if (info.fsStyle & BTNS_DROPDOWN) {
+    if (info.fsStyle & BTNS_DROPDOWN)
+    {
         DWORD dwEx = (DWORD)SendMessage(TB_GETEXTENDEDSTYLE);
         if (!(dwEx & TBSTYLE_EX_DRAWDDARROWS))
             SendMessage(TB_SETEXTENDEDSTYLE, 0, dwEx | TBSTYLE_EX_DRAWDDARROWS);
@@ -270,7 +288,8 @@ void CToolBar::SetVertical(BOOL bVertical)
         return;
     m_bVertical = bVertical;
     const int n = (int)SendMessage(TB_BUTTONCOUNT);
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
         TBBUTTON b{};
         SendMessage(TB_GETBUTTON, i, (LPARAM)&b);
         UINT nState = bVertical ? (b.fsState | TBSTATE_WRAP) : (b.fsState & ~TBSTATE_WRAP);
@@ -286,13 +305,15 @@ CSize CToolBar::CalcContentSize() const
 {
     const int n = (int)SendMessage(TB_BUTTONCOUNT);
     CSize size(0, 0);
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
         TBBUTTON b{};
         SendMessage(TB_GETBUTTON, i, (LPARAM)&b);
         if (b.fsState & TBSTATE_HIDDEN)
             continue;
         RECT r;
-        if (SendMessage(TB_GETITEMRECT, i, (LPARAM)&r)) {
+        if (SendMessage(TB_GETITEMRECT, i, (LPARAM)&r))
+        {
             size.cx = std::max(size.cx, r.right);
             size.cy = std::max(size.cy, r.bottom);
         }
@@ -311,7 +332,8 @@ CSize CToolBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz)
     const BOOL bGrip = (m_dwStyle & CBRS_GRIPPER) && !IsFloating();
     size.cx += m_cxLeftBorder + m_cxRightBorder + ((bGrip && bHorz) ? kGripper : 0);
     size.cy += m_cyTopBorder + m_cyBottomBorder + ((bGrip && !bHorz) ? kGripper : 0);
-    if (bStretch) {
+    if (bStretch)
+    {
         if (bHorz)
             size.cx = 32767;
         else
@@ -334,7 +356,8 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
     state.m_pOther = this;
     const int n = (int)SendMessage(TB_BUTTONCOUNT);
     state.m_nIndexMax = (UINT)n;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
         TBBUTTON b{};
         SendMessage(TB_GETBUTTON, i, (LPARAM)&b);
         if (b.fsStyle & TBSTYLE_SEP)
@@ -371,14 +394,18 @@ void CToolBar::OnNcPaint()
     rectWindow.OffsetRect(-rectWindow.left, -rectWindow.top);
     ::ExcludeClipRect(hDC, rectClient.left, rectClient.top, rectClient.right, rectClient.bottom);
     ::FillRect(hDC, &rectWindow, ::GetSysColorBrush(COLOR_BTNFACE));
-    if ((m_dwStyle & CBRS_GRIPPER) && !IsFloating()) {
+    if ((m_dwStyle & CBRS_GRIPPER) && !IsFloating())
+    {
         RECT r = rectWindow;
-        if (!m_bVertical) {
+        if (!m_bVertical)
+        {
             r.left += m_cxLeftBorder + 1;
             r.right = r.left + 3;
             r.top += 3;
             r.bottom -= 3;
-        } else {
+        }
+        else
+        {
             r.top += m_cyTopBorder + 1;
             r.bottom = r.top + 3;
             r.left += 3;
@@ -389,13 +416,17 @@ void CToolBar::OnNcPaint()
     ::ReleaseDC(m_hWnd, hDC);
 }
 
-void CToolBar::OnPaint() { Default(); }
+void CToolBar::OnPaint()
+{
+    Default();
+}
 
 void CToolBar::OnLButtonDown(UINT nFlags, CPoint point)
 {
     POINT pt = point;
     int nHit = (int)SendMessage(TB_HITTEST, 0, (LPARAM)&pt);
-    if (nHit >= 0 || m_pDockContext == nullptr) {
+    if (nHit >= 0 || m_pDockContext == nullptr)
+    {
         Default();
         return;
     }
@@ -406,7 +437,8 @@ void CToolBar::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
     POINT pt = point;
     int nHit = (int)SendMessage(TB_HITTEST, 0, (LPARAM)&pt);
-    if (nHit >= 0 || m_pDockContext == nullptr) {
+    if (nHit >= 0 || m_pDockContext == nullptr)
+    {
         Default();
         return;
     }

@@ -19,46 +19,106 @@
 #define TBBS_DISABLED MAKELONG(0, TBSTATE_ENABLED)
 #define TBBS_PRESSED MAKELONG(0, TBSTATE_PRESSED)
 
-class CToolBarCtrl : public CWnd {
+class CToolBarCtrl : public CWnd
+{
     DECLARE_DYNAMIC(CToolBarCtrl)
 
 public:
     CToolBarCtrl() = default;
     int GetButtonCount() const { return (int)SendMessage(TB_BUTTONCOUNT); }
-    BOOL GetButton(int nIndex, LPTBBUTTON lpButton) const { return (BOOL)SendMessage(TB_GETBUTTON, nIndex, (LPARAM)lpButton); }
+    BOOL GetButton(int nIndex, LPTBBUTTON lpButton) const
+    {
+        return (BOOL)SendMessage(TB_GETBUTTON, nIndex, (LPARAM)lpButton);
+    }
     int CommandToIndex(UINT nID) const { return (int)SendMessage(TB_COMMANDTOINDEX, nID); }
-    BOOL EnableButton(int nID, BOOL bEnable = TRUE) { return (BOOL)SendMessage(TB_ENABLEBUTTON, nID, MAKELPARAM(bEnable, 0)); }
-    BOOL CheckButton(int nID, BOOL bCheck = TRUE) { return (BOOL)SendMessage(TB_CHECKBUTTON, nID, MAKELPARAM(bCheck, 0)); }
-    BOOL PressButton(int nID, BOOL bPress = TRUE) { return (BOOL)SendMessage(TB_PRESSBUTTON, nID, MAKELPARAM(bPress, 0)); }
-    BOOL HideButton(int nID, BOOL bHide = TRUE) { return (BOOL)SendMessage(TB_HIDEBUTTON, nID, MAKELPARAM(bHide, 0)); }
+    BOOL EnableButton(int nID, BOOL bEnable = TRUE)
+    {
+        return (BOOL)SendMessage(TB_ENABLEBUTTON, nID, MAKELPARAM(bEnable, 0));
+    }
+    BOOL CheckButton(int nID, BOOL bCheck = TRUE)
+    {
+        return (BOOL)SendMessage(TB_CHECKBUTTON, nID, MAKELPARAM(bCheck, 0));
+    }
+    BOOL PressButton(int nID, BOOL bPress = TRUE)
+    {
+        return (BOOL)SendMessage(TB_PRESSBUTTON, nID, MAKELPARAM(bPress, 0));
+    }
+    BOOL HideButton(int nID, BOOL bHide = TRUE)
+    {
+        return (BOOL)SendMessage(TB_HIDEBUTTON, nID, MAKELPARAM(bHide, 0));
+    }
     BOOL IsButtonEnabled(int nID) const { return (BOOL)SendMessage(TB_ISBUTTONENABLED, nID); }
     BOOL IsButtonChecked(int nID) const { return (BOOL)SendMessage(TB_ISBUTTONCHECKED, nID); }
     BOOL IsButtonPressed(int nID) const { return (BOOL)SendMessage(TB_ISBUTTONPRESSED, nID); }
     BOOL IsButtonHidden(int nID) const { return (BOOL)SendMessage(TB_ISBUTTONHIDDEN, nID); }
-    BOOL IsButtonIndeterminate(int nID) const { return (BOOL)SendMessage(TB_ISBUTTONINDETERMINATE, nID); }
+    BOOL IsButtonIndeterminate(int nID) const
+    {
+        return (BOOL)SendMessage(TB_ISBUTTONINDETERMINATE, nID);
+    }
     int GetState(int nID) const { return (int)SendMessage(TB_GETSTATE, nID); }
-    BOOL SetState(int nID, UINT nState) { return (BOOL)SendMessage(TB_SETSTATE, nID, MAKELPARAM(nState, 0)); }
-    BOOL GetItemRect(int nIndex, LPRECT lpRect) const { return (BOOL)SendMessage(TB_GETITEMRECT, nIndex, (LPARAM)lpRect); }
-    BOOL GetRect(int nID, LPRECT lpRect) const { return (BOOL)SendMessage(TB_GETRECT, nID, (LPARAM)lpRect); }
-    BOOL SetButtonSize(CSize size) { return (BOOL)SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(size.cx, size.cy)); }
-    BOOL SetBitmapSize(CSize size) { return (BOOL)SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(size.cx, size.cy)); }
-    CSize GetButtonSize() const { DWORD d = (DWORD)SendMessage(TB_GETBUTTONSIZE); return CSize(LOWORD(d), HIWORD(d)); }
-    DWORD SetExtendedStyle(DWORD dwExStyle) { return (DWORD)SendMessage(TB_SETEXTENDEDSTYLE, 0, dwExStyle); }
+    BOOL SetState(int nID, UINT nState)
+    {
+        return (BOOL)SendMessage(TB_SETSTATE, nID, MAKELPARAM(nState, 0));
+    }
+    BOOL GetItemRect(int nIndex, LPRECT lpRect) const
+    {
+        return (BOOL)SendMessage(TB_GETITEMRECT, nIndex, (LPARAM)lpRect);
+    }
+    BOOL GetRect(int nID, LPRECT lpRect) const
+    {
+        return (BOOL)SendMessage(TB_GETRECT, nID, (LPARAM)lpRect);
+    }
+    BOOL SetButtonSize(CSize size)
+    {
+        return (BOOL)SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(size.cx, size.cy));
+    }
+    BOOL SetBitmapSize(CSize size)
+    {
+        return (BOOL)SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(size.cx, size.cy));
+    }
+    CSize GetButtonSize() const
+    {
+        DWORD d = (DWORD)SendMessage(TB_GETBUTTONSIZE);
+        return CSize(LOWORD(d), HIWORD(d));
+    }
+    DWORD SetExtendedStyle(DWORD dwExStyle)
+    {
+        return (DWORD)SendMessage(TB_SETEXTENDEDSTYLE, 0, dwExStyle);
+    }
     DWORD GetExtendedStyle() const { return (DWORD)SendMessage(TB_GETEXTENDEDSTYLE); }
-    HIMAGELIST SetImageList(HIMAGELIST hImageList) { return (HIMAGELIST)SendMessage(TB_SETIMAGELIST, 0, (LPARAM)hImageList); }
+    HIMAGELIST SetImageList(HIMAGELIST hImageList)
+    {
+        return (HIMAGELIST)SendMessage(TB_SETIMAGELIST, 0, (LPARAM)hImageList);
+    }
     HIMAGELIST GetImageList() const { return (HIMAGELIST)SendMessage(TB_GETIMAGELIST); }
-    HIMAGELIST SetDisabledImageList(HIMAGELIST h) { return (HIMAGELIST)SendMessage(TB_SETDISABLEDIMAGELIST, 0, (LPARAM)h); }
-    HIMAGELIST SetHotImageList(HIMAGELIST h) { return (HIMAGELIST)SendMessage(TB_SETHOTIMAGELIST, 0, (LPARAM)h); }
-    BOOL GetButtonInfo(int nID, TBBUTTONINFOW* ptbbi) const { return (int)SendMessage(TB_GETBUTTONINFOW, nID, (LPARAM)ptbbi) >= 0; }
-    BOOL SetButtonInfo(int nID, TBBUTTONINFOW* ptbbi) { return (BOOL)SendMessage(TB_SETBUTTONINFOW, nID, (LPARAM)ptbbi); }
-    BOOL AddButtons(int nNumButtons, LPTBBUTTON lpButtons) { return (BOOL)SendMessage(TB_ADDBUTTONSW, nNumButtons, (LPARAM)lpButtons); }
+    HIMAGELIST SetDisabledImageList(HIMAGELIST h)
+    {
+        return (HIMAGELIST)SendMessage(TB_SETDISABLEDIMAGELIST, 0, (LPARAM)h);
+    }
+    HIMAGELIST SetHotImageList(HIMAGELIST h)
+    {
+        return (HIMAGELIST)SendMessage(TB_SETHOTIMAGELIST, 0, (LPARAM)h);
+    }
+    BOOL GetButtonInfo(int nID, TBBUTTONINFOW* ptbbi) const
+    {
+        return (int)SendMessage(TB_GETBUTTONINFOW, nID, (LPARAM)ptbbi) >= 0;
+    }
+    BOOL SetButtonInfo(int nID, TBBUTTONINFOW* ptbbi)
+    {
+        return (BOOL)SendMessage(TB_SETBUTTONINFOW, nID, (LPARAM)ptbbi);
+    }
+    BOOL AddButtons(int nNumButtons, LPTBBUTTON lpButtons)
+    {
+        return (BOOL)SendMessage(TB_ADDBUTTONSW, nNumButtons, (LPARAM)lpButtons);
+    }
     BOOL DeleteButton(int nIndex) { return (BOOL)SendMessage(TB_DELETEBUTTON, nIndex); }
     int HitTest(LPPOINT ppt) const { return (int)SendMessage(TB_HITTEST, 0, (LPARAM)ppt); }
     void AutoSize() { SendMessage(TB_AUTOSIZE); }
     HWND GetToolTips() const { return (HWND)SendMessage(TB_GETTOOLTIPS); }
 };
 
-class CToolBar : public CControlBar {
+class CToolBar : public CControlBar
+{
     DECLARE_DYNAMIC(CToolBar)
 
 public:
@@ -92,14 +152,18 @@ public:
     BOOL SetButtonText(int nIndex, LPCTSTR lpszText);
     int GetCount() const;
 
-    CToolBarCtrl& GetToolBarCtrl() const { return *const_cast<CToolBarCtrl*>(reinterpret_cast<const CToolBarCtrl*>(static_cast<const CWnd*>(this))); }
+    CToolBarCtrl& GetToolBarCtrl() const
+    {
+        return *const_cast<CToolBarCtrl*>(
+            reinterpret_cast<const CToolBarCtrl*>(static_cast<const CWnd*>(this)));
+    }
 
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     CSize CalcDynamicLayout(int nLength, DWORD nMode) override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
 
 protected:
-    HIMAGELIST m_hImageList = nullptr;  // the loaded bitmap's images (owned)
+    HIMAGELIST m_hImageList = nullptr; // the loaded bitmap's images (owned)
     CSize m_sizeButton{23, 22};
     CSize m_sizeImage{16, 15};
     BOOL m_bVertical = FALSE;

@@ -10,7 +10,8 @@ static CWinApp* g_pApp = nullptr;
 
 CWinApp::CWinApp(LPCTSTR lpszAppName)
 {
-    if (lpszAppName != nullptr) {
+    if (lpszAppName != nullptr)
+    {
         m_strAppName = lpszAppName;
         m_pszAppName = m_strAppName;
     }
@@ -27,7 +28,10 @@ CWinApp::~CWinApp()
         g_pApp = nullptr;
 }
 
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp* AfxGetApp()
+{
+    return g_pApp;
+}
 
 CWnd* AfxGetMainWnd()
 {
@@ -37,24 +41,34 @@ CWnd* AfxGetMainWnd()
     return pThread != nullptr ? pThread->GetMainWnd() : nullptr;
 }
 
-LPCTSTR AfxGetAppName() { return g_pApp != nullptr && g_pApp->m_pszAppName ? g_pApp->m_pszAppName : L""; }
+LPCTSTR AfxGetAppName()
+{
+    return g_pApp != nullptr && g_pApp->m_pszAppName ? g_pApp->m_pszAppName : L"";
+}
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
 
-int CWinApp::ExitInstance() { return (int)m_msgCur.wParam; }
+int CWinApp::ExitInstance()
+{
+    return (int)m_msgCur.wParam;
+}
 
 int CWinApp::Run()
 {
     if (m_pMainWnd == nullptr)
-        ::PostQuitMessage(0);  // nothing to run for
+        ::PostQuitMessage(0); // nothing to run for
     return CWinThread::Run();
 }
 
 BOOL CWinApp::OnIdle(LONG lCount)
 {
-    if (lCount <= 0) {
+    if (lCount <= 0)
+    {
         CWinThread::OnIdle(lCount);
-        return TRUE;  // temporaries next
+        return TRUE; // temporaries next
     }
     if (lCount == 1)
         CWinThread::OnIdle(lCount);
@@ -68,18 +82,15 @@ int CWinApp::DoMessageBox(LPCTSTR lpszPrompt, UINT nType, UINT)
     HWND hWndOwner = pOwner->GetSafeHwnd();
     if (hWndOwner != nullptr && !::IsWindowEnabled(hWndOwner))
         hWndOwner = nullptr;
-    if ((nType & MB_ICONMASK) == 0) {
-        switch (nType & MB_TYPEMASK) {
+    if ((nType & MB_ICONMASK) == 0)
+    {
+        switch (nType & MB_TYPEMASK)
+        {
         case MB_OK:
-        case MB_OKCANCEL:
-            nType |= MB_ICONEXCLAMATION;
-            break;
+        case MB_OKCANCEL: nType |= MB_ICONEXCLAMATION; break;
         case MB_YESNO:
-        case MB_YESNOCANCEL:
-            nType |= MB_ICONQUESTION;
-            break;
-        default:
-            break;
+        case MB_YESNOCANCEL: nType |= MB_ICONQUESTION; break;
+        default: break;
         }
     }
     return ::MessageBoxW(hWndOwner, lpszPrompt, m_pszAppName ? m_pszAppName : L"", nType);
@@ -94,7 +105,10 @@ LRESULT CWinApp::ProcessWndProcException(CException* e, const MSG* pMsg)
     return (pMsg != nullptr && pMsg->message == WM_CREATE) ? -1 : 0;
 }
 
-HICON CWinApp::LoadIcon(UINT nIDResource) const { return LoadIcon(MAKEINTRESOURCEW(nIDResource)); }
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+    return LoadIcon(MAKEINTRESOURCEW(nIDResource));
+}
 
 HICON CWinApp::LoadIcon(LPCTSTR lpszResourceName) const
 {
@@ -112,12 +126,16 @@ void CWinApp::DoWaitCursor(int nCode)
     m_nWaitCursorCount += nCode;
     if (m_nWaitCursorCount < 0)
         m_nWaitCursorCount = 0;
-    if (m_nWaitCursorCount > 0) {
+    if (m_nWaitCursorCount > 0)
+    {
         HCURSOR hcurPrev = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
         if (nCode > 0 && m_nWaitCursorCount == 1)
             m_hcurWaitCursorRestore = hcurPrev;
-    } else if (nCode != 0) {
-        ::SetCursor(m_hcurWaitCursorRestore ? m_hcurWaitCursorRestore : ::LoadCursorW(nullptr, IDC_ARROW));
+    }
+    else if (nCode != 0)
+    {
+        ::SetCursor(m_hcurWaitCursorRestore ? m_hcurWaitCursorRestore
+                                            : ::LoadCursorW(nullptr, IDC_ARROW));
     }
 }
 
@@ -156,11 +174,13 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPTSTR lpCmdLine, int nCmdShow)
     if (!g_bComInitialized)
         g_bComInitialized = SUCCEEDED(::OleInitialize(nullptr));
 
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS |
-                                                 ICC_USEREX_CLASSES | ICC_DATE_CLASSES};
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
+                                                 ICC_LINK_CLASS | ICC_USEREX_CLASSES |
+                                                 ICC_DATE_CLASSES};
     ::InitCommonControlsEx(&icc);
 
-    if (CWinApp* pApp = AfxGetApp()) {
+    if (CWinApp* pApp = AfxGetApp())
+    {
         pApp->m_hInstance = hInstance;
         pApp->m_lpCmdLine = lpCmdLine;
         pApp->m_nCmdShow = nCmdShow;
@@ -172,15 +192,18 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPTSTR lpCmdLine, int nCmdShow)
         int nDot = strName.ReverseFind(L'.');
         if (nDot > 0)
             strName = strName.Left(nDot);
-        if (pApp->m_pszExeName == nullptr) {
+        if (pApp->m_pszExeName == nullptr)
+        {
             pApp->m_strExeName = strName;
             pApp->m_pszExeName = pApp->m_strExeName;
         }
-        if (pApp->m_pszAppName == nullptr) {
+        if (pApp->m_pszAppName == nullptr)
+        {
             pApp->m_strAppName = strName;
             pApp->m_pszAppName = pApp->m_strAppName;
         }
-        if (pApp->m_pszProfileName == nullptr) {
+        if (pApp->m_pszProfileName == nullptr)
+        {
             pApp->m_strProfileName = pApp->m_strExeName + L".INI";
             pApp->m_pszProfileName = pApp->m_strProfileName;
         }
@@ -191,7 +214,8 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPTSTR lpCmdLine, int nCmdShow)
 void AfxWinTerm()
 {
     AfxDeleteTempMaps();
-    if (g_bComInitialized) {
+    if (g_bComInitialized)
+    {
         ::OleUninitialize();
         g_bComInitialized = false;
     }
@@ -203,19 +227,26 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, i
 {
     int nReturnCode = -1;
     CWinApp* pApp = AfxGetApp();
-    if (pApp == nullptr || !AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow)) {
+    if (pApp == nullptr || !AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow))
+    {
         AfxWinTerm();
         return nReturnCode;
     }
-    try {
-        if (!pApp->InitInstance()) {
+    try
+    {
+        if (!pApp->InitInstance())
+        {
             if (pApp->m_pMainWnd != nullptr)
                 pApp->m_pMainWnd->DestroyWindow();
             nReturnCode = pApp->ExitInstance();
-        } else {
+        }
+        else
+        {
             nReturnCode = pApp->Run();
         }
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->ReportError();
         e->Delete();
     }

@@ -9,16 +9,17 @@
 
 #include "framework/win_thread.h"
 
-class CWinApp : public CWinThread {
+class CWinApp : public CWinThread
+{
     DECLARE_DYNAMIC(CWinApp)
 
 public:
     explicit CWinApp(LPCTSTR lpszAppName = nullptr);
     ~CWinApp() override;
 
-    LPCTSTR m_pszAppName = nullptr;       // the title of message boxes
-    LPCTSTR m_pszRegistryKey = nullptr;   // company key (SetRegistryKey)
-    LPCTSTR m_pszProfileName = nullptr;   // application key, or INI file
+    LPCTSTR m_pszAppName = nullptr;     // the title of message boxes
+    LPCTSTR m_pszRegistryKey = nullptr; // company key (SetRegistryKey)
+    LPCTSTR m_pszProfileName = nullptr; // application key, or INI file
     LPCTSTR m_pszExeName = nullptr;
     LPCTSTR m_pszHelpFilePath = nullptr;
     HINSTANCE m_hInstance = nullptr;
@@ -50,12 +51,18 @@ public:
 
     HICON LoadIcon(UINT nIDResource) const;
     HICON LoadIcon(LPCTSTR lpszResourceName) const;
-    HICON LoadStandardIcon(LPCTSTR lpszIconName) const { return ::LoadIconW(nullptr, lpszIconName); }
+    HICON LoadStandardIcon(LPCTSTR lpszIconName) const
+    {
+        return ::LoadIconW(nullptr, lpszIconName);
+    }
     HCURSOR LoadCursor(UINT nIDResource) const;
-    HCURSOR LoadStandardCursor(LPCTSTR lpszCursorName) const { return ::LoadCursorW(nullptr, lpszCursorName); }
+    HCURSOR LoadStandardCursor(LPCTSTR lpszCursorName) const
+    {
+        return ::LoadCursorW(nullptr, lpszCursorName);
+    }
 
     // Wait cursor nesting (CWaitCursor, CCmdTarget::BeginWaitCursor).
-    void DoWaitCursor(int nCode);  // 1 begin, -1 end, 0 restore
+    void DoWaitCursor(int nCode); // 1 begin, -1 end, 0 restore
     int m_nWaitCursorCount = 0;
     HCURSOR m_hcurWaitCursorRestore = nullptr;
 

@@ -9,8 +9,7 @@ CWinThread::CWinThread() = default;
 
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
     : m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam)
-{
-}
+{}
 
 CWinThread::~CWinThread()
 {
@@ -21,27 +20,39 @@ CWinThread::~CWinThread()
         state.pThread = nullptr;
 }
 
-CWinThread* AfxGetThread() { return AfxGetThreadState().pThread; }
+CWinThread* AfxGetThread()
+{
+    return AfxGetThreadState().pThread;
+}
 
 DWORD WINAPI AfxThreadEntry(LPVOID pParam)
 {
     CWinThread* pThread = static_cast<CWinThread*>(pParam);
     AfxGetThreadState().pThread = pThread;
     UINT nResult;
-    if (pThread->m_pfnThreadProc != nullptr) {
+    if (pThread->m_pfnThreadProc != nullptr)
+    {
         nResult = pThread->m_pfnThreadProc(pThread->m_pThreadParams);
-    } else if (!pThread->InitInstance()) {
+    }
+    else if (!pThread->InitInstance())
+    {
         nResult = (UINT)pThread->ExitInstance();
-    } else {
+    }
+    else
+    {
         nResult = (UINT)pThread->Run();
     }
     AfxEndThread(nResult, TRUE);
     return nResult;
 }
 
-static unsigned __stdcall ThreadStart(void* pParam) { return (unsigned)AfxThreadEntry(pParam); }
+static unsigned __stdcall ThreadStart(void* pParam)
+{
+    return (unsigned)AfxThreadEntry(pParam);
+}
 
-BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_ATTRIBUTES lpSecurityAttrs)
+BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
+                              LPSECURITY_ATTRIBUTES lpSecurityAttrs)
 {
     if (m_hThread != nullptr)
         return FALSE;
@@ -61,7 +72,8 @@ void AfxEndThread(UINT nExitCode, BOOL bDelete)
 {
     CWinThread* pThread = AfxGetThread();
     AfxFreeThreadTempMaps();
-    if (pThread != nullptr) {
+    if (pThread != nullptr)
+    {
         AfxGetThreadState().pThread = nullptr;
         if (bDelete)
             pThread->Delete();
@@ -76,12 +88,14 @@ void CWinThread::Delete()
 }
 
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
-                           UINT nStackSize, DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs)
+                           UINT nStackSize, DWORD dwCreateFlags,
+                           LPSECURITY_ATTRIBUTES lpSecurityAttrs)
 {
     if (pfnThreadProc == nullptr)
         return nullptr;
     CWinThread* pThread = new CWinThread(pfnThreadProc, pParam);
-    if (!pThread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
+    if (!pThread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs))
+    {
         delete pThread;
         return nullptr;
     }
@@ -99,7 +113,8 @@ CWinThread* AfxBeginThread(CRuntimeClass* pThreadClass, int nPriority, UINT nSta
     CWinThread* pThread = static_cast<CWinThread*>(pThreadClass->CreateObject());
     if (pThread == nullptr)
         return nullptr;
-    if (!pThread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
+    if (!pThread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs))
+    {
         delete pThread;
         return nullptr;
     }
@@ -109,25 +124,38 @@ CWinThread* AfxBeginThread(CRuntimeClass* pThreadClass, int nPriority, UINT nSta
     return pThread;
 }
 
-CWnd* CWinThread::GetMainWnd() { return m_pActiveWnd != nullptr ? m_pActiveWnd : m_pMainWnd; }
+CWnd* CWinThread::GetMainWnd()
+{
+    return m_pActiveWnd != nullptr ? m_pActiveWnd : m_pMainWnd;
+}
 
-BOOL CWinThread::InitInstance() { return FALSE; }
+BOOL CWinThread::InitInstance()
+{
+    return FALSE;
+}
 
-int CWinThread::ExitInstance() { return (int)m_msgCur.wParam; }
+int CWinThread::ExitInstance()
+{
+    return (int)m_msgCur.wParam;
+}
 
 int CWinThread::Run()
 {
     BOOL bIdle = TRUE;
     LONG lIdleCount = 0;
-    for (;;) {
-        while (bIdle && !::PeekMessageW(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE)) {
+    for (;;)
+    {
+        while (bIdle && !::PeekMessageW(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE))
+        {
             if (!OnIdle(lIdleCount++))
                 bIdle = FALSE;
         }
-        do {
+        do
+        {
             if (!PumpMessage())
                 return ExitInstance();
-            if (IsIdleMessage(&m_msgCur)) {
+            if (IsIdleMessage(&m_msgCur))
+            {
                 bIdle = TRUE;
                 lIdleCount = 0;
             }
@@ -139,7 +167,8 @@ BOOL CWinThread::PumpMessage()
 {
     if (!::GetMessageW(&m_msgCur, nullptr, 0, 0))
         return FALSE;
-    if (m_msgCur.message != WM_KICKIDLE && !PreTranslateMessage(&m_msgCur)) {
+    if (m_msgCur.message != WM_KICKIDLE && !PreTranslateMessage(&m_msgCur))
+    {
         ::TranslateMessage(&m_msgCur);
         ::DispatchMessageW(&m_msgCur);
     }
@@ -149,13 +178,14 @@ BOOL CWinThread::PumpMessage()
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->hwnd == nullptr)
-        return FALSE;  // thread messages have no window to ask
+        return FALSE; // thread messages have no window to ask
     if (CWnd::WalkPreTranslateTree(nullptr, pMsg))
         return TRUE;
     // The main window (accelerators) gets a turn for messages of its other top-level windows,
     // unless a modal dialog has disabled it.
     CWnd* pMainWnd = GetMainWnd();
-    if (pMainWnd != nullptr && pMainWnd->m_hWnd != nullptr && ::IsWindowEnabled(pMainWnd->m_hWnd)) {
+    if (pMainWnd != nullptr && pMainWnd->m_hWnd != nullptr && ::IsWindowEnabled(pMainWnd->m_hWnd))
+    {
         HWND hWndTop = pMsg->hwnd;
         while (hWndTop != nullptr && (::GetWindowLongW(hWndTop, GWL_STYLE) & WS_CHILD))
             hWndTop = ::GetParent(hWndTop);
@@ -168,7 +198,8 @@ BOOL CWinThread::PreTranslateMessage(MSG* pMsg)
 BOOL CWinThread::IsIdleMessage(MSG* pMsg)
 {
     // Repeated mouse moves at the same spot, paints and caret blinks do not restart idle work.
-    if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE) {
+    if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE)
+    {
         if (m_ptCursorLast == CPoint(pMsg->pt.x, pMsg->pt.y) && pMsg->message == m_nMsgLast)
             return FALSE;
         m_ptCursorLast = CPoint(pMsg->pt.x, pMsg->pt.y);
@@ -180,11 +211,13 @@ BOOL CWinThread::IsIdleMessage(MSG* pMsg)
 
 BOOL CWinThread::OnIdle(LONG lCount)
 {
-    if (lCount <= 0) {
+    if (lCount <= 0)
+    {
         // Command-UI update of the main window and of every window in it (control bars answer
         // WM_IDLEUPDATECMDUI by updating their items).
         CWnd* pMainWnd = m_pMainWnd;
-        if (pMainWnd != nullptr && pMainWnd->m_hWnd != nullptr && pMainWnd->IsWindowVisible()) {
+        if (pMainWnd != nullptr && pMainWnd->m_hWnd != nullptr && pMainWnd->IsWindowVisible())
+        {
             AfxThreadState& state = AfxGetThreadState();
             MSG oldMsg = state.lastSentMsg;
             state.lastSentMsg = MSG{pMainWnd->m_hWnd, WM_IDLEUPDATECMDUI, TRUE, 0, 0, {0, 0}};
@@ -192,7 +225,9 @@ BOOL CWinThread::OnIdle(LONG lCount)
             state.lastSentMsg = oldMsg;
             pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
         }
-    } else {
+    }
+    else
+    {
         AfxDeleteTempMaps();
     }
     return lCount < 0;

@@ -6,7 +6,8 @@
 
 typedef UINT (*AFX_THREADPROC)(LPVOID);
 
-class CWinThread : public CCmdTarget {
+class CWinThread : public CCmdTarget
+{
     DECLARE_DYNAMIC(CWinThread)
 
 public:
@@ -21,8 +22,8 @@ public:
     HANDLE m_hThread = nullptr;
     DWORD m_nThreadID = 0;
     operator HANDLE() const { return m_hThread; }
-    BOOL m_bAutoDelete = TRUE;   // delete the object when the thread ends
-    CWnd* m_pMainWnd = nullptr;  // the thread's main window (quits the loop when destroyed)
+    BOOL m_bAutoDelete = TRUE;  // delete the object when the thread ends
+    CWnd* m_pMainWnd = nullptr; // the thread's main window (quits the loop when destroyed)
     CWnd* m_pActiveWnd = nullptr;
 
     int GetThreadPriority() { return ::GetThreadPriority(m_hThread); }
@@ -46,7 +47,7 @@ public:
     // Answers whether more idle work remains.
     virtual BOOL OnIdle(LONG lCount);
     virtual BOOL IsIdleMessage(MSG* pMsg);
-    virtual void Delete();  // deletes the object when m_bAutoDelete
+    virtual void Delete(); // deletes the object when m_bAutoDelete
 
     // The routine of a worker thread (null for a thread with a message loop).
     AFX_THREADPROC m_pfnThreadProc = nullptr;
@@ -61,7 +62,8 @@ protected:
 
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
                            int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0,
-                           DWORD dwCreateFlags = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
+                           DWORD dwCreateFlags = 0,
+                           LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
 CWinThread* AfxBeginThread(CRuntimeClass* pThreadClass, int nPriority = THREAD_PRIORITY_NORMAL,
                            UINT nStackSize = 0, DWORD dwCreateFlags = 0,
                            LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);

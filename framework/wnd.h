@@ -32,12 +32,13 @@ LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr,
 // The window procedure of every framework window.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
-class CWnd : public CCmdTarget {
+class CWnd : public CCmdTarget
+{
     DECLARE_DYNCREATE(CWnd)
 
 public:
     CWnd();
-    explicit CWnd(HWND hWnd);  // a wrapper that does not own the handle (temporaries)
+    explicit CWnd(HWND hWnd); // a wrapper that does not own the handle (temporaries)
     ~CWnd() override;
 
     HWND m_hWnd = nullptr;
@@ -50,9 +51,9 @@ public:
     BOOL operator!=(const CWnd& wnd) const { return m_hWnd != wnd.m_hWnd; }
 
     // The handle map.
-    static CWnd* FromHandle(HWND hWnd);           // permanent object or a temporary wrapper
-    static CWnd* FromHandlePermanent(HWND hWnd);  // permanent object or null
-    static void DeleteTempMap();                  // this thread's temporaries
+    static CWnd* FromHandle(HWND hWnd);          // permanent object or a temporary wrapper
+    static CWnd* FromHandlePermanent(HWND hWnd); // permanent object or null
+    static void DeleteTempMap();                 // this thread's temporaries
     BOOL Attach(HWND hWndNew);
     HWND Detach();
 
@@ -96,7 +97,7 @@ public:
     // level window (or hWndStop); true when one of them translated the message.
     static BOOL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
 
-    LRESULT Default();  // the default procedure for the message being handled
+    LRESULT Default(); // the default procedure for the message being handled
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
         return ::SendMessageW(m_hWnd, message, wParam, lParam);
@@ -190,7 +191,10 @@ public:
 
     // Painting.
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
-    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE)
+    {
+        ::InvalidateRect(m_hWnd, lpRect, bErase);
+    }
     void InvalidateRgn(CRgn* pRgn, BOOL bErase = TRUE);
     void ValidateRect(LPCRECT lpRect) { ::ValidateRect(m_hWnd, lpRect); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
@@ -202,16 +206,26 @@ public:
     int ReleaseDC(CDC* pDC);
     HDC BeginPaint(LPPAINTSTRUCT lpPaint) { return ::BeginPaint(m_hWnd, lpPaint); }
     void EndPaint(LPPAINTSTRUCT lpPaint) { ::EndPaint(m_hWnd, lpPaint); }
-    void ScrollWindow(int xAmount, int yAmount, LPCRECT lpRect = nullptr, LPCRECT lpClipRect = nullptr)
+    void ScrollWindow(int xAmount, int yAmount, LPCRECT lpRect = nullptr,
+                      LPCRECT lpClipRect = nullptr)
     {
         ::ScrollWindow(m_hWnd, xAmount, yAmount, lpRect, lpClipRect);
     }
 
     // Scroll bars.
     int GetScrollPos(int nBar) const { return ::GetScrollPos(m_hWnd, nBar); }
-    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE) { return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw); }
-    void GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const { ::GetScrollRange(m_hWnd, nBar, lpMinPos, lpMaxPos); }
-    void SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw = TRUE) { ::SetScrollRange(m_hWnd, nBar, nMinPos, nMaxPos, bRedraw); }
+    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE)
+    {
+        return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw);
+    }
+    void GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const
+    {
+        ::GetScrollRange(m_hWnd, nBar, lpMinPos, lpMaxPos);
+    }
+    void SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw = TRUE)
+    {
+        ::SetScrollRange(m_hWnd, nBar, nMinPos, nMaxPos, bRedraw);
+    }
     BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL) const;
     BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
     void ShowScrollBar(UINT nBar, BOOL bShow = TRUE) { ::ShowScrollBar(m_hWnd, nBar, bShow); }
@@ -259,8 +273,8 @@ public:
     static CWnd* GetSafeOwner(CWnd* pParent = nullptr, HWND* pWndTop = nullptr);
 
 protected:
-    WNDPROC m_pfnSuper = nullptr;  // the procedure messages we don't handle go to
-    int m_nModalResult = -1;       // RunModalLoop's state
+    WNDPROC m_pfnSuper = nullptr; // the procedure messages we don't handle go to
+    int m_nModalResult = -1;      // RunModalLoop's state
     BOOL m_bInModalLoop = FALSE;
     BOOL m_bContinueModal = FALSE;
     BOOL m_bTempWrapper = FALSE;
@@ -271,7 +285,7 @@ protected:
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg BOOL OnNcCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnDestroy();
-    afx_msg void OnNcDestroy();  // detaches the object, then PostNcDestroy
+    afx_msg void OnNcDestroy(); // detaches the object, then PostNcDestroy
     afx_msg void OnClose();
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSizing(UINT fwSide, LPRECT pRect);

@@ -18,7 +18,8 @@ CWnd::CWnd(HWND hWnd) : m_hWnd(hWnd), m_bTempWrapper(TRUE) {}
 CWnd::~CWnd()
 {
     // A permanent window still alive goes with its object (wrappers own nothing).
-    if (m_hWnd != nullptr && !m_bTempWrapper && AfxWndMap::LookupPermanent(m_hWnd) == this) {
+    if (m_hWnd != nullptr && !m_bTempWrapper && AfxWndMap::LookupPermanent(m_hWnd) == this)
+    {
         HWND hWnd = m_hWnd;
         ::DestroyWindow(hWnd);
         AfxWndMap::RemovePermanent(hWnd, this);
@@ -38,7 +39,10 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     return AfxWndMap::FromHandle(hWnd, [](HWND h) { return new CWnd(h); });
 }
 
-void CWnd::DeleteTempMap() { AfxWndMap::DeleteTemporaries(); }
+void CWnd::DeleteTempMap()
+{
+    AfxWndMap::DeleteTemporaries();
+}
 
 void AfxFreeThreadTempMaps()
 {
@@ -49,8 +53,14 @@ void AfxFreeThreadTempMaps()
     AfxImageListMap::FreeThreadMap();
 }
 
-size_t AfxGetTempWndCount() { return AfxWndMap::TemporaryCount(); }
-size_t AfxGetPermanentWndCount() { return AfxWndMap::PermanentCount(); }
+size_t AfxGetTempWndCount()
+{
+    return AfxWndMap::TemporaryCount();
+}
+size_t AfxGetPermanentWndCount()
+{
+    return AfxWndMap::PermanentCount();
+}
 
 void AfxDeleteTempMaps()
 {
@@ -67,7 +77,8 @@ BOOL CWnd::Attach(HWND hWndNew)
         return FALSE;
     // A temporary wrapper of the same handle would now shadow nothing: drop it from the map
     // (the object itself stays valid until the idle clean-up would have deleted it).
-    if (CWnd* pTemp = AfxWndMap::LookupTemporary(hWndNew)) {
+    if (CWnd* pTemp = AfxWndMap::LookupTemporary(hWndNew))
+    {
         AfxWndMap::RemoveTemporary(hWndNew);
         pTemp->m_hWnd = nullptr;
         delete pTemp;
@@ -93,7 +104,7 @@ HWND CWnd::Detach()
 LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon)
 {
     static std::mutex mutex;
-    static std::set<std::wstring> names;  // nodes never move: the pointers stay valid
+    static std::set<std::wstring> names; // nodes never move: the pointers stay valid
 
     HINSTANCE hInst = AfxGetInstanceHandle();
     CString name;
@@ -113,7 +124,8 @@ LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
     wc.hCursor = hCursor;
     wc.hbrBackground = hbrBackground;
     wc.lpszClassName = lpszName;
-    if (!::RegisterClassW(&wc)) {
+    if (!::RegisterClassW(&wc))
+    {
         names.erase(inserted.first);
         AfxThrowResourceException();
     }
@@ -135,7 +147,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
                     LPVOID lpParam)
 {
     if (m_hWnd != nullptr)
-        return FALSE;  // already attached to a window
+        return FALSE; // already attached to a window
 
     CREATESTRUCT cs = {};
     cs.dwExStyle = dwExStyle;
@@ -151,16 +163,18 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
     cs.hInstance = AfxGetInstanceHandle();
     cs.lpCreateParams = lpParam;
 
-    if (!PreCreateWindow(cs)) {
+    if (!PreCreateWindow(cs))
+    {
         PostNcDestroy();
         return FALSE;
     }
 
     AfxHookWindowCreate(this);
-    HWND hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y,
-                                  cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
-                                  cs.lpCreateParams);
-    if (!AfxUnhookWindowCreate()) {
+    HWND hWnd =
+        ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx,
+                          cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    if (!AfxUnhookWindowCreate())
+    {
         // The window never reached us: clean up as if it had been destroyed.
         PostNcDestroy();
         return FALSE;
@@ -184,7 +198,8 @@ BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, 
     // Child windows only: top-level windows use CreateEx.
     if (pParentWnd == nullptr || (dwStyle & WS_POPUP))
         return FALSE;
-    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID, pContext);
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID,
+                    pContext);
 }
 
 void CWnd::PreSubclassWindow() {}
@@ -196,7 +211,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     PreSubclassWindow();
     WNDPROC* ppfnSuper = GetSuperWndProcAddr();
     WNDPROC oldProc = (WNDPROC)::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, (LONG_PTR)&AfxWndProc);
-    if (oldProc == nullptr) {
+    if (oldProc == nullptr)
+    {
         Detach();
         return FALSE;
     }
@@ -214,7 +230,8 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
 HWND CWnd::UnsubclassWindow()
 {
     WNDPROC* ppfnSuper = GetSuperWndProcAddr();
-    if (m_hWnd != nullptr && *ppfnSuper != nullptr) {
+    if (m_hWnd != nullptr && *ppfnSuper != nullptr)
+    {
         ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, (LONG_PTR)*ppfnSuper);
         *ppfnSuper = nullptr;
     }
@@ -247,10 +264,12 @@ void CWnd::NcDestroyCleanup()
 {
     HWND hWnd = m_hWnd;
     if (hWnd == nullptr || AfxWndMap::LookupPermanent(hWnd) != this)
-        return;  // done already
+        return; // done already
     // The thread's main window is gone: end its loop.
-    if (CWinThread* pThread = AfxGetThread()) {
-        if (pThread->m_pMainWnd == this) {
+    if (CWinThread* pThread = AfxGetThread())
+    {
+        if (pThread->m_pMainWnd == this)
+        {
             pThread->m_pMainWnd = nullptr;
             ::PostQuitMessage(0);
         }
@@ -258,13 +277,14 @@ void CWnd::NcDestroyCleanup()
             pThread->m_pActiveWnd = nullptr;
     }
     WNDPROC* ppfnSuper = GetSuperWndProcAddr();
-    if (*ppfnSuper != nullptr) {
+    if (*ppfnSuper != nullptr)
+    {
         if ((WNDPROC)::GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == &AfxWndProc)
             ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, (LONG_PTR)*ppfnSuper);
         *ppfnSuper = nullptr;
     }
     Detach();
-    PostNcDestroy();  // may delete this
+    PostNcDestroy(); // may delete this
 }
 
 void CWnd::PostNcDestroy() {}

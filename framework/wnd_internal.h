@@ -9,16 +9,32 @@
 class CWinThread;
 
 // Take the handle out of a temporary wrapper before it is deleted (so it is not destroyed).
-inline void AfxReleaseTempHandle(CWnd* p) { p->m_hWnd = nullptr; }
-inline void AfxReleaseTempHandle(CDC* p) { p->m_hDC = p->m_hAttribDC = nullptr; }
-inline void AfxReleaseTempHandle(CGdiObject* p) { p->m_hObject = nullptr; }
-inline void AfxReleaseTempHandle(CMenu* p) { p->m_hMenu = nullptr; }
-inline void AfxReleaseTempHandle(CImageList* p) { p->m_hImageList = nullptr; }
+inline void AfxReleaseTempHandle(CWnd* p)
+{
+    p->m_hWnd = nullptr;
+}
+inline void AfxReleaseTempHandle(CDC* p)
+{
+    p->m_hDC = p->m_hAttribDC = nullptr;
+}
+inline void AfxReleaseTempHandle(CGdiObject* p)
+{
+    p->m_hObject = nullptr;
+}
+inline void AfxReleaseTempHandle(CMenu* p)
+{
+    p->m_hMenu = nullptr;
+}
+inline void AfxReleaseTempHandle(CImageList* p)
+{
+    p->m_hImageList = nullptr;
+}
 
 // Maps handles to their objects: permanent objects (process-wide) and this thread's
 // temporary wrappers.
 template <class H, class T>
-class AfxHandleMap {
+class AfxHandleMap
+{
 public:
     static T* LookupPermanent(H h)
     {
@@ -67,7 +83,8 @@ public:
     {
         auto temps = std::move(Temporary().map);
         Temporary().map.clear();
-        for (auto& entry : temps) {
+        for (auto& entry : temps)
+        {
             AfxReleaseTempHandle(entry.second);
             delete entry.second;
         }
@@ -80,7 +97,8 @@ public:
     }
 
 private:
-    struct TempMap {
+    struct TempMap
+    {
         std::unordered_map<H, T*> map;
     };
     static std::mutex& Mutex()
@@ -128,10 +146,11 @@ typedef AfxHandleMap<HMENU, CMenu> AfxMenuMap;
 typedef AfxHandleMap<HIMAGELIST, CImageList> AfxImageListMap;
 
 // Per-thread state of the window layer.
-struct AfxThreadState {
-    MSG lastSentMsg{};          // the message WindowProc is handling (Default)
-    CWnd* pWndInit = nullptr;   // the object the next created window attaches to
-    HHOOK hHookCbt = nullptr;   // this thread's creation hook
+struct AfxThreadState
+{
+    MSG lastSentMsg{};        // the message WindowProc is handling (Default)
+    CWnd* pWndInit = nullptr; // the object the next created window attaches to
+    HHOOK hHookCbt = nullptr; // this thread's creation hook
     CWinThread* pThread = nullptr;
 };
 AfxThreadState& AfxGetThreadState();
@@ -146,7 +165,8 @@ size_t AfxGetTempWndCount();
 size_t AfxGetPermanentWndCount();
 
 // A CCmdUI that only records whether a handler enabled the command.
-class CTestCmdUI : public CCmdUI {
+class CTestCmdUI : public CCmdUI
+{
 public:
     BOOL m_bEnabled = TRUE;
     void Enable(BOOL bOn) override
@@ -167,10 +187,9 @@ CString AfxLoadString(UINT nID);
 template <class Control>
 inline BOOL OwnerDrawChildNotify(Control* pControl, UINT message, LPARAM lParam, LRESULT* pResult)
 {
-    switch (message) {
-    case WM_DRAWITEM:
-        pControl->DrawItem((LPDRAWITEMSTRUCT)lParam);
-        break;
+    switch (message)
+    {
+    case WM_DRAWITEM: pControl->DrawItem((LPDRAWITEMSTRUCT)lParam); break;
     case WM_MEASUREITEM:
         if constexpr (requires { pControl->MeasureItem((LPMEASUREITEMSTRUCT)lParam); })
             pControl->MeasureItem((LPMEASUREITEMSTRUCT)lParam);
@@ -178,10 +197,12 @@ inline BOOL OwnerDrawChildNotify(Control* pControl, UINT message, LPARAM lParam,
             return FALSE;
         break;
     case WM_COMPAREITEM:
-        if constexpr (requires { pControl->CompareItem((LPCOMPAREITEMSTRUCT)lParam); }) {
+        if constexpr (requires { pControl->CompareItem((LPCOMPAREITEMSTRUCT)lParam); })
+        {
             if (pResult != nullptr)
                 *pResult = pControl->CompareItem((LPCOMPAREITEMSTRUCT)lParam);
-        } else
+        }
+        else
             return FALSE;
         break;
     case WM_DELETEITEM:
@@ -190,8 +211,7 @@ inline BOOL OwnerDrawChildNotify(Control* pControl, UINT message, LPARAM lParam,
         else
             return FALSE;
         break;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
     return TRUE;
 }

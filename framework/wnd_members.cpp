@@ -6,7 +6,10 @@
 // ---------------------------------------------------------------------------------------------
 // Text.
 
-void CWnd::SetWindowText(LPCTSTR lpszString) { ::SetWindowTextW(m_hWnd, lpszString); }
+void CWnd::SetWindowText(LPCTSTR lpszString)
+{
+    ::SetWindowTextW(m_hWnd, lpszString);
+}
 
 int CWnd::GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const
 {
@@ -21,17 +24,38 @@ void CWnd::GetWindowText(CString& rString) const
     rString = CString(buffer.data(), nGot < 0 ? 0 : nGot);
 }
 
-int CWnd::GetWindowTextLength() const { return ::GetWindowTextLengthW(m_hWnd); }
+int CWnd::GetWindowTextLength() const
+{
+    return ::GetWindowTextLengthW(m_hWnd);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Geometry.
 
-void CWnd::GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
-void CWnd::GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
-void CWnd::ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
-void CWnd::ClientToScreen(LPRECT lpRect) const { ::MapWindowPoints(m_hWnd, nullptr, (LPPOINT)lpRect, 2); }
-void CWnd::ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
-void CWnd::ScreenToClient(LPRECT lpRect) const { ::MapWindowPoints(nullptr, m_hWnd, (LPPOINT)lpRect, 2); }
+void CWnd::GetWindowRect(LPRECT lpRect) const
+{
+    ::GetWindowRect(m_hWnd, lpRect);
+}
+void CWnd::GetClientRect(LPRECT lpRect) const
+{
+    ::GetClientRect(m_hWnd, lpRect);
+}
+void CWnd::ClientToScreen(LPPOINT lpPoint) const
+{
+    ::ClientToScreen(m_hWnd, lpPoint);
+}
+void CWnd::ClientToScreen(LPRECT lpRect) const
+{
+    ::MapWindowPoints(m_hWnd, nullptr, (LPPOINT)lpRect, 2);
+}
+void CWnd::ScreenToClient(LPPOINT lpPoint) const
+{
+    ::ScreenToClient(m_hWnd, lpPoint);
+}
+void CWnd::ScreenToClient(LPRECT lpRect) const
+{
+    ::MapWindowPoints(nullptr, m_hWnd, (LPPOINT)lpRect, 2);
+}
 
 void CWnd::MapWindowPoints(CWnd* pwndTo, LPRECT lpRect) const
 {
@@ -83,8 +107,10 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
     CRect rcDlg;
     GetWindowRect(&rcDlg);
     CRect rcArea, rcCenter;
-    if (!(dwStyle & WS_CHILD)) {
-        HMONITOR hMonitor = ::MonitorFromWindow(hWndCenter ? hWndCenter : m_hWnd, MONITOR_DEFAULTTONEAREST);
+    if (!(dwStyle & WS_CHILD))
+    {
+        HMONITOR hMonitor =
+            ::MonitorFromWindow(hWndCenter ? hWndCenter : m_hWnd, MONITOR_DEFAULTTONEAREST);
         MONITORINFO mi = {sizeof(mi)};
         ::GetMonitorInfoW(hMonitor, &mi);
         rcArea = mi.rcWork;
@@ -92,7 +118,9 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
             ::GetWindowRect(hWndCenter, &rcCenter);
         else
             rcCenter = rcArea;
-    } else {
+    }
+    else
+    {
         HWND hWndParent = ::GetParent(m_hWnd);
         ::GetClientRect(hWndParent, &rcArea);
         ::GetClientRect(hWndCenter, &rcCenter);
@@ -108,12 +136,22 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
         yTop = rcArea.bottom - rcDlg.Height();
     if (yTop < rcArea.top)
         yTop = rcArea.top;
-    ::SetWindowPos(m_hWnd, nullptr, xLeft, yTop, -1, -1, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_hWnd, nullptr, xLeft, yTop, -1, -1,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-CWnd* CWnd::ChildWindowFromPoint(POINT point) const { return FromHandle(::ChildWindowFromPoint(m_hWnd, point)); }
-CWnd* CWnd::WindowFromPoint(POINT point) { return FromHandle(::WindowFromPoint(point)); }
-void CWnd::BringWindowToTop() { ::BringWindowToTop(m_hWnd); }
+CWnd* CWnd::ChildWindowFromPoint(POINT point) const
+{
+    return FromHandle(::ChildWindowFromPoint(m_hWnd, point));
+}
+CWnd* CWnd::WindowFromPoint(POINT point)
+{
+    return FromHandle(::WindowFromPoint(point));
+}
+void CWnd::BringWindowToTop()
+{
+    ::BringWindowToTop(m_hWnd);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Style.
@@ -126,7 +164,8 @@ BOOL CWnd::ModifyStyle(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT nFlags)
         return FALSE;
     ::SetWindowLongW(hWnd, GWL_STYLE, (LONG)dwNewStyle);
     if (nFlags != 0)
-        ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+        ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
     return TRUE;
 }
 
@@ -138,24 +177,55 @@ BOOL CWnd::ModifyStyleEx(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT nFlags)
         return FALSE;
     ::SetWindowLongW(hWnd, GWL_EXSTYLE, (LONG)dwNewStyle);
     if (nFlags != 0)
-        ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+        ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
     return TRUE;
 }
 
-BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) { return ModifyStyle(m_hWnd, dwRemove, dwAdd, nFlags); }
-BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) { return ModifyStyleEx(m_hWnd, dwRemove, dwAdd, nFlags); }
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
+{
+    return ModifyStyle(m_hWnd, dwRemove, dwAdd, nFlags);
+}
+BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
+{
+    return ModifyStyleEx(m_hWnd, dwRemove, dwAdd, nFlags);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Focus, capture, activation.
 
-CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
-CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
-CWnd* CWnd::SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
-CWnd* CWnd::GetCapture() { return FromHandle(::GetCapture()); }
-CWnd* CWnd::SetActiveWindow() { return FromHandle(::SetActiveWindow(m_hWnd)); }
-CWnd* CWnd::GetActiveWindow() { return FromHandle(::GetActiveWindow()); }
-CWnd* CWnd::GetForegroundWindow() { return FromHandle(::GetForegroundWindow()); }
-CWnd* CWnd::GetDesktopWindow() { return FromHandle(::GetDesktopWindow()); }
+CWnd* CWnd::SetFocus()
+{
+    return FromHandle(::SetFocus(m_hWnd));
+}
+CWnd* CWnd::GetFocus()
+{
+    return FromHandle(::GetFocus());
+}
+CWnd* CWnd::SetCapture()
+{
+    return FromHandle(::SetCapture(m_hWnd));
+}
+CWnd* CWnd::GetCapture()
+{
+    return FromHandle(::GetCapture());
+}
+CWnd* CWnd::SetActiveWindow()
+{
+    return FromHandle(::SetActiveWindow(m_hWnd));
+}
+CWnd* CWnd::GetActiveWindow()
+{
+    return FromHandle(::GetActiveWindow());
+}
+CWnd* CWnd::GetForegroundWindow()
+{
+    return FromHandle(::GetForegroundWindow());
+}
+CWnd* CWnd::GetDesktopWindow()
+{
+    return FromHandle(::GetDesktopWindow());
+}
 
 // ---------------------------------------------------------------------------------------------
 // Fonts, menus, painting.
@@ -170,9 +240,18 @@ CFont* CWnd::GetFont() const
     return CFont::FromHandle((HFONT)::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
 }
 
-CMenu* CWnd::GetMenu() const { return CMenu::FromHandle(::GetMenu(m_hWnd)); }
-BOOL CWnd::SetMenu(CMenu* pMenu) { return ::SetMenu(m_hWnd, pMenu ? pMenu->m_hMenu : nullptr); }
-CMenu* CWnd::GetSystemMenu(BOOL bRevert) const { return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert)); }
+CMenu* CWnd::GetMenu() const
+{
+    return CMenu::FromHandle(::GetMenu(m_hWnd));
+}
+BOOL CWnd::SetMenu(CMenu* pMenu)
+{
+    return ::SetMenu(m_hWnd, pMenu ? pMenu->m_hMenu : nullptr);
+}
+CMenu* CWnd::GetSystemMenu(BOOL bRevert) const
+{
+    return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert));
+}
 
 void CWnd::InvalidateRgn(CRgn* pRgn, BOOL bErase)
 {
@@ -181,12 +260,22 @@ void CWnd::InvalidateRgn(CRgn* pRgn, BOOL bErase)
 
 BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, CRgn* prgnUpdate, UINT flags)
 {
-    return ::RedrawWindow(m_hWnd, lpRectUpdate, prgnUpdate ? (HRGN)prgnUpdate->m_hObject : nullptr, flags);
+    return ::RedrawWindow(m_hWnd, lpRectUpdate, prgnUpdate ? (HRGN)prgnUpdate->m_hObject : nullptr,
+                          flags);
 }
 
-CDC* CWnd::GetDC() { return CDC::FromHandle(::GetDC(m_hWnd)); }
-CDC* CWnd::GetWindowDC() { return CDC::FromHandle(::GetWindowDC(m_hWnd)); }
-int CWnd::ReleaseDC(CDC* pDC) { return pDC ? ::ReleaseDC(m_hWnd, pDC->m_hDC) : 0; }
+CDC* CWnd::GetDC()
+{
+    return CDC::FromHandle(::GetDC(m_hWnd));
+}
+CDC* CWnd::GetWindowDC()
+{
+    return CDC::FromHandle(::GetWindowDC(m_hWnd));
+}
+int CWnd::ReleaseDC(CDC* pDC)
+{
+    return pDC ? ::ReleaseDC(m_hWnd, pDC->m_hDC) : 0;
+}
 
 BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) const
 {
@@ -205,14 +294,20 @@ BOOL CWnd::SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw)
 // ---------------------------------------------------------------------------------------------
 // Dialog items.
 
-CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
+CWnd* CWnd::GetDlgItem(int nID) const
+{
+    return FromHandle(::GetDlgItem(m_hWnd, nID));
+}
 
 UINT CWnd::GetDlgItemInt(int nID, BOOL* lpTrans, BOOL bSigned) const
 {
     return ::GetDlgItemInt(m_hWnd, nID, lpTrans, bSigned);
 }
 
-void CWnd::SetDlgItemInt(int nID, UINT nValue, BOOL bSigned) { ::SetDlgItemInt(m_hWnd, nID, nValue, bSigned); }
+void CWnd::SetDlgItemInt(int nID, UINT nValue, BOOL bSigned)
+{
+    ::SetDlgItemInt(m_hWnd, nID, nValue, bSigned);
+}
 
 int CWnd::GetDlgItemText(int nID, LPTSTR lpStr, int nMaxCount) const
 {
@@ -231,25 +326,35 @@ int CWnd::GetDlgItemText(int nID, CString& rString) const
     return rString.GetLength();
 }
 
-void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) { ::SetDlgItemTextW(m_hWnd, nID, lpszString); }
+void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString)
+{
+    ::SetDlgItemTextW(m_hWnd, nID, lpszString);
+}
 
 LRESULT CWnd::SendDlgItemMessage(int nID, UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return ::SendDlgItemMessageW(m_hWnd, nID, message, wParam, lParam);
 }
 
-void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
+void CWnd::CheckDlgButton(int nIDButton, UINT nCheck)
+{
+    ::CheckDlgButton(m_hWnd, nIDButton, nCheck);
+}
 
 void CWnd::CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton)
 {
     ::CheckRadioButton(m_hWnd, nIDFirstButton, nIDLastButton, nIDCheckButton);
 }
 
-UINT CWnd::IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
+UINT CWnd::IsDlgButtonChecked(int nIDButton) const
+{
+    return ::IsDlgButtonChecked(m_hWnd, nIDButton);
+}
 
 int CWnd::GetCheckedRadioButton(int nIDFirstButton, int nIDLastButton) const
 {
-    for (int nID = nIDFirstButton; nID <= nIDLastButton; nID++) {
+    for (int nID = nIDFirstButton; nID <= nIDLastButton; nID++)
+    {
         if (::IsDlgButtonChecked(m_hWnd, nID))
             return nID;
     }
@@ -271,13 +376,18 @@ void CWnd::DoDataExchange(CDataExchange*) {}
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 {
     CDataExchange dx(this, bSaveAndValidate);
-    try {
+    try
+    {
         DoDataExchange(&dx);
         return TRUE;
-    } catch (CUserException* e) {
+    }
+    catch (CUserException* e)
+    {
         // The user has been told already (DDX/DDV failure).
         e->Delete();
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->ReportError();
         e->Delete();
     }
@@ -287,16 +397,18 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
 {
     CCmdUI state;
-    CWnd wndTemp;  // stands for each control in turn
+    CWnd wndTemp; // stands for each control in turn
     for (HWND hWndChild = ::GetTopWindow(m_hWnd); hWndChild != nullptr;
-         hWndChild = ::GetWindow(hWndChild, GW_HWNDNEXT)) {
+         hWndChild = ::GetWindow(hWndChild, GW_HWNDNEXT))
+    {
         state.m_nID = (UINT)::GetDlgCtrlID(hWndChild);
         wndTemp.m_hWnd = hWndChild;
         state.m_pOther = &wndTemp;
 
         // Check boxes and radio buttons the user clicks keep working without a handler.
         BOOL bDisableTemp = bDisableIfNoHndler;
-        if (wndTemp.SendMessage(WM_GETDLGCODE) & DLGC_BUTTON) {
+        if (wndTemp.SendMessage(WM_GETDLGCODE) & DLGC_BUTTON)
+        {
             UINT nStyle = (UINT)(wndTemp.GetStyle() & 0x0F);
             if (nStyle == (UINT)BS_AUTOCHECKBOX || nStyle == (UINT)BS_AUTO3STATE ||
                 nStyle == (UINT)BS_GROUPBOX || nStyle == (UINT)BS_AUTORADIOBUTTON)
@@ -310,17 +422,30 @@ void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
 // ---------------------------------------------------------------------------------------------
 // Relatives.
 
-CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-CWnd* CWnd::SetParent(CWnd* pWndNewParent) { return FromHandle(::SetParent(m_hWnd, pWndNewParent->GetSafeHwnd())); }
-CWnd* CWnd::GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
-void CWnd::SetOwner(CWnd* pOwnerWnd) { ::SetWindowLongPtrW(m_hWnd, GWLP_HWNDPARENT, (LONG_PTR)pOwnerWnd->GetSafeHwnd()); }
+CWnd* CWnd::GetParent() const
+{
+    return FromHandle(::GetParent(m_hWnd));
+}
+CWnd* CWnd::SetParent(CWnd* pWndNewParent)
+{
+    return FromHandle(::SetParent(m_hWnd, pWndNewParent->GetSafeHwnd()));
+}
+CWnd* CWnd::GetOwner() const
+{
+    return FromHandle(::GetWindow(m_hWnd, GW_OWNER));
+}
+void CWnd::SetOwner(CWnd* pOwnerWnd)
+{
+    ::SetWindowLongPtrW(m_hWnd, GWLP_HWNDPARENT, (LONG_PTR)pOwnerWnd->GetSafeHwnd());
+}
 
 CWnd* CWnd::GetTopLevelParent() const
 {
     if (m_hWnd == nullptr)
         return nullptr;
     HWND hWnd = m_hWnd;
-    while (::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD) {
+    while (::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD)
+    {
         HWND hParent = ::GetParent(hWnd);
         if (hParent == nullptr)
             break;
@@ -344,7 +469,8 @@ CWnd* CWnd::GetParentOwner() const
     if (m_hWnd == nullptr)
         return nullptr;
     HWND hWnd = m_hWnd;
-    while (::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD) {
+    while (::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD)
+    {
         HWND hParent = ::GetParent(hWnd);
         if (hParent == nullptr)
             break;
@@ -353,15 +479,30 @@ CWnd* CWnd::GetParentOwner() const
     return FromHandle(hWnd);
 }
 
-CWnd* CWnd::GetWindow(UINT nCmd) const { return FromHandle(::GetWindow(m_hWnd, nCmd)); }
-CWnd* CWnd::GetTopWindow() const { return FromHandle(::GetTopWindow(m_hWnd)); }
-CWnd* CWnd::GetNextWindow(UINT nFlag) const { return FromHandle(::GetWindow(m_hWnd, nFlag)); }
-CWnd* CWnd::GetLastActivePopup() const { return FromHandle(::GetLastActivePopup(m_hWnd)); }
+CWnd* CWnd::GetWindow(UINT nCmd) const
+{
+    return FromHandle(::GetWindow(m_hWnd, nCmd));
+}
+CWnd* CWnd::GetTopWindow() const
+{
+    return FromHandle(::GetTopWindow(m_hWnd));
+}
+CWnd* CWnd::GetNextWindow(UINT nFlag) const
+{
+    return FromHandle(::GetWindow(m_hWnd, nFlag));
+}
+CWnd* CWnd::GetLastActivePopup() const
+{
+    return FromHandle(::GetLastActivePopup(m_hWnd));
+}
 
 static HWND FindDescendant(HWND hWnd, int nID, BOOL bOnlyPerm)
 {
-    for (HWND hChild = ::GetTopWindow(hWnd); hChild != nullptr; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
-        if (::GetDlgCtrlID(hChild) == nID && (!bOnlyPerm || CWnd::FromHandlePermanent(hChild) != nullptr))
+    for (HWND hChild = ::GetTopWindow(hWnd); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        if (::GetDlgCtrlID(hChild) == nID &&
+            (!bOnlyPerm || CWnd::FromHandlePermanent(hChild) != nullptr))
             return hChild;
         if (HWND hFound = FindDescendant(hChild, nID, bOnlyPerm))
             return hFound;
@@ -384,13 +525,17 @@ void CWnd::SendMessageToDescendants(HWND hWnd, UINT message, WPARAM wParam, LPAR
 {
     // The list is taken first: handlers may create or destroy children.
     std::vector<HWND> children;
-    for (HWND hChild = ::GetTopWindow(hWnd); hChild != nullptr; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    for (HWND hChild = ::GetTopWindow(hWnd); hChild != nullptr;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
         children.push_back(hChild);
-    for (HWND hChild : children) {
+    for (HWND hChild : children)
+    {
         if (!::IsWindow(hChild))
             continue;
-        if (bOnlyPerm) {
-            if (CWnd* pWnd = FromHandlePermanent(hChild)) {
+        if (bOnlyPerm)
+        {
+            if (CWnd* pWnd = FromHandlePermanent(hChild))
+            {
                 // Straight to the object, as its window procedure would.
                 AfxThreadState& state = AfxGetThreadState();
                 MSG oldMsg = state.lastSentMsg;
@@ -398,7 +543,9 @@ void CWnd::SendMessageToDescendants(HWND hWnd, UINT message, WPARAM wParam, LPAR
                 pWnd->WindowProc(message, wParam, lParam);
                 state.lastSentMsg = oldMsg;
             }
-        } else {
+        }
+        else
+        {
             ::SendMessageW(hChild, message, wParam, lParam);
         }
         if (bDeep && ::IsWindow(hChild) && ::GetTopWindow(hChild) != nullptr)
@@ -406,7 +553,8 @@ void CWnd::SendMessageToDescendants(HWND hWnd, UINT message, WPARAM wParam, LPAR
     }
 }
 
-void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep, BOOL bOnlyPerm)
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep,
+                                    BOOL bOnlyPerm)
 {
     SendMessageToDescendants(m_hWnd, message, wParam, lParam, bDeep, bOnlyPerm);
 }
@@ -417,7 +565,8 @@ void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, 
 CWnd* CWnd::GetSafeOwner(CWnd* pParent, HWND* pWndTop)
 {
     HWND hWnd = pParent->GetSafeHwnd();
-    if (hWnd == nullptr) {
+    if (hWnd == nullptr)
+    {
         CWnd* pMain = AfxGetMainWnd();
         hWnd = pMain->GetSafeHwnd();
     }
@@ -437,13 +586,22 @@ int CWnd::MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType)
     return ::MessageBoxW(m_hWnd, lpszText, lpszCaption, nType);
 }
 
-BOOL CWnd::EnableToolTips(BOOL) { return TRUE; }
+BOOL CWnd::EnableToolTips(BOOL)
+{
+    return TRUE;
+}
 
-void CWnd::DragAcceptFiles(BOOL bAccept) { ::DragAcceptFiles(m_hWnd, bAccept); }
+void CWnd::DragAcceptFiles(BOOL bAccept)
+{
+    ::DragAcceptFiles(m_hWnd, bAccept);
+}
 
 void CWnd::CalcWindowRect(LPRECT lpClientRect, UINT)
 {
     ::AdjustWindowRectEx(lpClientRect, GetStyle(), FALSE, GetExStyle());
 }
 
-int CWnd::OnToolHitTest(CPoint, TOOLINFO*) const { return -1; }
+int CWnd::OnToolHitTest(CPoint, TOOLINFO*) const
+{
+    return -1;
+}

@@ -33,13 +33,17 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
     state.lastSentMsg.lParam = lParam;
 
     LRESULT lResult = 0;
-    try {
+    try
+    {
         lResult = pWnd->WindowProc(nMsg, wParam, lParam);
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         // An exception must not unwind through the system's code: report it here.
         if (CWinApp* pApp = AfxGetApp())
             lResult = pApp->ProcessWndProcException(e, &state.lastSentMsg);
-        else {
+        else
+        {
             e->ReportError();
             lResult = (nMsg == WM_CREATE) ? -1 : 0;
         }
@@ -76,19 +80,24 @@ LRESULT CWnd::Default()
     return DefWindowProc(msg.message, msg.wParam, msg.lParam);
 }
 
-const MSG* CWnd::GetCurrentMessage() { return &AfxGetThreadState().lastSentMsg; }
+const MSG* CWnd::GetCurrentMessage()
+{
+    return &AfxGetThreadState().lastSentMsg;
+}
 
 // The child a parent's message concerns, when the message is one reflected to the child.
 static HWND ReflectionTarget(HWND hWndParent, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
+    switch (message)
+    {
     case WM_DRAWITEM: {
         auto* p = (LPDRAWITEMSTRUCT)lParam;
         return p != nullptr && p->CtlType != ODT_MENU ? p->hwndItem : nullptr;
     }
     case WM_MEASUREITEM: {
         auto* p = (LPMEASUREITEMSTRUCT)lParam;
-        return p != nullptr && p->CtlType != ODT_MENU ? ::GetDlgItem(hWndParent, (int)p->CtlID) : nullptr;
+        return p != nullptr && p->CtlType != ODT_MENU ? ::GetDlgItem(hWndParent, (int)p->CtlID)
+                                                      : nullptr;
     }
     case WM_COMPAREITEM: {
         auto* p = (LPCOMPAREITEMSTRUCT)lParam;
@@ -108,12 +117,11 @@ static HWND ReflectionTarget(HWND hWndParent, UINT message, WPARAM wParam, LPARA
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CHARTOITEM:
-    case WM_VKEYTOITEM:
-        return (HWND)lParam;
+    case WM_VKEYTOITEM: return (HWND)lParam;
     case WM_PARENTNOTIFY:
-        return (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY) ? (HWND)lParam : nullptr;
-    default:
-        return nullptr;
+        return (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY) ? (HWND)lParam
+                                                                             : nullptr;
+    default: return nullptr;
     }
 }
 
@@ -139,7 +147,8 @@ BOOL CWnd::ReflectLastMsg(HWND hWndChild, LRESULT* pResult)
 
 static UINT CtlColorType(UINT message)
 {
-    switch (message) {
+    switch (message)
+    {
     case WM_CTLCOLORMSGBOX: return CTLCOLOR_MSGBOX;
     case WM_CTLCOLOREDIT: return CTLCOLOR_EDIT;
     case WM_CTLCOLORLISTBOX: return CTLCOLOR_LISTBOX;
@@ -158,29 +167,35 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         pResult = &lResult;
 
     // Commands and notifications go through OnCmdMsg.
-    if (message == WM_COMMAND) {
-        if (OnCommand(wParam, lParam)) {
+    if (message == WM_COMMAND)
+    {
+        if (OnCommand(wParam, lParam))
+        {
             *pResult = 1;
             return TRUE;
         }
         return FALSE;
     }
-    if (message == WM_NOTIFY) {
+    if (message == WM_NOTIFY)
+    {
         NMHDR* pNMHDR = (NMHDR*)lParam;
         if (pNMHDR != nullptr && OnNotify(wParam, lParam, pResult))
             return TRUE;
         return FALSE;
     }
     // A reflected notification sent to this control directly (by an in-place editor, say).
-    if (message == WM_REFLECT_BASE + WM_NOTIFY) {
+    if (message == WM_REFLECT_BASE + WM_NOTIFY)
+    {
         NMHDR* pNMHDR = (NMHDR*)lParam;
         if (pNMHDR == nullptr)
             return FALSE;
         AFX_NOTIFY notify = {pResult, pNMHDR};
         return CCmdTarget::OnCmdMsg(0, (int)MAKELONG(pNMHDR->code, message), &notify, nullptr);
     }
-    if (message == WM_REFLECT_BASE + WM_COMMAND) {
-        if (CCmdTarget::OnCmdMsg(0, (int)MAKELONG(HIWORD(wParam), message), nullptr, nullptr)) {
+    if (message == WM_REFLECT_BASE + WM_COMMAND)
+    {
+        if (CCmdTarget::OnCmdMsg(0, (int)MAKELONG(HIWORD(wParam), message), nullptr, nullptr))
+        {
             *pResult = 1;
             return TRUE;
         }
@@ -188,14 +203,16 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     }
 
     // Messages about a child control go to the control first.
-    if (HWND hWndChild = ReflectionTarget(m_hWnd, message, wParam, lParam)) {
+    if (HWND hWndChild = ReflectionTarget(m_hWnd, message, wParam, lParam))
+    {
         if (ReflectToChild(this, hWndChild, message, wParam, lParam, pResult))
             return TRUE;
     }
 
     const AFX_MSGMAP* pMap = GetMessageMap();
     UINT nCtlType = CtlColorType(message);
-    if (nCtlType != (UINT)-1) {
+    if (nCtlType != (UINT)-1)
+    {
         // All WM_CTLCOLOR* messages meet in one ON_WM_CTLCOLOR entry.
         const AFX_MSGMAP_ENTRY* e = FindMessageEntry(pMap, WM_CTLCOLOR, 0, 0);
         if (e == nullptr)
@@ -218,7 +235,8 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     HWND hWndCtrl = (HWND)lParam;
     int nCode = HIWORD(wParam);
 
-    if (hWndCtrl == nullptr) {
+    if (hWndCtrl == nullptr)
+    {
         // A menu item or an accelerator: a command whose update handler disabled it is dropped.
         if (nID == 0)
             return FALSE;
@@ -228,7 +246,9 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
         if (!state.m_bEnabled)
             return TRUE;
         nCode = CN_COMMAND;
-    } else {
+    }
+    else
+    {
         if (ReflectToChild(this, hWndCtrl, WM_COMMAND, wParam, lParam, nullptr))
             return TRUE;
         if (nID == 0)
@@ -263,14 +283,18 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     LRESULT lResult = 0;
     if (pResult == nullptr)
         pResult = &lResult;
-    switch (message) {
+    switch (message)
+    {
     case WM_NOTIFY: {
         NMHDR* pNMHDR = (NMHDR*)lParam;
         AFX_NOTIFY notify = {pResult, pNMHDR};
-        return CCmdTarget::OnCmdMsg(0, (int)MAKELONG(pNMHDR->code, WM_REFLECT_BASE + WM_NOTIFY), &notify, nullptr);
+        return CCmdTarget::OnCmdMsg(0, (int)MAKELONG(pNMHDR->code, WM_REFLECT_BASE + WM_NOTIFY),
+                                    &notify, nullptr);
     }
     case WM_COMMAND:
-        if (CCmdTarget::OnCmdMsg(0, (int)MAKELONG(HIWORD(wParam), WM_REFLECT_BASE + WM_COMMAND), nullptr, nullptr)) {
+        if (CCmdTarget::OnCmdMsg(0, (int)MAKELONG(HIWORD(wParam), WM_REFLECT_BASE + WM_COMMAND),
+                                 nullptr, nullptr))
+        {
             *pResult = 1;
             return TRUE;
         }
@@ -293,28 +317,30 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_VSCROLL:
     case WM_CHARTOITEM:
     case WM_VKEYTOITEM:
-    case WM_PARENTNOTIFY:
-        return CWnd::OnWndMsg(WM_REFLECT_BASE + message, wParam, lParam, pResult);
-    default:
-        return FALSE;
+    case WM_PARENTNOTIFY: return CWnd::OnWndMsg(WM_REFLECT_BASE + message, wParam, lParam, pResult);
+    default: return FALSE;
     }
 }
 
 // ---------------------------------------------------------------------------------------------
 // Pre-translation and message pumps.
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
 
 BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg)
 {
-    for (HWND hWnd = pMsg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
+    for (HWND hWnd = pMsg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd))
+    {
         CWnd* pWnd = FromHandlePermanent(hWnd);
         if (pWnd != nullptr && pWnd->PreTranslateMessage(pMsg))
             return TRUE;
         if (hWnd == hWndStop)
             break;
         if (!::IsWindow(hWnd) || !(::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD))
-            break;  // the top-level window has had its turn
+            break; // the top-level window has had its turn
     }
     return FALSE;
 }
@@ -333,7 +359,8 @@ BOOL AfxPumpMessage()
     MSG msg;
     if (!::GetMessageW(&msg, nullptr, 0, 0))
         return FALSE;
-    if (msg.message != WM_KICKIDLE && !AfxPreTranslateMessage(&msg)) {
+    if (msg.message != WM_KICKIDLE && !AfxPreTranslateMessage(&msg))
+    {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
@@ -346,14 +373,18 @@ static BOOL IsIdleMessageForLoop(const MSG& msg)
            msg.message != WM_MOUSEMOVE && msg.message != WM_NCMOUSEMOVE;
 }
 
-BOOL CWnd::ContinueModal() { return m_bContinueModal && ::IsWindow(m_hWnd); }
+BOOL CWnd::ContinueModal()
+{
+    return m_bContinueModal && ::IsWindow(m_hWnd);
+}
 
 void CWnd::EndModalLoop(int nResult)
 {
     m_nModalResult = nResult;
-    if (m_bContinueModal) {
+    if (m_bContinueModal)
+    {
         m_bContinueModal = FALSE;
-        ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wake the loop
+        ::PostMessageW(m_hWnd, WM_NULL, 0, 0); // wake the loop
     }
 }
 
@@ -375,37 +406,45 @@ int CWnd::RunModalLoop(DWORD dwFlags)
     m_bInModalLoop = TRUE;
 
     MSG msg;
-    for (;;) {
+    for (;;)
+    {
         // Idle: show the window, tell the owner, let the window update its controls.
-        while (bIdle && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (bShowIdle) {
+        while (bIdle && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        {
+            if (bShowIdle)
+            {
                 ShowWindow(SW_SHOWNORMAL);
                 UpdateWindow();
                 bShowIdle = FALSE;
             }
             if (!(dwFlags & MLF_NOIDLEMSG) && hWndParent != nullptr && lIdleCount == 0)
                 ::SendMessageW(hWndParent, WM_ENTERIDLE, MSGF_DIALOGBOX, (LPARAM)hWndSelf);
-            if ((dwFlags & MLF_NOKICKIDLE) || !::SendMessageW(hWndSelf, WM_KICKIDLE, MSGF_DIALOGBOX, lIdleCount++))
+            if ((dwFlags & MLF_NOKICKIDLE) ||
+                !::SendMessageW(hWndSelf, WM_KICKIDLE, MSGF_DIALOGBOX, lIdleCount++))
                 bIdle = FALSE;
             if (!ContinueModal())
                 goto ExitModal;
         }
-        do {
+        do
+        {
             if (!ContinueModal())
                 goto ExitModal;
-            if (!AfxPumpMessage()) {
-                ::PostQuitMessage(0);  // leave WM_QUIT for the outer loop
+            if (!AfxPumpMessage())
+            {
+                ::PostQuitMessage(0); // leave WM_QUIT for the outer loop
                 m_bInModalLoop = FALSE;
                 return -1;
             }
-            if (bShowIdle && (msg.message == 0x0118 || msg.message == WM_SYSKEYDOWN)) {
+            if (bShowIdle && (msg.message == 0x0118 || msg.message == WM_SYSKEYDOWN))
+            {
                 ShowWindow(SW_SHOWNORMAL);
                 UpdateWindow();
                 bShowIdle = FALSE;
             }
             if (!ContinueModal())
                 goto ExitModal;
-            if (IsIdleMessageForLoop(msg)) {
+            if (IsIdleMessageForLoop(msg))
+            {
                 bIdle = TRUE;
                 lIdleCount = 0;
             }
@@ -425,18 +464,21 @@ ExitModal:
 LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
     AfxThreadState& state = AfxGetThreadState();
-    if (nCode == HCBT_CREATEWND && state.pWndInit != nullptr) {
+    if (nCode == HCBT_CREATEWND && state.pWndInit != nullptr)
+    {
         HWND hWnd = (HWND)wParam;
         // Input-method helper windows are not ours.
         wchar_t szClass[32] = {};
         ::GetClassNameW(hWnd, szClass, 32);
-        if (lstrcmpiW(szClass, L"IME") != 0) {
+        if (lstrcmpiW(szClass, L"IME") != 0)
+        {
             CWnd* pWndInit = state.pWndInit;
             state.pWndInit = nullptr;
             pWndInit->Attach(hWnd);
             pWndInit->PreSubclassWindow();
             WNDPROC* ppfnSuper = pWndInit->GetSuperWndProcAddr();
-            WNDPROC oldProc = (WNDPROC)::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, (LONG_PTR)&AfxWndProc);
+            WNDPROC oldProc =
+                (WNDPROC)::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, (LONG_PTR)&AfxWndProc);
             if (oldProc != &AfxWndProc)
                 *ppfnSuper = oldProc;
         }
@@ -448,16 +490,18 @@ void AfxHookWindowCreate(CWnd* pWnd)
 {
     AfxThreadState& state = AfxGetThreadState();
     if (state.hHookCbt == nullptr)
-        state.hHookCbt = ::SetWindowsHookExW(WH_CBT, AfxCbtFilterHook, nullptr, ::GetCurrentThreadId());
+        state.hHookCbt =
+            ::SetWindowsHookExW(WH_CBT, AfxCbtFilterHook, nullptr, ::GetCurrentThreadId());
     state.pWndInit = pWnd;
 }
 
 BOOL AfxUnhookWindowCreate()
 {
     AfxThreadState& state = AfxGetThreadState();
-    if (state.pWndInit != nullptr) {
+    if (state.pWndInit != nullptr)
+    {
         state.pWndInit = nullptr;
-        return FALSE;  // no window was attached
+        return FALSE; // no window was attached
     }
     return TRUE;
 }

@@ -6,7 +6,14 @@
 #include <vector>
 
 // Display kinds of a column (the grid's column objects carry them).
-enum : UINT { kShowText = 0, kShowTextFormat = 1, kShowLong = 2, kShowDouble = 3, kShowDateTime = 4 };
+enum : UINT
+{
+    kShowText = 0,
+    kShowTextFormat = 1,
+    kShowLong = 2,
+    kShowDouble = 3,
+    kShowDateTime = 4
+};
 
 LPCWSTR GetSpecialValueText(UINT kind)
 {
@@ -20,8 +27,10 @@ int FormatPrecision(LPCWSTR pszFormat)
 {
     if (pszFormat == nullptr)
         return -1;
-    for (const wchar_t* p = pszFormat; *p; ++p) {
-        if (p[0] == L'%' && p[1] == L'%') {
+    for (const wchar_t* p = pszFormat; *p; ++p)
+    {
+        if (p[0] == L'%' && p[1] == L'%')
+        {
             ++p;
             continue;
         }
@@ -34,7 +43,8 @@ int FormatPrecision(LPCWSTR pszFormat)
             return -1;
         int n = 0;
         bool any = false;
-        for (++q; *q >= L'0' && *q <= L'9'; ++q) {
+        for (++q; *q >= L'0' && *q <= L'9'; ++q)
+        {
             n = n * 10 + (*q - L'0');
             any = true;
             if (n > 1000)
@@ -50,7 +60,8 @@ bool FormatDecimalText(LPCWSTR pszText, int nDecimals, CString& out)
     CString plain;
     if (!NormalizeNumberText(pszText, 0, plain))
         return false;
-    if (nDecimals < 0) {
+    if (nDecimals < 0)
+    {
         out = plain;
         return true;
     }
@@ -63,16 +74,22 @@ bool FormatDecimalText(LPCWSTR pszText, int nDecimals, CString& out)
     std::wstring frac = point == std::wstring::npos ? std::wstring() : s.substr(point + 1);
     if (whole.empty())
         whole = L"0";
-    if (frac.size() > static_cast<size_t>(nDecimals)) {
+    if (frac.size() > static_cast<size_t>(nDecimals))
+    {
         bool up = frac[nDecimals] >= L'5';
         frac.resize(nDecimals);
-        if (up) {
+        if (up)
+        {
             std::wstring digits = whole + frac;
             int i = static_cast<int>(digits.size()) - 1;
-            for (; i >= 0; --i) {
-                if (digits[i] == L'9') {
+            for (; i >= 0; --i)
+            {
+                if (digits[i] == L'9')
+                {
                     digits[i] = L'0';
-                } else {
+                }
+                else
+                {
                     ++digits[i];
                     break;
                 }
@@ -129,13 +146,15 @@ void FormatCursorValue(Zelt::ICursor* pCursor, UINT nColumn, UINT nDisplayKind,
                        const CString& strFormat, const CString& strFormat2, bool bShowMarkers,
                        CGridItem& item)
 {
-    try {
+    try
+    {
         bool valid = pCursor->IsFieldValid(nColumn);
         if (!valid && (nDisplayKind == kShowText || nDisplayKind == kShowTextFormat))
             valid = pCursor->IsFieldNoTotal(nColumn);
         bool truncated = pCursor->IsFieldTruncated(nColumn);
         item.Clear();
-        if (!valid) {
+        if (!valid)
+        {
             if (!bShowMarkers)
                 return;
             if (pCursor->IsFieldTypeUnknown(nColumn))
@@ -150,7 +169,8 @@ void FormatCursorValue(Zelt::ICursor* pCursor, UINT nColumn, UINT nDisplayKind,
         }
         item.m_bTruncated = truncated ? 1 : 0;
         CString text;
-        switch (nDisplayKind) {
+        switch (nDisplayKind)
+        {
         case kShowTextFormat:
             pCursor->GetFieldText(nColumn, text);
             item.m_strText.Format(strFormat, static_cast<LPCWSTR>(text));
@@ -164,7 +184,8 @@ void FormatCursorValue(Zelt::ICursor* pCursor, UINT nColumn, UINT nDisplayKind,
         case kShowDouble: {
             // Exact decimals keep their own digits; a double holds only about 15 of them.
             int sqlType = pCursor->GetColumnSQLType(nColumn);
-            if (sqlType == SQL_NUMERIC || sqlType == SQL_DECIMAL) {
+            if (sqlType == SQL_NUMERIC || sqlType == SQL_DECIMAL)
+            {
                 pCursor->GetFieldText(nColumn, text);
                 if (FormatDecimalText(text, FormatPrecision(strFormat), item.m_strText))
                     break;
@@ -180,11 +201,11 @@ void FormatCursorValue(Zelt::ICursor* pCursor, UINT nColumn, UINT nDisplayKind,
                 item.m_strText = FormatDateTimeText(ts, strFormat, strFormat2);
             break;
         }
-        default:
-            pCursor->GetFieldText(nColumn, item.m_strText);
-            break;
+        default: pCursor->GetFieldText(nColumn, item.m_strText); break;
         }
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->Delete();
         if (bShowMarkers)
             SetMarker(item, kGridException);
@@ -198,14 +219,17 @@ void IndentMarkupText(CString& text)
     bool inTag = false, inComment = false, firstTag = true;
     wchar_t quote = 0;
     std::vector<int> stack;
-    for (int i = 0; i < text.GetLength(); ++i) {
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
         wchar_t c = text[i];
-        if (!inTag) {
+        if (!inTag)
+        {
             if (c != L'<')
                 continue;
             inTag = true;
             int len = text.GetLength();
-            bool comment = i + 3 < len && text[i + 1] == L'!' && text[i + 2] == L'-' && text[i + 3] == L'-';
+            bool comment =
+                i + 3 < len && text[i + 1] == L'!' && text[i + 2] == L'-' && text[i + 3] == L'-';
             bool closing = !comment && i + 1 < len && text[i + 1] == L'/';
             bool pi = !comment && i + 1 < len && text[i + 1] == L'?';
             bool opening = !closing && !pi;
@@ -216,7 +240,8 @@ void IndentMarkupText(CString& text)
                 brk = true;
             else
                 brk = !stack.empty() && stack.back() >= 1;
-            if (brk) {
+            if (brk)
+            {
                 int tabs = static_cast<int>(stack.size());
                 if ((closing || pi) && !stack.empty())
                     --tabs;
@@ -226,20 +251,25 @@ void IndentMarkupText(CString& text)
                 text.Insert(i, ins);
                 i += ins.GetLength();
             }
-            if (opening) {
+            if (opening)
+            {
                 if (!stack.empty())
                     ++stack.back();
                 stack.push_back(0);
-            } else if (!stack.empty()) {
+            }
+            else if (!stack.empty())
+            {
                 stack.pop_back();
             }
             firstTag = false;
             if (comment)
-                i += 3;   // continue after the dashes
+                i += 3; // continue after the dashes
             continue;
         }
-        if (inComment) {
-            if (c == L'>' && i >= 2 && text[i - 1] == L'-' && text[i - 2] == L'-') {
+        if (inComment)
+        {
+            if (c == L'>' && i >= 2 && text[i - 1] == L'-' && text[i - 2] == L'-')
+            {
                 inTag = false;
                 inComment = false;
                 if (!stack.empty())
@@ -247,14 +277,18 @@ void IndentMarkupText(CString& text)
             }
             continue;
         }
-        if (quote != 0) {
+        if (quote != 0)
+        {
             if (c == L'"' || c == L'\'')
                 quote = 0;
             continue;
         }
-        if (c == L'"' || c == L'\'') {
+        if (c == L'"' || c == L'\'')
+        {
             quote = c;
-        } else if (c == L'>') {
+        }
+        else if (c == L'>')
+        {
             inTag = false;
             if (i > 0 && text[i - 1] == L'/' && !stack.empty())
                 stack.pop_back();
@@ -272,13 +306,19 @@ void WrapTipText(CString& text, int nWidth)
 
 bool IsLongValueSQLType(int nSQLType)
 {
-    switch (nSQLType) {
-    case -152: case SQL_WLONGVARCHAR: case SQL_WVARCHAR: case SQL_WCHAR:
-    case SQL_LONGVARBINARY: case SQL_VARBINARY: case SQL_BINARY:
-    case SQL_LONGVARCHAR: case SQL_CHAR: case SQL_VARCHAR:
-        return true;
-    default:
-        return false;
+    switch (nSQLType)
+    {
+    case -152:
+    case SQL_WLONGVARCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WCHAR:
+    case SQL_LONGVARBINARY:
+    case SQL_VARBINARY:
+    case SQL_BINARY:
+    case SQL_LONGVARCHAR:
+    case SQL_CHAR:
+    case SQL_VARCHAR: return true;
+    default: return false;
     }
 }
 
@@ -291,7 +331,8 @@ bool MakeLongValueTip(int nSQLType, const CGridItem& value, CString& tip)
     tip = value.m_strText;
     if (tip.GetLength() > 8192)
         tip = tip.Left(8192);
-    if (nSQLType == SQL_LONGVARBINARY || nSQLType == SQL_VARBINARY || nSQLType == SQL_BINARY) {
+    if (nSQLType == SQL_LONGVARBINARY || nSQLType == SQL_VARBINARY || nSQLType == SQL_BINARY)
+    {
         WrapTipText(tip);
         return true;
     }
@@ -299,7 +340,8 @@ bool MakeLongValueTip(int nSQLType, const CGridItem& value, CString& tip)
     while (first < tip.GetLength() && (tip[first] == L' ' || tip[first] == L'\t' ||
                                        tip[first] == L'\n' || tip[first] == L'\r'))
         ++first;
-    if (nSQLType == -152 || (first < tip.GetLength() && tip[first] == L'<')) {
+    if (nSQLType == -152 || (first < tip.GetLength() && tip[first] == L'<'))
+    {
         IndentMarkupText(tip);
         return true;
     }

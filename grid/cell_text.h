@@ -22,7 +22,8 @@ bool FormatDecimalText(LPCWSTR pszText, int nDecimals, CString& out);
 
 // Date and time of a timestamp through the date and time formats: date, time, or both joined by
 // two spaces; empty parts are left out.
-CString FormatDateTimeText(const TIMESTAMP_STRUCT& ts, LPCWSTR pszDateFormat, LPCWSTR pszTimeFormat);
+CString FormatDateTimeText(const TIMESTAMP_STRUCT& ts, LPCWSTR pszDateFormat,
+                           LPCWSTR pszTimeFormat);
 
 // Lays markup text out one tag per line, child elements indented by tabs.
 void IndentMarkupText(CString& text);

@@ -22,7 +22,8 @@ struct CClipEntry
 std::vector<BYTE> WriteClipBlock(const std::vector<CClipEntry>& entries);
 // Reads a wide (bUnicode) or 8-bit block of nSize bytes. False for another version, no entries,
 // or entries that do not fit the block. Texts end at their first NUL.
-bool ReadClipBlock(const void* pBlock, SIZE_T nSize, bool bUnicode, std::vector<CClipEntry>& entries);
+bool ReadClipBlock(const void* pBlock, SIZE_T nSize, bool bUnicode,
+                   std::vector<CClipEntry>& entries);
 // The plain text beside the block: every value followed by a tab.
 CString MakeClipText(const std::vector<CClipEntry>& entries);
 // Whether a value of C type t may be pasted into a column of C type ct.

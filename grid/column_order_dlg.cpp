@@ -22,7 +22,8 @@ BOOL COrderDlg::Init(LPCDLGTEMPLATE pTemplate, CRGrid* pGrid)
 BOOL COrderDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (m_pGrid == nullptr || m_pGrid->m_hWnd == nullptr) {
+    if (m_pGrid == nullptr || m_pGrid->m_hWnd == nullptr)
+    {
         EndDialog(0);
         return FALSE;
     }
@@ -30,8 +31,10 @@ BOOL COrderDlg::OnInitDialog()
     GetClientRect(&client);
     const int w = client.right, h = client.bottom;
     SetWindowText(m_strTitle);
-    m_up.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(w - 31, 10, w - 10, 30), this, idUp);
-    m_down.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(w - 31, 35, w - 10, 55), this, idDown);
+    m_up.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(w - 31, 10, w - 10, 30), this,
+                idUp);
+    m_down.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(w - 31, 35, w - 10, 55), this,
+                  idDown);
     m_list.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY,
                   CRect(10, 10, w - 41, h - 10), this, idList);
     m_list.ModifyStyleEx(0, WS_EX_CLIENTEDGE, SWP_FRAMECHANGED);
@@ -43,17 +46,21 @@ BOOL COrderDlg::OnInitDialog()
     const int count = m_pGrid->GetColumnCount();
     std::vector<int> order(count > 0 ? count : 1);
     if (count > 0 && !m_pGrid->SendMessage(LVM_GETCOLUMNORDERARRAY, count,
-                                           reinterpret_cast<LPARAM>(order.data()))) {
+                                           reinterpret_cast<LPARAM>(order.data())))
+    {
         EndDialog(0);
         return FALSE;
     }
-    for (int position = 0; position < count; ++position) {
+    for (int position = 0; position < count; ++position)
+    {
         wchar_t caption[257] = {};
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT;
         column.pszText = caption;
         column.cchTextMax = 257;
-        if (!m_pGrid->SendMessage(LVM_GETCOLUMNW, order[position], reinterpret_cast<LPARAM>(&column))) {
+        if (!m_pGrid->SendMessage(LVM_GETCOLUMNW, order[position],
+                                  reinterpret_cast<LPARAM>(&column)))
+        {
             EndDialog(0);
             return FALSE;
         }
@@ -86,7 +93,8 @@ bool COrderDlg::MoveSelected(int nDirection)
 BOOL COrderDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     const UINT id = LOWORD(wParam);
-    if ((id == idUp || id == idDown) && HIWORD(wParam) == BN_CLICKED) {
+    if ((id == idUp || id == idDown) && HIWORD(wParam) == BN_CLICKED)
+    {
         MoveSelected(id == idUp ? -1 : 1);
         return TRUE;
     }
@@ -96,7 +104,8 @@ BOOL COrderDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 void COrderDlg::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct)
 {
     if (lpDrawItemStruct != nullptr && lpDrawItemStruct->CtlType == ODT_BUTTON &&
-        (lpDrawItemStruct->CtlID == idUp || lpDrawItemStruct->CtlID == idDown)) {
+        (lpDrawItemStruct->CtlID == idUp || lpDrawItemStruct->CtlID == idDown))
+    {
         DrawArrowButton(lpDrawItemStruct->hDC, lpDrawItemStruct->rcItem,
                         lpDrawItemStruct->itemState, lpDrawItemStruct->CtlID);
         return;
@@ -126,11 +135,14 @@ void COrderDlg::DrawArrowButton(HDC hDC, const RECT& rect, UINT nState, UINT nID
     const int left = rect.left + 3 + shift, right = rect.right - 4 + shift;
     const int middle = (rect.left + rect.right) / 2 + shift;
     POINT points[3];
-    if (nID == idUp) {
+    if (nID == idUp)
+    {
         points[0] = {left, y2};
         points[1] = {right, y2};
         points[2] = {middle, y1};
-    } else {
+    }
+    else
+    {
         points[0] = {left, y1};
         points[1] = {right, y1};
         points[2] = {middle, y2};

@@ -9,7 +9,12 @@ class CRGrid;
 class COrderDlg : public CDialog
 {
 public:
-    enum : UINT { idUp = 100, idDown = 101, idList = 102 };
+    enum : UINT
+    {
+        idUp = 100,
+        idDown = 101,
+        idList = 102
+    };
 
     COrderDlg();
     ~COrderDlg() override;

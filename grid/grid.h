@@ -30,28 +30,32 @@
 
 class CGridEdit;
 class CRRecordset;
-namespace Zelt { class CRDBException; }
+namespace Zelt {
+class CRDBException;
+}
 
 // Codes of the grid's WM_NOTIFY notifications to its owner window; the record is a NMHDR
 // followed by the payload (GridNotify* below).
-enum GridNotifyCode : UINT {
-    kGridSortAscending = 1,   // GridNotifyColumn: current column + 1
-    kGridSortDescending = 2,  // GridNotifyColumn
-    kGridDatabaseError = 3,   // GridNotifyText: the exception's message
-    kGridRowDone = 4,         // GridNotifyFlag: 1 = the owner should read the data again
+enum GridNotifyCode : UINT
+{
+    kGridSortAscending = 1,  // GridNotifyColumn: current column + 1
+    kGridSortDescending = 2, // GridNotifyColumn
+    kGridDatabaseError = 3,  // GridNotifyText: the exception's message
+    kGridRowDone = 4,        // GridNotifyFlag: 1 = the owner should read the data again
     kGridUpdating = 5,
     kGridInserting = 6,
     kGridDeleting = 7,
-    kGridEditBegun = 8,       // GridNotifyUInt: 1 when the row is being inserted
+    kGridEditBegun = 8, // GridNotifyUInt: 1 when the row is being inserted
     kGridCellStored = 9,
     kGridInsertMode = 10,
     kGridEditCancelled = 11,
-    kGridEditError = 12,      // GridNotifyEditError
+    kGridEditError = 12, // GridNotifyEditError
     kGridCountChanged = 13,
 };
 
 // Kinds of code 12.
-enum GridEditErrorKind : UINT {
+enum GridEditErrorKind : UINT
+{
     kGridErrorEditing = 1,
     kGridErrorOddBinary = 2,
     kGridErrorInvalidData = 3,
@@ -59,14 +63,37 @@ enum GridEditErrorKind : UINT {
     kGridErrorNoRows = 5,
 };
 
-struct GridNotifyColumn { NMHDR hdr; int nColumn; };
-struct GridNotifyText { NMHDR hdr; CString strText; };
-struct GridNotifyFlag { NMHDR hdr; BYTE bFlag; };
-struct GridNotifyUInt { NMHDR hdr; UINT nValue; };
-struct GridNotifyEditError { NMHDR hdr; int nColumn; UINT nKind; CString strText; };
+struct GridNotifyColumn
+{
+    NMHDR hdr;
+    int nColumn;
+};
+struct GridNotifyText
+{
+    NMHDR hdr;
+    CString strText;
+};
+struct GridNotifyFlag
+{
+    NMHDR hdr;
+    BYTE bFlag;
+};
+struct GridNotifyUInt
+{
+    NMHDR hdr;
+    UINT nValue;
+};
+struct GridNotifyEditError
+{
+    NMHDR hdr;
+    int nColumn;
+    UINT nKind;
+    CString strText;
+};
 
 // Option bits of CRGrid::SetOptions.
-enum GridOption : UINT {
+enum GridOption : UINT
+{
     kGridLines = 0x1,
     kGridFullRowSelect = 0x2,
     kGridEditable = 0x4,
@@ -79,7 +106,8 @@ enum GridOption : UINT {
 };
 
 // Display kinds of a column: how its value becomes text.
-enum GridDisplayKind : UINT {
+enum GridDisplayKind : UINT
+{
     kGridShowText = 0,       // the value text unchanged
     kGridShowTextFormat = 1, // the first format with the text
     kGridShowLong = 2,       // the first format with the 32-bit number
@@ -91,20 +119,20 @@ enum GridDisplayKind : UINT {
 // value of that column.
 struct CGridColumn
 {
-    UINT m_nCursorColumn = 0;   // 1-based
+    UINT m_nCursorColumn = 0; // 1-based
     UINT m_nDisplayKind = kGridShowText;
-    CString m_strFormat;        // numeric format, or date format
-    CString m_strFormat2;       // time format
+    CString m_strFormat;  // numeric format, or date format
+    CString m_strFormat2; // time format
     CString m_strName;
-    UINT m_nNullable = 0;       // 0 ask the cursor, 1 nullable, 2 not nullable
+    UINT m_nNullable = 0; // 0 ask the cursor, 1 nullable, 2 not nullable
     BYTE m_bForeignKey = 0;
-    UINT m_nSortMark = 0;       // 0 none, 1 ascending, 2 descending
-    BYTE m_bChanged = 0;        // the edited row's cell was changed
-    CGridItem m_value;          // the edited row's value of this column
-    CString m_strSavedText;     // the cell's text when editing of an existing row began
-    UINT m_nFittedWidth = 0;    // also the width kept while hidden
+    UINT m_nSortMark = 0;    // 0 none, 1 ascending, 2 descending
+    BYTE m_bChanged = 0;     // the edited row's cell was changed
+    CGridItem m_value;       // the edited row's value of this column
+    CString m_strSavedText;  // the cell's text when editing of an existing row began
+    UINT m_nFittedWidth = 0; // also the width kept while hidden
     UINT m_nGivenWidth = 0;
-    UINT m_nListFormat = 0;     // LVCFMT_* alignment
+    UINT m_nListFormat = 0; // LVCFMT_* alignment
     BYTE m_bVisible = 1;
 };
 
@@ -138,18 +166,19 @@ public:
     // One bound parameter of a generated statement. [logic]
     struct CInsertParam
     {
-        int m_nCType = 0;               // SQL_C_BINARY or SQL_C_TIMESTAMP
+        int m_nCType = 0; // SQL_C_BINARY or SQL_C_TIMESTAMP
         int m_nSQLType = 0;
-        CString m_strText;              // hexadecimal text of an edited binary value
+        CString m_strText; // hexadecimal text of an edited binary value
         CByteArray m_bytes;
-        TIMESTAMP_STRUCT m_timestamp{};  // the inline value
+        TIMESTAMP_STRUCT m_timestamp{}; // the inline value
         SQLLEN m_nIndicator = -5;       // bytes, 16, or SQL_NULL_DATA
 
         CInsertParam() = default;
         CInsertParam(const CInsertParam& other) { *this = other; }
         CInsertParam& operator=(const CInsertParam& other)
         {
-            if (this != &other) {
+            if (this != &other)
+            {
                 m_nCType = other.m_nCType;
                 m_nSQLType = other.m_nSQLType;
                 m_strText = other.m_strText;
@@ -323,11 +352,11 @@ public:
     // --- Fields the owner sets directly after construction ------------------------------------
     Zelt::ICursor* m_pCursor = nullptr;
     bool m_bForwardOnly = false;
-    std::vector<CGridColumn*> m_columns;   // owned; index = list column
+    std::vector<CGridColumn*> m_columns; // owned; index = list column
     CArray<CRPrimaryKey::CPrimaryKeyInfo, const CRPrimaryKey::CPrimaryKeyInfo&> m_primaryKey;
     CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&> m_foreignKeys;
-    CRDatabase* m_pQuoteDatabase = nullptr;  // names are quoted for it; falls back to m_pDatabase
-    CRDatabase* m_pDatabase = nullptr;       // rows are saved through it
+    CRDatabase* m_pQuoteDatabase = nullptr; // names are quoted for it; falls back to m_pDatabase
+    CRDatabase* m_pDatabase = nullptr;      // rows are saved through it
     CString m_strSortAscending;
     CString m_strSortDescending;
     CWnd* m_pOwner = nullptr;
@@ -338,15 +367,15 @@ public:
     int m_nCacheRows = 0;
     int m_nCacheColumns = 0;
     int m_nCacheSize = 500;
-    std::vector<CGridItem> m_cache;        // m_nCacheRows x m_nCacheColumns, row-major
+    std::vector<CGridItem> m_cache; // m_nCacheRows x m_nCacheColumns, row-major
     UINT m_bUseCache = 1;
     int m_nCurrentColumn = -1;
     int m_nEditedRow = -1;
     UINT m_bModified = 0;
     UINT m_bInserting = 0;
     COLORREF m_crEditFrame = RGB(255, 0, 0);
-    UINT m_nClipFormatAnsi = 0;      // "RGrid Clipboard format"
-    UINT m_nClipFormatUnicode = 0;   // "RGrid Clipboard Unicode format"
+    UINT m_nClipFormatAnsi = 0;    // "RGrid Clipboard format"
+    UINT m_nClipFormatUnicode = 0; // "RGrid Clipboard Unicode format"
 
     // Posted to the grid to commit the edited row after a selection change, outside the
     // list view's own notification.

@@ -47,17 +47,23 @@ bool CRGrid::ReadCellDirect(int nRow, int nColumn, CGridItem& item)
     item.Clear();
     if (m_pCursor == nullptr)
         return false;
-    try {
+    try
+    {
         Zelt::ICursor::CStatus status;
         m_pCursor->GetStatus(status);
-        if (status.nCurrentRow != nRow) {
-            if (!m_pCursor->SetAbsolutePosition(nRow + 1) || m_pCursor->IsBOF() || m_pCursor->IsEOF())
+        if (status.nCurrentRow != nRow)
+        {
+            if (!m_pCursor->SetAbsolutePosition(nRow + 1) || m_pCursor->IsBOF() ||
+                m_pCursor->IsEOF())
                 return false;
         }
         FormatCellValue(nColumn, item);
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         item.Clear();
-        if (m_bShowMarkers) {
+        if (m_bShowMarkers)
+        {
             item.m_strText = GetSpecialValueText(kGridException);
             item.m_nKind = kGridException;
         }
@@ -73,29 +79,38 @@ bool CRGrid::FillCache(int nFirstRow, bool bForce)
     const int rows = m_nCacheRows;
     const int cols = m_nCacheColumns;
     const int first = m_nCacheFirstRow;
-    int readFrom = 0, readTo = rows;  // cache rows (relative to nFirstRow) still to read
-    if (first >= 0 && !bForce) {
+    int readFrom = 0, readTo = rows; // cache rows (relative to nFirstRow) still to read
+    if (first >= 0 && !bForce)
+    {
         if (nFirstRow == first)
             return true;
-        if (nFirstRow < first && nFirstRow + rows > first) {
+        if (nFirstRow < first && nFirstRow + rows > first)
+        {
             const int shift = first - nFirstRow;
             for (int r = rows - 1; r >= shift; --r)
                 for (int c = 0; c < cols; ++c)
-                    m_cache[(size_t)r * cols + c] = std::move(m_cache[(size_t)(r - shift) * cols + c]);
+                    m_cache[(size_t)r * cols + c] =
+                        std::move(m_cache[(size_t)(r - shift) * cols + c]);
             readTo = shift;
-        } else if (nFirstRow > first && nFirstRow < first + rows) {
+        }
+        else if (nFirstRow > first && nFirstRow < first + rows)
+        {
             const int shift = nFirstRow - first;
             for (int r = 0; r + shift < rows; ++r)
                 for (int c = 0; c < cols; ++c)
-                    m_cache[(size_t)r * cols + c] = std::move(m_cache[(size_t)(r + shift) * cols + c]);
+                    m_cache[(size_t)r * cols + c] =
+                        std::move(m_cache[(size_t)(r + shift) * cols + c]);
             readFrom = rows - shift;
         }
     }
     m_nCacheFirstRow = nFirstRow;
-    for (int r = readFrom; r < readTo; ++r) {
-        for (int c = 0; c < cols; ++c) {
+    for (int r = readFrom; r < readTo; ++r)
+    {
+        for (int c = 0; c < cols; ++c)
+        {
             CGridItem& cell = m_cache[(size_t)r * cols + c];
-            if (!ReadCellDirect(nFirstRow + r, c, cell)) {
+            if (!ReadCellDirect(nFirstRow + r, c, cell))
+            {
                 // Rows past the end stay empty; the whole fill stops here.
                 for (int rr = r; rr < readTo; ++rr)
                     for (int cc = (rr == r ? c : 0); cc < cols; ++cc)
@@ -118,7 +133,8 @@ bool CRGrid::GetCellText(int nRow, int nColumn, CGridItem& item)
     if (!m_bUseCache)
         return ReadCellDirect(nRow, nColumn, item);
 
-    if (m_cache.empty()) {
+    if (m_cache.empty())
+    {
         const int items = GetItemCount();
         if (m_pCursor == nullptr || items <= 0 || m_columns.empty())
             return false;
@@ -128,7 +144,8 @@ bool CRGrid::GetCellText(int nRow, int nColumn, CGridItem& item)
         m_cache.assign((size_t)m_nCacheRows * m_nCacheColumns, CGridItem());
         m_nCacheFirstRow = -1;
     }
-    if (m_nCacheFirstRow < 0) {
+    if (m_nCacheFirstRow < 0)
+    {
         if (!FillCache(m_bForwardOnly ? 0 : nRow, true))
             return false;
         return CopyFromCache(nRow, nColumn, item);
@@ -139,13 +156,16 @@ bool CRGrid::GetCellText(int nRow, int nColumn, CGridItem& item)
         return false;
 
     const int first = m_nCacheFirstRow;
-    if (m_nCacheRows < m_nCacheSize && nRow >= first + m_nCacheRows && nRow - first < m_nCacheSize) {
+    if (m_nCacheRows < m_nCacheSize && nRow >= first + m_nCacheRows && nRow - first < m_nCacheSize)
+    {
         const int oldRows = m_nCacheRows;
         const int added = nRow - first - oldRows + 1;
         m_nCacheRows += added;
         m_cache.resize((size_t)m_nCacheRows * m_nCacheColumns);
-        for (int r = oldRows; r < m_nCacheRows; ++r) {
-            for (int c = 0; c < m_nCacheColumns; ++c) {
+        for (int r = oldRows; r < m_nCacheRows; ++r)
+        {
+            for (int c = 0; c < m_nCacheColumns; ++c)
+            {
                 if (!ReadCellDirect(first + r, c, m_cache[(size_t)r * m_nCacheColumns + c]))
                     break;
             }

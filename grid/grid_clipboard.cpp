@@ -16,7 +16,8 @@ HGLOBAL MakeGlobal(const void* data, SIZE_T size, UINT flags)
     if (h == nullptr)
         return nullptr;
     void* p = ::GlobalLock(h);
-    if (p == nullptr) {
+    if (p == nullptr)
+    {
         ::GlobalFree(h);
         return nullptr;
     }
@@ -31,7 +32,8 @@ bool SetGlobal(UINT format, const void* data, SIZE_T size, UINT flags)
     HGLOBAL h = MakeGlobal(data, size, flags);
     if (h == nullptr)
         return false;
-    if (::SetClipboardData(format, h) == nullptr) {
+    if (::SetClipboardData(format, h) == nullptr)
+    {
         ::GlobalFree(h);
         return false;
     }
@@ -60,12 +62,13 @@ bool CRGrid::CopyRowToClipboard()
     if (row < 0 || m_pCursor == nullptr)
         return false;
     std::vector<CClipEntry> entries;
-    for (int c = 0; c < GetColumnCount(); ++c) {
+    for (int c = 0; c < GetColumnCount(); ++c)
+    {
         CGridItem item;
         if (!GetCellText(row, c, item))
             return false;
         if (item.m_bTruncated)
-            continue;   // a cut value would paste as a different value
+            continue; // a cut value would paste as a different value
         CGridColumn* pColumn = m_columns[c];
         UINT n = pColumn ? pColumn->m_nCursorColumn : static_cast<UINT>(c + 1);
         CClipEntry e;
@@ -80,7 +83,8 @@ bool CRGrid::CopyRowToClipboard()
         return false;
     CString text = MakeClipText(entries);
     if (SetGlobal(CF_UNICODETEXT, static_cast<LPCWSTR>(text),
-                  (static_cast<SIZE_T>(text.GetLength()) + 1) * sizeof(wchar_t), kClipFlags)) {
+                  (static_cast<SIZE_T>(text.GetLength()) + 1) * sizeof(wchar_t), kClipFlags))
+    {
         LCID lcid = ::GetUserDefaultLCID();
         SetGlobal(CF_LOCALE, &lcid, sizeof(lcid), GMEM_MOVEABLE | GMEM_DDESHARE);
     }
@@ -106,17 +110,20 @@ bool CRGrid::Paste()
         return false;
     bool unicode = true;
     HANDLE h = ::GetClipboardData(m_nClipFormatUnicode);
-    if (h == nullptr) {
+    if (h == nullptr)
+    {
         unicode = false;
         h = ::GetClipboardData(m_nClipFormatAnsi);
     }
-    if (h == nullptr) {
+    if (h == nullptr)
+    {
         ::CloseClipboard();
         return false;
     }
     // The block is copied so that the clipboard is closed before the grid changes.
     std::vector<BYTE> block;
-    if (const void* p = ::GlobalLock(h)) {
+    if (const void* p = ::GlobalLock(h))
+    {
         SIZE_T size = ::GlobalSize(h);
         block.assign(static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + size);
         ::GlobalUnlock(h);
@@ -136,8 +143,10 @@ static bool PasteEntries(CRGrid& grid, const std::vector<CClipEntry>& entries)
     int row = grid.GetItemCount() - 1;
     if (row < 0)
         return false;
-    for (const CClipEntry& e : entries) {
-        for (int c = 0; c < grid.GetColumnCount(); ++c) {
+    for (const CClipEntry& e : entries)
+    {
+        for (int c = 0; c < grid.GetColumnCount(); ++c)
+        {
             CGridColumn* pColumn = grid.m_columns[c];
             if (pColumn == nullptr)
                 continue;

@@ -18,9 +18,13 @@ void DrawDoubleFrame(CDC* pDC, const RECT& rect, COLORREF color)
     r.right -= ::GetSystemMetrics(SM_CXBORDER) + 1;
     HPEN pen = ::CreatePen(PS_SOLID, 1, color);
     HGDIOBJ old = ::SelectObject(pDC->m_hDC, pen);
-    for (int pass = 0; pass < 2; ++pass) {
-        POINT pts[5] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom},
-                        {r.left, r.bottom}, {r.left, r.top}};
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        POINT pts[5] = {{r.left, r.top},
+                        {r.right, r.top},
+                        {r.right, r.bottom},
+                        {r.left, r.bottom},
+                        {r.left, r.top}};
         ::Polyline(pDC->m_hDC, pts, 5);
         ::InflateRect(&r, -1, -1);
     }

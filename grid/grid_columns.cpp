@@ -21,7 +21,8 @@ bool CRGrid::DrawsHeader() const
 void CRGrid::InsertColumnObject(CGridColumn* pColumn, int nImage)
 {
     const bool useImage = m_pHeaderImages != nullptr && m_pHeaderImages->m_hImageList != nullptr &&
-                          nImage >= 0 && nImage < ImageList_GetImageCount(m_pHeaderImages->m_hImageList);
+                          nImage >= 0 &&
+                          nImage < ImageList_GetImageCount(m_pHeaderImages->m_hImageList);
     LVCOLUMNW lvc = {};
     lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | (useImage ? LVCF_IMAGE : 0);
     lvc.fmt = (int)pColumn->m_nListFormat | (useImage ? LVCFMT_IMAGE : 0);
@@ -29,11 +30,13 @@ void CRGrid::InsertColumnObject(CGridColumn* pColumn, int nImage)
     lvc.pszText = (LPWSTR)(LPCWSTR)pColumn->m_strName;
     lvc.iImage = useImage ? nImage : -2;
     const int index = m_hWnd ? CListCtrl::InsertColumn((int)m_columns.size() + 1, &lvc) : -1;
-    if (index >= 0 && DrawsHeader()) {
+    if (index >= 0 && DrawsHeader())
+    {
         HWND hHeader = ::GetDlgItem(m_hWnd, 0);
         HDITEMW hd = {};
         hd.mask = HDI_FORMAT;
-        if (hHeader && ::SendMessageW(hHeader, HDM_GETITEMW, index, (LPARAM)&hd)) {
+        if (hHeader && ::SendMessageW(hHeader, HDM_GETITEMW, index, (LPARAM)&hd))
+        {
             hd.fmt |= HDF_OWNERDRAW;
             ::SendMessageW(hHeader, HDM_SETITEMW, index, (LPARAM)&hd);
         }
@@ -67,11 +70,14 @@ int CRGrid::InsertColumn(LPCWSTR pszName, UINT nCursorColumn, LPCWSTR pszFormat,
     // through a double would round them past 15 digits, and an edit or copy would start from the
     // rounded value.
     bool exact = false;
-    if (m_pCursor != nullptr && nCursorColumn >= 1 && (int)nCursorColumn <= m_pCursor->GetColumnCount()) {
+    if (m_pCursor != nullptr && nCursorColumn >= 1 &&
+        (int)nCursorColumn <= m_pCursor->GetColumnCount())
+    {
         const int sqlType = m_pCursor->GetColumnSQLType(nCursorColumn);
         const int cType = m_pCursor->GetColumnCType(nCursorColumn);
         exact = sqlType == SQL_NUMERIC || sqlType == SQL_DECIMAL || cType == SQL_C_CHAR ||
-                cType == SQL_C_WCHAR || (m_pCursor->IsNumericAsText() && Zelt::IsDecimalSQLType(sqlType));
+                cType == SQL_C_WCHAR ||
+                (m_pCursor->IsNumericAsText() && Zelt::IsDecimalSQLType(sqlType));
     }
     pColumn->m_nDisplayKind = exact ? kGridShowText : kGridShowDouble;
     return index;
@@ -96,13 +102,16 @@ bool CRGrid::ShowColumn(int nColumn, bool bShow)
     LVCOLUMNW lvc = {};
     lvc.mask = LVCF_FMT;
     GetColumn(nColumn, &lvc);
-    if (!bShow && pColumn->m_bVisible) {
+    if (!bShow && pColumn->m_bVisible)
+    {
         pColumn->m_bVisible = 0;
         pColumn->m_nFittedWidth = (UINT)GetColumnWidth(nColumn);
         SetColumnWidth(nColumn, 0);
         lvc.fmt |= LVCFMT_FIXED_WIDTH;
         SetColumn(nColumn, &lvc);
-    } else if (bShow && !pColumn->m_bVisible) {
+    }
+    else if (bShow && !pColumn->m_bVisible)
+    {
         pColumn->m_bVisible = 1;
         lvc.fmt &= ~LVCFMT_FIXED_WIDTH;
         SetColumn(nColumn, &lvc);
@@ -115,11 +124,13 @@ void CRGrid::ApplyColumnWidths()
 {
     if (m_hWnd == nullptr)
         return;
-    for (int c = 0; c < (int)m_columns.size(); ++c) {
+    for (int c = 0; c < (int)m_columns.size(); ++c)
+    {
         CGridColumn* pColumn = m_columns[c];
         if (pColumn == nullptr || !pColumn->m_bVisible)
-            continue;  // a hidden column stays at width 0
-        const int w = (int)(HasOption(kGridFitColumns) ? pColumn->m_nFittedWidth : pColumn->m_nGivenWidth);
+            continue; // a hidden column stays at width 0
+        const int w =
+            (int)(HasOption(kGridFitColumns) ? pColumn->m_nFittedWidth : pColumn->m_nGivenWidth);
         if (w > 0)
             SetColumnWidth(c, w);
     }
@@ -189,7 +200,8 @@ void CRGrid::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
     const int column = ((NMLISTVIEW*)pNMHDR)->iSubItem;
     if (column < 0 || column >= (int)m_columns.size())
         return;
-    if (m_nCurrentColumn != column) {
+    if (m_nCurrentColumn != column)
+    {
         m_nCurrentColumn = column;
         const int selected = GetSelectedItem();
         if (selected >= 0)
@@ -205,31 +217,38 @@ void CRGrid::ShowHeaderMenu(int nColumn)
         return;
     int items = 0;
     bool ok = true;
-    if (!m_strSortAscending.IsEmpty()) {
+    if (!m_strSortAscending.IsEmpty())
+    {
         ok = ::AppendMenuW(hMenu, MF_STRING, 100, m_strSortAscending) != FALSE;
         items += ok ? 1 : 0;
     }
-    if (ok && !m_strSortDescending.IsEmpty()) {
+    if (ok && !m_strSortDescending.IsEmpty())
+    {
         ok = ::AppendMenuW(hMenu, MF_STRING, 101, m_strSortDescending) != FALSE;
         items += ok ? 1 : 0;
     }
-    if (ok && items > 0) {
+    if (ok && items > 0)
+    {
         RECT client;
         GetClientRect(&client);
         RECT r = {};
         HWND hHeader = ::GetDlgItem(m_hWnd, 0);
-        if (hHeader && ::SendMessageW(hHeader, HDM_GETITEMRECT, nColumn, (LPARAM)&r)) {
+        if (hHeader && ::SendMessageW(hHeader, HDM_GETITEMRECT, nColumn, (LPARAM)&r))
+        {
             CPoint origin;
             if (GetScrollOrigin(origin) && origin.x > 0)
                 ::OffsetRect(&r, -origin.x, 0);
             ::IntersectRect(&r, &r, &client);
-        } else {
+        }
+        else
+        {
             r = client;
         }
         POINT pt;
         ::GetCursorPos(&pt);
         ::ScreenToClient(m_hWnd, &pt);
-        if (!::PtInRect(&r, pt)) {
+        if (!::PtInRect(&r, pt))
+        {
             pt.x = (r.left + r.right) / 2;
             pt.y = r.bottom;
         }
@@ -241,9 +260,11 @@ void CRGrid::ShowHeaderMenu(int nColumn)
 
 BOOL CRGrid::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (m_pOwner != nullptr && lParam == 0) {
+    if (m_pOwner != nullptr && lParam == 0)
+    {
         const UINT id = LOWORD(wParam);
-        if (id == 100 || id == 101) {
+        if (id == 100 || id == 101)
+        {
             NotifyOwner(id == 100 ? kGridSortAscending : kGridSortDescending);
             return TRUE;
         }
@@ -254,10 +275,13 @@ BOOL CRGrid::OnCommand(WPARAM wParam, LPARAM lParam)
 BOOL CRGrid::OnHeaderNotify(NMHDR* pNMHDR, LRESULT* pResult)
 {
     NMHEADERW* pHeader = (NMHEADERW*)pNMHDR;
-    switch (pNMHDR->code) {
+    switch (pNMHDR->code)
+    {
     case HDN_BEGINTRACKW:
     case HDN_BEGINTRACKA:
-        if (pHeader->iItem >= 0 && pHeader->iItem < (int)m_columns.size() && !IsColumnVisible(pHeader->iItem)) {
+        if (pHeader->iItem >= 0 && pHeader->iItem < (int)m_columns.size() &&
+            !IsColumnVisible(pHeader->iItem))
+        {
             *pResult = 1;
             return TRUE;
         }
@@ -266,7 +290,8 @@ BOOL CRGrid::OnHeaderNotify(NMHDR* pNMHDR, LRESULT* pResult)
     case HDN_ITEMCHANGINGA:
         if (pHeader->iItem >= 0 && pHeader->iItem < (int)m_columns.size() &&
             !IsColumnVisible(pHeader->iItem) && pHeader->pitem != nullptr &&
-            (pHeader->pitem->mask & HDI_WIDTH) && pHeader->pitem->cxy != 0) {
+            (pHeader->pitem->mask & HDI_WIDTH) && pHeader->pitem->cxy != 0)
+        {
             *pResult = 1;
             return TRUE;
         }
@@ -278,11 +303,13 @@ BOOL CRGrid::OnHeaderNotify(NMHDR* pNMHDR, LRESULT* pResult)
 BOOL CRGrid::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     NMHDR* pNMHDR = (NMHDR*)lParam;
-    if (pNMHDR != nullptr) {
+    if (pNMHDR != nullptr)
+    {
         HWND hHeader = m_hWnd ? ::GetDlgItem(m_hWnd, 0) : nullptr;
         if (pNMHDR->hwndFrom == hHeader && hHeader != nullptr && OnHeaderNotify(pNMHDR, pResult))
             return TRUE;
-        if (pNMHDR->code == TTN_GETDISPINFOW || pNMHDR->code == TTN_GETDISPINFOA) {
+        if (pNMHDR->code == TTN_GETDISPINFOW || pNMHDR->code == TTN_GETDISPINFOA)
+        {
             if (OnToolTipText(pNMHDR, pResult))
                 return TRUE;
         }

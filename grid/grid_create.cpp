@@ -71,11 +71,13 @@ void CRGrid::Clear()
     if (m_nReadDepth > 0)
         m_bAbortRead = true;
     ResetEditState();
-    if (m_hWnd != nullptr) {
+    if (m_hWnd != nullptr)
+    {
         DeleteAllItems();
         HWND hHeader = ::GetDlgItem(m_hWnd, 0);
         int count = hHeader ? (int)::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0) : 0;
-        for (int c = count - 1; c >= 0; --c) {
+        for (int c = count - 1; c >= 0; --c)
+        {
             if (!DeleteColumn(c))
                 break;
         }
@@ -91,7 +93,8 @@ void CRGrid::ResetEditState()
     m_bInserting = 0;
     m_bModified = 0;
     m_nEditedRow = -1;
-    for (CGridColumn* pColumn : m_columns) {
+    for (CGridColumn* pColumn : m_columns)
+    {
         if (pColumn == nullptr)
             continue;
         pColumn->m_bChanged = 0;

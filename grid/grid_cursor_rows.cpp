@@ -39,12 +39,13 @@ struct LockedUpdate
     }
 };
 
-}  // namespace
+} // namespace
 
 bool CRGrid::PumpWait(IWait* pWait)
 {
     bool cancelled = false;
-    if (pWait != nullptr) {
+    if (pWait != nullptr)
+    {
         ++m_nReadDepth;
         cancelled = pWait->PumpMessages();
         --m_nReadDepth;
@@ -65,7 +66,8 @@ bool CRGrid::LoadRows(int nWantedRow)
         else
             pWait = new CWait;
         result = ReadRows(nWantedRow, pWait);
-        if (!result && ::IsWindow(m_hWnd)) {
+        if (!result && ::IsWindow(m_hWnd))
+        {
             ClearCache();
             DeleteAllItems();
         }
@@ -83,10 +85,12 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
         return false;
     m_bAbortRead = false;
     Zelt::ICursor* const pCursor = m_pCursor;
-    try {
+    try
+    {
         if (HasOption(kGridFitColumns))
             ComputeInitialWidths();
-        if (pCursor->GetRecordCount() <= 0) {
+        if (pCursor->GetRecordCount() <= 0)
+        {
             ApplyColumnWidths();
             return true;
         }
@@ -94,15 +98,19 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
         if (!pCursor->IsEOF())
             AddRowItem(false, pWait);
 
-        if (HasOption(kGridFetchAll)) {
-            while (!pCursor->IsEOF()) {
+        if (HasOption(kGridFetchAll))
+        {
+            while (!pCursor->IsEOF())
+            {
                 if (PumpWait(pWait) || m_pCursor != pCursor)
                     break;
                 FetchNextRow(false, pWait);
                 if (pWait)
                     pWait->Step();
             }
-        } else if (!pCursor->IsEOF()) {
+        }
+        else if (!pCursor->IsEOF())
+        {
             int n = 0;
             RECT r = {LVIR_BOUNDS};
             const int screen = ::GetSystemMetrics(SM_CYSCREEN);
@@ -110,7 +118,8 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
                 n = screen / (r.bottom - r.top) + 1;
             if (nWantedRow >= 0)
                 n = std::max(n, nWantedRow);
-            for (int i = 0; i < n; ++i) {
+            for (int i = 0; i < n; ++i)
+            {
                 if (pCursor->IsEOF() || PumpWait(pWait) || m_pCursor != pCursor)
                     break;
                 FetchNextRow(false, pWait);
@@ -122,7 +131,8 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
         if (m_bAbortRead || m_pCursor != pCursor || !::IsWindow(m_hWnd))
             return false;
         NotifyCountChanged();
-        if (nWantedRow >= 0) {
+        if (nWantedRow >= 0)
+        {
             SelectRow(nWantedRow, pWait);
             EnsureVisible(nWantedRow, FALSE);
         }
@@ -130,7 +140,9 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
         ApplyColumnWidths();
         Invalidate();
         return true;
-    } catch (Zelt::CRDBException* e) {
+    }
+    catch (Zelt::CRDBException* e)
+    {
         NotifyDatabaseError(e);
         e->Delete();
         return false;
@@ -145,7 +157,7 @@ bool CRGrid::IsFullyLoaded()
     m_pCursor->GetStatus(status);
     int items = GetItemCount();
     if (m_bInserting)
-        --items;  // the new row is not a cursor row
+        --items; // the new row is not a cursor row
     return status.bCountFinal && items == m_pCursor->GetRecordCount();
 }
 
@@ -153,7 +165,8 @@ void CRGrid::FetchNextRow(bool bNotify, IWait* pWait)
 {
     if (m_pCursor == nullptr || m_pCursor->IsEOF())
         return;
-    if (m_pCursor->MoveNext() && !m_pCursor->IsEOF()) {
+    if (m_pCursor->MoveNext() && !m_pCursor->IsEOF())
+    {
         AddRowItem(bNotify, pWait);
         return;
     }
@@ -187,7 +200,8 @@ void CRGrid::FitWidthsToRow(int nRow, IWait*)
     ::GetTextExtentPoint32W(hDC, L"M", 1, &m);
     const int pad = 2 * m.cx;
     const int screen = ::GetSystemMetrics(SM_CXSCREEN);
-    for (int c = 0; c < (int)m_columns.size(); ++c) {
+    for (int c = 0; c < (int)m_columns.size(); ++c)
+    {
         CGridColumn* pColumn = m_columns[c];
         if (pColumn == nullptr)
             continue;
@@ -195,11 +209,13 @@ void CRGrid::FitWidthsToRow(int nRow, IWait*)
         // The cursor stands on the new row, so this reads without moving it.
         ReadCellDirect(nRow, c, value);
         SIZE size = {};
-        ::GetTextExtentPoint32W(hDC, value.m_strText, std::min(value.m_strText.GetLength(), 260), &size);
+        ::GetTextExtentPoint32W(hDC, value.m_strText, std::min(value.m_strText.GetLength(), 260),
+                                &size);
         int w = size.cx + pad;
         if (screen > 0)
             w = std::min(w, screen);
-        if ((int)pColumn->m_nFittedWidth < w) {
+        if ((int)pColumn->m_nFittedWidth < w)
+        {
             pColumn->m_nFittedWidth = w;
             // A hidden column keeps width 0; its fitted width comes back when it is shown.
             if (pColumn->m_bVisible)
@@ -220,20 +236,25 @@ void CRGrid::SelectRow(int nRow, IWait* pWait)
     if (nRow < 0 || m_hWnd == nullptr)
         return;
     if (nRow >= GetItemCount() && m_pCursor != nullptr && !HasOption(kGridFetchAll) &&
-        m_nReadDepth == 0 && !m_bInserting && !IsFullyLoaded()) {
+        m_nReadDepth == 0 && !m_bInserting && !IsFullyLoaded())
+    {
         CWait ownWait;
         IWait* wait = pWait ? pWait : &ownWait;
         LockedUpdate lock(m_hWnd);
-        try {
+        try
+        {
             m_pCursor->SetAbsolutePosition(GetItemCount());
             bool added = false;
-            while (!m_pCursor->IsEOF()) {
+            while (!m_pCursor->IsEOF())
+            {
                 FetchNextRow(false, wait);
                 added = true;
             }
             if (added)
                 NotifyCountChanged();
-        } catch (Zelt::CRDBException* e) {
+        }
+        catch (Zelt::CRDBException* e)
+        {
             NotifyDatabaseError(e);
             e->Delete();
         }
@@ -267,12 +288,15 @@ bool CRGrid::ReadAheadPage()
         return false;
     LockedUpdate lock(m_hWnd);
     CWaitCursor hourglass;
-    try {
+    try
+    {
         m_pCursor->SetAbsolutePosition(count);
         for (int i = count; !m_pCursor->IsEOF() && i <= selected + perPage + 1; ++i)
             FetchNextRow(false, nullptr);
         NotifyCountChanged();
-    } catch (Zelt::CRDBException* e) {
+    }
+    catch (Zelt::CRDBException* e)
+    {
         NotifyDatabaseError(e);
         e->Delete();
     }
@@ -281,17 +305,20 @@ bool CRGrid::ReadAheadPage()
 
 bool CRGrid::ReadAllRows()
 {
-    if (m_nEditedRow >= 0 || m_bEditing || m_pCursor == nullptr || m_nReadDepth > 0 || IsFullyLoaded())
+    if (m_nEditedRow >= 0 || m_bEditing || m_pCursor == nullptr || m_nReadDepth > 0 ||
+        IsFullyLoaded())
         return false;
     Zelt::ICursor* const pCursor = m_pCursor;
     IWait* pWait = nullptr;
     m_bAbortRead = false;
     {
         LockedUpdate lock(m_hWnd);
-        try {
+        try
+        {
             CreateWait(pWait);
             pCursor->SetAbsolutePosition(GetItemCount());
-            while (!pCursor->IsEOF()) {
+            while (!pCursor->IsEOF())
+            {
                 if (PumpWait(pWait) || m_pCursor != pCursor)
                     break;
                 FetchNextRow(false, pWait);
@@ -300,7 +327,9 @@ bool CRGrid::ReadAllRows()
             }
             if (::IsWindow(m_hWnd))
                 NotifyCountChanged();
-        } catch (Zelt::CRDBException* e) {
+        }
+        catch (Zelt::CRDBException* e)
+        {
             NotifyDatabaseError(e);
             e->Delete();
         }
@@ -313,18 +342,22 @@ bool CRGrid::ReadAllRows()
 
 bool CRGrid::ReadCellText(int nRow, int nColumn, CGridItem& item)
 {
-    if (nRow == m_nEditedRow && m_nEditedRow >= 0) {
+    if (nRow == m_nEditedRow && m_nEditedRow >= 0)
+    {
         CGridColumn* pColumn = GetColumnObject(nColumn);
-        if (pColumn != nullptr && ((m_bInserting && pColumn->m_bChanged) || m_bModified)) {
+        if (pColumn != nullptr && ((m_bInserting && pColumn->m_bChanged) || m_bModified))
+        {
             item = pColumn->m_value;
             return true;
         }
         item.Clear();
         return false;
     }
-    try {
+    try
+    {
         if (m_pCursor != nullptr && m_nReadDepth == 0 && !m_bInserting &&
-            !HasOption(kGridFetchAll) && nRow >= GetItemCount() - 1 && !IsFullyLoaded()) {
+            !HasOption(kGridFetchAll) && nRow >= GetItemCount() - 1 && !IsFullyLoaded())
+        {
             const int count = GetItemCount();
             Zelt::ICursor::CStatus status;
             m_pCursor->GetStatus(status);
@@ -333,13 +366,17 @@ bool CRGrid::ReadCellText(int nRow, int nColumn, CGridItem& item)
             for (int i = count - 1; !m_pCursor->IsEOF() && i <= nRow; ++i)
                 FetchNextRow(true, nullptr);
         }
-        if (!GetCellText(nRow, nColumn, item)) {
+        if (!GetCellText(nRow, nColumn, item))
+        {
             item.Clear();
             return false;
         }
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         item.Clear();
-        if (m_bShowMarkers) {
+        if (m_bShowMarkers)
+        {
             item.m_strText = GetSpecialValueText(kGridException);
             item.m_nKind = kGridException;
         }
@@ -382,7 +419,8 @@ bool CRGrid::SetCellEditValue(int nRow, int nColumn, const CGridItem& value)
     CGridItem stored = value;
     if (stored.m_nKind != kGridValue)
         stored.m_strText = m_bShowMarkers ? GetSpecialValueText(stored.m_nKind) : L"";
-    if (m_bInserting || m_bModified) {
+    if (m_bInserting || m_bModified)
+    {
         SetItemText(nRow, nColumn, stored.m_strText);
         pColumn->m_bChanged = 1;
         pColumn->m_value = stored;
@@ -418,18 +456,21 @@ void CRGrid::ComputeInitialWidths()
     ::GetTextExtentPoint32W(hDC, L"M", 1, &m);
     const int pad = m.cx;
     const int screen = ::GetSystemMetrics(SM_CXSCREEN);
-    for (int c = 0; c < (int)m_columns.size(); ++c) {
+    for (int c = 0; c < (int)m_columns.size(); ++c)
+    {
         CGridColumn* pColumn = m_columns[c];
         if (pColumn == nullptr)
             continue;
         SIZE text = {};
         ::GetTextExtentPoint32W(hDC, pColumn->m_strName, pColumn->m_strName.GetLength(), &text);
         int w = pad + 2 * ::GetSystemMetrics(SM_CXEDGE) + text.cx;
-        if (m_pHeaderImages != nullptr && m_pHeaderImages->m_hImageList != nullptr) {
+        if (m_pHeaderImages != nullptr && m_pHeaderImages->m_hImageList != nullptr)
+        {
             HDITEMW hd = {};
             hd.mask = HDI_FORMAT | HDI_IMAGE;
             if (::SendMessageW(hHeader, HDM_GETITEMW, c, (LPARAM)&hd) && (hd.fmt & HDF_IMAGE) &&
-                hd.iImage >= 0) {
+                hd.iImage >= 0)
+            {
                 IMAGEINFO info = {};
                 if (ImageList_GetImageInfo(m_pHeaderImages->m_hImageList, hd.iImage, &info))
                     w += (info.rcImage.right - info.rcImage.left) + pad;

@@ -11,21 +11,23 @@ LRESULT CRGrid::CustomDraw(NMLVCUSTOMDRAW* pDraw)
     const DWORD stage = pDraw->nmcd.dwDrawStage;
     const int item = (int)pDraw->nmcd.dwItemSpec;
     const bool busy = m_bEditing || m_bInserting || m_bModified;
-    switch (stage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
+    switch (stage)
+    {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
         if (HasOption(kGridMarkEditedRow) && (pDraw->nmcd.uItemState & CDIS_SELECTED) && busy &&
             m_nEditedRow >= 0 && m_nEditedRow == item)
             return CDRF_NOTIFYPOSTPAINT;
-        if (HasOption(kGridShadeOddRows) && (item & 1)) {
+        if (HasOption(kGridShadeOddRows) && (item & 1))
+        {
             pDraw->clrTextBk = ShiftColor(::GetSysColor(COLOR_WINDOW));
             pDraw->clrText = ::GetSysColor(COLOR_WINDOWTEXT);
         }
         return m_nCurrentColumn >= 0 ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
     case CDDS_ITEMPOSTPAINT: {
         RECT r = {LVIR_BOUNDS};
-        if (SendMessage(LVM_GETITEMRECT, item, (LPARAM)&r)) {
+        if (SendMessage(LVM_GETITEMRECT, item, (LPARAM)&r))
+        {
             CDC* pDC = CDC::FromHandle(pDraw->nmcd.hdc);
             DrawDoubleFrame(pDC, r, m_crEditFrame);
         }
@@ -33,21 +35,22 @@ LRESULT CRGrid::CustomDraw(NMLVCUSTOMDRAW* pDraw)
     }
     case CDDS_SUBITEM | CDDS_ITEMPREPAINT:
         if (pDraw->iSubItem == m_nCurrentColumn && (pDraw->nmcd.uItemState & CDIS_FOCUS))
-            return CDRF_NOTIFYPOSTPAINT | 0x00020000;  // 0x00020010
+            return CDRF_NOTIFYPOSTPAINT | 0x00020000; // 0x00020010
         return CDRF_DODEFAULT;
     case CDDS_SUBITEM | CDDS_ITEMPOSTPAINT: {
         RECT r = pDraw->nmcd.rc;
-        if (m_nCurrentColumn == 0 && r.left >= 1) {
+        if (m_nCurrentColumn == 0 && r.left >= 1)
+        {
             RECT bounds = {LVIR_BOUNDS};
             if (SendMessage(LVM_GETITEMRECT, item, (LPARAM)&bounds))
                 r.left = std::min(r.left, bounds.left);
         }
         CDC* pDC = CDC::FromHandle(pDraw->nmcd.hdc);
-        DrawDoubleFrame(pDC, r, BlendColors(::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_WINDOW), 96));
+        DrawDoubleFrame(
+            pDC, r, BlendColors(::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_WINDOW), 96));
         return CDRF_DODEFAULT;
     }
-    default:
-        return CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
     }
 }
 
@@ -62,11 +65,14 @@ void CRGrid::DrawItem(LPDRAWITEMSTRUCT lpDis)
     const int item = (int)lpDis->itemID;
     const bool selected = (lpDis->itemState & ODS_SELECTED) != 0;
     COLORREF back, fore;
-    if (selected) {
+    if (selected)
+    {
         const bool focused = ::GetFocus() == m_hWnd;
         back = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
         fore = ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-    } else {
+    }
+    else
+    {
         back = ::GetSysColor(COLOR_WINDOW);
         fore = ::GetSysColor(COLOR_WINDOWTEXT);
     }
@@ -74,11 +80,13 @@ void CRGrid::DrawItem(LPDRAWITEMSTRUCT lpDis)
     draw.nmcd.hdc = hDC;
     draw.nmcd.dwItemSpec = (DWORD_PTR)item;
     draw.nmcd.rc = lpDis->rcItem;
-    draw.nmcd.uItemState = (selected ? CDIS_SELECTED : 0) | ((lpDis->itemState & ODS_FOCUS) ? CDIS_FOCUS : 0);
+    draw.nmcd.uItemState =
+        (selected ? CDIS_SELECTED : 0) | ((lpDis->itemState & ODS_FOCUS) ? CDIS_FOCUS : 0);
     draw.clrText = fore;
     draw.clrTextBk = back;
     draw.nmcd.dwDrawStage = CDDS_PREPAINT;
-    if (CustomDraw(&draw) & CDRF_NOTIFYITEMDRAW) {
+    if (CustomDraw(&draw) & CDRF_NOTIFYITEMDRAW)
+    {
         draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
         CustomDraw(&draw);
     }
@@ -96,9 +104,11 @@ void CRGrid::DrawItem(LPDRAWITEMSTRUCT lpDis)
 
     const int count = (int)m_columns.size();
     std::vector<int> order(count);
-    if (count > 0 && SendMessage(LVM_GETCOLUMNORDERARRAY, count, (LPARAM)order.data())) {
+    if (count > 0 && SendMessage(LVM_GETCOLUMNORDERARRAY, count, (LPARAM)order.data()))
+    {
         int x = lpDis->rcItem.left;
-        for (int column : order) {
+        for (int column : order)
+        {
             LVCOLUMNW lvc = {};
             lvc.mask = LVCF_WIDTH;
             if (!GetColumn(column, &lvc))
@@ -122,7 +132,8 @@ void CRGrid::DrawItem(LPDRAWITEMSTRUCT lpDis)
             x = end;
         }
     }
-    if (lpDis->itemState & ODS_FOCUS) {
+    if (lpDis->itemState & ODS_FOCUS)
+    {
         RECT focus = lpDis->rcItem;
         focus.bottom -= 1;
         ::DrawFocusRect(hDC, &focus);

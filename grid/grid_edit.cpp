@@ -70,12 +70,15 @@ int CGridEdit::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
 void CGridEdit::UpdateNullState()
 {
-    if (m_nKind == kGridValue || m_nKind == kGridEmpty) {
+    if (m_nKind == kGridValue || m_nKind == kGridEmpty)
+    {
         m_edit.SetWindowText(m_nKind == kGridValue ? m_strText : CString());
         m_edit.EnableWindow(TRUE);
         if (m_check.m_hWnd)
             m_check.SetCheck(BST_CHECKED);
-    } else {
+    }
+    else
+    {
         m_edit.GetWindowText(m_strText);
         m_edit.SetWindowText(m_nKind == kGridNull ? L"NULL" : L"");
         m_edit.EnableWindow(FALSE);
@@ -100,23 +103,28 @@ void CGridEdit::OnButtonClicked()
 
 BOOL CGridEdit::PreTranslateMessage(MSG* pMsg)
 {
-    if (pMsg->message == WM_KEYDOWN) {
+    if (pMsg->message == WM_KEYDOWN)
+    {
         const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
-        switch (pMsg->wParam) {
+        switch (pMsg->wParam)
+        {
         case VK_RETURN:
-            if (IsListOpen()) {
+            if (IsListOpen())
+            {
                 ChooseListEntry();
                 return TRUE;
             }
             break;
         case VK_ESCAPE:
-            if (IsListOpen()) {
+            if (IsListOpen())
+            {
                 CloseList();
                 return TRUE;
             }
             break;
         case VK_SPACE:
-            if (ctrl && m_bListOffered && !IsListOpen()) {
+            if (ctrl && m_bListOffered && !IsListOpen())
+            {
                 ToggleList();
                 return TRUE;
             }
@@ -126,7 +134,8 @@ BOOL CGridEdit::PreTranslateMessage(MSG* pMsg)
             ::DispatchMessageW(pMsg);
             return TRUE;
         case 'N':
-            if (ctrl && m_bNullBox) {
+            if (ctrl && m_bNullBox)
+            {
                 m_check.SetFocus();
                 m_check.SetCheck(m_check.GetCheck() == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
                 OnNullClicked();
@@ -141,11 +150,13 @@ BOOL CGridEdit::PreTranslateMessage(MSG* pMsg)
 BOOL CGridEdit::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     const UINT id = LOWORD(wParam), code = HIWORD(wParam);
-    if (id == idEdit && code == EN_CHANGE) {
+    if (id == idEdit && code == EN_CHANGE)
+    {
         AdjustWidth();
         return TRUE;
     }
-    if (id == idList && code == LBN_DBLCLK) {
+    if (id == idList && code == LBN_DBLCLK)
+    {
         ChooseListEntry();
         return TRUE;
     }
@@ -189,9 +200,9 @@ void CGridEdit::AdjustWidth()
     const int partH = RectInParent(m_edit.m_hWnd).Height();
     const int checkW = m_bNullBox ? partH : 0, buttonW = m_bListOffered ? partH : 0;
     int right = r.left + checkW + buttonW + need >= gridClient.right ? gridClient.right
-                                                                      : r.right + shortfall;
+                                                                     : r.right + shortfall;
     if (right <= r.right)
-        return;   // never narrower
+        return; // never narrower
     ::MoveWindow(m_hWnd, r.left, r.top, right - r.left, r.Height(), TRUE);
     AlignChildren(!m_bListAbove);
 }
@@ -217,7 +228,8 @@ void CGridEdit::ToggleList()
 {
     if (!m_bListOffered)
         return;
-    if (IsListOpen()) {
+    if (IsListOpen())
+    {
         CloseList();
         return;
     }
@@ -230,10 +242,12 @@ void CGridEdit::ToggleList()
         return;
     m_list.SendMessage(WM_SETFONT, m_edit.SendMessage(WM_GETFONT), FALSE);
     int count = 0;
-    if (m_pSource != nullptr && m_pSource->Open()) {
+    if (m_pSource != nullptr && m_pSource->Open())
+    {
         CWaitCursor wait;
         CString value;
-        while (m_pSource->GetNext(value)) {
+        while (m_pSource->GetNext(value))
+        {
             if (m_list.AddString(value) >= 0)
                 ++count;
         }
@@ -243,20 +257,26 @@ void CGridEdit::ToggleList()
     if (m_nKind != kGridValue || typed.IsEmpty())
         m_list.SetCurSel(0);
     else
-        m_list.SendMessage(LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCWSTR>(typed)));
-    int listH = count >= 1 ? static_cast<int>(m_list.SendMessage(LB_GETITEMHEIGHT, 0)) * std::min(count, 15)
-                           : 10 * h;
+        m_list.SendMessage(LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(static_cast<LPCWSTR>(typed)));
+    int listH =
+        count >= 1 ? static_cast<int>(m_list.SendMessage(LB_GETITEMHEIGHT, 0)) * std::min(count, 15)
+                   : 10 * h;
     listH += 2 * ::GetSystemMetrics(SM_CYFIXEDFRAME);
 
     RECT gridClient{};
     ::GetClientRect(::GetParent(m_hWnd), &gridClient);
     const int below = gridClient.bottom - r.bottom, above = r.top - gridClient.top;
     m_bListAbove = false;
-    if (r.bottom + listH > gridClient.bottom) {
-        if (below < above) {
+    if (r.bottom + listH > gridClient.bottom)
+    {
+        if (below < above)
+        {
             m_bListAbove = true;
             listH = std::min(listH, above);
-        } else {
+        }
+        else
+        {
             listH = std::max(0, below);
         }
     }
@@ -329,7 +349,7 @@ void CGridEdit::OnKillFocus(CWnd* pNewWnd)
     const UINT_PTR editorId = static_cast<UINT_PTR>(::GetDlgCtrlID(m_hWnd));
     const WPARAM gridId = hGrid ? static_cast<WPARAM>(::GetDlgCtrlID(hGrid)) : 0;
 
-    ::DestroyWindow(m_hWnd);   // deletes this object
+    ::DestroyWindow(m_hWnd); // deletes this object
 
     NMLVDISPINFOW info{};
     info.hdr.hwndFrom = hGrid;
@@ -338,10 +358,12 @@ void CGridEdit::OnKillFocus(CWnd* pNewWnd)
     info.item.mask = LVIF_TEXT | LVIF_PARAM;
     info.item.iItem = row;
     info.item.iSubItem = column;
-    info.item.pszText = reason == kInPlaceEscape ? nullptr : const_cast<LPWSTR>(static_cast<LPCWSTR>(text));
+    info.item.pszText =
+        reason == kInPlaceEscape ? nullptr : const_cast<LPWSTR>(static_cast<LPCWSTR>(text));
     info.item.cchTextMax = text.GetLength();
     const UINT kindBits = (kind == kGridValue || kind == kGridNull || text.IsEmpty()) ? kind : 0;
-    info.item.lParam = static_cast<LPARAM>(static_cast<WORD>(reason) | (static_cast<DWORD>(kindBits) << 16));
+    info.item.lParam =
+        static_cast<LPARAM>(static_cast<WORD>(reason) | (static_cast<DWORD>(kindBits) << 16));
     if (hOwner != nullptr)
         ::SendMessageW(hOwner, WM_NOTIFY, gridId, reinterpret_cast<LPARAM>(&info));
 }

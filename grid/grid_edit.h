@@ -32,9 +32,19 @@ public:
     };
 
     // Flag bits.
-    enum : UINT { flagNullBox = 1, flagList = 2 };
+    enum : UINT
+    {
+        flagNullBox = 1,
+        flagList = 2
+    };
     // Control ids of the parts.
-    enum : UINT { idNullBox = 1, idEdit = 2, idButton = 3, idList = 4 };
+    enum : UINT
+    {
+        idNullBox = 1,
+        idEdit = 2,
+        idButton = 3,
+        idList = 4
+    };
 
     // Takes over the source: the caller's pointer becomes null.
     CGridEdit(int nRow, int nColumn, UINT nFlags, const CGridItem& value, CDataInterface*& pSource);
@@ -99,7 +109,11 @@ class CRGridGuidDataInterface : public CGridEdit::CDataInterface
 {
 public:
     CRGridGuidDataInterface() {}
-    bool Open() override { m_bDone = false; return true; }
+    bool Open() override
+    {
+        m_bDone = false;
+        return true;
+    }
     bool GetNext(CString& strValue) override;
 
     bool m_bDone = false;
@@ -110,7 +124,11 @@ class CRGridTimeDataInterface : public CGridEdit::CDataInterface
 {
 public:
     explicit CRGridTimeDataInterface(int nSQLType) : m_nSQLType(nSQLType) {}
-    bool Open() override { m_bDone = false; return true; }
+    bool Open() override
+    {
+        m_bDone = false;
+        return true;
+    }
     bool GetNext(CString& strValue) override;
 
     bool m_bDone = false;
@@ -127,11 +145,13 @@ CString FormatTimeProposal(const SYSTEMTIME& time, int nSQLType, LONG nBias);
 CString FormatZoneOffset(LONG nBias);
 // The SELECT of the values a foreign-key column may take, or "" when no record has the column
 // (compared exactly) as its referencing column.
-CString BuildFKValuesSQL(LPCWSTR pszColumn,
-                         const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
-                         CRDatabase* pQuoteDatabase);
+CString BuildFKValuesSQL(
+    LPCWSTR pszColumn,
+    const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
+    CRDatabase* pQuoteDatabase);
 // Replaces the source with one over the foreign key's values; true when the source is set.
-bool MakeFKValuesQuery(LPCWSTR pszColumn,
-                       const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
-                       CRDatabase* pDatabase, CRDatabase* pQuoteDatabase, UINT nTimeout,
-                       CGridEdit::CDataInterface*& pSource);
+bool MakeFKValuesQuery(
+    LPCWSTR pszColumn,
+    const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
+    CRDatabase* pDatabase, CRDatabase* pQuoteDatabase, UINT nTimeout,
+    CGridEdit::CDataInterface*& pSource);

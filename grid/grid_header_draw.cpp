@@ -25,11 +25,12 @@ void Fill(HDC hDC, const RECT& r, COLORREF color)
     ::DeleteObject(brush);
 }
 
-}  // namespace
+} // namespace
 
 void CRGrid::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct)
 {
-    if (lpDrawItemStruct != nullptr && lpDrawItemStruct->CtlType == ODT_HEADER && DrawsHeader()) {
+    if (lpDrawItemStruct != nullptr && lpDrawItemStruct->CtlType == ODT_HEADER && DrawsHeader())
+    {
         DrawHeaderItem(lpDrawItemStruct);
         return;
     }
@@ -38,7 +39,8 @@ void CRGrid::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct)
 
 LRESULT CRGrid::OnThemeChanged()
 {
-    if (DrawsHeader()) {
+    if (DrawsHeader())
+    {
         HWND hHeader = ::GetDlgItem(m_hWnd, 0);
         if (hHeader != nullptr)
             m_headerTheme.Open(hHeader, L"HEADER");
@@ -58,13 +60,15 @@ void CRGrid::DrawHeaderItem(LPDRAWITEMSTRUCT lpDis)
     OSVERSIONINFOW info = {sizeof(info)};
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    const bool modern = ::GetVersionExW(&info) &&
-                        (info.dwMajorVersion > 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion >= 2));
+    const bool modern =
+        ::GetVersionExW(&info) &&
+        (info.dwMajorVersion > 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion >= 2));
 #pragma GCC diagnostic pop
     const bool themed = m_headerTheme.IsOpen() && ::IsAppThemed();
 
     // Background.
-    if (modern) {
+    if (modern)
+    {
         Line(hDC, RGB(222, 223, 225), r.left, r.bottom - 1, r.right, r.bottom - 1);
         Line(hDC, RGB(222, 223, 225), r.right - 1, r.top, r.right - 1, r.bottom);
         r.right -= 1;
@@ -78,15 +82,19 @@ void CRGrid::DrawHeaderItem(LPDRAWITEMSTRUCT lpDis)
         const int from = pressed ? r.top : split;
         Line(hDC, edge, r.left, from, r.left, r.bottom);
         Line(hDC, edge, r.right - 1, from, r.right - 1, r.bottom);
-        if (pressed) {
+        if (pressed)
+        {
             Line(hDC, edge, r.left, r.top, r.right, r.top);
             r.top += 1;
         }
-    } else if (!themed) {
+    }
+    else if (!themed)
+    {
         const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
         Line(hDC, shadow, r.left, r.bottom - 1, r.right, r.bottom - 1);
         Line(hDC, shadow, r.right - 1, r.bottom - 1, r.right - 1, pressed ? r.top : r.top - 1);
-        if (pressed) {
+        if (pressed)
+        {
             Line(hDC, shadow, r.left, r.top, r.right, r.top);
             Line(hDC, shadow, r.left, r.top, r.left, r.bottom);
             r.left += 1;
@@ -95,9 +103,13 @@ void CRGrid::DrawHeaderItem(LPDRAWITEMSTRUCT lpDis)
         r.right -= 1;
         r.bottom -= 1;
         Fill(hDC, r, ::GetSysColor(COLOR_BTNFACE));
-    } else {
-        m_headerTheme.DrawThemeBackground(hDC, HP_HEADERITEM, pressed ? HIS_PRESSED : HIS_NORMAL, &r, nullptr);
-        if (pressed) {
+    }
+    else
+    {
+        m_headerTheme.DrawThemeBackground(hDC, HP_HEADERITEM, pressed ? HIS_PRESSED : HIS_NORMAL,
+                                          &r, nullptr);
+        if (pressed)
+        {
             r.left += 1;
             r.top += 1;
         }
@@ -105,15 +117,18 @@ void CRGrid::DrawHeaderItem(LPDRAWITEMSTRUCT lpDis)
 
     const int cxEdge = ::GetSystemMetrics(SM_CXEDGE);
     const int cyEdge = ::GetSystemMetrics(SM_CYEDGE);
-    if (cxEdge > 0) {
+    if (cxEdge > 0)
+    {
         r.left += cxEdge;
         r.right += 1 - cxEdge;
     }
-    if (cyEdge > 0) {
+    if (cyEdge > 0)
+    {
         r.top += cyEdge;
         r.bottom += 1 - cyEdge;
     }
-    if (pressed) {
+    if (pressed)
+    {
         r.left += 1;
         r.top += 1;
     }
@@ -127,49 +142,61 @@ void CRGrid::DrawHeaderItem(LPDRAWITEMSTRUCT lpDis)
         return;
 
     HIMAGELIST hImages = (HIMAGELIST)::SendMessageW(hHeader, HDM_GETIMAGELIST, 0, 0);
-    if ((hd.fmt & HDF_IMAGE) && hd.iImage >= 0 && hImages != nullptr) {
+    if ((hd.fmt & HDF_IMAGE) && hd.iImage >= 0 && hImages != nullptr)
+    {
         r.left += 1;
         HICON hIcon = ImageList_GetIcon(hImages, hd.iImage, ILD_NORMAL);
-        if (hIcon != nullptr) {
+        if (hIcon != nullptr)
+        {
             int cx = 0, cy = 0;
             ImageList_GetIconSize(hImages, &cx, &cy);
-            ::DrawStateW(hDC, nullptr, nullptr, (LPARAM)hIcon, 0, r.left, r.top + (r.bottom - r.top - cy) / 2,
-                         cx, cy, DST_ICON);
+            ::DrawStateW(hDC, nullptr, nullptr, (LPARAM)hIcon, 0, r.left,
+                         r.top + (r.bottom - r.top - cy) / 2, cx, cy, DST_ICON);
             ::DestroyIcon(hIcon);
             r.left += cx;
         }
     }
 
-    if ((hd.fmt & (HDF_BITMAP | HDF_BITMAP_ON_RIGHT)) && hd.hbm != nullptr) {
+    if ((hd.fmt & (HDF_BITMAP | HDF_BITMAP_ON_RIGHT)) && hd.hbm != nullptr)
+    {
         BITMAP bm = {};
-        if (::GetObjectW(hd.hbm, sizeof(bm), &bm)) {
+        if (::GetObjectW(hd.hbm, sizeof(bm), &bm))
+        {
             const int y = std::max((long)r.top, r.top + (r.bottom - r.top - bm.bmHeight) / 2);
-            if (hd.fmt & HDF_BITMAP_ON_RIGHT) {
+            if (hd.fmt & HDF_BITMAP_ON_RIGHT)
+            {
                 const int x = r.right - 1 - bm.bmWidth;
-                ::DrawStateW(hDC, nullptr, nullptr, (LPARAM)hd.hbm, 0, x, y, bm.bmWidth, bm.bmHeight, DST_BITMAP);
+                ::DrawStateW(hDC, nullptr, nullptr, (LPARAM)hd.hbm, 0, x, y, bm.bmWidth,
+                             bm.bmHeight, DST_BITMAP);
                 r.right = x;
-            } else {
+            }
+            else
+            {
                 const int x = r.left + 1;
-                ::DrawStateW(hDC, nullptr, nullptr, (LPARAM)hd.hbm, 0, x, y, bm.bmWidth, bm.bmHeight, DST_BITMAP);
+                ::DrawStateW(hDC, nullptr, nullptr, (LPARAM)hd.hbm, 0, x, y, bm.bmWidth,
+                             bm.bmHeight, DST_BITMAP);
                 r.left = x + bm.bmWidth;
             }
         }
     }
 
     CGridColumn* pColumn = GetColumnObject((int)lpDis->itemID);
-    if (HasOption(kGridDrawHeader) && pColumn != nullptr && pColumn->m_nSortMark != 0) {
+    if (HasOption(kGridDrawHeader) && pColumn != nullptr && pColumn->m_nSortMark != 0)
+    {
         const int h = 3 * ::GetSystemMetrics(SM_CYSMICON) / 4;
         const int w = ((::GetSystemMetrics(SM_CXSMICON) / 2) + 1) & ~1;
         r.left += 1;
         int top = r.top, bottom = r.bottom;
-        if (r.bottom - r.top > h) {
+        if (r.bottom - r.top > h)
+        {
             top = r.top + (r.bottom - r.top - h) / 2;
             bottom = top + h;
         }
         const int x = r.left;
         const int head = w / 2;
         POINT pts[7];
-        if (pColumn->m_nSortMark == 1) {  // ascending: pointing down
+        if (pColumn->m_nSortMark == 1)
+        { // ascending: pointing down
             pts[0] = {x + 3 * w / 8, top};
             pts[1] = {x + 5 * w / 8, top};
             pts[2] = {x + 5 * w / 8, bottom - head};
@@ -177,7 +204,9 @@ void CRGrid::DrawHeaderItem(LPDRAWITEMSTRUCT lpDis)
             pts[4] = {x + w / 2, bottom};
             pts[5] = {x, bottom - head};
             pts[6] = {x + 3 * w / 8, bottom - head};
-        } else {
+        }
+        else
+        {
             pts[0] = {x + 3 * w / 8, bottom};
             pts[1] = {x + 5 * w / 8, bottom};
             pts[2] = {x + 5 * w / 8, top + head};
@@ -198,7 +227,8 @@ void CRGrid::DrawHeaderItem(LPDRAWITEMSTRUCT lpDis)
         r.left += w;
     }
 
-    if (hd.fmt & HDF_STRING) {
+    if (hd.fmt & HDF_STRING)
+    {
         SIZE space = {};
         ::GetTextExtentPoint32W(hDC, L" ", 1, &space);
         r.left += space.cx;
@@ -208,8 +238,9 @@ void CRGrid::DrawHeaderItem(LPDRAWITEMSTRUCT lpDis)
             format |= DT_CENTER;
         else if (hd.fmt & HDF_RIGHT)
             format |= DT_RIGHT;
-        if (themed && m_headerTheme.DrawThemeText(hDC, HP_HEADERITEM, pressed ? HIS_PRESSED : HIS_NORMAL,
-                                                  text, -1, format, 0, &r))
+        if (themed &&
+            m_headerTheme.DrawThemeText(hDC, HP_HEADERITEM, pressed ? HIS_PRESSED : HIS_NORMAL,
+                                        text, -1, format, 0, &r))
             return;
         const COLORREF oldColor = ::SetTextColor(hDC, ::GetSysColor(COLOR_BTNTEXT));
         const int oldMode = ::SetBkMode(hDC, TRANSPARENT);

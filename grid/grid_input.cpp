@@ -12,7 +12,8 @@ bool CRGrid::IsReadyForEdit() const
 
 bool CRGrid::CanUpdateRow() const
 {
-    return IsReadyForEdit() && m_hWnd != nullptr && const_cast<CRGrid*>(this)->GetSelectedItem() >= 0;
+    return IsReadyForEdit() && m_hWnd != nullptr &&
+           const_cast<CRGrid*>(this)->GetSelectedItem() >= 0;
 }
 
 bool CRGrid::CanEditValue() const
@@ -35,7 +36,8 @@ bool CRGrid::CanCopyValue() const
 
 bool CRGrid::CanPaste() const
 {
-    return ::IsClipboardFormatAvailable(m_nClipFormatUnicode) || ::IsClipboardFormatAvailable(m_nClipFormatAnsi);
+    return ::IsClipboardFormatAvailable(m_nClipFormatUnicode) ||
+           ::IsClipboardFormatAvailable(m_nClipFormatAnsi);
 }
 
 void CRGrid::EditSelectedRow(int nColumn)
@@ -51,13 +53,16 @@ bool CRGrid::CanUseCursorForEdit(UINT nMask)
     CRRecordset* pRecordset = dynamic_cast<CRRecordset*>(m_pCursor);
     if (pRecordset == nullptr)
         return false;
-    try {
+    try
+    {
         CRDatabase* pDatabase = pRecordset->GetDatabase();
         if (pDatabase != nullptr && pDatabase->GetDBMSKind() == DBMS_FIREBIRD &&
             pRecordset->GetStmtCursorType() == SQL_CURSOR_STATIC)
             return false;
         return (pRecordset->GetCursorAttributes1() & nMask) == nMask;
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->Delete();
         return false;
     }
@@ -72,9 +77,11 @@ BOOL CRGrid::PreTranslateMessage(MSG* pMsg)
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
     const bool editable = HasOption(kGridEditable);
     const bool busy = m_bEditing || m_bInserting || m_bModified;
-    switch (pMsg->wParam) {
+    switch (pMsg->wParam)
+    {
     case VK_RETURN:
-        if (editable && (m_bInserting || m_bModified)) {
+        if (editable && (m_bInserting || m_bModified))
+        {
             const int row = m_nEditedRow;
             CommitRow();
             SelectRowClamped(row);
@@ -82,13 +89,15 @@ BOOL CRGrid::PreTranslateMessage(MSG* pMsg)
         }
         break;
     case VK_ESCAPE:
-        if (editable) {
+        if (editable)
+        {
             CancelEdit();
             return TRUE;
         }
         break;
     case VK_SPACE:
-        if (editable && !m_bEditing && !m_columns.empty()) {
+        if (editable && !m_bEditing && !m_columns.empty())
+        {
             const int column = m_nCurrentColumn >= 0 ? m_nCurrentColumn : GetColumnAtPosition(0);
             const int row = GetSelectedItem();
             if (row >= 0 && column >= 0)
@@ -97,9 +106,7 @@ BOOL CRGrid::PreTranslateMessage(MSG* pMsg)
                 ::MessageBeep(MB_ICONHAND);
         }
         break;
-    case VK_NEXT:
-        ReadAheadPage();
-        break;
+    case VK_NEXT: ReadAheadPage(); break;
     case VK_END:
         if (ctrl)
             ReadAllRows();
@@ -110,33 +117,39 @@ BOOL CRGrid::PreTranslateMessage(MSG* pMsg)
             return TRUE;
         break;
     case VK_INSERT:
-        if (!shift && !ctrl && editable && IsReadyForEdit()) {
+        if (!shift && !ctrl && editable && IsReadyForEdit())
+        {
             InsertRow(true);
             return TRUE;
         }
-        if (shift && !ctrl && editable && IsReadyForEdit()) {
+        if (shift && !ctrl && editable && IsReadyForEdit())
+        {
             Paste();
             return TRUE;
         }
-        if (ctrl && !shift && editable && CanCopy()) {
+        if (ctrl && !shift && editable && CanCopy())
+        {
             Copy();
             return TRUE;
         }
         break;
     case VK_DELETE:
-        if (editable && !busy) {
+        if (editable && !busy)
+        {
             DeleteRow();
             return TRUE;
         }
         break;
     case 'C':
-        if (ctrl && !shift && CanCopy()) {
+        if (ctrl && !shift && CanCopy())
+        {
             Copy();
             return TRUE;
         }
         break;
     case 'V':
-        if (ctrl && !shift && IsReadyForEdit()) {
+        if (ctrl && !shift && IsReadyForEdit())
+        {
             Paste();
             return TRUE;
         }
@@ -164,10 +177,13 @@ void CRGrid::OnLButtonDblClk(UINT nFlags, CPoint point)
     int row = -1, column = -1;
     if (CellFromPoint(point, &row, &column) != 1)
         return;
-    if ((GetItemState(row, LVIS_FOCUSED) & LVIS_FOCUSED) && column >= 0) {
+    if ((GetItemState(row, LVIS_FOCUSED) & LVIS_FOCUSED) && column >= 0)
+    {
         if (HasOption(kGridEditable) && !m_bEditing)
             EditCell(row, column);
-    } else {
+    }
+    else
+    {
         SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
 }
@@ -175,10 +191,12 @@ void CRGrid::OnLButtonDblClk(UINT nFlags, CPoint point)
 void CRGrid::OnContextMenu(CWnd*, CPoint point)
 {
     CPoint client = point;
-    if (point.x != -1 || point.y != -1) {
+    if (point.x != -1 || point.y != -1)
+    {
         ScreenToClient(&client);
         int row = -1, column = -1;
-        if (CellFromPoint(client, &row, &column) == 1 && column != m_nCurrentColumn) {
+        if (CellFromPoint(client, &row, &column) == 1 && column != m_nCurrentColumn)
+        {
             m_nCurrentColumn = column;
             RedrawItems(row, row);
         }
@@ -189,10 +207,12 @@ void CRGrid::OnContextMenu(CWnd*, CPoint point)
 
 void CRGrid::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 {
-    if (HasOption(kGridColumnScroll)) {
+    if (HasOption(kGridColumnScroll))
+    {
         if (::GetFocus() != m_hWnd)
             SetFocus();
-        if (nSBCode == SB_LINELEFT || nSBCode == SB_LINERIGHT) {
+        if (nSBCode == SB_LINELEFT || nSBCode == SB_LINERIGHT)
+        {
             ScrollByColumn(nSBCode == SB_LINERIGHT);
             return;
         }
@@ -210,7 +230,8 @@ bool CRGrid::GetScrollOrigin(CPoint& origin)
         return false;
     bool any = false;
     SCROLLINFO si = {sizeof(si), SIF_ALL};
-    if (::GetScrollInfo(m_hWnd, SB_HORZ, &si)) {
+    if (::GetScrollInfo(m_hWnd, SB_HORZ, &si))
+    {
         any = true;
         int total = 0;
         const int count = (int)m_columns.size();
@@ -220,7 +241,8 @@ bool CRGrid::GetScrollOrigin(CPoint& origin)
         origin.x = range > 0 ? (total / range) * si.nPos : 0;
     }
     si = {sizeof(si), SIF_ALL};
-    if (::GetScrollInfo(m_hWnd, SB_VERT, &si)) {
+    if (::GetScrollInfo(m_hWnd, SB_VERT, &si))
+    {
         any = true;
         LOGFONTW lf = {};
         int height = 0;
@@ -242,19 +264,24 @@ bool CRGrid::ScrollByColumn(bool bRight)
         return false;
     const int x = origin.x;
     int start = 0;
-    for (int p = 0; p < count; ++p) {
+    for (int p = 0; p < count; ++p)
+    {
         const int width = GetColumnWidth(order[p]);
         const int end = start + width;
-        if (x >= start && x < end) {
+        if (x >= start && x < end)
+        {
             int target;
-            if (!bRight) {
+            if (!bRight)
+            {
                 if (x == start)
                     target = p > 0 ? start - GetColumnWidth(order[p - 1]) : start;
                 else
                     target = start;
                 if (target > 0)
                     target -= 1;
-            } else {
+            }
+            else
+            {
                 target = end;
                 if (x == end - 1 && p + 1 < count)
                     target += GetColumnWidth(order[p + 1]);
@@ -276,7 +303,9 @@ void CRGrid::OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult)
     NMLISTVIEW* pInfo = (NMLISTVIEW*)pNMHDR;
     const UINT gained = pInfo->uNewState & ~pInfo->uOldState;
     if (m_bEditing && m_nEditedRow >= 0 && pInfo->iItem >= 0 && pInfo->iItem != m_nEditedRow &&
-        pInfo->iSubItem == 0 && (pInfo->uChanged & LVIF_STATE) && (gained & (LVIS_SELECTED | LVIS_FOCUSED))) {
+        pInfo->iSubItem == 0 && (pInfo->uChanged & LVIF_STATE) &&
+        (gained & (LVIS_SELECTED | LVIS_FOCUSED)))
+    {
         if (!(GetItemState(m_nEditedRow, LVIS_SELECTED) & LVIS_SELECTED))
             SelectRow(m_nEditedRow);
         *pResult = 1;
@@ -287,8 +316,10 @@ void CRGrid::OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = 0;
     NMLISTVIEW* pInfo = (NMLISTVIEW*)pNMHDR;
-    if (m_nEditedRow >= 0 && pInfo->iItem >= 0 && pInfo->iItem != m_nEditedRow && pInfo->iSubItem == 0 &&
-        (pInfo->uChanged & LVIF_STATE) && (pInfo->uNewState & LVIS_SELECTED) && !m_bCommitPosted) {
+    if (m_nEditedRow >= 0 && pInfo->iItem >= 0 && pInfo->iItem != m_nEditedRow &&
+        pInfo->iSubItem == 0 && (pInfo->uChanged & LVIF_STATE) &&
+        (pInfo->uNewState & LVIS_SELECTED) && !m_bCommitPosted)
+    {
         // Committing may make the owner read everything again, which deletes every item: never
         // inside the list's own notification. The commit runs once the notification is over.
         m_bCommitPosted = PostMessage(WM_GRID_DEFERRED_COMMIT) != FALSE;
@@ -302,7 +333,7 @@ LRESULT CRGrid::OnDeferredCommit(WPARAM, LPARAM)
         return 0;
     const int selected = GetSelectedItem();
     if (selected == m_nEditedRow)
-        return 0;  // the user came back to the edited row
+        return 0; // the user came back to the edited row
     CommitRow();
     return 0;
 }

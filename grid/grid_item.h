@@ -5,13 +5,14 @@
 #include "framework/core.h"
 
 // Marker kinds of a cell value.
-enum GridValueKind : UINT {
-    kGridValue = 0,      // an ordinary value
-    kGridNull = 1,       // "<<NULL>>"
-    kGridNoTotal = 2,    // "<<NO TOTAL>>": the driver gave no total length
-    kGridEmpty = 3,      // "<<EMPTY>>": a value of length 0
-    kGridException = 4,  // "<<EXCEPTION>>": reading the value failed
-    kGridUnknown = 5,    // "<<UNKNOWN>>": the column has no C type
+enum GridValueKind : UINT
+{
+    kGridValue = 0,     // an ordinary value
+    kGridNull = 1,      // "<<NULL>>"
+    kGridNoTotal = 2,   // "<<NO TOTAL>>": the driver gave no total length
+    kGridEmpty = 3,     // "<<EMPTY>>": a value of length 0
+    kGridException = 4, // "<<EXCEPTION>>": reading the value failed
+    kGridUnknown = 5,   // "<<UNKNOWN>>": the column has no C type
 };
 
 struct CGridItem
@@ -22,7 +23,8 @@ struct CGridItem
 
     CGridItem() = default;
     CGridItem(LPCWSTR text, UINT kind, BYTE truncated = 0)
-        : m_strText(text), m_nKind(kind), m_bTruncated(truncated) {}
+        : m_strText(text), m_nKind(kind), m_bTruncated(truncated)
+    {}
 
     void Clear()
     {

@@ -16,7 +16,7 @@ void SendToOwner(CRGrid* pGrid, TRecord& record, UINT nCode)
     ::SendMessageW(pGrid->m_pOwner->m_hWnd, WM_NOTIFY, record.hdr.idFrom, (LPARAM)&record);
 }
 
-}  // namespace
+} // namespace
 
 static_assert(offsetof(GridNotifyColumn, nColumn) == 24, "payload after the header");
 static_assert(offsetof(GridNotifyText, strText) == 24, "payload after the header");
@@ -25,13 +25,17 @@ static_assert(offsetof(GridNotifyEditError, strText) == 32, "text after the kind
 
 void CRGrid::NotifyOwner(UINT nCode)
 {
-    if (nCode == kGridSortAscending || nCode == kGridSortDescending) {
+    if (nCode == kGridSortAscending || nCode == kGridSortDescending)
+    {
         GridNotifyColumn record = {};
         record.nColumn = m_nCurrentColumn + 1;
         SendToOwner(this, record, nCode);
         return;
     }
-    struct { NMHDR hdr; } record = {};
+    struct
+    {
+        NMHDR hdr;
+    } record = {};
     SendToOwner(this, record, nCode);
 }
 

@@ -16,8 +16,10 @@ bool CRGrid::PrepareEditCell(int nRow, int nColumn, RECT* pRect, CGridItem* pVal
         return false;
     if (pRect != nullptr)
         *pRect = rect;
-    if (!m_bInserting && !m_bModified) {
-        for (int c = 0; c < (int)m_columns.size(); ++c) {
+    if (!m_bInserting && !m_bModified)
+    {
+        for (int c = 0; c < (int)m_columns.size(); ++c)
+        {
             CGridItem cell;
             if (!GetCellText(nRow, c, cell))
                 return false;
@@ -38,10 +40,12 @@ bool CRGrid::PrepareEditCell(int nRow, int nColumn, RECT* pRect, CGridItem* pVal
 
 CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
 {
-    if (nColumn < 0 || nColumn >= (int)m_columns.size() || m_hWnd == nullptr || m_nReadDepth > 0 || m_bEditing)
+    if (nColumn < 0 || nColumn >= (int)m_columns.size() || m_hWnd == nullptr || m_nReadDepth > 0 ||
+        m_bEditing)
         return nullptr;
     // Another row still in edit mode is stored first; its values must not mix with this row's.
-    if ((m_bInserting || m_bModified) && m_nEditedRow >= 0 && nRow != m_nEditedRow) {
+    if ((m_bInserting || m_bModified) && m_nEditedRow >= 0 && nRow != m_nEditedRow)
+    {
         if (!CommitRow())
             return nullptr;
     }
@@ -55,7 +59,8 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
     DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
     LVCOLUMNW lvc = {};
     lvc.mask = LVCF_FMT;
-    if (GetColumn(nColumn, &lvc)) {
+    if (GetColumn(nColumn, &lvc))
+    {
         if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT)
             style |= ES_RIGHT;
         else if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER)
@@ -67,7 +72,8 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
     UINT flags = 0;
     CGridEdit::CDataInterface* pSource = nullptr;
     LONGLONG limit = -1;
-    try {
+    try
+    {
         bool nullable;
         if (pColumn != nullptr && pColumn->m_nNullable == 1)
             nullable = true;
@@ -80,15 +86,25 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
 
         const int sqlType = m_pCursor ? m_pCursor->GetColumnSQLType(cursorColumn) : 0;
         const int cType = m_pCursor ? m_pCursor->GetColumnCType(cursorColumn) : 0;
-        if (pColumn != nullptr && pColumn->m_bForeignKey && m_foreignKeys.GetSize() > 0) {
+        if (pColumn != nullptr && pColumn->m_bForeignKey && m_foreignKeys.GetSize() > 0)
+        {
             flags |= CGridEdit::flagList;
             MakeFKValuesQuery(pColumn->m_strName, m_foreignKeys, m_pDatabase,
                               m_pQuoteDatabase ? m_pQuoteDatabase : m_pDatabase,
                               m_pCursor ? m_pCursor->GetQueryTimeout() : 0, pSource);
-        } else {
-            switch (sqlType) {
-            case SQL_SS_TIMESTAMPOFFSET: case SQL_SS_TIME2: case SQL_DATE: case SQL_TIME:
-            case SQL_TIMESTAMP: case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_TYPE_TIMESTAMP:
+        }
+        else
+        {
+            switch (sqlType)
+            {
+            case SQL_SS_TIMESTAMPOFFSET:
+            case SQL_SS_TIME2:
+            case SQL_DATE:
+            case SQL_TIME:
+            case SQL_TIMESTAMP:
+            case SQL_TYPE_DATE:
+            case SQL_TYPE_TIME:
+            case SQL_TYPE_TIMESTAMP:
                 pSource = new CRGridTimeDataInterface(sqlType);
                 flags |= CGridEdit::flagList;
                 break;
@@ -99,27 +115,36 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
             }
         }
         const LONGLONG size = m_pCursor ? m_pCursor->GetColumnSize(cursorColumn) : 0;
-        if (cType == SQL_C_CHAR || cType == SQL_C_WCHAR) {
+        if (cType == SQL_C_CHAR || cType == SQL_C_WCHAR)
+        {
             limit = size;
-        } else if (cType == SQL_C_BINARY) {
+        }
+        else if (cType == SQL_C_BINARY)
+        {
             limit = 2 * size;
             style |= ES_UPPERCASE;
         }
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->Delete();
         delete pSource;
         return nullptr;
     }
-    if (limit > INT_MAX) {
+    if (limit > INT_MAX)
+    {
         delete pSource;
         return nullptr;
     }
 
     m_nCurrentColumn = nColumn;
     CGridEdit* pEdit = nullptr;
-    try {
+    try
+    {
         pEdit = new CGridEdit(nRow, nColumn, flags, value, pSource);
-    } catch (...) {
+    }
+    catch (...)
+    {
         delete pSource;
         return nullptr;
     }
@@ -128,18 +153,22 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
     const int previousRow = m_nEditedRow;
     const UINT wasModified = m_bModified;
     OnBeginEdit(nRow);
-    if (!pEdit->Create(style, rect, this, 1000, (int)limit)) {
+    if (!pEdit->Create(style, rect, this, 1000, (int)limit))
+    {
         // No editor: leave edit mode as it was, so the grid is not left waiting for an end of
         // edit that never comes. (A window that came into being and went again deleted the
         // object itself; one that never came leaves it to us, but we cannot tell which.)
         m_bEditing = false;
-        if (!m_bInserting && !wasModified) {
+        if (!m_bInserting && !wasModified)
+        {
             m_bModified = 0;
             m_nEditedRow = previousRow;
             if (HasOption(kGridMarkEditedRow))
                 RedrawItems(nRow, nRow);
             NotifyOwner(kGridEditCancelled);
-        } else {
+        }
+        else
+        {
             NotifyOwner(kGridCellStored);
         }
         return nullptr;
@@ -167,7 +196,8 @@ void CRGrid::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     *pResult = stored ? 1 : 0;
     if (!stored)
         return;
-    if (reason != kInPlaceTab && reason != kInPlaceShiftTab) {
+    if (reason != kInPlaceTab && reason != kInPlaceShiftTab)
+    {
         if (HasOption(kGridMarkEditedRow) && ::GetFocus() != m_hWnd && m_nEditedRow >= 0)
             RedrawItems(m_nEditedRow, m_nEditedRow);
         return;
@@ -182,24 +212,30 @@ void CRGrid::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     const int step = reason == kInPlaceTab ? 1 : -1;
     // Within `count` steps every position is seen once, crossing into the next (or previous)
     // row at most once.
-    for (int p = position, tries = 0; tries < count; ++tries) {
+    for (int p = position, tries = 0; tries < count; ++tries)
+    {
         p += step;
-        if (p >= count) {
+        if (p >= count)
+        {
             p = 0;
             ++targetRow;
-        } else if (p < 0) {
+        }
+        else if (p < 0)
+        {
             p = count - 1;
             if (--targetRow < 0)
-                return;  // nothing before the first row
+                return; // nothing before the first row
         }
-        if (IsColumnVisible(GetColumnAtPosition(p))) {
+        if (IsColumnVisible(GetColumnAtPosition(p)))
+        {
             targetPosition = p;
             break;
         }
     }
     if (targetPosition < 0)
         return;
-    if ((m_bInserting || m_bModified) && targetRow != m_nEditedRow) {
+    if ((m_bInserting || m_bModified) && targetRow != m_nEditedRow)
+    {
         if (!CommitRow())
             return;
     }
@@ -217,8 +253,10 @@ bool CRGrid::InsertRow(bool bOpenEditor)
     if (!HasOption(kGridEditable) || m_hWnd == nullptr || m_nReadDepth > 0 || m_bEditing ||
         m_bInserting || m_bModified)
         return false;
-    for (CGridColumn* pColumn : m_columns) {
-        if (pColumn != nullptr) {
+    for (CGridColumn* pColumn : m_columns)
+    {
+        if (pColumn != nullptr)
+        {
             pColumn->m_bChanged = 0;
             pColumn->m_value.Clear();
         }
@@ -253,7 +291,8 @@ bool CRGrid::CommitRow()
         return false;
     CWaitCursor hourglass;
     bool statementRun = false;
-    if (SaveRow(statementRun)) {
+    if (SaveRow(statementRun))
+    {
         const int former = m_nEditedRow;
         ResetEditState();
         if (statementRun)
@@ -271,20 +310,26 @@ bool CRGrid::CommitRow()
 
 bool CRGrid::CancelEdit()
 {
-    if (!HasOption(kGridEditable) || m_nEditedRow < 0 || !(m_bInserting || m_bModified) || m_hWnd == nullptr)
+    if (!HasOption(kGridEditable) || m_nEditedRow < 0 || !(m_bInserting || m_bModified) ||
+        m_hWnd == nullptr)
         return false;
     const int row = m_nEditedRow;
     const bool modified = m_bModified != 0;
     m_nEditedRow = -1;
-    if (m_bInserting) {
-        if (!DeleteItem(row)) {
+    if (m_bInserting)
+    {
+        if (!DeleteItem(row))
+        {
             m_nEditedRow = row;
             return false;
         }
         if (row > 0)
             SelectRow(row - 1);
-    } else {
-        for (int c = 0; c < (int)m_columns.size(); ++c) {
+    }
+    else
+    {
+        for (int c = 0; c < (int)m_columns.size(); ++c)
+        {
             CGridColumn* pColumn = m_columns[c];
             if (pColumn != nullptr && pColumn->m_bChanged)
                 SetItemText(row, c, pColumn->m_strSavedText);
@@ -299,15 +344,15 @@ bool CRGrid::CancelEdit()
 
 bool CRGrid::DeleteRow()
 {
-    if (!HasOption(kGridEditable) || m_bEditing || m_bInserting || m_bModified || m_hWnd == nullptr ||
-        m_nReadDepth > 0)
+    if (!HasOption(kGridEditable) || m_bEditing || m_bInserting || m_bModified ||
+        m_hWnd == nullptr || m_nReadDepth > 0)
         return false;
     const int row = GetSelectedItem();
     if (row < 0 || !ConfirmDelete())
         return false;
     CWaitCursor hourglass;
     if (!DeleteRowFromDB(row))
-        return true;  // reported by the save code
+        return true; // reported by the save code
     ClearCache();
     DeleteItem(row);
     NotifyRowDone(true);

@@ -11,7 +11,8 @@ namespace {
 void ToRowParams(const std::vector<CRGrid::CInsertParam>& in, CRowSqlParams& out)
 {
     out.clear();
-    for (const CRGrid::CInsertParam& p : in) {
+    for (const CRGrid::CInsertParam& p : in)
+    {
         CRowSqlParam q;
         q.nCType = p.m_nCType;
         q.nSQLType = p.m_nSQLType;
@@ -25,7 +26,8 @@ void ToRowParams(const std::vector<CRGrid::CInsertParam>& in, CRowSqlParams& out
 
 void AppendGridParams(const CRowSqlParams& in, size_t from, std::vector<CRGrid::CInsertParam>& out)
 {
-    for (size_t i = from; i < in.size(); ++i) {
+    for (size_t i = from; i < in.size(); ++i)
+    {
         const CRowSqlParam& q = in[i];
         CRGrid::CInsertParam p;
         p.m_nCType = q.nCType;
@@ -74,9 +76,11 @@ bool CRGrid::SaveRow(bool& bStatementRun)
         return false;
     bool inserting = m_bInserting != 0;
     NotifyOwner(inserting ? kGridInserting : kGridUpdating);
-    try {
+    try
+    {
         std::vector<CRowSqlColumn> columns;
-        for (int c = 0; c < GetColumnCount(); ++c) {
+        for (int c = 0; c < GetColumnCount(); ++c)
+        {
             CGridColumn* pColumn = m_columns[c];
             if (pColumn == nullptr || (!inserting && !pColumn->m_bChanged))
                 continue;
@@ -90,31 +94,38 @@ bool CRGrid::SaveRow(bool& bStatementRun)
         CRowStatement statement;
         CRowSqlFailure failure;
         bool built;
-        if (inserting) {
+        if (inserting)
+        {
             built = BuildInsertStatement(*m_pDatabase, m_pQuoteDatabase, m_pCursor, columns,
                                          statement, failure);
-        } else {
+        }
+        else
+        {
             if (columns.empty())
-                return true;   // nothing changed, nothing to run
+                return true; // nothing changed, nothing to run
             if (!m_pCursor->SetAbsolutePosition(m_nEditedRow + 1))
                 return false;
             built = BuildUpdateStatement(*m_pDatabase, m_pQuoteDatabase, m_pCursor, columns,
                                          MakeKeyRequest(*this, SQL_CA1_POSITIONED_UPDATE),
                                          statement, failure);
         }
-        if (!built) {
+        if (!built)
+        {
             NotifyEditError(failure.nColumn, failure.nKind, failure.strText);
             return false;
         }
         if (statement.bNothing)
             return true;
         bStatementRun = true;
-        if (!ExecuteRowStatement(*m_pDatabase, statement, failure)) {
+        if (!ExecuteRowStatement(*m_pDatabase, statement, failure))
+        {
             NotifyEditError(failure.nColumn, failure.nKind, failure.strText);
             return false;
         }
         return true;
-    } catch (Zelt::CRDBException* e) {
+    }
+    catch (Zelt::CRDBException* e)
+    {
         NotifyDatabaseError(e);
         e->Delete();
         return false;
@@ -126,7 +137,8 @@ bool CRGrid::DeleteRowFromDB(int nRow)
     if (m_pCursor == nullptr || m_pDatabase == nullptr)
         return false;
     NotifyOwner(kGridDeleting);
-    try {
+    try
+    {
         if (!m_pCursor->SetAbsolutePosition(nRow + 1))
             return false;
         CRowStatement statement;
@@ -134,12 +146,15 @@ bool CRGrid::DeleteRowFromDB(int nRow)
         if (!BuildDeleteStatement(*m_pDatabase, m_pQuoteDatabase, m_pCursor,
                                   MakeKeyRequest(*this, SQL_CA1_POSITIONED_DELETE), statement,
                                   failure) ||
-            !ExecuteRowStatement(*m_pDatabase, statement, failure)) {
+            !ExecuteRowStatement(*m_pDatabase, statement, failure))
+        {
             NotifyEditError(failure.nColumn, failure.nKind, failure.strText);
             return false;
         }
         return true;
-    } catch (Zelt::CRDBException* e) {
+    }
+    catch (Zelt::CRDBException* e)
+    {
         NotifyDatabaseError(e);
         e->Delete();
         return false;
@@ -171,7 +186,8 @@ bool CRGrid::MakeSaveValue(int nColumn, const CGridItem& value, int nCType, int 
     CRowSqlFailure failure;
     CString text;
     if (!::MakeSaveValue(*m_pDatabase, value.m_strText, value.m_nKind, nCType, nSQLType, text,
-                         rowParams, failure)) {
+                         rowParams, failure))
+    {
         NotifyEditError(nColumn, failure.nKind, failure.strText);
         return false;
     }
@@ -204,7 +220,8 @@ bool CRGrid::ExecuteSave(LPCWSTR pszStatement, std::vector<CInsertParam>& params
     upper.MakeUpper();
     statement.bValueKey = upper.Find(L" WHERE ") >= 0 && upper.Find(L" WHERE CURRENT OF ") < 0;
     CRowSqlFailure failure;
-    if (!ExecuteRowStatement(*m_pDatabase, statement, failure)) {
+    if (!ExecuteRowStatement(*m_pDatabase, statement, failure))
+    {
         NotifyEditError(failure.nColumn, failure.nKind, failure.strText);
         return false;
     }

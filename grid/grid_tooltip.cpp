@@ -27,7 +27,8 @@ BOOL CRGrid::OnToolTipText(NMHDR* pNMHDR, LRESULT* pResult)
     if (pResult)
         *pResult = 0;
     HWND hTip = reinterpret_cast<HWND>(SendMessage(LVM_GETTOOLTIPS));
-    if (hTip != nullptr) {
+    if (hTip != nullptr)
+    {
         RECT client{};
         ::GetClientRect(m_hWnd, &client);
         ::SendMessageW(hTip, TTM_SETMAXTIPWIDTH, 0, client.right - client.left);
@@ -45,22 +46,28 @@ BOOL CRGrid::OnToolTipText(NMHDR* pNMHDR, LRESULT* pResult)
     CString tip;
     bool haveTip = false;
     CGridColumn* pColumn = GetColumnObject(column);
-    if (pColumn != nullptr) {
+    if (pColumn != nullptr)
+    {
         int sqlType = m_pCursor->GetColumnSQLType(pColumn->m_nCursorColumn);
-        if (IsLongValueSQLType(sqlType)) {
+        if (IsLongValueSQLType(sqlType))
+        {
             CGridItem value;
             bool have = false;
-            if (row == m_nEditedRow && (m_bInserting || m_bModified)) {
+            if (row == m_nEditedRow && (m_bInserting || m_bModified))
+            {
                 value = pColumn->m_value;
                 have = true;
-            } else {
+            }
+            else
+            {
                 have = CopyFromCache(row, column, value);
             }
             if (have)
                 haveTip = MakeLongValueTip(sqlType, value, tip);
         }
     }
-    if (!haveTip) {
+    if (!haveTip)
+    {
         CString text = GetItemText(row, column);
         int need = GetStringWidth(text) + ::GetSystemMetrics(SM_CXEDGE) * (column == 0 ? 1 : 3) +
                    2 * GetStringWidth(L" ");
@@ -68,14 +75,19 @@ BOOL CRGrid::OnToolTipText(NMHDR* pNMHDR, LRESULT* pResult)
             tip = text;
     }
 
-    if (pNMHDR->code == TTN_GETDISPINFOA) {
+    if (pNMHDR->code == TTN_GETDISPINFOA)
+    {
         std::string& buffer = NarrowTipBuffer();
-        int n = ::WideCharToMultiByte(CP_ACP, 0, tip, tip.GetLength(), nullptr, 0, nullptr, nullptr);
+        int n =
+            ::WideCharToMultiByte(CP_ACP, 0, tip, tip.GetLength(), nullptr, 0, nullptr, nullptr);
         buffer.assign(n > 0 ? n : 0, '\0');
         if (n > 0)
-            ::WideCharToMultiByte(CP_ACP, 0, tip, tip.GetLength(), buffer.data(), n, nullptr, nullptr);
+            ::WideCharToMultiByte(CP_ACP, 0, tip, tip.GetLength(), buffer.data(), n, nullptr,
+                                  nullptr);
         reinterpret_cast<NMTTDISPINFOA*>(pNMHDR)->lpszText = buffer.data();
-    } else {
+    }
+    else
+    {
         std::wstring& buffer = WideTipBuffer();
         buffer.assign(static_cast<LPCWSTR>(tip));
         reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->lpszText = buffer.data();

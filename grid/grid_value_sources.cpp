@@ -30,21 +30,22 @@ CString FormatZoneOffset(LONG nBias)
 CString FormatTimeProposal(const SYSTEMTIME& t, int nSQLType, LONG nBias)
 {
     CString text;
-    switch (nSQLType) {
-    case SQL_SS_TIMESTAMPOFFSET: case SQL_TIMESTAMP: case SQL_TYPE_TIMESTAMP:
-        text.Format(L"%d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
-                    t.wMinute, t.wSecond);
+    switch (nSQLType)
+    {
+    case SQL_SS_TIMESTAMPOFFSET:
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_TIMESTAMP:
+        text.Format(L"%d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                    t.wSecond);
         if (nSQLType == SQL_SS_TIMESTAMPOFFSET)
             text += FormatZoneOffset(nBias);
         break;
-    case SQL_SS_TIME2: case SQL_TIME: case SQL_TYPE_TIME:
-        text.Format(L"%02d:%02d:%02d", t.wHour, t.wMinute, t.wSecond);
-        break;
-    case SQL_DATE: case SQL_TYPE_DATE:
-        text.Format(L"%d/%02d/%02d", t.wYear, t.wMonth, t.wDay);
-        break;
-    default:
-        break;
+    case SQL_SS_TIME2:
+    case SQL_TIME:
+    case SQL_TYPE_TIME: text.Format(L"%02d:%02d:%02d", t.wHour, t.wMinute, t.wSecond); break;
+    case SQL_DATE:
+    case SQL_TYPE_DATE: text.Format(L"%d/%02d/%02d", t.wYear, t.wMonth, t.wDay); break;
+    default: break;
     }
     return text;
 }
@@ -69,7 +70,8 @@ bool CRGridTimeDataInterface::GetNext(CString& strValue)
     ::GetLocalTime(&now);
     TIME_ZONE_INFORMATION zone{};
     LONG bias = 0;
-    switch (::GetTimeZoneInformation(&zone)) {
+    switch (::GetTimeZoneInformation(&zone))
+    {
     case TIME_ZONE_ID_STANDARD: bias = zone.Bias + zone.StandardBias; break;
     case TIME_ZONE_ID_DAYLIGHT: bias = zone.Bias + zone.DaylightBias; break;
     case TIME_ZONE_ID_INVALID: bias = 0; break;
@@ -82,8 +84,7 @@ bool CRGridTimeDataInterface::GetNext(CString& strValue)
 
 CRGridFKDataInterface::CRGridFKDataInterface(CRDatabase* pDatabase, LPCWSTR pszSQL, UINT nTimeout)
     : m_pDatabase(pDatabase), m_strSQL(pszSQL), m_nTimeout(nTimeout)
-{
-}
+{}
 
 CRGridFKDataInterface::~CRGridFKDataInterface()
 {
@@ -96,12 +97,15 @@ bool CRGridFKDataInterface::Open()
     m_pRecordset = nullptr;
     if (m_pDatabase == nullptr)
         return false;
-    try {
+    try
+    {
         m_pRecordset = new CRRecordset(m_pDatabase);
         m_pRecordset->SetQueryTimeout(m_nTimeout);
         if (m_pRecordset->Open(m_strSQL, RS_FORWARD_ONLY, RS_READONLY | RS_NUMERIC_AS_TEXT))
             return true;
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->Delete();
     }
     delete m_pRecordset;
@@ -113,26 +117,31 @@ bool CRGridFKDataInterface::GetNext(CString& strValue)
 {
     if (m_pRecordset == nullptr)
         return false;
-    try {
+    try
+    {
         if (m_pRecordset->IsEOF())
             return false;
         if (!m_pRecordset->GetFieldText(1, strValue))
             strValue.Empty();
         m_pRecordset->MoveNext();
         return true;
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->Delete();
         return false;
     }
 }
 
-CString BuildFKValuesSQL(LPCWSTR pszColumn,
-                         const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
-                         CRDatabase* pQuoteDatabase)
+CString BuildFKValuesSQL(
+    LPCWSTR pszColumn,
+    const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
+    CRDatabase* pQuoteDatabase)
 {
     if (pszColumn == nullptr)
         return CString();
-    for (INT_PTR i = 0; i < keys.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < keys.GetSize(); ++i)
+    {
         const CRForeignKey::CForeignKeyInfo& key = keys[i];
         if (wcscmp(key.szFkColumnName, pszColumn) != 0)
             continue;
@@ -149,20 +158,25 @@ CString BuildFKValuesSQL(LPCWSTR pszColumn,
     return CString();
 }
 
-bool MakeFKValuesQuery(LPCWSTR pszColumn,
-                       const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
-                       CRDatabase* pDatabase, CRDatabase* pQuoteDatabase, UINT nTimeout,
-                       CGridEdit::CDataInterface*& pSource)
+bool MakeFKValuesQuery(
+    LPCWSTR pszColumn,
+    const CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&>& keys,
+    CRDatabase* pDatabase, CRDatabase* pQuoteDatabase, UINT nTimeout,
+    CGridEdit::CDataInterface*& pSource)
 {
-    try {
+    try
+    {
         CString sql = BuildFKValuesSQL(pszColumn, keys, pQuoteDatabase);
-        if (!sql.IsEmpty()) {
+        if (!sql.IsEmpty())
+        {
             CGridEdit::CDataInterface* pNew = new CRGridFKDataInterface(pDatabase, sql, nTimeout);
             if (pSource != pNew)
                 delete pSource;
             pSource = pNew;
         }
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->Delete();
     }
     return pSource != nullptr;

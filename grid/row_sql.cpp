@@ -15,7 +15,8 @@ SQLSMALLINT CRowSqlParam::DecimalDigits() const
     // As many fraction digits as the value needs: 0, or up to 9 for nanoseconds.
     SQLUINTEGER f = ts.fraction;
     SQLSMALLINT digits = 9;
-    while (digits > 0 && f % 10 == 0) {
+    while (digits > 0 && f % 10 == 0)
+    {
         f /= 10;
         --digits;
     }
@@ -26,7 +27,8 @@ SQLULEN CRowSqlParam::ColumnSize() const
 {
     if (nCType == SQL_C_BINARY)
         return bytes.size();
-    if (nCType == SQL_C_TIMESTAMP) {
+    if (nCType == SQL_C_TIMESTAMP)
+    {
         SQLSMALLINT digits = DecimalDigits();
         return digits > 0 ? 20 + digits : 19;
     }
@@ -41,15 +43,24 @@ bool IsQuotedCType(int cType)
 
 bool IsNumberCType(int cType)
 {
-    switch (cType) {
-    case SQL_C_SHORT: case SQL_C_SSHORT: case SQL_C_USHORT:
-    case SQL_C_TINYINT: case SQL_C_STINYINT: case SQL_C_UTINYINT:
-    case SQL_C_LONG: case SQL_C_SLONG: case SQL_C_ULONG:
-    case SQL_C_SBIGINT: case SQL_C_UBIGINT:
-    case SQL_C_FLOAT: case SQL_C_DOUBLE: case SQL_C_NUMERIC: case SQL_C_BIT:
-        return true;
-    default:
-        return false;
+    switch (cType)
+    {
+    case SQL_C_SHORT:
+    case SQL_C_SSHORT:
+    case SQL_C_USHORT:
+    case SQL_C_TINYINT:
+    case SQL_C_STINYINT:
+    case SQL_C_UTINYINT:
+    case SQL_C_LONG:
+    case SQL_C_SLONG:
+    case SQL_C_ULONG:
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+    case SQL_C_FLOAT:
+    case SQL_C_DOUBLE:
+    case SQL_C_NUMERIC:
+    case SQL_C_BIT: return true;
+    default: return false;
     }
 }
 
@@ -69,19 +80,33 @@ bool IsNumberText(LPCWSTR text, CString* pTrimmed)
     if (*p == L'+' || *p == L'-')
         ++p;
     int digits = 0;
-    while (*p >= L'0' && *p <= L'9') { ++p; ++digits; }
-    if (*p == L'.') {
+    while (*p >= L'0' && *p <= L'9')
+    {
         ++p;
-        while (*p >= L'0' && *p <= L'9') { ++p; ++digits; }
+        ++digits;
+    }
+    if (*p == L'.')
+    {
+        ++p;
+        while (*p >= L'0' && *p <= L'9')
+        {
+            ++p;
+            ++digits;
+        }
     }
     if (digits == 0)
         return false;
-    if (*p == L'e' || *p == L'E') {
+    if (*p == L'e' || *p == L'E')
+    {
         ++p;
         if (*p == L'+' || *p == L'-')
             ++p;
         int expDigits = 0;
-        while (*p >= L'0' && *p <= L'9') { ++p; ++expDigits; }
+        while (*p >= L'0' && *p <= L'9')
+        {
+            ++p;
+            ++expDigits;
+        }
         if (expDigits == 0)
             return false;
     }
@@ -97,9 +122,8 @@ bool IsNumberText(LPCWSTR text, CString* pTrimmed)
 
 bool IsTimeValue(int cType, int sqlType, UINT dbmsKind)
 {
-    return cType == SQL_C_TIMESTAMP &&
-           (sqlType == SQL_TIME || sqlType == SQL_TYPE_TIME ||
-            (sqlType == SQL_SS_TIME2 && dbmsKind == DBMS_MSSQL));
+    return cType == SQL_C_TIMESTAMP && (sqlType == SQL_TIME || sqlType == SQL_TYPE_TIME ||
+                                        (sqlType == SQL_SS_TIME2 && dbmsKind == DBMS_MSSQL));
 }
 
 static void Fail(CRowSqlFailure& failure, UINT kind, LPCWSTR text = L"")
@@ -115,23 +139,29 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
     bool isNull = kind != 0;
     UINT dbms = db.GetDBMSKind();
 
-    if (cType == SQL_C_BINARY) {
+    if (cType == SQL_C_BINARY)
+    {
         // NULL first: its held text may be a marker, which is no hexadecimal.
         CRowSqlParam param;
         param.nCType = SQL_C_BINARY;
         param.nSQLType = SQL_BINARY;
-        if (isNull) {
+        if (isNull)
+        {
             param.nIndicator = SQL_NULL_DATA;
-        } else {
+        }
+        else
+        {
             str.Trim();
-            if (str.GetLength() % 2 != 0) {
+            if (str.GetLength() % 2 != 0)
+            {
                 Fail(failure, kRowSqlOddHex);
                 return false;
             }
             param.strText = str;
             param.bytes.resize(str.GetLength() / 2);
             if (!param.bytes.empty() &&
-                !HexToBytes(str, param.bytes.data(), static_cast<int>(param.bytes.size()))) {
+                !HexToBytes(str, param.bytes.data(), static_cast<int>(param.bytes.size())))
+            {
                 Fail(failure, kRowSqlInvalidData);
                 return false;
             }
@@ -147,14 +177,19 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
     if (!isNull && !isText && str.IsEmpty())
         isNull = true;
 
-    if (cType == SQL_C_TIMESTAMP && !IsTimeValue(cType, sqlType, dbms)) {
+    if (cType == SQL_C_TIMESTAMP && !IsTimeValue(cType, sqlType, dbms))
+    {
         CRowSqlParam param;
         param.nCType = SQL_C_TIMESTAMP;
         param.nSQLType = SQL_TIMESTAMP;
-        if (isNull) {
+        if (isNull)
+        {
             param.nIndicator = SQL_NULL_DATA;
-        } else {
-            if (!ParseDateText(str, param.ts)) {
+        }
+        else
+        {
+            if (!ParseDateText(str, param.ts))
+            {
                 Fail(failure, kRowSqlInvalidData);
                 return false;
             }
@@ -164,36 +199,44 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
         value = L"?";
         return true;
     }
-    if (isNull) {
+    if (isNull)
+    {
         value = L"NULL";
         return true;
     }
-    if (cType == SQL_C_TIMESTAMP) {
+    if (cType == SQL_C_TIMESTAMP)
+    {
         TIMESTAMP_STRUCT ts;
-        if (!ParseDateText(str, ts)) {
+        if (!ParseDateText(str, ts))
+        {
             Fail(failure, kRowSqlInvalidData);
             return false;
         }
         value = db.TimeLiteral(ts);
         return true;
     }
-    if (cType == SQL_C_SS_TIMESTAMPOFFSET && dbms == DBMS_MSSQL) {
+    if (cType == SQL_C_SS_TIMESTAMPOFFSET && dbms == DBMS_MSSQL)
+    {
         SQL_SS_TIMESTAMPOFFSET_STRUCT ts;
-        if (!ParseTimestampText(str, ts)) {
+        if (!ParseTimestampText(str, ts))
+        {
             Fail(failure, kRowSqlInvalidData);
             return false;
         }
         value = db.TimestampOffsetLiteral(ts);
         return true;
     }
-    if (IsQuotedCType(cType)) {
+    if (IsQuotedCType(cType))
+    {
         value = db.StringLiteral(str);
         return true;
     }
-    if (IsNumberCType(cType)) {
+    if (IsNumberCType(cType))
+    {
         // Numbers go in as typed, but only when they are numbers.
         CString trimmed;
-        if (!IsNumberText(str, &trimmed)) {
+        if (!IsNumberText(str, &trimmed))
+        {
             Fail(failure, kRowSqlInvalidData);
             return false;
         }
@@ -214,9 +257,11 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
     int sqlType = cursor->GetColumnSQLType(column);
     UINT dbms = db.GetDBMSKind();
 
-    if (cType == SQL_C_BINARY) {
+    if (cType == SQL_C_BINARY)
+    {
         CByteArray bytes;
-        if (!cursor->GetFieldBinary(column, bytes)) {
+        if (!cursor->GetFieldBinary(column, bytes))
+        {
             value = L"NULL";
             return true;
         }
@@ -229,13 +274,16 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
         value = L"?";
         return true;
     }
-    if (cType == SQL_C_TIMESTAMP) {
+    if (cType == SQL_C_TIMESTAMP)
+    {
         TIMESTAMP_STRUCT ts{};
-        if (!cursor->GetFieldTimestamp(column, ts)) {
+        if (!cursor->GetFieldTimestamp(column, ts))
+        {
             value = L"NULL";
             return true;
         }
-        if (IsTimeValue(cType, sqlType, dbms)) {
+        if (IsTimeValue(cType, sqlType, dbms))
+        {
             value = db.TimeLiteral(ts);
             return true;
         }
@@ -248,9 +296,11 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
         value = L"?";
         return true;
     }
-    if (cType == SQL_C_SS_TIMESTAMPOFFSET && dbms == DBMS_MSSQL) {
+    if (cType == SQL_C_SS_TIMESTAMPOFFSET && dbms == DBMS_MSSQL)
+    {
         SQL_SS_TIMESTAMPOFFSET_STRUCT ts{};
-        if (!cursor->GetFieldTimestampOffset(column, ts)) {
+        if (!cursor->GetFieldTimestampOffset(column, ts))
+        {
             value = L"NULL";
             return true;
         }
@@ -258,13 +308,15 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
         return true;
     }
     if (!IsQuotedCType(cType) && !IsNumberCType(cType))
-        return false;   // a value of no known type cannot identify the row
+        return false; // a value of no known type cannot identify the row
     CString text;
-    if (!cursor->GetFieldText(column, text)) {
+    if (!cursor->GetFieldText(column, text))
+    {
         value = L"NULL";
         return true;
     }
-    if (IsQuotedCType(cType)) {
+    if (IsQuotedCType(cType))
+    {
         value = db.StringLiteral(text);
         return true;
     }
@@ -284,12 +336,14 @@ bool FindKeyColumns(Zelt::ICursor* cursor, const std::vector<CString>& keyNames,
                     std::vector<UINT>& columns)
 {
     columns.clear();
-    if (keyNames.empty()) {
+    if (keyNames.empty())
+    {
         for (int c = 1; c <= cursor->GetColumnCount(); ++c)
             columns.push_back(static_cast<UINT>(c));
         return !columns.empty();
     }
-    for (const CString& name : keyNames) {
+    for (const CString& name : keyNames)
+    {
         int c = cursor->FindColumn(name);
         if (c < 1)
             return false;
@@ -304,9 +358,11 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
     size_t paramCount = params.size();
     CString condition = L" WHERE ";
     bool first = true;
-    for (UINT column : keyColumns) {
+    for (UINT column : keyColumns)
+    {
         CString value;
-        if (!MakeKeyValue(db, cursor, column, value, params)) {
+        if (!MakeKeyValue(db, cursor, column, value, params))
+        {
             params.resize(paramCount);
             return CString();
         }
@@ -317,7 +373,8 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
         condition += value == L"NULL" ? L" IS " : L"=";
         condition += value;
     }
-    if (first) {
+    if (first)
+    {
         params.resize(paramCount);
         return CString();
     }
@@ -331,7 +388,8 @@ bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* curso
     size_t paramCount = params.size();
     condition.Empty();
     valueKey = false;
-    if (!key.bPositioned) {
+    if (!key.bPositioned)
+    {
         std::vector<UINT> columns;
         if (FindKeyColumns(cursor, key.keyNames, columns))
             condition = BuildValueCondition(db, quoting, cursor, columns, params);
@@ -341,7 +399,8 @@ bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* curso
         return true;
     params.resize(paramCount);
     CString cursorName = cursor->GetCursorName();
-    if (cursorName.IsEmpty()) {
+    if (cursorName.IsEmpty())
+    {
         Fail(failure, kRowSqlDatabaseError,
              L"The row cannot be identified: the result has no cursor name and no usable key.");
         return false;
@@ -356,13 +415,15 @@ CString BuildInsertSQL(LPCWSTR table, const std::vector<CString>& quotedNames,
     CString sql = L"INSERT INTO ";
     sql += table;
     sql += L" (";
-    for (size_t i = 0; i < quotedNames.size(); ++i) {
+    for (size_t i = 0; i < quotedNames.size(); ++i)
+    {
         if (i)
             sql += L",";
         sql += quotedNames[i];
     }
     sql += L") VALUES (";
-    for (size_t i = 0; i < values.size(); ++i) {
+    for (size_t i = 0; i < values.size(); ++i)
+    {
         if (i)
             sql += L",";
         sql += values[i];
@@ -377,7 +438,8 @@ CString BuildUpdateSQL(LPCWSTR table, const std::vector<CString>& quotedNames,
     CString sql = L"UPDATE ";
     sql += table;
     sql += L" SET ";
-    for (size_t i = 0; i < quotedNames.size() && i < values.size(); ++i) {
+    for (size_t i = 0; i < quotedNames.size() && i < values.size(); ++i)
+    {
         if (i)
             sql += L",";
         sql += quotedNames[i];
@@ -399,7 +461,8 @@ CString BuildDeleteSQL(LPCWSTR table, LPCWSTR condition)
 static bool TableOf(Zelt::ICursor* cursor, CString& table, CRowSqlFailure& failure)
 {
     table = cursor->GetTableName();
-    if (table.IsEmpty()) {
+    if (table.IsEmpty())
+    {
         Fail(failure, kRowSqlDatabaseError,
              L"The result cannot be edited: it does not come from a single table.");
         return false;
@@ -414,19 +477,21 @@ static bool CollectValues(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
                           std::vector<CString>& names, std::vector<CString>& values,
                           CRowSqlParams& params, CRowSqlFailure& failure)
 {
-    for (const CRowSqlColumn& col : columns) {
+    for (const CRowSqlColumn& col : columns)
+    {
         int cType = cursor->GetColumnCType(col.nCursorColumn);
         int sqlType = cursor->GetColumnSQLType(col.nCursorColumn);
         if (inserting && col.nKind == 0 && col.strText.IsEmpty() && cType != SQL_C_CHAR &&
             cType != SQL_C_WCHAR && cType != SQL_C_BINARY)
             continue;
         CString value;
-        if (!MakeSaveValue(db, col.strText, col.nKind, cType, sqlType, value, params, failure)) {
+        if (!MakeSaveValue(db, col.strText, col.nKind, cType, sqlType, value, params, failure))
+        {
             failure.nColumn = col.nListColumn;
             return false;
         }
-        names.push_back(QuoteSQLNameIfNeeded(cursor->GetColumnName(col.nCursorColumn),
-                                             QuotingOf(db, quoting)));
+        names.push_back(
+            QuoteSQLNameIfNeeded(cursor->GetColumnName(col.nCursorColumn), QuotingOf(db, quoting)));
         values.push_back(value);
     }
     return true;
@@ -441,10 +506,13 @@ bool BuildInsertStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     if (!TableOf(cursor, table, failure))
         return false;
     std::vector<CString> names, values;
-    if (!CollectValues(db, quoting, cursor, columns, true, names, values, statement.params, failure))
+    if (!CollectValues(db, quoting, cursor, columns, true, names, values, statement.params,
+                       failure))
         return false;
-    if (names.empty()) {
-        if (cursor->GetColumnCount() < 1) {
+    if (names.empty())
+    {
+        if (cursor->GetColumnCount() < 1)
+        {
             Fail(failure, kRowSqlDatabaseError, L"The result has no columns.");
             return false;
         }
@@ -464,9 +532,11 @@ bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     if (!TableOf(cursor, table, failure))
         return false;
     std::vector<CString> names, values;
-    if (!CollectValues(db, quoting, cursor, columns, false, names, values, statement.params, failure))
+    if (!CollectValues(db, quoting, cursor, columns, false, names, values, statement.params,
+                       failure))
         return false;
-    if (names.empty()) {
+    if (names.empty())
+    {
         statement.bNothing = true;
         return true;
     }
@@ -499,40 +569,49 @@ static bool RunOnce(CRDatabase& db, const CRowStatement& statement, LONGLONG& co
                     CRowSqlFailure& failure)
 {
     count = -1;
-    if (statement.params.empty()) {
+    if (statement.params.empty())
+    {
         db.ExecuteSQL(statement.strSQL, &count);
         return true;
     }
-    CRowSqlParams params = statement.params;   // bound buffers must stay put until Execute
+    CRowSqlParams params = statement.params; // bound buffers must stay put until Execute
     static BYTE emptyValue = 0;
     CRRecordset rs(&db);
-    if (!rs.Prepare(statement.strSQL, RS_FORWARD_ONLY, RS_READONLY)) {
+    if (!rs.Prepare(statement.strSQL, RS_FORWARD_ONLY, RS_READONLY))
+    {
         CString text;
         Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
         return false;
     }
-    for (size_t i = 0; i < params.size(); ++i) {
+    for (size_t i = 0; i < params.size(); ++i)
+    {
         CRowSqlParam& p = params[i];
         SQLPOINTER pValue = nullptr;
         SQLLEN bufferLength = 0;
-        if (p.nIndicator != SQL_NULL_DATA) {
-            if (p.nCType == SQL_C_BINARY) {
+        if (p.nIndicator != SQL_NULL_DATA)
+        {
+            if (p.nCType == SQL_C_BINARY)
+            {
                 pValue = p.bytes.empty() ? &emptyValue : p.bytes.data();
                 bufferLength = static_cast<SQLLEN>(p.bytes.size());
-            } else {
+            }
+            else
+            {
                 pValue = &p.ts;
             }
         }
         if (!rs.BindParameter(static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                              static_cast<SQLSMALLINT>(p.nCType), static_cast<SQLSMALLINT>(p.nSQLType),
-                              p.ColumnSize(), p.DecimalDigits(), pValue, bufferLength,
-                              &p.nIndicator)) {
+                              static_cast<SQLSMALLINT>(p.nCType),
+                              static_cast<SQLSMALLINT>(p.nSQLType), p.ColumnSize(),
+                              p.DecimalDigits(), pValue, bufferLength, &p.nIndicator))
+        {
             CString text;
             Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
             return false;
         }
     }
-    if (!rs.Execute()) {
+    if (!rs.Execute())
+    {
         CString text;
         Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
         return false;
@@ -551,28 +630,42 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
     // that changing more than this one row can be undone.
     bool guarded = statement.bValueKey && !db.IsInTransaction() && db.BeginTrans();
     bool ok = false;
-    try {
+    try
+    {
         ok = RunOnce(db, statement, count, failure);
-    } catch (...) {
-        if (guarded) {
-            try { db.EndTrans(false); } catch (Zelt::CRDBException* e) { delete e; }
+    }
+    catch (...)
+    {
+        if (guarded)
+        {
+            try
+            {
+                db.EndTrans(false);
+            }
+            catch (Zelt::CRDBException* e)
+            {
+                delete e;
+            }
         }
         throw;
     }
     if (pRowCount)
         *pRowCount = count;
-    if (!ok) {
+    if (!ok)
+    {
         if (guarded)
             db.EndTrans(false);
         return false;
     }
-    if (statement.bValueKey && count > 1) {
+    if (statement.bValueKey && count > 1)
+    {
         if (guarded)
             db.EndTrans(false);
         CString text;
         if (guarded)
             text.Format(L"The row is not unique: the statement would have changed %lld rows and "
-                        L"was undone. Give the table a primary key to edit such rows.", count);
+                        L"was undone. Give the table a primary key to edit such rows.",
+                        count);
         else
             text.Format(L"The row is not unique: the statement changed %lld rows.", count);
         Fail(failure, kRowSqlRowCount, text);
@@ -580,7 +673,8 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
     }
     if (guarded)
         db.EndTrans(true);
-    if (count == 0) {
+    if (count == 0)
+    {
         Fail(failure, kRowSqlRowCount, L"The row was not found: no rows were changed.");
         return false;
     }

@@ -19,12 +19,12 @@
 // One bound parameter of a generated statement, in placeholder order.
 struct CRowSqlParam
 {
-    int nCType = 0;                 // SQL_C_BINARY or SQL_C_TIMESTAMP
-    int nSQLType = 0;               // SQL_BINARY or SQL_TIMESTAMP
-    CString strText;                // the hexadecimal text a binary value came from
-    std::vector<BYTE> bytes;        // the binary value
-    TIMESTAMP_STRUCT ts{};          // the timestamp value
-    SQLLEN nIndicator = -5;         // byte count, 16 for a timestamp, SQL_NULL_DATA for NULL
+    int nCType = 0;          // SQL_C_BINARY or SQL_C_TIMESTAMP
+    int nSQLType = 0;        // SQL_BINARY or SQL_TIMESTAMP
+    CString strText;         // the hexadecimal text a binary value came from
+    std::vector<BYTE> bytes; // the binary value
+    TIMESTAMP_STRUCT ts{};   // the timestamp value
+    SQLLEN nIndicator = -5;  // byte count, 16 for a timestamp, SQL_NULL_DATA for NULL
 
     // What the parameter is bound with: column size and decimal digits. A timestamp carries as
     // many fraction digits as its value needs, so fractions survive saving and key conditions.
@@ -48,7 +48,7 @@ enum RowSqlError : UINT
 struct CRowSqlFailure
 {
     UINT nKind = kRowSqlOk;
-    int nColumn = -1;   // list column index, -1 none
+    int nColumn = -1; // list column index, -1 none
     CString strText;
 };
 
@@ -101,8 +101,8 @@ CString BuildDeleteSQL(LPCWSTR table, LPCWSTR condition);
 // How a row is identified.
 struct CRowKeyRequest
 {
-    bool bPositioned = false;         // use " WHERE CURRENT OF " and the cursor name
-    std::vector<CString> keyNames;    // primary-key column names; empty: every column
+    bool bPositioned = false;      // use " WHERE CURRENT OF " and the cursor name
+    std::vector<CString> keyNames; // primary-key column names; empty: every column
 };
 
 // The statement under construction.
@@ -110,8 +110,8 @@ struct CRowStatement
 {
     CString strSQL;
     CRowSqlParams params;
-    bool bValueKey = false;   // the row is identified by its values: must change one row only
-    bool bNothing = false;    // an update without changed columns: nothing to run
+    bool bValueKey = false; // the row is identified by its values: must change one row only
+    bool bNothing = false;  // an update without changed columns: nothing to run
 };
 
 // The WHERE part for the cursor's current row: the value condition unless positioned is asked

@@ -23,7 +23,8 @@ size_t PrivateBytes(bool peak)
 {
     PROCESS_MEMORY_COUNTERS_EX pmc{};
     pmc.cb = sizeof pmc;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                              sizeof pmc))
         return 0;
     return peak ? pmc.PeakPagefileUsage : pmc.PagefileUsage;
 }
@@ -52,14 +53,17 @@ int main()
 {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc < 4) {
+    if (argc < 4)
+    {
         fprintf(stderr, "usage: bench_cursor_read recordset|memory <connect> <select>\n");
         return 2;
     }
     const std::wstring mode = argv[1];
-    try {
+    try
+    {
         CRDatabase db;
-        if (!db.Open(argv[2], CRDatabase::openNoPrompt, nullptr, 0, 0, 0)) {
+        if (!db.Open(argv[2], CRDatabase::openNoPrompt, nullptr, 0, 0, 0))
+        {
             fprintf(stderr, "connect cancelled\n");
             return 1;
         }
@@ -71,24 +75,32 @@ int main()
         CString text;
         size_t chars = 0;
         long rows = 0;
-        if (mode == L"fetch") {
+        if (mode == L"fetch")
+        {
             // The fetches alone: what the driver and the driver manager cost.
-            while (!rs->IsEOF()) {
+            while (!rs->IsEOF())
+            {
                 ++rows;
                 rs->MoveNext();
             }
             const double seconds = Now() - start;
-            printf("mode=fetch rows=%ld seconds=%.3f rows_per_second=%.0f\n", rows, seconds, rows / seconds);
-        } else if (mode == L"recordset") {
-            while (!rs->IsEOF()) {
+            printf("mode=fetch rows=%ld seconds=%.3f rows_per_second=%.0f\n", rows, seconds,
+                   rows / seconds);
+        }
+        else if (mode == L"recordset")
+        {
+            while (!rs->IsEOF())
+            {
                 chars += ReadRow(*rs, columns, text);
                 ++rows;
                 rs->MoveNext();
             }
             const double seconds = Now() - start;
-            printf("mode=recordset rows=%ld seconds=%.3f rows_per_second=%.0f chars=%zu\n", rows, seconds,
-                   rows / seconds, chars);
-        } else {
+            printf("mode=recordset rows=%ld seconds=%.3f rows_per_second=%.0f chars=%zu\n", rows,
+                   seconds, rows / seconds, chars);
+        }
+        else
+        {
             // Fill the memory cursor from its source, then read it back from memory.
             Zelt::CMemCursor mem(std::move(rs));
             while (mem.MoveNext() && !mem.IsEOF())
@@ -102,7 +114,9 @@ int main()
                    rows, seconds, rows / seconds, filled, mem.GetMemoryUsed(),
                    PrivateBytes(true) - before, chars);
         }
-    } catch (Zelt::CRDBException* e) {
+    }
+    catch (Zelt::CRDBException* e)
+    {
         fprintf(stderr, "database error: %ls\n", static_cast<LPCWSTR>(e->m_strError));
         e->Delete();
         return 1;

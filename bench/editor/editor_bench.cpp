@@ -34,21 +34,29 @@ std::wstring MakeScript(size_t targetChars, size_t* lines)
     std::wstring s;
     s.reserve(targetChars + 4096);
     wchar_t buf[200];
-    for (size_t n = 0; s.size() < targetChars; ++n) {
-        swprintf(buf, 200, L"-- statement %zu: totals per customer\r\nselect 0x%zx as flags,\r\n", n, n);
+    for (size_t n = 0; s.size() < targetChars; ++n)
+    {
+        swprintf(buf, 200, L"-- statement %zu: totals per customer\r\nselect 0x%zx as flags,\r\n",
+                 n, n);
         s += buf;
-        for (int k = 0; k < 16; ++k) {
+        for (int k = 0; k < 16; ++k)
+        {
             swprintf(buf, 200, L"  c.col_%d,\r\n", k);
             s += buf;
         }
         s += L"  sum(o.amount) as total\r\n  from customers c join orders o on o.cid = c.id\r\n";
-        swprintf(buf, 200, L" where o.status = 'paid' and o.note <> 'it''s \\' done' and o.year = %zu\r\n", 2000 + n % 25);
+        swprintf(buf, 200,
+                 L" where o.status = 'paid' and o.note <> 'it''s \\' done' and o.year = %zu\r\n",
+                 2000 + n % 25);
         s += buf;
-        s += L" /* grouped by the name\r\n    of the customer */ group by c.name\r\n order by total desc;\r\n";
-        if (n % 4 == 0) {
+        s += L" /* grouped by the name\r\n    of the customer */ group by c.name\r\n order by "
+             L"total desc;\r\n";
+        if (n % 4 == 0)
+        {
             std::wstring longLine = L"insert into log values (";
             for (int k = 0; k < 12; ++k)
-                longLine += L"'value " + std::to_wstring(k) + L"', " + std::to_wstring(k * 3.5) + L", ";
+                longLine +=
+                    L"'value " + std::to_wstring(k) + L"', " + std::to_wstring(k * 3.5) + L", ";
             s += longLine + L"null);\r\n";
         }
         s += L"\r\n";
@@ -67,7 +75,8 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 void Pump()
 {
     MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+    {
         TranslateMessage(&m);
         DispatchMessageW(&m);
     }
@@ -78,7 +87,8 @@ void Pump();
 double TypeChars(HWND edit, int count)
 {
     double t0 = Now();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         SendMessageW(edit, WM_CHAR, i % 10 == 9 ? L' ' : (WCHAR)(L'a' + i % 26), 1);
         UpdateWindow(edit);
         Pump(); // what a message loop does between two keys
@@ -173,7 +183,8 @@ int main()
     printf("keystroke at the end (1000 characters): %.3f ms on average\n", end);
 
     t0 = Now();
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200; ++i)
+    {
         SendMessageW(edit, WM_VSCROLL, SB_PAGEUP, 0);
         UpdateWindow(edit);
     }
@@ -210,7 +221,8 @@ int main()
     BYTE state = 0;
     const WCHAR* text = script.c_str();
     size_t pos = 0;
-    while (pos < script.size()) {
+    while (pos < script.size())
+    {
         size_t eol = script.find(L'\n', pos);
         if (eol == std::wstring::npos)
             eol = script.size();
@@ -221,7 +233,8 @@ int main()
         while (first < len && (text[pos + first] == L' ' || text[pos + first] == L'\t'))
             ++first;
         int p = 0;
-        while (p < len) {
+        while (p < len)
+        {
             COLORREF c = 0;
             int coloured = 0, token = 0;
             BYTE out = state;

@@ -24,7 +24,8 @@ size_t PrivateBytes(bool peak)
 {
     PROCESS_MEMORY_COUNTERS_EX pmc{};
     pmc.cb = sizeof pmc;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                              sizeof pmc))
         return 0;
     return peak ? pmc.PeakPagefileUsage : pmc.PagefileUsage;
 }
@@ -40,7 +41,8 @@ double Now()
 void Pump()
 {
     MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
@@ -51,9 +53,11 @@ class Frame : public CWnd
 public:
     bool Create()
     {
-        LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1));
-        return CreateEx(0, cls, L"Grid benchmark", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 1000,
-                        700, nullptr, nullptr) != FALSE;
+        LPCTSTR cls =
+            AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1));
+        return CreateEx(0, cls, L"Grid benchmark",
+                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 1000, 700,
+                        nullptr, nullptr) != FALSE;
     }
 };
 
@@ -63,19 +67,23 @@ int main()
 {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc < 3) {
+    if (argc < 3)
+    {
         fprintf(stderr, "usage: bench_grid <connect> <select> [row]\n");
         return 2;
     }
     const int pageRow = argc > 3 ? _wtoi(argv[3]) : 499999;
     AfxWinInit(::GetModuleHandleW(nullptr), nullptr, ::GetCommandLineW(), SW_SHOWNORMAL);
-    try {
+    try
+    {
         CRDatabase db;
-        if (!db.Open(argv[1], CRDatabase::openNoPrompt, nullptr, 0, 0, 0)) {
+        if (!db.Open(argv[1], CRDatabase::openNoPrompt, nullptr, 0, 0, 0))
+        {
             fprintf(stderr, "connect cancelled\n");
             return 1;
         }
-        if (argc > 4 && wcscmp(argv[4], L"open") == 0) {
+        if (argc > 4 && wcscmp(argv[4], L"open") == 0)
+        {
             // Executing the statement alone: what the driver does before the grid reads a row.
             const double t0 = Now();
             CRRecordset rs(&db);
@@ -83,7 +91,8 @@ int main()
             printf("open_only=%.3f\n", Now() - t0);
             return 0;
         }
-        if (argc > 4 && wcscmp(argv[4], L"cursor") == 0) {
+        if (argc > 4 && wcscmp(argv[4], L"cursor") == 0)
+        {
             // The cursor alone, walked to its end: what the driver and the recordset keep.
             const double t0 = Now();
             CRRecordset rs(&db);
@@ -91,7 +100,8 @@ int main()
             int rows = 0;
             for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
                 ++rows;
-            printf("cursor_only=%.3f rows=%d peak_private_bytes=%zu\n", Now() - t0, rows, PrivateBytes(true));
+            printf("cursor_only=%.3f rows=%d peak_private_bytes=%zu\n", Now() - t0, rows,
+                   PrivateBytes(true));
             return 0;
         }
         Frame frame;
@@ -100,17 +110,19 @@ int main()
         CRGrid grid;
         RECT client;
         frame.GetClientRect(&client);
-        grid.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_SHOWSELALWAYS, kGridLines | kGridFullRowSelect, client,
-                    &frame, AFX_IDW_PANE_FIRST);
+        grid.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_SHOWSELALWAYS,
+                    kGridLines | kGridFullRowSelect, client, &frame, AFX_IDW_PANE_FIRST);
         Pump();
 
-        if (argc > 4 && wcscmp(argv[4], L"items") == 0) {
+        if (argc > 4 && wcscmp(argv[4], L"items") == 0)
+        {
             // The list view alone with as many callback items and columns: its own cost.
             for (int c = 0; c < 10; ++c)
                 grid.CListCtrl::InsertColumn(c, L"c", LVCFMT_LEFT, 100);
             const size_t before = PrivateBytes(false);
             grid.ShowWindow(SW_HIDE);
-            for (int i = 0; i < pageRow; ++i) {
+            for (int i = 0; i < pageRow; ++i)
+            {
                 LVITEMW item = {};
                 item.mask = LVIF_TEXT | LVIF_IMAGE;
                 item.iItem = i;
@@ -143,12 +155,14 @@ int main()
         grid.UpdateWindow();
         const double end = Now() - t;
 
-        printf("first_screen=%.3f items=%d page=%.3f end=%.3f rows=%d peak_private_bytes=%zu\n", firstScreen, items,
-               page, end, grid.GetItemCount(), PrivateBytes(true));
+        printf("first_screen=%.3f items=%d page=%.3f end=%.3f rows=%d peak_private_bytes=%zu\n",
+               firstScreen, items, page, end, grid.GetItemCount(), PrivateBytes(true));
         grid.SetCursor(nullptr);
         rs.reset();
         frame.DestroyWindow();
-    } catch (Zelt::CRDBException* e) {
+    }
+    catch (Zelt::CRDBException* e)
+    {
         fprintf(stderr, "database error: %ls\n", static_cast<LPCWSTR>(e->m_strError));
         e->Delete();
         return 1;

@@ -21,9 +21,11 @@ std::wstring ProgramPath()
 
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs)
 {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50)
+    {
         HWND wnd = nullptr;
-        while ((wnd = FindWindowExW(nullptr, wnd, L"Quenlark", nullptr)) != nullptr) {
+        while ((wnd = FindWindowExW(nullptr, wnd, L"Quenlark", nullptr)) != nullptr)
+        {
             DWORD owner = 0;
             GetWindowThreadProcessId(wnd, &owner);
             if (owner == processId && IsWindowVisible(wnd))
@@ -44,12 +46,13 @@ TEST(ProgramStart, OpensItsMainWindowAndExitsWhenItIsClosed)
     std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW startup = {sizeof(startup)};
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
+    ASSERT_TRUE(CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &process));
 
     HWND main = WaitForMainWindow(process.dwProcessId, 30000);
     EXPECT_NE(main, nullptr) << "no visible window of class \"Quenlark\"";
-    if (main) {
+    if (main)
+    {
         wchar_t title[256] = {};
         GetWindowTextW(main, title, 256);
         EXPECT_NE(std::wstring(title).find(L"Quenlark"), std::wstring::npos);

@@ -66,7 +66,10 @@ FARPROC LookupWithoutContentRect(HMODULE hModule, LPCSTR name)
 }
 
 // Looks the theme functions up, but no theme is active: opening one gives nothing.
-HTHEME WINAPI OpenNoTheme(HWND, LPCWSTR) { return nullptr; }
+HTHEME WINAPI OpenNoTheme(HWND, LPCWSTR)
+{
+    return nullptr;
+}
 FARPROC LookupWithoutActiveTheme(HMODULE hModule, LPCSTR name)
 {
     if (strcmp(name, "OpenThemeData") == 0)
@@ -76,7 +79,8 @@ FARPROC LookupWithoutActiveTheme(HMODULE hModule, LPCSTR name)
 
 void RebindToSystem()
 {
-    CRButton::Rebind(::GetModuleHandleW(L"UXTHEME.DLL"), ::GetModuleHandleW(L"USER32.DLL"), nullptr);
+    CRButton::Rebind(::GetModuleHandleW(L"UXTHEME.DLL"), ::GetModuleHandleW(L"USER32.DLL"),
+                     nullptr);
 }
 
 class ButtonTest : public ::testing::Test
@@ -90,10 +94,12 @@ protected:
 TEST_F(ButtonTest, DoubleClickIsTwoClicks)
 {
     CRButton button;
-    ASSERT_TRUE(button.Create(L"Press", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 110, 40), &host, 42));
+    ASSERT_TRUE(button.Create(L"Press", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
+                              CRect(10, 10, 110, 40), &host, 42));
     PumpPending();
     const LPARAM at = MAKELPARAM(20, 10);
-    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    {
         ::PostMessageW(button.GetSafeHwnd(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
         PumpPending();
     }
@@ -106,7 +112,8 @@ TEST_F(ButtonTest, DoubleClickIsTwoClicks)
 TEST_F(ButtonTest, HotWhileTheMouseIsOver)
 {
     CRButton button;
-    ASSERT_TRUE(button.Create(L"Hot", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 110, 40), &host, 1));
+    ASSERT_TRUE(button.Create(L"Hot", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 110, 40),
+                              &host, 1));
     ::PostMessageW(button.GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     PumpPending();
     EXPECT_TRUE(button.IsHot());
@@ -126,7 +133,8 @@ TEST_F(ButtonTest, ClassicFaceWithoutVisualStyles)
     EXPECT_TRUE(CRButton::GetBinding().bMouseTracking);
 
     CRColorButton button(RGB(255, 0, 0));
-    ASSERT_TRUE(button.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 70, 40), &host, 1));
+    ASSERT_TRUE(
+        button.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 70, 40), &host, 1));
     CCanvas canvas(60, 30);
     DrawButton(button, canvas, 0);
     EXPECT_FALSE(button.IsThemed());
@@ -138,7 +146,8 @@ TEST_F(ButtonTest, ClassicFaceWithoutVisualStyles)
     button.SetColor(RGB(0, 0, 255));
     DrawButton(button, canvas, ODS_DISABLED);
     EXPECT_EQ(RGB(0, 0, 255), canvas.at(30, 15));
-    EXPECT_EQ(::GetSysColor(COLOR_BTNSHADOW), canvas.at(5, 15)) << "a disabled swatch has a grey outline";
+    EXPECT_EQ(::GetSysColor(COLOR_BTNSHADOW), canvas.at(5, 15))
+        << "a disabled swatch has a grey outline";
 
     // Pressed: the contents move one pixel down and right.
     DrawButton(button, canvas, ODS_SELECTED);
@@ -154,7 +163,8 @@ TEST_F(ButtonTest, FourOfFiveThemeFunctionsMeanNoThemes)
     CRButton::Rebind(hTheme, ::GetModuleHandleW(L"USER32.DLL"), LookupWithoutContentRect);
     EXPECT_FALSE(CRButton::GetBinding().bThemes);
     CRButton button;
-    ASSERT_TRUE(button.Create(L"A", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 70, 40), &host, 1));
+    ASSERT_TRUE(
+        button.Create(L"A", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 70, 40), &host, 1));
     CCanvas canvas(60, 30);
     DrawButton(button, canvas, 0);
     EXPECT_FALSE(button.IsThemed());
@@ -164,7 +174,8 @@ TEST_F(ButtonTest, FourOfFiveThemeFunctionsMeanNoThemes)
     CRButton::Rebind(hTheme, ::GetModuleHandleW(L"USER32.DLL"), LookupWithoutActiveTheme);
     EXPECT_TRUE(CRButton::GetBinding().bThemes);
     CRButton unstyled;
-    ASSERT_TRUE(unstyled.Create(L"B", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 50, 70, 80), &host, 2));
+    ASSERT_TRUE(unstyled.Create(L"B", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 50, 70, 80),
+                                &host, 2));
     CCanvas canvas2(60, 30);
     DrawButton(unstyled, canvas2, 0);
     EXPECT_FALSE(unstyled.IsThemed());
@@ -175,17 +186,20 @@ TEST_F(ButtonTest, ThemedFaceWhereAThemeIsActive)
 {
     RebindToSystem();
     HMODULE hTheme = ::GetModuleHandleW(L"UXTHEME.DLL");
-    auto isActive = hTheme ? (BOOL(WINAPI*)())(void*)::GetProcAddress(hTheme, "IsThemeActive") : nullptr;
+    auto isActive =
+        hTheme ? (BOOL(WINAPI*)())(void*)::GetProcAddress(hTheme, "IsThemeActive") : nullptr;
     if (!CRButton::GetBinding().bThemes || isActive == nullptr || !isActive())
         GTEST_SKIP() << "no visual style is active here";
     CRButton button;
-    ASSERT_TRUE(button.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 90, 40), &host, 1));
+    ASSERT_TRUE(
+        button.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 90, 40), &host, 1));
     CCanvas themed(80, 30);
     DrawButton(button, themed, 0);
     EXPECT_TRUE(button.IsThemed());
     CRButton::Rebind(nullptr, nullptr, nullptr);
     CRButton classic;
-    ASSERT_TRUE(classic.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 50, 90, 80), &host, 2));
+    ASSERT_TRUE(
+        classic.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 50, 90, 80), &host, 2));
     CCanvas plain(80, 30);
     DrawButton(classic, plain, 0);
     EXPECT_FALSE(classic.IsThemed());
@@ -218,9 +232,10 @@ TEST_F(ButtonTest, ImageButtonIconEnabledDisabledAndMissing)
     ::DeleteObject(hColour);
     ::DeleteObject(hMask);
 
-    CRButton::Rebind(nullptr, nullptr, nullptr);  // classic face
+    CRButton::Rebind(nullptr, nullptr, nullptr); // classic face
     CRImageButton button(&images, 0);
-    ASSERT_TRUE(button.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 50, 40), &host, 1));
+    ASSERT_TRUE(
+        button.Create(L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 50, 40), &host, 1));
     CCanvas canvas(40, 30);
     DrawButton(button, canvas, 0);
     EXPECT_EQ(RGB(0, 0xC0, 0), canvas.at(20, 15)) << "the icon is centred";
@@ -229,7 +244,8 @@ TEST_F(ButtonTest, ImageButtonIconEnabledDisabledAndMissing)
 
     button.SetImage(&images, 5);
     DrawButton(button, canvas, 0);
-    EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), canvas.at(20, 15)) << "an index the list lacks draws nothing";
+    EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), canvas.at(20, 15))
+        << "an index the list lacks draws nothing";
 }
 
 TEST(UxThemeTest, WithoutTheLibraryNothingOpens)
@@ -247,7 +263,8 @@ TEST(UxThemeTest, WithoutTheLibraryNothingOpens)
     EXPECT_TRUE(absent.Close());
 
     CUxTheme header;
-    if (header.Open(host.GetSafeHwnd(), L"HEADER")) {
+    if (header.Open(host.GetSafeHwnd(), L"HEADER"))
+    {
         EXPECT_TRUE(header.DrawThemeBackground(canvas.dc(), 1 /* HP_HEADERITEM */, 1, &r, nullptr));
         EXPECT_TRUE(header.Close());
         EXPECT_FALSE(header.IsOpen());
@@ -271,15 +288,15 @@ TEST(HtmlStaticTest, EffectiveLinkRange)
     CRHtmlStatic::GetEffectiveRange(6, -1, 10, first, end);
     EXPECT_EQ(6, first);
     EXPECT_EQ(10, end);
-    CRHtmlStatic::GetEffectiveRange(12, 3, 10, first, end);  // first beyond the text
+    CRHtmlStatic::GetEffectiveRange(12, 3, 10, first, end); // first beyond the text
     EXPECT_EQ(0, first);
     EXPECT_EQ(3, end);
     CRHtmlStatic::GetEffectiveRange(2, 40, 10, first, end);
     EXPECT_EQ(10, end);
-    CRHtmlStatic::GetEffectiveRange(-4, 5, 10, first, end);  // never a negative start
+    CRHtmlStatic::GetEffectiveRange(-4, 5, 10, first, end); // never a negative start
     EXPECT_EQ(0, first);
     EXPECT_EQ(5, end);
-    CRHtmlStatic::GetEffectiveRange(7, 2, 10, first, end);  // never a negative length
+    CRHtmlStatic::GetEffectiveRange(7, 2, 10, first, end); // never a negative length
     EXPECT_EQ(7, first);
     EXPECT_EQ(10, end);
     CRHtmlStatic::GetEffectiveRange(0, -1, 0, first, end);
@@ -310,7 +327,7 @@ TEST(HtmlStaticTest, LinkColoursFromTheRegistry)
     EXPECT_EQ(RGB(10, 20, 30), link.m_crHover);
     {
         CRRegKey settings(HKEY_CURRENT_USER, key);
-        settings.SetStringValue(L"Anchor Color", L"1,2");  // two numbers: ignored
+        settings.SetStringValue(L"Anchor Color", L"1,2"); // two numbers: ignored
         settings.SetStringValue(L"Use Anchor Hover Color", L"no");
     }
     link.LoadLinkColors();
@@ -325,7 +342,8 @@ TEST(HtmlStaticTest, HoverAndClickOnlyOnTheLinkStretch)
     CTestHost host;
     ASSERT_TRUE(host.CreateHost());
     CCountingLink link;
-    ASSERT_TRUE(link.Create(L"Site: example.invalid", WS_CHILD | WS_VISIBLE | SS_NOTIFY, CRect(20, 20, 320, 44), &host));
+    ASSERT_TRUE(link.Create(L"Site: example.invalid", WS_CHILD | WS_VISIBLE | SS_NOTIFY,
+                            CRect(20, 20, 320, 44), &host));
     link.SetLink(L"http://example.invalid/");
     link.SetLinkRange(6, -1);
     EXPECT_TRUE(link.SetToolTip(nullptr));
@@ -342,17 +360,20 @@ TEST(HtmlStaticTest, HoverAndClickOnlyOnTheLinkStretch)
     ::SetCursorPos(plain.x, plain.y);
     link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(textRect.left + 2, textRect.CenterPoint().y));
     EXPECT_FALSE(link.m_bHover);
-    link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(textRect.left + 2, textRect.CenterPoint().y));
+    link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
+                     MAKELPARAM(textRect.left + 2, textRect.CenterPoint().y));
     EXPECT_EQ(0, link.opened);
 
     // Over the link: hover with the mouse captured, and a click opens the target.
     CPoint onLink = linkRect.CenterPoint();
     link.ClientToScreen(&onLink);
     ::SetCursorPos(onLink.x, onLink.y);
-    link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(linkRect.CenterPoint().x, linkRect.CenterPoint().y));
+    link.SendMessage(WM_MOUSEMOVE, 0,
+                     MAKELPARAM(linkRect.CenterPoint().x, linkRect.CenterPoint().y));
     EXPECT_TRUE(link.m_bHover);
     EXPECT_EQ(link.GetSafeHwnd(), ::GetCapture());
-    link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(linkRect.CenterPoint().x, linkRect.CenterPoint().y));
+    link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
+                     MAKELPARAM(linkRect.CenterPoint().x, linkRect.CenterPoint().y));
     EXPECT_EQ(1, link.opened);
 
     // Leaving lets the capture go.
@@ -375,13 +396,13 @@ TEST(RunningBarTest, SegmentRunsAcrossAndLeaves)
     int gap, segment;
     CRProgressCtrl::GetSegment(100, 0, &gap, &segment);
     EXPECT_EQ(0, segment) << "no segment at the start";
-    CRProgressCtrl::GetSegment(100, 10, &gap, &segment);  // p = 12, s = 20
+    CRProgressCtrl::GetSegment(100, 10, &gap, &segment); // p = 12, s = 20
     EXPECT_EQ(0, gap);
     EXPECT_EQ(12, segment);
-    CRProgressCtrl::GetSegment(100, 50, &gap, &segment);  // p = 60
+    CRProgressCtrl::GetSegment(100, 50, &gap, &segment); // p = 60
     EXPECT_EQ(40, gap);
     EXPECT_EQ(60, segment);
-    CRProgressCtrl::GetSegment(100, 95, &gap, &segment);  // p = 114
+    CRProgressCtrl::GetSegment(100, 95, &gap, &segment); // p = 114
     EXPECT_EQ(94, gap);
     EXPECT_EQ(100, segment);
     CRProgressCtrl::GetSegment(100, 100, &gap, &segment);
@@ -423,7 +444,7 @@ TEST(RunningBarTest, TimerAdvancesTheCounter)
     EXPECT_EQ(0, bar.GetCounter()) << "past 100 it starts again";
     ASSERT_TRUE(bar.Start(10));
     EXPECT_EQ(0, bar.GetCounter());
-    bar.SendMessage(WM_DESTROY);  // stops the timer
+    bar.SendMessage(WM_DESTROY); // stops the timer
     EXPECT_FALSE(::KillTimer(bar.GetSafeHwnd(), 1));
 }
 
@@ -437,7 +458,8 @@ TEST(TaskbarProgressTest, EmptyHolderAnswersFalse)
     CTestHost host;
     ASSERT_TRUE(host.CreateHost());
     CTaskbarProgress progress;
-    if (progress.Create()) {
+    if (progress.Create())
+    {
         EXPECT_TRUE(progress.SetProgressState(host.GetSafeHwnd(), TBPF_NORMAL));
         EXPECT_TRUE(progress.SetProgressValue(host.GetSafeHwnd(), 3, 10));
         EXPECT_TRUE(progress.SetProgressState(host.GetSafeHwnd(), TBPF_NOPROGRESS));
@@ -446,4 +468,4 @@ TEST(TaskbarProgressTest, EmptyHolderAnswersFalse)
     }
 }
 
-}  // namespace
+} // namespace

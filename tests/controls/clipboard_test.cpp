@@ -2,8 +2,7 @@
 
 #include "controls/utility.h"
 
-namespace
-{
+namespace {
 // A hidden window to own the clipboard; the data is read back while this process lives.
 class CHiddenOwner
 {

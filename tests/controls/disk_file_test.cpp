@@ -3,8 +3,7 @@
 #include "controls/disk_file.h"
 #include "controls/text_encoding.h"
 
-namespace
-{
+namespace {
 class DiskFileTest : public ::testing::Test
 {
 protected:
@@ -119,7 +118,6 @@ TEST_F(DiskFileTest, Utf8FileReaderLeavesTheFileAfterTheLastCharacter)
     REncode::CFileReader reader(file);
     wchar_t ch = 0;
     while (reader.ReadChar(ch) == 1 && ch != L'\n')
-    {
-    }
+    {}
     EXPECT_EQ(4u, file.GetPosition()); // nothing read ahead
 }

@@ -18,7 +18,8 @@ const UINT kLeftBarId = 0xE820;
 const UINT kBottomBarId = 0xE821;
 const LPCTSTR kProfile = L"DockTest";
 
-class CTestBar : public CSizingVS2015Bar {
+class CTestBar : public CSizingVS2015Bar
+{
 public:
     CEdit m_wndEdit;
 
@@ -28,7 +29,10 @@ protected:
         if (CSizingVS2015Bar::OnCreate(lpcs) == -1)
             return -1;
         m_dwSCBStyle |= SCBS_SIZECHILD;
-        return m_wndEdit.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 10, 10), this, 100) ? 0 : -1;
+        return m_wndEdit.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 10, 10), this,
+                                100)
+                   ? 0
+                   : -1;
     }
     DECLARE_MESSAGE_MAP()
 };
@@ -37,7 +41,8 @@ BEGIN_MESSAGE_MAP(CTestBar, CSizingVS2015Bar)
     ON_WM_CREATE()
 END_MESSAGE_MAP()
 
-class CDockFrame : public CMDIFrameWnd {
+class CDockFrame : public CMDIFrameWnd
+{
 public:
     CToolBar m_wndToolBar;
     CStatusBar m_wndStatusBar;
@@ -49,9 +54,11 @@ protected:
     {
         if (CMDIFrameWnd::OnCreate(lpcs) == -1)
             return -1;
-        static const UINT buttons[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR, ID_EDIT_COPY};
+        static const UINT buttons[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR,
+                                       ID_EDIT_COPY};
         static const UINT indicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS};
-        if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER) ||
+        if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
+                                   WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER) ||
             !m_wndToolBar.SetButtons(buttons, 5) || !m_wndStatusBar.Create(this) ||
             !m_wndStatusBar.SetIndicators(indicators, 2))
             return -1;
@@ -67,7 +74,8 @@ protected:
         DockControlBar(&m_wndToolBar, AFX_IDW_DOCKBAR_TOP);
         DockControlBar(&m_barLeft, AFX_IDW_DOCKBAR_LEFT);
         DockControlBar(&m_barBottom, AFX_IDW_DOCKBAR_BOTTOM);
-        if (m_bLoadState) {
+        if (m_bLoadState)
+        {
             m_barLeft.LoadState(kProfile);
             m_barBottom.LoadState(kProfile);
             LoadBarState(kProfile);
@@ -83,7 +91,8 @@ END_MESSAGE_MAP()
 
 // The tests run inside an application object with a registry key of its own, created here and
 // taken down after the suite (the program's other tests run without one).
-class SizingBarTest : public testing::Test {
+class SizingBarTest : public testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -105,7 +114,8 @@ protected:
     {
         auto* pFrame = new CDockFrame;
         pFrame->m_bLoadState = bLoadState;
-        if (!pFrame->Create(nullptr, L"Docking", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CRect(0, 0, cx, cy)))
+        if (!pFrame->Create(nullptr, L"Docking", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                            CRect(0, 0, cx, cy)))
             return nullptr;
         s_pApp->m_pMainWnd = pFrame;
         pFrame->ShowWindow(SW_SHOW);
@@ -125,7 +135,8 @@ protected:
     // The application's idle pass, twice: a layout may ask for another one.
     static void Idle()
     {
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < 2; ++i)
+        {
             PumpPending();
             s_pApp->OnIdle(0);
         }
@@ -227,8 +238,10 @@ TEST_F(SizingBarTest, DockedBarsFrameTheClientArea)
 TEST_F(SizingBarTest, BarsDockOnEverySide)
 {
     CTestBar& bar = m_pFrame->m_barLeft;
-    const UINT ids[4] = {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_RIGHT, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_LEFT};
-    for (UINT id : ids) {
+    const UINT ids[4] = {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_RIGHT, AFX_IDW_DOCKBAR_BOTTOM,
+                         AFX_IDW_DOCKBAR_LEFT};
+    for (UINT id : ids)
+    {
         m_pFrame->DockControlBar(&bar, id);
         Idle();
         EXPECT_EQ(bar.m_nDockBarID, id);
@@ -254,7 +267,8 @@ TEST_F(SizingBarTest, RowSharesItsLengthAndBreaksWhenTooShort)
     // Drop the left bar onto the right half of the bottom bar's row.
     CRect rcBottom;
     bottom.GetWindowRect(&rcBottom);
-    CRect rcDrop(rcBottom.CenterPoint().x + 50, rcBottom.top + 10, rcBottom.CenterPoint().x + 250, rcBottom.top + 60);
+    CRect rcDrop(rcBottom.CenterPoint().x + 50, rcBottom.top + 10, rcBottom.CenterPoint().x + 250,
+                 rcBottom.top + 60);
     m_pFrame->DockControlBar(&left, pDock, &rcDrop);
     Idle();
     int nRow1 = -1, nRow2 = -2, nIndex1 = -1, nIndex2 = -1;
@@ -264,7 +278,7 @@ TEST_F(SizingBarTest, RowSharesItsLengthAndBreaksWhenTooShort)
     EXPECT_EQ(nIndex1, 0);
     EXPECT_EQ(nIndex2, 1);
     EXPECT_EQ(RowLengthSum(pDock, TRUE), pDock->m_rectLayout.Width() + 2);
-    EXPECT_EQ(left.m_szHorz.cy, bottom.m_szHorz.cy);  // one thickness for the row
+    EXPECT_EQ(left.m_szHorz.cy, bottom.m_szHorz.cy); // one thickness for the row
     EXPECT_EQ(bottom.m_dwSCBStyle & SCBS_EDGEALL, (DWORD)(SCBS_EDGERIGHT | SCBS_EDGETOP));
     EXPECT_EQ(left.m_dwSCBStyle & SCBS_EDGEALL, (DWORD)(SCBS_EDGELEFT | SCBS_EDGETOP));
     CRect a = FrameRect(bottom.m_hWnd), b = FrameRect(left.m_hWnd);
@@ -272,7 +286,8 @@ TEST_F(SizingBarTest, RowSharesItsLengthAndBreaksWhenTooShort)
     EXPECT_EQ(a.right - 2, b.left);
 
     // Narrower and wider frames: the lengths always add up to the row.
-    for (int cx : {700, 1100, 640}) {
+    for (int cx : {700, 1100, 640})
+    {
         m_pFrame->SetWindowPos(nullptr, 0, 0, cx, 700, SWP_NOMOVE | SWP_NOZORDER);
         Idle();
         EXPECT_EQ(RowLengthSum(pDock, TRUE), pDock->m_rectLayout.Width() + 2) << cx;
@@ -331,7 +346,9 @@ TEST_F(SizingBarTest, DraggingAnEdgeStopsAtTheNeighboursMinimum)
     CRect rcWnd, rcEdge;
     bottom.GetWindowRect(&rcWnd);
     ASSERT_TRUE(bottom.GetEdgeRect(rcWnd, HTRIGHT, rcEdge));
-    EXPECT_EQ(bottom.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(rcEdge.CenterPoint().x, rcEdge.CenterPoint().y)), HTRIGHT);
+    EXPECT_EQ(bottom.SendMessage(WM_NCHITTEST, 0,
+                                 MAKELPARAM(rcEdge.CenterPoint().x, rcEdge.CenterPoint().y)),
+              HTRIGHT);
     DragEdge(&bottom, HTRIGHT, rcEdge.CenterPoint(), rcEdge.CenterPoint() + CSize(2000, 0));
     EXPECT_FALSE(bottom.m_bTracking);
     EXPECT_EQ(left.m_szHorz.cx, left.m_szMinHorz.cx);
@@ -377,7 +394,8 @@ TEST_F(SizingBarTest, DoubleClickFloatsAndDocksAgain)
     EXPECT_FALSE(left.HasCaption());
     CRect rcWnd;
     left.GetWindowRect(&rcWnd);
-    EXPECT_EQ(left.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(rcWnd.left + 1, rcWnd.top + 1)), HTCLIENT);
+    EXPECT_EQ(left.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(rcWnd.left + 1, rcWnd.top + 1)),
+              HTCLIENT);
     EXPECT_EQ(rcWnd.Size(), left.m_szFloat);
     // The left dock bar is empty now and the MDI client takes its place.
     EXPECT_EQ(FrameRect(m_pFrame->m_hWndMDIClient).left, 0);
@@ -411,7 +429,8 @@ TEST_F(SizingBarTest, FloatingBarResizesByItsCorners)
     CPoint ptClient = to;
     bar.ScreenToClient(&ptClient);
     bar.PostMessage(WM_LBUTTONUP, 0, MAKELPARAM(ptClient.x, ptClient.y));
-    pMini->SendMessage(WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(rcFrame.right - 1, rcFrame.bottom - 1));
+    pMini->SendMessage(WM_NCLBUTTONDOWN, HTBOTTOMRIGHT,
+                       MAKELPARAM(rcFrame.right - 1, rcFrame.bottom - 1));
     Idle();
     EXPECT_EQ(bar.m_szFloat, sizeOld + CSize(60, 40));
     CRect rcNew;
@@ -438,7 +457,8 @@ TEST_F(SizingBarTest, FloatingBarResizesByItsCorners)
     ptClient = CPoint(rcFrame.left - 2000, rcFrame.top - 2000);
     bar.ScreenToClient(&ptClient);
     bar.PostMessage(WM_LBUTTONUP, 0, MAKELPARAM(ptClient.x, ptClient.y));
-    pMini->SendMessage(WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(rcFrame.right - 1, rcFrame.bottom - 1));
+    pMini->SendMessage(WM_NCLBUTTONDOWN, HTBOTTOMRIGHT,
+                       MAKELPARAM(rcFrame.right - 1, rcFrame.bottom - 1));
     Idle();
     EXPECT_EQ(bar.m_szFloat, bar.m_szMinFloat);
 }
@@ -558,7 +578,8 @@ TEST_F(SizingBarTest, Screenshot)
     m_pFrame->m_barBottom.m_wndEdit.SetWindowText(L"Connected.");
     m_pFrame->SetMessageText(L"Ready");
     Idle();
-    m_pFrame->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    m_pFrame->RedrawWindow(nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     qltest::PumpFor(200);
     qltest::SaveWindowShot(m_pFrame->m_hWnd, "docking_frame.bmp");
     if (const char* wait = std::getenv("QL_SHOT_WAIT"))

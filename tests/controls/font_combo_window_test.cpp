@@ -47,7 +47,8 @@ TEST_F(FontComboTest, FacesByTypeAndScript)
 
     EXPECT_TRUE(combo.AddFace(Face(L"Sans", ANSI_CHARSET, L"Western"), TRUETYPE_FONTTYPE));
     EXPECT_TRUE(combo.AddFace(Face(L"Sans", RUSSIAN_CHARSET, L"Cyrillic"), TRUETYPE_FONTTYPE));
-    EXPECT_TRUE(combo.AddFace(Face(L"Sans", ANSI_CHARSET, L"Western"), TRUETYPE_FONTTYPE));  // listed already
+    EXPECT_TRUE(combo.AddFace(Face(L"Sans", ANSI_CHARSET, L"Western"),
+                              TRUETYPE_FONTTYPE)); // listed already
     EXPECT_TRUE(combo.AddFace(Face(L"Printer", ANSI_CHARSET, L""), DEVICE_FONTTYPE));
     ASSERT_EQ(3, combo.GetCount());
     EXPECT_EQ(CString(L"Printer"), Text(0));
@@ -62,10 +63,10 @@ TEST_F(FontComboTest, FacesByTypeAndScript)
     ASSERT_TRUE(combo.GetSelFont(face, charSet));
     EXPECT_EQ(CString(L"Sans"), face);
     EXPECT_EQ(RUSSIAN_CHARSET, charSet);
-    combo.SelectFont(L"sans", ANSI_CHARSET);  // compared with case
+    combo.SelectFont(L"sans", ANSI_CHARSET); // compared with case
     EXPECT_EQ(0, combo.GetCurSel());
 
-    combo.SetItemData(2, 99);  // not an index of the array
+    combo.SetItemData(2, 99); // not an index of the array
     combo.SetCurSel(2);
     EXPECT_FALSE(combo.GetSelFont(face, charSet));
 }
@@ -89,4 +90,4 @@ TEST_F(FontComboTest, InstalledFonts)
     EXPECT_EQ(some.elfLogFont.lfCharSet, charSet);
 }
 
-}  // namespace
+} // namespace

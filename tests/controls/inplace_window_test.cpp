@@ -17,7 +17,9 @@ namespace {
 class CTrackedCombo : public CInPlaceComboBox
 {
 public:
-    CTrackedCombo(int row, int column, bool* pDeleted) : CInPlaceComboBox(row, column), m_pDeleted(pDeleted) {}
+    CTrackedCombo(int row, int column, bool* pDeleted)
+        : CInPlaceComboBox(row, column), m_pDeleted(pDeleted)
+    {}
     ~CTrackedCombo() override { *m_pDeleted = true; }
 
 private:
@@ -31,14 +33,16 @@ public:
     std::vector<NMLVDISPINFOW> ends;
     bool deleted = false;
 
-    HWND OpenCombo(int row, int column, std::initializer_list<std::pair<LPCWSTR, DWORD>> choices, int selected)
+    HWND OpenCombo(int row, int column, std::initializer_list<std::pair<LPCWSTR, DWORD>> choices,
+                   int selected)
     {
         RECT cell;
         if (!GetCellRect(row, column, &cell))
             return nullptr;
         deleted = false;
         auto* combo = new CTrackedCombo(row, column, &deleted);
-        if (!CreateInPlaceComboBox(combo, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, cell, this, 2000))
+        if (!CreateInPlaceComboBox(combo, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                   cell, this, 2000))
             return nullptr;
         for (const auto& choice : choices)
             combo->AddString(choice.first, choice.second);
@@ -71,17 +75,20 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(host.CreateHost());
-        ASSERT_TRUE(list.CreateEx(0, WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, CRect(10, 10, 410, 260), &host, 100));
+        ASSERT_TRUE(list.CreateEx(0, WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT,
+                                  CRect(10, 10, 410, 260), &host, 100));
         list.InsertColumn(0, L"Column", LVCFMT_LEFT, 120);
         list.InsertColumn(1, L"Operation", LVCFMT_LEFT, 120);
         for (int i = 0; i < 5; ++i)
             list.InsertItem(i, L"c");
-        ASSERT_TRUE(other.Create(L"Other", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(420, 10, 500, 40), &host, 300));
+        ASSERT_TRUE(other.Create(L"Other", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                 CRect(420, 10, 500, 40), &host, 300));
     }
 
     HWND Open(int selected = 1)
     {
-        HWND hCombo = list.OpenCombo(2, 1, {{L"=", 0x12345678}, {L"<>", 0xFFFF}, {L"LIKE", 7}}, selected);
+        HWND hCombo =
+            list.OpenCombo(2, 1, {{L"=", 0x12345678}, {L"<>", 0xFFFF}, {L"LIKE", 7}}, selected);
         EXPECT_NE(nullptr, hCombo);
         EXPECT_EQ(hCombo, ::GetFocus()) << "the editor takes the focus when created";
         PumpPending();
@@ -131,8 +138,11 @@ TEST_F(InPlaceComboTest, EnterTabAndShiftTab)
         UINT vk;
         bool shift;
         int reason;
-    } cases[] = {{VK_RETURN, false, kInPlaceEnter}, {VK_TAB, false, kInPlaceTab}, {VK_TAB, true, kInPlaceShiftTab}};
-    for (const Case& c : cases) {
+    } cases[] = {{VK_RETURN, false, kInPlaceEnter},
+                 {VK_TAB, false, kInPlaceTab},
+                 {VK_TAB, true, kInPlaceShiftTab}};
+    for (const Case& c : cases)
+    {
         list.ends.clear();
         HWND hCombo = Open(2);
         PressKey(hCombo, c.vk, c.shift);
@@ -166,7 +176,7 @@ TEST_F(InPlaceComboTest, WholeItemDataAndTheShortForm)
 
 TEST_F(InPlaceComboTest, NothingChosenIsToldApartFromData0xFFFF)
 {
-    HWND hCombo = Open(1);  // the entry whose data is 0xFFFF
+    HWND hCombo = Open(1); // the entry whose data is 0xFFFF
     PressKey(hCombo, VK_RETURN);
     InPlaceComboResult chosen = End(hCombo);
     EXPECT_TRUE(chosen.bSelected);
@@ -205,7 +215,11 @@ TEST(FocusWndTest, EditKeysAndFocusReachTheEditor)
     edit.SetFocus();
 
     PressKey(edit.GetSafeHwnd(), 'N');
-    EXPECT_EQ(CString(L"n"), [&] { CString t; edit.GetWindowText(t); return t; }());
+    EXPECT_EQ(CString(L"n"), [&] {
+        CString t;
+        edit.GetWindowText(t);
+        return t;
+    }());
     EXPECT_TRUE(editor.keysDown.empty());
 
     PressKey(edit.GetSafeHwnd(), 'N', false, true);
@@ -224,4 +238,4 @@ TEST(FocusWndTest, EditKeysAndFocusReachTheEditor)
     EXPECT_EQ(button.GetSafeHwnd(), editor.killFocus[0]);
 }
 
-}  // namespace
+} // namespace

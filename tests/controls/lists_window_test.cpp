@@ -37,8 +37,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(host.CreateHost());
-        ASSERT_TRUE(list->CreateEx(0, WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS,
-                                   CRect(10, 10, 410, 210), &host, 100));
+        ASSERT_TRUE(
+            list->CreateEx(0, WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS,
+                           CRect(10, 10, 410, 210), &host, 100));
         list->SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
         list->InsertColumn(0, L"Name", LVCFMT_LEFT, 100);
         list->InsertColumn(1, L"Type", LVCFMT_LEFT, 80);
@@ -53,7 +54,8 @@ protected:
     // Rows "r0".."rN-1" with data 100+i, sub-texts "t<i>" and "s<i>"; odd rows checked.
     void Fill(int rows)
     {
-        for (int i = 0; i < rows; ++i) {
+        for (int i = 0; i < rows; ++i)
+        {
             CString name, type, size;
             name.Format(L"r%d", i);
             type.Format(L"t%d", i);
@@ -105,7 +107,8 @@ TEST_F(ListTest, MoveItemCarriesTextsDataAndCheckState)
     EXPECT_EQ((DWORD_PTR)101, list->GetItemData(3));
     EXPECT_TRUE(list->GetCheck(3));
     EXPECT_FALSE(list->GetCheck(0));
-    EXPECT_TRUE(list->GetItemState(3, LVIS_SELECTED | LVIS_FOCUSED) == (LVIS_SELECTED | LVIS_FOCUSED));
+    EXPECT_TRUE(list->GetItemState(3, LVIS_SELECTED | LVIS_FOCUSED) ==
+                (LVIS_SELECTED | LVIS_FOCUSED));
     ASSERT_EQ(1u, list->moved.size());
     EXPECT_EQ(std::make_pair(1, 3), list->moved[0]);
 
@@ -123,7 +126,7 @@ TEST_F(ListTest, GetSelectedItemAndSelectItem)
     EXPECT_EQ(-1, list->GetSelectedItem());
     Select({5, 3});
     EXPECT_EQ(3, list->GetSelectedItem());
-    list->SelectItem(-1);  // nothing happens
+    list->SelectItem(-1); // nothing happens
     EXPECT_EQ(3, list->GetSelectedItem());
     list->SelectItem(25);
     EXPECT_TRUE(list->GetItemState(25, LVIS_FOCUSED));
@@ -164,7 +167,7 @@ TEST_F(ListTest, MoveSelectedToEndsKeepsOrder)
 TEST_F(ListTest, RefusedMoveLeavesThatRowInPlace)
 {
     Fill(5);
-    list->refusedData = 103;  // r3
+    list->refusedData = 103; // r3
     Select({1, 3});
     list->MoveSelectedItems(true, false);
     EXPECT_EQ(CString(L"r1 r0 r2 r3 r4"), Names());
@@ -235,7 +238,8 @@ TEST_F(ListTest, GetCellRectSelectsScrollsAndClips)
     Fill(40);
     CRect cell;
     ASSERT_TRUE(list->GetCellRect(35, 1, &cell));
-    EXPECT_TRUE(list->GetItemState(35, LVIS_SELECTED | LVIS_FOCUSED) == (LVIS_SELECTED | LVIS_FOCUSED));
+    EXPECT_TRUE(list->GetItemState(35, LVIS_SELECTED | LVIS_FOCUSED) ==
+                (LVIS_SELECTED | LVIS_FOCUSED));
     CRect bounds;
     list->GetItemRect(35, &bounds, LVIR_BOUNDS);
     EXPECT_EQ(bounds.left + 100 + 4, cell.left);
@@ -261,10 +265,12 @@ TEST_F(ListTest, WheelDoesNotScrollWhileAnEditorHasTheFocus)
 {
     Fill(60);
     CEdit editor;
-    ASSERT_TRUE(editor.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(5, 20, 80, 40), list.get(), 2001));
+    ASSERT_TRUE(
+        editor.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(5, 20, 80, 40), list.get(), 2001));
     editor.SetFocus();
     list->m_bEditing = true;
-    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)(-WHEEL_DELTA * 3)), MAKELPARAM(50, 50));
+    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)(-WHEEL_DELTA * 3)),
+                      MAKELPARAM(50, 50));
     EXPECT_EQ(0, list->GetTopIndex());
     EXPECT_EQ(editor.GetSafeHwnd(), ::GetFocus());
 
@@ -274,7 +280,8 @@ TEST_F(ListTest, WheelDoesNotScrollWhileAnEditorHasTheFocus)
     EXPECT_EQ(1, list->GetTopIndex());
 
     list->m_bEditing = false;
-    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)(-WHEEL_DELTA)), MAKELPARAM(50, 50));
+    list->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)(-WHEEL_DELTA)),
+                      MAKELPARAM(50, 50));
     EXPECT_GT(list->GetTopIndex(), 1);
 }
 
@@ -282,19 +289,21 @@ TEST(QuenlarkListTest, CtrlASelectsAllUnlessSingleSelection)
 {
     CTestHost host;
     ASSERT_TRUE(host.CreateHost());
-    for (DWORD single : {0ul, (DWORD)LVS_SINGLESEL}) {
+    for (DWORD single : {0ul, (DWORD)LVS_SINGLESEL})
+    {
         CQuenlarkListCtrl list;
-        ASSERT_TRUE(list.CreateEx(0, WS_CHILD | WS_VISIBLE | LVS_REPORT | single, CRect(0, 0, 300, 200), &host, 7));
+        ASSERT_TRUE(list.CreateEx(0, WS_CHILD | WS_VISIBLE | LVS_REPORT | single,
+                                  CRect(0, 0, 300, 200), &host, 7));
         list.InsertColumn(0, L"Name", LVCFMT_LEFT, 100);
         for (int i = 0; i < 4; ++i)
             list.InsertItem(i, L"x");
         list.SetFocus();
         qltest::PressKey(list.GetSafeHwnd(), 'A', false, true);
         EXPECT_EQ(single ? 0u : 4u, list.GetSelectedCount());
-        qltest::PressKey(list.GetSafeHwnd(), 'A');  // without Ctrl: the list's own handling
+        qltest::PressKey(list.GetSafeHwnd(), 'A'); // without Ctrl: the list's own handling
         EXPECT_LE(list.GetSelectedCount(), single ? 1u : 4u);
         list.DestroyWindow();
     }
 }
 
-}  // namespace
+} // namespace

@@ -65,13 +65,14 @@ public:
 
     bool Create(HWND hParent)
     {
-        hWnd = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", WS_CHILD | TBSTYLE_FLAT, 0, 0, 200, 30, hParent, nullptr,
-                                 nullptr, nullptr);
+        hWnd = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", WS_CHILD | TBSTYLE_FLAT, 0, 0, 200, 30,
+                                 hParent, nullptr, nullptr, nullptr);
         if (hWnd == nullptr)
             return false;
         ::SendMessageW(hWnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
         hImages = ImageList_Create(20, 18, ILC_COLOR24, 2, 0);
-        for (COLORREF color : {RGB(255, 0, 0), RGB(0, 0, 255)}) {
+        for (COLORREF color : {RGB(255, 0, 0), RGB(0, 0, 255)})
+        {
             HDC hScreen = ::GetDC(nullptr);
             HDC hMem = ::CreateCompatibleDC(hScreen);
             HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, 20, 18);
@@ -141,7 +142,8 @@ public:
         int first = -1, last = -1;
         for (int x = x0; x < kWidth; ++x)
             for (int y = 0; y < kHeight; ++y)
-                if (pixels[y][x] != background) {
+                if (pixels[y][x] != background)
+                {
                     if (first < 0)
                         first = x;
                     last = x;
@@ -164,7 +166,7 @@ TEST(MenuPainter, ConvertsSubmenusAndKeepsOneRecordPerLabel)
     CTestMenus menus;
     CRMenuPainter painter;
     ASSERT_TRUE(painter.SetMenu(&menus.bar));
-    EXPECT_FALSE(IsOwnerDrawn(menus.bar.m_hMenu, 0));  // the menu bar itself stays
+    EXPECT_FALSE(IsOwnerDrawn(menus.bar.m_hMenu, 0)); // the menu bar itself stays
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(IsOwnerDrawn(menus.File(), i));
     EXPECT_EQ(CRMenuPainter::kSeparatorData, ItemData(menus.File(), 1));
@@ -211,7 +213,7 @@ TEST(MenuPainter, LeavesSystemMenusAlone)
     EXPECT_FALSE(IsOwnerDrawn(childSystem.m_hMenu, 0));
     painter.InitMenuPopup(&childSystem, 0, TRUE);
     EXPECT_FALSE(IsOwnerDrawn(childSystem.m_hMenu, 0));
-    painter.InitMenuPopup(&childSystem, 2, FALSE);  // elsewhere it is an ordinary popup
+    painter.InitMenuPopup(&childSystem, 2, FALSE); // elsewhere it is an ordinary popup
     EXPECT_TRUE(IsOwnerDrawn(childSystem.m_hMenu, 0));
 }
 
@@ -223,11 +225,12 @@ TEST(MenuPainter, Measuring)
     CRMenuPainter painter;
     painter.SetMenu(&menus.bar);
     auto measure = [&](HMENU hMenu, int position) {
-        MEASUREITEMSTRUCT mis = {ODT_MENU, 0, ::GetMenuItemID(hMenu, position), 777, 777, ItemData(hMenu, position)};
+        MEASUREITEMSTRUCT mis = {ODT_MENU, 0,   ::GetMenuItemID(hMenu, position),
+                                 777,      777, ItemData(hMenu, position)};
         painter.MeasureItem(&host, &mis);
         return std::make_pair((int)mis.itemWidth, (int)mis.itemHeight);
     };
-    EXPECT_EQ(std::make_pair(0, 9), measure(menus.File(), 1));  // separator
+    EXPECT_EQ(std::make_pair(0, 9), measure(menus.File(), 1)); // separator
     const auto open = measure(menus.File(), 0);
     EXPECT_GT(open.first, 40);
     EXPECT_GT(open.second, 9);
@@ -270,7 +273,8 @@ TEST(MenuPainter, MnemonicsChooseEnabledItems)
     CMenu* pEdit = CMenu::FromHandle(menus.Edit());
     EXPECT_EQ(MAKELRESULT(3, MNC_EXECUTE), painter.MenuChar(L'x', MF_POPUP, pFile));
     EXPECT_EQ(MAKELRESULT(3, MNC_EXECUTE), painter.MenuChar(L'X', MF_POPUP, pFile));
-    EXPECT_EQ(MAKELRESULT(3, MNC_EXECUTE), painter.MenuChar(L'c', MF_POPUP, pEdit));  // "Close", not grayed "&Copy"
+    EXPECT_EQ(MAKELRESULT(3, MNC_EXECUTE),
+              painter.MenuChar(L'c', MF_POPUP, pEdit)); // "Close", not grayed "&Copy"
     EXPECT_EQ(MAKELRESULT(1, MNC_EXECUTE), painter.MenuChar(L'z', MF_POPUP, pEdit));
     EXPECT_EQ(0, painter.MenuChar(L'q', MF_POPUP, pFile));
     EXPECT_EQ(0, painter.MenuChar(L'x', MF_SYSMENU, pFile));
@@ -293,7 +297,7 @@ TEST(MenuPainter, DrawsLabelAcceleratorAndMarks)
         int x = 0;
         while (x < CItemCanvas::kWidth && canvas.pixels[0][x] != menu)
             ++x;
-        return x > 0 ? x : 20;  // where the image column has the menu colour, about its width
+        return x > 0 ? x : 20; // where the image column has the menu colour, about its width
     }();
     const auto ink = canvas.InkRange(menu, column);
     ASSERT_GE(ink.first, 0);
@@ -305,7 +309,7 @@ TEST(MenuPainter, DrawsLabelAcceleratorAndMarks)
     canvas.Draw(painter, menus.File(), 0, ODS_SELECTED);
     EXPECT_EQ(highlight, canvas.pixels[1][CItemCanvas::kWidth / 2]);
     canvas.Draw(painter, menus.Edit(), 2, ODS_SELECTED | ODS_DISABLED | ODS_GRAYED);
-    EXPECT_EQ(menu, canvas.pixels[1][CItemCanvas::kWidth / 2]);  // disabled: never highlighted
+    EXPECT_EQ(menu, canvas.pixels[1][CItemCanvas::kWidth / 2]); // disabled: never highlighted
 
     // Checked items without an image show the mark in the image column.
     const COLORREF face = canvas.pixels[0][0];
@@ -316,7 +320,8 @@ TEST(MenuPainter, DrawsLabelAcceleratorAndMarks)
 
     // A separator is a line across the middle.
     canvas.Draw(painter, menus.File(), 1, 0);
-    EXPECT_EQ(::GetSysColor(COLOR_GRAYTEXT), canvas.pixels[CItemCanvas::kHeight / 2][CItemCanvas::kWidth / 2]);
+    EXPECT_EQ(::GetSysColor(COLOR_GRAYTEXT),
+              canvas.pixels[CItemCanvas::kHeight / 2][CItemCanvas::kWidth / 2]);
 }
 
 TEST(MenuPainter, DrawsToolbarImages)
@@ -329,11 +334,11 @@ TEST(MenuPainter, DrawsToolbarImages)
     CRMenuPainter painter;
     painter.LoadToolBarImages(&menus.bar, &toolbar.wrapper, true);
     CItemCanvas canvas;
-    canvas.Draw(painter, menus.File(), 0, 0);  // Open: the red image
+    canvas.Draw(painter, menus.File(), 0, 0); // Open: the red image
     EXPECT_GT(canvas.Count(RGB(255, 0, 0), 0, 40), 300);
-    canvas.Draw(painter, menus.File(), 2, 0);  // Save: the blue one
+    canvas.Draw(painter, menus.File(), 2, 0); // Save: the blue one
     EXPECT_GT(canvas.Count(RGB(0, 0, 255), 0, 40), 300);
-    canvas.Draw(painter, menus.File(), 3, 0);  // Exit has no button
+    canvas.Draw(painter, menus.File(), 3, 0); // Exit has no button
     EXPECT_EQ(0, canvas.Count(RGB(255, 0, 0), 0, 40) + canvas.Count(RGB(0, 0, 255), 0, 40));
     // Disabled without a disabled image list: the shape in a gray that is not the background.
     canvas.Draw(painter, menus.File(), 0, ODS_DISABLED);
@@ -351,19 +356,22 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        switch (message) {
+        switch (message)
+        {
         case WM_INITMENUPOPUP:
             painter.InitMenuPopup(CMenu::FromHandle((HMENU)wParam), LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_MEASUREITEM:
-            if (((MEASUREITEMSTRUCT*)lParam)->CtlType == ODT_MENU) {
+            if (((MEASUREITEMSTRUCT*)lParam)->CtlType == ODT_MENU)
+            {
                 ++measured;
                 painter.MeasureItem(this, (MEASUREITEMSTRUCT*)lParam);
                 return TRUE;
             }
             break;
         case WM_DRAWITEM:
-            if (((DRAWITEMSTRUCT*)lParam)->CtlType == ODT_MENU) {
+            if (((DRAWITEMSTRUCT*)lParam)->CtlType == ODT_MENU)
+            {
                 ++drawn;
                 painter.DrawItem((DRAWITEMSTRUCT*)lParam);
                 return TRUE;
@@ -371,7 +379,8 @@ protected:
             break;
         case WM_MENUCHAR:
             ++menuChars;
-            return painter.MenuChar(LOWORD(wParam), HIWORD(wParam), CMenu::FromHandle((HMENU)lParam));
+            return painter.MenuChar(LOWORD(wParam), HIWORD(wParam),
+                                    CMenu::FromHandle((HMENU)lParam));
         }
         return qltest::CTestHost::WindowProc(message, wParam, lParam);
     }
@@ -395,18 +404,21 @@ TEST(MenuPainter, RealPopupIsDrawnAndAnswersItsMnemonic)
     s_ticks = 0;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) {
         ++s_ticks;
-        if (s_ticks == 2) {
+        if (s_ticks == 2)
+        {
             HWND hPopup = ::FindWindowW(L"#32768", nullptr);
             qltest::SaveWindowShot(hPopup, "menu_popup.bmp");
             ::PostMessageW(s_menuOwner, WM_CHAR, L'x', 0);
-        } else if (s_ticks > 20) {
+        }
+        else if (s_ticks > 20)
+        {
             ::EndMenu();
         }
     });
     POINT pt = {40, 40};
     host.ClientToScreen(&pt);
-    const int chosen = (int)::TrackPopupMenu(menus.File(), TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, 0, host.m_hWnd,
-                                             nullptr);
+    const int chosen = (int)::TrackPopupMenu(menus.File(), TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y,
+                                             0, host.m_hWnd, nullptr);
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(102, chosen);
     EXPECT_GE(host.measured, 4);
@@ -416,14 +428,16 @@ TEST(MenuPainter, RealPopupIsDrawnAndAnswersItsMnemonic)
     // The Edit popup with its radio mark and grayed item, for the record.
     s_ticks = 0;
     const UINT_PTR timer2 = ::SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (++s_ticks == 2) {
+        if (++s_ticks == 2)
+        {
             qltest::SaveWindowShot(::FindWindowW(L"#32768", nullptr), "menu_popup_edit.bmp");
             ::EndMenu();
         }
     });
-    ::TrackPopupMenu(menus.Edit(), TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, 0, host.m_hWnd, nullptr);
+    ::TrackPopupMenu(menus.Edit(), TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, 0, host.m_hWnd,
+                     nullptr);
     ::KillTimer(nullptr, timer2);
     PumpPending();
 }
 
-}  // namespace
+} // namespace

@@ -76,8 +76,7 @@ TEST(Versions, ParseAndCompare)
     EXPECT_TRUE(vista);
 }
 
-namespace
-{
+namespace {
 struct DateTime
 {
     short year = -1;
@@ -143,10 +142,20 @@ TEST(DateTimeParsing, AcceptedForms)
 TEST(DateTimeParsing, RejectedFormsLeaveOutputsAlone)
 {
     const LPCWSTR bad[] = {
-        nullptr,          L"",          L"2020-13-13",       L"2020-12-32",
-        L"2020-12-31x",   L"2020-12",   L"2020-12/31",       L"2020-12-31 25:00",
-        L"2020-12-31T",   L"2020-12-31 10:00x", L"2020-12-31 10:00 +24:00",
-        L"99999-01-01",   L"32768-01-01",       L"-40000-1-1",
+        nullptr,
+        L"",
+        L"2020-13-13",
+        L"2020-12-32",
+        L"2020-12-31x",
+        L"2020-12",
+        L"2020-12/31",
+        L"2020-12-31 25:00",
+        L"2020-12-31T",
+        L"2020-12-31 10:00x",
+        L"2020-12-31 10:00 +24:00",
+        L"99999-01-01",
+        L"32768-01-01",
+        L"-40000-1-1",
     };
     for (LPCWSTR text : bad)
     {

@@ -2,8 +2,7 @@
 
 #include "controls/reg_key.h"
 
-namespace
-{
+namespace {
 const wchar_t kRoot[] = L"Software\\QuenlarkTest";
 const wchar_t kScratch[] = L"Software\\QuenlarkTest\\RegKey";
 

@@ -47,4 +47,4 @@ inline bool SaveWindowShot(HWND hWnd, const char* fileName)
     return true;
 }
 
-}  // namespace qltest
+} // namespace qltest

@@ -28,10 +28,11 @@ public:
         dlg.cx = 200;
         dlg.cy = 120;
         Add(&dlg, sizeof(dlg));
-        Word(0);  // no menu
-        Word(0);  // default class
+        Word(0); // no menu
+        Word(0); // default class
         Text(L"Resizable");
-        Item(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, 5, 5, 190, 85, 10, L"SysListView32", L"");
+        Item(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, 5, 5, 190, 85, 10, L"SysListView32",
+             L"");
         Item(WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 145, 98, 50, 14, IDOK, nullptr, L"OK", 0x0080);
         Item(WS_CHILD | WS_VISIBLE | SS_CENTER, 80, 98, 40, 10, 3, nullptr, L"mid", 0x0082);
     }
@@ -56,19 +57,23 @@ private:
             m_words.push_back(*s);
         m_words.push_back(0);
     }
-    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, LPCWSTR cls, LPCWSTR text, WORD atom = 0)
+    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, LPCWSTR cls, LPCWSTR text,
+              WORD atom = 0)
     {
         Align();
         DLGITEMTEMPLATE item = {style, 0, x, y, cx, cy, id};
         Add(&item, sizeof(item));
-        if (cls != nullptr) {
+        if (cls != nullptr)
+        {
             Text(cls);
-        } else {
+        }
+        else
+        {
             Word(0xFFFF);
             Word(atom);
         }
         Text(text);
-        Word(0);  // no creation data
+        Word(0); // no creation data
     }
 };
 
@@ -97,9 +102,12 @@ public:
         CRSizableDlg::OnInitDialog();
         CRect rect;
         GetWindowRect(&rect);
-        SaveControlPos(GetDlgItem(10), rect, kAnchorFar, kAnchorFar, kAnchorFar, kAnchorFar, offsets[0]);
-        SaveControlPos(GetDlgItem(IDOK), rect, kAnchorNear, kAnchorFar, kAnchorNear, kAnchorFar, offsets[1]);
-        SaveControlPos(GetDlgItem(3), rect, kAnchorCenter, kAnchorCenter, kAnchorNear, kAnchorFar, &offsets[2]);
+        SaveControlPos(GetDlgItem(10), rect, kAnchorFar, kAnchorFar, kAnchorFar, kAnchorFar,
+                       offsets[0]);
+        SaveControlPos(GetDlgItem(IDOK), rect, kAnchorNear, kAnchorFar, kAnchorNear, kAnchorFar,
+                       offsets[1]);
+        SaveControlPos(GetDlgItem(3), rect, kAnchorCenter, kAnchorCenter, kAnchorNear, kAnchorFar,
+                       &offsets[2]);
         m_bAnchored = true;
         if (restore)
             RestorePlacement(stored);
@@ -116,10 +124,13 @@ protected:
             return;
         CRect rect;
         GetWindowRect(&rect);
-        MoveControl(GetDlgItem(10), rect, kAnchorFar, kAnchorFar, kAnchorFar, kAnchorFar, offsets[0]);
-        MoveControl(GetDlgItem(IDOK), rect, kAnchorNear, kAnchorFar, kAnchorNear, kAnchorFar, offsets[1]);
-        MoveControl(GetDlgItem(3), rect, kAnchorCenter, kAnchorCenter, kAnchorNear, kAnchorFar, &offsets[2]);
-        MoveControl(nullptr, rect, 0, 0, 0, 0, offsets[0]);  // a missing control is left alone
+        MoveControl(GetDlgItem(10), rect, kAnchorFar, kAnchorFar, kAnchorFar, kAnchorFar,
+                    offsets[0]);
+        MoveControl(GetDlgItem(IDOK), rect, kAnchorNear, kAnchorFar, kAnchorNear, kAnchorFar,
+                    offsets[1]);
+        MoveControl(GetDlgItem(3), rect, kAnchorCenter, kAnchorCenter, kAnchorNear, kAnchorFar,
+                    &offsets[2]);
+        MoveControl(nullptr, rect, 0, 0, 0, 0, offsets[0]); // a missing control is left alone
     }
     afx_msg void OnDestroy()
     {
@@ -164,7 +175,8 @@ TEST_F(SizableDlgTest, InitialSizeIsTheMinimum)
     EXPECT_EQ(initial.Width(), mmi.ptMinTrackSize.x);
     EXPECT_EQ(initial.Height(), mmi.ptMinTrackSize.y);
 
-    dlg.SetWindowPos(nullptr, 0, 0, initial.Width() / 2, initial.Height() / 2, SWP_NOMOVE | SWP_NOZORDER);
+    dlg.SetWindowPos(nullptr, 0, 0, initial.Width() / 2, initial.Height() / 2,
+                     SWP_NOMOVE | SWP_NOZORDER);
     CRect small;
     dlg.GetWindowRect(&small);
     EXPECT_EQ(initial.Size(), small.Size()) << "it stops at the initial size";
@@ -179,7 +191,8 @@ TEST_F(SizableDlgTest, ControlsKeepTheirAnchors)
     dlg.GetWindowRect(&before);
     const CRect list0 = dlg.ControlRect(10), ok0 = dlg.ControlRect(IDOK), mid0 = dlg.ControlRect(3);
 
-    dlg.SetWindowPos(nullptr, 0, 0, before.Width() + 120, before.Height() + 80, SWP_NOMOVE | SWP_NOZORDER);
+    dlg.SetWindowPos(nullptr, 0, 0, before.Width() + 120, before.Height() + 80,
+                     SWP_NOMOVE | SWP_NOZORDER);
     CRect after;
     dlg.GetWindowRect(&after);
     const CRect list1 = dlg.ControlRect(10), ok1 = dlg.ControlRect(IDOK), mid1 = dlg.ControlRect(3);
@@ -202,16 +215,17 @@ TEST(SizableAnchorsTest, ComputeControlRect)
 {
     const RECT ref = {0, 0, 300, 200};
     const RECT control = {100, 50, 140, 70};
-    POINT offset = {150 - 120, 200 - 50};  // centre x to centre; top to bottom
-    RECT moved = CRSizableDlg::ComputeControlRect(control, {0, 0, 401, 260}, kAnchorCenter, kAnchorCenter,
-                                                  kAnchorNear, kAnchorFar, offset);
+    POINT offset = {150 - 120, 200 - 50}; // centre x to centre; top to bottom
+    RECT moved = CRSizableDlg::ComputeControlRect(control, {0, 0, 401, 260}, kAnchorCenter,
+                                                  kAnchorCenter, kAnchorNear, kAnchorFar, offset);
     EXPECT_EQ(200 - 30 - 20, moved.left);
     EXPECT_EQ(40, moved.right - moved.left);
     EXPECT_EQ(110, moved.top);
     EXPECT_EQ(20, moved.bottom - moved.top);
     // An unknown anchor code counts as coordinate 0.
     EXPECT_EQ(0, CRSizableDlg::AnchorX(ref, 7));
-    EXPECT_EQ(-2, CRSizableDlg::AnchorX({-5, 0, 0, 0}, kAnchorCenter)) << "integer division toward zero";
+    EXPECT_EQ(-2, CRSizableDlg::AnchorX({-5, 0, 0, 0}, kAnchorCenter))
+        << "integer division toward zero";
 }
 
 TEST_F(SizableDlgTest, PlacementRoundTrip)
@@ -248,7 +262,8 @@ TEST_F(SizableDlgTest, MaximisedAndMinimisedRecords)
     EXPECT_TRUE(maximised.IsZoomed());
     maximised.DestroyWindow();
     EXPECT_EQ(SW_SHOWMAXIMIZED, maximised.stored.showCmd);
-    EXPECT_EQ(500, maximised.stored.right - maximised.stored.left) << "the normal rectangle is kept";
+    EXPECT_EQ(500, maximised.stored.right - maximised.stored.left)
+        << "the normal rectangle is kept";
 
     CTestDlg minimised;
     minimised.stored = {SW_SHOWMINIMIZED, 30, 40, 530, 440};
@@ -263,7 +278,7 @@ TEST_F(SizableDlgTest, DefaultOversizedAndUnrestoredRecords)
     const CRect templ = TemplateRect();
 
     CTestDlg fresh;
-    fresh.stored = CRSizableDlg::CPlacement{};  // show command 5, empty rectangle
+    fresh.stored = CRSizableDlg::CPlacement{}; // show command 5, empty rectangle
     ASSERT_TRUE(fresh.Open(&host));
     CRect rect;
     fresh.GetWindowRect(&rect);
@@ -311,4 +326,4 @@ TEST_F(SizableDlgTest, RecordFromAMissingMonitorOpensOnScreen)
     above.DestroyWindow();
 }
 
-}  // namespace
+} // namespace

@@ -26,10 +26,10 @@ public:
         dlg.cx = 150;
         dlg.cy = 80;
         Add(&dlg, sizeof(dlg));
-        m_words.push_back(0);  // menu
-        m_words.push_back(0);  // class
-        m_words.push_back(0);  // title
-        m_words.push_back(8);  // font size
+        m_words.push_back(0); // menu
+        m_words.push_back(0); // class
+        m_words.push_back(0); // title
+        m_words.push_back(8); // font size
         Text(L"MS Shell Dlg");
         if (m_words.size() % 2)
             m_words.push_back(0);
@@ -61,7 +61,8 @@ class CCountingPage : public CRTabDialog
 {
 public:
     explicit CCountingPage(CRDialogTabCtrl* pOwner, bool fromTemplate = true)
-        : CRTabDialog(fromTemplate ? 1 : 0xBEEF, pOwner), m_fromTemplate(fromTemplate) {}
+        : CRTabDialog(fromTemplate ? 1 : 0xBEEF, pOwner), m_fromTemplate(fromTemplate)
+    {}
     int loads = 0;
     int resets = 0;
     bool m_fromTemplate;
@@ -70,7 +71,7 @@ public:
     {
         static CPageTemplate pageTemplate;
         if (!m_fromTemplate)
-            return CRTabDialog::Create(nIDTemplate, pParent);  // no such resource
+            return CRTabDialog::Create(nIDTemplate, pParent); // no such resource
         return CreateIndirect(pageTemplate.get(), pParent);
     }
     bool LoadPage() override
@@ -95,8 +96,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(host.CreateHost(600, 400));
-        ASSERT_TRUE(tab.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, CRect(10, 10, 410, 310), &host, 50));
-        for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(tab.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, CRect(10, 10, 410, 310),
+                               &host, 50));
+        for (int i = 0; i < 3; ++i)
+        {
             CString title;
             title.Format(L"Page %d", i + 1);
             ASSERT_EQ(i, tab.AddPage(&pages[i], 1, title));
@@ -129,7 +132,8 @@ TEST_F(TabDialogTest, AddingPagesShowsOnlyTheFirstAndLoadsNothing)
 {
     EXPECT_EQ(3, tab.GetItemCount());
     EXPECT_EQ((std::vector<bool>{true, false, false}), Visible());
-    for (auto& page : pages) {
+    for (auto& page : pages)
+    {
         EXPECT_EQ(0, page.loads);
         // Pages are siblings of the tab control, placed over its display area.
         EXPECT_EQ(host.m_hWnd, ::GetParent(page.m_hWnd));
@@ -161,7 +165,7 @@ TEST_F(TabDialogTest, PagesLoadOnceWhenFirstShown)
     ClickTab(0);
     EXPECT_EQ(1, pages[0].loads);
     EXPECT_EQ(1, pages[2].loads);
-    EXPECT_EQ(0, pages[1].loads);  // never shown, never loaded
+    EXPECT_EQ(0, pages[1].loads); // never shown, never loaded
     EXPECT_EQ((std::vector<bool>{true, false, false}), Visible());
 }
 
@@ -206,7 +210,8 @@ TEST_F(TabDialogTest, ResizingMovesEveryPage)
     tab.MoveWindow(20, 30, 500, 340);
     CRect expected;
     tab.GetPageRect(&expected);
-    for (auto& page : pages) {
+    for (auto& page : pages)
+    {
         CRect actual;
         page.GetWindowRect(&actual);
         host.ScreenToClient(&actual);
@@ -245,4 +250,4 @@ TEST_F(TabDialogTest, PagesGetTheThemedTextureWhereAThemeIsActive)
     EXPECT_TRUE(pfnEnabled(pages[0].m_hWnd));
 }
 
-}  // namespace
+} // namespace

@@ -4,8 +4,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 class CBytes : public REncode::CReaderBase
 {
 public:
@@ -34,11 +33,11 @@ TEST(Utf8Detection, Verdicts)
     EXPECT_FALSE(IsUtf8Text(nullptr, 0));
     EXPECT_FALSE(Utf8({'a', 'b', 'c'})); // plain ASCII is not evidence of UTF-8
     EXPECT_TRUE(Utf8({'a', 0xC3, 0xA9}));
-    EXPECT_TRUE(Utf8({'a', 0xC3}));          // cut off by the end of the buffer
-    EXPECT_TRUE(Utf8({0xE2, 0x82}));         // likewise for a longer sequence
-    EXPECT_FALSE(Utf8({0xC3, 0x41}));        // lead byte without its continuation
-    EXPECT_FALSE(Utf8({0x80}));              // stray continuation byte
-    EXPECT_FALSE(Utf8({'x', 0xE9, 'y'}));    // ANSI e-acute
+    EXPECT_TRUE(Utf8({'a', 0xC3}));       // cut off by the end of the buffer
+    EXPECT_TRUE(Utf8({0xE2, 0x82}));      // likewise for a longer sequence
+    EXPECT_FALSE(Utf8({0xC3, 0x41}));     // lead byte without its continuation
+    EXPECT_FALSE(Utf8({0x80}));           // stray continuation byte
+    EXPECT_FALSE(Utf8({'x', 0xE9, 'y'})); // ANSI e-acute
     EXPECT_TRUE(Utf8({'h', 'i', ' ', 0xF0, 0x9F, 0x98, 0x80, '!'})); // one emoji
     EXPECT_FALSE(Utf8({0xF8, 0x88, 0x80, 0x80, 0x80}));              // five-byte form
     EXPECT_FALSE(Utf8({0xF0, 0x9F, 0x98, 'a'}));

@@ -7,7 +7,8 @@ namespace {
 
 // Remembers the rectangle it was created with (the height of a drop-down list's window is the
 // system's; the height asked for is its list's room).
-class CRecordingCombo : public CComboBox {
+class CRecordingCombo : public CComboBox
+{
 public:
     CRect created;
 
@@ -24,12 +25,14 @@ BEGIN_MESSAGE_MAP(CRecordingCombo, CComboBox)
     ON_WM_CREATE()
 END_MESSAGE_MAP()
 
-class WindowHelpers : public testing::Test {
+class WindowHelpers : public testing::Test
+{
 protected:
     void SetUp() override
     {
         // A static control keeps the font it is given, so the combo box can take it over.
-        ASSERT_TRUE(host.CreateEx(0, L"STATIC", L"host", WS_POPUP, 100, 100, 400, 300, nullptr, nullptr));
+        ASSERT_TRUE(
+            host.CreateEx(0, L"STATIC", L"host", WS_POPUP, 100, 100, 400, 300, nullptr, nullptr));
         font = (HFONT)::GetStockObject(ANSI_FIXED_FONT);
         host.SendMessage(WM_SETFONT, (WPARAM)font, FALSE);
     }
@@ -42,7 +45,8 @@ protected:
 TEST_F(WindowHelpers, WindowOfClassUsesOwnClassWhenNoneIsNamed)
 {
     CWnd child;
-    ASSERT_TRUE(CreateWindowOfClass(&child, nullptr, WS_CHILD | WS_VISIBLE, CRect(5, 6, 55, 46), &host, 321));
+    ASSERT_TRUE(CreateWindowOfClass(&child, nullptr, WS_CHILD | WS_VISIBLE, CRect(5, 6, 55, 46),
+                                    &host, 321));
     EXPECT_EQ(child.GetDlgCtrlID(), 321);
     EXPECT_EQ(::GetParent(child.m_hWnd), host.m_hWnd);
     EXPECT_EQ(::GetClassLongPtrW(child.m_hWnd, GCL_STYLE), (ULONG_PTR)(CS_HREDRAW | CS_VREDRAW));
@@ -61,15 +65,17 @@ TEST_F(WindowHelpers, WindowOfClassUsesOwnClassWhenNoneIsNamed)
     EXPECT_STREQ(className, L"Edit");
 
     CWnd none;
-    EXPECT_FALSE(CreateWindowOfClass(&none, L"NoSuchClassHere", WS_CHILD, CRect(0, 0, 5, 5), &host, 323));
+    EXPECT_FALSE(
+        CreateWindowOfClass(&none, L"NoSuchClassHere", WS_CHILD, CRect(0, 0, 5, 5), &host, 323));
     EXPECT_EQ(none.m_hWnd, nullptr);
 }
 
 TEST_F(WindowHelpers, InPlaceComboCoversTheCellWithRoomForItsList)
 {
     CRecordingCombo combo;
-    const CRect cell(10, 20, 110, 38);  // 18 pixels high
-    ASSERT_TRUE(CreateInPlaceComboBox(&combo, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, cell, &host, 2000));
+    const CRect cell(10, 20, 110, 38); // 18 pixels high
+    ASSERT_TRUE(CreateInPlaceComboBox(&combo, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                      cell, &host, 2000));
     EXPECT_EQ(combo.GetDlgCtrlID(), 2000);
     EXPECT_EQ((HFONT)combo.SendMessage(WM_GETFONT), font);
 
@@ -79,7 +85,8 @@ TEST_F(WindowHelpers, InPlaceComboCoversTheCellWithRoomForItsList)
 
     // A cell at the very top stays where it is.
     CRecordingCombo top;
-    ASSERT_TRUE(CreateInPlaceComboBox(&top, WS_CHILD | CBS_DROPDOWNLIST, CRect(0, 0, 50, 10), &host, 2001));
+    ASSERT_TRUE(
+        CreateInPlaceComboBox(&top, WS_CHILD | CBS_DROPDOWNLIST, CRect(0, 0, 50, 10), &host, 2001));
     EXPECT_EQ(top.created, CRect(0, 0, 50, 50));
 }
 
@@ -89,7 +96,7 @@ TEST_F(WindowHelpers, ContextMenuPointFallsBackToTheClientCentre)
     host.GetClientRect(&client);
     host.ClientToScreen(&client);
 
-    int x = -1, y = -1;  // from the keyboard
+    int x = -1, y = -1; // from the keyboard
     GetContextMenuPoint(&host, x, y);
     EXPECT_EQ(CPoint(x, y), client.CenterPoint());
 
@@ -98,9 +105,9 @@ TEST_F(WindowHelpers, ContextMenuPointFallsBackToTheClientCentre)
     GetContextMenuPoint(&host, kept);
     EXPECT_EQ(kept, inside);
 
-    CPoint below(client.left + 3, client.bottom);  // the bottom edge is outside
+    CPoint below(client.left + 3, client.bottom); // the bottom edge is outside
     GetContextMenuPoint(&host, below);
     EXPECT_EQ(below, client.CenterPoint());
 }
 
-}  // namespace
+} // namespace

@@ -35,7 +35,7 @@ public:
     };
     std::vector<Command> commands;
     std::vector<WPARAM> keysDown;
-    std::vector<HWND> killFocus;  // wParam of WM_KILLFOCUS sent by a child
+    std::vector<HWND> killFocus; // wParam of WM_KILLFOCUS sent by a child
     struct Notify
     {
         WPARAM wParam;
@@ -47,8 +47,8 @@ public:
     {
         LPCTSTR cls = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
                                           (HBRUSH)(COLOR_BTNFACE + 1));
-        if (!CreateEx(0, cls, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 20, 20, width,
-                      height, nullptr, nullptr))
+        if (!CreateEx(0, cls, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 20, 20,
+                      width, height, nullptr, nullptr))
             return false;
         ::SetForegroundWindow(m_hWnd);
         ::SetFocus(m_hWnd);
@@ -59,9 +59,11 @@ public:
     // A plain child window (the composite editor around a wrapped control, say).
     bool CreateChild(CWnd* pParent, const RECT& rect)
     {
-        LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1));
+        LPCTSTR cls =
+            AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1));
         return CreateEx(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
-                        rect.right - rect.left, rect.bottom - rect.top, pParent->GetSafeHwnd(), nullptr) != FALSE;
+                        rect.right - rect.left, rect.bottom - rect.top, pParent->GetSafeHwnd(),
+                        nullptr) != FALSE;
     }
 
     ~CTestHost() override
@@ -88,4 +90,4 @@ protected:
     }
 };
 
-}  // namespace qltest
+} // namespace qltest

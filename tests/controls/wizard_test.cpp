@@ -72,7 +72,8 @@ protected:
     {
         ASSERT_TRUE(host.CreateHost(300, 200));
         wizard = std::make_unique<CRWizard>(&host, 0);
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
+        {
             pages.push_back(std::make_unique<CTestPage>());
             wizard->AddPage(pages.back().get());
         }
@@ -110,7 +111,7 @@ TEST_F(WizardTest, ButtonsFollowThePagePosition)
     EXPECT_EQ(0u, wizard->m_psh.dwFlags & PSH_HASHELP);
     EXPECT_TRUE(pages[0]->IsFirstPage());
     EXPECT_FALSE(pages[0]->IsLastPage());
-    EXPECT_FALSE(pages[2]->IsLastPage());  // not created yet: no sheet around it
+    EXPECT_FALSE(pages[2]->IsLastPage()); // not created yet: no sheet around it
     EXPECT_FALSE(Usable(ID_WIZBACK));
     EXPECT_TRUE(Usable(ID_WIZNEXT));
     Press(PSBTN_NEXT);
@@ -173,9 +174,9 @@ TEST_F(WizardTest, DirtyPagesAreRefreshedWhenEntered)
 
     Press(PSBTN_NEXT);
     Press(PSBTN_BACK);
-    EXPECT_EQ(1, pages[0]->refreshes);  // its flag was cleared when it was left
+    EXPECT_EQ(1, pages[0]->refreshes); // its flag was cleared when it was left
     Press(PSBTN_NEXT);
-    EXPECT_EQ(2, pages[1]->refreshes);  // this one reports itself dirty each time
+    EXPECT_EQ(2, pages[1]->refreshes); // this one reports itself dirty each time
     pages[0]->SetDirty();
     Press(PSBTN_BACK);
     EXPECT_EQ(2, pages[0]->refreshes);
@@ -213,4 +214,4 @@ TEST(WizardModal, FinishEndsTheModalRun)
     EXPECT_LT(s_ticks, 30);
 }
 
-}  // namespace
+} // namespace

@@ -26,10 +26,12 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_NOTIFY && wParam == 0) {
+        if (message == WM_NOTIFY && wParam == 0)
+        {
             const NMHDR* hdr = (const NMHDR*)lParam;
             codes.push_back(hdr->code);
-            if (hdr->code == CRWndSwitch::kNotifyRightClick) {
+            if (hdr->code == CRWndSwitch::kNotifyRightClick)
+            {
                 const auto* rc = (const CRWndSwitch::NMRIGHTCLICK*)lParam;
                 rightClickIndex = rc->index;
                 rightClickPoint = rc->point;
@@ -52,7 +54,8 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_CLOSE) {
+        if (message == WM_CLOSE)
+        {
             ++closeRequests;
             if (refuseClose)
                 return 0;
@@ -74,8 +77,10 @@ protected:
         ASSERT_TRUE(parent.CreateHost(width + 40, 400));
         sw = std::make_unique<CRWndSwitch>(flags, position);
         ASSERT_TRUE(sw->SetStyle(style));
-        ASSERT_TRUE(sw->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, CRect(10, 10, 10 + width, 310), &parent, 77));
-        for (int i = 0; i < count; ++i) {
+        ASSERT_TRUE(sw->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                               CRect(10, 10, 10 + width, 310), &parent, 77));
+        for (int i = 0; i < count; ++i)
+        {
             CString title;
             if (i < (int)titles.size())
                 title = titles[i];
@@ -149,8 +154,7 @@ protected:
 // --- Behaviour that every look shares ---------------------------------------------------------
 
 class SwitcherStyles : public SwitcherTest, public ::testing::WithParamInterface<int>
-{
-};
+{};
 
 INSTANTIATE_TEST_SUITE_P(AllLooks, SwitcherStyles, ::testing::Values(0, 1, 2));
 
@@ -183,7 +187,8 @@ TEST_P(SwitcherStyles, ClickSwitchesWithNotificationsAndAVetoKeepsTheOldTab)
 {
     Build(0, CRWndSwitch::kTabsTop, GetParam(), 3);
     Click(TabCenter(1));
-    EXPECT_EQ((std::vector<UINT>{CRWndSwitch::kNotifyActivating, CRWndSwitch::kNotifyActivated}), parent.codes);
+    EXPECT_EQ((std::vector<UINT>{CRWndSwitch::kNotifyActivating, CRWndSwitch::kNotifyActivated}),
+              parent.codes);
     EXPECT_EQ(1, sw->GetActiveIndex());
     EXPECT_TRUE(hosted[1]->IsWindowVisible());
     EXPECT_FALSE(hosted[0]->IsWindowVisible());
@@ -273,16 +278,16 @@ TEST_P(SwitcherStyles, OverflowShowsScrollButtonsAndTheWheelScrollsOneTabPerNotc
     EXPECT_GT(sw->GetTab(11)->tabRect.right, sw->GetTabAreaRight());
     EXPECT_EQ(0, FirstTabFromLeft());
 
-    Wheel(-WHEEL_DELTA);  // back: to the right
+    Wheel(-WHEEL_DELTA); // back: to the right
     Wheel(-WHEEL_DELTA);
     EXPECT_EQ(1, FirstTabFromLeft());
     EXPECT_EQ(0, sw->GetTab(1)->tabRect.left);
-    Wheel(WHEEL_DELTA / 2);  // half a notch does nothing yet
+    Wheel(WHEEL_DELTA / 2); // half a notch does nothing yet
     EXPECT_EQ(1, FirstTabFromLeft());
     Wheel(WHEEL_DELTA / 2);
     EXPECT_EQ(0, FirstTabFromLeft());
     EXPECT_EQ(0, sw->GetTab(0)->tabRect.left);
-    Wheel(WHEEL_DELTA);  // nothing further left
+    Wheel(WHEEL_DELTA); // nothing further left
     EXPECT_EQ(0, sw->GetTab(0)->tabRect.left);
 
     // The scroll buttons act when released over them, not elsewhere.
@@ -312,13 +317,15 @@ TEST_P(SwitcherStyles, OwnerWindowListMenuOfTenWindows)
     CMenu menu;
     ASSERT_TRUE(menu.CreatePopupMenu());
     menu.AppendMenu(MF_STRING, 500, L"&Cascade");
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 2; ++round)
+    {
         sw->SendMessage(WM_INITMENUPOPUP, (WPARAM)menu.m_hMenu, MAKELPARAM(2, FALSE));
         ASSERT_EQ(12, menu.GetMenuItemCount());
     }
     EXPECT_EQ(500u, menu.GetMenuItemID(0));
     EXPECT_TRUE(menu.GetMenuState(1, MF_BYPOSITION) & MF_SEPARATOR);
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 9; ++i)
+    {
         CString text;
         menu.GetMenuString(i + 2, text, MF_BYPOSITION);
         CString expected;
@@ -348,20 +355,24 @@ TEST_P(SwitcherStyles, ClosingAWindowRemovesItsTab)
     Paint();
     parent.codes.clear();
     auto closeActive = [&](bool releaseOver) {
-        if (GetParam() == 0) {
+        if (GetParam() == 0)
+        {
             ASSERT_NE(nullptr, sw->GetCloseButton());
             const CPoint at = ButtonCenter(sw->GetCloseButton());
             Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
             Send(WM_LBUTTONUP, 0, releaseOver ? at : CPoint(at.x, at.y + 100));
-        } else {
+        }
+        else
+        {
             ASSERT_EQ(nullptr, sw->GetCloseButton());
             const RECT& r = sw->GetTab(sw->GetActiveIndex())->closeRect;
             ASSERT_LT(r.left, r.right);
             Click(CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
         }
     };
-    if (GetParam() == 0) {
-        closeActive(false);  // released elsewhere: nothing happens
+    if (GetParam() == 0)
+    {
+        closeActive(false); // released elsewhere: nothing happens
         EXPECT_EQ(0, hosted[1]->closeRequests);
         EXPECT_EQ(3, sw->GetTabCount());
     }
@@ -375,7 +386,7 @@ TEST_P(SwitcherStyles, ClosingAWindowRemovesItsTab)
     EXPECT_FALSE(::IsWindow(hosted[1]->m_hWnd));
     ASSERT_EQ(2, sw->GetTabCount());
     EXPECT_EQ((std::vector<CString>{L"Window 1", L"Window 3"}), Titles());
-    EXPECT_EQ(1, sw->GetActiveIndex());  // the neighbour took its place
+    EXPECT_EQ(1, sw->GetActiveIndex()); // the neighbour took its place
     EXPECT_TRUE(hosted[2]->IsWindowVisible());
     EXPECT_EQ(CRWndSwitch::kNotifyActivated, parent.codes.back());
     Paint();
@@ -414,12 +425,13 @@ TEST_F(SwitcherTest, TabsAtTheBottomShrinkInsteadOfScrolling)
     EXPECT_LE(sw->GetTab(7)->tabRect.right, sw->GetTabAreaRight());
     EXPECT_EQ(sw->GetTab(0)->tabRect.right, sw->GetTab(1)->tabRect.left);
     int widest = 0, narrowest = 10000;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 8; ++i)
+    {
         const int w = sw->GetTab(i)->tabRect.right - sw->GetTab(i)->tabRect.left;
         widest = std::max(widest, w);
         narrowest = std::min(narrowest, w);
     }
-    EXPECT_LE(widest - narrowest, 2);  // equal titles lose equal shares
+    EXPECT_LE(widest - narrowest, 2); // equal titles lose equal shares
     CRect strip;
     sw->GetStripRect(&strip);
     CRect client;
@@ -463,11 +475,14 @@ TEST_F(SwitcherTest, WindowListButtonOffersTitlesInOrderAndActivatesTheChoice)
     s_ticks = 0;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
         ++s_ticks;
-        if (s_ticks == 2) {
+        if (s_ticks == 2)
+        {
             for (int i = 0; i < 3; ++i)
                 ::PostMessageW(s_target, WM_KEYDOWN, VK_DOWN, 0);
             ::PostMessageW(s_target, WM_KEYDOWN, VK_RETURN, 0);
-        } else if (s_ticks > 20) {
+        }
+        else if (s_ticks > 20)
+        {
             ::EndMenu();
         }
     });
@@ -482,7 +497,7 @@ TEST_F(SwitcherTest, HotTrackingByLook)
 {
     Build(0, CRWndSwitch::kTabsTop, 0, 3);
     Send(WM_MOUSEMOVE, 0, TabCenter(1));
-    EXPECT_EQ(-1, sw->GetHotTab());  // the raised look does not track
+    EXPECT_EQ(-1, sw->GetHotTab()); // the raised look does not track
     ASSERT_TRUE(sw->SetStyle(1));
     Paint();
     Send(WM_MOUSEMOVE, 0, TabCenter(1));
@@ -493,7 +508,7 @@ TEST_F(SwitcherTest, HotTrackingByLook)
     Paint();
     Send(WM_MOUSEMOVE, 0, TabCenter(2));
     EXPECT_EQ(2, sw->GetHotTab());
-    Send(WM_MOUSEMOVE, 0, CPoint(20, 200));  // below the strip
+    Send(WM_MOUSEMOVE, 0, CPoint(20, 200)); // below the strip
     EXPECT_EQ(-1, sw->GetHotTab());
 
     EXPECT_FALSE(sw->SetStyle(3));
@@ -510,7 +525,7 @@ TEST(SwitcherPainters, ColoursAndMetrics)
     EXPECT_EQ(::GetSysColor(COLOR_WINDOW), sw.GetPainter()->GetAccentColor());
     sw.SetPainterColor(RGB(1, 2, 3));
     EXPECT_EQ(RGB(1, 2, 3), sw.GetPainter()->GetAccentColor());
-    ASSERT_TRUE(sw.SetStyle(1));  // the colour survives a change of look
+    ASSERT_TRUE(sw.SetStyle(1)); // the colour survives a change of look
     EXPECT_EQ(RGB(1, 2, 3), sw.GetPainter()->GetAccentColor());
     sw.SetPainterColor((COLORREF)-1);
     EXPECT_EQ(::GetSysColor(COLOR_WINDOW), sw.GetPainter()->GetAccentColor());
@@ -536,7 +551,8 @@ TEST_F(SwitcherTest, ScreenshotsOfTheThreeLooks)
     images.Add(::LoadIconW(nullptr, IDI_APPLICATION));
     images.Add(::LoadIconW(nullptr, IDI_INFORMATION));
     Build(CRWndSwitch::kClosable, CRWndSwitch::kTabsTop, 0, 0, 500);
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 9; ++i)
+    {
         CString title;
         title.Format(L"Query %d", i + 1);
         auto window = std::make_unique<CHosted>();
@@ -545,7 +561,8 @@ TEST_F(SwitcherTest, ScreenshotsOfTheThreeLooks)
         hosted.push_back(std::move(window));
     }
     ASSERT_TRUE(sw->ActivateTab(2));
-    for (int style = 0; style < 3; ++style) {
+    for (int style = 0; style < 3; ++style)
+    {
         ASSERT_TRUE(sw->SetStyle(style));
         Paint();
         Send(WM_MOUSEMOVE, 0, TabCenter(4));
@@ -559,4 +576,4 @@ TEST_F(SwitcherTest, ScreenshotsOfTheThreeLooks)
     }
 }
 
-}  // namespace
+} // namespace

@@ -2,8 +2,7 @@
 
 #include "controls/xml_tree.h"
 
-namespace
-{
+namespace {
 CRXMLFormat Format(LPCWSTR indent, LPCWSTR newLine, LPCWSTR lineEnd)
 {
     CRXMLFormat f;
@@ -122,8 +121,8 @@ TEST(XmlEntities, UnescapeIsOnePass)
 
 TEST(XmlEntities, WriteThenReadGivesBackTheText)
 {
-    const LPCWSTR texts[] = {L"&#10;", L"&amp;", L"a < b && c > \"d\"", L"it's", L"line\r\nbreak",
-                             L"&lt;tag&gt;"};
+    const LPCWSTR texts[] = {L"&#10;", L"&amp;",         L"a < b && c > \"d\"",
+                             L"it's",  L"line\r\nbreak", L"&lt;tag&gt;"};
     for (LPCWSTR text : texts)
     {
         CRXMLItem item;

@@ -176,12 +176,11 @@ TEST(CatalogFake, KeysProceduresAndStatistics)
 
     // Key and index arguments are ordinary arguments, passed as given; procedure names are
     // patterns and arrive escaped.
-    EXPECT_EQ(CatalogCalls(log),
-              L"SQLPrimaryKeys(<null>|SA_LES|ORDERS)\n"
-              L"SQLForeignKeys(<null>|<null>|<null>|<null>|SALES|ORDERS)\n"
-              L"SQLProcedures(<null>|SALES|<null>)\n"
-              L"SQLProcedureColumns(<null>|SALES|ADD\\_ORDER|<null>)\n"
-              L"SQLStatistics(<null>|SALES|ORDERS)\n");
+    EXPECT_EQ(CatalogCalls(log), L"SQLPrimaryKeys(<null>|SA_LES|ORDERS)\n"
+                                 L"SQLForeignKeys(<null>|<null>|<null>|<null>|SALES|ORDERS)\n"
+                                 L"SQLProcedures(<null>|SALES|<null>)\n"
+                                 L"SQLProcedureColumns(<null>|SALES|ADD\\_ORDER|<null>)\n"
+                                 L"SQLStatistics(<null>|SALES|ORDERS)\n");
 }
 
 TEST(CatalogFake, FetchWithoutARecordAndAfterClose)
@@ -226,7 +225,7 @@ namespace {
 struct RealCatalog
 {
     CString connect;
-    LPCWSTR schema;        // where the test tables live (null: the driver's default)
+    LPCWSTR schema; // where the test tables live (null: the driver's default)
 };
 
 void ReadRealCatalog(const RealCatalog& server)
@@ -237,13 +236,14 @@ void ReadRealCatalog(const RealCatalog& server)
     db.GetDBMSName(dbms);
     CString suffix;
     suffix.Format(L"%lu", GetCurrentProcessId());
-    CString parent = L"ql_conn_a_b_" + suffix;  // "_" would match any character as a pattern
+    CString parent = L"ql_conn_a_b_" + suffix; // "_" would match any character as a pattern
     CString lookalike = L"ql_conn_axb_" + suffix;
     CString child = L"ql_conn_child_" + suffix;
     for (const CString& t : {child, parent, lookalike})
         db.ExecuteSQL(L"DROP TABLE IF EXISTS " + t);
     CString engine = dbms == L"MariaDB" ? L" ENGINE=InnoDB" : L"";
-    db.ExecuteSQL(L"CREATE TABLE " + parent + L" (id int NOT NULL PRIMARY KEY, name varchar(20) DEFAULT 'x')" + engine);
+    db.ExecuteSQL(L"CREATE TABLE " + parent +
+                  L" (id int NOT NULL PRIMARY KEY, name varchar(20) DEFAULT 'x')" + engine);
     db.ExecuteSQL(L"CREATE TABLE " + lookalike + L" (other int)" + engine);
     db.ExecuteSQL(L"CREATE TABLE " + child + L" (pid int REFERENCES " + parent + L"(id))" + engine);
     db.ExecuteSQL(L"CREATE INDEX ql_conn_ix_" + suffix + L" ON " + parent + L" (name)");
@@ -257,7 +257,8 @@ void ReadRealCatalog(const RealCatalog& server)
             names.push_back(info.szColumnName);
             EXPECT_EQ(CString(info.szTableName), parent);
         }
-        EXPECT_EQ(names, (std::vector<CString>{L"id", L"name"})) << "the lookalike table's columns stay out";
+        EXPECT_EQ(names, (std::vector<CString>{L"id", L"name"}))
+            << "the lookalike table's columns stay out";
     }
     {
         CRTables tables(&db, CRTables::typeTable, server.schema);

@@ -75,7 +75,8 @@ inline std::string Narrow(const CString& s)
 // Opens db without prompting; fails the test when it does not connect.
 inline void OpenOrFail(CRDatabase& db, LPCWSTR connect)
 {
-    auto e = Catch([&] { ASSERT_TRUE(db.Open(connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0)); });
+    auto e =
+        Catch([&] { ASSERT_TRUE(db.Open(connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0)); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
 }
 

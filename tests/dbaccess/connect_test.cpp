@@ -7,7 +7,12 @@ using namespace QlTestDb;
 TEST(Connect, RealDriversOpenAndReportTheirProduct)
 {
     TempSQLiteFile file;
-    struct Case { CString connect; LPCWSTR dbms; DBMSKind kind; } cases[] = {
+    struct Case
+    {
+        CString connect;
+        LPCWSTR dbms;
+        DBMSKind kind;
+    } cases[] = {
         {file.Connect(), L"SQLite", DBMS_OTHER},
         {PostgresConnect(), L"PostgreSQL", DBMS_POSTGRESQL},
         {MariaDBConnect(), L"MariaDB", DBMS_OTHER},
@@ -34,14 +39,23 @@ TEST(Connect, RealDriversOpenAndReportTheirProduct)
 
 TEST(Connect, BadStringsThrowTheDriversDiagnostics)
 {
-    struct Case { LPCWSTR connect; LPCWSTR state; LPCWSTR message; } cases[] = {
-        {L"DSN=NoSuchDSN;", L"IM002", L"Data source name not found and no default driver specified"},
+    struct Case
+    {
+        LPCWSTR connect;
+        LPCWSTR state;
+        LPCWSTR message;
+    } cases[] = {
+        {L"DSN=NoSuchDSN;", L"IM002",
+         L"Data source name not found and no default driver specified"},
         {L"Driver=NoSuchDriver;", L"01000", L"Can't open lib 'NoSuchDriver' : file not found"},
-        {L"Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=wrong;",
+        {L"Driver={MariaDB "
+         L"Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=wrong;",
          L"28000", L"Access denied for user 'quenlark'@'localhost' (using password: YES)"},
-        {L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=wrong;",
+        {L"Driver={PostgreSQL "
+         L"Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=wrong;",
          L"08001",
-         L"connection to server at \"127.0.0.1\", port 5432 failed: FATAL:  password authentication failed "
+         L"connection to server at \"127.0.0.1\", port 5432 failed: FATAL:  password "
+         L"authentication failed "
          L"for user \"quenlark\"\n"},
         {L"Driver=SQLite3;Database=/nonexistent/dir/x.db;", L"S1000", L"connect failed"},
     };
@@ -64,7 +78,10 @@ TEST(Connect, FailureWithSeveralRecordsGivesTheFirstRecordOfTheConnection)
 {
     // Without a statement the connection's diagnostics come through SQLError, one record.
     CRDatabase db;
-    auto e = Catch([&] { db.Open(FakeConnect(L"Oracle", L"FailConnect=2;"), CRDatabase::openNoPrompt, nullptr, 0, 0, 0); });
+    auto e = Catch([&] {
+        db.Open(FakeConnect(L"Oracle", L"FailConnect=2;"), CRDatabase::openNoPrompt, nullptr, 0, 0,
+                0);
+    });
     ASSERT_TRUE(e);
     EXPECT_FALSE(e->m_strSQLState.IsEmpty());
     EXPECT_EQ(e->m_strError.Find(L"connect failure"), 0) << Narrow(e->m_strError);
@@ -78,7 +95,8 @@ TEST(Connect, CancelledPromptReturnsFalseAndLeavesTheObjectClosed)
     CRDatabase db;
     db.m_strConnect = L"stale";
     bool opened = true;
-    auto e = Catch([&] { opened = db.Open(FakeConnect(L"Oracle", L"Prompt=Cancel;"), 0, hWnd, 0, 0, 0); });
+    auto e = Catch(
+        [&] { opened = db.Open(FakeConnect(L"Oracle", L"Prompt=Cancel;"), 0, hWnd, 0, 0, 0); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
     EXPECT_FALSE(opened);
     EXPECT_FALSE(db.IsOpen());
@@ -86,7 +104,8 @@ TEST(Connect, CancelledPromptReturnsFalseAndLeavesTheObjectClosed)
     EXPECT_EQ(db.m_nDBMSKind, DBMS_OTHER);
     EXPECT_TRUE(db.m_strConnect.IsEmpty());
 
-    EXPECT_FALSE(db.Open(FakeConnect(L"Oracle", L"Prompt=Cancel;"), CRDatabase::openPrompt, hWnd, 0, 0, 0));
+    EXPECT_FALSE(
+        db.Open(FakeConnect(L"Oracle", L"Prompt=Cancel;"), CRDatabase::openPrompt, hWnd, 0, 0, 0));
     // Bit 4 wins over bit 8: no prompt, so nothing to cancel.
     EXPECT_TRUE(db.Open(FakeConnect(L"Oracle", L"Prompt=Cancel;"),
                         CRDatabase::openPrompt | CRDatabase::openNoPrompt, hWnd, 0, 0, 0));
@@ -94,7 +113,11 @@ TEST(Connect, CancelledPromptReturnsFalseAndLeavesTheObjectClosed)
 
 TEST(Connect, ProductKindFromTheReportedNameForAllKinds)
 {
-    struct Case { LPCWSTR name; DBMSKind kind; } cases[] = {
+    struct Case
+    {
+        LPCWSTR name;
+        DBMSKind kind;
+    } cases[] = {
         {L"ACCESS", DBMS_ACCESS},
         {L"access", DBMS_OTHER},
         {L"SQL Server", DBMS_SQLSERVER},
@@ -134,7 +157,8 @@ TEST(Connect, ReconnectUsesTheCompletedStringAndNeedsAnOpenConnection)
     EXPECT_EQ(log.Read(), L"CONNECT\nCONNECT\n");
 
     db.Close();
-    EXPECT_FALSE(db.Reconnect(CRDatabase::openNoPrompt, nullptr, 0, 0, 0)) << "closed: nothing to reconnect";
+    EXPECT_FALSE(db.Reconnect(CRDatabase::openNoPrompt, nullptr, 0, 0, 0))
+        << "closed: nothing to reconnect";
 }
 
 TEST(Connect, InformationGetters)
@@ -167,9 +191,11 @@ TEST(Connect, InformationGetters)
     WORD word = 0;
     ASSERT_TRUE(db.GetInfoWord(SQL_IDENTIFIER_CASE, word));
     EXPECT_EQ(word, SQL_IC_SENSITIVE);
-    EXPECT_EQ(db.GetCursorAttributes1(SQL_CURSOR_STATIC), DWORD(SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE));
+    EXPECT_EQ(db.GetCursorAttributes1(SQL_CURSOR_STATIC),
+              DWORD(SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE));
     EXPECT_EQ(db.GetCursorAttributes1(SQL_CURSOR_FORWARD_ONLY), DWORD(SQL_CA1_NEXT));
-    EXPECT_EQ(db.GetCursorAttributes2(SQL_CURSOR_FORWARD_ONLY), DWORD(SQL_CA2_READ_ONLY_CONCURRENCY));
+    EXPECT_EQ(db.GetCursorAttributes2(SQL_CURSOR_FORWARD_ONLY),
+              DWORD(SQL_CA2_READ_ONLY_CONCURRENCY));
     EXPECT_TRUE(db.IsFunctionSupported(SQL_API_SQLTABLES));
     EXPECT_FALSE(db.IsFunctionSupported(SQL_API_SQLBROWSECONNECT));
     DWORD value = 99;
@@ -181,9 +207,13 @@ TEST(Connect, InformationGetters)
 
 TEST(Connect, InfoVersionSplitsAtTheFirstThreeDots)
 {
-    struct Case { LPCWSTR text; int major, minor, release; } cases[] = {
-        {L"03.80.0000", 3, 80, 0}, {L"2.50", 2, 50, 0}, {L"7", 7, 0, 0}, {L"1.2.3.4", 1, 2, 3},
-        {L"5.", 5, 0, 0}, {L"x.9", 0, 9, 0},
+    struct Case
+    {
+        LPCWSTR text;
+        int major, minor, release;
+    } cases[] = {
+        {L"03.80.0000", 3, 80, 0}, {L"2.50", 2, 50, 0}, {L"7", 7, 0, 0},
+        {L"1.2.3.4", 1, 2, 3},     {L"5.", 5, 0, 0},    {L"x.9", 0, 9, 0},
     };
     for (const Case& c : cases)
     {
@@ -218,11 +248,18 @@ TEST(ExecuteSQL, RunsStatementsAndCountsRows)
 TEST(ExecuteSQL, FailuresCarryTheStatementDiagnostics)
 {
     TempSQLiteFile file;
-    struct Case { CString connect; LPCWSTR state; LPCWSTR message; } cases[] = {
+    struct Case
+    {
+        CString connect;
+        LPCWSTR state;
+        LPCWSTR message;
+    } cases[] = {
         {file.Connect(), L"S1000", L"near \"SELEC\": syntax error (1)"},
-        {PostgresConnect(), L"42601", L"ERROR: syntax error at or near \"SELEC\";\nError while executing the query"},
+        {PostgresConnect(), L"42601",
+         L"ERROR: syntax error at or near \"SELEC\";\nError while executing the query"},
         {MariaDBConnect(), L"37000",
-         L"You have an error in your SQL syntax; check the manual that corresponds to your MariaDB server "
+         L"You have an error in your SQL syntax; check the manual that corresponds to your MariaDB "
+         L"server "
          L"version for the right syntax to use near 'SELEC 1' at line 1"},
     };
     for (const Case& c : cases)
@@ -288,8 +325,10 @@ TEST(Connect, OptionBitsForReadOnlyAndTheCursorLibrary)
     TempSQLiteFile file;
     CRDatabase db;
     auto e = Catch([&] {
-        ASSERT_TRUE(db.Open(file.Connect(), CRDatabase::openReadOnly | CRDatabase::openUseCursorLib |
-                                                CRDatabase::openNoPrompt, nullptr, 5, 5, 0));
+        ASSERT_TRUE(db.Open(file.Connect(),
+                            CRDatabase::openReadOnly | CRDatabase::openUseCursorLib |
+                                CRDatabase::openNoPrompt,
+                            nullptr, 5, 5, 0));
     });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
     DWORD cursors = 0;

@@ -8,7 +8,12 @@ using namespace QlRsTest;
 
 namespace {
 
-enum class Kind { Recordset, MemBound, MemUnbound };
+enum class Kind
+{
+    Recordset,
+    MemBound,
+    MemUnbound
+};
 
 struct ContractParam
 {
@@ -51,10 +56,12 @@ protected:
         const CString ts = db == Db::MariaDB ? L"DATETIME" : L"TIMESTAMP";
         const CString text = db == Db::MariaDB ? L"MEDIUMTEXT" : L"TEXT";
         conn->Exec(L"CREATE TABLE " + table + L" (id INTEGER, big BIGINT, d " + dbl +
-                   L", num NUMERIC(10,2), s VARCHAR(20), t " + text + L", b " + blob + L", ts " + ts + L")");
+                   L", num NUMERIC(10,2), s VARCHAR(20), t " + text + L", b " + blob + L", ts " +
+                   ts + L")");
 
         std::wstring hex;
-        for (int i = 0; i < kLongBinary; ++i) {
+        for (int i = 0; i < kLongBinary; ++i)
+        {
             wchar_t h[3];
             swprintf(h, 3, L"%02X", LongByte(i));
             hex += h;
@@ -63,20 +70,20 @@ protected:
             return db == Db::PostgreSQL ? CString((L"decode('" + h + L"', 'hex')").c_str())
                                         : CString((L"X'" + h + L"'").c_str());
         };
-        conn->Exec(L"INSERT INTO " + table + L" VALUES (1, 9000000000, 1.5, 12.34, 'abc', 'short', " +
-                   bin(L"0AFF") + L", '2024-03-05 07:08:09')");
-        conn->Exec(L"INSERT INTO " + table + L" VALUES (2, -5, -2.7, -0.5, '', '" + LongText() + L"', " +
-                   bin(hex) + L", '1999-12-31 23:59:58')");
+        conn->Exec(L"INSERT INTO " + table +
+                   L" VALUES (1, 9000000000, 1.5, 12.34, 'abc', 'short', " + bin(L"0AFF") +
+                   L", '2024-03-05 07:08:09')");
+        conn->Exec(L"INSERT INTO " + table + L" VALUES (2, -5, -2.7, -0.5, '', '" + LongText() +
+                   L"', " + bin(hex) + L", '1999-12-31 23:59:58')");
         conn->Exec(L"INSERT INTO " + table + L" (id) VALUES (3)");
     }
 
     std::unique_ptr<Zelt::ICursor> Open(const CString& sql, UINT options = 0)
     {
         auto rs = std::make_unique<CRRecordset>(conn->database.get());
-        switch (GetParam().kind) {
-        case Kind::Recordset:
-            rs->Open(sql, RS_STATIC, RS_READONLY | options);
-            return rs;
+        switch (GetParam().kind)
+        {
+        case Kind::Recordset: rs->Open(sql, RS_STATIC, RS_READONLY | options); return rs;
         case Kind::MemBound:
             rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | options);
             return std::make_unique<Zelt::CMemCursor>(std::move(rs));
@@ -88,7 +95,8 @@ protected:
 
     std::unique_ptr<Zelt::ICursor> OpenAll(UINT options = 0)
     {
-        return Open(L"SELECT id, big, d, num, s, t, b, ts FROM " + table + L" ORDER BY id", options);
+        return Open(L"SELECT id, big, d, num, s, t, b, ts FROM " + table + L" ORDER BY id",
+                    options);
     }
 
     bool IsMem() const { return GetParam().kind != Kind::Recordset; }
@@ -129,7 +137,8 @@ TEST_P(CursorContract, ReadsForwardToTheEndAndKnowsTheCount)
     auto c = OpenAll();
     ASSERT_TRUE(c->MoveFirst());
     std::vector<long> ids;
-    while (!c->IsEOF()) {
+    while (!c->IsEOF())
+    {
         EXPECT_FALSE(c->IsBOF());
         long id = 0;
         ASSERT_TRUE(c->GetFieldLong(1, id));
@@ -202,11 +211,17 @@ TEST_P(CursorContract, TypedGettersConvertWhatTheyAccept)
 
     TIMESTAMP_STRUCT ts{};
     ASSERT_TRUE(c->GetFieldTimestamp(8, ts));
-    EXPECT_EQ(ts.year, 2024); EXPECT_EQ(ts.month, 3); EXPECT_EQ(ts.day, 5);
-    EXPECT_EQ(ts.hour, 7); EXPECT_EQ(ts.minute, 8); EXPECT_EQ(ts.second, 9);
+    EXPECT_EQ(ts.year, 2024);
+    EXPECT_EQ(ts.month, 3);
+    EXPECT_EQ(ts.day, 5);
+    EXPECT_EQ(ts.hour, 7);
+    EXPECT_EQ(ts.minute, 8);
+    EXPECT_EQ(ts.second, 9);
     SQL_SS_TIMESTAMPOFFSET_STRUCT tso{};
     ASSERT_TRUE(c->GetFieldTimestampOffset(8, tso));
-    EXPECT_EQ(tso.day, 5); EXPECT_EQ(tso.timezone_hour, 0); EXPECT_EQ(tso.timezone_minute, 0);
+    EXPECT_EQ(tso.day, 5);
+    EXPECT_EQ(tso.timezone_hour, 0);
+    EXPECT_EQ(tso.timezone_minute, 0);
     COleDateTime ole;
     ASSERT_TRUE(c->GetFieldOleDateTime(8, ole));
     EXPECT_EQ(ole.GetYear(), 2024);
@@ -265,7 +280,8 @@ TEST_P(CursorContract, NullValuesAreFalseNotFailures)
     EXPECT_FALSE(c->GetFieldDouble(3, d));
     EXPECT_FALSE(c->GetFieldBinary(7, bytes));
     EXPECT_FALSE(c->GetFieldTimestamp(8, ts));
-    for (UINT col = 2; col <= 8; ++col) {
+    for (UINT col = 2; col <= 8; ++col)
+    {
         CString s = L"kept";
         EXPECT_FALSE(c->GetFieldText(col, s)) << col;
         // The recordset empties the text; the memory cursor leaves it alone.
@@ -282,10 +298,13 @@ TEST_P(CursorContract, LongValuesAreWholeOrMarkedTruncated)
     const std::wstring whole = W(LongText());
     CString text;
     ASSERT_TRUE(c->GetFieldText(6, text));
-    if (c->IsFieldTruncated(6)) {
+    if (c->IsFieldTruncated(6))
+    {
         EXPECT_LT(text.GetLength(), kLongText);
         EXPECT_EQ(whole.compare(0, static_cast<size_t>(text.GetLength()), W(text)), 0);
-    } else {
+    }
+    else
+    {
         EXPECT_EQ(W(text), whole);
     }
     CByteArray bytes;
@@ -322,7 +341,8 @@ TEST_P(CursorContract, NumbersHeldAsTextReportTheSameCType)
 TEST_P(CursorContract, EmptyResultStandsAtBothEnds)
 {
     auto c = Open(L"SELECT id FROM " + table + L" WHERE id > 100");
-    if (IsMem()) {
+    if (IsMem())
+    {
         EXPECT_FALSE(c->MoveFirst());
         Zelt::ICursor::CStatus status;
         c->GetStatus(status);

@@ -12,7 +12,8 @@ std::vector<CString> Names(const std::vector<CDSNInfo>& list)
     std::vector<CString> names;
     for (const CDSNInfo& info : list)
         names.push_back(info.m_strName);
-    std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    std::sort(names.begin(), names.end(),
+              [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
     return names;
 }
 
@@ -25,8 +26,10 @@ TEST(DataSources, UserSystemAndAll)
     ASSERT_TRUE(CRDatabase::GetDataSources(1, system));
     ASSERT_TRUE(CRDatabase::GetDataSources(2, all));
     EXPECT_EQ(Names(user), (std::vector<CString>{L"QuenlarkUserFake"}));
-    EXPECT_EQ(Names(system), (std::vector<CString>{L"QuenlarkSystemFake", L"QuenlarkSystemSQLite"}));
-    EXPECT_EQ(Names(all), (std::vector<CString>{L"QuenlarkSystemFake", L"QuenlarkSystemSQLite", L"QuenlarkUserFake"}));
+    EXPECT_EQ(Names(system),
+              (std::vector<CString>{L"QuenlarkSystemFake", L"QuenlarkSystemSQLite"}));
+    EXPECT_EQ(Names(all), (std::vector<CString>{L"QuenlarkSystemFake", L"QuenlarkSystemSQLite",
+                                                L"QuenlarkUserFake"}));
     for (const CDSNInfo& info : user)
         EXPECT_EQ(info.m_nKind, 0u);
     for (const CDSNInfo& info : system)
@@ -57,11 +60,14 @@ TEST(Drivers, TheTestDriversWithTheirAttributes)
     std::vector<CString> names;
     for (const auto& d : drivers)
         names.push_back(d.m_strDescription);
-    for (LPCWSTR expected : {L"SQLite3", L"PostgreSQL Unicode", L"MariaDB Unicode", L"QuenlarkFake"})
-        EXPECT_NE(std::find(names.begin(), names.end(), CString(expected)), names.end()) << Narrow(expected);
+    for (LPCWSTR expected :
+         {L"SQLite3", L"PostgreSQL Unicode", L"MariaDB Unicode", L"QuenlarkFake"})
+        EXPECT_NE(std::find(names.begin(), names.end(), CString(expected)), names.end())
+            << Narrow(expected);
 
-    auto fake = std::find_if(drivers.begin(), drivers.end(),
-                             [](const CRDatabase::CDriverInfo& d) { return d.m_strDescription == L"QuenlarkFake"; });
+    auto fake = std::find_if(drivers.begin(), drivers.end(), [](const CRDatabase::CDriverInfo& d) {
+        return d.m_strDescription == L"QuenlarkFake";
+    });
     ASSERT_NE(fake, drivers.end());
     std::vector<CString> keys;
     for (const auto& attribute : fake->m_attributes)

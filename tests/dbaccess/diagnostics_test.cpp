@@ -65,7 +65,8 @@ TEST(Diagnostics, HandleConstructorKeepsTheDriverText)
         }
         else
         {
-            EXPECT_EQ(e.m_strError, L"\n'FK001' [Quenlark][Fake] error 1\n'FK002' [Quenlark][Fake] error 2");
+            EXPECT_EQ(e.m_strError,
+                      L"\n'FK001' [Quenlark][Fake] error 1\n'FK002' [Quenlark][Fake] error 2");
             EXPECT_TRUE(e.m_strSQLState.IsEmpty());
         }
     }

@@ -34,11 +34,13 @@ TEST(FakeDriver, LongValueWithoutTotal)
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(st.h)));
     wchar_t chunk[5];
     SQLLEN indicator = 0;
-    EXPECT_EQ(SQLGetData(st.h, 3, SQL_C_WCHAR, chunk, sizeof chunk, &indicator), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(SQLGetData(st.h, 3, SQL_C_WCHAR, chunk, sizeof chunk, &indicator),
+              SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(indicator, SQL_NO_TOTAL);
     EXPECT_EQ(st.State(), L"01004");
     EXPECT_STREQ(chunk, L"a lo");
-    EXPECT_EQ(SQLGetData(st.h, 3, SQL_C_WCHAR, chunk, sizeof chunk, &indicator), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(SQLGetData(st.h, 3, SQL_C_WCHAR, chunk, sizeof chunk, &indicator),
+              SQL_SUCCESS_WITH_INFO);
     EXPECT_STREQ(chunk, L"nger");
 }
 

@@ -11,8 +11,8 @@ namespace {
 
 TIMESTAMP_STRUCT Ts(int y, int mo, int d, int h, int mi, int s, SQLUINTEGER fraction)
 {
-    TIMESTAMP_STRUCT t = {(SQLSMALLINT)y, (SQLUSMALLINT)mo, (SQLUSMALLINT)d, (SQLUSMALLINT)h,
-                          (SQLUSMALLINT)mi, (SQLUSMALLINT)s, fraction};
+    TIMESTAMP_STRUCT t = {(SQLSMALLINT)y,   (SQLUSMALLINT)mo, (SQLUSMALLINT)d, (SQLUSMALLINT)h,
+                          (SQLUSMALLINT)mi, (SQLUSMALLINT)s,  fraction};
     return t;
 }
 
@@ -39,7 +39,8 @@ TEST(Literals, DatesByKind)
 {
     DATE_STRUCT d = {2024, 3, 5};
     EXPECT_EQ(CRDatabase::FormatDateLiteral(DBMS_ACCESS, d), L"CDate('2024-03-05')");
-    EXPECT_EQ(CRDatabase::FormatDateLiteral(DBMS_ORACLE, d), L"TO_DATE('2024/03/05', 'YYYY/MM/DD')");
+    EXPECT_EQ(CRDatabase::FormatDateLiteral(DBMS_ORACLE, d),
+              L"TO_DATE('2024/03/05', 'YYYY/MM/DD')");
     for (UINT kind : {0u, 2u, 4u, 5u, 6u, 7u})
         EXPECT_EQ(CRDatabase::FormatDateLiteral(kind, d), L"'2024-03-05'") << kind;
 }
@@ -54,16 +55,19 @@ TEST(Literals, TimesAndTimestampsKeepTheFractionTheProductTakes)
               L"convert(datetime, '2024-03-05 07:08:09.123', 121)");
     EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_SQLSERVER, t),
               L"convert(datetime, '2024-03-05 07:08:09.123', 121)");
-    EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_POSTGRESQL, t), L"'2024-03-05 07:08:09.123456'");
+    EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_POSTGRESQL, t),
+              L"'2024-03-05 07:08:09.123456'");
     EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_MYSQL, t), L"'2024-03-05 07:08:09.123456'");
     EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_FIREBIRD, t), L"'2024-03-05 07:08:09.1234'");
-    EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_OTHER, t), L"'2024-03-05 07:08:09.123456789'");
+    EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_OTHER, t),
+              L"'2024-03-05 07:08:09.123456789'");
 
     // Trailing zeros go, down to milliseconds.
     EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_OTHER, Ts(2024, 3, 5, 7, 8, 9, 0)),
               L"'2024-03-05 07:08:09.000'");
-    EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_POSTGRESQL, Ts(2024, 3, 5, 7, 8, 9, 120000000)),
-              L"'2024-03-05 07:08:09.120'");
+    EXPECT_EQ(
+        CRDatabase::FormatTimestampLiteral(DBMS_POSTGRESQL, Ts(2024, 3, 5, 7, 8, 9, 120000000)),
+        L"'2024-03-05 07:08:09.120'");
     EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_POSTGRESQL, Ts(2024, 3, 5, 7, 8, 9, 123000)),
               L"'2024-03-05 07:08:09.000123'");
     // Cut, never rounded up into the next second.
@@ -71,9 +75,11 @@ TEST(Literals, TimesAndTimestampsKeepTheFractionTheProductTakes)
               L"convert(datetime, '2024-03-05 07:08:09.999', 121)");
 
     TIMESTAMP_STRUCT time = Ts(0, 0, 0, 7, 8, 9, 0);
-    EXPECT_EQ(CRDatabase::FormatTimeLiteral(DBMS_SQLSERVER, time), L"convert(time, '07:08:09.000', 8)");
+    EXPECT_EQ(CRDatabase::FormatTimeLiteral(DBMS_SQLSERVER, time),
+              L"convert(time, '07:08:09.000', 8)");
     EXPECT_EQ(CRDatabase::FormatTimeLiteral(DBMS_ACCESS, time), L"CDate('07:08:09')");
-    EXPECT_EQ(CRDatabase::FormatTimeLiteral(DBMS_ORACLE, time), L"TO_DATE('07:08:09', 'HH24:MI:SS')");
+    EXPECT_EQ(CRDatabase::FormatTimeLiteral(DBMS_ORACLE, time),
+              L"TO_DATE('07:08:09', 'HH24:MI:SS')");
     EXPECT_EQ(CRDatabase::FormatTimeLiteral(DBMS_POSTGRESQL, Ts(0, 0, 0, 23, 59, 58, 5000)),
               L"'23:59:58.000005'");
 }
@@ -87,9 +93,11 @@ TEST(Literals, TimestampsWithOffset)
               L"'2024-03-05 07:08:09.123 -00:30'");
     EXPECT_EQ(CRDatabase::FormatTimestampOffsetLiteral(DBMS_OTHER, Tso(t, 5, 45)),
               L"'2024-03-05 07:08:09.123 +05:45'");
-    EXPECT_EQ(CRDatabase::FormatTimestampOffsetLiteral(DBMS_MSSQL, Tso(Ts(2024, 3, 5, 7, 8, 9, 123456700), 1, 0)),
+    EXPECT_EQ(CRDatabase::FormatTimestampOffsetLiteral(
+                  DBMS_MSSQL, Tso(Ts(2024, 3, 5, 7, 8, 9, 123456700), 1, 0)),
               L"'2024-03-05 07:08:09.1234567 +01:00'");
-    EXPECT_EQ(CRDatabase::FormatTimestampOffsetLiteral(DBMS_ACCESS, Tso(t, -5, 0)), L"CDate('2024-03-05 07:08:09')");
+    EXPECT_EQ(CRDatabase::FormatTimestampOffsetLiteral(DBMS_ACCESS, Tso(t, -5, 0)),
+              L"CDate('2024-03-05 07:08:09')");
     EXPECT_EQ(CRDatabase::FormatTimestampOffsetLiteral(DBMS_ORACLE, Tso(t, -5, 0)),
               L"TO_DATE('2024/03/05 07:08:09', 'YYYY/MM/DD HH24:MI:SS')");
 }
@@ -101,7 +109,8 @@ TEST(Literals, StringsEscapeWhatEachProductNeeds)
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_SQLSERVER, L"x"), L"N'x'");
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_MSSQL, L""), L"N''");
     // A backslash is an escape character only for MySQL.
-    EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_MYSQL, L"a\\'; DROP TABLE t; --"), L"'a\\\\''; DROP TABLE t; --'");
+    EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_MYSQL, L"a\\'; DROP TABLE t; --"),
+              L"'a\\\\''; DROP TABLE t; --'");
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_POSTGRESQL, L"a\\b"), L"'a\\b'");
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_OTHER, nullptr), L"''");
 }
@@ -125,9 +134,11 @@ TEST(Literals, MemberFormsUseTheConnectionsKind)
     OpenOrFail(db, FakeConnect(L"Microsoft SQL Server"));
     EXPECT_EQ(db.StringLiteral(L"a"), L"N'a'");
     EXPECT_EQ(db.BinaryLiteral(L"FF"), L"0xFF");
-    EXPECT_EQ(db.TimestampLiteral(Ts(2024, 1, 2, 3, 4, 5, 0)), L"convert(datetime, '2024-01-02 03:04:05.000', 121)");
+    EXPECT_EQ(db.TimestampLiteral(Ts(2024, 1, 2, 3, 4, 5, 0)),
+              L"convert(datetime, '2024-01-02 03:04:05.000', 121)");
     EXPECT_EQ(db.TimeLiteral(Ts(0, 0, 0, 3, 4, 5, 0)), L"convert(time, '03:04:05.000', 8)");
-    EXPECT_EQ(db.TimestampOffsetLiteral(Tso(Ts(2024, 1, 2, 3, 4, 5, 0), 2, 0)), L"'2024-01-02 03:04:05.000 +02:00'");
+    EXPECT_EQ(db.TimestampOffsetLiteral(Tso(Ts(2024, 1, 2, 3, 4, 5, 0), 2, 0)),
+              L"'2024-01-02 03:04:05.000 +02:00'");
 }
 
 TEST(ValueText, TimestampsOffsetsGuidsAndBytes)
@@ -163,9 +174,9 @@ struct Server
 {
     LPCWSTR label;
     CString connect;
-    UINT kind;               // the kind whose literals are written
-    LPCWSTR createTable;     // %s: table name
-    LPCWSTR hexOf;           // expression giving the upper-case hex of column b
+    UINT kind;           // the kind whose literals are written
+    LPCWSTR createTable; // %s: table name
+    LPCWSTR hexOf;       // expression giving the upper-case hex of column b
 };
 
 void RoundTrip(const Server& server, const std::vector<CString>& texts)
@@ -186,7 +197,8 @@ void RoundTrip(const Server& server, const std::vector<CString>& texts)
     {
         ++id;
         CString hex = id % 2 ? L"00FF0A27" : L"5C78";
-        sql.Format(L"INSERT INTO %s (id, s, b, ts, d) VALUES (%d, %s, %s, %s, %s)", table.GetString(), id,
+        sql.Format(L"INSERT INTO %s (id, s, b, ts, d) VALUES (%d, %s, %s, %s, %s)",
+                   table.GetString(), id,
                    CRDatabase::FormatStringLiteral(server.kind, text).GetString(),
                    CRDatabase::FormatBinaryLiteral(server.kind, hex).GetString(),
                    CRDatabase::FormatTimestampLiteral(server.kind, ts).GetString(),
@@ -198,7 +210,8 @@ void RoundTrip(const Server& server, const std::vector<CString>& texts)
         EXPECT_EQ(QueryText(db, L"SELECT s" + where), text);
         EXPECT_EQ(QueryText(db, CString(L"SELECT ") + server.hexOf + where), hex);
         // The literal finds its own row again: key conditions on text, bytes and microseconds.
-        sql.Format(L"SELECT COUNT(*) FROM %s WHERE s = %s AND b = %s AND ts = %s AND d = %s", table.GetString(),
+        sql.Format(L"SELECT COUNT(*) FROM %s WHERE s = %s AND b = %s AND ts = %s AND d = %s",
+                   table.GetString(),
                    CRDatabase::FormatStringLiteral(server.kind, text).GetString(),
                    CRDatabase::FormatBinaryLiteral(server.kind, hex).GetString(),
                    CRDatabase::FormatTimestampLiteral(server.kind, ts).GetString(),
@@ -223,11 +236,12 @@ TEST(LiteralsRoundTrip, PostgreSQL)
 TEST(LiteralsRoundTrip, MariaDBAsMySQL)
 {
     // MariaDB speaks MySQL's literal dialect, backslash escapes included.
-    RoundTrip({L"MariaDB (MySQL literals)", MariaDBConnect(), DBMS_MYSQL,
-               L"CREATE TABLE %s (id int, s varchar(200) CHARACTER SET utf8mb4, b varbinary(64), "
-               L"ts datetime(6), d date)",
-               L"HEX(b)"},
-              {L"plain", L"O'Neil", L"back\\slash\\", L"a\\'; DROP TABLE x; -- ", L"100% _x_", kUnicode});
+    RoundTrip(
+        {L"MariaDB (MySQL literals)", MariaDBConnect(), DBMS_MYSQL,
+         L"CREATE TABLE %s (id int, s varchar(200) CHARACTER SET utf8mb4, b varbinary(64), "
+         L"ts datetime(6), d date)",
+         L"HEX(b)"},
+        {L"plain", L"O'Neil", L"back\\slash\\", L"a\\'; DROP TABLE x; -- ", L"100% _x_", kUnicode});
 }
 
 TEST(LiteralsRoundTrip, MariaDBAsItsOwnKind)
@@ -287,7 +301,8 @@ TEST(FieldLiterals, EachColumnTypeForEachTarget)
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_ORACLE, &rs, 2), L"N'O''Neil'");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_MSSQL, &rs, 3), L"0x0A0B");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 3), L"'\\x0A0B'");
-    EXPECT_EQ(db.FormatFieldLiteral(DBMS_MSSQL, &rs, 4), L"convert(datetime, '2024-03-05 07:08:09.500', 121)");
+    EXPECT_EQ(db.FormatFieldLiteral(DBMS_MSSQL, &rs, 4),
+              L"convert(datetime, '2024-03-05 07:08:09.500', 121)");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_ORACLE, &rs, 5), L"TO_DATE('2024/03/05', 'YYYY/MM/DD')");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_SQLSERVER, &rs, 6), L"convert(time, '07:08:09.000', 8)");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_MYSQL, &rs, 7), L"NULL");

@@ -13,7 +13,8 @@ struct MemCursor : testing::Test
     void SetUp() override
     {
         table = conn.Table(L"mem");
-        conn.Exec(L"CREATE TABLE " + table + L" (id INTEGER, d DOUBLE, n NUMERIC(10,2), s VARCHAR(10))");
+        conn.Exec(L"CREATE TABLE " + table +
+                  L" (id INTEGER, d DOUBLE, n NUMERIC(10,2), s VARCHAR(10))");
         for (int i = 1; i <= 4; ++i)
             conn.Exec(L"INSERT INTO " + table + L" VALUES (" + CString(std::to_wstring(i).c_str()) +
                       L", " + CString(std::to_wstring(i * 1000000000.5).c_str()) + L", 1.25, 'v" +
@@ -47,7 +48,9 @@ struct MemCursor : testing::Test
 
 TEST_F(MemCursor, FirstMoveForwardReadsTheSourcesFirstRow)
 {
-    for (UINT options : {static_cast<UINT>(RS_READONLY), static_cast<UINT>(RS_READONLY | RS_UNBOUND)}) {
+    for (UINT options :
+         {static_cast<UINT>(RS_READONLY), static_cast<UINT>(RS_READONLY | RS_UNBOUND)})
+    {
         auto c = Open(options);
         EXPECT_TRUE(c->IsBOF());
         EXPECT_FALSE(c->IsEOF());

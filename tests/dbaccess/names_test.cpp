@@ -22,8 +22,8 @@ TEST(Names, ReservedWordText)
 
 TEST(Names, NeedsQuotesWithoutADatabase)
 {
-    for (LPCWSTR name : {L"1abc", L"order", L"ORDER", L"Order", L"my-table", L"a b", L"truncate", L"ROWS",
-                         L"END-EXEC", L"x.y"})
+    for (LPCWSTR name : {L"1abc", L"order", L"ORDER", L"Order", L"my-table", L"a b", L"truncate",
+                         L"ROWS", L"END-EXEC", L"x.y"})
         EXPECT_TRUE(NeedsSQLQuotes(name, nullptr)) << Narrow(name);
     for (LPCWSTR name : {L"customers", L"Orders", L"_x1", L"", L"Gr\u00FC\u00DFe", L"orders2"})
         EXPECT_FALSE(NeedsSQLQuotes(name, nullptr)) << Narrow(name);
@@ -31,12 +31,21 @@ TEST(Names, NeedsQuotesWithoutADatabase)
 
 TEST(Names, NeedsQuotesByTheProductsCaseAndTypes)
 {
-    struct Case { LPCWSTR identCase; LPCWSTR name; bool quoted; } cases[] = {
-        {L"1", L"Orders", true}, {L"1", L"CUSTOMERS", false},
-        {L"2", L"Orders", true}, {L"2", L"orders", false},
-        {L"4", L"Orders", false}, {L"3", L"Orders", false},
+    struct Case
+    {
+        LPCWSTR identCase;
+        LPCWSTR name;
+        bool quoted;
+    } cases[] = {
+        {L"1", L"Orders", true},
+        {L"1", L"CUSTOMERS", false},
+        {L"2", L"Orders", true},
+        {L"2", L"orders", false},
+        {L"4", L"Orders", false},
+        {L"3", L"Orders", false},
         // A type name of the product, not a reserved word.
-        {L"3", L"Clob", true}, {L"3", L"clob2", false},
+        {L"3", L"Clob", true},
+        {L"3", L"clob2", false},
     };
     for (const Case& c : cases)
     {
@@ -44,7 +53,8 @@ TEST(Names, NeedsQuotesByTheProductsCaseAndTypes)
         CString extra;
         extra.Format(L"IdentCase=%s;", c.identCase);
         OpenOrFail(db, FakeConnect(L"Oracle", extra));
-        EXPECT_EQ(NeedsSQLQuotes(c.name, &db), c.quoted) << Narrow(c.name) << " case " << Narrow(c.identCase);
+        EXPECT_EQ(NeedsSQLQuotes(c.name, &db), c.quoted)
+            << Narrow(c.name) << " case " << Narrow(c.identCase);
     }
 }
 
@@ -73,8 +83,10 @@ TEST(Names, ObjectNames)
 {
     CRDatabase mssql;
     OpenOrFail(mssql, FakeConnect(L"Microsoft SQL Server"));
-    EXPECT_EQ(FormatObjectName(CStringPair(L"dbo", L"dbo.Order Details"), &mssql, true), L"dbo.dbo.\"Order Details\"");
-    EXPECT_EQ(FormatObjectName(CStringPair(L"dbo", L"dbo.Order Details"), &mssql, false), L"dbo.\"Order Details\"");
+    EXPECT_EQ(FormatObjectName(CStringPair(L"dbo", L"dbo.Order Details"), &mssql, true),
+              L"dbo.dbo.\"Order Details\"");
+    EXPECT_EQ(FormatObjectName(CStringPair(L"dbo", L"dbo.Order Details"), &mssql, false),
+              L"dbo.\"Order Details\"");
     EXPECT_EQ(FormatObjectName(CStringPair(L"S", L""), nullptr, true), L"S");
     EXPECT_EQ(FormatObjectName(CStringPair(L"S", L""), nullptr, false), L"");
     EXPECT_EQ(FormatObjectName(CStringPair(L"", L".x"), nullptr, true), L"x");
@@ -105,7 +117,8 @@ void AwkwardNames(CRDatabase& db)
 {
     CString suffix;
     suffix.Format(L"%lu", GetCurrentProcessId());
-    for (CString name : {L"ql_conn_Mixed Case " + suffix, L"ql_conn_quote\"d " + suffix, L"ql_conn_" + suffix + L"_order"})
+    for (CString name : {L"ql_conn_Mixed Case " + suffix, L"ql_conn_quote\"d " + suffix,
+                         L"ql_conn_" + suffix + L"_order"})
     {
         SCOPED_TRACE(Narrow(name));
         CString table = FormatObjectName(CStringPair(L"", name), &db, false);

@@ -103,16 +103,18 @@ TEST(RecordsetFields, NumbersAsTextKeepEveryDigit)
 {
     Connection conn(Db::PostgreSQL);
     CRRecordset rs(conn.database.get());
-    ASSERT_TRUE(rs.Open(L"SELECT CAST('12345678901234567890.123456789' AS DECIMAL(38,10)) AS n, "
-                        L"CAST(1.5e-3 AS DOUBLE PRECISION) AS f, CAST(0.1 AS DOUBLE PRECISION) AS g",
-                        RS_STATIC, RS_READONLY | RS_NUMERIC_AS_TEXT));
+    ASSERT_TRUE(
+        rs.Open(L"SELECT CAST('12345678901234567890.123456789' AS DECIMAL(38,10)) AS n, "
+                L"CAST(1.5e-3 AS DOUBLE PRECISION) AS f, CAST(0.1 AS DOUBLE PRECISION) AS g",
+                RS_STATIC, RS_READONLY | RS_NUMERIC_AS_TEXT));
     EXPECT_EQ(rs.GetColumnCType(1), SQL_C_DOUBLE);
     EXPECT_EQ(Text(rs, 1), L"12345678901234567890.1234567890");
     EXPECT_EQ(Text(rs, 2), L"0.0015");
 
     // Held as a double, a value prints as the digits it was written with.
     CRRecordset bound(conn.database.get());
-    ASSERT_TRUE(bound.Open(L"SELECT CAST(0.1 AS DOUBLE PRECISION) AS g, CAST(-2.7 AS DOUBLE PRECISION) AS h"));
+    ASSERT_TRUE(bound.Open(
+        L"SELECT CAST(0.1 AS DOUBLE PRECISION) AS g, CAST(-2.7 AS DOUBLE PRECISION) AS h"));
     EXPECT_EQ(Text(bound, 1), L"0.1");
     EXPECT_EQ(Text(bound, 2), L"-2.7");
 }

@@ -92,7 +92,8 @@ TEST_F(ThreeRows, EmptyResultRefusesEveryMove)
     ASSERT_TRUE(rs.Open(L"SELECT id FROM " + table + L" WHERE id > 9"));
     EXPECT_TRUE(rs.IsBOF());
     EXPECT_TRUE(rs.IsEOF());
-    EXPECT_EQ(ThrownMessage([&] { rs.MoveFirst(); }), L"Error: attempted to position cursor on empty recordset");
+    EXPECT_EQ(ThrownMessage([&] { rs.MoveFirst(); }),
+              L"Error: attempted to position cursor on empty recordset");
 }
 
 TEST_F(ThreeRows, UnboundModeStepsWithoutFetchingBackwards)

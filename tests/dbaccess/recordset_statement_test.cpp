@@ -31,7 +31,8 @@ void RecordsetStatement_ParametersRoundTrip(Connection* conn, Db db)
     TIMESTAMP_STRUCT when{2021, 6, 7, 8, 9, 10, 0};
 
     CRRecordset ins(conn->database.get());
-    ASSERT_TRUE(ins.Prepare(L"INSERT INTO " + t + L" (id, s, d, ts, b, n) VALUES (?, ?, ?, ?, ?, ?)"));
+    ASSERT_TRUE(
+        ins.Prepare(L"INSERT INTO " + t + L" (id, s, d, ts, b, n) VALUES (?, ?, ?, ?, ?, ?)"));
     ins.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 1, false);
     ins.AddTextParameter(2, SQL_PARAM_INPUT, SQL_WVARCHAR, 40, 0, unicode, 40);
     ins.AddDoubleParameter(3, SQL_PARAM_INPUT, SQL_DOUBLE, 15, 0, 0.125, false);
@@ -69,10 +70,13 @@ void RecordsetStatement_ParametersRoundTrip(Connection* conn, Db db)
     QL_EXPECT_NO_DB_THROW(EXPECT_TRUE(ins4.Execute()));
     EXPECT_TRUE(ins4.IsParamNull(2));
 
-    for (UINT options : {0u, static_cast<UINT>(RS_UNBOUND)}) {
+    for (UINT options : {0u, static_cast<UINT>(RS_UNBOUND)})
+    {
         CRRecordset rs(conn->database.get());
         bool opened = false;
-        QL_EXPECT_NO_DB_THROW(opened = rs.Open(L"SELECT id, s, d, ts, b, n FROM " + t + L" ORDER BY id", RS_FORWARD_ONLY, RS_READONLY | options));
+        QL_EXPECT_NO_DB_THROW(opened =
+                                  rs.Open(L"SELECT id, s, d, ts, b, n FROM " + t + L" ORDER BY id",
+                                          RS_FORWARD_ONLY, RS_READONLY | options));
         ASSERT_TRUE(opened);
         EXPECT_EQ(Text(rs, 2), W(unicode)) << options;
         EXPECT_EQ(Text(rs, 3), L"0.125");
@@ -135,9 +139,11 @@ TEST_P(RecordsetStatement, ExecutingAgainClosesTheOpenResult)
     conn->Exec(L"INSERT INTO " + t + L" VALUES (2)");
     conn->Exec(L"INSERT INTO " + t + L" VALUES (3)");
     CRRecordset rs(conn->database.get());
-    ASSERT_TRUE(rs.Prepare(L"SELECT id FROM " + t + L" WHERE id >= ? ORDER BY id", RS_FORWARD_ONLY, RS_READONLY));
+    ASSERT_TRUE(rs.Prepare(L"SELECT id FROM " + t + L" WHERE id >= ? ORDER BY id", RS_FORWARD_ONLY,
+                           RS_READONLY));
     rs.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 2, false);
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 2; ++round)
+    {
         ASSERT_TRUE(rs.Execute()) << round;
         long id = 0;
         ASSERT_TRUE(rs.GetFieldLong(1, id));

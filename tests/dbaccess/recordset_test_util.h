@@ -15,11 +15,17 @@
 
 namespace QlRsTest {
 
-enum class Db { SQLite, PostgreSQL, MariaDB };
+enum class Db
+{
+    SQLite,
+    PostgreSQL,
+    MariaDB
+};
 
 inline const char* DbName(Db db)
 {
-    switch (db) {
+    switch (db)
+    {
     case Db::SQLite: return "SQLite";
     case Db::PostgreSQL: return "PostgreSQL";
     default: return "MariaDB";
@@ -32,7 +38,8 @@ struct Connection
     explicit Connection(Db kind) : db(kind)
     {
         CString connect;
-        switch (kind) {
+        switch (kind)
+        {
         case Db::SQLite:
             file = std::make_unique<QlTestDb::TempSQLiteFile>();
             connect = file->Connect();
@@ -48,9 +55,12 @@ struct Connection
     void Exec(const CString& sql)
     {
         CRRecordset rs(database.get());
-        try {
+        try
+        {
             rs.Open(sql, RS_FORWARD_ONLY, RS_READONLY);
-        } catch (Zelt::CRDBException* e) {
+        }
+        catch (Zelt::CRDBException* e)
+        {
             ADD_FAILURE() << "statement failed: " << CStringA(e->m_strError).GetString() << "\n  "
                           << CStringA(sql.Left(200)).GetString();
             e->Delete();
@@ -71,10 +81,13 @@ struct Connection
 
     void DropQuietly(const CString& name)
     {
-        try {
+        try
+        {
             CRRecordset rs(database.get());
             rs.Open(L"DROP TABLE " + name, RS_FORWARD_ONLY, RS_READONLY);
-        } catch (CException* e) {
+        }
+        catch (CException* e)
+        {
             e->Delete();
         }
     }
@@ -96,9 +109,12 @@ struct Connection
 // object is deleted.
 inline std::wstring ThrownMessage(const std::function<void()>& call)
 {
-    try {
+    try
+    {
         call();
-    } catch (Zelt::CRDBException* e) {
+    }
+    catch (Zelt::CRDBException* e)
+    {
         std::wstring text = static_cast<LPCWSTR>(e->m_strError);
         e->Delete();
         return text.empty() ? L"(empty message)" : text;
@@ -107,12 +123,15 @@ inline std::wstring ThrownMessage(const std::function<void()>& call)
 }
 
 // Runs a call that must not throw; a database exception becomes a test failure with its message.
-#define QL_EXPECT_NO_DB_THROW(statement)                                                          \
-    try {                                                                                         \
-        statement;                                                                                \
-    } catch (Zelt::CRDBException* e_) {                                                          \
-        ADD_FAILURE() << #statement << " threw: " << CStringA(e_->m_strError).GetString();        \
-        e_->Delete();                                                                             \
+#define QL_EXPECT_NO_DB_THROW(statement)                                                           \
+    try                                                                                            \
+    {                                                                                              \
+        statement;                                                                                 \
+    }                                                                                              \
+    catch (Zelt::CRDBException * e_)                                                               \
+    {                                                                                              \
+        ADD_FAILURE() << #statement << " threw: " << CStringA(e_->m_strError).GetString();         \
+        e_->Delete();                                                                              \
     }
 
 inline std::wstring W(const CString& s)

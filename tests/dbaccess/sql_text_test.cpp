@@ -49,7 +49,8 @@ TEST(SelectTableName, TheOneTableOfASimpleSelect)
     EXPECT_EQ(TableOf(L"SELECT * FROM [a b].[c]"), L"[a b].[c]");
     EXPECT_EQ(TableOf(L"SELECT * FROM `shop`.`items` AS i LIMIT 10;"), L"`shop`.`items`");
     EXPECT_EQ(TableOf(L"SELECT (SELECT max(x) FROM other) AS m FROM main_t"), L"main_t");
-    EXPECT_EQ(TableOf(L"-- FROM nothing\nSELECT * /* FROM wrong */ FROM right_t\nWHERE a IN (SELECT b FROM u)"),
+    EXPECT_EQ(TableOf(L"-- FROM nothing\nSELECT * /* FROM wrong */ FROM right_t\nWHERE a IN "
+                      L"(SELECT b FROM u)"),
               L"right_t");
 }
 
@@ -73,12 +74,19 @@ TEST(DateText, DatesTimesAndFractions)
 {
     TIMESTAMP_STRUCT ts;
     ASSERT_TRUE(ParseDateText(L"2020-12-31", ts));
-    EXPECT_EQ(ts.year, 2020); EXPECT_EQ(ts.month, 12); EXPECT_EQ(ts.day, 31);
-    EXPECT_EQ(ts.hour, 0); EXPECT_EQ(ts.fraction, 0u);
+    EXPECT_EQ(ts.year, 2020);
+    EXPECT_EQ(ts.month, 12);
+    EXPECT_EQ(ts.day, 31);
+    EXPECT_EQ(ts.hour, 0);
+    EXPECT_EQ(ts.fraction, 0u);
 
     ASSERT_TRUE(ParseDateText(L"31.12.2020 23:59:59.5", ts));
-    EXPECT_EQ(ts.year, 2020); EXPECT_EQ(ts.month, 12); EXPECT_EQ(ts.day, 31);
-    EXPECT_EQ(ts.hour, 23); EXPECT_EQ(ts.minute, 59); EXPECT_EQ(ts.second, 59);
+    EXPECT_EQ(ts.year, 2020);
+    EXPECT_EQ(ts.month, 12);
+    EXPECT_EQ(ts.day, 31);
+    EXPECT_EQ(ts.hour, 23);
+    EXPECT_EQ(ts.minute, 59);
+    EXPECT_EQ(ts.second, 59);
     EXPECT_EQ(ts.fraction, 500000000u);
 
     // Microseconds come through, so a key condition on such a value still matches its row.
@@ -86,13 +94,18 @@ TEST(DateText, DatesTimesAndFractions)
     EXPECT_EQ(ts.fraction, 123456000u);
 
     ASSERT_TRUE(ParseDateText(L"12/31/2020T10:00", ts));
-    EXPECT_EQ(ts.month, 12); EXPECT_EQ(ts.day, 31); EXPECT_EQ(ts.hour, 10);
+    EXPECT_EQ(ts.month, 12);
+    EXPECT_EQ(ts.day, 31);
+    EXPECT_EQ(ts.hour, 10);
 
     ASSERT_TRUE(ParseDateText(L"10:30", ts));
-    EXPECT_EQ(ts.year, 0); EXPECT_EQ(ts.hour, 10); EXPECT_EQ(ts.minute, 30);
+    EXPECT_EQ(ts.year, 0);
+    EXPECT_EQ(ts.hour, 10);
+    EXPECT_EQ(ts.minute, 30);
 
     ASSERT_TRUE(ParseDateText(L"2020-13-01", ts)); // month and day swapped
-    EXPECT_EQ(ts.month, 1); EXPECT_EQ(ts.day, 13);
+    EXPECT_EQ(ts.month, 1);
+    EXPECT_EQ(ts.day, 13);
 
     EXPECT_FALSE(ParseDateText(L"2020-13-13", ts));
     EXPECT_FALSE(ParseDateText(L"2020-01-01 25:00", ts));
@@ -105,11 +118,15 @@ TEST(DateText, TimestampWithZoneOffset)
 {
     SQL_SS_TIMESTAMPOFFSET_STRUCT ts;
     ASSERT_TRUE(ParseTimestampText(L"2020-12-31 10:00:00 +02:30", ts));
-    EXPECT_EQ(ts.hour, 10); EXPECT_EQ(ts.timezone_hour, 2); EXPECT_EQ(ts.timezone_minute, 30);
+    EXPECT_EQ(ts.hour, 10);
+    EXPECT_EQ(ts.timezone_hour, 2);
+    EXPECT_EQ(ts.timezone_minute, 30);
     ASSERT_TRUE(ParseTimestampText(L"2020-12-31 10:00 -05:00", ts));
-    EXPECT_EQ(ts.timezone_hour, -5); EXPECT_EQ(ts.timezone_minute, 0);
+    EXPECT_EQ(ts.timezone_hour, -5);
+    EXPECT_EQ(ts.timezone_minute, 0);
     ASSERT_TRUE(ParseTimestampText(L"2020-12-31 10:00 -00:30", ts));
-    EXPECT_EQ(ts.timezone_hour, 0); EXPECT_EQ(ts.timezone_minute, -30);
+    EXPECT_EQ(ts.timezone_hour, 0);
+    EXPECT_EQ(ts.timezone_minute, -30);
     EXPECT_FALSE(ParseTimestampText(L"2020-12-31 10:00 +02", ts));
 }
 

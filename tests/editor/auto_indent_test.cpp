@@ -9,9 +9,9 @@
 namespace {
 
 const RCEIndentWord kWords[] = {
-    {L"(", 1, 0x4},      {L"select", 6, 0x7}, {L"update", 6, 0x7}, {L"delete", 6, 0x7},
-    {L"from", 4, 0x7},   {L"where", 5, 0x7},  {L"by", 2, 0x5},     {L"exists", 6, 0x5},
-    {L"drop", 4, 0x7},   {L"having", 6, 0x7}, {L"set", 3, 0x7},
+    {L"(", 1, 0x4},    {L"select", 6, 0x7}, {L"update", 6, 0x7}, {L"delete", 6, 0x7},
+    {L"from", 4, 0x7}, {L"where", 5, 0x7},  {L"by", 2, 0x5},     {L"exists", 6, 0x5},
+    {L"drop", 4, 0x7}, {L"having", 6, 0x7}, {L"set", 3, 0x7},
 };
 
 // The indent Enter gives with the caret at the end of the text (or at caret), or -1 for none.
@@ -44,10 +44,10 @@ TEST(AutoIndent, KeywordsDeepenTheNextLine)
 
 TEST(AutoIndent, ReferenceLineAndNoIndentCases)
 {
-    EXPECT_EQ(IndentAfter(L""), -1); // nothing to indent on an empty text
-    EXPECT_EQ(IndentAfter(L"  abc\n", 4), -1);          // caret at the start of its line
-    EXPECT_EQ(IndentAfter(L"  abc", 4, 0), -1);         // caret at column 0 of a non-empty line
-    EXPECT_EQ(IndentAfter(L"   x\n\n  \n  ", 4), 3);     // blank lines are passed over
+    EXPECT_EQ(IndentAfter(L""), -1);                 // nothing to indent on an empty text
+    EXPECT_EQ(IndentAfter(L"  abc\n", 4), -1);       // caret at the start of its line
+    EXPECT_EQ(IndentAfter(L"  abc", 4, 0), -1);      // caret at column 0 of a non-empty line
+    EXPECT_EQ(IndentAfter(L"   x\n\n  \n  ", 4), 3); // blank lines are passed over
     TextState t(L"select");
     t.Caret(6);
     int indent = -1;

@@ -16,7 +16,8 @@ const COLORREF kComment = RGB(0, 128, 0);
 const COLORREF kString = RGB(128, 0, 0);
 const COLORREF kNumber = RGB(255, 0, 0);
 
-struct Token {
+struct Token
+{
     std::wstring text;
     COLORREF colour; // 0xFFFFFFFF uncoloured
     bool operator==(const Token& o) const { return text == o.text && colour == o.colour; }
@@ -30,7 +31,8 @@ void PrintTo(const Token& t, std::ostream* os)
 const COLORREF kPlain = 0xFFFFFFFF;
 
 // The scheme the program builds: keywords, comments, strings with a backslash escape, numbers.
-struct Scheme {
+struct Scheme
+{
     CRCEWordColorArray words;
     CRCERangeColorArray ranges;
     CRCERegExpColorArray regexps;
@@ -79,7 +81,8 @@ std::vector<Token> Tokens(TextState& t, UINT32 n)
     RCETokenSpan span = RCEGetTokenSpan(&t.st, &rec);
     std::vector<Token> out;
     BYTE s = RCEStateByte(ls);
-    for (int pos = 0; pos < span.visible;) {
+    for (int pos = 0; pos < span.visible;)
+    {
         COLORREF c;
         int coloured, len;
         BYTE next;
@@ -145,9 +148,9 @@ TEST(ColourRules, WordRulesMatchWholeIdentifiersIgnoringCase)
     Scheme scheme;
     TextState t(L"SELECT Select selected sel_ect");
     scheme.Apply(t.st);
-    std::vector<Token> expected = {{L"SELECT", kKeyword}, {L" ", kPlain},   {L"Select", kKeyword},
-                                   {L" ", kPlain},        {L"selected", kPlain}, {L" ", kPlain},
-                                   {L"sel_ect", kPlain}};
+    std::vector<Token> expected = {
+        {L"SELECT", kKeyword}, {L" ", kPlain}, {L"Select", kKeyword}, {L" ", kPlain},
+        {L"selected", kPlain}, {L" ", kPlain}, {L"sel_ect", kPlain}};
     EXPECT_EQ(Tokens(t, 0), expected);
 
     CRCEWordColorArray cased;
@@ -163,9 +166,9 @@ TEST(ColourRules, NumbersOnlyOutsideIdentifiers)
     Scheme scheme;
     TextState t(L"x 0x1F a0x1F 12.5 v2");
     scheme.Apply(t.st);
-    std::vector<Token> expected = {{L"x", kPlain},    {L" ", kPlain},    {L"0x1F", kNumber},
-                                   {L" ", kPlain},    {L"a0x1F", kPlain}, {L" ", kPlain},
-                                   {L"12.5", kNumber}, {L" ", kPlain},    {L"v2", kPlain}};
+    std::vector<Token> expected = {{L"x", kPlain},     {L" ", kPlain},     {L"0x1F", kNumber},
+                                   {L" ", kPlain},     {L"a0x1F", kPlain}, {L" ", kPlain},
+                                   {L"12.5", kNumber}, {L" ", kPlain},     {L"v2", kPlain}};
     EXPECT_EQ(Tokens(t, 0), expected);
 
     // No empty match: a rule that can match nothing never colours.
@@ -173,8 +176,8 @@ TEST(ColourRules, NumbersOnlyOutsideIdentifiers)
     COLORREF c = 0;
     EXPECT_FALSE(RCEMatchRegExpColor(scheme.regexps.GetData(), 2, L"abc", 3, true, true, &c,
                                      &coloured, &token));
-    EXPECT_FALSE(RCEMatchRegExpColor(scheme.regexps.GetData(), 2, L"", 0, true, true, &c,
-                                     &coloured, &token));
+    EXPECT_FALSE(RCEMatchRegExpColor(scheme.regexps.GetData(), 2, L"", 0, true, true, &c, &coloured,
+                                     &token));
 }
 
 TEST(ColourRules, LineStatesAcrossLines)
@@ -193,9 +196,9 @@ TEST(ColourRules, LineStatesAcrossLines)
     EXPECT_EQ(StateOf(t, 4), 0); // "*/" closed it; the escaped quote did not end the string
     EXPECT_EQ(StateOf(t, 5), 3); // an open string carries over
 
-    std::vector<Token> line3 = {{L"end */", kComment}, {L" ", kPlain},     {L"where", kKeyword},
-                                {L" ", kPlain},        {L"a", kPlain},     {L" = ", kPlain},
-                                {L"'it\\'s'", kString}, {L" ", kPlain},    {L"-- c", kComment}};
+    std::vector<Token> line3 = {{L"end */", kComment},  {L" ", kPlain}, {L"where", kKeyword},
+                                {L" ", kPlain},         {L"a", kPlain}, {L" = ", kPlain},
+                                {L"'it\\'s'", kString}, {L" ", kPlain}, {L"-- c", kComment}};
     EXPECT_EQ(Tokens(t, 3), line3);
     std::vector<Token> line5 = {{L"line'", kString}, {L" ", kPlain}, {L"by", kKeyword}};
     EXPECT_EQ(Tokens(t, 5), line5);
@@ -237,7 +240,8 @@ TEST(ColourRules, RangeBeginAtFirstNonBlankOnly)
 TEST(ColourRules, AtMost255RangeRules)
 {
     CRCERangeColorArray ranges;
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 256; ++i)
+    {
         wchar_t begin[8];
         wsprintfW(begin, L"<%d>", i);
         RCEAddRangeColor(ranges, (COLORREF)i, begin, 0, L"</>", 0, 0);

@@ -227,7 +227,8 @@ TEST_F(EditorWindowTest, ParentMaySendMessagesBackFromItsNotifications)
     std::wstring seenText;
     DWORD seenCaret = 0;
     onNotify = [&](UINT code, const NMHDR*) {
-        if (code == RCEN_CARETMOVED) {
+        if (code == RCEN_CARETMOVED)
+        {
             Send(EM_GETSEL, (WPARAM)&seenCaret, 0);
             seenText = Text();
         }
@@ -241,7 +242,8 @@ TEST_F(EditorWindowTest, ParentMaySendMessagesBackFromItsNotifications)
     SetText(L"");
     onChange = [&]() {
         std::wstring t = Text();
-        if (!t.empty() && t.back() == L';') {
+        if (!t.empty() && t.back() == L';')
+        {
             RCEReplaceRange rr{(UINT32)t.size(), (UINT32)t.size(), L"\r\n", -1};
             Send(RCEM_REPLACERANGE, 0, (LPARAM)&rr);
             Send(EM_SETSEL, t.size() + 2, t.size() + 2);

@@ -15,9 +15,9 @@ int Find(HWND edit, const WCHAR* what, int start, UINT flags)
 
 // The table of words the application sends for auto-indent.
 const RCEIndentWord kIndentWords[] = {
-    {L"(", 1, 0x4},      {L"select", 6, 0x7}, {L"update", 6, 0x7}, {L"delete", 6, 0x7},
-    {L"from", 4, 0x7},   {L"where", 5, 0x7},  {L"by", 2, 0x5},     {L"exists", 6, 0x5},
-    {L"drop", 4, 0x7},   {L"having", 6, 0x7}, {L"set", 3, 0x7},
+    {L"(", 1, 0x4},    {L"select", 6, 0x7}, {L"update", 6, 0x7}, {L"delete", 6, 0x7},
+    {L"from", 4, 0x7}, {L"where", 5, 0x7},  {L"by", 2, 0x5},     {L"exists", 6, 0x5},
+    {L"drop", 4, 0x7}, {L"having", 6, 0x7}, {L"set", 3, 0x7},
 };
 
 bool PutClipboard(HWND owner, UINT format, const void* data, size_t bytes)
@@ -38,7 +38,8 @@ std::wstring ClipboardText(HWND owner)
     std::wstring out;
     if (!OpenClipboard(owner))
         return out;
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT))
+    {
         out = (const WCHAR*)GlobalLock(h);
         GlobalUnlock(h);
     }

@@ -7,8 +7,10 @@ static const WCHAR kParentClass[] = L"RCETestParent";
 LRESULT CALLBACK EditorWindowTest::ParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     EditorWindowTest* t = s_current;
-    if (t && msg == WM_COMMAND && (HWND)lp == t->edit) {
-        if (HIWORD(wp) == EN_CHANGE) {
+    if (t && msg == WM_COMMAND && (HWND)lp == t->edit)
+    {
+        if (HIWORD(wp) == EN_CHANGE)
+        {
             ++t->changes;
             if (t->onChange)
                 t->onChange();
@@ -17,13 +19,17 @@ LRESULT CALLBACK EditorWindowTest::ParentProc(HWND hwnd, UINT msg, WPARAM wp, LP
             t->commands.push_back(LOWORD(wp));
         return 0;
     }
-    if (t && msg == WM_NOTIFY) {
+    if (t && msg == WM_NOTIFY)
+    {
         const NMHDR* hdr = (const NMHDR*)lp;
         Notice n{hdr->code, 0, 0, 0};
-        if (hdr->code == RCEN_CARETMOVED) {
+        if (hdr->code == RCEN_CARETMOVED)
+        {
             n.line = ((const RCENMCaretMoved*)lp)->line;
             n.column = ((const RCENMCaretMoved*)lp)->column;
-        } else if (hdr->code == RCEN_MENUITEM) {
+        }
+        else if (hdr->code == RCEN_MENUITEM)
+        {
             n.id = ((const RCENMMenuItem*)lp)->id;
         }
         t->notices.push_back(n);
@@ -38,7 +44,8 @@ void EditorWindowTest::SetUp()
 {
     static bool registered = false;
     HINSTANCE inst = GetModuleHandleW(nullptr);
-    if (!registered) {
+    if (!registered)
+    {
         ASSERT_TRUE(RegisterRColorEditorClass(inst));
         WNDCLASSW wc{};
         wc.lpfnWndProc = ParentProc;
@@ -52,9 +59,10 @@ void EditorWindowTest::SetUp()
     s_current = this;
     // One parent serves every test: destroying a top-level window is slow here.
     static HWND shared = nullptr;
-    if (!shared || !IsWindow(shared)) {
-        shared = CreateWindowExW(0, kParentClass, L"Editor test", WS_POPUP | WS_VISIBLE, 0, 0,
-                                 640, 480, nullptr, nullptr, inst, nullptr);
+    if (!shared || !IsWindow(shared))
+    {
+        shared = CreateWindowExW(0, kParentClass, L"Editor test", WS_POPUP | WS_VISIBLE, 0, 0, 640,
+                                 480, nullptr, nullptr, inst, nullptr);
         SetForegroundWindow(shared);
     }
     parent = shared;
@@ -66,9 +74,9 @@ void EditorWindowTest::Recreate(DWORD extraStyle)
 {
     if (edit)
         DestroyWindow(edit);
-    edit = CreateWindowExW(0, RCE_CLASS_NAME, L"", WS_CHILD | WS_VISIBLE | extraStyle, 0, 0, 600,
-                           400, parent, (HMENU)(INT_PTR)kEditorId, GetModuleHandleW(nullptr),
-                           nullptr);
+    edit =
+        CreateWindowExW(0, RCE_CLASS_NAME, L"", WS_CHILD | WS_VISIBLE | extraStyle, 0, 0, 600, 400,
+                        parent, (HMENU)(INT_PTR)kEditorId, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
     Send(WM_SETFONT, (WPARAM)GetStockObject(ANSI_FIXED_FONT), 1);
     SetFocus(edit);
@@ -151,7 +159,8 @@ void EditorWindowTest::Type(const std::wstring& text)
 void EditorWindowTest::Pump()
 {
     MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+    {
         TranslateMessage(&m);
         DispatchMessageW(&m);
     }
@@ -170,4 +179,7 @@ static void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR id, DWORD)
     EndMenu();
 }
 
-void EditorWindowTest::EndModalSoon(UINT ms) { SetTimer(nullptr, 0, ms, EndMenuTimer); }
+void EditorWindowTest::EndModalSoon(UINT ms)
+{
+    SetTimer(nullptr, 0, ms, EndMenuTimer);
+}

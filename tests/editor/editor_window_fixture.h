@@ -13,20 +13,22 @@
 #include "editor/editor_class.h"
 #include "editor/rce_messages.h"
 
-class EditorWindowTest : public ::testing::Test {
+class EditorWindowTest : public ::testing::Test
+{
 public:
     static constexpr int kEditorId = 100;
 
-    struct Notice {
+    struct Notice
+    {
         UINT code;
         UINT32 line, column; // RCEN_CARETMOVED
         UINT32 id;           // RCEN_MENUITEM
     };
 
     // What the parent received.
-    int changes = 0;               // EN_CHANGE
-    std::vector<UINT> commands;    // other WM_COMMAND ids
-    std::vector<Notice> notices;   // WM_NOTIFY
+    int changes = 0;             // EN_CHANGE
+    std::vector<UINT> commands;  // other WM_COMMAND ids
+    std::vector<Notice> notices; // WM_NOTIFY
     std::function<void(UINT code, const NMHDR*)> onNotify;
     std::function<void()> onChange; // called on EN_CHANGE
 

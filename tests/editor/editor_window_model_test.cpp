@@ -17,7 +17,8 @@ std::wstring Insert(const std::wstring& text, size_t at, const std::wstring& wha
     return out;
 }
 
-class EditModelTest : public EditorWindowTest, public ::testing::WithParamInterface<bool> {};
+class EditModelTest : public EditorWindowTest, public ::testing::WithParamInterface<bool>
+{};
 
 } // namespace
 
@@ -27,14 +28,16 @@ TEST_P(EditModelTest, RandomEditsUndoAndRedoMatchTheModel)
         SetOptions(RCEO_WORDWRAP);
     const char* seed = getenv("QL_EDIT_MODEL_SEED");
     std::mt19937 rng(seed ? (unsigned)atoi(seed) : 1234u);
-    const std::wstring pieces[] = {L"select ", L"a", L"\r\n", L"\r", L"x\ry", L"long_identifier_",
-                                   L"\t", L"(1, 2)", L"'str'", L"  "};
+    const std::wstring pieces[] = {L"select ",          L"a",  L"\r\n",   L"\r",    L"x\ry",
+                                   L"long_identifier_", L"\t", L"(1, 2)", L"'str'", L"  "};
     std::vector<std::wstring> history{L""};
     size_t current = 0;
-    for (int step = 0; step < 400; ++step) {
+    for (int step = 0; step < 400; ++step)
+    {
         const std::wstring& text = history[current];
         int op = (int)(rng() % 10);
-        if (op < 5) {
+        if (op < 5)
+        {
             size_t at = rng() % (text.size() + 1);
             const std::wstring& what = pieces[rng() % 10];
             Send(EM_SETSEL, at, at);
@@ -42,7 +45,9 @@ TEST_P(EditModelTest, RandomEditsUndoAndRedoMatchTheModel)
             history.resize(current + 1);
             history.push_back(Insert(text, at, what));
             ++current;
-        } else if (op < 7 && !text.empty()) {
+        }
+        else if (op < 7 && !text.empty())
+        {
             size_t a = rng() % text.size();
             size_t b = std::min(text.size(), a + 1 + rng() % 12);
             // Deleting a range that ends between CR and LF takes the LF too.
@@ -53,20 +58,28 @@ TEST_P(EditModelTest, RandomEditsUndoAndRedoMatchTheModel)
             history.resize(current + 1);
             history.push_back(text.substr(0, a) + text.substr(b));
             ++current;
-        } else if (op < 9) {
-            if (Send(EM_CANUNDO)) {
+        }
+        else if (op < 9)
+        {
+            if (Send(EM_CANUNDO))
+            {
                 ASSERT_TRUE(Send(EM_UNDO));
                 --current;
-            } else {
+            }
+            else
+            {
                 ASSERT_EQ(current, 0u);
             }
-        } else if (Send(RCEM_CANREDO)) {
+        }
+        else if (Send(RCEM_CANREDO))
+        {
             ASSERT_TRUE(Send(RCEM_REDO));
             ++current;
         }
         ASSERT_EQ(Text(), history[current]) << "step " << step;
         // Moving through the text must work at every state.
-        if (step % 25 == 0) {
+        if (step % 25 == 0)
+        {
             Key(VK_END, true);
             Key(VK_UP, false, false, 3);
             Key(VK_HOME, true, true);
@@ -82,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(WrapOffAndOn, EditModelTest, ::testing::Bool());
 
 namespace {
 
-class KeyModelTest : public EditorWindowTest, public ::testing::WithParamInterface<bool> {};
+class KeyModelTest : public EditorWindowTest, public ::testing::WithParamInterface<bool>
+{};
 
 } // namespace
 
@@ -101,11 +115,15 @@ TEST_P(KeyModelTest, NavigationAndTypingKeepTheText)
     const char* seed = getenv("QL_EDIT_MODEL_SEED");
     std::mt19937 rng(seed ? (unsigned)atoi(seed) : 77u);
     const UINT keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT};
-    for (int step = 0; step < 400; ++step) {
+    for (int step = 0; step < 400; ++step)
+    {
         int op = (int)(rng() % 12);
-        if (op < 7) {
+        if (op < 7)
+        {
             Key(keys[rng() % 8], rng() % 4 == 0, rng() % 3 == 0, 1 + rng() % 2);
-        } else if (op < 10) {
+        }
+        else if (op < 10)
+        {
             auto [a, b] = Sel();
             // Typing replaces the selection; beyond a line end blanks fill the gap, so the
             // model takes the text from the editor's answer for that part.
@@ -115,16 +133,21 @@ TEST_P(KeyModelTest, NavigationAndTypingKeepTheText)
             ASSERT_EQ(text.substr(text.size() - (model.size() - b)), model.substr(b))
                 << "step " << step;
             model = text;
-        } else if (op == 10) {
+        }
+        else if (op == 10)
+        {
             auto [a, b] = Sel();
             Char(L'\b');
             std::wstring text = Text();
             ASSERT_LE(text.size(), model.size() + 1) << "step " << step;
-            if (a != b) {
+            if (a != b)
+            {
                 ASSERT_EQ(text, model.substr(0, a) + model.substr(b)) << "step " << step;
             }
             model = text;
-        } else {
+        }
+        else
+        {
             SetWindowPos(edit, nullptr, 0, 0, 120 + (int)(rng() % 200), 120,
                          SWP_NOZORDER | SWP_NOMOVE);
         }

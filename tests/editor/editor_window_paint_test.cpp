@@ -15,7 +15,8 @@ const COLORREF kString = RGB(200, 0, 0);
 const COLORREF kComment = RGB(0, 140, 0);
 const COLORREF kNumber = RGB(160, 0, 160);
 
-class ColouredEditorTest : public EditorWindowTest {
+class ColouredEditorTest : public EditorWindowTest
+{
 protected:
     void SetUp() override
     {
@@ -23,7 +24,8 @@ protected:
         RCEInitWordColors(words);
         RCEInitRangeColors(ranges);
         RCEInitRegExpColors(regexps);
-        RCEAddWordColorList(words, kKeyword, L"select, from, where, and, order, by, insert, into, values", 0);
+        RCEAddWordColorList(words, kKeyword,
+                            L"select, from, where, and, order, by, insert, into, values", 0);
         RCEAddRangeColor(ranges, kString, L"'", 0, L"'", 0, L'\\');
         RCEAddRangeColor(ranges, kComment, L"--", 0, L"\n", 0, 0);
         RCEAddRangeColor(ranges, kComment, L"/*", 0, L"*/", 0, 0);
@@ -69,13 +71,12 @@ protected:
     CRegExp* number = nullptr;
 };
 
-const WCHAR kScript[] =
-    L"-- monthly totals\r\n"
-    L"select name, sum(amount) as total\r\n"
-    L"  from orders /* open\r\n"
-    L"  comment */ where status = 'paid' and year = 2024\r\n"
-    L"  order by total desc;\r\n"
-    L"insert into log values ('it''s \\' done', 42);\r\n";
+const WCHAR kScript[] = L"-- monthly totals\r\n"
+                        L"select name, sum(amount) as total\r\n"
+                        L"  from orders /* open\r\n"
+                        L"  comment */ where status = 'paid' and year = 2024\r\n"
+                        L"  order by total desc;\r\n"
+                        L"insert into log values ('it''s \\' done', 42);\r\n";
 
 } // namespace
 
@@ -96,12 +97,14 @@ TEST_F(ColouredEditorTest, RowsShowTheColoursOfTheirTokens)
     Send(EM_SETSEL, 61, 61);
     Type(L"*/");
     EXPECT_FALSE(RowHasColour(3, kComment) && !RowHasColour(3, kKeyword));
-    if (const char* pause = getenv("QL_EDITOR_SHOT_PAUSE")) {
+    if (const char* pause = getenv("QL_EDITOR_SHOT_PAUSE"))
+    {
         Send(EM_UNDO);
         Send(EM_UNDO);
         Send(EM_SETSEL, 19, 52);
         DWORD until = GetTickCount() + (DWORD)atoi(pause);
-        while (GetTickCount() < until) {
+        while (GetTickCount() < until)
+        {
             Pump();
             Sleep(20);
         }

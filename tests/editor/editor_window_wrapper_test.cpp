@@ -17,7 +17,8 @@ BOOL FillWords(CWnd*, CRCEAutoCompleteWordArray& words)
     return g_fillResult;
 }
 
-class WrapperTest : public EditorWindowTest {
+class WrapperTest : public EditorWindowTest
+{
 protected:
     void SetUp() override
     {

@@ -14,13 +14,15 @@ const COLORREF kComment = RGB(0, 120, 0);
 const COLORREF kAttr = RGB(200, 0, 0);
 const COLORREF kValue = RGB(120, 0, 120);
 
-struct Lexed {
+struct Lexed
+{
     std::wstring text;
     COLORREF colour;
     int coloured;
 };
 
-class MarkupTokenizer : public ::testing::Test {
+class MarkupTokenizer : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -45,7 +47,8 @@ protected:
         int fnb = 0;
         while (fnb < (int)line.size() && line[fnb] == L' ')
             ++fnb;
-        for (int pos = 0; pos < (int)line.size();) {
+        for (int pos = 0; pos < (int)line.size();)
+        {
             COLORREF c = 0;
             int coloured = 0, len = 0;
             BYTE next = s;
@@ -73,9 +76,11 @@ TEST_F(MarkupTokenizer, ElementWithAttributeAndText)
     BYTE s = 0;
     std::vector<Lexed> t = Line(L"<a href=\"x.html\">link</a>", s);
     ASSERT_EQ(t.size(), 11u);
-    const wchar_t* texts[] = {L"<", L"a", L" ", L"href=", L"\"x.html\"", L">", L"link", L"<", L"/", L"a", L">"};
+    const wchar_t* texts[] = {L"<",    L"a", L" ", L"href=", L"\"x.html\"", L">",
+                              L"link", L"<", L"/", L"a",     L">"};
     COLORREF colours[] = {kTag, kTag, plain, kAttr, kValue, kTag, plain, kTag, plain, kTag, kTag};
-    for (size_t i = 0; i < t.size(); ++i) {
+    for (size_t i = 0; i < t.size(); ++i)
+    {
         EXPECT_EQ(t[i].text, texts[i]) << i;
         EXPECT_EQ(t[i].colour, colours[i]) << i;
     }

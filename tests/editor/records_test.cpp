@@ -6,7 +6,8 @@
 #include "editor/rce_messages.h"
 #include "editor/rce_state.h"
 
-TEST(EditorRecords, RuleRecordOffsets) {
+TEST(EditorRecords, RuleRecordOffsets)
+{
     EXPECT_EQ(offsetof(tagRCEWordColor, word), 4u);
     EXPECT_EQ(offsetof(tagRCEWordColor, length), 12u);
     EXPECT_EQ(offsetof(tagRCEWordColor, flags), 16u);
@@ -18,7 +19,8 @@ TEST(EditorRecords, RuleRecordOffsets) {
     EXPECT_EQ(offsetof(tagRCEAutoCompleteWord, length), 8u);
 }
 
-TEST(EditorRecords, MessageRecordOffsets) {
+TEST(EditorRecords, MessageRecordOffsets)
+{
     EXPECT_EQ(offsetof(RCEReplaceRange, text), 8u);
     EXPECT_EQ(offsetof(RCEReplaceRange, length), 16u);
     EXPECT_EQ(offsetof(RCEFindReplace, start), 12u);

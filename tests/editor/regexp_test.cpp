@@ -8,7 +8,8 @@
 
 namespace {
 
-struct Result {
+struct Result
+{
     int64_t reported;
     uint64_t consumed;
 };
@@ -26,7 +27,10 @@ Result MatchOnce(const wchar_t* pattern, const std::wstring& text)
     return {r, consumed};
 }
 
-int64_t Reported(const wchar_t* pattern, const std::wstring& text) { return MatchOnce(pattern, text).reported; }
+int64_t Reported(const wchar_t* pattern, const std::wstring& text)
+{
+    return MatchOnce(pattern, text).reported;
+}
 
 } // namespace
 
@@ -128,7 +132,7 @@ TEST(RegExp, LiteralRuns)
     EXPECT_EQ(Reported(L"a\\[b", L"a[b"), 3);
     EXPECT_EQ(Reported(L"a\\zb", L"azb"), 3); // "\z" inside a run is a literal z
     EXPECT_EQ(Reported(L"abc", L"ab"), -1);
-    EXPECT_EQ(Reported(L"ab\\", L"ab\\"), 3); // trailing backslash is literal
+    EXPECT_EQ(Reported(L"ab\\", L"ab\\"), 3);       // trailing backslash is literal
     EXPECT_EQ(Reported(L"abc\ndef", L"abcdef"), 3); // the pattern ends at a line break
 }
 

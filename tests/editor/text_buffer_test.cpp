@@ -54,7 +54,8 @@ TEST(TextBuffer, LineWalkersAndVisibleLength)
     EXPECT_FALSE(RCENextLine(&t.st, &r));
 
     // Back again, one line at a time.
-    for (UINT32 n = 3; n > 0; --n) {
+    for (UINT32 n = 3; n > 0; --n)
+    {
         ASSERT_TRUE(RCEStepLine(&t.st, &r, false));
         EXPECT_EQ(r.number, n - 1);
     }
@@ -62,7 +63,7 @@ TEST(TextBuffer, LineWalkersAndVisibleLength)
     EXPECT_EQ(r.end, 3u);
     EXPECT_FALSE(RCEStepLine(&t.st, &r, false));
 
-    EXPECT_TRUE(RCEIsLineEnd(&t.st, 2));  // CR of CR LF
+    EXPECT_TRUE(RCEIsLineEnd(&t.st, 2)); // CR of CR LF
     EXPECT_FALSE(RCEIsLineEnd(&t.st, 1));
     EXPECT_TRUE(RCEIsLineEnd(&t.st, 12));
     EXPECT_TRUE(RCEIsLineStart(&t.st, 4));
@@ -76,12 +77,14 @@ TEST(TextBuffer, LineRecordsFromAnyKeptRecord)
         text += L"line " + std::to_wstring(i) + L"\n";
     TextState t(text);
     // Whatever the kept records, line n is the same.
-    for (UINT32 caretLine : {0u, 25u, 49u}) {
+    for (UINT32 caretLine : {0u, 25u, 49u})
+    {
         RCERowPos rec;
         ASSERT_TRUE(RCEGetLineRec(&t.st, caretLine, &rec));
         t.Caret(rec.start + 2);
         EXPECT_EQ(t.st.caretRow.number, caretLine);
-        for (UINT32 n : {0u, 7u, 30u, 50u}) {
+        for (UINT32 n : {0u, 7u, 30u, 50u})
+        {
             RCERowPos r;
             ASSERT_TRUE(RCEGetLineRec(&t.st, n, &r));
             EXPECT_EQ(r.number, n);

@@ -8,7 +8,8 @@
 #include "editor/rce_state.h"
 #include "editor/text_buffer.h"
 
-struct TextState {
+struct TextState
+{
     RCE_STATE st;
 
     explicit TextState(const std::wstring& text = L"")

@@ -22,7 +22,8 @@ TEST(TextWords, GathersPrefixedWordsOutsideRanges)
     RCECollectTextWords(&t.st, L"cu", 2, &words);
     std::vector<std::wstring> got(words.begin(), words.end());
     // Ordered as the user sees words, case variants kept apart only when they differ.
-    std::vector<std::wstring> expected = {L"cust_id", L"custom", L"Customer", L"customer", L"cUSTOMER"};
+    std::vector<std::wstring> expected = {L"cust_id", L"custom", L"Customer", L"customer",
+                                          L"cUSTOMER"};
     std::sort(expected.begin(), expected.end(), RCEWordLess());
     expected.erase(std::unique(expected.begin(), expected.end(),
                                [](const std::wstring& a, const std::wstring& b) {
@@ -30,7 +31,7 @@ TEST(TextWords, GathersPrefixedWordsOutsideRanges)
                                }),
                    expected.end());
     EXPECT_EQ(got, expected);
-    EXPECT_EQ(words.count(L"Cu"), 0u);     // equal to the prefix
+    EXPECT_EQ(words.count(L"Cu"), 0u);      // equal to the prefix
     EXPECT_EQ(words.count(L"custard"), 0u); // inside a string
     EXPECT_EQ(words.count(L"customs"), 0u); // inside a comment
     EXPECT_EQ(words.count(L"custody"), 0u); // inside a string spanning lines
@@ -63,7 +64,7 @@ TEST(TextSearch, DirectionCaseAndWholeWord)
     EXPECT_EQ(pos, 19u);
     ASSERT_TRUE(RCEFindText(&t.st, L"id", 2, RCEFT_WHOLEWORD | RCEFT_MATCHCASE, len - 2, 0, &pos));
     EXPECT_EQ(pos, 0u);
-    EXPECT_FALSE(RCEFindText(&t.st, L"id", 2, 0, 3, 5, &pos));         // start below the limit
+    EXPECT_FALSE(RCEFindText(&t.st, L"id", 2, 0, 3, 5, &pos));          // start below the limit
     EXPECT_FALSE(RCEFindText(&t.st, L"id", 2, RCEFT_DOWN, 6, 5, &pos)); // start beyond the limit
     // A limit past the text end never reads beyond it.
     EXPECT_FALSE(RCEFindText(&t.st, L"Idx", 3, RCEFT_DOWN, 15, 1000, &pos));

@@ -12,13 +12,15 @@
 
 namespace {
 
-class WrapTest : public ::testing::Test {
+class WrapTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         m_dc = CreateCompatibleDC(nullptr);
         ASSERT_NE(m_dc, nullptr);
-        m_font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+        m_font =
+            CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
         m_old = SelectObject(m_dc, m_font);
     }
     void TearDown() override
@@ -44,7 +46,8 @@ protected:
     std::vector<std::wstring> Rows(TextState& t)
     {
         std::vector<std::wstring> out;
-        for (UINT32 r = 0; r < RCELineCount(&t.st); ++r) {
+        for (UINT32 r = 0; r < RCELineCount(&t.st); ++r)
+        {
             RCERowPos rec;
             EXPECT_TRUE(RCEGetLineRec(&t.st, r, &rec));
             out.push_back(std::wstring(t.st.text + rec.start, rec.end - rec.start));
@@ -99,8 +102,8 @@ TEST_F(WrapTest, TabStopsAndSpaces)
     EXPECT_EQ(fitted, 3u);
     // Printable ASCII runs measure as the system measures them.
     const wchar_t* sample = L"SELECT Max(a.b), \"x\" FROM [t];";
-    ASSERT_TRUE(RCEMeasureText(m_dc, &t.st, 0, sample, (UINT32)wcslen(sample), &size, 0x7fffffff,
-                               &fitted));
+    ASSERT_TRUE(
+        RCEMeasureText(m_dc, &t.st, 0, sample, (UINT32)wcslen(sample), &size, 0x7fffffff, &fitted));
     int expected = 0;
     for (const std::wstring& piece : {L"SELECT", L"Max(a.b),", L"\"x\"", L"FROM", L"[t];"})
         expected += Width(piece);
@@ -130,7 +133,7 @@ TEST_F(WrapTest, WordsMoveWholeExceptAtRowStart)
     EXPECT_EQ(rows[0], L"abcdefghij"); // a long identifier breaks inside
     EXPECT_EQ(rows[1], L"abcdefghij");
     EXPECT_EQ(rows[2], L"abcd");
-    EXPECT_EQ(rows[3], L"ab ");        // the long word moves to the next row whole
+    EXPECT_EQ(rows[3], L"ab "); // the long word moves to the next row whole
     EXPECT_EQ(rows[4], L"cdefghij");
     EXPECT_EQ(rows[5], L"ab cd");
     EXPECT_EQ(t.st.wrapRows[4].line, 1u);
@@ -167,20 +170,24 @@ TEST_F(WrapTest, IncrementalEditsEqualFullRewrap)
     Prepare(t, Width(L"select col1, x from tbl w"));
     ExpectSameAsFullWrap(t, "initial");
 
-    const wchar_t* pieces[] = {L"x", L" ", L"\n", L"longidentifier_without_breaks_here", L"a b c",
-                               L"\t", L"\r\n", L"zz\nyy"};
+    const wchar_t* pieces[] = {L"x",     L" ",  L"\n",   L"longidentifier_without_breaks_here",
+                               L"a b c", L"\t", L"\r\n", L"zz\nyy"};
     unsigned seed = 12345;
     auto next = [&]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
-    for (int step = 0; step < 600; ++step) {
+    for (int step = 0; step < 600; ++step)
+    {
         if (step == 300)
             t.st.wrapWidth = Width(L"select col1"); // narrower: more rows start inside words
         std::string what = "step " + std::to_string(step);
-        if (next() % 3 != 0 || t.st.length < 10) {
+        if (next() % 3 != 0 || t.st.length < 10)
+        {
             UINT32 at = next() % (t.st.length + 1);
             std::wstring piece = pieces[next() % 8];
             t.Insert(at, piece);
             ASSERT_TRUE(RCEWrapInsert(&t.st, at, (UINT32)piece.size()));
-        } else {
+        }
+        else
+        {
             UINT32 at = next() % t.st.length;
             UINT32 n = 1 + next() % std::min<UINT32>(40, t.st.length - at);
             t.Erase(at, n);

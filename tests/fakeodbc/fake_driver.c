@@ -27,7 +27,8 @@ static char* to_utf8(const SQLWCHAR* text, SQLINTEGER length)
     for (SQLINTEGER i = 0; i < length; ++i)
     {
         unsigned cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000)
         {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
@@ -79,7 +80,8 @@ static size_t utf8_to_wide(const char* s, SQLWCHAR* out)
         }
         else if ((*p & 0xF8) == 0xF0 && p[1] && p[2] && p[3])
         {
-            cp = ((p[0] & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+            cp = ((p[0] & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) |
+                 (p[3] & 0x3F);
             p += 4;
         }
         else
@@ -153,7 +155,10 @@ void fake_add_diag(FakeDiagList* list, const char* state, const char* message)
     snprintf(d->message, sizeof d->message, "%s", message);
 }
 
-static void clear_diag(FakeDiagList* list) { list->count = 0; }
+static void clear_diag(FakeDiagList* list)
+{
+    list->count = 0;
+}
 
 void fake_log(FakeConn* conn, const char* text)
 {
@@ -172,9 +177,12 @@ static FakeDiagList* diag_of(SQLSMALLINT type, SQLHANDLE handle)
         return NULL;
     switch (type)
     {
-    case SQL_HANDLE_ENV: return ((FakeEnv*)handle)->magic == MAGIC_ENV ? &((FakeEnv*)handle)->diag : NULL;
-    case SQL_HANDLE_DBC: return ((FakeConn*)handle)->magic == MAGIC_DBC ? &((FakeConn*)handle)->diag : NULL;
-    case SQL_HANDLE_STMT: return ((FakeStmt*)handle)->magic == MAGIC_STMT ? &((FakeStmt*)handle)->diag : NULL;
+    case SQL_HANDLE_ENV:
+        return ((FakeEnv*)handle)->magic == MAGIC_ENV ? &((FakeEnv*)handle)->diag : NULL;
+    case SQL_HANDLE_DBC:
+        return ((FakeConn*)handle)->magic == MAGIC_DBC ? &((FakeConn*)handle)->diag : NULL;
+    case SQL_HANDLE_STMT:
+        return ((FakeStmt*)handle)->magic == MAGIC_STMT ? &((FakeStmt*)handle)->diag : NULL;
     }
     return NULL;
 }
@@ -204,15 +212,13 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
         return SQL_ERROR;
     switch (type)
     {
-    case SQL_HANDLE_ENV:
-    {
+    case SQL_HANDLE_ENV: {
         FakeEnv* e = calloc(1, sizeof *e);
         e->magic = MAGIC_ENV;
         *output = e;
         return SQL_SUCCESS;
     }
-    case SQL_HANDLE_DBC:
-    {
+    case SQL_HANDLE_DBC: {
         FakeConn* c = calloc(1, sizeof *c);
         c->magic = MAGIC_DBC;
         c->env = (FakeEnv*)input;
@@ -220,8 +226,7 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
         *output = c;
         return SQL_SUCCESS;
     }
-    case SQL_HANDLE_STMT:
-    {
+    case SQL_HANDLE_STMT: {
         FakeConn* c = conn_of(input);
         if (!c)
             return SQL_INVALID_HANDLE;
@@ -272,14 +277,17 @@ SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT hstmt)
 
 SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV env, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER length)
 {
-    (void)attr; (void)value; (void)length;
+    (void)attr;
+    (void)value;
+    (void)length;
     return env ? SQL_SUCCESS : SQL_INVALID_HANDLE;
 }
 
-SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV env, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength,
-                                SQLINTEGER* length)
+SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV env, SQLINTEGER attr, SQLPOINTER value,
+                                SQLINTEGER bufferLength, SQLINTEGER* length)
 {
-    (void)bufferLength; (void)length;
+    (void)bufferLength;
+    (void)length;
     if (!env)
         return SQL_INVALID_HANDLE;
     if (value)
@@ -388,16 +396,20 @@ SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC hdbc, SQLHWND hwnd, SQLWCHAR* in, SQ
     char* text = to_utf8(in, inLength);
     SQLRETURN ret = do_connect(c, text ? text : "", completion);
     if (ret == SQL_SUCCESS && (out || outLength))
-        ret = put_wide(text ? text : "", out, (SQLLEN)outMax * (SQLLEN)sizeof(SQLWCHAR), outLength, 1, 1,
-                       &c->diag);
+        ret = put_wide(text ? text : "", out, (SQLLEN)outMax * (SQLLEN)sizeof(SQLWCHAR), outLength,
+                       1, 1, &c->diag);
     free(text);
     return ret;
 }
 
 SQLRETURN SQL_API SQLConnectW(SQLHDBC hdbc, SQLWCHAR* dsn, SQLSMALLINT dsnLength, SQLWCHAR* user,
-                              SQLSMALLINT userLength, SQLWCHAR* password, SQLSMALLINT passwordLength)
+                              SQLSMALLINT userLength, SQLWCHAR* password,
+                              SQLSMALLINT passwordLength)
 {
-    (void)user; (void)userLength; (void)password; (void)passwordLength;
+    (void)user;
+    (void)userLength;
+    (void)password;
+    (void)passwordLength;
     FakeConn* c = conn_of(hdbc);
     if (!c)
         return SQL_INVALID_HANDLE;
@@ -419,8 +431,8 @@ SQLRETURN SQL_API SQLDisconnect(SQLHDBC hdbc)
 
 /* ---- information and attributes ----------------------------------------------------------- */
 
-SQLRETURN SQL_API SQLGetInfoW(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT bufferLength,
-                              SQLSMALLINT* length)
+SQLRETURN SQL_API SQLGetInfoW(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value,
+                              SQLSMALLINT bufferLength, SQLSMALLINT* length)
 {
     FakeConn* c = conn_of(hdbc);
     if (!c)
@@ -445,15 +457,26 @@ SQLRETURN SQL_API SQLGetInfoW(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value,
     case SQL_SCHEMA_TERM: text = "schema"; break;
     case SQL_TABLE_TERM: text = "table"; break;
     case SQL_PROCEDURE_TERM: text = "procedure"; break;
-    case SQL_KEYWORDS: case SQL_SPECIAL_CHARACTERS: case SQL_COLLATION_SEQ: text = ""; break;
-    case SQL_CATALOG_NAME: case SQL_DATA_SOURCE_READ_ONLY: case SQL_MULT_RESULT_SETS:
-    case SQL_NEED_LONG_DATA_LEN: case SQL_ROW_UPDATES: case SQL_DESCRIBE_PARAMETER:
-    case SQL_INTEGRITY: case SQL_MAX_ROW_SIZE_INCLUDES_LONG: case SQL_ORDER_BY_COLUMNS_IN_SELECT:
-        text = "N"; break;
-    case SQL_COLUMN_ALIAS: case SQL_ACCESSIBLE_TABLES: case SQL_ACCESSIBLE_PROCEDURES:
-    case SQL_EXPRESSIONS_IN_ORDERBY: case SQL_MULTIPLE_ACTIVE_TXN: case SQL_OUTER_JOINS:
-    case SQL_PROCEDURES: case SQL_LIKE_ESCAPE_CLAUSE:
-        text = "Y"; break;
+    case SQL_KEYWORDS:
+    case SQL_SPECIAL_CHARACTERS:
+    case SQL_COLLATION_SEQ: text = ""; break;
+    case SQL_CATALOG_NAME:
+    case SQL_DATA_SOURCE_READ_ONLY:
+    case SQL_MULT_RESULT_SETS:
+    case SQL_NEED_LONG_DATA_LEN:
+    case SQL_ROW_UPDATES:
+    case SQL_DESCRIBE_PARAMETER:
+    case SQL_INTEGRITY:
+    case SQL_MAX_ROW_SIZE_INCLUDES_LONG:
+    case SQL_ORDER_BY_COLUMNS_IN_SELECT: text = "N"; break;
+    case SQL_COLUMN_ALIAS:
+    case SQL_ACCESSIBLE_TABLES:
+    case SQL_ACCESSIBLE_PROCEDURES:
+    case SQL_EXPRESSIONS_IN_ORDERBY:
+    case SQL_MULTIPLE_ACTIVE_TXN:
+    case SQL_OUTER_JOINS:
+    case SQL_PROCEDURES:
+    case SQL_LIKE_ESCAPE_CLAUSE: text = "Y"; break;
     }
     if (text)
         return put_wide(text, value, bufferLength, length, 1, 0, &c->diag);
@@ -462,29 +485,52 @@ SQLRETURN SQL_API SQLGetInfoW(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value,
     int isWord = 0;
     switch (type)
     {
-    case SQL_IDENTIFIER_CASE: number = (SQLUINTEGER)c->identCase; isWord = 1; break;
-    case SQL_QUOTED_IDENTIFIER_CASE: number = SQL_IC_SENSITIVE; isWord = 1; break;
-    case SQL_TXN_CAPABLE: number = SQL_TC_ALL; isWord = 1; break;
-    case SQL_CURSOR_COMMIT_BEHAVIOR: case SQL_CURSOR_ROLLBACK_BEHAVIOR:
-        number = SQL_CB_PRESERVE; isWord = 1; break;
-    case SQL_CORRELATION_NAME: number = SQL_CN_ANY; isWord = 1; break;
-    case SQL_NON_NULLABLE_COLUMNS: number = SQL_NNC_NON_NULL; isWord = 1; break;
-    case SQL_GROUP_BY: number = SQL_GB_GROUP_BY_CONTAINS_SELECT; isWord = 1; break;
-    case SQL_TXN_ISOLATION_OPTION: case SQL_DEFAULT_TXN_ISOLATION: number = SQL_TXN_READ_COMMITTED; break;
+    case SQL_IDENTIFIER_CASE:
+        number = (SQLUINTEGER)c->identCase;
+        isWord = 1;
+        break;
+    case SQL_QUOTED_IDENTIFIER_CASE:
+        number = SQL_IC_SENSITIVE;
+        isWord = 1;
+        break;
+    case SQL_TXN_CAPABLE:
+        number = SQL_TC_ALL;
+        isWord = 1;
+        break;
+    case SQL_CURSOR_COMMIT_BEHAVIOR:
+    case SQL_CURSOR_ROLLBACK_BEHAVIOR:
+        number = SQL_CB_PRESERVE;
+        isWord = 1;
+        break;
+    case SQL_CORRELATION_NAME:
+        number = SQL_CN_ANY;
+        isWord = 1;
+        break;
+    case SQL_NON_NULLABLE_COLUMNS:
+        number = SQL_NNC_NON_NULL;
+        isWord = 1;
+        break;
+    case SQL_GROUP_BY:
+        number = SQL_GB_GROUP_BY_CONTAINS_SELECT;
+        isWord = 1;
+        break;
+    case SQL_TXN_ISOLATION_OPTION:
+    case SQL_DEFAULT_TXN_ISOLATION: number = SQL_TXN_READ_COMMITTED; break;
     case SQL_GETDATA_EXTENSIONS: number = SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER; break;
     case SQL_SCROLL_OPTIONS: number = SQL_SO_FORWARD_ONLY | SQL_SO_STATIC; break;
     case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1: number = SQL_CA1_NEXT; break;
     case SQL_STATIC_CURSOR_ATTRIBUTES1:
-        number = SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE; break;
-    case SQL_KEYSET_CURSOR_ATTRIBUTES1: case SQL_DYNAMIC_CURSOR_ATTRIBUTES1:
-    case SQL_KEYSET_CURSOR_ATTRIBUTES2: case SQL_DYNAMIC_CURSOR_ATTRIBUTES2:
-        number = 0; break;
+        number = SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE;
+        break;
+    case SQL_KEYSET_CURSOR_ATTRIBUTES1:
+    case SQL_DYNAMIC_CURSOR_ATTRIBUTES1:
+    case SQL_KEYSET_CURSOR_ATTRIBUTES2:
+    case SQL_DYNAMIC_CURSOR_ATTRIBUTES2: number = 0; break;
     case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2: number = SQL_CA2_READ_ONLY_CONCURRENCY; break;
     case SQL_STATIC_CURSOR_ATTRIBUTES2:
-        number = SQL_CA2_READ_ONLY_CONCURRENCY | SQL_CA2_CRC_EXACT; break;
-    default:
-        isWord = bufferLength == 2;
+        number = SQL_CA2_READ_ONLY_CONCURRENCY | SQL_CA2_CRC_EXACT;
         break;
+    default: isWord = bufferLength == 2; break;
     }
     if (value)
     {
@@ -498,7 +544,8 @@ SQLRETURN SQL_API SQLGetInfoW(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value,
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC hdbc, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER length)
+SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC hdbc, SQLINTEGER attr, SQLPOINTER value,
+                                     SQLINTEGER length)
 {
     (void)length;
     FakeConn* c = conn_of(hdbc);
@@ -523,8 +570,8 @@ SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC hdbc, SQLINTEGER attr, SQLPOINTER v
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLGetConnectAttrW(SQLHDBC hdbc, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength,
-                                     SQLINTEGER* length)
+SQLRETURN SQL_API SQLGetConnectAttrW(SQLHDBC hdbc, SQLINTEGER attr, SQLPOINTER value,
+                                     SQLINTEGER bufferLength, SQLINTEGER* length)
 {
     (void)bufferLength;
     FakeConn* c = conn_of(hdbc);
@@ -564,7 +611,8 @@ SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT com
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT hstmt, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER length)
+SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT hstmt, SQLINTEGER attr, SQLPOINTER value,
+                                  SQLINTEGER length)
 {
     (void)length;
     FakeStmt* s = stmt_of(hstmt);
@@ -577,15 +625,15 @@ SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT hstmt, SQLINTEGER attr, SQLPOINTER va
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT hstmt, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength,
-                                  SQLINTEGER* length)
+SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT hstmt, SQLINTEGER attr, SQLPOINTER value,
+                                  SQLINTEGER bufferLength, SQLINTEGER* length)
 {
     (void)bufferLength;
     FakeStmt* s = stmt_of(hstmt);
     if (!s)
         return SQL_INVALID_HANDLE;
-    if (attr == SQL_ATTR_APP_ROW_DESC || attr == SQL_ATTR_APP_PARAM_DESC || attr == SQL_ATTR_IMP_ROW_DESC ||
-        attr == SQL_ATTR_IMP_PARAM_DESC)
+    if (attr == SQL_ATTR_APP_ROW_DESC || attr == SQL_ATTR_APP_PARAM_DESC ||
+        attr == SQL_ATTR_IMP_ROW_DESC || attr == SQL_ATTR_IMP_PARAM_DESC)
     {
         fake_add_diag(&s->diag, "HY092", "[Quenlark][Fake] descriptors are not available");
         return SQL_ERROR;
@@ -662,12 +710,20 @@ SQLRETURN SQL_API SQLNumParams(SQLHSTMT hstmt, SQLSMALLINT* count)
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLBindParameter(SQLHSTMT hstmt, SQLUSMALLINT number, SQLSMALLINT ioType, SQLSMALLINT cType,
-                                   SQLSMALLINT sqlType, SQLULEN size, SQLSMALLINT digits, SQLPOINTER value,
-                                   SQLLEN bufferLength, SQLLEN* indicator)
+SQLRETURN SQL_API SQLBindParameter(SQLHSTMT hstmt, SQLUSMALLINT number, SQLSMALLINT ioType,
+                                   SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN size,
+                                   SQLSMALLINT digits, SQLPOINTER value, SQLLEN bufferLength,
+                                   SQLLEN* indicator)
 {
-    (void)number; (void)ioType; (void)cType; (void)sqlType; (void)size; (void)digits; (void)value;
-    (void)bufferLength; (void)indicator;
+    (void)number;
+    (void)ioType;
+    (void)cType;
+    (void)sqlType;
+    (void)size;
+    (void)digits;
+    (void)value;
+    (void)bufferLength;
+    (void)indicator;
     return stmt_of(hstmt) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
 }
 
@@ -711,9 +767,10 @@ SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT hstmt, SQLSMALLINT* count)
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLDescribeColW(SQLHSTMT hstmt, SQLUSMALLINT col, SQLWCHAR* name, SQLSMALLINT nameMax,
-                                  SQLSMALLINT* nameLength, SQLSMALLINT* sqlType, SQLULEN* size,
-                                  SQLSMALLINT* digits, SQLSMALLINT* nullable)
+SQLRETURN SQL_API SQLDescribeColW(SQLHSTMT hstmt, SQLUSMALLINT col, SQLWCHAR* name,
+                                  SQLSMALLINT nameMax, SQLSMALLINT* nameLength,
+                                  SQLSMALLINT* sqlType, SQLULEN* size, SQLSMALLINT* digits,
+                                  SQLSMALLINT* nullable)
 {
     FakeStmt* s = stmt_of(hstmt);
     if (!s)
@@ -732,11 +789,13 @@ SQLRETURN SQL_API SQLDescribeColW(SQLHSTMT hstmt, SQLUSMALLINT col, SQLWCHAR* na
         *digits = c->sqlType == SQL_TYPE_TIMESTAMP ? 6 : 0;
     if (nullable)
         *nullable = SQL_NULLABLE;
-    return put_wide(c->name, name, (SQLLEN)nameMax * (SQLLEN)sizeof(SQLWCHAR), nameLength, 1, 1, &s->diag);
+    return put_wide(c->name, name, (SQLLEN)nameMax * (SQLLEN)sizeof(SQLWCHAR), nameLength, 1, 1,
+                    &s->diag);
 }
 
-SQLRETURN SQL_API SQLColAttributeW(SQLHSTMT hstmt, SQLUSMALLINT col, SQLUSMALLINT field, SQLPOINTER text,
-                                   SQLSMALLINT bufferLength, SQLSMALLINT* textLength, SQLLEN* number)
+SQLRETURN SQL_API SQLColAttributeW(SQLHSTMT hstmt, SQLUSMALLINT col, SQLUSMALLINT field,
+                                   SQLPOINTER text, SQLSMALLINT bufferLength,
+                                   SQLSMALLINT* textLength, SQLLEN* number)
 {
     FakeStmt* s = stmt_of(hstmt);
     if (!s)
@@ -750,16 +809,24 @@ SQLRETURN SQL_API SQLColAttributeW(SQLHSTMT hstmt, SQLUSMALLINT col, SQLUSMALLIN
     SQLLEN value = 0;
     switch (field)
     {
-    case SQL_DESC_NAME: case SQL_DESC_LABEL: case SQL_DESC_BASE_COLUMN_NAME:
+    case SQL_DESC_NAME:
+    case SQL_DESC_LABEL:
+    case SQL_DESC_BASE_COLUMN_NAME:
         return put_wide(c->name, text, bufferLength, textLength, 1, 0, &s->diag);
-    case SQL_DESC_TYPE_NAME: case SQL_DESC_TABLE_NAME: case SQL_DESC_BASE_TABLE_NAME:
-    case SQL_DESC_SCHEMA_NAME: case SQL_DESC_CATALOG_NAME:
-        return put_wide("", text, bufferLength, textLength, 1, 0, &s->diag);
+    case SQL_DESC_TYPE_NAME:
+    case SQL_DESC_TABLE_NAME:
+    case SQL_DESC_BASE_TABLE_NAME:
+    case SQL_DESC_SCHEMA_NAME:
+    case SQL_DESC_CATALOG_NAME: return put_wide("", text, bufferLength, textLength, 1, 0, &s->diag);
     case SQL_DESC_COUNT: value = s->numCols; break;
-    case SQL_DESC_TYPE: case SQL_DESC_CONCISE_TYPE: value = c->sqlType; break;
-    case SQL_DESC_LENGTH: case SQL_DESC_OCTET_LENGTH: case SQL_DESC_DISPLAY_SIZE:
-    case SQL_DESC_PRECISION: case SQL_COLUMN_LENGTH: case SQL_COLUMN_PRECISION:
-        value = (SQLLEN)c->size; break;
+    case SQL_DESC_TYPE:
+    case SQL_DESC_CONCISE_TYPE: value = c->sqlType; break;
+    case SQL_DESC_LENGTH:
+    case SQL_DESC_OCTET_LENGTH:
+    case SQL_DESC_DISPLAY_SIZE:
+    case SQL_DESC_PRECISION:
+    case SQL_COLUMN_LENGTH:
+    case SQL_COLUMN_PRECISION: value = (SQLLEN)c->size; break;
     case SQL_DESC_NULLABLE: value = SQL_NULLABLE; break;
     case SQL_DESC_UNSIGNED: value = SQL_FALSE; break;
     case SQL_DESC_SEARCHABLE: value = SQL_PRED_SEARCHABLE; break;
@@ -779,23 +846,27 @@ static SQLSMALLINT default_c_type(SQLSMALLINT sqlType)
     {
     case SQL_INTEGER: return SQL_C_SLONG;
     case SQL_SMALLINT: return SQL_C_SSHORT;
-    case SQL_VARBINARY: case SQL_BINARY: case SQL_LONGVARBINARY: return SQL_C_BINARY;
-    case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP: return SQL_C_TIMESTAMP;
+    case SQL_VARBINARY:
+    case SQL_BINARY:
+    case SQL_LONGVARBINARY: return SQL_C_BINARY;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP: return SQL_C_TIMESTAMP;
     }
     return SQL_C_CHAR;
 }
 
 /* Copies value of column col (0-based) of the current row as cType. offset holds the bytes
  * already given (SQLGetData chunks) or NULL for bound columns. */
-static SQLRETURN get_value(FakeStmt* s, int col, SQLSMALLINT cType, SQLPOINTER target, SQLLEN bufferLength,
-                           SQLLEN* indicator, SQLLEN* offset)
+static SQLRETURN get_value(FakeStmt* s, int col, SQLSMALLINT cType, SQLPOINTER target,
+                           SQLLEN bufferLength, SQLLEN* indicator, SQLLEN* offset)
 {
     const char* v = s->rows[s->current][col];
     if (!v)
     {
         if (!indicator)
         {
-            fake_add_diag(&s->diag, "22002", "[Quenlark][Fake] Indicator variable required but not supplied");
+            fake_add_diag(&s->diag, "22002",
+                          "[Quenlark][Fake] Indicator variable required but not supplied");
             return SQL_ERROR;
         }
         *indicator = SQL_NULL_DATA;
@@ -860,43 +931,77 @@ static SQLRETURN get_value(FakeStmt* s, int col, SQLSMALLINT cType, SQLPOINTER t
     SQLLEN size = 0;
     switch (cType)
     {
-    case SQL_C_LONG: case SQL_C_SLONG: case SQL_C_ULONG:
-        if (target) *(SQLINTEGER*)target = (SQLINTEGER)atol(v);
-        size = 4; break;
-    case SQL_C_SHORT: case SQL_C_SSHORT: case SQL_C_USHORT:
-        if (target) *(SQLSMALLINT*)target = (SQLSMALLINT)atoi(v);
-        size = 2; break;
-    case SQL_C_TINYINT: case SQL_C_STINYINT: case SQL_C_UTINYINT: case SQL_C_BIT:
-        if (target) *(signed char*)target = (signed char)atoi(v);
-        size = 1; break;
-    case SQL_C_SBIGINT: case SQL_C_UBIGINT:
-        if (target) *(long long*)target = atoll(v);
-        size = 8; break;
+    case SQL_C_LONG:
+    case SQL_C_SLONG:
+    case SQL_C_ULONG:
+        if (target)
+            *(SQLINTEGER*)target = (SQLINTEGER)atol(v);
+        size = 4;
+        break;
+    case SQL_C_SHORT:
+    case SQL_C_SSHORT:
+    case SQL_C_USHORT:
+        if (target)
+            *(SQLSMALLINT*)target = (SQLSMALLINT)atoi(v);
+        size = 2;
+        break;
+    case SQL_C_TINYINT:
+    case SQL_C_STINYINT:
+    case SQL_C_UTINYINT:
+    case SQL_C_BIT:
+        if (target)
+            *(signed char*)target = (signed char)atoi(v);
+        size = 1;
+        break;
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+        if (target)
+            *(long long*)target = atoll(v);
+        size = 8;
+        break;
     case SQL_C_DOUBLE:
-        if (target) *(double*)target = atof(v);
-        size = 8; break;
+        if (target)
+            *(double*)target = atof(v);
+        size = 8;
+        break;
     case SQL_C_FLOAT:
-        if (target) *(float*)target = (float)atof(v);
-        size = 4; break;
-    case SQL_C_TIMESTAMP: case SQL_C_TYPE_TIMESTAMP: case SQL_C_DATE: case SQL_C_TYPE_DATE:
-    case SQL_C_TIME: case SQL_C_TYPE_TIME:
-    {
+        if (target)
+            *(float*)target = (float)atof(v);
+        size = 4;
+        break;
+    case SQL_C_TIMESTAMP:
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_DATE:
+    case SQL_C_TYPE_DATE:
+    case SQL_C_TIME:
+    case SQL_C_TYPE_TIME: {
         int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
         char frac[16] = "";
         sscanf(v, "%d-%d-%d %d:%d:%d.%9[0-9]", &y, &mo, &d, &h, &mi, &sec, frac);
         unsigned long nanos = 0;
         for (int i = 0; i < 9; ++i)
-            nanos = nanos * 10 + (frac[i] && i < (int)strlen(frac) ? (unsigned long)(frac[i] - '0') : 0);
+            nanos = nanos * 10 +
+                    (frac[i] && i < (int)strlen(frac) ? (unsigned long)(frac[i] - '0') : 0);
         if (cType == SQL_C_DATE || cType == SQL_C_TYPE_DATE)
         {
             SQL_DATE_STRUCT* t = target;
-            if (t) { t->year = (SQLSMALLINT)y; t->month = (SQLUSMALLINT)mo; t->day = (SQLUSMALLINT)d; }
+            if (t)
+            {
+                t->year = (SQLSMALLINT)y;
+                t->month = (SQLUSMALLINT)mo;
+                t->day = (SQLUSMALLINT)d;
+            }
             size = sizeof *t;
         }
         else if (cType == SQL_C_TIME || cType == SQL_C_TYPE_TIME)
         {
             SQL_TIME_STRUCT* t = target;
-            if (t) { t->hour = (SQLUSMALLINT)h; t->minute = (SQLUSMALLINT)mi; t->second = (SQLUSMALLINT)sec; }
+            if (t)
+            {
+                t->hour = (SQLUSMALLINT)h;
+                t->minute = (SQLUSMALLINT)mi;
+                t->second = (SQLUSMALLINT)sec;
+            }
             size = sizeof *t;
         }
         else
@@ -904,8 +1009,12 @@ static SQLRETURN get_value(FakeStmt* s, int col, SQLSMALLINT cType, SQLPOINTER t
             SQL_TIMESTAMP_STRUCT* t = target;
             if (t)
             {
-                t->year = (SQLSMALLINT)y; t->month = (SQLUSMALLINT)mo; t->day = (SQLUSMALLINT)d;
-                t->hour = (SQLUSMALLINT)h; t->minute = (SQLUSMALLINT)mi; t->second = (SQLUSMALLINT)sec;
+                t->year = (SQLSMALLINT)y;
+                t->month = (SQLUSMALLINT)mo;
+                t->day = (SQLUSMALLINT)d;
+                t->hour = (SQLUSMALLINT)h;
+                t->minute = (SQLUSMALLINT)mi;
+                t->second = (SQLUSMALLINT)sec;
                 t->fraction = (SQLUINTEGER)nanos;
             }
             size = sizeof *t;
@@ -946,13 +1055,15 @@ static SQLRETURN fetch_row(FakeStmt* s, int index)
     if (index < 0)
     {
         s->current = -1;
-        if (s->rowsFetched) *s->rowsFetched = 0;
+        if (s->rowsFetched)
+            *s->rowsFetched = 0;
         return SQL_NO_DATA;
     }
     if (index >= s->numRows)
     {
         s->current = s->numRows;
-        if (s->rowsFetched) *s->rowsFetched = 0;
+        if (s->rowsFetched)
+            *s->rowsFetched = 0;
         return SQL_NO_DATA;
     }
     s->current = index;
@@ -1013,7 +1124,9 @@ SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT hstmt, SQLSMALLINT orientation, SQLLEN
     case SQL_FETCH_PRIOR: target = s->current - 1; break;
     case SQL_FETCH_FIRST: target = 0; break;
     case SQL_FETCH_LAST: target = s->numRows - 1; break;
-    case SQL_FETCH_ABSOLUTE: target = offset > 0 ? (int)offset - 1 : offset < 0 ? s->numRows + (int)offset : -1; break;
+    case SQL_FETCH_ABSOLUTE:
+        target = offset > 0 ? (int)offset - 1 : offset < 0 ? s->numRows + (int)offset : -1;
+        break;
     case SQL_FETCH_RELATIVE: target = s->current + (int)offset; break;
     default:
         fake_add_diag(&s->diag, "HY106", "[Quenlark][Fake] Fetch type out of range");
@@ -1022,8 +1135,8 @@ SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT hstmt, SQLSMALLINT orientation, SQLLEN
     return fetch_row(s, target);
 }
 
-SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT hstmt, SQLUSMALLINT orientation, SQLLEN offset, SQLULEN* rowCount,
-                                   SQLUSMALLINT* rowStatus)
+SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT hstmt, SQLUSMALLINT orientation, SQLLEN offset,
+                                   SQLULEN* rowCount, SQLUSMALLINT* rowStatus)
 {
     FakeStmt* s = stmt_of(hstmt);
     if (!s)
@@ -1054,14 +1167,15 @@ SQLRETURN SQL_API SQLGetData(SQLHSTMT hstmt, SQLUSMALLINT col, SQLSMALLINT cType
         fake_add_diag(&s->diag, "07009", "[Quenlark][Fake] Invalid descriptor index");
         return SQL_ERROR;
     }
-    return get_value(s, col - 1, cType, target, bufferLength, indicator, &s->getDataOffset[col - 1]);
+    return get_value(s, col - 1, cType, target, bufferLength, indicator,
+                     &s->getDataOffset[col - 1]);
 }
 
 /* ---- diagnostics ------------------------------------------------------------------------ */
 
-SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number, SQLWCHAR* state,
-                                 SQLINTEGER* native, SQLWCHAR* message, SQLSMALLINT bufferLength,
-                                 SQLSMALLINT* length)
+SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
+                                 SQLWCHAR* state, SQLINTEGER* native, SQLWCHAR* message,
+                                 SQLSMALLINT bufferLength, SQLSMALLINT* length)
 {
     FakeDiagList* list = diag_of(type, handle);
     if (!list)
@@ -1073,11 +1187,13 @@ SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT
         put_wide(d->state, state, 6 * sizeof(SQLWCHAR), NULL, 1, 1, NULL);
     if (native)
         *native = number;
-    return put_wide(d->message, message, (SQLLEN)bufferLength * (SQLLEN)sizeof(SQLWCHAR), length, 1, 1, NULL);
+    return put_wide(d->message, message, (SQLLEN)bufferLength * (SQLLEN)sizeof(SQLWCHAR), length, 1,
+                    1, NULL);
 }
 
-SQLRETURN SQL_API SQLGetDiagFieldW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number, SQLSMALLINT field,
-                                   SQLPOINTER value, SQLSMALLINT bufferLength, SQLSMALLINT* length)
+SQLRETURN SQL_API SQLGetDiagFieldW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
+                                   SQLSMALLINT field, SQLPOINTER value, SQLSMALLINT bufferLength,
+                                   SQLSMALLINT* length)
 {
     FakeDiagList* list = diag_of(type, handle);
     if (!list)
@@ -1094,16 +1210,21 @@ SQLRETURN SQL_API SQLGetDiagFieldW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLI
     switch (field)
     {
     case SQL_DIAG_SQLSTATE: return put_wide(d->state, value, bufferLength, length, 1, 0, NULL);
-    case SQL_DIAG_MESSAGE_TEXT: return put_wide(d->message, value, bufferLength, length, 1, 0, NULL);
-    case SQL_DIAG_CLASS_ORIGIN: case SQL_DIAG_SUBCLASS_ORIGIN:
+    case SQL_DIAG_MESSAGE_TEXT:
+        return put_wide(d->message, value, bufferLength, length, 1, 0, NULL);
+    case SQL_DIAG_CLASS_ORIGIN:
+    case SQL_DIAG_SUBCLASS_ORIGIN:
         return put_wide("ODBC 3.0", value, bufferLength, length, 1, 0, NULL);
-    case SQL_DIAG_CONNECTION_NAME: case SQL_DIAG_SERVER_NAME:
-        return put_wide("", value, bufferLength, length, 1, 0, NULL);
+    case SQL_DIAG_CONNECTION_NAME:
+    case SQL_DIAG_SERVER_NAME: return put_wide("", value, bufferLength, length, 1, 0, NULL);
     case SQL_DIAG_NATIVE:
-        if (value) *(SQLINTEGER*)value = number;
+        if (value)
+            *(SQLINTEGER*)value = number;
         return SQL_SUCCESS;
-    case SQL_DIAG_ROW_NUMBER: case SQL_DIAG_COLUMN_NUMBER:
-        if (value) *(SQLLEN*)value = SQL_NO_ROW_NUMBER;
+    case SQL_DIAG_ROW_NUMBER:
+    case SQL_DIAG_COLUMN_NUMBER:
+        if (value)
+            *(SQLLEN*)value = SQL_NO_ROW_NUMBER;
         return SQL_SUCCESS;
     }
     return SQL_ERROR;
@@ -1111,7 +1232,8 @@ SQLRETURN SQL_API SQLGetDiagFieldW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLI
 
 /* ---- catalog ---------------------------------------------------------------------------- */
 
-static SQLRETURN catalog(SQLHSTMT hstmt, const char* function, int count, SQLWCHAR** args, SQLSMALLINT* lengths)
+static SQLRETURN catalog(SQLHSTMT hstmt, const char* function, int count, SQLWCHAR** args,
+                         SQLSMALLINT* lengths)
 {
     FakeStmt* s = stmt_of(hstmt);
     if (!s)
@@ -1141,43 +1263,47 @@ SQLRETURN SQL_API SQLColumnsW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR*
     return catalog(h, "SQLColumns", 4, a, l);
 }
 
-SQLRETURN SQL_API SQLPrimaryKeysW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR* s, SQLSMALLINT sl,
-                                  SQLWCHAR* t, SQLSMALLINT tl)
+SQLRETURN SQL_API SQLPrimaryKeysW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR* s,
+                                  SQLSMALLINT sl, SQLWCHAR* t, SQLSMALLINT tl)
 {
     SQLWCHAR* a[] = {c, s, t};
     SQLSMALLINT l[] = {cl, sl, tl};
     return catalog(h, "SQLPrimaryKeys", 3, a, l);
 }
 
-SQLRETURN SQL_API SQLForeignKeysW(SQLHSTMT h, SQLWCHAR* pc, SQLSMALLINT pcl, SQLWCHAR* ps, SQLSMALLINT psl,
-                                  SQLWCHAR* pt, SQLSMALLINT ptl, SQLWCHAR* fc, SQLSMALLINT fcl, SQLWCHAR* fs,
-                                  SQLSMALLINT fsl, SQLWCHAR* ft, SQLSMALLINT ftl)
+SQLRETURN SQL_API SQLForeignKeysW(SQLHSTMT h, SQLWCHAR* pc, SQLSMALLINT pcl, SQLWCHAR* ps,
+                                  SQLSMALLINT psl, SQLWCHAR* pt, SQLSMALLINT ptl, SQLWCHAR* fc,
+                                  SQLSMALLINT fcl, SQLWCHAR* fs, SQLSMALLINT fsl, SQLWCHAR* ft,
+                                  SQLSMALLINT ftl)
 {
     SQLWCHAR* a[] = {pc, ps, pt, fc, fs, ft};
     SQLSMALLINT l[] = {pcl, psl, ptl, fcl, fsl, ftl};
     return catalog(h, "SQLForeignKeys", 6, a, l);
 }
 
-SQLRETURN SQL_API SQLProceduresW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR* s, SQLSMALLINT sl,
-                                 SQLWCHAR* p, SQLSMALLINT pl)
+SQLRETURN SQL_API SQLProceduresW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR* s,
+                                 SQLSMALLINT sl, SQLWCHAR* p, SQLSMALLINT pl)
 {
     SQLWCHAR* a[] = {c, s, p};
     SQLSMALLINT l[] = {cl, sl, pl};
     return catalog(h, "SQLProcedures", 3, a, l);
 }
 
-SQLRETURN SQL_API SQLProcedureColumnsW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR* s, SQLSMALLINT sl,
-                                       SQLWCHAR* p, SQLSMALLINT pl, SQLWCHAR* co, SQLSMALLINT col)
+SQLRETURN SQL_API SQLProcedureColumnsW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR* s,
+                                       SQLSMALLINT sl, SQLWCHAR* p, SQLSMALLINT pl, SQLWCHAR* co,
+                                       SQLSMALLINT col)
 {
     SQLWCHAR* a[] = {c, s, p, co};
     SQLSMALLINT l[] = {cl, sl, pl, col};
     return catalog(h, "SQLProcedureColumns", 4, a, l);
 }
 
-SQLRETURN SQL_API SQLStatisticsW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR* s, SQLSMALLINT sl,
-                                 SQLWCHAR* t, SQLSMALLINT tl, SQLUSMALLINT unique, SQLUSMALLINT reserved)
+SQLRETURN SQL_API SQLStatisticsW(SQLHSTMT h, SQLWCHAR* c, SQLSMALLINT cl, SQLWCHAR* s,
+                                 SQLSMALLINT sl, SQLWCHAR* t, SQLSMALLINT tl, SQLUSMALLINT unique,
+                                 SQLUSMALLINT reserved)
 {
-    (void)unique; (void)reserved;
+    (void)unique;
+    (void)reserved;
     SQLWCHAR* a[] = {c, s, t};
     SQLSMALLINT l[] = {cl, sl, tl};
     return catalog(h, "SQLStatistics", 3, a, l);

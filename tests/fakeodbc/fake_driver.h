@@ -94,12 +94,12 @@ typedef struct FakeStmt
     FakeColumn cols[FAKE_MAX_COLS];
     int numRows;
     const char* rows[FAKE_MAX_ROWS][FAKE_MAX_COLS]; /* NULL is SQL NULL */
-    char* owned[FAKE_MAX_ROWS * FAKE_MAX_COLS];      /* strings to free */
+    char* owned[FAKE_MAX_ROWS * FAKE_MAX_COLS];     /* strings to free */
     int numOwned;
-    int current;                                     /* fetched row, -1 before the first */
-    int noTotal;                                     /* column 3 reported with SQL_NO_TOTAL */
-    int rowErrorAt;                                  /* row that fetches as SQL_ROW_ERROR, -1 none */
-    SQLLEN getDataOffset[FAKE_MAX_COLS];             /* bytes already given by SQLGetData */
+    int current;                         /* fetched row, -1 before the first */
+    int noTotal;                         /* column 3 reported with SQL_NO_TOTAL */
+    int rowErrorAt;                      /* row that fetches as SQL_ROW_ERROR, -1 none */
+    SQLLEN getDataOffset[FAKE_MAX_COLS]; /* bytes already given by SQLGetData */
     FakeBinding bind[FAKE_MAX_COLS + 1];
     SQLLEN rowCount;
     SQLUSMALLINT* rowStatus;
@@ -112,7 +112,8 @@ void fake_reset_result(FakeStmt* stmt);
 void fake_set_columns(FakeStmt* stmt, const FakeColumn* cols, int count);
 void fake_add_row(FakeStmt* stmt, const char* const* values);
 void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret);
-void fake_catalog_result(FakeStmt* stmt, const char* function, const char* const* args, int argCount);
+void fake_catalog_result(FakeStmt* stmt, const char* function, const char* const* args,
+                         int argCount);
 
 /* fake_driver.c */
 void fake_add_diag(FakeDiagList* list, const char* state, const char* message);

@@ -46,11 +46,8 @@ void fake_add_row(FakeStmt* stmt, const char* const* values)
 }
 
 static const FakeColumn rowColumns[] = {
-    {"ID", SQL_INTEGER, 10},
-    {"NAME", SQL_VARCHAR, 20},
-    {"NOTE", SQL_LONGVARCHAR, 1000000},
-    {"BIN", SQL_VARBINARY, 16},
-    {"TS", SQL_TYPE_TIMESTAMP, 26},
+    {"ID", SQL_INTEGER, 10},    {"NAME", SQL_VARCHAR, 20},      {"NOTE", SQL_LONGVARCHAR, 1000000},
+    {"BIN", SQL_VARBINARY, 16}, {"TS", SQL_TYPE_TIMESTAMP, 26},
 };
 
 static void add_generated_rows(FakeStmt* stmt, int count)
@@ -112,9 +109,18 @@ void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret)
 
 /* ---- catalog ---------------------------------------------------------------------------- */
 
-#define T(n) {n, SQL_VARCHAR, 128}
-#define S(n) {n, SQL_SMALLINT, 5}
-#define I(n) {n, SQL_INTEGER, 10}
+#define T(n)                                                                                       \
+    {                                                                                              \
+        n, SQL_VARCHAR, 128                                                                        \
+    }
+#define S(n)                                                                                       \
+    {                                                                                              \
+        n, SQL_SMALLINT, 5                                                                         \
+    }
+#define I(n)                                                                                       \
+    {                                                                                              \
+        n, SQL_INTEGER, 10                                                                         \
+    }
 
 static const FakeColumn tableCols[] = {T("TABLE_CAT"), T("TABLE_SCHEM"), T("TABLE_NAME"),
                                        T("TABLE_TYPE"), T("REMARKS")};
@@ -127,83 +133,94 @@ static const char* const tableRows[][5] = {
 };
 
 static const FakeColumn columnCols[] = {
-    T("TABLE_CAT"), T("TABLE_SCHEM"), T("TABLE_NAME"), T("COLUMN_NAME"), S("DATA_TYPE"),
-    T("TYPE_NAME"), I("COLUMN_SIZE"), I("BUFFER_LENGTH"), S("DECIMAL_DIGITS"),
-    S("NUM_PREC_RADIX"), S("NULLABLE"), T("REMARKS"), T("COLUMN_DEF"), S("SQL_DATA_TYPE"),
-    S("SQL_DATETIME_SUB"), I("CHAR_OCTET_LENGTH"), I("ORDINAL_POSITION"), T("IS_NULLABLE")};
+    T("TABLE_CAT"),        T("TABLE_SCHEM"),    T("TABLE_NAME"),       T("COLUMN_NAME"),
+    S("DATA_TYPE"),        T("TYPE_NAME"),      I("COLUMN_SIZE"),      I("BUFFER_LENGTH"),
+    S("DECIMAL_DIGITS"),   S("NUM_PREC_RADIX"), S("NULLABLE"),         T("REMARKS"),
+    T("COLUMN_DEF"),       S("SQL_DATA_TYPE"),  S("SQL_DATETIME_SUB"), I("CHAR_OCTET_LENGTH"),
+    I("ORDINAL_POSITION"), T("IS_NULLABLE")};
 static const char* const columnRows[][18] = {
     {NULL, "SALES", "ORDERS", "ID", "4", "INTEGER", "10", "4", "0", "10", "0", "key", NULL, "4",
      NULL, NULL, "1", "NO"},
-    {NULL, "SALES", "ORDERS", "NAME", "12", "VARCHAR2", "40", "40", NULL, NULL, "1", NULL,
-     "'none'", "12", NULL, "40", "2", "YES"},
+    {NULL, "SALES", "ORDERS", "NAME", "12", "VARCHAR2", "40", "40", NULL, NULL, "1", NULL, "'none'",
+     "12", NULL, "40", "2", "YES"},
 };
 
 static const FakeColumn typeCols[] = {
-    T("TYPE_NAME"), S("DATA_TYPE"), I("COLUMN_SIZE"), T("LITERAL_PREFIX"), T("LITERAL_SUFFIX"),
-    T("CREATE_PARAMS"), S("NULLABLE"), S("CASE_SENSITIVE"), S("SEARCHABLE"),
-    S("UNSIGNED_ATTRIBUTE"), S("FIXED_PREC_SCALE"), S("AUTO_UNIQUE_VALUE"),
-    T("LOCAL_TYPE_NAME"), S("MINIMUM_SCALE"), S("MAXIMUM_SCALE"), S("SQL_DATA_TYPE"),
-    S("SQL_DATETIME_SUB"), I("NUM_PREC_RADIX"), S("INTERVAL_PRECISION")};
+    T("TYPE_NAME"),        S("DATA_TYPE"),          I("COLUMN_SIZE"),       T("LITERAL_PREFIX"),
+    T("LITERAL_SUFFIX"),   T("CREATE_PARAMS"),      S("NULLABLE"),          S("CASE_SENSITIVE"),
+    S("SEARCHABLE"),       S("UNSIGNED_ATTRIBUTE"), S("FIXED_PREC_SCALE"),  S("AUTO_UNIQUE_VALUE"),
+    T("LOCAL_TYPE_NAME"),  S("MINIMUM_SCALE"),      S("MAXIMUM_SCALE"),     S("SQL_DATA_TYPE"),
+    S("SQL_DATETIME_SUB"), I("NUM_PREC_RADIX"),     S("INTERVAL_PRECISION")};
 static const char* const typeRows[][19] = {
-    {"VARCHAR2", "12", "4000", "'", "'", "max length", "1", "1", "3", NULL, "0", "0",
-     "VARCHAR2", NULL, NULL, "12", NULL, NULL, NULL},
+    {"VARCHAR2", "12", "4000", "'", "'", "max length", "1", "1", "3", NULL, "0", "0", "VARCHAR2",
+     NULL, NULL, "12", NULL, NULL, NULL},
     {"NUMBER", "3", "38", NULL, NULL, NULL, "1", "0", "2", "0", "0", "0", NULL, "0", "38", "3",
      NULL, "10", NULL},
-    {"clob", "-1", "2147483647", "'", "'", NULL, "1", "1", "3", NULL, "0", "0", NULL, NULL, NULL, "-1",
-     NULL, "10", NULL},
+    {"clob", "-1", "2147483647", "'", "'", NULL, "1", "1", "3", NULL, "0", "0", NULL, NULL, NULL,
+     "-1", NULL, "10", NULL},
 };
 
-static const FakeColumn pkCols[] = {T("TABLE_CAT"), T("TABLE_SCHEM"), T("TABLE_NAME"),
-                                    T("COLUMN_NAME"), S("KEY_SEQ"), T("PK_NAME")};
+static const FakeColumn pkCols[] = {T("TABLE_CAT"),   T("TABLE_SCHEM"), T("TABLE_NAME"),
+                                    T("COLUMN_NAME"), S("KEY_SEQ"),     T("PK_NAME")};
 static const char* const pkRows[][6] = {
     {NULL, "SALES", "ORDERS", "ID", "1", "PK_ORDERS"},
 };
 
-static const FakeColumn fkCols[] = {
-    T("PKTABLE_CAT"), T("PKTABLE_SCHEM"), T("PKTABLE_NAME"), T("PKCOLUMN_NAME"),
-    T("FKTABLE_CAT"), T("FKTABLE_SCHEM"), T("FKTABLE_NAME"), T("FKCOLUMN_NAME"), S("KEY_SEQ"),
-    S("UPDATE_RULE"), S("DELETE_RULE"), T("FK_NAME"), T("PK_NAME"), S("DEFERRABILITY")};
+static const FakeColumn fkCols[] = {T("PKTABLE_CAT"),   T("PKTABLE_SCHEM"), T("PKTABLE_NAME"),
+                                    T("PKCOLUMN_NAME"), T("FKTABLE_CAT"),   T("FKTABLE_SCHEM"),
+                                    T("FKTABLE_NAME"),  T("FKCOLUMN_NAME"), S("KEY_SEQ"),
+                                    S("UPDATE_RULE"),   S("DELETE_RULE"),   T("FK_NAME"),
+                                    T("PK_NAME"),       S("DEFERRABILITY")};
 static const char* const fkRows[][14] = {
     {NULL, "SALES", "CUSTOMERS", "ID", NULL, "SALES", "ORDERS", "CUSTOMER_ID", "1", "1", "0",
      "FK_ORDERS_CUSTOMERS", "PK_CUSTOMERS", "7"},
 };
 
-static const FakeColumn procCols[] = {T("PROCEDURE_CAT"), T("PROCEDURE_SCHEM"),
-                                      T("PROCEDURE_NAME"), I("NUM_INPUT_PARAMS"),
-                                      I("NUM_OUTPUT_PARAMS"), I("NUM_RESULT_SETS"),
-                                      T("REMARKS"), S("PROCEDURE_TYPE")};
+static const FakeColumn procCols[] = {
+    T("PROCEDURE_CAT"),     T("PROCEDURE_SCHEM"), T("PROCEDURE_NAME"), I("NUM_INPUT_PARAMS"),
+    I("NUM_OUTPUT_PARAMS"), I("NUM_RESULT_SETS"), T("REMARKS"),        S("PROCEDURE_TYPE")};
 static const char* const procRows[][8] = {
     {NULL, "SALES", "ADD_ORDER", "-1", "-1", "-1", "adds an order", "1"},
     {NULL, "SALES", "GET_TOTAL", "-1", "-1", "-1", NULL, "2"},
 };
 
 static const FakeColumn procColCols[] = {
-    T("PROCEDURE_CAT"), T("PROCEDURE_SCHEM"), T("PROCEDURE_NAME"), T("COLUMN_NAME"),
-    S("COLUMN_TYPE"), S("DATA_TYPE"), T("TYPE_NAME"), I("COLUMN_SIZE"), I("BUFFER_LENGTH"),
-    S("DECIMAL_DIGITS"), S("NUM_PREC_RADIX"), S("NULLABLE"), T("REMARKS"), T("COLUMN_DEF"),
-    S("SQL_DATA_TYPE"), S("SQL_DATETIME_SUB"), I("CHAR_OCTET_LENGTH"), I("ORDINAL_POSITION"),
-    T("IS_NULLABLE")};
+    T("PROCEDURE_CAT"),     T("PROCEDURE_SCHEM"),  T("PROCEDURE_NAME"), T("COLUMN_NAME"),
+    S("COLUMN_TYPE"),       S("DATA_TYPE"),        T("TYPE_NAME"),      I("COLUMN_SIZE"),
+    I("BUFFER_LENGTH"),     S("DECIMAL_DIGITS"),   S("NUM_PREC_RADIX"), S("NULLABLE"),
+    T("REMARKS"),           T("COLUMN_DEF"),       S("SQL_DATA_TYPE"),  S("SQL_DATETIME_SUB"),
+    I("CHAR_OCTET_LENGTH"), I("ORDINAL_POSITION"), T("IS_NULLABLE")};
 static const char* const procColRows[][19] = {
-    {NULL, "SALES", "ADD_ORDER", "P_ID", "1", "4", "INTEGER", "10", "4", "0", "10", "0",
-     "the id", NULL, "4", NULL, NULL, "1", "NO"},
+    {NULL, "SALES", "ADD_ORDER", "P_ID", "1", "4", "INTEGER", "10", "4", "0", "10", "0", "the id",
+     NULL, "4", NULL, NULL, "1", "NO"},
     {NULL, "SALES", "ADD_ORDER", "P_NOTE", "1", "12", "VARCHAR2", NULL, NULL, NULL, NULL, NULL,
      NULL, NULL, "12", NULL, NULL, "2", ""},
 };
 
-static const FakeColumn statCols[] = {
-    T("TABLE_CAT"), T("TABLE_SCHEM"), T("TABLE_NAME"), S("NON_UNIQUE"), T("INDEX_QUALIFIER"),
-    T("INDEX_NAME"), S("TYPE"), S("ORDINAL_POSITION"), T("COLUMN_NAME"), {"ASC_OR_DESC", SQL_CHAR, 1},
-    I("CARDINALITY"), I("PAGES"), T("FILTER_CONDITION")};
+static const FakeColumn statCols[] = {T("TABLE_CAT"),
+                                      T("TABLE_SCHEM"),
+                                      T("TABLE_NAME"),
+                                      S("NON_UNIQUE"),
+                                      T("INDEX_QUALIFIER"),
+                                      T("INDEX_NAME"),
+                                      S("TYPE"),
+                                      S("ORDINAL_POSITION"),
+                                      T("COLUMN_NAME"),
+                                      {"ASC_OR_DESC", SQL_CHAR, 1},
+                                      I("CARDINALITY"),
+                                      I("PAGES"),
+                                      T("FILTER_CONDITION")};
 static const char* const statRows[][13] = {
     {NULL, "SALES", "ORDERS", NULL, NULL, NULL, "0", NULL, NULL, NULL, "42", "3", NULL},
     {NULL, "SALES", "ORDERS", "0", "SALES", "PK_ORDERS", "3", "1", "ID", "A", "42", "1", NULL},
 };
 
-#define ROWS(stmt, cols, rows)                                                                \
-    do {                                                                                      \
-        fake_set_columns(stmt, cols, (int)(sizeof cols / sizeof cols[0]));                    \
-        for (size_t r = 0; r < sizeof rows / sizeof rows[0]; ++r)                             \
-            fake_add_row(stmt, rows[r]);                                                      \
+#define ROWS(stmt, cols, rows)                                                                     \
+    do                                                                                             \
+    {                                                                                              \
+        fake_set_columns(stmt, cols, (int)(sizeof cols / sizeof cols[0]));                         \
+        for (size_t r = 0; r < sizeof rows / sizeof rows[0]; ++r)                                  \
+            fake_add_row(stmt, rows[r]);                                                           \
     } while (0)
 
 static int type_listed(const char* list, const char* type)
@@ -229,7 +246,8 @@ static int type_listed(const char* list, const char* type)
     return 0;
 }
 
-void fake_catalog_result(FakeStmt* stmt, const char* function, const char* const* args, int argCount)
+void fake_catalog_result(FakeStmt* stmt, const char* function, const char* const* args,
+                         int argCount)
 {
     char line[2048];
     size_t len = (size_t)snprintf(line, sizeof line, "%s(", function);

@@ -7,7 +7,8 @@
 namespace {
 
 // Counts live instances so that every construction is matched by a destruction.
-struct Tracked {
+struct Tracked
+{
     static int live;
     int value = 0;
     CString text;
@@ -18,7 +19,8 @@ struct Tracked {
 };
 int Tracked::live = 0;
 
-struct PlainRecord {
+struct PlainRecord
+{
     int number;
     double real;
     void* pointer;
@@ -28,9 +30,12 @@ struct PlainRecord {
 template <class F>
 bool ThrowsInvalidArg(F f)
 {
-    try {
+    try
+    {
         f();
-    } catch (CInvalidArgException* e) {
+    }
+    catch (CInvalidArgException* e)
+    {
         e->Delete();
         return true;
     }
@@ -165,7 +170,8 @@ TEST(ArrayTest, NewElementsOfPlainRecordsAreZero)
     r.pointer = &r;
     arr.SetSize(0);
     arr.SetSize(40);
-    for (INT_PTR i = 0; i < arr.GetSize(); ++i) {
+    for (INT_PTR i = 0; i < arr.GetSize(); ++i)
+    {
         EXPECT_EQ(0, arr[i].number);
         EXPECT_EQ(0.0, arr[i].real);
         EXPECT_EQ(nullptr, arr[i].pointer);

@@ -20,13 +20,16 @@ SYSTEMTIME MakeSystemTime(int y, int mo, int d, int h = 0, int mi = 0, int s = 0
 }
 
 // Checks every part of a value against the expected date and time.
-::testing::AssertionResult HasParts(const COleDateTime& dt, int y, int mo, int d, int h, int mi, int s)
+::testing::AssertionResult HasParts(const COleDateTime& dt, int y, int mo, int d, int h, int mi,
+                                    int s)
 {
     if (dt.GetStatus() != COleDateTime::valid)
         return ::testing::AssertionFailure() << "status " << dt.GetStatus();
-    int got[6] = {dt.GetYear(), dt.GetMonth(), dt.GetDay(), dt.GetHour(), dt.GetMinute(), dt.GetSecond()};
+    int got[6] = {dt.GetYear(), dt.GetMonth(),  dt.GetDay(),
+                  dt.GetHour(), dt.GetMinute(), dt.GetSecond()};
     int want[6] = {y, mo, d, h, mi, s};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 6; ++i)
+    {
         if (got[i] != want[i])
             return ::testing::AssertionFailure()
                    << "got " << got[0] << "-" << got[1] << "-" << got[2] << " " << got[3] << ":"
@@ -59,14 +62,16 @@ TEST(OleDateTimeTest, EpochAndDatesBeforeIt)
     EXPECT_TRUE(HasParts(next, 1899, 12, 30, 6, 0, 0));
     EXPECT_EQ(0.25, next.m_dt);
     EXPECT_TRUE(HasParts(next - COleDateTimeSpan(2, 0, 0, 0), 1899, 12, 28, 6, 0, 0));
-    EXPECT_TRUE(HasParts(COleDateTime(1900, 3, 1, 0, 0, 0) - COleDateTimeSpan(1, 0, 0, 0), 1900, 2, 28, 0, 0, 0));
+    EXPECT_TRUE(HasParts(COleDateTime(1900, 3, 1, 0, 0, 0) - COleDateTimeSpan(1, 0, 0, 0), 1900, 2,
+                         28, 0, 0, 0));
 }
 
 TEST(OleDateTimeTest, SystemTimeRoundTripsMatchTheSystemConversion)
 {
     // Every 37th day and a varying time across four centuries, leap days included.
     int checked = 0;
-    for (double day = -3000; day < 150000; day += 37) {
+    for (double day = -3000; day < 150000; day += 37)
+    {
         SYSTEMTIME st;
         COleDateTime dt(day);
         ASSERT_TRUE(dt.GetAsSystemTime(st));
@@ -146,7 +151,9 @@ TEST(OleDateTimeTest, FormatCodes)
     EXPECT_EQ(CString(L"0100-01-01"), COleDateTime(100, 1, 1, 0, 0, 0).Format(L"%Y-%m-%d"));
 
     // The locale form reads back as the same value.
-    for (const COleDateTime& value : {dt, COleDateTime(1850, 7, 4, 0, 0, 0), COleDateTime(1899, 12, 30, 8, 30, 0)}) {
+    for (const COleDateTime& value :
+         {dt, COleDateTime(1850, 7, 4, 0, 0, 0), COleDateTime(1899, 12, 30, 8, 30, 0)})
+    {
         CString text = value.Format();
         EXPECT_FALSE(text.IsEmpty());
         COleDateTime parsed;
@@ -176,9 +183,10 @@ TEST(OleDateTimeTest, ParseDateTime)
     ASSERT_TRUE(dt.ParseDateTime(L"1850-03-05 18:00", VAR_TIMEVALUEONLY));
     EXPECT_TRUE(HasParts(dt, 1899, 12, 30, 18, 0, 0));
 
-    for (const wchar_t* bad : {L"", L"2024-02-30", L"2023-02-29", L"2024-13-01", L"2024-01-01 24:00",
-                               L"2024-01-01 10:61", L"2024-01-01 10:00 junk", L"13:00 PM", L"99999-01-01",
-                               L"not a date"}) {
+    for (const wchar_t* bad : {L"", L"2024-02-30", L"2023-02-29", L"2024-13-01",
+                               L"2024-01-01 24:00", L"2024-01-01 10:61", L"2024-01-01 10:00 junk",
+                               L"13:00 PM", L"99999-01-01", L"not a date"})
+    {
         COleDateTime value(2020, 1, 1, 0, 0, 0);
         EXPECT_FALSE(value.ParseDateTime(bad)) << CStringA(bad).GetString();
         EXPECT_EQ(COleDateTime::invalid, value.GetStatus()) << CStringA(bad).GetString();
@@ -274,11 +282,15 @@ TEST(TimeTest, PartsFormatAndConversions)
 
     // Parts that name no time are refused.
     for (auto make : {+[] { CTime(2023, 13, 1, 0, 0, 0); }, +[] { CTime(1850, 1, 1, 0, 0, 0); },
-                      +[] { CTime(2023, 1, 1, 24, 0, 0); }}) {
+                      +[] { CTime(2023, 1, 1, 24, 0, 0); }})
+    {
         bool thrown = false;
-        try {
+        try
+        {
             make();
-        } catch (CInvalidArgException* e) {
+        }
+        catch (CInvalidArgException* e)
+        {
             e->Delete();
             thrown = true;
         }

@@ -9,7 +9,8 @@
 namespace {
 
 // Bars never created: the list only keeps their addresses.
-class CListBar : public CControlBar {
+class CListBar : public CControlBar
+{
 public:
     void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
 };
@@ -27,10 +28,10 @@ TEST(DockRowsTest, RowsAreEndedByNullEntries)
     CDockBar dock;
     CListBar a, b, c, d;
     EXPECT_EQ(Entries(dock), (std::vector<void*>{nullptr}));
-    dock.InsertBar(&a, -1, 0);       // a new row
-    dock.InsertBar(&b, 0, 1);        // after a in the first row
-    dock.InsertBar(&c, 1, 0);        // a second row (there is none yet: appended)
-    dock.InsertBar(&d, 0, 0);        // first in the first row
+    dock.InsertBar(&a, -1, 0); // a new row
+    dock.InsertBar(&b, 0, 1);  // after a in the first row
+    dock.InsertBar(&c, 1, 0);  // a second row (there is none yet: appended)
+    dock.InsertBar(&d, 0, 0);  // first in the first row
     EXPECT_EQ(Entries(dock), (std::vector<void*>{nullptr, &d, &a, &b, nullptr, &c, nullptr}));
     int row = -1, index = -1;
     ASSERT_TRUE(dock.GetBarPosition(&b, &row, &index));
@@ -65,15 +66,16 @@ TEST(DockRowsTest, PlaceholdersAndBrokenRowsAreKeptInShape)
     dock.m_arrBars.Add(&b);
     dock.NormalizeRows();
     EXPECT_EQ(Entries(dock),
-              (std::vector<void*>{nullptr, &a, nullptr, reinterpret_cast<void*>((UINT_PTR)0xE820), &b, nullptr}));
-    EXPECT_EQ(dock.GetDockedControlBar(3), nullptr);  // a placeholder is no bar
+              (std::vector<void*>{nullptr, &a, nullptr, reinterpret_cast<void*>((UINT_PTR)0xE820),
+                                  &b, nullptr}));
+    EXPECT_EQ(dock.GetDockedControlBar(3), nullptr); // a placeholder is no bar
     EXPECT_EQ(dock.GetDockedControlBar(4), &b);
     EXPECT_EQ(dock.GetDockedControlBar(99), nullptr);
     EXPECT_EQ(dock.GetDockedCount(), 2);
     int row = -1, index = -1;
     ASSERT_TRUE(dock.GetBarPosition(&b, &row, &index));
     EXPECT_EQ(row, 1);
-    EXPECT_EQ(index, 1);  // the placeholder keeps its place in the row
+    EXPECT_EQ(index, 1); // the placeholder keeps its place in the row
 }
 
 } // namespace

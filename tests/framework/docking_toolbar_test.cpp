@@ -6,7 +6,8 @@
 
 namespace {
 
-class DockingTest : public testing::Test {
+class DockingTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -21,7 +22,7 @@ protected:
     void DragBarTo(CPoint ptTo)
     {
         CRect rcSep;
-        Bar().GetItemRect(3, &rcSep);  // the separator: no button there
+        Bar().GetItemRect(3, &rcSep); // the separator: no button there
         CPoint ptFrom = rcSep.CenterPoint();
         CPoint ptClient = ptTo;
         Bar().ScreenToClient(&ptClient);
@@ -35,8 +36,10 @@ protected:
 
 TEST_F(DockingTest, ToolbarDocksOnEverySide)
 {
-    const UINT ids[4] = {AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_RIGHT, AFX_IDW_DOCKBAR_TOP};
-    for (UINT id : ids) {
+    const UINT ids[4] = {AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_RIGHT,
+                         AFX_IDW_DOCKBAR_TOP};
+    for (UINT id : ids)
+    {
         m_pFrame->DockControlBar(&Bar(), id);
         CTestMainFrame::Idle();
         EXPECT_EQ(DockId(), id);
@@ -51,9 +54,10 @@ TEST_F(DockingTest, ToolbarDocksOnEverySide)
         else
             EXPECT_GT(rcBar.Width(), rcBar.Height()) << id;
         EXPECT_EQ(Bar().GetBarStyle() & CBRS_ALIGN_ANY,
-                  id == AFX_IDW_DOCKBAR_LEFT ? (DWORD)CBRS_ALIGN_LEFT
+                  id == AFX_IDW_DOCKBAR_LEFT    ? (DWORD)CBRS_ALIGN_LEFT
                   : id == AFX_IDW_DOCKBAR_RIGHT ? (DWORD)CBRS_ALIGN_RIGHT
-                  : id == AFX_IDW_DOCKBAR_TOP ? (DWORD)CBRS_ALIGN_TOP : (DWORD)CBRS_ALIGN_BOTTOM);
+                  : id == AFX_IDW_DOCKBAR_TOP   ? (DWORD)CBRS_ALIGN_TOP
+                                                : (DWORD)CBRS_ALIGN_BOTTOM);
     }
     // Only one dock bar holds it at any time.
     int nHolders = 0;
@@ -80,18 +84,21 @@ TEST_F(DockingTest, DraggingMovesTheToolbarToAnotherSideOrIntoTheOpen)
     EXPECT_EQ(ClientRectOf(m_pFrame, m_pFrame->m_hWndMDIClient).left, 0);
     // Commands of the floating bar still reach the frame.
     const int nNew = m_pFrame->m_nNew;
-    pMini->m_wndDockBar.SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_NEW, BN_CLICKED), (LPARAM)Bar().m_hWnd);
+    pMini->m_wndDockBar.SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_NEW, BN_CLICKED),
+                                    (LPARAM)Bar().m_hWnd);
     EXPECT_EQ(m_pFrame->m_nNew, nNew + 1);
     // A double click on a gap docks it where it was before.
     CRect rcSep;
     Bar().GetItemRect(3, &rcSep);
-    Bar().SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
+    Bar().SendMessage(WM_LBUTTONDBLCLK, 0,
+                      MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
     CTestMainFrame::Idle();
     EXPECT_EQ(DockId(), (UINT)AFX_IDW_DOCKBAR_LEFT);
     EXPECT_FALSE(::IsWindow(pMini->GetSafeHwnd()));
     // ... and floats it again.
     Bar().GetItemRect(3, &rcSep);
-    Bar().SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
+    Bar().SendMessage(WM_LBUTTONDBLCLK, 0,
+                      MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
     CTestMainFrame::Idle();
     EXPECT_TRUE(Bar().IsFloating());
     // Closing the mini frame hides the bar and keeps it.
@@ -110,12 +117,14 @@ TEST_F(DockingTest, EscapeOrAClickWithoutMovingChangesNothing)
     CRect rcSep;
     Bar().GetItemRect(3, &rcSep);
     Bar().PostMessage(WM_LBUTTONUP, 0, MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
-    Bar().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
+    Bar().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
+                      MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
     CTestMainFrame::Idle();
     EXPECT_EQ(ClientRectOf(m_pFrame, Bar().m_hWnd), before);
     Bar().PostMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 300));
     Bar().PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
-    Bar().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
+    Bar().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
+                      MAKELPARAM(rcSep.CenterPoint().x, rcSep.CenterPoint().y));
     CTestMainFrame::Idle();
     EXPECT_EQ(DockId(), (UINT)AFX_IDW_DOCKBAR_TOP);
     EXPECT_EQ(CWnd::GetCapture(), nullptr);

@@ -9,7 +9,8 @@ namespace {
 
 int g_destroyed = 0;
 
-class CCountedException : public CException {
+class CCountedException : public CException
+{
 public:
     using CException::CException;
     ~CCountedException() override { ++g_destroyed; }
@@ -18,9 +19,12 @@ public:
 TEST(Exception, ThrownByPointerAndDeletedByTheHandler)
 {
     g_destroyed = 0;
-    try {
+    try
+    {
         throw new CCountedException;
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         e->Delete();
     }
     EXPECT_EQ(g_destroyed, 1);
@@ -34,15 +38,21 @@ TEST(Exception, OutOfMemoryUsesOneStaticObject)
 {
     CException* first = nullptr;
     CException* second = nullptr;
-    try {
+    try
+    {
         AfxThrowMemoryException();
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         first = e;
         e->Delete();
     }
-    try {
+    try
+    {
         AfxThrowMemoryException();
-    } catch (CMemoryException* e) {
+    }
+    catch (CMemoryException* e)
+    {
         second = e;
         e->Delete();
     }
@@ -56,9 +66,12 @@ TEST(Exception, OutOfMemoryUsesOneStaticObject)
 TEST(Exception, ThrowHelpersThrowTheirClasses)
 {
     auto classOf = [](void (*thrower)()) -> CRuntimeClass* {
-        try {
+        try
+        {
             thrower();
-        } catch (CException* e) {
+        }
+        catch (CException* e)
+        {
             CRuntimeClass* c = e->GetRuntimeClass();
             e->Delete();
             return c;
@@ -114,28 +127,38 @@ TEST(Exception, SimpleExceptionTexts)
 
 TEST(FileException, CausesFromSystemErrors)
 {
-    EXPECT_EQ(CFileException::OsErrorToException(ERROR_FILE_NOT_FOUND), CFileException::fileNotFound);
+    EXPECT_EQ(CFileException::OsErrorToException(ERROR_FILE_NOT_FOUND),
+              CFileException::fileNotFound);
     EXPECT_EQ(CFileException::OsErrorToException(ERROR_PATH_NOT_FOUND), CFileException::badPath);
-    EXPECT_EQ(CFileException::OsErrorToException(ERROR_ACCESS_DENIED), CFileException::accessDenied);
-    EXPECT_EQ(CFileException::OsErrorToException(ERROR_SHARING_VIOLATION), CFileException::sharingViolation);
-    EXPECT_EQ(CFileException::OsErrorToException(ERROR_LOCK_VIOLATION), CFileException::lockViolation);
+    EXPECT_EQ(CFileException::OsErrorToException(ERROR_ACCESS_DENIED),
+              CFileException::accessDenied);
+    EXPECT_EQ(CFileException::OsErrorToException(ERROR_SHARING_VIOLATION),
+              CFileException::sharingViolation);
+    EXPECT_EQ(CFileException::OsErrorToException(ERROR_LOCK_VIOLATION),
+              CFileException::lockViolation);
     EXPECT_EQ(CFileException::OsErrorToException(ERROR_DISK_FULL), CFileException::diskFull);
     EXPECT_EQ(CFileException::OsErrorToException(ERROR_HANDLE_EOF), CFileException::endOfFile);
     EXPECT_EQ(CFileException::OsErrorToException(NO_ERROR), CFileException::none);
     EXPECT_EQ(CFileException::OsErrorToException(12345), CFileException::genericException);
 
-    try {
+    try
+    {
         CFileException::ThrowOsError(ERROR_SHARING_VIOLATION, L"C:\\data\\x.csv");
-    } catch (CFileException* e) {
+    }
+    catch (CFileException* e)
+    {
         EXPECT_EQ(e->m_cause, CFileException::sharingViolation);
         EXPECT_EQ(e->m_lOsError, ERROR_SHARING_VIOLATION);
         EXPECT_EQ(e->m_strFileName, L"C:\\data\\x.csv");
         e->Delete();
     }
     // An error code of 0 after a failure is still a failure.
-    try {
+    try
+    {
         CFileException::ThrowOsError(0);
-    } catch (CFileException* e) {
+    }
+    catch (CFileException* e)
+    {
         EXPECT_EQ(e->m_cause, CFileException::genericException);
         e->Delete();
     }
@@ -151,18 +174,23 @@ TEST(FileException, MessagesNameTheFile)
     };
     EXPECT_EQ(message(CFileException::fileNotFound, L"C:\\a.txt"), L"C:\\a.txt was not found.");
     EXPECT_EQ(message(CFileException::fileNotFound, L"lower.txt"), L"lower.txt was not found.");
-    EXPECT_EQ(message(CFileException::accessDenied, nullptr), L"Access to an unnamed file was denied.");
+    EXPECT_EQ(message(CFileException::accessDenied, nullptr),
+              L"Access to an unnamed file was denied.");
     EXPECT_EQ(message(CFileException::fileNotFound, nullptr), L"An unnamed file was not found.");
     EXPECT_EQ(message(CFileException::accessDenied, L"b.sql"), L"Access to b.sql was denied.");
     EXPECT_EQ(message(CFileException::diskFull, L"c"), L"Disk full while accessing c.");
     EXPECT_EQ(message(99, L"d"), L"An unknown error occurred while accessing d.");
     // A generic failure adds the system's text for the error code.
     CString generic = message(CFileException::genericException, L"e", ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_GT(generic.GetLength(), CString(L"An unknown error occurred while accessing e.").GetLength());
+    EXPECT_GT(generic.GetLength(),
+              CString(L"An unknown error occurred while accessing e.").GetLength());
 
-    try {
+    try
+    {
         AfxThrowFileException(CFileException::badPath, 3, L"Z:\\nowhere");
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         wchar_t buffer[64];
         EXPECT_TRUE(e->GetErrorMessage(buffer, 64));
         EXPECT_STREQ(buffer, L"Z:\\nowhere contains an incorrect path.");
@@ -175,7 +203,8 @@ TEST(FileException, MessagesNameTheFile)
 namespace {
 
 // Reads the texts of the message box that the given thread shows, then closes it.
-struct BoxWatcher {
+struct BoxWatcher
+{
     DWORD ownerThread = 0;
     CString texts;
     bool found = false;
@@ -183,23 +212,30 @@ struct BoxWatcher {
     static DWORD WINAPI Run(void* param)
     {
         auto* self = static_cast<BoxWatcher*>(param);
-        for (int attempt = 0; attempt < 3000 && !self->found; ++attempt) {
-            EnumThreadWindows(self->ownerThread, [](HWND hwnd, LPARAM lp) -> BOOL {
-                auto* watcher = reinterpret_cast<BoxWatcher*>(lp);
-                wchar_t className[32] = {};
-                GetClassNameW(hwnd, className, 32);
-                if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(hwnd))
-                    return TRUE;
-                EnumChildWindows(hwnd, [](HWND child, LPARAM lp2) -> BOOL {
-                    wchar_t text[256] = {};
-                    GetWindowTextW(child, text, 256);
-                    reinterpret_cast<BoxWatcher*>(lp2)->texts += CString(text) + L"|";
-                    return TRUE;
-                }, lp);
-                watcher->found = true;
-                PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
-                return FALSE;
-            }, reinterpret_cast<LPARAM>(self));
+        for (int attempt = 0; attempt < 3000 && !self->found; ++attempt)
+        {
+            EnumThreadWindows(
+                self->ownerThread,
+                [](HWND hwnd, LPARAM lp) -> BOOL {
+                    auto* watcher = reinterpret_cast<BoxWatcher*>(lp);
+                    wchar_t className[32] = {};
+                    GetClassNameW(hwnd, className, 32);
+                    if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(hwnd))
+                        return TRUE;
+                    EnumChildWindows(
+                        hwnd,
+                        [](HWND child, LPARAM lp2) -> BOOL {
+                            wchar_t text[256] = {};
+                            GetWindowTextW(child, text, 256);
+                            reinterpret_cast<BoxWatcher*>(lp2)->texts += CString(text) + L"|";
+                            return TRUE;
+                        },
+                        lp);
+                    watcher->found = true;
+                    PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(self));
             Sleep(20);
         }
         return 0;

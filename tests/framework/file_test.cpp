@@ -8,7 +8,8 @@
 namespace {
 
 // A scratch folder of its own, removed with everything in it at the end of the test.
-class FileTest : public ::testing::Test {
+class FileTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -21,9 +22,12 @@ protected:
     {
         WIN32_FIND_DATAW fd;
         HANDLE find = FindFirstFileW(m_dir + L"\\*", &fd);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (fd.cFileName[0] != L'.') {
+        if (find != INVALID_HANDLE_VALUE)
+        {
+            do
+            {
+                if (fd.cFileName[0] != L'.')
+                {
                     SetFileAttributesW(m_dir + L"\\" + fd.cFileName, FILE_ATTRIBUTE_NORMAL);
                     DeleteFileW(m_dir + L"\\" + fd.cFileName);
                 }
@@ -37,9 +41,12 @@ protected:
     // The cause of the CFileException* thrown by f, or -1 when it throws none.
     static int ThrownCause(const std::function<void()>& f, CString* fileName = nullptr)
     {
-        try {
+        try
+        {
             f();
-        } catch (CFileException* e) {
+        }
+        catch (CFileException* e)
+        {
             int cause = e->m_cause;
             if (fileName != nullptr)
                 *fileName = e->m_strFileName;
@@ -58,7 +65,8 @@ TEST_F(FileTest, WriteSeekReadAndSetLength)
 {
     CString path = Path(L"data.bin");
     {
-        CFile f(path, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary);
+        CFile f(path,
+                CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary);
         f.Write("hello, world", 12);
         EXPECT_EQ(12u, f.GetPosition());
         f.Seek(-5, CFile::current);

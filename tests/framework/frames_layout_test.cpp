@@ -6,7 +6,8 @@
 
 namespace {
 
-class FrameTest : public testing::Test {
+class FrameTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -27,7 +28,8 @@ TEST_F(FrameTest, BarsAndClientTileTheClientArea)
     CRect top = ClientRectOf(m_pFrame, m_pFrame->GetDockBar(AFX_IDW_DOCKBAR_TOP)->m_hWnd);
 
     // The toolbar lies in the top dock bar, the status bar at the bottom, the MDI client between.
-    EXPECT_EQ(m_pFrame->m_wndToolBar.GetParent()->m_hWnd, m_pFrame->GetDockBar(AFX_IDW_DOCKBAR_TOP)->m_hWnd);
+    EXPECT_EQ(m_pFrame->m_wndToolBar.GetParent()->m_hWnd,
+              m_pFrame->GetDockBar(AFX_IDW_DOCKBAR_TOP)->m_hWnd);
     EXPECT_EQ(top.top, 0);
     EXPECT_EQ(top.Width(), client.Width());
     EXPECT_GT(top.Height(), 15);
@@ -60,7 +62,7 @@ TEST_F(FrameTest, HiddenBarsGiveTheirSpaceBack)
 {
     CRect before = ClientRectOf(m_pFrame, m_pFrame->m_hWndMDIClient);
     m_pFrame->ShowControlBar(&m_pFrame->m_wndStatusBar, FALSE, FALSE);
-    m_pFrame->ShowControlBar(&m_pFrame->m_wndToolBar, FALSE, TRUE);  // delayed: at idle time
+    m_pFrame->ShowControlBar(&m_pFrame->m_wndToolBar, FALSE, TRUE); // delayed: at idle time
     CRect mid = ClientRectOf(m_pFrame, m_pFrame->m_hWndMDIClient);
     EXPECT_GT(mid.bottom, before.bottom);
     EXPECT_EQ(mid.top, before.top);
@@ -121,8 +123,8 @@ TEST_F(FrameTest, IdleUpdatesToolbarButtonsAndStatusPanes)
     CTestMainFrame::Idle();
     EXPECT_TRUE(bar.IsButtonEnabled(ID_FILE_NEW));
     EXPECT_TRUE(bar.IsButtonEnabled(ID_FILE_SAVE));
-    EXPECT_FALSE(bar.IsButtonEnabled(ID_EDIT_PASTE));  // nobody handles it
-    EXPECT_FALSE(bar.IsButtonEnabled(ID_EDIT_CUT));    // only children do, and none is open
+    EXPECT_FALSE(bar.IsButtonEnabled(ID_EDIT_PASTE)); // nobody handles it
+    EXPECT_FALSE(bar.IsButtonEnabled(ID_EDIT_CUT));   // only children do, and none is open
     EXPECT_STREQ(m_pFrame->m_wndStatusBar.GetPaneText(1), L"REC");
     EXPECT_TRUE(m_pFrame->m_wndStatusBar.GetPaneStyle(2) & SBPS_DISABLED);
     EXPECT_STREQ(m_pFrame->m_wndStatusBar.GetStatusBarCtrl().GetText(2), L"");
@@ -166,8 +168,10 @@ TEST_F(FrameTest, DropDownButtonsAndPaneClicksReachTheFrame)
     CRect rcPane;
     m_pFrame->m_wndStatusBar.GetItemRect(1, &rcPane);
     EXPECT_EQ(m_pFrame->m_wndStatusBar.HitTestPane(rcPane.CenterPoint()), 1);
-    m_pFrame->m_wndStatusBar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rcPane.CenterPoint().x, rcPane.CenterPoint().y));
-    m_pFrame->m_wndStatusBar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(rcPane.CenterPoint().x, rcPane.CenterPoint().y));
+    m_pFrame->m_wndStatusBar.SendMessage(
+        WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rcPane.CenterPoint().x, rcPane.CenterPoint().y));
+    m_pFrame->m_wndStatusBar.SendMessage(
+        WM_LBUTTONUP, 0, MAKELPARAM(rcPane.CenterPoint().x, rcPane.CenterPoint().y));
     EXPECT_EQ(m_pFrame->m_paneClicks, (std::vector<int>{1}));
 }
 

@@ -6,9 +6,10 @@
 
 namespace {
 
-class CActivationChild : public CMDIChildWnd {
+class CActivationChild : public CMDIChildWnd
+{
 public:
-    std::vector<int> m_activations;  // 1 activated, 0 deactivated
+    std::vector<int> m_activations; // 1 activated, 0 deactivated
     void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd) override
     {
         m_activations.push_back(bActivate ? 1 : 0);
@@ -16,7 +17,8 @@ public:
     }
 };
 
-class MdiTest : public testing::Test {
+class MdiTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -29,7 +31,8 @@ protected:
 
 TEST_F(MdiTest, AcceleratorsTranslateKeysOfAnyChild)
 {
-    ACCEL accel[] = {{FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW}, {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY}};
+    ACCEL accel[] = {{FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},
+                     {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY}};
     m_pFrame->m_hAccelTable = ::CreateAcceleratorTableW(accel, 2);
     CTestChildFrame* pChild = m_pFrame->NewChild(L"Keys", TRUE);
     ASSERT_NE(pChild, nullptr);
@@ -40,7 +43,7 @@ TEST_F(MdiTest, AcceleratorsTranslateKeysOfAnyChild)
     PumpPending();
     SetHeldKeys({});
     EXPECT_EQ(m_pFrame->m_nNew, 1);
-    EXPECT_EQ(pChild->m_wndView.m_nCopy, 1);  // the command went the usual way
+    EXPECT_EQ(pChild->m_wndView.m_nCopy, 1); // the command went the usual way
     ::DestroyAcceleratorTable(m_pFrame->m_hAccelTable);
     m_pFrame->m_hAccelTable = nullptr;
 }
@@ -49,8 +52,10 @@ TEST_F(MdiTest, ChildrenAreActivatedAndToldSo)
 {
     auto* pOne = new CActivationChild;
     auto* pTwo = new CActivationChild;
-    ASSERT_TRUE(pOne->Create(nullptr, L"One", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, CFrameWnd::rectDefault, m_pFrame));
-    ASSERT_TRUE(pTwo->Create(nullptr, L"Two", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, CFrameWnd::rectDefault, m_pFrame));
+    ASSERT_TRUE(pOne->Create(nullptr, L"One", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                             CFrameWnd::rectDefault, m_pFrame));
+    ASSERT_TRUE(pTwo->Create(nullptr, L"Two", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                             CFrameWnd::rectDefault, m_pFrame));
     EXPECT_EQ(m_pFrame->MDIGetActive(), pTwo);
     EXPECT_EQ(pOne->m_activations, (std::vector<int>{1, 0}));
     m_pFrame->MDINext();
@@ -75,7 +80,7 @@ TEST_F(MdiTest, ChildrenAreActivatedAndToldSo)
     EXPECT_FALSE(inter.IntersectRect(&r1, &r2));
     pOne->MDIDestroy();
     EXPECT_EQ(m_pFrame->MDIGetActive(), pTwo);
-    pTwo->SendMessage(WM_CLOSE);  // closing a child destroys it through the MDI client
+    pTwo->SendMessage(WM_CLOSE); // closing a child destroys it through the MDI client
     PumpPending();
     EXPECT_EQ(m_pFrame->MDIGetActive(), nullptr);
 }
@@ -89,7 +94,7 @@ TEST_F(MdiTest, MenuItemsAreUpdatedWhenTheirPopupOpens)
     m_pFrame->SendMessage(WM_INITMENUPOPUP, (WPARAM)hFile, MAKELPARAM(0, FALSE));
     EXPECT_FALSE(::GetMenuState(hFile, ID_FILE_NEW, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_TRUE(::GetMenuState(hFile, ID_FILE_SAVE, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_TRUE(::GetMenuState(hFile, ID_EDIT_PASTE, MF_BYCOMMAND) & MF_GRAYED);  // no handler
+    EXPECT_TRUE(::GetMenuState(hFile, ID_EDIT_PASTE, MF_BYCOMMAND) & MF_GRAYED); // no handler
     // Without automatic disabling an item without a handler stays as it is.
     m_pFrame->m_bAutoMenuEnable = FALSE;
     ::EnableMenuItem(hFile, ID_EDIT_PASTE, MF_BYCOMMAND | MF_ENABLED);
@@ -113,7 +118,7 @@ TEST_F(MdiTest, TheWindowMenuIsFoundByItsCommands)
     ::AppendMenuW(hBar, MF_POPUP, (UINT_PTR)hHelp, L"Help");
     EXPECT_EQ(m_pFrame->GetWindowMenuPopup(hBar), hWindow);
     ::RemoveMenu(hWindow, 0, MF_BYPOSITION);
-    EXPECT_EQ(m_pFrame->GetWindowMenuPopup(hBar), hWindow);  // the popup before the last
+    EXPECT_EQ(m_pFrame->GetWindowMenuPopup(hBar), hWindow); // the popup before the last
     ::DestroyMenu(hBar);
 }
 

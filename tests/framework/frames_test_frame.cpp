@@ -49,7 +49,9 @@ int CTestMainFrame::OnCreate(LPCREATESTRUCT lpcs)
 CTestMainFrame* CTestMainFrame::CreateShown(int cx, int cy)
 {
     auto* pFrame = new CTestMainFrame;
-    if (!pFrame->Create(nullptr, L"Test frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CRect(0, 0, cx, cy))) {
+    if (!pFrame->Create(nullptr, L"Test frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                        CRect(0, 0, cx, cy)))
+    {
         return nullptr;
     }
     HMENU hMenu = ::CreateMenu();
@@ -81,7 +83,8 @@ CTestChildFrame* CTestMainFrame::NewChild(LPCTSTR lpszTitle, BOOL bWithView)
     auto* pChild = new CTestChildFrame;
     pChild->m_bWithView = bWithView;
     if (!pChild->Create(nullptr, lpszTitle, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
-                        CFrameWnd::rectDefault, this)) {
+                        CFrameWnd::rectDefault, this))
+    {
         delete pChild;
         return nullptr;
     }

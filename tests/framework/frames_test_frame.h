@@ -8,7 +8,8 @@
 
 #include <vector>
 
-class CTestChildView : public CWnd {
+class CTestChildView : public CWnd
+{
 public:
     int m_nCopy = 0;
     BOOL Create(CWnd* pParent)
@@ -22,7 +23,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CTestChildFrame : public CMDIChildWnd {
+class CTestChildFrame : public CMDIChildWnd
+{
 public:
     CTestChildView m_wndView;
     int m_nCopy = 0, m_nCut = 0;
@@ -33,7 +35,8 @@ protected:
     {
         if (CMDIChildWnd::OnCreate(lpcs) == -1)
             return -1;
-        if (m_bWithView) {
+        if (m_bWithView)
+        {
             m_wndView.Create(this);
             SetActiveView(&m_wndView);
             RecalcLayout();
@@ -45,7 +48,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CTestMainFrame : public CMDIFrameWnd {
+class CTestMainFrame : public CMDIFrameWnd
+{
 public:
     CToolBar m_wndToolBar;
     CStatusBar m_wndStatusBar;
@@ -53,13 +57,13 @@ public:
     BOOL m_bCanSave = TRUE;
     CString m_strRecText = L"REC";
     BOOL m_bOverwrite = FALSE;
-    std::vector<int> m_dropDowns;    // button commands of TBN_DROPDOWN
-    std::vector<int> m_paneClicks;   // panes clicked
+    std::vector<int> m_dropDowns;  // button commands of TBN_DROPDOWN
+    std::vector<int> m_paneClicks; // panes clicked
 
     static const UINT* Buttons(int* pnCount)
     {
-        static const UINT ids[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR, ID_EDIT_CUT,
-                                   ID_EDIT_COPY, ID_EDIT_PASTE};
+        static const UINT ids[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR,
+                                   ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
         *pnCount = (int)(sizeof(ids) / sizeof(ids[0]));
         return ids;
     }

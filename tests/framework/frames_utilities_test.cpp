@@ -10,12 +10,12 @@ TEST(RecentFileListTest, KeepsTheNewestFirstWithoutDuplicates)
     CRecentFileList list(ID_FILE_MRU_FILE1, L"Recent file list", L"File%d", 3);
     list.Add(L"C:\\a\\one.sql");
     list.Add(L"C:\\a\\two.sql");
-    list.Add(L"C:\\A\\ONE.SQL");  // the same file: moves up
+    list.Add(L"C:\\A\\ONE.SQL"); // the same file: moves up
     EXPECT_STREQ(list[0], L"C:\\A\\ONE.SQL");
     EXPECT_STREQ(list[1], L"C:\\a\\two.sql");
     EXPECT_STREQ(list[2], L"");
     list.Add(L"C:\\b\\three.sql");
-    list.Add(L"C:\\b\\four.sql");  // the oldest drops out
+    list.Add(L"C:\\b\\four.sql"); // the oldest drops out
     EXPECT_STREQ(list[0], L"C:\\b\\four.sql");
     EXPECT_STREQ(list[2], L"C:\\A\\ONE.SQL");
     list.Remove(0);
@@ -36,7 +36,7 @@ TEST(RecentFileListTest, ProfileRoundTrip)
         EXPECT_STREQ(pApp->GetProfileString(L"Recent file list", L"File1"), L"C:\\x\\a.sql");
         EXPECT_STREQ(pApp->GetProfileString(L"Recent file list", L"File2"), L"C:\\x\\b.sql");
         list.Remove(0);
-        list.WriteList();  // emptied entries leave the profile
+        list.WriteList(); // emptied entries leave the profile
         EXPECT_STREQ(pApp->GetProfileString(L"Recent file list", L"File2", L"gone"), L"gone");
         CRecentFileList other(ID_FILE_MRU_FILE1, L"Recent file list", L"File%d", 4);
         other.ReadList();
@@ -55,12 +55,14 @@ TEST(RecentFileListTest, DisplayNamesAndMenuItems)
     list.Add(L"C:\\work\\short.sql");
     CString name;
     ASSERT_TRUE(list.GetDisplayName(name, 0, L"C:\\work", 7));
-    EXPECT_STREQ(name, L"short.sql");  // in the current folder: the name alone
+    EXPECT_STREQ(name, L"short.sql"); // in the current folder: the name alone
     ASSERT_TRUE(list.GetDisplayName(name, 1, L"C:\\work", 7));
-    EXPECT_STREQ(name, L"C:\\...\\totals && sums.sql");  // "monthly" does not fit in 30
+    EXPECT_STREQ(name, L"C:\\...\\totals && sums.sql"); // "monthly" does not fit in 30
     EXPECT_FALSE(list.GetDisplayName(name, 2, nullptr, 0));
-    EXPECT_STREQ(AfxAbbreviateName(L"C:\\projects\\sales\\a.sql", 40, TRUE), L"C:\\projects\\sales\\a.sql");
-    EXPECT_STREQ(AfxAbbreviateName(L"C:\\projects\\sales\\reports\\a.sql", 22, TRUE), L"C:\\...\\reports\\a.sql");
+    EXPECT_STREQ(AfxAbbreviateName(L"C:\\projects\\sales\\a.sql", 40, TRUE),
+                 L"C:\\projects\\sales\\a.sql");
+    EXPECT_STREQ(AfxAbbreviateName(L"C:\\projects\\sales\\reports\\a.sql", 22, TRUE),
+                 L"C:\\...\\reports\\a.sql");
 
     CMenu menu;
     ASSERT_TRUE(menu.CreatePopupMenu());
@@ -80,7 +82,7 @@ TEST(RecentFileListTest, DisplayNamesAndMenuItems)
     CString text;
     menu.GetMenuString(1, text, MF_BYPOSITION);
     EXPECT_EQ(text.Left(3), CString(L"&1 "));
-    EXPECT_EQ(state.m_nIndex, 2u);  // the caller's loop goes on after the new items
+    EXPECT_EQ(state.m_nIndex, 2u); // the caller's loop goes on after the new items
 
     // Emptied: the original item, disabled.
     list.Remove(0);
@@ -104,12 +106,12 @@ TEST(SplitterTest, StaticTwoRowsShareTheClientArea)
     ASSERT_TRUE(splitter.CreateStatic(pChild, 2, 1, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST));
     ASSERT_TRUE(splitter.CreateView(0, 0, RUNTIME_CLASS(CWnd), CSize(100, 300)));
     ASSERT_TRUE(splitter.CreateView(1, 0, RUNTIME_CLASS(CWnd), CSize(100, 100)));
-    EXPECT_FALSE(splitter.CreateView(1, 0, RUNTIME_CLASS(CWnd), CSize(100, 100)));  // taken
+    EXPECT_FALSE(splitter.CreateView(1, 0, RUNTIME_CLASS(CWnd), CSize(100, 100))); // taken
     pChild->RecalcLayout();
     CRect rcClient, rcSplitter;
     pChild->GetClientRect(&rcClient);
     splitter.GetClientRect(&rcSplitter);
-    EXPECT_EQ(rcSplitter.Size(), rcClient.Size());  // the splitter is the child's pane
+    EXPECT_EQ(rcSplitter.Size(), rcClient.Size()); // the splitter is the child's pane
 
     CRect rc0, rc1;
     splitter.GetPane(0, 0)->GetWindowRect(&rc0);

@@ -12,8 +12,8 @@ namespace {
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
            << "expected (" << expected.left << "," << expected.top << "," << expected.right << ","
-           << expected.bottom << ") got (" << actual.left << "," << actual.top << "," << actual.right
-           << "," << actual.bottom << ")";
+           << expected.bottom << ") got (" << actual.left << "," << actual.top << ","
+           << actual.right << "," << actual.bottom << ")";
 }
 
 } // namespace
@@ -23,7 +23,8 @@ TEST(GeometryTest, RectangleSetOperationsMatchTheSystem)
     // Small coordinates so that touching, nested, empty and inverted rectangles all occur.
     std::mt19937 rng(12345);
     std::uniform_int_distribution<int> coord(-4, 4);
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < 20000; ++i)
+    {
         RECT a = {coord(rng), coord(rng), coord(rng), coord(rng)};
         RECT b = {coord(rng), coord(rng), coord(rng), coord(rng)};
         RECT expected;
@@ -39,7 +40,8 @@ TEST(GeometryTest, RectangleSetOperationsMatchTheSystem)
 
         sys = ::SubtractRect(&expected, &a, &b);
         ASSERT_EQ(!!sys, !!r.SubtractRect(&a, &b)) << "subtract #" << i;
-        if (sys) {
+        if (sys)
+        {
             ASSERT_TRUE(SameRect(expected, r)) << "subtract #" << i;
         }
 

@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-class CTestApp : public CWinApp {
+class CTestApp : public CWinApp
+{
 public:
     CTestApp() : CWinApp(L"QuenlarkFrameworkTests") {}
     int DoMessageBox(LPCTSTR lpszPrompt, UINT, UINT) override
@@ -17,7 +18,7 @@ public:
 };
 
 CTestApp theApp;
-}
+} // namespace
 
 std::vector<CString>& TestMessageBoxes()
 {

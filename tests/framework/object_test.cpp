@@ -7,17 +7,20 @@
 
 namespace {
 
-class CShape : public CObject {
+class CShape : public CObject
+{
     DECLARE_DYNAMIC(CShape)
 };
 
-class CCircle : public CShape {
+class CCircle : public CShape
+{
     DECLARE_DYNCREATE(CCircle)
 public:
     double radius = 1.0;
 };
 
-class CUnrelated : public CObject {
+class CUnrelated : public CObject
+{
     DECLARE_DYNCREATE(CUnrelated)
 };
 

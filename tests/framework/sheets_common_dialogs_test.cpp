@@ -8,10 +8,12 @@ namespace {
 
 const int IDC_CHILD_LABEL = 1180;
 
-class CTestFileDialog : public CFileDialog {
+class CTestFileDialog : public CFileDialog
+{
 public:
-    explicit CTestFileDialog(BOOL bOpen) : CFileDialog(bOpen, L"sql", nullptr, OFN_HIDEREADONLY | OFN_ENABLESIZING,
-                                                        L"Scripts (*.sql)|*.sql|All files (*.*)|*.*||")
+    explicit CTestFileDialog(BOOL bOpen)
+        : CFileDialog(bOpen, L"sql", nullptr, OFN_HIDEREADONLY | OFN_ENABLESIZING,
+                      L"Scripts (*.sql)|*.sql|All files (*.*)|*.*||")
     {
         DialogTemplate& tmpl = ChildTemplate();
         m_hTemplate = ::GlobalAlloc(GMEM_FIXED, 4096);
@@ -29,7 +31,9 @@ public:
     static DialogTemplate& ChildTemplate()
     {
         static DialogTemplate tmpl = [] {
-            DialogTemplate t(L"", 200, 20, WS_CHILD | WS_VISIBLE | DS_3DLOOK | DS_CONTROL | WS_CLIPSIBLINGS | DS_SETFONT);
+            DialogTemplate t(L"", 200, 20,
+                             WS_CHILD | WS_VISIBLE | DS_3DLOOK | DS_CONTROL | WS_CLIPSIBLINGS |
+                                 DS_SETFONT);
             t.Add(0x82, IDC_CHILD_LABEL, L"Encoding:", WS_CHILD | WS_VISIBLE, 5, 4, 60, 10);
             return t;
         }();
@@ -49,7 +53,8 @@ protected:
     BOOL OnFileNameOK() override
     {
         // The first name is refused; the dialog stays and is confirmed again.
-        if (++m_nFileOk == 1) {
+        if (++m_nFileOk == 1)
+        {
             PostNameAndOk();
             return TRUE;
         }
@@ -58,8 +63,8 @@ protected:
     void PostNameAndOk()
     {
         HWND hDlg = ::GetParent(m_hWnd);
-        SetControlText(0x480, m_strName);  // edt1
-        SetControlText(0x47C, m_strName);  // cmb13
+        SetControlText(0x480, m_strName); // edt1
+        SetControlText(0x47C, m_strName); // cmb13
         ::PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
     }
     HGLOBAL m_hTemplate = nullptr;
@@ -88,7 +93,8 @@ TEST(CommonDialogTest, FileDialogRunsTheChildTemplateAndCanRefuseAName)
     EXPECT_EQ(dlg.m_hWnd, nullptr);
 }
 
-class CTestColorDialog : public CColorDialog {
+class CTestColorDialog : public CColorDialog
+{
 public:
     explicit CTestColorDialog(COLORREF clr) : CColorDialog(clr, CC_FULLOPEN) {}
     BOOL m_bInit = FALSE;

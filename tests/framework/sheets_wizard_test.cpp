@@ -17,24 +17,28 @@ DialogTemplate& PageTemplate()
 {
     static DialogTemplate tmpl = [] {
         DialogTemplate t(L"Page", 200, 100, WS_CHILD | WS_DISABLED | WS_CAPTION | DS_SETFONT);
-        t.Add(0x81, IDC_PAGE_EDIT, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 10, 10, 120, 14);
+        t.Add(0x81, IDC_PAGE_EDIT, L"",
+              WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 10, 10, 120, 14);
         return t;
     }();
     return tmpl;
 }
 
-struct ButtonState {
+struct ButtonState
+{
     BOOL bBack, bNext, bFinish;
 };
 
-class CTestPage : public CPropertyPage {
+class CTestPage : public CPropertyPage
+{
 public:
     CTestPage(LPCTSTR caption, int nPosition, int nCount) : m_nPosition(nPosition), m_nCount(nCount)
     {
         ConstructIndirect(PageTemplate().Get(), caption);
     }
     int m_nPosition, m_nCount;
-    int m_nSetActive = 0, m_nKillActive = 0, m_nApply = 0, m_nReset = 0, m_nWizNext = 0, m_nWizFinish = 0;
+    int m_nSetActive = 0, m_nKillActive = 0, m_nApply = 0, m_nReset = 0, m_nWizNext = 0,
+        m_nWizFinish = 0;
     BOOL m_bAllowLeave = TRUE;
     std::vector<WPARAM> m_keys;
 
@@ -42,7 +46,8 @@ public:
     {
         ++m_nSetActive;
         CPropertySheet* pSheet = GetSheet();
-        if (pSheet != nullptr && pSheet->IsWizard()) {
+        if (pSheet != nullptr && pSheet->IsWizard())
+        {
             // The buttons follow the position: first Next, last Back and Finish.
             DWORD dw = 0;
             if (m_nCount == 1)
@@ -87,7 +92,8 @@ public:
 };
 
 // A sheet that runs a script of steps from a timer while its modal loop runs.
-class CScriptedSheet : public CPropertySheet {
+class CScriptedSheet : public CPropertySheet
+{
 public:
     explicit CScriptedSheet(LPCTSTR caption) : CPropertySheet(caption) {}
     std::vector<std::function<void(CScriptedSheet*)>> m_steps;
@@ -113,12 +119,14 @@ public:
 protected:
     afx_msg void OnTimer(UINT_PTR nIDEvent)
     {
-        if (nIDEvent == SAFETY_TIMER) {
+        if (nIDEvent == SAFETY_TIMER)
+        {
             m_bTimedOut = TRUE;
             EndDialog(IDABORT);
             return;
         }
-        if (m_nStep < m_steps.size()) {
+        if (m_nStep < m_steps.size())
+        {
             auto step = m_steps[m_nStep++];
             step(this);
         }
@@ -149,7 +157,7 @@ TEST(SheetTest, WizardButtonsFollowThePagePosition)
         [](CScriptedSheet* s) { s->PressButton(PSBTN_NEXT); },
         record,
         [&](CScriptedSheet* s) {
-            p2.m_bAllowLeave = FALSE;  // Next refused: the wizard stays
+            p2.m_bAllowLeave = FALSE; // Next refused: the wizard stays
             s->PressButton(PSBTN_NEXT);
         },
         record,
@@ -186,7 +194,7 @@ TEST(SheetTest, WizardButtonsFollowThePagePosition)
     EXPECT_EQ(p3.m_nWizFinish, 1);
     EXPECT_GE(p2.m_nWizNext, 3);
     EXPECT_EQ(p1.m_nSetActive, 1);
-    EXPECT_EQ(p2.m_nSetActive, 2);  // the refused Next did not leave it
+    EXPECT_EQ(p2.m_nSetActive, 2); // the refused Next did not leave it
     EXPECT_EQ(sheet.m_hWnd, nullptr);
 }
 
@@ -201,7 +209,7 @@ TEST(SheetTest, PagesSeeKeysAndOkAppliesEveryVisitedPage)
             // A key for the edit box of the first page goes through the page first.
             HWND hEdit = ::GetDlgItem(p1.m_hWnd, IDC_PAGE_EDIT);
             ::SetFocus(hEdit);
-            ::PostMessageW(hEdit, WM_KEYDOWN, 'Q', 1);  // the loop translates it into 'q'
+            ::PostMessageW(hEdit, WM_KEYDOWN, 'Q', 1); // the loop translates it into 'q'
         },
         [&](CScriptedSheet* s) {
             CString text;

@@ -16,9 +16,12 @@ namespace {
 template <typename E, typename F>
 bool ThrowsFramework(F f)
 {
-    try {
+    try
+    {
         f();
-    } catch (CException* e) {
+    }
+    catch (CException* e)
+    {
         bool match = dynamic_cast<E*>(e) != nullptr;
         e->Delete();
         return match;
@@ -95,7 +98,8 @@ TEST(StringSharing, CopiesAcrossThreadsStayIntact)
     CString shared(L"shared text");
     auto worker = [](void* param) -> DWORD {
         const CString& source = *static_cast<CString*>(param);
-        for (int i = 0; i < 20000; ++i) {
+        for (int i = 0; i < 20000; ++i)
+        {
             CString copy = source;
             copy += L"x";
         }
@@ -177,7 +181,8 @@ TEST(StringConvert, NarrowAndWideThroughTheAnsiCodePage)
     a2 += L"!";
     EXPECT_EQ(a2, "from wide!");
 
-    if (GetACP() == 1252) {
+    if (GetACP() == 1252)
+    {
         CString accented("caf\xE9");
         EXPECT_EQ(accented, L"caf\u00E9");
         EXPECT_EQ(CStringA(accented), "caf\xE9");
@@ -394,7 +399,8 @@ TEST(StringMemory, HugeRequestsThrowMemoryException)
 }
 
 // A copy of this program with a string table of our own: block 2 holds ids 16 to 31.
-class StringResources : public ::testing::Test {
+class StringResources : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -412,8 +418,9 @@ protected:
             add(id == 17 ? L"Hello %s" : id == 31 ? L"last one" : L"");
         HANDLE update = BeginUpdateResourceW(path_, TRUE);
         ASSERT_NE(update, nullptr);
-        ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(2), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                    block.data(), static_cast<DWORD>(block.size() * sizeof(WORD))));
+        ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(2),
+                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), block.data(),
+                                    static_cast<DWORD>(block.size() * sizeof(WORD))));
         ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
         module_ = LoadLibraryExW(path_, nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module_, nullptr);

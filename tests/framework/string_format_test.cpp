@@ -30,12 +30,14 @@ CStringA FA(const char* format, ...)
 TEST(StringFormat, StringAndCharacterWidths)
 {
     // In a wide format %s is wide and %S narrow; %hs and %ls fix the width.
-    EXPECT_EQ(F(L"[%s|%S|%hs|%ls|%ws]", L"wide", "narrow", "h", L"l", L"w"), L"[wide|narrow|h|l|w]");
+    EXPECT_EQ(F(L"[%s|%S|%hs|%ls|%ws]", L"wide", "narrow", "h", L"l", L"w"),
+              L"[wide|narrow|h|l|w]");
     EXPECT_EQ(F(L"%c%C%hc%lc", L'a', 'b', 'c', L'd'), L"abcd");
     // ... and the reverse in a narrow format.
     EXPECT_EQ(FA("[%s|%S|%hs|%ls]", "narrow", L"wide", "h", L"l"), "[narrow|wide|h|l]");
     EXPECT_EQ(FA("%c%C", 'a', L'b'), "ab");
-    EXPECT_EQ(F(L"%s/%S", static_cast<const wchar_t*>(nullptr), static_cast<const char*>(nullptr)), L"(null)/(null)");
+    EXPECT_EQ(F(L"%s/%S", static_cast<const wchar_t*>(nullptr), static_cast<const char*>(nullptr)),
+              L"(null)/(null)");
     EXPECT_EQ(F(L"%.3s|%5s|%-5s|%.2S", L"abcdef", L"ab", L"ab", "xyz"), L"abc|   ab|ab   |xy");
 }
 
@@ -55,7 +57,8 @@ TEST(StringFormat, Integers)
 
 TEST(StringFormat, FlagsWidthsAndPrecisions)
 {
-    EXPECT_EQ(F(L"[%5d][%-5d][%05d][%+d][% d]", 42, 42, -42, 7, 7), L"[   42][42   ][-0042][+7][ 7]");
+    EXPECT_EQ(F(L"[%5d][%-5d][%05d][%+d][% d]", 42, 42, -42, 7, 7),
+              L"[   42][42   ][-0042][+7][ 7]");
     EXPECT_EQ(F(L"[%#x][%#X][%#o][%#x]", 255, 255, 8, 0), L"[0xff][0XFF][010][0]");
     EXPECT_EQ(F(L"[%.3d][%8.3d][%.0d][%08.3d]", 7, 7, 0, 7), L"[007][     007][][     007]");
     EXPECT_EQ(F(L"[%-+6d][%#08x]", 5, 255), L"[+5    ][0x0000ff]");
@@ -71,7 +74,8 @@ TEST(StringFormat, FloatingPoint)
     EXPECT_EQ(F(L"%f|%.2f|%lf", 3.14159, 2.005, 1.5), L"3.141590|2.00|1.500000");
     EXPECT_EQ(F(L"%e|%E", 123.45, 0.000123), L"1.234500e+02|1.230000E-04");
     EXPECT_EQ(F(L"%g|%lg|%G|%g", 0.0001, 1234567.0, 1e-10, 100.0), L"0.0001|1.23457e+06|1E-10|100");
-    EXPECT_EQ(F(L"[%10.3f][%-10.1f][%+.1f][%010.2f]", 3.14159, 2.0, 1.0, -1.5), L"[     3.142][2.0       ][+1.0][-000001.50]");
+    EXPECT_EQ(F(L"[%10.3f][%-10.1f][%+.1f][%010.2f]", 3.14159, 2.0, 1.0, -1.5),
+              L"[     3.142][2.0       ][+1.0][-000001.50]");
     EXPECT_EQ(F(L"%.0f %.1f", 0.5, -0.05), L"0 -0.1");
     float f = 1.25f;
     EXPECT_EQ(F(L"%.2f", f), L"1.25");
@@ -110,7 +114,8 @@ TEST(StringFormat, MembersTakeStringObjectsAndRuntimeFormats)
     s.AppendFormat(L"%c", L'!');
     EXPECT_EQ(s, L"1-2+x!");
 
-    struct {
+    struct
+    {
         unsigned flags : 3;
     } packed = {5};
     s.Format(L"%u", packed.flags); // bit-fields are accepted as arguments

@@ -10,7 +10,8 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Threads.
 
-struct ThreadProbe {
+struct ThreadProbe
+{
     std::atomic<int> runs{0};
     std::atomic<CWinThread*> seenThread{nullptr};
 };
@@ -26,9 +27,10 @@ UINT ProbeThread(LPVOID pParam)
 TEST(WindowsThreads, SuspendedThreadRunsOnlyAfterResume)
 {
     ThreadProbe probe;
-    CWinThread* pThread = AfxBeginThread(ProbeThread, &probe, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    CWinThread* pThread =
+        AfxBeginThread(ProbeThread, &probe, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(pThread, nullptr);
-    pThread->m_bAutoDelete = FALSE;  // keep the object (and its handle) to wait on
+    pThread->m_bAutoDelete = FALSE; // keep the object (and its handle) to wait on
     ASSERT_NE(pThread->m_hThread, nullptr);
     EXPECT_NE(pThread->m_nThreadID, 0u);
     ::Sleep(100);
@@ -52,13 +54,14 @@ TEST(WindowsThreads, AutoDeletingThreadCleansUpItself)
     for (int i = 0; i < 500 && probe.runs.load() == 0; i++)
         ::Sleep(10);
     EXPECT_EQ(probe.runs.load(), 1);
-    EXPECT_EQ(AfxGetThread(), AfxGetApp());  // this thread is still the application's
+    EXPECT_EQ(AfxGetThread(), AfxGetApp()); // this thread is still the application's
 }
 
 // ---------------------------------------------------------------------------------------------
 // Settings.
 
-class WindowsProfile : public testing::Test {
+class WindowsProfile : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -69,7 +72,7 @@ protected:
     void TearDown() override
     {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuenlarkTestCompany");
-        app->m_pszRegistryKey = nullptr;  // back to the INI file; the profile name stays valid
+        app->m_pszRegistryKey = nullptr; // back to the INI file; the profile name stays valid
     }
     CWinApp* app = nullptr;
 };
@@ -92,7 +95,8 @@ TEST_F(WindowsProfile, ValuesRoundTripThroughTheRegistry)
 
     // Where they are stored: HKCU\Software\<company>\<application>\<section>.
     DWORD value = 0, size = sizeof(value);
-    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\QuenlarkTestCompany\\QuenlarkFrameworkTests\\Settings",
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER,
+                             L"Software\\QuenlarkTestCompany\\QuenlarkFrameworkTests\\Settings",
                              L"Count", RRF_RT_REG_DWORD, nullptr, &value, &size),
               ERROR_SUCCESS);
     EXPECT_EQ((int)value, -42);
@@ -134,9 +138,17 @@ TEST_F(WindowsProfile, StringsWithoutTerminatorAreReadWhole)
 // ---------------------------------------------------------------------------------------------
 // Command-UI updates.
 
-enum : UINT { ID_DISABLE_ME = 2001, ID_CHECK_ME = 2002, ID_HANDLED = 2003, ID_UNHANDLED = 2004, ID_RADIO_ME = 2005 };
+enum : UINT
+{
+    ID_DISABLE_ME = 2001,
+    ID_CHECK_ME = 2002,
+    ID_HANDLED = 2003,
+    ID_UNHANDLED = 2004,
+    ID_RADIO_ME = 2005
+};
 
-class CUpdateWnd : public CWnd {
+class CUpdateWnd : public CWnd
+{
 public:
     int idleUpdates = 0;
 
@@ -199,25 +211,30 @@ TEST(WindowsCommandUI, DialogControlsFollowTheirUpdateHandlers)
     CUpdateWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"controls", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr));
     CButton disable, check, unhandled, autoCheck;
-    ASSERT_TRUE(disable.Create(L"d", WS_CHILD | BS_PUSHBUTTON, CRect(0, 0, 40, 20), &wnd, ID_DISABLE_ME));
-    ASSERT_TRUE(check.Create(L"c", WS_CHILD | BS_CHECKBOX, CRect(40, 0, 80, 20), &wnd, ID_CHECK_ME));
-    ASSERT_TRUE(unhandled.Create(L"u", WS_CHILD | BS_PUSHBUTTON, CRect(80, 0, 120, 20), &wnd, ID_UNHANDLED));
-    ASSERT_TRUE(autoCheck.Create(L"a", WS_CHILD | BS_AUTOCHECKBOX, CRect(120, 0, 160, 20), &wnd, 2999));
+    ASSERT_TRUE(
+        disable.Create(L"d", WS_CHILD | BS_PUSHBUTTON, CRect(0, 0, 40, 20), &wnd, ID_DISABLE_ME));
+    ASSERT_TRUE(
+        check.Create(L"c", WS_CHILD | BS_CHECKBOX, CRect(40, 0, 80, 20), &wnd, ID_CHECK_ME));
+    ASSERT_TRUE(unhandled.Create(L"u", WS_CHILD | BS_PUSHBUTTON, CRect(80, 0, 120, 20), &wnd,
+                                 ID_UNHANDLED));
+    ASSERT_TRUE(
+        autoCheck.Create(L"a", WS_CHILD | BS_AUTOCHECKBOX, CRect(120, 0, 160, 20), &wnd, 2999));
 
     wnd.UpdateDialogControls(&wnd, TRUE);
     EXPECT_FALSE(disable.IsWindowEnabled());
     EXPECT_TRUE(check.IsWindowEnabled());
     EXPECT_EQ(check.GetCheck(), BST_CHECKED);
     EXPECT_FALSE(unhandled.IsWindowEnabled());
-    EXPECT_TRUE(autoCheck.IsWindowEnabled());  // the user's own check box stays usable
+    EXPECT_TRUE(autoCheck.IsWindowEnabled()); // the user's own check box stays usable
     wnd.DestroyWindow();
 }
 
 TEST(WindowsCommandUI, IdleTimeUpdateReachesTheMainWindowAndItsDescendants)
 {
     CUpdateWnd main, child, grandChild;
-    ASSERT_TRUE(main.CreateEx(WS_EX_NOACTIVATE, nullptr, L"main", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr));
-    main.ShowWindow(SW_SHOWNA);  // only a visible main window is updated
+    ASSERT_TRUE(main.CreateEx(WS_EX_NOACTIVATE, nullptr, L"main", WS_POPUP, 0, 0, 200, 100, nullptr,
+                              nullptr));
+    main.ShowWindow(SW_SHOWNA); // only a visible main window is updated
     ASSERT_TRUE(child.Create(nullptr, L"child", WS_CHILD, CRect(0, 0, 50, 50), &main, 1));
     ASSERT_TRUE(grandChild.Create(nullptr, L"grand", WS_CHILD, CRect(0, 0, 20, 20), &child, 2));
     CWinApp* pApp = AfxGetApp();
@@ -230,4 +247,4 @@ TEST(WindowsCommandUI, IdleTimeUpdateReachesTheMainWindowAndItsDescendants)
     main.DestroyWindow();
 }
 
-}  // namespace
+} // namespace

@@ -13,7 +13,8 @@ const int IDC_EDIT = 100, IDC_TEXT = 101, IDC_CHECK = 102, IDC_COMBO = 103, IDC_
           IDC_RADIO2 = 105, IDC_LIST = 106;
 
 // Ends a dialog that a test failed to end, so a fault shows as a failure, not a hang.
-class CTimedDialog : public CDialog {
+class CTimedDialog : public CDialog
+{
 public:
     BOOL OnInitDialog() override
     {
@@ -39,7 +40,8 @@ END_MESSAGE_MAP()
 // Pre-translation inside the modal loop.
 
 // An edit box that swallows 'B' and turns 'C' into 'D' before its dialog sees the key.
-class CFilterEdit : public CEdit {
+class CFilterEdit : public CEdit
+{
 public:
     BOOL PreTranslateMessage(MSG* pMsg) override
     {
@@ -51,7 +53,8 @@ public:
     }
 };
 
-class CKeyDialog : public CTimedDialog {
+class CKeyDialog : public CTimedDialog
+{
 public:
     std::vector<WPARAM> keys;
     std::vector<HWND> keyTargets;
@@ -63,13 +66,15 @@ public:
         CTimedDialog::OnInitDialog();
         EXPECT_TRUE(edit.SubclassDlgItem(IDC_EDIT, this));
         HWND hEdit = edit.m_hWnd;
-        for (WPARAM key : {WPARAM('A'), WPARAM('B'), WPARAM('C'), WPARAM(VK_TAB), WPARAM(VK_ESCAPE)})
+        for (WPARAM key :
+             {WPARAM('A'), WPARAM('B'), WPARAM('C'), WPARAM(VK_TAB), WPARAM(VK_ESCAPE)})
             ::PostMessageW(hEdit, WM_KEYDOWN, key, 1);
         return TRUE;
     }
     BOOL PreTranslateMessage(MSG* pMsg) override
     {
-        if (pMsg->message == WM_KEYDOWN) {
+        if (pMsg->message == WM_KEYDOWN)
+        {
             keys.push_back(pMsg->wParam);
             keyTargets.push_back(pMsg->hwnd);
             if (pMsg->wParam == VK_TAB)
@@ -104,12 +109,13 @@ TEST(WindowsModalDialog, KeysPassThroughTheControlThenTheDialogBeforeDispatch)
     EXPECT_EQ(dlg.keyTargets.size(), 4u);
     EXPECT_TRUE(dlg.shiftHeld);
     EXPECT_EQ(dlg.m_hWnd, nullptr);
-    EXPECT_EQ(dlg.edit.m_hWnd, nullptr);  // detached when its window went
+    EXPECT_EQ(dlg.edit.m_hWnd, nullptr); // detached when its window went
 }
 
 TEST(WindowsModalDialog, EndDialogDuringInitialisationSkipsTheLoop)
 {
-    class CQuickDialog : public CDialog {
+    class CQuickDialog : public CDialog
+    {
     public:
         BOOL OnInitDialog() override
         {
@@ -126,7 +132,8 @@ TEST(WindowsModalDialog, EndDialogDuringInitialisationSkipsTheLoop)
 
 TEST(WindowsModalDialog, ParentIsDisabledWhileTheDialogRuns)
 {
-    class COwnerCheckDialog : public CDialog {
+    class COwnerCheckDialog : public CDialog
+    {
     public:
         HWND hOwner = nullptr;
         BOOL ownerEnabled = TRUE;
@@ -154,7 +161,8 @@ TEST(WindowsModalDialog, ParentIsDisabledWhileTheDialogRuns)
 // ---------------------------------------------------------------------------------------------
 // Data exchange.
 
-class CDataDialog : public CTimedDialog {
+class CDataDialog : public CTimedDialog
+{
 public:
     int m_nNumber = 5;
     CString m_strText = L"hello";
@@ -246,7 +254,8 @@ DialogTemplate DataDialogTemplate()
 TEST(WindowsDataExchange, ValuesGoBothWaysAndInvalidInputKeepsTheDialogOpen)
 {
     DialogTemplate t = DataDialogTemplate();
-    std::vector<BYTE> init = MakeDlgInit({{IDC_COMBO, "alpha"}, {IDC_COMBO, "beta"}, {IDC_COMBO, "gamma"}});
+    std::vector<BYTE> init =
+        MakeDlgInit({{IDC_COMBO, "alpha"}, {IDC_COMBO, "beta"}, {IDC_COMBO, "gamma"}});
     CDataDialog dlg;
     ASSERT_TRUE(dlg.InitModalIndirect(t.Get(), nullptr, init.data()));
     TestMessageBoxes().clear();
@@ -278,7 +287,8 @@ TEST(WindowsDataExchange, ValuesGoBothWaysAndInvalidInputKeepsTheDialogOpen)
 }
 
 // A modeless dialog exchanging data on demand, and the conversions' edge cases.
-class CModelessData : public CDialog {
+class CModelessData : public CDialog
+{
 public:
     int m_nNumber = 0;
     UINT m_nUnsigned = 0;
@@ -310,19 +320,21 @@ TEST(WindowsDataExchange, NumberConversionRejectsWhatIsNotANumber)
     dlg.SendDlgItemMessage(IDC_COMBO, CB_ADDSTRING, 0, (LPARAM)L"first");
     dlg.SendDlgItemMessage(IDC_COMBO, CB_ADDSTRING, 0, (LPARAM)L"second");
 
-    struct Case {
+    struct Case
+    {
         LPCWSTR number, unsignedText, real;
         bool ok;
     };
     const Case cases[] = {
         {L"-2147483648", L"4294967295", L"1.5e3", true},
-        {L"2147483648", L"0", L"0", false},   // int overflow
-        {L"12abc", L"0", L"0", false},        // trailing garbage
-        {L"", L"0", L"0", false},             // empty
-        {L"1", L"-1", L"0", false},           // negative unsigned
-        {L"1", L"1", L"1e999", false},        // real out of range
+        {L"2147483648", L"0", L"0", false}, // int overflow
+        {L"12abc", L"0", L"0", false},      // trailing garbage
+        {L"", L"0", L"0", false},           // empty
+        {L"1", L"-1", L"0", false},         // negative unsigned
+        {L"1", L"1", L"1e999", false},      // real out of range
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         dlg.SetDlgItemText(IDC_EDIT, c.number);
         dlg.SetDlgItemText(IDC_TEXT, c.unsignedText);
         dlg.SetDlgItemText(IDC_CHECK, c.real);
@@ -357,7 +369,7 @@ TEST(WindowsDialogInit, RecordsFillListAndComboBoxesAndBadRecordsAreRefused)
     std::vector<BYTE> combo = MakeDlgInit({{IDC_COMBO, "one"}, {IDC_COMBO, "two"}});
     std::vector<BYTE> list = MakeDlgInit({{IDC_LIST, "x"}}, 0x0401);
     combo.pop_back();
-    combo.pop_back();  // join the two: one stream, one terminator
+    combo.pop_back(); // join the two: one stream, one terminator
     combo.insert(combo.end(), list.begin(), list.end());
 
     CDialog dlg;
@@ -371,10 +383,10 @@ TEST(WindowsDialogInit, RecordsFillListAndComboBoxesAndBadRecordsAreRefused)
 
     // A text without its terminating NUL inside the record is not read past its end.
     std::vector<BYTE> bad = MakeDlgInit({{IDC_COMBO, "abc"}});
-    bad[8 + 3] = 'd';  // overwrite the NUL
+    bad[8 + 3] = 'd'; // overwrite the NUL
     EXPECT_FALSE(dlg.ExecuteDlgInit(bad.data()));
     EXPECT_EQ(dlg.SendDlgItemMessage(IDC_COMBO, CB_GETCOUNT), 2);
     dlg.DestroyWindow();
 }
 
-}  // namespace
+} // namespace

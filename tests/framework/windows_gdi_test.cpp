@@ -12,7 +12,7 @@ TEST(WindowsGdi, ObjectsDeleteTheirHandlesUnlessDetached)
         CPen pen(PS_SOLID, 2, RGB(1, 2, 3));
         hOwned = pen.m_hObject;
         ASSERT_NE(hOwned, nullptr);
-        EXPECT_EQ(CGdiObject::FromHandle(hOwned), &pen);  // the object itself, not a wrapper
+        EXPECT_EQ(CGdiObject::FromHandle(hOwned), &pen); // the object itself, not a wrapper
         LOGPEN lp = {};
         ASSERT_EQ(pen.GetLogPen(&lp), (int)sizeof(LOGPEN));
         EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
@@ -20,12 +20,13 @@ TEST(WindowsGdi, ObjectsDeleteTheirHandlesUnlessDetached)
         CBrush brush(RGB(4, 5, 6));
         hKept = brush.Detach();
     }
-    EXPECT_EQ(::GetObjectType(hOwned), 0u);  // deleted with its object
+    EXPECT_EQ(::GetObjectType(hOwned), 0u); // deleted with its object
     EXPECT_EQ(::GetObjectType(hKept), (DWORD)OBJ_BRUSH);
     ::DeleteObject(hKept);
 
     // A wrapper of a handle it does not own leaves the handle alone.
-    HFONT hFont = ::CreateFontW(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+    HFONT hFont =
+        ::CreateFontW(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
     CFont* pTemp = CFont::FromHandle(hFont);
     EXPECT_EQ(pTemp->m_hObject, hFont);
     AfxGetApp()->OnIdle(1);
@@ -70,4 +71,4 @@ TEST(WindowsGdi, NullObjectsAnswerNullHandles)
     EXPECT_EQ(pNoMenu->GetSafeHmenu(), nullptr);
 }
 
-}  // namespace
+} // namespace

@@ -9,7 +9,8 @@ namespace {
 
 int g_deleted = 0;
 
-class CSelfDeleting : public CWnd {
+class CSelfDeleting : public CWnd
+{
 public:
     ~CSelfDeleting() override { g_deleted++; }
     BOOL failCreate = FALSE;
@@ -30,7 +31,8 @@ BEGIN_MESSAGE_MAP(CSelfDeleting, CWnd)
 END_MESSAGE_MAP()
 
 // Like an in-place editor: deletes itself from its own WM_NCDESTROY handler.
-class CDeletesInNcDestroy : public CWnd {
+class CDeletesInNcDestroy : public CWnd
+{
 public:
     ~CDeletesInNcDestroy() override { g_deleted++; }
 
@@ -89,7 +91,8 @@ TEST(WindowsLifetime, FailedCreationCleansUpThroughPostNcDestroy)
 
     // An unknown class never produces a window: PostNcDestroy still runs.
     auto* pNoClass = new CSelfDeleting;
-    EXPECT_FALSE(pNoClass->Create(L"NoSuchClassAnywhere", L"x", WS_CHILD, CRect(0, 0, 10, 10), &parent, 13));
+    EXPECT_FALSE(
+        pNoClass->Create(L"NoSuchClassAnywhere", L"x", WS_CHILD, CRect(0, 0, 10, 10), &parent, 13));
     EXPECT_EQ(g_deleted, 2);
 
     parent.DestroyWindow();
@@ -98,7 +101,8 @@ TEST(WindowsLifetime, FailedCreationCleansUpThroughPostNcDestroy)
 
 TEST(WindowsLifetime, TemporaryWrappersLiveUntilTheLoopGoesIdle)
 {
-    HWND hRaw = ::CreateWindowExW(0, L"STATIC", L"raw", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND hRaw = ::CreateWindowExW(0, L"STATIC", L"raw", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
     ASSERT_NE(hRaw, nullptr);
     CWinApp* pApp = AfxGetApp();
     ASSERT_NE(pApp, nullptr);
@@ -107,14 +111,15 @@ TEST(WindowsLifetime, TemporaryWrappersLiveUntilTheLoopGoesIdle)
 
     CWnd* pTemp = CWnd::FromHandle(hRaw);
     ASSERT_NE(pTemp, nullptr);
-    EXPECT_EQ(CWnd::FromHandle(hRaw), pTemp);  // one wrapper per handle
+    EXPECT_EQ(CWnd::FromHandle(hRaw), pTemp); // one wrapper per handle
     EXPECT_EQ(CWnd::FromHandlePermanent(hRaw), nullptr);
     EXPECT_EQ(pTemp->m_hWnd, hRaw);
     CDC* pDC = CDC::FromHandle(::GetDC(hRaw));
     EXPECT_EQ(AfxGetTempWndCount(), 1u);
 
     // The application's loop: idle work runs while the queue is empty, then a timer ends it.
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(0); });
+    UINT_PTR timer =
+        ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(0); });
     pApp->CWinThread::Run();
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(AfxGetTempWndCount(), 0u);
@@ -126,7 +131,8 @@ TEST(WindowsLifetime, TemporaryWrappersLiveUntilTheLoopGoesIdle)
     ::DestroyWindow(hRaw);
 }
 
-class CCountingEdit : public CEdit {
+class CCountingEdit : public CEdit
+{
 public:
     int chars = 0;
 
@@ -145,20 +151,21 @@ END_MESSAGE_MAP()
 
 TEST(WindowsLifetime, SubclassedControlsGetTheirMessagesAndLetGoWhenDestroyed)
 {
-    HWND hEdit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+    HWND hEdit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                   nullptr, nullptr);
     ASSERT_NE(hEdit, nullptr);
     CWnd* pTemp = CWnd::FromHandle(hEdit);
     (void)pTemp;
     CCountingEdit edit;
     ASSERT_TRUE(edit.SubclassWindow(hEdit));
-    EXPECT_EQ(CWnd::FromHandle(hEdit), &edit);  // the temporary gave way
-    EXPECT_FALSE(CEdit().SubclassWindow(hEdit));  // one object per window
+    EXPECT_EQ(CWnd::FromHandle(hEdit), &edit);   // the temporary gave way
+    EXPECT_FALSE(CEdit().SubclassWindow(hEdit)); // one object per window
 
     edit.SendMessage(WM_CHAR, 'x', 1);
     EXPECT_EQ(edit.chars, 1);
     CString text;
     edit.GetWindowText(text);
-    EXPECT_EQ(text, CString(L"x"));  // the default procedure still typed it
+    EXPECT_EQ(text, CString(L"x")); // the default procedure still typed it
 
     EXPECT_EQ(edit.UnsubclassWindow(), hEdit);
     ::SendMessageW(hEdit, WM_CHAR, 'y', 1);
@@ -166,4 +173,4 @@ TEST(WindowsLifetime, SubclassedControlsGetTheirMessagesAndLetGoWhenDestroyed)
     ::DestroyWindow(hEdit);
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,8 @@ const UINT WM_TEST_PLAIN = WM_APP + 1;
 UINT g_registeredMessage = ::RegisterWindowMessageW(L"QuenlarkFrameworkTestMessage");
 
 // A top-level window that records what its handlers receive.
-class CArgWnd : public CWnd {
+class CArgWnd : public CWnd
+{
 public:
     std::vector<std::wstring> log;
     LPVOID createParam = nullptr;
@@ -92,8 +93,8 @@ TEST(WindowsMessageMap, HandlersGetTheUnpackedArguments)
     EXPECT_EQ(wnd.SendMessage(g_registeredMessage, 9, 0), 77);
 
     std::vector<std::wstring> expected = {
-        L"size 2 640 480",       L"lbutton 5 -5 -7", L"wheel 8 -120 30",
-        L"timer 42 0 0",         L"plain 5 -6 0",    L"registered 9 0 0",
+        L"size 2 640 480", L"lbutton 5 -5 -7", L"wheel 8 -120 30",
+        L"timer 42 0 0",   L"plain 5 -6 0",    L"registered 9 0 0",
     };
     EXPECT_EQ(wnd.log, expected);
     wnd.DestroyWindow();
@@ -129,9 +130,17 @@ TEST(WindowsMessageMap, UnhandledMessagesReachTheDefaultProcedure)
 // ---------------------------------------------------------------------------------------------
 // Commands.
 
-enum : UINT { ID_PLAIN = 1001, ID_RANGE_FIRST = 1010, ID_RANGE_LAST = 1019, ID_DISABLED = 1020, ID_EX = 1030 };
+enum : UINT
+{
+    ID_PLAIN = 1001,
+    ID_RANGE_FIRST = 1010,
+    ID_RANGE_LAST = 1019,
+    ID_DISABLED = 1020,
+    ID_EX = 1030
+};
 
-class CCmdWnd : public CWnd {
+class CCmdWnd : public CWnd
+{
 public:
     std::vector<UINT> commands;
     BOOL exAnswer = TRUE;
@@ -166,7 +175,7 @@ TEST(WindowsCommands, MenuCommandsAndRangesReachTheirHandlers)
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"cmd", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr));
     EXPECT_EQ(wnd.SendMessage(WM_COMMAND, ID_PLAIN, 0), 1);
     wnd.SendMessage(WM_COMMAND, ID_RANGE_FIRST, 0);
-    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(ID_RANGE_LAST, 1), 0);  // an accelerator
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(ID_RANGE_LAST, 1), 0); // an accelerator
     // Just before the range: nobody handles it.
     EXPECT_EQ(wnd.SendMessage(WM_COMMAND, ID_RANGE_FIRST - 1, 0), 0);
     // A command its update handler disables is dropped (as from an accelerator).
@@ -206,7 +215,8 @@ TEST(WindowsCommands, ButtonClicksArriveAsControlNotifications)
 
 const UINT IDC_LIST = 200, IDC_OWNERDRAW = 201, IDC_PLAIN_OWNERDRAW = 202;
 
-class CReflectList : public CListCtrl {
+class CReflectList : public CListCtrl
+{
 public:
     int dispInfoCalls = 0;
     int columnClicks = 0;
@@ -217,7 +227,8 @@ protected:
     {
         auto* pInfo = reinterpret_cast<NMLVDISPINFOW*>(pNMHDR);
         dispInfoCalls++;
-        if (pInfo->item.mask & LVIF_TEXT) {
+        if (pInfo->item.mask & LVIF_TEXT)
+        {
             CString text;
             text.Format(L"row %d col %d", pInfo->item.iItem, pInfo->item.iSubItem);
             lstrcpynW(pInfo->item.pszText, text, pInfo->item.cchTextMax);
@@ -227,7 +238,7 @@ protected:
     afx_msg BOOL OnColumnClick(NMHDR*, LRESULT*)
     {
         columnClicks++;
-        return FALSE;  // the parent sees it too
+        return FALSE; // the parent sees it too
     }
     afx_msg void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     {
@@ -247,7 +258,8 @@ BEGIN_MESSAGE_MAP(CReflectList, CListCtrl)
     ON_NOTIFY_REFLECT(LVN_ENDLABELEDITW, &CReflectList::OnEndLabelEdit)
 END_MESSAGE_MAP()
 
-class CDrawButton : public CButton {
+class CDrawButton : public CButton
+{
 public:
     std::vector<UINT> drawn;
 
@@ -260,7 +272,8 @@ BEGIN_MESSAGE_MAP(CDrawButton, CButton)
     ON_WM_DRAWITEM_REFLECT()
 END_MESSAGE_MAP()
 
-class CReflectParent : public CWnd {
+class CReflectParent : public CWnd
+{
 public:
     std::vector<std::wstring> seen;
 
@@ -288,16 +301,20 @@ BEGIN_MESSAGE_MAP(CReflectParent, CWnd)
     ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
 
-class WindowsReflection : public testing::Test {
+class WindowsReflection : public testing::Test
+{
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr));
-        ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 300, 200), &parent, IDC_LIST));
+        ASSERT_TRUE(
+            parent.CreateEx(0, nullptr, L"parent", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr));
+        ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 300, 200), &parent,
+                                IDC_LIST));
         list.InsertColumn(0, L"A", LVCFMT_LEFT, 80);
         list.InsertColumn(1, L"B", LVCFMT_LEFT, 80);
         ASSERT_EQ(list.InsertItem(0, LPSTR_TEXTCALLBACKW), 0);
-        ASSERT_TRUE(button.Create(L"draw", WS_CHILD | BS_OWNERDRAW, CRect(0, 210, 80, 230), &parent, IDC_OWNERDRAW));
+        ASSERT_TRUE(button.Create(L"draw", WS_CHILD | BS_OWNERDRAW, CRect(0, 210, 80, 230), &parent,
+                                  IDC_OWNERDRAW));
     }
     void TearDown() override { parent.DestroyWindow(); }
 
@@ -356,10 +373,12 @@ TEST_F(WindowsReflection, EndOfEditReachesTheListAsReflectedNotification)
 
 TEST_F(WindowsReflection, OwnerDrawGoesToTheButtonsMapAndPlainButtonsToTheParent)
 {
-    HWND hPlain = ::CreateWindowExW(0, L"BUTTON", L"plain", WS_CHILD | BS_OWNERDRAW, 100, 210, 80, 20,
-                                    parent.m_hWnd, (HMENU)(UINT_PTR)IDC_PLAIN_OWNERDRAW, nullptr, nullptr);
+    HWND hPlain =
+        ::CreateWindowExW(0, L"BUTTON", L"plain", WS_CHILD | BS_OWNERDRAW, 100, 210, 80, 20,
+                          parent.m_hWnd, (HMENU)(UINT_PTR)IDC_PLAIN_OWNERDRAW, nullptr, nullptr);
     ASSERT_NE(hPlain, nullptr);
-    for (HWND h : {button.m_hWnd, hPlain}) {
+    for (HWND h : {button.m_hWnd, hPlain})
+    {
         DRAWITEMSTRUCT dis = {};
         dis.CtlType = ODT_BUTTON;
         dis.CtlID = (UINT)::GetDlgCtrlID(h);
@@ -383,7 +402,7 @@ TEST_F(WindowsReflection, RealPaintingOfAnOwnerDrawButtonIsReflected)
     EXPECT_FALSE(button.drawn.empty());
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -392,10 +411,11 @@ namespace {
 
 const UINT IDC_OWN_EDIT = 400, IDC_SHARED_EDIT = 401, IDC_LABEL = 402;
 
-class CSelfChangingEdit : public CEdit {
+class CSelfChangingEdit : public CEdit
+{
 public:
     int changes = 0;
-    BOOL share = FALSE;  // let the parent see the change too
+    BOOL share = FALSE; // let the parent see the change too
 
 protected:
     afx_msg BOOL OnChange()
@@ -410,7 +430,8 @@ BEGIN_MESSAGE_MAP(CSelfChangingEdit, CEdit)
     ON_CONTROL_REFLECT_EX(EN_CHANGE, &CSelfChangingEdit::OnChange)
 END_MESSAGE_MAP()
 
-class CColouredLabel : public CStatic {
+class CColouredLabel : public CStatic
+{
 public:
     CBrush brush{RGB(1, 2, 3)};
 
@@ -428,7 +449,8 @@ BEGIN_MESSAGE_MAP(CColouredLabel, CStatic)
     ON_WM_CTLCOLOR_REFLECT()
 END_MESSAGE_MAP()
 
-class CEditParent : public CWnd {
+class CEditParent : public CWnd
+{
 public:
     std::vector<UINT> changed;
     int ctlColors = 0;
@@ -456,7 +478,8 @@ TEST(WindowsReflectedCommands, ControlNotificationsGoToTheControlFirst)
     CSelfChangingEdit own, shared;
     shared.share = TRUE;
     ASSERT_TRUE(own.Create(WS_CHILD | WS_BORDER, CRect(0, 0, 100, 20), &parent, IDC_OWN_EDIT));
-    ASSERT_TRUE(shared.Create(WS_CHILD | WS_BORDER, CRect(0, 30, 100, 50), &parent, IDC_SHARED_EDIT));
+    ASSERT_TRUE(
+        shared.Create(WS_CHILD | WS_BORDER, CRect(0, 30, 100, 50), &parent, IDC_SHARED_EDIT));
     own.SetWindowText(L"a");
     shared.SetWindowText(L"b");
     EXPECT_EQ(own.changes, 1);
@@ -468,7 +491,8 @@ TEST(WindowsReflectedCommands, ControlNotificationsGoToTheControlFirst)
 TEST(WindowsReflectedCommands, ColoursComeFromTheControlOrElseTheParent)
 {
     CEditParent parent;
-    ASSERT_TRUE(parent.CreateEx(0, nullptr, L"colours", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr));
+    ASSERT_TRUE(
+        parent.CreateEx(0, nullptr, L"colours", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr));
     CColouredLabel label;
     ASSERT_TRUE(label.Create(L"label", WS_CHILD, CRect(0, 0, 100, 20), &parent, IDC_LABEL));
     HWND hPlain = ::CreateWindowExW(0, L"STATIC", L"plain", WS_CHILD, 0, 30, 100, 20, parent.m_hWnd,
@@ -485,4 +509,4 @@ TEST(WindowsReflectedCommands, ColoursComeFromTheControlOrElseTheParent)
     parent.DestroyWindow();
 }
 
-}  // namespace
+} // namespace

@@ -6,21 +6,23 @@ DialogTemplate::DialogTemplate(LPCWSTR title, short cx, short cy, DWORD style)
 {
     Dword(style);
     Dword(0);
-    Word(0);  // item count, patched in Get
+    Word(0); // item count, patched in Get
     Word(10);
     Word(10);
     Word((WORD)cx);
     Word((WORD)cy);
-    Word(0);  // no menu
-    Word(0);  // default class
+    Word(0); // no menu
+    Word(0); // default class
     String(title);
-    if (style & DS_SETFONT) {
+    if (style & DS_SETFONT)
+    {
         Word(8);
         String(L"MS Shell Dlg");
     }
 }
 
-void DialogTemplate::Add(WORD classAtom, WORD id, LPCWSTR text, DWORD style, short x, short y, short cx, short cy)
+void DialogTemplate::Add(WORD classAtom, WORD id, LPCWSTR text, DWORD style, short x, short y,
+                         short cx, short cy)
 {
     Align();
     Dword(style | WS_CHILD | WS_VISIBLE);
@@ -33,7 +35,7 @@ void DialogTemplate::Add(WORD classAtom, WORD id, LPCWSTR text, DWORD style, sho
     Word(0xFFFF);
     Word(classAtom);
     String(text);
-    Word(0);  // no creation data
+    Word(0); // no creation data
     m_nItems++;
 }
 
@@ -71,8 +73,11 @@ void DialogTemplate::Align()
 std::vector<BYTE> MakeDlgInit(const std::vector<std::pair<WORD, const char*>>& items, WORD message)
 {
     std::vector<BYTE> data;
-    auto put = [&data](const void* p, size_t n) { data.insert(data.end(), (const BYTE*)p, (const BYTE*)p + n); };
-    for (const auto& item : items) {
+    auto put = [&data](const void* p, size_t n) {
+        data.insert(data.end(), (const BYTE*)p, (const BYTE*)p + n);
+    };
+    for (const auto& item : items)
+    {
         DWORD len = (DWORD)strlen(item.second) + 1;
         put(&item.first, 2);
         put(&message, 2);
@@ -87,12 +92,15 @@ std::vector<BYTE> MakeDlgInit(const std::vector<std::pair<WORD, const char*>>& i
 void PumpPending()
 {
     MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (msg.message == WM_QUIT)
+        {
             ::PostQuitMessage((int)msg.wParam);
             break;
         }
-        if (!AfxPreTranslateMessage(&msg)) {
+        if (!AfxPreTranslateMessage(&msg))
+        {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }

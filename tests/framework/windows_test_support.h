@@ -9,12 +9,14 @@
 std::vector<CString>& TestMessageBoxes();
 
 // Builds a DLGTEMPLATE with its items in memory.
-class DialogTemplate {
+class DialogTemplate
+{
 public:
     DialogTemplate(LPCWSTR title, short cx, short cy,
                    DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT);
     // Predefined classes: 0x80 button, 0x81 edit, 0x82 static, 0x83 list box, 0x85 combo box.
-    void Add(WORD classAtom, WORD id, LPCWSTR text, DWORD style, short x, short y, short cx, short cy);
+    void Add(WORD classAtom, WORD id, LPCWSTR text, DWORD style, short x, short y, short cx,
+             short cy);
     LPCDLGTEMPLATE Get();
 
 private:
@@ -27,7 +29,8 @@ private:
 };
 
 // Dialog-initialisation records for list and combo boxes, ending with the terminator.
-std::vector<BYTE> MakeDlgInit(const std::vector<std::pair<WORD, const char*>>& items, WORD message = 0x0403);
+std::vector<BYTE> MakeDlgInit(const std::vector<std::pair<WORD, const char*>>& items,
+                              WORD message = 0x0403);
 
 // Runs queued messages through the thread's pre-translate step and dispatch until none is left.
 void PumpPending();

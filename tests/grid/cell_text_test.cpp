@@ -8,9 +8,13 @@ using namespace GridTest;
 
 namespace {
 
-std::string N(const CString& s) { return std::string(CStringA(s).GetString()); }
+std::string N(const CString& s)
+{
+    return std::string(CStringA(s).GetString());
+}
 
-CGridItem Format(TestCursor& c, UINT col, UINT kind, LPCWSTR f1 = L"", LPCWSTR f2 = L"", bool markers = true)
+CGridItem Format(TestCursor& c, UINT col, UINT kind, LPCWSTR f1 = L"", LPCWSTR f2 = L"",
+                 bool markers = true)
 {
     CGridItem item(L"stale", 9, 1);
     FormatCursorValue(&c, col, kind, f1, f2, markers, item);
@@ -116,7 +120,8 @@ TEST(CellText, MarkupIndentation)
 
     text = L"<?xml version=\"1.0\"?><r a='>'><!-- c > d --><s><t/></s></r>";
     IndentMarkupText(text);
-    EXPECT_EQ("<?xml version=\"1.0\"?>\n<r a='>'>\n\t<!-- c > d -->\n\t<s>\n\t\t<t/>\n\t</s>\n</r>", N(text));
+    EXPECT_EQ("<?xml version=\"1.0\"?>\n<r a='>'>\n\t<!-- c > d -->\n\t<s>\n\t\t<t/>\n\t</s>\n</r>",
+              N(text));
 }
 
 TEST(CellText, LongValueTips)
@@ -126,7 +131,7 @@ TEST(CellText, LongValueTips)
     EXPECT_FALSE(MakeLongValueTip(SQL_WVARCHAR, CGridItem(hundred, 0), tip));
     EXPECT_FALSE(MakeLongValueTip(SQL_WVARCHAR, CGridItem(more, 1), tip));
     ASSERT_TRUE(MakeLongValueTip(SQL_WVARCHAR, CGridItem(more, 0), tip));
-    EXPECT_EQ(101, tip.GetLength());   // one word of 101: shorter than a wrap
+    EXPECT_EQ(101, tip.GetLength()); // one word of 101: shorter than a wrap
     ASSERT_TRUE(MakeLongValueTip(SQL_WVARCHAR, CGridItem(L"a\nb", 0), tip));
     EXPECT_EQ("a\nb", N(tip));
 
@@ -145,7 +150,7 @@ TEST(CellText, LongValueTips)
 
     CString huge(L'z', 10000);
     ASSERT_TRUE(MakeLongValueTip(SQL_WLONGVARCHAR, CGridItem(huge, 0), tip));
-    EXPECT_EQ(8192 + 8192 / 128, tip.GetLength());   // cut to 8192, then wrapped
+    EXPECT_EQ(8192 + 8192 / 128, tip.GetLength()); // cut to 8192, then wrapped
 
     EXPECT_FALSE(IsLongValueSQLType(SQL_INTEGER));
     EXPECT_TRUE(IsLongValueSQLType(-152));

@@ -28,7 +28,9 @@ void PutU32(std::vector<BYTE>& b, UINT32 v)
 
 TEST(ClipboardBlock, WritesTheDocumentedLayoutAndReadsItBack)
 {
-    std::vector<CClipEntry> entries = {Entry(SQL_C_WCHAR, 0, L"Name", L"Gr\x00FC\x00DF" L"e\t\x65E5"),
+    std::vector<CClipEntry> entries = {Entry(SQL_C_WCHAR, 0, L"Name",
+                                             L"Gr\x00FC\x00DF"
+                                             L"e\t\x65E5"),
                                        Entry(SQL_C_BINARY, 1, L"B", L"<<NULL>>"),
                                        Entry(SQL_C_LONG, 0, L"n", L"")};
     std::vector<BYTE> block = WriteClipBlock(entries);
@@ -45,13 +47,15 @@ TEST(ClipboardBlock, WritesTheDocumentedLayoutAndReadsItBack)
     std::vector<CClipEntry> read;
     ASSERT_TRUE(ReadClipBlock(block.data(), block.size(), true, read));
     ASSERT_EQ(3u, read.size());
-    for (size_t i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < 3; ++i)
+    {
         EXPECT_EQ(entries[i].nCType, read[i].nCType);
         EXPECT_EQ(entries[i].nKind, read[i].nKind);
         EXPECT_TRUE(entries[i].strName == read[i].strName);
         EXPECT_TRUE(entries[i].strValue == read[i].strValue);
     }
-    EXPECT_TRUE(MakeClipText(entries) == CString(L"Gr\x00FC\x00DF" L"e\t\x65E5\t<<NULL>>\t\t"));
+    EXPECT_TRUE(MakeClipText(entries) == CString(L"Gr\x00FC\x00DF"
+                                                 L"e\t\x65E5\t<<NULL>>\t\t"));
 }
 
 TEST(ClipboardBlock, RefusesMalformedBlocks)
@@ -74,7 +78,8 @@ TEST(ClipboardBlock, RefusesMalformedBlocks)
     EXPECT_FALSE(ReadClipBlock(none.data(), none.size(), true, read));
 
     // Lengths far beyond the block, also ones that overflow when doubled.
-    for (UINT32 length : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 100u}) {
+    for (UINT32 length : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 100u})
+    {
         std::vector<BYTE> b;
         PutU32(b, 1);
         PutU32(b, 1);
@@ -111,7 +116,7 @@ TEST(ClipboardBlock, EightBitBlocksAndEmbeddedZeros)
     ASSERT_TRUE(ReadClipBlock(b.data(), b.size(), false, read));
     ASSERT_EQ(1u, read.size());
     EXPECT_TRUE(read[0].strName == L"Col");
-    EXPECT_TRUE(read[0].strValue == L"ab");   // a text ends at its first zero
+    EXPECT_TRUE(read[0].strValue == L"ab"); // a text ends at its first zero
 }
 
 TEST(ClipboardBlock, TypeCompatibility)

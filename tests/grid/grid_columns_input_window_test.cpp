@@ -22,8 +22,10 @@ struct GridUi : ::testing::Test
     {
         ASSERT_TRUE(host.Create(kGridFullRowSelect));
         for (int c = 0; c < 4; ++c)
-            cursor.AddColumn(CString(L"c") + CString(std::to_wstring(c).c_str()), SQL_C_WCHAR, SQL_WVARCHAR);
-        for (int r = 0; r < 300; ++r) {
+            cursor.AddColumn(CString(L"c") + CString(std::to_wstring(c).c_str()), SQL_C_WCHAR,
+                             SQL_WVARCHAR);
+        for (int r = 0; r < 300; ++r)
+        {
             std::vector<GridTest::Cell> row;
             for (int c = 0; c < 4; ++c)
                 row.push_back(GridTest::Text(L"v"));
@@ -71,7 +73,7 @@ struct GridUi : ::testing::Test
     NMLVCUSTOMDRAW lastDraw = {};
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(GridUi, MovingColumnsShiftsTheOnesBetween)
 {
@@ -128,7 +130,7 @@ TEST_F(GridUi, HeaderClickWithoutCaptionsOnlyMakesTheColumnCurrent)
     nm.hdr.code = LVN_COLUMNCLICK;
     nm.iItem = -1;
     nm.iSubItem = 3;
-    host.SendMessage(WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm);  // reflected to the grid
+    host.SendMessage(WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm); // reflected to the grid
     EXPECT_EQ(3, host.grid.GetCurrentColumn());
 }
 
@@ -141,7 +143,7 @@ TEST_F(GridUi, ReadOnlyGridIgnoresEditingKeys)
     EXPECT_FALSE(host.grid.IsInserting());
     EXPECT_FALSE(host.grid.CanCopy());
     EXPECT_FALSE(host.grid.IsReadyForEdit());
-    EXPECT_FALSE(host.grid.CanCopyValue());  // no current column yet
+    EXPECT_FALSE(host.grid.CanCopyValue()); // no current column yet
     host.grid.SetCurrentColumn(1);
     EXPECT_TRUE(host.grid.CanCopyValue());
 }
@@ -208,12 +210,12 @@ TEST_F(GridUi, SpaceOpensTheLeftmostShownColumnAndTheEditedRowKeepsTheSelection)
 TEST_F(GridUi, CancellingANewRowDeletesItAndSelectsTheRowAbove)
 {
     host.grid.SetOptions(kGridEditable | kGridFullRowSelect);
-    host.grid.SelectRow(host.grid.GetItemCount() + 500);  // everything read
+    host.grid.SelectRow(host.grid.GetItemCount() + 500); // everything read
     const int count = host.grid.GetItemCount();
     ASSERT_TRUE(host.grid.InsertRow(false));
     EXPECT_EQ(count + 1, host.grid.GetItemCount());
     EXPECT_FALSE(host.grid.IsReadyForEdit());
-    EXPECT_FALSE(host.grid.InsertRow(false));  // one new row at a time
+    EXPECT_FALSE(host.grid.InsertRow(false)); // one new row at a time
     EXPECT_TRUE(host.grid.CancelEdit());
     EXPECT_EQ(count, host.grid.GetItemCount());
     EXPECT_EQ(count - 1, host.grid.GetSelectedItem());
@@ -249,8 +251,8 @@ TEST_F(GridUi, DrawnHeaderShowsSortMarks)
     host.grid.SetCursor(&cursor);
     const UINT marks[4] = {0, 1, 2, 0};
     for (int c = 1; c <= 4; ++c)
-        host.grid.InsertColumn(cursor.GetColumnName(c), c, 90, c == 3 ? LVCFMT_RIGHT : LVCFMT_LEFT, -1, 0, false,
-                               marks[c - 1]);
+        host.grid.InsertColumn(cursor.GetColumnName(c), c, 90, c == 3 ? LVCFMT_RIGHT : LVCFMT_LEFT,
+                               -1, 0, false, marks[c - 1]);
     ASSERT_TRUE(host.grid.LoadRows(3));
     HWND hHeader = ::GetDlgItem(host.grid.m_hWnd, 0);
     HDITEMW hd = {};
@@ -270,7 +272,7 @@ TEST_F(GridUi, DrawnHeaderShowsSortMarks)
             for (int y = 0; y < 20; ++y)
                 dark += ::GetPixel(hdc, x, y) == 0 ? 1 : 0;
         ::ReleaseDC(hHeader, hdc);
-        EXPECT_GT(dark, 0);  // the sort mark, left of the caption
+        EXPECT_GT(dark, 0); // the sort mark, left of the caption
     }
     EXPECT_EQ(3, host.grid.GetSelectedItem());
 }
@@ -287,7 +289,7 @@ LRESULT CALLBACK RefuseChildren(int code, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(GridUi, AnEditorThatCannotBeCreatedLeavesTheGridIdle)
 {
@@ -324,17 +326,18 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(GridUi, OwnerDrawnRowsAreDrawnByTheGrid)
 {
     CountingDrawGrid grid;
     RECT r = {0, 200, 600, 380};
-    ASSERT_TRUE(grid.Create(WS_CHILD | WS_VISIBLE | LVS_OWNERDRAWFIXED, kGridShadeOddRows | kGridFullRowSelect, r,
-                            &host, 0xE901));
+    ASSERT_TRUE(grid.Create(WS_CHILD | WS_VISIBLE | LVS_OWNERDRAWFIXED,
+                            kGridShadeOddRows | kGridFullRowSelect, r, &host, 0xE901));
     grid.SetCursor(&cursor);
     for (int c = 1; c <= 4; ++c)
-        grid.InsertColumn(cursor.GetColumnName(c), c, 90, c == 2 ? LVCFMT_RIGHT : LVCFMT_LEFT, -1, 0, false, 0);
+        grid.InsertColumn(cursor.GetColumnName(c), c, 90, c == 2 ? LVCFMT_RIGHT : LVCFMT_LEFT, -1,
+                          0, false, 0);
     ASSERT_TRUE(grid.LoadRows(1));
     grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpPending();

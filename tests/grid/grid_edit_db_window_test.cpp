@@ -35,9 +35,12 @@ protected:
 
     void SetUp() override
     {
-        try {
+        try
+        {
             conn = std::make_unique<QlRsTest::Connection>(GetParam());
-        } catch (Zelt::CRDBException* e) {
+        }
+        catch (Zelt::CRDBException* e)
+        {
             const CStringA message(e->m_strError);
             e->Delete();
             FAIL() << "cannot connect (are ODBCSYSINI and ODBCINI set?): " << message.GetString();
@@ -51,7 +54,8 @@ protected:
         conn->Exec(L"INSERT INTO " + table + L" VALUES (1, 'one', 1.5)");
         conn->Exec(L"INSERT INTO " + table + L" VALUES (2, 'two', 1234567890123456.7891)");
         conn->Exec(L"INSERT INTO " + table + L" VALUES (3, 'three', NULL)");
-        ASSERT_TRUE(host.Create(kGridEditable | kGridFullRowSelect | kGridLines | kGridMarkEditedRow));
+        ASSERT_TRUE(
+            host.Create(kGridEditable | kGridFullRowSelect | kGridLines | kGridMarkEditedRow));
         host.grid.m_pDatabase = database();
         CRPrimaryKey::CPrimaryKeyInfo key = {};
         wcscpy(key.szColumnName, L"id");
@@ -76,21 +80,26 @@ protected:
     {
         host.grid.SetCursor(nullptr);
         rs = std::make_unique<CRRecordset>(database());
-        try {
-            rs->Open(L"SELECT id, name, amount FROM " + table + L" ORDER BY id", RS_STATIC, RS_NUMERIC_AS_TEXT);
-        } catch (Zelt::CRDBException* e) {
+        try
+        {
+            rs->Open(L"SELECT id, name, amount FROM " + table + L" ORDER BY id", RS_STATIC,
+                     RS_NUMERIC_AS_TEXT);
+        }
+        catch (Zelt::CRDBException* e)
+        {
             ADD_FAILURE() << CStringA(e->m_strError).GetString();
             e->Delete();
             return;
         }
         host.grid.SetCursor(rs.get());
         const UINT order[3] = {reversedColumns ? 3u : 1u, 2u, reversedColumns ? 1u : 3u};
-        for (UINT cursorColumn : order) {
+        for (UINT cursorColumn : order)
+        {
             if (cursorColumn == 3)
                 host.grid.InsertColumn(L"amount", 3, L"%.4f", 100, LVCFMT_RIGHT, -1, 0, false, 0);
             else
-                host.grid.InsertColumn(rs->GetColumnName(cursorColumn), cursorColumn, 100, LVCFMT_LEFT, -1, 0,
-                                       false, 0);
+                host.grid.InsertColumn(rs->GetColumnName(cursorColumn), cursorColumn, 100,
+                                       LVCFMT_LEFT, -1, 0, false, 0);
         }
         host.grid.LoadRows(select);
     }
@@ -122,7 +131,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_P(GridDb, EditedCellIsStoredAndReadBack)
 {
@@ -154,15 +163,21 @@ TEST_P(GridDb, DecimalsKeepTheirExactText)
     EditAndEnd(1, 1, L"two bis");
     Commit();
     EXPECT_EQ(CString(L"two bis"), NameOf(2));
-    EXPECT_EQ(CString(L"1"), Query(L"SELECT COUNT(*) FROM " + table + L" WHERE amount = 1234567890123456.7891"));
+    EXPECT_EQ(CString(L"1"),
+              Query(L"SELECT COUNT(*) FROM " + table + L" WHERE amount = 1234567890123456.7891"));
 }
 
 TEST_P(GridDb, HostileTextIsStoredUnchangedWithoutTouchingOtherRows)
 {
     const std::wstring longText(5000, L'x');
-    const CString values[] = {L"it's \"quoted\" ''", L"back\\slash\\", L"0 --", L"1; DELETE FROM t",
-                              L"\u00dcn\u00efc\u00f6d\u00e9 \u65e5\u672c\u8a9e \u2713", CString(longText.c_str())};
-    for (const CString& value : values) {
+    const CString values[] = {L"it's \"quoted\" ''",
+                              L"back\\slash\\",
+                              L"0 --",
+                              L"1; DELETE FROM t",
+                              L"\u00dcn\u00efc\u00f6d\u00e9 \u65e5\u672c\u8a9e \u2713",
+                              CString(longText.c_str())};
+    for (const CString& value : values)
+    {
         EditAndEnd(0, 1, value);
         Commit();
         EXPECT_EQ(-1, host.grid.GetEditedRow()) << CStringA(value.Left(40)).GetString();
@@ -177,7 +192,7 @@ TEST_P(GridDb, NumberTextThatIsNoNumberIsRefusedAndChangesNothing)
 {
     EditAndEnd(0, 2, L"0 --");
     Commit();
-    EXPECT_TRUE(host.grid.IsModified());  // the row stays in edit mode
+    EXPECT_TRUE(host.grid.IsModified()); // the row stays in edit mode
     EXPECT_GE(host.Count(kGridEditError) + host.Count(kGridDatabaseError), 1);
     EXPECT_EQ(CString(L"set"), AmountOf(1));
     EXPECT_EQ(CString(L"set"), AmountOf(2));
@@ -206,11 +221,11 @@ TEST_P(GridDb, NullSwitchStoresNull)
 
 TEST_P(GridDb, NullabilityComesFromTheColumnsOwnCursorColumn)
 {
-    reversedColumns = true;  // list columns: amount, name, id
+    reversedColumns = true; // list columns: amount, name, id
     Load(-1);
     CGridEdit* pEdit = host.grid.EditCell(0, 0);
     ASSERT_NE(nullptr, pEdit);
-    EXPECT_TRUE(pEdit->m_bNullBox);  // amount may be NULL (id, cursor column 1, may not)
+    EXPECT_TRUE(pEdit->m_bNullBox); // amount may be NULL (id, cursor column 1, may not)
     PressKey(VK_ESCAPE, false, false, pEdit->m_edit.m_hWnd);
     PumpPending();
     EXPECT_TRUE(host.grid.CancelEdit());
@@ -270,7 +285,7 @@ TEST_P(GridDb, EscEndsTheEditorWithoutStoringAndCancelRestoresTheRow)
 
 TEST_P(GridDb, TabAndShiftTabWalkTheCellsAcrossRows)
 {
-    host.grid.ShowColumn(0, false);  // the hidden id column is skipped
+    host.grid.ShowColumn(0, false); // the hidden id column is skipped
     EditAndEnd(0, 1, nullptr, VK_TAB);
     EXPECT_TRUE(host.grid.IsEditing());
     EXPECT_EQ(2, host.grid.GetCurrentColumn());
@@ -304,7 +319,8 @@ TEST_P(GridDb, TabFromTheLastCellCommitsAndOpensANewRow)
     EXPECT_TRUE(host.grid.IsInserting());
     EXPECT_EQ(3, host.grid.GetEditedRow());
     EXPECT_EQ(0, host.grid.GetCurrentColumn());
-    EXPECT_EQ(CString(L"1"), Query(L"SELECT COUNT(*) FROM " + table + L" WHERE amount = 7.25 AND id = 3"));
+    EXPECT_EQ(CString(L"1"),
+              Query(L"SELECT COUNT(*) FROM " + table + L" WHERE amount = 7.25 AND id = 3"));
     PressKey(VK_ESCAPE, false, false, ::GetFocus());
     PumpPending();
     EXPECT_TRUE(host.grid.CancelEdit());
@@ -348,5 +364,8 @@ TEST_P(GridDb, ScreenshotOfNullEditedRowAndCellFrame)
     qltest::SaveWindowShot(host.m_hWnd, name.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, GridDb, ::testing::Values(Db::SQLite, Db::PostgreSQL, Db::MariaDB),
-                         [](const ::testing::TestParamInfo<Db>& info) { return std::string(QlRsTest::DbName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Databases, GridDb,
+                         ::testing::Values(Db::SQLite, Db::PostgreSQL, Db::MariaDB),
+                         [](const ::testing::TestParamInfo<Db>& info) {
+                             return std::string(QlRsTest::DbName(info.param));
+                         });

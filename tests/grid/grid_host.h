@@ -57,10 +57,10 @@ public:
 struct OwnerNote
 {
     UINT code = 0;
-    int column = 0;   // codes 1, 2 and 12
-    UINT kind = 0;    // code 12
-    CString text;     // codes 3 and 12
-    UINT value = 0;   // code 4 (flag) and 8
+    int column = 0; // codes 1, 2 and 12
+    UINT kind = 0;  // code 12
+    CString text;   // codes 3 and 12
+    UINT value = 0; // code 4 (flag) and 8
 };
 
 class GridHost : public CWnd
@@ -73,15 +73,17 @@ public:
 
     bool Create(UINT options, int width = 700, int height = 420)
     {
-        LPCTSTR cls = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW), (HBRUSH)(COLOR_BTNFACE + 1));
-        if (!CreateEx(0, cls, L"Grid", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 10, 10, width, height,
-                      nullptr, nullptr))
+        LPCTSTR cls = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
+                                          (HBRUSH)(COLOR_BTNFACE + 1));
+        if (!CreateEx(0, cls, L"Grid", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 10, 10,
+                      width, height, nullptr, nullptr))
             return false;
         RECT client;
         GetClientRect(&client);
         grid.m_pOwner = this;
         grid.m_bShowMarkers = 1;
-        if (!grid.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_SHOWSELALWAYS, options, client, this, 0xE900))
+        if (!grid.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_SHOWSELALWAYS, options, client,
+                         this, 0xE900))
             return false;
         ::SetForegroundWindow(m_hWnd);
         grid.SetFocus();
@@ -114,10 +116,12 @@ protected:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
     {
         NMHDR* pHdr = (NMHDR*)lParam;
-        if (pHdr != nullptr && pHdr->hwndFrom == grid.m_hWnd && pHdr->code >= 1 && pHdr->code <= 13) {
+        if (pHdr != nullptr && pHdr->hwndFrom == grid.m_hWnd && pHdr->code >= 1 && pHdr->code <= 13)
+        {
             OwnerNote note;
             note.code = pHdr->code;
-            switch (pHdr->code) {
+            switch (pHdr->code)
+            {
             case kGridSortAscending:
             case kGridSortDescending: note.column = ((GridNotifyColumn*)pHdr)->nColumn; break;
             case kGridDatabaseError: note.text = ((GridNotifyText*)pHdr)->strText; break;
@@ -141,4 +145,4 @@ protected:
     }
 };
 
-}  // namespace GridHostTest
+} // namespace GridHostTest

@@ -96,7 +96,8 @@ TEST_F(SqliteGrid, EditedCellIsSavedAndReadBackWithOtherRowsUntouched)
     ASSERT_TRUE(EditAndStore(host.grid, 1, 1, hostile));
     EXPECT_TRUE(host.grid.GetItemText(1, 1) == hostile);
     ASSERT_TRUE(host.grid.CommitRow());
-    EXPECT_EQ(Narrow(hostile), Narrow(QueryText(db, L"SELECT name FROM ql_gridsql_edit WHERE id=2")));
+    EXPECT_EQ(Narrow(hostile),
+              Narrow(QueryText(db, L"SELECT name FROM ql_gridsql_edit WHERE id=2")));
     EXPECT_EQ("a", Narrow(QueryText(db, L"SELECT name FROM ql_gridsql_edit WHERE id=1")));
     EXPECT_EQ(1u, host.Last(kGridRowDone)->value);
 
@@ -123,7 +124,7 @@ TEST_F(SqliteGrid, DuplicateRowsWithoutKeyAreRefused)
     db.ExecuteSQL(L"INSERT INTO ql_gridsql_dup VALUES (1, 'x')");
     Load(L"SELECT a, b FROM ql_gridsql_dup");
     host.grid.SelectRow(0);
-    EXPECT_TRUE(host.grid.DeleteRow());   // reported, not deleted
+    EXPECT_TRUE(host.grid.DeleteRow()); // reported, not deleted
     ASSERT_NE(nullptr, host.Last(kGridEditError));
     EXPECT_EQ((UINT)kGridErrorNoRows, host.Last(kGridEditError)->kind);
     EXPECT_EQ("2", Narrow(QueryText(db, L"SELECT COUNT(*) FROM ql_gridsql_dup")));
@@ -132,8 +133,10 @@ TEST_F(SqliteGrid, DuplicateRowsWithoutKeyAreRefused)
 
 TEST_F(SqliteGrid, RowCopiedFromOneGridPastesIntoAnotherTable)
 {
-    db.ExecuteSQL(L"CREATE TABLE ql_gridsql_src (ID INTEGER, Name TEXT, Stamp TIMESTAMP, Note TEXT)");
-    db.ExecuteSQL(L"INSERT INTO ql_gridsql_src VALUES (7, 'seven''s', '2020-01-02 03:04:05', NULL)");
+    db.ExecuteSQL(
+        L"CREATE TABLE ql_gridsql_src (ID INTEGER, Name TEXT, Stamp TIMESTAMP, Note TEXT)");
+    db.ExecuteSQL(
+        L"INSERT INTO ql_gridsql_src VALUES (7, 'seven''s', '2020-01-02 03:04:05', NULL)");
     db.ExecuteSQL(L"CREATE TABLE ql_gridsql_dst (note TEXT, name TEXT, id INTEGER, extra TEXT)");
     Load(L"SELECT ID, Name, Stamp, Note FROM ql_gridsql_src");
     host.grid.SelectRow(0);
@@ -156,7 +159,8 @@ TEST_F(SqliteGrid, RowCopiedFromOneGridPastesIntoAnotherTable)
     other.grid.m_pDatabase = &db;
     other.grid.m_bShowMarkers = 1;
     CRRecordset target(&db);
-    ASSERT_TRUE(target.Open(L"SELECT note, name, id, extra FROM ql_gridsql_dst", RS_STATIC, RS_READONLY));
+    ASSERT_TRUE(
+        target.Open(L"SELECT note, name, id, extra FROM ql_gridsql_dst", RS_STATIC, RS_READONLY));
     other.grid.SetCursor(&target);
     AddColumns(other.grid, target);
     ASSERT_TRUE(other.grid.LoadRows(-1));
@@ -198,7 +202,8 @@ TEST_F(SqliteGrid, EditorNullSwitchEscapeAndValueList)
     EXPECT_EQ("NULL", Narrow(shown));
     EXPECT_FALSE(::IsWindowEnabled(editor->m_edit.m_hWnd));
     editor->m_check.SetCheck(BST_CHECKED);
-    editor->SendMessage(WM_COMMAND, MAKEWPARAM(CGridEdit::idNullBox, BN_CLICKED), (LPARAM)editor->m_check.m_hWnd);
+    editor->SendMessage(WM_COMMAND, MAKEWPARAM(CGridEdit::idNullBox, BN_CLICKED),
+                        (LPARAM)editor->m_check.m_hWnd);
     editor->m_edit.GetWindowText(shown);
     EXPECT_EQ("changed", Narrow(shown));
     // Esc stores nothing but ends the editor.
@@ -245,7 +250,11 @@ public:
     int count;
     int next = 0;
     explicit ManyValues(int n) : count(n) {}
-    bool Open() override { next = 0; return true; }
+    bool Open() override
+    {
+        next = 0;
+        return true;
+    }
     bool GetNext(CString& value) override
     {
         if (next >= count)
@@ -261,8 +270,14 @@ TEST(GridEditor, ListHeightAndPlacement)
     ASSERT_TRUE(host.Create(kGridLines | kGridEditable, 500, 600));
     RECT client;
     host.grid.GetClientRect(&client);
-    struct Case { int values; int top; bool above; };
-    for (Case c : {Case{40, 30, false}, Case{0, 30, false}, Case{40, client.bottom - 25, true}}) {
+    struct Case
+    {
+        int values;
+        int top;
+        bool above;
+    };
+    for (Case c : {Case{40, 30, false}, Case{0, 30, false}, Case{40, client.bottom - 25, true}})
+    {
         CGridEdit::CDataInterface* source = new ManyValues(c.values);
         CGridEdit* editor = new CGridEdit(0, 0, CGridEdit::flagList, CGridItem(L"", 0), source);
         EXPECT_EQ(nullptr, source);
@@ -277,7 +292,8 @@ TEST(GridEditor, ListHeightAndPlacement)
         ::GetWindowRect(hEditor, &whole);
         int itemHeight = (int)editor->m_list.SendMessage(LB_GETITEMHEIGHT);
         if (c.values == 40)
-            EXPECT_EQ(15 * itemHeight + 2 * ::GetSystemMetrics(SM_CYFIXEDFRAME), list.bottom - list.top);
+            EXPECT_EQ(15 * itemHeight + 2 * ::GetSystemMetrics(SM_CYFIXEDFRAME),
+                      list.bottom - list.top);
         else
             EXPECT_LE(200, list.bottom - list.top);
         RECT edit;
@@ -286,7 +302,7 @@ TEST(GridEditor, ListHeightAndPlacement)
         editor->CloseList();
         ::GetWindowRect(hEditor, &whole);
         EXPECT_EQ(20, whole.bottom - whole.top);
-        host.grid.SetFocus();   // ends the editor
+        host.grid.SetFocus(); // ends the editor
         PumpPending();
         EXPECT_FALSE(::IsWindow(hEditor));
     }
@@ -314,7 +330,8 @@ TEST(GridOrderDialog, MovesApplyAtOnceAndStayAfterEscape)
         ::KillTimer(nullptr, id);
         HWND hList = ::GetDlgItem(hDlg, COrderDlg::idList);
         int n = (int)::SendMessageW(hList, LB_GETCOUNT, 0, 0);
-        for (int i = 0; i < n; ++i) {
+        for (int i = 0; i < n; ++i)
+        {
             wchar_t buf[64] = {};
             ::SendMessageW(hList, LB_GETTEXT, i, (LPARAM)buf);
             listed.push_back(buf);
@@ -332,7 +349,7 @@ TEST(GridOrderDialog, MovesApplyAtOnceAndStayAfterEscape)
     });
     host.grid.OrderColumns(L"Order of columns");
     ASSERT_EQ(4u, listed.size());
-    EXPECT_EQ("b", Narrow(listed[1]));   // hidden columns are listed too
+    EXPECT_EQ("b", Narrow(listed[1])); // hidden columns are listed too
     EXPECT_EQ(0, upOnFirst);
     std::vector<int> order(4);
     ASSERT_TRUE(host.grid.SendMessage(LVM_GETCOLUMNORDERARRAY, 4, (LPARAM)order.data()));
@@ -349,14 +366,16 @@ TEST(GridDecimals, ExactTextOnPostgreSQL)
     CString table;
     table.Format(L"ql_gridsql_dec_%lu", ::GetCurrentProcessId());
     db.ExecuteSQL(L"DROP TABLE IF EXISTS " + table);
-    db.ExecuteSQL(L"CREATE TABLE " + table + L" (id INTEGER PRIMARY KEY, amount NUMERIC(24,4), note VARCHAR(10))");
+    db.ExecuteSQL(L"CREATE TABLE " + table +
+                  L" (id INTEGER PRIMARY KEY, amount NUMERIC(24,4), note VARCHAR(10))");
     db.ExecuteSQL(L"INSERT INTO " + table + L" VALUES (1, 1234567890123456.7891, 'a')");
     {
         GridHost host;
         ASSERT_TRUE(host.Create(kGridLines | kGridEditable));
         host.grid.m_pDatabase = &db;
         CRRecordset rs(&db);
-        ASSERT_TRUE(rs.Open(L"SELECT id, amount, note FROM " + table, RS_STATIC, RS_NUMERIC_AS_TEXT));
+        ASSERT_TRUE(
+            rs.Open(L"SELECT id, amount, note FROM " + table, RS_STATIC, RS_NUMERIC_AS_TEXT));
         host.grid.SetCursor(&rs);
         host.grid.InsertColumn(L"id", 1, 100, LVCFMT_LEFT, -1, 0, false, 0);
         host.grid.InsertColumn(L"amount", 2, L"%.4f", 100, LVCFMT_RIGHT, -1, 0, false, 0);
@@ -370,8 +389,9 @@ TEST(GridDecimals, ExactTextOnPostgreSQL)
         ASSERT_TRUE(host.grid.CommitRow());
         host.grid.SetCursor(nullptr);
     }
-    EXPECT_EQ("1", Narrow(QueryText(db, L"SELECT COUNT(*) FROM " + table +
-                                            L" WHERE amount = 1234567890123456.7891 AND note = 'b'")));
+    EXPECT_EQ("1",
+              Narrow(QueryText(db, L"SELECT COUNT(*) FROM " + table +
+                                       L" WHERE amount = 1234567890123456.7891 AND note = 'b'")));
     db.ExecuteSQL(L"DROP TABLE " + table);
 }
 
@@ -385,14 +405,15 @@ TEST(GridToolTips, LongValuesWrappedShortOnesOnlyWhenCut)
     cursor.AddColumn(L"t", SQL_C_WCHAR, SQL_WVARCHAR);
     cursor.AddColumn(L"n", SQL_C_LONG, SQL_INTEGER);
     cursor.rows.push_back({GridTest::Text(CString(L'x', 150)), GridTest::Text(L"1")});
-    cursor.rows.push_back({GridTest::Text(L"ab"), GridTest::Text(L"123456789012345678901234567890")});
+    cursor.rows.push_back(
+        {GridTest::Text(L"ab"), GridTest::Text(L"123456789012345678901234567890")});
     host.grid.SetCursor(&cursor);
     AddColumns(host.grid, cursor);
     ASSERT_TRUE(host.grid.LoadRows(-1));
     host.grid.SetColumnWidth(1, 40);
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 2; ++c)
-            host.grid.GetItemText(r, c);   // fills the cache as drawing would
+            host.grid.GetItemText(r, c); // fills the cache as drawing would
     PumpPending();
 
     auto tipAt = [&](int row, int column, UINT code) -> CString {
@@ -404,7 +425,8 @@ TEST(GridToolTips, LongValuesWrappedShortOnesOnlyWhenCut)
         ::ClientToScreen(host.grid.m_hWnd, &pt);
         ::SetCursorPos(pt.x, pt.y);
         LRESULT result = 0;
-        if (code == TTN_GETDISPINFOW) {
+        if (code == TTN_GETDISPINFOW)
+        {
             NMTTDISPINFOW info = {};
             info.hdr.code = TTN_GETDISPINFOW;
             EXPECT_TRUE(host.grid.OnToolTipText(&info.hdr, &result));

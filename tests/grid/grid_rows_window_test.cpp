@@ -16,11 +16,14 @@ public:
     explicit CountingCursor(int rows, int cols = 3)
     {
         for (int c = 0; c < cols; ++c)
-            AddColumn(CString(L"c") + CString(std::to_wstring(c).c_str()), SQL_C_WCHAR, SQL_WVARCHAR);
-        for (int r = 0; r < rows; ++r) {
+            AddColumn(CString(L"c") + CString(std::to_wstring(c).c_str()), SQL_C_WCHAR,
+                      SQL_WVARCHAR);
+        for (int r = 0; r < rows; ++r)
+        {
             std::vector<GridTest::Cell> row;
             for (int c = 0; c < cols; ++c)
-                row.push_back(GridTest::Text(CString((L"r" + std::to_wstring(r) + L"c" + std::to_wstring(c)).c_str())));
+                row.push_back(GridTest::Text(
+                    CString((L"r" + std::to_wstring(r) + L"c" + std::to_wstring(c)).c_str())));
             rows_push(row);
         }
     }
@@ -56,7 +59,7 @@ struct Fixture : ::testing::Test
 
 using GridRows = Fixture;
 
-}  // namespace
+} // namespace
 
 TEST_F(GridRows, EmptyCursorLoadsNoItemsAndReportsNoCount)
 {
@@ -91,12 +94,14 @@ TEST_F(GridRows, ManyRowsLoadOneScreenAndShowingTheLastItemReadsOneMore)
     EXPECT_LT(loaded, 400);
     EXPECT_FALSE(host.grid.IsFullyLoaded());
     const int codes = host.Count(kGridCountChanged);
-    EXPECT_EQ(CString((L"r" + std::to_wstring(loaded - 1) + L"c1").c_str()), Shown(host.grid, loaded - 1, 1));
+    EXPECT_EQ(CString((L"r" + std::to_wstring(loaded - 1) + L"c1").c_str()),
+              Shown(host.grid, loaded - 1, 1));
     EXPECT_EQ(loaded + 1, host.grid.GetItemCount());
     EXPECT_EQ(codes + 1, host.Count(kGridCountChanged));
     // The rows stay in cursor order after the read-ahead moved the cursor.
     EXPECT_EQ(CString(L"r3c0"), Shown(host.grid, 3, 0));
-    EXPECT_EQ(CString((L"r" + std::to_wstring(loaded) + L"c0").c_str()), Shown(host.grid, loaded, 0));
+    EXPECT_EQ(CString((L"r" + std::to_wstring(loaded) + L"c0").c_str()),
+              Shown(host.grid, loaded, 0));
 }
 
 TEST_F(GridRows, WantedRowBeyondTheScreenIsReadAndSelected)
@@ -136,11 +141,14 @@ TEST_F(GridRows, CacheRecentresWithoutStaleRowsNearTheEnd)
     host.grid.m_nCacheSize = 50;
     Attach(cursor);
     ASSERT_TRUE(host.grid.LoadRows(-1));
-    for (int row : {0, 10, 390, 399, 398, 120, 0, 399, 351, 352}) {
-        for (int c = 0; c < 3; ++c) {
+    for (int row : {0, 10, 390, 399, 398, 120, 0, 399, 351, 352})
+    {
+        for (int c = 0; c < 3; ++c)
+        {
             CGridItem item;
             ASSERT_TRUE(host.grid.GetCellText(row, c, item)) << row;
-            EXPECT_EQ(CString((L"r" + std::to_wstring(row) + L"c" + std::to_wstring(c)).c_str()), item.m_strText);
+            EXPECT_EQ(CString((L"r" + std::to_wstring(row) + L"c" + std::to_wstring(c)).c_str()),
+                      item.m_strText);
         }
     }
     CGridItem beyond;
@@ -192,9 +200,10 @@ public:
     {
         ++pumps;
         const int items = grid->GetItemCount();
-        if (items > 0) {
-            grid->GetItemText(items - 1, 0);   // the last item: would read ahead
-            grid->GetItemText(items / 2, 1);  // a middle one: would move the cursor
+        if (items > 0)
+        {
+            grid->GetItemText(items - 1, 0); // the last item: would read ahead
+            grid->GetItemText(items / 2, 1); // a middle one: would move the cursor
             grid->SendMessage(WM_KEYDOWN, VK_NEXT, 0);
         }
         if (pumps == clearAt)
@@ -205,7 +214,7 @@ public:
     void Step() override {}
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(GridRows, ReadingSurvivesRequestsMadeWhileMessagesRun)
 {

@@ -16,20 +16,45 @@ struct Cell
     bool truncated = false;
     bool noTotal = false;
     bool empty = false;
-    CString text;                 // text of text and number columns
-    std::vector<BYTE> bytes;      // binary columns
-    TIMESTAMP_STRUCT ts{};        // timestamp columns
+    CString text;            // text of text and number columns
+    std::vector<BYTE> bytes; // binary columns
+    TIMESTAMP_STRUCT ts{};   // timestamp columns
 };
 
-inline Cell Text(LPCWSTR text) { Cell c; c.text = text; return c; }
-inline Cell Null() { Cell c; c.null = true; return c; }
-inline Cell Truncated(LPCWSTR text) { Cell c; c.text = text; c.truncated = true; return c; }
-inline Cell Bytes(std::vector<BYTE> b) { Cell c; c.bytes = b; return c; }
+inline Cell Text(LPCWSTR text)
+{
+    Cell c;
+    c.text = text;
+    return c;
+}
+inline Cell Null()
+{
+    Cell c;
+    c.null = true;
+    return c;
+}
+inline Cell Truncated(LPCWSTR text)
+{
+    Cell c;
+    c.text = text;
+    c.truncated = true;
+    return c;
+}
+inline Cell Bytes(std::vector<BYTE> b)
+{
+    Cell c;
+    c.bytes = b;
+    return c;
+}
 inline Cell Stamp(int y, int mo, int d, int h, int mi, int s, unsigned fraction)
 {
     Cell c;
-    c.ts.year = (SQLSMALLINT)y; c.ts.month = (SQLUSMALLINT)mo; c.ts.day = (SQLUSMALLINT)d;
-    c.ts.hour = (SQLUSMALLINT)h; c.ts.minute = (SQLUSMALLINT)mi; c.ts.second = (SQLUSMALLINT)s;
+    c.ts.year = (SQLSMALLINT)y;
+    c.ts.month = (SQLUSMALLINT)mo;
+    c.ts.day = (SQLUSMALLINT)d;
+    c.ts.hour = (SQLUSMALLINT)h;
+    c.ts.minute = (SQLUSMALLINT)mi;
+    c.ts.second = (SQLUSMALLINT)s;
     c.ts.fraction = fraction;
     return c;
 }
@@ -48,9 +73,12 @@ public:
     std::vector<std::vector<Cell>> rows;
     CString table = L"t";
     CString cursorName = L"SQL_CUR1";
-    int current = -1;   // 0-based row
+    int current = -1; // 0-based row
 
-    void AddColumn(LPCWSTR name, int cType, short sqlType) { columns.push_back({name, cType, sqlType}); }
+    void AddColumn(LPCWSTR name, int cType, short sqlType)
+    {
+        columns.push_back({name, cType, sqlType});
+    }
 
     const Cell& At(UINT col)
     {
@@ -65,8 +93,14 @@ public:
     bool IsForwardOnly() override { return false; }
     bool IsNumericAsText() override { return false; }
     short GetColumnCount() override { return (short)columns.size(); }
-    int GetColumnCType(UINT col) override { return col >= 1 && col <= columns.size() ? columns[col - 1].cType : SQL_C_DEFAULT; }
-    short GetColumnSQLType(UINT col) override { return col >= 1 && col <= columns.size() ? columns[col - 1].sqlType : 0; }
+    int GetColumnCType(UINT col) override
+    {
+        return col >= 1 && col <= columns.size() ? columns[col - 1].cType : SQL_C_DEFAULT;
+    }
+    short GetColumnSQLType(UINT col) override
+    {
+        return col >= 1 && col <= columns.size() ? columns[col - 1].sqlType : 0;
+    }
     LONGLONG GetColumnSize(UINT) override { return 100; }
     int FindColumn(LPCWSTR name) override
     {
@@ -80,14 +114,28 @@ public:
     CString GetSQL() override { return L"SELECT * FROM " + table; }
     CString GetTableName() override { return table; }
     CString GetCursorName() override { return cursorName; }
-    CString GetColumnName(UINT col) override { return col >= 1 && col <= columns.size() ? columns[col - 1].name : CString(); }
-    bool IsDecimalColumn(UINT col) override { return Zelt::IsDecimalSQLType(GetColumnSQLType(col)); }
+    CString GetColumnName(UINT col) override
+    {
+        return col >= 1 && col <= columns.size() ? columns[col - 1].name : CString();
+    }
+    bool IsDecimalColumn(UINT col) override
+    {
+        return Zelt::IsDecimalSQLType(GetColumnSQLType(col));
+    }
     bool IsColumnNullable(UINT) override { return true; }
 
     bool MoveFirst() override { return SetAbsolutePosition(1); }
     bool MoveLast() override { return SetAbsolutePosition((int)rows.size()); }
-    bool MoveNext() override { ++current; return current < (int)rows.size(); }
-    bool MovePrev() override { --current; return current >= 0; }
+    bool MoveNext() override
+    {
+        ++current;
+        return current < (int)rows.size();
+    }
+    bool MovePrev() override
+    {
+        --current;
+        return current >= 0;
+    }
     bool SetAbsolutePosition(int row) override
     {
         if (row < 1 || row > (int)rows.size())
@@ -100,7 +148,11 @@ public:
     bool IsBOF() override { return current < 0; }
     bool IsEOF() override { return current >= (int)rows.size(); }
     bool HasResultColumns() override { return !columns.empty(); }
-    void GetStatus(CStatus& status) override { status.nCurrentRow = current; status.bCountFinal = true; }
+    void GetStatus(CStatus& status) override
+    {
+        status.nCurrentRow = current;
+        status.bCountFinal = true;
+    }
     void SetPos(ULONGLONG, USHORT) override {}
 
     bool IsFieldValid(UINT col) override
@@ -125,7 +177,10 @@ public:
         return !c.null;
     }
     bool GetFieldOleDateTime(UINT, COleDateTime&) override { throw new CException(); }
-    bool GetFieldTimestampOffset(UINT, SQL_SS_TIMESTAMPOFFSET_STRUCT&) override { throw new CException(); }
+    bool GetFieldTimestampOffset(UINT, SQL_SS_TIMESTAMPOFFSET_STRUCT&) override
+    {
+        throw new CException();
+    }
     bool GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value) override
     {
         const Cell& c = At(col);
@@ -139,16 +194,43 @@ public:
         value = wcstod(c.text, nullptr);
         return !c.null;
     }
-    bool GetFieldFloat(UINT col, float& value) override { double d; bool r = GetFieldDouble(col, d); value = (float)d; return r; }
-    bool GetFieldBigInt(UINT col, LONGLONG& value) override { value = _wtoi64(At(col).text); return !At(col).null; }
-    bool GetFieldShort(UINT col, short& value) override { value = (short)_wtoi(At(col).text); return !At(col).null; }
-    bool GetFieldLong(UINT col, long& value) override { value = _wtol(At(col).text); return !At(col).null; }
-    bool GetFieldInt(UINT col, int& value) override { value = _wtoi(At(col).text); return !At(col).null; }
-    bool GetFieldBool(UINT col, bool& value) override { value = _wtoi(At(col).text) != 0; return !At(col).null; }
+    bool GetFieldFloat(UINT col, float& value) override
+    {
+        double d;
+        bool r = GetFieldDouble(col, d);
+        value = (float)d;
+        return r;
+    }
+    bool GetFieldBigInt(UINT col, LONGLONG& value) override
+    {
+        value = _wtoi64(At(col).text);
+        return !At(col).null;
+    }
+    bool GetFieldShort(UINT col, short& value) override
+    {
+        value = (short)_wtoi(At(col).text);
+        return !At(col).null;
+    }
+    bool GetFieldLong(UINT col, long& value) override
+    {
+        value = _wtol(At(col).text);
+        return !At(col).null;
+    }
+    bool GetFieldInt(UINT col, int& value) override
+    {
+        value = _wtoi(At(col).text);
+        return !At(col).null;
+    }
+    bool GetFieldBool(UINT col, bool& value) override
+    {
+        value = _wtoi(At(col).text) != 0;
+        return !At(col).null;
+    }
     bool GetFieldText(UINT col, CString& value) override
     {
         const Cell& c = At(col);
-        if (c.null) {
+        if (c.null)
+        {
             value.Empty();
             return false;
         }

@@ -14,7 +14,12 @@ using namespace QlConnTest;
 
 namespace {
 
-enum class Product { SQLite, PostgreSQL, MariaDB };
+enum class Product
+{
+    SQLite,
+    PostgreSQL,
+    MariaDB
+};
 
 struct ProductCase
 {
@@ -28,7 +33,8 @@ protected:
     void SetUp() override
     {
         CString connect;
-        switch (GetParam().product) {
+        switch (GetParam().product)
+        {
         case Product::SQLite: connect = m_file.Connect(); break;
         case Product::PostgreSQL: connect = QlTestDb::PostgresConnect(); break;
         case Product::MariaDB: connect = QlTestDb::MariaDBConnect(); break;
@@ -40,7 +46,8 @@ protected:
 
     void TearDown() override
     {
-        if (m_db.IsOpen()) {
+        if (m_db.IsOpen())
+        {
             auto e = Catch([&] { m_db.ExecuteSQL(L"DROP TABLE IF EXISTS " + m_table); });
         }
     }
@@ -53,7 +60,8 @@ protected:
 
     CString Types(LPCWSTR sqlite, LPCWSTR pg, LPCWSTR maria)
     {
-        switch (GetParam().product) {
+        switch (GetParam().product)
+        {
         case Product::SQLite: return sqlite;
         case Product::PostgreSQL: return pg;
         default: return maria;
@@ -120,15 +128,19 @@ TEST_P(RowSqlDb, HostileValuesSurviveAndOtherRowsStayUntouched)
     CRowSqlFailure f;
 
     // A statement-shaping number is refused before anything runs.
-    EXPECT_FALSE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"amount", L"0 --")}, key, st, f));
+    EXPECT_FALSE(
+        BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"amount", L"0 --")}, key, st, f));
     EXPECT_EQ((UINT)kRowSqlInvalidData, f.nKind);
 
     ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
-                                     {Col(*rs, L"name", text), Col(*rs, L"stamp", L"2024-02-29 13:14:15.123456"),
+                                     {Col(*rs, L"name", text),
+                                      Col(*rs, L"stamp", L"2024-02-29 13:14:15.123456"),
                                       Col(*rs, L"data", L"DEADBEEF00")},
-                                     key, st, f)) << f.nKind << Narrow(f.strText);
+                                     key, st, f))
+        << f.nKind << Narrow(f.strText);
     LONGLONG count = 0;
-    auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f, &count)) << Narrow(f.strText); });
+    auto e =
+        Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f, &count)) << Narrow(f.strText); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
     EXPECT_EQ(1, count);
     rs.reset();
@@ -144,28 +156,35 @@ TEST_P(RowSqlDb, HostileValuesSurviveAndOtherRowsStayUntouched)
     // its values (no key) still finds exactly it.
     rs = OpenAll(L"id");
     ASSERT_TRUE(rs->SetAbsolutePosition(2));
-    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"amount", L"12345678901234.5678")},
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
+                                     {Col(*rs, L"amount", L"12345678901234.5678")},
                                      CRowKeyRequest(), st, f));
     EXPECT_TRUE(st.bValueKey);
-    e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f, &count)) << f.nKind << " " << Narrow(f.strText) << " " << Narrow(st.strSQL.Left(200)); });
+    e = Catch([&] {
+        EXPECT_TRUE(ExecuteRowStatement(m_db, st, f, &count))
+            << f.nKind << " " << Narrow(f.strText) << " " << Narrow(st.strSQL.Left(200));
+    });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
     rs.reset();
     CString amount = Query(L"SELECT amount FROM " + m_table + L" WHERE id=2");
     // SQLite keeps NUMERIC values as doubles; the servers keep every digit.
-    EXPECT_EQ(0, amount.Find(GetParam().product == Product::SQLite ? L"12345678901234." : L"12345678901234.5678"))
+    EXPECT_EQ(0, amount.Find(GetParam().product == Product::SQLite ? L"12345678901234."
+                                                                   : L"12345678901234.5678"))
         << Narrow(amount);
     EXPECT_EQ("3", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table)));
 
     // Inserting, then deleting by key.
     rs = OpenAll(L"id");
-    ASSERT_TRUE(BuildInsertStatement(m_db, nullptr, rs.get(),
-                                     {Col(*rs, L"id", L"4"), Col(*rs, L"name", L"x'); DELETE FROM t; --"),
-                                      Col(*rs, L"amount", L""), Col(*rs, L"data", L"")},
-                                     st, f));
+    ASSERT_TRUE(
+        BuildInsertStatement(m_db, nullptr, rs.get(),
+                             {Col(*rs, L"id", L"4"), Col(*rs, L"name", L"x'); DELETE FROM t; --"),
+                              Col(*rs, L"amount", L""), Col(*rs, L"data", L"")},
+                             st, f));
     e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
     rs.reset();
-    EXPECT_EQ("x'); DELETE FROM t; --", Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=4")));
+    EXPECT_EQ("x'); DELETE FROM t; --",
+              Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=4")));
     EXPECT_EQ("<NULL>", Narrow(Query(L"SELECT amount FROM " + m_table + L" WHERE id=4")));
     rs = OpenAll(L"id");
     ASSERT_TRUE(rs->SetAbsolutePosition(1));
@@ -188,7 +207,8 @@ TEST_P(RowSqlDb, TwinRowsWithoutKeyAreNeverChangedTogether)
     ASSERT_TRUE(rs->SetAbsolutePosition(1));
     CRowStatement st;
     CRowSqlFailure f;
-    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"z")}, CRowKeyRequest(), st, f));
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"z")},
+                                     CRowKeyRequest(), st, f));
     EXPECT_TRUE(st.bValueKey);
     auto e = Catch([&] { EXPECT_FALSE(ExecuteRowStatement(m_db, st, f)); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
@@ -206,7 +226,8 @@ TEST_P(RowSqlDb, TwinRowsWithoutKeyAreNeverChangedTogether)
     // The unique row is changed; a row that is gone changes nothing and says so.
     rs = OpenAll(L"a");
     ASSERT_TRUE(rs->SetAbsolutePosition(3));
-    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"z")}, CRowKeyRequest(), st, f));
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"z")},
+                                     CRowKeyRequest(), st, f));
     e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
     e = Catch([&] { EXPECT_FALSE(ExecuteRowStatement(m_db, st, f)); });
@@ -220,7 +241,9 @@ INSTANTIATE_TEST_SUITE_P(Products, RowSqlDb,
                          ::testing::Values(ProductCase{Product::SQLite, "SQLite"},
                                            ProductCase{Product::PostgreSQL, "PostgreSQL"},
                                            ProductCase{Product::MariaDB, "MariaDB"}),
-                         [](const ::testing::TestParamInfo<ProductCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<ProductCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // The positioned form: a cursor that names its table and cursor, on the fake driver, which logs
 // what it receives.
@@ -251,6 +274,7 @@ TEST(RowSqlFake, PositionedStatementsReachTheDriverWithTheirParameters)
     e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(db, st, f)); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
     CString logged = log.Read();
-    EXPECT_NE(-1, logged.Find(L"UPDATE EMP SET HIRED=? WHERE CURRENT OF SQL_CUR7")) << Narrow(logged);
+    EXPECT_NE(-1, logged.Find(L"UPDATE EMP SET HIRED=? WHERE CURRENT OF SQL_CUR7"))
+        << Narrow(logged);
     EXPECT_NE(-1, logged.Find(L"DELETE FROM EMP WHERE CURRENT OF SQL_CUR7")) << Narrow(logged);
 }

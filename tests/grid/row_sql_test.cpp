@@ -9,7 +9,10 @@ using namespace GridTest;
 
 namespace {
 
-std::string Narrow(const CString& s) { return std::string(CStringA(s).GetString()); }
+std::string Narrow(const CString& s)
+{
+    return std::string(CStringA(s).GetString());
+}
 
 // Names are quoted as an SQLite connection needs; the values come from the hand-made cursor.
 struct Fixture : public ::testing::Test
@@ -51,9 +54,9 @@ TEST_F(Fixture, UpdateByPrimaryKeyQuotesTextAndBindsTimestampWithItsFraction)
     key.keyNames = {L"ID"};
     CRowStatement st;
     CRowSqlFailure f;
-    ASSERT_TRUE(BuildUpdateStatement(db, nullptr, &cursor,
-                                     {Col(1, 2, L"O'Brien \\ x"), Col(3, 4, L"2020-01-02 03:04:05.5")},
-                                     key, st, f));
+    ASSERT_TRUE(BuildUpdateStatement(
+        db, nullptr, &cursor, {Col(1, 2, L"O'Brien \\ x"), Col(3, 4, L"2020-01-02 03:04:05.5")},
+        key, st, f));
     EXPECT_EQ("UPDATE t SET name='O''Brien \\ x',stamp=? WHERE id=5", Narrow(st.strSQL));
     ASSERT_EQ(1u, st.params.size());
     EXPECT_EQ(SQL_C_TIMESTAMP, st.params[0].nCType);
@@ -69,7 +72,8 @@ TEST_F(Fixture, ConditionOverAllColumnsWithoutKeyUsesIsNullAndParameters)
     CRowStatement st;
     CRowSqlFailure f;
     ASSERT_TRUE(BuildDeleteStatement(db, nullptr, &cursor, CRowKeyRequest(), st, f));
-    EXPECT_EQ("DELETE FROM t WHERE id=6 AND name IS NULL AND amount IS NULL AND stamp IS NULL AND data IS NULL",
+    EXPECT_EQ("DELETE FROM t WHERE id=6 AND name IS NULL AND amount IS NULL AND stamp IS NULL AND "
+              "data IS NULL",
               Narrow(st.strSQL));
     EXPECT_TRUE(st.params.empty());
 
@@ -128,14 +132,17 @@ TEST_F(Fixture, NumbersMustBeNumbers)
 {
     CRowStatement st;
     CRowSqlFailure f;
-    for (LPCWSTR bad : {L"0 --", L"1; DROP TABLE t", L"1)", L"abc", L"1e", L"--1", L"0x10", L"1 2"}) {
+    for (LPCWSTR bad : {L"0 --", L"1; DROP TABLE t", L"1)", L"abc", L"1e", L"--1", L"0x10", L"1 2"})
+    {
         f = CRowSqlFailure();
-        EXPECT_FALSE(BuildUpdateStatement(db, nullptr, &cursor, {Col(2, 3, bad)}, CRowKeyRequest(), st, f))
+        EXPECT_FALSE(
+            BuildUpdateStatement(db, nullptr, &cursor, {Col(2, 3, bad)}, CRowKeyRequest(), st, f))
             << Narrow(bad);
         EXPECT_EQ((UINT)kRowSqlInvalidData, f.nKind);
         EXPECT_EQ(2, f.nColumn);
     }
-    ASSERT_TRUE(BuildUpdateStatement(db, nullptr, &cursor, {Col(0, 1, L" -12 "), Col(2, 3, L"+1.5e-3")},
+    ASSERT_TRUE(BuildUpdateStatement(db, nullptr, &cursor,
+                                     {Col(0, 1, L" -12 "), Col(2, 3, L"+1.5e-3")},
                                      CRowKeyRequest{false, {L"id"}}, st, f));
     EXPECT_EQ("UPDATE t SET id=-12,amount=+1.5e-3 WHERE id=5", Narrow(st.strSQL));
 }
@@ -144,20 +151,22 @@ TEST_F(Fixture, EmptyNonTextCellsAreNullOnUpdateAndLeftOutOnInsert)
 {
     CRowStatement st;
     CRowSqlFailure f;
-    ASSERT_TRUE(BuildUpdateStatement(db, nullptr, &cursor, {Col(0, 1, L""), Col(3, 4, L""), Col(1, 2, L"")},
+    ASSERT_TRUE(BuildUpdateStatement(db, nullptr, &cursor,
+                                     {Col(0, 1, L""), Col(3, 4, L""), Col(1, 2, L"")},
                                      CRowKeyRequest{true, {}}, st, f));
     EXPECT_EQ("UPDATE t SET id=NULL,stamp=?,name='' WHERE CURRENT OF SQL_CUR1", Narrow(st.strSQL));
     ASSERT_EQ(1u, st.params.size());
     EXPECT_EQ(SQL_NULL_DATA, st.params[0].nIndicator);
 
-    ASSERT_TRUE(BuildInsertStatement(db, nullptr, &cursor,
-                                     {Col(0, 1, L""), Col(1, 2, L""), Col(2, 3, L""), Col(3, 4, L""), Col(4, 5, L"")},
-                                     st, f));
+    ASSERT_TRUE(BuildInsertStatement(
+        db, nullptr, &cursor,
+        {Col(0, 1, L""), Col(1, 2, L""), Col(2, 3, L""), Col(3, 4, L""), Col(4, 5, L"")}, st, f));
     EXPECT_EQ("INSERT INTO t (name,data) VALUES ('',?)", Narrow(st.strSQL));
     ASSERT_EQ(1u, st.params.size());
     EXPECT_EQ(0, st.params[0].nIndicator);
 
-    ASSERT_TRUE(BuildInsertStatement(db, nullptr, &cursor, {Col(0, 1, L""), Col(3, 4, L"")}, st, f));
+    ASSERT_TRUE(
+        BuildInsertStatement(db, nullptr, &cursor, {Col(0, 1, L""), Col(3, 4, L"")}, st, f));
     EXPECT_EQ("INSERT INTO t (id) VALUES (NULL)", Narrow(st.strSQL));
 
     ASSERT_TRUE(BuildUpdateStatement(db, nullptr, &cursor, {}, CRowKeyRequest(), st, f));
@@ -192,9 +201,11 @@ TEST_F(Fixture, OtherValueKinds)
     CRowSqlParams params;
     CString value;
     CRowSqlFailure f;
-    EXPECT_FALSE(MakeSaveValue(db, L"not a date", 0, SQL_C_TIMESTAMP, SQL_TYPE_TIMESTAMP, value, params, f));
+    EXPECT_FALSE(
+        MakeSaveValue(db, L"not a date", 0, SQL_C_TIMESTAMP, SQL_TYPE_TIMESTAMP, value, params, f));
     EXPECT_EQ((UINT)kRowSqlInvalidData, f.nKind);
-    ASSERT_TRUE(MakeSaveValue(db, L"10:30:00", 0, SQL_C_TIMESTAMP, SQL_TYPE_TIME, value, params, f));
+    ASSERT_TRUE(
+        MakeSaveValue(db, L"10:30:00", 0, SQL_C_TIMESTAMP, SQL_TYPE_TIME, value, params, f));
     EXPECT_TRUE(params.empty());
     EXPECT_NE(-1, value.Find(L"10:30:00"));
     ASSERT_TRUE(MakeSaveValue(db, L"x", 1, SQL_C_WCHAR, SQL_WVARCHAR, value, params, f));

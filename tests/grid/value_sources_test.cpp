@@ -6,14 +6,22 @@
 
 namespace {
 
-std::string N(const CString& s) { return std::string(CStringA(s).GetString()); }
+std::string N(const CString& s)
+{
+    return std::string(CStringA(s).GetString());
+}
 
 } // namespace
 
 TEST(ValueSources, TimeProposalsByTypeAndZoneOffsets)
 {
     SYSTEMTIME t{};
-    t.wYear = 2024; t.wMonth = 3; t.wDay = 5; t.wHour = 7; t.wMinute = 8; t.wSecond = 9;
+    t.wYear = 2024;
+    t.wMonth = 3;
+    t.wDay = 5;
+    t.wHour = 7;
+    t.wMinute = 8;
+    t.wSecond = 9;
     EXPECT_EQ("2024/03/05 07:08:09", N(FormatTimeProposal(t, SQL_TYPE_TIMESTAMP, 0)));
     EXPECT_EQ("2024/03/05 07:08:09 +05:30", N(FormatTimeProposal(t, SQL_SS_TIMESTAMPOFFSET, -330)));
     EXPECT_EQ("07:08:09", N(FormatTimeProposal(t, SQL_SS_TIME2, 0)));
@@ -72,7 +80,8 @@ TEST(ValueSources, ForeignKeyValuesFromARealTable)
     EXPECT_FALSE(MakeFKValuesQuery(L"dept", keys, &db, &db, 0, source));
     EXPECT_EQ(nullptr, source);
     ASSERT_TRUE(MakeFKValuesQuery(L"Dept", keys, &db, &db, 0, source));
-    EXPECT_EQ("SELECT DISTINCT code FROM dept ORDER BY code", N(static_cast<CRGridFKDataInterface*>(source)->m_strSQL));
+    EXPECT_EQ("SELECT DISTINCT code FROM dept ORDER BY code",
+              N(static_cast<CRGridFKDataInterface*>(source)->m_strSQL));
     CString value;
     ASSERT_TRUE(source->Open());
     ASSERT_TRUE(source->GetNext(value));

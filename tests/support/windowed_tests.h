@@ -11,12 +11,12 @@
 
 namespace qltest {
 
-
 inline const char kManifest[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
     "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
     "  <dependency><dependentAssembly>\n"
-    "    <assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"\n"
+    "    <assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" "
+    "version=\"6.0.0.0\"\n"
     "      processorArchitecture=\"amd64\" publicKeyToken=\"6595b64144ccf1df\" language=\"*\"/>\n"
     "  </dependentAssembly></dependency>\n"
     "</assembly>\n";
@@ -27,7 +27,8 @@ inline void ActivateCommonControls6()
     ::GetTempPathW(MAX_PATH, folder);
     wchar_t path[MAX_PATH] = {};
     _snwprintf(path, MAX_PATH, L"%lsql_test_%lu.manifest", folder, ::GetCurrentProcessId());
-    HANDLE hFile = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hFile = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
@@ -38,7 +39,7 @@ inline void ActivateCommonControls6()
     HANDLE hCtx = ::CreateActCtxW(&ctx);
     ULONG_PTR cookie = 0;
     if (hCtx != INVALID_HANDLE_VALUE)
-        ::ActivateActCtx(hCtx, &cookie);  // stays active for the whole run
+        ::ActivateActCtx(hCtx, &cookie); // stays active for the whole run
     ::DeleteFileW(path);
 }
 
@@ -57,7 +58,9 @@ inline void UnmanagedWindowsUnderWine()
     wchar_t key[MAX_PATH + 64] = {};
     _snwprintf(key, MAX_PATH + 63, L"Software\\Wine\\AppDefaults\\%ls\\X11 Driver", name);
     HKEY hKey = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey, nullptr) == ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hKey,
+                          nullptr) == ERROR_SUCCESS)
+    {
         ::RegSetValueExW(hKey, L"Managed", 0, REG_SZ, (const BYTE*)L"N", 2 * sizeof(wchar_t));
         ::RegCloseKey(hKey);
     }
@@ -67,8 +70,10 @@ inline void UnmanagedWindowsUnderWine()
 inline void PumpPending()
 {
     MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!AfxPreTranslateMessage(&msg)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (!AfxPreTranslateMessage(&msg))
+        {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
@@ -79,7 +84,8 @@ inline void PumpPending()
 inline void PumpFor(DWORD milliseconds)
 {
     const DWORD start = ::GetTickCount();
-    do {
+    do
+    {
         PumpPending();
         ::Sleep(5);
     } while (::GetTickCount() - start < milliseconds);
@@ -108,4 +114,4 @@ inline int RunWindowedTests(int argc, char** argv)
     return result;
 }
 
-}  // namespace qltest
+} // namespace qltest
