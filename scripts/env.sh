@@ -5,3 +5,4 @@ export QL_SOURCE_DIR QL_BINARY_DIR
 export WINEPREFIX="$QL_BINARY_DIR/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$QL_SOURCE_DIR")}"
