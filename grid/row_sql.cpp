@@ -1,6 +1,8 @@
 // Statement building and running for the grid's row saving (see row_sql.h).
 #include "grid/row_sql.h"
 
+#include "dbaccess/transaction.h"
+
 #include "dbaccess/recordset.h"
 #include "dbaccess/sql_names.h"
 #include "dbaccess/sql_text.h"
@@ -628,41 +630,21 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
     LONGLONG count = -1;
     // A row identified by its values may have twins: guard the statement with a transaction so
     // that changing more than this one row can be undone.
-    bool guarded = statement.bValueKey && !db.IsInTransaction() && db.BeginTrans();
-    bool ok = false;
-    try
-    {
-        ok = RunOnce(db, statement, count, failure);
-    }
-    catch (...)
-    {
-        if (guarded)
-        {
-            try
-            {
-                db.EndTrans(false);
-            }
-            catch (Zelt::CRDBException* e)
-            {
-                delete e;
-            }
-        }
-        throw;
-    }
+    CRTransaction guard(db, statement.bValueKey);
+    bool ok = RunOnce(db, statement, count, failure);
     if (pRowCount)
         *pRowCount = count;
     if (!ok)
     {
-        if (guarded)
-            db.EndTrans(false);
+        guard.Rollback();
         return false;
     }
     if (statement.bValueKey && count > 1)
     {
-        if (guarded)
-            db.EndTrans(false);
+        bool undone = guard.IsOwner();
+        guard.Rollback();
         CString text;
-        if (guarded)
+        if (undone)
             text.Format(L"The row is not unique: the statement would have changed %lld rows and "
                         L"was undone. Give the table a primary key to edit such rows.",
                         count);
@@ -671,8 +653,7 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
         Fail(failure, kRowSqlRowCount, text);
         return false;
     }
-    if (guarded)
-        db.EndTrans(true);
+    guard.Commit();
     if (count == 0)
     {
         Fail(failure, kRowSqlRowCount, L"The row was not found: no rows were changed.");
