@@ -1,0 +1,69 @@
+// CRDatabaseHelper: the services of the one open connection. The main frame embeds exactly one;
+// the grid and script windows and the object browser reach it through the main frame.
+//
+// The class is large and its members are implemented in several files of services/, one per
+// topic; each topic keeps its declarations in its own section below. Nested classes (the jobs)
+// are declared here and defined in the header of their topic.
+#pragma once
+
+#include "framework/core.h"
+#include "dbaccess/database.h"
+#include "dbaccess/sql_names.h"
+
+#include <sql.h>
+
+// The kinds of database objects the capability tests and object operations take.
+enum DBObjectKind
+{
+    DBOBJ_TABLE = 1,
+    DBOBJ_VIEW = 2,
+    DBOBJ_PROCEDURE = 3,
+    DBOBJ_FUNCTION = 4,
+    DBOBJ_PACKAGE = 5,
+    DBOBJ_TRIGGER = 6,
+    DBOBJ_CONSTRAINT = 7, // only for renaming
+};
+
+class CRDatabaseHelper
+{
+public:
+    CRDatabaseHelper();
+    virtual ~CRDatabaseHelper();
+    CRDatabaseHelper(const CRDatabaseHelper&) = delete;
+    CRDatabaseHelper& operator=(const CRDatabaseHelper&) = delete;
+
+    // ---- Connections, product and capabilities (database_helper.cpp) -------------------------
+    CRDatabase& GetDatabase() { return m_db; }
+    const CRDatabase& GetDatabase() const { return m_db; }
+    // The connection for catalog work: the second one for Microsoft SQL Server, else the main.
+    CRDatabase& GetCatalogDatabase() { return IsCatalogSeparate() ? m_dbCatalog : m_db; }
+    DBMSKind GetDBMSKind() const { return m_db.GetDBMSKind(); }
+
+    // ---- Background jobs (async_jobs.h) ------------------------------------------------------
+
+    // ---- Catalog reads (catalog_reads.cpp) ---------------------------------------------------
+
+    // ---- Drop and rename (object_ddl.cpp) ----------------------------------------------------
+
+    // ---- Object source, plans, object lists, constraints and triggers -----------------------
+
+    // ---- Data saving (save_data.cpp) ---------------------------------------------------------
+
+    // ---- Table order and relations -----------------------------------------------------------
+
+    // ---- Connection-string values (connect_string_values.cpp) --------------------------------
+
+private:
+    bool IsCatalogSeparate() const { return m_db.GetDBMSKind() == DBMS_MSSQL; }
+
+    typedef SQLRETURN(SQL_API* CancelHandleProc)(SQLSMALLINT, SQLHANDLE);
+
+    CRDatabase m_db;           // every statement of the user runs here
+    CRDatabase m_dbCatalog;    // open only for Microsoft SQL Server
+    bool m_bPlanTable = false; // the plan table was created by us
+    int m_nServerMajor = 0;    // first two numbers of SQL_DBMS_VER; 0 until connected
+    int m_nServerMinor = 0;
+    UINT m_nOpenMode = 0;   // option bits of the last open of the main connection
+    UINT m_nCursorType = 1; // cursor type of editable result sets (CRRecordset codes)
+    CancelHandleProc m_pfnCancelHandle = nullptr; // SQLCancelHandle, when odbc32 exports it
+};
