@@ -1,5 +1,6 @@
 // Command dispatch through message maps.
-#include "framework/wnd_internal.h"
+#include "framework/cmd_target.h"
+#include "framework/cmd_ui.h"
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
@@ -73,24 +74,17 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
 
 void CCmdTarget::BeginWaitCursor()
 {
-    if (CWinApp* pApp = AfxGetApp())
-        pApp->DoWaitCursor(1);
-    else
-        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    AfxDoWaitCursor(1);
 }
 
 void CCmdTarget::EndWaitCursor()
 {
-    if (CWinApp* pApp = AfxGetApp())
-        pApp->DoWaitCursor(-1);
-    else
-        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    AfxDoWaitCursor(-1);
 }
 
 void CCmdTarget::RestoreWaitCursor()
 {
-    if (CWinApp* pApp = AfxGetApp())
-        pApp->DoWaitCursor(0);
+    AfxDoWaitCursor(0);
 }
 
 CWaitCursor::CWaitCursor()

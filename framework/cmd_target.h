@@ -34,6 +34,12 @@ protected:
     friend class CWnd;
 };
 
+// The wait cursor, kept by the application object (it counts nested requests and restores the
+// cursor it replaced): 1 begins, -1 ends, 0 shows it again after something changed the cursor.
+// Without an application object the cursor is set directly. This is the command layer's one way
+// to the application object; it is defined beside CWinApp.
+void AfxDoWaitCursor(int nCode);
+
 // Shows the wait cursor for the lifetime of the object.
 class CWaitCursor
 {

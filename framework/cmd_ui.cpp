@@ -1,4 +1,5 @@
 // Command-UI updates of menu items and controls.
+#include "framework/cmd_ui.h"
 #include "framework/wnd_internal.h"
 
 CCmdUI::CCmdUI() = default;

@@ -1,4 +1,5 @@
 // The standard controls.
+#include "framework/controls_basic.h"
 #include "framework/wnd_internal.h"
 
 #include <vector>

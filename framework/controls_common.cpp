@@ -1,4 +1,6 @@
 // The common controls.
+#include "framework/controls_common.h"
+#include "framework/module_state.h"
 #include "framework/wnd_internal.h"
 
 #include <vector>

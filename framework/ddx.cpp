@@ -1,4 +1,6 @@
 // Dialog data exchange and validation.
+#include "framework/ddx.h"
+#include "framework/win_app.h"
 #include "framework/wnd_internal.h"
 
 #include <cerrno>

@@ -1,4 +1,7 @@
 // Dialog boxes.
+#include "framework/dialog.h"
+#include "framework/module_state.h"
+#include "framework/win_app.h"
 #include "framework/wnd_internal.h"
 
 #include <vector>

@@ -1,4 +1,6 @@
 // Device contexts and GDI objects.
+#include "framework/gdi.h"
+#include "framework/module_state.h"
 #include "framework/wnd_internal.h"
 
 IMPLEMENT_DYNAMIC(CGdiObject, CObject)

@@ -1,4 +1,6 @@
 // Menus.
+#include "framework/menu.h"
+#include "framework/module_state.h"
 #include "framework/wnd_internal.h"
 
 IMPLEMENT_DYNAMIC(CMenu, CObject)

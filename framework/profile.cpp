@@ -1,4 +1,5 @@
 // The application's settings: registry (after SetRegistryKey) or INI file.
+#include "framework/win_app.h"
 #include "framework/wnd_internal.h"
 
 #include <memory>

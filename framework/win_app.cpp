@@ -1,4 +1,6 @@
 // The application object and start-up.
+#include "framework/win_app.h"
+#include "framework/module_state.h"
 #include "framework/wnd_internal.h"
 
 #include <objbase.h>
@@ -137,6 +139,14 @@ void CWinApp::DoWaitCursor(int nCode)
         ::SetCursor(m_hcurWaitCursorRestore ? m_hcurWaitCursorRestore
                                             : ::LoadCursorW(nullptr, IDC_ARROW));
     }
+}
+
+void AfxDoWaitCursor(int nCode)
+{
+    if (CWinApp* pApp = AfxGetApp())
+        pApp->DoWaitCursor(nCode);
+    else if (nCode != 0)
+        ::SetCursor(::LoadCursorW(nullptr, nCode > 0 ? IDC_WAIT : IDC_ARROW));
 }
 
 int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT nIDHelp)

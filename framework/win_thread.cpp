@@ -1,4 +1,5 @@
 // Threads and their message loops.
+#include "framework/win_thread.h"
 #include "framework/wnd_internal.h"
 
 #include <process.h>

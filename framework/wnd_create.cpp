@@ -1,4 +1,7 @@
 // Window objects and handles: the handle map, creation, subclassing and destruction.
+#include "framework/wnd.h"
+#include "framework/module_state.h"
+#include "framework/win_thread.h"
 #include "framework/wnd_internal.h"
 
 #include <set>

@@ -1,5 +1,6 @@
 // The default message handlers of CWnd: each hands the message being handled to the default
 // window procedure.
+#include "framework/wnd.h"
 #include "framework/wnd_internal.h"
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)

@@ -1,7 +1,13 @@
-// Internals shared by the window sources: per-thread state and the handle maps.
+// Internals shared by the window sources: per-thread state and the handle maps. The window
+// sources include the headers of the classes they use themselves; this one brings only what its
+// own declarations need.
 #pragma once
 
-#include "framework/ui.h"
+#include "framework/cmd_ui.h"
+#include "framework/controls_common.h"
+#include "framework/gdi.h"
+#include "framework/menu.h"
+#include "framework/wnd.h"
 
 #include <mutex>
 #include <unordered_map>

@@ -1,4 +1,7 @@
 // CWnd's wrappers of window functions: text, geometry, relatives, focus, dialog items.
+#include "framework/wnd.h"
+#include "framework/ddx.h"
+#include "framework/win_app.h"
 #include "framework/wnd_internal.h"
 
 #include <vector>

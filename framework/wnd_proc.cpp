@@ -1,6 +1,8 @@
 // Message flow of framework windows: the window procedure, message-map dispatch, commands,
 // notifications and their reflection to the child that sent them, pre-translation and the
 // modal loop.
+#include "framework/wnd.h"
+#include "framework/win_app.h"
 #include "framework/wnd_internal.h"
 
 AfxThreadState& AfxGetThreadState()

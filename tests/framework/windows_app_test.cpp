@@ -247,4 +247,30 @@ TEST(WindowsCommandUI, IdleTimeUpdateReachesTheMainWindowAndItsDescendants)
     main.DestroyWindow();
 }
 
+// Wait cursors from any command target nest in the application object; the last one to end
+// brings back the cursor the first one replaced.
+TEST(WindowsCommandUI, WaitCursorsNestInTheApplicationObject)
+{
+    CWinApp* pApp = AfxGetApp();
+    HCURSOR hcurCross = ::LoadCursorW(nullptr, IDC_CROSS);
+    ::SetCursor(hcurCross);
+    {
+        CWaitCursor outer;
+        EXPECT_EQ(pApp->m_nWaitCursorCount, 1);
+        {
+            CCmdTarget target;
+            target.BeginWaitCursor();
+            EXPECT_EQ(pApp->m_nWaitCursorCount, 2);
+            ::SetCursor(hcurCross); // something else changed it meanwhile
+            target.RestoreWaitCursor();
+            EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_WAIT));
+            target.EndWaitCursor();
+        }
+        EXPECT_EQ(pApp->m_nWaitCursorCount, 1);
+        EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_WAIT));
+    }
+    EXPECT_EQ(pApp->m_nWaitCursorCount, 0);
+    EXPECT_EQ(::GetCursor(), hcurCross);
+}
+
 } // namespace
