@@ -41,7 +41,7 @@ CRCatalogStmt::CRCatalogStmt(CRDatabase* pDatabase) : m_pDatabase(pDatabase)
 {
     SQLRETURN nRet;
     do
-        nRet = SQLAllocStmt(pDatabase ? pDatabase->m_hDbc : SQL_NULL_HDBC, &m_hStmt);
+        nRet = SQLAllocStmt(pDatabase ? pDatabase->GetConnectionHandle() : SQL_NULL_HDBC, &m_hStmt);
     while (nRet == SQL_STILL_EXECUTING);
     if (!SQL_SUCCEEDED(nRet))
     {

@@ -189,17 +189,15 @@ public:
     // driver has none.
     CString GetSearchPatternEscape();
 
-public:
+private:
+    bool SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet = nullptr);
+
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC; // the connection is open exactly while this is set
     CString m_strConnect;           // completed connection string of the last Open
     UINT m_nQueryTimeout = 0;       // seconds, set on every statement; 0 none
     DBMSKind m_nDBMSKind = DBMS_OTHER;
-    bool m_bBackslashEscapes =
-        false;                 // MySQL dialect: MariaDB reports kind 0 but escapes like MySQL
-    LONGLONG m_nStartTime = 0; // GetTickMs when the last ExecuteSQL began
-    LONGLONG m_nEndTime = 0;   // and when its SQLExecDirectW returned
-
-private:
-    bool SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet = nullptr);
+    bool m_bBackslashEscapes = false; // string literals read backslashes as escapes
+    LONGLONG m_nStartTime = 0;        // GetTickMs when the last ExecuteSQL began
+    LONGLONG m_nEndTime = 0;          // and when its SQLExecDirectW returned
 };

@@ -66,6 +66,23 @@ struct CSQLColumn
 class CRRecordset : public Zelt::ICursor
 {
 public:
+    // What a parameter record holds; there is no kind 6.
+    enum class ParamKind : UINT
+    {
+        None = 0,
+        Text = 1,            // owned wide text
+        Binary = 2,          // owned bytes
+        Timestamp = 3,       // owned TIMESTAMP_STRUCT
+        TimestampOffset = 4, // owned SQL_SS_TIMESTAMPOFFSET_STRUCT
+        Long = 5,
+        Short = 7,
+        TinyInt = 8,
+        Float = 9,
+        Double = 10,
+        Bit = 11,
+        Guid = 12, // owned GUID
+    };
+
     // One statement parameter.
     struct CParam
     {
@@ -74,8 +91,7 @@ public:
         CParam(const CParam&) = delete;
         CParam& operator=(const CParam&) = delete;
 
-        UINT nKind = 0; // 1 text, 2 binary, 3 timestamp, 4 offset timestamp, 5 long, 7 short,
-                        // 8 tiny integer, 9 float, 10 double, 11 bit, 12 GUID
+        ParamKind nKind = ParamKind::None;
         union
         {
             INT64 i64;
@@ -85,7 +101,7 @@ public:
             float f;
             double d;
             BYTE bit;
-            void* p; // owned buffer of kinds 1, 2, 3, 4, 12
+            void* p; // owned buffer of the text, binary, timestamp and GUID kinds
         } value;
         UINT nParamNumber = 0;
         UINT nInOutType = SQL_PARAM_INPUT;
@@ -96,7 +112,13 @@ public:
         UINT nBufferLength = 0;
         SQLLEN nIndicator = 0;
 
-        bool HasOwnedBuffer() const;
+        static constexpr bool OwnsBuffer(ParamKind kind)
+        {
+            return kind == ParamKind::Text || kind == ParamKind::Binary ||
+                   kind == ParamKind::Timestamp || kind == ParamKind::TimestampOffset ||
+                   kind == ParamKind::Guid;
+        }
+        bool HasOwnedBuffer() const { return OwnsBuffer(nKind); }
         void* ValuePointer();
     };
 
@@ -236,6 +258,12 @@ public:
     virtual void OnMove() {}
 
 protected:
+    // The shared body of the typed adders: small values are held in the record, larger ones
+    // (timestamps, GUIDs) in a buffer it owns. A NULL keeps the value and sets the indicator.
+    template <ParamKind Kind, class T>
+    void AddTypedParameter(UINT nCType, UINT nParam, UINT nInOutType, UINT nSQLType,
+                           UINT nColumnSize, UINT nDecimalDigits, const T& value, bool bIsNull);
+
     bool IsUnbound() const { return (m_nOptions & RS_UNBOUND) != 0; }
     void Check(SQLRETURN rc);                       // throws a failing return code
     [[noreturn]] void Fail(const CString& message); // throws a message of our own

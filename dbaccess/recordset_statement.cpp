@@ -21,11 +21,6 @@ bool IsSuccess(SQLRETURN rc)
 // ---------------------------------------------------------------------------------------------
 // Parameter records
 
-bool CRRecordset::CParam::HasOwnedBuffer() const
-{
-    return nKind == 1 || nKind == 2 || nKind == 3 || nKind == 4 || nKind == 12;
-}
-
 void* CRRecordset::CParam::ValuePointer()
 {
     return HasOwnedBuffer() ? value.p : static_cast<void*>(&value);
@@ -248,7 +243,8 @@ bool CRRecordset::Execute()
     for (const auto& param : m_params)
     {
         SQLSMALLINT cType = static_cast<SQLSMALLINT>(param->nCType);
-        if (param->nKind == 4 && m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL)
+        if (param->nKind == ParamKind::TimestampOffset && m_pDatabase &&
+            m_pDatabase->GetDBMSKind() == DBMS_MSSQL)
             cType = SQL_C_BINARY;
         BindParameter(static_cast<SQLUSMALLINT>(param->nParamNumber),
                       static_cast<SQLSMALLINT>(param->nInOutType), cType,
@@ -376,8 +372,8 @@ CString CRRecordset::GetErrorText(CString& text)
 
 namespace {
 
-std::unique_ptr<CRRecordset::CParam> NewParam(UINT kind, UINT num, UINT inOut, UINT cType,
-                                              UINT sqlType, UINT size, UINT digits)
+std::unique_ptr<CRRecordset::CParam> NewParam(CRRecordset::ParamKind kind, UINT num, UINT inOut,
+                                              UINT cType, UINT sqlType, UINT size, UINT digits)
 {
     auto p = std::make_unique<CRRecordset::CParam>();
     p->nKind = kind;
@@ -395,7 +391,8 @@ std::unique_ptr<CRRecordset::CParam> NewParam(UINT kind, UINT num, UINT inOut, U
 void CRRecordset::AddTextParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                    UINT nDecimalDigits, LPCWSTR pszText, UINT nMaxLength)
 {
-    auto p = NewParam(1, nParam, nInOutType, SQL_C_WCHAR, nSQLType, nColumnSize, nDecimalDigits);
+    auto p = NewParam(ParamKind::Text, nParam, nInOutType, SQL_C_WCHAR, nSQLType, nColumnSize,
+                      nDecimalDigits);
     const size_t length = pszText ? wcslen(pszText) : 0;
     const size_t capacity = (length > nMaxLength ? length : nMaxLength) + 1;
     wchar_t* buffer = reinterpret_cast<wchar_t*>(new BYTE[capacity * sizeof(wchar_t)]);
@@ -412,7 +409,8 @@ void CRRecordset::AddBinaryParameter(UINT nParam, UINT nInOutType, UINT nSQLType
                                      UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength,
                                      const void* pData)
 {
-    auto p = NewParam(2, nParam, nInOutType, SQL_C_BINARY, nSQLType, nColumnSize, nDecimalDigits);
+    auto p = NewParam(ParamKind::Binary, nParam, nInOutType, SQL_C_BINARY, nSQLType, nColumnSize,
+                      nDecimalDigits);
     // The buffer always holds the data given, whatever buffer size was asked for.
     const UINT size = pData && nDataLength > nBufferSize ? nDataLength : nBufferSize;
     BYTE* buffer = new BYTE[size ? size : 1];
@@ -425,108 +423,92 @@ void CRRecordset::AddBinaryParameter(UINT nParam, UINT nInOutType, UINT nSQLType
     m_params.push_back(std::move(p));
 }
 
-namespace {
-
-template <class T>
-void SetOwnedCopy(CRRecordset::CParam& p, const T* pValue)
+template <CRRecordset::ParamKind Kind, class T>
+void CRRecordset::AddTypedParameter(UINT nCType, UINT nParam, UINT nInOutType, UINT nSQLType,
+                                    UINT nColumnSize, UINT nDecimalDigits, const T& value,
+                                    bool bIsNull)
 {
-    BYTE* buffer = new BYTE[sizeof(T)];
-    std::memset(buffer, 0, sizeof(T));
-    if (pValue)
-        std::memcpy(buffer, pValue, sizeof(T));
-    p.value.p = buffer;
-    p.nBufferLength = sizeof(T);
-    p.nIndicator = pValue ? static_cast<SQLLEN>(sizeof(T)) : SQL_NULL_DATA;
+    constexpr bool bInline = sizeof(T) <= sizeof(CParam::value);
+    static_assert(bInline != CParam::OwnsBuffer(Kind), "value type does not fit the kind");
+    auto p = NewParam(Kind, nParam, nInOutType, nCType, nSQLType, nColumnSize, nDecimalDigits);
+    if constexpr (bInline)
+        std::memcpy(&p->value, &value, sizeof(T));
+    else
+    {
+        BYTE* buffer = new BYTE[sizeof(T)];
+        std::memcpy(buffer, &value, sizeof(T));
+        p->value.p = buffer;
+    }
+    p->nBufferLength = sizeof(T);
+    p->nIndicator = bIsNull ? SQL_NULL_DATA : static_cast<SQLLEN>(sizeof(T));
+    m_params.push_back(std::move(p));
 }
-
-} // namespace
 
 void CRRecordset::AddTimestampParameter(UINT nParam, UINT nInOutType, UINT nSQLType,
                                         UINT nColumnSize, UINT nDecimalDigits,
                                         const TIMESTAMP_STRUCT* pValue)
 {
-    auto p =
-        NewParam(3, nParam, nInOutType, SQL_C_TIMESTAMP, nSQLType, nColumnSize, nDecimalDigits);
-    SetOwnedCopy(*p, pValue);
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::Timestamp>(SQL_C_TIMESTAMP, nParam, nInOutType, nSQLType,
+                                            nColumnSize, nDecimalDigits,
+                                            pValue ? *pValue : TIMESTAMP_STRUCT{}, !pValue);
 }
 
 void CRRecordset::AddTimestampOffsetParameter(UINT nParam, UINT nInOutType, UINT nSQLType,
                                               UINT nColumnSize, UINT nDecimalDigits,
                                               const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
 {
-    auto p = NewParam(4, nParam, nInOutType, SQL_C_SS_TIMESTAMPOFFSET, nSQLType, nColumnSize,
-                      nDecimalDigits);
-    SetOwnedCopy(*p, pValue);
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::TimestampOffset>(
+        SQL_C_SS_TIMESTAMPOFFSET, nParam, nInOutType, nSQLType, nColumnSize, nDecimalDigits,
+        pValue ? *pValue : SQL_SS_TIMESTAMPOFFSET_STRUCT{}, !pValue);
 }
 
 void CRRecordset::AddGuidParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                    UINT nDecimalDigits, const GUID* pValue)
 {
-    auto p = NewParam(12, nParam, nInOutType, SQL_C_GUID, nSQLType, nColumnSize, nDecimalDigits);
-    SetOwnedCopy(*p, pValue);
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::Guid>(SQL_C_GUID, nParam, nInOutType, nSQLType, nColumnSize,
+                                       nDecimalDigits, pValue ? *pValue : GUID{}, !pValue);
 }
 
 void CRRecordset::AddLongParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                    UINT nDecimalDigits, long nValue, bool bIsNull)
 {
-    auto p = NewParam(5, nParam, nInOutType, SQL_C_LONG, nSQLType, nColumnSize, nDecimalDigits);
-    p->value.l = nValue;
-    p->nBufferLength = 4;
-    p->nIndicator = bIsNull ? SQL_NULL_DATA : 4;
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::Long>(SQL_C_LONG, nParam, nInOutType, nSQLType, nColumnSize,
+                                       nDecimalDigits, static_cast<INT32>(nValue), bIsNull);
 }
 
 void CRRecordset::AddShortParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                     UINT nDecimalDigits, short nValue, bool bIsNull)
 {
-    auto p = NewParam(7, nParam, nInOutType, SQL_C_SHORT, nSQLType, nColumnSize, nDecimalDigits);
-    p->value.s = nValue;
-    p->nBufferLength = 2;
-    p->nIndicator = bIsNull ? SQL_NULL_DATA : 2;
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::Short>(SQL_C_SHORT, nParam, nInOutType, nSQLType, nColumnSize,
+                                        nDecimalDigits, static_cast<SHORT>(nValue), bIsNull);
 }
 
 void CRRecordset::AddTinyIntParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                       UINT nDecimalDigits, signed char nValue, bool bIsNull)
 {
-    auto p = NewParam(8, nParam, nInOutType, SQL_C_TINYINT, nSQLType, nColumnSize, nDecimalDigits);
-    p->value.t = nValue;
-    p->nBufferLength = 1;
-    p->nIndicator = bIsNull ? SQL_NULL_DATA : 1;
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::TinyInt>(SQL_C_TINYINT, nParam, nInOutType, nSQLType, nColumnSize,
+                                          nDecimalDigits, static_cast<SCHAR>(nValue), bIsNull);
 }
 
 void CRRecordset::AddFloatParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                     UINT nDecimalDigits, float fValue, bool bIsNull)
 {
-    auto p = NewParam(9, nParam, nInOutType, SQL_C_FLOAT, nSQLType, nColumnSize, nDecimalDigits);
-    p->value.f = fValue;
-    p->nBufferLength = 4;
-    p->nIndicator = bIsNull ? SQL_NULL_DATA : 4;
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::Float>(SQL_C_FLOAT, nParam, nInOutType, nSQLType, nColumnSize,
+                                        nDecimalDigits, fValue, bIsNull);
 }
 
 void CRRecordset::AddDoubleParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                      UINT nDecimalDigits, double fValue, bool bIsNull)
 {
-    auto p = NewParam(10, nParam, nInOutType, SQL_C_DOUBLE, nSQLType, nColumnSize, nDecimalDigits);
-    p->value.d = fValue;
-    p->nBufferLength = 8;
-    p->nIndicator = bIsNull ? SQL_NULL_DATA : 8;
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::Double>(SQL_C_DOUBLE, nParam, nInOutType, nSQLType, nColumnSize,
+                                         nDecimalDigits, fValue, bIsNull);
 }
 
 void CRRecordset::AddBitParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                   UINT nDecimalDigits, bool bValue, bool bIsNull)
 {
-    auto p = NewParam(11, nParam, nInOutType, SQL_C_BIT, nSQLType, nColumnSize, nDecimalDigits);
-    p->value.bit = bValue ? 1 : 0;
-    p->nBufferLength = 1;
-    p->nIndicator = bIsNull ? SQL_NULL_DATA : 1;
-    m_params.push_back(std::move(p));
+    AddTypedParameter<ParamKind::Bit>(SQL_C_BIT, nParam, nInOutType, nSQLType, nColumnSize,
+                                      nDecimalDigits, static_cast<BYTE>(bValue ? 1 : 0), bIsNull);
 }
 
 bool CRRecordset::IsParamNull(UINT nParam)

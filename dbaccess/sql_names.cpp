@@ -141,7 +141,7 @@ CString QuoteSQLName(LPCWSTR pszName, CRDatabase* pDatabase)
 {
     if (!pszName)
         pszName = L"";
-    UINT nKind = pDatabase ? pDatabase->m_nDBMSKind : DBMS_OTHER;
+    UINT nKind = pDatabase ? pDatabase->GetDBMSKind() : DBMS_OTHER;
     if (nKind == DBMS_MYSQL)
         return L"`" + DoubleChar(pszName, L'`') + L"`";
     // Brackets only where the product takes them; elsewhere a double quote is doubled.

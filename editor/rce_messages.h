@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "editor/rce_rules.h"
 
 #define RCE_CLASS_NAME L"RColorEditorClass"
@@ -124,6 +126,10 @@ static_assert(sizeof(RCEReplaceRange) == 20, "RCEReplaceRange layout");
 static_assert(sizeof(RCESelRange) == 24, "RCESelRange layout");
 static_assert(sizeof(RCEGoToLine) == 12, "RCEGoToLine layout");
 static_assert(sizeof(RCEAutoCompleteTable) == 16, "RCEAutoCompleteTable layout");
+static_assert(offsetof(RCEReplaceRange, text) == 8 && offsetof(RCEReplaceRange, length) == 16,
+              "RCEReplaceRange field offsets");
+static_assert(offsetof(RCEFindReplace, start) == 12 && offsetof(RCEFindReplace, replacement) == 20,
+              "RCEFindReplace field offsets");
 
 // Notification payloads: an NMHDR (24 bytes) followed by the payload at offset 24.
 struct RCENMCaretMoved
@@ -141,3 +147,7 @@ struct RCENMMenuItem
 };
 
 static_assert(sizeof(NMHDR) == 24, "NMHDR layout");
+static_assert(offsetof(RCENMCaretMoved, line) == 24 && offsetof(RCENMCaretMoved, column) == 28,
+              "RCENMCaretMoved field offsets");
+static_assert(offsetof(RCENMMenuItem, menu) == 24 && offsetof(RCENMMenuItem, id) == 32,
+              "RCENMMenuItem field offsets");

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 struct RCE_STATE;
 class CRegExp;
 
@@ -65,6 +67,17 @@ static_assert(sizeof(tagRCEWordColor) == 20, "tagRCEWordColor layout");
 static_assert(sizeof(tagRCERangeColor) == 38, "tagRCERangeColor layout");
 static_assert(sizeof(tagRCERegExpColor) == 16, "tagRCERegExpColor layout");
 static_assert(sizeof(tagRCEAutoCompleteWord) == 12, "tagRCEAutoCompleteWord layout");
+static_assert(offsetof(tagRCEWordColor, word) == 4 && offsetof(tagRCEWordColor, length) == 12 &&
+                  offsetof(tagRCEWordColor, flags) == 16,
+              "tagRCEWordColor field offsets");
+static_assert(offsetof(tagRCERangeColor, beginFlags) == 16 &&
+                  offsetof(tagRCERangeColor, end) == 20 &&
+                  offsetof(tagRCERangeColor, endFlags) == 32 &&
+                  offsetof(tagRCERangeColor, escape) == 36,
+              "tagRCERangeColor field offsets");
+static_assert(offsetof(tagRCERegExpColor, flags) == 12, "tagRCERegExpColor field offsets");
+static_assert(offsetof(tagRCEAutoCompleteWord, length) == 8,
+              "tagRCEAutoCompleteWord field offsets");
 
 // Colouring state carried from one line (or wrap row) into the next.
 //   state:  low byte = state byte (0 = no open range), second byte = the carried token is coloured;

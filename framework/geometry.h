@@ -461,6 +461,12 @@ private:
     }
 };
 
+// The classes add no data to the Win32 structures they derive from: arrays of them are passed to
+// Win32 as arrays of the structures.
+static_assert(sizeof(CPoint) == sizeof(POINT) && sizeof(CSize) == sizeof(SIZE) &&
+                  sizeof(CRect) == sizeof(RECT),
+              "geometry classes keep the Win32 layout");
+
 inline CSize CPoint::operator-(POINT point) const noexcept
 {
     return CSize(x - point.x, y - point.y);

@@ -319,6 +319,7 @@ using CString = CStringW;
 
 static_assert(sizeof(CString) == sizeof(void*), "string objects are one pointer wide");
 static_assert(sizeof(CStringA) == sizeof(void*), "string objects are one pointer wide");
+static_assert(sizeof(CStringA) == sizeof(void*), "string objects are one pointer wide");
 
 extern template class CStringT<wchar_t>;
 extern template class CStringT<char>;

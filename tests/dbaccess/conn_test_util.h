@@ -16,7 +16,7 @@ namespace QlConnTest {
 inline CString QueryText(CRDatabase& db, LPCWSTR sql)
 {
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.m_hDbc, &hStmt)));
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)));
     SQLRETURN ret = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(sql), SQL_NTS);
     if (!SQL_SUCCEEDED(ret))
     {

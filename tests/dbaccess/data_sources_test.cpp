@@ -47,7 +47,7 @@ TEST(DataSources, AUserDataSourceConnects)
 {
     CRDatabase db;
     OpenOrFail(db, L"DSN=QuenlarkUserFake;");
-    EXPECT_EQ(db.m_nDBMSKind, DBMS_ORACLE);
+    EXPECT_EQ(db.GetDBMSKind(), DBMS_ORACLE);
     CString name;
     ASSERT_TRUE(db.GetDataSourceName(name));
     EXPECT_EQ(name, L"QuenlarkUserFake");

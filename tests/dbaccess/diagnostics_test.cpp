@@ -40,7 +40,7 @@ TEST(Diagnostics, NoRecordsGiveODBCError)
     EXPECT_EQ(db.GetErrorText(SQL_NULL_HSTMT, &state), L"ODBC error");
     EXPECT_TRUE(state.IsEmpty());
 
-    Zelt::CRDBException fromFreshEnv(db.m_hEnv, SQL_NULL_HDBC, SQL_NULL_HSTMT, SQL_ERROR);
+    Zelt::CRDBException fromFreshEnv(db.GetEnvHandle(), SQL_NULL_HDBC, SQL_NULL_HSTMT, SQL_ERROR);
     EXPECT_EQ(fromFreshEnv.m_strError, L"ODBC error");
     EXPECT_EQ(fromFreshEnv.m_nRetCode, 65535);
 }
@@ -52,11 +52,11 @@ TEST(Diagnostics, HandleConstructorKeepsTheDriverText)
     for (int count : {1, 2})
     {
         SQLHSTMT hStmt;
-        ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.m_hDbc, &hStmt)));
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)));
         CString sql;
         sql.Format(L"FAKE ERROR %d", count);
         SQLRETURN ret = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(sql.GetString()), SQL_NTS);
-        Zelt::CRDBException e(db.m_hEnv, db.m_hDbc, hStmt, ret);
+        Zelt::CRDBException e(db.GetEnvHandle(), db.GetConnectionHandle(), hStmt, ret);
         SQLFreeStmt(hStmt, SQL_DROP);
         if (count == 1)
         {

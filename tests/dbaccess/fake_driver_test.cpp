@@ -9,7 +9,10 @@ namespace {
 
 struct Statement
 {
-    explicit Statement(CRDatabase& db) { EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.m_hDbc, &h))); }
+    explicit Statement(CRDatabase& db)
+    {
+        EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &h)));
+    }
     ~Statement() { SQLFreeStmt(h, SQL_DROP); }
     SQLRETURN Exec(LPCWSTR sql) { return SQLExecDirectW(h, const_cast<SQLWCHAR*>(sql), SQL_NTS); }
     CString State()
@@ -93,7 +96,7 @@ TEST(CancelHandle, LookedUpAtRunTime)
     if (!HasSQLCancelHandle())
     {
         EXPECT_EQ(CancelODBCHandle(SQL_HANDLE_STMT, st.h), SQL_SUCCESS);
-        EXPECT_EQ(CancelODBCHandle(SQL_HANDLE_DBC, db.m_hDbc), SQL_ERROR);
+        EXPECT_EQ(CancelODBCHandle(SQL_HANDLE_DBC, db.GetConnectionHandle()), SQL_ERROR);
     }
     else
         EXPECT_TRUE(SQL_SUCCEEDED(CancelODBCHandle(SQL_HANDLE_STMT, st.h)));

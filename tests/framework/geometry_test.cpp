@@ -144,6 +144,4 @@ TEST(GeometryTest, PointsAndSizes)
     EXPECT_EQ(CSize(11, 22), s);
     EXPECT_EQ(CSize(-11, -22), -s);
     EXPECT_EQ(CPoint(12, 23), s + CPoint(1, 1));
-    EXPECT_EQ(sizeof(RECT), sizeof(CRect));
-    EXPECT_EQ(sizeof(POINT), sizeof(CPoint));
 }
