@@ -1,0 +1,190 @@
+// The SQL script reader: cuts a script into statements at a separator (";", "GO", "/" or, when
+// empty, a blank line), never inside quoted text, bracketed names or comments.
+//
+// CSQLScriptStr reads a text held in memory (a script window, a dialog); CSQLScriptFile reads a
+// file from disk and detects its encoding (ANSI, UTF-16LE, UTF-8). Both feed the same scanner,
+// one line at a time.
+//
+// Dialects: the scanner knows two server dialects that change what quotes a statement:
+// - PostgreSQL: $$ ... $$ and $tag$ ... $tag$ quote (function bodies are full of ";"), and
+//   E'...' strings take backslash escapes.
+// - MySQL and MariaDB (servers that read backslashes in literals as escapes): a backslash inside
+//   '...' or "..." escapes the next character, backticks quote names, and the versioned comments
+//   /*!...*/ and /*M!...*/ are statement text, since the server runs what they hold.
+#pragma once
+
+#include "framework/core.h"
+#include "controls/text_encoding.h"
+
+#include <string>
+#include <vector>
+
+class CRDatabase;
+
+// Dialect bits of the scanner.
+enum SQLScriptDialect : UINT
+{
+    SCRIPT_DIALECT_STANDARD = 0,
+    SCRIPT_DIALECT_DOLLAR_QUOTES = 0x1,   // PostgreSQL
+    SCRIPT_DIALECT_BACKSLASH_QUOTES = 0x2 // MySQL, MariaDB
+};
+
+// The dialect of the statements that run on this connection.
+UINT GetScriptDialect(const CRDatabase& db);
+
+// Text encodings of script files; also the codes of the encoding combo boxes.
+enum SQLScriptEncoding : UINT
+{
+    SCRIPT_ENCODING_DETECT = 0,
+    SCRIPT_ENCODING_ANSI = 1,
+    SCRIPT_ENCODING_UNICODE = 2, // UTF-16LE
+    SCRIPT_ENCODING_UTF8 = 3,
+};
+
+class CSQLScript
+{
+public:
+    CSQLScript() = default;
+    virtual ~CSQLScript() = default;
+    CSQLScript(const CSQLScript&) = delete;
+    CSQLScript& operator=(const CSQLScript&) = delete;
+
+    // The next line, ending with its LF when it has one (CR characters stay); false at the end.
+    virtual bool ReadLine(std::wstring& line) = 0;
+
+    // The next statement ended by the separator (the separator itself removed), or, with an
+    // empty separator, by a blank line or the end of the text. Comments and quoted text stay in
+    // the statement. False when no further statement is ended: text after the last separator is
+    // no statement.
+    bool GetNextStatement(CString& statement);
+
+    // Removes the comments of one statement: quoted runs stay whole, a comment ended by a line
+    // break leaves the line break, a /* */ comment disappears. False when a quote or comment is
+    // still open at the end of a non-empty text (the output then holds what was scanned).
+    static bool StripComments(LPCWSTR statement, CString& text,
+                              UINT dialect = SCRIPT_DIALECT_STANDARD);
+    bool StripStatementComments(LPCWSTR statement, CString& text) const
+    {
+        return StripComments(statement, text, m_nDialect);
+    }
+
+    void SetDialect(UINT dialect) { m_nDialect = dialect; }
+    UINT GetDialect() const { return m_nDialect; }
+    const CString& GetSeparator() const { return m_strSeparator; }
+
+    // Character offset just past the text the last GetNextStatement consumed (its separator
+    // included).
+    int GetConsumedOffset() const { return m_nConsumed; }
+    // Character offset where the text of the statement last returned begins; the statement's
+    // text runs from there for its length.
+    int GetStatementOffset() const { return m_nStatementStart; }
+
+protected:
+    // Sets the separator and its flags and forgets any pending text.
+    void SetSeparator(LPCWSTR separator);
+    // Restarts scanning at a text offset, as if everything before it had been consumed.
+    void ResetScan(int offset);
+
+    int m_nReadOffset = 0; // characters delivered by ReadLine so far (the next line's offset)
+
+private:
+    // Scanning state that carries from line to line within one statement.
+    struct CScanState
+    {
+        enum Mode
+        {
+            code,
+            quote,
+            comment
+        };
+        Mode mode = code;
+        std::wstring closer;  // the text that ends the quote or comment
+        bool escapes = false; // a backslash inside the quote escapes the next character
+    };
+
+    static size_t FindCloser(const std::wstring& s, size_t from, const CScanState& state);
+    // In code mode at position i: enters a quote or comment that opens there and gives the
+    // length of its opening text, else 0.
+    static size_t OpenAt(const std::wstring& s, size_t i, UINT dialect, CScanState& state);
+    // The separator stands at i of the current line and counts as one.
+    bool IsSeparatorAt(size_t i) const;
+
+    bool m_bWordSeparator = false;
+    bool m_bSlashSeparator = false;
+    UINT m_nDialect = SCRIPT_DIALECT_STANDARD;
+    int m_nConsumed = 0;
+    int m_nStatementStart = 0;
+    CString m_strSeparator;
+
+    // The current line and the position in it where scanning resumes: what follows the last
+    // separator found is the pending text (kept as a position so that a long line is not
+    // copied once per statement).
+    std::wstring m_line;
+    size_t m_nPendingPos = 0;
+    int m_nLineOffset = 0; // text offset of m_line[0]
+};
+
+// A script held in memory.
+class CSQLScriptStr : public CSQLScript
+{
+public:
+    CSQLScriptStr() = default;
+    CSQLScriptStr(LPCWSTR text, LPCWSTR separator) { Init(text, separator); }
+
+    // Sets the text and the separator and starts at the beginning.
+    void Init(LPCWSTR text, LPCWSTR separator);
+    // Replaces the text and goes on reading at nStart (the scan starts afresh there).
+    void SetText(LPCWSTR text, int nStart);
+
+    bool ReadLine(std::wstring& line) override;
+
+private:
+    std::wstring m_text;
+};
+
+// A script file, read through a buffer, its encoding detected or given.
+class CSQLScriptFile : public CSQLScript, public CFile
+{
+public:
+    // Opens the file (the framework's CFileException* propagates) and detects the encoding:
+    // SCRIPT_ENCODING_DETECT looks at the byte-order mark and the bytes of the whole file.
+    CSQLScriptFile(LPCWSTR path, UINT nOpenFlags, LPCWSTR separator, UINT encoding);
+
+    UINT GetEncoding() const { return m_nEncoding; }
+    // The file began with a byte-order mark of its encoding.
+    bool HasBom() const { return m_bBom; }
+
+    bool ReadLine(std::wstring& line) override;
+    // The rest of the file as one text. File errors throw CFileException*.
+    bool ReadAll(CString& text);
+
+private:
+    void DetectEncoding(UINT encoding);
+    bool IsUtf8File();
+    void Restart(ULONGLONG position);
+    // Decodes characters into out until after an LF (when bStopAtLF) or the end of the file.
+    void Decode(std::wstring& out, bool bStopAtLF);
+    bool FillBuffer();
+    bool NextChar(wchar_t& ch);
+
+    // The read buffer as a byte source for the UTF-8 decoder.
+    class CBufferSource : public REncode::CReaderBase
+    {
+    public:
+        explicit CBufferSource(CSQLScriptFile& file) : m_file(file) {}
+        int Read(void* buffer, int count) override;
+
+    private:
+        CSQLScriptFile& m_file;
+    };
+
+    UINT m_nEncoding = SCRIPT_ENCODING_ANSI;
+    bool m_bBom = false;
+    std::vector<BYTE> m_buffer;
+    size_t m_nBufPos = 0;
+    size_t m_nBufLen = 0;
+    bool m_bEof = false;
+    wchar_t m_ansiChars[256] = {};
+    bool m_ansiLead[256] = {};
+    CBufferSource m_source{*this};
+};

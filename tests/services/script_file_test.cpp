@@ -1,0 +1,203 @@
+// Script files: encoding detection and decoding for every source encoding, and statements read
+// from a file.
+#include "services/script_reader.h"
+
+#include "dbaccess/error_report.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<BYTE> Bytes;
+
+Bytes Utf8(const char* text)
+{
+    return Bytes(text, text + strlen(text));
+}
+
+Bytes Cat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A temporary file with the given bytes, deleted at the end of its scope.
+class TempScript
+{
+public:
+    explicit TempScript(const Bytes& bytes)
+    {
+        static int counter = 0;
+        wchar_t folder[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, folder);
+        m_path.Format(L"%lsql_script_%lu_%d.sql", folder, ::GetCurrentProcessId(), ++counter);
+        HANDLE h = ::CreateFileW(m_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        if (!bytes.empty())
+            ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        ::CloseHandle(h);
+    }
+    ~TempScript() { ::DeleteFileW(m_path); }
+    const CString& Path() const { return m_path; }
+
+private:
+    CString m_path;
+};
+
+struct ReadResult
+{
+    UINT encoding;
+    bool bom;
+    std::wstring text;
+};
+
+ReadResult ReadWhole(const Bytes& bytes, UINT asked = SCRIPT_ENCODING_DETECT)
+{
+    TempScript file(bytes);
+    CSQLScriptFile script(file.Path(), CFile::modeRead | CFile::shareDenyWrite, L";", asked);
+    CString text;
+    EXPECT_TRUE(script.ReadAll(text));
+    return {script.GetEncoding(), script.HasBom(), std::wstring(text, text.GetLength())};
+}
+
+// The same file read line by line must give the same text as ReadAll.
+std::wstring ReadByLines(const Bytes& bytes, UINT asked = SCRIPT_ENCODING_DETECT)
+{
+    TempScript file(bytes);
+    CSQLScriptFile script(file.Path(), CFile::modeRead, L";", asked);
+    std::wstring all, line;
+    while (script.ReadLine(line))
+        all += line;
+    return all;
+}
+
+TEST(ScriptFileEncoding, ByteOrderMarksAndForcedEncodings)
+{
+    // UTF-16LE with its mark; without one only when asked for.
+    const Bytes utf16 = {0xFF, 0xFE, 'a', 0, 0x16, 0x04, '\n', 0, ';', 0};
+    ReadResult r = ReadWhole(utf16);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UNICODE);
+    EXPECT_TRUE(r.bom);
+    EXPECT_EQ(r.text, L"a\x0416\n;");
+    EXPECT_EQ(ReadByLines(utf16), L"a\x0416\n;");
+    r = ReadWhole(Bytes(utf16.begin() + 2, utf16.end()), SCRIPT_ENCODING_UNICODE);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UNICODE);
+    EXPECT_FALSE(r.bom);
+    EXPECT_EQ(r.text, L"a\x0416\n;");
+
+    // FF FE with an odd length is not UTF-16 (nor UTF-8): ANSI, mark bytes as characters.
+    r = ReadWhole({0xFF, 0xFE, 'a'});
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_ANSI);
+    EXPECT_EQ(r.text.size(), 3u);
+    r = ReadWhole({'a', 'b', 'c'}, SCRIPT_ENCODING_UNICODE);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_ANSI);
+
+    // UTF-8 with and without its mark; pure ASCII is ANSI.
+    r = ReadWhole(Utf8("\xEF\xBB\xBFselect '\xD0\x96';"));
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8);
+    EXPECT_TRUE(r.bom);
+    EXPECT_EQ(r.text, L"select '\x0416';");
+    r = ReadWhole(Utf8("select '\xD0\x96';"));
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8);
+    EXPECT_FALSE(r.bom);
+    r = ReadWhole(Utf8("select 1;"));
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_ANSI);
+    EXPECT_EQ(r.text, L"select 1;");
+    r = ReadWhole(Utf8("select 1;"), SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8);
+    EXPECT_FALSE(r.bom);
+
+    // An empty file.
+    r = ReadWhole({});
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_ANSI);
+    EXPECT_TRUE(r.text.empty());
+}
+
+TEST(ScriptFileEncoding, Utf8BeyondTheFirstBytesAndOutsideTheBasicPlane)
+{
+    // An emoji (four bytes) arrives as a surrogate pair, by lines and whole.
+    const Bytes emoji = Utf8("select '\xF0\x9F\x98\x80';\nselect 2;\n");
+    ReadResult r = ReadWhole(emoji);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.text, L"select '\xD83D\xDE00';\nselect 2;\n");
+    EXPECT_EQ(ReadByLines(emoji), r.text);
+
+    // The first non-ASCII character after 12000 bytes, and one cut by the read chunks.
+    for (size_t at : {size_t(12000), size_t(65535), size_t(65534)})
+    {
+        Bytes bytes(at, 'x');
+        bytes = Cat(bytes, Utf8("\xE2\x82\xAC tail"));
+        r = ReadWhole(bytes);
+        EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8) << at;
+        ASSERT_EQ(r.text.size(), at + 6) << at;
+        EXPECT_EQ(r.text[at], L'\x20AC') << at;
+    }
+    // A bad byte late in the file makes it ANSI.
+    Bytes late = Cat(Utf8("\xD0\x96"), Bytes(70000, 'y'));
+    late.push_back(0xC0);
+    late.push_back('z');
+    EXPECT_EQ(ReadWhole(late).encoding, SCRIPT_ENCODING_ANSI);
+}
+
+TEST(ScriptFileEncoding, AnsiUsesTheCodePageInBothReaders)
+{
+    const char byte = '\x80';
+    wchar_t expected = 0;
+    ASSERT_EQ(::MultiByteToWideChar(CP_ACP, 0, &byte, 1, &expected, 1), 1);
+    const Bytes ansi = {'s', 0x80, ';', '\r', '\n', 'x', 0xE9};
+    ReadResult r = ReadWhole(ansi);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_ANSI);
+    ASSERT_EQ(r.text.size(), 7u);
+    EXPECT_EQ(r.text[1], expected);
+    EXPECT_EQ(ReadByLines(ansi), r.text);
+
+    // Random bytes with NULs open as ANSI and keep every byte as one character.
+    Bytes noise(5000);
+    unsigned seed = 12345;
+    for (BYTE& b : noise)
+    {
+        seed = seed * 1103515245 + 12345;
+        b = static_cast<BYTE>(seed >> 16);
+    }
+    noise[0] = 'a'; // no byte-order mark by chance
+    noise[10] = 0;
+    r = ReadWhole(noise);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_ANSI);
+    EXPECT_EQ(r.text.size(), noise.size());
+    EXPECT_EQ(r.text[10], L'\0');
+
+    // Bytes that are no UTF-8 read as UTF-8 on request give U+FFFF, not a lost line.
+    r = ReadWhole({'a', 0x80, 'b', '\n'}, SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.text, std::wstring(L"a\xFFFF"
+                                   L"b\n"));
+}
+
+TEST(ScriptFileReading, StatementsAndMissingFiles)
+{
+    TempScript file(Utf8("\xEF\xBB\xBFinsert into t values('\xD0\x96;');\r\nselect 2;\r\nrest"));
+    CSQLScriptFile script(file.Path(), CFile::modeRead, L";", SCRIPT_ENCODING_DETECT);
+    CString statement;
+    ASSERT_TRUE(script.GetNextStatement(statement));
+    EXPECT_STREQ(statement, L"insert into t values('\x0416;')");
+    ASSERT_TRUE(script.GetNextStatement(statement));
+    EXPECT_STREQ(statement, L"\r\nselect 2");
+    EXPECT_FALSE(script.GetNextStatement(statement));
+
+    bool thrown = false;
+    try
+    {
+        CSQLScriptFile missing(L"Z:\\no\\such\\folder\\x.sql", CFile::modeRead, L";", 0);
+    }
+    catch (CFileException* e)
+    {
+        CExceptionHolder held(e);
+        thrown = true;
+        EXPECT_NE(e->m_cause, CFileException::none);
+    }
+    EXPECT_TRUE(thrown);
+}
+
+} // namespace

@@ -1,0 +1,218 @@
+// The statement splitter: separators, quotes, comments, dialects, offsets and comment removal.
+#include "services/script_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::wstring> Split(const std::wstring& text, LPCWSTR separator,
+                                UINT dialect = SCRIPT_DIALECT_STANDARD)
+{
+    CSQLScriptStr script(text.c_str(), separator);
+    script.SetDialect(dialect);
+    std::vector<std::wstring> out;
+    CString statement;
+    while (script.GetNextStatement(statement))
+        out.emplace_back(statement.GetString(), statement.GetLength());
+    EXPECT_FALSE(script.GetNextStatement(statement)) << "false stays false";
+    return out;
+}
+
+typedef std::vector<std::wstring> Pieces;
+
+TEST(ScriptSplitter, SemicolonSeparatesOutsideQuotesAndBrackets)
+{
+    EXPECT_EQ(Split(L"select 1; select 2;", L";"), (Pieces{L"select 1", L" select 2"}));
+    // Text after the last separator is no statement; no separator at all gives nothing.
+    EXPECT_EQ(Split(L"select 1; select 2", L";"), (Pieces{L"select 1"}));
+    EXPECT_TRUE(Split(L"select 1", L";").empty());
+    EXPECT_TRUE(Split(L"", L";").empty());
+    EXPECT_EQ(Split(L"insert into t values('a;b');", L";"),
+              (Pieces{L"insert into t values('a;b')"}));
+    EXPECT_EQ(Split(L"select [a;b] from t;", L";"), (Pieces{L"select [a;b] from t"}));
+    EXPECT_EQ(Split(L"select \"x;y\" from t;", L";"), (Pieces{L"select \"x;y\" from t"}));
+    // Doubled quotes close and reopen; quotes span lines.
+    EXPECT_EQ(Split(L"select 'it''s;' ;\nselect 'a\n;b';", L";"),
+              (Pieces{L"select 'it''s;' ", L"\nselect 'a\n;b'"}));
+    // Empty statements between separators are returned as such.
+    EXPECT_EQ(Split(L";;", L";"), (Pieces{L"", L""}));
+    // The separator may be longer than one character; word separators are compared without
+    // regard to case.
+    EXPECT_EQ(Split(L"a ;; b;;", L";;"), (Pieces{L"a ", L" b"}));
+    EXPECT_EQ(Split(L"a\nEnD\nb\nend", L"end"), (Pieces{L"a\n", L"\nb\n"}));
+}
+
+TEST(ScriptSplitter, CommentsHideSeparatorsAndQuotes)
+{
+    EXPECT_EQ(Split(L"-- a; b\nselect 1;", L";"), (Pieces{L"-- a; b\nselect 1"}));
+    EXPECT_EQ(Split(L"// don't;\nselect 1;", L";"), (Pieces{L"// don't;\nselect 1"}));
+    EXPECT_EQ(Split(L"/* x;\n y' */ select 1; select 2;", L";"),
+              (Pieces{L"/* x;\n y' */ select 1", L" select 2"}));
+    // A comment opener inside quotes is text.
+    EXPECT_EQ(Split(L"select '--';select '/*';", L";"), (Pieces{L"select '--'", L"select '/*'"}));
+    // An unterminated quote swallows the rest: with a separator nothing more is returned.
+    EXPECT_EQ(Split(L"select 1; select 'x; select 2;", L";"), (Pieces{L"select 1"}));
+    EXPECT_EQ(Split(L"select 1; /* x; select 2;", L";"), (Pieces{L"select 1"}));
+}
+
+TEST(ScriptSplitter, GoSeparatesOnlyAloneOnItsLine)
+{
+    EXPECT_EQ(Split(L"select 1\nGO\nselect 2\ngo\n", L"GO"),
+              (Pieces{L"select 1\n", L"\nselect 2\n"}));
+    EXPECT_TRUE(Split(L"GOTO x\nxGO\n", L"GO").empty());
+    // A column named go stays in its statement; blanks and CR LF around GO are allowed.
+    EXPECT_EQ(Split(L"select go from t\r\n  go \t\r\nselect 2\r\nGO", L"GO"),
+              (Pieces{L"select go from t\r\n  ", L" \t\r\nselect 2\r\n"}));
+    EXPECT_EQ(Split(L"select 1 go\n", L"GO"), Pieces{});
+    EXPECT_EQ(Split(L"/*\nGO\n*/\nselect 1\nGO\n", L"GO"), (Pieces{L"/*\nGO\n*/\nselect 1\n"}));
+}
+
+TEST(ScriptSplitter, SlashSeparatesOnlyAloneOnItsLine)
+{
+    EXPECT_EQ(Split(L"begin null; end;\n/ \nselect 1 from dual\n/\n", L"/"),
+              (Pieces{L"begin null; end;\n", L" \nselect 1 from dual\n"}));
+    EXPECT_TRUE(Split(L"select a/b from t\n/x\n", L"/").empty());
+    // A slash after code divides: "10 /" + LF + "2" is one expression.
+    EXPECT_EQ(Split(L"delete from t where id = 10 /\n2\n/\n", L"/"),
+              (Pieces{L"delete from t where id = 10 /\n2\n"}));
+    EXPECT_EQ(Split(L"select 1\r\n\t/\r\n", L"/"), (Pieces{L"select 1\r\n\t"}));
+}
+
+TEST(ScriptSplitter, EmptySeparatorSplitsAtBlankLines)
+{
+    EXPECT_EQ(Split(L"a\n\nb", L""), (Pieces{L"a\n", L"b"}));
+    // Windows line ends; several blank lines make one break; trailing blank lines add nothing.
+    EXPECT_EQ(Split(L"a\r\n\r\n\r\n\nb\r\nc\r\n\r\n", L""), (Pieces{L"a\r\n", L"b\r\nc\r\n"}));
+    // A line of blanks is not blank; a blank line inside a quote or comment is text.
+    EXPECT_EQ(Split(L"a\n \nb", L""), (Pieces{L"a\n \nb"}));
+    EXPECT_EQ(Split(L"a '\n\n' /*\n\n*/\n\nb", L""), (Pieces{L"a '\n\n' /*\n\n*/\n", L"b"}));
+    // Without a separator the end of the text ends the last statement, even an open quote.
+    EXPECT_EQ(Split(L"select 'x", L""), (Pieces{L"select 'x"}));
+}
+
+TEST(ScriptSplitter, PostgreSQLDollarQuotesAndEscapeStrings)
+{
+    const std::wstring function =
+        L"create function qs_f() returns int as $$\nbegin\n  perform 1;\n  return 2;\nend;\n$$ "
+        L"language plpgsql;\nselect qs_f();";
+    EXPECT_EQ(Split(function, L";", SCRIPT_DIALECT_DOLLAR_QUOTES),
+              (Pieces{function.substr(0, function.size() - 16), L"\nselect qs_f()"}));
+    EXPECT_EQ(Split(L"do $body$ begin raise notice '$$;'; end $body$; select 1;", L";",
+                    SCRIPT_DIALECT_DOLLAR_QUOTES),
+              (Pieces{L"do $body$ begin raise notice '$$;'; end $body$", L" select 1"}));
+    // $1 is a parameter and a$b$ a name, neither quotes.
+    EXPECT_EQ(Split(L"select $1; select a$b$; select 2;", L";", SCRIPT_DIALECT_DOLLAR_QUOTES),
+              (Pieces{L"select $1", L" select a$b$", L" select 2"}));
+    // E'...' takes backslash escapes; a plain string does not.
+    EXPECT_EQ(
+        Split(L"select E'a\\';b'; select 'c\\'; select 3;", L";", SCRIPT_DIALECT_DOLLAR_QUOTES),
+        (Pieces{L"select E'a\\';b'", L" select 'c\\'", L" select 3"}));
+    // Other connections know no dollar quotes.
+    EXPECT_EQ(Split(L"select $$a;b$$;", L";").size(), 2u);
+}
+
+TEST(ScriptSplitter, MySQLBackslashEscapesBackticksAndVersionedComments)
+{
+    const UINT mysql = SCRIPT_DIALECT_BACKSLASH_QUOTES;
+    // The dump line that must stay one statement.
+    EXPECT_EQ(
+        Split(L"insert into qs_t values (2,'O\\'Brien; drop table qs_t; --');\n", L";", mysql),
+        (Pieces{L"insert into qs_t values (2,'O\\'Brien; drop table qs_t; --')"}));
+    EXPECT_EQ(Split(L"select \"a\\\";b\", 'c\\\\'; select 2;", L";", mysql),
+              (Pieces{L"select \"a\\\";b\", 'c\\\\'", L" select 2"}));
+    EXPECT_EQ(Split(L"select `a;b` from t;", L";", mysql), (Pieces{L"select `a;b` from t"}));
+    // Versioned comments are statement text and survive comment removal.
+    const Pieces dump = Split(L"/*!40101 SET NAMES utf8 */;\n/*M!100616 SET x=1 */;\n"
+                              L"/* plain; */ select 1;",
+                              L";", mysql);
+    ASSERT_EQ(dump.size(), 3u);
+    EXPECT_EQ(dump[0], L"/*!40101 SET NAMES utf8 */");
+    EXPECT_EQ(dump[2], L"\n/* plain; */ select 1");
+    CString stripped;
+    EXPECT_TRUE(CSQLScript::StripComments(dump[1].c_str(), stripped, mysql));
+    EXPECT_STREQ(stripped, L"\n/*M!100616 SET x=1 */");
+    // Elsewhere the backslash is an ordinary character.
+    EXPECT_EQ(Split(L"select 'a\\'; select 2;", L";"), (Pieces{L"select 'a\\'", L" select 2"}));
+}
+
+TEST(ScriptSplitter, OffsetsLocateEachStatementInTheText)
+{
+    const std::wstring text = L"select 1;\n-- c\nselect 2 ;x;";
+    CSQLScriptStr script(text.c_str(), L";");
+    CString statement;
+    std::vector<int> starts, consumed;
+    while (script.GetNextStatement(statement))
+    {
+        starts.push_back(script.GetStatementOffset());
+        consumed.push_back(script.GetConsumedOffset());
+        EXPECT_EQ(text.substr(script.GetStatementOffset(), statement.GetLength()),
+                  statement.GetString());
+    }
+    EXPECT_EQ(starts, (std::vector<int>{0, 9, 25}));
+    EXPECT_EQ(consumed, (std::vector<int>{9, 25, 27}));
+
+    // Blank lines skipped before a statement move its start past them.
+    const std::wstring blanks = L"a\r\n\r\n\r\nb\r\n\r\nc";
+    CSQLScriptStr byBlank(blanks.c_str(), L"");
+    while (byBlank.GetNextStatement(statement))
+        EXPECT_EQ(blanks.substr(byBlank.GetStatementOffset(), statement.GetLength()),
+                  statement.GetString());
+
+    // SetText restarts at an offset: the edited statement is read again, then the rest.
+    CSQLScriptStr edited(L"bad;next;", L";");
+    ASSERT_TRUE(edited.GetNextStatement(statement));
+    edited.SetText(L"good one;next;", 0);
+    ASSERT_TRUE(edited.GetNextStatement(statement));
+    EXPECT_STREQ(statement, L"good one");
+    ASSERT_TRUE(edited.GetNextStatement(statement));
+    EXPECT_STREQ(statement, L"next");
+    EXPECT_EQ(edited.GetStatementOffset(), 9);
+}
+
+TEST(ScriptSplitter, OneLongLineIsSplitInOnePass)
+{
+    // 20000 statements on one line: the rest of the line must not be copied per statement.
+    std::wstring text;
+    for (int i = 0; i < 20000; ++i)
+        text += L"insert into t values(" + std::to_wstring(i) + L");";
+    CSQLScriptStr script(text.c_str(), L";");
+    CString statement;
+    int count = 0;
+    int lastStart = -1;
+    while (script.GetNextStatement(statement))
+    {
+        ++count;
+        EXPECT_GT(script.GetStatementOffset(), lastStart);
+        lastStart = script.GetStatementOffset();
+    }
+    EXPECT_EQ(count, 20000);
+    EXPECT_STREQ(statement, L"");
+}
+
+TEST(ScriptComments, StripKeepsQuotesAndLineBreaks)
+{
+    CString out;
+    EXPECT_TRUE(CSQLScript::StripComments(L"-- a; b\nselect 1", out));
+    EXPECT_STREQ(out, L"\nselect 1");
+    EXPECT_TRUE(CSQLScript::StripComments(L"select /* x\ny */1 // z\n, '--' \"/*\" [//]", out));
+    EXPECT_STREQ(out, L"select 1 \n, '--' \"/*\" [//]");
+    EXPECT_TRUE(CSQLScript::StripComments(L"", out));
+    EXPECT_STREQ(out, L"");
+    // Still open at the end: false.
+    EXPECT_FALSE(CSQLScript::StripComments(L"select 'x", out));
+    EXPECT_FALSE(CSQLScript::StripComments(L"select 1 /* x", out));
+    EXPECT_FALSE(CSQLScript::StripComments(L"select 1 -- no line end", out));
+    EXPECT_STREQ(out, L"select 1 ");
+    // Dialects scan the same way as the splitter.
+    EXPECT_TRUE(
+        CSQLScript::StripComments(L"select $$--x$$ -- y\n", out, SCRIPT_DIALECT_DOLLAR_QUOTES));
+    EXPECT_STREQ(out, L"select $$--x$$ \n");
+    EXPECT_TRUE(
+        CSQLScript::StripComments(L"select 'a\\'--' -- c\n", out, SCRIPT_DIALECT_BACKSLASH_QUOTES));
+    EXPECT_STREQ(out, L"select 'a\\'--' \n");
+}
+
+} // namespace

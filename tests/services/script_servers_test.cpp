@@ -1,0 +1,113 @@
+// Scripts split by the reader and run statement by statement on the real servers: what the
+// server ends up with shows whether the cuts were right.
+#include "services/script_reader.h"
+
+#include "dbaccess/error_report.h"
+#include "tests/dbaccess/conn_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using QlConnTest::OpenOrFail;
+using QlConnTest::QueryText;
+
+CString Suffix()
+{
+    static int counter = 0;
+    CString s;
+    s.Format(L"%lu_%d", ::GetCurrentProcessId(), ++counter);
+    return s;
+}
+
+// Runs every statement the reader yields for this connection; gives the number run, -1 when
+// one failed.
+int RunScript(CRDatabase& db, const CString& text, LPCWSTR separator)
+{
+    CSQLScriptStr script(text, separator);
+    script.SetDialect(GetScriptDialect(db));
+    CString statement;
+    int count = 0;
+    while (script.GetNextStatement(statement))
+    {
+        CString stripped;
+        if (script.StripStatementComments(statement, stripped) && stripped.Trim().IsEmpty())
+            continue;
+        auto e = QlConnTest::Catch([&] { db.ExecuteSQL(statement); });
+        if (e)
+        {
+            ADD_FAILURE() << "statement " << count + 1
+                          << " failed: " << QlConnTest::Narrow(e->m_strError) << "\n"
+                          << QlConnTest::Narrow(statement);
+            return -1;
+        }
+        ++count;
+    }
+    return count;
+}
+
+TEST(ScriptOnServers, PostgreSQLFunctionBodyRunsWhole)
+{
+    CRDatabase db;
+    OpenOrFail(db, QlTestDb::PostgresConnect());
+    const CString f = L"qs_f_" + Suffix();
+    const CString script = L"create function " + f +
+                           L"() returns int as $$\r\nbegin\r\n  perform 1;\r\n"
+                           L"  return 42;\r\nend;\r\n$$ language plpgsql;\r\n" +
+                           L"create or replace function " + f +
+                           L"_2() returns text as $body$ select 'a;b'::text "
+                           L"$body$ language sql;\r\n";
+    EXPECT_EQ(RunScript(db, script, L";"), 2);
+    EXPECT_STREQ(QueryText(db, L"select " + f + L"()"), L"42");
+    EXPECT_STREQ(QueryText(db, L"select " + f + L"_2()"), L"a;b");
+    db.ExecuteSQL(L"drop function " + f + L"()");
+    db.ExecuteSQL(L"drop function " + f + L"_2()");
+}
+
+TEST(ScriptOnServers, PostgreSQLSeparatorsOnTheirOwnLines)
+{
+    CRDatabase db;
+    OpenOrFail(db, QlTestDb::PostgresConnect());
+    const CString t = L"qs_t_" + Suffix();
+    db.ExecuteSQL(L"create table " + t + L" (id int, go int)");
+    db.ExecuteSQL(L"insert into " + t + L" values (5, 1), (10, 2)");
+
+    // "/" after code divides; the statement deletes id 5 only.
+    EXPECT_EQ(RunScript(db, L"delete from " + t + L" where id = 10 /\r\n2\r\n/\r\n", L"/"), 1);
+    EXPECT_STREQ(QueryText(db, L"select count(*) from " + t), L"1");
+    // A column named go; blank lines of CR LF between statements without a separator.
+    EXPECT_EQ(
+        RunScript(db, L"update " + t + L" set go = 7\r\nGO\r\nselect go from " + t + L"\r\ngo\r\n",
+                  L"GO"),
+        2);
+    EXPECT_EQ(RunScript(db,
+                        L"insert into " + t + L" values (1, 1)\r\n\r\n\r\ninsert into " + t +
+                            L" values (2, 2)\r\n",
+                        L""),
+              2);
+    EXPECT_STREQ(QueryText(db, L"select sum(go) from " + t), L"10");
+    db.ExecuteSQL(L"drop table " + t);
+}
+
+TEST(ScriptOnServers, MariaDBDumpKeepsEscapedQuotes)
+{
+    CRDatabase db;
+    OpenOrFail(db, QlTestDb::MariaDBConnect());
+    ASSERT_TRUE(GetScriptDialect(db) & SCRIPT_DIALECT_BACKSLASH_QUOTES);
+    const CString t = L"qs_t_" + Suffix();
+    const CString dump = L"/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE */;\n"
+                         L"/*M!100616 SET @x=1 */;\n"
+                         L"CREATE TABLE `" +
+                         t + L"` (`id` int, `name` varchar(80));\n" + L"INSERT INTO `" + t +
+                         L"` VALUES (1,'a'),(2,'O\\'Brien; drop table " + t + L"; --');\n" +
+                         L"/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\n";
+    EXPECT_EQ(RunScript(db, dump, L";"), 5);
+    EXPECT_STREQ(QueryText(db, L"select name from " + t + L" where id = 2"),
+                 L"O'Brien; drop table " + t + L"; --");
+    EXPECT_STREQ(QueryText(db, L"select count(*) from " + t), L"2");
+    db.ExecuteSQL(L"drop table " + t);
+}
+
+} // namespace
