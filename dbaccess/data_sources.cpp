@@ -1,19 +1,8 @@
 // The driver manager's lists of data sources and installed drivers.
 #include "dbaccess/database.h"
+#include "dbaccess/list_environment.h"
 
 #include <algorithm>
-
-namespace {
-
-// Frees the list's environment, then throws what its diagnostics say.
-[[noreturn]] void ThrowListFailure(SQLHENV hEnv, SQLRETURN nRet)
-{
-    auto* pException = new Zelt::CRDBException(hEnv, SQL_NULL_HDBC, SQL_NULL_HSTMT, nRet);
-    SQLFreeEnv(hEnv);
-    throw pException;
-}
-
-} // namespace
 
 CRDatabase::CDriverInfo::CDriverInfo(LPCWSTR pszDescription, LPCWSTR pszAttributes, int nMaxChars)
     : m_strDescription(pszDescription)
@@ -40,8 +29,8 @@ CRDatabase::CDriverInfo::CDriverInfo(LPCWSTR pszDescription, LPCWSTR pszAttribut
 
 bool CRDatabase::GetDataSources(UINT nFilter, std::vector<CDSNInfo>& list)
 {
-    SQLHENV hEnv = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocEnv(&hEnv)))
+    CRListEnvironment env;
+    if (!env.IsValid())
         return false;
     SQLUSMALLINT nDirection = nFilter == 0   ? SQL_FETCH_FIRST_USER
                               : nFilter == 1 ? SQL_FETCH_FIRST_SYSTEM
@@ -53,12 +42,12 @@ bool CRDatabase::GetDataSources(UINT nFilter, std::vector<CDSNInfo>& list)
         ZeroMemory(szName, sizeof szName);
         ZeroMemory(szDescription, sizeof szDescription);
         SQLSMALLINT nNameLength = 0, nDescriptionLength = 0;
-        SQLRETURN nRet = SQLDataSourcesW(hEnv, nDirection, szName, 1024, &nNameLength,
+        SQLRETURN nRet = SQLDataSourcesW(env.Get(), nDirection, szName, 1024, &nNameLength,
                                          szDescription, 1024, &nDescriptionLength);
         if (nRet == SQL_NO_DATA)
             break;
         if (!SQL_SUCCEEDED(nRet))
-            ThrowListFailure(hEnv, nRet);
+            env.ThrowFailure(nRet);
         CDSNInfo info;
         info.m_strName = reinterpret_cast<LPCWSTR>(szName);
         info.m_nKind = nFilter;
@@ -66,15 +55,14 @@ bool CRDatabase::GetDataSources(UINT nFilter, std::vector<CDSNInfo>& list)
         list.push_back(info);
         nDirection = SQL_FETCH_NEXT;
     }
-    SQLFreeEnv(hEnv);
     return true;
 }
 
 bool CRDatabase::GetDrivers(std::vector<CDriverInfo>& list)
 {
     const int kAttributeChars = 10240;
-    SQLHENV hEnv = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocEnv(&hEnv)))
+    CRListEnvironment env;
+    if (!env.IsValid())
         return false;
     std::vector<SQLWCHAR> attributes(kAttributeChars + 2);
     SQLUSMALLINT nDirection = SQL_FETCH_FIRST;
@@ -84,17 +72,17 @@ bool CRDatabase::GetDrivers(std::vector<CDriverInfo>& list)
         ZeroMemory(szDescription, sizeof szDescription);
         std::fill(attributes.begin(), attributes.end(), 0);
         SQLSMALLINT nDescriptionLength = 0, nAttributeLength = 0;
-        SQLRETURN nRet = SQLDriversW(hEnv, nDirection, szDescription, 1024, &nDescriptionLength,
-                                     attributes.data(), kAttributeChars, &nAttributeLength);
+        SQLRETURN nRet =
+            SQLDriversW(env.Get(), nDirection, szDescription, 1024, &nDescriptionLength,
+                        attributes.data(), kAttributeChars, &nAttributeLength);
         if (nRet == SQL_NO_DATA)
             break;
         if (!SQL_SUCCEEDED(nRet))
-            ThrowListFailure(hEnv, nRet);
+            env.ThrowFailure(nRet);
         // A list cut by the buffer is read only as far as the buffer holds it.
         list.emplace_back(reinterpret_cast<LPCWSTR>(szDescription),
                           reinterpret_cast<LPCWSTR>(attributes.data()), kAttributeChars);
         nDirection = SQL_FETCH_NEXT;
     }
-    SQLFreeEnv(hEnv);
     return true;
 }

@@ -255,6 +255,29 @@ int main()
            "%.1f MB/s)\n",
            tok, tokens, textBytes / 1048576.0 / (tok / 1000.0));
 
+    // Replace-all of many matches: one edit of the span of its matches.
+    {
+        std::wstring small;
+        for (int i = 0; i < 20000; ++i)
+            small += L"value_" + std::to_wstring(i % 7) + L" = :p\r\n";
+        SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)small.c_str());
+        UpdateWindow(edit);
+        RCEFindReplace fr{L":p", -1, 0, RCEFR_REPLACEALL, L"?", -1};
+        t0 = Now();
+        LRESULT n = SendMessageW(edit, RCEM_FINDREPLACE, 0, (LPARAM)&fr);
+        UpdateWindow(edit);
+        printf("replace all of %ld matches in %zu characters (with repaint): %.1f ms\n", (long)n,
+               small.size(), Now() - t0);
+        SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)script.c_str());
+        SendMessageW(edit, EM_SETSEL, 0, 0);
+        fr = RCEFindReplace{L"paid", -1, 0, RCEFR_REPLACEALL, L"settled", -1};
+        t0 = Now();
+        n = SendMessageW(edit, RCEM_FINDREPLACE, 0, (LPARAM)&fr);
+        UpdateWindow(edit);
+        printf("replace all of %ld matches in the whole script (with repaint): %.1f ms\n", (long)n,
+               Now() - t0);
+    }
+
     DestroyWindow(edit);
     DestroyWindow(host);
     RCEFreeWordColors(words);

@@ -1,5 +1,6 @@
 // Connecting, reconnecting and closing; product detection; information; direct statements.
 #include "conn_test_util.h"
+#include "dbaccess/recordset.h"
 
 using namespace QlConnTest;
 using namespace QlTestDb;
@@ -288,20 +289,43 @@ TEST(ExecuteSQL, RowCountIsMinusOneWhenTheDriverCannotTell)
     EXPECT_EQ(log.Read(), L"CONNECT\nDELETE FROM t\n");
 }
 
-TEST(ExecuteSQL, ManyFailuresLeakNoStatement)
+// The fake driver counts the statement handles of a connection that are not yet freed; the
+// query asking for the count holds one of them.
+TEST(ExecuteSQL, EveryPathFreesItsStatement)
 {
-    // Every failing statement is freed; a leak would show as a growing handle count that the
-    // driver manager eventually refuses.
     CRDatabase db;
     OpenOrFail(db, FakeConnect(L"Oracle"));
-    for (int i = 0; i < 2000; ++i)
+    ASSERT_EQ(QueryText(db, L"FAKE STATEMENTS"), L"1");
+
+    SQLHSTMT hHeld = SQL_NULL_HSTMT;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hHeld)));
+    EXPECT_EQ(QueryText(db, L"FAKE STATEMENTS"), L"2") << "a held statement is counted";
+    SQLFreeStmt(hHeld, SQL_DROP);
+
+    for (int i = 0; i < 20; ++i)
     {
-        auto e = Catch([&] { db.ExecuteSQL(L"FAKE ERROR 1"); });
+        LONGLONG count = 0;
+        db.ExecuteSQL(L"DELETE FROM t", &count);
+        auto e = Catch([&] { db.ExecuteSQL(L"FAKE ERROR 2"); });
+        ASSERT_TRUE(e);
+        e = Catch([&] { db.ExecuteSQL(L"FAKE ERROR 1", &count); });
         ASSERT_TRUE(e);
     }
-    SQLHSTMT hStmt;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)));
-    SQLFreeStmt(hStmt, SQL_DROP);
+    EXPECT_EQ(QueryText(db, L"FAKE STATEMENTS"), L"1");
+
+    {
+        // A recordset owns one statement at a time, a failed one included, until it closes.
+        CRRecordset rs(&db);
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(Catch([&] { rs.Open(L"FAKE ERROR 1"); }));
+        EXPECT_EQ(QueryText(db, L"FAKE STATEMENTS"), L"2");
+        ASSERT_TRUE(rs.Open(L"FAKE ROWS 3"));
+        EXPECT_EQ(QueryText(db, L"FAKE STATEMENTS"), L"2");
+        rs.Close();
+        EXPECT_EQ(QueryText(db, L"FAKE STATEMENTS"), L"1");
+        ASSERT_TRUE(rs.Open(L"FAKE ROWS 3"));
+    }
+    EXPECT_EQ(QueryText(db, L"FAKE STATEMENTS"), L"1");
 }
 
 TEST(ExecuteSQL, ClosedConnectionThrows)

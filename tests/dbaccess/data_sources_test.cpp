@@ -1,5 +1,6 @@
 // Data sources and drivers from the test ini files, and the parsing of driver attributes.
 #include "conn_test_util.h"
+#include "dbaccess/list_environment.h"
 
 #include <algorithm>
 
@@ -99,4 +100,29 @@ TEST(Drivers, AttributeListParsing)
     CRDatabase::CDriverInfo bounded(L"d", cut, 7);
     ASSERT_EQ(bounded.m_attributes.size(), 2u);
     EXPECT_EQ(bounded.m_attributes[1].second, L"2");
+}
+
+// A failed list call is reported with the environment's own diagnostics, and the environment
+// is gone once the exception has left.
+TEST(Drivers, AFailedListCallThrowsItsDiagnosticsAndFreesTheEnvironment)
+{
+    SQLHENV hEnv = SQL_NULL_HENV;
+    auto e = Catch([&] {
+        CRListEnvironment env;
+        ASSERT_TRUE(env.IsValid());
+        hEnv = env.Get();
+        SQLWCHAR description[64];
+        SQLSMALLINT length = 0, attributeLength = 0;
+        const SQLUSMALLINT kNoSuchDirection = 99;
+        SQLRETURN nRet = SQLDriversW(hEnv, kNoSuchDirection, description, 64, &length, nullptr, 0,
+                                     &attributeLength);
+        ASSERT_EQ(nRet, SQL_ERROR);
+        env.ThrowFailure(nRet);
+    });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->m_nRetCode, (WORD)SQL_ERROR);
+    // The environment is an ODBC 2 one, so the state has the old name of HY103.
+    EXPECT_EQ(e->m_strSQLState, L"S1103") << Narrow(e->m_strSQLState);
+    EXPECT_NE(e->m_strError.Find(L"Invalid retrieval code"), -1) << Narrow(e->m_strError);
+    EXPECT_EQ(SQLFreeEnv(hEnv), SQL_INVALID_HANDLE) << "already freed";
 }

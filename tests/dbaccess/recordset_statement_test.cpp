@@ -220,3 +220,26 @@ TEST(RecordsetStatementPostgres, MoreResultsStartsEachResultAfresh)
 }
 
 } // namespace
+
+// Option bit 2 is accepted without effect: statement attribute 16 is the bookmark pointer of
+// SQLFetchScroll, which must stay unset rather than hold the option's value as an address.
+TEST_P(RecordsetStatement, OptionBitTwoLeavesTheBookmarkPointerAlone)
+{
+    for (UINT cursor : {RS_STATIC, RS_FORWARD_ONLY})
+    {
+        CRRecordset rs(conn->database.get());
+        ASSERT_TRUE(rs.Open(L"SELECT 1", cursor, RS_STMT_OPTION16 | RS_READONLY));
+        // MariaDB's driver answers without writing the value: only the others can tell.
+        if (GetParam() != Db::MariaDB)
+        {
+            SQLPOINTER bookmark = (SQLPOINTER)0x5A5A;
+            SQLRETURN rc = SQLGetStmtAttrW(rs.GetStmtHandle(), SQL_ATTR_FETCH_BOOKMARK_PTR,
+                                           &bookmark, sizeof bookmark, nullptr);
+            ASSERT_TRUE(SQL_SUCCEEDED(rc)) << DbName(GetParam());
+            EXPECT_EQ(bookmark, nullptr) << DbName(GetParam()) << " cursor " << cursor;
+        }
+        long one = 0;
+        ASSERT_TRUE(rs.GetFieldLong(1, one));
+        EXPECT_EQ(one, 1);
+    }
+}

@@ -191,15 +191,50 @@ TEST_F(EditorWindowTest, CaseChangeOfTheSelectionIsUndoable)
     EXPECT_EQ(Text(), L"SELECT x");
 }
 
+// A window of the class whose state is missing (its creation failed half way, or it is being
+// torn down) answers the interface messages with 0 and EM_GETSEL with -1, and touches nothing.
 TEST_F(EditorWindowTest, MessagesGivenNoStateAnswerZero)
 {
-    HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-    // A window of the class whose creation failed never exists; a destroyed one gives 0.
-    DestroyWindow(edit);
-    edit = nullptr;
-    EXPECT_EQ(SendMessageW(plain, RCEM_GETOPTIONS, 0, 0), 0);
-    DestroyWindow(plain);
+    SetText(L"select 1");
+    SetOptions(RCEO_AUTOCOMPLETE);
+    Send(EM_SETSEL, 2, 4);
+    changes = 0;
+    LONG_PTR state = SetWindowLongPtrW(edit, 0, 0);
+    ASSERT_NE(state, 0);
+    EXPECT_EQ(Send(RCEM_GETOPTIONS), 0);
+    EXPECT_EQ(Send(RCEM_SETOPTIONS, 1, RCEO_WORDWRAP), 0);
+    EXPECT_EQ(Send(RCEM_GETTABSIZE), 0);
+    EXPECT_EQ(Send(RCEM_GETSELLENGTH), 0);
+    EXPECT_EQ(Send(EM_GETSEL), -1);
+    RCEReplaceRange range{0, 6, L"update", -1};
+    EXPECT_EQ(Send(RCEM_REPLACERANGE, 0, (LPARAM)&range), 0);
+    Send(WM_CHAR, L'x', 1);
+    Send(WM_PAINT);
+    SetWindowLongPtrW(edit, 0, state);
+    EXPECT_EQ(Options(), (UINT32)RCEO_AUTOCOMPLETE);
+    EXPECT_EQ(Text(), L"select 1");
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(2), DWORD(4)));
+    EXPECT_EQ(changes, 0);
+}
+
+// A replacement whose text cannot be given room (here: more than the block may ever hold, so no
+// allocation is tried) changes nothing: the deleted part stays, no undo step, no notification.
+TEST_F(EditorWindowTest, ReplacementThatCannotGrowTheTextChangesNothing)
+{
+    SetText(L"select 1\r\nfrom t");
+    Send(EM_SETSEL, 7, 8);
+    Type(L"2");
+    Send(EM_SETSEL, 0, 6);
+    changes = 0;
+    static const WCHAR kOne[] = L"x";
+    RCEReplaceRange huge{0, 6, kOne, 0x40000000}; // the text itself is never read
+    EXPECT_EQ(Send(RCEM_REPLACERANGE, 0, (LPARAM)&huge), 0);
+    EXPECT_EQ(Text(), L"select 2\r\nfrom t");
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(0), DWORD(6)));
+    EXPECT_EQ(changes, 0);
+    // The last undo step is still the typed character.
+    EXPECT_TRUE(Send(EM_UNDO));
+    EXPECT_EQ(Text(), L"select 1\r\nfrom t");
 }
 
 TEST_F(EditorWindowTest, GetTextCutsAndTerminates)

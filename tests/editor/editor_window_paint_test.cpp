@@ -167,3 +167,31 @@ TEST_F(ColouredEditorTest, MarkupTokenizerColoursTagsAndCommentsAcrossLines)
     SetText(L"select 1");
     EXPECT_TRUE(RowHasColour(0, kKeyword));
 }
+
+// Spaces and tabs show their marks only with the option; otherwise a row of blanks is all
+// background.
+TEST_F(EditorWindowTest, ShowSpacesMarksBlanksOnlyWithTheOption)
+{
+    SetText(L"  \t  \t \r\nx");
+    Send(EM_SETSEL, 10, 10); // the caret on the second row, clear of the blanks
+    auto inkOfFirstRow = [&] {
+        UpdateWindow(edit);
+        HDC dc = GetDC(edit);
+        HGDIOBJ old = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        COLORREF background = GetSysColor(COLOR_WINDOW);
+        int ink = 0;
+        for (int y = 0; y < tm.tmHeight; ++y)
+            for (int x = 0; x < 300; ++x)
+                ink += GetPixel(dc, x, y) != background;
+        ReleaseDC(edit, dc);
+        return ink;
+    };
+    EXPECT_EQ(inkOfFirstRow(), 0);
+    SetOptions(RCEO_SHOWSPACES);
+    EXPECT_GT(inkOfFirstRow(), 0);
+    SetOptions(0);
+    EXPECT_EQ(inkOfFirstRow(), 0);
+}

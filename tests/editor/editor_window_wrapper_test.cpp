@@ -3,8 +3,26 @@
 #include "editor_window_fixture.h"
 
 #include "editor/color_edit_ctrl.h"
+#include "editor/rce_state.h"
 
 namespace {
+
+RCE_STATE* StateOf(HWND edit)
+{
+    return (RCE_STATE*)GetWindowLongPtrW(edit, 0);
+}
+
+// The words the editor still refers to when its window is told it is being destroyed.
+HWND g_destroyed = nullptr;
+const void* g_wordsAtDestroy = nullptr;
+
+LRESULT CALLBACK SeeDestroy(int code, WPARAM wp, LPARAM lp)
+{
+    const CWPSTRUCT* msg = (const CWPSTRUCT*)lp;
+    if (code == HC_ACTION && msg->hwnd == g_destroyed && msg->message == WM_DESTROY)
+        g_wordsAtDestroy = StateOf(msg->hwnd)->acWords;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
 
 int g_fillCalls = 0;
 BOOL g_fillResult = TRUE;
@@ -84,14 +102,23 @@ TEST_F(WrapperTest, WordsComeFromTheMainWindowThroughTheFiller)
         EXPECT_EQ(g_fillCalls, 1);
         g_fillResult = FALSE;
         EXPECT_EQ(Candidates(), 0);
+        // The window is left holding the wrapper's words.
+        g_fillResult = TRUE;
+        EXPECT_EQ(ctrl->UpdateAutoCompleteWords(), 1);
         app.m_pMainWnd = nullptr;
         frame.Detach();
     }
     CColorEditCtrl::SetAutoCompleteFiller(nullptr);
-    // The wrapper takes its words back from the window before freeing them; the window goes
-    // with the wrapper.
+    ASSERT_NE(StateOf(edit)->acWords, nullptr);
+    // The window borrows the wrapper's words and goes with the wrapper, after the words are
+    // freed: by then it must no longer point at them.
     onNotify = nullptr;
+    g_destroyed = edit;
+    g_wordsAtDestroy = (const void*)1;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, SeeDestroy, nullptr, GetCurrentThreadId());
     delete ctrl;
+    UnhookWindowsHookEx(hook);
     EXPECT_FALSE(IsWindow(edit));
+    EXPECT_EQ(g_wordsAtDestroy, nullptr);
     edit = nullptr;
 }

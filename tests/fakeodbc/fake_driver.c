@@ -233,6 +233,7 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
         FakeStmt* s = calloc(1, sizeof *s);
         s->magic = MAGIC_STMT;
         s->conn = c;
+        c->liveStatements++;
         fake_reset_result(s);
         *output = s;
         return SQL_SUCCESS;
@@ -246,7 +247,10 @@ SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle)
     if (!diag_of(type, handle))
         return SQL_INVALID_HANDLE;
     if (type == SQL_HANDLE_STMT)
+    {
         fake_reset_result((FakeStmt*)handle);
+        ((FakeStmt*)handle)->conn->liveStatements--;
+    }
     ((FakeEnv*)handle)->magic = 0;
     free(handle);
     return SQL_SUCCESS;

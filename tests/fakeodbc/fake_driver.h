@@ -20,6 +20,8 @@
  *                         (NULL on every third row), BIN varbinary, TS timestamp
  *   FAKE NOTOTAL          one row whose NOTE is read through SQLGetData with SQL_NO_TOTAL
  *   FAKE ROWERROR         two rows; the second fetch reports SQL_ROW_ERROR with 01S01
+ *   FAKE STATEMENTS       one row, one integer column STATEMENTS: the statement handles of this
+ *                         connection allocated and not yet freed, the asking one included
  *   anything else         no result, row count 1
  */
 #pragma once
@@ -83,6 +85,7 @@ typedef struct FakeConn
     SQLULEN autocommit;
     SQLULEN trace;
     char traceFile[512];
+    int liveStatements; /* allocated and not yet freed (FAKE STATEMENTS) */
 } FakeConn;
 
 typedef struct FakeStmt

@@ -99,6 +99,15 @@ void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret)
         stmt->noTotal = 1;
         stmt->rowCount = -1;
     }
+    else if (strncmp(sql, "FAKE STATEMENTS", 15) == 0)
+    {
+        static const FakeColumn countColumn[] = {{"STATEMENTS", SQL_INTEGER, 10}};
+        char count[16];
+        snprintf(count, sizeof count, "%d", stmt->conn->liveStatements);
+        const char* values[1] = {count};
+        fake_set_columns(stmt, countColumn, 1);
+        fake_add_row(stmt, values);
+    }
     else if (strncmp(sql, "FAKE ROWERROR", 13) == 0)
     {
         add_generated_rows(stmt, 2);
