@@ -9,6 +9,7 @@
 #include "framework/core.h"
 #include "dbaccess/database.h"
 #include "dbaccess/sql_names.h"
+#include "services/catalog_arrays.h"
 
 #include <sql.h>
 
@@ -42,10 +43,35 @@ public:
     // ---- Background jobs (async_jobs.h) ------------------------------------------------------
 
     // ---- Catalog reads (catalog_reads.cpp) ---------------------------------------------------
+    // SQLGetFunctions on the catalog connection.
+    bool SupportsPrimaryKeys();
+    bool SupportsForeignKeys();
+    // Appends the tables (object kind 1, with system tables when asked) or views (kind 2).
+    static void ReadTablesNow(CRDatabase* pDatabase, LPCWSTR pszSchema, int nObjectKind,
+                              bool bSystemTables, CTableInfoArray& tables);
+    // The columns of a table in catalog order; false only without an array.
+    bool GetColumnsNow(const CStringPair& table, CColumnInfoArray* pColumns);
+    // False without an array or when the driver cannot read the keys.
+    bool GetPrimaryKeys(const CStringPair& table, CPrimaryKeyArray* pKeys);
+    // The foreign keys in which the table is the referencing one.
+    bool GetForeignKeysNow(const CStringPair& table, CForeignKeyArray* pKeys);
+    bool GetOracleViewText(LPCWSTR pszSchema, LPCWSTR pszView, CString& strText);
+    // The SELECT a table or view is opened with in a grid window. pWait may be null.
+    bool BuildSelectStatement(class CWaitHolder* pWait, const CStringPair& name, CString& strSQL);
 
     // ---- Drop and rename (object_ddl.cpp) ----------------------------------------------------
 
     // ---- Object source, plans, object lists, constraints and triggers -----------------------
+    // Plans (plans.cpp). ExplainPlan: the statement whose rows are the plan of one statement of
+    // the text; false (after a message) when there is nothing or more than one statement to
+    // explain, the product has no plans, or a database error.
+    bool ExplainPlan(LPCWSTR pszSQL, CString& strPlanSQL, UINT32& nStatementId);
+    bool EndExplainPlan();
+    bool ClearExplainPlan(UINT32 nStatementId);
+    // Drops the plan table when this program created it; the flag is cleared either way, since
+    // the next connection may reach another database.
+    bool DropPlanTable();
+    bool HasCreatedPlanTable() const { return m_bPlanTable; }
 
     // ---- Data saving (save_data.cpp) ---------------------------------------------------------
 

@@ -1,0 +1,159 @@
+// Catalog reads of the database helper.
+#include "services/catalog_reads.h"
+
+#include "dbaccess/recordset.h"
+#include "services/database_helper.h"
+
+namespace {
+
+LPCWSTR SchemaArgument(const CString& strSchema)
+{
+    return strSchema.IsEmpty() ? nullptr : strSchema.GetString();
+}
+
+} // namespace
+
+void ReadTables(CRDatabase* pDatabase, LPCWSTR pszSchema, int nObjectKind, bool bSystemTables,
+                CTableInfoArray& tables)
+{
+    UINT nTypes = CRTables::typeTable;
+    if (nObjectKind == DBOBJ_VIEW)
+        nTypes = CRTables::typeView;
+    else if (bSystemTables)
+        nTypes = CRTables::typeTable | CRTables::typeSystemTable;
+    CRTables reader(pDatabase, nTypes, pszSchema && *pszSchema ? pszSchema : nullptr);
+    reader.ReadAll(tables);
+}
+
+void ReadColumns(CRDatabase* pDatabase, const CStringPair& table, CColumnInfoArray& columns)
+{
+    columns.RemoveAll();
+    CRColumns reader(pDatabase, SchemaArgument(table.m_strFirst), table.m_strSecond);
+    CRColumns::CColumnInfo info;
+    while (reader.Fetch(&info))
+    {
+        if (!reader.HasODBC3Columns())
+            wcscpy_s(info.szIsNullable, info.nNullable == SQL_NULLABLE ? L"YES" : L"NO");
+        columns.Add(info);
+    }
+}
+
+void ReadPrimaryKeys(CRDatabase* pDatabase, const CStringPair& table, CPrimaryKeyArray& keys)
+{
+    keys.RemoveAll();
+    CRPrimaryKey reader(pDatabase, SchemaArgument(table.m_strFirst), table.m_strSecond);
+    CRPrimaryKey::CPrimaryKeyInfo info;
+    while (reader.Fetch(&info))
+        keys.Add(info);
+}
+
+void ReadForeignKeys(CRDatabase* pDatabase, const CStringPair& table, CForeignKeyArray& keys)
+{
+    keys.RemoveAll();
+    CRForeignKey reader(pDatabase, nullptr, nullptr, SchemaArgument(table.m_strFirst),
+                        table.m_strSecond);
+    CRForeignKey::CForeignKeyInfo info;
+    while (reader.Fetch(&info))
+        keys.Add(info);
+}
+
+CString BuildObjectSelect(CRDatabase* pDatabase, const CStringPair& name,
+                          const CColumnInfoArray* pColumns)
+{
+    CString strList;
+    if (pDatabase && pDatabase->GetDBMSKind() == DBMS_ORACLE && pColumns)
+    {
+        bool bXml = false;
+        CString strColumns;
+        for (INT_PTR i = 0; i < pColumns->GetSize(); ++i)
+        {
+            const CRColumns::CColumnInfo& column = pColumns->GetAt(i);
+            const CString strName = QuoteSQLNameIfNeeded(column.szColumnName, pDatabase);
+            if (!strColumns.IsEmpty())
+                strColumns += L", ";
+            if (_wcsicmp(column.szTypeName, L"XMLType") == 0)
+            {
+                // The name inside the call is quoted as well: a mixed-case column is not found
+                // under its folded name.
+                strColumns += L"sys.xmltype.getstringval(" + strName + L") AS " + strName;
+                bXml = true;
+            }
+            else
+                strColumns += strName;
+        }
+        if (bXml)
+            strList = strColumns;
+    }
+    return L"SELECT " + (strList.IsEmpty() ? CString(L"*") : strList) + L" FROM " +
+           FormatObjectName(name, pDatabase, true);
+}
+
+CString BuildOracleViewTextSQL(LPCWSTR pszSchema, LPCWSTR pszView)
+{
+    return CString(L"SELECT TEXT FROM ALL_VIEWS WHERE OWNER=") + QuoteSQLString(pszSchema) +
+           L" AND VIEW_NAME=" + QuoteSQLString(pszView);
+}
+
+// ---- CRDatabaseHelper ----------------------------------------------------------------------
+
+bool CRDatabaseHelper::SupportsPrimaryKeys()
+{
+    return GetCatalogDatabase().IsFunctionSupported(SQL_API_SQLPRIMARYKEYS);
+}
+
+bool CRDatabaseHelper::SupportsForeignKeys()
+{
+    return GetCatalogDatabase().IsFunctionSupported(SQL_API_SQLFOREIGNKEYS);
+}
+
+void CRDatabaseHelper::ReadTablesNow(CRDatabase* pDatabase, LPCWSTR pszSchema, int nObjectKind,
+                                     bool bSystemTables, CTableInfoArray& tables)
+{
+    ReadTables(pDatabase, pszSchema, nObjectKind, bSystemTables, tables);
+}
+
+bool CRDatabaseHelper::GetColumnsNow(const CStringPair& table, CColumnInfoArray* pColumns)
+{
+    if (!pColumns)
+        return false;
+    ReadColumns(&GetCatalogDatabase(), table, *pColumns);
+    return true;
+}
+
+bool CRDatabaseHelper::GetPrimaryKeys(const CStringPair& table, CPrimaryKeyArray* pKeys)
+{
+    if (!pKeys || !SupportsPrimaryKeys())
+        return false;
+    ReadPrimaryKeys(&GetCatalogDatabase(), table, *pKeys);
+    return true;
+}
+
+bool CRDatabaseHelper::GetForeignKeysNow(const CStringPair& table, CForeignKeyArray* pKeys)
+{
+    if (!pKeys || !SupportsForeignKeys())
+        return false;
+    ReadForeignKeys(&GetCatalogDatabase(), table, *pKeys);
+    return true;
+}
+
+bool CRDatabaseHelper::GetOracleViewText(LPCWSTR pszSchema, LPCWSTR pszView, CString& strText)
+{
+    CRRecordset rs(&GetCatalogDatabase());
+    if (!rs.Open(BuildOracleViewTextSQL(pszSchema, pszView), RS_FORWARD_ONLY,
+                 RS_READONLY | RS_UNBOUND))
+        return false;
+    if (rs.MoveFirst() && !rs.IsEOF())
+        rs.GetFieldText(1, strText);
+    return true;
+}
+
+bool CRDatabaseHelper::BuildSelectStatement(CWaitHolder* /*pWait*/, const CStringPair& name,
+                                            CString& strSQL)
+{
+    CColumnInfoArray columns;
+    bool bColumns = false;
+    if (GetDBMSKind() == DBMS_ORACLE)
+        bColumns = GetColumnsNow(name, &columns);
+    strSQL = BuildObjectSelect(&GetCatalogDatabase(), name, bColumns ? &columns : nullptr);
+    return true;
+}

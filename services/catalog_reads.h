@@ -1,0 +1,24 @@
+// The catalog reads behind CRDatabaseHelper's catalog members, on a given connection, and the
+// SELECT a table or view is opened with.
+#pragma once
+
+#include "dbaccess/sql_names.h"
+#include "services/catalog_arrays.h"
+
+// Appends the records of one reader; failures throw.
+void ReadTables(CRDatabase* pDatabase, LPCWSTR pszSchema, int nObjectKind, bool bSystemTables,
+                CTableInfoArray& tables);
+// Replaces the array's contents. An ODBC 2 driver has no IS_NULLABLE column: it is filled from
+// NULLABLE ("YES" for SQL_NULLABLE, else "NO").
+void ReadColumns(CRDatabase* pDatabase, const CStringPair& table, CColumnInfoArray& columns);
+void ReadPrimaryKeys(CRDatabase* pDatabase, const CStringPair& table, CPrimaryKeyArray& keys);
+void ReadForeignKeys(CRDatabase* pDatabase, const CStringPair& table, CForeignKeyArray& keys);
+
+// "SELECT * FROM name", or on Oracle, when some column is of type XMLType, the column list with
+// such columns read as text: "sys.xmltype.getstringval(DOC) AS DOC". pColumns: the object's
+// columns (read only for Oracle; null when they could not be read).
+CString BuildObjectSelect(CRDatabase* pDatabase, const CStringPair& name,
+                          const CColumnInfoArray* pColumns);
+
+// "SELECT TEXT FROM ALL_VIEWS WHERE OWNER='..' AND VIEW_NAME='..'".
+CString BuildOracleViewTextSQL(LPCWSTR pszSchema, LPCWSTR pszView);

@@ -1,0 +1,183 @@
+// Filter condition text.
+#include "windows/filter_condition.h"
+
+#include "dbaccess/database.h"
+#include "dbaccess/sql_names.h"
+#include "dbaccess/sql_text.h"
+
+namespace {
+
+const wchar_t* const kOperationTexts[kFilterOperationCount] = {
+    L"=", L"<>", L">", L">=", L"<", L"<=", L"LIKE", L"NOT LIKE", L"IN", L"NOT IN"};
+const wchar_t* const kOperationSQL[kFilterOperationCount] = {
+    L"=", L"<>", L">", L">=", L"<", L"<=", L" LIKE ", L" NOT LIKE ", L" IN ", L" NOT IN "};
+
+bool IsCharacterType(int nType)
+{
+    return nType == SQL_CHAR || nType == SQL_VARCHAR || nType == SQL_LONGVARCHAR ||
+           nType == SQL_WCHAR || nType == SQL_WVARCHAR || nType == SQL_WLONGVARCHAR ||
+           nType == SQL_GUID;
+}
+
+bool IsBinaryType(int nType)
+{
+    return nType == SQL_BINARY || nType == SQL_VARBINARY || nType == SQL_LONGVARBINARY;
+}
+
+bool IsDateTimeType(int nType)
+{
+    return nType == SQL_DATE || nType == SQL_TIME || nType == SQL_TIMESTAMP ||
+           nType == SQL_TYPE_DATE || nType == SQL_TYPE_TIME || nType == SQL_TYPE_TIMESTAMP;
+}
+
+bool IsIntegerType(int nType)
+{
+    return nType == SQL_INTEGER || nType == SQL_SMALLINT || nType == SQL_TINYINT ||
+           nType == SQL_BIGINT || nType == SQL_BIT;
+}
+
+bool IsNumberType(int nType)
+{
+    return IsIntegerType(nType) || nType == SQL_NUMERIC || nType == SQL_DECIMAL ||
+           nType == SQL_FLOAT || nType == SQL_REAL || nType == SQL_DOUBLE;
+}
+
+// A number as the user typed it, as plain SQL digits; false for anything else. A comma is read
+// as the decimal separator only where one can stand and no point is present ("1,5"), never as a
+// thousands separator ("10,000" is refused rather than read as 10).
+bool NumberValue(int nType, LPCWSTR pszText, CString& strValue)
+{
+    CString strText(pszText);
+    strText.Trim();
+    if (strText.IsEmpty())
+        return false;
+    const int nCommas = strText.Remove(L',') > 0 ? 1 : 0;
+    if (nCommas)
+    {
+        CString strOriginal(pszText);
+        strOriginal.Trim();
+        if (IsIntegerType(nType) || strOriginal.Find(L'.') >= 0 ||
+            strOriginal.Find(L',') != strOriginal.ReverseFind(L','))
+            return false;
+        strText = strOriginal;
+    }
+    return NormalizeNumberText(strText, 0, strValue) && !strValue.IsEmpty();
+}
+
+} // namespace
+
+CString GetFilterOperationText(int nOperation)
+{
+    if (nOperation < 0 || nOperation >= kFilterOperationCount)
+        return CString();
+    return kOperationTexts[nOperation];
+}
+
+CString GetFilterLogicText(int nLogic)
+{
+    if (nLogic == kFilterAnd)
+        return L"AND";
+    if (nLogic == kFilterOr)
+        return L"OR";
+    return CString();
+}
+
+bool FormatFilterValue(CRDatabase* pDatabase, int nSQLType, int nOperation, LPCWSTR pszText,
+                       CString& strValue)
+{
+    const CString strText(pszText ? pszText : L"");
+    const UINT nKind = pDatabase ? pDatabase->GetDBMSKind() : DBMS_OTHER;
+    CString strLiteral;
+    auto stringLiteral = [&](LPCWSTR text) {
+        return pDatabase ? pDatabase->StringLiteral(text)
+                         : CRDatabase::FormatStringLiteral(DBMS_OTHER, text);
+    };
+    auto binaryLiteral = [&](LPCWSTR text) {
+        return pDatabase ? pDatabase->BinaryLiteral(text)
+                         : CRDatabase::FormatBinaryLiteral(DBMS_OTHER, text);
+    };
+    if (nOperation == kFilterLike || nOperation == kFilterNotLike)
+        strLiteral = stringLiteral(strText);
+    else if (nOperation == kFilterIn || nOperation == kFilterNotIn)
+        strLiteral = L"(" + strText + L")";
+    else if (IsCharacterType(nSQLType) || (nKind == DBMS_MSSQL && nSQLType == -152))
+        strLiteral = stringLiteral(strText);
+    else if (IsBinaryType(nSQLType) ||
+             (nKind == DBMS_MSSQL && (nSQLType == -151 || nSQLType == -150)))
+        strLiteral = binaryLiteral(strText);
+    else if (IsDateTimeType(nSQLType) || (nKind == DBMS_MSSQL && nSQLType == -154))
+    {
+        TIMESTAMP_STRUCT ts;
+        // A text that is no date goes in as a string literal: the server converts it or
+        // reports it, and no typed text ever becomes SQL of its own.
+        strLiteral = ParseDateText(strText, ts) ? CRDatabase::FormatTimestampLiteral(nKind, ts)
+                                                : stringLiteral(strText);
+    }
+    else if (nKind == DBMS_MSSQL && nSQLType == -155)
+    {
+        SQL_SS_TIMESTAMPOFFSET_STRUCT ts;
+        strLiteral = ParseTimestampText(strText, ts)
+                         ? CRDatabase::FormatTimestampOffsetLiteral(nKind, ts)
+                         : stringLiteral(strText);
+    }
+    else if (IsNumberType(nSQLType))
+    {
+        if (!NumberValue(nSQLType, strText, strLiteral))
+            return false;
+    }
+    else
+        strLiteral = strText;
+    strValue = strLiteral.IsEmpty() ? strText : strLiteral;
+    return true;
+}
+
+bool BuildFilterCondition(CFilterArray& filter, CRDatabase* pDatabase,
+                          const CColumnInfoArray& columns)
+{
+    CString strCondition;
+    CString strLogic;
+    for (const CFilterInfo& info : filter)
+    {
+        const CString strColumn = QuoteSQLNameIfNeeded(info.m_strColumn, pDatabase);
+        CString strRow;
+        if (info.m_value.m_nKind == kGridNull)
+        {
+            if (info.m_nOperation == kFilterEqual)
+                strRow = strColumn + L" IS NULL";
+            else if (info.m_nOperation == kFilterNotEqual)
+                strRow = strColumn + L" IS NOT NULL";
+            else
+                return false;
+        }
+        else if (info.m_value.m_nKind != kGridValue)
+            return false;
+        else
+        {
+            if (info.m_nOperation < 0 || info.m_nOperation >= kFilterOperationCount)
+                return false;
+            int nFound = -1;
+            for (INT_PTR i = 0; i < columns.GetSize(); ++i)
+            {
+                if (wcscmp(columns[i].szColumnName, info.m_strColumn) == 0)
+                {
+                    nFound = (int)i;
+                    break;
+                }
+            }
+            if (nFound < 0)
+                continue;
+            CString strValue;
+            if (!FormatFilterValue(pDatabase, columns[nFound].nDataType, info.m_nOperation,
+                                   info.m_value.m_strText, strValue))
+                return false;
+            strRow = strColumn + kOperationSQL[info.m_nOperation] + strValue;
+        }
+        if (!strCondition.IsEmpty())
+            strCondition += L" " + strLogic + L"\n";
+        strCondition += strRow;
+        if (info.m_nLogic == kFilterAnd || info.m_nLogic == kFilterOr)
+            strLogic = GetFilterLogicText(info.m_nLogic);
+    }
+    filter.m_strCondition = strCondition;
+    return true;
+}
