@@ -144,6 +144,16 @@ CString QuoteSQLName(LPCWSTR pszName, CRDatabase* pDatabase)
     UINT nKind = pDatabase ? pDatabase->GetDBMSKind() : DBMS_OTHER;
     if (nKind == DBMS_MYSQL)
         return L"`" + DoubleChar(pszName, L'`') + L"`";
+    // A product we do not know quotes as its driver says: a server that reads "..." as a string
+    // (MySQL-like servers in their default mode) would otherwise compare with a constant.
+    CString strQuote;
+    if (nKind == DBMS_OTHER && pDatabase && pDatabase->IsOpen() &&
+        pDatabase->GetInfoString(SQL_IDENTIFIER_QUOTE_CHAR, strQuote) &&
+        strQuote.GetLength() == 1 && strQuote[0] != L'"' && strQuote[0] != L' ')
+    {
+        const wchar_t ch = strQuote[0];
+        return strQuote + DoubleChar(pszName, ch) + strQuote;
+    }
     // Brackets only where the product takes them; elsewhere a double quote is doubled.
     bool bBrackets = nKind == DBMS_ACCESS || nKind == DBMS_SQLSERVER || nKind == DBMS_MSSQL;
     if (bBrackets && wcschr(pszName, L'"'))

@@ -127,7 +127,7 @@ protected:
         m_table.Format(L"ql filter %lu", GetCurrentProcessId());
         m_quoted = QuoteSQLName(m_table, &m_db);
         Run(L"CREATE TABLE " + m_quoted + L" (id INTEGER, " + QuoteSQLName(L"Order Date", &m_db) +
-            L" VARCHAR(40), na\u00efve VARCHAR(20000))");
+            L" VARCHAR(40), na\u00efve VARCHAR(12000))");
         Run(L"INSERT INTO " + m_quoted + L" VALUES (1, 'x', 'O''Brien')");
         Run(L"INSERT INTO " + m_quoted + L" VALUES (2, 'y', " + m_db.StringLiteral(L"C:\\new") +
             L")");
