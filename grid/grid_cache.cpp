@@ -1,6 +1,8 @@
 // The cell cache: a window of whole rows (at most m_nCacheSize) that grows in place and otherwise
 // recentres on the requested row, moving the rows it keeps instead of reading them again.
 #include "grid/grid.h"
+
+#include "grid/busy_connection.h"
 #include "dbaccess/db_exception.h"
 
 #include <algorithm>
@@ -127,8 +129,9 @@ bool CRGrid::GetCellText(int nRow, int nColumn, CGridItem& item)
     item.Clear();
     if (m_hWnd == nullptr || nRow < 0 || nRow >= GetItemCount())
         return false;
-    // While a read dispatches messages the cursor belongs to that read: answer from the cache.
-    if (m_nReadDepth > 0)
+    // While a read dispatches messages the cursor belongs to that read, and while a background
+    // job holds the connection a cursor read would wait for it: answer from the cache.
+    if (m_nReadDepth > 0 || IsConnectionBusy())
         return CopyFromCache(nRow, nColumn, item);
     if (!m_bUseCache)
         return ReadCellDirect(nRow, nColumn, item);

@@ -1,6 +1,8 @@
 // Loading rows from the cursor: one screen at first (or all of them), more as the user reaches
 // the end of the list, and the text supply of the callback items.
 #include "grid/grid.h"
+
+#include "grid/busy_connection.h"
 #include "dbaccess/db_exception.h"
 
 #include <algorithm>
@@ -355,7 +357,7 @@ bool CRGrid::ReadCellText(int nRow, int nColumn, CGridItem& item)
     }
     try
     {
-        if (m_pCursor != nullptr && m_nReadDepth == 0 && !m_bInserting &&
+        if (m_pCursor != nullptr && m_nReadDepth == 0 && !IsConnectionBusy() && !m_bInserting &&
             !HasOption(kGridFetchAll) && nRow >= GetItemCount() - 1 && !IsFullyLoaded())
         {
             const int count = GetItemCount();

@@ -13,6 +13,17 @@
 
 #include <sql.h>
 
+#include <functional>
+
+class CRRecordset;
+class CWnd;
+class CWaitDlg;
+class CWaitHolder;
+namespace Zelt {
+class ICursor;
+class CMemCursor;
+} // namespace Zelt
+
 // The kinds of database objects the capability tests and object operations take.
 enum DBObjectKind
 {
@@ -40,7 +51,83 @@ public:
     CRDatabase& GetCatalogDatabase() { return IsCatalogSeparate() ? m_dbCatalog : m_db; }
     DBMSKind GetDBMSKind() const { return m_db.GetDBMSKind(); }
 
+    // SQLCancelHandle of the driver manager, or null when it does not export it.
+    typedef SQLRETURN(SQL_API* CancelHandleProc)(SQLSMALLINT, SQLHANDLE);
+
+    // Opens the main connection (and, for Microsoft SQL Server, the catalog connection) and
+    // chooses the cursor type of editable result sets. Runs on the connect job's worker only.
+    // False when the user cancelled the driver's prompt or a step failed without an exception;
+    // both connections are closed then. ODBC failures throw Zelt::CRDBException.
+    bool Connect(LPCWSTR pszConnect, HWND hWnd, UINT nConnectionTimeout, UINT nLoginTimeout,
+                 UINT nQueryTimeout);
+    // Reopens the main connection with its completed string and the last open mode, then the
+    // catalog connection for Microsoft SQL Server. Runs on the reconnect job's worker only.
+    bool DoReconnect(HWND hWnd, UINT nConnectionTimeout, UINT nLoginTimeout, UINT nQueryTimeout);
+    // Closes the catalog connection, then the main one.
+    void Close();
+    bool IsOpen() const { return m_db.IsOpen(); }
+    // The cursor type (CRRecordset codes) the driver supports best for editing.
+    UINT ChooseCursorType();
+    // The setting "CancelExec".
+    static bool IsCancelExecEnabled();
+
+    UINT GetCursorType() const { return m_nCursorType; }
+    UINT GetOpenMode() const { return m_nOpenMode; }
+    int GetServerMajorVersion() const { return m_nServerMajor; }
+    int GetServerMinorVersion() const { return m_nServerMinor; }
+    CancelHandleProc GetCancelHandleProc() const { return m_pfnCancelHandle; }
+    // The plan operations remember whether they created the plan table.
+    bool IsPlanTableCreated() const { return m_bPlanTable; }
+    void SetPlanTableCreated(bool bCreated) { m_bPlanTable = bCreated; }
+
+    // What this product can do with a kind of object (DBObjectKind); no side effects.
+    bool CanGetObjectSource(int nObjectKind) const;
+    bool CanShowObjectErrors(int nObjectKind) const;
+    bool IsOracle() const { return GetDBMSKind() == DBMS_ORACLE; }
+    bool CanListTriggers() const;
+    bool CanShowTableTriggers(int nObjectKind) const;
+    bool CanShowTableConstraints(int nObjectKind) const;
+    bool CanRenameObject(int nObjectKind) const;
+    bool CanRenameColumn() const;
+    bool CanRenameIndex() const;
+    bool CanDropIndex() const;
+    bool SupportsExecutionPlan() const;
+    bool CanExplainObject(int nObjectKind) const;
+    bool CanReadKeyInfo() const;
+
     // ---- Background jobs (async_jobs.h) ------------------------------------------------------
+    // Every entry point blocks until its job has ended; a database error raised in the job is
+    // thrown again here as a new Zelt::CRDBException*. A statement the user cancelled is not an
+    // error: the entry point returns false with *pbCancelled set.
+    class CAsyncThread;
+    class CRecordsetAsyncThread;
+    class CProcAsyncThread;
+    class CReadCursorAsyncThread;
+    class CConnectAsyncThread;
+    class CReconnectAsyncThread;
+    class CCatalogAsyncThread;
+
+    // Opens the recordset on a worker. pWait: the caller's dialog (kept), or null for an own one
+    // ("Executing...", Cancel allowed, elapsed time shown).
+    bool OpenRecordset(CRRecordset* pRecordset, LPCWSTR pszSQL, UINT nCursorType, UINT nOptions,
+                       CWaitDlg* pWait, bool* pbCancelled);
+    // Executes a prepared recordset (a procedure call) on a worker behind an own dialog.
+    bool ExecuteProcedure(CRRecordset* pRecordset, CWnd* pParent, bool* pbCancelled);
+    // Wraps pSource (taken over) in a memory cursor. With progress every row is read on a worker
+    // behind an own dialog; cancelled or failed reads give null. Without progress only the first
+    // row is read, here. No columns: null.
+    Zelt::CMemCursor* ReadToMemCursor(CWnd* pParent, Zelt::ICursor* pSource, bool bProgress);
+    // Connect on a worker behind "Connecting to database..." (Cancel only when "CancelExec" is
+    // on and the driver manager can cancel a connection).
+    bool ConnectAsync(LPCWSTR pszConnect, CWnd* pParent, UINT nConnectionTimeout,
+                      UINT nLoginTimeout, UINT nQueryTimeout, bool* pbCancelled);
+    // DoReconnect on a worker behind "Connecting to database..." without Cancel.
+    bool Reconnect(CWnd* pParent, UINT nConnectionTimeout, UINT nLoginTimeout, UINT nQueryTimeout,
+                   bool* pbCancelled);
+    // Runs one catalog read (a "...Now" function of the catalog topics): on a worker behind the
+    // holder's dialog when "CancelExec" is on, else directly. Catalog reads cannot be
+    // cancelled. Returns the read's result.
+    bool RunCatalogRead(CWaitHolder* pWait, const std::function<bool()>& read);
 
     // ---- Catalog reads (catalog_reads.cpp) ---------------------------------------------------
     // SQLGetFunctions on the catalog connection.
@@ -78,11 +165,18 @@ public:
     // ---- Table order and relations -----------------------------------------------------------
 
     // ---- Connection-string values (connect_string_values.cpp) --------------------------------
+    // The value of one item of a connection string: the first item whose name equals the key
+    // (case ignored), its value trimmed and, when braced, without the braces ("}}" is one "}").
+    // Empty when there is no such item.
+    static CString GetConnectStringValue(LPCWSTR pszConnect, LPCWSTR pszKey);
+    // "DBQ", or "DBName" when that is empty.
+    static CString GetConnectStringDatabase(LPCWSTR pszConnect);
+    static CString GetConnectStringUser(LPCWSTR pszConnect);   // "UID"
+    static CString GetConnectStringDSN(LPCWSTR pszConnect);    // "DSN"
+    static CString GetConnectStringServer(LPCWSTR pszConnect); // "Server"
 
 private:
     bool IsCatalogSeparate() const { return m_db.GetDBMSKind() == DBMS_MSSQL; }
-
-    typedef SQLRETURN(SQL_API* CancelHandleProc)(SQLSMALLINT, SQLHANDLE);
 
     CRDatabase m_db;           // every statement of the user runs here
     CRDatabase m_dbCatalog;    // open only for Microsoft SQL Server
