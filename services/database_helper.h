@@ -76,9 +76,6 @@ public:
     int GetServerMajorVersion() const { return m_nServerMajor; }
     int GetServerMinorVersion() const { return m_nServerMinor; }
     CancelHandleProc GetCancelHandleProc() const { return m_pfnCancelHandle; }
-    // The plan operations remember whether they created the plan table.
-    bool IsPlanTableCreated() const { return m_bPlanTable; }
-    void SetPlanTableCreated(bool bCreated) { m_bPlanTable = bCreated; }
 
     // What this product can do with a kind of object (DBObjectKind); no side effects.
     bool CanGetObjectSource(int nObjectKind) const;
