@@ -1,0 +1,139 @@
+#include "services/html_data_file.h"
+
+CHTMLDataFile::CHTMLDataFile(LPCWSTR pszPath, bool bMarkEvenLines, bool bShowNull)
+    : CBufferedDataFile(pszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive),
+      m_bMarkEvenLines(bMarkEvenLines), m_bShowNull(bShowNull)
+{}
+
+CString CHTMLDataFile::Escape(const CString& text)
+{
+    if (text.IsEmpty())
+        return L"&nbsp;";
+    // One pass with the result of the replacements in the fixed order: entities first, then
+    // CR LF and lone LF as line breaks.
+    CString s;
+    s.Preallocate(text.GetLength() + 16);
+    int n = text.GetLength();
+    for (int i = 0; i < n; ++i)
+    {
+        wchar_t ch = text[i];
+        switch (ch)
+        {
+        case L'&': s += L"&amp;"; break;
+        case L'"': s += L"&quot;"; break;
+        case L' ': s += L"&nbsp;"; break;
+        case L'<': s += L"&lt;"; break;
+        case L'>': s += L"&gt;"; break;
+        case L'\r':
+            if (i + 1 < n && text[i + 1] == L'\n')
+            {
+                s += L"<BR>";
+                ++i;
+            }
+            else
+                s += ch;
+            break;
+        case L'\n': s += L"<BR>"; break;
+        default: s += ch; break;
+        }
+    }
+    return s;
+}
+
+void CHTMLDataFile::BeginFile()
+{
+    WriteText(L"<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; "
+              L"charset=utf-8\">\r\n</HEAD>\r\n<BODY>\r\n");
+}
+
+void CHTMLDataFile::BeginTable(const CStringPair& name, LPCWSTR pszDescription)
+{
+    CString strName = MakeObjectName(name, true);
+    if (!strName.IsEmpty())
+        WriteText(L"<H4>" + Escape(strName) + L"</H4>\r\n");
+    if (pszDescription && *pszDescription)
+        WriteText(L"<PRE>" + Escape(pszDescription) + L"</PRE><BR>\r\n");
+    WriteText(L"<P>\r\n<TABLE CellSpacing=\"0\" CellPadding=\"1\" Border=\"1\">\r\n"
+              L"<THEAD BGColor=\"#B0B0B0\"><TR Align=\"center\">");
+}
+
+void CHTMLDataFile::AddColumnHeader(const CString& text, int)
+{
+    WriteText(L"<TH>" + Escape(text));
+}
+
+void CHTMLDataFile::EndHeader(const CStringPair&)
+{
+    WriteText(L"</THEAD>\r\n<TBODY>\r\n");
+}
+
+void CHTMLDataFile::BeginRow()
+{
+    if (m_bMarkEvenLines && (m_nRow % 2) == 1)
+        WriteText(L"<TR Align=\"Left\" BGColor=\"#E0E0E0\">");
+    else
+        WriteText(L"<TR Align=\"Left\">");
+}
+
+void CHTMLDataFile::AddValue(const CString& text, int)
+{
+    WriteText(L"<TD>" + Escape(text));
+}
+
+void CHTMLDataFile::AddValue(Zelt::ICursor* pCursor, int column)
+{
+    UINT col = column + 1;
+    int nCType = pCursor->GetColumnCType(col);
+    const Zelt::ICursor::CColumnDesc* pDesc = pCursor->GetColumn(col);
+    int nDigits = pDesc ? pDesc->nDecimalDigits : 0;
+    bool bDecimal = (nCType == SQL_C_FLOAT || nCType == SQL_C_DOUBLE) && nDigits >= 1;
+    LPCWSTR pszAlign = bDecimal ? L" Align=\"Right\"" : L"";
+
+    CString text;
+    if (pCursor->IsFieldNull(col))
+        text = m_bShowNull ? L"<NOBR>" + Escape(L"<<NULL>>") + L"</NOBR>" : Escape(CString());
+    else if (bDecimal && !pCursor->IsNumericAsText())
+    {
+        double value = 0;
+        pCursor->GetFieldDouble(col, value);
+        CString format;
+        format.Format(L"%%.%df", nDigits);
+        CString number;
+        number.Format(format, value);
+        text = Escape(number);
+    }
+    else
+    {
+        CString value;
+        pCursor->GetFieldText(col, value);
+        text = Escape(value);
+    }
+    WriteText(CString(L"<TD") + pszAlign + L">" + text);
+}
+
+void CHTMLDataFile::EndRow()
+{
+    WriteText(L"\r\n");
+    ++m_nRow;
+}
+
+void CHTMLDataFile::EndRows(const CStringPair&)
+{
+    WriteText(L"</TBODY>\r\n");
+}
+
+void CHTMLDataFile::EndTable(const CStringPair&)
+{
+    WriteText(L"</TABLE>\r\n<BR>\r\n");
+}
+
+void CHTMLDataFile::Flush()
+{
+    FlushData();
+}
+
+void CHTMLDataFile::EndFile()
+{
+    WriteText(L"</BODY></HTML>\r\n");
+    FlushData();
+}

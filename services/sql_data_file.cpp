@@ -1,0 +1,188 @@
+#include "services/sql_data_file.h"
+
+#include "dbaccess/database.h"
+#include "dbaccess/recordset.h"
+
+#include <cwctype>
+
+UINT SQLTargetKind(int nTarget)
+{
+    static const UINT kinds[] = {DBMS_ORACLE, DBMS_SQLSERVER, DBMS_MSSQL, DBMS_ACCESS,
+                                 DBMS_POSTGRESQL};
+    if (nTarget < 0 || nTarget >= static_cast<int>(sizeof kinds / sizeof kinds[0]))
+        return DBMS_ORACLE;
+    return kinds[nTarget];
+}
+
+CString QuoteNameForTarget(const CString& name, int nTarget)
+{
+    bool bQuote = NeedsSQLQuotes(name, nullptr);
+    if (!bQuote && nTarget == SQLTARGET_POSTGRESQL)
+        for (int i = 0; i < name.GetLength() && !bQuote; ++i)
+            bQuote = iswupper(name[i]) != 0;
+    return bQuote ? QuoteSQLName(name, nullptr) : name;
+}
+
+CSQLDataFile::CSQLDataFile(LPCWSTR pszPath, const CSQLScriptOptions& options, CRDatabase* pDatabase)
+    : CBufferedDataFile(pszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive),
+      m_options(options), m_pDatabase(pDatabase)
+{
+    if (m_options.strSeparator.IsEmpty())
+        m_options.strSeparator = L"\n";
+}
+
+void CSQLDataFile::WriteText(const CString& text)
+{
+    switch (m_options.nEncoding)
+    {
+    case SQLENC_UTF16: PutUtf16(text.GetString(), text.GetLength()); return;
+    case SQLENC_UTF8: PutUtf8(text); return;
+    default: break;
+    }
+    if (text.IsEmpty())
+        return;
+    BOOL bUsedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), bytes.data(), n, nullptr,
+                        m_bLossAccepted ? nullptr : &bUsedDefault);
+    if (bUsedDefault)
+    {
+        // Characters outside the code page would come out as '?': the script would insert
+        // other values than the table holds.
+        if (m_askLossy && !m_askLossy())
+            AfxThrowUserException();
+        m_bLossAccepted = true;
+    }
+    Put(bytes.data(), bytes.size());
+}
+
+void CSQLDataFile::WriteCommitLine()
+{
+    if (m_options.bCommit)
+        WriteText(L"COMMIT " + m_options.strSeparator + L"\n");
+}
+
+CString CSQLDataFile::FormatLiteral(Zelt::ICursor* pCursor, int column)
+{
+    UINT col = column + 1;
+    CString literal;
+    if (m_options.nTarget == SQLTARGET_ORACLE && pCursor->GetColumnCType(col) == SQL_C_GUID)
+    {
+        if (pCursor->IsFieldNull(col))
+            return L"NULL";
+        if (m_options.nGuidForm == 1)
+        {
+            GUID guid = {};
+            pCursor->GetFieldGuid(col, guid);
+            const BYTE* p = reinterpret_cast<const BYTE*>(&guid);
+            literal = L"'";
+            for (int i = 0; i < 16; ++i)
+                literal.AppendFormat(L"%02X", p[i]);
+            literal += L"'";
+        }
+        else
+        {
+            CString text;
+            pCursor->GetFieldText(col, text);
+            literal = L"'" + text + L"'";
+        }
+        return literal;
+    }
+    // The connection a recordset reads from formats its literals; rows kept in memory are
+    // formatted by the connection they were read from.
+    CRDatabase* pDatabase = m_pDatabase;
+    if (CRRecordset* pRecordset = dynamic_cast<CRRecordset*>(pCursor))
+        pDatabase = pRecordset->GetDatabase();
+    if (pDatabase)
+        literal = pDatabase->FormatFieldLiteral(SQLTargetKind(m_options.nTarget), pCursor, col);
+    else
+    {
+        CRDatabase closed;
+        literal = closed.FormatFieldLiteral(SQLTargetKind(m_options.nTarget), pCursor, col);
+    }
+    if (literal.IsEmpty())
+    {
+        if (!pCursor->GetFieldText(col, literal))
+            literal = L"NULL";
+    }
+    return literal;
+}
+
+void CSQLDataFile::BeginFile()
+{
+    if (m_options.nEncoding == SQLENC_UTF16)
+        PutUtf16(L"\xFEFF", 1);
+}
+
+void CSQLDataFile::BeginTable(const CStringPair& name, LPCWSTR)
+{
+    CString strName = QuoteNameForTarget(name.m_strSecond, m_options.nTarget);
+    if (m_options.bSaveSchema && !name.m_strFirst.IsEmpty())
+        strName = QuoteNameForTarget(name.m_strFirst, m_options.nTarget) + L"." + strName;
+    m_strHead = L"INSERT INTO " + strName + L" (";
+    m_bFirstColumn = true;
+}
+
+void CSQLDataFile::AddColumnHeader(const CString& text, int)
+{
+    if (!m_bFirstColumn)
+        m_strHead += L",";
+    m_bFirstColumn = false;
+    m_strHead += text;
+}
+
+void CSQLDataFile::AddColumnHeader(Zelt::ICursor* pCursor, int column)
+{
+    AddColumnHeader(QuoteNameForTarget(pCursor->GetColumnName(column + 1), m_options.nTarget),
+                    column);
+}
+
+void CSQLDataFile::EndHeader(const CStringPair&)
+{
+    m_strHead += L") ";
+}
+
+void CSQLDataFile::BeginRow()
+{
+    ++m_nRow;
+    m_strValues = L"VALUES(";
+    m_bFirstValue = true;
+}
+
+void CSQLDataFile::AddValue(const CString& text, int)
+{
+    if (!m_bFirstValue)
+        m_strValues += L",";
+    m_bFirstValue = false;
+    m_strValues += text;
+}
+
+void CSQLDataFile::AddValue(Zelt::ICursor* pCursor, int column)
+{
+    AddValue(FormatLiteral(pCursor, column), column);
+}
+
+void CSQLDataFile::EndRow()
+{
+    m_strValues += L")" + m_options.strSeparator;
+    WriteText(m_strHead + m_strValues + L"\n");
+    if (m_options.nCommitCount > 0 && (m_nRow % m_options.nCommitCount) == 0)
+        WriteCommitLine();
+}
+
+void CSQLDataFile::EndTable(const CStringPair&)
+{
+    WriteText(L"\n");
+}
+
+void CSQLDataFile::Flush()
+{
+    FlushData();
+}
+
+void CSQLDataFile::EndFile()
+{
+    WriteCommitLine();
+    FlushData();
+}

@@ -1,0 +1,258 @@
+// The CSV, HTML and INSERT script writers over hand-made cursors: the bytes of the documented
+// examples and the cases where a value or a name could break the file.
+#include "export_test_util.h"
+
+#include "services/csv_data_file.h"
+#include "services/html_data_file.h"
+#include "services/sql_data_file.h"
+#include "tests/grid/grid_test_cursor.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace QlExportTest;
+using GridTest::Null;
+using GridTest::Text;
+
+namespace {
+
+// Runs the steps of one table over every row of the cursor, as the save job does.
+void WriteTable(CDataFile& file, Zelt::ICursor& cursor, const CStringPair& name,
+                LPCWSTR description = L"")
+{
+    int n = cursor.GetColumnCount();
+    file.BeginTable(name, description);
+    for (int i = 0; i < n; ++i)
+        file.AddColumnHeader(&cursor, i);
+    file.EndHeader(name);
+    if (cursor.MoveFirst())
+        do
+        {
+            file.BeginRow();
+            for (int i = 0; i < n; ++i)
+                file.AddValue(&cursor, i);
+            file.EndRow();
+        } while (cursor.MoveNext());
+    file.EndRows(name);
+    file.EndTable(name);
+    file.Flush();
+}
+
+void AddTextColumns(GridTest::TestCursor& c, std::initializer_list<LPCWSTR> names)
+{
+    for (LPCWSTR name : names)
+        c.AddColumn(name, SQL_C_WCHAR, SQL_WVARCHAR);
+}
+
+} // namespace
+
+TEST(CsvWriter, QuotesSeparatorQuotesAndLineBreaksAndKeepsThem)
+{
+    TempOutput out(L".csv");
+    GridTest::TestCursor c;
+    AddTextColumns(c, {L"a", L"b\"x", L"c", L"d", L"e", L"f"});
+    c.rows.push_back(
+        {Text(L"a"), Text(L"b;c"), Text(L"d\"e"), Text(L"1\n2"), Text(L"3\r\n4"), Text(L"5\r6")});
+    c.rows.push_back(
+        {Null(), Text(L""), Text(L"x;\"y\""), Text(L" "), Text(L"plain"), Text(L"Ж€😀")});
+    {
+        CCSVDataFile file(out.Path(), L" ; ");
+        file.BeginFile();
+        WriteTable(file, c, CStringPair(L"", L"t"));
+        file.EndFile();
+    }
+    std::wstring expected = L"\xFEFF\"a\";\"b\"\"x\";\"c\";\"d\";\"e\";\"f\"\n"
+                            L"a;\"b;c\";\"d\"\"e\";\"1\n2\";\"3\r\n4\";\"5\r6\"\n"
+                            L";;\"x;\"\"y\"\"\"; ;plain;Ж€😀\n";
+    EXPECT_EQ(Utf16Bytes(expected), ReadBytes(out.Path()));
+}
+
+TEST(CsvWriter, EmptySeparatorIsCommaAndEachTableGetsItsOwnMark)
+{
+    TempOutput out(L".csv");
+    GridTest::TestCursor c;
+    AddTextColumns(c, {L"x"});
+    c.rows.push_back({Text(L"1,2")});
+    {
+        CCSVDataFile file(out.Path(), L"  ");
+        EXPECT_EQ(CString(L","), file.GetSeparator());
+        WriteTable(file, c, CStringPair(L"", L"t"));
+        WriteTable(file, c, CStringPair(L"", L"u"));
+    }
+    std::wstring table = L"\xFEFF\"x\"\n\"1,2\"\n";
+    EXPECT_EQ(Utf16Bytes(table + table), ReadBytes(out.Path()));
+}
+
+TEST(HtmlWriter, EscapesNamesValuesAndDescription)
+{
+    EXPECT_EQ(CString(L"a&lt;b&nbsp;&amp;&nbsp;c"), CHTMLDataFile::Escape(L"a<b & c"));
+    EXPECT_EQ(CString(L"&nbsp;"), CHTMLDataFile::Escape(L""));
+    EXPECT_EQ(CString(L"1<BR>2<BR>3\r4&quot;&gt;"), CHTMLDataFile::Escape(L"1\r\n2\n3\r4\">"));
+
+    TempOutput out(L".htm");
+    GridTest::TestCursor c;
+    c.AddColumn(L"<img src=x onerror=alert(1)>", SQL_C_WCHAR, SQL_WVARCHAR);
+    c.AddColumn(L"n", SQL_C_DOUBLE, SQL_DOUBLE);
+    c.rows.push_back({Text(L"a<b & c"), Text(L"3.14159")});
+    c.rows.push_back({Text(L""), Null()});
+    c.rows.push_back({Null(), Text(L"1")});
+    {
+        CHTMLDataFile file(out.Path(), true, true);
+        file.BeginFile();
+        WriteTable(file, c, CStringPair(L"s", L"<script>"), L"why <b>");
+        file.EndFile();
+    }
+    std::string expected =
+        "<HTML>\r\n<HEAD>\r\n<META http-equiv=Content-Type content=\"text/html; "
+        "charset=utf-8\">\r\n</HEAD>\r\n<BODY>\r\n"
+        "<H4>s.&lt;script&gt;</H4>\r\n<PRE>why&nbsp;&lt;b&gt;</PRE><BR>\r\n"
+        "<P>\r\n<TABLE CellSpacing=\"0\" CellPadding=\"1\" Border=\"1\">\r\n"
+        "<THEAD BGColor=\"#B0B0B0\"><TR Align=\"center\">"
+        "<TH>&lt;img&nbsp;src=x&nbsp;onerror=alert(1)&gt;<TH>n</THEAD>\r\n<TBODY>\r\n"
+        "<TR Align=\"Left\"><TD>a&lt;b&nbsp;&amp;&nbsp;c<TD>3.14159\r\n"
+        "<TR Align=\"Left\" BGColor=\"#E0E0E0\"><TD>&nbsp;<TD><NOBR>&lt;&lt;NULL&gt;&gt;</NOBR>\r\n"
+        "<TR Align=\"Left\"><TD><NOBR>&lt;&lt;NULL&gt;&gt;</NOBR><TD>1\r\n"
+        "</TBODY>\r\n</TABLE>\r\n<BR>\r\n</BODY></HTML>\r\n";
+    EXPECT_EQ(expected, ReadBytes(out.Path()));
+}
+
+TEST(SqlWriter, SeparatorCommitLinesAndTableEnd)
+{
+    TempOutput out(L".sql");
+    GridTest::TestCursor c;
+    c.AddColumn(L"a", SQL_C_LONG, SQL_INTEGER);
+    c.AddColumn(L"b", SQL_C_WCHAR, SQL_WVARCHAR);
+    c.rows.push_back({Text(L"1"), Text(L"it's")});
+    c.rows.push_back({Text(L"2"), Null()});
+    c.rows.push_back({Text(L"3"), Text(L"")});
+    CSQLScriptOptions options;
+    options.strSeparator = L";";
+    options.nTarget = SQLTARGET_POSTGRESQL;
+    options.bCommit = true;
+    options.nCommitCount = 2;
+    options.nEncoding = SQLENC_UTF8;
+    {
+        CSQLDataFile file(out.Path(), options, nullptr);
+        file.BeginFile();
+        WriteTable(file, c, CStringPair(L"s", L"t"));
+        file.EndFile();
+    }
+    EXPECT_EQ("INSERT INTO t (a,b) VALUES(1,'it''s');\n"
+              "INSERT INTO t (a,b) VALUES(2,NULL);\n"
+              "COMMIT ;\n"
+              "INSERT INTO t (a,b) VALUES(3,'');\n"
+              "\n"
+              "COMMIT ;\n",
+              ReadBytes(out.Path()));
+}
+
+TEST(SqlWriter, GoAndEmptySeparatorsAndUtf16Mark)
+{
+    GridTest::TestCursor c;
+    c.AddColumn(L"a", SQL_C_LONG, SQL_INTEGER);
+    c.rows.push_back({Text(L"1")});
+    {
+        TempOutput out(L".sql");
+        CSQLScriptOptions options;
+        options.strSeparator = L"\nGO";
+        options.nTarget = SQLTARGET_MSSQL;
+        options.nEncoding = SQLENC_UTF16;
+        {
+            CSQLDataFile file(out.Path(), options, nullptr);
+            file.BeginFile();
+            WriteTable(file, c, CStringPair(L"", L"t"));
+            file.EndFile();
+        }
+        EXPECT_EQ(Utf16Bytes(L"\xFEFFINSERT INTO t (a) VALUES(1)\nGO\n\n"), ReadBytes(out.Path()));
+    }
+    {
+        TempOutput out(L".sql");
+        CSQLScriptOptions options;
+        options.strSeparator = L"";
+        options.nEncoding = SQLENC_UTF8;
+        {
+            CSQLDataFile file(out.Path(), options, nullptr);
+            file.BeginFile();
+            WriteTable(file, c, CStringPair(L"", L"t"));
+            file.EndFile();
+        }
+        EXPECT_EQ("INSERT INTO t (a) VALUES(1)\n\n\n", ReadBytes(out.Path()));
+    }
+}
+
+TEST(SqlWriter, NamesAreQuotedForTheTargetWithOrWithoutSchema)
+{
+    EXPECT_EQ(CString(L"orders"), QuoteNameForTarget(L"orders", SQLTARGET_POSTGRESQL));
+    EXPECT_EQ(CString(L"\"Orders\""), QuoteNameForTarget(L"Orders", SQLTARGET_POSTGRESQL));
+    EXPECT_EQ(CString(L"Orders"), QuoteNameForTarget(L"Orders", SQLTARGET_MSSQL));
+    EXPECT_EQ(CString(L"\"Order Items\""), QuoteNameForTarget(L"Order Items", SQLTARGET_MSSQL));
+    EXPECT_EQ(CString(L"\"a\"\"b\""), QuoteNameForTarget(L"a\"b", SQLTARGET_ORACLE));
+    EXPECT_EQ(CString(L"\"select\""), QuoteNameForTarget(L"select", SQLTARGET_POSTGRESQL));
+
+    GridTest::TestCursor c;
+    c.AddColumn(L"UnitPrice", SQL_C_LONG, SQL_INTEGER);
+    c.AddColumn(L"id", SQL_C_LONG, SQL_INTEGER);
+    c.rows.push_back({Text(L"5"), Text(L"1")});
+    for (bool schema : {false, true})
+    {
+        TempOutput out(L".sql");
+        CSQLScriptOptions options;
+        options.nTarget = SQLTARGET_POSTGRESQL;
+        options.bSaveSchema = schema;
+        options.nEncoding = SQLENC_UTF8;
+        {
+            CSQLDataFile file(out.Path(), options, nullptr);
+            WriteTable(file, c, CStringPair(L"Sales Data", L"Order Items"));
+        }
+        std::string table = schema ? "\"Sales Data\".\"Order Items\"" : "\"Order Items\"";
+        EXPECT_EQ("INSERT INTO " + table + " (\"UnitPrice\",id) VALUES(5,1);\n\n",
+                  ReadBytes(out.Path()));
+    }
+}
+
+TEST(SqlWriter, AnsiLossIsAskedOnceAndRefusalStops)
+{
+    GridTest::TestCursor c;
+    AddTextColumns(c, {L"v"});
+    c.rows.push_back({Text(L"café")});
+    c.rows.push_back({Text(L"Жук")});
+    c.rows.push_back({Text(L"€😀")});
+    CSQLScriptOptions options;
+    options.nTarget = SQLTARGET_POSTGRESQL;
+    options.nEncoding = SQLENC_ANSI;
+    int asked = 0;
+    {
+        TempOutput out(L".sql");
+        {
+            CSQLDataFile file(out.Path(), options, nullptr);
+            file.SetLossyConversionQuestion([&] {
+                ++asked;
+                return true;
+            });
+            WriteTable(file, c, CStringPair(L"", L"t"));
+        }
+        EXPECT_EQ(1, asked);
+        std::string bytes = ReadBytes(out.Path());
+        EXPECT_NE(std::string::npos, bytes.find("VALUES('caf\xE9')"));
+    }
+    {
+        TempOutput out(L".sql");
+        bool stopped = false;
+        {
+            CSQLDataFile file(out.Path(), options, nullptr);
+            file.SetLossyConversionQuestion([] { return false; });
+            try
+            {
+                WriteTable(file, c, CStringPair(L"", L"t"));
+            }
+            catch (CUserException* e)
+            {
+                e->Delete();
+                stopped = true;
+            }
+        }
+        EXPECT_TRUE(stopped);
+        EXPECT_EQ(std::string::npos, ReadBytes(out.Path()).find("?"));
+    }
+}
