@@ -2,49 +2,37 @@
 
 namespace QlExportTest {
 
-int RunNative(const std::wstring& commandLine, std::string* output, const std::string& input)
+int RunNative(const std::wstring& commandLine, std::string* output)
 {
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
-    CreatePipe(&outRead, &outWrite, &sa, 0);
-    CreatePipe(&inRead, &inWrite, &sa, 0);
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+    // Wine starts a Unix program detached: there is no process handle to wait on and Windows
+    // pipes do not reach it. The shell line writes the output and then the exit code to
+    // files, and the exit code file tells that the program ended.
+    TempOutput captured(L".out");
+    TempOutput exitCode(L".rc");
+    std::wstring line = L"/bin/sh -c \"" + commandLine + L" >" + std::wstring(captured.Unix()) +
+                        L" 2>&1; echo $? >" + std::wstring(exitCode.Unix()) + L".tmp; mv " +
+                        std::wstring(exitCode.Unix()) + L".tmp " + std::wstring(exitCode.Unix()) +
+                        L"\"";
     STARTUPINFOW si = {sizeof si};
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = outWrite;
-    si.hStdError = outWrite;
-    si.hStdInput = inRead;
     PROCESS_INFORMATION pi = {};
-    std::wstring line = commandLine;
-    BOOL ok =
-        CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    CloseHandle(outWrite);
-    CloseHandle(inRead);
-    if (!ok)
-    {
-        CloseHandle(outRead);
-        CloseHandle(inWrite);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
         return -1;
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    std::string code;
+    for (int waited = 0; waited < 600000; waited += 20)
+    {
+        code = ReadBytes(exitCode.Path());
+        if (!code.empty())
+            break;
+        Sleep(20);
     }
-    DWORD done = 0;
-    if (!input.empty())
-        WriteFile(inWrite, input.data(), (DWORD)input.size(), &done, nullptr);
-    CloseHandle(inWrite);
-    std::string text;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(outRead, buf, sizeof buf, &got, nullptr) && got > 0)
-        text.append(buf, got);
-    CloseHandle(outRead);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
     if (output)
-        *output = text;
-    return (int)code;
+        *output = ReadBytes(captured.Path());
+    return code.empty() ? -1 : atoi(code.c_str());
 }
 
 } // namespace QlExportTest

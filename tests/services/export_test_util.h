@@ -65,10 +65,9 @@ inline std::string Utf8(const std::wstring& text)
     return s;
 }
 
-// Runs a native Linux program (Wine starts ELF binaries itself) with the arguments as one
-// command line; its standard output, decoded as UTF-8, goes to output. Returns the exit code,
-// -1 when it could not start.
-int RunNative(const std::wstring& commandLine, std::string* output = nullptr,
-              const std::string& input = std::string());
+// Runs a native Linux command line through /bin/sh (Wine starts ELF binaries itself; the line
+// must not hold double quotes); its standard output and error go to output. Returns the exit
+// code, -1 when it could not start.
+int RunNative(const std::wstring& commandLine, std::string* output = nullptr);
 
 } // namespace QlExportTest

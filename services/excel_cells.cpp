@@ -1,0 +1,183 @@
+#include "services/excel_cells.h"
+
+#include <cmath>
+#include <cwctype>
+#include <string>
+
+CString ExcelColumnLetters(int column)
+{
+    // Bijective base 26: the digits run 1..26 (A..Z), there is no zero.
+    wchar_t letters[8];
+    int n = 0;
+    unsigned v = static_cast<unsigned>(column) + 1;
+    while (v > 0 && n < 7)
+    {
+        unsigned d = (v - 1) % 26;
+        letters[n++] = static_cast<wchar_t>(L'A' + d);
+        v = (v - 1) / 26;
+    }
+    CString s;
+    while (n > 0)
+        s += letters[--n];
+    return s;
+}
+
+CString ExcelCellName(int column, int row)
+{
+    CString s;
+    s.Format(L"%s%d", ExcelColumnLetters(column).GetString(), row);
+    return s;
+}
+
+bool ParseExcelCellName(LPCWSTR pszName, int& column, int& row)
+{
+    if (!pszName)
+        return false;
+    LPCWSTR p = pszName;
+    if (*p == L'$')
+        ++p;
+    long long col = 0;
+    int letters = 0;
+    while (*p && iswalpha(*p) && letters < 4)
+    {
+        col = col * 26 + (towupper(*p) - L'A' + 1);
+        ++p;
+        ++letters;
+    }
+    if (*p == L'$')
+        ++p;
+    if (letters == 0 || !iswdigit(*p))
+        return false;
+    long long r = 0;
+    while (*p && iswdigit(*p) && r <= kExcelMaxRows)
+        r = r * 10 + (*p++ - L'0');
+    if (*p || r < 1 || r > kExcelMaxRows || col > kExcelMaxColumns)
+        return false;
+    column = static_cast<int>(col - 1);
+    row = static_cast<int>(r);
+    return true;
+}
+
+namespace {
+
+// A decimal number as sign, significant digits without leading or trailing zeros, and the
+// decimal exponent of the first digit; false when the text is not a plain number.
+bool Canonical(const wchar_t* p, bool& negative, std::wstring& digits, long& exponent)
+{
+    negative = false;
+    digits.clear();
+    exponent = 0;
+    if (*p == L'-' || *p == L'+')
+        negative = *p++ == L'-';
+    long intDigits = 0;
+    bool any = false;
+    std::wstring all;
+    while (*p >= L'0' && *p <= L'9')
+    {
+        all += *p++;
+        ++intDigits;
+        any = true;
+    }
+    if (*p == L'.')
+    {
+        ++p;
+        while (*p >= L'0' && *p <= L'9')
+        {
+            all += *p++;
+            any = true;
+        }
+    }
+    if (!any)
+        return false;
+    long exp10 = 0;
+    if (*p == L'e' || *p == L'E')
+    {
+        ++p;
+        bool negExp = false;
+        if (*p == L'-' || *p == L'+')
+            negExp = *p++ == L'-';
+        if (!(*p >= L'0' && *p <= L'9'))
+            return false;
+        while (*p >= L'0' && *p <= L'9')
+        {
+            if (exp10 < 100000)
+                exp10 = exp10 * 10 + (*p - L'0');
+            ++p;
+        }
+        if (negExp)
+            exp10 = -exp10;
+    }
+    if (*p)
+        return false;
+    size_t first = all.find_first_not_of(L'0');
+    if (first == std::wstring::npos)
+    {
+        negative = false; // -0 and 0 are the same number in a cell
+        return true;
+    }
+    size_t last = all.find_last_not_of(L'0');
+    digits = all.substr(first, last - first + 1);
+    exponent = intDigits - static_cast<long>(first) - 1 + exp10;
+    return true;
+}
+
+} // namespace
+
+CString ShortestDoubleText(double value)
+{
+    wchar_t buf[64];
+    for (int precision = 1; precision <= 17; ++precision)
+    {
+        swprintf(buf, 64, L"%.*g", precision, value);
+        if (wcstod(buf, nullptr) == value)
+            break;
+    }
+    return CString(buf);
+}
+
+bool NumberTextFitsDouble(const CString& text, double& value)
+{
+    bool negative;
+    std::wstring digits;
+    long exponent;
+    if (text.IsEmpty() || !Canonical(text, negative, digits, exponent))
+        return false;
+    value = wcstod(text, nullptr);
+    if (value == HUGE_VAL || value == -HUGE_VAL)
+        return false;
+    bool negative2;
+    std::wstring digits2;
+    long exponent2;
+    CString back = ShortestDoubleText(value);
+    if (!Canonical(back, negative2, digits2, exponent2))
+        return false;
+    return negative == negative2 && digits == digits2 && (digits.empty() || exponent == exponent2);
+}
+
+CString MakeSheetName(const CString& wanted, std::set<CString>& used)
+{
+    CString base = wanted;
+    for (int i = 0; i < base.GetLength(); ++i)
+        if (wcschr(L":\\/?*[]", base[i]))
+            base.SetAt(i, L'_');
+    if (base.IsEmpty())
+        base = L"Sheet";
+    // The quote may not start or end a sheet name either.
+    if (base[0] == L'\'')
+        base.SetAt(0, L'_');
+    if (base.GetLength() > 31)
+        base = base.Left(31);
+    if (base[base.GetLength() - 1] == L'\'')
+        base.SetAt(base.GetLength() - 1, L'_');
+    CString name = base;
+    for (int n = 2;; ++n)
+    {
+        CString key = name;
+        key.MakeUpper();
+        if (used.insert(key).second)
+            return name;
+        CString suffix;
+        suffix.Format(L" (%d)", n);
+        name = base.Left(31 - suffix.GetLength()) + suffix;
+    }
+}

@@ -1,0 +1,338 @@
+#include "services/excel_data_file.h"
+
+#include "resources/resource.h"
+#include "services/excel_cells.h"
+#include "services/xlsx_standin.h"
+
+namespace {
+
+bool g_bForceStandIn = false;
+
+// Queued rows before a step waits for the automation thread: enough to keep it busy, little
+// enough that memory stays flat on a long save.
+const size_t kMaxQueued = 64;
+
+bool IsTextCType(int nCType)
+{
+    switch (nCType)
+    {
+    case SQL_C_CHAR:
+    case SQL_C_WCHAR:
+    case SQL_C_BINARY:
+    case SQL_C_TIMESTAMP:
+    case SQL_C_DATE:
+    case SQL_C_TIME:
+    case SQL_C_TYPE_DATE:
+    case SQL_C_TYPE_TIME:
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_GUID: return true;
+    }
+    return false;
+}
+
+CString ExceptionText(CException* e)
+{
+    wchar_t text[1024] = {};
+    if (!e->GetErrorMessage(text, 1024) || !text[0])
+        return L"The spreadsheet application reported an error.";
+    return text;
+}
+
+} // namespace
+
+void CExcelDataFile::ForceStandIn(bool bForce)
+{
+    g_bForceStandIn = bForce;
+}
+
+CExcelDataFile::CExcelDataFile(LPCWSTR pszPath) : m_strPath(pszPath ? pszPath : L"")
+{
+    if (m_strPath.GetLength() < 5 || m_strPath.Right(5).CompareNoCase(L".xlsx") != 0)
+        m_strPath += L".xlsx";
+    m_thread = std::thread([this] { ThreadMain(); });
+}
+
+CExcelDataFile::~CExcelDataFile()
+{
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        // After a failure nothing more is sent, but the workbook must still be closed.
+        m_bFailed = false;
+        m_queue.push_back([this] { CloseUnsaved(); });
+        m_bStop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void CExcelDataFile::ThreadMain()
+{
+    HRESULT hrInit = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    for (;;)
+    {
+        std::function<void()> work;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] { return !m_queue.empty() || m_bStop; });
+            if (m_queue.empty())
+                break;
+            work = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_bBusy = true;
+        }
+        CString failure;
+        try
+        {
+            work();
+        }
+        catch (CException* e)
+        {
+            failure = ExceptionText(e);
+            e->Delete();
+        }
+        catch (...)
+        {
+            failure = L"Unknown exception";
+        }
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_bBusy = false;
+            if (!failure.IsEmpty() && !m_bFailed)
+            {
+                m_bFailed = true;
+                m_strFailure = failure;
+                // What was queued after the failing call would act on a broken state; only the
+                // closing work that the destructor queues is kept.
+                if (!m_bStop)
+                    m_queue.clear();
+            }
+        }
+        m_changed.notify_all();
+    }
+    m_sheet.ReleaseDispatch();
+    m_workbook.ReleaseDispatch();
+    m_app.ReleaseDispatch();
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+}
+
+void CExcelDataFile::RaiseFailure()
+{
+    // Called with the failure recorded; the failure stays, so every later step stops too.
+    AfxThrowOleDispatchException(0, m_strFailure);
+}
+
+void CExcelDataFile::Post(std::function<void()> work)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_bFailed; });
+    if (m_bFailed)
+        RaiseFailure();
+    m_queue.push_back(std::move(work));
+    lock.unlock();
+    m_changed.notify_all();
+}
+
+void CExcelDataFile::Call(std::function<void()> work)
+{
+    Post(std::move(work));
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return (m_queue.empty() && !m_bBusy) || m_bFailed; });
+    if (m_bFailed)
+        RaiseFailure();
+}
+
+void CExcelDataFile::BeginFile()
+{
+    Call([this] {
+        COleException error;
+        if (g_bForceStandIn || !m_app.CreateDispatch(L"Excel.Application", &error))
+        {
+            IDispatch* pStandIn = CreateXlsxStandInApplication();
+            if (!pStandIn)
+                AfxThrowOleDispatchException(0, IDS_FAILED_TO_START_EXCEL);
+            m_app.AttachDispatch(pStandIn, TRUE);
+            m_bStandIn = true;
+        }
+        m_workbook = m_app.GetWorkbooks().Add(COleVariant(1L));
+        m_bWorkbookOpen = true;
+    });
+}
+
+void CExcelDataFile::BeginTable(const CStringPair& name, LPCWSTR pszDescription)
+{
+    FlushRow();
+    CString strName = MakeObjectName(name, true);
+    // Sheet names longer than 31 characters or holding : \ / ? * [ ] are refused by the
+    // application, and so would be a second sheet of the same name.
+    CString strSheet = strName.IsEmpty() ? CString() : MakeSheetName(strName, m_sheetNames);
+    CString strDescription = pszDescription ? pszDescription : L"";
+    m_nRow = strDescription.IsEmpty() ? 1 : 2;
+    Post([this, strSheet, strDescription] {
+        ++m_nTable;
+        XlSheets sheets = m_workbook.GetWorksheets();
+        if (m_nTable == 1 || static_cast<long>(m_nTable) <= sheets.GetCount())
+            m_sheet = sheets.GetItem(COleVariant(static_cast<long>(m_nTable)));
+        else
+        {
+            COleVariant after(static_cast<IDispatch*>(m_sheet.m_lpDispatch));
+            m_sheet = sheets.Add(OmittedArgument(), after, COleVariant(1L), OmittedArgument());
+        }
+        if (!strSheet.IsEmpty())
+            m_sheet.SetName(strSheet);
+        if (!strDescription.IsEmpty())
+            WriteCell(0, 1, COleVariant(strDescription), true, false);
+    });
+}
+
+void CExcelDataFile::CheckCell(int column) const
+{
+    if (column >= kExcelMaxColumns)
+    {
+        CString text;
+        text.Format(L"A worksheet holds at most %d columns; the data has more.", kExcelMaxColumns);
+        AfxThrowOleDispatchException(0, text);
+    }
+}
+
+void CExcelDataFile::AddColumnHeader(const CString& text, int column)
+{
+    CheckCell(column);
+    int row = m_nRow;
+    Post([this, text, column, row] { WriteCell(column, row, COleVariant(text), true, true); });
+}
+
+void CExcelDataFile::BeginRow()
+{
+    if (m_nRow >= kExcelMaxRows)
+    {
+        CString text;
+        text.Format(L"A worksheet holds at most %d rows; the export stopped there.", kExcelMaxRows);
+        AfxThrowOleDispatchException(0, text);
+    }
+    ++m_nRow;
+    m_row.clear();
+}
+
+void CExcelDataFile::AddValue(const CString& text, int column)
+{
+    CheckCell(column);
+    m_row.push_back({column, COleVariant(text), false});
+}
+
+void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
+{
+    CheckCell(column);
+    UINT col = column + 1;
+    int nCType = pCursor->GetColumnCType(col);
+    if (nCType == SQL_C_LONG || nCType == SQL_C_SLONG || nCType == SQL_C_SHORT ||
+        nCType == SQL_C_SSHORT || nCType == SQL_C_TINYINT || nCType == SQL_C_STINYINT)
+    {
+        long value = 0;
+        if (pCursor->GetFieldLong(col, value))
+            m_row.push_back({column, COleVariant(value), false});
+        return;
+    }
+    CString text;
+    if (!pCursor->GetFieldText(col, text))
+        return;
+    // A number a double cannot hold (a 19-digit key, numeric(38,10)) would be rounded in a
+    // General cell: it goes in as text.
+    double number = 0;
+    bool bText = IsTextCType(nCType) || !NumberTextFitsDouble(text, number);
+    m_row.push_back({column, COleVariant(text), bText});
+}
+
+void CExcelDataFile::EndRow()
+{
+    FlushRow();
+}
+
+void CExcelDataFile::FlushRow()
+{
+    if (m_row.empty())
+        return;
+    int row = m_nRow;
+    auto cells = std::make_shared<std::vector<CCellWrite>>(std::move(m_row));
+    m_row.clear();
+    Post([this, row, cells] {
+        for (const CCellWrite& cell : *cells)
+            WriteCell(cell.nColumn, row, cell.value, cell.bText, false);
+    });
+}
+
+void CExcelDataFile::WriteCell(int column, int row, const COleVariant& value, bool bText,
+                               bool bHeader)
+{
+    COleVariant name(ExcelCellName(column, row));
+    XlRange range = m_sheet.GetRange(name, name);
+    if (bText)
+        range.SetNumberFormat(COleVariant(L"@"));
+    range.SetValue(value);
+    if (bHeader)
+    {
+        range.GetFont().SetBold(true);
+        range.GetInterior().SetColorIndex(15);
+    }
+}
+
+void CExcelDataFile::EndFile()
+{
+    FlushRow();
+    CString strPath = m_strPath;
+    Call([this, strPath] {
+        // Saved beside the target first and moved over it only when complete: a failed save
+        // leaves the old file as it was.
+        CString strTemp = strPath.Left(strPath.GetLength() - 5) + L".saving.xlsx";
+        DeleteFileW(strTemp);
+        try
+        {
+            m_workbook.SaveAs(strTemp, kXlOpenXMLWorkbook);
+            // The application keeps a saved workbook's file open.
+            m_workbook.Close(false);
+            m_bWorkbookOpen = false;
+        }
+        catch (CException*)
+        {
+            DeleteFileW(strTemp);
+            throw;
+        }
+        if (!MoveFileExW(strTemp, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        {
+            DWORD error = GetLastError();
+            DeleteFileW(strTemp);
+            CFileException::ThrowOsError(static_cast<LONG>(error), strPath);
+        }
+    });
+}
+
+void CExcelDataFile::CloseUnsaved()
+{
+    if (!m_app.m_lpDispatch)
+        return;
+    // An unsaved workbook would make Quit wait on a prompt nobody can see.
+    try
+    {
+        if (m_bWorkbookOpen && m_workbook.m_lpDispatch)
+        {
+            m_app.SetDisplayAlerts(false);
+            m_workbook.Close(false);
+        }
+    }
+    catch (CException* e)
+    {
+        e->Delete();
+    }
+    m_bWorkbookOpen = false;
+    m_sheet.ReleaseDispatch();
+    m_workbook.ReleaseDispatch();
+    try
+    {
+        m_app.Quit();
+    }
+    catch (CException* e)
+    {
+        e->Delete();
+    }
+    m_app.ReleaseDispatch();
+}

@@ -1,0 +1,87 @@
+// A workbook kept as rows on their way to disk: each sheet's XML is deflated into a temporary
+// file as rows are finished, so memory holds only the row being filled. Saving writes a .xlsx
+// archive (sheets with inline strings, one style per combination of text format, bold font and
+// fill). Cells are written row by row: a row is finished once a cell of a later row is set.
+#pragma once
+
+#include "framework/core.h"
+
+#include "services/zip_writer.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CXlsxBook
+{
+public:
+    struct CStyle
+    {
+        bool bText = false; // number format "@"
+        bool bBold = false;
+        int nColorIndex = 0; // fill colour index (0: none)
+        bool operator<(const CStyle& o) const
+        {
+            if (bText != o.bText)
+                return bText < o.bText;
+            if (bBold != o.bBold)
+                return bBold < o.bBold;
+            return nColorIndex < o.nColorIndex;
+        }
+    };
+
+    struct CCell
+    {
+        enum Kind
+        {
+            empty,
+            number,
+            text,
+            boolean
+        } kind = empty;
+        double dNumber = 0;
+        CString strText;
+        CStyle style;
+    };
+
+    class CSheet
+    {
+    public:
+        CString m_strName;
+
+    private:
+        friend class CXlsxBook;
+        std::unique_ptr<CDeflatedTempFile> m_data;
+        std::map<int, std::map<int, CCell>> m_pending; // row -> column -> cell
+        int m_nWrittenRows = 0;                        // rows up to this one are on disk
+    };
+
+    CXlsxBook();
+    ~CXlsxBook();
+
+    int GetSheetCount() const { return static_cast<int>(m_sheets.size()); }
+    CSheet* GetSheet(int index) { return m_sheets[index].get(); } // 0-based
+    int IndexOf(const CSheet* pSheet) const;
+    // A new sheet named "SheetN" at the 0-based position.
+    CSheet* InsertSheet(int position);
+
+    // The cell at a 0-based column and 1-based row, to be changed; throws when the row was
+    // already finished.
+    CCell& Cell(CSheet* pSheet, int column, int row);
+
+    // Writes the archive; the book cannot change afterwards.
+    void SaveAs(LPCWSTR pszPath);
+    bool IsSaved() const { return m_bSaved; }
+
+private:
+    void WriteRowsBefore(CSheet* pSheet, int row);
+    int StyleIndex(const CStyle& style);
+    std::string StylesXml() const;
+
+    std::vector<std::unique_ptr<CSheet>> m_sheets;
+    std::map<CStyle, int> m_styles;
+    std::vector<CStyle> m_styleList;
+    int m_nNextSheetNumber = 1;
+    bool m_bSaved = false;
+};

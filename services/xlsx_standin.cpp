@@ -1,0 +1,555 @@
+#include "services/xlsx_standin.h"
+
+#include "framework/automation.h"
+#include "services/excel_cells.h"
+#include "services/xlsx_book.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The failure a member reports through EXCEPINFO.
+struct CStandInError
+{
+    CString text;
+};
+
+[[noreturn]] void Fail(LPCWSTR text)
+{
+    throw CStandInError{text};
+}
+
+// An argument as given: omitted (VT_ERROR DISP_E_PARAMNOTFOUND, or missing) or a value.
+bool IsOmitted(const VARIANT* v)
+{
+    return !v || (v->vt == VT_ERROR && v->scode == DISP_E_PARAMNOTFOUND) || v->vt == VT_EMPTY;
+}
+
+const VARIANT* Deref(const VARIANT* v)
+{
+    while (v && v->vt == (VT_BYREF | VT_VARIANT))
+        v = v->pvarVal;
+    return v;
+}
+
+long ToLong(const VARIANT* v)
+{
+    VARIANT out;
+    VariantInit(&out);
+    if (!v || FAILED(VariantChangeType(&out, const_cast<VARIANT*>(v), 0, VT_I4)))
+        Fail(L"A number was expected.");
+    return out.lVal;
+}
+
+bool ToBool(const VARIANT* v)
+{
+    VARIANT out;
+    VariantInit(&out);
+    if (!v || FAILED(VariantChangeType(&out, const_cast<VARIANT*>(v), 0, VT_BOOL)))
+        Fail(L"True or false was expected.");
+    return out.boolVal != VARIANT_FALSE;
+}
+
+CString ToText(const VARIANT* v)
+{
+    COleVariant out;
+    if (!v || FAILED(VariantChangeType(&out, const_cast<VARIANT*>(v), 0, VT_BSTR)))
+        Fail(L"A text was expected.");
+    return CString(out.bstrVal, static_cast<int>(SysStringLen(out.bstrVal)));
+}
+
+struct CBookState
+{
+    CXlsxBook book;
+    std::set<CString> names; // sheet names in use, upper case
+    bool bClosed = false;
+};
+
+// The common part of every object: reference count, the thread that may call it, the names
+// of its members, and the argument handling of Invoke.
+class CStandInObject : public IDispatch
+{
+public:
+    explicit CStandInObject(DWORD nThread) : m_nThread(nThread) {}
+    virtual ~CStandInObject() {}
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid == IID_IUnknown || riid == IID_IDispatch)
+        {
+            *ppv = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_nRefs); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        LONG n = InterlockedDecrement(&m_nRefs);
+        if (n == 0)
+            delete this;
+        return n;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override
+    {
+        *pctinfo = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
+    {
+        if (GetCurrentThreadId() != m_nThread)
+            return RPC_E_WRONG_THREAD;
+        HRESULT hr = S_OK;
+        for (UINT i = 0; i < count; ++i)
+        {
+            ids[i] = DISPID_UNKNOWN;
+            for (const auto& [name, id] : Names())
+                if (_wcsicmp(name, names[i]) == 0)
+                    ids[i] = id;
+            if (ids[i] == DISPID_UNKNOWN)
+                hr = DISP_E_UNKNOWNNAME;
+        }
+        return hr;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* info, UINT*) override
+    {
+        if (GetCurrentThreadId() != m_nThread)
+            return RPC_E_WRONG_THREAD;
+        // Positional arguments come last first; a put's value is the named one.
+        std::vector<const VARIANT*> args;
+        const VARIANT* value = nullptr;
+        UINT positional = params ? params->cArgs - params->cNamedArgs : 0;
+        for (UINT i = 0; params && i < params->cNamedArgs; ++i)
+            if (params->rgdispidNamedArgs[i] == DISPID_PROPERTYPUT)
+                value = Deref(&params->rgvarg[i]);
+        for (UINT i = 0; i < positional; ++i)
+            args.push_back(Deref(&params->rgvarg[params->cArgs - 1 - i]));
+        if (result)
+            VariantInit(result);
+        try
+        {
+            COleVariant out;
+            if (!Call(id, flags, args, value, out))
+                return DISP_E_MEMBERNOTFOUND;
+            if (result)
+                *result = out.Detach();
+            return S_OK;
+        }
+        catch (const CStandInError& e)
+        {
+            return Report(info, e.text);
+        }
+        catch (CException* e)
+        {
+            wchar_t text[512] = {};
+            e->GetErrorMessage(text, 512);
+            e->Delete();
+            return Report(info, text);
+        }
+    }
+
+protected:
+    static const VARIANT* Arg(const std::vector<const VARIANT*>& args, size_t i)
+    {
+        return i < args.size() && !IsOmitted(args[i]) ? args[i] : nullptr;
+    }
+    static COleVariant Object(CStandInObject* p)
+    {
+        COleVariant v;
+        v.vt = VT_DISPATCH;
+        v.pdispVal = p; // the new object's one reference goes to the caller
+        return v;
+    }
+    // The member by DISPID; false when there is no such member.
+    virtual bool Call(DISPID id, WORD flags, const std::vector<const VARIANT*>& args,
+                      const VARIANT* value, COleVariant& result) = 0;
+    virtual std::vector<std::pair<LPCWSTR, DISPID>> Names() const = 0;
+
+    DWORD m_nThread;
+
+private:
+    static HRESULT Report(EXCEPINFO* info, const CString& text)
+    {
+        if (info)
+        {
+            *info = EXCEPINFO();
+            info->bstrSource = SysAllocString(L"Quenlark workbook writer");
+            info->bstrDescription = SysAllocString(text);
+            info->scode = E_FAIL;
+        }
+        return DISP_E_EXCEPTION;
+    }
+    LONG m_nRefs = 1;
+};
+
+// Font and Interior of one cell.
+class CCellPart : public CStandInObject
+{
+public:
+    CCellPart(DWORD nThread, std::shared_ptr<CBookState> book, CXlsxBook::CSheet* pSheet,
+              int column, int row, bool bFont)
+        : CStandInObject(nThread), m_book(book), m_pSheet(pSheet), m_nColumn(column), m_nRow(row),
+          m_bFont(bFont)
+    {}
+
+protected:
+    bool Call(DISPID id, WORD flags, const std::vector<const VARIANT*>&, const VARIANT* value,
+              COleVariant&) override
+    {
+        if (!(flags & DISPATCH_PROPERTYPUT) || !value)
+            return false;
+        if (m_bFont && id == XLDISP_BOLD)
+            m_book->book.Cell(m_pSheet, m_nColumn, m_nRow).style.bBold = ToBool(value);
+        else if (!m_bFont && id == XLDISP_COLORINDEX)
+        {
+            long index = ToLong(value);
+            m_book->book.Cell(m_pSheet, m_nColumn, m_nRow).style.nColorIndex =
+                index > 0 ? index : 0; // xlNone and automatic clear the fill
+        }
+        else
+            return false;
+        return true;
+    }
+    std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
+    {
+        if (m_bFont)
+            return {{L"Bold", XLDISP_BOLD}};
+        return {{L"ColorIndex", XLDISP_COLORINDEX}};
+    }
+
+private:
+    std::shared_ptr<CBookState> m_book;
+    CXlsxBook::CSheet* m_pSheet;
+    int m_nColumn, m_nRow;
+    bool m_bFont;
+};
+
+class CRange : public CStandInObject
+{
+public:
+    CRange(DWORD nThread, std::shared_ptr<CBookState> book, CXlsxBook::CSheet* pSheet, int column,
+           int row)
+        : CStandInObject(nThread), m_book(book), m_pSheet(pSheet), m_nColumn(column), m_nRow(row)
+    {}
+
+protected:
+    bool Call(DISPID id, WORD flags, const std::vector<const VARIANT*>&, const VARIANT* value,
+              COleVariant& result) override
+    {
+        switch (id)
+        {
+        case XLDISP_FONT:
+        case XLDISP_INTERIOR:
+            result = Object(
+                new CCellPart(m_nThread, m_book, m_pSheet, m_nColumn, m_nRow, id == XLDISP_FONT));
+            return true;
+        case XLDISP_NUMBERFORMAT:
+            if (!(flags & DISPATCH_PROPERTYPUT) || !value)
+                return false;
+            {
+                CString format = ToText(value);
+                m_book->book.Cell(m_pSheet, m_nColumn, m_nRow).style.bText = format == L"@";
+            }
+            return true;
+        case XLDISP_VALUE:
+            if (!(flags & DISPATCH_PROPERTYPUT) || !value)
+                return false;
+            SetValue(value);
+            return true;
+        }
+        return false;
+    }
+    std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
+    {
+        return {{L"Font", XLDISP_FONT},
+                {L"Interior", XLDISP_INTERIOR},
+                {L"NumberFormat", XLDISP_NUMBERFORMAT},
+                {L"Value", XLDISP_VALUE}};
+    }
+
+private:
+    void SetValue(const VARIANT* value)
+    {
+        CXlsxBook::CCell& cell = m_book->book.Cell(m_pSheet, m_nColumn, m_nRow);
+        switch (value->vt)
+        {
+        case VT_EMPTY:
+        case VT_NULL: cell.kind = CXlsxBook::CCell::empty; break;
+        case VT_BOOL:
+            cell.kind = CXlsxBook::CCell::boolean;
+            cell.dNumber = value->boolVal != VARIANT_FALSE;
+            break;
+        case VT_BSTR:
+            cell.kind = CXlsxBook::CCell::text;
+            cell.strText = CString(value->bstrVal, static_cast<int>(SysStringLen(value->bstrVal)));
+            break;
+        default: {
+            VARIANT d;
+            VariantInit(&d);
+            if (FAILED(VariantChangeType(&d, const_cast<VARIANT*>(value), 0, VT_R8)))
+                Fail(L"This kind of value cannot go into a cell.");
+            cell.kind = CXlsxBook::CCell::number;
+            cell.dNumber = d.dblVal;
+        }
+        }
+    }
+
+    std::shared_ptr<CBookState> m_book;
+    CXlsxBook::CSheet* m_pSheet;
+    int m_nColumn, m_nRow;
+};
+
+class CWorksheet : public CStandInObject
+{
+public:
+    CWorksheet(DWORD nThread, std::shared_ptr<CBookState> book, CXlsxBook::CSheet* pSheet)
+        : CStandInObject(nThread), m_book(book), m_pSheet(pSheet)
+    {}
+    CXlsxBook::CSheet* Sheet() const { return m_pSheet; }
+
+protected:
+    bool Call(DISPID id, WORD flags, const std::vector<const VARIANT*>& args, const VARIANT* value,
+              COleVariant& result) override
+    {
+        if (id == XLDISP_NAME)
+        {
+            if (flags & DISPATCH_PROPERTYPUT)
+            {
+                CString name = value ? ToText(value) : CString();
+                CString old = m_pSheet->m_strName;
+                old.MakeUpper();
+                m_book->names.erase(old);
+                // The workbook's own rules: refused, not repaired.
+                CString key = name;
+                key.MakeUpper();
+                if (name.IsEmpty() || name.GetLength() > 31 || name.FindOneOf(L":\\/?*[]") >= 0 ||
+                    m_book->names.count(key))
+                {
+                    m_book->names.insert(old);
+                    Fail(L"That name is not allowed for a sheet.");
+                }
+                m_book->names.insert(key);
+                m_pSheet->m_strName = name;
+            }
+            else
+                result = COleVariant(m_pSheet->m_strName);
+            return true;
+        }
+        if (id == XLDISP_RANGE)
+        {
+            const VARIANT* first = Arg(args, 0);
+            const VARIANT* second = Arg(args, 1);
+            int column = 0, row = 0, column2 = 0, row2 = 0;
+            if (!first || !ParseExcelCellName(ToText(first), column, row))
+                Fail(L"The range is not a cell name.");
+            if (second && (!ParseExcelCellName(ToText(second), column2, row2) ||
+                           column2 != column || row2 != row))
+                Fail(L"Only single cells are supported.");
+            result = Object(new CRange(m_nThread, m_book, m_pSheet, column, row));
+            return true;
+        }
+        return false;
+    }
+    std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
+    {
+        return {{L"Name", XLDISP_NAME}, {L"Range", XLDISP_RANGE}};
+    }
+
+private:
+    std::shared_ptr<CBookState> m_book;
+    CXlsxBook::CSheet* m_pSheet;
+};
+
+class CSheets : public CStandInObject
+{
+public:
+    CSheets(DWORD nThread, std::shared_ptr<CBookState> book) : CStandInObject(nThread), m_book(book)
+    {}
+
+protected:
+    bool Call(DISPID id, WORD, const std::vector<const VARIANT*>& args, const VARIANT*,
+              COleVariant& result) override
+    {
+        CXlsxBook& book = m_book->book;
+        switch (id)
+        {
+        case XLDISP_COUNT:
+            result = COleVariant(static_cast<long>(book.GetSheetCount()));
+            return true;
+        case XLDISP_ITEM: {
+            const VARIANT* index = Arg(args, 0);
+            if (!index)
+                Fail(L"The sheet index is missing.");
+            long n = 0;
+            if (index->vt == VT_BSTR)
+            {
+                CString name = ToText(index);
+                for (int i = 0; i < book.GetSheetCount(); ++i)
+                    if (book.GetSheet(i)->m_strName.CompareNoCase(name) == 0)
+                        n = i + 1;
+            }
+            else
+                n = ToLong(index);
+            if (n < 1 || n > book.GetSheetCount())
+                Fail(L"There is no such sheet.");
+            result = Object(new CWorksheet(m_nThread, m_book, book.GetSheet(n - 1)));
+            return true;
+        }
+        case XLDISP_ADD: {
+            // Before, After, Count, Type: a sheet object as Before or After places the new ones.
+            int position = 0;
+            if (const VARIANT* before = Arg(args, 0))
+                position = SheetIndex(before);
+            else if (const VARIANT* after = Arg(args, 1))
+                position = SheetIndex(after) + 1;
+            long count = Arg(args, 2) ? ToLong(Arg(args, 2)) : 1;
+            if (count < 1)
+                Fail(L"The count must be at least 1.");
+            CXlsxBook::CSheet* pLast = nullptr;
+            for (long i = 0; i < count; ++i)
+            {
+                pLast = book.InsertSheet(position + i);
+                CString key = pLast->m_strName;
+                key.MakeUpper();
+                m_book->names.insert(key);
+            }
+            result = Object(new CWorksheet(m_nThread, m_book, pLast));
+            return true;
+        }
+        }
+        return false;
+    }
+    std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
+    {
+        return {{L"Count", XLDISP_COUNT}, {L"Item", XLDISP_ITEM}, {L"Add", XLDISP_ADD}};
+    }
+
+private:
+    int SheetIndex(const VARIANT* v)
+    {
+        if (v->vt != VT_DISPATCH || !v->pdispVal)
+            Fail(L"A sheet was expected.");
+        // Only our own sheets reach here: the workbook hands out no other objects.
+        auto* pSheet = static_cast<CWorksheet*>(v->pdispVal);
+        int index = m_book->book.IndexOf(pSheet->Sheet());
+        if (index < 0)
+            Fail(L"The sheet is not in this workbook.");
+        return index;
+    }
+
+    std::shared_ptr<CBookState> m_book;
+};
+
+class CWorkbook : public CStandInObject
+{
+public:
+    CWorkbook(DWORD nThread, std::shared_ptr<CBookState> book)
+        : CStandInObject(nThread), m_book(book)
+    {}
+
+protected:
+    bool Call(DISPID id, WORD, const std::vector<const VARIANT*>& args, const VARIANT*,
+              COleVariant& result) override
+    {
+        switch (id)
+        {
+        case XLDISP_WORKSHEETS: result = Object(new CSheets(m_nThread, m_book)); return true;
+        case XLDISP_SAVEAS: {
+            const VARIANT* name = Arg(args, 0);
+            if (!name)
+                Fail(L"The file name is missing.");
+            // Only the one format the stand-in writes: the workbook (51).
+            if (const VARIANT* format = Arg(args, 1))
+                if (ToLong(format) != 51)
+                    Fail(L"Only the .xlsx workbook format can be written.");
+            if (m_book->bClosed)
+                Fail(L"The workbook is closed.");
+            m_book->book.SaveAs(ToText(name));
+            return true;
+        }
+        case XLDISP_CLOSE: m_book->bClosed = true; return true;
+        }
+        return false;
+    }
+    std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
+    {
+        return {{L"Worksheets", XLDISP_WORKSHEETS},
+                {L"Sheets", XLDISP_WORKSHEETS},
+                {L"SaveAs", XLDISP_SAVEAS},
+                {L"Close", XLDISP_CLOSE}};
+    }
+
+private:
+    std::shared_ptr<CBookState> m_book;
+};
+
+class CWorkbooks : public CStandInObject
+{
+public:
+    using CStandInObject::CStandInObject;
+
+protected:
+    bool Call(DISPID id, WORD, const std::vector<const VARIANT*>&, const VARIANT*,
+              COleVariant& result) override
+    {
+        if (id != XLDISP_ADD)
+            return false;
+        auto state = std::make_shared<CBookState>();
+        CXlsxBook::CSheet* pSheet = state->book.InsertSheet(0);
+        CString key = pSheet->m_strName;
+        key.MakeUpper();
+        state->names.insert(key);
+        result = Object(new CWorkbook(m_nThread, state));
+        return true;
+    }
+    std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
+    {
+        return {{L"Add", XLDISP_ADD}};
+    }
+};
+
+class CApplication : public CStandInObject
+{
+public:
+    using CStandInObject::CStandInObject;
+
+protected:
+    bool Call(DISPID id, WORD flags, const std::vector<const VARIANT*>&, const VARIANT* value,
+              COleVariant& result) override
+    {
+        switch (id)
+        {
+        case XLDISP_WORKBOOKS: result = Object(new CWorkbooks(m_nThread)); return true;
+        case XLDISP_QUIT: return true;
+        case XLDISP_DISPLAYALERTS:
+            if (flags & DISPATCH_PROPERTYPUT)
+                m_bDisplayAlerts = value && ToBool(value);
+            else
+                result = COleVariant(m_bDisplayAlerts);
+            return true;
+        }
+        return false;
+    }
+    std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
+    {
+        return {{L"Workbooks", XLDISP_WORKBOOKS},
+                {L"Quit", XLDISP_QUIT},
+                {L"DisplayAlerts", XLDISP_DISPLAYALERTS}};
+    }
+
+private:
+    bool m_bDisplayAlerts = true;
+};
+
+} // namespace
+
+IDispatch* CreateXlsxStandInApplication()
+{
+    return new CApplication(GetCurrentThreadId());
+}

@@ -1,0 +1,35 @@
+// An in-process spreadsheet application for machines without one: it answers the automation
+// calls the workbook export makes (application, workbooks, sheets, ranges, fonts, fills, save
+// and close) on IDispatch, by the same DISPIDs and names, and writes real .xlsx files.
+//
+// Like an out-of-process server's objects, every object answers only on the thread that made
+// the application: a call from another thread fails with RPC_E_WRONG_THREAD.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+// A new application object (one reference, owned by the caller).
+IDispatch* CreateXlsxStandInApplication();
+
+// DISPIDs of the members the stand-in answers.
+enum XlDispId : DISPID
+{
+    XLDISP_VALUE = 6,
+    XLDISP_BOLD = 96,
+    XLDISP_COLORINDEX = 97,
+    XLDISP_NAME = 110,
+    XLDISP_COUNT = 118,
+    XLDISP_INTERIOR = 129,
+    XLDISP_FONT = 146,
+    XLDISP_ITEM = 170,
+    XLDISP_ADD = 181,
+    XLDISP_NUMBERFORMAT = 193,
+    XLDISP_RANGE = 197,
+    XLDISP_CLOSE = 277,
+    XLDISP_SAVEAS = 284,
+    XLDISP_QUIT = 302,
+    XLDISP_DISPLAYALERTS = 343,
+    XLDISP_WORKSHEETS = 494,
+    XLDISP_WORKBOOKS = 572,
+};

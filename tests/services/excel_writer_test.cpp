@@ -1,0 +1,253 @@
+// The workbook export: cell names and value rules, the in-process workbook's thread rule, and
+// whole workbooks read back by openpyxl (cells, number formats, bold, fill, sheet names).
+#include "export_test_util.h"
+
+#include "services/excel_cells.h"
+#include "services/excel_data_file.h"
+#include "services/xlsx_standin.h"
+#include "tests/grid/grid_test_cursor.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace QlExportTest;
+using GridTest::Null;
+using GridTest::Text;
+
+namespace {
+
+// Runs a python3 script (Debian's, with openpyxl) on a workbook; its output lines.
+std::string ReadWithPython(const CString& workbookUnix, const char* script)
+{
+    TempOutput py(L".py");
+    WriteBytes(py.Path(), script);
+    std::string out;
+    int rc = RunNative(
+        L"/usr/bin/python3 " + std::wstring(py.Unix()) + L" " + std::wstring(workbookUnix), &out);
+    EXPECT_EQ(0, rc) << out;
+    return out;
+}
+
+const char kDumpCells[] = R"(
+import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+for ws in wb.worksheets:
+    print('SHEET', repr(ws.title))
+    for row in ws.iter_rows():
+        for c in row:
+            if c.value is None and not c.font.b:
+                continue
+            fill = c.fill.fgColor.rgb if c.fill.fill_type == 'solid' else '-'
+            print(c.coordinate, type(c.value).__name__, repr(c.value), c.number_format,
+                  'B' if c.font.b else '-', fill)
+)";
+
+void WriteTable(CDataFile& file, Zelt::ICursor& cursor, const CStringPair& name,
+                LPCWSTR description = L"")
+{
+    int n = cursor.GetColumnCount();
+    file.BeginTable(name, description);
+    for (int i = 0; i < n; ++i)
+        file.AddColumnHeader(&cursor, i);
+    file.EndHeader(name);
+    if (cursor.MoveFirst())
+        do
+        {
+            file.BeginRow();
+            for (int i = 0; i < n; ++i)
+                file.AddValue(&cursor, i);
+            file.EndRow();
+        } while (cursor.MoveNext());
+    file.EndRows(name);
+    file.EndTable(name);
+}
+
+} // namespace
+
+TEST(ExcelCells, ColumnLettersAreBijectiveBase26)
+{
+    EXPECT_EQ(CString(L"A"), ExcelColumnLetters(0));
+    EXPECT_EQ(CString(L"Z"), ExcelColumnLetters(25));
+    EXPECT_EQ(CString(L"AA"), ExcelColumnLetters(26));
+    EXPECT_EQ(CString(L"AB"), ExcelColumnLetters(27));
+    EXPECT_EQ(CString(L"AZ"), ExcelColumnLetters(51));
+    EXPECT_EQ(CString(L"BA"), ExcelColumnLetters(52));
+    EXPECT_EQ(CString(L"YZ"), ExcelColumnLetters(675));
+    EXPECT_EQ(CString(L"ZA"), ExcelColumnLetters(676));
+    EXPECT_EQ(CString(L"ZZ"), ExcelColumnLetters(701));
+    EXPECT_EQ(CString(L"AAA"), ExcelColumnLetters(702));
+    EXPECT_EQ(CString(L"XFD"), ExcelColumnLetters(16383));
+    for (int c : {0, 25, 26, 675, 676, 702, 16383})
+    {
+        int column = -1, row = -1;
+        ASSERT_TRUE(ParseExcelCellName(ExcelCellName(c, 7), column, row));
+        EXPECT_EQ(c, column);
+        EXPECT_EQ(7, row);
+    }
+}
+
+TEST(ExcelCells, NumbersThatADoubleCannotHoldStayText)
+{
+    double d = 0;
+    EXPECT_TRUE(NumberTextFitsDouble(L"1.50", d));
+    EXPECT_EQ(1.5, d);
+    EXPECT_TRUE(NumberTextFitsDouble(L"-42", d));
+    EXPECT_TRUE(NumberTextFitsDouble(L"0.1", d));
+    EXPECT_TRUE(NumberTextFitsDouble(L"9007199254740992", d));
+    EXPECT_TRUE(NumberTextFitsDouble(L"1e10", d));
+    EXPECT_FALSE(NumberTextFitsDouble(L"1234567890123456789", d));
+    EXPECT_FALSE(NumberTextFitsDouble(L"9007199254740993", d));
+    EXPECT_FALSE(NumberTextFitsDouble(L"12345678901234567890.1234567890", d));
+    EXPECT_FALSE(NumberTextFitsDouble(L"", d));
+    EXPECT_FALSE(NumberTextFitsDouble(L"12a", d));
+    EXPECT_FALSE(NumberTextFitsDouble(L"2024-01-02", d));
+    EXPECT_FALSE(NumberTextFitsDouble(L" 1", d));
+    EXPECT_FALSE(NumberTextFitsDouble(L"1e999", d));
+}
+
+TEST(ExcelCells, SheetNamesAreCutCleanedAndUnique)
+{
+    std::set<CString> used;
+    EXPECT_EQ(CString(L"dbo.Orders"), MakeSheetName(L"dbo.Orders", used));
+    EXPECT_EQ(CString(L"DBO.orders (2)"), MakeSheetName(L"DBO.orders", used));
+    EXPECT_EQ(CString(L"a_b_c_d_e_f_g_h_"), MakeSheetName(L"a:b\\c/d?e*f[g]h'", used));
+    CString longName = MakeSheetName(L"a_very_long_schema_name.a_very_long_table_name", used);
+    EXPECT_EQ(31, longName.GetLength());
+    CString second = MakeSheetName(L"a_very_long_schema_name.a_very_long_table_name", used);
+    EXPECT_EQ(31, second.GetLength());
+    EXPECT_NE(longName, second);
+}
+
+TEST(XlsxStandIn, AnswersOnlyOnTheThreadThatMadeIt)
+{
+    IDispatch* app = CreateXlsxStandInApplication();
+    COleDispatchDriver driver(app);
+    // The same call from another thread is refused as an out-of-process server would.
+    HRESULT hrOther = S_OK;
+    std::thread other([&] {
+        DISPPARAMS none = {};
+        VARIANT result;
+        VariantInit(&result);
+        hrOther = app->Invoke(XLDISP_WORKBOOKS, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result,
+                              nullptr, nullptr);
+    });
+    other.join();
+    EXPECT_EQ(RPC_E_WRONG_THREAD, hrOther);
+    COleVariant books = driver.GetProperty(XLDISP_WORKBOOKS);
+    EXPECT_EQ(VT_DISPATCH, books.vt);
+    EXPECT_EQ(XLDISP_DISPLAYALERTS, driver.GetDispID(L"DisplayAlerts"));
+    bool threw = false;
+    try
+    {
+        driver.GetDispID(L"NoSuchMember");
+    }
+    catch (COleException* e)
+    {
+        threw = e->m_sc == DISP_E_UNKNOWNNAME;
+        e->Delete();
+    }
+    EXPECT_TRUE(threw);
+}
+
+TEST(ExcelWriter, WorkbookReadsBackWithTypesFormatsAndSheets)
+{
+    TempOutput out(L".xlsx");
+    GridTest::TestCursor c;
+    c.AddColumn(L"id", SQL_C_LONG, SQL_INTEGER);
+    c.AddColumn(L"big", SQL_C_CHAR, SQL_BIGINT); // numbers as text, as recordsets deliver them
+    c.AddColumn(L"amount", SQL_C_DOUBLE, SQL_NUMERIC);
+    c.AddColumn(L"note", SQL_C_WCHAR, SQL_WVARCHAR);
+    c.rows.push_back({Text(L"1"), Text(L"1234567890123456789"), Text(L"2.50"), Text(L"0123")});
+    c.rows.push_back({Null(), Null(), Text(L"12345678901234567890.1234567890"),
+                      Text(L"a&b<c>\r\n\"q\" \x01 Ж€😀")});
+    c.AddColumn(L"n", SQL_C_SBIGINT, SQL_BIGINT);
+    c.rows[0].push_back(Text(L"9007199254740993"));
+    c.rows[1].push_back(Text(L"-5"));
+    GridTest::TestCursor d;
+    d.AddColumn(L"x", SQL_C_LONG, SQL_INTEGER);
+    d.rows.push_back({Text(L"7")});
+
+    {
+        CExcelDataFile file(out.Path());
+        EXPECT_EQ(out.Path(), file.GetPath());
+        file.BeginFile();
+        // The rows come from another thread than the file steps, as in a save job.
+        std::thread worker([&] {
+            WriteTable(file, c, CStringPair(L"sales", L"Orders"), L"Saved orders");
+            WriteTable(file, d, CStringPair(L"a_schema_name_that_is_long", L"t:[1]/2?"));
+        });
+        worker.join();
+        file.EndFile();
+        EXPECT_TRUE(file.IsStandIn());
+    }
+    std::string got = ReadWithPython(out.Unix(), kDumpCells);
+    std::string expected =
+        "SHEET 'sales.Orders'\n"
+        "A1 str 'Saved orders' @ - -\n"
+        "A2 str 'id' @ B FFC0C0C0\n"
+        "B2 str 'big' @ B FFC0C0C0\n"
+        "C2 str 'amount' @ B FFC0C0C0\n"
+        "D2 str 'note' @ B FFC0C0C0\n"
+        "E2 str 'n' @ B FFC0C0C0\n"
+        "A3 int 1 General - -\n"
+        "B3 str '1234567890123456789' @ - -\n"
+        "C3 float 2.5 General - -\n"
+        "D3 str '0123' @ - -\n"
+        "E3 str '9007199254740993' @ - -\n"
+        "C4 str '12345678901234567890.1234567890' @ - -\n"
+        // A control character travels in the workbook's _xHHHH_ form, which the spreadsheet
+        // application decodes and openpyxl shows as it stands.
+        "D4 str 'a&b<c>\\r\\n\"q\" _x0001_ Ж€😀' @ - -\n"
+        "E4 int -5 General - -\n"
+        "SHEET 'a_schema_name_that_is_long.t__1'\n"
+        "A1 str 'x' @ B FFC0C0C0\n"
+        "A2 int 7 General - -\n";
+    EXPECT_EQ(expected, got);
+}
+
+TEST(ExcelWriter, PathGetsXlsxAndAFailedSaveKeepsTheOldFile)
+{
+    TempOutput out(L".xlsx");
+    CString withoutExtension = out.Path().Left(out.Path().GetLength() - 5);
+    CExcelDataFile named(withoutExtension);
+    EXPECT_EQ(out.Path(), named.GetPath());
+
+    WriteBytes(out.Path(), "old");
+    GridTest::TestCursor c;
+    c.AddColumn(L"x", SQL_C_LONG, SQL_INTEGER);
+    c.rows.push_back({Text(L"1")});
+    // The workbook cannot be saved beside the target (a folder holds the name): the save fails,
+    // a later step raises the same failure, and the old file stays.
+    CString blocker = out.Path().Left(out.Path().GetLength() - 5) + L".saving.xlsx";
+    ASSERT_TRUE(CreateDirectoryW(blocker, nullptr));
+    CExcelDataFile file(out.Path());
+    file.BeginFile();
+    WriteTable(file, c, CStringPair(L"", L"t"));
+    bool failed = false, failedAgain = false;
+    try
+    {
+        file.EndFile();
+    }
+    catch (CException* e)
+    {
+        failed = true;
+        e->Delete();
+    }
+    try
+    {
+        file.BeginRow();
+        file.AddValue(L"x", 0);
+        file.EndRow();
+        file.EndFile();
+    }
+    catch (COleDispatchException* e)
+    {
+        failedAgain = true;
+        e->Delete();
+    }
+    RemoveDirectoryW(blocker);
+    EXPECT_TRUE(failedAgain);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ("old", ReadBytes(out.Path()));
+}
