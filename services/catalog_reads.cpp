@@ -3,6 +3,7 @@
 
 #include "dbaccess/recordset.h"
 #include "services/database_helper.h"
+#include "services/wait_dlg.h"
 
 namespace {
 
@@ -147,13 +148,39 @@ bool CRDatabaseHelper::GetOracleViewText(LPCWSTR pszSchema, LPCWSTR pszView, CSt
     return true;
 }
 
-bool CRDatabaseHelper::BuildSelectStatement(CWaitHolder* /*pWait*/, const CStringPair& name,
+bool CRDatabaseHelper::GetTables(CWaitHolder* pWait, LPCWSTR pszSchema, int nObjectKind,
+                                 bool bSystemTables, CTableInfoArray& tables)
+{
+    CRDatabase* pDatabase = &GetCatalogDatabase();
+    return RunCatalogRead(pWait, [&] {
+        ReadTablesNow(pDatabase, pszSchema, nObjectKind, bSystemTables, tables);
+        return true;
+    });
+}
+
+bool CRDatabaseHelper::GetColumns(CWaitHolder* pWait, const CStringPair& table,
+                                  CColumnInfoArray* pColumns)
+{
+    return RunCatalogRead(pWait, [&] { return GetColumnsNow(table, pColumns); });
+}
+
+bool CRDatabaseHelper::GetForeignKeys(CWaitHolder* pWait, const CStringPair& table,
+                                      CForeignKeyArray* pKeys)
+{
+    return RunCatalogRead(pWait, [&] { return GetForeignKeysNow(table, pKeys); });
+}
+
+bool CRDatabaseHelper::BuildSelectStatement(CWaitHolder* pWait, const CStringPair& name,
                                             CString& strSQL)
 {
     CColumnInfoArray columns;
     bool bColumns = false;
     if (GetDBMSKind() == DBMS_ORACLE)
-        bColumns = GetColumnsNow(name, &columns);
+    {
+        if (pWait)
+            pWait->Begin(FormatObjectName(name, &m_db, true));
+        bColumns = GetColumns(pWait, name, &columns);
+    }
     strSQL = BuildObjectSelect(&GetCatalogDatabase(), name, bColumns ? &columns : nullptr);
     return true;
 }

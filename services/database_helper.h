@@ -140,8 +140,13 @@ public:
     // The foreign keys in which the table is the referencing one.
     bool GetForeignKeysNow(const CStringPair& table, CForeignKeyArray* pKeys);
     bool GetOracleViewText(LPCWSTR pszSchema, LPCWSTR pszView, CString& strText);
+    // The same reads behind a wait holder, as jobs when "CancelExec" is on (RunCatalogRead).
+    bool GetTables(CWaitHolder* pWait, LPCWSTR pszSchema, int nObjectKind, bool bSystemTables,
+                   CTableInfoArray& tables);
+    bool GetColumns(CWaitHolder* pWait, const CStringPair& table, CColumnInfoArray* pColumns);
+    bool GetForeignKeys(CWaitHolder* pWait, const CStringPair& table, CForeignKeyArray* pKeys);
     // The SELECT a table or view is opened with in a grid window. pWait may be null.
-    bool BuildSelectStatement(class CWaitHolder* pWait, const CStringPair& name, CString& strSQL);
+    bool BuildSelectStatement(CWaitHolder* pWait, const CStringPair& name, CString& strSQL);
 
     // ---- Drop and rename (object_ddl.cpp) ----------------------------------------------------
 

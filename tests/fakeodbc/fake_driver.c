@@ -368,6 +368,9 @@ static SQLRETURN do_connect(FakeConn* c, const char* in, SQLUSMALLINT completion
     c->noRowCount = conn_value(in, "NoRowCount", value, sizeof value) && atoi(value);
     c->noTransact = conn_value(in, "NoTransact", value, sizeof value) && atoi(value);
     c->noTrace = conn_value(in, "NoTrace", value, sizeof value) && atoi(value);
+    c->missingTable[0] = 0;
+    c->tableExists = 0;
+    conn_value(in, "MissingTable", c->missingTable, sizeof c->missingTable);
 
     if (conn_value(in, "Prompt", value, sizeof value) && strcasecmp(value, "Cancel") == 0 &&
         completion != SQL_DRIVER_NOPROMPT)

@@ -12,6 +12,9 @@
  *   NoRowCount=1                 SQLRowCount fails
  *   NoTransact=1                 SQLEndTran fails
  *   NoTrace=1                    setting SQL_ATTR_TRACE fails
+ *   MissingTable=<name>          a table that does not exist yet: statements naming it fail with
+ *                                42S02 until "CREATE TABLE <name>" runs; "DROP TABLE <name>"
+ *                                removes it again
  *
  * Statements: every text is logged. These produce results or failures:
  *   FAKE ERROR <n>        fails with n diagnostic records ("FK00<i>", "[Quenlark][Fake] error <i>")
@@ -82,6 +85,8 @@ typedef struct FakeConn
     int noRowCount;
     int noTransact;
     int noTrace;
+    char missingTable[128]; /* "" when not used */
+    int tableExists;
     SQLULEN autocommit;
     SQLULEN trace;
     char traceFile[512];

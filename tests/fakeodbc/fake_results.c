@@ -71,6 +71,30 @@ void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret)
     *ret = SQL_SUCCESS;
     stmt->rowCount = 1;
     int n = 0;
+    const char* missing = stmt->conn->missingTable;
+    if (missing[0] && strstr(sql, missing))
+    {
+        char create[160], drop[160];
+        snprintf(create, sizeof create, "CREATE TABLE %s", missing);
+        snprintf(drop, sizeof drop, "DROP TABLE %s", missing);
+        if (strncmp(sql, create, strlen(create)) == 0 && !stmt->conn->tableExists)
+        {
+            stmt->conn->tableExists = 1;
+            return;
+        }
+        if (strncmp(sql, drop, strlen(drop)) == 0 && stmt->conn->tableExists)
+        {
+            stmt->conn->tableExists = 0;
+            return;
+        }
+        if (!stmt->conn->tableExists)
+        {
+            fake_add_diag(&stmt->diag, "42S02", "[Quenlark][Fake] table or view does not exist");
+            stmt->rowCount = -1;
+            *ret = SQL_ERROR;
+            return;
+        }
+    }
     if (sscanf(sql, "FAKE ERROR %d", &n) == 1)
     {
         for (int i = 1; i <= n && i <= FAKE_MAX_DIAG; ++i)
