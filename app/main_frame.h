@@ -1,8 +1,21 @@
-// CMainFrame: the program's MDI main window (window class "Quenlark") with its menu, toolbar
-// and status bar.
+// CMainFrame: the program's MDI main window (window class "Quenlark"). It owns the toolbar, the
+// status bar, the database bar, the output bar, the menu painters, the recent script files and,
+// embedded, the database services of the one connection. It hosts every top-level command.
+//
+// The members are implemented in one file per topic: main_frame.cpp (construction, layout,
+// message map), main_frame_status.cpp, main_frame_recent.cpp, main_frame_connect.cpp,
+// main_frame_files.cpp, main_frame_view.cpp; other topics keep their handlers in their own
+// app/main_frame_<topic>.cpp and their declarations in their section below.
 #pragma once
 
 #include "framework/ui.h"
+
+#include "app/output_bar.h"
+#include "browser/db_bar.h"
+#include "controls/menu_painter.h"
+#include "services/database_helper.h"
+
+class CRecentFileList;
 
 class CMainFrame : public CMDIFrameWnd
 {
@@ -11,13 +24,171 @@ class CMainFrame : public CMDIFrameWnd
 public:
     CMainFrame();
     ~CMainFrame() override;
-    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
 
-    CToolBar m_wndToolBar;
-    CStatusBar m_wndStatusBar;
+    // ---- Framework overrides (main_frame.cpp) -------------------------------------------------
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void GetMessageString(UINT nID, CString& rMessage) const override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // ---- Status bar and title (main_frame_status.cpp) ------------------------------------------
+    // The prompt of a string id in the first pane (57345 "Ready" after every long command).
+    void ShowMessage(UINT nID);
+    // The text the active child shows instead of "Ready"; shown at once.
+    void SetIdleMessage(LPCWSTR pszText);
+    // Pane nIndex shows the text with a blank on each side, widened (never narrowed) to fit it.
+    void SetPaneText(LPCWSTR pszText, UINT nPaneID, int nIndex);
+    void SetRowsPane(LPCWSTR pszText);
+    void SetPane2(LPCWSTR pszText);
+    // 1 "ANSI", 2 "Unicode", 3 "UTF-8", anything else blank.
+    void SetEncodingPane(int nEncoding);
+    // "<text> - Quenlark", or "Quenlark" for an empty text.
+    void SetConnectionTitle(LPCWSTR pszText);
+    CStatusBar& GetStatusBar() { return m_wndStatusBar; }
+
+    // ---- Connection (main_frame_connect.cpp) ---------------------------------------------------
+    CRDatabaseHelper& GetDatabaseHelper() { return m_dbHelper; }
+    bool IsConnected() const;
+    // Opens a connection string; pszFile (a database file, or null) gives the title.
+    bool OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile);
+    // False when the user cancelled the end-transaction question or closing failed.
+    bool CloseConnection();
+    void ConnectString(LPCWSTR pszConnect);
+    // "mdb" 1, "accdb" 2, "fdb" 3, "sql" 4, anything else 0.
+    static int GetFileType(LPCWSTR pszPath);
+    static bool BuildFileConnectString(int nKind, LPCWSTR pszPath, CString& strConnect);
+    // A database file connects, a script file opens in a script window, anything else is ignored.
+    void OpenFile(LPCWSTR pszPath);
+    void SetCurrentSchema(LPCWSTR pszConnect);
+    CString GetCurrentSchema() const { return m_strCurrentSchema; }
+
+    // ---- Recent lists (main_frame_recent.cpp) --------------------------------------------------
+    // A path shortened for menus and titles: drive or server, "\...\", the last folders.
+    static CString CompactPath(LPCWSTR pszPath);
+    void ShowRecentDropDown(UINT nFirstID, UINT nButtonID);
+    CRecentFileList* GetRecentFileList() const { return m_pRecentFiles; }
+
+    // ---- Auto-save (main_frame_view.cpp) -------------------------------------------------------
+    void StartAutoSaveTimer();
+    void StopAutoSaveTimer();
+
+    // ---- Bars ---------------------------------------------------------------------------------
+    CDBBar& GetDBBar() { return m_wndDBBar; }
+    COutputBar& GetOutputBar() { return m_wndOutputBar; }
+    CImageList& GetSmallIcons() { return m_imlSmallIcons; }
+
+    // ---- Child windows (main_frame_children.cpp) -----------------------------------------------
+    // Closes every grid window and, with bScripts, every script window (after asking to save).
+    bool CloseAllChildren(bool bScripts);
+    void OpenSQLWindow(LPCWSTR pszPath = nullptr, int nEncoding = 0,
+                       LPCWSTR pszInitialText = nullptr, LPCWSTR pszTitle = nullptr);
+    // Before and after a reconnect: every grid window lets go of its cursor, then reads again.
+    void CloseGridCursors();
+    void RefreshGridWindows();
+    // After the options changed: grid windows take the grid options (and read again when
+    // bRefresh), script windows the editor options.
+    void ApplyOptionsToChildren(bool bRefresh);
+    // Timer 1: every script window with a file and unsaved changes saves itself.
+    void AutoSaveScripts();
+
+    // ---- Objects and transactions (main_frame_objects.cpp) -------------------------------------
+    void ShowDatabaseBar(bool bShow, bool bRefresh);
+    // Commit or roll back after asking; false when the user cancelled or it failed.
+    bool EndTransaction();
 
 protected:
+    // ---- Members, in the order they are built ----------------------------------------------
+    CString m_strIdleMessage;
+    CImageList m_imlSmallIcons; // icons 154, 155, 156 for the grid windows
+    CRDatabaseHelper m_dbHelper;
+    UINT m_nCompactRepair = 0; // never set: Compact and Repair stay disabled
+    CString m_strCurrentSchema;
+    HICON m_hIconLarge = nullptr;
+    HICON m_hIconSmall = nullptr;
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CImageList m_imlToolBar;
+    CImageList m_imlToolBarDisabled;
+    CRecentFileList* m_pRecentFiles = nullptr;
+    CDBBar m_wndDBBar;
+    CRMenuPainter m_menuPainter;
+    CRMenuPainter m_popupPainter;
+    COutputBar m_wndOutputBar;
+    UINT_PTR m_nAutoSaveTimer = 0;
+    UINT m_nAutoSavePeriod = 5;
+    bool m_bTracing = false; // ODBC tracing was turned on for this connection
+
+    // Closes an open connection before another opens; false when the user kept it.
+    bool CloseBeforeConnect();
+    // Drops the plan table the plan commands created on this connection.
+    void DropPlanTableIfCreated();
+    // The Options sheet (CAppSettings::EditOptions); true when confirmed.
+    bool RunOptionsSheet(BOOL* pbGridChanged);
+
+    bool CreateToolBar();
+    bool CreateStatusBar();
+    bool CreateDockingBars();
+    void CreateSmallIcons();
+    bool IsEditorFocused() const;
+
+    // ---- Message handlers: frame (main_frame.cpp) ------------------------------------------------
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    afx_msg void OnDestroy();
+    afx_msg void OnClose();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+    afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
+    afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
     afx_msg void OnAppExit();
+
+    // ---- Message handlers: status panes (main_frame_status.cpp) ----------------------------------
+    afx_msg void OnUpdateTransPane(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateConnected(CCmdUI* pCmdUI);
+
+    // ---- Message handlers: recent lists (main_frame_recent.cpp) ----------------------------------
+    afx_msg void OnUpdateRecentFiles(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateRecentConnections(CCmdUI* pCmdUI);
+
+    // ---- Message handlers: connecting (main_frame_connect.cpp, main_frame_files.cpp) -------------
+    afx_msg void OnConnectDSN();
+    afx_msg void OnConnectDriver();
+    afx_msg void OnConnectionStrings();
+    afx_msg void OnConnectFile();
+    afx_msg void OnCloseConnection();
+    afx_msg void OnReconnect();
+    afx_msg void OnTraceOn();
+    afx_msg void OnTraceOff();
+    afx_msg void OnUpdateTraceOn(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateTraceOff(CCmdUI* pCmdUI);
+    afx_msg BOOL OnCopyData(CWnd* pWnd, COPYDATASTRUCT* pCopyDataStruct);
+    afx_msg void OnDropFiles(HDROP hDropInfo);
+
+    // ---- Message handlers: view, window, help (main_frame_view.cpp) ------------------------------
+    afx_msg void OnViewOutput();
+    afx_msg void OnUpdateViewOutput(CCmdUI* pCmdUI);
+    afx_msg void OnSwitchToOutput();
+    afx_msg void OnUpdateSwitchToOutput(CCmdUI* pCmdUI);
+    afx_msg void OnSwitchToWorkingWindow();
+    afx_msg void OnUpdateChildActive(CCmdUI* pCmdUI);
+    afx_msg void OnWindowNext();
+    afx_msg void OnWindowPrevious();
+    afx_msg void OnWindowCloseAll();
+    afx_msg void OnUpdateCompactRepair(CCmdUI* pCmdUI);
+    afx_msg void OnHelpContents();
+    afx_msg void OnHelpIndex();
+    afx_msg void OnOptions();
+    afx_msg void OnDSNAdministrator();
+
+    // ---- Message handlers: objects and transactions (main_frame_objects.cpp) ---------------------
+    afx_msg void OnShowDatabaseBar();
+    afx_msg void OnUpdateShowDatabaseBar(CCmdUI* pCmdUI);
+    afx_msg void OnEndTransaction();
+    afx_msg void OnUpdateEndTransaction(CCmdUI* pCmdUI);
+
     DECLARE_MESSAGE_MAP()
 };
+
+// The main frame of the program, or null before it exists.
+CMainFrame* GetMainFrame();

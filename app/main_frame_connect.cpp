@@ -1,0 +1,232 @@
+// CMainFrame: opening, reopening and closing the connection, and the Connect menu's commands.
+#include "app/main_frame.h"
+
+#include "app/app_settings.h"
+#include "app/connection_dialogs.h"
+#include "app/connection_text.h"
+#include "app/driver_path.h"
+#include "controls/utility.h"
+#include "dbaccess/error_report.h"
+#include "resources/resource.h"
+
+namespace {
+
+int ConnectionTimeout()
+{
+    return theSettings.m_nConnectionTimeout;
+}
+
+} // namespace
+
+bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
+{
+    CWaitCursor wait;
+    ShowMessage(IDS_CONNECTING);
+    bool bOpened = false;
+    const bool bOk = RunReportingErrors(
+        [&] {
+            bool bCancelled = false;
+            if (!m_dbHelper.ConnectAsync(pszConnect, this, ConnectionTimeout(),
+                                         theSettings.m_nLoginTimeout, theSettings.m_nQueryTimeout,
+                                         &bCancelled))
+            {
+                // A connect that gave up half way may have left a connection open: nothing of
+                // it may stay, or the commands would act on it.
+                m_dbHelper.Close();
+                if (!bCancelled)
+                    AfxMessageBox(L"Failed to open connection", MB_ICONERROR);
+                return;
+            }
+            bOpened = true;
+            const CString strCompleted = m_dbHelper.GetDatabase().GetConnect();
+            SetCurrentSchema(strCompleted);
+            theSettings.AddConnectString(strCompleted);
+
+            CString strDataSource;
+            if (pszFile == nullptr || *pszFile == 0)
+            {
+                if (!m_dbHelper.GetDatabase().GetDataSourceName(strDataSource))
+                    strDataSource.Empty();
+            }
+            SetConnectionTitle(
+                MakeConnectionTitle(pszConnect, strCompleted, pszFile, strDataSource));
+            ShowDatabaseBar(theSettings.m_bDBBarVisible != 0, false);
+        },
+        GetSafeHwnd());
+    if (!bOk && bOpened)
+    {
+        // Failed after the driver connected: the frame does not keep a connection it does not
+        // show.
+        m_dbHelper.Close();
+        SetCurrentSchema(nullptr);
+        SetConnectionTitle(nullptr);
+    }
+    ShowMessage(AFX_IDS_IDLEMESSAGE);
+    return bOk && bOpened;
+}
+
+bool CMainFrame::CloseConnection()
+{
+    CWaitCursor wait;
+    ShowMessage(IDS_CLOSING_CONNECTION);
+    bool bClosed = false;
+    RunReportingErrors(
+        [&] {
+            // The question comes first: Cancel keeps the connection and every window on it.
+            if (IsConnected() && m_dbHelper.GetDatabase().IsInTransaction() && !EndTransaction())
+                return;
+            CloseAllChildren(false);
+            DropPlanTableIfCreated();
+            m_dbHelper.Close();
+            m_bTracing = false;
+            SetCurrentSchema(nullptr);
+            SetConnectionTitle(nullptr);
+            theSettings.m_bDBBarVisible = m_wndDBBar.IsVisible() ? 1 : 0;
+            ShowDatabaseBar(false, true);
+            bClosed = true;
+        },
+        GetSafeHwnd());
+    ShowMessage(AFX_IDS_IDLEMESSAGE);
+    return bClosed;
+}
+
+void CMainFrame::SetCurrentSchema(LPCWSTR pszConnect)
+{
+    m_strCurrentSchema.Empty();
+    if (IsConnected() && m_dbHelper.GetDBMSKind() == DBMS_ORACLE && pszConnect != nullptr)
+    {
+        m_strCurrentSchema = CRDatabaseHelper::GetConnectStringUser(pszConnect);
+        m_strCurrentSchema.MakeUpper();
+    }
+}
+
+bool CMainFrame::CloseBeforeConnect()
+{
+    if (!IsConnected())
+        return true;
+    if (!CloseConnection())
+        return false;
+    UpdateWindow();
+    return true;
+}
+
+void CMainFrame::ConnectString(LPCWSTR pszConnect)
+{
+    if (CloseBeforeConnect())
+        OpenConnection(pszConnect, nullptr);
+}
+
+void CMainFrame::OnConnectDSN()
+{
+    CDSNDlg dlg(this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    if (CloseBeforeConnect())
+        OpenConnection(dlg.GetConnectString(), nullptr);
+}
+
+void CMainFrame::OnConnectDriver()
+{
+    CDriverDlg dlg(this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    if (CloseBeforeConnect())
+        OpenConnection(MakeConnectItem(L"Driver", dlg.GetDriverName()), nullptr);
+}
+
+void CMainFrame::OnConnectionStrings()
+{
+    CConStrDlg dlg(this);
+    if (dlg.DoModal() == IDOK)
+        ConnectString(dlg.GetConnectString());
+}
+
+void CMainFrame::OnCloseConnection()
+{
+    if (IsConnected())
+        CloseConnection();
+}
+
+void CMainFrame::OnConnectFile()
+{
+    // The filter last chosen, for this run of the program.
+    static DWORD s_nFilterIndex = 1;
+    CString strFilter =
+        LoadResString(IDS_ACCESS_FILES_FILTER) + LoadResString(IDS_FIREBIRD_FILES_FILTER) + L"|";
+    CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ENABLESIZING, strFilter, this);
+    dlg.m_ofn.nFilterIndex = s_nFilterIndex;
+    if (dlg.DoModal() != IDOK)
+        return;
+    s_nFilterIndex = dlg.m_ofn.nFilterIndex;
+    if (!CloseBeforeConnect())
+        return;
+    theSettings.SaveCurrentDirectory();
+    const CString strPath = dlg.GetPathName();
+    const int nKind = s_nFilterIndex == 2 ? 3 : GetFileType(strPath);
+    CString strConnect;
+    if (BuildFileConnectString(nKind, strPath, strConnect))
+        OpenConnection(strConnect, strPath);
+}
+
+int CMainFrame::GetFileType(LPCWSTR pszPath)
+{
+    const CString strExtension = GetFileExtension(pszPath);
+    if (strExtension.CompareNoCase(L"mdb") == 0)
+        return 1;
+    if (strExtension.CompareNoCase(L"accdb") == 0)
+        return 2;
+    if (strExtension.CompareNoCase(L"fdb") == 0)
+        return 3;
+    if (strExtension.CompareNoCase(L"sql") == 0)
+        return 4;
+    return 0;
+}
+
+bool CMainFrame::BuildFileConnectString(int nKind, LPCWSTR pszPath, CString& strConnect)
+{
+    strConnect.Empty();
+    // The driver opens the file itself (see ToDriverPath); a path holding ';' or braces is
+    // braced, so it cannot end the item early.
+    const CString strPath = ToDriverPath(pszPath);
+    switch (nKind)
+    {
+    case 1:
+        strConnect =
+            L"Driver={Microsoft Access Driver (*.mdb)};" + MakeConnectItem(L"Dbq", strPath);
+        return true;
+    case 2:
+        strConnect = L"Driver={Microsoft Access Driver (*.mdb, *.accdb)};" +
+                     MakeConnectItem(L"Dbq", strPath);
+        return true;
+    case 3:
+        strConnect =
+            L"Driver={Firebird/InterBase(r) driver};" + MakeConnectItem(L"DBName", strPath);
+        return true;
+    }
+    return false;
+}
+
+void CMainFrame::OnReconnect()
+{
+    if (!IsConnected())
+        return;
+    CWaitCursor wait;
+    CloseGridCursors();
+    bool bReconnected = false;
+    RunReportingErrors(
+        [&] {
+            bool bCancelled = false;
+            bReconnected =
+                m_dbHelper.Reconnect(this, ConnectionTimeout(), theSettings.m_nLoginTimeout,
+                                     theSettings.m_nQueryTimeout, &bCancelled);
+        },
+        GetSafeHwnd());
+    if (bReconnected)
+    {
+        // A reconnect starts a new session: tracing is off again.
+        m_bTracing = false;
+        RefreshGridWindows();
+    }
+    else
+        CloseConnection();
+}

@@ -1,0 +1,530 @@
+// End-to-end driver: starts the real Quenlark.exe built beside the tests, on a clean settings key,
+// and works it from outside the way a user would: commands posted to the main window (class
+// "Quenlark"), dialogs found by their caption, message boxes by their text static (id 0xFFFF),
+// controls set, read and clicked, list-view and tree-view items read through memory allocated in
+// the program (VirtualAllocEx), settings read back from the registry and files from the disk.
+//
+// The tests run on the same (persistent) wineserver as the program, so window messages and the
+// registry are shared at once. Header only: every test program can include it.
+//
+// Include it as "tests/support/program_driver.h".
+//
+//     ql::CProgram program;
+//     ASSERT_TRUE(program.Start());
+//     program.PostCommand(32772);
+//     HWND dlg = program.WaitForDialog(L"ODBC Connection Strings");
+//     program.SetText(dlg, 1000, L"DSN=QuenlarkPG;UID=quenlark;PWD=quenlark;");
+//     program.Click(dlg, IDOK);
+//     EXPECT_TRUE(program.WaitForTitle(L"QuenlarkPG@quenlark - Quenlark"));
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace ql {
+
+// The settings key of the program and its company key.
+inline const wchar_t* SettingsKey()
+{
+    return L"Software\\Dravolen\\Quenlark";
+}
+
+// Polls the condition every 20 ms until it holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000)
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;)
+    {
+        if (condition())
+            return true;
+        if (GetTickCount64() - start >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}
+
+// A Linux path of the build as the Windows path Wine maps it to (the Linux root is Z:).
+inline std::wstring WindowsPath(const std::string& unixPath)
+{
+    std::wstring wide = L"Z:";
+    int n = MultiByteToWideChar(CP_UTF8, 0, unixPath.c_str(), -1, nullptr, 0);
+    std::wstring converted(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1)
+        MultiByteToWideChar(CP_UTF8, 0, unixPath.c_str(), -1, converted.data(), n);
+    for (wchar_t c : converted)
+        wide += c == L'/' ? L'\\' : c;
+    return wide;
+}
+
+inline std::string BinaryDir()
+{
+    const char* binary = std::getenv("QL_BINARY_DIR");
+    return binary ? binary : ".";
+}
+
+inline std::wstring ProgramPath()
+{
+    return WindowsPath(BinaryDir() + "/bin/Quenlark.exe");
+}
+
+// A folder for the files of one test, emptied on creation (under the build tree).
+inline std::wstring ScratchFolder(const std::wstring& name)
+{
+    std::wstring folder = WindowsPath(BinaryDir() + "/tests/e2e-scratch");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    folder += L"\\" + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+// ---- Registry ---------------------------------------------------------------------------------
+
+// Removes every setting of the program (user and machine keys): the next start is a first one.
+inline void CleanSettings()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Dravolen");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Dravolen");
+}
+
+inline std::wstring KeyPath(const std::wstring& subkey)
+{
+    return subkey.empty() ? SettingsKey() : std::wstring(SettingsKey()) + L"\\" + subkey;
+}
+
+inline bool ReadRegString(const std::wstring& name, std::wstring& value,
+                          const std::wstring& subkey = L"", HKEY root = HKEY_CURRENT_USER)
+{
+    DWORD size = 0;
+    if (RegGetValueW(root, KeyPath(subkey).c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
+                     &size) != ERROR_SUCCESS)
+        return false;
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
+    if (RegGetValueW(root, KeyPath(subkey).c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
+                     buffer.data(), &size) != ERROR_SUCCESS)
+        return false;
+    value = buffer.data();
+    return true;
+}
+
+inline std::wstring RegString(const std::wstring& name, const std::wstring& subkey = L"")
+{
+    std::wstring value;
+    return ReadRegString(name, value, subkey) ? value : L"<missing>";
+}
+
+inline bool ReadRegBinary(const std::wstring& name, std::vector<BYTE>& value,
+                          const std::wstring& subkey = L"")
+{
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, KeyPath(subkey).c_str(), name.c_str(), RRF_RT_REG_BINARY,
+                     nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    value.resize(size);
+    return RegGetValueW(HKEY_CURRENT_USER, KeyPath(subkey).c_str(), name.c_str(), RRF_RT_REG_BINARY,
+                        nullptr, value.data(), &size) == ERROR_SUCCESS;
+}
+
+inline bool ReadRegDword(const std::wstring& name, DWORD& value, const std::wstring& subkey = L"")
+{
+    DWORD size = sizeof(value);
+    return RegGetValueW(HKEY_CURRENT_USER, KeyPath(subkey).c_str(), name.c_str(), RRF_RT_REG_DWORD,
+                        nullptr, &value, &size) == ERROR_SUCCESS;
+}
+
+inline bool RegValueExists(const std::wstring& name, const std::wstring& subkey = L"")
+{
+    return RegGetValueW(HKEY_CURRENT_USER, KeyPath(subkey).c_str(), name.c_str(), RRF_RT_ANY,
+                        nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+inline void WriteRegValue(const std::wstring& name, DWORD type, const void* data, DWORD size,
+                          const std::wstring& subkey = L"")
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(subkey).c_str(), 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &key, nullptr) == ERROR_SUCCESS)
+    {
+        RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(key);
+    }
+}
+
+inline void WriteRegString(const std::wstring& name, const std::wstring& value,
+                           const std::wstring& subkey = L"")
+{
+    WriteRegValue(name, REG_SZ, value.c_str(), (DWORD)((value.size() + 1) * sizeof(wchar_t)),
+                  subkey);
+}
+
+inline void WriteRegDword(const std::wstring& name, DWORD value, const std::wstring& subkey = L"")
+{
+    WriteRegValue(name, REG_DWORD, &value, sizeof(value), subkey);
+}
+
+// ---- Files ------------------------------------------------------------------------------------
+
+inline bool FileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline std::string ReadFileBytes(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+inline LONGLONG FileSize(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return ((LONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+inline void WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    CloseHandle(file);
+}
+
+// ---- Windows of any process -------------------------------------------------------------------
+
+inline std::wstring WindowText(HWND wnd)
+{
+    // WM_GETTEXT is copied between processes by the system.
+    LRESULT length = SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> buffer((size_t)length + 2);
+    SendMessageW(wnd, WM_GETTEXT, (WPARAM)buffer.size(), (LPARAM)buffer.data());
+    return buffer.data();
+}
+
+inline std::wstring ClassName(HWND wnd)
+{
+    wchar_t name[128] = {};
+    GetClassNameW(wnd, name, 128);
+    return name;
+}
+
+// ---- The program ------------------------------------------------------------------------------
+
+class CProgram
+{
+public:
+    CProgram() = default;
+    CProgram(const CProgram&) = delete;
+    CProgram& operator=(const CProgram&) = delete;
+    ~CProgram() { Kill(); }
+
+    // Starts the program with the command-line arguments. With waitForWindow, returns once its
+    // main window is visible (false when it does not appear within the time).
+    bool Start(const std::wstring& arguments = L"", bool waitForWindow = true,
+               DWORD timeoutMs = 30000)
+    {
+        Kill();
+        std::wstring path = ProgramPath();
+        std::wstring commandLine = L"\"" + path + L"\"";
+        if (!arguments.empty())
+            commandLine += L" " + arguments;
+        STARTUPINFOW startup = {sizeof(startup)};
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process))
+            return false;
+        CloseHandle(process.hThread);
+        m_process = process.hProcess;
+        m_processId = process.dwProcessId;
+        m_main = nullptr;
+        if (!waitForWindow)
+            return true;
+        return WaitFor([&] { return (m_main = FindMainWindow()) != nullptr; }, timeoutMs);
+    }
+
+    HWND MainWindow() const { return m_main; }
+    DWORD ProcessId() const { return m_processId; }
+    HANDLE Process() const { return m_process; }
+    bool IsRunning() const
+    {
+        return m_process != nullptr && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+    }
+
+    // The visible main window of this process, or null.
+    HWND FindMainWindow() const
+    {
+        HWND wnd = nullptr;
+        while ((wnd = FindWindowExW(nullptr, wnd, L"Quenlark", nullptr)) != nullptr)
+            if (IsOwn(wnd) && IsWindowVisible(wnd))
+                return wnd;
+        return nullptr;
+    }
+
+    bool IsOwn(HWND wnd) const
+    {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(wnd, &owner);
+        return owner == m_processId;
+    }
+
+    // Posts a menu command to the main window (posted: a command that opens a modal dialog
+    // does not block the test).
+    void PostCommand(UINT id) const { PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    std::wstring Title() const { return WindowText(m_main); }
+    bool WaitForTitle(const std::wstring& title, DWORD timeoutMs = 30000) const
+    {
+        return WaitFor([&] { return Title() == title; }, timeoutMs);
+    }
+    // The prompt pane of the status bar (the bar answers WM_GETTEXT with it).
+    std::wstring StatusText() const
+    {
+        HWND bar = GetDlgItem(m_main, 0xE801);
+        return bar ? WindowText(bar) : L"<no status bar>";
+    }
+
+    // The top-level windows of this process, visible ones only.
+    std::vector<HWND> TopWindows() const
+    {
+        struct Search
+        {
+            const CProgram* self;
+            std::vector<HWND> found;
+        } search{this, {}};
+        EnumWindows(
+            [](HWND wnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                if (s->self->IsOwn(wnd) && IsWindowVisible(wnd))
+                    s->found.push_back(wnd);
+                return TRUE;
+            },
+            (LPARAM)&search);
+        return search.found;
+    }
+
+    // A visible dialog (class #32770) of this process with this caption.
+    HWND FindDialog(const std::wstring& caption) const
+    {
+        for (HWND wnd : TopWindows())
+            if (ClassName(wnd) == L"#32770" && WindowText(wnd) == caption)
+                return wnd;
+        return nullptr;
+    }
+    HWND WaitForDialog(const std::wstring& caption, DWORD timeoutMs = 20000) const
+    {
+        HWND found = nullptr;
+        WaitFor([&] { return (found = FindDialog(caption)) != nullptr; }, timeoutMs);
+        return found;
+    }
+
+    // A visible message box of this process: a dialog with the text static 0xFFFF.
+    HWND FindMessageBox() const
+    {
+        for (HWND wnd : TopWindows())
+            if (ClassName(wnd) == L"#32770" && GetDlgItem(wnd, 0xFFFF) != nullptr)
+                return wnd;
+        return nullptr;
+    }
+    HWND WaitForMessageBox(DWORD timeoutMs = 20000) const
+    {
+        HWND found = nullptr;
+        WaitFor([&] { return (found = FindMessageBox()) != nullptr; }, timeoutMs);
+        return found;
+    }
+    static std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+    // Controls of a dialog.
+    static HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+    static std::wstring Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+    static void SetText(HWND dialog, int id, const std::wstring& text)
+    {
+        SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text.c_str());
+    }
+    // Posted, so a click that runs a modal loop or closes the dialog does not block the test.
+    static void Click(HWND dialog, int id)
+    {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     (LPARAM)GetDlgItem(dialog, id));
+    }
+    static bool IsChecked(HWND dialog, int id)
+    {
+        return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    static bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
+    static bool IsVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)); }
+    // Sends a key press to a window (posted key down and up).
+    static void PressKey(HWND wnd, UINT key)
+    {
+        PostMessageW(wnd, WM_KEYDOWN, key, 1);
+        PostMessageW(wnd, WM_KEYUP, key, 0xC0000001);
+    }
+
+    // The texts of a list view's items in one column.
+    std::vector<std::wstring> ListItems(HWND list, int column = 0) const
+    {
+        std::vector<std::wstring> items;
+        const int count = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+        CRemoteBuffer remote(m_process, sizeof(LVITEMW) + 1024 * sizeof(wchar_t));
+        if (!remote.address)
+            return items;
+        for (int i = 0; i < count; ++i)
+        {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iSubItem = column;
+            item.cchTextMax = 1024;
+            item.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(LVITEMW)));
+            remote.Write(0, &item, sizeof(item));
+            SendMessageW(list, LVM_GETITEMTEXTW, i, (LPARAM)remote.address);
+            items.push_back(remote.ReadText(sizeof(LVITEMW), 1024));
+        }
+        return items;
+    }
+    // The index of the first selected item of a list view, or -1.
+    static int ListSelection(HWND list)
+    {
+        return (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    }
+    // Selects and focuses one list-view item (the notification reaches the dialog).
+    void SelectListItem(HWND list, int index) const
+    {
+        CRemoteBuffer remote(m_process, sizeof(LVITEMW));
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        remote.Write(0, &item, sizeof(item));
+        SendMessageW(list, LVM_SETITEMSTATE, index, (LPARAM)remote.address);
+    }
+
+    // The texts of a tree view's items, depth first, each indented by two blanks per level.
+    std::vector<std::wstring> TreeItems(HWND tree) const
+    {
+        std::vector<std::wstring> items;
+        CRemoteBuffer remote(m_process, sizeof(TVITEMW) + 1024 * sizeof(wchar_t));
+        if (!remote.address)
+            return items;
+        std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM first, int level) {
+            for (HTREEITEM node = first; node != nullptr;
+                 node = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)node))
+            {
+                TVITEMW item{};
+                item.mask = TVIF_TEXT | TVIF_HANDLE;
+                item.hItem = node;
+                item.cchTextMax = 1024;
+                item.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(TVITEMW)));
+                remote.Write(0, &item, sizeof(item));
+                SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)remote.address);
+                items.push_back(std::wstring(level * 2, L' ') +
+                                remote.ReadText(sizeof(TVITEMW), 1024));
+                walk((HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)node),
+                     level + 1);
+            }
+        };
+        walk((HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0), 0);
+        return items;
+    }
+
+    // The strings of a combo box's list.
+    std::vector<std::wstring> ComboItems(HWND combo) const
+    {
+        std::vector<std::wstring> items;
+        const int count = (int)SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < count; ++i)
+        {
+            // CB_GETLBTEXT is copied between processes like WM_GETTEXT.
+            std::vector<wchar_t> buffer((size_t)SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) + 2);
+            SendMessageW(combo, CB_GETLBTEXT, i, (LPARAM)buffer.data());
+            items.push_back(buffer.data());
+        }
+        return items;
+    }
+
+    // Asks the main window to close and waits for the process to end.
+    bool Close(DWORD timeoutMs = 30000)
+    {
+        if (m_main)
+            PostMessageW(m_main, WM_CLOSE, 0, 0);
+        return WaitForExit(timeoutMs);
+    }
+    bool WaitForExit(DWORD timeoutMs = 30000)
+    {
+        if (!m_process)
+            return true;
+        return WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0;
+    }
+    DWORD ExitCode() const
+    {
+        DWORD code = STILL_ACTIVE;
+        if (m_process)
+            GetExitCodeProcess(m_process, &code);
+        return code;
+    }
+    void Kill()
+    {
+        if (!m_process)
+            return;
+        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT)
+        {
+            TerminateProcess(m_process, 1);
+            WaitForSingleObject(m_process, 5000);
+        }
+        CloseHandle(m_process);
+        m_process = nullptr;
+        m_main = nullptr;
+    }
+
+private:
+    // Memory in the program for the messages whose records hold pointers.
+    struct CRemoteBuffer
+    {
+        HANDLE process;
+        BYTE* address = nullptr;
+        CRemoteBuffer(HANDLE p, SIZE_T size) : process(p)
+        {
+            address = static_cast<BYTE*>(
+                VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        }
+        ~CRemoteBuffer()
+        {
+            if (address)
+                VirtualFreeEx(process, address, 0, MEM_RELEASE);
+        }
+        BYTE* At(SIZE_T offset) const { return address + offset; }
+        void Write(SIZE_T offset, const void* data, SIZE_T size) const
+        {
+            WriteProcessMemory(process, address + offset, data, size, nullptr);
+        }
+        std::wstring ReadText(SIZE_T offset, SIZE_T maxChars) const
+        {
+            std::vector<wchar_t> text(maxChars + 1);
+            ReadProcessMemory(process, address + offset, text.data(), maxChars * sizeof(wchar_t),
+                              nullptr);
+            text[maxChars] = 0;
+            return text.data();
+        }
+    };
+
+    HANDLE m_process = nullptr;
+    DWORD m_processId = 0;
+    HWND m_main = nullptr;
+};
+
+} // namespace ql
