@@ -1,5 +1,8 @@
-// CMainFrame: the plan table on closing a connection. The plan commands that create the table are
-// not built yet, so there is nothing to drop; the body is replaced when they arrive.
+// CMainFrame: the plan table on closing a connection.
 #include "app/main_frame.h"
 
-void CMainFrame::DropPlanTableIfCreated() {}
+void CMainFrame::DropPlanTableIfCreated()
+{
+    if (IsConnected())
+        m_dbHelper.DropPlanTable();
+}
