@@ -1,6 +1,6 @@
 #include "controls/html_static.h"
 
-#include "controls/reg_key.h"
+#include "util/reg_key.h"
 
 #include <shellapi.h>
 #include <cstdio>

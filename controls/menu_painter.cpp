@@ -1,6 +1,6 @@
 #include "controls/menu_painter.h"
 
-#include "controls/utility.h"
+#include "util/utility.h"
 
 #include <algorithm>
 

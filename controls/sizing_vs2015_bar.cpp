@@ -1,7 +1,7 @@
 // CSizingVS2015Bar: the flat caption of a docked sizing bar.
 #include "controls/sizing_vs2015_bar.h"
 
-#include "controls/utility.h"
+#include "util/utility.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 #include "controls/wnd_switch.h"
 
 #include "controls/sizing_vs2015_bar.h"
-#include "controls/utility.h"
+#include "util/utility.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // ASCII is decided by table, everything else by the shared IsIdentChar.
 #pragma once
 
-#include "controls/utility.h"
+#include "util/utility.h"
 
 inline bool RCEIsIdent(WCHAR ch)
 {

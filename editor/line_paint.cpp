@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "controls/utility.h"
+#include "util/utility.h"
 #include "editor/text_measure.h"
 #include "editor/window_common.h"
 

@@ -3,7 +3,7 @@
 #include "grid/grid.h"
 #include "grid/clipboard_block.h"
 
-#include "controls/utility.h"
+#include "util/utility.h"
 
 #include <cwchar>
 

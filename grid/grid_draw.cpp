@@ -1,7 +1,7 @@
 // Row colours and frames through the list's custom drawing: shaded odd rows, a frame round the
 // edited row and one round the current cell; and the same for owner-drawn rows.
 #include "grid/grid.h"
-#include "controls/utility.h"
+#include "util/utility.h"
 
 #include <algorithm>
 #include <vector>

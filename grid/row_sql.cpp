@@ -6,7 +6,7 @@
 #include "dbaccess/recordset.h"
 #include "dbaccess/sql_names.h"
 #include "dbaccess/sql_text.h"
-#include "controls/utility.h"
+#include "util/utility.h"
 
 #include <memory>
 

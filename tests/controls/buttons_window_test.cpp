@@ -3,7 +3,7 @@
 #include "controls/html_static.h"
 #include "controls/owner_draw_button.h"
 #include "controls/progress_ctrl.h"
-#include "controls/reg_key.h"
+#include "util/reg_key.h"
 #include "controls/theme_access.h"
 #include "window_test_util.h"
 

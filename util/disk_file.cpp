@@ -1,4 +1,4 @@
-#include "controls/disk_file.h"
+#include "util/disk_file.h"
 
 namespace RFile {
 UINT CDiskFile::Read(void* buffer, UINT count)

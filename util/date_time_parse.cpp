@@ -1,4 +1,4 @@
-#include "controls/utility.h"
+#include "util/utility.h"
 
 #include <climits>
 #include <cwctype>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/utility.h"
+#include "util/utility.h"
 
 namespace {
 // A hidden window to own the clipboard; the data is read back while this process lives.

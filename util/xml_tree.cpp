@@ -1,5 +1,5 @@
 // The XML node: attributes, entity escaping, parsing of one node and writing a subtree.
-#include "controls/xml_tree.h"
+#include "util/xml_tree.h"
 
 namespace {
 bool IsXmlSpace(wchar_t ch)

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/reg_key.h"
+#include "util/reg_key.h"
 
 namespace {
 const wchar_t kRoot[] = L"Software\\QuenlarkTest";

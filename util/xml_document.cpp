@@ -1,5 +1,5 @@
 // The XML document: loading with the declared encoding, and writing as wide or narrow text.
-#include "controls/xml_tree.h"
+#include "util/xml_tree.h"
 
 #include <memory>
 

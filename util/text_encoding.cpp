@@ -1,4 +1,4 @@
-#include "controls/text_encoding.h"
+#include "util/text_encoding.h"
 
 bool IsUtf8Text(const BYTE* bytes, int length)
 {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "controls/disk_file.h"
-#include "controls/text_encoding.h"
+#include "util/disk_file.h"
+#include "util/text_encoding.h"
 
 namespace {
 class DiskFileTest : public ::testing::Test

@@ -1,4 +1,4 @@
-#include "controls/utility.h"
+#include "util/utility.h"
 
 bool SetClipboardBytes(HWND window, const void* data, SIZE_T size, UINT format)
 {

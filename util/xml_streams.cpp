@@ -1,5 +1,5 @@
 // Byte streams over strings and the three character codecs of the XML tree.
-#include "controls/xml_tree.h"
+#include "util/xml_tree.h"
 
 namespace {
 [[noreturn]] void ThrowBadSeek()

@@ -1,4 +1,4 @@
-#include "controls/reg_key.h"
+#include "util/reg_key.h"
 
 CRRegKey::CRRegKey(HKEY root, LPCWSTR subkey, REGSAM access)
 {

@@ -1,4 +1,4 @@
-#include "controls/utility.h"
+#include "util/utility.h"
 
 namespace {
 // Value of one hexadecimal digit, or -1.

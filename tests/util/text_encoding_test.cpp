@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/text_encoding.h"
+#include "util/text_encoding.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/xml_tree.h"
+#include "util/xml_tree.h"
 
 namespace {
 CRXMLFormat Format(LPCWSTR indent, LPCWSTR newLine, LPCWSTR lineEnd)

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/utility.h"
+#include "util/utility.h"
 
 TEST(HexConversion, ReadsPairsAndStopsAtTheEnd)
 {

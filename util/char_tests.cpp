@@ -1,4 +1,4 @@
-#include "controls/utility.h"
+#include "util/utility.h"
 
 bool IsIdentChar(wchar_t ch)
 {
