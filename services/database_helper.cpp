@@ -40,6 +40,23 @@ bool IsOracleDriverBefore12_2(const CString& version)
     return v.nMajor < 12 || (v.nMajor == 12 && v.nMinor < 2);
 }
 
+// Opens db with the open mode. A driver manager whose cursor library answers no DBMS name has
+// broken every information call of the connection (unixODBC's does under Wine); the connection
+// is then opened again without it, and the open mode says so.
+bool OpenConnection(CRDatabase& db, UINT& nOpenMode, LPCWSTR pszConnect, HWND hWnd,
+                    UINT nConnectionTimeout, UINT nLoginTimeout, UINT nQueryTimeout)
+{
+    if (!db.Open(pszConnect, nOpenMode, hWnd, nConnectionTimeout, nLoginTimeout, nQueryTimeout))
+        return false;
+    if (!(nOpenMode & CRDatabase::openUseCursorLib))
+        return true;
+    CString name;
+    if (db.GetDBMSName(name) && !name.IsEmpty())
+        return true;
+    nOpenMode &= ~(UINT)CRDatabase::openUseCursorLib;
+    return db.Open(pszConnect, nOpenMode, hWnd, nConnectionTimeout, nLoginTimeout, nQueryTimeout);
+}
+
 } // namespace
 
 bool CRDatabaseHelper::Connect(LPCWSTR pszConnect, HWND hWnd, UINT nConnectionTimeout,
@@ -47,18 +64,19 @@ bool CRDatabaseHelper::Connect(LPCWSTR pszConnect, HWND hWnd, UINT nConnectionTi
 {
     Close();
     m_nCursorType = 1;
-    m_nOpenMode = GetCursorLibOption() == 1 ? 0 : CRDatabase::openUseCursorLib;
+    const bool bDriverCursors = GetCursorLibOption() == 1;
+    m_nOpenMode = bDriverCursors ? 0 : CRDatabase::openUseCursorLib;
     // Whatever fails from here on leaves both connections closed: a half-open helper would
     // look connected to everything that asks IsOpen.
     try
     {
-        if (!m_db.Open(pszConnect, m_nOpenMode, hWnd, nConnectionTimeout, nLoginTimeout,
-                       nQueryTimeout))
+        if (!OpenConnection(m_db, m_nOpenMode, pszConnect, hWnd, nConnectionTimeout, nLoginTimeout,
+                            nQueryTimeout))
         {
             Close();
             return false;
         }
-        if (!(m_nOpenMode & CRDatabase::openUseCursorLib))
+        if (bDriverCursors)
         {
             m_nCursorType = 1;
             CString driverVersion;
@@ -73,14 +91,15 @@ bool CRDatabaseHelper::Connect(LPCWSTR pszConnect, HWND hWnd, UINT nConnectionTi
             if (bReopen)
             {
                 m_nOpenMode = CRDatabase::openUseCursorLib;
-                if (!m_db.Open(pszConnect, m_nOpenMode, hWnd, nConnectionTimeout, nLoginTimeout,
-                               nQueryTimeout))
+                if (!OpenConnection(m_db, m_nOpenMode, pszConnect, hWnd, nConnectionTimeout,
+                                    nLoginTimeout, nQueryTimeout))
                 {
                     Close();
                     return false;
                 }
                 m_nCursorType = ChooseCursorType();
-                if (m_nCursorType == 2)
+                // The cursor library scrolls whatever the driver offers.
+                if (m_nCursorType == 2 && (m_nOpenMode & CRDatabase::openUseCursorLib))
                     m_nCursorType = 1;
             }
         }

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 #include <strings.h>
 
 #define MAGIC_ENV 0x454e5631
@@ -354,12 +355,48 @@ static SQLRETURN do_connect(FakeConn* c, const char* in, SQLUSMALLINT completion
     c->identCase = SQL_IC_SENSITIVE;
     c->log[0] = 0;
     c->dsn[0] = 0;
+    snprintf(c->driverVer, sizeof c->driverVer, "01.00.0000");
+    c->scrollOptions = SQL_SO_FORWARD_ONLY | SQL_SO_STATIC;
+    c->cursorAttr1[0] = SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE;
+    c->cursorAttr1[1] = 0;
+    c->cursorAttr1[2] = 0;
     if (conn_value(in, "DSN", c->dsn, sizeof c->dsn) && c->dsn[0])
     {
         /* A data source supplies the product from its odbc.ini section. */
         SQLGetPrivateProfileString(c->dsn, "DBMS", c->dbms, c->dbms, sizeof c->dbms, "odbc.ini");
     }
+    char driver[128];
+    if (conn_value(in, "Driver", driver, sizeof driver) && driver[0])
+    {
+        /* So does a driver entry from its odbcinst.ini section. */
+        char product[128];
+        SQLGetPrivateProfileString(driver, "DBMS", "", product, sizeof product, "odbcinst.ini");
+        if (product[0])
+            snprintf(c->dbms, sizeof c->dbms, "%s", product);
+        SQLGetPrivateProfileString(driver, "DriverVer", "", product, sizeof product,
+                                   "odbcinst.ini");
+        if (product[0])
+            snprintf(c->driverVer, sizeof c->driverVer, "%s", product);
+    }
     conn_value(in, "DBMS", c->dbms, sizeof c->dbms);
+    conn_value(in, "DriverVer", c->driverVer, sizeof c->driverVer);
+    if (conn_value(in, "ScrollOptions", value, sizeof value))
+        c->scrollOptions = (SQLUINTEGER)strtoul(value, NULL, 0);
+    static const char* const attrKeys[3] = {"StaticAttr1", "KeysetAttr1", "DynamicAttr1"};
+    for (int i = 0; i < 3; ++i)
+    {
+        c->cursorAttr1Fails[i] = 0;
+        if (conn_value(in, attrKeys[i], value, sizeof value))
+        {
+            if (strcasecmp(value, "fail") == 0)
+                c->cursorAttr1Fails[i] = 1;
+            else
+                c->cursorAttr1[i] = (SQLUINTEGER)strtoul(value, NULL, 0);
+        }
+    }
+    c->noDBMSVer = conn_value(in, "NoDBMSVer", value, sizeof value) && atoi(value);
+    if (conn_value(in, "ConnectDelay", value, sizeof value) && atoi(value) > 0)
+        usleep((useconds_t)atoi(value) * 1000);
     conn_value(in, "DBMSVer", c->dbmsVer, sizeof c->dbmsVer);
     conn_value(in, "ODBCVer", c->odbcVer, sizeof c->odbcVer);
     conn_value(in, "Log", c->log, sizeof c->log);
@@ -449,10 +486,17 @@ SQLRETURN SQL_API SQLGetInfoW(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value,
     switch (type)
     {
     case SQL_DBMS_NAME: text = c->dbms; break;
-    case SQL_DBMS_VER: text = c->dbmsVer; break;
+    case SQL_DBMS_VER:
+        if (c->noDBMSVer)
+        {
+            fake_add_diag(&c->diag, "HY096", "[Quenlark][Fake] no server version");
+            return SQL_ERROR;
+        }
+        text = c->dbmsVer;
+        break;
     case SQL_DRIVER_ODBC_VER: text = c->odbcVer; break;
     case SQL_DRIVER_NAME: text = "libquenlarkfakeodbc.so"; break;
-    case SQL_DRIVER_VER: text = "01.00.0000"; break;
+    case SQL_DRIVER_VER: text = c->driverVer; break;
     case SQL_DATA_SOURCE_NAME: text = c->dsn; break;
     case SQL_DATABASE_NAME: text = "fakedb"; break;
     case SQL_SERVER_NAME: text = "fakeserver"; break;
@@ -524,13 +568,22 @@ SQLRETURN SQL_API SQLGetInfoW(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value,
     case SQL_TXN_ISOLATION_OPTION:
     case SQL_DEFAULT_TXN_ISOLATION: number = SQL_TXN_READ_COMMITTED; break;
     case SQL_GETDATA_EXTENSIONS: number = SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER; break;
-    case SQL_SCROLL_OPTIONS: number = SQL_SO_FORWARD_ONLY | SQL_SO_STATIC; break;
+    case SQL_SCROLL_OPTIONS: number = c->scrollOptions; break;
     case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1: number = SQL_CA1_NEXT; break;
     case SQL_STATIC_CURSOR_ATTRIBUTES1:
-        number = SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE;
-        break;
     case SQL_KEYSET_CURSOR_ATTRIBUTES1:
-    case SQL_DYNAMIC_CURSOR_ATTRIBUTES1:
+    case SQL_DYNAMIC_CURSOR_ATTRIBUTES1: {
+        const int i = type == SQL_STATIC_CURSOR_ATTRIBUTES1   ? 0
+                      : type == SQL_KEYSET_CURSOR_ATTRIBUTES1 ? 1
+                                                              : 2;
+        if (c->cursorAttr1Fails[i])
+        {
+            fake_add_diag(&c->diag, "HY096", "[Quenlark][Fake] no cursor attributes");
+            return SQL_ERROR;
+        }
+        number = c->cursorAttr1[i];
+        break;
+    }
     case SQL_KEYSET_CURSOR_ATTRIBUTES2:
     case SQL_DYNAMIC_CURSOR_ATTRIBUTES2: number = 0; break;
     case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2: number = SQL_CA2_READ_ONLY_CONCURRENCY; break;

@@ -15,6 +15,15 @@
  *   MissingTable=<name>          a table that does not exist yet: statements naming it fail with
  *                                42S02 until "CREATE TABLE <name>" runs; "DROP TABLE <name>"
  *                                removes it again
+ *   DriverVer=<SQL_DRIVER_VER>   default "01.00.0000"
+ *   ScrollOptions=<n>            SQL_SCROLL_OPTIONS mask, default forward-only | static (0x11)
+ *   StaticAttr1=<n>, KeysetAttr1=<n>, DynamicAttr1=<n>
+ *                                SQL_*_CURSOR_ATTRIBUTES1 (defaults: static next|absolute|
+ *                                relative, keyset and dynamic 0); "fail" makes the read fail
+ *   NoDBMSVer=1                  reading SQL_DBMS_VER fails
+ *   ConnectDelay=<ms>            the connect takes that long
+ * A connection by "Driver=<name>" also takes DBMS= and DriverVer= from the driver's own section
+ * of odbcinst.ini (the connection string still wins), so a driver entry can stand for a product.
  *
  * Statements: every text is logged. These produce results or failures:
  *   FAKE ERROR <n>        fails with n diagnostic records ("FK00<i>", "[Quenlark][Fake] error <i>")
@@ -91,6 +100,11 @@ typedef struct FakeConn
     SQLULEN trace;
     char traceFile[512];
     int liveStatements; /* allocated and not yet freed (FAKE STATEMENTS) */
+    char driverVer[64];
+    SQLUINTEGER scrollOptions;
+    SQLUINTEGER cursorAttr1[3]; /* static, keyset, dynamic */
+    int cursorAttr1Fails[3];
+    int noDBMSVer;
 } FakeConn;
 
 typedef struct FakeStmt
