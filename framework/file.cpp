@@ -317,6 +317,12 @@ void PASCAL CFile::Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName)
         ThrowLastError(CString(lpszOldName));
 }
 
+void PASCAL CFile::RenameReplacing(LPCTSTR lpszOldName, LPCTSTR lpszNewName)
+{
+    if (!MoveFileExW(lpszOldName, lpszNewName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ThrowLastError(CString(lpszNewName));
+}
+
 void PASCAL CFile::Remove(LPCTSTR lpszFileName)
 {
     if (!DeleteFileW(lpszFileName))

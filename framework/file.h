@@ -112,6 +112,10 @@ public:
     BOOL GetStatus(CFileStatus& rStatus) const;
     static BOOL PASCAL GetStatus(LPCTSTR lpszFileName, CFileStatus& rStatus);
     static void PASCAL Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName);
+    // Renames over an existing file in one step (MoveFileExW with MOVEFILE_REPLACE_EXISTING and
+    // MOVEFILE_WRITE_THROUGH): the target holds either its old or its new content, never a
+    // part. Both names must be on one volume. Throws CFileException* naming lpszNewName.
+    static void PASCAL RenameReplacing(LPCTSTR lpszOldName, LPCTSTR lpszNewName);
     static void PASCAL Remove(LPCTSTR lpszFileName);
 
     HANDLE m_hFile;

@@ -206,6 +206,44 @@
 #define IDC_VALUE_FIND_LABEL 1168
 
 // ---- SQL scripts, script windows, SQL query --------------------------------------------------
+// Dialogs, the file dialog's encoding row, the script context menu, icons and bitmaps.
+#define IDD_EXEC_SQL 131
+#define IDD_SQL_ERROR 142
+#define IDD_SHOW_SQL 150
+#define IDD_EXEC_SQL_SCRIPT 174
+#define IDD_SQL_FILE_ENCODING 250
+#define IDR_SQL_CONTEXT_MENU 198
+#define IDI_SQL_SCRIPT 171
+#define IDI_SHOW_SQL 223
+#define IDC_SQL_EDITOR 1001
+#define IDC_SCRIPT_SEPARATOR 1020
+#define IDC_OPEN_TRANSACTION 1037
+#define IDC_SQL_ERROR_TEXT 1058
+#define IDC_SQL_RETRY 1060
+#define IDC_PREVIOUS_QUERY 1133
+#define IDC_NEXT_QUERY 1134
+#define IDC_STOP_AFTER_ERROR 1140
+#define IDC_SHOW_PLAN 1141
+#define IDC_IGNORE_ERRORS 1148
+#define IDC_ENCODING_COMBO 1179
+#define IDC_ENCODING_LABEL 1180
+// Strings.
+#define IDS_FILE_TOO_BIG 113
+#define IDS_ENCODING_AUTO 161
+#define IDS_TEXT_CHANGED 165
+#define IDS_FAILED_TO_READ_FILE 166
+#define IDS_NO_QUERIES 61232
+#define IDS_INCORRECT_SYNTAX 61233
+#define IDS_SCRIPT_BEGIN_TRANS_FAILED 61234
+#define IDS_TRANSACTION_ROLLBACKED 61235
+#define IDS_COMMIT_QUESTION 61236
+#define IDS_EXECUTING_FILE 61238
+#define IDS_SCRIPT_ERROR_BLOCK 61239
+#define IDS_EXECUTED_WITH_ERRORS 61240
+#define IDS_EXECUTED_SUCCESSFULLY 61241
+#define IDS_SCRIPT_COMMIT_QUESTION 61244
+#define IDS_SCRIPT_EXECUTED 61245
+#define IDS_SCRIPT_STOPPED 61270
 
 // ---- Exports ---------------------------------------------------------------------------------
 #define IDS_GUID_AS_TEXT 106

@@ -200,3 +200,41 @@ TEST_F(FileTest, StatusRenameAndRemove)
     CFile::Remove(to);
     EXPECT_FALSE(CFile::GetStatus(to, status));
 }
+
+namespace {
+
+std::string ReadAllBytes(const CString& path)
+{
+    CFile f(path, CFile::modeRead);
+    std::string bytes(static_cast<size_t>(f.GetLength()), '\0');
+    if (!bytes.empty())
+        f.Read(&bytes[0], static_cast<UINT>(bytes.size()));
+    return bytes;
+}
+
+TEST_F(FileTest, RenameReplacingSwapsContentInOneStep)
+{
+    CString target = Path(L"script.sql");
+    CString fresh = Path(L"script.tmp");
+    {
+        CFile f(target, CFile::modeCreate | CFile::modeWrite);
+        f.Write("old", 3);
+    }
+    {
+        CFile f(fresh, CFile::modeCreate | CFile::modeWrite);
+        f.Write("new text", 8);
+    }
+    // The plain rename refuses an existing target; the replacing one takes its place.
+    EXPECT_NE(-1, ThrownCause([&] { CFile::Rename(fresh, target); }));
+    CFile::RenameReplacing(fresh, target);
+    CFileStatus status;
+    EXPECT_FALSE(CFile::GetStatus(fresh, status));
+    EXPECT_EQ("new text", ReadAllBytes(target));
+
+    // A missing source leaves the target as it was.
+    EXPECT_EQ(CFileException::fileNotFound,
+              ThrownCause([&] { CFile::RenameReplacing(fresh, target); }));
+    EXPECT_EQ("new text", ReadAllBytes(target));
+}
+
+} // namespace
