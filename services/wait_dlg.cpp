@@ -274,8 +274,9 @@ void CWaitDlg::Step()
         return;
     if (m_nPos < m_nRange)
         ++m_nPos;
+    // Set, not stepped: a progress bar stepped past its end starts over from the beginning.
     if (HWND hBar = ::GetDlgItem(m_hWnd, IDC_WAIT_PROGRESS))
-        ::SendMessageW(hBar, PBM_STEPIT, 0, 0);
+        ::SendMessageW(hBar, PBM_SETPOS, m_nPos, 0);
     if (const HWND hMain = MainWindow())
         m_taskbar.SetProgressValue(hMain, (ULONGLONG)m_nPos, (ULONGLONG)m_nRange);
 }

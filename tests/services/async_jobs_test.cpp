@@ -1,0 +1,350 @@
+// The job runner: results and exceptions carried from the worker, the cancel of statements on
+// the real drivers, the messages that survive (or not) a job, the connect jobs.
+#include "job_test_util.h"
+
+#include "dbaccess/mem_cursor.h"
+#include "dbaccess/recordset.h"
+#include "grid/busy_connection.h"
+#include "services/service_options.h"
+#include "tests/dbaccess/conn_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qljobs::CFunctionJob;
+using qljobs::CLater;
+using Job = CRDatabaseHelper::CAsyncThread;
+
+std::string A(const CString& s)
+{
+    return std::string(CStringA(s).GetString());
+}
+
+TEST(AsyncJobs, ResultAndWorkerExceptionsReachTheCaller)
+{
+    DWORD workerThread = 0;
+    bool busyMeanwhile = false;
+    CFunctionJob ok([&] {
+        workerThread = ::GetCurrentThreadId();
+        busyMeanwhile = IsConnectionBusy();
+        return true;
+    });
+    EXPECT_TRUE(Job::Execute(&ok, nullptr, false));
+    EXPECT_NE(workerThread, ::GetCurrentThreadId());
+    EXPECT_TRUE(busyMeanwhile);
+    EXPECT_FALSE(IsConnectionBusy());
+
+    CFunctionJob refuses([] { return false; });
+    EXPECT_FALSE(Job::Execute(&refuses, nullptr, false));
+
+    CFunctionJob dbError([]() -> bool {
+        auto* e = new Zelt::CRDBException(SQL_ERROR);
+        e->m_strError = L"no such table: t";
+        e->m_strSQLState = L"42S02";
+        throw e;
+    });
+    auto e = QlConnTest::Catch([&] { Job::Execute(&dbError, nullptr, false); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->m_nRetCode, (WORD)SQL_ERROR);
+    EXPECT_EQ(A(e->m_strSQLState), "42S02");
+    EXPECT_EQ(A(e->m_strError), "no such table: t");
+
+    CFunctionJob frameworkError([]() -> bool { throw new CNotSupportedException; });
+    try
+    {
+        Job::Execute(&frameworkError, nullptr, false);
+        ADD_FAILURE() << "no exception";
+    }
+    catch (Job::CStrException* caught)
+    {
+        wchar_t text[256] = {};
+        CNotSupportedException original;
+        original.GetErrorMessage(text, 256);
+        EXPECT_EQ(A(caught->m_strMessage), A(text));
+        EXPECT_FALSE(caught->m_strMessage.IsEmpty());
+        caught->Delete();
+    }
+
+    CFunctionJob other([]() -> bool { throw 42; });
+    EXPECT_THROW(Job::Execute(&other, nullptr, false), Job::CUnknownException);
+}
+
+TEST(AsyncJobs, RealDriverErrorArrivesWithCodeStateAndText)
+{
+    QlTestDb::TempSQLiteFile file;
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(helper.Connect(file.Connect(), nullptr, 0, 0, 0));
+    CRRecordset rs(&helper.GetDatabase());
+    CWaitDlg dlg(nullptr, CWaitDlg::flagCancel);
+    bool cancelled = true;
+    auto e = QlConnTest::Catch(
+        [&] { helper.OpenRecordset(&rs, L"SELECT * FROM no_such_table", 2, 1, &dlg, &cancelled); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ((SQLSMALLINT)e->m_nRetCode, SQL_ERROR);
+    EXPECT_FALSE(e->m_strSQLState.IsEmpty());
+    EXPECT_NE(e->m_strError.Find(L"no_such_table"), -1) << A(e->m_strError);
+    EXPECT_FALSE(cancelled);
+}
+
+// Opens a long statement on a worker and presses Cancel (no question) shortly after; the call
+// must come back as cancelled without an exception, long before the statement would end.
+void CancelLongStatement(LPCWSTR connect, LPCWSTR sql)
+{
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(helper.Connect(connect, nullptr, 0, 0, 0));
+    CRRecordset rs(&helper.GetDatabase());
+    CWaitDlg dlg(nullptr, CWaitDlg::flagCancel | CWaitDlg::flagCancelNoQuestion);
+    const HWND hDlg = dlg.GetSafeHwnd();
+    bool cancelled = false;
+    {
+        CLater press(300, [hDlg] { ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0); });
+        auto e = QlConnTest::Catch([&] { helper.OpenRecordset(&rs, sql, 2, 1, &dlg, &cancelled); });
+        EXPECT_FALSE(e) << A(e ? e->m_strError : CString());
+    }
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(dlg.IsCancelled());
+    // The connection serves the next statement.
+    EXPECT_EQ(QlConnTest::QueryText(helper.GetDatabase(), L"SELECT 7"), CString(L"7"));
+}
+
+TEST(AsyncJobs, CancelStopsPostgresSleep)
+{
+    CancelLongStatement(QlTestDb::PostgresConnect(), L"SELECT pg_sleep(30)");
+}
+
+TEST(AsyncJobs, CancelStopsMariaDBSleep)
+{
+    CancelLongStatement(QlTestDb::MariaDBConnect(), L"SELECT sleep(30)");
+}
+
+TEST(AsyncJobs, CancelStopsALongSQLiteQuery)
+{
+    QlTestDb::TempSQLiteFile file;
+    CancelLongStatement(file.Connect(),
+                        L"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                        L"WHERE x < 2000000000) SELECT count(*) FROM c");
+}
+
+// Records what reaches a window.
+struct Received
+{
+    int timers = 0;
+    int commands = 0;
+    int keys = 0;
+    int clicks = 0;
+};
+Received g_received;
+
+LRESULT CALLBACK RecordingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_TIMER: ++g_received.timers; return 0;
+    case WM_APP + 1: ++g_received.commands; return 0;
+    case WM_KEYDOWN: ++g_received.keys; return 0;
+    case WM_LBUTTONDOWN: ++g_received.clicks; return 0;
+    }
+    return ::DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+HWND CreateRecordingWindow()
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RecordingProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QlJobRecorder";
+    ::RegisterClassW(&wc);
+    return ::CreateWindowExW(0, L"QlJobRecorder", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+}
+
+TEST(AsyncJobs, QuitTimersAndPostedMessagesSurviveAJobButInputDoesNot)
+{
+    const HWND hWnd = CreateRecordingWindow();
+    ASSERT_NE(hWnd, nullptr);
+    g_received = Received();
+    const DWORD uiThread = ::GetCurrentThreadId();
+    ::SetTimer(hWnd, 5, 20, nullptr);
+    CFunctionJob job([&] {
+        ::PostMessageW(hWnd, WM_KEYDOWN, 'A', 0);
+        ::PostMessageW(hWnd, WM_LBUTTONDOWN, 0, 0);
+        ::PostMessageW(hWnd, WM_APP + 1, 0, 0);
+        ::PostThreadMessageW(uiThread, WM_QUIT, 7, 0);
+        ::Sleep(250); // the timer fires meanwhile
+        return true;
+    });
+    {
+        CWaitDlg dlg(nullptr, 0);
+        EXPECT_TRUE(Job::Execute(&job, &dlg, true));
+        // Nothing but the dialog's own messages and paint ran during the job.
+        EXPECT_EQ(g_received.timers + g_received.commands + g_received.keys + g_received.clicks, 0);
+    }
+    ::KillTimer(hWnd, 5);
+    MSG msg;
+    int quitCode = -1;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 2000)
+    {
+        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            ::Sleep(5);
+            continue;
+        }
+        if (msg.message == WM_QUIT)
+        {
+            quitCode = (int)msg.wParam;
+            break;
+        }
+        ::DispatchMessageW(&msg);
+    }
+    EXPECT_EQ(quitCode, 7);
+    EXPECT_EQ(g_received.commands, 1);
+    EXPECT_GE(g_received.timers, 1);
+    EXPECT_EQ(g_received.keys, 0);
+    EXPECT_EQ(g_received.clicks, 0);
+    ::DestroyWindow(hWnd);
+}
+
+TEST(AsyncJobs, CancelIsAskedUntilAcceptedAndSelfStoppingJobsSeeTheFlag)
+{
+    // A cancel the driver refuses leaves the flag clear and is asked again on the next pump.
+    std::atomic<int> asked{0};
+    std::atomic<bool> stop{false};
+    CFunctionJob job(
+        [&] {
+            while (!stop.load())
+                ::Sleep(2);
+            return true;
+        },
+        [&] {
+            if (++asked < 3)
+                return false;
+            stop = true;
+            return true;
+        });
+    CWaitDlg dlg(nullptr, CWaitDlg::flagCancel | CWaitDlg::flagCancelNoQuestion);
+    ::PostMessageW(dlg.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(Job::Execute(&job, &dlg, false));
+    EXPECT_EQ(asked.load(), 3);
+    EXPECT_TRUE(job.CancelFlag());
+
+    // The flag alone stops a job that watches it.
+    CFunctionJob watcher([&] {
+        while (!watcher.CancelFlag())
+            ::Sleep(2);
+        return true;
+    });
+    CWaitDlg dlg2(nullptr, CWaitDlg::flagCancel | CWaitDlg::flagCancelNoQuestion);
+    ::PostMessageW(dlg2.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(Job::Execute(&watcher, &dlg2, false));
+    EXPECT_TRUE(watcher.CancelFlag());
+}
+
+TEST(AsyncJobs, ReadToMemCursorReadsEverythingOrGivesNothing)
+{
+    QlTestDb::TempSQLiteFile file;
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(helper.Connect(file.Connect(), nullptr, 0, 0, 0));
+    helper.GetDatabase().ExecuteSQL(
+        L"CREATE TABLE t AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+        L"WHERE x < 500) SELECT x FROM c");
+
+    auto* rs = new CRRecordset(&helper.GetDatabase());
+    ASSERT_TRUE(rs->Open(L"SELECT x FROM t ORDER BY x", 2, 1));
+    std::unique_ptr<Zelt::CMemCursor> mem(helper.ReadToMemCursor(nullptr, rs, true));
+    ASSERT_TRUE(mem);
+    Zelt::ICursor::CStatus status;
+    mem->GetStatus(status);
+    EXPECT_TRUE(status.bCountFinal);
+    EXPECT_EQ(mem->GetRecordCount(), 500);
+
+    // Without progress only the first row is there yet.
+    rs = new CRRecordset(&helper.GetDatabase());
+    ASSERT_TRUE(rs->Open(L"SELECT x FROM t ORDER BY x", 2, 1));
+    mem.reset(helper.ReadToMemCursor(nullptr, rs, false));
+    ASSERT_TRUE(mem);
+    long value = 0;
+    EXPECT_TRUE(mem->GetFieldLong(1, value));
+    EXPECT_EQ(value, 1);
+
+    // A statement without a result gives no cursor.
+    rs = new CRRecordset(&helper.GetDatabase());
+    rs->Open(L"UPDATE t SET x = x WHERE x = 0", 2, 1);
+    EXPECT_EQ(helper.ReadToMemCursor(nullptr, rs, true), nullptr);
+}
+
+TEST(AsyncJobs, ConnectAndReconnectRunBehindADialogWithoutCancelHere)
+{
+    int cancelExec = 1;
+    BindServiceOptions({&cancelExec, nullptr, nullptr});
+    CRDatabaseHelper helper;
+    QlTestDb::FakeLog log;
+    const DWORD uiThread = ::GetCurrentThreadId();
+    std::atomic<bool> sawDialog{false}, cancelShown{true};
+    CString processText;
+    {
+        // Look at the dialog while the slow connect runs.
+        CLater look(300, [&] {
+            const HWND hDlg = ::FindWindowW(L"#32770", L"Please wait...");
+            if (hDlg == nullptr || ::GetWindowThreadProcessId(hDlg, nullptr) != uiThread)
+                return;
+            sawDialog = true;
+            cancelShown = ::IsWindowVisible(::GetDlgItem(hDlg, IDCANCEL)) != FALSE;
+            wchar_t text[64] = {};
+            ::GetWindowTextW(::GetDlgItem(hDlg, IDC_WAIT_PROCESS), text, 64);
+            processText = text;
+        });
+        bool cancelled = true;
+        EXPECT_TRUE(helper.ConnectAsync(log.Connect(L"PostgreSQL", L"ConnectDelay=800;"), nullptr,
+                                        0, 0, 0, &cancelled));
+        EXPECT_FALSE(cancelled);
+    }
+    EXPECT_TRUE(sawDialog.load());
+    // Wine's driver manager cannot cancel a connect: no Cancel even with "CancelExec" on.
+    EXPECT_EQ(helper.GetCancelHandleProc() != nullptr, cancelShown.load());
+    EXPECT_EQ(A(processText), "Connecting to database...");
+    EXPECT_EQ(helper.GetDBMSKind(), DBMS_POSTGRESQL);
+
+    bool cancelled = true;
+    EXPECT_TRUE(helper.Reconnect(nullptr, 0, 0, 0, &cancelled));
+    EXPECT_FALSE(cancelled);
+    EXPECT_TRUE(helper.IsOpen());
+
+    auto e = QlConnTest::Catch([&] {
+        helper.ConnectAsync(log.Connect(L"Oracle", L"FailConnect=1;"), nullptr, 0, 0, 0, nullptr);
+    });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(A(e->m_strSQLState), "28001");
+    EXPECT_FALSE(helper.IsOpen());
+    BindServiceOptions({});
+}
+
+TEST(AsyncJobs, CatalogReadsRunOnAWorkerOnlyWithCancelExec)
+{
+    int cancelExec = 0;
+    BindServiceOptions({&cancelExec, nullptr, nullptr});
+    CRDatabaseHelper helper;
+    DWORD thread = 0;
+    auto read = [&] {
+        thread = ::GetCurrentThreadId();
+        return true;
+    };
+    CWaitHolder holder;
+    holder.Begin(L"Reading...");
+    EXPECT_EQ(holder.GetWaitDlg(), nullptr); // a wait cursor only
+    EXPECT_FALSE(holder.IsCancelled());
+    EXPECT_TRUE(helper.RunCatalogRead(&holder, read));
+    EXPECT_EQ(thread, ::GetCurrentThreadId());
+
+    cancelExec = 1;
+    CWaitHolder dialogHolder;
+    dialogHolder.Begin(L"Reading...");
+    ASSERT_NE(dialogHolder.GetWaitDlg(), nullptr);
+    EXPECT_EQ(dialogHolder.GetWaitDlg()->GetFlags(), 0u); // catalog reads offer no Cancel
+    EXPECT_TRUE(helper.RunCatalogRead(&dialogHolder, read));
+    EXPECT_NE(thread, ::GetCurrentThreadId());
+    BindServiceOptions({});
+}
+
+} // namespace
