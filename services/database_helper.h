@@ -10,6 +10,7 @@
 #include "dbaccess/database.h"
 #include "dbaccess/sql_names.h"
 #include "services/catalog_arrays.h"
+#include "services/db_object_array.h"
 
 #include <sql.h>
 
@@ -149,8 +150,64 @@ public:
     bool BuildSelectStatement(CWaitHolder* pWait, const CStringPair& name, CString& strSQL);
 
     // ---- Drop and rename (object_ddl.cpp) ----------------------------------------------------
+    // Each builds one statement in the product's dialect (object_ddl.h, names and literals for
+    // the catalog connection) and runs it on the main connection in its current transaction
+    // mode. False, with nothing run, when the product has no statement for the case. The
+    // database's refusal throws Zelt::CRDBException.
+    bool DropObject(int nObjectKind, const CStringPair& name);
+    bool DropConstraint(const CDBConstraintInfo& constraint);
+    bool DropColumn(const CStringPair& table, LPCWSTR pszColumn);
+    // pszIndexSchema: the index's TABLE_SCHEM as the statistics catalog gives it.
+    bool DropIndex(const CStringPair& table, LPCWSTR pszIndexSchema, LPCWSTR pszIndex);
+    bool RenameObject(int nObjectKind, const CStringPair& name, LPCWSTR pszNewName);
+    bool RenameConstraint(const CDBConstraintInfo& constraint, LPCWSTR pszNewName);
+    bool RenameColumn(const CStringPair& table, LPCWSTR pszColumn, LPCWSTR pszNewName);
+    bool RenameIndex(const CStringPair& table, LPCWSTR pszIndexSchema, LPCWSTR pszIndex,
+                     LPCWSTR pszNewName);
 
-    // ---- Object source, plans, object lists, constraints and triggers -----------------------
+    // ---- Object source (object_source.cpp) ---------------------------------------------------
+    // The stored source text of a view, procedure, function, package or trigger from the
+    // product's catalog (only for what CanGetObjectSource accepts). The text is emptied first.
+    // False when the statement cannot be opened, the object is missing where that counts, or a
+    // database error occurred (shown in the standard error box first).
+    bool GetObjectSource(const CStringPair& name, int nObjectKind, CString& strSource);
+    // MySQL and MariaDB keep objects by database, not schema: an empty schema means the
+    // connection's current database (SQL_DATABASE_NAME of the catalog connection).
+    CString GetCurrentDatabaseName();
+
+    // ---- Object lists (object_lists.cpp) -----------------------------------------------------
+    // The readers append to the caller's array (nothing is emptied) and leave rows read before a
+    // failure or a cancel there. pszSchema null: every schema. False when the product has no
+    // such list or the statement cannot be opened. The four list readers let database errors
+    // pass; GetCompileErrors reports them in the standard error box and returns false.
+    // Procedures and functions; an empty schema is also every schema. pWait: pumped after each
+    // record (Cancel stops the read with false) and shown the record's name.
+    bool ReadProceduresNow(CDBStoredProcsArray& procs, LPCWSTR pszSchema, CWaitDlg* pWait);
+    bool ReadPackagesNow(CDBObjectsArray& packages, LPCWSTR pszSchema); // Oracle
+    bool ReadTriggersNow(CDBObjectsArray& triggers, LPCWSTR pszSchema);
+    // Oracle objects marked invalid, of the type of the object kind (any type for other kinds).
+    bool ReadInvalidObjectsNow(CDBObjectsArray& objects, int nObjectKind, LPCWSTR pszSchema);
+    bool GetCompileErrors(CDBObjErrorsArray& errors, const CStringPair& name); // Oracle
+    // The same lists behind a wait holder, as jobs when "CancelExec" is on (RunCatalogRead).
+    // A job's worker never touches the dialog: procedures read as a job are not cancelled.
+    bool GetProcedures(CWaitHolder* pWait, LPCWSTR pszSchema, CDBStoredProcsArray& procs);
+    bool GetInvalidObjects(CWaitHolder* pWait, LPCWSTR pszSchema, int nObjectKind,
+                           CDBObjectsArray& objects);
+    bool GetPackages(CWaitHolder* pWait, LPCWSTR pszSchema, CDBObjectsArray& packages);
+    bool GetTriggers(CWaitHolder* pWait, LPCWSTR pszSchema, CDBObjectsArray& triggers);
+
+    // ---- Table constraints and triggers (table_constraints.cpp) ------------------------------
+    // Both report database errors in the standard error box and return false; rows read before
+    // stay. An empty table name (or schema) drops that filter; on MySQL and MariaDB an empty
+    // schema is the current database.
+    // Empties the array first. pWait: pumped after each row (Cancel: false), its message text
+    // the table's name and its info text the constraint's.
+    bool GetTableConstraints(CDBConstraintInfoArray& constraints, const CStringPair& table,
+                             CWaitDlg* pWait);
+    // Appends after the rows already there.
+    bool GetTableTriggers(CDBTriggerInfoArray& triggers, const CStringPair& table);
+
+    // ---- Plans -------------------------------------------------------------------------------
     // Plans (plans.cpp). ExplainPlan: the statement whose rows are the plan of one statement of
     // the text; false (after a message) when there is nothing or more than one statement to
     // explain, the product has no plans, or a database error.
