@@ -4,6 +4,7 @@
 #include "app/app_settings.h"
 
 #include "editor/regexp.h"
+#include "services/export_settings.h"
 #include "services/service_options.h"
 
 #include <algorithm>
@@ -170,13 +171,22 @@ CAppSettings::CAppSettings()
     m_windowPlacement.length = sizeof(WINDOWPLACEMENT);
     // The services read these options while they work; only the program's own object is theirs.
     if (this == &theSettings)
+    {
         BindServiceOptions({&m_bCancelExec, &m_nCursorLib, &m_bUseCursorForEdit});
+        BindExportSettings({&m_bMarkEvenLines, &m_bDebug, &m_strCSVSeparator, &m_strSQLSeparator,
+                            &m_bInsCommit, &m_nCommitQueries, &m_nSaveAsDBType,
+                            &m_nSaveAsEncoding, [this] { SaveCSVSeparator(); },
+                            [this] { SaveSaveAsSettings(); }, [this] { SaveCurrentDirectory(); }});
+    }
 }
 
 CAppSettings::~CAppSettings()
 {
     if (this == &theSettings)
+    {
         BindServiceOptions({});
+        BindExportSettings({});
+    }
     RCEFreeWordColors(m_sqlWords);
     RCEFreeRangeColors(m_sqlRanges);
     RCEFreeRangeColors(m_markupRanges);

@@ -13,7 +13,12 @@
 #include "dbaccess/cursor.h"
 #include "dbaccess/sql_names.h"
 
+#include <memory>
 #include <string>
+#include <vector>
+
+class CRDatabase;
+class CWnd;
 
 // Format codes; a set of allowed formats is their sum.
 enum CSaveAsDataFile
@@ -85,3 +90,15 @@ private:
 
 // Converts wide text to UTF-8.
 std::string ToUtf8(const wchar_t* pszText, size_t nChars);
+
+// The save dialog's filter for a set of formats, in the fixed order HTML, CSV, SQL, Excel;
+// pFormats receives the format of each entry.
+CString DataFileFilter(int nAllowed, std::vector<int>* pFormats);
+// Asks for the file to save to; the format chosen last in this run is preselected when allowed.
+// Returns the chosen format (a name without extension gets the format's), 0 when cancelled.
+int AskDataFileName(int nAllowed, CString& strPath, LPCWSTR pszDefaultName, CWnd* pParent);
+// The writer for a format, after its options dialog (SQL, CSV); null when that was cancelled.
+// pDatabase formats the INSERT literals of cursors that are not recordsets. Creating the file
+// may throw CFileException.
+std::unique_ptr<CDataFile> CreateDataFile(int nFormat, LPCWSTR pszPath, CRDatabase* pDatabase,
+                                          CWnd* pParent);

@@ -15,11 +15,13 @@
 #include <sql.h>
 
 #include <functional>
+#include <vector>
 
 class CRRecordset;
 class CWnd;
 class CWaitDlg;
 class CWaitHolder;
+class CDataFile;
 namespace Zelt {
 class ICursor;
 class CMemCursor;
@@ -220,8 +222,29 @@ public:
     bool HasCreatedPlanTable() const { return m_bPlanTable; }
 
     // ---- Data saving (save_data.cpp) ---------------------------------------------------------
+    // Copies a cursor into a writer record by record on a worker (save_data_job.h).
+    class CSaveDataAsyncThread;
+    // Asks for a file and a format (the SQL script only for tables, DBOBJ_TABLE), makes the
+    // writer and saves the cursor's rows into it behind a wait dialog. pColumnMap: the columns
+    // in the order to save (0-based cursor columns), or null for all in cursor order; the SQL
+    // script always takes all. False when cancelled or failed (after a message).
+    bool SaveDataToFile(Zelt::ICursor* pCursor, const CStringPair& table, int nObjectKind,
+                        const std::vector<int>* pColumnMap, CWnd* pParent, LPCWSTR pszDescription);
+    // Writes one table (header, rows, closing steps) through the writer on a worker behind the
+    // holder's dialog. Reports every failure itself; false when failed or cancelled.
+    bool SaveData(CWaitHolder& wait, CDataFile* pFile, Zelt::ICursor* pCursor,
+                  const CStringPair& table, LPCWSTR pszDescription,
+                  const std::vector<int>* pColumnMap);
 
     // ---- Table order and relations -----------------------------------------------------------
+    // The tables in an order where a referenced table comes before those referring to it
+    // (table_order.cpp). The output is expected empty. False when cancelled or failed.
+    bool SortTablesByForeignKeys(const CDBObjectsArray& input, CDBObjectsArray& output,
+                                 CWnd* pParent);
+    // Saves several tables (DBOBJ_TABLE) or views (DBOBJ_VIEW) into one file; the SQL script
+    // lists them in foreign-key order.
+    bool SaveTablesData(const CDBObjectsArray& objects, int nObjectKind, CWnd* pParent);
+    bool SaveTableData(const CStringPair& name, int nObjectKind, CWnd* pParent);
 
     // ---- Connection-string values (connect_string_values.cpp) --------------------------------
     // The value of one item of a connection string: the first item whose name equals the key
@@ -235,6 +258,11 @@ public:
     static CString GetConnectStringServer(LPCWSTR pszConnect); // "Server"
 
 private:
+    // Table order: puts table and what it needs into output at nPosition (-1 appends).
+    bool PlaceTableByForeignKeys(const CDBObjectsArray& all, CDBObjectsArray& output,
+                                 const CStringPair& table, int nPosition, CWaitDlg* pWait,
+                                 bool& bCancelled);
+
     bool IsCatalogSeparate() const { return m_db.GetDBMSKind() == DBMS_MSSQL; }
 
     CRDatabase m_db;           // every statement of the user runs here

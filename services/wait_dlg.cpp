@@ -296,8 +296,26 @@ CWaitDlg::PumpAction CWaitDlg::ClassifyMessage(const MSG& msg)
     return pumpDefer;
 }
 
+void CWaitDlg::PublishMessageText(LPCWSTR pszText)
+{
+    std::lock_guard<std::mutex> lock(m_publishedLock);
+    m_strPublished = pszText != nullptr ? pszText : L"";
+    m_bPublished = true;
+}
+
 bool CWaitDlg::PumpMessages()
 {
+    {
+        CString text;
+        bool bShow = false;
+        {
+            std::lock_guard<std::mutex> lock(m_publishedLock);
+            std::swap(bShow, m_bPublished);
+            text = CString(m_strPublished.GetString()); // a buffer of its own
+        }
+        if (bShow)
+            SetMessageText(text);
+    }
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     {

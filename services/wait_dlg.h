@@ -17,6 +17,7 @@
 #include "controls/progress_ctrl.h"
 #include "grid/grid.h"
 
+#include <mutex>
 #include <vector>
 
 // Controls of the wait dialog.
@@ -47,7 +48,10 @@ public:
     ~CWaitDlg() override;
 
     void SetProcessText(LPCWSTR pszText);
-    void SetMessageText(LPCWSTR pszText); // also from a worker (a save's row counters)
+    void SetMessageText(LPCWSTR pszText);
+    // From any thread: the message line shows the text at the next pump. A worker uses this
+    // rather than SetMessageText, which would wait for this thread's next pump on every call.
+    void PublishMessageText(LPCWSTR pszText);
     void SetInfoText(LPCWSTR pszText);
     // "Saving <file name>..."
     void SetSavingText(LPCWSTR pszPath);
@@ -91,7 +95,10 @@ protected:
     DWORD m_nStartTime = 0;
     DWORD m_nLastSecond = 0;
     std::vector<MSG> m_deferred; // posted again by the destructor
-    bool m_bQuit = false;        // a WM_QUIT arrived meanwhile
+    std::mutex m_publishedLock;  // guards the two members below
+    CString m_strPublished;
+    bool m_bPublished = false;
+    bool m_bQuit = false; // a WM_QUIT arrived meanwhile
     int m_nQuitCode = 0;
 };
 

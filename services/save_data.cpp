@@ -1,0 +1,300 @@
+// Saving data to a file: the file and format question, the writers' factory, the save job and
+// the entry points that run it.
+#include "services/save_data_job.h"
+
+#include "dbaccess/error_report.h"
+#include "resources/resource.h"
+#include "services/csv_data_file.h"
+#include "services/excel_data_file.h"
+#include "services/export_dialogs.h"
+#include "services/export_settings.h"
+#include "services/html_data_file.h"
+#include "services/sql_data_file.h"
+#include "services/wait_dlg.h"
+
+namespace {
+
+// The format chosen last in this run.
+int g_nLastFormat = 0;
+
+CString LoadText(UINT nID, LPCWSTR pszFallback)
+{
+    CString s;
+    if (!s.LoadString(nID))
+        s = pszFallback;
+    return s;
+}
+
+struct CFormatFilter
+{
+    int nFormat;
+    UINT nString;
+    LPCWSTR pszFallback;
+    LPCWSTR pszExtension;
+};
+
+// The fixed order of the filters.
+const CFormatFilter kFilters[] = {
+    {SAVEAS_HTML, IDS_FILTER_HTML, L"HTML (*.htm)|*.htm|", L".htm"},
+    {SAVEAS_CSV, IDS_FILTER_CSV, L"Comma separated (*.csv)|*.csv|", L".csv"},
+    {SAVEAS_SQL, IDS_FILTER_SQL, L"SQL script (*.sql)|*.sql|", L".sql"},
+    {SAVEAS_EXCEL, IDS_FILTER_EXCEL, L"Excel workbook (*.xlsx)|*.xlsx|", L".xlsx"},
+};
+
+HWND MainWindowHandle()
+{
+    CWnd* pMain = AfxGetMainWnd();
+    return pMain ? pMain->GetSafeHwnd() : nullptr;
+}
+
+} // namespace
+
+CString DataFileFilter(int nAllowed, std::vector<int>* pFormats)
+{
+    CString filter;
+    for (const CFormatFilter& f : kFilters)
+        if (nAllowed & f.nFormat)
+        {
+            filter += LoadText(f.nString, f.pszFallback);
+            if (pFormats)
+                pFormats->push_back(f.nFormat);
+        }
+    return filter + L"|";
+}
+
+int AskDataFileName(int nAllowed, CString& strPath, LPCWSTR pszDefaultName, CWnd* pParent)
+{
+    std::vector<int> formats;
+    CString filter = DataFileFilter(nAllowed, &formats);
+    if (formats.empty())
+        return 0;
+    CFileDialog dlg(FALSE, nullptr, pszDefaultName,
+                    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ENABLESIZING, filter, pParent);
+    for (size_t i = 0; i < formats.size(); ++i)
+        if (formats[i] == g_nLastFormat)
+            dlg.m_ofn.nFilterIndex = static_cast<DWORD>(i + 1);
+    if (dlg.DoModal() != IDOK)
+        return 0;
+    DWORD index = dlg.m_ofn.nFilterIndex;
+    int nFormat = formats[index >= 1 && index <= formats.size() ? index - 1 : 0];
+    g_nLastFormat = nFormat;
+    strPath = dlg.GetPathName();
+    // A name typed without an extension gets the format's.
+    if (dlg.GetFileExt().IsEmpty())
+        for (const CFormatFilter& f : kFilters)
+            if (f.nFormat == nFormat)
+                strPath += f.pszExtension;
+    ExportSettings().saveCurrentDirectory();
+    return nFormat;
+}
+
+std::unique_ptr<CDataFile> CreateDataFile(int nFormat, LPCWSTR pszPath, CRDatabase* pDatabase,
+                                          CWnd* pParent)
+{
+    const CExportSettings& settings = ExportSettings();
+    switch (nFormat)
+    {
+    case SAVEAS_SQL: {
+        CSaveAsSQLDlg& dlg = GetSaveAsSQLDlg();
+        dlg.m_pParentWnd = pParent;
+        if (dlg.DoModal() != IDOK)
+            return nullptr;
+        auto file = std::make_unique<CSQLDataFile>(pszPath, dlg.GetOptions(), pDatabase);
+        HWND hOwner = MainWindowHandle();
+        file->SetLossyConversionQuestion([hOwner] {
+            CString text = LoadText(165, L"Text was changed during conversion.\nDo you want to "
+                                         L"save it?");
+            return ::MessageBoxW(hOwner, text, AfxGetAppName(), MB_OKCANCEL | MB_ICONEXCLAMATION) ==
+                   IDOK;
+        });
+        return file;
+    }
+    case SAVEAS_CSV: {
+        CSaveAsCSVDlg& dlg = GetSaveAsCSVDlg();
+        dlg.m_pParentWnd = pParent;
+        if (dlg.DoModal() != IDOK)
+            return nullptr;
+        return std::make_unique<CCSVDataFile>(pszPath, dlg.m_strSeparator);
+    }
+    case SAVEAS_HTML:
+        return std::make_unique<CHTMLDataFile>(pszPath, *settings.pMarkEvenLines != 0,
+                                               *settings.pShowNull != 0);
+    case SAVEAS_EXCEL: return std::make_unique<CExcelDataFile>(pszPath);
+    }
+    return nullptr;
+}
+
+// ---- The job ---------------------------------------------------------------------------------
+
+CRDatabaseHelper::CSaveDataAsyncThread::CSaveDataAsyncThread(
+    CDataFile* pFile, Zelt::ICursor* pCursor, CWnd* pRepaint, const CStringPair& table,
+    const std::vector<int>* pColumnMap, LPCWSTR pszDescription, CWaitDlg* pWait)
+    : m_pFile(pFile), m_pCursor(pCursor), m_pRepaint(pRepaint), m_table(table),
+      m_pColumnMap(pColumnMap), m_strDescription(pszDescription ? pszDescription : L""),
+      m_pWait(pWait)
+{}
+
+CString CRDatabaseHelper::CSaveDataAsyncThread::ProgressText(int nRow,
+                                                             const Zelt::ICursor::CStatus& status,
+                                                             int nCount)
+{
+    CString text;
+    if (!(nRow < 10 || (nRow < 100 && nRow % 10 == 0) || nRow % 100 == 0))
+        return text;
+    if (status.bCountFinal)
+        text.Format(L"%d/%d", status.nCurrentRow + 1, nCount);
+    else
+        text.Format(L"%d", status.nCurrentRow + 1);
+    return text;
+}
+
+bool CRDatabaseHelper::CSaveDataAsyncThread::Run()
+{
+    try
+    {
+        Copy();
+    }
+    catch (CUserException* e)
+    {
+        e->Delete();
+        m_bRefused = true;
+        return false;
+    }
+    return true;
+}
+
+void CRDatabaseHelper::CSaveDataAsyncThread::Copy()
+{
+    // The worker touches no window directly: a message to a window of the user-interface
+    // thread would wait for that thread's next pump. Texts are published for the pump to show,
+    // windows only invalidated.
+    auto repaint = [this] {
+        if (m_pRepaint && m_pRepaint->GetSafeHwnd())
+            ::InvalidateRect(m_pRepaint->GetSafeHwnd(), nullptr, FALSE);
+    };
+    bool bScrollable = !m_pCursor->IsForwardOnly();
+    int nCount =
+        m_pColumnMap ? static_cast<int>(m_pColumnMap->size()) : m_pCursor->GetColumnCount();
+    if (m_pWait)
+        m_pWait->PublishMessageText(L"");
+    m_pFile->BeginTable(m_table, m_strDescription);
+    for (int i = 0; i < nCount; ++i)
+        m_pFile->AddColumnHeader(m_pCursor, Column(i));
+    m_pFile->EndHeader(m_table);
+
+    bool bRows = m_pCursor->GetRecordCount() >= 1;
+    if (bRows && bScrollable)
+        bRows = m_pCursor->MoveFirst();
+    if (bRows && m_pCursor->IsEOF())
+        bRows = false;
+    int nRow = 1, nFlush = 0;
+    while (bRows && !IsCancelled())
+    {
+        m_pFile->BeginRow();
+        for (int i = 0; i < nCount; ++i)
+        {
+            int column = Column(i);
+            if (m_pCursor->IsFieldTruncated(column + 1))
+            {
+                CString text;
+                text.Format(L"Record %d Column %d: data truncated", nRow, column + 1);
+                throw new Zelt::CRDBException(text);
+            }
+            m_pFile->AddValue(m_pCursor, column);
+        }
+        m_pFile->EndRow();
+        if (++nFlush == 1000)
+        {
+            m_pFile->Flush();
+            repaint();
+            nFlush = 0;
+        }
+        if (m_pWait)
+        {
+            Zelt::ICursor::CStatus status;
+            CString text;
+            if (nRow < 10 || (nRow < 100 && nRow % 10 == 0) || nRow % 100 == 0)
+            {
+                m_pCursor->GetStatus(status);
+                text = ProgressText(nRow, status, m_pCursor->GetRecordCount());
+                m_pWait->PublishMessageText(text);
+            }
+        }
+        ++nRow;
+        bool bMoved = bScrollable ? m_pCursor->SetAbsolutePosition(nRow) : m_pCursor->MoveNext();
+        if (!bMoved || m_pCursor->IsEOF())
+            break;
+    }
+    repaint();
+    m_pFile->EndRows(m_table);
+    for (int i = 0; i < nCount; ++i)
+        m_pFile->AddFooter(m_pCursor, Column(i));
+    m_pFile->EndTable(m_table);
+    m_pFile->Flush();
+}
+
+// ---- Entry points ----------------------------------------------------------------------------
+
+bool CRDatabaseHelper::SaveData(CWaitHolder& wait, CDataFile* pFile, Zelt::ICursor* pCursor,
+                                const CStringPair& table, LPCWSTR pszDescription,
+                                const std::vector<int>* pColumnMap)
+{
+    CWnd* pMain = AfxGetMainWnd();
+    if (pMain && pMain->GetSafeHwnd())
+        pMain->UpdateWindow();
+    bool bResult = false;
+    RunReportingErrors(
+        [&] {
+            wait.SetProcessText(FormatObjectName(table, &GetCatalogDatabase(), true));
+            if (wait.IsCancelled())
+                return;
+            CSaveDataAsyncThread job(pFile, pCursor, pMain, table, pColumnMap, pszDescription,
+                                     wait.GetWaitDlg());
+            try
+            {
+                bool bDone = CAsyncThread::Execute(&job, wait.GetWaitDlg(), true);
+                if (!bDone && !job.WasRefused() && !job.GetErrorText().IsEmpty())
+                    AfxMessageBox(job.GetErrorText(), MB_ICONERROR);
+                bResult = bDone && !job.IsCancelled();
+            }
+            catch (CAsyncThread::CUnknownException&)
+            {
+                ReportUnknownException();
+            }
+        },
+        nullptr, false);
+    return bResult;
+}
+
+bool CRDatabaseHelper::SaveDataToFile(Zelt::ICursor* pCursor, const CStringPair& table,
+                                      int nObjectKind, const std::vector<int>* pColumnMap,
+                                      CWnd* pParent, LPCWSTR pszDescription)
+{
+    int nAllowed = nObjectKind == DBOBJ_TABLE ? 15 : 14;
+    CString strPath;
+    int nFormat = AskDataFileName(nAllowed, strPath, table.m_strSecond, pParent);
+    if (nFormat == 0)
+        return false;
+    bool bResult = false;
+    RunReportingErrors([&] {
+        std::unique_ptr<CDataFile> file = CreateDataFile(nFormat, strPath, &GetDatabase(), pParent);
+        if (!file)
+            return;
+        CWaitHolder wait(pParent, CWaitDlg::flagCancel);
+        wait.SetSavingText(strPath);
+        file->BeginFile();
+        // The INSERT script holds every column in cursor order.
+        if (!SaveData(wait, file.get(), pCursor, table, pszDescription,
+                      nFormat == SAVEAS_SQL ? nullptr : pColumnMap))
+        {
+            // A cancelled save still closes the file well formed; a failed one stops here.
+            if (wait.GetWaitDlg() == nullptr || !wait.GetWaitDlg()->IsCancelled())
+                return;
+            file->EndFile();
+            return;
+        }
+        file->EndFile();
+        bResult = true;
+    });
+    return bResult;
+}

@@ -1,0 +1,207 @@
+// Several tables into one export file, and the foreign-key order that lets an INSERT script
+// insert referenced rows before the rows that refer to them.
+#include "services/database_helper.h"
+
+#include "dbaccess/error_report.h"
+#include "dbaccess/recordset.h"
+#include "resources/resource.h"
+#include "services/save_data_job.h"
+#include "services/service_options.h"
+#include "services/wait_dlg.h"
+
+namespace {
+
+bool IsSameName(const CStringPair& a, const CStringPair& b)
+{
+    return a.m_strFirst == b.m_strFirst && a.m_strSecond == b.m_strSecond;
+}
+
+bool Contains(const CDBObjectsArray& list, const CStringPair& name)
+{
+    for (INT_PTR i = 0; i < list.GetSize(); ++i)
+        if (IsSameName(list[i], name))
+            return true;
+    return false;
+}
+
+CString LoadText(UINT nID, LPCWSTR pszFallback)
+{
+    CString s;
+    if (!s.LoadString(nID))
+        s = pszFallback;
+    return s;
+}
+
+} // namespace
+
+bool CRDatabaseHelper::PlaceTableByForeignKeys(const CDBObjectsArray& all, CDBObjectsArray& output,
+                                               const CStringPair& table, int nPosition,
+                                               CWaitDlg* pWait, bool& bCancelled)
+{
+    bCancelled = false;
+    if (Contains(output, table))
+        return true;
+    if (pWait)
+    {
+        pWait->SetInfoText(FormatObjectName(table, &GetCatalogDatabase(), true));
+        if (pWait->PumpMessages())
+        {
+            bCancelled = true;
+            return false;
+        }
+    }
+    CIndexedDBObject entry(table.m_strFirst, table.m_strSecond, -1);
+    if (nPosition < 0)
+        nPosition = static_cast<int>(output.Add(entry));
+    else
+        output.InsertAt(nPosition, entry);
+
+    CForeignKeyArray keys;
+    if (!GetForeignKeysNow(table, &keys))
+        return false;
+    for (INT_PTR i = 0; i < keys.GetSize(); ++i)
+    {
+        if (pWait && pWait->PumpMessages())
+        {
+            bCancelled = true;
+            return false;
+        }
+        CStringPair referenced(keys[i].szPkTableSchem, keys[i].szPkTableName);
+        // Tables not chosen stay out; a table already placed (the table itself, a further
+        // column of the same key, a cycle) keeps its place.
+        if (!Contains(all, referenced) || Contains(output, referenced))
+            continue;
+        INT_PTR nBefore = output.GetSize();
+        if (!PlaceTableByForeignKeys(all, output, referenced, nPosition, pWait, bCancelled))
+            return false;
+        nPosition += static_cast<int>(output.GetSize() - nBefore);
+    }
+    return true;
+}
+
+bool CRDatabaseHelper::SortTablesByForeignKeys(const CDBObjectsArray& input,
+                                               CDBObjectsArray& output, CWnd* pParent)
+{
+    if (input.GetSize() < 2 || !SupportsForeignKeys())
+    {
+        if (input.GetSize() >= 2 &&
+            AfxMessageBox(L"ODBC driver does not support foreign key info.\nTable sorting is not "
+                          L"possible.\nContinue?",
+                          MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+        output.Copy(input);
+        return true;
+    }
+    bool bResult = false;
+    RunReportingErrors([&] {
+        CWaitDlg wait(pParent, CWaitDlg::flagCancel);
+        wait.SetProcessText(LoadText(IDS_COLLECTING_TABLES_INFO, L"Collecting tables info..."));
+        for (INT_PTR i = 0; i < input.GetSize(); ++i)
+        {
+            bool bCancelled = false;
+            if (!PlaceTableByForeignKeys(input, output, input[i], -1, &wait, bCancelled) ||
+                bCancelled)
+                return;
+        }
+        if (output.GetSize() != input.GetSize())
+        {
+            AfxMessageBox(L"Failed to sort tables according to foreign key info", MB_ICONERROR);
+            return;
+        }
+        bResult = true;
+    });
+    return bResult;
+}
+
+bool CRDatabaseHelper::SaveTableData(const CStringPair& name, int nObjectKind, CWnd* pParent)
+{
+    CDBObjectsArray objects;
+    objects.Add(CIndexedDBObject(name.m_strFirst, name.m_strSecond, -1));
+    return SaveTablesData(objects, nObjectKind, pParent);
+}
+
+bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjectKind,
+                                      CWnd* pParent)
+{
+    if (objects.GetSize() == 0)
+        return false;
+    int nAllowed = SAVEAS_HTML | SAVEAS_EXCEL;
+    if (nObjectKind == DBOBJ_TABLE)
+        nAllowed |= SAVEAS_SQL;
+    if (objects.GetSize() == 1)
+        nAllowed |= SAVEAS_CSV;
+    CString strPath;
+    int nFormat = AskDataFileName(
+        nAllowed, strPath, objects.GetSize() == 1 ? objects[0].m_strSecond.GetString() : nullptr,
+        pParent);
+    if (nFormat == 0)
+        return false;
+
+    CDBObjectsArray ordered;
+    if (nFormat == SAVEAS_SQL)
+    {
+        if (!SortTablesByForeignKeys(objects, ordered, pParent))
+            return false;
+    }
+    else
+        ordered.Copy(objects);
+
+    std::unique_ptr<CDataFile> file;
+    try
+    {
+        file = CreateDataFile(nFormat, strPath, &GetDatabase(), pParent);
+        if (!file)
+            return false;
+        file->BeginFile();
+    }
+    catch (CException* e)
+    {
+        ReportException(e);
+        return false;
+    }
+    catch (...)
+    {
+        return false;
+    }
+
+    bool bResult = false;
+    RunReportingErrors([&] {
+        CWaitHolder wait(pParent, CWaitDlg::flagCancel);
+        wait.SetSavingText(strPath);
+        for (INT_PTR i = 0; i < ordered.GetSize(); ++i)
+        {
+            const CIndexedDBObject& object = ordered[i];
+            CString strSQL;
+            if (!BuildSelectStatement(&wait, object, strSQL))
+                return;
+            wait.SetProcessText(FormatObjectName(object, &GetCatalogDatabase(), true));
+            if (wait.IsCancelled())
+                return;
+            CRRecordset rs(&GetDatabase());
+            const UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT;
+            if (GetCancelExecOption())
+            {
+                bool bCancelled = false;
+                bool bOpen = OpenRecordset(&rs, strSQL, RS_FORWARD_ONLY, nOptions,
+                                           wait.GetWaitDlg(), &bCancelled);
+                if (bCancelled)
+                    return;
+                if (!bOpen)
+                {
+                    AfxMessageBox(L"Can't open recordset", MB_ICONERROR);
+                    return;
+                }
+            }
+            else if (!rs.Open(strSQL, RS_FORWARD_ONLY, nOptions))
+            {
+                AfxMessageBox(L"SELECT failed!", MB_ICONERROR);
+                return;
+            }
+            if (!SaveData(wait, file.get(), &rs, object, nullptr, nullptr))
+                return;
+        }
+        file->EndFile();
+        bResult = true;
+    });
+    return bResult;
+}
