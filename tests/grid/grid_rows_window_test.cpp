@@ -2,6 +2,8 @@
 #include "grid_host.h"
 #include "grid_test_cursor.h"
 
+#include "grid/busy_connection.h"
+
 #include <gtest/gtest.h>
 
 using namespace GridHostTest;
@@ -173,6 +175,50 @@ TEST_F(GridRows, WithoutTheCacheEveryRequestReadsTheCursor)
     host.grid.GetCellText(3, 0, item);
     EXPECT_EQ(before + 2, cursor.positionings);
     EXPECT_EQ(CString(L"r3c0"), item.m_strText);
+}
+
+TEST_F(GridRows, WhileAJobHoldsTheConnectionOnlyCachedRowsAreShown)
+{
+    CountingCursor cursor(400);
+    host.grid.SetOptions(kGridFetchAll);
+    host.grid.m_nCacheSize = 50;
+    Attach(cursor);
+    ASSERT_TRUE(host.grid.LoadRows(-1));
+    CGridItem item;
+    ASSERT_TRUE(host.grid.GetCellText(10, 0, item));
+    const int before = cursor.positionings;
+    {
+        CConnectionBusyScope busy;
+        EXPECT_TRUE(host.grid.GetCellText(12, 1, item));
+        EXPECT_EQ(CString(L"r12c1"), item.m_strText);
+        // Outside the cache: nothing, and the cursor stays where it is.
+        EXPECT_FALSE(host.grid.GetCellText(300, 1, item));
+        EXPECT_FALSE(host.grid.ReadCellText(399, 0, item) && item.m_strText == L"r399c0");
+        EXPECT_EQ(before, cursor.positionings);
+        // Painting the grid meanwhile reads nothing either.
+        host.grid.EnsureVisible(300, FALSE);
+        host.grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_EQ(before, cursor.positionings);
+    }
+    EXPECT_TRUE(host.grid.GetCellText(300, 1, item));
+    EXPECT_EQ(CString(L"r300c1"), item.m_strText);
+}
+
+TEST_F(GridRows, WhileAJobHoldsTheConnectionTheLastItemReadsNoMore)
+{
+    CountingCursor cursor(400);
+    Attach(cursor);
+    ASSERT_TRUE(host.grid.LoadRows(-1));
+    const int items = host.grid.GetItemCount();
+    ASSERT_LT(items, 400);
+    CGridItem item;
+    {
+        CConnectionBusyScope busy;
+        host.grid.ReadCellText(items - 1, 0, item);
+        EXPECT_EQ(items, host.grid.GetItemCount());
+    }
+    host.grid.ReadCellText(items - 1, 0, item);
+    EXPECT_GT(host.grid.GetItemCount(), items);
 }
 
 TEST(GridCacheGeometry, WindowStartStaysInsideTheItems)
