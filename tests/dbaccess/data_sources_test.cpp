@@ -28,9 +28,11 @@ TEST(DataSources, UserSystemAndAll)
     ASSERT_TRUE(CRDatabase::GetDataSources(2, all));
     EXPECT_EQ(Names(user), (std::vector<CString>{L"QuenlarkUserFake"}));
     EXPECT_EQ(Names(system),
-              (std::vector<CString>{L"QuenlarkSystemFake", L"QuenlarkSystemSQLite"}));
-    EXPECT_EQ(Names(all), (std::vector<CString>{L"QuenlarkSystemFake", L"QuenlarkSystemSQLite",
-                                                L"QuenlarkUserFake"}));
+              (std::vector<CString>{L"QuenlarkMariaDB", L"QuenlarkPG", L"QuenlarkSystemFake",
+                                    L"QuenlarkSystemSQLite"}));
+    EXPECT_EQ(Names(all),
+              (std::vector<CString>{L"QuenlarkMariaDB", L"QuenlarkPG", L"QuenlarkSystemFake",
+                                    L"QuenlarkSystemSQLite", L"QuenlarkUserFake"}));
     for (const CDSNInfo& info : user)
         EXPECT_EQ(info.m_nKind, 0u);
     for (const CDSNInfo& info : system)
