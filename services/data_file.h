@@ -91,6 +91,9 @@ private:
 // Converts wide text to UTF-8.
 std::string ToUtf8(const wchar_t* pszText, size_t nChars);
 
+// The formats a save offers: HTML and Excel always, the INSERT script only for tables
+// (object kind 1), CSV only for a single object.
+int AllowedSaveFormats(int nObjectKind, INT_PTR nObjects);
 // The save dialog's filter for a set of formats, in the fixed order HTML, CSV, SQL, Excel;
 // pFormats receives the format of each entry.
 CString DataFileFilter(int nAllowed, std::vector<int>* pFormats);

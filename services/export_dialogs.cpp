@@ -17,11 +17,6 @@ CString LoadText(UINT nID, LPCWSTR pszFallback)
 
 const LPCWSTR kTargets[] = {L"Oracle", L"Sybase", L"MS SQL server", L"Access", L"PostgreSQL"};
 const LPCWSTR kSeparators[] = {L"", L";", L"GO", L"/"};
-const struct
-{
-    LPCWSTR name;
-    int code;
-} kEncodings[] = {{L"ANSI", SQLENC_ANSI}, {L"Unicode", SQLENC_UTF16}, {L"UTF-8", SQLENC_UTF8}};
 
 } // namespace
 
@@ -98,16 +93,8 @@ BOOL CSaveAsSQLDlg::OnInitDialog()
         SendDlgItemMessage(IDC_EXPORT_SEPARATOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
     for (LPCWSTR s : kTargets)
         SendDlgItemMessage(IDC_EXPORT_DATABASE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
-    for (const auto& e : kEncodings)
-    {
-        int i = static_cast<int>(SendDlgItemMessage(IDC_EXPORT_ENCODING, CB_ADDSTRING, 0,
-                                                    reinterpret_cast<LPARAM>(e.name)));
-        SendDlgItemMessage(IDC_EXPORT_ENCODING, CB_SETITEMDATA, i, e.code);
-        if (e.code == m_nEncoding)
-            SendDlgItemMessage(IDC_EXPORT_ENCODING, CB_SETCURSEL, i);
-    }
-    if (SendDlgItemMessage(IDC_EXPORT_ENCODING, CB_GETCURSEL) < 0)
-        SendDlgItemMessage(IDC_EXPORT_ENCODING, CB_SETCURSEL, 0);
+    m_encoding.SubclassDlgItem(IDC_EXPORT_ENCODING, this);
+    m_encoding.Init(m_nEncoding);
 
     // The stored separator: its item when it is one (a stored "\nGO" is the GO item), else text.
     CString stored = m_strSeparator;

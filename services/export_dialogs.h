@@ -5,6 +5,7 @@
 
 #include "framework/ui.h"
 
+#include "services/encoding_combo.h"
 #include "services/sql_data_file.h"
 
 class CSaveAsCSVDlg : public CDialog
@@ -45,6 +46,8 @@ protected:
     void UpdateCommitControls();
     void FillGuidCombo();
     int SelectedTarget() const;
+
+    CEncodingComboBox m_encoding;
 };
 
 // The program-wide dialogs (destroyed at exit).

@@ -49,6 +49,16 @@ HWND MainWindowHandle()
 
 } // namespace
 
+int AllowedSaveFormats(int nObjectKind, INT_PTR nObjects)
+{
+    int nAllowed = SAVEAS_HTML | SAVEAS_EXCEL;
+    if (nObjectKind == DBOBJ_TABLE)
+        nAllowed |= SAVEAS_SQL;
+    if (nObjects == 1)
+        nAllowed |= SAVEAS_CSV;
+    return nAllowed;
+}
+
 CString DataFileFilter(int nAllowed, std::vector<int>* pFormats)
 {
     CString filter;
@@ -270,7 +280,7 @@ bool CRDatabaseHelper::SaveDataToFile(Zelt::ICursor* pCursor, const CStringPair&
                                       int nObjectKind, const std::vector<int>* pColumnMap,
                                       CWnd* pParent, LPCWSTR pszDescription)
 {
-    int nAllowed = nObjectKind == DBOBJ_TABLE ? 15 : 14;
+    int nAllowed = AllowedSaveFormats(nObjectKind, 1);
     CString strPath;
     int nFormat = AskDataFileName(nAllowed, strPath, table.m_strSecond, pParent);
     if (nFormat == 0)

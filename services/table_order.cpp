@@ -125,11 +125,7 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
 {
     if (objects.GetSize() == 0)
         return false;
-    int nAllowed = SAVEAS_HTML | SAVEAS_EXCEL;
-    if (nObjectKind == DBOBJ_TABLE)
-        nAllowed |= SAVEAS_SQL;
-    if (objects.GetSize() == 1)
-        nAllowed |= SAVEAS_CSV;
+    int nAllowed = AllowedSaveFormats(nObjectKind, objects.GetSize());
     CString strPath;
     int nFormat = AskDataFileName(
         nAllowed, strPath, objects.GetSize() == 1 ? objects[0].m_strSecond.GetString() : nullptr,
