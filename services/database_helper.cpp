@@ -259,7 +259,7 @@ bool CRDatabaseHelper::CanRenameObject(int nObjectKind) const
                                  K(1),
                                  K(1) | K(6),
                                  K(1) | K(2) | K(3) | K(4) | K(6) | K(7),
-                                 K(1),
+                                 0, // Firebird has no statement that renames a table
                                  K(1),
                                  K(1) | K(2) | K(7)};
     return ByKind(kRow, GetDBMSKind(), nObjectKind);

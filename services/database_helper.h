@@ -11,6 +11,7 @@
 #include "dbaccess/sql_names.h"
 #include "services/catalog_arrays.h"
 #include "services/db_object_array.h"
+#include "services/read_progress.h"
 
 #include <sql.h>
 
@@ -185,6 +186,8 @@ public:
     // Procedures and functions; an empty schema is also every schema. pWait: pumped after each
     // record (Cancel stops the read with false) and shown the record's name.
     bool ReadProceduresNow(CDBStoredProcsArray& procs, LPCWSTR pszSchema, CWaitDlg* pWait);
+    // The same with any progress (null: none).
+    bool ReadProcedureList(CDBStoredProcsArray& procs, LPCWSTR pszSchema, IReadProgress* pProgress);
     bool ReadPackagesNow(CDBObjectsArray& packages, LPCWSTR pszSchema); // Oracle
     bool ReadTriggersNow(CDBObjectsArray& triggers, LPCWSTR pszSchema);
     // Oracle objects marked invalid, of the type of the object kind (any type for other kinds).
@@ -206,6 +209,9 @@ public:
     // the table's name and its info text the constraint's.
     bool GetTableConstraints(CDBConstraintInfoArray& constraints, const CStringPair& table,
                              CWaitDlg* pWait);
+    // The same with any progress (null: none).
+    bool ReadTableConstraints(CDBConstraintInfoArray& constraints, const CStringPair& table,
+                              IReadProgress* pProgress);
     // Appends after the rows already there.
     bool GetTableTriggers(CDBTriggerInfoArray& triggers, const CStringPair& table);
 
