@@ -14,8 +14,8 @@ namespace {
 // "Are you really want to stop?" in the string table; the text below when a program has none.
 constexpr UINT kIdsReallyStop = 61243;
 
-// The dialog template, built in memory so the dialog works in every program that links the
-// services (193 x 102 dialog units, "Please wait...").
+// The dialog's layout (193 x 102 dialog units, "Please wait..."), for programs whose resources
+// have no template 132.
 class CWaitTemplate
 {
 public:
@@ -128,8 +128,17 @@ CWaitDlg::CWaitDlg(CWnd* pParent, UINT nFlags, int nRange)
         m_hOwnerDisabled = hOwner;
     }
 
-    static const CWaitTemplate kTemplate;
-    if (!CreateIndirect(kTemplate.Get(), pParent))
+    // The program's own template when it has one; programs without it (tests) get the same
+    // layout built here.
+    BOOL bCreated = FALSE;
+    if (::FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD), RT_DIALOG) != nullptr)
+        bCreated = Create(IDD, pParent);
+    if (!bCreated)
+    {
+        static const CWaitTemplate kTemplate;
+        bCreated = CreateIndirect(kTemplate.Get(), pParent);
+    }
+    if (!bCreated)
         return;
     if (pParent != nullptr && pParent->GetSafeHwnd() != nullptr)
         CenterWindow(pParent);
