@@ -29,7 +29,9 @@ TEST_F(WaitTest, SlowConnectShowsTheWaitDialogWithoutCancel)
     ASSERT_TRUE(program.Start());
     const HWND dlg = program.WaitForDialog(L"Please wait...");
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(ql::CProgram::Text(dlg, 1088), L"Connecting to database...");
+    // The dialog shows before its text is set.
+    EXPECT_TRUE(ql::WaitFor(
+        [&] { return ql::CProgram::Text(dlg, 1088) == L"Connecting to database..."; }, 5000));
     EXPECT_FALSE(ql::CProgram::IsVisible(dlg, IDCANCEL));
     EXPECT_FALSE(IsWindowEnabled(program.MainWindow()));
 
