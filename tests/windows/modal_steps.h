@@ -4,6 +4,8 @@
 
 #include "framework/ui.h"
 
+#include "editor/editor_class.h"
+
 #include <functional>
 #include <vector>
 
@@ -45,6 +47,13 @@ private:
     bool m_bBusy = false;
     static inline CModalSteps* s_pCurrent = nullptr;
 };
+
+// Registers the editor window class once for the whole test program.
+inline bool EnsureEditorClass()
+{
+    static const bool registered = RegisterRColorEditorClass(::GetModuleHandleW(nullptr)) != 0;
+    return registered;
+}
 
 // Clicks a button of a dialog as the user would (BN_CLICKED to the dialog).
 inline void ClickButton(HWND hDialog, int nID)

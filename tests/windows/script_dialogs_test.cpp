@@ -3,7 +3,6 @@
 
 #include "app/app_settings.h"
 #include "dbaccess/database.h"
-#include "editor/editor_class.h"
 #include "editor/rce_messages.h"
 #include "modal_steps.h"
 #include "tests/dbaccess/test_databases.h"
@@ -29,8 +28,7 @@ class ScriptDialogs : public ::testing::Test
 protected:
     void SetUp() override
     {
-        static const BOOL registered = RegisterRColorEditorClass(::GetModuleHandleW(nullptr));
-        ASSERT_TRUE(registered);
+        ASSERT_TRUE(qltest::EnsureEditorClass());
         m_strSeparator = theSettings.m_strSQLSeparator;
         m_bStopAfterError = theSettings.m_bStopAfterError;
     }

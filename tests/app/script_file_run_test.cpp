@@ -1,0 +1,189 @@
+// Execute SQL Script's run of a file: the output it writes, the outcome it reports and what
+// reaches the database, with the main window's side answered by a scripted host.
+#include "app/script_file_run.h"
+
+#include "dbaccess/database.h"
+#include "tests/dbaccess/conn_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using QlConnTest::QueryText;
+
+class CRecordingHost : public CScriptFileHost
+{
+public:
+    explicit CRecordingHost(CRDatabase& db) : m_db(db) {}
+    std::vector<CString> m_messages;
+    CString m_output;
+    int m_nCleared = 0;
+    int m_nYesNoAnswer = IDYES;
+    int m_nCancelAt = 0;
+    bool m_bProgressEnded = false;
+    UINT m_nBeep = 99;
+
+    int Message(LPCWSTR pszText, UINT nType) override
+    {
+        m_messages.push_back(pszText);
+        return (nType & MB_YESNO) ? m_nYesNoAnswer : IDOK;
+    }
+    void ClearOutput() override
+    {
+        m_output.Empty();
+        ++m_nCleared;
+    }
+    void AppendOutput(LPCWSTR pszText) override { m_output += pszText; }
+    bool Progress(int nCount) override { return m_nCancelAt != 0 && nCount >= m_nCancelAt; }
+    void EndProgress() override { m_bProgressEnded = true; }
+    int RunStatement(LPCWSTR pszSQL) override
+    {
+        m_db.ExecuteSQL(pszSQL);
+        return 0;
+    }
+    void Beep(UINT nType) override { m_nBeep = nType; }
+
+private:
+    CRDatabase& m_db;
+};
+
+class ScriptFileRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QlConnTest::OpenOrFail(m_db, m_file.Connect());
+        m_db.ExecuteSQL(L"create table t (id int)");
+        wchar_t folder[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, folder);
+        m_strScript.Format(L"%lsql_script_run_%lu.sql", folder, ::GetCurrentProcessId());
+    }
+    void TearDown() override { ::DeleteFileW(m_strScript); }
+    void WriteScript(const char* text)
+    {
+        CFile file(m_strScript, CFile::modeCreate | CFile::modeWrite);
+        file.Write(text, (UINT)strlen(text));
+    }
+    CScriptFileRunResult Run(CRecordingHost& host, LPCWSTR sep, bool bTransaction,
+                             bool bStopAfterError)
+    {
+        CScriptFileRunOptions options;
+        options.strPath = m_strScript;
+        options.strSeparator = sep;
+        options.bTransaction = bTransaction;
+        options.bStopAfterError = bStopAfterError;
+        return RunScriptFile(m_db, options, host);
+    }
+    CString Count() { return QueryText(m_db, L"select count(*) from t"); }
+
+    QlTestDb::TempSQLiteFile m_file;
+    CRDatabase m_db;
+    CString m_strScript;
+};
+
+TEST_F(ScriptFileRun, FailuresAreFramedInTheOutputAndCounted)
+{
+    WriteScript("insert into t values(1);\r\nbad one;\r\ninsert into t values(2);\r\n"
+                "  insert into nowhere values(3)  ;\r\n");
+    CRecordingHost host(m_db);
+    const CScriptFileRunResult r = Run(host, L";", false, false);
+    EXPECT_EQ(r.nStatements, 4);
+    EXPECT_EQ(r.nErrors, 2);
+    EXPECT_TRUE(r.bCompleted);
+    EXPECT_TRUE(host.m_bProgressEnded);
+    EXPECT_EQ(host.m_nCleared, 1);
+    EXPECT_EQ(host.m_output.Find(L"Executing " + m_strScript + L"...\n\n"), 0);
+    const CString dashes = L"-------------------------------------------\n";
+    EXPECT_NE(host.m_output.Find(dashes + L"bad one\n" + dashes + L"ODBC error code: "), -1);
+    EXPECT_NE(host.m_output.Find(dashes + L"insert into nowhere values(3)\n" + dashes), -1);
+    const CString tail = L"\nExecuted with 2 errors!";
+    EXPECT_STREQ(host.m_output.Right(tail.GetLength()), tail);
+    EXPECT_EQ(host.m_nBeep, (UINT)MB_ICONHAND);
+    EXPECT_TRUE(host.m_messages.empty());
+    EXPECT_STREQ(Count(), L"2");
+
+    WriteScript("insert into t values(1);");
+    CRecordingHost ok(m_db);
+    Run(ok, L";", false, false);
+    EXPECT_STREQ(ok.m_output.Right(35), L"\nExecuted successfully (1 queries)!");
+    EXPECT_EQ(ok.m_nBeep, (UINT)MB_OK);
+}
+
+TEST_F(ScriptFileRun, WrongSeparatorOrCommentsOnly)
+{
+    WriteScript("-- nothing to run\r\n  \r\n");
+    CRecordingHost host(m_db);
+    const CScriptFileRunResult r = Run(host, L"GO", true, false);
+    EXPECT_EQ(r.nStatements, 0);
+    ASSERT_EQ(host.m_messages.size(), 1u);
+    EXPECT_STREQ(host.m_messages[0],
+                 L"No queries found.\nMay be incorrect separator was selected.");
+    EXPECT_FALSE(m_db.IsInTransaction()) << "no lasting transaction";
+
+    // A statement of comments only stops the run as incorrect syntax.
+    WriteScript("insert into t values(1);/* c */;insert into t values(2);");
+    CRecordingHost comments(m_db);
+    const CScriptFileRunResult c = Run(comments, L";", false, false);
+    EXPECT_EQ(c.nErrors, 1);
+    ASSERT_FALSE(comments.m_messages.empty());
+    EXPECT_STREQ(comments.m_messages[0], L"Quenlark: Incorect syntax");
+    EXPECT_STREQ(Count(), L"1");
+}
+
+TEST_F(ScriptFileRun, StopAfterErrorRollsTheTransactionBack)
+{
+    WriteScript(
+        "insert into t values(1);\ninsert into nowhere values(2);\ninsert into t values(3);");
+    CRecordingHost host(m_db);
+    const CScriptFileRunResult r = Run(host, L";", true, true);
+    EXPECT_FALSE(r.bCompleted);
+    EXPECT_TRUE(r.bRolledBack);
+    ASSERT_EQ(host.m_messages.size(), 2u);
+    EXPECT_EQ(host.m_messages[0].Find(L"ODBC error code: "), 0);
+    EXPECT_STREQ(host.m_messages[1], L"Transaction was rollbacked");
+    EXPECT_NE(host.m_output.Find(L"insert into nowhere values(2)"), -1);
+    EXPECT_STREQ(Count(), L"0");
+    EXPECT_FALSE(m_db.IsInTransaction());
+}
+
+TEST_F(ScriptFileRun, CancelAndCommitQuestion)
+{
+    WriteScript("insert into t values(1);insert into t values(2);insert into t values(3);");
+    CRecordingHost cancel(m_db);
+    cancel.m_nCancelAt = 2;
+    const CScriptFileRunResult r = Run(cancel, L";", true, false);
+    EXPECT_TRUE(r.bCancelled);
+    EXPECT_STREQ(cancel.m_output.Right(12), L"Cancelled.\r\n") << "the output ends with it";
+    ASSERT_EQ(cancel.m_messages.size(), 1u);
+    EXPECT_STREQ(cancel.m_messages[0], L"Transaction was rollbacked");
+    EXPECT_STREQ(Count(), L"0");
+
+    CRecordingHost no(m_db);
+    no.m_nYesNoAnswer = IDNO;
+    Run(no, L";", true, false);
+    EXPECT_STREQ(no.m_messages.back(), L"Commit?");
+    EXPECT_STREQ(Count(), L"0");
+
+    CRecordingHost yes(m_db);
+    const CScriptFileRunResult y = Run(yes, L";", true, false);
+    EXPECT_TRUE(y.bCommitted);
+    EXPECT_STREQ(Count(), L"3");
+}
+
+TEST_F(ScriptFileRun, AMissingFileIsReportedAndNothingRuns)
+{
+    CRecordingHost host(m_db);
+    CScriptFileRunOptions options;
+    options.strPath = L"Z:\\no\\such\\script.sql";
+    options.strSeparator = L";";
+    options.bTransaction = true;
+    const CScriptFileRunResult r = RunScriptFile(m_db, options, host);
+    EXPECT_EQ(r.nStatements, 0);
+    ASSERT_EQ(host.m_messages.size(), 1u);
+    EXPECT_FALSE(m_db.IsInTransaction());
+}
+
+} // namespace
