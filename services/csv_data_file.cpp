@@ -21,11 +21,49 @@ CCSVFile::CCSVFile(LPCWSTR pszPath, UINT nOpenFlags, LPCWSTR pszSeparator)
         m_strSeparator = L",";
 }
 
+namespace {
+
+bool NeedsQuotes(LPCWSTR pszValue, int nLength, const CString& separator)
+{
+    wchar_t first = separator[0];
+    int nSep = separator.GetLength();
+    for (int i = 0; i < nLength; ++i)
+    {
+        wchar_t ch = pszValue[i];
+        if (ch == L'"' || ch == L'\r' || ch == L'\n')
+            return true;
+        if (ch == first && i + nSep <= nLength && wcsncmp(pszValue + i, separator, nSep) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 CString CCSVFile::FormatField(const CString& value) const
 {
-    if (value.Find(m_strSeparator) >= 0 || value.FindOneOf(L"\"\r\n") >= 0)
+    if (NeedsQuotes(value, value.GetLength(), m_strSeparator))
         return Quoted(value);
     return value;
+}
+
+void CCSVFile::WriteField(LPCWSTR pszValue, int nLength, bool bFirst)
+{
+    if (!bFirst)
+        PutUtf16(m_strSeparator.GetString(), m_strSeparator.GetLength());
+    if (!NeedsQuotes(pszValue, nLength, m_strSeparator))
+    {
+        PutUtf16(pszValue, nLength);
+        return;
+    }
+    PutUtf16(L"\"", 1);
+    for (int i = 0; i < nLength; ++i)
+    {
+        if (pszValue[i] == L'"')
+            PutUtf16(L"\"", 1);
+        PutUtf16(pszValue + i, 1);
+    }
+    PutUtf16(L"\"", 1);
 }
 
 void CCSVFile::WriteHeaderLine(const std::vector<CString>& names)
@@ -44,12 +82,7 @@ void CCSVFile::WriteHeaderLine(const std::vector<CString>& names)
 void CCSVFile::WriteDataLine(const std::vector<CString>& values)
 {
     for (size_t i = 0; i < values.size(); ++i)
-    {
-        if (i > 0)
-            PutUtf16(m_strSeparator.GetString(), m_strSeparator.GetLength());
-        CString field = FormatField(values[i]);
-        PutUtf16(field.GetString(), field.GetLength());
-    }
+        WriteField(values[i], values[i].GetLength(), i == 0);
     PutUtf16(L"\n", 1);
 }
 
@@ -72,27 +105,29 @@ void CCSVDataFile::EndHeader(const CStringPair&)
     WriteHeaderLine(m_texts);
 }
 
+// A row's values go to the file as they come: a long save makes no copies of them.
 void CCSVDataFile::BeginRow()
 {
-    m_texts.clear();
+    m_bFirstValue = true;
 }
 
 void CCSVDataFile::AddValue(const CString& text, int)
 {
-    m_texts.push_back(text);
+    WriteField(text, text.GetLength(), m_bFirstValue);
+    m_bFirstValue = false;
 }
 
 void CCSVDataFile::AddValue(Zelt::ICursor* pCursor, int column)
 {
-    CString text;
-    if (!pCursor->GetFieldText(column + 1, text))
-        text.Empty();
-    m_texts.push_back(text);
+    if (!pCursor->GetFieldText(column + 1, m_strValue))
+        m_strValue.Empty();
+    WriteField(m_strValue, m_strValue.GetLength(), m_bFirstValue);
+    m_bFirstValue = false;
 }
 
 void CCSVDataFile::EndRow()
 {
-    WriteDataLine(m_texts);
+    PutUtf16(L"\n", 1);
 }
 
 void CCSVDataFile::Flush()

@@ -17,6 +17,8 @@ public:
     void WriteHeaderLine(const std::vector<CString>& names);
     // One data line ended by LF.
     void WriteDataLine(const std::vector<CString>& values);
+    // One field of a data line as it goes (the separator before it when not the first).
+    void WriteField(LPCWSTR pszValue, int nLength, bool bFirst);
     // The field as it goes into a data line: quoted (inner quotes doubled) when it holds the
     // separator, a double quote, CR or LF; otherwise unchanged. Line breaks are kept inside the
     // quotes, so a reader gets the value back as it was.
@@ -42,5 +44,7 @@ public:
     void Flush() override;
 
 private:
-    std::vector<CString> m_texts;
+    std::vector<CString> m_texts; // the header's names
+    bool m_bFirstValue = true;
+    CString m_strValue; // reused for every value read from a cursor
 };

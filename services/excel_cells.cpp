@@ -126,7 +126,8 @@ bool Canonical(const wchar_t* p, bool& negative, std::wstring& digits, long& exp
 CString ShortestDoubleText(double value)
 {
     wchar_t buf[64];
-    for (int precision = 1; precision <= 17; ++precision)
+    // A shorter text that reads back would also come out of %.15g (which drops trailing zeros).
+    for (int precision = 15; precision <= 17; ++precision)
     {
         swprintf(buf, 64, L"%.*g", precision, value);
         if (wcstod(buf, nullptr) == value)
@@ -145,6 +146,9 @@ bool NumberTextFitsDouble(const CString& text, double& value)
     value = wcstod(text, nullptr);
     if (value == HUGE_VAL || value == -HUGE_VAL)
         return false;
+    // Up to 15 significant digits a double always reads back as the same decimal.
+    if (digits.size() <= 15 && exponent > -300 && exponent < 300)
+        return true;
     bool negative2;
     std::wstring digits2;
     long exponent2;

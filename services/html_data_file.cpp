@@ -89,25 +89,31 @@ void CHTMLDataFile::AddValue(Zelt::ICursor* pCursor, int column)
     bool bDecimal = (nCType == SQL_C_FLOAT || nCType == SQL_C_DOUBLE) && nDigits >= 1;
     LPCWSTR pszAlign = bDecimal ? L" Align=\"Right\"" : L"";
 
+    // NULL is told by the getters: an unbound recordset reads each value once, by its getter.
     CString text;
-    if (pCursor->IsFieldNull(col))
-        text = m_bShowNull ? L"<NOBR>" + Escape(L"<<NULL>>") + L"</NOBR>" : Escape(CString());
-    else if (bDecimal && !pCursor->IsNumericAsText())
+    bool bNull = false;
+    if (bDecimal && !pCursor->IsNumericAsText())
     {
         double value = 0;
-        pCursor->GetFieldDouble(col, value);
-        CString format;
-        format.Format(L"%%.%df", nDigits);
-        CString number;
-        number.Format(format, value);
-        text = Escape(number);
+        bNull = !pCursor->GetFieldDouble(col, value);
+        if (!bNull)
+        {
+            CString format;
+            format.Format(L"%%.%df", nDigits);
+            CString number;
+            number.Format(format, value);
+            text = Escape(number);
+        }
     }
     else
     {
         CString value;
-        pCursor->GetFieldText(col, value);
-        text = Escape(value);
+        bNull = !pCursor->GetFieldText(col, value);
+        if (!bNull)
+            text = Escape(value);
     }
+    if (bNull)
+        text = m_bShowNull ? L"<NOBR>" + Escape(L"<<NULL>>") + L"</NOBR>" : Escape(CString());
     WriteText(CString(L"<TD") + pszAlign + L">" + text);
 }
 

@@ -69,12 +69,11 @@ CString CSQLDataFile::FormatLiteral(Zelt::ICursor* pCursor, int column)
     CString literal;
     if (m_options.nTarget == SQLTARGET_ORACLE && pCursor->GetColumnCType(col) == SQL_C_GUID)
     {
-        if (pCursor->IsFieldNull(col))
-            return L"NULL";
         if (m_options.nGuidForm == 1)
         {
             GUID guid = {};
-            pCursor->GetFieldGuid(col, guid);
+            if (!pCursor->GetFieldGuid(col, guid))
+                return L"NULL";
             const BYTE* p = reinterpret_cast<const BYTE*>(&guid);
             literal = L"'";
             for (int i = 0; i < 16; ++i)
@@ -84,7 +83,8 @@ CString CSQLDataFile::FormatLiteral(Zelt::ICursor* pCursor, int column)
         else
         {
             CString text;
-            pCursor->GetFieldText(col, text);
+            if (!pCursor->GetFieldText(col, text))
+                return L"NULL";
             literal = L"'" + text + L"'";
         }
         return literal;

@@ -72,6 +72,22 @@ TEST(ExportReaders, CsvParsesAsPsqlCopyDoes)
         CCSVDataFile file(ours.Path(), L",");
         WriteAll(file, rs, CStringPair(L"", table));
     }
+    {
+        // An unbound recordset reads each value once, through its getter: the HTML writer tells
+        // NULL from what the getter returns.
+        TempOutput html(L".htm");
+        CRRecordset rs(&db);
+        ASSERT_TRUE(rs.Open(L"SELECT * FROM " + table + L" ORDER BY 1", RS_FORWARD_ONLY,
+                            RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT));
+        {
+            CHTMLDataFile file(html.Path(), false, true);
+            WriteAll(file, rs, CStringPair(L"", table));
+        }
+        std::string bytes = ReadBytes(html.Path());
+        EXPECT_NE(std::string::npos,
+                  bytes.find("<TD>7<TD><NOBR>&lt;&lt;NULL&gt;&gt;</NOBR>\r\n<TR"));
+        EXPECT_NE(std::string::npos, bytes.find("<TD>6<TD>&nbsp;\r\n"));
+    }
     std::string out;
     ASSERT_EQ(0, RunNative(L"env PGPASSWORD=quenlark psql -X -q -h 127.0.0.1 -U quenlark -d "
                            L"quenlark -c '\\copy (SELECT * FROM " +

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Saves a generated table (1,000,000 rows x 10 columns by default) from SQLite and from
+# PostgreSQL through the export writers and the save job, beside `sqlite3 -csv` and
+# `psql \copy ... csv` writing the same rows. Prints rows per second, the ratio to the native
+# tool, the file sizes, and the process's peak memory growth for the CSV at a tenth of the rows
+# and at all of them (it should not grow with the row count). QL_BENCH_ROWS changes the count;
+# QL_BENCH_FORMATS the formats (default "csv html sql xlsx").
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/../../scripts/env.sh"
+bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh"
+rows="${QL_BENCH_ROWS:-1000000}"
+formats="${QL_BENCH_FORMATS:-read csv html sql xlsx}"
+exe="$QL_BINARY_DIR/bench/export/bench_export.exe"
+table=ql_export_bench
+select="SELECT id, n, big, d1, d2, s1, s2, t, ts1, ts2 FROM $table"
+sqlite_db="/tmp/ql_export_bench_${rows}.db"
+out="/tmp/ql_export_bench_out"
+source "$here/../generated_table.sh"
+
+now() { date +%s.%N; }
+rate() { awk -v r="$1" -v s="$2" 'BEGIN { if (s > 0) printf "%.0f", r / s; else print "n/a" }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<" $2"; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+
+make_generated_table "$rows" "$table" "$sqlite_db"
+small=$((rows / 10))
+
+ours() { wine "$exe" "$1" "$2" "$3" "Z:${4//\//\\}" 2>&1 | tr -d '\r'; }
+
+report() {
+  local name="$1" connect="$2" native_s="$3" native_bytes="$4"
+  echo "-- $name ($rows rows x 10 columns)"
+  echo "   native CSV:  ${native_s} s, $(rate "$rows" "$native_s") rows/s, $native_bytes bytes"
+  for f in $formats; do
+    local r s
+    r=$(ours "$f" "$connect" "$select" "$out.$f")
+    s=$(field seconds "$r")
+    if [ -z "$s" ]; then echo "   $f: $r"; continue; fi
+    echo "   $f: $s s, $(rate "$rows" "$s") rows/s ($(ratio "$native_s" "$s") x native CSV)," \
+         "$(field bytes "$r") bytes, peak growth $(field peak_private_bytes "$r") bytes"
+    rm -f "$out.$f"
+  done
+  local r10
+  r10=$(ours csv "$connect" "$select LIMIT $small" "$out.small")
+  echo "   csv of $small rows: peak growth $(field peak_private_bytes "$r10") bytes"
+  rm -f "$out.small"
+}
+
+t0=$(now); sqlite3 -csv "$sqlite_db" "$select" >"$out.native"; t1=$(now)
+report SQLite "Driver=SQLite3;Database=$sqlite_db;StepAPI=1;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
+t0=$(now); psql_q -c "\\copy ($select) TO '$out.native' WITH CSV"; t1=$(now)
+report PostgreSQL "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;UseDeclareFetch=1;Fetch=10000;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
+rm -f "$out.native"
+psql_q -c "DROP TABLE IF EXISTS $table" >/dev/null
+exit 0
