@@ -64,9 +64,14 @@ private:
 
 CString Unique(LPCWSTR base)
 {
+    // Process ids repeat between Wine prefixes, and other work trees test on the same servers:
+    // the clock makes the name this run's own.
     static int counter = 0;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
     CString s;
-    s.Format(L"%s_%lu_%d", base, GetCurrentProcessId(), ++counter);
+    s.Format(L"%s_%lu_%d_%llx", base, GetCurrentProcessId(), ++counter,
+             static_cast<unsigned long long>(now.QuadPart & 0xFFFFFFFFFFull));
     return s;
 }
 
