@@ -206,6 +206,7 @@ void CRDatabase::Close()
     }
     m_nDBMSKind = DBMS_OTHER;
     m_bBackslashEscapes = false;
+    m_nNarrowTextUtf8 = -1;
 }
 
 void CRDatabase::DetectDBMSKind()

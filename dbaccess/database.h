@@ -180,6 +180,12 @@ public:
     bool UsesBackslashEscapes() const { return m_bBackslashEscapes; }
     CString BinaryLiteral(LPCWSTR pszHex) const { return FormatBinaryLiteral(m_nDBMSKind, pszHex); }
 
+    // How the driver hands over 8-bit text (SQL_C_CHAR): -1 not known yet, 1 as UTF-8, 0 in some
+    // other encoding. The recordset finds out with its first text column; every connection starts
+    // unknown.
+    int GetNarrowTextUtf8() const { return m_nNarrowTextUtf8; }
+    void SetNarrowTextUtf8(int nState) { m_nNarrowTextUtf8 = nState; }
+
     // Data sources (filter 0 user, 1 system, other all) and drivers; false when no environment
     // could be allocated; driver manager failures throw after the entries read so far.
     static bool GetDataSources(UINT nFilter, std::vector<CDSNInfo>& list);
@@ -200,4 +206,5 @@ private:
     bool m_bBackslashEscapes = false; // string literals read backslashes as escapes
     LONGLONG m_nStartTime = 0;        // GetTickMs when the last ExecuteSQL began
     LONGLONG m_nEndTime = 0;          // and when its SQLExecDirectW returned
+    int m_nNarrowTextUtf8 = -1;       // see GetNarrowTextUtf8
 };

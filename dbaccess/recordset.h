@@ -60,6 +60,18 @@ struct CSQLColumn
     // Unbound mode: the current row's value has been read into this record.
     bool bLoaded = false;
 
+    // Text of a column that reads as wide text (SQL_C_WCHAR) but comes from the driver as UTF-8:
+    // the buffer holds nBufferSize bytes, enough for nCharCapacity UTF-16 units.
+    bool bUtf8 = false;
+    SQLLEN nCharCapacity = 0;
+
+    // Block fetches: the column's array of values and indicators, one element of nElementSize
+    // bytes per row of the block. value and nIndicator then hold the current row's: fixed-size
+    // values and binary data are copied, the other buffers point into the array.
+    std::unique_ptr<BYTE[]> block;
+    std::unique_ptr<SQLLEN[]> blockIndicators;
+    SQLLEN nElementSize = 0;
+
     void FreeBuffer();
 };
 
@@ -190,6 +202,8 @@ public:
     bool ReadTextA(UINT col, CStringA& text);
     bool ReadTextW(UINT col, CString& text);
     bool ReadBinary(UINT col, CByteArray& bytes);
+    // Rows the driver hands over per fetch (1 unless a forward-only bound result reads blocks).
+    SQLULEN GetBlockRows() const { return m_block.nRows; }
 
     // Numbers fetched as text as plain decimals padded to the column's scale (col 0: no scale).
     bool NormalizeNumberText(UINT col, LPCSTR pszText, CStringA& out);
@@ -279,6 +293,18 @@ protected:
     void LoadUnbound(UINT col, CSQLColumn& record);
     bool LengthRule(SQLLEN indicator);
     bool TextOfRecord(UINT col, CSQLColumn& record, CString& value);
+    // Whether this connection's driver hands 8-bit text over as UTF-8 (asked once per connection).
+    bool NarrowTextIsUtf8();
+    bool IsUtf8TextTruncated(const CSQLColumn& record) const;
+    void Utf8TextOfRecord(const CSQLColumn& record, CString& value) const;
+    // Block fetches (recordset_block.cpp).
+    bool StartBlocks(SQLULEN rowBytes);
+    void BindBlock(SQLUSMALLINT col, CSQLColumn& record, SQLSMALLINT bindType, SQLLEN elementSize);
+    bool MoveInBlock(int rows, USHORT fetchType);
+    SQLRETURN FetchBlock(int rows, USHORT fetchType);
+    void LoadBlockRow();
+    void PositionInBlock();
+    bool InBlocks() const { return m_block.nRows > 1; }
 
     std::vector<std::unique_ptr<CParam>> m_params;
     CString m_strSQL;
@@ -298,6 +324,17 @@ protected:
     UINT m_nCursorType = RS_STATIC;
     UINT m_nOptions = 0;
     UINT m_nQueryTimeout = 0;
+
+    // Block fetches: rows per fetch, the current block's row count, the current row in it, the
+    // rows per fetch asked of the driver last, and the row status the fetch reported.
+    struct CBlockState
+    {
+        SQLULEN nRows = 1;
+        SQLULEN nFetched = 0;
+        SQLULEN nIndex = 0;
+        SQLULEN nDriverRows = 1;
+        std::unique_ptr<SQLUSMALLINT[]> status;
+    } m_block;
 
     // Unbound mode: text and binary values of the current row, read whole.
     std::vector<CString> m_unboundText;

@@ -3,9 +3,12 @@
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/utf8_text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,6 +23,11 @@ const SQLLEN kBinaryChunkBytes = 8096;
 
 void CSQLColumn::FreeBuffer()
 {
+    // In a block the buffers are the block's.
+    if (block && nCType != SQL_C_BINARY)
+        value.p = nullptr;
+    block.reset();
+    blockIndicators.reset();
     switch (nCType)
     {
     case SQL_C_CHAR:
@@ -73,6 +81,18 @@ bool CRRecordset::DescribeColumns()
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
 
+    // The columns are bound once all are described: whether the result is read in blocks
+    // depends on the size of a whole row.
+    struct Binding
+    {
+        SQLUSMALLINT col;
+        SQLSMALLINT type;
+        SQLLEN length;
+        bool inRecord;
+    };
+    std::vector<Binding> bindings;
+    SQLULEN rowBytes = 0;
+
     for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(count); ++c)
     {
         CColumnDesc& desc = m_descs[c - 1];
@@ -120,6 +140,7 @@ bool CRRecordset::DescribeColumns()
             Offset,
             Guid,
             Wide,
+            Utf8,
             Narrow,
             Binary
         } kind = None;
@@ -177,11 +198,15 @@ bool CRRecordset::DescribeColumns()
         case SQL_LONGVARCHAR:
         case SQL_VARCHAR:
         case SQL_CHAR:
-            // Character data is always read as UTF-16: the drivers' 8-bit text is UTF-8 on some
-            // systems and the ANSI code page on others, and only the wide form survives both.
+            // Character data reads as UTF-16: the drivers' 8-bit text is UTF-8 on some systems
+            // and the ANSI code page on others, and only the wide form survives both. Where the
+            // driver's 8-bit text is known to be UTF-8 it is fetched as such (much cheaper for
+            // the drivers, and some cut wide text at U+0000) and decoded here.
             kind = Wide;
             cType = SQL_C_WCHAR;
             capSize();
+            if (NarrowTextIsUtf8())
+                kind = Utf8;
             break;
         case SQL_LONGVARBINARY:
         case SQL_VARBINARY:
@@ -254,72 +279,88 @@ bool CRRecordset::DescribeColumns()
             continue;
         }
 
+        // The buffer size recorded, the type and length the column is bound with (the size of
+        // one element of a block), and whether the value lives in the record itself.
         SQLSMALLINT bindType = static_cast<SQLSMALLINT>(cType);
-        SQLPOINTER target = nullptr;
         SQLLEN bindLength = 0;
+        bool inRecord = false;
         switch (kind)
         {
         case Value:
             rec.nBufferSize = valueSize;
-            target = &rec.value;
             bindLength = valueSize;
+            inRecord = true;
             break;
         case Timestamp:
         case Guid:
             rec.nBufferSize = 16;
-            if (!unbound)
-            {
-                rec.value.p = new BYTE[16]();
-                target = rec.value.p;
-                bindLength = 16;
-            }
+            bindLength = 16;
             break;
         case Offset:
             rec.nBufferSize = 20;
             bindType = SQL_C_BINARY;
-            if (!unbound)
-            {
-                rec.value.p = new BYTE[20]();
-                target = rec.value.p;
-                bindLength = 20;
-            }
+            bindLength = 20;
             break;
         case Wide:
             rec.nBufferSize = static_cast<SQLLEN>(capped * sizeof(wchar_t));
-            if (!unbound)
-            {
-                rec.value.p = new BYTE[(capped + 1) * sizeof(wchar_t)]();
-                target = rec.value.p;
-                bindLength = static_cast<SQLLEN>((capped + 1) * sizeof(wchar_t));
-            }
+            bindLength = static_cast<SQLLEN>((capped + 1) * sizeof(wchar_t));
+            break;
+        case Utf8:
+            // Room for capped UTF-16 units and one more character whatever the text: no unit
+            // takes more than three bytes.
+            rec.bUtf8 = true;
+            rec.nCharCapacity = static_cast<SQLLEN>(capped);
+            rec.nBufferSize = static_cast<SQLLEN>(capped * 3 + 3);
+            bindType = SQL_C_CHAR;
+            bindLength = rec.nBufferSize + 1;
             break;
         case Narrow:
             rec.nBufferSize = static_cast<SQLLEN>(capped);
-            if (!unbound)
-            {
-                rec.value.p = new BYTE[capped + 1]();
-                target = rec.value.p;
-                bindLength = static_cast<SQLLEN>(capped + 1);
-            }
+            bindLength = static_cast<SQLLEN>(capped + 1);
             break;
         case Binary:
             rec.nBufferSize = static_cast<SQLLEN>(capped);
-            if (!unbound)
-            {
-                rec.value.bytes = new CByteArray;
-                rec.value.bytes->SetSize(static_cast<INT_PTR>(capped ? capped : 1));
-                target = rec.value.bytes->GetData();
-                bindLength = static_cast<SQLLEN>(capped);
-            }
+            bindLength = static_cast<SQLLEN>(capped ? capped : 1);
             break;
         case None: break;
         }
         if (unbound)
             continue;
+        bindings.push_back({c, bindType, bindLength, inRecord});
+        rowBytes += static_cast<SQLULEN>(bindLength) + sizeof(SQLLEN);
+    }
+    if (unbound)
+        return true;
+
+    const bool blocks = StartBlocks(rowBytes);
+    for (const Binding& b : bindings)
+    {
+        CSQLColumn& rec = *m_columns[b.col - 1];
+        if (blocks)
+        {
+            BindBlock(b.col, rec, b.type, b.length);
+            continue;
+        }
+        SQLPOINTER target = nullptr;
+        if (b.inRecord)
+        {
+            target = &rec.value;
+        }
+        else if (rec.nCType == SQL_C_BINARY)
+        {
+            rec.value.bytes = new CByteArray;
+            rec.value.bytes->SetSize(static_cast<INT_PTR>(b.length));
+            target = rec.value.bytes->GetData();
+        }
+        else
+        {
+            rec.value.p = new BYTE[static_cast<size_t>(b.length)]();
+            target = rec.value.p;
+        }
         if (!target)
             return false;
         do
-            rc = SQLBindCol(m_hStmt, c, bindType, target, bindLength, &rec.nIndicator);
+            rc = SQLBindCol(m_hStmt, b.col, b.type, target, b.length, &rec.nIndicator);
         while (rc == SQL_STILL_EXECUTING);
         Check(rc);
     }
@@ -416,6 +457,7 @@ bool CRRecordset::LengthRule(SQLLEN indicator)
 bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN nBufferBytes,
                              const std::function<void(SQLLEN)>& take)
 {
+    PositionInBlock();
     bool first = true;
     for (;;)
     {
@@ -450,15 +492,62 @@ bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN
     return true;
 }
 
+namespace {
+
+// The characters of one text chunk SQLGetData wrote into a buffer of capacity characters (its
+// terminator included). A chunk that holds the rest of the value is as long as the indicator
+// says. A cut chunk is measured by its terminator, found from the end of a buffer filled with a
+// value the driver never writes past the terminator (the driver may stop short of a full buffer,
+// say before a character that would not fit whole); a scan from the start would end at the first
+// U+0000 of the value instead.
+template <class Char>
+size_t ChunkLength(const Char* buffer, size_t capacity, SQLLEN ind, Char filler)
+{
+    if (ind != SQL_NO_TOTAL && static_cast<size_t>(ind) / sizeof(Char) < capacity)
+        return static_cast<size_t>(ind) / sizeof(Char);
+    size_t end = capacity;
+    while (end > 0 && buffer[end - 1] == filler)
+        --end;
+    if (end > 0 && buffer[end - 1] == 0)
+        return end - 1;
+    return capacity - 1;
+}
+
+template <class Char, class Out>
+bool ReadTextChunks(CRRecordset& rs, UINT col, SQLSMALLINT cType, SQLLEN chunkBytes, Char filler,
+                    Out& out)
+{
+    const size_t capacity = static_cast<size_t>(chunkBytes) / sizeof(Char);
+    std::unique_ptr<Char[]> buffer(new Char[capacity]);
+    std::fill_n(buffer.get(), capacity, filler);
+    return rs.ReadChunks(col, cType, buffer.get(), chunkBytes, [&](SQLLEN ind) {
+        out.append(buffer.get(), ChunkLength(buffer.get(), capacity, ind, filler));
+        std::fill_n(buffer.get(), capacity, filler);
+    });
+}
+
+} // namespace
+
 bool CRRecordset::ReadTextW(UINT col, CString& text)
 {
     text.Empty();
+    const CSQLColumn* rec = GetColumnBuffer(col);
+    if (rec && rec->bUtf8)
+    {
+        // The UTF-8 text whole, decoded once (chunks end inside characters).
+        std::string bytes;
+        if (!ReadTextChunks(*this, col, SQL_C_CHAR, kTextChunkBytes, char(0xFF), bytes))
+            return false;
+        if (!bytes.empty())
+        {
+            wchar_t* out = text.GetBuffer(static_cast<int>(bytes.size()));
+            text.ReleaseBuffer(
+                static_cast<int>(Utf8ToUtf16(bytes.data(), bytes.size(), out, bytes.size())));
+        }
+        return true;
+    }
     std::wstring out;
-    const size_t chunkChars = kWideChunkBytes / sizeof(wchar_t);
-    std::unique_ptr<wchar_t[]> buffer(new wchar_t[chunkChars]);
-    // The driver ends each chunk with a terminator, which is never part of the value.
-    if (!ReadChunks(col, SQL_C_WCHAR, buffer.get(), kWideChunkBytes,
-                    [&](SQLLEN) { out.append(buffer.get(), wcsnlen(buffer.get(), chunkChars)); }))
+    if (!ReadTextChunks(*this, col, SQL_C_WCHAR, kWideChunkBytes, wchar_t(0xFFFF), out))
         return false;
     text.SetString(out.data(), static_cast<int>(out.size()));
     return true;
@@ -468,10 +557,7 @@ bool CRRecordset::ReadTextA(UINT col, CStringA& text)
 {
     text.Empty();
     std::string out;
-    std::unique_ptr<char[]> buffer(new char[kTextChunkBytes]);
-    if (!ReadChunks(col, SQL_C_CHAR, buffer.get(), kTextChunkBytes, [&](SQLLEN) {
-            out.append(buffer.get(), strnlen(buffer.get(), static_cast<size_t>(kTextChunkBytes)));
-        }))
+    if (!ReadTextChunks(*this, col, SQL_C_CHAR, kTextChunkBytes, char(0xFF), out))
         return false;
     text.SetString(out.data(), static_cast<int>(out.size()));
     return true;

@@ -192,6 +192,8 @@ bool CRRecordset::IsFieldTruncated(UINT col)
     // Unbound values are read whole.
     if (IsUnbound() || !IsTextOrBinary(rec->nCType))
         return false;
+    if (rec->bUtf8)
+        return IsUtf8TextTruncated(*rec);
     // Whatever the declared size: longer than the buffer, or of a length the driver cannot tell.
     return rec->nIndicator == SQL_NO_TOTAL || rec->nIndicator > rec->nBufferSize;
 }

@@ -36,6 +36,12 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
 
     SQLRETURN rc = SQL_SUCCESS;
     bool fetched = false;
+    if (InBlocks() && MoveInBlock(rows, fetchType))
+    {
+        UpdatePosition(rc, fetchType, rows);
+        OnMove();
+        return true;
+    }
     if (IsUnbound())
     {
         if (fetchType == SQL_FETCH_NEXT && rows == 1)
@@ -53,7 +59,12 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
         const bool onFirst = fetchType == SQL_FETCH_FIRST && m_nCurrentRow == 0 && IsForwardOnly();
         const bool onRow =
             fetchType == SQL_FETCH_ABSOLUTE && m_nCurrentRow >= 0 && rows == m_nCurrentRow + 1;
-        if (!onFirst && !onRow)
+        if (!onFirst && !onRow && InBlocks())
+        {
+            rc = FetchBlock(rows, fetchType);
+            fetched = true;
+        }
+        else if (!onFirst && !onRow)
         {
             SQLULEN rowCount = 0;
             do
@@ -166,6 +177,9 @@ void CRRecordset::GetStatus(CStatus& status)
 
 void CRRecordset::SetPos(ULONGLONG row, USHORT operation)
 {
+    // Rows count from the one the recordset stands on, also within a block.
+    if (InBlocks() && row > 0)
+        row += m_block.nIndex;
     SQLRETURN rc;
     do
         rc = SQLSetPos(m_hStmt, static_cast<SQLSETPOSIROW>(row), operation, SQL_LOCK_NO_CHANGE);

@@ -67,6 +67,10 @@ void CRRecordset::FreeParams()
 
 void CRRecordset::ClearColumns()
 {
+    m_block.nRows = 1;
+    m_block.nFetched = 0;
+    m_block.nIndex = 0;
+    m_block.status.reset();
     m_columns.clear();
     m_descs.clear();
     m_unboundText.clear();
@@ -109,6 +113,7 @@ bool CRRecordset::AllocStmt()
     do
         rc = SQLAllocStmt(m_hDbc, &m_hStmt);
     while (rc == SQL_STILL_EXECUTING);
+    m_block.nDriverRows = 1;
     if (!IsSuccess(rc))
     {
         m_hStmt = SQL_NULL_HSTMT;

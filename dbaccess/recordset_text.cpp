@@ -69,6 +69,11 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
             value = m_unboundText[col - 1];
             return true;
         }
+        if (rec.bUtf8)
+        {
+            Utf8TextOfRecord(rec, value);
+            return true;
+        }
         SQLLEN bytes = ind > rec.nBufferSize ? rec.nBufferSize : ind;
         value.SetString(static_cast<const wchar_t*>(rec.value.p),
                         static_cast<int>(bytes / sizeof(wchar_t)));

@@ -156,7 +156,8 @@ TEST(RecordsetFields, HugeDeclaredSizesGetBoundedBuffers)
     const CSQLColumn* text = rs.GetColumnBuffer(1);
     const CSQLColumn* blob = rs.GetColumnBuffer(2);
     ASSERT_TRUE(text && blob);
-    EXPECT_EQ(text->nBufferSize, 65536 * 2);
+    // 65,536 UTF-16 units, held as such or as UTF-8 with room for them.
+    EXPECT_EQ(text->bUtf8 ? text->nCharCapacity : text->nBufferSize / 2, 65536);
     EXPECT_EQ(blob->nBufferSize, 65536);
     EXPECT_TRUE(text->bCapped);
     EXPECT_EQ(Text(rs, 1).size(), 65536u);

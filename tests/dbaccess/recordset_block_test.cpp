@@ -1,0 +1,126 @@
+// A forward-only bound result read in blocks: over several blocks and a last partial one, every
+// row's values, NULLs and position are those of a row-by-row read.
+#include "recordset_test_util.h"
+
+using namespace QlRsTest;
+
+namespace {
+
+const int kRows = 1203;
+
+class RecordsetBlocks : public testing::TestWithParam<Db>
+{
+protected:
+    void SetUp() override
+    {
+        conn = std::make_unique<Connection>(GetParam());
+        table = conn->Table(L"blocks");
+        const CString count = std::to_wstring(kRows).c_str();
+        switch (GetParam())
+        {
+        case Db::SQLite:
+            conn->Exec(L"CREATE TABLE " + table +
+                       L" AS WITH RECURSIVE c(i) AS (SELECT 1 UNION "
+                       L"ALL SELECT i + 1 FROM c WHERE i < " +
+                       count +
+                       L") SELECT i AS id, CASE WHEN i % 3 = 0 THEN NULL ELSE i * 2.5 "
+                       L"END AS d, 'r' || i AS s FROM c");
+            break;
+        case Db::PostgreSQL:
+            conn->Exec(L"CREATE TABLE " + table +
+                       L" AS SELECT i AS id, CASE WHEN i % 3 = 0 THEN NULL ELSE i * 2.5 END "
+                       L"::float8 AS d, 'r' || i AS s FROM generate_series(1, " +
+                       count + L") AS g(i)");
+            break;
+        case Db::MariaDB:
+            conn->Exec(L"CREATE TABLE " + table +
+                       L" AS SELECT seq AS id, CAST(CASE WHEN seq % 3 = 0 THEN NULL ELSE seq * "
+                       L"2.5 END AS DOUBLE) AS d, CONCAT('r', seq) AS s FROM seq_1_to_" +
+                       count);
+            break;
+        }
+    }
+
+    void ReadAll();
+    void ReadTwice();
+
+    std::unique_ptr<Connection> conn;
+    CString table;
+};
+
+TEST_P(RecordsetBlocks, EveryRowAsARowByRowReadGivesIt)
+{
+    QL_EXPECT_NO_DB_THROW(ReadAll());
+}
+
+void RecordsetBlocks::ReadAll()
+{
+    CRRecordset rs(conn->database.get());
+    rs.Open(L"SELECT id, d, s FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY, RS_READONLY);
+    ASSERT_GT(rs.GetBlockRows(), 1u);
+    ASSERT_LT(rs.GetBlockRows(), static_cast<SQLULEN>(kRows));
+    int seen = 0;
+    while (!rs.IsEOF())
+    {
+        const int id = seen + 1;
+        Zelt::ICursor::CStatus status;
+        rs.GetStatus(status);
+        ASSERT_EQ(status.nCurrentRow, seen);
+        ASSERT_EQ(rs.GetRecordCount(), id);
+        LONGLONG got = 0;
+        ASSERT_TRUE(rs.GetFieldBigInt(1, got));
+        ASSERT_EQ(got, id);
+        double d = -1;
+        if (id % 3 == 0)
+        {
+            EXPECT_TRUE(rs.IsFieldNull(2)) << id;
+            EXPECT_FALSE(rs.GetFieldDouble(2, d)) << id;
+        }
+        else
+        {
+            EXPECT_TRUE(rs.GetFieldDouble(2, d)) << id;
+            EXPECT_EQ(d, id * 2.5) << id;
+        }
+        EXPECT_EQ(Text(rs, 3), L"r" + std::to_wstring(id));
+        EXPECT_FALSE(rs.IsFieldTruncated(3));
+        ++seen;
+        rs.MoveNext();
+    }
+    EXPECT_EQ(seen, kRows);
+    EXPECT_EQ(rs.GetRecordCount(), kRows);
+    Zelt::ICursor::CStatus status;
+    rs.GetStatus(status);
+    EXPECT_TRUE(status.bCountFinal);
+    EXPECT_EQ(ThrownMessage([&] { rs.MoveNext(); }), L"Error: attempted to move past EOF");
+}
+
+TEST_P(RecordsetBlocks, ReexecutionStartsAFreshBlock)
+{
+    QL_EXPECT_NO_DB_THROW(ReadTwice());
+}
+
+void RecordsetBlocks::ReadTwice()
+{
+    CRRecordset rs(conn->database.get());
+    ASSERT_TRUE(rs.Prepare(L"SELECT id FROM " + table + L" WHERE id > ? ORDER BY id",
+                           RS_FORWARD_ONLY, RS_READONLY));
+    for (long from : {1000L, 10L})
+    {
+        rs.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, from, false);
+        ASSERT_TRUE(rs.Execute());
+        LONGLONG id = 0;
+        for (long expected = from + 1; expected <= kRows; ++expected, rs.MoveNext())
+        {
+            ASSERT_FALSE(rs.IsEOF());
+            ASSERT_TRUE(rs.GetFieldBigInt(1, id));
+            ASSERT_EQ(id, expected);
+        }
+        EXPECT_TRUE(rs.IsEOF());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllDatabases, RecordsetBlocks,
+                         testing::Values(Db::SQLite, Db::PostgreSQL, Db::MariaDB),
+                         [](const testing::TestParamInfo<Db>& info) { return DbName(info.param); });
+
+} // namespace
