@@ -31,6 +31,11 @@ CGridEdit::~CGridEdit()
 
 BOOL CGridEdit::Create(DWORD dwEditStyle, const RECT& rect, CRGrid* pGrid, UINT nID, int nLimit)
 {
+    return Create(dwEditStyle, rect, static_cast<CWnd*>(pGrid), nID, nLimit);
+}
+
+BOOL CGridEdit::Create(DWORD dwEditStyle, const RECT& rect, CWnd* pGrid, UINT nID, int nLimit)
+{
     m_dwEditStyle = dwEditStyle & ~WS_CHILD;
     m_nLimit = nLimit;
     return CWnd::CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW)), nullptr,

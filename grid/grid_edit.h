@@ -51,6 +51,8 @@ public:
     ~CGridEdit() override;
 
     BOOL Create(DWORD dwEditStyle, const RECT& rect, CRGrid* pGrid, UINT nID, int nLimit);
+    // The same over any list that reflects LVN_ENDLABELEDITW (the filter dialog's conditions).
+    BOOL Create(DWORD dwEditStyle, const RECT& rect, CWnd* pList, UINT nID, int nLimit);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;

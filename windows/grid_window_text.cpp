@@ -1,0 +1,200 @@
+// Window-free pieces of the grid and script windows.
+#include "windows/grid_window_text.h"
+
+#include "controls/utility.h"
+#include "controls/xml_tree.h"
+#include "services/sql_outline.h"
+
+CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded)
+{
+    CString str;
+    str.Format(bFullyLoaded ? L"Rows %d Columns %d" : L"Rows >= %d Columns %d", nRows, nColumns);
+    return str;
+}
+
+CString FormatSaveErrorText(LPCWSTR pszColumnName, bool bHasColumn, UINT nKind, LPCWSTR pszText)
+{
+    const CString strColumn =
+        bHasColumn ? L"'" + CString(pszColumnName ? pszColumnName : L"") + L"'" : CString();
+    const CString strIn = bHasColumn ? L" in " + strColumn : CString();
+    switch (nKind)
+    {
+    case 1: return L"Error editing " + strColumn;
+    case 2: return L"Not even length of data" + strIn;
+    case 3: return L"Invalid data" + strIn;
+    case 4: return L"Database error" + strIn + L":\n" + (pszText ? pszText : L"");
+    case 5: return L"No rows changed";
+    default: return CString(pszText ? pszText : L"");
+    }
+}
+
+bool RestoreColumnLayout(const std::vector<CColumnRefreshInfo>& saved,
+                         const std::vector<CString>& names, std::vector<int>& order,
+                         std::vector<int>& visible)
+{
+    visible.assign(names.size(), -1);
+    if (saved.empty() || saved.size() != names.size() || order.size() != names.size())
+        return false;
+    bool bMoved = false;
+    for (size_t i = 0; i < saved.size(); ++i)
+    {
+        if (names[order[i]] == saved[i].m_strName)
+            continue;
+        for (size_t j = i + 1; j < order.size(); ++j)
+        {
+            if (names[order[j]] == saved[i].m_strName)
+            {
+                for (size_t k = j; k > i; --k)
+                    std::swap(order[k], order[k - 1]);
+                bMoved = true;
+                break;
+            }
+        }
+    }
+    for (size_t i = 0; i < saved.size(); ++i)
+    {
+        if (names[order[i]] == saved[i].m_strName)
+            visible[order[i]] = saved[i].m_bVisible ? 1 : 0;
+    }
+    return bMoved;
+}
+
+void FlattenSQL(CString& text)
+{
+    CString strResult;
+    bool bInLiteral = false;
+    bool bLastBlank = false;
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
+        wchar_t ch = text[i];
+        if (ch == L'\r' || ch == L'\n' || ch == L'\t')
+            ch = L' ';
+        if (bInLiteral)
+        {
+            strResult += ch;
+            if (ch == L'\'')
+                bInLiteral = false;
+            continue;
+        }
+        if (ch == L'\'')
+            bInLiteral = true;
+        if (ch == L' ' && bLastBlank)
+            continue;
+        bLastBlank = ch == L' ';
+        strResult += ch;
+    }
+    text = strResult;
+}
+
+bool IsRereadableSelect(LPCWSTR pszSQL)
+{
+    CSQLOutline outline(pszSQL);
+    if (!outline.IsComplete() || outline.CountStatements() != 1)
+        return false;
+    const auto& words = outline.GetWords();
+    if (words.empty() || words[0].strUpper != L"SELECT")
+        return false;
+    return outline.FindWord(L"INTO") < 0;
+}
+
+bool FormatXmlIndented(LPCWSTR pszText, LPCWSTR pszIndent, CString& strXml)
+{
+    CRXMLItem root;
+    if (!root.LoadFromString(pszText))
+        return false;
+    strXml = root.GetXML(pszIndent, L"\r\n");
+    return true;
+}
+
+bool FormatXmlCompact(LPCWSTR pszText, CString& strXml)
+{
+    CRXMLItem root;
+    if (!root.LoadFromString(pszText))
+        return false;
+    strXml = root.GetXML(L"", L"");
+    return true;
+}
+
+namespace {
+
+bool MatchAt(LPCWSTR pszText, int nLength, int nPos, LPCWSTR pszFind, int nFind, bool bMatchCase,
+             bool bWholeWord)
+{
+    if (::CompareStringW(LOCALE_USER_DEFAULT, bMatchCase ? 0 : NORM_IGNORECASE, pszText + nPos,
+                         nFind, pszFind, nFind) != CSTR_EQUAL)
+        return false;
+    if (!bWholeWord)
+        return true;
+    if (nPos > 0 && IsIdentChar(pszText[nPos - 1]))
+        return false;
+    return !(nPos + nFind < nLength && IsIdentChar(pszText[nPos + nFind]));
+}
+
+} // namespace
+
+int FindTextIn(LPCWSTR pszText, LPCWSTR pszFind, bool bDown, bool bMatchCase, bool bWholeWord,
+               int nStart, bool bStopAtEnd)
+{
+    const int nLength = (int)wcslen(pszText);
+    const int nFind = (int)wcslen(pszFind);
+    if (nFind == 0 || nLength < nFind)
+        return -1;
+    const int nLast = nLength - nFind;
+    int nPos;
+    if (bDown)
+    {
+        if (nStart > nLast && bStopAtEnd)
+            return -1;
+        nPos = nStart >= 0 && nStart <= nLast ? nStart : 0;
+    }
+    else
+    {
+        // Going up starts just before the start; a match that ends at the end of the text is
+        // reached after wrapping too.
+        nPos = nStart >= 1 ? nStart - 1 : nLast;
+        if (nPos > nLast)
+            nPos = nLast;
+    }
+    for (int nTried = 0; nTried <= nLast; ++nTried)
+    {
+        if (MatchAt(pszText, nLength, nPos, pszFind, nFind, bMatchCase, bWholeWord))
+            return nPos;
+        if (bDown)
+        {
+            if (++nPos > nLast)
+            {
+                if (bStopAtEnd)
+                    return -1;
+                nPos = 0;
+            }
+        }
+        else if (--nPos < 0)
+        {
+            if (bStopAtEnd)
+                return -1;
+            nPos = nLast;
+        }
+    }
+    return -1;
+}
+
+int ReplaceAllIn(CString& text, LPCWSTR pszFind, LPCWSTR pszReplace, bool bMatchCase,
+                 bool bWholeWord, int& nCaret)
+{
+    const int nFind = (int)wcslen(pszFind);
+    const int nReplace = (int)wcslen(pszReplace);
+    int nCount = 0;
+    int nPos = 0;
+    while (nPos <= text.GetLength())
+    {
+        const int nFound = FindTextIn(text, pszFind, true, bMatchCase, bWholeWord, nPos, true);
+        if (nFound < 0)
+            break;
+        text = text.Left(nFound) + pszReplace + text.Mid(nFound + nFind);
+        if (nFound + nFind <= nCaret)
+            nCaret += nReplace - nFind;
+        nPos = nFound + nReplace;
+        ++nCount;
+    }
+    return nCount;
+}
