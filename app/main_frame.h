@@ -16,6 +16,8 @@
 #include "services/database_helper.h"
 
 class CRecentFileList;
+class CGridChildFrame;
+#include "windows/sort_filter_info.h"
 
 class CMainFrame : public CMDIFrameWnd
 {
@@ -91,6 +93,27 @@ public:
     void ApplyOptionsToChildren(bool bRefresh);
     // Timer 1: every script window with a file and unsaved changes saves itself.
     void AutoSaveScripts();
+
+    // ---- Grid windows (main_frame_grids.cpp) ---------------------------------------------------
+    // WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, maximised like the active child (or when none).
+    DWORD GetChildFrameStyle();
+    bool IsObjectInGrid(CGridChildFrame* pGrid, UINT nKind, const CStringPair& name);
+    // True: go on and open another window ("NewWindowAction": 0 always, 1 show the open one,
+    // 2 ask). Only tables and views are looked for.
+    bool CheckAlreadyOpened(UINT nKind, const CStringPair& name);
+    // Opens a table, view or other object by its SELECT; the title defaults to its name.
+    void OpenDBObject(const CStringPair& name, const CFilterArray* pFilter, UINT nKind,
+                      bool bAskIfOpen, LPCWSTR pszTitle = nullptr);
+    void OpenGridWindow(LPCWSTR pszSelect, LPCWSTR pszShowSQL, LPCWSTR pszTitle,
+                        const CFilterArray* pFilter, UINT nKind, const CStringPair& name,
+                        bool bAskIfOpen);
+    // Shows an opened cursor (taken over; deleted when no window takes it).
+    void OpenRecordsetWindow(Zelt::ICursor* pCursor, LPCWSTR pszTitle, UINT nKind,
+                             const CStringPair& name, bool bAskIfOpen);
+    void ShowPlanWindow(LPCWSTR pszSQL, LPCWSTR pszTitle);
+    void ShowExecutionPlan(LPCWSTR pszSQL, LPCWSTR pszTitle);
+    // The plan of a script selection: comments stripped, then flattened; the text is the title.
+    void ShowScriptExecutionPlan(LPCWSTR pszSQL);
 
     // ---- Objects and transactions (main_frame_objects.cpp) -------------------------------------
     void ShowDatabaseBar(bool bShow, bool bRefresh);

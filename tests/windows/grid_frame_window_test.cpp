@@ -1,0 +1,246 @@
+// The grid window in an MDI frame over the real databases: opening, sorting and filtering by
+// rebuilding its SELECT, refreshing with the layout kept, result windows that must not run their
+// statement again, plans, and statements without results.
+#include "windows/grid_child_frame.h"
+
+#include "app/app_settings.h"
+#include "dbaccess/recordset.h"
+#include "services/database_helper.h"
+#include "window_test_util.h"
+#include "windows/filter_condition.h"
+
+#include <gtest/gtest.h>
+
+using namespace gwtest;
+
+namespace {
+
+enum Product
+{
+    kSQLite,
+    kPostgres,
+    kMariaDB
+};
+
+class GridFrame : public testing::TestWithParam<int>
+{
+protected:
+    void SetUp() override
+    {
+        theSettings.m_bCancelExec = 0;
+        theSettings.m_nNewWindowAction = 0;
+        m_pHost = CreateHost();
+        ASSERT_NE(m_pHost, nullptr);
+        CString connect = GetParam() == kSQLite     ? m_file.Connect()
+                          : GetParam() == kPostgres ? QlTestDb::PostgresConnect()
+                                                    : QlTestDb::MariaDBConnect();
+        ASSERT_TRUE(
+            m_helper.GetDatabase().Open(connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+        static LONG counter = 0;
+        m_table.Format(L"ql_grid_%lu_%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
+        CRDatabase& db = m_helper.GetDatabase();
+        db.ExecuteSQL(L"CREATE TABLE " + m_table +
+                      L" (id INTEGER PRIMARY KEY, name VARCHAR(20), city VARCHAR(20), "
+                      L"note VARCHAR(20))");
+        db.BeginTrans();
+        for (int i = 1; i <= 1000; ++i)
+        {
+            CString sql;
+            sql.Format(L"INSERT INTO %s VALUES (%d, 'n%04d', '%s', %s)", m_table.GetString(), i,
+                       1001 - i, i % 2 ? L"x" : L"y", i % 3 ? L"NULL" : L"'memo'");
+            db.ExecuteSQL(sql);
+        }
+        db.EndTrans(true);
+    }
+    void TearDown() override
+    {
+        DestroyHost(m_pHost);
+        if (m_helper.GetDatabase().IsOpen())
+            m_helper.GetDatabase().ExecuteSQL(L"DROP TABLE " + m_table);
+    }
+    CGridChildFrame* OpenTable()
+    {
+        auto* pFrame =
+            new CGridChildFrame(&m_helper, L"SELECT * FROM " + m_table, L"SELECT * FROM " + m_table,
+                                nullptr, kGridTable, CStringPair(L"", m_table), nullptr);
+        if (!pFrame->Create(nullptr, m_table, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                            CFrameWnd::rectDefault, m_pHost))
+            return nullptr;
+        qltest::PumpPending();
+        return pFrame;
+    }
+    CString Cell(CGridChildFrame* pFrame, int nRow, int nColumn)
+    {
+        CGridItem item;
+        pFrame->GetView().GetCellText(nRow, nColumn, item);
+        return item.m_strText;
+    }
+    int Count(LPCWSTR where = L"")
+    {
+        return _wtoi(QlConnTest::QueryText(m_helper.GetDatabase(),
+                                           L"SELECT COUNT(*) FROM " + m_table + where));
+    }
+
+    QlTestDb::TempSQLiteFile m_file;
+    CRDatabaseHelper m_helper;
+    CHostFrame* m_pHost = nullptr;
+    CString m_table;
+};
+
+TEST_P(GridFrame, SortFilterAndRefreshRebuildTheSelect)
+{
+    CGridChildFrame* pFrame = OpenTable();
+    ASSERT_NE(pFrame, nullptr);
+    CGridChildView& view = pFrame->GetView();
+    EXPECT_GT(view.GetItemCount(), 0);
+    EXPECT_EQ(view.GetColumnCount(), 4);
+
+    pFrame->SortByColumn(1, true);
+    EXPECT_EQ(A(pFrame->GetShowSQL()), "SELECT * FROM " + A(m_table) + "\nORDER BY  name ASC");
+    EXPECT_EQ(A(Cell(pFrame, 0, 1)), "n0001");
+
+    CFilterArray filter;
+    auto row = [](LPCWSTR column, int op, LPCWSTR value, int logic, UINT kind = kGridValue) {
+        CFilterInfo info;
+        info.m_strColumn = column;
+        info.m_nOperation = op;
+        info.m_value = CGridItem(value, kind);
+        info.m_nLogic = logic;
+        return info;
+    };
+    filter.push_back(row(L"city", kFilterEqual, L"x", kFilterAnd));
+    filter.push_back(row(L"id", kFilterGreater, L"5", kFilterOr));
+    filter.push_back(row(L"note", kFilterEqual, L"", kFilterAnd, kGridNull));
+    CColumnInfoArray columns;
+    m_helper.GetColumnsNow(CStringPair(L"", m_table), &columns);
+    ASSERT_TRUE(BuildFilterCondition(filter, &m_helper.GetCatalogDatabase(), columns));
+    CSortArray sort = pFrame->GetSort();
+    ASSERT_TRUE(pFrame->ApplySortAndFilter(&sort, &filter, 0, true));
+    const std::string expectedEnd =
+        "\nWHERE city='x' AND\nid>5 OR\nnote IS NULL\nORDER BY  name ASC";
+    const std::string shown = A(pFrame->GetShowSQL());
+    ASSERT_GE(shown.size(), expectedEnd.size());
+    EXPECT_EQ(shown.substr(shown.size() - expectedEnd.size()), expectedEnd);
+    view.ReadAllRows();
+    EXPECT_EQ(view.GetItemCount(), Count(L" WHERE city='x' AND id>5 OR note IS NULL"));
+
+    // Refresh keeps the user's column order and hidden columns.
+    std::vector<int> order = {3, 0, 1, 2};
+    ::SendMessageW(view.m_hWnd, LVM_SETCOLUMNORDERARRAY, 4, (LPARAM)order.data());
+    view.ShowColumn(2, false);
+    pFrame->Refresh(true);
+    std::vector<int> after(4);
+    ::SendMessageW(view.m_hWnd, LVM_GETCOLUMNORDERARRAY, 4, (LPARAM)after.data());
+    EXPECT_EQ(A(view.GetColumnObject(after[0])->m_strName), "note");
+    EXPECT_FALSE(view.IsColumnShown(2));
+    EXPECT_TRUE(view.IsColumnShown(1));
+    EXPECT_TRUE(HasSortOrder(pFrame->GetSort()));
+    EXPECT_FALSE(pFrame->GetFilter().empty());
+}
+
+TEST_P(GridFrame, UnsafeRebuildIsRefusedAndTheWindowKeepsItsRows)
+{
+    std::unique_ptr<Zelt::ICursor> cursor;
+    {
+        auto rs = std::make_unique<CRRecordset>(&m_helper.GetDatabase());
+        const CString sql = GetParam() == kSQLite || GetParam() == kMariaDB
+                                ? L"SELECT * FROM " + m_table + L" ORDER BY id DESC LIMIT 3"
+                                : L"SELECT * FROM " + m_table + L" ORDER BY id DESC LIMIT 3";
+        ASSERT_TRUE(rs->Open(sql, RS_STATIC, RS_NUMERIC_AS_TEXT));
+        cursor = std::move(rs);
+    }
+    auto* pFrame = new CGridChildFrame(&m_helper, cursor, kGridProcedure, CStringPair(), nullptr);
+    ASSERT_TRUE(pFrame->Create(nullptr, L"Query", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                               CFrameWnd::rectDefault, m_pHost));
+    pFrame->GetView().ReadAllRows();
+    EXPECT_EQ(pFrame->GetView().GetItemCount(), 3);
+    MessageBoxes().clear();
+    pFrame->SortByColumn(1, true);
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(A(LastMessageBox()).find("cannot be sorted"), std::string::npos);
+    EXPECT_EQ(pFrame->GetView().GetItemCount(), 3);
+    EXPECT_EQ(A(pFrame->GetCurrentSelect()).find("\nORDER BY"), std::string::npos);
+}
+
+TEST_P(GridFrame, PlainSelectResultRefreshesAndTableWithoutResultsFailsToOpen)
+{
+    // A statement without a result set says so and leaves no window.
+    auto* pFrame = new CGridChildFrame(&m_helper, L"UPDATE " + m_table + L" SET note = 'u'", L"",
+                                       nullptr, kGridProcedure, CStringPair(), nullptr);
+    MessageBoxes().clear();
+    EXPECT_FALSE(pFrame->Create(nullptr, L"Update", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                                CFrameWnd::rectDefault, m_pHost));
+    ASSERT_EQ(MessageBoxes().size(), 1u) << A(m_helper.GetDatabase().GetConnect());
+    EXPECT_EQ(A(LastMessageBox()).rfind("Executed OK.", 0), 0u);
+    EXPECT_EQ(m_pHost->MDIGetActive(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, GridFrame, testing::Values(kSQLite, kPostgres, kMariaDB));
+
+// A result window of INSERT ... RETURNING runs its statement again only when the user says so.
+TEST(GridFrameResult, WritingStatementIsNotRunAgainSilently)
+{
+    theSettings.m_bCancelExec = 0;
+    CHostFrame* pHost = CreateHost();
+    ASSERT_NE(pHost, nullptr);
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(helper.GetDatabase().Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt,
+                                          nullptr, 0, 0, 0));
+    CString table;
+    table.Format(L"ql_returning_%lu", GetCurrentProcessId());
+    helper.GetDatabase().ExecuteSQL(L"CREATE TABLE " + table + L" (id SERIAL, v INTEGER)");
+    auto count = [&] {
+        return A(QlConnTest::QueryText(helper.GetDatabase(), L"SELECT COUNT(*) FROM " + table));
+    };
+    {
+        std::unique_ptr<Zelt::ICursor> cursor;
+        auto rs = std::make_unique<CRRecordset>(&helper.GetDatabase());
+        ASSERT_TRUE(rs->Open(L"INSERT INTO " + table + L" (v) VALUES (1) RETURNING id", RS_STATIC,
+                             RS_NUMERIC_AS_TEXT));
+        cursor = std::move(rs);
+        auto* pFrame = new CGridChildFrame(&helper, cursor, kGridProcedure, CStringPair(), nullptr);
+        ASSERT_TRUE(pFrame->Create(nullptr, L"Insert", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                                   CFrameWnd::rectDefault, pHost));
+        EXPECT_EQ(count(), "1");
+        pFrame->Refresh(false); // options, reconnect: never asks, never runs it
+        EXPECT_EQ(count(), "1");
+        MessageBoxes().clear();
+        pFrame->Refresh(true); // F5: asks; No keeps the rows as they are
+        EXPECT_EQ(MessageBoxes().size(), 1u);
+        EXPECT_EQ(count(), "1");
+        MessageBoxAnswers().push_back(IDYES);
+        pFrame->Refresh(true);
+        EXPECT_EQ(count(), "2");
+    }
+    DestroyHost(pHost);
+    helper.GetDatabase().ExecuteSQL(L"DROP TABLE " + table);
+}
+
+TEST(GridFramePlan, PostgresPlanWindowReadsEveryRow)
+{
+    theSettings.m_bCancelExec = 0;
+    CHostFrame* pHost = CreateHost();
+    ASSERT_NE(pHost, nullptr);
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(helper.GetDatabase().Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt,
+                                          nullptr, 0, 0, 0));
+    CString plan;
+    UINT32 id = 0;
+    ASSERT_TRUE(helper.ExplainPlan(L"SELECT * FROM pg_class -- all\nWHERE relnatts = 3", plan, id));
+    auto* pFrame = new CGridChildFrame(&helper, plan, L"SELECT 1", id);
+    ASSERT_TRUE(pFrame->Create(nullptr, L"Plan", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                               CFrameWnd::rectDefault, pHost));
+    EXPECT_GT(pFrame->GetView().GetItemCount(), 0);
+    EXPECT_TRUE(pFrame->GetView().IsFullyLoaded());
+    std::string text;
+    for (int i = 0; i < pFrame->GetView().GetItemCount(); ++i)
+    {
+        CGridItem item;
+        pFrame->GetView().GetCellText(i, 0, item);
+        text += A(item.m_strText);
+    }
+    EXPECT_NE(text.find("Filter"), std::string::npos) << text;
+    DestroyHost(pHost);
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+// What the grid window tests share: an MDI host frame, modal dialogs and message boxes answered
+// from a timer, and test tables on the real databases.
+#pragma once
+
+#include "framework/ui.h"
+#include "tests/dbaccess/conn_test_util.h"
+#include "tests/support/windowed_tests.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gwtest {
+
+// The texts of the message boxes shown so far, and the answers the next ones get (without an
+// answer: No for a question, OK otherwise).
+std::vector<CString>& MessageBoxes();
+std::deque<int>& MessageBoxAnswers();
+inline CString LastMessageBox()
+{
+    return MessageBoxes().empty() ? CString() : MessageBoxes().back();
+}
+
+inline std::string A(const CString& s)
+{
+    return std::string(CStringA(s).GetString());
+}
+
+class CHostFrame : public CMDIFrameWnd
+{};
+
+// A shown MDI frame registered as the main window.
+inline CHostFrame* CreateHost()
+{
+    auto* pFrame = new CHostFrame;
+    if (!pFrame->Create(nullptr, L"Grid host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                        CRect(0, 0, 900, 700)))
+        return nullptr;
+    AfxGetApp()->m_pMainWnd = pFrame;
+    pFrame->ShowWindow(SW_SHOW);
+    pFrame->UpdateWindow();
+    pFrame->RecalcLayout();
+    qltest::PumpPending();
+    return pFrame;
+}
+
+inline void DestroyHost(CHostFrame* pFrame)
+{
+    if (AfxGetApp()->m_pMainWnd == pFrame)
+        AfxGetApp()->m_pMainWnd = nullptr;
+    if (pFrame != nullptr && pFrame->m_hWnd != nullptr)
+        pFrame->DestroyWindow();
+    qltest::PumpPending();
+}
+
+// The enabled top-level dialog of this thread (a modal dialog or a message box), or null.
+inline HWND FindThreadDialog()
+{
+    HWND hFound = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            wchar_t cls[32] = {};
+            ::GetClassNameW(hWnd, cls, 32);
+            if (wcscmp(cls, L"#32770") == 0 && ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd))
+            {
+                *reinterpret_cast<HWND*>(lParam) = hWnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        (LPARAM)&hFound);
+    return hFound;
+}
+
+// The text of a message box (its static 0xFFFF).
+inline CString MessageBoxText(HWND hDlg)
+{
+    wchar_t text[2048] = {};
+    ::GetDlgItemTextW(hDlg, 0xFFFF, text, 2048);
+    return text;
+}
+
+// Runs actions, one per dialog that turns up, from a timer while a modal loop runs. Each action
+// gets the dialog's window; it ends the dialog (or not) as it likes. Texts of message boxes seen
+// are kept.
+class CDialogScript
+{
+public:
+    explicit CDialogScript(std::vector<std::function<void(HWND)>> actions)
+        : m_actions(std::move(actions))
+    {
+        s_pActive = this;
+        m_nTimer = ::SetTimer(nullptr, 0, 50, &CDialogScript::OnTimer);
+    }
+    ~CDialogScript()
+    {
+        ::KillTimer(nullptr, m_nTimer);
+        s_pActive = nullptr;
+    }
+    size_t Done() const { return m_nNext; }
+    std::vector<CString> m_texts;
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        CDialogScript* p = s_pActive;
+        if (p == nullptr || p->m_bBusy || p->m_nNext >= p->m_actions.size())
+            return;
+        HWND hDlg = FindThreadDialog();
+        if (hDlg == nullptr || hDlg == p->m_hLast)
+            return;
+        p->m_bBusy = true;
+        p->m_hLast = hDlg;
+        p->m_texts.push_back(MessageBoxText(hDlg));
+        p->m_actions[p->m_nNext++](hDlg);
+        p->m_bBusy = false;
+    }
+
+    std::vector<std::function<void(HWND)>> m_actions;
+    size_t m_nNext = 0;
+    UINT_PTR m_nTimer = 0;
+    HWND m_hLast = nullptr;
+    bool m_bBusy = false;
+    static inline CDialogScript* s_pActive = nullptr;
+};
+
+// An action that presses a button of the dialog.
+inline std::function<void(HWND)> Press(int nID)
+{
+    return [nID](HWND hDlg) { ::PostMessageW(hDlg, WM_COMMAND, nID, 0); };
+}
+
+} // namespace gwtest

@@ -1,0 +1,731 @@
+// The grid window: construction, opening, reading and notifications.
+#include "windows/grid_child_frame.h"
+
+#include "app/app_helpers.h"
+#include "app/app_settings.h"
+#include "app/main_frame.h"
+#include "app/windows_array.h"
+#include "dbaccess/error_report.h"
+#include "dbaccess/mem_cursor.h"
+#include "dbaccess/recordset.h"
+#include "resources/resource.h"
+#include "services/database_helper.h"
+#include "windows/select_rebuild.h"
+
+IMPLEMENT_DYNAMIC(CGridChildFrame, CMDIChildWnd)
+
+BEGIN_MESSAGE_MAP(CGridChildFrame, CMDIChildWnd)
+    ON_WM_CREATE()
+    ON_WM_DESTROY()
+    ON_WM_CLOSE()
+    ON_WM_SETFOCUS()
+    ON_MESSAGE(WM_APP + 1, &CGridChildFrame::OnDeferredSort)
+    ON_COMMAND(ID_QUERY_SAVE_DATA, &CGridChildFrame::OnSaveData)
+    ON_COMMAND(ID_QUERY_DELETE_ALL, &CGridChildFrame::OnDeleteAllRecords)
+    ON_COMMAND(ID_QUERY_GOTO, &CGridChildFrame::OnGoTo)
+    ON_COMMAND(ID_QUERY_SHOW_SQL, &CGridChildFrame::OnShowSQLQuery)
+    ON_COMMAND(ID_QUERY_COLUMNS, &CGridChildFrame::OnColumns)
+    ON_COMMAND(ID_QUERY_TABLE_INFO, &CGridChildFrame::OnTableInfo)
+    ON_COMMAND(ID_QUERY_SORT, &CGridChildFrame::OnSort)
+    ON_COMMAND(ID_QUERY_FILTER, &CGridChildFrame::OnFilter)
+    ON_COMMAND(ID_QUERY_REFRESH, &CGridChildFrame::OnRefresh)
+    ON_COMMAND(ID_EDIT_INSERT, &CGridChildFrame::OnInsert)
+    ON_COMMAND(ID_EDIT_UPDATE, &CGridChildFrame::OnUpdate)
+    ON_COMMAND(ID_EDIT_VALUE, &CGridChildFrame::OnEditValue)
+    ON_COMMAND(ID_EDIT_COPY_VALUE, &CGridChildFrame::OnCopyValue)
+    ON_COMMAND(ID_EDIT_COPY, &CGridChildFrame::OnCopy)
+    ON_COMMAND(ID_EDIT_PASTE, &CGridChildFrame::OnPaste)
+    ON_COMMAND(ID_EDIT_DELETE, &CGridChildFrame::OnDelete)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_SAVE_DATA, &CGridChildFrame::OnUpdateOpen)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_SHOW_SQL, &CGridChildFrame::OnUpdateOpen)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_DELETE_ALL, &CGridChildFrame::OnUpdateObjectCommand)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_TABLE_INFO, &CGridChildFrame::OnUpdateObjectCommand)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_REFRESH, &CGridChildFrame::OnUpdateRefresh)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_SORT, &CGridChildFrame::OnUpdateSort)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_FILTER, &CGridChildFrame::OnUpdateFilter)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_GOTO, &CGridChildFrame::OnUpdateGoTo)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_COLUMNS, &CGridChildFrame::OnUpdateColumns)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_INSERT, &CGridChildFrame::OnUpdateInsert)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_UPDATE, &CGridChildFrame::OnUpdateUpdate)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_VALUE, &CGridChildFrame::OnUpdateEditValue)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY_VALUE, &CGridChildFrame::OnUpdateCopyValue)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, &CGridChildFrame::OnUpdateCopy)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, &CGridChildFrame::OnUpdatePaste)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_DELETE, &CGridChildFrame::OnUpdateDelete)
+END_MESSAGE_MAP()
+
+namespace {
+
+CString LoadText(UINT nID)
+{
+    CString str;
+    str.LoadString(nID);
+    return str;
+}
+
+bool IsNumberSQLType(int nType)
+{
+    return nType == SQL_INTEGER || nType == SQL_SMALLINT || nType == SQL_TINYINT ||
+           nType == SQL_BIGINT || nType == SQL_NUMERIC || nType == SQL_DECIMAL ||
+           nType == SQL_FLOAT || nType == SQL_REAL || nType == SQL_DOUBLE;
+}
+
+bool ReadColumnOrder(CListCtrl& list, int nCount, std::vector<int>& order)
+{
+    order.assign(nCount, 0);
+    return nCount > 0 &&
+           ::SendMessageW(list.m_hWnd, LVM_GETCOLUMNORDERARRAY, nCount, (LPARAM)order.data()) != 0;
+}
+
+} // namespace
+
+CGridChildFrame::CGridChildFrame()
+{
+    theGridWindows.Add(this);
+}
+
+void CGridChildFrame::Construct(CRDatabaseHelper* pHelper, UINT nKind)
+{
+    m_pHelper = pHelper;
+    m_nKind = nKind;
+    m_view.m_nKind = nKind;
+    m_nIconId = GetIconId(nKind);
+    theGridWindows.Add(this);
+}
+
+CGridChildFrame::CGridChildFrame(CRDatabaseHelper* pHelper, LPCWSTR pszSelect, LPCWSTR pszShowSQL,
+                                 const CFilterArray* pFilter, UINT nKind, const CStringPair& name,
+                                 CImageList* pHeaderImages)
+    : m_strInitialSelect(pszSelect), m_strCurrentSelect(pszSelect), m_strShowSQL(pszShowSQL),
+      m_name(name), m_pHeaderImages(pHeaderImages)
+{
+    Construct(pHelper, nKind);
+    if (pFilter != nullptr && CanFilterKind(nKind))
+        m_filter = *pFilter;
+}
+
+CGridChildFrame::CGridChildFrame(CRDatabaseHelper* pHelper, std::unique_ptr<Zelt::ICursor>& cursor,
+                                 UINT nKind, const CStringPair& name, CImageList* pHeaderImages)
+    : m_pCursor(std::move(cursor)), m_name(name), m_pHeaderImages(pHeaderImages)
+{
+    Construct(pHelper, nKind);
+    if (m_pCursor)
+    {
+        m_bForwardOnly = m_pCursor->IsForwardOnly();
+        m_strInitialSelect = m_strCurrentSelect = m_pCursor->GetSQL();
+    }
+}
+
+CGridChildFrame::CGridChildFrame(CRDatabaseHelper* pHelper, LPCWSTR pszPlanSelect,
+                                 LPCWSTR pszShowSQL, UINT32 nStatementId)
+    : m_bForwardOnly(true), m_strInitialSelect(pszPlanSelect), m_strCurrentSelect(pszPlanSelect),
+      m_strShowSQL(pszShowSQL), m_nPlanId(nStatementId)
+{
+    Construct(pHelper, kGridPlan);
+}
+
+CGridChildFrame::~CGridChildFrame()
+{
+    theGridWindows.Remove(this);
+    m_view.m_pCursor = nullptr;
+    m_pCursor.reset();
+}
+
+UINT CGridChildFrame::GetIconId(UINT nKind)
+{
+    switch (nKind)
+    {
+    case kGridTable: return IDI_GRID_TABLE;
+    case kGridView: return IDI_GRID_VIEW;
+    case kGridProcedure: return IDI_GRID_PROCEDURE;
+    case kGridFunction: return IDI_GRID_FUNCTION;
+    case kGridTableLike: return IDI_GRID_TABLE_LIKE;
+    case kGridPlan: return IDI_GRID_PLAN;
+    default: return 0;
+    }
+}
+
+int CGridChildFrame::GetObjectKind() const
+{
+    switch (m_nKind)
+    {
+    case kGridTable:
+    case kGridTableLike: return DBOBJ_TABLE;
+    case kGridView: return DBOBJ_VIEW;
+    case kGridFunction: return DBOBJ_PROCEDURE;
+    default: return 0;
+    }
+}
+
+BOOL CGridChildFrame::PreCreateWindow(CREATESTRUCT& cs)
+{
+    if (!CMDIChildWnd::PreCreateWindow(cs))
+        return FALSE;
+    cs.dwExStyle |= WS_EX_CLIENTEDGE;
+    HICON hIcon =
+        m_nIconId != 0 ? ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIconId)) : nullptr;
+    cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
+                                       (HBRUSH)(COLOR_WINDOW + 1), hIcon);
+    return TRUE;
+}
+
+int CGridChildFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
+{
+    if (CMDIChildWnd::OnCreate(lpCreateStruct) == -1)
+        return -1;
+    if (m_nIconId != 0)
+    {
+        m_hIconLarge =
+            (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIconId), IMAGE_ICON,
+                                ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0);
+        m_hIconSmall = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIconId),
+                                           IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), 0);
+        SetIcon(m_hIconLarge, TRUE);
+        SetIcon(m_hIconSmall, FALSE);
+    }
+    CRect client;
+    GetClientRect(&client);
+    if (!m_view.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_SHOWSELALWAYS, GetGridOptions(),
+                       client, this, AFX_IDW_PANE_FIRST))
+        return -1;
+    m_view.m_pDatabase = m_pHelper ? &m_pHelper->GetDatabase() : nullptr;
+    m_view.m_pQuoteDatabase = m_pHelper ? &m_pHelper->GetCatalogDatabase() : nullptr;
+    if (m_pHeaderImages != nullptr)
+        m_view.SetHeaderImageList(m_pHeaderImages);
+    if (CanSort())
+    {
+        m_view.m_strSortAscending = L"Sort ascending";
+        m_view.m_strSortDescending = L"Sort descending";
+    }
+    m_view.m_pOwner = this;
+    RecalcLayout();
+
+    bool bOpened;
+    if (!m_pCursor)
+    {
+        bOpened = !m_strInitialSelect.IsEmpty() &&
+                  ApplySortAndFilter(nullptr, &m_filter, IDS_GRID_EXECUTING, false);
+    }
+    else
+    {
+        m_view.SetCursor(m_pCursor.get());
+        bOpened = LoadCursor(true, nullptr, 0);
+    }
+    if (!bOpened)
+        return -1;
+    SetStatusMessage(0);
+    ShowElapsedTime();
+    return 0;
+}
+
+void CGridChildFrame::OnDestroy()
+{
+    if (m_hIconLarge != nullptr)
+        ::DestroyIcon(m_hIconLarge);
+    if (m_hIconSmall != nullptr)
+        ::DestroyIcon(m_hIconSmall);
+    m_hIconLarge = m_hIconSmall = nullptr;
+    if (m_nKind == kGridPlan && m_pHelper != nullptr && m_pHelper->IsOpen())
+        m_pHelper->ClearExplainPlan(m_nPlanId);
+    theGridWindows.Remove(this);
+    theSettings.Save();
+    CMDIChildWnd::OnDestroy();
+}
+
+bool CGridChildFrame::HasUnsavedRow() const
+{
+    return m_view.m_hWnd != nullptr && (m_view.IsModified() || m_view.IsInserting());
+}
+
+void CGridChildFrame::OnClose()
+{
+    // Closing the window would lose the row being edited: let the user save it first.
+    if (HasUnsavedRow())
+    {
+        const int nAnswer = AfxMessageBox(L"The current row has changes that are not saved.\n"
+                                          L"Save them before the window closes?",
+                                          MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (nAnswer == IDCANCEL)
+            return;
+        if (nAnswer == IDYES)
+        {
+            if (!m_view.CommitRow() || HasUnsavedRow())
+                return;
+        }
+        else
+            m_view.CancelEdit();
+    }
+    CMDIChildWnd::OnClose();
+}
+
+void CGridChildFrame::OnSetFocus(CWnd* pOldWnd)
+{
+    CMDIChildWnd::OnSetFocus(pOldWnd);
+    if (m_view.m_hWnd != nullptr)
+        m_view.SetFocus();
+}
+
+BOOL CGridChildFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    if (nID == ID_VIEW_STATUS_BAR)
+        return FALSE;
+    if (m_view.m_hWnd != nullptr && m_view.OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    return CMDIChildWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+void CGridChildFrame::GetMessageString(UINT nID, CString& rMessage) const
+{
+    if (nID == AFX_IDS_IDLEMESSAGE && !m_strIdleText.IsEmpty())
+    {
+        rMessage = m_strIdleText;
+        return;
+    }
+    CMDIChildWnd::GetMessageString(nID, rMessage);
+}
+
+void CGridChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd)
+{
+    CMDIChildWnd::OnMDIActivate(bActivate, pActivateWnd, pDeactivateWnd);
+    CMainFrame* pMain = GetMainFrame();
+    if (pMain == nullptr)
+        return;
+    if (bActivate)
+    {
+        SetRowsText();
+        ShowElapsedTime();
+        pMain->SetIdleMessage(m_strIdleText);
+    }
+    else
+    {
+        pMain->SetRowsPane(L"");
+        pMain->SetPane2(L"");
+        pMain->SetIdleMessage(nullptr);
+    }
+}
+
+// ---- Options and status --------------------------------------------------------------------
+
+UINT CGridChildFrame::GetGridOptions() const
+{
+    UINT nOptions = 0;
+    if (theSettings.m_bGridLines)
+        nOptions |= kGridLines;
+    if (theSettings.m_bSelectFullLine)
+        nOptions |= kGridFullRowSelect;
+    if (theSettings.m_bEditable && CanSort())
+        nOptions |= kGridEditable;
+    if (theSettings.m_bAdjustColumns)
+        nOptions |= kGridFitColumns;
+    if (theSettings.m_bFetchAllRecs)
+        nOptions |= kGridFetchAll;
+    if (theSettings.m_bColumnScroll)
+        nOptions |= kGridColumnScroll;
+    if (theSettings.m_bMarkEvenLines)
+        nOptions |= kGridShadeOddRows;
+    if (theSettings.m_bMarkEditLines)
+        nOptions |= kGridMarkEditedRow;
+    if (theSettings.m_bMarkSortedColumns)
+        nOptions |= kGridDrawHeader;
+    return nOptions;
+}
+
+void CGridChildFrame::ApplyOptions()
+{
+    const bool bForwardOnly = m_bForwardOnly || (m_pCursor && m_pCursor->IsForwardOnly());
+    m_view.m_bUseCache = (bForwardOnly || theSettings.m_bUseCache) ? 1 : 0;
+    m_view.m_nCacheSize = bForwardOnly ? 0x7FFFFFFF : theSettings.m_nCacheSize;
+    m_view.m_bShowMarkers = theSettings.m_bDebug ? 1 : 0;
+    m_view.SetOptions(GetGridOptions());
+    m_view.m_crEditFrame = theSettings.m_crEditLines;
+}
+
+bool CGridChildFrame::IsConnected() const
+{
+    return m_pHelper != nullptr && m_pHelper->IsOpen();
+}
+
+bool CGridChildFrame::IsCursorOpen() const
+{
+    return IsConnected() && m_pCursor && m_pCursor->HasResultColumns();
+}
+
+void CGridChildFrame::CloseCursor()
+{
+    if (m_pCursor && m_pCursor->HasResultColumns())
+        m_pCursor->Close();
+}
+
+void CGridChildFrame::SetRowsText()
+{
+    CMainFrame* pMain = GetMainFrame();
+    if (pMain == nullptr || m_view.m_hWnd == nullptr)
+        return;
+    pMain->SetRowsPane(
+        FormatRowsText(m_view.GetItemCount(), m_view.GetColumnCount(), m_view.IsFullyLoaded()));
+}
+
+void CGridChildFrame::ShowElapsedTime()
+{
+    if (CMainFrame* pMain = GetMainFrame())
+        pMain->SetPane2(m_strElapsed);
+}
+
+void CGridChildFrame::SetStatusMessage(UINT nPromptId)
+{
+    CMainFrame* pMain = GetMainFrame();
+    if (nPromptId == 0)
+    {
+        m_strIdleText = theSettings.m_bEditable && CanSort() ? LoadText(IDS_GRID_IDLE) : CString();
+        if (pMain != nullptr)
+            pMain->SetIdleMessage(m_strIdleText);
+    }
+    else if (pMain != nullptr)
+        pMain->ShowMessage(nPromptId);
+}
+
+// ---- Opening ----------------------------------------------------------------------------------
+
+bool CGridChildFrame::ApplySortAndFilter(const CSortArray* pSort, const CFilterArray* pFilter,
+                                         UINT nPrompt, bool bKeepLayout)
+{
+    CSize scroll(0, 0);
+    const bool bScroll = m_view.m_hWnd != nullptr && m_view.GetPageSize(scroll);
+    const bool bSort = pSort != nullptr && CanSort();
+    const bool bFilter = pFilter != nullptr && CanFilter();
+    CRDatabase* pQuote = m_pHelper ? &m_pHelper->GetCatalogDatabase() : nullptr;
+    const CString strOrder = bSort ? BuildOrderByList(*pSort, pQuote) : CString();
+    const CString strCondition = bFilter ? pFilter->m_strCondition : CString();
+    CString strSelect, strWhyNot;
+    const bool bBackslash = m_pHelper && m_pHelper->GetDatabase().UsesBackslashEscapes();
+    if (!RebuildSelect(m_strCurrentSelect, bSort, strOrder, bFilter, strCondition, bBackslash,
+                       strSelect, strWhyNot))
+    {
+        AfxMessageBox(strWhyNot, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    SetStatusMessage(nPrompt);
+    const bool bResult = Requery(strSelect, bKeepLayout, pSort, pFilter, -1);
+    if (bResult && m_nKind != kGridPlan)
+        m_strShowSQL = strSelect;
+    SetStatusMessage(0);
+    if (bScroll && m_view.m_hWnd != nullptr)
+        m_view.SendMessage(LVM_SCROLL, scroll.cx, scroll.cy);
+    return bResult;
+}
+
+bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICursor>& cursor)
+{
+    CRDatabase& db = m_pHelper->GetDatabase();
+    auto pRecordset = std::make_unique<CRRecordset>(&db);
+    pRecordset->SetQueryTimeout(db.GetQueryTimeout());
+    if (CMainFrame* pMain = GetMainFrame())
+        pMain->UpdateWindow();
+    const UINT nType = ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan)
+                           ? RS_FORWARD_ONLY
+                           : m_pHelper->GetCursorType();
+    UINT nOptions = RS_NUMERIC_AS_TEXT;
+    if (m_nKind == kGridPlan)
+        nOptions |= RS_READONLY | RS_UNBOUND;
+    else if (m_nKind == kGridView && m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL)
+        nOptions |= RS_READONLY;
+    bool bOpened = false;
+    bool bCancelled = false;
+    if (CRDatabaseHelper::IsCancelExecEnabled())
+        bOpened = m_pHelper->OpenRecordset(pRecordset.get(), pszSelect, nType, nOptions, nullptr,
+                                           &bCancelled);
+    else
+    {
+        CWaitCursor wait;
+        bOpened = pRecordset->Open(pszSelect, nType, nOptions);
+    }
+    if (!bOpened)
+    {
+        if (!bCancelled)
+            AfxMessageBox(L"Can't open recordset", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    cursor = std::move(pRecordset);
+    return true;
+}
+
+bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortArray* pSort,
+                              const CFilterArray* pFilter, int nSelectRow)
+{
+    if (m_pHelper == nullptr)
+        return false;
+    const CString strSelect(pszSelect);
+    std::vector<CColumnRefreshInfo> layout;
+    if (bKeepLayout && m_pCursor && m_view.GetColumnCount() > 0)
+    {
+        std::vector<int> order;
+        if (ReadColumnOrder(m_view, m_view.GetColumnCount(), order))
+        {
+            for (int nColumn : order)
+            {
+                CColumnRefreshInfo info;
+                info.m_strName = m_view.GetColumnObject(nColumn)->m_strName;
+                info.m_bVisible = m_view.IsColumnShown(nColumn);
+                layout.push_back(info);
+            }
+        }
+    }
+    m_strElapsed.Empty();
+    const UINT nTimeout = (UINT)theSettings.m_nQueryTimeout;
+    m_pHelper->GetDatabase().SetQueryTimeout(nTimeout);
+    if (m_pHelper->GetDBMSKind() == DBMS_MSSQL)
+        m_pHelper->GetCatalogDatabase().SetQueryTimeout(nTimeout);
+
+    bool bResult = false;
+    RunReportingErrors([&] {
+        std::unique_ptr<Zelt::ICursor> cursor;
+        if (!OpenRecordset(strSelect, cursor))
+            return;
+        if (CMainFrame* pMain = GetMainFrame())
+            pMain->UpdateWindow();
+        m_strCurrentSelect = strSelect;
+        if (cursor->GetColumnCount() <= 0)
+        {
+            // A statement without a result set: nothing to read into memory or show.
+            ShowExecuted(cursor->GetExecutionTime());
+            cursor->Close();
+            return;
+        }
+        const bool bForwardOnly = cursor->IsForwardOnly();
+        if (m_nKind == kGridPlan || bForwardOnly)
+        {
+            Zelt::CMemCursor* pMem =
+                m_pHelper->ReadToMemCursor(AfxGetMainWnd(), cursor.release(), m_nKind == kGridPlan);
+            if (pMem == nullptr)
+                return;
+            cursor.reset(pMem);
+        }
+        m_bForwardOnly = bForwardOnly;
+        // The grid lets go of the old cursor before it is deleted: nothing may paint from it.
+        m_view.SetCursor(cursor.get());
+        m_pCursor.swap(cursor);
+        cursor.reset();
+        m_sort = pSort ? *pSort : CSortArray();
+        m_filter = pFilter ? *pFilter : CFilterArray();
+        if (LoadCursor(true, layout.empty() ? nullptr : &layout, nSelectRow))
+        {
+            theSettings.Save();
+            bResult = true;
+        }
+    });
+    return bResult;
+}
+
+void CGridChildFrame::ReadKeys()
+{
+    m_view.m_primaryKey.RemoveAll();
+    m_view.m_foreignKeys.RemoveAll();
+    if (m_nKind != kGridTable || m_pHeaderImages == nullptr || !theSettings.m_bShowKeysInGrid)
+        return;
+    RunReportingErrors([&] {
+        CPrimaryKeyArray keys;
+        CForeignKeyArray fks;
+        if (theSettings.m_bTableDialogPKey && m_pHelper->SupportsPrimaryKeys())
+            m_pHelper->GetPrimaryKeys(m_name, &keys);
+        if (theSettings.m_bTableDialogFKey && m_pHelper->SupportsForeignKeys())
+            m_pHelper->GetForeignKeysNow(m_name, &fks);
+        m_view.m_primaryKey.Copy(keys);
+        m_view.m_foreignKeys.Copy(fks);
+    });
+}
+
+bool CGridChildFrame::LoadCursor(bool bRebuildColumns,
+                                 const std::vector<CColumnRefreshInfo>* pLayout, int nSelectRow)
+{
+    if (!m_pCursor)
+        return false;
+    bool bResult = false;
+    RunReportingErrors([&] {
+        Zelt::ICursor* pCursor = m_pCursor.get();
+        m_strElapsed = FormatElapsedTime(pCursor->GetExecutionTime());
+        const int nColumns = pCursor->GetColumnCount();
+        if (nColumns <= 0)
+        {
+            ShowExecuted(pCursor->GetExecutionTime());
+            pCursor->Close();
+            return;
+        }
+        ShowElapsedTime();
+        ApplyOptions();
+        if (bRebuildColumns)
+        {
+            CWaitCursor wait;
+            m_view.Clear();
+            ReadKeys();
+            for (int nColumn = 1; nColumn <= nColumns; ++nColumn)
+            {
+                const CString strName = pCursor->GetColumnName(nColumn);
+                bool bPrimary = false, bForeign = false;
+                for (INT_PTR i = 0; i < m_view.m_primaryKey.GetSize(); ++i)
+                    bPrimary = bPrimary || strName == m_view.m_primaryKey[i].szColumnName;
+                for (INT_PTR i = 0; i < m_view.m_foreignKeys.GetSize(); ++i)
+                    bForeign = bForeign || strName == m_view.m_foreignKeys[i].szFkColumnName;
+                const int nImage = bPrimary && bForeign ? 2 : bPrimary ? 0 : bForeign ? 1 : -1;
+                UINT nSortMark = 0;
+                for (const CSortInfo& info : m_sort)
+                {
+                    if (info.m_strColumn == strName &&
+                        (info.m_nOrder == kSortAscending || info.m_nOrder == kSortDescending))
+                        nSortMark = info.m_nOrder;
+                }
+                const int nSQLType = pCursor->GetColumnSQLType(nColumn);
+                const int nFormat = IsNumberSQLType(nSQLType) ? LVCFMT_RIGHT : LVCFMT_LEFT;
+                const int nCType = pCursor->GetColumnCType(nColumn);
+                const Zelt::ICursor::CColumnDesc* pDesc = pCursor->GetColumn(nColumn);
+                if ((nCType == SQL_C_FLOAT || nCType == SQL_C_DOUBLE) &&
+                    !pCursor->IsNumericAsText() && pDesc != nullptr && pDesc->nDecimalDigits >= 1)
+                {
+                    CString strFormat;
+                    strFormat.Format(L"%%.%df", (int)pDesc->nDecimalDigits);
+                    m_view.InsertColumn(strName, nColumn, strFormat, 100, nFormat, nImage, 0,
+                                        bForeign, nSortMark);
+                }
+                else
+                    m_view.InsertColumn(strName, nColumn, 100, nFormat, nImage, 0, bForeign,
+                                        nSortMark);
+            }
+            if (pLayout != nullptr)
+            {
+                std::vector<int> order;
+                std::vector<CString> names;
+                for (int i = 0; i < m_view.GetColumnCount(); ++i)
+                    names.push_back(m_view.GetColumnObject(i)->m_strName);
+                std::vector<int> visible;
+                if (ReadColumnOrder(m_view, m_view.GetColumnCount(), order))
+                {
+                    if (RestoreColumnLayout(*pLayout, names, order, visible))
+                        ::SendMessageW(m_view.m_hWnd, LVM_SETCOLUMNORDERARRAY, order.size(),
+                                       (LPARAM)order.data());
+                    for (size_t i = 0; i < visible.size(); ++i)
+                    {
+                        if (visible[i] >= 0 && (visible[i] != 0) != m_view.IsColumnShown((int)i))
+                            m_view.ShowColumn((int)i, visible[i] != 0);
+                    }
+                }
+            }
+        }
+        if (m_view.LoadRows(nSelectRow))
+        {
+            SetRowsText();
+            bResult = true;
+        }
+        else
+            pCursor->Close();
+    });
+    return bResult;
+}
+
+void CGridChildFrame::ShowExecuted(ULONGLONG nMilliseconds)
+{
+    m_strElapsed = FormatElapsedTime(nMilliseconds);
+    AfxMessageBox(L"Executed OK.\n\nElapsed time: " + m_strElapsed, MB_OK | MB_ICONINFORMATION);
+}
+
+void CGridChildFrame::SortByColumn(int nColumn, bool bAscending)
+{
+    CGridColumn* pColumn = m_view.GetColumnObject(nColumn);
+    if (pColumn == nullptr)
+        return;
+    CSortArray sort = {
+        CSortInfo(pColumn->m_strName, bAscending ? kSortAscending : kSortDescending)};
+    ApplySortAndFilter(&sort, &m_filter, IDS_GRID_SORTING, true);
+}
+
+void CGridChildFrame::Refresh(bool bAsk)
+{
+    if (!CanSort() || m_view.m_hWnd == nullptr)
+        return;
+    // A result window runs its statement again: silently only when it merely reads.
+    if (m_nKind == kGridProcedure && !IsRereadableSelect(m_strCurrentSelect))
+    {
+        if (!bAsk)
+            return;
+        if (AfxMessageBox(L"The statement of this window does more than read data:\n\n" +
+                              m_strCurrentSelect + L"\n\nRun it again?",
+                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return;
+    }
+    CSize scroll(0, 0);
+    const bool bScroll = m_view.GetPageSize(scroll);
+    const int nRow = m_view.GetSelectedItem();
+    SetStatusMessage(IDS_GRID_REFRESHING);
+    const CSortArray sort = m_sort;
+    const CFilterArray filter = m_filter;
+    Requery(m_strCurrentSelect, true, &sort, &filter, nRow);
+    SetStatusMessage(0);
+    if (bScroll && m_view.m_hWnd != nullptr)
+        m_view.SendMessage(LVM_SCROLL, scroll.cx, scroll.cy);
+}
+
+// ---- Notifications ---------------------------------------------------------------------------
+
+CString CGridChildFrame::SaveErrorText(int nColumn, UINT nKind, LPCWSTR pszText)
+{
+    CString strName;
+    CGridColumn* pColumn = nColumn >= 1 ? m_view.GetColumnObject(nColumn - 1) : nullptr;
+    if (pColumn != nullptr)
+        strName = pColumn->m_strName;
+    return FormatSaveErrorText(strName, pColumn != nullptr, nKind, pszText);
+}
+
+BOOL CGridChildFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    auto* pHeader = reinterpret_cast<NMHDR*>(lParam);
+    if (pHeader == nullptr || m_view.m_hWnd == nullptr || pHeader->hwndFrom != m_view.m_hWnd)
+        return CMDIChildWnd::OnNotify(wParam, lParam, pResult);
+    auto editPrompt = [this] {
+        if (m_view.IsInserting())
+            SetStatusMessage(IDS_INSERT_PROMPT);
+        else if (m_view.IsEditing())
+            SetStatusMessage(IDS_UPDATE_PROMPT);
+        else
+            SetStatusMessage(0);
+    };
+    switch (pHeader->code)
+    {
+    case kGridSortAscending:
+    case kGridSortDescending: {
+        const int nColumn = reinterpret_cast<GridNotifyColumn*>(lParam)->nColumn - 1;
+        PostMessage(WM_APP + 1, (WPARAM)nColumn, pHeader->code == kGridSortAscending);
+        break;
+    }
+    case kGridDatabaseError:
+        AfxMessageBox(reinterpret_cast<GridNotifyText*>(lParam)->strText, MB_OK | MB_ICONERROR);
+        editPrompt();
+        break;
+    case kGridRowDone:
+        SetStatusMessage(0);
+        if (reinterpret_cast<GridNotifyFlag*>(lParam)->bFlag)
+            PostMessage(WM_COMMAND, ID_QUERY_REFRESH);
+        break;
+    case kGridUpdating: SetStatusMessage(IDS_UPDATING); break;
+    case kGridInserting: SetStatusMessage(IDS_INSERTING_ROW); break;
+    case kGridDeleting: SetStatusMessage(IDS_DELETING_ROW); break;
+    case kGridEditBegun: SetStatusMessage(IDS_EDIT_PROMPT); break;
+    case kGridCellStored: editPrompt(); break;
+    case kGridInsertMode: SetStatusMessage(IDS_INSERT_PROMPT); break;
+    case kGridEditCancelled: SetStatusMessage(0); break;
+    case kGridEditError: {
+        auto* pError = reinterpret_cast<GridNotifyEditError*>(lParam);
+        AfxMessageBox(SaveErrorText(pError->nColumn, pError->nKind, pError->strText),
+                      MB_OK | MB_ICONERROR);
+        break;
+    }
+    case kGridCountChanged: SetRowsText(); break;
+    default: return CMDIChildWnd::OnNotify(wParam, lParam, pResult);
+    }
+    *pResult = 0;
+    return TRUE;
+}
+
+LRESULT CGridChildFrame::OnDeferredSort(WPARAM wParam, LPARAM lParam)
+{
+    SortByColumn((int)wParam, lParam != 0);
+    return 0;
+}

@@ -1,0 +1,164 @@
+// CGridChildFrame: the MDI child window that shows one result set in a grid: a table, view or
+// other object, the result of a query, or the rows of an execution plan. It owns the cursor it
+// shows, builds its SELECT from a base text, a sort and a filter, opens it again when asked, and
+// keeps the main window's status panes up to date while it is active.
+//
+// grid_child_frame.cpp: construction, opening and reading; grid_child_commands.cpp: the Query
+// and Edit commands, their update rules and the popup menus.
+#pragma once
+
+#include "dbaccess/sql_names.h"
+#include "framework/ui.h"
+#include "windows/grid_child_view.h"
+#include "windows/grid_window_text.h"
+#include "windows/sort_filter_info.h"
+
+#include <memory>
+
+class CRDatabaseHelper;
+
+// Kinds of grid windows.
+enum GridFrameKind : UINT
+{
+    kGridQuery = 0,
+    kGridTable = 1,
+    kGridView = 2,
+    kGridProcedure = 3,
+    kGridFunction = 4,
+    kGridTableLike = 6,
+    kGridPlan = 7,
+};
+
+class CGridChildFrame : public CMDIChildWnd
+{
+    DECLARE_DYNAMIC(CGridChildFrame)
+
+public:
+    CGridChildFrame();
+    // An object: its SELECT and the text Show SQL shows; the filter is copied when the kind
+    // can be filtered.
+    CGridChildFrame(CRDatabaseHelper* pHelper, LPCWSTR pszSelect, LPCWSTR pszShowSQL,
+                    const CFilterArray* pFilter, UINT nKind, const CStringPair& name,
+                    CImageList* pHeaderImages);
+    // An opened result set, taken over.
+    CGridChildFrame(CRDatabaseHelper* pHelper, std::unique_ptr<Zelt::ICursor>& cursor, UINT nKind,
+                    const CStringPair& name, CImageList* pHeaderImages);
+    // A plan: the statement that reads the plan rows and the statement explained.
+    CGridChildFrame(CRDatabaseHelper* pHelper, LPCWSTR pszPlanSelect, LPCWSTR pszShowSQL,
+                    UINT32 nStatementId);
+    ~CGridChildFrame() override;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void GetMessageString(UINT nID, CString& rMessage) const override;
+    void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd) override;
+
+    bool CanSort() const { return CanSortKind(m_nKind); }
+    bool CanFilter() const { return CanFilterKind(m_nKind); }
+    static bool CanSortKind(UINT nKind)
+    {
+        return nKind == 1 || nKind == 2 || nKind == 3 || nKind == 6;
+    }
+    static bool CanFilterKind(UINT nKind) { return nKind == 1 || nKind == 2 || nKind == 6; }
+    int GetObjectKind() const;
+    static UINT GetIconId(UINT nKind);
+
+    bool ApplySortAndFilter(const CSortArray* pSort, const CFilterArray* pFilter, UINT nPrompt,
+                            bool bKeepLayout);
+    bool Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortArray* pSort,
+                 const CFilterArray* pFilter, int nSelectRow);
+    bool LoadCursor(bool bRebuildColumns, const std::vector<CColumnRefreshInfo>* pLayout,
+                    int nSelectRow);
+    void SortByColumn(int nColumn, bool bAscending);
+    // Reads the data again. bAsk: a result window that did more than read (an INSERT ...
+    // RETURNING, several statements) asks before it runs again; without bAsk (refreshes the
+    // program makes by itself) such a window is left as it is.
+    void Refresh(bool bAsk);
+    void ApplyOptions();
+    UINT GetGridOptions() const;
+    bool IsConnected() const;
+    bool IsCursorOpen() const;
+    void CloseCursor();
+    void SetRowsText();
+    void ShowElapsedTime();
+    void SetStatusMessage(UINT nPromptId);
+    void ShowContextMenu(CPoint point);
+
+    UINT GetKind() const { return m_nKind; }
+    const CStringPair& GetObjectName() const { return m_name; }
+    const CString& GetCurrentSelect() const { return m_strCurrentSelect; }
+    const CString& GetShowSQL() const { return m_strShowSQL; }
+    const CSortArray& GetSort() const { return m_sort; }
+    const CFilterArray& GetFilter() const { return m_filter; }
+    Zelt::ICursor* GetCursor() const { return m_pCursor.get(); }
+    CGridChildView& GetView() { return m_view; }
+
+protected:
+    void Construct(CRDatabaseHelper* pHelper, UINT nKind);
+    bool OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICursor>& cursor);
+    void ReadKeys();
+    // "Executed OK." with the time the statement took.
+    void ShowExecuted(ULONGLONG nMilliseconds);
+    CString SaveErrorText(int nColumn, UINT nKind, LPCWSTR pszText);
+    bool HasUnsavedRow() const;
+
+    afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    afx_msg void OnDestroy();
+    afx_msg void OnClose();
+    afx_msg void OnSetFocus(CWnd* pOldWnd);
+    // Header sorts run after the grid's own notification has returned.
+    afx_msg LRESULT OnDeferredSort(WPARAM wParam, LPARAM lParam);
+
+    // Commands (grid_child_commands.cpp).
+    afx_msg void OnSaveData();
+    afx_msg void OnDeleteAllRecords();
+    afx_msg void OnGoTo();
+    afx_msg void OnShowSQLQuery();
+    afx_msg void OnColumns();
+    afx_msg void OnTableInfo();
+    afx_msg void OnSort();
+    afx_msg void OnFilter();
+    afx_msg void OnRefresh();
+    afx_msg void OnInsert();
+    afx_msg void OnUpdate();
+    afx_msg void OnEditValue();
+    afx_msg void OnCopyValue();
+    afx_msg void OnCopy();
+    afx_msg void OnPaste();
+    afx_msg void OnDelete();
+    afx_msg void OnUpdateOpen(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateObjectCommand(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateRefresh(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateSort(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateFilter(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateGoTo(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateColumns(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateInsert(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateUpdate(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateEditValue(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateCopyValue(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateCopy(CCmdUI* pCmdUI);
+    afx_msg void OnUpdatePaste(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateDelete(CCmdUI* pCmdUI);
+    DECLARE_MESSAGE_MAP()
+
+    CString m_strIdleText;
+    CGridChildView m_view;
+    UINT m_nKind = 0;
+    UINT m_nIconId = 0;
+    HICON m_hIconLarge = nullptr;
+    HICON m_hIconSmall = nullptr;
+    CRDatabaseHelper* m_pHelper = nullptr;
+    std::unique_ptr<Zelt::ICursor> m_pCursor;
+    bool m_bForwardOnly = false;
+    CString m_strInitialSelect;
+    CString m_strCurrentSelect;
+    CString m_strShowSQL;
+    CStringPair m_name;
+    CString m_strElapsed;
+    UINT32 m_nPlanId = 0;
+    CImageList* m_pHeaderImages = nullptr;
+    CSortArray m_sort;
+    CFilterArray m_filter;
+};

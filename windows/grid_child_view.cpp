@@ -1,0 +1,116 @@
+// The grid of a grid window.
+#include "windows/grid_child_view.h"
+
+#include "app/app_settings.h"
+#include "dbaccess/error_report.h"
+#include "resources/resource.h"
+#include "services/database_helper.h"
+#include "services/wait_dlg.h"
+#include "windows/columns_dlg.h"
+#include "windows/edit_value_dlg.h"
+#include "windows/grid_child_frame.h"
+
+BEGIN_MESSAGE_MAP(CGridChildView, CRGrid)
+    ON_WM_CONTEXTMENU()
+END_MESSAGE_MAP()
+
+bool CGridChildView::CanUseValueKey()
+{
+    return m_nKind == 1 || m_nKind == 2 || m_nKind == 6;
+}
+
+bool CGridChildView::UseCursorForEdit(UINT)
+{
+    return theSettings.m_bUseCursorForEdit != 0;
+}
+
+bool CGridChildView::ConfirmDelete()
+{
+    if (!theSettings.m_bConfirmRowDeletion)
+        return true;
+    return AfxMessageBox(L"Record will be deleted.\nContinue?",
+                         MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
+}
+
+void CGridChildView::CreateWait(IWait*& pWait)
+{
+    auto* pDlg = new CWaitDlg(AfxGetMainWnd(), 5);
+    CString strText;
+    strText.LoadString(IDS_READING_DATA);
+    pDlg->SetProcessText(strText);
+    pWait = pDlg;
+}
+
+void CGridChildView::ShowColumnsDialog(LPCWSTR pszTitle)
+{
+    CColumnsDlg dlg(this);
+    dlg.m_strTitle = pszTitle;
+    dlg.DoModal();
+}
+
+bool CGridChildView::CanEditAsText(CRDatabaseHelper* pHelper, Zelt::ICursor* pCursor, UINT nColumn)
+{
+    if (pCursor == nullptr || nColumn < 1 || (int)nColumn > pCursor->GetColumnCount())
+        return false;
+    switch (pCursor->GetColumnSQLType(nColumn))
+    {
+    case -10:
+    case -9:
+    case -8:
+    case -4:
+    case -3:
+    case -2:
+    case -1:
+    case 1:
+    case 12: return true;
+    case -152: return pHelper != nullptr && pHelper->GetDBMSKind() == DBMS_MSSQL;
+    default: return false;
+    }
+}
+
+void CGridChildView::EditValue(CRDatabaseHelper* pHelper)
+{
+    const int nRow = GetSelectedItem();
+    const int nColumn = GetCurrentColumn();
+    if (!CanEditValue() || nRow < 0 || nColumn < 0 || nColumn >= GetColumnCount())
+        return;
+    CGridColumn* pColumn = GetColumnObject(nColumn);
+    RunReportingErrors([&] {
+        if (!CanEditAsText(pHelper, GetCursor(), pColumn->m_nCursorColumn))
+        {
+            EditSelectedRow(nColumn);
+            return;
+        }
+        const CString strTitle = QuoteSQLNameIfNeeded(
+            pColumn->m_strName, pHelper ? &pHelper->GetCatalogDatabase() : nullptr);
+        CGridItem value;
+        if (!PrepareEditCell(nRow, nColumn, nullptr, &value))
+            return;
+        OnBeginEdit(nRow);
+        CEditValueDlg dlg(pHelper, strTitle, value,
+                          GetCursor()->GetColumnSQLType(pColumn->m_nCursorColumn), this);
+        if (dlg.DoModal() == IDOK)
+        {
+            if (dlg.IsChanged())
+                SetCellValue(nRow, nColumn, dlg.GetValueText(), dlg.GetValueKind());
+            else
+                CancelEdit();
+        }
+        else
+            CancelEdit();
+    });
+}
+
+void CGridChildView::CopyValue()
+{
+    const int nRow = GetSelectedItem();
+    if (CanCopyValue() && nRow >= 0)
+        CopyCellValue(nRow, GetCurrentColumn());
+}
+
+void CGridChildView::OnContextMenu(CWnd* pWnd, CPoint point)
+{
+    CRGrid::OnContextMenu(pWnd, point);
+    if (auto* pFrame = dynamic_cast<CGridChildFrame*>(GetParent()))
+        pFrame->ShowContextMenu(point);
+}

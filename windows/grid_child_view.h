@@ -1,0 +1,32 @@
+// CGridChildView: the grid of a grid window. It answers the grid's questions to its owner (may a
+// row be found by its values, confirm a delete, make a wait indicator) and carries the columns
+// dialog and the long-value editor.
+#pragma once
+
+#include "grid/grid.h"
+
+class CRDatabaseHelper;
+
+class CGridChildView : public CRGrid
+{
+public:
+    explicit CGridChildView(UINT nKind = 0) : m_nKind(nKind) {}
+
+    void OrderColumns(LPCWSTR pszTitle) override { ShowOrderDialog(pszTitle); }
+    bool CanUseValueKey() override;
+    bool UseCursorForEdit(UINT nMask) override;
+    bool ConfirmDelete() override;
+    void CreateWait(IWait*& pWait) override;
+    virtual void ShowColumnsDialog(LPCWSTR pszTitle);
+
+    // Character columns (and SQL Server's xml) are edited in the long-value dialog.
+    static bool CanEditAsText(CRDatabaseHelper* pHelper, Zelt::ICursor* pCursor, UINT nColumn);
+    void EditValue(CRDatabaseHelper* pHelper);
+    void CopyValue();
+
+    UINT m_nKind;
+
+protected:
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
+    DECLARE_MESSAGE_MAP()
+};
