@@ -3,8 +3,6 @@
 #include "tests/support/windowed_tests.h"
 #include "window_test_util.h"
 
-#include "editor/editor_class.h"
-
 namespace {
 class CTestApp : public CWinApp
 {
@@ -43,6 +41,5 @@ std::deque<int>& MessageBoxAnswers()
 
 int main(int argc, char** argv)
 {
-    RegisterRColorEditorClass(::GetModuleHandleW(nullptr));
     return qltest::RunWindowedTests(argc, argv);
 }
