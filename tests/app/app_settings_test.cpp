@@ -281,6 +281,50 @@ TEST_F(Settings, SaveWritesTypedValuesAndNoLists)
     EXPECT_EQ(again->m_dlgPos[CAppSettings::dlgPosShowSQL].bottom, 4);
 }
 
+TEST_F(Settings, SingleValueWritersWriteOnlyTheirValues)
+{
+    auto s = Load();
+    const HWND hWnd = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 10, 20, 300, 200,
+                                        nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hWnd, nullptr);
+    CWnd* pWnd = CWnd::FromHandle(hWnd);
+    s->SaveWindowPlacement(pWnd);
+    std::vector<BYTE> bytes;
+    EXPECT_EQ(Get(L"Window placement", &bytes), (DWORD)REG_BINARY);
+    EXPECT_EQ(bytes.size(), 44u);
+    EXPECT_TRUE(s->m_bWindowPlacementValid);
+    ::DestroyWindow(hWnd);
+    EXPECT_EQ(Get(L"Grid lines"), 0u);
+
+    s->m_bStopAfterError = 0;
+    s->m_strSQLSeparator = L"GO";
+    s->SaveScriptSettings();
+    EXPECT_EQ(GetText(L"StopAfterError"), "No");
+    EXPECT_EQ(GetText(L"SQL separator"), "GO");
+    s->m_strCSVSeparator = L";";
+    s->SaveCSVSeparator();
+    EXPECT_EQ(GetText(L"CSV separator"), ";");
+    s->m_nSaveAsEncoding = 3;
+    s->SaveSaveAsSettings();
+    EXPECT_EQ(Get(L"SaveAsEncoding", &bytes), (DWORD)REG_DWORD);
+    EXPECT_EQ(*(DWORD*)bytes.data(), 3u);
+    s->m_bJoinWordWrap = 1;
+    s->SaveJoinWordWrap();
+    EXPECT_EQ(GetText(L"JoinWordWrap"), "Yes");
+    s->SaveCurrentDirectory();
+    wchar_t directory[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, directory);
+    EXPECT_EQ(GetText(L"Current directory"), A(directory));
+    EXPECT_EQ(Get(L"Cache size"), 0u);
+
+    // The user's key counts once it holds "Grid lines" (the first Save writes it).
+    SetText(L"Grid lines", L"Yes");
+    auto again = Load();
+    EXPECT_EQ(A(again->m_strSQLSeparator), "GO");
+    EXPECT_EQ(again->m_bJoinWordWrap, 1);
+    EXPECT_TRUE(again->m_bWindowPlacementValid);
+}
+
 TEST_F(Settings, ColourRulesFollowTheColoursByPosition)
 {
     auto s = Load();

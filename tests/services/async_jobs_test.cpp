@@ -274,6 +274,42 @@ TEST(AsyncJobs, ReadToMemCursorReadsEverythingOrGivesNothing)
     EXPECT_EQ(helper.ReadToMemCursor(nullptr, rs, true), nullptr);
 }
 
+TEST(AsyncJobs, CancelWhileReadingIntoMemoryDiscardsTheCursor)
+{
+    QlTestDb::TempSQLiteFile file;
+    CRDatabaseHelper helper;
+    // StepAPI: the driver hands rows over as SQLite makes them instead of all at once.
+    ASSERT_TRUE(helper.Connect(file.Connect() + L"StepAPI=1;", nullptr, 0, 0, 0));
+    auto* rs = new CRRecordset(&helper.GetDatabase());
+    ASSERT_TRUE(rs->Open(L"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                         L"WHERE x < 50000000) SELECT x, 'some text' FROM c",
+                         2, 1));
+    const DWORD uiThread = ::GetCurrentThreadId();
+    std::atomic<bool> answered{false};
+    std::unique_ptr<Zelt::CMemCursor> mem;
+    {
+        // Press Cancel in the reading dialog, then Yes in its question.
+        CLater press(20, [&] {
+            HWND hDlg = nullptr;
+            for (int i = 0; i < 400 && hDlg == nullptr; ++i, ::Sleep(5))
+                hDlg = ::FindWindowW(L"#32770", L"Please wait...");
+            if (hDlg == nullptr)
+                return;
+            ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+            for (int i = 0; i < 400; ++i, ::Sleep(5))
+                if (HWND hBox = qljobs::FindMessageBox(uiThread, hDlg))
+                {
+                    ::PostMessageW(hBox, WM_COMMAND, IDYES, 0);
+                    answered = true;
+                    return;
+                }
+        });
+        mem.reset(helper.ReadToMemCursor(nullptr, rs, true));
+    }
+    EXPECT_TRUE(answered.load());
+    EXPECT_EQ(mem, nullptr);
+}
+
 TEST(AsyncJobs, ConnectAndReconnectRunBehindADialogWithoutCancelHere)
 {
     int cancelExec = 1;
