@@ -32,8 +32,9 @@ public:
     // Writing: created under HKEY_CURRENT_USER when missing.
     explicit CSettingsKey(LPCWSTR pszPath)
     {
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, pszPath, 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &m_hKey, nullptr) != ERROR_SUCCESS)
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, pszPath, 0, nullptr, 0,
+                              KEY_WRITE | KEY_QUERY_VALUE, nullptr, &m_hKey,
+                              nullptr) != ERROR_SUCCESS)
             m_hKey = nullptr;
     }
     ~CSettingsKey()
@@ -135,6 +136,20 @@ public:
         if (m_hKey != nullptr)
             ::RegSetValueExW(m_hKey, pszName, 0, REG_BINARY, (const BYTE*)pData, nSize);
     }
+    std::vector<CString> ValueNames() const
+    {
+        std::vector<CString> names;
+        for (DWORD i = 0; m_hKey != nullptr; ++i)
+        {
+            wchar_t name[256] = {};
+            DWORD length = 256;
+            if (::RegEnumValueW(m_hKey, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            names.push_back(CString(name, (int)length));
+        }
+        return names;
+    }
     void Delete(LPCWSTR pszName)
     {
         if (m_hKey != nullptr)
@@ -174,9 +189,9 @@ CAppSettings::CAppSettings()
     {
         BindServiceOptions({&m_bCancelExec, &m_nCursorLib, &m_bUseCursorForEdit});
         BindExportSettings({&m_bMarkEvenLines, &m_bDebug, &m_strCSVSeparator, &m_strSQLSeparator,
-                            &m_bInsCommit, &m_nCommitQueries, &m_nSaveAsDBType,
-                            &m_nSaveAsEncoding, [this] { SaveCSVSeparator(); },
-                            [this] { SaveSaveAsSettings(); }, [this] { SaveCurrentDirectory(); }});
+                            &m_bInsCommit, &m_nCommitQueries, &m_nSaveAsDBType, &m_nSaveAsEncoding,
+                            [this] { SaveCSVSeparator(); }, [this] { SaveSaveAsSettings(); },
+                            [this] { SaveCurrentDirectory(); }});
     }
 }
 
@@ -595,9 +610,17 @@ void CAppSettings::SaveConnectStrings()
     CSettingsKey key(SubkeyPath(L"ConnectStrings"));
     key.WriteNumber(L"ConnectStringNumber", m_nConnectStringNumber);
     WriteList(key, L"ConnectString%d", m_connectStrings);
-    // A list shortened by the user must not come back from older values.
-    for (int i = (int)m_connectStrings.GetSize(); i < m_nConnectStringNumber; ++i)
-        key.Delete(IndexedName(L"ConnectString%d", i));
+    // A list shortened by the user must not come back from older values. Only values that exist
+    // are looked at: a broken history length of millions must not mean millions of deletes.
+    for (const CString& name : key.ValueNames())
+    {
+        int nIndex = -1;
+        wchar_t tail = 0;
+        if (swscanf(name, L"ConnectString%d%lc", &nIndex, &tail) == 1 &&
+            name == IndexedName(L"ConnectString%d", nIndex) &&
+            nIndex >= (int)m_connectStrings.GetSize() && nIndex < m_nConnectStringNumber)
+            key.Delete(name);
+    }
 }
 
 void CAppSettings::SaveSQLQueries()

@@ -245,6 +245,15 @@ TEST_F(Settings, RecentListInsertionMovesCutsAndWritesItsSubkey)
     EXPECT_EQ(GetText(L"ConnectString2", L"ConnectStrings"), "<missing>");
     EXPECT_EQ(GetText(L"ConnectString5", L"ConnectStrings"), "<missing>");
 
+    // A broken history length deletes what is there, not every name it could reach.
+    SetText(L"ConnectString7", L"old", L"ConnectStrings");
+    SetText(L"ConnectString07", L"not ours", L"ConnectStrings");
+    s->m_nConnectStringNumber = 50000000;
+    s->SaveConnectStrings();
+    EXPECT_EQ(GetText(L"ConnectString7", L"ConnectStrings"), "<missing>");
+    EXPECT_EQ(GetText(L"ConnectString07", L"ConnectStrings"), "not ours");
+    EXPECT_EQ(GetText(L"ConnectString1", L"ConnectStrings"), "d");
+
     for (int i = 0; i < 11; ++i)
         s->AddFindString(CString(L"find") + (wchar_t)(L'a' + i));
     ASSERT_EQ(s->m_find.m_findList.GetSize(), 10);
