@@ -3,6 +3,7 @@
 #include "dbaccess/database.h"
 
 #include <cwchar>
+#include <cwctype>
 
 namespace {
 
@@ -49,6 +50,55 @@ int LeadingNumber(const CString& text)
     return nValue;
 }
 
+// Linear in the text: statements may hold megabytes of literals.
+bool ContainsNoCase(LPCWSTR pszText, LPCWSTR pszPart)
+{
+    for (; *pszText; ++pszText)
+    {
+        size_t i = 0;
+        while (pszPart[i] && FoldAscii(pszText[i]) == FoldAscii(pszPart[i]))
+            ++i;
+        if (!pszPart[i])
+            return true;
+    }
+    return false;
+}
+
+// A statement that may change the session's sql_mode: a SET, or any text naming the mode.
+bool MayChangeSessionMode(LPCWSTR pszSQL)
+{
+    if (!pszSQL)
+        return false;
+    while (iswspace(*pszSQL) || *pszSQL == L'(')
+        ++pszSQL;
+    return (StartsWithNoCase(pszSQL, L"SET") && !iswalnum(pszSQL[3]) && pszSQL[3] != L'_') ||
+           ContainsNoCase(pszSQL, L"sql_mode");
+}
+
+// The first column of the first row of a query as text; false on any failure or no row.
+bool ReadOneText(SQLHDBC hDbc, LPCWSTR pszSQL, CString& strValue)
+{
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
+        return false;
+    bool bRead = false;
+    if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS)) &&
+        SQL_SUCCEEDED(SQLFetch(hStmt)))
+    {
+        SQLWCHAR szBuffer[1024];
+        SQLLEN nIndicator = 0;
+        SQLRETURN nRet = SQLGetData(hStmt, 1, SQL_C_WCHAR, szBuffer, sizeof szBuffer, &nIndicator);
+        if (SQL_SUCCEEDED(nRet) && nIndicator != SQL_NULL_DATA)
+        {
+            szBuffer[1023] = 0;
+            strValue = reinterpret_cast<LPCWSTR>(szBuffer);
+            bRead = true;
+        }
+    }
+    SQLFreeStmt(hStmt, SQL_DROP);
+    return bRead;
+}
+
 } // namespace
 
 SQLRETURN CancelODBCHandle(SQLSMALLINT nHandleType, SQLHANDLE hHandle)
@@ -79,7 +129,9 @@ DBMSKind DBMSKindFromName(LPCWSTR pszName)
         return DBMS_MSSQL;
     if (wcscmp(pszName, L"Firebird") == 0)
         return DBMS_FIREBIRD;
-    if (wcscmp(pszName, L"MySQL") == 0)
+    // MariaDB's own driver reports "MariaDB"; the server speaks MySQL's dialect (backquoted
+    // names, backslash escapes), and through a MySQL driver it reports "MySQL".
+    if (wcscmp(pszName, L"MySQL") == 0 || wcscmp(pszName, L"MariaDB") == 0)
         return DBMS_MYSQL;
     if (wcscmp(pszName, L"PostgreSQL") == 0)
         return DBMS_POSTGRESQL;
@@ -205,7 +257,7 @@ void CRDatabase::Close()
         m_hEnv = SQL_NULL_HENV;
     }
     m_nDBMSKind = DBMS_OTHER;
-    m_bBackslashEscapes = false;
+    m_nLiteralRules = 0;
     m_nNarrowTextUtf8 = -1;
 }
 
@@ -217,7 +269,20 @@ void CRDatabase::DetectDBMSKind()
     DBMSKind nKind = DBMSKindFromName(strName);
     if (nKind != DBMS_OTHER)
         m_nDBMSKind = nKind;
-    m_bBackslashEscapes = nKind == DBMS_MYSQL || StartsWithNoCase(strName, L"MariaDB");
+    m_nLiteralRules = strName == L"SQLite" ? literalSupplementaryAsChar : 0;
+    RefreshLiteralRules();
+}
+
+void CRDatabase::RefreshLiteralRules()
+{
+    m_nLiteralRules &= ~literalBackslashEscapes;
+    if (m_nDBMSKind != DBMS_MYSQL)
+        return;
+    CString strMode;
+    // sql_mode is a comma-separated list; the whole name cannot occur inside another mode name.
+    if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(m_hDbc, L"SELECT @@SESSION.sql_mode", strMode) ||
+        !ContainsNoCase(strMode, L"NO_BACKSLASH_ESCAPES"))
+        m_nLiteralRules |= literalBackslashEscapes;
 }
 
 bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const
@@ -261,6 +326,8 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
     nRet = SQLFreeStmt(hStmt, SQL_DROP);
     if (!SQL_SUCCEEDED(nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    if (m_nDBMSKind == DBMS_MYSQL && MayChangeSessionMode(pszSQL))
+        RefreshLiteralRules();
 }
 
 bool CRDatabase::GetInfoWord(SQLUSMALLINT nInfoType, WORD& nValue)

@@ -152,7 +152,14 @@ public:
     static CString FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& value);
     static CString FormatTimestampOffsetLiteral(UINT nKind,
                                                 const SQL_SS_TIMESTAMPOFFSET_STRUCT& value);
+    // Text: quotes doubled; MySQL backslashes escaped (the server's default mode); on PostgreSQL a
+    // text holding a backslash is written E'...' with the backslash doubled, which reads the same
+    // whatever standard_conforming_strings says. A text holding U+0000 is refused (thrown) where
+    // the product cannot take it in a literal; MySQL writes it \0. The CString form keeps
+    // characters after an embedded U+0000.
     static CString FormatStringLiteral(UINT nKind, LPCWSTR pszText);
+    static CString FormatStringLiteral(UINT nKind, const CString& text);
+    // Hexadecimal text (pairs of digits) as a binary literal; other text is refused (thrown).
     static CString FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex);
     // The current value of a cursor column (from 1) as a literal for the target kind; this
     // connection is the one the cursor reads from. "NULL" for NULL, "" for a target kind
@@ -172,12 +179,23 @@ public:
     {
         return FormatTimestampOffsetLiteral(m_nDBMSKind, value);
     }
-    // A server that reads backslashes in literals as escapes gets them doubled, whatever its kind.
+    // Text for this connection's session: MySQL's backslashes are escaped only while the
+    // session's sql_mode lacks NO_BACKSLASH_ESCAPES (as last read, see RefreshLiteralRules).
     CString StringLiteral(LPCWSTR pszText) const
     {
-        return FormatStringLiteral(m_bBackslashEscapes ? DBMS_MYSQL : m_nDBMSKind, pszText);
+        return QuoteText(m_nDBMSKind, pszText, pszText ? static_cast<int>(wcslen(pszText)) : 0,
+                         m_nLiteralRules);
     }
-    bool UsesBackslashEscapes() const { return m_bBackslashEscapes; }
+    CString StringLiteral(const CString& text) const
+    {
+        return QuoteText(m_nDBMSKind, text.GetString(), text.GetLength(), m_nLiteralRules);
+    }
+    bool UsesBackslashEscapes() const { return (m_nLiteralRules & literalBackslashEscapes) != 0; }
+    // Reads the session settings that decide how text literals are written: MySQL's sql_mode.
+    // Open reads them and ExecuteSQL again after a SET; code that builds literals after other
+    // statements may have run calls it first. One small query on MySQL, nothing elsewhere. When
+    // the mode cannot be read, backslashes are escaped (the server's default).
+    void RefreshLiteralRules();
     CString BinaryLiteral(LPCWSTR pszHex) const { return FormatBinaryLiteral(m_nDBMSKind, pszHex); }
 
     // How the driver hands over 8-bit text (SQL_C_CHAR): -1 not known yet, 1 as UTF-8, 0 in some
@@ -196,6 +214,15 @@ public:
     CString GetSearchPatternEscape();
 
 private:
+    // How this connection's text literals are written.
+    enum
+    {
+        literalBackslashEscapes = 1, // backslashes in '...' are escapes (MySQL's default mode)
+        // Characters above U+FFFF go in as char(code point): the SQLite driver garbles them in
+        // statement text (the statement is cut after the first one), though it reads them fine.
+        literalSupplementaryAsChar = 2,
+    };
+    static CString QuoteText(UINT nKind, const wchar_t* pText, int nLength, UINT nRules);
     bool SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet = nullptr);
 
     SQLHENV m_hEnv = SQL_NULL_HENV;
@@ -203,8 +230,8 @@ private:
     CString m_strConnect;           // completed connection string of the last Open
     UINT m_nQueryTimeout = 0;       // seconds, set on every statement; 0 none
     DBMSKind m_nDBMSKind = DBMS_OTHER;
-    bool m_bBackslashEscapes = false; // string literals read backslashes as escapes
-    LONGLONG m_nStartTime = 0;        // GetTickMs when the last ExecuteSQL began
-    LONGLONG m_nEndTime = 0;          // and when its SQLExecDirectW returned
-    int m_nNarrowTextUtf8 = -1;       // see GetNarrowTextUtf8
+    UINT m_nLiteralRules = 0;   // literal* bits
+    LONGLONG m_nStartTime = 0;  // GetTickMs when the last ExecuteSQL began
+    LONGLONG m_nEndTime = 0;    // and when its SQLExecDirectW returned
+    int m_nNarrowTextUtf8 = -1; // see GetNarrowTextUtf8
 };

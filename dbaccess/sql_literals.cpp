@@ -4,6 +4,10 @@
 
 #include "dbaccess/cursor.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace {
 
 // Fraction digits a product keeps in a time or timestamp literal. The SQL Server datetime
@@ -124,27 +128,160 @@ CString CRDatabase::FormatTimestampOffsetLiteral(UINT nKind,
     return s;
 }
 
+namespace {
+
+bool IsHexDigit(wchar_t ch)
+{
+    return (ch >= L'0' && ch <= L'9') || (ch >= L'A' && ch <= L'F') || (ch >= L'a' && ch <= L'f');
+}
+
+// MySQL text as a hexadecimal string of UTF-8 bytes with a character set: the one literal that
+// holds U+0000 while backslashes are not escapes.
+CString MySQLHexText(const wchar_t* pText, int nLength)
+{
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    std::wstring out = L"_utf8mb4 X'";
+    int nBytes =
+        nLength ? WideCharToMultiByte(CP_UTF8, 0, pText, nLength, nullptr, 0, nullptr, nullptr) : 0;
+    std::string bytes(static_cast<size_t>(nBytes), '\0');
+    if (nBytes)
+        WideCharToMultiByte(CP_UTF8, 0, pText, nLength, bytes.data(), nBytes, nullptr, nullptr);
+    for (unsigned char ch : bytes)
+    {
+        out += kDigits[ch >> 4];
+        out += kDigits[ch & 15];
+    }
+    out += L'\'';
+    return CString(out.c_str(), static_cast<int>(out.size()));
+}
+
+void AppendConcatenation(const std::vector<std::wstring>& terms, size_t nFirst, size_t nEnd,
+                         std::wstring& out)
+{
+    if (nEnd - nFirst == 1)
+    {
+        out += terms[nFirst];
+        return;
+    }
+    size_t nMiddle = nFirst + (nEnd - nFirst) / 2;
+    out += L'(';
+    AppendConcatenation(terms, nFirst, nMiddle, out);
+    out += L" || ";
+    AppendConcatenation(terms, nMiddle, nEnd, out);
+    out += L')';
+}
+
+} // namespace
+
+CString CRDatabase::QuoteText(UINT nKind, const wchar_t* pText, int nLength, UINT nRules)
+{
+    const bool bBackslashEscapes = (nRules & literalBackslashEscapes) != 0;
+    bool bBackslash = false, bNul = false;
+    for (int i = 0; i < nLength; ++i)
+    {
+        bBackslash = bBackslash || pText[i] == L'\\';
+        bNul = bNul || pText[i] == 0;
+    }
+    if (bNul && !bBackslashEscapes)
+    {
+        if (nKind == DBMS_MYSQL)
+            return MySQLHexText(pText, nLength);
+        throw new Zelt::CRDBException(
+            L"The text holds the character U+0000, which cannot be written as a literal for "
+            L"this database.");
+    }
+
+    // PostgreSQL reads backslashes in '...' as escapes while standard_conforming_strings is off
+    // and as themselves while it is on; in E'...' they are escapes under either setting.
+    const bool bEscapeForm = nKind == DBMS_POSTGRESQL && bBackslash;
+    const bool bEscapeBackslashes = bBackslashEscapes || bEscapeForm;
+    const wchar_t* pszOpen = L"'";
+    if (nKind == DBMS_SQLSERVER || nKind == DBMS_ORACLE || nKind == DBMS_MSSQL)
+        pszOpen = L"N'";
+    else if (bEscapeForm)
+        pszOpen = L"E'";
+
+    // Terms of the result: quoted runs and, where characters above U+FFFF are written as code
+    // points, char(...) calls between them.
+    std::vector<std::wstring> terms(1, pszOpen);
+    bool bInRun = true;
+    for (int i = 0; i < nLength; ++i)
+    {
+        wchar_t ch = pText[i];
+        if ((nRules & literalSupplementaryAsChar) && IS_HIGH_SURROGATE(ch) && i + 1 < nLength &&
+            IS_LOW_SURROGATE(pText[i + 1]))
+        {
+            UINT nCodePoint = 0x10000 + ((ch - 0xD800u) << 10) + (pText[i + 1] - 0xDC00u);
+            ++i;
+            // char() takes up to 100 arguments here and in every build of SQLite.
+            if (bInRun || std::count(terms.back().begin(), terms.back().end(), L',') >= 99)
+            {
+                if (bInRun)
+                    terms.back() += L'\'';
+                terms.emplace_back(L"char(");
+            }
+            else
+                terms.back().back() = L',';
+            terms.back() += std::to_wstring(nCodePoint) + L")";
+            bInRun = false;
+            continue;
+        }
+        if (!bInRun)
+        {
+            terms.emplace_back(L"'");
+            bInRun = true;
+        }
+        std::wstring& run = terms.back();
+        if (ch == L'\'')
+            run += L"''";
+        else if (ch == L'\\' && bEscapeBackslashes)
+            run += L"\\\\";
+        else if (ch == 0)
+            run += L"\\0";
+        else
+            run += ch;
+    }
+    if (bInRun)
+        terms.back() += L'\'';
+    if (terms.size() == 1)
+        return CString(terms[0].c_str(), static_cast<int>(terms[0].size()));
+    // Balanced, so that a text with many such characters stays within the parser's depth limit.
+    std::wstring out;
+    AppendConcatenation(terms, 0, terms.size(), out);
+    return CString(out.c_str(), static_cast<int>(out.size()));
+}
+
 CString CRDatabase::FormatStringLiteral(UINT nKind, LPCWSTR pszText)
 {
-    CString strText = pszText ? pszText : L"";
-    strText.Replace(L"'", L"''");
-    // MySQL reads a backslash in a literal as an escape character.
-    if (nKind == DBMS_MYSQL)
-        strText.Replace(L"\\", L"\\\\");
-    if (nKind == DBMS_SQLSERVER || nKind == DBMS_ORACLE || nKind == DBMS_MSSQL)
-        return L"N'" + strText + L"'";
-    return L"'" + strText + L"'";
+    // MySQL reads a backslash in a literal as an escape character unless the session's mode
+    // says otherwise; without a session its default holds.
+    return QuoteText(nKind, pszText, pszText ? static_cast<int>(wcslen(pszText)) : 0,
+                     nKind == DBMS_MYSQL ? literalBackslashEscapes : 0);
+}
+
+CString CRDatabase::FormatStringLiteral(UINT nKind, const CString& text)
+{
+    return QuoteText(nKind, text.GetString(), text.GetLength(),
+                     nKind == DBMS_MYSQL ? literalBackslashEscapes : 0);
 }
 
 CString CRDatabase::FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex)
 {
     CString strHex = pszHex ? pszHex : L"";
+    // The digits go into the statement as they are: anything else could end the literal.
+    for (int i = 0; i < strHex.GetLength(); ++i)
+        if (!IsHexDigit(strHex[i]))
+            throw new Zelt::CRDBException(L"A binary value must be given as hexadecimal digits.");
+    if (strHex.GetLength() % 2 != 0)
+        throw new Zelt::CRDBException(L"A binary value needs two hexadecimal digits per byte.");
     switch (nKind)
     {
     case DBMS_ACCESS:
     case DBMS_SQLSERVER:
     case DBMS_MSSQL: return L"0x" + strHex;
-    case DBMS_POSTGRESQL: return L"'\\x" + strHex + L"'";
+    // The bytea input form \x..., its backslash doubled inside E'...' so that it reads the
+    // same under either standard_conforming_strings setting.
+    case DBMS_POSTGRESQL: return L"E'\\\\x" + strHex + L"'";
     case DBMS_ORACLE: return L"HEXTORAW('" + strHex + L"')";
     default: return L"X'" + strHex + L"'";
     }

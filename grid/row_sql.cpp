@@ -503,6 +503,8 @@ bool BuildInsertStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
                           const std::vector<CRowSqlColumn>& columns, CRowStatement& statement,
                           CRowSqlFailure& failure)
 {
+    // Statements run since the last save may have changed how the session reads literals.
+    db.RefreshLiteralRules();
     statement = CRowStatement();
     CString table;
     if (!TableOf(cursor, table, failure))
@@ -529,6 +531,8 @@ bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
                           const std::vector<CRowSqlColumn>& columns, const CRowKeyRequest& key,
                           CRowStatement& statement, CRowSqlFailure& failure)
 {
+    // Statements run since the last save may have changed how the session reads literals.
+    db.RefreshLiteralRules();
     statement = CRowStatement();
     CString table;
     if (!TableOf(cursor, table, failure))
@@ -554,6 +558,8 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
                           const CRowKeyRequest& key, CRowStatement& statement,
                           CRowSqlFailure& failure)
 {
+    // Statements run since the last save may have changed how the session reads literals.
+    db.RefreshLiteralRules();
     statement = CRowStatement();
     CString table;
     if (!TableOf(cursor, table, failure))

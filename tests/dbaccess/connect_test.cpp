@@ -16,7 +16,7 @@ TEST(Connect, RealDriversOpenAndReportTheirProduct)
     } cases[] = {
         {file.Connect(), L"SQLite", DBMS_OTHER},
         {PostgresConnect(), L"PostgreSQL", DBMS_POSTGRESQL},
-        {MariaDBConnect(), L"MariaDB", DBMS_OTHER},
+        {MariaDBConnect(), L"MariaDB", DBMS_MYSQL},
     };
     for (const Case& c : cases)
     {
@@ -133,7 +133,8 @@ TEST(Connect, ProductKindFromTheReportedNameForAllKinds)
         {L"firebird", DBMS_OTHER},
         {L"MySQL", DBMS_MYSQL},
         {L"PostgreSQL", DBMS_POSTGRESQL},
-        {L"MariaDB", DBMS_OTHER},
+        {L"MariaDB", DBMS_MYSQL},
+        {L"mariadb", DBMS_OTHER},
     };
     for (const Case& c : cases)
     {

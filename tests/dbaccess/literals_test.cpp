@@ -108,11 +108,22 @@ TEST(Literals, StringsEscapeWhatEachProductNeeds)
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_ORACLE, L"O'Neil"), L"N'O''Neil'");
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_SQLSERVER, L"x"), L"N'x'");
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_MSSQL, L""), L"N''");
-    // A backslash is an escape character only for MySQL.
+    // A backslash is an escape character for MySQL; PostgreSQL gets a form that reads the same
+    // under either standard_conforming_strings setting.
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_MYSQL, L"a\\'; DROP TABLE t; --"),
               L"'a\\\\''; DROP TABLE t; --'");
-    EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_POSTGRESQL, L"a\\b"), L"'a\\b'");
+    EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_POSTGRESQL, L"a\\b'"), L"E'a\\\\b'''");
+    EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_POSTGRESQL, L"O'Neil"), L"'O''Neil'");
+    EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_SQLSERVER, L"a\\b"), L"N'a\\b'");
     EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_OTHER, nullptr), L"''");
+
+    // U+0000: MySQL's escape; refused where a literal cannot hold it. The CString form keeps
+    // what follows it.
+    const CString nul(L"a\0b", 3);
+    EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_MYSQL, nul), L"'a\\0b'");
+    EXPECT_EQ(CRDatabase::FormatStringLiteral(DBMS_MYSQL, static_cast<LPCWSTR>(nul)), L"'a'");
+    for (UINT kind : {0u, 2u, 3u, 7u})
+        EXPECT_TRUE(Catch([&] { CRDatabase::FormatStringLiteral(kind, nul); })) << kind;
 }
 
 TEST(Literals, BinaryValuesAreBinaryLiterals)
@@ -120,10 +131,15 @@ TEST(Literals, BinaryValuesAreBinaryLiterals)
     EXPECT_EQ(CRDatabase::FormatBinaryLiteral(DBMS_ACCESS, L"0A0B"), L"0x0A0B");
     EXPECT_EQ(CRDatabase::FormatBinaryLiteral(DBMS_SQLSERVER, L"0A0B"), L"0x0A0B");
     EXPECT_EQ(CRDatabase::FormatBinaryLiteral(DBMS_MSSQL, L"0A0B"), L"0x0A0B");
-    EXPECT_EQ(CRDatabase::FormatBinaryLiteral(DBMS_POSTGRESQL, L"0A0B"), L"'\\x0A0B'");
+    EXPECT_EQ(CRDatabase::FormatBinaryLiteral(DBMS_POSTGRESQL, L"0A0B"), L"E'\\\\x0A0B'");
     EXPECT_EQ(CRDatabase::FormatBinaryLiteral(DBMS_ORACLE, L"0A0B"), L"HEXTORAW('0A0B')");
     for (UINT kind : {0u, 5u, 6u})
         EXPECT_EQ(CRDatabase::FormatBinaryLiteral(kind, L"0A0B"), L"X'0A0B'") << kind;
+    EXPECT_EQ(CRDatabase::FormatBinaryLiteral(DBMS_MYSQL, L""), L"X''");
+    // Anything but pairs of hexadecimal digits could end the literal: refused.
+    for (LPCWSTR bad : {L"0A'; DROP TABLE t; --", L"ABC", L"0x0A", L"0A 0B"})
+        EXPECT_TRUE(Catch([&] { CRDatabase::FormatBinaryLiteral(DBMS_MYSQL, bad); }))
+            << Narrow(bad);
 }
 
 TEST(Literals, MemberFormsUseTheConnectionsKind)
@@ -244,20 +260,11 @@ TEST(LiteralsRoundTrip, MariaDBAsMySQL)
         {L"plain", L"O'Neil", L"back\\slash\\", L"a\\'; DROP TABLE x; -- ", L"100% _x_", kUnicode});
 }
 
-TEST(LiteralsRoundTrip, MariaDBAsItsOwnKind)
-{
-    RoundTrip({L"MariaDB", MariaDBConnect(), DBMS_OTHER,
-               L"CREATE TABLE %s (id int, s varchar(200) CHARACTER SET utf8mb4, b varbinary(64), "
-               L"ts datetime(6), d date)",
-               L"HEX(b)"},
-              {L"plain", L"O'Neil", L"100% _x_", kUnicode});
-}
-
-TEST(LiteralsRoundTrip, MariaDBConnectionEscapesBackslashesThoughItsKindIsOther)
+TEST(LiteralsRoundTrip, MariaDBConnectionIsMySQLKindAndEscapesBackslashes)
 {
     CRDatabase db;
     OpenOrFail(db, MariaDBConnect());
-    EXPECT_EQ(db.GetDBMSKind(), DBMS_OTHER);
+    EXPECT_EQ(db.GetDBMSKind(), DBMS_MYSQL);
     EXPECT_TRUE(db.UsesBackslashEscapes());
     CString table = TableName(L"litbs");
     db.ExecuteSQL(L"DROP TABLE IF EXISTS " + table);
@@ -300,7 +307,7 @@ TEST(FieldLiterals, EachColumnTypeForEachTarget)
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_ORACLE, &rs, 1), L"42");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_ORACLE, &rs, 2), L"N'O''Neil'");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_MSSQL, &rs, 3), L"0x0A0B");
-    EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 3), L"'\\x0A0B'");
+    EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 3), L"E'\\\\x0A0B'");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_MSSQL, &rs, 4),
               L"convert(datetime, '2024-03-05 07:08:09.500', 121)");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_ORACLE, &rs, 5), L"TO_DATE('2024/03/05', 'YYYY/MM/DD')");

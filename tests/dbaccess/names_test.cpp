@@ -118,7 +118,7 @@ void AwkwardNames(CRDatabase& db)
     CString suffix;
     suffix.Format(L"%lu", GetCurrentProcessId());
     for (CString name : {L"ql_conn_Mixed Case " + suffix, L"ql_conn_quote\"d " + suffix,
-                         L"ql_conn_" + suffix + L"_order"})
+                         L"ql_conn_" + suffix + L"_order", L"ql_conn_b`q'a\\s " + suffix})
     {
         SCOPED_TRACE(Narrow(name));
         CString table = FormatObjectName(CStringPair(L"", name), &db, false);
@@ -127,6 +127,9 @@ void AwkwardNames(CRDatabase& db)
         db.ExecuteSQL(L"CREATE TABLE " + table + L" (" + column + L" int)");
         db.ExecuteSQL(L"INSERT INTO " + table + L" VALUES (7)");
         EXPECT_EQ(QueryText(db, L"SELECT " + column + L" FROM " + table), L"7");
+        // A quoted name read as a string would compare unequal and count nothing.
+        EXPECT_EQ(QueryText(db, L"SELECT COUNT(*) FROM " + table + L" WHERE " + column + L" = 7"),
+                  L"1");
         db.ExecuteSQL(L"DROP TABLE " + table);
     }
 }
@@ -149,5 +152,13 @@ TEST(NamesOnServers, SQLiteIsCaseSensitive)
     CRDatabase db;
     OpenOrFail(db, file.Connect());
     EXPECT_FALSE(NeedsSQLQuotes(L"Orders", &db));
+    AwkwardNames(db);
+}
+
+TEST(NamesOnServers, MariaDBQuotesWithBackquotes)
+{
+    CRDatabase db;
+    OpenOrFail(db, MariaDBConnect());
+    EXPECT_EQ(QuoteSQLName(L"order", &db), L"`order`");
     AwkwardNames(db);
 }
