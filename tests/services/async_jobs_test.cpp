@@ -289,25 +289,32 @@ TEST(AsyncJobs, CancelWhileReadingIntoMemoryDiscardsTheCursor)
     std::unique_ptr<Zelt::CMemCursor> mem;
     {
         // Press Cancel in the reading dialog, then Yes in its question.
-        CLater press(20, [&] {
-            HWND hDlg = nullptr;
-            for (int i = 0; i < 400 && hDlg == nullptr; ++i, ::Sleep(5))
-                hDlg = ::FindWindowW(L"#32770", L"Please wait...");
-            if (hDlg == nullptr)
-                return;
-            ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-            for (int i = 0; i < 400; ++i, ::Sleep(5))
-                if (HWND hBox = qljobs::FindMessageBox(uiThread, hDlg))
-                {
-                    ::PostMessageW(hBox, WM_COMMAND, IDYES, 0);
-                    answered = true;
-                    return;
-                }
-        });
+        CLater press(20, [&] { answered = qljobs::PressCancelAndAnswerYes(uiThread); });
         mem.reset(helper.ReadToMemCursor(nullptr, rs, true));
     }
     EXPECT_TRUE(answered.load());
     EXPECT_EQ(mem, nullptr);
+}
+
+TEST(AsyncJobs, CancelledProcedureCallIsNoError)
+{
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(helper.Connect(QlTestDb::PostgresConnect(), nullptr, 0, 0, 0));
+    CRRecordset rs(&helper.GetDatabase());
+    ASSERT_TRUE(rs.Prepare(L"SELECT pg_sleep(30)", 2, 1));
+    const DWORD uiThread = ::GetCurrentThreadId();
+    std::atomic<bool> answered{false};
+    bool cancelled = false;
+    bool result = true;
+    {
+        CLater press(100, [&] { answered = qljobs::PressCancelAndAnswerYes(uiThread); });
+        auto e =
+            QlConnTest::Catch([&] { result = helper.ExecuteProcedure(&rs, nullptr, &cancelled); });
+        EXPECT_FALSE(e) << A(e ? e->m_strError : CString());
+    }
+    EXPECT_TRUE(answered.load());
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(result);
 }
 
 TEST(AsyncJobs, ConnectAndReconnectRunBehindADialogWithoutCancelHere)

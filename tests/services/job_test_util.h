@@ -53,6 +53,29 @@ inline HWND FindMessageBox(DWORD threadId, HWND except)
     return search.found;
 }
 
+// Presses Cancel in the thread's wait dialog once it shows and answers its question with Yes;
+// true when the question was answered. Runs on a helper thread while the test thread waits.
+inline bool PressCancelAndAnswerYes(DWORD uiThread)
+{
+    HWND hDlg = nullptr;
+    for (int i = 0; i < 400 && hDlg == nullptr; ++i, ::Sleep(5))
+    {
+        hDlg = ::FindWindowW(L"#32770", L"Please wait...");
+        if (hDlg != nullptr && ::GetWindowThreadProcessId(hDlg, nullptr) != uiThread)
+            hDlg = nullptr;
+    }
+    if (hDlg == nullptr)
+        return false;
+    ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 400; ++i, ::Sleep(5))
+        if (HWND hBox = FindMessageBox(uiThread, hDlg))
+        {
+            ::PostMessageW(hBox, WM_COMMAND, IDYES, 0);
+            return true;
+        }
+    return false;
+}
+
 // Runs an action on another thread after a delay; joined by the destructor.
 class CLater
 {
