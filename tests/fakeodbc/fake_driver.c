@@ -911,6 +911,7 @@ static SQLSMALLINT default_c_type(SQLSMALLINT sqlType)
     case SQL_LONGVARBINARY: return SQL_C_BINARY;
     case SQL_TYPE_TIMESTAMP:
     case SQL_TIMESTAMP: return SQL_C_TIMESTAMP;
+    case SQL_GUID: return SQL_C_GUID;
     }
     return SQL_C_CHAR;
 }
@@ -1024,6 +1025,23 @@ static SQLRETURN get_value(FakeStmt* s, int col, SQLSMALLINT cType, SQLPOINTER t
             *(double*)target = atof(v);
         size = 8;
         break;
+    case SQL_C_GUID: {
+        /* "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx" */
+        unsigned int d1 = 0, d2 = 0, d3 = 0, b[8] = {0};
+        sscanf(v, "%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x", &d1, &d2, &d3, &b[0], &b[1], &b[2],
+               &b[3], &b[4], &b[5], &b[6], &b[7]);
+        SQLGUID* g = target;
+        if (g)
+        {
+            g->Data1 = d1;
+            g->Data2 = (unsigned short)d2;
+            g->Data3 = (unsigned short)d3;
+            for (int i = 0; i < 8; ++i)
+                g->Data4[i] = (unsigned char)b[i];
+        }
+        size = sizeof(SQLGUID);
+        break;
+    }
     case SQL_C_FLOAT:
         if (target)
             *(float*)target = (float)atof(v);

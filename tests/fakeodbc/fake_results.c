@@ -132,6 +132,17 @@ void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret)
         fake_set_columns(stmt, countColumn, 1);
         fake_add_row(stmt, values);
     }
+    else if (strncmp(sql, "FAKE GUIDS", 10) == 0)
+    {
+        /* A uniqueidentifier-like column: one value and one NULL. */
+        static const FakeColumn guidColumn[] = {{"ID", SQL_GUID, 36}};
+        const char* first[1] = {"01234567-89ab-cdef-0123-456789abcdef"};
+        const char* second[1] = {NULL};
+        fake_set_columns(stmt, guidColumn, 1);
+        fake_add_row(stmt, first);
+        fake_add_row(stmt, second);
+        stmt->rowCount = -1;
+    }
     else if (strncmp(sql, "FAKE ROWERROR", 13) == 0)
     {
         add_generated_rows(stmt, 2);

@@ -251,3 +251,42 @@ TEST(ExcelWriter, PathGetsXlsxAndAFailedSaveKeepsTheOldFile)
     EXPECT_TRUE(failed);
     EXPECT_EQ("old", ReadBytes(out.Path()));
 }
+
+TEST(ExcelWriter, MoreColumnsOrRowsThanASheetHoldsStopWithAMessage)
+{
+    TempOutput out(L".xlsx");
+    CExcelDataFile file(out.Path());
+    file.BeginFile();
+    file.BeginTable(CStringPair(L"", L"t"), L"");
+    CString message;
+    try
+    {
+        file.AddColumnHeader(L"one too many", kExcelMaxColumns);
+    }
+    catch (COleDispatchException* e)
+    {
+        message = e->m_strDescription;
+        e->Delete();
+    }
+    EXPECT_NE(-1, message.Find(L"16384 columns")) << CStringA(message).GetString();
+    file.AddColumnHeader(L"last", kExcelMaxColumns - 1); // XFD is still there
+
+    // The header is row 1: the rows after it end at the sheet's last row.
+    message.Empty();
+    int rows = 0;
+    try
+    {
+        for (;;)
+        {
+            file.BeginRow();
+            ++rows;
+        }
+    }
+    catch (COleDispatchException* e)
+    {
+        message = e->m_strDescription;
+        e->Delete();
+    }
+    EXPECT_EQ(kExcelMaxRows - 1, rows);
+    EXPECT_NE(-1, message.Find(L"1048576 rows")) << CStringA(message).GetString();
+}

@@ -2,6 +2,7 @@
 // examples and the cases where a value or a name could break the file.
 #include "export_test_util.h"
 
+#include "dbaccess/recordset.h"
 #include "services/csv_data_file.h"
 #include "services/html_data_file.h"
 #include "services/sql_data_file.h"
@@ -254,5 +255,43 @@ TEST(SqlWriter, AnsiLossIsAskedOnceAndRefusalStops)
         }
         EXPECT_TRUE(stopped);
         EXPECT_EQ(std::string::npos, ReadBytes(out.Path()).find("?"));
+    }
+}
+
+TEST(SqlWriter, OracleGuidsAsTextOrBinaryFromTheFakeDriver)
+{
+    CRDatabase db;
+    ASSERT_TRUE(
+        db.Open(QlTestDb::FakeConnect(L"Oracle"), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+    for (int form : {0, 1})
+    {
+        CRRecordset rs(&db);
+        ASSERT_TRUE(rs.Open(L"FAKE GUIDS", RS_FORWARD_ONLY, RS_READONLY));
+        ASSERT_EQ(SQL_C_GUID, rs.GetColumnCType(1));
+        TempOutput out(L".sql");
+        CSQLScriptOptions options;
+        options.nTarget = SQLTARGET_ORACLE;
+        options.nGuidForm = form;
+        options.nEncoding = SQLENC_UTF8;
+        {
+            CSQLDataFile file(out.Path(), options, &db);
+            CStringPair name(L"", L"t");
+            file.BeginTable(name, L"");
+            file.AddColumnHeader(&rs, 0);
+            file.EndHeader(name);
+            do
+            {
+                file.BeginRow();
+                file.AddValue(&rs, 0);
+                file.EndRow();
+            } while (rs.MoveNext() && !rs.IsEOF());
+        }
+        // The binary form is the GUID's sixteen bytes as they lie in memory.
+        std::string value = form == 0 ? "'01234567-89AB-CDEF-0123-456789ABCDEF'"
+                                      : "'67452301AB89EFCD0123456789ABCDEF'";
+        std::string bytes = ReadBytes(out.Path());
+        EXPECT_NE(std::string::npos, bytes.find("INSERT INTO t (ID) VALUES(" + value + ");\n"))
+            << bytes;
+        EXPECT_NE(std::string::npos, bytes.find("INSERT INTO t (ID) VALUES(NULL);\n")) << bytes;
     }
 }
