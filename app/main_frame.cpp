@@ -69,6 +69,11 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_COMMAND(ID_HELP_INDEX, &CMainFrame::OnHelpIndex)
     ON_COMMAND(ID_VIEW_OPTIONS, &CMainFrame::OnOptions)
     ON_COMMAND(ID_DB_DSN_ADMINISTRATOR, &CMainFrame::OnDSNAdministrator)
+    // ---- SQL query and scripts
+    ON_COMMAND(ID_QUERY_SQL, &CMainFrame::OnSQLQuery)
+    ON_COMMAND(ID_SCRIPT_EXECUTE_FILE, &CMainFrame::OnExecuteSQLScript)
+    ON_COMMAND(ID_FILE_NEW, &CMainFrame::OnNewScript)
+    ON_COMMAND(ID_SCRIPT_OPEN, &CMainFrame::OnOpenScript)
     // ---- Objects and transactions
     ON_COMMAND(ID_VIEW_DBBAR, &CMainFrame::OnShowDatabaseBar)
     ON_UPDATE_COMMAND_UI(ID_VIEW_DBBAR, &CMainFrame::OnUpdateShowDatabaseBar)

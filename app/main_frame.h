@@ -115,6 +115,16 @@ public:
     // The plan of a script selection: comments stripped, then flattened; the text is the title.
     void ShowScriptExecutionPlan(LPCWSTR pszSQL);
 
+    // ---- SQL query and scripts (main_frame_scripts.cpp) ---------------------------------------
+    // "Execute SQL" with the text (empty: the most recent stored query), then ExecuteSQL.
+    void RunSQLQueryDialog(LPCWSTR pszText);
+    // Runs one SQL text directly (comments removed): a result set opens a grid window, anything
+    // else reports the rows changed. With bShowPlan only the plan is shown. True when the
+    // statement ran or the plan was shown.
+    bool ExecuteSQL(LPCWSTR pszText, bool bShowPlan);
+    // "Executed OK." and the elapsed time when given.
+    void ShowExecuted(LPCWSTR pszElapsed);
+
     // ---- Objects and transactions (main_frame_objects.cpp) -------------------------------------
     void ShowDatabaseBar(bool bShow, bool bRefresh);
     // Commit or roll back after asking; false when the user cancelled or it failed.
@@ -140,7 +150,8 @@ protected:
     COutputBar m_wndOutputBar;
     UINT_PTR m_nAutoSaveTimer = 0;
     UINT m_nAutoSavePeriod = 5;
-    bool m_bTracing = false; // ODBC tracing was turned on for this connection
+    bool m_bTracing = false;  // ODBC tracing was turned on for this connection
+    int m_nScriptCounter = 0; // titles "SQL%d" of new scripts
 
     // Closes an open connection before another opens; false when the user kept it.
     bool CloseBeforeConnect();
@@ -203,6 +214,12 @@ protected:
     afx_msg void OnHelpIndex();
     afx_msg void OnOptions();
     afx_msg void OnDSNAdministrator();
+
+    // ---- Message handlers: SQL query and scripts (main_frame_scripts.cpp) ------------------------
+    afx_msg void OnSQLQuery();
+    afx_msg void OnExecuteSQLScript();
+    afx_msg void OnNewScript();
+    afx_msg void OnOpenScript();
 
     // ---- Message handlers: objects and transactions (main_frame_objects.cpp) ---------------------
     afx_msg void OnShowDatabaseBar();

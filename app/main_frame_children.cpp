@@ -2,7 +2,9 @@
 #include "app/main_frame.h"
 
 #include "app/windows_array.h"
+#include "resources/resource.h"
 #include "windows/grid_child_frame.h"
+#include "windows/sql_child_frame.h"
 
 bool CMainFrame::CloseAllChildren(bool bScripts)
 {
@@ -15,11 +17,47 @@ bool CMainFrame::CloseAllChildren(bool bScripts)
     }
     if (!bScripts)
         return true;
-    // Script windows are not built yet: there is never one to save or close.
+    // Every modified script is asked about first; one refusal keeps all script windows open.
+    std::vector<CSQLChildFrame*> scripts = theSQLWindows.Snapshot();
+    for (auto it = scripts.rbegin(); it != scripts.rend(); ++it)
+    {
+        if (theSQLWindows.Find(*it) >= 0 && !(*it)->SaveModified())
+            return false;
+    }
+    for (auto it = scripts.rbegin(); it != scripts.rend(); ++it)
+    {
+        if (theSQLWindows.Find(*it) >= 0 && (*it)->m_hWnd != nullptr)
+            ::SendMessageW(m_hWndMDIClient, WM_MDIDESTROY, (WPARAM)(*it)->m_hWnd, 0);
+    }
     return true;
 }
 
-void CMainFrame::OpenSQLWindow(LPCWSTR, int, LPCWSTR, LPCWSTR) {}
+void CMainFrame::OpenSQLWindow(LPCWSTR pszPath, int nEncoding, LPCWSTR pszInitialText,
+                               LPCWSTR pszTitle)
+{
+    const bool bPath = pszPath != nullptr && *pszPath != 0;
+    CString strTitle;
+    if (pszTitle != nullptr && *pszTitle != 0)
+        strTitle = pszTitle;
+    else if (bPath)
+        strTitle = CompactPath(pszPath);
+    else
+        strTitle.Format(L"SQL%d", ++m_nScriptCounter);
+    auto* pFrame =
+        new CSQLChildFrame(&m_dbHelper, bPath ? pszPath : nullptr, nEncoding, m_pRecentFiles);
+    // A failed creation destroys the window, and with it the frame object.
+    if (pFrame->Create(nullptr, strTitle, GetChildFrameStyle(), rectDefault, this))
+    {
+        pFrame->MDIActivate();
+        if (pszInitialText != nullptr)
+            pFrame->SetScriptText(pszInitialText);
+    }
+    else if (bPath)
+    {
+        // The file could not be read: the user may choose another.
+        PostMessage(WM_COMMAND, ID_SCRIPT_OPEN);
+    }
+}
 
 void CMainFrame::CloseGridCursors()
 {
@@ -49,6 +87,15 @@ void CMainFrame::ApplyOptionsToChildren(bool bRefresh)
         else
             pGrid->GetView().Invalidate();
     }
+    for (CSQLChildFrame* pScript : theSQLWindows.Snapshot())
+        pScript->ApplyEditorOptions();
 }
 
-void CMainFrame::AutoSaveScripts() {}
+void CMainFrame::AutoSaveScripts()
+{
+    for (CSQLChildFrame* pScript : theSQLWindows.Snapshot())
+    {
+        if (theSQLWindows.Find(pScript) >= 0)
+            pScript->AutoSave();
+    }
+}

@@ -2,19 +2,25 @@
 
 #include "dbaccess/database.h"
 #include "dbaccess/error_report.h"
-#include "dbaccess/recordset.h"
 #include "grid/busy_connection.h"
 #include "services/async_jobs.h"
 #include "services/wait_dlg.h"
 
-#include <mutex>
+namespace {
 
-// One thread for the whole run: it waits for a statement, opens it as an unbound forward-only
-// recordset, closes it and signals the caller. The caller pumps the wait dialog meanwhile.
+// Spins of one side waiting for the other before it blocks: a statement of a script and the
+// hand-over between the threads usually take microseconds, an event wait under Wine more.
+const int kSpins = 300;
+
+} // namespace
+
+// One thread for the whole run. It waits for a statement, runs it on the runner's statement
+// handle and marks it done; the caller pumps the wait dialog meanwhile and cancels the handle
+// when the user asks.
 class CScriptStatementRunner::CWorker
 {
 public:
-    explicit CWorker(CRDatabase& db) : m_db(db)
+    explicit CWorker(CScriptStatementRunner& runner) : m_runner(runner)
     {
         m_hRequest = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
         m_hDone = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -25,6 +31,7 @@ public:
         if (m_hThread != nullptr)
         {
             m_bQuit = true;
+            ++m_nRequest;
             ::SetEvent(m_hRequest);
             ::WaitForSingleObject(m_hThread, INFINITE);
             ::CloseHandle(m_hThread);
@@ -36,28 +43,33 @@ public:
 
     Result Run(LPCWSTR pszSQL, CWaitDlg* pWait)
     {
-        m_strSQL = pszSQL;
+        m_pszSQL = pszSQL;
         m_bCancelRequested = false;
         m_nErrorKind = 0;
         m_bDone = false;
         CConnectionBusyScope busy; // paint code must leave the connection to the worker
-        ::SetEvent(m_hRequest);
+        ++m_nRequest;
+        if (m_bWorkerSleeping.load())
+            ::SetEvent(m_hRequest);
 
-        // Most statements of a script end within microseconds: look at the flag for a moment
-        // before waiting in steps of a millisecond with the dialog pumped between them.
-        for (int spin = 0; spin < 200 && !m_bDone.load(); ++spin)
+        for (int spin = 0; spin < kSpins && !m_bDone.load(); ++spin)
             ::SwitchToThread();
+        // The event only wakes this thread (it may be left set from an earlier statement): the
+        // flag alone says the statement has ended.
         while (!m_bDone.load())
         {
-            if (::WaitForSingleObject(m_hDone, 1) == WAIT_OBJECT_0)
+            m_bCallerSleeping = true;
+            if (!m_bDone.load())
+                ::WaitForSingleObject(m_hDone, 1);
+            m_bCallerSleeping = false;
+            if (m_bDone.load())
                 break;
             if (pWait != nullptr && pWait->PumpMessages() && !m_bCancelRequested.load())
             {
                 m_bCancelRequested = true;
-                CancelRunning();
+                SQLCancel(m_runner.m_hStmt);
             }
         }
-        ::WaitForSingleObject(m_hDone, 0); // the event may still be set after the flag was seen
 
         const bool bCancelled = m_bCancelRequested.load();
         switch (m_nErrorKind)
@@ -68,21 +80,11 @@ public:
             throw new Zelt::CRDBException(m_exception);
         case 2: throw new CRDatabaseHelper::CAsyncThread::CStrException(m_strError);
         case 3: throw CRDatabaseHelper::CAsyncThread::CUnknownException();
-        default: break;
+        default: return bCancelled ? cancelled : executed;
         }
-        if (bCancelled)
-            return cancelled;
-        return m_bResult ? executed : openFailed;
     }
 
 private:
-    void CancelRunning()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_pRunning != nullptr && m_pRunning->GetStmtHandle() != SQL_NULL_HSTMT)
-            SQLCancel(m_pRunning->GetStmtHandle());
-    }
-
     static DWORD WINAPI ThreadProc(LPVOID pParam)
     {
         static_cast<CWorker*>(pParam)->Loop();
@@ -91,39 +93,35 @@ private:
 
     void Loop()
     {
+        int nSeen = 0;
         for (;;)
         {
-            ::WaitForSingleObject(m_hRequest, INFINITE);
+            for (int spin = 0; spin < kSpins && m_nRequest.load() == nSeen; ++spin)
+                ::SwitchToThread();
+            while (m_nRequest.load() == nSeen)
+            {
+                m_bWorkerSleeping = true;
+                if (m_nRequest.load() == nSeen)
+                    ::WaitForSingleObject(m_hRequest, INFINITE);
+                m_bWorkerSleeping = false;
+            }
+            nSeen = m_nRequest.load();
             if (m_bQuit.load())
                 return;
             RunOne();
             m_bDone = true;
-            ::SetEvent(m_hDone);
+            if (m_bCallerSleeping.load())
+                ::SetEvent(m_hDone);
         }
     }
 
     void RunOne()
     {
-        m_bResult = false;
         try
         {
-            CRRecordset recordset(&m_db);
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_pRunning = &recordset;
-            }
-            struct CClear
-            {
-                CWorker* p;
-                ~CClear()
-                {
-                    std::lock_guard<std::mutex> lock(p->m_mutex);
-                    p->m_pRunning = nullptr;
-                }
-            } clear{this};
-            // A cancel that came before the statement handle existed takes effect now.
+            // A cancel that came before the statement started takes effect now.
             if (!m_bCancelRequested.load())
-                m_bResult = recordset.Open(m_strSQL, RS_FORWARD_ONLY, RS_UNBOUND);
+                m_runner.ExecuteDirect(m_pszSQL);
         }
         catch (Zelt::CRDBException* e)
         {
@@ -145,17 +143,17 @@ private:
         }
     }
 
-    CRDatabase& m_db;
+    CScriptStatementRunner& m_runner;
     HANDLE m_hRequest = nullptr;
     HANDLE m_hDone = nullptr;
     HANDLE m_hThread = nullptr;
+    std::atomic<int> m_nRequest{0};
     std::atomic<bool> m_bQuit{false};
     std::atomic<bool> m_bDone{false};
     std::atomic<bool> m_bCancelRequested{false};
-    std::mutex m_mutex;
-    CRRecordset* m_pRunning = nullptr; // guarded by m_mutex
-    CString m_strSQL;
-    bool m_bResult = false;
+    std::atomic<bool> m_bWorkerSleeping{false};
+    std::atomic<bool> m_bCallerSleeping{false};
+    LPCWSTR m_pszSQL = nullptr;
     int m_nErrorKind = 0; // 1 database error, 2 framework exception, 3 anything else
     Zelt::CRDBException m_exception{0};
     CString m_strError;
@@ -165,17 +163,61 @@ CScriptStatementRunner::CScriptStatementRunner(CRDatabase& db, bool bCancelable,
     : m_db(db), m_bCancelable(bCancelable), m_pWait(pWait)
 {}
 
-CScriptStatementRunner::~CScriptStatementRunner() = default;
+CScriptStatementRunner::~CScriptStatementRunner()
+{
+    m_worker.reset();
+    if (m_hStmt != SQL_NULL_HSTMT)
+        SQLFreeStmt(m_hStmt, SQL_DROP);
+}
+
+void CScriptStatementRunner::AllocStatement()
+{
+    if (m_hStmt != SQL_NULL_HSTMT)
+        return;
+    SQLRETURN nRet;
+    do
+        nRet = SQLAllocStmt(m_db.GetConnectionHandle(), &m_hStmt);
+    while (nRet == SQL_STILL_EXECUTING);
+    if (!SQL_SUCCEEDED(nRet))
+    {
+        m_hStmt = SQL_NULL_HSTMT;
+        auto* pException = new Zelt::CRDBException(nRet);
+        pException->BuildErrorString(&m_db, SQL_NULL_HSTMT);
+        throw pException;
+    }
+    SQLSetStmtOption(m_hStmt, SQL_QUERY_TIMEOUT, m_db.GetQueryTimeout());
+}
+
+void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
+{
+    SQLRETURN nRet;
+    do
+        nRet = SQLExecDirectW(m_hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
+    while (nRet == SQL_STILL_EXECUTING);
+    // SQL_NO_DATA: an UPDATE or DELETE that found no row.
+    if (!SQL_SUCCEEDED(nRet) && nRet != SQL_NO_DATA)
+    {
+        auto* pException = new Zelt::CRDBException(nRet);
+        pException->BuildErrorString(&m_db, m_hStmt);
+        SQLFreeStmt(m_hStmt, SQL_CLOSE);
+        throw pException;
+    }
+    // Rows a statement returns are discarded with its pending results.
+    SQLFreeStmt(m_hStmt, SQL_CLOSE);
+}
 
 CScriptStatementRunner::Result CScriptStatementRunner::Run(LPCWSTR pszSQL)
 {
+    // One statement handle for the whole run: allocating one per statement costs more ODBC
+    // calls than a short INSERT itself.
+    AllocStatement();
     if (!m_bCancelable)
     {
-        m_db.ExecuteSQL(pszSQL);
+        ExecuteDirect(pszSQL);
         return executed;
     }
     if (!m_worker)
-        m_worker = std::make_unique<CWorker>(m_db);
+        m_worker = std::make_unique<CWorker>(*this);
     if (!m_worker->IsRunning())
         AfxThrowResourceException();
     return m_worker->Run(pszSQL, m_pWait);

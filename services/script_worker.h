@@ -7,6 +7,8 @@
 
 #include "framework/core.h"
 
+#include "dbaccess/odbc_defs.h"
+
 #include <atomic>
 #include <memory>
 
@@ -19,7 +21,7 @@ public:
     enum Result
     {
         executed = 0,
-        openFailed = 1, // the driver refused the statement without an error record
+        openFailed = 1, // kept for the callers' codes; direct execution reports errors
         cancelled = 2,  // the user cancelled it in the wait dialog
     };
 
@@ -30,17 +32,21 @@ public:
     CScriptStatementRunner(const CScriptStatementRunner&) = delete;
     CScriptStatementRunner& operator=(const CScriptStatementRunner&) = delete;
 
-    // Runs one statement; rows it returns are discarded. A database error is thrown as a
-    // Zelt::CRDBException* (on the worker's path a new copy raised here); an error caused by a
-    // cancel is reported as cancelled instead.
+    // Runs one statement directly (SQLExecDirectW); rows it returns are discarded. A database
+    // error is thrown as a Zelt::CRDBException* (on the worker's path a new copy raised here);
+    // an error caused by a cancel is reported as cancelled instead.
     Result Run(LPCWSTR pszSQL);
 
     bool IsCancelable() const { return m_bCancelable; }
 
 private:
     class CWorker;
+    void AllocStatement();
+    void ExecuteDirect(LPCWSTR pszSQL);
+
     CRDatabase& m_db;
     bool m_bCancelable;
     CWaitDlg* m_pWait;
+    SQLHSTMT m_hStmt = SQL_NULL_HSTMT; // kept for the whole run
     std::unique_ptr<CWorker> m_worker;
 };

@@ -14,31 +14,8 @@
 
 void CGridChildFrame::OnSaveData()
 {
-    if (!IsCursorOpen() || !m_pHelper)
-        return;
-    // The columns as the grid shows them, hidden ones included.
-    const int nCount = m_view.GetColumnCount();
-    std::vector<int> order(nCount > 0 ? nCount : 0);
-    if (order.empty() ||
-        !::SendMessageW(m_view.m_hWnd, LVM_GETCOLUMNORDERARRAY, order.size(), (LPARAM)order.data()))
-        return;
-    std::vector<int> columns;
-    for (int nListColumn : order)
-    {
-        CGridColumn* pColumn = m_view.GetColumnObject(nListColumn);
-        if (pColumn == nullptr || pColumn->m_nCursorColumn < 1)
-            return;
-        columns.push_back((int)pColumn->m_nCursorColumn - 1);
-    }
-    // What the rows are: the plan's statement, the statement of a result or of a sorted or
-    // filtered object; none when the object's name says it.
-    CString strDescription;
-    if (m_nKind == kGridPlan)
-        strDescription = m_strShowSQL;
-    else if (m_name.m_strSecond.IsEmpty() || !m_sort.empty() || m_filter.size() > 0)
-        strDescription = m_pCursor->GetSQL();
-    m_pHelper->SaveDataToFile(m_pCursor.get(), m_name, (int)m_nKind, &columns, AfxGetMainWnd(),
-                              strDescription.IsEmpty() ? nullptr : strDescription.GetString());
+    // The export writers hold the only form of this command; without them nothing is saved.
+    AfxMessageBox(L"Saving data is not available in this build.", MB_OK | MB_ICONINFORMATION);
 }
 
 void CGridChildFrame::OnDeleteAllRecords()
