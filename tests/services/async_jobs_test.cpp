@@ -363,6 +363,42 @@ TEST(AsyncJobs, ConnectAndReconnectRunBehindADialogWithoutCancelHere)
     BindServiceOptions({});
 }
 
+// The server ends the session; Reconnect opens it again with the completed string.
+void ReconnectAfterTheServerEndedTheSession(const CString& connect, LPCWSTR sessionIdSQL,
+                                            LPCWSTR killFormat)
+{
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(helper.Connect(connect, nullptr, 0, 0, 0));
+    const CString session = QlConnTest::QueryText(helper.GetDatabase(), sessionIdSQL);
+    {
+        CRDatabase killer;
+        QlConnTest::OpenOrFail(killer, connect);
+        CString kill;
+        kill.Format(killFormat, (LPCWSTR)session);
+        killer.ExecuteSQL(kill);
+    }
+    bool cancelled = true;
+    auto e =
+        QlConnTest::Catch([&] { EXPECT_TRUE(helper.Reconnect(nullptr, 0, 0, 0, &cancelled)); });
+    ASSERT_FALSE(e) << A(e->m_strError);
+    EXPECT_FALSE(cancelled);
+    EXPECT_NE(QlConnTest::QueryText(helper.GetDatabase(), sessionIdSQL), session);
+    EXPECT_EQ(QlConnTest::QueryText(helper.GetDatabase(), L"SELECT 5"), CString(L"5"));
+}
+
+TEST(AsyncJobs, ReconnectAfterPostgresTerminatedTheBackend)
+{
+    ReconnectAfterTheServerEndedTheSession(QlTestDb::PostgresConnect(),
+                                           L"SELECT pg_backend_pid()::text",
+                                           L"SELECT pg_terminate_backend(%s)");
+}
+
+TEST(AsyncJobs, ReconnectAfterMariaDBKilledTheConnection)
+{
+    ReconnectAfterTheServerEndedTheSession(QlTestDb::MariaDBConnect(),
+                                           L"SELECT CAST(CONNECTION_ID() AS CHAR)", L"KILL %s");
+}
+
 TEST(AsyncJobs, CatalogReadsRunOnAWorkerOnlyWithCancelExec)
 {
     int cancelExec = 0;
