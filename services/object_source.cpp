@@ -204,10 +204,23 @@ bool CRDatabaseHelper::GetObjectSource(const CStringPair& name, int nObjectKind,
                                   : nObjectKind == DBOBJ_PACKAGE  ? L"PACKAGE"
                                                                   : L"TRIGGER";
                 bResult = ReadOracleSource(db, pszType, object, strSource);
-                CString strBody;
-                if (bResult && nObjectKind == DBOBJ_PACKAGE &&
-                    ReadOracleSource(db, L"PACKAGE BODY", object, strBody) && !strBody.IsEmpty())
-                    strSource += GetPackageBodySeparator() + strBody;
+                if (bResult && nObjectKind == DBOBJ_PACKAGE)
+                {
+                    // A body that cannot be read (no privilege on it, say) leaves the
+                    // specification alone.
+                    CString strBody;
+                    bool bBody = false;
+                    try
+                    {
+                        bBody = ReadOracleSource(db, L"PACKAGE BODY", object, strBody);
+                    }
+                    catch (CException* e)
+                    {
+                        CExceptionHolder held(e);
+                    }
+                    if (bBody && !strBody.IsEmpty())
+                        strSource += GetPackageBodySeparator() + strBody;
+                }
                 return;
             }
             case DBMS_POSTGRESQL: {

@@ -408,6 +408,8 @@ static SQLRETURN do_connect(FakeConn* c, const char* in, SQLUSMALLINT completion
     c->missingTable[0] = 0;
     c->tableExists = 0;
     conn_value(in, "MissingTable", c->missingTable, sizeof c->missingTable);
+    c->canned[0] = 0;
+    conn_value(in, "Canned", c->canned, sizeof c->canned);
 
     if (conn_value(in, "Prompt", value, sizeof value) && strcasecmp(value, "Cancel") == 0 &&
         completion != SQL_DRIVER_NOPROMPT)
@@ -813,6 +815,8 @@ SQLRETURN SQL_API SQLMoreResults(SQLHSTMT hstmt)
     FakeStmt* s = stmt_of(hstmt);
     if (!s)
         return SQL_INVALID_HANDLE;
+    if (fake_canned_more(s))
+        return SQL_SUCCESS;
     fake_reset_result(s);
     return SQL_NO_DATA;
 }

@@ -12,6 +12,7 @@
  *   NoRowCount=1                 SQLRowCount fails
  *   NoTransact=1                 SQLEndTran fails
  *   NoTrace=1                    setting SQL_ATTR_TRACE fails
+ *   Canned=<file>                canned result sets per statement prefix (fake_canned.c)
  *   MissingTable=<name>          a table that does not exist yet: statements naming it fail with
  *                                42S02 until "CREATE TABLE <name>" runs; "DROP TABLE <name>"
  *                                removes it again
@@ -100,6 +101,7 @@ typedef struct FakeConn
     SQLULEN trace;
     char traceFile[512];
     int liveStatements; /* allocated and not yet freed (FAKE STATEMENTS) */
+    char canned[512];   /* file of canned answers, "" when not used */
     char driverVer[64];
     SQLUINTEGER scrollOptions;
     SQLUINTEGER cursorAttr1[3]; /* static, keyset, dynamic */
@@ -127,6 +129,8 @@ typedef struct FakeStmt
     SQLUSMALLINT* rowStatus;
     SQLULEN* rowsFetched;
     char prepared[4096];
+    char cannedPrefix[2048]; /* the canned answer of the last statement */
+    int cannedNext;          /* its next result set for SQLMoreResults; 0 none */
 } FakeStmt;
 
 /* fake_results.c */
@@ -136,6 +140,11 @@ void fake_add_row(FakeStmt* stmt, const char* const* values);
 void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret);
 void fake_catalog_result(FakeStmt* stmt, const char* function, const char* const* args,
                          int argCount);
+
+/* fake_canned.c: 1 when the statement has a canned answer (then loaded, *ret set). */
+int fake_canned_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret);
+/* Loads the next canned result set of the last statement; 0 when there is none. */
+int fake_canned_more(FakeStmt* stmt);
 
 /* fake_driver.c */
 void fake_add_diag(FakeDiagList* list, const char* state, const char* message);

@@ -70,6 +70,8 @@ void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret)
     fake_reset_result(stmt);
     *ret = SQL_SUCCESS;
     stmt->rowCount = 1;
+    if (fake_canned_result(stmt, sql, ret))
+        return;
     int n = 0;
     const char* missing = stmt->conn->missingTable;
     if (missing[0] && strstr(sql, missing))
