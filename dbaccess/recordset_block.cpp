@@ -49,6 +49,14 @@ void CRRecordset::BindBlock(SQLUSMALLINT col, CSQLColumn& rec, SQLSMALLINT bindT
                             SQLLEN elementSize)
 {
     const size_t rows = static_cast<size_t>(m_block.nRows);
+    // The MariaDB and SQLite drivers step through a column-wise SQL_C_FLOAT array 8 bytes at a
+    // time and write past a 4-byte one; PostgreSQL's steps 4. Floats go in as doubles, which
+    // every driver steps alike and which hold each float exactly.
+    if (bindType == SQL_C_FLOAT)
+    {
+        bindType = SQL_C_DOUBLE;
+        elementSize = sizeof(double);
+    }
     // The arrays are not cleared: the driver writes every element of the rows it fetches, and
     // the pages of a long column's unused room are never touched.
     rec.block.reset(new BYTE[rows * static_cast<size_t>(elementSize)]);
@@ -93,6 +101,12 @@ void CRRecordset::LoadBlockRow()
         case SQL_C_TIMESTAMP:
         case SQL_C_SS_TIMESTAMPOFFSET:
         case SQL_C_GUID: rec.value.p = element; break;
+        case SQL_C_FLOAT: {
+            double value;
+            std::memcpy(&value, element, sizeof value);
+            rec.value.f = static_cast<float>(value);
+            break;
+        }
         default: std::memcpy(&rec.value, element, static_cast<size_t>(rec.nElementSize)); break;
         }
     }
