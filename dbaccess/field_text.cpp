@@ -18,11 +18,13 @@ const int kMaxDecimals = 38;
 // Room for any text below: the fixed form of the largest double with 38 decimals.
 const size_t kDoubleTextSize = 512;
 
-// Writes the shortest exact digits of a finite double as printf's %g would with exactly that
-// many significant digits; returns the length, or 0 when more than maxDigits are needed.
-size_t ShortestGeneral(double value, int maxDigits, char* out)
+// Writes the shortest digits that read back as the same finite value (a float's when T is float)
+// in the layout printf's %g gives for exactly that many significant digits; returns the length,
+// or 0 when more than maxDigits are needed.
+template <class T>
+size_t ShortestGeneral(T value, int maxDigits, char* out)
 {
-    char sci[40];
+    char sci[48];
     const auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
     if (r.ec != std::errc())
         return 0;
@@ -92,14 +94,27 @@ size_t ShortestGeneral(double value, int maxDigits, char* out)
     return static_cast<size_t>(o - out);
 }
 
-// The text of a double in the column's format (see FormatDoubleText) into out
-// (kDoubleTextSize characters); returns its length.
-size_t FormatDoubleChars(double value, const Zelt::ICursor::CColumnDesc* desc, char* out)
+// True when the text reads back as exactly the value (as a float when T is float).
+template <class T>
+bool ReadsBack(const char* text, size_t length, T value)
+{
+    T back{};
+    const auto r = std::from_chars(text, text + length, back);
+    return r.ec == std::errc() && r.ptr == text + length && back == value;
+}
+
+// The text of a value in the column's format (see FormatDoubleText) into out (kDoubleTextSize
+// characters); returns its length. A text that would not read back as the same value (too few
+// digits for the column size the driver reports, a fixed form that rounds a small value to 0, or
+// one that overflows to infinity) gives way to the shortest text that does: the grid edits from
+// this text and writes it back.
+template <class T>
+size_t FormatDoubleChars(T value, const Zelt::ICursor::CColumnDesc* desc, char* out)
 {
     // std::to_chars with a precision prints exactly what printf prints for the same format.
     if (!std::isfinite(value))
     {
-        const int n = snprintf(out, kDoubleTextSize, "%f", value);
+        const int n = snprintf(out, kDoubleTextSize, "%f", static_cast<double>(value));
         return static_cast<size_t>(n > 0 ? n : 0);
     }
     std::to_chars_result result;
@@ -107,8 +122,8 @@ size_t FormatDoubleChars(double value, const Zelt::ICursor::CColumnDesc* desc, c
     {
         const int decimals =
             desc->nDecimalDigits > kMaxDecimals ? kMaxDecimals : desc->nDecimalDigits;
-        result =
-            std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::fixed, decimals);
+        result = std::to_chars(out, out + kDoubleTextSize, static_cast<double>(value),
+                               std::chars_format::fixed, decimals);
     }
     else if (desc && desc->nColumnSize != 0)
     {
@@ -122,17 +137,25 @@ size_t FormatDoubleChars(double value, const Zelt::ICursor::CColumnDesc* desc, c
             if (const size_t n = ShortestGeneral(value, digits, out))
                 return n;
         }
-        result =
-            std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::general, digits);
+        result = std::to_chars(out, out + kDoubleTextSize, static_cast<double>(value),
+                               std::chars_format::general, digits);
     }
     else
     {
-        result = std::to_chars(out, out + kDoubleTextSize, value, std::chars_format::fixed, 6);
+        result = std::to_chars(out, out + kDoubleTextSize, static_cast<double>(value),
+                               std::chars_format::fixed, 6);
     }
-    return result.ec == std::errc() ? static_cast<size_t>(result.ptr - out) : 0;
+    if (result.ec == std::errc())
+    {
+        const size_t n = static_cast<size_t>(result.ptr - out);
+        if (ReadsBack(out, n, value))
+            return n;
+    }
+    return ShortestGeneral(value, kMaxSignificant, out);
 }
 
-std::string FormatNarrow(double value, const Zelt::ICursor::CColumnDesc* desc)
+template <class T>
+std::string FormatNarrow(T value, const Zelt::ICursor::CColumnDesc* desc)
 {
     char buf[kDoubleTextSize];
     return std::string(buf, FormatDoubleChars(value, desc, buf));
@@ -169,7 +192,10 @@ CStringA FormatDoubleTextA(Zelt::ICursor* cursor, UINT col)
     return CStringA(FormatDoubleText(cursor, col));
 }
 
-CString FormatDoubleValue(double value, const Zelt::ICursor::CColumnDesc* desc)
+namespace {
+
+template <class T>
+CString WideFormatted(T value, const Zelt::ICursor::CColumnDesc* desc)
 {
     const std::string text = FormatNarrow(value, desc);
     CString out;
@@ -180,10 +206,44 @@ CString FormatDoubleValue(double value, const Zelt::ICursor::CColumnDesc* desc)
     return out;
 }
 
-CStringA FormatDoubleValueA(double value, const Zelt::ICursor::CColumnDesc* desc)
+template <class T>
+CStringA NarrowFormatted(T value, const Zelt::ICursor::CColumnDesc* desc)
 {
     const std::string text = FormatNarrow(value, desc);
     return CStringA(text.c_str(), static_cast<int>(text.size()));
+}
+
+template <class T>
+void SetFormatted(CString& out, T value, const Zelt::ICursor::CColumnDesc* desc)
+{
+    char narrow[kDoubleTextSize];
+    wchar_t wide[kDoubleTextSize];
+    const size_t n = FormatDoubleChars(value, desc, narrow);
+    for (size_t i = 0; i < n; ++i)
+        wide[i] = static_cast<unsigned char>(narrow[i]);
+    out.SetString(wide, static_cast<int>(n));
+}
+
+} // namespace
+
+CString FormatDoubleValue(double value, const Zelt::ICursor::CColumnDesc* desc)
+{
+    return WideFormatted(value, desc);
+}
+
+CString FormatDoubleValue(float value, const Zelt::ICursor::CColumnDesc* desc)
+{
+    return WideFormatted(value, desc);
+}
+
+CStringA FormatDoubleValueA(double value, const Zelt::ICursor::CColumnDesc* desc)
+{
+    return NarrowFormatted(value, desc);
+}
+
+CStringA FormatDoubleValueA(float value, const Zelt::ICursor::CColumnDesc* desc)
+{
+    return NarrowFormatted(value, desc);
 }
 
 CString SignedText(LONGLONG value)
@@ -271,12 +331,12 @@ void SetUnsignedText(CString& out, ULONGLONG value)
 
 void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc* desc)
 {
-    char narrow[kDoubleTextSize];
-    wchar_t wide[kDoubleTextSize];
-    const size_t n = FormatDoubleChars(value, desc, narrow);
-    for (size_t i = 0; i < n; ++i)
-        wide[i] = static_cast<unsigned char>(narrow[i]);
-    out.SetString(wide, static_cast<int>(n));
+    SetFormatted(out, value, desc);
+}
+
+void SetDoubleText(CString& out, float value, const Zelt::ICursor::CColumnDesc* desc)
+{
+    SetFormatted(out, value, desc);
 }
 
 void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)

@@ -10,9 +10,13 @@ CString FormatDoubleText(Zelt::ICursor* cursor, UINT col);
 CStringA FormatDoubleTextA(Zelt::ICursor* cursor, UINT col);
 
 // The value in that format; desc may be null. Of more than 15 significant digits only as many
-// are printed as the value needs to read back the same.
+// are printed as the value needs to read back the same. When the format's text would not read
+// back as the same value, the shortest text that does (in %g layout). The float forms judge
+// that as a float (a REAL column).
 CString FormatDoubleValue(double value, const Zelt::ICursor::CColumnDesc* desc);
+CString FormatDoubleValue(float value, const Zelt::ICursor::CColumnDesc* desc);
 CStringA FormatDoubleValueA(double value, const Zelt::ICursor::CColumnDesc* desc);
+CStringA FormatDoubleValueA(float value, const Zelt::ICursor::CColumnDesc* desc);
 
 CString SignedText(LONGLONG value);
 CString UnsignedText(ULONGLONG value);
@@ -30,5 +34,6 @@ CTime TimestampToTime(const TIMESTAMP_STRUCT& ts, UINT col);
 void SetSignedText(CString& out, LONGLONG value);
 void SetUnsignedText(CString& out, ULONGLONG value);
 void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc* desc);
+void SetDoubleText(CString& out, float value, const Zelt::ICursor::CColumnDesc* desc);
 // The text FormatTimestamp gives for the value and SQL type; "" for null.
 void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType);

@@ -177,18 +177,25 @@ int ScaleOf(CRRecordset& rs, UINT col)
     return desc && desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0;
 }
 
+bool IsFloatingColumn(CRRecordset& rs, UINT col)
+{
+    const Zelt::ICursor::CColumnDesc* desc = col < 1 ? nullptr : rs.GetColumn(col);
+    return desc && (desc->nSQLType == SQL_FLOAT || desc->nSQLType == SQL_REAL ||
+                    desc->nSQLType == SQL_DOUBLE);
+}
+
 } // namespace
 
 bool CRRecordset::NormalizeNumberText(UINT col, LPCWSTR pszText, CString& out)
 {
     out.Empty();
-    return ::NormalizeNumberText(pszText, ScaleOf(*this, col), out);
+    return ::NormalizeNumberText(pszText, ScaleOf(*this, col), out, IsFloatingColumn(*this, col));
 }
 
 bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CStringA& out)
 {
     out.Empty();
-    return ::NormalizeNumberTextA(pszText, ScaleOf(*this, col), out);
+    return ::NormalizeNumberTextA(pszText, ScaleOf(*this, col), out, IsFloatingColumn(*this, col));
 }
 
 bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CString& out)

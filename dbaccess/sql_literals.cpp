@@ -56,17 +56,58 @@ UINT Abs16(SQLSMALLINT n)
 
 } // namespace
 
+namespace {
+
+// A year as the literals write it: at least four digits, never wrapped into an unsigned number.
+// PostgreSQL writes a year before 1 (its driver hands 44 BC over as -44) as the positive year
+// with " BC" after the value; Oracle as a signed year under an SYYYY mask. Neither has a year 0;
+// a product without years before 1 gets none: both refused.
+struct CYearText
+{
+    CString strYear;
+    CString strSuffix; // after the value, inside the quotes
+    bool bSigned = false;
+};
+
+CYearText YearText(UINT nKind, int nYear)
+{
+    CYearText year;
+    if (nYear > 0 || (nYear == 0 && nKind != DBMS_POSTGRESQL && nKind != DBMS_ORACLE))
+        year.strYear.Format(L"%04d", nYear);
+    else if (nYear < 0 && nKind == DBMS_POSTGRESQL)
+    {
+        year.strYear.Format(L"%04d", -nYear);
+        year.strSuffix = L" BC";
+    }
+    else if (nYear < 0 && nKind == DBMS_ORACLE)
+    {
+        year.strYear.Format(L"-%04d", -nYear);
+        year.bSigned = true;
+    }
+    else
+    {
+        CString strMessage;
+        strMessage.Format(L"The year %d cannot be written as a date for this database.", nYear);
+        throw new Zelt::CRDBException(strMessage.GetString());
+    }
+    return year;
+}
+
+} // namespace
+
 CString CRDatabase::FormatDateLiteral(UINT nKind, const DATE_STRUCT& value)
 {
     CString s;
-    UINT nYear = static_cast<UINT>(value.year);
+    CYearText year = YearText(nKind, value.year);
     if (nKind == DBMS_ACCESS)
-        s.Format(L"CDate('%04u-%02u-%02u')", nYear, (UINT)value.month, (UINT)value.day);
-    else if (nKind == DBMS_ORACLE)
-        s.Format(L"TO_DATE('%04d/%02u/%02u', 'YYYY/MM/DD')", (int)value.year, (UINT)value.month,
+        s.Format(L"CDate('%s-%02u-%02u')", year.strYear.GetString(), (UINT)value.month,
                  (UINT)value.day);
+    else if (nKind == DBMS_ORACLE)
+        s.Format(L"TO_DATE('%s/%02u/%02u', '%sYYYY/MM/DD')", year.strYear.GetString(),
+                 (UINT)value.month, (UINT)value.day, year.bSigned ? L"S" : L"");
     else
-        s.Format(L"'%04u-%02u-%02u'", nYear, (UINT)value.month, (UINT)value.day);
+        s.Format(L"'%s-%02u-%02u%s'", year.strYear.GetString(), (UINT)value.month, (UINT)value.day,
+                 year.strSuffix.GetString());
     return s;
 }
 
@@ -92,18 +133,21 @@ CString CRDatabase::FormatTimeLiteral(UINT nKind, const TIMESTAMP_STRUCT& value)
 CString CRDatabase::FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& value)
 {
     CString s;
+    CYearText year = YearText(nKind, value.year);
     if (nKind == DBMS_ACCESS)
-        s.Format(L"CDate('%04u-%02u-%02u %02u:%02u:%02u')", (UINT)value.year, (UINT)value.month,
-                 (UINT)value.day, (UINT)value.hour, (UINT)value.minute, (UINT)value.second);
+        s.Format(L"CDate('%s-%02u-%02u %02u:%02u:%02u')", year.strYear.GetString(),
+                 (UINT)value.month, (UINT)value.day, (UINT)value.hour, (UINT)value.minute,
+                 (UINT)value.second);
     else if (nKind == DBMS_ORACLE)
-        s.Format(L"TO_DATE('%04d/%02u/%02u %02u:%02u:%02u', 'YYYY/MM/DD HH24:MI:SS')",
-                 (int)value.year, (UINT)value.month, (UINT)value.day, (UINT)value.hour,
-                 (UINT)value.minute, (UINT)value.second);
+        s.Format(L"TO_DATE('%s/%02u/%02u %02u:%02u:%02u', '%sYYYY/MM/DD HH24:MI:SS')",
+                 year.strYear.GetString(), (UINT)value.month, (UINT)value.day, (UINT)value.hour,
+                 (UINT)value.minute, (UINT)value.second, year.bSigned ? L"S" : L"");
     else
     {
-        s.Format(L"'%04u-%02u-%02u %02u:%02u:%02u.%s'", (UINT)value.year, (UINT)value.month,
+        s.Format(L"'%s-%02u-%02u %02u:%02u:%02u.%s%s'", year.strYear.GetString(), (UINT)value.month,
                  (UINT)value.day, (UINT)value.hour, (UINT)value.minute, (UINT)value.second,
-                 FractionText(value.fraction, FractionDigits(nKind, false)).GetString());
+                 FractionText(value.fraction, FractionDigits(nKind, false)).GetString(),
+                 year.strSuffix.GetString());
         if (nKind == DBMS_SQLSERVER || nKind == DBMS_MSSQL)
             s = L"convert(datetime, " + s + L", 121)";
     }
@@ -119,12 +163,14 @@ CString CRDatabase::FormatTimestampOffsetLiteral(UINT nKind,
                                value.minute, value.second, value.fraction};
         return FormatTimestampLiteral(nKind, ts);
     }
+    CYearText year = YearText(nKind, value.year);
     CString s;
-    s.Format(L"'%04u-%02u-%02u %02u:%02u:%02u.%s %c%02u:%02u'", (UINT)value.year, (UINT)value.month,
-             (UINT)value.day, (UINT)value.hour, (UINT)value.minute, (UINT)value.second,
+    s.Format(L"'%s-%02u-%02u %02u:%02u:%02u.%s %c%02u:%02u%s'", year.strYear.GetString(),
+             (UINT)value.month, (UINT)value.day, (UINT)value.hour, (UINT)value.minute,
+             (UINT)value.second,
              FractionText(value.fraction, FractionDigits(nKind, true)).GetString(),
              OffsetSign(value.timezone_hour, value.timezone_minute), Abs16(value.timezone_hour),
-             Abs16(value.timezone_minute));
+             Abs16(value.timezone_minute), year.strSuffix.GetString());
     return s;
 }
 
@@ -287,6 +333,38 @@ CString CRDatabase::FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex)
     }
 }
 
+namespace {
+
+// Not-a-number and the infinities as their text comes from the cursors ("nan", "-inf", and the
+// drivers' own "NaN", "Infinity" in numbers-as-text mode), written the way the target reads
+// them; no other number is touched. Products whose numbers cannot hold them refuse.
+CString SpecialNumberLiteral(UINT nTargetKind, const CString& strText)
+{
+    CString strWord = strText;
+    strWord.Trim();
+    bool bNegative = false;
+    if (!strWord.IsEmpty() && (strWord[0] == L'-' || strWord[0] == L'+'))
+    {
+        bNegative = strWord[0] == L'-';
+        strWord = strWord.Mid(1);
+    }
+    const bool bNaN = strWord.CompareNoCase(L"nan") == 0;
+    const bool bInfinity =
+        strWord.CompareNoCase(L"inf") == 0 || strWord.CompareNoCase(L"infinity") == 0;
+    if (!bNaN && !bInfinity)
+        return strText;
+    if (nTargetKind == DBMS_POSTGRESQL)
+        return bNaN ? L"'NaN'" : (bNegative ? L"'-Infinity'" : L"'Infinity'");
+    if (nTargetKind == DBMS_ORACLE)
+        return bNaN ? L"BINARY_DOUBLE_NAN"
+                    : (bNegative ? L"-BINARY_DOUBLE_INFINITY" : L"BINARY_DOUBLE_INFINITY");
+    throw new Zelt::CRDBException(
+        bNaN ? L"The value NaN (not a number) cannot be stored in this database."
+             : L"An infinite value cannot be stored in this database.");
+}
+
+} // namespace
+
 CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor, UINT nColumn)
 {
     int nCType = pCursor->GetColumnCType(nColumn);
@@ -338,14 +416,15 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
                 strFraction = L"." + FractionText(value.fraction, 9);
                 strFormatFraction.Format(L".FF%d", strFraction.GetLength() - 1);
             }
+            CYearText year = YearText(nTargetKind, value.year);
             CString s;
-            s.Format(L"TO_TIMESTAMP_TZ('%04d/%02u/%02u %02u:%02u:%02u%s %c%02u:%02u', "
-                     L"'YYYY/MM/DD HH24:MI:SS%s TZH:TZM')",
-                     (int)value.year, (UINT)value.month, (UINT)value.day, (UINT)value.hour,
+            s.Format(L"TO_TIMESTAMP_TZ('%s/%02u/%02u %02u:%02u:%02u%s %c%02u:%02u', "
+                     L"'%sYYYY/MM/DD HH24:MI:SS%s TZH:TZM')",
+                     year.strYear.GetString(), (UINT)value.month, (UINT)value.day, (UINT)value.hour,
                      (UINT)value.minute, (UINT)value.second, strFraction.GetString(),
                      OffsetSign(value.timezone_hour, value.timezone_minute),
                      Abs16(value.timezone_hour), Abs16(value.timezone_minute),
-                     strFormatFraction.GetString());
+                     year.bSigned ? L"S" : L"", strFormatFraction.GetString());
             return s;
         }
         break;
@@ -353,5 +432,5 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
     CString strText;
     if (!pCursor->GetFieldText(nColumn, strText))
         return L"NULL";
-    return strText;
+    return SpecialNumberLiteral(nTargetKind, strText);
 }

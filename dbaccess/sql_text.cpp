@@ -1,5 +1,6 @@
 #include "dbaccess/sql_text.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -494,7 +495,7 @@ namespace {
 // "1e999999999" from growing into a text of a billion zeros.
 const int kMaxExponent = 400;
 
-bool Normalize(const std::wstring& in, int scale, std::wstring& s)
+bool Normalize(const std::wstring& in, int scale, bool bFloating, std::wstring& s)
 {
     s.clear();
     size_t point = std::wstring::npos;
@@ -610,6 +611,16 @@ bool Normalize(const std::wstring& in, int scale, std::wstring& s)
         s.insert(point, 1, L'0');
         ++point;
     }
+    // A floating value whose plain form runs beyond 38 digits (1e308, 5e-324) keeps the
+    // exponent: products read long plain literals as DECIMAL and cut them to their precision
+    // (MySQL to 65 digits: 1e308 becomes 1e65, 5e-324 becomes 0).
+    if (bFloating && exponent != 0 &&
+        std::count_if(s.begin(), s.end(), [](wchar_t c) { return IsDigit(c); }) > 38)
+    {
+        s = in;
+        std::replace(s.begin(), s.end(), L',', L'.');
+        return true;
+    }
     if (scale > 0)
     {
         if (point == std::wstring::npos)
@@ -629,16 +640,16 @@ bool Normalize(const std::wstring& in, int scale, std::wstring& s)
 
 } // namespace
 
-bool NormalizeNumberText(LPCWSTR text, int scale, CString& out)
+bool NormalizeNumberText(LPCWSTR text, int scale, CString& out, bool bFloating)
 {
     std::wstring s;
-    if (!text || !Normalize(text, scale, s))
+    if (!text || !Normalize(text, scale, bFloating, s))
         return false;
     out = s.c_str();
     return true;
 }
 
-bool NormalizeNumberTextA(LPCSTR text, int scale, CStringA& out)
+bool NormalizeNumberTextA(LPCSTR text, int scale, CStringA& out, bool bFloating)
 {
     if (!text)
         return false;
@@ -646,7 +657,7 @@ bool NormalizeNumberTextA(LPCSTR text, int scale, CStringA& out)
     for (const char* p = text; *p; ++p)
         in += static_cast<wchar_t>(static_cast<unsigned char>(*p));
     std::wstring s;
-    if (!Normalize(in, scale, s))
+    if (!Normalize(in, scale, bFloating, s))
         return false;
     std::string narrow(s.begin(), s.end()); // only ASCII survives Normalize
     out = narrow.c_str();

@@ -25,6 +25,8 @@ bool ParseTimestampText(LPCWSTR text, SQL_SS_TIMESTAMPOFFSET_STRUCT& ts);
 
 // A number as a driver sends it in text ("-1,5E+2", ".5") as a plain decimal ("-150", "0.5"),
 // padded with zeros to scale decimals when scale > 0. false (output unspecified) for anything
-// that is not a number or whose exponent would make an absurdly long text.
-bool NormalizeNumberText(LPCWSTR text, int scale, CString& out);
-bool NormalizeNumberTextA(LPCSTR text, int scale, CStringA& out);
+// that is not a number or whose exponent would make an absurdly long text. With bFloating (a
+// FLOAT, REAL or DOUBLE column) a value whose plain form would exceed 38 digits keeps its
+// exponent form, only a decimal comma turned into a point.
+bool NormalizeNumberText(LPCWSTR text, int scale, CString& out, bool bFloating = false);
+bool NormalizeNumberTextA(LPCSTR text, int scale, CStringA& out, bool bFloating = false);
