@@ -21,6 +21,88 @@ bool CColumnsDlg::CColumnsListCtrl::CanMoveItem(int from, int to)
     return true;
 }
 
+BEGIN_MESSAGE_MAP(CColumnsDlg::CColumnsListCtrl, CRListCtrl)
+    ON_NOTIFY_REFLECT(LVN_ITEMCHANGED, &CColumnsDlg::CColumnsListCtrl::OnItemChanged)
+END_MESSAGE_MAP()
+
+void CColumnsDlg::CColumnsListCtrl::SetupHeaderCheck()
+{
+    // Two 16 x 16 images: an empty and a checked box, drawn as the system draws check boxes.
+    m_checkImages.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
+    HDC hScreen = ::GetDC(nullptr);
+    for (UINT nState : {(UINT)DFCS_BUTTONCHECK, (UINT)(DFCS_BUTTONCHECK | DFCS_CHECKED)})
+    {
+        HDC hDC = ::CreateCompatibleDC(hScreen);
+        HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, 16, 16);
+        HGDIOBJ hOld = ::SelectObject(hDC, hBitmap);
+        RECT all = {0, 0, 16, 16};
+        ::FillRect(hDC, &all, (HBRUSH)::GetStockObject(WHITE_BRUSH));
+        RECT box = {1, 1, 14, 14};
+        ::DrawFrameControl(hDC, &box, DFC_BUTTON, nState | DFCS_FLAT);
+        ::SelectObject(hDC, hOld);
+        ::DeleteDC(hDC);
+        ::ImageList_AddMasked(m_checkImages.GetSafeHandle(), hBitmap, RGB(255, 255, 255));
+        ::DeleteObject(hBitmap);
+    }
+    ::ReleaseDC(nullptr, hScreen);
+    HWND hHeader = (HWND)::SendMessageW(m_hWnd, LVM_GETHEADER, 0, 0);
+    ::SendMessageW(hHeader, HDM_SETIMAGELIST, 0, (LPARAM)m_checkImages.GetSafeHandle());
+    UpdateHeaderCheck();
+}
+
+bool CColumnsDlg::CColumnsListCtrl::AreAllChecked()
+{
+    for (int i = 0; i < GetItemCount(); ++i)
+        if (!GetCheck(i))
+            return false;
+    return GetItemCount() > 0;
+}
+
+void CColumnsDlg::CColumnsListCtrl::UpdateHeaderCheck()
+{
+    m_bHeaderChecked = AreAllChecked();
+    HWND hHeader = (HWND)::SendMessageW(m_hWnd, LVM_GETHEADER, 0, 0);
+    HDITEMW item = {};
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    ::SendMessageW(hHeader, HDM_GETITEMW, 0, (LPARAM)&item);
+    item.fmt |= HDF_IMAGE;
+    item.iImage = m_bHeaderChecked ? 1 : 0;
+    ::SendMessageW(hHeader, HDM_SETITEMW, 0, (LPARAM)&item);
+}
+
+void CColumnsDlg::CColumnsListCtrl::OnHeaderCheck()
+{
+    const bool bCheck = !m_bHeaderChecked;
+    m_bSetting = true;
+    for (int i = 0; i < GetItemCount(); ++i)
+        SetCheck(i, bCheck);
+    m_bSetting = false;
+    UpdateHeaderCheck();
+}
+
+BOOL CColumnsDlg::CColumnsListCtrl::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    auto* pHeader = reinterpret_cast<NMHDR*>(lParam);
+    if (pHeader != nullptr &&
+        pHeader->hwndFrom == (HWND)::SendMessageW(m_hWnd, LVM_GETHEADER, 0, 0) &&
+        (pHeader->code == HDN_ITEMCLICKW || pHeader->code == HDN_ITEMCLICKA))
+    {
+        OnHeaderCheck();
+        *pResult = 0;
+        return TRUE;
+    }
+    return CRListCtrl::OnNotify(wParam, lParam, pResult);
+}
+
+void CColumnsDlg::CColumnsListCtrl::OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    auto* pInfo = reinterpret_cast<NMLISTVIEW*>(pNMHDR);
+    if (!m_bSetting && (pInfo->uChanged & LVIF_STATE) &&
+        ((pInfo->uNewState ^ pInfo->uOldState) & LVIS_STATEIMAGEMASK))
+        UpdateHeaderCheck();
+}
+
 BEGIN_MESSAGE_MAP(CColumnsDlg, CDialog)
     ON_BN_CLICKED(IDC_MOVE_TOP, &CColumnsDlg::OnMoveFirst)
     ON_BN_CLICKED(IDC_MOVE_UP, &CColumnsDlg::OnMoveUp)
@@ -61,6 +143,7 @@ BOOL CColumnsDlg::OnInitDialog()
     }
     if (nCount > 0)
         m_list.SelectItem(0);
+    m_list.SetupHeaderCheck();
     m_buttons.Attach(this);
     return TRUE;
 }

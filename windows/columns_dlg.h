@@ -10,11 +10,30 @@ class CGridChildView;
 class CColumnsDlg : public CDialog
 {
 public:
+    // The list of columns. Its header carries one check box that tells whether every column is
+    // checked and checks or clears them all; header check boxes are not drawn by every list view
+    // (Wine's has none), so the box is a header image toggled on a click, handled here since the
+    // header's notifications reach only the list.
     class CColumnsListCtrl : public CRListCtrl
     {
     public:
         CGridChildView* m_pView = nullptr;
         bool CanMoveItem(int from, int to) override;
+        void SetupHeaderCheck();
+        bool AreAllChecked();
+        void UpdateHeaderCheck();
+        // The header's box was clicked: every item takes the opposite of its state.
+        void OnHeaderCheck();
+        bool IsHeaderChecked() const { return m_bHeaderChecked; }
+
+    protected:
+        BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+        void OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
+        DECLARE_MESSAGE_MAP()
+
+        CImageList m_checkImages;
+        bool m_bHeaderChecked = false;
+        bool m_bSetting = false;
     };
 
     explicit CColumnsDlg(CGridChildView* pView);

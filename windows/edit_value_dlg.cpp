@@ -2,6 +2,7 @@
 #include "windows/edit_value_dlg.h"
 
 #include "app/app_settings.h"
+#include "editor/rce_messages.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
 #include "windows/grid_window_text.h"
@@ -31,7 +32,17 @@ bool IsXmlCandidate(int nSQLType, bool bSqlServer)
 
 } // namespace
 
+// The last text searched for in this dialog, kept while the program runs.
+CString& LastFindText()
+{
+    static CString text;
+    return text;
+}
+
 BEGIN_MESSAGE_MAP(CEditValueDlg, CRSizableDlg)
+    ON_EN_CHANGE(IDC_VALUE_FIND, &CEditValueDlg::OnFindChange)
+    ON_BN_CLICKED(IDC_MOVE_DOWN, &CEditValueDlg::OnFindDown)
+    ON_BN_CLICKED(IDC_MOVE_UP, &CEditValueDlg::OnFindUp)
     ON_WM_SIZE()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -92,6 +103,9 @@ BOOL CEditValueDlg::OnInitDialog()
     m_editor.SendMessage(EM_SETSEL, 0, 0);
     m_editor.SendMessage(EM_SCROLLCARET);
     m_buttons.Attach(this);
+    SetDlgItemText(IDC_VALUE_FIND, LastFindText());
+    GetDlgItem(IDC_MOVE_DOWN)->EnableWindow(!LastFindText().IsEmpty());
+    GetDlgItem(IDC_MOVE_UP)->EnableWindow(!LastFindText().IsEmpty());
     CRect window;
     GetWindowRect(&window);
     for (int i = 0; i < 7; ++i)
@@ -127,6 +141,35 @@ void CEditValueDlg::OnDestroy()
         theSettings.SaveEditValueWordWrap();
     }
     CRSizableDlg::OnDestroy();
+}
+
+void CEditValueDlg::OnFindChange()
+{
+    if (m_editor.m_hWnd == nullptr)
+        return;
+    GetDlgItemText(IDC_VALUE_FIND, LastFindText());
+    GetDlgItem(IDC_MOVE_DOWN)->EnableWindow(!LastFindText().IsEmpty());
+    GetDlgItem(IDC_MOVE_UP)->EnableWindow(!LastFindText().IsEmpty());
+    FindInText(true, true);
+}
+
+void CEditValueDlg::FindInText(bool bFromSelectionStart, bool bDown)
+{
+    const CString strFind = LastFindText();
+    if (strFind.IsEmpty())
+        return;
+    DWORD dwStart = 0, dwEnd = 0;
+    m_editor.SendMessage(EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
+    RCEFindReplace find = {};
+    find.text = strFind;
+    find.length = -1;
+    find.start = (INT32)(bFromSelectionStart ? dwStart : dwEnd);
+    find.flags = bDown ? RCEFR_DOWN : 0;
+    if (m_editor.SendMessage(RCEM_FINDREPLACE, 0, (LPARAM)&find))
+    {
+        m_editor.SendMessage(EM_SETSEL, find.start, find.start + strFind.GetLength());
+        m_editor.SendMessage(EM_SCROLLCARET);
+    }
 }
 
 void CEditValueDlg::OnOK()

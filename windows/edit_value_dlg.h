@@ -28,6 +28,11 @@ public:
 
 protected:
     void OnOK() override;
+    // Searches the find box's text: down from the selection start or end, or up.
+    void FindInText(bool bFromSelectionStart, bool bDown);
+    afx_msg void OnFindChange();
+    afx_msg void OnFindDown() { FindInText(false, true); }
+    afx_msg void OnFindUp() { FindInText(true, false); }
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()

@@ -9,13 +9,29 @@
 #include "services/database_helper.h"
 #include "windows/filter_dlg.h"
 #include "windows/goto_dlg.h"
+#include "windows/script_dialogs.h"
 #include "app/main_frame.h"
 #include "windows/sort_dlg.h"
 
 void CGridChildFrame::OnSaveData()
 {
-    // The export writers hold the only form of this command; without them nothing is saved.
-    AfxMessageBox(L"Saving data is not available in this build.", MB_OK | MB_ICONINFORMATION);
+    if (!IsCursorOpen())
+        return;
+    const int nCount = m_view.GetColumnCount();
+    std::vector<int> order(nCount);
+    if (nCount <= 0 ||
+        !::SendMessageW(m_view.m_hWnd, LVM_GETCOLUMNORDERARRAY, nCount, (LPARAM)order.data()))
+        return;
+    std::vector<int> columns;
+    for (int nColumn : order)
+        columns.push_back((int)m_view.GetColumnObject(nColumn)->m_nCursorColumn - 1);
+    CString strSQL;
+    if (m_nKind == kGridPlan)
+        strSQL = m_strShowSQL;
+    else if (m_name.m_strSecond.IsEmpty() || HasSortOrder(m_sort) || !m_filter.empty())
+        strSQL = m_pCursor->GetSQL();
+    m_pHelper->SaveDataToFile(m_pCursor.get(), m_name, GetObjectKind(), &columns, AfxGetMainWnd(),
+                              strSQL.IsEmpty() ? nullptr : strSQL.GetString());
 }
 
 void CGridChildFrame::OnDeleteAllRecords()
@@ -89,10 +105,11 @@ void CGridChildFrame::OnGoTo()
 
 void CGridChildFrame::OnShowSQLQuery()
 {
-    CString strText = m_strShowSQL;
-    if (strText.IsEmpty() && m_pCursor)
-        strText = m_pCursor->GetSQL();
-    AfxMessageBox(strText, MB_OK | MB_ICONINFORMATION);
+    CShowSQLDlg dlg(L"", this);
+    dlg.m_strSQL = m_strShowSQL;
+    if (dlg.m_strSQL.IsEmpty() && m_pCursor)
+        dlg.m_strSQL = m_pCursor->GetSQL();
+    dlg.DoModal();
 }
 
 void CGridChildFrame::OnColumns()

@@ -103,6 +103,8 @@ bool FormatXmlIndented(LPCWSTR pszText, LPCWSTR pszIndent, CString& strXml)
     if (!root.LoadFromString(pszText))
         return false;
     strXml = root.GetXML(pszIndent, L"\r\n");
+    // The writer ends the last tag with a line break: three elements are three lines.
+    strXml.TrimRight(L"\r\n");
     return true;
 }
 

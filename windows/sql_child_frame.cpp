@@ -48,6 +48,10 @@ BEGIN_MESSAGE_MAP(CSQLChildFrame, CMDIChildWnd)
     ON_UPDATE_COMMAND_UI(ID_SCRIPT_EXECUTE_SELECTION, &CSQLChildFrame::OnUpdateExecuteSelection)
     ON_COMMAND(ID_SCRIPT_EXECUTE_PLAN, &CSQLChildFrame::OnExecuteSelectionPlan)
     ON_UPDATE_COMMAND_UI(ID_SCRIPT_EXECUTE_PLAN, &CSQLChildFrame::OnUpdateExecuteSelectionPlan)
+    ON_COMMAND(ID_EDIT_FIND, &CSQLChildFrame::OnFind)
+    ON_COMMAND(ID_EDIT_REPLACE, &CSQLChildFrame::OnReplace)
+    ON_COMMAND(ID_EDIT_REPEAT, &CSQLChildFrame::OnFindAgain)
+    ON_COMMAND(ID_EDIT_FIND_PREVIOUS, &CSQLChildFrame::OnFindPrevious)
 END_MESSAGE_MAP()
 
 CSQLChildFrame::CSQLChildFrame()
@@ -501,4 +505,26 @@ void CSQLChildFrame::OnCopyAsCCode()
     const CString text = m_view.GetSelText();
     if (!text.IsEmpty())
         MakeCStringLiteral(m_hWnd, text);
+}
+
+// ---- Search: the view does the work ------------------------------------------------------------
+
+void CSQLChildFrame::OnFind()
+{
+    m_view.OnFind();
+}
+
+void CSQLChildFrame::OnReplace()
+{
+    m_view.OnReplace();
+}
+
+void CSQLChildFrame::OnFindAgain()
+{
+    m_view.FindAgain(true);
+}
+
+void CSQLChildFrame::OnFindPrevious()
+{
+    m_view.FindAgain(false);
 }

@@ -94,6 +94,10 @@ protected:
     afx_msg void OnUpdateExecuteSelection(CCmdUI* pCmdUI);
     afx_msg void OnExecuteSelectionPlan();
     afx_msg void OnUpdateExecuteSelectionPlan(CCmdUI* pCmdUI);
+    afx_msg void OnFind();
+    afx_msg void OnReplace();
+    afx_msg void OnFindAgain();
+    afx_msg void OnFindPrevious();
     DECLARE_MESSAGE_MAP()
 
     CRDatabaseHelper* m_pHelper = nullptr;
