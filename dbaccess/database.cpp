@@ -64,15 +64,19 @@ bool ContainsNoCase(LPCWSTR pszText, LPCWSTR pszPart)
     return false;
 }
 
-// A statement that may change the session's sql_mode: a SET, or any text naming the mode.
-bool MayChangeSessionMode(LPCWSTR pszSQL)
+bool IsSetStatement(LPCWSTR pszSQL)
 {
     if (!pszSQL)
         return false;
     while (iswspace(*pszSQL) || *pszSQL == L'(')
         ++pszSQL;
-    return (StartsWithNoCase(pszSQL, L"SET") && !iswalnum(pszSQL[3]) && pszSQL[3] != L'_') ||
-           ContainsNoCase(pszSQL, L"sql_mode");
+    return StartsWithNoCase(pszSQL, L"SET") && !iswalnum(pszSQL[3]) && pszSQL[3] != L'_';
+}
+
+// A statement that may change the session's sql_mode: a SET, or any text naming the mode.
+bool MayChangeSessionMode(LPCWSTR pszSQL)
+{
+    return IsSetStatement(pszSQL) || (pszSQL && ContainsNoCase(pszSQL, L"sql_mode"));
 }
 
 // The first column of the first row of a query as text; false on any failure or no row.
@@ -283,6 +287,12 @@ void CRDatabase::RefreshLiteralRules()
     if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(m_hDbc, L"SELECT @@SESSION.sql_mode", strMode) ||
         !ContainsNoCase(strMode, L"NO_BACKSLASH_ESCAPES"))
         m_nLiteralRules |= literalBackslashEscapes;
+}
+
+void CRDatabase::AfterStatement(LPCWSTR pszSQL)
+{
+    if (m_nDBMSKind == DBMS_MYSQL && IsSetStatement(pszSQL))
+        RefreshLiteralRules();
 }
 
 bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const

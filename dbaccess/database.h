@@ -196,6 +196,9 @@ public:
     // statements may have run calls it first. One small query on MySQL, nothing elsewhere. When
     // the mode cannot be read, backslashes are escaped (the server's default).
     void RefreshLiteralRules();
+    // Told by a recordset after it ran a statement of its own on this connection: a SET (which
+    // returns no result, so the connection is free for the query) re-reads the literal rules.
+    void AfterStatement(LPCWSTR pszSQL);
     CString BinaryLiteral(LPCWSTR pszHex) const { return FormatBinaryLiteral(m_nDBMSKind, pszHex); }
 
     // How the driver hands over 8-bit text (SQL_C_CHAR): -1 not known yet, 1 as UTF-8, 0 in some

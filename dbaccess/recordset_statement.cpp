@@ -196,6 +196,8 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     while (rc == SQL_STILL_EXECUTING);
     m_nEndTime = GetTickMs();
     Check(rc);
+    if (m_pDatabase)
+        m_pDatabase->AfterStatement(pszSQL);
     return DescribeColumns();
 }
 

@@ -4,6 +4,9 @@
 #include "dbaccess/database.h"
 #include "dbaccess/sql_names.h"
 #include "dbaccess/sql_text.h"
+#include "util/utility.h"
+
+#include <vector>
 
 namespace {
 
@@ -104,7 +107,15 @@ bool FormatFilterValue(CRDatabase* pDatabase, int nSQLType, int nOperation, LPCW
         strLiteral = stringLiteral(strText);
     else if (IsBinaryType(nSQLType) ||
              (nKind == DBMS_MSSQL && (nSQLType == -151 || nSQLType == -150)))
+    {
+        // Only pairs of hexadecimal digits make a binary literal (the literal builders refuse
+        // anything else); other text cannot stand as a value.
+        std::vector<BYTE> bytes(static_cast<size_t>(strText.GetLength() / 2) + 1);
+        if (strText.GetLength() % 2 != 0 ||
+            !HexToBytes(strText, bytes.data(), strText.GetLength() / 2))
+            return false;
         strLiteral = binaryLiteral(strText);
+    }
     else if (IsDateTimeType(nSQLType) || (nKind == DBMS_MSSQL && nSQLType == -154))
     {
         TIMESTAMP_STRUCT ts;

@@ -3,6 +3,8 @@
 // refuses it.
 #include "conn_test_util.h"
 
+#include "dbaccess/recordset.h"
+
 #include <string>
 #include <vector>
 
@@ -264,6 +266,15 @@ TEST(LiteralSafety, MariaDBWithAndWithoutBackslashEscapes)
     EXPECT_TRUE(db.UsesBackslashEscapes());
     CheckLiterals(db,
                   {"mode set directly", nullptr, true, L"%s", L"HEX(CONVERT(%s USING utf8mb4))"});
+
+    // A SET run through a recordset (as scripts run statements) is seen at once.
+    {
+        CRRecordset rs(&db);
+        rs.Open(L"  set sql_mode = 'NO_BACKSLASH_ESCAPES'", RS_FORWARD_ONLY, RS_READONLY);
+    }
+    EXPECT_FALSE(db.UsesBackslashEscapes());
+    CheckLiterals(
+        db, {"mode set by a recordset", nullptr, true, L"%s", L"HEX(CONVERT(%s USING utf8mb4))"});
 }
 
 TEST(LiteralSafety, SQLite)

@@ -86,6 +86,8 @@ TEST(FilterCondition, RefusesValuesThatCannotStand)
     EXPECT_TRUE(refused(Row(L"id", kFilterEqual, L"10,000")));
     EXPECT_TRUE(refused(Row(L"id", kFilterEqual, L"")));
     EXPECT_TRUE(refused(Row(L"id", 12, L"1")));
+    EXPECT_TRUE(refused(Row(L"data", kFilterEqual, L"00' OR 1=1 --")));
+    EXPECT_TRUE(refused(Row(L"data", kFilterEqual, L"ABC")));
 }
 
 TEST(FilterCondition, LiteralsFollowTheColumnType)
