@@ -237,6 +237,41 @@ TEST_P(RowSqlDb, TwinRowsWithoutKeyAreNeverChangedTogether)
     EXPECT_EQ("1", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b='z'")));
 }
 
+TEST_P(RowSqlDb, SettingsChangedBehindTheConnectionDoNotAlterSavedText)
+{
+    Exec(L"CREATE TABLE " + m_table + L" (id INTEGER PRIMARY KEY, name " +
+         Types(L"TEXT", L"TEXT", L"TEXT") + L")" + Types(L"", L"", L" DEFAULT CHARSET=utf8mb4"));
+    Exec(L"INSERT INTO " + m_table + L" VALUES (1, 'one'), (2, 'two')");
+    // Straight through ODBC, so the connection object does not see the change.
+    LPCWSTR setting = GetParam().product == Product::PostgreSQL
+                          ? L"SET standard_conforming_strings = off"
+                          : L"SET SESSION sql_mode = 'NO_BACKSLASH_ESCAPES'";
+    if (GetParam().product != Product::SQLite)
+    {
+        SQLHSTMT h = SQL_NULL_HSTMT;
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(m_db.GetConnectionHandle(), &h)));
+        EXPECT_TRUE(SQL_SUCCEEDED(SQLExecDirectW(h, const_cast<SQLWCHAR*>(setting), SQL_NTS)));
+        SQLFreeStmt(h, SQL_DROP);
+    }
+    const CString hostile = L"a\\' OR 1=1 -- \\\\'' \\x41 end\\";
+    auto rs = OpenAll(L"id");
+    ASSERT_TRUE(rs->SetAbsolutePosition(1));
+    CRowKeyRequest key;
+    key.keyNames = {L"id"};
+    CRowStatement st;
+    CRowSqlFailure f;
+    ASSERT_TRUE(
+        BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"name", hostile)}, key, st, f));
+    LONGLONG count = 0;
+    auto e =
+        Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f, &count)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ(1, count);
+    rs.reset();
+    EXPECT_EQ(Narrow(hostile), Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=1")));
+    EXPECT_EQ("two", Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=2")));
+}
+
 INSTANTIATE_TEST_SUITE_P(Products, RowSqlDb,
                          ::testing::Values(ProductCase{Product::SQLite, "SQLite"},
                                            ProductCase{Product::PostgreSQL, "PostgreSQL"},
