@@ -81,6 +81,11 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_VIEW_DBBAR_BUTTON, &CMainFrame::OnUpdateShowDatabaseBar)
     ON_COMMAND(ID_DB_END_TRANS, &CMainFrame::OnEndTransaction)
     ON_UPDATE_COMMAND_UI(ID_DB_END_TRANS, &CMainFrame::OnUpdateEndTransaction)
+    ON_COMMAND(ID_DB_BEGIN_TRANS, &CMainFrame::OnBeginTransaction)
+    ON_UPDATE_COMMAND_UI(ID_DB_BEGIN_TRANS, &CMainFrame::OnUpdateBeginTransaction)
+    ON_COMMAND(ID_VIEW_SWITCH_DBBAR, &CMainFrame::OnSwitchToDatabaseBar)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_SWITCH_DBBAR, &CMainFrame::OnUpdateSwitchToDatabaseBar)
+    ON_UPDATE_COMMAND_UI(ID_QUERY_CONSTRAINTS, &CMainFrame::OnUpdateConstraints)
 END_MESSAGE_MAP()
 
 namespace {

@@ -63,7 +63,8 @@ public:
     // A database file connects, a script file opens in a script window, anything else is ignored.
     void OpenFile(LPCWSTR pszPath);
     void SetCurrentSchema(LPCWSTR pszConnect);
-    CString GetCurrentSchema() const { return m_strCurrentSchema; }
+    // The schema the trees and the tables dialog preselect: empty unless "CurSchema" is on.
+    CString GetCurrentSchema() const;
 
     // ---- Recent lists (main_frame_recent.cpp) --------------------------------------------------
     // A path shortened for menus and titles: drive or server, "\...\", the last folders.
@@ -129,6 +130,9 @@ public:
     void ShowDatabaseBar(bool bShow, bool bRefresh);
     // Commit or roll back after asking; false when the user cancelled or it failed.
     bool EndTransaction();
+    // A numeric driver limit (a 16-bit SQLGetInfo value) as the properties dialog shows it:
+    // "no limit" for 0, "?" when the driver does not answer.
+    CString GetInfoLimitText(WORD nInfoType);
 
 protected:
     // ---- Members, in the order they are built ----------------------------------------------
@@ -226,6 +230,11 @@ protected:
     afx_msg void OnUpdateShowDatabaseBar(CCmdUI* pCmdUI);
     afx_msg void OnEndTransaction();
     afx_msg void OnUpdateEndTransaction(CCmdUI* pCmdUI);
+    afx_msg void OnBeginTransaction();
+    afx_msg void OnUpdateBeginTransaction(CCmdUI* pCmdUI);
+    afx_msg void OnSwitchToDatabaseBar();
+    afx_msg void OnUpdateSwitchToDatabaseBar(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateConstraints(CCmdUI* pCmdUI);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,9 +1,29 @@
-// CMainFrame: the database bar's visibility and ending a transaction.
+// CMainFrame: the database bar's visibility, focus and refresh; beginning and ending a
+// transaction; the current schema and the text of a driver limit.
 #include "app/main_frame.h"
 
+#include "app/app_settings.h"
 #include "app/connection_dialogs.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
+
+namespace {
+
+// Whether the main connection has a transaction open; a driver that cannot tell has none.
+bool IsTransactionOpen(CRDatabase& db)
+{
+    try
+    {
+        return db.IsInTransaction();
+    }
+    catch (CException* e)
+    {
+        CExceptionHolder held(e);
+    }
+    return false;
+}
+
+} // namespace
 
 void CMainFrame::ShowDatabaseBar(bool bShow, bool bRefresh)
 {
@@ -44,17 +64,50 @@ void CMainFrame::OnEndTransaction()
 
 void CMainFrame::OnUpdateEndTransaction(CCmdUI* pCmdUI)
 {
-    bool bOpen = false;
-    if (IsConnected())
-    {
-        try
-        {
-            bOpen = m_dbHelper.GetDatabase().IsInTransaction();
-        }
-        catch (CException* e)
-        {
-            CExceptionHolder held(e);
-        }
-    }
-    pCmdUI->Enable(bOpen);
+    pCmdUI->Enable(IsConnected() && IsTransactionOpen(m_dbHelper.GetDatabase()));
+}
+
+void CMainFrame::OnBeginTransaction()
+{
+    bool bBegun = false;
+    RunReportingErrors([&] { bBegun = m_dbHelper.GetDatabase().BeginTrans(); }, GetSafeHwnd());
+    if (!bBegun)
+        AfxMessageBox(IDS_BEGIN_TRANS_FAILED, MB_ICONERROR);
+}
+
+void CMainFrame::OnUpdateBeginTransaction(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(IsConnected() && !IsTransactionOpen(m_dbHelper.GetDatabase()));
+}
+
+void CMainFrame::OnSwitchToDatabaseBar()
+{
+    m_wndDBBar.SetFocus();
+}
+
+void CMainFrame::OnUpdateSwitchToDatabaseBar(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_wndDBBar.IsVisible());
+}
+
+void CMainFrame::OnUpdateConstraints(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(IsConnected() && m_dbHelper.CanShowTableConstraints(DBOBJ_TABLE));
+}
+
+CString CMainFrame::GetCurrentSchema() const
+{
+    return theSettings.m_bCurSchema ? m_strCurrentSchema : CString();
+}
+
+CString CMainFrame::GetInfoLimitText(WORD nInfoType)
+{
+    WORD nValue = 0;
+    if (!m_dbHelper.GetDatabase().GetInfoWord(nInfoType, nValue))
+        return L"?";
+    if (nValue == 0)
+        return L"no limit";
+    CString strText;
+    strText.Format(L"%u", static_cast<UINT>(nValue));
+    return strText;
 }
