@@ -147,6 +147,8 @@ public:
     CString GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState = nullptr);
 
     // SQL literals for a product kind.
+    // Dates and timestamps: a year before 1 is written as PostgreSQL's "... BC" or Oracle's signed
+    // SYYYY year and refused (thrown) by the other products; year 0 only where it exists.
     static CString FormatDateLiteral(UINT nKind, const DATE_STRUCT& value);
     static CString FormatTimeLiteral(UINT nKind, const TIMESTAMP_STRUCT& value);
     static CString FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& value);
@@ -163,7 +165,8 @@ public:
     static CString FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex);
     // The current value of a cursor column (from 1) as a literal for the target kind; this
     // connection is the one the cursor reads from. "NULL" for NULL, "" for a target kind
-    // outside 1..7.
+    // outside 1..7. Not-a-number and the infinities are written as PostgreSQL ('NaN',
+    // 'Infinity') and Oracle (BINARY_DOUBLE_NAN, ...) read them, refused (thrown) elsewhere.
     CString FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor, UINT nColumn);
 
     // The same for this connection's own kind.
@@ -180,7 +183,9 @@ public:
         return FormatTimestampOffsetLiteral(m_nDBMSKind, value);
     }
     // Text for this connection's session: MySQL's backslashes are escaped only while the
-    // session's sql_mode lacks NO_BACKSLASH_ESCAPES (as last read, see RefreshLiteralRules).
+    // session's sql_mode lacks NO_BACKSLASH_ESCAPES (as last read, see RefreshLiteralRules);
+    // without them a text holding U+0000 is written as _utf8mb4 X'...'. On SQLite characters
+    // above U+FFFF are written as char() calls joined to the quoted runs.
     CString StringLiteral(LPCWSTR pszText) const
     {
         return QuoteText(m_nDBMSKind, pszText, pszText ? static_cast<int>(wcslen(pszText)) : 0,
