@@ -24,9 +24,30 @@ CString ExcelColumnLetters(int column)
 
 CString ExcelCellName(int column, int row)
 {
-    CString s;
-    s.Format(L"%s%d", ExcelColumnLetters(column).GetString(), row);
-    return s;
+    // Called for every cell of a workbook: built by hand.
+    wchar_t buf[24];
+    int n = 0;
+    wchar_t letters[8];
+    int nLetters = 0;
+    unsigned v = static_cast<unsigned>(column) + 1;
+    while (v > 0 && nLetters < 7)
+    {
+        letters[nLetters++] = static_cast<wchar_t>(L'A' + (v - 1) % 26);
+        v = (v - 1) / 26;
+    }
+    while (nLetters > 0)
+        buf[n++] = letters[--nLetters];
+    wchar_t digits[12];
+    int nDigits = 0;
+    unsigned r = static_cast<unsigned>(row);
+    do
+    {
+        digits[nDigits++] = static_cast<wchar_t>(L'0' + r % 10);
+        r /= 10;
+    } while (r > 0 && nDigits < 11);
+    while (nDigits > 0)
+        buf[n++] = digits[--nDigits];
+    return CString(buf, n);
 }
 
 bool ParseExcelCellName(LPCWSTR pszName, int& column, int& row)

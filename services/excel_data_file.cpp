@@ -8,9 +8,9 @@ namespace {
 
 bool g_bForceStandIn = false;
 
-// Queued rows before a step waits for the automation thread: enough to keep it busy, little
+// Queued batches of rows before a step waits for the automation thread: enough to keep it busy, little
 // enough that memory stays flat on a long save.
-const size_t kMaxQueued = 64;
+const size_t kMaxQueued = 16;
 
 bool IsTextCType(int nCType)
 {
@@ -124,6 +124,7 @@ void CExcelDataFile::RaiseFailure()
 
 void CExcelDataFile::Post(std::function<void()> work)
 {
+    FlushBatch(); // what came before goes first
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_bFailed; });
     if (m_bFailed)
@@ -252,12 +253,23 @@ void CExcelDataFile::FlushRow()
 {
     if (m_row.empty())
         return;
-    int row = m_nRow;
-    auto cells = std::make_shared<std::vector<CCellWrite>>(std::move(m_row));
+    m_batch.emplace_back(m_nRow, std::move(m_row));
     m_row.clear();
-    Post([this, row, cells] {
-        for (const CCellWrite& cell : *cells)
-            WriteCell(cell.nColumn, row, cell.value, cell.bText, false);
+    if (m_batch.size() >= 100)
+        FlushBatch();
+}
+
+void CExcelDataFile::FlushBatch()
+{
+    if (m_batch.empty())
+        return;
+    auto rows =
+        std::make_shared<std::vector<std::pair<int, std::vector<CCellWrite>>>>(std::move(m_batch));
+    m_batch.clear();
+    Post([this, rows] {
+        for (const auto& [row, cells] : *rows)
+            for (const CCellWrite& cell : cells)
+                WriteCell(cell.nColumn, row, cell.value, cell.bText, false);
     });
 }
 

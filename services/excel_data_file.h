@@ -61,6 +61,8 @@ private:
     void ThreadMain();
     void RaiseFailure();
     void FlushRow();
+    // Hands the collected rows to the automation thread.
+    void FlushBatch();
     void CheckCell(int column) const;
 
     // Automation thread only.
@@ -73,6 +75,9 @@ private:
     // The caller's side.
     int m_nRow = 0;
     std::vector<CCellWrite> m_row;
+    // Finished rows not yet handed over: one hand-over per hundred rows costs far less than one
+    // per row.
+    std::vector<std::pair<int, std::vector<CCellWrite>>> m_batch;
     std::set<CString> m_sheetNames;
 
     // The automation thread's side.

@@ -20,6 +20,21 @@ const char kSheetTail[] = "</sheetData></worksheet>";
 // use the workbook's own _xHHHH_ form.
 void AppendXmlText(std::string& out, const CString& text)
 {
+    // Most texts are plain ASCII with nothing to escape: copied over as they are.
+    int nPlain = 0;
+    int nLength = text.GetLength();
+    LPCWSTR p = text.GetString();
+    while (nPlain < nLength && p[nPlain] >= 0x20 && p[nPlain] < 0x7F && p[nPlain] != L'&' &&
+           p[nPlain] != L'<' && p[nPlain] != L'>' && p[nPlain] != L'"' && p[nPlain] != L'_')
+        ++nPlain;
+    if (nPlain == nLength)
+    {
+        size_t start = out.size();
+        out.resize(start + nLength);
+        for (int i = 0; i < nLength; ++i)
+            out[start + i] = static_cast<char>(p[i]);
+        return;
+    }
     std::wstring w;
     w.reserve(text.GetLength());
     int n = text.GetLength();
@@ -133,7 +148,7 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
                 NumberTextFitsDouble(cell.strText, number))
                 kind = CCell::number;
             xml += "<c r=\"";
-            xml += CStringA(ExcelCellName(column, rowIt->first)).GetString();
+            AppendXmlText(xml, ExcelCellName(column, rowIt->first));
             xml += "\"";
             if (s != 0)
                 xml += " s=\"" + std::to_string(s) + "\"";
@@ -141,7 +156,7 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
             {
             case CCell::number:
                 xml += "><v>";
-                xml += CStringA(ShortestDoubleText(number)).GetString();
+                AppendXmlText(xml, ShortestDoubleText(number));
                 xml += "</v></c>";
                 break;
             case CCell::boolean:

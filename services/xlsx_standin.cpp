@@ -54,6 +54,8 @@ bool ToBool(const VARIANT* v)
 
 CString ToText(const VARIANT* v)
 {
+    if (v && v->vt == VT_BSTR)
+        return CString(v->bstrVal, static_cast<int>(SysStringLen(v->bstrVal)));
     COleVariant out;
     if (!v || FAILED(VariantChangeType(&out, const_cast<VARIANT*>(v), 0, VT_BSTR)))
         Fail(L"A text was expected.");

@@ -15,7 +15,11 @@ namespace QlExportTest {
 class TempOutput
 {
 public:
-    explicit TempOutput(LPCWSTR suffix) : m_unix(QlTestDb::NewUnixTempPath(L"export", suffix)) {}
+    // A file a stopped earlier run (Wine reuses process ids) left under the name goes first.
+    explicit TempOutput(LPCWSTR suffix) : m_unix(QlTestDb::NewUnixTempPath(L"export", suffix))
+    {
+        QlTestDb::RemoveUnixFile(m_unix);
+    }
     ~TempOutput() { QlTestDb::RemoveUnixFile(m_unix); }
     TempOutput(const TempOutput&) = delete;
     TempOutput& operator=(const TempOutput&) = delete;

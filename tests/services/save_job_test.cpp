@@ -4,7 +4,9 @@
 
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
+#include "services/csv_data_file.h"
 #include "services/database_helper.h"
+#include "services/excel_data_file.h"
 #include "services/save_data_job.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/grid/grid_test_cursor.h"
@@ -285,4 +287,93 @@ TEST(TableOrder, ReferencedTablesComeFirstOnSQLite)
 {
     QlTestDb::TempSQLiteFile file;
     RunForeignKeyOrder({file.Connect(), L"", false});
+}
+
+namespace {
+
+// The 256 KB file system the test run mounts (tests/services/CMakeLists.txt); empty when it is
+// not there (no root), and the test skips.
+CString SmallDiskFolder()
+{
+    const char* binary = getenv("QL_BINARY_DIR");
+    if (binary == nullptr)
+        return CString();
+    CString dir = L"Z:" + CString(binary) + L"/tests/full_disk";
+    dir.Replace(L'/', L'\\');
+    ULARGE_INTEGER freeBytes{}, total{};
+    if (!::GetDiskFreeSpaceExW(dir + L"\\", &freeBytes, &total, nullptr) ||
+        total.QuadPart > 1024 * 1024)
+        return CString();
+    return dir;
+}
+
+} // namespace
+
+TEST(SaveJob, FullDiskIsAClearErrorAndAWorkbookKeepsItsOldFile)
+{
+    CString dir = SmallDiskFolder();
+    if (dir.IsEmpty())
+        GTEST_SKIP() << "no small file system mounted at the full-disk folder";
+    GridTest::TestCursor c;
+    c.AddColumn(L"text", SQL_C_WCHAR, SQL_WVARCHAR);
+    // 800 rows of 1000 random hexadecimal digits: more than the disk holds even deflated.
+    unsigned seed = 12345;
+    for (int i = 0; i < 800; ++i)
+    {
+        CString text;
+        for (int k = 0; k < 1000; ++k)
+        {
+            seed = seed * 1103515245u + 12345u;
+            text += L"0123456789abcdef"[(seed >> 16) & 15];
+        }
+        c.rows.push_back({Text(text)});
+    }
+    CString tag;
+    tag.Format(L"%lu", ::GetCurrentProcessId());
+
+    const CString csvPath = dir + L"\\export_" + tag + L".csv";
+    CString message;
+    {
+        CCSVDataFile file(csvPath, L",");
+        CRDatabaseHelper::CSaveDataAsyncThread job(&file, &c, nullptr, CStringPair(L"", L"t"),
+                                                   nullptr, L"", nullptr);
+        try
+        {
+            CRDatabaseHelper::CAsyncThread::Execute(&job, nullptr, false);
+        }
+        catch (CException* e)
+        {
+            wchar_t text[512] = {};
+            e->GetErrorMessage(text, 512);
+            message = text;
+            e->Delete();
+        }
+    }
+    ::DeleteFileW(csvPath);
+    EXPECT_NE(-1, message.Find(L"full")) << CStringA(message).GetString();
+
+    // The workbook is built beside the disk and moved over the old file only when complete.
+    const CString xlsxPath = dir + L"\\export_" + tag + L".xlsx";
+    QlExportTest::WriteBytes(xlsxPath, "old");
+    bool failed = false;
+    {
+        CExcelDataFile file(xlsxPath);
+        file.BeginFile();
+        CRDatabaseHelper::CSaveDataAsyncThread job(&file, &c, nullptr, CStringPair(L"", L"t"),
+                                                   nullptr, L"", nullptr);
+        c.current = -1;
+        CRDatabaseHelper::CAsyncThread::Execute(&job, nullptr, false);
+        try
+        {
+            file.EndFile();
+        }
+        catch (CException* e)
+        {
+            failed = true;
+            e->Delete();
+        }
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_EQ("old", QlExportTest::ReadBytes(xlsxPath));
+    ::DeleteFileW(xlsxPath);
 }
