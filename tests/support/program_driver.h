@@ -242,6 +242,7 @@ public:
                DWORD timeoutMs = 30000)
     {
         Kill();
+        UnmanagedWindows();
         std::wstring path = ProgramPath();
         std::wstring commandLine = L"\"" + path + L"\"";
         if (!arguments.empty())
@@ -299,6 +300,41 @@ public:
     {
         HWND bar = GetDlgItem(m_main, 0xE801);
         return bar ? WindowText(bar) : L"<no status bar>";
+    }
+
+    // The text of a status-bar pane (0 is the prompt pane), read through memory in the program.
+    std::wstring StatusPaneText(int index) const
+    {
+        HWND bar = GetDlgItem(m_main, 0xE801);
+        if (bar == nullptr)
+            return L"<no status bar>";
+        const SIZE_T chars = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, index, 0));
+        CRemoteBuffer buffer(m_process, (chars + 1) * sizeof(wchar_t));
+        SendMessageW(bar, SB_GETTEXTW, index, (LPARAM)buffer.At(0));
+        return buffer.ReadText(0, chars);
+    }
+
+    // A child window of the main window (any depth) with this control id, or null.
+    HWND FindChild(int id) const
+    {
+        struct Search
+        {
+            int id;
+            HWND found = nullptr;
+        } search{id};
+        EnumChildWindows(
+            m_main,
+            [](HWND wnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                if (GetDlgCtrlID(wnd) == s->id)
+                {
+                    s->found = wnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            (LPARAM)&search);
+        return search.found;
     }
 
     // The top-level windows of this process, visible ones only.
@@ -492,6 +528,22 @@ public:
     }
 
 private:
+    // Without a window manager (bare Xvfb) Wine waits two seconds for one to withdraw every
+    // managed top-level window that is hidden or destroyed: each dialog the tests close would
+    // cost that. The program's windows need no management here; Wine reads the setting when
+    // the process starts.
+    static void UnmanagedWindows()
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER,
+                            L"Software\\Wine\\AppDefaults\\Quenlark.exe\\X11 Driver", 0, nullptr, 0,
+                            KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS)
+        {
+            RegSetValueExW(key, L"Managed", 0, REG_SZ, (const BYTE*)L"N", 2 * sizeof(wchar_t));
+            RegCloseKey(key);
+        }
+    }
+
     // Memory in the program for the messages whose records hold pointers.
     struct CRemoteBuffer
     {

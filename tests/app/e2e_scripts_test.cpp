@@ -1,0 +1,432 @@
+// End to end: script windows and script runs in the real program, driven from outside; what
+// reached PostgreSQL and MariaDB is read back through ODBC, files byte for byte.
+#include "tests/support/program_driver.h"
+
+#include "dbaccess/database.h"
+#include "tests/dbaccess/conn_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using ql::CProgram;
+
+const int kEditor = 0xE900;   // the script window's editor
+const int kOutputEdit = 112;  // the output bar's editor
+const UINT kFileNew = 0xE100; // SQL scripts > New
+const UINT kFileSave = 0xE103;
+const UINT kFileSaveAs = 0xE104;
+const UINT kExecuteCurrent = 32897;
+const UINT kExecuteFile = 32878;
+const UINT kSQLQuery = 32775;
+
+std::wstring Suffix()
+{
+    static int counter = 0;
+    return std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+}
+
+class ScriptsE2E : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ql::WriteRegString(L"Grid lines", L"Yes");
+        m_folder = ql::ScratchFolder(L"scripts_" + std::to_wstring(GetCurrentProcessId()));
+    }
+    void TearDown() override
+    {
+        // A test that failed half-way may leave a box open: the program is ended either way.
+        program.Kill();
+        ql::CleanSettings();
+    }
+
+    // Starts connected to the database (the most recent connection string at start-up).
+    void StartConnected(const CString& connect, const std::wstring& arguments = L"")
+    {
+        ql::WriteRegString(L"Connect DB at startup", L"Yes");
+        ql::WriteRegString(L"ConnectString0", connect.GetString(), L"ConnectStrings");
+        ASSERT_TRUE(program.Start(arguments));
+        ASSERT_TRUE(ql::WaitFor([&] { return program.Title() != L"Quenlark"; }))
+            << "not connected: " << std::string(CStringA(program.Title().c_str()));
+    }
+    void StartPostgres() { StartConnected(QlTestDb::PostgresConnect()); }
+
+    HWND MdiClient() const
+    {
+        return FindWindowExW(program.MainWindow(), nullptr, L"MDIClient", nullptr);
+    }
+    HWND ActiveChild() const { return (HWND)SendMessageW(MdiClient(), WM_MDIGETACTIVE, 0, 0); }
+    HWND Editor() const { return GetDlgItem(ActiveChild(), kEditor); }
+    // A new script window holding the text.
+    void NewScript(const std::wstring& text)
+    {
+        const HWND before = ActiveChild();
+        program.PostCommand(kFileNew);
+        ASSERT_TRUE(ql::WaitFor([&] { return ActiveChild() != before && Editor() != nullptr; }));
+        SendMessageW(Editor(), WM_SETTEXT, 0, (LPARAM)text.c_str());
+    }
+    // Answers the script options dialog.
+    void ConfirmScriptOptions(bool bTransaction, bool bStopAfterError = false,
+                              int separatorIndex = 1)
+    {
+        HWND dlg = program.WaitForDialog(L"Execute SQL Script");
+        ASSERT_NE(dlg, nullptr);
+        SendMessageW(CProgram::Item(dlg, 1020), CB_SETCURSEL, separatorIndex, 0);
+        SendMessageW(CProgram::Item(dlg, 1037), BM_SETCHECK,
+                     bTransaction ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(CProgram::Item(dlg, 1140), BM_SETCHECK,
+                     bStopAfterError ? BST_CHECKED : BST_UNCHECKED, 0);
+        CProgram::Click(dlg, IDOK);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    }
+    // The text of the next message box, answered with the button.
+    std::wstring AnswerMessage(int button)
+    {
+        HWND box = program.WaitForMessageBox();
+        if (box == nullptr)
+            return L"<no message box>";
+        const std::wstring text = CProgram::MessageBoxText(box);
+        CProgram::Click(box, button);
+        ql::WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+        return text;
+    }
+    // Chooses a file in the system's Open or Save As dialog.
+    void ChooseFile(const std::wstring& caption, const std::wstring& path, int encodingIndex = -1)
+    {
+        HWND dlg = program.WaitForDialog(caption);
+        ASSERT_NE(dlg, nullptr) << "no dialog " << std::string(CStringA(caption.c_str()));
+        if (encodingIndex >= 0)
+        {
+            // The encoding row lives in the dialog's child template.
+            HWND child = FindWindowExW(dlg, nullptr, L"#32770", nullptr);
+            HWND combo = child ? GetDlgItem(child, 1179) : nullptr;
+            ASSERT_NE(combo, nullptr);
+            SendMessageW(combo, CB_SETCURSEL, encodingIndex, 0);
+            SendMessageW(child, WM_COMMAND, MAKEWPARAM(1179, CBN_SELCHANGE), (LPARAM)combo);
+        }
+        for (int id : {0x47C, 0x480})
+            if (HWND edit = GetDlgItem(dlg, id))
+                SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)path.c_str());
+        PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }));
+    }
+    std::wstring Output() const { return ql::WindowText(program.FindChild(kOutputEdit)); }
+
+    CString QueryPG(const CString& sql)
+    {
+        CRDatabase db;
+        QlConnTest::OpenOrFail(db, QlTestDb::PostgresConnect());
+        return QlConnTest::QueryText(db, sql);
+    }
+    void ExecPG(const CString& sql)
+    {
+        CRDatabase db;
+        QlConnTest::OpenOrFail(db, QlTestDb::PostgresConnect());
+        db.ExecuteSQL(sql);
+    }
+
+    ql::CProgram program;
+    std::wstring m_folder;
+};
+
+TEST_F(ScriptsE2E, Utf8FileWithMarkOnTheCommandLine)
+{
+    const std::wstring path = m_folder + L"\\utf8 script.sql";
+    ql::WriteFileBytes(path, "\xEF\xBB\xBFselect '\xD0\x96';\r\n");
+    ASSERT_TRUE(program.Start(L"\"" + path + L"\""));
+    ASSERT_TRUE(ql::WaitFor([&] { return Editor() != nullptr; }));
+    EXPECT_EQ(ql::WindowText(Editor()), L"select '\x0416';\r\n");
+    EXPECT_NE(ql::WindowText(ActiveChild()).find(L"utf8 script.sql"), std::wstring::npos);
+    EXPECT_TRUE(ql::WaitFor([&] { return program.StatusPaneText(2) == L" UTF-8 "; }))
+        << std::string(CStringA(program.StatusPaneText(2).c_str()));
+}
+
+TEST_F(ScriptsE2E, ErrorDialogNextRetryWithEditAndCommitQuestion)
+{
+    const std::wstring t = L"qs_e2e_" + Suffix();
+    auto count = [&](const std::wstring& where) {
+        return std::wstring(QueryPG((L"select count(*) from " + t + where).c_str()).GetString());
+    };
+    ExecPG((L"create table " + t + L" (id int)").c_str());
+    StartPostgres();
+
+    // Next skips the failing statement; the summary counts it.
+    NewScript(L"insert into " + t + L" values(1); insert into nowhere values(2); insert into " + t +
+              L" values(3);");
+    program.PostCommand(kExecuteCurrent);
+    ConfirmScriptOptions(false);
+    HWND error = program.WaitForDialog(L"SQL Error");
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(CProgram::Text(error, 1001), L" insert into nowhere values(2)");
+    EXPECT_EQ(CProgram::Text(error, 1058).find(L"ODBC error code: "), 0u);
+    CProgram::Click(error, IDOK);
+    EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (2 of 3 queries).");
+    EXPECT_EQ(count(L""), L"2");
+
+    // Retry with the statement edited: the editor keeps the edit and the run goes on.
+    NewScript(L"insert into " + t + L" valuez(4);\r\ninsert into " + t + L" values(5);");
+    program.PostCommand(kExecuteCurrent);
+    ConfirmScriptOptions(false);
+    error = program.WaitForDialog(L"SQL Error");
+    ASSERT_NE(error, nullptr);
+    CProgram::SetText(error, 1001, L"insert into " + t + L" values(4)");
+    CProgram::Click(error, 1060);
+    EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (2 of 2 queries).");
+    EXPECT_EQ(ql::WindowText(Editor()),
+              L"insert into " + t + L" values(4);\r\ninsert into " + t + L" values(5);");
+    EXPECT_EQ(count(L""), L"4");
+
+    // In a transaction, No to "Commit?" leaves the table unchanged.
+    NewScript(L"insert into " + t + L" values(6);delete from " + t + L" where id < 3;update " + t +
+              L" set id = 0;");
+    program.PostCommand(kExecuteCurrent);
+    ConfirmScriptOptions(true);
+    EXPECT_EQ(AnswerMessage(IDNO), L"Script executed successfully (3 of 3 queries).\nCommit?");
+    EXPECT_EQ(count(L" where id > 0"), L"4");
+    ExecPG((L"drop table " + t).c_str());
+}
+
+TEST_F(ScriptsE2E, FunctionBodyAndDumpRunWhole)
+{
+    const std::wstring f = L"qs_e2e_f_" + Suffix();
+    StartPostgres();
+    NewScript(L"create function " + f +
+              L"() returns int as $$\r\nbegin\r\n  perform 1;\r\n  return 42;\r\nend;\r\n$$ "
+              L"language plpgsql;\r\n");
+    program.PostCommand(kExecuteCurrent);
+    ConfirmScriptOptions(false);
+    EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (1 of 1 queries).");
+    EXPECT_STREQ(QueryPG((L"select " + f + L"()").c_str()), L"42");
+    ExecPG((L"drop function " + f + L"()").c_str());
+    program.Kill();
+
+    const std::wstring t = L"qs_t_" + Suffix();
+    StartConnected(QlTestDb::MariaDBConnect());
+    NewScript(L"/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE */;\r\nCREATE TABLE `" + t +
+              L"` (`id` int, `name` varchar(80));\r\nINSERT INTO `" + t +
+              L"` VALUES (2,'O\\'Brien; drop table " + t + L"; --');\r\n");
+    program.PostCommand(kExecuteCurrent);
+    ConfirmScriptOptions(false);
+    EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (3 of 3 queries).");
+    CRDatabase db;
+    QlConnTest::OpenOrFail(db, QlTestDb::MariaDBConnect());
+    EXPECT_STREQ(QlConnTest::QueryText(db, (L"select name from " + t).c_str()),
+                 (L"O'Brien; drop table " + t + L"; --").c_str());
+    db.ExecuteSQL((L"drop table " + t).c_str());
+}
+
+TEST_F(ScriptsE2E, ExecuteSQLScriptWritesTheOutput)
+{
+    const std::wstring t = L"qs_e2e_" + Suffix();
+    ExecPG((L"create table " + t + L" (id int)").c_str());
+    const std::wstring path = m_folder + L"\\two errors.sql";
+    ql::WriteFileBytes(path, "insert into " + std::string(CStringA(t.c_str())) +
+                                 " values(1);\r\nbad one;\r\nselect nothing_here;\r\n");
+    StartPostgres();
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path);
+    ConfirmScriptOptions(false);
+    ASSERT_TRUE(ql::WaitFor([&] { return Output().find(L"errors!") != std::wstring::npos; }));
+    const std::wstring output = Output();
+    EXPECT_EQ(output.find(L"Executing " + path + L"..."), 0u);
+    const std::wstring dashes = L"-------------------------------------------";
+    EXPECT_NE(output.find(dashes + L"\nbad one\n" + dashes), std::wstring::npos)
+        << std::string(CStringA(output.c_str()));
+    EXPECT_NE(output.find(dashes + L"\nselect nothing_here\n" + dashes), std::wstring::npos);
+    EXPECT_EQ(output.substr(output.size() - 24), L"\nExecuted with 2 errors!");
+
+    // The wrong separator finds nothing.
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path);
+    ConfirmScriptOptions(true, false, 3);
+    EXPECT_EQ(AnswerMessage(IDOK), L"No queries found.\nMay be incorrect separator was selected.");
+    EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"1");
+    ExecPG((L"drop table " + t).c_str());
+}
+
+TEST_F(ScriptsE2E, StopAfterErrorRollsBack)
+{
+    const std::wstring t = L"qs_e2e_" + Suffix();
+    ExecPG((L"create table " + t + L" (id int)").c_str());
+    const std::wstring path = m_folder + L"\\stop.sql";
+    const std::string table(CStringA(t.c_str()));
+    ql::WriteFileBytes(path, "insert into " + table +
+                                 " values(1);\ninsert into nowhere values(2);\n"
+                                 "insert into " +
+                                 table + " values(3);\n");
+    StartPostgres();
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path);
+    ConfirmScriptOptions(true, true);
+    EXPECT_EQ(AnswerMessage(IDOK).find(L"ODBC error code: "), 0u);
+    EXPECT_EQ(AnswerMessage(IDOK), L"Transaction was rollbacked");
+    EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"0");
+    ExecPG((L"drop table " + t).c_str());
+}
+
+TEST_F(ScriptsE2E, CancelStopsARunningStatementAndRollsBack)
+{
+    const std::wstring t = L"qs_e2e_" + Suffix();
+    ExecPG((L"create table " + t + L" (id int)").c_str());
+    const std::wstring path = m_folder + L"\\sleep.sql";
+    ql::WriteFileBytes(path, "insert into " + std::string(CStringA(t.c_str())) +
+                                 " values(1);\nselect pg_sleep(30);\nselect pg_sleep(30);\n");
+    ql::WriteRegString(L"CancelExec", L"Yes");
+    StartPostgres();
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path);
+    ConfirmScriptOptions(true);
+    HWND wait = program.WaitForDialog(L"Please wait...");
+    ASSERT_NE(wait, nullptr);
+    Sleep(500);
+    CProgram::Click(wait, IDCANCEL);
+    EXPECT_EQ(AnswerMessage(IDYES), L"Are you really want to stop?");
+    EXPECT_EQ(AnswerMessage(IDOK), L"Transaction was rollbacked");
+    const std::wstring output = Output();
+    EXPECT_EQ(output.substr(output.size() - 12), L"Cancelled.\r\n");
+    EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"0");
+    ExecPG((L"drop table " + t).c_str());
+}
+
+TEST_F(ScriptsE2E, SQLQueryDialogRunsOneStatement)
+{
+    const std::wstring t = L"qs_e2e_" + Suffix();
+    ExecPG(
+        (L"create table " + t + L" (id int); insert into " + t + L" values (1),(2),(3)").c_str());
+    StartPostgres();
+    program.PostCommand(kSQLQuery);
+    HWND dlg = program.WaitForDialog(L"Execute SQL");
+    ASSERT_NE(dlg, nullptr);
+    const std::wstring update = L"update " + t + L" set id = id + 10";
+    CProgram::SetText(dlg, 1001, update);
+    CProgram::Click(dlg, IDOK);
+    const std::wstring message = AnswerMessage(IDOK);
+    EXPECT_EQ(message.find(L"Executed OK.\n3 row(s) changed.\nElapsed time: "), 0u)
+        << std::string(CStringA(message.c_str()));
+    EXPECT_EQ(ql::RegString(L"SQLQuery0", L"SQL queries"), update);
+
+    program.PostCommand(kSQLQuery);
+    dlg = program.WaitForDialog(L"Execute SQL");
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(CProgram::Text(dlg, 1001), update) << "the most recent query comes first";
+    CProgram::SetText(dlg, 1001, L"-- only a comment\r\n/* and another */");
+    CProgram::Click(dlg, IDOK);
+    EXPECT_EQ(AnswerMessage(IDOK), L"Quenlark: Incorrect syntax");
+    EXPECT_STREQ(QueryPG((L"select sum(id) from " + t).c_str()), L"36");
+    ExecPG((L"drop table " + t).c_str());
+}
+
+TEST_F(ScriptsE2E, SavingKeepsEncodingsAndRefusesWhatWouldBeLost)
+{
+    ASSERT_TRUE(program.Start());
+    // Save As Unicode starts with FF FE.
+    NewScript(L"select '\x0416';");
+    const std::wstring unicode = m_folder + L"\\unicode.sql";
+    DeleteFileW(unicode.c_str());
+    program.PostCommand(kFileSaveAs);
+    ChooseFile(L"Save As", unicode, 1);
+    ASSERT_TRUE(ql::WaitFor([&] { return ql::FileExists(unicode); }));
+    EXPECT_EQ(ql::ReadFileBytes(unicode),
+              std::string("\xFF\xFEs\0e\0l\0e\0c\0t\0 \0'\0\x16\x04'\0;\0", 24));
+
+    // A UTF-8 file read with its mark keeps it.
+    const std::wstring utf8 = m_folder + L"\\marked.sql";
+    ql::WriteFileBytes(utf8, "\xEF\xBB\xBFselect 1;");
+    program.Kill();
+    ASSERT_TRUE(program.Start(L"\"" + utf8 + L"\""));
+    ASSERT_TRUE(ql::WaitFor([&] { return Editor() != nullptr; }));
+    SendMessageW(Editor(), WM_SETTEXT, 0, (LPARAM)L"select 2;");
+    SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+    program.PostCommand(kFileSave);
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(utf8) == "\xEF\xBB\xBFselect 2;"; }));
+
+    // "Ж" in an ANSI window: the question, and Cancel leaves the file as it was.
+    const std::wstring ansi = m_folder + L"\\ansi.sql";
+    ql::WriteFileBytes(ansi, "select 1;");
+    program.Kill();
+    ASSERT_TRUE(program.Start(L"\"" + ansi + L"\""));
+    ASSERT_TRUE(ql::WaitFor([&] { return Editor() != nullptr; }));
+    SendMessageW(Editor(), WM_SETTEXT, 0, (LPARAM)L"select '\x0416';");
+    SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+    program.PostCommand(kFileSave);
+    EXPECT_EQ(AnswerMessage(IDCANCEL),
+              L"Text was changed during conversion.\nDo you want to save it?");
+    EXPECT_EQ(ql::ReadFileBytes(ansi), "select 1;");
+
+    // A read-only file: its own message, and the file stays.
+    SetFileAttributesW(ansi.c_str(), FILE_ATTRIBUTE_READONLY);
+    SendMessageW(Editor(), WM_SETTEXT, 0, (LPARAM)L"select 3;");
+    SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+    program.PostCommand(kFileSave);
+    EXPECT_EQ(AnswerMessage(IDOK), ansi + L"\nFile is read-only.");
+    EXPECT_EQ(ql::ReadFileBytes(ansi), "select 1;");
+    SetFileAttributesW(ansi.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(ScriptsE2E, ClosingAndAutoSave)
+{
+    const std::wstring path = m_folder + L"\\auto.sql";
+    ql::WriteFileBytes(path, "select 1;");
+    ql::WriteRegString(L"Autosave", L"Yes");
+    ql::WriteRegDword(L"Autosave time", 1);
+    ASSERT_TRUE(program.Start(L"\"" + path + L"\""));
+    ASSERT_TRUE(ql::WaitFor([&] { return Editor() != nullptr; }));
+    const HWND withPath = ActiveChild();
+    SendMessageW(Editor(), WM_SETTEXT, 0, (LPARAM)L"select 42;");
+    SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+    NewScript(L"select 'unsaved';");
+    SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+    // The main window's auto-save timer (timer 1) fires: the window with a path writes itself,
+    // the new one does not, and nothing is shown.
+    PostMessageW(program.MainWindow(), WM_TIMER, 1, 0);
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(path) == "select 42;"; }));
+    Sleep(300);
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_EQ(SendMessageW(GetDlgItem(withPath, kEditor), EM_GETMODIFY, 0, 0), 0);
+
+    // Closing the modified new window asks; Cancel keeps it open.
+    const HWND unsaved = ActiveChild();
+    PostMessageW(unsaved, WM_CLOSE, 0, 0);
+    EXPECT_EQ(AnswerMessage(IDCANCEL), L"File has changed.\nSave it?");
+    EXPECT_TRUE(IsWindow(unsaved));
+}
+
+TEST_F(ScriptsE2E, OddFilesOpenOrSaySo)
+{
+    ASSERT_TRUE(program.Start());
+    const std::wstring blanks = m_folder + L"\\a b \x0416.sql";
+    ql::WriteFileBytes(blanks, "select 1;");
+    const std::wstring empty = m_folder + L"\\empty.sql";
+    ql::WriteFileBytes(empty, "");
+    const std::wstring noise = m_folder + L"\\noise.sql";
+    std::string bytes(4096, '\0');
+    unsigned seed = 7;
+    for (char& c : bytes)
+        c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+    bytes[0] = 'x';
+    ql::WriteFileBytes(noise, bytes);
+    const std::wstring big = m_folder + L"\\big.sql";
+    std::string line = "insert into t values (1, 'some text to fill the line');\r\n";
+    std::string many;
+    while (many.size() < 20 * 1024 * 1024)
+        many += line;
+    ql::WriteFileBytes(big, many);
+
+    for (const std::wstring& path : {blanks, empty, noise, big})
+    {
+        const HWND before = ActiveChild();
+        program.PostCommand(32835); // SQL scripts > Open SQL Script...
+        ChooseFile(L"Open", path);
+        ASSERT_TRUE(
+            ql::WaitFor([&] { return ActiveChild() != before || program.FindMessageBox(); }, 60000))
+            << std::string(CStringA(path.c_str()));
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << std::string(CStringA(path.c_str()));
+    }
+    EXPECT_EQ(ql::WindowText(Editor()).size(), many.size());
+}
+
+} // namespace
