@@ -180,11 +180,12 @@ public:
 
     // ---- Object lists (object_lists.cpp) -----------------------------------------------------
     // The readers append to the caller's array (nothing is emptied) and leave rows read before a
-    // failure or a cancel there. pszSchema null: every schema. False when the product has no
-    // such list or the statement cannot be opened. The four list readers let database errors
-    // pass; GetCompileErrors reports them in the standard error box and returns false.
-    // Procedures and functions; an empty schema is also every schema. pWait: pumped after each
-    // record (Cancel stops the read with false) and shown the record's name.
+    // failure or a cancel there. pszSchema null or empty: every schema (on MySQL: the current
+    // database). False when the product has no such list or the statement cannot be opened.
+    // The four list readers let database errors pass; GetCompileErrors reports them in the
+    // standard error box and returns false.
+    // Procedures and functions. pWait: pumped after each record (Cancel stops the read with
+    // false) and shown the record's name.
     bool ReadProceduresNow(CDBStoredProcsArray& procs, LPCWSTR pszSchema, CWaitDlg* pWait);
     // The same with any progress (null: none).
     bool ReadProcedureList(CDBStoredProcsArray& procs, LPCWSTR pszSchema, IReadProgress* pProgress);

@@ -36,7 +36,7 @@ CString BuildPackagesSQL(const CSQLDialect& dialect, LPCWSTR pszSchema)
     if (dialect.GetKind() != DBMS_ORACLE)
         return CString();
     CString strSQL = L"SELECT OWNER, OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_TYPE='PACKAGE' ";
-    if (pszSchema)
+    if (HasText(pszSchema))
         strSQL += L"AND OWNER=" + dialect.Literal(pszSchema) + L" ";
     return strSQL + L"ORDER BY OWNER, OBJECT_NAME";
 }
@@ -48,16 +48,16 @@ CString BuildTriggersSQL(const CSQLDialect& dialect, LPCWSTR pszSchema, int nSer
     {
     case DBMS_ORACLE:
         return L"SELECT OWNER, OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_TYPE='TRIGGER'" +
-               (pszSchema ? L" AND OWNER=" + strSchema : CString()) +
+               (HasText(pszSchema) ? L" AND OWNER=" + strSchema : CString()) +
                L" ORDER BY OWNER, OBJECT_NAME";
     case DBMS_MSSQL:
         if (nServerMajor < 9)
             return L"select 'dbo', sysobjects.name from sysobjects where sysobjects.xtype = 'TR'" +
-                   (pszSchema ? L" and 'dbo'=" + strSchema : CString()) +
+                   (HasText(pszSchema) ? L" and 'dbo'=" + strSchema : CString()) +
                    L" order by sysobjects.name";
         return L"select sch.name, tr.name from sys.triggers tr, sys.objects obj, sys.schemas sch "
                L"where tr.object_id = obj.object_id and obj.schema_id = sch.schema_id" +
-               (pszSchema ? L" and sch.name=" + strSchema : CString()) +
+               (HasText(pszSchema) ? L" and sch.name=" + strSchema : CString()) +
                L" order by sch.name, tr.name";
     case DBMS_FIREBIRD:
         return L"select NULL, rdb$trigger_name from rdb$triggers where ((rdb$system_flag = 0) or "
@@ -76,7 +76,7 @@ CString BuildInvalidObjectsSQL(const CSQLDialect& dialect, int nObjectKind, LPCW
     if (dialect.GetKind() != DBMS_ORACLE)
         return CString();
     CString strSQL = L"SELECT OWNER, OBJECT_NAME FROM ALL_OBJECTS WHERE STATUS='INVALID'";
-    if (pszSchema)
+    if (HasText(pszSchema))
         strSQL += L" AND OWNER=" + dialect.Literal(pszSchema);
     switch (nObjectKind)
     {

@@ -5,9 +5,8 @@
 
 #include "services/sql_dialect.h"
 
-// pszSchema null or empty: every schema.
+// pszSchema null or empty: every schema (no schema is named by an empty text).
 CString BuildProceduresSQL(const CSQLDialect& dialect, LPCWSTR pszSchema);
-// pszSchema null: every schema.
 CString BuildPackagesSQL(const CSQLDialect& dialect, LPCWSTR pszSchema);
 // nServerMajor: Microsoft SQL Server before 9 keeps triggers in sysobjects. MySQL needs a
 // schema (the caller gives the current database when it has none).

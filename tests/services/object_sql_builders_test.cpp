@@ -264,6 +264,10 @@ TEST(StoredCodeLists, ProceduresPackagesTriggersInvalidObjectsErrors)
               "SELECT OWNER, OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_TYPE='PACKAGE' AND "
               "OWNER=N'SCOTT' ORDER BY OWNER, OBJECT_NAME");
     EXPECT_EQ(A(BuildPackagesSQL(mssql, nullptr)), "");
+    // No schema is named by an empty text: every schema, as the trees' empty filter means.
+    EXPECT_EQ(BuildPackagesSQL(oracle, L""), BuildPackagesSQL(oracle, nullptr));
+    EXPECT_EQ(BuildInvalidObjectsSQL(oracle, DBOBJ_VIEW, L""),
+              BuildInvalidObjectsSQL(oracle, DBOBJ_VIEW, nullptr));
 
     EXPECT_EQ(A(BuildTriggersSQL(oracle, L"S", 0)),
               "SELECT OWNER, OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_TYPE='TRIGGER' AND "
