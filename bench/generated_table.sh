@@ -1,10 +1,12 @@
 # Sourced by the benchmark scripts: the generated table of ten columns (integers, doubles, short
-# and long text, timestamps) that they read, in a SQLite file and in the PostgreSQL test database.
+# and long text, timestamps) that they read, in a SQLite file, in the PostgreSQL test database
+# and in the MariaDB one.
 export PGPASSWORD=quenlark
 psql_q() { psql -h 127.0.0.1 -U quenlark -d quenlark -qAt "$@"; }
+maria_q() { mariadb -h 127.0.0.1 -u quenlark -pquenlark quenlark "$@"; }
 
-# make_generated_table ROWS TABLE SQLITE_FILE: creates both copies unless the SQLite one already
-# holds that many rows (the PostgreSQL one is always made anew).
+# make_generated_table ROWS TABLE SQLITE_FILE: creates the three copies unless the SQLite one
+# already holds that many rows (the server ones are always made anew).
 make_generated_table() {
   local n="$1" table="$2" db="$3"
   if [ "$(sqlite3 "$db" "SELECT count(*) FROM $table" 2>/dev/null)" != "$n" ]; then
@@ -30,4 +32,20 @@ INSERT INTO $table SELECT i, i % 1000, i::bigint * 1000003, i / 7.0, i * 1.25, '
   timestamp '2024-01-01' + i * interval '17 seconds', timestamp '1999-01-01 12:00' + (i % 365) * interval '1 day'
 FROM generate_series(1, $n) AS g(i);
 SQL
+  maria_q >/dev/null <<SQL
+DROP TABLE IF EXISTS $table;
+CREATE TABLE $table (id INTEGER, n INTEGER, big BIGINT, d1 DOUBLE, d2 DOUBLE, s1 VARCHAR(20),
+                     s2 VARCHAR(40), t TEXT, ts1 DATETIME, ts2 DATETIME) CHARACTER SET utf8mb4;
+INSERT INTO $table SELECT seq, seq % 1000, seq * 1000003, seq / 7.0, seq * 1.25,
+  CONCAT('name ', seq), CONCAT('city ', seq % 977, ' street ', seq % 31),
+  CONCAT(md5(seq), md5(seq + 1), ' ', md5(seq + 2)),
+  TIMESTAMP '2024-01-01 00:00:00' + INTERVAL seq * 17 SECOND,
+  TIMESTAMP '1999-01-01 12:00:00' + INTERVAL seq % 365 DAY
+FROM seq_1_to_$n;
+SQL
+}
+
+drop_generated_table() {
+  psql_q -c "DROP TABLE IF EXISTS $1" >/dev/null
+  maria_q -e "DROP TABLE IF EXISTS $1" >/dev/null
 }

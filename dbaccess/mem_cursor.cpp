@@ -16,10 +16,57 @@ const size_t kBlockSize = 1 << 20;
 // Length-prefixed text or bytes in the row storage.
 struct CBlob
 {
-    UINT32 nLength; // characters for text, bytes for binary
+    UINT32 nLength; // characters for text, bytes for binary; see kLatin1Text
     // the data follows
     const void* Data() const { return this + 1; }
+    UINT32 Length() const { return nLength & ~kLatin1Text; }
+
+    // Wide text whose characters all lie below U+0100 (most text read from a database) is kept
+    // one byte per character, half the room; this bit of the length marks it.
+    static const UINT32 kLatin1Text = 0x80000000u;
 };
+
+// Stores wide text in the row storage, one byte per character where it can.
+template <class Allocate>
+CBlob* StoreWideText(const wchar_t* text, size_t n, Allocate allocate)
+{
+    wchar_t all = 0;
+    for (size_t i = 0; i < n; ++i)
+        all |= text[i];
+    if (all < 0x100)
+    {
+        CBlob* blob = static_cast<CBlob*>(allocate(sizeof(CBlob) + n));
+        blob->nLength = static_cast<UINT32>(n) | CBlob::kLatin1Text;
+        BYTE* out = reinterpret_cast<BYTE*>(blob + 1);
+        for (size_t i = 0; i < n; ++i)
+            out[i] = static_cast<BYTE>(text[i]);
+        return blob;
+    }
+    CBlob* blob = static_cast<CBlob*>(allocate(sizeof(CBlob) + n * sizeof(wchar_t)));
+    blob->nLength = static_cast<UINT32>(n);
+    std::memcpy(blob + 1, text, n * sizeof(wchar_t));
+    return blob;
+}
+
+void LoadWideText(const CBlob& blob, CString& value)
+{
+    const int n = static_cast<int>(blob.Length());
+    if (!(blob.nLength & CBlob::kLatin1Text))
+    {
+        value.SetString(static_cast<const wchar_t*>(blob.Data()), n);
+        return;
+    }
+    if (n == 0)
+    {
+        value.Empty();
+        return;
+    }
+    const BYTE* in = static_cast<const BYTE*>(blob.Data());
+    wchar_t* out = value.GetBuffer(n);
+    for (int i = 0; i < n; ++i)
+        out[i] = in[i];
+    value.ReleaseBuffer(n);
+}
 
 bool IsIntegerKind(int cType)
 {
@@ -257,13 +304,9 @@ void CMemCursor::FetchRow()
             m_scratchText.Empty();
             present = m_source->GetFieldText(col, m_scratchText);
             if (present)
-            {
-                const size_t n = static_cast<size_t>(m_scratchText.GetLength());
-                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n * sizeof(wchar_t)));
-                blob->nLength = static_cast<UINT32>(n);
-                std::memcpy(blob + 1, m_scratchText.GetString(), n * sizeof(wchar_t));
-                item.value.p = blob;
-            }
+                item.value.p = StoreWideText(m_scratchText.GetString(),
+                                             static_cast<size_t>(m_scratchText.GetLength()),
+                                             [this](size_t size) { return Allocate(size); });
             break;
         }
         case SQL_C_CHAR: {
@@ -546,7 +589,7 @@ bool CMemCursor::IsFieldEmpty(UINT col)
     case SQL_C_CHAR:
     case SQL_C_BINARY: {
         const CBlob* blob = static_cast<const CBlob*>(item->value.p);
-        return !item->bNotNull || !blob || blob->nLength == 0;
+        return !item->bNotNull || !blob || blob->Length() == 0;
     }
     case SQL_C_SS_TIMESTAMPOFFSET:
     case SQL_C_UTINYINT:
@@ -760,11 +803,7 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
     const CColumnDesc* desc = &m_columns[col - 1].desc;
     switch (type)
     {
-    case SQL_C_WCHAR: {
-        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
-        value.SetString(static_cast<const wchar_t*>(blob->Data()), static_cast<int>(blob->nLength));
-        return true;
-    }
+    case SQL_C_WCHAR: LoadWideText(*static_cast<const CBlob*>(item->value.p), value); return true;
     case SQL_C_CHAR: {
         const CBlob* blob = static_cast<const CBlob*>(item->value.p);
         value = CString(

@@ -71,6 +71,11 @@ struct CSQLColumn
     std::unique_ptr<BYTE[]> block;
     std::unique_ptr<SQLLEN[]> blockIndicators;
     SQLLEN nElementSize = 0;
+    // A long column may be bound with a short element; a value longer than that is read whole
+    // with SQLGetData into a buffer of the full length the column would be bound with.
+    SQLSMALLINT nBindType = 0;
+    SQLLEN nFullLength = 0;
+    std::unique_ptr<BYTE[]> whole;
 
     void FreeBuffer();
 };
@@ -297,14 +302,26 @@ protected:
     bool NarrowTextIsUtf8();
     bool IsUtf8TextTruncated(const CSQLColumn& record) const;
     void Utf8TextOfRecord(const CSQLColumn& record, CString& value) const;
-    // Block fetches (recordset_block.cpp).
-    bool StartBlocks(SQLULEN rowBytes);
-    void BindBlock(SQLUSMALLINT col, CSQLColumn& record, SQLSMALLINT bindType, SQLLEN elementSize);
+    // One column's binding as described: C type, buffer length, whether the value sits in the
+    // record itself, and whether it is text or binary of a length that may need a long buffer.
+    struct CBinding
+    {
+        SQLUSMALLINT col;
+        SQLSMALLINT type;
+        SQLLEN length;
+        bool inRecord;
+        bool variable;
+    };
+    // Binding and block fetches (recordset_block.cpp).
+    bool BindColumns(const std::vector<CBinding>& bindings);
+    void BindArray(const CBinding& binding, SQLLEN elementSize);
+    void ReadWholeValue(UINT col, CSQLColumn& record);
     bool MoveInBlock(int rows, USHORT fetchType);
     SQLRETURN FetchBlock(int rows, USHORT fetchType);
     void LoadBlockRow();
     void PositionInBlock();
     bool InBlocks() const { return m_block.nRows > 1; }
+    bool UsesArrays() const { return m_block.bArrays; }
 
     std::vector<std::unique_ptr<CParam>> m_params;
     CString m_strSQL;
@@ -333,6 +350,7 @@ protected:
         SQLULEN nFetched = 0;
         SQLULEN nIndex = 0;
         SQLULEN nDriverRows = 1;
+        bool bArrays = false; // columns bound to arrays (of one row when not in blocks)
         std::unique_ptr<SQLUSMALLINT[]> status;
     } m_block;
 

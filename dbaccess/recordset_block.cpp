@@ -16,15 +16,50 @@ namespace {
 const SQLULEN kBlockBytes = 8u << 20;
 const SQLULEN kMaxBlockRows = 500;
 
+// A text or binary column whose buffer would be longer than this is bound with a head of
+// kHeadBytes where the driver cannot read a block but lets SQLGetData read a bound column: such
+// a driver (SQLite's) clears the whole of a bound buffer for every row it fetches, and long
+// columns rarely hold long values. Drivers that read blocks are given whole buffers: SQLGetData
+// within a block is where they differ most.
+const SQLLEN kLongElement = 16384;
+const SQLLEN kHeadBytes = 4096;
+
+// Bytes of an element the terminator of its C type takes.
+SQLLEN TerminatorBytes(SQLSMALLINT cType)
+{
+    return cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
+}
+
 } // namespace
 
-// Decides whether the result is read in blocks, and asks the driver for that many rows per
-// fetch. Rows as long as the whole budget are read one at a time.
-bool CRRecordset::StartBlocks(SQLULEN rowBytes)
+// Binds the described columns: to the records' own buffers, or for a forward-only result to
+// arrays, many rows per fetch (one call into the driver per block instead of per row).
+bool CRRecordset::BindColumns(const std::vector<CBinding>& bindings)
 {
-    SQLULEN rows = 1;
-    if (!IsUnbound() && rowBytes > 0 && GetStmtCursorType() == SQL_CURSOR_FORWARD_ONLY)
-        rows = std::min(kMaxBlockRows, kBlockBytes / rowBytes);
+    SQLULEN maxRows = 1;
+    bool heads = false;
+    if (GetStmtCursorType() == SQL_CURSOR_FORWARD_ONLY)
+    {
+        maxRows = kMaxBlockRows;
+        bool hasLong = false;
+        for (const CBinding& b : bindings)
+            hasLong = hasLong || (b.variable && b.length > kLongElement);
+        DWORD getData = 0;
+        if (hasLong && m_pDatabase && m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData) &&
+            (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK))
+        {
+            heads = true;
+            maxRows = 1;
+        }
+    }
+    auto elementOf = [&](const CBinding& b) {
+        return heads && b.variable && b.length > kLongElement ? kHeadBytes + TerminatorBytes(b.type)
+                                                              : b.length;
+    };
+    SQLULEN rowBytes = 0;
+    for (const CBinding& b : bindings)
+        rowBytes += static_cast<SQLULEN>(elementOf(b)) + sizeof(SQLLEN);
+    SQLULEN rows = rowBytes ? std::min(maxRows, kBlockBytes / rowBytes) : 1;
     if (rows < 2)
         rows = 1;
     if (rows != m_block.nDriverRows)
@@ -41,53 +76,123 @@ bool CRRecordset::StartBlocks(SQLULEN rowBytes)
     m_block.nRows = rows;
     m_block.nFetched = 0;
     m_block.nIndex = 0;
-    m_block.status.reset(rows > 1 ? new SQLUSMALLINT[rows]() : nullptr);
-    return rows > 1;
+    m_block.bArrays = rows > 1 || heads;
+    if (m_block.bArrays)
+    {
+        m_block.status.reset(new SQLUSMALLINT[rows]());
+        for (const CBinding& b : bindings)
+            BindArray(b, elementOf(b));
+        return true;
+    }
+
+    for (const CBinding& b : bindings)
+    {
+        CSQLColumn& rec = *m_columns[b.col - 1];
+        SQLPOINTER target = nullptr;
+        if (b.inRecord)
+        {
+            target = &rec.value;
+        }
+        else if (rec.nCType == SQL_C_BINARY)
+        {
+            rec.value.bytes = new CByteArray;
+            rec.value.bytes->SetSize(static_cast<INT_PTR>(b.length));
+            target = rec.value.bytes->GetData();
+        }
+        else
+        {
+            rec.value.p = new BYTE[static_cast<size_t>(b.length)]();
+            target = rec.value.p;
+        }
+        if (!target)
+            return false;
+        SQLRETURN rc;
+        do
+            rc = SQLBindCol(m_hStmt, b.col, b.type, target, b.length, &rec.nIndicator);
+        while (rc == SQL_STILL_EXECUTING);
+        Check(rc);
+    }
+    return true;
 }
 
-void CRRecordset::BindBlock(SQLUSMALLINT col, CSQLColumn& rec, SQLSMALLINT bindType,
-                            SQLLEN elementSize)
+void CRRecordset::BindArray(const CBinding& b, SQLLEN elementSize)
 {
+    CSQLColumn& rec = *m_columns[b.col - 1];
     const size_t rows = static_cast<size_t>(m_block.nRows);
     // The MariaDB and SQLite drivers step through a column-wise SQL_C_FLOAT array 8 bytes at a
     // time and write past a 4-byte one; PostgreSQL's steps 4. Floats go in as doubles, which
     // every driver steps alike and which hold each float exactly.
+    SQLSMALLINT bindType = b.type;
     if (bindType == SQL_C_FLOAT)
     {
         bindType = SQL_C_DOUBLE;
         elementSize = sizeof(double);
     }
-    // The arrays are not cleared: the driver writes every element of the rows it fetches, and
-    // the pages of a long column's unused room are never touched.
+    // The arrays are not cleared: the driver writes every element of the rows it fetches.
     rec.block.reset(new BYTE[rows * static_cast<size_t>(elementSize)]);
     rec.blockIndicators.reset(new SQLLEN[rows]);
     rec.nElementSize = elementSize;
+    rec.nBindType = bindType;
+    rec.nFullLength = b.length;
     rec.nIndicator = SQL_NULL_DATA;
     if (rec.nCType == SQL_C_BINARY)
     {
         rec.value.bytes = new CByteArray;
-        rec.value.bytes->SetSize(static_cast<INT_PTR>(elementSize));
+        rec.value.bytes->SetSize(static_cast<INT_PTR>(b.length));
     }
     SQLRETURN rc;
     do
-        rc = SQLBindCol(m_hStmt, col, bindType, rec.block.get(), elementSize,
+        rc = SQLBindCol(m_hStmt, b.col, bindType, rec.block.get(), elementSize,
                         rec.blockIndicators.get());
     while (rc == SQL_STILL_EXECUTING);
     Check(rc);
+}
+
+// A value longer than its column's short element, read as a bound buffer of the full length
+// would hold it.
+void CRRecordset::ReadWholeValue(UINT col, CSQLColumn& rec)
+{
+    if (!rec.whole)
+        rec.whole.reset(new BYTE[static_cast<size_t>(rec.nFullLength)]);
+    PositionInBlock();
+    SQLLEN ind = 0;
+    SQLRETURN rc;
+    do
+        rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), rec.nBindType, rec.whole.get(),
+                        rec.nFullLength, &ind);
+    while (rc == SQL_STILL_EXECUTING);
+    Check(rc);
+    rec.nIndicator = ind;
+    if (rec.nCType == SQL_C_BINARY)
+    {
+        const SQLLEN n = ind == SQL_NO_TOTAL || ind > rec.nFullLength ? rec.nFullLength : ind;
+        if (n > 0)
+            std::memcpy(rec.value.bytes->GetData(), rec.whole.get(), static_cast<size_t>(n));
+    }
+    else
+    {
+        rec.value.p = rec.whole.get();
+    }
 }
 
 // Points every column's record at the current row of the block.
 void CRRecordset::LoadBlockRow()
 {
     const size_t at = static_cast<size_t>(m_block.nIndex);
-    for (auto& column : m_columns)
+    for (size_t i = 0; i < m_columns.size(); ++i)
     {
-        CSQLColumn& rec = *column;
+        CSQLColumn& rec = *m_columns[i];
         if (!rec.block)
             continue;
         const SQLLEN ind = rec.blockIndicators[at];
         BYTE* element = rec.block.get() + at * static_cast<size_t>(rec.nElementSize);
         rec.nIndicator = ind;
+        if (rec.nElementSize < rec.nFullLength &&
+            (ind == SQL_NO_TOTAL || ind > rec.nElementSize - TerminatorBytes(rec.nBindType)))
+        {
+            ReadWholeValue(static_cast<UINT>(i + 1), rec);
+            continue;
+        }
         switch (rec.nCType)
         {
         case SQL_C_BINARY: {

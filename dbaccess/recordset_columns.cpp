@@ -28,6 +28,7 @@ void CSQLColumn::FreeBuffer()
         value.p = nullptr;
     block.reset();
     blockIndicators.reset();
+    whole.reset();
     switch (nCType)
     {
     case SQL_C_CHAR:
@@ -81,17 +82,9 @@ bool CRRecordset::DescribeColumns()
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
 
-    // The columns are bound once all are described: whether the result is read in blocks
-    // depends on the size of a whole row.
-    struct Binding
-    {
-        SQLUSMALLINT col;
-        SQLSMALLINT type;
-        SQLLEN length;
-        bool inRecord;
-    };
-    std::vector<Binding> bindings;
-    SQLULEN rowBytes = 0;
+    // The columns are bound once all are described: how the result is fetched depends on the
+    // whole row.
+    std::vector<CBinding> bindings;
 
     for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(count); ++c)
     {
@@ -326,45 +319,12 @@ bool CRRecordset::DescribeColumns()
         }
         if (unbound)
             continue;
-        bindings.push_back({c, bindType, bindLength, inRecord});
-        rowBytes += static_cast<SQLULEN>(bindLength) + sizeof(SQLLEN);
+        bindings.push_back(
+            {c, bindType, bindLength, inRecord, kind == Wide || kind == Utf8 || kind == Binary});
     }
     if (unbound)
         return true;
-
-    const bool blocks = StartBlocks(rowBytes);
-    for (const Binding& b : bindings)
-    {
-        CSQLColumn& rec = *m_columns[b.col - 1];
-        if (blocks)
-        {
-            BindBlock(b.col, rec, b.type, b.length);
-            continue;
-        }
-        SQLPOINTER target = nullptr;
-        if (b.inRecord)
-        {
-            target = &rec.value;
-        }
-        else if (rec.nCType == SQL_C_BINARY)
-        {
-            rec.value.bytes = new CByteArray;
-            rec.value.bytes->SetSize(static_cast<INT_PTR>(b.length));
-            target = rec.value.bytes->GetData();
-        }
-        else
-        {
-            rec.value.p = new BYTE[static_cast<size_t>(b.length)]();
-            target = rec.value.p;
-        }
-        if (!target)
-            return false;
-        do
-            rc = SQLBindCol(m_hStmt, b.col, b.type, target, b.length, &rec.nIndicator);
-        while (rc == SQL_STILL_EXECUTING);
-        Check(rc);
-    }
-    return true;
+    return BindColumns(bindings);
 }
 
 CSQLColumn* CRRecordset::GetColumnBuffer(UINT col)

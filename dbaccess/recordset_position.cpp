@@ -59,7 +59,7 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
         const bool onFirst = fetchType == SQL_FETCH_FIRST && m_nCurrentRow == 0 && IsForwardOnly();
         const bool onRow =
             fetchType == SQL_FETCH_ABSOLUTE && m_nCurrentRow >= 0 && rows == m_nCurrentRow + 1;
-        if (!onFirst && !onRow && InBlocks())
+        if (!onFirst && !onRow && UsesArrays())
         {
             rc = FetchBlock(rows, fetchType);
             fetched = true;

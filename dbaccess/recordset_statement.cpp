@@ -70,6 +70,7 @@ void CRRecordset::ClearColumns()
     m_block.nRows = 1;
     m_block.nFetched = 0;
     m_block.nIndex = 0;
+    m_block.bArrays = false;
     m_block.status.reset();
     m_columns.clear();
     m_descs.clear();

@@ -42,5 +42,5 @@ report SQLite "Driver=SQLite3;Database=/tmp/ql_grid_bench_$rows.db;" "Driver=SQL
 pg="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;"
 report PostgreSQL "$pg" "$pg" "$csv_pg"
 
-psql_q -c "DROP TABLE IF EXISTS $big" -c "DROP TABLE IF EXISTS $small" >/dev/null
+drop_generated_table "$big"; drop_generated_table "$small"
 exit 0

@@ -130,4 +130,22 @@ TEST_F(MemCursor, DoublesOutsideTheLongRangeAreRefused)
     EXPECT_EQ(l, 2000000001L);
 }
 
+TEST_F(MemCursor, TextKeepsEveryCharacterAndEmptiness)
+{
+    // Kept one byte per character up to U+00FF, two from U+0100 on.
+    conn.Exec(L"UPDATE " + table + L" SET s = CAST(X'C3BF41' AS TEXT) WHERE id = 1");
+    conn.Exec(L"UPDATE " + table + L" SET s = CAST(X'C480C3BF' AS TEXT) WHERE id = 2");
+    conn.Exec(L"UPDATE " + table + L" SET s = '' WHERE id = 3");
+    auto c = Open();
+    ASSERT_TRUE(c->SetAbsolutePosition(1));
+    EXPECT_EQ(Text(*c, 4), L"\u00ffA");
+    EXPECT_FALSE(c->IsFieldEmpty(4));
+    ASSERT_TRUE(c->MoveNext());
+    EXPECT_EQ(Text(*c, 4), L"\u0100\u00ff");
+    ASSERT_TRUE(c->MoveNext());
+    EXPECT_EQ(Text(*c, 4), L"");
+    EXPECT_TRUE(c->IsFieldEmpty(4));
+    EXPECT_FALSE(c->IsFieldNull(4));
+}
+
 } // namespace

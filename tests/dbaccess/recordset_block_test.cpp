@@ -119,6 +119,53 @@ void RecordsetBlocks::ReadTwice()
     }
 }
 
+TEST_P(RecordsetBlocks, NarrowNumbersKeepToTheirOwnRows)
+{
+    // Arrays of 2-, 1- and 4-byte values: a driver that steps them by another size shows here as
+    // a value of the wrong row.
+    const CString small = conn->Table(L"small");
+    const CString count = std::to_wstring(kRows).c_str();
+    const CString values = L"i, i % 30000 - 15000, i + 0.5, i % 100 - 50";
+    switch (GetParam())
+    {
+    case Db::SQLite:
+        conn->Exec(L"CREATE TABLE " + small + L" (id INTEGER, a SMALLINT, b REAL, c TINYINT)");
+        conn->Exec(L"INSERT INTO " + small +
+                   L" WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                   L"SELECT i + 1 FROM n WHERE i < " +
+                   count + L") SELECT " + values + L" FROM n");
+        break;
+    case Db::PostgreSQL:
+        conn->Exec(L"CREATE TABLE " + small + L" (id INTEGER, a SMALLINT, b REAL, c SMALLINT)");
+        conn->Exec(L"INSERT INTO " + small + L" SELECT " + values + L" FROM generate_series(1, " +
+                   count + L") AS g(i)");
+        break;
+    case Db::MariaDB:
+        conn->Exec(L"CREATE TABLE " + small + L" (id INTEGER, a SMALLINT, b FLOAT, c TINYINT)");
+        conn->Exec(L"INSERT INTO " + small + L" SELECT " + values +
+                   L" FROM (SELECT CAST(seq AS SIGNED) AS i FROM seq_1_to_" + count + L") AS n");
+        break;
+    }
+    CRRecordset rs(conn->database.get());
+    QL_EXPECT_NO_DB_THROW(rs.Open(L"SELECT id, a, b, c FROM " + small + L" ORDER BY id",
+                                  RS_FORWARD_ONLY, RS_READONLY));
+    ASSERT_GT(rs.GetBlockRows(), 1u);
+    int id = 0;
+    for (; !rs.IsEOF(); rs.MoveNext())
+    {
+        ++id;
+        short a = 0, c = 0;
+        float b = 0;
+        ASSERT_TRUE(rs.GetFieldShort(2, a));
+        ASSERT_TRUE(rs.GetFieldFloat(3, b));
+        ASSERT_TRUE(rs.GetFieldShort(4, c));
+        ASSERT_EQ(a, id % 30000 - 15000) << id;
+        ASSERT_EQ(b, id + 0.5f) << id;
+        ASSERT_EQ(c, id % 100 - 50) << id;
+    }
+    EXPECT_EQ(id, kRows);
+}
+
 INSTANTIATE_TEST_SUITE_P(AllDatabases, RecordsetBlocks,
                          testing::Values(Db::SQLite, Db::PostgreSQL, Db::MariaDB),
                          [](const testing::TestParamInfo<Db>& info) { return DbName(info.param); });
