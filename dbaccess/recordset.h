@@ -97,7 +97,8 @@ public:
         Float = 9,
         Double = 10,
         Bit = 11,
-        Guid = 12, // owned GUID
+        Guid = 12,     // owned GUID
+        Utf8Text = 13, // owned 8-bit text in UTF-8 (SQL_C_CHAR)
     };
 
     // One statement parameter.
@@ -133,7 +134,7 @@ public:
         {
             return kind == ParamKind::Text || kind == ParamKind::Binary ||
                    kind == ParamKind::Timestamp || kind == ParamKind::TimestampOffset ||
-                   kind == ParamKind::Guid;
+                   kind == ParamKind::Guid || kind == ParamKind::Utf8Text;
         }
         bool HasOwnedBuffer() const { return OwnsBuffer(nKind); }
         void* ValuePointer();
@@ -171,6 +172,11 @@ public:
         AddTextParameter(nParam, nInOutType, nSQLType, nColumnSize, nDecimalDigits, pszText,
                          nMaxLength);
     }
+    // The same bound as 8-bit text in UTF-8: MariaDB's driver writes output text bound as
+    // SQL_C_WCHAR as 8-bit bytes, so output text for it goes this way. nMaxBytes: the room for
+    // an output value (the text given always fits).
+    void AddUtf8TextParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
+                              UINT nDecimalDigits, LPCWSTR pszText, UINT nMaxBytes);
     void AddBinaryParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                             UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength,
                             const void* pData);

@@ -1,5 +1,6 @@
 // CRRecordset: the statement, its options, execution, further results, parameters and closing.
 #include "dbaccess/recordset.h"
+#include "dbaccess/utf8_text.h"
 
 #include "dbaccess/db_exception.h"
 #include "dbaccess/field_text.h"
@@ -413,6 +414,27 @@ void CRRecordset::AddTextParameter(UINT nParam, UINT nInOutType, UINT nSQLType, 
     m_params.push_back(std::move(p));
 }
 
+void CRRecordset::AddUtf8TextParameter(UINT nParam, UINT nInOutType, UINT nSQLType,
+                                       UINT nColumnSize, UINT nDecimalDigits, LPCWSTR pszText,
+                                       UINT nMaxBytes)
+{
+    auto p = NewParam(ParamKind::Utf8Text, nParam, nInOutType, SQL_C_CHAR, nSQLType, nColumnSize,
+                      nDecimalDigits);
+    const int length = pszText ? static_cast<int>(wcslen(pszText)) : 0;
+    const int bytes =
+        length ? WideCharToMultiByte(CP_UTF8, 0, pszText, length, nullptr, 0, nullptr, nullptr) : 0;
+    const size_t capacity =
+        static_cast<size_t>(bytes > static_cast<int>(nMaxBytes) ? bytes : nMaxBytes) + 1;
+    char* buffer = reinterpret_cast<char*>(new BYTE[capacity]);
+    if (bytes)
+        WideCharToMultiByte(CP_UTF8, 0, pszText, length, buffer, bytes, nullptr, nullptr);
+    buffer[bytes] = 0;
+    p->value.p = buffer;
+    p->nBufferLength = static_cast<UINT>(capacity);
+    p->nIndicator = pszText ? static_cast<SQLLEN>(bytes) : SQL_NULL_DATA;
+    m_params.push_back(std::move(p));
+}
+
 void CRRecordset::AddBinaryParameter(UINT nParam, UINT nInOutType, UINT nSQLType, UINT nColumnSize,
                                      UINT nDecimalDigits, UINT nBufferSize, UINT nDataLength,
                                      const void* pData)
@@ -574,7 +596,21 @@ void CRRecordset::GetValueText(UINT nParam, CString& text)
         text.SetString(static_cast<const wchar_t*>(param->value.p), static_cast<int>(chars));
         break;
     }
-    case SQL_C_CHAR: text = CString(static_cast<const char*>(param->value.p)); break;
+    case SQL_C_CHAR:
+        if (param->nKind == ParamKind::Utf8Text)
+        {
+            // The driver's length, bounded by the buffer (less its terminator).
+            size_t bytes = static_cast<size_t>(ind);
+            if (bytes > param->nBufferLength - 1)
+                bytes = param->nBufferLength - 1;
+            const char* p = static_cast<const char*>(param->value.p);
+            std::wstring wide(Utf16LengthOfUtf8(p, bytes), L'\0');
+            Utf8ToUtf16(p, bytes, wide.data(), wide.size());
+            text.SetString(wide.c_str(), static_cast<int>(wide.size()));
+        }
+        else
+            text = CString(static_cast<const char*>(param->value.p));
+        break;
     case SQL_C_LONG: text = SignedText(param->value.l); break;
     case SQL_C_SHORT: text = SignedText(param->value.s); break;
     case SQL_C_BIT: text = SignedText(param->value.bit); break;

@@ -270,4 +270,39 @@
 // ---- Object browser ----------------------------------------------------------------------------
 
 // ---- Procedures, tables dialog, join wizard, options --------------------------------------------
+// Stored-procedure parameters and results.
+#define IDD_PROC_PARAMS 196
+#define IDD_PROC_RESULTS 213
+#define IDC_PROC_PARAMS_LIST 1054
+#define IDC_PROC_SHOW_PLAN 1141
+#define IDI_PROC_DIALOG 223
+// Tables dialog.
+#define IDD_TABLES 136
+#define IDC_TABLES_LIST 1055
+#define IDC_TABLES_INFO 1004
+#define IDC_TABLES_DROP 1039
+#define IDC_TABLES_RENAME 1040
+#define IDC_TABLES_SAVE 1100
+#define IDC_TABLES_VIEW_TEXT 1118
+#define IDC_TABLES_VIEW_ERRORS 1119
+#define IDC_TABLES_JOIN 1155
+#define IDI_TABLES_PROCEDURE 183
+#define IDI_TABLES_FUNCTION 182
+#define IDI_TABLES_INVALID_PROCEDURE 192
+#define IDI_TABLES_INVALID_FUNCTION 193
+// Join wizard.
+#define IDD_JOIN_TABLES 248
+#define IDD_JOIN_SQL 249
+#define IDC_JOIN_LIST 1019
+#define IDC_JOIN_SQL 1001
+#define IDC_JOIN_SHOW_PLAN 1141
+#define IDC_JOIN_UP 1133
+#define IDC_JOIN_DOWN 1134
+#define IDC_JOIN_TOP 1135
+#define IDC_JOIN_BOTTOM 1136
+// Strings.
+#define IDS_GENERATING_SQL 167
+#define IDS_NO_ITEMS_SELECTED 61249
+#define IDS_SELECT_TWO_ITEMS 61251
+#define IDS_NO_FOREIGN_KEY_INFO 61252
 

@@ -23,6 +23,7 @@ class CWnd;
 class CWaitDlg;
 class CWaitHolder;
 class CDataFile;
+class CJoinTableEntry;
 namespace Zelt {
 class ICursor;
 class CMemCursor;
@@ -252,6 +253,14 @@ public:
     // lists them in foreign-key order.
     bool SaveTablesData(const CDBObjectsArray& objects, int nObjectKind, CWnd* pParent);
     bool SaveTableData(const CStringPair& name, int nObjectKind, CWnd* pParent);
+    // Relations and join SQL (join_sql.cpp, table_relations.h). One entry per table with the
+    // foreign keys it holds; false (after a message) when the driver has no foreign keys, a read
+    // failed or the user cancelled.
+    bool CollectTableRelations(const CDBObjectsArray& tables, CWnd* pParent,
+                               std::vector<CJoinTableEntry>& entries);
+    // "SELECT *\nFROM " and the LEFT JOINs of the entries in join order (their counts change).
+    // False when nothing could be written, cancelled or failed.
+    bool BuildJoinSQL(std::vector<CJoinTableEntry>& entries, CWnd* pParent, CString& strSQL);
 
     // ---- Connection-string values (connect_string_values.cpp) --------------------------------
     // The value of one item of a connection string: the first item whose name equals the key

@@ -1,0 +1,174 @@
+// Procedure and function calls on PostgreSQL and MariaDB: parameters as their drivers list
+// them, every value bound (hostile text arrives as typed), outputs and function values read.
+#include "services/database_helper.h"
+#include "services/proc_call.h"
+#include "services/service_options.h"
+
+#include "dbaccess/recordset.h"
+#include "tests/dbaccess/conn_test_util.h"
+#include "tests/services/object_sql_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+namespace {
+
+using QlConnTest::Catch;
+using QlConnTest::QueryText;
+using qlobjsql::A;
+
+CString Unique(LPCWSTR base)
+{
+    static int counter = 0;
+    CString s;
+    s.Format(L"%s_%lu_%lu_%d", base, GetCurrentProcessId(),
+             static_cast<unsigned long>(GetTickCount() ^ static_cast<DWORD>(time(nullptr))),
+             ++counter);
+    return s;
+}
+
+class ProcCallServer : public ::testing::Test
+{
+protected:
+    void SetUp() override { BindServiceOptions({&m_cancelExec, &m_cursorLib, &m_useCursor}); }
+    void TearDown() override
+    {
+        for (auto it = m_cleanup.rbegin(); it != m_cleanup.rend(); ++it)
+            Catch([&] { m_helper.GetDatabase().ExecuteSQL(*it); });
+        m_helper.Close();
+        BindServiceOptions({});
+    }
+    void Connect(const CString& connect)
+    {
+        auto e = Catch([&] { ASSERT_TRUE(m_helper.Connect(connect, nullptr, 0, 0, 0)); });
+        ASSERT_FALSE(e) << A(e->m_strError);
+    }
+    void Exec(const CString& sql)
+    {
+        auto e = Catch([&] { m_helper.GetDatabase().ExecuteSQL(sql); });
+        ASSERT_FALSE(e) << A(sql) << ": " << A(e->m_strError);
+    }
+    // Reads the parameters, sets the named inputs and runs the call. The error of a refused
+    // value, or of the database, is returned.
+    CString Run(const CStringPair& name, const std::vector<std::pair<CString, CString>>& values)
+    {
+        CString error;
+        auto e = Catch([&] {
+            ReadProcedureParams(m_helper, name, m_params, m_bReturn);
+            for (const auto& v : values)
+                for (INT_PTR i = 0; i < m_params.GetSize(); ++i)
+                    if (CString(m_params[i].m_info.szColumnName) == v.first)
+                        m_params[i].m_strValue = v.second;
+            m_sql = BuildProcedureCall(m_helper, name, m_params, m_bReturn);
+            CRRecordset rs(&m_helper.GetDatabase());
+            rs.Prepare(m_sql, RS_FORWARD_ONLY, RS_READONLY);
+            if (!BindProcedureParams(rs, m_params, m_bReturn, m_helper.GetDBMSKind() == DBMS_MYSQL,
+                                     error))
+                return;
+            rs.Execute();
+            ReadProcedureOutputs(
+                rs, m_params, IsReturnValueInResult(m_helper.GetDBMSKind(), m_params, m_bReturn));
+        });
+        if (e)
+            error = e->m_strError;
+        return error;
+    }
+    std::string Value(LPCWSTR name)
+    {
+        for (INT_PTR i = 0; i < m_params.GetSize(); ++i)
+            if (CString(m_params[i].m_info.szColumnName) == name)
+                return m_params[i].m_bNull ? "<NULL>" : A(m_params[i].m_strValue);
+        return "<missing>";
+    }
+    std::string Listing()
+    {
+        std::string s;
+        for (INT_PTR i = 0; i < m_params.GetSize(); ++i)
+            s += A(m_params[i].m_info.szColumnName) + ":" +
+                 std::to_string(m_params[i].GetColumnType()) + ":" +
+                 std::to_string(m_params[i].GetDataType()) + " ";
+        return s;
+    }
+    CString Scalar(const CString& sql) { return QueryText(m_helper.GetDatabase(), sql); }
+
+    int m_cancelExec = 0;
+    int m_cursorLib = 1;
+    int m_useCursor = 1;
+    CRDatabaseHelper m_helper;
+    std::vector<CString> m_cleanup;
+    CProcParamsArray m_params;
+    bool m_bReturn = false;
+    CString m_sql;
+};
+
+const wchar_t kHostile[] = L"O'Brien\\x \"q\" a\\'b \u00dcn\u00efc\u00f6d\u00e9\u20ac\U0001F600";
+
+TEST_F(ProcCallServer, PostgreSQLFunctionsAndProcedures)
+{
+    Connect(QlTestDb::PostgresConnect());
+    const CString f = Unique(L"qlf"), f2 = Unique(L"qlf2"), p = Unique(L"qlp"), t = Unique(L"qlt");
+    Exec(L"CREATE TABLE " + t + L" (v text)");
+    m_cleanup.push_back(L"DROP TABLE " + t);
+    Exec(L"CREATE FUNCTION " + f +
+         L"(a int, b text) RETURNS int LANGUAGE plpgsql AS "
+         L"$$ BEGIN INSERT INTO " +
+         t + L" VALUES (b); RETURN a + length(b); END $$");
+    m_cleanup.push_back(L"DROP FUNCTION " + f);
+    Exec(L"CREATE FUNCTION " + f2 +
+         L"(a int, OUT b int, OUT c text) LANGUAGE sql AS "
+         L"$$ SELECT a * 2, 'x'::text $$");
+    m_cleanup.push_back(L"DROP FUNCTION " + f2);
+    Exec(L"CREATE PROCEDURE " + p +
+         L"(IN a int, INOUT b int, INOUT c text) LANGUAGE plpgsql AS "
+         L"$$ BEGIN b := a + b; c := 'r' || a; END $$");
+    m_cleanup.push_back(L"DROP PROCEDURE " + p);
+
+    EXPECT_EQ("", A(Run({L"public", f}, {{L"a", L"5"}, {L"b", L"O'Brien\\x"}}))) << Listing();
+    EXPECT_EQ("14", Value(L"")) << Listing() << A(m_sql);
+    EXPECT_EQ("O'Brien\\x", A(Scalar(L"SELECT v FROM " + t)));
+
+    EXPECT_EQ("", A(Run({L"public", f2}, {{L"a", L"5"}}))) << Listing();
+    EXPECT_EQ("10", Value(L"b")) << Listing() << A(m_sql);
+    EXPECT_EQ("x", Value(L"c"));
+
+    EXPECT_EQ("", A(Run({L"public", p}, {{L"a", L"1"}, {L"b", L"3"}, {L"c", L""}}))) << Listing();
+    EXPECT_EQ("CALL", A(m_sql.Left(4)));
+    EXPECT_EQ("4", Value(L"b")) << Listing() << A(m_sql);
+    EXPECT_EQ("r1", Value(L"c"));
+
+    // An injection typed into an integer never reaches the server; text arrives unchanged.
+    EXPECT_EQ("Invalid data", A(Run({L"public", f}, {{L"a", L"1, 'x'); drop table " + t + L"; --"},
+                                                     {L"b", L"y"}})));
+    EXPECT_EQ("", A(Run({L"public", f}, {{L"a", L"1"}, {L"b", kHostile}})));
+    EXPECT_EQ(A(kHostile), A(Scalar(L"SELECT v FROM " + t + L" WHERE v <> 'O''Brien\\x'")));
+}
+
+TEST_F(ProcCallServer, MariaDBFunctionsAndProcedures)
+{
+    Connect(QlTestDb::MariaDBConnect());
+    const CString f = Unique(L"qlf"), p = Unique(L"qlp"), t = Unique(L"qlt");
+    Exec(L"CREATE TABLE " + t + L" (v varchar(200)) CHARACTER SET utf8mb4");
+    m_cleanup.push_back(L"DROP TABLE " + t);
+    Exec(L"CREATE FUNCTION " + f +
+         L"(a int, b varchar(200)) RETURNS int DETERMINISTIC "
+         L"RETURN a + char_length(b)");
+    m_cleanup.push_back(L"DROP FUNCTION " + f);
+    Exec(L"CREATE PROCEDURE " + p +
+         L"(IN a int, INOUT b int, OUT c varchar(20), IN d varchar(200)) "
+         L"BEGIN SET b = a + b; SET c = concat('r', a); INSERT INTO " +
+         t + L" VALUES (d); END");
+    m_cleanup.push_back(L"DROP PROCEDURE " + p);
+
+    EXPECT_EQ("", A(Run({L"", f}, {{L"a", L"1"}, {L"b", L"abc"}}))) << Listing();
+    EXPECT_EQ("SELECT", A(m_sql.Left(6)));
+    EXPECT_EQ("4", Value(L"")) << Listing() << A(m_sql);
+
+    EXPECT_EQ("", A(Run({L"", p}, {{L"a", L"1"}, {L"b", L"3"}, {L"d", kHostile}}))) << Listing();
+    EXPECT_EQ("4", Value(L"b")) << Listing() << A(m_sql);
+    EXPECT_EQ("r1", Value(L"c"));
+    EXPECT_EQ(A(kHostile), A(Scalar(L"SELECT v FROM " + t)));
+    EXPECT_EQ("Invalid data", A(Run({L"", p}, {{L"a", L"x\\"}, {L"b", L"3"}})));
+}
+
+} // namespace
