@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -19,10 +20,10 @@ const int kMaxDecimals = 38;
 const size_t kDoubleTextSize = 512;
 
 // Writes the shortest digits that read back as the same finite value (a float's when T is float)
-// in the layout printf's %g gives for exactly that many significant digits; returns the length,
-// or 0 when more than maxDigits are needed.
+// in the layout printf's %g gives for exactly that many significant digits (or for the given
+// precision when they are no more); returns the length, or 0 when more than maxDigits are needed.
 template <class T>
-size_t ShortestGeneral(T value, int maxDigits, char* out)
+size_t ShortestGeneral(T value, int maxDigits, char* out, int precision = 0)
 {
     char sci[48];
     const auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
@@ -54,7 +55,7 @@ size_t ShortestGeneral(T value, int maxDigits, char* out)
     char* o = out;
     if (negative)
         *o++ = '-';
-    if (exponent < -4 || exponent >= count)
+    if (exponent < -4 || exponent >= (count <= precision ? precision : count))
     {
         *o++ = digits[0];
         if (count > 1)
@@ -74,7 +75,7 @@ size_t ShortestGeneral(T value, int maxDigits, char* out)
     else if (exponent >= 0)
     {
         for (int i = 0; i <= exponent; ++i)
-            *o++ = digits[i];
+            *o++ = i < count ? digits[i] : '0';
         if (count > exponent + 1)
         {
             *o++ = '.';
@@ -136,6 +137,15 @@ size_t FormatDoubleChars(T value, const Zelt::ICursor::CColumnDesc* desc, char* 
         {
             if (const size_t n = ShortestGeneral(value, digits, out))
                 return n;
+        }
+        else if (std::is_same_v<T, double> && (std::isnormal(value) || value == 0))
+        {
+            // Without printing and reading back: what %.<digits>g prints reads back exactly when
+            // the shortest text has at most that many digits, and is then that text (decimals of
+            // up to 15 digits lie further apart than doubles, so the double's nearest is its
+            // shortest); with more digits it cannot read back. Subnormal doubles lie further
+            // apart and go the long way.
+            return ShortestGeneral(value, kMaxSignificant, out, digits);
         }
         result = std::to_chars(out, out + kDoubleTextSize, static_cast<double>(value),
                                std::chars_format::general, digits);
