@@ -25,6 +25,7 @@ CSQLScriptFile::CSQLScriptFile(LPCWSTR path, UINT nOpenFlags, LPCWSTR separator,
     {
         const char byte = static_cast<char>(b);
         m_ansiLead[b] = ::IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(b)) != FALSE;
+        m_bAnsiLeadBytes = m_bAnsiLeadBytes || m_ansiLead[b];
         wchar_t ch = L'?';
         if (!m_ansiLead[b] && ::MultiByteToWideChar(CP_ACP, 0, &byte, 1, &ch, 1) != 1)
             ch = L'?';
@@ -184,12 +185,64 @@ bool CSQLScriptFile::NextChar(wchar_t& ch)
 
 void CSQLScriptFile::Decode(std::wstring& out, bool bStopAtLF)
 {
-    wchar_t ch;
-    while (NextChar(ch))
+    for (;;)
     {
+        if (m_nBufPos == m_nBufLen && !FillBuffer())
+            return;
+        const BYTE* p = m_buffer.data() + m_nBufPos;
+        const BYTE* end = m_buffer.data() + m_nBufLen;
+        // Runs of plain bytes are decoded a buffer at a time; anything else one character at a
+        // time below.
+        if (m_nEncoding == SCRIPT_ENCODING_ANSI && !m_bAnsiLeadBytes)
+        {
+            const BYTE* lf =
+                bStopAtLF ? static_cast<const BYTE*>(std::memchr(p, '\n', end - p)) : nullptr;
+            const BYTE* stop = lf != nullptr ? lf + 1 : end;
+            const size_t old = out.size();
+            out.resize(old + (stop - p));
+            wchar_t* o = &out[old];
+            for (; p < stop; ++p)
+                *o++ = m_ansiChars[*p];
+            m_nBufPos = stop - m_buffer.data();
+            if (lf != nullptr)
+                return;
+            continue;
+        }
+        if (m_nEncoding == SCRIPT_ENCODING_UTF8 && !m_source.HasPendingChar() && *p < 0x80)
+        {
+            const BYTE* q = p;
+            while (q < end && *q < 0x80 && !(bStopAtLF && *q == '\n'))
+                ++q;
+            const bool bLineEnd = q < end && *q == '\n' && bStopAtLF;
+            if (bLineEnd)
+                ++q;
+            out.append(p, q); // ASCII: one byte, one character
+            m_nBufPos = q - m_buffer.data();
+            if (bLineEnd)
+                return;
+            continue;
+        }
+        if (m_nEncoding == SCRIPT_ENCODING_UNICODE && end - p >= 2)
+        {
+            for (; end - p >= 2; p += 2)
+            {
+                const wchar_t ch = static_cast<wchar_t>(p[0] | (p[1] << 8));
+                out.push_back(ch);
+                if (bStopAtLF && ch == L'\n')
+                {
+                    m_nBufPos = p + 2 - m_buffer.data();
+                    return;
+                }
+            }
+            m_nBufPos = p - m_buffer.data();
+            continue;
+        }
+        wchar_t ch;
+        if (!NextChar(ch))
+            return;
         out.push_back(ch);
         if (bStopAtLF && ch == L'\n')
-            break;
+            return;
     }
 }
 

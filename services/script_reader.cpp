@@ -3,7 +3,9 @@
 #include "controls/utility.h"
 #include "dbaccess/database.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 namespace {
 
@@ -40,7 +42,42 @@ void CSQLScript::SetSeparator(LPCWSTR separator)
     m_strSeparator = separator != nullptr ? separator : L"";
     m_bSlashSeparator = m_strSeparator == L"/";
     m_bWordSeparator = IsIdentifier(m_strSeparator);
+    BuildSpecialChars();
     ResetScan(0);
+}
+
+const bool* CSQLScript::QuoteAndCommentChars(UINT dialect)
+{
+    static bool tables[4][128];
+    static const bool built = [] {
+        for (UINT d = 0; d < 4; ++d)
+        {
+            for (wchar_t ch : {L'\'', L'"', L'[', L'/', L'-'})
+                tables[d][ch] = true;
+            tables[d][L'`'] = (d & SCRIPT_DIALECT_BACKSLASH_QUOTES) != 0;
+            tables[d][L'$'] = (d & SCRIPT_DIALECT_DOLLAR_QUOTES) != 0;
+        }
+        return true;
+    }();
+    (void)built;
+    return tables[dialect & 3];
+}
+
+void CSQLScript::BuildSpecialChars()
+{
+    std::copy_n(QuoteAndCommentChars(m_nDialect), 128, m_special);
+    m_bSpecialHigh = false;
+    if (m_strSeparator.IsEmpty())
+        return;
+    const wchar_t first = m_strSeparator[0];
+    if (first >= 128)
+    {
+        m_bSpecialHigh = true;
+        return;
+    }
+    m_special[first] = true;
+    m_special[towupper(first) & 127] = true;
+    m_special[towlower(first) & 127] = true;
 }
 
 void CSQLScript::ResetScan(int offset)
@@ -53,7 +90,7 @@ void CSQLScript::ResetScan(int offset)
     m_nLineOffset = offset;
 }
 
-size_t CSQLScript::FindCloser(const std::wstring& s, size_t from, const CScanState& state)
+size_t CSQLScript::FindCloser(std::wstring_view s, size_t from, const CScanState& state)
 {
     if (state.escapes)
     {
@@ -72,7 +109,7 @@ size_t CSQLScript::FindCloser(const std::wstring& s, size_t from, const CScanSta
     return at == std::wstring::npos ? at : at + state.closer.size();
 }
 
-size_t CSQLScript::OpenAt(const std::wstring& s, size_t i, UINT dialect, CScanState& state)
+size_t CSQLScript::OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanState& state)
 {
     const size_t n = s.size();
     const wchar_t ch = s[i];
@@ -114,7 +151,7 @@ size_t CSQLScript::OpenAt(const std::wstring& s, size_t i, UINT dialect, CScanSt
             ++j;
         if (j >= n || s[j] != L'$')
             return 0;
-        return enter(CScanState::quote, s.substr(i, j - i + 1), false, j - i + 1);
+        return enter(CScanState::quote, std::wstring(s.substr(i, j - i + 1)), false, j - i + 1);
     }
     case L'/':
         if (next == L'*')
@@ -185,6 +222,16 @@ bool CSQLScript::GetNextStatement(CString& statement)
                 state.mode = CScanState::code;
                 continue;
             }
+            // Most characters can neither open anything nor start the separator.
+            while (i < n)
+            {
+                const wchar_t ch = m_line[i];
+                if (ch < 128 ? m_special[ch] : m_bSpecialHigh)
+                    break;
+                ++i;
+            }
+            if (i >= n)
+                break;
             if (const size_t opener = OpenAt(m_line, i, m_nDialect, state))
             {
                 i += opener;
@@ -239,7 +286,8 @@ bool CSQLScript::GetNextStatement(CString& statement)
 
 bool CSQLScript::StripComments(LPCWSTR statement, CString& text, UINT dialect)
 {
-    const std::wstring s = statement != nullptr ? statement : L"";
+    const std::wstring_view s(statement != nullptr ? statement : L"");
+    const bool* special = QuoteAndCommentChars(dialect);
     std::wstring out;
     out.reserve(s.size());
     CScanState state;
@@ -251,7 +299,7 @@ bool CSQLScript::StripComments(LPCWSTR statement, CString& text, UINT dialect)
             const size_t end = FindCloser(s, i, state);
             const size_t stop = end == std::wstring::npos ? s.size() : end;
             if (state.mode == CScanState::quote)
-                out.append(s, i, stop - i);
+                out.append(s.substr(i, stop - i));
             else if (end != std::wstring::npos && state.closer == L"\n")
                 out += L'\n';
             i = stop;
@@ -259,10 +307,18 @@ bool CSQLScript::StripComments(LPCWSTR statement, CString& text, UINT dialect)
                 state.mode = CScanState::code;
             continue;
         }
+        // Plain text is copied a run at a time.
+        size_t run = i;
+        while (run < s.size() && !(s[run] < 128 && special[s[run]]))
+            ++run;
+        out.append(s.substr(i, run - i));
+        i = run;
+        if (i >= s.size())
+            break;
         if (const size_t opener = OpenAt(s, i, dialect, state))
         {
             if (state.mode == CScanState::quote)
-                out.append(s, i, opener);
+                out.append(s.substr(i, opener));
             i += opener;
             continue;
         }

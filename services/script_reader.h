@@ -17,6 +17,7 @@
 #include "controls/text_encoding.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CRDatabase;
@@ -68,7 +69,11 @@ public:
         return StripComments(statement, text, m_nDialect);
     }
 
-    void SetDialect(UINT dialect) { m_nDialect = dialect; }
+    void SetDialect(UINT dialect)
+    {
+        m_nDialect = dialect;
+        BuildSpecialChars();
+    }
     UINT GetDialect() const { return m_nDialect; }
     const CString& GetSeparator() const { return m_strSeparator; }
 
@@ -102,13 +107,19 @@ private:
         bool escapes = false; // a backslash inside the quote escapes the next character
     };
 
-    static size_t FindCloser(const std::wstring& s, size_t from, const CScanState& state);
+    static size_t FindCloser(std::wstring_view s, size_t from, const CScanState& state);
     // In code mode at position i: enters a quote or comment that opens there and gives the
     // length of its opening text, else 0.
-    static size_t OpenAt(const std::wstring& s, size_t i, UINT dialect, CScanState& state);
+    static size_t OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanState& state);
+    // The characters that may open a quote or comment in the dialect (the ASCII range).
+    static const bool* QuoteAndCommentChars(UINT dialect);
+    // Those and the separator's first character (both cases): the only places the scan stops.
+    void BuildSpecialChars();
     // The separator stands at i of the current line and counts as one.
     bool IsSeparatorAt(size_t i) const;
 
+    bool m_special[128] = {};
+    bool m_bSpecialHigh = false; // the separator starts with a character beyond ASCII
     bool m_bWordSeparator = false;
     bool m_bSlashSeparator = false;
     UINT m_nDialect = SCRIPT_DIALECT_STANDARD;
@@ -186,5 +197,6 @@ private:
     bool m_bEof = false;
     wchar_t m_ansiChars[256] = {};
     bool m_ansiLead[256] = {};
+    bool m_bAnsiLeadBytes = false; // a double-byte code page
     CBufferSource m_source{*this};
 };

@@ -201,3 +201,58 @@ TEST(ScriptFileReading, StatementsAndMissingFiles)
 }
 
 } // namespace
+
+namespace {
+
+// Files beyond the read buffer, in every encoding, read the same by lines and whole.
+TEST(ScriptFileReading, LargeFilesByLinesAndWhole)
+{
+    std::wstring text;
+    for (int i = 0; text.size() < 150000; ++i)
+        text += L"insert into t values(" + std::to_wstring(i) + L", '\x0416\x00E9');\r\n";
+    const std::wstring emoji = text + L"select '\xD83D\xDE00';";
+    struct Case
+    {
+        UINT encoding;
+        Bytes bytes;
+        std::wstring expected;
+    };
+    std::vector<Case> cases;
+    {
+        Bytes utf16 = {0xFF, 0xFE};
+        for (wchar_t ch : emoji)
+        {
+            utf16.push_back(static_cast<BYTE>(ch & 0xFF));
+            utf16.push_back(static_cast<BYTE>(ch >> 8));
+        }
+        cases.push_back({SCRIPT_ENCODING_UNICODE, utf16, emoji});
+    }
+    {
+        const int n = ::WideCharToMultiByte(CP_UTF8, 0, emoji.c_str(), (int)emoji.size(), nullptr,
+                                            0, nullptr, nullptr);
+        Bytes utf8(n);
+        ::WideCharToMultiByte(CP_UTF8, 0, emoji.c_str(), (int)emoji.size(), (char*)utf8.data(), n,
+                              nullptr, nullptr);
+        cases.push_back({SCRIPT_ENCODING_UTF8, utf8, emoji});
+    }
+    {
+        std::wstring ansiText;
+        for (wchar_t ch : text)
+            ansiText += ch == L'\x0416' ? L'x' : ch;
+        const int n = ::WideCharToMultiByte(CP_ACP, 0, ansiText.c_str(), (int)ansiText.size(),
+                                            nullptr, 0, nullptr, nullptr);
+        Bytes ansi(n);
+        ::WideCharToMultiByte(CP_ACP, 0, ansiText.c_str(), (int)ansiText.size(), (char*)ansi.data(),
+                              n, nullptr, nullptr);
+        cases.push_back({SCRIPT_ENCODING_ANSI, ansi, ansiText});
+    }
+    for (const Case& c : cases)
+    {
+        const ReadResult whole = ReadWhole(c.bytes);
+        EXPECT_EQ(whole.encoding, c.encoding);
+        EXPECT_TRUE(whole.text == c.expected) << c.encoding;
+        EXPECT_TRUE(ReadByLines(c.bytes) == c.expected) << c.encoding;
+    }
+}
+
+} // namespace
