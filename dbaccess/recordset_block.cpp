@@ -1,7 +1,8 @@
-// CRRecordset: block fetches. A forward-only bound result is fetched many rows at a time into
-// column-wise arrays (one call into the driver per block instead of per row); moves forward
-// within a block are served from the arrays, and the record of each column is pointed at the
-// current row, so that the field tests and getters read it as they read a single-row fetch.
+// CRRecordset: binding and block fetches. A forward-only bound result is fetched many rows at a
+// time into column-wise arrays (one call into the driver per block instead of per row); moves
+// forward within a block are served from the arrays, and the record of each column is pointed at
+// the current row, so that the field tests and getters read it as they read a single-row fetch.
+// Long columns of a driver that cannot read blocks may be bound short instead (see kLongElement).
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/db_exception.h"

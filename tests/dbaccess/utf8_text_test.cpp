@@ -43,4 +43,24 @@ TEST(Utf8Text, StopsAtTheUnitLimitWithoutSplittingAPair)
     EXPECT_EQ(consumed, 0u);
 }
 
+TEST(Utf8Text, LongAsciiRunsMeetOtherCharactersAndTheLimitAnywhere)
+{
+    // ASCII goes eight bytes at a time: a run cut by a multi-byte character, a zero or the unit
+    // limit at every offset must decode as byte by byte.
+    for (size_t at = 0; at < 20; ++at)
+    {
+        std::string text(24, 'x');
+        text.insert(at, "\xC3\xA9");
+        std::wstring expected(24, L'x');
+        expected.insert(at, 1, L'\u00e9');
+        EXPECT_EQ(Decode(text), expected) << at;
+        EXPECT_EQ(Decode(text, at), expected.substr(0, at)) << at;
+        std::string zeros(24, 'y');
+        zeros[at] = '\0';
+        std::wstring wideZeros(24, L'y');
+        wideZeros[at] = 0;
+        EXPECT_EQ(Decode(zeros), wideZeros) << at;
+    }
+}
+
 } // namespace
