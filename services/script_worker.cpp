@@ -8,9 +8,32 @@
 
 namespace {
 
-// Spins of one side waiting for the other before it blocks: a statement of a script and the
-// hand-over between the threads usually take microseconds, an event wait under Wine more.
-const int kSpins = 300;
+// How long one side looks for the other before it blocks: most statements of a script end
+// within a millisecond, and waking a blocked thread costs tens of microseconds under Wine.
+const LONGLONG kSpinMicroseconds = 1000;
+
+template <class Condition>
+bool SpinFor(Condition condition)
+{
+    LARGE_INTEGER frequency, start, now;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
+    const LONGLONG limit = frequency.QuadPart * kSpinMicroseconds / 1000000;
+    for (unsigned k = 1;; ++k)
+    {
+        if (condition())
+            return true;
+        if ((k & 63) == 0)
+        {
+            ::QueryPerformanceCounter(&now);
+            if (now.QuadPart - start.QuadPart > limit)
+                return false;
+            ::SwitchToThread(); // leave the processor to the other side if it needs it
+        }
+        else
+            YieldProcessor();
+    }
+}
 
 } // namespace
 
@@ -52,8 +75,7 @@ public:
         if (m_bWorkerSleeping.load())
             ::SetEvent(m_hRequest);
 
-        for (int spin = 0; spin < kSpins && !m_bDone.load(); ++spin)
-            ::SwitchToThread();
+        SpinFor([this] { return m_bDone.load(); });
         // The event only wakes this thread (it may be left set from an earlier statement): the
         // flag alone says the statement has ended.
         while (!m_bDone.load())
@@ -96,8 +118,7 @@ private:
         int nSeen = 0;
         for (;;)
         {
-            for (int spin = 0; spin < kSpins && m_nRequest.load() == nSeen; ++spin)
-                ::SwitchToThread();
+            SpinFor([this, nSeen] { return m_nRequest.load() != nSeen; });
             while (m_nRequest.load() == nSeen)
             {
                 m_bWorkerSleeping = true;

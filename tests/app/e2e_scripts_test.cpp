@@ -317,6 +317,28 @@ TEST_F(ScriptsE2E, SQLQueryDialogRunsOneStatement)
     CProgram::Click(dlg, IDOK);
     EXPECT_EQ(AnswerMessage(IDOK), L"Quenlark: Incorrect syntax");
     EXPECT_STREQ(QueryPG((L"select sum(id) from " + t).c_str()), L"36");
+
+    // A SELECT opens a grid window titled by its flattened text.
+    program.PostCommand(kSQLQuery);
+    dlg = program.WaitForDialog(L"Execute SQL");
+    ASSERT_NE(dlg, nullptr);
+    CProgram::SetText(dlg, 1001, L"select id\r\n  from " + t + L"  -- all rows\r\n");
+    CProgram::Click(dlg, IDOK);
+    const std::wstring title = L"select id from " + t;
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::WindowText(ActiveChild()) == title; }))
+        << std::string(CStringA(ql::WindowText(ActiveChild()).c_str()));
+
+    // Execute Selection runs the selected text of a script window as one statement.
+    NewScript(L"select 1;\r\ndelete from " + t + L" where id = 11;\r\nselect 2;");
+    const std::wstring text = ql::WindowText(Editor());
+    const size_t from = text.find(L"delete");
+    const size_t to = text.find(L";", from);
+    SendMessageW(Editor(), EM_SETSEL, from, to);
+    program.PostCommand(32844);
+    const std::wstring deleted = AnswerMessage(IDOK);
+    EXPECT_EQ(deleted.find(L"Executed OK.\n1 row(s) changed."), 0u)
+        << std::string(CStringA(deleted.c_str()));
+    EXPECT_STREQ(QueryPG((L"select sum(id) from " + t).c_str()), L"25");
     ExecPG((L"drop table " + t).c_str());
 }
 
@@ -387,6 +409,16 @@ TEST_F(ScriptsE2E, ClosingAndAutoSave)
     Sleep(300);
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(SendMessageW(GetDlgItem(withPath, kEditor), EM_GETMODIFY, 0, 0), 0);
+
+    // Text the file's code page cannot hold: auto-save asks nothing and writes nothing; the
+    // window stays modified for an explicit save.
+    SendMessageW(GetDlgItem(withPath, kEditor), WM_SETTEXT, 0, (LPARAM)L"select '\x0416';");
+    SendMessageW(GetDlgItem(withPath, kEditor), EM_SETMODIFY, TRUE, 0);
+    PostMessageW(program.MainWindow(), WM_TIMER, 1, 0);
+    Sleep(500);
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_EQ(ql::ReadFileBytes(path), "select 42;");
+    EXPECT_NE(SendMessageW(GetDlgItem(withPath, kEditor), EM_GETMODIFY, 0, 0), 0);
 
     // Closing the modified new window asks; Cancel keeps it open.
     const HWND unsaved = ActiveChild();
