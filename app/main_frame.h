@@ -115,6 +115,8 @@ public:
     void ShowExecutionPlan(LPCWSTR pszSQL, LPCWSTR pszTitle);
     // The plan of a script selection: comments stripped, then flattened; the text is the title.
     void ShowScriptExecutionPlan(LPCWSTR pszSQL);
+    // An "Untitled" window that shows an error or source text.
+    void OpenErrorWindow(LPCWSTR pszText);
 
     // ---- SQL query and scripts (main_frame_scripts.cpp) ---------------------------------------
     // "Execute SQL" with the text (empty: the most recent stored query), then ExecuteSQL.

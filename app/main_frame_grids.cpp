@@ -9,6 +9,7 @@
 #include "services/wait_dlg.h"
 #include "windows/grid_child_frame.h"
 #include "windows/grid_window_text.h"
+#include "windows/sql_err_child_frame.h"
 
 #include <memory>
 
@@ -70,7 +71,7 @@ void CMainFrame::OpenGridWindow(LPCWSTR pszSelect, LPCWSTR pszShowSQL, LPCWSTR p
                                 const CFilterArray* pFilter, UINT nKind, const CStringPair& name,
                                 bool bAskIfOpen)
 {
-    if (bAskIfOpen && !CheckAlreadyOpened(nKind, name))
+    if ((bAskIfOpen && !CheckAlreadyOpened(nKind, name)) || m_hWndMDIClient == nullptr)
         return;
     auto* pFrame = new CGridChildFrame(&m_dbHelper, pszSelect, pszShowSQL, pFilter, nKind, name,
                                        &m_imlSmallIcons);
@@ -83,7 +84,7 @@ void CMainFrame::OpenRecordsetWindow(Zelt::ICursor* pCursor, LPCWSTR pszTitle, U
                                      const CStringPair& name, bool bAskIfOpen)
 {
     std::unique_ptr<Zelt::ICursor> cursor(pCursor);
-    if (bAskIfOpen && !CheckAlreadyOpened(nKind, name))
+    if ((bAskIfOpen && !CheckAlreadyOpened(nKind, name)) || m_hWndMDIClient == nullptr)
         return;
     auto* pFrame = new CGridChildFrame(&m_dbHelper, cursor, nKind, name, &m_imlSmallIcons);
     if (pFrame->Create(nullptr, pszTitle, GetChildFrameStyle(), rectDefault, this))
@@ -122,4 +123,13 @@ void CMainFrame::ShowScriptExecutionPlan(LPCWSTR pszSQL)
     FlattenSQL(strText);
     strText.Trim();
     ShowExecutionPlan(strText, strText);
+}
+
+void CMainFrame::OpenErrorWindow(LPCWSTR pszText)
+{
+    auto* pFrame = new CSQLErrChildFrame;
+    if (!pFrame->Create(nullptr, L"Untitled", GetChildFrameStyle(), rectDefault, this))
+        return;
+    pFrame->SetText(pszText);
+    pFrame->MDIActivate();
 }

@@ -624,7 +624,10 @@ bool CGridChildFrame::LoadCursor(bool bRebuildColumns,
 void CGridChildFrame::ShowExecuted(ULONGLONG nMilliseconds)
 {
     m_strElapsed = FormatElapsedTime(nMilliseconds);
-    AfxMessageBox(L"Executed OK.\n\nElapsed time: " + m_strElapsed, MB_OK | MB_ICONINFORMATION);
+    if (CMainFrame* pMain = GetMainFrame())
+        pMain->ShowExecuted(m_strElapsed);
+    else
+        AfxMessageBox(L"Executed OK.\nElapsed time: " + m_strElapsed + L".", MB_ICONINFORMATION);
 }
 
 void CGridChildFrame::SortByColumn(int nColumn, bool bAscending)

@@ -244,3 +244,31 @@ TEST(GridFramePlan, PostgresPlanWindowReadsEveryRow)
 }
 
 } // namespace
+
+#include "windows/sql_err_child_frame.h"
+
+namespace {
+
+TEST(SqlErrorWindow, TextAboveInAStaticSplitterOfTwoRows)
+{
+    CHostFrame* pHost = CreateHost();
+    ASSERT_NE(pHost, nullptr);
+    auto* pFrame = new CSQLErrChildFrame;
+    ASSERT_TRUE(pFrame->Create(nullptr, L"Untitled", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                               CRect(0, 0, 600, 500), pHost));
+    pFrame->SetText(L"ORA-00942: table or view does not exist");
+    qltest::PumpPending();
+    CSplitterWnd& splitter = pFrame->GetSplitter();
+    EXPECT_EQ(splitter.GetRowCount(), 2);
+    EXPECT_EQ(splitter.GetColumnCount(), 1);
+    int cy = 0, cyMin = 0;
+    splitter.GetRowInfo(0, cy, cyMin);
+    EXPECT_EQ(cy, 300);
+    ASSERT_NE(splitter.GetPane(1, 0), nullptr);
+    wchar_t text[128] = {};
+    ::GetWindowTextW(pFrame->GetTextWindow(), text, 128);
+    EXPECT_EQ(A(text), "ORA-00942: table or view does not exist");
+    DestroyHost(pHost);
+}
+
+} // namespace
