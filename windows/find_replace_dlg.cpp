@@ -117,6 +117,8 @@ void CFindDlg::OnFindNext()
     if (m_pView->FindNext(m_hWnd, strFind, find.m_nDirection == 1, find.m_bMatchCase != 0,
                           find.m_bWholeWord != 0, -1, false) < 0)
     {
+        // The dialog is gone before the message shows.
+        ShowWindow(SW_HIDE);
         EndDialog(IDOK);
         ShowCannotFind(strFind);
     }
@@ -180,6 +182,7 @@ bool CReplaceDlg::SearchOrClose(int nStart)
                           replace.m_bMatchCase != 0, replace.m_bWholeWord != 0, nStart, false) >= 0)
         return true;
     const CString strFind = replace.m_strFind;
+    ShowWindow(SW_HIDE);
     EndDialog(IDOK);
     ShowCannotFind(strFind);
     return false;

@@ -440,14 +440,54 @@ public:
         return (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
     }
     // Selects and focuses one list-view item (the notification reaches the dialog).
-    void SelectListItem(HWND list, int index) const
+    // Index -1 with select false clears the selection of every item.
+    void SelectListItem(HWND list, int index, bool select = true) const
     {
         CRemoteBuffer remote(m_process, sizeof(LVITEMW));
         LVITEMW item{};
         item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = select ? LVIS_SELECTED | LVIS_FOCUSED : 0;
         remote.Write(0, &item, sizeof(item));
         SendMessageW(list, LVM_SETITEMSTATE, index, (LPARAM)remote.address);
+    }
+
+    // Sets or clears the check box of a list-view item (LVS_EX_CHECKBOXES).
+    void SetListCheck(HWND list, int index, bool checked) const
+    {
+        CRemoteBuffer remote(m_process, sizeof(LVITEMW));
+        LVITEMW item{};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+        remote.Write(0, &item, sizeof(item));
+        SendMessageW(list, LVM_SETITEMSTATE, index, (LPARAM)remote.address);
+    }
+    // A list view's column order (list column at each display position).
+    std::vector<int> ListColumnOrder(HWND list) const
+    {
+        HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
+        const int count = (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
+        std::vector<int> order(count > 0 ? count : 0);
+        CRemoteBuffer remote(m_process, sizeof(int) * (order.size() + 1));
+        if (count > 0 && SendMessageW(list, LVM_GETCOLUMNORDERARRAY, count, (LPARAM)remote.address))
+            ReadProcessMemory(m_process, remote.address, order.data(), sizeof(int) * count,
+                              nullptr);
+        return order;
+    }
+    // The text of one part of the main window's status bar.
+    std::wstring StatusPaneText(int index) const
+    {
+        HWND bar = GetDlgItem(m_main, 0xE801);
+        if (!bar)
+            return L"<no status bar>";
+        CRemoteBuffer remote(m_process, 1024 * sizeof(wchar_t));
+        SendMessageW(bar, SB_GETTEXTW, index, (LPARAM)remote.address);
+        return remote.ReadText(0, 1023);
+    }
+    // The active MDI child window, or null.
+    HWND ActiveChild() const
+    {
+        HWND client = FindWindowExW(m_main, nullptr, L"MDIClient", nullptr);
+        return client ? (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0) : nullptr;
     }
 
     // The texts of a tree view's items, depth first, each indented by two blanks per level.
