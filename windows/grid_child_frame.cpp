@@ -353,14 +353,46 @@ bool CGridChildFrame::IsCursorOpen() const
 
 void CGridChildFrame::CloseCursor()
 {
-    if (m_pCursor && m_pCursor->HasResultColumns())
-        m_pCursor->Close();
+    if (!m_pCursor || !m_pCursor->HasResultColumns())
+        return;
+    // The grid must not read a closed cursor (its columns are gone with it): it lets go first,
+    // and the layout waits for the next requery.
+    m_pendingLayout = SaveColumnLayout();
+    if (m_view.m_hWnd != nullptr)
+        m_view.SetCursor(nullptr);
+    m_pCursor->Close();
+}
+
+std::vector<CColumnRefreshInfo> CGridChildFrame::SaveColumnLayout()
+{
+    std::vector<CColumnRefreshInfo> layout;
+    if (m_view.m_hWnd == nullptr || m_view.GetColumnCount() <= 0)
+        return layout;
+    std::vector<int> order;
+    if (ReadColumnOrder(m_view, m_view.GetColumnCount(), order))
+    {
+        for (int nColumn : order)
+        {
+            CColumnRefreshInfo info;
+            info.m_strName = m_view.GetColumnObject(nColumn)->m_strName;
+            info.m_bVisible = m_view.IsColumnShown(nColumn);
+            layout.push_back(info);
+        }
+    }
+    return layout;
+}
+
+bool CGridChildFrame::IsActiveChild() const
+{
+    CMainFrame* pMain = GetMainFrame();
+    return pMain != nullptr && m_hWnd != nullptr && pMain->MDIGetActive() == this;
 }
 
 void CGridChildFrame::SetRowsText()
 {
+    // The panes belong to the active window; others (refreshed in the background) keep quiet.
     CMainFrame* pMain = GetMainFrame();
-    if (pMain == nullptr || m_view.m_hWnd == nullptr)
+    if (!IsActiveChild() || m_view.m_hWnd == nullptr)
         return;
     pMain->SetRowsPane(
         FormatRowsText(m_view.GetItemCount(), m_view.GetColumnCount(), m_view.IsFullyLoaded()));
@@ -368,8 +400,8 @@ void CGridChildFrame::SetRowsText()
 
 void CGridChildFrame::ShowElapsedTime()
 {
-    if (CMainFrame* pMain = GetMainFrame())
-        pMain->SetPane2(m_strElapsed);
+    if (IsActiveChild())
+        GetMainFrame()->SetPane2(m_strElapsed);
 }
 
 void CGridChildFrame::SetStatusMessage(UINT nPromptId)
@@ -457,20 +489,8 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
         return false;
     const CString strSelect(pszSelect);
     std::vector<CColumnRefreshInfo> layout;
-    if (bKeepLayout && m_pCursor && m_view.GetColumnCount() > 0)
-    {
-        std::vector<int> order;
-        if (ReadColumnOrder(m_view, m_view.GetColumnCount(), order))
-        {
-            for (int nColumn : order)
-            {
-                CColumnRefreshInfo info;
-                info.m_strName = m_view.GetColumnObject(nColumn)->m_strName;
-                info.m_bVisible = m_view.IsColumnShown(nColumn);
-                layout.push_back(info);
-            }
-        }
-    }
+    if (bKeepLayout && m_pCursor)
+        layout = m_view.GetColumnCount() > 0 ? SaveColumnLayout() : m_pendingLayout;
     m_strElapsed.Empty();
     const UINT nTimeout = (UINT)theSettings.m_nQueryTimeout;
     m_pHelper->GetDatabase().SetQueryTimeout(nTimeout);
@@ -508,6 +528,7 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
         cursor.reset();
         m_sort = pSort ? *pSort : CSortArray();
         m_filter = pFilter ? *pFilter : CFilterArray();
+        m_pendingLayout.clear();
         if (LoadCursor(true, layout.empty() ? nullptr : &layout, nSelectRow))
         {
             theSettings.Save();

@@ -81,6 +81,7 @@ public:
     bool IsCursorOpen() const;
     void CloseCursor();
     void SetRowsText();
+    bool IsActiveChild() const;
     void ShowElapsedTime();
     void SetStatusMessage(UINT nPromptId);
     void ShowContextMenu(CPoint point);
@@ -98,6 +99,8 @@ protected:
     void Construct(CRDatabaseHelper* pHelper, UINT nKind);
     bool OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICursor>& cursor);
     void ReadKeys();
+    // The grid's columns in display order with their names and visibility.
+    std::vector<CColumnRefreshInfo> SaveColumnLayout();
     // "Executed OK." with the time the statement took.
     void ShowExecuted(ULONGLONG nMilliseconds);
     CString SaveErrorText(int nColumn, UINT nKind, LPCWSTR pszText);
@@ -161,4 +164,5 @@ protected:
     CImageList* m_pHeaderImages = nullptr;
     CSortArray m_sort;
     CFilterArray m_filter;
+    std::vector<CColumnRefreshInfo> m_pendingLayout; // kept while the cursor is closed
 };

@@ -167,6 +167,23 @@ TEST_F(GridE2E, InsertReturningIsNotRunAgainByRefreshOrReconnect)
     EXPECT_TRUE(program.Close());
 }
 
+TEST_F(GridE2E, ReconnectReadsAQueryWindowAgain)
+{
+    StartOn(QlTestDb::PostgresConnect(), L"id SERIAL, v INTEGER");
+    m_db.ExecuteSQL(L"INSERT INTO " + m_table + L" (v) VALUES (1), (2), (3)");
+    Query(L"SELECT * FROM " + std::wstring(m_table.GetString()));
+    HWND child = WaitForGrid(L"SELECT");
+    ASSERT_NE(child, nullptr);
+    m_db.ExecuteSQL(L"INSERT INTO " + m_table + L" (v) VALUES (4)");
+    program.PostCommand(32898);
+    Sleep(1500);
+    ASSERT_TRUE(ql::WaitFor([&] { return IsWindowEnabled(program.MainWindow()) != FALSE; }));
+    EXPECT_TRUE(
+        ql::WaitFor([&] { return program.ListItems(GetDlgItem(child, 0xE900)).size() == 4; }));
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close());
+}
+
 TEST_F(GridE2E, PlanOfTwoStatementsIsRefusedAndOfOneOpensAPlanWindow)
 {
     StartOn(QlTestDb::PostgresConnect(), L"a INTEGER");

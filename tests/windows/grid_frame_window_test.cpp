@@ -136,6 +136,16 @@ TEST_P(GridFrame, SortFilterAndRefreshRebuildTheSelect)
     EXPECT_TRUE(view.IsColumnShown(1));
     EXPECT_TRUE(HasSortOrder(pFrame->GetSort()));
     EXPECT_FALSE(pFrame->GetFilter().empty());
+
+    // Around a reconnect: the grid lets go of the closed cursor and the refresh after it brings
+    // the rows back with the same layout.
+    pFrame->CloseCursor();
+    EXPECT_EQ(view.GetColumnCount(), 0);
+    pFrame->Refresh(false);
+    EXPECT_EQ(view.GetColumnCount(), 4);
+    ::SendMessageW(view.m_hWnd, LVM_GETCOLUMNORDERARRAY, 4, (LPARAM)after.data());
+    EXPECT_EQ(A(view.GetColumnObject(after[0])->m_strName), "note");
+    EXPECT_FALSE(view.IsColumnShown(2));
 }
 
 TEST_P(GridFrame, UnsafeRebuildIsRefusedAndTheWindowKeepsItsRows)
