@@ -473,16 +473,6 @@ public:
                               nullptr);
         return order;
     }
-    // The text of one part of the main window's status bar.
-    std::wstring StatusPaneText(int index) const
-    {
-        HWND bar = GetDlgItem(m_main, 0xE801);
-        if (!bar)
-            return L"<no status bar>";
-        CRemoteBuffer remote(m_process, 1024 * sizeof(wchar_t));
-        SendMessageW(bar, SB_GETTEXTW, index, (LPARAM)remote.address);
-        return remote.ReadText(0, 1023);
-    }
     // The active MDI child window, or null.
     HWND ActiveChild() const
     {
