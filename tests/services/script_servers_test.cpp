@@ -3,6 +3,7 @@
 #include "services/script_reader.h"
 
 #include "dbaccess/error_report.h"
+#include "services/script_worker.h"
 #include "tests/dbaccess/conn_test_util.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +109,34 @@ TEST(ScriptOnServers, MariaDBDumpKeepsEscapedQuotes)
                  L"O'Brien; drop table " + t + L"; --");
     EXPECT_STREQ(QueryText(db, L"select count(*) from " + t), L"2");
     db.ExecuteSQL(L"drop table " + t);
+}
+
+// SQL Server scripts end their batches with GO on a line of its own; what reaches the driver is
+// each batch without it (the fake driver logs every statement it is given).
+TEST(ScriptOnServers, SqlServerBatchesReachTheDriverWithoutGo)
+{
+    QlTestDb::FakeLog log;
+    CRDatabase db;
+    OpenOrFail(db, log.Connect(L"Microsoft SQL Server"));
+    log.Clear();
+    CSQLScriptStr script(L"create procedure p as\r\nbegin\r\n  select go from t\r\nend\r\nGO\r\n"
+                         L"exec p\r\n  go  \r\n",
+                         L"GO");
+    script.SetDialect(GetScriptDialect(db));
+    CScriptStatementRunner runner(db, true, nullptr);
+    CString statement;
+    int count = 0;
+    while (script.GetNextStatement(statement))
+    {
+        EXPECT_EQ(runner.Run(statement), CScriptStatementRunner::executed);
+        ++count;
+    }
+    EXPECT_EQ(count, 2);
+    const CString sent = log.Read();
+    EXPECT_NE(sent.Find(L"create procedure p as\r\nbegin\r\n  select go from t\r\nend"), -1)
+        << QlConnTest::Narrow(sent);
+    EXPECT_GT(sent.Find(L"exec p"), sent.Find(L"end"));
+    EXPECT_EQ(sent.Find(L"GO"), -1);
 }
 
 } // namespace
