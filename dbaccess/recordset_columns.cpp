@@ -198,7 +198,7 @@ bool CRRecordset::DescribeColumns()
             kind = Wide;
             cType = SQL_C_WCHAR;
             capSize();
-            if (NarrowTextIsUtf8())
+            if (m_pDatabase && m_pDatabase->GetNarrowTextUtf8() == 1)
                 kind = Utf8;
             break;
         case SQL_LONGVARBINARY:

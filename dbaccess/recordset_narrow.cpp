@@ -24,25 +24,29 @@ LPCWSTR ProbeStatement(const CString& dbmsName)
     return nullptr;
 }
 
-bool ProbeNarrowText(SQLHDBC hDbc, LPCWSTR sql)
+// 1 when the driver hands the value over as UTF-8, 0 when it does not, -1 when it could not be
+// asked (a statement fails in an aborted transaction, for one): then it is asked again later.
+int ProbeNarrowText(SQLHDBC hDbc, LPCWSTR sql)
 {
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
-        return false;
-    bool utf8 = false;
+        return -1;
+    int utf8 = -1;
     char narrow[32] = {};
     SQLWCHAR wide[16] = {};
     SQLLEN narrowLength = 0, wideLength = 0;
     if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(sql), SQL_NTS)) &&
-        SQL_SUCCEEDED(SQLFetch(hStmt)) &&
-        SQLGetData(hStmt, 1, SQL_C_CHAR, narrow, sizeof narrow, &narrowLength) == SQL_SUCCESS &&
-        SQLGetData(hStmt, 2, SQL_C_WCHAR, wide, sizeof wide, &wideLength) == SQL_SUCCESS)
+        SQL_SUCCEEDED(SQLFetch(hStmt)))
     {
         const size_t wideBytes = sizeof kProbeWide - sizeof(wchar_t);
-        utf8 = narrowLength == static_cast<SQLLEN>(sizeof kProbeUtf8 - 1) &&
-               std::memcmp(narrow, kProbeUtf8, sizeof kProbeUtf8 - 1) == 0 &&
-               wideLength == static_cast<SQLLEN>(wideBytes) &&
-               std::memcmp(wide, kProbeWide, wideBytes) == 0;
+        const bool read =
+            SQLGetData(hStmt, 1, SQL_C_CHAR, narrow, sizeof narrow, &narrowLength) == SQL_SUCCESS &&
+            SQLGetData(hStmt, 2, SQL_C_WCHAR, wide, sizeof wide, &wideLength) == SQL_SUCCESS;
+        const bool same = read && narrowLength == static_cast<SQLLEN>(sizeof kProbeUtf8 - 1) &&
+                          std::memcmp(narrow, kProbeUtf8, sizeof kProbeUtf8 - 1) == 0 &&
+                          wideLength == static_cast<SQLLEN>(wideBytes) &&
+                          std::memcmp(wide, kProbeWide, wideBytes) == 0;
+        utf8 = same ? 1 : 0;
     }
     SQLFreeStmt(hStmt, SQL_DROP);
     return utf8;
@@ -50,6 +54,8 @@ bool ProbeNarrowText(SQLHDBC hDbc, LPCWSTR sql)
 
 } // namespace
 
+// Asked before a statement runs (so that no result of ours is pending on the connection); the
+// columns then take the answer as it stands.
 bool CRRecordset::NarrowTextIsUtf8()
 {
     if (!m_pDatabase || !m_pDatabase->IsOpen())
@@ -59,8 +65,9 @@ bool CRRecordset::NarrowTextIsUtf8()
     {
         CString name;
         LPCWSTR sql = m_pDatabase->GetDBMSName(name) ? ProbeStatement(name) : nullptr;
-        state = sql && ProbeNarrowText(m_pDatabase->GetConnectionHandle(), sql) ? 1 : 0;
-        m_pDatabase->SetNarrowTextUtf8(state);
+        state = sql ? ProbeNarrowText(m_pDatabase->GetConnectionHandle(), sql) : 0;
+        if (state >= 0)
+            m_pDatabase->SetNarrowTextUtf8(state);
     }
     return state == 1;
 }

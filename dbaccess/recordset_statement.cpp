@@ -110,6 +110,7 @@ bool CRRecordset::AllocStmt()
     // Close frees the parameters; a prepared statement's records are added after this call.
     Close();
     ResetPosition();
+    NarrowTextIsUtf8();
 
     SQLRETURN rc;
     do
