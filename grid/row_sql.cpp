@@ -400,6 +400,16 @@ bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* curso
     if (!condition.IsEmpty())
         return true;
     params.resize(paramCount);
+    if (!key.bPositioned)
+    {
+        // A positioned statement is no way out here: no driver of ours accepts one on such a
+        // result, and a guessed condition could change other rows.
+        Fail(failure, kRowSqlRowCount,
+             L"The row cannot be identified: a value of it was cut short, has a type that cannot "
+             L"be compared, or a key column is missing from the result. Give the table a primary "
+             L"key, or show its key columns, to edit such rows.");
+        return false;
+    }
     CString cursorName = cursor->GetCursorName();
     if (cursorName.IsEmpty())
     {
@@ -547,10 +557,13 @@ bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
         return true;
     }
     CString condition;
+    statement.nConditionParamFirst = statement.params.size();
     if (!BuildRowCondition(db, quoting, cursor, key, condition, statement.params,
                            statement.bValueKey, failure))
         return false;
     statement.strSQL = BuildUpdateSQL(table, names, values, condition);
+    if (statement.bValueKey)
+        statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + condition;
     return true;
 }
 
@@ -565,27 +578,31 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     if (!TableOf(cursor, table, failure))
         return false;
     CString condition;
+    statement.nConditionParamFirst = statement.params.size();
     if (!BuildRowCondition(db, quoting, cursor, key, condition, statement.params,
                            statement.bValueKey, failure))
         return false;
     statement.strSQL = BuildDeleteSQL(table, condition);
+    if (statement.bValueKey)
+        statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + condition;
     return true;
 }
 
-// Runs the statement once; the row count is -1 when the driver cannot tell.
-static bool RunOnce(CRDatabase& db, const CRowStatement& statement, LONGLONG& count,
-                    CRowSqlFailure& failure)
+// Runs a statement once with its parameters; the row count is -1 when the driver cannot tell.
+// With pSelected the statement is a SELECT COUNT(*) and its value is read into it.
+static bool RunWithParams(CRDatabase& db, LPCWSTR sql, const CRowSqlParams& statementParams,
+                          LONGLONG& count, CRowSqlFailure& failure, LONGLONG* pSelected = nullptr)
 {
     count = -1;
-    if (statement.params.empty())
+    if (statementParams.empty() && pSelected == nullptr)
     {
-        db.ExecuteSQL(statement.strSQL, &count);
+        db.ExecuteSQL(sql, &count);
         return true;
     }
-    CRowSqlParams params = statement.params; // bound buffers must stay put until Execute
+    CRowSqlParams params = statementParams; // bound buffers must stay put until Execute
     static BYTE emptyValue = 0;
     CRRecordset rs(&db);
-    if (!rs.Prepare(statement.strSQL, RS_FORWARD_ONLY, RS_READONLY))
+    if (!rs.Prepare(sql, RS_FORWARD_ONLY, RS_READONLY | (pSelected ? RS_UNBOUND : 0)))
     {
         CString text;
         Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
@@ -624,18 +641,57 @@ static bool RunOnce(CRDatabase& db, const CRowStatement& statement, LONGLONG& co
         Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
         return false;
     }
+    if (pSelected != nullptr)
+    {
+        CString text;
+        *pSelected = rs.MoveFirst() && !rs.IsEOF() && rs.GetFieldText(1, text) ? _wtoi64(text) : -1;
+        return true;
+    }
     SQLLEN rows = -1;
     if (rs.GetRowCount(&rows))
         count = rows;
     return true;
 }
 
+static bool RunOnce(CRDatabase& db, const CRowStatement& statement, LONGLONG& count,
+                    CRowSqlFailure& failure)
+{
+    return RunWithParams(db, statement.strSQL, statement.params, count, failure);
+}
+
 bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSqlFailure& failure,
                          LONGLONG* pRowCount)
 {
     LONGLONG count = -1;
-    // A row identified by its values may have twins: guard the statement with a transaction so
-    // that changing more than this one row can be undone.
+    // A row identified by its values may have twins. They are counted first, so that nothing is
+    // changed unless exactly one row matches: a roll-back afterwards cannot be relied on (inside
+    // the user's open transaction it would undo his other work, and tables of some engines
+    // cannot roll back at all), nor can a row count the driver does not report.
+    if (statement.bValueKey && !statement.strCountSQL.IsEmpty())
+    {
+        CRowSqlParams conditionParams;
+        if (statement.nConditionParamFirst < statement.params.size())
+            conditionParams.assign(statement.params.begin() + statement.nConditionParamFirst,
+                                   statement.params.end());
+        LONGLONG matching = -1;
+        if (!RunWithParams(db, statement.strCountSQL, conditionParams, count, failure, &matching))
+            return false;
+        if (matching != 1)
+        {
+            CString text;
+            if (matching == 0)
+                text = L"The row was not found: no rows were changed.";
+            else if (matching > 1)
+                text.Format(L"The row is not unique: %lld rows have the same values, and none of "
+                            L"them was changed. Give the table a primary key to edit such rows.",
+                            matching);
+            else
+                text = L"The row cannot be identified: no rows were changed.";
+            Fail(failure, kRowSqlRowCount, text);
+            return false;
+        }
+    }
+    // The guard stays for the moment between the count and the statement.
     CRTransaction guard(db, statement.bValueKey);
     bool ok = RunOnce(db, statement, count, failure);
     if (pRowCount)
@@ -652,7 +708,7 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
         CString text;
         if (undone)
             text.Format(L"The row is not unique: the statement would have changed %lld rows and "
-                        L"was undone. Give the table a primary key to edit such rows.",
+                        L"was rolled back. Give the table a primary key to edit such rows.",
                         count);
         else
             text.Format(L"The row is not unique: the statement changed %lld rows.", count);

@@ -112,11 +112,16 @@ struct CRowStatement
     CRowSqlParams params;
     bool bValueKey = false; // the row is identified by its values: must change one row only
     bool bNothing = false;  // an update without changed columns: nothing to run
+    // For a row identified by its values: "SELECT COUNT(*) FROM t WHERE ..." over the same
+    // condition, and the index of the first parameter of that condition.
+    CString strCountSQL;
+    size_t nConditionParamFirst = 0;
 };
 
-// The WHERE part for the cursor's current row: the value condition unless positioned is asked
-// for or the values cannot identify the row, then the positioned form. False (with a kind 4
-// failure) when neither works, e.g. a cursor without a cursor name.
+// The WHERE part for the cursor's current row: the positioned form when it is asked for, else the
+// value condition. False when the values cannot identify the row (a value cut short or of a
+// type that cannot be compared: kind 5, nothing is guessed) or, positioned, without a cursor
+// name (kind 4).
 bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
                        const CRowKeyRequest& key, CString& condition, CRowSqlParams& params,
                        bool& valueKey, CRowSqlFailure& failure);

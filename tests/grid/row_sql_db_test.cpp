@@ -237,6 +237,32 @@ TEST_P(RowSqlDb, TwinRowsWithoutKeyAreNeverChangedTogether)
     EXPECT_EQ("1", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b='z'")));
 }
 
+TEST_P(RowSqlDb, TwinRowsInsideAnOpenTransactionStayAndTheTransactionToo)
+{
+    Exec(L"CREATE TABLE " + m_table + L" (a INTEGER, b VARCHAR(20))");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (1, 'x')");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (1, 'x')");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (2, 'y')");
+    auto rs = OpenAll(L"a");
+    ASSERT_TRUE(m_db.BeginTrans());
+    Exec(L"INSERT INTO " + m_table + L" VALUES (3, 'mine')"); // the user's own work
+    ASSERT_TRUE(rs->SetAbsolutePosition(1));
+    CRowStatement st;
+    CRowSqlFailure f;
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"z")},
+                                     CRowKeyRequest(), st, f));
+    auto e = Catch([&] { EXPECT_FALSE(ExecuteRowStatement(m_db, st, f)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+    EXPECT_NE(-1, f.strText.Find(L"none of them was changed"));
+    EXPECT_TRUE(m_db.IsInTransaction());
+    EXPECT_EQ("0", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b='z'")));
+    EXPECT_EQ("1", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b='mine'")));
+    rs.reset();
+    ASSERT_TRUE(m_db.EndTrans(true));
+    EXPECT_EQ("4", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table)));
+}
+
 TEST_P(RowSqlDb, SettingsChangedBehindTheConnectionDoNotAlterSavedText)
 {
     Exec(L"CREATE TABLE " + m_table + L" (id INTEGER PRIMARY KEY, name " +

@@ -98,18 +98,19 @@ TEST_F(Fixture, PositionedFormAndItsFallbacks)
     EXPECT_EQ("DELETE FROM t WHERE CURRENT OF SQL_CUR1", Narrow(st.strSQL));
     EXPECT_FALSE(st.bValueKey);
 
-    // A truncated value cannot identify the row: the parameters the key added go again.
+    // A truncated value cannot identify the row, and no positioned form is guessed instead:
+    // the save is refused with a clear text.
     cursor.rows[0][4].truncated = true;
-    ASSERT_TRUE(BuildUpdateStatement(db, nullptr, &cursor, {Col(0, 4, L"2021-01-01")},
-                                     CRowKeyRequest(), st, f));
-    EXPECT_EQ("UPDATE t SET stamp=? WHERE CURRENT OF SQL_CUR1", Narrow(st.strSQL));
-    EXPECT_EQ(1u, st.params.size());
+    EXPECT_FALSE(BuildUpdateStatement(db, nullptr, &cursor, {Col(0, 4, L"2021-01-01")},
+                                      CRowKeyRequest(), st, f));
+    EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+    EXPECT_NE(-1, f.strText.Find(L"cannot be identified"));
 
-    // A key column missing from the result also falls back.
+    // A key column missing from the result is refused the same way.
     CRowKeyRequest key;
     key.keyNames = {L"nope"};
-    ASSERT_TRUE(BuildDeleteStatement(db, nullptr, &cursor, key, st, f));
-    EXPECT_EQ("DELETE FROM t WHERE CURRENT OF SQL_CUR1", Narrow(st.strSQL));
+    EXPECT_FALSE(BuildDeleteStatement(db, nullptr, &cursor, key, st, f));
+    EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
 
     // Without a cursor name there is no way to name the row.
     cursor.cursorName.Empty();
