@@ -309,6 +309,13 @@ wchar_t* DigitsBackward(wchar_t* end, ULONGLONG v)
 // Appends n as at least width digits (zero-padded), with a '-' for negatives.
 wchar_t* PutNumber(wchar_t* p, long long n, int width)
 {
+    // The two-digit fields of a date and time, most of what is written here.
+    if (width == 2 && n >= 0 && n < 100)
+    {
+        *p++ = static_cast<wchar_t>(L'0' + n / 10);
+        *p++ = static_cast<wchar_t>(L'0' + n % 10);
+        return p;
+    }
     wchar_t tmp[24];
     wchar_t* end = tmp + 24;
     const bool negative = n < 0;

@@ -5,6 +5,8 @@
 // 1000 rows, every column bound as 8-bit text, nothing else.
 //
 //   bench_cursor_read.exe fetch|recordset|memory|floor "<connection string>" "<SELECT ...>"
+//   bench_cursor_read.exe field "<connection string>" "<SELECT ...>"   (each column's text, in ns)
+//   bench_cursor_read.exe format                                       (each kind of value, in ns)
 //
 // Output: one line "mode=<m> rows=<n> seconds=<s> rows_per_second=<r> [mem_bytes=<b>
 // peak_private_bytes=<p>]".
@@ -195,6 +197,20 @@ int main()
             const double seconds = Now() - start;
             printf("mode=fetch rows=%ld seconds=%.3f rows_per_second=%.0f\n", rows, seconds,
                    rows / seconds);
+        }
+        else if (mode == L"field")
+        {
+            // The cost of one GetFieldText of each column of the first row, read many times.
+            const int n = 1000000;
+            for (int col = 1; col <= columns; ++col)
+            {
+                const double t0 = Now();
+                for (int i = 0; i < n; ++i)
+                    if (rs->GetFieldText(static_cast<UINT>(col), text))
+                        chars += static_cast<size_t>(text.GetLength());
+                printf("field %d (%ls) %.1f ns\n", col,
+                       static_cast<LPCWSTR>(rs->GetColumnName(col)), (Now() - t0) * 1e9 / n);
+            }
         }
         else if (mode == L"recordset")
         {
