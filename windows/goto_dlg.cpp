@@ -58,6 +58,9 @@ std::vector<CGoToItem> CollectGoToItems(CRGrid& grid, int nRow)
         item.m_strRefSchema = key.szPkTableSchem;
         item.m_strRefTable = key.szPkTableName;
         item.m_strRefColumn = key.szPkColumnName;
+        // Reading a cell for its display text moves the cursor: stand on the row each time.
+        if (!pCursor->SetAbsolutePosition(nRow + 1))
+            continue;
         bool bNull = false;
         item.m_strFilterValue = CursorValueText(pCursor, nColumn, bNull);
         if (bNull)

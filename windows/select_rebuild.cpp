@@ -124,6 +124,16 @@ bool RebuildSelect(LPCWSTR pszCurrent, bool bSort, LPCWSTR pszOrderList, bool bF
                  IsOneOf(words[i - 1].strUpper, {L"SELECT", L"DISTINCT", L"ALL"}))
             bTop = true;
     }
+    // A clause that is neither there nor asked for changes nothing: the text need not be cut.
+    if (bFilter && nWhereCount == 0 && strCondition.IsEmpty())
+        bFilter = false;
+    if (bSort && nOrder < 0 && strOrderList.IsEmpty())
+        bSort = false;
+    if (!bSort && !bFilter)
+    {
+        strResult = strCurrent;
+        return true;
+    }
     if ((bFilter && (nLastSetOp >= 0 || nWhereCount > 1)) || (bSort && bTop) ||
         (nOrder >= 0 && nOrder < nLastSetOp))
     {

@@ -282,3 +282,67 @@ TEST(SqlErrorWindow, TextAboveInAStaticSplitterOfTwoRows)
 }
 
 } // namespace
+
+#include "windows/goto_dlg.h"
+
+namespace {
+
+// Go To reads the referenced values from the cursor, not from the display text: a date goes
+// into the filter as a date and finds its row; a key of two columns gives both; NULL gives none.
+TEST(GoToItems, ValuesComeFromTheCursorAndFindTheParentRow)
+{
+    theSettings.m_bCancelExec = 0;
+    CHostFrame* pHost = CreateHost();
+    ASSERT_NE(pHost, nullptr);
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(helper.GetDatabase().Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt,
+                                          nullptr, 0, 0, 0));
+    CRDatabase& db = helper.GetDatabase();
+    CString parent, child;
+    parent.Format(L"ql_goto_parent_%lu_%lu", GetCurrentProcessId(), GetTickCount() % 100000);
+    child = parent + L"_child";
+    db.ExecuteSQL(L"CREATE TABLE " + parent + L" (a INTEGER, d TIMESTAMP, PRIMARY KEY (a, d))");
+    db.ExecuteSQL(L"CREATE TABLE " + child +
+                  L" (id INTEGER PRIMARY KEY, pa INTEGER, pd TIMESTAMP, "
+                  L"FOREIGN KEY (pa, pd) REFERENCES " +
+                  parent + L" (a, d))");
+    db.ExecuteSQL(L"INSERT INTO " + parent + L" VALUES (1, '2020-01-31 10:00:00')");
+    db.ExecuteSQL(L"INSERT INTO " + parent + L" VALUES (1, '2020-02-01 10:00:00')");
+    db.ExecuteSQL(L"INSERT INTO " + child + L" VALUES (1, 1, '2020-01-31 10:00:00')");
+    db.ExecuteSQL(L"INSERT INTO " + child + L" VALUES (2, NULL, NULL)");
+
+    {
+        auto* pFrame =
+            new CGridChildFrame(&helper, L"SELECT * FROM " + child + L" ORDER BY id", L"", nullptr,
+                                kGridTable, CStringPair(L"", child), &pHost->m_images);
+        ASSERT_TRUE(pFrame->Create(nullptr, child, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                                   CFrameWnd::rectDefault, pHost));
+        CGridChildView& view = pFrame->GetView();
+        ASSERT_EQ(view.m_foreignKeys.GetSize(), 2);
+        std::vector<CGoToItem> items = CollectGoToItems(view, 0);
+        ASSERT_EQ(items.size(), 2u);
+        EXPECT_EQ(items[0].m_strKeyName, items[1].m_strKeyName);
+        EXPECT_TRUE(CollectGoToItems(view, 1).empty()); // every key column NULL: nothing to go to
+
+        CFilterArray filter;
+        for (const CGoToItem& item : items)
+        {
+            CFilterInfo info;
+            info.m_strColumn = item.m_strRefColumn;
+            info.m_value = CGridItem(item.m_strFilterValue, kGridValue);
+            filter.push_back(info);
+        }
+        CColumnInfoArray columns;
+        helper.GetColumnsNow(CStringPair(L"", parent), &columns);
+        ASSERT_TRUE(BuildFilterCondition(filter, &db, columns));
+        EXPECT_EQ(A(QlConnTest::QueryText(db, L"SELECT COUNT(*) FROM " + parent + L" WHERE " +
+                                                  filter.m_strCondition)),
+                  "1")
+            << A(filter.m_strCondition);
+    }
+    DestroyHost(pHost);
+    db.ExecuteSQL(L"DROP TABLE " + child);
+    db.ExecuteSQL(L"DROP TABLE " + parent);
+}
+
+} // namespace

@@ -32,6 +32,9 @@ TEST(SelectRebuild, KeepsWhereForSortAndCutsBothForFilter)
     EXPECT_EQ(A(Rebuild(L"SELECT 1 LIMIT 3", L"", L"", false, false)), "SELECT 1 LIMIT 3");
     // An empty condition and an empty order list leave only the cut.
     EXPECT_EQ(A(Rebuild(current, L"", L"")), "SELECT * FROM t");
+    // A clause neither present nor asked for leaves the text alone, whatever follows.
+    EXPECT_EQ(A(Rebuild(L"SELECT * FROM t ORDER BY id LIMIT 3", L"", L"", false, true)),
+              "SELECT * FROM t ORDER BY id LIMIT 3");
 }
 
 TEST(SelectRebuild, KeywordsInQuotesCommentsAndParenthesesAreNotClauses)

@@ -28,7 +28,11 @@ inline std::string A(const CString& s)
 }
 
 class CHostFrame : public CMDIFrameWnd
-{};
+{
+public:
+    // The key images of grid headers (primary, foreign, both), as the main frame has them.
+    CImageList m_images;
+};
 
 // A shown MDI frame registered as the main window.
 inline CHostFrame* CreateHost()
@@ -38,6 +42,7 @@ inline CHostFrame* CreateHost()
                         CRect(0, 0, 900, 700)))
         return nullptr;
     AfxGetApp()->m_pMainWnd = pFrame;
+    pFrame->m_images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
     pFrame->ShowWindow(SW_SHOW);
     pFrame->UpdateWindow();
     pFrame->RecalcLayout();
