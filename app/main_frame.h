@@ -14,6 +14,7 @@
 #include "browser/db_bar.h"
 #include "controls/menu_painter.h"
 #include "services/database_helper.h"
+#include "services/proc_call.h"
 
 class CRecentFileList;
 class CGridChildFrame;
@@ -136,6 +137,16 @@ public:
     // "no limit" for 0, "?" when the driver does not answer.
     CString GetInfoLimitText(WORD nInfoType);
 
+    // ---- Procedures and object lists (main_frame_procs.cpp) -----------------------------------
+    // Asks for the inputs (remembered per procedure until the end), calls the procedure or
+    // function and shows its outputs, or with the plan chosen its plan rows in a grid window.
+    void CallStoredProcedure(const CStringPair& name);
+    // Prepares, binds, executes and reads the output values back; false after a message.
+    bool BindProcedureCall(CRRecordset* pRecordset, LPCWSTR pszSQL, CProcParamsArray& params,
+                           bool bHasReturnValue);
+    // The tables dialog of a kind (DBOBJ_TABLE, DBOBJ_VIEW, DBOBJ_PROCEDURE) and what it chose.
+    void RunObjectsDialog(int nObjectKind, UINT nPrompt);
+
 protected:
     // ---- Members, in the order they are built ----------------------------------------------
     CString m_strIdleMessage;
@@ -237,6 +248,11 @@ protected:
     afx_msg void OnSwitchToDatabaseBar();
     afx_msg void OnUpdateSwitchToDatabaseBar(CCmdUI* pCmdUI);
     afx_msg void OnUpdateConstraints(CCmdUI* pCmdUI);
+
+    // ---- Message handlers: object lists (main_frame_procs.cpp) ------------------------------------
+    afx_msg void OnTables();
+    afx_msg void OnViews();
+    afx_msg void OnStoredProcedures();
 
     DECLARE_MESSAGE_MAP()
 };
