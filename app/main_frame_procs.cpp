@@ -118,8 +118,8 @@ void CMainFrame::CallStoredProcedure(const CStringPair& name)
             bool bShowPlan = false;
             if (HasInputParams(params))
             {
-                CStoredProcParamsDlg dlg(&params,
-                                         m_dbHelper.CanExplainObject(DBOBJ_PROCEDURE), this);
+                CStoredProcParamsDlg dlg(&params, m_dbHelper.CanExplainObject(DBOBJ_PROCEDURE),
+                                         this);
                 if (dlg.DoModal() != IDOK)
                     return;
                 UpdateWindow();
@@ -138,8 +138,7 @@ void CMainFrame::CallStoredProcedure(const CStringPair& name)
             }
             if (!BindProcedureCall(recordset.get(), strSQL, params, bHasReturnValue))
                 return;
-            const CString strName =
-                FormatObjectName(name, &m_dbHelper.GetCatalogDatabase(), true);
+            const CString strName = FormatObjectName(name, &m_dbHelper.GetCatalogDatabase(), true);
             if (!bShowPlan)
             {
                 ShowExecuted(FormatElapsedTime(recordset->GetExecutionTime()));

@@ -82,8 +82,8 @@ END_MESSAGE_MAP()
 
 CJoinTablesPage::CJoinTablesPage(CRDatabaseHelper* pHelper,
                                  const std::vector<CJoinTableEntry>& entries, CString& strSQL)
-    : CRPropertyPage(IDD_JOIN_TABLES), m_pHelper(pHelper),
-      m_entries(MakeInitialJoinOrder(entries)), m_strSQL(strSQL), m_list(m_entries)
+    : CRPropertyPage(IDD_JOIN_TABLES), m_pHelper(pHelper), m_entries(MakeInitialJoinOrder(entries)),
+      m_strSQL(strSQL), m_list(m_entries)
 {}
 
 BOOL CJoinTablesPage::OnInitDialog()
@@ -103,10 +103,9 @@ bool CJoinTablesPage::RefreshPage()
     m_list.DeleteAllItems();
     for (size_t i = 0; i < m_entries.size(); ++i)
     {
-        const int nRow = m_list.InsertItem(static_cast<int>(i),
-                                           MakeObjectName(CStringPair(m_entries[i].m_strSchema,
-                                                                      m_entries[i].m_strTable),
-                                                          true));
+        const int nRow = m_list.InsertItem(
+            static_cast<int>(i),
+            MakeObjectName(CStringPair(m_entries[i].m_strSchema, m_entries[i].m_strTable), true));
         m_list.SetItemData(nRow, i);
     }
     if (m_list.GetItemCount() > 0)
@@ -156,10 +155,9 @@ BOOL CJoinSQLPage::OnInitDialog()
     m_editor.SubclassDlgItem(IDC_JOIN_SQL, this);
     if (CWnd* pPlan = GetDlgItem(IDC_JOIN_SHOW_PLAN))
         pPlan->EnableWindow(m_pHelper && m_pHelper->SupportsExecutionPlan());
-    theSettings.ApplySQLEditorSettings(m_editor.GetSafeHwnd(),
-                                       theSettings.m_bJoinWordWrap
-                                           ? (RCEO_WORDWRAP | RCEO_WORDWRAPMENU)
-                                           : RCEO_WORDWRAPMENU);
+    theSettings.ApplySQLEditorSettings(
+        m_editor.GetSafeHwnd(),
+        theSettings.m_bJoinWordWrap ? (RCEO_WORDWRAP | RCEO_WORDWRAPMENU) : RCEO_WORDWRAPMENU);
     if (m_menu.LoadMenu(IDR_SQL_CONTEXT_MENU))
     {
         CMenu* pSub = m_menu.GetSubMenu(1);

@@ -57,9 +57,9 @@ CTablesDlg::CTablesDlg(CRDatabaseHelper* pHelper, int nObjectKind, CWnd* pParent
     const UINT nIcon = nObjectKind == DBOBJ_VIEW        ? IDI_VIEWS_TAB
                        : nObjectKind == DBOBJ_PROCEDURE ? IDI_PROCEDURES_TAB
                                                         : IDI_TABLES_TAB;
-    m_hIcon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIcon), IMAGE_ICON,
-                                  ::GetSystemMetrics(SM_CXSMICON),
-                                  ::GetSystemMetrics(SM_CYSMICON), 0);
+    m_hIcon =
+        (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIcon), IMAGE_ICON,
+                            ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
     CMainFrame* pFrame = GetMainFrame();
     const CString strSchema = pFrame ? pFrame->GetCurrentSchema() : CString();
     CWaitHolder wait;
