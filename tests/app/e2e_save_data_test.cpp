@@ -1,0 +1,128 @@
+// End to end: a query result in a grid window of the real program saved with Query > Save
+// Data...: the system's save dialog (file name and type), the CSV options, the wait dialog, and
+// the file on disk; and a workbook saved the same way.
+#include "tests/support/program_driver.h"
+
+#include "dbaccess/database.h"
+#include "tests/dbaccess/test_databases.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const UINT kQuerySQL = 32775; // Query > SQL Query...
+const UINT kSaveData = 32828; // Query > Save Data...
+const int kSQLEditor = 1001;  // the SQL text of the query dialog
+const int kFileName = 0x47C;  // the save dialog's file name
+const int kFileType = 0x470;  // the save dialog's file types
+
+class SaveDataTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        CRDatabase db;
+        ASSERT_TRUE(db.Open(m_file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+        db.ExecuteSQL(L"DROP TABLE IF EXISTS t");
+        db.ExecuteSQL(L"CREATE TABLE t (id integer, name text)");
+        db.ExecuteSQL(L"INSERT INTO t VALUES (1, 'a;b'), (2, 'line\nbreak'), (3, NULL)");
+        db.Close();
+        ql::WriteRegString(L"Grid lines", L"Yes"); // the user's key is read only with this value
+        ql::WriteRegString(L"Connect DB at startup", L"Yes");
+        ql::WriteRegString(L"ConnectString0", std::wstring(m_file.Connect()), L"ConnectStrings");
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+    }
+
+    // Runs the query in a grid window, then opens Save Data's file dialog on it.
+    HWND OpenSaveDialog()
+    {
+        // Commands posted while the start-up connect runs are kept and run after it: the
+        // query command goes once the connect's wait dialog is gone.
+        Sleep(500);
+        ql::WaitFor(
+            [&] {
+                return program.FindDialog(L"Please wait...") == nullptr &&
+                       IsWindowEnabled(program.MainWindow());
+            },
+            30000);
+        HWND query = nullptr;
+        for (int attempt = 0; attempt < 3 && !query; ++attempt)
+        {
+            program.PostCommand(kQuerySQL);
+            query = program.WaitForDialog(L"Execute SQL", 5000);
+        }
+        if (!query)
+            return nullptr;
+        ql::CProgram::SetText(query, kSQLEditor, L"SELECT id, name FROM t ORDER BY id");
+        ql::CProgram::Click(query, IDOK);
+        return PostSaveData();
+    }
+
+    // Query > Save Data... once: a second one posted meanwhile would run inside the first
+    // one's dialog and open another.
+    HWND PostSaveData()
+    {
+        // The grid window is there once the status bar counts its rows.
+        ql::WaitFor([&] { return program.StatusText().find(L"Rows") != std::wstring::npos; },
+                    20000);
+        program.PostCommand(kSaveData);
+        return program.WaitForDialog(L"Save As", 20000);
+    }
+
+    static void ChooseFile(HWND save, const std::wstring& path, int type)
+    {
+        // The dialog fills its controls after it shows; the type goes first, since choosing
+        // a type may rewrite the name's extension.
+        Sleep(300);
+        HWND types = GetDlgItem(save, kFileType);
+        SendMessageW(types, CB_SETCURSEL, type, 0);
+        // The dialog takes the type on CBN_SELENDOK (Wine) or CBN_SELCHANGE (Windows).
+        SendMessageW(save, WM_COMMAND, MAKEWPARAM(kFileType, CBN_SELENDOK), (LPARAM)types);
+        SendMessageW(save, WM_COMMAND, MAKEWPARAM(kFileType, CBN_SELCHANGE), (LPARAM)types);
+        ql::CProgram::SetText(save, kFileName, path);
+        ql::CProgram::Click(save, IDOK);
+    }
+
+    QlTestDb::TempSQLiteFile m_file;
+    ql::CProgram program;
+};
+
+TEST_F(SaveDataTest, QueryResultToCsvAndToAWorkbook)
+{
+    ASSERT_TRUE(program.Start());
+    const std::wstring folder = ql::ScratchFolder(L"save_data");
+    const std::wstring csv = folder + L"\\result.csv";
+    const std::wstring book = folder + L"\\result";
+    // Files of an earlier run would bring up the overwrite question.
+    DeleteFileW(csv.c_str());
+    DeleteFileW((book + L".xlsx").c_str());
+
+    HWND save = OpenSaveDialog();
+    ASSERT_NE(save, nullptr);
+    ChooseFile(save, csv, 1); // a result offers HTML, CSV, Excel
+    HWND options = program.WaitForDialog(L"Save As CSV File");
+    ASSERT_NE(options, nullptr);
+    ql::CProgram::SetText(options, 1020, L";");
+    ql::CProgram::Click(options, IDOK);
+    const std::wstring expected = L"\xFEFF\"id\";\"name\"\n1;\"a;b\"\n2;\"line\nbreak\"\n3;\n";
+    const std::string bytes((const char*)expected.data(), expected.size() * 2);
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(csv) == bytes; }, 20000))
+        << ql::ReadFileBytes(csv).size() << " bytes";
+    EXPECT_EQ(ql::RegString(L"CSV separator"), L";");
+
+    // The workbook: the name gets its extension.
+    save = PostSaveData();
+    ASSERT_NE(save, nullptr);
+    ChooseFile(save, book, 2);
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(book + L".xlsx").substr(0, 2) == "PK"; },
+                            30000));
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close());
+}
+
+} // namespace
