@@ -4,6 +4,7 @@
 
 #include "app/app_settings.h"
 #include "app/windows_array.h"
+#include "editor/color_edit_ctrl.h"
 #include "editor/rce_messages.h"
 #include "framework/recent_file_list.h"
 #include "resources/resource.h"
@@ -89,6 +90,9 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_COMMAND(ID_VIEW_SWITCH_DBBAR, &CMainFrame::OnSwitchToDatabaseBar)
     ON_UPDATE_COMMAND_UI(ID_VIEW_SWITCH_DBBAR, &CMainFrame::OnUpdateSwitchToDatabaseBar)
     ON_UPDATE_COMMAND_UI(ID_QUERY_CONSTRAINTS, &CMainFrame::OnUpdateConstraints)
+    // ---- Object browser
+    ON_COMMAND(ID_VIEW_REFRESH_DBBAR, &CMainFrame::OnRefreshDatabaseBar)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_REFRESH_DBBAR, &CMainFrame::OnUpdateRefreshDatabaseBar)
 END_MESSAGE_MAP()
 
 namespace {
@@ -280,6 +284,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
     m_menuPainter.LoadToolBarImages(GetMenu(), &m_wndToolBar, true);
     m_popupPainter.LoadToolBarImages(nullptr, &m_wndToolBar, true);
     CreateSmallIcons();
+    CColorEditCtrl::SetAutoCompleteFiller(&CMainFrame::FillAutoCompleteWords);
     return 0;
 }
 

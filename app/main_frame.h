@@ -81,6 +81,11 @@ public:
     CDBBar& GetDBBar() { return m_wndDBBar; }
     COutputBar& GetOutputBar() { return m_wndOutputBar; }
     CImageList& GetSmallIcons() { return m_imlSmallIcons; }
+    CToolBar& GetToolBar() { return m_wndToolBar; }
+
+    // ---- Object browser (main_frame_browser.cpp) -----------------------------------------------
+    // The editor's auto-complete words: schemas and names of the database bar's trees.
+    static BOOL FillAutoCompleteWords(CWnd* pMainWnd, CRCEAutoCompleteWordArray& words);
 
     // ---- Child windows (main_frame_children.cpp) -----------------------------------------------
     // Closes every grid window and, with bScripts, every script window (after asking to save).
@@ -242,6 +247,8 @@ protected:
     afx_msg void OnShowDatabaseBar();
     afx_msg void OnUpdateShowDatabaseBar(CCmdUI* pCmdUI);
     afx_msg void OnEndTransaction();
+    afx_msg void OnRefreshDatabaseBar();
+    afx_msg void OnUpdateRefreshDatabaseBar(CCmdUI* pCmdUI);
     afx_msg void OnUpdateEndTransaction(CCmdUI* pCmdUI);
     afx_msg void OnBeginTransaction();
     afx_msg void OnUpdateBeginTransaction(CCmdUI* pCmdUI);

@@ -1,8 +1,8 @@
-// CDBBar: the docking database bar on the left of the main window (bar id 109). For now a plain
-// sizing bar with an empty client area: the object trees and their tabs are built into it here,
-// and Refresh and RefreshCurrent then fill and clear them.
+// CDBBar: the docking "Database" bar on the left of the main window (bar id 109). Its only child
+// is the tab control with the object trees, which fills the whole client area.
 #pragma once
 
+#include "browser/db_tab_ctrl.h"
 #include "controls/sizing_vs2015_bar.h"
 
 class CDBBar : public CSizingVS2015Bar
@@ -17,4 +17,13 @@ public:
     void Refresh(bool bShow);
     // Empties and refills the tree of the visible tab.
     void RefreshCurrent();
+
+    CDBTabCtrl& GetTabCtrl() { return m_tabCtrl; }
+
+protected:
+    CDBTabCtrl m_tabCtrl;
+
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    DECLARE_MESSAGE_MAP()
 };

@@ -268,6 +268,95 @@
 #define IDC_EXPORT_ENCODING 1179
 
 // ---- Object browser ----------------------------------------------------------------------------
+// Small icons of the database bar, its trees and the object lists (16 x 16).
+#define IDI_DBO_FUNCTION 182
+#define IDI_DBO_PROCEDURE 183
+#define IDI_DBO_SCHEMA 185
+#define IDI_DBO_INVALID_PROCEDURE 192
+#define IDI_DBO_INVALID_FUNCTION 193
+#define IDI_DBO_PACKAGE 206
+#define IDI_DBO_INVALID_PACKAGE 207
+#define IDI_DBO_TRIGGERS_TAB 211
+#define IDI_DBO_TRIGGER 212
+#define IDI_DBO_INVALID_TRIGGER 213
+#define IDI_DBO_UNIQUE 231
+#define IDI_DBO_CHECK 153
+#define IDI_DBO_TABLE 187
+#define IDI_DBO_VIEW 188
+#define IDI_DBO_SYSTEM_TABLE 208
+#define IDI_DBO_PROPERTIES 223
+// Context menus of the trees and the object lists.
+#define IDR_DBO_SCHEMA_MENU 199
+#define IDR_DBO_TABLE_MENU 200
+#define IDR_DBO_VIEW_MENU 201
+#define IDR_DBO_PROC_MENU 202
+#define IDR_DBO_PROP_MENU 212
+#define IDR_DBO_TRIGGER_MENU 217
+#define IDR_DBO_TABLE_SCHEMA_MENU 222
+#define IDR_DBO_VIEW_SCHEMA_MENU 237
+// Dialogs and pages.
+#define IDD_DBO_PROPERTIES 244
+#define IDD_DBO_COLUMNS_PAGE 149
+#define IDD_DBO_INDEXES_PAGE 204
+#define IDD_DBO_CONSTRAINTS_PAGE 230
+#define IDD_DBO_TRIGGERS_PAGE 212
+#define IDD_DBO_TEXT_PAGE 246
+#define IDD_DBO_PARAMETERS_PAGE 169
+#define IDD_DBO_ERRORS_PAGE 194
+#define IDD_DBO_CONSTRAINTS 245
+#define IDD_DBO_RENAME 232
+#define IDD_DBO_TYPES 141
+#define IDD_DBO_FUNCTIONS 151
+#define IDD_DBO_CONNECTION_PROPERTIES 135
+#define IDC_DBO_LIST 1054
+#define IDC_DBO_EXPORT 1142
+#define IDC_DBO_VIEW_TEXT 1144
+#define IDC_DBO_DROP 1145
+#define IDC_DBO_OLD_NAME 1158
+#define IDC_DBO_NEW_NAME 1159
+#define IDC_DBO_RENAME 1160
+#define IDC_DBO_TABS 1176
+#define IDC_DBO_TEXT 1001
+#define IDC_DBO_ERRORS 1123
+// Windows of the database bar.
+#define IDW_DBO_SWITCH 110
+#define IDW_DBO_TABLES_TREE 130
+#define IDW_DBO_VIEWS_TREE 131
+#define IDW_DBO_PROCS_TREE 132
+#define IDW_DBO_LOADING_TREE 133
+#define IDW_DBO_TRIGGERS_TREE 135
+// Commands of the tree and list menus.
+#define ID_DBO_REFRESH 32850
+#define ID_DBO_OPEN 32851
+#define ID_DBO_DROP 32853
+#define ID_DBO_SAVE_DATA 32860
+#define ID_DBO_VIEW_TEXT 32861
+#define ID_DBO_VIEW_ERRORS 32865
+#define ID_DBO_EXECUTE 32873
+#define ID_DBO_INDEXES 32874
+#define ID_DBO_COPY_NAME 32877
+#define ID_DBO_OPEN_PLAN 32882
+#define ID_DBO_COPY_NAMES_TYPES 32883
+#define ID_DBO_COPY_NAMES 32884
+#define ID_DBO_EXPORT 32885
+#define ID_DBO_SELECT_ALL 32886
+#define ID_DBO_TRIGGERS 32888
+#define ID_DBO_OPEN_FILTER 32900
+#define ID_DBO_CONSTRAINTS 32907
+#define ID_DBO_RENAME 32910
+#define ID_DBO_SCHEMA_CONSTRAINTS 32912
+// Strings.
+#define IDS_READING_CONSTRAINTS 108
+#define IDS_CONSTRAINT_CHECK 152
+#define IDS_CONSTRAINT_PRIMARY_KEY 153
+#define IDS_CONSTRAINT_FOREIGN_KEY 154
+#define IDS_CONSTRAINT_UNIQUE 155
+#define IDS_DROP_CONSTRAINT 156
+#define IDS_DROPPING_CONSTRAINTS 157
+#define IDS_DROP_CONSTRAINTS 158
+#define IDS_READING_TRIGGERS 61246
+#define IDS_NO_CONSTRAINTS_FOR 61253
+#define IDS_NO_CONSTRAINTS 61254
 
 // ---- Procedures, tables dialog, join wizard, options --------------------------------------------
 // Stored-procedure parameters and results.
