@@ -99,6 +99,9 @@ namespace {
 
 CMainFrame* g_pMainFrame = nullptr;
 
+// Retries a close request that came while a database bar tree was being filled.
+constexpr UINT_PTR kCloseRetryTimer = 0x5142;
+
 const UINT kIndicators[] = {ID_SEPARATOR,       ID_INDICATOR_ROWS, ID_INDICATOR_PANE2,
                             ID_INDICATOR_TRANS, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,
                             ID_INDICATOR_SCRL};
@@ -290,6 +293,14 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
 void CMainFrame::OnClose()
 {
+    // A tree of the database bar is being filled: the wait dialog it opens runs the messages
+    // already queued, this one too. Close once the fill is over (a timer, not a new WM_CLOSE,
+    // which that dialog would run again at once).
+    if (CDBTreeCtrl::IsAnyFillRunning())
+    {
+        SetTimer(kCloseRetryTimer, 100, nullptr);
+        return;
+    }
     theSettings.SaveWindowPlacement(this);
     if (!CloseAllChildren(true))
         return;
@@ -444,5 +455,10 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent == 1)
         AutoSaveScripts();
+    if (nIDEvent == kCloseRetryTimer)
+    {
+        KillTimer(kCloseRetryTimer);
+        PostMessage(WM_CLOSE);
+    }
     CMDIFrameWnd::OnTimer(nIDEvent);
 }

@@ -11,6 +11,7 @@ IMPLEMENT_DYNAMIC(CDBTabCtrl, CRWndSwitch)
 BEGIN_MESSAGE_MAP(CDBTabCtrl, CRWndSwitch)
     ON_WM_CREATE()
     ON_WM_SIZE()
+    ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -35,7 +36,16 @@ CDBTabCtrl::CDBTabCtrl()
       m_viewsTree(&m_loadingTree), m_procsTree(&m_loadingTree), m_triggersTree(&m_loadingTree)
 {}
 
-CDBTabCtrl::~CDBTabCtrl() = default;
+CDBTabCtrl::~CDBTabCtrl()
+{
+    m_bClosing = true;
+}
+
+void CDBTabCtrl::OnDestroy()
+{
+    m_bClosing = true;
+    CRWndSwitch::OnDestroy();
+}
 
 CDBTreeCtrl* CDBTabCtrl::GetTree(int nIndex)
 {
@@ -137,7 +147,7 @@ void CDBTabCtrl::OnSize(UINT nType, int cx, int cy)
 
 bool CDBTabCtrl::ActivateTab(int nIndex)
 {
-    if (nIndex == m_nCurrentTab)
+    if (m_bClosing || nIndex == m_nCurrentTab)
         return true;
     CDBTreeCtrl* pTree = GetTree(nIndex);
     if (pTree == nullptr)
@@ -175,6 +185,8 @@ void CDBTabCtrl::RefreshTree(int nIndex)
 
 void CDBTabCtrl::RefreshVisible()
 {
+    if (m_bClosing)
+        return;
     for (int nIndex : {kTables, kViews, kProcedures})
     {
         if (GetTree(nIndex)->IsWindowVisible())
@@ -189,6 +201,8 @@ void CDBTabCtrl::RefreshVisible()
 
 void CDBTabCtrl::ClearAll()
 {
+    if (m_bClosing)
+        return;
     m_nCurrentTab = -1;
     for (int nIndex : {kTables, kViews, kProcedures, kTriggers})
         GetTree(nIndex)->Clear();
@@ -196,6 +210,8 @@ void CDBTabCtrl::ClearAll()
 
 bool CDBTabCtrl::AddAutoCompleteWords(CRCEAutoCompleteWordArray& words)
 {
+    if (m_bClosing)
+        return false;
     CWaitHolder wait;
     for (int nIndex : {kTables, kViews, kProcedures})
     {

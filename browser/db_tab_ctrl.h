@@ -52,10 +52,14 @@ protected:
     CTreeCtrl m_loadingTree;
     int m_nCurrentTab = -1;
     CRDatabaseHelper* m_pHelper = nullptr;
+    // Set once the window or the object goes: the trees may already be half destroyed then, and
+    // the strip still activates a neighbour tab when a hosted tree's window is destroyed.
+    bool m_bClosing = false;
 
     void RefreshTree(int nIndex);
 
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
 };

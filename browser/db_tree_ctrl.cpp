@@ -121,6 +121,11 @@ void CDBTreeCtrl::ShowLoading(bool bLoading)
 
 bool CDBTreeCtrl::RunFillStep(CWaitHolder& wait, UINT nStatusID, const std::function<bool()>& step)
 {
+    struct CFillingScope
+    {
+        CFillingScope() { ++s_nFilling; }
+        ~CFillingScope() { --s_nFilling; }
+    } filling;
     CWnd* pMain = AfxGetMainWnd();
     if (pMain && pMain->GetSafeHwnd())
         pMain->SendMessage(WM_SETMESSAGESTRING, nStatusID);

@@ -97,12 +97,17 @@ public:
     // Names of the cached objects (auto-complete words).
     virtual void GetCachedNames(CStringArray&) const {}
 
+    // True while some tree reads the catalog: its wait dialog may run a message loop, and the
+    // main window must not go away beneath it.
+    static bool IsAnyFillRunning() { return s_nFilling > 0; }
+
     // Test hook: a command id returned instead of tracking a popup (0: track).
     static UINT s_nTestMenuCommand;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
+    static inline int s_nFilling = 0;
     CRDatabaseHelper* m_pHelper = nullptr;
     bool m_bFilled = false;
     CRMenuPainter m_menuPainter;

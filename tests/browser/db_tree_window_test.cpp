@@ -171,7 +171,7 @@ TEST_F(DBTreeSQLite, DeleteKeyAsksAndDropsButFollowsTheMenuForSystemTables)
     EXPECT_EQ(MessageBoxes()[0], CString(L"Table 'child' will be dropped.\nContinue?"));
     EXPECT_NE(FindChild(*pTables, hSchema, L"child"), nullptr);
     EXPECT_EQ(QlConnTest::QueryText(m_helper.GetDatabase(),
-                                L"SELECT count(*) FROM sqlite_master WHERE name='child'"),
+                                    L"SELECT count(*) FROM sqlite_master WHERE name='child'"),
               CString(L"1"));
 
     // A system table: its menu greys Drop, and so the key does nothing.
@@ -197,7 +197,7 @@ TEST_F(DBTreeSQLite, DeleteKeyAsksAndDropsButFollowsTheMenuForSystemTables)
     pTables->ShowContextMenu(hChild, CPoint(5, 5));
     EXPECT_EQ(FindChild(*pTables, hSchema, L"child"), nullptr);
     EXPECT_EQ(QlConnTest::QueryText(m_helper.GetDatabase(),
-                                L"SELECT count(*) FROM sqlite_master WHERE name='child'"),
+                                    L"SELECT count(*) FROM sqlite_master WHERE name='child'"),
               CString(L"0"));
 
     // Enter on a schema node toggles it.
@@ -293,6 +293,24 @@ TEST_F(DBTreePostgres, SchemaRefreshMergesOnlyThatSchema)
     HTREEITEM hA4 = FindChild(*pTables, hNode1, L"A4");
     pTables->DispatchCommand(hA4, ID_DBO_COPY_NAME);
     EXPECT_EQ(ClipboardText(), m_schema1 + L".\"A4\"");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DBTreeSQLite, FillsBehindTheWaitDialogWhenReadsRunAsJobs)
+{
+    theSettings.m_bCancelExec = 1;
+    CreateTabs();
+    CDBTreeCtrl* pTables = m_tabs.GetTree(CDBTabCtrl::kTables);
+    EXPECT_TRUE(pTables->IsFilled());
+    EXPECT_EQ(Children(*pTables, pTables->GetRootItem()).size(), 2u);
+    m_tabs.ActivateTab(CDBTabCtrl::kProcedures);
+    m_tabs.ActivateTab(CDBTabCtrl::kTriggers);
+    m_tabs.RefreshVisible();
+    EXPECT_TRUE(m_tabs.GetTree(CDBTabCtrl::kTriggers)->IsFilled());
+    theSettings.m_bCancelExec = 0;
 }
 
 } // namespace
