@@ -199,6 +199,24 @@ BOOL CDBTreeCtrl::PreTranslateMessage(MSG* pMsg)
     return CTreeCtrl::PreTranslateMessage(pMsg);
 }
 
+BOOL CDBTreeCtrl::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const UINT nID = LOWORD(wParam);
+    if (lParam == 0 && HIWORD(wParam) == 0 && nID >= ID_DBO_REFRESH &&
+        nID <= ID_DBO_SCHEMA_CONSTRAINTS)
+    {
+        HTREEITEM hItem = GetSelectedItem();
+        DispatchCommand(hItem, nID);
+        return TRUE;
+    }
+    if (lParam == 0 && nID == ID_QUERY_TABLE_INFO)
+    {
+        DispatchCommand(GetSelectedItem(), nID);
+        return TRUE;
+    }
+    return CTreeCtrl::OnCommand(wParam, lParam);
+}
+
 // ---- Owner-drawn menus -------------------------------------------------------------------------
 
 void CDBTreeCtrl::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)

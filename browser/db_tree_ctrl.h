@@ -105,6 +105,8 @@ public:
     static UINT s_nTestMenuCommand;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // A menu command sent to the tree runs on its selected item, as from its context menu.
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
 protected:
     static inline int s_nFilling = 0;

@@ -48,6 +48,9 @@ protected:
     void StartConnected(const CString& connect, const std::wstring& arguments = L"")
     {
         ql::WriteRegString(L"Connect DB at startup", L"Yes");
+        // The database bar would fill its tree behind a wait dialog of its own right after the
+        // connect; these tests wait for the dialogs of their scripts only.
+        ql::WriteRegString(L"DBBarVisible", L"No");
         ql::WriteRegString(L"ConnectString0", connect.GetString(), L"ConnectStrings");
         ASSERT_TRUE(program.Start(arguments));
         ASSERT_TRUE(ql::WaitFor([&] { return program.Title() != L"Quenlark"; }))
