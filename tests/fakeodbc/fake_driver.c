@@ -395,6 +395,7 @@ static SQLRETURN do_connect(FakeConn* c, const char* in, SQLUSMALLINT completion
         }
     }
     c->noDBMSVer = conn_value(in, "NoDBMSVer", value, sizeof value) && atoi(value);
+    c->logParams = conn_value(in, "LogParams", value, sizeof value) && atoi(value);
     if (conn_value(in, "ConnectDelay", value, sizeof value) && atoi(value) > 0)
         usleep((useconds_t)atoi(value) * 1000);
     conn_value(in, "DBMSVer", c->dbmsVer, sizeof c->dbmsVer);
@@ -740,12 +741,77 @@ SQLRETURN SQL_API SQLPrepareW(SQLHSTMT hstmt, SQLWCHAR* text, SQLINTEGER length)
     return SQL_SUCCESS;
 }
 
+/* With LogParams=1: one line per bound parameter after the statement,
+ * "PARAM <n> <IN|INOUT|OUT> c=<C type> sql=<SQL type> <value or NULL>" (text as UTF-8), and
+ * every output parameter gets a value: integers 100 + n, text "out<n>". */
+static void log_and_answer_params(FakeStmt* s)
+{
+    if (!s->conn || !s->conn->logParams)
+        return;
+    for (int n = 1; n <= FAKE_MAX_PARAMS; ++n)
+    {
+        FakeParam* p = &s->params[n];
+        if (!p->ioType)
+            continue;
+        const char* io = p->ioType == SQL_PARAM_INPUT_OUTPUT ? "INOUT"
+                         : p->ioType == SQL_PARAM_OUTPUT     ? "OUT"
+                                                             : "IN";
+        char value[512] = "NULL";
+        const int isNull = p->indicator && *p->indicator == SQL_NULL_DATA;
+        if (!isNull && p->value && p->ioType != SQL_PARAM_OUTPUT)
+        {
+            switch (p->cType)
+            {
+            case SQL_C_LONG: snprintf(value, sizeof value, "%d", *(SQLINTEGER*)p->value); break;
+            case SQL_C_SHORT: snprintf(value, sizeof value, "%d", *(SQLSMALLINT*)p->value); break;
+            case SQL_C_DOUBLE: snprintf(value, sizeof value, "%g", *(double*)p->value); break;
+            case SQL_C_WCHAR: {
+                SQLLEN bytes = p->indicator ? *p->indicator : SQL_NTS;
+                char* text = to_utf8((SQLWCHAR*)p->value,
+                                     bytes == SQL_NTS ? SQL_NTS : (SQLINTEGER)(bytes / 2));
+                snprintf(value, sizeof value, "'%s'", text ? text : "");
+                free(text);
+                break;
+            }
+            case SQL_C_CHAR: snprintf(value, sizeof value, "'%s'", (char*)p->value); break;
+            default: snprintf(value, sizeof value, "<c type %d>", p->cType); break;
+            }
+        }
+        char line[700];
+        snprintf(line, sizeof line, "PARAM %d %s c=%d sql=%d %s", n, io, p->cType, p->sqlType,
+                 value);
+        fake_log(s->conn, line);
+        if (p->ioType == SQL_PARAM_INPUT || !p->value)
+            continue;
+        if (p->cType == SQL_C_LONG)
+        {
+            *(SQLINTEGER*)p->value = 100 + n;
+            if (p->indicator)
+                *p->indicator = sizeof(SQLINTEGER);
+        }
+        else if (p->cType == SQL_C_WCHAR && p->bufferLength >= 16)
+        {
+            SQLWCHAR* out = (SQLWCHAR*)p->value;
+            out[0] = 'o';
+            out[1] = 'u';
+            out[2] = 't';
+            out[3] = (SQLWCHAR)('0' + n % 10);
+            out[4] = 0;
+            if (p->indicator)
+                *p->indicator = 4 * sizeof(SQLWCHAR);
+        }
+    }
+}
+
 SQLRETURN SQL_API SQLExecute(SQLHSTMT hstmt)
 {
     FakeStmt* s = stmt_of(hstmt);
     if (!s)
         return SQL_INVALID_HANDLE;
-    return run(s, s->prepared);
+    SQLRETURN ret = run(s, s->prepared);
+    if (SQL_SUCCEEDED(ret))
+        log_and_answer_params(s);
+    return ret;
 }
 
 SQLRETURN SQL_API SQLNumParams(SQLHSTMT hstmt, SQLSMALLINT* count)
@@ -777,16 +843,22 @@ SQLRETURN SQL_API SQLBindParameter(SQLHSTMT hstmt, SQLUSMALLINT number, SQLSMALL
                                    SQLSMALLINT digits, SQLPOINTER value, SQLLEN bufferLength,
                                    SQLLEN* indicator)
 {
-    (void)number;
-    (void)ioType;
-    (void)cType;
-    (void)sqlType;
     (void)size;
     (void)digits;
-    (void)value;
-    (void)bufferLength;
-    (void)indicator;
-    return stmt_of(hstmt) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
+    FakeStmt* s = stmt_of(hstmt);
+    if (!s)
+        return SQL_INVALID_HANDLE;
+    if (number >= 1 && number <= FAKE_MAX_PARAMS)
+    {
+        FakeParam* p = &s->params[number];
+        p->ioType = ioType;
+        p->cType = cType;
+        p->sqlType = sqlType;
+        p->value = value;
+        p->bufferLength = bufferLength;
+        p->indicator = indicator;
+    }
+    return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLCancel(SQLHSTMT hstmt)

@@ -107,7 +107,20 @@ typedef struct FakeConn
     SQLUINTEGER cursorAttr1[3]; /* static, keyset, dynamic */
     int cursorAttr1Fails[3];
     int noDBMSVer;
+    int logParams; /* LogParams=1: bound parameters logged, outputs written at SQLExecute */
 } FakeConn;
+
+/* One bound statement parameter. */
+typedef struct FakeParam
+{
+    SQLSMALLINT ioType;
+    SQLSMALLINT cType;
+    SQLSMALLINT sqlType;
+    SQLPOINTER value;
+    SQLLEN bufferLength;
+    SQLLEN* indicator;
+} FakeParam;
+#define FAKE_MAX_PARAMS 16
 
 typedef struct FakeStmt
 {
@@ -129,8 +142,9 @@ typedef struct FakeStmt
     SQLUSMALLINT* rowStatus;
     SQLULEN* rowsFetched;
     char prepared[4096];
-    char cannedPrefix[2048]; /* the canned answer of the last statement */
-    int cannedNext;          /* its next result set for SQLMoreResults; 0 none */
+    char cannedPrefix[2048];               /* the canned answer of the last statement */
+    int cannedNext;                        /* its next result set for SQLMoreResults; 0 none */
+    FakeParam params[FAKE_MAX_PARAMS + 1]; /* by marker number */
 } FakeStmt;
 
 /* fake_results.c */

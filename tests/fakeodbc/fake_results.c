@@ -242,6 +242,19 @@ static const char* const procColRows[][19] = {
     {NULL, "SALES", "ADD_ORDER", "P_NOTE", "1", "12", "VARCHAR2", NULL, NULL, NULL, NULL, NULL,
      NULL, NULL, "12", NULL, NULL, "2", ""},
 };
+/* A function with a return value, an output and an input/output parameter. */
+static const char* const procColRowsGetTotal[][19] = {
+    {NULL, "SALES", "GET_TOTAL", "RETURN_VALUE", "5", "4", "INTEGER", "10", "4", "0", "10", "1",
+     NULL, NULL, "4", NULL, NULL, "0", "YES"},
+    {NULL, "SALES", "GET_TOTAL", "P_ID", "1", "4", "INTEGER", "10", "4", "0", "10", "0", NULL, NULL,
+     "4", NULL, NULL, "1", "NO"},
+    {NULL, "SALES", "GET_TOTAL", "P_NOTE", "1", "12", "VARCHAR2", "20", "20", NULL, NULL, "1", NULL,
+     NULL, "12", NULL, NULL, "2", "YES"},
+    {NULL, "SALES", "GET_TOTAL", "P_OUT", "4", "12", "VARCHAR2", "20", "20", NULL, NULL, "1", NULL,
+     NULL, "12", NULL, NULL, "3", "YES"},
+    {NULL, "SALES", "GET_TOTAL", "P_IO", "2", "4", "INTEGER", "10", "4", "0", "10", "1", NULL, NULL,
+     "4", NULL, NULL, "4", "YES"},
+};
 
 static const FakeColumn statCols[] = {T("TABLE_CAT"),
                                       T("TABLE_SCHEM"),
@@ -326,6 +339,9 @@ void fake_catalog_result(FakeStmt* stmt, const char* function, const char* const
         ROWS(stmt, fkCols, fkRows);
     else if (strcmp(function, "SQLProcedures") == 0)
         ROWS(stmt, procCols, procRows);
+    else if (strcmp(function, "SQLProcedureColumns") == 0 && argCount > 2 && args[2] &&
+             (strcmp(args[2], "GET_TOTAL") == 0 || strcmp(args[2], "GET\\_TOTAL") == 0))
+        ROWS(stmt, procColCols, procColRowsGetTotal);
     else if (strcmp(function, "SQLProcedureColumns") == 0)
         ROWS(stmt, procColCols, procColRows);
     else if (strcmp(function, "SQLStatistics") == 0)
