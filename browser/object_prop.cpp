@@ -3,6 +3,7 @@
 #include "browser/object_prop.h"
 
 #include "browser/object_prop_text.h"
+#include "browser/rename_dlg.h"
 #include "controls/window_helpers.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
@@ -189,6 +190,38 @@ bool CDBObjProp::Export()
     catch (...)
     {}
     return bDone;
+}
+
+// ---- Renames -----------------------------------------------------------------------------------
+
+INT_PTR CDBObjProp::GetSelectedRecord(INT_PTR nCount) const
+{
+    const int nRow = GetSelectedItem();
+    const INT_PTR nRecord = nRow >= 0 ? (INT_PTR)GetItemData(nRow) : -1;
+    return nRecord >= 0 && nRecord < nCount ? nRecord : -1;
+}
+
+bool CDBObjProp::RunRename(UINT nKind, CStringPair name, LPCWSTR pszSubName,
+                           const std::function<bool(const CString&)>& rename, CString& strNewName)
+{
+    CRenameDBObjDlg dlg(nKind, &name, pszSubName, GetParent());
+    if (dlg.DoModal() != IDOK)
+        return false;
+    strNewName = dlg.GetNewName();
+    bool bRenamed = false;
+    RunReportingErrors(
+        [&] {
+            CWaitCursor wait;
+            bRenamed = rename(strNewName);
+        },
+        nullptr, false);
+    return bRenamed;
+}
+
+void CDBObjProp::SetRenamedRow(int nRow, int nColumn, const CString& strNewName)
+{
+    SetItemText(nRow, nColumn, strNewName);
+    SetColumnWidth(nColumn, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 // ---- Drops -------------------------------------------------------------------------------------

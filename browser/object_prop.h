@@ -67,6 +67,14 @@ protected:
                              LPCWSTR pszProcess, const std::function<CString(int)>& name,
                              const std::function<void(int)>& drop);
     void DeleteRows(const std::vector<int>& rows);
+    // The record index (item data) of the first selected row when it is below nCount, else -1.
+    INT_PTR GetSelectedRecord(INT_PTR nCount) const;
+    // Asks for a new name in the rename dialog and runs the statement under a wait cursor; its
+    // refusal is reported. True, with the new name, when the statement succeeded.
+    bool RunRename(UINT nKind, CStringPair name, LPCWSTR pszSubName,
+                   const std::function<bool(const CString&)>& rename, CString& strNewName);
+    // The new name in the first column of the row, that column sized to fit.
+    void SetRenamedRow(int nRow, int nColumn, const CString& strNewName);
     // Called after each object of a drop run was dropped (before the next is asked for).
     virtual void OnObjectDropped(int) {}
 

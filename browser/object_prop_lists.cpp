@@ -2,7 +2,6 @@
 #include "browser/object_prop.h"
 
 #include "browser/object_prop_text.h"
-#include "browser/rename_dlg.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -181,24 +180,16 @@ bool CTableProp::RenameColumn()
     if (nRow < 0 || !m_pHelper->CanRenameColumn())
         return false;
     const CString column = GetItemText(nRow, m_nName);
-    CStringPair table = m_name;
-    CRenameDBObjDlg dlg(0, &table, column, GetParent());
-    if (dlg.DoModal() != IDOK)
+    CString newName;
+    if (!RunRename(
+            0, m_name, column,
+            [&](const CString& name) { return m_pHelper->RenameColumn(m_name, column, name); },
+            newName))
         return false;
-    bool bRenamed = false;
-    RunReportingErrors(
-        [&] {
-            CWaitCursor wait;
-            bRenamed = m_pHelper->RenameColumn(m_name, column, dlg.GetNewName());
-        },
-        nullptr, false);
-    if (!bRenamed)
-        return false;
-    SetItemText(nRow, m_nName, dlg.GetNewName());
-    SetColumnWidth(m_nName, LVSCW_AUTOSIZE_USEHEADER);
+    SetRenamedRow(nRow, m_nName, newName);
     const INT_PTR nRecord = (INT_PTR)GetItemData(nRow);
     if (nRecord >= 0 && nRecord < m_columns.GetSize())
-        wcsncpy_s(m_columns[nRecord].szColumnName, dlg.GetNewName(), _TRUNCATE);
+        wcsncpy_s(m_columns[nRecord].szColumnName, newName, _TRUNCATE);
     return true;
 }
 
@@ -393,9 +384,8 @@ CString CConstraintProp::GetExportItemText(int nRow, int nColumn)
 
 void CConstraintProp::ShowText()
 {
-    const int nRow = GetSelectedItem();
-    const INT_PTR nRecord = nRow >= 0 ? (INT_PTR)GetItemData(nRow) : -1;
-    if (nRecord < 0 || nRecord >= m_constraints.GetSize())
+    const INT_PTR nRecord = GetSelectedRecord(m_constraints.GetSize());
+    if (nRecord < 0)
         return;
     const CDBConstraintInfo& c = m_constraints[nRecord];
     CShowSQLDlg dlg(FormatObjectName(c.GetName(), CatalogDB(m_pHelper), true) + L" text",
@@ -406,27 +396,19 @@ void CConstraintProp::ShowText()
 
 bool CConstraintProp::RenameConstraint()
 {
-    const int nRow = GetSelectedItem();
-    const INT_PTR nRecord = nRow >= 0 ? (INT_PTR)GetItemData(nRow) : -1;
-    if (nRecord < 0 || nRecord >= m_constraints.GetSize() ||
-        !m_pHelper->CanRenameObject(DBOBJ_CONSTRAINT))
+    const INT_PTR nRecord = GetSelectedRecord(m_constraints.GetSize());
+    if (nRecord < 0 || !m_pHelper->CanRenameObject(DBOBJ_CONSTRAINT))
         return false;
-    CStringPair name = m_constraints[nRecord].GetName();
-    CRenameDBObjDlg dlg(DBOBJ_CONSTRAINT, &name, nullptr, GetParent());
-    if (dlg.DoModal() != IDOK)
+    CString newName;
+    if (!RunRename(
+            DBOBJ_CONSTRAINT, m_constraints[nRecord].GetName(), nullptr,
+            [&](const CString& name) {
+                return m_pHelper->RenameConstraint(m_constraints[nRecord], name);
+            },
+            newName))
         return false;
-    bool bRenamed = false;
-    RunReportingErrors(
-        [&] {
-            CWaitCursor wait;
-            bRenamed = m_pHelper->RenameConstraint(m_constraints[nRecord], dlg.GetNewName());
-        },
-        nullptr, false);
-    if (!bRenamed)
-        return false;
-    SetItemText(nRow, m_nName, dlg.GetNewName());
-    SetColumnWidth(m_nName, LVSCW_AUTOSIZE_USEHEADER);
-    m_constraints[nRecord].m_strName = dlg.GetNewName();
+    SetRenamedRow(GetSelectedItem(), m_nName, newName);
+    m_constraints[nRecord].m_strName = newName;
     return true;
 }
 
@@ -509,9 +491,8 @@ CString CTriggerProp::GetCopyPart(int nRow, UINT)
 
 void CTriggerProp::ShowText()
 {
-    const int nRow = GetSelectedItem();
-    const INT_PTR nRecord = nRow >= 0 ? (INT_PTR)GetItemData(nRow) : -1;
-    if (nRecord < 0 || nRecord >= m_triggers.GetSize())
+    const INT_PTR nRecord = GetSelectedRecord(m_triggers.GetSize());
+    if (nRecord < 0)
         return;
     const CStringPair name = m_triggers[nRecord].GetName();
     CString text;
@@ -529,27 +510,20 @@ void CTriggerProp::ShowText()
 
 bool CTriggerProp::RenameTrigger()
 {
-    const int nRow = GetSelectedItem();
-    const INT_PTR nRecord = nRow >= 0 ? (INT_PTR)GetItemData(nRow) : -1;
-    if (nRecord < 0 || nRecord >= m_triggers.GetSize() ||
-        !m_pHelper->CanRenameObject(DBOBJ_TRIGGER))
+    const INT_PTR nRecord = GetSelectedRecord(m_triggers.GetSize());
+    if (nRecord < 0 || !m_pHelper->CanRenameObject(DBOBJ_TRIGGER))
         return false;
-    CStringPair name = m_triggers[nRecord].GetName();
-    CRenameDBObjDlg dlg(DBOBJ_TRIGGER, &name, nullptr, GetParent());
-    if (dlg.DoModal() != IDOK)
+    const CStringPair trigger = m_triggers[nRecord].GetName();
+    CString newName;
+    if (!RunRename(
+            DBOBJ_TRIGGER, trigger, nullptr,
+            [&](const CString& name) {
+                return m_pHelper->RenameObject(DBOBJ_TRIGGER, trigger, name);
+            },
+            newName))
         return false;
-    bool bRenamed = false;
-    RunReportingErrors(
-        [&] {
-            CWaitCursor wait;
-            bRenamed = m_pHelper->RenameObject(DBOBJ_TRIGGER, name, dlg.GetNewName());
-        },
-        nullptr, false);
-    if (!bRenamed)
-        return false;
-    SetItemText(nRow, 0, dlg.GetNewName());
-    SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER);
-    m_triggers[nRecord].m_strName = dlg.GetNewName();
+    SetRenamedRow(GetSelectedItem(), 0, newName);
+    m_triggers[nRecord].m_strName = newName;
     return true;
 }
 
@@ -685,23 +659,17 @@ CString CIndexProp::GetExportItemText(int nRow, int nColumn)
 bool CIndexProp::RenameIndex()
 {
     const int nRow = GetSelectedItem();
-    const INT_PTR nRecord = nRow >= 0 ? (INT_PTR)GetItemData(nRow) : -1;
-    if (nRecord < 0 || nRecord >= (INT_PTR)m_indexes.size())
+    const INT_PTR nRecord = GetSelectedRecord((INT_PTR)m_indexes.size());
+    if (nRecord < 0)
         return false;
     const CRStatistics::CStatisticInfo info = m_indexes[nRecord];
-    CStringPair table = m_name;
-    CRenameDBObjDlg dlg(8, &table, info.szIndexName, GetParent());
-    if (dlg.DoModal() != IDOK)
-        return false;
-    bool bRenamed = false;
-    RunReportingErrors(
-        [&] {
-            CWaitCursor wait;
-            bRenamed = m_pHelper->RenameIndex(m_name, info.szTableSchem, info.szIndexName,
-                                              dlg.GetNewName());
-        },
-        nullptr, false);
-    if (!bRenamed)
+    CString newName;
+    if (!RunRename(
+            8, m_name, info.szIndexName,
+            [&](const CString& name) {
+                return m_pHelper->RenameIndex(m_name, info.szTableSchem, info.szIndexName, name);
+            },
+            newName))
         return false;
     Fill(nullptr);
     if (nRow < GetItemCount())

@@ -151,4 +151,103 @@ TEST_F(DatabaseBarE2E, CopyNameAndDeleteWithNoThenYes)
     EXPECT_TRUE(program.Close());
 }
 
+// The visible control of a dialog (its pages included) with the id.
+HWND FindVisibleControl(HWND dialog, int id)
+{
+    struct Search
+    {
+        int id;
+        HWND found = nullptr;
+    } search{id};
+    EnumChildWindows(
+        dialog,
+        [](HWND wnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (GetDlgCtrlID(wnd) == s->id && IsWindowVisible(wnd))
+            {
+                s->found = wnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        (LPARAM)&search);
+    return search.found;
+}
+
+TEST_F(DatabaseBarE2E, ConstraintsPageOfATableAndTheEmptyAnswerOfASchema)
+{
+    const CString parent = L"ql_e2e_parent_" + m_tag;
+    const CString schema = L"ql_e2e_s_" + m_tag;
+    m_db.ExecuteSQL(L"CREATE TABLE public." + parent + L" (id int, code text CONSTRAINT ck_code_" +
+                    m_tag + L" CHECK (length(code) < 10), CONSTRAINT " + parent +
+                    L"_key UNIQUE (code))");
+    m_db.ExecuteSQL(L"CREATE SCHEMA " + schema);
+    m_db.ExecuteSQL(L"CREATE TABLE " + schema + L".plain (id int)");
+    HWND tree = StartConnected();
+    ASSERT_NE(tree, nullptr);
+    HTREEITEM item = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return (item = FindRemoteItem(program, tree, L"public", (LPCWSTR)parent)) != nullptr;
+    }));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    PostMessageW(tree, WM_COMMAND, ID_DBO_CONSTRAINTS, 0);
+    HWND dlg = program.WaitForDialog(L"\"public\"." + std::wstring(parent) + L" information");
+    ASSERT_NE(dlg, nullptr);
+    HWND tabs = GetDlgItem(dlg, IDC_DBO_TABS);
+    EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 2) << "opened on the Constraints tab";
+    HWND list = nullptr;
+    ASSERT_TRUE(
+        ql::WaitFor([&] { return (list = FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr; }));
+    std::vector<std::wstring> names = program.ListItems(list, 0);
+    std::vector<std::wstring> types = program.ListItems(list, 1);
+    std::vector<std::wstring> texts = program.ListItems(list, 3);
+    int check = -1, unique = -1;
+    for (size_t i = 0; i < names.size(); ++i)
+    {
+        if (names[i] == L"ck_code_" + std::wstring(m_tag))
+            check = (int)i;
+        if (names[i] == std::wstring(parent) + L"_key")
+            unique = (int)i;
+    }
+    ASSERT_GE(check, 0);
+    ASSERT_GE(unique, 0);
+    EXPECT_EQ(types[check], L"Check");
+    EXPECT_EQ(texts[check], L"(length(code) < 10)");
+    EXPECT_EQ(types[unique], L"Unique");
+
+    for (int i = 0; i < (int)names.size(); ++i)
+        program.SelectListItem(list, i, i == unique);
+    PostMessageW(GetParent(list), WM_COMMAND, IDC_DBO_DROP, 0);
+    HWND box = program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    ql::CProgram::Click(box, IDYES);
+    EXPECT_TRUE(ql::WaitFor([&] { return program.ListItems(list, 0).size() == names.size() - 1; }));
+    EXPECT_EQ(QlConnTest::QueryText(m_db, L"SELECT count(*) FROM pg_constraint WHERE conname = '" +
+                                              parent + L"_key'"),
+              CString(L"0"));
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+
+    // A schema whose tables have no constraints.
+    HTREEITEM node = nullptr;
+    for (HTREEITEM n = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); n && !node;
+         n = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)n))
+        if (FindRemoteItem(program, tree, (LPCWSTR)schema, L"plain") != nullptr)
+            node = (HTREEITEM)SendMessageW(
+                tree, TVM_GETNEXTITEM, TVGN_PARENT,
+                (LPARAM)FindRemoteItem(program, tree, (LPCWSTR)schema, L"plain"));
+    ASSERT_NE(node, nullptr);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)node);
+    PostMessageW(tree, WM_COMMAND, ID_DBO_SCHEMA_CONSTRAINTS, 0);
+    box = program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ql::CProgram::MessageBoxText(box),
+              L"No constraints for " + std::wstring(schema) + L".");
+    ql::CProgram::Click(box, IDOK);
+    EXPECT_TRUE(program.Close());
+    m_db.ExecuteSQL(L"DROP TABLE public." + parent);
+    m_db.ExecuteSQL(L"DROP SCHEMA " + schema + L" CASCADE");
+}
+
 } // namespace
