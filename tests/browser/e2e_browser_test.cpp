@@ -250,4 +250,35 @@ TEST_F(DatabaseBarE2E, ConstraintsPageOfATableAndTheEmptyAnswerOfASchema)
     m_db.ExecuteSQL(L"DROP SCHEMA " + schema + L" CASCADE");
 }
 
+TEST_F(DatabaseBarE2E, ViewTextOpensTheViewsSourceInAScriptWindow)
+{
+    const CString view = L"ql_e2e_v_" + m_tag;
+    m_db.ExecuteSQL(L"CREATE VIEW public." + view + L" AS SELECT 1 AS id");
+    HWND tables = StartConnected();
+    ASSERT_NE(tables, nullptr);
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return FindRemoteItem(program, tables, L"public", (LPCWSTR)m_child) != nullptr;
+    })) << "not connected";
+    // Refresh on the whole views tree fills it even while its tab is not shown.
+    HWND views = program.FindChild(IDW_DBO_VIEWS_TREE);
+    ASSERT_NE(views, nullptr);
+    PostMessageW(views, WM_COMMAND, ID_DBO_REFRESH, 0);
+    HTREEITEM item = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return (item = FindRemoteItem(program, views, L"public", (LPCWSTR)view)) != nullptr;
+    }));
+    SendMessageW(views, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    PostMessageW(views, WM_COMMAND, ID_DBO_VIEW_TEXT, 0);
+    HWND client = FindWindowExW(program.MainWindow(), nullptr, L"MDIClient", nullptr);
+    ASSERT_NE(client, nullptr);
+    const std::wstring title = L"\"public\"." + std::wstring(view) + L" text";
+    EXPECT_TRUE(ql::WaitFor([&] {
+        HWND child = (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0);
+        return child != nullptr && ql::WindowText(child).find(title) == 0;
+    })) << "no script window titled with the view's name";
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    program.Kill();
+    m_db.ExecuteSQL(L"DROP VIEW public." + view);
+}
+
 } // namespace
