@@ -12,17 +12,9 @@
 
 namespace {
 
-CString LoadText(UINT nID, LPCWSTR pszFallback)
+void Warn(UINT nID)
 {
-    CString s;
-    if (!s.LoadString(nID))
-        s = pszFallback;
-    return s;
-}
-
-void Warn(UINT nID, LPCWSTR pszFallback)
-{
-    AfxMessageBox(LoadText(nID, pszFallback), MB_ICONEXCLAMATION);
+    AfxMessageBox(LoadResString(nID), MB_ICONEXCLAMATION);
 }
 
 const int kColumnName = 0;
@@ -65,7 +57,7 @@ CTablesDlg::CTablesDlg(CRDatabaseHelper* pHelper, int nObjectKind, CWnd* pParent
     CWaitHolder wait;
     if (nObjectKind != DBOBJ_PROCEDURE)
     {
-        wait.Begin(LoadText(IDS_READING_TABLES, L"Reading tables info..."));
+        wait.Begin(LoadResString(IDS_READING_TABLES));
         CTableInfoArray tables;
         pHelper->GetTables(&wait, strSchema, nObjectKind, false, tables);
         for (INT_PTR i = 0; i < tables.GetSize(); ++i)
@@ -272,7 +264,7 @@ void CTablesDlg::OnOK()
     GetSelectedObjects(m_result);
     if (m_result.GetSize() == 0)
     {
-        Warn(IDS_NO_ITEMS_SELECTED, L"No items selected");
+        Warn(IDS_NO_ITEMS_SELECTED);
         return;
     }
     LastChosen(m_nObjectKind) = m_result[0];
@@ -291,7 +283,7 @@ void CTablesDlg::ShowObject(int nPage, int nKind)
     CStringPair name;
     if (GetFocusedObject(name) < 0)
     {
-        Warn(IDS_NO_ITEMS_SELECTED, L"No items selected");
+        Warn(IDS_NO_ITEMS_SELECTED);
         return;
     }
     LastChosen(m_nObjectKind) = name;
@@ -321,7 +313,7 @@ void CTablesDlg::OnRename()
     const int nRow = GetFocusedObject(name);
     if (nRow < 0)
     {
-        Warn(IDS_NO_ITEMS_SELECTED, L"No items selected");
+        Warn(IDS_NO_ITEMS_SELECTED);
         return;
     }
     CString strNewName;
@@ -347,7 +339,7 @@ void CTablesDlg::OnDrop()
     GetSelectedObjects(selected);
     if (selected.GetSize() == 0)
     {
-        Warn(IDS_NO_ITEMS_SELECTED, L"No items selected");
+        Warn(IDS_NO_ITEMS_SELECTED);
         return;
     }
     CRDatabase* pCatalog = &m_pHelper->GetCatalogDatabase();
@@ -412,7 +404,7 @@ void CTablesDlg::OnSave()
     GetSelectedObjects(selected);
     if (selected.GetSize() == 0)
     {
-        Warn(IDS_NO_ITEMS_SELECTED, L"No items selected");
+        Warn(IDS_NO_ITEMS_SELECTED);
         return;
     }
     m_pHelper->SaveTablesData(selected, m_nObjectKind, this);
@@ -424,7 +416,7 @@ void CTablesDlg::Join()
     GetSelectedObjects(selected);
     if (selected.GetSize() < 2)
     {
-        Warn(IDS_SELECT_TWO_ITEMS, L"Please select at least 2 items");
+        Warn(IDS_SELECT_TWO_ITEMS);
         return;
     }
     std::vector<CJoinTableEntry> entries;

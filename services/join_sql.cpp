@@ -6,18 +6,7 @@
 #include "resources/resource.h"
 #include "services/table_relations.h"
 #include "services/wait_dlg.h"
-
-namespace {
-
-CString LoadText(UINT nID, LPCWSTR pszFallback)
-{
-    CString s;
-    if (!s.LoadString(nID))
-        s = pszFallback;
-    return s;
-}
-
-} // namespace
+#include "util/utility.h"
 
 bool CRDatabaseHelper::CollectTableRelations(const CDBObjectsArray& tables, CWnd* pParent,
                                              std::vector<CJoinTableEntry>& entries)
@@ -28,14 +17,13 @@ bool CRDatabaseHelper::CollectTableRelations(const CDBObjectsArray& tables, CWnd
         [&] {
             if (!SupportsForeignKeys())
             {
-                AfxMessageBox(LoadText(IDS_NO_FOREIGN_KEY_INFO,
-                                       L"Datebase does not provide foreign key information."),
+                AfxMessageBox(LoadResString(IDS_NO_FOREIGN_KEY_INFO),
                               MB_ICONERROR);
                 return;
             }
             CWaitHolder wait(pParent, CWaitDlg::flagCancel | CWaitDlg::flagNoMarquee,
                              static_cast<int>(tables.GetSize()));
-            wait.SetProcessText(LoadText(IDS_COLLECTING_TABLES_INFO, L"Collecting tables info..."));
+            wait.SetProcessText(LoadResString(IDS_COLLECTING_TABLES_INFO));
             for (INT_PTR i = 0; i < tables.GetSize(); ++i)
             {
                 wait.SetInfoText(FormatObjectName(tables[i], &GetCatalogDatabase(), true));
@@ -63,7 +51,7 @@ bool CRDatabaseHelper::BuildJoinSQL(std::vector<CJoinTableEntry>& entries, CWnd*
         [&] {
             CWaitHolder wait(pParent, CWaitDlg::flagCancel | CWaitDlg::flagNoMarquee,
                              static_cast<int>(2 * entries.size()));
-            wait.SetProcessText(LoadText(IDS_GENERATING_SQL, L"Generating SQL..."));
+            wait.SetProcessText(LoadResString(IDS_GENERATING_SQL));
             CString text;
             bool bCancelled = false;
             const bool bBuilt =

@@ -4,6 +4,7 @@
 #include "dbaccess/recordset.h"
 #include "dbaccess/sql_text.h"
 #include "services/database_helper.h"
+#include "util/utility.h"
 
 #include <cerrno>
 #include <climits>
@@ -187,17 +188,6 @@ bool ParseNumber(const CString& text, double& value)
     return errno != ERANGE && end && *end == 0;
 }
 
-int HexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 UINT Direction(const CProcParamsData& p, bool bReturnMarker)
 {
     if (bReturnMarker)
@@ -250,17 +240,13 @@ bool BindOne(CRRecordset& rs, const CProcParamsData& p, UINT nIO, bool bUtf8Outp
             strError = L"Not even length of data";
             return false;
         }
-        std::vector<BYTE> bytes(static_cast<size_t>(len / 2));
-        for (int i = 0; i < len; i += 2)
+        std::vector<BYTE> bytes(static_cast<size_t>(len / 2) + 1);
+        if (!HexToBytes(v, bytes.data(), len / 2))
         {
-            const int hi = HexDigit(v[i]), lo = HexDigit(v[i + 1]);
-            if (hi < 0 || lo < 0)
-            {
-                strError = L"Invalid data";
-                return false;
-            }
-            bytes[static_cast<size_t>(i / 2)] = static_cast<BYTE>(hi * 16 + lo);
+            strError = L"Invalid data";
+            return false;
         }
+        bytes.resize(static_cast<size_t>(len / 2));
         rs.AddBinaryParameter(n, nIO, type, size, digits, room, static_cast<UINT>(bytes.size()),
                               bytes.empty() ? static_cast<const void*>("") : bytes.data());
         return true;
