@@ -4,6 +4,8 @@
 #include "app/app_settings.h"
 #include "app/main_frame.h"
 #include "browser/join_wizard.h"
+#include "browser/object_dialogs.h"
+#include "browser/rename_dlg.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -287,24 +289,26 @@ void CTablesDlg::ShowObject(int nPage, int nKind)
         return;
     }
     LastChosen(m_nObjectKind) = name;
-    ShowTablesDlgObjectInfo(m_pHelper, name, nKind, nPage, this);
+    ShowDBObjectProperties(m_pHelper, name, nKind, nPage, this);
 }
 
 void CTablesDlg::OnInfo()
 {
-    ShowObject(m_nObjectKind == DBOBJ_PROCEDURE ? 5 : 0, m_nObjectKind);
+    ShowObject(m_nObjectKind == DBOBJ_PROCEDURE ? DBOPAGE_PARAMETERS : DBOPAGE_COLUMNS,
+               m_nObjectKind);
 }
 
 void CTablesDlg::OnViewText()
 {
     CStringPair name;
     const int nRow = GetFocusedObject(name);
-    ShowObject(4, nRow >= 0 ? GetDropObjectKind(m_nObjectKind, ProcType(nRow)) : m_nObjectKind);
+    ShowObject(DBOPAGE_TEXT,
+               nRow >= 0 ? GetDropObjectKind(m_nObjectKind, ProcType(nRow)) : m_nObjectKind);
 }
 
 void CTablesDlg::OnViewErrors()
 {
-    ShowObject(6, m_nObjectKind);
+    ShowObject(DBOPAGE_ERRORS, m_nObjectKind);
 }
 
 void CTablesDlg::OnRename()
@@ -316,9 +320,10 @@ void CTablesDlg::OnRename()
         Warn(IDS_NO_ITEMS_SELECTED);
         return;
     }
-    CString strNewName;
-    if (!AskTablesDlgNewName(m_nObjectKind, name, strNewName, this))
+    CRenameDBObjDlg dlg(m_nObjectKind, &name, nullptr, this);
+    if (dlg.DoModal() != IDOK)
         return;
+    const CString strNewName = dlg.GetNewName();
     RunReportingErrors(
         [&] {
             CWaitCursor wait;

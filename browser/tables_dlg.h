@@ -74,9 +74,3 @@ protected:
     std::vector<CTablesRow> m_rows;
     CDBObjectsArray m_invalid;
 };
-
-// Opens the object information dialog on a page (0 columns, 4 text, 5 parameters, 6 errors)
-// and the rename dialog. The object browser provides them (tables_dlg_objects.cpp).
-void ShowTablesDlgObjectInfo(CRDatabaseHelper* pHelper, const CStringPair& name, int nKind,
-                             int nPage, CWnd* pParent);
-bool AskTablesDlgNewName(int nKind, CStringPair& name, CString& strNewName, CWnd* pParent);
