@@ -427,6 +427,16 @@ static SQLRETURN do_connect(FakeConn* c, const char* in, SQLUSMALLINT completion
         }
         return SQL_ERROR;
     }
+    if (conn_value(in, "ConnectLimit", value, sizeof value))
+    {
+        /* The server goes away after that many connects of this process. */
+        static int connects;
+        if (++connects > atoi(value))
+        {
+            fake_add_diag(&c->diag, "08001", "[Quenlark][Fake] the server is not available");
+            return SQL_ERROR;
+        }
+    }
     c->connected = 1;
     fake_log(c, "CONNECT");
     return SQL_SUCCESS;
