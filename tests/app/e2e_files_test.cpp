@@ -1,0 +1,151 @@
+// End to end: what the command line opens, a second instance, the connect at start-up, and ODBC
+// tracing into a file.
+#include "tests/dbaccess/test_databases.h"
+#include "tests/support/program_driver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const UINT kConnectionStrings = 32772;
+const UINT kTraceOn = 32787;
+const UINT kTraceOff = 32788;
+
+std::string Narrow(const std::wstring& s)
+{
+    std::string out;
+    for (wchar_t c : s)
+        out += c < 128 ? (char)c : '?';
+    return out;
+}
+
+int CountMainWindows()
+{
+    int count = 0;
+    HWND wnd = nullptr;
+    while ((wnd = FindWindowExW(nullptr, wnd, L"Quenlark", nullptr)) != nullptr)
+        if (IsWindowVisible(wnd))
+            ++count;
+    return count;
+}
+
+class FilesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ql::WriteRegString(L"Grid lines", L"Yes");
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+    }
+
+    void ConnectWith(const std::wstring& connect)
+    {
+        program.PostCommand(kConnectionStrings);
+        HWND dlg = program.WaitForDialog(L"ODBC Connection Strings");
+        ASSERT_NE(dlg, nullptr);
+        ql::CProgram::SetText(dlg, 1000, connect);
+        ql::CProgram::Click(dlg, IDOK);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    }
+
+    // Types a path into the open-file dialog the program shows and presses OK.
+    void ChooseFile(const std::wstring& path)
+    {
+        HWND dlg = program.WaitForDialog(L"Open");
+        ASSERT_NE(dlg, nullptr);
+        HWND name = GetDlgItem(dlg, 0x47C); // the file name box of the explorer-style dialog
+        if (name == nullptr)
+            name = GetDlgItem(dlg, 0x480);
+        ASSERT_NE(name, nullptr);
+        SendMessageW(name, WM_SETTEXT, 0, (LPARAM)path.c_str());
+        ql::CProgram::Click(dlg, IDOK);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    }
+
+    ql::CProgram program;
+};
+
+TEST_F(FilesTest, QuotedDatabaseFileOnTheCommandLineConnectsAndScriptsGoToTheRunningInstance)
+{
+    const std::wstring folder = ql::ScratchFolder(L"a b");
+    const std::wstring database = folder + L"\\demo.mdb";
+    ql::WriteFileBytes(database, "");
+    ASSERT_TRUE(program.Start(L"\"" + database + L"\" extra"));
+    EXPECT_TRUE(program.WaitForTitle(L"demo.mdb - Quenlark")) << Narrow(program.Title());
+    ASSERT_EQ(CountMainWindows(), 1);
+
+    // A script is handed to the running instance: the second process ends without a window.
+    ql::CProgram second;
+    ASSERT_TRUE(second.Start(L"\"" + folder + L"\\query.sql\"", false));
+    EXPECT_TRUE(second.WaitForExit(20000));
+    EXPECT_EQ(CountMainWindows(), 1);
+
+    // A database file starts a second instance of its own.
+    ql::CProgram third;
+    ASSERT_TRUE(third.Start(L"\"" + database + L"\""));
+    EXPECT_TRUE(third.WaitForTitle(L"demo.mdb - Quenlark"));
+    EXPECT_EQ(CountMainWindows(), 2);
+    EXPECT_TRUE(third.Close());
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(FilesTest, TheMostRecentStringConnectsAtStartup)
+{
+    QlTestDb::TempSQLiteFile database;
+    ql::WriteRegString(L"Connect DB at startup", L"Yes");
+    ql::WriteRegString(L"ConnectString0", std::wstring((LPCWSTR)database.Connect()),
+                       L"ConnectStrings");
+    ASSERT_TRUE(program.Start());
+    // The driver's completed string replaces the seed.
+    EXPECT_TRUE(ql::WaitFor([] {
+        return ql::RegString(L"ConnectString0", L"ConnectStrings").rfind(L"DSN=;Database=", 0) == 0;
+    })) << Narrow(ql::RegString(L"ConnectString0", L"ConnectStrings"));
+
+    // Another instance started meanwhile does not connect.
+    ql::WriteRegString(L"ConnectString0", L"Driver=QuenlarkFake;Server=second;", L"ConnectStrings");
+    ql::CProgram second;
+    ASSERT_TRUE(second.Start());
+    Sleep(500);
+    EXPECT_EQ(second.Title(), L"Quenlark");
+    EXPECT_TRUE(second.Close());
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(FilesTest, TraceFillsTheFileUntilTracingIsTurnedOff)
+{
+    QlTestDb::TempSQLiteFile database;
+    const CString traceUnix = QlTestDb::NewUnixTempPath(L"trace", L".log");
+    const std::wstring trace = (LPCWSTR)QlTestDb::WindowsPathOf(traceUnix);
+    ASSERT_TRUE(program.Start());
+    ConnectWith(L"Driver=SQLite3;Database=" + std::wstring((LPCWSTR)database.Path()) +
+                L";Server=trace;");
+    ASSERT_TRUE(program.WaitForTitle(L"trace - Quenlark")) << Narrow(program.Title());
+
+    program.PostCommand(kTraceOn);
+    ChooseFile(trace);
+    // Every idle pass asks the connection for its transaction state: the trace grows.
+    auto poke = [&] { PostMessageW(program.MainWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); };
+    EXPECT_TRUE(ql::WaitFor([&] {
+        poke();
+        return ql::FileSize(trace) > 0;
+    })) << "no trace written";
+
+    program.PostCommand(kTraceOff);
+    Sleep(300);
+    const LONGLONG size = ql::FileSize(trace);
+    for (int i = 0; i < 10; ++i)
+    {
+        poke();
+        Sleep(50);
+    }
+    EXPECT_EQ(ql::FileSize(trace), size) << "the trace grew after Trace Off";
+    EXPECT_TRUE(program.Close());
+    QlTestDb::RemoveUnixFile(traceUnix);
+}
+
+} // namespace
