@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc odbc-mariadb postgresql mariadb-server
-  googletest imagemagick fp-utils libz-mingw-w64-dev python3-openpyxl)
+  googletest imagemagick fp-utils libz-mingw-w64-dev python3-openpyxl sqlite3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -281,4 +281,24 @@ TEST_F(ConnectTest, AboutShowsTheProductVersion)
     EXPECT_TRUE(program.Close());
 }
 
+TEST_F(ConnectTest, HelpOpensTheHelpFileBesideTheProgram)
+{
+    ASSERT_TRUE(program.Start());
+    program.PostCommand(kConnectionStrings);
+    HWND dlg = program.WaitForDialog(L"ODBC Connection Strings");
+    ASSERT_NE(dlg, nullptr);
+    ql::CProgram::Click(dlg, 1131);
+    HWND help = nullptr;
+    EXPECT_TRUE(ql::WaitFor([&] {
+        for (HWND wnd : program.TopWindows())
+            if (ql::ClassName(wnd) == L"HH Parent")
+                help = wnd;
+        return help != nullptr;
+    })) << "no help window";
+    if (help != nullptr)
+        EXPECT_EQ(ql::WindowText(help), L"Quenlark Help");
+    ql::CProgram::Click(dlg, IDCANCEL);
+    program.Kill();
+}
+
 } // namespace

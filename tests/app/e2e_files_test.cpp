@@ -80,10 +80,14 @@ TEST_F(FilesTest, QuotedDatabaseFileOnTheCommandLineConnectsAndScriptsGoToTheRun
     ASSERT_EQ(CountMainWindows(), 1);
 
     // A script is handed to the running instance: the second process ends without a window.
+    ql::WriteFileBytes(folder + L"\\query.sql", "SELECT 1;\r\n");
     ql::CProgram second;
     ASSERT_TRUE(second.Start(L"\"" + folder + L"\\query.sql\"", false));
     EXPECT_TRUE(second.WaitForExit(20000));
     EXPECT_EQ(CountMainWindows(), 1);
+    HWND client = FindWindowExW(program.MainWindow(), nullptr, L"MDIClient", nullptr);
+    EXPECT_TRUE(ql::WaitFor([&] { return GetWindow(client, GW_CHILD) != nullptr; }))
+        << "the running instance opened no script window";
 
     // A database file starts a second instance of its own.
     ql::CProgram third;
