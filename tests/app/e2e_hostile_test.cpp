@@ -91,6 +91,12 @@ protected:
         return text;
     }
 
+    static void Send(HWND wnd, COPYDATASTRUCT* data)
+    {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(wnd, WM_COPYDATA, 0, (LPARAM)data, SMTO_NORMAL, 5000, &result);
+    }
+
     bool Responds() const
     {
         DWORD_PTR result = 0;
@@ -164,16 +170,18 @@ TEST_F(HostileTest, MalformedHandOverMessagesAreIgnored)
 {
     ASSERT_TRUE(program.Start());
     // A path without its terminating zero: only cbData bytes reach the program.
-    const wchar_t unterminated[] = {L'a', L'.', L's', L'q', L'l'};
+    const wchar_t unterminated[] = {L'a', L'.', L't', L'x', L't'};
+    // (A file the program would open could show a box and keep a plain send waiting: the sends
+    // below time out instead.)
     COPYDATASTRUCT data{1, sizeof(unterminated), (void*)unterminated};
-    SendMessageW(program.MainWindow(), WM_COPYDATA, 0, (LPARAM)&data);
+    Send(program.MainWindow(), &data);
     COPYDATASTRUCT empty{1, 0, nullptr};
-    SendMessageW(program.MainWindow(), WM_COPYDATA, 0, (LPARAM)&empty);
+    Send(program.MainWindow(), &empty);
     const char narrow[] = "C:\\nowhere\\x.txt";
     COPYDATASTRUCT other{7, sizeof(narrow), (void*)narrow};
-    SendMessageW(program.MainWindow(), WM_COPYDATA, 0, (LPARAM)&other);
+    Send(program.MainWindow(), &other);
     COPYDATASTRUCT ansi{0, 3, (void*)narrow};
-    SendMessageW(program.MainWindow(), WM_COPYDATA, 0, (LPARAM)&ansi);
+    Send(program.MainWindow(), &ansi);
     EXPECT_TRUE(Responds());
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(program.Title(), L"Quenlark");
