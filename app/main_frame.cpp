@@ -302,6 +302,9 @@ void CMainFrame::OnClose()
         return;
     }
     theSettings.SaveWindowPlacement(this);
+    // An open transaction is asked about before any window closes: Cancel keeps them all.
+    if (HasOpenTransaction() && !EndTransaction())
+        return;
     if (!CloseAllChildren(true))
         return;
     if (IsConnected() && !CloseConnection())

@@ -53,6 +53,8 @@ public:
     // ---- Connection (main_frame_connect.cpp) ---------------------------------------------------
     CRDatabaseHelper& GetDatabaseHelper() { return m_dbHelper; }
     bool IsConnected() const;
+    // Connected with auto-commit off; false when the driver cannot tell.
+    bool HasOpenTransaction();
     // Opens a connection string; pszFile (a database file, or null) gives the title.
     bool OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile);
     // False when the user cancelled the end-transaction question or closing failed.

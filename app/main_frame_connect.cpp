@@ -73,7 +73,7 @@ bool CMainFrame::CloseConnection()
     RunReportingErrors(
         [&] {
             // The question comes first: Cancel keeps the connection and every window on it.
-            if (IsConnected() && m_dbHelper.GetDatabase().IsInTransaction() && !EndTransaction())
+            if (HasOpenTransaction() && !EndTransaction())
                 return;
             CloseAllChildren(false);
             DropPlanTableIfCreated();

@@ -84,20 +84,23 @@ void CMainFrame::OnUpdateConnected(CCmdUI* pCmdUI)
     pCmdUI->Enable(IsConnected());
 }
 
+bool CMainFrame::HasOpenTransaction()
+{
+    if (!IsConnected())
+        return false;
+    try
+    {
+        return m_dbHelper.GetDatabase().IsInTransaction();
+    }
+    catch (CException* e)
+    {
+        // Asked at every idle pass: a driver that cannot tell shows no transaction, no box.
+        CExceptionHolder held(e);
+    }
+    return false;
+}
+
 void CMainFrame::OnUpdateTransPane(CCmdUI* pCmdUI)
 {
-    bool bOpen = false;
-    if (IsConnected())
-    {
-        try
-        {
-            bOpen = m_dbHelper.GetDatabase().IsInTransaction();
-        }
-        catch (CException* e)
-        {
-            // Asked at every idle pass: a failing driver shows no transaction, and no box.
-            CExceptionHolder held(e);
-        }
-    }
-    pCmdUI->Enable(bOpen);
+    pCmdUI->Enable(HasOpenTransaction());
 }
