@@ -144,6 +144,24 @@ TEST_F(ProcsEndToEnd, FunctionRunsWithTypedInputsAndShowsItsValue)
     ASSERT_NE(results, nullptr);
     EXPECT_EQ(L"14", program.ListItems(ql::CProgram::Item(results, IDC_PROC_PARAMS_LIST), 3)[0]);
     ql::CProgram::Click(results, IDOK);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(results); }));
+
+    // The next call of the same function starts with the values given last, and the dialog
+    // selects the function chosen last.
+    dlg = OpenTables(ID_QUERY_PROCEDURES, L"Stored procedures");
+    ASSERT_NE(dlg, nullptr);
+    list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+    const int selected = ql::CProgram::ListSelection(list);
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(std::wstring(f.GetString()), program.ListItems(list, 0)[selected]);
+    ql::CProgram::Click(dlg, IDOK);
+    params = program.WaitForDialog(L"Parameters");
+    ASSERT_NE(params, nullptr);
+    const auto again = program.ListItems(ql::CProgram::Item(params, IDC_PROC_PARAMS_LIST), 3);
+    ASSERT_EQ(2u, again.size());
+    EXPECT_EQ(L"5", again[0]);
+    EXPECT_EQ(L"O'Brien\\x", again[1]);
+    ql::CProgram::Click(params, IDCANCEL);
 }
 
 TEST_F(ProcsEndToEnd, TablesDialogSortsDropsChildFirstAndJoins)
