@@ -20,6 +20,7 @@
 #include "editor/colour_rules.h"
 
 class CRegExp;
+struct COptionsValues;
 
 // The main key and its subkeys.
 #define QL_SETTINGS_KEY L"SOFTWARE\\Dravolen\\Quenlark"
@@ -68,6 +69,13 @@ public:
     void Load();
     // Writes the option values, "SQLEditorWordWrap" and the dialog placements.
     void Save();
+
+    // The Options sheet over pParent; true on OK, with the settings changed, the editor font and
+    // colours rebuilt and *pbGridChanged telling whether grid windows must read their rows again.
+    // The caller saves (Save) and pushes the options into the open windows.
+    bool EditOptions(CWnd* pParent, BOOL* pbGridChanged = nullptr);
+    // The part of EditOptions after OK.
+    void ApplyOptions(const COptionsValues& values, BOOL* pbGridChanged);
 
     // Single-value writers.
     void SaveWindowPlacement(CWnd* pMainWnd);
