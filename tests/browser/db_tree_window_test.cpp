@@ -314,3 +314,44 @@ TEST_F(DBTreeSQLite, FillsBehindTheWaitDialogWhenReadsRunAsJobs)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DBTreeTest, MariaDBTreeShowsTheCurrentDatabasesTablesAndRenamesOne)
+{
+    Connect(QlTestDb::MariaDBConnect());
+    const CString table = Unique(L"ql_br_m");
+    const CString renamed = L"New Name " + table.Right(12);
+    Exec(L"CREATE TABLE " + table + L" (id int)");
+    CreateTabs();
+    CDBTreeCtrl* pTables = m_tabs.GetTree(CDBTabCtrl::kTables);
+    HTREEITEM hNode = pTables->FindSchemaNode(L"");
+    ASSERT_NE(hNode, nullptr) << "MariaDB gives no schema";
+    EXPECT_EQ(pTables->GetNextSiblingItem(pTables->GetRootItem()), nullptr)
+        << "one node: the current database";
+    HTREEITEM hItem = FindChild(*pTables, hNode, table);
+    ASSERT_NE(hItem, nullptr);
+    for (INT_PTR i = 0; i < static_cast<CDBTablesTreeCtrl*>(pTables)->GetCachedList().GetSize();
+         ++i)
+    {
+        const auto& info = static_cast<CDBTablesTreeCtrl*>(pTables)->GetCachedList()[i];
+        EXPECT_TRUE(info.szTableCat[0] == 0 || wcscmp(info.szTableCat, L"quenlark") == 0)
+            << CStringA(info.szTableCat).GetString();
+    }
+
+    CDialogScript script({[&](HWND hDlg) {
+        ::SetDlgItemTextW(hDlg, IDC_DBO_NEW_NAME, renamed);
+        ::PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+    }});
+    pTables->DispatchCommand(hItem, ID_DBO_RENAME);
+    EXPECT_EQ(script.Done(), 1u);
+    EXPECT_EQ(pTables->GetItemText(hItem), renamed);
+    EXPECT_EQ(QlConnTest::QueryText(m_helper.GetDatabase(),
+                                    L"SELECT count(*) FROM information_schema.tables WHERE "
+                                    L"table_schema = database() AND table_name = '" +
+                                        renamed + L"'"),
+              CString(L"1"));
+    Exec(L"DROP TABLE `" + renamed + L"`");
+}
+
+} // namespace
