@@ -144,9 +144,14 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
             double number = cell.dNumber;
             // A text in a cell not formatted as text becomes a number when it reads back as
             // the same number, as typing it would.
+            // Such a text is itself a valid number of the file format: it goes in as written.
+            bool bNumberText = false;
             if (kind == CCell::text && !cell.style.bText &&
                 NumberTextFitsDouble(cell.strText, number))
+            {
                 kind = CCell::number;
+                bNumberText = true;
+            }
             xml += "<c r=\"";
             AppendXmlText(xml, ExcelCellName(column, rowIt->first));
             xml += "\"";
@@ -156,7 +161,13 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
             {
             case CCell::number:
                 xml += "><v>";
-                AppendXmlText(xml, ShortestDoubleText(number));
+                if (bNumberText)
+                    AppendXmlText(xml, cell.strText);
+                else if (number == static_cast<double>(static_cast<long long>(number)) &&
+                         number > -1e15 && number < 1e15)
+                    xml += std::to_string(static_cast<long long>(number));
+                else
+                    AppendXmlText(xml, ShortestDoubleText(number));
                 xml += "</v></c>";
                 break;
             case CCell::boolean:
