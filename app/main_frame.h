@@ -263,6 +263,11 @@ protected:
     afx_msg void OnViews();
     afx_msg void OnStoredProcedures();
 
+    // ---- Message handlers: driver information dialogs (main_frame_info.cpp) --------------------
+    afx_msg void OnConnectionProperties();
+    afx_msg void OnConnectionTypes();
+    afx_msg void OnConnectionFunctions();
+
     DECLARE_MESSAGE_MAP()
 };
 
