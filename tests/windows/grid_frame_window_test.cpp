@@ -346,3 +346,40 @@ TEST(GoToItems, ValuesComeFromTheCursorAndFindTheParentRow)
 }
 
 } // namespace
+
+namespace {
+
+// Closing a window with a row being inserted asks first; Cancel keeps the window.
+TEST(GridFrameClose, UnsavedRowIsAskedAbout)
+{
+    theSettings.m_bCancelExec = 0;
+    CHostFrame* pHost = CreateHost();
+    ASSERT_NE(pHost, nullptr);
+    QlTestDb::TempSQLiteFile file;
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(
+        helper.GetDatabase().Open(file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+    helper.GetDatabase().ExecuteSQL(L"CREATE TABLE t (id INTEGER PRIMARY KEY, v VARCHAR(9))");
+    helper.GetDatabase().ExecuteSQL(L"INSERT INTO t VALUES (1, 'a')");
+    auto* pFrame = new CGridChildFrame(&helper, L"SELECT * FROM t", L"", nullptr, kGridTable,
+                                       CStringPair(L"", L"t"), nullptr);
+    ASSERT_TRUE(pFrame->Create(nullptr, L"t", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                               CFrameWnd::rectDefault, pHost));
+    HWND hFrame = pFrame->m_hWnd;
+    ASSERT_TRUE(pFrame->GetView().InsertRow(false));
+    ASSERT_TRUE(pFrame->GetView().IsInserting());
+    MessageBoxes().clear();
+    MessageBoxAnswers().push_back(IDCANCEL);
+    ::SendMessageW(hFrame, WM_CLOSE, 0, 0);
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(A(MessageBoxes()[0]).find("not saved"), std::string::npos);
+    EXPECT_TRUE(::IsWindow(hFrame));
+    MessageBoxAnswers().push_back(IDNO); // close without saving
+    ::SendMessageW(hFrame, WM_CLOSE, 0, 0);
+    qltest::PumpPending();
+    EXPECT_FALSE(::IsWindow(hFrame));
+    EXPECT_EQ(A(QlConnTest::QueryText(helper.GetDatabase(), L"SELECT COUNT(*) FROM t")), "1");
+    DestroyHost(pHost);
+}
+
+} // namespace
