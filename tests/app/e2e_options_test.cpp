@@ -155,6 +155,8 @@ TEST_F(OptionsTest, EveryControlReachesTheRegistryAndANewProcess)
     EXPECT_EQ(CurrentPage(sheet), 0);
     program.Click(sheet, IDOK);
     ASSERT_TRUE(WaitClosed(sheet));
+    // The settings are saved after the sheet's window is gone; "Editor encoding" comes late.
+    ASSERT_TRUE(ql::WaitFor([] { return ql::RegValueExists(L"Editor encoding"); }));
     EXPECT_EQ(Flag(L"Font name"), L"Courier New");
     EXPECT_EQ(Number(L"Charset"), 204u);
 
@@ -205,6 +207,7 @@ TEST_F(OptionsTest, EveryControlReachesTheRegistryAndANewProcess)
     SendMessageW(GetDlgItem(editor, IDC_OPT_EDITOR_ENCODING), CB_SETCURSEL, 2, 0); // UTF-8
     program.Click(sheet, IDOK);
     ASSERT_TRUE(WaitClosed(sheet));
+    ASSERT_TRUE(ql::WaitFor([] { return Number(L"Editor encoding") == 3; }));
 
     for (const auto& flag : flags)
         EXPECT_EQ(Flag(flag.first.c_str()), flag.second ? L"Yes" : L"No") << flag.first;
