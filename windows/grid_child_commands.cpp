@@ -10,7 +10,7 @@
 #include "windows/filter_dlg.h"
 #include "windows/goto_dlg.h"
 #include "windows/script_dialogs.h"
-#include "app/main_frame.h"
+#include "browser/object_pages.h"
 #include "windows/sort_dlg.h"
 
 void CGridChildFrame::OnSaveData()
@@ -119,7 +119,19 @@ void CGridChildFrame::OnColumns()
 
 void CGridChildFrame::OnTableInfo()
 {
-    // The object information dialog belongs to the object browser.
+    if (m_name.m_strSecond.IsEmpty() || m_pHelper == nullptr)
+        return;
+    int nStartPage = 0; // columns
+    if (m_nKind == kGridFunction)
+        nStartPage = 5; // parameters
+    else if (m_nKind != kGridTable && m_nKind != kGridView && m_nKind != kGridTableLike)
+        return;
+    RunReportingErrors(
+        [&] {
+            CDBOPropertiesDlg dlg(m_pHelper, m_name, static_cast<int>(m_nKind), nStartPage, this);
+            dlg.DoModal();
+        },
+        GetSafeHwnd());
 }
 
 void CGridChildFrame::OnSort()

@@ -5,6 +5,7 @@
 
 #include "app/app_settings.h"
 #include "dbaccess/recordset.h"
+#include "resources/resource.h"
 #include "services/database_helper.h"
 #include "window_test_util.h"
 #include "windows/filter_condition.h"
@@ -379,6 +380,59 @@ TEST(GridFrameClose, UnsavedRowIsAskedAbout)
     qltest::PumpPending();
     EXPECT_FALSE(::IsWindow(hFrame));
     EXPECT_EQ(A(QlConnTest::QueryText(helper.GetDatabase(), L"SELECT COUNT(*) FROM t")), "1");
+    DestroyHost(pHost);
+}
+
+// Table Info opens the object's information dialog on its columns page.
+TEST(GridFrameInfo, TableInfoOpensTheObjectInformationDialog)
+{
+    theSettings.m_bCancelExec = 0;
+    CHostFrame* pHost = CreateHost();
+    ASSERT_NE(pHost, nullptr);
+    QlTestDb::TempSQLiteFile file;
+    CRDatabaseHelper helper;
+    ASSERT_TRUE(
+        helper.GetDatabase().Open(file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+    helper.GetDatabase().ExecuteSQL(L"CREATE TABLE info_t (id INTEGER PRIMARY KEY, v VARCHAR(9))");
+    auto* pFrame = new CGridChildFrame(&helper, L"SELECT * FROM info_t", L"", nullptr, kGridTable,
+                                       CStringPair(L"", L"info_t"), nullptr);
+    ASSERT_TRUE(pFrame->Create(nullptr, L"info_t", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                               CFrameWnd::rectDefault, pHost));
+    qltest::PumpPending();
+
+    // The dialog is modal: a timer of this thread reads its caption and closes it.
+    static std::wstring s_caption;
+    s_caption.clear();
+    auto tick = [](HWND, UINT, UINT_PTR, DWORD) {
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND hWnd, LPARAM) -> BOOL {
+                wchar_t text[256] = {};
+                ::GetWindowTextW(hWnd, text, 256);
+                std::wstring caption = text;
+                if (::IsWindowVisible(hWnd) && caption.find(L" information") != std::wstring::npos)
+                {
+                    s_caption = caption;
+                    ::PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            0);
+    };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, tick);
+    ::SendMessageW(pFrame->m_hWnd, WM_COMMAND, ID_QUERY_TABLE_INFO, 0);
+    ::KillTimer(nullptr, timer);
+    EXPECT_NE(s_caption.find(L"info_t"), std::wstring::npos) << A(CString(s_caption.c_str()));
+
+    // A result window has no object: nothing opens.
+    auto* pResult =
+        new CGridChildFrame(&helper, L"SELECT 1", L"", nullptr, kGridQuery, CStringPair(), nullptr);
+    ASSERT_TRUE(pResult->Create(nullptr, L"result", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                                CFrameWnd::rectDefault, pHost));
+    s_caption.clear();
+    ::SendMessageW(pResult->m_hWnd, WM_COMMAND, ID_QUERY_TABLE_INFO, 0);
+    EXPECT_TRUE(s_caption.empty());
     DestroyHost(pHost);
 }
 
