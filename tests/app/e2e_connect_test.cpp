@@ -1,5 +1,5 @@
-// End to end: connecting through the connection dialogs, the recent strings, failures, a slow
-// connect, reconnecting, and the About box.
+// End to end: connecting through the connection dialogs, the recent strings, failures,
+// reconnecting, the help and the About box (a slow connect: e2e_wait_test.cpp).
 #include "tests/dbaccess/test_databases.h"
 #include "tests/support/program_driver.h"
 
@@ -201,23 +201,6 @@ TEST_F(ConnectTest, DataSourceLoginIsRememberedAndAWrongPasswordReportsTheDriver
                                    return _wcsicmp(a.c_str(), b.c_str()) < 0;
                                }));
     ql::CProgram::Click(dlg, IDCANCEL);
-    EXPECT_TRUE(program.Close());
-}
-
-TEST_F(ConnectTest, SlowConnectShowsTheWaitDialogWithoutCancel)
-{
-    ASSERT_TRUE(program.Start());
-    ConnectWith(L"Driver=QuenlarkFake;Server=slow;ConnectDelay=4000;");
-    HWND wait = program.WaitForDialog(L"Please wait...", 4000);
-    ASSERT_NE(wait, nullptr);
-    EXPECT_EQ(ql::CProgram::Text(wait, 1088), L"Connecting to database...");
-    EXPECT_FALSE(ql::CProgram::IsVisible(wait, IDCANCEL));
-    ql::CProgram::PressKey(wait, VK_ESCAPE);
-    PostMessageW(wait, WM_COMMAND, IDCANCEL, 0);
-    Sleep(500);
-    EXPECT_TRUE(IsWindow(wait)) << "Esc and Cancel are ignored";
-    EXPECT_TRUE(program.WaitForTitle(L"slow - Quenlark"));
-    EXPECT_FALSE(IsWindow(wait));
     EXPECT_TRUE(program.Close());
 }
 
