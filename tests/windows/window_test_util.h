@@ -15,8 +15,37 @@ namespace gwtest {
 
 // The texts of the message boxes shown so far, and the answers the next ones get (without an
 // answer: No for a question, OK otherwise).
-std::vector<CString>& MessageBoxes();
-std::deque<int>& MessageBoxAnswers();
+inline std::vector<CString>& MessageBoxes()
+{
+    static std::vector<CString> texts;
+    return texts;
+}
+inline std::deque<int>& MessageBoxAnswers()
+{
+    static std::deque<int> answers;
+    return answers;
+}
+
+// The application object of a windowed test program: its message boxes are remembered and
+// answered from MessageBoxAnswers (No or OK when none is queued), so no box blocks a test.
+class CScriptedBoxApp : public CWinApp
+{
+public:
+    explicit CScriptedBoxApp(LPCWSTR pszAppName) : CWinApp(pszAppName) {}
+    int DoMessageBox(LPCTSTR lpszPrompt, UINT nType, UINT) override
+    {
+        MessageBoxes().push_back(CString(lpszPrompt));
+        auto& answers = MessageBoxAnswers();
+        if (!answers.empty())
+        {
+            const int nAnswer = answers.front();
+            answers.pop_front();
+            return nAnswer;
+        }
+        const UINT nButtons = nType & MB_TYPEMASK;
+        return nButtons == MB_YESNO || nButtons == MB_YESNOCANCEL ? IDNO : IDOK;
+    }
+};
 inline CString LastMessageBox()
 {
     return MessageBoxes().empty() ? CString() : MessageBoxes().back();
