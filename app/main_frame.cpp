@@ -92,6 +92,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_DB_BEGIN_TRANS, &CMainFrame::OnUpdateBeginTransaction)
     ON_COMMAND(ID_VIEW_SWITCH_DBBAR, &CMainFrame::OnSwitchToDatabaseBar)
     ON_UPDATE_COMMAND_UI(ID_VIEW_SWITCH_DBBAR, &CMainFrame::OnUpdateSwitchToDatabaseBar)
+    ON_COMMAND(ID_QUERY_CONSTRAINTS, &CMainFrame::OnConstraints)
     ON_UPDATE_COMMAND_UI(ID_QUERY_CONSTRAINTS, &CMainFrame::OnUpdateConstraints)
     // ---- Object browser
     ON_COMMAND(ID_VIEW_REFRESH_DBBAR, &CMainFrame::OnRefreshDatabaseBar)

@@ -256,6 +256,7 @@ protected:
     afx_msg void OnUpdateBeginTransaction(CCmdUI* pCmdUI);
     afx_msg void OnSwitchToDatabaseBar();
     afx_msg void OnUpdateSwitchToDatabaseBar(CCmdUI* pCmdUI);
+    afx_msg void OnConstraints();
     afx_msg void OnUpdateConstraints(CCmdUI* pCmdUI);
 
     // ---- Message handlers: object lists (main_frame_procs.cpp) ------------------------------------

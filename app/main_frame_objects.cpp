@@ -4,6 +4,7 @@
 
 #include "app/app_settings.h"
 #include "app/connection_dialogs.h"
+#include "browser/object_dialogs.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
 
@@ -88,6 +89,13 @@ void CMainFrame::OnSwitchToDatabaseBar()
 void CMainFrame::OnUpdateSwitchToDatabaseBar(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(m_wndDBBar.IsVisible());
+}
+
+// Every constraint of the database (no table, no schema).
+void CMainFrame::OnConstraints()
+{
+    RunReportingErrors([&] { ShowConstraintsDialog(&m_dbHelper, CStringPair(), nullptr); },
+                       GetSafeHwnd());
 }
 
 void CMainFrame::OnUpdateConstraints(CCmdUI* pCmdUI)
