@@ -436,7 +436,6 @@
 #define IDS_SELECT_TWO_ITEMS 61251
 #define IDS_NO_FOREIGN_KEY_INFO 61252
 
-
 // ---- Options sheet ------------------------------------------------------------------------------
 #define IDD_OPTIONS_MAIN 157
 #define IDD_OPTIONS_EDITOR 159

@@ -17,8 +17,7 @@ bool CRDatabaseHelper::CollectTableRelations(const CDBObjectsArray& tables, CWnd
         [&] {
             if (!SupportsForeignKeys())
             {
-                AfxMessageBox(LoadResString(IDS_NO_FOREIGN_KEY_INFO),
-                              MB_ICONERROR);
+                AfxMessageBox(LoadResString(IDS_NO_FOREIGN_KEY_INFO), MB_ICONERROR);
                 return;
             }
             CWaitHolder wait(pParent, CWaitDlg::flagCancel | CWaitDlg::flagNoMarquee,

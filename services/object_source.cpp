@@ -207,7 +207,7 @@ bool CRDatabaseHelper::GetObjectSource(const CStringPair& name, int nObjectKind,
                 if (bResult && nObjectKind == DBOBJ_PACKAGE)
                 {
                     // A body that cannot be read (no privilege on it, say) leaves the
-                    // specification alone.
+                    // package header alone.
                     CString strBody;
                     bool bBody = false;
                     try

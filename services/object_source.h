@@ -4,7 +4,7 @@
 
 #include "services/sql_dialect.h"
 
-// The statement for an object; for Oracle procedures, functions, packages (the specification)
+// The statement for an object; for Oracle procedures, functions, packages (their header)
 // and triggers the ALL_SOURCE statement. "" for a combination without source text. MySQL
 // objects need their database as the schema (the caller fills in the current one).
 CString BuildObjectSourceSQL(const CSQLDialect& dialect, const CStringPair& name, int nObjectKind);
@@ -13,5 +13,5 @@ CString BuildOracleSourceSQL(const CSQLDialect& dialect, LPCWSTR pszType, LPCWST
                              LPCWSTR pszName);
 // The body of a PostgreSQL routine written as BEGIN ATOMIC ... END (its prosrc is empty).
 CString BuildPostgresSQLBodySQL(LPCWSTR pszOid);
-// What stands between an Oracle package's specification and its body.
+// What stands between an Oracle package's header and its body.
 LPCWSTR GetPackageBodySeparator();

@@ -123,7 +123,7 @@ TEST_F(ObjectSqlFake, OracleSourceTextPackagesAndViews)
                      L"NAME=N'P' ORDER BY LINE"))
         << Log();
 
-    // No body, or a body that cannot be read: the specification alone.
+    // No body, or a body that cannot be read: the package header alone.
     ASSERT_TRUE(m_helper.GetObjectSource(CStringPair(L"SCOTT", L"NOBODY"), DBOBJ_PACKAGE, text));
     EXPECT_EQ(A(text), "package P is\nend;\n");
     EXPECT_TRUE(m_helper.GetObjectSource(CStringPair(L"SCOTT", L"SECRET"), DBOBJ_PACKAGE, text));
