@@ -222,42 +222,16 @@ void CRProcParamsListCtrl::OnLButtonDblClk(UINT nFlags, CPoint point)
 namespace {
 
 // Anchors: own x, dialog x, own y, dialog y.
-const struct
-{
-    UINT nID;
-    int anchors[4];
-} kParamsLayout[4] = {
+const CRSizableDlg::CAnchoredControl kParamsLayout[4] = {
     {IDC_PROC_PARAMS_LIST, {kAnchorFar, kAnchorFar, kAnchorFar, kAnchorFar}},
     {IDC_PROC_SHOW_PLAN, {kAnchorNear, kAnchorNear, kAnchorNear, kAnchorFar}},
     {IDOK, {kAnchorCenter, kAnchorCenter, kAnchorNear, kAnchorFar}},
     {IDCANCEL, {kAnchorCenter, kAnchorCenter, kAnchorNear, kAnchorFar}},
 };
-const struct
-{
-    UINT nID;
-    int anchors[4];
-} kResultsLayout[2] = {
+const CRSizableDlg::CAnchoredControl kResultsLayout[2] = {
     {IDC_PROC_PARAMS_LIST, {kAnchorFar, kAnchorFar, kAnchorFar, kAnchorFar}},
     {IDOK, {kAnchorCenter, kAnchorCenter, kAnchorNear, kAnchorFar}},
 };
-
-template <class Layout, size_t N>
-void PlaceControls(CRSizableDlg* pDlg, const Layout (&layout)[N], POINT* pOffsets, bool bSave)
-{
-    CRect window;
-    pDlg->GetWindowRect(&window);
-    for (size_t i = 0; i < N; ++i)
-    {
-        const int* a = layout[i].anchors;
-        CWnd* pControl = pDlg->GetDlgItem(layout[i].nID);
-        if (!pControl)
-            continue;
-        if (bSave)
-            pDlg->SaveControlPos(pControl, window, a[0], a[1], a[2], a[3], pOffsets[i]);
-        else
-            pDlg->MoveControl(pControl, window, a[0], a[1], a[2], a[3], pOffsets[i]);
-    }
-}
 
 } // namespace
 
@@ -291,7 +265,7 @@ BOOL CStoredProcParamsDlg::OnInitDialog()
     if (CWnd* pPlan = GetDlgItem(IDC_PROC_SHOW_PLAN))
         pPlan->EnableWindow(m_bPlanAllowed);
     m_list.Fill();
-    PlaceControls(this, kParamsLayout, m_offsets, true);
+    SaveControlPositions(kParamsLayout, 4, m_offsets);
     m_hIcon = LoadSmallIcon(IDI_PROC_DIALOG);
     SetIcon(m_hIcon, FALSE);
     RestorePlacement(theSettings.m_dlgPos[CAppSettings::dlgPosProcParams]);
@@ -302,7 +276,7 @@ void CStoredProcParamsDlg::OnSize(UINT nType, int cx, int cy)
 {
     CRSizableDlg::OnSize(nType, cx, cy);
     if (m_list.m_hWnd)
-        PlaceControls(this, kParamsLayout, m_offsets, false);
+        MoveControls(kParamsLayout, 4, m_offsets);
 }
 
 void CStoredProcParamsDlg::OnDestroy()
@@ -333,7 +307,7 @@ BOOL CStoredProcResultsDlg::OnInitDialog()
     CRSizableDlg::OnInitDialog();
     m_list.SubclassDlgItem(IDC_PROC_PARAMS_LIST, this);
     m_list.Fill();
-    PlaceControls(this, kResultsLayout, m_offsets, true);
+    SaveControlPositions(kResultsLayout, 2, m_offsets);
     m_hIcon = LoadSmallIcon(IDI_PROC_DIALOG);
     SetIcon(m_hIcon, FALSE);
     RestorePlacement(theSettings.m_dlgPos[CAppSettings::dlgPosProcResults]);
@@ -344,7 +318,7 @@ void CStoredProcResultsDlg::OnSize(UINT nType, int cx, int cy)
 {
     CRSizableDlg::OnSize(nType, cx, cy);
     if (m_list.m_hWnd)
-        PlaceControls(this, kResultsLayout, m_offsets, false);
+        MoveControls(kResultsLayout, 2, m_offsets);
 }
 
 void CStoredProcResultsDlg::OnDestroy()

@@ -184,3 +184,27 @@ bool CRSizableDlg::SavePlacement(CPlacement& placement)
     placement.bottom = rect.bottom;
     return true;
 }
+
+void CRSizableDlg::SaveControlPositions(const CAnchoredControl* pControls, int nCount,
+                                        POINT* pOffsets)
+{
+    CRect window;
+    GetWindowRect(&window);
+    for (int i = 0; i < nCount; ++i)
+    {
+        const int* a = pControls[i].anchors;
+        SaveControlPos(GetDlgItem(pControls[i].nID), window, a[0], a[1], a[2], a[3], pOffsets[i]);
+    }
+}
+
+void CRSizableDlg::MoveControls(const CAnchoredControl* pControls, int nCount,
+                                const POINT* pOffsets)
+{
+    CRect window;
+    GetWindowRect(&window);
+    for (int i = 0; i < nCount; ++i)
+    {
+        const int* a = pControls[i].anchors;
+        MoveControl(GetDlgItem(pControls[i].nID), window, a[0], a[1], a[2], a[3], pOffsets[i]);
+    }
+}

@@ -67,6 +67,17 @@ public:
         if (pOffset != nullptr)
             MoveControl(pControl, reference, controlX, referenceX, controlY, referenceY, *pOffset);
     }
+    // One control of a layout table: its id and its four anchors (control x, reference x,
+    // control y, reference y) as SaveControlPos and MoveControl take them.
+    struct CAnchoredControl
+    {
+        UINT nID;
+        int anchors[4];
+    };
+    // SaveControlPos and MoveControl over a whole table against the dialog's window rectangle;
+    // offsets holds one point per control.
+    void SaveControlPositions(const CAnchoredControl* pControls, int nCount, POINT* pOffsets);
+    void MoveControls(const CAnchoredControl* pControls, int nCount, const POINT* pOffsets);
     // The new window rectangle of a control by the rules above (screen coordinates).
     static RECT ComputeControlRect(const RECT& control, const RECT& reference, int controlX,
                                    int referenceX, int controlY, int referenceY,

@@ -9,11 +9,7 @@
 
 namespace {
 
-const struct
-{
-    UINT nID;
-    int anchors[4];
-} kLayout[7] = {
+const CRSizableDlg::CAnchoredControl kLayout[7] = {
     {IDC_VALUE_EDITOR, {kAnchorFar, kAnchorFar, kAnchorFar, kAnchorFar}},
     {IDC_VALUE_FIND_LABEL, {kAnchorNear, kAnchorNear, kAnchorNear, kAnchorFar}},
     {IDC_VALUE_FIND, {kAnchorNear, kAnchorNear, kAnchorNear, kAnchorFar}},
@@ -106,13 +102,7 @@ BOOL CEditValueDlg::OnInitDialog()
     SetDlgItemText(IDC_VALUE_FIND, LastFindText());
     GetDlgItem(IDC_MOVE_DOWN)->EnableWindow(!LastFindText().IsEmpty());
     GetDlgItem(IDC_MOVE_UP)->EnableWindow(!LastFindText().IsEmpty());
-    CRect window;
-    GetWindowRect(&window);
-    for (int i = 0; i < 7; ++i)
-    {
-        const int* a = kLayout[i].anchors;
-        SaveControlPos(GetDlgItem(kLayout[i].nID), window, a[0], a[1], a[2], a[3], m_offsets[i]);
-    }
+    SaveControlPositions(kLayout, 7, m_offsets);
     RestorePlacement(theSettings.m_dlgPos[CAppSettings::dlgPosEditValue]);
     return TRUE;
 }
@@ -122,13 +112,7 @@ void CEditValueDlg::OnSize(UINT nType, int cx, int cy)
     CRSizableDlg::OnSize(nType, cx, cy);
     if (m_editor.m_hWnd == nullptr)
         return;
-    CRect window;
-    GetWindowRect(&window);
-    for (int i = 0; i < 7; ++i)
-    {
-        const int* a = kLayout[i].anchors;
-        MoveControl(GetDlgItem(kLayout[i].nID), window, a[0], a[1], a[2], a[3], m_offsets[i]);
-    }
+    MoveControls(kLayout, 7, m_offsets);
 }
 
 void CEditValueDlg::OnDestroy()

@@ -17,11 +17,7 @@ const UINT kEditorId = 2000;
 // Each control's anchors: its own x, the dialog's x, its own y, the dialog's y. The list
 // stretches with the dialog; the buttons keep their distance to the right edge (and OK and
 // Cancel to the bottom edge).
-const struct
-{
-    UINT nID;
-    int anchors[4];
-} kLayout[7] = {
+const CRSizableDlg::CAnchoredControl kLayout[7] = {
     {IDC_ITEM_LIST, {kAnchorFar, kAnchorFar, kAnchorFar, kAnchorFar}},
     {IDC_FILTER_ADD, {kAnchorNear, kAnchorFar, kAnchorNear, kAnchorNear}},
     {IDC_FILTER_EDIT, {kAnchorNear, kAnchorFar, kAnchorNear, kAnchorNear}},
@@ -335,13 +331,7 @@ BOOL CFilterDlg::OnInitDialog()
                             ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
     SetIcon(m_hIcon, FALSE);
 
-    CRect window;
-    GetWindowRect(&window);
-    for (int i = 0; i < 7; ++i)
-    {
-        const int* a = kLayout[i].anchors;
-        SaveControlPos(GetDlgItem(kLayout[i].nID), window, a[0], a[1], a[2], a[3], m_offsets[i]);
-    }
+    SaveControlPositions(kLayout, 7, m_offsets);
     RestorePlacement(theSettings.m_dlgPos[CAppSettings::dlgPosFilter]);
     m_list.FillRows();
     return TRUE;
@@ -352,13 +342,7 @@ void CFilterDlg::OnSize(UINT nType, int cx, int cy)
     CRSizableDlg::OnSize(nType, cx, cy);
     if (m_list.m_hWnd == nullptr)
         return;
-    CRect window;
-    GetWindowRect(&window);
-    for (int i = 0; i < 7; ++i)
-    {
-        const int* a = kLayout[i].anchors;
-        MoveControl(GetDlgItem(kLayout[i].nID), window, a[0], a[1], a[2], a[3], m_offsets[i]);
-    }
+    MoveControls(kLayout, 7, m_offsets);
 }
 
 void CFilterDlg::OnDestroy()
