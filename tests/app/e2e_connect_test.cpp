@@ -206,7 +206,7 @@ TEST_F(ConnectTest, DataSourceLoginIsRememberedAndAWrongPasswordReportsTheDriver
 
 TEST_F(ConnectTest, ReconnectAfterTheSessionWasKilledAndWhenTheServerIsGone)
 {
-    const std::wstring application = L"qle2e_" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring application = L"qle2e_" + QlTestDb::UniqueTag();
     ASSERT_TRUE(program.Start());
     ConnectWith(std::wstring(kPostgresTyped) + L"ConnSettings={SET application_name TO '" +
                 application + L"'};");

@@ -109,7 +109,7 @@ protected:
 
 TEST_F(HostileTest, PasswordsAndUserNamesWithConnectionStringCharacters)
 {
-    const std::wstring suffix = std::to_wstring(GetCurrentProcessId());
+    const std::wstring suffix = QlTestDb::UniqueTag();
     const std::wstring separators = L"ql_sep_" + suffix;
     const std::wstring quoted = L"O'Brien_" + suffix;
     CRDatabase admin;

@@ -24,8 +24,7 @@ const UINT kSQLQuery = 32775;
 
 std::wstring Suffix()
 {
-    static int counter = 0;
-    return std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+    return QlTestDb::UniqueTag();
 }
 
 class ScriptsE2E : public ::testing::Test

@@ -235,7 +235,7 @@ void ReadRealCatalog(const RealCatalog& server)
     CString dbms;
     db.GetDBMSName(dbms);
     CString suffix;
-    suffix.Format(L"%lu", GetCurrentProcessId());
+    suffix = QlTestDb::UniqueTag().c_str();
     CString parent = L"ql_conn_a_b_" + suffix; // "_" would match any character as a pattern
     CString lookalike = L"ql_conn_axb_" + suffix;
     CString child = L"ql_conn_child_" + suffix;

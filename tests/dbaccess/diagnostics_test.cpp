@@ -143,7 +143,7 @@ void CommitAndRollback(const CString& connect)
     CRDatabase db;
     OpenOrFail(db, connect);
     CString table;
-    table.Format(L"ql_conn_tx_%lu", GetCurrentProcessId());
+    table.Format(L"ql_conn_tx_%ls", QlTestDb::UniqueTag().c_str());
     db.ExecuteSQL(L"DROP TABLE IF EXISTS " + table);
     db.ExecuteSQL(L"CREATE TABLE " + table + L" (n int)");
     CString dbms;

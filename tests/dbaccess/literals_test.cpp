@@ -29,7 +29,7 @@ SQL_SS_TIMESTAMPOFFSET_STRUCT Tso(const TIMESTAMP_STRUCT& t, int tzHour, int tzM
 CString TableName(LPCWSTR base)
 {
     CString s;
-    s.Format(L"ql_conn_%s_%lu", base, GetCurrentProcessId());
+    s.Format(L"ql_conn_%s_%ls", base, QlTestDb::UniqueTag().c_str());
     return s;
 }
 

@@ -116,7 +116,7 @@ namespace {
 void AwkwardNames(CRDatabase& db)
 {
     CString suffix;
-    suffix.Format(L"%lu", GetCurrentProcessId());
+    suffix = QlTestDb::UniqueTag().c_str();
     for (CString name : {L"ql_conn_Mixed Case " + suffix, L"ql_conn_quote\"d " + suffix,
                          L"ql_conn_" + suffix + L"_order", L"ql_conn_b`q'a\\s " + suffix})
     {

@@ -73,7 +73,7 @@ struct Connection
         CString name = L"ql_rs_";
         name += stem;
         name += L"_";
-        name += std::to_wstring(GetCurrentProcessId()).c_str();
+        name += QlTestDb::UniqueTag().c_str();
         tables.push_back(name);
         DropQuietly(name);
         return name;

@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace QlTestDb {
@@ -33,14 +34,30 @@ inline CString MariaDBConnect()
            L"UID=quenlark;PWD=quenlark;";
 }
 
-// A Unix path for a new temporary file: /tmp/quenlark-<tag>-<process>-<counter><suffix>.
+// A token no other test process on this machine uses: "<process>_<clock>_<counter>", digits,
+// lower-case hex and underscores only, so it fits into any identifier and file name. Wine gives
+// out the same process ids in every Wine prefix, so two test runs sharing the database servers
+// would meet on the process id alone; the clock part, read once per process, tells them apart.
+inline std::wstring UniqueTag()
+{
+    static const unsigned long long clock = [] {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        return (static_cast<unsigned long long>(now.QuadPart) ^ GetTickCount64()) & 0xFFFFFF;
+    }();
+    static LONG counter = 0;
+    wchar_t text[64];
+    _snwprintf(text, 64, L"%lu_%06llx_%ld", GetCurrentProcessId(), clock,
+               InterlockedIncrement(&counter));
+    return text;
+}
+
+// A Unix path for a new temporary file: /tmp/quenlark-<tag>-<unique tag><suffix>.
 inline CString NewUnixTempPath(LPCWSTR tag, LPCWSTR suffix)
 {
-    static LONG counter = 0;
-    LONG n = InterlockedIncrement(&counter);
     std::wstring path = L"/tmp/quenlark-";
     path += tag;
-    path += L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n);
+    path += L"-" + UniqueTag();
     path += suffix;
     return CString(path.c_str());
 }

@@ -46,7 +46,7 @@ protected:
             FAIL() << "cannot connect (are ODBCSYSINI and ODBCINI set?): " << message.GetString();
         }
         ASSERT_TRUE(database()->IsOpen());
-        table = L"ql_grid_edit_" + Num((int)::GetCurrentProcessId());
+        table = CString(L"ql_grid_edit_") + QlTestDb::UniqueTag().c_str();
         conn->DropQuietly(table);
         const CString text = GetParam() == Db::SQLite ? L"TEXT" : L"VARCHAR(6000)";
         conn->Exec(L"CREATE TABLE " + table + L" (id INTEGER NOT NULL PRIMARY KEY, name " + text +

@@ -364,7 +364,7 @@ TEST(GridDecimals, ExactTextOnPostgreSQL)
     CRDatabase db;
     OpenOrFail(db, QlTestDb::PostgresConnect());
     CString table;
-    table.Format(L"ql_gridsql_dec_%lu", ::GetCurrentProcessId());
+    table.Format(L"ql_gridsql_dec_%ls", QlTestDb::UniqueTag().c_str());
     db.ExecuteSQL(L"DROP TABLE IF EXISTS " + table);
     db.ExecuteSQL(L"CREATE TABLE " + table +
                   L" (id INTEGER PRIMARY KEY, amount NUMERIC(24,4), note VARCHAR(10))");

@@ -40,7 +40,7 @@ protected:
         case Product::MariaDB: connect = QlTestDb::MariaDBConnect(); break;
         }
         OpenOrFail(m_db, connect);
-        m_table.Format(L"ql_gridsql_%lu_%d", GetCurrentProcessId(), ++s_counter);
+        m_table.Format(L"ql_gridsql_%ls", QlTestDb::UniqueTag().c_str());
         Exec(L"DROP TABLE IF EXISTS " + m_table);
     }
 
@@ -84,10 +84,7 @@ protected:
     QlTestDb::TempSQLiteFile m_file;
     CRDatabase m_db;
     CString m_table;
-    static int s_counter;
 };
-
-int RowSqlDb::s_counter = 0;
 
 CRowSqlColumn Col(Zelt::ICursor& cursor, LPCWSTR name, const CString& text, UINT kind = 0)
 {

@@ -63,7 +63,7 @@ TEST(Plans, PostgresExplainOfOneStatementLeavesTheTable)
     CRDatabase db;
     ASSERT_TRUE(db.Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
     CString table;
-    table.Format(L"ql_plan_log_%lu", GetCurrentProcessId());
+    table.Format(L"ql_plan_log_%ls", QlTestDb::UniqueTag().c_str());
     db.ExecuteSQL(L"CREATE TABLE " + table + L" (a INTEGER)");
     db.ExecuteSQL(L"INSERT INTO " + table + L" VALUES (1)");
     CString text;
@@ -101,7 +101,7 @@ TEST(CatalogReads, ObjectSelectOnEachProduct)
     CRDatabase maria;
     ASSERT_TRUE(maria.Open(QlTestDb::MariaDBConnect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
     CString table;
-    table.Format(L"ql my table %lu", GetCurrentProcessId());
+    table.Format(L"ql my table %ls", QlTestDb::UniqueTag().c_str());
     const CString select = BuildObjectSelect(&maria, CStringPair(L"", table), nullptr);
     EXPECT_EQ(A(select), "SELECT * FROM `" + A(table) + "`");
     maria.ExecuteSQL(L"CREATE TABLE `" + table + L"` (id INTEGER)");

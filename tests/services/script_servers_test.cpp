@@ -17,10 +17,7 @@ using QlConnTest::QueryText;
 
 CString Suffix()
 {
-    static int counter = 0;
-    CString s;
-    s.Format(L"%lu_%d", ::GetCurrentProcessId(), ++counter);
-    return s;
+    return CString(QlTestDb::UniqueTag().c_str());
 }
 
 // Runs every statement the reader yields for this connection; gives the number run, -1 when

@@ -126,7 +126,7 @@ protected:
         default: m_connect = QlTestDb::MariaDBConnect(); break;
         }
         ASSERT_TRUE(m_db.Open(m_connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
-        m_table.Format(L"ql filter %lu", GetCurrentProcessId());
+        m_table.Format(L"ql filter %ls", QlTestDb::UniqueTag().c_str());
         m_quoted = QuoteSQLName(m_table, &m_db);
         Run(L"CREATE TABLE " + m_quoted + L" (id INTEGER, " + QuoteSQLName(L"Order Date", &m_db) +
             L" VARCHAR(40), na\u00efve VARCHAR(12000))");

@@ -37,8 +37,7 @@ protected:
                                                     : QlTestDb::MariaDBConnect();
         ASSERT_TRUE(
             m_helper.GetDatabase().Open(connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
-        static LONG counter = 0;
-        m_table.Format(L"ql_grid_%lu_%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
+        m_table.Format(L"ql_grid_%ls", QlTestDb::UniqueTag().c_str());
         CRDatabase& db = m_helper.GetDatabase();
         db.ExecuteSQL(L"CREATE TABLE " + m_table +
                       L" (id INTEGER PRIMARY KEY, name VARCHAR(20), city VARCHAR(20), "
@@ -198,7 +197,7 @@ TEST(GridFrameResult, WritingStatementIsNotRunAgainSilently)
     ASSERT_TRUE(helper.GetDatabase().Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt,
                                           nullptr, 0, 0, 0));
     CString table;
-    table.Format(L"ql_returning_%lu", GetCurrentProcessId());
+    table.Format(L"ql_returning_%ls", QlTestDb::UniqueTag().c_str());
     helper.GetDatabase().ExecuteSQL(L"CREATE TABLE " + table + L" (id SERIAL, v INTEGER)");
     auto count = [&] {
         return A(QlConnTest::QueryText(helper.GetDatabase(), L"SELECT COUNT(*) FROM " + table));

@@ -227,7 +227,7 @@ TEST(ScriptWindowRunPostgreSQL, FunctionBodiesRunWholeInsideATransaction)
     CRDatabase db;
     QlConnTest::OpenOrFail(db, QlTestDb::PostgresConnect());
     CString f;
-    f.Format(L"qs_wf_%lu", ::GetCurrentProcessId());
+    f.Format(L"qs_wf_%ls", QlTestDb::UniqueTag().c_str());
     CScriptedHost host(db, L"create function " + f +
                                L"() returns int as $$ begin return 7; end; $$ language plpgsql;\n"
                                L"select " +
