@@ -30,7 +30,7 @@ BOOL CFunctionsDlg::OnInitDialog()
     const int cx = ::GetSystemMetrics(SM_CXSMICON);
     const int cy = ::GetSystemMetrics(SM_CYSMICON);
     m_images.Create(cx, cy, ILC_COLOR32 | ILC_MASK, 1, 1);
-    HICON hIcon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_DBO_CHECK),
+    HICON hIcon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_SUPPORTED),
                                       IMAGE_ICON, cx, cy, 0);
     if (hIcon != nullptr)
     {

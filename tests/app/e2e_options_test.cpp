@@ -245,8 +245,12 @@ TEST_F(OptionsTest, EveryControlReachesTheRegistryAndANewProcess)
     EXPECT_EQ(SendMessageW(GetDlgItem(main, IDC_OPT_SQL_SEPARATOR), CB_GETCURSEL, 0, 0), 2);
     EXPECT_TRUE(program.IsChecked(main, IDC_OPT_NEW_WINDOW));
     for (const CNumberField& field : kNumbers)
+    {
         if (field.page == 0)
+        {
             EXPECT_EQ(program.Text(main, field.id), field.text) << field.name;
+        }
+    }
     dbObjects = Page(sheet, 1);
     for (const auto& flag : kDBObjectFlags)
         EXPECT_EQ(program.IsChecked(dbObjects, flag.first), flags[flag.second]) << flag.second;
@@ -257,8 +261,12 @@ TEST_F(OptionsTest, EveryControlReachesTheRegistryAndANewProcess)
     for (const auto& flag : kEditorFlags)
         EXPECT_EQ(program.IsChecked(editor, flag.first), flags[flag.second]) << flag.second;
     for (const CNumberField& field : kNumbers)
+    {
         if (field.page == 2)
+        {
             EXPECT_EQ(program.Text(editor, field.id), field.text) << field.name;
+        }
+    }
     EXPECT_EQ(program.Text(editor, IDC_OPT_FONT_NAME), faces[face]);
     EXPECT_EQ(program.Text(editor, IDC_OPT_EDITOR_ENCODING), L"UTF-8");
     program.Click(sheet, IDCANCEL);

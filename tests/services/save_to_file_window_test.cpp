@@ -79,26 +79,6 @@ HWND FindVisibleDialog(LPCWSTR caption)
     return find.found;
 }
 
-// The message box this thread shows (a dialog with the text static 0xFFFF), or null.
-HWND FindMessageBox()
-{
-    HWND found = nullptr;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND h, LPARAM p) -> BOOL {
-            wchar_t cls[32] = {};
-            ::GetClassNameW(h, cls, 32);
-            if (::IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(h, 0xFFFF))
-            {
-                *reinterpret_cast<HWND*>(p) = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // Fills the system's save dialog: the file name and the filter entry, then OK.
 CTimerScript::Step SaveAs(const CString& path, int filterIndex)
 {

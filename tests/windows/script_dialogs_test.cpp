@@ -93,7 +93,9 @@ TEST_F(ScriptDialogs, ScriptOptionsFollowTheConnectionsTransactionState)
     for (bool inTransaction : {false, true})
     {
         if (inTransaction)
+        {
             ASSERT_TRUE(db.BeginTrans());
+        }
         CExecSQLScriptDlg dlg(&db, false);
         bool enabled = false, checked = false;
         CModalSteps::Run(dlg, {[&](HWND h) {

@@ -20,7 +20,7 @@ using QlConnTest::QueryText;
 class CScriptedHost : public CScriptWindowHost
 {
 public:
-    CScriptedHost(CRDatabase& db, LPCWSTR text) : m_db(db), m_text(text) {}
+    CScriptedHost(CRDatabase& db, LPCWSTR text) : m_text(text), m_db(db) {}
 
     struct Answer
     {
