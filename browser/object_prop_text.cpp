@@ -9,6 +9,11 @@ CString FormatColumnCopyPart(LPCWSTR pszName, LPCWSTR pszType, LPCWSTR pszSize, 
         return text;
     text += L" ";
     text += pszType;
+    // Some drivers (SQLite's) report the declared type with its size already, "VARCHAR(40)":
+    // a second size would make the copy unusable as a column definition.
+    const size_t nTypeLength = pszType ? wcslen(pszType) : 0;
+    if (nTypeLength > 0 && pszType[nTypeLength - 1] == L')')
+        return text;
     text += L"(";
     text += pszSize;
     if (pszDigits != nullptr && *pszDigits && wcscmp(pszDigits, L"0") != 0)

@@ -16,6 +16,9 @@ TEST(CopyTexts, NameAndTypeLeaveOutZeroOrMissingDigits)
     EXPECT_EQ(FormatColumnCopyPart(L"PRICE", L"NUMERIC", L"10", L"2", true),
               CString(L"PRICE NUMERIC(10,2)"));
     EXPECT_EQ(FormatColumnCopyPart(L"PRICE", L"NUMERIC", L"10", L"2", false), CString(L"PRICE"));
+    // SQLite's driver reports the declared type with its size and 10 digits.
+    EXPECT_EQ(FormatColumnCopyPart(L"NAME", L"VARCHAR(40)", L"40", L"10", true),
+              CString(L"NAME VARCHAR(40)"));
 }
 
 TEST(CopyTexts, OnePartHasNoLineEndSeveralEachEndWithOne)
