@@ -11,61 +11,6 @@
 
 namespace {
 
-// The item of a tree in the program: a child of the root item with the parent's text.
-HTREEITEM FindRemoteItem(ql::CProgram& program, HWND tree, const std::wstring& parent,
-                         const std::wstring& child)
-{
-    void* remote =
-        VirtualAllocEx(program.Process(), nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (remote == nullptr)
-        return nullptr;
-    auto text = [&](HTREEITEM node) {
-        TVITEMW item{};
-        item.mask = TVIF_TEXT | TVIF_HANDLE;
-        item.hItem = node;
-        item.cchTextMax = 1000;
-        item.pszText = reinterpret_cast<LPWSTR>(static_cast<BYTE*>(remote) + sizeof(TVITEMW));
-        WriteProcessMemory(program.Process(), remote, &item, sizeof(item), nullptr);
-        SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)remote);
-        wchar_t buffer[1001] = {};
-        ReadProcessMemory(program.Process(), static_cast<BYTE*>(remote) + sizeof(TVITEMW), buffer,
-                          1000 * sizeof(wchar_t), nullptr);
-        return std::wstring(buffer);
-    };
-    HTREEITEM found = nullptr;
-    for (HTREEITEM node = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-         node && !found;
-         node = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)node))
-    {
-        if (text(node) != parent)
-            continue;
-        for (HTREEITEM item =
-                 (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)node);
-             item; item = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item))
-            if (text(item) == child)
-            {
-                found = item;
-                break;
-            }
-    }
-    VirtualFreeEx(program.Process(), remote, 0, MEM_RELEASE);
-    return found;
-}
-
-std::wstring ClipboardText()
-{
-    std::wstring text;
-    if (!OpenClipboard(nullptr))
-        return text;
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT))
-    {
-        text = static_cast<const wchar_t*>(GlobalLock(h));
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return text;
-}
-
 class DatabaseBarE2E : public ::testing::Test
 {
 protected:
@@ -118,18 +63,18 @@ TEST_F(DatabaseBarE2E, CopyNameAndDeleteWithNoThenYes)
     ASSERT_NE(tree, nullptr);
     HTREEITEM items = nullptr;
     ASSERT_TRUE(ql::WaitFor([&] {
-        return (items = FindRemoteItem(program, tree, L"public", (LPCWSTR)m_items)) != nullptr;
+        return (items = program.FindTreeItem(tree, L"public", (LPCWSTR)m_items)) != nullptr;
     })) << "the tables tree lists the new table under public";
 
     // Copy Name: PUBLIC is a reserved word, the blanks need quotes too.
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)items);
     PostMessageW(tree, WM_COMMAND, ID_DBO_COPY_NAME, 0);
     const std::wstring expected = L"\"public\".\"" + std::wstring(m_items) + L"\"";
-    EXPECT_TRUE(ql::WaitFor([&] { return ClipboardText() == expected; }, 5000))
-        << "clipboard: " << std::string(CStringA(ClipboardText().c_str()));
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == expected; }, 5000))
+        << "clipboard: " << std::string(CStringA(ql::ClipboardText().c_str()));
 
     // Delete asks first; No keeps the table, Yes drops it and removes the item.
-    HTREEITEM child = FindRemoteItem(program, tree, L"public", (LPCWSTR)m_child);
+    HTREEITEM child = program.FindTreeItem(tree, L"public", (LPCWSTR)m_child);
     ASSERT_NE(child, nullptr);
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)child);
     ql::CProgram::PressKey(tree, VK_DELETE);
@@ -147,31 +92,8 @@ TEST_F(DatabaseBarE2E, CopyNameAndDeleteWithNoThenYes)
     ql::CProgram::Click(box, IDYES);
     EXPECT_TRUE(ql::WaitFor([&] { return !TableExists(m_child); }, 10000));
     EXPECT_TRUE(ql::WaitFor(
-        [&] { return FindRemoteItem(program, tree, L"public", (LPCWSTR)m_child) == nullptr; }));
+        [&] { return program.FindTreeItem(tree, L"public", (LPCWSTR)m_child) == nullptr; }));
     EXPECT_TRUE(program.Close());
-}
-
-// The visible control of a dialog (its pages included) with the id.
-HWND FindVisibleControl(HWND dialog, int id)
-{
-    struct Search
-    {
-        int id;
-        HWND found = nullptr;
-    } search{id};
-    EnumChildWindows(
-        dialog,
-        [](HWND wnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (GetDlgCtrlID(wnd) == s->id && IsWindowVisible(wnd))
-            {
-                s->found = wnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&search);
-    return search.found;
 }
 
 TEST_F(DatabaseBarE2E, ConstraintsPageOfATableAndTheEmptyAnswerOfASchema)
@@ -187,7 +109,7 @@ TEST_F(DatabaseBarE2E, ConstraintsPageOfATableAndTheEmptyAnswerOfASchema)
     ASSERT_NE(tree, nullptr);
     HTREEITEM item = nullptr;
     ASSERT_TRUE(ql::WaitFor([&] {
-        return (item = FindRemoteItem(program, tree, L"public", (LPCWSTR)parent)) != nullptr;
+        return (item = program.FindTreeItem(tree, L"public", (LPCWSTR)parent)) != nullptr;
     }));
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
     PostMessageW(tree, WM_COMMAND, ID_DBO_CONSTRAINTS, 0);
@@ -197,8 +119,8 @@ TEST_F(DatabaseBarE2E, ConstraintsPageOfATableAndTheEmptyAnswerOfASchema)
     EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 2) << "opened on the Constraints tab";
     HWND list = nullptr;
-    ASSERT_TRUE(
-        ql::WaitFor([&] { return (list = FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr; }));
+    ASSERT_TRUE(ql::WaitFor(
+        [&] { return (list = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr; }));
     std::vector<std::wstring> names = program.ListItems(list, 0);
     std::vector<std::wstring> types = program.ListItems(list, 1);
     std::vector<std::wstring> texts = program.ListItems(list, 3);
@@ -230,13 +152,7 @@ TEST_F(DatabaseBarE2E, ConstraintsPageOfATableAndTheEmptyAnswerOfASchema)
     EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
 
     // A schema whose tables have no constraints.
-    HTREEITEM node = nullptr;
-    for (HTREEITEM n = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); n && !node;
-         n = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)n))
-        if (FindRemoteItem(program, tree, (LPCWSTR)schema, L"plain") != nullptr)
-            node = (HTREEITEM)SendMessageW(
-                tree, TVM_GETNEXTITEM, TVGN_PARENT,
-                (LPARAM)FindRemoteItem(program, tree, (LPCWSTR)schema, L"plain"));
+    const HTREEITEM node = program.FindTreeItem(tree, (LPCWSTR)schema);
     ASSERT_NE(node, nullptr);
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)node);
     PostMessageW(tree, WM_COMMAND, ID_DBO_SCHEMA_CONSTRAINTS, 0);
@@ -257,16 +173,15 @@ TEST_F(DatabaseBarE2E, ViewTextOpensTheViewsSourceInAScriptWindow)
     HWND tables = StartConnected();
     ASSERT_NE(tables, nullptr);
     ASSERT_TRUE(ql::WaitFor([&] {
-        return FindRemoteItem(program, tables, L"public", (LPCWSTR)m_child) != nullptr;
+        return program.FindTreeItem(tables, L"public", (LPCWSTR)m_child) != nullptr;
     })) << "not connected";
     // Refresh on the whole views tree fills it even while its tab is not shown.
     HWND views = program.FindChild(IDW_DBO_VIEWS_TREE);
     ASSERT_NE(views, nullptr);
     PostMessageW(views, WM_COMMAND, ID_DBO_REFRESH, 0);
     HTREEITEM item = nullptr;
-    ASSERT_TRUE(ql::WaitFor([&] {
-        return (item = FindRemoteItem(program, views, L"public", (LPCWSTR)view)) != nullptr;
-    }));
+    ASSERT_TRUE(ql::WaitFor(
+        [&] { return (item = program.FindTreeItem(views, L"public", (LPCWSTR)view)) != nullptr; }));
     SendMessageW(views, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
     PostMessageW(views, WM_COMMAND, ID_DBO_VIEW_TEXT, 0);
     HWND client = FindWindowExW(program.MainWindow(), nullptr, L"MDIClient", nullptr);

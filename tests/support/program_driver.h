@@ -226,6 +226,25 @@ inline std::wstring ClassName(HWND wnd)
     return name;
 }
 
+// ---- Clipboard --------------------------------------------------------------------------------
+
+// The clipboard's text (empty when it holds none). The clipboard keeps the program's data only
+// while the program runs: read it before the program ends.
+inline std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT))
+    {
+        if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(h)))
+            text = p;
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
 // ---- The program ------------------------------------------------------------------------------
 
 class CProgram
@@ -413,6 +432,24 @@ public:
         PostMessageW(wnd, WM_KEYUP, key, 0xC0000001);
     }
 
+    // Real key presses (SendInput) to the main window, brought to the foreground first: the
+    // keys are pressed in order and released in reverse, so {VK_CONTROL, VK_F5} is Ctrl+F5 and
+    // reaches the accelerators with the keyboard state the program sees.
+    bool PressKeys(const std::vector<WORD>& keys) const
+    {
+        SetForegroundWindow(m_main);
+        if (!WaitFor([&] { return GetForegroundWindow() == m_main; }, 3000))
+            return false;
+        std::vector<INPUT> input(keys.size() * 2);
+        for (size_t i = 0; i < keys.size(); ++i)
+        {
+            input[i].type = input[input.size() - 1 - i].type = INPUT_KEYBOARD;
+            input[i].ki.wVk = input[input.size() - 1 - i].ki.wVk = keys[i];
+            input[input.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+        }
+        return SendInput((UINT)input.size(), input.data(), sizeof(INPUT)) == input.size();
+    }
+
     // The texts of a list view's items in one column.
     std::vector<std::wstring> ListItems(HWND list, int column = 0) const
     {
@@ -506,6 +543,189 @@ public:
         };
         walk((HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0), 0);
         return items;
+    }
+
+    // ---- Tree views (the database bar's trees) --------------------------------------------------
+
+    // The text of one tree-view item.
+    std::wstring TreeItemText(HWND tree, HTREEITEM node) const
+    {
+        CRemoteBuffer remote(m_process, sizeof(TVITEMW) + 1024 * sizeof(wchar_t));
+        if (!remote.address || node == nullptr)
+            return std::wstring();
+        TVITEMW item{};
+        item.mask = TVIF_TEXT | TVIF_HANDLE;
+        item.hItem = node;
+        item.cchTextMax = 1024;
+        item.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(TVITEMW)));
+        remote.Write(0, &item, sizeof(item));
+        SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)remote.address);
+        return remote.ReadText(sizeof(TVITEMW), 1024);
+    }
+    // The image index of one tree-view item, or -1.
+    int TreeItemImage(HWND tree, HTREEITEM node) const
+    {
+        CRemoteBuffer remote(m_process, sizeof(TVITEMW));
+        if (!remote.address || node == nullptr)
+            return -1;
+        TVITEMW item{};
+        item.mask = TVIF_IMAGE | TVIF_HANDLE;
+        item.hItem = node;
+        item.iImage = -1;
+        remote.Write(0, &item, sizeof(item));
+        SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)remote.address);
+        ReadProcessMemory(m_process, remote.address, &item, sizeof(item), nullptr);
+        return item.iImage;
+    }
+    static bool IsTreeItemExpanded(HWND tree, HTREEITEM node)
+    {
+        return (SendMessageW(tree, TVM_GETITEMSTATE, (WPARAM)node, TVIS_EXPANDED) &
+                TVIS_EXPANDED) != 0;
+    }
+    static HTREEITEM TreeRoot(HWND tree)
+    {
+        return (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    }
+    static HTREEITEM TreeChild(HWND tree, HTREEITEM node)
+    {
+        return (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)node);
+    }
+    static HTREEITEM TreeNext(HWND tree, HTREEITEM node)
+    {
+        return (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)node);
+    }
+    // The first root item with the text; with a child text, that root item's child of that
+    // text instead. Null when there is none.
+    HTREEITEM FindTreeItem(HWND tree, const std::wstring& parent,
+                           const std::wstring& child = std::wstring()) const
+    {
+        for (HTREEITEM node = TreeRoot(tree); node; node = TreeNext(tree, node))
+        {
+            if (TreeItemText(tree, node) != parent)
+                continue;
+            if (child.empty())
+                return node;
+            for (HTREEITEM item = TreeChild(tree, node); item; item = TreeNext(tree, item))
+                if (TreeItemText(tree, item) == child)
+                    return item;
+        }
+        return nullptr;
+    }
+    // Makes the item the tree's selected item, as a click on it would: the tree's commands
+    // then act on it.
+    static void SelectTreeItem(HWND tree, HTREEITEM node)
+    {
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)node);
+    }
+    // Selects the item and posts a context-menu command to the tree, as if chosen from the
+    // item's menu.
+    static void TreeCommand(HWND tree, HTREEITEM node, UINT id)
+    {
+        SelectTreeItem(tree, node);
+        PostMessageW(tree, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    }
+
+    // Clicks the tab of a tab strip that shows a tooltip per tab (the database bar's strip):
+    // the tab's rectangle is its tooltip tool's rectangle.
+    bool ClickStripTab(HWND strip, const std::wstring& title) const
+    {
+        // A tooltip is a pop-up: its owner is the strip's top-level window, so its tools
+        // tell which window they belong to.
+        CRemoteBuffer remote(m_process, sizeof(TTTOOLINFOW) + 256 * sizeof(wchar_t));
+        for (HWND tips = nullptr;
+             (tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
+        {
+            if (!IsOwn(tips))
+                continue;
+            const int count = (int)SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0);
+            for (int i = 0; i < count; ++i)
+            {
+                TTTOOLINFOW info{};
+                info.cbSize = sizeof(info);
+                info.lpszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(TTTOOLINFOW)));
+                remote.Write(0, &info, sizeof(info));
+                if (!SendMessageW(tips, TTM_ENUMTOOLSW, i, (LPARAM)remote.address))
+                    continue;
+                ReadProcessMemory(m_process, remote.address, &info, sizeof(info), nullptr);
+                if (info.hwnd != strip || remote.ReadText(sizeof(TTTOOLINFOW), 255) != title)
+                    continue;
+                const LPARAM at = MAKELPARAM((info.rect.left + info.rect.right) / 2,
+                                             (info.rect.top + info.rect.bottom) / 2);
+                PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                PostMessageW(strip, WM_LBUTTONUP, 0, at);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Starts the program so that it connects at once with the connection string, the database
+    // bar shown; returns once the connection has given the window its title and the window
+    // takes input again.
+    bool StartConnected(const std::wstring& connect)
+    {
+        WriteRegString(L"Grid lines", L"Yes");
+        WriteRegString(L"Connect DB at startup", L"Yes");
+        WriteRegString(L"DBBarVisible", L"Yes");
+        WriteRegString(L"ConnectString0", connect, L"ConnectStrings");
+        if (!Start())
+            return false;
+        return WaitFor([&] { return Title() != L"Quenlark"; }) &&
+               WaitFor([&] { return IsWindowEnabled(m_main) != FALSE; });
+    }
+
+    // The text of the editor window of the active MDI child (a script window), or "<none>".
+    std::wstring ActiveEditorText() const
+    {
+        HWND child = ActiveChild();
+        HWND editor = child ? FindDescendant(child, L"RColorEditorClass") : nullptr;
+        return editor ? WindowText(editor) : L"<none>";
+    }
+
+    // The first window below the parent (any depth) of the class, or null.
+    static HWND FindDescendant(HWND parent, const std::wstring& className)
+    {
+        struct Search
+        {
+            const std::wstring* name;
+            HWND found = nullptr;
+        } search{&className};
+        EnumChildWindows(
+            parent,
+            [](HWND wnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                if (ClassName(wnd) == *s->name)
+                {
+                    s->found = wnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            (LPARAM)&search);
+        return search.found;
+    }
+
+    // The visible control of a dialog (its pages included) with the id, or null.
+    static HWND FindVisibleControl(HWND dialog, int id)
+    {
+        struct Search
+        {
+            int id;
+            HWND found = nullptr;
+        } search{id};
+        EnumChildWindows(
+            dialog,
+            [](HWND wnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                if (GetDlgCtrlID(wnd) == s->id && IsWindowVisible(wnd))
+                {
+                    s->found = wnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            (LPARAM)&search);
+        return search.found;
     }
 
     // The strings of a combo box's list.

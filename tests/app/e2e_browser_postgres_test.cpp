@@ -1,0 +1,218 @@
+// End to end on PostgreSQL, each test in a database of its own: the database bar after
+// connecting (one schema shown expanded, names in case-insensitive order, an empty triggers
+// tab, Ctrl+F5 re-reading only the tab shown), the source text of a view and of a function
+// whose body is BEGIN ATOMIC, dropping a function, and the driver's properties, types and
+// functions from the Connect menu.
+#include "tests/app/e2e_scratch_database.h"
+#include "tests/support/program_driver.h"
+
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(CStringA(text.c_str()).GetString());
+}
+
+// Line ends as the database writes them.
+std::wstring Lf(std::wstring text)
+{
+    for (size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;)
+        text.erase(at, 1);
+    return text;
+}
+
+class BrowserPostgresE2E : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ASSERT_TRUE(m_db.Create());
+    }
+    void TearDown() override
+    {
+        m_program.Kill();
+        ql::CleanSettings();
+        m_db.Drop();
+    }
+    bool Start() { return m_program.StartConnected(std::wstring(m_db.Connect())); }
+    std::vector<std::wstring> Children(HWND tree, HTREEITEM node) const
+    {
+        std::vector<std::wstring> names;
+        for (HTREEITEM item = ql::CProgram::TreeChild(tree, node); item;
+             item = ql::CProgram::TreeNext(tree, item))
+            names.push_back(m_program.TreeItemText(tree, item));
+        return names;
+    }
+    // Shows a tab of the database bar by a click on it; true once its tree is shown.
+    bool ShowTab(const std::wstring& title, HWND tree)
+    {
+        return m_program.ClickStripTab(m_program.FindChild(IDW_DBO_SWITCH), title) &&
+               ql::WaitFor([&] { return IsWindowVisible(tree) != FALSE; });
+    }
+
+    CScratchDatabase m_db{CScratchDatabase::postgres};
+    ql::CProgram m_program;
+};
+
+TEST_F(BrowserPostgresE2E, OneSchemaShowsExpandedAndCtrlF5RereadsOnlyTheShownTab)
+{
+    m_db.Exec(L"CREATE TABLE \"Beta\" (id int)");
+    m_db.Exec(L"CREATE TABLE alpha (id int)");
+    m_db.Exec(L"CREATE TABLE \"Gamma\" (id int)");
+    m_db.Exec(L"CREATE VIEW v1 AS SELECT 1 AS id");
+    ASSERT_TRUE(Start());
+    const HWND tables = m_program.FindChild(IDW_DBO_TABLES_TREE);
+    const HWND views = m_program.FindChild(IDW_DBO_VIEWS_TREE);
+    const HWND triggers = m_program.FindChild(IDW_DBO_TRIGGERS_TREE);
+    ASSERT_TRUE(tables && views && triggers);
+
+    HTREEITEM schema = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return (schema = m_program.FindTreeItem(tables, L"public")) != nullptr;
+    })) << "the tables tree filled when the connection opened";
+    EXPECT_EQ(ql::CProgram::TreeNext(tables, schema), nullptr) << "one schema node";
+    EXPECT_TRUE(ql::CProgram::IsTreeItemExpanded(tables, schema));
+    EXPECT_EQ(Children(tables, schema), (std::vector<std::wstring>{L"alpha", L"Beta", L"Gamma"}));
+
+    // PostgreSQL lists no triggers: the tab shows an empty tree.
+    ASSERT_TRUE(ShowTab(L"Triggers", triggers));
+    SendMessageW(m_program.MainWindow(), WM_NULL, 0, 0);
+    EXPECT_EQ(ql::CProgram::TreeRoot(triggers), nullptr);
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+
+    ASSERT_TRUE(ShowTab(L"Views", views));
+    ASSERT_TRUE(ql::WaitFor([&] { return m_program.FindTreeItem(views, L"public", L"v1"); }));
+
+    // Made behind the program's back: a tab shown again keeps what it read before ...
+    m_db.Exec(L"CREATE TABLE delta (id int)");
+    m_db.Exec(L"CREATE VIEW v2 AS SELECT 2 AS id");
+    ASSERT_TRUE(ShowTab(L"Tables", tables));
+    SendMessageW(m_program.MainWindow(), WM_NULL, 0, 0);
+    EXPECT_EQ(m_program.FindTreeItem(tables, L"public", L"delta"), nullptr);
+
+    // ... and Ctrl+F5 reads the shown tab again, only that one.
+    ASSERT_TRUE(m_program.PressKeys({VK_CONTROL, VK_F5}));
+    EXPECT_TRUE(ql::WaitFor([&] { return m_program.FindTreeItem(tables, L"public", L"delta"); }));
+    schema = m_program.FindTreeItem(tables, L"public");
+    EXPECT_EQ(Children(tables, schema),
+              (std::vector<std::wstring>{L"alpha", L"Beta", L"delta", L"Gamma"}));
+    ASSERT_TRUE(ShowTab(L"Views", views));
+    SendMessageW(m_program.MainWindow(), WM_NULL, 0, 0);
+    EXPECT_NE(m_program.FindTreeItem(views, L"public", L"v1"), nullptr);
+    EXPECT_EQ(m_program.FindTreeItem(views, L"public", L"v2"), nullptr);
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserPostgresE2E, ViewTextShowsTheCatalogText)
+{
+    m_db.Exec(L"CREATE TABLE items (id int, name text)");
+    m_db.Exec(L"CREATE VIEW v1 AS SELECT id, upper(name) AS name FROM items WHERE id > 2");
+    const std::wstring definition(
+        m_db.Query(L"SELECT definition FROM pg_views WHERE viewname = 'v1'").GetString());
+    ASSERT_FALSE(definition.empty());
+    ASSERT_TRUE(Start());
+    const HWND views = m_program.FindChild(IDW_DBO_VIEWS_TREE);
+    ASSERT_TRUE(ShowTab(L"Views", views));
+    HTREEITEM item = nullptr;
+    ASSERT_TRUE(
+        ql::WaitFor([&] { return (item = m_program.FindTreeItem(views, L"public", L"v1")); }));
+
+    ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
+    ASSERT_TRUE(ql::WaitFor([&] {
+        HWND child = m_program.ActiveChild();
+        return child && ql::WindowText(child).rfind(L"\"public\".v1 text", 0) == 0;
+    })) << "a script window titled with the view's name";
+    EXPECT_EQ(Lf(m_program.ActiveEditorText()), definition) << Narrow(m_program.ActiveEditorText());
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserPostgresE2E, FunctionTextAndDrop)
+{
+    // A BEGIN ATOMIC body is kept parsed: the catalog's source column stays empty for it.
+    m_db.Exec(L"CREATE FUNCTION f_atomic(a int) RETURNS int LANGUAGE sql "
+              L"BEGIN ATOMIC SELECT a + 1; END");
+    m_db.Exec(L"CREATE FUNCTION f_drop() RETURNS int LANGUAGE sql AS 'SELECT 1'");
+    const std::wstring body(
+        m_db.Query(L"SELECT pg_get_function_sqlbody('f_atomic'::regproc)").GetString());
+    ASSERT_NE(body.find(L"BEGIN ATOMIC"), std::wstring::npos);
+    ASSERT_TRUE(Start());
+    const HWND procs = m_program.FindChild(IDW_DBO_PROCS_TREE);
+    ASSERT_TRUE(ShowTab(L"Procedures", procs));
+    HTREEITEM item = nullptr;
+    ASSERT_TRUE(ql::WaitFor(
+        [&] { return (item = m_program.FindTreeItem(procs, L"public", L"f_atomic")); }, 60000));
+
+    ql::CProgram::TreeCommand(procs, item, ID_DBO_VIEW_TEXT);
+    ASSERT_TRUE(ql::WaitFor([&] {
+        HWND child = m_program.ActiveChild();
+        return child && ql::WindowText(child).rfind(L"\"public\".f_atomic text", 0) == 0;
+    })) << "no script window: "
+        << (m_program.FindMessageBox() ? "a message box" : "nothing");
+    EXPECT_EQ(Lf(m_program.ActiveEditorText()), body) << Narrow(m_program.ActiveEditorText());
+
+    item = m_program.FindTreeItem(procs, L"public", L"f_drop");
+    ASSERT_NE(item, nullptr);
+    ql::CProgram::TreeCommand(procs, item, ID_DBO_DROP);
+    HWND box = m_program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ql::CProgram::MessageBoxText(box),
+              L"Procedure '\"public\".f_drop' will be dropped.\nContinue?");
+    ql::CProgram::Click(box, IDYES);
+    EXPECT_TRUE(ql::WaitFor(
+        [&] { return m_program.FindTreeItem(procs, L"public", L"f_drop") == nullptr; }));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    // Seen from a second connection.
+    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM pg_proc WHERE proname = 'f_drop'"), CString(L"0"));
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserPostgresE2E, ConnectMenuPropertiesTypesAndFunctions)
+{
+    CString version;
+    ASSERT_TRUE(m_db.Db().GetDriverODBCVersion(version));
+    ASSERT_TRUE(Start());
+
+    m_program.PostCommand(ID_CONNECT_PROPERTIES);
+    HWND dlg = m_program.WaitForDialog(L"ODBC Driver Properties");
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(ql::CProgram::Text(dlg, IDC_ODBCP_DBMS_NAME), L"PostgreSQL");
+    EXPECT_EQ(ql::CProgram::Text(dlg, IDC_ODBCP_IDENT_CASE),
+              L"Not case-sensitive, stored in lowercase");
+    EXPECT_EQ(ql::CProgram::Text(dlg, IDC_ODBCP_DATABASE_NAME), std::wstring(m_db.Name()));
+    ql::CProgram::Click(dlg, IDOK);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+
+    m_program.PostCommand(ID_CONNECT_TYPES);
+    dlg = m_program.WaitForDialog(L"Types");
+    ASSERT_NE(dlg, nullptr);
+    const HWND types = ql::CProgram::Item(dlg, 1054);
+    const std::vector<std::wstring> names = m_program.ListItems(types, 0);
+    const std::vector<std::wstring> sqlTypes = m_program.ListItems(types, 2);
+    const auto int4 = std::find(names.begin(), names.end(), L"int4");
+    ASSERT_NE(int4, names.end());
+    EXPECT_EQ(sqlTypes[int4 - names.begin()], L"SQL_INTEGER");
+    ql::CProgram::Click(dlg, IDOK);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+
+    m_program.PostCommand(ID_CONNECT_FUNCTIONS);
+    const std::wstring caption = L"Functions (PostgreSQL ODBC ver " + std::wstring(version) + L")";
+    dlg = m_program.WaitForDialog(caption);
+    ASSERT_NE(dlg, nullptr) << Narrow(caption);
+    const std::vector<std::wstring> functions = m_program.ListItems(ql::CProgram::Item(dlg, 1054));
+    ASSERT_FALSE(functions.empty());
+    EXPECT_EQ(functions.front(), L"All");
+    ql::CProgram::Click(dlg, IDOK);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(m_program.Close());
+}
+
+} // namespace
