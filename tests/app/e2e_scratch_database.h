@@ -24,14 +24,9 @@ public:
         mariadb
     };
 
-    explicit CScratchDatabase(Server server) : m_server(server)
-    {
-        // Wine's process ids repeat between prefixes: a clock token and a counter make the
-        // name unique among the tests that share the server.
-        static LONG counter = 0;
-        m_name.Format(L"ql_e2e_%lu_%llu_%ld", GetCurrentProcessId(), GetTickCount64() % 100000000,
-                      InterlockedIncrement(&counter));
-    }
+    explicit CScratchDatabase(Server server)
+        : m_server(server), m_name((L"ql_e2e_" + QlTestDb::UniqueTag()).c_str())
+    {}
     ~CScratchDatabase() { Drop(); }
     CScratchDatabase(const CScratchDatabase&) = delete;
     CScratchDatabase& operator=(const CScratchDatabase&) = delete;

@@ -18,7 +18,7 @@ protected:
     {
         ql::CleanSettings();
         QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
-        m_tag.Format(L"%lu_%lu", GetCurrentProcessId(), GetTickCount() % 1000000);
+        m_tag = QlTestDb::UniqueTag().c_str();
         m_child = L"ql_e2e_child_" + m_tag;
         m_items = L"Order Items " + m_tag;
         m_db.ExecuteSQL(L"CREATE TABLE public." + m_child + L" (id int)");
