@@ -2,6 +2,7 @@
 #include "browser/object_pages.h"
 
 #include "app/app_settings.h"
+#include "editor/rce_messages.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
 #include "services/wait_dlg.h"
@@ -188,6 +189,7 @@ CProcInfoDlg::CProcInfoDlg(CRDatabaseHelper* pHelper, const CStringPair& name,
 
 BEGIN_MESSAGE_MAP(CDBOTextDlg, CRTabDialog)
     ON_WM_SIZE()
+    ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CDBOTextDlg::CDBOTextDlg(CRDatabaseHelper* pHelper, const CStringPair& name, int nKind,
@@ -196,12 +198,30 @@ CDBOTextDlg::CDBOTextDlg(CRDatabaseHelper* pHelper, const CStringPair& name, int
       m_name(name), m_nKind(nKind), m_bErrors(bErrors)
 {}
 
+CWnd* CDBOTextDlg::GetEditor()
+{
+    return GetDlgItem(m_bErrors ? IDC_DBO_ERRORS : IDC_DBO_TEXT);
+}
+
 BOOL CDBOTextDlg::OnInitDialog()
 {
     CRTabDialog::OnInitDialog();
-    CWnd* pEdit = GetDlgItem(m_bErrors ? IDC_DBO_ERRORS : IDC_DBO_TEXT);
-    if (theSettings.m_hFont)
-        pEdit->SendMessage(WM_SETFONT, (WPARAM)theSettings.m_hFont, FALSE);
+    CWnd* pEdit = GetEditor();
+    const HWND hEdit = pEdit->GetSafeHwnd();
+    if (m_bErrors)
+    {
+        // Compile errors are plain text: no colour rules.
+        if (theSettings.m_hFont)
+            ::SendMessageW(hEdit, WM_SETFONT, (WPARAM)theSettings.m_hFont, FALSE);
+        ::SendMessageW(hEdit, RCEM_SETTABSIZE, FALSE, theSettings.m_nTabSize);
+        ::SendMessageW(hEdit, RCEM_SETOPTIONS, TRUE, theSettings.GetEditorFlags());
+    }
+    else
+    {
+        theSettings.ApplySQLEditorSettings(hEdit, theSettings.m_bDBOTextWordWrap
+                                                      ? (RCEO_WORDWRAP | RCEO_WORDWRAPMENU)
+                                                      : RCEO_WORDWRAPMENU);
+    }
     SaveControlPos(pEdit, WindowRect(this), 2, 2, 2, 2, m_offset);
     return TRUE;
 }
@@ -209,8 +229,23 @@ BOOL CDBOTextDlg::OnInitDialog()
 void CDBOTextDlg::OnSize(UINT nType, int cx, int cy)
 {
     CRTabDialog::OnSize(nType, cx, cy);
-    if (CWnd* pEdit = GetDlgItem(m_bErrors ? IDC_DBO_ERRORS : IDC_DBO_TEXT))
+    if (CWnd* pEdit = GetEditor())
         MoveControl(pEdit, WindowRect(this), 2, 2, 2, 2, m_offset);
+}
+
+// The word-wrap choice made in the editor's menu holds for the next text page.
+void CDBOTextDlg::OnDestroy()
+{
+    if (!m_bErrors)
+    {
+        if (CWnd* pEdit = GetEditor())
+        {
+            theSettings.m_bDBOTextWordWrap =
+                (pEdit->SendMessage(RCEM_GETOPTIONS) & RCEO_WORDWRAP) != 0 ? 1 : 0;
+            theSettings.SaveDBOTextWordWrap();
+        }
+    }
+    CRTabDialog::OnDestroy();
 }
 
 CString CDBOTextDlg::FormatErrors(const CDBObjErrorsArray& errors)
@@ -229,7 +264,8 @@ CString CDBOTextDlg::FormatErrors(const CDBObjErrorsArray& errors)
 CString CDBOTextDlg::GetText()
 {
     CString text;
-    GetDlgItemText(m_bErrors ? IDC_DBO_ERRORS : IDC_DBO_TEXT, text);
+    if (CWnd* pEdit = GetEditor())
+        pEdit->GetWindowText(text);
     return text;
 }
 
@@ -250,10 +286,7 @@ bool CDBOTextDlg::LoadPage()
         if (!m_pHelper->GetObjectSource(m_name, m_nKind, text))
             return false;
     }
-    // The edit control shows line breaks only as CR LF.
-    text.Replace(L"\r\n", L"\n");
-    text.Replace(L"\n", L"\r\n");
-    SetDlgItemText(m_bErrors ? IDC_DBO_ERRORS : IDC_DBO_TEXT, text);
+    GetEditor()->SetWindowText(text);
     return CRTabDialog::LoadPage();
 }
 

@@ -108,7 +108,9 @@ public:
     CProcInfoDlg(CRDatabaseHelper* pHelper, const CStringPair& name, CRDialogTabCtrl* pOwner);
 };
 
-// A read-only text page: the source text of the object or its compile errors.
+// A read-only text page in a colour editor: the source text of the object, coloured as SQL,
+// with the editor's word-wrap menu (its choice is kept in "DBOTextWordWrap"), or its compile
+// errors in plain text.
 class CDBOTextDlg : public CRTabDialog
 {
 public:
@@ -117,6 +119,8 @@ public:
     bool LoadPage() override;
     BOOL OnInitDialog() override;
     CString GetText();
+    // The page's editor window.
+    CWnd* GetEditor();
     // "Line %d, position %d\n%s\n" and a blank line for each error.
     static CString FormatErrors(const CDBObjErrorsArray& errors);
 
@@ -127,6 +131,7 @@ protected:
     bool m_bErrors;
     POINT m_offset = {};
     afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
 };
 
