@@ -1,0 +1,143 @@
+// End to end on MariaDB, each test in a database of its own: the tables tree holds only the
+// current database's tables, a table renamed to a name with a blank, a trigger marked under
+// Insert on the table's Triggers page, a view's source text, and dropping a function.
+#include "tests/app/e2e_scratch_database.h"
+#include "tests/support/program_driver.h"
+
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(CStringA(text.c_str()).GetString());
+}
+
+class BrowserMariaDBE2E : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ASSERT_TRUE(m_db.Create());
+    }
+    void TearDown() override
+    {
+        m_program.Kill();
+        ql::CleanSettings();
+        m_db.Drop();
+    }
+    bool Start() { return m_program.StartConnected(std::wstring(m_db.Connect())); }
+    std::vector<std::wstring> Children(HWND tree, HTREEITEM node) const
+    {
+        std::vector<std::wstring> names;
+        for (HTREEITEM item = ql::CProgram::TreeChild(tree, node); item;
+             item = ql::CProgram::TreeNext(tree, item))
+            names.push_back(m_program.TreeItemText(tree, item));
+        return names;
+    }
+    bool ShowTab(const std::wstring& title, HWND tree)
+    {
+        return m_program.ClickStripTab(m_program.FindChild(IDW_DBO_SWITCH), title) &&
+               ql::WaitFor([&] { return IsWindowVisible(tree) != FALSE; });
+    }
+
+    CScratchDatabase m_db{CScratchDatabase::mariadb};
+    ql::CProgram m_program;
+};
+
+TEST_F(BrowserMariaDBE2E, CurrentDatabaseTablesRenameAndTriggersPage)
+{
+    // A table of the same name in another database must not show.
+    CScratchDatabase other(CScratchDatabase::mariadb);
+    ASSERT_TRUE(other.Create());
+    other.Exec(L"CREATE TABLE orders (id int)");
+    other.Exec(L"CREATE TABLE stranger (id int)");
+    m_db.Exec(L"CREATE TABLE orders (id int, qty int)");
+    m_db.Exec(L"CREATE TABLE old_name (id int)");
+    m_db.Exec(L"CREATE TRIGGER orders_ins BEFORE INSERT ON orders FOR EACH ROW SET NEW.qty = 1");
+    ASSERT_TRUE(Start());
+    const HWND tables = m_program.FindChild(IDW_DBO_TABLES_TREE);
+    ASSERT_NE(tables, nullptr);
+    HTREEITEM node = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] { return (node = m_program.FindTreeItem(tables, L"")); }))
+        << "MariaDB gives no schema: one node with an empty text";
+    EXPECT_EQ(ql::CProgram::TreeNext(tables, node), nullptr);
+    EXPECT_EQ(Children(tables, node), (std::vector<std::wstring>{L"old_name", L"orders"}));
+
+    // Rename to a name that needs quotes.
+    ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, L"", L"old_name"),
+                              ID_DBO_RENAME);
+    HWND dlg = m_program.WaitForDialog(L"Rename");
+    ASSERT_NE(dlg, nullptr);
+    ql::CProgram::SetText(dlg, IDC_DBO_NEW_NAME, L"New Name");
+    ql::CProgram::Click(dlg, IDOK);
+    EXPECT_TRUE(ql::WaitFor([&] { return m_program.FindTreeItem(tables, L"", L"New Name"); }));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM information_schema.tables WHERE table_schema = "
+                         L"database() AND table_name = 'New Name'"),
+              CString(L"1"));
+
+    // The table's triggers: the insert trigger is marked under Insert only.
+    ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, L"", L"orders"),
+                              ID_DBO_TRIGGERS);
+    dlg = m_program.WaitForDialog(L"orders information");
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(SendMessageW(ql::CProgram::Item(dlg, IDC_DBO_TABS), TCM_GETCURSEL, 0, 0), 3)
+        << "opened on the Triggers tab, after Columns, Indexes and Constraints";
+    HWND list = nullptr;
+    ASSERT_TRUE(ql::WaitFor(
+        [&] { return (list = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr; }));
+    EXPECT_EQ(m_program.ListItems(list, 0), (std::vector<std::wstring>{L"orders_ins"}));
+    EXPECT_EQ(m_program.ListItems(list, 2), (std::vector<std::wstring>{L""})) << "Update";
+    EXPECT_EQ(m_program.ListItems(list, 3), (std::vector<std::wstring>{L"+"})) << "Insert";
+    EXPECT_EQ(m_program.ListItems(list, 4), (std::vector<std::wstring>{L""})) << "Delete";
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
+{
+    m_db.Exec(L"CREATE TABLE items (id int, name varchar(20))");
+    m_db.Exec(L"CREATE VIEW v1 AS SELECT id, upper(name) AS name FROM items WHERE id > 2");
+    m_db.Exec(L"CREATE FUNCTION f_drop() RETURNS int RETURN 1");
+    const std::wstring definition(m_db.Query(L"SELECT VIEW_DEFINITION FROM "
+                                             L"INFORMATION_SCHEMA.VIEWS WHERE TABLE_SCHEMA = "
+                                             L"database() AND TABLE_NAME = 'v1'")
+                                      .GetString());
+    ASSERT_TRUE(Start());
+
+    const HWND views = m_program.FindChild(IDW_DBO_VIEWS_TREE);
+    ASSERT_TRUE(ShowTab(L"Views", views));
+    HTREEITEM item = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(views, L"", L"v1")); }));
+    ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
+    ASSERT_TRUE(ql::WaitFor([&] {
+        HWND child = m_program.ActiveChild();
+        return child && ql::WindowText(child).rfind(L"v1 text", 0) == 0;
+    })) << "no script window: "
+        << (m_program.FindMessageBox() ? "a message box" : "nothing");
+    EXPECT_EQ(m_program.ActiveEditorText(), definition) << Narrow(m_program.ActiveEditorText());
+
+    const HWND procs = m_program.FindChild(IDW_DBO_PROCS_TREE);
+    ASSERT_TRUE(ShowTab(L"Procedures", procs));
+    ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(procs, L"", L"f_drop")); }))
+        << "procedures tree: " << m_program.TreeItems(procs).size() << " items";
+    ql::CProgram::TreeCommand(procs, item, ID_DBO_DROP);
+    HWND box = m_program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ql::CProgram::MessageBoxText(box), L"Procedure 'f_drop' will be dropped.\nContinue?");
+    ql::CProgram::Click(box, IDYES);
+    EXPECT_TRUE(
+        ql::WaitFor([&] { return m_program.FindTreeItem(procs, L"", L"f_drop") == nullptr; }));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM information_schema.routines WHERE "
+                         L"routine_schema = database() AND routine_name = 'f_drop'"),
+              CString(L"0"));
+    EXPECT_TRUE(m_program.Close());
+}
+
+} // namespace
