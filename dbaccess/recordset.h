@@ -57,8 +57,11 @@ struct CSQLColumn
     SQLLEN nBufferSize = 0; // bytes of value the buffer holds (a text's terminator not counted)
     bool bCapped = false;   // the declared size was cut to the 65,536 limit
 
-    // Unbound mode: the current row's value has been read into this record.
+    // Unbound mode: the current row's value has been read into this record; bWhole: a text read
+    // whole into the recordset's own string (or binary data into value.bytes) rather than held
+    // in the column's element of a block.
     bool bLoaded = false;
+    bool bWhole = false;
 
     // Text of a column that reads as wide text (SQL_C_WCHAR) but comes from the driver as UTF-8:
     // the buffer holds nBufferSize bytes, enough for nCharCapacity UTF-16 units.
@@ -320,7 +323,13 @@ protected:
     };
     // Binding and block fetches (recordset_block.cpp).
     bool BindColumns(const std::vector<CBinding>& bindings);
+    // Unbound mode on a forward-only result: the columns bound to arrays with elements for the
+    // usual lengths, longer values read whole when the row is reached. False when the driver
+    // cannot read bound columns with SQLGetData (values are then read with SQLGetData alone).
+    bool BindUnboundColumns(std::vector<CBinding> bindings);
+    void LoadWholeValue(UINT col, CSQLColumn& record);
     void BindArray(const CBinding& binding, SQLLEN elementSize);
+    SQLULEN SetRowsetSize(SQLULEN rows);
     void ReadWholeValue(UINT col, CSQLColumn& record);
     bool MoveInBlock(int rows, USHORT fetchType);
     SQLRETURN FetchBlock(int rows, USHORT fetchType);

@@ -25,13 +25,90 @@ const SQLULEN kMaxBlockRows = 500;
 const SQLLEN kLongElement = 16384;
 const SQLLEN kHeadBytes = 4096;
 
+// Unbound mode: a text or binary column is bound whole when its declared length needs at most
+// kUnboundWholeBytes, else with an element of kUnboundHeadBytes (plus the terminator); a longer
+// value is read whole with SQLGetData. SQLite's driver pads every bound text element to its full
+// length, so elements are kept to what values usually need.
+const SQLLEN kUnboundWholeBytes = 4096;
+const SQLLEN kUnboundHeadBytes = 1024;
+
 // Bytes of an element the terminator of its C type takes.
 SQLLEN TerminatorBytes(SQLSMALLINT cType)
 {
     return cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
 }
 
+bool IsVariable(int cType)
+{
+    return cType == SQL_C_CHAR || cType == SQL_C_WCHAR || cType == SQL_C_BINARY;
+}
+
 } // namespace
+
+// Asks the driver for rowsets of the given size; 1 when it refuses.
+SQLULEN CRRecordset::SetRowsetSize(SQLULEN rows)
+{
+    if (rows < 2)
+        rows = 1;
+    if (rows != m_block.nDriverRows)
+    {
+        SQLRETURN rc;
+        do
+            rc = SQLSetStmtOption(m_hStmt, SQL_ROWSET_SIZE, rows);
+        while (rc == SQL_STILL_EXECUTING);
+        if (!SQL_SUCCEEDED(rc))
+            rows = 1; // a driver without block cursors reads one row per fetch
+        else
+            m_block.nDriverRows = rows;
+    }
+    return rows;
+}
+
+bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
+{
+    DWORD getData = 0;
+    if (GetStmtCursorType() != SQL_CURSOR_FORWARD_ONLY || !m_pDatabase ||
+        !m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData) || !(getData & SQL_GD_BOUND))
+        return false;
+    // MariaDB's driver cuts bound wide text longer than its element and reports it as whole:
+    // such values could not be told from whole ones.
+    const bool mysql = m_pDatabase->GetDBMSKind() == DBMS_MYSQL;
+    for (const CBinding& b : bindings)
+        if (mysql && b.type == SQL_C_WCHAR)
+            return false;
+    SQLULEN rowBytes = 0;
+    for (CBinding& b : bindings)
+    {
+        CSQLColumn& rec = *m_columns[b.col - 1];
+        if (IsVariable(rec.nCType))
+        {
+            const SQLLEN term = TerminatorBytes(b.type);
+            if (m_descs[b.col - 1].nColumnSize == 0 || b.length > kUnboundWholeBytes)
+                b.length = kUnboundHeadBytes + term;
+            // What the element holds; a value of more is read whole.
+            rec.nBufferSize = b.length - term;
+            if (rec.bUtf8)
+                rec.nCharCapacity = rec.nBufferSize;
+        }
+        rowBytes += static_cast<SQLULEN>(b.length) + sizeof(SQLLEN);
+    }
+    // Reading a long value whole within a block needs SQLGetData on any row of it. MariaDB's
+    // driver claims that but hands over a few bytes of another value there, so blocks are taken
+    // only where the driver was seen to read them right (PostgreSQL's); others fetch a row at a
+    // time, which still spares a call per value.
+    SQLULEN rows = 1;
+    if ((getData & SQL_GD_BLOCK) && rowBytes && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL)
+        rows = std::min(kMaxBlockRows, kBlockBytes / rowBytes);
+    rows = SetRowsetSize(rows);
+    m_block.nRows = rows;
+    m_block.nFetched = 0;
+    m_block.nIndex = 0;
+    m_block.bArrays = true;
+    m_block.status.reset(new SQLUSMALLINT[rows]());
+    for (const CBinding& b : bindings)
+        BindArray(b, b.length);
+    return true;
+}
 
 // Binds the described columns: to the records' own buffers, or for a forward-only result to
 // arrays, many rows per fetch (one call into the driver per block instead of per row).
@@ -60,20 +137,7 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& bindings)
     SQLULEN rowBytes = 0;
     for (const CBinding& b : bindings)
         rowBytes += static_cast<SQLULEN>(elementOf(b)) + sizeof(SQLLEN);
-    SQLULEN rows = rowBytes ? std::min(maxRows, kBlockBytes / rowBytes) : 1;
-    if (rows < 2)
-        rows = 1;
-    if (rows != m_block.nDriverRows)
-    {
-        SQLRETURN rc;
-        do
-            rc = SQLSetStmtOption(m_hStmt, SQL_ROWSET_SIZE, rows);
-        while (rc == SQL_STILL_EXECUTING);
-        if (!SQL_SUCCEEDED(rc))
-            rows = 1; // a driver without block cursors reads one row per fetch
-        else
-            m_block.nDriverRows = rows;
-    }
+    const SQLULEN rows = SetRowsetSize(rowBytes ? std::min(maxRows, kBlockBytes / rowBytes) : 1);
     m_block.nRows = rows;
     m_block.nFetched = 0;
     m_block.nIndex = 0;
@@ -176,10 +240,34 @@ void CRRecordset::ReadWholeValue(UINT col, CSQLColumn& rec)
     }
 }
 
+// Unbound mode: a value longer than its element, read whole as the unbound getters would.
+void CRRecordset::LoadWholeValue(UINT col, CSQLColumn& rec)
+{
+    rec.bWhole = true;
+    rec.nIndicator = SQL_NULL_DATA;
+    switch (rec.nCType)
+    {
+    case SQL_C_BINARY:
+        if (ReadBinary(col, *rec.value.bytes))
+            rec.nIndicator = static_cast<SQLLEN>(rec.value.bytes->GetSize());
+        break;
+    case SQL_C_CHAR:
+        if (ReadTextA(col, m_unboundTextA[col - 1]))
+            rec.nIndicator = m_unboundTextA[col - 1].GetLength();
+        break;
+    default:
+        if (ReadTextW(col, m_unboundText[col - 1]))
+            rec.nIndicator =
+                static_cast<SQLLEN>(m_unboundText[col - 1].GetLength() * sizeof(wchar_t));
+        break;
+    }
+}
+
 // Points every column's record at the current row of the block.
 void CRRecordset::LoadBlockRow()
 {
     const size_t at = static_cast<size_t>(m_block.nIndex);
+    const bool unbound = IsUnbound();
     for (size_t i = 0; i < m_columns.size(); ++i)
     {
         CSQLColumn& rec = *m_columns[i];
@@ -188,8 +276,17 @@ void CRRecordset::LoadBlockRow()
         const SQLLEN ind = rec.blockIndicators[at];
         BYTE* element = rec.block.get() + at * static_cast<size_t>(rec.nElementSize);
         rec.nIndicator = ind;
-        if (rec.nElementSize < rec.nFullLength &&
-            (ind == SQL_NO_TOTAL || ind > rec.nElementSize - TerminatorBytes(rec.nBindType)))
+        rec.bLoaded = true;
+        rec.bWhole = false;
+        const bool longer =
+            IsVariable(rec.nCType) &&
+            (ind == SQL_NO_TOTAL || ind > rec.nElementSize - TerminatorBytes(rec.nBindType));
+        if (longer && unbound)
+        {
+            LoadWholeValue(static_cast<UINT>(i + 1), rec);
+            continue;
+        }
+        if (longer && rec.nElementSize < rec.nFullLength)
         {
             ReadWholeValue(static_cast<UINT>(i + 1), rec);
             continue;
@@ -198,6 +295,9 @@ void CRRecordset::LoadBlockRow()
         {
         case SQL_C_BINARY: {
             SQLLEN n = ind == SQL_NO_TOTAL || ind > rec.nElementSize ? rec.nElementSize : ind;
+            // Unbound, the array holds the value and nothing more.
+            if (unbound)
+                rec.value.bytes->SetSize(n > 0 ? static_cast<INT_PTR>(n) : 0);
             if (n > 0)
                 std::memcpy(rec.value.bytes->GetData(), element, static_cast<size_t>(n));
             break;
@@ -269,10 +369,13 @@ SQLRETURN CRRecordset::FetchBlock(int rows, USHORT fetchType)
     {
         m_block.nFetched = std::min<SQLULEN>(fetched, want);
         m_block.nIndex = 0;
-        // A row the driver could not read fails when the recordset reaches it.
-        if (rc == SQL_SUCCESS_WITH_INFO && m_block.status[0] != SQL_ROW_ERROR)
+        // A row the driver could not read fails when the recordset reaches it (its diagnostics
+        // kept for that: reading a long value would replace them).
+        if (m_block.status[0] != SQL_ROW_ERROR)
+        {
             rc = SQL_SUCCESS;
-        LoadBlockRow();
+            LoadBlockRow();
+        }
     }
     else if (rc == SQL_NO_DATA)
     {

@@ -85,6 +85,7 @@ bool CRRecordset::DescribeColumns()
     // The columns are bound once all are described: how the result is fetched depends on the
     // whole row.
     std::vector<CBinding> bindings;
+    bool allRead = true;
 
     for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(count); ++c)
     {
@@ -269,6 +270,7 @@ bool CRRecordset::DescribeColumns()
         if (kind == None)
         {
             rec.nBufferSize = static_cast<SQLLEN>(size);
+            allRead = false;
             continue;
         }
 
@@ -317,13 +319,17 @@ bool CRRecordset::DescribeColumns()
             break;
         case None: break;
         }
-        if (unbound)
-            continue;
         bindings.push_back(
             {c, bindType, bindLength, inRecord, kind == Wide || kind == Utf8 || kind == Binary});
     }
     if (unbound)
+    {
+        // A column without a C type of ours is read in the driver's own text conversion, which
+        // only SQLGetData gives.
+        if (allRead)
+            BindUnboundColumns(std::move(bindings));
         return true;
+    }
     return BindColumns(bindings);
 }
 

@@ -56,6 +56,7 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
         Check(rc);
     };
     rec.nIndicator = SQL_NULL_DATA;
+    rec.bWhole = IsTextOrBinary(rec.nCType) || rec.nCType == SQL_C_DEFAULT;
     switch (rec.nCType)
     {
     case SQL_C_BIT:

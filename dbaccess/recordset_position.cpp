@@ -44,7 +44,13 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
     }
     if (IsUnbound())
     {
-        if (fetchType == SQL_FETCH_NEXT && rows == 1)
+        // Only forward steps fetch; the values of the row stay readable otherwise. Bound arrays
+        // load the row's values as they are fetched.
+        if (fetchType == SQL_FETCH_NEXT && rows == 1 && UsesArrays())
+        {
+            rc = FetchBlock(rows, fetchType);
+        }
+        else if (fetchType == SQL_FETCH_NEXT && rows == 1)
         {
             do
                 rc = SQLFetch(m_hStmt);

@@ -64,7 +64,7 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         return true;
     }
     case SQL_C_WCHAR: {
-        if (IsUnbound())
+        if (rec.bWhole)
         {
             value = m_unboundText[col - 1];
             return true;
@@ -81,7 +81,7 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
     }
     case SQL_C_CHAR: {
         CStringA text;
-        if (IsUnbound())
+        if (rec.bWhole)
         {
             text = m_unboundTextA[col - 1];
         }
