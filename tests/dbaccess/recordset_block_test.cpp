@@ -166,6 +166,90 @@ TEST_P(RecordsetBlocks, NarrowNumbersKeepToTheirOwnRows)
     EXPECT_EQ(id, kRows);
 }
 
+TEST_P(RecordsetBlocks, UnboundReadsGiveLongValuesWholeWithinABlock)
+{
+    // Long texts and binary values here and there among short ones and NULLs: an unbound read
+    // gives every value whole, each in its own row; the short ones as a static read gives them.
+    const CString mixed = conn->Table(L"mixed");
+    const CString count = std::to_wstring(kRows).c_str();
+    const CString text = L"CASE WHEN i % 5 = 0 THEN NULL WHEN i % 97 = 0 THEN ";
+    switch (GetParam())
+    {
+    case Db::SQLite:
+        conn->Exec(L"CREATE TABLE " + mixed + L" (id INTEGER, t TEXT, b BLOB, n NUMERIC(20,4))");
+        conn->Exec(L"INSERT INTO " + mixed +
+                   L" WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < " +
+                   count + L") SELECT i, " + text +
+                   L"replace(hex(zeroblob(3000)), '00', char(1046, 8364)) || i ELSE 'r' || i "
+                   L"END, CASE WHEN i % 97 = 1 THEN zeroblob(6000) WHEN i % 2 = 0 THEN "
+                   L"X'00FF27' ELSE X'2700' END, i * 1.5 FROM c");
+        break;
+    case Db::PostgreSQL:
+        conn->Exec(L"CREATE TABLE " + mixed + L" (id INTEGER, t TEXT, b BYTEA, n NUMERIC(20,4))");
+        conn->Exec(L"INSERT INTO " + mixed + L" SELECT i, " + text +
+                   L"repeat(chr(1046) || chr(8364), 3000) || i ELSE 'r' || i END, CASE WHEN i "
+                   L"% 97 = 1 THEN decode(repeat('000000', 2000), 'hex') WHEN i % 2 = 0 THEN "
+                   L"'\\x00ff27'::bytea ELSE '\\x2700'::bytea END, i * 1.5 FROM "
+                   L"generate_series(1, " +
+                   count + L") AS g(i)");
+        break;
+    case Db::MariaDB:
+        conn->Exec(L"CREATE TABLE " + mixed +
+                   L" (id INTEGER, t MEDIUMTEXT CHARACTER SET utf8mb4, b MEDIUMBLOB, n "
+                   L"NUMERIC(20,4))");
+        conn->Exec(L"INSERT INTO " + mixed + L" SELECT i, " + text +
+                   L"CONCAT(REPEAT(_utf8mb4 X'D096E282AC', 3000), i) ELSE CONCAT('r', i) END, "
+                   L"CASE WHEN i % 97 = 1 THEN REPEAT(X'00', 6000) WHEN i % 2 = 0 THEN X'00FF27' "
+                   L"ELSE X'2700' END, i * 1.5 FROM (SELECT CAST(seq AS SIGNED) AS i FROM "
+                   L"seq_1_to_" +
+                   count + L") AS n");
+        break;
+    }
+    const CString sql = L"SELECT id, t, b, n FROM " + mixed + L" ORDER BY id";
+    CRRecordset rs(conn->database.get()), expected(conn->database.get());
+    QL_EXPECT_NO_DB_THROW(
+        rs.Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT));
+    QL_EXPECT_NO_DB_THROW(expected.Open(sql, RS_STATIC, RS_READONLY | RS_NUMERIC_AS_TEXT));
+    std::wstring longText;
+    for (int k = 0; k < 3000; ++k)
+        longText += L"\u0416\u20ac";
+    int id = 0;
+    for (; !rs.IsEOF(); rs.MoveNext(), expected.MoveNext())
+    {
+        ++id;
+        ASSERT_FALSE(expected.IsEOF());
+        CString got, want;
+        CByteArray bytes;
+        ASSERT_TRUE(rs.GetFieldText(1, got));
+        ASSERT_EQ(W(got), std::to_wstring(id));
+        const bool present = rs.GetFieldText(2, got);
+        ASSERT_EQ(present, id % 5 != 0) << id;
+        if (present)
+        {
+            const std::wstring value = (id % 97 == 0 ? longText : L"r") + std::to_wstring(id);
+            ASSERT_TRUE(W(got) == value) << id;
+        }
+        ASSERT_TRUE(rs.GetFieldBinary(3, bytes));
+        if (id % 97 == 1)
+        {
+            ASSERT_EQ(bytes.GetSize(), 6000) << id;
+            ASSERT_EQ(bytes[0] | bytes[5999], 0) << id;
+        }
+        else
+        {
+            ASSERT_EQ(bytes.GetSize(), id % 2 == 0 ? 3 : 2) << id;
+            ASSERT_EQ(bytes[0], id % 2 == 0 ? 0x00 : 0x27) << id;
+            ASSERT_TRUE(expected.GetFieldText(3, want));
+            ASSERT_TRUE(rs.GetFieldText(3, got));
+            ASSERT_EQ(W(got), W(want)) << id;
+        }
+        ASSERT_TRUE(expected.GetFieldText(4, want));
+        ASSERT_TRUE(rs.GetFieldText(4, got));
+        ASSERT_EQ(W(got), W(want)) << id;
+    }
+    EXPECT_EQ(id, kRows);
+}
+
 INSTANTIATE_TEST_SUITE_P(AllDatabases, RecordsetBlocks,
                          testing::Values(Db::SQLite, Db::PostgreSQL, Db::MariaDB),
                          [](const testing::TestParamInfo<Db>& info) { return DbName(info.param); });
