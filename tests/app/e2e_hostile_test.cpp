@@ -80,16 +80,7 @@ protected:
     }
 
     // The program answers and shows no message box, or shows one that is closed here.
-    std::wstring TakeMessageBoxIfAny(DWORD waitMs)
-    {
-        HWND box = program.WaitForMessageBox(waitMs);
-        if (box == nullptr)
-            return std::wstring();
-        std::wstring text = ql::CProgram::MessageBoxText(box);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        ql::WaitFor([&] { return !IsWindow(box); });
-        return text;
-    }
+    std::wstring TakeMessageBoxIfAny(DWORD waitMs) { return program.TakeMessageBox(waitMs); }
 
     static void Send(HWND wnd, COPYDATASTRUCT* data)
     {

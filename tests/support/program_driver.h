@@ -405,6 +405,18 @@ public:
         return found;
     }
     static std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+    // Waits up to waitMs for a message box, gives its text and answers it with the button
+    // (IDOK when not told); empty text when no box appeared.
+    std::wstring TakeMessageBox(DWORD waitMs = 20000, int button = IDOK) const
+    {
+        HWND box = WaitForMessageBox(waitMs);
+        if (box == nullptr)
+            return std::wstring();
+        std::wstring text = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, button, 0);
+        WaitFor([&] { return !IsWindow(box); });
+        return text;
+    }
 
     // Controls of a dialog.
     static HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }

@@ -1,0 +1,174 @@
+// End to end: the server drops the program's session in the middle of its work (a statement
+// running, a grid half read). The program reports the error, keeps answering, reconnects, and
+// exits normally afterwards.
+#include "tests/dbaccess/conn_test_util.h"
+#include "tests/dbaccess/test_databases.h"
+#include "tests/support/program_driver.h"
+
+#include "dbaccess/database.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const UINT kSQLQuery = 32775;
+const UINT kReconnect = 32898;
+
+std::string Narrow(const std::wstring& s)
+{
+    return std::string(CStringA(s.c_str()));
+}
+
+class ServerGoneE2E : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ql::WriteRegString(L"Grid lines", L"Yes");
+        m_tag = L"qlgone_" + QlTestDb::UniqueTag();
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+        if (m_db.IsOpen() && !m_table.IsEmpty())
+            QlConnTest::Catch([&] { m_db.ExecuteSQL(L"DROP TABLE " + m_table); });
+    }
+
+    // Starts the program connected to the string at start-up; the test's own connection to the
+    // same server watches and kills the program's session.
+    void StartOn(const CString& watcher, const std::wstring& programConnect)
+    {
+        QlConnTest::OpenOrFail(m_db, watcher);
+        ql::WriteRegString(L"Connect DB at startup", L"Yes");
+        ql::WriteRegString(L"ConnectString0", programConnect, L"ConnectStrings");
+        ASSERT_TRUE(program.Start());
+        ASSERT_TRUE(ql::WaitFor([&] { return program.Title().find(L" - ") != std::wstring::npos; }))
+            << Narrow(program.Title());
+    }
+
+    void Query(const std::wstring& sql)
+    {
+        program.PostCommand(kSQLQuery);
+        HWND dlg = program.WaitForDialog(L"Execute SQL");
+        ASSERT_NE(dlg, nullptr);
+        ql::CProgram::SetText(dlg, 1001, sql);
+        ql::CProgram::Click(dlg, IDOK);
+    }
+
+    long Number(const CString& sql) { return _wtol(QlConnTest::QueryText(m_db, sql)); }
+
+    // The program still answers messages and has its main window.
+    bool Answers()
+    {
+        DWORD_PTR result = 0;
+        return program.IsRunning() && SendMessageTimeoutW(program.MainWindow(), WM_NULL, 0, 0,
+                                                          SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    }
+
+    // After the loss: Reconnect (a new session where the test can count them), a query opens
+    // its grid, the program exits.
+    void ReconnectQueryAndClose(const std::function<long()>& sessions)
+    {
+        program.PostCommand(kReconnect);
+        if (sessions)
+        {
+            EXPECT_TRUE(ql::WaitFor([&] { return sessions() == 1; })) << "no new session";
+        }
+        EXPECT_EQ(program.TakeMessageBox(1000), L"");
+        Query(L"SELECT 42 AS answer");
+        EXPECT_TRUE(ql::WaitFor([&] {
+            HWND child = program.ActiveChild();
+            return child != nullptr && ql::WindowText(child).find(L"SELECT 42") == 0;
+        })) << Narrow(program.TakeMessageBox(100));
+        EXPECT_TRUE(program.Close());
+    }
+
+    ql::CProgram program;
+    CRDatabase m_db;
+    CString m_table;
+    std::wstring m_tag;
+};
+
+TEST_F(ServerGoneE2E, PostgreSQLSessionTerminatedDuringAStatementAndDuringAGridRead)
+{
+    StartOn(QlTestDb::PostgresConnect(), std::wstring(QlTestDb::PostgresConnect().GetString()) +
+                                             L"ConnSettings={SET application_name TO '" + m_tag +
+                                             L"'};");
+    const CString sessionsSql =
+        CString(L"SELECT count(*) FROM pg_stat_activity WHERE application_name = '") +
+        m_tag.c_str() + L"'";
+    auto sessions = [&] { return Number(sessionsSql); };
+    ASSERT_EQ(sessions(), 1);
+    auto terminate = [&] {
+        m_db.ExecuteSQL(CString(L"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                                L"application_name = '") +
+                        m_tag.c_str() + L"'");
+        ASSERT_TRUE(ql::WaitFor([&] { return sessions() == 0; }));
+    };
+
+    // A statement running when the session goes.
+    Query(L"SELECT pg_sleep(60)");
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return Number(sessionsSql + L" AND state = 'active' AND query LIKE '%pg_sleep%'") == 1;
+    }));
+    terminate();
+    std::wstring error = program.TakeMessageBox(30000);
+    EXPECT_NE(error, L"") << "the lost statement is reported";
+    EXPECT_TRUE(Answers());
+
+    // A grid with rows still to read when the session goes: reading on fails with a message,
+    // the window closes, the program goes on.
+    program.PostCommand(kReconnect);
+    ASSERT_TRUE(ql::WaitFor([&] { return sessions() == 1; }));
+    program.TakeMessageBox(500);
+    m_table = CString(L"ql_gone_") + QlTestDb::UniqueTag().c_str();
+    m_db.ExecuteSQL(L"CREATE TABLE " + m_table + L" AS SELECT g AS id, 'row ' || g AS name " +
+                    L"FROM generate_series(1, 20000) g");
+    Query(L"SELECT * FROM " + std::wstring(m_table.GetString()));
+    HWND child = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        child = program.ActiveChild();
+        return child != nullptr && ql::WindowText(child).find(L"SELECT") == 0;
+    })) << Narrow(program.TakeMessageBox(100));
+    terminate();
+    HWND grid = GetDlgItem(child, 0xE900);
+    ASSERT_NE(grid, nullptr);
+    // Move to the last row as the keyboard does: the grid reads every row that is left.
+    PostMessageW(grid, WM_KEYDOWN, VK_END, 0);
+    SendMessageTimeoutW(program.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+    program.TakeMessageBox(3000); // the lost rows may or may not be reported: never a crash
+    EXPECT_TRUE(Answers());
+    PostMessageW(child, WM_CLOSE, 0, 0);
+    program.TakeMessageBox(1000);
+    EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(child); }));
+    EXPECT_TRUE(Answers());
+
+    ReconnectQueryAndClose(sessions);
+}
+
+TEST_F(ServerGoneE2E, MariaDBConnectionKilledDuringAStatement)
+{
+    StartOn(QlTestDb::MariaDBConnect(), std::wstring(QlTestDb::MariaDBConnect().GetString()));
+    // MariaDB has no application name: the program's session is the one running the tagged
+    // statement, then the one whose id this test remembers.
+    Query(L"SELECT SLEEP(60) AS " + m_tag);
+    long id = 0;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        id = Number(CString(L"SELECT id FROM information_schema.processlist WHERE info LIKE "
+                            L"'SELECT SLEEP(60) AS ") +
+                    m_tag.c_str() + L"'");
+        return id > 0;
+    }));
+    CString kill;
+    kill.Format(L"KILL CONNECTION %ld", id);
+    m_db.ExecuteSQL(kill);
+    std::wstring error = program.TakeMessageBox(30000);
+    EXPECT_NE(error, L"") << "the lost statement is reported";
+    EXPECT_TRUE(Answers());
+
+    ReconnectQueryAndClose(nullptr);
+}
+
+} // namespace
