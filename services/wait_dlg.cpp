@@ -148,23 +148,10 @@ CWaitDlg::CWaitDlg(CWnd* pParent, UINT nFlags, int nRange)
     SetDlgItemText(IDC_WAIT_MESSAGE, L"");
     SetDlgItemText(IDC_WAIT_INFO, L"");
 
-    // Let what is already waiting run before the operation starts; only a quit request is
-    // kept back for later.
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (msg.message == WM_QUIT)
-        {
-            m_bQuit = true;
-            m_nQuitCode = (int)msg.wParam;
-            continue;
-        }
-        if (!PreTranslateMessage(&msg))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
+    // What already waits in the queue is sorted as while the operation runs: a message posted
+    // before it started (a close of the main window, a command) must not run in the middle of
+    // starting it, with the caller's objects still on the stack; it runs once the dialog is gone.
+    DrainQueue();
 }
 
 CWaitDlg::~CWaitDlg()
@@ -325,6 +312,12 @@ bool CWaitDlg::PumpMessages()
         if (bShow)
             SetMessageText(text);
     }
+    DrainQueue();
+    return m_bCancelled;
+}
+
+void CWaitDlg::DrainQueue()
+{
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     {
@@ -357,7 +350,6 @@ bool CWaitDlg::PumpMessages()
                 m_deferred.push_back(msg);
         }
     }
-    return m_bCancelled;
 }
 
 void CWaitDlg::RepostDeferred()

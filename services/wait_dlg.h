@@ -82,6 +82,9 @@ protected:
     void OnCancel() override;
     void OnOK() override {}
     bool IsDialogMessageTarget(HWND hWnd) const;
+    // Takes every waiting message: the dialog's own and paints run, user input is dropped, the
+    // rest is kept to be posted again when the dialog goes.
+    void DrainQueue();
     void RepostDeferred();
     DECLARE_MESSAGE_MAP()
 

@@ -109,6 +109,38 @@ TEST(WaitDlg, DisablesItsOwnerForItsLifetime)
     owner.DestroyWindow();
 }
 
+// A command or close posted just before an operation starts runs after it, never inside the
+// wait dialog's creation while the operation's caller is still setting up.
+TEST(WaitDlg, MessagesPostedBeforeItIsCreatedRunAfterItIsGone)
+{
+    static int s_nSeen = 0;
+    static WNDPROC s_pOld = nullptr;
+    s_nSeen = 0;
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200),
+                               nullptr, 0));
+    s_pOld = (WNDPROC)::SetWindowLongPtrW(
+        owner.GetSafeHwnd(), GWLP_WNDPROC,
+        (LONG_PTR) + [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == WM_APP + 7)
+                ++s_nSeen;
+            return ::CallWindowProcW(s_pOld, h, m, w, l);
+        });
+    ::PostMessageW(owner.GetSafeHwnd(), WM_APP + 7, 0, 0);
+    {
+        CWaitDlg dlg(&owner, 0);
+        EXPECT_EQ(s_nSeen, 0);
+        dlg.PumpMessages();
+        EXPECT_EQ(s_nSeen, 0);
+    }
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageW(&msg);
+    EXPECT_EQ(s_nSeen, 1);
+    ::SetWindowLongPtrW(owner.GetSafeHwnd(), GWLP_WNDPROC, (LONG_PTR)s_pOld);
+    owner.DestroyWindow();
+}
+
 TEST(WaitDlg, TextsProgressAndElapsedTime)
 {
     EXPECT_EQ(A(CWaitDlg::FormatElapsed(3725)), "1:02:05");
