@@ -13,8 +13,6 @@ namespace {
 const UINT kQuerySQL = 32775; // Query > SQL Query...
 const UINT kSaveData = 32828; // Query > Save Data...
 const int kSQLEditor = 1001;  // the SQL text of the query dialog
-const int kFileName = 0x47C;  // the save dialog's file name
-const int kFileType = 0x470;  // the save dialog's file types
 
 class SaveDataTest : public ::testing::Test
 {
@@ -44,12 +42,7 @@ protected:
         // Commands posted while the start-up connect runs are kept and run after it: the
         // query command goes once the connect's wait dialog is gone.
         Sleep(500);
-        ql::WaitFor(
-            [&] {
-                return program.FindDialog(L"Please wait...") == nullptr &&
-                       IsWindowEnabled(program.MainWindow());
-            },
-            30000);
+        program.WaitUntilIdle();
         HWND query = nullptr;
         for (int attempt = 0; attempt < 3 && !query; ++attempt)
         {
@@ -63,29 +56,13 @@ protected:
         return PostSaveData();
     }
 
-    // Query > Save Data... once: a second one posted meanwhile would run inside the first
-    // one's dialog and open another.
+    // Query > Save Data... once the grid window has its rows: a second one posted meanwhile
+    // would run inside the first one's dialog and open another.
     HWND PostSaveData()
     {
-        // The grid window is there once the status bar counts its rows.
-        ql::WaitFor([&] { return program.StatusText().find(L"Rows") != std::wstring::npos; },
-                    20000);
+        program.WaitForGrid();
         program.PostCommand(kSaveData);
         return program.WaitForDialog(L"Save As", 20000);
-    }
-
-    static void ChooseFile(HWND save, const std::wstring& path, int type)
-    {
-        // The dialog fills its controls after it shows; the type goes first, since choosing
-        // a type may rewrite the name's extension.
-        Sleep(300);
-        HWND types = GetDlgItem(save, kFileType);
-        SendMessageW(types, CB_SETCURSEL, type, 0);
-        // The dialog takes the type on CBN_SELENDOK (Wine) or CBN_SELCHANGE (Windows).
-        SendMessageW(save, WM_COMMAND, MAKEWPARAM(kFileType, CBN_SELENDOK), (LPARAM)types);
-        SendMessageW(save, WM_COMMAND, MAKEWPARAM(kFileType, CBN_SELCHANGE), (LPARAM)types);
-        ql::CProgram::SetText(save, kFileName, path);
-        ql::CProgram::Click(save, IDOK);
     }
 
     QlTestDb::TempSQLiteFile m_file;
@@ -104,7 +81,7 @@ TEST_F(SaveDataTest, QueryResultToCsvAndToAWorkbook)
 
     HWND save = OpenSaveDialog();
     ASSERT_NE(save, nullptr);
-    ChooseFile(save, csv, 1); // a result offers HTML, CSV, Excel
+    ql::CProgram::ChooseSaveFile(save, csv, 1); // a result offers HTML, CSV, Excel
     HWND options = program.WaitForDialog(L"Save As CSV File");
     ASSERT_NE(options, nullptr);
     ql::CProgram::SetText(options, 1020, L";");
@@ -118,7 +95,7 @@ TEST_F(SaveDataTest, QueryResultToCsvAndToAWorkbook)
     // The workbook: the name gets its extension.
     save = PostSaveData();
     ASSERT_NE(save, nullptr);
-    ChooseFile(save, book, 2);
+    ql::CProgram::ChooseSaveFile(save, book, 2);
     EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(book + L".xlsx").substr(0, 2) == "PK"; },
                             30000));
     EXPECT_EQ(program.FindMessageBox(), nullptr);

@@ -69,6 +69,14 @@ inline std::string BinaryDir()
     return binary ? binary : ".";
 }
 
+// The Unix path of the source tree (for the tests' helper scripts).
+inline std::wstring SourceDirUnix()
+{
+    const char* source = std::getenv("QL_SOURCE_DIR");
+    std::string dir = source ? source : ".";
+    return std::wstring(dir.begin(), dir.end());
+}
+
 inline std::wstring ProgramPath()
 {
     return WindowsPath(BinaryDir() + "/bin/Quenlark.exe");
@@ -206,6 +214,67 @@ inline void WriteFileBytes(const std::wstring& path, const std::string& bytes)
     DWORD written = 0;
     WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
     CloseHandle(file);
+}
+
+// A name part no other run shares: the process id (Wine's repeat between prefixes), the clock
+// and a counter.
+inline std::wstring UniqueSuffix()
+{
+    static LONG counter = 0;
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    wchar_t text[64];
+    swprintf(text, 64, L"%lu_%llx_%ld", (unsigned long)GetCurrentProcessId(),
+             (unsigned long long)(now.QuadPart & 0xFFFFFFFFFFull), InterlockedIncrement(&counter));
+    return text;
+}
+
+// The Unix path of a path on drive Z: (other paths come back unchanged but for the slashes).
+inline std::wstring UnixPath(const std::wstring& windowsPath)
+{
+    std::wstring path = windowsPath.size() >= 2 &&
+                                (windowsPath[0] == L'Z' || windowsPath[0] == L'z') &&
+                                windowsPath[1] == L':'
+                            ? windowsPath.substr(2)
+                            : windowsPath;
+    for (wchar_t& c : path)
+        if (c == L'\\')
+            c = L'/';
+    return path;
+}
+
+// Runs a native Linux command line through /bin/sh (the line must not hold double quotes); its
+// standard output and error go to output. Returns the exit code, -1 when it did not start.
+inline int RunNative(const std::wstring& commandLine, std::string* output = nullptr)
+{
+    // Wine starts a Unix program detached: there is no process handle to wait on and Windows
+    // pipes do not reach it. The shell line writes the output and then the exit code to
+    // files, and the exit code file tells that the program ended.
+    const std::wstring base = L"/tmp/quenlark-native-" + UniqueSuffix();
+    const std::wstring captured = base + L".out", exitCode = base + L".rc";
+    std::wstring line = L"/bin/sh -c \"" + commandLine + L" >" + captured + L" 2>&1; echo $? >" +
+                        exitCode + L".tmp; mv " + exitCode + L".tmp " + exitCode + L"\"";
+    STARTUPINFOW si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return -1;
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    std::string code;
+    for (int waited = 0; waited < 600000 && code.empty(); waited += 20)
+    {
+        code = ReadFileBytes(L"Z:" + exitCode);
+        if (code.empty())
+            Sleep(20);
+    }
+    if (output)
+        *output = ReadFileBytes(L"Z:" + captured);
+    DeleteFileW((L"Z:" + captured).c_str());
+    DeleteFileW((L"Z:" + exitCode).c_str());
+    return code.empty() ? -1 : atoi(code.c_str());
 }
 
 // ---- Windows of any process -------------------------------------------------------------------
@@ -753,6 +822,168 @@ public:
             items.push_back(buffer.data());
         }
         return items;
+    }
+
+    // The row of a list view whose columns hold these texts (first column first), or -1.
+    int FindListRow(HWND list, const std::vector<std::wstring>& texts) const
+    {
+        std::vector<std::vector<std::wstring>> columns;
+        for (size_t c = 0; c < texts.size(); ++c)
+            columns.push_back(ListItems(list, (int)c));
+        const size_t rows = columns.empty() ? 0 : columns[0].size();
+        for (size_t i = 0; i < rows; ++i)
+        {
+            bool same = true;
+            for (size_t c = 0; c < texts.size() && same; ++c)
+                same = i < columns[c].size() && columns[c][i] == texts[c];
+            if (same)
+                return (int)i;
+        }
+        return -1;
+    }
+
+    // Starts the program on clean settings that connect at start-up with this connection
+    // string; returns once it is connected and idle.
+    bool StartConnected(const std::wstring& connectString, DWORD timeoutMs = 30000)
+    {
+        CleanSettings();
+        WriteRegString(L"Grid lines", L"Yes"); // the user's key is read only with this value
+        WriteRegString(L"Connect DB at startup", L"Yes");
+        WriteRegString(L"ConnectString0", connectString, L"ConnectStrings");
+        if (!Start())
+            return false;
+        return WaitFor([&] { return Title() != L"Quenlark"; }, timeoutMs) &&
+               WaitUntilIdle(timeoutMs);
+    }
+
+    // Opens the Tables dialog (Query > Tables...) with the tables of this schema and name
+    // selected, and nothing else. Null when the dialog or a table is missing.
+    HWND OpenTablesDialog(const std::vector<std::pair<std::wstring, std::wstring>>& tables,
+                          DWORD timeoutMs = 20000) const
+    {
+        const UINT kQueryTables = 32790;
+        HWND dlg = nullptr;
+        // A command posted while the main window is still busy may be dropped: ask again.
+        for (int attempt = 0; attempt < 3 && !dlg; ++attempt)
+        {
+            PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(kQueryTables, 0), 0);
+            dlg = WaitForDialog(L"Tables", timeoutMs / 3);
+        }
+        if (!dlg)
+            return nullptr;
+        HWND list = GetDlgItem(dlg, 1055);
+        SelectListItem(list, -1, false);
+        for (const auto& [schema, name] : tables)
+        {
+            int row = -1;
+            WaitFor([&] { return (row = FindListRow(list, {name, schema})) >= 0; }, 5000);
+            if (row < 0)
+                return nullptr;
+            SelectListItem(list, row);
+        }
+        return dlg;
+    }
+
+    // Opens one table in a grid window through the Tables dialog; true once it shows rows.
+    bool OpenTableGrid(const std::wstring& schema, const std::wstring& name,
+                       DWORD timeoutMs = 20000) const
+    {
+        HWND dlg = OpenTablesDialog({{schema, name}}, timeoutMs);
+        if (!dlg)
+            return false;
+        Click(dlg, IDOK);
+        return WaitForGrid(timeoutMs);
+    }
+
+    // True once no wait dialog is up and the main window takes input again (a job ended).
+    bool WaitUntilIdle(DWORD timeoutMs = 30000) const
+    {
+        return WaitFor(
+            [&] { return FindDialog(L"Please wait...") == nullptr && IsWindowEnabled(m_main); },
+            timeoutMs);
+    }
+
+    // Waits for a grid window to have read its first rows: its status pane counts them.
+    bool WaitForGrid(DWORD timeoutMs = 20000) const
+    {
+        return WaitFor([&] { return StatusPaneText(1).find(L"Rows") != std::wstring::npos; },
+                       timeoutMs);
+    }
+
+    // Fills in the system's save dialog and presses Save: the file type (0-based index in the
+    // filter) first, since choosing a type may rewrite the name's extension, then the name.
+    static void ChooseSaveFile(HWND save, const std::wstring& path, int type)
+    {
+        const int kFileName = 0x47C, kFileType = 0x470;
+        // The dialog fills its controls after it shows.
+        WaitFor([&] { return SendMessageW(GetDlgItem(save, kFileType), CB_GETCOUNT, 0, 0) > 0; },
+                5000);
+        HWND types = GetDlgItem(save, kFileType);
+        SendMessageW(types, CB_SETCURSEL, type, 0);
+        // The dialog takes the type on CBN_SELENDOK (Wine) or CBN_SELCHANGE (Windows).
+        SendMessageW(save, WM_COMMAND, MAKEWPARAM(kFileType, CBN_SELENDOK), (LPARAM)types);
+        SendMessageW(save, WM_COMMAND, MAKEWPARAM(kFileType, CBN_SELCHANGE), (LPARAM)types);
+        SetText(save, kFileName, path);
+        Click(save, IDOK);
+    }
+
+    // The same with the file type named by the start of its filter text ("SQL script").
+    static bool ChooseSaveFile(HWND save, const std::wstring& path, const std::wstring& type)
+    {
+        const int kFileType = 0x470;
+        HWND types = GetDlgItem(save, kFileType);
+        int index = -1;
+        WaitFor(
+            [&] {
+                const int count = (int)SendMessageW(types, CB_GETCOUNT, 0, 0);
+                for (int i = 0; i < count && index < 0; ++i)
+                {
+                    // CB_GETLBTEXT is copied between processes like WM_GETTEXT.
+                    std::vector<wchar_t> text((size_t)SendMessageW(types, CB_GETLBTEXTLEN, i, 0) +
+                                              2);
+                    SendMessageW(types, CB_GETLBTEXT, i, (LPARAM)text.data());
+                    if (std::wstring(text.data()).rfind(type, 0) == 0)
+                        index = i;
+                }
+                return index >= 0;
+            },
+            5000);
+        if (index < 0)
+            return false;
+        ChooseSaveFile(save, path, index);
+        return true;
+    }
+
+    // The bytes of a file the program has finished writing: its writers hold their files
+    // open without sharing, so the file reads as empty until it is closed. Empty when it is
+    // not readable within the time.
+    static std::string WaitForClosedFile(const std::wstring& path, DWORD timeoutMs = 30000)
+    {
+        std::string bytes;
+        WaitFor([&] { return !(bytes = ReadFileBytes(path)).empty(); }, timeoutMs);
+        return bytes;
+    }
+
+    // Presses Cancel on the wait dialog and answers Yes to its question. False when there was
+    // no wait dialog or no question.
+    bool CancelWaitDialog(DWORD timeoutMs = 20000) const
+    {
+        HWND wait = WaitForDialog(L"Please wait...", timeoutMs);
+        if (!wait || !IsVisible(wait, IDCANCEL))
+            return false;
+        Click(wait, IDCANCEL);
+        HWND question = nullptr;
+        WaitFor(
+            [&] {
+                question = FindMessageBox();
+                return question != nullptr &&
+                       MessageBoxText(question).find(L"stop") != std::wstring::npos;
+            },
+            timeoutMs);
+        if (!question)
+            return false;
+        Click(question, IDYES);
+        return true;
     }
 
     // Asks the main window to close and waits for the process to end.
