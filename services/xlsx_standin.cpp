@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -62,12 +63,57 @@ CString ToText(const VARIANT* v)
     return CString(out.bstrVal, static_cast<int>(SysStringLen(out.bstrVal)));
 }
 
+std::mutex g_journalMutex;
+std::vector<CString> g_journal;
+
+void Note(const CString& text)
+{
+    std::lock_guard<std::mutex> lock(g_journalMutex);
+    g_journal.push_back(text);
+}
+
+struct CBookState;
+
+// The application: its alerts setting and the workbooks it holds open. A workbook stays open
+// here until it is closed, whoever still holds its object.
+struct CAppState
+{
+    bool bDisplayAlerts = true;
+    bool bQuit = false;
+    int nBooksMade = 0;
+    std::vector<std::shared_ptr<CBookState>> open;
+};
+
 struct CBookState
 {
     CXlsxBook book;
     std::set<CString> names; // sheet names in use, upper case
+    CString strName;         // "Book1", ...
+    CString strFile;         // the last SaveAs
     bool bClosed = false;
+    // Like the real application's Saved property: a new workbook counts as saved until it is
+    // changed, and a SaveAs saves it again.
+    bool bSaved = true;
+    std::weak_ptr<CAppState> app;
+
+    CXlsxBook::CCell& Change(CXlsxBook::CSheet* pSheet, int column, int row)
+    {
+        bSaved = false;
+        return book.Cell(pSheet, column, row);
+    }
 };
+
+// The question the real application asks before it drops an unsaved workbook. It runs
+// invisibly, so the question waits for an answer nobody can give and the call never returns;
+// here the call fails instead, and the journal keeps the question.
+[[noreturn]] void AskToSave(const CBookState& state, LPCWSTR pszCall)
+{
+    CString question;
+    question.Format(L"Do you want to save the changes you made to '%s'?",
+                    state.strName.GetString());
+    Note(L"Prompt: " + question);
+    Fail(CString(pszCall) + L" waits for an answer to: " + question);
+}
 
 // The common part of every object: reference count, the thread that may call it, the names
 // of its members, and the argument handling of Invoke.
@@ -207,11 +253,11 @@ protected:
         if (!(flags & DISPATCH_PROPERTYPUT) || !value)
             return false;
         if (m_bFont && id == XLDISP_BOLD)
-            m_book->book.Cell(m_pSheet, m_nColumn, m_nRow).style.bBold = ToBool(value);
+            m_book->Change(m_pSheet, m_nColumn, m_nRow).style.bBold = ToBool(value);
         else if (!m_bFont && id == XLDISP_COLORINDEX)
         {
             long index = ToLong(value);
-            m_book->book.Cell(m_pSheet, m_nColumn, m_nRow).style.nColorIndex =
+            m_book->Change(m_pSheet, m_nColumn, m_nRow).style.nColorIndex =
                 index > 0 ? index : 0; // xlNone and automatic clear the fill
         }
         else
@@ -256,7 +302,7 @@ protected:
                 return false;
             {
                 CString format = ToText(value);
-                m_book->book.Cell(m_pSheet, m_nColumn, m_nRow).style.bText = format == L"@";
+                m_book->Change(m_pSheet, m_nColumn, m_nRow).style.bText = format == L"@";
             }
             return true;
         case XLDISP_VALUE:
@@ -278,7 +324,7 @@ protected:
 private:
     void SetValue(const VARIANT* value)
     {
-        CXlsxBook::CCell& cell = m_book->book.Cell(m_pSheet, m_nColumn, m_nRow);
+        CXlsxBook::CCell& cell = m_book->Change(m_pSheet, m_nColumn, m_nRow);
         switch (value->vt)
         {
         case VT_EMPTY:
@@ -338,6 +384,7 @@ protected:
                 }
                 m_book->names.insert(key);
                 m_pSheet->m_strName = name;
+                m_book->bSaved = false;
             }
             else
                 result = COleVariant(m_pSheet->m_strName);
@@ -414,6 +461,7 @@ protected:
             if (count < 1)
                 Fail(L"The count must be at least 1.");
             CXlsxBook::CSheet* pLast = nullptr;
+            m_book->bSaved = false;
             for (long i = 0; i < count; ++i)
             {
                 pLast = book.InsertSheet(position + i);
@@ -472,12 +520,39 @@ protected:
                     Fail(L"Only the .xlsx workbook format can be written.");
             if (m_book->bClosed)
                 Fail(L"The workbook is closed.");
-            m_book->book.SaveAs(ToText(name));
+            CString file = ToText(name);
+            m_book->book.SaveAs(file);
+            m_book->strFile = file;
+            m_book->bSaved = true;
+            Note(L"SaveAs " + m_book->strName);
             return true;
         }
-        case XLDISP_CLOSE: m_book->bClosed = true; return true;
+        case XLDISP_CLOSE: Close(Arg(args, 0)); return true;
         }
         return false;
+    }
+
+    // Close (SaveChanges, ...): without the argument an unsaved workbook asks first, unless
+    // alerts are off, which drops the changes.
+    void Close(const VARIANT* saveChanges)
+    {
+        if (m_book->bClosed)
+            Fail(L"The workbook is closed.");
+        std::shared_ptr<CAppState> app = m_book->app.lock();
+        bool bSave = saveChanges && ToBool(saveChanges);
+        if (!saveChanges && !m_book->bSaved && app && app->bDisplayAlerts)
+            AskToSave(*m_book, L"Close");
+        if (bSave && !m_book->bSaved)
+        {
+            if (m_book->strFile.IsEmpty())
+                Fail(L"The workbook has no file name yet: save it with SaveAs.");
+            m_book->book.SaveAs(m_book->strFile);
+            m_book->bSaved = true;
+        }
+        m_book->bClosed = true;
+        if (app)
+            std::erase(app->open, m_book);
+        Note(L"Close " + m_book->strName + (bSave ? L" saving" : L" without saving"));
     }
     std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
     {
@@ -494,7 +569,8 @@ private:
 class CWorkbooks : public CStandInObject
 {
 public:
-    using CStandInObject::CStandInObject;
+    CWorkbooks(DWORD nThread, std::shared_ptr<CAppState> app) : CStandInObject(nThread), m_app(app)
+    {}
 
 protected:
     bool Call(DISPID id, WORD, const std::vector<const VARIANT*>&, const VARIANT*,
@@ -507,6 +583,10 @@ protected:
         CString key = pSheet->m_strName;
         key.MakeUpper();
         state->names.insert(key);
+        state->strName.Format(L"Book%d", ++m_app->nBooksMade);
+        state->app = m_app;
+        m_app->open.push_back(state);
+        Note(L"Add " + state->strName);
         result = Object(new CWorkbook(m_nThread, state));
         return true;
     }
@@ -514,6 +594,9 @@ protected:
     {
         return {{L"Add", XLDISP_ADD}};
     }
+
+private:
+    std::shared_ptr<CAppState> m_app;
 };
 
 class CApplication : public CStandInObject
@@ -527,16 +610,34 @@ protected:
     {
         switch (id)
         {
-        case XLDISP_WORKBOOKS: result = Object(new CWorkbooks(m_nThread)); return true;
-        case XLDISP_QUIT: return true;
+        case XLDISP_WORKBOOKS: result = Object(new CWorkbooks(m_nThread, m_app)); return true;
+        case XLDISP_QUIT: Quit(); return true;
         case XLDISP_DISPLAYALERTS:
             if (flags & DISPATCH_PROPERTYPUT)
-                m_bDisplayAlerts = value && ToBool(value);
+            {
+                m_app->bDisplayAlerts = value && ToBool(value);
+                Note(m_app->bDisplayAlerts ? L"DisplayAlerts on" : L"DisplayAlerts off");
+            }
             else
-                result = COleVariant(m_bDisplayAlerts);
+                result = COleVariant(m_app->bDisplayAlerts);
             return true;
         }
         return false;
+    }
+
+    // Quit asks about every unsaved workbook while alerts are on; with them off the changes
+    // are dropped.
+    void Quit()
+    {
+        if (m_app->bDisplayAlerts)
+            for (const auto& book : m_app->open)
+                if (!book->bSaved)
+                    AskToSave(*book, L"Quit");
+        for (const auto& book : m_app->open)
+            book->bClosed = true;
+        m_app->open.clear();
+        m_app->bQuit = true;
+        Note(L"Quit");
     }
     std::vector<std::pair<LPCWSTR, DISPID>> Names() const override
     {
@@ -546,7 +647,7 @@ protected:
     }
 
 private:
-    bool m_bDisplayAlerts = true;
+    std::shared_ptr<CAppState> m_app = std::make_shared<CAppState>();
 };
 
 } // namespace
@@ -554,4 +655,16 @@ private:
 IDispatch* CreateXlsxStandInApplication()
 {
     return new CApplication(GetCurrentThreadId());
+}
+
+std::vector<CString> XlsxStandInJournal()
+{
+    std::lock_guard<std::mutex> lock(g_journalMutex);
+    return g_journal;
+}
+
+void ClearXlsxStandInJournal()
+{
+    std::lock_guard<std::mutex> lock(g_journalMutex);
+    g_journal.clear();
 }

@@ -4,13 +4,26 @@
 //
 // Like an out-of-process server's objects, every object answers only on the thread that made
 // the application: a call from another thread fails with RPC_E_WRONG_THREAD.
+//
+// Like the real application it asks before it drops an unsaved workbook (Quit, or Close
+// without SaveChanges, while DisplayAlerts is on). The real one runs invisibly, so its question
+// would wait forever; here the call fails and the question goes to the journal.
 #pragma once
 
-#include <windows.h>
+#include "framework/core.h"
+
 #include <oaidl.h>
+
+#include <vector>
 
 // A new application object (one reference, owned by the caller).
 IDispatch* CreateXlsxStandInApplication();
+
+// What the applications of this process did that decides whether work was kept, oldest first:
+// "Add Book1", "DisplayAlerts off", "SaveAs Book1", "Close Book1 without saving", "Quit", and
+// "Prompt: " + each question asked.
+std::vector<CString> XlsxStandInJournal();
+void ClearXlsxStandInJournal();
 
 // DISPIDs of the members the stand-in answers.
 enum XlDispId : DISPID
