@@ -147,7 +147,7 @@ TEST_F(SaveHtmlSqlE2E, TableGridToHtmlAndToAnInsertScriptThatRecreatesTheRows)
     EXPECT_EQ(L"\xA0", second[2]); // an empty text
     EXPECT_EQ(L"-9223372036854775807", second[6]);
     // NULL as the grids show it ("Show <<NULL>>" is on by default).
-    const std::vector<std::wstring> nulls = {L"3", L"<<NULL>>", L"<<NULL>>", L"<<NULL>>",
+    const std::vector<std::wstring> nulls = {L"3",        L"<<NULL>>", L"<<NULL>>", L"<<NULL>>",
                                              L"<<NULL>>", L"<<NULL>>", L"<<NULL>>"};
     EXPECT_EQ(nulls, Split(records[5], L'\x1F'));
 

@@ -842,6 +842,24 @@ public:
         return -1;
     }
 
+    // What the program shows, for failure messages: the title and the captions of its other
+    // windows, with a message box's text.
+    std::string Describe() const
+    {
+        std::wstring text = L"title '" + Title() + L"'";
+        for (HWND wnd : TopWindows())
+            if (wnd != m_main)
+            {
+                text += L"; window '" + WindowText(wnd) + L"'";
+                if (HWND label = GetDlgItem(wnd, 0xFFFF))
+                    text += L": " + WindowText(label);
+            }
+        int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string narrow(n > 0 ? n - 1 : 0, '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), n, nullptr, nullptr);
+        return narrow;
+    }
+
     // Starts the program on clean settings that connect at start-up with this connection
     // string; returns once it is connected and idle.
     bool StartConnected(const std::wstring& connectString, DWORD timeoutMs = 30000)
@@ -852,7 +870,16 @@ public:
         WriteRegString(L"ConnectString0", connectString, L"ConnectStrings");
         if (!Start())
             return false;
-        return WaitFor([&] { return Title() != L"Quenlark"; }, timeoutMs) &&
+        // Connected: the title names the connection, or (a file database, whose connection
+        // string names no server) the database bar's tables tree has filled.
+        const int kTablesTree = 130;
+        return WaitFor(
+                   [&] {
+                       HWND tree = FindChild(kTablesTree);
+                       return Title() != L"Quenlark" ||
+                              (tree && SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 0);
+                   },
+                   timeoutMs) &&
                WaitUntilIdle(timeoutMs);
     }
 
