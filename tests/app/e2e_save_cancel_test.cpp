@@ -29,6 +29,7 @@ class SaveCancelE2E : public ::testing::Test
 protected:
     void SetUp() override
     {
+        ql::CleanSettings();
         CRDatabase db;
         ASSERT_TRUE(db.Open(m_file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
         db.ExecuteSQL(L"CREATE TABLE big (id integer PRIMARY KEY, name text, amount real)");

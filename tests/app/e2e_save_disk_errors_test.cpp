@@ -35,6 +35,7 @@ class SaveDiskErrorsE2E : public ::testing::Test
 protected:
     void SetUp() override
     {
+        ql::CleanSettings();
         CRDatabase db;
         ASSERT_TRUE(db.Open(m_file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
         db.ExecuteSQL(L"CREATE TABLE wide (id integer PRIMARY KEY, digits text)");

@@ -57,6 +57,7 @@ class SaveHtmlSqlE2E : public ::testing::Test
 protected:
     void SetUp() override
     {
+        ql::CleanSettings();
         QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
         m_schema = L"qlsave_" + CString(ql::UniqueSuffix().c_str());
         Exec(L"CREATE SCHEMA " + m_schema);

@@ -28,6 +28,7 @@ class SaveTablesE2E : public ::testing::Test
 protected:
     void SetUp() override
     {
+        ql::CleanSettings();
         QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
         m_schema = L"qlsavet_" + CString(ql::UniqueSuffix().c_str());
         CreateTables(m_schema);

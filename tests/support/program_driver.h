@@ -741,9 +741,10 @@ public:
     }
 
     // Starts the program so that it connects at once with the connection string, the database
-    // bar shown; returns once the connection has given the window its title and the window
-    // takes input again.
-    bool StartConnected(const std::wstring& connect)
+    // bar shown; returns once the connection has given the window its title (or, for a file
+    // database whose connection string names no server, filled the bar's tables tree) and no
+    // job runs any more.
+    bool StartConnected(const std::wstring& connect, DWORD timeoutMs = 30000)
     {
         WriteRegString(L"Grid lines", L"Yes");
         WriteRegString(L"Connect DB at startup", L"Yes");
@@ -751,8 +752,15 @@ public:
         WriteRegString(L"ConnectString0", connect, L"ConnectStrings");
         if (!Start())
             return false;
-        return WaitFor([&] { return Title() != L"Quenlark"; }) &&
-               WaitFor([&] { return IsWindowEnabled(m_main) != FALSE; });
+        const int kTablesTree = 130;
+        return WaitFor(
+                   [&] {
+                       HWND tree = FindChild(kTablesTree);
+                       return Title() != L"Quenlark" ||
+                              (tree && SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 0);
+                   },
+                   timeoutMs) &&
+               WaitUntilIdle(timeoutMs);
     }
 
     // The text of the editor window of the active MDI child (a script window), or "<none>".
@@ -858,29 +866,6 @@ public:
         std::string narrow(n > 0 ? n - 1 : 0, '\0');
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), n, nullptr, nullptr);
         return narrow;
-    }
-
-    // Starts the program on clean settings that connect at start-up with this connection
-    // string; returns once it is connected and idle.
-    bool StartConnected(const std::wstring& connectString, DWORD timeoutMs = 30000)
-    {
-        CleanSettings();
-        WriteRegString(L"Grid lines", L"Yes"); // the user's key is read only with this value
-        WriteRegString(L"Connect DB at startup", L"Yes");
-        WriteRegString(L"ConnectString0", connectString, L"ConnectStrings");
-        if (!Start())
-            return false;
-        // Connected: the title names the connection, or (a file database, whose connection
-        // string names no server) the database bar's tables tree has filled.
-        const int kTablesTree = 130;
-        return WaitFor(
-                   [&] {
-                       HWND tree = FindChild(kTablesTree);
-                       return Title() != L"Quenlark" ||
-                              (tree && SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 0);
-                   },
-                   timeoutMs) &&
-               WaitUntilIdle(timeoutMs);
     }
 
     // Opens the Tables dialog (Query > Tables...) with the tables of this schema and name
