@@ -17,6 +17,46 @@ namespace {
         (L"Failed retrieving data from field " + std::to_wstring(static_cast<int>(col))).c_str());
 }
 
+// A number the driver wrote as a plain decimal (an optional minus, digits, and a point followed
+// by digits or nothing) is already in the normalized form but for the zeros that pad its
+// fraction to the scale: it is widened as it stands. Other forms (exponents, a comma, a lone
+// point, a plus) take the general way; false sends them there.
+bool PlainNumberText(const char* p, size_t n, int scale, CString& out)
+{
+    size_t i = 0;
+    if (i < n && p[i] == '-')
+        ++i;
+    const size_t digitsFrom = i;
+    while (i < n && p[i] >= '0' && p[i] <= '9')
+        ++i;
+    if (i == digitsFrom)
+        return false;
+    int fraction = 0;
+    const bool point = i < n && p[i] == '.';
+    if (point)
+    {
+        ++i;
+        for (; i < n && p[i] >= '0' && p[i] <= '9'; ++i)
+            ++fraction;
+        if (fraction == 0)
+            return false;
+    }
+    if (i != n)
+        return false;
+    const int pad = scale > fraction ? scale - fraction : 0;
+    const int length = static_cast<int>(n) + pad + (pad && !point ? 1 : 0);
+    wchar_t* w = out.GetBuffer(length);
+    for (size_t k = 0; k < n; ++k)
+        w[k] = static_cast<wchar_t>(p[k]);
+    wchar_t* end = w + n;
+    if (pad && !point)
+        *end++ = L'.';
+    for (int k = 0; k < pad; ++k)
+        *end++ = L'0';
+    out.ReleaseBuffer(length);
+    return true;
+}
+
 } // namespace
 
 // Formats a record that holds the current value (bound, or read in unbound mode).
@@ -80,18 +120,24 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         return true;
     }
     case SQL_C_CHAR: {
-        CStringA text;
+        const char* chars = static_cast<const char*>(rec.value.p);
+        size_t length = 0;
         if (rec.bWhole)
         {
-            text = m_unboundTextA[col - 1];
+            chars = m_unboundTextA[col - 1].GetString();
+            length = static_cast<size_t>(m_unboundTextA[col - 1].GetLength());
         }
         else
         {
-            SQLLEN bytes = ind > rec.nBufferSize ? rec.nBufferSize : ind;
-            text.SetString(static_cast<const char*>(rec.value.p), static_cast<int>(bytes));
+            length = static_cast<size_t>(ind > rec.nBufferSize ? rec.nBufferSize : ind);
         }
-        if (IsNumericAsText() && desc && Zelt::IsDecimalSQLType(desc->nSQLType) &&
-            NormalizeNumberText(col, static_cast<LPCSTR>(text), value))
+        const bool number =
+            IsNumericAsText() && desc && Zelt::IsDecimalSQLType(desc->nSQLType) && chars;
+        if (number && PlainNumberText(chars, length,
+                                      desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0, value))
+            return true;
+        CStringA text(chars, static_cast<int>(length));
+        if (number && NormalizeNumberText(col, static_cast<LPCSTR>(text), value))
             return true;
         value = CString(text);
         return true;

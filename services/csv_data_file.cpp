@@ -1,5 +1,7 @@
 #include "services/csv_data_file.h"
 
+#include <cstring>
+
 namespace {
 
 const wchar_t kByteOrderMark = 0xFEFF;
@@ -49,20 +51,60 @@ CString CCSVFile::FormatField(const CString& value) const
 
 void CCSVFile::WriteField(LPCWSTR pszValue, int nLength, bool bFirst)
 {
-    if (!bFirst)
+    const int nSep = bFirst ? 0 : m_strSeparator.GetLength();
+    const bool quoted = NeedsQuotes(pszValue, nLength, m_strSeparator);
+    // The field goes straight into the file's buffer: the separator, the value, and at most
+    // twice the value's units with its quotes doubled.
+    const size_t most = static_cast<size_t>(nSep) + (quoted ? 2 * static_cast<size_t>(nLength) + 2
+                                                            : static_cast<size_t>(nLength));
+    wchar_t* out = ReserveUtf16(most);
+    if (!out)
+    {
+        WriteLongField(pszValue, nLength, nSep > 0, quoted);
+        return;
+    }
+    wchar_t* p = out;
+    const wchar_t* sep = m_strSeparator.GetString();
+    for (int i = 0; i < nSep; ++i)
+        *p++ = sep[i];
+    if (!quoted)
+    {
+        std::memcpy(p, pszValue, static_cast<size_t>(nLength) * sizeof(wchar_t));
+        p += nLength;
+    }
+    else
+    {
+        *p++ = L'"';
+        for (int i = 0; i < nLength; ++i)
+        {
+            if (pszValue[i] == L'"')
+                *p++ = L'"';
+            *p++ = pszValue[i];
+        }
+        *p++ = L'"';
+    }
+    CommitUtf16(static_cast<size_t>(p - out));
+}
+
+// A value larger than the file's buffer, written in pieces.
+void CCSVFile::WriteLongField(LPCWSTR pszValue, int nLength, bool bSeparator, bool bQuoted)
+{
+    if (bSeparator)
         PutUtf16(m_strSeparator.GetString(), m_strSeparator.GetLength());
-    if (!NeedsQuotes(pszValue, nLength, m_strSeparator))
+    if (!bQuoted)
     {
         PutUtf16(pszValue, nLength);
         return;
     }
     PutUtf16(L"\"", 1);
+    int from = 0;
     for (int i = 0; i < nLength; ++i)
-    {
         if (pszValue[i] == L'"')
-            PutUtf16(L"\"", 1);
-        PutUtf16(pszValue + i, 1);
-    }
+        {
+            PutUtf16(pszValue + from, static_cast<size_t>(i + 1 - from));
+            from = i; // the quote again, doubled
+        }
+    PutUtf16(pszValue + from, static_cast<size_t>(nLength - from));
     PutUtf16(L"\"", 1);
 }
 

@@ -25,6 +25,8 @@ public:
     CString FormatField(const CString& value) const;
 
 protected:
+    void WriteLongField(LPCWSTR pszValue, int nLength, bool bSeparator, bool bQuoted);
+
     CString m_strSeparator;
 };
 

@@ -16,11 +16,25 @@ CBufferedDataFile::~CBufferedDataFile()
 
 void CBufferedDataFile::WriteBuffer()
 {
-    if (m_buffer.empty() || m_hFile == hFileNull)
+    if (m_nUsed == 0 || m_hFile == hFileNull)
         return;
-    std::string pending;
-    pending.swap(m_buffer);
-    Write(pending.data(), static_cast<UINT>(pending.size()));
+    // Emptied first: what a failed write leaves is not written again at destruction.
+    const size_t pending = m_nUsed;
+    m_nUsed = 0;
+    Write(m_buffer.get(), static_cast<UINT>(pending));
+}
+
+void CBufferedDataFile::PutLarge(const void* pData, size_t nBytes)
+{
+    WriteBuffer();
+    if (nBytes >= kBufferBytes)
+    {
+        if (m_hFile != hFileNull)
+            Write(pData, static_cast<UINT>(nBytes));
+        return;
+    }
+    std::memcpy(m_buffer.get(), pData, nBytes);
+    m_nUsed = nBytes;
 }
 
 std::string ToUtf8(const wchar_t* pszText, size_t nChars)
@@ -42,12 +56,14 @@ void CBufferedDataFile::PutUtf8(const wchar_t* pszText, size_t nChars)
     size_t i = 0;
     while (i < nChars && pszText[i] < 0x80)
         ++i;
-    if (i == nChars)
+    if (i == nChars && nChars <= kBufferBytes)
     {
-        std::string ascii(nChars, '\0');
+        if (nChars > kBufferBytes - m_nUsed)
+            WriteBuffer();
+        char* out = m_buffer.get() + m_nUsed;
         for (size_t k = 0; k < nChars; ++k)
-            ascii[k] = static_cast<char>(pszText[k]);
-        Put(ascii.data(), ascii.size());
+            out[k] = static_cast<char>(pszText[k]);
+        m_nUsed += nChars;
         return;
     }
     std::string s = ToUtf8(pszText, nChars);

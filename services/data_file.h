@@ -13,6 +13,7 @@
 #include "dbaccess/cursor.h"
 #include "dbaccess/sql_names.h"
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,16 +65,37 @@ public:
 class CBufferedDataFile : public CFile
 {
 public:
-    CBufferedDataFile(LPCWSTR pszPath, UINT nOpenFlags) : CFile(pszPath, nOpenFlags) {}
+    CBufferedDataFile(LPCWSTR pszPath, UINT nOpenFlags)
+        : CFile(pszPath, nOpenFlags), m_buffer(new char[kBufferBytes])
+    {}
     ~CBufferedDataFile() override;
 
     void Put(const void* pData, size_t nBytes)
     {
-        m_buffer.append(static_cast<const char*>(pData), nBytes);
-        if (m_buffer.size() >= kBufferBytes)
-            WriteBuffer();
+        if (nBytes > kBufferBytes - m_nUsed)
+        {
+            PutLarge(pData, nBytes);
+            return;
+        }
+        std::memcpy(m_buffer.get() + m_nUsed, pData, nBytes);
+        m_nUsed += nBytes;
     }
     void PutUtf16(const wchar_t* pszText, size_t nChars) { Put(pszText, nChars * sizeof(wchar_t)); }
+    // Room for nChars UTF-16 units at the end of the buffer, written there and then committed with
+    // CommitUtf16; null when the buffer cannot hold that many. For files of UTF-16 alone (whose
+    // writes keep the buffer at even offsets).
+    wchar_t* ReserveUtf16(size_t nChars)
+    {
+        const size_t bytes = nChars * sizeof(wchar_t);
+        if (bytes > kBufferBytes - m_nUsed)
+        {
+            if (bytes > kBufferBytes)
+                return nullptr;
+            WriteBuffer();
+        }
+        return reinterpret_cast<wchar_t*>(m_buffer.get() + m_nUsed);
+    }
+    void CommitUtf16(size_t nChars) { m_nUsed += nChars * sizeof(wchar_t); }
     // UTF-8 without a byte-order mark.
     void PutUtf8(const wchar_t* pszText, size_t nChars);
     void PutUtf8(const CString& text) { PutUtf8(text.GetString(), text.GetLength()); }
@@ -84,8 +106,11 @@ public:
     void FlushData() { WriteBuffer(); }
 
 private:
+    void PutLarge(const void* pData, size_t nBytes);
+
     static const size_t kBufferBytes = 256 * 1024;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    size_t m_nUsed = 0;
 };
 
 // Converts wide text to UTF-8.

@@ -119,6 +119,8 @@ int main()
         }
         else if (format == L"xlsx")
             file = std::make_unique<CExcelDataFile>(path);
+        else if (format == L"fetch")
+            file = std::make_unique<CDataFile>(); // moving alone: what the driver costs
         else
             file = std::make_unique<CReadingFile>(); // reading alone: the writers' baseline
         CCountingFile counting(file.get());

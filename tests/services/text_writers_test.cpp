@@ -85,6 +85,38 @@ TEST(CsvWriter, EmptySeparatorIsCommaAndEachTableGetsItsOwnMark)
     EXPECT_EQ(Utf16Bytes(table + table), ReadBytes(out.Path()));
 }
 
+TEST(CsvWriter, ValuesLargerThanTheFileBufferComeWhole)
+{
+    // Beside short values, values of several hundred thousand units, quoted and not, go into the
+    // file in pieces; each byte as a short value's would be.
+    TempOutput out(L".csv");
+    GridTest::TestCursor c;
+    AddTextColumns(c, {L"a", L"b"});
+    std::wstring plain, quoted;
+    for (int i = 0; i < 300000; ++i)
+    {
+        plain += static_cast<wchar_t>(L'a' + i % 26);
+        quoted += i % 1000 == 999 ? L'"' : static_cast<wchar_t>(L'0' + i % 10);
+    }
+    quoted += L'"';
+    std::wstring doubled;
+    for (wchar_t ch : quoted)
+        doubled += ch == L'"' ? std::wstring(L"\"\"") : std::wstring(1, ch);
+    for (int i = 0; i < 3; ++i)
+    {
+        c.rows.push_back({Text(L"x"), Text(plain.c_str())});
+        c.rows.push_back({Text(quoted.c_str()), Text(L"y,\"z")});
+    }
+    {
+        CCSVDataFile file(out.Path(), L",");
+        WriteTable(file, c, CStringPair(L"", L"t"));
+    }
+    std::wstring expected = L"\xFEFF\"a\",\"b\"\n";
+    for (int i = 0; i < 3; ++i)
+        expected += L"x," + plain + L"\n\"" + doubled + L"\",\"y,\"\"z\"\n";
+    EXPECT_TRUE(Utf16Bytes(expected) == ReadBytes(out.Path()));
+}
+
 TEST(HtmlWriter, EscapesNamesValuesAndDescription)
 {
     EXPECT_EQ(CString(L"a&lt;b&nbsp;&amp;&nbsp;c"), CHTMLDataFile::Escape(L"a<b & c"));
