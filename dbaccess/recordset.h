@@ -83,6 +83,8 @@ struct CSQLColumn
     void FreeBuffer();
 };
 
+struct CReadAheadBatch;
+
 class CRRecordset : public Zelt::ICursor
 {
 public:
@@ -334,6 +336,12 @@ protected:
     bool MoveInBlock(int rows, USHORT fetchType);
     SQLRETURN FetchBlock(int rows, USHORT fetchType);
     void LoadBlockRow();
+    void LoadElement(CSQLColumn& record, BYTE* element, SQLLEN indicator);
+    // Reading ahead (recordset_read_ahead.cpp).
+    class CReadAhead;
+    SQLRETURN NextReadAheadRow();
+    void LoadBatchRow(CReadAheadBatch& batch, SQLULEN row);
+    void StopReadAhead();
     void PositionInBlock();
     bool InBlocks() const { return m_block.nRows > 1; }
     bool UsesArrays() const { return m_block.bArrays; }
@@ -372,4 +380,10 @@ protected:
     // Unbound mode: text and binary values of the current row, read whole.
     std::vector<CString> m_unboundText;
     std::vector<CStringA> m_unboundTextA;
+
+    // Unbound mode with bound arrays: the rows read ahead on a thread of their own, the batch
+    // the current row is in, and the next of its values read whole.
+    std::shared_ptr<CReadAhead> m_pReadAhead;
+    CReadAheadBatch* m_pBatch = nullptr;
+    size_t m_nWholeAt = 0;
 };

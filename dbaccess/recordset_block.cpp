@@ -6,6 +6,7 @@
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/recordset_read_ahead.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,6 +31,8 @@ const SQLLEN kHeadBytes = 4096;
 // value is read whole with SQLGetData. SQLite's driver pads every bound text element to its full
 // length, so elements are kept to what values usually need.
 const SQLLEN kUnboundWholeBytes = 4096;
+// The rows of one batch read ahead take about this much memory.
+const SQLULEN kReadAheadBytes = 2u << 20;
 const SQLLEN kUnboundHeadBytes = 1024;
 
 // Bytes of an element the terminator of its C type takes.
@@ -107,6 +110,10 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     m_block.status.reset(new SQLUSMALLINT[rows]());
     for (const CBinding& b : bindings)
         BindArray(b, b.length);
+    // Batches of about as many rows as a block would hold, whole fetches of the driver's.
+    const SQLULEN perBatch = rowBytes ? std::max<SQLULEN>(1, kReadAheadBytes / rowBytes) : 1;
+    m_pReadAhead = std::make_shared<CReadAhead>(
+        *this, std::max<SQLULEN>(rows, std::min(perBatch, kMaxBlockRows) / rows * rows));
     return true;
 }
 
@@ -291,30 +298,37 @@ void CRRecordset::LoadBlockRow()
             ReadWholeValue(static_cast<UINT>(i + 1), rec);
             continue;
         }
-        switch (rec.nCType)
-        {
-        case SQL_C_BINARY: {
-            SQLLEN n = ind == SQL_NO_TOTAL || ind > rec.nElementSize ? rec.nElementSize : ind;
-            // Unbound, the array holds the value and nothing more.
-            if (unbound)
-                rec.value.bytes->SetSize(n > 0 ? static_cast<INT_PTR>(n) : 0);
-            if (n > 0)
-                std::memcpy(rec.value.bytes->GetData(), element, static_cast<size_t>(n));
-            break;
-        }
-        case SQL_C_CHAR:
-        case SQL_C_WCHAR:
-        case SQL_C_TIMESTAMP:
-        case SQL_C_SS_TIMESTAMPOFFSET:
-        case SQL_C_GUID: rec.value.p = element; break;
-        case SQL_C_FLOAT: {
-            double value;
-            std::memcpy(&value, element, sizeof value);
-            rec.value.f = static_cast<float>(value);
-            break;
-        }
-        default: std::memcpy(&rec.value, element, static_cast<size_t>(rec.nElementSize)); break;
-        }
+        LoadElement(rec, element, ind);
+    }
+}
+
+// Points a column's record at its value in an element of a block (copying what lives in the
+// record itself).
+void CRRecordset::LoadElement(CSQLColumn& rec, BYTE* element, SQLLEN ind)
+{
+    switch (rec.nCType)
+    {
+    case SQL_C_BINARY: {
+        SQLLEN n = ind == SQL_NO_TOTAL || ind > rec.nElementSize ? rec.nElementSize : ind;
+        // Unbound, the array holds the value and nothing more.
+        if (IsUnbound())
+            rec.value.bytes->SetSize(n > 0 ? static_cast<INT_PTR>(n) : 0);
+        if (n > 0)
+            std::memcpy(rec.value.bytes->GetData(), element, static_cast<size_t>(n));
+        break;
+    }
+    case SQL_C_CHAR:
+    case SQL_C_WCHAR:
+    case SQL_C_TIMESTAMP:
+    case SQL_C_SS_TIMESTAMPOFFSET:
+    case SQL_C_GUID: rec.value.p = element; break;
+    case SQL_C_FLOAT: {
+        double value;
+        std::memcpy(&value, element, sizeof value);
+        rec.value.f = static_cast<float>(value);
+        break;
+    }
+    default: std::memcpy(&rec.value, element, static_cast<size_t>(rec.nElementSize)); break;
     }
 }
 

@@ -423,7 +423,9 @@ bool CRRecordset::LengthRule(SQLLEN indicator)
 bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN nBufferBytes,
                              const std::function<void(SQLLEN)>& take)
 {
-    PositionInBlock();
+    // Reading ahead, the thread that fetches the rows reads their long values, positioned.
+    if (!m_pReadAhead)
+        PositionInBlock();
     bool first = true;
     for (;;)
     {
@@ -438,7 +440,8 @@ bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN
             if (first)
             {
                 first = false;
-                Refresh();
+                if (!m_pReadAhead)
+                    Refresh();
                 continue;
             }
             break;

@@ -36,6 +36,16 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
 
     SQLRETURN rc = SQL_SUCCESS;
     bool fetched = false;
+    if (m_pReadAhead)
+    {
+        // Only forward steps move through the rows read ahead; the values of the row stay
+        // readable otherwise, as in any unbound read.
+        if (fetchType == SQL_FETCH_NEXT && rows == 1)
+            rc = NextReadAheadRow();
+        UpdatePosition(rc, fetchType, rows);
+        OnMove();
+        return true;
+    }
     if (InBlocks() && MoveInBlock(rows, fetchType))
     {
         UpdatePosition(rc, fetchType, rows);

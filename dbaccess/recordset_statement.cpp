@@ -68,6 +68,7 @@ void CRRecordset::FreeParams()
 
 void CRRecordset::ClearColumns()
 {
+    StopReadAhead();
     m_block.nRows = 1;
     m_block.nFetched = 0;
     m_block.nIndex = 0;
@@ -88,6 +89,7 @@ void CRRecordset::ResetPosition()
 
 void CRRecordset::Close()
 {
+    StopReadAhead();
     FreeParams();
     m_strSQL.Empty();
     if (m_hStmt)
@@ -242,6 +244,7 @@ bool CRRecordset::Execute()
 {
     // A result still open from the last execution is closed first, and its bindings and
     // position go with it.
+    StopReadAhead();
     if (m_hStmt)
     {
         SQLFreeStmt(m_hStmt, SQL_CLOSE);
@@ -278,6 +281,7 @@ bool CRRecordset::MoreResults()
 {
     if (!m_hStmt)
         return false;
+    StopReadAhead();
     const SQLRETURN rc = SQLMoreResults(m_hStmt);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
         return false;
@@ -322,6 +326,9 @@ UINT CRRecordset::GetStmtCursorType()
     SQLULEN type = 0;
     if (!m_hStmt)
         return 0;
+    // The statement is busy on the thread that reads ahead, and only forward-only ones do.
+    if (m_pReadAhead)
+        return SQL_CURSOR_FORWARD_ONLY;
     SQLRETURN rc;
     do
         rc = SQLGetStmtOption(m_hStmt, SQL_CURSOR_TYPE, &type);

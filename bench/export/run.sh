@@ -12,9 +12,10 @@ bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh"
 rows="${QL_BENCH_ROWS:-1000000}"
 formats="${QL_BENCH_FORMATS:-read csv html sql xlsx}"
 exe="$QL_BINARY_DIR/bench/export/bench_export.exe"
-table=ql_export_bench
+# The servers are shared: the table's name is this run's own.
+table="ql_export_bench_$$_$(date +%s%N | tail -c 7)"
 select="SELECT id, n, big, d1, d2, s1, s2, t, ts1, ts2 FROM $table"
-sqlite_db="/tmp/ql_export_bench_${rows}.db"
+sqlite_db="/tmp/${table}.db"
 out="/tmp/ql_export_bench_out"
 source "$here/../generated_table.sh"
 
@@ -53,5 +54,6 @@ report SQLite "Driver=SQLite3;Database=$sqlite_db;StepAPI=1;" "$(elapsed "$t0" "
 t0=$(now); psql_q -c "\\copy ($select) TO '$out.native' WITH CSV"; t1=$(now)
 report PostgreSQL "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;UseDeclareFetch=1;Fetch=10000;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
 rm -f "$out.native"
-psql_q -c "DROP TABLE IF EXISTS $table" >/dev/null
+drop_generated_table "$table"
+rm -f "$sqlite_db"
 exit 0

@@ -255,3 +255,97 @@ INSTANTIATE_TEST_SUITE_P(AllDatabases, RecordsetBlocks,
                          [](const testing::TestParamInfo<Db>& info) { return DbName(info.param); });
 
 } // namespace
+
+namespace {
+
+// Reads an unbound forward-only result of ids 1, 2, ... until the end or a failure; every row
+// read must be the next id. Returns the rows read and the failure's message ("" at the end).
+std::pair<int, std::wstring> ReadIdsUntilFailure(CRRecordset& rs)
+{
+    int rows = 0;
+    std::wstring failure = ThrownMessage([&] {
+        for (; !rs.IsEOF(); rs.MoveNext())
+        {
+            CString id, expected;
+            expected.Format(L"%d", rows + 1);
+            if (!rs.GetFieldText(1, id) || id != expected)
+                ADD_FAILURE() << "row " << rows + 1 << " holds " << CStringA(id).GetString();
+            ++rows;
+        }
+    });
+    return {rows, failure};
+}
+
+TEST(RecordsetReadAhead, AFailureInTheMiddleComesAfterTheRowsBeforeIt)
+{
+    // Rows are fetched ahead of the reader: a statement that fails at its 700th row still hands
+    // over the rows before the failure and then throws, once, and the recordset ends there.
+    struct Case
+    {
+        Db db;
+        CString connect;
+        CString sql;
+    };
+    QlTestDb::TempSQLiteFile file;
+    const Case cases[] = {
+        {Db::SQLite, file.Connect() + L"StepAPI=1;",
+         L"WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 5000) "
+         L"SELECT i, CASE WHEN i = 700 THEN abs(-9223372036854775807 - 1 + (i - 700)) ELSE 'r' || "
+         L"i END "
+         L"FROM c"},
+        {Db::PostgreSQL, QlTestDb::PostgresConnect() + L"UseDeclareFetch=1;Fetch=100;",
+         L"SELECT i, CASE WHEN i = 700 THEN (1 / (i - 700))::text ELSE 'r' || i END FROM "
+         L"generate_series(1, 5000) AS g(i)"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(DbName(c.db));
+        CRDatabase db;
+        db.Open(c.connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0);
+        CRRecordset rs(&db);
+        std::pair<int, std::wstring> read;
+        const std::wstring opening = ThrownMessage([&] {
+            rs.Open(c.sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
+            read = ReadIdsUntilFailure(rs);
+        });
+        EXPECT_EQ(opening, L"");
+        // The driver may lose the rows fetched together with the failing one.
+        EXPECT_LT(read.first, 700);
+        EXPECT_GE(read.first, 500) << read.second;
+        EXPECT_NE(read.second, L"");
+        // After the failure the result has no more rows to give.
+        EXPECT_EQ(ThrownMessage([&] {
+                      if (!rs.IsEOF())
+                          rs.MoveNext();
+                  }),
+                  L"");
+        EXPECT_TRUE(rs.IsEOF());
+    }
+}
+
+TEST_P(RecordsetBlocks, ReadingAheadStopsWhenTheResultIsLeftOrRun)
+{
+    // A result left after its first rows, one executed again, and one closed on its last row:
+    // each read starts afresh and none waits on rows still being fetched.
+    CRRecordset rs(conn->database.get());
+    ASSERT_TRUE(rs.Prepare(L"SELECT id, s FROM " + table + L" WHERE id > ? ORDER BY id",
+                           RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND));
+    for (long from : {0L, 1000L, 0L})
+    {
+        rs.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, from, false);
+        QL_EXPECT_NO_DB_THROW(ASSERT_TRUE(rs.Execute()));
+        CString s;
+        for (long expected = from + 1; expected <= (from ? kRows : 3); ++expected, rs.MoveNext())
+        {
+            ASSERT_FALSE(rs.IsEOF());
+            ASSERT_TRUE(rs.GetFieldText(2, s));
+            ASSERT_EQ(W(s), L"r" + std::to_wstring(expected));
+        }
+    }
+    rs.Close();
+    CRRecordset left(conn->database.get());
+    QL_EXPECT_NO_DB_THROW(
+        left.Open(L"SELECT id, s FROM " + table, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND));
+}
+
+} // namespace

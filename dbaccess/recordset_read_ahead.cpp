@@ -1,0 +1,296 @@
+#include "dbaccess/recordset_read_ahead.h"
+
+#include "dbaccess/db_exception.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Batches in turn: one being read, one filled and waiting, one being filled.
+const int kBatches = 3;
+
+SQLLEN TerminatorBytes(SQLSMALLINT cType)
+{
+    return cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
+}
+
+bool IsVariable(int cType)
+{
+    return cType == SQL_C_CHAR || cType == SQL_C_WCHAR || cType == SQL_C_BINARY;
+}
+
+// Whether the element holds less than the value (which is then read whole).
+bool IsLonger(const CSQLColumn& rec, SQLLEN ind)
+{
+    return IsVariable(rec.nCType) &&
+           (ind == SQL_NO_TOTAL || ind > rec.nElementSize - TerminatorBytes(rec.nBindType));
+}
+
+} // namespace
+
+CReadAheadBatch::~CReadAheadBatch()
+{
+    if (pError)
+        pError->Delete();
+}
+
+CRRecordset::CReadAhead::CReadAhead(CRRecordset& rs, SQLULEN nCapacity)
+    : m_rs(rs), m_nCapacity(nCapacity)
+{
+    for (int i = 0; i < kBatches; ++i)
+    {
+        auto batch = std::make_unique<CReadAheadBatch>();
+        for (const auto& column : rs.m_columns)
+        {
+            const size_t element = static_cast<size_t>(column->nElementSize);
+            batch->data.emplace_back(new BYTE[element * nCapacity]);
+            batch->indicators.emplace_back(new SQLLEN[nCapacity]);
+        }
+        batch->status.reset(new SQLUSMALLINT[nCapacity]);
+        m_free.push_back(batch.get());
+        m_batches.push_back(std::move(batch));
+    }
+}
+
+CRRecordset::CReadAhead::~CReadAhead()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
+    }
+    m_changed.notify_all();
+    // The thread stops after the fetch it may be in.
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+CReadAheadBatch* CRRecordset::CReadAhead::Next()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_thread.joinable())
+        m_thread = std::thread(&CReadAhead::Run, this);
+    if (m_pHeld)
+    {
+        m_free.push_back(m_pHeld);
+        m_pHeld = nullptr;
+        m_changed.notify_all();
+    }
+    m_changed.wait(lock, [this] { return !m_filled.empty() || m_bDone; });
+    if (m_filled.empty())
+        return nullptr; // read to the end already
+    m_pHeld = m_filled.front();
+    m_filled.pop_front();
+    return m_pHeld;
+}
+
+void CRRecordset::CReadAhead::Run()
+{
+    // The first batch is one fetch, so that the first row is there at once.
+    SQLULEN limit = m_rs.m_block.nRows;
+    for (;;)
+    {
+        CReadAheadBatch* batch = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_bStop || !m_free.empty(); });
+            if (m_bStop)
+                return;
+            batch = m_free.front();
+            m_free.pop_front();
+        }
+        batch->nRows = 0;
+        batch->wholes.clear();
+        batch->bEnd = false;
+        Fill(*batch, limit);
+        const bool last = batch->bEnd || batch->pError;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_filled.push_back(batch);
+            m_bDone = last;
+        }
+        m_changed.notify_all();
+        if (last)
+            return;
+        limit = m_nCapacity;
+    }
+}
+
+void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit)
+{
+    const SQLULEN perFetch = m_rs.m_block.nRows;
+    SQLUSMALLINT* status = m_rs.m_block.status.get();
+    try
+    {
+        while (batch.nRows + perFetch <= nLimit)
+        {
+            SQLULEN fetched = 0;
+            std::fill_n(status, perFetch, static_cast<SQLUSMALLINT>(SQL_ROW_NOROW));
+            SQLRETURN rc;
+            do
+                rc = SQLExtendedFetch(m_rs.m_hStmt, SQL_FETCH_NEXT, 1, &fetched, status);
+            while (rc == SQL_STILL_EXECUTING);
+            if (rc == SQL_NO_DATA)
+            {
+                batch.bEnd = true;
+                return;
+            }
+            if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+                ThrowRDBException(m_rs.m_pDatabase, rc, m_rs.m_hStmt);
+            fetched = std::min(fetched, perFetch);
+            if (fetched == 0)
+            {
+                batch.bEnd = true;
+                return;
+            }
+            for (SQLULEN r = 0; r < fetched; ++r)
+            {
+                CopyRow(batch, r, batch.nRows);
+                ++batch.nRows;
+            }
+        }
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        // Handed to the reader when it reaches the row after the last one copied.
+        batch.pError = e;
+    }
+}
+
+// Copies row nFrom of the bound arrays into row nTo of the batch; values longer than their
+// elements are read whole now, while the driver stands on their row.
+void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo)
+{
+    const SQLUSMALLINT status = m_rs.m_block.status[nFrom];
+    batch.status[nTo] = status;
+    bool positioned = m_rs.m_block.nRows == 1;
+    for (size_t c = 0; c < m_rs.m_columns.size(); ++c)
+    {
+        CSQLColumn& rec = *m_rs.m_columns[c];
+        const size_t element = static_cast<size_t>(rec.nElementSize);
+        const SQLLEN ind = rec.blockIndicators[nFrom];
+        const BYTE* from = rec.block.get() + nFrom * element;
+        BYTE* to = batch.data[c].get() + nTo * element;
+        batch.indicators[c][nTo] = ind;
+        if (!IsVariable(rec.nCType))
+        {
+            std::memcpy(to, from, element);
+            continue;
+        }
+        if (!IsLonger(rec, ind))
+        {
+            if (ind > 0)
+                std::memcpy(to, from, static_cast<size_t>(ind));
+            continue;
+        }
+        if (status == SQL_ROW_ERROR)
+            continue; // the reader fails on this row
+        if (!positioned)
+        {
+            SQLRETURN rc;
+            do
+                rc = SQLSetPos(m_rs.m_hStmt, static_cast<SQLSETPOSIROW>(nFrom + 1), SQL_POSITION,
+                               SQL_LOCK_NO_CHANGE);
+            while (rc == SQL_STILL_EXECUTING);
+            m_rs.Check(rc);
+            positioned = true;
+        }
+        auto whole = std::make_unique<CReadAheadBatch::CWholeValue>();
+        whole->row = nTo;
+        whole->col = c;
+        const UINT col = static_cast<UINT>(c + 1);
+        switch (rec.nCType)
+        {
+        case SQL_C_BINARY:
+            if (m_rs.ReadBinary(col, whole->bytes))
+                whole->indicator = static_cast<SQLLEN>(whole->bytes.GetSize());
+            break;
+        case SQL_C_CHAR:
+            if (m_rs.ReadTextA(col, whole->textA))
+                whole->indicator = whole->textA.GetLength();
+            break;
+        default:
+            if (m_rs.ReadTextW(col, whole->text))
+                whole->indicator = static_cast<SQLLEN>(whole->text.GetLength() * sizeof(wchar_t));
+            break;
+        }
+        batch.wholes.push_back(std::move(whole));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The reader's side
+
+void CRRecordset::StopReadAhead()
+{
+    m_pReadAhead.reset();
+    m_pBatch = nullptr;
+}
+
+SQLRETURN CRRecordset::NextReadAheadRow()
+{
+    CReadAheadBatch* batch = m_pBatch;
+    if (batch && m_block.nIndex + 1 < batch->nRows)
+    {
+        ++m_block.nIndex;
+    }
+    else
+    {
+        if (batch && batch->pError)
+        {
+            Zelt::CRDBException* e = batch->pError;
+            batch->pError = nullptr;
+            throw e;
+        }
+        if (batch && batch->bEnd)
+            return SQL_NO_DATA;
+        m_pBatch = batch = m_pReadAhead->Next();
+        m_nWholeAt = 0;
+        m_block.nIndex = 0;
+        m_block.nFetched = batch ? batch->nRows : 0;
+        if (!batch)
+            return SQL_NO_DATA;
+        if (batch->nRows == 0)
+            return NextReadAheadRow(); // its end or its failure
+    }
+    if (batch->status[m_block.nIndex] == SQL_ROW_ERROR)
+        Fail(L"Fetch error");
+    LoadBatchRow(*batch, m_block.nIndex);
+    return SQL_SUCCESS;
+}
+
+void CRRecordset::LoadBatchRow(CReadAheadBatch& batch, SQLULEN row)
+{
+    for (size_t c = 0; c < m_columns.size(); ++c)
+    {
+        CSQLColumn& rec = *m_columns[c];
+        const SQLLEN ind = batch.indicators[c][row];
+        BYTE* element = batch.data[c].get() + row * static_cast<size_t>(rec.nElementSize);
+        rec.nIndicator = ind;
+        rec.bLoaded = true;
+        rec.bWhole = false;
+        if (!IsLonger(rec, ind))
+        {
+            LoadElement(rec, element, ind);
+            continue;
+        }
+        // The values read whole are in row and column order.
+        while (m_nWholeAt < batch.wholes.size() &&
+               (batch.wholes[m_nWholeAt]->row < row ||
+                (batch.wholes[m_nWholeAt]->row == row && batch.wholes[m_nWholeAt]->col < c)))
+            ++m_nWholeAt;
+        rec.bWhole = true;
+        rec.nIndicator = SQL_NULL_DATA;
+        if (m_nWholeAt == batch.wholes.size() || batch.wholes[m_nWholeAt]->row != row ||
+            batch.wholes[m_nWholeAt]->col != c)
+            continue;
+        CReadAheadBatch::CWholeValue& whole = *batch.wholes[m_nWholeAt++];
+        rec.nIndicator = whole.indicator;
+        switch (rec.nCType)
+        {
+        case SQL_C_BINARY: rec.value.bytes->Copy(whole.bytes); break;
+        case SQL_C_CHAR: m_unboundTextA[c] = std::move(whole.textA); break;
+        default: m_unboundText[c] = std::move(whole.text); break;
+        }
+    }
+}

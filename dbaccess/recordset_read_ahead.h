@@ -1,0 +1,67 @@
+// CRRecordset: reading ahead. An unbound forward-only result whose columns are bound to arrays
+// is fetched on a thread of its own, a batch of rows ahead of the reader: the driver's work on
+// the next rows then overlaps what the reader does with the current ones (an export turns each
+// value into text and writes it). Used only within the recordset.
+#pragma once
+
+#include "dbaccess/recordset.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+// One batch of rows: per column the elements and indicators as the bound arrays hold them, each
+// row's status, the values longer than their elements (read whole while the driver stood on
+// their row), and how the result went on after the last row.
+struct CReadAheadBatch
+{
+    struct CWholeValue
+    {
+        SQLULEN row = 0;
+        size_t col = 0; // 0-based
+        SQLLEN indicator = SQL_NULL_DATA;
+        CString text;
+        CStringA textA;
+        CByteArray bytes;
+    };
+
+    SQLULEN nRows = 0;
+    std::vector<std::unique_ptr<BYTE[]>> data;
+    std::vector<std::unique_ptr<SQLLEN[]>> indicators;
+    std::unique_ptr<SQLUSMALLINT[]> status;
+    std::vector<std::unique_ptr<CWholeValue>> wholes; // in row order
+    bool bEnd = false;                                // no rows after these
+    Zelt::CRDBException* pError = nullptr;            // the failure that follows these rows
+
+    ~CReadAheadBatch();
+};
+
+class CRRecordset::CReadAhead
+{
+public:
+    // nCapacity: rows per batch (a multiple of the driver's rows per fetch).
+    CReadAhead(CRRecordset& rs, SQLULEN nCapacity);
+    ~CReadAhead(); // stops the thread
+
+    // The next batch, waited for (the thread starts with the first call); the one handed out
+    // before goes back to be filled again.
+    CReadAheadBatch* Next();
+
+private:
+    void Run();
+    void Fill(CReadAheadBatch& batch, SQLULEN nLimit);
+    void CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo);
+
+    CRRecordset& m_rs;
+    const SQLULEN m_nCapacity;
+    std::vector<std::unique_ptr<CReadAheadBatch>> m_batches;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<CReadAheadBatch*> m_free;
+    std::deque<CReadAheadBatch*> m_filled;
+    CReadAheadBatch* m_pHeld = nullptr; // the reader's
+    bool m_bStop = false;
+    bool m_bDone = false; // the thread has read to the end or a failure
+    std::thread m_thread;
+};
