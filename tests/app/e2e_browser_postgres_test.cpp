@@ -2,10 +2,11 @@
 // connecting (one schema shown expanded, names in case-insensitive order, an empty triggers
 // tab, Ctrl+F5 re-reading only the tab shown), the source text of a view and of a function
 // whose body is BEGIN ATOMIC, dropping a function, and the driver's properties, types and
-// functions from the Connect menu.
+// functions from the Connect menu; the information dialog's Text page wrapping as last chosen.
 #include "tests/app/e2e_scratch_database.h"
 #include "tests/support/program_driver.h"
 
+#include "editor/rce_messages.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -134,12 +135,46 @@ TEST_F(BrowserPostgresE2E, ViewTextShowsTheCatalogText)
     EXPECT_TRUE(m_program.Close());
 }
 
+TEST_F(BrowserPostgresE2E, InfoTextPageWrapsAsLastChosen)
+{
+    m_db.Exec(L"CREATE TABLE items (id int)");
+    m_db.Exec(L"CREATE VIEW v1 AS SELECT id FROM items");
+    ql::WriteRegString(L"DBOTextWordWrap", L"Yes");
+    ASSERT_TRUE(Start());
+    const HWND views = m_program.FindChild(IDW_DBO_VIEWS_TREE);
+    ASSERT_TRUE(ShowTab(L"Views", views));
+    HTREEITEM item = nullptr;
+    ASSERT_TRUE(
+        ql::WaitFor([&] { return (item = m_program.FindTreeItem(views, L"public", L"v1")); }));
+    ql::CProgram::TreeCommand(views, item, ID_QUERY_TABLE_INFO);
+    const HWND dlg = m_program.WaitForDialog(L"\"public\".v1 information");
+    ASSERT_NE(dlg, nullptr);
+    const HWND tabs = ql::CProgram::Item(dlg, IDC_DBO_TABS);
+    ASSERT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2) << "Columns and Text";
+    ASSERT_TRUE(m_program.ClickTab(tabs, 1));
+    HWND editor = nullptr;
+    ASSERT_TRUE(ql::WaitFor(
+        [&] { return (editor = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_TEXT)) != nullptr; }));
+    EXPECT_EQ(ql::ClassName(editor), L"RColorEditorClass");
+    EXPECT_TRUE(ql::WaitFor([&] { return !ql::WindowText(editor).empty(); }));
+    // The editor wraps, and offers the choice in its menu.
+    const LRESULT options = SendMessageW(editor, RCEM_GETOPTIONS, 0, 0);
+    EXPECT_EQ(options & (RCEO_WORDWRAP | RCEO_WORDWRAPMENU), RCEO_WORDWRAP | RCEO_WORDWRAPMENU);
+    // Switched off as the editor's menu does it: the next dialog starts unwrapped.
+    SendMessageW(editor, RCEM_SETOPTIONS, TRUE, options & ~RCEO_WORDWRAP);
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(ql::RegString(L"DBOTextWordWrap"), L"No");
+    EXPECT_TRUE(m_program.Close());
+}
+
 TEST_F(BrowserPostgresE2E, FunctionTextAndDrop)
 {
     // A BEGIN ATOMIC body is kept parsed: the catalog's source column stays empty for it.
     m_db.Exec(L"CREATE FUNCTION f_atomic(a int) RETURNS int LANGUAGE sql "
               L"BEGIN ATOMIC SELECT a + 1; END");
     m_db.Exec(L"CREATE FUNCTION f_drop() RETURNS int LANGUAGE sql AS 'SELECT 1'");
+    m_db.Exec(L"CREATE TABLE t (id int)");
     const std::wstring body(
         m_db.Query(L"SELECT pg_get_function_sqlbody('f_atomic'::regproc)").GetString());
     ASSERT_NE(body.find(L"BEGIN ATOMIC"), std::wstring::npos);
@@ -178,6 +213,7 @@ TEST_F(BrowserPostgresE2E, ConnectMenuPropertiesTypesAndFunctions)
 {
     CString version;
     ASSERT_TRUE(m_db.Db().GetDriverODBCVersion(version));
+    m_db.Exec(L"CREATE TABLE t (id int)");
     ASSERT_TRUE(Start());
 
     m_program.PostCommand(ID_CONNECT_PROPERTIES);

@@ -34,16 +34,9 @@ protected:
     // Starts the program connected to PostgreSQL with the database bar shown.
     HWND StartConnected()
     {
-        ql::WriteRegString(L"Grid lines", L"Yes");
-        ql::WriteRegString(L"Connect DB at startup", L"Yes");
-        ql::WriteRegString(L"DBBarVisible", L"Yes");
-        ql::WriteRegString(L"ConnectString0", std::wstring(QlTestDb::PostgresConnect()),
-                           L"ConnectStrings");
-        if (!program.Start())
-            return nullptr;
-        HWND tree = nullptr;
-        ql::WaitFor([&] { return (tree = program.FindChild(IDW_DBO_TABLES_TREE)) != nullptr; });
-        return tree;
+        return program.StartConnected(std::wstring(QlTestDb::PostgresConnect()))
+                   ? program.FindChild(IDW_DBO_TABLES_TREE)
+                   : nullptr;
     }
     bool TableExists(const CString& name)
     {

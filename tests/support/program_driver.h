@@ -319,6 +319,9 @@ inline std::wstring ClipboardText()
 class CProgram
 {
 public:
+    // The control id of the database bar's tables tree.
+    static constexpr int kTablesTreeId = 130;
+
     CProgram() = default;
     CProgram(const CProgram&) = delete;
     CProgram& operator=(const CProgram&) = delete;
@@ -740,6 +743,21 @@ public:
         return false;
     }
 
+    // Clicks a tab of a tab control (SysTabControl32), so that it tells its parent as a user's
+    // click would.
+    bool ClickTab(HWND tabs, int index) const
+    {
+        CRemoteBuffer remote(m_process, sizeof(RECT));
+        if (!SendMessageW(tabs, TCM_GETITEMRECT, index, (LPARAM)remote.address))
+            return false;
+        RECT rect{};
+        ReadProcessMemory(m_process, remote.address, &rect, sizeof(rect), nullptr);
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(tabs, WM_LBUTTONUP, 0, at);
+        return true;
+    }
+
     // Starts the program so that it connects at once with the connection string, the database
     // bar shown; returns once the connection has given the window its title (or, for a file
     // database whose connection string names no server, filled the bar's tables tree) and no
@@ -752,10 +770,9 @@ public:
         WriteRegString(L"ConnectString0", connect, L"ConnectStrings");
         if (!Start())
             return false;
-        const int kTablesTree = 130;
         return WaitFor(
                    [&] {
-                       HWND tree = FindChild(kTablesTree);
+                       HWND tree = FindChild(kTablesTreeId);
                        return Title() != L"Quenlark" ||
                               (tree && SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 0);
                    },
