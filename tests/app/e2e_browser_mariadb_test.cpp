@@ -115,11 +115,8 @@ TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
     HTREEITEM item = nullptr;
     ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(views, L"", L"v1")); }));
     ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
-    ASSERT_TRUE(ql::WaitFor([&] {
-        HWND child = m_program.ActiveChild();
-        return child && ql::WindowText(child).rfind(L"v1 text", 0) == 0;
-    })) << "no script window: "
-        << (m_program.FindMessageBox() ? "a message box" : "nothing");
+    ASSERT_TRUE(m_program.WaitForActiveChild(L"v1 text"))
+        << "no script window: " << (m_program.FindMessageBox() ? "a message box" : "nothing");
     EXPECT_EQ(m_program.ActiveEditorText(), definition) << Narrow(m_program.ActiveEditorText());
 
     const HWND procs = m_program.FindChild(IDW_DBO_PROCS_TREE);

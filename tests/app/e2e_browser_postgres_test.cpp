@@ -58,6 +58,15 @@ protected:
                ql::WaitFor([&] { return IsWindowVisible(tree) != FALSE; });
     }
 
+    // Starts the program, shows the tab and waits for the item "public".name in its tree.
+    HTREEITEM StartOn(const std::wstring& tab, int treeId, const std::wstring& name, HWND& tree)
+    {
+        HTREEITEM item = nullptr;
+        if (Start() && ShowTab(tab, tree = m_program.FindChild(treeId)))
+            ql::WaitFor([&] { return (item = m_program.FindTreeItem(tree, L"public", name)); });
+        return item;
+    }
+
     CScratchDatabase m_db{CScratchDatabase::postgres};
     ql::CProgram m_program;
 };
@@ -118,18 +127,13 @@ TEST_F(BrowserPostgresE2E, ViewTextShowsTheCatalogText)
     const std::wstring definition(
         m_db.Query(L"SELECT definition FROM pg_views WHERE viewname = 'v1'").GetString());
     ASSERT_FALSE(definition.empty());
-    ASSERT_TRUE(Start());
-    const HWND views = m_program.FindChild(IDW_DBO_VIEWS_TREE);
-    ASSERT_TRUE(ShowTab(L"Views", views));
-    HTREEITEM item = nullptr;
-    ASSERT_TRUE(
-        ql::WaitFor([&] { return (item = m_program.FindTreeItem(views, L"public", L"v1")); }));
+    HWND views = nullptr;
+    const HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"v1", views);
+    ASSERT_NE(item, nullptr);
 
     ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
-    ASSERT_TRUE(ql::WaitFor([&] {
-        HWND child = m_program.ActiveChild();
-        return child && ql::WindowText(child).rfind(L"\"public\".v1 text", 0) == 0;
-    })) << "a script window titled with the view's name";
+    ASSERT_TRUE(m_program.WaitForActiveChild(L"\"public\".v1 text"))
+        << "a script window titled with the view's name";
     EXPECT_EQ(Lf(m_program.ActiveEditorText()), definition) << Narrow(m_program.ActiveEditorText());
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);
     EXPECT_TRUE(m_program.Close());
@@ -140,12 +144,9 @@ TEST_F(BrowserPostgresE2E, InfoTextPageWrapsAsLastChosen)
     m_db.Exec(L"CREATE TABLE items (id int)");
     m_db.Exec(L"CREATE VIEW v1 AS SELECT id FROM items");
     ql::WriteRegString(L"DBOTextWordWrap", L"Yes");
-    ASSERT_TRUE(Start());
-    const HWND views = m_program.FindChild(IDW_DBO_VIEWS_TREE);
-    ASSERT_TRUE(ShowTab(L"Views", views));
-    HTREEITEM item = nullptr;
-    ASSERT_TRUE(
-        ql::WaitFor([&] { return (item = m_program.FindTreeItem(views, L"public", L"v1")); }));
+    HWND views = nullptr;
+    const HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"v1", views);
+    ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(views, item, ID_QUERY_TABLE_INFO);
     const HWND dlg = m_program.WaitForDialog(L"\"public\".v1 information");
     ASSERT_NE(dlg, nullptr);
@@ -178,19 +179,13 @@ TEST_F(BrowserPostgresE2E, FunctionTextAndDrop)
     const std::wstring body(
         m_db.Query(L"SELECT pg_get_function_sqlbody('f_atomic'::regproc)").GetString());
     ASSERT_NE(body.find(L"BEGIN ATOMIC"), std::wstring::npos);
-    ASSERT_TRUE(Start());
-    const HWND procs = m_program.FindChild(IDW_DBO_PROCS_TREE);
-    ASSERT_TRUE(ShowTab(L"Procedures", procs));
-    HTREEITEM item = nullptr;
-    ASSERT_TRUE(ql::WaitFor(
-        [&] { return (item = m_program.FindTreeItem(procs, L"public", L"f_atomic")); }, 60000));
+    HWND procs = nullptr;
+    HTREEITEM item = StartOn(L"Procedures", IDW_DBO_PROCS_TREE, L"f_atomic", procs);
+    ASSERT_NE(item, nullptr);
 
     ql::CProgram::TreeCommand(procs, item, ID_DBO_VIEW_TEXT);
-    ASSERT_TRUE(ql::WaitFor([&] {
-        HWND child = m_program.ActiveChild();
-        return child && ql::WindowText(child).rfind(L"\"public\".f_atomic text", 0) == 0;
-    })) << "no script window: "
-        << (m_program.FindMessageBox() ? "a message box" : "nothing");
+    ASSERT_TRUE(m_program.WaitForActiveChild(L"\"public\".f_atomic text"))
+        << "no script window: " << (m_program.FindMessageBox() ? "a message box" : "nothing");
     EXPECT_EQ(Lf(m_program.ActiveEditorText()), body) << Narrow(m_program.ActiveEditorText());
 
     item = m_program.FindTreeItem(procs, L"public", L"f_drop");

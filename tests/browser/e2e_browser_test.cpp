@@ -177,13 +177,8 @@ TEST_F(DatabaseBarE2E, ViewTextOpensTheViewsSourceInAScriptWindow)
         [&] { return (item = program.FindTreeItem(views, L"public", (LPCWSTR)view)) != nullptr; }));
     SendMessageW(views, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
     PostMessageW(views, WM_COMMAND, ID_DBO_VIEW_TEXT, 0);
-    HWND client = FindWindowExW(program.MainWindow(), nullptr, L"MDIClient", nullptr);
-    ASSERT_NE(client, nullptr);
-    const std::wstring title = L"\"public\"." + std::wstring(view) + L" text";
-    EXPECT_TRUE(ql::WaitFor([&] {
-        HWND child = (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0);
-        return child != nullptr && ql::WindowText(child).find(title) == 0;
-    })) << "no script window titled with the view's name";
+    EXPECT_TRUE(program.WaitForActiveChild(L"\"public\"." + std::wstring(view) + L" text"))
+        << "no script window titled with the view's name";
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     program.Kill();
     m_db.ExecuteSQL(L"DROP VIEW public." + view);

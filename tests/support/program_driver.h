@@ -601,6 +601,17 @@ public:
         return client ? (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0) : nullptr;
     }
 
+    // Waits until the active MDI child's title begins with the text.
+    bool WaitForActiveChild(const std::wstring& titleStart, DWORD timeoutMs = 20000) const
+    {
+        return WaitFor(
+            [&] {
+                HWND child = ActiveChild();
+                return child && WindowText(child).rfind(titleStart, 0) == 0;
+            },
+            timeoutMs);
+    }
+
     // The texts of a tree view's items, depth first, each indented by two blanks per level.
     std::vector<std::wstring> TreeItems(HWND tree) const
     {
