@@ -1,7 +1,7 @@
 // End to end on Oracle, answered by the fake driver from canned result sets: the procedures tab
 // marks the objects the catalog reports invalid, lists the packages beside the procedures and
-// functions, and View Errors... shows the compile errors of a procedure, each as "Line %d,
-// position %d", the message and a blank line.
+// functions, View Errors... shows the compile errors of a procedure, each as "Line %d,
+// position %d", the message and a blank line, and View Text a package's header and body.
 #include "tests/dbaccess/test_databases.h"
 #include "tests/services/object_sql_test_util.h"
 #include "tests/support/program_driver.h"
@@ -47,6 +47,15 @@ TEST(BrowserOracleE2E, InvalidMarksPackagesAndCompileErrors)
         .Columns(L"LINE:int|POSITION:int|TEXT")
         .Row(L"3|5|PLS-00201: identifier 'X' must be declared")
         .Row(L"7|1|PL/SQL: Statement ignored");
+    canned.Statement(L"SELECT TEXT FROM ALL_SOURCE WHERE TYPE=N'PACKAGE' ")
+        .Columns(L"TEXT")
+        .Row(L"PACKAGE PKG_GOOD AS\\n")
+        .Row(L"  PROCEDURE P;\\n")
+        .Row(L"END;\\n");
+    canned.Statement(L"SELECT TEXT FROM ALL_SOURCE WHERE TYPE=N'PACKAGE BODY' ")
+        .Columns(L"TEXT")
+        .Row(L"PACKAGE BODY PKG_GOOD AS\\n")
+        .Row(L"END;\\n");
     canned.Save();
     ql::WriteRegString(L"Mark invalid objects", L"Yes");
     ql::WriteRegString(L"Table dialog package", L"Yes");
@@ -90,6 +99,15 @@ TEST(BrowserOracleE2E, InvalidMarksPackagesAndCompileErrors)
         << Narrow(std::wstring(log.Read().GetString()));
     PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+
+    // A package's text: its header, a line of hyphens between blank lines, its body.
+    ql::CProgram::TreeCommand(procs, program.FindTreeItem(procs, L"SALES", L"PKG_GOOD"),
+                              ID_DBO_VIEW_TEXT);
+    ASSERT_TRUE(program.WaitForActiveChild(L"SALES.PKG_GOOD text"));
+    EXPECT_EQ(program.ActiveEditorText(), L"PACKAGE PKG_GOOD AS\n  PROCEDURE P;\nEND;\n\r\n\r\n" +
+                                              std::wstring(59, L'-') +
+                                              L"\r\n\r\nPACKAGE BODY PKG_GOOD AS\nEND;\n")
+        << Narrow(program.ActiveEditorText());
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_TRUE(program.Close());
     ql::CleanSettings();
