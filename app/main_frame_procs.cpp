@@ -138,6 +138,8 @@ void CMainFrame::CallStoredProcedure(const CStringPair& name)
             }
             if (!BindProcedureCall(recordset.get(), strSQL, params, bHasReturnValue))
                 return;
+            if (!bShowPlan)
+                FinishProcedureCall(*recordset);
             const CString strName = FormatObjectName(name, &m_dbHelper.GetCatalogDatabase(), true);
             if (!bShowPlan)
             {

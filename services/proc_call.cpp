@@ -384,6 +384,12 @@ void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bRetur
     }
 }
 
+void FinishProcedureCall(CRRecordset& rs)
+{
+    while (rs.MoreResults())
+    {}
+}
+
 bool IsPostgreSQLProcedure(CRDatabase* pDatabase, const CStringPair& name)
 {
     CRRecordset rs(pDatabase);

@@ -78,6 +78,11 @@ bool BindProcedureParams(CRRecordset& rs, const CProcParamsArray& params, bool b
 // 1 of the result when it comes back there.
 void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bReturnInResult);
 
+// Reads and drops whatever results of the call are left (MariaDB hands OUT values back as a
+// result of their own). Until then MariaDB's connection refuses every other statement with
+// "Commands out of sync", even one made only to quote a name. Call it once the outputs are read.
+void FinishProcedureCall(CRRecordset& rs);
+
 // PostgreSQL: whether the routine is a procedure (pg_proc.prokind 'p'), which takes CALL; an
 // empty schema is the search path's. Database errors pass.
 bool IsPostgreSQLProcedure(CRDatabase* pDatabase, const CStringPair& name);

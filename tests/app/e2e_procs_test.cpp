@@ -46,20 +46,11 @@ protected:
     }
     void StartConnected()
     {
-        ql::WriteRegString(L"Connect DB at startup", L"Yes");
-        ql::WriteRegString(L"ConnectString0", QlTestDb::PostgresConnect().GetString(),
-                           L"ConnectStrings");
-        ASSERT_TRUE(program.Start());
-        ASSERT_TRUE(ql::WaitFor([&] { return program.Title() != L"Quenlark"; }));
+        ASSERT_TRUE(program.StartConnected(QlTestDb::PostgresConnect().GetString()));
     }
-    // The row of a list whose name and schema columns hold these texts, or -1.
     int FindRow(HWND list, const std::wstring& name, const std::wstring& schema)
     {
-        const auto names = program.ListItems(list, 0), schemas = program.ListItems(list, 1);
-        for (size_t i = 0; i < names.size(); ++i)
-            if (names[i] == name && schemas[i] == schema)
-                return static_cast<int>(i);
-        return -1;
+        return program.FindListRow(list, {name, schema});
     }
     HWND OpenTables(UINT command, const std::wstring& caption)
     {
@@ -121,18 +112,8 @@ TEST_F(ProcsEndToEnd, FunctionRunsWithTypedInputsAndShowsItsValue)
     HWND params = program.WaitForDialog(L"Parameters");
     ASSERT_NE(params, nullptr);
     HWND plist = ql::CProgram::Item(params, IDC_PROC_PARAMS_LIST);
-    const wchar_t* values[] = {L"5", L"O'Brien\\x"};
-    for (int i = 0; i < 2; ++i)
-    {
-        program.SelectListItem(plist, i);
-        ql::CProgram::PressKey(plist, VK_SPACE);
-        HWND editor = nullptr;
-        ASSERT_TRUE(ql::WaitFor([&] { return (editor = GetDlgItem(plist, 1000)) != nullptr; }));
-        HWND edit = GetDlgItem(editor, 2);
-        SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)values[i]);
-        ql::CProgram::PressKey(edit, VK_RETURN);
-        ASSERT_TRUE(ql::WaitFor([&] { return GetDlgItem(plist, 1000) == nullptr; }));
-    }
+    ASSERT_TRUE(program.EditParamValue(plist, 0, L"5"));
+    ASSERT_TRUE(program.EditParamValue(plist, 1, L"O'Brien\\x"));
     EXPECT_EQ(L"O'Brien\\x", program.ListItems(plist, 3)[1]);
     ql::CProgram::Click(params, IDOK);
 

@@ -171,4 +171,31 @@ TEST_F(ProcCallServer, MariaDBFunctionsAndProcedures)
     EXPECT_EQ("Invalid data", A(Run({L"", p}, {{L"a", L"x\\"}, {L"b", L"3"}})));
 }
 
+TEST_F(ProcCallServer, MariaDBCallLeavesTheConnectionFreeOnceFinished)
+{
+    Connect(QlTestDb::MariaDBConnect());
+    const CString p = Unique(L"qlp");
+    Exec(L"CREATE PROCEDURE " + p +
+         L"(IN a int, OUT c varchar(20)) BEGIN SET c = concat('r', a); END");
+    m_cleanup.push_back(L"DROP PROCEDURE " + p);
+    auto e = Catch([&] {
+        ReadProcedureParams(m_helper, {L"", p}, m_params, m_bReturn);
+        m_params[0].m_strValue = L"7";
+        CRRecordset rs(&m_helper.GetDatabase());
+        rs.Prepare(BuildProcedureCall(m_helper, {L"", p}, m_params, m_bReturn), RS_FORWARD_ONLY,
+                   RS_READONLY);
+        CString error;
+        ASSERT_TRUE(BindProcedureParams(rs, m_params, m_bReturn, true, error)) << A(error);
+        ASSERT_TRUE(rs.Execute());
+        ReadProcedureOutputs(rs, m_params, false);
+        FinishProcedureCall(rs);
+        // The call's statement is still open: quoting a name (which asks the server) and the
+        // next statement run all the same.
+        EXPECT_EQ(A(p), A(FormatObjectName({L"", p}, &m_helper.GetCatalogDatabase(), true)));
+        m_helper.GetDatabase().ExecuteSQL(L"SET @ql_probe = 1");
+    });
+    EXPECT_FALSE(e) << A(e->m_strError);
+    EXPECT_EQ("r7", Value(L"c"));
+}
+
 } // namespace

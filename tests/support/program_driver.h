@@ -22,6 +22,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -312,6 +313,27 @@ inline std::wstring ClipboardText()
     }
     CloseClipboard();
     return text;
+}
+
+// Puts Unicode text on the clipboard (owned by the test process, which outlives the reader).
+inline bool SetClipboardText(const std::wstring& text)
+{
+    if (!OpenClipboard(nullptr))
+        return false;
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool ok = false;
+    if (data)
+    {
+        memcpy(GlobalLock(data), text.c_str(), bytes);
+        GlobalUnlock(data);
+        ok = SetClipboardData(CF_UNICODETEXT, data) != nullptr;
+        if (!ok)
+            GlobalFree(data);
+    }
+    CloseClipboard();
+    return ok;
 }
 
 // ---- The program ------------------------------------------------------------------------------
@@ -1024,6 +1046,102 @@ public:
             return false;
         Click(question, IDYES);
         return true;
+    }
+
+    // Makes these rows the only selected ones (the first is focused last, so it leads).
+    void SelectListRows(HWND list, const std::vector<int>& rows) const
+    {
+        SelectListItem(list, -1, false);
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+            SelectListItem(list, *it);
+    }
+
+    // Gives a parameter of the procedure parameters list its value the way a user does: Space
+    // opens the in-place editor (control 1000 with its edit 2) on the selected row, the text is
+    // typed in (or, with paste, pasted from the clipboard, which obeys the editor's length
+    // limit) and Enter ends the edit.
+    bool EditParamValue(HWND list, int row, const std::wstring& value, bool paste = false) const
+    {
+        SelectListRows(list, {row});
+        // A key posted while the dialog still settles can be lost: press again (a second press
+        // is ignored once an editor is open).
+        HWND editor = nullptr;
+        for (int attempt = 0; attempt < 3 && !editor; ++attempt)
+        {
+            PressKey(list, VK_SPACE);
+            WaitFor([&] { return (editor = GetDlgItem(list, 1000)) != nullptr; }, 5000);
+        }
+        if (!editor)
+            return false;
+        HWND edit = GetDlgItem(editor, 2);
+        if (paste)
+        {
+            SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)L"");
+            if (!SetClipboardText(value))
+                return false;
+            SendMessageW(edit, WM_PASTE, 0, 0);
+        }
+        else
+            SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)value.c_str());
+        PressKey(edit, VK_RETURN);
+        return WaitFor([&] { return GetDlgItem(list, 1000) == nullptr; }, 10000);
+    }
+
+    // Runs a procedure from the Stored procedures dialog (Query > Stored Procedures...): picks
+    // the row by name, gives the inputs in list order, OK. Returns the message box that follows
+    // ("Executed OK." or the reason of a refusal), or null.
+    HWND CallProcedure(const std::wstring& name, const std::vector<std::wstring>& inputs,
+                       bool paste = false) const
+    {
+        const UINT kQueryProcedures = 32829;
+        PostCommand(kQueryProcedures);
+        HWND dlg = WaitForDialog(L"Stored procedures");
+        if (!dlg)
+            return nullptr;
+        HWND list = Item(dlg, 1055);
+        const int row = FindListRow(list, {name});
+        if (row < 0)
+            return nullptr;
+        SelectListRows(list, {row});
+        Click(dlg, IDOK);
+        HWND params = WaitForDialog(L"Parameters");
+        if (!params)
+            return nullptr;
+        HWND plist = Item(params, 1054);
+        for (size_t i = 0; i < inputs.size(); ++i)
+            if (!EditParamValue(plist, static_cast<int>(i), inputs[i], paste))
+                return nullptr;
+        Click(params, IDOK);
+        return WaitForMessageBox();
+    }
+
+    // A visible dialog of this process with this caption, found without sending it a message:
+    // for a program whose window thread is busy (a statement waiting for a lock) and would
+    // not answer.
+    HWND FindDialogQuietly(const std::wstring& caption) const
+    {
+        struct Search
+        {
+            const CProgram* self;
+            const std::wstring* caption;
+            HWND found = nullptr;
+        } search{this, &caption};
+        EnumWindows(
+            [](HWND wnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                wchar_t text[256] = {};
+                // For another process's window the text comes from the system, not a message.
+                GetWindowTextW(wnd, text, 256);
+                if (s->self->IsOwn(wnd) && IsWindowVisible(wnd) && ClassName(wnd) == L"#32770" &&
+                    *s->caption == text)
+                {
+                    s->found = wnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            (LPARAM)&search);
+        return search.found;
     }
 
     // Asks the main window to close and waits for the process to end.

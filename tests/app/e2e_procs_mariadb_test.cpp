@@ -1,0 +1,98 @@
+// End to end on MariaDB: a procedure with IN, INOUT and OUT parameters and a function called
+// from the Stored procedures dialog (Ctrl+P); the Results dialog shows what came back.
+#include "tests/dbaccess/conn_test_util.h"
+#include "tests/dbaccess/test_databases.h"
+#include "tests/support/program_driver.h"
+
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using QlConnTest::Catch;
+
+class ProcsMariaDB : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ql::WriteRegString(L"Grid lines", L"Yes");
+        QlConnTest::OpenOrFail(m_db, QlTestDb::MariaDBConnect());
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        for (auto it = m_cleanup.rbegin(); it != m_cleanup.rend(); ++it)
+            Catch([&] { m_db.ExecuteSQL(it->c_str()); });
+        ql::CleanSettings();
+    }
+    void Exec(const std::wstring& sql, const std::wstring& undo)
+    {
+        auto e = Catch([&] { m_db.ExecuteSQL(sql.c_str()); });
+        ASSERT_FALSE(e) << QlConnTest::Narrow(e->m_strError);
+        m_cleanup.push_back(undo);
+    }
+    // Dismisses "Executed OK." and returns the Results dialog's names and values.
+    std::vector<std::pair<std::wstring, std::wstring>> Results(HWND box)
+    {
+        std::vector<std::pair<std::wstring, std::wstring>> rows;
+        EXPECT_NE(box, nullptr);
+        if (!box)
+            return rows;
+        EXPECT_EQ(0u, ql::CProgram::MessageBoxText(box).find(L"Executed OK."))
+            << QlConnTest::Narrow(ql::CProgram::MessageBoxText(box).c_str());
+        ql::CProgram::Click(box, IDOK);
+        HWND results = program.WaitForDialog(L"Results");
+        EXPECT_NE(results, nullptr);
+        if (!results)
+            return rows;
+        HWND list = ql::CProgram::Item(results, IDC_PROC_PARAMS_LIST);
+        const auto names = program.ListItems(list, 0), values = program.ListItems(list, 3);
+        for (size_t i = 0; i < names.size(); ++i)
+            rows.emplace_back(names[i], values[i]);
+        ql::CProgram::Click(results, IDOK);
+        ql::WaitFor([&] { return !IsWindow(results); });
+        return rows;
+    }
+    static std::wstring ValueOf(const std::vector<std::pair<std::wstring, std::wstring>>& rows,
+                                const std::wstring& name)
+    {
+        for (const auto& row : rows)
+            if (row.first == name)
+                return row.second;
+        return L"<missing>";
+    }
+
+    ql::CProgram program;
+    CRDatabase m_db;
+    std::vector<std::wstring> m_cleanup;
+};
+
+TEST_F(ProcsMariaDB, ProcedureOutputsAndFunctionValue)
+{
+    const std::wstring suffix = QlTestDb::UniqueTag();
+    const std::wstring p = L"qlmp_" + suffix, f = L"qlmf_" + suffix;
+    Exec(L"CREATE PROCEDURE " + p +
+             L"(IN a int, INOUT b int, OUT c varchar(20)) "
+             L"BEGIN SET b = a + b; SET c = concat('r', a); END",
+         L"DROP PROCEDURE " + p);
+    Exec(L"CREATE FUNCTION " + f +
+             L"(a int, b varchar(20)) RETURNS int DETERMINISTIC RETURN a + char_length(b)",
+         L"DROP FUNCTION " + f);
+    ASSERT_TRUE(program.StartConnected(QlTestDb::MariaDBConnect().GetString()));
+
+    auto rows = Results(program.CallProcedure(p, {L"1", L"3"}));
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ(L"4", ValueOf(rows, L"b"));
+    EXPECT_EQ(L"r1", ValueOf(rows, L"c"));
+
+    // The function's value is the one row without a direction.
+    rows = Results(program.CallProcedure(f, {L"1", L"abc"}));
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(L"4", rows[0].second);
+    EXPECT_EQ(nullptr, program.FindMessageBox());
+}
+
+} // namespace
