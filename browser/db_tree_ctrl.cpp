@@ -38,6 +38,7 @@ int CDBTreeCtrl::OnCreate(LPCREATESTRUCT lpCreateStruct)
 void CDBTreeCtrl::Clear()
 {
     DeleteAllItems();
+    m_schemaNodes.clear();
     m_bFilled = false;
 }
 
@@ -66,11 +67,25 @@ HTREEITEM CDBTreeCtrl::FindSchemaNode(LPCWSTR pszSchema) const
 
 HTREEITEM CDBTreeCtrl::FindOrAddSchemaNode(LPCWSTR pszSchema, bool* pbAdded)
 {
-    HTREEITEM hNode = FindSchemaNode(pszSchema);
+    HTREEITEM hNode = nullptr;
+    if (m_bSchemaIndex)
+    {
+        const auto found = m_schemaNodes.find(pszSchema);
+        if (found != m_schemaNodes.end())
+            hNode = found->second;
+    }
+    else
+    {
+        hNode = FindSchemaNode(pszSchema);
+    }
     *pbAdded = hNode == nullptr;
     if (hNode == nullptr)
+    {
         hNode = InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, pszSchema,
                            DBOIMG_SCHEMA, DBOIMG_SCHEMA, 0, 0, 0, TVI_ROOT, TVI_LAST);
+        if (m_bSchemaIndex && hNode != nullptr)
+            m_schemaNodes.emplace(pszSchema, hNode);
+    }
     return hNode;
 }
 

@@ -16,6 +16,8 @@
 #include "services/db_object_array.h"
 
 #include <functional>
+#include <string>
+#include <unordered_map>
 
 class CRDatabaseHelper;
 class CWaitHolder;
@@ -114,6 +116,11 @@ protected:
     bool m_bFilled = false;
     CRMenuPainter m_menuPainter;
     CTreeCtrl* m_pLoadingTree = nullptr;
+    // While a full fill runs: the schema nodes by their exact text. Wine's tree control checks
+    // the item of every message against all its items, so scanning the root items for each
+    // record took seconds with a thousand schemas.
+    std::unordered_map<std::wstring, HTREEITEM> m_schemaNodes;
+    bool m_bSchemaIndex = false;
 
     // Placing items.
     HTREEITEM FindOrAddSchemaNode(LPCWSTR pszSchema, bool* pbAdded);

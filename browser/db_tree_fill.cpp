@@ -404,7 +404,26 @@ bool CDBTriggersTreeCtrl::MergeSchema(HTREEITEM hSchema, CWaitHolder& wait)
 
 bool CDBTreeCtrl::Fill(CWaitHolder& wait)
 {
+    // The schema nodes found by their text while the builder places the records (the first root
+    // item of a text, as a scan of the root items finds it).
+    struct CSchemaIndexScope
+    {
+        CDBTreeCtrl& tree;
+        explicit CSchemaIndexScope(CDBTreeCtrl& t) : tree(t)
+        {
+            tree.m_schemaNodes.clear();
+            for (HTREEITEM h = tree.GetRootItem(); h; h = tree.GetNextSiblingItem(h))
+                tree.m_schemaNodes.emplace(std::wstring(tree.GetItemText(h)), h);
+            tree.m_bSchemaIndex = true;
+        }
+        ~CSchemaIndexScope()
+        {
+            tree.m_bSchemaIndex = false;
+            tree.m_schemaNodes.clear();
+        }
+    };
     return RunFillStep(wait, GetStatusTextID(), [&] {
+        CSchemaIndexScope index(*this);
         if (BuildTree(wait))
             return true;
         Clear();

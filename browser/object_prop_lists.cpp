@@ -295,8 +295,14 @@ bool CConstraintProp::Fill(CWaitDlg* pWait)
         return false;
     static const UINT kTypeIDs[] = {IDS_CONSTRAINT_CHECK, IDS_CONSTRAINT_PRIMARY_KEY,
                                     IDS_CONSTRAINT_FOREIGN_KEY, IDS_CONSTRAINT_UNIQUE};
+    // The rows go in, are sorted and measured without redrawing: with it every insertion
+    // recomputed and repainted the list, seconds for a whole database's constraints. The wait
+    // dialog keeps painting meanwhile.
+    SetRedraw(FALSE);
     for (INT_PTR i = 0; i < m_constraints.GetSize(); ++i)
     {
+        if (pWait != nullptr && i > 0 && i % 100 == 0)
+            pWait->PumpMessages();
         const CDBConstraintInfo& c = m_constraints[i];
         const int nRow = InsertItem((int)i, c.m_strName, c.m_nType - 1);
         if (c.m_nType >= 1 && c.m_nType <= 4)
@@ -310,6 +316,8 @@ bool CConstraintProp::Fill(CWaitDlg* pWait)
     SetSortArrow(m_nName, HDF_SORTUP);
     Sort();
     AutoSizeColumns();
+    SetRedraw(TRUE);
+    Invalidate();
     if (GetItemCount() > 0)
         SelectItem(0);
     return true;

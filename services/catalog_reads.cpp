@@ -2,6 +2,7 @@
 #include "services/catalog_reads.h"
 
 #include "dbaccess/recordset.h"
+#include "services/block_append.h"
 #include "services/database_helper.h"
 #include "services/wait_dlg.h"
 
@@ -23,7 +24,7 @@ void ReadTables(CRDatabase* pDatabase, LPCWSTR pszSchema, int nObjectKind, bool 
     else if (bSystemTables)
         nTypes = CRTables::typeTable | CRTables::typeSystemTable;
     CRTables reader(pDatabase, nTypes, pszSchema && *pszSchema ? pszSchema : nullptr);
-    reader.ReadAll(tables);
+    AppendInBlocks(tables, [&](CRTables::CTableInfo& info) { return reader.Fetch(&info); });
 }
 
 void ReadColumns(CRDatabase* pDatabase, const CStringPair& table, CColumnInfoArray& columns)

@@ -4,6 +4,7 @@
 #include "dbaccess/error_report.h"
 #include "dbaccess/recordset.h"
 #include "services/database_helper.h"
+#include "services/throttled_progress.h"
 
 namespace {
 
@@ -188,7 +189,8 @@ bool CRDatabaseHelper::GetTableConstraints(CDBConstraintInfoArray& constraints,
     if (!pWait)
         return ReadTableConstraints(constraints, table, nullptr);
     CWaitDlgProgress progress(pWait);
-    return ReadTableConstraints(constraints, table, &progress);
+    CThrottledProgress throttled(progress);
+    return ReadTableConstraints(constraints, table, &throttled);
 }
 
 bool CRDatabaseHelper::ReadTableConstraints(CDBConstraintInfoArray& constraints,

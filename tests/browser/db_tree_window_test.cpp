@@ -265,6 +265,38 @@ protected:
     CString m_schema1, m_schema2;
 };
 
+TEST_F(DBTreeTest, SchemasDifferingOnlyInCaseKeepTheirOwnObjectsWhenTheirRowsInterleave)
+{
+    // Sorted without regard to case, the rows of "x" and "X" alternate: each still goes under
+    // the node of exactly its schema, and each schema gets one node.
+    Connect(QlTestDb::PostgresConnect());
+    const CString lower = Unique(L"ql_br_case");
+    CString upper = lower;
+    upper.MakeUpper();
+    Exec(L"CREATE SCHEMA " + lower);
+    Exec(L"CREATE SCHEMA \"" + upper + L"\"");
+    Exec(L"CREATE TABLE " + lower + L".t1 (id int)");
+    Exec(L"CREATE TABLE \"" + upper + L"\".t2 (id int)");
+    Exec(L"CREATE TABLE " + lower + L".t3 (id int)");
+    Exec(L"CREATE TABLE \"" + upper + L"\".t4 (id int)");
+    CreateTabs();
+    CDBTreeCtrl* pTables = m_tabs.GetTree(CDBTabCtrl::kTables);
+    int nLower = 0, nUpper = 0;
+    for (HTREEITEM h = pTables->GetRootItem(); h; h = pTables->GetNextSiblingItem(h))
+    {
+        nLower += pTables->GetItemText(h) == lower;
+        nUpper += pTables->GetItemText(h) == upper;
+    }
+    EXPECT_EQ(nLower, 1);
+    EXPECT_EQ(nUpper, 1);
+    EXPECT_EQ(Children(*pTables, pTables->FindSchemaNode(lower)),
+              (std::vector<CString>{L"t1", L"t3"}));
+    EXPECT_EQ(Children(*pTables, pTables->FindSchemaNode(upper)),
+              (std::vector<CString>{L"t2", L"t4"}));
+    Exec(L"DROP SCHEMA " + lower + L" CASCADE");
+    Exec(L"DROP SCHEMA \"" + upper + L"\" CASCADE");
+}
+
 TEST_F(DBTreePostgres, SchemaRefreshMergesOnlyThatSchema)
 {
     CreateTabs();
