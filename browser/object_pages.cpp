@@ -431,16 +431,19 @@ BOOL CConstraintsDlg::OnInitDialog()
     GetDlgItem(IDC_DBO_RENAME)->EnableWindow(m_pHelper->CanRenameObject(DBOBJ_CONSTRAINT));
 
     bool bFilled = false;
+    bool bCancelled = false;
     {
         CWaitDlg wait(this, CWaitDlg::flagCancel);
         wait.SetProcessText(CString(MAKEINTRESOURCEW(IDS_READING_CONSTRAINTS)));
         m_list.InitColumns();
         bFilled = m_list.Fill(&wait);
+        bCancelled = wait.IsCancelled();
     }
-    // Nothing to show: say so, and the dialog closes before it is seen.
+    // Nothing to show: say so, and the dialog closes before it is seen. A read the user
+    // cancelled closes it without saying there are no constraints.
     if (!bFilled || m_list.GetItemCount() == 0)
     {
-        if (m_list.GetItemCount() == 0)
+        if (m_list.GetItemCount() == 0 && !(bCancelled && !bFilled))
         {
             CString text;
             if (bWhole)

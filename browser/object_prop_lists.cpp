@@ -428,12 +428,13 @@ bool CConstraintProp::DropConstraints()
     auto record = [&](int nRow) -> const CDBConstraintInfo& {
         return m_constraints[(INT_PTR)GetItemData(nRow)];
     };
+    CSQLNameQuoter quoter(CatalogDB(m_pHelper));
     CString names;
     for (size_t i = 0; i < rows.size(); ++i)
     {
         if (i > 0)
             names += L", ";
-        names += FormatObjectName(record(rows[i]).GetName(), CatalogDB(m_pHelper), true);
+        names += quoter.FormatObjectName(record(rows[i]).GetName(), true);
     }
     CString question;
     question.Format(

@@ -351,10 +351,10 @@ void CTablesDlg::OnDrop()
         Warn(IDS_NO_ITEMS_SELECTED);
         return;
     }
-    CRDatabase* pCatalog = &m_pHelper->GetCatalogDatabase();
+    CSQLNameQuoter quoter(&m_pHelper->GetCatalogDatabase());
     std::vector<CString> names;
     for (INT_PTR i = 0; i < selected.GetSize(); ++i)
-        names.push_back(FormatObjectName(selected[i], pCatalog, true));
+        names.push_back(quoter.FormatObjectName(selected[i], true));
     if (AfxMessageBox(MakeDropQuestion(m_nObjectKind, names),
                       MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES)
         return;
@@ -378,7 +378,7 @@ void CTablesDlg::OnDrop()
             wait.SetProcessText(L"Dropping tables...");
             for (INT_PTR i = ordered.GetSize() - 1; i >= 0; --i)
             {
-                wait.SetInfoText(FormatObjectName(ordered[i], pCatalog, true));
+                wait.SetInfoText(quoter.FormatObjectName(ordered[i], true));
                 if (wait.PumpMessages())
                     break;
                 int nProcType = 0;
@@ -453,9 +453,10 @@ bool CTablesDlg::CopySelectedNames()
     GetSelectedObjects(selected);
     if (selected.GetSize() == 0)
         return false;
+    CSQLNameQuoter quoter(&m_pHelper->GetCatalogDatabase());
     std::vector<CString> names;
     for (INT_PTR i = 0; i < selected.GetSize(); ++i)
-        names.push_back(FormatObjectName(selected[i], &m_pHelper->GetCatalogDatabase(), true));
+        names.push_back(quoter.FormatObjectName(selected[i], true));
     return CopyTextToClipboard(m_hWnd, JoinCopiedNames(names));
 }
 

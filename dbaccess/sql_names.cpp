@@ -102,6 +102,11 @@ LPCWSTR GetSQLReservedWords()
 
 bool NeedsSQLQuotes(LPCWSTR pszName, CRDatabase* pDatabase)
 {
+    return CSQLNameQuoter(pDatabase).NeedsQuotes(pszName);
+}
+
+bool CSQLNameQuoter::NeedsQuotes(LPCWSTR pszName)
+{
     if (!pszName)
         pszName = L"";
     if (pszName[0] >= L'0' && pszName[0] <= L'9')
@@ -113,28 +118,39 @@ bool NeedsSQLQuotes(LPCWSTR pszName, CRDatabase* pDatabase)
     for (const CString& word : g_reservedWords)
         if (CompareNoCaseAscii(pszName, word) == 0)
             return true;
-    if (!pDatabase)
+    if (!m_pDatabase)
         return false;
 
+    if (!m_bRead)
     {
-        CRTypes types(pDatabase);
+        CRTypes types(m_pDatabase);
         CRTypes::CTypeInfo info;
         while (types.Fetch(&info))
-            if (CompareNoCaseAscii(pszName, info.szTypeName) == 0)
-                return true;
+            m_typeNames.emplace_back(info.szTypeName);
+        m_bCaseKnown = m_pDatabase->GetInfoWord(SQL_IDENTIFIER_CASE, m_nCase);
+        m_bRead = true;
     }
+    for (const CString& type : m_typeNames)
+        if (CompareNoCaseAscii(pszName, type) == 0)
+            return true;
 
-    WORD nCase = 0;
-    if (!pDatabase->GetInfoWord(SQL_IDENTIFIER_CASE, nCase))
+    if (!m_bCaseKnown)
         return false;
     for (LPCWSTR p = pszName; *p; ++p)
     {
-        if (nCase == SQL_IC_UPPER && iswlower(*p))
+        if (m_nCase == SQL_IC_UPPER && iswlower(*p))
             return true;
-        if (nCase == SQL_IC_LOWER && iswupper(*p))
+        if (m_nCase == SQL_IC_LOWER && iswupper(*p))
             return true;
     }
     return false;
+}
+
+CString CSQLNameQuoter::QuoteIfNeeded(LPCWSTR pszName)
+{
+    if (NeedsQuotes(pszName))
+        return QuoteSQLName(pszName, m_pDatabase);
+    return CString(pszName ? pszName : L"");
 }
 
 CString QuoteSQLName(LPCWSTR pszName, CRDatabase* pDatabase)
@@ -170,6 +186,11 @@ CString QuoteSQLNameIfNeeded(LPCWSTR pszName, CRDatabase* pDatabase)
 
 CString FormatObjectName(const CStringPair& name, CRDatabase* pDatabase, bool bWithSchema)
 {
+    return CSQLNameQuoter(pDatabase).FormatObjectName(name, bWithSchema);
+}
+
+CString CSQLNameQuoter::FormatObjectName(const CStringPair& name, bool bWithSchema)
+{
     CString strResult;
     CString strRest = name.m_strSecond;
     for (;;)
@@ -186,13 +207,13 @@ CString FormatObjectName(const CStringPair& name, CRDatabase* pDatabase, bool bW
         }
         if (!strResult.IsEmpty())
             strResult += L".";
-        strResult += QuoteSQLNameIfNeeded(strPart, pDatabase);
+        strResult += QuoteIfNeeded(strPart);
         if (bLast)
             break;
     }
     if (bWithSchema && !name.m_strFirst.IsEmpty())
     {
-        CString strSchema = QuoteSQLNameIfNeeded(name.m_strFirst, pDatabase);
+        CString strSchema = QuoteIfNeeded(name.m_strFirst);
         strResult = strResult.IsEmpty() ? strSchema : strSchema + L"." + strResult;
     }
     return strResult;

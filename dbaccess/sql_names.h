@@ -4,6 +4,8 @@
 
 #include "dbaccess/database.h"
 
+#include <vector>
+
 // The name of a database object: its schema (may be empty) and its name (may hold dots).
 class CStringPair
 {
@@ -29,6 +31,26 @@ CString QuoteSQLName(LPCWSTR pszName, CRDatabase* pDatabase);
 CString QuoteSQLNameIfNeeded(LPCWSTR pszName, CRDatabase* pDatabase);
 // Schema and each dot-separated part of the name, each quoted when it needs it.
 CString FormatObjectName(const CStringPair& name, CRDatabase* pDatabase, bool bWithSchema);
+
+// The quoting rules above for many names on one connection. The connection's type names and
+// identifier case are asked of the driver once, at the first name that gets that far, and kept:
+// asked for every name, they made copying the names of thousands of tables take seconds. The
+// answers are those of the functions above; a driver failure is raised the same way.
+class CSQLNameQuoter
+{
+public:
+    explicit CSQLNameQuoter(CRDatabase* pDatabase) : m_pDatabase(pDatabase) {}
+    bool NeedsQuotes(LPCWSTR pszName);
+    CString QuoteIfNeeded(LPCWSTR pszName);
+    CString FormatObjectName(const CStringPair& name, bool bWithSchema);
+
+private:
+    CRDatabase* m_pDatabase;
+    bool m_bRead = false;
+    std::vector<CString> m_typeNames;
+    bool m_bCaseKnown = false;
+    WORD m_nCase = 0;
+};
 // "first.second" with each part quoted when needed; no dot when first is empty.
 CString MakeQuotedTwoPartName(LPCWSTR pszFirst, LPCWSTR pszSecond, CRDatabase* pDatabase);
 // "schema.name" (no quoting) when asked and the schema is not empty, else the name.

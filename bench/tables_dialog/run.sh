@@ -18,8 +18,8 @@ report() { # label, connect string
   out=$(on_display "$exe" "$2" | grep show=)
   if [ -z "$out" ]; then echo "   $1: no figures"; return; fi
   echo "-- $1: $(field rows "$out") rows; isql help $secs s (peak ${isql#* } MB)"
-  for step in show sort copy; do
-    printf '   %-6s %7.3f s = %5s x isql\n' "$step" "$(field $step "$out")" "$(ratio "$(field $step "$out")" "$secs")"
+  for step in show sort select_all copy; do
+    printf '   %-10s %7.3f s = %5s x isql\n' "$step" "$(field $step "$out")" "$(ratio "$(field $step "$out")" "$secs")"
   done
   echo "   copied $(field copied_chars "$out") characters; growth $(field ws_growth_mb "$out") MB working set"
 }

@@ -204,6 +204,37 @@ TEST_F(PostgresObjects, ConstraintsOfASchemaWithoutAnySayNoConstraints)
     Exec(L"DROP SCHEMA " + empty + L" CASCADE");
 }
 
+// Presses Cancel on the wait dialog as soon as the constraint read shows its first name, and
+// Yes in the box that asks whether to stop.
+HHOOK g_cancelHook = nullptr;
+LRESULT CALLBACK CancelAtFirstName(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    const auto* pMsg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (nCode == HC_ACTION && pMsg->message == WM_SETTEXT &&
+        ::GetDlgCtrlID(pMsg->hwnd) == IDC_WAIT_INFO)
+        ::PostMessageW(::GetParent(pMsg->hwnd), WM_COMMAND, IDCANCEL, 0);
+    if (nCode == HC_ACTION && pMsg->message == WM_INITDIALOG &&
+        ::GetDlgItem(pMsg->hwnd, 0xFFFF) != nullptr)
+        ::PostMessageW(pMsg->hwnd, WM_COMMAND, IDYES, 0);
+    return ::CallNextHookEx(g_cancelHook, nCode, wParam, lParam);
+}
+
+TEST_F(PostgresObjects, CancelledConstraintReadClosesTheDialogWithoutSayingThereAreNone)
+{
+    Exec(L"CREATE TABLE " + m_schema + L".child (id int PRIMARY KEY, parent_id int REFERENCES " +
+         m_schema + L".parent, CONSTRAINT ck_id CHECK (id > 0))");
+    g_cancelHook =
+        ::SetWindowsHookExW(WH_CALLWNDPROC, CancelAtFirstName, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(g_cancelHook, nullptr);
+    const INT_PTR nResult =
+        CConstraintsDlg(&m_helper, CStringPair(m_schema, L""), m_pHost).DoModal();
+    ::UnhookWindowsHookEx(g_cancelHook);
+    EXPECT_EQ(nResult, IDCANCEL);
+    EXPECT_TRUE(MessageBoxes().empty())
+        << "the schema has constraints: "
+        << CStringA(MessageBoxes().empty() ? CString() : MessageBoxes().back());
+}
+
 TEST_F(ObjectDialogs, SQLiteTableShowsIndexesWithoutGroupsAndRenamesAColumn)
 {
     QlTestDb::TempSQLiteFile file;

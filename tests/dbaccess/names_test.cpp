@@ -162,3 +162,38 @@ TEST(NamesOnServers, MariaDBQuotesWithBackquotes)
     EXPECT_EQ(QuoteSQLName(L"order", &db), L"`order`");
     AwkwardNames(db);
 }
+
+TEST(NamesOnServers, OneQuoterForManyNamesAnswersAsTheSingleCalls)
+{
+    // The quoter reads the connection's rules once; every answer stays that of the functions
+    // asking the driver per name.
+    CRDatabase pg;
+    OpenOrFail(pg, PostgresConnect());
+    CRDatabase oracle;
+    OpenOrFail(oracle, FakeConnect(L"Oracle", L"IdentCase=1;"));
+    const CStringPair names[] = {
+        {L"public", L"Orders"}, {L"Sales", L"orders"}, {L"", L"int4"},   {L"x", L"Clob"},
+        {L"S", L"CUSTOMERS"},   {L"", L"1abc"},        {L"a b", L"c.d"}, {L"", L""},
+    };
+    for (CRDatabase* pDatabase : {&pg, &oracle})
+    {
+        CSQLNameQuoter quoter(pDatabase);
+        for (const CStringPair& name : names)
+        {
+            EXPECT_EQ(quoter.NeedsQuotes(name.m_strSecond),
+                      NeedsSQLQuotes(name.m_strSecond, pDatabase))
+                << Narrow(name.m_strSecond);
+            EXPECT_EQ(quoter.FormatObjectName(name, true), FormatObjectName(name, pDatabase, true))
+                << Narrow(name.m_strFirst) << "." << Narrow(name.m_strSecond);
+            EXPECT_EQ(quoter.FormatObjectName(name, false),
+                      FormatObjectName(name, pDatabase, false));
+        }
+    }
+    CSQLNameQuoter pgQuoter(&pg);
+    EXPECT_EQ(pgQuoter.FormatObjectName(CStringPair(L"Sales", L"int4"), true),
+              CString(L"\"Sales\".\"int4\""));
+    CSQLNameQuoter oracleQuoter(&oracle);
+    EXPECT_EQ(oracleQuoter.FormatObjectName(CStringPair(L"S", L"CUSTOMERS"), true),
+              CString(L"S.CUSTOMERS"));
+    EXPECT_TRUE(oracleQuoter.NeedsQuotes(L"Clob")) << "a type name of the product";
+}
