@@ -62,3 +62,68 @@ inline void Pump()
 }
 
 } // namespace qlbench
+
+namespace qlbench {
+
+// Watches the wait dialog (the dialog holding the control 1088, its process text) on this
+// thread: the timer ticks of its marquee and its paints that come through the message queue.
+// Each tick taken moves the marquee, which repaints it; the longest stretch without one, from
+// the start of the watch to Finish, shows a step that keeps the dialog from painting. (A hook on
+// sent messages would slow every message of the step down: only retrieval is watched.)
+class CWaitPaintWatch
+{
+public:
+    CWaitPaintWatch() : m_last(Now())
+    {
+        Self() = this;
+        m_hGet = ::SetWindowsHookExW(WH_GETMESSAGE, OnGet, nullptr, ::GetCurrentThreadId());
+    }
+    ~CWaitPaintWatch()
+    {
+        if (m_hGet)
+            ::UnhookWindowsHookEx(m_hGet);
+        Self() = nullptr;
+    }
+    void Finish()
+    {
+        Gap(Now());
+        if (m_hGet)
+            ::UnhookWindowsHookEx(m_hGet);
+        m_hGet = nullptr;
+    }
+    int m_nTicks = 0;
+    double m_longestGap = 0;
+
+private:
+    HHOOK m_hGet = nullptr;
+    double m_last;
+
+    static CWaitPaintWatch*& Self()
+    {
+        static CWaitPaintWatch* p = nullptr;
+        return p;
+    }
+    void Gap(double now)
+    {
+        if (now - m_last > m_longestGap)
+            m_longestGap = now - m_last;
+        m_last = now;
+    }
+    static LRESULT CALLBACK OnGet(int nCode, WPARAM wParam, LPARAM lParam)
+    {
+        const MSG* pMsg = reinterpret_cast<const MSG*>(lParam);
+        if (nCode == HC_ACTION && wParam == PM_REMOVE && Self() && pMsg->hwnd != nullptr &&
+            (pMsg->message == WM_TIMER || pMsg->message == WM_PAINT))
+        {
+            const HWND hTop = ::GetAncestor(pMsg->hwnd, GA_ROOT);
+            if (hTop != nullptr && ::GetDlgItem(hTop, 1088) != nullptr)
+            {
+                ++Self()->m_nTicks;
+                Self()->Gap(Now());
+            }
+        }
+        return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+    }
+};
+
+} // namespace qlbench

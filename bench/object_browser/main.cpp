@@ -7,7 +7,9 @@
 //       the constraints dialog of the whole database until it is shown with its rows.
 //
 // Output: one line "seconds=<s> items=<n> ws_growth_mb=<m> private_growth_mb=<m>
-// peak_ws_mb=<m> record_bytes=<b>".
+// peak_ws_mb=<m> record_bytes=<b> wait_ticks=<n> longest_unpumped=<s>": the last two for the
+// wait dialog, when one was shown (its marquee's ticks taken, and the longest stretch of the
+// step without one: the dialog does not repaint then).
 #include "app/app_settings.h"
 #include "bench/common/window_bench.h"
 #include "browser/db_tab_ctrl.h"
@@ -36,14 +38,16 @@ int CountTreeObjects(CTreeCtrl& tree)
     return n;
 }
 
-void Report(double seconds, int items, const CMemory& before, size_t recordBytes)
+void Report(double seconds, int items, const CMemory& before, size_t recordBytes,
+            CWaitPaintWatch& paints)
 {
+    paints.Finish();
     const CMemory after = ReadMemory();
     printf("seconds=%.3f items=%d ws_growth_mb=%.1f private_growth_mb=%.1f peak_ws_mb=%.1f "
-           "record_bytes=%zu\n",
+           "record_bytes=%zu wait_ticks=%d longest_unpumped=%.3f\n",
            seconds, items, GrowthMB(before.workingSet, after.peakWorkingSet),
            GrowthMB(before.privateBytes, after.peakPrivateBytes), MB(after.peakWorkingSet),
-           recordBytes);
+           recordBytes, paints.m_nTicks, paints.m_longestGap);
     fflush(stdout);
 }
 
@@ -106,6 +110,7 @@ int main()
         pHost->UpdateWindow();
         Pump();
         const CMemory before = ReadMemory();
+        CWaitPaintWatch paints;
         const double t0 = Now();
         tabs.ActivateTab(nTab);
         Pump();
@@ -113,7 +118,8 @@ int main()
         CDBTreeCtrl* pTree = tabs.GetTree(nTab);
         Report(seconds, CountTreeObjects(*pTree), before,
                nTab == CDBTabCtrl::kProcedures ? sizeof(CDBStoredProcInfo)
-                                               : sizeof(CRTables::CTableInfo));
+                                               : sizeof(CRTables::CTableInfo),
+               paints);
         tabs.DestroyWindow();
     }
     else if (mode == L"constraints")
@@ -122,10 +128,11 @@ int main()
         pHost->UpdateWindow();
         Pump();
         const CMemory before = ReadMemory();
+        CWaitPaintWatch paints;
         CTimedConstraintsDlg dlg(&helper, CStringPair(), pHost);
         dlg.m_start = Now();
         dlg.DoModal();
-        Report(dlg.m_shown - dlg.m_start, dlg.m_nRows, before, sizeof(CDBConstraintInfo));
+        Report(dlg.m_shown - dlg.m_start, dlg.m_nRows, before, sizeof(CDBConstraintInfo), paints);
     }
     helper.Close();
     AfxGetApp()->m_pMainWnd = nullptr;

@@ -24,9 +24,15 @@ report_tree() { # label, connect string, tab, [cancelexec]
   if [ -z "$out" ]; then echo "   $1: no figures"; return; fi
   local s ws pr
   s=$(field seconds "$out"); ws=$(field ws_growth_mb "$out"); pr=$(field private_growth_mb "$out")
-  printf '   %-40s %7.3f s = %5s x isql (%s s)   growth %5s MB working set = %4s x isql peak (%s MB), %5s MB private   %s items, %s bytes per cached record\n' \
+  printf '   %-40s %7.3f s = %5s x isql (%s s)   growth %5s MB working set = %4s x isql peak (%s MB), %5s MB private   %s items, %s bytes per cached record%s\n' \
     "$1" "$s" "$(ratio "$s" "$secs")" "$secs" "$ws" "$(ratio "$ws" "$mb")" "$mb" "$pr" \
-    "$(field items "$out")" "$(field record_bytes "$out")"
+    "$(field items "$out")" "$(field record_bytes "$out")" "$(wait_figures "$out")"
+}
+
+# The wait dialog's marquee ticks taken during the step, and the longest stretch without one.
+wait_figures() {
+  [ "$(field wait_ticks "$1")" = "0" ] && return
+  echo "; wait dialog: $(field wait_ticks "$1") ticks, longest $(field longest_unpumped "$1") s without"
 }
 
 # ---- PostgreSQL -----------------------------------------------------------------------------
@@ -54,8 +60,8 @@ rows=$(psql_db "$cons" -c "select count(*) from pg_constraint where contype in (
 echo "-- PostgreSQL: constraints dialog of the whole database ($rows constraints)"
 for mode in "" cancelexec; do
   out=$(on_display "$exe" constraints "$(pg_connect "$cons")" $mode | grep seconds=)
-  printf '   %-40s %7.3f s, %s rows, growth %s MB working set, %s bytes per record\n' "shown with its rows${mode:+, CancelExec}" \
-    "$(field seconds "$out")" "$(field items "$out")" "$(field ws_growth_mb "$out")" "$(field record_bytes "$out")"
+  printf '   %-40s %7.3f s, %s rows, growth %s MB working set, %s bytes per record%s\n' "shown with its rows${mode:+, CancelExec}" \
+    "$(field seconds "$out")" "$(field items "$out")" "$(field ws_growth_mb "$out")" "$(field record_bytes "$out")" "$(wait_figures "$out")"
 done
 
 # ---- SQLite ---------------------------------------------------------------------------------
