@@ -20,6 +20,38 @@ HICON LoadSmallIcon(UINT nID)
                                ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
 }
 
+// The value editor of a text parameter. Its limit counts characters, as the database counts
+// the column size: a character outside the basic plane is two UTF-16 units but one character.
+// The edit box itself takes twice the units; whatever lies beyond the characters allowed is cut
+// off after each change, never inside a pair.
+class CParamTextEdit : public CGridEdit
+{
+public:
+    CParamTextEdit(int nRow, int nColumn, const CGridItem& value, CDataInterface*& pSource,
+                   int nChars)
+        : CGridEdit(nRow, nColumn, CGridEdit::flagNullBox, value, pSource), m_nChars(nChars)
+    {}
+
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        if (LOWORD(wParam) == idEdit && HIWORD(wParam) == EN_CHANGE && m_edit.m_hWnd)
+        {
+            CString text;
+            m_edit.GetWindowText(text);
+            const int nKeep = CRProcParamsListCtrl::TextUnitsOfCharacters(text, m_nChars);
+            if (nKeep < text.GetLength())
+            {
+                m_edit.SendMessage(EM_SETSEL, nKeep, -1);
+                m_edit.SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+            }
+        }
+        return CGridEdit::OnCommand(wParam, lParam);
+    }
+
+private:
+    int m_nChars;
+};
+
 } // namespace
 
 // ---- CRProcParamsListCtrl -------------------------------------------------------------------
@@ -39,6 +71,15 @@ CString CRProcParamsListCtrl::GetParamIOTypeName(int nColumnType)
     case SQL_PARAM_OUTPUT: return L"Out";
     default: return CString();
     }
+}
+
+int CRProcParamsListCtrl::TextUnitsOfCharacters(LPCWSTR pszText, int nChars)
+{
+    int nUnits = 0;
+    for (int n = 0; n < nChars && pszText[nUnits] != 0; ++n)
+        nUnits +=
+            IS_HIGH_SURROGATE(pszText[nUnits]) && IS_LOW_SURROGATE(pszText[nUnits + 1]) ? 2 : 1;
+    return nUnits;
 }
 
 bool CRProcParamsListCtrl::IsListed(const CProcParamsData& param, bool bEditable)
@@ -106,13 +147,17 @@ void CRProcParamsListCtrl::EditCell(int nRow, int nColumn)
         pCombo->SetFocus();
         return;
     }
-    // The value: limited to the column size for text, to two hexadecimal digits a byte for
-    // binary values.
+    // The value: limited to the column size in characters for text, to two hexadecimal digits a
+    // byte for binary values.
     int nLimit = -1;
+    int nChars = 0;
     DWORD dwStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
     const int type = p->GetDataType();
-    if (IsCharSQLType(type) && p->m_info.nColumnSize > 0)
-        nLimit = p->m_info.nColumnSize;
+    if (IsCharSQLType(type) && p->m_info.nColumnSize > 0 && p->m_info.nColumnSize < 0x3FFFFFFF)
+    {
+        nChars = p->m_info.nColumnSize;
+        nLimit = 2 * nChars;
+    }
     else if (IsBinarySQLType(type))
     {
         if (p->m_info.nColumnSize > 0 && p->m_info.nColumnSize < 0x3FFFFFFF)
@@ -128,7 +173,9 @@ void CRProcParamsListCtrl::EditCell(int nRow, int nColumn)
         dwStyle |= ES_CENTER;
     CGridItem value(p->m_strValue, p->m_bNull ? kGridNull : kGridValue);
     CGridEdit::CDataInterface* pSource = nullptr;
-    auto* pEdit = new CGridEdit(nRow, nColumn, CGridEdit::flagNullBox, value, pSource);
+    CGridEdit* pEdit = nChars > 0
+                           ? new CParamTextEdit(nRow, nColumn, value, pSource, nChars)
+                           : new CGridEdit(nRow, nColumn, CGridEdit::flagNullBox, value, pSource);
     if (!pEdit->Create(dwStyle, cell, static_cast<CWnd*>(this), kValueEditorId, nLimit))
         return;
     m_bEditing = true;

@@ -137,4 +137,47 @@ TEST(ProcParamsWindow, ResultsListTheValuesThatCameBack)
     EXPECT_EQ("ret//14 o/Out/<<NULL>> ", rows);
 }
 
+// A text's limit counts characters: one outside the basic plane is two UTF-16 units.
+TEST(ProcParamsWindow, TextLimitCountsCharactersNotUnits)
+{
+    const wchar_t face[] = L"a\U0001F600b";
+    EXPECT_EQ(0, CRProcParamsListCtrl::TextUnitsOfCharacters(face, 0));
+    EXPECT_EQ(3, CRProcParamsListCtrl::TextUnitsOfCharacters(face, 2));
+    EXPECT_EQ(4, CRProcParamsListCtrl::TextUnitsOfCharacters(face, 3));
+    EXPECT_EQ(4, CRProcParamsListCtrl::TextUnitsOfCharacters(face, 9));
+    // A lone high surrogate at the end counts as one.
+    EXPECT_EQ(2, CRProcParamsListCtrl::TextUnitsOfCharacters(L"a\xD83D", 5));
+
+    CProcParamsArray params;
+    params.Add(Param(L"t", SQL_PARAM_INPUT, SQL_WVARCHAR, 3, L"varchar"));
+    CStoredProcParamsDlg dlg(&params, false, nullptr);
+    LRESULT limit = 0;
+    std::wstring full, cut;
+    qltest::CModalSteps::Run(
+        dlg, {[&](HWND) {
+                  CRProcParamsListCtrl& list = dlg.GetList();
+                  list.EditCell(0, 3);
+                  HWND hEditor = Editor(list.m_hWnd, 1000);
+                  HWND hEdit = hEditor ? ::GetDlgItem(hEditor, CGridEdit::idEdit) : nullptr;
+                  if (!hEdit)
+                      return;
+                  limit = ::SendMessageW(hEdit, EM_GETLIMITTEXT, 0, 0);
+                  wchar_t text[16] = {};
+                  ::SetWindowTextW(hEdit, L"\U0001F600x\U0001F600");
+                  ::GetWindowTextW(hEdit, text, 16);
+                  full = text;
+                  // A paste longer than the column keeps its first three characters.
+                  ::SetWindowTextW(hEdit, L"");
+                  ::SendMessageW(hEdit, EM_REPLACESEL, TRUE, (LPARAM)L"a\U0001F600bcd");
+                  ::GetWindowTextW(hEdit, text, 16);
+                  cut = text;
+                  Key(hEdit, VK_RETURN);
+              },
+              [&](HWND h) { ::PostMessageW(h, WM_COMMAND, IDOK, 0); }});
+    EXPECT_EQ(6, limit);
+    EXPECT_TRUE(full == L"\U0001F600x\U0001F600") << full.size();
+    EXPECT_TRUE(cut == L"a\U0001F600b") << cut.size();
+    EXPECT_TRUE(CString(L"a\U0001F600b") == params[0].m_strValue);
+}
+
 } // namespace

@@ -1,0 +1,159 @@
+// End to end on PostgreSQL and MariaDB: hostile values given to a procedure call in the
+// Parameters dialog. An injection typed into an integer is refused before anything reaches the
+// server; quotes, backslashes, characters beyond ASCII and texts of the parameter's full size
+// reach the table exactly (read back as UTF-8 bytes from a second connection).
+#include "tests/dbaccess/conn_test_util.h"
+#include "tests/dbaccess/test_databases.h"
+#include "tests/support/program_driver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using QlConnTest::Catch;
+using QlConnTest::QueryText;
+
+// Quotes of both kinds, backslashes before a quote and at the end, a MySQL escape, accented
+// letters, the euro sign and a character outside the basic plane (two UTF-16 units).
+const std::wstring kHostile =
+    L"O'Brien \"q\" a\\'b \\n \u00dcn\u00efc\u00f6d\u00e9\u20ac\U0001F600 x\\";
+
+// A text of exactly n characters (code points) made of the hostile pieces.
+std::wstring FullSize(size_t n)
+{
+    std::wstring text;
+    size_t count = 0;
+    for (size_t i = 0; count < n; i = (i + 1) % kHostile.size())
+    {
+        const wchar_t c = kHostile[i];
+        if (IS_LOW_SURROGATE(c))
+            continue;
+        text += c;
+        if (IS_HIGH_SURROGATE(c))
+            text += kHostile[i + 1];
+        ++count;
+    }
+    return text;
+}
+
+std::string Utf8Hex(const std::wstring& text)
+{
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), bytes.data(), n, nullptr,
+                        nullptr);
+    std::string hex;
+    const char* digits = "0123456789abcdef";
+    for (unsigned char b : bytes)
+        hex += {digits[b >> 4], digits[b & 15]};
+    return hex;
+}
+
+class ProcsHostile : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        program.Kill();
+        for (auto it = m_cleanup.rbegin(); it != m_cleanup.rend(); ++it)
+            Catch([&] { m_db.ExecuteSQL(it->c_str()); });
+        ql::CleanSettings();
+    }
+    void Connect(const CString& connect)
+    {
+        ql::CleanSettings();
+        QlConnTest::OpenOrFail(m_db, connect);
+        m_tag = QlTestDb::UniqueTag();
+    }
+    void Exec(const std::wstring& sql, const std::wstring& undo)
+    {
+        auto e = Catch([&] { m_db.ExecuteSQL(sql.c_str()); });
+        ASSERT_FALSE(e) << QlConnTest::Narrow(e->m_strError);
+        m_cleanup.push_back(undo);
+    }
+    // Calls the routine with the integer and the text, pasted into the editors as a user would;
+    // answers the message box (and a Results dialog after it) and gives the box's text.
+    std::wstring Call(const std::wstring& routine, const std::wstring& number,
+                      const std::wstring& text)
+    {
+        HWND box = program.CallProcedure(routine, {number, text}, true);
+        if (!box)
+            return L"<no message box> " + std::wstring(CString(program.Describe().c_str()));
+        const std::wstring message = ql::CProgram::MessageBoxText(box);
+        ql::CProgram::Click(box, IDOK);
+        ql::WaitFor([&] { return !IsWindow(box); });
+        if (message.find(L"Executed OK.") == 0 && m_bResults)
+            if (HWND results = program.WaitForDialog(L"Results"))
+            {
+                ql::CProgram::Click(results, IDOK);
+                ql::WaitFor([&] { return !IsWindow(results); });
+            }
+        return message;
+    }
+    std::string Stored(const std::wstring& hexExpression, const std::wstring& table)
+    {
+        CString hex = QueryText(m_db, (L"SELECT " + hexExpression + L" FROM " + table).c_str());
+        hex.MakeLower();
+        return QlConnTest::Narrow(hex);
+    }
+    // The scenario on one server: the routine takes (a integer, b text of the size) and
+    // stores b in the table.
+    void Run(const std::wstring& routine, const std::wstring& table, const std::wstring& hexOfV,
+             size_t fullSize)
+    {
+        const std::wstring injection = L"1, 'x'); drop table " + table + L"; --";
+        EXPECT_EQ(L"Invalid data", Call(routine, injection, L"y"));
+        EXPECT_EQ(L"0", std::wstring(QueryText(m_db, (L"SELECT count(*) FROM " + table).c_str())));
+
+        for (const std::wstring& value : {kHostile, FullSize(fullSize)})
+        {
+            Catch([&] { m_db.ExecuteSQL((L"DELETE FROM " + table).c_str()); });
+            EXPECT_EQ(0u, Call(routine, L" 7 ", value).find(L"Executed OK."));
+            const std::string expected = Utf8Hex(value), stored = Stored(hexOfV, table);
+            // Long texts: no hex dump in the message, only where they part.
+            size_t at = 0;
+            while (at < expected.size() && at < stored.size() && expected[at] == stored[at])
+                ++at;
+            EXPECT_TRUE(expected == stored)
+                << value.size() << " UTF-16 units sent, " << expected.size() / 2
+                << " UTF-8 bytes expected, " << stored.size() / 2
+                << " stored, first difference at byte " << at / 2;
+        }
+        EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    }
+
+    ql::CProgram program;
+    bool m_bResults = false; // a function: its value is shown after the call
+    CRDatabase m_db;
+    std::wstring m_tag;
+    std::vector<std::wstring> m_cleanup;
+};
+
+TEST_F(ProcsHostile, PostgreSQL)
+{
+    Connect(QlTestDb::PostgresConnect());
+    const std::wstring t = L"qlvictim_" + m_tag, f = L"qlhostile_" + m_tag;
+    Exec(L"CREATE TABLE public." + t + L" (v text)", L"DROP TABLE public." + t);
+    Exec(L"CREATE FUNCTION public." + f +
+             L"(a int, b text) RETURNS int LANGUAGE plpgsql AS $$ BEGIN INSERT INTO public." + t +
+             L" VALUES (b); RETURN a; END $$",
+         L"DROP FUNCTION public." + f);
+    ASSERT_TRUE(program.StartConnected(QlTestDb::PostgresConnect().GetString()));
+    m_bResults = true;
+    Run(f, L"public." + t, L"encode(convert_to(v, 'UTF8'), 'hex')", 8190);
+}
+
+TEST_F(ProcsHostile, MariaDB)
+{
+    Connect(QlTestDb::MariaDBConnect());
+    const std::wstring t = L"qlvictim_" + m_tag, p = L"qlhostile_" + m_tag;
+    Exec(L"CREATE TABLE " + t + L" (v varchar(200)) CHARACTER SET utf8mb4", L"DROP TABLE " + t);
+    Exec(L"CREATE PROCEDURE " + p + L"(IN a int, IN b varchar(200)) INSERT INTO " + t +
+             L" VALUES (b)",
+         L"DROP PROCEDURE " + p);
+    ASSERT_TRUE(program.StartConnected(QlTestDb::MariaDBConnect().GetString()));
+    Run(p, t, L"hex(v)", 200);
+}
+
+} // namespace
