@@ -1,8 +1,7 @@
 // End to end on MariaDB, each test in a database of its own: the tables tree holds only the
 // current database's tables, a table renamed to a name with a blank, a trigger marked under
 // Insert on the table's Triggers page, a view's source text, and dropping a function.
-#include "tests/app/e2e_scratch_database.h"
-#include "tests/support/program_driver.h"
+#include "tests/app/e2e_browser_fixture.h"
 
 #include "resources/resource.h"
 
@@ -15,37 +14,10 @@ std::string Narrow(const std::wstring& text)
     return std::string(CStringA(text.c_str()).GetString());
 }
 
-class BrowserMariaDBE2E : public ::testing::Test
+class BrowserMariaDBE2E : public CBrowserE2ETest
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ASSERT_TRUE(m_db.Create());
-    }
-    void TearDown() override
-    {
-        m_program.Kill();
-        ql::CleanSettings();
-        m_db.Drop();
-    }
-    bool Start() { return m_program.StartConnected(std::wstring(m_db.Connect())); }
-    std::vector<std::wstring> Children(HWND tree, HTREEITEM node) const
-    {
-        std::vector<std::wstring> names;
-        for (HTREEITEM item = ql::CProgram::TreeChild(tree, node); item;
-             item = ql::CProgram::TreeNext(tree, item))
-            names.push_back(m_program.TreeItemText(tree, item));
-        return names;
-    }
-    bool ShowTab(const std::wstring& title, HWND tree)
-    {
-        return m_program.ClickStripTab(m_program.FindChild(IDW_DBO_SWITCH), title) &&
-               ql::WaitFor([&] { return IsWindowVisible(tree) != FALSE; });
-    }
-
-    CScratchDatabase m_db{CScratchDatabase::mariadb};
-    ql::CProgram m_program;
+    BrowserMariaDBE2E() : CBrowserE2ETest(CScratchDatabase::mariadb) {}
 };
 
 TEST_F(BrowserMariaDBE2E, CurrentDatabaseTablesRenameAndTriggersPage)
@@ -65,7 +37,8 @@ TEST_F(BrowserMariaDBE2E, CurrentDatabaseTablesRenameAndTriggersPage)
     ASSERT_TRUE(ql::WaitFor([&] { return (node = m_program.FindTreeItem(tables, L"")); }))
         << "MariaDB gives no schema: one node with an empty text";
     EXPECT_EQ(ql::CProgram::TreeNext(tables, node), nullptr);
-    EXPECT_EQ(Children(tables, node), (std::vector<std::wstring>{L"old_name", L"orders"}));
+    EXPECT_EQ(m_program.TreeChildren(tables, node),
+              (std::vector<std::wstring>{L"old_name", L"orders"}));
 
     // Rename to a name that needs quotes.
     ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, L"", L"old_name"),
@@ -108,19 +81,16 @@ TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
                                              L"INFORMATION_SCHEMA.VIEWS WHERE TABLE_SCHEMA = "
                                              L"database() AND TABLE_NAME = 'v1'")
                                       .GetString());
-    ASSERT_TRUE(Start());
-
-    const HWND views = m_program.FindChild(IDW_DBO_VIEWS_TREE);
-    ASSERT_TRUE(ShowTab(L"Views", views));
-    HTREEITEM item = nullptr;
-    ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(views, L"", L"v1")); }));
+    HWND views = nullptr;
+    HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"", L"v1", views);
+    ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
     ASSERT_TRUE(m_program.WaitForActiveChild(L"v1 text"))
         << "no script window: " << (m_program.FindMessageBox() ? "a message box" : "nothing");
     EXPECT_EQ(m_program.ActiveEditorText(), definition) << Narrow(m_program.ActiveEditorText());
 
     const HWND procs = m_program.FindChild(IDW_DBO_PROCS_TREE);
-    ASSERT_TRUE(ShowTab(L"Procedures", procs));
+    ASSERT_TRUE(m_program.ShowBarTab(L"Procedures", procs));
     ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(procs, L"", L"f_drop")); }))
         << "procedures tree: " << m_program.TreeItems(procs).size() << " items";
     ql::CProgram::TreeCommand(procs, item, ID_DBO_DROP);

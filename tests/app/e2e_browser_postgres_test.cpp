@@ -3,8 +3,7 @@
 // tab, Ctrl+F5 re-reading only the tab shown), the source text of a view and of a function
 // whose body is BEGIN ATOMIC, dropping a function, and the driver's properties, types and
 // functions from the Connect menu; the information dialog's Text page wrapping as last chosen.
-#include "tests/app/e2e_scratch_database.h"
-#include "tests/support/program_driver.h"
+#include "tests/app/e2e_browser_fixture.h"
 
 #include "editor/rce_messages.h"
 #include "resources/resource.h"
@@ -28,47 +27,10 @@ std::wstring Lf(std::wstring text)
     return text;
 }
 
-class BrowserPostgresE2E : public ::testing::Test
+class BrowserPostgresE2E : public CBrowserE2ETest
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ASSERT_TRUE(m_db.Create());
-    }
-    void TearDown() override
-    {
-        m_program.Kill();
-        ql::CleanSettings();
-        m_db.Drop();
-    }
-    bool Start() { return m_program.StartConnected(std::wstring(m_db.Connect())); }
-    std::vector<std::wstring> Children(HWND tree, HTREEITEM node) const
-    {
-        std::vector<std::wstring> names;
-        for (HTREEITEM item = ql::CProgram::TreeChild(tree, node); item;
-             item = ql::CProgram::TreeNext(tree, item))
-            names.push_back(m_program.TreeItemText(tree, item));
-        return names;
-    }
-    // Shows a tab of the database bar by a click on it; true once its tree is shown.
-    bool ShowTab(const std::wstring& title, HWND tree)
-    {
-        return m_program.ClickStripTab(m_program.FindChild(IDW_DBO_SWITCH), title) &&
-               ql::WaitFor([&] { return IsWindowVisible(tree) != FALSE; });
-    }
-
-    // Starts the program, shows the tab and waits for the item "public".name in its tree.
-    HTREEITEM StartOn(const std::wstring& tab, int treeId, const std::wstring& name, HWND& tree)
-    {
-        HTREEITEM item = nullptr;
-        if (Start() && ShowTab(tab, tree = m_program.FindChild(treeId)))
-            ql::WaitFor([&] { return (item = m_program.FindTreeItem(tree, L"public", name)); });
-        return item;
-    }
-
-    CScratchDatabase m_db{CScratchDatabase::postgres};
-    ql::CProgram m_program;
+    BrowserPostgresE2E() : CBrowserE2ETest(CScratchDatabase::postgres) {}
 };
 
 TEST_F(BrowserPostgresE2E, OneSchemaShowsExpandedAndCtrlF5RereadsOnlyTheShownTab)
@@ -89,21 +51,22 @@ TEST_F(BrowserPostgresE2E, OneSchemaShowsExpandedAndCtrlF5RereadsOnlyTheShownTab
     })) << "the tables tree filled when the connection opened";
     EXPECT_EQ(ql::CProgram::TreeNext(tables, schema), nullptr) << "one schema node";
     EXPECT_TRUE(ql::CProgram::IsTreeItemExpanded(tables, schema));
-    EXPECT_EQ(Children(tables, schema), (std::vector<std::wstring>{L"alpha", L"Beta", L"Gamma"}));
+    EXPECT_EQ(m_program.TreeChildren(tables, schema),
+              (std::vector<std::wstring>{L"alpha", L"Beta", L"Gamma"}));
 
     // PostgreSQL lists no triggers: the tab shows an empty tree.
-    ASSERT_TRUE(ShowTab(L"Triggers", triggers));
+    ASSERT_TRUE(m_program.ShowBarTab(L"Triggers", triggers));
     SendMessageW(m_program.MainWindow(), WM_NULL, 0, 0);
     EXPECT_EQ(ql::CProgram::TreeRoot(triggers), nullptr);
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);
 
-    ASSERT_TRUE(ShowTab(L"Views", views));
+    ASSERT_TRUE(m_program.ShowBarTab(L"Views", views));
     ASSERT_TRUE(ql::WaitFor([&] { return m_program.FindTreeItem(views, L"public", L"v1"); }));
 
     // Made behind the program's back: a tab shown again keeps what it read before ...
     m_db.Exec(L"CREATE TABLE delta (id int)");
     m_db.Exec(L"CREATE VIEW v2 AS SELECT 2 AS id");
-    ASSERT_TRUE(ShowTab(L"Tables", tables));
+    ASSERT_TRUE(m_program.ShowBarTab(L"Tables", tables));
     SendMessageW(m_program.MainWindow(), WM_NULL, 0, 0);
     EXPECT_EQ(m_program.FindTreeItem(tables, L"public", L"delta"), nullptr);
 
@@ -111,9 +74,9 @@ TEST_F(BrowserPostgresE2E, OneSchemaShowsExpandedAndCtrlF5RereadsOnlyTheShownTab
     ASSERT_TRUE(m_program.PressKeys({VK_CONTROL, VK_F5}));
     EXPECT_TRUE(ql::WaitFor([&] { return m_program.FindTreeItem(tables, L"public", L"delta"); }));
     schema = m_program.FindTreeItem(tables, L"public");
-    EXPECT_EQ(Children(tables, schema),
+    EXPECT_EQ(m_program.TreeChildren(tables, schema),
               (std::vector<std::wstring>{L"alpha", L"Beta", L"delta", L"Gamma"}));
-    ASSERT_TRUE(ShowTab(L"Views", views));
+    ASSERT_TRUE(m_program.ShowBarTab(L"Views", views));
     SendMessageW(m_program.MainWindow(), WM_NULL, 0, 0);
     EXPECT_NE(m_program.FindTreeItem(views, L"public", L"v1"), nullptr);
     EXPECT_EQ(m_program.FindTreeItem(views, L"public", L"v2"), nullptr);
@@ -128,7 +91,7 @@ TEST_F(BrowserPostgresE2E, ViewTextShowsTheCatalogText)
         m_db.Query(L"SELECT definition FROM pg_views WHERE viewname = 'v1'").GetString());
     ASSERT_FALSE(definition.empty());
     HWND views = nullptr;
-    const HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"v1", views);
+    const HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"public", L"v1", views);
     ASSERT_NE(item, nullptr);
 
     ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
@@ -145,7 +108,7 @@ TEST_F(BrowserPostgresE2E, InfoTextPageWrapsAsLastChosen)
     m_db.Exec(L"CREATE VIEW v1 AS SELECT id FROM items");
     ql::WriteRegString(L"DBOTextWordWrap", L"Yes");
     HWND views = nullptr;
-    const HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"v1", views);
+    const HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"public", L"v1", views);
     ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(views, item, ID_QUERY_TABLE_INFO);
     const HWND dlg = m_program.WaitForDialog(L"\"public\".v1 information");
@@ -180,7 +143,7 @@ TEST_F(BrowserPostgresE2E, FunctionTextAndDrop)
         m_db.Query(L"SELECT pg_get_function_sqlbody('f_atomic'::regproc)").GetString());
     ASSERT_NE(body.find(L"BEGIN ATOMIC"), std::wstring::npos);
     HWND procs = nullptr;
-    HTREEITEM item = StartOn(L"Procedures", IDW_DBO_PROCS_TREE, L"f_atomic", procs);
+    HTREEITEM item = StartOn(L"Procedures", IDW_DBO_PROCS_TREE, L"public", L"f_atomic", procs);
     ASSERT_NE(item, nullptr);
 
     ql::CProgram::TreeCommand(procs, item, ID_DBO_VIEW_TEXT);

@@ -341,7 +341,8 @@ inline bool SetClipboardText(const std::wstring& text)
 class CProgram
 {
 public:
-    // The control id of the database bar's tables tree.
+    // Control ids of the database bar's tab strip and tables tree.
+    static constexpr int kBarSwitchId = 110;
     static constexpr int kTablesTreeId = 130;
 
     CProgram() = default;
@@ -728,6 +729,14 @@ public:
         }
         return nullptr;
     }
+    // The texts of a tree item's children, in order.
+    std::vector<std::wstring> TreeChildren(HWND tree, HTREEITEM node) const
+    {
+        std::vector<std::wstring> names;
+        for (HTREEITEM item = TreeChild(tree, node); item; item = TreeNext(tree, item))
+            names.push_back(TreeItemText(tree, item));
+        return names;
+    }
     // Makes the item the tree's selected item, as a click on it would: the tree's commands
     // then act on it.
     static void SelectTreeItem(HWND tree, HTREEITEM node)
@@ -774,6 +783,13 @@ public:
             }
         }
         return false;
+    }
+
+    // Shows a tab of the database bar by a click on it; true once its tree is shown.
+    bool ShowBarTab(const std::wstring& title, HWND tree) const
+    {
+        return ClickStripTab(FindChild(kBarSwitchId), title) &&
+               WaitFor([&] { return IsWindowVisible(tree) != FALSE; });
     }
 
     // Clicks a tab of a tab control (SysTabControl32), so that it tells its parent as a user's

@@ -1,0 +1,105 @@
+// End to end on PostgreSQL: a table whose name holds blanks, quotes, an apostrophe, a backslash,
+// non-ASCII letters and mixed case goes through the tables tree's Copy Name and Rename; an
+// empty new name and a drop the database refuses show the database's error and leave the tree
+// and the data as they were.
+#include "tests/app/e2e_browser_fixture.h"
+
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(CStringA(text.c_str()).GetString());
+}
+
+// The name as an SQL identifier and as a string literal.
+std::wstring Quoted(const std::wstring& name, wchar_t quote)
+{
+    std::wstring text(1, quote);
+    for (wchar_t c : name)
+        text += c == quote ? std::wstring(2, c) : std::wstring(1, c);
+    return text + quote;
+}
+
+class BrowserHostileE2E : public CBrowserE2ETest
+{
+protected:
+    BrowserHostileE2E() : CBrowserE2ETest(CScratchDatabase::postgres) {}
+    bool TableExists(const std::wstring& name)
+    {
+        return m_db.Query((L"SELECT count(*) FROM pg_tables WHERE schemaname = 'public' AND "
+                           L"tablename = " +
+                           Quoted(name, L'\''))
+                              .c_str()) == L"1";
+    }
+    // Answers the message box that should come up; its text, or "<none>".
+    std::wstring TakeMessageBox()
+    {
+        HWND box = m_program.WaitForMessageBox();
+        if (box == nullptr)
+            return L"<none>";
+        const std::wstring text = ql::CProgram::MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ql::WaitFor([&] { return !IsWindow(box); });
+        return text;
+    }
+};
+
+TEST_F(BrowserHostileE2E, CopyRenameAndRefusedChanges)
+{
+    const std::wstring name = L"Odd \"q\" 'a' \\b \x00C4\x00E9\x20AC";
+    const std::wstring renamed = L"Zweite 'x' \"y\" \x00DF";
+    m_db.Exec((L"CREATE TABLE " + Quoted(name, L'"') + L" (id int)").c_str());
+    ASSERT_TRUE(m_program.StartConnected(std::wstring(m_db.Connect())));
+    const HWND tables = m_program.FindChild(IDW_DBO_TABLES_TREE);
+    HTREEITEM item = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return (item = m_program.FindTreeItem(tables, L"public", name));
+    })) << "the tree shows the name as the catalog gives it";
+
+    ql::CProgram::TreeCommand(tables, item, ID_DBO_COPY_NAME);
+    const std::wstring quoted = L"\"public\"." + Quoted(name, L'"');
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == quoted; }, 5000))
+        << Narrow(ql::ClipboardText());
+
+    // An empty new name: the database's error, nothing changes.
+    ql::CProgram::TreeCommand(tables, item, ID_DBO_RENAME);
+    HWND dlg = m_program.WaitForDialog(L"Rename");
+    ASSERT_NE(dlg, nullptr);
+    ql::CProgram::SetText(dlg, IDC_DBO_NEW_NAME, L"");
+    ql::CProgram::Click(dlg, IDOK);
+    const std::wstring error = TakeMessageBox();
+    EXPECT_EQ(error.rfind(L"ODBC error code: ", 0), 0u) << Narrow(error);
+    EXPECT_NE(error.find(L"State: 42"), std::wstring::npos) << Narrow(error);
+    EXPECT_EQ(m_program.TreeItemText(tables, item), name);
+    EXPECT_TRUE(TableExists(name));
+
+    ql::CProgram::TreeCommand(tables, item, ID_DBO_RENAME);
+    dlg = m_program.WaitForDialog(L"Rename");
+    ASSERT_NE(dlg, nullptr);
+    ql::CProgram::SetText(dlg, IDC_DBO_NEW_NAME, renamed);
+    ql::CProgram::Click(dlg, IDOK);
+    EXPECT_TRUE(ql::WaitFor([&] { return m_program.TreeItemText(tables, item) == renamed; }));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(TableExists(renamed));
+    EXPECT_FALSE(TableExists(name));
+
+    // Dropped behind the program's back: its Drop fails, and the item stays.
+    m_db.Exec((L"DROP TABLE " + Quoted(renamed, L'"')).c_str());
+    ql::CProgram::TreeCommand(tables, item, ID_DBO_DROP);
+    HWND box = m_program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ql::CProgram::MessageBoxText(box),
+              L"Table '\"public\"." + Quoted(renamed, L'"') + L"' will be dropped.\nContinue?");
+    ql::CProgram::Click(box, IDYES);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(box); }));
+    const std::wstring refused = TakeMessageBox();
+    EXPECT_NE(refused.find(L"State: 42P01"), std::wstring::npos) << Narrow(refused);
+    EXPECT_EQ(m_program.FindTreeItem(tables, L"public", renamed), item);
+    EXPECT_TRUE(m_program.Close());
+}
+
+} // namespace
