@@ -1,6 +1,7 @@
 // End to end on MariaDB, each test in a database of its own: the tables tree holds only the
 // current database's tables, a table renamed to a name with a blank, a trigger marked under
-// Insert on the table's Triggers page, a view's source text, and dropping a function.
+// Insert on the table's Triggers page, the triggers tab's text and drop, a view's source text,
+// and dropping a function.
 #include "tests/app/e2e_browser_fixture.h"
 
 #include "resources/resource.h"
@@ -69,6 +70,42 @@ TEST_F(BrowserMariaDBE2E, CurrentDatabaseTablesRenameAndTriggersPage)
     EXPECT_EQ(m_program.ListItems(list, 4), (std::vector<std::wstring>{L""})) << "Delete";
     PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserMariaDBE2E, TriggersTabTextAndDrop)
+{
+    m_db.Exec(L"CREATE TABLE orders (id int, qty int)");
+    m_db.Exec(L"CREATE TRIGGER orders_ins BEFORE INSERT ON orders FOR EACH ROW SET NEW.qty = 1");
+    const std::wstring statement(m_db.Query(L"SELECT ACTION_STATEMENT FROM "
+                                            L"INFORMATION_SCHEMA.TRIGGERS WHERE TRIGGER_NAME = "
+                                            L"'orders_ins' AND TRIGGER_SCHEMA = database()")
+                                     .GetString());
+    // Triggers come with their database as schema.
+    const std::wstring schema(m_db.Name().GetString());
+    HWND triggers = nullptr;
+    const HTREEITEM item =
+        StartOn(L"Triggers", IDW_DBO_TRIGGERS_TREE, schema, L"orders_ins", triggers);
+    ASSERT_NE(item, nullptr) << "triggers tree: " << m_program.TreeItems(triggers).size()
+                             << " items";
+
+    ql::CProgram::TreeCommand(triggers, item, ID_DBO_VIEW_TEXT);
+    ASSERT_TRUE(m_program.WaitForActiveChild(schema + L".orders_ins text"))
+        << "no script window: " << (m_program.FindMessageBox() ? "a message box" : "nothing");
+    EXPECT_EQ(m_program.ActiveEditorText(), statement);
+
+    ql::CProgram::TreeCommand(triggers, item, ID_DBO_DROP);
+    HWND box = m_program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ql::CProgram::MessageBoxText(box),
+              L"Trigger '" + schema + L".orders_ins' will be dropped.\nContinue?");
+    ql::CProgram::Click(box, IDYES);
+    EXPECT_TRUE(ql::WaitFor(
+        [&] { return m_program.FindTreeItem(triggers, schema, L"orders_ins") == nullptr; }));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM information_schema.triggers WHERE "
+                         L"trigger_schema = database()"),
+              CString(L"0"));
     EXPECT_TRUE(m_program.Close());
 }
 
