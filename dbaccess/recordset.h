@@ -62,6 +62,9 @@ struct CSQLColumn
     // in the column's element of a block.
     bool bLoaded = false;
     bool bWhole = false;
+    // Unbound mode, read ahead: an integer or timestamp column bound as the driver's text of it
+    // (cheaper for drivers that hold every value as text), turned into the value as it is copied.
+    bool bFromText = false;
 
     // Text of a column that reads as wide text (SQL_C_WCHAR) but comes from the driver as UTF-8:
     // the buffer holds nBufferSize bytes, enough for nCharCapacity UTF-16 units.

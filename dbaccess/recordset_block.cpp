@@ -31,6 +31,9 @@ const SQLLEN kHeadBytes = 4096;
 // value is read whole with SQLGetData. SQLite's driver pads every bound text element to its full
 // length, so elements are kept to what values usually need.
 const SQLLEN kUnboundWholeBytes = 4096;
+// The element of an integer or timestamp column bound as text: room for any integer or
+// timestamp the driver writes in the usual forms.
+const SQLLEN kValueTextBytes = 32;
 // The rows of one batch read ahead take about this much memory.
 const SQLULEN kReadAheadBytes = 2u << 20;
 const SQLLEN kUnboundHeadBytes = 1024;
@@ -79,6 +82,10 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     for (const CBinding& b : bindings)
         if (mysql && b.type == SQL_C_WCHAR)
             return false;
+    // SQLite's driver holds every value as text and converts it for each typed column it fills,
+    // which costs it more than the text itself; elsewhere typed columns are cheaper.
+    CString dbmsName;
+    const bool textValues = m_pDatabase->GetDBMSName(dbmsName) && dbmsName == L"SQLite";
     SQLULEN rowBytes = 0;
     for (CBinding& b : bindings)
     {
@@ -92,6 +99,15 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
             rec.nBufferSize = b.length - term;
             if (rec.bUtf8)
                 rec.nCharCapacity = rec.nBufferSize;
+        }
+        else if (textValues && (rec.nCType == SQL_C_LONG || rec.nCType == SQL_C_SBIGINT ||
+                                rec.nCType == SQL_C_TIMESTAMP))
+        {
+            // The value is made from the text as the rows are read ahead (the element holds it
+            // there); text of another form is converted by the driver.
+            rec.bFromText = true;
+            b.type = SQL_C_CHAR;
+            b.length = kValueTextBytes;
         }
         rowBytes += static_cast<SQLULEN>(b.length) + sizeof(SQLLEN);
     }
@@ -328,7 +344,11 @@ void CRRecordset::LoadElement(CSQLColumn& rec, BYTE* element, SQLLEN ind)
         rec.value.f = static_cast<float>(value);
         break;
     }
-    default: std::memcpy(&rec.value, element, static_cast<size_t>(rec.nElementSize)); break;
+    default:
+        // (An element made from text is longer than the value it holds at its start.)
+        std::memcpy(&rec.value, element,
+                    std::min(sizeof rec.value, static_cast<size_t>(rec.nElementSize)));
+        break;
     }
 }
 

@@ -1,8 +1,10 @@
 #include "dbaccess/recordset_read_ahead.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/recordset_value_parse.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -164,6 +166,18 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
     const SQLUSMALLINT status = m_rs.m_block.status[nFrom];
     batch.status[nTo] = status;
     bool positioned = m_rs.m_block.nRows == 1;
+    // SQLGetData reads the row the driver stands on: within a block, the one being copied.
+    auto position = [&] {
+        if (positioned)
+            return;
+        SQLRETURN rc;
+        do
+            rc = SQLSetPos(m_rs.m_hStmt, static_cast<SQLSETPOSIROW>(nFrom + 1), SQL_POSITION,
+                           SQL_LOCK_NO_CHANGE);
+        while (rc == SQL_STILL_EXECUTING);
+        m_rs.Check(rc);
+        positioned = true;
+    };
     for (size_t c = 0; c < m_rs.m_columns.size(); ++c)
     {
         CSQLColumn& rec = *m_rs.m_columns[c];
@@ -172,6 +186,23 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
         const BYTE* from = rec.block.get() + nFrom * element;
         BYTE* to = batch.data[c].get() + nTo * element;
         batch.indicators[c][nTo] = ind;
+        if (rec.bFromText)
+        {
+            // The reader fails on a row in error.
+            if (ind == SQL_NULL_DATA || status == SQL_ROW_ERROR ||
+                ValueFromText(c, reinterpret_cast<const char*>(from), ind, to,
+                              batch.indicators[c][nTo]))
+                continue;
+            position();
+            SQLRETURN rc;
+            do
+                rc = SQLGetData(m_rs.m_hStmt, static_cast<SQLUSMALLINT>(c + 1),
+                                static_cast<SQLSMALLINT>(rec.nCType), to, rec.nElementSize,
+                                &batch.indicators[c][nTo]);
+            while (rc == SQL_STILL_EXECUTING);
+            m_rs.Check(rc);
+            continue;
+        }
         if (!IsVariable(rec.nCType))
         {
             std::memcpy(to, from, element);
@@ -185,16 +216,7 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
         }
         if (status == SQL_ROW_ERROR)
             continue; // the reader fails on this row
-        if (!positioned)
-        {
-            SQLRETURN rc;
-            do
-                rc = SQLSetPos(m_rs.m_hStmt, static_cast<SQLSETPOSIROW>(nFrom + 1), SQL_POSITION,
-                               SQL_LOCK_NO_CHANGE);
-            while (rc == SQL_STILL_EXECUTING);
-            m_rs.Check(rc);
-            positioned = true;
-        }
+        position();
         auto whole = std::make_unique<CReadAheadBatch::CWholeValue>();
         whole->row = nTo;
         whole->col = c;
@@ -215,6 +237,46 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
             break;
         }
         batch.wholes.push_back(std::move(whole));
+    }
+}
+
+// An integer or timestamp column bound as text: its value made from the text in the usual form
+// at the start of the element, with the indicator the driver would give it; false for any other
+// form (the driver converts those).
+bool CRRecordset::CReadAhead::ValueFromText(size_t c, const char* text, SQLLEN length,
+                                            BYTE* element, SQLLEN& indicator)
+{
+    const CSQLColumn& rec = *m_rs.m_columns[c];
+    if (length < 0 || length >= rec.nElementSize)
+        return false;
+    const size_t n = static_cast<size_t>(length);
+    long long number = 0;
+    switch (rec.nCType)
+    {
+    case SQL_C_LONG: {
+        if (!ParsePlainInteger(text, n, INT32_MIN, INT32_MAX, number))
+            return false;
+        const INT32 value = static_cast<INT32>(number);
+        std::memcpy(element, &value, sizeof value);
+        indicator = sizeof value;
+        return true;
+    }
+    case SQL_C_SBIGINT:
+        if (!ParsePlainInteger(text, n, INT64_MIN, INT64_MAX, number))
+            return false;
+        std::memcpy(element, &number, sizeof number);
+        indicator = sizeof number;
+        return true;
+    case SQL_C_TIMESTAMP: {
+        const SQLSMALLINT type = m_rs.m_descs[c].nSQLType;
+        TIMESTAMP_STRUCT value{};
+        if (!ParsePlainTimestamp(text, n, type == SQL_TYPE_DATE || type == SQL_DATE, value))
+            return false;
+        std::memcpy(element, &value, sizeof value);
+        indicator = sizeof value;
+        return true;
+    }
+    default: return false;
     }
 }
 

@@ -52,6 +52,7 @@ private:
     void Run();
     void Fill(CReadAheadBatch& batch, SQLULEN nLimit);
     void CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo);
+    bool ValueFromText(size_t c, const char* text, SQLLEN length, BYTE* element, SQLLEN& indicator);
 
     CRRecordset& m_rs;
     const SQLULEN m_nCapacity;

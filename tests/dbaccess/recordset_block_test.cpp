@@ -250,6 +250,85 @@ TEST_P(RecordsetBlocks, UnboundReadsGiveLongValuesWholeWithinABlock)
     EXPECT_EQ(id, kRows);
 }
 
+TEST_P(RecordsetBlocks, IntegersAndTimesReadAheadAreThoseOfATypedRead)
+{
+    // Integers and times are read ahead as the driver's text and made into values there when the
+    // text has its usual form; every value, of the usual forms, at the limits, or odd, must be
+    // what a read of the typed values gives.
+    const CString odd = conn->Table(L"odd");
+    switch (GetParam())
+    {
+    case Db::SQLite:
+        conn->Exec(L"CREATE TABLE " + odd +
+                   L" (id INTEGER, a INTEGER, b BIGINT, ts TIMESTAMP, d DATE)");
+        conn->Exec(L"INSERT INTO " + odd +
+                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29'), "
+                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '0001-01-01'), "
+                   L"(3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123', "
+                   L"'2024-13-01'), (4, '12abc', ' 7', '2024-02-30 10:00:00', 'x'), "
+                   L"(5, 1.5, '007', '2024-01-01T10:00:00', NULL), "
+                   L"(6, NULL, '-0', '2023-02-29 10:00:00', '2024-01-01 10:00:00'), "
+                   L"(7, 4294967296, '', '0000-00-00 00:00:00', '9999-12-31'), "
+                   L"(8, -12, 123456789012, '2024-06-30 24:00:00', '2024-06-31')");
+        break;
+    case Db::PostgreSQL:
+        conn->Exec(L"CREATE TABLE " + odd +
+                   L" (id INTEGER, a INTEGER, b BIGINT, ts TIMESTAMP(6), d DATE)");
+        conn->Exec(L"INSERT INTO " + odd +
+                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29'), "
+                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '0001-01-01'), "
+                   L"(3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123456', "
+                   L"'9999-12-31'), (4, -12, 123456789012, '0044-03-15 12:00:00 BC', "
+                   L"'0044-03-15 BC'), (5, NULL, NULL, NULL, NULL), "
+                   L"(6, 7, -7, '12024-01-01 10:00:00', '12024-01-01')");
+        break;
+    case Db::MariaDB:
+        conn->Exec(L"CREATE TABLE " + odd +
+                   L" (id INTEGER, a INTEGER, b BIGINT, ts DATETIME(6), d DATE)");
+        conn->Exec(L"INSERT INTO " + odd +
+                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29'), "
+                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '1000-01-01'), "
+                   L"(3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123456', "
+                   L"'9999-12-31'), (4, -12, 123456789012, '1000-01-01 00:00:00', NULL), "
+                   L"(5, NULL, NULL, NULL, NULL)");
+        break;
+    }
+    const CString sql = L"SELECT id, a, b, ts, d FROM " + odd + L" ORDER BY id";
+    CRRecordset rs(conn->database.get()), typed(conn->database.get());
+    QL_EXPECT_NO_DB_THROW(rs.Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND));
+    QL_EXPECT_NO_DB_THROW(typed.Open(sql, RS_STATIC, RS_READONLY));
+    // Each value as text, and as its typed getter gives it, or the failure.
+    auto value = [](CRRecordset& r, UINT col) {
+        std::wstring out;
+        const std::wstring failure = ThrownMessage([&] {
+            CString text;
+            out = r.GetFieldText(col, text) ? W(text) : L"(null)";
+            if (col <= 3)
+            {
+                LONGLONG n = 0;
+                out += r.GetFieldBigInt(col, n) ? L" " + std::to_wstring(n) : L" -";
+            }
+            else
+            {
+                TIMESTAMP_STRUCT ts{};
+                if (r.GetFieldTimestamp(col, ts))
+                    out += L" " + std::to_wstring(ts.fraction);
+            }
+        });
+        return failure.empty() ? out : L"throws";
+    };
+    int rows = 0;
+    for (; !rs.IsEOF() && !typed.IsEOF(); rs.MoveNext(), typed.MoveNext())
+    {
+        ++rows;
+        for (UINT col = 2; col <= 5; ++col)
+            EXPECT_EQ(value(rs, col), value(typed, col)) << "row " << rows << " column " << col;
+    }
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_TRUE(typed.IsEOF());
+    EXPECT_GE(rows, 5);
+}
+
 INSTANTIATE_TEST_SUITE_P(AllDatabases, RecordsetBlocks,
                          testing::Values(Db::SQLite, Db::PostgreSQL, Db::MariaDB),
                          [](const testing::TestParamInfo<Db>& info) { return DbName(info.param); });
