@@ -81,21 +81,26 @@ public:
         m_nUsed += nBytes;
     }
     void PutUtf16(const wchar_t* pszText, size_t nChars) { Put(pszText, nChars * sizeof(wchar_t)); }
-    // Room for nChars UTF-16 units at the end of the buffer, written there and then committed with
-    // CommitUtf16; null when the buffer cannot hold that many. For files of UTF-16 alone (whose
-    // writes keep the buffer at even offsets).
-    wchar_t* ReserveUtf16(size_t nChars)
+    // Room for nBytes at the end of the buffer, written there and then committed with
+    // CommitBytes; null when the buffer cannot hold that many.
+    char* ReserveBytes(size_t nBytes)
     {
-        const size_t bytes = nChars * sizeof(wchar_t);
-        if (bytes > kBufferBytes - m_nUsed)
+        if (nBytes > kBufferBytes - m_nUsed)
         {
-            if (bytes > kBufferBytes)
+            if (nBytes > kBufferBytes)
                 return nullptr;
             WriteBuffer();
         }
-        return reinterpret_cast<wchar_t*>(m_buffer.get() + m_nUsed);
+        return m_buffer.get() + m_nUsed;
     }
-    void CommitUtf16(size_t nChars) { m_nUsed += nChars * sizeof(wchar_t); }
+    void CommitBytes(size_t nBytes) { m_nUsed += nBytes; }
+    // The same in UTF-16 units, for files of UTF-16 alone (whose writes keep the buffer at even
+    // offsets).
+    wchar_t* ReserveUtf16(size_t nChars)
+    {
+        return reinterpret_cast<wchar_t*>(ReserveBytes(nChars * sizeof(wchar_t)));
+    }
+    void CommitUtf16(size_t nChars) { CommitBytes(nChars * sizeof(wchar_t)); }
     // UTF-8 without a byte-order mark.
     void PutUtf8(const wchar_t* pszText, size_t nChars);
     void PutUtf8(const CString& text) { PutUtf8(text.GetString(), text.GetLength()); }

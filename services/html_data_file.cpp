@@ -1,5 +1,7 @@
 #include "services/html_data_file.h"
 
+#include <cstring>
+
 CHTMLDataFile::CHTMLDataFile(LPCWSTR pszPath, bool bMarkEvenLines, bool bShowNull)
     : CBufferedDataFile(pszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive),
       m_bMarkEvenLines(bMarkEvenLines), m_bShowNull(bShowNull)
@@ -38,6 +40,65 @@ CString CHTMLDataFile::Escape(const CString& text)
         }
     }
     return s;
+}
+
+void CHTMLDataFile::PutEscaped(const wchar_t* pszText, int nLength)
+{
+    if (nLength == 0)
+    {
+        Put("&nbsp;", 6);
+        return;
+    }
+    // No character takes more than six bytes: "&nbsp;", "&quot;", or three of UTF-8.
+    const size_t most = 6 * static_cast<size_t>(nLength);
+    char* const out = ReserveBytes(most);
+    if (!out)
+    {
+        WriteText(Escape(CString(pszText, nLength)));
+        return;
+    }
+    char* o = out;
+    auto put = [&o](const char* text, size_t n) {
+        std::memcpy(o, text, n);
+        o += n;
+    };
+    for (int i = 0; i < nLength;)
+    {
+        const wchar_t ch = pszText[i];
+        if (ch >= 0x80)
+        {
+            // A run of other characters in one conversion (a surrogate pair stays in one run).
+            int end = i + 1;
+            while (end < nLength && pszText[end] >= 0x80)
+                ++end;
+            o += WideCharToMultiByte(CP_UTF8, 0, pszText + i, end - i, o,
+                                     static_cast<int>(most - static_cast<size_t>(o - out)), nullptr,
+                                     nullptr);
+            i = end;
+            continue;
+        }
+        switch (ch)
+        {
+        case L'&': put("&amp;", 5); break;
+        case L'"': put("&quot;", 6); break;
+        case L' ': put("&nbsp;", 6); break;
+        case L'<': put("&lt;", 4); break;
+        case L'>': put("&gt;", 4); break;
+        case L'\r':
+            if (i + 1 < nLength && pszText[i + 1] == L'\n')
+            {
+                put("<BR>", 4);
+                ++i;
+            }
+            else
+                *o++ = '\r';
+            break;
+        case L'\n': put("<BR>", 4); break;
+        default: *o++ = static_cast<char>(ch); break;
+        }
+        ++i;
+    }
+    CommitBytes(static_cast<size_t>(o - out));
 }
 
 void CHTMLDataFile::BeginFile()
@@ -87,10 +148,8 @@ void CHTMLDataFile::AddValue(Zelt::ICursor* pCursor, int column)
     const Zelt::ICursor::CColumnDesc* pDesc = pCursor->GetColumn(col);
     int nDigits = pDesc ? pDesc->nDecimalDigits : 0;
     bool bDecimal = (nCType == SQL_C_FLOAT || nCType == SQL_C_DOUBLE) && nDigits >= 1;
-    LPCWSTR pszAlign = bDecimal ? L" Align=\"Right\"" : L"";
 
     // NULL is told by the getters: an unbound recordset reads each value once, by its getter.
-    CString text;
     bool bNull = false;
     if (bDecimal && !pCursor->IsNumericAsText())
     {
@@ -100,21 +159,21 @@ void CHTMLDataFile::AddValue(Zelt::ICursor* pCursor, int column)
         {
             CString format;
             format.Format(L"%%.%df", nDigits);
-            CString number;
-            number.Format(format, value);
-            text = Escape(number);
+            m_strValue.Format(format, value);
         }
     }
     else
     {
-        CString value;
-        bNull = !pCursor->GetFieldText(col, value);
-        if (!bNull)
-            text = Escape(value);
+        bNull = !pCursor->GetFieldText(col, m_strValue);
     }
-    if (bNull)
-        text = m_bShowNull ? L"<NOBR>" + Escape(L"<<NULL>>") + L"</NOBR>" : Escape(CString());
-    WriteText(CString(L"<TD") + pszAlign + L">" + text);
+    // Written once the value is read: a failure leaves no part of the cell.
+    PutAscii(bDecimal ? "<TD Align=\"Right\">" : "<TD>");
+    if (!bNull)
+        PutEscaped(m_strValue.GetString(), m_strValue.GetLength());
+    else if (m_bShowNull)
+        PutAscii("<NOBR>&lt;&lt;NULL&gt;&gt;</NOBR>");
+    else
+        PutAscii("&nbsp;");
 }
 
 void CHTMLDataFile::EndRow()

@@ -4,6 +4,8 @@
 
 #include "services/data_file.h"
 
+#include <cstring>
+
 class CHTMLDataFile : public CDataFile, public CBufferedDataFile
 {
 public:
@@ -31,7 +33,12 @@ public:
     void WriteText(const CString& text) { PutUtf8(text); }
 
 private:
-    UINT m_nRow = 0; // runs on across the tables of one file
+    void PutAscii(const char* pszText) { Put(pszText, std::strlen(pszText)); }
+    // A value escaped as Escape does, straight into the file as UTF-8.
+    void PutEscaped(const wchar_t* pszText, int nLength);
+
+    CString m_strValue; // reused for every value read from a cursor
+    UINT m_nRow = 0;    // runs on across the tables of one file
     bool m_bMarkEvenLines;
     bool m_bShowNull;
 };

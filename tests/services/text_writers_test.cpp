@@ -150,6 +150,34 @@ TEST(HtmlWriter, EscapesNamesValuesAndDescription)
     EXPECT_EQ(expected, ReadBytes(out.Path()));
 }
 
+TEST(HtmlWriter, CellsOfTheCursorAreTheEscapedTextInUtf8)
+{
+    // Values read from a cursor go to the file escaped as Escape does it and in UTF-8, whatever
+    // their mix of markup, line breaks, characters outside ASCII and length.
+    std::wstring longValue;
+    for (int i = 0; i < 60000; ++i)
+        longValue += i % 7 == 0 ? L"\u00e9<" : L"x";
+    const std::vector<std::wstring> values = {L"\u0416\u20ac & \U0001F600<\"q\">", L"1\r2\r\n3\n\r",
+                                              L"\u00e9", L" ", longValue};
+    GridTest::TestCursor c;
+    AddTextColumns(c, {L"v"});
+    for (const std::wstring& v : values)
+        c.rows.push_back({Text(v.c_str())});
+    TempOutput out(L".htm");
+    {
+        CHTMLDataFile file(out.Path(), false, false);
+        for (c.MoveFirst(); !c.IsEOF(); c.MoveNext())
+            file.AddValue(&c, 0);
+    }
+    std::string expected;
+    for (const std::wstring& v : values)
+    {
+        const CString escaped = CHTMLDataFile::Escape(v.c_str());
+        expected += "<TD>" + ToUtf8(escaped.GetString(), escaped.GetLength());
+    }
+    EXPECT_TRUE(expected == ReadBytes(out.Path()));
+}
+
 TEST(SqlWriter, SeparatorCommitLinesAndTableEnd)
 {
     TempOutput out(L".sql");
