@@ -315,7 +315,13 @@ bool CConstraintProp::Fill(CWaitDlg* pWait)
     m_bAscending = 1;
     SetSortArrow(m_nName, HDF_SORTUP);
     Sort();
-    AutoSizeColumns();
+    // Measuring a column reads every row: the wait dialog paints between the columns.
+    for (int nColumn : {m_nName, m_nType, m_nTable, m_nText})
+    {
+        if (pWait != nullptr)
+            pWait->PumpMessages();
+        AutoSizeColumn(nColumn);
+    }
     SetRedraw(TRUE);
     Invalidate();
     if (GetItemCount() > 0)

@@ -11,6 +11,7 @@
 // wait dialog, when one was shown (its marquee's ticks taken, and the longest stretch of the
 // step without one: the dialog does not repaint then).
 #include "app/app_settings.h"
+#include "bench/common/bench_host.h"
 #include "bench/common/window_bench.h"
 #include "browser/db_tab_ctrl.h"
 #include "browser/object_pages.h"
@@ -23,9 +24,6 @@
 using namespace qlbench;
 
 namespace {
-
-class CHost : public CMDIFrameWnd
-{};
 
 CWinApp theBenchApp(L"QuenlarkObjectBrowserBench");
 
@@ -85,14 +83,11 @@ int main()
         return 2;
     }
     const CString mode = argv[1];
-    AfxWinInit(::GetModuleHandleW(nullptr), nullptr, ::GetCommandLineW(), SW_SHOWNORMAL);
     theSettings.m_bCancelExec = CString(argv[argc - 1]) == L"cancelexec" ? 1 : 0;
     theSettings.m_bCurSchema = 0;
-    auto* pHost = new CHost;
-    if (!pHost->Create(nullptr, L"Object browser benchmark", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                       CRect(0, 0, 1000, 700)))
+    CBenchHost* pHost = CreateBenchHost(L"Object browser benchmark");
+    if (pHost == nullptr)
         return 1;
-    AfxGetApp()->m_pMainWnd = pHost;
     CRDatabaseHelper helper;
     if (!helper.GetDatabase().Open(argv[2], CRDatabase::openNoPrompt, nullptr, 0, 0, 0))
         return 1;
@@ -135,7 +130,6 @@ int main()
         Report(dlg.m_shown - dlg.m_start, dlg.m_nRows, before, sizeof(CDBConstraintInfo), paints);
     }
     helper.Close();
-    AfxGetApp()->m_pMainWnd = nullptr;
-    pHost->DestroyWindow();
+    DestroyBenchHost(pHost);
     return 0;
 }

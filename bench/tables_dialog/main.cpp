@@ -7,6 +7,7 @@
 // Output: one line "show=<s> sort=<s> select_all=<s> copy=<s> rows=<n> copied_chars=<n>
 // ws_growth_mb=<m>".
 #include "app/app_settings.h"
+#include "bench/common/bench_host.h"
 #include "bench/common/window_bench.h"
 #include "browser/tables_dlg.h"
 #include "resources/resource.h"
@@ -19,9 +20,6 @@
 using namespace qlbench;
 
 namespace {
-
-class CHost : public CMDIFrameWnd
-{};
 
 CWinApp theBenchApp(L"QuenlarkTablesDialogBench");
 
@@ -108,16 +106,13 @@ int main()
         fprintf(stderr, "usage: bench_tables_dialog <connect>\n");
         return 2;
     }
-    AfxWinInit(::GetModuleHandleW(nullptr), nullptr, ::GetCommandLineW(), SW_SHOWNORMAL);
     theSettings.m_bCancelExec = 0;
     theSettings.m_bCurSchema = 0;
     theSettings.m_nCurTableSortDirection = 0;
     theSettings.m_nCurTableSortValue = 0;
-    auto* pHost = new CHost;
-    if (!pHost->Create(nullptr, L"Tables dialog benchmark", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                       CRect(0, 0, 1000, 700)))
+    CBenchHost* pHost = CreateBenchHost(L"Tables dialog benchmark");
+    if (pHost == nullptr)
         return 1;
-    AfxGetApp()->m_pMainWnd = pHost;
     pHost->ShowWindow(SW_SHOW);
     pHost->UpdateWindow();
     Pump();
@@ -138,7 +133,6 @@ int main()
         fflush(stdout);
     }
     helper.Close();
-    AfxGetApp()->m_pMainWnd = nullptr;
-    pHost->DestroyWindow();
+    DestroyBenchHost(pHost);
     return 0;
 }
