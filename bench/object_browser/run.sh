@@ -3,7 +3,8 @@
 # tables (`help`, SQLTables) in the same run:
 #   - the Tables tab over 10,000 tables in one schema and over 1,000 schemas of 10 tables, on
 #     PostgreSQL and SQLite (SQLite has no schemas: only the first shape), from the activation of
-#     the tab on a shown bar to the filled tree, with the memory the fill took;
+#     the tab on a shown bar to the filled tree, with the memory the fill took, then "Refresh" of
+#     the biggest schema node;
 #   - the Procedures tab on PostgreSQL (every routine of a fresh database);
 #   - the constraints dialog of a whole PostgreSQL database of 2,500 tables of four constraints.
 # Each PostgreSQL shape lives in a scratch database of its own and each SQLite one in a scratch
@@ -20,13 +21,17 @@ unmanaged_windows bench_object_browser.exe
 report_tree() { # label, connect string, tab, [cancelexec]
   local out isql secs mb
   isql=$(isql_help "$2"); secs=${isql% *}; mb=${isql#* }
-  out=$(on_display "$exe" tree "$2" "$3" ${4:-} | grep seconds=)
+  local both refresh
+  both=$(on_display "$exe" tree "$2" "$3" ${4:-})
+  out=$(grep '^seconds=' <<<"$both"); refresh=$(grep refresh_seconds= <<<"$both")
   if [ -z "$out" ]; then echo "   $1: no figures"; return; fi
   local s ws pr
   s=$(field seconds "$out"); ws=$(field ws_growth_mb "$out"); pr=$(field private_growth_mb "$out")
   printf '   %-40s %7.3f s = %5s x isql (%s s)   growth %5s MB working set = %4s x isql peak (%s MB), %5s MB private   %s items, %s bytes per cached record%s\n' \
     "$1" "$s" "$(ratio "$s" "$secs")" "$secs" "$ws" "$(ratio "$ws" "$mb")" "$mb" "$pr" \
     "$(field items "$out")" "$(field record_bytes "$out")" "$(wait_figures "$out")"
+  [ -n "$refresh" ] && printf '   %-40s %7.3f s (%s items; peak working set %s MB)\n' "  then Refresh of its biggest schema node" \
+    "$(field refresh_seconds "$refresh")" "$(field refresh_items "$refresh")" "$(field peak_ws_mb "$refresh")"
 }
 
 # The wait dialog's marquee ticks taken during the step, and the longest stretch without one.
