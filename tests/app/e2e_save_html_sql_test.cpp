@@ -21,16 +21,6 @@ std::string U8(const std::wstring& s)
     return std::string(CStringA(s.c_str()));
 }
 
-std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator)
-{
-    std::vector<std::wstring> parts;
-    size_t start = 0;
-    for (size_t end; (end = text.find(separator, start)) != std::wstring::npos; start = end + 1)
-        parts.push_back(text.substr(start, end - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 // What a browser shows of a text the HTML writer escaped: blanks are no-break spaces, line
 // breaks (CR LF or LF) are <BR>, an empty text is one no-break space.
 std::wstring Shown(const std::wstring& text)
@@ -59,9 +49,7 @@ protected:
     {
         ql::CleanSettings();
         QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
-        m_schema = L"qlsave_" + CString(ql::UniqueSuffix().c_str());
-        Exec(L"CREATE SCHEMA " + m_schema);
-        m_schemas.push_back(m_schema);
+        m_schema = m_schemas.Create(L"qlsave_" + CString(ql::UniqueSuffix().c_str()));
         Exec(L"CREATE TABLE " + Table(m_schema) + Columns());
         Exec(L"INSERT INTO " + Table(m_schema) +
              L" VALUES (1, 'it''s \\ \"q\"; -- x /* y */' || E'\\r\\ntwo\\nthree\\rfour', "
@@ -77,16 +65,10 @@ protected:
     void TearDown() override
     {
         program.Kill();
-        for (const CString& schema : m_schemas)
-            QlConnTest::Catch([&] { m_db.ExecuteSQL(L"DROP SCHEMA " + schema + L" CASCADE"); });
         ql::CleanSettings();
     }
 
-    void Exec(const CString& sql)
-    {
-        auto e = QlConnTest::Catch([&] { m_db.ExecuteSQL(sql); });
-        ASSERT_FALSE(e) << U8(sql.GetString()) << ": " << QlConnTest::Narrow(e->m_strError);
-    }
+    void Exec(const CString& sql) { QlConnTest::ExecOrFail(m_db, sql); }
     static CString Table(const CString& schema) { return schema + L".\"" + kTable + L"\""; }
     static CString Columns()
     {
@@ -103,8 +85,8 @@ protected:
     }
 
     CRDatabase m_db;
+    QlConnTest::CScratchSchemas m_schemas{m_db};
     CString m_schema;
-    std::vector<CString> m_schemas;
     std::wstring m_folder;
     ql::CProgram program;
 };
@@ -118,23 +100,17 @@ TEST_F(SaveHtmlSqlE2E, TableGridToHtmlAndToAnInsertScriptThatRecreatesTheRows)
     const std::wstring html = m_folder + L"\\items.htm";
     ASSERT_TRUE(SaveGridAs(html, L"HTML"));
     ASSERT_FALSE(ql::CProgram::WaitForClosedFile(html).empty());
-    const std::wstring cellsFile = m_folder + L"\\cells.txt";
+    ql::CHtmlCells cells;
     std::string out;
-    ASSERT_EQ(0, ql::RunNative(L"/usr/bin/python3 " + ql::SourceDirUnix() +
-                                   L"/tests/support/html_cells.py '" + ql::UnixPath(html) + L"' '" +
-                                   ql::UnixPath(cellsFile) + L"'",
-                               &out))
-        << out;
-    const std::string raw = ql::ReadFileBytes(cellsFile);
-    const auto records = Split(std::wstring((const wchar_t*)raw.data(), raw.size() / 2), L'\x1E');
-    ASSERT_EQ(records.size(), 6u); // tags, heading, header row, three rows
-    EXPECT_EQ(std::wstring::npos, records[0].find(L"img")) << U8(records[0]);
-    EXPECT_EQ(std::wstring::npos, records[0].find(L"script")) << U8(records[0]);
-    EXPECT_EQ(Shown(std::wstring(m_schema) + L"." + kTable), records[1]);
+    ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
+    EXPECT_EQ(std::wstring::npos, cells.tags.find(L"img")) << U8(cells.tags);
+    EXPECT_EQ(std::wstring::npos, cells.tags.find(L"script")) << U8(cells.tags);
+    EXPECT_EQ(Shown(std::wstring(m_schema) + L"." + kTable), cells.heading);
+    ASSERT_EQ(4u, cells.rows.size()); // the header and three rows
     const std::vector<std::wstring> header = {
         L"Id", L"Note", Shown(kMarkupColumn), L"payload", L"At", L"amount", L"BIG"};
-    EXPECT_EQ(header, Split(records[2], L'\x1F'));
-    const auto first = Split(records[3], L'\x1F');
+    EXPECT_EQ(header, cells.rows[0]);
+    const auto& first = cells.rows[1];
     ASSERT_EQ(first.size(), 7u);
     EXPECT_EQ(L"1", first[0]);
     EXPECT_EQ(Shown(kHostileNote), first[1]);
@@ -142,7 +118,7 @@ TEST_F(SaveHtmlSqlE2E, TableGridToHtmlAndToAnInsertScriptThatRecreatesTheRows)
     EXPECT_EQ(Shown(L"2024/02/29 23:59:59.123"), first[4]); // the grid's text of a timestamp
     EXPECT_EQ(L"12345678901234567890.1234567890", first[5]);
     EXPECT_EQ(L"1234567890123456789", first[6]);
-    const auto second = Split(records[4], L'\x1F');
+    const auto& second = cells.rows[2];
     ASSERT_EQ(second.size(), 7u);
     EXPECT_EQ(L"Ж€😀", second[1]);
     EXPECT_EQ(L"\xA0", second[2]); // an empty text
@@ -150,7 +126,7 @@ TEST_F(SaveHtmlSqlE2E, TableGridToHtmlAndToAnInsertScriptThatRecreatesTheRows)
     // NULL as the grids show it ("Show <<NULL>>" is on by default).
     const std::vector<std::wstring> nulls = {L"3",        L"<<NULL>>", L"<<NULL>>", L"<<NULL>>",
                                              L"<<NULL>>", L"<<NULL>>", L"<<NULL>>"};
-    EXPECT_EQ(nulls, Split(records[5], L'\x1F'));
+    EXPECT_EQ(nulls, cells.rows[3]);
 
     // The INSERT script for PostgreSQL in UTF-8, without the schema: psql runs it into a fresh
     // schema.
@@ -158,33 +134,16 @@ TEST_F(SaveHtmlSqlE2E, TableGridToHtmlAndToAnInsertScriptThatRecreatesTheRows)
     ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
     HWND options = program.WaitForDialog(L"Save As SQL Script");
     ASSERT_NE(options, nullptr);
-    SendMessageW(ql::CProgram::Item(options, 1020), CB_SETCURSEL, 1, 0); // ";"
-    SendMessageW(ql::CProgram::Item(options, 1094), CB_SETCURSEL, 4, 0); // PostgreSQL
-    SendMessageW(ql::CProgram::Item(options, 1179), CB_SETCURSEL, 2, 0); // UTF-8
-    SendMessageW(ql::CProgram::Item(options, 1101), BM_SETCHECK, BST_UNCHECKED, 0);
-    ql::CProgram::Click(options, IDOK);
+    ql::CProgram::ChooseInsertScriptOptions(options, 4, 2, false);
     const std::string text = ql::CProgram::WaitForClosedFile(script);
     ASSERT_NE(std::string::npos, text.find("INSERT INTO \"Order Items\" (")) << text.substr(0, 200);
 
-    const CString target = L"qlsave_t_" + CString(ql::UniqueSuffix().c_str());
-    Exec(L"CREATE SCHEMA " + target);
-    m_schemas.push_back(target);
+    const CString target = m_schemas.Create(L"qlsave_t_" + CString(ql::UniqueSuffix().c_str()));
     Exec(L"CREATE TABLE " + Table(target) + Columns());
-    ASSERT_EQ(0, ql::RunNative(L"env PGPASSWORD=quenlark PGCLIENTENCODING=UTF8 "
-                               L"PGOPTIONS=-csearch_path=" +
-                                   std::wstring(target) +
-                                   L" psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -U quenlark "
-                                   L"-d quenlark -f '" +
-                                   ql::UnixPath(script) + L"'",
-                               &out))
-        << out;
+    ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out;
     EXPECT_EQ(CString(L"3"), QueryText(m_db, L"SELECT count(*) FROM " + Table(target)));
-    EXPECT_EQ(CString(L"0"),
-              QueryText(m_db, L"SELECT count(*) FROM ((SELECT * FROM " + Table(m_schema) +
-                                  L" EXCEPT ALL SELECT * FROM " + Table(target) +
-                                  L") UNION ALL (SELECT * FROM " + Table(target) +
-                                  L" EXCEPT ALL SELECT * FROM " + Table(m_schema) + L")) d"));
-    EXPECT_EQ(nullptr, program.FindMessageBox());
+    EXPECT_EQ(CString(L"0"), QlConnTest::CountDifferingRows(m_db, Table(m_schema), Table(target)));
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
     EXPECT_TRUE(program.Close());
 }
 

@@ -30,8 +30,7 @@ protected:
     {
         ql::CleanSettings();
         QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
-        m_schema = L"qlsavet_" + CString(ql::UniqueSuffix().c_str());
-        CreateTables(m_schema);
+        m_schema = CreateTables(L"qlsavet_");
         Exec(L"INSERT INTO " + m_schema + L".m_grand VALUES (1, 'g1'), (2, 'g''2')");
         Exec(L"INSERT INTO " + m_schema +
              L".\"Z Parent\" VALUES (10, 1, 'p;10'), (20, 2, NULL), (30, 2, 'p\n30')");
@@ -42,26 +41,21 @@ protected:
     void TearDown() override
     {
         program.Kill();
-        for (const CString& schema : m_schemas)
-            QlConnTest::Catch([&] { m_db.ExecuteSQL(L"DROP SCHEMA " + schema + L" CASCADE"); });
         ql::CleanSettings();
     }
 
-    void Exec(const CString& sql)
+    void Exec(const CString& sql) { QlConnTest::ExecOrFail(m_db, sql); }
+    // A new schema (the prefix and a unique token) with the three tables and their keys.
+    CString CreateTables(const CString& prefix)
     {
-        auto e = QlConnTest::Catch([&] { m_db.ExecuteSQL(sql); });
-        ASSERT_FALSE(e) << U8(sql.GetString()) << ": " << QlConnTest::Narrow(e->m_strError);
-    }
-    void CreateTables(const CString& schema)
-    {
-        Exec(L"CREATE SCHEMA " + schema);
-        m_schemas.push_back(schema);
+        const CString schema = m_schemas.Create(prefix + ql::UniqueSuffix().c_str());
         Exec(L"CREATE TABLE " + schema + L".m_grand (id int PRIMARY KEY, note text)");
         Exec(L"CREATE TABLE " + schema +
              L".\"Z Parent\" (id int PRIMARY KEY, grand int REFERENCES " + schema +
              L".m_grand, note text)");
         Exec(L"CREATE TABLE " + schema + L".a_child (id int PRIMARY KEY, parent int REFERENCES " +
              schema + L".\"Z Parent\", note text)");
+        return schema;
     }
     static CString Quoted(const CString& schema, const wchar_t* table)
     {
@@ -69,8 +63,8 @@ protected:
     }
 
     CRDatabase m_db;
+    QlConnTest::CScratchSchemas m_schemas{m_db};
     CString m_schema;
-    std::vector<CString> m_schemas;
     std::wstring m_folder;
     ql::CProgram program;
 };
@@ -93,11 +87,7 @@ TEST_F(SaveTablesE2E, ChosenTablesGoToOneScriptInForeignKeyOrder)
     ASSERT_TRUE(ql::CProgram::ChooseSaveFile(save, script, L"SQL script"));
     HWND options = program.WaitForDialog(L"Save As SQL Script");
     ASSERT_NE(options, nullptr);
-    SendMessageW(ql::CProgram::Item(options, 1020), CB_SETCURSEL, 1, 0); // ";"
-    SendMessageW(ql::CProgram::Item(options, 1094), CB_SETCURSEL, 4, 0); // PostgreSQL
-    SendMessageW(ql::CProgram::Item(options, 1179), CB_SETCURSEL, 2, 0); // UTF-8
-    SendMessageW(ql::CProgram::Item(options, 1101), BM_SETCHECK, BST_UNCHECKED, 0);
-    ql::CProgram::Click(options, IDOK);
+    ql::CProgram::ChooseInsertScriptOptions(options, 4, 2, false); // PostgreSQL, UTF-8
     const std::string text = ql::CProgram::WaitForClosedFile(script);
     // The Tables dialog stays open: the save is over once its wait dialog is gone.
     ASSERT_TRUE(ql::WaitFor([&] { return program.FindDialog(L"Please wait...") == nullptr; }));
@@ -113,27 +103,15 @@ TEST_F(SaveTablesE2E, ChosenTablesGoToOneScriptInForeignKeyOrder)
     EXPECT_LT(parent, child);
 
     // The foreign keys hold in the target, so the script runs only in this order.
-    const CString target = L"qlsavet_t_" + CString(ql::UniqueSuffix().c_str());
-    CreateTables(target);
+    const CString target = CreateTables(L"qlsavet_t_");
     std::string out;
-    ASSERT_EQ(0, ql::RunNative(L"env PGPASSWORD=quenlark PGCLIENTENCODING=UTF8 "
-                               L"PGOPTIONS=-csearch_path=" +
-                                   std::wstring(target) +
-                                   L" psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -U quenlark "
-                                   L"-d quenlark -f '" +
-                                   ql::UnixPath(script) + L"'",
-                               &out))
-        << out;
+    ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out;
     for (const wchar_t* table : kTables)
     {
         const CString a = Quoted(m_schema, table), b = Quoted(target, table);
         EXPECT_EQ(QueryText(m_db, L"SELECT count(*) FROM " + a),
                   QueryText(m_db, L"SELECT count(*) FROM " + b));
-        EXPECT_EQ(CString(L"0"), QueryText(m_db, L"SELECT count(*) FROM ((SELECT * FROM " + a +
-                                                     L" EXCEPT ALL SELECT * FROM " + b +
-                                                     L") UNION ALL (SELECT * FROM " + b +
-                                                     L" EXCEPT ALL SELECT * FROM " + a + L")) d"))
-            << U8(table);
+        EXPECT_EQ(CString(L"0"), QlConnTest::CountDifferingRows(m_db, a, b)) << U8(table);
     }
     ql::CProgram::Click(dlg, IDCANCEL);
     EXPECT_TRUE(program.Close());

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "dbaccess/database.h"
 #include "test_databases.h"
@@ -79,5 +80,47 @@ inline void OpenOrFail(CRDatabase& db, LPCWSTR connect)
         Catch([&] { ASSERT_TRUE(db.Open(connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0)); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
 }
+
+// Runs a statement; fails the test with the statement and the server's text when it fails.
+inline void ExecOrFail(CRDatabase& db, const CString& sql)
+{
+    auto e = Catch([&] { db.ExecuteSQL(sql); });
+    ASSERT_FALSE(e) << Narrow(sql) << ": " << Narrow(e->m_strError);
+}
+
+// How many rows the two tables (or queries in parentheses) do not share, counting duplicates:
+// "0" when they hold the same rows in any order.
+inline CString CountDifferingRows(CRDatabase& db, const CString& a, const CString& b)
+{
+    return QueryText(db, L"SELECT count(*) FROM ((SELECT * FROM " + a +
+                             L" EXCEPT ALL SELECT * FROM " + b + L") UNION ALL (SELECT * FROM " +
+                             b + L" EXCEPT ALL SELECT * FROM " + a + L")) d");
+}
+
+// Schemas a test makes on a shared server, dropped with everything in them at the end.
+class CScratchSchemas
+{
+public:
+    explicit CScratchSchemas(CRDatabase& db) : m_db(db) {}
+    ~CScratchSchemas()
+    {
+        for (const CString& schema : m_schemas)
+            Catch([&] { m_db.ExecuteSQL(L"DROP SCHEMA " + schema + L" CASCADE"); });
+    }
+    CScratchSchemas(const CScratchSchemas&) = delete;
+    CScratchSchemas& operator=(const CScratchSchemas&) = delete;
+
+    // Creates the schema (a name unique to this run) and returns it.
+    CString Create(const CString& name)
+    {
+        ExecOrFail(m_db, L"CREATE SCHEMA " + name);
+        m_schemas.push_back(name);
+        return name;
+    }
+
+private:
+    CRDatabase& m_db;
+    std::vector<CString> m_schemas;
+};
 
 } // namespace QlConnTest

@@ -8,6 +8,7 @@
 #include "dbaccess/recordset.h"
 #include "services/sql_data_file.h"
 #include "tests/dbaccess/conn_test_util.h"
+#include "tests/support/program_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -150,21 +151,13 @@ protected:
         Exec(m_pg, L"CREATE SCHEMA " + schema);
         Exec(m_pg, L"CREATE TABLE " + schema + L"." + QuotePg(kTable) + PgColumns());
         std::string out;
-        int rc = RunNative(L"env PGPASSWORD=quenlark PGCLIENTENCODING=UTF8 "
-                           L"PGOPTIONS=-csearch_path=" +
-                               std::wstring(schema) +
-                               L" psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -U quenlark -d "
-                               L"quenlark -f " +
-                               std::wstring(scriptUnix),
-                           &out);
+        int rc = ql::RunPsqlScript(std::wstring(QlTestDb::WindowsPathOf(scriptUnix)),
+                                   std::wstring(schema), &out);
         EXPECT_EQ(0, rc) << out;
         CString ref = m_strReference + L"." + QuotePg(kTable);
         CString tgt = schema + L"." + QuotePg(kTable);
         EXPECT_EQ(CString(L"5"), QlConnTest::QueryText(m_pg, L"SELECT count(*) FROM " + tgt));
-        return QlConnTest::QueryText(m_pg, L"SELECT count(*) FROM ((SELECT * FROM " + ref +
-                                               L" EXCEPT ALL SELECT * FROM " + tgt +
-                                               L") UNION ALL (SELECT * FROM " + tgt +
-                                               L" EXCEPT ALL SELECT * FROM " + ref + L")) d");
+        return QlConnTest::CountDifferingRows(m_pg, ref, tgt);
     }
 
     void FromSQLiteBody();

@@ -278,6 +278,59 @@ inline int RunNative(const std::wstring& commandLine, std::string* output = null
     return code.empty() ? -1 : atoi(code.c_str());
 }
 
+// ---- Independent readers of exported files ------------------------------------------------------
+
+inline std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator)
+{
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    for (size_t end; (end = text.find(separator, start)) != std::wstring::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// An HTML file as Python's own parser reads it (tests/support/html_cells.py): the start tags
+// met, the H4 heading, then one record per table row with each cell's text (<BR> as LF).
+// Empty when the reader fails; its output goes to error.
+struct CHtmlCells
+{
+    std::wstring tags;
+    std::wstring heading;
+    std::vector<std::vector<std::wstring>> rows;
+};
+inline bool ReadHtmlCells(const std::wstring& htmlPath, CHtmlCells& cells, std::string* error)
+{
+    const std::wstring output = htmlPath + L".cells";
+    if (RunNative(L"/usr/bin/python3 " + SourceDirUnix() + L"/tests/support/html_cells.py '" +
+                      UnixPath(htmlPath) + L"' '" + UnixPath(output) + L"'",
+                  error) != 0)
+        return false;
+    const std::string raw = ReadFileBytes(output);
+    DeleteFileW(output.c_str());
+    const auto records = Split(std::wstring((const wchar_t*)raw.data(), raw.size() / 2), L'\x1E');
+    if (records.size() < 2)
+        return false;
+    cells.tags = records[0];
+    cells.heading = records[1];
+    for (size_t i = 2; i < records.size(); ++i)
+        cells.rows.push_back(Split(records[i], L'\x1F'));
+    return true;
+}
+
+// Runs an SQL script with psql on the test server (UTF-8, stopping at the first error), with
+// the schema as the search path; returns psql's exit code, its output in output.
+inline int RunPsqlScript(const std::wstring& scriptPath, const std::wstring& schema,
+                         std::string* output)
+{
+    return RunNative(L"env PGPASSWORD=quenlark PGCLIENTENCODING=UTF8 PGOPTIONS=-csearch_path=" +
+                         schema +
+                         L" psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -U quenlark -d quenlark "
+                         L"-f '" +
+                         UnixPath(scriptPath) + L"'",
+                     output);
+}
+
 // ---- Windows of any process -------------------------------------------------------------------
 
 inline std::wstring WindowText(HWND wnd)
@@ -1040,6 +1093,19 @@ public:
         std::string bytes;
         WaitFor([&] { return !(bytes = ReadFileBytes(path)).empty(); }, timeoutMs);
         return bytes;
+    }
+
+    // Sets the INSERT script options dialog ("Save As SQL Script"): separator ";", the target
+    // (0 Oracle ... 4 PostgreSQL), the encoding (0 ANSI, 1 Unicode, 2 UTF-8) and whether names
+    // carry their schema; then presses OK.
+    static void ChooseInsertScriptOptions(HWND options, int target, int encoding, bool schema)
+    {
+        SendMessageW(GetDlgItem(options, 1020), CB_SETCURSEL, 1, 0);
+        SendMessageW(GetDlgItem(options, 1094), CB_SETCURSEL, target, 0);
+        SendMessageW(GetDlgItem(options, 1179), CB_SETCURSEL, encoding, 0);
+        SendMessageW(GetDlgItem(options, 1101), BM_SETCHECK, schema ? BST_CHECKED : BST_UNCHECKED,
+                     0);
+        Click(options, IDOK);
     }
 
     // Presses Cancel on the wait dialog and answers Yes to its question. False when there was
