@@ -1,6 +1,7 @@
 // End to end: Cancel on the wait dialog of a long save from a table grid of the real program
-// stops after the current row and leaves a well-formed file: the HTML document is closed, and
-// Python's parser reads the header and every finished row whole.
+// stops after the current row and leaves a well-formed file: the HTML document is closed and
+// Python's parser reads the header and every finished row whole; the workbook is saved with
+// the rows so far and openpyxl reads them.
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
@@ -36,6 +37,23 @@ protected:
         ql::CleanSettings();
     }
 
+    // Saves the table's grid under the path as the type and presses Cancel once rows are
+    // being written (the wait dialog's message line counts them).
+    void SaveAndCancel(const std::wstring& path, const std::wstring& type)
+    {
+        ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect()))) << program.Describe();
+        ASSERT_TRUE(program.OpenTableGrid(L"", L"big"));
+        program.PostCommand(kSaveData);
+        HWND save = program.WaitForDialog(L"Save As");
+        ASSERT_NE(save, nullptr);
+        ASSERT_TRUE(ql::CProgram::ChooseSaveFile(save, path, type));
+        HWND wait = program.WaitForDialog(L"Please wait...");
+        ASSERT_NE(wait, nullptr);
+        ASSERT_TRUE(
+            ql::WaitFor([&] { return _wtoi(ql::CProgram::Text(wait, kMessageLine).c_str()) > 0; }));
+        ASSERT_TRUE(program.CancelWaitDialog());
+    }
+
     QlTestDb::TempSQLiteFile m_file;
     std::wstring m_folder;
     ql::CProgram program;
@@ -43,20 +61,8 @@ protected:
 
 TEST_F(SaveCancelE2E, CancelLeavesAWellFormedPartialHtmlFile)
 {
-    ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect()))) << program.Describe();
-    ASSERT_TRUE(program.OpenTableGrid(L"", L"big"));
     const std::wstring html = m_folder + L"\\big.htm";
-    program.PostCommand(kSaveData);
-    HWND save = program.WaitForDialog(L"Save As");
-    ASSERT_NE(save, nullptr);
-    ASSERT_TRUE(ql::CProgram::ChooseSaveFile(save, html, L"HTML"));
-
-    // Cancel once rows are being written (the message line counts them).
-    HWND wait = program.WaitForDialog(L"Please wait...");
-    ASSERT_NE(wait, nullptr);
-    ASSERT_TRUE(
-        ql::WaitFor([&] { return _wtoi(ql::CProgram::Text(wait, kMessageLine).c_str()) > 0; }));
-    ASSERT_TRUE(program.CancelWaitDialog());
+    ASSERT_NO_FATAL_FAILURE(SaveAndCancel(html, L"HTML"));
     const std::string bytes = ql::CProgram::WaitForClosedFile(html);
     ASSERT_TRUE(program.WaitUntilIdle());
     EXPECT_EQ(nullptr, program.FindMessageBox());
@@ -78,6 +84,34 @@ TEST_F(SaveCancelE2E, CancelLeavesAWellFormedPartialHtmlFile)
         ASSERT_EQ(3u, row.size()) << "row " << i;
         ASSERT_EQ(std::to_wstring(i), row[0]);
         ASSERT_EQ(L"row\xA0" + std::to_wstring(i) + L"\xA0<&>", row[1]);
+    }
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(SaveCancelE2E, CancelSavesTheRowsSoFarAsAWorkbook)
+{
+    const std::wstring book = m_folder + L"\\big.xlsx";
+    ASSERT_NO_FATAL_FAILURE(SaveAndCancel(book, L"Excel"));
+    // The workbook reaches its name only once complete.
+    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(book).empty());
+    ASSERT_TRUE(program.WaitUntilIdle());
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    EXPECT_FALSE(ql::FileExists(m_folder + L"\\big.saving.xlsx"));
+
+    ql::CWorkbookCells cells;
+    std::string out;
+    ASSERT_TRUE(ql::ReadWorkbookCells(book, cells, &out)) << out;
+    EXPECT_EQ(std::vector<std::wstring>{L"big"}, cells.sheets);
+    ASSERT_GE(cells.rows.size(), 2u);
+    EXPECT_EQ((std::vector<std::wstring>{L"id", L"name", L"amount"}), cells.rows[0]);
+    const size_t rows = cells.rows.size() - 1;
+    EXPECT_LT(rows, (size_t)kRows);
+    for (size_t i = 1; i <= rows; ++i)
+    {
+        const auto& row = cells.rows[i];
+        ASSERT_EQ(3u, row.size()) << "row " << i;
+        ASSERT_EQ(std::to_wstring(i), row[0]);
+        ASSERT_EQ(L"row " + std::to_wstring(i) + L" <&>", row[1]);
     }
     EXPECT_TRUE(program.Close());
 }

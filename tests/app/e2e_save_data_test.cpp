@@ -96,8 +96,13 @@ TEST_F(SaveDataTest, QueryResultToCsvAndToAWorkbook)
     save = PostSaveData();
     ASSERT_NE(save, nullptr);
     ql::CProgram::ChooseSaveFile(save, book, 2);
-    EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(book + L".xlsx").substr(0, 2) == "PK"; },
-                            30000));
+    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(book + L".xlsx").empty());
+    ql::CWorkbookCells cells;
+    std::string out;
+    ASSERT_TRUE(ql::ReadWorkbookCells(book + L".xlsx", cells, &out)) << out;
+    const std::vector<std::vector<std::wstring>> rows = {
+        {L"id", L"name"}, {L"1", L"a;b"}, {L"2", L"line\nbreak"}, {L"3", L""}};
+    EXPECT_EQ(rows, cells.rows);
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_TRUE(program.Close());
 }

@@ -290,9 +290,26 @@ inline std::vector<std::wstring> Split(const std::wstring& text, wchar_t separat
     return parts;
 }
 
+// Runs one of the readers in tests/support on a file: its records (split by U+001E) of cells
+// (split by U+001F). False when the reader fails; its output goes to error.
+inline bool RunCellReader(const wchar_t* reader, const std::wstring& path,
+                          std::vector<std::vector<std::wstring>>& records, std::string* error)
+{
+    const std::wstring output = path + L".cells";
+    if (RunNative(L"/usr/bin/python3 " + SourceDirUnix() + L"/tests/support/" + reader + L" '" +
+                      UnixPath(path) + L"' '" + UnixPath(output) + L"'",
+                  error) != 0)
+        return false;
+    const std::string raw = ReadFileBytes(output);
+    DeleteFileW(output.c_str());
+    for (const std::wstring& record :
+         Split(std::wstring((const wchar_t*)raw.data(), raw.size() / 2), L'\x1E'))
+        records.push_back(Split(record, L'\x1F'));
+    return true;
+}
+
 // An HTML file as Python's own parser reads it (tests/support/html_cells.py): the start tags
-// met, the H4 heading, then one record per table row with each cell's text (<BR> as LF).
-// Empty when the reader fails; its output goes to error.
+// met, the H4 heading, then the table's rows with each cell's text (<BR> as LF).
 struct CHtmlCells
 {
     std::wstring tags;
@@ -301,20 +318,29 @@ struct CHtmlCells
 };
 inline bool ReadHtmlCells(const std::wstring& htmlPath, CHtmlCells& cells, std::string* error)
 {
-    const std::wstring output = htmlPath + L".cells";
-    if (RunNative(L"/usr/bin/python3 " + SourceDirUnix() + L"/tests/support/html_cells.py '" +
-                      UnixPath(htmlPath) + L"' '" + UnixPath(output) + L"'",
-                  error) != 0)
+    std::vector<std::vector<std::wstring>> records;
+    if (!RunCellReader(L"html_cells.py", htmlPath, records, error) || records.size() < 2)
         return false;
-    const std::string raw = ReadFileBytes(output);
-    DeleteFileW(output.c_str());
-    const auto records = Split(std::wstring((const wchar_t*)raw.data(), raw.size() / 2), L'\x1E');
-    if (records.size() < 2)
+    cells.tags = records[0][0];
+    cells.heading = records[1][0];
+    cells.rows.assign(records.begin() + 2, records.end());
+    return true;
+}
+
+// A workbook as openpyxl reads it (tests/support/xlsx_cells.py): the sheet names, then the
+// rows of the first sheet with each cell's value as Python writes it.
+struct CWorkbookCells
+{
+    std::vector<std::wstring> sheets;
+    std::vector<std::vector<std::wstring>> rows;
+};
+inline bool ReadWorkbookCells(const std::wstring& path, CWorkbookCells& cells, std::string* error)
+{
+    std::vector<std::vector<std::wstring>> records;
+    if (!RunCellReader(L"xlsx_cells.py", path, records, error) || records.empty())
         return false;
-    cells.tags = records[0];
-    cells.heading = records[1];
-    for (size_t i = 2; i < records.size(); ++i)
-        cells.rows.push_back(Split(records[i], L'\x1F'));
+    cells.sheets = records[0];
+    cells.rows.assign(records.begin() + 1, records.end());
     return true;
 }
 
