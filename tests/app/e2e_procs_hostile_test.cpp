@@ -1,17 +1,18 @@
 // End to end on PostgreSQL and MariaDB: hostile values given to a procedure call in the
 // Parameters dialog. An injection typed into an integer is refused before anything reaches the
 // server; quotes, backslashes, characters beyond ASCII and texts of the parameter's full size
-// reach the table exactly (read back as UTF-8 bytes from a second connection).
-#include "tests/dbaccess/conn_test_util.h"
-#include "tests/dbaccess/test_databases.h"
+// reach the table exactly (read back as UTF-8 bytes from a second connection). Each server in a
+// database of the test's own.
+#include "tests/app/e2e_scratch_database.h"
 #include "tests/support/program_driver.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 using QlConnTest::Catch;
-using QlConnTest::QueryText;
 
 // Quotes of both kinds, backslashes before a quote and at the end, a MySQL escape, accented
 // letters, the euro sign and a character outside the basic plane (two UTF-16 units).
@@ -56,21 +57,18 @@ protected:
     void TearDown() override
     {
         program.Kill();
-        for (auto it = m_cleanup.rbegin(); it != m_cleanup.rend(); ++it)
-            Catch([&] { m_db.ExecuteSQL(it->c_str()); });
         ql::CleanSettings();
     }
-    void Connect(const CString& connect)
+    bool Create(CScratchDatabase::Server server)
     {
         ql::CleanSettings();
-        QlConnTest::OpenOrFail(m_db, connect);
-        m_tag = QlTestDb::UniqueTag();
+        m_db = std::make_unique<CScratchDatabase>(server);
+        return m_db->Create();
     }
-    void Exec(const std::wstring& sql, const std::wstring& undo)
+    void Exec(const std::wstring& sql)
     {
-        auto e = Catch([&] { m_db.ExecuteSQL(sql.c_str()); });
+        auto e = Catch([&] { m_db->Exec(sql.c_str()); });
         ASSERT_FALSE(e) << QlConnTest::Narrow(e->m_strError);
-        m_cleanup.push_back(undo);
     }
     // Calls the routine with the integer and the text, pasted into the editors as a user would;
     // answers the message box (and a Results dialog after it) and gives the box's text.
@@ -93,7 +91,7 @@ protected:
     }
     std::string Stored(const std::wstring& hexExpression, const std::wstring& table)
     {
-        CString hex = QueryText(m_db, (L"SELECT " + hexExpression + L" FROM " + table).c_str());
+        CString hex = m_db->Query((L"SELECT " + hexExpression + L" FROM " + table).c_str());
         hex.MakeLower();
         return QlConnTest::Narrow(hex);
     }
@@ -104,11 +102,11 @@ protected:
     {
         const std::wstring injection = L"1, 'x'); drop table " + table + L"; --";
         EXPECT_EQ(L"Invalid data", Call(routine, injection, L"y"));
-        EXPECT_EQ(L"0", std::wstring(QueryText(m_db, (L"SELECT count(*) FROM " + table).c_str())));
+        EXPECT_EQ(L"0", std::wstring(m_db->Query((L"SELECT count(*) FROM " + table).c_str())));
 
         for (const std::wstring& value : {kHostile, FullSize(fullSize)})
         {
-            Catch([&] { m_db.ExecuteSQL((L"DELETE FROM " + table).c_str()); });
+            Catch([&] { m_db->Exec((L"DELETE FROM " + table).c_str()); });
             EXPECT_EQ(0u, Call(routine, L" 7 ", value).find(L"Executed OK."));
             const std::string expected = Utf8Hex(value), stored = Stored(hexOfV, table);
             // Long texts: no hex dump in the message, only where they part.
@@ -125,35 +123,27 @@ protected:
 
     ql::CProgram program;
     bool m_bResults = false; // a function: its value is shown after the call
-    CRDatabase m_db;
-    std::wstring m_tag;
-    std::vector<std::wstring> m_cleanup;
+    std::unique_ptr<CScratchDatabase> m_db;
 };
 
 TEST_F(ProcsHostile, PostgreSQL)
 {
-    Connect(QlTestDb::PostgresConnect());
-    const std::wstring t = L"qlvictim_" + m_tag, f = L"qlhostile_" + m_tag;
-    Exec(L"CREATE TABLE public." + t + L" (v text)", L"DROP TABLE public." + t);
-    Exec(L"CREATE FUNCTION public." + f +
-             L"(a int, b text) RETURNS int LANGUAGE plpgsql AS $$ BEGIN INSERT INTO public." + t +
-             L" VALUES (b); RETURN a; END $$",
-         L"DROP FUNCTION public." + f);
-    ASSERT_TRUE(program.StartConnected(QlTestDb::PostgresConnect().GetString()));
+    ASSERT_TRUE(Create(CScratchDatabase::postgres));
+    Exec(L"CREATE TABLE victim (v text)");
+    Exec(L"CREATE FUNCTION hostile(a int, b text) RETURNS int LANGUAGE plpgsql AS "
+         L"$$ BEGIN INSERT INTO victim VALUES (b); RETURN a; END $$");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db->Connect())));
     m_bResults = true;
-    Run(f, L"public." + t, L"encode(convert_to(v, 'UTF8'), 'hex')", 8190);
+    Run(L"hostile", L"victim", L"encode(convert_to(v, 'UTF8'), 'hex')", 8190);
 }
 
 TEST_F(ProcsHostile, MariaDB)
 {
-    Connect(QlTestDb::MariaDBConnect());
-    const std::wstring t = L"qlvictim_" + m_tag, p = L"qlhostile_" + m_tag;
-    Exec(L"CREATE TABLE " + t + L" (v varchar(200)) CHARACTER SET utf8mb4", L"DROP TABLE " + t);
-    Exec(L"CREATE PROCEDURE " + p + L"(IN a int, IN b varchar(200)) INSERT INTO " + t +
-             L" VALUES (b)",
-         L"DROP PROCEDURE " + p);
-    ASSERT_TRUE(program.StartConnected(QlTestDb::MariaDBConnect().GetString()));
-    Run(p, t, L"hex(v)", 200);
+    ASSERT_TRUE(Create(CScratchDatabase::mariadb));
+    Exec(L"CREATE TABLE victim (v varchar(200)) CHARACTER SET utf8mb4");
+    Exec(L"CREATE PROCEDURE hostile(IN a int, IN b varchar(200)) INSERT INTO victim VALUES (b)");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db->Connect())));
+    Run(L"hostile", L"victim", L"hex(v)", 200);
 }
 
 } // namespace

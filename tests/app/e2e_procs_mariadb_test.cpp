@@ -1,7 +1,6 @@
-// End to end on MariaDB: a procedure with IN, INOUT and OUT parameters and a function called
+// End to end on MariaDB, in a database of the test's own: a procedure with IN, INOUT and OUT parameters and a function called
 // from the Stored procedures dialog (Ctrl+P); the Results dialog shows what came back.
-#include "tests/dbaccess/conn_test_util.h"
-#include "tests/dbaccess/test_databases.h"
+#include "tests/app/e2e_scratch_database.h"
 #include "tests/support/program_driver.h"
 
 #include "resources/resource.h"
@@ -18,21 +17,17 @@ protected:
     void SetUp() override
     {
         ql::CleanSettings();
-        ql::WriteRegString(L"Grid lines", L"Yes");
-        QlConnTest::OpenOrFail(m_db, QlTestDb::MariaDBConnect());
+        ASSERT_TRUE(m_db.Create());
     }
     void TearDown() override
     {
         program.Kill();
-        for (auto it = m_cleanup.rbegin(); it != m_cleanup.rend(); ++it)
-            Catch([&] { m_db.ExecuteSQL(it->c_str()); });
         ql::CleanSettings();
     }
-    void Exec(const std::wstring& sql, const std::wstring& undo)
+    void Exec(const std::wstring& sql)
     {
-        auto e = Catch([&] { m_db.ExecuteSQL(sql.c_str()); });
+        auto e = Catch([&] { m_db.Exec(sql.c_str()); });
         ASSERT_FALSE(e) << QlConnTest::Narrow(e->m_strError);
-        m_cleanup.push_back(undo);
     }
     // Dismisses "Executed OK." and returns the Results dialog's names and values.
     std::vector<std::pair<std::wstring, std::wstring>> Results(HWND box)
@@ -65,23 +60,18 @@ protected:
         return L"<missing>";
     }
 
+    CScratchDatabase m_db{CScratchDatabase::mariadb};
     ql::CProgram program;
-    CRDatabase m_db;
-    std::vector<std::wstring> m_cleanup;
 };
 
 TEST_F(ProcsMariaDB, ProcedureOutputsAndFunctionValue)
 {
-    const std::wstring suffix = QlTestDb::UniqueTag();
-    const std::wstring p = L"qlmp_" + suffix, f = L"qlmf_" + suffix;
-    Exec(L"CREATE PROCEDURE " + p +
-             L"(IN a int, INOUT b int, OUT c varchar(20)) "
-             L"BEGIN SET b = a + b; SET c = concat('r', a); END",
-         L"DROP PROCEDURE " + p);
-    Exec(L"CREATE FUNCTION " + f +
-             L"(a int, b varchar(20)) RETURNS int DETERMINISTIC RETURN a + char_length(b)",
-         L"DROP FUNCTION " + f);
-    ASSERT_TRUE(program.StartConnected(QlTestDb::MariaDBConnect().GetString()));
+    const std::wstring p = L"outputs", f = L"sum_length";
+    Exec(L"CREATE PROCEDURE outputs(IN a int, INOUT b int, OUT c varchar(20)) "
+         L"BEGIN SET b = a + b; SET c = concat('r', a); END");
+    Exec(L"CREATE FUNCTION sum_length(a int, b varchar(20)) RETURNS int DETERMINISTIC "
+         L"RETURN a + char_length(b)");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
 
     auto rows = Results(program.CallProcedure(p, {L"1", L"3"}));
     ASSERT_EQ(2u, rows.size());

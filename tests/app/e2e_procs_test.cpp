@@ -50,7 +50,7 @@ protected:
     }
     int FindRow(HWND list, const std::wstring& name, const std::wstring& schema)
     {
-        return program.FindListRow(list, {name, schema});
+        return program.FindListText(list, name, schema.c_str());
     }
     HWND OpenTables(UINT command, const std::wstring& caption)
     {

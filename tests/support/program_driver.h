@@ -621,10 +621,13 @@ public:
     // Real key presses (SendInput) to the main window, brought to the foreground first: the
     // keys are pressed in order and released in reverse, so {VK_CONTROL, VK_F5} is Ctrl+F5 and
     // reaches the accelerators with the keyboard state the program sees.
-    bool PressKeys(const std::vector<WORD>& keys) const
+    // With a target, that window (a dialog of the program) is brought forward instead.
+    bool PressKeys(const std::vector<WORD>& keys, HWND target = nullptr) const
     {
-        SetForegroundWindow(m_main);
-        if (!WaitFor([&] { return GetForegroundWindow() == m_main; }, 3000))
+        if (target == nullptr)
+            target = m_main;
+        SetForegroundWindow(target);
+        if (!WaitFor([&] { return GetForegroundWindow() == target; }, 3000))
             return false;
         std::vector<INPUT> input(keys.size() * 2);
         for (size_t i = 0; i < keys.size(); ++i)
@@ -1156,6 +1159,46 @@ public:
         return true;
     }
 
+    // The text of one list-view cell.
+    std::wstring ListItemText(HWND list, int row, int column = 0) const
+    {
+        CRemoteBuffer remote(m_process, sizeof(LVITEMW) + 1024 * sizeof(wchar_t));
+        if (!remote.address)
+            return std::wstring();
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.cchTextMax = 1024;
+        item.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(LVITEMW)));
+        remote.Write(0, &item, sizeof(item));
+        SendMessageW(list, LVM_GETITEMTEXTW, row, (LPARAM)remote.address);
+        return remote.ReadText(sizeof(LVITEMW), 1024);
+    }
+    // The first row whose column 0 holds exactly the text (and column 1 the second text, when
+    // given), or -1. The list searches itself (LVM_FINDITEM, which ignores case), so this stays
+    // quick on lists of thousands of rows, such as every function of a server.
+    int FindListText(HWND list, const std::wstring& text, const wchar_t* second = nullptr) const
+    {
+        const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+        CRemoteBuffer remote(m_process, sizeof(LVFINDINFOW) + bytes);
+        if (!remote.address)
+            return -1;
+        remote.Write(sizeof(LVFINDINFOW), text.c_str(), bytes);
+        LVFINDINFOW find{};
+        find.flags = LVFI_STRING;
+        find.psz = reinterpret_cast<LPCWSTR>(remote.At(sizeof(LVFINDINFOW)));
+        remote.Write(0, &find, sizeof(find));
+        for (int from = -1;;)
+        {
+            const int row = (int)SendMessageW(list, LVM_FINDITEMW, from, (LPARAM)remote.address);
+            if (row < 0 || row <= from)
+                return -1;
+            if (ListItemText(list, row) == text &&
+                (!second || ListItemText(list, row, 1) == second))
+                return row;
+            from = row;
+        }
+    }
+
     // Makes these rows the only selected ones (the first is focused last, so it leads).
     void SelectListRows(HWND list, const std::vector<int>& rows) const
     {
@@ -1207,7 +1250,7 @@ public:
         if (!dlg)
             return nullptr;
         HWND list = Item(dlg, 1055);
-        const int row = FindListRow(list, {name});
+        const int row = FindListText(list, name);
         if (row < 0)
             return nullptr;
         SelectListRows(list, {row});

@@ -1,0 +1,172 @@
+// End to end on PostgreSQL, in a database of the test's own: the Tables dialog's Info...,
+// Rename... and Ctrl+Insert, and a drop of several tables stopped by Cancel while one of them
+// is being dropped: the list loses exactly the rows of what the server dropped.
+#include "tests/app/e2e_scratch_database.h"
+#include "tests/support/program_driver.h"
+
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using QlConnTest::Catch;
+
+std::string U8(const std::wstring& s)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+class TablesDialog : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ASSERT_TRUE(m_db.Create());
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+    }
+    void Exec(const std::wstring& sql)
+    {
+        auto e = Catch([&] { m_db.Exec(sql.c_str()); });
+        ASSERT_FALSE(e) << U8(sql) << ": " << QlConnTest::Narrow(e->m_strError);
+    }
+    bool TableExists(const std::wstring& schema, const std::wstring& name)
+    {
+        return m_db.Query((L"SELECT count(*) FROM pg_tables WHERE schemaname = '" + schema +
+                           L"' AND tablename = '" + name + L"'")
+                              .c_str()) == L"1";
+    }
+    void Answer(HWND box, int button)
+    {
+        ql::CProgram::Click(box, button);
+        ql::WaitFor([&] { return !IsWindow(box); });
+    }
+
+    CScratchDatabase m_db{CScratchDatabase::postgres};
+    ql::CProgram program;
+};
+
+TEST_F(TablesDialog, InfoRenameAndCopyNames)
+{
+    const std::wstring s = L"shop";
+    Exec(L"CREATE SCHEMA shop");
+    Exec(L"CREATE TABLE " + s + L".alpha (id int PRIMARY KEY, label text)");
+    Exec(L"CREATE TABLE " + s + L".\"Beta Table\" (x int)");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND dlg = program.OpenTablesDialog({{s, L"alpha"}});
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+
+    // Info...: the information dialog on its Columns page.
+    ql::CProgram::Click(dlg, IDC_TABLES_INFO);
+    HWND info = program.WaitForDialog(s + L".alpha information");
+    ASSERT_NE(info, nullptr) << program.Describe();
+    HWND columns = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        columns = ql::CProgram::FindVisibleControl(info, IDC_DBO_LIST);
+        return columns && program.ListItems(columns).size() == 2;
+    }));
+    EXPECT_EQ((std::vector<std::wstring>{L"id", L"label"}), program.ListItems(columns));
+    PostMessageW(info, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(info); }));
+
+    // Rename...: the server renames the table and the row shows the new name.
+    int row = program.FindListRow(list, {L"Beta Table", s});
+    ASSERT_GE(row, 0);
+    program.SelectListRows(list, {row});
+    ql::CProgram::Click(dlg, IDC_TABLES_RENAME);
+    HWND rename = program.WaitForDialog(L"Rename");
+    ASSERT_NE(rename, nullptr) << program.Describe();
+    ql::CProgram::SetText(rename, IDC_DBO_NEW_NAME, L"Gamma Table");
+    ql::CProgram::Click(rename, IDOK);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(rename); }));
+    EXPECT_TRUE(ql::WaitFor([&] { return program.ListItems(list)[row] == L"Gamma Table"; }));
+    EXPECT_TRUE(TableExists(s, L"Gamma Table"));
+    EXPECT_FALSE(TableExists(s, L"Beta Table"));
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+
+    // The left Ctrl with Insert in the list copies the selected names as SQL, in list order.
+    const int first = program.FindListRow(list, {L"alpha", s});
+    const int second = program.FindListRow(list, {L"Gamma Table", s});
+    program.SelectListRows(list, {first, second});
+    SendMessageW(dlg, WM_NEXTDLGCTL, (WPARAM)list, TRUE);
+    ql::SetClipboardText(L"before");
+    ASSERT_TRUE(program.PressKeys({VK_LCONTROL, VK_INSERT}, dlg));
+    const std::wstring a = s + L".alpha", g = s + L".\"Gamma Table\"";
+    const std::wstring expected = first < second ? a + L" \r\n" + g : g + L" \r\n" + a;
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == expected; }, 5000))
+        << U8(ql::ClipboardText());
+    ql::CProgram::Click(dlg, IDCANCEL);
+}
+
+TEST_F(TablesDialog, DropStoppedMidwayRemovesOnlyTheDroppedRows)
+{
+    // Three tables that share a name or a schema with each other.
+    const std::wstring s1 = L"public", s2 = L"other";
+    Exec(L"CREATE SCHEMA other");
+    const std::vector<std::pair<std::wstring, std::wstring>> tables = {
+        {s1, L"t"}, {s1, L"T"}, {s2, L"t"}};
+    for (const auto& [schema, name] : tables)
+        Exec(L"CREATE TABLE " + schema + L".\"" + name + L"\" (x int)");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND dlg = program.OpenTablesDialog(tables);
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+
+    // A second connection holds the tables, so the first drop waits on the server.
+    CRDatabase holder;
+    QlConnTest::OpenOrFail(holder, m_db.Connect());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(holder.GetConnectionHandle(), SQL_ATTR_AUTOCOMMIT,
+                                                (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0)));
+    auto e = Catch([&] {
+        holder.ExecuteSQL(
+            (L"LOCK TABLE " + s1 + L".t, " + s1 + L".\"T\", " + s2 + L".t IN ACCESS SHARE MODE")
+                .c_str());
+    });
+    ASSERT_FALSE(e) << QlConnTest::Narrow(e->m_strError);
+
+    ql::CProgram::Click(dlg, IDC_TABLES_DROP);
+    HWND box = program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(0u, ql::CProgram::MessageBoxText(box).find(L"Tables '"));
+    Answer(box, IDYES);
+    // From here the program's window thread may be held inside the drop: nothing is sent to
+    // its windows until the lock goes.
+    const CString waiting = L"SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = "
+                            L"'Lock' AND query ILIKE 'DROP TABLE%' AND datname = '" +
+                            m_db.Name() + L"'";
+    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Query(waiting) == L"1"; }));
+    HWND wait = program.FindDialogQuietly(L"Please wait...");
+    ASSERT_NE(wait, nullptr);
+    PostMessageW(wait, WM_COMMAND, IDCANCEL, 0);
+    SQLEndTran(SQL_HANDLE_DBC, holder.GetConnectionHandle(), SQL_ROLLBACK);
+
+    // Cancel asks first; Yes stops the drop before the next table.
+    box = program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << program.Describe();
+    EXPECT_EQ(L"Are you really want to stop?", ql::CProgram::MessageBoxText(box));
+    Answer(box, IDYES);
+    ASSERT_TRUE(ql::WaitFor([&] { return program.FindDialog(L"Please wait...") == nullptr; }));
+
+    int dropped = 0;
+    for (const auto& [schema, name] : tables)
+    {
+        const bool exists = TableExists(schema, name);
+        dropped += exists ? 0 : 1;
+        EXPECT_EQ(exists, program.FindListRow(list, {name, schema}) >= 0)
+            << U8(schema + L"." + name) << (exists ? " kept" : " dropped");
+    }
+    EXPECT_EQ(1, dropped);
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    ql::CProgram::Click(dlg, IDCANCEL);
+}
+
+} // namespace
