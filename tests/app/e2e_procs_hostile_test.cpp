@@ -70,12 +70,12 @@ protected:
         auto e = Catch([&] { m_db->Exec(sql.c_str()); });
         ASSERT_FALSE(e) << QlConnTest::Narrow(e->m_strError);
     }
-    // Calls the routine with the integer and the text, pasted into the editors as a user would;
+    // Calls the routine with the integer and the text, put into the editors as a user would;
     // answers the message box (and a Results dialog after it) and gives the box's text.
     std::wstring Call(const std::wstring& routine, const std::wstring& number,
                       const std::wstring& text)
     {
-        HWND box = program.CallProcedure(routine, {number, text}, true);
+        HWND box = program.CallProcedure(routine, {number, text});
         if (!box)
             return L"<no message box> " + std::wstring(CString(program.Describe().c_str()));
         const std::wstring message = ql::CProgram::MessageBoxText(box);

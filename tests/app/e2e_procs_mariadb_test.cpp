@@ -33,7 +33,7 @@ protected:
     std::vector<std::pair<std::wstring, std::wstring>> Results(HWND box)
     {
         std::vector<std::pair<std::wstring, std::wstring>> rows;
-        EXPECT_NE(box, nullptr);
+        EXPECT_NE(box, nullptr) << program.Describe();
         if (!box)
             return rows;
         EXPECT_EQ(0u, ql::CProgram::MessageBoxText(box).find(L"Executed OK."))

@@ -22,7 +22,6 @@
 #include <commctrl.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -392,27 +391,6 @@ inline std::wstring ClipboardText()
     }
     CloseClipboard();
     return text;
-}
-
-// Puts Unicode text on the clipboard (owned by the test process, which outlives the reader).
-inline bool SetClipboardText(const std::wstring& text)
-{
-    if (!OpenClipboard(nullptr))
-        return false;
-    EmptyClipboard();
-    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    bool ok = false;
-    if (data)
-    {
-        memcpy(GlobalLock(data), text.c_str(), bytes);
-        GlobalUnlock(data);
-        ok = SetClipboardData(CF_UNICODETEXT, data) != nullptr;
-        if (!ok)
-            GlobalFree(data);
-    }
-    CloseClipboard();
-    return ok;
 }
 
 // ---- The program ------------------------------------------------------------------------------
@@ -1208,10 +1186,10 @@ public:
     }
 
     // Gives a parameter of the procedure parameters list its value the way a user does: Space
-    // opens the in-place editor (control 1000 with its edit 2) on the selected row, the text is
-    // typed in (or, with paste, pasted from the clipboard, which obeys the editor's length
-    // limit) and Enter ends the edit.
-    bool EditParamValue(HWND list, int row, const std::wstring& value, bool paste = false) const
+    // opens the in-place editor (control 1000 with its edit 2) on the selected row, the text
+    // replaces the editor's text as typing or pasting would (within the editor's length limit)
+    // and Enter ends the edit.
+    bool EditParamValue(HWND list, int row, const std::wstring& value) const
     {
         SelectListRows(list, {row});
         // A key posted while the dialog still settles can be lost: press again (a second press
@@ -1225,15 +1203,10 @@ public:
         if (!editor)
             return false;
         HWND edit = GetDlgItem(editor, 2);
-        if (paste)
-        {
-            SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)L"");
-            if (!SetClipboardText(value))
-                return false;
-            SendMessageW(edit, WM_PASTE, 0, 0);
-        }
-        else
-            SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)value.c_str());
+        // EM_REPLACESEL obeys the limit, WM_SETTEXT would not; both are copied between
+        // processes by the system.
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, EM_REPLACESEL, TRUE, (LPARAM)value.c_str());
         PressKey(edit, VK_RETURN);
         return WaitFor([&] { return GetDlgItem(list, 1000) == nullptr; }, 10000);
     }
@@ -1241,8 +1214,7 @@ public:
     // Runs a procedure from the Stored procedures dialog (Query > Stored Procedures...): picks
     // the row by name, gives the inputs in list order, OK. Returns the message box that follows
     // ("Executed OK." or the reason of a refusal), or null.
-    HWND CallProcedure(const std::wstring& name, const std::vector<std::wstring>& inputs,
-                       bool paste = false) const
+    HWND CallProcedure(const std::wstring& name, const std::vector<std::wstring>& inputs) const
     {
         const UINT kQueryProcedures = 32829;
         PostCommand(kQueryProcedures);
@@ -1260,7 +1232,7 @@ public:
             return nullptr;
         HWND plist = Item(params, 1054);
         for (size_t i = 0; i < inputs.size(); ++i)
-            if (!EditParamValue(plist, static_cast<int>(i), inputs[i], paste))
+            if (!EditParamValue(plist, static_cast<int>(i), inputs[i]))
                 return nullptr;
         Click(params, IDOK);
         return WaitForMessageBox();
