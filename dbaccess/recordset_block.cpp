@@ -34,8 +34,10 @@ const SQLLEN kUnboundWholeBytes = 4096;
 // The element of an integer or timestamp column bound as text: room for any integer or
 // timestamp the driver writes in the usual forms.
 const SQLLEN kValueTextBytes = 32;
-// The rows of one batch read ahead take about this much memory.
-const SQLULEN kReadAheadBytes = 2u << 20;
+// The rows of one batch read ahead take about this much memory, and at most this many rows:
+// each batch handed over costs the threads a few calls into the system.
+const SQLULEN kReadAheadBytes = 4u << 20;
+const SQLULEN kMaxReadAheadRows = 1000;
 const SQLLEN kUnboundHeadBytes = 1024;
 
 // Bytes of an element the terminator of its C type takes.
@@ -129,7 +131,7 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     // Batches of about as many rows as a block would hold, whole fetches of the driver's.
     const SQLULEN perBatch = rowBytes ? std::max<SQLULEN>(1, kReadAheadBytes / rowBytes) : 1;
     m_pReadAhead = std::make_shared<CReadAhead>(
-        *this, std::max<SQLULEN>(rows, std::min(perBatch, kMaxBlockRows) / rows * rows));
+        *this, std::max<SQLULEN>(rows, std::min(perBatch, kMaxReadAheadRows) / rows * rows));
     return true;
 }
 
