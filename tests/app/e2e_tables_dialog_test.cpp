@@ -79,20 +79,31 @@ TEST_F(TablesDialog, InfoRenameAndCopyNames)
     PostMessageW(info, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(info); }));
 
-    // Rename...: the server renames the table and the row shows the new name.
-    int row = program.FindListRow(list, {L"Beta Table", s});
+    // Rename...: the server renames the table and the row shows the new name; a name the
+    // server refuses shows its error and leaves the row as it was.
+    const auto renameTo = [&](const std::wstring& from, const std::wstring& to) {
+        const int row = program.FindListRow(list, {from, s});
+        program.SelectListRows(list, {row});
+        ql::CProgram::Click(dlg, IDC_TABLES_RENAME);
+        HWND rename = program.WaitForDialog(L"Rename");
+        EXPECT_NE(rename, nullptr) << program.Describe();
+        ql::CProgram::SetText(rename, IDC_DBO_NEW_NAME, to);
+        ql::CProgram::Click(rename, IDOK);
+        ql::WaitFor([&] { return !IsWindow(rename); });
+        return row;
+    };
+    const int row = renameTo(L"Beta Table", L"Gamma Table");
     ASSERT_GE(row, 0);
-    program.SelectListRows(list, {row});
-    ql::CProgram::Click(dlg, IDC_TABLES_RENAME);
-    HWND rename = program.WaitForDialog(L"Rename");
-    ASSERT_NE(rename, nullptr) << program.Describe();
-    ql::CProgram::SetText(rename, IDC_DBO_NEW_NAME, L"Gamma Table");
-    ql::CProgram::Click(rename, IDOK);
-    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(rename); }));
-    EXPECT_TRUE(ql::WaitFor([&] { return program.ListItems(list)[row] == L"Gamma Table"; }));
+    EXPECT_TRUE(ql::WaitFor([&] { return program.ListItemText(list, row) == L"Gamma Table"; }));
     EXPECT_TRUE(TableExists(s, L"Gamma Table"));
     EXPECT_FALSE(TableExists(s, L"Beta Table"));
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    const int refused = renameTo(L"alpha", L"Gamma Table");
+    const std::wstring error = program.TakeMessageBox();
+    EXPECT_EQ(0u, error.find(L"ODBC error code:")) << U8(error);
+    EXPECT_NE(std::wstring::npos, error.find(L"already exists")) << U8(error);
+    EXPECT_EQ(L"alpha", program.ListItemText(list, refused));
+    EXPECT_TRUE(TableExists(s, L"alpha"));
 
     // The left Ctrl with Insert in the list copies the selected names as SQL, in list order.
     const int first = program.FindListRow(list, {L"alpha", s});
@@ -171,6 +182,35 @@ TEST_F(TablesDialog, DropStoppedMidwayRemovesOnlyTheDroppedRows)
             << U8(schema + L"." + name) << (exists ? " kept" : " dropped");
     }
     EXPECT_EQ(1, dropped);
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    ql::CProgram::Click(dlg, IDCANCEL);
+}
+
+// The Stored procedures dialog drops a function and a procedure together, each with the
+// statement its kind needs (the server refuses DROP PROCEDURE for a function).
+TEST_F(TablesDialog, DropFunctionAndProcedure)
+{
+    Exec(L"CREATE FUNCTION twice(a int) RETURNS int LANGUAGE sql AS $$ SELECT 2 * a $$");
+    Exec(L"CREATE PROCEDURE nothing(a int) LANGUAGE sql AS $$ SELECT a $$");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    program.PostCommand(ID_QUERY_PROCEDURES);
+    HWND dlg = program.WaitForDialog(L"Stored procedures");
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+    const int f = program.FindListText(list, L"twice", L"public");
+    const int p = program.FindListText(list, L"nothing", L"public");
+    ASSERT_GE(f, 0);
+    ASSERT_GE(p, 0);
+    program.SelectListRows(list, {f, p});
+    ql::CProgram::Click(dlg, IDC_TABLES_DROP);
+    const std::wstring question = program.TakeMessageBox(20000, IDYES);
+    EXPECT_EQ(0u, question.find(L"Procedures '")) << U8(question);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return m_db.Query(L"SELECT count(*) FROM pg_proc WHERE proname IN ('twice', 'nothing')") ==
+               L"0";
+    })) << program.Describe();
+    EXPECT_TRUE(ql::WaitFor([&] { return program.FindListText(list, L"twice") < 0; }));
+    EXPECT_EQ(-1, program.FindListText(list, L"nothing"));
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
     ql::CProgram::Click(dlg, IDCANCEL);
 }

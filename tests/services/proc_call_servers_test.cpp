@@ -81,6 +81,13 @@ protected:
                 return m_params[i].m_bNull ? "<NULL>" : A(m_params[i].m_strValue);
         return "<missing>";
     }
+    std::wstring WideValue(LPCWSTR name)
+    {
+        for (INT_PTR i = 0; i < m_params.GetSize(); ++i)
+            if (CString(m_params[i].m_info.szColumnName) == name)
+                return m_params[i].m_strValue.GetString();
+        return L"<missing>";
+    }
     std::string Listing()
     {
         std::string s;
@@ -196,6 +203,31 @@ TEST_F(ProcCallServer, MariaDBCallLeavesTheConnectionFreeOnceFinished)
     });
     EXPECT_FALSE(e) << A(e->m_strError);
     EXPECT_EQ("r7", Value(L"c"));
+}
+
+// Text that comes back holds characters beyond ASCII, one outside the basic plane, and fills
+// its declared size: it arrives whole on both servers.
+TEST_F(ProcCallServer, OutputTextBeyondASCIIAtFullSize)
+{
+    const std::wstring kFull = L"\u00dc\u20ac\U0001F600abcdefg"; // 10 characters, 11 UTF-16 units
+    Connect(QlTestDb::MariaDBConnect());
+    const CString p = Unique(L"qlp");
+    Exec(L"CREATE PROCEDURE " + p +
+         L"(IN a varchar(10) CHARACTER SET utf8mb4, OUT c varchar(10) CHARACTER SET utf8mb4) "
+         L"SET c = a");
+    m_cleanup.push_back(L"DROP PROCEDURE " + p);
+    EXPECT_EQ("", A(Run({L"", p}, {{L"a", kFull.c_str()}}))) << Listing();
+    EXPECT_TRUE(kFull == WideValue(L"c")) << WideValue(L"c").size() << " units";
+    TearDown();
+    SetUp();
+
+    Connect(QlTestDb::PostgresConnect());
+    const CString q = Unique(L"qlp");
+    Exec(L"CREATE PROCEDURE " + q +
+         L"(IN a varchar(10), INOUT c varchar(10)) LANGUAGE plpgsql AS $$ BEGIN c := a; END $$");
+    m_cleanup.push_back(L"DROP PROCEDURE " + q);
+    EXPECT_EQ("", A(Run({L"public", q}, {{L"a", kFull.c_str()}, {L"c", L"x"}}))) << Listing();
+    EXPECT_TRUE(kFull == WideValue(L"c")) << WideValue(L"c").size() << " units " << Listing();
 }
 
 } // namespace
