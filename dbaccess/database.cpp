@@ -262,6 +262,7 @@ void CRDatabase::Close()
     }
     m_nDBMSKind = DBMS_OTHER;
     m_nLiteralRules = 0;
+    m_bDynamicTypes = false;
     m_nNarrowTextUtf8 = -1;
 }
 
@@ -274,6 +275,7 @@ void CRDatabase::DetectDBMSKind()
     if (nKind != DBMS_OTHER)
         m_nDBMSKind = nKind;
     m_nLiteralRules = strName == L"SQLite" ? literalSupplementaryAsChar : 0;
+    m_bDynamicTypes = strName == L"SQLite";
     RefreshLiteralRules();
 }
 

@@ -210,6 +210,9 @@ public:
     // other encoding. The recordset finds out with its first text column; every connection starts
     // unknown.
     int GetNarrowTextUtf8() const { return m_nNarrowTextUtf8; }
+    // Whether a column's declared type does not bound its values (SQLite: any integer column
+    // holds 64 bits, whatever its declaration says).
+    bool HasDynamicTypes() const { return m_bDynamicTypes; }
     void SetNarrowTextUtf8(int nState) { m_nNarrowTextUtf8 = nState; }
 
     // Data sources (filter 0 user, 1 system, other all) and drivers; false when no environment
@@ -238,8 +241,9 @@ private:
     CString m_strConnect;           // completed connection string of the last Open
     UINT m_nQueryTimeout = 0;       // seconds, set on every statement; 0 none
     DBMSKind m_nDBMSKind = DBMS_OTHER;
-    UINT m_nLiteralRules = 0;   // literal* bits
-    LONGLONG m_nStartTime = 0;  // GetTickMs when the last ExecuteSQL began
-    LONGLONG m_nEndTime = 0;    // and when its SQLExecDirectW returned
-    int m_nNarrowTextUtf8 = -1; // see GetNarrowTextUtf8
+    UINT m_nLiteralRules = 0;     // literal* bits
+    LONGLONG m_nStartTime = 0;    // GetTickMs when the last ExecuteSQL began
+    LONGLONG m_nEndTime = 0;      // and when its SQLExecDirectW returned
+    int m_nNarrowTextUtf8 = -1;   // see GetNarrowTextUtf8
+    bool m_bDynamicTypes = false; // see HasDynamicTypes
 };

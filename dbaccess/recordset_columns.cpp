@@ -177,11 +177,25 @@ bool CRRecordset::DescribeColumns()
                 capSize();
             }
             break;
-        case SQL_DATETIME:
         case SQL_TIME:
+        case SQL_TYPE_TIME:
+            // A MySQL or MariaDB TIME is a duration from -838:59:59 to 838:59:59: the time
+            // structure keeps neither its sign nor hours past a day, so it is read as text.
+            if (m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL)
+            {
+                kind = Wide;
+                cType = SQL_C_WCHAR;
+                capped = 32; // the driver gives the size of "hh:mm:ss"
+                if (m_pDatabase->GetNarrowTextUtf8() == 1)
+                    kind = Utf8;
+                break;
+            }
+            kind = Timestamp;
+            cType = SQL_C_TIMESTAMP;
+            break;
+        case SQL_DATETIME:
         case SQL_TIMESTAMP:
         case SQL_TYPE_DATE:
-        case SQL_TYPE_TIME:
         case SQL_TYPE_TIMESTAMP:
             kind = Timestamp;
             cType = SQL_C_TIMESTAMP;
@@ -263,6 +277,16 @@ bool CRRecordset::DescribeColumns()
             }
             break;
         default: break; // not read
+        }
+        // Every SQLite integer is 64 bits wide (row ids above all), whatever the column's
+        // declaration; its driver still calls them SQL_INTEGER or SQL_SMALLINT and cuts a
+        // larger value to the declared width without a word. Results read for showing and
+        // saving (numbers as text) take them whole.
+        if (kind == Value && numericAsText && m_pDatabase && m_pDatabase->HasDynamicTypes() &&
+            (sqlType == SQL_INTEGER || sqlType == SQL_SMALLINT || sqlType == SQL_TINYINT))
+        {
+            cType = SQL_C_SBIGINT;
+            valueSize = 8;
         }
 
         rec.nCType = cType;

@@ -115,8 +115,10 @@ TEST_F(MemCursor, BadColumnsAndTypesAreRefusedWithTheirMessages)
     double d = 0;
     EXPECT_EQ(ThrownMessage([&] { c->GetFieldDouble(3, d); }), L"Unknown data type -8");
     EXPECT_EQ(Text(*c, 3), L"1.25");
+    // SQLite integers, read for showing, are 64 bits wide.
     bool b = false;
-    EXPECT_EQ(ThrownMessage([&] { c->GetFieldBool(1, b); }), L"Unknown data type 4");
+    EXPECT_EQ(ThrownMessage([&] { c->GetFieldBool(1, b); }), L"Unknown data type -25");
+    EXPECT_EQ(c->GetColumnCType(1), SQL_C_SBIGINT);
 }
 
 TEST_F(MemCursor, DoublesOutsideTheLongRangeAreRefused)

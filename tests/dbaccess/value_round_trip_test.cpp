@@ -231,8 +231,9 @@ TEST_P(ValueRoundTrip, NumbersAsTextWrittenBackStoreTheSameValue)
         ASSERT_TRUE(cursor->MoveFirst());
         for (; !cursor->IsEOF(); cursor->MoveNext())
         {
-            int id = 0;
-            ASSERT_TRUE(cursor->GetFieldInt(1, id));
+            CString idText;
+            ASSERT_TRUE(cursor->GetFieldText(1, idText));
+            const int id = _wtoi(idText);
             CString d, f;
             if (!cursor->GetFieldText(2, d))
                 d = L"NULL";

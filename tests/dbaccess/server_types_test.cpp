@@ -1,0 +1,195 @@
+// Values of the types each server has beyond the common ones (intervals, addresses, arrays,
+// JSON, bit strings, unsigned 64-bit numbers, years, geometry ...) read through every cursor
+// kind the program uses: each reads without an error and shows the server's own text.
+#include "recordset_test_util.h"
+
+#include "dbaccess/error_report.h"
+#include "dbaccess/mem_cursor.h"
+
+using namespace QlRsTest;
+
+namespace {
+
+enum class Kind
+{
+    Recordset,
+    MemBound,
+    MemUnbound
+};
+
+struct TypesParam
+{
+    Db db;
+    Kind kind;
+};
+
+std::string ParamName(const testing::TestParamInfo<TypesParam>& info)
+{
+    static const char* kinds[] = {"Recordset", "MemBound", "MemUnbound"};
+    return std::string(DbName(info.param.db)) + "_" + kinds[static_cast<int>(info.param.kind)];
+}
+
+// An expression and the text the program shows for it; nullptr: the server's own text of it
+// (CAST to text), read in the same row.
+struct TypedValue
+{
+    const wchar_t* expression;
+    const wchar_t* shown;
+};
+
+const TypedValue kPostgres[] = {
+    {L"interval '1 day 02:03:04.5'", nullptr},
+    {L"inet '192.168.0.1/24'", nullptr},
+    {L"cidr '10.0.0.0/8'", nullptr},
+    {L"macaddr '08:00:2b:01:02:03'", nullptr},
+    {L"uuid 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11'", L"A0EEBC99-9C0B-4EF8-BB6D-6BB9BD380A11"},
+    {L"json '{\"a\": [1, 2, \"x\"]}'", nullptr},
+    {L"jsonb '{\"b\": null, \"a\": 1}'", nullptr},
+    {L"xml '<a><b>1</b></a>'", nullptr},
+    {L"ARRAY[1, 2, 3]", nullptr},
+    {L"ARRAY['a b', 'c''d', NULL]", nullptr},
+    {L"point(1.5, 2)", nullptr},
+    {L"box(point(0, 0), point(1, 1))", nullptr},
+    {L"B'1010'", nullptr},
+    {L"int4range(1, 5)", nullptr},
+    {L"tsvector 'a fat cat'", nullptr},
+    {L"time '13:14:15.123'", nullptr},
+    {L"timetz '13:14:15+02'", nullptr},
+    {L"'NaN'::numeric", nullptr},
+    {L"12345678901234567890.123456789::numeric(40,9)", nullptr},
+    {L"'c'::char(3)", L"c  "},
+    {L"'name'::name", nullptr},
+    {L"9223372036854775807::bigint", nullptr},
+    {L"(-32768)::smallint", nullptr},
+};
+
+const TypedValue kMariaDB[] = {
+    {L"18446744073709551615", L"18446744073709551615"},
+    {L"CAST(18446744073709551615 AS UNSIGNED)", L"18446744073709551615"},
+    {L"CAST(-9223372036854775808 AS SIGNED)", L"-9223372036854775808"},
+    {L"CAST('-838:59:59' AS TIME)", L"-838:59:59"},
+    {L"CAST('2024-02-29 23:59:59.123456' AS DATETIME(6))", L"2024/02/29 23:59:59.123"},
+    {L"CAST('-01:02:03.5' AS TIME(1))", L"-01:02:03.5"},
+    {L"CAST(12345678901234567890.123456789 AS DECIMAL(40,9))", nullptr},
+    {L"JSON_OBJECT('a', 1, 'b', 'x')", nullptr},
+    {L"INET6_NTOA(INET6_ATON('::1'))", nullptr},
+    {L"CONCAT('caf', CHAR(0xC3A9 USING utf8mb4))", nullptr},
+};
+
+const TypedValue kSQLite[] = {
+    {L"9223372036854775807", nullptr},
+    {L"-9223372036854775808", nullptr},
+    {L"'2024-02-29 23:59:59.123'", nullptr},
+    {L"x'00ff41' IS NOT NULL", nullptr},
+    {L"1e308", nullptr},
+};
+
+class ServerTypes : public testing::TestWithParam<TypesParam>
+{
+protected:
+    void SetUp() override { conn = std::make_unique<Connection>(GetParam().db); }
+
+    std::unique_ptr<Zelt::ICursor> Open(const CString& sql)
+    {
+        auto rs = std::make_unique<CRRecordset>(conn->database.get());
+        switch (GetParam().kind)
+        {
+        case Kind::Recordset: rs->Open(sql, RS_STATIC, RS_NUMERIC_AS_TEXT); return rs;
+        case Kind::MemBound:
+            rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_NUMERIC_AS_TEXT);
+            return std::make_unique<Zelt::CMemCursor>(std::move(rs));
+        default:
+            rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT);
+            return std::make_unique<Zelt::CMemCursor>(std::move(rs));
+        }
+    }
+
+    // Reads "SELECT e, CAST(e AS text)" and gives the two texts.
+    void Read(const TypedValue& value, CString& shown, CString& server)
+    {
+        const Db db = GetParam().db;
+        const CString text = db == Db::MariaDB ? L"CHAR" : L"TEXT";
+        const CString sql = CString(L"SELECT ") + value.expression + L" AS v, CAST(" +
+                            value.expression + L" AS " + text + L") AS t";
+        const std::wstring error = ThrownMessage([&] {
+            auto cursor = Open(sql);
+            ASSERT_TRUE(cursor->MoveFirst());
+            ASSERT_FALSE(cursor->IsEOF());
+            cursor->GetFieldText(1, shown);
+            cursor->GetFieldText(2, server);
+        });
+        EXPECT_EQ(error, L"") << CStringA(sql).GetString();
+    }
+
+    void Check(const TypedValue* values, size_t count)
+    {
+        for (size_t i = 0; i < count; ++i)
+        {
+            CString shown, server;
+            Read(values[i], shown, server);
+            const CString expected = values[i].shown ? CString(values[i].shown) : server;
+            EXPECT_EQ(std::string(CStringA(shown)), std::string(CStringA(expected)))
+                << CStringA(values[i].expression).GetString();
+        }
+    }
+
+    std::unique_ptr<Connection> conn;
+};
+
+TEST_P(ServerTypes, ShowTheServersText)
+{
+    switch (GetParam().db)
+    {
+    case Db::PostgreSQL: Check(kPostgres, std::size(kPostgres)); break;
+    case Db::MariaDB: Check(kMariaDB, std::size(kMariaDB)); break;
+    default: Check(kSQLite, std::size(kSQLite)); break;
+    }
+}
+
+// SQLite keeps 64-bit integers in columns of any integer declaration; the driver calls them
+// SQL_INTEGER or SQL_SMALLINT all the same.
+TEST_P(ServerTypes, SQLiteIntegerColumnsKeepSixtyFourBits)
+{
+    if (GetParam().db != Db::SQLite)
+        GTEST_SKIP();
+    const CString table = conn->Table(L"ints");
+    conn->Exec(L"CREATE TABLE " + table + L" (id INTEGER PRIMARY KEY, n INTEGER, s SMALLINT)");
+    conn->Exec(L"INSERT INTO " + table +
+               L" VALUES (1099511627776, 9223372036854775807, -9223372036854775808)");
+    std::unique_ptr<Zelt::ICursor> cursor;
+    EXPECT_EQ(ThrownMessage([&] {
+                  cursor = Open(L"SELECT id, n, s FROM " + table);
+                  cursor->MoveFirst();
+              }),
+              L"");
+    ASSERT_TRUE(cursor && !cursor->IsEOF());
+    CString id, n, small;
+    try
+    {
+        cursor->GetFieldText(1, id);
+        cursor->GetFieldText(2, n);
+        cursor->GetFieldText(3, small);
+    }
+    catch (CException* e)
+    {
+        ADD_FAILURE() << CStringA(FormatErrorText(e)).GetString();
+        e->Delete();
+    }
+    EXPECT_EQ(std::string(CStringA(id)), "1099511627776");
+    EXPECT_EQ(std::string(CStringA(n)), "9223372036854775807");
+    EXPECT_EQ(std::string(CStringA(small)), "-9223372036854775808");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllDatabases, ServerTypes,
+                         testing::Values(TypesParam{Db::SQLite, Kind::Recordset},
+                                         TypesParam{Db::SQLite, Kind::MemBound},
+                                         TypesParam{Db::SQLite, Kind::MemUnbound},
+                                         TypesParam{Db::PostgreSQL, Kind::Recordset},
+                                         TypesParam{Db::PostgreSQL, Kind::MemBound},
+                                         TypesParam{Db::PostgreSQL, Kind::MemUnbound},
+                                         TypesParam{Db::MariaDB, Kind::Recordset},
+                                         TypesParam{Db::MariaDB, Kind::MemBound},
+                                         TypesParam{Db::MariaDB, Kind::MemUnbound}),
+                         ParamName);
+
+} // namespace
