@@ -1,7 +1,8 @@
 // End to end: Cancel on the wait dialog of a long save from a table grid of the real program
 // stops after the current row and leaves a well-formed file: the HTML document is closed and
 // Python's parser reads the header and every finished row whole; the workbook is saved with
-// the rows so far and openpyxl reads them.
+// the rows so far and openpyxl reads them. A save of several tables cancelled in the first one
+// leaves no workbook: the writer closes it without saving before the application quits.
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
@@ -28,6 +29,8 @@ protected:
         db.ExecuteSQL(L"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
                       CString(std::to_wstring(kRows).c_str()) +
                       L") INSERT INTO big SELECT i, 'row ' || i || ' <&>', i * 0.5 FROM n");
+        db.ExecuteSQL(L"CREATE TABLE small (id integer)");
+        db.ExecuteSQL(L"INSERT INTO small VALUES (1), (2)");
         db.Close();
         m_folder = ql::ScratchFolder(L"save_cancel_" + ql::UniqueSuffix());
     }
@@ -113,6 +116,32 @@ TEST_F(SaveCancelE2E, CancelSavesTheRowsSoFarAsAWorkbook)
         ASSERT_EQ(std::to_wstring(i), row[0]);
         ASSERT_EQ(L"row " + std::to_wstring(i) + L" <&>", row[1]);
     }
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(SaveCancelE2E, CancelledSaveOfSeveralTablesLeavesNoWorkbook)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect()))) << program.Describe();
+    HWND tables = program.OpenTablesDialog({{L"", L"big"}, {L"", L"small"}});
+    ASSERT_NE(tables, nullptr);
+    const int kTablesSave = 1100;
+    ql::CProgram::Click(tables, kTablesSave);
+    HWND save = program.WaitForDialog(L"Save As");
+    ASSERT_NE(save, nullptr);
+    const std::wstring book = m_folder + L"\\tables.xlsx";
+    ASSERT_TRUE(ql::CProgram::ChooseSaveFile(save, book, L"Excel"));
+    HWND wait = program.WaitForDialog(L"Please wait...");
+    ASSERT_NE(wait, nullptr);
+    ASSERT_TRUE(
+        ql::WaitFor([&] { return _wtoi(ql::CProgram::Text(wait, kMessageLine).c_str()) > 0; }));
+    ASSERT_TRUE(program.CancelWaitDialog());
+
+    // The save is over once its wait dialog is gone; the Tables dialog stays open.
+    ASSERT_TRUE(ql::WaitFor([&] { return program.FindDialog(L"Please wait...") == nullptr; }));
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    EXPECT_FALSE(ql::FileExists(book));
+    EXPECT_FALSE(ql::FileExists(m_folder + L"\\tables.saving.xlsx"));
+    ql::CProgram::Click(tables, IDCANCEL);
     EXPECT_TRUE(program.Close());
 }
 
