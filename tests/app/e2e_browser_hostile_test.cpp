@@ -1,7 +1,8 @@
 // End to end on PostgreSQL: a table whose name holds blanks, quotes, an apostrophe, a backslash,
 // non-ASCII letters and mixed case goes through the tables tree's Copy Name and Rename; an
 // empty new name and a drop the database refuses show the database's error and leave the tree
-// and the data as they were.
+// and the data as they were. On MariaDB, names holding a backslash find their view text and
+// their table's triggers.
 #include "tests/app/e2e_browser_fixture.h"
 
 #include "resources/resource.h"
@@ -99,6 +100,57 @@ TEST_F(BrowserHostileE2E, CopyRenameAndRefusedChanges)
     const std::wstring refused = TakeMessageBox();
     EXPECT_NE(refused.find(L"State: 42P01"), std::wstring::npos) << Narrow(refused);
     EXPECT_EQ(m_program.FindTreeItem(tables, L"public", renamed), item);
+    EXPECT_TRUE(m_program.Close());
+}
+
+} // namespace
+
+namespace {
+
+class BrowserHostileMariaDBE2E : public CBrowserE2ETest
+{
+protected:
+    BrowserHostileMariaDBE2E() : CBrowserE2ETest(CScratchDatabase::mariadb) {}
+};
+
+// MariaDB reads a backslash in a string literal as an escape: names holding one must still
+// find their source text and triggers in the catalog.
+TEST_F(BrowserHostileMariaDBE2E, BackslashNamesFindTheirTextAndTriggers)
+{
+    const std::wstring table = L"Tab \\ 'q' \x00C4", view = L"V \\ 'q'", trigger = L"trg \\ x";
+    m_db.Exec((L"CREATE TABLE " + Quoted(table, L'`') + L" (id int, qty int)").c_str());
+    m_db.Exec((L"CREATE TRIGGER " + Quoted(trigger, L'`') + L" BEFORE INSERT ON " +
+               Quoted(table, L'`') + L" FOR EACH ROW SET NEW.qty = 1")
+                  .c_str());
+    m_db.Exec((L"CREATE VIEW " + Quoted(view, L'`') + L" AS SELECT 1 AS id").c_str());
+    const std::wstring definition(
+        m_db.Query(L"SELECT VIEW_DEFINITION FROM INFORMATION_SCHEMA.VIEWS WHERE TABLE_SCHEMA = "
+                   L"database()")
+            .GetString());
+
+    HWND views = nullptr;
+    HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"", view, views);
+    ASSERT_NE(item, nullptr);
+    ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
+    ASSERT_TRUE(m_program.WaitForActiveChild(Quoted(view, L'`') + L" text"))
+        << "no script window: " << (m_program.FindMessageBox() ? "a message box" : "nothing");
+    EXPECT_EQ(m_program.ActiveEditorText(), definition);
+
+    const HWND tables = m_program.FindChild(IDW_DBO_TABLES_TREE);
+    ASSERT_TRUE(m_program.ShowBarTab(L"Tables", tables));
+    item = m_program.FindTreeItem(tables, L"", table);
+    ASSERT_NE(item, nullptr);
+    ql::CProgram::TreeCommand(tables, item, ID_DBO_TRIGGERS);
+    const HWND dlg = m_program.WaitForDialog(Quoted(table, L'`') + L" information");
+    ASSERT_NE(dlg, nullptr);
+    HWND list = nullptr;
+    ASSERT_TRUE(ql::WaitFor(
+        [&] { return (list = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr; }));
+    EXPECT_EQ(m_program.ListItems(list, 0), (std::vector<std::wstring>{trigger}));
+    EXPECT_EQ(m_program.ListItems(list, 3), (std::vector<std::wstring>{L"+"})) << "Insert";
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
     EXPECT_TRUE(m_program.Close());
 }
 
