@@ -1,8 +1,9 @@
 // End to end on PostgreSQL, each test in a database of its own: the database bar after
 // connecting (one schema shown expanded, names in case-insensitive order, an empty triggers
 // tab, Ctrl+F5 re-reading only the tab shown), the source text of a view and of a function
-// whose body is BEGIN ATOMIC, dropping a function, and the driver's properties, types and
-// functions from the Connect menu; the information dialog's Text page wrapping as last chosen.
+// whose body is BEGIN ATOMIC or that is overloaded, dropping a function, and the driver's
+// properties, types and functions from the Connect menu; the information dialog's Text page
+// wrapping as last chosen.
 #include "tests/app/e2e_browser_fixture.h"
 
 #include "editor/rce_messages.h"
@@ -138,6 +139,9 @@ TEST_F(BrowserPostgresE2E, FunctionTextAndDrop)
     m_db.Exec(L"CREATE FUNCTION f_atomic(a int) RETURNS int LANGUAGE sql "
               L"BEGIN ATOMIC SELECT a + 1; END");
     m_db.Exec(L"CREATE FUNCTION f_drop() RETURNS int LANGUAGE sql AS 'SELECT 1'");
+    // Overloads: both listed, and the text is the one made first.
+    m_db.Exec(L"CREATE FUNCTION f_over(a int) RETURNS int LANGUAGE sql AS 'SELECT 1'");
+    m_db.Exec(L"CREATE FUNCTION f_over(a text) RETURNS int LANGUAGE sql AS 'SELECT 2'");
     m_db.Exec(L"CREATE TABLE t (id int)");
     const std::wstring body(
         m_db.Query(L"SELECT pg_get_function_sqlbody('f_atomic'::regproc)").GetString());
@@ -150,6 +154,14 @@ TEST_F(BrowserPostgresE2E, FunctionTextAndDrop)
     ASSERT_TRUE(m_program.WaitForActiveChild(L"\"public\".f_atomic text"))
         << "no script window: " << (m_program.FindMessageBox() ? "a message box" : "nothing");
     EXPECT_EQ(Lf(m_program.ActiveEditorText()), body) << Narrow(m_program.ActiveEditorText());
+
+    const std::vector<std::wstring> names =
+        m_program.TreeChildren(procs, m_program.FindTreeItem(procs, L"public"));
+    EXPECT_EQ(std::count(names.begin(), names.end(), L"f_over"), 2);
+    ql::CProgram::TreeCommand(procs, m_program.FindTreeItem(procs, L"public", L"f_over"),
+                              ID_DBO_VIEW_TEXT);
+    ASSERT_TRUE(m_program.WaitForActiveChild(L"\"public\".f_over text"));
+    EXPECT_EQ(m_program.ActiveEditorText(), L"SELECT 1");
 
     item = m_program.FindTreeItem(procs, L"public", L"f_drop");
     ASSERT_NE(item, nullptr);
