@@ -63,7 +63,7 @@ TEST(BrowserOracleE2E, InvalidMarksPackagesAndCompileErrors)
     ql::CProgram program;
     ASSERT_TRUE(program.StartConnected(std::wstring(log.Connect(L"Oracle", canned.ConnectKey()))));
     const HWND procs = program.FindChild(IDW_DBO_PROCS_TREE);
-    ASSERT_TRUE(program.ClickStripTab(program.FindChild(IDW_DBO_SWITCH), L"Procedures"));
+    ASSERT_TRUE(program.ShowBarTab(L"Procedures", procs));
     HTREEITEM item = nullptr;
     ASSERT_TRUE(ql::WaitFor([&] {
         return (item = program.FindTreeItem(procs, L"SALES", L"PKG_GOOD"));

@@ -811,8 +811,18 @@ public:
         PostMessageW(tree, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     }
 
+    // The same, sent: returns once the command has run. Only for commands that open no window
+    // of their own (Copy Name): the clipboard is then written and may be read, with no reader
+    // holding it open while the program writes.
+    static void TreeCommandNow(HWND tree, HTREEITEM node, UINT id)
+    {
+        SelectTreeItem(tree, node);
+        SendMessageW(tree, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    }
+
     // Clicks the tab of a tab strip that shows a tooltip per tab (the database bar's strip):
-    // the tab's rectangle is its tooltip tool's rectangle.
+    // the tab's rectangle is its tooltip tool's rectangle. False while there is no such tab to
+    // click.
     bool ClickStripTab(HWND strip, const std::wstring& title) const
     {
         // A tooltip is a pop-up: its owner is the strip's top-level window, so its tools
@@ -835,6 +845,9 @@ public:
                 ReadProcessMemory(m_process, remote.address, &info, sizeof(info), nullptr);
                 if (info.hwnd != strip || remote.ReadText(sizeof(TTTOOLINFOW), 255) != title)
                     continue;
+                // The strip places its tools when it paints: none yet, no tab to click.
+                if (IsRectEmpty(&info.rect))
+                    return false;
                 const LPARAM at = MAKELPARAM((info.rect.left + info.rect.right) / 2,
                                              (info.rect.top + info.rect.bottom) / 2);
                 PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -848,7 +861,7 @@ public:
     // Shows a tab of the database bar by a click on it; true once its tree is shown.
     bool ShowBarTab(const std::wstring& title, HWND tree) const
     {
-        return ClickStripTab(FindChild(kBarSwitchId), title) &&
+        return WaitFor([&] { return ClickStripTab(FindChild(kBarSwitchId), title); }) &&
                WaitFor([&] { return IsWindowVisible(tree) != FALSE; });
     }
 
