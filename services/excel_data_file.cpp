@@ -304,10 +304,14 @@ void CExcelDataFile::EndFile()
             m_workbook.Close(false);
             m_bWorkbookOpen = false;
         }
-        catch (CException*)
+        catch (CException* e)
         {
             DeleteFileW(strTemp);
-            throw;
+            // The user chose the target, not the temporary name: the message names the target.
+            CString text = ExceptionText(e);
+            e->Delete();
+            text.Replace(strTemp, strPath);
+            AfxThrowOleDispatchException(0, text);
         }
         if (!MoveFileExW(strTemp, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
         {

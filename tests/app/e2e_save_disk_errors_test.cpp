@@ -95,6 +95,8 @@ TEST_F(SaveDiskErrorsE2E, FullDiskStopsWithAClearErrorAndNoWorkbook)
     // The workbook is built beside the target and moved there only when complete.
     text = SaveExpectingError(folder + name + L".xlsx", L"Excel");
     EXPECT_NE(std::wstring::npos, text.find(L"disk")) << U8(text);
+    // The message names the file the user chose, not the temporary one beside it.
+    EXPECT_NE(std::wstring::npos, text.find(name + L".xlsx")) << U8(text);
     EXPECT_FALSE(ql::FileExists(folder + name + L".xlsx"));
     EXPECT_FALSE(ql::FileExists(folder + name + L".saving.xlsx"));
     EXPECT_TRUE(program.Close());
@@ -115,7 +117,7 @@ TEST_F(SaveDiskErrorsE2E, UnwritableFolderStopsWithAClearErrorAndNoFile)
                                        : type == std::wstring(L"HTML") ? L".htm"
                                                                        : L".xlsx";
         const std::wstring text = SaveExpectingError(folder + name + extension, type);
-        EXPECT_NE(std::wstring::npos, text.find(name.substr(1))) << U8(text);
+        EXPECT_NE(std::wstring::npos, text.find(name + extension)) << U8(text);
         EXPECT_FALSE(ql::FileExists(folder + name + extension)) << U8(type);
     }
     EXPECT_TRUE(program.Close());
