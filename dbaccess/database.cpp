@@ -2,6 +2,8 @@
 // and trace.
 #include "dbaccess/database.h"
 
+#include "dbaccess/connect_items.h"
+
 #include <cwchar>
 #include <cwctype>
 
@@ -178,6 +180,36 @@ bool CRDatabase::SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETUR
     return SQL_SUCCEEDED(nRet);
 }
 
+// Sets the connection options on m_hDbc (allocated) and connects it; the completed string goes
+// to pstrCompleted. nRet holds the failing call's code; SQL_NO_DATA is a cancelled dialog.
+bool CRDatabase::ConnectHandle(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd,
+                               UINT nConnectionTimeout, UINT nLoginTimeout,
+                               SQLUSMALLINT nCompletion, CString* pstrCompleted, SQLRETURN& nRet)
+{
+    nRet = SQL_SUCCESS;
+    if (dwOptions & openReadOnly)
+        SetConnectOption(SQL_ACCESS_MODE, SQL_MODE_READ_ONLY, &nRet);
+    if ((dwOptions & openUseCursorLib) && SQL_SUCCEEDED(nRet))
+        SetConnectOption(SQL_ODBC_CURSORS, SQL_CUR_USE_ODBC, &nRet);
+    if (SQL_SUCCEEDED(nRet))
+        SetConnectOption(SQL_LOGIN_TIMEOUT, nLoginTimeout, &nRet);
+    if (SQL_SUCCEEDED(nRet))
+        SetConnectOption(SQL_ATTR_CONNECTION_TIMEOUT, nConnectionTimeout, &nRet);
+    if (!SQL_SUCCEEDED(nRet))
+        return false;
+    SQLWCHAR szOut[513];
+    ZeroMemory(szOut, sizeof szOut);
+    SQLSMALLINT nOutLength = 0;
+    nRet = SQLDriverConnectW(m_hDbc, hWnd, const_cast<SQLWCHAR*>(pszConnect ? pszConnect : L""),
+                             SQL_NTS, szOut, 513, &nOutLength, nCompletion);
+    if (!SQL_SUCCEEDED(nRet))
+        return false;
+    szOut[512] = 0;
+    if (pstrCompleted != nullptr)
+        *pstrCompleted = reinterpret_cast<LPCWSTR>(szOut);
+    return true;
+}
+
 bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout,
                       UINT nLoginTimeout, UINT nQueryTimeout)
 {
@@ -198,29 +230,12 @@ bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConn
         m_hEnv = SQL_NULL_HENV;
     if (SQL_SUCCEEDED(nRet))
     {
-        if (dwOptions & openReadOnly)
-            SetConnectOption(SQL_ACCESS_MODE, SQL_MODE_READ_ONLY, &nRet);
-        if ((dwOptions & openUseCursorLib) && SQL_SUCCEEDED(nRet))
-            SetConnectOption(SQL_ODBC_CURSORS, SQL_CUR_USE_ODBC, &nRet);
-        if (SQL_SUCCEEDED(nRet))
-            SetConnectOption(SQL_LOGIN_TIMEOUT, nLoginTimeout, &nRet);
-        if (SQL_SUCCEEDED(nRet))
-            SetConnectOption(SQL_ATTR_CONNECTION_TIMEOUT, nConnectionTimeout, &nRet);
-        if (SQL_SUCCEEDED(nRet))
+        if (!ConnectHandle(pszConnect, dwOptions, hWnd, nConnectionTimeout, nLoginTimeout,
+                           nCompletion, &m_strConnect, nRet) &&
+            nRet == SQL_NO_DATA)
         {
-            SQLWCHAR szOut[513];
-            ZeroMemory(szOut, sizeof szOut);
-            SQLSMALLINT nOutLength = 0;
-            nRet = SQLDriverConnectW(m_hDbc, hWnd,
-                                     const_cast<SQLWCHAR*>(pszConnect ? pszConnect : L""), SQL_NTS,
-                                     szOut, 513, &nOutLength, nCompletion);
-            if (nRet == SQL_NO_DATA)
-            {
-                Close();
-                return false;
-            }
-            szOut[512] = 0;
-            m_strConnect = reinterpret_cast<LPCWSTR>(szOut);
+            Close();
+            return false;
         }
     }
     else
@@ -234,8 +249,67 @@ bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConn
         Close();
         throw pException;
     }
+    // The driver manager's cursor library reads every result whole anyway.
+    if (!(dwOptions & openUseCursorLib))
+        OpenStreamingConnection(pszConnect, dwOptions, nConnectionTimeout, nLoginTimeout);
     DetectDBMSKind();
     return true;
+}
+
+// Which driver answers is known only once connected (a data source name tells nothing), so the
+// streaming options go on a second connection made with the user's string and them; it replaces
+// the first when it opens, else the first stays as it is. The completed string stays the first
+// one's: the recent list and the title show what the user's own string gave.
+void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
+                                         UINT nConnectionTimeout, UINT nLoginTimeout)
+{
+    CString strDriver;
+    if (!GetDriverName(strDriver))
+        return;
+    const CString strStreaming = StreamingConnectString(pszConnect, strDriver);
+    if (strStreaming.IsEmpty())
+    {
+        m_bStreamingResults = UserStringStreams(pszConnect, strDriver);
+        return;
+    }
+    const SQLHDBC hFirst = m_hDbc;
+    SQLHDBC hSecond = SQL_NULL_HDBC;
+    if (!SQL_SUCCEEDED(SQLAllocConnect(m_hEnv, &hSecond)))
+        return;
+    m_hDbc = hSecond;
+    SQLRETURN nRet;
+    const bool bOpened = ConnectHandle(strStreaming, dwOptions, nullptr, nConnectionTimeout,
+                                       nLoginTimeout, SQL_DRIVER_NOPROMPT, nullptr, nRet);
+    if (!bOpened)
+    {
+        SQLFreeConnect(hSecond);
+        m_hDbc = hFirst;
+        return;
+    }
+    SQLDisconnect(hFirst);
+    SQLFreeConnect(hFirst);
+    m_bStreamingResults = true;
+}
+
+void CRDatabase::AddStreamingResult(IStreamingResult* pResult)
+{
+    if (pResult != nullptr)
+        m_streamingResults.push_back(pResult);
+}
+
+void CRDatabase::RemoveStreamingResult(IStreamingResult* pResult)
+{
+    for (size_t i = m_streamingResults.size(); i-- > 0;)
+        if (m_streamingResults[i] == pResult)
+            m_streamingResults.erase(m_streamingResults.begin() + static_cast<ptrdiff_t>(i));
+}
+
+void CRDatabase::ReadStreamingResultsToEnd()
+{
+    // Each result removes itself once read; a copy keeps the walk safe.
+    const std::vector<IStreamingResult*> results = m_streamingResults;
+    for (IStreamingResult* pResult : results)
+        pResult->ReadToEnd();
 }
 
 bool CRDatabase::Reconnect(DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout, UINT nLoginTimeout,
@@ -264,6 +338,9 @@ void CRDatabase::Close()
     m_nLiteralRules = 0;
     m_bDynamicTypes = false;
     m_nNarrowTextUtf8 = -1;
+    m_bStreamingResults = false;
+    // Results of the closed connection cannot be read any more.
+    m_streamingResults.clear();
 }
 
 void CRDatabase::DetectDBMSKind()
@@ -484,6 +561,7 @@ bool CRDatabase::BeginTrans()
 {
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
+    ReadStreamingResultsToEnd();
     SQLRETURN nRet;
     if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
@@ -494,6 +572,7 @@ bool CRDatabase::EndTrans(bool bCommit)
 {
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
+    ReadStreamingResultsToEnd();
     SQLRETURN nTransact = SQLTransact(m_hEnv, m_hDbc, bCommit ? SQL_COMMIT : SQL_ROLLBACK);
     // The failure's diagnostics are read before the next call on the connection replaces them.
     Zelt::CRDBException* pException = nullptr;

@@ -130,10 +130,29 @@ public:
     bool GetConnectionTimeout(DWORD& nValue);
     bool GetLoginTimeout(DWORD& nValue);
 
-    // Transactions: false at once while closed; driver failures throw.
+    // Transactions: false at once while closed; driver failures throw. Both read the results
+    // registered below to their end first.
     bool BeginTrans();
     bool EndTrans(bool bCommit);
     bool IsInTransaction();
+
+    // True when the driver hands over forward-only results as they are fetched (SQLite with
+    // StepAPI=1, psqlODBC with UseDeclareFetch=1): Open adds those options where the user's
+    // string does not choose, on a second connection it adopts when that one opens.
+    bool IsStreamingResults() const { return m_bStreamingResults; }
+
+    // A result still being read from the driver. Such a statement does not survive the end of a
+    // transaction on either driver (SQLite reports a silent end of data, psqlODBC a sequence
+    // error), so before a transaction begins or ends every registered result is read whole.
+    class IStreamingResult
+    {
+    public:
+        virtual ~IStreamingResult() {}
+        virtual void ReadToEnd() = 0;
+    };
+    void AddStreamingResult(IStreamingResult* pResult);
+    void RemoveStreamingResult(IStreamingResult* pResult);
+    void ReadStreamingResultsToEnd();
 
     // Driver manager trace.
     bool StartTrace(LPCWSTR pszTraceFile);
@@ -235,6 +254,11 @@ private:
     };
     static CString QuoteText(UINT nKind, const wchar_t* pText, int nLength, UINT nRules);
     bool SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet = nullptr);
+    bool ConnectHandle(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout,
+                       UINT nLoginTimeout, SQLUSMALLINT nCompletion, CString* pstrCompleted,
+                       SQLRETURN& nRet);
+    void OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions, UINT nConnectionTimeout,
+                                 UINT nLoginTimeout);
 
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC; // the connection is open exactly while this is set
@@ -246,4 +270,6 @@ private:
     LONGLONG m_nEndTime = 0;      // and when its SQLExecDirectW returned
     int m_nNarrowTextUtf8 = -1;   // see GetNarrowTextUtf8
     bool m_bDynamicTypes = false; // see HasDynamicTypes
+    bool m_bStreamingResults = false;
+    std::vector<IStreamingResult*> m_streamingResults;
 };

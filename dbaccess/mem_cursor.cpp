@@ -111,6 +111,7 @@ CMemCursor::CMemCursor(std::unique_ptr<ICursor> source) : m_source(std::move(sou
     m_nExecutionTime = m_source->GetExecutionTime();
     m_bNumericAsText = m_source->IsNumericAsText();
     m_strSQL = m_source->GetSQL();
+    m_strTableName = m_source->GetTableName();
     const short count = m_source->GetColumnCount();
     if (count < 1)
         return;
@@ -144,7 +145,7 @@ CMemCursor::~CMemCursor()
 
 void CMemCursor::Close()
 {
-    m_source.reset();
+    DeleteSource();
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_blocks.clear();
@@ -253,7 +254,39 @@ void* CMemCursor::Allocate(size_t size)
 
 void CMemCursor::DeleteSource()
 {
+    if (m_pWatchedDatabase != nullptr)
+    {
+        m_pWatchedDatabase->RemoveStreamingResult(this);
+        m_pWatchedDatabase = nullptr;
+    }
     m_source.reset();
+}
+
+void CMemCursor::ReadToEndBeforeTransactions(CRDatabase* pDatabase)
+{
+    if (m_pWatchedDatabase != nullptr || pDatabase == nullptr || !m_source)
+        return;
+    m_pWatchedDatabase = pDatabase;
+    pDatabase->AddStreamingResult(this);
+}
+
+void CMemCursor::ReadToEnd()
+{
+    if (!m_source)
+        return;
+    const int current = m_nCurrentRow;
+    if (m_rows.empty() && !ReadFirstSourceRow())
+        return;
+    while (m_source && !m_source->IsEOF())
+    {
+        if (!m_source->MoveNext())
+            break;
+        if (!m_source->IsEOF())
+            FetchRow();
+    }
+    if (m_source && m_source->IsEOF())
+        DeleteSource();
+    m_nCurrentRow = current;
 }
 
 void CMemCursor::FetchRow()

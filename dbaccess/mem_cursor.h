@@ -4,13 +4,14 @@
 #pragma once
 
 #include "dbaccess/cursor.h"
+#include "dbaccess/database.h"
 
 #include <memory>
 #include <vector>
 
 namespace Zelt {
 
-class CMemCursor : public ICursor
+class CMemCursor : public ICursor, private CRDatabase::IStreamingResult
 {
 public:
     explicit CMemCursor(std::unique_ptr<ICursor> source);
@@ -29,7 +30,8 @@ public:
     const CColumnDesc* GetColumn(UINT col) override;
     int GetRecordCount() override { return static_cast<int>(m_rows.size()); }
     CString GetSQL() override { return m_strSQL; }
-    CString GetTableName() override { return CString(); }
+    // The source's table (taken when the cursor is made), so rows can be saved through it.
+    CString GetTableName() override { return m_strTableName; }
     CString GetCursorName() override { return CString(); }
     CString GetColumnName(UINT col) override;
     bool IsDecimalColumn(UINT col) override;
@@ -71,6 +73,12 @@ public:
     bool GetFieldBool(UINT col, bool& value) override;
     bool GetFieldText(UINT col, CString& value) override;
     bool GetFieldTextA(UINT col, CStringA& value) override;
+
+    // The source streams from pDatabase: every row left is read before a transaction on that
+    // connection begins or ends (the statement would not survive it).
+    void ReadToEndBeforeTransactions(CRDatabase* pDatabase);
+    // Reads every row the source has left; the current row stays.
+    void ReadToEnd() override;
 
     // Bytes held for the rows read so far (row items and their values).
     size_t GetMemoryUsed() const { return m_nArenaUsed + m_rows.capacity() * sizeof(void*); }
@@ -123,6 +131,8 @@ private:
     ULONGLONG m_nExecutionTime = 0;
     bool m_bNumericAsText = false;
     CString m_strSQL;
+    CString m_strTableName;
+    CRDatabase* m_pWatchedDatabase = nullptr;
     std::vector<CColumnEntry> m_columns;
     std::vector<CItemInfo*> m_rows;
     int m_nCurrentRow = -1;

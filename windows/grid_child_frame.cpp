@@ -333,7 +333,9 @@ UINT CGridChildFrame::GetGridOptions() const
 
 void CGridChildFrame::ApplyOptions()
 {
-    const bool bForwardOnly = m_bForwardOnly || (m_pCursor && m_pCursor->IsForwardOnly());
+    // The grid's own cursor decides: a memory cursor keeps every row already, so the grid's row
+    // cache stays at its usual size over it; only a bare forward-only cursor needs them all.
+    const bool bForwardOnly = m_pCursor && m_pCursor->IsForwardOnly();
     m_view.m_bUseCache = (bForwardOnly || theSettings.m_bUseCache) ? 1 : 0;
     m_view.m_nCacheSize = bForwardOnly ? 0x7FFFFFFF : theSettings.m_nCacheSize;
     m_view.m_bShowMarkers = theSettings.m_bDebug ? 1 : 0;
@@ -454,9 +456,12 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
     pRecordset->SetQueryTimeout(db.GetQueryTimeout());
     if (CMainFrame* pMain = GetMainFrame())
         pMain->UpdateWindow();
-    const UINT nType = ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan)
-                           ? RS_FORWARD_ONLY
-                           : m_pHelper->GetCursorType();
+    // A connection that streams its results gets a forward-only statement read on demand into a
+    // memory cursor: the first screen comes before the driver has read the whole result.
+    const UINT nType =
+        ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan || db.IsStreamingResults())
+            ? RS_FORWARD_ONLY
+            : m_pHelper->GetCursorType();
     UINT nOptions = RS_NUMERIC_AS_TEXT;
     if (m_nKind == kGridPlan)
         nOptions |= RS_READONLY | RS_UNBOUND;
@@ -519,6 +524,8 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
                 m_pHelper->ReadToMemCursor(AfxGetMainWnd(), cursor.release(), m_nKind == kGridPlan);
             if (pMem == nullptr)
                 return;
+            if (m_pHelper->GetDatabase().IsStreamingResults())
+                pMem->ReadToEndBeforeTransactions(&m_pHelper->GetDatabase());
             cursor.reset(pMem);
         }
         m_bForwardOnly = bForwardOnly;

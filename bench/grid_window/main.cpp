@@ -100,10 +100,15 @@ int main()
     Pump();
     const double close = Now() - t0;
 
-    printf("first_screen=%.3f end=%.3f close=%.3f rows=%d peak_private_bytes=%zu\n", firstScreen,
-           end, close, rows, PeakPrivateBytes());
-    fflush(stdout);
+    const size_t peak = PeakPrivateBytes();
+    t0 = Now();
     AfxGetApp()->m_pMainWnd = nullptr;
     pHost->DestroyWindow();
+    Pump();
+    helper.Close();
+    const double teardown = Now() - t0;
+    printf("first_screen=%.3f end=%.3f close=%.3f teardown=%.3f rows=%d peak_private_bytes=%zu\n",
+           firstScreen, end, close, teardown, rows, peak);
+    fflush(stdout);
     return 0;
 }

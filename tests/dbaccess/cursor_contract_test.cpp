@@ -129,7 +129,7 @@ TEST_P(CursorContract, DescribesItsColumns)
     EXPECT_EQ(c->GetColumnCType(3), SQL_C_DOUBLE);
     EXPECT_EQ(c->GetColumnCType(5), SQL_C_WCHAR);
     EXPECT_EQ(c->GetColumnCType(8), SQL_C_TIMESTAMP);
-    EXPECT_EQ(W(c->GetTableName()), IsMem() ? L"" : W(table));
+    EXPECT_EQ(W(c->GetTableName()), W(table));
 }
 
 TEST_P(CursorContract, ReadsForwardToTheEndAndKnowsTheCount)

@@ -1,0 +1,153 @@
+#include "dbaccess/connect_items.h"
+
+namespace {
+
+bool IsBlank(wchar_t ch)
+{
+    return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
+}
+
+// One item of a connection string: where it starts and ends (after its ';' when there is one),
+// its name and its value.
+struct CItem
+{
+    const wchar_t* pBegin = nullptr;
+    const wchar_t* pEnd = nullptr;
+    CString strName;
+    CString strValue;
+};
+
+// Reads the item at p (leading ';' and blanks skipped); false at the end of the string.
+bool NextItem(const wchar_t*& p, CItem& item)
+{
+    while (*p == L';' || IsBlank(*p))
+        ++p;
+    if (*p == 0)
+        return false;
+    item = CItem();
+    item.pBegin = p;
+    const wchar_t* nameStart = p;
+    while (*p != 0 && *p != L'=' && *p != L';')
+        ++p;
+    item.strName = CString(nameStart, static_cast<int>(p - nameStart));
+    item.strName.Trim();
+    if (*p == L'=')
+    {
+        ++p;
+        while (IsBlank(*p))
+            ++p;
+        if (*p == L'{')
+        {
+            ++p;
+            while (*p != 0)
+            {
+                if (*p == L'}')
+                {
+                    if (p[1] != L'}')
+                    {
+                        ++p;
+                        break;
+                    }
+                    ++p; // "}}" is one '}'
+                }
+                item.strValue += *p;
+                ++p;
+            }
+            while (*p != 0 && *p != L';')
+                ++p;
+        }
+        else
+        {
+            const wchar_t* valueStart = p;
+            while (*p != 0 && *p != L';')
+                ++p;
+            item.strValue = CString(valueStart, static_cast<int>(p - valueStart));
+            item.strValue.Trim();
+        }
+    }
+    if (*p == L';')
+        ++p;
+    item.pEnd = p;
+    return true;
+}
+
+} // namespace
+
+bool FindConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue)
+{
+    if (pszConnect == nullptr || pszKey == nullptr)
+        return false;
+    const wchar_t* p = pszConnect;
+    CItem item;
+    while (NextItem(p, item))
+    {
+        if (item.strName.CompareNoCase(pszKey) == 0)
+        {
+            if (pValue != nullptr)
+                *pValue = item.strValue;
+            return true;
+        }
+    }
+    return false;
+}
+
+CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue)
+{
+    CString result;
+    const wchar_t* p = pszConnect != nullptr ? pszConnect : L"";
+    CItem item;
+    while (NextItem(p, item))
+    {
+        if (item.strName.CompareNoCase(pszKey) == 0)
+            continue;
+        result.Append(item.pBegin, static_cast<int>(item.pEnd - item.pBegin));
+        if (result.GetLength() > 0 && result[result.GetLength() - 1] != L';')
+            result += L';';
+    }
+    result += pszKey;
+    result += L'=';
+    result += pszValue;
+    result += L';';
+    return result;
+}
+
+namespace {
+
+bool IsDriver(LPCWSTR pszDriverName, LPCWSTR pszStem)
+{
+    CString name(pszDriverName != nullptr ? pszDriverName : L"");
+    name.MakeLower();
+    return name.Find(pszStem) == 0;
+}
+
+bool HasNonEmptyItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullptr)
+{
+    CString value;
+    const bool found = FindConnectItem(pszConnect, pszKey, &value) && !value.IsEmpty();
+    if (pValue != nullptr)
+        *pValue = value;
+    return found;
+}
+
+} // namespace
+
+CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName)
+{
+    if (!IsDriver(pszDriverName, L"psqlodbc") || HasNonEmptyItem(pszConnect, L"UseDeclareFetch"))
+        return CString();
+    CString result = SetConnectItem(pszConnect, L"UseDeclareFetch", L"1");
+    // A fetch size of the user's own (also in the driver's short form) stays.
+    if (!HasNonEmptyItem(pszConnect, L"Fetch") && !HasNonEmptyItem(pszConnect, L"A7"))
+        result = SetConnectItem(result, L"Fetch", L"100");
+    return result;
+}
+
+bool UserStringStreams(LPCWSTR pszConnect, LPCWSTR pszDriverName)
+{
+    CString value;
+    if (IsDriver(pszDriverName, L"psqlodbc"))
+        return HasNonEmptyItem(pszConnect, L"UseDeclareFetch", &value) && value != L"0";
+    if (IsDriver(pszDriverName, L"libsqlite") || IsDriver(pszDriverName, L"sqlite"))
+        return HasNonEmptyItem(pszConnect, L"StepAPI", &value) && value != L"0";
+    return false;
+}

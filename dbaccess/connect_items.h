@@ -1,0 +1,26 @@
+// Items of ODBC connection strings ("key=value;..."; a value in braces may hold ';' and "}}"), and
+// the driver options this program adds to the user's string so that forward-only results are
+// handed over as they are fetched instead of being read whole when the statement runs.
+#pragma once
+
+#include "framework/core.h"
+
+// True when the string has an item named pszKey (case-insensitive); its value, trimmed and
+// without braces, goes to pValue.
+bool FindConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullptr);
+
+// The string without its items named pszKey, ended by ';', with "key=value;" appended.
+CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
+
+// The user's connection string with the streaming options of the driver whose file name
+// (SQL_DRIVER_NAME) is given: psqlODBC fetches through a server cursor 100 rows at a time
+// (UseDeclareFetch=1;Fetch=100). Empty when the driver has no such option to add or the user's
+// string already chooses it (an empty value chooses nothing).
+//
+// SQLite's driver streams with StepAPI=1 but then reports every column without a declared type
+// (expressions, "SELECT 1", untyped tables) as VARCHAR, so it is only used when the user asks.
+CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName);
+
+// Whether a connection made with the user's string by that driver streams forward-only results
+// already: StepAPI (SQLite) or UseDeclareFetch (psqlODBC) given and not 0.
+bool UserStringStreams(LPCWSTR pszConnect, LPCWSTR pszDriverName);

@@ -1,0 +1,185 @@
+// Connections that hand over forward-only results as they are fetched: the options added to the
+// user's string, what the drivers do with them, and memory cursors over such results across
+// transactions on the same connection.
+#include "conn_test_util.h"
+#include "recordset_test_util.h"
+
+#include "dbaccess/connect_items.h"
+#include "dbaccess/mem_cursor.h"
+
+using namespace QlRsTest;
+
+namespace {
+
+TEST(ConnectItems, FoundAndReplacedByWholeNameOutsideBraces)
+{
+    CString value;
+    EXPECT_TRUE(FindConnectItem(L"Driver={A;StepAPI=0};stepapi = 1 ;", L"StepAPI", &value));
+    EXPECT_EQ(value, L"1");
+    EXPECT_FALSE(FindConnectItem(L"MyStepAPI=1;StepAPIs=1", L"StepAPI"));
+    EXPECT_TRUE(FindConnectItem(L"DSN=x;StepAPI=;", L"StepAPI", &value));
+    EXPECT_EQ(value, L"");
+
+    EXPECT_EQ(SetConnectItem(L"DSN=x;StepAPI=;Timeout=5", L"StepAPI", L"1"),
+              L"DSN=x;Timeout=5;StepAPI=1;");
+    EXPECT_EQ(SetConnectItem(L"PWD={a;StepAPI=0}", L"StepAPI", L"1"),
+              L"PWD={a;StepAPI=0};StepAPI=1;");
+    EXPECT_EQ(SetConnectItem(L"", L"Fetch", L"100"), L"Fetch=100;");
+}
+
+TEST(ConnectItems, StreamingOptionsOnlyForPsqlODBCWhereTheUsersStringIsSilent)
+{
+    EXPECT_EQ(StreamingConnectString(L"DSN=pg;UID=u", L"psqlodbcw.so"),
+              L"DSN=pg;UID=u;UseDeclareFetch=1;Fetch=100;");
+    EXPECT_EQ(StreamingConnectString(L"DSN=pg;Fetch=5000;", L"PSQLODBC35W.DLL"),
+              L"DSN=pg;Fetch=5000;UseDeclareFetch=1;");
+    // The driver's completed string gives the fetch size in its short form.
+    EXPECT_EQ(StreamingConnectString(L"DSN=pg;A7=300;", L"psqlodbcw.so"),
+              L"DSN=pg;A7=300;UseDeclareFetch=1;");
+    EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=0;", L"psqlodbcw.so"), L"");
+    EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=;", L"psqlodbcw.so"),
+              L"DSN=pg;UseDeclareFetch=1;Fetch=100;");
+    // Other drivers, also one that answers as PostgreSQL, and SQLite (see the header) get none.
+    EXPECT_EQ(StreamingConnectString(L"DSN=f;", L"libquenlarkfake.so"), L"");
+    EXPECT_EQ(StreamingConnectString(L"Driver=SQLite3;", L"libsqlite3odbc.so"), L"");
+
+    EXPECT_TRUE(UserStringStreams(L"Driver=SQLite3;StepAPI=1", L"libsqlite3odbc.so"));
+    EXPECT_FALSE(UserStringStreams(L"DSN=;StepAPI=;", L"libsqlite3odbc.so"));
+    EXPECT_FALSE(UserStringStreams(L"StepAPI=0", L"libsqlite3odbc.so"));
+    EXPECT_TRUE(UserStringStreams(L"UseDeclareFetch=1", L"psqlodbcw.so"));
+    EXPECT_FALSE(UserStringStreams(L"UseDeclareFetch=1", L"libmaodbc.so"));
+}
+
+// A scratch table of n rows (id, v = 'v' || id), unique to this process and moment.
+CString MakeRows(Connection& conn, int n)
+{
+    static int counter = 0;
+    CString stem;
+    stem.Format(L"stream_%lu_%d", GetTickCount() % 100000, ++counter);
+    const CString table = conn.Table(stem);
+    conn.Exec(L"CREATE TABLE " + table + L" (id INTEGER PRIMARY KEY, v VARCHAR(20))");
+    conn.database->BeginTrans();
+    for (int i = 1; i <= n; ++i)
+    {
+        CString sql;
+        sql.Format(L"INSERT INTO %s VALUES (%d, 'v%d')", (LPCWSTR)table, i, i);
+        conn.database->ExecuteSQL(sql);
+    }
+    conn.database->EndTrans(true);
+    return table;
+}
+
+std::unique_ptr<Zelt::CMemCursor> OpenMem(Connection& conn, const CString& table)
+{
+    auto rs = std::make_unique<CRRecordset>(conn.database.get());
+    rs->Open(L"SELECT id, v FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT);
+    auto mem = std::make_unique<Zelt::CMemCursor>(std::move(rs));
+    if (conn.database->IsStreamingResults())
+        mem->ReadToEndBeforeTransactions(conn.database.get());
+    return mem;
+}
+
+CString TextAt(Zelt::ICursor& c, int row, UINT col)
+{
+    CString text;
+    if (c.SetAbsolutePosition(row))
+        c.GetFieldText(col, text);
+    return text;
+}
+
+TEST(StreamingConnection, SQLiteStepsThroughResultsOnlyWhenTheUserAsks)
+{
+    // Stepping shows in what a half-read result sees: a row changed on the same connection after
+    // the statement began but before the row was fetched comes with its new value.
+    for (bool asked : {true, false})
+    {
+        Connection conn(Db::SQLite);
+        ASSERT_TRUE(conn.database->Open(conn.file->Connect() + (asked ? L"StepAPI=1;" : L""),
+                                        CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+        EXPECT_EQ(conn.database->IsStreamingResults(), asked);
+        const CString table = MakeRows(conn, 2000);
+        CRRecordset rs(conn.database.get());
+        ASSERT_TRUE(rs.Open(L"SELECT id, v FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY,
+                            RS_NUMERIC_AS_TEXT));
+        conn.database->ExecuteSQL(L"UPDATE " + table + L" SET v='late' WHERE id=1900");
+        CString v;
+        int rows = 0;
+        for (; !rs.IsEOF(); rs.MoveNext(), ++rows)
+            if (rows == 1899)
+                rs.GetFieldText(2, v);
+        EXPECT_EQ(rows, 2000);
+        EXPECT_EQ(v, asked ? L"late" : L"v1900") << asked;
+    }
+}
+
+TEST(StreamingConnection, PostgreSQLFetchesThroughAServerCursorUnlessTheUserSaysOtherwise)
+{
+    for (bool silent : {true, false})
+    {
+        CRDatabase db;
+        ASSERT_TRUE(db.Open(silent ? QlTestDb::PostgresConnect()
+                                   : QlTestDb::PostgresConnect() + L"UseDeclareFetch=0;",
+                            CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+        EXPECT_EQ(db.IsStreamingResults(), silent);
+        EXPECT_EQ(db.GetConnect().Find(L"UseDeclareFetch=1"), -1);
+        CRRecordset rs(&db);
+        ASSERT_TRUE(rs.Open(L"SELECT g FROM generate_series(1, 1000) AS g", RS_FORWARD_ONLY, 0));
+        // The query asking is fetched through a cursor of its own as well.
+        EXPECT_EQ(
+            QlConnTest::QueryText(
+                db, L"SELECT count(*) FROM pg_cursors WHERE statement NOT LIKE '%pg_cursors%'"),
+            silent ? L"1" : L"0");
+    }
+}
+
+// A transaction begun or ended while a memory cursor is half way through a streaming result
+// would end the statement (SQLite: a silent early end, PostgreSQL after a rollback: a sequence
+// error); the cursor reads the rest first, so every row stays and edits are kept.
+TEST(StreamingConnection, MemoryCursorKeepsEveryRowAcrossTransactions)
+{
+    for (Db kind : {Db::SQLite, Db::PostgreSQL})
+    {
+        for (bool commit : {true, false})
+        {
+            Connection conn(kind);
+            if (kind == Db::SQLite)
+                conn.database->Open(conn.file->Connect() + L"StepAPI=1;", CRDatabase::openNoPrompt,
+                                    nullptr, 0, 0, 0);
+            ASSERT_TRUE(conn.database->IsStreamingResults()) << DbName(kind);
+            const CString table = MakeRows(conn, 1500);
+            auto mem = OpenMem(conn, table);
+            ASSERT_TRUE(mem->MoveFirst());
+            ASSERT_TRUE(mem->SetAbsolutePosition(10));
+            conn.database->BeginTrans();
+            conn.database->ExecuteSQL(L"UPDATE " + table + L" SET v='edited' WHERE id=5");
+            conn.database->EndTrans(commit);
+
+            Zelt::ICursor::CStatus status;
+            mem->GetStatus(status);
+            EXPECT_EQ(status.nCurrentRow, 9) << DbName(kind);
+            EXPECT_TRUE(status.bCountFinal) << DbName(kind);
+            EXPECT_EQ(mem->GetRecordCount(), 1500) << DbName(kind) << commit;
+            EXPECT_EQ(TextAt(*mem, 1500, 2), L"v1500");
+            CRDatabase other;
+            ASSERT_TRUE(
+                other.Open(kind == Db::SQLite ? conn.file->Connect() : QlTestDb::PostgresConnect(),
+                           CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+            EXPECT_EQ(QlConnTest::QueryText(other, L"SELECT v FROM " + table + L" WHERE id=5"),
+                      commit ? L"edited" : L"v5")
+                << DbName(kind);
+        }
+    }
+}
+
+TEST(StreamingConnection, MemoryCursorReportsItsStatementsTable)
+{
+    Connection conn(Db::SQLite);
+    const CString table = MakeRows(conn, 3);
+    auto mem = OpenMem(conn, table);
+    EXPECT_EQ(mem->GetTableName(), table);
+    mem->MoveLast();
+    // Still known once the source is gone.
+    EXPECT_EQ(mem->GetTableName(), table);
+}
+
+} // namespace
