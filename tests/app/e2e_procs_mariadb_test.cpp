@@ -66,23 +66,29 @@ protected:
 
 TEST_F(ProcsMariaDB, ProcedureOutputsAndFunctionValue)
 {
-    const std::wstring p = L"outputs", f = L"sum_length";
     Exec(L"CREATE PROCEDURE outputs(IN a int, INOUT b int, OUT c varchar(20)) "
          L"BEGIN SET b = a + b; SET c = concat('r', a); END");
     Exec(L"CREATE FUNCTION sum_length(a int, b varchar(20)) RETURNS int DETERMINISTIC "
          L"RETURN a + char_length(b)");
-    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    // Run directly, then as a job behind the wait dialog ("Allow to cancel SQL execution").
+    for (const wchar_t* cancellable : {L"No", L"Yes"})
+    {
+        SCOPED_TRACE(QlConnTest::Narrow(cancellable));
+        ql::WriteRegString(L"CancelExec", cancellable);
+        ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
 
-    auto rows = Results(program.CallProcedure(p, {L"1", L"3"}));
-    ASSERT_EQ(2u, rows.size());
-    EXPECT_EQ(L"4", ValueOf(rows, L"b"));
-    EXPECT_EQ(L"r1", ValueOf(rows, L"c"));
+        auto rows = Results(program.CallProcedure(L"outputs", {L"1", L"3"}));
+        ASSERT_EQ(2u, rows.size());
+        EXPECT_EQ(L"4", ValueOf(rows, L"b"));
+        EXPECT_EQ(L"r1", ValueOf(rows, L"c"));
 
-    // The function's value is the one row without a direction.
-    rows = Results(program.CallProcedure(f, {L"1", L"abc"}));
-    ASSERT_EQ(1u, rows.size());
-    EXPECT_EQ(L"4", rows[0].second);
-    EXPECT_EQ(nullptr, program.FindMessageBox());
+        // The function's value is the one row without a direction.
+        rows = Results(program.CallProcedure(L"sum_length", {L"1", L"abc"}));
+        ASSERT_EQ(1u, rows.size());
+        EXPECT_EQ(L"4", rows[0].second);
+        EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+        ASSERT_TRUE(program.Close());
+    }
 }
 
 } // namespace

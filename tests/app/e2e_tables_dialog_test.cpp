@@ -186,6 +186,31 @@ TEST_F(TablesDialog, DropStoppedMidwayRemovesOnlyTheDroppedRows)
     ql::CProgram::Click(dlg, IDCANCEL);
 }
 
+// A drop the server refuses half way (a view depends on one table) shows the server's error;
+// the list keeps the rows of what is still there and loses those of what went.
+TEST_F(TablesDialog, DropRefusedHalfWayKeepsWhatIsLeft)
+{
+    Exec(L"CREATE TABLE kept (x int)");
+    Exec(L"CREATE TABLE loose (x int)");
+    Exec(L"CREATE VIEW holds AS SELECT x FROM kept");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND dlg = program.OpenTablesDialog({{L"public", L"kept"}, {L"public", L"loose"}});
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+    ql::CProgram::Click(dlg, IDC_TABLES_DROP);
+    EXPECT_EQ(0u, program.TakeMessageBox(20000, IDYES).find(L"Tables '"));
+    const std::wstring error = program.TakeMessageBox();
+    EXPECT_EQ(0u, error.find(L"ODBC error code:")) << U8(error);
+    ASSERT_TRUE(ql::WaitFor([&] { return program.FindDialog(L"Please wait...") == nullptr; }));
+    for (const wchar_t* name : {L"kept", L"loose"})
+        EXPECT_EQ(TableExists(L"public", name), program.FindListText(list, name, L"public") >= 0)
+            << U8(name);
+    // The rows go from the last to the first: "loose" went before "kept" was refused.
+    EXPECT_TRUE(TableExists(L"public", L"kept"));
+    EXPECT_FALSE(TableExists(L"public", L"loose"));
+    ql::CProgram::Click(dlg, IDCANCEL);
+}
+
 // The Stored procedures dialog drops a function and a procedure together, each with the
 // statement its kind needs (the server refuses DROP PROCEDURE for a function).
 TEST_F(TablesDialog, DropFunctionAndProcedure)
