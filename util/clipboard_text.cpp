@@ -1,8 +1,25 @@
 #include "util/utility.h"
 
+namespace {
+
+// Another program may hold the clipboard open for a moment (a viewer or a manager reading what
+// was copied last); a copy made then would be lost. Ask again for a while before giving up.
+bool OpenClipboardPatiently(HWND window)
+{
+    for (int attempt = 0; attempt < 50; ++attempt)
+    {
+        if (OpenClipboard(window))
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+} // namespace
+
 bool SetClipboardBytes(HWND window, const void* data, SIZE_T size, UINT format)
 {
-    if (!OpenClipboard(window))
+    if (!OpenClipboardPatiently(window))
         return false;
     EmptyClipboard();
 

@@ -2,6 +2,9 @@
 
 #include "util/utility.h"
 
+#include <atomic>
+#include <thread>
+
 namespace {
 // A hidden window to own the clipboard; the data is read back while this process lives.
 class CHiddenOwner
@@ -56,4 +59,25 @@ TEST(Clipboard, TextWithLocaleAndRawBytes)
     CloseClipboard();
     // The previous content was emptied.
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+}
+
+// A copy made while another reader has the clipboard open for a moment waits for it.
+TEST(Clipboard, CopyWaitsForAReaderToCloseTheClipboard)
+{
+    CHiddenOwner owner;
+    std::atomic<bool> opened{false};
+    std::thread reader([&] {
+        if (OpenClipboard(nullptr))
+        {
+            opened = true;
+            Sleep(150);
+            CloseClipboard();
+        }
+        opened = true;
+    });
+    while (!opened)
+        Sleep(1);
+    EXPECT_TRUE(CopyTextToClipboard(owner.m_hWnd, L"after the reader"));
+    reader.join();
+    EXPECT_EQ(CString(L"after the reader"), ReadClipboardText(owner.m_hWnd));
 }
