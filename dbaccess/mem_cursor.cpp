@@ -334,7 +334,8 @@ void CMemCursor::FetchRow()
         case SQL_C_FLOAT: present = m_source->GetFieldFloat(col, item.value.f); break;
         case SQL_C_DOUBLE: present = m_source->GetFieldDouble(col, item.value.d); break;
         case SQL_C_WCHAR: {
-            m_scratchText.Empty();
+            // Not emptied first: a source that gives a value sets the whole text, and the
+            // buffer is reused from row to row.
             present = m_source->GetFieldText(col, m_scratchText);
             if (present)
                 item.value.p = StoreWideText(m_scratchText.GetString(),

@@ -35,7 +35,8 @@ CRGrid::~CRGrid()
 
 BOOL CRGrid::Create(DWORD dwStyle, UINT nOptions, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
-    if (!CREditListCtrl::Create(dwStyle | LVS_REPORT | LVS_SINGLESEL, rect, pParentWnd, nID))
+    if (!CREditListCtrl::Create(dwStyle | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA, rect,
+                                pParentWnd, nID))
         return FALSE;
     SetOptions(nOptions);
     return TRUE;
@@ -70,6 +71,7 @@ void CRGrid::Clear()
     // A read that is dispatching messages stops at its next step.
     if (m_nReadDepth > 0)
         m_bAbortRead = true;
+    m_nFitMetricsAge = 0; // the next rows may come in another font
     ResetEditState();
     if (m_hWnd != nullptr)
     {

@@ -46,13 +46,23 @@ struct LockedUpdate
 bool CRGrid::PumpWait(IWait* pWait)
 {
     bool cancelled = false;
-    if (pWait != nullptr)
+    // Looking at the message queue is a round trip to the Wine server: it is done for the first
+    // row, then every 256 rows or 30 ms, which keeps the window answering without costing more
+    // than the rows themselves.
+    const ULONGLONG now = ::GetTickCount64();
+    if (pWait != nullptr &&
+        (m_nRowsSincePump == 0 || m_nRowsSincePump >= 256 || now - m_nLastPumpTick >= 30))
     {
+        m_nRowsSincePump = 0;
+        m_nLastPumpTick = now;
         ++m_nReadDepth;
         cancelled = pWait->PumpMessages();
         --m_nReadDepth;
+        if (m_hWnd == nullptr || !::IsWindow(m_hWnd))
+            return true;
     }
-    return cancelled || m_bAbortRead || m_hWnd == nullptr || !::IsWindow(m_hWnd);
+    ++m_nRowsSincePump;
+    return cancelled || m_bAbortRead || m_hWnd == nullptr;
 }
 
 bool CRGrid::LoadRows(int nWantedRow)
@@ -86,6 +96,7 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
     if (m_pCursor == nullptr)
         return false;
     m_bAbortRead = false;
+    m_nRowsSincePump = 0;
     Zelt::ICursor* const pCursor = m_pCursor;
     try
     {
@@ -97,36 +108,31 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
             return true;
         }
         pCursor->MoveFirst();
+        // The first item stands in the list at once: it gives the row height.
         if (!pCursor->IsEOF())
             AddRowItem(false, pWait);
+        {
+            RowBatch batch(*this);
 
-        if (HasOption(kGridFetchAll))
-        {
-            while (!pCursor->IsEOF())
+            if (HasOption(kGridFetchAll))
+                ReadRemainingRows(pCursor, pWait);
+            else if (!pCursor->IsEOF())
             {
-                if (PumpWait(pWait) || m_pCursor != pCursor)
-                    break;
-                FetchNextRow(false, pWait);
-                if (pWait)
-                    pWait->Step();
-            }
-        }
-        else if (!pCursor->IsEOF())
-        {
-            int n = 0;
-            RECT r = {LVIR_BOUNDS};
-            const int screen = ::GetSystemMetrics(SM_CYSCREEN);
-            if (screen > 0 && SendMessage(LVM_GETITEMRECT, 0, (LPARAM)&r) && r.bottom > r.top)
-                n = screen / (r.bottom - r.top) + 1;
-            if (nWantedRow >= 0)
-                n = std::max(n, nWantedRow);
-            for (int i = 0; i < n; ++i)
-            {
-                if (pCursor->IsEOF() || PumpWait(pWait) || m_pCursor != pCursor)
-                    break;
-                FetchNextRow(false, pWait);
-                if (pWait)
-                    pWait->Step();
+                int n = 0;
+                RECT r = {LVIR_BOUNDS};
+                const int screen = ::GetSystemMetrics(SM_CYSCREEN);
+                if (screen > 0 && SendMessage(LVM_GETITEMRECT, 0, (LPARAM)&r) && r.bottom > r.top)
+                    n = screen / (r.bottom - r.top) + 1;
+                if (nWantedRow >= 0)
+                    n = std::max(n, nWantedRow);
+                for (int i = 0; i < n; ++i)
+                {
+                    if (pCursor->IsEOF() || PumpWait(pWait) || m_pCursor != pCursor)
+                        break;
+                    FetchNextRow(false, pWait);
+                    if (pWait)
+                        pWait->Step();
+                }
             }
         }
         // Cleared (or given another cursor) while messages ran: that state stands.
@@ -148,6 +154,18 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
         NotifyDatabaseError(e);
         e->Delete();
         return false;
+    }
+}
+
+void CRGrid::ReadRemainingRows(Zelt::ICursor* pCursor, IWait* pWait)
+{
+    while (!pCursor->IsEOF())
+    {
+        if (PumpWait(pWait) || m_pCursor != pCursor)
+            break;
+        FetchNextRow(false, pWait);
+        if (pWait)
+            pWait->Step();
     }
 }
 
@@ -180,40 +198,92 @@ void CRGrid::AddRowItem(bool bNotify, IWait* pWait)
 {
     if (m_pCursor == nullptr || m_pCursor->IsEOF())
         return;
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = GetItemCount();
-    item.pszText = LPSTR_TEXTCALLBACKW;
-    item.iImage = I_IMAGECALLBACK;
-    int index = InsertItem(&item);
-    if (index >= 0 && HasOption(kGridFitColumns))
+    AppendItems(1);
+    const int index = GetItemCountWithPending() - 1;
+    if (HasOption(kGridFitColumns))
         FitWidthsToRow(index, pWait);
     if (bNotify)
-        NotifyCountChanged();
+    {
+        if (m_nBatchDepth > 0)
+            m_bCountNotifyPending = true;
+        else
+            NotifyCountChanged();
+    }
+}
+
+void CRGrid::AppendItems(int nCount)
+{
+    if (m_hWnd == nullptr)
+        return;
+    if (m_nBatchDepth > 0)
+    {
+        m_nPendingItems += nCount;
+        return;
+    }
+    const int count = GetItemCount() + m_nPendingItems + nCount;
+    m_nPendingItems = 0;
+    if (count != GetItemCount())
+        SetItemCountEx(count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+int CRGrid::GetItemCountWithPending() const
+{
+    return (m_hWnd != nullptr ? GetItemCount() : 0) + m_nPendingItems;
+}
+
+CRGrid::RowBatch::~RowBatch()
+{
+    if (--m_grid.m_nBatchDepth > 0)
+        return;
+    m_grid.AppendItems(0);
+    if (m_grid.m_bCountNotifyPending)
+    {
+        m_grid.m_bCountNotifyPending = false;
+        if (m_grid.m_hWnd != nullptr && ::IsWindow(m_grid.m_hWnd))
+            m_grid.NotifyCountChanged();
+    }
+}
+
+bool CRGrid::RemoveItem(int nRow)
+{
+    if (m_hWnd == nullptr || nRow < 0 || nRow >= GetItemCount())
+        return false;
+    return DeleteItem(nRow) != FALSE;
+}
+
+void CRGrid::ShowCellText(int nRow)
+{
+    if (m_hWnd != nullptr && nRow >= 0 && nRow < GetItemCount())
+        RedrawItems(nRow, nRow);
 }
 
 void CRGrid::FitWidthsToRow(int nRow, IWait*)
 {
-    HDC hDC = ::GetDC(m_hWnd);
-    if (hDC == nullptr)
-        return;
-    HGDIOBJ oldFont = ::SelectObject(hDC, (HFONT)SendMessage(WM_GETFONT));
-    SIZE m = {};
-    ::GetTextExtentPoint32W(hDC, L"M", 1, &m);
-    const int pad = 2 * m.cx;
-    const int screen = ::GetSystemMetrics(SM_CXSCREEN);
+    // The font, the pad and the screen width are asked for again every so many rows only:
+    // under Wine the questions cost more than measuring a whole row.
+    if (m_nFitMetricsAge <= 0 || m_nFitMetricsAge >= 1024)
+    {
+        m_hFitFont = (HFONT)SendMessage(WM_GETFONT);
+        m_nFitPad = 2 * m_textWidths.Measure(m_hWnd, m_hFitFont, L"M", 1);
+        m_nFitScreen = ::GetSystemMetrics(SM_CXSCREEN);
+        m_nFitMetricsAge = 0;
+    }
+    ++m_nFitMetricsAge;
+    const HFONT hFont = m_hFitFont;
+    const int pad = m_nFitPad;
+    const int screen = m_nFitScreen;
     for (int c = 0; c < (int)m_columns.size(); ++c)
     {
         CGridColumn* pColumn = m_columns[c];
-        if (pColumn == nullptr)
+        // A column as wide as the screen grows no further.
+        if (pColumn == nullptr || (screen > 0 && (int)pColumn->m_nFittedWidth >= screen))
             continue;
         CGridItem value;
         // The cursor stands on the new row, so this reads without moving it.
         ReadCellDirect(nRow, c, value);
-        SIZE size = {};
-        ::GetTextExtentPoint32W(hDC, value.m_strText, std::min(value.m_strText.GetLength(), 260),
-                                &size);
-        int w = size.cx + pad;
+        int w = m_textWidths.Measure(m_hWnd, hFont, value.m_strText,
+                                     std::min(value.m_strText.GetLength(), 260)) +
+                pad;
         if (screen > 0)
             w = std::min(w, screen);
         if ((int)pColumn->m_nFittedWidth < w)
@@ -224,8 +294,6 @@ void CRGrid::FitWidthsToRow(int nRow, IWait*)
                 SetColumnWidth(c, w);
         }
     }
-    ::SelectObject(hDC, oldFont);
-    ::ReleaseDC(m_hWnd, hDC);
 }
 
 void CRGrid::SelectRow(int nRow)
@@ -247,10 +315,13 @@ void CRGrid::SelectRow(int nRow, IWait* pWait)
         {
             m_pCursor->SetAbsolutePosition(GetItemCount());
             bool added = false;
-            while (!m_pCursor->IsEOF())
             {
-                FetchNextRow(false, wait);
-                added = true;
+                RowBatch batch(*this);
+                while (!m_pCursor->IsEOF())
+                {
+                    FetchNextRow(false, wait);
+                    added = true;
+                }
             }
             if (added)
                 NotifyCountChanged();
@@ -293,8 +364,11 @@ bool CRGrid::ReadAheadPage()
     try
     {
         m_pCursor->SetAbsolutePosition(count);
-        for (int i = count; !m_pCursor->IsEOF() && i <= selected + perPage + 1; ++i)
-            FetchNextRow(false, nullptr);
+        {
+            RowBatch batch(*this);
+            for (int i = count; !m_pCursor->IsEOF() && i <= selected + perPage + 1; ++i)
+                FetchNextRow(false, nullptr);
+        }
         NotifyCountChanged();
     }
     catch (Zelt::CRDBException* e)
@@ -313,19 +387,16 @@ bool CRGrid::ReadAllRows()
     Zelt::ICursor* const pCursor = m_pCursor;
     IWait* pWait = nullptr;
     m_bAbortRead = false;
+    m_nRowsSincePump = 0;
     {
         LockedUpdate lock(m_hWnd);
         try
         {
             CreateWait(pWait);
             pCursor->SetAbsolutePosition(GetItemCount());
-            while (!pCursor->IsEOF())
             {
-                if (PumpWait(pWait) || m_pCursor != pCursor)
-                    break;
-                FetchNextRow(false, pWait);
-                if (pWait)
-                    pWait->Step();
+                RowBatch batch(*this);
+                ReadRemainingRows(pCursor, pWait);
             }
             if (::IsWindow(m_hWnd))
                 NotifyCountChanged();
@@ -365,6 +436,7 @@ bool CRGrid::ReadCellText(int nRow, int nColumn, CGridItem& item)
             m_pCursor->GetStatus(status);
             if (status.nCurrentRow != count - 1)
                 m_pCursor->SetAbsolutePosition(count);
+            RowBatch batch(*this);
             for (int i = count - 1; !m_pCursor->IsEOF() && i <= nRow; ++i)
                 FetchNextRow(true, nullptr);
         }
@@ -423,7 +495,7 @@ bool CRGrid::SetCellEditValue(int nRow, int nColumn, const CGridItem& value)
         stored.m_strText = m_bShowMarkers ? GetSpecialValueText(stored.m_nKind) : L"";
     if (m_bInserting || m_bModified)
     {
-        SetItemText(nRow, nColumn, stored.m_strText);
+        ShowCellText(nRow);
         pColumn->m_bChanged = 1;
         pColumn->m_value = stored;
         SelectRowClamped(nRow);

@@ -316,6 +316,15 @@ void CRGrid::OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = 0;
     NMLISTVIEW* pInfo = (NMLISTVIEW*)pNMHDR;
+    // An owner-data list asks nothing before a change (no LVN_ITEMCHANGING): while a cell editor
+    // is open the selection goes back to the edited row afterwards instead.
+    if (m_bEditing && m_nEditedRow >= 0 && pInfo->iItem >= 0 && pInfo->iItem != m_nEditedRow &&
+        pInfo->iSubItem == 0 && (pInfo->uChanged & LVIF_STATE) &&
+        (pInfo->uNewState & LVIS_SELECTED) && !(pInfo->uOldState & LVIS_SELECTED))
+    {
+        SelectRow(m_nEditedRow);
+        return;
+    }
     if (m_nEditedRow >= 0 && pInfo->iItem >= 0 && pInfo->iItem != m_nEditedRow &&
         pInfo->iSubItem == 0 && (pInfo->uChanged & LVIF_STATE) &&
         (pInfo->uNewState & LVIS_SELECTED) && !m_bCommitPosted)

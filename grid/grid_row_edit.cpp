@@ -261,12 +261,8 @@ bool CRGrid::InsertRow(bool bOpenEditor)
             pColumn->m_value.Clear();
         }
     }
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = GetItemCount();
-    item.pszText = LPSTR_TEXTCALLBACKW;
-    item.iImage = I_IMAGECALLBACK;
-    const int row = InsertItem(&item);
+    AppendItems(1);
+    const int row = GetItemCount() - 1;
     if (row < 0)
         return false;
     SelectRow(row);
@@ -315,10 +311,11 @@ bool CRGrid::CancelEdit()
         return false;
     const int row = m_nEditedRow;
     const bool modified = m_bModified != 0;
+    const bool inserting = m_bInserting != 0;
     m_nEditedRow = -1;
-    if (m_bInserting)
+    if (inserting)
     {
-        if (!DeleteItem(row))
+        if (!RemoveItem(row))
         {
             m_nEditedRow = row;
             return false;
@@ -326,16 +323,10 @@ bool CRGrid::CancelEdit()
         if (row > 0)
             SelectRow(row - 1);
     }
-    else
-    {
-        for (int c = 0; c < (int)m_columns.size(); ++c)
-        {
-            CGridColumn* pColumn = m_columns[c];
-            if (pColumn != nullptr && pColumn->m_bChanged)
-                SetItemText(row, c, pColumn->m_strSavedText);
-        }
-    }
     ResetEditState();
+    // The row shows its saved values again.
+    if (!inserting)
+        ShowCellText(row);
     if (modified && HasOption(kGridMarkEditedRow))
         RedrawItems(row, row);
     NotifyOwner(kGridEditCancelled);
@@ -354,7 +345,7 @@ bool CRGrid::DeleteRow()
     if (!DeleteRowFromDB(row))
         return true; // reported by the save code
     ClearCache();
-    DeleteItem(row);
+    RemoveItem(row);
     NotifyRowDone(true);
     if (::IsWindow(m_hWnd))
         SelectRowClamped(row);

@@ -6,14 +6,7 @@
 // taken for the user.
 #include "services/database_helper.h"
 
-namespace {
-
-bool IsBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
-}
-
-} // namespace
+#include "dbaccess/connect_items.h"
 
 CString CRDatabaseHelper::GetConnectStringValue(LPCWSTR pszConnect, LPCWSTR pszKey)
 {
@@ -21,59 +14,10 @@ CString CRDatabaseHelper::GetConnectStringValue(LPCWSTR pszConnect, LPCWSTR pszK
         return CString();
     CString key(pszKey);
     key.Trim();
-    if (key.IsEmpty())
+    CString value;
+    if (key.IsEmpty() || !FindConnectItem(pszConnect, key, &value))
         return CString();
-    const wchar_t* p = pszConnect;
-    while (*p != 0)
-    {
-        while (*p == L';' || IsBlank(*p))
-            ++p;
-        if (*p == 0)
-            break;
-        const wchar_t* nameStart = p;
-        while (*p != 0 && *p != L'=' && *p != L';')
-            ++p;
-        if (*p != L'=')
-            continue; // an item without a value
-        CString name(nameStart, (int)(p - nameStart));
-        name.Trim();
-        ++p; // '='
-        while (IsBlank(*p))
-            ++p;
-        CString value;
-        if (*p == L'{')
-        {
-            ++p;
-            while (*p != 0)
-            {
-                if (*p == L'}')
-                {
-                    if (p[1] != L'}')
-                    {
-                        ++p;
-                        break;
-                    }
-                    ++p; // "}}" is one '}'
-                }
-                value += *p;
-                ++p;
-            }
-            // Anything between the closing brace and the next ';' is not part of the value.
-            while (*p != 0 && *p != L';')
-                ++p;
-        }
-        else
-        {
-            const wchar_t* valueStart = p;
-            while (*p != 0 && *p != L';')
-                ++p;
-            value = CString(valueStart, (int)(p - valueStart));
-            value.Trim();
-        }
-        if (name.CompareNoCase(key) == 0)
-            return value;
-    }
-    return CString();
+    return value;
 }
 
 CString CRDatabaseHelper::GetConnectStringDatabase(LPCWSTR pszConnect)

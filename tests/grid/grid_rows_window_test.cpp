@@ -281,7 +281,9 @@ TEST_F(GridRows, ClearingWhileReadingStopsTheRead)
     Attach(cursor);
     host.grid.makeWait = [&] {
         MeddlingWait* wait = new MeddlingWait(&host.grid);
-        wait->clearAt = 100;
+        // Messages run for the first row and then every so many rows: the second time is
+        // well inside the read.
+        wait->clearAt = 2;
         return wait;
     };
     EXPECT_FALSE(host.grid.LoadRows(-1));
