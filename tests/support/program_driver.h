@@ -971,22 +971,13 @@ public:
         return items;
     }
 
-    // The row of a list view whose columns hold these texts (first column first), or -1.
+    // The row of a list view whose columns hold these texts (first column first, at most two
+    // columns), or -1.
     int FindListRow(HWND list, const std::vector<std::wstring>& texts) const
     {
-        std::vector<std::vector<std::wstring>> columns;
-        for (size_t c = 0; c < texts.size(); ++c)
-            columns.push_back(ListItems(list, (int)c));
-        const size_t rows = columns.empty() ? 0 : columns[0].size();
-        for (size_t i = 0; i < rows; ++i)
-        {
-            bool same = true;
-            for (size_t c = 0; c < texts.size() && same; ++c)
-                same = i < columns[c].size() && columns[c][i] == texts[c];
-            if (same)
-                return (int)i;
-        }
-        return -1;
+        if (texts.empty())
+            return -1;
+        return FindListText(list, texts[0], texts.size() > 1 ? texts[1].c_str() : nullptr);
     }
 
     // What the program shows, for failure messages: the title and the captions of its other
@@ -1013,13 +1004,11 @@ public:
                           DWORD timeoutMs = 20000) const
     {
         const UINT kQueryTables = 32790;
-        HWND dlg = nullptr;
-        // A command posted while the main window is still busy may be dropped: ask again.
-        for (int attempt = 0; attempt < 3 && !dlg; ++attempt)
-        {
-            PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(kQueryTables, 0), 0);
-            dlg = WaitForDialog(L"Tables", timeoutMs / 3);
-        }
+        // Posted once: a job's wait dialog drops the input queued meanwhile, so wait for the
+        // program to be idle first; a second post could open a second dialog inside the first.
+        WaitUntilIdle(timeoutMs);
+        PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(kQueryTables, 0), 0);
+        HWND dlg = WaitForDialog(L"Tables", timeoutMs);
         if (!dlg)
             return nullptr;
         HWND list = GetDlgItem(dlg, 1055);
