@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Opens a generated table (100,000 rows x 10 columns by default; QL_BENCH_ROWS changes it) in a
+# Opens a generated table (1,000,000 rows x 10 columns by default; QL_BENCH_ROWS changes it) in a
 # grid window, from SQLite, PostgreSQL and MariaDB, beside a 1,000-row table: the first screen,
 # reading every row, closing the window, and the peak memory against the data as CSV; the native
 # tools reading the same table for comparison. Each program run is also timed whole, from start
@@ -10,7 +10,7 @@ source "$here/../../scripts/env.sh"
 bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh"
 export ODBCSYSINI=$QL_BINARY_DIR/tests/odbc ODBCINI=$QL_BINARY_DIR/tests/odbc/user.ini
 [ -f "$ODBCSYSINI/odbcinst.ini" ] || export ODBCSYSINI=/etc ODBCINI=/etc/odbc.ini
-rows="${QL_BENCH_ROWS:-100000}"
+rows="${QL_BENCH_ROWS:-1000000}"
 exe="$QL_BINARY_DIR/bench/grid_window/bench_grid_window.exe"
 source "$here/../generated_table.sh"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }

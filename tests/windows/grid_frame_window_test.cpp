@@ -60,14 +60,7 @@ protected:
     }
     CGridChildFrame* OpenTable()
     {
-        auto* pFrame =
-            new CGridChildFrame(&m_helper, L"SELECT * FROM " + m_table, L"SELECT * FROM " + m_table,
-                                nullptr, kGridTable, CStringPair(L"", m_table), nullptr);
-        if (!pFrame->Create(nullptr, m_table, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
-                            CFrameWnd::rectDefault, m_pHost))
-            return nullptr;
-        qltest::PumpPending();
-        return pFrame;
+        return OpenTableWindow(&m_helper, m_pHost, m_table, L"SELECT * FROM " + m_table);
     }
     CString Cell(CGridChildFrame* pFrame, int nRow, int nColumn)
     {

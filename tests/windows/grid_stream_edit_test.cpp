@@ -60,14 +60,8 @@ protected:
     }
     CGridChildFrame* OpenTable()
     {
-        const CString select = L"SELECT * FROM " + m_table + L" ORDER BY id";
-        auto* pFrame = new CGridChildFrame(&m_helper, select, select, nullptr, kGridTable,
-                                           CStringPair(L"", m_table), nullptr);
-        if (!pFrame->Create(nullptr, m_table, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
-                            CFrameWnd::rectDefault, m_pHost))
-            return nullptr;
-        qltest::PumpPending();
-        return pFrame;
+        return OpenTableWindow(&m_helper, m_pHost, m_table,
+                               L"SELECT * FROM " + m_table + L" ORDER BY id");
     }
     static CString Cell(CRGrid& grid, int nRow, int nColumn)
     {

@@ -5,6 +5,7 @@
 #include "framework/ui.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/support/windowed_tests.h"
+#include "windows/grid_child_frame.h"
 
 #include <deque>
 #include <functional>
@@ -86,6 +87,20 @@ inline void DestroyHost(CHostFrame* pFrame)
     if (pFrame != nullptr && pFrame->m_hWnd != nullptr)
         pFrame->DestroyWindow();
     qltest::PumpPending();
+}
+
+// A table's grid window in the host over the given SELECT, with its first rows read; null when
+// the window could not be made.
+inline CGridChildFrame* OpenTableWindow(CRDatabaseHelper* pHelper, CHostFrame* pHost,
+                                        const CString& table, const CString& select)
+{
+    auto* pFrame = new CGridChildFrame(pHelper, select, select, nullptr, kGridTable,
+                                       CStringPair(L"", table), nullptr);
+    if (!pFrame->Create(nullptr, table, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                        CFrameWnd::rectDefault, pHost))
+        return nullptr;
+    qltest::PumpPending();
+    return pFrame;
 }
 
 // The enabled top-level dialog of this thread (a modal dialog or a message box), or null.
