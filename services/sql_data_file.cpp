@@ -165,8 +165,20 @@ void CSQLDataFile::AddValue(Zelt::ICursor* pCursor, int column)
 
 void CSQLDataFile::EndRow()
 {
-    m_strValues += L")" + m_options.strSeparator;
-    WriteText(m_strHead + m_strValues + L"\n");
+    // The row's pieces are appended to its one string (no new string per row). A statement in
+    // the ANSI code page goes in one piece: a refused lossy conversion leaves no part of it.
+    m_strValues += L')';
+    m_strValues += m_options.strSeparator;
+    m_strValues += L'\n';
+    if (m_options.nEncoding == SQLENC_UTF16 || m_options.nEncoding == SQLENC_UTF8)
+    {
+        WriteText(m_strHead);
+        WriteText(m_strValues);
+    }
+    else
+    {
+        WriteText(m_strHead + m_strValues);
+    }
     if (m_options.nCommitCount > 0 && (m_nRow % m_options.nCommitCount) == 0)
         WriteCommitLine();
 }
