@@ -84,6 +84,23 @@ struct CSQLColumn
     std::unique_ptr<BYTE[]> whole;
 
     void FreeBuffer();
+
+    // Bytes of a buffer the terminator of text of this C type takes.
+    static SQLLEN TerminatorBytes(SQLSMALLINT cType)
+    {
+        return cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
+    }
+    // Text or binary: values of any length.
+    bool IsVariable() const
+    {
+        return nCType == SQL_C_CHAR || nCType == SQL_C_WCHAR || nCType == SQL_C_BINARY;
+    }
+    // In a block: the element holds less than the value the indicator tells of.
+    bool IsLongerThanElement(SQLLEN indicator) const
+    {
+        return IsVariable() &&
+               (indicator == SQL_NO_TOTAL || indicator > nElementSize - TerminatorBytes(nBindType));
+    }
 };
 
 struct CReadAheadBatch;
@@ -221,6 +238,10 @@ public:
     bool ReadTextA(UINT col, CStringA& text);
     bool ReadTextW(UINT col, CString& text);
     bool ReadBinary(UINT col, CByteArray& bytes);
+    // The current row's value of a text or binary column read whole as its C type (binary into
+    // *pBytes, 8-bit text into textA, other text into text); the length indicator, SQL_NULL_DATA
+    // for NULL.
+    SQLLEN ReadWhole(UINT col, int nCType, CByteArray* pBytes, CStringA& textA, CString& text);
     // Rows the driver hands over per fetch (1 unless a forward-only bound result reads blocks).
     SQLULEN GetBlockRows() const { return m_block.nRows; }
 

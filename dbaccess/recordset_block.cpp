@@ -40,17 +40,6 @@ const SQLULEN kReadAheadBytes = 4u << 20;
 const SQLULEN kMaxReadAheadRows = 1000;
 const SQLLEN kUnboundHeadBytes = 1024;
 
-// Bytes of an element the terminator of its C type takes.
-SQLLEN TerminatorBytes(SQLSMALLINT cType)
-{
-    return cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
-}
-
-bool IsVariable(int cType)
-{
-    return cType == SQL_C_CHAR || cType == SQL_C_WCHAR || cType == SQL_C_BINARY;
-}
-
 } // namespace
 
 // Asks the driver for rowsets of the given size; 1 when it refuses.
@@ -92,9 +81,9 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     for (CBinding& b : bindings)
     {
         CSQLColumn& rec = *m_columns[b.col - 1];
-        if (IsVariable(rec.nCType))
+        if (rec.IsVariable())
         {
-            const SQLLEN term = TerminatorBytes(b.type);
+            const SQLLEN term = CSQLColumn::TerminatorBytes(b.type);
             if (m_descs[b.col - 1].nColumnSize == 0 || b.length > kUnboundWholeBytes)
                 b.length = kUnboundHeadBytes + term;
             // What the element holds; a value of more is read whole.
@@ -156,8 +145,9 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& bindings)
         }
     }
     auto elementOf = [&](const CBinding& b) {
-        return heads && b.variable && b.length > kLongElement ? kHeadBytes + TerminatorBytes(b.type)
-                                                              : b.length;
+        return heads && b.variable && b.length > kLongElement
+                   ? kHeadBytes + CSQLColumn::TerminatorBytes(b.type)
+                   : b.length;
     };
     SQLULEN rowBytes = 0;
     for (const CBinding& b : bindings)
@@ -269,23 +259,9 @@ void CRRecordset::ReadWholeValue(UINT col, CSQLColumn& rec)
 void CRRecordset::LoadWholeValue(UINT col, CSQLColumn& rec)
 {
     rec.bWhole = true;
-    rec.nIndicator = SQL_NULL_DATA;
-    switch (rec.nCType)
-    {
-    case SQL_C_BINARY:
-        if (ReadBinary(col, *rec.value.bytes))
-            rec.nIndicator = static_cast<SQLLEN>(rec.value.bytes->GetSize());
-        break;
-    case SQL_C_CHAR:
-        if (ReadTextA(col, m_unboundTextA[col - 1]))
-            rec.nIndicator = m_unboundTextA[col - 1].GetLength();
-        break;
-    default:
-        if (ReadTextW(col, m_unboundText[col - 1]))
-            rec.nIndicator =
-                static_cast<SQLLEN>(m_unboundText[col - 1].GetLength() * sizeof(wchar_t));
-        break;
-    }
+    rec.nIndicator =
+        ReadWhole(col, rec.nCType, rec.nCType == SQL_C_BINARY ? rec.value.bytes : nullptr,
+                  m_unboundTextA[col - 1], m_unboundText[col - 1]);
 }
 
 // Points every column's record at the current row of the block.
@@ -303,9 +279,7 @@ void CRRecordset::LoadBlockRow()
         rec.nIndicator = ind;
         rec.bLoaded = true;
         rec.bWhole = false;
-        const bool longer =
-            IsVariable(rec.nCType) &&
-            (ind == SQL_NO_TOTAL || ind > rec.nElementSize - TerminatorBytes(rec.nBindType));
+        const bool longer = rec.IsLongerThanElement(ind);
         if (longer && unbound)
         {
             LoadWholeValue(static_cast<UINT>(i + 1), rec);

@@ -556,6 +556,20 @@ bool CRRecordset::ReadTextA(UINT col, CStringA& text)
     return true;
 }
 
+SQLLEN CRRecordset::ReadWhole(UINT col, int nCType, CByteArray* pBytes, CStringA& textA,
+                              CString& text)
+{
+    switch (nCType)
+    {
+    case SQL_C_BINARY:
+        return ReadBinary(col, *pBytes) ? static_cast<SQLLEN>(pBytes->GetSize()) : SQL_NULL_DATA;
+    case SQL_C_CHAR: return ReadTextA(col, textA) ? textA.GetLength() : SQL_NULL_DATA;
+    default:
+        return ReadTextW(col, text) ? static_cast<SQLLEN>(text.GetLength() * sizeof(wchar_t))
+                                    : SQL_NULL_DATA;
+    }
+}
+
 bool CRRecordset::ReadBinary(UINT col, CByteArray& bytes)
 {
     bytes.RemoveAll();

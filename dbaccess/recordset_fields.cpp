@@ -84,19 +84,14 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
     case SQL_C_BINARY:
         if (!rec.value.bytes)
             rec.value.bytes = new CByteArray;
-        if (ReadBinary(col, *rec.value.bytes))
-            rec.nIndicator = static_cast<SQLLEN>(rec.value.bytes->GetSize());
-        break;
-    case SQL_C_CHAR:
-        if (ReadTextA(col, m_unboundTextA[col - 1]))
-            rec.nIndicator = m_unboundTextA[col - 1].GetLength();
+        rec.nIndicator = ReadWhole(col, SQL_C_BINARY, rec.value.bytes, m_unboundTextA[col - 1],
+                                   m_unboundText[col - 1]);
         break;
     default:
-        // Text of the wide types, and of types without a C type of their own in the driver's
-        // own conversion.
-        if (ReadTextW(col, m_unboundText[col - 1]))
-            rec.nIndicator =
-                static_cast<SQLLEN>(m_unboundText[col - 1].GetLength() * sizeof(wchar_t));
+        // Text: 8-bit, wide, and of types without a C type of their own in the driver's own
+        // conversion.
+        rec.nIndicator =
+            ReadWhole(col, rec.nCType, nullptr, m_unboundTextA[col - 1], m_unboundText[col - 1]);
         break;
     }
     rec.bLoaded = true;

@@ -12,23 +12,6 @@ namespace {
 // Batches in turn: one being read, one filled and waiting, one being filled.
 const int kBatches = 3;
 
-SQLLEN TerminatorBytes(SQLSMALLINT cType)
-{
-    return cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
-}
-
-bool IsVariable(int cType)
-{
-    return cType == SQL_C_CHAR || cType == SQL_C_WCHAR || cType == SQL_C_BINARY;
-}
-
-// Whether the element holds less than the value (which is then read whole).
-bool IsLonger(const CSQLColumn& rec, SQLLEN ind)
-{
-    return IsVariable(rec.nCType) &&
-           (ind == SQL_NO_TOTAL || ind > rec.nElementSize - TerminatorBytes(rec.nBindType));
-}
-
 } // namespace
 
 CReadAheadBatch::~CReadAheadBatch()
@@ -203,12 +186,12 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
             m_rs.Check(rc);
             continue;
         }
-        if (!IsVariable(rec.nCType))
+        if (!rec.IsVariable())
         {
             std::memcpy(to, from, element);
             continue;
         }
-        if (!IsLonger(rec, ind))
+        if (!rec.IsLongerThanElement(ind))
         {
             if (ind > 0)
                 std::memcpy(to, from, static_cast<size_t>(ind));
@@ -220,22 +203,8 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
         auto whole = std::make_unique<CReadAheadBatch::CWholeValue>();
         whole->row = nTo;
         whole->col = c;
-        const UINT col = static_cast<UINT>(c + 1);
-        switch (rec.nCType)
-        {
-        case SQL_C_BINARY:
-            if (m_rs.ReadBinary(col, whole->bytes))
-                whole->indicator = static_cast<SQLLEN>(whole->bytes.GetSize());
-            break;
-        case SQL_C_CHAR:
-            if (m_rs.ReadTextA(col, whole->textA))
-                whole->indicator = whole->textA.GetLength();
-            break;
-        default:
-            if (m_rs.ReadTextW(col, whole->text))
-                whole->indicator = static_cast<SQLLEN>(whole->text.GetLength() * sizeof(wchar_t));
-            break;
-        }
+        whole->indicator = m_rs.ReadWhole(static_cast<UINT>(c + 1), rec.nCType, &whole->bytes,
+                                          whole->textA, whole->text);
         batch.wholes.push_back(std::move(whole));
     }
 }
@@ -331,7 +300,7 @@ void CRRecordset::LoadBatchRow(CReadAheadBatch& batch, SQLULEN row)
         rec.nIndicator = ind;
         rec.bLoaded = true;
         rec.bWhole = false;
-        if (!IsLonger(rec, ind))
+        if (!rec.IsLongerThanElement(ind))
         {
             LoadElement(rec, element, ind);
             continue;
