@@ -1,0 +1,66 @@
+// End to end on PostgreSQL and MariaDB, each in a database of the test's own: "Show execution
+// plan" in the Parameters dialog shows the call's plan in a grid window instead of running it.
+#include "tests/app/e2e_scratch_database.h"
+#include "tests/support/program_driver.h"
+
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProcsPlan : public ::testing::TestWithParam<CScratchDatabase::Server>
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ASSERT_TRUE(m_db.Create());
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+    }
+
+    CScratchDatabase m_db{GetParam()};
+    ql::CProgram program;
+};
+
+TEST_P(ProcsPlan, PlanOfACallOpensInAGridWindow)
+{
+    const bool postgres = GetParam() == CScratchDatabase::postgres;
+    m_db.Exec(L"CREATE TABLE log (v int)");
+    m_db.Exec(postgres ? L"CREATE FUNCTION logged(a int) RETURNS int LANGUAGE plpgsql AS "
+                         L"$$ BEGIN INSERT INTO log VALUES (a); RETURN a; END $$"
+                       : L"CREATE FUNCTION logged(a int) RETURNS int MODIFIES SQL DATA "
+                         L"BEGIN INSERT INTO log VALUES (a); RETURN a; END");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    program.PostCommand(ID_QUERY_PROCEDURES);
+    HWND dlg = program.WaitForDialog(L"Stored procedures");
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+    const int row = program.FindListText(list, L"logged");
+    ASSERT_GE(row, 0);
+    program.SelectListRows(list, {row});
+    ql::CProgram::Click(dlg, IDOK);
+    HWND params = program.WaitForDialog(L"Parameters");
+    ASSERT_NE(params, nullptr) << program.Describe();
+    EXPECT_TRUE(ql::CProgram::IsEnabled(params, IDC_PROC_SHOW_PLAN));
+    ASSERT_TRUE(program.EditParamValue(ql::CProgram::Item(params, IDC_PROC_PARAMS_LIST), 0, L"5"));
+    SendMessageW(ql::CProgram::Item(params, IDC_PROC_SHOW_PLAN), BM_SETCHECK, BST_CHECKED, 0);
+    ql::CProgram::Click(params, IDOK);
+    EXPECT_TRUE(ql::WaitFor([&] { return program.ActiveChild() != nullptr; }))
+        << program.Describe();
+    HWND child = program.ActiveChild();
+    if (child)
+        EXPECT_EQ(0u, ql::WindowText(child).find(L"Execute ")) << program.Describe();
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    // Only the plan: the call itself did not run.
+    EXPECT_EQ(L"0", std::wstring(m_db.Query(L"SELECT count(*) FROM log")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ProcsPlan,
+                         ::testing::Values(CScratchDatabase::postgres, CScratchDatabase::mariadb));
+
+} // namespace
