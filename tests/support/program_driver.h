@@ -1214,7 +1214,7 @@ public:
     }
 
     // Runs a procedure from the Stored procedures dialog (Query > Stored Procedures...): picks
-    // the row by name, gives the inputs in list order, OK. Returns the message box that follows
+    // the row by name, gives the inputs in list order (when it has any), OK. Returns the message box that follows
     // ("Executed OK." or the reason of a refusal), or null.
     HWND CallProcedure(const std::wstring& name, const std::vector<std::wstring>& inputs) const
     {
@@ -1229,6 +1229,9 @@ public:
             return nullptr;
         SelectListRows(list, {row});
         Click(dlg, IDOK);
+        // Without inputs the call runs at once, without the Parameters dialog.
+        if (inputs.empty())
+            return WaitForMessageBox();
         HWND params = WaitForDialog(L"Parameters");
         if (!params)
             return nullptr;

@@ -1,5 +1,6 @@
 // End to end on PostgreSQL and MariaDB, each in a database of the test's own: "Show execution
-// plan" in the Parameters dialog shows the call's plan in a grid window instead of running it.
+// plan" in the Parameters dialog shows the call's plan in a grid window instead of running it;
+// a function without inputs runs at once and shows its value.
 #include "tests/app/e2e_scratch_database.h"
 #include "tests/support/program_driver.h"
 
@@ -9,7 +10,7 @@
 
 namespace {
 
-class ProcsPlan : public ::testing::TestWithParam<CScratchDatabase::Server>
+class ProcsCalls : public ::testing::TestWithParam<CScratchDatabase::Server>
 {
 protected:
     void SetUp() override
@@ -27,7 +28,7 @@ protected:
     ql::CProgram program;
 };
 
-TEST_P(ProcsPlan, PlanOfACallOpensInAGridWindow)
+TEST_P(ProcsCalls, PlanOfACallOpensInAGridWindow)
 {
     const bool postgres = GetParam() == CScratchDatabase::postgres;
     m_db.Exec(L"CREATE TABLE log (v int)");
@@ -60,7 +61,24 @@ TEST_P(ProcsPlan, PlanOfACallOpensInAGridWindow)
     EXPECT_EQ(L"0", std::wstring(m_db.Query(L"SELECT count(*) FROM log")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ProcsPlan,
+TEST_P(ProcsCalls, FunctionWithoutInputsRunsWithoutTheParametersDialog)
+{
+    m_db.Exec(GetParam() == CScratchDatabase::postgres
+                  ? L"CREATE FUNCTION answer() RETURNS int LANGUAGE sql AS $$ SELECT 42 $$"
+                  : L"CREATE FUNCTION answer() RETURNS int DETERMINISTIC RETURN 42");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND box = program.CallProcedure(L"answer", {});
+    ASSERT_NE(box, nullptr) << program.Describe();
+    EXPECT_EQ(0u, ql::CProgram::MessageBoxText(box).find(L"Executed OK.")) << program.Describe();
+    ql::CProgram::Click(box, IDOK);
+    HWND results = program.WaitForDialog(L"Results");
+    ASSERT_NE(results, nullptr) << program.Describe();
+    EXPECT_EQ(std::vector<std::wstring>{L"42"},
+              program.ListItems(ql::CProgram::Item(results, IDC_PROC_PARAMS_LIST), 3));
+    ql::CProgram::Click(results, IDOK);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ProcsCalls,
                          ::testing::Values(CScratchDatabase::postgres, CScratchDatabase::mariadb));
 
 } // namespace
