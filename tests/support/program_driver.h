@@ -1209,8 +1209,14 @@ public:
         // processes by the system.
         SendMessageW(edit, EM_SETSEL, 0, -1);
         SendMessageW(edit, EM_REPLACESEL, TRUE, (LPARAM)value.c_str());
-        PressKey(edit, VK_RETURN);
-        return WaitFor([&] { return GetDlgItem(list, 1000) == nullptr; }, 10000);
+        // Enter ends the edit; pressed again should the first press be lost as well.
+        for (int attempt = 0; attempt < 3; ++attempt)
+        {
+            PressKey(edit, VK_RETURN);
+            if (WaitFor([&] { return GetDlgItem(list, 1000) == nullptr; }, 4000))
+                return true;
+        }
+        return false;
     }
 
     // Runs a procedure from the Stored procedures dialog (Query > Stored Procedures...): picks
