@@ -1209,14 +1209,19 @@ public:
         // processes by the system.
         SendMessageW(edit, EM_SETSEL, 0, -1);
         SendMessageW(edit, EM_REPLACESEL, TRUE, (LPARAM)value.c_str());
-        // Enter ends the edit; pressed again should the first press be lost as well.
-        for (int attempt = 0; attempt < 3; ++attempt)
+        // Enter ends the edit; pressed again should the first press be lost as well. Posted
+        // keys are now and then lost after earlier scenarios on a loaded machine; moving the
+        // focus to the dialog's OK button ends the edit the same way (focus loss keeps the
+        // text, as Enter does).
+        for (int attempt = 0; attempt < 2; ++attempt)
         {
             PressKey(edit, VK_RETURN);
-            if (WaitFor([&] { return GetDlgItem(list, 1000) == nullptr; }, 4000))
+            if (WaitFor([&] { return GetDlgItem(list, 1000) == nullptr; }, 3000))
                 return true;
         }
-        return false;
+        HWND dialog = GetParent(list);
+        SendMessageW(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDOK), TRUE);
+        return WaitFor([&] { return GetDlgItem(list, 1000) == nullptr; }, 5000);
     }
 
     // Runs a procedure from the Stored procedures dialog (Query > Stored Procedures...): picks
