@@ -4,6 +4,7 @@
 #include "dbaccess/recordset_value_parse.h"
 
 #include <algorithm>
+#include <new>
 #include <cstdint>
 #include <cstring>
 
@@ -135,10 +136,15 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit)
             }
         }
     }
-    catch (Zelt::CRDBException* e)
+    // Handed to the reader when it reaches the row after the last one copied. Nothing may
+    // leave this thread: an exception escaping it would end the program.
+    catch (CException* e)
     {
-        // Handed to the reader when it reaches the row after the last one copied.
         batch.pError = e;
+    }
+    catch (const std::bad_alloc&)
+    {
+        batch.pError = new CMemoryException;
     }
 }
 
@@ -269,7 +275,7 @@ SQLRETURN CRRecordset::NextReadAheadRow()
     {
         if (batch && batch->pError)
         {
-            Zelt::CRDBException* e = batch->pError;
+            CException* e = batch->pError;
             batch->pError = nullptr;
             throw e;
         }
