@@ -277,6 +277,9 @@ SQLRETURN CRRecordset::NextReadAheadRow()
         {
             CException* e = batch->pError;
             batch->pError = nullptr;
+            // Thrown as what it is: callers catch the database failure by its own type.
+            if (auto* pDBError = dynamic_cast<Zelt::CRDBException*>(e))
+                throw pDBError;
             throw e;
         }
         if (batch && batch->bEnd)
