@@ -1,8 +1,7 @@
 // End to end on PostgreSQL and MariaDB, each in a database of the test's own: "Show execution
 // plan" in the Parameters dialog shows the call's plan in a grid window instead of running it;
 // a function without inputs runs at once and shows its value.
-#include "tests/app/e2e_scratch_database.h"
-#include "tests/support/program_driver.h"
+#include "tests/app/e2e_scratch_program.h"
 
 #include "resources/resource.h"
 
@@ -10,22 +9,10 @@
 
 namespace {
 
-class ProcsCalls : public ::testing::TestWithParam<CScratchDatabase::Server>
+class ProcsCalls : public CScratchProgramTest<::testing::TestWithParam<CScratchDatabase::Server>>
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ASSERT_TRUE(m_db.Create());
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
-    }
-
-    CScratchDatabase m_db{GetParam()};
-    ql::CProgram program;
+    ProcsCalls() : CScratchProgramTest(GetParam()) {}
 };
 
 TEST_P(ProcsCalls, PlanOfACallOpensInAGridWindow)

@@ -1,7 +1,6 @@
 // End to end on MariaDB, in a database of the test's own: a procedure with IN, INOUT and OUT parameters and a function called
 // from the Stored procedures dialog (Ctrl+P); the Results dialog shows what came back.
-#include "tests/app/e2e_scratch_database.h"
-#include "tests/support/program_driver.h"
+#include "tests/app/e2e_scratch_program.h"
 
 #include "resources/resource.h"
 
@@ -11,24 +10,10 @@ namespace {
 
 using QlConnTest::Catch;
 
-class ProcsMariaDB : public ::testing::Test
+class ProcsMariaDB : public CScratchProgramTest<>
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ASSERT_TRUE(m_db.Create());
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
-    }
-    void Exec(const std::wstring& sql)
-    {
-        auto e = Catch([&] { m_db.Exec(sql.c_str()); });
-        ASSERT_FALSE(e) << QlConnTest::Narrow(e->m_strError);
-    }
+    ProcsMariaDB() : CScratchProgramTest(CScratchDatabase::mariadb) {}
     // Dismisses "Executed OK." and returns the Results dialog's names and values.
     std::vector<std::pair<std::wstring, std::wstring>> Results(HWND box)
     {
@@ -59,9 +44,6 @@ protected:
                 return row.second;
         return L"<missing>";
     }
-
-    CScratchDatabase m_db{CScratchDatabase::mariadb};
-    ql::CProgram program;
 };
 
 TEST_F(ProcsMariaDB, ProcedureOutputsAndFunctionValue)

@@ -1,8 +1,7 @@
 // End to end on PostgreSQL, in a database of the test's own: the Tables dialog's Info...,
 // Rename... and Ctrl+Insert, and a drop of several tables stopped by Cancel while one of them
 // is being dropped: the list loses exactly the rows of what the server dropped.
-#include "tests/app/e2e_scratch_database.h"
-#include "tests/support/program_driver.h"
+#include "tests/app/e2e_scratch_program.h"
 
 #include "resources/resource.h"
 
@@ -20,24 +19,10 @@ std::string U8(const std::wstring& s)
     return out;
 }
 
-class TablesDialog : public ::testing::Test
+class TablesDialog : public CScratchProgramTest<>
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ASSERT_TRUE(m_db.Create());
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
-    }
-    void Exec(const std::wstring& sql)
-    {
-        auto e = Catch([&] { m_db.Exec(sql.c_str()); });
-        ASSERT_FALSE(e) << U8(sql) << ": " << QlConnTest::Narrow(e->m_strError);
-    }
+    TablesDialog() : CScratchProgramTest(CScratchDatabase::postgres) {}
     bool TableExists(const std::wstring& schema, const std::wstring& name)
     {
         return m_db.Query((L"SELECT count(*) FROM pg_tables WHERE schemaname = '" + schema +
@@ -49,9 +34,6 @@ protected:
         ql::CProgram::Click(box, button);
         ql::WaitFor([&] { return !IsWindow(box); });
     }
-
-    CScratchDatabase m_db{CScratchDatabase::postgres};
-    ql::CProgram program;
 };
 
 TEST_F(TablesDialog, InfoRenameAndCopyNames)
