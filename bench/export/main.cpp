@@ -2,7 +2,10 @@
 // multi-table save does (forward-only result, unbound, numbers as text), and prints the time,
 // rows per second, the file's size and the process's peak memory growth.
 //
-//   bench_export.exe csv|html|sql|xlsx "<connection string>" "<SELECT ...>" <output path>
+//   bench_export.exe csv|html|sql|xlsx|read|fetch "<connection string>" "<SELECT ...>" <path>
+//
+// "read" reads every value as text and writes nothing (what the writers start from); "fetch"
+// only moves through the rows (what the driver and the row loop cost).
 //
 // Output: one line "format=<f> rows=<n> seconds=<s> rows_per_second=<r> bytes=<b>
 // peak_private_bytes=<p>".

@@ -4,7 +4,8 @@
 # `psql \copy ... csv` writing the same rows. Prints rows per second, the ratio to the native
 # tool, the file sizes, and the process's peak memory growth for the CSV at a tenth of the rows
 # and at all of them (it should not grow with the row count). QL_BENCH_ROWS changes the count;
-# QL_BENCH_FORMATS the formats (default "csv html sql xlsx").
+# QL_BENCH_FORMATS the formats (default "read csv html sql xlsx"; "fetch" moves through the rows
+# alone).
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../../scripts/env.sh"
