@@ -41,18 +41,12 @@ TEST_F(BrowserBarE2E, CopyNameAndDeleteWithNoThenYes)
     ASSERT_NE(child, nullptr);
     ql::CProgram::SelectTreeItem(tables, child);
     ql::CProgram::PressKey(tables, VK_DELETE);
-    HWND box = m_program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ql::CProgram::MessageBoxText(box),
+    EXPECT_EQ(m_program.AnswerMessageBox(IDNO),
               L"Table '\"public\".child' will be dropped.\nContinue?");
-    ql::CProgram::Click(box, IDNO);
-    EXPECT_TRUE(ql::WaitFor([&] { return m_program.FindMessageBox() == nullptr; }));
     EXPECT_TRUE(TableExists(L"child"));
 
     ql::CProgram::PressKey(tables, VK_DELETE);
-    box = m_program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    ql::CProgram::Click(box, IDYES);
+    ASSERT_NE(m_program.AnswerMessageBox(IDYES), L"<none>");
     EXPECT_TRUE(ql::WaitFor([&] { return !TableExists(L"child"); }, 10000));
     EXPECT_TRUE(ql::WaitFor(
         [&] { return m_program.FindTreeItem(tables, L"public", L"child") == nullptr; }));
@@ -74,16 +68,11 @@ TEST_F(BrowserBarE2E, InfoConstraintsAndASchemaWithoutAny)
     ASSERT_NE(dlg, nullptr);
     const HWND tabs = ql::CProgram::Item(dlg, IDC_DBO_TABS);
     EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3) << "Columns, Indexes, Constraints";
-    HWND columns = nullptr;
-    ASSERT_TRUE(ql::WaitFor([&] {
-        return (columns = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr;
-    }));
+    const HWND columns = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST);
+    ASSERT_NE(columns, nullptr);
     ASSERT_TRUE(m_program.ClickTab(tabs, 2));
-    HWND list = nullptr;
-    ASSERT_TRUE(ql::WaitFor([&] {
-        list = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST);
-        return list != nullptr && list != columns;
-    }));
+    const HWND list = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST, columns);
+    ASSERT_NE(list, nullptr);
     const std::vector<std::wstring> names = m_program.ListItems(list, 0);
     const std::vector<std::wstring> types = m_program.ListItems(list, 1);
     const std::vector<std::wstring> texts = m_program.ListItems(list, 3);
@@ -98,9 +87,7 @@ TEST_F(BrowserBarE2E, InfoConstraintsAndASchemaWithoutAny)
     for (int i = 0; i < (int)names.size(); ++i)
         m_program.SelectListItem(list, i, i == unique);
     ql::CProgram::Click(GetParent(list), IDC_DBO_DROP);
-    HWND box = m_program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    ql::CProgram::Click(box, IDYES);
+    ASSERT_NE(m_program.AnswerMessageBox(IDYES), L"<none>");
     EXPECT_TRUE(
         ql::WaitFor([&] { return m_program.ListItems(list, 0).size() == names.size() - 1; }));
     EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM pg_constraint WHERE conname = 'parent_code_key'"),
@@ -110,10 +97,7 @@ TEST_F(BrowserBarE2E, InfoConstraintsAndASchemaWithoutAny)
 
     ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, L"plain_s"),
                               ID_DBO_SCHEMA_CONSTRAINTS);
-    box = m_program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ql::CProgram::MessageBoxText(box), L"No constraints for plain_s.");
-    ql::CProgram::Click(box, IDOK);
+    EXPECT_EQ(m_program.AnswerMessageBox(IDOK), L"No constraints for plain_s.");
     EXPECT_TRUE(m_program.Close());
 }
 

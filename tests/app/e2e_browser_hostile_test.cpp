@@ -36,17 +36,6 @@ protected:
                            Quoted(name, L'\''))
                               .c_str()) == L"1";
     }
-    // Answers the message box that should come up; its text, or "<none>".
-    std::wstring TakeMessageBox()
-    {
-        HWND box = m_program.WaitForMessageBox();
-        if (box == nullptr)
-            return L"<none>";
-        const std::wstring text = ql::CProgram::MessageBoxText(box);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        ql::WaitFor([&] { return !IsWindow(box); });
-        return text;
-    }
 };
 
 TEST_F(BrowserHostileE2E, CopyRenameAndRefusedChanges)
@@ -71,7 +60,7 @@ TEST_F(BrowserHostileE2E, CopyRenameAndRefusedChanges)
     ASSERT_NE(dlg, nullptr);
     ql::CProgram::SetText(dlg, IDC_DBO_NEW_NAME, L"");
     ql::CProgram::Click(dlg, IDOK);
-    const std::wstring error = TakeMessageBox();
+    const std::wstring error = m_program.AnswerMessageBox(IDOK);
     EXPECT_EQ(error.rfind(L"ODBC error code: ", 0), 0u) << Narrow(error);
     EXPECT_NE(error.find(L"State: 42"), std::wstring::npos) << Narrow(error);
     EXPECT_EQ(m_program.TreeItemText(tables, item), name);
@@ -90,13 +79,9 @@ TEST_F(BrowserHostileE2E, CopyRenameAndRefusedChanges)
     // Dropped behind the program's back: its Drop fails, and the item stays.
     m_db.Exec((L"DROP TABLE " + Quoted(renamed, L'"')).c_str());
     ql::CProgram::TreeCommand(tables, item, ID_DBO_DROP);
-    HWND box = m_program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ql::CProgram::MessageBoxText(box),
+    EXPECT_EQ(m_program.AnswerMessageBox(IDYES),
               L"Table '\"public\"." + Quoted(renamed, L'"') + L"' will be dropped.\nContinue?");
-    ql::CProgram::Click(box, IDYES);
-    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(box); }));
-    const std::wstring refused = TakeMessageBox();
+    const std::wstring refused = m_program.AnswerMessageBox(IDOK);
     EXPECT_NE(refused.find(L"State: 42P01"), std::wstring::npos) << Narrow(refused);
     EXPECT_EQ(m_program.FindTreeItem(tables, L"public", renamed), item);
     EXPECT_TRUE(m_program.Close());
@@ -142,9 +127,8 @@ TEST_F(BrowserHostileMariaDBE2E, BackslashNamesFindTheirTextAndTriggers)
     ql::CProgram::TreeCommand(tables, item, ID_DBO_TRIGGERS);
     const HWND dlg = m_program.WaitForDialog(Quoted(table, L'`') + L" information");
     ASSERT_NE(dlg, nullptr);
-    HWND list = nullptr;
-    ASSERT_TRUE(ql::WaitFor(
-        [&] { return (list = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr; }));
+    const HWND list = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST);
+    ASSERT_NE(list, nullptr);
     EXPECT_EQ(m_program.ListItems(list, 0), (std::vector<std::wstring>{trigger}));
     EXPECT_EQ(m_program.ListItems(list, 3), (std::vector<std::wstring>{L"+"})) << "Insert";
     PostMessageW(dlg, WM_COMMAND, IDOK, 0);

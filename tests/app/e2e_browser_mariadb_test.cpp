@@ -61,9 +61,8 @@ TEST_F(BrowserMariaDBE2E, CurrentDatabaseTablesRenameAndTriggersPage)
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(SendMessageW(ql::CProgram::Item(dlg, IDC_DBO_TABS), TCM_GETCURSEL, 0, 0), 3)
         << "opened on the Triggers tab, after Columns, Indexes and Constraints";
-    HWND list = nullptr;
-    ASSERT_TRUE(ql::WaitFor(
-        [&] { return (list = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr; }));
+    const HWND list = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST);
+    ASSERT_NE(list, nullptr);
     EXPECT_EQ(m_program.ListItems(list, 0), (std::vector<std::wstring>{L"orders_ins"}));
     EXPECT_EQ(m_program.ListItems(list, 2), (std::vector<std::wstring>{L""})) << "Update";
     EXPECT_EQ(m_program.ListItems(list, 3), (std::vector<std::wstring>{L"+"})) << "Insert";
@@ -95,11 +94,8 @@ TEST_F(BrowserMariaDBE2E, TriggersTabTextAndDrop)
     EXPECT_EQ(m_program.ActiveEditorText(), statement);
 
     ql::CProgram::TreeCommand(triggers, item, ID_DBO_DROP);
-    HWND box = m_program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ql::CProgram::MessageBoxText(box),
+    EXPECT_EQ(m_program.AnswerMessageBox(IDYES),
               L"Trigger '" + schema + L".orders_ins' will be dropped.\nContinue?");
-    ql::CProgram::Click(box, IDYES);
     EXPECT_TRUE(ql::WaitFor(
         [&] { return m_program.FindTreeItem(triggers, schema, L"orders_ins") == nullptr; }));
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);
@@ -131,10 +127,7 @@ TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
     ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(procs, L"", L"f_drop")); }))
         << "procedures tree: " << m_program.TreeItems(procs).size() << " items";
     ql::CProgram::TreeCommand(procs, item, ID_DBO_DROP);
-    HWND box = m_program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ql::CProgram::MessageBoxText(box), L"Procedure 'f_drop' will be dropped.\nContinue?");
-    ql::CProgram::Click(box, IDYES);
+    EXPECT_EQ(m_program.AnswerMessageBox(IDYES), L"Procedure 'f_drop' will be dropped.\nContinue?");
     EXPECT_TRUE(
         ql::WaitFor([&] { return m_program.FindTreeItem(procs, L"", L"f_drop") == nullptr; }));
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);

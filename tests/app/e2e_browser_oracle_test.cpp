@@ -84,10 +84,8 @@ TEST(BrowserOracleE2E, InvalidMarksPackagesAndCompileErrors)
                               ID_DBO_VIEW_ERRORS);
     const HWND dlg = program.WaitForDialog(L"SALES.ADD_ORDER information");
     ASSERT_NE(dlg, nullptr) << "no dialog: " << (program.FindMessageBox() ? "a message box" : "");
-    HWND errors = nullptr;
-    ASSERT_TRUE(ql::WaitFor([&] {
-        return (errors = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_ERRORS)) != nullptr;
-    }));
+    const HWND errors = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_ERRORS);
+    ASSERT_NE(errors, nullptr);
     EXPECT_TRUE(ql::WaitFor([&] { return !ql::WindowText(errors).empty(); }));
     EXPECT_EQ(ql::WindowText(errors), L"Line 3, position 5\nPLS-00201: identifier 'X' must be "
                                       L"declared\n\nLine 7, position 1\nPL/SQL: Statement "

@@ -117,9 +117,8 @@ TEST_F(BrowserPostgresE2E, InfoTextPageWrapsAsLastChosen)
     const HWND tabs = ql::CProgram::Item(dlg, IDC_DBO_TABS);
     ASSERT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2) << "Columns and Text";
     ASSERT_TRUE(m_program.ClickTab(tabs, 1));
-    HWND editor = nullptr;
-    ASSERT_TRUE(ql::WaitFor(
-        [&] { return (editor = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_TEXT)) != nullptr; }));
+    const HWND editor = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_TEXT);
+    ASSERT_NE(editor, nullptr);
     EXPECT_EQ(ql::ClassName(editor), L"RColorEditorClass");
     EXPECT_TRUE(ql::WaitFor([&] { return !ql::WindowText(editor).empty(); }));
     // The editor wraps, and offers the choice in its menu.
@@ -166,11 +165,8 @@ TEST_F(BrowserPostgresE2E, FunctionTextAndDrop)
     item = m_program.FindTreeItem(procs, L"public", L"f_drop");
     ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(procs, item, ID_DBO_DROP);
-    HWND box = m_program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ql::CProgram::MessageBoxText(box),
+    EXPECT_EQ(m_program.AnswerMessageBox(IDYES),
               L"Procedure '\"public\".f_drop' will be dropped.\nContinue?");
-    ql::CProgram::Click(box, IDYES);
     EXPECT_TRUE(ql::WaitFor(
         [&] { return m_program.FindTreeItem(procs, L"public", L"f_drop") == nullptr; }));
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);

@@ -34,9 +34,8 @@ TEST(BrowserSQLiteE2E, RenameAColumnAndIndexesByName)
     EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2) << "Columns and Indexes only";
 
     // Columns: rename "name".
-    HWND list = nullptr;
-    ASSERT_TRUE(ql::WaitFor(
-        [&] { return (list = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST)) != nullptr; }));
+    const HWND list = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST);
+    ASSERT_NE(list, nullptr);
     const std::vector<std::wstring> columns = program.ListItems(list);
     const auto name = std::find(columns.begin(), columns.end(), L"name");
     ASSERT_NE(name, columns.end());
@@ -56,11 +55,8 @@ TEST(BrowserSQLiteE2E, RenameAColumnAndIndexesByName)
 
     // Indexes: the index's own name in the first column, its first column renamed.
     ASSERT_TRUE(program.ClickTab(tabs, 1));
-    HWND indexes = nullptr;
-    ASSERT_TRUE(ql::WaitFor([&] {
-        indexes = ql::CProgram::FindVisibleControl(dlg, IDC_DBO_LIST);
-        return indexes != nullptr && indexes != list;
-    }));
+    const HWND indexes = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST, list);
+    ASSERT_NE(indexes, nullptr);
     const std::vector<std::wstring> names = program.ListItems(indexes, 0);
     const auto index = std::find(names.begin(), names.end(), L"t_name");
     ASSERT_NE(index, names.end());

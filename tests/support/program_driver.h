@@ -557,6 +557,19 @@ public:
         return found;
     }
     static std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+    // Waits for a message box, answers it with the button and waits until it has gone; its
+    // text, or "<none>" when no box came.
+    std::wstring AnswerMessageBox(int button, DWORD timeoutMs = 20000) const
+    {
+        const HWND box = WaitForMessageBox(timeoutMs);
+        if (box == nullptr)
+            return L"<none>";
+        const std::wstring text = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     (LPARAM)GetDlgItem(box, button));
+        WaitFor([&] { return !IsWindow(box); }, timeoutMs);
+        return text;
+    }
     // Waits up to waitMs for a message box, gives its text and answers it with the button
     // (IDOK when not told); empty text when no box appeared.
     std::wstring TakeMessageBox(DWORD waitMs = 20000, int button = IDOK) const
@@ -699,27 +712,14 @@ public:
     std::vector<std::wstring> TreeItems(HWND tree) const
     {
         std::vector<std::wstring> items;
-        CRemoteBuffer remote(m_process, sizeof(TVITEMW) + 1024 * sizeof(wchar_t));
-        if (!remote.address)
-            return items;
         std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM first, int level) {
-            for (HTREEITEM node = first; node != nullptr;
-                 node = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)node))
+            for (HTREEITEM node = first; node != nullptr; node = TreeNext(tree, node))
             {
-                TVITEMW item{};
-                item.mask = TVIF_TEXT | TVIF_HANDLE;
-                item.hItem = node;
-                item.cchTextMax = 1024;
-                item.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(TVITEMW)));
-                remote.Write(0, &item, sizeof(item));
-                SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)remote.address);
-                items.push_back(std::wstring(level * 2, L' ') +
-                                remote.ReadText(sizeof(TVITEMW), 1024));
-                walk((HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)node),
-                     level + 1);
+                items.push_back(std::wstring(level * 2, L' ') + TreeItemText(tree, node));
+                walk(TreeChild(tree, node), level + 1);
             }
         };
-        walk((HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0), 0);
+        walk(TreeRoot(tree), 0);
         return items;
     }
 
@@ -931,6 +931,21 @@ public:
             },
             (LPARAM)&search);
         return search.found;
+    }
+
+    // Waits for a visible control of a dialog (its pages included) with the id, other than
+    // the one given (the list of the page shown before); null when none comes.
+    static HWND WaitForVisibleControl(HWND dialog, int id, HWND other = nullptr,
+                                      DWORD timeoutMs = 20000)
+    {
+        HWND found = nullptr;
+        WaitFor(
+            [&] {
+                found = FindVisibleControl(dialog, id);
+                return found != nullptr && found != other;
+            },
+            timeoutMs);
+        return found != other ? found : nullptr;
     }
 
     // The visible control of a dialog (its pages included) with the id, or null.
