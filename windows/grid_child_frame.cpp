@@ -209,6 +209,16 @@ int CGridChildFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
     }
     else
     {
+        // A forward-only result (EXPLAIN, SHOW, VALUES, a procedure's rows ...) cannot go back
+        // to the rows the grid shows: like a requery, it is read through a memory cursor.
+        if (m_pCursor->IsForwardOnly() && m_pCursor->HasResultColumns() && m_pHelper != nullptr)
+        {
+            Zelt::CMemCursor* pMem =
+                m_pHelper->ReadToMemCursor(AfxGetMainWnd(), m_pCursor.release(), false);
+            if (pMem == nullptr)
+                return -1;
+            m_pCursor.reset(pMem);
+        }
         m_view.SetCursor(m_pCursor.get());
         bOpened = LoadCursor(true, nullptr, 0);
     }
