@@ -325,7 +325,10 @@ bool CSQLScript::StripComments(LPCWSTR statement, CString& text, UINT dialect)
         out += s[i++];
     }
     text = ToCString(out);
-    return s.empty() || state.mode == CScanState::code;
+    // The end of the text ends a line comment as a line break would: only an open quote or
+    // block comment is left unclosed.
+    const bool bLineComment = state.mode == CScanState::comment && state.closer == L"\n";
+    return s.empty() || state.mode == CScanState::code || bLineComment;
 }
 
 void CSQLScriptStr::Init(LPCWSTR text, LPCWSTR separator)

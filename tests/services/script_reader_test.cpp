@@ -204,8 +204,13 @@ TEST(ScriptComments, StripKeepsQuotesAndLineBreaks)
     // Still open at the end: false.
     EXPECT_FALSE(CSQLScript::StripComments(L"select 'x", out));
     EXPECT_FALSE(CSQLScript::StripComments(L"select 1 /* x", out));
-    EXPECT_FALSE(CSQLScript::StripComments(L"select 1 -- no line end", out));
+    // The end of the text closes a line comment: a text of comments alone is seen as empty.
+    EXPECT_TRUE(CSQLScript::StripComments(L"select 1 -- no line end", out));
     EXPECT_STREQ(out, L"select 1 ");
+    EXPECT_TRUE(CSQLScript::StripComments(L"-- only a comment", out));
+    EXPECT_STREQ(out, L"");
+    EXPECT_TRUE(CSQLScript::StripComments(L"// only a comment", out));
+    EXPECT_STREQ(out, L"");
     // Dialects scan the same way as the splitter.
     EXPECT_TRUE(
         CSQLScript::StripComments(L"select $$--x$$ -- y\n", out, SCRIPT_DIALECT_DOLLAR_QUOTES));
