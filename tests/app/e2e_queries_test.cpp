@@ -1,0 +1,246 @@
+// End to end: arbitrary and hostile statements through Query > SQL Query on the real servers.
+// Every statement ends in a clear message box or a correct grid window, and the program keeps
+// answering.
+#include "tests/dbaccess/conn_test_util.h"
+#include "tests/dbaccess/test_databases.h"
+#include "tests/support/program_driver.h"
+
+#include "dbaccess/database.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+const UINT kSQLQuery = 32775;
+
+std::string Narrow(const std::wstring& s)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1)
+        WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// What one statement through the query dialog ended in.
+struct Outcome
+{
+    std::wstring boxes;              // the texts of the message boxes shown, each ended by "|"
+    int rows = -1, columns = -1;     // of the new grid window; -1 when none opened
+    std::vector<std::wstring> cells; // the first row's cells
+    bool answers = false;            // the program still answers afterwards
+};
+
+std::string Describe(const Outcome& o)
+{
+    std::wstring text = L"boxes '" + o.boxes + L"' grid " + std::to_wstring(o.rows) + L"x" +
+                        std::to_wstring(o.columns);
+    for (const std::wstring& cell : o.cells)
+        text += L" [" + cell.substr(0, 40) + L"]";
+    return Narrow(text);
+}
+
+class QueriesE2E : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        m_tag = QlTestDb::UniqueTag();
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+        for (const std::wstring& drop : m_drops)
+            QlConnTest::Catch([&] { m_db.ExecuteSQL(drop.c_str()); });
+    }
+
+    void StartOn(const CString& connect)
+    {
+        QlConnTest::OpenOrFail(m_db, connect);
+        ASSERT_TRUE(program.StartConnected(std::wstring(connect.GetString())))
+            << program.Describe();
+    }
+    void Execute(const std::wstring& sql)
+    {
+        auto e = QlConnTest::Catch([&] { m_db.ExecuteSQL(sql.c_str()); });
+        ASSERT_FALSE(e) << Narrow(sql) << ": " << Narrow((LPCWSTR)e->m_strError);
+    }
+
+    std::vector<HWND> Children() const
+    {
+        std::vector<HWND> out;
+        HWND client = FindWindowExW(program.MainWindow(), nullptr, L"MDIClient", nullptr);
+        for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w;
+             w = GetWindow(w, GW_HWNDNEXT))
+            out.push_back(w);
+        return out;
+    }
+    bool Answers()
+    {
+        DWORD_PTR result = 0;
+        return program.IsRunning() && SendMessageTimeoutW(program.MainWindow(), WM_NULL, 0, 0,
+                                                          SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    }
+
+    // Runs one statement through Query > SQL Query (Ctrl+Q), answers the boxes it shows, reads
+    // the grid window it opened and closes it again.
+    Outcome Run(const std::wstring& sql)
+    {
+        Outcome out;
+        const size_t before = Children().size();
+        program.PostCommand(kSQLQuery);
+        HWND dlg = program.WaitForDialog(L"Execute SQL");
+        if (!dlg)
+        {
+            out.boxes = L"no query dialog";
+            return out;
+        }
+        ql::CProgram::SetText(dlg, 1001, sql);
+        ql::CProgram::Click(dlg, IDOK);
+        ql::WaitFor(
+            [&] { return program.FindMessageBox() != nullptr || Children().size() > before; });
+        for (std::wstring text; !(text = program.TakeMessageBox(500)).empty();)
+            out.boxes += text + L"|";
+        if (Children().size() > before)
+        {
+            HWND child = program.ActiveChild();
+            HWND grid = child ? GetDlgItem(child, 0xE900) : nullptr;
+            if (grid)
+            {
+                program.WaitForGrid(10000);
+                HWND header = (HWND)SendMessageW(grid, LVM_GETHEADER, 0, 0);
+                out.columns = (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
+                out.rows = (int)SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0);
+                for (int c = 0; out.rows > 0 && c < out.columns && c < 8; ++c)
+                    out.cells.push_back(program.ListItemText(grid, 0, c));
+            }
+            for (HWND w : Children())
+                PostMessageW(w, WM_CLOSE, 0, 0);
+            ql::WaitFor([&] { return Children().size() <= before; });
+        }
+        out.answers = Answers();
+        return out;
+    }
+
+    static bool HasExceptionCell(const Outcome& o)
+    {
+        for (const std::wstring& cell : o.cells)
+            if (cell == L"<<EXCEPTION>>")
+                return true;
+        return false;
+    }
+    static bool StartsWith(const std::wstring& text, const std::wstring& start)
+    {
+        return text.rfind(start, 0) == 0;
+    }
+    // A statement that gave a result set: a grid whose cells all read.
+    void ExpectGrid(const std::wstring& sql, int rows, int columns)
+    {
+        const Outcome o = Run(sql);
+        EXPECT_TRUE(o.answers) << Narrow(sql);
+        EXPECT_EQ(o.boxes, L"") << Narrow(sql) << ": " << Describe(o);
+        if (rows >= 0)
+            EXPECT_EQ(o.rows, rows) << Narrow(sql) << ": " << Describe(o);
+        else
+            EXPECT_GT(o.rows, 0) << Narrow(sql) << ": " << Describe(o);
+        EXPECT_EQ(o.columns, columns) << Narrow(sql) << ": " << Describe(o);
+        EXPECT_FALSE(HasExceptionCell(o)) << Narrow(sql) << ": " << Describe(o);
+    }
+    // A statement refused or failed: one error box starting with the text, no grid.
+    void ExpectError(const std::wstring& sql, const std::wstring& start)
+    {
+        const Outcome o = Run(sql);
+        EXPECT_TRUE(o.answers) << Narrow(sql);
+        EXPECT_TRUE(StartsWith(o.boxes, start)) << Narrow(sql) << ": " << Describe(o);
+        EXPECT_EQ(o.rows, -1) << Narrow(sql) << ": " << Describe(o);
+    }
+    void ExpectExecuted(const std::wstring& sql, const std::wstring& start)
+    {
+        ExpectError(sql, start);
+    }
+
+    ql::CProgram program;
+    CRDatabase m_db;
+    std::wstring m_tag;
+    std::vector<std::wstring> m_drops;
+};
+
+const std::wstring kSyntax = L"Quenlark: Incorrect syntax|";
+const std::wstring kODBCError = L"ODBC error code: ";
+const std::wstring kNoRows = L"Executed OK.\nNo rows changed.";
+
+TEST_F(QueriesE2E, PostgreSQLStatementsOfEveryKind)
+{
+    StartOn(QlTestDb::PostgresConnect());
+    const std::wstring t = L"qlqf_" + m_tag;
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + t);
+
+    // Comments alone run nothing.
+    ExpectError(L"-- only a comment", kSyntax);
+    ExpectError(L"/* block */ -- and a line", kSyntax);
+    ExpectExecuted(L"SET search_path TO public", kNoRows);
+    ExpectExecuted(L"CREATE TABLE " + t + L" (id INTEGER, v TEXT)", kNoRows);
+    ExpectExecuted(L"UPDATE " + t + L" SET v = 'x' WHERE id = -1", kNoRows);
+    ExpectExecuted(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, '\u65e5\u672c')",
+                   L"Executed OK.\n2 row(s) changed.");
+    ExpectGrid(L"SELECT * FROM " + t + L" WHERE 1 = 0", 0, 2);
+    // Results of statements that are no SELECT are read as they come.
+    ExpectGrid(L"VALUES (1, 'a'), (2, 'b')", 2, 2);
+    ExpectGrid(L"EXPLAIN SELECT * FROM " + t, -1, 1);
+    ExpectGrid(L"SHOW search_path", 1, 1);
+    ExpectGrid(L"WITH w AS (SELECT 1 AS x) SELECT * FROM w", 1, 1);
+    ExpectError(L"SELEC 1", kODBCError);
+    // An error met while the rows are read.
+    ExpectError(L"SELECT 1/(5-g) FROM generate_series(1,10) g", kODBCError);
+    const Outcome wide = Run(L"SELECT v AS \"\u00e9t\u00e9\", repeat('x', 5000000) AS big FROM " +
+                             t + L" WHERE id = 2");
+    ASSERT_EQ(wide.cells.size(), 2u) << Describe(wide);
+    EXPECT_EQ(wide.cells[0], L"\u65e5\u672c");
+    EXPECT_EQ(wide.cells[1].substr(0, 100), std::wstring(100, L'x'));
+    ExpectExecuted(L"DROP TABLE " + t, kNoRows);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(QueriesE2E, MariaDBStatementsOfEveryKind)
+{
+    StartOn(QlTestDb::MariaDBConnect());
+    const std::wstring t = L"qlqf_" + m_tag;
+    const std::wstring p = L"qlqfp_" + m_tag;
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + t);
+    m_drops.push_back(L"DROP PROCEDURE IF EXISTS " + p);
+    Execute(L"CREATE TABLE " + t + L" (id INTEGER, v TEXT)");
+    Execute(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, 'b')");
+    Execute(L"CREATE PROCEDURE " + p + L"() BEGIN SELECT 1 AS a; SELECT 2 AS b, 3 AS c; END");
+
+    ExpectError(L"-- only a comment", kSyntax);
+    ExpectExecuted(L"SET @x = 1", kNoRows);
+    ExpectGrid(L"CALL " + p + L"()", 1, 1);
+    ExpectGrid(L"SHOW TABLES", -1, 1);
+    ExpectGrid(L"EXPLAIN SELECT * FROM " + t, -1, 10);
+    ExpectGrid(L"SELECT * FROM " + t + L" WHERE 1 = 0", 0, 2);
+    ExpectError(L"SELEC 1", kODBCError);
+    ExpectExecuted(L"DELETE FROM " + t + L" WHERE id = 1", L"Executed OK.\n1 row(s) changed.");
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(QueriesE2E, SQLiteStatementsOfEveryKind)
+{
+    QlTestDb::TempSQLiteFile file;
+    QlConnTest::OpenOrFail(m_db, file.Connect());
+    Execute(L"CREATE TABLE t (id INTEGER, v TEXT)"); // the tables tree shows the connection
+    ASSERT_TRUE(program.StartConnected(std::wstring(file.Connect().GetString())));
+    ExpectError(L"-- only a comment", kSyntax);
+    ExpectExecuted(L"CREATE TABLE u (id INTEGER)", kNoRows);
+    ExpectExecuted(L"INSERT INTO t VALUES (1, 'a'), (2, 'b')", L"Executed OK.\n2 row(s) changed.");
+    ExpectGrid(L"PRAGMA table_info(t)", 2, 6);
+    ExpectGrid(L"EXPLAIN QUERY PLAN SELECT * FROM t", -1, 4);
+    ExpectGrid(L"SELECT 1, 1, '' AS \"\", NULL", 1, 4);
+    ExpectError(L"SELECT 1; SELECT 2", kODBCError);
+    EXPECT_TRUE(program.Close());
+}
+
+} // namespace
