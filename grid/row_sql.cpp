@@ -470,6 +470,31 @@ CString BuildDeleteSQL(LPCWSTR table, LPCWSTR condition)
     return sql;
 }
 
+// The first result column shown under another name than the table column it reads (SELECT b AS
+// a, a AS b): statements name columns by what the result calls them, so such a result would
+// write, match and delete by the wrong columns. Empty when every column keeps its name or the
+// driver cannot tell.
+static CString RenamedColumn(Zelt::ICursor* cursor)
+{
+    auto* recordset = dynamic_cast<CRRecordset*>(cursor);
+    const SQLHSTMT hStmt = recordset != nullptr ? recordset->GetStmtHandle() : SQL_NULL_HSTMT;
+    if (hStmt == SQL_NULL_HSTMT)
+        return CString();
+    const int count = cursor->GetColumnCount();
+    for (int col = 1; col <= count; ++col)
+    {
+        SQLWCHAR base[260] = {};
+        SQLSMALLINT length = 0;
+        const SQLRETURN rc = SQLColAttributeW(hStmt, (SQLUSMALLINT)col, SQL_DESC_BASE_COLUMN_NAME,
+                                              base, sizeof base, &length, nullptr);
+        const CString label = cursor->GetColumnName(col);
+        if (SQL_SUCCEEDED(rc) && base[0] != 0 &&
+            label.CompareNoCase(reinterpret_cast<const wchar_t*>(base)) != 0)
+            return label;
+    }
+    return CString();
+}
+
 static bool TableOf(Zelt::ICursor* cursor, CString& table, CRowSqlFailure& failure)
 {
     table = cursor->GetTableName();
@@ -477,6 +502,14 @@ static bool TableOf(Zelt::ICursor* cursor, CString& table, CRowSqlFailure& failu
     {
         Fail(failure, kRowSqlDatabaseError,
              L"The result cannot be edited: it does not come from a single table.");
+        return false;
+    }
+    const CString renamed = RenamedColumn(cursor);
+    if (!renamed.IsEmpty())
+    {
+        Fail(failure, kRowSqlDatabaseError,
+             L"The result cannot be edited: its column " + renamed +
+                 L" is not named as the table's column.");
         return false;
     }
     return true;

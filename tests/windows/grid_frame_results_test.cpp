@@ -53,4 +53,63 @@ TEST(GridFrameForwardOnly, ResultsOfAnyStatementReadBack)
     DestroyHost(pHost);
 }
 
+// Columns shown under other names (swapped aliases) are not written, matched or deleted by
+// those names: the edit is refused and the table keeps its rows. The plain result saves.
+TEST(GridFrameResultEdit, RenamedColumnsAreNotEditedUnderTheirLabels)
+{
+    theSettings.m_bCancelExec = 0;
+    theSettings.m_bEditable = 1;
+    CHostFrame* pHost = CreateHost();
+    ASSERT_NE(pHost, nullptr);
+    for (const CString& connect : {QlTestDb::MariaDBConnect(), QlTestDb::PostgresConnect()})
+    {
+        CRDatabaseHelper helper;
+        ASSERT_TRUE(helper.GetDatabase().Open(connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+        CRDatabase& db = helper.GetDatabase();
+        CString t;
+        t.Format(L"ql_alias_%ls", QlTestDb::UniqueTag().c_str());
+        db.ExecuteSQL(L"CREATE TABLE " + t + L" (a INTEGER PRIMARY KEY, b INTEGER)");
+        db.ExecuteSQL(L"INSERT INTO " + t + L" VALUES (1, 2)");
+        db.ExecuteSQL(L"INSERT INTO " + t + L" VALUES (2, 1)");
+        auto saveFirstRow = [&](LPCWSTR select) {
+            std::unique_ptr<Zelt::ICursor> cursor;
+            auto rs = std::make_unique<CRRecordset>(&db);
+            if (!rs->Open(CString(select) + t + L" ORDER BY a", helper.GetCursorType(),
+                          RS_NUMERIC_AS_TEXT))
+                return false;
+            cursor = std::move(rs);
+            auto* pFrame =
+                new CGridChildFrame(&helper, cursor, kGridProcedure, CStringPair(), nullptr);
+            if (!pFrame->Create(nullptr, L"Result", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                                CFrameWnd::rectDefault, pHost))
+                return false;
+            qltest::PumpPending();
+            CRGrid& grid = pFrame->GetView();
+            grid.SelectRow(0);
+            grid.OnBeginEdit(0);
+            grid.SetCellValue(0, 1, L"9", kGridValue);
+            const bool bSaved = grid.CommitRow();
+            grid.CancelEdit();
+            pFrame->DestroyWindow();
+            return bSaved;
+        };
+        auto rows = [&] {
+            return A(QlConnTest::QueryText(db, L"SELECT b FROM " + t + L" WHERE a = 1")) + "," +
+                   A(QlConnTest::QueryText(db, L"SELECT b FROM " + t + L" WHERE a = 2"));
+        };
+        MessageBoxes().clear();
+        EXPECT_FALSE(saveFirstRow(L"SELECT b AS a, a AS b FROM ")) << A(connect);
+        ASSERT_FALSE(MessageBoxes().empty());
+        EXPECT_NE(LastMessageBox().Find(L"cannot be edited"), -1) << A(LastMessageBox());
+        EXPECT_EQ(rows(), "2,1") << A(connect);
+        if (connect == QlTestDb::MariaDBConnect())
+        {
+            EXPECT_TRUE(saveFirstRow(L"SELECT a, b FROM "));
+            EXPECT_EQ(rows(), "9,1");
+        }
+        db.ExecuteSQL(L"DROP TABLE " + t);
+    }
+    DestroyHost(pHost);
+}
+
 } // namespace
