@@ -205,6 +205,60 @@ TEST_F(QueriesE2E, PostgreSQLStatementsOfEveryKind)
     EXPECT_TRUE(program.Close());
 }
 
+// With statements run as cancellable jobs: wide and odd results, several statements in one
+// text, a statement stopped by the user, and a table dropped under its open window.
+TEST_F(QueriesE2E, PostgreSQLCancelledWideAndDroppedUnderAWindow)
+{
+    const std::wstring t = L"qlqf_" + m_tag;
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + t);
+    ql::WriteRegString(L"CancelExec", L"Yes");
+    QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
+    Execute(L"CREATE TABLE " + t + L" (id INTEGER PRIMARY KEY, v TEXT)");
+    Execute(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, 'b'), (3, 'c')");
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect().GetString())))
+        << program.Describe();
+
+    // Columns of one name each keep their own values.
+    Outcome o = Run(L"SELECT 1 AS a, 2 AS a, 3 AS \"A\", NULL AS a");
+    EXPECT_EQ(o.cells, (std::vector<std::wstring>{L"1", L"2", L"3", L"<<NULL>>"})) << Describe(o);
+    std::wstring many = L"SELECT 1 AS c1";
+    for (int i = 2; i <= 1000; ++i)
+        many += L", " + std::to_wstring(i) + L" AS c" + std::to_wstring(i);
+    ExpectGrid(many, 1, 1000);
+    // A statement without a result, then one with: the count, then the rows.
+    o = Run(L"UPDATE " + t + L" SET v = v; SELECT id, v FROM " + t + L" ORDER BY id");
+    EXPECT_TRUE(StartsWith(o.boxes, L"Executed OK.\n3 row(s) changed.")) << Describe(o);
+    EXPECT_EQ(o.rows, 3) << Describe(o);
+    EXPECT_EQ(o.cells, (std::vector<std::wstring>{L"1", L"a"})) << Describe(o);
+    ExpectError(L"SELECT 1/(2-g) FROM generate_series(1,3) g", kODBCError);
+
+    // Cancel while the server sleeps: no error box, and the connection goes on.
+    program.PostCommand(kSQLQuery);
+    HWND dlg = program.WaitForDialog(L"Execute SQL");
+    ASSERT_NE(dlg, nullptr);
+    ql::CProgram::SetText(dlg, 1001, L"SELECT pg_sleep(60)");
+    ql::CProgram::Click(dlg, IDOK);
+    EXPECT_TRUE(program.CancelWaitDialog());
+    EXPECT_EQ(program.TakeMessageBox(1000), L"");
+    EXPECT_TRUE(program.WaitUntilIdle());
+    ExpectGrid(L"SELECT 7", 1, 1);
+
+    // The table of an open window is dropped: Refresh reports the server's error, the window
+    // keeps what it showed and closes normally.
+    ASSERT_TRUE(program.OpenTableGrid(L"public", t));
+    ASSERT_TRUE(program.WaitForGrid());
+    HWND child = program.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    Execute(L"DROP TABLE " + t);
+    program.PostCommand(32794);
+    EXPECT_TRUE(StartsWith(program.TakeMessageBox(), kODBCError));
+    EXPECT_TRUE(Answers());
+    PostMessageW(child, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ql::WaitFor([&] { return Children().empty(); }));
+    EXPECT_EQ(program.TakeMessageBox(300), L"");
+    EXPECT_TRUE(program.Close());
+}
+
 TEST_F(QueriesE2E, MariaDBStatementsOfEveryKind)
 {
     StartOn(QlTestDb::MariaDBConnect());
