@@ -259,6 +259,37 @@ TEST_F(QueriesE2E, PostgreSQLCancelledWideAndDroppedUnderAWindow)
     EXPECT_TRUE(program.Close());
 }
 
+// The server fails part-way through the rows of an open result (PostgreSQL hands them over in
+// batches): the error is shown when the grid reaches it, and the session still runs statements.
+TEST_F(QueriesE2E, PostgreSQLErrorPartWayThroughTheRowsLeavesTheSessionUsable)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect().GetString())))
+        << program.Describe();
+    program.PostCommand(kSQLQuery);
+    HWND dlg = program.WaitForDialog(L"Execute SQL");
+    ASSERT_NE(dlg, nullptr);
+    ql::CProgram::SetText(dlg, 1001, L"SELECT g, 1/(150-g) FROM generate_series(1, 300) g");
+    ql::CProgram::Click(dlg, IDOK);
+    ASSERT_TRUE(program.WaitForGrid());
+    HWND child = program.ActiveChild();
+    HWND grid = child ? GetDlgItem(child, 0xE900) : nullptr;
+    ASSERT_NE(grid, nullptr);
+    // Ctrl+End reads on to the failing row.
+    std::wstring box;
+    for (int attempt = 0; attempt < 3 && box.empty(); ++attempt)
+    {
+        program.PressKeys({VK_CONTROL, VK_END});
+        SetFocus(grid);
+        program.PressKeys({VK_CONTROL, VK_END});
+        box = program.TakeMessageBox(5000);
+    }
+    EXPECT_NE(box.find(L"division by zero"), std::wstring::npos) << Narrow(box);
+    EXPECT_TRUE(Answers());
+    ExpectGrid(L"SELECT 3", 1, 1);
+    ExpectExecuted(L"SET search_path TO public", kNoRows);
+    EXPECT_TRUE(program.Close());
+}
+
 TEST_F(QueriesE2E, MariaDBStatementsOfEveryKind)
 {
     StartOn(QlTestDb::MariaDBConnect());
