@@ -1,31 +1,10 @@
 // One suite for both cursors: the recordset itself, and memory cursors over a forward-only
 // recordset (bound and unbound), on SQLite, PostgreSQL and MariaDB.
-#include "recordset_test_util.h"
-
-#include "dbaccess/mem_cursor.h"
+#include "cursor_kinds.h"
 
 using namespace QlRsTest;
 
 namespace {
-
-enum class Kind
-{
-    Recordset,
-    MemBound,
-    MemUnbound
-};
-
-struct ContractParam
-{
-    Db db;
-    Kind kind;
-};
-
-std::string ParamName(const testing::TestParamInfo<ContractParam>& info)
-{
-    static const char* kinds[] = {"Recordset", "MemBound", "MemUnbound"};
-    return std::string(DbName(info.param.db)) + "_" + kinds[static_cast<int>(info.param.kind)];
-}
 
 const int kLongText = 70000;
 const int kLongBinary = 1000;
@@ -43,7 +22,7 @@ BYTE LongByte(int i)
     return static_cast<BYTE>(i * 7 + 1);
 }
 
-class CursorContract : public testing::TestWithParam<ContractParam>
+class CursorContract : public testing::TestWithParam<CursorParam>
 {
 protected:
     void SetUp() override
@@ -80,17 +59,7 @@ protected:
 
     std::unique_ptr<Zelt::ICursor> Open(const CString& sql, UINT options = 0)
     {
-        auto rs = std::make_unique<CRRecordset>(conn->database.get());
-        switch (GetParam().kind)
-        {
-        case Kind::Recordset: rs->Open(sql, RS_STATIC, RS_READONLY | options); return rs;
-        case Kind::MemBound:
-            rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | options);
-            return std::make_unique<Zelt::CMemCursor>(std::move(rs));
-        default:
-            rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | options);
-            return std::make_unique<Zelt::CMemCursor>(std::move(rs));
-        }
+        return OpenCursor(conn->database.get(), GetParam().kind, sql, options);
     }
 
     std::unique_ptr<Zelt::ICursor> OpenAll(UINT options = 0)
@@ -365,16 +334,7 @@ TEST_P(CursorContract, CloseLeavesNothing)
     EXPECT_EQ(c->GetColumn(1), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllDatabases, CursorContract,
-                         testing::Values(ContractParam{Db::SQLite, Kind::Recordset},
-                                         ContractParam{Db::SQLite, Kind::MemBound},
-                                         ContractParam{Db::SQLite, Kind::MemUnbound},
-                                         ContractParam{Db::PostgreSQL, Kind::Recordset},
-                                         ContractParam{Db::PostgreSQL, Kind::MemBound},
-                                         ContractParam{Db::PostgreSQL, Kind::MemUnbound},
-                                         ContractParam{Db::MariaDB, Kind::Recordset},
-                                         ContractParam{Db::MariaDB, Kind::MemBound},
-                                         ContractParam{Db::MariaDB, Kind::MemUnbound}),
-                         ParamName);
+INSTANTIATE_TEST_SUITE_P(AllDatabases, CursorContract, EveryDatabaseAndCursorKind(),
+                         CursorParamName);
 
 } // namespace

@@ -1,33 +1,13 @@
 // Values of the types each server has beyond the common ones (intervals, addresses, arrays,
 // JSON, bit strings, unsigned 64-bit numbers, years, geometry ...) read through every cursor
 // kind the program uses: each reads without an error and shows the server's own text.
-#include "recordset_test_util.h"
+#include "cursor_kinds.h"
 
 #include "dbaccess/error_report.h"
-#include "dbaccess/mem_cursor.h"
 
 using namespace QlRsTest;
 
 namespace {
-
-enum class Kind
-{
-    Recordset,
-    MemBound,
-    MemUnbound
-};
-
-struct TypesParam
-{
-    Db db;
-    Kind kind;
-};
-
-std::string ParamName(const testing::TestParamInfo<TypesParam>& info)
-{
-    static const char* kinds[] = {"Recordset", "MemBound", "MemUnbound"};
-    return std::string(DbName(info.param.db)) + "_" + kinds[static_cast<int>(info.param.kind)];
-}
 
 // An expression and the text the program shows for it; nullptr: the server's own text of it
 // (CAST to text), read in the same row.
@@ -84,24 +64,15 @@ const TypedValue kSQLite[] = {
     {L"1e308", nullptr},
 };
 
-class ServerTypes : public testing::TestWithParam<TypesParam>
+class ServerTypes : public testing::TestWithParam<CursorParam>
 {
 protected:
     void SetUp() override { conn = std::make_unique<Connection>(GetParam().db); }
 
+    // Read as the grid reads: numbers as text.
     std::unique_ptr<Zelt::ICursor> Open(const CString& sql)
     {
-        auto rs = std::make_unique<CRRecordset>(conn->database.get());
-        switch (GetParam().kind)
-        {
-        case Kind::Recordset: rs->Open(sql, RS_STATIC, RS_NUMERIC_AS_TEXT); return rs;
-        case Kind::MemBound:
-            rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_NUMERIC_AS_TEXT);
-            return std::make_unique<Zelt::CMemCursor>(std::move(rs));
-        default:
-            rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT);
-            return std::make_unique<Zelt::CMemCursor>(std::move(rs));
-        }
+        return OpenCursor(conn->database.get(), GetParam().kind, sql, RS_NUMERIC_AS_TEXT);
     }
 
     // Reads "SELECT e, CAST(e AS text)" and gives the two texts.
@@ -180,16 +151,6 @@ TEST_P(ServerTypes, SQLiteIntegerColumnsKeepSixtyFourBits)
     EXPECT_EQ(std::string(CStringA(small)), "-9223372036854775808");
 }
 
-INSTANTIATE_TEST_SUITE_P(AllDatabases, ServerTypes,
-                         testing::Values(TypesParam{Db::SQLite, Kind::Recordset},
-                                         TypesParam{Db::SQLite, Kind::MemBound},
-                                         TypesParam{Db::SQLite, Kind::MemUnbound},
-                                         TypesParam{Db::PostgreSQL, Kind::Recordset},
-                                         TypesParam{Db::PostgreSQL, Kind::MemBound},
-                                         TypesParam{Db::PostgreSQL, Kind::MemUnbound},
-                                         TypesParam{Db::MariaDB, Kind::Recordset},
-                                         TypesParam{Db::MariaDB, Kind::MemBound},
-                                         TypesParam{Db::MariaDB, Kind::MemUnbound}),
-                         ParamName);
+INSTANTIATE_TEST_SUITE_P(AllDatabases, ServerTypes, EveryDatabaseAndCursorKind(), CursorParamName);
 
 } // namespace
