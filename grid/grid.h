@@ -351,6 +351,9 @@ public:
     virtual bool CanUseValueKey();
     virtual bool UseCursorForEdit(UINT nMask);
     virtual bool ConfirmDelete();
+    // Asked before a row of the list (not a new one) enters edit mode or is deleted; false
+    // leaves the row alone.
+    virtual bool ConfirmRowEdit(int nRow);
     virtual void CreateWait(IWait*& pWait);
     virtual void DrawHeaderItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
 

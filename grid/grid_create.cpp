@@ -126,6 +126,11 @@ bool CRGrid::UseCursorForEdit(UINT)
     return true;
 }
 
+bool CRGrid::ConfirmRowEdit(int)
+{
+    return true;
+}
+
 bool CRGrid::ConfirmDelete()
 {
     return true;

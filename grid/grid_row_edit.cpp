@@ -51,6 +51,8 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
     }
     if (nRow < 0 || nRow >= GetItemCount())
         return nullptr;
+    if (!m_bInserting && !m_bModified && !ConfirmRowEdit(nRow))
+        return nullptr;
     RECT rect = {};
     CGridItem value;
     if (!PrepareEditCell(nRow, nColumn, &rect, &value))
@@ -339,7 +341,7 @@ bool CRGrid::DeleteRow()
         m_hWnd == nullptr || m_nReadDepth > 0)
         return false;
     const int row = GetSelectedItem();
-    if (row < 0 || !ConfirmDelete())
+    if (row < 0 || !ConfirmRowEdit(row) || !ConfirmDelete())
         return false;
     CWaitCursor hourglass;
     if (!DeleteRowFromDB(row))

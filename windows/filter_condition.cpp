@@ -33,6 +33,40 @@ bool IsDateTimeType(int nType)
            nType == SQL_TYPE_DATE || nType == SQL_TYPE_TIME || nType == SQL_TYPE_TIMESTAMP;
 }
 
+// SQLite keeps a date or time as the text it was written in and compares a literal with it as
+// text, so the literal must be written the way such values are stored: a date column's value
+// without a time, and a fraction only when there is one ("2024-01-02 08:00:00", not
+// "2024-01-02 08:00:00.000").
+CString SQLiteDateTimeLiteral(int nType, const TIMESTAMP_STRUCT& ts)
+{
+    CString strDate, strTime, strFraction;
+    strDate.Format(L"%04d-%02u-%02u", (int)ts.year, (UINT)ts.month, (UINT)ts.day);
+    strTime.Format(L"%02u:%02u:%02u", (UINT)ts.hour, (UINT)ts.minute, (UINT)ts.second);
+    if (ts.fraction % 1000000000u != 0)
+    {
+        strFraction.Format(L".%09u", (UINT)(ts.fraction % 1000000000u));
+        while (strFraction.GetLength() > 4 && strFraction[strFraction.GetLength() - 1] == L'0')
+            strFraction.Truncate(strFraction.GetLength() - 1);
+    }
+    const bool bMidnight =
+        ts.hour == 0 && ts.minute == 0 && ts.second == 0 && strFraction.IsEmpty();
+    CString strText;
+    if ((nType == SQL_DATE || nType == SQL_TYPE_DATE) && bMidnight)
+        strText = strDate;
+    else if ((nType == SQL_TIME || nType == SQL_TYPE_TIME) && ts.year == 0)
+        strText = strTime + strFraction;
+    else
+        strText = strDate + L" " + strTime + strFraction;
+    return L"'" + strText + L"'";
+}
+
+bool IsSQLite(CRDatabase* pDatabase)
+{
+    CString strName;
+    return pDatabase != nullptr && pDatabase->GetDBMSKind() == DBMS_OTHER &&
+           pDatabase->GetDBMSName(strName) && strName == L"SQLite";
+}
+
 bool IsIntegerType(int nType)
 {
     return nType == SQL_INTEGER || nType == SQL_SMALLINT || nType == SQL_TINYINT ||
@@ -121,8 +155,12 @@ bool FormatFilterValue(CRDatabase* pDatabase, int nSQLType, int nOperation, LPCW
         TIMESTAMP_STRUCT ts;
         // A text that is no date goes in as a string literal: the server converts it or
         // reports it, and no typed text ever becomes SQL of its own.
-        strLiteral = ParseDateText(strText, ts) ? CRDatabase::FormatTimestampLiteral(nKind, ts)
-                                                : stringLiteral(strText);
+        if (!ParseDateText(strText, ts))
+            strLiteral = stringLiteral(strText);
+        else if (IsSQLite(pDatabase))
+            strLiteral = SQLiteDateTimeLiteral(nSQLType, ts);
+        else
+            strLiteral = CRDatabase::FormatTimestampLiteral(nKind, ts);
     }
     else if (nKind == DBMS_MSSQL && nSQLType == -155)
     {

@@ -3,6 +3,7 @@
 
 #include "app/app_settings.h"
 #include "dbaccess/error_report.h"
+#include "grid/row_sql.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
 #include "services/wait_dlg.h"
@@ -30,6 +31,30 @@ bool CGridChildView::ConfirmDelete()
         return true;
     return AfxMessageBox(L"Record will be deleted.\nContinue?",
                          MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
+}
+
+bool CGridChildView::HasUsableKey()
+{
+    Zelt::ICursor* pCursor = GetCursor();
+    if (pCursor == nullptr || !CanUseValueKey() || CanUseCursorForEdit(SQL_CA1_POSITIONED_UPDATE))
+        return true;
+    std::vector<CString> names;
+    for (INT_PTR i = 0; i < m_primaryKey.GetSize(); ++i)
+        names.push_back(CString(m_primaryKey[i].szColumnName));
+    std::vector<UINT> columns;
+    return !names.empty() && FindKeyColumns(pCursor, names, columns);
+}
+
+bool CGridChildView::ConfirmRowEdit(int)
+{
+    if (m_bKeylessEditAccepted || HasUsableKey())
+        return true;
+    CString strText;
+    strText.LoadString(IDS_NO_USABLE_KEY);
+    if (AfxMessageBox(strText, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return false;
+    m_bKeylessEditAccepted = true;
+    return true;
 }
 
 void CGridChildView::CreateWait(IWait*& pWait)
@@ -83,6 +108,8 @@ void CGridChildView::EditValue(CRDatabaseHelper* pHelper)
         }
         const CString strTitle = QuoteSQLNameIfNeeded(
             pColumn->m_strName, pHelper ? &pHelper->GetCatalogDatabase() : nullptr);
+        if (!m_bInserting && !m_bModified && !ConfirmRowEdit(nRow))
+            return;
         CGridItem value;
         if (!PrepareEditCell(nRow, nColumn, nullptr, &value))
             return;

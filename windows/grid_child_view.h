@@ -16,6 +16,12 @@ public:
     bool CanUseValueKey() override;
     bool UseCursorForEdit(UINT nMask) override;
     bool ConfirmDelete() override;
+    // Before the first edit of a window whose rows no key identifies, says so and asks.
+    bool ConfirmRowEdit(int nRow) override;
+    // True when a saved row is found by a key: the primary key's columns are all in the result,
+    // or the driver changes the cursor's rows in place. Windows whose rows are never found by
+    // their values (query results) count as keyed.
+    bool HasUsableKey();
     void CreateWait(IWait*& pWait) override;
     virtual void ShowColumnsDialog(LPCWSTR pszTitle);
 
@@ -25,6 +31,7 @@ public:
     void CopyValue();
 
     UINT m_nKind;
+    bool m_bKeylessEditAccepted = false; // the question above was answered Yes
 
 protected:
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);

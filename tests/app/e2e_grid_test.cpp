@@ -10,15 +10,6 @@
 
 namespace {
 
-std::wstring Trimmed(std::wstring text)
-{
-    while (!text.empty() && text.back() == L' ')
-        text.pop_back();
-    while (!text.empty() && text.front() == L' ')
-        text.erase(text.begin());
-    return text;
-}
-
 class GridE2E : public ::testing::Test
 {
 protected:
@@ -86,7 +77,7 @@ TEST_F(GridE2E, RowsPaneCountsAsRowsAreReadAndColumnsDialogMovesAtOnce)
     HWND grid = GetDlgItem(child, 0xE900);
     ASSERT_NE(grid, nullptr);
     EXPECT_TRUE(ql::WaitFor([&] {
-        return Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0) == 0;
+        return ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0) == 0;
     })) << std::string(CStringA(program.StatusPaneText(1).c_str()));
     EXPECT_NE(program.StatusPaneText(1).find(L"Columns 3"), std::wstring::npos);
 
@@ -106,7 +97,7 @@ TEST_F(GridE2E, RowsPaneCountsAsRowsAreReadAndColumnsDialogMovesAtOnce)
     PostMessageW(program.MainWindow(), WM_NULL, 0, 0);
     SendInput(4, keys, sizeof(INPUT));
     EXPECT_TRUE(ql::WaitFor(
-        [&] { return Trimmed(program.StatusPaneText(1)) == L"Rows 1000 Columns 3"; }, 20000))
+        [&] { return ql::Trimmed(program.StatusPaneText(1)) == L"Rows 1000 Columns 3"; }, 20000))
         << std::string(CStringA(program.StatusPaneText(1).c_str()));
 
     // Column order: the move shows at once and stays after Cancel.

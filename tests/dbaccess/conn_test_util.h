@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -12,44 +13,51 @@
 
 namespace QlConnTest {
 
-// The first column of the first row of a query, as wide text; "<NULL>" for NULL and
-// "<NO ROW>" when there is no row. Reads through ODBC directly, not through a cursor.
-inline CString QueryText(CRDatabase& db, LPCWSTR sql)
+// The first column of the current row of a statement as wide text; "<NULL>" for NULL.
+inline CString FirstColumnText(SQLHSTMT hStmt)
 {
+    CString text;
+    wchar_t chunk[1024];
+    SQLLEN indicator = 0;
+    for (;;)
+    {
+        const SQLRETURN ret = SQLGetData(hStmt, 1, SQL_C_WCHAR, chunk, sizeof chunk, &indicator);
+        if (!SQL_SUCCEEDED(ret))
+            break;
+        if (indicator == SQL_NULL_DATA)
+            return L"<NULL>";
+        text += chunk;
+        if (ret == SQL_SUCCESS)
+            break;
+    }
+    return text;
+}
+
+// The first column of every row of a query, as wide text ("<NULL>" for NULL); one "<FAILED>"
+// entry when the query fails. Reads through ODBC directly, not through a cursor.
+inline std::vector<CString> QueryColumn(CRDatabase& db, LPCWSTR sql, size_t maxRows = SIZE_MAX)
+{
+    std::vector<CString> rows;
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
     EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)));
-    SQLRETURN ret = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(sql), SQL_NTS);
-    if (!SQL_SUCCEEDED(ret))
+    if (!SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(sql), SQL_NTS)))
     {
-        CString error = db.GetErrorText(hStmt);
+        ADD_FAILURE() << "query failed: " << CStringA(db.GetErrorText(hStmt)).GetString();
         SQLFreeStmt(hStmt, SQL_DROP);
-        ADD_FAILURE() << "query failed: " << CStringA(error).GetString();
-        return L"<FAILED>";
+        return {L"<FAILED>"};
     }
-    CString result = L"<NO ROW>";
-    if (SQL_SUCCEEDED(SQLFetch(hStmt)))
-    {
-        CString text;
-        wchar_t chunk[1024];
-        SQLLEN indicator = 0;
-        for (;;)
-        {
-            ret = SQLGetData(hStmt, 1, SQL_C_WCHAR, chunk, sizeof chunk, &indicator);
-            if (!SQL_SUCCEEDED(ret))
-                break;
-            if (indicator == SQL_NULL_DATA)
-            {
-                text = L"<NULL>";
-                break;
-            }
-            text += chunk;
-            if (ret == SQL_SUCCESS)
-                break;
-        }
-        result = text;
-    }
+    while (rows.size() < maxRows && SQL_SUCCEEDED(SQLFetch(hStmt)))
+        rows.push_back(FirstColumnText(hStmt));
     SQLFreeStmt(hStmt, SQL_DROP);
-    return result;
+    return rows;
+}
+
+// The first column of the first row of a query, as wide text; "<NULL>" for NULL and
+// "<NO ROW>" when there is no row.
+inline CString QueryText(CRDatabase& db, LPCWSTR sql)
+{
+    const std::vector<CString> rows = QueryColumn(db, sql, 1);
+    return rows.empty() ? CString(L"<NO ROW>") : rows[0];
 }
 
 // Runs f and hands back the database exception it threw (null when it threw none).

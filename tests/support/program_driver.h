@@ -18,6 +18,8 @@
 //     EXPECT_TRUE(program.WaitForTitle(L"QuenlarkPG@quenlark - Quenlark"));
 #pragma once
 
+#include "resources/resource.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -708,6 +710,130 @@ public:
             timeoutMs);
     }
 
+    // ---- Lists with cells edited in place (the grid, the filter and sort dialogs) ------------
+
+    // A list-view cell's rectangle in the list's client coordinates (column 0: the whole row's
+    // first cell); false when the list cannot tell.
+    bool ListCellRect(HWND list, int row, int column, RECT& rect) const
+    {
+        CRemoteBuffer remote(m_process, sizeof(RECT));
+        RECT ask{};
+        ask.top = column;
+        ask.left = LVIR_LABEL;
+        remote.Write(0, &ask, sizeof(ask));
+        if (!SendMessageW(list, LVM_GETSUBITEMRECT, row, (LPARAM)remote.address))
+            return false;
+        return ReadProcessMemory(m_process, remote.address, &rect, sizeof(rect), nullptr) != 0;
+    }
+    // Clicks (or double-clicks) a list-view cell with the left button.
+    bool ClickListCell(HWND list, int row, int column, bool doubleClick = false) const
+    {
+        RECT r{};
+        if (!ListCellRect(list, row, column, r))
+            return false;
+        const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(list, WM_LBUTTONUP, 0, at);
+        if (doubleClick)
+        {
+            PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+            PostMessageW(list, WM_LBUTTONUP, 0, at);
+        }
+        return true;
+    }
+    // Clicks a list view's column header.
+    bool ClickListHeader(HWND list, int column) const
+    {
+        HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
+        CRemoteBuffer remote(m_process, sizeof(RECT));
+        RECT r{};
+        if (header == nullptr ||
+            !SendMessageW(header, HDM_GETITEMRECT, column, (LPARAM)remote.address) ||
+            !ReadProcessMemory(m_process, remote.address, &r, sizeof(r), nullptr))
+            return false;
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(header, WM_LBUTTONUP, 0, at);
+        return true;
+    }
+    // The visible popup menu of this process (class #32768), or null.
+    HWND FindPopupMenu() const
+    {
+        HWND wnd = nullptr;
+        while ((wnd = FindWindowExW(nullptr, wnd, L"#32768", nullptr)) != nullptr)
+            if (IsOwn(wnd) && IsWindowVisible(wnd))
+                return wnd;
+        return nullptr;
+    }
+    // Chooses the entry at this position (from 0) of the popup menu that is open, by keys.
+    bool ChoosePopupMenuEntry(int position, DWORD timeoutMs = 10000) const
+    {
+        HWND menu = nullptr;
+        if (!WaitFor([&] { return (menu = FindPopupMenu()) != nullptr; }, timeoutMs))
+            return false;
+        for (int i = 0; i <= position; ++i)
+            PressKey(menu, VK_DOWN);
+        PressKey(menu, VK_RETURN);
+        return WaitFor([&] { return FindPopupMenu() == nullptr; }, timeoutMs);
+    }
+
+    // The editor open in a list's cell (any visible child but the header), or null.
+    static HWND InPlaceEditor(HWND list)
+    {
+        for (HWND child = GetWindow(list, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (IsWindowVisible(child) && ClassName(child) != L"SysHeader32")
+                return child;
+        return nullptr;
+    }
+    static HWND WaitForInPlaceEditor(HWND list, DWORD timeoutMs = 10000)
+    {
+        HWND editor = nullptr;
+        WaitFor([&] { return (editor = InPlaceEditor(list)) != nullptr; }, timeoutMs);
+        return editor;
+    }
+    // Picks the entry with this text in the drop-down list open in a cell and ends the edit with
+    // the key (VK_TAB goes on to the next cell, VK_RETURN stops).
+    bool ChooseInPlaceEntry(HWND list, const std::wstring& text, UINT endKey = VK_TAB) const
+    {
+        HWND combo = WaitForInPlaceEditor(list);
+        if (combo == nullptr || ClassName(combo) != L"ComboBox")
+            return false;
+        const std::vector<std::wstring> entries = ComboItems(combo);
+        size_t index = 0;
+        while (index < entries.size() && entries[index] != text)
+            ++index;
+        if (index == entries.size())
+            return false;
+        SendMessageW(combo, CB_SETCURSEL, index, 0);
+        PressKey(combo, endKey);
+        return WaitFor([&] { return !IsWindow(combo); }, 10000);
+    }
+    // Types a value into the grid's cell editor open in a cell, or ticks it NULL, and ends the
+    // edit with the key.
+    static bool SetInPlaceValue(HWND list, const std::wstring& text, bool null = false,
+                                UINT endKey = VK_TAB)
+    {
+        HWND editor = WaitForInPlaceEditor(list);
+        HWND edit = editor ? GetDlgItem(editor, 2) : nullptr;
+        if (edit == nullptr)
+            return false;
+        HWND target = edit;
+        if (null)
+        {
+            // A click as the mouse gives it: the box takes the focus first, so the edit box it
+            // disables does not end the edit by losing the focus.
+            target = GetDlgItem(editor, 1);
+            if (target == nullptr)
+                return false;
+            if (SendMessageW(target, BM_GETCHECK, 0, 0) == BST_CHECKED)
+                SendMessageW(target, BM_CLICK, 0, 0);
+        }
+        else
+            SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)text.c_str());
+        PressKey(target, endKey);
+        return WaitFor([&] { return !IsWindow(editor); }, 10000);
+    }
+
     // The texts of a tree view's items, depth first, each indented by two blanks per level.
     std::vector<std::wstring> TreeItems(HWND tree) const
     {
@@ -1383,5 +1509,69 @@ private:
     DWORD m_processId = 0;
     HWND m_main = nullptr;
 };
+
+// The text without the blanks at its ends (status panes pad theirs).
+inline std::wstring Trimmed(std::wstring text)
+{
+    while (!text.empty() && text.back() == L' ')
+        text.pop_back();
+    while (!text.empty() && text.front() == L' ')
+        text.erase(text.begin());
+    return text;
+}
+
+// ---- Grid windows -----------------------------------------------------------------------------
+
+// The grid of a grid window.
+inline HWND GridOf(HWND child)
+{
+    return child ? GetDlgItem(child, 0xE900) : nullptr;
+}
+
+// Opens a table through Query > Tables (Ctrl+T) and returns its grid window once it is the
+// active one, or null.
+inline HWND OpenTable(CProgram& program, const std::wstring& schema, const std::wstring& name)
+{
+    HWND before = program.ActiveChild();
+    HWND dlg = program.OpenTablesDialog({{schema, name}});
+    if (dlg == nullptr)
+        return nullptr;
+    CProgram::Click(dlg, IDOK);
+    HWND child = nullptr;
+    WaitFor([&] {
+        child = program.ActiveChild();
+        return child != nullptr && child != before && program.FindDialog(L"Tables") == nullptr;
+    });
+    return child != before ? child : nullptr;
+}
+
+// The text "Query > Show SQL Query..." shows for the active grid window (line ends as "\n").
+inline std::wstring ShownSQL(CProgram& program)
+{
+    program.PostCommand(ID_QUERY_SHOW_SQL);
+    HWND dlg = program.WaitForDialog(L"SQL Query");
+    if (dlg == nullptr)
+        return L"<no SQL Query dialog>";
+    std::wstring text = CProgram::Text(dlg, IDC_SQL_EDITOR);
+    for (size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;)
+        text.replace(at, 2, L"\n");
+    CProgram::Click(dlg, IDOK);
+    WaitFor([&] { return !IsWindow(dlg); });
+    return text;
+}
+
+// Adds one condition in the Filter dialog: Add, then column, operation, value (or NULL) and
+// logic chosen in the row's cells.
+inline bool AddFilterCondition(CProgram& program, HWND dlg, const std::wstring& column,
+                               const std::wstring& operation, const std::wstring& value,
+                               const std::wstring& logic = L"AND", bool null = false)
+{
+    HWND list = CProgram::Item(dlg, IDC_ITEM_LIST);
+    CProgram::Click(dlg, IDC_FILTER_ADD);
+    return program.ChooseInPlaceEntry(list, column) &&
+           program.ChooseInPlaceEntry(list, operation) &&
+           CProgram::SetInPlaceValue(list, value, null) &&
+           program.ChooseInPlaceEntry(list, logic, VK_RETURN);
+}
 
 } // namespace ql

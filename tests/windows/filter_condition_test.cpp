@@ -179,6 +179,34 @@ TEST_P(FilterOnDatabase, SelectsTheNamedRows)
     EXPECT_EQ(A(QlConnTest::QueryText(m_db, L"SELECT COUNT(*) FROM " + m_quoted)), "3");
 }
 
+// Dates and timestamps typed as the database keeps them find their rows: SQLite keeps them as
+// the text they were written in, so a literal with a fraction the value lacks finds nothing.
+TEST_P(FilterOnDatabase, DatesAndTimestampsFindTheirRows)
+{
+    const CString table = L"ql_filter_ts_" + CString(QlTestDb::UniqueTag().c_str());
+    Run(L"CREATE TABLE " + table + L" (id INTEGER, d DATE, ts " +
+        (GetParam() == 2 ? L"DATETIME(3)" : L"TIMESTAMP") + L")");
+    Run(L"INSERT INTO " + table + L" VALUES (1, '2024-01-02', '2024-01-02 08:00:00')");
+    Run(L"INSERT INTO " + table + L" VALUES (2, '2024-01-03', '2024-01-03 09:30:00.250')");
+    CColumnInfoArray columns;
+    ReadColumns(&m_db, CStringPair(L"", table), columns);
+    auto ids = [&](LPCWSTR column, LPCWSTR value) {
+        CFilterArray filter;
+        filter.push_back(Row(column, kFilterEqual, value));
+        if (!BuildFilterCondition(filter, &m_db, columns))
+            return std::string("refused");
+        return A(QlConnTest::QueryText(m_db, L"SELECT MIN(id) FROM " + table + L" WHERE " +
+                                                 filter.m_strCondition)) +
+               " of " +
+               A(QlConnTest::QueryText(m_db, L"SELECT COUNT(*) FROM " + table + L" WHERE " +
+                                                 filter.m_strCondition));
+    };
+    EXPECT_EQ(ids(L"ts", L"2024-01-02 08:00:00"), "1 of 1");
+    EXPECT_EQ(ids(L"ts", L"2024-01-03 09:30:00.25"), "2 of 1");
+    EXPECT_EQ(ids(L"d", L"2024-01-03"), "2 of 1");
+    Run(L"DROP TABLE " + table);
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, FilterOnDatabase, testing::Values(0, 1, 2));
 
 } // namespace
