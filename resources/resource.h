@@ -183,6 +183,7 @@
 #define IDS_CANNOT_FIND 61231
 #define IDS_INVALID_VALUE 61250
 #define IDS_NO_USABLE_KEY 61260
+#define IDS_NO_CURSOR_EDIT 61261
 // Controls of the grid windows' dialogs.
 #define IDC_FIND_WHAT 1001
 #define IDC_MATCH_CASE 1002

@@ -3,6 +3,7 @@
 
 #include "app/app_settings.h"
 #include "dbaccess/error_report.h"
+#include "dbaccess/recordset.h"
 #include "grid/row_sql.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -33,24 +34,43 @@ bool CGridChildView::ConfirmDelete()
                          MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
-bool CGridChildView::HasUsableKey()
+bool CGridChildView::DriverUpdatesAtCursor()
+{
+    auto* pRecordset = dynamic_cast<CRRecordset*>(GetCursor());
+    if (pRecordset == nullptr)
+        return false; // rows kept in memory have no position in the driver's result
+    try
+    {
+        return (pRecordset->GetCursorAttributes1() & SQL_CA1_POSITIONED_UPDATE) != 0;
+    }
+    catch (CException* e)
+    {
+        CExceptionHolder held(e);
+        return false;
+    }
+}
+
+UINT CGridChildView::NoKeyNotice()
 {
     Zelt::ICursor* pCursor = GetCursor();
-    if (pCursor == nullptr || !CanUseValueKey() || CanUseCursorForEdit(SQL_CA1_POSITIONED_UPDATE))
-        return true;
+    if (pCursor == nullptr || CanUseCursorForEdit(SQL_CA1_POSITIONED_UPDATE))
+        return 0;
+    if (!CanUseValueKey())
+        return DriverUpdatesAtCursor() ? 0 : IDS_NO_CURSOR_EDIT;
     std::vector<CString> names;
     for (INT_PTR i = 0; i < m_primaryKey.GetSize(); ++i)
         names.push_back(CString(m_primaryKey[i].szColumnName));
     std::vector<UINT> columns;
-    return !names.empty() && FindKeyColumns(pCursor, names, columns);
+    return !names.empty() && FindKeyColumns(pCursor, names, columns) ? 0 : IDS_NO_USABLE_KEY;
 }
 
 bool CGridChildView::ConfirmRowEdit(int)
 {
-    if (m_bKeylessEditAccepted || HasUsableKey())
+    const UINT nNotice = m_bKeylessEditAccepted ? 0 : NoKeyNotice();
+    if (nNotice == 0)
         return true;
     CString strText;
-    strText.LoadString(IDS_NO_USABLE_KEY);
+    strText.LoadString(nNotice);
     if (AfxMessageBox(strText, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return false;
     m_bKeylessEditAccepted = true;

@@ -18,10 +18,11 @@ public:
     bool ConfirmDelete() override;
     // Before the first edit of a window whose rows no key identifies, says so and asks.
     bool ConfirmRowEdit(int nRow) override;
-    // True when a saved row is found by a key: the primary key's columns are all in the result,
-    // or the driver changes the cursor's rows in place. Windows whose rows are never found by
-    // their values (query results) count as keyed.
-    bool HasUsableKey();
+    // 0 when a saved row of this window is found by a key (the primary key's columns are all in
+    // the result) or by the cursor's position where the driver changes rows there; else the
+    // string id of the notice that says how it is found instead.
+    UINT NoKeyNotice();
+    bool HasUsableKey() { return NoKeyNotice() == 0; }
     void CreateWait(IWait*& pWait) override;
     virtual void ShowColumnsDialog(LPCWSTR pszTitle);
 
@@ -31,9 +32,10 @@ public:
     void CopyValue();
 
     UINT m_nKind;
-    bool m_bKeylessEditAccepted = false; // the question above was answered Yes
+    bool m_bKeylessEditAccepted = false; // the notice was answered Yes
 
 protected:
+    bool DriverUpdatesAtCursor();
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
     DECLARE_MESSAGE_MAP()
 };

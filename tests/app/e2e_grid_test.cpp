@@ -38,16 +38,7 @@ protected:
     // Runs a query through Query > SQL Query (Ctrl+Q).
     void Query(const std::wstring& sql, bool bPlan = false)
     {
-        program.PostCommand(32775);
-        HWND dlg = program.WaitForDialog(L"Execute SQL");
-        ASSERT_NE(dlg, nullptr);
-        ql::CProgram::SetText(dlg, 1001, sql);
-        if (bPlan)
-        {
-            ASSERT_TRUE(ql::WaitFor([&] { return ql::CProgram::IsEnabled(dlg, 1141); }, 5000));
-            SendMessageW(ql::CProgram::Item(dlg, 1141), BM_SETCHECK, BST_CHECKED, 0);
-        }
-        ql::CProgram::Click(dlg, IDOK);
+        ASSERT_TRUE(ql::RunQuery(program, sql, bPlan));
     }
     HWND WaitForGrid(const std::wstring& titleStart)
     {

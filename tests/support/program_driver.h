@@ -1545,6 +1545,26 @@ inline HWND OpenTable(CProgram& program, const std::wstring& schema, const std::
     return child != before ? child : nullptr;
 }
 
+// Runs a statement through Query > SQL Query (Ctrl+Q), or with plan set shows its plan; false
+// when the dialog did not come.
+inline bool RunQuery(CProgram& program, const std::wstring& sql, bool plan = false)
+{
+    program.PostCommand(ID_QUERY_SQL);
+    HWND dlg = program.WaitForDialog(L"Execute SQL");
+    if (dlg == nullptr)
+        return false;
+    CProgram::SetText(dlg, IDC_SQL_EDITOR, sql);
+    if (plan)
+    {
+        const int kPlanBox = 1141;
+        if (!WaitFor([&] { return CProgram::IsEnabled(dlg, kPlanBox); }, 5000))
+            return false;
+        SendMessageW(CProgram::Item(dlg, kPlanBox), BM_SETCHECK, BST_CHECKED, 0);
+    }
+    CProgram::Click(dlg, IDOK);
+    return true;
+}
+
 // The text "Query > Show SQL Query..." shows for the active grid window (line ends as "\n").
 inline std::wstring ShownSQL(CProgram& program)
 {

@@ -1,6 +1,7 @@
 // A grid window whose rows no key identifies says so before the first edit or delete of a row,
 // and goes on only when told to; a table with its primary key in the result, and new rows, are
-// not asked about.
+// not asked about; a query result, saved at the cursor's position, is asked about where the
+// driver does not change rows there.
 #include "windows/grid_child_frame.h"
 
 #include "app/app_settings.h"
@@ -134,7 +135,7 @@ TEST_F(KeylessEdit, FirstEditAsksNoLeavesTheRowYesGoesOnOnce)
     EXPECT_EQ(Count(L"bare"), 1);
 }
 
-TEST_F(KeylessEdit, KeyedTablesNewRowsAndQueryResultsAreNotAsked)
+TEST_F(KeylessEdit, KeyedTablesAndNewRowsAreNotAsked)
 {
     CGridChildFrame* pKeyed = Open(L"keyed");
     ASSERT_NE(pKeyed, nullptr);
@@ -156,12 +157,25 @@ TEST_F(KeylessEdit, KeyedTablesNewRowsAndQueryResultsAreNotAsked)
     CGridChildFrame* pUnknown = Open(L"keyed");
     ASSERT_NE(pUnknown, nullptr);
     EXPECT_FALSE(pUnknown->GetView().HasUsableKey());
-
-    // A query result's rows are never looked for by their values.
-    CGridChildFrame* pResult = Open(L"bare", kGridProcedure);
-    ASSERT_NE(pResult, nullptr);
-    EXPECT_TRUE(pResult->GetView().HasUsableKey());
     EXPECT_TRUE(MessageBoxes().empty());
+}
+
+// A query result is saved at the cursor's position, which none of the drivers here does: its
+// window says so, whatever key its table has.
+TEST_F(KeylessEdit, QueryResultWithoutCursorUpdatesIsAsked)
+{
+    CGridChildFrame* pResult = Open(L"keyed", kGridProcedure);
+    ASSERT_NE(pResult, nullptr);
+    CGridChildView& view = pResult->GetView();
+    EXPECT_FALSE(view.HasUsableKey());
+    MessageBoxAnswers().push_back(IDNO);
+    view.EditSelectedRow(1);
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    CString expected;
+    expected.LoadString(IDS_NO_CURSOR_EDIT);
+    EXPECT_EQ(A(MessageBoxes()[0]), A(expected));
+    EXPECT_FALSE(view.IsEditing());
+    EXPECT_EQ(A(QlConnTest::QueryText(m_helper.GetDatabase(), L"SELECT v FROM keyed")), "a");
 }
 
 } // namespace
