@@ -37,9 +37,7 @@ protected:
             GetParam() == kSQLite ? m_file.Connect() + L"StepAPI=1;" : QlTestDb::PostgresConnect();
         ASSERT_TRUE(
             m_helper.GetDatabase().Open(m_connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
-        static LONG counter = 0;
-        m_table.Format(L"ql_gridstream_%lu_%lu_%ld", GetCurrentProcessId(), GetTickCount() % 100000,
-                       InterlockedIncrement(&counter));
+        m_table.Format(L"ql_gridstream_%ls", QlTestDb::UniqueTag().c_str());
         CRDatabase& db = m_helper.GetDatabase();
         db.ExecuteSQL(L"CREATE TABLE " + m_table +
                       L" (id INTEGER PRIMARY KEY, name VARCHAR(30), note VARCHAR(20))");
