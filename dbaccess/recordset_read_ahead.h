@@ -32,7 +32,7 @@ struct CReadAheadBatch
     std::unique_ptr<SQLUSMALLINT[]> status;
     std::vector<std::unique_ptr<CWholeValue>> wholes; // in row order
     bool bEnd = false;                                // no rows after these
-    CException* pError = nullptr;            // the failure that follows these rows
+    CException* pError = nullptr;                     // the failure that follows these rows
 
     ~CReadAheadBatch();
 };
