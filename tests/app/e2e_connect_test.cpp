@@ -75,16 +75,7 @@ protected:
         ql::CleanSettings();
     }
 
-    // Types a connection string into "Connect > Connection Strings..." and presses OK.
-    void ConnectWith(const std::wstring& connect)
-    {
-        program.PostCommand(kConnectionStrings);
-        HWND dlg = program.WaitForDialog(L"ODBC Connection Strings");
-        ASSERT_NE(dlg, nullptr);
-        ql::CProgram::SetText(dlg, kStringCombo, connect);
-        ql::CProgram::Click(dlg, IDOK);
-        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
-    }
+    void ConnectWith(const std::wstring& connect) { ASSERT_TRUE(program.ConnectWith(connect)); }
 
     // Waits for a message box, gives its text and closes it.
     std::wstring TakeMessageBox()

@@ -7,7 +7,6 @@
 
 namespace {
 
-const UINT kConnectionStrings = 32772;
 const UINT kTraceOn = 32787;
 const UINT kTraceOff = 32788;
 
@@ -43,15 +42,7 @@ protected:
         ql::CleanSettings();
     }
 
-    void ConnectWith(const std::wstring& connect)
-    {
-        program.PostCommand(kConnectionStrings);
-        HWND dlg = program.WaitForDialog(L"ODBC Connection Strings");
-        ASSERT_NE(dlg, nullptr);
-        ql::CProgram::SetText(dlg, 1000, connect);
-        ql::CProgram::Click(dlg, IDOK);
-        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
-    }
+    void ConnectWith(const std::wstring& connect) { ASSERT_TRUE(program.ConnectWith(connect)); }
 
     // Types a path into the open-file dialog the program shows and presses OK.
     void ChooseFile(const std::wstring& path)

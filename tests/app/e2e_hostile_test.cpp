@@ -12,7 +12,6 @@
 
 namespace {
 
-const UINT kConnectionStrings = 32772;
 const UINT kSelectDSN = 32773;
 
 std::string Narrow(const std::wstring& s)
@@ -53,15 +52,7 @@ protected:
         ql::CleanSettings();
     }
 
-    void ConnectWith(const std::wstring& connect)
-    {
-        program.PostCommand(kConnectionStrings);
-        HWND dlg = program.WaitForDialog(L"ODBC Connection Strings");
-        ASSERT_NE(dlg, nullptr);
-        ql::CProgram::SetText(dlg, 1000, connect);
-        ql::CProgram::Click(dlg, IDOK);
-        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
-    }
+    void ConnectWith(const std::wstring& connect) { ASSERT_TRUE(program.ConnectWith(connect)); }
 
     void LoginThroughDSNDialog(const std::wstring& user, const std::wstring& password)
     {

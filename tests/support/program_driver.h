@@ -572,6 +572,19 @@ public:
         WaitFor([&] { return !IsWindow(box); }, timeoutMs);
         return text;
     }
+    // Types a connection string into "Connect > Connection Strings..." and presses OK; true
+    // once the dialog has closed.
+    bool ConnectWith(const std::wstring& connect) const
+    {
+        PostCommand(32772);
+        HWND dlg = WaitForDialog(L"ODBC Connection Strings");
+        if (dlg == nullptr)
+            return false;
+        SetText(dlg, 1000, connect);
+        Click(dlg, IDOK);
+        return WaitFor([&] { return !IsWindow(dlg); });
+    }
+
     // Waits up to waitMs for a message box, gives its text and answers it with the button
     // (IDOK when not told); empty text when no box appeared.
     std::wstring TakeMessageBox(DWORD waitMs = 20000, int button = IDOK) const
