@@ -12,6 +12,8 @@
 #include "dbaccess/recordset.h"
 #include "grid/grid.h"
 
+#include "bench/common/window_bench.h"
+
 #include <psapi.h>
 #include <shellapi.h>
 
@@ -30,23 +32,8 @@ size_t PrivateBytes(bool peak)
     return peak ? pmc.PeakPagefileUsage : pmc.PagefileUsage;
 }
 
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using qlbench::Now;
+using qlbench::Pump;
 
 class Frame : public CWnd
 {

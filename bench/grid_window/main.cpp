@@ -11,6 +11,8 @@
 #include "services/database_helper.h"
 #include "windows/grid_child_frame.h"
 
+#include "bench/common/window_bench.h"
+
 #include <psapi.h>
 #include <shellapi.h>
 
@@ -29,23 +31,8 @@ size_t PeakPrivateBytes()
     return pmc.PeakPagefileUsage;
 }
 
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using qlbench::Now;
+using qlbench::Pump;
 
 class CHost : public CMDIFrameWnd
 {};
