@@ -1,6 +1,7 @@
 // End to end: closing the program with an open transaction asks first, and Cancel keeps the
 // program, its windows and the transaction; dropping several files at once is refused.
 #include "tests/dbaccess/test_databases.h"
+#include "tests/app/e2e_program_test.h"
 #include "tests/support/program_driver.h"
 
 #include "framework/command_ids.h"
@@ -22,20 +23,9 @@ int ChildWindows(HWND mainWindow)
     return count;
 }
 
-class CloseTest : public ::testing::Test
+class CloseTest : public CProgramTest
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ql::WriteRegString(L"Grid lines", L"Yes");
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
-    }
-    ql::CProgram program;
     QlTestDb::FakeLog log;
 };
 

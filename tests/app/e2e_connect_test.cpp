@@ -1,6 +1,7 @@
 // End to end: connecting through the connection dialogs, the recent strings, failures,
 // reconnecting, the help and the About box (a slow connect: e2e_wait_test.cpp).
 #include "tests/dbaccess/test_databases.h"
+#include "tests/app/e2e_program_test.h"
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
@@ -61,20 +62,9 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix)
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-class ConnectTest : public ::testing::Test
+class ConnectTest : public CProgramTest
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ql::WriteRegString(L"Grid lines", L"Yes");
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
-    }
-
     void ConnectWith(const std::wstring& connect) { ASSERT_TRUE(program.ConnectWith(connect)); }
 
     // Waits for a message box, gives its text and closes it.
@@ -104,8 +94,6 @@ protected:
         ql::CProgram::Click(dlg, IDOK);
         ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
     }
-
-    ql::CProgram program;
 };
 
 TEST_F(ConnectTest, TypedStringConnectsAndTheCompletedStringIsRemembered)

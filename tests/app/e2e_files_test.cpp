@@ -1,6 +1,7 @@
 // End to end: what the command line opens, a second instance, the connect at start-up, and ODBC
 // tracing into a file.
 #include "tests/dbaccess/test_databases.h"
+#include "tests/app/e2e_program_test.h"
 #include "tests/support/program_driver.h"
 
 #include <gtest/gtest.h>
@@ -28,20 +29,9 @@ int CountMainWindows()
     return count;
 }
 
-class FilesTest : public ::testing::Test
+class FilesTest : public CProgramTest
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ql::WriteRegString(L"Grid lines", L"Yes");
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
-    }
-
     void ConnectWith(const std::wstring& connect) { ASSERT_TRUE(program.ConnectWith(connect)); }
 
     // Types a path into the open-file dialog the program shows and presses OK.
@@ -57,8 +47,6 @@ protected:
         ql::CProgram::Click(dlg, IDOK);
         ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
     }
-
-    ql::CProgram program;
 };
 
 TEST_F(FilesTest, QuotedDatabaseFileOnTheCommandLineConnectsAndScriptsGoToTheRunningInstance)

@@ -1,6 +1,7 @@
 // End to end: logins and strings that could break a connection string, odd registry values and a
 // malformed hand-over message.
 #include "tests/dbaccess/test_databases.h"
+#include "tests/app/e2e_program_test.h"
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
@@ -38,20 +39,9 @@ bool Execute(CRDatabase& db, const std::wstring& sql)
     return false;
 }
 
-class HostileTest : public ::testing::Test
+class HostileTest : public CProgramTest
 {
 protected:
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ql::WriteRegString(L"Grid lines", L"Yes");
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
-    }
-
     void ConnectWith(const std::wstring& connect) { ASSERT_TRUE(program.ConnectWith(connect)); }
 
     void LoginThroughDSNDialog(const std::wstring& user, const std::wstring& password)
@@ -85,8 +75,6 @@ protected:
         return SendMessageTimeoutW(program.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000,
                                    &result) != 0;
     }
-
-    ql::CProgram program;
 };
 
 TEST_F(HostileTest, PasswordsAndUserNamesWithConnectionStringCharacters)
