@@ -15,6 +15,25 @@ const RCEIndentWord kIndentWords[] = {
     {L"drop", 4, 7}, {L"having", 6, 7}, {L"set", 3, 7},
 };
 
+int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM lParam)
+{
+    *reinterpret_cast<bool*>(lParam) = true;
+    return 0;
+}
+
+// Whether the font's face is installed in any character set.
+bool IsFaceInstalled(HDC hDC, const LOGFONTW& font)
+{
+    if (hDC == nullptr || font.lfFaceName[0] == 0)
+        return false;
+    LOGFONTW query = {};
+    query.lfCharSet = DEFAULT_CHARSET;
+    wcscpy(query.lfFaceName, font.lfFaceName);
+    bool found = false;
+    ::EnumFontFamiliesExW(hDC, &query, (FONTENUMPROCW)NoteFace, (LPARAM)&found, 0);
+    return found;
+}
+
 } // namespace
 
 void CAppSettings::BuildColorRules()
@@ -89,13 +108,20 @@ void CAppSettings::CreateEditorFont()
     // Built at start-up before the main window exists: the screen's resolution serves.
     HDC hDC = ::GetDC(nullptr);
     const int nPixelsY = hDC != nullptr ? ::GetDeviceCaps(hDC, LOGPIXELSY) : 96;
-    if (hDC != nullptr)
-        ::ReleaseDC(nullptr, hDC);
     LOGFONTW font = {};
     font.lfHeight = -::MulDiv(m_nFontSize, nPixelsY, 72);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = (BYTE)m_nCharset;
     wcsncpy(font.lfFaceName, m_strFontName, LF_FACESIZE - 1);
+    // The default face is missing on many systems (Wine among them); with pitch 0 the mapper may
+    // then hand out a proportional face, in which SQL loses its columns. A missing face is asked
+    // for as fixed-pitch and modern so that any stand-in is a monospace one; an installed face
+    // keeps pitch 0, since the mapper weighs a pitch mismatch above the face name and would
+    // replace a proportional face the user chose.
+    if (!IsFaceInstalled(hDC, font))
+        font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    if (hDC != nullptr)
+        ::ReleaseDC(nullptr, hDC);
     m_hFont = ::CreateFontIndirectW(&font);
 }
 

@@ -25,7 +25,7 @@ BOOL CEditorOptionsDlg::OnInitDialog()
     COptionsPage::OnInitDialog();
     m_fontCombo.SubclassDlgItem(IDC_OPT_FONT_NAME, this);
     m_fontCombo.FillFonts(kFontFilterDevice | kFontFilterRaster | kFontFilterTrueType);
-    m_fontCombo.SelectFont(m_values.m_strFontName, (BYTE)m_values.m_nCharset);
+    m_fontCombo.ShowFont(m_values.m_strFontName, (BYTE)m_values.m_nCharset);
     CString strFace;
     BYTE nCharset = 0;
     if (m_fontCombo.GetSelFont(strFace, nCharset) && strFace == m_values.m_strFontName &&

@@ -34,6 +34,9 @@ bool CRFontComboBox::AddFace(const ENUMLOGFONTEXW& font, DWORD fontType)
     }
     if ((m_filter & bit) == 0)
         return true;
+    // "@" faces are the vertical variants of East Asian fonts, drawn rotated: no editor face.
+    if (font.elfLogFont.lfFaceName[0] == L'@')
+        return true;
 
     CString text = (LPCWSTR)font.elfFullName;
     if (font.elfScript[0] != 0)
@@ -78,6 +81,37 @@ void CRFontComboBox::SelectFont(LPCWSTR faceName, BYTE charSet)
         }
     }
     SendMessage(CB_SETCURSEL, select);
+}
+
+void CRFontComboBox::ShowFont(LPCWSTR faceName, BYTE charSet)
+{
+    if (faceName == nullptr || faceName[0] == 0)
+    {
+        SelectFont(faceName, charSet);
+        return;
+    }
+    for (const ENUMLOGFONTEXW& font : m_fonts)
+        if (wcscmp(font.elfLogFont.lfFaceName, faceName) == 0 &&
+            font.elfLogFont.lfCharSet == charSet)
+        {
+            SelectFont(faceName, charSet);
+            return;
+        }
+    // Not installed here (a setting from another machine, or a face Wine lacks): listed under
+    // its own name so that the box shows what is stored rather than an arbitrary first face.
+    ENUMLOGFONTEXW font = {};
+    wcsncpy(font.elfLogFont.lfFaceName, faceName, LF_FACESIZE - 1);
+    font.elfLogFont.lfCharSet = charSet;
+    wcsncpy(font.elfFullName, faceName, LF_FULLFACESIZE - 1);
+    const int index = (int)SendMessage(CB_ADDSTRING, 0, (LPARAM)font.elfFullName);
+    if (index < 0)
+    {
+        SelectFont(faceName, charSet);
+        return;
+    }
+    m_fonts.push_back(font);
+    SendMessage(CB_SETITEMDATA, index, (LPARAM)(m_fonts.size() - 1));
+    SendMessage(CB_SETCURSEL, index);
 }
 
 bool CRFontComboBox::GetSelFont(CString& faceName, BYTE& charSet) const

@@ -12,6 +12,7 @@
 #include "editor/undo.h"
 #include "editor/window_common.h"
 #include "editor/text_measure.h"
+#include "editor/widest_row.h"
 #include "editor/text_search.h"
 #include "editor/word_wrap.h"
 
@@ -146,6 +147,8 @@ int RCEReplaceText(RCE_STATE* s, UINT32 position, UINT32 caretBefore, UINT32 del
     if (flags & RCERT_UNDO)
         RCEHistBeginRecord(s->hist, caretBefore, position);
 
+    // Removing text from a row of the widest width may narrow the text.
+    bool narrows = deleteCount && RCERowsReachWidest(s, posRec, position + deleteCount);
     if (deleteCount)
     {
         if (flags & RCERT_UNDO)
@@ -213,6 +216,8 @@ int RCEReplaceText(RCE_STATE* s, UINT32 position, UINT32 caretBefore, UINT32 del
             measureFrom = s->caretRow;
         RCEMeasureRows(s, measureFrom, (UINT32)std::count(text, text + textCount, L'\n') + 1);
     }
+    if (narrows)
+        RCERemeasureWidest(s);
     if (rowsChanged)
         RCEUpdateScrollBars(s);
 

@@ -316,6 +316,7 @@ static LRESULT Dispatch(HWND hwnd, RCE_STATE* s, UINT msg, WPARAM wp, LPARAM lp,
     case WM_KILLFOCUS: RCEOnKillFocus(s); return 0;
     case WM_SETTEXT: RCEOnSetText(s, (const WCHAR*)lp); return 0;
     case WM_PAINT: RCEOnPaint(s); return 0;
+    case WM_PRINTCLIENT: RCEPrintClient(s, (HDC)wp); return 0;
     case WM_ERASEBKGND: return 1;
     case EM_SETSEL: RCESetSel(s, (int)wp, (int)lp); return 0;
     case EM_REPLACESEL: RCEOnReplaceSel(s, (const WCHAR*)lp); return 0;

@@ -27,6 +27,67 @@ static void DrawMark(HDC dc, WCHAR mark, int left, int top, COLORREF colour)
     SetTextColor(dc, oldText);
 }
 
+// Draws the characters of run (no tab, and no space where spaces are cells) from cell->left,
+// skipping those wholly left of the window and stopping after the one cut by cell->right.
+// Each character is placed at the advance the measuring functions report: Wine draws small
+// sizes of some fonts (those whose gasp table turns smoothing off) with other advances than
+// GetTextExtentPoint32W gives, and text drawn with its own advances would drift from the caret,
+// the selection and the neighbouring runs. skipped receives the pixels left of the window,
+// width the pixels drawn, used the characters consumed (n unless the edge cut the run).
+static bool DrawRun(HDC dc, const WCHAR* run, int n, const RECT& cell, COLORREF fill, COLORREF ink,
+                    int* skipped, int* width, int* used)
+{
+    *skipped = 0;
+    *width = 0;
+    *used = n;
+    int local[256];
+    std::vector<int> heap;
+    int* extent = local;
+    if (n > 256)
+    {
+        heap.resize((size_t)n);
+        extent = heap.data();
+    }
+    SIZE sz{};
+    // Without a fit count every partial extent is filled in.
+    if (!GetTextExtentExPointW(dc, run, n, 0, nullptr, extent, &sz))
+        return false;
+    int first = 0;
+    while (first < n && cell.left + extent[first] <= 0)
+        ++first;
+    int base = first ? extent[first - 1] : 0;
+    *skipped = base;
+    int room = std::max(0, (int)(cell.right - cell.left) - base);
+    int last = first; // one past the last character drawn
+    while (last < n && extent[last] - base <= room)
+        ++last;
+    if (last < n)
+        ++last; // the last cell may be cut by the edge
+    *used = last;
+    int count = last - first;
+    if (count <= 0)
+        return true;
+    int localDx[256];
+    std::vector<int> heapDx;
+    int* dx = localDx;
+    if (count > 256)
+    {
+        heapDx.resize((size_t)count);
+        dx = heapDx.data();
+    }
+    for (int k = 0; k < count; ++k)
+        dx[k] = extent[first + k] - (first + k ? extent[first + k - 1] : 0);
+    *width = extent[last - 1] - base;
+    RECT rc{cell.left + base, cell.top, cell.left + base + *width, cell.bottom};
+    COLORREF oldBack = SetBkColor(dc, fill);
+    COLORREF oldText = SetTextColor(dc, ink);
+    BOOL ok = ExtTextOutW(dc, rc.left, rc.top, ETO_OPAQUE | ETO_CLIPPED, &rc, run + first,
+                          (UINT)count, dx);
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+    return ok != FALSE;
+}
+
 bool RCEPaintRun(RCE_STATE* s, HDC dc, COLORREF a, COLORREF b, int x, const WCHAR* text, int count,
                  RECT* cell, bool opaque, int* width)
 {
@@ -75,55 +136,14 @@ bool RCEPaintRun(RCE_STATE* s, HDC dc, COLORREF a, COLORREF b, int x, const WCHA
             int end = i;
             while (end < count && text[end] != L'\t' && (text[end] != L' ' || !spacesAreCells))
                 ++end;
-            int n = end - i;
-            const WCHAR* run = text + i;
-            // Characters wholly left of the window are skipped.
-            if (cell->left < 0)
-            {
-                int fit = 0;
-                std::vector<int> dx((size_t)n);
-                SIZE sz{};
-                if (!GetTextExtentExPointW(dc, run, n, -cell->left, &fit, dx.data(), &sz))
-                    return false;
-                if (fit > 0)
-                {
-                    int skipped = dx[(size_t)fit - 1];
-                    cell->left += skipped;
-                    x += skipped;
-                    drawn += skipped;
-                    run += fit;
-                    n -= fit;
-                    i += fit;
-                }
-            }
-            if (n > 0)
-            {
-                int fit = 0;
-                SIZE sz{};
-                int room = std::max(0, (int)(cell->right - cell->left));
-                if (!GetTextExtentExPointW(dc, run, n, room, &fit, nullptr, &sz))
-                    return false;
-                int take = std::min(n, fit + 1); // the last cell may be cut by the edge
-                if (!GetTextExtentPoint32W(dc, run, take, &sz))
-                    return false;
-                w = sz.cx;
-                RECT rc{cell->left, cell->top, cell->left + w, cell->bottom};
-                FillCell(dc, rc.left, rc.top, rc.right, rc.bottom, fill);
-                COLORREF oldText = SetTextColor(dc, opaque ? b : a);
-                int oldMode = SetBkMode(dc, TRANSPARENT);
-                DrawTextW(dc, run, take, &rc, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
-                SetBkMode(dc, oldMode);
-                SetTextColor(dc, oldText);
-                i += take;
-                if (take < n)
-                {
-                    i = count; // the rest lies beyond the clipping edge
-                }
-            }
-            else
-            {
-                i = end;
-            }
+            int skipped = 0, used = 0;
+            if (!DrawRun(dc, text + i, end - i, *cell, fill, opaque ? b : a, &skipped, &w, &used))
+                return false;
+            // Characters wholly left of the window move the cell without being drawn.
+            cell->left += skipped;
+            x += skipped;
+            drawn += skipped;
+            i = used < end - i ? count : end; // the rest lies beyond the clipping edge
         }
         cell->left += w;
         x += w;

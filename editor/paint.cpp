@@ -193,6 +193,13 @@ void RCEOnPaint(RCE_STATE* s)
     EndPaint(s->hwnd, &ps);
 }
 
+void RCEPrintClient(RCE_STATE* s, HDC dc)
+{
+    RECT client{};
+    if (dc && s->metricsValid && GetClientRect(s->hwnd, &client))
+        PaintRows(s, dc, 0, UINT32(-1), 0, client.bottom);
+}
+
 void RCERepaintRows(RCE_STATE* s, UINT32 firstRow, UINT32 lastRow)
 {
     if (!s->metricsValid || !IsWindowVisible(s->hwnd))

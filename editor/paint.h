@@ -7,6 +7,8 @@
 #include "editor/rce_state.h"
 
 void RCEOnPaint(RCE_STATE* state);
+// Paints the whole client area into dc (WM_PRINTCLIENT).
+void RCEPrintClient(RCE_STATE* state, HDC dc);
 // Repaints rows [firstRow, lastRow] (lastRow UINT32 max: to the bottom of the window).
 void RCERepaintRows(RCE_STATE* state, UINT32 firstRow, UINT32 lastRow);
 // Invalidates and repaints the whole window.

@@ -2,8 +2,9 @@
 # Installs what building, running and testing need on a Debian machine. Idempotent and quick
 # when everything is already there.
 set -euo pipefail
-packages=(cmake mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth
-  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc odbc-mariadb postgresql mariadb-server
+# fonts-liberation: the monospace face Wine maps the editor font to (Courier New is missing there).
+packages=(cmake mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-liberation xvfb
+  xauth unixodbc unixodbc-dev odbc-postgresql libsqliteodbc odbc-mariadb postgresql mariadb-server
   googletest imagemagick fp-utils libz-mingw-w64-dev python3-openpyxl sqlite3)
 missing=()
 for p in "${packages[@]}"; do

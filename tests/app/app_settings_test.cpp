@@ -359,6 +359,39 @@ TEST_F(Settings, ColourRulesFollowTheColoursByPosition)
     EXPECT_NE(s->m_markupRegExps[0].regexp, nullptr);
 }
 
+// The editor font keeps the face the user chose, proportional or not; a face this system lacks
+// (Courier New under Wine) is replaced by a monospace face, never by a proportional one.
+TEST_F(Settings, EditorFontFallsBackToAMonospaceFace)
+{
+    struct Case
+    {
+        const wchar_t* face;
+        bool fixedPitch;
+    };
+    for (const Case& c :
+         {Case{L"Courier New", true}, Case{L"No Such Face Here", true}, Case{L"Tahoma", false}})
+    {
+        auto s = Load();
+        s->m_strFontName = c.face;
+        s->m_nCharset = 204;
+        s->CreateEditorFont();
+        ASSERT_NE(s->GetEditorFont(), nullptr) << A(c.face);
+        HDC hDC = ::GetDC(nullptr);
+        HGDIOBJ old = ::SelectObject(hDC, s->GetEditorFont());
+        TEXTMETRICW tm = {};
+        ::GetTextMetricsW(hDC, &tm);
+        wchar_t used[LF_FACESIZE] = {};
+        ::GetTextFaceW(hDC, LF_FACESIZE, used);
+        ::SelectObject(hDC, old);
+        ::ReleaseDC(nullptr, hDC);
+        // TMPF_FIXED_PITCH set means a variable pitch.
+        EXPECT_EQ((tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0, c.fixedPitch)
+            << A(c.face) << " drawn as " << A(used);
+        if (!c.fixedPitch)
+            EXPECT_EQ(A(used), A(c.face));
+    }
+}
+
 TEST_F(Settings, EditorWindowsGetTheScheme)
 {
     ASSERT_TRUE(RegisterRColorEditorClass(::GetModuleHandleW(nullptr)));

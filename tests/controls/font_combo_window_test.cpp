@@ -71,6 +71,35 @@ TEST_F(FontComboTest, FacesByTypeAndScript)
     EXPECT_FALSE(combo.GetSelFont(face, charSet));
 }
 
+// Vertical "@" faces are left out; a stored face the system lacks is shown under its own name
+// (not as whatever entry sorts first) and is read back with its character set.
+TEST_F(FontComboTest, VerticalFacesAndAFaceNotInstalled)
+{
+    EXPECT_TRUE(
+        combo.AddFace(Face(L"@Droid Sans Fallback", ARABIC_CHARSET, L"Arabic"), TRUETYPE_FONTTYPE));
+    EXPECT_TRUE(
+        combo.AddFace(Face(L"Liberation Mono", ANSI_CHARSET, L"Western"), TRUETYPE_FONTTYPE));
+    ASSERT_EQ(1, combo.GetCount());
+    EXPECT_EQ(CString(L"Liberation Mono (Western)"), Text(0));
+
+    combo.ShowFont(L"Courier New", RUSSIAN_CHARSET);
+    ASSERT_EQ(2, combo.GetCount());
+    CString shown;
+    combo.GetLBText(combo.GetCurSel(), shown);
+    EXPECT_EQ(CString(L"Courier New"), shown);
+    CString face;
+    BYTE charSet = 0;
+    ASSERT_TRUE(combo.GetSelFont(face, charSet));
+    EXPECT_EQ(CString(L"Courier New"), face);
+    EXPECT_EQ(RUSSIAN_CHARSET, charSet);
+
+    combo.ShowFont(L"Courier New", RUSSIAN_CHARSET); // listed now: selected, not added again
+    EXPECT_EQ(2, combo.GetCount());
+    combo.ShowFont(L"Liberation Mono", ANSI_CHARSET);
+    EXPECT_EQ(2, combo.GetCount());
+    EXPECT_EQ(CString(L"Liberation Mono (Western)"), Text(combo.GetCurSel()));
+}
+
 TEST_F(FontComboTest, InstalledFonts)
 {
     ASSERT_TRUE(combo.FillFonts(kFontFilterDevice | kFontFilterTrueType));
@@ -78,6 +107,8 @@ TEST_F(FontComboTest, InstalledFonts)
     EXPECT_EQ((size_t)combo.GetCount(), combo.m_fonts.size());
     for (int i = 1; i < combo.GetCount(); ++i)
         EXPECT_NE(Text(i - 1), Text(i)) << "each face and script once";
+    for (int i = 0; i < combo.GetCount(); ++i)
+        EXPECT_NE(Text(i).Left(1), CString(L"@")) << "no vertical face";
 
     combo.SelectFont(L"No Such Face", ANSI_CHARSET);
     EXPECT_EQ(0, combo.GetCurSel());

@@ -151,6 +151,54 @@ TEST_F(EditorWindowTest, WrappedShortTextKeepsADisabledVerticalBar)
     EXPECT_EQ(si.nPage, 0u);
 }
 
+// The horizontal bar follows the widest row down as well as up: deleting the long rows (a
+// selection with Delete, the end of a row with Backspace) narrows the range until the bar goes;
+// undo brings it back; typing in short rows leaves it alone.
+TEST_F(EditorWindowTest, HorizontalBarShrinksWhenLongRowsAreDeleted)
+{
+    Recreate(WS_HSCROLL | WS_VSCROLL);
+    SetFocus(edit);
+    const std::wstring wide(300, L'w'), narrower(150, L'n');
+    SetText(L"short\r\n" + wide + L"\r\n" + narrower + L"\r\nend");
+    auto columns = [&] {
+        SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE};
+        GetScrollInfo(edit, SB_HORZ, &si);
+        return si.nMax;
+    };
+    auto barShown = [&] {
+        SCROLLBARINFO sbi{sizeof(sbi)};
+        GetScrollBarInfo(edit, OBJID_HSCROLL, &sbi);
+        return !(sbi.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+    };
+    const int full = columns();
+    ASSERT_TRUE(barShown());
+
+    // The widest row goes: the range shrinks to the next one, still wider than the window.
+    const DWORD wideStart = 7, narrowerStart = wideStart + 302;
+    Send(EM_SETSEL, wideStart, narrowerStart);
+    Key(VK_DELETE);
+    const int rest = columns();
+    EXPECT_LT(rest, full);
+    EXPECT_GT(rest, full / 3);
+    EXPECT_TRUE(barShown());
+
+    // Typing in a short row changes nothing.
+    Send(EM_SETSEL, 5, 5);
+    Type(L"ab");
+    EXPECT_EQ(columns(), rest);
+
+    // Backspace over the end of the now widest row: everything fits, the bar goes.
+    const DWORD rowStart = wideStart + 2; // after the two typed characters
+    Send(EM_SETSEL, rowStart + 20, rowStart + 150);
+    Char(L'\b');
+    EXPECT_FALSE(barShown());
+    EXPECT_EQ(Text(), L"shortab\r\n" + narrower.substr(0, 20) + L"\r\nend");
+
+    Key('Z', true);
+    EXPECT_EQ(columns(), rest);
+    EXPECT_TRUE(barShown());
+}
+
 TEST_F(ColouredEditorTest, MarkupTokenizerColoursTagsAndCommentsAcrossLines)
 {
     const COLORREF tag = RGB(0, 0, 160);
