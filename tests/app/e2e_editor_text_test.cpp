@@ -1,12 +1,17 @@
-// End to end: the text of a script window as the user sees it. SQL stands in columns whatever
-// faces the system has (the default face is missing under Wine), and the horizontal scroll bar
-// is there only while a row is wider than the window.
+// End to end: editor text as the user sees it. SQL in a script window stands in columns whatever
+// faces the system has (the default face is missing under Wine); the output bar draws each glyph
+// where its caret position says; the horizontal scroll bar is there only while a row is wider
+// than the window.
 #include "tests/support/program_driver.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "resources/resource.h"
 
 namespace {
 
@@ -48,7 +53,7 @@ protected:
     }
     // The caret's x in the editor after moving it before character index (the caret belongs to
     // the program's thread: read through its GUI thread information).
-    static bool CaretX(HWND editor, int index, LONG* x)
+    static bool CaretX(HWND editor, int index, LONG* x, LONG* y = nullptr)
     {
         SendMessageW(editor, EM_SETSEL, index, index);
         GUITHREADINFO info{sizeof(info)};
@@ -56,6 +61,8 @@ protected:
             info.hwndCaret != editor)
             return false;
         *x = info.rcCaret.left;
+        if (y)
+            *y = info.rcCaret.top;
         return true;
     }
     static bool HorizontalBar(HWND editor)
@@ -99,6 +106,137 @@ TEST_F(EditorTextE2E, HorizontalBarGoesWithTheLongRows)
     wchar_t text[64] = {};
     SendMessageW(editor, WM_GETTEXT, 64, (LPARAM)text);
     EXPECT_EQ(std::wstring(text), L"select 1;\r\nselect 2;");
+}
+
+// Columns where the character, drawn alone in the font at x = 0, leaves ink.
+std::vector<int> GlyphInk(HFONT font, wchar_t ch)
+{
+    const int origin = 40, width = 120, height = 60;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    RECT all{0, 0, width, height};
+    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, RGB(0, 0, 0));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    TextOutW(dc, origin, 0, &ch, 1);
+    std::vector<int> ink;
+    for (int x = 0; x < width; ++x)
+        for (int y = 0; y < height; ++y)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255))
+            {
+                ink.push_back(x - origin);
+                break;
+            }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+// The output bar's editor (the stock GUI font, no colouring): every row's inked columns on the
+// screen are those of its glyphs placed at their caret positions.
+TEST_F(EditorTextE2E, OutputBarGlyphsSitAtTheirCaretPositions)
+{
+    program.PostCommand(ID_VIEW_OUTPUT);
+    HWND output = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        output = program.FindChild(IDC_OUTPUT_EDIT);
+        return output && IsWindowVisible(output);
+    }));
+    const std::vector<std::wstring> rows = {
+        L"Executing Z:\\work\\build\\screenshots\\city orders.sql ...",
+        L"Executed successfully (4 queries)!"};
+    // The caret rests on an empty last row, clear of the glyphs.
+    const std::wstring text = rows[0] + L"\r\n" + rows[1] + L"\r\n";
+    SendMessageW(output, WM_SETTEXT, 0, (LPARAM)text.c_str());
+    // A click gives the editor the focus (and so the caret); Insert switches to overwrite, where
+    // the caret stands exactly at a character's cell.
+    PostMessageW(output, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(output, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    PostMessageW(output, WM_KEYDOWN, VK_INSERT, 1);
+    LONG probe = 0;
+    ASSERT_TRUE(ql::WaitFor([&] { return CaretX(output, 0, &probe); }));
+
+    const HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+    RECT client{};
+    GetClientRect(output, &client);
+    std::vector<std::set<int>> predicted;
+    std::vector<LONG> tops;
+    size_t start = 0;
+    for (const std::wstring& row : rows)
+    {
+        std::set<int> ink;
+        LONG x = 0, top = 0;
+        ASSERT_TRUE(CaretX(output, (int)start, &x, &top));
+        tops.push_back(top);
+        for (size_t i = 0; i < row.size(); ++i)
+        {
+            if (row[i] == L' ')
+                continue;
+            ASSERT_TRUE(CaretX(output, (int)(start + i), &x));
+            for (int dx : GlyphInk(font, row[i]))
+                if (x + dx >= 0 && x + dx < client.right)
+                    ink.insert(x + dx);
+        }
+        predicted.push_back(ink);
+        start += row.size() + 2;
+    }
+    SendMessageW(output, EM_SETSEL, text.size(), text.size());
+    TEXTMETRICW tm{};
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    GetTextMetricsW(screen, &tm);
+    SelectObject(screen, old);
+    POINT origin{0, 0};
+    ClientToScreen(output, &origin);
+    // The program draws into its own window surface: the pixels are read from the screen.
+    HDC copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ oldBitmap = SelectObject(copy, bitmap);
+
+    // The window's pixels once it has painted what it holds.
+    std::string mismatches;
+    ql::WaitFor(
+        [&] {
+            RedrawWindow(output, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            BitBlt(copy, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+            std::ostringstream out;
+            for (size_t r = 0; r < rows.size(); ++r)
+            {
+                COLORREF background = GetPixel(copy, client.right - 2, tops[r] + 1);
+                std::set<int> drawn;
+                for (int x = 0; x < client.right; ++x)
+                    for (int y = tops[r]; y < tops[r] + tm.tmHeight; ++y)
+                        if (GetPixel(copy, x, y) != background)
+                        {
+                            drawn.insert(x);
+                            break;
+                        }
+                if (drawn == predicted[r])
+                    continue;
+                out << "row " << r << ":";
+                for (int x : predicted[r])
+                    if (!drawn.count(x))
+                        out << " missing " << x;
+                for (int x : drawn)
+                    if (!predicted[r].count(x))
+                        out << " stray " << x;
+                out << "\n";
+            }
+            mismatches = out.str();
+            return mismatches.empty();
+        },
+        3000);
+    SelectObject(copy, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(mismatches, "");
 }
 
 } // namespace
