@@ -59,6 +59,20 @@ public:
                 }
         return columns;
     }
+    // The same where each column's background is its pixel in row top (a text row's first
+    // pixel row is its leading: background, or the selection's colour).
+    std::set<int> InkColumns(int top, int bottom) const
+    {
+        std::set<int> columns;
+        for (int x = 0; x < m_width; ++x)
+            for (int y = top + 1; y < bottom; ++y)
+                if (At(x, y) != At(x, top))
+                {
+                    columns.insert(x);
+                    break;
+                }
+        return columns;
+    }
 
 private:
     int m_width, m_height;
@@ -148,10 +162,11 @@ protected:
     }
 
     // Paints the window into a bitmap and compares each row's inked columns with the glyphs of
-    // its characters placed at positions (shifted left by shift). Returns a description of the
-    // rows that differ; empty when all agree. text is the editor's text.
+    // its characters placed at positions (shifted left by shift), and the selection's colour with
+    // the cells of the selection (when given). Returns a description of what differs; empty
+    // when all agrees. text is the editor's text.
     std::string Mismatches(const std::wstring& text, const std::vector<POINT>& positions,
-                           int shift = 0)
+                           int shift = 0, const std::pair<size_t, size_t>* selection = nullptr)
     {
         RECT client{};
         GetClientRect(edit, &client);
@@ -187,11 +202,24 @@ protected:
         if (!bitmap.valid())
             return "no bitmap";
         Send(WM_PRINTCLIENT, (WPARAM)bitmap.dc(), PRF_CLIENT);
+        if (selection)
+        {
+            // The selection's colour covers exactly the cells from its start to its end.
+            const POINT& a = positions[selection->first];
+            const POINT& b = positions[selection->second];
+            COLORREF selected = GetSysColor(COLOR_WINDOWTEXT);
+            for (int x = 0; x < client.right; ++x)
+            {
+                bool inside = a.y == b.y && x >= a.x - shift && x < b.x - shift;
+                if ((bitmap.At(x, a.y) == selected) != inside)
+                    return "selection colour " + std::string(inside ? "missing" : "stray") +
+                           " at " + std::to_string(x);
+            }
+        }
         std::ostringstream out;
-        COLORREF background = GetSysColor(COLOR_WINDOW);
         for (size_t r = 0; r < predicted.size(); ++r)
         {
-            std::set<int> drawn = bitmap.InkColumns(rowTop[r], rowTop[r] + tm.tmHeight, background);
+            std::set<int> drawn = bitmap.InkColumns(rowTop[r], rowTop[r] + tm.tmHeight);
             if (drawn == predicted[r])
                 continue;
             out << "row " << r << ":";
@@ -240,6 +268,14 @@ TEST_F(EditorTextCellsTest, GlyphsSitAtTheirCaretPositions)
         EXPECT_EQ(Mismatches(kScript), "");
         SetText(kOutput);
         EXPECT_EQ(Mismatches(kOutput), "");
+        // A selection from the middle of one token to the middle of another.
+        const std::wstring script = kScript;
+        const std::pair<size_t, size_t> selection{script.find(L"tomers"),
+                                                  script.find(L"_id = ") + 2};
+        SetText(script);
+        const std::vector<POINT> positions = Positions(script);
+        Send(EM_SETSEL, selection.first, selection.second);
+        EXPECT_EQ(Mismatches(script, positions, 0, &selection), "");
     }
 }
 
