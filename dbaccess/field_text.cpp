@@ -1,6 +1,7 @@
 #include "dbaccess/field_text.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/value_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -368,6 +369,12 @@ void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)
     const SQLSMALLINT type = static_cast<SQLSMALLINT>(sqlType);
     const bool time = type == SQL_SS_TIME2 || type == SQL_TIME || type == SQL_TYPE_TIME;
     const bool date = type == SQL_DATE || type == SQL_TYPE_DATE;
+    // PostgreSQL's infinities and years BC: as FormatTimestamp writes them.
+    if (!time && (value->year < 0 || TimestampInfinity(*value)))
+    {
+        out = FormatTimestamp(value, sqlType);
+        return;
+    }
     if (!time)
     {
         p = PutNumber(p, value->year, 1);

@@ -368,6 +368,13 @@ protected:
     void StopReadAhead();
     void PositionInBlock();
     bool InBlocks() const { return m_block.nRows > 1; }
+    // PostgreSQL's infinite dates and timestamps (recordset_infinity.cpp): whether a column's
+    // values may be the driver's stand-ins for them; a value that may be one made infinite
+    // where the server's value is (position: puts the driver on the value's row, called at
+    // most once); the current row's values so corrected.
+    bool ReadsInfinityStandIns(UINT col) const;
+    void CorrectInfinity(UINT col, TIMESTAMP_STRUCT& ts, const std::function<void()>& position);
+    void CorrectInfinities();
     bool UsesArrays() const { return m_block.bArrays; }
 
     std::vector<std::unique_ptr<CParam>> m_params;
@@ -388,6 +395,7 @@ protected:
     UINT m_nCursorType = RS_STATIC;
     UINT m_nOptions = 0;
     UINT m_nQueryTimeout = 0;
+    bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
 
     // Block fetches: rows per fetch, the current block's row count, the current row in it, the
     // rows per fetch asked of the driver last, and the row status the fetch reported.

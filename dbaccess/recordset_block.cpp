@@ -292,6 +292,7 @@ void CRRecordset::LoadBlockRow()
         }
         LoadElement(rec, element, ind);
     }
+    CorrectInfinities();
 }
 
 // Points a column's record at its value in an element of a block (copying what lives in the
@@ -318,6 +319,9 @@ void CRRecordset::LoadElement(CSQLColumn& rec, BYTE* element, SQLLEN ind)
         double value;
         std::memcpy(&value, element, sizeof value);
         rec.value.f = static_cast<float>(value);
+        // The driver told the length of the double it wrote; the record holds a float.
+        if (ind >= 0)
+            rec.nIndicator = sizeof rec.value.f;
         break;
     }
     default:

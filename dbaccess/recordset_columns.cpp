@@ -79,6 +79,7 @@ bool CRRecordset::DescribeColumns()
     const bool unbound = IsUnbound();
     const bool numericAsText = IsNumericAsText();
     const bool mssql = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL;
+    m_bInfinityStandIns = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
 
@@ -301,6 +302,10 @@ bool CRRecordset::DescribeColumns()
         // The buffer size recorded, the type and length the column is bound with (the size of
         // one element of a block), and whether the value lives in the record itself.
         SQLSMALLINT bindType = static_cast<SQLSMALLINT>(cType);
+        // MariaDB's driver fills a bound SQL_C_BIT buffer but never its length or NULL
+        // indicator; as an unsigned tiny integer the same byte comes with both.
+        if (cType == SQL_C_BIT)
+            bindType = SQL_C_UTINYINT;
         SQLLEN bindLength = 0;
         bool inRecord = false;
         switch (kind)

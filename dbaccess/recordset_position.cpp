@@ -102,6 +102,9 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
     }
     if (fetched)
         ClearUnboundValues();
+    // (Rows of blocks are corrected as they are loaded.)
+    if (fetched && rc != SQL_NO_DATA && !IsUnbound() && !UsesArrays())
+        CorrectInfinities();
 
     UpdatePosition(rc, fetchType, rows);
     OnMove();

@@ -195,6 +195,14 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
         if (!rec.IsVariable())
         {
             std::memcpy(to, from, element);
+            if (ind == sizeof(TIMESTAMP_STRUCT) && status != SQL_ROW_ERROR &&
+                m_rs.ReadsInfinityStandIns(static_cast<UINT>(c + 1)))
+            {
+                TIMESTAMP_STRUCT ts;
+                std::memcpy(&ts, to, sizeof ts);
+                m_rs.CorrectInfinity(static_cast<UINT>(c + 1), ts, position);
+                std::memcpy(to, &ts, sizeof ts);
+            }
             continue;
         }
         if (!rec.IsLongerThanElement(ind))

@@ -3,8 +3,10 @@
 #include "dbaccess/database.h"
 
 #include "dbaccess/cursor.h"
+#include "dbaccess/value_text.h"
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -93,11 +95,22 @@ CYearText YearText(UINT nKind, int nYear)
     return year;
 }
 
+// PostgreSQL's 'infinity' and '-infinity' (see SetInfiniteTimestamp); other products have no
+// such dates: refused rather than written as some real date.
+CString InfinityLiteral(UINT nKind, int nInfinity)
+{
+    if (nKind != DBMS_POSTGRESQL)
+        throw new Zelt::CRDBException(L"An infinite date cannot be stored in this database.");
+    return CString(L"'") + InfinityText(nInfinity) + L"'";
+}
+
 } // namespace
 
 CString CRDatabase::FormatDateLiteral(UINT nKind, const DATE_STRUCT& value)
 {
     CString s;
+    if (value.month == 0 && value.day == 0 && (value.year == SHRT_MAX || value.year == SHRT_MIN))
+        return InfinityLiteral(nKind, value.year == SHRT_MAX ? 1 : -1);
     CYearText year = YearText(nKind, value.year);
     if (nKind == DBMS_ACCESS)
         s.Format(L"CDate('%s-%02u-%02u')", year.strYear.GetString(), (UINT)value.month,
@@ -133,6 +146,8 @@ CString CRDatabase::FormatTimeLiteral(UINT nKind, const TIMESTAMP_STRUCT& value)
 CString CRDatabase::FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& value)
 {
     CString s;
+    if (const int nInfinity = TimestampInfinity(value))
+        return InfinityLiteral(nKind, nInfinity);
     CYearText year = YearText(nKind, value.year);
     if (nKind == DBMS_ACCESS)
         s.Format(L"CDate('%s-%02u-%02u %02u:%02u:%02u')", year.strYear.GetString(),
@@ -163,6 +178,8 @@ CString CRDatabase::FormatTimestampOffsetLiteral(UINT nKind,
                                value.minute, value.second, value.fraction};
         return FormatTimestampLiteral(nKind, ts);
     }
+    if (const int nInfinity = TimestampInfinity(value))
+        return InfinityLiteral(nKind, nInfinity);
     CYearText year = YearText(nKind, value.year);
     CString s;
     s.Format(L"'%s-%02u-%02u %02u:%02u:%02u.%s %c%02u:%02u%s'", year.strYear.GetString(),
@@ -335,13 +352,35 @@ CString CRDatabase::FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex)
 
 namespace {
 
+// A zero with a minus sign ("-0", "-0.000000", "-0e+00").
+bool IsNegativeZero(const CString& strText)
+{
+    if (strText.GetLength() < 2 || strText[0] != L'-')
+        return false;
+    bool bDigit = false;
+    for (int i = 1; i < strText.GetLength(); ++i)
+    {
+        const wchar_t ch = strText[i];
+        if (ch == L'e' || ch == L'E')
+            return bDigit;
+        if (ch == L'0')
+            bDigit = true;
+        else if (ch != L'.')
+            return false;
+    }
+    return bDigit;
+}
+
 // Not-a-number and the infinities as their text comes from the cursors ("nan", "-inf", and the
 // drivers' own "NaN", "Infinity" in numbers-as-text mode), written the way the target reads
-// them; no other number is touched. Products whose numbers cannot hold them refuse.
-CString SpecialNumberLiteral(UINT nTargetKind, const CString& strText)
+// them; no other number is touched but a floating-point zero with its sign for PostgreSQL,
+// which keeps that sign: it reads a bare -0 as the integer 0, a quoted one as the column's type.
+CString SpecialNumberLiteral(UINT nTargetKind, const CString& strText, bool bFloating)
 {
     CString strWord = strText;
     strWord.Trim();
+    if (bFloating && nTargetKind == DBMS_POSTGRESQL && IsNegativeZero(strWord))
+        return L"'" + strWord + L"'";
     bool bNegative = false;
     if (!strWord.IsEmpty() && (strWord[0] == L'-' || strWord[0] == L'+'))
     {
@@ -432,5 +471,7 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
     CString strText;
     if (!pCursor->GetFieldText(nColumn, strText))
         return L"NULL";
-    return SpecialNumberLiteral(nTargetKind, strText);
+    return SpecialNumberLiteral(nTargetKind, strText,
+                                nSQLType == SQL_FLOAT || nSQLType == SQL_REAL ||
+                                    nSQLType == SQL_DOUBLE);
 }

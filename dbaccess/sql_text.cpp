@@ -435,6 +435,14 @@ bool ParseDateTimeText(const wchar_t* text, DateTimeParts& out, bool allowZone)
     }
     while (*p == L' ')
         ++p;
+    // A year BC as the dates of years before 1 are shown ("0044/03/15 BC"): a negative year.
+    if ((p[0] == L'B' || p[0] == L'b') && (p[1] == L'C' || p[1] == L'c') && r.year >= 1)
+    {
+        r.year = -r.year;
+        p += 2;
+        while (*p == L' ')
+            ++p;
+    }
     if (*p)
         return false;
     if (r.month < 1 || r.month > 12 || r.day < 1 || r.day > 31)

@@ -1,6 +1,8 @@
 // Display text of date, time, timestamp, offset, GUID and binary values.
 #include "dbaccess/value_text.h"
 
+#include <climits>
+
 namespace {
 
 void AppendMilliseconds(CString& s, SQLUINTEGER nFraction)
@@ -10,7 +12,53 @@ void AppendMilliseconds(CString& s, SQLUINTEGER nFraction)
         s.AppendFormat(L".%03lu", nMilliseconds);
 }
 
+// A negative year is the year BC, written as the positive year with " BC" after the value. (A
+// year 0 is MySQL's zero date, shown as it is.)
+void AppendEra(CString& s, int nYear)
+{
+    if (nYear < 0)
+        s += L" BC";
+}
+
+// Four digits BC, as PostgreSQL writes them: "0044/03/15 BC" reads back as that date where
+// "44/03/15" would not.
+CString YearText(int nYear)
+{
+    CString s;
+    s.Format(nYear < 0 ? L"%04d" : L"%d", nYear < 0 ? -nYear : nYear);
+    return s;
+}
+
+template <class T>
+int InfinityOf(const T& value)
+{
+    if (value.month != 0 || value.day != 0)
+        return 0;
+    return value.year == SHRT_MAX ? 1 : value.year == SHRT_MIN ? -1 : 0;
+}
+
 } // namespace
+
+void SetInfiniteTimestamp(TIMESTAMP_STRUCT& value, bool bNegative)
+{
+    value = TIMESTAMP_STRUCT{};
+    value.year = bNegative ? SHRT_MIN : SHRT_MAX;
+}
+
+int TimestampInfinity(const TIMESTAMP_STRUCT& value)
+{
+    return InfinityOf(value);
+}
+
+int TimestampInfinity(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
+{
+    return InfinityOf(value);
+}
+
+LPCWSTR InfinityText(int nInfinity)
+{
+    return nInfinity > 0 ? L"infinity" : nInfinity < 0 ? L"-infinity" : L"";
+}
 
 CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
 {
@@ -18,14 +66,20 @@ CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
     if (!pValue)
         return s;
     SQLSMALLINT nType = static_cast<SQLSMALLINT>(nSQLType);
-    if (nType == SQL_SS_TIME2 || nType == SQL_TIME || nType == SQL_TYPE_TIME)
+    const bool bTime = nType == SQL_SS_TIME2 || nType == SQL_TIME || nType == SQL_TYPE_TIME;
+    if (!bTime && TimestampInfinity(*pValue))
+        return InfinityText(TimestampInfinity(*pValue));
+    const CString strYear = YearText(pValue->year);
+    if (bTime)
         s.Format(L"%02d:%02d:%02d", (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
     else if (nType == SQL_DATE || nType == SQL_TYPE_DATE)
-        s.Format(L"%d/%02d/%02d", (int)pValue->year, (int)pValue->month, (int)pValue->day);
+        s.Format(L"%s/%02d/%02d", strYear.GetString(), (int)pValue->month, (int)pValue->day);
     else
-        s.Format(L"%d/%02d/%02d %02d:%02d:%02d", (int)pValue->year, (int)pValue->month,
+        s.Format(L"%s/%02d/%02d %02d:%02d:%02d", strYear.GetString(), (int)pValue->month,
                  (int)pValue->day, (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
     AppendMilliseconds(s, pValue->fraction);
+    if (!bTime)
+        AppendEra(s, pValue->year);
     return s;
 }
 
@@ -34,9 +88,12 @@ CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
     CString s;
     if (!pValue)
         return s;
-    s.Format(L"%d/%02d/%02d %02d:%02d:%02d", (int)pValue->year, (int)pValue->month,
+    if (TimestampInfinity(*pValue))
+        return InfinityText(TimestampInfinity(*pValue));
+    s.Format(L"%s/%02d/%02d %02d:%02d:%02d", YearText(pValue->year).GetString(), (int)pValue->month,
              (int)pValue->day, (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
     AppendMilliseconds(s, pValue->fraction);
+    AppendEra(s, pValue->year);
     bool bNegative = pValue->timezone_hour < 0 || pValue->timezone_minute < 0;
     s.AppendFormat(L" %c%02d:%02d", bNegative ? L'-' : L'+', abs((int)pValue->timezone_hour),
                    abs((int)pValue->timezone_minute));

@@ -3,8 +3,20 @@
 
 #include "dbaccess/database.h"
 
+// PostgreSQL's dates and timestamps 'infinity' and '-infinity', which no real date stands for,
+// are held in a TIMESTAMP_STRUCT as month and day 0 with the extreme year of their sign; a year
+// before 1 is a year BC (-44 is 44 BC: there is no year 0).
+void SetInfiniteTimestamp(TIMESTAMP_STRUCT& value, bool bNegative);
+// 1 for infinity, -1 for -infinity, 0 for a finite value.
+int TimestampInfinity(const TIMESTAMP_STRUCT& value);
+int TimestampInfinity(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value);
+// "infinity" or "-infinity" as PostgreSQL writes them; "" for a finite value.
+LPCWSTR InfinityText(int nInfinity);
+
 // "2024/03/05 07:08:09[.123]"; time types give "07:08:09", date types "2024/03/05"; the
-// milliseconds are appended whenever they are at least 1. Null gives "".
+// milliseconds are appended whenever they are at least 1; a negative year is written as the
+// year BC in four digits with " BC" at the end ("0044/03/15 BC"); the infinities as their
+// words. Null gives "".
 CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType);
 // "2024/03/05 07:08:09[.123] +05:00"; null gives "".
 CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);

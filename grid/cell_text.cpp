@@ -2,6 +2,7 @@
 #include "grid/cell_text.h"
 
 #include "dbaccess/sql_text.h"
+#include "dbaccess/value_text.h"
 
 #include <vector>
 
@@ -114,6 +115,16 @@ bool FormatDecimalText(LPCWSTR pszText, int nDecimals, CString& out)
 
 CString FormatDateTimeText(const TIMESTAMP_STRUCT& ts, LPCWSTR pszDateFormat, LPCWSTR pszTimeFormat)
 {
+    // PostgreSQL's infinite dates have no date to format; its years BC are formatted as the
+    // positive year and marked.
+    if (const int infinity = TimestampInfinity(ts))
+        return InfinityText(infinity);
+    if (ts.year < 0)
+    {
+        TIMESTAMP_STRUCT ad = ts;
+        ad.year = static_cast<SQLSMALLINT>(-ts.year);
+        return FormatDateTimeText(ad, pszDateFormat, pszTimeFormat) + L" BC";
+    }
     SYSTEMTIME st{};
     st.wYear = static_cast<WORD>(ts.year);
     st.wMonth = ts.month;

@@ -6,6 +6,7 @@
 #include "dbaccess/recordset.h"
 #include "dbaccess/sql_names.h"
 #include "dbaccess/sql_text.h"
+#include "dbaccess/value_text.h"
 #include "util/utility.h"
 
 #include <memory>
@@ -190,10 +191,27 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
         }
         else
         {
+            // PostgreSQL's infinite dates, as they are shown.
+            CString word = str;
+            word.Trim();
+            if (dbms == DBMS_POSTGRESQL &&
+                (word.CompareNoCase(L"infinity") == 0 || word.CompareNoCase(L"-infinity") == 0))
+            {
+                value = db.StringLiteral(word.MakeLower());
+                return true;
+            }
             if (!ParseDateText(str, param.ts))
             {
                 Fail(failure, kRowSqlInvalidData);
                 return false;
+            }
+            if (dbms == DBMS_POSTGRESQL && param.ts.year < 0)
+            {
+                const DATE_STRUCT date = {param.ts.year, param.ts.month, param.ts.day};
+                value = sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE
+                            ? CRDatabase::FormatDateLiteral(dbms, date)
+                            : db.TimestampLiteral(param.ts);
+                return true;
             }
             param.nIndicator = sizeof(TIMESTAMP_STRUCT);
         }
@@ -287,6 +305,15 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
         if (IsTimeValue(cType, sqlType, dbms))
         {
             value = db.TimeLiteral(ts);
+            return true;
+        }
+        // PostgreSQL's infinities and years BC have no parameter form: as literals.
+        if (dbms == DBMS_POSTGRESQL && (ts.year < 0 || TimestampInfinity(ts)))
+        {
+            const DATE_STRUCT date = {ts.year, ts.month, ts.day};
+            value = sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE
+                        ? CRDatabase::FormatDateLiteral(dbms, date)
+                        : db.TimestampLiteral(ts);
             return true;
         }
         CRowSqlParam param;

@@ -334,6 +334,170 @@ TEST_P(CursorContract, CloseLeavesNothing)
     EXPECT_EQ(c->GetColumn(1), nullptr);
 }
 
+// Every C type a result column is bound with, read through every way of opening a result: the
+// recordset itself (scrollable, and forward-only bound and unbound, where values come in blocks
+// or read ahead), and memory cursors over forward-only ones, each with and without numbers held
+// as text. All give the value the scrollable recordset gives, and no value reads as empty.
+class EveryBoundType : public testing::TestWithParam<Db>
+{
+protected:
+    struct Opening
+    {
+        const char* name;
+        UINT cursorType;
+        UINT options;
+        bool memory;
+    };
+
+    void SetUp() override
+    {
+        conn = std::make_unique<Connection>(GetParam());
+        table = conn->Table(L"types");
+        CString columns, one, two, three;
+        switch (GetParam())
+        {
+        case Db::SQLite:
+            columns = L"sm SMALLINT, ti TINYINT, bi BIGINT, r REAL, f FLOAT, d DOUBLE, "
+                      L"n NUMERIC(10,2), bt BIT, dt DATE, tm TIME, ts TIMESTAMP, v VARCHAR(10), "
+                      L"b BLOB";
+            one = L"7, 8, 9000000000, 1.5, 2.5, 3.25, 12.34, 1, '2024-03-05', '07:08:09', "
+                  L"'2024-03-05 07:08:09', 'abc', X'0AFF'";
+            two = L"0, 0, 0, 0, 0, 0, 0, 0, '1999-12-31', '00:00:00', '1999-12-31 23:59:58', "
+                  L"'', X''";
+            three = L"-7, -8, -9000000000, -2.25, -0.5, -1e300, -0.5, 0, '0001-01-01', "
+                    L"'23:59:59', '0001-01-01 00:00:00', 'z', X'00'";
+            break;
+        case Db::PostgreSQL:
+            columns = L"sm SMALLINT, bi BIGINT, r REAL, d DOUBLE PRECISION, n NUMERIC(10,2), "
+                      L"bo BOOLEAN, u UUID, dt DATE, tm TIME, ts TIMESTAMP, v VARCHAR(10), b BYTEA";
+            one = L"7, 9000000000, 1.5, 3.25, 12.34, true, "
+                  L"'6b29fc40-ca47-1067-b31d-00dd010662da', '2024-03-05', '07:08:09', "
+                  L"'2024-03-05 07:08:09', 'abc', '\\x0aff'";
+            two = L"0, 0, 0, 0, 0, false, '00000000-0000-0000-0000-000000000000', '1999-12-31', "
+                  L"'00:00:00', '1999-12-31 23:59:58', '', ''";
+            three = L"-7, -9000000000, 'NaN', '-Infinity', -0.5, NULL, NULL, '0001-01-01', "
+                    L"'23:59:59', '0001-01-01 00:00:00', 'z', '\\x00'";
+            break;
+        case Db::MariaDB:
+            columns = L"sm SMALLINT, ti TINYINT, uti TINYINT UNSIGNED, usm SMALLINT UNSIGNED, "
+                      L"ui INT UNSIGNED, ubi BIGINT UNSIGNED, bi BIGINT, r FLOAT, d DOUBLE, "
+                      L"n DECIMAL(10,2), bt BIT(1), dt DATE, tm TIME, ts DATETIME, v VARCHAR(10), "
+                      L"b VARBINARY(10)";
+            one = L"7, 8, 200, 60000, 4000000000, 18000000000000000000, 9000000000, 1.5, 3.25, "
+                  L"12.34, 1, '2024-03-05', '07:08:09', '2024-03-05 07:08:09', 'abc', X'0AFF'";
+            two = L"0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, '1999-12-31', '00:00:00', "
+                  L"'1999-12-31 23:59:58', '', X''";
+            three = L"-7, -8, 255, 65535, 4294967295, 18446744073709551615, -9000000000, -2.25, "
+                    L"-1e300, -0.5, 0, '1000-01-01', '-838:59:59', '1000-01-01 00:00:00', 'z', "
+                    L"X'00'";
+            break;
+        }
+        conn->Exec(L"CREATE TABLE " + table + L" (id INTEGER, " + columns + L")");
+        conn->Exec(L"INSERT INTO " + table + L" VALUES (1, " + one + L")");
+        conn->Exec(L"INSERT INTO " + table + L" VALUES (2, " + two + L")");
+        conn->Exec(L"INSERT INTO " + table + L" VALUES (3, " + three + L")");
+        conn->Exec(L"INSERT INTO " + table + L" (id) VALUES (4)");
+    }
+
+    // Every row's texts ("<null>" for NULL), row by row.
+    std::vector<std::vector<std::wstring>> ReadAll(const Opening& how, UINT realColumn,
+                                                   std::vector<double>& reals)
+    {
+        auto rs = std::make_unique<CRRecordset>(conn->database.get());
+        rs->Open(L"SELECT * FROM " + table + L" ORDER BY id", how.cursorType,
+                 RS_READONLY | how.options);
+        std::unique_ptr<Zelt::ICursor> c;
+        if (how.memory)
+        {
+            c = std::make_unique<Zelt::CMemCursor>(std::move(rs));
+            c->MoveFirst();
+        }
+        else
+        {
+            c = std::move(rs);
+        }
+        std::vector<std::vector<std::wstring>> rows;
+        while (!c->IsEOF())
+        {
+            std::vector<std::wstring> texts;
+            for (UINT col = 1; col <= static_cast<UINT>(c->GetColumnCount()); ++col)
+                texts.push_back(Text(*c, col));
+            // (Numbers held as text have no typed getters.)
+            double real = -99;
+            if (!(how.options & RS_NUMERIC_AS_TEXT) && !c->GetFieldDouble(realColumn, real))
+                real = -98;
+            reals.push_back(real);
+            rows.push_back(texts);
+            c->MoveNext();
+        }
+        return rows;
+    }
+
+    UINT RealColumn() const
+    {
+        return GetParam() == Db::PostgreSQL ? 4 : GetParam() == Db::SQLite ? 5 : 9;
+    }
+
+    std::unique_ptr<Connection> conn;
+    CString table;
+};
+
+TEST_P(EveryBoundType, EveryOpeningReadsEveryValue)
+{
+    const Opening openings[] = {
+        {"scrollable", RS_STATIC, 0, false},
+        {"forward-only", RS_FORWARD_ONLY, 0, false},
+        {"forward-only unbound", RS_FORWARD_ONLY, RS_UNBOUND, false},
+        {"memory", RS_FORWARD_ONLY, 0, true},
+        {"memory unbound", RS_FORWARD_ONLY, RS_UNBOUND, true},
+    };
+    const UINT realColumn = RealColumn();
+    for (UINT numbersAsText : {0u, static_cast<UINT>(RS_NUMERIC_AS_TEXT)})
+    {
+        std::vector<double> reference;
+        std::vector<std::vector<std::wstring>> expected;
+        Opening scrollable = openings[0];
+        scrollable.options |= numbersAsText;
+        QL_EXPECT_NO_DB_THROW(expected = ReadAll(scrollable, realColumn, reference));
+        ASSERT_EQ(expected.size(), 4u);
+        // The REAL column: 1.5 and 0 whatever the opening (SQLite's text of a zero is "0.0").
+        EXPECT_EQ(expected[0][realColumn - 1], L"1.5");
+        if (!numbersAsText)
+            EXPECT_EQ(expected[1][realColumn - 1], L"0");
+        if (!numbersAsText)
+            EXPECT_EQ(reference[0], 1.5);
+        // (The second row holds empty texts and binary values.)
+        for (size_t r : {0u, 2u})
+            for (size_t col = 0; col < expected[r].size(); ++col)
+                EXPECT_NE(expected[r][col], L"") << "row " << r + 1 << ", column " << col + 1;
+        for (const Opening& how : openings)
+        {
+            if (how.cursorType == RS_STATIC)
+                continue; // the reference
+            SCOPED_TRACE(std::string(how.name) + (numbersAsText ? ", numbers as text" : ""));
+            Opening with = how;
+            with.options |= numbersAsText;
+            std::vector<double> reals;
+            std::vector<std::vector<std::wstring>> rows;
+            QL_EXPECT_NO_DB_THROW(rows = ReadAll(with, realColumn, reals));
+            ASSERT_EQ(rows.size(), expected.size());
+            for (size_t r = 0; r < rows.size(); ++r)
+                for (size_t col = 0; col < rows[r].size(); ++col)
+                    EXPECT_EQ(rows[r][col], expected[r][col])
+                        << "row " << r + 1 << ", column " << col + 1;
+            ASSERT_EQ(reals.size(), reference.size());
+            for (size_t r : {0u, 1u, 3u}) // (the third row's REAL is NaN on PostgreSQL)
+                EXPECT_EQ(reals[r], reference[r]) << "row " << r + 1;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllDatabases, EveryBoundType,
+                         testing::Values(Db::SQLite, Db::PostgreSQL, Db::MariaDB),
+                         [](const testing::TestParamInfo<Db>& info) {
+                             return std::string(DbName(info.param));
+                         });
+
 INSTANTIATE_TEST_SUITE_P(AllDatabases, CursorContract, EveryDatabaseAndCursorKind(),
                          CursorParamName);
 

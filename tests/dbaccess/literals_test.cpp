@@ -2,6 +2,7 @@
 #include "conn_test_util.h"
 
 #include "dbaccess/recordset.h"
+#include "dbaccess/sql_text.h"
 #include "dbaccess/value_text.h"
 
 using namespace QlConnTest;
@@ -43,6 +44,52 @@ TEST(Literals, DatesByKind)
               L"TO_DATE('2024/03/05', 'YYYY/MM/DD')");
     for (UINT kind : {0u, 2u, 4u, 5u, 6u, 7u})
         EXPECT_EQ(CRDatabase::FormatDateLiteral(kind, d), L"'2024-03-05'") << kind;
+}
+
+// PostgreSQL's infinite dates and timestamps and its years BC: written as PostgreSQL reads them,
+// refused by products without them, shown as PostgreSQL writes them, and read back from the
+// shown text.
+TEST(Literals, InfiniteDatesAndYearsBC)
+{
+    TIMESTAMP_STRUCT infinite{}, minusInfinite{};
+    SetInfiniteTimestamp(infinite, false);
+    SetInfiniteTimestamp(minusInfinite, true);
+    EXPECT_EQ(TimestampInfinity(infinite), 1);
+    EXPECT_EQ(TimestampInfinity(minusInfinite), -1);
+    EXPECT_EQ(TimestampInfinity(Ts(9999, 12, 31, 23, 59, 59, 0)), 0);
+    EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_POSTGRESQL, infinite), L"'infinity'");
+    EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_POSTGRESQL, minusInfinite), L"'-infinity'");
+    const DATE_STRUCT date = {minusInfinite.year, minusInfinite.month, minusInfinite.day};
+    EXPECT_EQ(CRDatabase::FormatDateLiteral(DBMS_POSTGRESQL, date), L"'-infinity'");
+    auto thrown = [](const std::function<void()>& call) {
+        auto e = Catch(call);
+        return e ? CString(e->m_strError) : CString();
+    };
+    for (UINT kind : {0u, 1u, 2u, 3u, 4u, 5u, 6u})
+    {
+        EXPECT_EQ(thrown([&] { CRDatabase::FormatTimestampLiteral(kind, infinite); }),
+                  L"An infinite date cannot be stored in this database.")
+            << kind;
+        EXPECT_EQ(thrown([&] { CRDatabase::FormatDateLiteral(kind, date); }),
+                  L"An infinite date cannot be stored in this database.")
+            << kind;
+    }
+    EXPECT_EQ(FormatTimestamp(&infinite, SQL_TYPE_DATE), L"infinity");
+    EXPECT_EQ(FormatTimestamp(&minusInfinite, SQL_TYPE_TIMESTAMP), L"-infinity");
+
+    const TIMESTAMP_STRUCT bc = Ts(-44, 3, 15, 12, 0, 0, 250000000);
+    EXPECT_EQ(FormatTimestamp(&bc, SQL_TYPE_TIMESTAMP), L"0044/03/15 12:00:00.250 BC");
+    EXPECT_EQ(FormatTimestamp(&bc, SQL_TYPE_DATE), L"0044/03/15.250 BC");
+    EXPECT_EQ(CRDatabase::FormatTimestampLiteral(DBMS_POSTGRESQL, bc),
+              L"'0044-03-15 12:00:00.250 BC'");
+    TIMESTAMP_STRUCT back{};
+    ASSERT_TRUE(ParseDateText(L"0044/03/15 12:00:00.250 BC", back));
+    EXPECT_EQ(back.year, -44);
+    EXPECT_EQ(back.fraction, 250000000u);
+    EXPECT_FALSE(ParseDateText(L"0044/03/15 12:00:00 BCE", back));
+    // MySQL's zero date keeps its year 0.
+    const TIMESTAMP_STRUCT zero = Ts(0, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(FormatTimestamp(&zero, SQL_TYPE_DATE), L"0/00/00");
 }
 
 TEST(Literals, TimesAndTimestampsKeepTheFractionTheProductTakes)

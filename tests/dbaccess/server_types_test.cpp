@@ -4,6 +4,7 @@
 #include "cursor_kinds.h"
 
 #include "dbaccess/error_report.h"
+#include "conn_test_util.h"
 
 using namespace QlRsTest;
 
@@ -149,6 +150,84 @@ TEST_P(ServerTypes, SQLiteIntegerColumnsKeepSixtyFourBits)
     EXPECT_EQ(std::string(CStringA(id)), "1099511627776");
     EXPECT_EQ(std::string(CStringA(n)), "9223372036854775807");
     EXPECT_EQ(std::string(CStringA(small)), "-9223372036854775808");
+}
+
+// PostgreSQL values its driver's structures cannot hold: the infinite dates and timestamps, years
+// BC, and a negative zero; beside them real values that look like the driver's stand-ins for the
+// infinities (today's date, 9999-12-31 23:59:59). Each is shown as the server has it, and its
+// literal reads back on the server as the same value.
+TEST_P(ServerTypes, PostgreSQLValuesBeyondTheDriversStructuresSurvive)
+{
+    if (GetParam().db != Db::PostgreSQL)
+        GTEST_SKIP();
+    const CString table = conn->Table(L"beyond");
+    conn->Exec(L"CREATE TABLE " + table +
+               L" (id int, d date, ts timestamp(6), f float8, r real)");
+    conn->Exec(L"INSERT INTO " + table +
+               L" VALUES (1, 'infinity', 'infinity', '-0', '-0'), "
+               L"(2, '-infinity', '-infinity', 0, 1.5), "
+               L"(3, current_date, '9999-12-31 23:59:59', -1.5, 'NaN'), "
+               L"(4, '2024-03-05', '0044-03-15 12:00:00.25 BC', NULL, NULL), "
+               L"(5, NULL, '0001-01-01 00:00:00 BC', '-Infinity', '-0')");
+    CRDatabase& db = *conn->database;
+    const CString today =
+        QlConnTest::QueryText(db, L"SELECT to_char(current_date, 'YYYY/MM/DD')");
+    const std::vector<std::vector<std::wstring>> shown = {
+        {L"infinity", L"infinity", L"-0", L"-0"},
+        {L"-infinity", L"-infinity", L"0", L"1.5"},
+        {W(today), L"9999/12/31 23:59:59", L"-1.5", L"nan"},
+        {L"2024/03/05", L"0044/03/15 12:00:00.250 BC", L"<null>", L"<null>"},
+        {L"<null>", L"0001/01/01 00:00:00 BC", L"-inf", L"-0"},
+    };
+    const wchar_t* types[] = {L"date", L"timestamp(6)", L"float8", L"real"};
+    const wchar_t* names[] = {L"d", L"ts", L"f", L"r"};
+    // (The grid reads numbers as text, exports too; the typed values are read elsewhere.)
+    for (UINT options : {0u, static_cast<UINT>(RS_NUMERIC_AS_TEXT)})
+    {
+        SCOPED_TRACE(options ? "numbers as text" : "typed numbers");
+        std::unique_ptr<Zelt::ICursor> c;
+        ASSERT_EQ(ThrownMessage([&] {
+                      c = OpenCursor(conn->database.get(), GetParam().kind,
+                                     L"SELECT d, ts, f, r FROM " + table + L" ORDER BY id",
+                                     options);
+                      c->MoveFirst();
+                  }),
+                  L"");
+        for (size_t row = 0; row < shown.size(); ++row)
+        {
+            ASSERT_FALSE(c->IsEOF()) << row + 1;
+            for (UINT col = 1; col <= 4; ++col)
+            {
+                std::wstring expected = shown[row][col - 1];
+                // Numbers as text are the server's own words for the special values.
+                if (options && expected == L"nan")
+                    expected = L"NaN";
+                if (options && expected == L"-inf")
+                    expected = L"-Infinity";
+                EXPECT_EQ(Text(*c, col), expected) << "row " << row + 1 << ", column " << col;
+                CString literal;
+                EXPECT_EQ(ThrownMessage([&] {
+                              literal = db.FormatFieldLiteral(DBMS_POSTGRESQL, c.get(), col);
+                          }),
+                          L"");
+                CString same;
+                same.Format(L"SELECT count(*) FROM %s WHERE id = %d AND %s::text IS NOT "
+                            L"DISTINCT FROM (%s)::%s::text",
+                            table.GetString(), static_cast<int>(row + 1), names[col - 1],
+                            literal.GetString(), types[col - 1]);
+                EXPECT_EQ(W(QlConnTest::QueryText(db, same)), L"1")
+                    << "row " << row + 1 << ", column " << col << ": "
+                    << CStringA(literal).GetString();
+            }
+            if (row == 0)
+            {
+                // Products without infinite dates refuse them rather than write another date.
+                EXPECT_EQ(ThrownMessage([&] { db.FormatFieldLiteral(DBMS_MYSQL, c.get(), 1); }),
+                          L"An infinite date cannot be stored in this database.");
+            }
+            c->MoveNext();
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllDatabases, ServerTypes, EveryDatabaseAndCursorKind(), CursorParamName);

@@ -1,0 +1,109 @@
+// End to end on PostgreSQL: values its ODBC driver's structures cannot hold (infinite dates and
+// timestamps, years BC, a negative zero) beside real values that look like the driver's
+// stand-ins for them, opened in a grid window of the real program and saved as HTML (what the
+// user sees) and as an INSERT script that psql runs into a fresh schema, where every value reads
+// back as the server's same text.
+#include "tests/support/program_driver.h"
+
+#include "tests/dbaccess/conn_test_util.h"
+#include "tests/dbaccess/test_databases.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using QlConnTest::QueryText;
+
+const UINT kSaveData = 32828; // Query > Save Data...
+const wchar_t kTable[] = L"beyond";
+
+class SaveServerDatesE2E : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
+        m_schema = m_schemas.Create(L"qldates_" + CString(ql::UniqueSuffix().c_str()));
+        Exec(L"CREATE TABLE " + Table(m_schema) + Columns());
+        Exec(L"INSERT INTO " + Table(m_schema) +
+             L" VALUES (1, 'infinity', 'infinity', 'infinity', '-0'), "
+             L"(2, '-infinity', '-infinity', '-infinity', 0), "
+             L"(3, current_date, '9999-12-31 23:59:59', NULL, -1.5), "
+             L"(4, '2024-03-05', '0044-03-15 12:00:00.25 BC', NULL, 'NaN')");
+        m_folder = ql::ScratchFolder(L"save_server_dates_" + ql::UniqueSuffix());
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+    }
+
+    void Exec(const CString& sql) { QlConnTest::ExecOrFail(m_db, sql); }
+    static CString Table(const CString& schema) { return schema + L"." + kTable; }
+    static CString Columns()
+    {
+        return L" (id integer, d date, ts timestamp(6), tz timestamptz, f float8)";
+    }
+
+    bool SaveGridAs(const std::wstring& path, const std::wstring& type)
+    {
+        program.PostCommand(kSaveData);
+        HWND save = program.WaitForDialog(L"Save As");
+        return save != nullptr && ql::CProgram::ChooseSaveFile(save, path, type);
+    }
+
+    CRDatabase m_db;
+    QlConnTest::CScratchSchemas m_schemas{m_db};
+    CString m_schema;
+    std::wstring m_folder;
+    ql::CProgram program;
+};
+
+TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
+    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), kTable));
+
+    const std::wstring html = m_folder + L"\\beyond.htm";
+    ASSERT_TRUE(SaveGridAs(html, L"HTML"));
+    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(html).empty());
+    ql::CHtmlCells cells;
+    std::string out;
+    ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
+    ASSERT_EQ(5u, cells.rows.size()); // the header and four rows
+    const std::wstring today(QueryText(m_db, L"SELECT to_char(current_date, 'YYYY/MM/DD')"));
+    const std::vector<std::vector<std::wstring>> shown = {
+        {L"1", L"infinity", L"infinity", L"infinity", L"-0"},
+        {L"2", L"-infinity", L"-infinity", L"-infinity", L"0"},
+        {L"3", today, L"9999/12/31\xA0" L"23:59:59", L"<<NULL>>", L"-1.5"},
+        {L"4", L"2024/03/05", L"0044/03/15\xA0" L"12:00:00.250\xA0" L"BC", L"<<NULL>>", L"NaN"},
+    };
+    for (size_t row = 0; row < shown.size(); ++row)
+        EXPECT_EQ(shown[row], cells.rows[row + 1]) << "row " << row + 1;
+
+    const std::wstring script = m_folder + L"\\beyond.sql";
+    ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
+    HWND options = program.WaitForDialog(L"Save As SQL Script");
+    ASSERT_NE(options, nullptr);
+    ql::CProgram::ChooseInsertScriptOptions(options, 4, 2, false);
+    const std::string text = ql::CProgram::WaitForClosedFile(script);
+    ASSERT_NE(std::string::npos, text.find("INSERT INTO")) << text.substr(0, 200);
+
+    const CString target =
+        m_schemas.Create(L"qldates_t_" + CString(ql::UniqueSuffix().c_str()));
+    Exec(L"CREATE TABLE " + Table(target) + Columns());
+    ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out << "\n" << text;
+    EXPECT_EQ(CString(L"4"), QueryText(m_db, L"SELECT count(*) FROM " + Table(target)));
+    // Compared as the server's text: -0 equals 0 as a number.
+    EXPECT_EQ(CString(L"0"),
+              QueryText(m_db, L"SELECT count(*) FROM " + Table(m_schema) + L" a FULL JOIN " +
+                                  Table(target) +
+                                  L" b ON a.id = b.id WHERE row(a.*)::text IS DISTINCT FROM "
+                                  L"row(b.*)::text"))
+        << text;
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    EXPECT_TRUE(program.Close());
+}
+
+} // namespace
