@@ -38,10 +38,18 @@ bool IsNearToday(const TIMESTAMP_STRUCT& ts)
 {
     if (ts.month < 1 || ts.month > 12 || ts.day < 1 || ts.day > 31)
         return false;
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const long long diff =
-        DayNumber(ts.year, ts.month, ts.day) - DayNumber(now.wYear, now.wMonth, now.wDay);
+    // Today, taken again each second at most (dates are checked row by row).
+    thread_local ULONGLONG takenAt = 0;
+    thread_local long long today = 0;
+    const ULONGLONG ticks = GetTickCount64();
+    if (takenAt == 0 || ticks - takenAt >= 1000)
+    {
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        today = DayNumber(now.wYear, now.wMonth, now.wDay);
+        takenAt = ticks ? ticks : 1;
+    }
+    const long long diff = DayNumber(ts.year, ts.month, ts.day) - today;
     return diff >= -1 && diff <= 1;
 }
 
@@ -84,8 +92,8 @@ void CRRecordset::CorrectInfinity(UINT col, TIMESTAMP_STRUCT& ts,
     SQLLEN ind = 0;
     SQLRETURN rc;
     do
-        rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_DOUBLE, &value,
-                        sizeof value, &ind);
+        rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_DOUBLE, &value, sizeof value,
+                        &ind);
     while (rc == SQL_STILL_EXECUTING);
     if (SQL_SUCCEEDED(rc) && ind == sizeof value && std::isinf(value))
         SetInfiniteTimestamp(ts, value < 0);
@@ -99,7 +107,8 @@ void CRRecordset::CorrectInfinities()
     for (UINT col = 1; col <= m_columns.size(); ++col)
     {
         CSQLColumn& rec = *m_columns[col - 1];
-        if (!ReadsInfinityStandIns(col) || !rec.value.p || rec.nIndicator != sizeof(TIMESTAMP_STRUCT))
+        if (!ReadsInfinityStandIns(col) || !rec.value.p ||
+            rec.nIndicator != sizeof(TIMESTAMP_STRUCT))
             continue;
         CorrectInfinity(col, *static_cast<TIMESTAMP_STRUCT*>(rec.value.p), [&] {
             if (!positioned)

@@ -76,8 +76,15 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
     const std::vector<std::vector<std::wstring>> shown = {
         {L"1", L"infinity", L"infinity", L"infinity", L"-0"},
         {L"2", L"-infinity", L"-infinity", L"-infinity", L"0"},
-        {L"3", today, L"9999/12/31\xA0" L"23:59:59", L"<<NULL>>", L"-1.5"},
-        {L"4", L"2024/03/05", L"0044/03/15\xA0" L"12:00:00.250\xA0" L"BC", L"<<NULL>>", L"NaN"},
+        {L"3", today,
+         L"9999/12/31\xA0"
+         L"23:59:59",
+         L"<<NULL>>", L"-1.5"},
+        {L"4", L"2024/03/05",
+         L"0044/03/15\xA0"
+         L"12:00:00.250\xA0"
+         L"BC",
+         L"<<NULL>>", L"NaN"},
     };
     for (size_t row = 0; row < shown.size(); ++row)
         EXPECT_EQ(shown[row], cells.rows[row + 1]) << "row " << row + 1;
@@ -90,8 +97,7 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
     const std::string text = ql::CProgram::WaitForClosedFile(script);
     ASSERT_NE(std::string::npos, text.find("INSERT INTO")) << text.substr(0, 200);
 
-    const CString target =
-        m_schemas.Create(L"qldates_t_" + CString(ql::UniqueSuffix().c_str()));
+    const CString target = m_schemas.Create(L"qldates_t_" + CString(ql::UniqueSuffix().c_str()));
     Exec(L"CREATE TABLE " + Table(target) + Columns());
     ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out << "\n" << text;
     EXPECT_EQ(CString(L"4"), QueryText(m_db, L"SELECT count(*) FROM " + Table(target)));

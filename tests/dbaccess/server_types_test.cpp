@@ -161,8 +161,7 @@ TEST_P(ServerTypes, PostgreSQLValuesBeyondTheDriversStructuresSurvive)
     if (GetParam().db != Db::PostgreSQL)
         GTEST_SKIP();
     const CString table = conn->Table(L"beyond");
-    conn->Exec(L"CREATE TABLE " + table +
-               L" (id int, d date, ts timestamp(6), f float8, r real)");
+    conn->Exec(L"CREATE TABLE " + table + L" (id int, d date, ts timestamp(6), f float8, r real)");
     conn->Exec(L"INSERT INTO " + table +
                L" VALUES (1, 'infinity', 'infinity', '-0', '-0'), "
                L"(2, '-infinity', '-infinity', 0, 1.5), "
@@ -170,8 +169,7 @@ TEST_P(ServerTypes, PostgreSQLValuesBeyondTheDriversStructuresSurvive)
                L"(4, '2024-03-05', '0044-03-15 12:00:00.25 BC', NULL, NULL), "
                L"(5, NULL, '0001-01-01 00:00:00 BC', '-Infinity', '-0')");
     CRDatabase& db = *conn->database;
-    const CString today =
-        QlConnTest::QueryText(db, L"SELECT to_char(current_date, 'YYYY/MM/DD')");
+    const CString today = QlConnTest::QueryText(db, L"SELECT to_char(current_date, 'YYYY/MM/DD')");
     const std::vector<std::vector<std::wstring>> shown = {
         {L"infinity", L"infinity", L"-0", L"-0"},
         {L"-infinity", L"-infinity", L"0", L"1.5"},

@@ -234,6 +234,47 @@ TEST_P(RowSqlDb, TwinRowsWithoutKeyAreNeverChangedTogether)
     EXPECT_EQ("1", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b='z'")));
 }
 
+// PostgreSQL's infinite dates and timestamps and its years BC find their rows when they are the
+// key, and typed as they are shown they are saved as the same values.
+TEST_P(RowSqlDb, PostgreSQLInfiniteAndBCDatesAreKeysAndValues)
+{
+    if (GetParam().product != Product::PostgreSQL)
+        GTEST_SKIP();
+    Exec(L"CREATE TABLE " + m_table + L" (ts TIMESTAMP, d DATE, b VARCHAR(20))");
+    Exec(L"INSERT INTO " + m_table +
+         L" VALUES ('infinity', '-infinity', 'a'), ('-infinity', 'infinity', 'b'), "
+         L"('0044-03-15 12:00:00 BC', '2024-03-05', 'c'), ('9999-12-31 23:59:59', NULL, 'd')");
+    const wchar_t* letters[] = {L"a", L"b", L"c", L"d"};
+    for (int row = 1; row <= 4; ++row)
+    {
+        auto rs = OpenAll(L"b");
+        ASSERT_TRUE(rs->SetAbsolutePosition(row));
+        CRowStatement st;
+        CRowSqlFailure f;
+        // The condition over every column holds the row's own dates.
+        ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
+                                         {Col(*rs, L"b", CString(letters[row - 1]) + L"2")},
+                                         CRowKeyRequest(), st, f));
+        auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << row; });
+        ASSERT_FALSE(e) << Narrow(e->m_strError);
+    }
+    EXPECT_EQ("4", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b LIKE '_2'")));
+
+    auto rs = OpenAll(L"b");
+    ASSERT_TRUE(rs->SetAbsolutePosition(4));
+    CRowStatement st;
+    CRowSqlFailure f;
+    ASSERT_TRUE(BuildUpdateStatement(
+        m_db, nullptr, rs.get(),
+        {Col(*rs, L"ts", L"0001/01/01 00:00:00 BC"), Col(*rs, L"d", L"-infinity")},
+        CRowKeyRequest(), st, f));
+    auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    rs.reset();
+    EXPECT_EQ("0001-01-01 00:00:00 BC|-infinity",
+              Narrow(Query(L"SELECT ts || '|' || d FROM " + m_table + L" WHERE b = 'd2'")));
+}
+
 TEST_P(RowSqlDb, TwinRowsInsideAnOpenTransactionStayAndTheTransactionToo)
 {
     Exec(L"CREATE TABLE " + m_table + L" (a INTEGER, b VARCHAR(20))");
