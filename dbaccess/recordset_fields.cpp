@@ -75,6 +75,9 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
         if (!rec.value.p)
             rec.value.p = new BYTE[16]();
         getData(static_cast<SQLSMALLINT>(rec.nCType), rec.value.p, 16);
+        // (The driver reads a value once: a stand-in that is also a real value stays as read.)
+        if (rec.nIndicator == sizeof(TIMESTAMP_STRUCT) && ReadsInfinityStandIns(col))
+            CorrectInfinity(col, *static_cast<TIMESTAMP_STRUCT*>(rec.value.p), [] {});
         break;
     case SQL_C_SS_TIMESTAMPOFFSET:
         if (!rec.value.p)

@@ -226,6 +226,21 @@ TEST_P(ServerTypes, PostgreSQLValuesBeyondTheDriversStructuresSurvive)
             c->MoveNext();
         }
     }
+
+    // A column without a C type of its own (an interval) has every value of an unbound result
+    // read with SQLGetData, once each: -infinity and the years BC still come as they are.
+    std::unique_ptr<Zelt::ICursor> c;
+    ASSERT_EQ(ThrownMessage([&] {
+                  c = OpenCursor(conn->database.get(), GetParam().kind,
+                                 L"SELECT ts, interval '1 day' AS i FROM " + table +
+                                     L" WHERE id IN (2, 4) ORDER BY id",
+                                 RS_NUMERIC_AS_TEXT);
+                  c->MoveFirst();
+              }),
+              L"");
+    EXPECT_EQ(Text(*c, 1), L"-infinity");
+    c->MoveNext();
+    EXPECT_EQ(Text(*c, 1), L"0044/03/15 12:00:00.250 BC");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllDatabases, ServerTypes, EveryDatabaseAndCursorKind(), CursorParamName);
