@@ -1,8 +1,8 @@
 // End to end on PostgreSQL: values its ODBC driver's structures cannot hold (infinite dates and
 // timestamps, years BC, a negative zero) beside real values that look like the driver's
-// stand-ins for them, opened in a grid window of the real program and saved as HTML (what the
-// user sees) and as an INSERT script that psql runs into a fresh schema, where every value reads
-// back as the server's same text.
+// stand-ins for them, opened in a grid window of the real program: shown as the server has
+// them, saved as HTML and as an INSERT script that psql runs into a fresh schema, where every
+// value reads back as the server's same text, and found by filters on their shown text.
 #include "tests/support/program_driver.h"
 
 #include "tests/dbaccess/conn_test_util.h"
@@ -16,6 +16,11 @@ using QlConnTest::QueryText;
 
 const UINT kSaveData = 32828; // Query > Save Data...
 const wchar_t kTable[] = L"beyond";
+
+std::string U8(const std::wstring& s)
+{
+    return std::string(CStringA(s.c_str()));
+}
 
 class SaveServerDatesE2E : public ::testing::Test
 {
@@ -46,6 +51,18 @@ protected:
         return L" (id integer, d date, ts timestamp(6), tz timestamptz, f float8)";
     }
 
+    // Replaces the window's filter by one condition "column = value"; OK.
+    void FilterBy(const std::wstring& column, const std::wstring& value)
+    {
+        program.PostCommand(ID_QUERY_FILTER);
+        HWND dlg = program.WaitForDialog(L"Filter");
+        ASSERT_NE(dlg, nullptr);
+        ql::CProgram::Click(dlg, IDC_RESET);
+        ASSERT_TRUE(ql::AddFilterCondition(program, dlg, column, L"=", value));
+        ql::CProgram::Click(dlg, IDOK);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    }
+
     bool SaveGridAs(const std::wstring& path, const std::wstring& type)
     {
         program.PostCommand(kSaveData);
@@ -64,6 +81,16 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
 {
     ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
     ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), kTable));
+    HWND child = program.ActiveChild();
+    HWND grid = ql::GridOf(child);
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 4; }));
+    const std::wstring today(QueryText(m_db, L"SELECT to_char(current_date, 'YYYY/MM/DD')"));
+    // The grid's own cells (sorted by id as the table was filled).
+    EXPECT_EQ(program.ListItems(grid, 1),
+              (std::vector<std::wstring>{L"infinity", L"-infinity", today, L"2024/03/05"}));
+    EXPECT_EQ(program.ListItems(grid, 2),
+              (std::vector<std::wstring>{L"infinity", L"-infinity", L"9999/12/31 23:59:59",
+                                         L"0044/03/15 12:00:00.250 BC"}));
 
     const std::wstring html = m_folder + L"\\beyond.htm";
     ASSERT_TRUE(SaveGridAs(html, L"HTML"));
@@ -72,7 +99,6 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
     std::string out;
     ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
     ASSERT_EQ(5u, cells.rows.size()); // the header and four rows
-    const std::wstring today(QueryText(m_db, L"SELECT to_char(current_date, 'YYYY/MM/DD')"));
     const std::vector<std::vector<std::wstring>> shown = {
         {L"1", L"infinity", L"infinity", L"infinity", L"-0"},
         {L"2", L"-infinity", L"-infinity", L"-infinity", L"0"},
@@ -108,6 +134,17 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
                                   L" b ON a.id = b.id WHERE row(a.*)::text IS DISTINCT FROM "
                                   L"row(b.*)::text"))
         << text;
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+
+    // Filters on the values as they are shown find their rows.
+    FilterBy(L"ts", L"-infinity");
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return program.ListItems(grid, 0) == std::vector<std::wstring>{L"2"};
+    })) << U8(ql::ShownSQL(program));
+    FilterBy(L"ts", L"0044/03/15 12:00:00.250 BC");
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return program.ListItems(grid, 0) == std::vector<std::wstring>{L"4"};
+    })) << U8(ql::ShownSQL(program));
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
     EXPECT_TRUE(program.Close());
 }
