@@ -3,6 +3,7 @@
 
 #include "app/app_settings.h"
 #include "dbaccess/sql_names.h"
+#include "dbaccess/value_text.h"
 #include "grid/grid.h"
 #include "resources/resource.h"
 
@@ -22,6 +23,9 @@ CString CursorValueText(Zelt::ICursor* pCursor, UINT nColumn, bool& bNull)
         TIMESTAMP_STRUCT ts{};
         if (pCursor->GetFieldTimestamp(nColumn, ts))
         {
+            // PostgreSQL's infinite dates have only their word.
+            if (const int infinity = TimestampInfinity(ts))
+                return InfinityText(infinity);
             CString str;
             str.Format(L"%04d-%02d-%02d %02d:%02d:%02d.%09lu", ts.year, ts.month, ts.day, ts.hour,
                        ts.minute, ts.second, (unsigned long)ts.fraction);

@@ -1,6 +1,7 @@
 // The filter's WHERE condition: operators, NULL rules, literals by column type, and what the
 // condition selects on the real databases, hostile values included.
 #include "windows/filter_condition.h"
+#include "windows/goto_dlg.h"
 
 #include "dbaccess/database.h"
 #include "dbaccess/recordset.h"
@@ -204,6 +205,52 @@ TEST_P(FilterOnDatabase, DatesAndTimestampsFindTheirRows)
     EXPECT_EQ(ids(L"ts", L"2024-01-02 08:00:00"), "1 of 1");
     EXPECT_EQ(ids(L"ts", L"2024-01-03 09:30:00.25"), "2 of 1");
     EXPECT_EQ(ids(L"d", L"2024-01-03"), "2 of 1");
+    Run(L"DROP TABLE " + table);
+}
+
+// PostgreSQL's infinite dates and timestamps and its years BC: the values a grid row hands to
+// the Go To dialog and the values as the grid shows them both find their rows.
+TEST_P(FilterOnDatabase, PostgreSQLInfiniteAndBCDatesFindTheirRows)
+{
+    if (GetParam() != 1)
+        GTEST_SKIP();
+    const CString table = L"ql_filter_inf_" + CString(QlTestDb::UniqueTag().c_str());
+    Run(L"CREATE TABLE " + table + L" (id INTEGER, d DATE, ts TIMESTAMP)");
+    Run(L"INSERT INTO " + table +
+        L" VALUES (1, 'infinity', '-infinity'), (2, '-infinity', '0044-03-15 12:00:00.25 BC'), "
+        L"(3, current_date, '9999-12-31 23:59:59')");
+    CColumnInfoArray columns;
+    ReadColumns(&m_db, CStringPair(L"", table), columns);
+    auto ids = [&](LPCWSTR column, const CString& value) {
+        CFilterArray filter;
+        filter.push_back(Row(column, kFilterEqual, value));
+        if (!BuildFilterCondition(filter, &m_db, columns))
+            return std::string("refused");
+        return A(QlConnTest::QueryText(m_db, L"SELECT MIN(id) FROM " + table + L" WHERE " +
+                                                 filter.m_strCondition)) +
+               " of " +
+               A(QlConnTest::QueryText(m_db, L"SELECT COUNT(*) FROM " + table + L" WHERE " +
+                                                 filter.m_strCondition));
+    };
+    CRRecordset rs(&m_db);
+    ASSERT_TRUE(rs.Open(L"SELECT d, ts FROM " + table + L" ORDER BY id", RS_STATIC, RS_READONLY));
+    const wchar_t* names[] = {L"d", L"ts"};
+    for (int row = 1; row <= 3; ++row)
+    {
+        ASSERT_FALSE(rs.IsEOF());
+        for (UINT col = 1; col <= 2; ++col)
+        {
+            bool null = false;
+            const CString goTo = CursorValueText(&rs, col, null);
+            CString shown;
+            rs.GetFieldText(col, shown);
+            const std::string expected = std::to_string(row) + " of 1";
+            EXPECT_EQ(ids(names[col - 1], goTo), expected) << A(goTo);
+            EXPECT_EQ(ids(names[col - 1], shown), expected) << A(shown);
+        }
+        rs.MoveNext();
+    }
+    rs.Close(); // (PostgreSQL drops no table a cursor of the session still reads)
     Run(L"DROP TABLE " + table);
 }
 
