@@ -80,7 +80,10 @@ BOOL CEndTransactionDlg::OnInitDialog()
         (HICON)::LoadImageW(nullptr, IDI_QUESTION, IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
                             ::GetSystemMetrics(SM_CYICON), LR_SHARED);
     SendDlgItemMessage(IDC_QUESTION_ICON, STM_SETICON, (WPARAM)hIcon, 0);
-    return TRUE;
+    // The dialog manager would focus the first tab stop, Commit; Enter presses the focused push
+    // button, so the safe answer, Cancel, takes the focus as well as the default.
+    GotoDlgCtrl(GetDlgItem(IDCANCEL));
+    return FALSE;
 }
 
 void CEndTransactionDlg::OnCommit()

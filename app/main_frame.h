@@ -49,6 +49,8 @@ public:
     // "<text> - Quenlark", or "Quenlark" for an empty text.
     void SetConnectionTitle(LPCWSTR pszText);
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
+    // The painter of the main menu; the child windows' popup menus are drawn by it too.
+    CRMenuPainter& GetMenuPainter() { return m_menuPainter; }
 
     // ---- Connection (main_frame_connect.cpp) ---------------------------------------------------
     CRDatabaseHelper& GetDatabaseHelper() { return m_dbHelper; }

@@ -49,7 +49,9 @@ CString CMainFrame::CompactPath(LPCWSTR pszPath)
 void CMainFrame::OnUpdateRecentFiles(CCmdUI* pCmdUI)
 {
     CMenu* pMenu = pCmdUI->m_pMenu;
-    if (pMenu == nullptr || pMenu->GetSafeHmenu() == nullptr)
+    // The update also runs for the "Recent Files" item of the parent menu (through the first
+    // item of its popup): the list belongs in the popup, filled when that opens.
+    if (pMenu == nullptr || pMenu->GetSafeHmenu() == nullptr || pCmdUI->m_pSubMenu != nullptr)
         return;
     const CRecentFileList& files = *m_pRecentFiles;
     if (files.GetSize() == 0 || files[0].IsEmpty())
@@ -79,7 +81,8 @@ void CMainFrame::OnUpdateRecentFiles(CCmdUI* pCmdUI)
 void CMainFrame::OnUpdateRecentConnections(CCmdUI* pCmdUI)
 {
     CMenu* pMenu = pCmdUI->m_pMenu;
-    if (pMenu == nullptr || pMenu->GetSafeHmenu() == nullptr)
+    // As for the recent files: not for the popup's own item in the Connect menu.
+    if (pMenu == nullptr || pMenu->GetSafeHmenu() == nullptr || pCmdUI->m_pSubMenu != nullptr)
         return;
     const CStringArray& strings = theSettings.m_connectStrings;
     if (strings.GetSize() == 0)

@@ -4,6 +4,7 @@ IMPLEMENT_DYNAMIC(CRSizableDlg, CDialog)
 
 BEGIN_MESSAGE_MAP(CRSizableDlg, CDialog)
     ON_WM_GETMINMAXINFO()
+    ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 BOOL CRSizableDlg::OnInitDialog()
@@ -14,6 +15,18 @@ BOOL CRSizableDlg::OnInitDialog()
     m_nMinTrackWidth = rect.right - rect.left;
     m_nMinTrackHeight = rect.bottom - rect.top;
     return TRUE;
+}
+
+void CRSizableDlg::OnSize(UINT nType, int cx, int cy)
+{
+    CDialog::OnSize(nType, cx, cy);
+    // Moving the controls invalidates only what each control covers at its new place, and Wine
+    // keeps the pixels that a moved control finds there (a maximised or restored dialog moves
+    // all of them at once): what they left behind, or what a sibling painted over them, would
+    // stay on screen. The dialog and every child are painted again after the relayout.
+    if (nType != SIZE_MINIMIZED && m_hWnd != nullptr)
+        ::RedrawWindow(m_hWnd, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CRSizableDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)

@@ -102,6 +102,9 @@ protected:
     HWND GetPlacementOrigin() const;
 
     afx_msg void OnGetMinMaxInfo(MINMAXINFO* lpMMI);
+    // Derived dialogs call it before they move their controls: it has the whole dialog painted
+    // again once they are in place.
+    afx_msg void OnSize(UINT nType, int cx, int cy);
     DECLARE_MESSAGE_MAP()
 };
 

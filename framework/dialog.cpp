@@ -60,12 +60,41 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
     return FALSE;
 }
 
+// True when the template says where the dialog goes: a position other than the owner's corner,
+// or one of the styles that make the dialog manager place it (screen coordinates, centred on the
+// monitor or on the mouse).
+static bool TemplatePlacesDialog(LPCDLGTEMPLATE lpTemplate)
+{
+    const BYTE* p = (const BYTE*)lpTemplate;
+    WORD wVersion, wSignature;
+    memcpy(&wVersion, p, sizeof(WORD));
+    memcpy(&wSignature, p + 2, sizeof(WORD));
+    DWORD dwStyle;
+    short x, y;
+    if (wVersion == 1 && wSignature == 0xFFFF)
+    {
+        // DLGTEMPLATEEX: version, signature, help id, extended style, style, item count, x, y.
+        memcpy(&dwStyle, p + 12, sizeof(DWORD));
+        memcpy(&x, p + 18, sizeof(short));
+        memcpy(&y, p + 20, sizeof(short));
+    }
+    else
+    {
+        // DLGTEMPLATE: style, extended style, item count, x, y.
+        memcpy(&dwStyle, p, sizeof(DWORD));
+        memcpy(&x, p + 10, sizeof(short));
+        memcpy(&y, p + 12, sizeof(short));
+    }
+    return (dwStyle & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) != 0 || x != 0 || y != 0;
+}
+
 BOOL CDialog::CreateDlgIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd, HINSTANCE hInst)
 {
     if (lpDialogTemplate == nullptr || m_hWnd != nullptr)
         return FALSE;
     if (hInst == nullptr)
         hInst = AfxGetResourceHandle();
+    m_bAutoCenter = !TemplatePlacesDialog(lpDialogTemplate);
     AfxHookWindowCreate(this);
     HWND hWnd = ::CreateDialogIndirectParamW(hInst, lpDialogTemplate, pParentWnd->GetSafeHwnd(),
                                              AfxDlgProc, 0);
@@ -231,12 +260,33 @@ void CDialog::EndDialog(int nResult)
 
 BOOL CDialog::HandleInitDialog()
 {
+    CRect rectBefore;
+    ::GetWindowRect(m_hWnd, &rectBefore);
+    const DWORD dwStyleBefore = GetStyle();
     PreInitDialog();
     if (m_lpDialogInit != nullptr)
         ExecuteDlgInit(m_lpDialogInit);
     else if (m_lpszTemplateName != nullptr)
         ExecuteDlgInit(m_lpszTemplateName);
-    return OnInitDialog();
+    BOOL bResult = OnInitDialog();
+    CenterIfUnplaced(rectBefore, dwStyleBefore);
+    return bResult;
+}
+
+void CDialog::CenterIfUnplaced(const RECT& rectBefore, DWORD dwStyleBefore)
+{
+    // A template at (0, 0) without a placing style would open the dialog at the top-left corner
+    // of the owner's client area, over its menu and toolbar: such a dialog is centred over its
+    // owner instead. Left alone: pages and other child dialogs, a dialog shown or moved by its
+    // OnInitDialog (a restored placement), and a dialog the template places.
+    if (!m_bAutoCenter || m_hWnd == nullptr || (dwStyleBefore & (WS_VISIBLE | WS_CHILD)) != 0 ||
+        (GetStyle() & (WS_VISIBLE | WS_CHILD)) != 0)
+        return;
+    CRect rectAfter;
+    ::GetWindowRect(m_hWnd, &rectAfter);
+    if (rectAfter.left != rectBefore.left || rectAfter.top != rectBefore.top)
+        return;
+    CenterWindow();
 }
 
 void CDialog::PreInitDialog() {}

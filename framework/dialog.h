@@ -64,12 +64,15 @@ protected:
     HWND PreModal();
     void PostModal();
     BOOL HandleInitDialog();
+    // Centres a dialog that neither its template nor its OnInitDialog placed (see dialog.cpp).
+    void CenterIfUnplaced(const RECT& rectBefore, DWORD dwStyleBefore);
 
     HGLOBAL m_hDialogTemplate = nullptr;
     LPCDLGTEMPLATE m_lpDialogTemplate = nullptr;
     void* m_lpDialogInit = nullptr;
     CString m_strTemplateName;
     BOOL m_bClosedByEndDialog = FALSE;
+    bool m_bAutoCenter = false; // the template leaves the position to the program
 
     afx_msg void OnOkCommand();
     afx_msg void OnCancelCommand();

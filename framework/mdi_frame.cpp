@@ -320,10 +320,16 @@ void CMDIChildWnd::ActivateFrame(int nCmdShow)
     MDIActivate();
 }
 
-void CMDIChildWnd::OnMDIActivate(BOOL, CWnd*, CWnd*)
+void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd*, CWnd*)
 {
     // Default processing keeps the Window menu and the title bar in step.
     Default();
+    // Switching maximised children shows and resizes the one activated. Wine keeps the client
+    // pixels it finds at the new place as if they were the window's own, and they belong to the
+    // child that was on top: paint all of it again.
+    if (bActivate)
+        ::RedrawWindow(m_hWnd, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CMDIChildWnd::OnSize(UINT nType, int cx, int cy)

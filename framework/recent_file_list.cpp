@@ -108,7 +108,9 @@ BOOL CRecentFileList::GetDisplayName(CString& strName, int nIndex, LPCTSTR lpszC
 void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
 {
     CMenu* pMenu = pCmdUI->m_pMenu;
-    if (pMenu == nullptr || pMenu->GetSafeHmenu() == nullptr)
+    // A popup holding the list is updated through its first item from the parent menu too;
+    // the names go into the popup only, when it opens.
+    if (pMenu == nullptr || pMenu->GetSafeHmenu() == nullptr || pCmdUI->m_pSubMenu != nullptr)
         return;
     HMENU hMenu = pMenu->GetSafeHmenu();
     if (m_strOriginal.IsEmpty())

@@ -81,10 +81,12 @@
 #define IDS_CLOSING_CONNECTION 61227
 #define IDS_CLOSE_CURRENT_CONNECTION 61230
 
-// Status bar panes (the "TRANS" pane reuses the framework's fifth indicator id).
+// Status bar panes. The framework's indicators take 0xE700 and up (Kana is 0xE706), and the
+// active child frame answers their updates first: a pane of ours there would be switched off
+// by the key-state handler. Ours stay below the framework's ids.
 #define ID_INDICATOR_ROWS 61213
-#define ID_INDICATOR_PANE2 59143
-#define ID_INDICATOR_TRANS 59142
+#define ID_INDICATOR_PANE2 33143
+#define ID_INDICATOR_TRANS 33142
 
 // Menu commands. Pop-up placeholders: the recent script files and the recent connections.
 #define ID_RECENT_FILE_FIRST 2000

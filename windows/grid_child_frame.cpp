@@ -10,6 +10,7 @@
 #include "dbaccess/recordset.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
+#include "windows/child_menu_painting.h"
 #include "windows/select_rebuild.h"
 
 IMPLEMENT_DYNAMIC(CGridChildFrame, CMDIChildWnd)
@@ -19,6 +20,11 @@ BEGIN_MESSAGE_MAP(CGridChildFrame, CMDIChildWnd)
     ON_WM_DESTROY()
     ON_WM_CLOSE()
     ON_WM_SETFOCUS()
+    ON_WM_HELPINFO()
+    ON_WM_MEASUREITEM()
+    ON_WM_DRAWITEM()
+    ON_WM_MENUCHAR()
+    ON_WM_INITMENUPOPUP()
     ON_MESSAGE(WM_APP + 1, &CGridChildFrame::OnDeferredSort)
     ON_COMMAND(ID_QUERY_SAVE_DATA, &CGridChildFrame::OnSaveData)
     ON_COMMAND(ID_QUERY_DELETE_ALL, &CGridChildFrame::OnDeleteAllRecords)

@@ -65,6 +65,10 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnSetFocus(CWnd* pOldWnd);
     afx_msg BOOL OnHelpInfo(HELPINFO* pHelpInfo);
+    afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+    afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
+    afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
 
     // Files.
     afx_msg void OnSave();

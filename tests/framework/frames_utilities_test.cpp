@@ -95,6 +95,42 @@ TEST(RecentFileListTest, DisplayNamesAndMenuItems)
     EXPECT_TRUE(menu.GetMenuState(ID_FILE_MRU_FILE1, MF_BYCOMMAND) & MF_GRAYED);
 }
 
+TEST(RecentFileListTest, OnlyThePopupHoldingTheListGetsTheNames)
+{
+    // File > Recent Files: the parent's update pass reaches the list through the popup's first
+    // item; the names must not land in the parent menu beside the popup.
+    CRecentFileList list(ID_FILE_MRU_FILE1, L"Recent file list", L"File%d", 4);
+    list.Add(L"C:\work\a.sql");
+    list.Add(L"C:\work\b.sql");
+    CMenu parent, popup;
+    ASSERT_TRUE(parent.CreatePopupMenu());
+    ASSERT_TRUE(popup.CreatePopupMenu());
+    popup.AppendMenu(MF_STRING, ID_FILE_MRU_FILE1, L"Recent File");
+    parent.AppendMenu(MF_STRING, ID_FILE_OPEN, L"&Open");
+    parent.AppendMenu(MF_POPUP, (UINT_PTR)popup.Detach(), L"Recent &Files");
+    parent.AppendMenu(MF_STRING, ID_APP_EXIT, L"E&xit");
+
+    CCmdUI state;
+    state.m_pMenu = &parent;
+    state.m_nIndexMax = 3;
+    state.m_nIndex = 1;
+    state.m_nID = ID_FILE_MRU_FILE1;
+    state.m_pSubMenu = parent.GetSubMenu(1);
+    list.UpdateMenu(&state);
+    EXPECT_EQ(parent.GetMenuItemCount(), 3);
+    EXPECT_EQ(parent.GetSubMenu(1)->GetMenuItemCount(), 1);
+
+    // Opened, the popup itself gets them.
+    CCmdUI inner;
+    inner.m_pMenu = parent.GetSubMenu(1);
+    inner.m_nIndexMax = 1;
+    inner.m_nIndex = 0;
+    inner.m_nID = ID_FILE_MRU_FILE1;
+    list.UpdateMenu(&inner);
+    EXPECT_EQ(parent.GetSubMenu(1)->GetMenuItemCount(), 2);
+    EXPECT_EQ(parent.GetMenuItemCount(), 3);
+}
+
 TEST(SplitterTest, StaticTwoRowsShareTheClientArea)
 {
     CTestMainFrame* pFrame = CTestMainFrame::CreateShown(800, 600);
