@@ -55,6 +55,11 @@ int CALLBACK AfxPropSheetCallback(HWND hWnd, UINT message, LPARAM lParam)
     case PSCB_INITIALIZED:
         if (t_pSheetInit != nullptr && t_pSheetInit->m_hWnd == nullptr)
             t_pSheetInit->SubclassWindow(hWnd);
+        // The sheet's template sits at (0, 0), the top-left corner of the owner's client area,
+        // over its menu and toolbar: like the framework's dialogs, a top-level sheet is centred
+        // over its owner (the sheet has its final size by now).
+        if ((::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD) == 0)
+            CWnd::FromHandle(hWnd)->CenterWindow();
         break;
     default: break;
     }

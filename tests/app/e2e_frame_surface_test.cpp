@@ -115,7 +115,8 @@ TEST_F(FrameSurfaceTest, DialogsOpenCentredOverTheMainWindow)
         UINT command;
         const wchar_t* caption;
     } dialogs[] = {{ID_APP_ABOUT, L"About Quenlark"},
-                   {ID_CONNECT_STRINGS, L"ODBC Connection Strings"}};
+                   {ID_CONNECT_STRINGS, L"ODBC Connection Strings"},
+                   {ID_VIEW_OPTIONS, L"Options"}};
     for (const auto& d : dialogs)
     {
         program.PostCommand(d.command);
