@@ -37,6 +37,60 @@ BEGIN_MESSAGE_MAP(CTimedDialog, CDialog)
 END_MESSAGE_MAP()
 
 // ---------------------------------------------------------------------------------------------
+// Where a dialog opens.
+
+TEST(WindowsDialogPlacement, OnlyADialogNothingPlacesIsCentredOverItsOwner)
+{
+    class CMovingDialog : public CDialog
+    {
+    public:
+        POINT moveTo = {-1, -1};
+        BOOL OnInitDialog() override
+        {
+            CDialog::OnInitDialog();
+            if (moveTo.x >= 0)
+                SetWindowPos(nullptr, moveTo.x, moveTo.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            return TRUE;
+        }
+    };
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, L"owner", WS_POPUP | WS_VISIBLE, 100, 80, 600, 400,
+                               nullptr, nullptr));
+    auto open = [&](DialogTemplate& t, POINT moveTo, CRect& rect) {
+        CMovingDialog dlg;
+        dlg.moveTo = moveTo;
+        ASSERT_TRUE(dlg.CreateIndirect(t.Get(), &owner));
+        dlg.GetWindowRect(&rect);
+        dlg.DestroyWindow();
+    };
+    CRect rect;
+
+    // At the owner's corner: centred over the owner.
+    DialogTemplate corner(L"corner", 120, 60);
+    corner.Place(0, 0);
+    open(corner, {-1, -1}, rect);
+    EXPECT_NEAR(rect.CenterPoint().x, 400, 1);
+    EXPECT_NEAR(rect.CenterPoint().y, 280, 1);
+
+    // Placed by the template: where the dialog manager put it, in the owner's client area.
+    DialogTemplate placed(L"placed", 120, 60);
+    open(placed, {-1, -1}, rect);
+    EXPECT_NEAR(rect.left, 100, 40);
+    EXPECT_NEAR(rect.top, 80, 40);
+
+    // Moved by its own initialisation (a restored placement): left there.
+    open(corner, {20, 30}, rect);
+    EXPECT_EQ(rect.TopLeft(), CPoint(20, 30));
+
+    // A child dialog (a page) stays at its place in the parent.
+    DialogTemplate page(L"", 120, 60, WS_CHILD | DS_CONTROL | DS_SETFONT);
+    page.Place(0, 0);
+    open(page, {-1, -1}, rect);
+    EXPECT_EQ(rect.TopLeft(), CPoint(100, 80));
+    owner.DestroyWindow();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Pre-translation inside the modal loop.
 
 // An edit box that swallows 'B' and turns 'C' into 'D' before its dialog sees the key.

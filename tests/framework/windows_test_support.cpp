@@ -21,6 +21,13 @@ DialogTemplate::DialogTemplate(LPCWSTR title, short cx, short cy, DWORD style)
     }
 }
 
+void DialogTemplate::Place(short x, short y)
+{
+    // DLGTEMPLATE: style, extended style, item count, then x and y.
+    memcpy(&m_bytes[10], &x, sizeof(x));
+    memcpy(&m_bytes[12], &y, sizeof(y));
+}
+
 void DialogTemplate::Add(WORD classAtom, WORD id, LPCWSTR text, DWORD style, short x, short y,
                          short cx, short cy)
 {

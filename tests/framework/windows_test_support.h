@@ -18,6 +18,8 @@ public:
     void Add(WORD classAtom, WORD id, LPCWSTR text, DWORD style, short x, short y, short cx,
              short cy);
     LPCDLGTEMPLATE Get();
+    // The position in the template (dialog units; 10, 10 unless placed).
+    void Place(short x, short y);
 
 private:
     void Word(WORD w);
