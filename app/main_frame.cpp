@@ -410,6 +410,20 @@ BOOL CMainFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
             return TRUE;
         }
     }
+    if (pHeader != nullptr && pHeader->code == NM_CLICK &&
+        pHeader->hwndFrom == m_wndStatusBar.GetSafeHwnd())
+    {
+        // A click on the "TRANS" pane ends the transaction as Database > End Transaction does;
+        // posted, so that its question is not asked inside the bar's notification.
+        auto* pMouse = reinterpret_cast<NMMOUSE*>(lParam);
+        if ((int)pMouse->dwItemSpec == m_wndStatusBar.CommandToIndex(ID_INDICATOR_TRANS) &&
+            HasOpenTransaction())
+        {
+            PostMessage(WM_COMMAND, ID_DB_END_TRANS);
+            *pResult = TRUE;
+            return TRUE;
+        }
+    }
     return CMDIFrameWnd::OnNotify(wParam, lParam, pResult);
 }
 

@@ -1,7 +1,8 @@
 // End to end, what the main window shows around its children: where dialogs open (centred over
 // the main window unless a stored placement says otherwise), the "TRANS" status pane while
-// child windows are open, the End Transaction question answered by Enter, and the recent
-// connections and files menus, which fill their own popups and leave the parent menus alone.
+// child windows are open and its click, the End Transaction question answered by Enter, and the
+// recent connections and files menus, which fill their own popups and leave the parent menus
+// alone.
 #include "tests/app/e2e_program_test.h"
 #include "tests/dbaccess/test_databases.h"
 
@@ -152,7 +153,7 @@ TEST_F(FrameSurfaceTest, AStoredDialogPlacementStillWins)
     EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
 }
 
-TEST_F(FrameSurfaceTest, TransShowsWhileAChildWindowIsOpenAndEnterCancelsTheQuestion)
+TEST_F(FrameSurfaceTest, TransPaneShowsBesideChildWindowsAndEndsTheTransaction)
 {
     ASSERT_TRUE(StartOnFakeServer());
     program.PostCommand(ID_FILE_NEW);
@@ -178,6 +179,14 @@ TEST_F(FrameSurfaceTest, TransShowsWhileAChildWindowIsOpenAndEnterCancelsTheQues
     Sleep(200); // a commit would be logged by now
     EXPECT_EQ(Commits(), 0);
     EXPECT_EQ(ql::Trimmed(program.StatusPaneText(3)), L"TRANS");
+
+    // A click on the pane asks the same question; Commit ends the transaction.
+    ASSERT_TRUE(program.ClickStatusPane(3));
+    dlg = program.WaitForDialog(L"End Transaction");
+    ASSERT_NE(dlg, nullptr) << "the pane's click asked nothing";
+    ql::CProgram::Click(dlg, IDC_COMMIT);
+    EXPECT_TRUE(ql::WaitFor([&] { return Commits() == 1; }, 5000));
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)).empty(); }, 5000));
 }
 
 TEST_F(FrameSurfaceTest, RecentListsFillTheirPopupsOnly)

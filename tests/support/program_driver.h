@@ -487,6 +487,24 @@ public:
         return buffer.ReadText(0, chars);
     }
 
+    // Clicks a status-bar pane (at its centre) as the left mouse button would; false when the
+    // bar has no such pane.
+    bool ClickStatusPane(int index) const
+    {
+        HWND bar = GetDlgItem(m_main, 0xE801);
+        if (bar == nullptr)
+            return false;
+        CRemoteBuffer buffer(m_process, sizeof(RECT));
+        RECT r{};
+        if (!SendMessageW(bar, SB_GETRECT, index, (LPARAM)buffer.At(0)) ||
+            !ReadProcessMemory(m_process, buffer.At(0), &r, sizeof(r), nullptr))
+            return false;
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(bar, WM_LBUTTONUP, 0, at);
+        return true;
+    }
+
     // A child window of the main window (any depth) with this control id, or null.
     HWND FindChild(int id) const
     {
