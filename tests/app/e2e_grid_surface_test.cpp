@@ -140,6 +140,9 @@ protected:
                             CString(std::to_wstring(i).c_str()) + L", 'second')");
         }
         m_db.Close();
+        // The pointer off the program's windows: no tool tip of a cell comes up between two
+        // captures.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect())));
     }
     void TearDown() override
@@ -159,8 +162,6 @@ protected:
     {
         RECT r = {};
         GetWindowRect(view, &r);
-        // The pointer away from where the menu opens, so that no item is hot.
-        SetCursorPos(0, 0);
         PostMessageW(view, WM_CONTEXTMENU, (WPARAM)view,
                      MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
         HWND menu = nullptr;
