@@ -7,8 +7,7 @@ namespace {
 CRMenuPainter* MainMenuPainter()
 {
     CMainFrame* pMain = GetMainFrame();
-    return pMain != nullptr && pMain->GetSafeHwnd() != nullptr ? &pMain->GetMenuPainter()
-                                                               : nullptr;
+    return pMain != nullptr && pMain->GetSafeHwnd() != nullptr ? &pMain->GetMenuPainter() : nullptr;
 }
 
 } // namespace

@@ -34,7 +34,7 @@ HWND FocusOf(HWND wnd)
 {
     GUITHREADINFO info = {sizeof(info)};
     return GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info) ? info.hwndFocus
-                                                                            : nullptr;
+                                                                           : nullptr;
 }
 
 class FrameSurfaceTest : public CProgramTest
@@ -79,14 +79,15 @@ protected:
             return -1;
         ql::CProgram::PressKey(popup, itemKey);
         HWND sub = nullptr;
-        ql::WaitFor([&] {
-            HWND wnd = nullptr;
-            while ((wnd = FindWindowExW(nullptr, wnd, L"#32768", nullptr)) != nullptr)
-                if (wnd != popup && program.IsOwn(wnd) && IsWindowVisible(wnd))
-                    return (sub = wnd) != nullptr;
-            return false;
-        },
-                    10000);
+        ql::WaitFor(
+            [&] {
+                HWND wnd = nullptr;
+                while ((wnd = FindWindowExW(nullptr, wnd, L"#32768", nullptr)) != nullptr)
+                    if (wnd != popup && program.IsOwn(wnd) && IsWindowVisible(wnd))
+                        return (sub = wnd) != nullptr;
+                return false;
+            },
+            10000);
         RECT r = {};
         if (sub != nullptr)
             GetWindowRect(sub, &r);
@@ -162,8 +163,8 @@ TEST_F(FrameSurfaceTest, TransPaneShowsBesideChildWindowsAndEndsTheTransaction)
         << "no transaction yet";
 
     program.PostCommand(ID_DB_BEGIN_TRANS);
-    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)) == L"TRANS"; },
-                            5000))
+    EXPECT_TRUE(
+        ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)) == L"TRANS"; }, 5000))
         << "pane 3: \"" << Utf8(program.StatusPaneText(3)) << "\"";
 
     // End Transaction: Cancel is the default button and has the focus, so a real Enter (which

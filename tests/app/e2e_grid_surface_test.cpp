@@ -134,8 +134,8 @@ protected:
         m_db.ExecuteSQL(L"CREATE TABLE second_table (code INTEGER PRIMARY KEY, label TEXT)");
         for (int i = 1; i <= 40; ++i)
         {
-            m_db.ExecuteSQL(L"INSERT INTO first_table VALUES (" + CString(std::to_wstring(i).c_str()) +
-                            L", 'first row')");
+            m_db.ExecuteSQL(L"INSERT INTO first_table VALUES (" +
+                            CString(std::to_wstring(i).c_str()) + L", 'first row')");
             m_db.ExecuteSQL(L"INSERT INTO second_table VALUES (" +
                             CString(std::to_wstring(i).c_str()) + L", 'second')");
         }

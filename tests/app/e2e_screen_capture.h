@@ -70,12 +70,11 @@ struct CScreenCapture
     bool TakeWindow(HWND wnd)
     {
         RECT area, window;
-        const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN),
-                             GetSystemMetrics(SM_YVIRTUALSCREEN),
-                             GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                             GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-        return GetWindowRect(wnd, &window) && IntersectRect(&area, &window, &screen) &&
-               Take(area);
+        const RECT screen = {
+            GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        return GetWindowRect(wnd, &window) && IntersectRect(&area, &window, &screen) && Take(area);
     }
 
     // Writes the capture as a 24-bit BMP, for a look at a failure.
@@ -106,7 +105,8 @@ struct CScreenCapture
             }
             bytes += row;
         }
-        HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE out =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (out == INVALID_HANDLE_VALUE)
             return;
         DWORD written = 0;
