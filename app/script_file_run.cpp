@@ -4,6 +4,7 @@
 #include "dbaccess/database.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
+#include "services/script_file_notes.h"
 #include "services/script_reader.h"
 
 #include <memory>
@@ -38,6 +39,17 @@ CScriptFileRunResult RunScriptFile(CRDatabase& db, const CScriptFileRunOptions& 
                                                   CFile::modeRead | CFile::shareDenyNone,
                                                   options.strSeparator, options.nEncoding);
         script->SetDialect(GetScriptDialect(db));
+        // The script window refuses a file with NUL characters and marks bad UTF-8 bytes; a
+        // run of the same file does the same before its first statement, not half-way.
+        const CString refusal = GetScriptNulRefusal(options.strPath, *script, true);
+        if (!refusal.IsEmpty())
+        {
+            host.Message(refusal, MB_ICONERROR);
+            return result;
+        }
+        const CString badBytes = GetScriptBadBytesNote(options.strPath, *script, true);
+        if (!badBytes.IsEmpty() && host.Message(badBytes, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+            return result;
         if (options.bTransaction && !db.BeginTrans())
         {
             host.Message(LoadResString(IDS_SCRIPT_BEGIN_TRANS_FAILED), MB_ICONERROR);

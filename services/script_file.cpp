@@ -3,6 +3,7 @@
 #include "services/script_reader.h"
 
 #include "dbaccess/error_report.h"
+#include "services/utf8_step.h"
 
 #include <cstring>
 #include <new>
@@ -42,6 +43,7 @@ void CSQLScriptFile::DetectEncoding(UINT encoding)
     const UINT got = CFile::Read(head, sizeof(head));
     const bool unicodeBom = got >= 2 && head[0] == 0xFF && head[1] == 0xFE;
     const bool utf8Bom = got == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+    const CSurvey survey = SurveyFile();
 
     // An odd-length file is never read as UTF-16LE.
     if ((encoding == SCRIPT_ENCODING_UNICODE ||
@@ -50,13 +52,25 @@ void CSQLScriptFile::DetectEncoding(UINT encoding)
     {
         m_nEncoding = SCRIPT_ENCODING_UNICODE;
         m_bBom = unicodeBom;
+        m_nNuls = survey.zeroUnits;
+        if (m_nNuls != 0)
+            m_nFirstNulLine = LineOfOffset(survey.firstZeroUnit, true);
         Restart(unicodeBom ? 2 : 0);
         return;
     }
-    if (encoding == SCRIPT_ENCODING_UTF8 || (encoding == SCRIPT_ENCODING_DETECT && IsUtf8File()))
+    // The mark decides by itself: read as ANSI it would show as three odd letters at the
+    // start. Without it a few bad bytes in much UTF-8 still make a UTF-8 file.
+    const bool utf8 = utf8Bom || survey.utf8Sequences > survey.utf8BadBytes;
+    m_nNuls = survey.zeroBytes;
+    if (m_nNuls != 0)
+        m_nFirstNulLine = LineOfOffset(survey.firstZeroByte, false);
+    if (encoding == SCRIPT_ENCODING_UTF8 || (encoding == SCRIPT_ENCODING_DETECT && utf8))
     {
         m_nEncoding = SCRIPT_ENCODING_UTF8;
         m_bBom = utf8Bom;
+        m_nBadBytes = survey.utf8BadBytes;
+        if (m_nBadBytes != 0)
+            m_nFirstBadLine = LineOfOffset(survey.firstUtf8BadByte, false);
         Restart(utf8Bom ? 3 : 0);
         return;
     }
@@ -65,51 +79,79 @@ void CSQLScriptFile::DetectEncoding(UINT encoding)
     Restart(0);
 }
 
-// The whole file is tested, not its start: a script whose first non-ASCII character comes late
-// is still UTF-8. The file is read in chunks cut before a sequence that may continue in the next.
-bool CSQLScriptFile::IsUtf8File()
+// The whole file is looked at, not its start: a script whose first non-ASCII character comes
+// late is still UTF-8, and a NUL at its end still counts. A multi-byte sequence cut by the end
+// of a chunk is carried into the next.
+CSQLScriptFile::CSurvey CSQLScriptFile::SurveyFile()
 {
+    CSurvey survey;
     SeekToBegin();
     std::vector<BYTE> chunk(kBufferSize + 4);
     size_t carry = 0;
-    bool sawHigh = false;
+    ULONGLONG chunkStart = 0; // file offset of chunk[0]
+    BYTE evenByte = 1;        // the first byte of the UTF-16 unit under way
     for (;;)
     {
         const UINT got = CFile::Read(chunk.data() + carry, static_cast<UINT>(kBufferSize));
         const bool last = got == 0;
         const size_t length = carry + got;
-        if (length == 0)
-            break;
-        size_t cut = length;
-        if (!last)
+        ULONGLONG offset = chunkStart + carry;
+        for (size_t k = carry; k < length; ++k, ++offset)
         {
-            for (size_t k = length; k > 0 && length - k < 3; --k)
+            const BYTE b = chunk[k];
+            if (b == 0 && survey.zeroBytes++ == 0)
+                survey.firstZeroByte = offset;
+            if ((offset & 1) == 0)
+                evenByte = b;
+            else if (b == 0 && evenByte == 0 && survey.zeroUnits++ == 0)
+                survey.firstZeroUnit = offset - 1;
+        }
+        size_t i = 0;
+        while (i < length)
+        {
+            if (chunk[i] < 0x80)
             {
-                const BYTE b = chunk[k - 1];
-                if (b < 0x80)
-                    break;
-                if (b >= 0xC0)
-                {
-                    cut = k - 1;
-                    break;
-                }
+                ++i;
+                continue;
             }
+            const Utf8Step step = StepUtf8(chunk.data() + i, length - i, last);
+            if (step.length == 0)
+                break; // goes on in the next chunk
+            if (step.valid)
+                ++survey.utf8Sequences;
+            else if (survey.utf8BadBytes++ == 0)
+                survey.firstUtf8BadByte = chunkStart + i;
+            i += step.length;
         }
-        bool high = false;
-        for (size_t k = 0; k < cut && !high; ++k)
-            high = chunk[k] >= 0x80;
-        if (high)
-        {
-            sawHigh = true;
-            if (!IsUtf8Text(chunk.data(), static_cast<int>(cut)))
-                return false;
-        }
-        carry = length - cut;
-        std::memmove(chunk.data(), chunk.data() + cut, carry);
         if (last)
             break;
+        carry = length - i;
+        std::memmove(chunk.data(), chunk.data() + i, carry);
+        chunkStart += i;
     }
-    return sawHigh;
+    return survey;
+}
+
+int CSQLScriptFile::LineOfOffset(ULONGLONG offset, bool bUtf16)
+{
+    SeekToBegin();
+    std::vector<BYTE> chunk(kBufferSize);
+    ULONGLONG at = 0;
+    int line = 1;
+    while (at < offset)
+    {
+        const UINT got = CFile::Read(chunk.data(), static_cast<UINT>(kBufferSize));
+        if (got == 0)
+            break;
+        for (UINT k = 0; k < got && at < offset; ++k, ++at)
+        {
+            // kBufferSize is even: a UTF-16 unit's first byte sits at an even k.
+            if (chunk[k] == '\n' &&
+                (!bUtf16 || ((at & 1) == 0 && k + 1 < got && chunk[k + 1] == 0)))
+                ++line;
+        }
+    }
+    return line;
 }
 
 void CSQLScriptFile::Restart(ULONGLONG position)
@@ -120,15 +162,20 @@ void CSQLScriptFile::Restart(ULONGLONG position)
     m_source.DiscardPendingChar();
 }
 
+// Bytes not yet decoded move to the front and the rest of the buffer is filled after them: a
+// UTF-8 sequence is always decoded from one piece of memory.
 bool CSQLScriptFile::FillBuffer()
 {
     if (m_bEof)
         return false;
+    const size_t kept = m_nBufLen - m_nBufPos;
+    std::memmove(m_buffer.data(), m_buffer.data() + m_nBufPos, kept);
     m_nBufPos = 0;
-    m_nBufLen = CFile::Read(m_buffer.data(), static_cast<UINT>(m_buffer.size()));
-    if (m_nBufLen == 0)
+    const UINT got = CFile::Read(m_buffer.data() + kept, static_cast<UINT>(m_buffer.size() - kept));
+    m_nBufLen = kept + got;
+    if (got == 0)
         m_bEof = true;
-    return m_nBufLen != 0;
+    return got != 0;
 }
 
 int CSQLScriptFile::CBufferSource::Read(void* buffer, int count)
@@ -148,10 +195,26 @@ int CSQLScriptFile::CBufferSource::Read(void* buffer, int count)
     return copied;
 }
 
+void CSQLScriptFile::DecodeUtf8Char(std::wstring& out)
+{
+    // A sequence is at most 4 bytes: with fewer left the file's end is reached.
+    const size_t available = m_nBufLen - m_nBufPos;
+    const Utf8Step step = StepUtf8(m_buffer.data() + m_nBufPos, available, true);
+    m_nBufPos += step.length;
+    if (!step.valid)
+        out.push_back(L'\xFFFD');
+    else if (step.code < 0x10000)
+        out.push_back(static_cast<wchar_t>(step.code));
+    else
+    {
+        const char32_t v = step.code - 0x10000;
+        out.push_back(static_cast<wchar_t>(0xD800 + (v >> 10)));
+        out.push_back(static_cast<wchar_t>(0xDC00 + (v & 0x3FF)));
+    }
+}
+
 bool CSQLScriptFile::NextChar(wchar_t& ch)
 {
-    if (m_nEncoding == SCRIPT_ENCODING_UTF8 && m_source.HasPendingChar())
-        return ReadUtf8Char(m_source, ch) != 0;
     if (m_nBufPos == m_nBufLen && !FillBuffer())
         return false;
     switch (m_nEncoding)
@@ -163,11 +226,6 @@ bool CSQLScriptFile::NextChar(wchar_t& ch)
         ch = static_cast<wchar_t>(pair[0] | (pair[1] << 8));
         return true;
     }
-    case SCRIPT_ENCODING_UTF8:
-        // At least one byte is there: 0 means a byte that starts no character.
-        if (ReadUtf8Char(m_source, ch) == 0)
-            ch = 0xFFFF;
-        return true;
     default: {
         const BYTE b = m_buffer[m_nBufPos++];
         ch = m_ansiChars[b];
@@ -208,7 +266,7 @@ void CSQLScriptFile::Decode(std::wstring& out, bool bStopAtLF)
                 return;
             continue;
         }
-        if (m_nEncoding == SCRIPT_ENCODING_UTF8 && !m_source.HasPendingChar() && *p < 0x80)
+        if (m_nEncoding == SCRIPT_ENCODING_UTF8 && *p < 0x80)
         {
             const BYTE* q = p;
             while (q < end && *q < 0x80 && !(bStopAtLF && *q == '\n'))
@@ -235,6 +293,14 @@ void CSQLScriptFile::Decode(std::wstring& out, bool bStopAtLF)
                 }
             }
             m_nBufPos = p - m_buffer.data();
+            continue;
+        }
+        if (m_nEncoding == SCRIPT_ENCODING_UTF8)
+        {
+            if (end - p < 4 && !m_bEof)
+                FillBuffer();
+            else
+                DecodeUtf8Char(out); // never an LF
             continue;
         }
         wchar_t ch;

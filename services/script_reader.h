@@ -158,7 +158,11 @@ class CSQLScriptFile : public CSQLScript, public CFile
 {
 public:
     // Opens the file (the framework's CFileException* propagates) and detects the encoding:
-    // SCRIPT_ENCODING_DETECT looks at the byte-order mark and the bytes of the whole file.
+    // SCRIPT_ENCODING_DETECT looks at the byte-order mark and the bytes of the whole file. A
+    // file is UTF-8 when it starts with the UTF-8 mark, or when its well-formed multi-byte
+    // sequences outnumber the bytes that are no UTF-8: one stray byte does not turn a UTF-8
+    // script into ANSI, while ANSI text, whose accented letters are almost never followed by
+    // what UTF-8 expects, stays ANSI.
     CSQLScriptFile(LPCWSTR path, UINT nOpenFlags, LPCWSTR separator, UINT encoding);
 
     UINT GetEncoding() const { return m_nEncoding; }
@@ -169,16 +173,40 @@ public:
     // The rest of the file as one text. File errors throw CFileException*.
     bool ReadAll(CString& text);
 
+    // NUL characters of the file in its encoding, and the line (from 1) of the first. The
+    // reader delivers them, but no script can hold one: the editor and the drivers take text
+    // up to its first NUL, so a caller refuses such a file rather than cut it without a word.
+    ULONGLONG GetNulCount() const { return m_nNuls; }
+    int GetFirstNulLine() const { return m_nFirstNulLine; }
+    // Bytes of a file read as UTF-8 that are no UTF-8 (a stray ANSI byte in a UTF-8 script):
+    // each is read as U+FFFD, and the line (from 1) of the first. Always 0 in other encodings.
+    ULONGLONG GetBadByteCount() const { return m_nBadBytes; }
+    int GetFirstBadByteLine() const { return m_nFirstBadLine; }
+
 private:
+    // What one pass over the whole file tells, before the encoding is chosen.
+    struct CSurvey
+    {
+        ULONGLONG zeroBytes = 0, firstZeroByte = 0;
+        ULONGLONG zeroUnits = 0, firstZeroUnit = 0; // UTF-16 units 0 (at even offsets)
+        ULONGLONG utf8Sequences = 0;                // well-formed multi-byte sequences
+        ULONGLONG utf8BadBytes = 0, firstUtf8BadByte = 0;
+    };
+
     void DetectEncoding(UINT encoding);
-    bool IsUtf8File();
+    CSurvey SurveyFile();
+    // The line (from 1) holding the byte at offset: LF bytes before it, or LF units in UTF-16.
+    int LineOfOffset(ULONGLONG offset, bool bUtf16);
+    // Decodes one UTF-8 character or bad byte at the buffer position (bytes are there).
+    void DecodeUtf8Char(std::wstring& out);
     void Restart(ULONGLONG position);
     // Decodes characters into out until after an LF (when bStopAtLF) or the end of the file.
     void Decode(std::wstring& out, bool bStopAtLF);
     bool FillBuffer();
     bool NextChar(wchar_t& ch);
 
-    // The read buffer as a byte source for the UTF-8 decoder.
+    // The read buffer as a byte source for the characters of more than one byte that may
+    // span two fills of it (UTF-16 units, double-byte ANSI).
     class CBufferSource : public REncode::CReaderBase
     {
     public:
@@ -191,6 +219,10 @@ private:
 
     UINT m_nEncoding = SCRIPT_ENCODING_ANSI;
     bool m_bBom = false;
+    ULONGLONG m_nNuls = 0;
+    int m_nFirstNulLine = 0;
+    ULONGLONG m_nBadBytes = 0;
+    int m_nFirstBadLine = 0;
     std::vector<BYTE> m_buffer;
     size_t m_nBufPos = 0;
     size_t m_nBufLen = 0;

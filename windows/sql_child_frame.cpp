@@ -8,6 +8,7 @@
 #include "dbaccess/error_report.h"
 #include "editor/rce_messages.h"
 #include "resources/resource.h"
+#include "services/script_file_notes.h"
 #include "services/script_reader.h"
 #include "services/script_writer.h"
 #include "services/sql_file_dialog.h"
@@ -25,6 +26,7 @@ BEGIN_MESSAGE_MAP(CSQLChildFrame, CMDIChildWnd)
     ON_WM_DRAWITEM()
     ON_WM_MENUCHAR()
     ON_WM_INITMENUPOPUP()
+    ON_MESSAGE(WM_SHOW_READ_NOTE, &CSQLChildFrame::OnShowReadNote)
     ON_COMMAND(ID_FILE_SAVE, &CSQLChildFrame::OnSave)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, &CSQLChildFrame::OnUpdateSave)
     ON_COMMAND(ID_FILE_SAVE_AS, &CSQLChildFrame::OnSaveAs)
@@ -148,6 +150,14 @@ bool CSQLChildFrame::ReadScriptFile()
         AfxMessageBox(LoadResString(IDS_FILE_TOO_BIG), MB_ICONERROR);
         return false;
     }
+    // The editor takes its text up to the first NUL: such a file would open cut, run cut and
+    // save cut, so it does not open at all.
+    const CString refusal = GetScriptNulRefusal(m_strPath, *file, false);
+    if (!refusal.IsEmpty())
+    {
+        AfxMessageBox(refusal, MB_ICONERROR);
+        return false;
+    }
     CString text;
     bool bRead = false;
     try
@@ -167,7 +177,25 @@ bool CSQLChildFrame::ReadScriptFile()
     m_bBom = file->HasBom();
     m_view.SetWindowText(text);
     m_view.SendMessage(EM_SETMODIFY, FALSE);
+    // Bad bytes of a UTF-8 file show as U+FFFD; the user hears of it once the window is up
+    // (a message box inside the MDI child's creation would run its modal loop half-way through
+    // WM_MDICREATE), and a save asks before it writes the marks over those bytes.
+    m_bBadBytesRead = file->GetBadByteCount() != 0;
+    m_strReadNote = GetScriptBadBytesNote(m_strPath, *file, false);
+    if (!m_strReadNote.IsEmpty())
+        PostMessage(WM_SHOW_READ_NOTE);
     return true;
+}
+
+LRESULT CSQLChildFrame::OnShowReadNote(WPARAM, LPARAM)
+{
+    if (!m_strReadNote.IsEmpty())
+    {
+        const CString note = m_strReadNote;
+        m_strReadNote.Empty();
+        AfxMessageBox(note, MB_ICONEXCLAMATION);
+    }
+    return 0;
 }
 
 void CSQLChildFrame::OnDestroy()
@@ -210,9 +238,10 @@ bool CSQLChildFrame::WriteScriptFile(LPCWSTR pszPath, UINT nEncoding, bool bRepo
     CWaitCursor wait;
     if (nEncoding != SCRIPT_ENCODING_UNICODE && nEncoding != SCRIPT_ENCODING_UTF8)
         nEncoding = SCRIPT_ENCODING_ANSI;
+    const CString text = m_view.GetText();
     std::string bytes;
     bool bLossy = false;
-    if (!EncodeScriptText(m_view.GetText(), nEncoding, bytes, bLossy))
+    if (!EncodeScriptText(text, nEncoding, bytes, bLossy))
     {
         if (bReport)
             AfxMessageBox(GetErrorText(::GetLastError()), MB_ICONERROR);
@@ -223,6 +252,15 @@ bool CSQLChildFrame::WriteScriptFile(LPCWSTR pszPath, UINT nEncoding, bool bRepo
     if (bLossy && (!bReport || AfxMessageBox(LoadResString(IDS_TEXT_CHANGED),
                                              MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK))
         return false;
+    // The marks of bytes that were no UTF-8 would replace those bytes in the file: never
+    // unasked either (ANSI was asked about just above, the code page has no such character).
+    if (m_bBadBytesRead && !bLossy)
+    {
+        const int nMarks = CountReplacementChars(text);
+        if (nMarks > 0 && (!bReport || AfxMessageBox(GetScriptBadBytesSaveQuestion(nMarks),
+                                                     MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK))
+            return false;
+    }
 
     const bool bBom = ScriptWritesBom(nEncoding, m_nEncoding, m_bBom != 0);
     std::string head;
@@ -245,6 +283,7 @@ bool CSQLChildFrame::WriteScriptFile(LPCWSTR pszPath, UINT nEncoding, bool bRepo
     }
     if (bBom)
         m_bBom = TRUE;
+    m_bBadBytesRead = false;
     m_view.SendMessage(EM_SETMODIFY, FALSE);
     return true;
 }

@@ -69,6 +69,9 @@ protected:
     afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
     afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
     afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+    // Posted by ReadScriptFile: tells what was read in place of bad bytes.
+    static constexpr UINT WM_SHOW_READ_NOTE = WM_APP + 1;
+    afx_msg LRESULT OnShowReadNote(WPARAM, LPARAM);
 
     // Files.
     afx_msg void OnSave();
@@ -108,6 +111,9 @@ protected:
     CString m_strPath;
     UINT m_nEncoding = 0;
     BYTE m_bBom = 0;
+    // The file read had bytes that are no UTF-8, read as U+FFFD; cleared by a write.
+    bool m_bBadBytesRead = false;
+    CString m_strReadNote;
     CString m_strCaret;
     CRecentFileList* m_pRecentFiles = nullptr;
     HICON m_hIconLarge = nullptr;

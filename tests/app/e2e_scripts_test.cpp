@@ -21,6 +21,12 @@ const UINT kFileSaveAs = 0xE104;
 const UINT kExecuteCurrent = 32897;
 const UINT kExecuteFile = 32878;
 const UINT kSQLQuery = 32775;
+const UINT kOpenScript = 32835;
+
+std::string Narrow(const std::wstring& ascii)
+{
+    return std::string(ascii.begin(), ascii.end());
+}
 
 std::wstring Suffix()
 {
@@ -117,6 +123,14 @@ protected:
         ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }));
     }
     std::wstring Output() const { return ql::WindowText(program.FindChild(kOutputEdit)); }
+    // A file that could not be opened brings the Open dialog back for another choice.
+    void CancelOpenAgain()
+    {
+        HWND dlg = program.WaitForDialog(L"Open");
+        ASSERT_NE(dlg, nullptr) << "the Open dialog did not come back";
+        PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }));
+    }
 
     CString QueryPG(const CString& sql)
     {
@@ -450,7 +464,14 @@ TEST_F(ScriptsE2E, OddFilesOpenOrSaySo)
         many += line;
     ql::WriteFileBytes(big, many);
 
-    for (const std::wstring& path : {blanks, empty, noise, big})
+    // Noise holds NUL bytes: the file is refused with the reason rather than shown cut.
+    program.PostCommand(32835);
+    ChooseFile(L"Open", noise);
+    EXPECT_EQ(AnswerMessage(IDOK).find(noise + L"\nThe file holds "), 0u);
+    CancelOpenAgain();
+    EXPECT_EQ(ActiveChild(), nullptr);
+
+    for (const std::wstring& path : {blanks, empty, big})
     {
         const HWND before = ActiveChild();
         program.PostCommand(32835); // SQL scripts > Open SQL Script...
@@ -461,6 +482,147 @@ TEST_F(ScriptsE2E, OddFilesOpenOrSaySo)
         EXPECT_EQ(program.FindMessageBox(), nullptr) << std::string(CStringA(path.c_str()));
     }
     EXPECT_EQ(ql::WindowText(Editor()).size(), many.size());
+}
+
+// A NUL would cut the text in the editor and in the driver: the window and a run of the file
+// both refuse it before anything runs. UTF-16 without its mark, the usual cause, opens whole
+// with "Unicode" chosen, runs whole and saves back without a mark.
+TEST_F(ScriptsE2E, NulCharactersRefuseTheFileInTheWindowAndInARun)
+{
+    const std::wstring t = L"qs_nul_" + Suffix();
+    ExecPG((L"create table " + t + L" (id int)").c_str());
+    const std::string table = Narrow(t);
+    const std::wstring path = m_folder + L"\\zero byte.sql";
+    ql::WriteFileBytes(path, "insert into " + table + " values(1);\r\ninsert into " + table +
+                                 " values(2);" + std::string(1, '\0') + "\r\ninsert into " + table +
+                                 " values(3);\r\n");
+    StartPostgres();
+    const std::wstring reason = L"\nThe file holds 1 NUL character (line 2). A script cannot hold "
+                                L"them: its text would end at the first. The file is not ";
+    const std::wstring hint = L"\nA Unicode (UTF-16) file without a byte-order mark is read "
+                              L"when the encoding \"Unicode\" is chosen in the file dialog.";
+    program.PostCommand(kOpenScript);
+    ChooseFile(L"Open", path);
+    EXPECT_EQ(AnswerMessage(IDOK), path + reason + L"opened." + hint);
+    CancelOpenAgain();
+    EXPECT_EQ(ActiveChild(), nullptr);
+
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path);
+    ConfirmScriptOptions(true);
+    EXPECT_EQ(AnswerMessage(IDOK), path + reason + L"run." + hint);
+    EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"0");
+
+    const std::wstring text = L"insert into " + t + L" values(1);\r\ninsert into " + t +
+                              L" values(2);\r\ninsert into " + t + L" values(3);\r\n";
+    auto utf16 = [](const std::wstring& w) {
+        return std::string(reinterpret_cast<const char*>(w.data()), w.size() * 2);
+    };
+    const std::wstring wide = m_folder + L"\\utf16 without mark.sql";
+    ql::WriteFileBytes(wide, utf16(text));
+    program.PostCommand(kOpenScript);
+    ChooseFile(L"Open", wide);
+    EXPECT_EQ(AnswerMessage(IDOK).find(wide + L"\nThe file holds " + std::to_wstring(text.size()) +
+                                       L" NUL characters (the first on line 1)."),
+              0u);
+    ChooseFile(L"Open", wide, 2); // the Open dialog comes back
+    ASSERT_TRUE(ql::WaitFor([&] { return Editor() != nullptr; }));
+    EXPECT_EQ(ql::WindowText(Editor()), text);
+    EXPECT_TRUE(ql::WaitFor([&] { return program.StatusPaneText(2) == L" Unicode "; }));
+    program.PostCommand(kExecuteCurrent);
+    ConfirmScriptOptions(false);
+    EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (3 of 3 queries).");
+    EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"3");
+
+    SendMessageW(Editor(), WM_SETTEXT, 0, (LPARAM)(text + L"-- end").c_str());
+    SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+    program.PostCommand(kFileSave);
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(wide) == utf16(text + L"-- end"); }));
+    ExecPG((L"drop table " + t).c_str());
+}
+
+// One stray byte no longer makes a UTF-8 script ANSI: the script is read as UTF-8 with the byte
+// marked, the user is told, its text reaches the server whole, and neither Save nor auto-save
+// writes the mark over the byte unasked. A true ANSI script stays ANSI.
+TEST_F(ScriptsE2E, AStrayByteInAUtf8ScriptIsMarkedAndTheRestReachesTheServer)
+{
+    const std::wstring t = L"qs_u8_" + Suffix();
+    ExecPG((L"create table " + t + L" (v varchar(40))").c_str());
+    const std::string table = Narrow(t);
+    const std::wstring path = m_folder + L"\\stray byte.sql";
+    const std::string original =
+        "-- caf\xE9\r\ninsert into " + table + " values('Z\xC3\xBCrich Gda\xC5\x84sk');\r\n";
+    ql::WriteFileBytes(path, original);
+    const std::wstring city = L"Z\x00FCrich Gda\x0144sk";
+    ql::WriteRegString(L"Autosave", L"Yes");
+    ql::WriteRegDword(L"Autosave time", 1);
+    StartPostgres();
+
+    program.PostCommand(kOpenScript);
+    ChooseFile(L"Open", path);
+    EXPECT_EQ(AnswerMessage(IDOK),
+              path + L"\nThe file is read as UTF-8, but 1 byte (line 1) is not valid UTF-8: it "
+                     L"is shown as \xFFFD.\nTo read the whole file as ANSI, open it with the "
+                     L"encoding \"ANSI\" chosen in the file dialog.");
+    ASSERT_TRUE(ql::WaitFor([&] { return Editor() != nullptr; }));
+    EXPECT_EQ(ql::WindowText(Editor()),
+              L"-- caf\xFFFD\r\ninsert into " + t + L" values('" + city + L"');\r\n");
+    EXPECT_TRUE(ql::WaitFor([&] { return program.StatusPaneText(2) == L" UTF-8 "; }))
+        << Narrow(program.StatusPaneText(2));
+    program.PostCommand(kExecuteCurrent);
+    ConfirmScriptOptions(false);
+    EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (1 of 1 queries).");
+    EXPECT_STREQ(QueryPG((L"select v from " + t).c_str()), city.c_str());
+
+    // Execute SQL Script reads the file the same way and asks before the marked byte runs.
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path);
+    ConfirmScriptOptions(false);
+    EXPECT_EQ(AnswerMessage(IDOK),
+              path + L"\nThe file is read as UTF-8, but 1 byte (line 1) is not valid UTF-8: it "
+                     L"reaches the server as the character \xFFFD.\nRun the script?");
+    ASSERT_TRUE(ql::WaitFor([&] { return Output().find(L"successfully") != std::wstring::npos; }));
+    EXPECT_STREQ(QueryPG((L"select string_agg(v, '|') from " + t).c_str()),
+                 (city + L"|" + city).c_str());
+
+    // Auto-save (timer 1) writes nothing; Save asks, Cancel keeps the file, OK writes the mark
+    // in place of the one byte and nothing else changes.
+    SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+    PostMessageW(program.MainWindow(), WM_TIMER, 1, 0);
+    program.PostCommand(kFileSave);
+    const std::wstring question =
+        L"The script still holds 1 character \xFFFD in place of bytes of the file that were not "
+        L"valid UTF-8.\nSaving writes the character \xFFFD there instead of the bytes.\nDo you "
+        L"want to save it?";
+    EXPECT_EQ(AnswerMessage(IDCANCEL), question);
+    EXPECT_EQ(ql::ReadFileBytes(path), original);
+    program.PostCommand(kFileSave);
+    EXPECT_EQ(AnswerMessage(IDOK), question);
+    std::string marked = original;
+    marked.replace(6, 1, "\xEF\xBF\xBD");
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(path) == marked; }));
+
+    // ANSI text stays ANSI, opens without a word and runs in the code page.
+    const std::string ansi = "insert into " + table +
+                             " values('Gr\xFC\xDF"
+                             "e aus Z\xFCrich');\r\n";
+    const std::wstring ansiPath = m_folder + L"\\ansi.sql";
+    ql::WriteFileBytes(ansiPath, ansi);
+    wchar_t decoded[200] = {};
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), (int)ansi.size(), decoded, 200);
+    const HWND before = ActiveChild();
+    program.PostCommand(kOpenScript);
+    ChooseFile(L"Open", ansiPath);
+    ASSERT_TRUE(ql::WaitFor([&] { return ActiveChild() != before && Editor() != nullptr; }));
+    EXPECT_EQ(ql::WindowText(Editor()), decoded);
+    EXPECT_TRUE(ql::WaitFor([&] { return program.StatusPaneText(2) == L" ANSI "; }));
+    program.PostCommand(kExecuteCurrent);
+    ConfirmScriptOptions(false); // a note about the file would have come first
+    EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (1 of 1 queries).");
+    const std::wstring value(decoded);
+    EXPECT_STREQ(QueryPG((L"select v from " + t + L" where v like 'Gr%'").c_str()),
+                 value.substr(value.find(L"Gr"), 16).c_str());
+    ExecPG((L"drop table " + t).c_str());
 }
 
 } // namespace

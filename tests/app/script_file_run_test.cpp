@@ -22,6 +22,7 @@ public:
     CString m_output;
     int m_nCleared = 0;
     int m_nYesNoAnswer = IDYES;
+    int m_nOkCancelAnswer = IDOK;
     int m_nCancelAt = 0;
     bool m_bProgressEnded = false;
     UINT m_nBeep = 99;
@@ -29,6 +30,8 @@ public:
     int Message(LPCWSTR pszText, UINT nType) override
     {
         m_messages.push_back(pszText);
+        if ((nType & MB_TYPEMASK) == MB_OKCANCEL)
+            return m_nOkCancelAnswer;
         return (nType & MB_YESNO) ? m_nYesNoAnswer : IDOK;
     }
     void ClearOutput() override
@@ -62,10 +65,10 @@ protected:
         m_strScript.Format(L"%lsql_script_run_%lu.sql", folder, ::GetCurrentProcessId());
     }
     void TearDown() override { ::DeleteFileW(m_strScript); }
-    void WriteScript(const char* text)
+    void WriteScript(const std::string& bytes)
     {
         CFile file(m_strScript, CFile::modeCreate | CFile::modeWrite);
-        file.Write(text, (UINT)strlen(text));
+        file.Write(bytes.data(), (UINT)bytes.size());
     }
     CScriptFileRunResult Run(CRecordingHost& host, LPCWSTR sep, bool bTransaction,
                              bool bStopAfterError)
@@ -171,6 +174,51 @@ TEST_F(ScriptFileRun, CancelAndCommitQuestion)
     const CScriptFileRunResult y = Run(yes, L";", true, false);
     EXPECT_TRUE(y.bCommitted);
     EXPECT_STREQ(Count(), L"3");
+}
+
+// The script window refuses a file with NUL characters and marks bytes that are no UTF-8; a run
+// of the file says the same before its first statement.
+TEST_F(ScriptFileRun, NulsRefuseTheFileAndBadUtf8BytesAreAskedAbout)
+{
+    WriteScript(std::string("insert into t values(1);\r\ninsert into t values(2);") + '\0' +
+                "\r\ninsert into t values(3);\r\n");
+    CRecordingHost nul(m_db);
+    CScriptFileRunResult r = Run(nul, L";", true, false);
+    EXPECT_EQ(r.nStatements, 0);
+    ASSERT_EQ(nul.m_messages.size(), 1u);
+    EXPECT_STREQ(nul.m_messages[0],
+                 m_strScript + L"\nThe file holds 1 NUL character (line 2). A script cannot "
+                               L"hold them: its text would end at the first. The file is not "
+                               L"run.\nA Unicode (UTF-16) file without a byte-order mark is "
+                               L"read when the encoding \"Unicode\" is chosen in the file "
+                               L"dialog.");
+    EXPECT_EQ(nul.m_nCleared, 0) << "the output is left as it was";
+    EXPECT_FALSE(m_db.IsInTransaction());
+    EXPECT_STREQ(Count(), L"0");
+
+    // A stray byte in a UTF-8 script: asked first; Cancel runs nothing, OK runs the text
+    // with the byte marked and the UTF-8 characters whole.
+    m_db.ExecuteSQL(L"create table s (v varchar(40))");
+    WriteScript("-- caf\xE9\ninsert into s values('Z\xC3\xBCrich Gda\xC5\x84sk');\n"
+                "insert into s values('\xFF\xD0\x96');\n");
+    CRecordingHost cancel(m_db);
+    cancel.m_nOkCancelAnswer = IDCANCEL;
+    r = Run(cancel, L";", false, false);
+    EXPECT_EQ(r.nStatements, 0);
+    ASSERT_EQ(cancel.m_messages.size(), 1u);
+    EXPECT_STREQ(cancel.m_messages[0],
+                 m_strScript + L"\nThe file is read as UTF-8, but 2 bytes (the first on line 1) "
+                               L"are not valid UTF-8: they reach the server as the character "
+                               L"\xFFFD.\nRun the script?");
+    EXPECT_STREQ(QueryText(m_db, L"select count(*) from s"), L"0");
+
+    CRecordingHost ok(m_db);
+    r = Run(ok, L";", false, false);
+    EXPECT_EQ(r.nStatements, 2);
+    EXPECT_EQ(r.nErrors, 0);
+    EXPECT_STREQ(QueryText(m_db, L"select v from s order by length(v) desc limit 1"),
+                 L"Z\x00FCrich Gda\x0144sk");
+    EXPECT_STREQ(QueryText(m_db, L"select v from s order by length(v) limit 1"), L"\xFFFD\x0416");
 }
 
 TEST_F(ScriptFileRun, AMissingFileIsReportedAndNothingRuns)

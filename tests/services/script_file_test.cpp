@@ -135,11 +135,118 @@ TEST(ScriptFileEncoding, Utf8BeyondTheFirstBytesAndOutsideTheBasicPlane)
         ASSERT_EQ(r.text.size(), at + 6) << at;
         EXPECT_EQ(r.text[at], L'\x20AC') << at;
     }
-    // A bad byte late in the file makes it ANSI.
+    // A bad byte late in the file as many as the UTF-8 characters: ANSI.
     Bytes late = Cat(Utf8("\xD0\x96"), Bytes(70000, 'y'));
     late.push_back(0xC0);
     late.push_back('z');
     EXPECT_EQ(ReadWhole(late).encoding, SCRIPT_ENCODING_ANSI);
+}
+
+struct Opened
+{
+    UINT encoding;
+    std::wstring text;
+    ULONGLONG nuls;
+    int nulLine;
+    ULONGLONG bad;
+    int badLine;
+};
+
+Opened Open(const Bytes& bytes, UINT asked = SCRIPT_ENCODING_DETECT)
+{
+    TempScript file(bytes);
+    CSQLScriptFile script(file.Path(), CFile::modeRead, L";", asked);
+    CString text;
+    EXPECT_TRUE(script.ReadAll(text));
+    return {script.GetEncoding(),     std::wstring(text, text.GetLength()),
+            script.GetNulCount(),     script.GetFirstNulLine(),
+            script.GetBadByteCount(), script.GetFirstBadByteLine()};
+}
+
+TEST(ScriptFileEncoding, StrayBytesInUtf8AreMarkedAndAnsiStaysAnsi)
+{
+    // One cp1252 byte in a comment of a UTF-8 script: UTF-8, the byte marked, counted.
+    const Bytes stray = Utf8("-- caf\xE9\ninsert into t values('Z\xC3\xBCrich Gda\xC5\x84sk');\n");
+    Opened r = Open(stray);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.text, L"-- caf\xFFFD\ninsert into t values('Z\x00FCrich Gda\x0144sk');\n");
+    EXPECT_EQ(r.bad, 1u);
+    EXPECT_EQ(r.badLine, 1);
+    EXPECT_EQ(ReadByLines(stray), r.text);
+
+    // ANSI text: its accented letters are followed by plain letters, not by what UTF-8 needs,
+    // and the odd pair that happens to be valid UTF-8 does not outweigh them.
+    for (const char* ansi : {"insert into t values('Z\xFCrich', 'Gr\xFC\xDF"
+                             "e');\n",
+                             "-- \xC9t\xE9\n-- \xD3\xA3 (valid by chance)\nselect '\xE0 la';\n"})
+    {
+        r = Open(Utf8(ansi));
+        EXPECT_EQ(r.encoding, SCRIPT_ENCODING_ANSI) << ansi;
+        EXPECT_EQ(r.bad, 0u) << ansi;
+        EXPECT_EQ(r.text.size(), strlen(ansi)) << ansi;
+    }
+
+    // The UTF-8 mark decides by itself; the mark is not read as text.
+    r = Open(Utf8("\xEF\xBB\xBF\n\nselect '\xFC';"));
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.text, L"\n\nselect '\xFFFD';");
+    EXPECT_EQ(r.badLine, 3);
+
+    // Overlong forms, encoded surrogates, bytes beyond U+10FFFF and a sequence cut by the end
+    // of the file are marked one mark per byte; the character after a bad byte survives.
+    r = Open(Utf8("\xD0\x96\xD0\x96\xD0\x96 \xC0\x80 \xED\xA0\x80 \xF5 \xE2\x82"),
+             SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.text, L"\x0416\x0416\x0416 \xFFFD\xFFFD \xFFFD\xFFFD\xFFFD \xFFFD \xFFFD\xFFFD");
+    EXPECT_EQ(r.bad, 8u);
+    r = Open(Utf8("\xE2\xD0\x96"), SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.text, L"\xFFFD\x0416");
+
+    // A bad byte and a character cut by the read buffer, by lines and whole.
+    for (size_t at : {size_t(65535), size_t(65534), size_t(65533)})
+    {
+        Bytes bytes = Cat(Utf8("\xD0\x96\xD0\x96"), Bytes(at - 4, 'x'));
+        bytes = Cat(bytes, Utf8("\xE2\x82\xAC\x80\xE2\x82\xAC\n"));
+        r = Open(bytes);
+        EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8) << at;
+        EXPECT_EQ(r.bad, 1u) << at;
+        EXPECT_EQ(r.text.substr(at - 2), L"\x20AC\xFFFD\x20AC\n") << at;
+        EXPECT_EQ(ReadByLines(bytes), r.text) << at;
+    }
+}
+
+TEST(ScriptFileEncoding, NulCharactersAreCountedInEveryEncoding)
+{
+    // ANSI and UTF-8: a 0 byte, whatever the encoding asked for.
+    const Bytes ansi = {'s', 'e', 'l', ';', '\n', 'x', 0, 'y', ';', '\n', 0, ';'};
+    for (UINT asked : {SCRIPT_ENCODING_DETECT, SCRIPT_ENCODING_ANSI, SCRIPT_ENCODING_UTF8})
+    {
+        const Opened r = Open(ansi, asked);
+        EXPECT_EQ(r.nuls, 2u) << asked;
+        EXPECT_EQ(r.nulLine, 2) << asked;
+        EXPECT_EQ(r.text.size(), ansi.size()) << asked;
+    }
+    Opened r = Open(Cat(Utf8("select '\xD0\x96';\r\n"), {0}));
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.nuls, 1u);
+    EXPECT_EQ(r.nulLine, 2);
+
+    // UTF-16: only a whole 0 unit is a NUL, not the high bytes of ASCII characters.
+    const Bytes utf16 = {0xFF, 0xFE, 'a', 0, '\n', 0, 'b', 0, '\n', 0, 0, 0, 0x00, 0x0A};
+    r = Open(utf16);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UNICODE);
+    EXPECT_EQ(r.nuls, 1u);
+    EXPECT_EQ(r.nulLine, 3);
+    r = Open({0xFF, 0xFE, 'a', 0, 0x00, 0x0A, 'b', 0});
+    EXPECT_EQ(r.nuls, 0u);
+    EXPECT_EQ(r.text, L"a\x0A00"
+                      L"b");
+
+    // The same text without its mark is read byte by byte: its 0 bytes are NULs.
+    r = Open(Bytes(utf16.begin() + 2, utf16.end()));
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_ANSI);
+    EXPECT_EQ(r.nuls, 7u);
+    EXPECT_EQ(r.nulLine, 1);
+    EXPECT_EQ(Open(Utf8("select 1;")).nuls, 0u);
 }
 
 TEST(ScriptFileEncoding, AnsiUsesTheCodePageInBothReaders)
@@ -169,9 +276,9 @@ TEST(ScriptFileEncoding, AnsiUsesTheCodePageInBothReaders)
     EXPECT_EQ(r.text.size(), noise.size());
     EXPECT_EQ(r.text[10], L'\0');
 
-    // Bytes that are no UTF-8 read as UTF-8 on request give U+FFFF, not a lost line.
+    // Bytes that are no UTF-8 read as UTF-8 on request give U+FFFD, not a lost line.
     r = ReadWhole({'a', 0x80, 'b', '\n'}, SCRIPT_ENCODING_UTF8);
-    EXPECT_EQ(r.text, std::wstring(L"a\xFFFF"
+    EXPECT_EQ(r.text, std::wstring(L"a\xFFFD"
                                    L"b\n"));
 }
 
