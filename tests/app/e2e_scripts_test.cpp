@@ -625,4 +625,33 @@ TEST_F(ScriptsE2E, AStrayByteInAUtf8ScriptIsMarkedAndTheRestReachesTheServer)
     ExecPG((L"drop table " + t).c_str());
 }
 
+// Save writes back the bytes it read when the text was not changed: every byte of an ANSI
+// file, and UTF-8 and UTF-16 with mixed line ends and no line end at the end. (Not NUL, which
+// refuses the file, nor a CR without its LF, which the editor keeps as a line feed.)
+TEST_F(ScriptsE2E, SavingAnUnchangedScriptWritesTheBytesItRead)
+{
+    std::string ansi = "select 1;\n-- ";
+    for (int b = 1; b < 256; ++b)
+        ansi += b == '\r' ? std::string("\r\n") : std::string(1, static_cast<char>(b));
+    std::string utf8 = "select '\xD0\x96';\r\nselect 2;\nselect 3;\r\n\r\n-- \xF0\x9F\x98\x80";
+    const std::wstring wide = L"select '\x0416';\nselect 2;\r\n-- \xD83D\xDE00 end";
+    std::string utf16("\xFF\xFE", 2);
+    utf16.append(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    ASSERT_TRUE(program.Start());
+    int n = 0;
+    for (const std::string& bytes : {ansi, utf8, utf16})
+    {
+        const std::wstring path = m_folder + L"\\as read " + std::to_wstring(++n) + L".sql";
+        ql::WriteFileBytes(path, bytes);
+        const HWND before = ActiveChild();
+        program.PostCommand(kOpenScript);
+        ChooseFile(L"Open", path);
+        ASSERT_TRUE(ql::WaitFor([&] { return ActiveChild() != before && Editor() != nullptr; }));
+        ql::WriteFileBytes(path, "changed on disk");
+        SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+        program.PostCommand(kFileSave);
+        EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(path) == bytes; })) << n;
+    }
+}
+
 } // namespace
