@@ -59,8 +59,11 @@ void CSQLScriptFile::DetectEncoding(UINT encoding)
         return;
     }
     // The mark decides by itself: read as ANSI it would show as three odd letters at the
-    // start. Without it a few bad bytes in much UTF-8 still make a UTF-8 file.
-    const bool utf8 = utf8Bom || survey.utf8Sequences > survey.utf8BadBytes;
+    // start. Without it a few bad bytes in as much UTF-8 still make a UTF-8 file: a tie is read
+    // as UTF-8, where the user hears of the bad bytes, rather than as ANSI, where the UTF-8
+    // characters would turn into pairs of letters without a word.
+    const bool utf8 =
+        utf8Bom || (survey.utf8Sequences != 0 && survey.utf8Sequences >= survey.utf8BadBytes);
     m_nNuls = survey.zeroBytes;
     if (m_nNuls != 0)
         m_nFirstNulLine = LineOfOffset(survey.firstZeroByte, false);

@@ -159,10 +159,10 @@ class CSQLScriptFile : public CSQLScript, public CFile
 public:
     // Opens the file (the framework's CFileException* propagates) and detects the encoding:
     // SCRIPT_ENCODING_DETECT looks at the byte-order mark and the bytes of the whole file. A
-    // file is UTF-8 when it starts with the UTF-8 mark, or when its well-formed multi-byte
-    // sequences outnumber the bytes that are no UTF-8: one stray byte does not turn a UTF-8
-    // script into ANSI, while ANSI text, whose accented letters are almost never followed by
-    // what UTF-8 expects, stays ANSI.
+    // file is UTF-8 when it starts with the UTF-8 mark, or when it has well-formed multi-byte
+    // sequences and no fewer of them than bytes that are no UTF-8: one stray byte does not turn
+    // a UTF-8 script into ANSI, while ANSI text, whose accented letters are almost never
+    // followed by what UTF-8 expects, stays ANSI.
     CSQLScriptFile(LPCWSTR path, UINT nOpenFlags, LPCWSTR separator, UINT encoding);
 
     UINT GetEncoding() const { return m_nEncoding; }

@@ -135,10 +135,15 @@ TEST(ScriptFileEncoding, Utf8BeyondTheFirstBytesAndOutsideTheBasicPlane)
         ASSERT_EQ(r.text.size(), at + 6) << at;
         EXPECT_EQ(r.text[at], L'\x20AC') << at;
     }
-    // A bad byte late in the file as many as the UTF-8 characters: ANSI.
+    // Bad bytes late in the file: as many as the UTF-8 characters still make UTF-8, more make
+    // ANSI.
     Bytes late = Cat(Utf8("\xD0\x96"), Bytes(70000, 'y'));
     late.push_back(0xC0);
     late.push_back('z');
+    r = ReadWhole(late);
+    EXPECT_EQ(r.encoding, SCRIPT_ENCODING_UTF8);
+    EXPECT_EQ(r.text.substr(r.text.size() - 2), L"\xFFFDz");
+    late.push_back(0xE9);
     EXPECT_EQ(ReadWhole(late).encoding, SCRIPT_ENCODING_ANSI);
 }
 
