@@ -59,6 +59,29 @@ CString GetScriptBadBytesNote(LPCWSTR path, const CSQLScriptFile& file, bool bRu
     return text;
 }
 
+CString GetScriptLoneCrNote(const CString& text)
+{
+    const LPCWSTR p = text.GetString();
+    const int length = text.GetLength();
+    ULONGLONG n = 0;
+    int line = 1, firstLine = 0;
+    for (int i = 0; i < length; ++i)
+    {
+        if (p[i] == L'\n')
+            ++line;
+        else if (p[i] == L'\r' && (i + 1 == length || p[i + 1] != L'\n') && n++ == 0)
+            firstLine = line;
+    }
+    if (n == 0)
+        return CString();
+    CString note;
+    note.Format(L"The file holds %s without a line feed (%s). The editor shows %s as a line "
+                L"break, and saving writes a line feed there.",
+                Counted(n, L"carriage return", L"carriage returns").GetString(),
+                Where(n, firstLine).GetString(), n == 1 ? L"it" : L"each");
+    return note;
+}
+
 CString GetScriptBadBytesSaveQuestion(int nMarks)
 {
     CString text;

@@ -15,6 +15,11 @@ CString GetScriptNulRefusal(LPCWSTR path, const CSQLScriptFile& file, bool bRun)
 // bRun: asked before the file runs (the text ends with the question), else told on opening.
 CString GetScriptBadBytesNote(LPCWSTR path, const CSQLScriptFile& file, bool bRun);
 
+// What the editor does to the carriage returns of the text that no line feed follows (it keeps
+// each as a line feed, so a save writes LF there); empty when there are none. Without the path:
+// it follows the other notes of the same file.
+CString GetScriptLoneCrNote(const CString& text);
+
 // Asked before a text that still holds the marks of bad bytes is written over its file.
 CString GetScriptBadBytesSaveQuestion(int nMarks);
 

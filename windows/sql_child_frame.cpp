@@ -182,6 +182,11 @@ bool CSQLChildFrame::ReadScriptFile()
     // WM_MDICREATE), and a save asks before it writes the marks over those bytes.
     m_bBadBytesRead = file->GetBadByteCount() != 0;
     m_strReadNote = GetScriptBadBytesNote(m_strPath, *file, false);
+    // The editor keeps a CR without its LF as a line feed (old Mac line ends): said too, since
+    // a save writes LF there.
+    const CString crNote = GetScriptLoneCrNote(text);
+    if (!crNote.IsEmpty())
+        m_strReadNote += (m_strReadNote.IsEmpty() ? m_strPath + L"\n" : CString(L"\n")) + crNote;
     if (!m_strReadNote.IsEmpty())
         PostMessage(WM_SHOW_READ_NOTE);
     return true;

@@ -627,7 +627,8 @@ TEST_F(ScriptsE2E, AStrayByteInAUtf8ScriptIsMarkedAndTheRestReachesTheServer)
 
 // Save writes back the bytes it read when the text was not changed: every byte of an ANSI
 // file, and UTF-8 and UTF-16 with mixed line ends and no line end at the end. (Not NUL, which
-// refuses the file, nor a CR without its LF, which the editor keeps as a line feed.)
+// refuses the file, nor a CR without its LF, which the editor keeps as a line feed: the user
+// is told.)
 TEST_F(ScriptsE2E, SavingAnUnchangedScriptWritesTheBytesItRead)
 {
     std::string ansi = "select 1;\n-- ";
@@ -652,6 +653,20 @@ TEST_F(ScriptsE2E, SavingAnUnchangedScriptWritesTheBytesItRead)
         program.PostCommand(kFileSave);
         EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(path) == bytes; })) << n;
     }
+
+    // Old Mac line ends: the editor keeps a CR without its LF as a line feed, and says so.
+    const std::wstring mac = m_folder + L"\\mac line ends.sql";
+    ql::WriteFileBytes(mac, "select 1;\r\nselect 2;\rselect 3;\r");
+    program.PostCommand(kOpenScript);
+    ChooseFile(L"Open", mac);
+    EXPECT_EQ(AnswerMessage(IDOK),
+              mac + L"\nThe file holds 2 carriage returns without a line feed (the first on line "
+                    L"2). The editor shows each as a line break, and saving writes a line feed "
+                    L"there.");
+    SendMessageW(Editor(), EM_SETMODIFY, TRUE, 0);
+    program.PostCommand(kFileSave);
+    EXPECT_TRUE(ql::WaitFor(
+        [&] { return ql::ReadFileBytes(mac) == "select 1;\r\nselect 2;\nselect 3;\n"; }));
 }
 
 } // namespace
