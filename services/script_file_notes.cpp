@@ -31,8 +31,9 @@ CString GetScriptNulRefusal(LPCWSTR path, const CSQLScriptFile& file, bool bRun)
                 L"at the first. The file is not %s.",
                 path, Counted(n, L"NUL character", L"NUL characters").GetString(),
                 Where(n, file.GetFirstNulLine()).GetString(), bRun ? L"run" : L"opened");
-    // The usual cause: UTF-16 without its byte-order mark, detected as single bytes.
-    if (file.GetEncoding() != SCRIPT_ENCODING_UNICODE)
+    // The usual cause: UTF-16 without its byte-order mark, detected as single bytes (an odd
+    // length is never UTF-16).
+    if (file.GetEncoding() != SCRIPT_ENCODING_UNICODE && file.GetLength() % 2 == 0)
         text += L"\nA Unicode (UTF-16) file without a byte-order mark is read when the encoding "
                 L"\"Unicode\" is chosen in the file dialog.";
     return text;

@@ -493,9 +493,12 @@ TEST_F(ScriptsE2E, NulCharactersRefuseTheFileInTheWindowAndInARun)
     ExecPG((L"create table " + t + L" (id int)").c_str());
     const std::string table = Narrow(t);
     const std::wstring path = m_folder + L"\\zero byte.sql";
-    ql::WriteFileBytes(path, "insert into " + table + " values(1);\r\ninsert into " + table +
-                                 " values(2);" + std::string(1, '\0') + "\r\ninsert into " + table +
-                                 " values(3);\r\n");
+    std::string withNul = "insert into " + table + " values(1);\r\ninsert into " + table +
+                          " values(2);" + std::string(1, '\0') + "\r\ninsert into " + table +
+                          " values(3);\r\n";
+    if (withNul.size() % 2 != 0)
+        withNul += ' '; // could be UTF-16: the message says how to read it so
+    ql::WriteFileBytes(path, withNul);
     StartPostgres();
     const std::wstring reason = L"\nThe file holds 1 NUL character (line 2). A script cannot hold "
                                 L"them: its text would end at the first. The file is not ";

@@ -180,8 +180,18 @@ TEST_F(ScriptFileRun, CancelAndCommitQuestion)
 // of the file says the same before its first statement.
 TEST_F(ScriptFileRun, NulsRefuseTheFileAndBadUtf8BytesAreAskedAbout)
 {
-    WriteScript(std::string("insert into t values(1);\r\ninsert into t values(2);") + '\0' +
-                "\r\ninsert into t values(3);\r\n");
+    const std::string withNul =
+        std::string("insert into t values(1);\r\ninsert into t values(2);") + '\0' +
+        "\r\ninsert into t values(3);\r\n";
+    // An odd length is never UTF-16: no word of it then.
+    ASSERT_EQ(withNul.size() % 2, 1u);
+    WriteScript(withNul);
+    CRecordingHost odd(m_db);
+    Run(odd, L";", false, false);
+    ASSERT_EQ(odd.m_messages.size(), 1u);
+    EXPECT_STREQ(odd.m_messages[0].Right(21), L" The file is not run.");
+
+    WriteScript(withNul + " ");
     CRecordingHost nul(m_db);
     CScriptFileRunResult r = Run(nul, L";", true, false);
     EXPECT_EQ(r.nStatements, 0);
