@@ -104,7 +104,9 @@ void CMainFrame::OnTraceOn()
     CString strFile;
     if (!db.GetTraceFile(strFile))
         strFile.Empty();
-    CFileDialog dlg(TRUE, nullptr, strFile, OFN_HIDEREADONLY | OFN_ENABLESIZING,
+    // The driver manager writes (appends to) the file: it is named through a Save dialog, so
+    // a new file can be named; an existing one is added to, hence no overwrite question.
+    CFileDialog dlg(FALSE, L"log", strFile, OFN_HIDEREADONLY | OFN_ENABLESIZING,
                     L"Log files|*.log|All|*.*||", this);
     dlg.m_ofn.nFilterIndex = 1;
     if (dlg.DoModal() == IDOK)

@@ -25,5 +25,7 @@ protected:
 
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    // Widens the default size so that the tabs need not shorten their titles.
+    void FitTabTitles();
     DECLARE_MESSAGE_MAP()
 };

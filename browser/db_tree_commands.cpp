@@ -141,7 +141,7 @@ void CDBTablesTreeCtrl::DispatchCommand(HTREEITEM hItem, UINT nCommand)
         if (hItem != nullptr && nCommand == ID_DBO_SAVE_DATA)
             SaveData(hItem);
         else if (hItem != nullptr && nCommand == ID_DBO_SCHEMA_CONSTRAINTS)
-            ShowConstraintsDialog(m_pHelper, CStringPair(GetItemText(hItem), CString()), nullptr);
+            ShowConstraintsDialog(m_pHelper, CStringPair(GetSchemaText(hItem), CString()), nullptr);
         else
             OnSchemaCommand(hItem, nCommand);
         return;
@@ -373,7 +373,7 @@ void CDBTableListTreeCtrl::SaveData(HTREEITEM hItem)
 {
     if (!IsObjectItem(hItem))
     {
-        ReadSchemaTables(hItem ? GetItemText(hItem) : CString(), m_nListKind);
+        ReadSchemaTables(hItem ? GetSchemaText(hItem) : CString(), m_nListKind);
         return;
     }
     if (m_pHelper != nullptr)

@@ -7,6 +7,8 @@
 #include "services/database_helper.h"
 #include "services/wait_dlg.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNAMIC(CDBTreeCtrl, CTreeCtrl)
 
 UINT CDBTreeCtrl::s_nTestMenuCommand = 0;
@@ -38,6 +40,7 @@ int CDBTreeCtrl::OnCreate(LPCREATESTRUCT lpCreateStruct)
 void CDBTreeCtrl::Clear()
 {
     DeleteAllItems();
+    m_hUnnamedSchema = nullptr;
     m_schemaNodes.clear();
     m_bFilled = false;
 }
@@ -45,8 +48,26 @@ void CDBTreeCtrl::Clear()
 CStringPair CDBTreeCtrl::GetObjectName(HTREEITEM hItem) const
 {
     HTREEITEM hParent = hItem ? GetParentItem(hItem) : nullptr;
-    return CStringPair(hParent ? GetItemText(hParent) : CString(),
+    return CStringPair(hParent ? GetSchemaText(hParent) : CString(),
                        hItem ? GetItemText(hItem) : CString());
+}
+
+CString CDBTreeCtrl::GetSchemaText(HTREEITEM hNode) const
+{
+    return hNode == nullptr || hNode == m_hUnnamedSchema ? CString() : GetItemText(hNode);
+}
+
+CString CDBTreeCtrl::UnnamedSchemaLabel() const
+{
+    // The database's name as the driver gives it; SQLite's is the file's path, of which the
+    // file's name says enough.
+    CString strName;
+    if (m_pHelper != nullptr && m_pHelper->IsOpen())
+        strName = m_pHelper->GetCurrentDatabaseName();
+    const int nSlash = std::max(strName.ReverseFind(L'\\'), strName.ReverseFind(L'/'));
+    if (nSlash >= 0)
+        strName = strName.Mid(nSlash + 1);
+    return strName.IsEmpty() ? CString(L"(default)") : strName;
 }
 
 CString CDBTreeCtrl::GetQuotedName(HTREEITEM hItem) const
@@ -59,8 +80,10 @@ CString CDBTreeCtrl::GetQuotedName(HTREEITEM hItem) const
 
 HTREEITEM CDBTreeCtrl::FindSchemaNode(LPCWSTR pszSchema) const
 {
+    if (pszSchema == nullptr || *pszSchema == 0)
+        return m_hUnnamedSchema;
     for (HTREEITEM hItem = GetRootItem(); hItem; hItem = GetNextSiblingItem(hItem))
-        if (GetItemText(hItem) == pszSchema)
+        if (hItem != m_hUnnamedSchema && GetItemText(hItem) == pszSchema)
             return hItem;
     return nullptr;
 }
@@ -81,8 +104,12 @@ HTREEITEM CDBTreeCtrl::FindOrAddSchemaNode(LPCWSTR pszSchema, bool* pbAdded)
     *pbAdded = hNode == nullptr;
     if (hNode == nullptr)
     {
-        hNode = InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, pszSchema,
-                           DBOIMG_SCHEMA, DBOIMG_SCHEMA, 0, 0, 0, TVI_ROOT, TVI_LAST);
+        const bool bUnnamed = *pszSchema == 0;
+        hNode = InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM,
+                           bUnnamed ? UnnamedSchemaLabel() : CString(pszSchema), DBOIMG_SCHEMA,
+                           DBOIMG_SCHEMA, 0, 0, 0, TVI_ROOT, TVI_LAST);
+        if (bUnnamed)
+            m_hUnnamedSchema = hNode;
         if (m_bSchemaIndex && hNode != nullptr)
             m_schemaNodes.emplace(pszSchema, hNode);
     }

@@ -74,12 +74,15 @@ public:
 
     // The object kind (DBObjectKind) of an object item.
     virtual int GetObjectKind(HTREEITEM hItem) const = 0;
-    // (parent text, item text).
+    // (schema of the parent node, item text).
     CStringPair GetObjectName(HTREEITEM hItem) const;
+    // The schema a root node stands for: its text, or empty for the node of the objects that
+    // have no schema (which shows the database's name instead of an empty label).
+    CString GetSchemaText(HTREEITEM hNode) const;
     // The name as the catalog connection writes it, quoted.
     CString GetQuotedName(HTREEITEM hItem) const;
     bool IsObjectItem(HTREEITEM hItem) const { return hItem && GetParentItem(hItem) != nullptr; }
-    // The first root item with exactly this text, or null.
+    // The root node of exactly this schema, or null.
     HTREEITEM FindSchemaNode(LPCWSTR pszSchema) const;
 
     UINT TrackPopupMenu(CMenu& menu, int nPopup, CPoint point);
@@ -121,9 +124,13 @@ protected:
     // record took seconds with a thousand schemas.
     std::unordered_map<std::wstring, HTREEITEM> m_schemaNodes;
     bool m_bSchemaIndex = false;
+    // The node of the objects without a schema (SQLite, MariaDB), or null.
+    HTREEITEM m_hUnnamedSchema = nullptr;
 
     // Placing items.
     HTREEITEM FindOrAddSchemaNode(LPCWSTR pszSchema, bool* pbAdded);
+    // The label of the node of the objects without a schema.
+    CString UnnamedSchemaLabel() const;
     HTREEITEM AddObjectItem(HTREEITEM hSchema, LPCWSTR pszName, int nImage, DWORD_PTR dwData);
     void DeleteChildren(HTREEITEM hItem);
     // Keeps the wait dialog painted while a long list is placed.

@@ -132,7 +132,7 @@ bool CDBTableListTreeCtrl::MergeSchema(HTREEITEM hSchema, CWaitHolder& wait)
 {
     if (!CanRead())
         return false;
-    const CString schema = GetItemText(hSchema);
+    const CString schema = GetSchemaText(hSchema);
     CTableInfoArray list;
     if (!ReadList(SchemaArg(schema), wait, list))
         return false;
@@ -289,7 +289,7 @@ bool CDBProcsTreeCtrl::MergeSchema(HTREEITEM hSchema, CWaitHolder& wait)
     if (!CanRead())
         return false;
     return ReadReporting([&] {
-        const CString schema = GetItemText(hSchema);
+        const CString schema = GetSchemaText(hSchema);
         CDBObjectsArray invalid;
         ReadInvalid(wait, schema, {DBOBJ_PROCEDURE, DBOBJ_FUNCTION}, invalid);
         CDBStoredProcsArray list;
@@ -394,7 +394,7 @@ bool CDBTriggersTreeCtrl::MergeSchema(HTREEITEM hSchema, CWaitHolder& wait)
         if (m_pHelper->CanListTriggers())
         {
             HTREEITEM hLast = nullptr;
-            AddTriggers(wait, GetItemText(hSchema), hSchema, &hLast);
+            AddTriggers(wait, GetSchemaText(hSchema), hSchema, &hLast);
         }
         return true;
     });
@@ -413,7 +413,7 @@ bool CDBTreeCtrl::Fill(CWaitHolder& wait)
         {
             tree.m_schemaNodes.clear();
             for (HTREEITEM h = tree.GetRootItem(); h; h = tree.GetNextSiblingItem(h))
-                tree.m_schemaNodes.emplace(std::wstring(tree.GetItemText(h)), h);
+                tree.m_schemaNodes.emplace(std::wstring(tree.GetSchemaText(h)), h);
             tree.m_bSchemaIndex = true;
         }
         ~CSchemaIndexScope()

@@ -61,6 +61,9 @@ BOOL CFunctionsDlg::OnInitDialog()
             AddFunction(nRow, nValue, category.pFunctions[f].nBit, category.pFunctions[f].pszName,
                         category.pszText);
     }
+    // The header shows Name ascending from the start, so the rows are put in that order too
+    // (the driver's categories stay one click away, on Type).
+    SortRows();
     m_list.AutoSizeColumns();
     return TRUE;
 }
@@ -92,14 +95,18 @@ void CFunctionsDlg::OnColumnClickList(NMHDR* pNMHDR, LRESULT* pResult)
     m_bAscending[nColumn] = m_bAscending[nColumn] ? 0 : 1;
     m_nSortColumn = nColumn;
     m_list.SetSortArrow(nColumn, m_bAscending[nColumn] ? HDF_SORTUP : HDF_SORTDOWN);
+    SortRows();
+}
 
+void CFunctionsDlg::SortRows()
+{
     CWaitCursor wait;
     m_sortTexts.assign(m_list.GetItemCount() + 1, CString());
     for (int i = 0; i < m_list.GetItemCount(); ++i)
     {
         const DWORD_PTR nData = m_list.GetItemData(i);
         if (nData >= 1 && nData < m_sortTexts.size())
-            m_sortTexts[nData] = m_list.GetItemText(i, nColumn);
+            m_sortTexts[nData] = m_list.GetItemText(i, m_nSortColumn);
     }
     m_list.SortItems(&CFunctionsDlg::CompareItems, (DWORD_PTR)this);
     m_sortTexts.clear();

@@ -29,6 +29,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     afx_msg void OnColumnClickList(NMHDR* pNMHDR, LRESULT* pResult);
+    // Puts the rows in the order of the sort column and its direction.
+    void SortRows();
     DECLARE_MESSAGE_MAP()
 
     CRListCtrl m_list;

@@ -4,6 +4,7 @@
 
 #include "browser/object_prop_text.h"
 #include "browser/rename_dlg.h"
+#include "controls/header_fit.h"
 #include "controls/window_helpers.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
@@ -222,6 +223,7 @@ void CDBObjProp::SetRenamedRow(int nRow, int nColumn, const CString& strNewName)
 {
     SetItemText(nRow, nColumn, strNewName);
     SetColumnWidth(nColumn, LVSCW_AUTOSIZE_USEHEADER);
+    FitColumnToHeader(m_hWnd, nColumn);
 }
 
 // ---- Drops -------------------------------------------------------------------------------------

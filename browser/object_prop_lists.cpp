@@ -2,6 +2,7 @@
 #include "browser/object_prop.h"
 
 #include "browser/object_prop_text.h"
+#include "controls/header_fit.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -496,6 +497,7 @@ bool CTriggerProp::Fill(CWaitDlg*)
         SelectItem(0);
     SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER);
     SetColumnWidth(1, LVSCW_AUTOSIZE_USEHEADER);
+    FitColumnsToHeaders(m_hWnd);
     return true;
 }
 

@@ -170,10 +170,11 @@ BOOL CTablesDlg::OnInitDialog()
         m_list.SetItemText(n, 2, row.m_strRemarks);
     }
     m_list.SetRedraw(TRUE);
-    if (m_nSortValue != 0 || m_nSortDirection != 0)
+    // Sorted in every case, by name and ascending too: the catalog gives its rows by schema
+    // (and the driver's letter case), while the header arrow promises the stored order.
+    m_nSortColumn = m_nSortValue ? kColumnSchema : kColumnName;
+    m_bAscending[m_nSortColumn] = m_nSortDirection == 0;
     {
-        m_nSortColumn = m_nSortValue ? kColumnSchema : kColumnName;
-        m_bAscending[m_nSortColumn] = m_nSortDirection == 0;
         CWaitCursor wait;
         SortRows();
     }
@@ -191,7 +192,21 @@ BOOL CTablesDlg::OnInitDialog()
     }
     if (m_list.GetItemCount() > 0)
         m_list.SelectItem(nSelect);
+    EnableRowButtons();
     return TRUE;
+}
+
+void CTablesDlg::EnableRowButtons()
+{
+    // Every button but Close works on rows: with none left they have nothing to act on.
+    const BOOL bRows = m_list.GetItemCount() > 0;
+    for (UINT nID : {(UINT)IDOK, (UINT)IDC_TABLES_INFO, (UINT)IDC_TABLES_VIEW_TEXT,
+                     (UINT)IDC_TABLES_VIEW_ERRORS, (UINT)IDC_TABLES_RENAME, (UINT)IDC_TABLES_DROP,
+                     (UINT)IDC_TABLES_SAVE, (UINT)IDC_TABLES_JOIN})
+        if (CWnd* pButton = GetDlgItem(nID))
+            pButton->EnableWindow(bRows);
+    if (!bRows)
+        GotoDlgCtrl(GetDlgItem(IDCANCEL));
 }
 
 int CALLBACK CTablesDlg::CompareItems(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)
@@ -405,6 +420,7 @@ void CTablesDlg::OnDrop()
     }
     if (nFirstIndex >= 0 && nFirstIndex < m_list.GetItemCount())
         m_list.SelectItem(nFirstIndex);
+    EnableRowButtons();
 }
 
 void CTablesDlg::OnSave()

@@ -55,6 +55,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     void SortRows();
+    // Enables the buttons that act on rows only while the list has some.
+    void EnableRowButtons();
     void ShowObject(int nPage, int nKind);
     bool CopySelectedNames();
     int ProcType(int nRow) const;

@@ -1,5 +1,7 @@
 #include "controls/edit_list_ctrl.h"
 
+#include "controls/header_fit.h"
+
 #include <algorithm>
 
 IMPLEMENT_DYNCREATE(CREditListCtrl, CRListCtrl)
@@ -117,7 +119,10 @@ void CREditListCtrl::AutoSizeColumns()
         return;
     const int count = (int)::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < count; ++i)
+    {
         SendMessage(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+        FitColumnToHeader(m_hWnd, i);
+    }
 }
 
 bool CREditListCtrl::EditorHasFocus() const

@@ -1,5 +1,7 @@
 #include "controls/list_ctrl.h"
 
+#include "controls/header_fit.h"
+
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CRListCtrl, CListCtrl)
@@ -72,6 +74,8 @@ BOOL CRListCtrl::AutoSizeColumn(int nColumn)
                                        0));
         }
     }
+    if (bResult)
+        FitColumnToHeader(m_hWnd, nColumn);
     return bResult;
 }
 
@@ -95,7 +99,11 @@ bool CRListCtrl::SetSortArrow(int nColumn, UINT format)
     if (!::SendMessageW(hHeader, HDM_GETITEMW, nColumn, (LPARAM)&hdi))
         return false;
     hdi.fmt = (hdi.fmt & ~(HDF_SORTUP | HDF_SORTDOWN)) | (int)format;
-    return ::SendMessageW(hHeader, HDM_SETITEMW, nColumn, (LPARAM)&hdi) != 0;
+    if (!::SendMessageW(hHeader, HDM_SETITEMW, nColumn, (LPARAM)&hdi))
+        return false;
+    // The arrow takes room from the title.
+    FitColumnToHeader(m_hWnd, nColumn);
+    return true;
 }
 
 bool CRListCtrl::CanMoveItem(int, int)

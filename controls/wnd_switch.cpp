@@ -225,6 +225,38 @@ int CRWndSwitch::GetTabAreaRight()
     return client.right - margins.right;
 }
 
+int CRWndSwitch::GetIdealWidth()
+{
+    // Measured as the strip's painting measures its tabs, in the same fonts.
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CFont* pFont = CFont::FromHandle((HFONT)::GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW lf = {};
+    ::GetObjectW(pFont->m_hObject, sizeof(lf), &lf);
+    lf.lfWeight = FW_BOLD;
+    CFont boldFont;
+    boldFont.CreateFontIndirect(&lf);
+    CFont* pOldFont = dc.SelectObject(pFont);
+    int x = m_margin;
+    for (size_t i = 0; i < m_tabs.size(); ++i)
+    {
+        const CWndInfo& info = m_tabs[i];
+        RECT tab = {x, 0, x, GetStripHeight()};
+        RECT close = {};
+        POINT icon = {};
+        m_pPainter->MeasureTab(&dc, x, (INT64)i == m_activeIndex, info, pFont, &boldFont,
+                               m_maxTitleWidth, tab, close, info.imageList, info.imageIndex, icon);
+        x = tab.right;
+    }
+    dc.SelectObject(pOldFont);
+    for (CButtonBase* pButton : {m_pScrollLeft, m_pPlusButton, m_pCloseButton, m_pListButton})
+        if (pButton != nullptr && pButton->IsShown())
+            x += pButton->GetWidth() + ::GetSystemMetrics(SM_CXEDGE);
+    RECT margins = {};
+    m_pPainter->GetClientMargins(&margins);
+    return x + margins.right;
+}
+
 bool CRWndSwitch::IsInTabArea(POINT point)
 {
     RECT strip;

@@ -272,6 +272,8 @@ public:
     int GetStripHeight();
     void GetStripRect(RECT* pRect);
     int GetTabAreaRight();
+    // The client width at which every tab shows its whole title (with the buttons beside them).
+    int GetIdealWidth();
     CToolTipCtrl& GetToolTip() { return m_toolTip; }
     CWnd* GetPreviousWindow() const { return m_pPreviousWindow; }
     // Builds the window-list popup of the list button (ids 1, 2, ... in title order) and

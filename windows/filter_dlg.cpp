@@ -2,6 +2,7 @@
 #include "windows/filter_dlg.h"
 
 #include "app/app_settings.h"
+#include "controls/header_fit.h"
 #include "controls/in_place_combo.h"
 #include "dbaccess/error_report.h"
 #include "controls/window_helpers.h"
@@ -325,6 +326,7 @@ BOOL CFilterDlg::OnInitDialog()
     m_list.InsertColumn(1, L"Operation", LVCFMT_LEFT, nWidth / 6);
     m_list.InsertColumn(2, L"Value", LVCFMT_LEFT, nWidth / 3);
     m_list.InsertColumn(3, L"Logic", LVCFMT_LEFT, nWidth - nWidth / 3 * 2 - nWidth / 6);
+    FitColumnsToHeaders(m_list.GetSafeHwnd());
 
     m_hIcon =
         (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_GRID_FILTER), IMAGE_ICON,

@@ -113,7 +113,8 @@ TEST_F(BrowserHostileMariaDBE2E, BackslashNamesFindTheirTextAndTriggers)
             .GetString());
 
     HWND views = nullptr;
-    HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"", view, views);
+    const std::wstring db(m_db.Name().GetString()); // the node of the schema-less objects
+    HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, db, view, views);
     ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
     ASSERT_TRUE(m_program.WaitForActiveChild(Quoted(view, L'`') + L" text"))
@@ -122,7 +123,7 @@ TEST_F(BrowserHostileMariaDBE2E, BackslashNamesFindTheirTextAndTriggers)
 
     const HWND tables = m_program.FindChild(IDW_DBO_TABLES_TREE);
     ASSERT_TRUE(m_program.ShowBarTab(L"Tables", tables));
-    item = m_program.FindTreeItem(tables, L"", table);
+    item = m_program.FindTreeItem(tables, db, table);
     ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(tables, item, ID_DBO_TRIGGERS);
     const HWND dlg = m_program.WaitForDialog(Quoted(table, L'`') + L" information");

@@ -34,28 +34,30 @@ TEST_F(BrowserMariaDBE2E, CurrentDatabaseTablesRenameAndTriggersPage)
     ASSERT_TRUE(Start());
     const HWND tables = m_program.FindChild(IDW_DBO_TABLES_TREE);
     ASSERT_NE(tables, nullptr);
+    // MariaDB gives no schema: one node, named after the current database.
+    const std::wstring db(m_db.Name().GetString());
     HTREEITEM node = nullptr;
-    ASSERT_TRUE(ql::WaitFor([&] { return (node = m_program.FindTreeItem(tables, L"")); }))
-        << "MariaDB gives no schema: one node with an empty text";
+    ASSERT_TRUE(ql::WaitFor([&] { return (node = m_program.FindTreeItem(tables, db)); }))
+        << Narrow(m_program.TreeItemText(tables, ql::CProgram::TreeRoot(tables)));
     EXPECT_EQ(ql::CProgram::TreeNext(tables, node), nullptr);
     EXPECT_EQ(m_program.TreeChildren(tables, node),
               (std::vector<std::wstring>{L"old_name", L"orders"}));
 
     // Rename to a name that needs quotes.
-    ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, L"", L"old_name"),
+    ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, db, L"old_name"),
                               ID_DBO_RENAME);
     HWND dlg = m_program.WaitForDialog(L"Rename");
     ASSERT_NE(dlg, nullptr);
     ql::CProgram::SetText(dlg, IDC_DBO_NEW_NAME, L"New Name");
     ql::CProgram::Click(dlg, IDOK);
-    EXPECT_TRUE(ql::WaitFor([&] { return m_program.FindTreeItem(tables, L"", L"New Name"); }));
+    EXPECT_TRUE(ql::WaitFor([&] { return m_program.FindTreeItem(tables, db, L"New Name"); }));
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);
     EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM information_schema.tables WHERE table_schema = "
                          L"database() AND table_name = 'New Name'"),
               CString(L"1"));
 
     // The table's triggers: the insert trigger is marked under Insert only.
-    ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, L"", L"orders"),
+    ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, db, L"orders"),
                               ID_DBO_TRIGGERS);
     dlg = m_program.WaitForDialog(L"orders information");
     ASSERT_NE(dlg, nullptr);
@@ -115,7 +117,8 @@ TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
                                              L"database() AND TABLE_NAME = 'v1'")
                                       .GetString());
     HWND views = nullptr;
-    HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, L"", L"v1", views);
+    const std::wstring db(m_db.Name().GetString());
+    HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, db, L"v1", views);
     ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
     ASSERT_TRUE(m_program.WaitForActiveChild(L"v1 text"))
@@ -124,12 +127,12 @@ TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
 
     const HWND procs = m_program.FindChild(IDW_DBO_PROCS_TREE);
     ASSERT_TRUE(m_program.ShowBarTab(L"Procedures", procs));
-    ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(procs, L"", L"f_drop")); }))
+    ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(procs, db, L"f_drop")); }))
         << "procedures tree: " << m_program.TreeItems(procs).size() << " items";
     ql::CProgram::TreeCommand(procs, item, ID_DBO_DROP);
     EXPECT_EQ(m_program.AnswerMessageBox(IDYES), L"Procedure 'f_drop' will be dropped.\nContinue?");
     EXPECT_TRUE(
-        ql::WaitFor([&] { return m_program.FindTreeItem(procs, L"", L"f_drop") == nullptr; }));
+        ql::WaitFor([&] { return m_program.FindTreeItem(procs, db, L"f_drop") == nullptr; }));
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);
     EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM information_schema.routines WHERE "
                          L"routine_schema = database() AND routine_name = 'f_drop'"),

@@ -25,8 +25,13 @@ TEST(BrowserSQLiteE2E, RenameAColumnAndIndexesByName)
     ql::CProgram program;
     ASSERT_TRUE(program.StartConnected(std::wstring(file.Connect())));
     const HWND tables = program.FindChild(IDW_DBO_TABLES_TREE);
+    // SQLite has no schemas: the one node shows the database file's name.
+    const std::wstring path(file.Path().GetString());
+    const std::wstring fileName = path.substr(path.find_last_of(L'/') + 1);
     HTREEITEM item = nullptr;
-    ASSERT_TRUE(ql::WaitFor([&] { return (item = program.FindTreeItem(tables, L"", L"t")); }));
+    ASSERT_TRUE(ql::WaitFor([&] { return (item = program.FindTreeItem(tables, fileName, L"t")); }))
+        << CStringA(program.TreeItemText(tables, ql::CProgram::TreeRoot(tables)).c_str())
+               .GetString();
     ql::CProgram::TreeCommand(tables, item, ID_QUERY_TABLE_INFO);
     const HWND dlg = program.WaitForDialog(L"t information");
     ASSERT_NE(dlg, nullptr);

@@ -222,4 +222,25 @@ TEST_F(TablesDialog, DropFunctionAndProcedure)
     ql::CProgram::Click(dlg, IDCANCEL);
 }
 
+TEST_F(TablesDialog, RowsStartInTheOrderOfTheNameArrow)
+{
+    // The catalog lists its tables by schema; the dialog opens sorted by name, as its header
+    // arrow says.
+    Exec(L"CREATE SCHEMA aa");
+    Exec(L"CREATE SCHEMA bb");
+    for (const wchar_t* table : {L"aa.zeta", L"aa.mid", L"bb.alpha"})
+        Exec(std::wstring(L"CREATE TABLE ") + table + L" (x int)");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND dlg = program.OpenTablesDialog({});
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+    EXPECT_EQ((std::vector<std::wstring>{L"alpha", L"mid", L"zeta"}), program.ListItems(list));
+    EXPECT_EQ((std::vector<std::wstring>{L"bb", L"aa", L"aa"}), program.ListItems(list, 1));
+    std::wstring title;
+    int format = 0;
+    ASSERT_TRUE(program.ListHeaderItem(list, 0, title, format));
+    EXPECT_EQ(HDF_SORTUP, format & (HDF_SORTUP | HDF_SORTDOWN));
+    ql::CProgram::Click(dlg, IDCANCEL);
+}
+
 } // namespace

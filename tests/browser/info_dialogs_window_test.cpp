@@ -132,9 +132,10 @@ TEST_F(InfoDialogs, PostgresPropertiesTypesAndFunctions)
     EXPECT_EQ(caption, L"Functions (PostgreSQL ODBC ver " + version + L")");
     CRListCtrl& list = functions.GetList();
     ASSERT_GT(list.GetItemCount(), 20);
-    // Table order first: the aggregates lead, "All" before "Avg".
-    EXPECT_EQ(list.GetItemText(0, 0), CString(L"All"));
-    EXPECT_EQ(list.GetItemText(0, 1), CString(L"Aggregate"));
+    // Opened in the order its header arrow shows: Name, ascending.
+    EXPECT_EQ(functions.GetSortColumn(), 0);
+    EXPECT_TRUE(functions.IsAscending(0));
+    EXPECT_TRUE(IsSorted(list, 0, true));
     const int nCount = list.GetItemCount();
     // A row is marked exactly when the driver reports its bit; psqlODBC reports some of each.
     DWORD nAggregates = 0, nStrings = 0;

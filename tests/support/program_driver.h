@@ -787,6 +787,25 @@ public:
         PostMessageW(header, WM_LBUTTONUP, 0, at);
         return true;
     }
+    // A list view's column header: its title and format bits (HDF_SORTUP, HDF_SORTDOWN...).
+    bool ListHeaderItem(HWND list, int column, std::wstring& title, int& format) const
+    {
+        HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
+        CRemoteBuffer remote(m_process, sizeof(HDITEMW) + 256 * sizeof(wchar_t));
+        if (header == nullptr || !remote.address)
+            return false;
+        HDITEMW item{};
+        item.mask = HDI_TEXT | HDI_FORMAT;
+        item.cchTextMax = 256;
+        item.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(HDITEMW)));
+        remote.Write(0, &item, sizeof(item));
+        if (!SendMessageW(header, HDM_GETITEMW, column, (LPARAM)remote.address) ||
+            !ReadProcessMemory(m_process, remote.address, &item, sizeof(item), nullptr))
+            return false;
+        title = remote.ReadText(sizeof(HDITEMW), 256);
+        format = item.fmt;
+        return true;
+    }
     // The visible popup menu of this process (class #32768), or null.
     HWND FindPopupMenu() const
     {
@@ -977,10 +996,10 @@ public:
         SendMessageW(tree, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     }
 
-    // Clicks the tab of a tab strip that shows a tooltip per tab (the database bar's strip):
-    // the tab's rectangle is its tooltip tool's rectangle. False while there is no such tab to
-    // click.
-    bool ClickStripTab(HWND strip, const std::wstring& title) const
+    // The rectangle of a tab of a tab strip that shows a tooltip per tab (the database bar's
+    // strip): the tab's tooltip tool's rectangle, the part of the tab that shows. False while
+    // there is no such tab or the strip has not placed it yet.
+    bool StripTabRect(HWND strip, const std::wstring& title, RECT& rect) const
     {
         // A tooltip is a pop-up: its owner is the strip's top-level window, so its tools
         // tell which window they belong to.
@@ -1002,17 +1021,25 @@ public:
                 ReadProcessMemory(m_process, remote.address, &info, sizeof(info), nullptr);
                 if (info.hwnd != strip || remote.ReadText(sizeof(TTTOOLINFOW), 255) != title)
                     continue;
-                // The strip places its tools when it paints: none yet, no tab to click.
-                if (IsRectEmpty(&info.rect))
-                    return false;
-                const LPARAM at = MAKELPARAM((info.rect.left + info.rect.right) / 2,
-                                             (info.rect.top + info.rect.bottom) / 2);
-                PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, at);
-                PostMessageW(strip, WM_LBUTTONUP, 0, at);
-                return true;
+                // The strip places its tools when it paints: none yet, no tab.
+                rect = info.rect;
+                return !IsRectEmpty(&info.rect);
             }
         }
         return false;
+    }
+
+    // Clicks the tab of a tab strip that shows a tooltip per tab (StripTabRect). False while
+    // there is no such tab to click.
+    bool ClickStripTab(HWND strip, const std::wstring& title) const
+    {
+        RECT rect{};
+        if (!StripTabRect(strip, title, rect))
+            return false;
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(strip, WM_LBUTTONUP, 0, at);
+        return true;
     }
 
     // Shows a tab of the database bar by a click on it; true once its tree is shown.
