@@ -126,15 +126,18 @@ TEST_F(ListsE2E, DatabaseBarShowsWholeTabTitlesAndTheDatabaseNode)
         << Narrow(program.TreeItemText(tables, ql::CProgram::TreeRoot(tables)));
     EXPECT_EQ(program.TreeChildren(tables, node), std::vector<std::wstring>{L"t"});
 
-    // At the bar's first width every tab holds its icon and its whole title.
+    // At the bar's first width every tab holds its icon and its whole title, with the strip's
+    // margins: half an "M" before the icon and after the title, and one between them.
     const HWND strip = program.FindChild(ql::CProgram::kBarSwitchId);
     CTextMeasure measure((HFONT)GetStockObject(DEFAULT_GUI_FONT));
+    const int m = measure.Width(L"M");
     for (const wchar_t* title : {L"Tables", L"Views", L"Procedures", L"Triggers"})
     {
         RECT tab{};
         ASSERT_TRUE(ql::WaitFor([&] { return program.StripTabRect(strip, title, tab); }))
             << Narrow(title);
-        EXPECT_GE(tab.right - tab.left, GetSystemMetrics(SM_CXSMICON) + measure.Width(title))
+        EXPECT_GE(tab.right - tab.left,
+                  m / 2 + GetSystemMetrics(SM_CXSMICON) + m / 2 + measure.Width(title) + m / 2)
             << Narrow(title);
     }
 }
