@@ -26,17 +26,31 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-// The program's own editor class is not needed to lay out a template: any window stands in.
-void RegisterStandInClasses()
+// The program's own editor class is not needed to lay out a template: any window stands in,
+// registered for the test's time only (other tests of this process register the real class).
+class CStandInClasses
 {
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"RColorEditorClass";
-    RegisterClassW(&wc); // fails harmlessly when the real class is registered already
-}
+public:
+    CStandInClasses()
+    {
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&icc);
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kEditorClass;
+        m_registered = RegisterClassW(&wc) != 0; // the real class may be registered already
+    }
+    ~CStandInClasses()
+    {
+        if (m_registered)
+            UnregisterClassW(kEditorClass, GetModuleHandleW(nullptr));
+    }
+
+private:
+    static constexpr const wchar_t* kEditorClass = L"RColorEditorClass";
+    bool m_registered = false;
+};
 
 struct CMisfit
 {
@@ -148,7 +162,7 @@ TEST(DialogTemplates, EveryTextFitsItsControl)
         },
         reinterpret_cast<LONG_PTR>(&ids));
     EXPECT_GE(ids.size(), 30u); // every template of the program, not a few
-    RegisterStandInClasses();
+    CStandInClasses standIns;
     // Page templates are children: they get a hidden frame of their own.
     HWND host = CreateWindowExW(0, L"Static", L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
                                 nullptr, nullptr, nullptr);

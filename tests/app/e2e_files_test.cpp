@@ -34,10 +34,10 @@ class FilesTest : public CProgramTest
 protected:
     void ConnectWith(const std::wstring& connect) { ASSERT_TRUE(program.ConnectWith(connect)); }
 
-    // Types a path into the open-file dialog the program shows and presses OK.
-    void ChooseFile(const std::wstring& path)
+    // Types a path into the file dialog the program shows (by its caption) and presses OK.
+    void ChooseFile(const std::wstring& path, const std::wstring& caption = L"Open")
     {
-        HWND dlg = program.WaitForDialog(L"Open");
+        HWND dlg = program.WaitForDialog(caption);
         ASSERT_NE(dlg, nullptr);
         HWND name = GetDlgItem(dlg, 0x47C); // the file name box of the explorer-style dialog
         if (name == nullptr)
@@ -109,8 +109,9 @@ TEST_F(FilesTest, TraceFillsTheFileUntilTracingIsTurnedOff)
                 L";Server=trace;");
     ASSERT_TRUE(program.WaitForTitle(L"trace - Quenlark")) << Narrow(program.Title());
 
+    // The trace file is written: it is named through the dialog for saving.
     program.PostCommand(kTraceOn);
-    ChooseFile(trace);
+    ChooseFile(trace, L"Save As");
     // Every idle pass asks the connection for its transaction state: the trace grows.
     auto poke = [&] { PostMessageW(program.MainWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); };
     EXPECT_TRUE(ql::WaitFor([&] {

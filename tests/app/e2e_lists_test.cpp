@@ -1,8 +1,8 @@
 // End to end on SQLite, what the object lists show before anything is clicked: the database
 // bar's tabs with whole titles and its one node named after the database file, the functions
 // list in the order its header arrow tells, column titles that fit their columns in the
-// information, types, functions and filter lists, a procedures dialog without procedures that
-// offers only Close, and Trace On naming the file it is going to write.
+// information, types, functions and filter lists, and a procedures dialog without procedures
+// that offers only Close.
 #include "tests/app/e2e_program_test.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/dbaccess/test_databases.h"
@@ -228,27 +228,6 @@ TEST_F(ListsE2E, ProceduresDialogWithoutProceduresOffersOnlyClose)
         EXPECT_TRUE(ql::CProgram::IsEnabled(tablesDlg, id));
     ql::CProgram::Click(tablesDlg, IDCANCEL);
     EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(tablesDlg); }));
-}
-
-TEST_F(ListsE2E, TraceOnNamesTheFileItWillWrite)
-{
-    ASSERT_TRUE(Start());
-    program.PostCommand(ID_DB_TRACE_ON);
-    // The driver manager writes the trace: the dialog is the one for saving, so a new file's
-    // name is taken as it stands.
-    const HWND save = program.WaitForDialog(L"Save As");
-    ASSERT_NE(save, nullptr) << (program.FindDialog(L"Open") ? "an Open dialog" : "no dialog");
-    const std::wstring trace = ql::ScratchFolder(L"lists-trace") + L"\\new trace.log";
-    DeleteFileW(trace.c_str());
-    ql::CProgram::SetText(save, 0x47C, trace);
-    ql::CProgram::Click(save, IDOK);
-    EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(save); }));
-    EXPECT_TRUE(program.WaitUntilIdle());
-    EXPECT_EQ(program.FindMessageBox(), nullptr)
-        << Narrow(ql::CProgram::MessageBoxText(program.FindMessageBox()));
-    program.PostCommand(ID_DB_TRACE_OFF);
-    EXPECT_TRUE(program.WaitUntilIdle());
-    EXPECT_EQ(program.FindMessageBox(), nullptr);
 }
 
 } // namespace
