@@ -134,3 +134,33 @@ CString MakeConnectionTitle(LPCWSTR pszGiven, LPCWSTR pszCompleted, LPCWSTR pszF
         strTitle += L"@" + strUser;
     return strTitle;
 }
+
+CString MakeReconnectString(LPCWSTR pszGiven, LPCWSTR pszCompleted)
+{
+    CString strCompleted = pszCompleted != nullptr ? pszCompleted : L"";
+    strCompleted.TrimLeft();
+    if (!CRDatabaseHelper::GetConnectStringDSN(strCompleted).IsEmpty() ||
+        !CRDatabaseHelper::GetConnectStringValue(strCompleted, L"Driver").IsEmpty() ||
+        !CRDatabaseHelper::GetConnectStringValue(strCompleted, L"FileDSN").IsEmpty())
+        return strCompleted;
+    CString strGiven = pszGiven != nullptr ? pszGiven : L"";
+    strGiven.TrimLeft();
+    return strGiven;
+}
+
+bool IsConnectStringTakenAsValue(LPCWSTR pszGiven, LPCWSTR pszCompleted)
+{
+    // The given string's first item, as it would follow the '=' of the item that took it.
+    CString strFirst = pszGiven != nullptr ? pszGiven : L"";
+    strFirst.TrimLeft();
+    const int nEnd = strFirst.Find(L';');
+    if (nEnd >= 0)
+        strFirst = strFirst.Left(nEnd);
+    strFirst.TrimRight();
+    if (strFirst.Find(L'=') <= 0)
+        return false;
+    CString strCompleted = pszCompleted != nullptr ? pszCompleted : L"";
+    strCompleted.MakeUpper();
+    strFirst.MakeUpper();
+    return strCompleted.Find(L"=" + strFirst) >= 0;
+}

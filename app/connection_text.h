@@ -24,3 +24,13 @@ CString MakeRecentConnectionLabel(LPCWSTR pszConnect);
 // database file.
 CString MakeConnectionTitle(LPCWSTR pszGiven, LPCWSTR pszCompleted, LPCWSTR pszFile,
                             LPCWSTR pszDataSourceName);
+
+// The string to remember for connecting again: the completed one, unless it names neither a
+// data source nor a driver and so cannot be placed by the driver manager (SQLite's driver
+// completes "Driver=SQLite3;Database=x;" to "DSN=;Database=x;..."); then the given one.
+CString MakeReconnectString(LPCWSTR pszGiven, LPCWSTR pszCompleted);
+
+// True when the driver read the given string as the value of one of its settings: a driver that
+// cannot ask for what is missing may, like SQLite's, open a database file named after the whole
+// string ("Driver=SQLite3;" completes to "...;Database=Driver=SQLite3;;...").
+bool IsConnectStringTakenAsValue(LPCWSTR pszGiven, LPCWSTR pszCompleted);

@@ -4,6 +4,7 @@
 #include "app/app_settings.h"
 #include "app/connection_dialogs.h"
 #include "app/connection_text.h"
+#include "app/connect_string_files.h"
 #include "app/driver_path.h"
 #include "controls/utility.h"
 #include "dbaccess/error_report.h"
@@ -22,7 +23,13 @@ bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
 {
     CWaitCursor wait;
     ShowMessage(IDS_CONNECTING);
+    // The connect runs behind the wait dialog, whose loop leaves no idle time for the command
+    // updates: without this the toolbar would show the state before the connect (at start-up,
+    // every button enabled) until the connect ends.
+    SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
     bool bOpened = false;
+    const CConnectStringFiles stringFiles(pszConnect);
     const bool bOk = RunReportingErrors(
         [&] {
             bool bCancelled = false;
@@ -37,10 +44,26 @@ bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
                     AfxMessageBox(L"Failed to open connection", MB_ICONERROR);
                 return;
             }
-            bOpened = true;
             const CString strCompleted = m_dbHelper.GetDatabase().GetConnect();
+            if (IsConnectStringTakenAsValue(pszConnect, strCompleted))
+            {
+                // The driver could not ask for what the string lacks and opened something
+                // named after the string itself: that is no connection the user asked for.
+                m_dbHelper.Close();
+                stringFiles.RemoveNewEmptyFiles();
+                AfxMessageBox(L"The ODBC driver could not complete the connection \"" +
+                                  RemoveConnectItem(pszConnect, L"PWD") +
+                                  L"\": it cannot ask for the settings the string lacks.\n\n"
+                                  L"Type the complete connection string in Connect > "
+                                  L"Connection Strings.",
+                              MB_ICONERROR);
+                return;
+            }
+            bOpened = true;
             SetCurrentSchema(strCompleted);
-            theSettings.AddConnectString(strCompleted);
+            // What the driver completed, unless the driver manager could not find the driver
+            // again from it.
+            theSettings.AddConnectString(MakeReconnectString(pszConnect, strCompleted));
 
             CString strDataSource;
             if (pszFile == nullptr || *pszFile == 0)

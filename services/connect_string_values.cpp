@@ -25,6 +25,9 @@ CString CRDatabaseHelper::GetConnectStringDatabase(LPCWSTR pszConnect)
     CString value = GetConnectStringValue(pszConnect, L"DBQ");
     if (value.IsEmpty())
         value = GetConnectStringValue(pszConnect, L"DBName");
+    // SQLite, PostgreSQL and MariaDB name the database (a file for SQLite) "Database".
+    if (value.IsEmpty())
+        value = GetConnectStringValue(pszConnect, L"Database");
     return value;
 }
 

@@ -267,7 +267,7 @@ public:
     // (case ignored), its value trimmed and, when braced, without the braces ("}}" is one "}").
     // Empty when there is no such item.
     static CString GetConnectStringValue(LPCWSTR pszConnect, LPCWSTR pszKey);
-    // "DBQ", or "DBName" when that is empty.
+    // "DBQ", or "DBName" when that is empty, or else "Database".
     static CString GetConnectStringDatabase(LPCWSTR pszConnect);
     static CString GetConnectStringUser(LPCWSTR pszConnect);   // "UID"
     static CString GetConnectStringDSN(LPCWSTR pszConnect);    // "DSN"

@@ -94,14 +94,14 @@ TEST(RecentConnections, LabelsByWhatTheStringNames)
     EXPECT_CSTR(MakeRecentConnectionLabel(
                     L"Driver={Microsoft Access Driver (*.mdb)};Dbq=C:\\a\\b\\c\\d\\e\\f.mdb;"),
                 L"C:\\...\\c\\d\\e\\f.mdb");
-    EXPECT_CSTR(MakeRecentConnectionLabel(L"Driver=SQLite3;Database=/tmp/x.db;"),
-                L"Driver=SQLite3;Database=/tmp/x.db;");
+    EXPECT_CSTR(MakeRecentConnectionLabel(L"Driver=SQLite3;Database=/tmp/x.db;"), L"/tmp/x.db");
+    EXPECT_CSTR(MakeRecentConnectionLabel(L"DSN=PG;Database=sales;"), L"PG (sales)");
 }
 
 TEST(RecentConnections, ALongLabelIsCutAndNeverShowsThePassword)
 {
-    CString connect = L"Driver=SQLite3;PWD={secret;uid=zq9};Database=/home/someone/a/rather/long/"
-                      L"path/to/the/database/file.db;";
+    CString connect = L"Driver=SQLite3;PWD={secret;uid=zq9};Timeout=100000;StepAPI=0;NoTXN=0;"
+                      L"ShortNames=0;LongNames=0;";
     CString label = MakeRecentConnectionLabel(connect);
     EXPECT_EQ(label.Find(L"secret"), -1);
     EXPECT_EQ(label.Find(L"zq9"), -1) << "the password is no user";
@@ -130,6 +130,35 @@ TEST(ConnectionTitle, FileDataSourceServerDatabase)
         MakeConnectionTitle(L"Driver={x};DBName=C:\\db\\emp.fdb;UID=sysdba;", L"", nullptr, L""),
         L"emp.fdb");
     EXPECT_CSTR(MakeConnectionTitle(L"Driver=SQLite3;", L"", nullptr, L""), L"");
+}
+
+TEST(RememberedConnections, AStringTheDriverManagerCanPlaceAgain)
+{
+    // psqlODBC and MariaDB complete with the driver or the data source: that string is kept.
+    EXPECT_CSTR(MakeReconnectString(L"DRIVER={PostgreSQL Unicode};SERVER=h;",
+                                    L"DRIVER={PostgreSQL Unicode};DATABASE=q;SERVER=h;PORT=5432;"),
+                L"DRIVER={PostgreSQL Unicode};DATABASE=q;SERVER=h;PORT=5432;");
+    EXPECT_CSTR(MakeReconnectString(L"DSN=a;", L"  DSN=a;UID=u;"), L"DSN=a;UID=u;");
+    EXPECT_CSTR(MakeReconnectString(L"FILEDSN=c:\\a.dsn;", L"FILEDSN=c:\\a.dsn;UID=u;"),
+                L"FILEDSN=c:\\a.dsn;UID=u;");
+    // SQLite names neither (an empty DSN is none); nor does a driver that completes nothing.
+    EXPECT_CSTR(MakeReconnectString(L" Driver=SQLite3;Database=/tmp/a.db;",
+                                    L"DSN=;Database=/tmp/a.db;StepAPI=;Timeout=;"),
+                L"Driver=SQLite3;Database=/tmp/a.db;");
+    EXPECT_CSTR(MakeReconnectString(L"Driver=x;Server=s;", L""), L"Driver=x;Server=s;");
+}
+
+TEST(RememberedConnections, TheWholeStringTakenForADatabaseName)
+{
+    EXPECT_TRUE(IsConnectStringTakenAsValue(
+        L"Driver=SQLite3;", L"DSN=SQLite;Database=Driver=SQLite3;;StepAPI=;PWD="));
+    EXPECT_TRUE(IsConnectStringTakenAsValue(L" driver = SQLite3 ;Foo=1",
+                                            L"DSN=SQLite;Database=DRIVER = SQLITE3 ;Foo=1;"));
+    EXPECT_FALSE(IsConnectStringTakenAsValue(L"Driver=SQLite3;Database=/tmp/a.db;",
+                                             L"DSN=;Database=/tmp/a.db;StepAPI=;"));
+    EXPECT_FALSE(IsConnectStringTakenAsValue(L"DSN=a;", L"DSN=a;UID=u;"));
+    EXPECT_FALSE(IsConnectStringTakenAsValue(L"justaname", L"DSN=justaname;Database=justaname"));
+    EXPECT_FALSE(IsConnectStringTakenAsValue(L"", L"DSN=;"));
 }
 
 TEST(FileConnections, KindByExtensionAndTheStringOfEachKind)

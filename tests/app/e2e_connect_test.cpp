@@ -178,6 +178,44 @@ TEST_F(ConnectTest, DataSourceLoginIsRememberedAndAWrongPasswordReportsTheDriver
     EXPECT_TRUE(program.Close());
 }
 
+TEST_F(ConnectTest, ADriverThatCannotAskForTheRestMakesNoFileOfTheString)
+{
+    // SQLite's driver has no dialog here: given only "Driver=SQLite3;" it would open a database
+    // file named after the whole string, in the folder the program started in.
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    const std::wstring stray = std::wstring(folder) + L"\\Driver=SQLite3;";
+    DeleteFileW(stray.c_str());
+    const std::wstring database =
+        ql::ScratchFolder(L"select-driver") + L"\\current_" + ql::UniqueSuffix() + L".db";
+    ASSERT_TRUE(program.StartConnected(L"Driver=SQLite3;Database=" + ql::UnixPath(database) + L";"));
+    const std::wstring remembered = ql::RegString(L"ConnectString0", L"ConnectStrings");
+
+    program.PostCommand(kSelectDriver);
+    HWND dlg = program.WaitForDialog(L"ODBC Drivers");
+    ASSERT_NE(dlg, nullptr);
+    HWND list = ql::CProgram::Item(dlg, kDriverList);
+    std::vector<std::wstring> drivers = program.ListItems(list);
+    auto it = std::find(drivers.begin(), drivers.end(), L"SQLite3");
+    ASSERT_NE(it, drivers.end());
+    program.SelectListItem(list, (int)(it - drivers.begin()));
+    ql::CProgram::Click(dlg, IDOK);
+
+    const std::wstring message = TakeMessageBox();
+    EXPECT_NE(message.find(L"could not complete the connection \"Driver=SQLite3;\""),
+              std::wstring::npos)
+        << Narrow(message);
+    // The connect command closed the connection first; nothing new is open or remembered.
+    EXPECT_TRUE(program.WaitForTitle(L"Quenlark")) << Narrow(program.Title());
+    EXPECT_TRUE(program.WaitUntilIdle());
+    EXPECT_FALSE(ql::FileExists(stray));
+    EXPECT_EQ(ql::RegString(L"ConnectString0", L"ConnectStrings"), remembered);
+    EXPECT_FALSE(ql::RegValueExists(L"ConnectString1", L"ConnectStrings"));
+    EXPECT_TRUE(program.Close());
+    DeleteFileW(stray.c_str());
+    DeleteFileW(database.c_str());
+}
+
 TEST_F(ConnectTest, ReconnectAfterTheSessionWasKilledAndWhenTheServerIsGone)
 {
     const std::wstring application = L"qle2e_" + QlTestDb::UniqueTag();

@@ -30,6 +30,9 @@ TEST(ConnectStringValues, LastItemAndEmptyValues)
               CRDatabaseHelper::GetConnectStringDatabase(L"DBQ=;DBName=/data/a.fdb;"));
     EXPECT_EQ(CString(L"C:\\a.mdb"),
               CRDatabaseHelper::GetConnectStringDatabase(L"DBQ=C:\\a.mdb;DBName=x;"));
+    EXPECT_EQ(CString(L"/tmp/a.db"),
+              CRDatabaseHelper::GetConnectStringDatabase(L"DSN=;Database=/tmp/a.db;StepAPI=;"));
+    EXPECT_EQ(CString(L"x"), CRDatabaseHelper::GetConnectStringDatabase(L"Database=d;DBName=x;"));
     // Items without '=' and stray separators are passed over.
     EXPECT_EQ(CString(L"v"), Value(L";;junk; K = v ;", L"k"));
     EXPECT_EQ(CString(L""), Value(L"", L"k"));
