@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# End to end: scripts/start.sh (the last step of scripts/run.sh) without a display, as a user on a
+# machine without data sources runs it. It starts Quenlark on a virtual display of its own,
+# connected to the demo database, the first time and every later time; its windows are not
+# handed to a window manager there (X11 Driver "Managed"="N": override-redirect X windows), for
+# which Wine would otherwise wait about two seconds each time a window hides.
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
+settings='HKCU\Software\Dravolen'
+management='HKCU\Software\Wine\AppDefaults\Quenlark.exe\X11 Driver'
+title='quenlark-demo.db - Quenlark'
+
+# As on a fresh prefix: the end-to-end tests leave the program unmanaged in this one.
+wine reg delete "$management" /v Managed /f >/dev/null 2>&1
+wine reg delete "$settings" /f >/dev/null 2>&1
+
+started=""
+stop() {
+  [ -n "$started" ] || return
+  kill -- -"$started" 2>/dev/null
+  wait "$started" 2>/dev/null
+  # The next start connects only when no instance of the program is left.
+  for _ in $(seq 100); do
+    pgrep -g "$started" >/dev/null || break
+    sleep 0.1
+  done
+  started=""
+}
+finish() {
+  stop
+  wine reg delete "$settings" /f >/dev/null 2>&1
+  exit "$1"
+}
+
+# Starts the script and waits for the main window with the title on its display; its X window
+# id goes to $window, the display to $display.
+start() {
+  setsid env -u DISPLAY -u XAUTHORITY bash "$QL_SOURCE_DIR/scripts/start.sh" \
+    </dev/null >/dev/null 2>&1 &
+  started=$!
+  display=""
+  window=""
+  local xvfb arguments
+  for _ in $(seq 600); do
+    # The display of the Xvfb that the script's xvfb-run started, with its authority file.
+    if [ -z "$display" ]; then
+      xvfb=$(pgrep -P "$started" -x Xvfb | head -n 1)
+      if [ -n "$xvfb" ]; then
+        arguments=$(tr '\0' '\n' </proc/"$xvfb"/cmdline)
+        display=$(grep -m 1 '^:[0-9]' <<<"$arguments")
+        XAUTHORITY=$(grep -A 1 '^-auth$' <<<"$arguments" | tail -n 1)
+        export XAUTHORITY
+      fi
+    fi
+    if [ -n "$display" ]; then
+      window=$(DISPLAY=$display xwininfo -root -tree 2>/dev/null |
+        grep -F "\"$title\": (" | head -n 1 | awk '{print $1}')
+      [ -n "$window" ] && return 0
+    fi
+    sleep 0.1
+  done
+  echo "start $1: no window \"$title\" on the script's display (${display:-none found}):"
+  DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -i quenlark | head -n 3
+  return 1
+}
+
+for run in 1 2; do
+  start "$run" || finish 1
+  state=$(DISPLAY=$display xwininfo -id "$window" | grep 'Override Redirect State')
+  echo "start $run: main window $window on $display: $state"
+  case "$state" in
+    *yes*) ;;
+    *) echo "the main window is handed to a window manager that is not there"; finish 1 ;;
+  esac
+  stop
+done
+finish 0
