@@ -150,8 +150,8 @@ TEST(RememberedConnections, AStringTheDriverManagerCanPlaceAgain)
 
 TEST(RememberedConnections, TheWholeStringTakenForADatabaseName)
 {
-    EXPECT_TRUE(IsConnectStringTakenAsValue(
-        L"Driver=SQLite3;", L"DSN=SQLite;Database=Driver=SQLite3;;StepAPI=;PWD="));
+    EXPECT_TRUE(IsConnectStringTakenAsValue(L"Driver=SQLite3;",
+                                            L"DSN=SQLite;Database=Driver=SQLite3;;StepAPI=;PWD="));
     EXPECT_TRUE(IsConnectStringTakenAsValue(L" driver = SQLite3 ;Foo=1",
                                             L"DSN=SQLite;Database=DRIVER = SQLITE3 ;Foo=1;"));
     EXPECT_FALSE(IsConnectStringTakenAsValue(L"Driver=SQLite3;Database=/tmp/a.db;",

@@ -188,7 +188,8 @@ TEST_F(ConnectTest, ADriverThatCannotAskForTheRestMakesNoFileOfTheString)
     DeleteFileW(stray.c_str());
     const std::wstring database =
         ql::ScratchFolder(L"select-driver") + L"\\current_" + ql::UniqueSuffix() + L".db";
-    ASSERT_TRUE(program.StartConnected(L"Driver=SQLite3;Database=" + ql::UnixPath(database) + L";"));
+    ASSERT_TRUE(
+        program.StartConnected(L"Driver=SQLite3;Database=" + ql::UnixPath(database) + L";"));
     const std::wstring remembered = ql::RegString(L"ConnectString0", L"ConnectStrings");
 
     program.PostCommand(kSelectDriver);

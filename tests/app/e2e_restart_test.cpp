@@ -47,8 +47,7 @@ protected:
 };
 
 class RestartTest : public CProgramTest
-{
-};
+{};
 
 TEST_F(NoDataSourcesTest, TheRememberedSQLiteConnectionOpensAgain)
 {
@@ -69,12 +68,10 @@ TEST_F(NoDataSourcesTest, TheRememberedSQLiteConnectionOpensAgain)
     for (int start = 2; start <= 3; ++start)
     {
         ASSERT_TRUE(program.Start());
-        ASSERT_TRUE(ql::WaitFor([&] {
-            return program.Title() == fileTitle || program.FindMessageBox() != nullptr;
-        }));
-        EXPECT_EQ(program.Title(), fileTitle) << "start " << start << " with "
-                                              << Narrow(remembered) << ": "
-                                              << Narrow(program.TakeMessageBox(0));
+        ASSERT_TRUE(ql::WaitFor(
+            [&] { return program.Title() == fileTitle || program.FindMessageBox() != nullptr; }));
+        EXPECT_EQ(program.Title(), fileTitle) << "start " << start << " with " << Narrow(remembered)
+                                              << ": " << Narrow(program.TakeMessageBox(0));
         EXPECT_TRUE(program.WaitUntilIdle());
         EXPECT_EQ(program.FindMessageBox(), nullptr);
         ASSERT_TRUE(program.Close());
