@@ -27,7 +27,7 @@ seed_settings() {
     printf '[HKEY_CURRENT_USER\\Software\\Dravolen\\Quenlark\\ConnectStrings]\r\n'
     printf '"ConnectString0"="Driver=SQLite3;Database=%s;"\r\n' "$QL_DEMO_DATABASE"
   } > "$reg"
-  wine regedit /S "$reg" >/dev/null 2>&1
+  wine regedit /S "$reg" >/dev/null 2>&1 || true
 }
 
 # Without a window manager (the virtual display) Wine waits about two seconds for one each time a
