@@ -46,7 +46,7 @@ protected:
     }
 };
 
-class RestartTest : public CProgramTest
+class StartUpConnectTest : public CProgramTest
 {};
 
 TEST_F(NoDataSourcesTest, TheRememberedSQLiteConnectionOpensAgain)
@@ -57,9 +57,8 @@ TEST_F(NoDataSourcesTest, TheRememberedSQLiteConnectionOpensAgain)
 
     // The first start connects with the string as the user gave it; the title names the file.
     ASSERT_TRUE(program.StartConnected(given));
-    const std::wstring title = ql::WindowText(program.MainWindow());
     const std::wstring fileTitle = database.substr(database.rfind(L'\\') + 1) + L" - Quenlark";
-    EXPECT_EQ(title, fileTitle);
+    EXPECT_EQ(program.Title(), fileTitle);
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     ASSERT_TRUE(program.Close());
     const std::wstring remembered = ql::RegString(L"ConnectString0", L"ConnectStrings");
@@ -81,7 +80,7 @@ TEST_F(NoDataSourcesTest, TheRememberedSQLiteConnectionOpensAgain)
     DeleteFileW(database.c_str());
 }
 
-TEST_F(RestartTest, ToolbarShowsTheUnconnectedStateWhileTheStartUpConnectRuns)
+TEST_F(StartUpConnectTest, ToolbarShowsTheUnconnectedStateWhileTheStartUpConnectRuns)
 {
     ql::WriteRegString(L"Connect DB at startup", L"Yes");
     ql::WriteRegString(L"ConnectString0", L"Driver=QuenlarkFake;DBMS=PostgreSQL;ConnectDelay=1500;",
