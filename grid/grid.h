@@ -217,7 +217,9 @@ public:
     // Fills the list from the cursor: one screen, or every row with kGridFetchAll; reads up to
     // and selects nWantedRow when it is >= 0.
     bool LoadRows(int nWantedRow);
-    bool ReadRows(int nWantedRow, IWait* pWait);
+    // A database error goes to *ppError when given (for the caller to tell once its wait is
+    // gone), else it is told at once.
+    bool ReadRows(int nWantedRow, IWait* pWait, Zelt::CRDBException** ppError = nullptr);
     // The cursor's count is final and every row is an item.
     bool IsFullyLoaded();
     // The value of a cell (cache or cursor); false for a row outside the items.

@@ -71,24 +71,32 @@ bool CRGrid::LoadRows(int nWantedRow)
         return false;
     IWait* pWait = nullptr;
     bool result;
+    Zelt::CRDBException* pError = nullptr;
     {
         HiddenWindow hidden(m_hWnd);
         if (HasOption(kGridFetchAll))
             CreateWait(pWait);
         else
             pWait = new CWait;
-        result = ReadRows(nWantedRow, pWait);
+        result = ReadRows(nWantedRow, pWait, &pError);
         if (!result && ::IsWindow(m_hWnd))
         {
             ClearCache();
             DeleteAllItems();
         }
     }
+    // The wait dialog goes before the error is told: it disables the main window and holds
+    // back the messages the error's box needs.
     delete pWait;
+    if (pError != nullptr)
+    {
+        NotifyDatabaseError(pError);
+        pError->Delete();
+    }
     return result;
 }
 
-bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
+bool CRGrid::ReadRows(int nWantedRow, IWait* pWait, Zelt::CRDBException** ppError)
 {
     ResetEditState();
     ClearCache();
@@ -151,6 +159,11 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait)
     }
     catch (Zelt::CRDBException* e)
     {
+        if (ppError != nullptr)
+        {
+            *ppError = e;
+            return false;
+        }
         NotifyDatabaseError(e);
         e->Delete();
         return false;
@@ -390,6 +403,7 @@ bool CRGrid::ReadAllRows()
     m_nRowsSincePump = 0;
     {
         LockedUpdate lock(m_hWnd);
+        Zelt::CRDBException* pError = nullptr;
         try
         {
             CreateWait(pWait);
@@ -403,10 +417,15 @@ bool CRGrid::ReadAllRows()
         }
         catch (Zelt::CRDBException* e)
         {
-            NotifyDatabaseError(e);
-            e->Delete();
+            pError = e;
         }
+        // The wait dialog goes before the error is told (see LoadRows).
         delete pWait;
+        if (pError != nullptr)
+        {
+            NotifyDatabaseError(pError);
+            pError->Delete();
+        }
     }
     if (::IsWindow(m_hWnd))
         SetFocus();

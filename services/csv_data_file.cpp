@@ -150,6 +150,7 @@ void CCSVDataFile::EndHeader(const CStringPair&)
 // A row's values go to the file as they come: a long save makes no copies of them.
 void CCSVDataFile::BeginRow()
 {
+    MarkRow();
     m_bFirstValue = true;
 }
 

@@ -44,6 +44,8 @@ public:
     void AddValue(Zelt::ICursor* pCursor, int column) override;
     void EndRow() override;
     void Flush() override;
+    void AbandonRow() override { DropToRowMark(); }
+    bool Discard() override { return DiscardFile(); }
 
 private:
     std::vector<CString> m_texts; // the header's names

@@ -1,11 +1,35 @@
 #include "services/data_file.h"
 
+namespace {
+
+// Opened without truncating: the constructor's caller truncates at the first write.
+UINT KeepingOldContent(UINT nOpenFlags)
+{
+    return (nOpenFlags & CFile::modeCreate) ? nOpenFlags | CFile::modeNoTruncate : nOpenFlags;
+}
+
+} // namespace
+
+CBufferedDataFile::CBufferedDataFile(LPCWSTR pszPath, UINT nOpenFlags)
+    : m_buffer(new char[kBufferBytes])
+{
+    m_bExisted = pszPath != nullptr && ::GetFileAttributesW(pszPath) != INVALID_FILE_ATTRIBUTES;
+    m_bTruncatePending =
+        (nOpenFlags & CFile::modeCreate) != 0 && (nOpenFlags & CFile::modeNoTruncate) == 0;
+    CFileException e;
+    if (!Open(pszPath, KeepingOldContent(nOpenFlags), &e))
+        AfxThrowFileException(e.m_cause, e.m_lOsError, e.m_strFileName);
+}
+
 CBufferedDataFile::~CBufferedDataFile()
 {
+    if (m_bDiscarded)
+        return;
     // A writer destroyed after a failure still leaves what it had on disk; a second failure
     // here has nobody to report to.
     try
     {
+        TruncateOnce();
         WriteBuffer();
     }
     catch (CException* e)
@@ -14,10 +38,35 @@ CBufferedDataFile::~CBufferedDataFile()
     }
 }
 
+void CBufferedDataFile::TruncateOnce()
+{
+    if (!m_bTruncatePending || m_hFile == hFileNull)
+        return;
+    m_bTruncatePending = false;
+    SetLength(0);
+}
+
+bool CBufferedDataFile::DiscardFile()
+{
+    if (m_bDiscarded)
+        return true;
+    if (!m_bTruncatePending || m_hFile == hFileNull)
+        return false;
+    m_bDiscarded = true;
+    m_nUsed = 0;
+    const CString strPath = GetFilePath();
+    Abort();
+    if (!m_bExisted)
+        ::DeleteFileW(strPath);
+    return true;
+}
+
 void CBufferedDataFile::WriteBuffer()
 {
     if (m_nUsed == 0 || m_hFile == hFileNull)
         return;
+    TruncateOnce();
+    m_bRowMarked = false;
     // Emptied first: what a failed write leaves is not written again at destruction.
     const size_t pending = m_nUsed;
     m_nUsed = 0;
@@ -30,7 +79,11 @@ void CBufferedDataFile::PutLarge(const void* pData, size_t nBytes)
     if (nBytes >= kBufferBytes)
     {
         if (m_hFile != hFileNull)
+        {
+            TruncateOnce();
+            m_bRowMarked = false;
             Write(pData, static_cast<UINT>(nBytes));
+        }
         return;
     }
     std::memcpy(m_buffer.get(), pData, nBytes);

@@ -58,16 +58,32 @@ public:
     virtual void EndTable(const CStringPair& name) {}
     virtual void Flush() {}
     virtual void EndFile() {}
+
+    // A save that stops early: forgets the row begun by BeginRow where the writer still can, so
+    // the file ends with whole rows.
+    virtual void AbandonRow() {}
+    // A save that stops before anything reached the disk: leaves the file as it was before the
+    // save (an existing file untouched, a new one not made). False when that is too late.
+    virtual bool Discard() { return false; }
+
+    // The rows the save job finished in this file, over all its tables.
+    void CountRow() { ++m_nRowsWritten; }
+    INT64 GetRowsWritten() const { return m_nRowsWritten; }
+
+private:
+    INT64 m_nRowsWritten = 0;
 };
 
 // A CFile that collects what is written in memory and hands it to the system in large pieces:
 // the writers produce many small texts per row.
+//
+// A file opened with modeCreate keeps its old content until the first bytes reach it: a save that
+// stops before that (the user declined a question about the first rows, the server went away
+// while the query ran) can leave an existing file as it was.
 class CBufferedDataFile : public CFile
 {
 public:
-    CBufferedDataFile(LPCWSTR pszPath, UINT nOpenFlags)
-        : CFile(pszPath, nOpenFlags), m_buffer(new char[kBufferBytes])
-    {}
+    CBufferedDataFile(LPCWSTR pszPath, UINT nOpenFlags);
     ~CBufferedDataFile() override;
 
     void Put(const void* pData, size_t nBytes)
@@ -106,6 +122,22 @@ public:
     void PutUtf8(const CString& text) { PutUtf8(text.GetString(), text.GetLength()); }
     // Hands the collected bytes to the system.
     void WriteBuffer();
+    // Marks the start of a row; DropToRowMark forgets what was put since, as long as it has not
+    // gone to the system yet.
+    void MarkRow()
+    {
+        m_nRowMark = m_nUsed;
+        m_bRowMarked = true;
+    }
+    void DropToRowMark()
+    {
+        if (m_bRowMarked)
+            m_nUsed = m_nRowMark;
+        m_bRowMarked = false;
+    }
+    // Nothing written yet: closes the file, deletes it when the save made it, and forgets the
+    // buffer. False (and nothing done) once bytes have gone to the file.
+    bool DiscardFile();
     // Writes what is collected; the system writes it to the disk in its own time (forcing it
     // there after every thousand rows would make a long save several times slower).
     void FlushData() { WriteBuffer(); }
@@ -113,9 +145,16 @@ public:
 private:
     void PutLarge(const void* pData, size_t nBytes);
 
+    void TruncateOnce();
+
     static const size_t kBufferBytes = 256 * 1024;
     std::unique_ptr<char[]> m_buffer;
     size_t m_nUsed = 0;
+    size_t m_nRowMark = 0;
+    bool m_bRowMarked = false;
+    bool m_bExisted = false; // the file was there before the save
+    bool m_bTruncatePending = false;
+    bool m_bDiscarded = false;
 };
 
 // Converts wide text to UTF-8.
@@ -135,3 +174,16 @@ int AskDataFileName(int nAllowed, CString& strPath, LPCWSTR pszDefaultName, CWnd
 // may throw CFileException.
 std::unique_ptr<CDataFile> CreateDataFile(int nFormat, LPCWSTR pszPath, CRDatabase* pDatabase,
                                           CWnd* pParent);
+
+// Why a save stopped before its end.
+struct CSaveStop
+{
+    CString strError;         // the error as the standard box words it; empty for a Cancel
+    bool bFileFailed = false; // the file itself failed (disk full...): nothing more goes in
+};
+// Ends the file of a save that stopped early and tells the user what is on disk, in one box
+// with the error when there is one: a file that holds rows is closed well formed where it can
+// be ("incomplete: it holds N rows"); one that holds none is left as it was before the save.
+// A Cancel before the first row needs no message. The writer is released.
+void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
+                       const CSaveStop& stop);

@@ -23,6 +23,7 @@ class CWnd;
 class CWaitDlg;
 class CWaitHolder;
 class CDataFile;
+struct CSaveStop;
 class CJoinTableEntry;
 namespace Zelt {
 class ICursor;
@@ -239,10 +240,11 @@ public:
     bool SaveDataToFile(Zelt::ICursor* pCursor, const CStringPair& table, int nObjectKind,
                         const std::vector<int>* pColumnMap, CWnd* pParent, LPCWSTR pszDescription);
     // Writes one table (header, rows, closing steps) through the writer on a worker behind the
-    // holder's dialog. Reports every failure itself; false when failed or cancelled.
+    // holder's dialog. Reports every failure itself, or, with pStop, leaves the error there for
+    // the caller to tell with the state of the file; false when failed or cancelled.
     bool SaveData(CWaitHolder& wait, CDataFile* pFile, Zelt::ICursor* pCursor,
                   const CStringPair& table, LPCWSTR pszDescription,
-                  const std::vector<int>* pColumnMap);
+                  const std::vector<int>* pColumnMap, CSaveStop* pStop = nullptr);
 
     // ---- Table order and relations -----------------------------------------------------------
     // The tables in an order where a referenced table comes before those referring to it

@@ -42,6 +42,9 @@ public:
     void AddValue(Zelt::ICursor* pCursor, int column) override;
     void EndRow() override;
     void EndFile() override;
+    // The row's cells go to the workbook at EndRow; the workbook reaches its file at EndFile.
+    void AbandonRow() override { m_row.clear(); }
+    bool Discard() override { return true; }
 
     // For tests: the next writers use the in-process writer even where the application exists.
     static void ForceStandIn(bool bForce);

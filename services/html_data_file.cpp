@@ -130,6 +130,7 @@ void CHTMLDataFile::EndHeader(const CStringPair&)
 
 void CHTMLDataFile::BeginRow()
 {
+    MarkRow();
     if (m_bMarkEvenLines && (m_nRow % 2) == 1)
         WriteText(L"<TR Align=\"Left\" BGColor=\"#E0E0E0\">");
     else

@@ -26,6 +26,8 @@ public:
     void AddValue(Zelt::ICursor* pCursor, int column) override;
     void EndRow() override;
     void EndRows(const CStringPair& name) override;
+    void AbandonRow() override { DropToRowMark(); }
+    bool Discard() override { return DiscardFile(); }
     void EndTable(const CStringPair& name) override;
     void Flush() override;
     void EndFile() override;

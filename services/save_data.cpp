@@ -162,7 +162,27 @@ bool CRDatabaseHelper::CSaveDataAsyncThread::Run()
 {
     try
     {
-        Copy();
+        try
+        {
+            Copy();
+        }
+        catch (CFileException*)
+        {
+            m_bFileFailed = true;
+            throw;
+        }
+        catch (...)
+        {
+            // A lost connection, a truncated value, a declined conversion: the rows so far stay
+            // whole and the table is closed, so the file can be ended well formed.
+            if (m_bInRows)
+            {
+                if (m_bInRow)
+                    m_pFile->AbandonRow();
+                CloseTableAfterError();
+            }
+            throw;
+        }
     }
     catch (CUserException* e)
     {
@@ -198,9 +218,11 @@ void CRDatabaseHelper::CSaveDataAsyncThread::Copy()
     if (bRows && m_pCursor->IsEOF())
         bRows = false;
     int nRow = 1, nFlush = 0;
+    m_bInRows = true;
     while (bRows && !IsCancelled())
     {
         m_pFile->BeginRow();
+        m_bInRow = true;
         for (int i = 0; i < nCount; ++i)
         {
             int column = Column(i);
@@ -213,6 +235,8 @@ void CRDatabaseHelper::CSaveDataAsyncThread::Copy()
             m_pFile->AddValue(m_pCursor, column);
         }
         m_pFile->EndRow();
+        m_bInRow = false;
+        m_pFile->CountRow();
         if (++nFlush == 1000)
         {
             m_pFile->Flush();
@@ -233,8 +257,14 @@ void CRDatabaseHelper::CSaveDataAsyncThread::Copy()
         ++nRow;
         bool bMoved = bScrollable ? m_pCursor->SetAbsolutePosition(nRow) : m_pCursor->MoveNext();
         if (!bMoved || m_pCursor->IsEOF())
+        {
+            m_bAllRows = true;
             break;
+        }
     }
+    if (!bRows)
+        m_bAllRows = true;
+    m_bInRows = false;
     repaint();
     m_pFile->EndRows(m_table);
     for (int i = 0; i < nCount; ++i)
@@ -243,37 +273,151 @@ void CRDatabaseHelper::CSaveDataAsyncThread::Copy()
     m_pFile->Flush();
 }
 
+void CRDatabaseHelper::CSaveDataAsyncThread::CloseTableAfterError()
+{
+    try
+    {
+        m_pFile->EndRows(m_table);
+        m_pFile->EndTable(m_table);
+        m_pFile->Flush();
+    }
+    catch (CFileException* e)
+    {
+        e->Delete();
+        m_bFileFailed = true;
+    }
+    catch (CException* e)
+    {
+        e->Delete();
+    }
+    catch (...)
+    {}
+}
+
 // ---- Entry points ----------------------------------------------------------------------------
 
 bool CRDatabaseHelper::SaveData(CWaitHolder& wait, CDataFile* pFile, Zelt::ICursor* pCursor,
                                 const CStringPair& table, LPCWSTR pszDescription,
-                                const std::vector<int>* pColumnMap)
+                                const std::vector<int>* pColumnMap, CSaveStop* pStop)
 {
     CWnd* pMain = AfxGetMainWnd();
     if (pMain && pMain->GetSafeHwnd())
         pMain->UpdateWindow();
     bool bResult = false;
-    RunReportingErrors(
-        [&] {
-            wait.SetProcessText(FormatObjectName(table, &GetCatalogDatabase(), true));
-            if (wait.IsCancelled())
-                return;
-            CSaveDataAsyncThread job(pFile, pCursor, pMain, table, pColumnMap, pszDescription,
-                                     wait.GetWaitDlg());
+    bool bFileFailed = false;
+    auto save = [&] {
+        wait.SetProcessText(FormatObjectName(table, &GetCatalogDatabase(), true));
+        if (wait.IsCancelled())
+            return;
+        CSaveDataAsyncThread job(pFile, pCursor, pMain, table, pColumnMap, pszDescription,
+                                 wait.GetWaitDlg());
+        struct CFileState
+        {
+            CSaveDataAsyncThread& job;
+            bool& bFailed;
+            ~CFileState() { bFailed = job.FileFailed(); }
+        } state{job, bFileFailed};
+        bool bDone = CAsyncThread::Execute(&job, wait.GetWaitDlg(), true);
+        if (!bDone && !job.WasRefused() && !job.GetErrorText().IsEmpty())
+        {
+            if (pStop)
+                pStop->strError = job.GetErrorText();
+            else
+                AfxMessageBox(job.GetErrorText(), MB_ICONERROR);
+        }
+        // A Cancel that came after the last row stopped nothing.
+        bResult = bDone && (!job.IsCancelled() || job.WroteAllRows());
+    };
+    if (pStop == nullptr)
+    {
+        RunReportingErrors(
+            [&] {
+                try
+                {
+                    save();
+                }
+                catch (CAsyncThread::CUnknownException&)
+                {
+                    ReportUnknownException();
+                }
+            },
+            nullptr, false);
+        return bResult;
+    }
+    // The caller tells the error together with what became of the file.
+    try
+    {
+        save();
+    }
+    catch (CException* e)
+    {
+        CExceptionHolder held(e);
+        pStop->strError = FormatErrorText(e);
+    }
+    catch (...)
+    {
+        pStop->strError = FormatErrorText(nullptr);
+    }
+    pStop->bFileFailed = bFileFailed;
+    return bResult;
+}
+
+void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
+                       const CSaveStop& stop)
+{
+    if (!file)
+        return;
+    const INT64 nRows = file->GetRowsWritten();
+    // The workbook writer adds its extension to a name that lacks it.
+    CString strFile = strPath;
+    if (const CExcelDataFile* pBook = dynamic_cast<const CExcelDataFile*>(file.get()))
+        strFile = pBook->GetPath();
+    CString strState; // what became of the file
+    if (nRows == 0 && file->Discard())
+    {
+        file.reset();
+        if (!stop.strError.IsEmpty())
+            strState = strFile + L"\nNothing was saved.";
+    }
+    else
+    {
+        bool bClosed = false;
+        if (!stop.bFileFailed)
+        {
+            // Ended as a whole save would be (closing tags, the last COMMIT, the workbook
+            // saved), so the rows in it can be read.
             try
             {
-                bool bDone = CAsyncThread::Execute(&job, wait.GetWaitDlg(), true);
-                if (!bDone && !job.WasRefused() && !job.GetErrorText().IsEmpty())
-                    AfxMessageBox(job.GetErrorText(), MB_ICONERROR);
-                bResult = bDone && !job.IsCancelled();
+                file->EndFile();
+                bClosed = true;
             }
-            catch (CAsyncThread::CUnknownException&)
+            catch (CException* e)
             {
-                ReportUnknownException();
+                e->Delete();
             }
-        },
-        nullptr, false);
-    return bResult;
+            catch (...)
+            {}
+        }
+        file.reset();
+        if (::GetFileAttributesW(strFile) == INVALID_FILE_ATTRIBUTES)
+            strState = strFile + L"\nNothing was saved.";
+        else if (bClosed)
+        {
+            strState = strFile + L"\nThe file is incomplete: it holds only " +
+                       CString(std::to_wstring(nRows).c_str()) +
+                       (nRows == 1 ? L" row." : L" rows.");
+        }
+        else
+            strState = strFile + L"\nThe file is incomplete.";
+    }
+    if (stop.strError.IsEmpty())
+    {
+        if (!strState.IsEmpty())
+            AfxMessageBox(strState, MB_ICONEXCLAMATION);
+        return;
+    }
+    AfxMessageBox(strState.IsEmpty() ? stop.strError : stop.strError + L"\n\n" + strState,
+                  MB_ICONERROR);
 }
 
 bool CRDatabaseHelper::SaveDataToFile(Zelt::ICursor* pCursor, const CStringPair& table,
@@ -290,17 +434,20 @@ bool CRDatabaseHelper::SaveDataToFile(Zelt::ICursor* pCursor, const CStringPair&
         std::unique_ptr<CDataFile> file = CreateDataFile(nFormat, strPath, &GetDatabase(), pParent);
         if (!file)
             return;
-        CWaitHolder wait(pParent, CWaitDlg::flagCancel);
-        wait.SetSavingText(strPath);
-        file->BeginFile();
-        // The INSERT script holds every column in cursor order.
-        if (!SaveData(wait, file.get(), pCursor, table, pszDescription,
-                      nFormat == SAVEAS_SQL ? nullptr : pColumnMap))
+        CSaveStop stop;
+        bool bSaved = false;
         {
-            // A cancelled save still closes the file well formed; a failed one stops here.
-            if (wait.GetWaitDlg() == nullptr || !wait.GetWaitDlg()->IsCancelled())
-                return;
-            file->EndFile();
+            CWaitHolder wait(pParent, CWaitDlg::flagCancel);
+            wait.SetSavingText(strPath);
+            file->BeginFile();
+            // The INSERT script holds every column in cursor order.
+            bSaved = SaveData(wait, file.get(), pCursor, table, pszDescription,
+                              nFormat == SAVEAS_SQL ? nullptr : pColumnMap, &stop);
+        }
+        if (!bSaved)
+        {
+            // The wait dialog is gone before the message comes.
+            FinishStoppedSave(file, strPath, stop);
             return;
         }
         file->EndFile();

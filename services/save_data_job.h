@@ -22,12 +22,19 @@ public:
 
     // The writer refused to go on (the user declined a lossy conversion): no error to show.
     bool WasRefused() const { return m_bRefused; }
+    // The file itself failed (a write error): nothing more can go into it.
+    bool FileFailed() const { return m_bFileFailed; }
+    // Every row of the cursor went into the file.
+    bool WroteAllRows() const { return m_bAllRows; }
     // The message line text for a row: shown for rows 1-9, every tenth below 100, every
     // hundredth after; empty when this row shows nothing.
     static CString ProgressText(int nRow, const Zelt::ICursor::CStatus& status, int nCount);
 
 protected:
     void Copy();
+    // The closing steps of the table after the rows stopped on an error; a second failure there
+    // is dropped, the first one is the one to report.
+    void CloseTableAfterError();
     int Column(int i) const { return m_pColumnMap ? (*m_pColumnMap)[i] : i; }
 
     CDataFile* m_pFile;
@@ -38,4 +45,8 @@ protected:
     CString m_strDescription;
     CWaitDlg* m_pWait;
     bool m_bRefused = false;
+    bool m_bFileFailed = false;
+    bool m_bAllRows = false;
+    bool m_bInRows = false; // between the header and the closing steps
+    bool m_bInRow = false;  // between BeginRow and EndRow
 };

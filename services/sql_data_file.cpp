@@ -41,15 +41,20 @@ void CSQLDataFile::WriteText(const CString& text)
     }
     if (text.IsEmpty())
         return;
+    // Without WC_NO_BEST_FIT_CHARS the system quietly writes a look-alike for a character the
+    // code page lacks ("Gdańsk" becomes "Gdansk") and reports nothing: every such character
+    // must become the default character, which is reported.
+    const DWORD nFlags = WC_NO_BEST_FIT_CHARS;
     BOOL bUsedDefault = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
+    int n =
+        WideCharToMultiByte(CP_ACP, nFlags, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
     std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, text.GetLength(), bytes.data(), n, nullptr,
+    WideCharToMultiByte(CP_ACP, nFlags, text, text.GetLength(), bytes.data(), n, nullptr,
                         m_bLossAccepted ? nullptr : &bUsedDefault);
     if (bUsedDefault)
     {
-        // Characters outside the code page would come out as '?': the script would insert
-        // other values than the table holds.
+        // Characters outside the code page come out as '?': the script would insert other
+        // values than the table holds.
         if (m_askLossy && !m_askLossy())
             AfxThrowUserException();
         m_bLossAccepted = true;

@@ -69,6 +69,7 @@ public:
     void EndTable(const CStringPair& name) override;
     void Flush() override;
     void EndFile() override;
+    bool Discard() override { return DiscardFile(); }
 
 private:
     void WriteText(const CString& text);

@@ -160,8 +160,10 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
         return false;
     }
 
-    bool bResult = false;
-    RunReportingErrors([&] {
+    // Every stop after the file was begun ends in FinishStoppedSave, which tells the error and
+    // what the file holds in one message once the wait dialog is gone.
+    CSaveStop stop;
+    auto saveAll = [&]() -> bool {
         CWaitHolder wait(pParent, CWaitDlg::flagCancel);
         wait.SetSavingText(strPath);
         for (INT_PTR i = 0; i < ordered.GetSize(); ++i)
@@ -169,10 +171,10 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
             const CIndexedDBObject& object = ordered[i];
             CString strSQL;
             if (!BuildSelectStatement(&wait, object, strSQL))
-                return;
+                return false;
             wait.SetProcessText(FormatObjectName(object, &GetCatalogDatabase(), true));
             if (wait.IsCancelled())
-                return;
+                return false;
             CRRecordset rs(&GetDatabase());
             const UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT;
             if (GetCancelExecOption())
@@ -181,21 +183,44 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
                 bool bOpen = OpenRecordset(&rs, strSQL, RS_FORWARD_ONLY, nOptions,
                                            wait.GetWaitDlg(), &bCancelled);
                 if (bCancelled)
-                    return;
+                    return false;
                 if (!bOpen)
                 {
-                    AfxMessageBox(L"Can't open recordset", MB_ICONERROR);
-                    return;
+                    stop.strError = L"Can't open recordset";
+                    return false;
                 }
             }
             else if (!rs.Open(strSQL, RS_FORWARD_ONLY, nOptions))
             {
-                AfxMessageBox(L"SELECT failed!", MB_ICONERROR);
-                return;
+                stop.strError = L"SELECT failed!";
+                return false;
             }
-            if (!SaveData(wait, file.get(), &rs, object, nullptr, nullptr))
-                return;
+            if (!SaveData(wait, file.get(), &rs, object, nullptr, nullptr, &stop))
+                return false;
         }
+        return true;
+    };
+    bool bSaved = false;
+    try
+    {
+        bSaved = saveAll();
+    }
+    catch (CException* e)
+    {
+        CExceptionHolder held(e);
+        stop.strError = FormatErrorText(e);
+    }
+    catch (...)
+    {
+        stop.strError = FormatErrorText(nullptr);
+    }
+    if (!bSaved)
+    {
+        FinishStoppedSave(file, strPath, stop);
+        return false;
+    }
+    bool bResult = false;
+    RunReportingErrors([&] {
         file->EndFile();
         bResult = true;
     });

@@ -1,6 +1,7 @@
 // End to end: the server drops the program's session in the middle of its work (a statement
 // running, a grid half read). The program reports the error, keeps answering, reconnects, and
-// exits normally afterwards.
+// exits normally afterwards. A read behind the "Reading data..." wait dialog closes the dialog
+// before its error is shown.
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/dbaccess/test_databases.h"
 #include "tests/support/program_driver.h"
@@ -148,24 +149,67 @@ TEST_F(ServerGoneE2E, PostgreSQLSessionTerminatedDuringAStatementAndDuringAGridR
     ReconnectQueryAndClose(sessions);
 }
 
+// MariaDB has no application name: the program's session is the one running the tagged
+// statement, then the one whose id this test remembers.
+long MariaDBSessionRunning(const std::function<long(const CString&)>& number,
+                           const std::wstring& statement)
+{
+    long id = 0;
+    ql::WaitFor([&] {
+        id = number(L"SELECT id FROM information_schema.processlist WHERE info = '" +
+                    CString(statement.c_str()) + L"'");
+        return id > 0;
+    });
+    return id;
+}
+
 TEST_F(ServerGoneE2E, MariaDBConnectionKilledDuringAStatement)
 {
     StartOn(QlTestDb::MariaDBConnect(), std::wstring(QlTestDb::MariaDBConnect().GetString()));
-    // MariaDB has no application name: the program's session is the one running the tagged
-    // statement, then the one whose id this test remembers.
     Query(L"SELECT SLEEP(60) AS " + m_tag);
-    long id = 0;
-    ASSERT_TRUE(ql::WaitFor([&] {
-        id = Number(CString(L"SELECT id FROM information_schema.processlist WHERE info LIKE "
-                            L"'SELECT SLEEP(60) AS ") +
-                    m_tag.c_str() + L"'");
-        return id > 0;
-    }));
+    const long id = MariaDBSessionRunning([&](const CString& sql) { return Number(sql); },
+                                          L"SELECT SLEEP(60) AS " + m_tag);
+    ASSERT_GT(id, 0);
     CString kill;
     kill.Format(L"KILL CONNECTION %ld", id);
     m_db.ExecuteSQL(kill);
     std::wstring error = program.TakeMessageBox(30000);
     EXPECT_NE(error, L"") << "the lost statement is reported";
+    EXPECT_TRUE(Answers());
+
+    ReconnectQueryAndClose(nullptr);
+}
+
+TEST_F(ServerGoneE2E, MariaDBConnectionKilledDuringAGridReadClosesTheWaitAndShowsTheError)
+{
+    StartOn(QlTestDb::MariaDBConnect(), std::wstring(QlTestDb::MariaDBConnect().GetString()));
+    m_table = CString(L"ql_gone_") + m_tag.c_str();
+    m_db.ExecuteSQL(L"CREATE TABLE " + m_table +
+                    L" AS SELECT seq AS id, CONCAT('row ', seq) AS name FROM seq_1_to_300000");
+    // The session, known by a statement that runs for a moment; the grid's query runs on it.
+    const std::wstring sleep = L"SELECT SLEEP(2) AS " + m_tag;
+    Query(sleep);
+    const long id = MariaDBSessionRunning([&](const CString& sql) { return Number(sql); }, sleep);
+    ASSERT_GT(id, 0);
+    ASSERT_TRUE(program.WaitForActiveChild(L"SELECT SLEEP")) << Narrow(program.Describe());
+    Query(L"SELECT * FROM " + std::wstring(m_table.GetString()));
+    ASSERT_TRUE(program.WaitForActiveChild(L"SELECT * FROM")) << Narrow(program.Describe());
+    HWND child = program.ActiveChild();
+    HWND grid = GetDlgItem(child, 0xE900);
+    ASSERT_NE(grid, nullptr);
+
+    CString kill;
+    kill.Format(L"KILL CONNECTION %ld", id);
+    m_db.ExecuteSQL(kill);
+    // Ctrl+End reads every row that is left behind the wait dialog.
+    SetFocus(grid);
+    ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
+    HWND box = program.WaitForMessageBox(60000);
+    ASSERT_NE(box, nullptr) << program.Describe();
+    EXPECT_EQ(nullptr, program.FindDialog(L"Please wait...")) << program.Describe();
+    EXPECT_NE(L"", ql::CProgram::MessageBoxText(box));
+    ql::CProgram::Click(box, IDOK);
+    EXPECT_TRUE(ql::WaitFor([&] { return program.FindDialog(L"Please wait...") == nullptr; }));
     EXPECT_TRUE(Answers());
 
     ReconnectQueryAndClose(nullptr);

@@ -198,7 +198,7 @@ TEST_F(SaveToFile, CancelLeavesAWellFormedPartialFile)
         c.rows.push_back({GridTest::Text(L"row")});
     TempOutput out(L".htm");
     bool bSaved = true;
-    CString question;
+    CString question, incomplete;
     // While the job runs, the wait dialog's pump dispatches no timer of this thread: a second
     // thread plays the user there, through posted messages.
     const DWORD uiThread = ::GetCurrentThreadId();
@@ -252,6 +252,24 @@ TEST_F(SaveToFile, CancelLeavesAWellFormedPartialFile)
             question = text;
             ::PostMessageW(box, WM_COMMAND, IDYES, 0);
         }
+        // Then the word on the file the save leaves.
+        HWND said = nullptr;
+        while (!stop && !said)
+        {
+            said = find([](HWND h) {
+                wchar_t text[512] = {};
+                return ::GetDlgItemTextW(h, 0xFFFF, text, 512) > 0 &&
+                       wcsstr(text, L"incomplete") != nullptr;
+            });
+            ::Sleep(20);
+        }
+        if (said)
+        {
+            wchar_t text[512] = {};
+            ::GetDlgItemTextW(said, 0xFFFF, text, 512);
+            incomplete = text;
+            ::PostMessageW(said, WM_COMMAND, IDOK, 0);
+        }
     });
     {
         CTimerScript script({SaveAs(out.Path(), 0)});
@@ -270,6 +288,10 @@ TEST_F(SaveToFile, CancelLeavesAWellFormedPartialFile)
         ++rows;
     EXPECT_GT(rows, 0u);
     EXPECT_LT(rows, 3000u);
+    // Said once the file is closed, with the rows it holds.
+    CString said;
+    said.Format(L"\nThe file is incomplete: it holds only %d rows.", (int)rows);
+    EXPECT_EQ(CString(out.Path()) + said, incomplete);
     // The table and the document are closed after the last finished row.
     EXPECT_NE(std::string::npos,
               bytes.find("<TD>row\r\n</TBODY>\r\n</TABLE>\r\n<BR>\r\n</BODY></HTML>\r\n"));

@@ -355,3 +355,49 @@ TEST(SqlWriter, OracleGuidsAsTextOrBinaryFromTheFakeDriver)
         EXPECT_NE(std::string::npos, bytes.find("INSERT INTO t (ID) VALUES(NULL);\n")) << bytes;
     }
 }
+
+// A save that stops: before anything reached the disk the old file stays (or no file is made);
+// a row begun when the save stopped leaves no trace; a writer released without a discard
+// replaces the old file as a finished save does.
+TEST(StoppedWriters, DiscardKeepsTheOldFileAndAnAbandonedRowIsDropped)
+{
+    GridTest::TestCursor c;
+    AddTextColumns(c, {L"v"});
+    c.rows.push_back({Text(L"a")});
+    TempOutput out(L".htm");
+    WriteBytes(out.Path(), "old");
+    {
+        CHTMLDataFile file(out.Path(), false, false);
+        file.BeginFile();
+        WriteTable(file, c, CStringPair(L"", L"t"));
+        EXPECT_TRUE(file.Discard());
+    }
+    EXPECT_EQ("old", ReadBytes(out.Path()));
+    {
+        CSQLDataFile file(out.Path(), CSQLScriptOptions(), nullptr);
+        file.BeginFile();
+        WriteTable(file, c, CStringPair(L"", L"t"));
+        file.EndFile();
+    }
+    EXPECT_EQ("INSERT INTO t (v) VALUES('a');\n\n", ReadBytes(out.Path()));
+
+    TempOutput fresh(L".csv");
+    {
+        CCSVDataFile file(fresh.Path(), L",");
+        WriteTable(file, c, CStringPair(L"", L"t"));
+        EXPECT_TRUE(file.Discard());
+    }
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(fresh.Path()));
+
+    // A row cut by the stop goes; the one before it and the closing steps stay.
+    {
+        CCSVDataFile file(fresh.Path(), L",");
+        WriteTable(file, c, CStringPair(L"", L"t"));
+        file.BeginRow();
+        file.AddValue(CString(L"cut"), 0);
+        file.AbandonRow();
+        file.Flush();
+        EXPECT_FALSE(file.Discard()); // bytes are on disk
+    }
+    EXPECT_EQ(std::string("\xFF\xFE\"\0v\0\"\0\n\0a\0\n\0", 16), ReadBytes(fresh.Path()));
+}
