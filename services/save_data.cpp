@@ -277,9 +277,9 @@ void CRDatabaseHelper::CSaveDataAsyncThread::CloseTableAfterError()
 {
     try
     {
+        // Not flushed: a file that holds no row yet may still be left as it was.
         m_pFile->EndRows(m_table);
         m_pFile->EndTable(m_table);
-        m_pFile->Flush();
     }
     catch (CFileException* e)
     {

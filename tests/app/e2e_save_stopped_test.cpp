@@ -72,7 +72,7 @@ TEST_F(SaveStoppedE2E, PostgreSQLSessionLostDuringAnHtmlSaveEndsTheFileAndTellsI
     QlConnTest::ExecOrFail(db, L"CREATE TABLE " + schema +
                                    L".big AS SELECT g AS id, 'row ' || g AS name "
                                    L"FROM generate_series(1, 1000000) g");
-    const std::wstring tag = L"qlstop_" + std::wstring(QlTestDb::UniqueTag().GetString());
+    const std::wstring tag = L"qlstop_" + QlTestDb::UniqueTag();
     ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect().GetString()) +
                                        L"ConnSettings={SET application_name TO '" + tag + L"'};"))
         << program.Describe();
@@ -125,7 +125,17 @@ TEST_F(SaveStoppedE2E, AnsiScriptAsksBeforeLosingCharactersAndCancelKeepsTheOldF
     auto saveAnsi = [&](const std::wstring& path) -> std::wstring {
         if (!SaveGridAs(path, L"SQL script"))
             return L"<no save dialog>";
-        HWND options = program.WaitForDialog(L"Save As SQL Script");
+        // Yes to the file dialog's question whether to replace a file that is there.
+        HWND options = nullptr, answered = nullptr;
+        ql::WaitFor([&] {
+            HWND box = program.FindMessageBox();
+            if (box != nullptr && box != answered)
+            {
+                answered = box;
+                PostMessageW(box, WM_COMMAND, IDYES, 0);
+            }
+            return (options = program.FindDialog(L"Save As SQL Script")) != nullptr;
+        });
         if (!options)
             return L"<no options>";
         ql::CProgram::ChooseInsertScriptOptions(options, 4, 0, false);
