@@ -102,6 +102,7 @@ protected:
             return std::wstring();
         std::wstring text = ql::CProgram::MessageBoxText(box);
         ql::CProgram::Click(box, IDOK);
+        ql::WaitFor([&] { return !IsWindow(box); });
         return text.find(L"incomplete") != std::wstring::npos ? text : std::wstring();
     }
 
@@ -134,7 +135,9 @@ TEST_F(SaveCancelE2E, CancelLeavesAWellFormedPartialHtmlFile)
                       std::to_wstring(cells.rows.size() - 1) + L" rows.",
                   text);
     }
-    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    HWND box = program.FindMessageBox();
+    EXPECT_EQ(nullptr, box) << std::string(
+        CStringA(box ? ql::CProgram::MessageBoxText(box).c_str() : L""));
     EXPECT_TRUE(program.Close());
 }
 
