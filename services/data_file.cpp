@@ -90,6 +90,35 @@ void CBufferedDataFile::PutLarge(const void* pData, size_t nBytes)
     m_nUsed = nBytes;
 }
 
+void CBufferedDataFile::AcceptLoss()
+{
+    if (m_bLossAccepted)
+        return;
+    if (m_askLossy && !m_askLossy())
+        AfxThrowUserException();
+    m_bLossAccepted = true;
+}
+
+bool HasLoneSurrogate(const wchar_t* pszText, size_t nChars)
+{
+    for (size_t i = 0; i < nChars; ++i)
+    {
+        const wchar_t ch = pszText[i];
+        if (ch >= 0xD800 && ch <= 0xDBFF)
+        {
+            if (i + 1 < nChars && pszText[i + 1] >= 0xDC00 && pszText[i + 1] <= 0xDFFF)
+            {
+                ++i;
+                continue;
+            }
+            return true;
+        }
+        if (ch >= 0xDC00 && ch <= 0xDFFF)
+            return true;
+    }
+    return false;
+}
+
 std::string ToUtf8(const wchar_t* pszText, size_t nChars)
 {
     std::string out;
@@ -119,6 +148,8 @@ void CBufferedDataFile::PutUtf8(const wchar_t* pszText, size_t nChars)
         m_nUsed += nChars;
         return;
     }
+    if (!m_bLossAccepted && HasLoneSurrogate(pszText, nChars))
+        AcceptLoss();
     std::string s = ToUtf8(pszText, nChars);
     Put(s.data(), s.size());
 }

@@ -14,6 +14,7 @@
 #include "dbaccess/sql_names.h"
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -138,6 +139,14 @@ public:
     // Nothing written yet: closes the file, deletes it when the save made it, and forgets the
     // buffer. False (and nothing done) once bytes have gone to the file.
     bool DiscardFile();
+    // Asked once when a text holds what the file's encoding cannot carry (a character outside
+    // the ANSI code page, a lone surrogate in UTF-8); false stops the save.
+    void SetLossyConversionQuestion(std::function<bool()> ask) { m_askLossy = std::move(ask); }
+
+protected:
+    // The question above, once per file; throws CUserException when it is declined.
+    void AcceptLoss();
+    bool IsLossAccepted() const { return m_bLossAccepted; }
     // Writes what is collected; the system writes it to the disk in its own time (forcing it
     // there after every thousand rows would make a long save several times slower).
     void FlushData() { WriteBuffer(); }
@@ -155,7 +164,13 @@ private:
     bool m_bExisted = false; // the file was there before the save
     bool m_bTruncatePending = false;
     bool m_bDiscarded = false;
+    bool m_bLossAccepted = false;
+    std::function<bool()> m_askLossy;
 };
+
+// True when the text holds a surrogate without its partner, which UTF-8 cannot carry (the
+// conversion writes U+FFFD in its place).
+bool HasLoneSurrogate(const wchar_t* pszText, size_t nChars);
 
 // Converts wide text to UTF-8.
 std::string ToUtf8(const wchar_t* pszText, size_t nChars);

@@ -71,6 +71,8 @@ void CHTMLDataFile::PutEscaped(const wchar_t* pszText, int nLength)
             int end = i + 1;
             while (end < nLength && pszText[end] >= 0x80)
                 ++end;
+            if (!IsLossAccepted() && HasLoneSurrogate(pszText + i, static_cast<size_t>(end - i)))
+                AcceptLoss();
             o += WideCharToMultiByte(CP_UTF8, 0, pszText + i, end - i, o,
                                      static_cast<int>(most - static_cast<size_t>(o - out)), nullptr,
                                      nullptr);

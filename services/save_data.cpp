@@ -47,6 +47,18 @@ HWND MainWindowHandle()
     return pMain ? pMain->GetSafeHwnd() : nullptr;
 }
 
+// Asked from the save's worker when a value cannot be written as it is.
+void AskBeforeLosingText(CBufferedDataFile& file)
+{
+    HWND hOwner = MainWindowHandle();
+    file.SetLossyConversionQuestion([hOwner] {
+        CString text =
+            LoadText(165, L"Text was changed during conversion.\nDo you want to save it?");
+        return ::MessageBoxW(hOwner, text, AfxGetAppName(), MB_OKCANCEL | MB_ICONEXCLAMATION) ==
+               IDOK;
+    });
+}
+
 } // namespace
 
 int AllowedSaveFormats(int nObjectKind, INT_PTR nObjects)
@@ -110,13 +122,7 @@ std::unique_ptr<CDataFile> CreateDataFile(int nFormat, LPCWSTR pszPath, CRDataba
         if (dlg.DoModal() != IDOK)
             return nullptr;
         auto file = std::make_unique<CSQLDataFile>(pszPath, dlg.GetOptions(), pDatabase);
-        HWND hOwner = MainWindowHandle();
-        file->SetLossyConversionQuestion([hOwner] {
-            CString text = LoadText(165, L"Text was changed during conversion.\nDo you want to "
-                                         L"save it?");
-            return ::MessageBoxW(hOwner, text, AfxGetAppName(), MB_OKCANCEL | MB_ICONEXCLAMATION) ==
-                   IDOK;
-        });
+        AskBeforeLosingText(*file);
         return file;
     }
     case SAVEAS_CSV: {
@@ -126,9 +132,12 @@ std::unique_ptr<CDataFile> CreateDataFile(int nFormat, LPCWSTR pszPath, CRDataba
             return nullptr;
         return std::make_unique<CCSVDataFile>(pszPath, dlg.m_strSeparator);
     }
-    case SAVEAS_HTML:
-        return std::make_unique<CHTMLDataFile>(pszPath, *settings.pMarkEvenLines != 0,
-                                               *settings.pShowNull != 0);
+    case SAVEAS_HTML: {
+        auto file = std::make_unique<CHTMLDataFile>(pszPath, *settings.pMarkEvenLines != 0,
+                                                    *settings.pShowNull != 0);
+        AskBeforeLosingText(*file);
+        return file;
+    }
     case SAVEAS_EXCEL: return std::make_unique<CExcelDataFile>(pszPath);
     }
     return nullptr;

@@ -50,14 +50,12 @@ void CSQLDataFile::WriteText(const CString& text)
         WideCharToMultiByte(CP_ACP, nFlags, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
     std::string bytes(n, '\0');
     WideCharToMultiByte(CP_ACP, nFlags, text, text.GetLength(), bytes.data(), n, nullptr,
-                        m_bLossAccepted ? nullptr : &bUsedDefault);
+                        IsLossAccepted() ? nullptr : &bUsedDefault);
     if (bUsedDefault)
     {
         // Characters outside the code page come out as '?': the script would insert other
         // values than the table holds.
-        if (m_askLossy && !m_askLossy())
-            AfxThrowUserException();
-        m_bLossAccepted = true;
+        AcceptLoss();
     }
     Put(bytes.data(), bytes.size());
 }

@@ -51,9 +51,6 @@ public:
     // that are not recordsets (a grid's rows kept in memory). May be null.
     CSQLDataFile(LPCWSTR pszPath, const CSQLScriptOptions& options, CRDatabase* pDatabase);
 
-    // Asked once when ANSI text loses characters the code page lacks; false stops the save.
-    void SetLossyConversionQuestion(std::function<bool()> ask) { m_askLossy = std::move(ask); }
-
     // The literal of the cursor's current value in column + 1 for the target.
     CString FormatLiteral(Zelt::ICursor* pCursor, int column);
 
@@ -82,6 +79,4 @@ private:
     UINT m_nRow = 0;     // runs on across the tables of one file
     bool m_bFirstColumn = true;
     bool m_bFirstValue = true;
-    bool m_bLossAccepted = false;
-    std::function<bool()> m_askLossy;
 };

@@ -411,3 +411,63 @@ TEST(StoppedWriters, DiscardKeepsTheOldFileAndAnAbandonedRowIsDropped)
     }
     EXPECT_EQ(std::string("\xFF\xFE\"\0v\0\"\0\n\0a\0\n\0", 14), ReadBytes(fresh.Path()));
 }
+
+// UTF-8 cannot carry a surrogate without its partner: the HTML writer and the UTF-8 script ask
+// once before writing U+FFFD for it, and stop when told no; a surrogate pair needs no question.
+TEST(Utf8Writers, AskBeforeReplacingALoneSurrogate)
+{
+    GridTest::TestCursor c;
+    AddTextColumns(c, {L"v"});
+    c.rows.push_back({Text(L"\xD83D\xDE00")});
+    c.rows.push_back({Text(L"a\xD800z")});
+    c.rows.push_back({Text(L"\xDC00")});
+    CSQLScriptOptions options;
+    options.nTarget = SQLTARGET_POSTGRESQL;
+    options.nEncoding = SQLENC_UTF8;
+    for (bool html : {true, false})
+    {
+        TempOutput out(html ? L".htm" : L".sql");
+        int asked = 0;
+        {
+            std::unique_ptr<CBufferedDataFile> keep;
+            CDataFile* file = nullptr;
+            if (html)
+            {
+                auto* p = new CHTMLDataFile(out.Path(), false, false);
+                keep.reset(p);
+                file = p;
+            }
+            else
+            {
+                auto* p = new CSQLDataFile(out.Path(), options, nullptr);
+                keep.reset(p);
+                file = p;
+            }
+            keep->SetLossyConversionQuestion([&] {
+                ++asked;
+                return true;
+            });
+            WriteTable(*file, c, CStringPair(L"", L"t"));
+        }
+        EXPECT_EQ(1, asked) << html;
+        const std::string bytes = ReadBytes(out.Path());
+        EXPECT_NE(std::string::npos, bytes.find("\xF0\x9F\x98\x80")) << html;
+        EXPECT_NE(std::string::npos, bytes.find("a\xEF\xBF\xBDz")) << html;
+    }
+    TempOutput out(L".htm");
+    bool stopped = false;
+    {
+        CHTMLDataFile file(out.Path(), false, false);
+        file.SetLossyConversionQuestion([] { return false; });
+        try
+        {
+            WriteTable(file, c, CStringPair(L"", L"t"));
+        }
+        catch (CUserException* e)
+        {
+            e->Delete();
+            stopped = true;
+        }
+    }
+    EXPECT_TRUE(stopped);
+}
