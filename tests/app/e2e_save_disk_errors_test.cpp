@@ -1,5 +1,6 @@
 // End to end: a save from a table grid of the real program to a full disk or into a folder
-// nobody may write shows an error that says why, and leaves no workbook behind.
+// nobody may write shows an error that says why and what it left: a cut text file is said to be
+// incomplete, no workbook is left behind.
 //
 // The file systems are mounted around the test program (tests/app/CMakeLists.txt); without
 // root they are ordinary folders and the tests skip.
@@ -90,6 +91,8 @@ TEST_F(SaveDiskErrorsE2E, FullDiskStopsWithAClearErrorAndNoWorkbook)
 
     std::wstring text = SaveExpectingError(folder + name + L".csv", L"Comma");
     EXPECT_NE(std::wstring::npos, text.find(L"disk")) << U8(text);
+    // What the disk took stays, and the message says the file is incomplete.
+    EXPECT_NE(std::wstring::npos, text.find(name + L".csv\nThe file is incomplete.")) << U8(text);
     DeleteFileW((folder + name + L".csv").c_str());
 
     // The workbook is built beside the target and moved there only when complete.
