@@ -38,6 +38,16 @@ long XlSheets::GetCount()
     return v.lVal;
 }
 
+void XlRange::SetValues(VARIANT& values)
+{
+    // Passed by reference: an argument by value would be a deep copy of the whole array, every
+    // string of it, before the call. Servers take a variant by reference as its value.
+    VARIANT ref;
+    ref.vt = VT_BYREF | VT_VARIANT;
+    ref.pvarVal = &values;
+    SetProperty(6, COleVariant(ref));
+}
+
 XlWorksheet XlSheets::GetItem(const COleVariant& index)
 {
     return Wrap<XlWorksheet>(Invoke(170, DISPATCH_PROPERTYGET, {index}));

@@ -23,6 +23,8 @@ public:
     XlInterior GetInterior();
     void SetNumberFormat(const COleVariant& format) { SetProperty(193, format); }
     void SetValue(const COleVariant& value) { SetProperty(6, value); }
+    // An array of values (rows by columns) for the cells from the range's top left one.
+    void SetValues(VARIANT& values);
 };
 
 class XlWorksheet : public COleDispatchDriver

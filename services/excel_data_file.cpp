@@ -4,13 +4,20 @@
 #include "services/excel_cells.h"
 #include "services/xlsx_standin.h"
 
+#include <algorithm>
+#include <memory>
+
 namespace {
 
 bool g_bForceStandIn = false;
 
-// Queued batches of rows before a step waits for the automation thread: enough to keep it busy, little
-// enough that memory stays flat on a long save.
-const size_t kMaxQueued = 16;
+// Queued blocks of rows before a step waits for the automation thread: enough to keep it busy,
+// little enough that memory stays flat on a long save.
+const size_t kMaxQueued = 4;
+// A block ends after this many rows, or sooner once its texts reach kBlockChars characters
+// (long texts would otherwise make a block large).
+const int kBlockRows = 1000;
+const size_t kBlockChars = 1 << 20;
 
 bool IsTextCType(int nCType)
 {
@@ -51,6 +58,42 @@ CExcelDataFile::CExcelDataFile(LPCWSTR pszPath) : m_strPath(pszPath ? pszPath : 
         m_strPath += L".xlsx";
     m_thread = std::thread([this] { ThreadMain(); });
 }
+
+void CExcelDataFile::CRowBlock::Clear()
+{
+    for (CCellWrite& cell : cells)
+        VariantClear(&cell.value);
+    cells.clear();
+    nChars = 0;
+}
+
+// A block of rows as an array of values for Range.Value, rows by columns from the block's top
+// left cell, and which of its cells are formatted as text first.
+struct CExcelDataFile::CSheetBlock
+{
+    CSheetBlock(const CSheetBlock&) = delete;
+    CSheetBlock& operator=(const CSheetBlock&) = delete;
+    CSheetBlock(int row, int column, int rows, int columns)
+        : nRow(row), nColumn(column), nRows(rows), nColumns(columns),
+          text(static_cast<size_t>(rows) * columns)
+    {
+        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(rows), 1},
+                                    {static_cast<ULONG>(columns), 1}};
+        values.vt = VT_ARRAY | VT_VARIANT;
+        values.parray = SafeArrayCreate(VT_VARIANT, 2, bounds);
+        if (!values.parray)
+            AfxThrowMemoryException();
+    }
+    // Safe arrays keep the first index (the row) running fastest.
+    size_t Index(int row, int column) const
+    {
+        return static_cast<size_t>(row - nRow) + static_cast<size_t>(column - nColumn) * nRows;
+    }
+
+    int nRow, nColumn, nRows, nColumns;
+    COleVariant values;
+    std::vector<bool> text;
+};
 
 CExcelDataFile::~CExcelDataFile()
 {
@@ -124,7 +167,7 @@ void CExcelDataFile::RaiseFailure()
 
 void CExcelDataFile::Post(std::function<void()> work)
 {
-    FlushBatch(); // what came before goes first
+    FlushBlock(); // what came before goes first
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_bFailed; });
     if (m_bFailed)
@@ -162,7 +205,7 @@ void CExcelDataFile::BeginFile()
 
 void CExcelDataFile::BeginTable(const CStringPair& name, LPCWSTR pszDescription)
 {
-    FlushRow();
+    FlushBlock();
     CString strName = MakeObjectName(name, true);
     // Sheet names longer than 31 characters or holding : \ / ? * [ ] are refused by the
     // application, and so would be a second sheet of the same name.
@@ -212,13 +255,35 @@ void CExcelDataFile::BeginRow()
         AfxThrowOleDispatchException(0, text);
     }
     ++m_nRow;
-    m_row.clear();
 }
+
+void CExcelDataFile::AddCell(int column, VARIANT value, bool bText)
+{
+    if (m_block.cells.empty())
+        m_block.nFirstRow = m_nRow;
+    if (value.vt == VT_BSTR)
+        m_block.nChars += SysStringLen(value.bstrVal);
+    m_block.cells.push_back({m_nRow, column, value, bText});
+}
+
+namespace {
+
+VARIANT TextVariant(const CString& text)
+{
+    VARIANT v;
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocStringLen(text.GetString(), static_cast<UINT>(text.GetLength()));
+    if (!v.bstrVal)
+        AfxThrowMemoryException();
+    return v;
+}
+
+} // namespace
 
 void CExcelDataFile::AddValue(const CString& text, int column)
 {
     CheckCell(column);
-    m_row.push_back({column, COleVariant(text), false});
+    AddCell(column, TextVariant(text), false);
 }
 
 void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
@@ -231,46 +296,58 @@ void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
     {
         long value = 0;
         if (pCursor->GetFieldLong(col, value))
-            m_row.push_back({column, COleVariant(value), false});
+        {
+            VARIANT v;
+            v.vt = VT_I4;
+            v.lVal = value;
+            AddCell(column, v, false);
+        }
         return;
     }
-    CString text;
-    if (!pCursor->GetFieldText(col, text))
+    if (!pCursor->GetFieldText(col, m_strField))
         return;
     // A number a double cannot hold (a 19-digit key, numeric(38,10)) would be rounded in a
     // General cell: it goes in as text.
     double number = 0;
-    bool bText = IsTextCType(nCType) || !NumberTextFitsDouble(text, number);
-    m_row.push_back({column, COleVariant(text), bText});
+    bool bText = IsTextCType(nCType) || !NumberTextFitsDouble(m_strField, number);
+    AddCell(column, TextVariant(m_strField), bText);
 }
 
 void CExcelDataFile::EndRow()
 {
-    FlushRow();
+    if (m_nRow - m_block.nFirstRow + 1 >= kBlockRows || m_block.nChars >= kBlockChars)
+        FlushBlock();
 }
 
-void CExcelDataFile::FlushRow()
+void CExcelDataFile::FlushBlock()
 {
-    if (m_row.empty())
+    if (m_block.cells.empty())
         return;
-    m_batch.emplace_back(m_nRow, std::move(m_row));
-    m_row.clear();
-    if (m_batch.size() >= 100)
-        FlushBatch();
-}
-
-void CExcelDataFile::FlushBatch()
-{
-    if (m_batch.empty())
-        return;
-    auto rows =
-        std::make_shared<std::vector<std::pair<int, std::vector<CCellWrite>>>>(std::move(m_batch));
-    m_batch.clear();
-    Post([this, rows] {
-        for (const auto& [row, cells] : *rows)
-            for (const CCellWrite& cell : cells)
-                WriteCell(cell.nColumn, row, cell.value, cell.bText, false);
-    });
+    int firstColumn = m_block.cells.front().nColumn, lastColumn = firstColumn;
+    int lastRow = m_block.nFirstRow;
+    for (const CCellWrite& cell : m_block.cells)
+    {
+        firstColumn = std::min(firstColumn, cell.nColumn);
+        lastColumn = std::max(lastColumn, cell.nColumn);
+        lastRow = std::max(lastRow, cell.nRow);
+    }
+    auto block = std::make_shared<CSheetBlock>(m_block.nFirstRow, firstColumn,
+                                               lastRow - m_block.nFirstRow + 1,
+                                               lastColumn - firstColumn + 1);
+    VARIANT* data = nullptr;
+    SafeArrayAccessData(block->values.parray, reinterpret_cast<void**>(&data));
+    for (CCellWrite& cell : m_block.cells)
+    {
+        size_t i = block->Index(cell.nRow, cell.nColumn);
+        // The value moves into the array; a second value for the same cell replaces the first.
+        VariantClear(&data[i]);
+        data[i] = cell.value;
+        cell.value.vt = VT_EMPTY;
+        block->text[i] = cell.bText;
+    }
+    SafeArrayUnaccessData(block->values.parray);
+    m_block.Clear();
+    Post([this, block] { WriteBlock(*block); });
 }
 
 void CExcelDataFile::WriteCell(int column, int row, const COleVariant& value, bool bText,
@@ -288,9 +365,40 @@ void CExcelDataFile::WriteCell(int column, int row, const COleVariant& value, bo
     }
 }
 
+void CExcelDataFile::WriteBlock(CSheetBlock& block)
+{
+    // Text cells are formatted before the values go in: the application would take a text
+    // that looks like a number for the number. One call per run of text cells down a column.
+    COleVariant textFormat(L"@");
+    for (int c = 0; c < block.nColumns; ++c)
+    {
+        int column = block.nColumn + c;
+        for (int r = 0; r < block.nRows;)
+        {
+            if (!block.text[block.Index(block.nRow + r, column)])
+            {
+                ++r;
+                continue;
+            }
+            int first = r;
+            while (r < block.nRows && block.text[block.Index(block.nRow + r, column)])
+                ++r;
+            m_sheet
+                .GetRange(COleVariant(ExcelCellName(column, block.nRow + first)),
+                          COleVariant(ExcelCellName(column, block.nRow + r - 1)))
+                .SetNumberFormat(textFormat);
+        }
+    }
+    m_sheet
+        .GetRange(COleVariant(ExcelCellName(block.nColumn, block.nRow)),
+                  COleVariant(ExcelCellName(block.nColumn + block.nColumns - 1,
+                                            block.nRow + block.nRows - 1)))
+        .SetValues(block.values);
+}
+
 void CExcelDataFile::EndFile()
 {
-    FlushRow();
+    FlushBlock();
     CString strPath = m_strPath;
     Call([this, strPath] {
         // Saved beside the target first and moved over it only when complete: a failed save

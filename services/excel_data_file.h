@@ -5,8 +5,13 @@
 // An automation object answers only in the apartment that made it, while the steps of a save
 // come from two threads (the file steps from the user-interface thread, the rows from the
 // save job's worker). So the writer runs a thread of its own that makes the objects and makes
-// every call; the steps hand it their work, a row at a time, without waiting for it. A failed
-// call stops the work, and the next step raises the failure.
+// every call; the steps hand it their work without waiting for it. A failed call stops the
+// work, and the next step raises the failure.
+//
+// Rows go over in blocks: a block of rows becomes one array of values that a single
+// Range.Value call puts into the sheet, after one NumberFormat call per run of text cells of a
+// column. A call per cell (a range object, a format, a value, each across the apartment) would
+// cost far more than writing the cell.
 #pragma once
 
 #include "services/data_file.h"
@@ -50,26 +55,43 @@ public:
     static void ForceStandIn(bool bForce);
 
 private:
+    // A value of the row being read; the VARIANT is owned and freed by the block.
     struct CCellWrite
     {
+        int nRow;
         int nColumn;
-        COleVariant value;
+        VARIANT value;
         bool bText; // number format "@" first
     };
+    // Rows collected on the caller's side for one hand-over.
+    struct CRowBlock
+    {
+        CRowBlock() = default;
+        CRowBlock(const CRowBlock&) = delete;
+        CRowBlock& operator=(const CRowBlock&) = delete;
+        ~CRowBlock() { Clear(); }
+        void Clear();
+        std::vector<CCellWrite> cells;
+        int nFirstRow = 0;
+        size_t nChars = 0; // of the texts, to keep a block of long texts small
+    };
+    // One block as the automation thread puts it into the sheet.
+    struct CSheetBlock;
 
-    // Runs on the automation thread, in order. Post waits only while many rows are queued;
+    // Runs on the automation thread, in order. Post waits only while many blocks are queued;
     // Call waits for the work and everything before it.
     void Post(std::function<void()> work);
     void Call(std::function<void()> work);
     void ThreadMain();
     void RaiseFailure();
-    void FlushRow();
+    void AddCell(int column, VARIANT value, bool bText);
     // Hands the collected rows to the automation thread.
-    void FlushBatch();
+    void FlushBlock();
     void CheckCell(int column) const;
 
     // Automation thread only.
     void WriteCell(int column, int row, const COleVariant& value, bool bText, bool bHeader);
+    void WriteBlock(CSheetBlock& block);
     void CloseUnsaved();
 
     CString m_strPath;
@@ -77,10 +99,8 @@ private:
 
     // The caller's side.
     int m_nRow = 0;
-    std::vector<CCellWrite> m_row;
-    // Finished rows not yet handed over: one hand-over per hundred rows costs far less than one
-    // per row.
-    std::vector<std::pair<int, std::vector<CCellWrite>>> m_batch;
+    CRowBlock m_block;
+    CString m_strField; // a value's text, kept for its buffer
     std::set<CString> m_sheetNames;
 
     // The automation thread's side.

@@ -120,26 +120,88 @@ int CXlsxBook::StyleIndex(const CStyle& style)
     return index;
 }
 
-CXlsxBook::CCell& CXlsxBook::Cell(CSheet* pSheet, int column, int row)
+void CXlsxBook::BeginChange(CSheet* pSheet, int firstRow, bool bValues)
 {
     if (m_bSaved)
         AfxThrowOleDispatchException(0, L"The workbook was already saved.");
-    if (row <= pSheet->m_nWrittenRows)
+    if (firstRow <= pSheet->m_nWrittenRows)
         AfxThrowOleDispatchException(0, L"Rows are written in order: this row is finished.");
-    WriteRowsBefore(pSheet, row);
-    return pSheet->m_pending[row][column];
+    if (bValues)
+        WriteRowsBefore(pSheet, firstRow);
 }
+
+CXlsxBook::CCell& CXlsxBook::RangeCell(CSheet* pSheet, int column, int row)
+{
+    auto& pending = pSheet->m_pending;
+    // The newest row is the one asked for nearly always.
+    auto rowIt = !pending.empty() && pending.rbegin()->first == row
+                     ? std::prev(pending.end())
+                     : pending.try_emplace(row).first;
+    auto& cells = rowIt->second;
+    if (cells.empty() || cells.back().first < column)
+        return cells.emplace_back(column, CCell()).second;
+    auto it = std::lower_bound(cells.begin(), cells.end(), column,
+                               [](const auto& cell, int c) { return cell.first < c; });
+    if (it == cells.end() || it->first != column)
+        it = cells.emplace(it, column, CCell());
+    return it->second;
+}
+
+CXlsxBook::CCell* CXlsxBook::FindCell(CSheet* pSheet, int column, int row)
+{
+    auto rowIt = pSheet->m_pending.find(row);
+    if (rowIt == pSheet->m_pending.end())
+        return nullptr;
+    auto& cells = rowIt->second;
+    auto it = std::lower_bound(cells.begin(), cells.end(), column,
+                               [](const auto& cell, int c) { return cell.first < c; });
+    return it != cells.end() && it->first == column ? &it->second : nullptr;
+}
+
+namespace {
+
+// "AB12" as the cell reference of a sheet's XML.
+void AppendCellName(std::string& out, int column, int row)
+{
+    char letters[8];
+    int n = 0;
+    unsigned v = static_cast<unsigned>(column) + 1;
+    while (v > 0 && n < 7)
+    {
+        letters[n++] = static_cast<char>('A' + (v - 1) % 26);
+        v = (v - 1) / 26;
+    }
+    while (n > 0)
+        out += letters[--n];
+    char digits[12];
+    int nDigits = 0;
+    unsigned r = static_cast<unsigned>(row);
+    do
+    {
+        digits[nDigits++] = static_cast<char>('0' + r % 10);
+        r /= 10;
+    } while (r > 0 && nDigits < 11);
+    while (nDigits > 0)
+        out += digits[--nDigits];
+}
+
+} // namespace
 
 void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
 {
     while (!pSheet->m_pending.empty() && pSheet->m_pending.begin()->first < row)
     {
         auto rowIt = pSheet->m_pending.begin();
-        std::string xml;
-        xml += "<row r=\"" + std::to_string(rowIt->first) + "\">";
+        std::string& xml = m_xml;
+        xml.clear();
+        xml += "<row r=\"";
+        xml += std::to_string(rowIt->first);
+        xml += "\">";
         for (auto& [column, cell] : rowIt->second)
         {
-            int s = StyleIndex(cell.style);
+            int s = cell.style.bText || cell.style.bBold || cell.style.nColorIndex
+                        ? StyleIndex(cell.style)
+                        : 0;
             CCell::Kind kind = cell.kind;
             double number = cell.dNumber;
             // A text in a cell not formatted as text becomes a number when it reads back as
@@ -153,10 +215,14 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
                 bNumberText = true;
             }
             xml += "<c r=\"";
-            AppendXmlText(xml, ExcelCellName(column, rowIt->first));
+            AppendCellName(xml, column, rowIt->first);
             xml += "\"";
             if (s != 0)
-                xml += " s=\"" + std::to_string(s) + "\"";
+            {
+                xml += " s=\"";
+                xml += std::to_string(s);
+                xml += "\"";
+            }
             switch (kind)
             {
             case CCell::number:

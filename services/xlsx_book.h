@@ -1,7 +1,8 @@
 // A workbook kept as rows on their way to disk: each sheet's XML is deflated into a temporary
 // file as rows are finished, so memory holds only the row being filled. Saving writes a .xlsx
 // archive (sheets with inline strings, one style per combination of text format, bold font and
-// fill). Cells are written row by row: a row is finished once a cell of a later row is set.
+// fill). Cells are written row by row: a row is finished once a value goes into a later row
+// (formats of later rows may come first, as they must before their values).
 #pragma once
 
 #include "framework/core.h"
@@ -53,8 +54,10 @@ public:
     private:
         friend class CXlsxBook;
         std::unique_ptr<CDeflatedTempFile> m_data;
-        std::map<int, std::map<int, CCell>> m_pending; // row -> column -> cell
-        int m_nWrittenRows = 0;                        // rows up to this one are on disk
+        // Rows not yet on disk: row -> its cells by ascending column. Cells of a row mostly
+        // arrive left to right, so a sorted vector takes them without a search.
+        std::map<int, std::vector<std::pair<int, CCell>>> m_pending;
+        int m_nWrittenRows = 0; // rows up to this one are on disk
     };
 
     CXlsxBook();
@@ -66,9 +69,13 @@ public:
     // A new sheet named "SheetN" at the 0-based position.
     CSheet* InsertSheet(int position);
 
-    // The cell at a 0-based column and 1-based row, to be changed; throws when the row was
-    // already finished.
-    CCell& Cell(CSheet* pSheet, int column, int row);
+    // Before cells from firstRow on are changed: throws when that row was already finished;
+    // with bValues (values go in) the rows before it are finished.
+    void BeginChange(CSheet* pSheet, int firstRow, bool bValues);
+    // The cell at a 0-based column and 1-based row, at or below BeginChange's first row.
+    CCell& RangeCell(CSheet* pSheet, int column, int row);
+    // The cell when it was set before, else null (nothing is made).
+    CCell* FindCell(CSheet* pSheet, int column, int row);
 
     // Writes the archive; the book cannot change afterwards.
     void SaveAs(LPCWSTR pszPath);
@@ -82,6 +89,7 @@ private:
     std::vector<std::unique_ptr<CSheet>> m_sheets;
     std::map<CStyle, int> m_styles;
     std::vector<CStyle> m_styleList;
+    std::string m_xml; // the row being written, kept for its capacity
     int m_nNextSheetNumber = 1;
     bool m_bSaved = false;
 };

@@ -4,6 +4,7 @@
 #include "services/excel_cells.h"
 #include "services/xlsx_book.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -95,12 +96,6 @@ struct CBookState
     // changed, and a SaveAs saves it again.
     bool bSaved = true;
     std::weak_ptr<CAppState> app;
-
-    CXlsxBook::CCell& Change(CXlsxBook::CSheet* pSheet, int column, int row)
-    {
-        bSaved = false;
-        return book.Cell(pSheet, column, row);
-    }
 };
 
 // The question the real application asks before it drops an unsaved workbook. It runs
@@ -236,14 +231,32 @@ private:
     LONG m_nRefs = 1;
 };
 
-// Font and Interior of one cell.
+// The cells a range covers: 0-based columns and 1-based rows, both ends included.
+struct CCellBlock
+{
+    int nColumn1, nRow1, nColumn2, nRow2;
+};
+
+// Each cell of the block in row order, made when missing; bValues when values go in, which
+// finishes the rows above the block.
+template <class F>
+void ChangeEach(CBookState& state, CXlsxBook::CSheet* pSheet, const CCellBlock& block, bool bValues,
+                F change)
+{
+    state.bSaved = false;
+    state.book.BeginChange(pSheet, block.nRow1, bValues);
+    for (int row = block.nRow1; row <= block.nRow2; ++row)
+        for (int column = block.nColumn1; column <= block.nColumn2; ++column)
+            change(state.book.RangeCell(pSheet, column, row));
+}
+
+// Font and Interior of a range.
 class CCellPart : public CStandInObject
 {
 public:
     CCellPart(DWORD nThread, std::shared_ptr<CBookState> book, CXlsxBook::CSheet* pSheet,
-              int column, int row, bool bFont)
-        : CStandInObject(nThread), m_book(book), m_pSheet(pSheet), m_nColumn(column), m_nRow(row),
-          m_bFont(bFont)
+              const CCellBlock& block, bool bFont)
+        : CStandInObject(nThread), m_book(book), m_pSheet(pSheet), m_block(block), m_bFont(bFont)
     {}
 
 protected:
@@ -253,12 +266,17 @@ protected:
         if (!(flags & DISPATCH_PROPERTYPUT) || !value)
             return false;
         if (m_bFont && id == XLDISP_BOLD)
-            m_book->Change(m_pSheet, m_nColumn, m_nRow).style.bBold = ToBool(value);
+        {
+            bool bBold = ToBool(value);
+            ChangeEach(*m_book, m_pSheet, m_block, false,
+                       [&](CXlsxBook::CCell& cell) { cell.style.bBold = bBold; });
+        }
         else if (!m_bFont && id == XLDISP_COLORINDEX)
         {
             long index = ToLong(value);
-            m_book->Change(m_pSheet, m_nColumn, m_nRow).style.nColorIndex =
-                index > 0 ? index : 0; // xlNone and automatic clear the fill
+            ChangeEach(*m_book, m_pSheet, m_block, false, [&](CXlsxBook::CCell& cell) {
+                cell.style.nColorIndex = index > 0 ? index : 0; // xlNone and automatic clear it
+            });
         }
         else
             return false;
@@ -274,16 +292,57 @@ protected:
 private:
     std::shared_ptr<CBookState> m_book;
     CXlsxBook::CSheet* m_pSheet;
-    int m_nColumn, m_nRow;
+    CCellBlock m_block;
     bool m_bFont;
 };
+
+// Sets a cell from one value: empty clears it, a text stays text, numbers and dates are numbers.
+void SetCellValue(CXlsxBook::CCell& cell, const VARIANT* value)
+{
+    value = Deref(value);
+    switch (value->vt)
+    {
+    case VT_EMPTY:
+    case VT_NULL:
+        cell.kind = CXlsxBook::CCell::empty;
+        cell.strText.Empty();
+        return;
+    case VT_BOOL:
+        cell.kind = CXlsxBook::CCell::boolean;
+        cell.dNumber = value->boolVal != VARIANT_FALSE;
+        return;
+    case VT_BSTR:
+        cell.kind = CXlsxBook::CCell::text;
+        cell.strText = CString(value->bstrVal, static_cast<int>(SysStringLen(value->bstrVal)));
+        return;
+    // The common number types need no conversion.
+    case VT_I4: cell.dNumber = value->lVal; break;
+    case VT_I2: cell.dNumber = value->iVal; break;
+    case VT_R8: cell.dNumber = value->dblVal; break;
+    default: {
+        VARIANT d;
+        VariantInit(&d);
+        if (FAILED(VariantChangeType(&d, const_cast<VARIANT*>(value), 0, VT_R8)))
+            Fail(L"This kind of value cannot go into a cell.");
+        cell.dNumber = d.dblVal;
+    }
+    }
+    cell.kind = CXlsxBook::CCell::number;
+    cell.strText.Empty();
+}
+
+bool IsEmptyValue(const VARIANT* value)
+{
+    value = Deref(value);
+    return value->vt == VT_EMPTY || value->vt == VT_NULL;
+}
 
 class CRange : public CStandInObject
 {
 public:
-    CRange(DWORD nThread, std::shared_ptr<CBookState> book, CXlsxBook::CSheet* pSheet, int column,
-           int row)
-        : CStandInObject(nThread), m_book(book), m_pSheet(pSheet), m_nColumn(column), m_nRow(row)
+    CRange(DWORD nThread, std::shared_ptr<CBookState> book, CXlsxBook::CSheet* pSheet,
+           const CCellBlock& block)
+        : CStandInObject(nThread), m_book(book), m_pSheet(pSheet), m_block(block)
     {}
 
 protected:
@@ -294,21 +353,25 @@ protected:
         {
         case XLDISP_FONT:
         case XLDISP_INTERIOR:
-            result = Object(
-                new CCellPart(m_nThread, m_book, m_pSheet, m_nColumn, m_nRow, id == XLDISP_FONT));
+            result = Object(new CCellPart(m_nThread, m_book, m_pSheet, m_block, id == XLDISP_FONT));
             return true;
         case XLDISP_NUMBERFORMAT:
             if (!(flags & DISPATCH_PROPERTYPUT) || !value)
                 return false;
             {
-                CString format = ToText(value);
-                m_book->Change(m_pSheet, m_nColumn, m_nRow).style.bText = format == L"@";
+                bool bText = ToText(value) == L"@";
+                ChangeEach(*m_book, m_pSheet, m_block, false,
+                           [&](CXlsxBook::CCell& cell) { cell.style.bText = bText; });
             }
             return true;
         case XLDISP_VALUE:
             if (!(flags & DISPATCH_PROPERTYPUT) || !value)
                 return false;
-            SetValue(value);
+            if (value->vt & VT_ARRAY)
+                SetValues(value);
+            else
+                ChangeEach(*m_book, m_pSheet, m_block, true,
+                           [&](CXlsxBook::CCell& cell) { SetCellValue(cell, value); });
             return true;
         }
         return false;
@@ -322,35 +385,71 @@ protected:
     }
 
 private:
-    void SetValue(const VARIANT* value)
+    // An array of values, rows by columns (one dimension: a single row), goes into the range
+    // from its top left cell; as in the application, cells of the range beyond the array's
+    // bounds are left alone here, and the array must not reach beyond the range.
+    void SetValues(const VARIANT* value)
     {
-        CXlsxBook::CCell& cell = m_book->Change(m_pSheet, m_nColumn, m_nRow);
-        switch (value->vt)
+        if ((value->vt & ~VT_BYREF) != (VT_ARRAY | VT_VARIANT))
+            Fail(L"Only an array of variants can fill a range.");
+        SAFEARRAY* psa = (value->vt & VT_BYREF) ? *value->pparray : value->parray;
+        UINT nDims = psa ? SafeArrayGetDim(psa) : 0;
+        if (nDims != 1 && nDims != 2)
+            Fail(L"The array must have one or two dimensions.");
+        LONG rowLow = 0, rowHigh = 0, colLow = 0, colHigh = 0;
+        if (nDims == 2)
         {
-        case VT_EMPTY:
-        case VT_NULL: cell.kind = CXlsxBook::CCell::empty; break;
-        case VT_BOOL:
-            cell.kind = CXlsxBook::CCell::boolean;
-            cell.dNumber = value->boolVal != VARIANT_FALSE;
-            break;
-        case VT_BSTR:
-            cell.kind = CXlsxBook::CCell::text;
-            cell.strText = CString(value->bstrVal, static_cast<int>(SysStringLen(value->bstrVal)));
-            break;
-        default: {
-            VARIANT d;
-            VariantInit(&d);
-            if (FAILED(VariantChangeType(&d, const_cast<VARIANT*>(value), 0, VT_R8)))
-                Fail(L"This kind of value cannot go into a cell.");
-            cell.kind = CXlsxBook::CCell::number;
-            cell.dNumber = d.dblVal;
+            SafeArrayGetLBound(psa, 1, &rowLow);
+            SafeArrayGetUBound(psa, 1, &rowHigh);
+            SafeArrayGetLBound(psa, 2, &colLow);
+            SafeArrayGetUBound(psa, 2, &colHigh);
         }
+        else
+        {
+            SafeArrayGetLBound(psa, 1, &colLow);
+            SafeArrayGetUBound(psa, 1, &colHigh);
         }
+        LONG nRows = rowHigh - rowLow + 1, nColumns = colHigh - colLow + 1;
+        if (nRows <= 0 || nColumns <= 0)
+            return;
+        if (nRows > m_block.nRow2 - m_block.nRow1 + 1 ||
+            nColumns > m_block.nColumn2 - m_block.nColumn1 + 1)
+            Fail(L"The array is larger than the range.");
+        VARIANT* data = nullptr;
+        if (FAILED(SafeArrayAccessData(psa, reinterpret_cast<void**>(&data))))
+            Fail(L"The array cannot be read.");
+        CBookState& state = *m_book;
+        try
+        {
+            state.bSaved = false;
+            state.book.BeginChange(m_pSheet, m_block.nRow1, true);
+            for (LONG r = 0; r < nRows; ++r)
+                for (LONG c = 0; c < nColumns; ++c)
+                {
+                    // Safe arrays keep the first index running fastest.
+                    const VARIANT* v = &data[r + c * nRows];
+                    int column = m_block.nColumn1 + c, row = m_block.nRow1 + r;
+                    // An empty value on a cell never set leaves it as it is: not set.
+                    if (IsEmptyValue(v))
+                    {
+                        if (CXlsxBook::CCell* pCell = state.book.FindCell(m_pSheet, column, row))
+                            SetCellValue(*pCell, v);
+                        continue;
+                    }
+                    SetCellValue(state.book.RangeCell(m_pSheet, column, row), v);
+                }
+        }
+        catch (...)
+        {
+            SafeArrayUnaccessData(psa);
+            throw;
+        }
+        SafeArrayUnaccessData(psa);
     }
 
     std::shared_ptr<CBookState> m_book;
     CXlsxBook::CSheet* m_pSheet;
-    int m_nColumn, m_nRow;
+    CCellBlock m_block;
 };
 
 class CWorksheet : public CStandInObject
@@ -394,13 +493,16 @@ protected:
         {
             const VARIANT* first = Arg(args, 0);
             const VARIANT* second = Arg(args, 1);
-            int column = 0, row = 0, column2 = 0, row2 = 0;
+            // Range("B2") is one cell, Range("B2", "D9") the block between the two corners.
+            int column = 0, row = 0;
             if (!first || !ParseExcelCellName(ToText(first), column, row))
                 Fail(L"The range is not a cell name.");
-            if (second && (!ParseExcelCellName(ToText(second), column2, row2) ||
-                           column2 != column || row2 != row))
-                Fail(L"Only single cells are supported.");
-            result = Object(new CRange(m_nThread, m_book, m_pSheet, column, row));
+            int column2 = column, row2 = row;
+            if (second && !ParseExcelCellName(ToText(second), column2, row2))
+                Fail(L"The range's second corner is not a cell name.");
+            CCellBlock block{std::min(column, column2), std::min(row, row2),
+                             std::max(column, column2), std::max(row, row2)};
+            result = Object(new CRange(m_nThread, m_book, m_pSheet, block));
             return true;
         }
         return false;
