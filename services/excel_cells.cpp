@@ -157,6 +157,81 @@ CString ShortestDoubleText(double value)
     return CString(buf);
 }
 
+namespace {
+
+// Without building anything: whether the text is a plain number whose significant digits and
+// exponent a double always reads back as the same decimal (up to 15 digits). Most numbers of
+// a table are; only the others need the full comparison.
+bool IsShortPlainNumber(const wchar_t* p)
+{
+    if (*p == L'-' || *p == L'+')
+        ++p;
+    int digits = 0;    // significant digits, from the first non-zero one to the last
+    int pending = 0;   // zeros after the last non-zero digit so far
+    long position = 0; // decimal exponent of the first significant digit, before an e
+    bool any = false, point = false, started = false;
+    long intDigits = 0, leadingZeros = 0;
+    for (;; ++p)
+    {
+        if (*p >= L'0' && *p <= L'9')
+        {
+            any = true;
+            if (!point)
+                ++intDigits;
+            if (*p == L'0')
+            {
+                if (started)
+                    ++pending;
+                else
+                    ++leadingZeros;
+                continue;
+            }
+            started = true;
+            digits += pending + 1;
+            pending = 0;
+            if (digits > 15)
+                return false;
+        }
+        else if (*p == L'.' && !point)
+            point = true;
+        else
+            break;
+    }
+    if (!any)
+        return false;
+    long exp10 = 0;
+    if (*p == L'e' || *p == L'E')
+    {
+        ++p;
+        bool negExp = false;
+        if (*p == L'-' || *p == L'+')
+            negExp = *p++ == L'-';
+        if (!(*p >= L'0' && *p <= L'9'))
+            return false;
+        for (; *p >= L'0' && *p <= L'9'; ++p)
+            if (exp10 < 100000)
+                exp10 = exp10 * 10 + (*p - L'0');
+        if (negExp)
+            exp10 = -exp10;
+    }
+    if (*p)
+        return false;
+    if (!started)
+        return true; // zero
+    position = intDigits - leadingZeros - 1 + exp10;
+    return position > -300 && position < 300;
+}
+
+} // namespace
+
+bool NumberTextFitsDouble(const CString& text)
+{
+    if (IsShortPlainNumber(text.GetString()))
+        return true;
+    double value;
+    return NumberTextFitsDouble(text, value);
+}
+
 bool NumberTextFitsDouble(const CString& text, double& value)
 {
     bool negative;

@@ -20,6 +20,8 @@ bool ParseExcelCellName(LPCWSTR pszName, int& column, int& row);
 // the same number ("1.50" and "1.5" alike; "1234567890123456789" and "0.1234567890123456789"
 // not). value receives the double.
 bool NumberTextFitsDouble(const CString& text, double& value);
+// The same without the value: most numbers are decided without converting them.
+bool NumberTextFitsDouble(const CString& text);
 // The shortest text that reads back as the same double ("%.17g" at most).
 CString ShortestDoubleText(double value);
 

@@ -308,8 +308,7 @@ void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
         return;
     // A number a double cannot hold (a 19-digit key, numeric(38,10)) would be rounded in a
     // General cell: it goes in as text.
-    double number = 0;
-    bool bText = IsTextCType(nCType) || !NumberTextFitsDouble(m_strField, number);
+    bool bText = IsTextCType(nCType) || !NumberTextFitsDouble(m_strField);
     AddCell(column, TextVariant(m_strField), bText);
 }
 

@@ -134,17 +134,51 @@ CXlsxBook::CCell& CXlsxBook::RangeCell(CSheet* pSheet, int column, int row)
 {
     auto& pending = pSheet->m_pending;
     // The newest row is the one asked for nearly always.
-    auto rowIt = !pending.empty() && pending.rbegin()->first == row
-                     ? std::prev(pending.end())
-                     : pending.try_emplace(row).first;
-    auto& cells = rowIt->second;
-    if (cells.empty() || cells.back().first < column)
-        return cells.emplace_back(column, CCell()).second;
-    auto it = std::lower_bound(cells.begin(), cells.end(), column,
-                               [](const auto& cell, int c) { return cell.first < c; });
-    if (it == cells.end() || it->first != column)
-        it = cells.emplace(it, column, CCell());
-    return it->second;
+    auto rowIt = pending.end();
+    if (!pending.empty() && pending.rbegin()->first == row)
+        rowIt = std::prev(pending.end());
+    else
+    {
+        rowIt = pending.find(row);
+        if (rowIt == pending.end())
+        {
+            CSheet::CRow fresh;
+            if (!pSheet->m_spare.empty())
+            {
+                fresh = std::move(pSheet->m_spare.back());
+                pSheet->m_spare.pop_back();
+            }
+            rowIt = pending.emplace(row, std::move(fresh)).first;
+        }
+    }
+    CSheet::CRow& r = rowIt->second;
+    auto begin = r.cells.begin(), end = r.cells.begin() + r.nCells;
+    auto it = end;
+    if (r.nCells > 0 && std::prev(end)->first >= column)
+    {
+        it = std::lower_bound(begin, end, column,
+                              [](const auto& cell, int c) { return cell.first < c; });
+        if (it != end && it->first == column)
+            return it->second;
+    }
+    // A new cell: a kept one past the used ones is cleared (its text buffer stays for reuse).
+    size_t index = it - begin;
+    if (r.nCells < r.cells.size())
+    {
+        auto& slot = r.cells[r.nCells];
+        slot.first = column;
+        slot.second.kind = CCell::empty;
+        slot.second.dNumber = 0;
+        slot.second.style = CStyle();
+    }
+    else
+        r.cells.emplace_back(column, CCell());
+    ++r.nCells;
+    // Moved into its place when it does not belong at the end.
+    if (index + 1 < r.nCells)
+        std::rotate(r.cells.begin() + index, r.cells.begin() + (r.nCells - 1),
+                    r.cells.begin() + r.nCells);
+    return r.cells[index].second;
 }
 
 CXlsxBook::CCell* CXlsxBook::FindCell(CSheet* pSheet, int column, int row)
@@ -152,10 +186,10 @@ CXlsxBook::CCell* CXlsxBook::FindCell(CSheet* pSheet, int column, int row)
     auto rowIt = pSheet->m_pending.find(row);
     if (rowIt == pSheet->m_pending.end())
         return nullptr;
-    auto& cells = rowIt->second;
-    auto it = std::lower_bound(cells.begin(), cells.end(), column,
+    auto begin = rowIt->second.cells.begin(), end = begin + rowIt->second.nCells;
+    auto it = std::lower_bound(begin, end, column,
                                [](const auto& cell, int c) { return cell.first < c; });
-    return it != cells.end() && it->first == column ? &it->second : nullptr;
+    return it != end && it->first == column ? &it->second : nullptr;
 }
 
 namespace {
@@ -197,8 +231,11 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
         xml += "<row r=\"";
         xml += std::to_string(rowIt->first);
         xml += "\">";
-        for (auto& [column, cell] : rowIt->second)
+        CSheet::CRow& r = rowIt->second;
+        for (size_t i = 0; i < r.nCells; ++i)
         {
+            const int column = r.cells[i].first;
+            CCell& cell = r.cells[i].second;
             int s = cell.style.bText || cell.style.bBold || cell.style.nColorIndex
                         ? StyleIndex(cell.style)
                         : 0;
@@ -208,8 +245,7 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
             // the same number, as typing it would.
             // Such a text is itself a valid number of the file format: it goes in as written.
             bool bNumberText = false;
-            if (kind == CCell::text && !cell.style.bText &&
-                NumberTextFitsDouble(cell.strText, number))
+            if (kind == CCell::text && !cell.style.bText && NumberTextFitsDouble(cell.strText))
             {
                 kind = CCell::number;
                 bNumberText = true;
@@ -250,6 +286,17 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
         xml += "</row>";
         pSheet->m_data->Write(xml);
         pSheet->m_nWrittenRows = rowIt->first;
+        // The row's cells are kept for a later row, but not the buffers of long texts.
+        const size_t kMaxSpareRows = 4096;
+        const int kMaxKeptText = 1024;
+        if (pSheet->m_spare.size() < kMaxSpareRows)
+        {
+            for (size_t i = 0; i < r.nCells; ++i)
+                if (r.cells[i].second.strText.GetLength() > kMaxKeptText)
+                    r.cells[i].second.strText.Empty();
+            r.nCells = 0;
+            pSheet->m_spare.push_back(std::move(r));
+        }
         pSheet->m_pending.erase(rowIt);
     }
 }

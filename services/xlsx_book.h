@@ -42,7 +42,7 @@ public:
             boolean
         } kind = empty;
         double dNumber = 0;
-        CString strText;
+        CString strText; // the text when kind is text (otherwise a kept buffer)
         CStyle style;
     };
 
@@ -53,11 +53,19 @@ public:
 
     private:
         friend class CXlsxBook;
+        // The cells of a row not yet on disk, by ascending column: the first nCells of cells.
+        // Cells of a row mostly arrive left to right, so they are appended without a search.
+        // A written row's cells are kept for the next row with their text buffers: a sheet
+        // of a million rows would otherwise make and free every cell and text anew.
+        struct CRow
+        {
+            std::vector<std::pair<int, CCell>> cells;
+            size_t nCells = 0;
+        };
         std::unique_ptr<CDeflatedTempFile> m_data;
-        // Rows not yet on disk: row -> its cells by ascending column. Cells of a row mostly
-        // arrive left to right, so a sorted vector takes them without a search.
-        std::map<int, std::vector<std::pair<int, CCell>>> m_pending;
-        int m_nWrittenRows = 0; // rows up to this one are on disk
+        std::map<int, CRow> m_pending; // row -> its cells
+        std::vector<CRow> m_spare;     // written rows, for reuse
+        int m_nWrittenRows = 0;        // rows up to this one are on disk
     };
 
     CXlsxBook();

@@ -303,17 +303,15 @@ void SetCellValue(CXlsxBook::CCell& cell, const VARIANT* value)
     switch (value->vt)
     {
     case VT_EMPTY:
-    case VT_NULL:
-        cell.kind = CXlsxBook::CCell::empty;
-        cell.strText.Empty();
-        return;
+    case VT_NULL: cell.kind = CXlsxBook::CCell::empty; return;
     case VT_BOOL:
         cell.kind = CXlsxBook::CCell::boolean;
         cell.dNumber = value->boolVal != VARIANT_FALSE;
         return;
     case VT_BSTR:
         cell.kind = CXlsxBook::CCell::text;
-        cell.strText = CString(value->bstrVal, static_cast<int>(SysStringLen(value->bstrVal)));
+        // Into the cell's own buffer, which a written row leaves for the next.
+        cell.strText.SetString(value->bstrVal, static_cast<int>(SysStringLen(value->bstrVal)));
         return;
     // The common number types need no conversion.
     case VT_I4: cell.dNumber = value->lVal; break;
@@ -328,7 +326,6 @@ void SetCellValue(CXlsxBook::CCell& cell, const VARIANT* value)
     }
     }
     cell.kind = CXlsxBook::CCell::number;
-    cell.strText.Empty();
 }
 
 bool IsEmptyValue(const VARIANT* value)

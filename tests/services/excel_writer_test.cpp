@@ -92,18 +92,40 @@ TEST(ExcelCells, NumbersThatADoubleCannotHoldStayText)
     double d = 0;
     EXPECT_TRUE(NumberTextFitsDouble(L"1.50", d));
     EXPECT_EQ(1.5, d);
-    EXPECT_TRUE(NumberTextFitsDouble(L"-42", d));
-    EXPECT_TRUE(NumberTextFitsDouble(L"0.1", d));
-    EXPECT_TRUE(NumberTextFitsDouble(L"9007199254740992", d));
-    EXPECT_TRUE(NumberTextFitsDouble(L"1e10", d));
-    EXPECT_FALSE(NumberTextFitsDouble(L"1234567890123456789", d));
-    EXPECT_FALSE(NumberTextFitsDouble(L"9007199254740993", d));
-    EXPECT_FALSE(NumberTextFitsDouble(L"12345678901234567890.1234567890", d));
-    EXPECT_FALSE(NumberTextFitsDouble(L"", d));
-    EXPECT_FALSE(NumberTextFitsDouble(L"12a", d));
-    EXPECT_FALSE(NumberTextFitsDouble(L"2024-01-02", d));
-    EXPECT_FALSE(NumberTextFitsDouble(L" 1", d));
-    EXPECT_FALSE(NumberTextFitsDouble(L"1e999", d));
+    // The quick answer without the value agrees with the full one, on both sides of 15 digits,
+    // of the exponent limits and of what counts as a number.
+    const std::pair<LPCWSTR, bool> cases[] = {{L"1.50", true},
+                                              {L"-42", true},
+                                              {L"0.1", true},
+                                              {L"+7", true},
+                                              {L"0", true},
+                                              {L"-0.000", true},
+                                              {L".5", true},
+                                              {L"5.", true},
+                                              {L"9007199254740992", true},
+                                              {L"1e10", true},
+                                              {L"0.000123456789012345", true},
+                                              {L"123456789012345000000", true},
+                                              {L"1.5E-299", true},
+                                              {L"1234567890123456789", false},
+                                              {L"9007199254740993", false},
+                                              {L"12345678901234567890.1234567890", false},
+                                              {L"0.1234567890123456789", false},
+                                              {L"", false},
+                                              {L"12a", false},
+                                              {L".", false},
+                                              {L"-", false},
+                                              {L"1e", false},
+                                              {L"1.2.3", false},
+                                              {L"2024-01-02", false},
+                                              {L" 1", false},
+                                              {L"1e999", false},
+                                              {L"1e-999", false}};
+    for (const auto& [text, fits] : cases)
+    {
+        EXPECT_EQ(fits, NumberTextFitsDouble(text, d)) << CStringA(text).GetString();
+        EXPECT_EQ(fits, NumberTextFitsDouble(CString(text))) << CStringA(text).GetString();
+    }
 }
 
 TEST(ExcelCells, SheetNamesAreCutCleanedAndUnique)
@@ -148,6 +170,118 @@ TEST(XlsxStandIn, AnswersOnlyOnTheThreadThatMadeIt)
         e->Delete();
     }
     EXPECT_TRUE(threw);
+}
+
+// A block of cells as the writer sends it: text formats on runs of a column first, then one
+// array of values, rows by columns, for the whole block.
+TEST(XlsxStandIn, RangeTakesAnArrayOfRowsAfterTheFormatsOfItsTextCells)
+{
+    TempOutput out(L".xlsx");
+    {
+        XlApplication app;
+        app.AttachDispatch(CreateXlsxStandInApplication());
+        XlWorkbook book = app.GetWorkbooks().Add(COleVariant(1L));
+        XlWorksheet sheet = book.GetWorksheets().GetItem(COleVariant(1L));
+        // Rows 2..3, columns B..D: row 2 = 5, "0042", empty; row 3 = 2.5, "x", true.
+        SAFEARRAYBOUND bounds[2] = {{2, 1}, {3, 1}};
+        COleVariant values;
+        values.vt = VT_ARRAY | VT_VARIANT;
+        values.parray = SafeArrayCreate(VT_VARIANT, 2, bounds);
+        auto put = [&](LONG row, LONG column, const COleVariant& v) {
+            LONG index[2] = {row, column};
+            ASSERT_EQ(S_OK,
+                      SafeArrayPutElement(values.parray, index, const_cast<COleVariant*>(&v)));
+        };
+        put(1, 1, COleVariant(5L));
+        put(1, 2, COleVariant(L"0042"));
+        put(2, 1, COleVariant(2.5));
+        put(2, 2, COleVariant(L"x"));
+        put(2, 3, COleVariant(true));
+        // The format of the lower cell comes first and must not close the row above it.
+        sheet.GetRange(COleVariant(L"C3"), COleVariant(L"C3")).SetNumberFormat(COleVariant(L"@"));
+        sheet.GetRange(COleVariant(L"C2"), COleVariant(L"C2")).SetNumberFormat(COleVariant(L"@"));
+        sheet.GetRange(COleVariant(L"B2"), COleVariant(L"D3")).SetValues(values);
+        // Whole ranges take one value, a font and a fill.
+        XlRange head = sheet.GetRange(COleVariant(L"B4"), COleVariant(L"C4"));
+        head.SetValue(COleVariant(L"007"));
+        head.GetFont().SetBold(true);
+        // Rows above the last value are finished: a change there is refused.
+        bool refused = false;
+        try
+        {
+            sheet.GetRange(COleVariant(L"A3"), COleVariant(L"A3")).SetValue(COleVariant(1L));
+        }
+        catch (COleDispatchException* e)
+        {
+            refused = true;
+            e->Delete();
+        }
+        EXPECT_TRUE(refused);
+        book.SaveAs(out.Path(), kXlOpenXMLWorkbook);
+        book.Close(false);
+        app.Quit();
+    }
+    std::string got = ReadWithPython(out.Unix(), kDumpCells);
+    EXPECT_EQ("SHEET 'Sheet1'\n"
+              "B2 int 5 General - -\n"
+              "C2 str '0042' @ - -\n"
+              "B3 float 2.5 General - -\n"
+              "C3 str 'x' @ - -\n"
+              "D3 bool True General - -\n"
+              "B4 int 7 General B -\n"
+              "C4 int 7 General B -\n",
+              got);
+}
+
+// More rows than one hand-over takes, with NULLs, texts long enough to end a block early, and
+// numbers a double cannot hold in a number column: every cell lands where it belongs, text
+// formats go only to the cells that hold text, and NULL cells stay unset.
+TEST(ExcelWriter, RowsAcrossManyBlocksKeepTheirCellsAndFormats)
+{
+    TempOutput out(L".xlsx");
+    GridTest::TestCursor c;
+    c.AddColumn(L"id", SQL_C_LONG, SQL_INTEGER);
+    c.AddColumn(L"amount", SQL_C_DOUBLE, SQL_NUMERIC);
+    c.AddColumn(L"note", SQL_C_WCHAR, SQL_WVARCHAR);
+    const int nRows = 2600;
+    for (int i = 1; i <= nRows; ++i)
+    {
+        CString id, amount, note;
+        id.Format(L"%d", i);
+        amount.Format(L"%d.25", i);
+        if (i % 997 == 0)
+            amount.Format(L"1234567890123456789%d", i);
+        note.Format(L"n%d", i);
+        if (i % 500 == 0)
+            note = CString(L'L', 300000) + note; // a block ends after a few of these
+        c.rows.push_back(
+            {i % 13 == 0 ? Null() : Text(id), Text(amount), i % 7 == 0 ? Null() : Text(note)});
+    }
+    {
+        CExcelDataFile file(out.Path());
+        file.BeginFile();
+        std::thread worker([&] { WriteTable(file, c, CStringPair(L"", L"t")); });
+        worker.join();
+        file.EndFile();
+    }
+    const char kCheck[] = R"(
+import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
+bad = []
+for r in range(2, 2602):
+    i = r - 1
+    a, b, n = ws.cell(r, 1), ws.cell(r, 2), ws.cell(r, 3)
+    want_a = None if i % 13 == 0 else i
+    want_b = '1234567890123456789%d' % i if i % 997 == 0 else i + 0.25
+    want_n = None if i % 7 == 0 else ('L' * 300000 if i % 500 == 0 else '') + 'n%d' % i
+    fmt_b = '@' if i % 997 == 0 else 'General'
+    fmt_n = 'General' if i % 7 == 0 else '@'
+    if (a.value, b.value, n.value) != (want_a, want_b, want_n) or \
+       (a.number_format, b.number_format, n.number_format) != ('General', fmt_b, fmt_n):
+        bad.append(r)
+print('rows', ws.max_row, 'bad', bad[:5])
+)";
+    EXPECT_EQ("rows 2601 bad []\n", ReadWithPython(out.Unix(), kCheck));
 }
 
 TEST(ExcelWriter, WorkbookReadsBackWithTypesFormatsAndSheets)
