@@ -133,24 +133,29 @@ void CXlsxBook::BeginChange(CSheet* pSheet, int firstRow, bool bValues)
 CXlsxBook::CCell& CXlsxBook::RangeCell(CSheet* pSheet, int column, int row)
 {
     auto& pending = pSheet->m_pending;
-    // The newest row is the one asked for nearly always.
     auto rowIt = pending.end();
-    if (!pending.empty() && pending.rbegin()->first == row)
-        rowIt = std::prev(pending.end());
-    else
+    if (pSheet->m_bLastRow)
     {
-        rowIt = pending.find(row);
-        if (rowIt == pending.end())
-        {
-            CSheet::CRow fresh;
-            if (!pSheet->m_spare.empty())
-            {
-                fresh = std::move(pSheet->m_spare.back());
-                pSheet->m_spare.pop_back();
-            }
-            rowIt = pending.emplace(row, std::move(fresh)).first;
-        }
+        if (pSheet->m_lastRow->first == row)
+            rowIt = pSheet->m_lastRow;
+        else if (auto next = std::next(pSheet->m_lastRow);
+                 next != pending.end() && next->first == row)
+            rowIt = next;
     }
+    if (rowIt == pending.end())
+        rowIt = pending.find(row);
+    if (rowIt == pending.end())
+    {
+        CSheet::CRow fresh;
+        if (!pSheet->m_spare.empty())
+        {
+            fresh = std::move(pSheet->m_spare.back());
+            pSheet->m_spare.pop_back();
+        }
+        rowIt = pending.emplace(row, std::move(fresh)).first;
+    }
+    pSheet->m_lastRow = rowIt;
+    pSheet->m_bLastRow = true;
     CSheet::CRow& r = rowIt->second;
     auto begin = r.cells.begin(), end = r.cells.begin() + r.nCells;
     auto it = end;
@@ -297,6 +302,7 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
             r.nCells = 0;
             pSheet->m_spare.push_back(std::move(r));
         }
+        pSheet->m_bLastRow = false;
         pSheet->m_pending.erase(rowIt);
     }
 }

@@ -64,8 +64,11 @@ public:
         };
         std::unique_ptr<CDeflatedTempFile> m_data;
         std::map<int, CRow> m_pending; // row -> its cells
-        std::vector<CRow> m_spare;     // written rows, for reuse
-        int m_nWrittenRows = 0;        // rows up to this one are on disk
+        // The row changed last: a range is changed row after row.
+        std::map<int, CRow>::iterator m_lastRow;
+        bool m_bLastRow = false;
+        std::vector<CRow> m_spare; // written rows, for reuse
+        int m_nWrittenRows = 0;    // rows up to this one are on disk
     };
 
     CXlsxBook();

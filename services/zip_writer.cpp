@@ -48,6 +48,17 @@ CDeflatedTempFile::CDeflatedTempFile() : m_z(new ZState)
 
 CDeflatedTempFile::~CDeflatedTempFile()
 {
+    if (m_thread.joinable())
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bStop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    if (m_pFailure)
+        m_pFailure->Delete();
     deflateEnd(&m_z->stream);
     if (m_hFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hFile);
@@ -61,14 +72,14 @@ void CDeflatedTempFile::WriteOut(const char* data, size_t size)
     m_nPacked += size;
 }
 
-void CDeflatedTempFile::Pump(int flush)
+void CDeflatedTempFile::Pump(const std::string& input, int flush)
 {
     z_stream& z = m_z->stream;
-    z.next_in = reinterpret_cast<Bytef*>(m_input.data());
-    z.avail_in = static_cast<uInt>(m_input.size());
-    m_crc = crc32(m_crc, reinterpret_cast<const Bytef*>(m_input.data()),
-                  static_cast<uInt>(m_input.size()));
-    m_nRaw += m_input.size();
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+    z.avail_in = static_cast<uInt>(input.size());
+    m_crc =
+        crc32(m_crc, reinterpret_cast<const Bytef*>(input.data()), static_cast<uInt>(input.size()));
+    m_nRaw += input.size();
     char out[65536];
     for (;;)
     {
@@ -83,21 +94,110 @@ void CDeflatedTempFile::Pump(int flush)
         if (rc != Z_OK && rc != Z_BUF_ERROR)
             AfxThrowMemoryException();
     }
+}
+
+void CDeflatedTempFile::ThreadMain()
+{
+    for (;;)
+    {
+        std::string input;
+        bool bLast = false;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] { return !m_queue.empty() || m_bStop; });
+            if (m_queue.empty() || m_bFailed)
+                return;
+            input = std::move(m_queue.front());
+            m_queue.pop_front();
+            bLast = m_queue.empty() && m_bFinishQueued;
+            m_bBusy = true;
+        }
+        CException* pFailure = nullptr;
+        try
+        {
+            Pump(input, bLast ? Z_FINISH : Z_NO_FLUSH);
+        }
+        catch (CException* e)
+        {
+            pFailure = e;
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bBusy = false;
+            input.clear();
+            if (m_spare.size() < 2)
+                m_spare.push_back(std::move(input));
+            if (pFailure)
+            {
+                // The stream is broken from here on: nothing queued is deflated any more.
+                m_pFailure = pFailure;
+                m_bFailed = true;
+                if (auto* pFile = dynamic_cast<CFileException*>(pFailure))
+                    m_nFailedOsError = pFile->m_lOsError;
+                m_queue.clear();
+            }
+        }
+        m_changed.notify_all();
+        if (pFailure || bLast)
+            return;
+    }
+}
+
+void CDeflatedTempFile::RaiseFailure()
+{
+    // The deflating thread's own exception the first time, the same failure anew afterwards:
+    // a broken stream must never be finished into an archive.
+    if (CException* e = m_pFailure)
+    {
+        m_pFailure = nullptr;
+        throw e;
+    }
+    if (m_nFailedOsError)
+        CFileException::ThrowOsError(m_nFailedOsError);
+    AfxThrowMemoryException();
+}
+
+void CDeflatedTempFile::HandOver(bool bFinish)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_queue.size() < 2 || m_bFailed; });
+    if (m_bFailed)
+        RaiseFailure();
+    m_queue.push_back(std::move(m_input));
     m_input.clear();
+    if (!m_spare.empty())
+    {
+        m_input = std::move(m_spare.back());
+        m_spare.pop_back();
+    }
+    m_bFinishQueued = bFinish;
+    lock.unlock();
+    m_changed.notify_all();
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { ThreadMain(); });
 }
 
 void CDeflatedTempFile::Write(const char* data, size_t size)
 {
+    if (m_bFailed)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        RaiseFailure();
+    }
     m_input.append(data, size);
     if (m_input.size() >= 256 * 1024)
-        Pump(Z_NO_FLUSH);
+        HandOver(false);
 }
 
 void CDeflatedTempFile::Finish()
 {
     if (m_bFinished)
         return;
-    Pump(Z_FINISH);
+    HandOver(true);
+    m_thread.join();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_bFailed)
+        RaiseFailure();
     m_bFinished = true;
 }
 

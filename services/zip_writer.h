@@ -4,12 +4,21 @@
 
 #include "framework/core.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Deflates a stream of bytes into a temporary file (deleted when closed), keeping the CRC-32
 // and both sizes for the archive's headers.
+//
+// Deflating costs about as much as making the bytes, so it runs on a thread of its own: Write
+// hands over pieces of a quarter megabyte and waits only while two are still queued. A failure
+// there (a full disk) is raised by the next Write or by Finish.
 class CDeflatedTempFile
 {
 public:
@@ -29,7 +38,12 @@ public:
     HANDLE Handle() const { return m_hFile; }
 
 private:
-    void Pump(int flush);
+    // Hands the collected input to the deflating thread.
+    void HandOver(bool bFinish);
+    void RaiseFailure();
+    // The deflating thread.
+    void ThreadMain();
+    void Pump(const std::string& input, int flush);
     void WriteOut(const char* data, size_t size);
 
     struct ZState;
@@ -40,6 +54,18 @@ private:
     ULONGLONG m_nPacked = 0;
     unsigned long m_crc = 0;
     bool m_bFinished = false;
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::string> m_queue; // pieces to deflate; the last one ends the stream when
+    bool m_bFinishQueued = false;    // this is set
+    bool m_bBusy = false;
+    bool m_bStop = false;
+    std::vector<std::string> m_spare; // deflated pieces' buffers, for reuse
+    CException* m_pFailure = nullptr; // not yet raised
+    std::atomic<bool> m_bFailed = false;
+    LONG m_nFailedOsError = 0; // of a failed file write; 0 for other failures
 };
 
 class CZipWriter
