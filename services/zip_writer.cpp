@@ -4,6 +4,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 namespace {
 
 void Put16(std::string& s, unsigned v)
@@ -26,12 +28,53 @@ void Put32(std::string& s, unsigned long v)
 
 } // namespace
 
-struct CDeflatedTempFile::ZState
-{
-    z_stream stream = {};
-};
+namespace {
 
-CDeflatedTempFile::CDeflatedTempFile() : m_z(new ZState)
+const size_t kPieceSize = 256 * 1024;
+const size_t kDictionarySize = 32 * 1024; // the deflate window
+
+// Threads deflating one sheet's pieces, and how many pieces may wait: the file's memory stays a
+// few megabytes whatever the sheet's size.
+size_t DeflateThreads()
+{
+    unsigned n = std::thread::hardware_concurrency();
+    return n >= 4 ? 3 : n >= 2 ? 2 : 1;
+}
+
+// Deflates one piece as part of a longer stream: primed with the input before it, ended with a
+// sync flush (which ends on a byte boundary), or with the end of the stream.
+bool DeflatePiece(z_stream& z, const std::string& dictionary, const std::string& input, bool bLast,
+                  std::string& output)
+{
+    if (deflateReset(&z) != Z_OK)
+        return false;
+    if (!dictionary.empty() &&
+        deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(dictionary.data()),
+                             static_cast<uInt>(dictionary.size())) != Z_OK)
+        return false;
+    output.resize(deflateBound(&z, static_cast<uLong>(input.size())) + 64);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+    z.avail_in = static_cast<uInt>(input.size());
+    size_t produced = 0;
+    for (;;)
+    {
+        z.next_out = reinterpret_cast<Bytef*>(output.data() + produced);
+        z.avail_out = static_cast<uInt>(output.size() - produced);
+        int rc = deflate(&z, bLast ? Z_FINISH : Z_SYNC_FLUSH);
+        produced = output.size() - z.avail_out;
+        if (rc == Z_STREAM_END || (!bLast && rc == Z_OK && z.avail_out != 0))
+            break;
+        if (rc != Z_OK && rc != Z_BUF_ERROR)
+            return false;
+        output.resize(output.size() * 2);
+    }
+    output.resize(produced);
+    return true;
+}
+
+} // namespace
+
+CDeflatedTempFile::CDeflatedTempFile()
 {
     wchar_t dir[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
@@ -40,152 +83,127 @@ CDeflatedTempFile::CDeflatedTempFile() : m_z(new ZState)
                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (m_hFile == INVALID_HANDLE_VALUE)
         CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
-    // Level 1: sheet XML packs almost as well as at the default level in a third of the time.
-    if (deflateInit2(&m_z->stream, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        AfxThrowMemoryException();
     m_crc = crc32(0L, Z_NULL, 0);
 }
 
 CDeflatedTempFile::~CDeflatedTempFile()
 {
-    if (m_thread.joinable())
     {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_bStop = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
     }
-    if (m_pFailure)
-        m_pFailure->Delete();
-    deflateEnd(&m_z->stream);
+    m_changed.notify_all();
+    for (std::thread& t : m_threads)
+        t.join();
     if (m_hFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hFile);
+}
+
+void CDeflatedTempFile::ThreadMain()
+{
+    z_stream z = {};
+    // Level 1: sheet XML packs almost as well as at the default level in a third of the time.
+    bool bReady = deflateInit2(&z, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+    for (;;)
+    {
+        std::shared_ptr<CPiece> piece;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] { return !m_todo.empty() || m_bStop; });
+            if (m_bStop)
+                break;
+            piece = std::move(m_todo.front());
+            m_todo.pop_front();
+        }
+        bool bDone =
+            bReady && DeflatePiece(z, piece->dictionary, piece->input, piece->bLast, piece->output);
+        piece->crc = crc32(0L, reinterpret_cast<const Bytef*>(piece->input.data()),
+                           static_cast<uInt>(piece->input.size()));
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            piece->bDone = true;
+            piece->bFailed = !bDone;
+        }
+        m_changed.notify_all();
+    }
+    if (bReady)
+        deflateEnd(&z);
 }
 
 void CDeflatedTempFile::WriteOut(const char* data, size_t size)
 {
     DWORD done = 0;
     if (!WriteFile(m_hFile, data, static_cast<DWORD>(size), &done, nullptr) || done != size)
-        CFileException::ThrowOsError(static_cast<LONG>(GetLastError()));
+    {
+        m_bFailed = true;
+        m_nFailedOsError = static_cast<LONG>(GetLastError());
+        RaiseFailure();
+    }
     m_nPacked += size;
-}
-
-void CDeflatedTempFile::Pump(const std::string& input, int flush)
-{
-    z_stream& z = m_z->stream;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
-    z.avail_in = static_cast<uInt>(input.size());
-    m_crc =
-        crc32(m_crc, reinterpret_cast<const Bytef*>(input.data()), static_cast<uInt>(input.size()));
-    m_nRaw += input.size();
-    char out[65536];
-    for (;;)
-    {
-        z.next_out = reinterpret_cast<Bytef*>(out);
-        z.avail_out = sizeof out;
-        int rc = deflate(&z, flush);
-        size_t produced = sizeof out - z.avail_out;
-        if (produced)
-            WriteOut(out, produced);
-        if (rc == Z_STREAM_END || (flush == Z_NO_FLUSH && z.avail_in == 0 && z.avail_out != 0))
-            break;
-        if (rc != Z_OK && rc != Z_BUF_ERROR)
-            AfxThrowMemoryException();
-    }
-}
-
-void CDeflatedTempFile::ThreadMain()
-{
-    for (;;)
-    {
-        std::string input;
-        bool bLast = false;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return !m_queue.empty() || m_bStop; });
-            if (m_queue.empty() || m_bFailed)
-                return;
-            input = std::move(m_queue.front());
-            m_queue.pop_front();
-            bLast = m_queue.empty() && m_bFinishQueued;
-            m_bBusy = true;
-        }
-        CException* pFailure = nullptr;
-        try
-        {
-            Pump(input, bLast ? Z_FINISH : Z_NO_FLUSH);
-        }
-        catch (CException* e)
-        {
-            pFailure = e;
-        }
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_bBusy = false;
-            input.clear();
-            if (m_spare.size() < 2)
-                m_spare.push_back(std::move(input));
-            if (pFailure)
-            {
-                // The stream is broken from here on: nothing queued is deflated any more.
-                m_pFailure = pFailure;
-                m_bFailed = true;
-                if (auto* pFile = dynamic_cast<CFileException*>(pFailure))
-                    m_nFailedOsError = pFile->m_lOsError;
-                m_queue.clear();
-            }
-        }
-        m_changed.notify_all();
-        if (pFailure || bLast)
-            return;
-    }
 }
 
 void CDeflatedTempFile::RaiseFailure()
 {
-    // The deflating thread's own exception the first time, the same failure anew afterwards:
-    // a broken stream must never be finished into an archive.
-    if (CException* e = m_pFailure)
-    {
-        m_pFailure = nullptr;
-        throw e;
-    }
+    // A broken stream must never be finished into an archive: every later step fails too.
     if (m_nFailedOsError)
         CFileException::ThrowOsError(m_nFailedOsError);
     AfxThrowMemoryException();
 }
 
-void CDeflatedTempFile::HandOver(bool bFinish)
+void CDeflatedTempFile::WriteDone(std::unique_lock<std::mutex>& lock, bool bAll)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_queue.size() < 2 || m_bFailed; });
-    if (m_bFailed)
-        RaiseFailure();
-    m_queue.push_back(std::move(m_input));
-    m_input.clear();
-    if (!m_spare.empty())
+    for (;;)
     {
-        m_input = std::move(m_spare.back());
-        m_spare.pop_back();
+        if (m_pieces.empty())
+            return;
+        std::shared_ptr<CPiece> front = m_pieces.front();
+        if (!front->bDone)
+        {
+            // Enough queued for the threads to work on: go on collecting unless told to wait.
+            if (!bAll && m_pieces.size() <= m_threads.size() + 1)
+                return;
+            m_changed.wait(lock, [&] { return front->bDone; });
+        }
+        m_pieces.pop_front();
+        lock.unlock();
+        if (front->bFailed)
+        {
+            m_bFailed = true;
+            RaiseFailure();
+        }
+        WriteOut(front->output.data(), front->output.size());
+        m_crc = crc32_combine(m_crc, front->crc, static_cast<z_off_t>(front->input.size()));
+        m_nRaw += front->input.size();
+        lock.lock();
     }
-    m_bFinishQueued = bFinish;
-    lock.unlock();
+}
+
+void CDeflatedTempFile::HandOver(bool bLast)
+{
+    auto piece = std::make_shared<CPiece>();
+    piece->input = std::move(m_input);
+    m_input.clear();
+    m_input.reserve(kPieceSize + 4096);
+    piece->dictionary = std::move(m_tail);
+    piece->bLast = bLast;
+    size_t keep = std::min(kDictionarySize, piece->input.size());
+    m_tail.assign(piece->input, piece->input.size() - keep, keep);
+    if (m_threads.empty())
+        for (size_t i = DeflateThreads(); i > 0; --i)
+            m_threads.emplace_back([this] { ThreadMain(); });
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_pieces.push_back(piece);
+    m_todo.push_back(std::move(piece));
     m_changed.notify_all();
-    if (!m_thread.joinable())
-        m_thread = std::thread([this] { ThreadMain(); });
+    WriteDone(lock, bLast);
 }
 
 void CDeflatedTempFile::Write(const char* data, size_t size)
 {
     if (m_bFailed)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
         RaiseFailure();
-    }
     m_input.append(data, size);
-    if (m_input.size() >= 256 * 1024)
+    if (m_input.size() >= kPieceSize)
         HandOver(false);
 }
 
@@ -193,12 +211,18 @@ void CDeflatedTempFile::Finish()
 {
     if (m_bFinished)
         return;
-    HandOver(true);
-    m_thread.join();
-    std::lock_guard<std::mutex> lock(m_mutex);
     if (m_bFailed)
         RaiseFailure();
+    HandOver(true);
     m_bFinished = true;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& t : m_threads)
+        t.join();
+    m_threads.clear();
 }
 
 CZipWriter::CZipWriter(LPCWSTR pszPath)

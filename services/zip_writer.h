@@ -4,7 +4,6 @@
 
 #include "framework/core.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -16,9 +15,12 @@
 // Deflates a stream of bytes into a temporary file (deleted when closed), keeping the CRC-32
 // and both sizes for the archive's headers.
 //
-// Deflating costs about as much as making the bytes, so it runs on a thread of its own: Write
-// hands over pieces of a quarter megabyte and waits only while two are still queued. A failure
-// there (a full disk) is raised by the next Write or by Finish.
+// Deflating costs more than making the bytes, so pieces of a quarter megabyte are deflated on
+// a few threads at once, each piece primed with the 32 KB before it (so it packs as well as
+// one stream) and ended on a byte boundary by a sync flush: the pieces joined in order are one
+// deflate stream. The caller's thread writes the finished pieces to the file in order, so a
+// write failure (a full disk) is raised by the Write or Finish that met it, and again by every
+// later one.
 class CDeflatedTempFile
 {
 public:
@@ -38,34 +40,42 @@ public:
     HANDLE Handle() const { return m_hFile; }
 
 private:
-    // Hands the collected input to the deflating thread.
-    void HandOver(bool bFinish);
-    void RaiseFailure();
-    // The deflating thread.
-    void ThreadMain();
-    void Pump(const std::string& input, int flush);
-    void WriteOut(const char* data, size_t size);
+    struct CPiece
+    {
+        std::string input;
+        std::string dictionary; // the 32 KB of input before this piece
+        std::string output;
+        bool bLast = false;
+        bool bDone = false;
+        bool bFailed = false;
+        unsigned long crc = 0;
+    };
 
-    struct ZState;
-    std::unique_ptr<ZState> m_z;
+    // Queues the collected input (the end of the stream with bLast) and writes what is done.
+    void HandOver(bool bLast);
+    // Writes the finished pieces at the front, in order; with bAll waits for every piece.
+    void WriteDone(std::unique_lock<std::mutex>& lock, bool bAll);
+    [[noreturn]] void RaiseFailure();
+    void WriteOut(const char* data, size_t size);
+    // A deflating thread.
+    void ThreadMain();
+
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
-    std::string m_input; // collected before a deflate call, which is cheaper on large blocks
+    std::string m_input; // collected before a hand-over: deflating large pieces is cheaper
+    std::string m_tail;  // the last 32 KB handed over
     ULONGLONG m_nRaw = 0;
     ULONGLONG m_nPacked = 0;
     unsigned long m_crc = 0;
     bool m_bFinished = false;
+    bool m_bFailed = false;
+    LONG m_nFailedOsError = 0; // of a failed file write; 0 for other failures
 
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::string> m_queue; // pieces to deflate; the last one ends the stream when
-    bool m_bFinishQueued = false;    // this is set
-    bool m_bBusy = false;
+    std::deque<std::shared_ptr<CPiece>> m_pieces; // handed over, not yet written, in order
+    std::deque<std::shared_ptr<CPiece>> m_todo;   // not yet taken by a deflating thread
     bool m_bStop = false;
-    std::vector<std::string> m_spare; // deflated pieces' buffers, for reuse
-    CException* m_pFailure = nullptr; // not yet raised
-    std::atomic<bool> m_bFailed = false;
-    LONG m_nFailedOsError = 0; // of a failed file write; 0 for other failures
 };
 
 class CZipWriter
