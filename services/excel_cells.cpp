@@ -159,10 +159,19 @@ CString ShortestDoubleText(double value)
 
 namespace {
 
-// Without building anything: whether the text is a plain number whose significant digits and
-// exponent a double always reads back as the same decimal (up to 15 digits). Most numbers of
-// a table are; only the others need the full comparison.
-bool IsShortPlainNumber(const wchar_t* p)
+enum class Fit
+{
+    yes,
+    no,
+    unknown
+};
+
+// Without building anything: a plain number with up to 15 significant digits (and an exponent
+// well inside the range) always reads back as the same decimal, one with more than 17 never
+// does (the shortest text of a double has at most 17), and the text that is no plain number
+// is no number at all. Most numbers of a table are decided here; only those with 16 or 17
+// digits need the full comparison.
+Fit QuickFit(const wchar_t* p)
 {
     if (*p == L'-' || *p == L'+')
         ++p;
@@ -189,8 +198,6 @@ bool IsShortPlainNumber(const wchar_t* p)
             started = true;
             digits += pending + 1;
             pending = 0;
-            if (digits > 15)
-                return false;
         }
         else if (*p == L'.' && !point)
             point = true;
@@ -198,7 +205,7 @@ bool IsShortPlainNumber(const wchar_t* p)
             break;
     }
     if (!any)
-        return false;
+        return Fit::no;
     long exp10 = 0;
     if (*p == L'e' || *p == L'E')
     {
@@ -207,7 +214,7 @@ bool IsShortPlainNumber(const wchar_t* p)
         if (*p == L'-' || *p == L'+')
             negExp = *p++ == L'-';
         if (!(*p >= L'0' && *p <= L'9'))
-            return false;
+            return Fit::no;
         for (; *p >= L'0' && *p <= L'9'; ++p)
             if (exp10 < 100000)
                 exp10 = exp10 * 10 + (*p - L'0');
@@ -215,19 +222,22 @@ bool IsShortPlainNumber(const wchar_t* p)
             exp10 = -exp10;
     }
     if (*p)
-        return false;
+        return Fit::no;
     if (!started)
-        return true; // zero
+        return Fit::yes; // zero
+    if (digits > 17)
+        return Fit::no;
     position = intDigits - leadingZeros - 1 + exp10;
-    return position > -300 && position < 300;
+    return digits <= 15 && position > -300 && position < 300 ? Fit::yes : Fit::unknown;
 }
 
 } // namespace
 
 bool NumberTextFitsDouble(const CString& text)
 {
-    if (IsShortPlainNumber(text.GetString()))
-        return true;
+    Fit fit = QuickFit(text.GetString());
+    if (fit != Fit::unknown)
+        return fit == Fit::yes;
     double value;
     return NumberTextFitsDouble(text, value);
 }

@@ -107,6 +107,7 @@ TEST(ExcelCells, NumbersThatADoubleCannotHoldStayText)
                                               {L"0.000123456789012345", true},
                                               {L"123456789012345000000", true},
                                               {L"1.5E-299", true},
+                                              {L"0.30000000000000004", true},
                                               {L"1234567890123456789", false},
                                               {L"9007199254740993", false},
                                               {L"12345678901234567890.1234567890", false},
