@@ -1,5 +1,7 @@
 #include "services/excel_cells.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cwctype>
 #include <string>
@@ -159,35 +161,32 @@ CString ShortestDoubleText(double value)
 
 namespace {
 
-enum class Fit
+// A plain decimal number as its significant digits (without leading or trailing zeros; the
+// first 20 of them kept) and the decimal exponent of the first; false when the text is no
+// plain number. Nothing is built: this runs for every number of a workbook.
+struct CNumberDigits
 {
-    yes,
-    no,
-    unknown
+    char digits[20];
+    int nDigits = 0;   // all significant digits, also beyond the kept ones
+    long exponent = 0; // of the first significant digit
 };
 
-// Without building anything: a plain number with up to 15 significant digits (and an exponent
-// well inside the range) always reads back as the same decimal, one with more than 17 never
-// does (the shortest text of a double has at most 17), and the text that is no plain number
-// is no number at all. Most numbers of a table are decided here; only those with 16 or 17
-// digits need the full comparison.
-Fit QuickFit(const wchar_t* p)
+template <class Ch>
+bool ScanNumber(const Ch* p, CNumberDigits& out)
 {
-    if (*p == L'-' || *p == L'+')
+    if (*p == '-' || *p == '+')
         ++p;
-    int digits = 0;    // significant digits, from the first non-zero one to the last
-    int pending = 0;   // zeros after the last non-zero digit so far
-    long position = 0; // decimal exponent of the first significant digit, before an e
+    int pending = 0; // zeros after the last non-zero digit so far
     bool any = false, point = false, started = false;
     long intDigits = 0, leadingZeros = 0;
     for (;; ++p)
     {
-        if (*p >= L'0' && *p <= L'9')
+        if (*p >= '0' && *p <= '9')
         {
             any = true;
             if (!point)
                 ++intDigits;
-            if (*p == L'0')
+            if (*p == '0')
             {
                 if (started)
                     ++pending;
@@ -196,50 +195,87 @@ Fit QuickFit(const wchar_t* p)
                 continue;
             }
             started = true;
-            digits += pending + 1;
-            pending = 0;
+            for (; pending > 0; --pending)
+                if (out.nDigits++ < 20)
+                    out.digits[out.nDigits - 1] = '0';
+            if (out.nDigits++ < 20)
+                out.digits[out.nDigits - 1] = static_cast<char>(*p);
         }
-        else if (*p == L'.' && !point)
+        else if (*p == '.' && !point)
             point = true;
         else
             break;
     }
     if (!any)
-        return Fit::no;
+        return false;
     long exp10 = 0;
-    if (*p == L'e' || *p == L'E')
+    if (*p == 'e' || *p == 'E')
     {
         ++p;
         bool negExp = false;
-        if (*p == L'-' || *p == L'+')
-            negExp = *p++ == L'-';
-        if (!(*p >= L'0' && *p <= L'9'))
-            return Fit::no;
-        for (; *p >= L'0' && *p <= L'9'; ++p)
+        if (*p == '-' || *p == '+')
+            negExp = *p++ == '-';
+        if (!(*p >= '0' && *p <= '9'))
+            return false;
+        for (; *p >= '0' && *p <= '9'; ++p)
             if (exp10 < 100000)
-                exp10 = exp10 * 10 + (*p - L'0');
+                exp10 = exp10 * 10 + (*p - '0');
         if (negExp)
             exp10 = -exp10;
     }
     if (*p)
-        return Fit::no;
-    if (!started)
-        return Fit::yes; // zero
-    if (digits > 17)
-        return Fit::no;
-    position = intDigits - leadingZeros - 1 + exp10;
-    return digits <= 15 && position > -300 && position < 300 ? Fit::yes : Fit::unknown;
+        return false;
+    out.exponent = started ? intDigits - leadingZeros - 1 + exp10 : 0;
+    return true;
 }
 
 } // namespace
 
 bool NumberTextFitsDouble(const CString& text)
 {
-    Fit fit = QuickFit(text.GetString());
-    if (fit != Fit::unknown)
-        return fit == Fit::yes;
-    double value;
-    return NumberTextFitsDouble(text, value);
+    // Up to 15 significant digits (the exponent well inside the range) a double always reads
+    // back as the same decimal; with more than 17 never (the shortest text of a double has at
+    // most 17); zero always.
+    CNumberDigits number;
+    if (!ScanNumber(text.GetString(), number))
+        return false;
+    if (number.nDigits == 0)
+        return true;
+    if (number.nDigits > 17)
+        return false;
+    bool bInRange = number.exponent > -300 && number.exponent < 300;
+    if (number.nDigits <= 15 && bInRange)
+        return true;
+    // 16 or 17 digits: the same digits as the shortest text of the double they make.
+    // from_chars and to_chars do this without the locked big-number arithmetic of wcstod and
+    // printf, which two threads of an export would otherwise queue on.
+    char narrow[64];
+    int length = text.GetLength();
+    if (!bInRange || length >= static_cast<int>(sizeof narrow))
+    {
+        double value;
+        return NumberTextFitsDouble(text, value);
+    }
+    for (int i = 0; i < length; ++i)
+        narrow[i] = static_cast<char>(text[i]);
+    // from_chars takes no plus sign.
+    const char* first = narrow[0] == '+' ? narrow + 1 : narrow;
+    double value = 0;
+    auto parsed = std::from_chars(first, narrow + length, value);
+    if (parsed.ec != std::errc() || parsed.ptr != narrow + length)
+    {
+        double v;
+        return NumberTextFitsDouble(text, v);
+    }
+    char shortest[40];
+    auto printed = std::to_chars(shortest, shortest + sizeof shortest - 1, value);
+    if (printed.ec != std::errc())
+        return false;
+    *printed.ptr = 0;
+    CNumberDigits back;
+    return ScanNumber(shortest, back) && back.nDigits == number.nDigits &&
+           back.exponent == number.exponent &&
+           std::equal(number.digits, number.digits + number.nDigits, back.digits);
 }
 
 bool NumberTextFitsDouble(const CString& text, double& value)
