@@ -346,7 +346,17 @@ void CExcelDataFile::FlushBlock()
     }
     SafeArrayUnaccessData(block->values.parray);
     m_block.Clear();
-    Post([this, block] { WriteBlock(*block); });
+    std::vector<std::shared_ptr<CSheetBlock>> written;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        written.swap(m_written);
+    }
+    written.clear();
+    Post([this, block] {
+        WriteBlock(*block);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_written.push_back(block);
+    });
 }
 
 void CExcelDataFile::WriteCell(int column, int row, const COleVariant& value, bool bText,

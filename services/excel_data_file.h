@@ -20,6 +20,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -118,4 +119,7 @@ private:
     bool m_bStop = false;
     bool m_bFailed = false;
     CString m_strFailure;
+    // Blocks put into the sheet, freed by the caller's thread, which made their strings: the
+    // automation thread then spends no time on the heap for them.
+    std::vector<std::shared_ptr<CSheetBlock>> m_written;
 };

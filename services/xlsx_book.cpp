@@ -18,27 +18,42 @@ const char kSheetTail[] = "</sheetData></worksheet>";
 // Text as XML character data. CR is written as a reference (a parser would turn a raw one into
 // LF); characters XML 1.0 cannot carry, and a literal "_x" that would read as such an escape,
 // use the workbook's own _xHHHH_ form.
+// Printable ASCII that XML carries as it stands ('_' starts the workbook's own escapes).
+struct CPlainAscii
+{
+    bool plain[128] = {};
+    CPlainAscii()
+    {
+        for (int c = 0x20; c < 0x7F; ++c)
+            plain[c] = c != '&' && c != '<' && c != '>' && c != '"' && c != '_';
+    }
+};
+const CPlainAscii kPlainAscii;
+
 void AppendXmlText(std::string& out, const CString& text)
 {
-    // Most texts are plain ASCII with nothing to escape: copied over as they are.
-    int nPlain = 0;
+    // Most texts are plain ASCII with nothing to escape: copied over as they are, in one pass
+    // that stops at the first character needing more.
     int nLength = text.GetLength();
     LPCWSTR p = text.GetString();
-    while (nPlain < nLength && p[nPlain] >= 0x20 && p[nPlain] < 0x7F && p[nPlain] != L'&' &&
-           p[nPlain] != L'<' && p[nPlain] != L'>' && p[nPlain] != L'"' && p[nPlain] != L'_')
-        ++nPlain;
-    if (nPlain == nLength)
+    size_t start = out.size();
+    out.resize(start + nLength);
+    char* dest = out.data() + start;
+    int nPlain = 0;
+    for (; nPlain < nLength; ++nPlain)
     {
-        size_t start = out.size();
-        out.resize(start + nLength);
-        for (int i = 0; i < nLength; ++i)
-            out[start + i] = static_cast<char>(p[i]);
-        return;
+        wchar_t ch = p[nPlain];
+        if (ch >= 0x80 || !kPlainAscii.plain[ch])
+            break;
+        dest[nPlain] = static_cast<char>(ch);
     }
+    out.resize(start + nPlain);
+    if (nPlain == nLength)
+        return;
     std::wstring w;
-    w.reserve(text.GetLength());
-    int n = text.GetLength();
-    for (int i = 0; i < n; ++i)
+    w.reserve(nLength - nPlain);
+    int n = nLength;
+    for (int i = nPlain; i < n; ++i)
     {
         wchar_t ch = text[i];
         switch (ch)
