@@ -8,7 +8,8 @@
 // only moves through the rows (what the driver and the row loop cost).
 //
 // Output: one line "format=<f> rows=<n> seconds=<s> rows_per_second=<r> bytes=<b>
-// peak_private_bytes=<p>".
+// peak_private_bytes=<p> end_file_seconds=<e>" (e: the part of s after the last row, in which
+// the workbook is saved).
 #include "framework/ui.h"
 
 #include "dbaccess/database.h"
@@ -138,6 +139,7 @@ int main()
         CRDatabaseHelper::CSaveDataAsyncThread job(
             &counting, &rs, nullptr, CStringPair(L"", L"bench"), nullptr, L"", nullptr);
         CRDatabaseHelper::CAsyncThread::Execute(&job, nullptr, false);
+        const double rowsDone = Now();
         counting.EndFile();
         file.reset();
         const double seconds = Now() - start;
@@ -148,10 +150,11 @@ int main()
         if (GetFileAttributesExW(written, GetFileExInfoStandard, &info))
             bytes = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
         printf("format=%ls rows=%ld seconds=%.3f rows_per_second=%.0f bytes=%llu "
-               "peak_private_bytes=%llu\n",
+               "peak_private_bytes=%llu end_file_seconds=%.3f\n",
                format.c_str(), counting.m_nRows, seconds,
                seconds > 0 ? counting.m_nRows / seconds : 0.0, bytes,
-               static_cast<unsigned long long>(peak > before ? peak - before : 0));
+               static_cast<unsigned long long>(peak > before ? peak - before : 0),
+               start + seconds - rowsDone);
     }
     catch (Zelt::CRDBException* e)
     {
