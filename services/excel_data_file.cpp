@@ -312,6 +312,16 @@ void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
     AddCell(column, TextVariant(m_strField), bText);
 }
 
+void CExcelDataFile::AbandonRow()
+{
+    // The row's cells are the last of the block: a block is handed over only after EndRow.
+    while (!m_block.cells.empty() && m_block.cells.back().nRow == m_nRow)
+    {
+        VariantClear(&m_block.cells.back().value);
+        m_block.cells.pop_back();
+    }
+}
+
 void CExcelDataFile::EndRow()
 {
     if (m_nRow - m_block.nFirstRow + 1 >= kBlockRows || m_block.nChars >= kBlockChars)

@@ -49,7 +49,7 @@ public:
     void EndRow() override;
     void EndFile() override;
     // The row's cells go to the workbook at EndRow; the workbook reaches its file at EndFile.
-    void AbandonRow() override { m_row.clear(); }
+    void AbandonRow() override;
     bool Discard() override { return true; }
 
     // For tests: the next writers use the in-process writer even where the application exists.

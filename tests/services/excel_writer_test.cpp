@@ -239,7 +239,8 @@ TEST(XlsxStandIn, RangeTakesAnArrayOfRowsAfterTheFormatsOfItsTextCells)
 
 // More rows than one hand-over takes, with NULLs, texts long enough to end a block early, and
 // numbers a double cannot hold in a number column: every cell lands where it belongs, text
-// formats go only to the cells that hold text, and NULL cells stay unset.
+// formats go only to the cells that hold text, NULL cells stay unset, and an abandoned last
+// row leaves nothing.
 TEST(ExcelWriter, RowsAcrossManyBlocksKeepTheirCellsAndFormats)
 {
     TempOutput out(L".xlsx");
@@ -264,7 +265,13 @@ TEST(ExcelWriter, RowsAcrossManyBlocksKeepTheirCellsAndFormats)
     {
         CExcelDataFile file(out.Path());
         file.BeginFile();
-        std::thread worker([&] { WriteTable(file, c, CStringPair(L"", L"t")); });
+        std::thread worker([&] {
+            WriteTable(file, c, CStringPair(L"", L"t"));
+            // A save stopped inside a row leaves the rows before it whole and nothing of it.
+            file.BeginRow();
+            file.AddValue(L"half a row", 0);
+            file.AbandonRow();
+        });
         worker.join();
         file.EndFile();
     }
