@@ -7,28 +7,39 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
 settings='HKCU\Software\Dravolen'
-management='HKCU\Software\Wine\AppDefaults\Quenlark.exe\X11 Driver'
 title='quenlark-demo.db - Quenlark'
 
-# As on a fresh prefix: the end-to-end tests leave the program unmanaged in this one.
-wine reg delete "$management" /v Managed /f >/dev/null 2>&1
+# The script runs in a build tree of its own that shares the program: its own Wine prefix, so its
+# own Wine server, fresh as a user's first one. Stopping the script's processes then never touches
+# the server the other test programs run on.
+scratch="$QL_BINARY_DIR/tests/start-without-display"
+mkdir -p "$scratch"
+ln -sfn "$QL_BINARY_DIR/bin" "$scratch/bin"
+export QL_BINARY_DIR="$scratch"
+export WINEPREFIX="$scratch/wineprefix"
+bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh" >/dev/null
 wine reg delete "$settings" /f >/dev/null 2>&1
 
 started=""
 stop() {
   [ -n "$started" ] || return
-  kill -- -"$started" 2>/dev/null
-  wait "$started" 2>/dev/null
-  # The next start connects only when no instance of the program is left.
+  # The program closes as a user closes it (its settings written), then the prefix's server and
+  # with it every process of the prefix ends; the virtual display goes with the script.
+  DISPLAY=$display wine taskkill /im Quenlark.exe >/dev/null 2>&1
   for _ in $(seq 100); do
-    pgrep -g "$started" >/dev/null || break
+    DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -qF "\"$title\"" || break
     sleep 0.1
   done
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  kill -- -"$started" 2>/dev/null
+  wait "$started" 2>/dev/null
   started=""
 }
 finish() {
   stop
   wine reg delete "$settings" /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null
   exit "$1"
 }
 
