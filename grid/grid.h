@@ -395,6 +395,19 @@ public:
     // Posted to the grid to commit the edited row after a selection change, outside the
     // list view's own notification.
     static constexpr UINT WM_GRID_DEFERRED_COMMIT = WM_APP + 0x2F1;
+    // Posted to apply column widths grown by cells being shown, outside the list's painting.
+    static constexpr UINT WM_GRID_APPLY_WIDTHS = WM_APP + 0x2F2;
+
+    // How a long read (Ctrl+End, selecting a row far below, reading every row at load) fits
+    // column widths: the first kFitAllRows rows it reads are measured, then one in
+    // kFitSampleStride. Rows it passes over are measured when they are shown.
+    static constexpr int kFitAllRows = 2000;
+    static constexpr int kFitSampleStride = 50;
+    // True when the row a long read has read nRead rows before is measured.
+    static bool IsSampledRow(int nRead)
+    {
+        return nRead < kFitAllRows || nRead % kFitSampleStride == 0;
+    }
 
 protected:
     void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
@@ -410,8 +423,27 @@ protected:
     afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
     afx_msg LRESULT OnThemeChanged();
     afx_msg LRESULT OnDeferredCommit(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnApplyWidths(WPARAM wParam, LPARAM lParam);
     BOOL OnHeaderNotify(NMHDR* pNMHDR, LRESULT* pResult);
     void FitWidthsToRow(int nRow, IWait* pWait);
+    // The font, pad and screen width FitWidthsToRow measures with, asked for again now and then.
+    void RefreshFitMetrics();
+    // A cell shown after a long read that fitted widths from a sample: its column grows to the
+    // text when that is wider (applied by a posted message, not inside the painting).
+    void FitWidthToShownText(int nColumn, const CString& strText);
+    // Runs the remaining-rows loop with widths fitted from a sample of the rows.
+    struct SampledFit
+    {
+        explicit SampledFit(CRGrid& grid) : m_grid(grid), m_nOuter(grid.m_nSampledRead)
+        {
+            grid.m_nSampledRead = 0;
+        }
+        ~SampledFit() { m_grid.m_nSampledRead = m_nOuter; }
+        SampledFit(const SampledFit&) = delete;
+        SampledFit& operator=(const SampledFit&) = delete;
+        CRGrid& m_grid;
+        int m_nOuter;
+    };
     void ShowHeaderMenu(int nColumn);
     // Lets the wait object dispatch messages with the grid marked as inside a read; true when
     // the read must stop (cancelled, or the grid was cleared meanwhile).
@@ -436,6 +468,12 @@ protected:
     int m_nFitPad = 0;
     int m_nFitScreen = 0;
     int m_nFitMetricsAge = 0;
+    // Rows read so far by the long read under way (-1: none; every row is measured).
+    int m_nSampledRead = -1;
+    // Some rows were read without being measured: shown cells fit their columns.
+    bool m_bFitShownCells = false;
+    bool m_bWidthsPosted = false;
+    std::vector<int> m_grownColumns; // columns whose fitted width grew since the last post
     // Rows read since the wait object last ran messages, and when it did (PumpWait).
     int m_nRowsSincePump = 0;
     ULONGLONG m_nLastPumpTick = 0;

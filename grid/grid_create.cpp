@@ -12,6 +12,7 @@ BEGIN_MESSAGE_MAP(CRGrid, CREditListCtrl)
     ON_WM_DRAWITEM()
     ON_WM_THEMECHANGED()
     ON_MESSAGE(CRGrid::WM_GRID_DEFERRED_COMMIT, &CRGrid::OnDeferredCommit)
+    ON_MESSAGE(CRGrid::WM_GRID_APPLY_WIDTHS, &CRGrid::OnApplyWidths)
     ON_NOTIFY_REFLECT(LVN_GETDISPINFOW, &CRGrid::OnGetDispInfo)
     ON_NOTIFY_REFLECT(LVN_COLUMNCLICK, &CRGrid::OnColumnClick)
     ON_NOTIFY_REFLECT(LVN_ENDLABELEDITW, &CRGrid::OnEndLabelEdit)
@@ -72,6 +73,8 @@ void CRGrid::Clear()
     if (m_nReadDepth > 0)
         m_bAbortRead = true;
     m_nFitMetricsAge = 0; // the next rows may come in another font
+    m_bFitShownCells = false;
+    m_grownColumns.clear();
     ResetEditState();
     if (m_hWnd != nullptr)
     {

@@ -105,6 +105,7 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait, Zelt::CRDBException** ppErro
         return false;
     m_bAbortRead = false;
     m_nRowsSincePump = 0;
+    m_bFitShownCells = false;
     Zelt::ICursor* const pCursor = m_pCursor;
     try
     {
@@ -172,6 +173,7 @@ bool CRGrid::ReadRows(int nWantedRow, IWait* pWait, Zelt::CRDBException** ppErro
 
 void CRGrid::ReadRemainingRows(Zelt::ICursor* pCursor, IWait* pWait)
 {
+    SampledFit sampled(*this);
     while (!pCursor->IsEOF())
     {
         if (PumpWait(pWait) || m_pCursor != pCursor)
@@ -214,7 +216,17 @@ void CRGrid::AddRowItem(bool bNotify, IWait* pWait)
     AppendItems(1);
     const int index = GetItemCountWithPending() - 1;
     if (HasOption(kGridFitColumns))
-        FitWidthsToRow(index, pWait);
+    {
+        // Turning every cell of a million rows into text only to measure it was most of the
+        // time of reading them all: a long read measures a sample, and the rows it passes over
+        // fit their columns when they are shown.
+        if (m_nSampledRead < 0 || IsSampledRow(m_nSampledRead))
+            FitWidthsToRow(index, pWait);
+        else
+            m_bFitShownCells = true;
+        if (m_nSampledRead >= 0)
+            ++m_nSampledRead;
+    }
     if (bNotify)
     {
         if (m_nBatchDepth > 0)
@@ -270,7 +282,7 @@ void CRGrid::ShowCellText(int nRow)
         RedrawItems(nRow, nRow);
 }
 
-void CRGrid::FitWidthsToRow(int nRow, IWait*)
+void CRGrid::RefreshFitMetrics()
 {
     // The font, the pad and the screen width are asked for again every so many rows only:
     // under Wine the questions cost more than measuring a whole row.
@@ -282,6 +294,47 @@ void CRGrid::FitWidthsToRow(int nRow, IWait*)
         m_nFitMetricsAge = 0;
     }
     ++m_nFitMetricsAge;
+}
+
+void CRGrid::FitWidthToShownText(int nColumn, const CString& strText)
+{
+    CGridColumn* pColumn = GetColumnObject(nColumn);
+    if (pColumn == nullptr || m_hWnd == nullptr)
+        return;
+    RefreshFitMetrics();
+    int w = m_textWidths.Measure(m_hWnd, m_hFitFont, strText, std::min(strText.GetLength(), 260)) +
+            m_nFitPad;
+    if (m_nFitScreen > 0)
+        w = std::min(w, m_nFitScreen);
+    if ((int)pColumn->m_nFittedWidth >= w)
+        return;
+    pColumn->m_nFittedWidth = w;
+    // A hidden column keeps width 0; its fitted width comes back when it is shown.
+    if (!pColumn->m_bVisible)
+        return;
+    m_grownColumns.push_back(nColumn);
+    if (!m_bWidthsPosted)
+        m_bWidthsPosted = PostMessage(WM_GRID_APPLY_WIDTHS) != FALSE;
+}
+
+LRESULT CRGrid::OnApplyWidths(WPARAM, LPARAM)
+{
+    m_bWidthsPosted = false;
+    std::vector<int> grown;
+    grown.swap(m_grownColumns);
+    for (int c : grown)
+    {
+        CGridColumn* pColumn = GetColumnObject(c);
+        if (pColumn != nullptr && pColumn->m_bVisible &&
+            GetColumnWidth(c) != (int)pColumn->m_nFittedWidth)
+            SetColumnWidth(c, (int)pColumn->m_nFittedWidth);
+    }
+    return 0;
+}
+
+void CRGrid::FitWidthsToRow(int nRow, IWait*)
+{
+    RefreshFitMetrics();
     const HFONT hFont = m_hFitFont;
     const int pad = m_nFitPad;
     const int screen = m_nFitScreen;
@@ -330,6 +383,7 @@ void CRGrid::SelectRow(int nRow, IWait* pWait)
             bool added = false;
             {
                 RowBatch batch(*this);
+                SampledFit sampled(*this);
                 while (!m_pCursor->IsEOF())
                 {
                     FetchNextRow(false, wait);
@@ -487,6 +541,8 @@ void CRGrid::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
         return;
     CGridItem value;
     ReadCellText(pInfo->item.iItem, pInfo->item.iSubItem, value);
+    if (m_bFitShownCells && HasOption(kGridFitColumns) && pInfo->item.iItem != m_nEditedRow)
+        FitWidthToShownText(pInfo->item.iSubItem, value.m_strText);
     const int n = std::min(value.m_strText.GetLength(), pInfo->item.cchTextMax - 1);
     wmemcpy(pInfo->item.pszText, value.m_strText, n);
     pInfo->item.pszText[n] = 0;
