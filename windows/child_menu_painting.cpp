@@ -2,6 +2,15 @@
 
 #include "app/main_frame.h"
 
+IMPLEMENT_DYNAMIC(CMenuPaintingChildWnd, CMDIChildWnd)
+
+BEGIN_MESSAGE_MAP(CMenuPaintingChildWnd, CMDIChildWnd)
+    ON_WM_MEASUREITEM()
+    ON_WM_DRAWITEM()
+    ON_WM_MENUCHAR()
+    ON_WM_INITMENUPOPUP()
+END_MESSAGE_MAP()
+
 namespace {
 
 CRMenuPainter* MainMenuPainter()
@@ -12,35 +21,34 @@ CRMenuPainter* MainMenuPainter()
 
 } // namespace
 
-bool MeasureChildMenuItem(CWnd* pWnd, LPMEASUREITEMSTRUCT lpMIS)
+void CMenuPaintingChildWnd::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS)
 {
     CRMenuPainter* pPainter = MainMenuPainter();
-    if (pPainter == nullptr || lpMIS == nullptr || lpMIS->CtlType != ODT_MENU)
-        return false;
-    pPainter->MeasureItem(pWnd, lpMIS);
-    return true;
+    if (pPainter != nullptr && lpMIS != nullptr && lpMIS->CtlType == ODT_MENU)
+        pPainter->MeasureItem(this, lpMIS);
+    else
+        CMDIChildWnd::OnMeasureItem(nIDCtl, lpMIS);
 }
 
-bool DrawChildMenuItem(LPDRAWITEMSTRUCT lpDIS)
+void CMenuPaintingChildWnd::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDIS)
 {
     CRMenuPainter* pPainter = MainMenuPainter();
-    if (pPainter == nullptr || lpDIS == nullptr || lpDIS->CtlType != ODT_MENU)
-        return false;
-    pPainter->DrawItem(lpDIS);
-    return true;
+    if (pPainter != nullptr && lpDIS != nullptr && lpDIS->CtlType == ODT_MENU)
+        pPainter->DrawItem(lpDIS);
+    else
+        CMDIChildWnd::OnDrawItem(nIDCtl, lpDIS);
 }
 
-bool ChildMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu, LRESULT& result)
+LRESULT CMenuPaintingChildWnd::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
 {
     CRMenuPainter* pPainter = MainMenuPainter();
-    if (pPainter == nullptr)
-        return false;
-    result = pPainter->MenuChar(nChar, nFlags, pMenu);
-    return true;
+    return pPainter != nullptr ? pPainter->MenuChar(nChar, nFlags, pMenu)
+                               : CMDIChildWnd::OnMenuChar(nChar, nFlags, pMenu);
 }
 
-void InitChildMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
+void CMenuPaintingChildWnd::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
 {
+    CMDIChildWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
     if (CRMenuPainter* pPainter = MainMenuPainter())
         pPainter->InitMenuPopup(pPopupMenu, nIndex, bSysMenu);
 }

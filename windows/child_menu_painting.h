@@ -4,10 +4,18 @@
 
 #include "framework/ui.h"
 
-// False when the item is not a menu item or there is no main window: the caller's base
-// handles it then.
-bool MeasureChildMenuItem(CWnd* pWnd, LPMEASUREITEMSTRUCT lpMIS);
-bool DrawChildMenuItem(LPDRAWITEMSTRUCT lpDIS);
-bool ChildMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu, LRESULT& result);
-// Converts a popup about to open to owner-drawn items (after the frame's command updates).
-void InitChildMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+// A child frame whose popup menus the main window's menu painter draws; without a main
+// window (or for items that are no menu items) the messages go on to the ordinary child frame.
+class CMenuPaintingChildWnd : public CMDIChildWnd
+{
+    DECLARE_DYNAMIC(CMenuPaintingChildWnd)
+
+protected:
+    afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+    afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
+    // Converts a popup about to open to owner-drawn items (after the frame's command updates).
+    afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -8,7 +8,6 @@
 #include "dbaccess/recordset.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
-#include "windows/child_menu_painting.h"
 #include "windows/filter_dlg.h"
 #include "windows/goto_dlg.h"
 #include "windows/script_dialogs.h"
@@ -299,32 +298,6 @@ void CGridChildFrame::OnUpdateDelete(CCmdUI* pCmdUI)
 }
 
 // ---- Popup menus -------------------------------------------------------------------------------
-
-void CGridChildFrame::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
-{
-    if (!MeasureChildMenuItem(this, lpMeasureItemStruct))
-        CMDIChildWnd::OnMeasureItem(nIDCtl, lpMeasureItemStruct);
-}
-
-void CGridChildFrame::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct)
-{
-    if (!DrawChildMenuItem(lpDrawItemStruct))
-        CMDIChildWnd::OnDrawItem(nIDCtl, lpDrawItemStruct);
-}
-
-LRESULT CGridChildFrame::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
-{
-    LRESULT result = 0;
-    return ChildMenuChar(nChar, nFlags, pMenu, result)
-               ? result
-               : CMDIChildWnd::OnMenuChar(nChar, nFlags, pMenu);
-}
-
-void CGridChildFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
-{
-    CMDIChildWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
-    InitChildMenuPopup(pPopupMenu, nIndex, bSysMenu);
-}
 
 BOOL CGridChildFrame::OnHelpInfo(HELPINFO*)
 {

@@ -10,12 +10,11 @@
 #include "dbaccess/recordset.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
-#include "windows/child_menu_painting.h"
 #include "windows/select_rebuild.h"
 
-IMPLEMENT_DYNAMIC(CGridChildFrame, CMDIChildWnd)
+IMPLEMENT_DYNAMIC(CGridChildFrame, CMenuPaintingChildWnd)
 
-BEGIN_MESSAGE_MAP(CGridChildFrame, CMDIChildWnd)
+BEGIN_MESSAGE_MAP(CGridChildFrame, CMenuPaintingChildWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
     ON_WM_CLOSE()

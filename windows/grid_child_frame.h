@@ -9,6 +9,7 @@
 
 #include "dbaccess/sql_names.h"
 #include "framework/ui.h"
+#include "windows/child_menu_painting.h"
 #include "windows/grid_child_view.h"
 #include "windows/grid_window_text.h"
 #include "windows/sort_filter_info.h"
@@ -29,7 +30,7 @@ enum GridFrameKind : UINT
     kGridPlan = 7,
 };
 
-class CGridChildFrame : public CMDIChildWnd
+class CGridChildFrame : public CMenuPaintingChildWnd
 {
     DECLARE_DYNAMIC(CGridChildFrame)
 
@@ -111,10 +112,6 @@ protected:
     afx_msg void OnClose();
     afx_msg void OnSetFocus(CWnd* pOldWnd);
     afx_msg BOOL OnHelpInfo(HELPINFO* pHelpInfo);
-    afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
-    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
-    afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
-    afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
     // Header sorts run after the grid's own notification has returned.
     afx_msg LRESULT OnDeferredSort(WPARAM wParam, LPARAM lParam);
 

@@ -12,20 +12,15 @@
 #include "services/script_reader.h"
 #include "services/script_writer.h"
 #include "services/sql_file_dialog.h"
-#include "windows/child_menu_painting.h"
 
-IMPLEMENT_DYNCREATE(CSQLChildFrame, CMDIChildWnd)
+IMPLEMENT_DYNCREATE(CSQLChildFrame, CMenuPaintingChildWnd)
 
-BEGIN_MESSAGE_MAP(CSQLChildFrame, CMDIChildWnd)
+BEGIN_MESSAGE_MAP(CSQLChildFrame, CMenuPaintingChildWnd)
     ON_WM_CREATE()
     ON_WM_CLOSE()
     ON_WM_DESTROY()
     ON_WM_SETFOCUS()
     ON_WM_HELPINFO()
-    ON_WM_MEASUREITEM()
-    ON_WM_DRAWITEM()
-    ON_WM_MENUCHAR()
-    ON_WM_INITMENUPOPUP()
     ON_MESSAGE(WM_SHOW_READ_NOTE, &CSQLChildFrame::OnShowReadNote)
     ON_COMMAND(ID_FILE_SAVE, &CSQLChildFrame::OnSave)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, &CSQLChildFrame::OnUpdateSave)
@@ -424,32 +419,6 @@ BOOL CSQLChildFrame::OnHelpInfo(HELPINFO*)
 {
     ShowHelpTopic(L"::/SQLScript.html");
     return TRUE;
-}
-
-void CSQLChildFrame::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
-{
-    if (!MeasureChildMenuItem(this, lpMeasureItemStruct))
-        CMDIChildWnd::OnMeasureItem(nIDCtl, lpMeasureItemStruct);
-}
-
-void CSQLChildFrame::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct)
-{
-    if (!DrawChildMenuItem(lpDrawItemStruct))
-        CMDIChildWnd::OnDrawItem(nIDCtl, lpDrawItemStruct);
-}
-
-LRESULT CSQLChildFrame::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
-{
-    LRESULT result = 0;
-    return ChildMenuChar(nChar, nFlags, pMenu, result)
-               ? result
-               : CMDIChildWnd::OnMenuChar(nChar, nFlags, pMenu);
-}
-
-void CSQLChildFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
-{
-    CMDIChildWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
-    InitChildMenuPopup(pPopupMenu, nIndex, bSysMenu);
 }
 
 void CSQLChildFrame::ShowContextMenu(CPoint point)

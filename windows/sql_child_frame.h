@@ -8,12 +8,13 @@
 
 #include "framework/ui.h"
 
+#include "windows/child_menu_painting.h"
 #include "windows/sql_child_view.h"
 
 class CRDatabaseHelper;
 class CRecentFileList;
 
-class CSQLChildFrame : public CMDIChildWnd
+class CSQLChildFrame : public CMenuPaintingChildWnd
 {
     DECLARE_DYNCREATE(CSQLChildFrame)
 
@@ -65,10 +66,6 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnSetFocus(CWnd* pOldWnd);
     afx_msg BOOL OnHelpInfo(HELPINFO* pHelpInfo);
-    afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
-    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
-    afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
-    afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
     // Posted by ReadScriptFile: tells what was read in place of bad bytes.
     static constexpr UINT WM_SHOW_READ_NOTE = WM_APP + 1;
     afx_msg LRESULT OnShowReadNote(WPARAM, LPARAM);
