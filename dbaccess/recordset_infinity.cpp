@@ -6,21 +6,11 @@
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/value_text.h"
+#include "framework/date_time.h"
 
 #include <cmath>
 
 namespace {
-
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
-long long DayNumber(long long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
 
 bool IsDateType(SQLSMALLINT type)
 {
@@ -46,10 +36,10 @@ bool IsNearToday(const TIMESTAMP_STRUCT& ts)
     {
         SYSTEMTIME now{};
         GetLocalTime(&now);
-        today = DayNumber(now.wYear, now.wMonth, now.wDay);
+        today = DaysFromCivil(now.wYear, now.wMonth, now.wDay);
         takenAt = ticks ? ticks : 1;
     }
-    const long long diff = DayNumber(ts.year, ts.month, ts.day) - today;
+    const long long diff = DaysFromCivil(ts.year, ts.month, ts.day) - today;
     return diff >= -1 && diff <= 1;
 }
 

@@ -10,16 +10,6 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Calendar arithmetic (proleptic Gregorian), days counted from 1970-01-01.
 
-constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
 void CivilFromDays(long long z, int& year, int& month, int& day)
 {
     z += 719468;
