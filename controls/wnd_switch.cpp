@@ -42,6 +42,18 @@ void OffsetTab(CRWndSwitch::CWndInfo& info, int dx)
     info.iconPos.x += dx;
 }
 
+// The tabs' fonts: the stock GUI font, returned, and its bold form (made into bold) for the
+// active tab. Measuring and painting take both from here, so a tab is as wide as it is drawn.
+CFont* TabFonts(CFont& bold)
+{
+    CFont* pFont = CFont::FromHandle((HFONT)::GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW lf = {};
+    ::GetObjectW(pFont->m_hObject, sizeof(lf), &lf);
+    lf.lfWeight = FW_BOLD;
+    bold.CreateFontIndirect(&lf);
+    return pFont;
+}
+
 } // namespace
 
 CRWndSwitch::CRWndSwitch(UINT styleFlags, UINT tabPosition)
@@ -230,12 +242,8 @@ int CRWndSwitch::GetIdealWidth()
     // Measured as the strip's painting measures its tabs, in the same fonts.
     CDC dc;
     dc.CreateCompatibleDC(nullptr);
-    CFont* pFont = CFont::FromHandle((HFONT)::GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTW lf = {};
-    ::GetObjectW(pFont->m_hObject, sizeof(lf), &lf);
-    lf.lfWeight = FW_BOLD;
     CFont boldFont;
-    boldFont.CreateFontIndirect(&lf);
+    CFont* pFont = TabFonts(boldFont);
     CFont* pOldFont = dc.SelectObject(pFont);
     int x = m_margin;
     for (size_t i = 0; i < m_tabs.size(); ++i)
@@ -913,12 +921,8 @@ void CRWndSwitch::PaintStrip(CDC* pDC)
     ::SetViewportOrgEx(memDC.m_hDC, -strip.left, -strip.top, nullptr);
     m_pPainter->DrawBackground(&memDC, strip);
 
-    CFont* pFont = CFont::FromHandle((HFONT)::GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTW lf = {};
-    ::GetObjectW(pFont->m_hObject, sizeof(lf), &lf);
-    lf.lfWeight = FW_BOLD;
     CFont boldFont;
-    boldFont.CreateFontIndirect(&lf);
+    CFont* pFont = TabFonts(boldFont);
     CFont* pOldFont = memDC.SelectObject(pFont);
 
     const bool scrollable = m_pScrollLeft != nullptr && m_pScrollRight != nullptr;

@@ -27,6 +27,23 @@ static void DrawMark(HDC dc, WCHAR mark, int left, int top, COLORREF colour)
     SetTextColor(dc, oldText);
 }
 
+// Room for n ints, on the stack for the runs of an ordinary row (painting allocates nothing
+// then).
+class CIntBuffer
+{
+public:
+    explicit CIntBuffer(int n)
+    {
+        if (n > (int)std::size(m_local))
+            m_heap.resize((size_t)n);
+    }
+    int* data() { return m_heap.empty() ? m_local : m_heap.data(); }
+
+private:
+    int m_local[256];
+    std::vector<int> m_heap;
+};
+
 // Draws the characters of run (no tab, and no space where spaces are cells) from cell->left,
 // skipping those wholly left of the window and stopping after the one cut by cell->right.
 // Each character is placed at the advance the measuring functions report: Wine draws small
@@ -40,14 +57,8 @@ static bool DrawRun(HDC dc, const WCHAR* run, int n, const RECT& cell, COLORREF 
     *skipped = 0;
     *width = 0;
     *used = n;
-    int local[256];
-    std::vector<int> heap;
-    int* extent = local;
-    if (n > 256)
-    {
-        heap.resize((size_t)n);
-        extent = heap.data();
-    }
+    CIntBuffer extents(n);
+    int* extent = extents.data();
     SIZE sz{};
     // Without a fit count every partial extent is filled in.
     if (!GetTextExtentExPointW(dc, run, n, 0, nullptr, extent, &sz))
@@ -67,14 +78,8 @@ static bool DrawRun(HDC dc, const WCHAR* run, int n, const RECT& cell, COLORREF 
     int count = last - first;
     if (count <= 0)
         return true;
-    int localDx[256];
-    std::vector<int> heapDx;
-    int* dx = localDx;
-    if (count > 256)
-    {
-        heapDx.resize((size_t)count);
-        dx = heapDx.data();
-    }
+    CIntBuffer advances(count);
+    int* dx = advances.data();
     for (int k = 0; k < count; ++k)
         dx[k] = extent[first + k] - (first + k ? extent[first + k - 1] : 0);
     *width = extent[last - 1] - base;
