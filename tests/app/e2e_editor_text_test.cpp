@@ -2,12 +2,12 @@
 // faces the system has (the default face is missing under Wine); the output bar draws each glyph
 // where its caret position says; the horizontal scroll bar is there only while a row is wider
 // than the window.
+#include "tests/support/glyph_ink.h"
 #include "tests/support/program_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -108,36 +108,6 @@ TEST_F(EditorTextE2E, HorizontalBarGoesWithTheLongRows)
     EXPECT_EQ(std::wstring(text), L"select 1;\r\nselect 2;");
 }
 
-// Columns where the character, drawn alone in the font at x = 0, leaves ink.
-std::vector<int> GlyphInk(HFONT font, wchar_t ch)
-{
-    const int origin = 40, width = 120, height = 60;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    RECT all{0, 0, width, height};
-    SetBkColor(dc, RGB(255, 255, 255));
-    SetTextColor(dc, RGB(0, 0, 0));
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-    TextOutW(dc, origin, 0, &ch, 1);
-    std::vector<int> ink;
-    for (int x = 0; x < width; ++x)
-        for (int y = 0; y < height; ++y)
-            if (GetPixel(dc, x, y) != RGB(255, 255, 255))
-            {
-                ink.push_back(x - origin);
-                break;
-            }
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return ink;
-}
-
 // The output bar's editor (the stock GUI font, no colouring): every row's inked columns on the
 // screen are those of its glyphs placed at their caret positions.
 TEST_F(EditorTextE2E, OutputBarGlyphsSitAtTheirCaretPositions)
@@ -179,9 +149,7 @@ TEST_F(EditorTextE2E, OutputBarGlyphsSitAtTheirCaretPositions)
             if (row[i] == L' ')
                 continue;
             ASSERT_TRUE(CaretX(output, (int)(start + i), &x));
-            for (int dx : GlyphInk(font, row[i]))
-                if (x + dx >= 0 && x + dx < client.right)
-                    ink.insert(x + dx);
+            ql::AddGlyphInk(ink, font, row[i], x, client.right);
         }
         predicted.push_back(ink);
         start += row.size() + 2;
@@ -195,46 +163,30 @@ TEST_F(EditorTextE2E, OutputBarGlyphsSitAtTheirCaretPositions)
     POINT origin{0, 0};
     ClientToScreen(output, &origin);
     // The program draws into its own window surface: the pixels are read from the screen.
-    HDC copy = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ oldBitmap = SelectObject(copy, bitmap);
+    ql::CBitmap32 copy(client.right, client.bottom);
+    if (!copy.valid())
+    {
+        ReleaseDC(nullptr, screen);
+        FAIL() << "no bitmap";
+    }
 
     // The window's pixels once it has painted what it holds.
     std::string mismatches;
     ql::WaitFor(
         [&] {
             RedrawWindow(output, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-            BitBlt(copy, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
-            std::ostringstream out;
+            BitBlt(copy.dc(), 0, 0, client.right, client.bottom, screen, origin.x, origin.y,
+                   SRCCOPY);
+            mismatches.clear();
             for (size_t r = 0; r < rows.size(); ++r)
             {
-                COLORREF background = GetPixel(copy, client.right - 2, tops[r] + 1);
-                std::set<int> drawn;
-                for (int x = 0; x < client.right; ++x)
-                    for (int y = tops[r]; y < tops[r] + tm.tmHeight; ++y)
-                        if (GetPixel(copy, x, y) != background)
-                        {
-                            drawn.insert(x);
-                            break;
-                        }
-                if (drawn == predicted[r])
-                    continue;
-                out << "row " << r << ":";
-                for (int x : predicted[r])
-                    if (!drawn.count(x))
-                        out << " missing " << x;
-                for (int x : drawn)
-                    if (!predicted[r].count(x))
-                        out << " stray " << x;
-                out << "\n";
+                COLORREF background = copy.At(client.right - 2, tops[r] + 1);
+                mismatches += ql::InkMismatch(
+                    r, predicted[r], copy.InkColumns(tops[r], tops[r] + tm.tmHeight, background));
             }
-            mismatches = out.str();
             return mismatches.empty();
         },
         3000);
-    SelectObject(copy, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(mismatches, "");
 }

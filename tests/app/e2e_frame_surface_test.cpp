@@ -49,14 +49,8 @@ protected:
         return program.Start() && ql::WaitFor([&] { return m_log.Read().Find(L"CONNECT") >= 0; }) &&
                program.WaitUntilIdle();
     }
-    int Commits() const
-    {
-        const CString log = m_log.Read();
-        int n = 0;
-        for (int at = log.Find(L"\nCOMMIT"); at >= 0; at = log.Find(L"\nCOMMIT", at + 1))
-            ++n;
-        return n;
-    }
+    // How often the driver was asked to commit.
+    int Commits() const { return m_log.Count(L"\nCOMMIT"); }
     // Opens a top-level menu by its mnemonic, as Alt and the letter do; the height of its popup,
     // or -1 when none opened. The menu is closed again.
     int MenuHeight(wchar_t mnemonic)

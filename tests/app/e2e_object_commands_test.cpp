@@ -21,14 +21,7 @@ protected:
         ql::CleanSettings();
     }
     // How often the driver was asked to commit.
-    int Commits() const
-    {
-        const CString log = m_log.Read();
-        int n = 0;
-        for (int at = log.Find(L"\nCOMMIT"); at >= 0; at = log.Find(L"\nCOMMIT", at + 1))
-            ++n;
-        return n;
-    }
+    int Commits() const { return m_log.Count(L"\nCOMMIT"); }
     ql::CProgram program;
     QlTestDb::FakeLog m_log;
 };

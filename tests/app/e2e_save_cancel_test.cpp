@@ -4,18 +4,16 @@
 // the rows so far and openpyxl reads them. A save of several tables cancelled in the first one
 // keeps the rows so far the same way. Each time a message says that the file is incomplete and
 // how many rows it holds.
-#include "tests/support/program_driver.h"
+#include "tests/app/e2e_save.h"
 
 #include "dbaccess/database.h"
-#include "tests/dbaccess/test_databases.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-const UINT kSaveData = 32828; // Query > Save Data...
+using QlSave::RowsSaid;
+using QlSave::U8;
+
 const int kRows = 1000000;
-const int kMessageLine = 1003; // the wait dialog's row counter
 
 // The header, then the rows written, each one whole and in order; fewer than the table when
 // the save must have stopped early; blank is how the reader shows a blank.
@@ -37,12 +35,16 @@ void ExpectHeaderAndWholeRows(const std::vector<std::vector<std::wstring>>& rows
     }
 }
 
-// The number in "... it holds only N rows.", or -1.
-long RowsSaid(const std::wstring& text)
+// The workbook of a save stopped in the first table: that table's sheet alone, with its
+// header and the rows written, as many as the message about the file says.
+void ExpectRowsSoFarInWorkbook(const std::wstring& book, const std::wstring& message)
 {
-    const std::wstring lead = L"The file is incomplete: it holds only ";
-    const size_t at = text.find(lead);
-    return at == std::wstring::npos ? -1 : _wtol(text.c_str() + at + lead.size());
+    ql::CWorkbookCells cells;
+    std::string out;
+    ASSERT_TRUE(ql::ReadWorkbookCells(book, cells, &out)) << out;
+    EXPECT_EQ(std::vector<std::wstring>{L"big"}, cells.sheets);
+    ExpectHeaderAndWholeRows(cells.rows, L' ');
+    EXPECT_EQ((long)cells.rows.size() - 1, RowsSaid(message)) << U8(message);
 }
 
 class SaveCancelE2E : public ::testing::Test
@@ -75,14 +77,8 @@ protected:
     {
         ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect()))) << program.Describe();
         ASSERT_TRUE(program.OpenTableGrid(L"", L"big"));
-        program.PostCommand(kSaveData);
-        HWND save = program.WaitForDialog(L"Save As");
-        ASSERT_NE(save, nullptr);
-        ASSERT_TRUE(ql::CProgram::ChooseSaveFile(save, path, type));
-        HWND wait = program.WaitForDialog(L"Please wait...");
-        ASSERT_NE(wait, nullptr);
-        ASSERT_TRUE(
-            ql::WaitFor([&] { return _wtoi(ql::CProgram::Text(wait, kMessageLine).c_str()) > 0; }));
+        ASSERT_TRUE(QlSave::SaveGridAs(program, path, type));
+        ASSERT_NE(QlSave::WaitForRowsWritten(program), nullptr) << program.Describe();
         ASSERT_TRUE(program.CancelWaitDialog());
     }
 
@@ -150,12 +146,7 @@ TEST_F(SaveCancelE2E, CancelSavesTheRowsSoFarAsAWorkbook)
     const std::wstring text = TakeIncompleteMessage();
     EXPECT_FALSE(ql::FileExists(m_folder + L"\\big.saving.xlsx"));
 
-    ql::CWorkbookCells cells;
-    std::string out;
-    ASSERT_TRUE(ql::ReadWorkbookCells(book, cells, &out)) << out;
-    EXPECT_EQ(std::vector<std::wstring>{L"big"}, cells.sheets);
-    ExpectHeaderAndWholeRows(cells.rows, L' ');
-    EXPECT_EQ((long)cells.rows.size() - 1, RowsSaid(text)) << std::string(CStringA(text.c_str()));
+    ExpectRowsSoFarInWorkbook(book, text);
     EXPECT_TRUE(program.Close());
 }
 
@@ -170,10 +161,7 @@ TEST_F(SaveCancelE2E, CancelledSaveOfSeveralTablesKeepsTheRowsSoFar)
     ASSERT_NE(save, nullptr);
     const std::wstring book = m_folder + L"\\tables.xlsx";
     ASSERT_TRUE(ql::CProgram::ChooseSaveFile(save, book, L"Excel"));
-    HWND wait = program.WaitForDialog(L"Please wait...");
-    ASSERT_NE(wait, nullptr);
-    ASSERT_TRUE(
-        ql::WaitFor([&] { return _wtoi(ql::CProgram::Text(wait, kMessageLine).c_str()) > 0; }));
+    ASSERT_NE(QlSave::WaitForRowsWritten(program), nullptr) << program.Describe();
     ASSERT_TRUE(program.CancelWaitDialog());
 
     // The save is over once its wait dialog is gone; the Tables dialog stays open. The
@@ -181,12 +169,7 @@ TEST_F(SaveCancelE2E, CancelledSaveOfSeveralTablesKeepsTheRowsSoFar)
     const std::wstring text = TakeIncompleteMessage();
     EXPECT_EQ(nullptr, program.FindDialog(L"Please wait..."));
     EXPECT_FALSE(ql::FileExists(m_folder + L"\\tables.saving.xlsx"));
-    ql::CWorkbookCells cells;
-    std::string out;
-    ASSERT_TRUE(ql::ReadWorkbookCells(book, cells, &out)) << out;
-    EXPECT_EQ(std::vector<std::wstring>{L"big"}, cells.sheets);
-    ExpectHeaderAndWholeRows(cells.rows, L' ');
-    EXPECT_EQ((long)cells.rows.size() - 1, RowsSaid(text)) << std::string(CStringA(text.c_str()));
+    ExpectRowsSoFarInWorkbook(book, text);
     ql::CProgram::Click(tables, IDCANCEL);
     EXPECT_TRUE(program.Close());
 }

@@ -4,21 +4,13 @@
 //
 // The file systems are mounted around the test program (tests/app/CMakeLists.txt); without
 // root they are ordinary folders and the tests skip.
-#include "tests/support/program_driver.h"
+#include "tests/app/e2e_save.h"
 
 #include "dbaccess/database.h"
-#include "tests/dbaccess/test_databases.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-const UINT kSaveData = 32828; // Query > Save Data...
-
-std::string U8(const std::wstring& s)
-{
-    return std::string(CStringA(s.c_str()));
-}
+using QlSave::U8;
 
 // The folder of a mounted test file system when it is mounted (a small total size), else empty.
 std::wstring MountedFolder(const char* name)
@@ -56,9 +48,7 @@ protected:
     // follows (closed with OK), or "<no message>".
     std::wstring SaveExpectingError(const std::wstring& path, const std::wstring& type)
     {
-        program.PostCommand(kSaveData);
-        HWND save = program.WaitForDialog(L"Save As");
-        if (!save || !ql::CProgram::ChooseSaveFile(save, path, type))
+        if (!QlSave::SaveGridAs(program, path, type))
             return L"<no save dialog>";
         if (type == L"Comma")
         {

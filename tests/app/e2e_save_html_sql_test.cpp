@@ -2,24 +2,14 @@
 // the real program and saved with Query > Save Data... as HTML, read back by Python's own
 // HTML parser, and as an INSERT script for PostgreSQL, run by psql into a fresh schema where
 // every row reads back identical.
-#include "tests/support/program_driver.h"
-
-#include "tests/dbaccess/conn_test_util.h"
-#include "tests/dbaccess/test_databases.h"
-
-#include <gtest/gtest.h>
+#include "tests/app/e2e_save.h"
 
 namespace {
 
 using QlConnTest::QueryText;
+using QlSave::U8;
 
-const UINT kSaveData = 32828; // Query > Save Data...
 const wchar_t kTable[] = L"Order Items";
-
-std::string U8(const std::wstring& s)
-{
-    return std::string(CStringA(s.c_str()));
-}
 
 // What a browser shows of a text the HTML writer escaped: blanks are no-break spaces, line
 // breaks (CR LF or LF) are <BR>, an empty text is one no-break space.
@@ -42,14 +32,16 @@ const wchar_t kMarkupColumn[] = L"<img src=x onerror=alert(1)>";
 const wchar_t kHostileNote[] = L"it's \\ \"q\"; -- x /* y */\r\ntwo\nthree\rfour";
 const wchar_t kMarkupValue[] = L"<script>alert(2)</script> & \"amp\"";
 
-class SaveHtmlSqlE2E : public ::testing::Test
+class SaveHtmlSqlE2E : public QlSave::CPostgresSaveTest
 {
 protected:
+    SaveHtmlSqlE2E() : CPostgresSaveTest(L"save_html_sql") {}
     void SetUp() override
     {
-        ql::CleanSettings();
-        QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
-        m_schema = m_schemas.Create(L"qlsave_" + CString(ql::UniqueSuffix().c_str()));
+        CPostgresSaveTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_schema = CreateSchema(L"qlsave_");
         Exec(L"CREATE TABLE " + Table(m_schema) + Columns());
         Exec(L"INSERT INTO " + Table(m_schema) +
              L" VALUES (1, 'it''s \\ \"q\"; -- x /* y */' || E'\\r\\ntwo\\nthree\\rfour', "
@@ -60,15 +52,8 @@ protected:
              L" VALUES (2, 'Ж€😀', '', ''::bytea, '1999-12-31 00:00:00', -0.0000000001, "
              L"-9223372036854775807)");
         Exec(L"INSERT INTO " + Table(m_schema) + L" (\"Id\") VALUES (3)");
-        m_folder = ql::ScratchFolder(L"save_html_sql_" + ql::UniqueSuffix());
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
     }
 
-    void Exec(const CString& sql) { QlConnTest::ExecOrFail(m_db, sql); }
     static CString Table(const CString& schema) { return schema + L".\"" + kTable + L"\""; }
     static CString Columns()
     {
@@ -76,19 +61,7 @@ protected:
                L"payload bytea, \"At\" timestamp(6), amount numeric(38,10), \"BIG\" bigint)";
     }
 
-    // Query > Save Data... on the grid: the file dialog with this file and type.
-    bool SaveGridAs(const std::wstring& path, const std::wstring& type)
-    {
-        program.PostCommand(kSaveData);
-        HWND save = program.WaitForDialog(L"Save As");
-        return save != nullptr && ql::CProgram::ChooseSaveFile(save, path, type);
-    }
-
-    CRDatabase m_db;
-    QlConnTest::CScratchSchemas m_schemas{m_db};
     CString m_schema;
-    std::wstring m_folder;
-    ql::CProgram program;
 };
 
 TEST_F(SaveHtmlSqlE2E, TableGridToHtmlAndToAnInsertScriptThatRecreatesTheRows)
@@ -132,13 +105,10 @@ TEST_F(SaveHtmlSqlE2E, TableGridToHtmlAndToAnInsertScriptThatRecreatesTheRows)
     // schema.
     const std::wstring script = m_folder + L"\\items.sql";
     ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
-    HWND options = program.WaitForDialog(L"Save As SQL Script");
-    ASSERT_NE(options, nullptr);
-    ql::CProgram::ChooseInsertScriptOptions(options, 4, 2, false);
-    const std::string text = ql::CProgram::WaitForClosedFile(script);
+    const std::string text = QlSave::WritePostgresScript(program, script);
     ASSERT_NE(std::string::npos, text.find("INSERT INTO \"Order Items\" (")) << text.substr(0, 200);
 
-    const CString target = m_schemas.Create(L"qlsave_t_" + CString(ql::UniqueSuffix().c_str()));
+    const CString target = CreateSchema(L"qlsave_t_");
     Exec(L"CREATE TABLE " + Table(target) + Columns());
     ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out;
     EXPECT_EQ(CString(L"3"), QueryText(m_db, L"SELECT count(*) FROM " + Table(target)));

@@ -3,48 +3,33 @@
 // stand-ins for them, opened in a grid window of the real program: shown as the server has
 // them, saved as HTML and as an INSERT script that psql runs into a fresh schema, where every
 // value reads back as the server's same text, and found by filters on their shown text.
-#include "tests/support/program_driver.h"
-
-#include "tests/dbaccess/conn_test_util.h"
-#include "tests/dbaccess/test_databases.h"
-
-#include <gtest/gtest.h>
+#include "tests/app/e2e_save.h"
 
 namespace {
 
 using QlConnTest::QueryText;
+using QlSave::U8;
 
-const UINT kSaveData = 32828; // Query > Save Data...
 const wchar_t kTable[] = L"beyond";
 
-std::string U8(const std::wstring& s)
-{
-    return std::string(CStringA(s.c_str()));
-}
-
-class SaveServerDatesE2E : public ::testing::Test
+class SaveServerDatesE2E : public QlSave::CPostgresSaveTest
 {
 protected:
+    SaveServerDatesE2E() : CPostgresSaveTest(L"save_server_dates") {}
     void SetUp() override
     {
-        ql::CleanSettings();
-        QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
-        m_schema = m_schemas.Create(L"qldates_" + CString(ql::UniqueSuffix().c_str()));
+        CPostgresSaveTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_schema = CreateSchema(L"qldates_");
         Exec(L"CREATE TABLE " + Table(m_schema) + Columns());
         Exec(L"INSERT INTO " + Table(m_schema) +
              L" VALUES (1, 'infinity', 'infinity', 'infinity', '-0'), "
              L"(2, '-infinity', '-infinity', '-infinity', 0), "
              L"(3, current_date, '9999-12-31 23:59:59', NULL, -1.5), "
              L"(4, '2024-03-05', '0044-03-15 12:00:00.25 BC', NULL, 'NaN')");
-        m_folder = ql::ScratchFolder(L"save_server_dates_" + ql::UniqueSuffix());
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
     }
 
-    void Exec(const CString& sql) { QlConnTest::ExecOrFail(m_db, sql); }
     static CString Table(const CString& schema) { return schema + L"." + kTable; }
     static CString Columns()
     {
@@ -63,18 +48,7 @@ protected:
         ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
     }
 
-    bool SaveGridAs(const std::wstring& path, const std::wstring& type)
-    {
-        program.PostCommand(kSaveData);
-        HWND save = program.WaitForDialog(L"Save As");
-        return save != nullptr && ql::CProgram::ChooseSaveFile(save, path, type);
-    }
-
-    CRDatabase m_db;
-    QlConnTest::CScratchSchemas m_schemas{m_db};
     CString m_schema;
-    std::wstring m_folder;
-    ql::CProgram program;
 };
 
 TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
@@ -117,13 +91,10 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
 
     const std::wstring script = m_folder + L"\\beyond.sql";
     ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
-    HWND options = program.WaitForDialog(L"Save As SQL Script");
-    ASSERT_NE(options, nullptr);
-    ql::CProgram::ChooseInsertScriptOptions(options, 4, 2, false);
-    const std::string text = ql::CProgram::WaitForClosedFile(script);
+    const std::string text = QlSave::WritePostgresScript(program, script);
     ASSERT_NE(std::string::npos, text.find("INSERT INTO")) << text.substr(0, 200);
 
-    const CString target = m_schemas.Create(L"qldates_t_" + CString(ql::UniqueSuffix().c_str()));
+    const CString target = CreateSchema(L"qldates_t_");
     Exec(L"CREATE TABLE " + Table(target) + Columns());
     ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out << "\n" << text;
     EXPECT_EQ(CString(L"4"), QueryText(m_db, L"SELECT count(*) FROM " + Table(target)));

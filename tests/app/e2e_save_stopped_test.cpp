@@ -3,24 +3,14 @@
 // rows it holds, which are the rows in the file. An INSERT script in the ANSI code page asks
 // before it loses a character ("Gdańsk" has none there); Cancel at that question leaves the
 // file that was there as it was, and no file where there was none.
-#include "tests/support/program_driver.h"
-
-#include "tests/dbaccess/conn_test_util.h"
-#include "tests/dbaccess/test_databases.h"
+#include "tests/app/e2e_save.h"
+#include "tests/app/e2e_tagged_session.h"
 
 #include "dbaccess/database.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
-const UINT kSaveData = 32828;  // Query > Save Data...
-const int kMessageLine = 1003; // the wait dialog's row counter
-
-std::string U8(const std::wstring& s)
-{
-    return std::string(CStringA(s.c_str()));
-}
+using QlSave::U8;
 
 size_t Count(const std::string& bytes, const std::string& what)
 {
@@ -28,14 +18,6 @@ size_t Count(const std::string& bytes, const std::string& what)
     for (size_t at = bytes.find(what); at != std::string::npos; at = bytes.find(what, at + 1))
         ++n;
     return n;
-}
-
-// The number in "... it holds only N rows.", or -1.
-long RowsSaid(const std::wstring& text)
-{
-    const std::wstring lead = L"it holds only ";
-    const size_t at = text.find(lead);
-    return at == std::wstring::npos ? -1 : _wtol(text.c_str() + at + lead.size());
 }
 
 class SaveStoppedE2E : public ::testing::Test
@@ -54,9 +36,7 @@ protected:
 
     bool SaveGridAs(const std::wstring& path, const std::wstring& type)
     {
-        program.PostCommand(kSaveData);
-        HWND save = program.WaitForDialog(L"Save As");
-        return save != nullptr && ql::CProgram::ChooseSaveFile(save, path, type);
+        return QlSave::SaveGridAs(program, path, type);
     }
 
     std::wstring m_folder;
@@ -72,21 +52,14 @@ TEST_F(SaveStoppedE2E, PostgreSQLSessionLostDuringAnHtmlSaveEndsTheFileAndTellsI
     QlConnTest::ExecOrFail(db, L"CREATE TABLE " + schema +
                                    L".big AS SELECT g AS id, 'row ' || g AS name "
                                    L"FROM generate_series(1, 1000000) g");
-    const std::wstring tag = L"qlstop_" + QlTestDb::UniqueTag();
-    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect().GetString()) +
-                                       L"ConnSettings={SET application_name TO '" + tag + L"'};"))
-        << program.Describe();
+    const CTaggedPostgresSession session(L"qlstop_" + QlTestDb::UniqueTag());
+    ASSERT_TRUE(program.StartConnected(session.Connect())) << program.Describe();
     ASSERT_TRUE(program.OpenTableGrid(std::wstring(schema), L"big"));
 
     const std::wstring html = m_folder + L"\\big.htm";
     ASSERT_TRUE(SaveGridAs(html, L"HTML"));
-    HWND wait = program.WaitForDialog(L"Please wait...");
-    ASSERT_NE(wait, nullptr);
-    ASSERT_TRUE(
-        ql::WaitFor([&] { return _wtoi(ql::CProgram::Text(wait, kMessageLine).c_str()) > 0; }));
-    QlConnTest::ExecOrFail(db, CString(L"SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                       L"WHERE application_name = '") +
-                                   tag.c_str() + L"'");
+    ASSERT_NE(QlSave::WaitForRowsWritten(program), nullptr) << program.Describe();
+    session.Terminate(db);
 
     // One box: the lost connection, then the file's state, once the wait dialog is gone.
     HWND box = program.WaitForMessageBox(60000);
@@ -104,7 +77,7 @@ TEST_F(SaveStoppedE2E, PostgreSQLSessionLostDuringAnHtmlSaveEndsTheFileAndTellsI
     const size_t rows = Count(bytes, "<TR Align=\"Left\"");
     EXPECT_GT(rows, 0u);
     EXPECT_LT(rows, 1000000u);
-    EXPECT_EQ((long)rows, RowsSaid(text)) << U8(text);
+    EXPECT_EQ((long)rows, QlSave::RowsSaid(text)) << U8(text);
     // Every row in the file is whole: two cells each.
     EXPECT_EQ(2 * rows, Count(bytes, "<TD"));
     EXPECT_TRUE(program.Close());

@@ -2,53 +2,39 @@
 // program and saved with its Save... button as one INSERT script: referenced tables come first,
 // so psql runs the script into a fresh schema with the same foreign keys, and every row reads
 // back identical.
-#include "tests/support/program_driver.h"
-
-#include "tests/dbaccess/conn_test_util.h"
-#include "tests/dbaccess/test_databases.h"
-
-#include <gtest/gtest.h>
+#include "tests/app/e2e_save.h"
 
 namespace {
 
 using QlConnTest::QueryText;
+using QlSave::U8;
 
 const int kTablesSave = 1100; // the Tables dialog's Save... button
-
-std::string U8(const std::wstring& s)
-{
-    return std::string(CStringA(s.c_str()));
-}
 
 // The tables, each referencing the one before it; the list shows them in another order.
 const wchar_t* const kTables[] = {L"m_grand", L"Z Parent", L"a_child"};
 
-class SaveTablesE2E : public ::testing::Test
+class SaveTablesE2E : public QlSave::CPostgresSaveTest
 {
 protected:
+    SaveTablesE2E() : CPostgresSaveTest(L"save_tables") {}
     void SetUp() override
     {
-        ql::CleanSettings();
-        QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
+        CPostgresSaveTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_schema = CreateTables(L"qlsavet_");
         Exec(L"INSERT INTO " + m_schema + L".m_grand VALUES (1, 'g1'), (2, 'g''2')");
         Exec(L"INSERT INTO " + m_schema +
              L".\"Z Parent\" VALUES (10, 1, 'p;10'), (20, 2, NULL), (30, 2, 'p\n30')");
         Exec(L"INSERT INTO " + m_schema +
              L".a_child VALUES (100, 10, 'c'), (200, 30, '--c'), (300, 30, ''), (400, 20, 'Ж')");
-        m_folder = ql::ScratchFolder(L"save_tables_" + ql::UniqueSuffix());
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
     }
 
-    void Exec(const CString& sql) { QlConnTest::ExecOrFail(m_db, sql); }
     // A new schema (the prefix and a unique token) with the three tables and their keys.
     CString CreateTables(const CString& prefix)
     {
-        const CString schema = m_schemas.Create(prefix + ql::UniqueSuffix().c_str());
+        const CString schema = CreateSchema(prefix);
         Exec(L"CREATE TABLE " + schema + L".m_grand (id int PRIMARY KEY, note text)");
         Exec(L"CREATE TABLE " + schema +
              L".\"Z Parent\" (id int PRIMARY KEY, grand int REFERENCES " + schema +
@@ -62,11 +48,7 @@ protected:
         return schema + L".\"" + table + L"\"";
     }
 
-    CRDatabase m_db;
-    QlConnTest::CScratchSchemas m_schemas{m_db};
     CString m_schema;
-    std::wstring m_folder;
-    ql::CProgram program;
 };
 
 TEST_F(SaveTablesE2E, ChosenTablesGoToOneScriptInForeignKeyOrder)
@@ -85,10 +67,7 @@ TEST_F(SaveTablesE2E, ChosenTablesGoToOneScriptInForeignKeyOrder)
     EXPECT_EQ(0u, types[1].find(L"SQL script"));
     const std::wstring script = m_folder + L"\\tables.sql";
     ASSERT_TRUE(ql::CProgram::ChooseSaveFile(save, script, L"SQL script"));
-    HWND options = program.WaitForDialog(L"Save As SQL Script");
-    ASSERT_NE(options, nullptr);
-    ql::CProgram::ChooseInsertScriptOptions(options, 4, 2, false); // PostgreSQL, UTF-8
-    const std::string text = ql::CProgram::WaitForClosedFile(script);
+    const std::string text = QlSave::WritePostgresScript(program, script);
     // The Tables dialog stays open: the save is over once its wait dialog is gone.
     ASSERT_TRUE(ql::WaitFor([&] { return program.FindDialog(L"Please wait...") == nullptr; }));
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();

@@ -2,6 +2,7 @@
 // running, a grid half read). The program reports the error, keeps answering, reconnects, and
 // exits normally afterwards. A read behind the "Reading data..." wait dialog closes the dialog
 // before its error is shown.
+#include "tests/app/e2e_tagged_session.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/dbaccess/test_databases.h"
 #include "tests/support/program_driver.h"
@@ -60,6 +61,25 @@ protected:
 
     long Number(const CString& sql) { return _wtol(QlConnTest::QueryText(m_db, sql)); }
 
+    // Starts the program on PostgreSQL in a session the test tells by its tag.
+    void StartOnPostgres() { StartOn(QlTestDb::PostgresConnect(), Session().Connect()); }
+    CTaggedPostgresSession Session() const { return CTaggedPostgresSession(m_tag); }
+    // Ends the program's session as a server that drops it would; returns once it is gone.
+    void TerminateSession()
+    {
+        Session().Terminate(m_db);
+        ASSERT_TRUE(ql::WaitFor([&] { return Session().Count(m_db) == 0; }));
+    }
+    // A table of the test's own with the numbered rows, dropped at the end.
+    void CreateRowsTable(int rows)
+    {
+        m_table = CString(L"ql_gone_") + QlTestDb::UniqueTag().c_str();
+        QlConnTest::ExecOrFail(m_db, L"CREATE TABLE " + m_table +
+                                         L" AS SELECT g AS id, 'row ' || g AS name "
+                                         L"FROM generate_series(1, " +
+                                         CString(std::to_wstring(rows).c_str()) + L") g");
+    }
+
     // The program still answers messages and has its main window.
     bool Answers()
     {
@@ -94,27 +114,17 @@ protected:
 
 TEST_F(ServerGoneE2E, PostgreSQLSessionTerminatedDuringAStatementAndDuringAGridRead)
 {
-    StartOn(QlTestDb::PostgresConnect(), std::wstring(QlTestDb::PostgresConnect().GetString()) +
-                                             L"ConnSettings={SET application_name TO '" + m_tag +
-                                             L"'};");
-    const CString sessionsSql =
-        CString(L"SELECT count(*) FROM pg_stat_activity WHERE application_name = '") +
-        m_tag.c_str() + L"'";
-    auto sessions = [&] { return Number(sessionsSql); };
+    StartOnPostgres();
+    auto sessions = [&] { return Session().Count(m_db); };
     ASSERT_EQ(sessions(), 1);
-    auto terminate = [&] {
-        m_db.ExecuteSQL(CString(L"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
-                                L"application_name = '") +
-                        m_tag.c_str() + L"'");
-        ASSERT_TRUE(ql::WaitFor([&] { return sessions() == 0; }));
-    };
 
     // A statement running when the session goes.
     Query(L"SELECT pg_sleep(60)");
     ASSERT_TRUE(ql::WaitFor([&] {
-        return Number(sessionsSql + L" AND state = 'active' AND query LIKE '%pg_sleep%'") == 1;
+        return Number(Session().CountSql() +
+                      L" AND state = 'active' AND query LIKE '%pg_sleep%'") == 1;
     }));
-    terminate();
+    ASSERT_NO_FATAL_FAILURE(TerminateSession());
     std::wstring error = program.TakeMessageBox(30000);
     EXPECT_NE(error, L"") << "the lost statement is reported";
     EXPECT_TRUE(Answers());
@@ -124,16 +134,14 @@ TEST_F(ServerGoneE2E, PostgreSQLSessionTerminatedDuringAStatementAndDuringAGridR
     program.PostCommand(kReconnect);
     ASSERT_TRUE(ql::WaitFor([&] { return sessions() == 1; }));
     program.TakeMessageBox(500);
-    m_table = CString(L"ql_gone_") + QlTestDb::UniqueTag().c_str();
-    m_db.ExecuteSQL(L"CREATE TABLE " + m_table + L" AS SELECT g AS id, 'row ' || g AS name " +
-                    L"FROM generate_series(1, 20000) g");
+    ASSERT_NO_FATAL_FAILURE(CreateRowsTable(20000));
     Query(L"SELECT * FROM " + std::wstring(m_table.GetString()));
     HWND child = nullptr;
     ASSERT_TRUE(ql::WaitFor([&] {
         child = program.ActiveChild();
         return child != nullptr && ql::WindowText(child).find(L"SELECT") == 0;
     })) << Narrow(program.TakeMessageBox(100));
-    terminate();
+    ASSERT_NO_FATAL_FAILURE(TerminateSession());
     HWND grid = GetDlgItem(child, 0xE900);
     ASSERT_NE(grid, nullptr);
     // Move to the last row as the keyboard does: the grid reads every row that is left.
@@ -176,22 +184,12 @@ TEST_F(ServerGoneE2E, SessionLostUnderReadingDataClosesTheWaitAndShowsTheError)
 {
     // Rows come from the server in batches on PostgreSQL (the MariaDB driver holds the whole
     // result on the client, where a killed session changes nothing for the rows already sent).
-    StartOn(QlTestDb::PostgresConnect(), std::wstring(QlTestDb::PostgresConnect().GetString()) +
-                                             L"ConnSettings={SET application_name TO '" + m_tag +
-                                             L"'};");
-    const CString sessionsSql =
-        CString(L"SELECT count(*) FROM pg_stat_activity WHERE application_name = '") +
-        m_tag.c_str() + L"'";
-    m_table = CString(L"ql_gone_") + QlTestDb::UniqueTag().c_str();
-    m_db.ExecuteSQL(L"CREATE TABLE " + m_table + L" AS SELECT g AS id, 'row ' || g AS name " +
-                    L"FROM generate_series(1, 300000) g");
+    StartOnPostgres();
+    ASSERT_NO_FATAL_FAILURE(CreateRowsTable(300000));
     Query(L"SELECT * FROM " + std::wstring(m_table.GetString()));
     ASSERT_TRUE(program.WaitForActiveChild(L"SELECT * FROM")) << program.Describe();
     ASSERT_TRUE(program.WaitForGrid());
-    m_db.ExecuteSQL(CString(L"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
-                            L"application_name = '") +
-                    m_tag.c_str() + L"'");
-    ASSERT_TRUE(ql::WaitFor([&] { return Number(sessionsSql) == 0; }));
+    ASSERT_NO_FATAL_FAILURE(TerminateSession());
 
     // Ctrl+End reads every row that is left, behind "Reading data...".
     ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
@@ -203,7 +201,7 @@ TEST_F(ServerGoneE2E, SessionLostUnderReadingDataClosesTheWaitAndShowsTheError)
     EXPECT_TRUE(ql::WaitFor([&] { return program.FindDialog(L"Please wait...") == nullptr; }));
     EXPECT_TRUE(Answers());
 
-    ReconnectQueryAndClose([&] { return Number(sessionsSql); });
+    ReconnectQueryAndClose([&] { return Session().Count(m_db); });
 }
 
 } // namespace

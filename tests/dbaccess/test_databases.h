@@ -146,6 +146,15 @@ public:
         MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), text.data(), n);
         return CString(text.c_str());
     }
+    // How often the text stands in the log ("\nCOMMIT": the commits the driver was asked for).
+    int Count(LPCWSTR what) const
+    {
+        const CString log = Read();
+        int n = 0;
+        for (int at = log.Find(what); at >= 0; at = log.Find(what, at + 1))
+            ++n;
+        return n;
+    }
     void Clear() const { RemoveUnixFile(m_path); }
 
 private:

@@ -2,6 +2,7 @@
 // the caret position of its character, in the fonts the program uses for its editors (the
 // editor face, its monospace and proportional stand-ins) and for the output bar.
 #include "editor_window_fixture.h"
+#include "tests/support/glyph_ink.h"
 
 #include <algorithm>
 #include <set>
@@ -11,76 +12,7 @@
 
 namespace {
 
-// A 32-bit top-down bitmap and a memory DC to draw into it.
-class CBitmap32
-{
-public:
-    CBitmap32(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, (void**)&m_bits, nullptr, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~CBitmap32()
-    {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    CBitmap32(const CBitmap32&) = delete;
-    CBitmap32& operator=(const CBitmap32&) = delete;
-
-    HDC dc() const { return m_dc; }
-    bool valid() const { return m_bits != nullptr; }
-    // The pixel as a COLORREF.
-    COLORREF At(int x, int y) const
-    {
-        GdiFlush();
-        DWORD p = m_bits[(size_t)y * (size_t)m_width + (size_t)x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    // Columns of [0, width) holding a pixel other than background in rows [top, bottom).
-    std::set<int> InkColumns(int top, int bottom, COLORREF background) const
-    {
-        std::set<int> columns;
-        for (int x = 0; x < m_width; ++x)
-            for (int y = top; y < bottom; ++y)
-                if (At(x, y) != background)
-                {
-                    columns.insert(x);
-                    break;
-                }
-        return columns;
-    }
-    // The same where each column's background is its pixel in row top (a text row's first
-    // pixel row is its leading: background, or the selection's colour).
-    std::set<int> InkColumns(int top, int bottom) const
-    {
-        std::set<int> columns;
-        for (int x = 0; x < m_width; ++x)
-            for (int y = top + 1; y < bottom; ++y)
-                if (At(x, y) != At(x, top))
-                {
-                    columns.insert(x);
-                    break;
-                }
-        return columns;
-    }
-
-private:
-    int m_width, m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    DWORD* m_bits = nullptr;
-};
+using ql::CBitmap32;
 
 struct CFontCase
 {
@@ -114,24 +46,6 @@ protected:
         Send(WM_SETFONT, (WPARAM)font, 1);
     }
     HFONT Font() const { return (HFONT)Send(WM_GETFONT); }
-
-    // Columns where a character drawn alone at x = 0 leaves ink (negative for a left overhang).
-    std::vector<int> GlyphInk(WCHAR ch)
-    {
-        const int origin = 40;
-        CBitmap32 bitmap(120, 80);
-        HGDIOBJ old = SelectObject(bitmap.dc(), Font());
-        RECT all{0, 0, 120, 80};
-        SetBkColor(bitmap.dc(), RGB(255, 255, 255));
-        SetTextColor(bitmap.dc(), RGB(0, 0, 0));
-        ExtTextOutW(bitmap.dc(), 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-        TextOutW(bitmap.dc(), origin, 0, &ch, 1);
-        SelectObject(bitmap.dc(), old);
-        std::vector<int> ink;
-        for (int x : bitmap.InkColumns(0, 80, RGB(255, 255, 255)))
-            ink.push_back(x - origin);
-        return ink;
-    }
 
     void SetUp() override
     {
@@ -188,10 +102,7 @@ protected:
             {
                 if (text[i] == L' ')
                     continue;
-                int x = positions[i].x - shift;
-                for (int dx : GlyphInk(text[i]))
-                    if (x + dx >= 0 && x + dx < client.right)
-                        row.insert(x + dx);
+                ql::AddGlyphInk(row, Font(), text[i], positions[i].x - shift, client.right);
             }
             predicted.push_back(row);
             rowTop.push_back(positions[index].y);
@@ -219,17 +130,8 @@ protected:
         std::ostringstream out;
         for (size_t r = 0; r < predicted.size(); ++r)
         {
-            std::set<int> drawn = bitmap.InkColumns(rowTop[r], rowTop[r] + tm.tmHeight);
-            if (drawn == predicted[r])
-                continue;
-            out << "row " << r << ":";
-            for (int x : predicted[r])
-                if (!drawn.count(x))
-                    out << " missing " << x;
-            for (int x : drawn)
-                if (!predicted[r].count(x))
-                    out << " stray " << x;
-            out << "\n";
+            out << ql::InkMismatch(r, predicted[r],
+                                   bitmap.InkColumns(rowTop[r], rowTop[r] + tm.tmHeight));
         }
         return out.str();
     }

@@ -40,6 +40,24 @@ void WriteTable(CDataFile& file, Zelt::ICursor& cursor, const CStringPair& name,
     file.Flush();
 }
 
+// Writes the cursor as table "t" with the question about characters the file cannot keep
+// answered no; true when the writer stopped as the user's Cancel stops it.
+template <class TFile>
+bool StopsWhenLossIsRefused(TFile& file, Zelt::ICursor& cursor)
+{
+    file.SetLossyConversionQuestion([] { return false; });
+    try
+    {
+        WriteTable(file, cursor, CStringPair(L"", L"t"));
+    }
+    catch (CUserException* e)
+    {
+        e->Delete();
+        return true;
+    }
+    return false;
+}
+
 void AddTextColumns(GridTest::TestCursor& c, std::initializer_list<LPCWSTR> names)
 {
     for (LPCWSTR name : names)
@@ -299,21 +317,10 @@ TEST(SqlWriter, AnsiLossIsAskedOnceAndRefusalStops)
     }
     {
         TempOutput out(L".sql");
-        bool stopped = false;
         {
             CSQLDataFile file(out.Path(), options, nullptr);
-            file.SetLossyConversionQuestion([] { return false; });
-            try
-            {
-                WriteTable(file, c, CStringPair(L"", L"t"));
-            }
-            catch (CUserException* e)
-            {
-                e->Delete();
-                stopped = true;
-            }
+            EXPECT_TRUE(StopsWhenLossIsRefused(file, c));
         }
-        EXPECT_TRUE(stopped);
         EXPECT_EQ(std::string::npos, ReadBytes(out.Path()).find("?"));
     }
 }
@@ -455,19 +462,6 @@ TEST(Utf8Writers, AskBeforeReplacingALoneSurrogate)
         EXPECT_NE(std::string::npos, bytes.find("a\xEF\xBF\xBDz")) << html;
     }
     TempOutput out(L".htm");
-    bool stopped = false;
-    {
-        CHTMLDataFile file(out.Path(), false, false);
-        file.SetLossyConversionQuestion([] { return false; });
-        try
-        {
-            WriteTable(file, c, CStringPair(L"", L"t"));
-        }
-        catch (CUserException* e)
-        {
-            e->Delete();
-            stopped = true;
-        }
-    }
-    EXPECT_TRUE(stopped);
+    CHTMLDataFile file(out.Path(), false, false);
+    EXPECT_TRUE(StopsWhenLossIsRefused(file, c));
 }

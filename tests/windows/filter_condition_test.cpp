@@ -151,6 +151,18 @@ protected:
         return QlConnTest::QueryText(m_db, L"SELECT COUNT(*) FROM " + m_quoted + L" WHERE " +
                                                filter.m_strCondition);
     }
+    // What the filter "column = value" finds in the table: "first id of count", or "refused".
+    std::string RowsFound(const CString& table, const CColumnInfoArray& columns, LPCWSTR column,
+                          LPCWSTR value)
+    {
+        CFilterArray filter;
+        filter.push_back(Row(column, kFilterEqual, value));
+        if (!BuildFilterCondition(filter, &m_db, columns))
+            return "refused";
+        const CString where = L" FROM " + table + L" WHERE " + filter.m_strCondition;
+        return A(QlConnTest::QueryText(m_db, L"SELECT MIN(id)" + where)) + " of " +
+               A(QlConnTest::QueryText(m_db, L"SELECT COUNT(*)" + where));
+    }
 
     QlTestDb::TempSQLiteFile m_sqlite;
     CString m_connect;
@@ -191,20 +203,9 @@ TEST_P(FilterOnDatabase, DatesAndTimestampsFindTheirRows)
     Run(L"INSERT INTO " + table + L" VALUES (2, '2024-01-03', '2024-01-03 09:30:00.250')");
     CColumnInfoArray columns;
     ReadColumns(&m_db, CStringPair(L"", table), columns);
-    auto ids = [&](LPCWSTR column, LPCWSTR value) {
-        CFilterArray filter;
-        filter.push_back(Row(column, kFilterEqual, value));
-        if (!BuildFilterCondition(filter, &m_db, columns))
-            return std::string("refused");
-        return A(QlConnTest::QueryText(m_db, L"SELECT MIN(id) FROM " + table + L" WHERE " +
-                                                 filter.m_strCondition)) +
-               " of " +
-               A(QlConnTest::QueryText(m_db, L"SELECT COUNT(*) FROM " + table + L" WHERE " +
-                                                 filter.m_strCondition));
-    };
-    EXPECT_EQ(ids(L"ts", L"2024-01-02 08:00:00"), "1 of 1");
-    EXPECT_EQ(ids(L"ts", L"2024-01-03 09:30:00.25"), "2 of 1");
-    EXPECT_EQ(ids(L"d", L"2024-01-03"), "2 of 1");
+    EXPECT_EQ(RowsFound(table, columns, L"ts", L"2024-01-02 08:00:00"), "1 of 1");
+    EXPECT_EQ(RowsFound(table, columns, L"ts", L"2024-01-03 09:30:00.25"), "2 of 1");
+    EXPECT_EQ(RowsFound(table, columns, L"d", L"2024-01-03"), "2 of 1");
     Run(L"DROP TABLE " + table);
 }
 
@@ -221,17 +222,6 @@ TEST_P(FilterOnDatabase, PostgreSQLInfiniteAndBCDatesFindTheirRows)
         L"(3, current_date, '9999-12-31 23:59:59')");
     CColumnInfoArray columns;
     ReadColumns(&m_db, CStringPair(L"", table), columns);
-    auto ids = [&](LPCWSTR column, const CString& value) {
-        CFilterArray filter;
-        filter.push_back(Row(column, kFilterEqual, value));
-        if (!BuildFilterCondition(filter, &m_db, columns))
-            return std::string("refused");
-        return A(QlConnTest::QueryText(m_db, L"SELECT MIN(id) FROM " + table + L" WHERE " +
-                                                 filter.m_strCondition)) +
-               " of " +
-               A(QlConnTest::QueryText(m_db, L"SELECT COUNT(*) FROM " + table + L" WHERE " +
-                                                 filter.m_strCondition));
-    };
     CRRecordset rs(&m_db);
     ASSERT_TRUE(rs.Open(L"SELECT d, ts FROM " + table + L" ORDER BY id", RS_STATIC, RS_READONLY));
     const wchar_t* names[] = {L"d", L"ts"};
@@ -245,8 +235,8 @@ TEST_P(FilterOnDatabase, PostgreSQLInfiniteAndBCDatesFindTheirRows)
             CString shown;
             rs.GetFieldText(col, shown);
             const std::string expected = std::to_string(row) + " of 1";
-            EXPECT_EQ(ids(names[col - 1], goTo), expected) << A(goTo);
-            EXPECT_EQ(ids(names[col - 1], shown), expected) << A(shown);
+            EXPECT_EQ(RowsFound(table, columns, names[col - 1], goTo), expected) << A(goTo);
+            EXPECT_EQ(RowsFound(table, columns, names[col - 1], shown), expected) << A(shown);
         }
         rs.MoveNext();
     }
