@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace QlExportTest;
 using GridTest::Null;
 using GridTest::Text;
@@ -435,27 +433,18 @@ TEST(Utf8Writers, AskBeforeReplacingALoneSurrogate)
     {
         TempOutput out(html ? L".htm" : L".sql");
         int asked = 0;
-        {
-            std::unique_ptr<CBufferedDataFile> keep;
-            CDataFile* file = nullptr;
-            if (html)
-            {
-                auto* p = new CHTMLDataFile(out.Path(), false, false);
-                keep.reset(p);
-                file = p;
-            }
-            else
-            {
-                auto* p = new CSQLDataFile(out.Path(), options, nullptr);
-                keep.reset(p);
-                file = p;
-            }
-            keep->SetLossyConversionQuestion([&] {
+        // The file is closed at the end of the statement that writes it.
+        auto write = [&](auto&& file) {
+            file.SetLossyConversionQuestion([&] {
                 ++asked;
                 return true;
             });
-            WriteTable(*file, c, CStringPair(L"", L"t"));
-        }
+            WriteTable(file, c, CStringPair(L"", L"t"));
+        };
+        if (html)
+            write(CHTMLDataFile(out.Path(), false, false));
+        else
+            write(CSQLDataFile(out.Path(), options, nullptr));
         EXPECT_EQ(1, asked) << html;
         const std::string bytes = ReadBytes(out.Path());
         EXPECT_NE(std::string::npos, bytes.find("\xF0\x9F\x98\x80")) << html;
