@@ -1,6 +1,7 @@
 #include "dbaccess/field_text.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/recordset_value_parse.h"
 #include "dbaccess/value_text.h"
 
 #include <charconv>
@@ -20,39 +21,12 @@ const int kMaxDecimals = 38;
 // Room for any text below: the fixed form of the largest double with 38 decimals.
 const size_t kDoubleTextSize = 512;
 
-// Writes the shortest digits that read back as the same finite value (a float's when T is float)
-// in the layout printf's %g gives for exactly that many significant digits (or for the given
-// precision when they are no more); returns the length, or 0 when more than maxDigits are needed.
-template <class T>
-size_t ShortestGeneral(T value, int maxDigits, char* out, int precision = 0)
+// Lays out significant digits (digits[0] the first, exponent its power of ten) as printf's %g
+// does for exactly that many significant digits, or for the given precision when they are no
+// more; returns the length.
+size_t GeneralLayout(bool negative, const char* digits, int count, int exponent, char* out,
+                     int precision)
 {
-    char sci[48];
-    const auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
-    if (r.ec != std::errc())
-        return 0;
-    char digits[24];
-    int count = 0;
-    const char* p = sci;
-    const bool negative = *p == '-';
-    if (negative)
-        ++p;
-    for (; p < r.ptr && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9' && count < 24)
-            digits[count++] = *p;
-    if (p >= r.ptr || count == 0 || count > maxDigits)
-        return 0;
-    int exponent = 0;
-    bool negativeExponent = false;
-    for (const char* q = p + 1; q < r.ptr; ++q)
-    {
-        if (*q == '-')
-            negativeExponent = true;
-        else if (*q >= '0' && *q <= '9')
-            exponent = exponent * 10 + (*q - '0');
-    }
-    if (negativeExponent)
-        exponent = -exponent;
-
     char* o = out;
     if (negative)
         *o++ = '-';
@@ -94,6 +68,41 @@ size_t ShortestGeneral(T value, int maxDigits, char* out, int precision = 0)
             *o++ = digits[i];
     }
     return static_cast<size_t>(o - out);
+}
+
+// Writes the shortest digits that read back as the same finite value (a float's when T is float)
+// in the layout printf's %g gives for exactly that many significant digits (or for the given
+// precision when they are no more); returns the length, or 0 when more than maxDigits are needed.
+template <class T>
+size_t ShortestGeneral(T value, int maxDigits, char* out, int precision = 0)
+{
+    char sci[48];
+    const auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
+    if (r.ec != std::errc())
+        return 0;
+    char digits[24];
+    int count = 0;
+    const char* p = sci;
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+    for (; p < r.ptr && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9' && count < 24)
+            digits[count++] = *p;
+    if (p >= r.ptr || count == 0 || count > maxDigits)
+        return 0;
+    int exponent = 0;
+    bool negativeExponent = false;
+    for (const char* q = p + 1; q < r.ptr; ++q)
+    {
+        if (*q == '-')
+            negativeExponent = true;
+        else if (*q >= '0' && *q <= '9')
+            exponent = exponent * 10 + (*q - '0');
+    }
+    if (negativeExponent)
+        exponent = -exponent;
+    return GeneralLayout(negative, digits, count, exponent, out, precision);
 }
 
 // True when the text reads back as exactly the value (as a float when T is float).
@@ -355,6 +364,35 @@ void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc*
 void SetDoubleText(CString& out, float value, const Zelt::ICursor::CColumnDesc* desc)
 {
     SetFormatted(out, value, desc);
+}
+
+bool SetDoubleTextOfDecimal(CString& out, const char* text, size_t length,
+                            const Zelt::ICursor::CColumnDesc* desc)
+{
+    // Only the general layout is made from the digits: a fixed number of decimals rounds the
+    // binary value, not its decimal text.
+    if (!desc || desc->nDecimalDigits >= 1 || desc->nColumnSize == 0)
+        return false;
+    bool negative = false;
+    char digits[40];
+    int count = 0, exponent = 0;
+    // A decimal of at most 15 significant digits is the shortest text of the double nearest to
+    // it (such decimals lie further apart than doubles), which is what the value's own text is
+    // made of; normal doubles only.
+    if (!DecimalDigitsOf(text, length, negative, digits, count, exponent) || count > 15 ||
+        exponent < -300 || exponent > 300)
+        return false;
+    const int size = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant)
+                         ? kMaxSignificant
+                         : static_cast<int>(desc->nColumnSize);
+    char narrow[64];
+    const size_t n =
+        GeneralLayout(negative, digits, count, exponent, narrow, size > 15 ? 0 : size);
+    wchar_t* w = out.GetBuffer(static_cast<int>(n));
+    for (size_t i = 0; i < n; ++i)
+        w[i] = static_cast<unsigned char>(narrow[i]);
+    out.ReleaseBuffer(static_cast<int>(n));
+    return true;
 }
 
 void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)

@@ -35,5 +35,10 @@ void SetSignedText(CString& out, LONGLONG value);
 void SetUnsignedText(CString& out, ULONGLONG value);
 void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc* desc);
 void SetDoubleText(CString& out, float value, const Zelt::ICursor::CColumnDesc* desc);
+// The text SetDoubleText gives for the double a driver's decimal text stands for, made from the
+// text's digits where that is certain to be the same; false where it is not (the caller formats
+// the value).
+bool SetDoubleTextOfDecimal(CString& out, const char* text, size_t length,
+                            const Zelt::ICursor::CColumnDesc* desc);
 // The text FormatTimestamp gives for the value and SQL type; "" for null.
 void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType);

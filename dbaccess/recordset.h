@@ -62,9 +62,16 @@ struct CSQLColumn
     // in the column's element of a block.
     bool bLoaded = false;
     bool bWhole = false;
-    // Unbound mode, read ahead: an integer or timestamp column bound as the driver's text of it
-    // (cheaper for drivers that hold every value as text), turned into the value as it is copied.
+    // An integer, double or timestamp column bound as the driver's text of it (cheaper for
+    // drivers that hold every value as text), turned into the value as the row is loaded (or,
+    // read ahead, as it is copied); a text of another form is converted by the driver.
+    // pValueText: the current row's text the value was made from, while it is held (shown as it
+    // is where that is the value's own text); null when the driver converted the value.
     bool bFromText = false;
+    const char* pValueText = nullptr;
+    SQLLEN nValueTextLength = 0;
+    // The current row's timestamp made from text (bound arrays hold the text).
+    TIMESTAMP_STRUCT textTimestamp{};
 
     // Text of a column that reads as wide text (SQL_C_WCHAR) but comes from the driver as UTF-8:
     // the buffer holds nBufferSize bytes, enough for nCharCapacity UTF-16 units.
@@ -361,6 +368,16 @@ protected:
     SQLRETURN FetchBlock(int rows, USHORT fetchType);
     void LoadBlockRow();
     void LoadElement(CSQLColumn& record, BYTE* element, SQLLEN indicator);
+    // Values bound as text (recordset_value_text.cpp): whether a column's value may be read as
+    // the driver's text of it; the value made from such a text (false for another form); the
+    // current row's value of such a column in a block, made from its element or else converted
+    // by the driver (position: puts the driver on the row, called at most once).
+    bool DriverHoldsText();
+    bool ReadsValueAsText(UINT col) const;
+    bool ValueFromText(UINT col, const char* text, SQLLEN length, void* target,
+                       SQLLEN& indicator) const;
+    void LoadTextElement(UINT col, CSQLColumn& record, const BYTE* element, SQLLEN indicator,
+                         const std::function<void()>& position);
     // Reading ahead (recordset_read_ahead.cpp).
     class CReadAhead;
     SQLRETURN NextReadAheadRow();

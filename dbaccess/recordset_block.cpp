@@ -42,6 +42,16 @@ const SQLLEN kUnboundHeadBytes = 1024;
 
 } // namespace
 
+// SQLite's driver holds every value as text and converts it for each typed buffer it fills,
+// which costs it more than the text itself. (psqlODBC holds text too, but turns a timestamp or a
+// double asked for as text into its value and prints that again: typed buffers cost it less.
+// MariaDB's driver also fills typed buffers more cheaply.)
+bool CRRecordset::DriverHoldsText()
+{
+    CString dbmsName;
+    return m_pDatabase && m_pDatabase->GetDBMSName(dbmsName) && dbmsName == L"SQLite";
+}
+
 // Asks the driver for rowsets of the given size; 1 when it refuses.
 SQLULEN CRRecordset::SetRowsetSize(SQLULEN rows)
 {
@@ -73,10 +83,7 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     for (const CBinding& b : bindings)
         if (mysql && b.type == SQL_C_WCHAR)
             return false;
-    // SQLite's driver holds every value as text and converts it for each typed column it fills,
-    // which costs it more than the text itself; elsewhere typed columns are cheaper.
-    CString dbmsName;
-    const bool textValues = m_pDatabase->GetDBMSName(dbmsName) && dbmsName == L"SQLite";
+    const bool textValues = DriverHoldsText();
     SQLULEN rowBytes = 0;
     for (CBinding& b : bindings)
     {
@@ -91,8 +98,7 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
             if (rec.bUtf8)
                 rec.nCharCapacity = rec.nBufferSize;
         }
-        else if (textValues && (rec.nCType == SQL_C_LONG || rec.nCType == SQL_C_SBIGINT ||
-                                rec.nCType == SQL_C_TIMESTAMP))
+        else if (textValues && ReadsValueAsText(b.col))
         {
             // The value is made from the text as the rows are read ahead (the element holds it
             // there); text of another form is converted by the driver.
@@ -126,23 +132,37 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
 
 // Binds the described columns: to the records' own buffers, or for a forward-only result to
 // arrays, many rows per fetch (one call into the driver per block instead of per row).
-bool CRRecordset::BindColumns(const std::vector<CBinding>& bindings)
+bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
 {
+    std::vector<CBinding> bindings = described;
     SQLULEN maxRows = 1;
     bool heads = false;
+    bool valueTexts = false;
+    DWORD getData = 0;
     if (GetStmtCursorType() == SQL_CURSOR_FORWARD_ONLY)
     {
         maxRows = kMaxBlockRows;
         bool hasLong = false;
         for (const CBinding& b : bindings)
             hasLong = hasLong || (b.variable && b.length > kLongElement);
-        DWORD getData = 0;
-        if (hasLong && m_pDatabase && m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData) &&
-            (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK))
+        if (m_pDatabase && m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData) &&
+            hasLong && (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK))
         {
             heads = true;
             maxRows = 1;
         }
+        // Integers, doubles and timestamps of drivers that hold every value as text are bound
+        // as that text, where the driver can still convert a value of another form on its row.
+        if ((getData & SQL_GD_BOUND) && ((getData & SQL_GD_BLOCK) || maxRows == 1) &&
+            DriverHoldsText())
+            for (CBinding& b : bindings)
+                if (ReadsValueAsText(b.col))
+                {
+                    m_columns[b.col - 1]->bFromText = true;
+                    b.type = SQL_C_CHAR;
+                    b.length = kValueTextBytes;
+                    valueTexts = true;
+                }
     }
     auto elementOf = [&](const CBinding& b) {
         return heads && b.variable && b.length > kLongElement
@@ -156,7 +176,7 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& bindings)
     m_block.nRows = rows;
     m_block.nFetched = 0;
     m_block.nIndex = 0;
-    m_block.bArrays = rows > 1 || heads;
+    m_block.bArrays = rows > 1 || heads || valueTexts;
     if (m_block.bArrays)
     {
         m_block.status.reset(new SQLUSMALLINT[rows]());
@@ -269,6 +289,7 @@ void CRRecordset::LoadBlockRow()
 {
     const size_t at = static_cast<size_t>(m_block.nIndex);
     const bool unbound = IsUnbound();
+    bool positioned = !InBlocks();
     for (size_t i = 0; i < m_columns.size(); ++i)
     {
         CSQLColumn& rec = *m_columns[i];
@@ -276,9 +297,18 @@ void CRRecordset::LoadBlockRow()
             continue;
         const SQLLEN ind = rec.blockIndicators[at];
         BYTE* element = rec.block.get() + at * static_cast<size_t>(rec.nElementSize);
-        rec.nIndicator = ind;
         rec.bLoaded = true;
         rec.bWhole = false;
+        if (rec.bFromText && !unbound)
+        {
+            LoadTextElement(static_cast<UINT>(i + 1), rec, element, ind, [&] {
+                if (!positioned)
+                    PositionInBlock();
+                positioned = true;
+            });
+            continue;
+        }
+        rec.nIndicator = ind;
         const bool longer = rec.IsLongerThanElement(ind);
         if (longer && unbound)
         {
@@ -299,6 +329,7 @@ void CRRecordset::LoadBlockRow()
 // record itself).
 void CRRecordset::LoadElement(CSQLColumn& rec, BYTE* element, SQLLEN ind)
 {
+    rec.pValueText = nullptr;
     switch (rec.nCType)
     {
     case SQL_C_BINARY: {

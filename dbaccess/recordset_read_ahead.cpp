@@ -1,7 +1,6 @@
 #include "dbaccess/recordset_read_ahead.h"
 
 #include "dbaccess/db_exception.h"
-#include "dbaccess/recordset_value_parse.h"
 
 #include <algorithm>
 #include <new>
@@ -178,8 +177,9 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
         if (rec.bFromText)
         {
             // The reader fails on a row in error.
-            if (ind == SQL_NULL_DATA || status == SQL_ROW_ERROR ||
-                ValueFromText(c, reinterpret_cast<const char*>(from), ind, to,
+            if (ind == SQL_NULL_DATA || status == SQL_ROW_ERROR)
+                continue;
+            if (ValueFromText(c, reinterpret_cast<const char*>(from), ind, to,
                               batch.indicators[c][nTo]))
                 continue;
             position();
@@ -223,44 +223,16 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
     }
 }
 
-// An integer or timestamp column bound as text: its value made from the text in the usual form
-// at the start of the element, with the indicator the driver would give it; false for any other
-// form (the driver converts those).
+// A column bound as text: its value made from the text in the usual form at the start of the
+// element, with the indicator the driver would give it; false for any other form (the driver
+// converts those).
 bool CRRecordset::CReadAhead::ValueFromText(size_t c, const char* text, SQLLEN length,
                                             BYTE* element, SQLLEN& indicator)
 {
     const CSQLColumn& rec = *m_rs.m_columns[c];
     if (length < 0 || length >= rec.nElementSize)
         return false;
-    const size_t n = static_cast<size_t>(length);
-    long long number = 0;
-    switch (rec.nCType)
-    {
-    case SQL_C_LONG: {
-        if (!ParsePlainInteger(text, n, INT32_MIN, INT32_MAX, number))
-            return false;
-        const INT32 value = static_cast<INT32>(number);
-        std::memcpy(element, &value, sizeof value);
-        indicator = sizeof value;
-        return true;
-    }
-    case SQL_C_SBIGINT:
-        if (!ParsePlainInteger(text, n, INT64_MIN, INT64_MAX, number))
-            return false;
-        std::memcpy(element, &number, sizeof number);
-        indicator = sizeof number;
-        return true;
-    case SQL_C_TIMESTAMP: {
-        const SQLSMALLINT type = m_rs.m_descs[c].nSQLType;
-        TIMESTAMP_STRUCT value{};
-        if (!ParsePlainTimestamp(text, n, type == SQL_TYPE_DATE || type == SQL_DATE, value))
-            return false;
-        std::memcpy(element, &value, sizeof value);
-        indicator = sizeof value;
-        return true;
-    }
-    default: return false;
-    }
+    return m_rs.ValueFromText(static_cast<UINT>(c + 1), text, length, element, indicator);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -57,6 +57,14 @@ bool PlainNumberText(const char* p, size_t n, int scale, CString& out)
     return true;
 }
 
+void WidenText(const char* p, SQLLEN n, CString& out)
+{
+    wchar_t* w = out.GetBuffer(static_cast<int>(n));
+    for (SQLLEN k = 0; k < n; ++k)
+        w[k] = static_cast<wchar_t>(static_cast<unsigned char>(p[k]));
+    out.ReleaseBuffer(static_cast<int>(n));
+}
+
 } // namespace
 
 // Formats a record that holds the current value (bound, or read in unbound mode).
@@ -74,13 +82,26 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
     case SQL_C_USHORT: SetUnsignedText(value, rec.value.u16); return true;
     case SQL_C_ULONG: SetUnsignedText(value, rec.value.u32); return true;
     case SQL_C_UBIGINT: SetUnsignedText(value, rec.value.u64); return true;
-    case SQL_C_SBIGINT: SetSignedText(value, rec.value.i64); return true;
-    case SQL_C_LONG: SetSignedText(value, rec.value.i32); return true;
-    case SQL_C_SHORT: SetSignedText(value, rec.value.i16); return true;
+    case SQL_C_SBIGINT:
+    case SQL_C_LONG:
+    case SQL_C_SHORT:
+        // An integer read from its plain text is that text.
+        if (rec.pValueText)
+            WidenText(rec.pValueText, rec.nValueTextLength, value);
+        else
+            SetSignedText(value, rec.nCType == SQL_C_SBIGINT ? rec.value.i64
+                                 : rec.nCType == SQL_C_LONG  ? rec.value.i32
+                                                             : rec.value.i16);
+        return true;
     case SQL_C_BIT: SetSignedText(value, rec.value.u8); return true;
     case SQL_C_TINYINT: SetSignedText(value, rec.value.i8); return true;
     case SQL_C_FLOAT: SetDoubleText(value, rec.value.f, desc); return true;
-    case SQL_C_DOUBLE: SetDoubleText(value, rec.value.d, desc); return true;
+    case SQL_C_DOUBLE:
+        if (!rec.pValueText ||
+            !SetDoubleTextOfDecimal(value, rec.pValueText,
+                                    static_cast<size_t>(rec.nValueTextLength), desc))
+            SetDoubleText(value, rec.value.d, desc);
+        return true;
     case SQL_C_TIMESTAMP:
         SetTimestampText(value, static_cast<const TIMESTAMP_STRUCT*>(rec.value.p),
                          desc ? desc->nSQLType : SQL_TIMESTAMP);

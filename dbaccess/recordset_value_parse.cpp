@@ -1,5 +1,8 @@
 #include "dbaccess/recordset_value_parse.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace {
 
 bool Digits(const char* p, size_t n, int& value)
@@ -63,6 +66,21 @@ bool ParsePlainInteger(const char* text, size_t length, long long min, long long
 
 bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMESTAMP_STRUCT& value)
 {
+    // The fraction: nanoseconds of its digits, as many as the structure holds.
+    SQLUINTEGER fraction = 0;
+    if (!bDateOnly && length > 19)
+    {
+        const size_t digits = length - 20;
+        if (text[19] != '.' || digits < 1 || digits > 9)
+            return false;
+        int part = 0;
+        if (!Digits(text + 20, digits, part))
+            return false;
+        fraction = static_cast<SQLUINTEGER>(part);
+        for (size_t i = digits; i < 9; ++i)
+            fraction *= 10;
+        length = 19;
+    }
     if (length != (bDateOnly ? 10u : 19u) || text[4] != '-' || text[7] != '-')
         return false;
     int year, month, day, hour = 0, minute = 0, second = 0;
@@ -81,6 +99,123 @@ bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMEST
     value.hour = static_cast<SQLUSMALLINT>(hour);
     value.minute = static_cast<SQLUSMALLINT>(minute);
     value.second = static_cast<SQLUSMALLINT>(second);
-    value.fraction = 0;
+    value.fraction = fraction;
+    return true;
+}
+
+namespace {
+
+// The form ParsePlainDouble accepts; where the exponent's "e" is (or length).
+bool IsPlainDecimal(const char* text, size_t length, size_t& mantissaEnd)
+{
+    size_t i = 0;
+    if (i < length && text[i] == '-')
+        ++i;
+    size_t digits = 0;
+    bool point = false;
+    for (; i < length; ++i)
+    {
+        if (text[i] >= '0' && text[i] <= '9')
+            ++digits;
+        else if (text[i] == '.' && !point)
+            point = true;
+        else
+            break;
+    }
+    if (digits == 0)
+        return false;
+    mantissaEnd = i;
+    if (i == length)
+        return true;
+    if (text[i] != 'e' && text[i] != 'E')
+        return false;
+    ++i;
+    if (i < length && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i == length)
+        return false;
+    for (; i < length; ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool ParsePlainDouble(const char* text, size_t length, double& value)
+{
+    size_t mantissaEnd = 0;
+    if (!IsPlainDecimal(text, length, mantissaEnd) || (text[0] == '.'))
+        return false;
+    double parsed = 0;
+    const auto r = std::from_chars(text, text + length, parsed, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != text + length)
+        return false;
+    if (!std::isnormal(parsed) && !(parsed == 0 && text[0] != '-'))
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool DecimalDigitsOf(const char* text, size_t length, bool& negative, char* digits, int& count,
+                     int& exponent)
+{
+    size_t mantissaEnd = 0;
+    if (!IsPlainDecimal(text, length, mantissaEnd))
+        return false;
+    size_t i = 0;
+    negative = text[0] == '-';
+    if (negative)
+        ++i;
+    count = 0;
+    int pointAt = -1;      // digits before the point
+    int firstAt = -1;      // position of the first significant digit among all digits
+    int seen = 0;          // digits met
+    int lastNonZero = -1;  // count when the last non-zero digit was taken
+    for (; i < mantissaEnd; ++i)
+    {
+        if (text[i] == '.')
+        {
+            pointAt = seen;
+            continue;
+        }
+        const char d = text[i];
+        ++seen;
+        if (firstAt < 0)
+        {
+            if (d == '0')
+                continue;
+            firstAt = seen - 1;
+        }
+        if (count == 40)
+            return false;
+        digits[count++] = d;
+        if (d != '0')
+            lastNonZero = count;
+    }
+    if (firstAt < 0)
+        return false; // zero
+    count = lastNonZero;
+    if (pointAt < 0)
+        pointAt = seen;
+    long long e = static_cast<long long>(pointAt) - firstAt - 1;
+    if (mantissaEnd < length)
+    {
+        size_t j = mantissaEnd + 1;
+        bool negativeExponent = false;
+        if (text[j] == '+' || text[j] == '-')
+            negativeExponent = text[j++] == '-';
+        long long written = 0;
+        for (; j < length; ++j)
+        {
+            written = written * 10 + (text[j] - '0');
+            if (written > 100000)
+                return false;
+        }
+        e += negativeExponent ? -written : written;
+    }
+    if (e < -100000 || e > 100000)
+        return false;
+    exponent = static_cast<int>(e);
     return true;
 }

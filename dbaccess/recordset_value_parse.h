@@ -12,6 +12,19 @@
 bool ParsePlainInteger(const char* text, size_t length, long long min, long long max,
                        long long& value);
 
-// "YYYY-MM-DD HH:MM:SS" of a real date and time (years 1 to 9999), or with bDateOnly
-// "YYYY-MM-DD"; the fraction and the missing fields are zero.
+// "YYYY-MM-DD HH:MM:SS" of a real date and time (years 1 to 9999), optionally followed by a
+// point and 1 to 9 digits of the second's fraction, or with bDateOnly "YYYY-MM-DD"; the missing
+// fields are zero.
 bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMESTAMP_STRUCT& value);
+
+// A decimal number: an optional minus, digits with an optional point among or after them, and an
+// optional exponent ("e" or "E", an optional sign, digits), whose value is a normal double or a
+// zero without a minus (drivers differ on "-0"; subnormal values, overflows, words and
+// hexadecimal forms are left to the driver too). The double nearest to the decimal.
+bool ParsePlainDouble(const char* text, size_t length, double& value);
+
+// The significant digits of such a number (without leading and trailing zeros) and the decimal
+// exponent of its first one: "-0.0125" gives negative, "125", 3 and -2. False when the text is
+// not of that form or its value is zero; digits has room for 40 and more are refused.
+bool DecimalDigitsOf(const char* text, size_t length, bool& negative, char* digits, int& count,
+                     int& exponent);

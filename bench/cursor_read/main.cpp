@@ -7,6 +7,9 @@
 //   bench_cursor_read.exe fetch|recordset|memory|floor "<connection string>" "<SELECT ...>"
 //   bench_cursor_read.exe field "<connection string>" "<SELECT ...>"   (each column's text, in ns)
 //   bench_cursor_read.exe format                                       (each kind of value, in ns)
+//   bench_cursor_read.exe dump|dumpmem|dumpsave "<connection string>" "<SELECT ...>"
+//       (every field's text, one line a row, as UTF-8: the recordset, the memory cursor over it,
+//       or the recordset as the multi-table save opens it; for comparing two builds' texts)
 //
 // Output: one line "mode=<m> rows=<n> seconds=<s> rows_per_second=<r> [mem_bytes=<b>
 // peak_private_bytes=<p>]".
@@ -21,6 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -169,6 +173,30 @@ void FormatCosts()
     printf("format total=%zu\n", total);
 }
 
+// Writes the current row's texts, tab-separated, NULL as \N.
+void DumpRow(Zelt::ICursor& c, int columns, CString& text, std::string& line)
+{
+    line.clear();
+    for (int col = 1; col <= columns; ++col)
+    {
+        if (col > 1)
+            line += '\t';
+        if (!c.GetFieldText(static_cast<UINT>(col), text))
+        {
+            line += "\\N";
+            continue;
+        }
+        const int n = WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0,
+                                          nullptr, nullptr);
+        const size_t at = line.size();
+        line.resize(at + static_cast<size_t>(n));
+        WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), line.data() + at, n, nullptr,
+                            nullptr);
+    }
+    line += '\n';
+    fwrite(line.data(), 1, line.size(), stdout);
+}
+
 } // namespace
 
 int main()
@@ -212,12 +240,28 @@ int main()
             return 0;
         }
         auto rs = std::make_unique<CRRecordset>(&db);
-        rs->Open(argv[3], RS_FORWARD_ONLY, RS_READONLY);
+        if (mode == L"dumpsave")
+            rs->Open(argv[3], RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT);
+        else
+            rs->Open(argv[3], RS_FORWARD_ONLY, RS_READONLY);
         const int columns = rs->GetColumnCount();
         CString text;
         size_t chars = 0;
         long rows = 0;
-        if (mode == L"fetch")
+        if (mode == L"dump" || mode == L"dumpsave")
+        {
+            std::string line;
+            for (; !rs->IsEOF(); rs->MoveNext())
+                DumpRow(*rs, columns, text, line);
+        }
+        else if (mode == L"dumpmem")
+        {
+            Zelt::CMemCursor mem(std::move(rs));
+            std::string line;
+            for (bool ok = mem.MoveFirst(); ok && !mem.IsEOF(); ok = mem.MoveNext())
+                DumpRow(mem, columns, text, line);
+        }
+        else if (mode == L"fetch")
         {
             // The fetches alone: what the driver and the driver manager cost.
             while (!rs->IsEOF())

@@ -16,15 +16,16 @@ bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh"
 rows="${QL_BENCH_ROWS:-1000000}"
 runs="${QL_BENCH_RUNS:-5}"
 exe="$QL_BINARY_DIR/bench/cursor_read/bench_cursor_read.exe"
-table=ql_rs_bench
+# The servers (and /tmp) are shared: the table's name is this run's own.
+table="ql_rs_bench_$$_$(date +%s%N | tail -c 7)"
 select="SELECT id, n, big, d1, d2, s1, s2, t, ts1, ts2 FROM $table"
-sqlite_db="/tmp/ql_rs_bench_${rows}.db"
+sqlite_db="/tmp/${table}.db"
 source "$here/../generated_table.sh"
 
 # One Wine server for the whole run: process start-up then costs a few milliseconds, as it
 # would on Windows.
 wineserver -p
-trap 'wineserver -k; rm -f "$last_file"' EXIT
+trap 'wineserver -k; rm -f "$last_file" "$sqlite_db"; drop_generated_table "$table"' EXIT
 # The prefix's services start now, detached: started by a measured run they would outlive it and
 # hold its output pipe open.
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
