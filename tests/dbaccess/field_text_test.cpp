@@ -4,7 +4,11 @@
 #include "dbaccess/value_text.h"
 
 #include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,4 +73,56 @@ TEST(FieldText, IntegersAndTimestampsWrittenInPlaceMatchTheirFormatters)
         }
     SetTimestampText(s, nullptr, SQL_TIMESTAMP);
     EXPECT_EQ(W(s), L"");
+}
+
+TEST(FieldText, DoublesShownFromTheirDecimalTextAreShownAsTheirValues)
+{
+    // A driver's text of a double, shown from its digits, must be what the value it reads as
+    // shows: for the shortest texts of many values, texts of fewer digits, padding zeros and
+    // exponents, in every column format; where the text cannot be used the value is formatted.
+    std::mt19937_64 random(23);
+    std::vector<std::string> texts = {"0",        "1",        "-1",       "0.1",
+                                      "1e+15",    "1e15",     "1e+16",    "100",
+                                      "1000000",  "1e-05",    "0.0001",   "0.00012",
+                                      "1.5e-7",   "1.0e+100", "5.0",      "-0.0125",
+                                      "1200.000", "1e+300",   "1e-300",   "9.99e-5",
+                                      "123456789012345",      "1234567890123456",
+                                      "0.142857142857143",    "99999999999999.9",
+                                      "1.7976931348623157e308"};
+    for (int i = 0; i < 20000; ++i)
+    {
+        const double mantissa = std::uniform_real_distribution<double>(-10, 10)(random);
+        const int exponent = std::uniform_int_distribution<int>(-40, 40)(random);
+        const double value = mantissa * std::pow(10.0, exponent);
+        char buf[64];
+        const auto r = i % 2 == 0 ? std::to_chars(buf, buf + sizeof buf, value)
+                                  : std::to_chars(buf, buf + sizeof buf, value,
+                                                  std::chars_format::general, 1 + i % 15);
+        texts.emplace_back(buf, r.ptr);
+    }
+    const Zelt::ICursor::CColumnDesc descs[] = {Desc(17, 0), Desc(15, 0), Desc(53, 0), Desc(6, 0),
+                                                Desc(1, 0),  Desc(10, 3), Desc(0, 0)};
+    int shownFromText = 0;
+    for (const auto& desc : descs)
+        for (const std::string& text : texts)
+        {
+            double value = 0;
+            const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+            ASSERT_EQ(r.ptr, text.data() + text.size()) << text;
+            CString fromText, fromValue;
+            SetDoubleText(fromValue, value, &desc);
+            if (SetDoubleTextOfDecimal(fromText, text.data(), text.size(), &desc))
+            {
+                ++shownFromText;
+                EXPECT_EQ(W(fromText), W(fromValue))
+                    << text << " in a column of size " << desc.nColumnSize;
+            }
+        }
+    EXPECT_GT(shownFromText, 40000);
+    // Fixed decimals and columns of no size always go by the value.
+    CString out;
+    const auto scale3 = Desc(10, 3), none = Desc(0, 0);
+    EXPECT_FALSE(SetDoubleTextOfDecimal(out, "2.5", 3, &scale3));
+    EXPECT_FALSE(SetDoubleTextOfDecimal(out, "2.5", 3, &none));
+    EXPECT_FALSE(SetDoubleTextOfDecimal(out, "2.5", 3, nullptr));
 }

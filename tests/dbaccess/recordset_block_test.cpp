@@ -250,53 +250,63 @@ TEST_P(RecordsetBlocks, UnboundReadsGiveLongValuesWholeWithinABlock)
     EXPECT_EQ(id, kRows);
 }
 
-TEST_P(RecordsetBlocks, IntegersAndTimesReadAheadAreThoseOfATypedRead)
+TEST_P(RecordsetBlocks, ValuesReadAsTextAreThoseOfATypedRead)
 {
-    // Integers and times are read ahead as the driver's text and made into values there when the
-    // text has its usual form; every value, of the usual forms, at the limits, or odd, must be
-    // what a read of the typed values gives.
+    // Integers, doubles and times are read as the driver's text where that is cheaper, made into
+    // values when the text has its usual form and shown from it; every value, of the usual
+    // forms, at the limits, or odd, must read and show as a read of the typed values gives it,
+    // in blocks and read ahead.
     const CString odd = conn->Table(L"odd");
     switch (GetParam())
     {
     case Db::SQLite:
         conn->Exec(L"CREATE TABLE " + odd +
-                   L" (id INTEGER, a INTEGER, b BIGINT, ts TIMESTAMP, d DATE)");
+                   L" (id INTEGER, a INTEGER, b BIGINT, ts TIMESTAMP, d DATE, f DOUBLE, "
+                   L"t TEXT DEFAULT 'long')");
         conn->Exec(L"INSERT INTO " + odd +
-                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29'), "
-                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '0001-01-01'), "
-                   L"(3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123', "
-                   L"'2024-13-01'), (4, '12abc', ' 7', '2024-02-30 10:00:00', 'x'), "
-                   L"(5, 1.5, '007', '2024-01-01T10:00:00', NULL), "
-                   L"(6, NULL, '-0', '2023-02-29 10:00:00', '2024-01-01 10:00:00'), "
-                   L"(7, 4294967296, '', '0000-00-00 00:00:00', '9999-12-31'), "
-                   L"(8, -12, 123456789012, '2024-06-30 24:00:00', '2024-06-31')");
+                   L" (id, a, b, ts, d, f)"
+                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29', 0.1), "
+                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '0001-01-01', "
+                   L"1e15), (3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123', "
+                   L"'2024-13-01', -1.5), (4, '12abc', ' 7', '2024-02-30 10:00:00', 'x', 'abc'), "
+                   L"(5, 1.5, '007', '2024-01-01T10:00:00', NULL, '1e400'), "
+                   L"(6, NULL, '-0', '2023-02-29 10:00:00', '2024-01-01 10:00:00', '-0'), "
+                   L"(7, 4294967296, '', '0000-00-00 00:00:00', '9999-12-31', 5e-324), "
+                   L"(8, -12, 123456789012, '2024-06-30 24:00:00', '2024-06-31', "
+                   L"0.14285714285714285), (9, 1, 2, '2024-06-30 10:00:00.5', '2024-06-30', "
+                   L"123456789012345678), (10, 3, 4, '2024-06-30 10:00:00.123456789', NULL, "
+                   L"'12abc'), (11, 5, 6, '2024-06-30 10:00:00.000999', NULL, 1e-5), "
+                   L"(12, '+5', 7, '2024-06-30 10:00:00.', NULL, '1.0e+100'), "
+                   L"(13, 8, 9, NULL, NULL, ' 2.5')");
         break;
     case Db::PostgreSQL:
         conn->Exec(L"CREATE TABLE " + odd +
-                   L" (id INTEGER, a INTEGER, b BIGINT, ts TIMESTAMP(6), d DATE)");
+                   L" (id INTEGER, a INTEGER, b BIGINT, ts TIMESTAMP(6), d DATE, f FLOAT8)");
         conn->Exec(L"INSERT INTO " + odd +
-                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29'), "
-                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '0001-01-01'), "
-                   L"(3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123456', "
-                   L"'9999-12-31'), (4, -12, 123456789012, '0044-03-15 12:00:00 BC', "
-                   L"'0044-03-15 BC'), (5, NULL, NULL, NULL, NULL), "
-                   L"(6, 7, -7, '12024-01-01 10:00:00', '12024-01-01')");
+                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29', 0.1), "
+                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '0001-01-01', "
+                   L"'-0'), (3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123456', "
+                   L"'9999-12-31', 'NaN'), (4, -12, 123456789012, '0044-03-15 12:00:00 BC', "
+                   L"'0044-03-15 BC', '-Infinity'), (5, NULL, NULL, NULL, NULL, NULL), "
+                   L"(6, 7, -7, '12024-01-01 10:00:00', '12024-01-01', 1e-310), "
+                   L"(7, 8, 9, 'infinity', 'infinity', 0.14285714285714285)");
         break;
     case Db::MariaDB:
         conn->Exec(L"CREATE TABLE " + odd +
-                   L" (id INTEGER, a INTEGER, b BIGINT, ts DATETIME(6), d DATE)");
+                   L" (id INTEGER, a INTEGER, b BIGINT, ts DATETIME(6), d DATE, f DOUBLE)");
         conn->Exec(L"INSERT INTO " + odd +
-                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29'), "
-                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '1000-01-01'), "
-                   L"(3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123456', "
-                   L"'9999-12-31'), (4, -12, 123456789012, '1000-01-01 00:00:00', NULL), "
-                   L"(5, NULL, NULL, NULL, NULL)");
+                   L" VALUES (1, 0, 0, '2024-02-29 23:59:59', '2024-02-29', 0.1), "
+                   L"(2, -2147483648, -9223372036854775808, '1999-12-31 00:00:00', '1000-01-01', "
+                   L"1e15), (3, 2147483647, 9223372036854775807, '2024-01-01 00:00:17.123456', "
+                   L"'9999-12-31', -1.5), (4, -12, 123456789012, '1000-01-01 00:00:00', NULL, "
+                   L"0.14285714285714285), (5, NULL, NULL, NULL, NULL, NULL)");
         break;
     }
-    const CString sql = L"SELECT id, a, b, ts, d FROM " + odd + L" ORDER BY id";
-    CRRecordset rs(conn->database.get()), typed(conn->database.get());
-    QL_EXPECT_NO_DB_THROW(rs.Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND));
-    QL_EXPECT_NO_DB_THROW(typed.Open(sql, RS_STATIC, RS_READONLY));
+    // (SQLite's driver reads text in place of typed values only a row at a time, which a long
+    // column makes it do.)
+    const CString sql = L"SELECT id, a, b, ts, d, f" +
+                        CString(GetParam() == Db::SQLite ? L", t" : L"") + L" FROM " + odd +
+                        L" ORDER BY id";
     // Each value as text, and as its typed getter gives it, or the failure.
     auto value = [](CRRecordset& r, UINT col) {
         std::wstring out;
@@ -308,6 +318,14 @@ TEST_P(RecordsetBlocks, IntegersAndTimesReadAheadAreThoseOfATypedRead)
                 LONGLONG n = 0;
                 out += r.GetFieldBigInt(col, n) ? L" " + std::to_wstring(n) : L" -";
             }
+            else if (col == 6)
+            {
+                double d = 0;
+                wchar_t exact[64] = {};
+                if (r.GetFieldDouble(col, d))
+                    swprintf(exact, 64, L" %a", d);
+                out += exact;
+            }
             else
             {
                 TIMESTAMP_STRUCT ts{};
@@ -317,16 +335,23 @@ TEST_P(RecordsetBlocks, IntegersAndTimesReadAheadAreThoseOfATypedRead)
         });
         return failure.empty() ? out : L"throws";
     };
-    int rows = 0;
-    for (; !rs.IsEOF() && !typed.IsEOF(); rs.MoveNext(), typed.MoveNext())
+    for (const UINT options : {RS_READONLY | RS_UNBOUND, UINT(RS_READONLY)})
     {
-        ++rows;
-        for (UINT col = 2; col <= 5; ++col)
-            EXPECT_EQ(value(rs, col), value(typed, col)) << "row " << rows << " column " << col;
+        SCOPED_TRACE(options & RS_UNBOUND ? "read ahead" : "in blocks");
+        CRRecordset rs(conn->database.get()), typed(conn->database.get());
+        QL_EXPECT_NO_DB_THROW(rs.Open(sql, RS_FORWARD_ONLY, options));
+        QL_EXPECT_NO_DB_THROW(typed.Open(sql, RS_STATIC, RS_READONLY));
+        int rows = 0;
+        for (; !rs.IsEOF() && !typed.IsEOF(); rs.MoveNext(), typed.MoveNext())
+        {
+            ++rows;
+            for (UINT col = 2; col <= 6; ++col)
+                EXPECT_EQ(value(rs, col), value(typed, col)) << "row " << rows << " column " << col;
+        }
+        EXPECT_TRUE(rs.IsEOF());
+        EXPECT_TRUE(typed.IsEOF());
+        EXPECT_GE(rows, 5);
     }
-    EXPECT_TRUE(rs.IsEOF());
-    EXPECT_TRUE(typed.IsEOF());
-    EXPECT_GE(rows, 5);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllDatabases, RecordsetBlocks,

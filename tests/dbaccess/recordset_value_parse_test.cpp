@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -55,11 +56,82 @@ TEST(PlainValues, TimestampsOfRealDatesAndTimes)
     for (const char* text : {"2023-02-29 10:00:00", "1900-02-29 10:00:00", "2024-04-31 10:00:00",
                              "2024-13-01 10:00:00", "0000-01-01 10:00:00", "2024-06-30 24:00:00",
                              "2024-06-30 10:60:00", "2024-06-30 10:00:60", "2024-06-30T10:00:00",
-                             "2024-06-30 10:00:00.5", "2024-06-30 10:00", "12024-01-01 10:00:00",
-                             "2024-6-30 10:00:00", "2024-06-30"})
+                             "2024-06-30 10:00", "12024-01-01 10:00:00", "2024-6-30 10:00:00",
+                             "2024-06-30", "2024-06-30 10:00:00.", "2024-06-30 10:00:00.1234567890",
+                             "2024-06-30 10:00:00,5", "2024-06-30 10:00:00.5Z",
+                             "2024-06-30 10:00:00.-5", "2024-06-30 10:00:00+02"})
         EXPECT_FALSE(ParsePlainTimestamp(text, std::strlen(text), false, ts)) << text;
+    // Fractions of 1 to 9 digits, in nanoseconds.
+    const struct
+    {
+        const char* text;
+        SQLUINTEGER fraction;
+    } fractions[] = {{"2024-06-30 10:00:00.5", 500000000u},
+                     {"2024-06-30 10:00:00.000999", 999000u},
+                     {"2024-06-30 10:00:00.123456789", 123456789u},
+                     {"2024-06-30 10:00:00.000000001", 1u}};
+    for (const auto& f : fractions)
+    {
+        ASSERT_TRUE(ParsePlainTimestamp(f.text, std::strlen(f.text), false, ts)) << f.text;
+        EXPECT_EQ(ts.fraction, f.fraction) << f.text;
+        EXPECT_EQ(ts.second, 0);
+    }
     // A date alone only where a date is expected.
     EXPECT_FALSE(ParsePlainTimestamp(leap, std::strlen(leap), true, ts));
+}
+
+TEST(PlainValues, DoublesOfPlainDecimalsOnly)
+{
+    double v = 0;
+    const struct
+    {
+        const char* text;
+        double value;
+    } taken[] = {{"0", 0.0},
+                 {"0.1", 0.1},
+                 {"-2.5", -2.5},
+                 {"1e+15", 1e15},
+                 {"1.0e-5", 1e-5},
+                 {"0.14285714285714285", 1.0 / 7.0},
+                 {"-1.7976931348623157e308", -1.7976931348623157e308},
+                 {"2.2250738585072014e-308", 2.2250738585072014e-308},
+                 {"123456789012345678", 123456789012345678.0},
+                 {"5.", 5.0},
+                 {"1E3", 1000.0}};
+    for (const auto& t : taken)
+    {
+        ASSERT_TRUE(ParsePlainDouble(t.text, std::strlen(t.text), v)) << t.text;
+        EXPECT_EQ(v, t.value) << t.text;
+    }
+    // A minus zero, subnormal values, overflows, words, other signs and forms: the driver's.
+    for (const char* text : {"", "-", "-0", "-0.0", "4.9406564584124654e-324", "1e-310", "1e400",
+                             "-1e400", "inf", "Infinity", "NaN", "nan", "+1", " 1", "1 ", "1e",
+                             "1e+", "0x1p3", "1.5.2", "12abc", ".5", "1,5", "1e5.5"})
+        EXPECT_FALSE(ParsePlainDouble(text, std::strlen(text), v)) << text;
+}
+
+TEST(PlainValues, SignificantDigitsAndExponentOfADecimal)
+{
+    bool negative = false;
+    char digits[40];
+    int count = 0, exponent = 0;
+    auto digitsOf = [&](const char* text) {
+        if (!DecimalDigitsOf(text, std::strlen(text), negative, digits, count, exponent))
+            return std::string("none");
+        return std::string(negative ? "-" : "") + std::string(digits, static_cast<size_t>(count)) +
+               " e" + std::to_string(exponent);
+    };
+    EXPECT_EQ(digitsOf("-0.0125"), "-125 e-2");
+    EXPECT_EQ(digitsOf("1200"), "12 e3");
+    EXPECT_EQ(digitsOf("1200.000"), "12 e3");
+    EXPECT_EQ(digitsOf("007.50"), "75 e0");
+    EXPECT_EQ(digitsOf("1.5e-7"), "15 e-7");
+    EXPECT_EQ(digitsOf("0.00012e+3"), "12 e-1");
+    EXPECT_EQ(digitsOf("98765.4321E10"), "987654321 e14");
+    for (const char* text : {"0", "-0.000", "0e5", "abc", "1e", "1.2.3", "1e99999999"})
+        EXPECT_EQ(digitsOf(text), "none") << text;
+    // More digits than the caller's room.
+    EXPECT_EQ(digitsOf("1234567890123456789012345678901234567890123"), "none");
 }
 
 } // namespace
