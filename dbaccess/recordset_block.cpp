@@ -48,8 +48,8 @@ const SQLLEN kUnboundHeadBytes = 1024;
 // MariaDB's driver also fills typed buffers more cheaply.)
 bool CRRecordset::DriverHoldsText()
 {
-    CString dbmsName;
-    return m_pDatabase && m_pDatabase->GetDBMSName(dbmsName) && dbmsName == L"SQLite";
+    // (SQLite is the database whose columns' types do not bound their values.)
+    return m_pDatabase && m_pDatabase->HasDynamicTypes();
 }
 
 // Asks the driver for rowsets of the given size; 1 when it refuses.
@@ -145,16 +145,18 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
         bool hasLong = false;
         for (const CBinding& b : bindings)
             hasLong = hasLong || (b.variable && b.length > kLongElement);
-        if (m_pDatabase && m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData) &&
-            hasLong && (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK))
+        const bool textValues = DriverHoldsText();
+        if ((hasLong || textValues) && m_pDatabase &&
+            !m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData))
+            getData = 0;
+        if (hasLong && (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK))
         {
             heads = true;
             maxRows = 1;
         }
         // Integers, doubles and timestamps of drivers that hold every value as text are bound
         // as that text, where the driver can still convert a value of another form on its row.
-        if ((getData & SQL_GD_BOUND) && ((getData & SQL_GD_BLOCK) || maxRows == 1) &&
-            DriverHoldsText())
+        if (textValues && (getData & SQL_GD_BOUND) && ((getData & SQL_GD_BLOCK) || maxRows == 1))
             for (CBinding& b : bindings)
                 if (ReadsValueAsText(b.col))
                 {
