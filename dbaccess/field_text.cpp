@@ -386,8 +386,7 @@ bool SetDoubleTextOfDecimal(CString& out, const char* text, size_t length,
                          ? kMaxSignificant
                          : static_cast<int>(desc->nColumnSize);
     char narrow[64];
-    const size_t n =
-        GeneralLayout(negative, digits, count, exponent, narrow, size > 15 ? 0 : size);
+    const size_t n = GeneralLayout(negative, digits, count, exponent, narrow, size > 15 ? 0 : size);
     wchar_t* w = out.GetBuffer(static_cast<int>(n));
     for (size_t i = 0; i < n; ++i)
         w[i] = static_cast<unsigned char>(narrow[i]);

@@ -168,10 +168,10 @@ bool DecimalDigitsOf(const char* text, size_t length, bool& negative, char* digi
     if (negative)
         ++i;
     count = 0;
-    int pointAt = -1;      // digits before the point
-    int firstAt = -1;      // position of the first significant digit among all digits
-    int seen = 0;          // digits met
-    int lastNonZero = -1;  // count when the last non-zero digit was taken
+    int pointAt = -1;     // digits before the point
+    int firstAt = -1;     // position of the first significant digit among all digits
+    int seen = 0;         // digits met
+    int lastNonZero = -1; // count when the last non-zero digit was taken
     for (; i < mantissaEnd; ++i)
     {
         if (text[i] == '.')

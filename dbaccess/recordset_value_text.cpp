@@ -1,8 +1,8 @@
 // CRRecordset: integer, double and timestamp values read as the driver's text of them. SQLite's
 // driver holds every value as text and parses it for each typed buffer it fills; the texts of
-// the usual forms are read here instead (cheaper than the driver's parsers),
-// and a value the program shows as text is then shown from its text where that is the same.
-// Any other form is left to the driver's own conversion, so that nothing reads differently.
+// the usual forms are read here instead (cheaper than the driver's parsers), and a value the
+// program shows as text is then shown from its text where that is the same. Any other form is
+// left to the driver's own conversion, so that nothing reads differently.
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/recordset_value_parse.h"
@@ -110,11 +110,13 @@ void CRRecordset::LoadTextElement(UINT col, CSQLColumn& rec, const BYTE* element
     }
     position();
     const SQLLEN size = timestamp ? static_cast<SQLLEN>(sizeof(TIMESTAMP_STRUCT))
-                                  : (rec.nCType == SQL_C_SHORT ? 2 : rec.nCType == SQL_C_LONG ? 4 : 8);
+                                  : (rec.nCType == SQL_C_SHORT  ? 2
+                                     : rec.nCType == SQL_C_LONG ? 4
+                                                                : 8);
     SQLRETURN rc;
     do
-        rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), static_cast<SQLSMALLINT>(rec.nCType),
-                        target, size, &rec.nIndicator);
+        rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col),
+                        static_cast<SQLSMALLINT>(rec.nCType), target, size, &rec.nIndicator);
     while (rc == SQL_STILL_EXECUTING);
     Check(rc);
 }

@@ -186,8 +186,8 @@ void DumpRow(Zelt::ICursor& c, int columns, CString& text, std::string& line)
             line += "\\N";
             continue;
         }
-        const int n = WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0,
-                                          nullptr, nullptr);
+        const int n =
+            WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
         const size_t at = line.size();
         line.resize(at + static_cast<size_t>(n));
         WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), line.data() + at, n, nullptr,

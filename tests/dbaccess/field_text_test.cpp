@@ -81,13 +81,30 @@ TEST(FieldText, DoublesShownFromTheirDecimalTextAreShownAsTheirValues)
     // shows: for the shortest texts of many values, texts of fewer digits, padding zeros and
     // exponents, in every column format; where the text cannot be used the value is formatted.
     std::mt19937_64 random(23);
-    std::vector<std::string> texts = {"0",        "1",        "-1",       "0.1",
-                                      "1e+15",    "1e15",     "1e+16",    "100",
-                                      "1000000",  "1e-05",    "0.0001",   "0.00012",
-                                      "1.5e-7",   "1.0e+100", "5.0",      "-0.0125",
-                                      "1200.000", "1e+300",   "1e-300",   "9.99e-5",
-                                      "123456789012345",      "1234567890123456",
-                                      "0.142857142857143",    "99999999999999.9",
+    std::vector<std::string> texts = {"0",
+                                      "1",
+                                      "-1",
+                                      "0.1",
+                                      "1e+15",
+                                      "1e15",
+                                      "1e+16",
+                                      "100",
+                                      "1000000",
+                                      "1e-05",
+                                      "0.0001",
+                                      "0.00012",
+                                      "1.5e-7",
+                                      "1.0e+100",
+                                      "5.0",
+                                      "-0.0125",
+                                      "1200.000",
+                                      "1e+300",
+                                      "1e-300",
+                                      "9.99e-5",
+                                      "123456789012345",
+                                      "1234567890123456",
+                                      "0.142857142857143",
+                                      "99999999999999.9",
                                       "1.7976931348623157e308"};
     for (int i = 0; i < 20000; ++i)
     {

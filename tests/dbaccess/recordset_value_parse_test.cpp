@@ -53,13 +53,13 @@ TEST(PlainValues, TimestampsOfRealDatesAndTimes)
     ASSERT_TRUE(ParsePlainTimestamp(date, std::strlen(date), true, ts));
     EXPECT_EQ(ts.day, 29);
     EXPECT_EQ(ts.hour + ts.minute + ts.second, 0);
-    for (const char* text : {"2023-02-29 10:00:00", "1900-02-29 10:00:00", "2024-04-31 10:00:00",
-                             "2024-13-01 10:00:00", "0000-01-01 10:00:00", "2024-06-30 24:00:00",
-                             "2024-06-30 10:60:00", "2024-06-30 10:00:60", "2024-06-30T10:00:00",
-                             "2024-06-30 10:00", "12024-01-01 10:00:00", "2024-6-30 10:00:00",
-                             "2024-06-30", "2024-06-30 10:00:00.", "2024-06-30 10:00:00.1234567890",
-                             "2024-06-30 10:00:00,5", "2024-06-30 10:00:00.5Z",
-                             "2024-06-30 10:00:00.-5", "2024-06-30 10:00:00+02"})
+    for (const char* text :
+         {"2023-02-29 10:00:00", "1900-02-29 10:00:00", "2024-04-31 10:00:00",
+          "2024-13-01 10:00:00", "0000-01-01 10:00:00", "2024-06-30 24:00:00",
+          "2024-06-30 10:60:00", "2024-06-30 10:00:60", "2024-06-30T10:00:00", "2024-06-30 10:00",
+          "12024-01-01 10:00:00", "2024-6-30 10:00:00", "2024-06-30", "2024-06-30 10:00:00.",
+          "2024-06-30 10:00:00.1234567890", "2024-06-30 10:00:00,5", "2024-06-30 10:00:00.5Z",
+          "2024-06-30 10:00:00.-5", "2024-06-30 10:00:00+02"})
         EXPECT_FALSE(ParsePlainTimestamp(text, std::strlen(text), false, ts)) << text;
     // Fractions of 1 to 9 digits, in nanoseconds.
     const struct
@@ -104,9 +104,11 @@ TEST(PlainValues, DoublesOfPlainDecimalsOnly)
         EXPECT_EQ(v, t.value) << t.text;
     }
     // A minus zero, subnormal values, overflows, words, other signs and forms: the driver's.
-    for (const char* text : {"", "-", "-0", "-0.0", "4.9406564584124654e-324", "1e-310", "1e400",
-                             "-1e400", "inf", "Infinity", "NaN", "nan", "+1", " 1", "1 ", "1e",
-                             "1e+", "0x1p3", "1.5.2", "12abc", ".5", "1,5", "1e5.5"})
+    for (const char* text : {"",       "-",     "-0",     "-0.0",  "4.9406564584124654e-324",
+                             "1e-310", "1e400", "-1e400", "inf",   "Infinity",
+                             "NaN",    "nan",   "+1",     " 1",    "1 ",
+                             "1e",     "1e+",   "0x1p3",  "1.5.2", "12abc",
+                             ".5",     "1,5",   "1e5.5"})
         EXPECT_FALSE(ParsePlainDouble(text, std::strlen(text), v)) << text;
 }
 
