@@ -3,6 +3,7 @@
 #include "dbaccess/database.h"
 
 #include "dbaccess/cursor.h"
+#include "dbaccess/sql_text.h"
 #include "dbaccess/value_text.h"
 
 #include <algorithm>
@@ -352,25 +353,6 @@ CString CRDatabase::FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex)
 
 namespace {
 
-// A zero with a minus sign ("-0", "-0.000000", "-0e+00").
-bool IsNegativeZero(const CString& strText)
-{
-    if (strText.GetLength() < 2 || strText[0] != L'-')
-        return false;
-    bool bDigit = false;
-    for (int i = 1; i < strText.GetLength(); ++i)
-    {
-        const wchar_t ch = strText[i];
-        if (ch == L'e' || ch == L'E')
-            return bDigit;
-        if (ch == L'0')
-            bDigit = true;
-        else if (ch != L'.')
-            return false;
-    }
-    return bDigit;
-}
-
 // Not-a-number and the infinities as their text comes from the cursors ("nan", "-inf", and the
 // drivers' own "NaN", "Infinity" in numbers-as-text mode), written the way the target reads
 // them; no other number is touched but a floating-point zero with its sign for PostgreSQL,
@@ -379,7 +361,7 @@ CString SpecialNumberLiteral(UINT nTargetKind, const CString& strText, bool bFlo
 {
     CString strWord = strText;
     strWord.Trim();
-    if (bFloating && nTargetKind == DBMS_POSTGRESQL && IsNegativeZero(strWord))
+    if (bFloating && nTargetKind == DBMS_POSTGRESQL && IsNegativeZeroText(strWord))
         return L"'" + strWord + L"'";
     bool bNegative = false;
     if (!strWord.IsEmpty() && (strWord[0] == L'-' || strWord[0] == L'+'))

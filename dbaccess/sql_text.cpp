@@ -671,3 +671,20 @@ bool NormalizeNumberTextA(LPCSTR text, int scale, CStringA& out, bool bFloating)
     out = narrow.c_str();
     return true;
 }
+
+bool IsNegativeZeroText(LPCWSTR text)
+{
+    if (!text || text[0] != L'-')
+        return false;
+    bool bDigit = false;
+    for (const wchar_t* p = text + 1; *p; ++p)
+    {
+        if (*p == L'e' || *p == L'E')
+            return bDigit;
+        if (*p == L'0')
+            bDigit = true;
+        else if (*p != L'.')
+            return false;
+    }
+    return bDigit;
+}

@@ -31,3 +31,7 @@ bool ParseTimestampText(LPCWSTR text, SQL_SS_TIMESTAMPOFFSET_STRUCT& ts);
 // exponent form, only a decimal comma turned into a point.
 bool NormalizeNumberText(LPCWSTR text, int scale, CString& out, bool bFloating = false);
 bool NormalizeNumberTextA(LPCSTR text, int scale, CStringA& out, bool bFloating = false);
+// True for a zero with a minus sign and nothing else around it ("-0", "-0.000", "-.0e+00").
+// PostgreSQL reads such a number unquoted as the integer 0, which drops the sign; quoted, it is
+// read as the column's floating-point type and keeps it.
+bool IsNegativeZeroText(LPCWSTR text);

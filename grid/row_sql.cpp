@@ -260,7 +260,13 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
             Fail(failure, kRowSqlInvalidData);
             return false;
         }
-        value = trimmed;
+        // PostgreSQL reads a bare -0 as the integer 0 and stores a float column's zero without
+        // its sign; quoted, the checked number is read as the column's own type.
+        const bool floating = sqlType == SQL_FLOAT || sqlType == SQL_REAL || sqlType == SQL_DOUBLE;
+        if (floating && dbms == DBMS_POSTGRESQL && IsNegativeZeroText(trimmed))
+            value = db.StringLiteral(trimmed);
+        else
+            value = trimmed;
         return true;
     }
     // Any other type: a text literal, which the database converts; never raw text.

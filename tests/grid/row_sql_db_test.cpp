@@ -275,6 +275,49 @@ TEST_P(RowSqlDb, PostgreSQLInfiniteAndBCDatesAreKeysAndValues)
               Narrow(Query(L"SELECT ts || '|' || d FROM " + m_table + L" WHERE b = 'd2'")));
 }
 
+// A negative zero typed into a float column is stored as the product stores that number written
+// into a statement by hand, except on PostgreSQL, which would make the bare -0 an integer 0:
+// there the zero keeps its sign.
+TEST_P(RowSqlDb, NegativeZeroTypedIntoFloatColumnsIsStoredAsTheProductKeepsIt)
+{
+    Exec(L"CREATE TABLE " + m_table + L" (id INTEGER PRIMARY KEY, r " +
+         Types(L"REAL", L"REAL", L"FLOAT") + L", d " +
+         Types(L"DOUBLE", L"DOUBLE PRECISION", L"DOUBLE") + L")");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (1, -0, -0.000e0), (3, 7, 7)");
+
+    auto rs = OpenAll(L"id");
+    CRowStatement st;
+    CRowSqlFailure f;
+    ASSERT_TRUE(BuildInsertStatement(
+        m_db, nullptr, rs.get(),
+        {Col(*rs, L"id", L"2"), Col(*rs, L"r", L" -0 "), Col(*rs, L"d", L"-0.000e0")}, st, f));
+    auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    ASSERT_TRUE(rs->SetAbsolutePosition(2));
+    CRowKeyRequest key;
+    key.keyNames = {L"id"};
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
+                                     {Col(*rs, L"r", L"-0"), Col(*rs, L"d", L"-0.000e0")}, key,
+                                     st, f));
+    e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    rs.reset();
+
+    const CString text = Types(L"CAST(r AS TEXT) || '|' || CAST(d AS TEXT)",
+                               L"r::text || '|' || d::text", L"CONCAT(r, '|', d)");
+    const CString select = L"SELECT " + text + L" FROM " + m_table + L" WHERE id=";
+    const std::string byHand = Narrow(Query(select + L"1"));
+    for (LPCWSTR id : {L"2", L"3"})
+    {
+        const std::string saved = Narrow(Query(select + id));
+        if (GetParam().product == Product::PostgreSQL)
+            EXPECT_EQ("-0|-0", saved) << id;
+        else
+            EXPECT_EQ(byHand, saved) << id;
+    }
+    EXPECT_EQ("3", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE r = 0 AND d = 0")));
+}
+
 TEST_P(RowSqlDb, TwinRowsInsideAnOpenTransactionStayAndTheTransactionToo)
 {
     Exec(L"CREATE TABLE " + m_table + L" (a INTEGER, b VARCHAR(20))");
