@@ -296,9 +296,8 @@ TEST_P(RowSqlDb, NegativeZeroTypedIntoFloatColumnsIsStoredAsTheProductKeepsIt)
     ASSERT_TRUE(rs->SetAbsolutePosition(2));
     CRowKeyRequest key;
     key.keyNames = {L"id"};
-    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
-                                     {Col(*rs, L"r", L"-0"), Col(*rs, L"d", L"-0.000e0")}, key,
-                                     st, f));
+    ASSERT_TRUE(BuildUpdateStatement(
+        m_db, nullptr, rs.get(), {Col(*rs, L"r", L"-0"), Col(*rs, L"d", L"-0.000e0")}, key, st, f));
     e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);
     rs.reset();
