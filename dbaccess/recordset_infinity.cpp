@@ -3,6 +3,10 @@
 // 23:59:59 and -9999-01-01 for the infinite timestamps. The first two are real values as well;
 // where a value is one of them the driver is asked for it again as a double, which it reads from
 // the server's text ("infinity" reads as an infinite number, any date as its year).
+// The era of a date column is beyond this: psqlODBC reads "0044-03-15 BC" as 44-03-15 for every
+// C type it offers (structures, text, numbers: the text it hands over is rebuilt from the parsed
+// date), so a date BC reads as the same date AD and nothing tells them apart. Timestamps keep
+// their era (a negative year).
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/value_text.h"
