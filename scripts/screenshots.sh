@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Takes the README's pictures (docs/*.png) from the real program on the demo database, framed by
-# a Wine desktop window: the main window with the database bar, a grid window, a script window
-# with the output of a run. Needs no display of its own (a virtual one is started).
+# Pictures every window and dialog of the real program on the demo database, framed by a Wine
+# desktop window, in build/screenshots/all/ (dialogs cut out with a margin, the place of each
+# against its owner in positions.txt, what did not open in missing.txt). The README's three
+# (the main window with the database bar, a grid window, a script window with the output of a
+# run) also go to docs/. Needs no display of its own (a virtual one is started).
+# With QL_SHOTS_POSTGRES (a connection string; "" for none) the stored procedure dialogs are
+# pictured too, on a schema made for them and dropped afterwards.
+# Usage: screenshots.sh          (a tool for looking at the program, not a test)
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
@@ -9,7 +14,7 @@ source "$here/env.sh"
 QL_TARGETS="Quenlark screenshot_driver" bash "$here/build.sh"
 work="$QL_BINARY_DIR/screenshots"
 rm -rf "$work"
-mkdir -p "$work" "$QL_SOURCE_DIR/docs"
+mkdir -p "$work/all" "$QL_SOURCE_DIR/docs"
 demo="$work/quenlark-demo.db"
 bash "$here/demo-database.sh" "$demo"
 cat > "$work/city orders.sql" <<'SQL'
@@ -23,6 +28,35 @@ UPDATE city_orders SET orders = orders + 0 WHERE city IS NOT NULL;
 DROP TABLE city_orders;
 SQL
 export QL_WORK="$work" QL_DEMO="$demo"
+postgres="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;"
+export QL_SHOTS_POSTGRES="${QL_SHOTS_POSTGRES-$postgres}"
+# The server's objects live in a schema of this run only, dropped whatever happens.
+export QL_SHOTS_SCHEMA="ql_shots_$$_$(date +%s)"
+psql_shots() { PGPASSWORD=quenlark psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -U quenlark -d quenlark "$@"; }
+if [ -n "$QL_SHOTS_POSTGRES" ]; then
+  if psql_shots >/dev/null <<SQL
+CREATE SCHEMA $QL_SHOTS_SCHEMA;
+SET search_path = $QL_SHOTS_SCHEMA;
+CREATE TABLE carriers (carrier_id integer PRIMARY KEY, name varchar(40) NOT NULL UNIQUE);
+CREATE TABLE shipments (
+  shipment_id integer PRIMARY KEY,
+  carrier_id  integer NOT NULL REFERENCES carriers,
+  weight_kg   numeric(8, 2) CHECK (weight_kg > 0),
+  sent        date DEFAULT current_date
+);
+CREATE INDEX shipments_sent ON shipments (sent);
+CREATE FUNCTION shipments_checked() RETURNS trigger AS \$\$ BEGIN RETURN NEW; END \$\$ LANGUAGE plpgsql;
+CREATE TRIGGER shipments_check BEFORE UPDATE ON shipments FOR EACH ROW EXECUTE FUNCTION shipments_checked();
+CREATE FUNCTION order_total(customer integer, since date, OUT orders bigint, OUT total numeric)
+  AS \$\$ SELECT count(*), sum(n) FROM generate_series(1, customer) n \$\$ LANGUAGE sql;
+SQL
+  then
+    trap 'psql_shots -c "DROP SCHEMA $QL_SHOTS_SCHEMA CASCADE" >/dev/null || true' EXIT
+  else
+    echo "no PostgreSQL server: its dialogs are left out" >&2
+    QL_SHOTS_POSTGRES=
+  fi
+fi
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   source "$QL_SOURCE_DIR/scripts/env.sh"
   bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh"
@@ -39,19 +73,38 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   markers="$(winepath -w "$QL_WORK")"
   script="$(winepath -w "$QL_WORK/city orders.sql")"
   wine explorer /desktop=Quenlark,1280x1024 \
-    "$QL_BINARY_DIR/tests/app/screenshot_driver.exe" "$markers" "$script" &
+    "$QL_BINARY_DIR/tests/app/screenshot_driver.exe" "$markers" "$script" \
+    ${QL_SHOTS_POSTGRES:+"$QL_SHOTS_POSTGRES" "$QL_SHOTS_SCHEMA"} &
   driver=$!
   rc=0
-  for shot in main grid script; do
-    for i in $(seq 600); do
-      [ -f "$QL_WORK/$shot.ready" ] && break
+  shots=0
+  # The driver names each picture by a marker file holding the rectangle to cut out (empty:
+  # the whole screen) and waits until the marker is gone.
+  while :; do
+    marker="$(ls "$QL_WORK"/*.ready 2>/dev/null | head -n 1 || true)"
+    if [ -z "$marker" ]; then
       kill -0 $driver 2>/dev/null || break
-      sleep 0.2
-    done
-    if [ ! -f "$QL_WORK/$shot.ready" ]; then echo "no picture: $shot" >&2; rc=1; break; fi
-    import -window root "$QL_SOURCE_DIR/docs/$shot.png"
-    rm -f "$QL_WORK/$shot.ready"
+      sleep 0.1
+      continue
+    fi
+    shot="$(basename "$marker" .ready)"
+    left= top= right= bottom=
+    read -r left top right bottom < "$marker" || true
+    if [ -n "${left:-}" ]; then
+      m=12
+      [ "$left" -ge $m ] && left=$((left - m)) || left=0
+      [ "$top" -ge $m ] && top=$((top - m)) || top=0
+      import -window root -crop "$((right - left + m))x$((bottom - top + m))+$left+$top" +repage \
+        "$QL_WORK/all/$shot.png"
+    else
+      import -window root "$QL_WORK/all/$shot.png"
+      case "$shot" in main|grid|script) cp "$QL_WORK/all/$shot.png" "$QL_SOURCE_DIR/docs/";; esac
+    fi
+    shots=$((shots + 1))
+    rm -f "$marker"
   done
+  echo "$shots pictures in $QL_WORK/all"
+  if [ -s "$QL_WORK/missing.txt" ]; then echo "not opened:"; sed "s/^/  /" "$QL_WORK/missing.txt"; fi
   wait $driver || rc=1
   wine reg delete "HKCU\\Software\\Dravolen" /f >/dev/null 2>&1 || true
   wineserver -k || true
