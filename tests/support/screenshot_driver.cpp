@@ -132,8 +132,9 @@ private:
     std::set<HWND> Dialogs() const
     {
         std::set<HWND> found;
+        // A job's wait dialog comes and goes on its own: it is not the dialog asked for.
         for (HWND wnd : m_program.TopWindows())
-            if (ql::ClassName(wnd) == L"#32770")
+            if (ql::ClassName(wnd) == L"#32770" && ql::WindowText(wnd) != L"Please wait...")
                 found.insert(wnd);
         return found;
     }
@@ -304,7 +305,7 @@ void GridDialogs(ql::CProgram& program, CShots& shots)
     }
     // Go To and Edit Value work on the current cell.
     HWND grid = ql::GridOf(child);
-    program.ClickListCell(grid, 2, 1);
+    program.ClickListCell(grid, 2, 3); // "Order Note": text, edited in the dialog
     Sleep(500);
     // A click on an editable cell may start its in-place editor: leave it.
     if (HWND editor = ql::CProgram::InPlaceEditor(grid))
@@ -383,7 +384,15 @@ void ServerDialogs(ql::CProgram& program, CShots& shots, const std::wstring& con
                 program.EditParamValue(plist, 0, L"7");
                 program.EditParamValue(plist, 1, L"2026-01-01");
                 shots.Picture(L"procedure-parameters-filled", params);
-                shots.Dialog(L"procedure-results", [&] { ql::CProgram::Click(params, IDOK); });
+                shots.Dialog(L"procedure-executed", [&] { ql::CProgram::Click(params, IDOK); });
+                // The output values follow the message.
+                if (HWND results = program.WaitForDialog(L"Results", 10000))
+                {
+                    shots.Picture(L"procedure-results", results);
+                    CShots::Close(results, IDOK);
+                }
+                else
+                    shots.Missing(L"procedure-results");
             }
         }
         else
@@ -510,14 +519,14 @@ int wmain(int argc, wchar_t** argv)
     if (HWND run = shots.Open([&] { program.PostCommand(ID_SCRIPT_EXECUTE_CURRENT); }))
     {
         SendMessageW(ql::CProgram::Item(run, 1037), BM_SETCHECK, BST_UNCHECKED, 0);
-        ql::CProgram::Click(run, IDOK);
-        ql::WaitFor([&] { return !IsWindow(run); });
-        program.WaitUntilIdle();
-        Sleep(500);
-        // The error shows in the output bar, or in a message box.
-        if (HWND box = program.WaitForMessageBox(1000))
-            shots.Picture(L"script-error-box", box);
-        shots.Picture(L"script-error");
+        if (HWND error = shots.Open([&] { ql::CProgram::Click(run, IDOK); }))
+        {
+            shots.Picture(L"sql-error", error);
+            shots.Picture(L"script-error");
+            CShots::Close(error, IDCANCEL);
+        }
+        else
+            shots.Missing(L"sql-error");
     }
     shots.CloseAll();
 
