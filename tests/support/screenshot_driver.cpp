@@ -332,7 +332,7 @@ void GridDialogs(ql::CProgram& program, CShots& shots)
     }
     if (HWND filter = shots.Open([&] { program.PostCommand(ID_QUERY_FILTER); }))
     {
-        ql::AddFilterCondition(program, filter, L"city", L"=", L"Lyon");
+        ql::AddFilterCondition(program, filter, L"customer_id", L"=", L"7");
         shots.Picture(L"grid-filter-condition", filter);
         shots.CloseAll();
     }
