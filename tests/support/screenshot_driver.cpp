@@ -107,6 +107,27 @@ public:
         }
     }
 
+    // Pictures the popup menu the action opens and closes it again.
+    void Menu(const std::wstring& name, const std::function<void()>& action)
+    {
+        action();
+        HWND menu = nullptr;
+        if (!ql::WaitFor([&] { return (menu = m_program.FindPopupMenu()) != nullptr; }, 5000))
+        {
+            Missing(name);
+            return;
+        }
+        Sleep(200); // the menu paints its items after it shows
+        Picture(name, menu);
+        for (int i = 0; i < 3 && m_program.FindPopupMenu() != nullptr; ++i)
+        {
+            ql::CProgram::PressKey(m_program.FindPopupMenu(), VK_ESCAPE);
+            ql::WaitFor([&] { return m_program.FindPopupMenu() == nullptr; }, 1000);
+        }
+        // The menu bar keeps its selection after the popup closed.
+        PostMessageW(m_program.MainWindow(), WM_CANCELMODE, 0, 0);
+    }
+
     // Closes whatever dialog is left open (a message box the run did not expect) but the one
     // to keep.
     void CloseAll(HWND keep = nullptr)
@@ -323,6 +344,19 @@ void GridDialogs(ql::CProgram& program, CShots& shots)
         shots.Dialog(name, [&] { program.PostCommand(command); });
         shots.CloseAll();
     }
+    shots.Menu(L"menu-grid", [&] {
+        RECT r{};
+        GetWindowRect(grid, &r);
+        PostMessageW(grid, WM_CONTEXTMENU, (WPARAM)grid,
+                     MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    });
+    // The main menus as they stand for a table's grid window.
+    for (const auto& [menu, key] : std::vector<std::pair<std::wstring, wchar_t>>{
+             {L"connect", L'c'}, {L"scripts", L's'}, {L"edit", L'e'}, {L"query", L'q'},
+             {L"database", L'd'}, {L"view", L'v'}, {L"window", L'w'}, {L"help", L'h'}})
+        shots.Menu(L"menu-" + menu, [&, key = key] {
+            PostMessageW(program.MainWindow(), WM_SYSCOMMAND, SC_KEYMENU, key);
+        });
     if (HWND info = shots.Dialog(
             L"grid-info", [&] { program.PostCommand(ID_QUERY_TABLE_INFO); }, true))
     {
@@ -420,7 +454,19 @@ void ServerDialogs(ql::CProgram& program, CShots& shots, const std::wstring& con
         }
         shots.CloseAll();
     }
-    shots.Dialog(L"constraints", [&] { program.PostCommand(ID_QUERY_CONSTRAINTS); });
+    // Every constraint of the server takes a while: its wait dialog shows meanwhile.
+    HWND constraints = shots.Open([&] {
+        program.PostCommand(ID_QUERY_CONSTRAINTS);
+        if (HWND wait = program.WaitForDialog(L"Please wait...", 5000))
+            shots.Picture(L"wait", wait);
+    });
+    if (constraints != nullptr)
+    {
+        shots.Picture(L"constraints", constraints);
+        CShots::Close(constraints);
+    }
+    else
+        shots.Missing(L"constraints");
     shots.CloseAll();
 }
 
@@ -505,6 +551,13 @@ int wmain(int argc, wchar_t** argv)
     Sleep(1000);
     if (!shots.Picture(L"script"))
         return Fail("no script picture");
+    if (HWND editor = ql::CProgram::FindDescendant(program.ActiveChild(), L"RColorEditorClass"))
+        shots.Menu(L"menu-script", [&] {
+            RECT r{};
+            GetWindowRect(editor, &r);
+            PostMessageW(editor, WM_CONTEXTMENU, (WPARAM)editor,
+                         MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        });
     shots.Dialog(L"script-find", [&] { program.PostCommand(ID_EDIT_FIND); });
     shots.Dialog(L"script-replace", [&] { program.PostCommand(ID_EDIT_REPLACE); });
     shots.Dialog(L"script-save-as", [&] { program.PostCommand(ID_FILE_SAVE_AS); });
