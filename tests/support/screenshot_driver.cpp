@@ -27,7 +27,7 @@ public:
     }
 
     // Pictures the window (the whole screen when null) once it has painted.
-    bool Picture(const std::wstring& name, HWND wnd = nullptr)
+    bool Picture(const std::wstring& name, HWND wnd = nullptr, bool place = true)
     {
         std::string rect;
         if (wnd != nullptr)
@@ -37,7 +37,8 @@ public:
             GetWindowRect(wnd, &r);
             rect = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
                    std::to_string(r.right) + " " + std::to_string(r.bottom);
-            Place(name, wnd, r);
+            if (place)
+                Place(name, wnd, r);
         }
         Sleep(wnd ? 400 : 0); // lists fill and editors colour after the window shows
         const std::wstring marker = m_folder + L"\\" + name + L".ready";
@@ -118,7 +119,7 @@ public:
             return;
         }
         Sleep(200); // the menu paints its items after it shows
-        Picture(name, menu);
+        Picture(name, menu, false);
         for (int i = 0; i < 3 && m_program.FindPopupMenu() != nullptr; ++i)
         {
             ql::CProgram::PressKey(m_program.FindPopupMenu(), VK_ESCAPE);
@@ -454,19 +455,15 @@ void ServerDialogs(ql::CProgram& program, CShots& shots, const std::wstring& con
         }
         shots.CloseAll();
     }
-    // Every constraint of the server takes a while: its wait dialog shows meanwhile.
-    HWND constraints = shots.Open([&] {
-        program.PostCommand(ID_QUERY_CONSTRAINTS);
-        if (HWND wait = program.WaitForDialog(L"Please wait...", 5000))
-            shots.Picture(L"wait", wait);
-    });
-    if (constraints != nullptr)
-    {
-        shots.Picture(L"constraints", constraints);
-        CShots::Close(constraints);
-    }
+    shots.Dialog(L"constraints", [&] { program.PostCommand(ID_QUERY_CONSTRAINTS); });
+    shots.CloseAll();
+    // A statement that takes its time, for the wait dialog.
+    ql::RunQuery(program, L"SELECT pg_sleep(4)");
+    if (HWND wait = program.WaitForDialog(L"Please wait...", 5000))
+        shots.Picture(L"wait", wait);
     else
-        shots.Missing(L"constraints");
+        shots.Missing(L"wait");
+    program.WaitUntilIdle();
     shots.CloseAll();
 }
 
