@@ -19,6 +19,14 @@ std::string U8(const std::wstring& s)
     return out;
 }
 
+// The window that has the focus in the program's window thread.
+HWND FocusOf(HWND wnd)
+{
+    GUITHREADINFO info = {sizeof(info)};
+    return GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info) ? info.hwndFocus
+                                                                           : nullptr;
+}
+
 class TablesDialog : public CScratchProgramTest<>
 {
 protected:
@@ -62,13 +70,17 @@ TEST_F(TablesDialog, InfoRenameAndCopyNames)
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(info); }));
 
     // Rename...: the server renames the table and the row shows the new name; a name the
-    // server refuses shows its error and leaves the row as it was.
+    // server refuses shows its error and leaves the row as it was. The typing goes to the new
+    // name at once, not to the read-only old one.
     const auto renameTo = [&](const std::wstring& from, const std::wstring& to) {
         const int row = program.FindListRow(list, {from, s});
         program.SelectListRows(list, {row});
         ql::CProgram::Click(dlg, IDC_TABLES_RENAME);
         HWND rename = program.WaitForDialog(L"Rename");
         EXPECT_NE(rename, nullptr) << program.Describe();
+        HWND newName = ql::CProgram::Item(rename, IDC_DBO_NEW_NAME);
+        EXPECT_TRUE(ql::WaitFor([&] { return FocusOf(rename) == newName; }, 5000))
+            << "the focus starts on control " << GetDlgCtrlID(FocusOf(rename));
         ql::CProgram::SetText(rename, IDC_DBO_NEW_NAME, to);
         ql::CProgram::Click(rename, IDOK);
         ql::WaitFor([&] { return !IsWindow(rename); });
