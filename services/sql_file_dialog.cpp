@@ -38,7 +38,9 @@ BOOL CSQLFileDialog::OnInitDialog()
             m_nEncoding = static_cast<UINT>(pCombo->GetItemData(selected));
     }
     AlignEncodingRow();
-    return TRUE;
+    // FALSE: the focus stays where the system's dialog puts it, on the file name. TRUE would
+    // let the child template's dialog manager move it to its first control, the encoding box.
+    return FALSE;
 }
 
 void CSQLFileDialog::OnSelChangeEncoding()
