@@ -457,12 +457,33 @@ void ServerDialogs(ql::CProgram& program, CShots& shots, const std::wstring& con
     }
     shots.Dialog(L"constraints", [&] { program.PostCommand(ID_QUERY_CONSTRAINTS); });
     shots.CloseAll();
-    // A statement that takes its time, for the wait dialog.
-    ql::RunQuery(program, L"SELECT pg_sleep(4)");
-    if (HWND wait = program.WaitForDialog(L"Please wait...", 5000))
-        shots.Picture(L"wait", wait);
-    else
-        shots.Missing(L"wait");
+    // A script that takes its time runs behind the wait dialog when it may be cancelled.
+    if (HWND options = shots.Open([&] { program.PostCommand(ID_VIEW_OPTIONS); }))
+    {
+        SendMessageW(options, PSM_SETCURSEL, 0, 0);
+        HWND page = (HWND)SendMessageW(options, PSM_GETCURRENTPAGEHWND, 0, 0);
+        SendMessageW(ql::CProgram::Item(page, IDC_OPT_CANCEL_EXEC), BM_SETCHECK, BST_CHECKED, 0);
+        CShots::Close(options, IDOK);
+    }
+    program.PostCommand(ID_FILE_NEW);
+    HWND editor = nullptr;
+    ql::WaitFor([&] {
+        editor = ql::CProgram::FindDescendant(program.ActiveChild(), L"RColorEditorClass");
+        return editor != nullptr;
+    });
+    if (editor != nullptr)
+    {
+        SendMessageW(editor, WM_SETTEXT, 0, (LPARAM)L"SELECT pg_sleep(5);\r\n");
+        if (HWND run = shots.Open([&] { program.PostCommand(ID_SCRIPT_EXECUTE_CURRENT); }))
+        {
+            SendMessageW(ql::CProgram::Item(run, 1037), BM_SETCHECK, BST_UNCHECKED, 0);
+            ql::CProgram::Click(run, IDOK);
+            if (HWND wait = program.WaitForDialog(L"Please wait...", 5000))
+                shots.Picture(L"wait", wait);
+            else
+                shots.Missing(L"wait");
+        }
+    }
     program.WaitUntilIdle();
     shots.CloseAll();
 }
