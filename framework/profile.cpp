@@ -19,42 +19,38 @@ void CWinApp::SetRegistryKey(UINT nIDRegistryKey)
     SetRegistryKey(AfxLoadString(nIDRegistryKey));
 }
 
+namespace {
+
+// Opens (creating what is missing) a key below HKEY_CURRENT_USER in one call: the registry lives
+// in another process under Wine, and each open, create or close is a round trip to it; a read of
+// one setting through the key chain Software, company, program, section took eight of them.
+HKEY CreateUserKey(const CString& strPath)
+{
+    HKEY hKey = nullptr;
+    DWORD dw = 0;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, strPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_WRITE | KEY_READ, nullptr, &hKey, &dw) != ERROR_SUCCESS)
+        return nullptr;
+    return hKey;
+}
+
+} // namespace
+
 HKEY CWinApp::GetAppRegistryKey()
 {
-    if (m_pszRegistryKey == nullptr || m_pszProfileName == nullptr)
-        return nullptr;
-    HKEY hSoftKey = nullptr, hCompanyKey = nullptr, hAppKey = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_WRITE | KEY_READ, &hSoftKey) ==
-        ERROR_SUCCESS)
-    {
-        DWORD dw;
-        if (::RegCreateKeyExW(hSoftKey, m_pszRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_WRITE | KEY_READ, nullptr, &hCompanyKey, &dw) == ERROR_SUCCESS)
-        {
-            ::RegCreateKeyExW(hCompanyKey, m_pszProfileName, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_WRITE | KEY_READ, nullptr, &hAppKey, &dw);
-        }
-    }
-    if (hSoftKey != nullptr)
-        ::RegCloseKey(hSoftKey);
-    if (hCompanyKey != nullptr)
-        ::RegCloseKey(hCompanyKey);
-    return hAppKey;
+    return GetSectionKey(L"");
 }
 
 HKEY CWinApp::GetSectionKey(LPCTSTR lpszSection)
 {
-    if (lpszSection == nullptr)
+    if (lpszSection == nullptr || m_pszRegistryKey == nullptr || m_pszProfileName == nullptr)
         return nullptr;
-    HKEY hAppKey = GetAppRegistryKey();
-    if (hAppKey == nullptr)
-        return nullptr;
-    HKEY hSectionKey = nullptr;
-    DWORD dw;
-    ::RegCreateKeyExW(hAppKey, lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_WRITE | KEY_READ, nullptr, &hSectionKey, &dw);
-    ::RegCloseKey(hAppKey);
-    return hSectionKey;
+    // An empty name stands for the key above it, as a relative create of "" gives that key.
+    CString strPath = L"Software";
+    for (LPCTSTR pszPart : {(LPCTSTR)m_pszRegistryKey, (LPCTSTR)m_pszProfileName, lpszSection})
+        if (*pszPart != 0)
+            strPath += CString(L"\\") + pszPart;
+    return CreateUserKey(strPath);
 }
 
 namespace {
