@@ -100,6 +100,22 @@ TEST_F(WindowsProfile, ValuesRoundTripThroughTheRegistry)
                              L"Count", RRF_RT_REG_DWORD, nullptr, &value, &size),
               ERROR_SUCCESS);
     EXPECT_EQ((int)value, -42);
+
+    // A section path names nested keys; the application's own key holds the sections.
+    EXPECT_TRUE(app->WriteProfileInt(L"Bars\\Bar0", L"Row", 3));
+    size = sizeof(value);
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER,
+                             L"Software\\QuenlarkTestCompany\\QuenlarkFrameworkTests\\Bars\\Bar0",
+                             L"Row", RRF_RT_REG_DWORD, nullptr, &value, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(value, 3u);
+    HKEY hAppKey = app->GetAppRegistryKey();
+    ASSERT_NE(hAppKey, nullptr);
+    size = sizeof(value);
+    EXPECT_EQ(
+        ::RegGetValueW(hAppKey, L"Settings", L"Count", RRF_RT_REG_DWORD, nullptr, &value, &size),
+        ERROR_SUCCESS);
+    ::RegCloseKey(hAppKey);
 }
 
 TEST_F(WindowsProfile, MissingOrMistypedValuesGiveTheDefaults)
