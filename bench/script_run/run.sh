@@ -77,6 +77,7 @@ echo "   psql -f (one transaction): $peer_psql s; isql -b (one transaction): $pe
 for cancel in 0 1; do
   pg_fresh; s=$(run_ours "$pg" "$lines" 1 $cancel)
   line "Quenlark, Open transaction, CancelExec $cancel" "$s" "isql" "$peer_isql"
+  echo "      $(ratio "$s" "$peer_psql") x the time of psql -f (target 1.1 at most)"
 done
 if [ "${QL_BENCH_AUTOCOMMIT:-1}" = 1 ]; then
   pg_fresh; t0=$(now); psql_q -f "$lines" >/dev/null; t1=$(now); peer_auto_psql=$(elapsed "$t0" "$t1")
