@@ -4,6 +4,7 @@
 
 #include "app/app_settings.h"
 #include "app/windows_array.h"
+#include "controls/icon_strip.h"
 #include "editor/color_edit_ctrl.h"
 #include "editor/rce_messages.h"
 #include "framework/recent_file_list.h"
@@ -257,16 +258,8 @@ void CMainFrame::CreateSmallIcons()
     const int cx = ::GetSystemMetrics(SM_CXSMICON), cy = ::GetSystemMetrics(SM_CYSMICON);
     if (!m_imlSmallIcons.Create(cx, cy, ILC_COLOR32 | ILC_MASK, 3, 1))
         return;
-    for (UINT nIcon : {IDI_PRIMARY_KEY, IDI_FOREIGN_KEY, IDI_PRIMARY_FOREIGN_KEY})
-    {
-        HICON hIcon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIcon),
-                                          IMAGE_ICON, cx, cy, 0);
-        if (hIcon != nullptr)
-        {
-            ImageList_AddIcon(m_imlSmallIcons.m_hImageList, hIcon);
-            ::DestroyIcon(hIcon);
-        }
-    }
+    AddIconResources(m_imlSmallIcons.m_hImageList, AfxGetResourceHandle(),
+                     {IDI_PRIMARY_KEY, IDI_FOREIGN_KEY, IDI_PRIMARY_FOREIGN_KEY});
 }
 
 int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)

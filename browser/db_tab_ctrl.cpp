@@ -2,6 +2,7 @@
 #include "browser/db_tab_ctrl.h"
 
 #include "app/main_frame.h"
+#include "controls/icon_strip.h"
 #include "editor/colour_rules.h"
 #include "resources/resource.h"
 #include "services/wait_dlg.h"
@@ -98,16 +99,8 @@ int CDBTabCtrl::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
     const int cx = ::GetSystemMetrics(SM_CXSMICON), cy = ::GetSystemMetrics(SM_CYSMICON);
     if (m_images.Create(cx, cy, ILC_COLOR32 | ILC_MASK, 16, 1))
-    {
-        for (UINT nIcon : kImageIcons)
-        {
-            HICON hIcon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIcon),
-                                              IMAGE_ICON, cx, cy, 0);
-            ImageList_AddIcon(m_images.m_hImageList, hIcon);
-            if (hIcon)
-                ::DestroyIcon(hIcon);
-        }
-    }
+        AddIconResources(m_images.m_hImageList, AfxGetResourceHandle(), kImageIcons,
+                         sizeof(kImageIcons) / sizeof(kImageIcons[0]));
 
     struct
     {

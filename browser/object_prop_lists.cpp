@@ -3,6 +3,7 @@
 
 #include "browser/object_prop_text.h"
 #include "controls/header_fit.h"
+#include "controls/icon_strip.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -29,14 +30,7 @@ void LoadIcons(CImageList& images, std::initializer_list<UINT> icons)
         return;
     if (images.GetImageCount() > 0)
         return;
-    for (UINT nIcon : icons)
-    {
-        HICON hIcon = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIcon),
-                                          IMAGE_ICON, cx, cy, 0);
-        ImageList_AddIcon(images.m_hImageList, hIcon);
-        if (hIcon)
-            ::DestroyIcon(hIcon);
-    }
+    AddIconResources(images.m_hImageList, AfxGetResourceHandle(), icons);
 }
 
 CRDatabase* CatalogDB(CRDatabaseHelper* pHelper)
