@@ -3,6 +3,7 @@
 #include "app/main_frame.h"
 
 #include "app/app_settings.h"
+#include "app/running_instance.h"
 #include "app/windows_array.h"
 #include "controls/icon_strip.h"
 #include "editor/color_edit_ctrl.h"
@@ -290,6 +291,10 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
 void CMainFrame::OnClose()
 {
+    // From here until the close is cancelled the frame takes no script from a new start: the
+    // questions below run message loops that would open it, and the close would then take the
+    // new window down with the rest.
+    SetClosing(true);
     // A tree of the database bar is being filled: the wait dialog it opens runs the messages
     // already queued, this one too. Close once the fill is over (a timer, not a new WM_CLOSE,
     // which that dialog would run again at once).
@@ -300,17 +305,26 @@ void CMainFrame::OnClose()
     }
     theSettings.SaveWindowPlacement(this);
     // An open transaction is asked about before any window closes: Cancel keeps them all.
-    if (HasOpenTransaction() && !EndTransaction())
+    const bool bClose = (!HasOpenTransaction() || EndTransaction()) && CloseAllChildren(true) &&
+                        (!IsConnected() || CloseConnection());
+    if (!bClose)
+    {
+        SetClosing(false);
         return;
-    if (!CloseAllChildren(true))
-        return;
-    if (IsConnected() && !CloseConnection())
-        return;
+    }
     CMDIFrameWnd::OnClose();
+}
+
+void CMainFrame::SetClosing(bool bClosing)
+{
+    m_bClosing = bClosing;
+    RunningInstance::MarkClosing(m_hWnd, bClosing);
 }
 
 void CMainFrame::OnDestroy()
 {
+    // Also when the frame goes without a close request (the session ends).
+    SetClosing(true);
     StopAutoSaveTimer();
     DragAcceptFiles(FALSE);
     m_wndDBBar.SaveState(kProfileName);

@@ -177,6 +177,7 @@ protected:
     UINT_PTR m_nAutoSaveTimer = 0;
     UINT m_nAutoSavePeriod = 5;
     bool m_bTracing = false;  // ODBC tracing was turned on for this connection
+    bool m_bClosing = false;  // from a close request until it is cancelled or the frame is gone
     int m_nScriptCounter = 0; // titles "SQL%d" of new scripts
 
     // Closes an open connection before another opens; false when the user kept it.
@@ -196,6 +197,8 @@ protected:
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnDestroy();
     afx_msg void OnClose();
+    // Sets the closing state here and, for new starts of the program, on the window.
+    void SetClosing(bool bClosing);
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
     afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);

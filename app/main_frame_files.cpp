@@ -38,6 +38,10 @@ void CMainFrame::OpenFile(LPCWSTR pszPath)
 
 BOOL CMainFrame::OnCopyData(CWnd* pWnd, COPYDATASTRUCT* pCopyDataStruct)
 {
+    // The answer tells the sender whether the path was taken: a closing frame refuses it (the
+    // new start then opens a window of its own) instead of opening a window it is about to
+    // close.
+    BOOL bTaken = FALSE;
     // The text is read within cbData: a sender that forgot the terminating zero cannot make
     // this process read past its buffer.
     const COPYDATASTRUCT* pData = pCopyDataStruct;
@@ -68,10 +72,14 @@ BOOL CMainFrame::OnCopyData(CWnd* pWnd, COPYDATASTRUCT* pCopyDataStruct)
                 strPath = CString(buffer.data(), nWide);
             }
         }
-        if (!strPath.IsEmpty())
+        if (!strPath.IsEmpty() && !m_bClosing)
+        {
             OpenFile(strPath);
+            bTaken = TRUE;
+        }
     }
-    return CMDIFrameWnd::OnCopyData(pWnd, pCopyDataStruct);
+    CMDIFrameWnd::OnCopyData(pWnd, pCopyDataStruct);
+    return bTaken;
 }
 
 void CMainFrame::OnDropFiles(HDROP hDropInfo)

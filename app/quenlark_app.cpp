@@ -6,6 +6,7 @@
 #include "app/app_settings.h"
 #include "app/connection_dialogs.h"
 #include "app/main_frame.h"
+#include "app/running_instance.h"
 #include "editor/editor_class.h"
 #include "resources/resource.h"
 
@@ -15,15 +16,19 @@ END_MESSAGE_MAP()
 
 CQuenlarkApp::CQuenlarkApp() : CWinApp(L"Quenlark") {}
 
-void CQuenlarkApp::HandOverScript(HWND hRunning, LPCWSTR pszPath)
+bool CQuenlarkApp::HandOverScript(HWND hRunning, LPCWSTR pszPath)
 {
     COPYDATASTRUCT data{};
     data.dwData = 1;
     data.cbData = (DWORD)((wcslen(pszPath) + 1) * sizeof(WCHAR));
     data.lpData = const_cast<LPWSTR>(pszPath);
-    ::SendMessageW(hRunning, WM_COPYDATA, 0, (LPARAM)&data);
+    // Zero: the instance began to close after it was found, or its window is gone meanwhile
+    // (the send then fails); the script is not open anywhere yet.
+    if (::SendMessageW(hRunning, WM_COPYDATA, 0, (LPARAM)&data) == 0)
+        return false;
     ::SetFocus(hRunning);
     ::SetForegroundWindow(hRunning);
+    return true;
 }
 
 BOOL CQuenlarkApp::InitInstance()
@@ -39,11 +44,15 @@ BOOL CQuenlarkApp::InitInstance()
     const CString strPath = MakeAbsolutePath(ParseCommandLinePath(m_lpCmdLine));
     theSettings.Load();
 
-    HWND hRunning = ::FindWindowW(L"Quenlark", nullptr);
-    if (!strPath.IsEmpty() && CMainFrame::GetFileType(strPath) == 4 && hRunning != nullptr)
+    // An instance that is closing is passed over: it would not keep the script, and once it
+    // has gone this one is the instance the user works with (it connects at start-up).
+    const std::vector<HWND> running = RunningInstance::FindServing();
+    const bool bOtherRunning = !running.empty();
+    if (!strPath.IsEmpty() && CMainFrame::GetFileType(strPath) == 4)
     {
-        HandOverScript(hRunning, strPath);
-        return FALSE;
+        for (HWND hRunning : running)
+            if (HandOverScript(hRunning, strPath))
+                return FALSE;
     }
 
     auto* pFrame = new CMainFrame;
@@ -71,7 +80,7 @@ BOOL CQuenlarkApp::InitInstance()
     if (!strPath.IsEmpty())
         pFrame->OpenFile(strPath);
     else if (theSettings.m_bConnectAtStartup && theSettings.m_connectStrings.GetSize() > 0 &&
-             hRunning == nullptr)
+             !bOtherRunning)
         pFrame->ConnectString(theSettings.m_connectStrings[0]);
     return TRUE;
 }

@@ -14,8 +14,9 @@ public:
     int ExitInstance() override;
 
     // Sends a script path to the running instance's main window (WM_COPYDATA, dwData 1, the
-    // UTF-16 path with its terminating zero) and brings that window to the front.
-    static void HandOverScript(HWND hRunning, LPCWSTR pszPath);
+    // UTF-16 path with its terminating zero) and brings that window to the front. False when
+    // that instance did not take it (it is closing): this start then opens the script itself.
+    static bool HandOverScript(HWND hRunning, LPCWSTR pszPath);
 
 protected:
     HMENU m_hMainMenu = nullptr;

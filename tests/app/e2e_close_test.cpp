@@ -46,7 +46,7 @@ TEST_F(CloseTest, OpenTransactionIsAskedAboutBeforeAnyWindowCloses)
     ASSERT_NE(dlg, nullptr);
     ql::CProgram::Click(dlg, IDCANCEL);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
-    Sleep(300);
+    ASSERT_TRUE(program.Settle());
     EXPECT_TRUE(program.IsRunning());
     EXPECT_EQ(ChildWindows(program.MainWindow()), 1) << "the script window stays";
     EXPECT_EQ(program.Title().rfind(L"closing - Quenlark", 0), 0u) << "still connected";

@@ -96,7 +96,7 @@ TEST_F(FilesTest, TheMostRecentStringConnectsAtStartup)
     ql::WriteRegString(L"ConnectString0", L"Driver=QuenlarkFake;Server=second;", L"ConnectStrings");
     ql::CProgram second;
     ASSERT_TRUE(second.Start());
-    Sleep(500);
+    ASSERT_TRUE(second.Settle());
     EXPECT_EQ(second.Title(), L"Quenlark");
     EXPECT_TRUE(second.Close());
     EXPECT_TRUE(program.Close());
@@ -123,8 +123,9 @@ TEST_F(FilesTest, TraceFillsTheFileUntilTracingIsTurnedOff)
     })) << "no trace written";
 
     program.PostCommand(kTraceOff);
-    Sleep(300);
+    ASSERT_TRUE(program.Settle());
     const LONGLONG size = ql::FileSize(trace);
+    // Idle passes come when the queue runs empty: a poke at a time.
     for (int i = 0; i < 10; ++i)
     {
         poke();

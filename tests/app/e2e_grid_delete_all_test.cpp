@@ -60,7 +60,7 @@ TEST_P(GridDeleteAllE2E, OpenAgainAsksAndDeleteAllAsksFirst)
     program.PostCommand(ID_QUERY_DELETE_ALL);
     const std::wstring ask = program.TakeMessageBox(20000, IDNO);
     EXPECT_EQ(ask, L"Data from '" + title + L"' will be deleted.\nContinue?") << Narrow(ask);
-    Sleep(300);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(m_db.Count(m_table), 5);
     EXPECT_EQ(program.ListItems(ql::GridOf(first)).size(), 5u);
 

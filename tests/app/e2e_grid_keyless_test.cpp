@@ -40,7 +40,7 @@ TEST_P(GridKeylessE2E, SaysSoBeforeTheFirstEdit)
     const std::wstring notice = program.TakeMessageBox(20000, IDNO);
     EXPECT_EQ(notice.rfind(L"No key identifies the rows of this window", 0), 0u) << Narrow(notice);
     EXPECT_NE(notice.find(L"\nEdit anyway?"), std::wstring::npos);
-    Sleep(300);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(CProgram::InPlaceEditor(grid), nullptr);
 
     CProgram::PressKey(grid, VK_SPACE);
@@ -64,7 +64,7 @@ TEST_P(GridKeylessE2E, SaysSoBeforeTheFirstEdit)
     EXPECT_NE(atCursor.find(L"the driver does not change a row where its cursor stands"),
               std::wstring::npos)
         << Narrow(atCursor);
-    Sleep(300);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(CProgram::InPlaceEditor(result), nullptr);
     EXPECT_TRUE(program.Close());
 }

@@ -124,7 +124,7 @@ TEST_P(GridSortFilterE2E, HeaderSortFilterDialogAndSortDialog)
     program.SelectListItem(columns, -1, false);
     program.SelectListItem(columns, nameRow);
     CProgram::Click(dlg, IDC_MOVE_TOP);
-    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(columns)[0] == L"name"; }, 5000));
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(columns)[0] == L"name"; }));
     CProgram::Click(dlg, IDOK);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
     const std::wstring sorted = ql::ShownSQL(program);

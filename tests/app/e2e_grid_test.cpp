@@ -119,7 +119,7 @@ TEST_F(GridE2E, RowsPaneCountsAsRowsAreReadAndColumnsDialogMovesAtOnce)
     };
     EXPECT_EQ(hiddenColumns(), 3);
     program.PostCommand(32794); // F5: a plain SELECT runs again without a question
-    Sleep(500);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(hiddenColumns(), 3);
     EXPECT_EQ(program.ListColumnOrder(GetDlgItem(program.ActiveChild(), 0xE900)),
@@ -141,9 +141,7 @@ TEST_F(GridE2E, InsertReturningIsNotRunAgainByRefreshOrReconnect)
     ASSERT_TRUE(ql::WaitFor([&] { return program.FindMessageBox() == nullptr; }));
     // Reconnecting refreshes every grid window by itself: this one is left alone.
     program.PostCommand(32898);
-    Sleep(1500);
-    ASSERT_TRUE(ql::WaitFor([&] { return IsWindowEnabled(program.MainWindow()) != FALSE; }));
-    Sleep(500);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(Count(), 1);
     EXPECT_TRUE(program.Close());
@@ -158,8 +156,7 @@ TEST_F(GridE2E, ReconnectReadsAQueryWindowAgain)
     ASSERT_NE(child, nullptr);
     m_db.ExecuteSQL(L"INSERT INTO " + m_table + L" (v) VALUES (4)");
     program.PostCommand(32898);
-    Sleep(1500);
-    ASSERT_TRUE(ql::WaitFor([&] { return IsWindowEnabled(program.MainWindow()) != FALSE; }));
+    ASSERT_TRUE(program.Settle());
     EXPECT_TRUE(
         ql::WaitFor([&] { return program.ListItems(GetDlgItem(child, 0xE900)).size() == 4; }));
     EXPECT_EQ(program.FindMessageBox(), nullptr);
@@ -209,7 +206,7 @@ TEST_F(GridE2E, FindOfAMissingTextReportsAndKeepsTheRecentList)
     EXPECT_EQ(ql::CProgram::MessageBoxText(box), L"Can not find 'zz'");
     EXPECT_EQ(program.FindDialog(L"Find"), nullptr); // closed before the message
     ql::CProgram::Click(box, IDOK);
-    EXPECT_TRUE(ql::WaitFor([&] { return ql::RegString(L"FindStr0", L"Find") == L"zz"; }, 5000));
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::RegString(L"FindStr0", L"Find") == L"zz"; }));
     EXPECT_TRUE(program.Close());
 }
 

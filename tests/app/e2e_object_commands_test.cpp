@@ -49,7 +49,7 @@ TEST_F(ObjectCommandsTest, CancelKeepsTheTransactionAndCommitEndsIt)
     dlg = program.WaitForDialog(L"End Transaction");
     ASSERT_NE(dlg, nullptr);
     ql::CProgram::Click(dlg, IDC_COMMIT);
-    EXPECT_TRUE(ql::WaitFor([&] { return Commits() == 1; }, 5000));
+    EXPECT_TRUE(ql::WaitFor([&] { return Commits() == 1; }));
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_TRUE(program.Close());
 }
@@ -83,7 +83,7 @@ TEST_F(ObjectCommandsTest, NoConstraintsCommandWithoutProductConstraints)
     ASSERT_TRUE(ql::WaitFor([&] { return m_log.Read().Find(L"CONNECT") >= 0; }));
     ASSERT_TRUE(ql::WaitFor([&] { return IsWindowEnabled(program.MainWindow()) != FALSE; }));
     program.PostCommand(ID_QUERY_CONSTRAINTS);
-    Sleep(1000);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(program.FindDialog(L"Table Constraints"), nullptr);
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_TRUE(program.Close());

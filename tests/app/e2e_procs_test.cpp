@@ -188,7 +188,7 @@ TEST_F(ProcsEndToEnd, TablesDialogSortsDropsChildFirstAndJoins)
     (void)click;
     PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 5, r.top + 3));
     PostMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 5, r.top + 3));
-    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(list, 0) != before; }, 5000));
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(list, 0) != before; }));
     const auto after = program.ListItems(list, 0);
     for (size_t i = 1; i < after.size(); ++i)
         EXPECT_GE(_wcsicmp(after[i - 1].c_str(), after[i].c_str()), 0);

@@ -39,16 +39,10 @@ protected:
     // Runs the query in a grid window, then opens Save Data's file dialog on it.
     HWND OpenSaveDialog()
     {
-        // Commands posted while the start-up connect runs are kept and run after it: the
-        // query command goes once the connect's wait dialog is gone.
-        Sleep(500);
-        program.WaitUntilIdle();
-        HWND query = nullptr;
-        for (int attempt = 0; attempt < 3 && !query; ++attempt)
-        {
-            program.PostCommand(kQuerySQL);
-            query = program.WaitForDialog(L"Execute SQL", 5000);
-        }
+        // Posted once, after the start-up connect (StartConnected): a command posted again
+        // after a slow first one would open a second dialog once the first closes.
+        program.PostCommand(kQuerySQL);
+        HWND query = program.WaitForDialog(L"Execute SQL");
         if (!query)
             return nullptr;
         ql::CProgram::SetText(query, kSQLEditor, L"SELECT id, name FROM t ORDER BY id");
@@ -71,7 +65,7 @@ protected:
 
 TEST_F(SaveDataTest, QueryResultToCsvAndToAWorkbook)
 {
-    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect()))) << program.Describe();
     const std::wstring folder = ql::ScratchFolder(L"save_data");
     const std::wstring csv = folder + L"\\result.csv";
     const std::wstring book = folder + L"\\result";

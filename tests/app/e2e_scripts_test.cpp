@@ -289,8 +289,10 @@ TEST_F(ScriptsE2E, CancelStopsARunningStatementAndRollsBack)
     const std::wstring t = L"qs_e2e_" + Suffix();
     ExecPG((L"create table " + t + L" (id int)").c_str());
     const std::wstring path = m_folder + L"\\sleep.sql";
-    ql::WriteFileBytes(path, "insert into " + std::string(CStringA(t.c_str())) +
-                                 " values(1);\nselect pg_sleep(30);\nselect pg_sleep(30);\n");
+    // The sleeps name the table: the test sees its own statement running on the shared server.
+    const std::string sleep = "select pg_sleep(30) from " + std::string(CStringA(t.c_str()));
+    ql::WriteFileBytes(path, "insert into " + std::string(CStringA(t.c_str())) + " values(1);\n" +
+                                 sleep + ";\n" + sleep + ";\n");
     ql::WriteRegString(L"CancelExec", L"Yes");
     StartPostgres();
     program.PostCommand(kExecuteFile);
@@ -298,7 +300,12 @@ TEST_F(ScriptsE2E, CancelStopsARunningStatementAndRollsBack)
     ConfirmScriptOptions(true);
     HWND wait = program.WaitForDialog(L"Please wait...");
     ASSERT_NE(wait, nullptr);
-    Sleep(500);
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return QueryPG((L"select count(*) from pg_stat_activity where state = 'active' and "
+                        L"query like 'select pg_sleep(30) from " +
+                        t + L"%'")
+                           .c_str()) == L"1";
+    }));
     CProgram::Click(wait, IDCANCEL);
     EXPECT_EQ(AnswerMessage(IDYES), L"Are you really want to stop?");
     EXPECT_EQ(AnswerMessage(IDOK), L"Transaction was rollbacked");
@@ -422,7 +429,7 @@ TEST_F(ScriptsE2E, ClosingAndAutoSave)
     // the new one does not, and nothing is shown.
     PostMessageW(program.MainWindow(), WM_TIMER, 1, 0);
     EXPECT_TRUE(ql::WaitFor([&] { return ql::ReadFileBytes(path) == "select 42;"; }));
-    Sleep(300);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(SendMessageW(GetDlgItem(withPath, kEditor), EM_GETMODIFY, 0, 0), 0);
 
@@ -431,7 +438,7 @@ TEST_F(ScriptsE2E, ClosingAndAutoSave)
     SendMessageW(GetDlgItem(withPath, kEditor), WM_SETTEXT, 0, (LPARAM)L"select '\x0416';");
     SendMessageW(GetDlgItem(withPath, kEditor), EM_SETMODIFY, TRUE, 0);
     PostMessageW(program.MainWindow(), WM_TIMER, 1, 0);
-    Sleep(500);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(ql::ReadFileBytes(path), "select 42;");
     EXPECT_NE(SendMessageW(GetDlgItem(withPath, kEditor), EM_GETMODIFY, 0, 0), 0);

@@ -1,6 +1,7 @@
 // End to end: a slow connect runs behind the wait dialog, which offers no Cancel here (the
 // driver manager cannot cancel a connect) and ignores Esc and Close; the main window is
 // disabled meanwhile and works again afterwards.
+#include "tests/dbaccess/test_databases.h"
 #include "tests/support/program_driver.h"
 
 #include <gtest/gtest.h>
@@ -24,26 +25,31 @@ TEST_F(WaitTest, SlowConnectShowsTheWaitDialogWithoutCancel)
     ql::WriteRegString(L"Grid lines", L"Yes");
     ql::WriteRegString(L"Connect DB at startup", L"Yes");
     ql::WriteRegString(L"CancelExec", L"Yes"); // even so: nothing can cancel a connect here
-    ql::WriteRegString(L"ConnectString0", L"Driver=QuenlarkFake;DBMS=PostgreSQL;ConnectDelay=2500;",
+    // The connect lasts until the test has seen what it shows: no clock decides.
+    QlTestDb::ConnectHold hold;
+    ql::WriteRegString(L"ConnectString0",
+                       L"Driver=QuenlarkFake;DBMS=PostgreSQL;" + std::wstring(hold.Connect()),
                        L"ConnectStrings");
     ASSERT_TRUE(program.Start());
     const HWND dlg = program.WaitForDialog(L"Please wait...");
     ASSERT_NE(dlg, nullptr);
     // The dialog shows before its text is set.
     EXPECT_TRUE(ql::WaitFor(
-        [&] { return ql::CProgram::Text(dlg, 1088) == L"Connecting to database..."; }, 5000));
+        [&] { return ql::CProgram::Text(dlg, 1088) == L"Connecting to database..."; }));
     EXPECT_FALSE(ql::CProgram::IsVisible(dlg, IDCANCEL));
     EXPECT_FALSE(IsWindowEnabled(program.MainWindow()));
 
     ql::CProgram::PressKey(dlg, VK_ESCAPE);
     PostMessageW(dlg, WM_CLOSE, 0, 0);
     PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+    // Nothing to wait for when nothing may happen: a while to let the program do it wrongly.
     Sleep(300);
     EXPECT_TRUE(IsWindow(dlg) && IsWindowVisible(dlg));
 
-    // The connect ends by itself; the dialog goes and the main window is usable again.
+    // Once the connect ends the dialog goes and the main window is usable again.
+    hold.Release();
     EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }, 20000));
-    EXPECT_TRUE(ql::WaitFor([&] { return IsWindowEnabled(program.MainWindow()) != FALSE; }, 5000));
+    EXPECT_TRUE(ql::WaitFor([&] { return IsWindowEnabled(program.MainWindow()) != FALSE; }));
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_TRUE(program.Close());
 }

@@ -161,4 +161,27 @@ private:
     CString m_path;
 };
 
+// Holds a fake driver's connect until the test lets it go: Connect() adds ConnectHold=<file>,
+// and the connect waits while that file exists. Released at the latest when it goes.
+class ConnectHold
+{
+public:
+    ConnectHold() : m_path(NewUnixTempPath(L"hold", L".flag"))
+    {
+        HANDLE h = CreateFileW(WindowsPathOf(m_path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                               nullptr);
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+    ~ConnectHold() { Release(); }
+    ConnectHold(const ConnectHold&) = delete;
+    ConnectHold& operator=(const ConnectHold&) = delete;
+
+    CString Connect() const { return L"ConnectHold=" + m_path + L";"; }
+    void Release() const { RemoveUnixFile(m_path); }
+
+private:
+    CString m_path;
+};
+
 } // namespace QlTestDb

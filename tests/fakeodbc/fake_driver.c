@@ -398,6 +398,9 @@ static SQLRETURN do_connect(FakeConn* c, const char* in, SQLUSMALLINT completion
     c->logParams = conn_value(in, "LogParams", value, sizeof value) && atoi(value);
     if (conn_value(in, "ConnectDelay", value, sizeof value) && atoi(value) > 0)
         usleep((useconds_t)atoi(value) * 1000);
+    if (conn_value(in, "ConnectHold", value, sizeof value))
+        for (int waited = 0; waited < 60000 && access(value, F_OK) == 0; waited += 10)
+            usleep(10000);
     conn_value(in, "DBMSVer", c->dbmsVer, sizeof c->dbmsVer);
     conn_value(in, "ODBCVer", c->odbcVer, sizeof c->odbcVer);
     conn_value(in, "Log", c->log, sizeof c->log);

@@ -23,6 +23,7 @@
  *                                relative, keyset and dynamic 0); "fail" makes the read fail
  *   NoDBMSVer=1                  reading SQL_DBMS_VER fails
  *   ConnectDelay=<ms>            the connect takes that long
+ *   ConnectHold=<file>           the connect waits while the file exists (at most a minute)
  *   ConnectLimit=<n>             connects of this process after the nth fail with 08001 (a
  *                                server that went away: a reconnect fails)
  * A connection by "Driver=<name>" also takes DBMS= and DriverVer= from the driver's own section

@@ -51,7 +51,7 @@ TEST(WindowsThreads, AutoDeletingThreadCleansUpItself)
     ThreadProbe probe;
     CWinThread* pThread = AfxBeginThread(ProbeThread, &probe);
     ASSERT_NE(pThread, nullptr);
-    for (int i = 0; i < 500 && probe.runs.load() == 0; i++)
+    for (int i = 0; i < 2000 && probe.runs.load() == 0; i++)
         ::Sleep(10);
     EXPECT_EQ(probe.runs.load(), 1);
     EXPECT_EQ(AfxGetThread(), AfxGetApp()); // this thread is still the application's

@@ -327,20 +327,25 @@ TEST(AsyncJobs, ConnectAndReconnectRunBehindADialogWithoutCancelHere)
     std::atomic<bool> sawDialog{false}, cancelShown{true};
     CString processText;
     {
-        // Look at the dialog while the slow connect runs.
-        CLater look(300, [&] {
-            const HWND hDlg = ::FindWindowW(L"#32770", L"Please wait...");
-            if (hDlg == nullptr || ::GetWindowThreadProcessId(hDlg, nullptr) != uiThread)
-                return;
-            sawDialog = true;
-            cancelShown = ::IsWindowVisible(::GetDlgItem(hDlg, IDCANCEL)) != FALSE;
+        // Look at the dialog while the connect is held, then let the connect go on.
+        QlTestDb::ConnectHold hold;
+        CLater look(0, [&] {
             wchar_t text[64] = {};
-            ::GetWindowTextW(::GetDlgItem(hDlg, IDC_WAIT_PROCESS), text, 64);
+            for (int waited = 0; waited < 20000 && !text[0]; waited += 10, ::Sleep(10))
+            {
+                const HWND hDlg = ::FindWindowW(L"#32770", L"Please wait...");
+                if (hDlg == nullptr || ::GetWindowThreadProcessId(hDlg, nullptr) != uiThread)
+                    continue;
+                sawDialog = true;
+                cancelShown = ::IsWindowVisible(::GetDlgItem(hDlg, IDCANCEL)) != FALSE;
+                ::GetWindowTextW(::GetDlgItem(hDlg, IDC_WAIT_PROCESS), text, 64);
+            }
             processText = text;
+            hold.Release();
         });
         bool cancelled = true;
-        EXPECT_TRUE(helper.ConnectAsync(log.Connect(L"PostgreSQL", L"ConnectDelay=800;"), nullptr,
-                                        0, 0, 0, &cancelled));
+        EXPECT_TRUE(helper.ConnectAsync(log.Connect(L"PostgreSQL", hold.Connect()), nullptr, 0, 0,
+                                        0, &cancelled));
         EXPECT_FALSE(cancelled);
     }
     EXPECT_TRUE(sawDialog.load());

@@ -58,7 +58,7 @@ inline HWND FindMessageBox(DWORD threadId, HWND except)
 inline bool PressCancelAndAnswerYes(DWORD uiThread)
 {
     HWND hDlg = nullptr;
-    for (int i = 0; i < 400 && hDlg == nullptr; ++i, ::Sleep(5))
+    for (int i = 0; i < 4000 && hDlg == nullptr; ++i, ::Sleep(5))
     {
         hDlg = ::FindWindowW(L"#32770", L"Please wait...");
         if (hDlg != nullptr && ::GetWindowThreadProcessId(hDlg, nullptr) != uiThread)
@@ -67,7 +67,7 @@ inline bool PressCancelAndAnswerYes(DWORD uiThread)
     if (hDlg == nullptr)
         return false;
     ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-    for (int i = 0; i < 400; ++i, ::Sleep(5))
+    for (int i = 0; i < 4000; ++i, ::Sleep(5))
         if (HWND hBox = FindMessageBox(uiThread, hDlg))
         {
             ::PostMessageW(hBox, WM_COMMAND, IDYES, 0);

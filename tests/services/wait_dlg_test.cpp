@@ -49,10 +49,11 @@ TEST(WaitDlg, CancelAsksOnceAndOnlyYesCancels)
     CWaitDlg dlg(nullptr, CWaitDlg::flagCancel);
     const DWORD uiThread = ::GetCurrentThreadId();
     const HWND hDlg = dlg.GetSafeHwnd();
-    // Answers the question box with the given button; tells whether a box came.
-    auto answer = [&](int button, std::atomic<bool>& asked) {
-        return CLater(0, [&, button] {
-            for (int i = 0; i < 300; ++i)
+    // Answers the question box with the given button; tells whether a box came. A box that
+    // must come is waited for long (the machine may be loaded); one that must not, briefly.
+    auto answer = [&](int button, std::atomic<bool>& asked, int tries = 4000) {
+        return CLater(0, [&, button, tries] {
+            for (int i = 0; i < tries; ++i)
             {
                 if (HWND hBox = qljobs::FindMessageBox(uiThread, hDlg))
                 {
@@ -81,7 +82,7 @@ TEST(WaitDlg, CancelAsksOnceAndOnlyYesCancels)
     // Once cancelled, pressing again asks nothing.
     asked = false;
     {
-        auto none = answer(IDNO, asked);
+        auto none = answer(IDNO, asked, 300);
         ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(dlg.PumpMessages());
         ::Sleep(100);

@@ -414,11 +414,15 @@ public:
 
     // Starts the program with the command-line arguments. With waitForWindow, returns once its
     // main window is visible (false when it does not appear within the time).
+    // An instance that a test left still ending (its settings not yet saved, its window maybe
+    // still there to take a hand-over) is waited for first: the new one starts alone.
     bool Start(const std::wstring& arguments = L"", bool waitForWindow = true,
                DWORD timeoutMs = 30000)
     {
         Kill();
+        WaitForEndedInstances();
         UnmanagedWindows();
+        m_startFailure.clear();
         std::wstring path = ProgramPath();
         std::wstring commandLine = L"\"" + path + L"\"";
         if (!arguments.empty())
@@ -427,14 +431,26 @@ public:
         PROCESS_INFORMATION process = {};
         if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             nullptr, &startup, &process))
+        {
+            m_startFailure = L"CreateProcess failed with error " + std::to_wstring(GetLastError());
             return false;
+        }
         CloseHandle(process.hThread);
         m_process = process.hProcess;
         m_processId = process.dwProcessId;
         m_main = nullptr;
         if (!waitForWindow)
             return true;
-        return WaitFor([&] { return (m_main = FindMainWindow()) != nullptr; }, timeoutMs);
+        // A process that ends (handed its script over, or failed) shows no window: no use
+        // waiting for one.
+        WaitFor([&] { return (m_main = FindMainWindow()) != nullptr || !IsRunning(); }, timeoutMs);
+        if (m_main != nullptr)
+            return true;
+        m_startFailure = IsRunning() ? L"no visible main window after " +
+                                           std::to_wstring(timeoutMs) + L" ms"
+                                     : L"the program ended with code " +
+                                           std::to_wstring(ExitCode()) + L" without a window";
+        return false;
     }
 
     HWND MainWindow() const { return m_main; }
@@ -1187,6 +1203,8 @@ public:
     std::string Describe() const
     {
         std::wstring text = L"title '" + Title() + L"'";
+        if (!m_startFailure.empty())
+            text += L" (" + m_startFailure + L")";
         for (HWND wnd : TopWindows())
             if (wnd != m_main)
             {
@@ -1243,6 +1261,22 @@ public:
         return WaitFor(
             [&] { return FindDialog(L"Please wait...") == nullptr && IsWindowEnabled(m_main); },
             timeoutMs);
+    }
+
+    // Waits until the program has handled the messages posted to it so far (commands, keys,
+    // timers), also those a job's wait dialog holds back until the job ends: Help > About,
+    // posted behind them, opens its box only then, and the box is closed again. For the
+    // checks that nothing happened; not while a modal window is up, whose loop would run the
+    // About command at once.
+    bool Settle(DWORD timeoutMs = 30000) const
+    {
+        const UINT kAppAbout = 0xE140;
+        PostCommand(kAppAbout);
+        const HWND about = WaitForDialog(L"About Quenlark", timeoutMs);
+        if (!about)
+            return false;
+        Click(about, IDOK);
+        return WaitFor([&] { return !IsWindow(about); }, timeoutMs);
     }
 
     // Waits for a grid window to have read its first rows: its status pane counts them.
@@ -1512,14 +1546,40 @@ public:
         if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT)
         {
             TerminateProcess(m_process, 1);
-            WaitForSingleObject(m_process, 5000);
+            // On a loaded machine the end can take longer: the next start waits for the rest.
+            if (WaitForSingleObject(m_process, 5000) == WAIT_TIMEOUT)
+            {
+                EndingInstances().push_back(m_process);
+                m_process = nullptr;
+            }
         }
-        CloseHandle(m_process);
+        if (m_process)
+            CloseHandle(m_process);
         m_process = nullptr;
         m_main = nullptr;
     }
 
 private:
+    // Processes of the program that were told to end and had not ended yet.
+    static std::vector<HANDLE>& EndingInstances()
+    {
+        static std::vector<HANDLE> handles;
+        return handles;
+    }
+    static void WaitForEndedInstances()
+    {
+        for (HANDLE process : EndingInstances())
+        {
+            if (WaitForSingleObject(process, 60000) == WAIT_TIMEOUT)
+            {
+                TerminateProcess(process, 1);
+                WaitForSingleObject(process, 60000);
+            }
+            CloseHandle(process);
+        }
+        EndingInstances().clear();
+    }
+
     // Without a window manager (bare Xvfb) Wine waits two seconds for one to withdraw every
     // managed top-level window that is hidden or destroyed: each dialog the tests close would
     // cost that. The program's windows need no management here; Wine reads the setting when
@@ -1569,6 +1629,7 @@ private:
     HANDLE m_process = nullptr;
     DWORD m_processId = 0;
     HWND m_main = nullptr;
+    std::wstring m_startFailure; // why the last Start returned false
 };
 
 // The text without the blanks at its ends (status panes pad theirs).
