@@ -75,7 +75,7 @@ TEST_F(GridE2E, RowsPaneCountsAsRowsAreReadAndColumnsDialogMovesAtOnce)
     // Ctrl+End reads every row.
     SetForegroundWindow(program.MainWindow());
     SetFocus(grid);
-    ql::WaitFor([&] { return GetForegroundWindow() == program.MainWindow(); }, 3000);
+    ASSERT_TRUE(ql::WaitFor([&] { return GetForegroundWindow() == program.MainWindow(); }));
     INPUT keys[4] = {};
     for (INPUT& key : keys)
         key.type = INPUT_KEYBOARD;

@@ -301,8 +301,9 @@ TEST_F(ScriptsE2E, CancelStopsARunningStatementAndRollsBack)
     HWND wait = program.WaitForDialog(L"Please wait...");
     ASSERT_NE(wait, nullptr);
     ASSERT_TRUE(ql::WaitFor([&] {
+        // The driver wraps the statement in a cursor declaration.
         return QueryPG((L"select count(*) from pg_stat_activity where state = 'active' and "
-                        L"query like 'select pg_sleep(30) from " +
+                        L"pid <> pg_backend_pid() and query like '%select pg_sleep(30) from " +
                         t + L"%'")
                            .c_str()) == L"1";
     }));

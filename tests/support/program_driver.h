@@ -670,7 +670,7 @@ public:
         if (target == nullptr)
             target = m_main;
         SetForegroundWindow(target);
-        if (!WaitFor([&] { return GetForegroundWindow() == target; }, 3000))
+        if (!WaitFor([&] { return GetForegroundWindow() == target; }))
             return false;
         std::vector<INPUT> input(keys.size() * 2);
         for (size_t i = 0; i < keys.size(); ++i)
