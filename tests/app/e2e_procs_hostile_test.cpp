@@ -106,7 +106,8 @@ protected:
 
         for (const std::wstring& value : {kHostile, FullSize(fullSize)})
         {
-            Catch([&] { m_db->Exec((L"DELETE FROM " + table).c_str()); });
+            auto deleted = Catch([&] { m_db->Exec((L"DELETE FROM " + table).c_str()); });
+            ASSERT_FALSE(deleted) << QlConnTest::Narrow(deleted->m_strError);
             EXPECT_EQ(0u, Call(routine, L" 7 ", value).find(L"Executed OK."));
             const std::string expected = Utf8Hex(value), stored = Stored(hexOfV, table);
             // Long texts: no hex dump in the message, only where they part.

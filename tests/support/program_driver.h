@@ -1427,16 +1427,41 @@ public:
     // opens the in-place editor (control 1000 with its edit 2) on the selected row, the text
     // replaces the editor's text as typing or pasting would (within the editor's length limit)
     // and Enter ends the edit.
+    // The edit is made again when the row does not show the value afterwards: an edit that
+    // ended on its old text (seen on a loaded machine after its Enter keys went unanswered)
+    // would call the procedure silently with the previous call's value.
     bool EditParamValue(HWND list, int row, const std::wstring& value) const
+    {
+        const int kValueColumn = 3;
+        for (int round = 0; round < 3; ++round)
+        {
+            if (!EditParamValueOnce(list, row, value))
+                return false;
+            // The list gives at most 1023 characters of a longer value.
+            const std::wstring shown = ListItemText(list, row, kValueColumn);
+            if (shown == value || (shown.size() >= 1023 && value.rfind(shown, 0) == 0))
+                return true;
+        }
+        return false;
+    }
+    bool EditParamValueOnce(HWND list, int row, const std::wstring& value) const
     {
         SelectListRows(list, {row});
         // A key posted while the dialog still settles can be lost: press again (a second press
         // is ignored once an editor is open).
         HWND editor = nullptr;
+        // The editor counts once its edit is there too: text given to it earlier goes nowhere.
         for (int attempt = 0; attempt < 3 && !editor; ++attempt)
         {
             PressKey(list, VK_SPACE);
-            WaitFor([&] { return (editor = GetDlgItem(list, 1000)) != nullptr; }, 5000);
+            WaitFor(
+                [&] {
+                    editor = GetDlgItem(list, 1000);
+                    return editor != nullptr && GetDlgItem(editor, 2) != nullptr;
+                },
+                5000);
+            if (editor && !GetDlgItem(editor, 2))
+                editor = nullptr;
         }
         if (!editor)
             return false;
