@@ -158,7 +158,7 @@ TEST_F(FrameSurfaceTest, TransPaneShowsBesideChildWindowsAndEndsTheTransaction)
 
     program.PostCommand(ID_DB_BEGIN_TRANS);
     EXPECT_TRUE(
-        ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)) == L"TRANS"; }, 5000))
+        ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)) == L"TRANS"; }))
         << "pane 3: \"" << Utf8(program.StatusPaneText(3)) << "\"";
 
     // End Transaction: Cancel is the default button and has the focus, so a real Enter (which
@@ -166,12 +166,12 @@ TEST_F(FrameSurfaceTest, TransPaneShowsBesideChildWindowsAndEndsTheTransaction)
     program.PostCommand(ID_DB_END_TRANS);
     HWND dlg = program.WaitForDialog(L"End Transaction");
     ASSERT_NE(dlg, nullptr);
-    ASSERT_TRUE(ql::WaitFor([&] { return FocusOf(dlg) != nullptr; }, 5000));
+    ASSERT_TRUE(ql::WaitFor([&] { return FocusOf(dlg) != nullptr; }));
     EXPECT_EQ(GetDlgCtrlID(FocusOf(dlg)), IDCANCEL);
     EXPECT_EQ(LOWORD(SendMessageW(dlg, DM_GETDEFID, 0, 0)), IDCANCEL);
     ASSERT_TRUE(program.PressKeys({VK_RETURN}, dlg));
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
-    Sleep(200); // a commit would be logged by now
+    ASSERT_TRUE(program.Settle()); // a commit would be logged by now
     EXPECT_EQ(Commits(), 0);
     EXPECT_EQ(ql::Trimmed(program.StatusPaneText(3)), L"TRANS");
 
@@ -180,8 +180,8 @@ TEST_F(FrameSurfaceTest, TransPaneShowsBesideChildWindowsAndEndsTheTransaction)
     dlg = program.WaitForDialog(L"End Transaction");
     ASSERT_NE(dlg, nullptr) << "the pane's click asked nothing";
     ql::CProgram::Click(dlg, IDC_COMMIT);
-    EXPECT_TRUE(ql::WaitFor([&] { return Commits() == 1; }, 5000));
-    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)).empty(); }, 5000));
+    EXPECT_TRUE(ql::WaitFor([&] { return Commits() == 1; }));
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)).empty(); }));
 }
 
 TEST_F(FrameSurfaceTest, RecentListsFillTheirPopupsOnly)
