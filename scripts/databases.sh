@@ -24,7 +24,9 @@ if ! as_root su postgres -c "psql -qAtc \"select 1 from pg_database where datnam
 fi
 
 # MariaDB
-if ! mysqladmin ping >/dev/null 2>&1; then
+# Started only when no server runs at all: a ping can fail on a busy server (connections all
+# taken by a test), and the service's start then restarts it under every other run's sessions.
+if ! pgrep -x mariadbd >/dev/null && ! pgrep -x mysqld >/dev/null && ! mysqladmin ping >/dev/null 2>&1; then
   as_root service mariadb start >/dev/null
 fi
 for i in $(seq 1 30); do
