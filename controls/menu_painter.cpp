@@ -3,12 +3,34 @@
 #include "util/utility.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
 bool IsSeparatorData(ULONG_PTR data)
 {
     return data == CRMenuPainter::kSeparatorData;
+}
+
+int Luminance(COLORREF color)
+{
+    return (GetRValue(color) * 299 + GetGValue(color) * 587 + GetBValue(color) * 114) / 1000;
+}
+
+// The colour of a check or radio mark on the given colour: the item's text colour when it shows
+// there, else the menu text colour, else black or white. A selected item's text is light on the
+// highlight, but its mark sits on the image column, which the highlight does not cover and which
+// is light in most colour schemes.
+COLORREF MarkColor(COLORREF textColor, COLORREF behind)
+{
+    const int kVisible = 96; // a luminance step that reads as a mark, not as a tint
+    const int back = Luminance(behind);
+    if (std::abs(Luminance(textColor) - back) >= kVisible)
+        return textColor;
+    const COLORREF menuText = ::GetSysColor(COLOR_MENUTEXT);
+    if (std::abs(Luminance(menuText) - back) >= kVisible)
+        return menuText;
+    return back >= 128 ? RGB(0, 0, 0) : RGB(255, 255, 255);
 }
 
 } // namespace
@@ -347,10 +369,8 @@ void CRMenuPainter::DrawItem(LPDRAWITEMSTRUCT lpDIS)
         RECT rest = item;
         rest.left = column.right;
         pDC->FillSolidRect(&rest, background);
-        if (columnColor != menuColor)
-            pDC->FillSolidRect(&column, columnColor);
-        else
-            pDC->FillSolidRect(&column, background);
+        const COLORREF columnBack = columnColor != menuColor ? columnColor : background;
+        pDC->FillSolidRect(&column, columnBack);
 
         // Label and accelerator.
         CString label = pItem->text;
@@ -393,6 +413,7 @@ void CRMenuPainter::DrawItem(LPDRAWITEMSTRUCT lpDIS)
                 }
             }
             pDC->SelectObject(&glyphFont);
+            pDC->SetTextColor(MarkColor(textColor, columnBack));
             RECT mark = column;
             pDC->DrawText(radio ? m_radioGlyph : m_checkGlyph, &mark,
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -324,6 +324,34 @@ TEST(MenuPainter, DrawsLabelAcceleratorAndMarks)
               canvas.pixels[CItemCanvas::kHeight / 2][CItemCanvas::kWidth / 2]);
 }
 
+// A check mark must stand out from the image column it sits on, highlighted or not: the
+// highlight covers only the text part, so the highlight's text colour can vanish on the column.
+TEST(MenuPainter, CheckMarkShowsOnItsColumnWhenHighlighted)
+{
+    CTestMenus menus;
+    CRMenuPainter painter;
+    painter.SetMenu(&menus.bar);
+    const auto luminance = [](COLORREF c) {
+        return (GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114) / 1000;
+    };
+    CItemCanvas canvas;
+    for (UINT state : {UINT(ODS_CHECKED), UINT(ODS_CHECKED | ODS_SELECTED)})
+    {
+        canvas.Draw(painter, menus.File(), 3, state);
+        const COLORREF behind = canvas.pixels[0][0]; // the column's own colour above the mark
+        int column = 0;
+        while (column < CItemCanvas::kWidth && canvas.pixels[0][column] == behind)
+            ++column;
+        ASSERT_GT(column, 4) << state;
+        ASSERT_LT(column, 60) << state;
+        int strong = 0;
+        for (int y = 0; y < CItemCanvas::kHeight; ++y)
+            for (int x = 0; x < column; ++x)
+                strong += std::abs(luminance(canvas.pixels[y][x]) - luminance(behind)) >= 96;
+        EXPECT_GE(strong, 6) << "state " << state << ", column colour " << std::hex << behind;
+    }
+}
+
 TEST(MenuPainter, DrawsToolbarImages)
 {
     qltest::CTestHost host;
