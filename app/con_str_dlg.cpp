@@ -6,6 +6,23 @@
 
 // ---- Connection strings -------------------------------------------------------------------------
 
+namespace {
+
+// Selecting a combo entry selects its whole text with the caret at the end, which scrolls a long
+// string to its end ("er=SQLite3;Database=..."). Keep the text selected (typing still replaces
+// it) but put the caret, and so the view, at its start.
+void ShowStringStart(CComboBox& combo)
+{
+    COMBOBOXINFO info = {sizeof(info)};
+    if (!::GetComboBoxInfo(combo.m_hWnd, &info) || info.hwndItem == nullptr)
+        return;
+    const int length = ::GetWindowTextLengthW(info.hwndItem);
+    ::SendMessageW(info.hwndItem, EM_SETSEL, length, 0);
+    ::SendMessageW(info.hwndItem, EM_SCROLLCARET, 0, 0);
+}
+
+} // namespace
+
 BEGIN_MESSAGE_MAP(CConStrDlg, CConnectionDialog)
     ON_BN_CLICKED(IDC_DELETE_STRING, &CConStrDlg::OnDelete)
 END_MESSAGE_MAP()
@@ -32,8 +49,11 @@ BOOL CConStrDlg::OnInitDialog()
     }
     m_wndDelete.SubclassDlgItem(IDC_DELETE_STRING, this);
     m_wndDelete.SetImage(&m_images, 0);
+    // The dialog manager would give the combo box (the first control) the focus after this and
+    // select its text again, scrolled to the end; give it the focus here instead.
+    m_wndCombo.SetFocus();
     FillCombo();
-    return TRUE;
+    return FALSE;
 }
 
 void CConStrDlg::FillCombo()
@@ -42,6 +62,7 @@ void CConStrDlg::FillCombo()
     for (INT_PTR i = 0; i < m_strings.GetSize(); ++i)
         m_wndCombo.AddString(m_strings[i]);
     m_wndCombo.SetCurSel(0);
+    ShowStringStart(m_wndCombo);
 }
 
 void CConStrDlg::OnDelete()

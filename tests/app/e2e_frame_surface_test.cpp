@@ -1,6 +1,7 @@
 // End to end, what the main window shows around its children: where dialogs open (centred over
-// the main window unless a stored placement says otherwise), the "TRANS" status pane while
-// child windows are open and its click, the End Transaction question answered by Enter, and the
+// the main window unless a stored placement says otherwise), the start of a long stored
+// connection string, the "TRANS" status pane while child windows are open and its click, the End
+// Transaction question answered by Enter, and the
 // recent connections and files menus, which fill their own popups and leave the parent menus
 // alone.
 #include "tests/app/e2e_program_test.h"
@@ -124,6 +125,51 @@ TEST_F(FrameSurfaceTest, DialogsOpenCentredOverTheMainWindow)
         ql::CProgram::Click(dlg, IDCANCEL);
         ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
     }
+}
+
+// A stored connection string longer than its box reads from its start ("Driver=..."), both when
+// the dialog opens and after an entry is deleted; entry 0 stays the selected one.
+TEST_F(FrameSurfaceTest, ConnectionStringsShowTheStartOfTheString)
+{
+    const std::wstring first = L"Driver=SQLite3;Database=C:\\users\\someone\\documents\\databases\\"
+                               L"quenlark\\first_of_the_demo_databases.sqlite;";
+    const std::wstring second =
+        L"Driver=SQLite3;Database=C:\\users\\someone\\documents\\databases\\"
+        L"quenlark\\second_of_the_demo_databases.sqlite;";
+    ql::WriteRegString(L"Connect DB at startup", L"No");
+    ql::WriteRegString(L"ConnectString0", first, L"ConnectStrings");
+    ql::WriteRegString(L"ConnectString1", second, L"ConnectStrings");
+    ASSERT_TRUE(program.Start());
+    program.PostCommand(ID_CONNECT_STRINGS);
+    HWND dlg = program.WaitForDialog(L"ODBC Connection Strings");
+    ASSERT_NE(dlg, nullptr);
+    HWND combo = GetDlgItem(dlg, IDC_CONNECT_STRING);
+    HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    // The index of the character shown at the given edge of the edit field.
+    const auto charAt = [&](bool right) {
+        RECT r = {};
+        GetClientRect(edit, &r);
+        const int x = right ? r.right - 3 : r.left + 1;
+        return (int)LOWORD(SendMessageW(edit, EM_CHARFROMPOS, 0, MAKELPARAM(x, r.bottom / 2)));
+    };
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(ql::WindowText(edit), first);
+    EXPECT_EQ(charAt(false), 0);
+    EXPECT_LT(charAt(true), (int)first.size() - 5); // the string is wider than the box
+    // The field has the focus and its whole text is selected, so typing replaces it.
+    EXPECT_EQ(FocusOf(dlg), edit);
+    const DWORD selection = (DWORD)SendMessageW(edit, EM_GETSEL, 0, 0);
+    EXPECT_EQ(LOWORD(selection), 0);
+    EXPECT_EQ(HIWORD(selection), first.size());
+
+    ql::CProgram::Click(dlg, IDC_DELETE_STRING);
+    ASSERT_TRUE(ql::WaitFor([&] { return ql::WindowText(edit) == second; }));
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(charAt(false), 0);
+    ql::CProgram::Click(dlg, IDCANCEL);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    EXPECT_TRUE(program.Close());
 }
 
 TEST_F(FrameSurfaceTest, AStoredDialogPlacementStillWins)
