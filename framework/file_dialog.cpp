@@ -4,6 +4,8 @@
 #include "framework/module_state.h"
 #include "framework/win_app.h"
 
+#include <commctrl.h>
+
 IMPLEMENT_DYNAMIC(CFileDialog, CDialog)
 IMPLEMENT_DYNAMIC(CColorDialog, CDialog)
 
@@ -32,6 +34,10 @@ UINT_PTR CALLBACK AfxFileDialogHookProc(HWND hWnd, UINT message, WPARAM, LPARAM 
         return TRUE;
     if (CWnd::FromHandlePermanent(hWnd) == nullptr && !pDlg->SubclassWindow(hWnd))
         return TRUE;
+    // Where the system's dialog stands before anyone moves it (see CenterIfUnplaced).
+    pDlg->m_rectUnplaced.SetRectEmpty();
+    if (HWND hDialog = ::GetParent(hWnd))
+        ::GetWindowRect(hDialog, &pDlg->m_rectUnplaced);
     return pDlg->OnInitDialog();
 }
 
@@ -204,7 +210,10 @@ BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     auto* pNotify = reinterpret_cast<OFNOTIFYW*>(lParam);
     switch (pNotify->hdr.code)
     {
-    case CDN_INITDONE: OnInitDone(); break;
+    case CDN_INITDONE:
+        OnInitDone();
+        CenterWhenShown();
+        break;
     case CDN_SELCHANGE: OnFileNameChange(); break;
     case CDN_FOLDERCHANGE: OnFolderChange(); break;
     case CDN_TYPECHANGE:
@@ -221,6 +230,41 @@ BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     }
     *pResult = 0;
     return TRUE;
+}
+
+// The explorer dialog's own window procedure, extended while it waits to be shown.
+LRESULT CALLBACK CFileDialog::CenterOnShowProc(HWND hWnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR uId, DWORD_PTR dwRefData)
+{
+    if ((message == WM_SHOWWINDOW && wParam) || message == WM_NCDESTROY)
+    {
+        ::RemoveWindowSubclass(hWnd, &CFileDialog::CenterOnShowProc, uId);
+        if (message == WM_SHOWWINDOW)
+            reinterpret_cast<CFileDialog*>(dwRefData)->CenterIfUnplaced(hWnd);
+    }
+    return ::DefSubclassProc(hWnd, message, wParam, lParam);
+}
+
+void CFileDialog::CenterWhenShown()
+{
+    // The dialog's size is final only when it shows: a size the user gave an earlier dialog
+    // (OFN_ENABLESIZING) is applied after CDN_INITDONE, keeping the top-left corner.
+    HWND hDialog = m_hWnd != nullptr ? ::GetParent(m_hWnd) : nullptr;
+    if (hDialog != nullptr && !m_rectUnplaced.IsRectEmpty() && !::IsWindowVisible(hDialog))
+        ::SetWindowSubclass(hDialog, &CFileDialog::CenterOnShowProc, 1,
+                            reinterpret_cast<DWORD_PTR>(this));
+}
+
+void CFileDialog::CenterIfUnplaced(HWND hDialog)
+{
+    // With a hook the explorer dialog keeps its template's position, (0, 0) in the owner's
+    // client area, over the owner's menu and toolbar. It is centred over its owner instead,
+    // as the dialog manager does for the program's own dialogs, unless the derived class has
+    // moved it already.
+    CRect rect;
+    ::GetWindowRect(hDialog, &rect);
+    if (rect.left == m_rectUnplaced.left && rect.top == m_rectUnplaced.top)
+        CWnd::FromHandle(hDialog)->CenterWindow();
 }
 
 BOOL CFileDialog::PreTranslateMessage(MSG* pMsg)

@@ -57,8 +57,14 @@ protected:
     void OnOK() override { Default(); }
     void OnCancel() override { Default(); }
 
+    // Centres the explorer dialog over its owner when it first shows, unless it was moved.
+    void CenterWhenShown();
+    void CenterIfUnplaced(HWND hDialog);
+    static LRESULT CALLBACK CenterOnShowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
     std::vector<wchar_t> m_fileBuffer;
     std::vector<wchar_t> m_filterBuffer;
+    CRect m_rectUnplaced; // the explorer dialog's rectangle when its hook first ran
     CString m_strDefExt;
     CString m_strTitle;
     friend UINT_PTR CALLBACK AfxFileDialogHookProc(HWND, UINT, WPARAM, LPARAM);

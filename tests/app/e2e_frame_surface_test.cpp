@@ -1,9 +1,8 @@
-// End to end, what the main window shows around its children: where dialogs open (centred over
-// the main window unless a stored placement says otherwise), the start of a long stored
-// connection string, the "TRANS" status pane while child windows are open and its click, the End
-// Transaction question answered by Enter, and the
-// recent connections and files menus, which fill their own popups and leave the parent menus
-// alone.
+// End to end, what the main window shows around its children: where dialogs open, the program's
+// own and the system's file dialogs (centred over the main window unless a stored placement says
+// otherwise), the start of a long stored connection string, the "TRANS" status pane while child
+// windows are open and its click, the End Transaction question answered by Enter, and the recent
+// connections and files menus, which fill their own popups and leave the parent menus alone.
 #include "tests/app/e2e_program_test.h"
 #include "tests/dbaccess/test_databases.h"
 
@@ -170,6 +169,41 @@ TEST_F(FrameSurfaceTest, ConnectionStringsShowTheStartOfTheString)
     ql::CProgram::Click(dlg, IDCANCEL);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
     EXPECT_TRUE(program.Close());
+}
+
+TEST_F(FrameSurfaceTest, FileDialogsOpenCentredOverTheMainWindow)
+{
+    // The system's Open and Save As dialogs, owned by the main window (Connect to file, Trace On)
+    // and by a script window (Save As), whose hook would leave them at the owner's corner. Each
+    // is made larger before it closes: the system gives the next one that size after it is
+    // initialised, and the last Trace On is centred with it.
+    ASSERT_TRUE(StartOnFakeServer());
+    program.PostCommand(ID_FILE_NEW);
+    ASSERT_TRUE(program.WaitForActiveChild(L"SQL"));
+    const POINT main = Centre(program.MainWindow());
+    const struct
+    {
+        UINT command;
+        const wchar_t* caption;
+    } dialogs[] = {{ID_CONNECT_FILE, L"Open"},
+                   {ID_DB_TRACE_ON, L"Save As"},
+                   {ID_FILE_SAVE_AS, L"Save As"},
+                   {ID_DB_TRACE_ON, L"Save As"}};
+    for (const auto& d : dialogs)
+    {
+        program.PostCommand(d.command);
+        HWND dlg = program.WaitForDialog(d.caption);
+        ASSERT_NE(dlg, nullptr) << d.command;
+        const POINT centre = Centre(dlg);
+        EXPECT_LE(std::abs(centre.x - main.x), 2) << d.command;
+        EXPECT_LE(std::abs(centre.y - main.y), 2) << d.command;
+        RECT r = {};
+        GetWindowRect(dlg, &r);
+        SetWindowPos(dlg, nullptr, 0, 0, r.right - r.left + 120, r.bottom - r.top + 80,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        ql::CProgram::Click(dlg, IDCANCEL);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    }
 }
 
 TEST_F(FrameSurfaceTest, AStoredDialogPlacementStillWins)

@@ -1,5 +1,5 @@
 // The file dialog with a child template and its hook (the child's own handlers run, a name can
-// be refused), and the colour dialog.
+// be refused), where it opens, and the colour dialog.
 #include "frames_test_frame.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +91,64 @@ TEST(CommonDialogTest, FileDialogRunsTheChildTemplateAndCanRefuseAName)
     EXPECT_STREQ(dlg.GetFileExt(), L"sql");
     EXPECT_STREQ(dlg.GetFileTitle(), L"ql_file_dialog_test");
     EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+// A file dialog that reports where it stands once shown and closes; with a place, its
+// OnInitDone moves the system's dialog there first.
+class CPlacedFileDialog : public CFileDialog
+{
+public:
+    CPlacedFileDialog(CWnd* pOwner, const POINT* pPlace)
+        : CFileDialog(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ENABLESIZING, nullptr, pOwner),
+          m_pPlace(pPlace)
+    {
+    }
+    CRect m_rectShown;
+
+protected:
+    void OnInitDone() override
+    {
+        if (m_pPlace != nullptr)
+            ::SetWindowPos(::GetParent(m_hWnd), nullptr, m_pPlace->x, m_pPlace->y, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Handled in the dialog's own message loop, once it shows.
+        PostMessage(WM_APP);
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_APP)
+            return CFileDialog::WindowProc(message, wParam, lParam);
+        HWND hDlg = ::GetParent(m_hWnd);
+        if (::IsWindowVisible(hDlg))
+            ::GetWindowRect(hDlg, &m_rectShown);
+        ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+        return 0;
+    }
+    const POINT* m_pPlace;
+};
+
+TEST(CommonDialogTest, FileDialogOpensCentredOverItsOwnerUnlessPlaced)
+{
+    HWND hOwner = ::CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
+                                    200, 700, 600, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hOwner, nullptr);
+    CWnd owner;
+    owner.Attach(hOwner);
+
+    CPlacedFileDialog centred(&owner, nullptr);
+    EXPECT_EQ(centred.DoModal(), IDCANCEL);
+    ASSERT_FALSE(centred.m_rectShown.IsRectEmpty());
+    EXPECT_NEAR(centred.m_rectShown.CenterPoint().x, 300 + 700 / 2, 1);
+    EXPECT_NEAR(centred.m_rectShown.CenterPoint().y, 200 + 600 / 2, 1);
+
+    const POINT place = {40, 30};
+    CPlacedFileDialog placed(&owner, &place);
+    EXPECT_EQ(placed.DoModal(), IDCANCEL);
+    EXPECT_EQ(placed.m_rectShown.left, 40);
+    EXPECT_EQ(placed.m_rectShown.top, 30);
+
+    owner.Detach();
+    ::DestroyWindow(hOwner);
 }
 
 class CTestColorDialog : public CColorDialog
