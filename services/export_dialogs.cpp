@@ -110,8 +110,8 @@ BOOL CSaveAsSQLDlg::OnInitDialog()
 
     SendDlgItemMessage(IDC_EXPORT_DATABASE, CB_SETCURSEL, m_nTarget);
     CheckDlgButton(IDC_EXPORT_SAVE_SCHEMA, m_bSaveSchema ? BST_CHECKED : BST_UNCHECKED);
-    SendDlgItemMessage(IDC_EXPORT_COMMIT_SPIN, UDM_SETBUDDY,
-                       reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, IDC_EXPORT_COMMIT_COUNT)));
+    // The spin control took the count edit as its buddy when it was created: setting it again
+    // would take the spin's width off the edit a second time.
     SendDlgItemMessage(IDC_EXPORT_COMMIT_SPIN, UDM_SETRANGE32, 1, 32767);
     SendDlgItemMessage(IDC_EXPORT_COMMIT_SPIN, UDM_SETPOS32, 0, m_nCommitCount);
     CString count;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using qltest::CModalSteps;
 
 namespace {
@@ -57,6 +59,23 @@ void SelectCombo(HWND hDialog, int nID, int nItem)
     ::SendDlgItemMessageW(hDialog, nID, CB_SETCURSEL, nItem, 0);
     ::SendMessageW(hDialog, WM_COMMAND, MAKEWPARAM(nID, CBN_SELCHANGE),
                    (LPARAM)::GetDlgItem(hDialog, nID));
+}
+
+// The width the largest count the spin control gives needs in the count edit, and the width
+// the edit shows.
+void MeasureCommitCount(HWND hDialog, SIZE& need, RECT& room)
+{
+    HWND edit = ::GetDlgItem(hDialog, IDC_EXPORT_COMMIT_COUNT);
+    int low = 0, high = 0;
+    ::SendDlgItemMessageW(hDialog, IDC_EXPORT_COMMIT_SPIN, UDM_GETRANGE32, (WPARAM)&low,
+                          (LPARAM)&high);
+    const CString text = CString(std::to_wstring(high).c_str());
+    ::SendMessageW(edit, EM_GETRECT, 0, (LPARAM)&room);
+    HDC dc = ::GetDC(edit);
+    HGDIOBJ old = ::SelectObject(dc, (HFONT)::SendMessageW(edit, WM_GETFONT, 0, 0));
+    ::GetTextExtentPoint32W(dc, text, text.GetLength(), &need);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(edit, dc);
 }
 
 } // namespace
@@ -129,6 +148,21 @@ TEST(ExportDialogs, SqlOptionsByTargetAndCommitCount)
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ(CString(L"\n/"), dlg.GetOptions().strSeparator);
     EXPECT_EQ(1, dlg.GetOptions().nGuidForm);
+}
+
+TEST(ExportDialogs, SqlCommitCountShowsItsLargestNumberWhole)
+{
+    // The spin control beside the count takes its room from the edit's right end.
+    SIZE need = {};
+    RECT room = {};
+    INT_PTR result = CModalSteps::Run(GetSaveAsSQLDlg(), {[&](HWND h) {
+                                          MeasureCommitCount(h, need, room);
+                                          qltest::ClickButton(h, IDCANCEL);
+                                      }});
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_GT(need.cx, 0);
+    EXPECT_LE(need.cx, room.right - room.left)
+        << "the count needs " << need.cx << " px, the edit shows " << room.right - room.left;
 }
 
 TEST(ExportDialogs, FormatsOfferedPerObject)
