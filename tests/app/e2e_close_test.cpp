@@ -13,16 +13,6 @@
 
 namespace {
 
-int ChildWindows(HWND mainWindow)
-{
-    HWND client = FindWindowExW(mainWindow, nullptr, L"MDIClient", nullptr);
-    int count = 0;
-    for (HWND child = GetWindow(client, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT))
-        ++count;
-    return count;
-}
-
 class CloseTest : public CProgramTest
 {
 protected:

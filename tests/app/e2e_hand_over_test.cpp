@@ -23,16 +23,6 @@ std::string Narrow(const std::wstring& s)
     return out;
 }
 
-int ChildWindows(HWND mainWindow)
-{
-    HWND client = FindWindowExW(mainWindow, nullptr, L"MDIClient", nullptr);
-    int count = 0;
-    for (HWND child = GetWindow(client, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT))
-        ++count;
-    return count;
-}
-
 class HandOverTest : public CProgramTest
 {
 protected:

@@ -20,5 +20,16 @@ protected:
         ql::CleanSettings();
     }
 
+    // The MDI child windows of the program's main window.
+    static int ChildWindows(HWND mainWindow)
+    {
+        HWND client = FindWindowExW(mainWindow, nullptr, L"MDIClient", nullptr);
+        int count = 0;
+        for (HWND child = GetWindow(client, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT))
+            ++count;
+        return count;
+    }
+
     ql::CProgram program;
 };
