@@ -237,8 +237,7 @@ TEST_F(FrameSurfaceTest, TransPaneShowsBesideChildWindowsAndEndsTheTransaction)
         << "no transaction yet";
 
     program.PostCommand(ID_DB_BEGIN_TRANS);
-    EXPECT_TRUE(
-        ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)) == L"TRANS"; }))
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(3)) == L"TRANS"; }))
         << "pane 3: \"" << Utf8(program.StatusPaneText(3)) << "\"";
 
     // End Transaction: Cancel is the default button and has the focus, so a real Enter (which

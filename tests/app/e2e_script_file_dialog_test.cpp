@@ -17,8 +17,7 @@ HWND FocusOf(HWND wnd)
 // window inside it (the combo box's edit).
 bool IsFileNameBox(HWND dlg, HWND focus)
 {
-    for (HWND wnd = focus; wnd != nullptr && wnd != dlg && IsChild(dlg, wnd);
-         wnd = GetParent(wnd))
+    for (HWND wnd = focus; wnd != nullptr && wnd != dlg && IsChild(dlg, wnd); wnd = GetParent(wnd))
         if (GetDlgCtrlID(wnd) == 0x47C || GetDlgCtrlID(wnd) == 0x480)
             return true;
     return false;

@@ -34,8 +34,8 @@ TEST_F(WaitTest, SlowConnectShowsTheWaitDialogWithoutCancel)
     const HWND dlg = program.WaitForDialog(L"Please wait...");
     ASSERT_NE(dlg, nullptr);
     // The dialog shows before its text is set.
-    EXPECT_TRUE(ql::WaitFor(
-        [&] { return ql::CProgram::Text(dlg, 1088) == L"Connecting to database..."; }));
+    EXPECT_TRUE(
+        ql::WaitFor([&] { return ql::CProgram::Text(dlg, 1088) == L"Connecting to database..."; }));
     EXPECT_FALSE(ql::CProgram::IsVisible(dlg, IDCANCEL));
     EXPECT_FALSE(IsWindowEnabled(program.MainWindow()));
 

@@ -101,8 +101,7 @@ public:
     CPlacedFileDialog(CWnd* pOwner, const POINT* pPlace)
         : CFileDialog(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ENABLESIZING, nullptr, pOwner),
           m_pPlace(pPlace)
-    {
-    }
+    {}
     CRect m_rectShown;
 
 protected:

@@ -446,10 +446,10 @@ public:
         WaitFor([&] { return (m_main = FindMainWindow()) != nullptr || !IsRunning(); }, timeoutMs);
         if (m_main != nullptr)
             return true;
-        m_startFailure = IsRunning() ? L"no visible main window after " +
-                                           std::to_wstring(timeoutMs) + L" ms"
-                                     : L"the program ended with code " +
-                                           std::to_wstring(ExitCode()) + L" without a window";
+        m_startFailure =
+            IsRunning() ? L"no visible main window after " + std::to_wstring(timeoutMs) + L" ms"
+                        : L"the program ended with code " + std::to_wstring(ExitCode()) +
+                              L" without a window";
         return false;
     }
 

@@ -69,7 +69,8 @@ public:
     {
         if (dlg == nullptr)
             return;
-        PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dlg, button));
+        PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     (LPARAM)GetDlgItem(dlg, button));
         ql::WaitFor([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }, 10000);
     }
 
@@ -238,8 +239,8 @@ void ConnectionDialogs(ql::CProgram& program, CShots& shots)
     shots.Dialog(L"types", [&] { program.PostCommand(ID_CONNECT_TYPES); });
     shots.Dialog(L"functions", [&] { program.PostCommand(ID_CONNECT_FUNCTIONS); });
     shots.Dialog(L"about", [&] { program.PostCommand(ID_APP_ABOUT); });
-    if (HWND options =
-            shots.Dialog(L"options", [&] { program.PostCommand(ID_VIEW_OPTIONS); }, true))
+    if (HWND options = shots.Dialog(
+            L"options", [&] { program.PostCommand(ID_VIEW_OPTIONS); }, true))
     {
         for (int page = 0; page < 3; ++page)
         {
@@ -261,7 +262,8 @@ void TablesDialogs(ql::CProgram& program, CShots& shots, const std::wstring& fol
 {
     shots.Dialog(L"views", [&] { program.PostCommand(ID_QUERY_VIEWS); });
     shots.Dialog(L"procedures-sqlite", [&] { program.PostCommand(ID_QUERY_PROCEDURES); });
-    HWND tables = shots.Dialog(L"tables", [&] { program.PostCommand(ID_QUERY_TABLES); }, true);
+    HWND tables = shots.Dialog(
+        L"tables", [&] { program.PostCommand(ID_QUERY_TABLES); }, true);
     if (tables == nullptr)
         return;
     HWND list = ql::CProgram::Item(tables, IDC_TABLES_LIST);
@@ -335,9 +337,9 @@ void GridDialogs(ql::CProgram& program, CShots& shots)
     ql::WaitFor([&] { return ql::CProgram::InPlaceEditor(grid) == nullptr; }, 3000);
     shots.Picture(L"grid-table");
     const std::vector<std::pair<const wchar_t*, UINT>> dialogs = {
-        {L"grid-filter", ID_QUERY_FILTER},      {L"grid-sort", ID_QUERY_SORT},
-        {L"grid-columns", ID_QUERY_COLUMNS},    {L"grid-goto", ID_QUERY_GOTO},
-        {L"grid-edit-value", ID_EDIT_VALUE},    {L"grid-show-sql", ID_QUERY_SHOW_SQL},
+        {L"grid-filter", ID_QUERY_FILTER},       {L"grid-sort", ID_QUERY_SORT},
+        {L"grid-columns", ID_QUERY_COLUMNS},     {L"grid-goto", ID_QUERY_GOTO},
+        {L"grid-edit-value", ID_EDIT_VALUE},     {L"grid-show-sql", ID_QUERY_SHOW_SQL},
         {L"grid-save-data", ID_QUERY_SAVE_DATA},
     };
     for (const auto& [name, command] : dialogs)
@@ -352,9 +354,15 @@ void GridDialogs(ql::CProgram& program, CShots& shots)
                      MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     });
     // The main menus as they stand for a table's grid window.
-    for (const auto& [menu, key] : std::vector<std::pair<std::wstring, wchar_t>>{
-             {L"connect", L'c'}, {L"scripts", L's'}, {L"edit", L'e'}, {L"query", L'q'},
-             {L"database", L'd'}, {L"view", L'v'}, {L"window", L'w'}, {L"help", L'h'}})
+    for (const auto& [menu, key] :
+         std::vector<std::pair<std::wstring, wchar_t>>{{L"connect", L'c'},
+                                                       {L"scripts", L's'},
+                                                       {L"edit", L'e'},
+                                                       {L"query", L'q'},
+                                                       {L"database", L'd'},
+                                                       {L"view", L'v'},
+                                                       {L"window", L'w'},
+                                                       {L"help", L'h'}})
         shots.Menu(L"menu-" + menu, [&, key = key] {
             PostMessageW(program.MainWindow(), WM_SYSCOMMAND, SC_KEYMENU, key);
         });
@@ -393,8 +401,8 @@ void ServerDialogs(ql::CProgram& program, CShots& shots, const std::wstring& con
         return;
     }
     const std::wstring name = L"order_total";
-    HWND procs =
-        shots.Dialog(L"procedures", [&] { program.PostCommand(ID_QUERY_PROCEDURES); }, true);
+    HWND procs = shots.Dialog(
+        L"procedures", [&] { program.PostCommand(ID_QUERY_PROCEDURES); }, true);
     if (procs != nullptr)
     {
         HWND list = ql::CProgram::Item(procs, IDC_TABLES_LIST);
@@ -493,7 +501,8 @@ void ServerDialogs(ql::CProgram& program, CShots& shots, const std::wstring& con
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
-        return Fail("usage: screenshot_driver <marker folder> <script file> [<connection> <schema>]");
+        return Fail(
+            "usage: screenshot_driver <marker folder> <script file> [<connection> <schema>]");
     const std::wstring folder = argv[1];
     const std::wstring script = argv[2];
     const std::wstring postgres = argc > 4 ? argv[3] : L"";
@@ -532,7 +541,8 @@ int wmain(int argc, wchar_t** argv)
     ConnectionDialogs(program, shots);
     TablesDialogs(program, shots, folder);
 
-    HWND query = shots.Dialog(L"sql-query", [&] { program.PostCommand(ID_QUERY_SQL); }, true);
+    HWND query = shots.Dialog(
+        L"sql-query", [&] { program.PostCommand(ID_QUERY_SQL); }, true);
     if (query == nullptr)
         return Fail("no SQL query dialog");
     ql::CProgram::SetText(query, IDC_SQL_EDITOR,
