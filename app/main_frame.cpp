@@ -4,6 +4,7 @@
 
 #include "app/app_settings.h"
 #include "app/running_instance.h"
+#include "app/window_menu_items.h"
 #include "app/windows_array.h"
 #include "controls/icon_strip.h"
 #include "editor/color_edit_ctrl.h"
@@ -364,6 +365,9 @@ LRESULT CMainFrame::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
 void CMainFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
 {
     CMDIFrameWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
+    // Before the painter takes the texts over: it measures and draws the ones it finds.
+    if (!bSysMenu && pPopupMenu != nullptr)
+        ShortenWindowMenuItems(pPopupMenu->GetSafeHmenu());
     m_menuPainter.InitMenuPopup(pPopupMenu, nIndex, bSysMenu);
 }
 

@@ -1,6 +1,7 @@
 // End to end on SQLite, what the grid and script windows show: no pixels of another window left
 // behind after switching windows or resizing the object information dialog, popup menus drawn
-// like the main menu (with the toolbar's images), and F1 opening the help.
+// like the main menu (with the toolbar's images), the Window menu's list of long query titles,
+// and F1 opening the help.
 #include "tests/app/e2e_screen_capture.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/dbaccess/test_databases.h"
@@ -228,6 +229,39 @@ TEST_F(GridSurfaceTest, PopupMenusShowTheToolbarImages)
     SaveCapture(script, L"script-menu");
     EXPECT_TRUE(ShowsImageColumn(script)) << "the script's menu is not drawn by the menu painter";
     ql::CProgram::PressKey(menu, VK_ESCAPE);
+}
+
+TEST_F(GridSurfaceTest, WindowMenuShortensLongQueryTitles)
+{
+    ASSERT_NE(OpenGrid(L"first_table"), nullptr);
+    // The Window menu with one short title, the popup's width as the user sees it.
+    auto windowMenuWidth = [&] {
+        PostMessageW(program.MainWindow(), WM_SYSCOMMAND, SC_KEYMENU, L'w');
+        HWND popup = nullptr;
+        if (!ql::WaitFor([&] { return (popup = program.FindPopupMenu()) != nullptr; }, 10000))
+            return -1;
+        RECT r = {};
+        GetWindowRect(popup, &r);
+        ql::CProgram::PressKey(popup, VK_ESCAPE);
+        ql::WaitFor([&] { return program.FindPopupMenu() == nullptr; }, 2000);
+        ql::CProgram::PressKey(program.MainWindow(), VK_ESCAPE);
+        return (int)(r.right - r.left);
+    };
+    const int shortWidth = windowMenuWidth();
+    ASSERT_GT(shortWidth, 0);
+
+    std::wstring sql = L"SELECT id";
+    for (int i = 0; i < 40; ++i)
+        sql += L", name AS column_" + std::to_wstring(i);
+    sql += L" FROM first_table";
+    ASSERT_TRUE(ql::RunQuery(program, sql));
+    ASSERT_TRUE(program.WaitForActiveChild(L"SELECT id, name AS column_0"));
+    program.WaitForGrid();
+    // The window keeps its whole title; only the menu's item is cut.
+    EXPECT_EQ(ql::WindowText(program.ActiveChild()), sql);
+    const int longWidth = windowMenuWidth();
+    ASSERT_GT(longWidth, 0);
+    EXPECT_LT(longWidth, shortWidth + 400) << "short " << shortWidth;
 }
 
 TEST_F(GridSurfaceTest, F1InAGridWindowOpensTheHelp)
