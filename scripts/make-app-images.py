@@ -110,11 +110,25 @@ def grid(c, x0, y0, x1, y1, head):
         c.line(x, y0, x, y1, DGREY)
 
 
-def key(c, s, colour):
-    c.disc(5 * s, 8 * s, 4 * s, colour, 1.6 * s)
-    c.fill(int(8 * s), int(7.5 * s), int(15 * s) - 1, int(9 * s), colour)
-    c.fill(int(12 * s), int(9 * s), int(13 * s), int(11.5 * s), colour)
-    c.fill(int(14.5 * s), int(9 * s), int(15 * s) - 1, int(11 * s), colour)
+def key(c, s, colour, edge=None):
+    k = Canvas(c.w, c.h, BLACK)
+    k.disc(5 * s, 8 * s, 4 * s, colour, 1.6 * s)
+    k.fill(int(8 * s), int(7.5 * s), int(15 * s) - 1, int(9 * s), colour)
+    k.fill(int(12 * s), int(9 * s), int(13 * s), int(11.5 * s), colour)
+    k.fill(int(14.5 * s), int(9 * s), int(15 * s) - 1, int(11 * s), colour)
+    # A mid-tone key disappears on a caption bar of its own brightness: a dark rim keeps its
+    # shape readable on light and dark backgrounds alike.
+    if edge is not None:
+        for y in range(c.h):
+            for x in range(c.w):
+                if not k.alpha[y][x] and any(
+                        0 <= x + dx < c.w and 0 <= y + dy < c.h and k.alpha[y + dy][x + dx]
+                        for dx in (-1, 0, 1) for dy in (-1, 0, 1)):
+                    c.put(x, y, edge)
+    for y in range(c.h):
+        for x in range(c.w):
+            if k.alpha[y][x]:
+                c.put(x, y, k.px[y][x])
 
 
 def tb_connect_strings(c):
@@ -341,7 +355,7 @@ def ic_pk(c, s):
 
 
 def ic_fk(c, s):
-    key(c, s, (90, 130, 200))
+    key(c, s, (90, 130, 200), DBLUE)
 
 
 def ic_pk_fk(c, s):
