@@ -78,8 +78,10 @@ bool TextRoom(HWND control, RECT& room, UINT& format, bool& wraps)
         {
         case BS_PUSHBUTTON:
         case BS_DEFPUSHBUTTON:
-            // The pushed-in border takes an edge on each side.
-            InflateRect(&room, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+            // The pushed-in border takes an edge on each side, and the focus rectangle a
+            // pixel inside it; a text that reaches the border reads as cut off, so a gap of
+            // two pixels more stays free on either side.
+            InflateRect(&room, -GetSystemMetrics(SM_CXEDGE) - 3, -GetSystemMetrics(SM_CYEDGE));
             return true;
         case BS_CHECKBOX:
         case BS_AUTOCHECKBOX:
