@@ -3,6 +3,7 @@
 
 #include "app/app_settings.h"
 #include "app/main_frame.h"
+#include "browser/system_schemas.h"
 #include "browser/tree_rules.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
@@ -255,6 +256,9 @@ bool CDBProcsTreeCtrl::BuildTree(CWaitHolder& wait)
         RepaintMain();
         bool bRead = m_pHelper->GetProcedures(&wait, SchemaArg(schema), m_procs);
         RepaintMain();
+        if (bRead && HidesSystemSchemas(*m_pHelper, schema))
+            RemoveSystemSchemaObjects(m_pHelper->GetDBMSKind(), m_procs,
+                                      [](const CDBStoredProcInfo& proc) { return proc.m_strFirst; });
         int nCreated = 0;
         HTREEITEM hLast = nullptr;
         if (bRead)

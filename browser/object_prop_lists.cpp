@@ -2,6 +2,7 @@
 #include "browser/object_prop.h"
 
 #include "browser/object_prop_text.h"
+#include "browser/system_schemas.h"
 #include "controls/header_fit.h"
 #include "controls/icon_strip.h"
 #include "dbaccess/error_report.h"
@@ -288,6 +289,12 @@ bool CConstraintProp::Fill(CWaitDlg* pWait)
     DeleteAllItems();
     if (m_pHelper == nullptr || !m_pHelper->GetTableConstraints(m_constraints, m_name, pWait))
         return false;
+    // A list over all schemas: the constraints of the server's own catalog tables are no more
+    // shown than those tables are.
+    if (HidesSystemSchemas(*m_pHelper, m_name.m_strFirst))
+        RemoveSystemSchemaObjects(
+            m_pHelper->GetDBMSKind(), m_constraints,
+            [](const CDBConstraintInfo& constraint) { return constraint.m_strTableSchema; });
     static const UINT kTypeIDs[] = {IDS_CONSTRAINT_CHECK, IDS_CONSTRAINT_PRIMARY_KEY,
                                     IDS_CONSTRAINT_FOREIGN_KEY, IDS_CONSTRAINT_UNIQUE};
     // The rows go in, are sorted and measured without redrawing: with it every insertion

@@ -6,6 +6,7 @@
 #include "browser/join_wizard.h"
 #include "browser/object_dialogs.h"
 #include "browser/rename_dlg.h"
+#include "browser/system_schemas.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -89,6 +90,9 @@ CTablesDlg::CTablesDlg(CRDatabaseHelper* pHelper, int nObjectKind, CWnd* pParent
     }
     CDBStoredProcsArray procs;
     pHelper->GetProcedures(&wait, strSchema, procs);
+    if (HidesSystemSchemas(*pHelper, strSchema))
+        RemoveSystemSchemaObjects(pHelper->GetDBMSKind(), procs,
+                                  [](const CDBStoredProcInfo& proc) { return proc.m_strFirst; });
     for (INT_PTR i = 0; i < procs.GetSize(); ++i)
     {
         CTablesRow row;

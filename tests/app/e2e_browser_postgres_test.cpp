@@ -3,7 +3,8 @@
 // tab, Ctrl+F5 re-reading only the tab shown), the source text of a view and of a function
 // whose body is BEGIN ATOMIC or that is overloaded, dropping a function, and the driver's
 // properties, types and functions from the Connect menu; the information dialog's Text page
-// wrapping as last chosen.
+// wrapping as last chosen; the server's catalog schemas kept out of the procedure and constraint
+// lists unless system tables are shown.
 #include "tests/app/e2e_browser_fixture.h"
 
 #include "editor/rce_messages.h"
@@ -214,6 +215,62 @@ TEST_F(BrowserPostgresE2E, ConnectMenuPropertiesTypesAndFunctions)
     ql::CProgram::Click(dlg, IDOK);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(m_program.Close());
+}
+
+// The schemas of the server's own catalog, as the lists show them.
+bool IsCatalogSchema(const std::wstring& schema)
+{
+    return schema == L"pg_catalog" || schema == L"information_schema";
+}
+
+TEST_F(BrowserPostgresE2E, CatalogSchemasShowOnlyWithSystemTables)
+{
+    m_db.Exec(L"CREATE TABLE t (id int PRIMARY KEY, n int CHECK (n > 0))");
+    m_db.Exec(L"CREATE FUNCTION f_own() RETURNS int LANGUAGE sql AS 'SELECT 1'");
+    // The procedures, in the Stored procedures dialog: their schemas.
+    auto procedureSchemas = [&] {
+        m_program.PostCommand(ID_QUERY_PROCEDURES);
+        HWND dlg = m_program.WaitForDialog(L"Stored procedures");
+        if (dlg == nullptr)
+            return std::vector<std::wstring>{L"<no dialog>"};
+        const std::vector<std::wstring> schemas =
+            m_program.ListItems(ql::CProgram::Item(dlg, IDC_TABLES_LIST), 1);
+        ql::CProgram::Click(dlg, IDCANCEL);
+        ql::WaitFor([&] { return !IsWindow(dlg); });
+        return schemas;
+    };
+    auto countCatalog = [](const std::vector<std::wstring>& schemas) {
+        return std::count_if(schemas.begin(), schemas.end(), IsCatalogSchema);
+    };
+
+    ASSERT_TRUE(Start());
+    std::vector<std::wstring> schemas = procedureSchemas();
+    EXPECT_EQ(countCatalog(schemas), 0);
+    EXPECT_EQ(schemas, std::vector<std::wstring>{L"public"});
+
+    // Query > Constraints: the whole database's, the table's own two only.
+    m_program.PostCommand(ID_QUERY_CONSTRAINTS);
+    HWND dlg = m_program.WaitForDialog(L"Table Constraints");
+    ASSERT_NE(dlg, nullptr) << m_program.Describe();
+    HWND list = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(m_program.ListItems(list, 2),
+              (std::vector<std::wstring>{L"public.t", L"public.t"}));
+    ql::CProgram::Click(dlg, IDCANCEL);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+
+    // The procedures tree: one schema node.
+    HWND procs = m_program.FindChild(IDW_DBO_PROCS_TREE);
+    ASSERT_TRUE(m_program.ShowBarTab(L"Procedures", procs));
+    ASSERT_TRUE(ql::WaitFor([&] { return m_program.FindTreeItem(procs, L"public") != nullptr; }));
+    EXPECT_EQ(ql::CProgram::TreeNext(procs, ql::CProgram::TreeRoot(procs)), nullptr);
+    EXPECT_TRUE(m_program.Close());
+
+    // With system tables shown, the catalog's functions come back.
+    ql::WriteRegString(L"Table dialog systables", L"Yes");
+    ASSERT_TRUE(Start());
+    EXPECT_GT(countCatalog(procedureSchemas()), 100);
     EXPECT_TRUE(m_program.Close());
 }
 
