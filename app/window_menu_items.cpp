@@ -16,6 +16,8 @@ CString ShortenWindowMenuText(const CString& strItem)
     if (strItem.GetLength() - nTitle <= kWindowMenuTitleLimit)
         return strItem;
     CString strTitle = strItem.Mid(nTitle, kWindowMenuTitleLimit);
+    // A word cut after its blank reads better without it: "FROM..." rather than "FROM ...".
+    strTitle.TrimRight(L' ');
     // A doubled ampersand cut in half would underline the "." that follows.
     int nAmpersands = 0;
     for (int i = strTitle.GetLength() - 1; i >= 0 && strTitle[i] == L'&'; --i)

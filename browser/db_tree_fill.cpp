@@ -257,8 +257,9 @@ bool CDBProcsTreeCtrl::BuildTree(CWaitHolder& wait)
         bool bRead = m_pHelper->GetProcedures(&wait, SchemaArg(schema), m_procs);
         RepaintMain();
         if (bRead && HidesSystemSchemas(*m_pHelper, schema))
-            RemoveSystemSchemaObjects(m_pHelper->GetDBMSKind(), m_procs,
-                                      [](const CDBStoredProcInfo& proc) { return proc.m_strFirst; });
+            RemoveSystemSchemaObjects(
+                m_pHelper->GetDBMSKind(), m_procs,
+                [](const CDBStoredProcInfo& proc) { return proc.m_strFirst; });
         int nCreated = 0;
         HTREEITEM hLast = nullptr;
         if (bRead)

@@ -1,7 +1,8 @@
-// Application helpers: elapsed time, C string literals, the command line's path and shortened
-// paths.
+// Application helpers: elapsed time, C string literals, the command line's path, shortened
+// paths and Window menu items.
 #include "app/app_helpers.h"
 #include "app/main_frame.h"
+#include "app/window_menu_items.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,17 @@ TEST(CompactPath, FewerFoldersWhenTheResultWouldPassFifty)
     EXPECT_CSTR(CMainFrame::CompactPath(path), L"C:\\...\\" + folder + L"\\f.sql");
     const CString longName(L'n', 60);
     EXPECT_CSTR(CMainFrame::CompactPath(L"C:\\a\\b\\c\\" + longName), L"C:\\...\\c\\" + longName);
+}
+
+TEST(WindowMenuText, TitlesPastFiftyCharactersAreCutWithTheirNumberKept)
+{
+    EXPECT_CSTR(ShortenWindowMenuText(L"&1 orders"), L"&1 orders");
+    const CString fifty(L'a', 50);
+    EXPECT_CSTR(ShortenWindowMenuText(L"&2 " + fifty), L"&2 " + fifty);
+    EXPECT_CSTR(ShortenWindowMenuText(L"&3 " + fifty + L"b"), L"&3 " + fifty + L"...");
+    // A doubled ampersand (one shown "&") is not split into a mnemonic for the ellipsis.
+    const CString before(L'a', 49);
+    EXPECT_CSTR(ShortenWindowMenuText(L"&4 " + before + L"&&b"), L"&4 " + before + L"...");
 }
 
 } // namespace

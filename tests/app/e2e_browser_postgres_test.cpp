@@ -255,8 +255,7 @@ TEST_F(BrowserPostgresE2E, CatalogSchemasShowOnlyWithSystemTables)
     ASSERT_NE(dlg, nullptr) << m_program.Describe();
     HWND list = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST);
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(m_program.ListItems(list, 2),
-              (std::vector<std::wstring>{L"public.t", L"public.t"}));
+    EXPECT_EQ(m_program.ListItems(list, 2), (std::vector<std::wstring>{L"public.t", L"public.t"}));
     ql::CProgram::Click(dlg, IDCANCEL);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
 
