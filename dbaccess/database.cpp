@@ -6,6 +6,7 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <vector>
 
 namespace {
 
@@ -197,16 +198,25 @@ bool CRDatabase::ConnectHandle(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd,
         SetConnectOption(SQL_ATTR_CONNECTION_TIMEOUT, nConnectionTimeout, &nRet);
     if (!SQL_SUCCEEDED(nRet))
         return false;
-    SQLWCHAR szOut[513];
-    ZeroMemory(szOut, sizeof szOut);
+    // The completed string comes from this one call only (the driver is not asked again once
+    // connected), so the buffer is made large: a long password or long settings would otherwise
+    // leave a cut string to remember and to reconnect with. Not the 32,767 characters the length
+    // could tell: the driver manager under Wine fails the connect with a buffer that large.
+    const SQLSMALLINT nOutChars = 8191;
+    std::vector<SQLWCHAR> out(static_cast<size_t>(nOutChars) + 1, 0);
     SQLSMALLINT nOutLength = 0;
     nRet = SQLDriverConnectW(m_hDbc, hWnd, const_cast<SQLWCHAR*>(pszConnect ? pszConnect : L""),
-                             SQL_NTS, szOut, 513, &nOutLength, nCompletion);
+                             SQL_NTS, out.data(), nOutChars, &nOutLength, nCompletion);
     if (!SQL_SUCCEEDED(nRet))
         return false;
-    szOut[512] = 0;
     if (pstrCompleted != nullptr)
-        *pstrCompleted = reinterpret_cast<LPCWSTR>(szOut);
+    {
+        // A completed string longer still is not kept cut: the string given connects as well.
+        if (nOutLength >= nOutChars && pszConnect != nullptr && *pszConnect != 0)
+            *pstrCompleted = pszConnect;
+        else
+            *pstrCompleted = reinterpret_cast<LPCWSTR>(out.data());
+    }
     return true;
 }
 

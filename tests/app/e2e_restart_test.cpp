@@ -1,6 +1,7 @@
 // End to end: starting again on the remembered connection on a machine that defines no data
 // source at all, and the toolbar while the connect at start-up runs.
 #include "tests/app/e2e_program_test.h"
+#include "tests/app/e2e_tagged_session.h"
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
@@ -103,6 +104,38 @@ TEST_F(StartUpConnectTest, ToolbarShowsTheUnconnectedStateWhileTheStartUpConnect
     EXPECT_TRUE(ql::WaitFor([&] { return enabled(ID_CONNECT_CLOSE); }));
     EXPECT_TRUE(enabled(ID_QUERY_SQL));
     EXPECT_TRUE(program.Close());
+}
+
+// A connection string longer than the usual: the string the driver completes it to is
+// remembered whole, and the next start connects with it and its settings.
+TEST_F(StartUpConnectTest, ALongPostgresConnectionStringIsRememberedWhole)
+{
+    const CTaggedPostgresSession session(L"qllong_" + QlTestDb::UniqueTag());
+    std::wstring filler;
+    while (filler.size() < 900)
+        filler += L"filler text that only lengthens the string ";
+    // The comment rides along in the session settings after the application name, so a cut
+    // string loses the quote that closes them.
+    std::wstring given = session.Connect();
+    given.insert(given.size() - 2, L"; /* " + filler + L"*/");
+    ASSERT_TRUE(program.StartConnected(given));
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    ASSERT_TRUE(program.Close());
+    const std::wstring remembered = ql::RegString(L"ConnectString0", L"ConnectStrings");
+    EXPECT_GT(remembered.size(), filler.size());
+    EXPECT_NE(remembered.find(L"lengthens"), std::wstring::npos) << Narrow(remembered);
+
+    CRDatabase db;
+    ASSERT_TRUE(db.Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return program.FindMessageBox() != nullptr || session.Count(db) > 0;
+    }));
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << Narrow(program.TakeMessageBox(0));
+    EXPECT_TRUE(program.WaitUntilIdle());
+    EXPECT_GT(session.Count(db), 0) << Narrow(remembered);
+    ASSERT_TRUE(program.Close());
+    EXPECT_EQ(ql::RegString(L"ConnectString0", L"ConnectStrings"), remembered);
 }
 
 } // namespace
