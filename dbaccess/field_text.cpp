@@ -290,6 +290,18 @@ void ThrowValueOutOfRange(UINT col)
         (L"Value out of range for field #" + std::to_wstring(static_cast<int>(col))).c_str());
 }
 
+bool NarrowIntegerOfWide(const Zelt::ICursor::CColumnDesc* desc, UINT col, LONGLONG value,
+                         LONGLONG min, LONGLONG max, LONGLONG& out)
+{
+    if (!desc || (desc->nSQLType != SQL_INTEGER && desc->nSQLType != SQL_SMALLINT &&
+                  desc->nSQLType != SQL_TINYINT))
+        return false;
+    if (value < min || value > max)
+        ThrowValueOutOfRange(col);
+    out = value;
+    return true;
+}
+
 CTime TimestampToTime(const TIMESTAMP_STRUCT& ts, UINT col)
 {
     try

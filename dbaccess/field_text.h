@@ -26,6 +26,11 @@ bool DoubleToLong(double value, long& out);
 
 // Throws "Value out of range for field #<col>" (a double too large for a 32-bit getter).
 [[noreturn]] void ThrowValueOutOfRange(UINT col);
+// A value held in 64 bits for a column the driver describes as a narrower integer (SQLite's,
+// see CRRecordset::DescribeColumns), for the 16- and 32-bit getters: false when the column is
+// a real 64-bit one (those getters do not take it); a value out of the range throws.
+bool NarrowIntegerOfWide(const Zelt::ICursor::CColumnDesc* desc, UINT col, LONGLONG value,
+                         LONGLONG min, LONGLONG max, LONGLONG& out);
 // A database timestamp as a CTime; one that CTime cannot hold (before 1970, for one) is out of
 // range for the field, reported like every other database failure.
 CTime TimestampToTime(const TIMESTAMP_STRUCT& ts, UINT col);

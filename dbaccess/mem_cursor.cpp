@@ -4,6 +4,7 @@
 #include "dbaccess/field_text.h"
 #include "dbaccess/value_text.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -698,6 +699,13 @@ bool CMemCursor::GetFieldBigInt(UINT col, LONGLONG& value)
 bool CMemCursor::GetFieldShort(UINT col, short& value)
 {
     QL_MEM_ITEM(col, item, type)
+    LONGLONG n = 0;
+    if (type == SQL_C_SBIGINT &&
+        NarrowIntegerOfWide(GetColumn(col), col, item->value.i64, INT16_MIN, INT16_MAX, n))
+    {
+        value = static_cast<short>(n);
+        return true;
+    }
     if (!IsIntegerKind(type))
         ThrowUnknownType(type);
     value = static_cast<short>(item->value.u32 & 0xFFFF);
@@ -707,9 +715,15 @@ bool CMemCursor::GetFieldShort(UINT col, short& value)
 bool CMemCursor::GetFieldLong(UINT col, long& value)
 {
     QL_MEM_ITEM(col, item, type)
+    LONGLONG n = 0;
     if (IsIntegerKind(type))
     {
         value = item->value.i32;
+    }
+    else if (type == SQL_C_SBIGINT &&
+             NarrowIntegerOfWide(GetColumn(col), col, item->value.i64, INT32_MIN, INT32_MAX, n))
+    {
+        value = static_cast<long>(n);
     }
     else if (type == SQL_C_FLOAT || type == SQL_C_DOUBLE)
     {

@@ -281,9 +281,9 @@ bool CRRecordset::DescribeColumns()
         }
         // Every SQLite integer is 64 bits wide (row ids above all), whatever the column's
         // declaration; its driver still calls them SQL_INTEGER or SQL_SMALLINT and cuts a
-        // larger value to the declared width without a word. Results read for showing and
-        // saving (numbers as text) take them whole.
-        if (kind == Value && numericAsText && m_pDatabase && m_pDatabase->HasDynamicTypes() &&
+        // larger value to the declared width without a word. Every result takes them whole:
+        // one read narrower would show, save or match another value than the row holds.
+        if (kind == Value && m_pDatabase && m_pDatabase->HasDynamicTypes() &&
             (sqlType == SQL_INTEGER || sqlType == SQL_SMALLINT || sqlType == SQL_TINYINT))
         {
             cType = SQL_C_SBIGINT;

@@ -6,6 +6,7 @@
 #include "dbaccess/field_text.h"
 #include "dbaccess/value_text.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -374,6 +375,15 @@ bool CRRecordset::GetFieldShort(UINT col, short& value)
     case SQL_C_TINYINT: value = rec->value.i8; break;
     case SQL_C_USHORT:
     case SQL_C_SHORT: value = rec->value.i16; break;
+    case SQL_C_SBIGINT: {
+        LONGLONG n = 0;
+        if (rec->nIndicator == SQL_NULL_DATA)
+            return false;
+        if (!NarrowIntegerOfWide(GetColumn(col), col, rec->value.i64, INT16_MIN, INT16_MAX, n))
+            ThrowIncorrectType();
+        value = static_cast<short>(n);
+        break;
+    }
     default: ThrowIncorrectType();
     }
     return LengthRule(rec->nIndicator);
@@ -390,6 +400,15 @@ bool CRRecordset::GetFieldLong(UINT col, long& value)
     case SQL_C_SHORT: value = rec->value.i16; break;
     case SQL_C_ULONG:
     case SQL_C_LONG: value = rec->value.i32; break;
+    case SQL_C_SBIGINT: {
+        LONGLONG n = 0;
+        if (rec->nIndicator == SQL_NULL_DATA)
+            return false;
+        if (!NarrowIntegerOfWide(GetColumn(col), col, rec->value.i64, INT32_MIN, INT32_MAX, n))
+            ThrowIncorrectType();
+        value = static_cast<long>(n);
+        break;
+    }
     case SQL_C_FLOAT:
     case SQL_C_DOUBLE: {
         if (!LengthRule(rec->nIndicator))

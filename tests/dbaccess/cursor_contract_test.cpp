@@ -93,7 +93,8 @@ TEST_P(CursorContract, DescribesItsColumns)
     EXPECT_TRUE(c->IsDecimalColumn(4));
     EXPECT_FALSE(c->IsDecimalColumn(5));
     EXPECT_FALSE(c->IsDecimalColumn(42));
-    EXPECT_EQ(c->GetColumnCType(1), SQL_C_LONG);
+    // SQLite's integers are 64 bits wide whatever their declaration.
+    EXPECT_EQ(c->GetColumnCType(1), GetParam().db == Db::SQLite ? SQL_C_SBIGINT : SQL_C_LONG);
     EXPECT_EQ(c->GetColumnCType(2), SQL_C_SBIGINT);
     EXPECT_EQ(c->GetColumnCType(3), SQL_C_DOUBLE);
     EXPECT_EQ(c->GetColumnCType(5), SQL_C_WCHAR);
@@ -305,6 +306,49 @@ TEST_P(CursorContract, NumbersHeldAsTextReportTheSameCType)
     ASSERT_TRUE(c->MoveNext());
     EXPECT_EQ(Text(*c, 4), MinusHalf());
     EXPECT_EQ(Text(*c, 3), L"-2.7");
+}
+
+// SQLite's driver describes a column declared INTEGER or SMALLINT as such, yet any of its values
+// may take 64 bits: however the result is read, such a value comes whole, and the 32- and 16-bit
+// getters refuse it rather than cut it.
+TEST_P(CursorContract, SQLiteIntegersOfAnyDeclarationComeWhole)
+{
+    if (GetParam().db != Db::SQLite)
+        GTEST_SKIP() << "the column types of the other databases bound their values";
+    const CString wide = conn->Table(L"wide");
+    conn->Exec(L"CREATE TABLE " + wide + L" (i INTEGER, s SMALLINT)");
+    conn->Exec(L"INSERT INTO " + wide + L" VALUES (5000000000, -4294967297)");
+    conn->Exec(L"INSERT INTO " + wide + L" VALUES (-7, 70000)");
+    for (UINT options : {0u, static_cast<UINT>(RS_NUMERIC_AS_TEXT)})
+    {
+        SCOPED_TRACE(options);
+        auto c = Open(L"SELECT i, s FROM " + wide + L" ORDER BY i DESC", options);
+        ASSERT_TRUE(c->MoveFirst());
+        LONGLONG big = 0;
+        ASSERT_TRUE(c->GetFieldBigInt(1, big));
+        EXPECT_EQ(big, 5000000000LL);
+        ASSERT_TRUE(c->GetFieldBigInt(2, big));
+        EXPECT_EQ(big, -4294967297LL);
+        EXPECT_EQ(Text(*c, 1), L"5000000000");
+        EXPECT_EQ(Text(*c, 2), L"-4294967297");
+        double d = 0;
+        ASSERT_TRUE(c->GetFieldDouble(1, d));
+        EXPECT_EQ(d, 5000000000.0);
+        long l = 0;
+        short sh = 0;
+        EXPECT_EQ(ThrownMessage([&] { c->GetFieldLong(1, l); }), L"Value out of range for field #1");
+        EXPECT_EQ(ThrownMessage([&] { c->GetFieldShort(2, sh); }),
+                  L"Value out of range for field #2");
+
+        // Values that fit still read through the narrow getters.
+        ASSERT_TRUE(c->MoveNext());
+        ASSERT_TRUE(c->GetFieldLong(1, l));
+        EXPECT_EQ(l, -7);
+        ASSERT_TRUE(c->GetFieldLong(2, l));
+        EXPECT_EQ(l, 70000);
+        EXPECT_EQ(ThrownMessage([&] { c->GetFieldShort(2, sh); }),
+                  L"Value out of range for field #2");
+    }
 }
 
 TEST_P(CursorContract, EmptyResultStandsAtBothEnds)
