@@ -628,6 +628,7 @@ bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
                            statement.bValueKey, failure))
         return false;
     statement.strSQL = BuildUpdateSQL(table, names, values, condition);
+    statement.bUpdate = true;
     if (statement.bValueKey)
         statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + condition;
     return true;
@@ -725,6 +726,19 @@ static bool RunOnce(CRDatabase& db, const CRowStatement& statement, LONGLONG& co
     return RunWithParams(db, statement.strSQL, statement.params, count, failure);
 }
 
+// The rows the condition of a statement on a row identified by its values matches now.
+static bool CountMatchingRows(CRDatabase& db, const CRowStatement& statement, LONGLONG& matching,
+                              CRowSqlFailure& failure)
+{
+    CRowSqlParams conditionParams;
+    if (statement.nConditionParamFirst < statement.params.size())
+        conditionParams.assign(statement.params.begin() + statement.nConditionParamFirst,
+                               statement.params.end());
+    LONGLONG unused = -1;
+    matching = -1;
+    return RunWithParams(db, statement.strCountSQL, conditionParams, unused, failure, &matching);
+}
+
 bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSqlFailure& failure,
                          LONGLONG* pRowCount)
 {
@@ -735,12 +749,8 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
     // cannot roll back at all), nor can a row count the driver does not report.
     if (statement.bValueKey && !statement.strCountSQL.IsEmpty())
     {
-        CRowSqlParams conditionParams;
-        if (statement.nConditionParamFirst < statement.params.size())
-            conditionParams.assign(statement.params.begin() + statement.nConditionParamFirst,
-                                   statement.params.end());
         LONGLONG matching = -1;
-        if (!RunWithParams(db, statement.strCountSQL, conditionParams, count, failure, &matching))
+        if (!CountMatchingRows(db, statement, matching, failure))
             return false;
         if (matching != 1)
         {
@@ -782,6 +792,17 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
         return false;
     }
     guard.Commit();
+    if (count == 0 && statement.bUpdate && statement.bValueKey && !statement.strCountSQL.IsEmpty())
+    {
+        // MariaDB's and MySQL's drivers count the rows an UPDATE changed, not the rows it found:
+        // a row that already held the values (another session saved the same change) counts
+        // as none. Whether the row is there tells the two apart.
+        LONGLONG matching = -1;
+        if (!CountMatchingRows(db, statement, matching, failure))
+            return false;
+        if (matching == 1)
+            return true;
+    }
     if (count == 0)
     {
         Fail(failure, kRowSqlRowCount, L"The row was not found: no rows were changed.");

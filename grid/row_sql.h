@@ -112,6 +112,7 @@ struct CRowStatement
     CRowSqlParams params;
     bool bValueKey = false; // the row is identified by its values: must change one row only
     bool bNothing = false;  // an update without changed columns: nothing to run
+    bool bUpdate = false;   // an UPDATE (some drivers count the rows it changed, not found)
     // For a row identified by its values: "SELECT COUNT(*) FROM t WHERE ..." over the same
     // condition, and the index of the first parameter of that condition.
     CString strCountSQL;
