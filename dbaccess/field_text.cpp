@@ -418,8 +418,8 @@ void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)
     const SQLSMALLINT type = static_cast<SQLSMALLINT>(sqlType);
     const bool time = type == SQL_SS_TIME2 || type == SQL_TIME || type == SQL_TYPE_TIME;
     const bool date = type == SQL_DATE || type == SQL_TYPE_DATE;
-    // PostgreSQL's infinities and years BC: as FormatTimestamp writes them.
-    if (!time && (value->year < 0 || TimestampInfinity(*value)))
+    // PostgreSQL's infinities, years BC and dates past 9999: as FormatTimestamp writes them.
+    if (!time && (value->year < 0 || TimestampInfinity(*value) || IsFarFutureTimestamp(*value)))
     {
         out = FormatTimestamp(value, sqlType);
         return;

@@ -105,6 +105,15 @@ CString InfinityLiteral(UINT nKind, int nInfinity)
     return CString(L"'") + InfinityText(nInfinity) + L"'";
 }
 
+// A date past 9999 read as its year alone (see SetFarFutureTimestamp): no literal would be the
+// value.
+[[noreturn]] void RefuseFarFuture()
+{
+    throw new Zelt::CRDBException(
+        L"A date after the year 9999 cannot be read through this database's driver, so it "
+        L"cannot be written out.");
+}
+
 } // namespace
 
 CString CRDatabase::FormatDateLiteral(UINT nKind, const DATE_STRUCT& value)
@@ -112,6 +121,8 @@ CString CRDatabase::FormatDateLiteral(UINT nKind, const DATE_STRUCT& value)
     CString s;
     if (value.month == 0 && value.day == 0 && (value.year == SHRT_MAX || value.year == SHRT_MIN))
         return InfinityLiteral(nKind, value.year == SHRT_MAX ? 1 : -1);
+    if (value.month == 0 && value.day == 0 && value.year == 10000)
+        RefuseFarFuture();
     CYearText year = YearText(nKind, value.year);
     if (nKind == DBMS_ACCESS)
         s.Format(L"CDate('%s-%02u-%02u')", year.strYear.GetString(), (UINT)value.month,
@@ -149,6 +160,8 @@ CString CRDatabase::FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& v
     CString s;
     if (const int nInfinity = TimestampInfinity(value))
         return InfinityLiteral(nKind, nInfinity);
+    if (IsFarFutureTimestamp(value))
+        RefuseFarFuture();
     CYearText year = YearText(nKind, value.year);
     if (nKind == DBMS_ACCESS)
         s.Format(L"CDate('%s-%02u-%02u %02u:%02u:%02u')", year.strYear.GetString(),
@@ -181,6 +194,8 @@ CString CRDatabase::FormatTimestampOffsetLiteral(UINT nKind,
     }
     if (const int nInfinity = TimestampInfinity(value))
         return InfinityLiteral(nKind, nInfinity);
+    if (IsFarFutureTimestamp(value))
+        RefuseFarFuture();
     CYearText year = YearText(nKind, value.year);
     CString s;
     s.Format(L"'%s-%02u-%02u %02u:%02u:%02u.%s %c%02u:%02u%s'", year.strYear.GetString(),

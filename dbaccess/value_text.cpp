@@ -60,6 +60,48 @@ LPCWSTR InfinityText(int nInfinity)
     return nInfinity > 0 ? L"infinity" : nInfinity < 0 ? L"-infinity" : L"";
 }
 
+namespace {
+
+const SQLSMALLINT kFarFutureYear = 10000;
+
+template <class T>
+bool IsFarFuture(const T& value)
+{
+    return value.year == kFarFutureYear && value.month == 0 && value.day == 0;
+}
+
+} // namespace
+
+void SetFarFutureTimestamp(TIMESTAMP_STRUCT& value, unsigned long nYear)
+{
+    value = TIMESTAMP_STRUCT{};
+    value.year = kFarFutureYear;
+    value.fraction = nYear;
+}
+
+bool IsFarFutureTimestamp(const TIMESTAMP_STRUCT& value)
+{
+    return IsFarFuture(value);
+}
+
+bool IsFarFutureTimestamp(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
+{
+    return IsFarFuture(value);
+}
+
+CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType)
+{
+    CString s;
+    if (value.fraction >= static_cast<SQLUINTEGER>(kFarFutureYear))
+        s.Format(L"%lu/??" L"/??", static_cast<unsigned long>(value.fraction));
+    else
+        s = L"?????" L"/??" L"/??"; // (split so that no trigraph forms)
+    const SQLSMALLINT nType = static_cast<SQLSMALLINT>(nSQLType);
+    if (nType != SQL_DATE && nType != SQL_TYPE_DATE)
+        s += L" ??:??:??";
+    return s;
+}
+
 CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
 {
     CString s;
@@ -69,6 +111,8 @@ CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
     const bool bTime = nType == SQL_SS_TIME2 || nType == SQL_TIME || nType == SQL_TYPE_TIME;
     if (!bTime && TimestampInfinity(*pValue))
         return InfinityText(TimestampInfinity(*pValue));
+    if (!bTime && IsFarFuture(*pValue))
+        return FarFutureText(*pValue, nSQLType);
     const CString strYear = YearText(pValue->year);
     if (bTime)
         s.Format(L"%02d:%02d:%02d", (int)pValue->hour, (int)pValue->minute, (int)pValue->second);

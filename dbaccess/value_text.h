@@ -13,10 +13,22 @@ int TimestampInfinity(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value);
 // "infinity" or "-infinity" as PostgreSQL writes them; "" for a finite value.
 LPCWSTR InfinityText(int nInfinity);
 
+// A PostgreSQL date or timestamp past the year 9999, which its ODBC driver hands over only as a
+// stand-in whose month, day and time are not the value's (see recordset_infinity.cpp): held as
+// year 10000 with month and day 0 and the year the value is in (0 when unknown) in the fraction.
+// Shown as that year with the rest unknown ("12345/??/??"), refused as a literal: it never
+// passes for some real date.
+void SetFarFutureTimestamp(TIMESTAMP_STRUCT& value, unsigned long nYear);
+bool IsFarFutureTimestamp(const TIMESTAMP_STRUCT& value);
+bool IsFarFutureTimestamp(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value);
+// "12345/??/??" for a date type, "12345/??/?? ??:??:??" for the others ("?????" for the year
+// when it is unknown).
+CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType);
+
 // "2024/03/05 07:08:09[.123]"; time types give "07:08:09", date types "2024/03/05"; the
 // milliseconds are appended whenever they are at least 1; a negative year is written as the
 // year BC in four digits with " BC" at the end ("0044/03/15 BC"); the infinities as their
-// words. Null gives "".
+// words, a value past 9999 as FarFutureText. Null gives "".
 CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType);
 // "2024/03/05 07:08:09[.123] +05:00"; null gives "".
 CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);

@@ -313,6 +313,9 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
             value = db.TimeLiteral(ts);
             return true;
         }
+        // A date past 9999 is known by its year alone: it cannot find its row.
+        if (IsFarFutureTimestamp(ts))
+            return false;
         // PostgreSQL's infinities and years BC have no parameter form: as literals.
         if (dbms == DBMS_POSTGRESQL && (ts.year < 0 || TimestampInfinity(ts)))
         {

@@ -26,6 +26,8 @@ CString CursorValueText(Zelt::ICursor* pCursor, UINT nColumn, bool& bNull)
             // PostgreSQL's infinite dates have only their word.
             if (const int infinity = TimestampInfinity(ts))
                 return InfinityText(infinity);
+            if (IsFarFutureTimestamp(ts))
+                return FarFutureText(ts, pCursor->GetColumnSQLType(nColumn));
             CString str;
             str.Format(L"%04d-%02d-%02d %02d:%02d:%02d.%09lu", ts.year, ts.month, ts.day, ts.hour,
                        ts.minute, ts.second, (unsigned long)ts.fraction);

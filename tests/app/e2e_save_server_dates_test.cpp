@@ -120,4 +120,56 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
     EXPECT_TRUE(program.Close());
 }
 
+// Dates and timestamps past the year 9999: the driver hands over only their year, so they show
+// and save as that year with the rest unknown, never as the driver's stand-in (today's date);
+// real values that look like the stand-ins stay as they are. An INSERT script, which would have
+// to write them as some date, is refused.
+TEST_F(SaveServerDatesE2E, DatesPastTheYear9999NeverPassForOtherDates)
+{
+    const CString table = m_schema + L".far";
+    Exec(L"CREATE TABLE " + table + Columns());
+    Exec(L"INSERT INTO " + table +
+         L" VALUES (1, '12345-06-07', '12345-06-07 01:02:03', '12345-06-07 01:02:03+00', 0), "
+         L"(2, make_date(2000, extract(month FROM current_date)::int, "
+         L"extract(day FROM current_date)::int), current_date, NULL, 0), "
+         L"(3, current_date, '2024-03-05 00:00:00', NULL, 0)");
+    const std::wstring today(QueryText(m_db, L"SELECT to_char(current_date, 'YYYY/MM/DD')"));
+    const std::wstring todayIn2000 = L"2000" + today.substr(4);
+    const std::wstring farDate = L"12345/??" L"/??"; // (split so that no trigraph forms)
+    const std::wstring farTimestamp = farDate + L" ??:??:??";
+
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
+    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"far"));
+    HWND grid = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
+    EXPECT_EQ(program.ListItems(grid, 1),
+              (std::vector<std::wstring>{farDate, todayIn2000, today}));
+    EXPECT_EQ(program.ListItems(grid, 2),
+              (std::vector<std::wstring>{farTimestamp, today + L" 00:00:00",
+                                         L"2024/03/05 00:00:00"}));
+    EXPECT_EQ(program.ListItems(grid, 3)[0], farTimestamp);
+
+    const std::wstring html = m_folder + L"\\far.htm";
+    ASSERT_TRUE(SaveGridAs(html, L"HTML"));
+    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(html).empty());
+    ql::CHtmlCells cells;
+    std::string out;
+    ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
+    ASSERT_EQ(4u, cells.rows.size());
+    const std::wstring farCell = farDate + L"\xA0??:??:??";
+    EXPECT_EQ(cells.rows[1], (std::vector<std::wstring>{L"1", farDate, farCell, farCell, L"0"}));
+    EXPECT_EQ(cells.rows[2][1], todayIn2000);
+    EXPECT_EQ(cells.rows[3][1], today);
+
+    const std::wstring script = m_folder + L"\\far.sql";
+    ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
+    HWND options = program.WaitForDialog(L"Save As SQL Script");
+    ASSERT_NE(options, nullptr);
+    ql::CProgram::ChooseInsertScriptOptions(options, 4, 2, false);
+    const std::wstring refusal = program.TakeMessageBox();
+    EXPECT_NE(refusal.find(L"after the year 9999"), std::wstring::npos) << U8(refusal);
+    EXPECT_NE(refusal.find(L"Nothing was saved."), std::wstring::npos) << U8(refusal);
+    EXPECT_TRUE(program.Close());
+}
+
 } // namespace

@@ -275,6 +275,34 @@ TEST_P(RowSqlDb, PostgreSQLInfiniteAndBCDatesAreKeysAndValues)
               Narrow(Query(L"SELECT ts || '|' || d FROM " + m_table + L" WHERE b = 'd2'")));
 }
 
+// A PostgreSQL date past 9999 is known by its year alone: it never stands in a row's condition
+// (without another key the row cannot be identified), and its shown text is no date to save.
+TEST_P(RowSqlDb, PostgreSQLDatesPastTheYear9999AreNeitherKeysNorValues)
+{
+    if (GetParam().product != Product::PostgreSQL)
+        GTEST_SKIP();
+    Exec(L"CREATE TABLE " + m_table + L" (d DATE, b VARCHAR(20))");
+    Exec(L"INSERT INTO " + m_table + L" VALUES ('12345-06-07', 'a')");
+    auto rs = OpenAll(L"b");
+    ASSERT_TRUE(rs->SetAbsolutePosition(1));
+    CString shown;
+    ASSERT_TRUE(rs->GetFieldText(1, shown));
+    CRowStatement st;
+    CRowSqlFailure f;
+    EXPECT_FALSE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"a2")},
+                                      CRowKeyRequest(), st, f));
+    EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+
+    CRowKeyRequest key;
+    key.keyNames = {L"b"};
+    f = CRowSqlFailure();
+    EXPECT_FALSE(
+        BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"d", shown)}, key, st, f));
+    EXPECT_EQ((UINT)kRowSqlInvalidData, f.nKind) << Narrow(shown);
+    rs.reset();
+    EXPECT_EQ("12345-06-07 a", Narrow(Query(L"SELECT d || ' ' || b FROM " + m_table)));
+}
+
 // A negative zero typed into a float column is stored as the product stores that number written
 // into a statement by hand, except on PostgreSQL, which would make the bare -0 an integer 0:
 // there the zero keeps its sign.
