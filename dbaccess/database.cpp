@@ -200,8 +200,10 @@ bool CRDatabase::ConnectHandle(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd,
         return false;
     // The completed string comes from this one call only (the driver is not asked again once
     // connected), so the buffer is made large: a long password or long settings would otherwise
-    // leave a cut string to remember and to reconnect with. Not the 32,767 characters the length
-    // could tell: the driver manager under Wine fails the connect with a buffer that large.
+    // leave a cut string to remember and to reconnect with (psqlODBC, given too little room,
+    // shortens its keywords and still cuts its settings). Not the 32,767 characters the length
+    // could tell: with a buffer that large the connect fails here ("Could not allocate memory
+    // for output buffer").
     const SQLSMALLINT nOutChars = 8191;
     std::vector<SQLWCHAR> out(static_cast<size_t>(nOutChars) + 1, 0);
     SQLSMALLINT nOutLength = 0;
