@@ -93,9 +93,9 @@ CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType)
 {
     CString s;
     if (value.fraction >= static_cast<SQLUINTEGER>(kFarFutureYear))
-        s.Format(L"%lu/??" L"/??", static_cast<unsigned long>(value.fraction));
+        s.Format(L"%lu/?\?/?\?", static_cast<unsigned long>(value.fraction)); // ("\?": no trigraph)
     else
-        s = L"?????" L"/??" L"/??"; // (split so that no trigraph forms)
+        s = L"?????/?\?/?\?";
     const SQLSMALLINT nType = static_cast<SQLSMALLINT>(nSQLType);
     if (nType != SQL_DATE && nType != SQL_TYPE_DATE)
         s += L" ??:??:??";

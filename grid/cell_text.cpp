@@ -120,7 +120,8 @@ CString FormatDateTimeText(const TIMESTAMP_STRUCT& ts, LPCWSTR pszDateFormat, LP
     if (const int infinity = TimestampInfinity(ts))
         return InfinityText(infinity);
     if (IsFarFutureTimestamp(ts))
-        return FarFutureText(ts, pszTimeFormat && *pszTimeFormat ? SQL_TYPE_TIMESTAMP : SQL_TYPE_DATE);
+        return FarFutureText(ts,
+                             pszTimeFormat && *pszTimeFormat ? SQL_TYPE_TIMESTAMP : SQL_TYPE_DATE);
     if (ts.year < 0)
     {
         TIMESTAMP_STRUCT ad = ts;

@@ -48,8 +48,7 @@ TEST_P(GridUnchangedSaveE2E, SameValuesSaveQuietlyAndAMissingRowIsReported)
         const auto ids = program.ListItems(grid);
         return static_cast<int>(std::find(ids.begin(), ids.end(), id) - ids.begin());
     };
-    const std::wstring valueOfOne =
-        L"SELECT v FROM " + m_db.Quoted(m_table) + L" WHERE id = 1";
+    const std::wstring valueOfOne = L"SELECT v FROM " + m_db.Quoted(m_table) + L" WHERE id = 1";
 
     // Another session made the same change first: the UPDATE finds the row but changes nothing.
     m_db.Exec(L"UPDATE " + m_db.Quoted(m_table) + L" SET v = 'uno' WHERE id = 1");

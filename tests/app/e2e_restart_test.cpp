@@ -128,9 +128,8 @@ TEST_F(StartUpConnectTest, ALongPostgresConnectionStringIsRememberedWhole)
     CRDatabase db;
     ASSERT_TRUE(db.Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
     ASSERT_TRUE(program.Start());
-    ASSERT_TRUE(ql::WaitFor([&] {
-        return program.FindMessageBox() != nullptr || session.Count(db) > 0;
-    }));
+    ASSERT_TRUE(
+        ql::WaitFor([&] { return program.FindMessageBox() != nullptr || session.Count(db) > 0; }));
     EXPECT_EQ(program.FindMessageBox(), nullptr) << Narrow(program.TakeMessageBox(0));
     EXPECT_TRUE(program.WaitUntilIdle());
     EXPECT_GT(session.Count(db), 0) << Narrow(remembered);

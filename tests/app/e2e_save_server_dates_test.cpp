@@ -135,18 +135,17 @@ TEST_F(SaveServerDatesE2E, DatesPastTheYear9999NeverPassForOtherDates)
          L"(3, current_date, '2024-03-05 00:00:00', NULL, 0)");
     const std::wstring today(QueryText(m_db, L"SELECT to_char(current_date, 'YYYY/MM/DD')"));
     const std::wstring todayIn2000 = L"2000" + today.substr(4);
-    const std::wstring farDate = L"12345/??" L"/??"; // (split so that no trigraph forms)
+    const std::wstring farDate = L"12345/?\?/?\?"; // ("\?": no trigraph)
     const std::wstring farTimestamp = farDate + L" ??:??:??";
 
     ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
     ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"far"));
     HWND grid = ql::GridOf(program.ActiveChild());
     ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
-    EXPECT_EQ(program.ListItems(grid, 1),
-              (std::vector<std::wstring>{farDate, todayIn2000, today}));
-    EXPECT_EQ(program.ListItems(grid, 2),
-              (std::vector<std::wstring>{farTimestamp, today + L" 00:00:00",
-                                         L"2024/03/05 00:00:00"}));
+    EXPECT_EQ(program.ListItems(grid, 1), (std::vector<std::wstring>{farDate, todayIn2000, today}));
+    EXPECT_EQ(
+        program.ListItems(grid, 2),
+        (std::vector<std::wstring>{farTimestamp, today + L" 00:00:00", L"2024/03/05 00:00:00"}));
     EXPECT_EQ(program.ListItems(grid, 3)[0], farTimestamp);
 
     const std::wstring html = m_folder + L"\\far.htm";

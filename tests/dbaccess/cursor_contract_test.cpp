@@ -336,7 +336,8 @@ TEST_P(CursorContract, SQLiteIntegersOfAnyDeclarationComeWhole)
         EXPECT_EQ(d, 5000000000.0);
         long l = 0;
         short sh = 0;
-        EXPECT_EQ(ThrownMessage([&] { c->GetFieldLong(1, l); }), L"Value out of range for field #1");
+        EXPECT_EQ(ThrownMessage([&] { c->GetFieldLong(1, l); }),
+                  L"Value out of range for field #1");
         EXPECT_EQ(ThrownMessage([&] { c->GetFieldShort(2, sh); }),
                   L"Value out of range for field #2");
 
