@@ -287,7 +287,17 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
     m_popupPainter.LoadToolBarImages(nullptr, &m_wndToolBar, true);
     CreateSmallIcons();
     CColorEditCtrl::SetAutoCompleteFiller(&CMainFrame::FillAutoCompleteWords);
+    // The first paint comes before any idle time: without this the toolbar would show every
+    // button enabled for a moment, then paint itself again (a few milliseconds under Wine) once
+    // the first idle update or the start-up connect disables what needs a connection.
+    UpdateBarsNow();
     return 0;
+}
+
+void CMainFrame::UpdateBarsNow()
+{
+    SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
 }
 
 void CMainFrame::OnClose()

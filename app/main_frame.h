@@ -191,6 +191,9 @@ protected:
     bool CreateStatusBar();
     bool CreateDockingBars();
     void CreateSmallIcons();
+    // Brings the toolbar buttons and status panes to the frame's state now, as the idle time of
+    // the message loop would.
+    void UpdateBarsNow();
     bool IsEditorFocused() const;
 
     // ---- Message handlers: frame (main_frame.cpp) ------------------------------------------------

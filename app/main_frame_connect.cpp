@@ -24,10 +24,9 @@ bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
     CWaitCursor wait;
     ShowMessage(IDS_CONNECTING);
     // The connect runs behind the wait dialog, whose loop leaves no idle time for the command
-    // updates: without this the toolbar would show the state before the connect (at start-up,
-    // every button enabled) until the connect ends.
-    SendMessage(WM_IDLEUPDATECMDUI, TRUE);
-    SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+    // updates: without this the toolbar would show the state before the connect until the
+    // connect ends.
+    UpdateBarsNow();
     bool bOpened = false;
     const CConnectStringFiles stringFiles(pszConnect);
     const bool bOk = RunReportingErrors(

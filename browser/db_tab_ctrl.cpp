@@ -161,7 +161,9 @@ bool CDBTabCtrl::ActivateTab(int nIndex)
     if (pCurrent && pCurrent != pTree)
         pCurrent->ShowWindow(SW_HIDE);
     pTree->UpdateWindow();
-    pTree->SetFocus();
+    // A bar that is hidden (while the main window is being built) takes no focus.
+    if (IsWindowVisible())
+        pTree->SetFocus();
     m_nCurrentTab = nIndex;
     return true;
 }

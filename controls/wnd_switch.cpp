@@ -360,7 +360,10 @@ int CRWndSwitch::AddWindow(CWnd* pWnd, LPCTSTR lpszTitle, LPCTSTR lpszToolTip,
     if (first)
     {
         Notify(kNotifyActivated);
-        if (::IsWindow(info.hWnd))
+        // Not while the switch cannot be seen: the focus would activate a top-level window that
+        // is still hidden (its frame repainted for nothing, a few milliseconds under Wine) and
+        // leave the keyboard in a window nobody sees.
+        if (::IsWindow(info.hWnd) && IsWindowVisible())
             pWnd->SetFocus();
     }
     if (::IsWindow(m_hWnd) && ::IsWindow(info.hWnd))

@@ -60,6 +60,12 @@ BOOL CMDIFrameWnd::CreateClient(LPCREATESTRUCT, CMenu* pWindowMenu)
                               WS_HSCROLL | MDIS_ALLCHILDSTYLES,
                           0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>((UINT_PTR)AFX_IDW_PANE_FIRST),
                           AfxGetInstanceHandle(), &ccs);
+    // The scroll-bar styles let the client show bars once a child window lies outside it, but
+    // the client hides them only when its posted scroll update arrives: until then every paint
+    // of its frame (the first one, each activation change, each bar shown) drew two themed
+    // scroll bars that the update then took away again, about 6 ms apiece under Wine.
+    if (m_hWndMDIClient != nullptr)
+        ::ShowScrollBar(m_hWndMDIClient, SB_BOTH, FALSE);
     return m_hWndMDIClient != nullptr;
 }
 

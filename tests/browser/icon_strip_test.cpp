@@ -16,10 +16,15 @@ constexpr UINT kIcons[] = {IDI_TABLES_TAB,         IDI_VIEWS_TAB,    IDI_PROCEDU
                            IDI_PRIMARY_FOREIGN_KEY};
 constexpr UINT kMissingIcon = 0x7F01; // no resource of that id
 
+// The small-icon size, which the resources hold, or another one, which they do not (the icons
+// are then scaled as the system loads them).
+int g_nListSize = 0;
+
 HIMAGELIST NewList()
 {
-    return ImageList_Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                            ILC_COLOR32 | ILC_MASK, 4, 1);
+    const int cx = g_nListSize > 0 ? g_nListSize : ::GetSystemMetrics(SM_CXSMICON);
+    const int cy = g_nListSize > 0 ? g_nListSize : ::GetSystemMetrics(SM_CYSMICON);
+    return ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 4, 1);
 }
 
 void AddOneByOne(HIMAGELIST hList, const std::vector<UINT>& ids)
@@ -86,6 +91,16 @@ void ExpectSameImages(const std::vector<UINT>& ids)
 TEST(IconStrip, ImagesDrawAsIconsAddedOneByOne)
 {
     ExpectSameImages(std::vector<UINT>(std::begin(kIcons), std::end(kIcons)));
+}
+
+TEST(IconStrip, ImagesAtASizeTheResourcesLackDrawAsIconsAddedOneByOne)
+{
+    struct CSize24
+    {
+        CSize24() { g_nListSize = 24; }
+        ~CSize24() { g_nListSize = 0; }
+    } size;
+    ExpectSameImages({IDI_DBO_TABLE, kMissingIcon, IDI_DBO_VIEW, IDI_PRIMARY_KEY});
 }
 
 TEST(IconStrip, AMissingIconIsLeftOutAndTheOthersKeepTheirOrder)
