@@ -596,7 +596,10 @@ BOOL CWnd::EnableToolTips(BOOL)
 
 void CWnd::DragAcceptFiles(BOOL bAccept)
 {
-    ::DragAcceptFiles(m_hWnd, bAccept);
+    // All the shell's DragAcceptFiles does is this style bit; setting it here keeps the shell's
+    // library, which is loaded only when first needed, out of every start-up.
+    if (m_hWnd != nullptr)
+        ModifyStyleEx(bAccept ? 0 : WS_EX_ACCEPTFILES, bAccept ? WS_EX_ACCEPTFILES : 0);
 }
 
 void CWnd::CalcWindowRect(LPRECT lpClientRect, UINT)
