@@ -179,6 +179,8 @@ protected:
     bool m_bTracing = false;  // ODBC tracing was turned on for this connection
     bool m_bClosing = false;  // from a close request until it is cancelled or the frame is gone
     int m_nScriptCounter = 0; // titles "SQL%d" of new scripts
+    bool m_bBuildingBars = false;  // OnCreate is docking and restoring the bars
+    bool m_bLayoutPending = false; // a layout was asked for meanwhile
 
     // Closes an open connection before another opens; false when the user kept it.
     bool CloseBeforeConnect();
@@ -195,6 +197,7 @@ protected:
     // the message loop would.
     void UpdateBarsNow();
     bool IsEditorFocused() const;
+    void RecalcLayout(BOOL bNotify = TRUE) override;
 
     // ---- Message handlers: frame (main_frame.cpp) ------------------------------------------------
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);

@@ -58,10 +58,24 @@ TEST(MainFrameStart, BuiltFrameIsInItsUnconnectedStateBeforeTheFirstPaint)
     EXPECT_FALSE(::SendMessageW(hToolBar, TB_ISBUTTONENABLED, ID_QUERY_SQL, 0));
     EXPECT_TRUE(::SendMessageW(hToolBar, TB_ISBUTTONENABLED, ID_CONNECT_STRINGS, 0));
 
-    // The empty window area has no scroll bars to draw.
+    // The empty window area has no scroll bars to draw, and lies between the toolbar and the
+    // status bar: the bars were laid out once they were all in place.
     const std::vector<HWND> clients = Descendants(hFrame, L"MDICLIENT");
     ASSERT_EQ(clients.size(), 1u);
     EXPECT_EQ(::GetWindowLongW(clients[0], GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+    const std::vector<HWND> statusBars = Descendants(hFrame, L"msctls_statusbar32");
+    ASSERT_EQ(statusBars.size(), 1u);
+    RECT client = {}, toolBar = {}, status = {};
+    ::GetWindowRect(clients[0], &client);
+    ::GetWindowRect(hToolBar, &toolBar);
+    ::GetWindowRect(statusBars[0], &status);
+    EXPECT_GT(toolBar.bottom, toolBar.top);
+    EXPECT_GE(client.top, toolBar.bottom);
+    EXPECT_LE(client.bottom, status.top);
+    EXPECT_GT(client.bottom, client.top);
+
+    // Files dropped on the window are taken (the shell reads them only when they come).
+    EXPECT_NE(::GetWindowLongW(hFrame, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
 
     // Building the hidden database bar neither activated the hidden frame nor put the keyboard
     // into one of its hidden trees.
