@@ -41,8 +41,13 @@ bool IsWithin(HWND hWnd, HWND hAncestor)
 
 TEST(MainFrameStart, BuiltFrameIsInItsUnconnectedStateBeforeTheFirstPaint)
 {
-    // The output bar's editor, as start-up registers it before the frame is made.
-    ASSERT_TRUE(RegisterRColorEditorClass(::GetModuleHandleW(nullptr)));
+    // The output bar's editor, as start-up registers it before the frame is made; registered
+    // here only for this test, as the other tests of this program expect to register it.
+    const HINSTANCE hInstance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW editorClass = {sizeof(editorClass)};
+    const bool bRegistered = ::GetClassInfoExW(hInstance, L"RColorEditorClass", &editorClass) == FALSE;
+    if (bRegistered)
+        ASSERT_TRUE(RegisterRColorEditorClass(hInstance));
     auto* pFrame = new CMainFrame;
     ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr, nullptr));
     const HWND hFrame = pFrame->GetSafeHwnd();
@@ -83,6 +88,8 @@ TEST(MainFrameStart, BuiltFrameIsInItsUnconnectedStateBeforeTheFirstPaint)
     EXPECT_FALSE(IsWithin(::GetFocus(), hFrame));
 
     pFrame->DestroyWindow();
+    if (bRegistered)
+        ::UnregisterClassW(L"RColorEditorClass", hInstance);
 }
 
 } // namespace
