@@ -131,8 +131,16 @@ bool HasNonEmptyItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullp
 
 } // namespace
 
+bool IsSQLiteDriverName(LPCWSTR pszDriverName)
+{
+    return IsDriver(pszDriverName, L"libsqlite") || IsDriver(pszDriverName, L"sqlite");
+}
+
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName)
 {
+    if (IsSQLiteDriverName(pszDriverName))
+        return HasNonEmptyItem(pszConnect, L"StepAPI") ? CString()
+                                                        : SetConnectItem(pszConnect, L"StepAPI", L"1");
     if (!IsDriver(pszDriverName, L"psqlodbc") || HasNonEmptyItem(pszConnect, L"UseDeclareFetch"))
         return CString();
     CString result = SetConnectItem(pszConnect, L"UseDeclareFetch", L"1");
@@ -147,7 +155,7 @@ bool UserStringStreams(LPCWSTR pszConnect, LPCWSTR pszDriverName)
     CString value;
     if (IsDriver(pszDriverName, L"psqlodbc"))
         return HasNonEmptyItem(pszConnect, L"UseDeclareFetch", &value) && value != L"0";
-    if (IsDriver(pszDriverName, L"libsqlite") || IsDriver(pszDriverName, L"sqlite"))
+    if (IsSQLiteDriverName(pszDriverName))
         return HasNonEmptyItem(pszConnect, L"StepAPI", &value) && value != L"0";
     return false;
 }

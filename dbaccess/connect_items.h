@@ -14,12 +14,19 @@ CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
 
 // The user's connection string with the streaming options of the driver whose file name
 // (SQL_DRIVER_NAME) is given: psqlODBC fetches through a server cursor 100 rows at a time
-// (UseDeclareFetch=1;Fetch=100). Empty when the driver has no such option to add or the user's
-// string already chooses it (an empty value chooses nothing).
+// (UseDeclareFetch=1;Fetch=100), SQLite's driver steps through results (StepAPI=1). Empty when
+// the driver has no such option to add or the user's string already chooses it (an empty value
+// chooses nothing).
 //
-// SQLite's driver streams with StepAPI=1 but then reports every column without a declared type
-// (expressions, "SELECT 1", untyped tables) as VARCHAR, so it is only used when the user asks.
+// Stepping, SQLite's driver reports every column without a declared type (expressions,
+// "SELECT 1", columns of tables declared without one) as VARCHAR(255); a static cursor is still
+// read whole and typed as without the option. So on a connection where the program added it,
+// only reads of tables whose columns all have a declared type go forward-only (see
+// CRDatabase::StreamsDeclaredColumnsOnly).
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName);
+
+// The driver file name is SQLite's ODBC driver.
+bool IsSQLiteDriverName(LPCWSTR pszDriverName);
 
 // Whether a connection made with the user's string by that driver streams forward-only results
 // already: StepAPI (SQLite) or UseDeclareFetch (psqlODBC) given and not 0.

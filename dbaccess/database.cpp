@@ -278,10 +278,12 @@ void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
     CString strDriver;
     if (!GetDriverName(strDriver))
         return;
+    const bool bSQLite = IsSQLiteDriverName(strDriver);
     const CString strStreaming = StreamingConnectString(pszConnect, strDriver);
     if (strStreaming.IsEmpty())
     {
         m_bStreamingResults = UserStringStreams(pszConnect, strDriver);
+        m_bReadResultsFirst = bSQLite && m_bStreamingResults;
         return;
     }
     const SQLHDBC hFirst = m_hDbc;
@@ -301,6 +303,8 @@ void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
     SQLDisconnect(hFirst);
     SQLFreeConnect(hFirst);
     m_bStreamingResults = true;
+    m_bDeclaredColumnsOnly = bSQLite;
+    m_bReadResultsFirst = bSQLite;
 }
 
 void CRDatabase::AddStreamingResult(IStreamingResult* pResult)
@@ -351,6 +355,8 @@ void CRDatabase::Close()
     m_bDynamicTypes = false;
     m_nNarrowTextUtf8 = -1;
     m_bStreamingResults = false;
+    m_bDeclaredColumnsOnly = false;
+    m_bReadResultsFirst = false;
     // Results of the closed connection cannot be read any more.
     m_streamingResults.clear();
 }
@@ -395,6 +401,7 @@ bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const
 
 void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
 {
+    BeforeStatement();
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
     SQLRETURN nRet;
     do

@@ -140,6 +140,23 @@ public:
     // StepAPI=1, psqlODBC with UseDeclareFetch=1): Open adds those options where the user's
     // string does not choose, on a second connection it adopts when that one opens.
     bool IsStreamingResults() const { return m_bStreamingResults; }
+    // SQLite stepping through results because this program asked for it: a forward-only
+    // statement streams only when it says its columns all have a declared type
+    // (RS_DECLARED_COLUMNS); the others ask the driver for a static cursor, read whole and typed
+    // as without stepping.
+    bool StreamsDeclaredColumnsOnly() const { return m_bDeclaredColumnsOnly; }
+    // SQLite stepping through results (whoever asked): a result part read holds the database
+    // file's shared lock, and a change made on the connection meanwhile shows in the rows still
+    // to come (or moves a row the read has passed to where it will meet it again). So every
+    // statement other than such a read first reads the registered results to their end.
+    bool ReadsResultsBeforeStatements() const { return m_bReadResultsFirst; }
+    // Reads the registered results to their end where the connection asks for it (above); each
+    // statement path calls it before its statement runs, on the thread that owns the results.
+    void BeforeStatement()
+    {
+        if (m_bReadResultsFirst && !m_streamingResults.empty())
+            ReadStreamingResultsToEnd();
+    }
 
     // A result still being read from the driver. Such a statement does not survive the end of a
     // transaction on either driver (SQLite reports a silent end of data, psqlODBC a sequence
@@ -271,5 +288,7 @@ private:
     int m_nNarrowTextUtf8 = -1;   // see GetNarrowTextUtf8
     bool m_bDynamicTypes = false; // see HasDynamicTypes
     bool m_bStreamingResults = false;
+    bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
+    bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements
     std::vector<IStreamingResult*> m_streamingResults;
 };

@@ -290,6 +290,30 @@ void CMemCursor::ReadToEnd()
     m_nCurrentRow = current;
 }
 
+bool CMemCursor::ReadOn(int nRows)
+{
+    if (!m_source)
+        return false;
+    const int current = m_nCurrentRow;
+    if (m_rows.empty())
+    {
+        if (!ReadFirstSourceRow())
+            return m_source != nullptr;
+        --nRows;
+    }
+    for (; nRows > 0 && m_source && !m_source->IsEOF(); --nRows)
+    {
+        if (!m_source->MoveNext())
+            break;
+        if (!m_source->IsEOF())
+            FetchRow();
+    }
+    if (m_source && m_source->IsEOF())
+        DeleteSource();
+    m_nCurrentRow = current;
+    return m_source != nullptr;
+}
+
 void CMemCursor::FetchRow()
 {
     if (!m_source)

@@ -79,6 +79,10 @@ public:
     void ReadToEndBeforeTransactions(CRDatabase* pDatabase);
     // Reads every row the source has left; the current row stays.
     void ReadToEnd() override;
+    // Reads up to nRows more rows from the source; the current row stays. True while the source
+    // has rows left.
+    bool ReadOn(int nRows);
+    bool IsSourceOpen() const { return m_source != nullptr; }
 
     // Bytes held for the rows read so far (row items and their values).
     size_t GetMemoryUsed() const { return m_nArenaUsed + m_rows.capacity() * sizeof(void*); }

@@ -18,6 +18,10 @@ enum : UINT
     RS_STMT_OPTION16 = 2,   // accepted, without effect (see AllocStmt)
     RS_UNBOUND = 4,         // values read with SQLGetData, forward only, long values whole
     RS_NUMERIC_AS_TEXT = 8, // NUMERIC, DECIMAL, FLOAT, REAL, DOUBLE held as text
+    // A read of one table whose columns all have a declared type (a table window, a table's
+    // export): on a SQLite connection stepping through results it may stream forward-only, and
+    // the results already streaming are not read to their end first (see CRDatabase).
+    RS_DECLARED_COLUMNS = 16,
 };
 
 // Cursor types of Open and Prepare.
@@ -411,6 +415,10 @@ protected:
     bool m_bCountFinal = true;
     UINT m_nCursorType = RS_STATIC;
     UINT m_nOptions = 0;
+    // The statement asked forward-only but the driver was given a static cursor so that it reads
+    // and types the result whole (see CRDatabase::StreamsDeclaredColumnsOnly); it is still read
+    // and reported as forward-only here.
+    bool m_bStaticForForwardOnly = false;
     UINT m_nQueryTimeout = 0;
     bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
 

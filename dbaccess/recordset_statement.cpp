@@ -112,6 +112,9 @@ bool CRRecordset::AllocStmt()
     // Close frees the parameters; a prepared statement's records are added after this call.
     Close();
     ResetPosition();
+    const bool bDeclared = (m_nOptions & RS_DECLARED_COLUMNS) != 0;
+    if (m_pDatabase && !bDeclared)
+        m_pDatabase->BeforeStatement();
     NarrowTextIsUtf8();
 
     SQLRETURN rc;
@@ -127,10 +130,13 @@ bool CRRecordset::AllocStmt()
 
     static const SQLULEN kCursorTypes[] = {SQL_CURSOR_KEYSET_DRIVEN, SQL_CURSOR_STATIC,
                                            SQL_CURSOR_FORWARD_ONLY, SQL_CURSOR_DYNAMIC};
-    if (m_nCursorType < 4)
+    m_bStaticForForwardOnly = m_nCursorType == RS_FORWARD_ONLY && !bDeclared && m_pDatabase &&
+                              m_pDatabase->StreamsDeclaredColumnsOnly();
+    const UINT nDriverType = m_bStaticForForwardOnly ? RS_STATIC : m_nCursorType;
+    if (nDriverType < 4)
     {
         do
-            rc = SQLSetStmtOption(m_hStmt, SQL_CURSOR_TYPE, kCursorTypes[m_nCursorType]);
+            rc = SQLSetStmtOption(m_hStmt, SQL_CURSOR_TYPE, kCursorTypes[nDriverType]);
         while (rc == SQL_STILL_EXECUTING);
         Check(rc);
     }
@@ -245,6 +251,8 @@ bool CRRecordset::Execute()
     // A result still open from the last execution is closed first, and its bindings and
     // position go with it.
     StopReadAhead();
+    if (m_pDatabase && !(m_nOptions & RS_DECLARED_COLUMNS))
+        m_pDatabase->BeforeStatement();
     if (m_hStmt)
     {
         SQLFreeStmt(m_hStmt, SQL_CLOSE);
@@ -327,7 +335,7 @@ UINT CRRecordset::GetStmtCursorType()
     if (!m_hStmt)
         return 0;
     // The statement is busy on the thread that reads ahead, and only forward-only ones do.
-    if (m_pReadAhead)
+    if (m_pReadAhead || m_bStaticForForwardOnly)
         return SQL_CURSOR_FORWARD_ONLY;
     SQLRETURN rc;
     do

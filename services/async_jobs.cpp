@@ -237,6 +237,9 @@ bool CRDatabaseHelper::OpenRecordset(CRRecordset* pRecordset, LPCWSTR pszSQL, UI
 {
     if (pbCancelled != nullptr)
         *pbCancelled = false;
+    // Results part read belong to this thread's windows: they are read here, not on the worker.
+    if (!(nOptions & RS_DECLARED_COLUMNS) && pRecordset != nullptr && pRecordset->GetDatabase())
+        pRecordset->GetDatabase()->BeforeStatement();
     CRecordsetAsyncThread job(pRecordset, pszSQL, nCursorType, nOptions);
     if (pWait != nullptr)
         return ExecuteCancellable(job, pWait, false, pbCancelled);
@@ -249,6 +252,8 @@ bool CRDatabaseHelper::ExecuteProcedure(CRRecordset* pRecordset, CWnd* pParent, 
 {
     if (pbCancelled != nullptr)
         *pbCancelled = false;
+    if (pRecordset != nullptr && pRecordset->GetDatabase())
+        pRecordset->GetDatabase()->BeforeStatement();
     CProcAsyncThread job(pRecordset);
     CWaitDlg dlg(pParent, CWaitDlg::flagCancel);
     dlg.SetProcessText(L"Executing...");

@@ -122,6 +122,26 @@ bool CRDatabaseHelper::GetColumnsNow(const CStringPair& table, CColumnInfoArray*
     return true;
 }
 
+bool CRDatabaseHelper::HasDeclaredColumns(const CStringPair& table)
+{
+    CColumnInfoArray columns;
+    try
+    {
+        GetColumnsNow(table, &columns);
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        e->Delete();
+        return false;
+    }
+    if (columns.GetSize() == 0)
+        return false;
+    for (INT_PTR i = 0; i < columns.GetSize(); ++i)
+        if (columns[i].szTypeName[0] == 0)
+            return false;
+    return true;
+}
+
 bool CRDatabaseHelper::GetPrimaryKeys(const CStringPair& table, CPrimaryKeyArray* pKeys)
 {
     if (!pKeys || !SupportsPrimaryKeys())

@@ -229,6 +229,8 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
 
 CScriptStatementRunner::Result CScriptStatementRunner::Run(LPCWSTR pszSQL)
 {
+    // Before the worker may take the connection: results part read are read on this thread.
+    m_db.BeforeStatement();
     // One statement handle for the whole run: allocating one per statement costs more ODBC
     // calls than a short INSERT itself.
     AllocStatement();

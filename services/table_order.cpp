@@ -176,7 +176,11 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
             if (wait.IsCancelled())
                 return false;
             CRRecordset rs(&GetDatabase());
-            const UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT;
+            UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT;
+            // A table whose columns are all declared streams from SQLite as it is written.
+            if (nObjectKind == 1 && GetDatabase().ReadsResultsBeforeStatements() &&
+                HasDeclaredColumns(object))
+                nOptions |= RS_DECLARED_COLUMNS;
             if (GetCancelExecOption())
             {
                 bool bCancelled = false;

@@ -8,11 +8,20 @@
 #include "dbaccess/error_report.h"
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
+#include "grid/busy_connection.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
 #include "windows/select_rebuild.h"
 
 IMPLEMENT_DYNAMIC(CGridChildFrame, CMenuPaintingChildWnd)
+
+namespace {
+
+const UINT_PTR kReadOnTimer = 0x5157;
+// A slice of reading on stays well below what a user notices between two messages.
+const LONGLONG kReadOnSliceMs = 25;
+
+} // namespace
 
 BEGIN_MESSAGE_MAP(CGridChildFrame, CMenuPaintingChildWnd)
     ON_WM_CREATE()
@@ -25,6 +34,7 @@ BEGIN_MESSAGE_MAP(CGridChildFrame, CMenuPaintingChildWnd)
     ON_WM_MENUCHAR()
     ON_WM_INITMENUPOPUP()
     ON_MESSAGE(WM_APP + 1, &CGridChildFrame::OnDeferredSort)
+    ON_WM_TIMER()
     ON_COMMAND(ID_QUERY_SAVE_DATA, &CGridChildFrame::OnSaveData)
     ON_COMMAND(ID_QUERY_DELETE_ALL, &CGridChildFrame::OnDeleteAllRecords)
     ON_COMMAND(ID_QUERY_GOTO, &CGridChildFrame::OnGoTo)
@@ -472,12 +482,18 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
     if (CMainFrame* pMain = GetMainFrame())
         pMain->UpdateWindow();
     // A connection that streams its results gets a forward-only statement read on demand into a
-    // memory cursor: the first screen comes before the driver has read the whole result.
-    const UINT nType =
-        ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan || db.IsStreamingResults())
-            ? RS_FORWARD_ONLY
-            : m_pHelper->GetCursorType();
+    // memory cursor: the first screen comes before the driver has read the whole result. SQLite
+    // streams only tables whose columns are all declared (the others keep the driver's whole
+    // read, which types them right).
+    const bool bDeclared = db.ReadsResultsBeforeStatements() && HasDeclaredColumns();
+    const bool bStream =
+        db.IsStreamingResults() && (!db.StreamsDeclaredColumnsOnly() || bDeclared);
+    const UINT nType = ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan || bStream)
+                           ? RS_FORWARD_ONLY
+                           : m_pHelper->GetCursorType();
     UINT nOptions = RS_NUMERIC_AS_TEXT;
+    if (bDeclared)
+        nOptions |= RS_DECLARED_COLUMNS;
     if (m_nKind == kGridPlan)
         nOptions |= RS_READONLY | RS_UNBOUND;
     else if (m_nKind == kGridView && m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL)
@@ -556,8 +572,59 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
             theSettings.Save();
             bResult = true;
         }
+        StartReadingOn();
     });
     return bResult;
+}
+
+bool CGridChildFrame::HasDeclaredColumns()
+{
+    return m_nKind == kGridTable && m_pHelper != nullptr && m_pHelper->HasDeclaredColumns(m_name);
+}
+
+// A SQLite statement part read keeps the database file's shared lock: no other process can
+// commit a change while a table window sits on its first screen. So the rest is read into the
+// memory cursor while the program is idle (WM_TIMER comes only when no other message waits),
+// and the statement, with its lock, ends with the last row. The grid's own rows grow as before,
+// as they are shown.
+void CGridChildFrame::StartReadingOn()
+{
+    auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
+    if (pMem != nullptr && pMem->IsSourceOpen() && m_hWnd != nullptr && m_pHelper != nullptr &&
+        m_pHelper->GetDatabase().ReadsResultsBeforeStatements())
+        SetTimer(kReadOnTimer, 1);
+}
+
+void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kReadOnTimer)
+    {
+        CMenuPaintingChildWnd::OnTimer(nIDEvent);
+        return;
+    }
+    auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
+    if (pMem == nullptr || !pMem->IsSourceOpen())
+    {
+        KillTimer(kReadOnTimer);
+        return;
+    }
+    // A statement running on a worker owns the connection; the next tick tries again.
+    if (IsConnectionBusy())
+        return;
+    const LONGLONG nStart = GetTickMs();
+    bool bMore = false;
+    // An error stops the reading on (told once); the grid meets it again if it reads that far.
+    RunReportingErrors([&] {
+        bool bRead = true;
+        do
+        {
+            const int nBefore = pMem->GetRecordCount();
+            bRead = pMem->ReadOn(256) && pMem->GetRecordCount() > nBefore;
+        } while (bRead && GetTickMs() - nStart < kReadOnSliceMs);
+        bMore = bRead;
+    });
+    if (!bMore)
+        KillTimer(kReadOnTimer);
 }
 
 void CGridChildFrame::ReadKeys()

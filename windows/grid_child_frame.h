@@ -114,6 +114,13 @@ protected:
     afx_msg BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     // Header sorts run after the grid's own notification has returned.
     afx_msg LRESULT OnDeferredSort(WPARAM wParam, LPARAM lParam);
+    // A SQLite result still streaming is read on in idle time, a slice per tick (see
+    // StartReadingOn).
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    void StartReadingOn();
+    // A table window whose table's columns all have a declared type (read from the catalog at
+    // each opening): its SELECT may stream on SQLite.
+    bool HasDeclaredColumns();
 
     // Commands (grid_child_commands.cpp).
     afx_msg void OnSaveData();

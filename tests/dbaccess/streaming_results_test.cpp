@@ -27,7 +27,7 @@ TEST(ConnectItems, FoundAndReplacedByWholeNameOutsideBraces)
     EXPECT_EQ(SetConnectItem(L"", L"Fetch", L"100"), L"Fetch=100;");
 }
 
-TEST(ConnectItems, StreamingOptionsOnlyForPsqlODBCWhereTheUsersStringIsSilent)
+TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
 {
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UID=u", L"psqlodbcw.so"),
               L"DSN=pg;UID=u;UseDeclareFetch=1;Fetch=100;");
@@ -39,9 +39,13 @@ TEST(ConnectItems, StreamingOptionsOnlyForPsqlODBCWhereTheUsersStringIsSilent)
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=0;", L"psqlodbcw.so"), L"");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=;", L"psqlodbcw.so"),
               L"DSN=pg;UseDeclareFetch=1;Fetch=100;");
-    // Other drivers, also one that answers as PostgreSQL, and SQLite (see the header) get none.
+    // Other drivers, also one that answers as PostgreSQL, get none.
     EXPECT_EQ(StreamingConnectString(L"DSN=f;", L"libquenlarkfake.so"), L"");
-    EXPECT_EQ(StreamingConnectString(L"Driver=SQLite3;", L"libsqlite3odbc.so"), L"");
+    EXPECT_EQ(StreamingConnectString(L"Driver=SQLite3;", L"libsqlite3odbc.so"),
+              L"Driver=SQLite3;StepAPI=1;");
+    EXPECT_EQ(StreamingConnectString(L"DSN=s;StepAPI=;", L"sqlite3odbc.dll"), L"DSN=s;StepAPI=1;");
+    EXPECT_EQ(StreamingConnectString(L"DSN=s;StepAPI=0;", L"sqlite3odbc.dll"), L"");
+    EXPECT_EQ(StreamingConnectString(L"DSN=s;stepapi=1;", L"sqlite3odbc.dll"), L"");
 
     EXPECT_TRUE(UserStringStreams(L"Driver=SQLite3;StepAPI=1", L"libsqlite3odbc.so"));
     EXPECT_FALSE(UserStringStreams(L"DSN=;StepAPI=;", L"libsqlite3odbc.so"));
@@ -72,7 +76,8 @@ CString MakeRows(Connection& conn, int n)
 std::unique_ptr<Zelt::CMemCursor> OpenMem(Connection& conn, const CString& table)
 {
     auto rs = std::make_unique<CRRecordset>(conn.database.get());
-    rs->Open(L"SELECT id, v FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT);
+    rs->Open(L"SELECT id, v FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY,
+             RS_NUMERIC_AS_TEXT | RS_DECLARED_COLUMNS);
     auto mem = std::make_unique<Zelt::CMemCursor>(std::move(rs));
     if (conn.database->IsStreamingResults())
         mem->ReadToEndBeforeTransactions(conn.database.get());
@@ -87,29 +92,139 @@ CString TextAt(Zelt::ICursor& c, int row, UINT col)
     return text;
 }
 
-TEST(StreamingConnection, SQLiteStepsThroughResultsOnlyWhenTheUserAsks)
+// The three ways a SQLite connection may be made: the user's string silent (the program steps,
+// but only through reads that say their columns are declared), asking for stepping (everything
+// forward-only steps), or refusing it. Stepping shows in what a half-read result sees: a row
+// changed on the same connection after the statement began but before the row was fetched comes
+// with its new value. Results read whole keep the driver's own typing of expressions.
+TEST(StreamingConnection, SQLiteStepsThroughDeclaredReadsUnlessTheUserDecides)
 {
-    // Stepping shows in what a half-read result sees: a row changed on the same connection after
-    // the statement began but before the row was fetched comes with its new value.
-    for (bool asked : {true, false})
+    struct Mode
     {
+        LPCWSTR stepApi;
+        bool streaming, declaredOnly;
+    } modes[] = {{L"", true, true}, {L"StepAPI=1;", true, false}, {L"StepAPI=0;", false, false}};
+    for (const Mode& mode : modes)
+    {
+        SCOPED_TRACE(CStringA(mode.stepApi).GetString());
         Connection conn(Db::SQLite);
-        ASSERT_TRUE(conn.database->Open(conn.file->Connect() + (asked ? L"StepAPI=1;" : L""),
+        ASSERT_TRUE(conn.database->Open(conn.file->Connect() + mode.stepApi,
                                         CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
-        EXPECT_EQ(conn.database->IsStreamingResults(), asked);
+        EXPECT_EQ(conn.database->IsStreamingResults(), mode.streaming);
+        EXPECT_EQ(conn.database->StreamsDeclaredColumnsOnly(), mode.declaredOnly);
+        EXPECT_EQ(conn.database->ReadsResultsBeforeStatements(), mode.streaming);
+        // The completed string shows the user's own.
+        EXPECT_EQ(conn.database->GetConnect().Find(L"StepAPI=1") >= 0,
+                  CString(mode.stepApi) == L"StepAPI=1;");
         const CString table = MakeRows(conn, 2000);
+        for (UINT declared : {0u, static_cast<UINT>(RS_DECLARED_COLUMNS)})
+        {
+            CRRecordset rs(conn.database.get());
+            ASSERT_TRUE(rs.Open(L"SELECT id, v FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY,
+                                RS_NUMERIC_AS_TEXT | declared));
+            EXPECT_TRUE(rs.IsForwardOnly());
+            conn.database->ExecuteSQL(L"UPDATE " + table + L" SET v='late' WHERE id=1900");
+            CString v;
+            int rows = 0;
+            for (; !rs.IsEOF(); rs.MoveNext(), ++rows)
+                if (rows == 1899)
+                    rs.GetFieldText(2, v);
+            EXPECT_EQ(rows, 2000);
+            const bool steps = mode.streaming && (declared || !mode.declaredOnly);
+            EXPECT_EQ(v, steps ? L"late" : L"v1900") << declared;
+            rs.Close();
+            conn.database->ExecuteSQL(L"UPDATE " + table + L" SET v='v1900' WHERE id=1900");
+        }
+        // Expressions keep their types unless the user asked for stepping (then they are text).
         CRRecordset rs(conn.database.get());
-        ASSERT_TRUE(rs.Open(L"SELECT id, v FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY,
-                            RS_NUMERIC_AS_TEXT));
-        conn.database->ExecuteSQL(L"UPDATE " + table + L" SET v='late' WHERE id=1900");
-        CString v;
-        int rows = 0;
-        for (; !rs.IsEOF(); rs.MoveNext(), ++rows)
-            if (rows == 1899)
-                rs.GetFieldText(2, v);
-        EXPECT_EQ(rows, 2000);
-        EXPECT_EQ(v, asked ? L"late" : L"v1900") << asked;
+        ASSERT_TRUE(rs.Open(L"SELECT count(*), 1.5 FROM " + table, RS_FORWARD_ONLY, 0));
+        EXPECT_TRUE(rs.IsForwardOnly());
+        if (mode.declaredOnly || !mode.streaming)
+        {
+            EXPECT_EQ(rs.GetColumnSQLType(1), SQL_INTEGER);
+            EXPECT_EQ(rs.GetColumnSQLType(2), SQL_DOUBLE);
+            long count = 0;
+            QL_EXPECT_NO_DB_THROW(rs.GetFieldLong(1, count));
+            EXPECT_EQ(count, 2000);
+        }
+        else
+            EXPECT_EQ(rs.GetColumnSQLType(1), SQL_VARCHAR);
     }
+}
+
+// A memory cursor part way through a stepping SQLite result is read to its end before any other
+// statement on the connection runs: the rows still to come then read as they were when the
+// window opened (a change made meanwhile would show in them, and a row whose key moves past the
+// read would be met twice), and the statement's shared lock on the file is gone, so other
+// processes may write. Reading on in slices ends the lock as well.
+TEST(StreamingConnection, SQLiteResultsPartReadEndBeforeOtherStatements)
+{
+    enum Via
+    {
+        direct,
+        prepared,
+        slices
+    };
+    for (Via via : {direct, prepared, slices})
+    {
+        SCOPED_TRACE(static_cast<int>(via));
+        Connection conn(Db::SQLite);
+        ASSERT_TRUE(conn.database->StreamsDeclaredColumnsOnly());
+        const CString table = MakeRows(conn, 1500);
+        auto mem = OpenMem(conn, table);
+        ASSERT_TRUE(mem->SetAbsolutePosition(10));
+        CRDatabase other;
+        ASSERT_TRUE(other.Open(conn.file->Connect() + L"Timeout=100;", CRDatabase::openNoPrompt,
+                               nullptr, 0, 0, 0));
+        EXPECT_THROW(other.ExecuteSQL(L"UPDATE " + table + L" SET v='other' WHERE id=2"),
+                     Zelt::CRDBException*)
+            << "a part-read result holds the file's shared lock";
+        if (via == direct)
+            conn.database->ExecuteSQL(L"UPDATE " + table + L" SET id=9999, v='moved' WHERE id=5");
+        else if (via == prepared)
+        {
+            CRRecordset rs(conn.database.get());
+            ASSERT_TRUE(rs.Prepare(L"UPDATE " + table + L" SET id=9999, v='moved' WHERE id=?",
+                                   RS_FORWARD_ONLY, 0));
+            rs.AddLongParameter(1, SQL_PARAM_INPUT, SQL_INTEGER, 10, 0, 5, false);
+            rs.Execute();
+        }
+        else
+        {
+            int reads = 0;
+            while (mem->ReadOn(100))
+                ++reads;
+            EXPECT_GE(reads, 10);
+        }
+        Zelt::ICursor::CStatus status;
+        mem->GetStatus(status);
+        EXPECT_TRUE(status.bCountFinal);
+        EXPECT_EQ(status.nCurrentRow, 9);
+        EXPECT_EQ(mem->GetRecordCount(), 1500);
+        EXPECT_EQ(TextAt(*mem, 1500, 2), L"v1500");
+        EXPECT_EQ(TextAt(*mem, 5, 2), L"v5");
+        QL_EXPECT_NO_DB_THROW(
+            other.ExecuteSQL(L"UPDATE " + table + L" SET v='other' WHERE id=2"));
+        if (via != slices)
+            EXPECT_EQ(QlConnTest::QueryText(other, L"SELECT v FROM " + table + L" WHERE id=9999"),
+                      L"moved");
+    }
+}
+
+// Inside a transaction a stepping read sees the transaction's own rows, and ending the
+// transaction reads it to its end first.
+TEST(StreamingConnection, SQLiteStepsInsideATransaction)
+{
+    Connection conn(Db::SQLite);
+    const CString table = MakeRows(conn, 1200);
+    conn.database->BeginTrans();
+    conn.database->ExecuteSQL(L"INSERT INTO " + table + L" VALUES (1201, 'mine')");
+    auto mem = OpenMem(conn, table);
+    ASSERT_TRUE(mem->MoveFirst());
+    conn.database->EndTrans(false);
+    EXPECT_EQ(mem->GetRecordCount(), 1201);
+    EXPECT_EQ(TextAt(*mem, 1201, 2), L"mine");
+    EXPECT_EQ(QlConnTest::QueryText(*conn.database, L"SELECT count(*) FROM " + table), L"1200");
 }
 
 TEST(StreamingConnection, PostgreSQLFetchesThroughAServerCursorUnlessTheUserSaysOtherwise)
@@ -142,9 +257,6 @@ TEST(StreamingConnection, MemoryCursorKeepsEveryRowAcrossTransactions)
         for (bool commit : {true, false})
         {
             Connection conn(kind);
-            if (kind == Db::SQLite)
-                conn.database->Open(conn.file->Connect() + L"StepAPI=1;", CRDatabase::openNoPrompt,
-                                    nullptr, 0, 0, 0);
             ASSERT_TRUE(conn.database->IsStreamingResults()) << DbName(kind);
             const CString table = MakeRows(conn, 1500);
             auto mem = OpenMem(conn, table);
