@@ -307,6 +307,12 @@ void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
     m_bReadResultsFirst = bSQLite;
 }
 
+void CRDatabase::AskWholeRead(SQLHSTMT hStmt) const
+{
+    if (m_bDeclaredColumnsOnly && hStmt != SQL_NULL_HSTMT)
+        SQLSetStmtOption(hStmt, SQL_CURSOR_TYPE, SQL_CURSOR_STATIC);
+}
+
 void CRDatabase::AddStreamingResult(IStreamingResult* pResult)
 {
     if (pResult != nullptr)
@@ -411,6 +417,7 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
 
     SQLSetStmtOption(hStmt, SQL_QUERY_TIMEOUT, m_nQueryTimeout);
+    AskWholeRead(hStmt);
     m_nStartTime = m_nEndTime = GetTickMs();
     do
         nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);

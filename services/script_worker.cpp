@@ -207,6 +207,7 @@ void CScriptStatementRunner::AllocStatement()
         throw pException;
     }
     SQLSetStmtOption(m_hStmt, SQL_QUERY_TIMEOUT, m_db.GetQueryTimeout());
+    m_db.AskWholeRead(m_hStmt);
 }
 
 void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)

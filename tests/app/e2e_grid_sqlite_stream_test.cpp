@@ -1,0 +1,91 @@
+// End to end on SQLite with the user's string silent about stepping: a table window shows its
+// first screen while most of the table is unread, then reads the rest by itself while the program
+// is idle, so another process may write to the file; an edit in the window reaches the file at
+// once, and every row of the table is there when the window is scrolled to its end.
+#include "tests/support/e2e_tables.h"
+#include "tests/support/program_driver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using ql::CProgram;
+using ql::Narrow;
+
+const int kRows = 60000;
+
+class GridSQLiteStreamE2E : public ql::CProductScenario
+{
+protected:
+    void SetUp() override
+    {
+        CProductScenario::SetUp();
+        m_table = ql::CScratchDatabase::NewName(L"ql_e2e_stream_");
+        m_db.CreateTable(m_table, L"id INTEGER PRIMARY KEY, v VARCHAR(20), n INTEGER");
+        m_db.Exec(L"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
+                  std::to_wstring(kRows) + L") INSERT INTO " + m_db.Quoted(m_table) +
+                  L" SELECT x, 'v' || x, x * 7 FROM c");
+    }
+
+    // A write from a connection of another process's kind (its own file handle and locks) that
+    // gives up after a short busy wait.
+    bool WriteElsewhere(const std::wstring& sql)
+    {
+        CRDatabase other;
+        if (!other.Open((m_db.Connect() + L"Timeout=100;").c_str(), CRDatabase::openNoPrompt,
+                        nullptr, 0, 0, 0))
+            return false;
+        return !QlConnTest::Catch([&] { other.ExecuteSQL(sql.c_str()); });
+    }
+
+    std::wstring m_table;
+};
+
+TEST_P(GridSQLiteStreamE2E, TableWindowReadsOnSoOthersMayWriteAndKeepsEveryRow)
+{
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    HWND child = ql::OpenTable(program, m_db.Schema(), m_table);
+    ASSERT_NE(child, nullptr);
+    HWND grid = ql::GridOf(child);
+    ASSERT_TRUE(ql::WaitFor([&] { return ListView_GetItemCount(grid) > 0; }))
+        << Narrow(program.TakeMessageBox(1000)) << Narrow(program.StatusPaneText(1));
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0) == 0;
+    })) << Narrow(program.StatusPaneText(1));
+
+    // While the window's statement is part read it holds the file's shared lock; once the window
+    // has read on to the end, another connection's write goes through.
+    const std::wstring table = m_db.Quoted(m_table);
+    EXPECT_TRUE(ql::WaitFor(
+        [&] { return WriteElsewhere(L"UPDATE " + table + L" SET n = -1 WHERE id = 3"); }, 60000));
+    EXPECT_EQ(m_db.Text(L"SELECT n FROM " + table + L" WHERE id = 3"), L"-1");
+
+    // An edit is on disk as soon as the window reports it saved.
+    ASSERT_TRUE(program.ClickListCell(grid, 0, 1));
+    CProgram::PressKey(grid, VK_SPACE);
+    ASSERT_NE(CProgram::WaitForInPlaceEditor(grid), nullptr);
+    ASSERT_TRUE(CProgram::SetInPlaceValue(grid, L"edited", false, VK_RETURN));
+    CProgram::PressKey(grid, VK_RETURN);
+    const std::wstring saved = L"SELECT v FROM " + table + L" WHERE id = 1";
+    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Text(saved) == L"edited"; }))
+        << Narrow(m_db.Text(saved));
+    EXPECT_TRUE(WriteElsewhere(L"UPDATE " + table + L" SET n = -2 WHERE id = 4"));
+
+    // Every row of the table is there (Ctrl+End reads them all into the grid).
+    SetForegroundWindow(program.MainWindow());
+    SetFocus(grid);
+    ASSERT_TRUE(ql::WaitFor([&] { return GetForegroundWindow() == program.MainWindow(); }));
+    ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
+    const std::wstring all = L"Rows " + std::to_wstring(kRows) + L" Columns 3";
+    EXPECT_TRUE(
+        ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(1)) == all; }, 60000))
+        << Narrow(program.StatusPaneText(1));
+    EXPECT_EQ(ListView_GetItemCount(grid), kRows);
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close());
+}
+
+INSTANTIATE_TEST_SUITE_P(Products, GridSQLiteStreamE2E, testing::Values(ql::kE2ESQLite),
+                         ql::ProductParamName());
+
+} // namespace
