@@ -494,6 +494,8 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
     UINT nOptions = RS_NUMERIC_AS_TEXT;
     if (bDeclared)
         nOptions |= RS_DECLARED_COLUMNS;
+    m_bStreamed = nType == RS_FORWARD_ONLY && db.IsStreamingResults() &&
+                  (!db.StreamsDeclaredColumnsOnly() || bDeclared);
     if (m_nKind == kGridPlan)
         nOptions |= RS_READONLY | RS_UNBOUND;
     else if (m_nKind == kGridView && m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL)
@@ -555,7 +557,7 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
                 m_pHelper->ReadToMemCursor(AfxGetMainWnd(), cursor.release(), m_nKind == kGridPlan);
             if (pMem == nullptr)
                 return;
-            if (m_pHelper->GetDatabase().IsStreamingResults())
+            if (m_bStreamed)
                 pMem->ReadToEndBeforeTransactions(&m_pHelper->GetDatabase());
             cursor.reset(pMem);
         }
@@ -590,8 +592,8 @@ bool CGridChildFrame::HasDeclaredColumns()
 void CGridChildFrame::StartReadingOn()
 {
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
-    if (pMem != nullptr && pMem->IsSourceOpen() && m_hWnd != nullptr && m_pHelper != nullptr &&
-        m_pHelper->GetDatabase().ReadsResultsBeforeStatements())
+    if (m_bStreamed && pMem != nullptr && pMem->IsSourceOpen() && m_hWnd != nullptr &&
+        m_pHelper != nullptr && m_pHelper->GetDatabase().ReadsResultsBeforeStatements())
         SetTimer(kReadOnTimer, 1);
 }
 

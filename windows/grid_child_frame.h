@@ -164,6 +164,8 @@ protected:
     CRDatabaseHelper* m_pHelper = nullptr;
     std::unique_ptr<Zelt::ICursor> m_pCursor;
     bool m_bForwardOnly = false;
+    // The last statement opened streams from the driver (rows fetched as they are read).
+    bool m_bStreamed = false;
     CString m_strInitialSelect;
     CString m_strCurrentSelect;
     CString m_strShowSQL;

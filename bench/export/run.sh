@@ -51,7 +51,7 @@ report() {
 }
 
 t0=$(now); sqlite3 -csv "$sqlite_db" "$select" >"$out.native"; t1=$(now)
-report SQLite "Driver=SQLite3;Database=$sqlite_db;StepAPI=1;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
+report SQLite "Driver=SQLite3;Database=$sqlite_db;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
 t0=$(now); psql_q -c "\\copy ($select) TO '$out.native' WITH CSV"; t1=$(now)
 report PostgreSQL "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;UseDeclareFetch=1;Fetch=10000;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
 rm -f "$out.native"
