@@ -1,5 +1,6 @@
 // One suite for both cursors: the recordset itself, and memory cursors over a forward-only
-// recordset (bound and unbound), on SQLite, PostgreSQL and MariaDB.
+// recordset (bound and unbound; on SQLite also over a read of declared columns, which steps
+// through the result), on SQLite, PostgreSQL and MariaDB.
 #include "cursor_kinds.h"
 
 using namespace QlRsTest;

@@ -15,7 +15,9 @@ enum class Kind
 {
     Recordset,
     MemBound,
-    MemUnbound
+    MemUnbound,
+    // A read that says its columns are declared: SQLite steps through it (bound).
+    MemDeclared
 };
 
 struct CursorParam
@@ -26,7 +28,7 @@ struct CursorParam
 
 inline std::string CursorParamName(const testing::TestParamInfo<CursorParam>& info)
 {
-    static const char* kinds[] = {"Recordset", "MemBound", "MemUnbound"};
+    static const char* kinds[] = {"Recordset", "MemBound", "MemUnbound", "MemDeclared"};
     return std::string(DbName(info.param.db)) + "_" + kinds[static_cast<int>(info.param.kind)];
 }
 
@@ -41,6 +43,9 @@ inline std::unique_ptr<Zelt::ICursor> OpenCursor(CRDatabase* db, Kind kind, cons
     case Kind::MemBound:
         rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | options);
         return std::make_unique<Zelt::CMemCursor>(std::move(rs));
+    case Kind::MemDeclared:
+        rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_DECLARED_COLUMNS | options);
+        return std::make_unique<Zelt::CMemCursor>(std::move(rs));
     default:
         rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | options);
         return std::make_unique<Zelt::CMemCursor>(std::move(rs));
@@ -51,7 +56,8 @@ inline auto EveryDatabaseAndCursorKind()
 {
     return testing::Values(
         CursorParam{Db::SQLite, Kind::Recordset}, CursorParam{Db::SQLite, Kind::MemBound},
-        CursorParam{Db::SQLite, Kind::MemUnbound}, CursorParam{Db::PostgreSQL, Kind::Recordset},
+        CursorParam{Db::SQLite, Kind::MemUnbound}, CursorParam{Db::SQLite, Kind::MemDeclared},
+        CursorParam{Db::PostgreSQL, Kind::Recordset},
         CursorParam{Db::PostgreSQL, Kind::MemBound}, CursorParam{Db::PostgreSQL, Kind::MemUnbound},
         CursorParam{Db::MariaDB, Kind::Recordset}, CursorParam{Db::MariaDB, Kind::MemBound},
         CursorParam{Db::MariaDB, Kind::MemUnbound});
