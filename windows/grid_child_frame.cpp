@@ -613,6 +613,8 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
     // A statement running on a worker owns the connection; the next tick tries again.
     if (IsConnectionBusy())
         return;
+    // No tick while this one reads (an error's message box would let the next one in).
+    KillTimer(kReadOnTimer);
     const LONGLONG nStart = GetTickMs();
     bool bMore = false;
     // An error stops the reading on (told once); the grid meets it again if it reads that far.
@@ -625,8 +627,8 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
         } while (bRead && GetTickMs() - nStart < kReadOnSliceMs);
         bMore = bRead;
     });
-    if (!bMore)
-        KillTimer(kReadOnTimer);
+    if (bMore && m_hWnd != nullptr && pMem == m_pCursor.get())
+        SetTimer(kReadOnTimer, 1);
 }
 
 void CGridChildFrame::ReadKeys()
