@@ -309,7 +309,7 @@ void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
 
 void CRDatabase::AskWholeRead(SQLHSTMT hStmt) const
 {
-    if (m_bDeclaredColumnsOnly && hStmt != SQL_NULL_HSTMT)
+    if (m_bReadResultsFirst && hStmt != SQL_NULL_HSTMT)
         SQLSetStmtOption(hStmt, SQL_CURSOR_TYPE, SQL_CURSOR_STATIC);
 }
 

@@ -145,9 +145,10 @@ public:
     // (RS_DECLARED_COLUMNS); the others ask the driver for a static cursor, read whole and typed
     // as without stepping.
     bool StreamsDeclaredColumnsOnly() const { return m_bDeclaredColumnsOnly; }
-    // A statement of our own (not a recordset's) asks for that static cursor too: stepping, the
-    // driver takes a statement that begins like a query ("WITH ... INSERT ...") for one and does
-    // not run it at all until it is fetched.
+    // A statement of our own whose rows nobody reads (ExecuteSQL, a script's) asks SQLite's
+    // stepping driver for a static cursor, whoever asked for stepping: stepping, the driver takes
+    // a statement that begins like a query ("WITH ... INSERT ...") for one and does not run it at
+    // all until it is fetched.
     void AskWholeRead(SQLHSTMT hStmt) const;
     // SQLite stepping through results (whoever asked): a result part read holds the database
     // file's shared lock, and a change made on the connection meanwhile shows in the rows still
