@@ -372,11 +372,12 @@ protected:
     SQLRETURN FetchBlock(int rows, USHORT fetchType);
     void LoadBlockRow();
     void LoadElement(CSQLColumn& record, BYTE* element, SQLLEN indicator);
-    // Values bound as text (recordset_value_text.cpp): whether a column's value may be read as
-    // the driver's text of it; the value made from such a text (false for another form); the
+    // Values bound as text: whether a column's value is read as the driver's text of it (the
+    // text costs the driver less, recordset_block.cpp); and in recordset_value_text.cpp whether
+    // it may be; the value made from such a text (false for another form); the
     // current row's value of such a column in a block, made from its element or else converted
     // by the driver (position: puts the driver on the row, called at most once).
-    bool DriverHoldsText();
+    bool BindsValueAsText(UINT col);
     bool ReadsValueAsText(UINT col) const;
     bool ValueFromText(UINT col, const char* text, SQLLEN length, void* target,
                        SQLLEN& indicator) const;

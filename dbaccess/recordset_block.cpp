@@ -43,13 +43,19 @@ const SQLLEN kUnboundHeadBytes = 1024;
 } // namespace
 
 // SQLite's driver holds every value as text and converts it for each typed buffer it fills,
-// which costs it more than the text itself. (psqlODBC holds text too, but turns a timestamp or a
-// double asked for as text into its value and prints that again: typed buffers cost it less.
-// MariaDB's driver also fills typed buffers more cheaply.)
-bool CRRecordset::DriverHoldsText()
+// which costs it more than the text itself. psqlODBC holds text too, but turns a timestamp asked
+// for as text into its value and prints that again, and reads integers into typed buffers more
+// cheaply than it copies their text; a double's text it hands over as the server wrote it, which
+// costs it less than its own parsing. (MariaDB's driver fills typed buffers more cheaply.)
+bool CRRecordset::BindsValueAsText(UINT col)
 {
+    if (!m_pDatabase || !ReadsValueAsText(col))
+        return false;
     // (SQLite is the database whose columns' types do not bound their values.)
-    return m_pDatabase && m_pDatabase->HasDynamicTypes();
+    if (m_pDatabase->HasDynamicTypes())
+        return true;
+    return m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL &&
+           m_columns[col - 1]->nCType == SQL_C_DOUBLE;
 }
 
 // Asks the driver for rowsets of the given size; 1 when it refuses.
@@ -83,7 +89,6 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     for (const CBinding& b : bindings)
         if (mysql && b.type == SQL_C_WCHAR)
             return false;
-    const bool textValues = DriverHoldsText();
     SQLULEN rowBytes = 0;
     for (CBinding& b : bindings)
     {
@@ -98,7 +103,7 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
             if (rec.bUtf8)
                 rec.nCharCapacity = rec.nBufferSize;
         }
-        else if (textValues && ReadsValueAsText(b.col))
+        else if (BindsValueAsText(b.col))
         {
             // The value is made from the text as the rows are read ahead (the element holds it
             // there); text of another form is converted by the driver.
@@ -145,7 +150,9 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
         bool hasLong = false;
         for (const CBinding& b : bindings)
             hasLong = hasLong || (b.variable && b.length > kLongElement);
-        const bool textValues = DriverHoldsText();
+        bool textValues = false;
+        for (const CBinding& b : bindings)
+            textValues = textValues || BindsValueAsText(b.col);
         if ((hasLong || textValues) && m_pDatabase &&
             !m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData))
             getData = 0;
@@ -154,11 +161,11 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
             heads = true;
             maxRows = 1;
         }
-        // Integers, doubles and timestamps of drivers that hold every value as text are bound
-        // as that text, where the driver can still convert a value of another form on its row.
+        // Values whose text costs the driver less than their typed value are bound as that
+        // text, where the driver can still convert a value of another form on its row.
         if (textValues && (getData & SQL_GD_BOUND) && ((getData & SQL_GD_BLOCK) || maxRows == 1))
             for (CBinding& b : bindings)
-                if (ReadsValueAsText(b.col))
+                if (BindsValueAsText(b.col))
                 {
                     m_columns[b.col - 1]->bFromText = true;
                     b.type = SQL_C_CHAR;

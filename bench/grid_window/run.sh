@@ -12,6 +12,7 @@ export ODBCSYSINI=$QL_BINARY_DIR/tests/odbc ODBCINI=$QL_BINARY_DIR/tests/odbc/us
 [ -f "$ODBCSYSINI/odbcinst.ini" ] || export ODBCSYSINI=/etc ODBCINI=/etc/odbc.ini
 rows="${QL_BENCH_ROWS:-1000000}"
 exe="$QL_BINARY_DIR/bench/grid_window/bench_grid_window.exe"
+reader="$QL_BINARY_DIR/bench/cursor_read/bench_cursor_read.exe"
 source "$here/../generated_table.sh"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p" <<<"$2"; }
@@ -55,7 +56,7 @@ med() { while read -r line; do field "$1" "$line"; done <<<"$2" | median; }
 # QL_BENCH_DBS (e.g. "SQLite PostgreSQL") limits the products measured; QL_BENCH_REPEAT sets the
 # runs per table (medians are reported).
 dbs="${QL_BENCH_DBS:-SQLite SQLiteReadOn SQLiteStepAPI PostgreSQL MariaDB}"
-report() {  # name, connect big, connect small, native seconds, csv bytes
+report() {  # name, connect big, connect small, native seconds, csv bytes, big table
   local small_out="" big_out="" i
   [[ " $dbs " == *" $1 "* ]] || return 0
   for ((i = 0; i < repeat; i++)); do
@@ -74,6 +75,14 @@ report() {  # name, connect big, connect small, native seconds, csv bytes
        "closing: $close s = $(ratio "$close" "$4") x native"
   [ "${read_on:-0}" = 1 ] && echo "   read on in idle time after the first screen: $(med read_on "$big_out") s;" \
        "first screen, reading on and scrolling: $(awk -v a="$fs_big" -v b="$(med read_on "$big_out")" -v c="$end" 'BEGIN{printf "%.3f", a+b+c}') s"
+  # The floor under the scroll to the end: the same connection's driver reading every row into
+  # typed buffers, nothing shown (the recordset benchmark's "moves only").
+  local floor_out="" floor
+  for ((i = 0; i < repeat; i++)); do
+    floor_out+="$(wine "$reader" fetch "$2" "SELECT * FROM $6" 2>/dev/null | tr -d '\r')"$'\n'
+  done
+  floor=$(med seconds "${floor_out%$'\n'}")
+  echo "   the driver alone reading every row: ${floor:-?} s = $(ratio "${floor:-0}" "$4") x native"
   echo "   tearing down the rest: $(med teardown "$big_out") s; whole process $(med whole "$big_out") s"
   echo "   peak resident memory $peak bytes, $(awk -v p="$peak" -v b="$base" 'BEGIN{print p - b}') more than" \
        "with 1,000 rows = $(ratio "$(awk -v p="$peak" -v b="$base" 'BEGIN{print p - b}')" "$5") x CSV" \
@@ -87,15 +96,15 @@ timed() { local t i; for ((i = 0; i < repeat; i++)); do t=$(now); "$@" >/dev/nul
 csv_sqlite=$(sqlite3 -csv "$sqlite_big" "$sel" | wc -c); native_sqlite=$(timed sqlite3 -csv "$sqlite_big" "$sel")
 csv_pg=$(psql_q -c "\\copy ($sel) TO STDOUT WITH CSV" | wc -c); native_pg=$(timed psql_q -c "\\copy ($sel) TO STDOUT WITH CSV")
 csv_maria=$(maria_q -B -e "$sel" | wc -c); native_maria=$(timed maria_q -B -e "$sel")
-report SQLite "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite"
+report SQLite "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite" "$big"
 # The same when the user waits on the first screen until the window has read on by itself.
-read_on=1 report SQLiteReadOn "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite"
+read_on=1 report SQLiteReadOn "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite" "$big"
 # The user's StepAPI=1 streams every forward-only statement (the default string streams table
 # windows only).
-report SQLiteStepAPI "Driver=SQLite3;Database=$sqlite_big;StepAPI=1;" "Driver=SQLite3;Database=$sqlite_small;StepAPI=1;" "$native_sqlite" "$csv_sqlite"
+report SQLiteStepAPI "Driver=SQLite3;Database=$sqlite_big;StepAPI=1;" "Driver=SQLite3;Database=$sqlite_small;StepAPI=1;" "$native_sqlite" "$csv_sqlite" "$big"
 pg="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;"
-report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg"
+report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
 maria="Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=quenlark;"
-report MariaDB "$maria" "$maria" "$native_maria" "$csv_maria"
+report MariaDB "$maria" "$maria" "$native_maria" "$csv_maria" "$big"
 drop_generated_table "$big"; drop_generated_table "$small"; rm -f "$sqlite_big" "$sqlite_small"
 exit 0

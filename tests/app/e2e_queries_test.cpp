@@ -260,7 +260,8 @@ TEST_F(QueriesE2E, PostgreSQLCancelledWideAndDroppedUnderAWindow)
 }
 
 // The server fails part-way through the rows of an open result (PostgreSQL hands them over in
-// batches): the error is shown when the grid reaches it, and the session still runs statements.
+// batches of a few thousand): the error is shown when the grid reaches it, and the session still
+// runs statements.
 TEST_F(QueriesE2E, PostgreSQLErrorPartWayThroughTheRowsLeavesTheSessionUsable)
 {
     ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect().GetString())))
@@ -268,7 +269,7 @@ TEST_F(QueriesE2E, PostgreSQLErrorPartWayThroughTheRowsLeavesTheSessionUsable)
     program.PostCommand(kSQLQuery);
     HWND dlg = program.WaitForDialog(L"Execute SQL");
     ASSERT_NE(dlg, nullptr);
-    ql::CProgram::SetText(dlg, 1001, L"SELECT g, 1/(150-g) FROM generate_series(1, 300) g");
+    ql::CProgram::SetText(dlg, 1001, L"SELECT g, 1/(4500-g) FROM generate_series(1, 6000) g");
     ql::CProgram::Click(dlg, IDOK);
     ASSERT_TRUE(program.WaitForGrid());
     HWND child = program.ActiveChild();

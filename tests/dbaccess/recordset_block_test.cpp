@@ -289,7 +289,10 @@ TEST_P(RecordsetBlocks, ValuesReadAsTextAreThoseOfATypedRead)
                    L"'9999-12-31', 'NaN'), (4, -12, 123456789012, '0044-03-15 12:00:00 BC', "
                    L"'0044-03-15 BC', '-Infinity'), (5, NULL, NULL, NULL, NULL, NULL), "
                    L"(6, 7, -7, '12024-01-01 10:00:00', '12024-01-01', 1e-310), "
-                   L"(7, 8, 9, 'infinity', 'infinity', 0.14285714285714285)");
+                   L"(7, 8, 9, 'infinity', 'infinity', 0.14285714285714285), "
+                   L"(8, 1, 1, NULL, NULL, 1.25e20), (9, 1, 1, NULL, NULL, 123456789012345678), "
+                   L"(10, 1, 1, NULL, NULL, 1.7976931348623157e308), "
+                   L"(11, 1, 1, NULL, NULL, -1.5e-7), (12, 1, 1, NULL, NULL, 1e15)");
         break;
     case Db::MariaDB:
         conn->Exec(L"CREATE TABLE " + odd +

@@ -30,7 +30,7 @@ TEST(ConnectItems, FoundAndReplacedByWholeNameOutsideBraces)
 TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
 {
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UID=u", L"psqlodbcw.so"),
-              L"DSN=pg;UID=u;UseDeclareFetch=1;Fetch=100;");
+              L"DSN=pg;UID=u;UseDeclareFetch=1;Fetch=3000;");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;Fetch=5000;", L"PSQLODBC35W.DLL"),
               L"DSN=pg;Fetch=5000;UseDeclareFetch=1;");
     // The driver's completed string gives the fetch size in its short form.
@@ -38,7 +38,7 @@ TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
               L"DSN=pg;A7=300;UseDeclareFetch=1;");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=0;", L"psqlodbcw.so"), L"");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=;", L"psqlodbcw.so"),
-              L"DSN=pg;UseDeclareFetch=1;Fetch=100;");
+              L"DSN=pg;UseDeclareFetch=1;Fetch=3000;");
     // Other drivers, also one that answers as PostgreSQL, get none.
     EXPECT_EQ(StreamingConnectString(L"DSN=f;", L"libquenlarkfake.so"), L"");
     EXPECT_EQ(StreamingConnectString(L"Driver=SQLite3;", L"libsqlite3odbc.so"),
@@ -277,7 +277,8 @@ TEST(StreamingConnection, MemoryCursorKeepsEveryRowAcrossTransactions)
         {
             Connection conn(kind);
             ASSERT_TRUE(conn.database->IsStreamingResults()) << DbName(kind);
-            const CString table = MakeRows(conn, 1500);
+            // More rows than the driver fetches when the statement runs.
+            const CString table = MakeRows(conn, 7000);
             auto mem = OpenMem(conn, table);
             ASSERT_TRUE(mem->MoveFirst());
             ASSERT_TRUE(mem->SetAbsolutePosition(10));
@@ -289,8 +290,8 @@ TEST(StreamingConnection, MemoryCursorKeepsEveryRowAcrossTransactions)
             mem->GetStatus(status);
             EXPECT_EQ(status.nCurrentRow, 9) << DbName(kind);
             EXPECT_TRUE(status.bCountFinal) << DbName(kind);
-            EXPECT_EQ(mem->GetRecordCount(), 1500) << DbName(kind) << commit;
-            EXPECT_EQ(TextAt(*mem, 1500, 2), L"v1500");
+            EXPECT_EQ(mem->GetRecordCount(), 7000) << DbName(kind) << commit;
+            EXPECT_EQ(TextAt(*mem, 7000, 2), L"v7000");
             CRDatabase other;
             ASSERT_TRUE(
                 other.Open(kind == Db::SQLite ? conn.file->Connect() : QlTestDb::PostgresConnect(),
