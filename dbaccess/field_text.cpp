@@ -379,24 +379,26 @@ void SetDoubleText(CString& out, float value, const Zelt::ICursor::CColumnDesc* 
 }
 
 bool SetDoubleTextOfDecimal(CString& out, const char* text, size_t length,
-                            const Zelt::ICursor::CColumnDesc* desc)
+                            const Zelt::ICursor::CColumnDesc* desc, bool bShortest)
 {
     // Only the general layout is made from the digits: a fixed number of decimals rounds the
     // binary value, not its decimal text.
     if (!desc || desc->nDecimalDigits >= 1 || desc->nColumnSize == 0)
         return false;
+    const int size = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant)
+                         ? kMaxSignificant
+                         : static_cast<int>(desc->nColumnSize);
     bool negative = false;
     char digits[40];
     int count = 0, exponent = 0;
     // A decimal of at most 15 significant digits is the shortest text of the double nearest to
     // it (such decimals lie further apart than doubles), which is what the value's own text is
-    // made of; normal doubles only.
-    if (!DecimalDigitsOf(text, length, negative, digits, count, exponent) || count > 15 ||
+    // made of; normal doubles only. Longer texts are that only when their writer is known to
+    // write the shortest, and only where the column shows the shortest text too.
+    const int most = bShortest && size > 15 ? kMaxSignificant : 15;
+    if (!DecimalDigitsOf(text, length, negative, digits, count, exponent) || count > most ||
         exponent < -300 || exponent > 300)
         return false;
-    const int size = desc->nColumnSize > static_cast<SQLULEN>(kMaxSignificant)
-                         ? kMaxSignificant
-                         : static_cast<int>(desc->nColumnSize);
     char narrow[64];
     const size_t n = GeneralLayout(negative, digits, count, exponent, narrow, size > 15 ? 0 : size);
     wchar_t* w = out.GetBuffer(static_cast<int>(n));

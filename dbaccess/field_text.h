@@ -42,8 +42,9 @@ void SetDoubleText(CString& out, double value, const Zelt::ICursor::CColumnDesc*
 void SetDoubleText(CString& out, float value, const Zelt::ICursor::CColumnDesc* desc);
 // The text SetDoubleText gives for the double a driver's decimal text stands for, made from the
 // text's digits where that is certain to be the same; false where it is not (the caller formats
-// the value).
+// the value). bShortest: the text is known to be the shortest that reads back as its value, as
+// PostgreSQL 12 and later write doubles (up to 17 digits then).
 bool SetDoubleTextOfDecimal(CString& out, const char* text, size_t length,
-                            const Zelt::ICursor::CColumnDesc* desc);
+                            const Zelt::ICursor::CColumnDesc* desc, bool bShortest = false);
 // The text FormatTimestamp gives for the value and SQL type; "" for null.
 void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType);

@@ -378,6 +378,7 @@ protected:
     // current row's value of such a column in a block, made from its element or else converted
     // by the driver (position: puts the driver on the row, called at most once).
     bool BindsValueAsText(UINT col);
+    bool ServerWritesShortestDoubles();
     bool ReadsValueAsText(UINT col) const;
     bool ValueFromText(UINT col, const char* text, SQLLEN length, void* target,
                        SQLLEN& indicator) const;
@@ -434,6 +435,9 @@ protected:
         bool bArrays = false; // columns bound to arrays (of one row when not in blocks)
         std::unique_ptr<SQLUSMALLINT[]> status;
     } m_block;
+    // Doubles bound as text come from a server that writes the shortest text of each (the text
+    // shown is then made from its digits, up to 17).
+    bool m_bShortestDoubleTexts = false;
 
     // Unbound mode: text and binary values of the current row, read whole.
     std::vector<CString> m_unboundText;

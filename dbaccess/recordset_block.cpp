@@ -58,6 +58,16 @@ bool CRRecordset::BindsValueAsText(UINT col)
            m_columns[col - 1]->nCType == SQL_C_DOUBLE;
 }
 
+// PostgreSQL 12 and later write a double as the shortest text that reads back as it when
+// extra_float_digits is above 0 (psqlODBC sets 2), else with at most 15 digits; earlier versions
+// write 17 digits, not always the fewest.
+bool CRRecordset::ServerWritesShortestDoubles()
+{
+    CString version;
+    return m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL &&
+           m_pDatabase->GetDBMSVersion(version) && _wtoi(version) >= 12;
+}
+
 // Asks the driver for rowsets of the given size; 1 when it refuses.
 SQLULEN CRRecordset::SetRowsetSize(SQLULEN rows)
 {
@@ -173,6 +183,7 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
                     valueTexts = true;
                 }
     }
+    m_bShortestDoubleTexts = valueTexts && ServerWritesShortestDoubles();
     auto elementOf = [&](const CBinding& b) {
         return heads && b.variable && b.length > kLongElement
                    ? kHeadBytes + CSQLColumn::TerminatorBytes(b.type)

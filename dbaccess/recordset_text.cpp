@@ -99,7 +99,8 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
     case SQL_C_DOUBLE:
         if (!rec.pValueText ||
             !SetDoubleTextOfDecimal(value, rec.pValueText,
-                                    static_cast<size_t>(rec.nValueTextLength), desc))
+                                    static_cast<size_t>(rec.nValueTextLength), desc,
+                                    m_bShortestDoubleTexts))
             SetDoubleText(value, rec.value.d, desc);
         return true;
     case SQL_C_TIMESTAMP:

@@ -119,7 +119,7 @@ TEST(FieldText, DoublesShownFromTheirDecimalTextAreShownAsTheirValues)
     }
     const Zelt::ICursor::CColumnDesc descs[] = {Desc(17, 0), Desc(15, 0), Desc(53, 0), Desc(6, 0),
                                                 Desc(1, 0),  Desc(10, 3), Desc(0, 0)};
-    int shownFromText = 0;
+    int shownFromText = 0, shownFromShortest = 0;
     for (const auto& desc : descs)
         for (const std::string& text : texts)
         {
@@ -134,8 +134,30 @@ TEST(FieldText, DoublesShownFromTheirDecimalTextAreShownAsTheirValues)
                 EXPECT_EQ(W(fromText), W(fromValue))
                     << text << " in a column of size " << desc.nColumnSize;
             }
+            // The shortest text of the value (as a server that writes the shortest would give
+            // it, in either layout), up to 17 digits.
+            for (const auto format : {std::chars_format::general, std::chars_format::scientific})
+            {
+                char shortest[64];
+                const auto s = std::to_chars(shortest, shortest + sizeof shortest, value, format);
+                if (SetDoubleTextOfDecimal(fromText, shortest, static_cast<size_t>(s.ptr - shortest),
+                                           &desc, true))
+                {
+                    ++shownFromShortest;
+                    EXPECT_EQ(W(fromText), W(fromValue))
+                        << std::string(shortest, s.ptr) << " in a column of size "
+                        << desc.nColumnSize;
+                }
+            }
         }
     EXPECT_GT(shownFromText, 40000);
+    EXPECT_GT(shownFromShortest, shownFromText);
+    // A text of more than 15 digits not known to be the shortest goes by the value.
+    CString longer;
+    const auto size17 = Desc(17, 0);
+    EXPECT_FALSE(SetDoubleTextOfDecimal(longer, "0.10000000000000001", 19, &size17));
+    EXPECT_TRUE(SetDoubleTextOfDecimal(longer, "0.30000000000000004", 19, &size17, true));
+    EXPECT_EQ(W(longer), L"0.30000000000000004");
     // Fixed decimals and columns of no size always go by the value.
     CString out;
     const auto scale3 = Desc(10, 3), none = Desc(0, 0);

@@ -292,7 +292,12 @@ TEST_P(RecordsetBlocks, ValuesReadAsTextAreThoseOfATypedRead)
                    L"(7, 8, 9, 'infinity', 'infinity', 0.14285714285714285), "
                    L"(8, 1, 1, NULL, NULL, 1.25e20), (9, 1, 1, NULL, NULL, 123456789012345678), "
                    L"(10, 1, 1, NULL, NULL, 1.7976931348623157e308), "
-                   L"(11, 1, 1, NULL, NULL, -1.5e-7), (12, 1, 1, NULL, NULL, 1e15)");
+                   L"(11, 1, 1, NULL, NULL, -1.5e-7), (12, 1, 1, NULL, NULL, 1e15), "
+                   L"(13, 1, 1, NULL, NULL, 0.30000000000000004), "
+                   L"(14, 1, 1, NULL, NULL, -1.0000000000000002), "
+                   L"(15, 1, 1, NULL, NULL, 9007199254740993), "
+                   L"(16, 1, 1, NULL, NULL, 1.2345678901234567e-250), "
+                   L"(17, 1, 1, NULL, NULL, 2.2250738585072014e-308)");
         break;
     case Db::MariaDB:
         conn->Exec(L"CREATE TABLE " + odd +
