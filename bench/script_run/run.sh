@@ -18,7 +18,7 @@ mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 lines="$work/inserts.sql"
 oneline="$work/oneline.sql"
-table=ql_script_bench
+table=ql_script_bench_$$  # the servers are shared: this run's own table
 
 # --- data: one INSERT per line, and about 20 MB of them on a single line ------------------------
 awk -v n="$n" -v t="$table" 'BEGIN { for (i = 1; i <= n; i++)
