@@ -435,8 +435,9 @@ protected:
         bool bArrays = false; // columns bound to arrays (of one row when not in blocks)
         std::unique_ptr<SQLUSMALLINT[]> status;
     } m_block;
-    // Doubles bound as text come from a server that writes the shortest text of each (the text
-    // shown is then made from its digits, up to 17).
+    // Doubles bound as text come from a server that writes the shortest text of each floating
+    // value (the text shown is then made from its digits, up to 17; a decimal column's text is
+    // its exact value, not that).
     bool m_bShortestDoubleTexts = false;
 
     // Unbound mode: text and binary values of the current row, read whole.

@@ -57,6 +57,13 @@ bool PlainNumberText(const char* p, size_t n, int scale, CString& out)
     return true;
 }
 
+bool IsFloatingColumn(CRRecordset& rs, UINT col)
+{
+    const Zelt::ICursor::CColumnDesc* desc = col < 1 ? nullptr : rs.GetColumn(col);
+    return desc && (desc->nSQLType == SQL_FLOAT || desc->nSQLType == SQL_REAL ||
+                    desc->nSQLType == SQL_DOUBLE);
+}
+
 void WidenText(const char* p, SQLLEN n, CString& out)
 {
     wchar_t* w = out.GetBuffer(static_cast<int>(n));
@@ -100,7 +107,7 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         if (!rec.pValueText ||
             !SetDoubleTextOfDecimal(value, rec.pValueText,
                                     static_cast<size_t>(rec.nValueTextLength), desc,
-                                    m_bShortestDoubleTexts))
+                                    m_bShortestDoubleTexts && IsFloatingColumn(*this, col)))
             SetDoubleText(value, rec.value.d, desc);
         return true;
     case SQL_C_TIMESTAMP:
@@ -245,12 +252,6 @@ int ScaleOf(CRRecordset& rs, UINT col)
     return desc && desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0;
 }
 
-bool IsFloatingColumn(CRRecordset& rs, UINT col)
-{
-    const Zelt::ICursor::CColumnDesc* desc = col < 1 ? nullptr : rs.GetColumn(col);
-    return desc && (desc->nSQLType == SQL_FLOAT || desc->nSQLType == SQL_REAL ||
-                    desc->nSQLType == SQL_DOUBLE);
-}
 
 } // namespace
 
