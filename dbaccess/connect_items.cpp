@@ -1,5 +1,7 @@
 #include "dbaccess/connect_items.h"
 
+#include <string>
+
 namespace {
 
 bool IsBlank(wchar_t ch)
@@ -150,7 +152,7 @@ CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName)
     // first screen no more than a few milliseconds and spare most of the round trips of a long
     // read; ten thousand start to show on the first screen.
     if (!HasNonEmptyItem(pszConnect, L"Fetch") && !HasNonEmptyItem(pszConnect, L"A7"))
-        result = SetConnectItem(result, L"Fetch", L"3000");
+        result = SetConnectItem(result, L"Fetch", std::to_wstring(kStreamingFetchRows).c_str());
     return result;
 }
 

@@ -25,6 +25,9 @@ CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
 // CRDatabase::StreamsDeclaredColumnsOnly).
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName);
 
+// The fetch size StreamingConnectString gives psqlODBC.
+constexpr int kStreamingFetchRows = 3000;
+
 // The driver file name is SQLite's ODBC driver.
 bool IsSQLiteDriverName(LPCWSTR pszDriverName);
 

@@ -366,6 +366,7 @@ protected:
     bool BindUnboundColumns(std::vector<CBinding> bindings);
     void LoadWholeValue(UINT col, CSQLColumn& record);
     void BindArray(const CBinding& binding, SQLLEN elementSize);
+    SQLULEN AlignToDriverFetch(SQLULEN rows) const;
     SQLULEN SetRowsetSize(SQLULEN rows);
     void ReadWholeValue(UINT col, CSQLColumn& record);
     bool MoveInBlock(int rows, USHORT fetchType);

@@ -5,6 +5,7 @@
 // Long columns of a driver that cannot read blocks may be bound short instead (see kLongElement).
 #include "dbaccess/recordset.h"
 
+#include "dbaccess/connect_items.h"
 #include "dbaccess/db_exception.h"
 #include "dbaccess/recordset_read_ahead.h"
 
@@ -68,6 +69,23 @@ bool CRRecordset::ServerWritesShortestDoubles()
            m_pDatabase->GetDBMSVersion(version) && _wtoi(version) >= 12;
 }
 
+// psqlODBC on a streaming connection fetches kStreamingFetchRows rows a round trip, or a
+// rowset's worth when that is more; a rowset that does not divide its fetch leaves a remainder
+// that the next rowset fetches in a round trip of its own (3000 rows in rowsets of 336: "fetch
+// 3000", "fetch 24", "fetch 3000"...). A block is the largest that divides it. (Where the user's
+// string sets another fetch size the block is only smaller than it could be.)
+SQLULEN CRRecordset::AlignToDriverFetch(SQLULEN rows) const
+{
+    const SQLULEN fetch = static_cast<SQLULEN>(kStreamingFetchRows);
+    if (rows < 2 || rows >= fetch || !m_pDatabase || !m_pDatabase->IsStreamingResults() ||
+        m_pDatabase->GetDBMSKind() != DBMS_POSTGRESQL)
+        return rows;
+    SQLULEN n = rows;
+    while (n > 1 && fetch % n != 0)
+        --n;
+    return n;
+}
+
 // Asks the driver for rowsets of the given size; 1 when it refuses.
 SQLULEN CRRecordset::SetRowsetSize(SQLULEN rows)
 {
@@ -129,7 +147,7 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     // time, which still spares a call per value.
     SQLULEN rows = 1;
     if ((getData & SQL_GD_BLOCK) && rowBytes && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL)
-        rows = std::min(kMaxBlockRows, kBlockBytes / rowBytes);
+        rows = AlignToDriverFetch(std::min(kMaxBlockRows, kBlockBytes / rowBytes));
     rows = SetRowsetSize(rows);
     m_block.nRows = rows;
     m_block.nFetched = 0;
@@ -192,7 +210,8 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
     SQLULEN rowBytes = 0;
     for (const CBinding& b : bindings)
         rowBytes += static_cast<SQLULEN>(elementOf(b)) + sizeof(SQLLEN);
-    const SQLULEN rows = SetRowsetSize(rowBytes ? std::min(maxRows, kBlockBytes / rowBytes) : 1);
+    const SQLULEN rows =
+        SetRowsetSize(rowBytes ? AlignToDriverFetch(std::min(maxRows, kBlockBytes / rowBytes)) : 1);
     m_block.nRows = rows;
     m_block.nFetched = 0;
     m_block.nIndex = 0;
