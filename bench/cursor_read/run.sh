@@ -73,8 +73,11 @@ ours() {
 
 line() { printf '   %-44s %8s s   %6s x isql\n' "$1" "$2" "$(ratio "$3" "$2")"; }
 
+# QL_BENCH_DBS (e.g. "PostgreSQL") limits the products measured.
+dbs="${QL_BENCH_DBS:-SQLite PostgreSQL MariaDB}"
 report() {
   local name="$1" connect="$2" csv="$3" streaming="$4" native="$5"
+  [[ " $dbs " == *" $name "* ]] || return 0
   local isql_s native_s floor_s fetch_s rs_s mem_s mem_line srs_s smem_s smem_line
   isql_s=$(median_of isql_read "$connect")
   native_s=$(median_of "$native")
