@@ -104,10 +104,9 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
     case SQL_C_TINYINT: SetSignedText(value, rec.value.i8); return true;
     case SQL_C_FLOAT: SetDoubleText(value, rec.value.f, desc); return true;
     case SQL_C_DOUBLE:
-        if (!rec.pValueText ||
-            !SetDoubleTextOfDecimal(value, rec.pValueText,
-                                    static_cast<size_t>(rec.nValueTextLength), desc,
-                                    m_bShortestDoubleTexts && IsFloatingColumn(*this, col)))
+        if (!rec.pValueText || !SetDoubleTextOfDecimal(
+                                   value, rec.pValueText, static_cast<size_t>(rec.nValueTextLength),
+                                   desc, m_bShortestDoubleTexts && IsFloatingColumn(*this, col)))
             SetDoubleText(value, rec.value.d, desc);
         return true;
     case SQL_C_TIMESTAMP:
@@ -251,7 +250,6 @@ int ScaleOf(CRRecordset& rs, UINT col)
     const Zelt::ICursor::CColumnDesc* desc = rs.GetColumn(col);
     return desc && desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0;
 }
-
 
 } // namespace
 

@@ -140,8 +140,8 @@ TEST(FieldText, DoublesShownFromTheirDecimalTextAreShownAsTheirValues)
             {
                 char shortest[64];
                 const auto s = std::to_chars(shortest, shortest + sizeof shortest, value, format);
-                if (SetDoubleTextOfDecimal(fromText, shortest, static_cast<size_t>(s.ptr - shortest),
-                                           &desc, true))
+                if (SetDoubleTextOfDecimal(fromText, shortest,
+                                           static_cast<size_t>(s.ptr - shortest), &desc, true))
                 {
                     ++shownFromShortest;
                     EXPECT_EQ(W(fromText), W(fromValue))
