@@ -380,11 +380,14 @@ bool CGridChildFrame::IsCursorOpen() const
 
 void CGridChildFrame::CloseCursor()
 {
-    if (!m_pCursor || !m_pCursor->HasResultColumns())
+    if (!m_pCursor)
         return;
     // The grid must not read a closed cursor (its columns are gone with it): it lets go first,
-    // and the layout waits for the next requery.
-    m_pendingLayout = SaveColumnLayout();
+    // and the layout waits for the next requery. A cursor whose session was lost no longer
+    // tells its columns, yet its statement goes with the connection all the same: the grid lets
+    // go of it too, or it would read a freed statement once the connection is made again.
+    if (m_pCursor->HasResultColumns())
+        m_pendingLayout = SaveColumnLayout();
     if (m_view.m_hWnd != nullptr)
         m_view.SetCursor(nullptr);
     m_pCursor->Close();
