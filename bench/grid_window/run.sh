@@ -8,8 +8,8 @@ set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../../scripts/env.sh"
 bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh"
-export ODBCSYSINI=$QL_BINARY_DIR/tests/odbc ODBCINI=$QL_BINARY_DIR/tests/odbc/user.ini
-[ -f "$ODBCSYSINI/odbcinst.ini" ] || export ODBCSYSINI=/etc ODBCINI=/etc/odbc.ini
+export QL_BENCH_ODBCSYSINI="${ODBCSYSINI:-/etc}" ODBCSYSINI=$QL_BINARY_DIR/tests/odbc ODBCINI=$QL_BINARY_DIR/tests/odbc/user.ini
+[ -f "$ODBCSYSINI/odbcinst.ini" ] || export ODBCSYSINI="${QL_BENCH_ODBCSYSINI:-/etc}" ODBCINI=/etc/odbc.ini
 rows="${QL_BENCH_ROWS:-1000000}"
 exe="$QL_BINARY_DIR/bench/grid_window/bench_grid_window.exe"
 reader="$QL_BINARY_DIR/bench/cursor_read/bench_cursor_read.exe"
