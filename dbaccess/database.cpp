@@ -360,6 +360,7 @@ void CRDatabase::Close()
     m_nLiteralRules = 0;
     m_bDynamicTypes = false;
     m_nNarrowTextUtf8 = -1;
+    m_bTransactionGone = false;
     m_bStreamingResults = false;
     m_bDeclaredColumnsOnly = false;
     m_bReadResultsFirst = false;
@@ -591,6 +592,7 @@ bool CRDatabase::BeginTrans()
     SQLRETURN nRet;
     if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    m_bTransactionGone = false;
     return true;
 }
 
@@ -610,6 +612,12 @@ bool CRDatabase::EndTrans(bool bCommit)
     // Autocommit goes back on whatever the commit or rollback answered.
     SQLRETURN nOption;
     SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON, &nOption);
+    // The MariaDB driver refuses both once the server has dropped the session ("Server has
+    // gone away") and goes on reporting autocommit off. The server ended the transaction with
+    // the session: it must not stay open here, or every later close would ask to end it again
+    // and fail again.
+    if (pException && !SQL_SUCCEEDED(nOption))
+        m_bTransactionGone = true;
     if (pException)
         throw pException;
     if (!SQL_SUCCEEDED(nOption))
@@ -620,7 +628,7 @@ bool CRDatabase::EndTrans(bool bCommit)
 bool CRDatabase::IsInTransaction()
 {
     DWORD nValue = 0;
-    if (!GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nValue))
+    if (m_bTransactionGone || !GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nValue))
         return false;
     return nValue != SQL_AUTOCOMMIT_ON;
 }

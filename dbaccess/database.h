@@ -292,6 +292,9 @@ private:
     LONGLONG m_nEndTime = 0;      // and when its SQLExecDirectW returned
     int m_nNarrowTextUtf8 = -1;   // see GetNarrowTextUtf8
     bool m_bDynamicTypes = false; // see HasDynamicTypes
+    // A commit or rollback failed and autocommit could not be switched back on: the session is
+    // gone and its transaction with it, though the driver still reports autocommit off.
+    bool m_bTransactionGone = false;
     bool m_bStreamingResults = false;
     bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements

@@ -1,0 +1,115 @@
+// End to end on PostgreSQL and MariaDB: the server drops the program's session while a
+// transaction the user began is open. Commit fails with the server's reason and "Failed to end
+// transaction"; nothing of the transaction is in the table; the transaction is over (the server
+// rolled it back), so neither the "TRANS" pane nor the end-transaction question outlive it and
+// the program closes at the first asking.
+#include "tests/app/e2e_scratch_database.h"
+#include "tests/support/program_driver.h"
+
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TransactionLostE2E : public ::testing::TestWithParam<CScratchDatabase::Server>
+{
+protected:
+    TransactionLostE2E() : m_db(GetParam()) {}
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ASSERT_TRUE(m_db.Create());
+        m_db.Exec(IsMariaDB() ? L"CREATE TABLE kept (id int PRIMARY KEY) ENGINE=InnoDB"
+                              : L"CREATE TABLE kept (id int PRIMARY KEY)");
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+    }
+    bool IsMariaDB() const { return GetParam() == CScratchDatabase::mariadb; }
+
+    // Runs one statement through Query > Execute SQL.
+    void Run(const std::wstring& sql)
+    {
+        program.PostCommand(ID_QUERY_SQL);
+        HWND dlg = program.WaitForDialog(L"Execute SQL");
+        ASSERT_NE(dlg, nullptr);
+        ql::CProgram::SetText(dlg, 1001, sql);
+        ql::CProgram::Click(dlg, IDOK);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+        ASSERT_TRUE(program.Settle()) << program.Describe();
+    }
+
+    // The program's sessions: every session on the scratch database but the test's own.
+    CString OtherSessions(const wchar_t* column) const
+    {
+        return IsMariaDB() ? CString(L"SELECT ") + column +
+                                 L" FROM information_schema.processlist WHERE db = '" +
+                                 m_db.Name() + L"' AND id <> CONNECTION_ID()"
+                           : CString(L"SELECT ") + column +
+                                 L" FROM pg_stat_activity WHERE datname = '" + m_db.Name() +
+                                 L"' AND pid <> pg_backend_pid()";
+    }
+    void KillProgramSession()
+    {
+        if (IsMariaDB())
+        {
+            const CString id = m_db.Query(OtherSessions(L"id"));
+            ASSERT_FALSE(id.IsEmpty());
+            m_db.Exec(L"KILL CONNECTION " + id);
+        }
+        else
+            m_db.Query(OtherSessions(L"pg_terminate_backend(pid)"));
+        ASSERT_TRUE(ql::WaitFor([&] { return m_db.Query(OtherSessions(L"count(*)")) == L"0"; }));
+    }
+    bool TransPaneShows() const
+    {
+        for (int pane = 0; pane < 8; ++pane)
+            if (program.StatusPaneText(pane) == L"TRANS")
+                return true;
+        return false;
+    }
+
+    CScratchDatabase m_db;
+    ql::CProgram program;
+};
+
+TEST_P(TransactionLostE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    program.PostCommand(ID_DB_BEGIN_TRANS);
+    ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+    ASSERT_NO_FATAL_FAILURE(Run(L"INSERT INTO kept VALUES (1)"));
+    program.TakeMessageBox(500); // a row count, where the program shows one
+    ASSERT_NO_FATAL_FAILURE(KillProgramSession());
+
+    program.PostCommand(ID_DB_END_TRANS);
+    HWND dlg = program.WaitForDialog(L"End Transaction");
+    ASSERT_NE(dlg, nullptr);
+    ql::CProgram::Click(dlg, IDC_COMMIT);
+    // The server's reason, then the program's own word.
+    std::vector<std::wstring> boxes;
+    for (std::wstring box; !(box = program.TakeMessageBox(10000)).empty();)
+        boxes.push_back(box);
+    ASSERT_FALSE(boxes.empty()) << "the failed commit is reported";
+    EXPECT_EQ(boxes.back(), L"Failed to end transaction");
+    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0");
+
+    // The transaction went with the session: nothing is left to end.
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(20000))
+        << "a question stops the close: " << program.Describe();
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, TransactionLostE2E,
+                         ::testing::Values(CScratchDatabase::postgres, CScratchDatabase::mariadb),
+                         [](const auto& info) {
+                             return std::string(info.param == CScratchDatabase::postgres
+                                                    ? "PostgreSQL"
+                                                    : "MariaDB");
+                         });
+
+} // namespace
