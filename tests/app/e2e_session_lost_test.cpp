@@ -1,27 +1,35 @@
-// End to end on PostgreSQL and MariaDB: the server drops the program's session while a
-// transaction the user began is open. Commit fails with the server's reason and "Failed to end
-// transaction"; nothing of the transaction is in the table; the transaction is over (the server
-// rolled it back), so neither the "TRANS" pane nor the end-transaction question outlive it and
-// the program closes at the first asking.
+// End to end on PostgreSQL and MariaDB: the server drops the program's session in the middle of
+// the user's work.
+// - A transaction the user began is open: Commit fails with the server's reason and "Failed to
+//   end transaction"; nothing of the transaction is in the table; the transaction is over (the
+//   server rolled it back), so neither the "TRANS" pane nor the end-transaction question outlive
+//   it and the program closes at the first asking.
+// - Rows are being edited in a table's grid: the row saved before the loss stays saved, the row
+//   saved after it is reported and never shown as saved, and the program reconnects.
 #include "tests/app/e2e_scratch_database.h"
+#include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
-class TransactionLostE2E : public ::testing::TestWithParam<CScratchDatabase::Server>
+class SessionLostE2E : public ::testing::TestWithParam<CScratchDatabase::Server>
 {
 protected:
-    TransactionLostE2E() : m_db(GetParam()) {}
+    SessionLostE2E() : m_db(GetParam()) {}
     void SetUp() override
     {
         ql::CleanSettings();
         ASSERT_TRUE(m_db.Create());
         m_db.Exec(IsMariaDB() ? L"CREATE TABLE kept (id int PRIMARY KEY) ENGINE=InnoDB"
                               : L"CREATE TABLE kept (id int PRIMARY KEY)");
+        m_db.Exec(L"CREATE TABLE edited (id int PRIMARY KEY, name varchar(20))");
+        m_db.Exec(L"INSERT INTO edited VALUES (1, 'one'), (2, 'two'), (3, 'three')");
     }
     void TearDown() override
     {
@@ -76,7 +84,7 @@ protected:
     ql::CProgram program;
 };
 
-TEST_P(TransactionLostE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
+TEST_P(SessionLostE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
 {
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
     program.PostCommand(ID_DB_BEGIN_TRANS);
@@ -104,7 +112,46 @@ TEST_P(TransactionLostE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransact
         << "a question stops the close: " << program.Describe();
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, TransactionLostE2E,
+TEST_P(SessionLostE2E, GridEditsBeforeAndAfterTheLoss)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND child = ql::OpenTable(program, IsMariaDB() ? L"" : L"public", L"edited");
+    ASSERT_NE(child, nullptr) << program.Describe();
+    HWND grid = ql::GridOf(child);
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
+    // Edits the name of the row with the id; the grid may hold the rows in any order.
+    auto edit = [&](const std::wstring& id, const std::wstring& text) {
+        const auto ids = program.ListItems(grid, 0);
+        const int row = static_cast<int>(std::find(ids.begin(), ids.end(), id) - ids.begin());
+        ASSERT_LT(row, static_cast<int>(ids.size()));
+        ASSERT_TRUE(program.ClickListCell(grid, row, 1));
+        ql::CProgram::PressKey(grid, VK_SPACE);
+        ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, text, false, VK_RETURN));
+        ql::CProgram::PressKey(grid, VK_RETURN);
+    };
+    auto stored = [&](const wchar_t* id) {
+        return m_db.Query(CString(L"SELECT name FROM edited WHERE id = ") + id);
+    };
+    ASSERT_NO_FATAL_FAILURE(edit(L"1", L"uno"));
+    ASSERT_TRUE(ql::WaitFor([&] { return stored(L"1") == L"uno"; })) << program.Describe();
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(KillProgramSession());
+
+    ASSERT_NO_FATAL_FAILURE(edit(L"2", L"dos"));
+    EXPECT_NE(program.TakeMessageBox(10000), L"") << "the lost save is reported";
+    EXPECT_EQ(stored(L"2"), L"two");
+    EXPECT_EQ(stored(L"1"), L"uno");
+    // The failed row stays an edit of the user's, not a saved row: Escape takes it back.
+    ql::CProgram::PressKey(grid, VK_ESCAPE);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return ql::Sorted(program.ListItems(grid, 1)) ==
+               std::vector<std::wstring>{L"three", L"two", L"uno"};
+    }));
+    EXPECT_TRUE(program.Close()) << program.Describe();
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SessionLostE2E,
                          ::testing::Values(CScratchDatabase::postgres, CScratchDatabase::mariadb),
                          [](const auto& info) {
                              return std::string(info.param == CScratchDatabase::postgres
