@@ -67,13 +67,29 @@ bool ContainsNoCase(LPCWSTR pszText, LPCWSTR pszPart)
     return false;
 }
 
-bool IsSetStatement(LPCWSTR pszSQL)
+// Whether the statement begins with the keyword (after blanks and opening parentheses).
+bool StartsWithKeyword(LPCWSTR pszSQL, LPCWSTR pszKeyword)
 {
     if (!pszSQL)
         return false;
     while (iswspace(*pszSQL) || *pszSQL == L'(')
         ++pszSQL;
-    return StartsWithNoCase(pszSQL, L"SET") && !iswalnum(pszSQL[3]) && pszSQL[3] != L'_';
+    const size_t nLength = wcslen(pszKeyword);
+    return StartsWithNoCase(pszSQL, pszKeyword) && !iswalnum(pszSQL[nLength]) &&
+           pszSQL[nLength] != L'_';
+}
+
+bool IsSetStatement(LPCWSTR pszSQL)
+{
+    return StartsWithKeyword(pszSQL, L"SET");
+}
+
+// A statement without a result that may change PostgreSQL's DateStyle: SET, and RESET or
+// DISCARD, which go back to the database's or the role's default style.
+bool MayChangeDateStyle(LPCWSTR pszSQL)
+{
+    return IsSetStatement(pszSQL) || StartsWithKeyword(pszSQL, L"RESET") ||
+           StartsWithKeyword(pszSQL, L"DISCARD");
 }
 
 // A statement that may change the session's sql_mode: a SET, or any text naming the mode.
@@ -397,6 +413,28 @@ void CRDatabase::AfterStatement(LPCWSTR pszSQL)
 {
     if (m_nDBMSKind == DBMS_MYSQL && IsSetStatement(pszSQL))
         RefreshLiteralRules();
+    else if (m_nDBMSKind == DBMS_POSTGRESQL && MayChangeDateStyle(pszSQL))
+        KeepIsoDateStyle();
+}
+
+void CRDatabase::KeepIsoDateStyle()
+{
+    CString strStyle;
+    if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(m_hDbc, L"SHOW DateStyle", strStyle) ||
+        StartsWithNoCase(strStyle, L"ISO"))
+        return;
+    // The output style alone: the field order (DMY, MDY) stays as the statement left it, and
+    // the program's own date literals are year-first, which every order reads alike.
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
+    {
+        SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(L"SET DateStyle TO ISO"), SQL_NTS);
+        SQLFreeStmt(hStmt, SQL_DROP);
+    }
+    const CString strMessage = L"DateStyle was set back to ISO: the ODBC driver reads dates and "
+                               L"times correctly only in that style (it would read \"" +
+                               strStyle + L"\" dates as other dates).";
+    throw new Zelt::CRDBException(strMessage.GetString());
 }
 
 bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const
@@ -444,6 +482,9 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
     if (m_nDBMSKind == DBMS_MYSQL && MayChangeSessionMode(pszSQL))
         RefreshLiteralRules();
+    else if (m_nDBMSKind == DBMS_POSTGRESQL &&
+             (MayChangeDateStyle(pszSQL) || (pszSQL && ContainsNoCase(pszSQL, L"DateStyle"))))
+        KeepIsoDateStyle();
 }
 
 bool CRDatabase::GetInfoWord(SQLUSMALLINT nInfoType, WORD& nValue)

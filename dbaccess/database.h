@@ -245,6 +245,11 @@ public:
     // Told by a recordset after it ran a statement of its own on this connection: a SET (which
     // returns no result, so the connection is free for the query) re-reads the literal rules.
     void AfterStatement(LPCWSTR pszSQL);
+    // PostgreSQL: the driver reads dates and timestamps from their text in the ISO output style,
+    // which it sets when it connects; any other style gives wrong dates without an error. After
+    // a statement that may have changed the style (SET, RESET, DISCARD, set_config): when the
+    // style is no longer ISO it is set back, and the change is reported (thrown).
+    void KeepIsoDateStyle();
     CString BinaryLiteral(LPCWSTR pszHex) const { return FormatBinaryLiteral(m_nDBMSKind, pszHex); }
 
     // How the driver hands over 8-bit text (SQL_C_CHAR): -1 not known yet, 1 as UTF-8, 0 in some
