@@ -15,6 +15,21 @@ namespace {
 // Text and binary values are held up to this many characters or bytes per field.
 const SQLULEN kMaxFieldSize = 65536;
 
+// Whether psqlODBC's declared size of a PostgreSQL character column bounds its values. The
+// driver declares a size for types without a length of their own that values do not keep to:
+// text as 8190 (its MaxLongVarcharSize), varchar without a length, json and arrays as 255 (its
+// MaxVarcharSize), interval as 32 ("-100 years -11 mons ..." is longer). Bound at that size,
+// the rest of such a value would be cut off. Only char(n) and varchar(n) hold to their length
+// (varchar(255) cannot be told from varchar and takes the larger buffer).
+bool IsPostgresSizeABound(SQLSMALLINT sqlType, const CString& typeName, SQLULEN size)
+{
+    if (sqlType == SQL_CHAR || sqlType == SQL_WCHAR)
+        return true;
+    if (sqlType == SQL_LONGVARCHAR || sqlType == SQL_WLONGVARCHAR)
+        return false;
+    return typeName.CompareNoCase(L"varchar") == 0 && size != 255;
+}
+
 const SQLLEN kTextChunkBytes = 8096;
 const SQLLEN kWideChunkBytes = 16192;
 const SQLLEN kBinaryChunkBytes = 8096;
@@ -79,7 +94,8 @@ bool CRRecordset::DescribeColumns()
     const bool unbound = IsUnbound();
     const bool numericAsText = IsNumericAsText();
     const bool mssql = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL;
-    m_bInfinityStandIns = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
+    const bool postgres = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
+    m_bInfinityStandIns = postgres;
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
 
@@ -214,6 +230,19 @@ bool CRRecordset::DescribeColumns()
             kind = Wide;
             cType = SQL_C_WCHAR;
             capSize();
+            if (postgres && !unbound && !isCapped)
+            {
+                SQLWCHAR typeName[64] = {};
+                SQLSMALLINT typeNameBytes = 0;
+                SQLColAttributeW(m_hStmt, c, SQL_DESC_TYPE_NAME, typeName, sizeof typeName,
+                                 &typeNameBytes, nullptr);
+                if (!IsPostgresSizeABound(sqlType, reinterpret_cast<const wchar_t*>(typeName),
+                                          size))
+                {
+                    capped = kMaxFieldSize;
+                    isCapped = true;
+                }
+            }
             if (m_pDatabase && m_pDatabase->GetNarrowTextUtf8() == 1)
                 kind = Utf8;
             break;

@@ -368,6 +368,37 @@ CString CRDatabase::FormatBinaryLiteral(UINT nKind, LPCWSTR pszHex)
 
 namespace {
 
+// Digits with a sign, a point and an exponent as SQL reads a number, blanks around them.
+bool IsPlainNumber(const CString& strText)
+{
+    const wchar_t* p = strText.GetString();
+    while (*p == L' ')
+        ++p;
+    if (*p == L'+' || *p == L'-')
+        ++p;
+    int nDigits = 0;
+    for (; *p >= L'0' && *p <= L'9'; ++p)
+        ++nDigits;
+    if (*p == L'.')
+        for (++p; *p >= L'0' && *p <= L'9'; ++p)
+            ++nDigits;
+    if (nDigits == 0)
+        return false;
+    if (*p == L'e' || *p == L'E')
+    {
+        ++p;
+        if (*p == L'+' || *p == L'-')
+            ++p;
+        if (*p < L'0' || *p > L'9')
+            return false;
+        while (*p >= L'0' && *p <= L'9')
+            ++p;
+    }
+    while (*p == L' ')
+        ++p;
+    return *p == 0;
+}
+
 // Not-a-number and the infinities as their text comes from the cursors ("nan", "-inf", and the
 // drivers' own "NaN", "Infinity" in numbers-as-text mode), written the way the target reads
 // them; no other number is touched but a floating-point zero with its sign for PostgreSQL,
@@ -388,7 +419,13 @@ CString SpecialNumberLiteral(UINT nTargetKind, const CString& strText, bool bFlo
     const bool bInfinity =
         strWord.CompareNoCase(L"inf") == 0 || strWord.CompareNoCase(L"infinity") == 0;
     if (!bNaN && !bInfinity)
-        return strText;
+    {
+        // The driver's text of a number-like type that is no plain number (PostgreSQL's money
+        // comes as "$1,234.50") goes in quoted, which the target reads as the column's type;
+        // bare, it would be other values or no statement at all.
+        return IsPlainNumber(strText) ? strText
+                                      : CRDatabase::FormatStringLiteral(nTargetKind, strText);
+    }
     if (nTargetKind == DBMS_POSTGRESQL)
         return bNaN ? L"'NaN'" : (bNegative ? L"'-Infinity'" : L"'Infinity'");
     if (nTargetKind == DBMS_ORACLE)

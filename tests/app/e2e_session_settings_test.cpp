@@ -3,6 +3,8 @@
 // and then opens a table. The grid shows the values the table holds, an edit is saved as typed,
 // and the INSERT script, run by psql under the server's defaults, recreates the same rows.
 #include "tests/app/e2e_save.h"
+#include "tests/app/e2e_scratch_database.h"
+
 
 
 namespace {
@@ -101,6 +103,64 @@ TEST_F(SessionSettingsE2E, ValuesSurviveTheUsersSessionSettings)
     ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out << "\n" << text;
     EXPECT_EQ(U8(std::wstring(before)), U8(std::wstring(Rows(target))));
     EXPECT_TRUE(program.Close());
+}
+
+
+// A database of the user's with settings of its own for every session: an empty search path,
+// verbose intervals, escaped byte strings, backslash escapes in plain literals, fewer float
+// digits, every debug notice, day-first SQL dates. Its values, long ones of types without a
+// length of their own among them (json, arrays, varchar, text, intervals), show whole in the
+// grid and come back whole from the INSERT script, money too.
+TEST_F(SessionSettingsE2E, DatabaseDefaultsAndLongValuesOfTypesWithoutALength)
+{
+    CScratchDatabase db(CScratchDatabase::postgres);
+    ASSERT_TRUE(db.Create());
+    const CString columns = L"(id int PRIMARY KEY, iv interval, j jsonb, a int[], v varchar, "
+                            L"t text, b bytea, s text, f float8, m money)";
+    db.Exec(L"CREATE TABLE public.t " + columns);
+    db.Exec(L"INSERT INTO public.t VALUES (1, '-1 day +02:03:04', '{\"k\": \"v\"}', '{1,2}', "
+            L"'short', 'short', '\\x00ff27', E'a\\\\b''c', 0.1, 1234.5), "
+            L"(2, '-100 years -11 mons -30 days -23:59:59.999999', "
+            L"('{\"k\": \"' || repeat('j', 300) || '\"}')::jsonb, "
+            L"array_fill(12345, ARRAY[100]), repeat('v', 300), repeat('t', 9000), NULL, 'plain', "
+            L"-2.5e-300, -0.01)");
+    for (const wchar_t* set :
+         {L"search_path = ''", L"IntervalStyle = 'postgres_verbose'", L"bytea_output = 'escape'",
+          L"standard_conforming_strings = off", L"extra_float_digits = -15",
+          L"client_min_messages = 'debug5'", L"DateStyle = 'SQL, DMY'"})
+        db.Exec(L"ALTER DATABASE " + db.Name() + L" SET " + set);
+    auto cell = [&](const wchar_t* sql) { return std::wstring(db.Query(sql).GetString()); };
+
+    ASSERT_TRUE(program.StartConnected(std::wstring(db.Connect())));
+    ASSERT_TRUE(program.OpenTableGrid(L"public", L"t"));
+    HWND grid = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 2; }));
+    EXPECT_EQ(program.ListItems(grid, 1),
+              (std::vector<std::wstring>{
+                  L"@ 1 day -2 hours -3 mins -4 secs ago",
+                  L"@ 100 years 11 mons 30 days 23 hours 59 mins 59.999999 secs ago"}));
+    // (The 9,000 characters of t are longer than a list item's text: the script checks them.)
+    for (int column = 2; column <= 4; ++column)
+    {
+        const std::wstring name = std::wstring(1, L"jav"[column - 2]);
+        EXPECT_EQ(program.ListItems(grid, column)[1],
+                  cell((L"SELECT " + name + L"::text FROM public.t WHERE id = 2").c_str()))
+            << "column " << U8(name);
+    }
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+
+    const std::wstring script = m_folder + L"\\t.sql";
+    ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
+    const std::string text = QlSave::WritePostgresScript(program, script);
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    const CString target = CreateSchema(L"qlsess_db_");
+    Exec(L"CREATE TABLE " + target + L".t " + columns);
+    std::string out;
+    ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out << "\n" << text;
+    const wchar_t* kRows = L"SELECT string_agg(row(t.*)::text, ' | ' ORDER BY id) FROM ";
+    EXPECT_EQ(U8(cell((CString(kRows) + L"public.t t").GetString())), U8(std::wstring(
+                  QueryText(m_db, CString(kRows) + target + L".t t").GetString())));
+    EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
 } // namespace
