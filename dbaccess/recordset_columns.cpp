@@ -17,17 +17,19 @@ const SQLULEN kMaxFieldSize = 65536;
 
 // Whether psqlODBC's declared size of a PostgreSQL character column bounds its values. The
 // driver declares a size for types without a length of their own that values do not keep to:
-// text as 8190 (its MaxLongVarcharSize), varchar without a length, json and arrays as 255 (its
-// MaxVarcharSize), interval as 32 ("-100 years -11 mons ..." is longer). Bound at that size,
-// the rest of such a value would be cut off. Only char(n) and varchar(n) hold to their length
-// (varchar(255) cannot be told from varchar and takes the larger buffer).
+// text as 8190 (its MaxLongVarcharSize), varchar without a length as 255 (its MaxVarcharSize),
+// json and arrays (type name "unknown") as 255 or the length of the first value, interval
+// (no type name) as 32, though "-100 years -11 mons ..." is longer. Bound at that size, the
+// rest of such a value would be cut off. Named types of a fixed greatest length (name, inet,
+// char(n), varchar(n)) hold to it; varchar(255) cannot be told from varchar and takes the
+// larger buffer.
 bool IsPostgresSizeABound(SQLSMALLINT sqlType, const CString& typeName, SQLULEN size)
 {
-    if (sqlType == SQL_CHAR || sqlType == SQL_WCHAR)
-        return true;
     if (sqlType == SQL_LONGVARCHAR || sqlType == SQL_WLONGVARCHAR)
         return false;
-    return typeName.CompareNoCase(L"varchar") == 0 && size != 255;
+    if (typeName.IsEmpty() || typeName.CompareNoCase(L"unknown") == 0)
+        return false;
+    return !(typeName.CompareNoCase(L"varchar") == 0 && size == 255);
 }
 
 const SQLLEN kTextChunkBytes = 8096;
