@@ -84,6 +84,20 @@ bool IsSetStatement(LPCWSTR pszSQL)
     return StartsWithKeyword(pszSQL, L"SET");
 }
 
+// A statement that opens a transaction block on the server: BEGIN [WORK | TRANSACTION ...],
+// START TRANSACTION.
+bool OpensTransactionBlock(LPCWSTR pszSQL)
+{
+    if (StartsWithKeyword(pszSQL, L"BEGIN"))
+        return true;
+    if (!StartsWithKeyword(pszSQL, L"START"))
+        return false;
+    while (iswspace(*pszSQL) || *pszSQL == L'(')
+        ++pszSQL;
+    pszSQL += 5;
+    return iswspace(*pszSQL) && StartsWithKeyword(pszSQL, L"TRANSACTION");
+}
+
 // A statement without a result that may change PostgreSQL's DateStyle: SET, and RESET or
 // DISCARD, which go back to the database's or the role's default style.
 bool MayChangeDateStyle(LPCWSTR pszSQL)
@@ -411,10 +425,24 @@ void CRDatabase::RefreshLiteralRules()
 
 void CRDatabase::AfterStatement(LPCWSTR pszSQL)
 {
+    if ((m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL) &&
+        OpensTransactionBlock(pszSQL))
+        FollowTransactionBlock();
     if (m_nDBMSKind == DBMS_MYSQL && IsSetStatement(pszSQL))
         RefreshLiteralRules();
     else if (m_nDBMSKind == DBMS_POSTGRESQL && MayChangeDateStyle(pszSQL))
         KeepIsoDateStyle();
+}
+
+void CRDatabase::FollowTransactionBlock()
+{
+    if (m_hDbc == SQL_NULL_HDBC || IsInTransaction())
+        return;
+    // Turning autocommit off ends nothing on either server: the block goes on, and the driver
+    // commits or rolls it back at the end of the transaction.
+    SQLRETURN nRet;
+    if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
+        m_bTransactionGone = false;
 }
 
 void CRDatabase::KeepIsoDateStyle()
@@ -480,6 +508,9 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
     nRet = SQLFreeStmt(hStmt, SQL_DROP);
     if (!SQL_SUCCEEDED(nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    if ((m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL) &&
+        OpensTransactionBlock(pszSQL))
+        FollowTransactionBlock();
     if (m_nDBMSKind == DBMS_MYSQL && MayChangeSessionMode(pszSQL))
         RefreshLiteralRules();
     else if (m_nDBMSKind == DBMS_POSTGRESQL &&

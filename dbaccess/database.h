@@ -245,6 +245,11 @@ public:
     // Told by a recordset after it ran a statement of its own on this connection: a SET (which
     // returns no result, so the connection is free for the query) re-reads the literal rules.
     void AfterStatement(LPCWSTR pszSQL);
+    // After a BEGIN or START TRANSACTION of the user's (PostgreSQL, MySQL): the drivers go on
+    // reporting autocommit on while the server keeps every later change until a COMMIT, so
+    // saved edits would be rolled back at disconnect without a question. Autocommit goes off:
+    // the block becomes the connection's transaction, shown, ended and asked about as one.
+    void FollowTransactionBlock();
     // PostgreSQL: the driver reads dates and timestamps from their text in the ISO output style,
     // which it sets when it connects; any other style gives wrong dates without an error. After
     // a statement that may have changed the style (SET, RESET, DISCARD, set_config): when the
