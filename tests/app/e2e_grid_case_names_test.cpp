@@ -110,8 +110,8 @@ TEST_F(GridCaseNamesE2E, EachNameReachesItsOwnColumn)
     ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out << "\n" << text;
     auto rows = [&](const CString& schema) {
         return U8(std::wstring(
-            QueryText(m_db, L"SELECT string_agg(row(t.*)::text, ' | ' ORDER BY id) FROM " +
-                                schema + L".\"Case t\" t")));
+            QueryText(m_db, L"SELECT string_agg(row(t.*)::text, ' | ' ORDER BY id) FROM " + schema +
+                                L".\"Case t\" t")));
     };
     EXPECT_EQ(rows(m_schema), rows(target)) << text;
     EXPECT_TRUE(program.Close());

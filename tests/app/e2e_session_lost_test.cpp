@@ -53,12 +53,12 @@ protected:
     // The program's sessions: every session on the scratch database but the test's own.
     CString OtherSessions(const wchar_t* column) const
     {
-        return IsMariaDB() ? CString(L"SELECT ") + column +
-                                 L" FROM information_schema.processlist WHERE db = '" +
-                                 m_db.Name() + L"' AND id <> CONNECTION_ID()"
-                           : CString(L"SELECT ") + column +
-                                 L" FROM pg_stat_activity WHERE datname = '" + m_db.Name() +
-                                 L"' AND pid <> pg_backend_pid()";
+        return IsMariaDB()
+                   ? CString(L"SELECT ") + column +
+                         L" FROM information_schema.processlist WHERE db = '" + m_db.Name() +
+                         L"' AND id <> CONNECTION_ID()"
+                   : CString(L"SELECT ") + column + L" FROM pg_stat_activity WHERE datname = '" +
+                         m_db.Name() + L"' AND pid <> pg_backend_pid()";
     }
     void KillProgramSession()
     {
@@ -112,8 +112,7 @@ TEST_P(SessionLostE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
     // The transaction went with the session: nothing is left to end.
     EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
     PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(program.WaitForExit(20000))
-        << "a question stops the close: " << program.Describe();
+    EXPECT_TRUE(program.WaitForExit(20000)) << "a question stops the close: " << program.Describe();
 }
 
 TEST_P(SessionLostE2E, GridEditsBeforeAndAfterTheLoss)

@@ -89,11 +89,12 @@ TEST_P(SessionSettingsMariaDBE2E, ModesAndTimeZoneOfTheSession)
     CProgram::PressKey(grid, VK_RETURN);
     // The time was typed in the session's zone.
     m_db.Exec(L"SET time_zone = '+05:00'");
-    const std::wstring saved = L"SELECT CONCAT(s, '|', c, '|', ts) FROM " + m_db.Quoted(m_table) +
-                               L" WHERE id = 1";
-    EXPECT_TRUE(ql::WaitFor(
-        [&] { return m_db.Text(saved) == L"D:\\x\\O'B \x00FC|ab|2025-02-03 04:05:06"; }))
-        << Narrow(m_db.Text(saved)) << " / " << Narrow(program.TakeMessageBox(100));
+    const std::wstring saved =
+        L"SELECT CONCAT(s, '|', c, '|', ts) FROM " + m_db.Quoted(m_table) + L" WHERE id = 1";
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return m_db.Text(saved) == L"D:\\x\\O'B \x00FC|ab|2025-02-03 04:05:06";
+    })) << Narrow(m_db.Text(saved))
+        << " / " << Narrow(program.TakeMessageBox(100));
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_TRUE(program.Close());
 }

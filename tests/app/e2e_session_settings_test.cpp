@@ -5,8 +5,6 @@
 #include "tests/app/e2e_save.h"
 #include "tests/app/e2e_scratch_database.h"
 
-
-
 namespace {
 
 using QlConnTest::QueryText;
@@ -62,9 +60,9 @@ TEST_F(SessionSettingsE2E, ValuesSurviveTheUsersSessionSettings)
     // The driver reads dates only in DateStyle ISO: the program sets it back and says so.
     EXPECT_NE(Run(L"SET DateStyle TO 'German'").find(L"DateStyle was set back to ISO"),
               std::wstring::npos);
-    for (const wchar_t* set : {L"SET IntervalStyle TO 'sql_standard'",
-                               L"SET standard_conforming_strings TO off",
-                               L"SET bytea_output TO 'escape'", L"SET DateStyle TO 'ISO, DMY'"})
+    for (const wchar_t* set :
+         {L"SET IntervalStyle TO 'sql_standard'", L"SET standard_conforming_strings TO off",
+          L"SET bytea_output TO 'escape'", L"SET DateStyle TO 'ISO, DMY'"})
         EXPECT_EQ(Run(set).find(L"set back"), std::wstring::npos) << U8(set);
 
     ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"t"));
@@ -73,8 +71,7 @@ TEST_F(SessionSettingsE2E, ValuesSurviveTheUsersSessionSettings)
     EXPECT_EQ(program.ListItems(grid, 1),
               (std::vector<std::wstring>{L"2024/03/05", L"1999/12/31"}));
     EXPECT_EQ(program.ListItems(grid, 2),
-              (std::vector<std::wstring>{L"2024/03/05 10:11:12.500",
-                                         L"0044/03/15 12:00:00 BC"}));
+              (std::vector<std::wstring>{L"2024/03/05 10:11:12.500", L"0044/03/15 12:00:00 BC"}));
     EXPECT_EQ(program.ListItems(grid, 4), (std::vector<std::wstring>{L"00FF27", L"<<NULL>>"}));
     EXPECT_EQ(program.ListItems(grid, 5), (std::vector<std::wstring>{L"plain", L"a\\b'c"}));
 
@@ -104,7 +101,6 @@ TEST_F(SessionSettingsE2E, ValuesSurviveTheUsersSessionSettings)
     EXPECT_EQ(U8(std::wstring(before)), U8(std::wstring(Rows(target))));
     EXPECT_TRUE(program.Close());
 }
-
 
 // A database of the user's with settings of its own for every session: an empty search path,
 // verbose intervals, escaped byte strings, backslash escapes in plain literals, fewer float
@@ -158,8 +154,8 @@ TEST_F(SessionSettingsE2E, DatabaseDefaultsAndLongValuesOfTypesWithoutALength)
     std::string out;
     ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out << "\n" << text;
     const wchar_t* kRows = L"SELECT string_agg(row(t.*)::text, ' | ' ORDER BY id) FROM ";
-    EXPECT_EQ(U8(cell((CString(kRows) + L"public.t t").GetString())), U8(std::wstring(
-                  QueryText(m_db, CString(kRows) + target + L".t t").GetString())));
+    EXPECT_EQ(U8(cell((CString(kRows) + L"public.t t").GetString())),
+              U8(std::wstring(QueryText(m_db, CString(kRows) + target + L".t t").GetString())));
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
