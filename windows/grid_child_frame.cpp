@@ -383,13 +383,15 @@ void CGridChildFrame::CloseCursor()
     if (!m_pCursor)
         return;
     // The grid must not read a closed cursor (its columns are gone with it): it lets go first,
-    // and the layout waits for the next requery. A cursor whose session was lost no longer
-    // tells its columns, yet its statement goes with the connection all the same: the grid lets
-    // go of it too, or it would read a freed statement once the connection is made again.
-    if (m_pCursor->HasResultColumns())
+    // and the layout waits for the next requery. Whether the driver still describes the result
+    // does not count: once the server has dropped the session, psqlODBC fails SQLNumResultCols
+    // on a statement that is still allocated, and a grid left on it would fetch from a handle
+    // the disconnect frees (or, reused, from a statement of the next connection).
+    if (m_view.m_hWnd != nullptr && m_view.GetCursor() == m_pCursor.get())
+    {
         m_pendingLayout = SaveColumnLayout();
-    if (m_view.m_hWnd != nullptr)
         m_view.SetCursor(nullptr);
+    }
     m_pCursor->Close();
 }
 
