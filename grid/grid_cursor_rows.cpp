@@ -214,14 +214,14 @@ void CRGrid::AddRowItem(bool bNotify, IWait* pWait)
     if (m_pCursor == nullptr || m_pCursor->IsEOF())
         return;
     AppendItems(1);
-    const int index = GetItemCountWithPending() - 1;
     if (HasOption(kGridFitColumns))
     {
         // Turning every cell of a million rows into text only to measure it was most of the
         // time of reading them all: a long read measures a sample, and the rows it passes over
-        // fit their columns when they are shown.
+        // fit their columns when they are shown. (The row's index is asked of the list only
+        // for a measured row: a message to the list per row is a few per cent of a long read.)
         if (m_nSampledRead < 0 || IsSampledRow(m_nSampledRead))
-            FitWidthsToRow(index, pWait);
+            FitWidthsToRow(GetItemCountWithPending() - 1, pWait);
         else
             m_bFitShownCells = true;
         if (m_nSampledRead >= 0)

@@ -6,6 +6,10 @@
 //   it and the program closes at the first asking.
 // - Rows are being edited in a table's grid: the row saved before the loss stays saved, the row
 //   saved after it is reported and never shown as saved, and the program reconnects.
+// And a transaction the user opens with a statement of their own (BEGIN, START TRANSACTION) is
+// the connection's transaction: the drivers go on reporting autocommit on, so without care a row
+// saved afterwards would be rolled back at disconnect without a question. "TRANS" shows, closing
+// asks, and Commit keeps the row.
 #include "tests/app/e2e_scratch_database.h"
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
@@ -18,10 +22,10 @@
 
 namespace {
 
-class SessionLostE2E : public ::testing::TestWithParam<CScratchDatabase::Server>
+class TransactionsE2E : public ::testing::TestWithParam<CScratchDatabase::Server>
 {
 protected:
-    SessionLostE2E() : m_db(GetParam()) {}
+    TransactionsE2E() : m_db(GetParam()) {}
     void SetUp() override
     {
         ql::CleanSettings();
@@ -48,6 +52,7 @@ protected:
         ql::CProgram::Click(dlg, IDOK);
         ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
         ASSERT_TRUE(program.Settle()) << program.Describe();
+        program.TakeMessageBox(500); // "Executed OK." or a row count, where the program shows one
     }
 
     // The program's sessions: every session on the scratch database but the test's own.
@@ -84,13 +89,12 @@ protected:
     ql::CProgram program;
 };
 
-TEST_P(SessionLostE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
+TEST_P(TransactionsE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
 {
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
     program.PostCommand(ID_DB_BEGIN_TRANS);
     ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
     ASSERT_NO_FATAL_FAILURE(Run(L"INSERT INTO kept VALUES (1)"));
-    program.TakeMessageBox(500); // a row count, where the program shows one
     ASSERT_NO_FATAL_FAILURE(KillProgramSession());
 
     program.PostCommand(ID_DB_END_TRANS);
@@ -115,7 +119,7 @@ TEST_P(SessionLostE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
     EXPECT_TRUE(program.WaitForExit(20000)) << "a question stops the close: " << program.Describe();
 }
 
-TEST_P(SessionLostE2E, GridEditsBeforeAndAfterTheLoss)
+TEST_P(TransactionsE2E, GridEditsBeforeAndAfterTheLoss)
 {
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
     HWND child = ql::OpenTable(program, IsMariaDB() ? L"" : L"public", L"edited");
@@ -154,7 +158,37 @@ TEST_P(SessionLostE2E, GridEditsBeforeAndAfterTheLoss)
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, SessionLostE2E,
+TEST_P(TransactionsE2E, BeginOfTheUsersIsAskedAboutAtClose)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    for (const wchar_t* begin : {L"BEGIN", L"START TRANSACTION"})
+    {
+        ASSERT_NO_FATAL_FAILURE(Run(begin));
+        EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(Run(begin == std::wstring(L"BEGIN")
+                                        ? L"INSERT INTO kept VALUES (1)"
+                                        : L"INSERT INTO kept VALUES (2)"));
+        program.PostCommand(ID_DB_END_TRANS);
+        HWND dlg = program.WaitForDialog(L"End Transaction");
+        ASSERT_NE(dlg, nullptr) << "no transaction after " << QlConnTest::Narrow(begin);
+        ql::CProgram::Click(dlg, begin == std::wstring(L"BEGIN") ? IDC_COMMIT : IDC_ROLLBACK);
+        EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    }
+    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"1");
+    EXPECT_EQ(m_db.Query(L"SELECT max(id) FROM kept"), L"1");
+
+    // Left open, the close asks first.
+    ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(Run(L"INSERT INTO kept VALUES (3)"));
+    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    HWND dlg = program.WaitForDialog(L"End Transaction");
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    ql::CProgram::Click(dlg, IDC_COMMIT);
+    EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
+    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"2");
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, TransactionsE2E,
                          ::testing::Values(CScratchDatabase::postgres, CScratchDatabase::mariadb),
                          [](const auto& info) {
                              return std::string(info.param == CScratchDatabase::postgres
