@@ -4,6 +4,7 @@
 #include "dbaccess/field_text.h"
 #include "dbaccess/value_text.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -273,21 +274,7 @@ void CMemCursor::ReadToEndBeforeTransactions(CRDatabase* pDatabase)
 
 void CMemCursor::ReadToEnd()
 {
-    if (!m_source)
-        return;
-    const int current = m_nCurrentRow;
-    if (m_rows.empty() && !ReadFirstSourceRow())
-        return;
-    while (m_source && !m_source->IsEOF())
-    {
-        if (!m_source->MoveNext())
-            break;
-        if (!m_source->IsEOF())
-            FetchRow();
-    }
-    if (m_source && m_source->IsEOF())
-        DeleteSource();
-    m_nCurrentRow = current;
+    ReadOn(INT_MAX);
 }
 
 bool CMemCursor::ReadOn(int nRows)
