@@ -176,10 +176,10 @@ protected:
     COutputBar m_wndOutputBar;
     UINT_PTR m_nAutoSaveTimer = 0;
     UINT m_nAutoSavePeriod = 5;
-    bool m_bTracing = false;  // ODBC tracing was turned on for this connection
-    bool m_bClosing = false;  // from a close request until it is cancelled or the frame is gone
-    int m_nScriptCounter = 0; // titles "SQL%d" of new scripts
-    bool m_bBuildingBars = false;  // OnCreate is docking and restoring the bars
+    bool m_bTracing = false;      // ODBC tracing was turned on for this connection
+    bool m_bClosing = false;      // from a close request until it is cancelled or the frame is gone
+    int m_nScriptCounter = 0;     // titles "SQL%d" of new scripts
+    bool m_bBuildingBars = false; // OnCreate is docking and restoring the bars
     bool m_bLayoutPending = false; // a layout was asked for meanwhile
 
     // Closes an open connection before another opens; false when the user kept it.

@@ -56,8 +56,8 @@ RawRead ReadRawIcon(HINSTANCE hInstance, UINT nID, int cx, int cy, CRawIcon& ico
         return RawRead::unsupported;
     // The same choice of image LoadImageW makes for this size.
     const int nImage = ::LookupIconIdFromDirectoryEx(pGroup, TRUE, cx, cy, LR_DEFAULTCOLOR);
-    HRSRC hImage = nImage != 0 ? ::FindResourceW(hInstance, MAKEINTRESOURCEW(nImage), RT_ICON)
-                               : nullptr;
+    HRSRC hImage =
+        nImage != 0 ? ::FindResourceW(hInstance, MAKEINTRESOURCEW(nImage), RT_ICON) : nullptr;
     if (hImage == nullptr)
         return RawRead::unsupported;
     const DWORD nSize = ::SizeofResource(hInstance, hImage);

@@ -141,8 +141,9 @@ bool IsSQLiteDriverName(LPCWSTR pszDriverName)
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName)
 {
     if (IsSQLiteDriverName(pszDriverName))
-        return HasNonEmptyItem(pszConnect, L"StepAPI") ? CString()
-                                                        : SetConnectItem(pszConnect, L"StepAPI", L"1");
+        return HasNonEmptyItem(pszConnect, L"StepAPI")
+                   ? CString()
+                   : SetConnectItem(pszConnect, L"StepAPI", L"1");
     if (!IsDriver(pszDriverName, L"psqlodbc") || HasNonEmptyItem(pszConnect, L"UseDeclareFetch"))
         return CString();
     CString result = SetConnectItem(pszConnect, L"UseDeclareFetch", L"1");

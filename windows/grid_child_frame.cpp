@@ -491,8 +491,7 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
     // streams only tables whose columns are all declared (the others keep the driver's whole
     // read, which types them right).
     const bool bDeclared = db.ReadsResultsBeforeStatements() && HasDeclaredColumns();
-    const bool bStream =
-        db.IsStreamingResults() && (!db.StreamsDeclaredColumnsOnly() || bDeclared);
+    const bool bStream = db.IsStreamingResults() && (!db.StreamsDeclaredColumnsOnly() || bDeclared);
     const UINT nType = ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan || bStream)
                            ? RS_FORWARD_ONLY
                            : m_pHelper->GetCursorType();

@@ -77,8 +77,7 @@ TEST_P(GridSQLiteStreamE2E, TableWindowReadsOnSoOthersMayWriteAndKeepsEveryRow)
     ASSERT_TRUE(ql::WaitFor([&] { return GetForegroundWindow() == program.MainWindow(); }));
     ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
     const std::wstring all = L"Rows " + std::to_wstring(kRows) + L" Columns 3";
-    EXPECT_TRUE(
-        ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(1)) == all; }, 60000))
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(1)) == all; }, 60000))
         << Narrow(program.StatusPaneText(1));
     EXPECT_EQ(ListView_GetItemCount(grid), kRows);
     EXPECT_EQ(program.FindMessageBox(), nullptr);

@@ -45,7 +45,8 @@ TEST(MainFrameStart, BuiltFrameIsInItsUnconnectedStateBeforeTheFirstPaint)
     // here only for this test, as the other tests of this program expect to register it.
     const HINSTANCE hInstance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW editorClass = {sizeof(editorClass)};
-    const bool bRegistered = ::GetClassInfoExW(hInstance, L"RColorEditorClass", &editorClass) == FALSE;
+    const bool bRegistered =
+        ::GetClassInfoExW(hInstance, L"RColorEditorClass", &editorClass) == FALSE;
     if (bRegistered)
         ASSERT_TRUE(RegisterRColorEditorClass(hInstance));
     auto* pFrame = new CMainFrame;

@@ -506,8 +506,7 @@ TEST_P(EveryBoundType, EveryOpeningReadsEveryValue)
         {"memory unbound", RS_FORWARD_ONLY, RS_UNBOUND, true},
         // On SQLite these step through the result (every column here is declared).
         {"declared forward-only", RS_FORWARD_ONLY, RS_DECLARED_COLUMNS, false},
-        {"declared forward-only unbound", RS_FORWARD_ONLY, RS_UNBOUND | RS_DECLARED_COLUMNS,
-         false},
+        {"declared forward-only unbound", RS_FORWARD_ONLY, RS_UNBOUND | RS_DECLARED_COLUMNS, false},
         {"declared memory", RS_FORWARD_ONLY, RS_DECLARED_COLUMNS, true},
         {"declared memory unbound", RS_FORWARD_ONLY, RS_UNBOUND | RS_DECLARED_COLUMNS, true},
     };

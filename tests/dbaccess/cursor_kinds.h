@@ -57,10 +57,9 @@ inline auto EveryDatabaseAndCursorKind()
     return testing::Values(
         CursorParam{Db::SQLite, Kind::Recordset}, CursorParam{Db::SQLite, Kind::MemBound},
         CursorParam{Db::SQLite, Kind::MemUnbound}, CursorParam{Db::SQLite, Kind::MemDeclared},
-        CursorParam{Db::PostgreSQL, Kind::Recordset},
-        CursorParam{Db::PostgreSQL, Kind::MemBound}, CursorParam{Db::PostgreSQL, Kind::MemUnbound},
-        CursorParam{Db::MariaDB, Kind::Recordset}, CursorParam{Db::MariaDB, Kind::MemBound},
-        CursorParam{Db::MariaDB, Kind::MemUnbound});
+        CursorParam{Db::PostgreSQL, Kind::Recordset}, CursorParam{Db::PostgreSQL, Kind::MemBound},
+        CursorParam{Db::PostgreSQL, Kind::MemUnbound}, CursorParam{Db::MariaDB, Kind::Recordset},
+        CursorParam{Db::MariaDB, Kind::MemBound}, CursorParam{Db::MariaDB, Kind::MemUnbound});
 }
 
 } // namespace QlRsTest

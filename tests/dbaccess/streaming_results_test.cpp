@@ -157,8 +157,7 @@ TEST(StreamingConnection, SQLiteStepsThroughDeclaredReadsUnlessTheUserDecides)
                                L"FROM c WHERE x < 2010) INSERT INTO " +
                                table + L" SELECT x, 'w' FROM c";
         conn.database->ExecuteSQL(insert);
-        EXPECT_EQ(QlConnTest::QueryText(*conn.database, L"SELECT count(*) FROM " + table),
-                  L"2010");
+        EXPECT_EQ(QlConnTest::QueryText(*conn.database, L"SELECT count(*) FROM " + table), L"2010");
         if (mode.declaredOnly || !mode.streaming)
         {
             CRRecordset change(conn.database.get());
@@ -222,8 +221,7 @@ TEST(StreamingConnection, SQLiteResultsPartReadEndBeforeOtherStatements)
         EXPECT_EQ(mem->GetRecordCount(), 1500);
         EXPECT_EQ(TextAt(*mem, 1500, 2), L"v1500");
         EXPECT_EQ(TextAt(*mem, 5, 2), L"v5");
-        QL_EXPECT_NO_DB_THROW(
-            other.ExecuteSQL(L"UPDATE " + table + L" SET v='other' WHERE id=2"));
+        QL_EXPECT_NO_DB_THROW(other.ExecuteSQL(L"UPDATE " + table + L" SET v='other' WHERE id=2"));
         if (via != slices)
             EXPECT_EQ(QlConnTest::QueryText(other, L"SELECT v FROM " + table + L" WHERE id=9999"),
                       L"moved");
