@@ -22,6 +22,19 @@ struct CLoadedIcon
     }
 };
 
+// The header of a top-down 32-bit colour bitmap.
+BITMAPINFO TopDown32(int cx, int cy)
+{
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = cx;
+    bmi.bmiHeader.biHeight = -cy;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    return bmi;
+}
+
 int AddOneByOne(HIMAGELIST hList, const std::vector<CLoadedIcon>& icons)
 {
     int nAdded = 0;
@@ -111,13 +124,7 @@ int AddRawStrip(HIMAGELIST hList, HINSTANCE hInstance, const UINT* pIds, size_t 
         return 0;
 
     const int nWidth = cx * (int)icons.size();
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = nWidth;
-    bmi.bmiHeader.biHeight = -cy; // top-down
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO bmi = TopDown32(nWidth, cy);
     void* pStripBits = nullptr;
     HBITMAP hColorStrip =
         ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pStripBits, nullptr, 0);
@@ -198,13 +205,7 @@ int AddIconResources(HIMAGELIST hList, HINSTANCE hInstance, const UINT* pIds, si
         return AddOneByOne(hList, icons);
 
     const int nWidth = cx * (int)nLoaded;
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = nWidth;
-    bmi.bmiHeader.biHeight = -cy; // top-down
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO bmi = TopDown32(nWidth, cy);
     HDC hScreen = ::GetDC(nullptr);
     void* pStripBits = nullptr;
     HBITMAP hColorStrip =

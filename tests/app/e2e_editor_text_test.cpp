@@ -129,8 +129,15 @@ TEST_F(EditorTextE2E, OutputBarGlyphsSitAtTheirCaretPositions)
     PostMessageW(output, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     PostMessageW(output, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     PostMessageW(output, WM_KEYDOWN, VK_INSERT, 1);
-    LONG probe = 0;
-    ASSERT_TRUE(ql::WaitFor([&] { return CaretX(output, 0, &probe); }));
+    // The posted keys run after the checks' sent messages: the positions are read only once the
+    // caret is overwrite mode's cell-wide block, not insert mode's line a pixel to its left.
+    ASSERT_TRUE(ql::WaitFor([&] {
+        LONG x = 0;
+        GUITHREADINFO info{sizeof(info)};
+        return CaretX(output, 0, &x) &&
+               GetGUIThreadInfo(GetWindowThreadProcessId(output, nullptr), &info) &&
+               info.rcCaret.right - info.rcCaret.left > 2;
+    }));
 
     const HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
     RECT client{};

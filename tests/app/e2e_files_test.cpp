@@ -83,7 +83,7 @@ TEST_F(FilesTest, TheMostRecentStringConnectsAtStartup)
     ql::WriteRegString(L"Connect DB at startup", L"Yes");
     ql::WriteRegString(L"ConnectString0", std::wstring((LPCWSTR)database.Connect()),
                        L"ConnectStrings");
-    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.Start()) << program.Describe();
     const std::wstring path = (LPCWSTR)database.Path();
     EXPECT_TRUE(program.WaitForTitle(path.substr(path.rfind(L'/') + 1) + L" - Quenlark"))
         << Narrow(program.Title());

@@ -121,7 +121,9 @@ TEST_F(SaveStoppedE2E, AnsiScriptAsksBeforeLosingCharactersAndCancelKeepsTheOldF
     ql::WriteFileBytes(old, "-- kept\n");
     ASSERT_EQ(L"", saveAnsi(old));
     EXPECT_EQ(question, program.AnswerMessageBox(IDCANCEL));
-    ASSERT_TRUE(program.WaitUntilIdle());
+    // The worker ends after the box closes and only then lets go of the file, which it holds
+    // exclusively: the main window can look idle before that.
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
     EXPECT_EQ("-- kept\n", ql::ReadFileBytes(old));
 
@@ -129,9 +131,7 @@ TEST_F(SaveStoppedE2E, AnsiScriptAsksBeforeLosingCharactersAndCancelKeepsTheOldF
     const std::wstring fresh = m_folder + L"\\fresh.sql";
     ASSERT_EQ(L"", saveAnsi(fresh));
     EXPECT_EQ(question, program.AnswerMessageBox(IDCANCEL));
-    // The worker ends after the box closes, and only then is the new file taken away: the main
-    // window can look idle before that.
-    ASSERT_TRUE(program.Settle());
+    ASSERT_TRUE(program.Settle()); // as above: the new file is taken away when the worker ends
     EXPECT_FALSE(ql::FileExists(fresh));
 
     // OK: the script is written, the lost character marked, the others kept in the code page.
