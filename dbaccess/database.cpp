@@ -425,12 +425,22 @@ void CRDatabase::RefreshLiteralRules()
 
 void CRDatabase::AfterStatement(LPCWSTR pszSQL)
 {
+    FollowSessionChanges(pszSQL, false);
+}
+
+void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement)
+{
     if ((m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL) &&
         OpensTransactionBlock(pszSQL))
         FollowTransactionBlock();
-    if (m_nDBMSKind == DBMS_MYSQL && IsSetStatement(pszSQL))
+    // Only a statement without a result leaves the connection free to ask the server; a query
+    // naming the setting (SELECT set_config('DateStyle', ...)) counts where no result stays open.
+    if (m_nDBMSKind == DBMS_MYSQL &&
+        (bAnyStatement ? MayChangeSessionMode(pszSQL) : IsSetStatement(pszSQL)))
         RefreshLiteralRules();
-    else if (m_nDBMSKind == DBMS_POSTGRESQL && MayChangeDateStyle(pszSQL))
+    else if (m_nDBMSKind == DBMS_POSTGRESQL &&
+             (MayChangeDateStyle(pszSQL) ||
+              (bAnyStatement && pszSQL && ContainsNoCase(pszSQL, L"DateStyle"))))
         KeepIsoDateStyle();
 }
 
@@ -508,14 +518,7 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
     nRet = SQLFreeStmt(hStmt, SQL_DROP);
     if (!SQL_SUCCEEDED(nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
-    if ((m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL) &&
-        OpensTransactionBlock(pszSQL))
-        FollowTransactionBlock();
-    if (m_nDBMSKind == DBMS_MYSQL && MayChangeSessionMode(pszSQL))
-        RefreshLiteralRules();
-    else if (m_nDBMSKind == DBMS_POSTGRESQL &&
-             (MayChangeDateStyle(pszSQL) || (pszSQL && ContainsNoCase(pszSQL, L"DateStyle"))))
-        KeepIsoDateStyle();
+    FollowSessionChanges(pszSQL, true);
 }
 
 bool CRDatabase::GetInfoWord(SQLUSMALLINT nInfoType, WORD& nValue)

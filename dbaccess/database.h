@@ -276,6 +276,10 @@ public:
     CString GetSearchPatternEscape();
 
 private:
+    // What AfterStatement and ExecuteSQL follow of a statement that ran: a transaction block
+    // opened, MySQL's literal rules, PostgreSQL's date style. bAnyStatement: the statement left
+    // no result open, so one that only names the setting is followed too.
+    void FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement);
     // How this connection's text literals are written.
     enum
     {

@@ -121,7 +121,7 @@ CString CRDatabase::FormatDateLiteral(UINT nKind, const DATE_STRUCT& value)
     CString s;
     if (value.month == 0 && value.day == 0 && (value.year == SHRT_MAX || value.year == SHRT_MIN))
         return InfinityLiteral(nKind, value.year == SHRT_MAX ? 1 : -1);
-    if (value.month == 0 && value.day == 0 && value.year == 10000)
+    if (IsFarFutureTimestamp(value))
         RefuseFarFuture();
     CYearText year = YearText(nKind, value.year);
     if (nKind == DBMS_ACCESS)

@@ -89,13 +89,18 @@ bool IsFarFutureTimestamp(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
     return IsFarFuture(value);
 }
 
+bool IsFarFutureTimestamp(const DATE_STRUCT& value)
+{
+    return IsFarFuture(value);
+}
+
 CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType)
 {
     CString s;
     if (value.fraction >= static_cast<SQLUINTEGER>(kFarFutureYear))
         s.Format(L"%lu/?\?/?\?", static_cast<unsigned long>(value.fraction)); // ("\?": no trigraph)
     else
-        s = L"?????/?\?/?\?";
+        s = L"????\?/?\?/?\?";
     const SQLSMALLINT nType = static_cast<SQLSMALLINT>(nSQLType);
     if (nType != SQL_DATE && nType != SQL_TYPE_DATE)
         s += L" ??:??:??";

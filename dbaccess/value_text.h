@@ -21,6 +21,7 @@ LPCWSTR InfinityText(int nInfinity);
 void SetFarFutureTimestamp(TIMESTAMP_STRUCT& value, unsigned long nYear);
 bool IsFarFutureTimestamp(const TIMESTAMP_STRUCT& value);
 bool IsFarFutureTimestamp(const SQL_SS_TIMESTAMPOFFSET_STRUCT& value);
+bool IsFarFutureTimestamp(const DATE_STRUCT& value);
 // "12345/??/??" for a date type, "12345/??/?? ??:??:??" for the others ("?????" for the year
 // when it is unknown).
 CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType);

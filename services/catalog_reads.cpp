@@ -122,8 +122,10 @@ bool CRDatabaseHelper::GetColumnsNow(const CStringPair& table, CColumnInfoArray*
     return true;
 }
 
-bool CRDatabaseHelper::HasDeclaredColumns(const CStringPair& table)
+UINT CRDatabaseHelper::DeclaredColumnsOption(const CStringPair& table)
 {
+    if (!GetDatabase().ReadsResultsBeforeStatements())
+        return 0;
     CColumnInfoArray columns;
     try
     {
@@ -132,14 +134,14 @@ bool CRDatabaseHelper::HasDeclaredColumns(const CStringPair& table)
     catch (Zelt::CRDBException* e)
     {
         e->Delete();
-        return false;
+        return 0;
     }
     if (columns.GetSize() == 0)
-        return false;
+        return 0;
     for (INT_PTR i = 0; i < columns.GetSize(); ++i)
         if (columns[i].szTypeName[0] == 0)
-            return false;
-    return true;
+            return 0;
+    return RS_DECLARED_COLUMNS;
 }
 
 bool CRDatabaseHelper::GetPrimaryKeys(const CStringPair& table, CPrimaryKeyArray* pKeys)

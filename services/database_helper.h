@@ -141,10 +141,12 @@ public:
                               bool bSystemTables, CTableInfoArray& tables);
     // The columns of a table in catalog order; false only without an array.
     bool GetColumnsNow(const CStringPair& table, CColumnInfoArray* pColumns);
-    // Every column of the table has a declared type (the catalog gives its type name); false
-    // when the catalog cannot tell. SQLite describes such columns alike whether its driver
-    // steps through results or reads them whole (see RS_DECLARED_COLUMNS).
-    bool HasDeclaredColumns(const CStringPair& table);
+    // RS_DECLARED_COLUMNS for a read of the table where the connection reads streaming results
+    // to their end before other statements (SQLite stepping) and every column of the table has
+    // a declared type in the catalog, which SQLite describes alike whether its driver steps
+    // through results or reads them whole; else 0 (also when the catalog cannot tell). The
+    // catalog is read only on such a connection.
+    UINT DeclaredColumnsOption(const CStringPair& table);
     // False without an array or when the driver cannot read the keys.
     bool GetPrimaryKeys(const CStringPair& table, CPrimaryKeyArray* pKeys);
     // The foreign keys in which the table is the referencing one.

@@ -176,11 +176,9 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
             if (wait.IsCancelled())
                 return false;
             CRRecordset rs(&GetDatabase());
-            UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT;
             // A table whose columns are all declared streams from SQLite as it is written.
-            if (nObjectKind == 1 && GetDatabase().ReadsResultsBeforeStatements() &&
-                HasDeclaredColumns(object))
-                nOptions |= RS_DECLARED_COLUMNS;
+            const UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT |
+                                  (nObjectKind == 1 ? DeclaredColumnsOption(object) : 0);
             if (GetCancelExecOption())
             {
                 bool bCancelled = false;

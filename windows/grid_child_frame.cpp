@@ -490,16 +490,12 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
     // memory cursor: the first screen comes before the driver has read the whole result. SQLite
     // streams only tables whose columns are all declared (the others keep the driver's whole
     // read, which types them right).
-    const bool bDeclared = db.ReadsResultsBeforeStatements() && HasDeclaredColumns();
-    const bool bStream = db.IsStreamingResults() && (!db.StreamsDeclaredColumnsOnly() || bDeclared);
-    const UINT nType = ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan || bStream)
+    const UINT nDeclared = m_nKind == kGridTable ? m_pHelper->DeclaredColumnsOption(m_name) : 0;
+    m_bStreamed = db.IsStreamingResults() && (!db.StreamsDeclaredColumnsOnly() || nDeclared != 0);
+    const UINT nType = ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan || m_bStreamed)
                            ? RS_FORWARD_ONLY
                            : m_pHelper->GetCursorType();
-    UINT nOptions = RS_NUMERIC_AS_TEXT;
-    if (bDeclared)
-        nOptions |= RS_DECLARED_COLUMNS;
-    m_bStreamed = nType == RS_FORWARD_ONLY && db.IsStreamingResults() &&
-                  (!db.StreamsDeclaredColumnsOnly() || bDeclared);
+    UINT nOptions = RS_NUMERIC_AS_TEXT | nDeclared;
     if (m_nKind == kGridPlan)
         nOptions |= RS_READONLY | RS_UNBOUND;
     else if (m_nKind == kGridView && m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL)
@@ -581,11 +577,6 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
         StartReadingOn();
     });
     return bResult;
-}
-
-bool CGridChildFrame::HasDeclaredColumns()
-{
-    return m_nKind == kGridTable && m_pHelper != nullptr && m_pHelper->HasDeclaredColumns(m_name);
 }
 
 // A SQLite statement part read keeps the database file's shared lock: no other process can

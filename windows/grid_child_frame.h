@@ -118,9 +118,6 @@ protected:
     // StartReadingOn).
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     void StartReadingOn();
-    // A table window whose table's columns all have a declared type (read from the catalog at
-    // each opening): its SELECT may stream on SQLite.
-    bool HasDeclaredColumns();
 
     // Commands (grid_child_commands.cpp).
     afx_msg void OnSaveData();

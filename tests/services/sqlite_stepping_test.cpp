@@ -1,6 +1,7 @@
 // SQLite with the user's string silent about stepping: which tables may stream (every column has
 // a declared type, as the catalog tells), and statements of scripts that begin like a query but
 // change data still run, directly and on the worker.
+#include "dbaccess/recordset.h"
 #include "services/database_helper.h"
 #include "services/script_worker.h"
 
@@ -22,10 +23,10 @@ TEST(SQLiteStepping, TablesStreamOnlyWhenEveryColumnIsDeclared)
     db.ExecuteSQL(L"CREATE TABLE typed (id INTEGER PRIMARY KEY, v VARCHAR(10), d DATE, b BLOB)");
     db.ExecuteSQL(L"CREATE TABLE loose (id INTEGER, v)");
     db.ExecuteSQL(L"CREATE TABLE bare (a, b)");
-    EXPECT_TRUE(helper.HasDeclaredColumns(CStringPair(L"", L"typed")));
-    EXPECT_FALSE(helper.HasDeclaredColumns(CStringPair(L"", L"loose")));
-    EXPECT_FALSE(helper.HasDeclaredColumns(CStringPair(L"", L"bare")));
-    EXPECT_FALSE(helper.HasDeclaredColumns(CStringPair(L"", L"missing")));
+    EXPECT_EQ(UINT(RS_DECLARED_COLUMNS), helper.DeclaredColumnsOption(CStringPair(L"", L"typed")));
+    EXPECT_EQ(0u, helper.DeclaredColumnsOption(CStringPair(L"", L"loose")));
+    EXPECT_EQ(0u, helper.DeclaredColumnsOption(CStringPair(L"", L"bare")));
+    EXPECT_EQ(0u, helper.DeclaredColumnsOption(CStringPair(L"", L"missing")));
 }
 
 TEST(SQLiteStepping, ScriptChangesThatBeginLikeAQueryRun)
