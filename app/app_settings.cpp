@@ -264,7 +264,11 @@ void CAppSettings::Load()
         key.Number(L"Table dialog sort value", m_nTableSortValue);
         m_nCurTableSortDirection = m_nTableSortDirection;
         m_nCurTableSortValue = m_nTableSortValue;
+        // A size the Options sheet could never store (written by hand) would leave the grid
+        // without a cache window: its cells would stay empty or the grid would hang.
         key.Number(L"Cache size", m_nCacheSize);
+        if (m_nCacheSize < 1)
+            m_nCacheSize = 1000;
 
         WINDOWPLACEMENT placement = {};
         m_bWindowPlacementValid =
@@ -314,6 +318,9 @@ void CAppSettings::Load()
         UpdateSyntaxColors();
 
         key.Number(L"Tab size", m_nTabSize, 8);
+        // Tab stops billions of columns apart would hang the editor at the first Tab.
+        if (m_nTabSize < 1 || m_nTabSize > 8)
+            m_nTabSize = 8;
         key.Flag(L"Tab use spaces", m_bTabUseSpaces);
         key.Flag(L"Indent", m_bIndent);
         key.Flag(L"Want tab", m_bWantTab);

@@ -1,6 +1,8 @@
 // Files named after a whole connection string, and their removal after a connect that made them.
 #include "app/connect_string_files.h"
 
+#include "dbaccess/connect_items.h"
+#include "dbaccess/database.h"
 #include "util/utility.h"
 
 #include <algorithm>
@@ -28,7 +30,45 @@ bool IsEmptyFile(LPCWSTR pszPath)
            data.nFileSizeLow == 0;
 }
 
+// The library of the driver the string's Driver item names; empty when the string names none
+// or no installed driver has that name.
+CString FindDriverFile(LPCWSTR pszConnect)
+{
+    CString strDriver;
+    if (!FindConnectItem(pszConnect, L"Driver", &strDriver) || strDriver.IsEmpty())
+        return CString();
+    if (strDriver.FindOneOf(L"/\\") >= 0)
+        return strDriver;
+    std::vector<CRDatabase::CDriverInfo> drivers;
+    try
+    {
+        if (!CRDatabase::GetDrivers(drivers))
+            return CString();
+    }
+    catch (CException* e)
+    {
+        // Without the list the driver is not known here; the connect reports what fails.
+        e->Delete();
+        return CString();
+    }
+    for (const CRDatabase::CDriverInfo& driver : drivers)
+    {
+        if (driver.m_strDescription.CompareNoCase(strDriver) != 0)
+            continue;
+        for (const auto& attribute : driver.m_attributes)
+            if (attribute.first.CompareNoCase(L"Driver") == 0)
+                return attribute.second;
+    }
+    return CString();
+}
+
 } // namespace
+
+bool WouldNameFileAfterString(LPCWSTR pszConnect)
+{
+    const CString strFile = FindDriverFile(pszConnect);
+    return !strFile.IsEmpty() && DriverTakesStringAsFileName(pszConnect, strFile);
+}
 
 CConnectStringFiles::CConnectStringFiles(LPCWSTR pszConnect)
     : m_strConnect(pszConnect != nullptr ? pszConnect : L"")

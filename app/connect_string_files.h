@@ -8,6 +8,12 @@
 
 #include <vector>
 
+// Whether the driver that the string names would take the string itself for its database file
+// name. Known before the string is handed to the driver, so that no such file is made: the
+// driver is found by the string's Driver item among the installed drivers (or as a library
+// path).
+bool WouldNameFileAfterString(LPCWSTR pszConnect);
+
 class CConnectStringFiles
 {
 public:

@@ -17,6 +17,15 @@ int ConnectionTimeout()
     return theSettings.m_nConnectionTimeout;
 }
 
+void ReportIncompleteString(LPCWSTR pszConnect)
+{
+    AfxMessageBox(L"The ODBC driver could not complete the connection \"" +
+                      RemoveConnectItem(pszConnect, L"PWD") +
+                      L"\": it cannot ask for the settings the string lacks.\n\n"
+                      L"Type the complete connection string in Connect > Connection Strings.",
+                  MB_ICONERROR);
+}
+
 } // namespace
 
 bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
@@ -28,6 +37,15 @@ bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
     // connect ends.
     UpdateBarsNow();
     bool bOpened = false;
+    // Such a driver has no dialog to ask for the rest, and opening the file would make it: the
+    // string is not handed over at all, neither as given nor with the options the connection
+    // adds to it.
+    if (WouldNameFileAfterString(pszConnect))
+    {
+        ReportIncompleteString(pszConnect);
+        ShowMessage(AFX_IDS_IDLEMESSAGE);
+        return false;
+    }
     const CConnectStringFiles stringFiles(pszConnect);
     const bool bOk = RunReportingErrors(
         [&] {
@@ -50,12 +68,7 @@ bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
                 // named after the string itself: that is no connection the user asked for.
                 m_dbHelper.Close();
                 stringFiles.RemoveNewEmptyFiles();
-                AfxMessageBox(L"The ODBC driver could not complete the connection \"" +
-                                  RemoveConnectItem(pszConnect, L"PWD") +
-                                  L"\": it cannot ask for the settings the string lacks.\n\n"
-                                  L"Type the complete connection string in Connect > "
-                                  L"Connection Strings.",
-                              MB_ICONERROR);
+                ReportIncompleteString(pszConnect);
                 return;
             }
             bOpened = true;

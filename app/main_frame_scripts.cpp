@@ -66,6 +66,9 @@ bool CMainFrame::ExecuteSQL(LPCWSTR pszText, bool bShowPlan)
                                          ? m_dbHelper.GetCursorType()
                                          : RS_FORWARD_ONLY;
             bool bOpened = false;
+            // On this thread: a transaction the statement opens first reads the results part
+            // read, which belong to this thread's windows.
+            db.FollowStatementStart(text);
             if (!CRDatabaseHelper::IsCancelExecEnabled())
             {
                 CWaitCursor wait;
@@ -90,6 +93,10 @@ bool CMainFrame::ExecuteSQL(LPCWSTR pszText, bool bShowPlan)
             if (!strTime.IsEmpty())
                 strTime = L"\nElapsed time: " + strTime + L".";
             theSettings.Save();
+            // What the program set right in the session after the statement succeeded.
+            CString strNote = db.TakeSessionNote();
+            if (!strNote.IsEmpty())
+                strNote = L"\n\n" + strNote;
             if (recordset->GetColumnCount() <= 0)
             {
                 CString message;
@@ -98,11 +105,13 @@ bool CMainFrame::ExecuteSQL(LPCWSTR pszText, bool bShowPlan)
                 else
                     message.Format(L"Executed OK.\n%d row(s) changed.%s", (int)nCount,
                                    strTime.GetString());
-                AfxMessageBox(message, MB_ICONINFORMATION);
+                AfxMessageBox(message + strNote, MB_ICONINFORMATION);
                 bResult = true;
                 if (!recordset->MoreResults() || recordset->GetColumnCount() <= 0)
                     return;
             }
+            else if (!strNote.IsEmpty())
+                AfxMessageBox(strNote.Mid(2), MB_ICONINFORMATION);
             CString title = text;
             FlattenSQL(title);
             OpenRecordsetWindow(recordset.release(), title, 3, CStringPair(), true);

@@ -4,6 +4,8 @@
 #include "app/file_association.h"
 #include "resources/resource.h"
 
+#include <algorithm>
+
 BEGIN_MESSAGE_MAP(CEditorOptionsDlg, COptionsPage)
     ON_NOTIFY(UDN_DELTAPOS, IDC_OPT_TAB_SIZE_SPIN, &CEditorOptionsDlg::OnDeltaposTabSize)
     ON_NOTIFY(UDN_DELTAPOS, IDC_OPT_AUTOSAVE_TIME_SPIN, &CEditorOptionsDlg::OnDeltaposAutosaveTime)
@@ -90,6 +92,13 @@ void CEditorOptionsDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_OPT_AUTO_COMPLETE, v.m_bAutoComplete);
     DDX_Check(pDX, IDC_OPT_AUTOSAVE, v.m_bAutosave);
     DDX_Text(pDX, IDC_OPT_AUTOSAVE_TIME, v.m_nAutosaveTime);
+    // Pasted text is not held to the edits' lengths: the spins' upper limits hold all the same
+    // (tab stops billions of columns apart would hang the editor).
+    if (pDX->m_bSaveAndValidate)
+    {
+        v.m_nTabSize = std::min(v.m_nTabSize, 8);
+        v.m_nAutosaveTime = std::min(v.m_nAutosaveTime, 120);
+    }
 }
 
 BOOL CEditorOptionsDlg::OnKillActive()

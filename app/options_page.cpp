@@ -34,7 +34,8 @@ bool COptionsPage::CheckPositive(UINT nID)
     CString strText;
     GetDlgItemText(nID, strText);
     strText.Trim();
-    if (!strText.IsEmpty() && _wtoi(strText) != 0)
+    // A pasted "-5" gets past the digits-only edit: negative is not greater than 0 either.
+    if (!strText.IsEmpty() && _wtoi(strText) > 0)
         return true;
     CWnd* pField = GetDlgItem(nID);
     if (pField != nullptr)

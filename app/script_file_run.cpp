@@ -106,6 +106,10 @@ CScriptFileRunResult RunScriptFile(CRDatabase& db, const CScriptFileRunOptions& 
                     result.bCancelled = true;
                     break;
                 }
+                // The statement succeeded; what the program set right after it is told.
+                const CString strNote = db.TakeSessionNote();
+                if (!strNote.IsEmpty())
+                    host.AppendOutput(strNote + L"\r\n");
             }
             catch (Zelt::CRDBException* e)
             {

@@ -7,6 +7,7 @@
 #include "browser/object_dialogs.h"
 #include "browser/rename_dlg.h"
 #include "browser/system_schemas.h"
+#include "controls/column_fit.h"
 #include "dbaccess/error_report.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -183,6 +184,7 @@ BOOL CTablesDlg::OnInitDialog()
         SortRows();
     }
     m_list.SetSortArrow(m_nSortColumn, m_bAscending[m_nSortColumn] ? HDF_SORTUP : HDF_SORTDOWN);
+    FitColumns();
     const CStringPair& last = LastChosen(m_nObjectKind);
     int nSelect = 0;
     for (int i = 0; i < m_list.GetItemCount(); ++i)
@@ -198,6 +200,11 @@ BOOL CTablesDlg::OnInitDialog()
         m_list.SelectItem(nSelect);
     EnableRowButtons();
     return TRUE;
+}
+
+void CTablesDlg::FitColumns()
+{
+    FitColumnsToList(m_list.m_hWnd, (1u << kColumnName) | (1u << kColumnSchema));
 }
 
 void CTablesDlg::EnableRowButtons()
@@ -356,6 +363,7 @@ void CTablesDlg::OnRename()
                 const size_t n = static_cast<size_t>(m_list.GetItemData(nRow));
                 if (n < m_rows.size())
                     m_rows[n].m_strName = strNewName;
+                FitColumns();
             }
         },
         m_hWnd);
@@ -424,6 +432,8 @@ void CTablesDlg::OnDrop()
     }
     if (nFirstIndex >= 0 && nFirstIndex < m_list.GetItemCount())
         m_list.SelectItem(nFirstIndex);
+    if (!dropped.empty())
+        FitColumns();
     EnableRowButtons();
 }
 

@@ -55,6 +55,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     void SortRows();
+    // Columns as wide as their names and titles need, within the list.
+    void FitColumns();
     // Enables the buttons that act on rows only while the list has some.
     void EnableRowButtons();
     void ShowObject(int nPage, int nKind);

@@ -7,8 +7,9 @@
 #include <windows.h>
 
 // The width column nColumn of the list view needs to show its header title whole: the title in
-// the header's font, the header's margins on both sides and, when set, the sort arrow.
-int HeaderTitleWidth(HWND hList, int nColumn);
+// the header's font, the header's margins on both sides and, when set or bArrowRoom, the sort
+// arrow (a column that may be sorted later keeps its title whole then too).
+int HeaderTitleWidth(HWND hList, int nColumn, bool bArrowRoom = false);
 
 // Widens the column to HeaderTitleWidth when it is narrower; never narrows it.
 void FitColumnToHeader(HWND hList, int nColumn);

@@ -143,6 +143,9 @@ public:
     bool Fetch(CColumnInfo* pInfo);
     // The driver speaks ODBC 3 or later: columns 13 to 18 are read.
     bool HasODBC3Columns() const { return m_bODBC3; }
+    // The last row fetched has no IS_NULLABLE: an ODBC 2 driver has no such column, and some ODBC 3
+    // drivers (PostgreSQL's) return it as NULL next to a valid NULLABLE.
+    bool IsNullableMissing() const { return !m_bODBC3 || WasNull(17); }
 
 private:
     CColumnInfo m_info;

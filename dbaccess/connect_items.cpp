@@ -1,5 +1,6 @@
 #include "dbaccess/connect_items.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -136,6 +137,15 @@ bool HasNonEmptyItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullp
 bool IsSQLiteDriverName(LPCWSTR pszDriverName)
 {
     return IsDriver(pszDriverName, L"libsqlite") || IsDriver(pszDriverName, L"sqlite");
+}
+
+bool DriverTakesStringAsFileName(LPCWSTR pszConnect, LPCWSTR pszDriverFile)
+{
+    CString file(pszDriverFile != nullptr ? pszDriverFile : L"");
+    file = file.Mid(std::max(file.ReverseFind(L'/'), file.ReverseFind(L'\\')) + 1);
+    if (!IsSQLiteDriverName(file))
+        return false;
+    return !HasNonEmptyItem(pszConnect, L"DSN") && !HasNonEmptyItem(pszConnect, L"Database");
 }
 
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName)

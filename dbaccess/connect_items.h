@@ -31,6 +31,12 @@ constexpr int kStreamingFetchRows = 3000;
 // The driver file name is SQLite's ODBC driver.
 bool IsSQLiteDriverName(LPCWSTR pszDriverName);
 
+// Whether the driver, given the string, would open a database file named after the whole string
+// (and so create it): SQLite's driver does when the string names no data source and gives no
+// database, an empty or blank Database item included. pszDriverFile: the driver's library, by
+// file name or path.
+bool DriverTakesStringAsFileName(LPCWSTR pszConnect, LPCWSTR pszDriverFile);
+
 // Whether a connection made with the user's string by that driver streams forward-only results
 // already: StepAPI (SQLite) or UseDeclareFetch (psqlODBC) given and not 0.
 bool UserStringStreams(LPCWSTR pszConnect, LPCWSTR pszDriverName);

@@ -21,6 +21,10 @@ public:
         SQLSMALLINT nDecimalDigits = 0;
         SQLSMALLINT nNullable = SQL_NULLABLE_UNKNOWN;
         bool bUnsigned = false;
+        // A text or binary column whose size is the most its values may hold, not a figure the
+        // driver gives for a type without a bound (long types, PostgreSQL's text and varchar
+        // without a length, every column of a database that keeps any value in any column).
+        bool bSizeIsLimit = false;
     };
 
     // Where the cursor stands: the zero-based current row (-1 before the first row, -2 when a

@@ -3,6 +3,7 @@
 #include "dbaccess/database.h"
 
 #include "dbaccess/connect_items.h"
+#include "dbaccess/transaction_statements.h"
 
 #include <cwchar>
 #include <cwctype>
@@ -84,20 +85,6 @@ bool IsSetStatement(LPCWSTR pszSQL)
     return StartsWithKeyword(pszSQL, L"SET");
 }
 
-// A statement that opens a transaction block on the server: BEGIN [WORK | TRANSACTION ...],
-// START TRANSACTION.
-bool OpensTransactionBlock(LPCWSTR pszSQL)
-{
-    if (StartsWithKeyword(pszSQL, L"BEGIN"))
-        return true;
-    if (!StartsWithKeyword(pszSQL, L"START"))
-        return false;
-    while (iswspace(*pszSQL) || *pszSQL == L'(')
-        ++pszSQL;
-    pszSQL += 5;
-    return iswspace(*pszSQL) && StartsWithKeyword(pszSQL, L"TRANSACTION");
-}
-
 // A statement without a result that may change PostgreSQL's DateStyle: SET, and RESET or
 // DISCARD, which go back to the database's or the role's default style.
 bool MayChangeDateStyle(LPCWSTR pszSQL)
@@ -134,6 +121,17 @@ bool ReadOneText(SQLHDBC hDbc, LPCWSTR pszSQL, CString& strValue)
     }
     SQLFreeStmt(hStmt, SQL_DROP);
     return bRead;
+}
+
+// Runs a statement whose failure changes nothing the caller could do otherwise.
+void ExecQuietly(SQLHDBC hDbc, LPCWSTR pszSQL)
+{
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
+    {
+        SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+        SQLFreeStmt(hStmt, SQL_DROP);
+    }
 }
 
 } // namespace
@@ -391,6 +389,9 @@ void CRDatabase::Close()
     m_bDynamicTypes = false;
     m_nNarrowTextUtf8 = -1;
     m_bTransactionGone = false;
+    m_bUserTransaction = false;
+    m_strSessionNote.Empty();
+    m_strClientEncoding.Empty();
     m_bStreamingResults = false;
     m_bDeclaredColumnsOnly = false;
     m_bReadResultsFirst = false;
@@ -409,6 +410,10 @@ void CRDatabase::DetectDBMSKind()
     m_nLiteralRules = strName == L"SQLite" ? literalSupplementaryAsChar : 0;
     m_bDynamicTypes = strName == L"SQLite";
     RefreshLiteralRules();
+    m_strClientEncoding.Empty();
+    if (m_nDBMSKind == DBMS_POSTGRESQL && m_hDbc != SQL_NULL_HDBC &&
+        ReadOneText(m_hDbc, L"SHOW client_encoding", m_strClientEncoding))
+        m_strClientEncoding.Trim();
 }
 
 void CRDatabase::RefreshLiteralRules()
@@ -423,36 +428,133 @@ void CRDatabase::RefreshLiteralRules()
         m_nLiteralRules |= literalBackslashEscapes;
 }
 
-void CRDatabase::AfterStatement(LPCWSTR pszSQL)
+void CRDatabase::AfterStatement(LPCWSTR pszSQL, bool bResultClosed)
 {
-    FollowSessionChanges(pszSQL, false);
+    FollowSessionChanges(pszSQL, bResultClosed);
+}
+
+void CRDatabase::AfterFailedStatement(LPCWSTR pszSQL)
+{
+    m_strSessionNote.Empty();
+    FollowTransaction(pszSQL, false);
+}
+
+CString CRDatabase::TakeSessionNote()
+{
+    CString strNote = m_strSessionNote;
+    m_strSessionNote.Empty();
+    return strNote;
 }
 
 void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement)
 {
-    if ((m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL) &&
-        OpensTransactionBlock(pszSQL))
-        FollowTransactionBlock();
+    m_strSessionNote.Empty();
+    FollowTransaction(pszSQL, true);
     // Only a statement without a result leaves the connection free to ask the server; a query
     // naming the setting (SELECT set_config('DateStyle', ...)) counts where no result stays open.
     if (m_nDBMSKind == DBMS_MYSQL &&
         (bAnyStatement ? MayChangeSessionMode(pszSQL) : IsSetStatement(pszSQL)))
         RefreshLiteralRules();
     else if (m_nDBMSKind == DBMS_POSTGRESQL &&
-             (MayChangeDateStyle(pszSQL) ||
-              (bAnyStatement && pszSQL && ContainsNoCase(pszSQL, L"DateStyle"))))
+             (MayChangeDateStyle(pszSQL) || (bAnyStatement && pszSQL &&
+                                             (ContainsNoCase(pszSQL, L"DateStyle") ||
+                                              ContainsNoCase(pszSQL, L"client_encoding")))))
+    {
         KeepIsoDateStyle();
+        KeepClientEncoding();
+    }
 }
 
-void CRDatabase::FollowTransactionBlock()
+bool CRDatabase::FollowsTransactionBlocks() const
 {
-    if (m_hDbc == SQL_NULL_HDBC || IsInTransaction())
+    return m_hDbc != SQL_NULL_HDBC && (m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL);
+}
+
+void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
+{
+    if (!FollowsTransactionBlocks())
         return;
-    // Turning autocommit off ends nothing on either server: the block goes on, and the driver
-    // commits or rolls it back at the end of the transaction.
-    SQLRETURN nRet;
-    if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
-        m_bTransactionGone = false;
+    if (OpensTransactionBlock(m_nDBMSKind, pszSQL))
+    {
+        // Inside a transaction already (the program's or the user's), the server takes the BEGIN
+        // in as it does (a warning on PostgreSQL, the next transaction on MySQL).
+        if (IsInTransaction())
+            return;
+        // Before the statement, not after: psqlODBC commits an open block when autocommit is
+        // switched, which would drop the BEGIN's own options (ISOLATION LEVEL, READ ONLY) and
+        // commit what ran before it in the same text. With autocommit off it sends the BEGIN as
+        // it stands instead of one of its own.
+        ReadStreamingResultsToEnd();
+        if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF))
+        {
+            m_bUserTransaction = true;
+            m_bTransactionGone = false;
+        }
+    }
+    else if (m_bUserTransaction && GetTransactionEffect(m_nDBMSKind, pszSQL) != txNone)
+        ReadStreamingResultsToEnd(); // results read in the transaction do not outlive its end
+}
+
+void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded)
+{
+    if (!FollowsTransactionBlocks())
+        return;
+    const TransactionEffect effect = GetTransactionEffect(m_nDBMSKind, pszSQL);
+    if (!m_bUserTransaction)
+    {
+        // With autocommit on, a transaction the text does not show may have opened: a MySQL
+        // procedure or compound statement with a START TRANSACTION, a BEGIN in a text of
+        // several statements that was missed.
+        if (bSucceeded && effect == txUnknown && !IsInTransaction() && AskTransactionOpen() == 1)
+        {
+            // psqlODBC commits the block as autocommit goes off (what the text ran stays, and
+            // what follows is the connection's transaction); MySQL's goes on.
+            if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF))
+            {
+                m_bUserTransaction = true;
+                m_bTransactionGone = false;
+            }
+        }
+        return;
+    }
+    // MySQL's driver follows a SET autocommit = 1 of the user's (which commits) by itself.
+    if (!IsInTransaction())
+    {
+        m_bUserTransaction = false;
+        return;
+    }
+    int nOpen = 1;
+    if (bSucceeded)
+        nOpen = effect == txEnds ? 0 : (effect == txUnknown ? AskTransactionOpen() : 1);
+    // A failed statement may have ended the transaction all the same: a COMMIT whose deferred
+    // constraint failed (PostgreSQL rolls back), a deadlock (MySQL rolls back); PostgreSQL
+    // keeps the block of any other single statement.
+    else if (m_nDBMSKind != DBMS_POSTGRESQL || effect != txNone)
+        nOpen = AskTransactionOpen();
+    if (nOpen != 0)
+        return;
+    // The transaction the user's statement opened has ended on the server: the connection gets
+    // back autocommit. Nothing is left to commit (psqlODBC commits the empty transaction its
+    // question opened). Should the switch fail, autocommit stays off and shows as such.
+    if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON))
+        m_bUserTransaction = false;
+}
+
+int CRDatabase::AskTransactionOpen()
+{
+    // PostgreSQL: a transaction that was open before the question began before it (now() is the
+    // transaction's start). Otherwise the question runs in a transaction of its own, or in one
+    // psqlODBC opens for it with autocommit off, in the same message: both start with it.
+    LPCWSTR pszQuestion = m_nDBMSKind == DBMS_POSTGRESQL
+                              ? L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END"
+                              : L"SELECT @@in_transaction";
+    CString strAnswer;
+    // It fails in an aborted PostgreSQL transaction and while a MySQL result is still being
+    // read: no answer.
+    if (!ReadOneText(m_hDbc, pszQuestion, strAnswer))
+        return -1;
+    strAnswer.Trim();
+    return strAnswer == L"0" ? 0 : 1;
 }
 
 void CRDatabase::KeepIsoDateStyle()
@@ -463,16 +565,30 @@ void CRDatabase::KeepIsoDateStyle()
         return;
     // The output style alone: the field order (DMY, MDY) stays as the statement left it, and
     // the program's own date literals are year-first, which every order reads alike.
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
-    {
-        SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(L"SET DateStyle TO ISO"), SQL_NTS);
-        SQLFreeStmt(hStmt, SQL_DROP);
-    }
-    const CString strMessage = L"DateStyle was set back to ISO: the ODBC driver reads dates and "
-                               L"times correctly only in that style (it would read \"" +
-                               strStyle + L"\" dates as other dates).";
-    throw new Zelt::CRDBException(strMessage.GetString());
+    ExecQuietly(m_hDbc, L"SET DateStyle TO ISO");
+    m_strSessionNote = L"DateStyle was set back to ISO: the ODBC driver reads dates and times "
+                       L"correctly only in that style (it would read \"" +
+                       strStyle + L"\" dates as other dates).";
+}
+
+void CRDatabase::KeepClientEncoding()
+{
+    CString strEncoding;
+    if (m_hDbc == SQL_NULL_HDBC || m_strClientEncoding.IsEmpty() ||
+        !ReadOneText(m_hDbc, L"SHOW client_encoding", strEncoding))
+        return;
+    strEncoding.Trim();
+    if (strEncoding.CompareNoCase(m_strClientEncoding) == 0)
+        return;
+    CString strQuoted = m_strClientEncoding;
+    strQuoted.Replace(L"'", L"''");
+    ExecQuietly(m_hDbc, L"SET client_encoding TO '" + strQuoted + L"'");
+    if (!m_strSessionNote.IsEmpty())
+        m_strSessionNote += L"\n";
+    m_strSessionNote += L"client_encoding was set back to " + m_strClientEncoding +
+                        L": the ODBC driver reads and sends text correctly only in that encoding "
+                        L"(it would show \"" +
+                        strEncoding + L"\" text as other characters).";
 }
 
 bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const
@@ -485,6 +601,7 @@ bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const
 void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
 {
     BeforeStatement();
+    FollowStatementStart(pszSQL);
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
     SQLRETURN nRet;
     do
@@ -505,6 +622,7 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
         auto* pException = new Zelt::CRDBException(nRet);
         pException->BuildErrorString(this, hStmt);
         SQLFreeStmt(hStmt, SQL_DROP);
+        AfterFailedStatement(pszSQL);
         throw pException;
     }
     if (pnRowCount)
@@ -668,6 +786,7 @@ bool CRDatabase::BeginTrans()
     if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
     m_bTransactionGone = false;
+    m_bUserTransaction = false;
     return true;
 }
 
@@ -676,10 +795,22 @@ bool CRDatabase::EndTrans(bool bCommit)
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
     ReadStreamingResultsToEnd();
-    SQLRETURN nTransact = SQLTransact(m_hEnv, m_hDbc, bCommit ? SQL_COMMIT : SQL_ROLLBACK);
-    // The failure's diagnostics are read before the next call on the connection replaces them.
     Zelt::CRDBException* pException = nullptr;
-    if (!SQL_SUCCEEDED(nTransact))
+    // Once a statement has met the lost session, psqlODBC forgets the transaction and answers a
+    // commit with success without asking the server: what the transaction held went with the
+    // session, and must not be reported as committed.
+    SQLRETURN nTransact = SQL_ERROR;
+    if (bCommit && IsConnectionDead())
+    {
+        pException = new Zelt::CRDBException(
+            L"The connection to the server was lost: the transaction was not committed.");
+        pException->m_nRetCode = static_cast<WORD>(SQL_ERROR);
+        pException->m_strSQLState = L"08S01";
+    }
+    else
+        nTransact = SQLTransact(m_hEnv, m_hDbc, bCommit ? SQL_COMMIT : SQL_ROLLBACK);
+    // The failure's diagnostics are read before the next call on the connection replaces them.
+    if (!pException && !SQL_SUCCEEDED(nTransact))
     {
         pException = new Zelt::CRDBException(nTransact);
         pException->BuildErrorString(this, SQL_NULL_HSTMT);
@@ -687,6 +818,7 @@ bool CRDatabase::EndTrans(bool bCommit)
     // Autocommit goes back on whatever the commit or rollback answered.
     SQLRETURN nOption;
     SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON, &nOption);
+    m_bUserTransaction = false;
     // The MariaDB driver refuses both once the server has dropped the session ("Server has
     // gone away") and goes on reporting autocommit off. The server ended the transaction with
     // the session: it must not stay open here, or every later close would ask to end it again
@@ -698,6 +830,16 @@ bool CRDatabase::EndTrans(bool bCommit)
     if (!SQL_SUCCEEDED(nOption))
         ThrowRDBException(this, nOption, SQL_NULL_HSTMT);
     return true;
+}
+
+bool CRDatabase::IsConnectionDead()
+{
+    // Drivers without the attribute are taken as alive: the statement itself tells.
+    SQLUINTEGER nDead = SQL_CD_FALSE;
+    return m_hDbc != SQL_NULL_HDBC &&
+           SQL_SUCCEEDED(SQLGetConnectAttrW(m_hDbc, SQL_ATTR_CONNECTION_DEAD, &nDead, sizeof nDead,
+                                            nullptr)) &&
+           nDead == SQL_CD_TRUE;
 }
 
 bool CRDatabase::IsInTransaction()

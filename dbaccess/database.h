@@ -134,6 +134,8 @@ public:
     // registered below to their end first.
     bool BeginTrans();
     bool EndTrans(bool bCommit);
+    // Whether the driver knows the session with the server is gone (SQL_ATTR_CONNECTION_DEAD).
+    bool IsConnectionDead();
     bool IsInTransaction();
 
     // True when the driver hands over forward-only results as they are fetched (SQLite with
@@ -242,19 +244,36 @@ public:
     // statements may have run calls it first. One small query on MySQL, nothing elsewhere. When
     // the mode cannot be read, backslashes are escaped (the server's default).
     void RefreshLiteralRules();
-    // Told by a recordset after it ran a statement of its own on this connection: a SET (which
-    // returns no result, so the connection is free for the query) re-reads the literal rules.
-    void AfterStatement(LPCWSTR pszSQL);
-    // After a BEGIN or START TRANSACTION of the user's (PostgreSQL, MySQL): the drivers go on
-    // reporting autocommit on while the server keeps every later change until a COMMIT, so
-    // saved edits would be rolled back at disconnect without a question. Autocommit goes off:
-    // the block becomes the connection's transaction, shown, ended and asked about as one.
-    void FollowTransactionBlock();
+    // The follow-up of a statement that may change the session: every path that runs SQL text
+    // of the user's calls FollowStatementStart before it and AfterStatement (or, when it failed,
+    // AfterFailedStatement) after it. None of them throws.
+    //
+    // Transactions (PostgreSQL, MySQL): the drivers go on reporting autocommit on after a BEGIN
+    // or START TRANSACTION of the user's while the server keeps every later change until a
+    // COMMIT, so saved edits would be rolled back at disconnect without a question. Autocommit
+    // goes off before such a statement runs: the block becomes the connection's transaction,
+    // shown, ended and asked about as one. A COMMIT, ROLLBACK, END (...) that ends it gives the
+    // connection autocommit back; where the text cannot tell (several statements, MySQL's
+    // implicit commits, a failed statement), the server is asked whether a transaction is open.
+    // A transaction the program began itself (BeginTrans) is left to its owner.
+    void FollowStatementStart(LPCWSTR pszSQL);
+    // After a statement that ran: the transaction as above, MySQL's literal rules after a SET
+    // (which returns no result, so the connection is free for the query), PostgreSQL's date
+    // style. bResultClosed: the statement left no result open, so one that only names a setting
+    // is followed too.
+    void AfterStatement(LPCWSTR pszSQL, bool bResultClosed = false);
+    void AfterFailedStatement(LPCWSTR pszSQL);
+    // What the follow-up of the last statement repaired in the session, for the user to read
+    // with the statement's success ("" when nothing); taking it empties it.
+    CString TakeSessionNote();
     // PostgreSQL: the driver reads dates and timestamps from their text in the ISO output style,
     // which it sets when it connects; any other style gives wrong dates without an error. After
     // a statement that may have changed the style (SET, RESET, DISCARD, set_config): when the
-    // style is no longer ISO it is set back, and the change is reported (thrown).
+    // style is no longer ISO it is set back, and the session note says so.
     void KeepIsoDateStyle();
+    // PostgreSQL: the driver reads and sends text in the client encoding the session had when it
+    // connected; in another one text shows as other characters. Set back like the date style.
+    void KeepClientEncoding();
     CString BinaryLiteral(LPCWSTR pszHex) const { return FormatBinaryLiteral(m_nDBMSKind, pszHex); }
 
     // How the driver hands over 8-bit text (SQL_C_CHAR): -1 not known yet, 1 as UTF-8, 0 in some
@@ -276,10 +295,11 @@ public:
     CString GetSearchPatternEscape();
 
 private:
-    // What AfterStatement and ExecuteSQL follow of a statement that ran: a transaction block
-    // opened, MySQL's literal rules, PostgreSQL's date style. bAnyStatement: the statement left
-    // no result open, so one that only names the setting is followed too.
     void FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement);
+    bool FollowsTransactionBlocks() const;
+    void FollowTransaction(LPCWSTR pszSQL, bool bSucceeded);
+    // Whether the server has a transaction open: 1 yes, 0 no, -1 no answer.
+    int AskTransactionOpen();
     // How this connection's text literals are written.
     enum
     {
@@ -309,6 +329,11 @@ private:
     // A commit or rollback failed and autocommit could not be switched back on: the session is
     // gone and its transaction with it, though the driver still reports autocommit off.
     bool m_bTransactionGone = false;
+    // Autocommit went off for a transaction a statement of the user's opened: when the server
+    // ends it, autocommit comes back on.
+    bool m_bUserTransaction = false;
+    CString m_strSessionNote;    // see TakeSessionNote
+    CString m_strClientEncoding; // PostgreSQL: client_encoding at connect ("" when not known)
     bool m_bStreamingResults = false;
     bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements

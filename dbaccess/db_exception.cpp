@@ -95,8 +95,16 @@ CRDBException& CRDBException::operator=(const CRDBException& other)
 
 CRDBException::~CRDBException() = default;
 
-BOOL CRDBException::GetErrorMessage(LPWSTR pszError, UINT nMaxError)
+BOOL CRDBException::GetErrorMessage(LPWSTR pszError, UINT nMaxError, PUINT pnHelpContext)
 {
+    return static_cast<const CRDBException*>(this)->GetErrorMessage(pszError, nMaxError,
+                                                                    pnHelpContext);
+}
+
+BOOL CRDBException::GetErrorMessage(LPWSTR pszError, UINT nMaxError, PUINT pnHelpContext) const
+{
+    if (pnHelpContext)
+        *pnHelpContext = 0;
     if (!pszError || nMaxError == 0)
         return FALSE;
     // Room for the text and two terminators; a buffer of one character gets only the last.

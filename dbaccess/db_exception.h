@@ -25,8 +25,12 @@ public:
     CRDBException& operator=(const CRDBException& other);
     ~CRDBException() override;
 
-    // Copies at most nMaxError - 2 characters of the message and terminates the buffer.
-    virtual BOOL GetErrorMessage(LPWSTR pszError, UINT nMaxError);
+    // Copies at most nMaxError - 2 characters of the message and terminates the buffer. Both
+    // overrides: an exception no handler of the program caught is reported by the framework
+    // through the const one.
+    BOOL GetErrorMessage(LPWSTR pszError, UINT nMaxError,
+                         PUINT pnHelpContext = nullptr) const override;
+    BOOL GetErrorMessage(LPWSTR pszError, UINT nMaxError, PUINT pnHelpContext = nullptr) override;
 
     // Message and SQLSTATE from the diagnostics of the database and statement (statement may be
     // null); without a database the message is emptied.

@@ -201,6 +201,20 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
                     valueTexts = true;
                 }
     }
+    else
+    {
+        // A scrollable cursor fetches a row at a time into elements of the columns' full size,
+        // which SQLite's driver fills to their end for every row (a TEXT column's 196,612
+        // bytes: most of the time a query window took to read its rows). Where the forward-only
+        // read binds long columns short, this does too, and reads a longer value whole on its
+        // row.
+        bool hasLong = false;
+        for (const CBinding& b : bindings)
+            hasLong = hasLong || (b.variable && b.length > kLongElement);
+        if (hasLong && m_pDatabase && m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData) &&
+            (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK))
+            heads = true;
+    }
     m_bShortestDoubleTexts = valueTexts && ServerWritesShortestDoubles();
     auto elementOf = [&](const CBinding& b) {
         return heads && b.variable && b.length > kLongElement

@@ -101,6 +101,16 @@ bool CRRecordset::DescribeColumns()
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
 
+    // Whether a text or binary column's declared size bounds its values (see
+    // CColumnDesc::bSizeIsLimit); PostgreSQL's sizes are looked at further below.
+    const bool dynamicTypes = m_pDatabase && m_pDatabase->HasDynamicTypes();
+    auto IsSizeALimit = [dynamicTypes](SQLSMALLINT sqlType, SQLULEN size) {
+        if (dynamicTypes || size == 0 || size >= 0x7FFFFFFF)
+            return false;
+        return sqlType != SQL_LONGVARCHAR && sqlType != SQL_WLONGVARCHAR &&
+               sqlType != SQL_LONGVARBINARY;
+    };
+
     // The columns are bound once all are described: how the result is fetched depends on the
     // whole row.
     std::vector<CBinding> bindings;
@@ -126,6 +136,7 @@ bool CRRecordset::DescribeColumns()
         desc.nDecimalDigits = digits;
         desc.nNullable = nullable;
         desc.bUnsigned = false;
+        desc.bSizeIsLimit = false;
         if (colAttributes)
         {
             SQLLEN isUnsigned = 0;
@@ -231,8 +242,9 @@ bool CRRecordset::DescribeColumns()
             // the drivers, and some cut wide text at U+0000) and decoded here.
             kind = Wide;
             cType = SQL_C_WCHAR;
+            desc.bSizeIsLimit = IsSizeALimit(sqlType, size);
             capSize();
-            if (postgres && !unbound && !isCapped)
+            if (postgres && (desc.bSizeIsLimit || (!unbound && !isCapped)))
             {
                 SQLWCHAR typeName[64] = {};
                 SQLSMALLINT typeNameBytes = 0;
@@ -241,8 +253,12 @@ bool CRRecordset::DescribeColumns()
                 if (!IsPostgresSizeABound(sqlType, reinterpret_cast<const wchar_t*>(typeName),
                                           size))
                 {
-                    capped = kMaxFieldSize;
-                    isCapped = true;
+                    desc.bSizeIsLimit = false;
+                    if (!unbound && !isCapped)
+                    {
+                        capped = kMaxFieldSize;
+                        isCapped = true;
+                    }
                 }
             }
             if (m_pDatabase && m_pDatabase->GetNarrowTextUtf8() == 1)
@@ -253,6 +269,7 @@ bool CRRecordset::DescribeColumns()
         case SQL_BINARY:
             kind = Binary;
             cType = SQL_C_BINARY;
+            desc.bSizeIsLimit = IsSizeALimit(sqlType, size);
             capSize();
             break;
         case SQL_GUID:

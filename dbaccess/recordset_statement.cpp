@@ -199,6 +199,8 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     if (!AllocStmt())
         return false;
     m_strSQL = pszSQL;
+    if (m_pDatabase)
+        m_pDatabase->FollowStatementStart(pszSQL);
     m_nStartTime = m_nEndTime = GetTickMs();
     SQLRETURN rc;
     do
@@ -206,7 +208,17 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
             m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
     while (rc == SQL_STILL_EXECUTING);
     m_nEndTime = GetTickMs();
-    Check(rc);
+    try
+    {
+        Check(rc);
+    }
+    catch (Zelt::CRDBException*)
+    {
+        // The exception holds the diagnostics before the follow-up runs statements of its own.
+        if (m_pDatabase)
+            m_pDatabase->AfterFailedStatement(pszSQL);
+        throw;
+    }
     if (m_pDatabase)
         m_pDatabase->AfterStatement(pszSQL);
     return DescribeColumns();

@@ -189,14 +189,35 @@ CString FormatObjectName(const CStringPair& name, CRDatabase* pDatabase, bool bW
     return CSQLNameQuoter(pDatabase).FormatObjectName(name, bWithSchema);
 }
 
+namespace {
+
+// PostgreSQL, MySQL-like servers and SQLite report an object's name without qualifiers: a dot in
+// it is part of the name ("main.t" on SQLite is a table of its own, not the table t).
+bool HasPlainObjectNames(CRDatabase* pDatabase)
+{
+    if (pDatabase == nullptr)
+        return false;
+    const UINT nKind = pDatabase->GetDBMSKind();
+    if (nKind == DBMS_POSTGRESQL || nKind == DBMS_MYSQL)
+        return true;
+    CString strName;
+    return nKind == DBMS_OTHER && pDatabase->IsOpen() && pDatabase->GetDBMSName(strName) &&
+           strName == L"SQLite";
+}
+
+} // namespace
+
 CString CSQLNameQuoter::FormatObjectName(const CStringPair& name, bool bWithSchema)
 {
     CString strResult;
     CString strRest = name.m_strSecond;
+    if (m_nPlainNames < 0)
+        m_nPlainNames = HasPlainObjectNames(m_pDatabase) ? 1 : 0;
+    const bool bWhole = m_nPlainNames == 1;
     for (;;)
     {
         CString strPart;
-        int nDot = strRest.Find(L'.');
+        const int nDot = bWhole ? -1 : strRest.Find(L'.');
         bool bLast = nDot < 0;
         if (bLast)
             strPart = strRest;

@@ -29,7 +29,9 @@ bool NeedsSQLQuotes(LPCWSTR pszName, CRDatabase* pDatabase);
 // The name in the quotes of the connection's product (double quotes when there is none).
 CString QuoteSQLName(LPCWSTR pszName, CRDatabase* pDatabase);
 CString QuoteSQLNameIfNeeded(LPCWSTR pszName, CRDatabase* pDatabase);
-// Schema and each dot-separated part of the name, each quoted when it needs it.
+// Schema and each dot-separated part of the name, each quoted when it needs it. On PostgreSQL,
+// MySQL-like servers and SQLite, whose catalogs give names without qualifiers, the name is one
+// part, dots and all.
 CString FormatObjectName(const CStringPair& name, CRDatabase* pDatabase, bool bWithSchema);
 
 // The quoting rules above for many names on one connection. The connection's type names and
@@ -50,6 +52,7 @@ private:
     std::vector<CString> m_typeNames;
     bool m_bCaseKnown = false;
     WORD m_nCase = 0;
+    int m_nPlainNames = -1; // whether a dot is part of a name; -1 not asked yet
 };
 // "first.second" with each part quoted when needed; no dot when first is empty.
 CString MakeQuotedTwoPartName(LPCWSTR pszFirst, LPCWSTR pszSecond, CRDatabase* pDatabase);

@@ -474,6 +474,10 @@ protected:
     bool m_bFitShownCells = false;
     bool m_bWidthsPosted = false;
     std::vector<int> m_grownColumns; // columns whose fitted width grew since the last post
+    // Columns whose fitted width grew in the row batch under way, set when it ends: a width set
+    // per row that grows it lays the list and its header out anew each time (under Wine a few
+    // round trips to the server), hundreds of times in a long read.
+    std::vector<int> m_batchGrownColumns;
     // Rows read since the wait object last ran messages, and when it did (PumpWait).
     int m_nRowsSincePump = 0;
     ULONGLONG m_nLastPumpTick = 0;

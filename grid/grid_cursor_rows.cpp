@@ -260,6 +260,16 @@ CRGrid::RowBatch::~RowBatch()
 {
     if (--m_grid.m_nBatchDepth > 0)
         return;
+    std::vector<int> grown;
+    grown.swap(m_grid.m_batchGrownColumns);
+    if (m_grid.m_hWnd != nullptr && ::IsWindow(m_grid.m_hWnd))
+        for (int c : grown)
+        {
+            CGridColumn* pColumn = m_grid.GetColumnObject(c);
+            if (pColumn != nullptr && pColumn->m_bVisible &&
+                m_grid.GetColumnWidth(c) != (int)pColumn->m_nFittedWidth)
+                m_grid.SetColumnWidth(c, (int)pColumn->m_nFittedWidth);
+        }
     m_grid.AppendItems(0);
     if (m_grid.m_bCountNotifyPending)
     {
@@ -356,8 +366,13 @@ void CRGrid::FitWidthsToRow(int nRow, IWait*)
         {
             pColumn->m_nFittedWidth = w;
             // A hidden column keeps width 0; its fitted width comes back when it is shown.
-            if (pColumn->m_bVisible)
+            if (!pColumn->m_bVisible)
+                continue;
+            if (m_nBatchDepth == 0)
                 SetColumnWidth(c, w);
+            else if (std::find(m_batchGrownColumns.begin(), m_batchGrownColumns.end(), c) ==
+                     m_batchGrownColumns.end())
+                m_batchGrownColumns.push_back(c);
         }
     }
 }

@@ -64,7 +64,10 @@ int CGridEdit::OnCreate(LPCREATESTRUCT lpCreateStruct)
     if (m_nKind != kGridValue)
         m_strText.Empty();
     m_edit.SendMessage(EM_LIMITTEXT, m_nLimit < 1 ? 2147483647 : m_nLimit);
+    m_bQuietChange = true;
     m_edit.SetWindowText(m_strText);
+    m_bQuietChange = false;
+    m_strFitting = m_strText;
     m_edit.SendMessage(EM_SETSEL, 0, -1);
     m_edit.SendMessage(EM_SCROLLCARET);
     UpdateNullState();
@@ -74,6 +77,14 @@ int CGridEdit::OnCreate(LPCREATESTRUCT lpCreateStruct)
 }
 
 void CGridEdit::UpdateNullState()
+{
+    const bool bWasQuiet = m_bQuietChange;
+    m_bQuietChange = true;
+    UpdateNullText();
+    m_bQuietChange = bWasQuiet;
+}
+
+void CGridEdit::UpdateNullText()
 {
     if (m_nKind == kGridValue || m_nKind == kGridEmpty)
     {
@@ -157,6 +168,7 @@ BOOL CGridEdit::OnCommand(WPARAM wParam, LPARAM lParam)
     const UINT id = LOWORD(wParam), code = HIWORD(wParam);
     if (id == idEdit && code == EN_CHANGE)
     {
+        KeepToldLimit();
         AdjustWidth();
         return TRUE;
     }
@@ -166,6 +178,68 @@ BOOL CGridEdit::OnCommand(WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     return CInPlaceWnd::OnCommand(wParam, lParam);
+}
+
+int CountCharacters(const CString& text)
+{
+    int count = 0;
+    for (int i = 0; i < text.GetLength(); ++i, ++count)
+        if (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.GetLength() && IS_LOW_SURROGATE(text[i + 1]))
+            ++i;
+    return count;
+}
+
+CString FormatLimitMessage(int nLimit, int nChars)
+{
+    CString strMessage;
+    strMessage.Format(L"This column holds at most %d characters; the value would have %d.", nLimit,
+                      nChars);
+    return strMessage;
+}
+
+LONGLONG ColumnEditLimit(Zelt::ICursor* pCursor, UINT nCursorColumn)
+{
+    // Only a size that bounds the column's values limits the editor: for a type without a
+    // bound the driver reports a figure of its own (psqlODBC's 8190 for text), and a value cut
+    // there would be saved cut.
+    if (pCursor == nullptr)
+        return -1;
+    const Zelt::ICursor::CColumnDesc* pDesc = pCursor->GetColumn(nCursorColumn);
+    if (pDesc == nullptr || !pDesc->bSizeIsLimit)
+        return -1;
+    const int cType = pCursor->GetColumnCType(nCursorColumn);
+    const LONGLONG size = pCursor->GetColumnSize(nCursorColumn);
+    if (cType == SQL_C_CHAR || cType == SQL_C_WCHAR)
+        return size;
+    if (cType == SQL_C_BINARY)
+        return 2 * size;
+    return -1;
+}
+
+void CGridEdit::KeepToldLimit()
+{
+    if (m_edit.m_hWnd == nullptr || m_bTelling)
+        return;
+    CString text;
+    m_edit.GetWindowText(text);
+    const int nChars = CountCharacters(text);
+    if (m_nToldLimit < 1 || m_bQuietChange || !m_edit.IsWindowEnabled() || nChars <= m_nToldLimit)
+    {
+        m_strFitting = text;
+        m_edit.GetSel(m_nFittingStart, m_nFittingEnd);
+        return;
+    }
+    // The message box takes the focus: the editor must not take that for the end of the edit.
+    m_bTelling = true;
+    m_edit.SetWindowText(m_strFitting);
+    m_edit.SetSel(m_nFittingStart, m_nFittingEnd);
+    const HWND hEdit = m_edit.m_hWnd;
+    AfxMessageBox(FormatLimitMessage(m_nToldLimit, nChars) + L"\n\nThe change was not made.",
+                  MB_ICONEXCLAMATION);
+    if (!::IsWindow(hEdit))
+        return;
+    m_bTelling = false;
+    m_edit.SetFocus();
 }
 
 // The editor's rectangle in the grid's client coordinates.
@@ -336,7 +410,7 @@ bool CGridEdit::IsOwnWindow(HWND hWnd) const
 void CGridEdit::OnKillFocus(CWnd* pNewWnd)
 {
     HWND hNew = AfxGetSafeHwnd(pNewWnd);
-    if (m_hWnd == nullptr || IsOwnWindow(hNew))
+    if (m_hWnd == nullptr || IsOwnWindow(hNew) || m_bTelling)
         return;
     // Destroying the window below may leave other focus losses on the way: end only once.
     if (m_bEnding)

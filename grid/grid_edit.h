@@ -54,6 +54,11 @@ public:
     // The same over any list that reflects LVN_ENDLABELEDITW (the filter dialog's conditions).
     BOOL Create(DWORD dwEditStyle, const RECT& rect, CWnd* pList, UINT nID, int nLimit);
 
+    // A limit the user is told of (before Create): a change that would make the value longer
+    // than nChars characters is not taken, and a message says why. Unlike the edit box's own
+    // limit (Create's nLimit), which cuts a longer paste without a word. Below 1: none.
+    void SetToldLimit(int nChars) { m_nToldLimit = nChars; }
+
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
@@ -81,13 +86,23 @@ protected:
     afx_msg void OnNullClicked();
     afx_msg void OnButtonClicked();
     void UpdateNullState();
+    void UpdateNullText();
     void AdjustWidth();
     // Puts the row of edit parts at the top or bottom of the editor and the list at the other.
     void AlignChildren(bool bPartsAtTop);
     bool IsOwnWindow(HWND hWnd) const;
 
+    // After a change of the text: undoes it when it breaks the told limit, and says so.
+    void KeepToldLimit();
+
     bool m_bListAbove = false;
     bool m_bEnding = false;
+    int m_nToldLimit = -1;
+    CString m_strFitting; // the last text within the told limit, and its selection
+    int m_nFittingStart = 0;
+    int m_nFittingEnd = 0;
+    bool m_bQuietChange = false; // the text is being set by the editor itself
+    bool m_bTelling = false;     // the message about the limit is up
     DECLARE_MESSAGE_MAP()
 };
 
@@ -136,6 +151,15 @@ public:
     bool m_bDone = false;
     int m_nSQLType;
 };
+
+// The most characters a cell editor may take for a result column, by the column's size where
+// that bounds its values (hex digits for binary data); -1 where there is no such bound or the
+// column is not edited as text.
+LONGLONG ColumnEditLimit(Zelt::ICursor* pCursor, UINT nCursorColumn);
+// Characters as a database counts them: a surrogate pair is one.
+int CountCharacters(const CString& text);
+// The first sentence of the message that a value would go past its column's limit.
+CString FormatLimitMessage(int nLimit, int nChars);
 
 // "6B29FC40-CA47-1067-B31D-00DD010662DA".
 CString FormatGuidProposal(const GUID& guid);

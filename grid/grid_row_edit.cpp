@@ -116,14 +116,9 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
                 break;
             }
         }
-        const LONGLONG size = m_pCursor ? m_pCursor->GetColumnSize(cursorColumn) : 0;
-        if (cType == SQL_C_CHAR || cType == SQL_C_WCHAR)
+        limit = ColumnEditLimit(m_pCursor, cursorColumn);
+        if (cType == SQL_C_BINARY)
         {
-            limit = size;
-        }
-        else if (cType == SQL_C_BINARY)
-        {
-            limit = 2 * size;
             style |= ES_UPPERCASE;
         }
     }
@@ -155,7 +150,8 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
     const int previousRow = m_nEditedRow;
     const UINT wasModified = m_bModified;
     OnBeginEdit(nRow);
-    if (!pEdit->Create(style, rect, this, 1000, (int)limit))
+    pEdit->SetToldLimit((int)limit);
+    if (!pEdit->Create(style, rect, this, 1000, -1))
     {
         // No editor: leave edit mode as it was, so the grid is not left waiting for an end of
         // edit that never comes. (A window that came into being and went again deleted the

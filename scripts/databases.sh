@@ -1,43 +1,84 @@
 #!/usr/bin/env bash
-# Starts the PostgreSQL and MariaDB servers the database tests use and creates the test role and
-# database in each. Idempotent: safe to run before every test run.
+# Starts the PostgreSQL and MariaDB servers the database tests use, on this machine only, and
+# creates the test role and database in each with no more rights than the tests need. Idempotent:
+# safe to run before every test run, and it takes a role an earlier version made a superuser back
+# to those rights.
+#
+# PostgreSQL: role quenlark (password quenlark, CREATEDB, no superuser) owning database quenlark;
+#   login roles ql_sep and "ql_O'Brien" (no rights) whose passwords hold connection-string
+#   characters.
+# MariaDB: user quenlark@localhost and @127.0.0.1 (password quenlark) with every right on database
+#   quenlark and on the databases named ql_..., none on the server.
 set -euo pipefail
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# A server this script starts listens on the loopback interface only (the test role's password
+# is no secret). One already running is left as it is, with a warning when others can reach it.
+local_only() {
+  local server="$1" port="$2"
+  if ss -Hltn "sport = :$port" 2>/dev/null | awk '{print $4}' |
+      grep -vqE '^(127\.0\.0\.1|\[::1\]|localhost):'; then
+    echo "warning: the $server server listens on more than the local machine (port $port)" >&2
+  fi
+}
+
 # PostgreSQL
 if ! pg_lsclusters -h 2>/dev/null | grep -q online; then
+  for conf in /etc/postgresql/*/main/conf.d; do
+    [ -d "$conf" ] && [ ! -f "$conf/quenlark-local.conf" ] &&
+      echo "listen_addresses = 'localhost'" | as_root tee "$conf/quenlark-local.conf" >/dev/null
+  done
   as_root service postgresql start >/dev/null
 fi
 for i in $(seq 1 30); do
   as_root su postgres -c "psql -qAtc 'select 1'" >/dev/null 2>&1 && break
   sleep 0.5
 done
-as_root su postgres -c "psql -qAt" >/dev/null <<'SQL'
+as_root su postgres -c "psql -qAt -v ON_ERROR_STOP=1" >/dev/null <<'SQL'
 DO $$ BEGIN
   IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'quenlark') THEN
-    CREATE ROLE quenlark LOGIN PASSWORD 'quenlark' SUPERUSER;
+    CREATE ROLE quenlark LOGIN PASSWORD 'quenlark';
+  END IF;
+  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'ql_sep') THEN
+    CREATE ROLE ql_sep LOGIN PASSWORD 'a;b}c';
+  END IF;
+  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'ql_O''Brien') THEN
+    CREATE ROLE "ql_O'Brien" LOGIN PASSWORD 'p=w {x}';
   END IF;
 END $$;
+-- Scratch databases of the tests need CREATEDB; ending the role's own sessions needs nothing.
+ALTER ROLE quenlark NOSUPERUSER NOCREATEROLE NOREPLICATION NOBYPASSRLS CREATEDB LOGIN;
 SQL
 if ! as_root su postgres -c "psql -qAtc \"select 1 from pg_database where datname='quenlark'\"" | grep -q 1; then
   as_root su postgres -c "createdb -O quenlark quenlark"
 fi
+as_root su postgres -c "psql -qAtc 'ALTER DATABASE quenlark OWNER TO quenlark'" >/dev/null
+local_only PostgreSQL 5432
 
 # MariaDB
 # Started only when no server runs at all: a ping can fail on a busy server (connections all
 # taken by a test), and the service's start then restarts it under every other run's sessions.
 if ! pgrep -x mariadbd >/dev/null && ! pgrep -x mysqld >/dev/null && ! mysqladmin ping >/dev/null 2>&1; then
+  if [ -d /etc/mysql/mariadb.conf.d ] && [ ! -f /etc/mysql/mariadb.conf.d/99-quenlark-local.cnf ]; then
+    printf '[mysqld]\nbind-address = 127.0.0.1\n' |
+      as_root tee /etc/mysql/mariadb.conf.d/99-quenlark-local.cnf >/dev/null
+  fi
   as_root service mariadb start >/dev/null
 fi
 for i in $(seq 1 30); do
   mysqladmin ping >/dev/null 2>&1 && break
   sleep 0.5
 done
+# Granted before the server-wide rights of an earlier version are taken, so that a test running
+# meanwhile never lacks them. A user ends its own sessions (KILL) without any right.
 as_root mysql -u root <<'SQL'
 CREATE DATABASE IF NOT EXISTS quenlark;
 CREATE USER IF NOT EXISTS 'quenlark'@'localhost' IDENTIFIED BY 'quenlark';
 CREATE USER IF NOT EXISTS 'quenlark'@'127.0.0.1' IDENTIFIED BY 'quenlark';
-GRANT ALL PRIVILEGES ON *.* TO 'quenlark'@'localhost';
-GRANT ALL PRIVILEGES ON *.* TO 'quenlark'@'127.0.0.1';
+GRANT ALL PRIVILEGES ON `quenlark`.* TO 'quenlark'@'localhost', 'quenlark'@'127.0.0.1';
+GRANT ALL PRIVILEGES ON `ql\_%`.* TO 'quenlark'@'localhost', 'quenlark'@'127.0.0.1';
+REVOKE ALL PRIVILEGES ON *.* FROM 'quenlark'@'localhost', 'quenlark'@'127.0.0.1';
+REVOKE GRANT OPTION ON *.* FROM 'quenlark'@'localhost', 'quenlark'@'127.0.0.1';
 FLUSH PRIVILEGES;
 SQL
+local_only MariaDB 3306

@@ -9,5 +9,6 @@ set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
 source "$here/env.sh"
-bash "$here/build.sh"
+# The program and its help file only; the test programs are built by scripts/test.sh.
+QL_TARGETS="${QL_TARGETS:-Quenlark}" bash "$here/build.sh"
 exec bash "$here/start.sh" "$@"

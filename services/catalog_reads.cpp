@@ -34,7 +34,7 @@ void ReadColumns(CRDatabase* pDatabase, const CStringPair& table, CColumnInfoArr
     CRColumns::CColumnInfo info;
     while (reader.Fetch(&info))
     {
-        if (!reader.HasODBC3Columns())
+        if (reader.IsNullableMissing())
             wcscpy_s(info.szIsNullable, info.nNullable == SQL_NULLABLE ? L"YES" : L"NO");
         columns.Add(info);
     }

@@ -8,8 +8,8 @@
 // Appends the records of one reader; failures throw.
 void ReadTables(CRDatabase* pDatabase, LPCWSTR pszSchema, int nObjectKind, bool bSystemTables,
                 CTableInfoArray& tables);
-// Replaces the array's contents. An ODBC 2 driver has no IS_NULLABLE column: it is filled from
-// NULLABLE ("YES" for SQL_NULLABLE, else "NO").
+// Replaces the array's contents. An IS_NULLABLE the driver does not give (no such column in
+// ODBC 2, or NULL) is filled from NULLABLE ("YES" for SQL_NULLABLE, else "NO").
 void ReadColumns(CRDatabase* pDatabase, const CStringPair& table, CColumnInfoArray& columns);
 void ReadPrimaryKeys(CRDatabase* pDatabase, const CStringPair& table, CPrimaryKeyArray& keys);
 void ReadForeignKeys(CRDatabase* pDatabase, const CStringPair& table, CForeignKeyArray& keys);

@@ -45,6 +45,8 @@ public:
     void EndRow() override;
     void Flush() override;
     void AbandonRow() override { DropToRowMark(); }
+    // Whole rows need nothing after them.
+    bool CutAfterFailedWrite() override { return KeepRowsAfterCut(CutToWrittenRows(0)); }
     bool Discard() override { return DiscardFile(); }
 
 private:

@@ -65,12 +65,20 @@ void CBufferedDataFile::WriteBuffer()
 {
     if (m_nUsed == 0 || m_hFile == hFileNull)
         return;
-    TruncateOnce();
-    m_bRowMarked = false;
     // Emptied first: what a failed write leaves is not written again at destruction.
     const size_t pending = m_nUsed;
     m_nUsed = 0;
-    Write(m_buffer.get(), static_cast<UINT>(pending));
+    WriteOut(m_buffer.get(), pending);
+}
+
+void CBufferedDataFile::WriteOut(const void* pData, size_t nBytes)
+{
+    TruncateOnce();
+    Write(pData, static_cast<UINT>(nBytes));
+    m_nFileBytes += nBytes;
+    // Rows before the last one started are whole in the file now.
+    if (m_rowStarts.size() > 1)
+        m_rowStarts.erase(m_rowStarts.begin(), m_rowStarts.end() - 1);
 }
 
 void CBufferedDataFile::PutLarge(const void* pData, size_t nBytes)
@@ -79,15 +87,51 @@ void CBufferedDataFile::PutLarge(const void* pData, size_t nBytes)
     if (nBytes >= kBufferBytes)
     {
         if (m_hFile != hFileNull)
-        {
-            TruncateOnce();
-            m_bRowMarked = false;
-            Write(pData, static_cast<UINT>(nBytes));
-        }
+            WriteOut(pData, nBytes);
         return;
     }
     std::memcpy(m_buffer.get(), pData, nBytes);
     m_nUsed = nBytes;
+}
+
+void CBufferedDataFile::CutFile(ULONGLONG nLength)
+{
+    m_nUsed = 0;
+    SetLength(nLength); // leaves the position at the new end
+    m_nFileBytes = nLength;
+}
+
+void CBufferedDataFile::DropToRowMark()
+{
+    if (m_rowStarts.empty())
+        return;
+    const ULONGLONG start = m_rowStarts.back();
+    m_rowStarts.pop_back();
+    --m_nRowsMarked;
+    if (start >= m_nFileBytes)
+        m_nUsed = static_cast<size_t>(start - m_nFileBytes);
+    else if (m_hFile != hFileNull)
+        CutFile(start);
+}
+
+INT64 CBufferedDataFile::CutToWrittenRows(size_t nRoom)
+{
+    m_nUsed = 0;
+    if (m_hFile == hFileNull)
+        return -1;
+    // A failed write may have put part of its bytes in the file. The file's last block is
+    // full when the disk is: cutting within it leaves that block's room after the cut.
+    const ULONGLONG length = GetLength();
+    size_t kept = m_rowStarts.size();
+    while (kept > 0 && m_rowStarts[kept - 1] + nRoom > length)
+        --kept;
+    if (kept == 0)
+        return -1;
+    const ULONGLONG start = m_rowStarts[kept - 1];
+    m_nRowsMarked -= static_cast<INT64>(m_rowStarts.size() - kept + 1);
+    m_rowStarts.resize(kept - 1);
+    CutFile(start);
+    return m_nRowsMarked;
 }
 
 void CBufferedDataFile::AcceptLoss()

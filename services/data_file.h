@@ -60,9 +60,13 @@ public:
     virtual void Flush() {}
     virtual void EndFile() {}
 
-    // A save that stops early: forgets the row begun by BeginRow where the writer still can, so
-    // the file ends with whole rows.
+    // A save that stops early: forgets the row begun by BeginRow, so the file ends with whole
+    // rows.
     virtual void AbandonRow() {}
+    // After a failed write (a full disk): cuts the file back to whole rows with room left for
+    // the closing steps, which may then follow, and counts only the rows left. False when the
+    // writer cannot: the file stays as the failure left it.
+    virtual bool CutAfterFailedWrite() { return false; }
     // A save that stops before anything reached the disk: leaves the file as it was before the
     // save (an existing file untouched, a new one not made). False when that is too late.
     virtual bool Discard() { return false; }
@@ -70,6 +74,16 @@ public:
     // The rows the save job finished in this file, over all its tables.
     void CountRow() { ++m_nRowsWritten; }
     INT64 GetRowsWritten() const { return m_nRowsWritten; }
+
+protected:
+    // The rows a cut after a failed write left (-1: no cut); false when there was no cut.
+    bool KeepRowsAfterCut(INT64 nRows)
+    {
+        if (nRows < 0)
+            return false;
+        m_nRowsWritten = nRows;
+        return true;
+    }
 
 private:
     INT64 m_nRowsWritten = 0;
@@ -123,19 +137,20 @@ public:
     void PutUtf8(const CString& text) { PutUtf8(text.GetString(), text.GetLength()); }
     // Hands the collected bytes to the system.
     void WriteBuffer();
-    // Marks the start of a row; DropToRowMark forgets what was put since, as long as it has not
-    // gone to the system yet.
+    // Marks the start of a row (one per row, over every table of the file). DropToRowMark takes
+    // the row begun last out again, also the part of it that already went to the file: a row
+    // crosses the flush of a full buffer as often as not.
     void MarkRow()
     {
-        m_nRowMark = m_nUsed;
-        m_bRowMarked = true;
+        m_rowStarts.push_back(m_nFileBytes + m_nUsed);
+        ++m_nRowsMarked;
     }
-    void DropToRowMark()
-    {
-        if (m_bRowMarked)
-            m_nUsed = m_nRowMark;
-        m_bRowMarked = false;
-    }
+    void DropToRowMark();
+    // After a failed write (a full disk): cuts the file back to the start of the last row that
+    // reached it whole with nRoom bytes of the written file after it (the closing text goes
+    // there), and forgets the rest. Returns the rows left in the file, -1 (and nothing done)
+    // when no row start is known.
+    INT64 CutToWrittenRows(size_t nRoom);
     // Nothing written yet: closes the file, deletes it when the save made it, and forgets the
     // buffer. False (and nothing done) once bytes have gone to the file.
     bool DiscardFile();
@@ -156,11 +171,18 @@ private:
 
     void TruncateOnce();
 
+    // Hands bytes to the system, after the buffer's.
+    void WriteOut(const void* pData, size_t nBytes);
+    void CutFile(ULONGLONG nLength);
+
     static const size_t kBufferBytes = 256 * 1024;
     std::unique_ptr<char[]> m_buffer;
     size_t m_nUsed = 0;
-    size_t m_nRowMark = 0;
-    bool m_bRowMarked = false;
+    ULONGLONG m_nFileBytes = 0; // written to the file: the offset of the buffer's first byte
+    // Row starts as file offsets: those of the rows in the buffer and the one before them (a
+    // row that began before the last write).
+    std::vector<ULONGLONG> m_rowStarts;
+    INT64 m_nRowsMarked = 0;
     bool m_bExisted = false; // the file was there before the save
     bool m_bTruncatePending = false;
     bool m_bDiscarded = false;

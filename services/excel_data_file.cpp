@@ -5,6 +5,7 @@
 #include "services/xlsx_standin.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -18,6 +19,10 @@ const size_t kMaxQueued = 4;
 // (long texts would otherwise make a block large).
 const int kBlockRows = 1000;
 const size_t kBlockChars = 1 << 20;
+// The text store's pieces; a longer string has a piece of its own. Written blocks give theirs
+// back, up to kSparePieces kept.
+const size_t kTextPiece = 256 * 1024;
+const size_t kSparePieces = 16;
 
 bool IsTextCType(int nCType)
 {
@@ -59,11 +64,50 @@ CExcelDataFile::CExcelDataFile(LPCWSTR pszPath) : m_strPath(pszPath ? pszPath : 
     m_thread = std::thread([this] { ThreadMain(); });
 }
 
+BSTR CExcelDataFile::CTextStore::Add(LPCWSTR psz, int nLength)
+{
+    // The length in bytes just before the characters, which start on an 8-byte boundary as an
+    // allocated string's do, and a terminating zero.
+    const size_t bytes = static_cast<size_t>(nLength) * sizeof(wchar_t);
+    const size_t need = (sizeof(UINT64) + bytes + sizeof(wchar_t) + 7) & ~size_t(7);
+    if (pieces.empty() || pieces.back().nSize - nUsed < need)
+    {
+        if (need <= kTextPiece && !spare.empty())
+        {
+            pieces.push_back(std::move(spare.back()));
+            spare.pop_back();
+        }
+        else
+        {
+            const size_t size = std::max(need, kTextPiece);
+            pieces.push_back({std::unique_ptr<BYTE[]>(new BYTE[size]), size});
+        }
+        nUsed = 0;
+    }
+    BYTE* p = pieces.back().data.get() + nUsed;
+    nUsed += need;
+    *reinterpret_cast<UINT32*>(p + 4) = static_cast<UINT32>(bytes);
+    wchar_t* text = reinterpret_cast<wchar_t*>(p + 8);
+    if (bytes)
+        std::memcpy(text, psz, bytes);
+    text[nLength] = 0;
+    return text;
+}
+
+void CExcelDataFile::CTextStore::Reuse(std::vector<CPiece>& used)
+{
+    for (CPiece& piece : used)
+        if (piece.nSize == kTextPiece && spare.size() < kSparePieces)
+            spare.push_back(std::move(piece));
+    used.clear();
+}
+
 void CExcelDataFile::CRowBlock::Clear()
 {
-    for (CCellWrite& cell : cells)
-        VariantClear(&cell.value);
+    // The strings are the text store's: nothing to free per cell.
     cells.clear();
+    texts.Reuse(texts.pieces);
+    texts.nUsed = 0;
     nChars = 0;
 }
 
@@ -73,6 +117,20 @@ struct CExcelDataFile::CSheetBlock
 {
     CSheetBlock(const CSheetBlock&) = delete;
     CSheetBlock& operator=(const CSheetBlock&) = delete;
+    ~CSheetBlock()
+    {
+        // Its strings are the text store's, which goes with the block: the array must not free
+        // them.
+        VARIANT* data = nullptr;
+        if (values.parray &&
+            SUCCEEDED(SafeArrayAccessData(values.parray, reinterpret_cast<void**>(&data))))
+        {
+            for (size_t i = 0, n = static_cast<size_t>(nRows) * nColumns; i < n; ++i)
+                if (data[i].vt == VT_BSTR)
+                    data[i].vt = VT_EMPTY;
+            SafeArrayUnaccessData(values.parray);
+        }
+    }
     CSheetBlock(int row, int column, int rows, int columns)
         : nRow(row), nColumn(column), nRows(rows), nColumns(columns),
           text(static_cast<size_t>(rows) * columns)
@@ -93,6 +151,7 @@ struct CExcelDataFile::CSheetBlock
     int nRow, nColumn, nRows, nColumns;
     COleVariant values;
     std::vector<bool> text;
+    std::vector<CTextStore::CPiece> strings; // the texts of values
 };
 
 CExcelDataFile::~CExcelDataFile()
@@ -266,24 +325,18 @@ void CExcelDataFile::AddCell(int column, VARIANT value, bool bText)
     m_block.cells.push_back({m_nRow, column, value, bText});
 }
 
-namespace {
-
-VARIANT TextVariant(const CString& text)
+void CExcelDataFile::AddText(int column, const CString& text, bool bText)
 {
     VARIANT v;
     v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(text.GetString(), static_cast<UINT>(text.GetLength()));
-    if (!v.bstrVal)
-        AfxThrowMemoryException();
-    return v;
+    v.bstrVal = m_block.texts.Add(text.GetString(), text.GetLength());
+    AddCell(column, v, bText);
 }
-
-} // namespace
 
 void CExcelDataFile::AddValue(const CString& text, int column)
 {
     CheckCell(column);
-    AddCell(column, TextVariant(text), false);
+    AddText(column, text, false);
 }
 
 void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
@@ -309,17 +362,15 @@ void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
     // A number a double cannot hold (a 19-digit key, numeric(38,10)) would be rounded in a
     // General cell: it goes in as text.
     bool bText = IsTextCType(nCType) || !NumberTextFitsDouble(m_strField);
-    AddCell(column, TextVariant(m_strField), bText);
+    AddText(column, m_strField, bText);
 }
 
 void CExcelDataFile::AbandonRow()
 {
     // The row's cells are the last of the block: a block is handed over only after EndRow.
+    // Their strings stay in the text store until the block goes.
     while (!m_block.cells.empty() && m_block.cells.back().nRow == m_nRow)
-    {
-        VariantClear(&m_block.cells.back().value);
         m_block.cells.pop_back();
-    }
 }
 
 void CExcelDataFile::EndRow()
@@ -348,19 +399,23 @@ void CExcelDataFile::FlushBlock()
     for (CCellWrite& cell : m_block.cells)
     {
         size_t i = block->Index(cell.nRow, cell.nColumn);
-        // The value moves into the array; a second value for the same cell replaces the first.
-        VariantClear(&data[i]);
+        // The value moves into the array; a second value for the same cell replaces the first
+        // (whose string is the text store's).
         data[i] = cell.value;
         cell.value.vt = VT_EMPTY;
         block->text[i] = cell.bText;
     }
     SafeArrayUnaccessData(block->values.parray);
+    block->strings = std::move(m_block.texts.pieces);
     m_block.Clear();
     std::vector<std::shared_ptr<CSheetBlock>> written;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         written.swap(m_written);
     }
+    for (auto& done : written)
+        if (done.use_count() == 1)
+            m_block.texts.Reuse(done->strings);
     written.clear();
     Post([this, block] {
         WriteBlock(*block);

@@ -56,13 +56,31 @@ public:
     static void ForceStandIn(bool bForce);
 
 private:
-    // A value of the row being read; the VARIANT is owned and freed by the block.
+    // A value of the row being read. A text's string lies in the block's text store, laid out
+    // as a BSTR (length prefix, terminating zero) but never allocated or freed as one.
     struct CCellWrite
     {
         int nRow;
         int nColumn;
         VARIANT value;
         bool bText; // number format "@" first
+    };
+    // The strings of one block, in large pieces: a string allocated per cell, and freed again,
+    // was a third of the time the saving thread spent on a workbook (under Wine every one takes
+    // the process heap's lock, which the other threads of the save take too).
+    struct CTextStore
+    {
+        struct CPiece
+        {
+            std::unique_ptr<BYTE[]> data;
+            size_t nSize;
+        };
+        BSTR Add(LPCWSTR psz, int nLength);
+        // Takes back the pieces of a written block, for the next strings.
+        void Reuse(std::vector<CPiece>& used);
+        std::vector<CPiece> pieces;
+        size_t nUsed = 0; // of the last piece
+        std::vector<CPiece> spare;
     };
     // Rows collected on the caller's side for one hand-over.
     struct CRowBlock
@@ -73,6 +91,7 @@ private:
         ~CRowBlock() { Clear(); }
         void Clear();
         std::vector<CCellWrite> cells;
+        CTextStore texts;
         int nFirstRow = 0;
         size_t nChars = 0; // of the texts, to keep a block of long texts small
     };
@@ -86,6 +105,7 @@ private:
     void ThreadMain();
     void RaiseFailure();
     void AddCell(int column, VARIANT value, bool bText);
+    void AddText(int column, const CString& text, bool bText);
     // Hands the collected rows to the automation thread.
     void FlushBlock();
     void CheckCell(int column) const;

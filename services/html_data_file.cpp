@@ -2,6 +2,15 @@
 
 #include <cstring>
 
+namespace {
+
+// The closing steps after the rows.
+const char kEndRows[] = "</TBODY>\r\n";
+const char kEndTable[] = "</TABLE>\r\n<BR>\r\n";
+const char kEndFile[] = "</BODY></HTML>\r\n";
+
+} // namespace
+
 CHTMLDataFile::CHTMLDataFile(LPCWSTR pszPath, bool bMarkEvenLines, bool bShowNull)
     : CBufferedDataFile(pszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive),
       m_bMarkEvenLines(bMarkEvenLines), m_bShowNull(bShowNull)
@@ -187,12 +196,18 @@ void CHTMLDataFile::EndRow()
 
 void CHTMLDataFile::EndRows(const CStringPair&)
 {
-    WriteText(L"</TBODY>\r\n");
+    PutAscii(kEndRows);
 }
 
 void CHTMLDataFile::EndTable(const CStringPair&)
 {
-    WriteText(L"</TABLE>\r\n<BR>\r\n");
+    PutAscii(kEndTable);
+}
+
+bool CHTMLDataFile::CutAfterFailedWrite()
+{
+    const size_t nRoom = sizeof kEndRows - 1 + sizeof kEndTable - 1 + sizeof kEndFile - 1;
+    return KeepRowsAfterCut(CutToWrittenRows(nRoom));
 }
 
 void CHTMLDataFile::Flush()
@@ -202,6 +217,6 @@ void CHTMLDataFile::Flush()
 
 void CHTMLDataFile::EndFile()
 {
-    WriteText(L"</BODY></HTML>\r\n");
+    PutAscii(kEndFile);
     FlushData();
 }

@@ -27,6 +27,7 @@ public:
     void EndRow() override;
     void EndRows(const CStringPair& name) override;
     void AbandonRow() override { DropToRowMark(); }
+    bool CutAfterFailedWrite() override;
     bool Discard() override { return DiscardFile(); }
     void EndTable(const CStringPair& name) override;
     void Flush() override;

@@ -177,7 +177,21 @@ bool CRDatabaseHelper::CSaveDataAsyncThread::Run()
         }
         catch (CFileException*)
         {
-            m_bFileFailed = true;
+            // A failed write (a full disk) may have put part of a row in the file: the file is
+            // cut back to whole rows, where the writer can, and then closed as below.
+            bool bCut = false;
+            try
+            {
+                bCut = m_pFile->CutAfterFailedWrite();
+            }
+            catch (CException* e)
+            {
+                e->Delete();
+            }
+            if (bCut)
+                CloseTableAfterError(false);
+            else
+                m_bFileFailed = true;
             throw;
         }
         catch (...)
@@ -185,11 +199,7 @@ bool CRDatabaseHelper::CSaveDataAsyncThread::Run()
             // A lost connection, a truncated value, a declined conversion: the rows so far stay
             // whole and the table is closed, so the file can be ended well formed.
             if (m_bInRows)
-            {
-                if (m_bInRow)
-                    m_pFile->AbandonRow();
-                CloseTableAfterError();
-            }
+                CloseTableAfterError(m_bInRow);
             throw;
         }
     }
@@ -282,10 +292,12 @@ void CRDatabaseHelper::CSaveDataAsyncThread::Copy()
     m_pFile->Flush();
 }
 
-void CRDatabaseHelper::CSaveDataAsyncThread::CloseTableAfterError()
+void CRDatabaseHelper::CSaveDataAsyncThread::CloseTableAfterError(bool bAbandonRow)
 {
     try
     {
+        if (bAbandonRow)
+            m_pFile->AbandonRow();
         // Not flushed: a file that holds no row yet may still be left as it was.
         m_pFile->EndRows(m_table);
         m_pFile->EndTable(m_table);
@@ -399,6 +411,19 @@ void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
             {
                 file->EndFile();
                 bClosed = true;
+            }
+            catch (CFileException* e)
+            {
+                // The closing did not fit after all: at least the rows stay whole.
+                e->Delete();
+                try
+                {
+                    file->CutAfterFailedWrite();
+                }
+                catch (CException* e2)
+                {
+                    e2->Delete();
+                }
             }
             catch (CException* e)
             {

@@ -32,9 +32,10 @@ public:
 
 protected:
     void Copy();
-    // The closing steps of the table after the rows stopped on an error; a second failure there
-    // is dropped, the first one is the one to report.
-    void CloseTableAfterError();
+    // The closing steps of the table after the rows stopped on an error, the row being written
+    // dropped first with bAbandonRow; a second failure there is dropped, the first one is the
+    // one to report.
+    void CloseTableAfterError(bool bAbandonRow);
     int Column(int i) const { return m_pColumnMap ? (*m_pColumnMap)[i] : i; }
 
     CDataFile* m_pFile;

@@ -232,17 +232,33 @@ CScriptStatementRunner::Result CScriptStatementRunner::Run(LPCWSTR pszSQL)
 {
     // Before the worker may take the connection: results part read are read on this thread.
     m_db.BeforeStatement();
-    // One statement handle for the whole run: allocating one per statement costs more ODBC
-    // calls than a short INSERT itself.
-    AllocStatement();
-    if (!m_bCancelable)
+    m_db.FollowStatementStart(pszSQL);
+    Result result = executed;
+    try
     {
-        ExecuteDirect(pszSQL);
-        return executed;
+        // One statement handle for the whole run: allocating one per statement costs more ODBC
+        // calls than a short INSERT itself.
+        AllocStatement();
+        if (!m_bCancelable)
+            ExecuteDirect(pszSQL);
+        else
+        {
+            if (!m_worker)
+                m_worker = std::make_unique<CWorker>(*this);
+            if (!m_worker->IsRunning())
+                AfxThrowResourceException();
+            result = m_worker->Run(pszSQL, m_pWait);
+        }
     }
-    if (!m_worker)
-        m_worker = std::make_unique<CWorker>(*this);
-    if (!m_worker->IsRunning())
-        AfxThrowResourceException();
-    return m_worker->Run(pszSQL, m_pWait);
+    catch (...)
+    {
+        m_db.AfterFailedStatement(pszSQL);
+        throw;
+    }
+    // A cancelled statement may have run in part: the server knows.
+    if (result == executed)
+        m_db.AfterStatement(pszSQL, true);
+    else
+        m_db.AfterFailedStatement(pszSQL);
+    return result;
 }

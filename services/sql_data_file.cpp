@@ -146,8 +146,11 @@ void CSQLDataFile::EndHeader(const CStringPair&)
     m_strHead += L") ";
 }
 
+// The statement goes to the file at EndRow. In UTF-8 its head is put before its values are
+// converted: a loss declined there leaves the head for AbandonRow to take out.
 void CSQLDataFile::BeginRow()
 {
+    MarkRow();
     ++m_nRow;
     m_strValues = L"VALUES(";
     m_bFirstValue = true;
@@ -189,6 +192,17 @@ void CSQLDataFile::EndRow()
 void CSQLDataFile::EndTable(const CStringPair&)
 {
     WriteText(L"\n");
+}
+
+bool CSQLDataFile::CutAfterFailedWrite()
+{
+    // EndTable's line end and EndFile's COMMIT line; a UTF-8 character takes at most three
+    // bytes per UTF-16 unit.
+    size_t nUnits = 1;
+    if (m_options.bCommit)
+        nUnits += 7 + static_cast<size_t>(m_options.strSeparator.GetLength()) + 1;
+    const size_t nRoom = nUnits * (m_options.nEncoding == SQLENC_UTF16 ? 2 : 3);
+    return KeepRowsAfterCut(CutToWrittenRows(nRoom));
 }
 
 void CSQLDataFile::Flush()

@@ -66,6 +66,8 @@ public:
     void EndTable(const CStringPair& name) override;
     void Flush() override;
     void EndFile() override;
+    void AbandonRow() override { DropToRowMark(); }
+    bool CutAfterFailedWrite() override;
     bool Discard() override { return DiscardFile(); }
 
 private:

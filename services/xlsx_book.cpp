@@ -239,6 +239,22 @@ void AppendCellName(std::string& out, int column, int row)
         out += digits[--nDigits];
 }
 
+// Whether a text needs xml:space="preserve": the application trims the whitespace at either end
+// of a text without it, and keeps single spaces between words either way.
+bool NeedsSpacePreserve(const CString& text)
+{
+    const int n = text.GetLength();
+    if (n == 0)
+        return false;
+    LPCWSTR p = text.GetString();
+    if (p[0] == L' ' || p[n - 1] == L' ')
+        return true;
+    for (int i = 0; i < n; ++i)
+        if (p[i] == L'\t' || p[i] == L'\r' || p[i] == L'\n' || (p[i] == L' ' && p[i + 1] == L' '))
+            return true;
+    return false;
+}
+
 } // namespace
 
 void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
@@ -252,6 +268,8 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
         xml += std::to_string(rowIt->first);
         xml += "\">";
         CSheet::CRow& r = rowIt->second;
+        // A cell right after the one before it needs no reference: a reader counts it.
+        int nextColumn = 0;
         for (size_t i = 0; i < r.nCells; ++i)
         {
             const int column = r.cells[i].first;
@@ -270,9 +288,14 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
                 kind = CCell::number;
                 bNumberText = true;
             }
-            xml += "<c r=\"";
-            AppendCellName(xml, column, rowIt->first);
-            xml += "\"";
+            xml += "<c";
+            if (column != nextColumn)
+            {
+                xml += " r=\"";
+                AppendCellName(xml, column, rowIt->first);
+                xml += "\"";
+            }
+            nextColumn = column + 1;
             if (s != 0)
             {
                 xml += " s=\"";
@@ -296,7 +319,9 @@ void CXlsxBook::WriteRowsBefore(CSheet* pSheet, int row)
                 xml += cell.dNumber ? " t=\"b\"><v>1</v></c>" : " t=\"b\"><v>0</v></c>";
                 break;
             case CCell::text:
-                xml += " t=\"inlineStr\"><is><t xml:space=\"preserve\">";
+                xml += NeedsSpacePreserve(cell.strText)
+                           ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">"
+                           : " t=\"inlineStr\"><is><t>";
                 AppendXmlText(xml, cell.strText);
                 xml += "</t></is></c>";
                 break;

@@ -3,6 +3,7 @@
 
 #include "app/app_settings.h"
 #include "editor/rce_messages.h"
+#include "grid/grid_edit.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
 #include "windows/grid_window_text.h"
@@ -85,7 +86,8 @@ BOOL CEditValueDlg::OnInitDialog()
     if (m_value.m_nKind == kGridValue && IsXmlCandidate(m_nSQLType, bSqlServer))
     {
         CString strXml;
-        if (ParseXml(m_value.m_strText, strXml))
+        // A value the XML layout would not give back whole is shown, and kept, as it is.
+        if (IsXmlKeptWhole(m_value.m_strText) && ParseXml(m_value.m_strText, strXml))
         {
             m_bXml = true;
             strText = strXml;
@@ -164,7 +166,8 @@ void CEditValueDlg::OnOK()
         CString strCompact;
         if (FormatXmlCompact(strText, strCompact))
         {
-            if (!strCompact.IsEmpty())
+            // Typed XML the compact form would not hold whole is stored as typed.
+            if (!strCompact.IsEmpty() && IsXmlKeptWhole(strText, strCompact))
                 strText = strCompact;
             // The value the dialog opened with stays byte for byte when only its layout was
             // looked at.
@@ -182,6 +185,16 @@ void CEditValueDlg::OnOK()
         }
     }
     m_bChanged = strText != m_strOriginal || (m_value.m_nKind != kGridValue && !strText.IsEmpty());
+    // Told here, before the save: a server would refuse the value or, in some modes, cut it.
+    const int nChars = CountCharacters(strText);
+    if (m_bChanged && m_nLimit > 0 && nChars > m_nLimit)
+    {
+        AfxMessageBox(FormatLimitMessage(static_cast<int>(m_nLimit), nChars) +
+                          L"\n\nShorten it, or Cancel to keep the value as it was.",
+                      MB_ICONEXCLAMATION);
+        m_editor.SetFocus();
+        return;
+    }
     if (m_bChanged)
     {
         m_value.m_strText = strText;

@@ -24,6 +24,10 @@ public:
     bool IsChanged() const { return m_bChanged; }
     bool IsXml() const { return m_bXml; }
 
+    // The most characters the column holds (see ColumnEditLimit); OK with a longer value says
+    // so and keeps the dialog open. Below 1: no limit.
+    void SetLimit(LONGLONG nChars) { m_nLimit = nChars; }
+
     BOOL OnInitDialog() override;
 
 protected:
@@ -42,6 +46,7 @@ protected:
     CGridItem m_value;
     CString m_strOriginal;
     int m_nSQLType;
+    LONGLONG m_nLimit = -1;
     bool m_bXml = false;
     bool m_bChanged = false;
     CColorEditCtrl m_editor;

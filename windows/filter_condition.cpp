@@ -101,6 +101,164 @@ bool NumberValue(int nType, LPCWSTR pszText, CString& strValue)
     return NormalizeNumberText(strText, 0, strValue) && !strValue.IsEmpty();
 }
 
+bool IsListBlank(wchar_t ch)
+{
+    return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
+}
+
+bool IsAsciiDigit(wchar_t ch)
+{
+    return ch >= L'0' && ch <= L'9';
+}
+
+bool IsAsciiLetter(wchar_t ch)
+{
+    return (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z');
+}
+
+// One reading of backslashes inside quoted items: whether '...' and "..." take \ as an escape.
+struct CListReading
+{
+    bool bSingleEscapes = false;
+    bool bDoubleEscapes = false;
+};
+
+// A number at i: [+-] digits [. digits] [e [+-] digits]; false when there is none.
+bool SkipListNumber(const CString& text, int& i)
+{
+    const int n = text.GetLength();
+    int j = i;
+    if (j < n && (text[j] == L'+' || text[j] == L'-'))
+        ++j;
+    int nDigits = 0;
+    while (j < n && IsAsciiDigit(text[j]))
+        ++j, ++nDigits;
+    if (j < n && text[j] == L'.')
+    {
+        ++j;
+        while (j < n && IsAsciiDigit(text[j]))
+            ++j, ++nDigits;
+    }
+    if (nDigits == 0)
+        return false;
+    if (j < n && (text[j] == L'e' || text[j] == L'E'))
+    {
+        int k = j + 1;
+        if (k < n && (text[k] == L'+' || text[k] == L'-'))
+            ++k;
+        if (k >= n || !IsAsciiDigit(text[k]))
+            return false;
+        while (k < n && IsAsciiDigit(text[k]))
+            ++k;
+        j = k;
+    }
+    i = j;
+    return true;
+}
+
+// A quoted item at i (after any prefix letter); a doubled quote stays inside.
+bool SkipListQuoted(const CString& text, int& i, bool bEscapes)
+{
+    const int n = text.GetLength();
+    const wchar_t quote = text[i];
+    for (int j = i + 1; j < n; ++j)
+    {
+        if (bEscapes && text[j] == L'\\')
+        {
+            ++j;
+            continue;
+        }
+        if (text[j] != quote)
+            continue;
+        if (j + 1 < n && text[j + 1] == quote)
+        {
+            ++j;
+            continue;
+        }
+        i = j + 1;
+        return true;
+    }
+    return false;
+}
+
+// The ends of the items of a list of literals, read one way; false when the text is anything
+// else (an operator, a parenthesis, a comment, a ';', a second statement).
+bool ReadLiteralList(const CString& text, const CListReading& reading, std::vector<int>& ends)
+{
+    const int n = text.GetLength();
+    ends.clear();
+    int i = 0;
+    for (;;)
+    {
+        while (i < n && IsListBlank(text[i]))
+            ++i;
+        if (i >= n)
+            return ends.empty(); // an empty text, or a list that ends in a comma
+        if (text[i] == L'\'' || text[i] == L'"')
+        {
+            if (!SkipListQuoted(text, i,
+                                text[i] == L'"' ? reading.bDoubleEscapes : reading.bSingleEscapes))
+                return false;
+        }
+        else if (i + 1 < n && text[i + 1] == L'\'' && wcschr(L"NnXxBbEe", text[i]) != nullptr)
+        {
+            // E'...' takes escapes on every server that knows it.
+            const bool bEscapes = text[i] == L'E' || text[i] == L'e' || reading.bSingleEscapes;
+            ++i;
+            if (!SkipListQuoted(text, i, bEscapes))
+                return false;
+        }
+        else if (IsAsciiLetter(text[i]))
+        {
+            int j = i;
+            while (j < n && IsAsciiLetter(text[j]))
+                ++j;
+            const CString word = text.Mid(i, j - i);
+            if (word.CompareNoCase(L"NULL") != 0 && word.CompareNoCase(L"TRUE") != 0 &&
+                word.CompareNoCase(L"FALSE") != 0)
+                return false;
+            i = j;
+        }
+        else if (!SkipListNumber(text, i))
+            return false;
+        ends.push_back(i);
+        while (i < n && IsListBlank(text[i]))
+            ++i;
+        if (i >= n)
+            return true;
+        if (text[i] != L',')
+            return false;
+        ++i;
+    }
+}
+
+// The typed text of an IN list goes into the statement as it stands, so it must be a list of
+// literals however the server reads backslashes in it: PostgreSQL's reading of '...' depends on
+// standard_conforming_strings, and MySQL's "..." is a string or a name by ANSI_QUOTES.
+bool IsLiteralList(CRDatabase* pDatabase, const CString& text)
+{
+    const UINT nKind = pDatabase ? pDatabase->GetDBMSKind() : DBMS_OTHER;
+    std::vector<CListReading> readings;
+    if (nKind == DBMS_MYSQL)
+    {
+        const bool bEscapes = pDatabase == nullptr || pDatabase->UsesBackslashEscapes();
+        readings = {{bEscapes, bEscapes}, {bEscapes, false}};
+    }
+    else if (nKind == DBMS_POSTGRESQL)
+        readings = {{false, false}, {true, false}};
+    else
+        readings = {{false, false}};
+    std::vector<int> first, other;
+    if (!ReadLiteralList(text, readings[0], first))
+        return false;
+    for (size_t i = 1; i < readings.size(); ++i)
+    {
+        if (!ReadLiteralList(text, readings[i], other) || other != first)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 CString GetFilterOperationText(int nOperation)
@@ -136,7 +294,11 @@ bool FormatFilterValue(CRDatabase* pDatabase, int nSQLType, int nOperation, LPCW
     if (nOperation == kFilterLike || nOperation == kFilterNotLike)
         strLiteral = stringLiteral(strText);
     else if (nOperation == kFilterIn || nOperation == kFilterNotIn)
+    {
+        if (!IsLiteralList(pDatabase, strText))
+            return false;
         strLiteral = L"(" + strText + L")";
+    }
     else if (IsCharacterType(nSQLType) || (nKind == DBMS_MSSQL && nSQLType == -152))
         strLiteral = stringLiteral(strText);
     else if (IsBinaryType(nSQLType) ||

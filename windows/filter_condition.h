@@ -13,7 +13,8 @@ CString GetFilterOperationText(int nOperation);
 CString GetFilterLogicText(int nLogic);
 
 // The value of one comparison as SQL text for a column of the SQL type; false when the text
-// cannot stand for a value of that type (a number column with anything but a number).
+// cannot stand for a value of that type (a number column with anything but a number) or, for
+// IN and NOT IN, is not a list of literals.
 bool FormatFilterValue(CRDatabase* pDatabase, int nSQLType, int nOperation, LPCWSTR pszText,
                        CString& strValue);
 

@@ -242,20 +242,15 @@ void CReplaceDlg::OnReplaceAll()
     DWORD dwStart = 0, dwEnd = 0;
     m_pView->SendMessage(EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
     int nCaret = replace.m_nDirection == 1 ? (int)dwEnd : (int)dwStart;
-    const int nFind = replace.m_strFind.GetLength();
-    const int nReplace = replace.m_strReplace.GetLength();
-    int nPos = 0;
-    for (;;)
+    // The replacements are made on a copy of the text, which then replaces the editor's text
+    // in one step: searched and replaced in the editor match by match, a long script with
+    // thousands of matches kept the program busy for many minutes.
+    CString strText = m_pView->GetText();
+    if (ReplaceAllIn(strText, replace.m_strFind, replace.m_strReplace, replace.m_bMatchCase != 0,
+                     replace.m_bWholeWord != 0, nCaret) > 0)
     {
-        const int nFound = m_pView->FindText(replace.m_strFind, true, replace.m_bMatchCase != 0,
-                                             replace.m_bWholeWord != 0, nPos, true);
-        if (nFound < 0)
-            break;
-        m_pView->SendMessage(EM_SETSEL, nFound, nFound + nFind);
-        m_pView->SendMessage(EM_REPLACESEL, TRUE, (LPARAM)replace.m_strReplace.GetString());
-        if (nFound + nFind <= nCaret)
-            nCaret += nReplace - nFind;
-        nPos = nFound + nReplace;
+        m_pView->SendMessage(EM_SETSEL, 0, m_pView->GetWindowTextLength());
+        m_pView->SendMessage(EM_REPLACESEL, TRUE, (LPARAM)strText.GetString());
     }
     const int nLength = m_pView->GetWindowTextLength();
     if (nCaret > nLength)

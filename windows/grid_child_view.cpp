@@ -4,6 +4,7 @@
 #include "app/app_settings.h"
 #include "dbaccess/error_report.h"
 #include "dbaccess/recordset.h"
+#include "grid/grid_edit.h"
 #include "grid/row_sql.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -136,6 +137,7 @@ void CGridChildView::EditValue(CRDatabaseHelper* pHelper)
         OnBeginEdit(nRow);
         CEditValueDlg dlg(pHelper, strTitle, value,
                           GetCursor()->GetColumnSQLType(pColumn->m_nCursorColumn), this);
+        dlg.SetLimit(ColumnEditLimit(GetCursor(), pColumn->m_nCursorColumn));
         if (dlg.DoModal() == IDOK)
         {
             if (dlg.IsChanged())

@@ -117,6 +117,42 @@ bool FormatXmlCompact(LPCWSTR pszText, CString& strXml)
     return true;
 }
 
+bool IsXmlKeptWhole(LPCWSTR pszText)
+{
+    CString strCompact;
+    return FormatXmlCompact(pszText, strCompact) && IsXmlKeptWhole(pszText, strCompact);
+}
+
+bool IsXmlKeptWhole(LPCWSTR pszText, const CString& strCompact)
+{
+    // The text without the white space before the first tag, after the last one and between a
+    // '>' and the next '<'.
+    const CString strText(pszText);
+    CString strBare;
+    auto isBlank = [](wchar_t ch) {
+        return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
+    };
+    const int n = strText.GetLength();
+    for (int i = 0; i < n;)
+    {
+        if (isBlank(strText[i]))
+        {
+            int j = i;
+            while (j < n && isBlank(strText[j]))
+                ++j;
+            const bool bAfterTag = i == 0 || strText[i - 1] == L'>';
+            const bool bBeforeTag = j == n || strText[j] == L'<';
+            if (!(bAfterTag && bBeforeTag))
+                strBare += strText.Mid(i, j - i);
+            i = j;
+            continue;
+        }
+        strBare += strText[i];
+        ++i;
+    }
+    return strBare == strCompact;
+}
+
 namespace {
 
 bool MatchAt(LPCWSTR pszText, int nLength, int nPos, LPCWSTR pszFind, int nFind, bool bMatchCase,
@@ -134,10 +170,11 @@ bool MatchAt(LPCWSTR pszText, int nLength, int nPos, LPCWSTR pszFind, int nFind,
 
 } // namespace
 
-int FindTextIn(LPCWSTR pszText, LPCWSTR pszFind, bool bDown, bool bMatchCase, bool bWholeWord,
-               int nStart, bool bStopAtEnd)
+namespace {
+
+int FindInLength(LPCWSTR pszText, int nLength, LPCWSTR pszFind, bool bDown, bool bMatchCase,
+                 bool bWholeWord, int nStart, bool bStopAtEnd)
 {
-    const int nLength = (int)wcslen(pszText);
     const int nFind = (int)wcslen(pszFind);
     if (nFind == 0 || nLength < nFind)
         return -1;
@@ -180,23 +217,61 @@ int FindTextIn(LPCWSTR pszText, LPCWSTR pszFind, bool bDown, bool bMatchCase, bo
     return -1;
 }
 
+} // namespace
+
+int FindTextIn(LPCWSTR pszText, LPCWSTR pszFind, bool bDown, bool bMatchCase, bool bWholeWord,
+               int nStart, bool bStopAtEnd)
+{
+    return FindInLength(pszText, (int)wcslen(pszText), pszFind, bDown, bMatchCase, bWholeWord,
+                        nStart, bStopAtEnd);
+}
+
 int ReplaceAllIn(CString& text, LPCWSTR pszFind, LPCWSTR pszReplace, bool bMatchCase,
                  bool bWholeWord, int& nCaret)
 {
+    // One pass over the text into a new one: rebuilt or searched from its start at every match,
+    // a script of a megabyte with thousands of matches took many minutes.
     const int nFind = (int)wcslen(pszFind);
     const int nReplace = (int)wcslen(pszReplace);
+    const int nLength = text.GetLength();
+    LPCWSTR pszText = text.GetString();
+    if (nFind == 0)
+        return 0;
+    std::wstring result;
+    result.reserve(static_cast<size_t>(nLength));
     int nCount = 0;
-    int nPos = 0;
-    while (nPos <= text.GetLength())
+    int nPos = 0; // the search goes on here, just after the last replaced match
+    int nShift = 0;
+    const int nCaretBefore = nCaret;
+    while (nPos <= nLength - nFind)
     {
-        const int nFound = FindTextIn(text, pszFind, true, bMatchCase, bWholeWord, nPos, true);
+        // A match right after an inserted text has that text's last character before it.
+        int nFound = -1;
+        if (nCount > 0 && MatchAt(pszText, nLength, nPos, pszFind, nFind, bMatchCase, false) &&
+            (!bWholeWord || ((result.empty() || !IsIdentChar(result.back())) &&
+                             !(nPos + nFind < nLength && IsIdentChar(pszText[nPos + nFind])))))
+            nFound = nPos;
+        else
+        {
+            const int nFrom = nCount > 0 ? nPos + 1 : nPos;
+            if (nFrom > nLength - nFind)
+                break;
+            nFound =
+                FindInLength(pszText, nLength, pszFind, true, bMatchCase, bWholeWord, nFrom, true);
+        }
         if (nFound < 0)
             break;
-        text = text.Left(nFound) + pszReplace + text.Mid(nFound + nFind);
-        if (nFound + nFind <= nCaret)
-            nCaret += nReplace - nFind;
-        nPos = nFound + nReplace;
+        result.append(pszText + nPos, static_cast<size_t>(nFound - nPos));
+        result.append(pszReplace, static_cast<size_t>(nReplace));
+        if (nFound + nFind <= nCaretBefore)
+            nShift += nReplace - nFind;
+        nPos = nFound + nFind;
         ++nCount;
     }
+    if (nCount == 0)
+        return 0;
+    result.append(pszText + nPos, static_cast<size_t>(nLength - nPos));
+    text = CString(result.c_str(), static_cast<int>(result.size()));
+    nCaret = nCaretBefore + nShift;
     return nCount;
 }

@@ -41,6 +41,13 @@ bool IsRereadableSelect(LPCWSTR pszSQL);
 bool FormatXmlIndented(LPCWSTR pszText, LPCWSTR pszIndent, CString& strXml);
 // The XML on one line, without indentation; false when it is not well formed.
 bool FormatXmlCompact(LPCWSTR pszText, CString& strXml);
+// Whether the XML written back from the text's tree holds all of the text, and only the white
+// space that lays out its tags is lost. The tree keeps one root element, one text per element
+// and a few entities: a second root, a declaration, text beside child elements or an entity it
+// does not know would be dropped or changed.
+bool IsXmlKeptWhole(LPCWSTR pszText);
+// The same with the text's compact form as FormatXmlCompact made it.
+bool IsXmlKeptWhole(LPCWSTR pszText, const CString& strCompact);
 
 // Finds pszFind in the text from nStart (see CSQLChildView::FindText); -1 when not found.
 // Comparison by the user's locale; whole words are bounded by non-identifier characters.

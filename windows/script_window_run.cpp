@@ -54,6 +54,10 @@ public:
                     const int nResult = m_host.RunStatement(strText);
                     if (nResult == 1)
                         m_host.Message(L"Can't open recordset", MB_ICONERROR);
+                    // The statement succeeded; what the program set right after it is told.
+                    const CString strNote = m_db.TakeSessionNote();
+                    if (nResult == 0 && !strNote.IsEmpty())
+                        m_host.Message(strNote, MB_ICONINFORMATION);
                     return nResult == 0 ? outcomeExecuted : outcomeStop;
                 }
                 catch (Zelt::CRDBException* e)

@@ -180,12 +180,28 @@ TEST_F(ConnectTest, DataSourceLoginIsRememberedAndAWrongPasswordReportsTheDriver
 
 TEST_F(ConnectTest, ADriverThatCannotAskForTheRestMakesNoFileOfTheString)
 {
-    // SQLite's driver has no dialog here: given only "Driver=SQLite3;" it would open a database
-    // file named after the whole string, in the folder the program started in.
-    wchar_t folder[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    const std::wstring stray = std::wstring(folder) + L"\\Driver=SQLite3;";
-    DeleteFileW(stray.c_str());
+    // SQLite's driver has no dialog here: given a string without a database it opens a database
+    // file named after the whole string (with whatever options were added to it), in the folder
+    // the program started in or in its current one. Neither folder may gain any file.
+    wchar_t startFolder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, startFolder);
+    const std::wstring currentFolder = ql::ScratchFolder(L"select-driver-current");
+    ql::WriteRegString(L"Current directory", currentFolder);
+    auto filesIn = [](const std::wstring& folder) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data = {};
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do
+            names.push_back(data.cFileName);
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::wstring> startBefore = filesIn(startFolder);
+    const std::vector<std::wstring> currentBefore = filesIn(currentFolder);
     const std::wstring database =
         ql::ScratchFolder(L"select-driver") + L"\\current_" + ql::UniqueSuffix() + L".db";
     ASSERT_TRUE(
@@ -202,18 +218,33 @@ TEST_F(ConnectTest, ADriverThatCannotAskForTheRestMakesNoFileOfTheString)
     program.SelectListItem(list, (int)(it - drivers.begin()));
     ql::CProgram::Click(dlg, IDOK);
 
-    const std::wstring message = TakeMessageBox();
+    std::wstring message = TakeMessageBox();
     EXPECT_NE(message.find(L"could not complete the connection \"Driver=SQLite3;\""),
               std::wstring::npos)
         << Narrow(message);
     // The connect command closed the connection first; nothing new is open or remembered.
     EXPECT_TRUE(program.WaitForTitle(L"Quenlark")) << Narrow(program.Title());
     EXPECT_TRUE(program.WaitUntilIdle());
-    EXPECT_FALSE(ql::FileExists(stray));
+
+    // A typed string whose database is blank is no more a file name to hand over.
+    ConnectWith(L"Driver={SQLite3};Database= ;Timeout=100;");
+    message = TakeMessageBox();
+    EXPECT_NE(message.find(L"could not complete the connection"), std::wstring::npos)
+        << Narrow(message);
+    EXPECT_TRUE(program.WaitUntilIdle());
+    EXPECT_EQ(program.Title(), L"Quenlark");
+
+    EXPECT_EQ(filesIn(startFolder), startBefore);
+    EXPECT_EQ(filesIn(currentFolder), currentBefore);
     EXPECT_EQ(ql::RegString(L"ConnectString0", L"ConnectStrings"), remembered);
     EXPECT_FALSE(ql::RegValueExists(L"ConnectString1", L"ConnectStrings"));
+
+    // A complete string still connects.
+    ConnectWith(L"Driver=SQLite3;Database=" + ql::UnixPath(database) + L";");
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return program.Title().find(L"current_") != std::wstring::npos;
+    })) << Narrow(program.Title());
     EXPECT_TRUE(program.Close());
-    DeleteFileW(stray.c_str());
     DeleteFileW(database.c_str());
 }
 

@@ -110,6 +110,89 @@ TEST_P(GridHostileE2E, QuotedNamesAndHostileValuesGiveTheRightRows)
     EXPECT_TRUE(program.Close());
 }
 
+// An IN list is written as typed, so only a list of literals may stand there: a text that
+// closes the list, adds a statement or starts a comment is refused, and no row is lost.
+TEST_P(GridHostileE2E, InListsOnlyTakeLiterals)
+{
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    HWND child = ql::OpenTable(program, m_db.Schema(), m_table);
+    ASSERT_NE(child, nullptr);
+    m_grid = ql::GridOf(child);
+    ASSERT_TRUE(ql::WaitFor([&] { return Ids().size() == 4; }));
+    auto filterIn = [&](const std::wstring& column, const std::wstring& list) {
+        program.PostCommand(ID_QUERY_FILTER);
+        HWND dlg = program.WaitForDialog(L"Filter");
+        if (dlg == nullptr)
+            return std::wstring(L"no dialog");
+        CProgram::Click(dlg, IDC_RESET);
+        if (!ql::AddFilterCondition(program, dlg, column, L"IN", list))
+            return std::wstring(L"not typed");
+        CProgram::Click(dlg, IDOK);
+        ql::WaitFor([&] { return !IsWindow(dlg) || program.FindMessageBox() != nullptr; });
+        if (!IsWindow(dlg))
+            return std::wstring(L"accepted");
+        const std::wstring box = program.TakeMessageBox(20000, IDOK);
+        CProgram::Click(dlg, IDCANCEL);
+        ql::WaitFor([&] { return !IsWindow(dlg); });
+        return box;
+    };
+    const std::wstring table = m_db.Quoted(m_table);
+    for (const std::wstring& hostile : std::vector<std::wstring>{
+             L"1) OR (1=1", L"1); DELETE FROM " + table + L"; --", L"1) --", L"1 /* x */",
+             L"(SELECT 1)", L"'O''Brien'); DELETE FROM " + table + L"; --"})
+    {
+        EXPECT_EQ(filterIn(L"id", hostile), L"Invalid value.") << Narrow(hostile);
+        EXPECT_EQ(m_db.Count(m_table), 4);
+    }
+    // Where a backslash escapes a quote, a list read otherwise would end somewhere else.
+    if (GetParam() != ql::kE2ESQLite)
+    {
+        EXPECT_EQ(filterIn(L"id", L"'a\\', ') OR 1=1 OR id IN ('"), L"Invalid value.");
+    }
+    EXPECT_EQ(filterIn(L"id", L" 2, 4 "), L"accepted");
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return Ids() == std::vector<std::wstring>{L"2", L"4"};
+    })) << Narrow(ql::ShownSQL(program));
+    EXPECT_EQ(filterIn(L"na\x00EFve", L"'O''Brien', 'x;--'"), L"accepted");
+    EXPECT_TRUE(ql::WaitFor([&] { return Ids() == std::vector<std::wstring>{L"1"}; }))
+        << Narrow(ql::ShownSQL(program));
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close());
+}
+
+// A dot inside a table's name belongs to the name: "main.x" on SQLite, "<database>.x" on
+// MariaDB and "public.x" on PostgreSQL show their own row, never the rows of the table x.
+TEST_P(GridHostileE2E, ADotInATableNameIsPartOfTheName)
+{
+    const std::wstring plain = ql::CScratchDatabase::NewName(L"dot");
+    const std::wstring qualifier = GetParam() == ql::kE2ESQLite ? std::wstring(L"main")
+                                   : GetParam() == ql::kE2EPostgres
+                                       ? std::wstring(L"public")
+                                       : m_db.Text(L"SELECT DATABASE()");
+    const std::wstring dotted = qualifier + L"." + plain;
+    m_db.CreateTable(plain, L"id INTEGER PRIMARY KEY, v VARCHAR(10)");
+    m_db.CreateTable(dotted, L"id INTEGER PRIMARY KEY, v VARCHAR(10)");
+    for (const wchar_t* id : {L"1", L"2", L"3"})
+        m_db.Exec(L"INSERT INTO " + m_db.Quoted(plain) + L" VALUES (" + id + L", 'a')");
+    m_db.Exec(L"INSERT INTO " + m_db.Quoted(dotted) + L" VALUES (9, 'a')");
+
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    HWND child = ql::OpenTable(program, m_db.Schema(), dotted);
+    ASSERT_NE(child, nullptr) << Narrow(program.TakeMessageBox(100));
+    m_grid = ql::GridOf(child);
+    EXPECT_TRUE(ql::WaitFor([&] { return Ids() == std::vector<std::wstring>{L"9"}; }))
+        << Narrow(ql::ShownSQL(program)) << " / " << Narrow(program.TakeMessageBox(100));
+    // An edit goes to the same table.
+    ASSERT_TRUE(program.ClickListCell(m_grid, 0, 1));
+    CProgram::PressKey(m_grid, VK_SPACE);
+    ASSERT_TRUE(CProgram::SetInPlaceValue(m_grid, L"b", false, VK_RETURN));
+    CProgram::PressKey(m_grid, VK_RETURN);
+    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Count(dotted, L" WHERE v = 'b'") == 1; }))
+        << Narrow(program.TakeMessageBox(100));
+    EXPECT_EQ(m_db.Count(plain, L" WHERE v = 'a'"), 3);
+    EXPECT_TRUE(program.Close());
+}
+
 QL_ON_EVERY_PRODUCT(GridHostileE2E);
 
 } // namespace

@@ -69,7 +69,10 @@ TEST_P(GridSQLiteStreamE2E, TableWindowReadsOnSoOthersMayWriteAndKeepsEveryRow)
     const std::wstring saved = L"SELECT v FROM " + table + L" WHERE id = 1";
     EXPECT_TRUE(ql::WaitFor([&] { return m_db.Text(saved) == L"edited"; }))
         << Narrow(m_db.Text(saved));
-    EXPECT_TRUE(WriteElsewhere(L"UPDATE " + table + L" SET n = -2 WHERE id = 4"));
+    // The save refreshes the window: its new statement holds the shared lock again until the
+    // window has read on to the end.
+    EXPECT_TRUE(ql::WaitFor(
+        [&] { return WriteElsewhere(L"UPDATE " + table + L" SET n = -2 WHERE id = 4"); }, 30000));
 
     // Every row of the table is there (Ctrl+End reads them all into the grid).
     SetForegroundWindow(program.MainWindow());

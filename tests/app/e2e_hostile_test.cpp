@@ -1,11 +1,9 @@
 // End to end: logins and strings that could break a connection string, odd registry values and a
 // malformed hand-over message.
-#include "tests/dbaccess/test_databases.h"
 #include "tests/app/e2e_program_test.h"
+#include "tests/dbaccess/conn_test_util.h"
+#include "tests/dbaccess/test_databases.h"
 #include "tests/support/program_driver.h"
-
-#include "dbaccess/database.h"
-#include "dbaccess/error_report.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +12,8 @@
 namespace {
 
 const UINT kSelectDSN = 32773;
+const UINT kNewScript = 0xE100;
+const int kViewId = 0xE900; // the grid or editor inside a child window
 
 std::string Narrow(const std::wstring& s)
 {
@@ -21,22 +21,6 @@ std::string Narrow(const std::wstring& s)
     for (wchar_t c : s)
         out += c < 128 ? (char)c : '?';
     return out;
-}
-
-bool Execute(CRDatabase& db, const std::wstring& sql)
-{
-    try
-    {
-        db.ExecuteSQL(sql.c_str());
-        return true;
-    }
-    catch (CException* e)
-    {
-        CString text = FormatErrorText(e);
-        CExceptionHolder held(e);
-        ADD_FAILURE() << Narrow((LPCWSTR)text);
-    }
-    return false;
 }
 
 class HostileTest : public CProgramTest
@@ -77,23 +61,11 @@ protected:
     }
 };
 
+// The login roles scripts/databases.sh creates for this (the test role may not create roles).
 TEST_F(HostileTest, PasswordsAndUserNamesWithConnectionStringCharacters)
 {
-    const std::wstring suffix = QlTestDb::UniqueTag();
-    const std::wstring separators = L"ql_sep_" + suffix;
-    const std::wstring quoted = L"O'Brien_" + suffix;
-    CRDatabase admin;
-    try
-    {
-        admin.Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt, nullptr, 20, 20, 0);
-    }
-    catch (CException* e)
-    {
-        CExceptionHolder held(e);
-        FAIL() << "PostgreSQL is not reachable";
-    }
-    ASSERT_TRUE(Execute(admin, L"CREATE ROLE \"" + separators + L"\" LOGIN PASSWORD 'a;b}c'"));
-    ASSERT_TRUE(Execute(admin, L"CREATE ROLE \"" + quoted + L"\" LOGIN PASSWORD 'p=w {x}'"));
+    const std::wstring separators = L"ql_sep";
+    const std::wstring quoted = L"ql_O'Brien";
 
     ASSERT_TRUE(program.Start());
     LoginThroughDSNDialog(separators, L"a;b}c");
@@ -103,9 +75,6 @@ TEST_F(HostileTest, PasswordsAndUserNamesWithConnectionStringCharacters)
     EXPECT_TRUE(program.WaitForTitle(L"QuenlarkPG@" + quoted + L" - Quenlark"))
         << Narrow(program.Title()) << Narrow(TakeMessageBoxIfAny(100));
     EXPECT_TRUE(program.Close());
-
-    Execute(admin, L"DROP ROLE \"" + separators + L"\"");
-    Execute(admin, L"DROP ROLE \"" + quoted + L"\"");
 }
 
 TEST_F(HostileTest, LongAndNonAsciiStringsConnectOrFailWithoutHarm)
@@ -156,6 +125,43 @@ TEST_F(HostileTest, MalformedHandOverMessagesAreIgnored)
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(program.Title(), L"Quenlark");
     EXPECT_TRUE(program.Close());
+}
+
+// Numbers no Options sheet would store, written into the settings by hand.
+TEST_F(HostileTest, OutOfRangeNumbersInTheSettingsLeaveGridAndEditorWorking)
+{
+    QlTestDb::TempSQLiteFile file;
+    {
+        CRDatabase db;
+        QlConnTest::OpenOrFail(db, file.Connect());
+        db.ExecuteSQL(L"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)");
+        db.ExecuteSQL(L"INSERT INTO t VALUES (1, 'one'), (2, 'two'), (3, 'three')");
+    }
+    for (DWORD cacheSize : {0xFFFFFFFFu, 0u})
+    {
+        ql::WriteRegDword(L"Cache size", cacheSize);
+        ql::WriteRegDword(L"Tab size", 0x7FFFFFFF);
+        ql::WriteRegString(L"Tab use spaces", L"Yes");
+        ASSERT_TRUE(program.StartConnected(std::wstring(file.Connect())));
+        HWND child = ql::OpenTable(program, L"", L"t");
+        ASSERT_NE(child, nullptr);
+        program.WaitForGrid();
+        HWND grid = ql::GridOf(child);
+        EXPECT_TRUE(ql::WaitFor([&] {
+            return program.ListItems(grid, 1) ==
+                   std::vector<std::wstring>{L"one", L"two", L"three"};
+        })) << cacheSize;
+        EXPECT_TRUE(Responds());
+
+        program.PostCommand(kNewScript);
+        ASSERT_TRUE(ql::WaitFor([&] { return program.ActiveChild() != child; }));
+        HWND editor = GetDlgItem(program.ActiveChild(), kViewId);
+        ASSERT_NE(editor, nullptr);
+        ql::CProgram::PressKey(editor, VK_TAB);
+        ASSERT_TRUE(Responds());
+        EXPECT_TRUE(ql::WaitFor([&] { return ql::WindowText(editor) == std::wstring(8, L' '); }));
+        program.Kill();
+    }
 }
 
 } // namespace

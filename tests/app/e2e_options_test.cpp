@@ -96,6 +96,24 @@ protected:
     {
         return ql::WaitFor([&] { return !IsWindow(sheet); });
     }
+    // The settings are saved after the sheet's window is gone, "Editor encoding" after every
+    // number the pages hold (the settings key starts empty in each test).
+    static bool WaitSaved()
+    {
+        return ql::WaitFor([] { return ql::RegValueExists(L"Editor encoding"); });
+    }
+    // OK on the sheet is stopped by the message for a number that is not above 0; the sheet
+    // stays once the message is answered.
+    void ExpectOkRefusedAsNotPositive(HWND sheet)
+    {
+        program.Click(sheet, IDOK);
+        HWND box = program.WaitForMessageBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(program.MessageBoxText(box), L"This field must be greater than 0");
+        program.Click(box, IDOK);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(box); }));
+        ASSERT_TRUE(IsWindow(sheet));
+    }
     static void SetCheck(HWND page, int id, bool on)
     {
         SendMessageW(GetDlgItem(page, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -155,8 +173,7 @@ TEST_F(OptionsTest, EveryControlReachesTheRegistryAndANewProcess)
     EXPECT_EQ(CurrentPage(sheet), 0);
     program.Click(sheet, IDOK);
     ASSERT_TRUE(WaitClosed(sheet));
-    // The settings are saved after the sheet's window is gone; "Editor encoding" comes late.
-    ASSERT_TRUE(ql::WaitFor([] { return ql::RegValueExists(L"Editor encoding"); }));
+    ASSERT_TRUE(WaitSaved());
     EXPECT_EQ(Flag(L"Font name"), L"Courier New");
     EXPECT_EQ(Number(L"Charset"), 204u);
 
@@ -309,17 +326,36 @@ TEST_F(OptionsTest, SpinLimitsAndEmptyFields)
     // An empty history length stops OK with the message; the page stays.
     main = Page(sheet, 0);
     program.SetText(main, IDC_OPT_SQL_QUERIES, L"");
-    program.Click(sheet, IDOK);
-    HWND box = program.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(program.MessageBoxText(box), L"This field must be greater than 0");
-    program.Click(box, IDOK);
-    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(box); }));
-    EXPECT_TRUE(IsWindow(sheet));
+    ASSERT_NO_FATAL_FAILURE(ExpectOkRefusedAsNotPositive(sheet));
     EXPECT_EQ(CurrentPage(sheet), 0);
     program.Click(sheet, IDCANCEL);
     ASSERT_TRUE(WaitClosed(sheet));
     EXPECT_FALSE(ql::RegValueExists(L"SQLQueriesNumber", L"SQL queries"));
+}
+
+// Pasted text gets past the digits-only edits and their lengths: a negative number is refused
+// like 0, numbers above a spin's limit are held to it.
+TEST_F(OptionsTest, PastedNegativeAndOversizedNumbers)
+{
+    ASSERT_TRUE(program.Start());
+    HWND sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    HWND editor = Page(sheet, 2);
+    program.SetText(editor, IDC_OPT_TAB_SIZE, L"2147483647");
+    SetCheck(editor, IDC_OPT_AUTOSAVE, true);
+    program.SetText(editor, IDC_OPT_AUTOSAVE_TIME, L"100000");
+    // (Set last: leaving the page with it would bring the message inside the page switch.)
+    HWND main = Page(sheet, 0);
+    SetCheck(main, IDC_OPT_USE_CACHE, true);
+    program.SetText(main, IDC_OPT_CACHE_SIZE, L"-5");
+    ASSERT_NO_FATAL_FAILURE(ExpectOkRefusedAsNotPositive(sheet));
+    program.SetText(main, IDC_OPT_CACHE_SIZE, L"300");
+    program.Click(sheet, IDOK);
+    ASSERT_TRUE(WaitClosed(sheet));
+    ASSERT_TRUE(WaitSaved());
+    EXPECT_EQ(Number(L"Cache size"), 300u);
+    EXPECT_EQ(Number(L"Tab size"), 8u);
+    EXPECT_EQ(Number(L"Autosave time"), 120u);
 }
 
 TEST_F(OptionsTest, AssociationKeepsOtherVerbs)

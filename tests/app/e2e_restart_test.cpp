@@ -2,6 +2,7 @@
 // source at all, and the toolbar while the connect at start-up runs.
 #include "tests/app/e2e_program_test.h"
 #include "tests/app/e2e_tagged_session.h"
+#include "tests/dbaccess/test_databases.h"
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
@@ -84,7 +85,10 @@ TEST_F(NoDataSourcesTest, TheRememberedSQLiteConnectionOpensAgain)
 TEST_F(StartUpConnectTest, ToolbarShowsTheUnconnectedStateWhileTheStartUpConnectRuns)
 {
     ql::WriteRegString(L"Connect DB at startup", L"Yes");
-    ql::WriteRegString(L"ConnectString0", L"Driver=QuenlarkFake;DBMS=PostgreSQL;ConnectDelay=1500;",
+    // The connect lasts until the test has looked at the toolbar.
+    QlTestDb::ConnectHold hold;
+    ql::WriteRegString(L"ConnectString0",
+                       L"Driver=QuenlarkFake;DBMS=PostgreSQL;" + std::wstring(hold.Connect()),
                        L"ConnectStrings");
     ASSERT_TRUE(program.Start());
     ASSERT_NE(program.WaitForDialog(L"Please wait..."), nullptr);
@@ -101,6 +105,7 @@ TEST_F(StartUpConnectTest, ToolbarShowsTheUnconnectedStateWhileTheStartUpConnect
     EXPECT_TRUE(enabled(ID_CONNECT_STRINGS));
 
     // Once connected, the connection's buttons come on.
+    hold.Release();
     EXPECT_TRUE(ql::WaitFor([&] { return enabled(ID_CONNECT_CLOSE); }));
     EXPECT_TRUE(enabled(ID_QUERY_SQL));
     EXPECT_TRUE(program.Close());

@@ -1,31 +1,34 @@
-// End to end: Cancel on the wait dialog of a long save from a table grid of the real program
-// stops after the current row and leaves a well-formed file: the HTML document is closed and
+// End to end: Cancel on the wait dialog of a long save of the real program stops after the
+// current row and leaves a well-formed file. The rows come from a PostgreSQL view whose read
+// waits part way while the test holds a lock, so Cancel is pressed while the save is held and
+// the file is partial every time, on a fast machine too. The HTML document is closed and
 // Python's parser reads the header and every finished row whole; the workbook is saved with
-// the rows so far and openpyxl reads them. A save of several tables cancelled in the first one
-// keeps the rows so far the same way. Each time a message says that the file is incomplete and
-// how many rows it holds.
+// the rows so far and openpyxl reads them; a save of several views cancelled in the first one
+// keeps that view's rows so far and not the next. Each time a message says that the file is
+// incomplete and how many rows it holds.
+#include "tests/app/e2e_held_view.h"
 #include "tests/app/e2e_save.h"
 
 #include "dbaccess/database.h"
+
+#include <functional>
+#include <memory>
 
 namespace {
 
 using QlSave::RowsSaid;
 using QlSave::U8;
 
-const int kRows = 1000000;
+const int kRows = 250000;
+const int kHoldAtRow = 200000;
 
-// The header, then the rows written, each one whole and in order; fewer than the table when
-// the save must have stopped early; blank is how the reader shows a blank.
-void ExpectHeaderAndWholeRows(const std::vector<std::vector<std::wstring>>& rows, wchar_t blank,
-                              bool bPartial = true)
+// The header, then the rows written, each one whole and in order, fewer than the view holds;
+// blank is how the reader shows a blank.
+void ExpectHeaderAndWholeRows(const std::vector<std::vector<std::wstring>>& rows, wchar_t blank)
 {
     ASSERT_GE(rows.size(), 2u); // the header and at least one row
     EXPECT_EQ((std::vector<std::wstring>{L"id", L"name", L"amount"}), rows[0]);
-    if (bPartial)
-    {
-        EXPECT_LT(rows.size() - 1, (size_t)kRows);
-    }
+    EXPECT_LT(rows.size() - 1, (size_t)kHoldAtRow);
     for (size_t i = 1; i < rows.size(); ++i)
     {
         ASSERT_EQ(3u, rows[i].size()) << "row " << i;
@@ -35,64 +38,55 @@ void ExpectHeaderAndWholeRows(const std::vector<std::vector<std::wstring>>& rows
     }
 }
 
-// The workbook of a save cancelled in the first table: that table's sheet alone, with its
-// header and the rows written, as many as the message about the file says. The save goes on
-// while the question "stop?" waits for its answer (as the wait dialog does), and the workbook
-// writer takes a million rows in about a second: on a loaded machine the save can end before
-// the answer lands. Then no message comes and every table is there whole; the stop part way is
-// also proven where the connection is lost under a save and by the writers' own tests.
-void ExpectRowsSoFarInWorkbook(const std::wstring& book, const std::wstring& message,
-                               const std::vector<std::wstring>& allSheets)
-{
-    ql::CWorkbookCells cells;
-    std::string out;
-    ASSERT_TRUE(ql::ReadWorkbookCells(book, cells, &out)) << out;
-    if (message.empty())
-    {
-        EXPECT_EQ(allSheets, cells.sheets);
-        ExpectHeaderAndWholeRows(cells.rows, L' ', false);
-        EXPECT_EQ((size_t)kRows + 1, cells.rows.size());
-        return;
-    }
-    EXPECT_EQ(std::vector<std::wstring>{L"big"}, cells.sheets);
-    // A stop just after the first table's last row holds it whole.
-    ExpectHeaderAndWholeRows(cells.rows, L' ', false);
-    EXPECT_EQ((long)cells.rows.size() - 1, RowsSaid(message)) << U8(message);
-}
-
 class SaveCancelE2E : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ql::CleanSettings();
-        CRDatabase db;
-        ASSERT_TRUE(db.Open(m_file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
-        db.ExecuteSQL(L"CREATE TABLE big (id integer PRIMARY KEY, name text, amount real)");
-        // Made by the database in one statement.
-        db.ExecuteSQL(L"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                      CString(std::to_wstring(kRows).c_str()) +
-                      L") INSERT INTO big SELECT i, 'row ' || i || ' <&>', i * 0.5 FROM n");
-        db.ExecuteSQL(L"CREATE TABLE small (id integer)");
-        db.ExecuteSQL(L"INSERT INTO small VALUES (1), (2)");
-        db.Close();
+        QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
+        m_schemas = std::make_unique<QlConnTest::CScratchSchemas>(m_db);
+        m_schema = m_schemas->Create(L"qlcancel_" + CString(ql::UniqueSuffix().c_str()));
+        m_view = std::make_unique<CHeldView>(m_db, m_schema, kRows, kHoldAtRow);
+        QlConnTest::ExecOrFail(m_db, L"CREATE VIEW " + m_schema +
+                                         L".small AS SELECT 1 AS id UNION ALL SELECT 2");
         m_folder = ql::ScratchFolder(L"save_cancel_" + ql::UniqueSuffix());
+        ASSERT_TRUE(program.StartConnected(m_session.Connect())) << program.Describe();
     }
     void TearDown() override
     {
         program.Kill();
+        m_view.reset();
+        m_schemas.reset();
         ql::CleanSettings();
     }
 
-    // Saves the table's grid under the path as the type and presses Cancel once rows are
-    // being written (the wait dialog's message line counts them).
-    void SaveAndCancel(const std::wstring& path, const std::wstring& type)
+    // Holds the view's read, lets the save that startSave begins run into the hold, presses
+    // Cancel and answers the question, and lets go once the save has taken the answer: the
+    // question is gone and the wait dialog's loop, which hands the answer to the save, has run
+    // on past it. Let go earlier, the rest of the rows could be written before the answer
+    // arrives.
+    void CancelHeldSave(const std::function<bool()>& startSave)
     {
-        ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect()))) << program.Describe();
-        ASSERT_TRUE(program.OpenTableGrid(L"", L"big"));
-        ASSERT_TRUE(QlSave::SaveGridAs(program, path, type));
-        ASSERT_NE(QlSave::WaitForRowsWritten(program), nullptr) << program.Describe();
+        m_view->Hold();
+        ASSERT_TRUE(startSave());
+        const HWND wait = QlSave::WaitForRowsWritten(program);
+        ASSERT_NE(wait, nullptr) << program.Describe();
+        EXPECT_TRUE(m_view->WaitUntilReached(m_session))
+            << "the save's read never came to the held row";
         ASSERT_TRUE(program.CancelWaitDialog());
+        ASSERT_TRUE(ql::WaitFor([&] { return program.FindMessageBox() == nullptr; }));
+        EXPECT_TRUE(ql::CProgram::WaitUntilPostedHandled(GetDlgItem(wait, 1003)));
+        m_view->Release();
+    }
+
+    // Opens the held view in a grid window and saves it as the type under the path, cancelled
+    // part way.
+    void SaveGridAndCancel(const std::wstring& path, const std::wstring& type)
+    {
+        ASSERT_TRUE(program.OpenViewGrid(std::wstring(m_schema), L"big")) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(
+            CancelHeldSave([&] { return QlSave::SaveGridAs(program, path, type); }));
     }
 
     // The message that follows a save stopped early (answered with OK), or empty when none
@@ -115,7 +109,30 @@ protected:
         return text.find(L"incomplete") != std::wstring::npos ? text : std::wstring();
     }
 
-    QlTestDb::TempSQLiteFile m_file;
+    // The workbook holds the held view's sheet alone, with its header and the rows so far, as
+    // many as the message says.
+    void ExpectRowsSoFarInWorkbook(const std::wstring& book)
+    {
+        // The workbook reaches its name only once complete.
+        ASSERT_FALSE(ql::CProgram::WaitForClosedFile(book).empty());
+        const std::wstring text = TakeIncompleteMessage();
+        ql::CWorkbookCells cells;
+        std::string out;
+        ASSERT_TRUE(ql::ReadWorkbookCells(book, cells, &out)) << out;
+        // The sheet is named for the view, cut to a sheet name's 31 characters.
+        EXPECT_EQ(std::vector<std::wstring>{std::wstring((m_schema + L".big").Left(31))},
+                  cells.sheets);
+        ExpectHeaderAndWholeRows(cells.rows, L' ');
+        EXPECT_EQ((long)cells.rows.size() - 1, RowsSaid(text)) << U8(text);
+        const std::wstring name = book.substr(0, book.rfind(L'.'));
+        EXPECT_FALSE(ql::FileExists(name + L".saving.xlsx"));
+    }
+
+    CRDatabase m_db;
+    std::unique_ptr<QlConnTest::CScratchSchemas> m_schemas;
+    CString m_schema;
+    std::unique_ptr<CHeldView> m_view;
+    const CTaggedPostgresSession m_session{L"qlcancel_" + QlTestDb::UniqueTag()};
     std::wstring m_folder;
     ql::CProgram program;
 };
@@ -123,7 +140,7 @@ protected:
 TEST_F(SaveCancelE2E, CancelLeavesAWellFormedPartialHtmlFile)
 {
     const std::wstring html = m_folder + L"\\big.htm";
-    ASSERT_NO_FATAL_FAILURE(SaveAndCancel(html, L"HTML"));
+    ASSERT_NO_FATAL_FAILURE(SaveGridAndCancel(html, L"HTML"));
     const std::string bytes = ql::CProgram::WaitForClosedFile(html);
 
     const std::string ending = "</TBODY>\r\n</TABLE>\r\n<BR>\r\n</BODY></HTML>\r\n";
@@ -132,17 +149,12 @@ TEST_F(SaveCancelE2E, CancelLeavesAWellFormedPartialHtmlFile)
     ql::CHtmlCells cells;
     std::string out;
     ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
-    // The HTML writer shows blanks as no-break spaces. It writes a million rows in a few
-    // seconds and goes on while the question "stop?" waits for its answer: on a fast machine
-    // the file may be whole before the answer lands.
-    ExpectHeaderAndWholeRows(cells.rows, L'\xA0', false);
-    if (cells.rows.size() - 1 < (size_t)kRows)
-    {
-        const std::wstring text = TakeIncompleteMessage();
-        EXPECT_EQ(html + L"\nThe file is incomplete: it holds only " +
-                      std::to_wstring(cells.rows.size() - 1) + L" rows.",
-                  text);
-    }
+    // The HTML writer shows blanks as no-break spaces.
+    ExpectHeaderAndWholeRows(cells.rows, L'\xA0');
+    const std::wstring text = TakeIncompleteMessage();
+    EXPECT_EQ(html + L"\nThe file is incomplete: it holds only " +
+                  std::to_wstring(cells.rows.size() - 1) + L" rows.",
+              text);
     HWND box = program.FindMessageBox();
     EXPECT_EQ(nullptr, box) << std::string(
         CStringA(box ? ql::CProgram::MessageBoxText(box).c_str() : L""));
@@ -152,37 +164,29 @@ TEST_F(SaveCancelE2E, CancelLeavesAWellFormedPartialHtmlFile)
 TEST_F(SaveCancelE2E, CancelSavesTheRowsSoFarAsAWorkbook)
 {
     const std::wstring book = m_folder + L"\\big.xlsx";
-    ASSERT_NO_FATAL_FAILURE(SaveAndCancel(book, L"Excel"));
-    // The workbook reaches its name only once complete.
-    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(book).empty());
-    const std::wstring text = TakeIncompleteMessage();
-    EXPECT_FALSE(ql::FileExists(m_folder + L"\\big.saving.xlsx"));
-
-    ExpectRowsSoFarInWorkbook(book, text, {L"big"});
+    ASSERT_NO_FATAL_FAILURE(SaveGridAndCancel(book, L"Excel"));
+    ExpectRowsSoFarInWorkbook(book);
     EXPECT_TRUE(program.Close());
 }
 
-TEST_F(SaveCancelE2E, CancelledSaveOfSeveralTablesKeepsTheRowsSoFar)
+TEST_F(SaveCancelE2E, CancelledSaveOfSeveralViewsKeepsTheRowsSoFar)
 {
-    ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect()))) << program.Describe();
-    HWND tables = program.OpenTablesDialog({{L"", L"big"}, {L"", L"small"}});
-    ASSERT_NE(tables, nullptr);
-    const int kTablesSave = 1100;
-    ql::CProgram::Click(tables, kTablesSave);
-    HWND save = program.WaitForDialog(L"Save As");
-    ASSERT_NE(save, nullptr);
-    const std::wstring book = m_folder + L"\\tables.xlsx";
-    ASSERT_TRUE(ql::CProgram::ChooseSaveFile(save, book, L"Excel"));
-    ASSERT_NE(QlSave::WaitForRowsWritten(program), nullptr) << program.Describe();
-    ASSERT_TRUE(program.CancelWaitDialog());
+    HWND views = program.OpenViewsDialog(
+        {{std::wstring(m_schema), L"big"}, {std::wstring(m_schema), L"small"}});
+    ASSERT_NE(views, nullptr);
+    const std::wstring book = m_folder + L"\\views.xlsx";
+    ASSERT_NO_FATAL_FAILURE(CancelHeldSave([&] {
+        ql::CProgram::Click(views, IDC_TABLES_SAVE);
+        HWND save = program.WaitForDialog(L"Save As");
+        return save != nullptr && ql::CProgram::ChooseSaveFile(save, book, L"Excel");
+    }));
 
-    // The save is over once its wait dialog is gone; the Tables dialog stays open. The
-    // workbook holds the first table's rows so far, the second table not at all.
-    const std::wstring text = TakeIncompleteMessage();
+    // The save is over once its wait dialog is gone; the Views dialog stays open. The workbook
+    // holds the first view's rows so far, the second view not at all.
+    ExpectRowsSoFarInWorkbook(book);
     EXPECT_EQ(nullptr, program.FindDialog(L"Please wait..."));
-    EXPECT_FALSE(ql::FileExists(m_folder + L"\\tables.saving.xlsx"));
-    ExpectRowsSoFarInWorkbook(book, text, {L"big", L"small"});
-    ql::CProgram::Click(tables, IDCANCEL);
+    EXPECT_TRUE(IsWindow(views));
+    ql::CProgram::Click(views, IDCANCEL);
     EXPECT_TRUE(program.Close());
 }
 

@@ -1,9 +1,9 @@
-// End to end: a save from a table grid of the real program to a full disk or into a folder
-// nobody may write shows an error that says why and what it left: a cut text file is said to be
-// incomplete, no workbook is left behind.
+// End to end: a save from a table grid of the real program into a folder nobody may write
+// shows an error that says why and leaves no file. (Saves to a full disk are with the other
+// stopped saves, e2e_save_stopped_test.cpp.)
 //
-// The file systems are mounted around the test program (tests/app/CMakeLists.txt); without
-// root they are ordinary folders and the tests skip.
+// The file system is mounted around the test program (tests/app/CMakeLists.txt); without root
+// it is an ordinary folder and the test skips.
 #include "tests/app/e2e_save.h"
 
 #include "dbaccess/database.h"
@@ -69,31 +69,6 @@ protected:
     QlTestDb::TempSQLiteFile m_file;
     ql::CProgram program;
 };
-
-TEST_F(SaveDiskErrorsE2E, FullDiskStopsWithAClearErrorAndNoWorkbook)
-{
-    const std::wstring folder = MountedFolder("app_full_disk");
-    if (folder.empty())
-        GTEST_SKIP() << "no small file system mounted for the full-disk test";
-    const std::wstring name = L"\\wide_" + ql::UniqueSuffix();
-    ASSERT_TRUE(program.StartConnected(std::wstring(m_file.Connect()))) << program.Describe();
-    ASSERT_TRUE(program.OpenTableGrid(L"", L"wide"));
-
-    std::wstring text = SaveExpectingError(folder + name + L".csv", L"Comma");
-    EXPECT_NE(std::wstring::npos, text.find(L"disk")) << U8(text);
-    // What the disk took stays, and the message says the file is incomplete.
-    EXPECT_NE(std::wstring::npos, text.find(name + L".csv\nThe file is incomplete.")) << U8(text);
-    DeleteFileW((folder + name + L".csv").c_str());
-
-    // The workbook is built beside the target and moved there only when complete.
-    text = SaveExpectingError(folder + name + L".xlsx", L"Excel");
-    EXPECT_NE(std::wstring::npos, text.find(L"disk")) << U8(text);
-    // The message names the file the user chose, not the temporary one beside it.
-    EXPECT_NE(std::wstring::npos, text.find(name + L".xlsx")) << U8(text);
-    EXPECT_FALSE(ql::FileExists(folder + name + L".xlsx"));
-    EXPECT_FALSE(ql::FileExists(folder + name + L".saving.xlsx"));
-    EXPECT_TRUE(program.Close());
-}
 
 TEST_F(SaveDiskErrorsE2E, UnwritableFolderStopsWithAClearErrorAndNoFile)
 {

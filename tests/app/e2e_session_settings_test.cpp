@@ -1,7 +1,8 @@
 // End to end on PostgreSQL: the user switches the session's output and literal settings with SET
-// statements of their own (DateStyle, IntervalStyle, standard_conforming_strings, bytea_output)
-// and then opens a table. The grid shows the values the table holds, an edit is saved as typed,
-// and the INSERT script, run by psql under the server's defaults, recreates the same rows.
+// statements of their own (DateStyle, IntervalStyle, standard_conforming_strings, bytea_output,
+// client_encoding) and then opens a table. The grid shows the values the table holds, an edit is
+// saved as typed, and the INSERT script, run by psql under the server's defaults, recreates the
+// same rows.
 #include "tests/app/e2e_save.h"
 #include "tests/app/e2e_scratch_database.h"
 
@@ -157,6 +158,31 @@ TEST_F(SessionSettingsE2E, DatabaseDefaultsAndLongValuesOfTypesWithoutALength)
     EXPECT_EQ(U8(cell((CString(kRows) + L"public.t t").GetString())),
               U8(std::wstring(QueryText(m_db, CString(kRows) + target + L".t t").GetString())));
     EXPECT_TRUE(program.Close()) << program.Describe();
+}
+
+// The driver reads and sends text in the session's client encoding of the connection: another
+// one the user sets is set back, and text the table holds shows and saves as it is.
+TEST_F(SessionSettingsE2E, ClientEncodingOfTheUsersIsSetBack)
+{
+    Exec(L"UPDATE " + m_schema + L".t SET s = 'Gr\x00FC\x00DF' WHERE id = 1");
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
+    EXPECT_NE(Run(L"SET client_encoding TO 'LATIN1'").find(L"client_encoding was set back"),
+              std::wstring::npos);
+    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"t"));
+    HWND grid = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 2; }));
+    const int row = program.ListItems(grid, 0)[0] == L"1" ? 0 : 1;
+    EXPECT_EQ(program.ListItems(grid, 5)[row], L"Gr\x00FC\x00DF");
+    ASSERT_TRUE(program.ClickListCell(grid, row, 5));
+    ql::CProgram::PressKey(grid, VK_SPACE);
+    ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, L"caf\x00E9 \x65E5", false, VK_RETURN));
+    ql::CProgram::PressKey(grid, VK_RETURN);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return QueryText(m_db, L"SELECT s FROM " + m_schema + L".t WHERE id = 1") ==
+               L"caf\x00E9 \x65E5";
+    })) << program.Describe();
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close());
 }
 
 } // namespace

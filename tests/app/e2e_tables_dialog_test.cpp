@@ -1,9 +1,11 @@
 // End to end on PostgreSQL, in a database of the test's own: the Tables dialog's Info...,
-// Rename... and Ctrl+Insert, and a drop of several tables stopped by Cancel while one of them
-// is being dropped: the list loses exactly the rows of what the server dropped.
+// Rename... and Ctrl+Insert, a drop of several tables stopped by Cancel while one of them is
+// being dropped (the list loses exactly the rows of what the server dropped), and the columns
+// of the Tables, Views and Stored procedures lists fitting the list.
 #include "tests/app/e2e_scratch_program.h"
 
 #include "resources/resource.h"
+#include "tests/support/glyph_ink.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +28,116 @@ HWND FocusOf(HWND wnd)
     return GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info) ? info.hwndFocus
                                                                            : nullptr;
 }
+
+// The column of a list view whose header title is this, or -1.
+int HeaderColumn(const ql::CProgram& program, HWND list, const std::wstring& title)
+{
+    std::wstring text;
+    int format = 0;
+    for (int i = 0; program.ListHeaderItem(list, i, text, format); ++i)
+        if (text == title)
+            return i;
+    return -1;
+}
+
+// The width of a text in the list view's font, as the list measures it.
+int StringWidth(const ql::CProgram& program, HWND list, const std::wstring& text)
+{
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    void* remote =
+        VirtualAllocEx(program.Process(), nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote)
+        return -1;
+    WriteProcessMemory(program.Process(), remote, text.c_str(), bytes, nullptr);
+    const int width = (int)SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, (LPARAM)remote);
+    VirtualFreeEx(program.Process(), remote, 0, MEM_RELEASE);
+    return width;
+}
+
+// The tables dialog's list made in this process from the program's own template, so with the
+// program's font: it finds by drawing the least width at which a header title shows whole.
+class CTitleProbe
+{
+public:
+    CTitleProbe()
+    {
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
+        m_module = LoadLibraryExW(ql::ProgramPath().c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        HRSRC found =
+            m_module ? FindResourceW(m_module, MAKEINTRESOURCEW(IDD_TABLES), RT_DIALOG) : nullptr;
+        HGLOBAL loaded = found ? LoadResource(m_module, found) : nullptr;
+        auto* tmpl = loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+        if (tmpl)
+            m_dialog = CreateDialogIndirectParamW(
+                GetModuleHandleW(nullptr), tmpl, nullptr,
+                [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR {
+                    return message == WM_INITDIALOG;
+                },
+                0);
+        m_list = m_dialog ? GetDlgItem(m_dialog, IDC_TABLES_LIST) : nullptr;
+        m_header = m_list ? (HWND)SendMessageW(m_list, LVM_GETHEADER, 0, 0) : nullptr;
+    }
+    ~CTitleProbe()
+    {
+        if (m_dialog)
+            DestroyWindow(m_dialog);
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    bool Ready() const { return m_header != nullptr; }
+
+    // The least column width that draws the title as a column of ample width draws it; the
+    // title's own pixels (and those of an ellipsis in their place) are compared.
+    int WholeWidth(const std::wstring& title, bool arrow)
+    {
+        while (SendMessageW(m_list, LVM_DELETECOLUMN, 0, 0))
+            ;
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<LPWSTR>(title.c_str());
+        column.cx = kAmple;
+        SendMessageW(m_list, LVM_INSERTCOLUMNW, 0, (LPARAM)&column);
+        HDITEMW item = {};
+        item.mask = HDI_FORMAT;
+        SendMessageW(m_header, HDM_GETITEMW, 0, (LPARAM)&item);
+        item.fmt |= arrow ? HDF_SORTUP : 0;
+        SendMessageW(m_header, HDM_SETITEMW, 0, (LPARAM)&item);
+        const int text = (int)SendMessageW(m_list, LVM_GETSTRINGWIDTHW, 0, (LPARAM)title.c_str());
+        RECT rc;
+        GetClientRect(m_header, &rc);
+        ql::CBitmap32 ample(kAmple, rc.bottom), now(kAmple, rc.bottom);
+        Draw(ample, kAmple);
+        for (int width = text; width < kAmple; ++width)
+        {
+            Draw(now, width);
+            bool same = true;
+            for (int x = 0; x < std::min(text + 8, width - 1) && same; ++x)
+                for (int y = 0; y < rc.bottom && same; ++y)
+                    same = now.At(x, y) == ample.At(x, y);
+            if (same)
+                return width;
+        }
+        return kAmple;
+    }
+
+private:
+    void Draw(ql::CBitmap32& bitmap, int width)
+    {
+        HDITEMW item = {};
+        item.mask = HDI_WIDTH;
+        item.cxy = width;
+        SendMessageW(m_header, HDM_SETITEMW, 0, (LPARAM)&item);
+        RECT all = {0, 0, kAmple, 100};
+        FillRect(bitmap.dc(), &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        SendMessageW(m_header, WM_PRINTCLIENT, (WPARAM)bitmap.dc(), PRF_CLIENT);
+    }
+
+    static constexpr int kAmple = 300;
+    HMODULE m_module = nullptr;
+    HWND m_dialog = nullptr, m_list = nullptr, m_header = nullptr;
+};
 
 class TablesDialog : public CScratchProgramTest<>
 {
@@ -66,6 +178,10 @@ TEST_F(TablesDialog, InfoRenameAndCopyNames)
         return columns && program.ListItems(columns).size() == 2;
     }));
     EXPECT_EQ((std::vector<std::wstring>{L"id", L"label"}), program.ListItems(columns));
+    // psqlODBC gives IS_NULLABLE as NULL: the page says it from NULLABLE all the same.
+    const int nullable = HeaderColumn(program, columns, L"Nullable");
+    ASSERT_GE(nullable, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"NO", L"YES"}), program.ListItems(columns, nullable));
     PostMessageW(info, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(info); }));
 
@@ -112,7 +228,7 @@ TEST_F(TablesDialog, InfoRenameAndCopyNames)
     {
         SendMessageW(dlg, WM_NEXTDLGCTL, (WPARAM)list, TRUE);
         ASSERT_TRUE(program.PressKeys({VK_LCONTROL, VK_INSERT}, dlg));
-        copied = ql::WaitFor([&] { return ql::ClipboardText() == expected; }, 3000);
+        copied = ql::WaitFor([&] { return ql::ClipboardText() == expected; }, 10000);
     }
     EXPECT_TRUE(copied) << U8(ql::ClipboardText());
     ql::CProgram::Click(dlg, IDCANCEL);
@@ -253,6 +369,75 @@ TEST_F(TablesDialog, RowsStartInTheOrderOfTheNameArrow)
     ASSERT_TRUE(program.ListHeaderItem(list, 0, title, format));
     EXPECT_EQ(HDF_SORTUP, format & (HDF_SORTUP | HDF_SORTDOWN));
     ql::CProgram::Click(dlg, IDCANCEL);
+}
+
+// Each list's columns are as wide as their texts and titles need, within the list: no
+// horizontal scroll bar, not even on an empty list, and no title or long schema name cut.
+TEST_F(TablesDialog, ColumnsFitTheList)
+{
+    CTitleProbe probe;
+    ASSERT_TRUE(probe.Ready());
+    const auto checkFits = [&](HWND dlg) {
+        HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+        RECT client{};
+        GetClientRect(list, &client);
+        int total = 0;
+        std::wstring title;
+        int format = 0;
+        for (int i = 0; program.ListHeaderItem(list, i, title, format); ++i)
+        {
+            const int width = (int)SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0);
+            EXPECT_GE(width, probe.WholeWidth(title, format & (HDF_SORTUP | HDF_SORTDOWN)))
+                << U8(title) << " is cut";
+            // What the list sizes a column to for its texts: their width and label padding.
+            for (const std::wstring& text : program.ListItems(list, i))
+                EXPECT_GE(width, StringWidth(program, list, text) + 12)
+                    << U8(text) << " is cut in " << U8(title);
+            total += width;
+        }
+        EXPECT_LE(total, client.right) << "columns wider than the list";
+        EXPECT_EQ(0, GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "a horizontal scroll bar";
+    };
+    const auto close = [&](HWND dlg) {
+        ql::CProgram::Click(dlg, IDCANCEL);
+        EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    };
+
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    for (const auto& [command, caption] :
+         std::vector<std::pair<UINT, std::wstring>>{{ID_QUERY_TABLES, L"Tables"},
+                                                    {ID_QUERY_VIEWS, L"Views"},
+                                                    {ID_QUERY_PROCEDURES, L"Stored procedures"}})
+    {
+        program.WaitUntilIdle();
+        program.PostCommand(command);
+        HWND dlg = program.WaitForDialog(caption);
+        ASSERT_NE(dlg, nullptr) << program.Describe();
+        EXPECT_EQ(0, SendMessageW(ql::CProgram::Item(dlg, IDC_TABLES_LIST), LVM_GETITEMCOUNT, 0, 0))
+            << U8(caption);
+        checkFits(dlg);
+        close(dlg);
+    }
+
+    // A schema named like the database is long; the table names are short and long.
+    const std::wstring s(m_db.Name());
+    Exec(L"CREATE SCHEMA " + s);
+    Exec(L"CREATE TABLE " + s + L".t (x int)");
+    Exec(L"CREATE TABLE " + s + L".shipments_by_carrier_and_week (x int)");
+    HWND dlg = program.OpenTablesDialog({{s, L"t"}});
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    checkFits(dlg);
+    // Sorted by schema, the arrow moves to a title that keeps its room.
+    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+    ASSERT_TRUE(program.ClickListHeader(list, 1));
+    std::wstring title;
+    int format = 0;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return program.ListHeaderItem(list, 1, title, format) &&
+               (format & (HDF_SORTUP | HDF_SORTDOWN));
+    }));
+    checkFits(dlg);
+    close(dlg);
 }
 
 } // namespace

@@ -1,19 +1,23 @@
 // End to end on PostgreSQL and MariaDB: the server drops the program's session in the middle of
 // the user's work.
 // - A transaction the user began is open: Commit fails with the server's reason and "Failed to
-//   end transaction"; nothing of the transaction is in the table; the transaction is over (the
-//   server rolled it back), so neither the "TRANS" pane nor the end-transaction question outlive
-//   it and the program closes at the first asking.
+//   end transaction", also when a grid edit met the lost session first; nothing of the
+//   transaction is in the table; the transaction is over (the server rolled it back), so neither
+//   the "TRANS" pane nor the end-transaction question outlive it and the program closes at the
+//   first asking.
 // - Rows are being edited in a table's grid: the row saved before the loss stays saved, the row
-//   saved after it is reported and never shown as saved, and the program reconnects.
+//   saved after it is reported and never shown as saved, and a sort's failure says why.
 // And a transaction the user opens with a statement of their own (BEGIN, START TRANSACTION) is
 // the connection's transaction: the drivers go on reporting autocommit on, so without care a row
 // saved afterwards would be rolled back at disconnect without a question. "TRANS" shows, closing
-// asks, and Commit keeps the row.
+// asks, and Commit keeps the row. The user's own COMMIT or ROLLBACK (in the SQL query dialog or a
+// script window) ends it: "TRANS" goes and later grid edits are committed at once, as another
+// session sees; savepoints and COMMIT AND CHAIN end nothing.
 #include "tests/app/e2e_scratch_database.h"
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
+#include "framework/command_ids.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -42,8 +46,17 @@ protected:
     }
     bool IsMariaDB() const { return GetParam() == CScratchDatabase::mariadb; }
 
-    // Runs one statement through Query > Execute SQL.
-    void Run(const std::wstring& sql)
+    // Opens the table "edited" in a grid window; its grid once the three rows are shown.
+    void OpenEditedGrid(HWND& grid)
+    {
+        const HWND child = ql::OpenTable(program, IsMariaDB() ? L"" : L"public", L"edited");
+        ASSERT_NE(child, nullptr) << program.Describe();
+        grid = ql::GridOf(child);
+        ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
+    }
+
+    // Runs one statement through Query > Execute SQL; pBox: the text of the box it brings.
+    void Run(const std::wstring& sql, std::wstring* pBox = nullptr)
     {
         program.PostCommand(ID_QUERY_SQL);
         HWND dlg = program.WaitForDialog(L"Execute SQL");
@@ -52,7 +65,64 @@ protected:
         ql::CProgram::Click(dlg, IDOK);
         ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
         ASSERT_TRUE(program.Settle()) << program.Describe();
-        program.TakeMessageBox(500); // "Executed OK." or a row count, where the program shows one
+        // "Executed OK." or a row count, where the program shows one
+        const std::wstring box = program.TakeMessageBox(500);
+        if (pBox)
+            *pBox = box;
+    }
+    // Runs the text in a new script window, without the run's own transaction.
+    void RunScript(const std::wstring& text)
+    {
+        const HWND client = FindWindowExW(program.MainWindow(), nullptr, L"MDIClient", nullptr);
+        // The grid window's view has the same pane id: the editor is the new active child's.
+        const HWND before = (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0);
+        auto editor = [&] {
+            HWND child = (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0);
+            return child && child != before ? GetDlgItem(child, 0xE900) : nullptr;
+        };
+        program.PostCommand(ID_FILE_NEW);
+        ASSERT_TRUE(ql::WaitFor([&] { return editor() != nullptr; }));
+        SendMessageW(editor(), WM_SETTEXT, 0, (LPARAM)text.c_str());
+        program.PostCommand(ID_SCRIPT_EXECUTE_CURRENT);
+        HWND dlg = program.WaitForDialog(L"Execute SQL Script");
+        ASSERT_NE(dlg, nullptr);
+        SendMessageW(ql::CProgram::Item(dlg, 1020), CB_SETCURSEL, 1, 0); // ";"
+        SendMessageW(ql::CProgram::Item(dlg, 1037), BM_SETCHECK, BST_UNCHECKED, 0);
+        ql::CProgram::Click(dlg, IDOK);
+        EXPECT_EQ(program.TakeMessageBox(), L"Script executed successfully (3 of 3 queries).");
+    }
+    // Edits the name of the row with the id; the grid may hold the rows in any order.
+    void EditName(HWND grid, const std::wstring& id, const std::wstring& text)
+    {
+        const auto ids = program.ListItems(grid, 0);
+        const int row = static_cast<int>(std::find(ids.begin(), ids.end(), id) - ids.begin());
+        ASSERT_LT(row, static_cast<int>(ids.size()));
+        ASSERT_TRUE(program.ClickListCell(grid, row, 1));
+        ql::CProgram::PressKey(grid, VK_SPACE);
+        ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, text, false, VK_RETURN));
+        ql::CProgram::PressKey(grid, VK_RETURN);
+    }
+    // The name another session reads.
+    CString StoredName(const wchar_t* id)
+    {
+        return m_db.Query(CString(L"SELECT name FROM edited WHERE id = ") + id);
+    }
+    // Whether Database > End Transaction is enabled: a disabled command is dropped; an enabled
+    // one brings its question, which is cancelled.
+    bool EndTransactionEnabled()
+    {
+        program.PostCommand(ID_DB_END_TRANS);
+        EXPECT_TRUE(program.Settle()) << program.Describe();
+        // A modal dialog shows once its loop finds the queue empty: Settle's box, posted behind
+        // the command, can come and go before that. That the dialog was made tells the command
+        // ran; FindWindow finds it hidden too (the test's Wine server holds this program only).
+        HWND dlg = FindWindowW(L"#32770", L"End Transaction");
+        if (dlg == nullptr)
+            return false;
+        EXPECT_TRUE(ql::WaitFor([&] { return IsWindowVisible(dlg) != FALSE; }));
+        ql::CProgram::Click(dlg, IDCANCEL);
+        EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+        return true;
     }
 
     // The program's sessions: every session on the scratch database but the test's own.
@@ -89,72 +159,89 @@ protected:
     ql::CProgram program;
 };
 
+// Commit after the session was killed: either straight away, or after an edit of the grid met
+// the lost session first (psqlODBC then forgets the transaction and takes a commit for done).
 TEST_P(TransactionsE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
 {
-    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
-    program.PostCommand(ID_DB_BEGIN_TRANS);
-    ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
-    ASSERT_NO_FATAL_FAILURE(Run(L"INSERT INTO kept VALUES (1)"));
-    ASSERT_NO_FATAL_FAILURE(KillProgramSession());
-
-    program.PostCommand(ID_DB_END_TRANS);
-    HWND dlg = program.WaitForDialog(L"End Transaction");
-    ASSERT_NE(dlg, nullptr);
-    ql::CProgram::Click(dlg, IDC_COMMIT);
-    // The server's reason, then the program's own word.
-    std::vector<std::wstring> boxes;
-    for (std::wstring box; boxes.size() < 3 && !(box = program.TakeMessageBox(10000)).empty();)
+    for (const bool editFirst : {false, true})
     {
-        boxes.push_back(box);
-        if (box == L"Failed to end transaction")
-            break;
-    }
-    ASSERT_FALSE(boxes.empty()) << "the failed commit is reported";
-    EXPECT_EQ(boxes.back(), L"Failed to end transaction");
-    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0");
+        SCOPED_TRACE(editFirst ? "an edit met the loss first" : "straight to Commit");
+        ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+        HWND grid = nullptr;
+        if (editFirst)
+        {
+            ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+        }
+        program.PostCommand(ID_DB_BEGIN_TRANS);
+        ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(Run(L"INSERT INTO kept VALUES (1)"));
+        if (editFirst)
+        {
+            ASSERT_NO_FATAL_FAILURE(EditName(grid, L"1", L"uno"));
+            ASSERT_TRUE(program.Settle());
+            EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+        }
+        ASSERT_NO_FATAL_FAILURE(KillProgramSession());
+        if (editFirst)
+        {
+            ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"dos"));
+            EXPECT_NE(program.TakeMessageBox(10000), L"") << "the lost save is reported";
+        }
 
-    // The transaction went with the session: nothing is left to end.
-    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
-    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(program.WaitForExit(20000)) << "a question stops the close: " << program.Describe();
+        program.PostCommand(ID_DB_END_TRANS);
+        HWND dlg = program.WaitForDialog(L"End Transaction");
+        ASSERT_NE(dlg, nullptr);
+        ql::CProgram::Click(dlg, IDC_COMMIT);
+        // The server's reason, then the program's own word.
+        std::vector<std::wstring> boxes;
+        for (std::wstring box; boxes.size() < 3 && !(box = program.TakeMessageBox(10000)).empty();)
+        {
+            boxes.push_back(box);
+            if (box == L"Failed to end transaction")
+                break;
+        }
+        ASSERT_FALSE(boxes.empty()) << "the failed commit is reported";
+        EXPECT_EQ(boxes.back(), L"Failed to end transaction");
+        EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0");
+        EXPECT_EQ(StoredName(L"1"), L"one");
+
+        // The transaction went with the session: nothing is left to end.
+        EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+        PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(program.WaitForExit(20000))
+            << "a question stops the close: " << program.Describe();
+        program.Kill();
+    }
 }
 
 TEST_P(TransactionsE2E, GridEditsBeforeAndAfterTheLoss)
 {
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
-    HWND child = ql::OpenTable(program, IsMariaDB() ? L"" : L"public", L"edited");
-    ASSERT_NE(child, nullptr) << program.Describe();
-    HWND grid = ql::GridOf(child);
-    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
-    // Edits the name of the row with the id; the grid may hold the rows in any order.
-    auto edit = [&](const std::wstring& id, const std::wstring& text) {
-        const auto ids = program.ListItems(grid, 0);
-        const int row = static_cast<int>(std::find(ids.begin(), ids.end(), id) - ids.begin());
-        ASSERT_LT(row, static_cast<int>(ids.size()));
-        ASSERT_TRUE(program.ClickListCell(grid, row, 1));
-        ql::CProgram::PressKey(grid, VK_SPACE);
-        ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, text, false, VK_RETURN));
-        ql::CProgram::PressKey(grid, VK_RETURN);
-    };
-    auto stored = [&](const wchar_t* id) {
-        return m_db.Query(CString(L"SELECT name FROM edited WHERE id = ") + id);
-    };
-    ASSERT_NO_FATAL_FAILURE(edit(L"1", L"uno"));
-    ASSERT_TRUE(ql::WaitFor([&] { return stored(L"1") == L"uno"; })) << program.Describe();
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    ASSERT_NO_FATAL_FAILURE(EditName(grid, L"1", L"uno"));
+    ASSERT_TRUE(ql::WaitFor([&] { return StoredName(L"1") == L"uno"; })) << program.Describe();
     ASSERT_TRUE(program.Settle());
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     ASSERT_NO_FATAL_FAILURE(KillProgramSession());
 
-    ASSERT_NO_FATAL_FAILURE(edit(L"2", L"dos"));
+    ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"dos"));
     EXPECT_NE(program.TakeMessageBox(10000), L"") << "the lost save is reported";
-    EXPECT_EQ(stored(L"2"), L"two");
-    EXPECT_EQ(stored(L"1"), L"uno");
+    EXPECT_EQ(StoredName(L"2"), L"two");
+    EXPECT_EQ(StoredName(L"1"), L"uno");
     // The failed row stays an edit of the user's, not a saved row: Escape takes it back.
     ql::CProgram::PressKey(grid, VK_ESCAPE);
     EXPECT_TRUE(ql::WaitFor([&] {
         return ql::Sorted(program.ListItems(grid, 1)) ==
                std::vector<std::wstring>{L"three", L"two", L"uno"};
     }));
+    // A sort from the column header needs the server as well: its failure says why.
+    ASSERT_TRUE(program.ClickListHeader(grid, 1));
+    ASSERT_TRUE(program.ChoosePopupMenuEntry(0));
+    const std::wstring sortBox = program.TakeMessageBox(10000);
+    EXPECT_NE(sortBox, L"") << "the failed sort is reported";
+    EXPECT_NE(sortBox, L"No error message is available.");
+    EXPECT_EQ(program.ListItems(grid, 0).size(), 3u);
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
@@ -186,6 +273,86 @@ TEST_P(TransactionsE2E, BeginOfTheUsersIsAskedAboutAtClose)
     ql::CProgram::Click(dlg, IDC_COMMIT);
     EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
     EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"2");
+}
+
+TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+
+    // Each ending statement leaves the connection as before the BEGIN: the change is what
+    // another session reads, and a grid edit made next is committed at once.
+    struct Ending
+    {
+        const wchar_t* begin;
+        const wchar_t* end;
+        const wchar_t* stored; // the name of row 3 afterwards
+        const wchar_t* editedId;
+        const wchar_t* edit;
+    };
+    const Ending endings[] = {
+        {L"BEGIN", L"COMMIT", L"upd1", L"1", L"uno"},
+        {L"START TRANSACTION", L"ROLLBACK WORK", L"upd1", L"2", L"dos"},
+        {L"BEGIN WORK", IsMariaDB() ? L"COMMIT AND NO CHAIN" : L"END", L"upd3", L"1", L"eins"},
+    };
+    int round = 0;
+    for (const Ending& ending : endings)
+    {
+        SCOPED_TRACE(QlConnTest::Narrow(ending.end));
+        ASSERT_NO_FATAL_FAILURE(Run(ending.begin));
+        EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(
+            Run(L"UPDATE edited SET name = 'upd" + std::to_wstring(++round) + L"' WHERE id = 3"));
+        ASSERT_NO_FATAL_FAILURE(Run(ending.end));
+        EXPECT_FALSE(EndTransactionEnabled());
+        EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+        EXPECT_EQ(StoredName(L"3"), ending.stored);
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, ending.editedId, ending.edit));
+        EXPECT_TRUE(ql::WaitFor([&] { return StoredName(ending.editedId) == ending.edit; }))
+            << "the edit after " << QlConnTest::Narrow(ending.end) << " is not committed";
+    }
+
+    // Savepoints and a chained commit end nothing: the transaction stays the user's to end.
+    ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+    for (const wchar_t* keeps :
+         {L"SAVEPOINT s", L"UPDATE edited SET name = 'kept' WHERE id = 3",
+          L"ROLLBACK TO SAVEPOINT s", L"RELEASE SAVEPOINT s", L"COMMIT AND CHAIN"})
+    {
+        std::wstring box;
+        ASSERT_NO_FATAL_FAILURE(Run(keeps, &box));
+        EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
+        EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); }))
+            << "no transaction after " << QlConnTest::Narrow(keeps);
+    }
+    if (!IsMariaDB())
+    {
+        // A statement whose session the program set right again succeeded, and says so.
+        std::wstring box;
+        ASSERT_NO_FATAL_FAILURE(Run(L"SET DateStyle TO 'German'", &box));
+        EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
+        EXPECT_NE(box.find(L"DateStyle was set back to ISO"), std::wstring::npos);
+    }
+    EXPECT_TRUE(EndTransactionEnabled());
+    ASSERT_NO_FATAL_FAILURE(Run(L"ROLLBACK"));
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    EXPECT_EQ(StoredName(L"3"), L"upd3");
+
+    if (IsMariaDB())
+    {
+        // A compound statement is no transaction.
+        ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN NOT ATOMIC DECLARE x INT; SET x = 1; END"));
+        EXPECT_FALSE(EndTransactionEnabled());
+        EXPECT_FALSE(TransPaneShows());
+    }
+
+    // A script window's BEGIN ... COMMIT.
+    ASSERT_NO_FATAL_FAILURE(
+        RunScript(L"BEGIN;\r\nUPDATE edited SET name = 'script' WHERE id = 3;\r\nCOMMIT;\r\n"));
+    EXPECT_FALSE(EndTransactionEnabled());
+    EXPECT_EQ(StoredName(L"3"), L"script");
+    // Nothing left to ask about at close.
+    EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, TransactionsE2E,

@@ -42,8 +42,8 @@ TEST_F(WaitTest, SlowConnectShowsTheWaitDialogWithoutCancel)
     ql::CProgram::PressKey(dlg, VK_ESCAPE);
     PostMessageW(dlg, WM_CLOSE, 0, 0);
     PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-    // Nothing to wait for when nothing may happen: a while to let the program do it wrongly.
-    Sleep(300);
+    // The dialog has handled all three, and what they posted in turn, and is still there.
+    EXPECT_TRUE(ql::CProgram::WaitUntilPostedHandled(GetDlgItem(dlg, 1088)));
     EXPECT_TRUE(IsWindow(dlg) && IsWindowVisible(dlg));
 
     // Once the connect ends the dialog goes and the main window is usable again.

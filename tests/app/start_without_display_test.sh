@@ -16,7 +16,7 @@ scratch="$QL_BINARY_DIR/tests/start-without-display"
 mkdir -p "$scratch"
 ln -sfn "$QL_BINARY_DIR/bin" "$scratch/bin"
 export QL_BINARY_DIR="$scratch"
-export WINEPREFIX="$scratch/wineprefix"
+export QL_WINEPREFIX="$scratch/wineprefix" WINEPREFIX="$scratch/wineprefix"
 bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh" >/dev/null
 wine reg delete "$settings" /f >/dev/null 2>&1
 

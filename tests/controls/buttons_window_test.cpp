@@ -436,8 +436,7 @@ TEST(RunningBarTest, TimerAdvancesTheCounter)
     CRProgressCtrl bar;
     ASSERT_TRUE(bar.Create(L"", WS_CHILD | WS_VISIBLE, CRect(10, 10, 210, 30), &host));
     ASSERT_TRUE(bar.Start(10));
-    qltest::PumpFor(200);
-    EXPECT_GT(bar.GetCounter(), 0);
+    EXPECT_TRUE(qltest::PumpUntil([&] { return bar.GetCounter() > 0; }));
     for (int i = 0; i < 200 && bar.GetCounter() != 100; ++i)
         bar.SendMessage(WM_TIMER, 1);
     bar.SendMessage(WM_TIMER, 1);

@@ -495,10 +495,12 @@ TEST_F(SizingBarTest, CloseBoxHidesTheBarAndShowControlBarBringsItBack)
     input[0].type = input[1].type = INPUT_MOUSE;
     input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    // The system delivers the input in its own time: the key state moves once this thread has
+    // taken the button's message from its queue.
     ::SendInput(1, &input[0], sizeof(INPUT));
-    qltest::PumpFor(100);
+    ASSERT_TRUE(qltest::PumpUntil([] { return ::GetKeyState(VK_LBUTTON) < 0; }));
     ::SendInput(1, &input[1], sizeof(INPUT));
-    qltest::PumpFor(100);
+    ASSERT_TRUE(qltest::PumpUntil([] { return ::GetKeyState(VK_LBUTTON) >= 0; }));
     Idle();
     EXPECT_FALSE(bar.IsVisible());
     EXPECT_FALSE(bar.IsWindowVisible());

@@ -468,28 +468,37 @@ TEST_F(SwitcherTest, WindowListButtonOffersTitlesInOrderAndActivatesTheChoice)
     EXPECT_EQ(1u, menu.GetMenuItemID(0));
 
     ASSERT_NE(nullptr, sw->GetListButton());
-    // The popup runs its own loop: pick the third entry from a timer, as a user would.
+    // The popup runs its own loop: pick the third entry from a timer once the menu shows, as a
+    // user would; the menu is closed without a choice only when it hangs.
     static HWND s_target;
-    static int s_ticks;
+    static ULONGLONG s_start;
+    static bool s_picked, s_gaveUp;
     s_target = sw->m_hWnd;
-    s_ticks = 0;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        ++s_ticks;
-        if (s_ticks == 2)
+    s_start = ::GetTickCount64();
+    s_picked = s_gaveUp = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+        bool shown = false;
+        for (HWND menu = nullptr;
+             !shown && (menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr;)
+            shown = ::IsWindowVisible(menu) != FALSE;
+        if (!s_picked && shown)
         {
+            s_picked = true;
             for (int i = 0; i < 3; ++i)
                 ::PostMessageW(s_target, WM_KEYDOWN, VK_DOWN, 0);
             ::PostMessageW(s_target, WM_KEYDOWN, VK_RETURN, 0);
         }
-        else if (s_ticks > 20)
+        else if (::GetTickCount64() - s_start > 30000)
         {
+            s_gaveUp = true;
             ::EndMenu();
         }
     });
     Send(WM_LBUTTONDOWN, MK_LBUTTON, ButtonCenter(sw->GetListButton()));
     ::KillTimer(nullptr, timer);
     Send(WM_LBUTTONUP, 0, ButtonCenter(sw->GetListButton()));
-    EXPECT_LE(s_ticks, 20);
+    EXPECT_TRUE(s_picked);
+    EXPECT_FALSE(s_gaveUp);
     EXPECT_EQ(2, sw->GetActiveIndex());
 }
 

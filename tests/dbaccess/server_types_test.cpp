@@ -152,6 +152,28 @@ TEST_P(ServerTypes, SQLiteIntegerColumnsKeepSixtyFourBits)
     EXPECT_EQ(std::string(CStringA(small)), "-9223372036854775808");
 }
 
+// Which text columns' sizes bound their values, so that an editor may hold a value to them:
+// psqlODBC gives text and varchar without a length sizes of its own (8190, 255), SQLite keeps
+// any length in any column, long types are bounded by the server alone.
+TEST_P(ServerTypes, OnlyARealBoundIsTakenForATextColumnsLimit)
+{
+    const Db db = GetParam().db;
+    const CString table = conn->Table(L"bounds");
+    conn->Exec(L"CREATE TABLE " + table + L" (t TEXT, v VARCHAR(10), c CHAR(5)" +
+               (db == Db::PostgreSQL ? L", u VARCHAR" : L"") + L")");
+    std::unique_ptr<Zelt::ICursor> cursor;
+    EXPECT_EQ(ThrownMessage([&] { cursor = Open(L"SELECT * FROM " + table); }), L"");
+    ASSERT_TRUE(cursor);
+    std::vector<bool> bounds;
+    for (UINT col = 1; col <= static_cast<UINT>(cursor->GetColumnCount()); ++col)
+        bounds.push_back(cursor->GetColumn(col)->bSizeIsLimit);
+    const bool server = db != Db::SQLite;
+    std::vector<bool> expected = {false, server, server};
+    if (db == Db::PostgreSQL)
+        expected.push_back(false);
+    EXPECT_EQ(bounds, expected);
+}
+
 // PostgreSQL values its driver's structures cannot hold: the infinite dates and timestamps, years
 // BC, and a negative zero; beside them real values that look like the driver's stand-ins for the
 // infinities (today's date, 9999-12-31 23:59:59). Each is shown as the server has it, and its

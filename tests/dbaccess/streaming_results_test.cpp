@@ -54,6 +54,17 @@ TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
     EXPECT_FALSE(UserStringStreams(L"UseDeclareFetch=1", L"libmaodbc.so"));
 }
 
+TEST(ConnectItems, SQLiteTakesAStringWithoutDataSourceOrDatabaseForItsFileName)
+{
+    const wchar_t driver[] = L"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
+    EXPECT_TRUE(DriverTakesStringAsFileName(L"Driver=SQLite3;", driver));
+    EXPECT_TRUE(DriverTakesStringAsFileName(L"Driver={SQLite3};Database= ;StepAPI=1", driver));
+    EXPECT_TRUE(DriverTakesStringAsFileName(L"Driver=SQLite3;DSN=;", L"C:\\ODBC\\sqlite3odbc.dll"));
+    EXPECT_FALSE(DriverTakesStringAsFileName(L"Driver=SQLite3;Database=/tmp/a.db", driver));
+    EXPECT_FALSE(DriverTakesStringAsFileName(L"DSN=local;", driver));
+    EXPECT_FALSE(DriverTakesStringAsFileName(L"Driver={PostgreSQL Unicode};", L"psqlodbcw.so"));
+}
+
 // A scratch table of n rows (id, v = 'v' || id), unique to this process and moment.
 CString MakeRows(Connection& conn, int n)
 {

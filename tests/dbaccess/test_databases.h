@@ -34,10 +34,25 @@ inline CString MariaDBConnect()
            L"UID=quenlark;PWD=quenlark;";
 }
 
-// A token no other test process on this machine uses: "<process>_<clock>_<counter>", digits,
-// lower-case hex and underscores only, so it fits into any identifier and file name. Wine gives
-// out the same process ids in every Wine prefix, so two test runs sharing the database servers
-// would meet on the process id alone; the clock part, read once per process, tells them apart.
+// A number for this build tree: every clone of the project runs its tests in a Wine prefix of
+// its own, and Wine gives out the same process ids in every prefix, so two clones testing on the
+// same database servers at the same time would otherwise meet on the process id.
+inline unsigned TreeHash()
+{
+    static const unsigned hash = [] {
+        wchar_t dir[1024] = {};
+        GetEnvironmentVariableW(L"QL_BINARY_DIR", dir, 1024);
+        unsigned h = 2166136261u; // FNV-1a
+        for (const wchar_t* p = dir; *p; ++p)
+            h = (h ^ *p) * 16777619u;
+        return h & 0xFFFF;
+    }();
+    return hash;
+}
+
+// A token no other test process on this machine uses: "<process>_<tree><clock>_<counter>",
+// digits, lower-case hex and underscores only, so it fits into any identifier and file name. The
+// tree part tells clones apart, the clock part (read once per process) runs of one clone.
 inline std::wstring UniqueTag()
 {
     static const unsigned long long clock = [] {
@@ -47,7 +62,7 @@ inline std::wstring UniqueTag()
     }();
     static LONG counter = 0;
     wchar_t text[64];
-    _snwprintf(text, 64, L"%lu_%06llx_%ld", GetCurrentProcessId(), clock,
+    _snwprintf(text, 64, L"%lu_%04x%06llx_%ld", GetCurrentProcessId(), TreeHash(), clock,
                InterlockedIncrement(&counter));
     return text;
 }

@@ -320,7 +320,7 @@ TEST_F(EditorWindowTest, ContextMenuSendsTheOwnersCommandsToTheParent)
     Send(RCEM_SETCONTEXTMENU, (WPARAM)extra, -1);
     commands.clear();
     SetTimer(nullptr, 0, 150, PickLastMenuItem);
-    UINT_PTR guard = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR id, DWORD) {
+    UINT_PTR guard = SetTimer(nullptr, 0, 30000, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
         EndMenu();
     });

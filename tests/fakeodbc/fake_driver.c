@@ -396,8 +396,6 @@ static SQLRETURN do_connect(FakeConn* c, const char* in, SQLUSMALLINT completion
     }
     c->noDBMSVer = conn_value(in, "NoDBMSVer", value, sizeof value) && atoi(value);
     c->logParams = conn_value(in, "LogParams", value, sizeof value) && atoi(value);
-    if (conn_value(in, "ConnectDelay", value, sizeof value) && atoi(value) > 0)
-        usleep((useconds_t)atoi(value) * 1000);
     if (conn_value(in, "ConnectHold", value, sizeof value))
         for (int waited = 0; waited < 60000 && access(value, F_OK) == 0; waited += 10)
             usleep(10000);

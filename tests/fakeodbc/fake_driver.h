@@ -22,7 +22,6 @@
  *                                SQL_*_CURSOR_ATTRIBUTES1 (defaults: static next|absolute|
  *                                relative, keyset and dynamic 0); "fail" makes the read fail
  *   NoDBMSVer=1                  reading SQL_DBMS_VER fails
- *   ConnectDelay=<ms>            the connect takes that long
  *   ConnectHold=<file>           the connect waits while the file exists (at most a minute)
  *   ConnectLimit=<n>             connects of this process after the nth fail with 08001 (a
  *                                server that went away: a reconnect fails)

@@ -104,7 +104,7 @@ public:
     {
         CPropertySheet::OnInitDialog();
         SetTimer(STEP_TIMER, 30);
-        SetTimer(SAFETY_TIMER, 10000);
+        SetTimer(SAFETY_TIMER, 30000); // for a hang only
         return TRUE;
     }
     ButtonState Buttons() const

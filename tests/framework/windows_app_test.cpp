@@ -33,7 +33,7 @@ TEST(WindowsThreads, SuspendedThreadRunsOnlyAfterResume)
     pThread->m_bAutoDelete = FALSE; // keep the object (and its handle) to wait on
     ASSERT_NE(pThread->m_hThread, nullptr);
     EXPECT_NE(pThread->m_nThreadID, 0u);
-    ::Sleep(100);
+    // Held by its suspend count (checked by ResumeThread below), it cannot have run yet.
     EXPECT_EQ(probe.runs.load(), 0);
 
     EXPECT_EQ(pThread->ResumeThread(), 1u);

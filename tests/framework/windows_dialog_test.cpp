@@ -19,7 +19,7 @@ public:
     BOOL OnInitDialog() override
     {
         CDialog::OnInitDialog();
-        SetTimer(SAFETY_TIMER, 5000);
+        SetTimer(SAFETY_TIMER, 30000); // for a hang only
         return TRUE;
     }
 

@@ -87,21 +87,28 @@ TEST(AsyncJobs, RealDriverErrorArrivesWithCodeStateAndText)
     EXPECT_FALSE(cancelled);
 }
 
-// Opens a long statement on a worker and presses Cancel (no question) shortly after; the call
-// must come back as cancelled without an exception, long before the statement would end.
-void CancelLongStatement(LPCWSTR connect, LPCWSTR sql)
+// Opens a long statement on a worker and presses Cancel (no question) once it runs; the call
+// must come back as cancelled without an exception, the statement stopped before its end.
+void CancelLongStatement(LPCWSTR connect, LPCWSTR sql, const std::function<bool()>& running)
 {
     CRDatabaseHelper helper;
     ASSERT_TRUE(helper.Connect(connect, nullptr, 0, 0, 0));
     CRRecordset rs(&helper.GetDatabase());
     CWaitDlg dlg(nullptr, CWaitDlg::flagCancel | CWaitDlg::flagCancelNoQuestion);
     const HWND hDlg = dlg.GetSafeHwnd();
-    bool cancelled = false;
+    bool cancelled = false, opened = true;
+    std::atomic<bool> sawItRun{false};
     {
-        CLater press(300, [hDlg] { ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0); });
-        auto e = QlConnTest::Catch([&] { helper.OpenRecordset(&rs, sql, 2, 1, &dlg, &cancelled); });
+        CLater press(0, [&] {
+            sawItRun = running();
+            ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+        });
+        auto e = QlConnTest::Catch(
+            [&] { opened = helper.OpenRecordset(&rs, sql, 2, 1, &dlg, &cancelled); });
         EXPECT_FALSE(e) << A(e ? e->m_strError : CString());
     }
+    EXPECT_TRUE(sawItRun.load());
+    EXPECT_FALSE(opened) << "the statement ran to its end";
     EXPECT_TRUE(cancelled);
     EXPECT_TRUE(dlg.IsCancelled());
     // The connection serves the next statement.
@@ -110,20 +117,33 @@ void CancelLongStatement(LPCWSTR connect, LPCWSTR sql)
 
 TEST(AsyncJobs, CancelStopsPostgresSleep)
 {
-    CancelLongStatement(QlTestDb::PostgresConnect(), L"SELECT pg_sleep(30)");
+    const CString tag = L"qlcancel_" + CString(QlTestDb::UniqueTag().c_str());
+    CancelLongStatement(QlTestDb::PostgresConnect(), L"SELECT pg_sleep(30), '" + tag + L"'", [&] {
+        return qljobs::WaitUntilPostgresRuns(QlTestDb::PostgresConnect(), tag);
+    });
 }
 
 TEST(AsyncJobs, CancelStopsMariaDBSleep)
 {
-    CancelLongStatement(QlTestDb::MariaDBConnect(), L"SELECT sleep(30)");
+    const CString tag = L"qlcancel_" + CString(QlTestDb::UniqueTag().c_str());
+    CancelLongStatement(QlTestDb::MariaDBConnect(), L"SELECT sleep(30), '" + tag + L"'", [&] {
+        return qljobs::WaitUntilMariaDBRuns(QlTestDb::MariaDBConnect(), tag);
+    });
 }
 
 TEST(AsyncJobs, CancelStopsALongSQLiteQuery)
 {
     QlTestDb::TempSQLiteFile file;
+    {
+        CRDatabase db;
+        QlConnTest::OpenOrFail(db, file.Connect());
+        db.ExecuteSQL(L"CREATE TABLE t (x INTEGER)");
+        db.ExecuteSQL(L"INSERT INTO t VALUES (1)");
+    }
     CancelLongStatement(file.Connect(),
                         L"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
-                        L"WHERE x < 2000000000) SELECT count(*) FROM c");
+                        L"WHERE x < 2000000000) SELECT count(*) FROM c, t",
+                        [&] { return qljobs::WaitUntilSQLiteReads(file.Connect()); });
 }
 
 // Records what reaches a window.
@@ -166,12 +186,19 @@ TEST(AsyncJobs, QuitTimersAndPostedMessagesSurviveAJobButInputDoesNot)
     g_received = Received();
     const DWORD uiThread = ::GetCurrentThreadId();
     ::SetTimer(hWnd, 5, 20, nullptr);
+    // The timer is due before the job starts: the queue holds its WM_TIMER (left there). A timer
+    // that never came due would leave the test to the test run's own time limit.
+    MSG due = {};
+    while (!::PeekMessageW(&due, hWnd, WM_TIMER, WM_TIMER, PM_NOREMOVE | PM_NOYIELD))
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_TIMER, MWMO_INPUTAVAILABLE);
     CFunctionJob job([&] {
         ::PostMessageW(hWnd, WM_KEYDOWN, 'A', 0);
         ::PostMessageW(hWnd, WM_LBUTTONDOWN, 0, 0);
         ::PostMessageW(hWnd, WM_APP + 1, 0, 0);
         ::PostThreadMessageW(uiThread, WM_QUIT, 7, 0);
-        ::Sleep(250); // the timer fires meanwhile
+        // A message sent to the window is handled by the dialog's pump, which takes the due
+        // timer in the same pass over the queue.
+        ::SendMessageW(hWnd, WM_NULL, 0, 0);
         return true;
     });
     {
@@ -183,12 +210,12 @@ TEST(AsyncJobs, QuitTimersAndPostedMessagesSurviveAJobButInputDoesNot)
     ::KillTimer(hWnd, 5);
     MSG msg;
     int quitCode = -1;
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < 2000)
+    const ULONGLONG start = ::GetTickCount64();
+    while (::GetTickCount64() - start < 30000) // for a hang only: the quit is posted at once
     {
         if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         {
-            ::Sleep(5);
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             continue;
         }
         if (msg.message == WM_QUIT)
@@ -289,7 +316,8 @@ TEST(AsyncJobs, CancelWhileReadingIntoMemoryDiscardsTheCursor)
     std::unique_ptr<Zelt::CMemCursor> mem;
     {
         // Press Cancel in the reading dialog, then Yes in its question.
-        CLater press(20, [&] { answered = qljobs::PressCancelAndAnswerYes(uiThread); });
+        // The read goes on far longer than the press takes; the press waits for the dialog.
+        CLater press(0, [&] { answered = qljobs::PressCancelAndAnswerYes(uiThread); });
         mem.reset(helper.ReadToMemCursor(nullptr, rs, true));
     }
     EXPECT_TRUE(answered.load());
@@ -301,13 +329,17 @@ TEST(AsyncJobs, CancelledProcedureCallIsNoError)
     CRDatabaseHelper helper;
     ASSERT_TRUE(helper.Connect(QlTestDb::PostgresConnect(), nullptr, 0, 0, 0));
     CRRecordset rs(&helper.GetDatabase());
-    ASSERT_TRUE(rs.Prepare(L"SELECT pg_sleep(30)", 2, 1));
+    const CString tag = L"qlcancel_" + CString(QlTestDb::UniqueTag().c_str());
+    ASSERT_TRUE(rs.Prepare(L"SELECT pg_sleep(30), '" + tag + L"'", 2, 1));
     const DWORD uiThread = ::GetCurrentThreadId();
     std::atomic<bool> answered{false};
     bool cancelled = false;
     bool result = true;
     {
-        CLater press(100, [&] { answered = qljobs::PressCancelAndAnswerYes(uiThread); });
+        CLater press(0, [&] {
+            if (qljobs::WaitUntilPostgresRuns(QlTestDb::PostgresConnect(), tag))
+                answered = qljobs::PressCancelAndAnswerYes(uiThread);
+        });
         auto e =
             QlConnTest::Catch([&] { result = helper.ExecuteProcedure(&rs, nullptr, &cancelled); });
         EXPECT_FALSE(e) << A(e ? e->m_strError : CString());

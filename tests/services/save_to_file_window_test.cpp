@@ -179,20 +179,33 @@ TEST_F(SaveToFile, WorkbookGetsItsExtensionAndTheStatementAsDescription)
 
 TEST_F(SaveToFile, CancelLeavesAWellFormedPartialFile)
 {
-    // A result that takes its time: every row costs a few milliseconds.
+    // A result that takes its time: past its first rows it waits until the user's Cancel has
+    // been answered, then every row costs a few milliseconds.
+    // Set once the user's Cancel has been answered.
+    const HANDLE released = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     struct CSlowCursor : GridTest::TestCursor
     {
+        HANDLE released = nullptr;
+        int moves = 0;
+        void Slow()
+        {
+            // The time-out is there for a hang only.
+            if (++moves > 50)
+                ::WaitForSingleObject(released, 30000);
+            ::Sleep(3);
+        }
         bool MoveNext() override
         {
-            ::Sleep(3);
+            Slow();
             return GridTest::TestCursor::MoveNext();
         }
         bool SetAbsolutePosition(int row) override
         {
-            ::Sleep(3);
+            Slow();
             return GridTest::TestCursor::SetAbsolutePosition(row);
         }
     } c;
+    c.released = released;
     c.AddColumn(L"v", SQL_C_WCHAR, SQL_WVARCHAR);
     for (int i = 0; i < 3000; ++i)
         c.rows.push_back({GridTest::Text(L"row")});
@@ -251,7 +264,10 @@ TEST_F(SaveToFile, CancelLeavesAWellFormedPartialFile)
             ::GetDlgItemTextW(box, 0xFFFF, text, 256);
             question = text;
             ::PostMessageW(box, WM_COMMAND, IDYES, 0);
+            while (!stop && ::IsWindow(box))
+                ::Sleep(5);
         }
+        ::SetEvent(released);
         // Then the word on the file the save leaves.
         HWND said = nullptr;
         while (!stop && !said)
@@ -279,6 +295,7 @@ TEST_F(SaveToFile, CancelLeavesAWellFormedPartialFile)
     }
     stop = true;
     user.join();
+    ::CloseHandle(released);
     EXPECT_FALSE(bSaved);
     EXPECT_EQ(CString(L"Are you really want to stop?"), question);
     std::string bytes = ReadBytes(out.Path());

@@ -58,10 +58,16 @@ TEST(ScriptWorker, CancelStopsARunningStatement)
     const HWND hDlg = dlg.GetSafeHwnd();
     CScriptStatementRunner runner(db, true, &dlg);
     EXPECT_EQ(runner.Run(L"select 1"), CScriptStatementRunner::executed);
+    const CString tag = L"qlcancel_" + CString(QlTestDb::UniqueTag().c_str());
     {
-        CLater press(300, [hDlg] { ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0); });
+        // Cancel once the statement runs on the server: pressed before, it would stop nothing.
+        CLater press(0, [hDlg, tag] {
+            qljobs::WaitUntilPostgresRuns(QlTestDb::PostgresConnect(), tag);
+            ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+        });
         auto e = QlConnTest::Catch([&] {
-            EXPECT_EQ(runner.Run(L"select pg_sleep(30)"), CScriptStatementRunner::cancelled);
+            EXPECT_EQ(runner.Run(L"select pg_sleep(30), '" + tag + L"'"),
+                      CScriptStatementRunner::cancelled);
         });
         EXPECT_FALSE(e);
     }

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace QlExportTest;
 using GridTest::Null;
 using GridTest::Text;
@@ -415,6 +417,95 @@ TEST(StoppedWriters, DiscardKeepsTheOldFileAndAnAbandonedRowIsDropped)
         EXPECT_FALSE(file.Discard()); // bytes are on disk
     }
     EXPECT_EQ(std::string("\xFF\xFE\"\0v\0\"\0\n\0a\0\n\0", 14), ReadBytes(fresh.Path()));
+}
+
+// A row stopped after 100 rows leaves the file a save of those 100 rows leaves, also where a
+// flush of the full buffer already took the row's start to the file (its first value needs more
+// room than the buffer has left, or more than the whole buffer), and where the stop is the
+// user's no to a lone surrogate in its second value, which the script meets with the
+// statement's head already written. The stop is handled as the save job does: the row
+// abandoned, the table and the file closed.
+TEST(StoppedWriters, AStoppedRowLeavesNoTraceEvenWhereAFlushWroteItsStart)
+{
+    enum Format
+    {
+        Csv,
+        Html,
+        Utf8Script
+    };
+    const struct
+    {
+        Format format;
+        int length; // of the stopped row's first value
+        bool refused;
+    } cases[] = {
+        {Csv, 110000, false},  {Csv, 300000, false}, {Html, 240000, false},
+        {Html, 300000, false}, {Html, 240000, true}, {Utf8Script, 10, true},
+    };
+    const CStringPair name(L"", L"t");
+    for (const auto& c : cases)
+    {
+        auto write = [&](bool stop) {
+            TempOutput out(c.format == Csv ? L".csv" : c.format == Html ? L".htm" : L".sql");
+            {
+                std::unique_ptr<CDataFile> file;
+                if (c.format == Csv)
+                    file = std::make_unique<CCSVDataFile>(out.Path(), L",");
+                else if (c.format == Html)
+                    file = std::make_unique<CHTMLDataFile>(out.Path(), false, false);
+                else
+                {
+                    CSQLScriptOptions options;
+                    options.nTarget = SQLTARGET_POSTGRESQL;
+                    options.nEncoding = SQLENC_UTF8;
+                    options.bCommit = true;
+                    file = std::make_unique<CSQLDataFile>(out.Path(), options, nullptr);
+                }
+                if (auto* buffered = dynamic_cast<CBufferedDataFile*>(file.get()))
+                    buffered->SetLossyConversionQuestion([] { return false; });
+                file->BeginFile();
+                file->BeginTable(name, L"");
+                file->AddColumnHeader(CString(L"id"), 0);
+                file->AddColumnHeader(CString(L"v"), 1);
+                file->EndHeader(name);
+                for (int i = 0; i < 100; ++i)
+                {
+                    file->BeginRow();
+                    file->AddValue(CString(L"1"), 0);
+                    file->AddValue(CString(L'x', 300), 1);
+                    file->EndRow();
+                }
+                if (stop)
+                {
+                    file->BeginRow();
+                    try
+                    {
+                        file->AddValue(CString(L'y', c.length), 0);
+                        file->AddValue(CString(c.refused ? L"z\xD800" : L"z"), 1);
+                        if (c.refused)
+                        {
+                            file->EndRow(); // where the script writes its statement
+                            ADD_FAILURE() << "not stopped";
+                        }
+                    }
+                    catch (CUserException* e)
+                    {
+                        e->Delete();
+                    }
+                    file->AbandonRow();
+                }
+                file->EndRows(name);
+                file->EndTable(name);
+                file->EndFile();
+            }
+            return ReadBytes(out.Path());
+        };
+        const std::string whole = write(false), stopped = write(true);
+        EXPECT_TRUE(whole == stopped)
+            << c.format << " " << c.length << " " << c.refused << ": " << stopped.size()
+            << " bytes instead of " << whole.size() << ", ending "
+            << stopped.substr(stopped.size() > 60 ? stopped.size() - 60 : 0);
+    }
 }
 
 // UTF-8 cannot carry a surrogate without its partner: the HTML writer and the UTF-8 script ask

@@ -49,11 +49,14 @@ TEST(WaitDlg, CancelAsksOnceAndOnlyYesCancels)
     CWaitDlg dlg(nullptr, CWaitDlg::flagCancel);
     const DWORD uiThread = ::GetCurrentThreadId();
     const HWND hDlg = dlg.GetSafeHwnd();
-    // Answers the question box with the given button; tells whether a box came. A box that
-    // must come is waited for long (the machine may be loaded); one that must not, briefly.
-    auto answer = [&](int button, std::atomic<bool>& asked, int tries = 4000) {
-        return CLater(0, [&, button, tries] {
-            for (int i = 0; i < tries; ++i)
+    // Answers the question box with the given button and tells whether a box came. The box is
+    // modal inside PumpMessages: once that returns, a box that was to come has come, and the
+    // helper stops looking.
+    std::atomic<bool> asked{false}, pumped{false};
+    auto answer = [&](int button) {
+        asked = pumped = false;
+        return CLater(0, [&, button] {
+            while (!pumped.load())
             {
                 if (HWND hBox = qljobs::FindMessageBox(uiThread, hDlg))
                 {
@@ -65,27 +68,26 @@ TEST(WaitDlg, CancelAsksOnceAndOnlyYesCancels)
             }
         });
     };
-    std::atomic<bool> asked{false};
     {
-        auto no = answer(IDNO, asked);
+        auto no = answer(IDNO);
         ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
         EXPECT_FALSE(dlg.PumpMessages());
+        pumped = true;
     }
     EXPECT_TRUE(asked.load());
-    asked = false;
     {
-        auto yes = answer(IDYES, asked);
+        auto yes = answer(IDYES);
         ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(dlg.PumpMessages());
+        pumped = true;
     }
     EXPECT_TRUE(asked.load());
     // Once cancelled, pressing again asks nothing.
-    asked = false;
     {
-        auto none = answer(IDNO, asked, 300);
+        auto none = answer(IDNO);
         ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(dlg.PumpMessages());
-        ::Sleep(100);
+        pumped = true;
     }
     EXPECT_FALSE(asked.load());
 }

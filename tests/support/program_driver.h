@@ -23,6 +23,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -225,11 +226,18 @@ inline void WriteFileBytes(const std::wstring& path, const std::string& bytes)
 // and a counter.
 inline std::wstring UniqueSuffix()
 {
+    // The build tree's own part: Wine gives out the same process ids in every clone's prefix.
+    static const unsigned tree = [] {
+        unsigned h = 2166136261u; // FNV-1a
+        for (char c : BinaryDir())
+            h = (h ^ (unsigned char)c) * 16777619u;
+        return h & 0xFFFF;
+    }();
     static LONG counter = 0;
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
     wchar_t text[64];
-    swprintf(text, 64, L"%lu_%llx_%ld", (unsigned long)GetCurrentProcessId(),
+    swprintf(text, 64, L"%lu_%04x_%llx_%ld", (unsigned long)GetCurrentProcessId(), tree,
              (unsigned long long)(now.QuadPart & 0xFFFFFFFFFFull), InterlockedIncrement(&counter));
     return text;
 }
@@ -433,6 +441,7 @@ public:
                             nullptr, &startup, &process))
         {
             m_startFailure = L"CreateProcess failed with error " + std::to_wstring(GetLastError());
+            ReportStartFailure();
             return false;
         }
         CloseHandle(process.hThread);
@@ -450,7 +459,18 @@ public:
             IsRunning() ? L"no visible main window after " + std::to_wstring(timeoutMs) + L" ms"
                         : L"the program ended with code " + std::to_wstring(ExitCode()) +
                               L" without a window";
+        ReportStartFailure();
         return false;
+    }
+
+    // A failed start says why in the test's output, whatever the failing check prints.
+    void ReportStartFailure() const
+    {
+        std::string text;
+        for (wchar_t c : m_startFailure)
+            text += c < 128 ? (char)c : '?';
+        std::fprintf(stderr, "Quenlark.exe did not start: %s\n", text.c_str());
+        std::fflush(stderr);
     }
 
     HWND MainWindow() const { return m_main; }
@@ -1223,12 +1243,23 @@ public:
     HWND OpenTablesDialog(const std::vector<std::pair<std::wstring, std::wstring>>& tables,
                           DWORD timeoutMs = 20000) const
     {
-        const UINT kQueryTables = 32790;
+        return OpenObjectsDialog(ID_QUERY_TABLES, L"Tables", tables, timeoutMs);
+    }
+    // The same with the Views dialog.
+    HWND OpenViewsDialog(const std::vector<std::pair<std::wstring, std::wstring>>& views,
+                         DWORD timeoutMs = 20000) const
+    {
+        return OpenObjectsDialog(ID_QUERY_VIEWS, L"Views", views, timeoutMs);
+    }
+    HWND OpenObjectsDialog(UINT command, const wchar_t* caption,
+                           const std::vector<std::pair<std::wstring, std::wstring>>& tables,
+                           DWORD timeoutMs) const
+    {
         // Posted once: a job's wait dialog drops the input queued meanwhile, so wait for the
         // program to be idle first; a second post could open a second dialog inside the first.
         WaitUntilIdle(timeoutMs);
-        PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(kQueryTables, 0), 0);
-        HWND dlg = WaitForDialog(L"Tables", timeoutMs);
+        PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        HWND dlg = WaitForDialog(caption, timeoutMs);
         if (!dlg)
             return nullptr;
         HWND list = GetDlgItem(dlg, 1055);
@@ -1249,6 +1280,17 @@ public:
                        DWORD timeoutMs = 20000) const
     {
         HWND dlg = OpenTablesDialog({{schema, name}}, timeoutMs);
+        if (!dlg)
+            return false;
+        Click(dlg, IDOK);
+        return WaitForGrid(timeoutMs);
+    }
+
+    // The same for a view through the Views dialog.
+    bool OpenViewGrid(const std::wstring& schema, const std::wstring& name,
+                      DWORD timeoutMs = 20000) const
+    {
+        HWND dlg = OpenViewsDialog({{schema, name}}, timeoutMs);
         if (!dlg)
             return false;
         Click(dlg, IDOK);
@@ -1277,6 +1319,28 @@ public:
             return false;
         Click(about, IDOK);
         return WaitFor([&] { return !IsWindow(about); }, timeoutMs);
+    }
+
+    // Waits until the thread of a window that runs a loop of its own (a modal dialog, the wait
+    // dialog of a job, where Settle cannot reach) has handled what was posted to it so far, and
+    // what that handling posted in turn. A marker goes behind them: WM_SETREDRAW on a visible
+    // child clears its visible style and sets it again, with nothing repainted, so the test
+    // sees when the marker's turn came. For the checks that nothing happened.
+    static bool WaitUntilPostedHandled(HWND visibleChild, DWORD timeoutMs = 20000)
+    {
+        auto visible = [&] { return (GetWindowLongW(visibleChild, GWL_STYLE) & WS_VISIBLE) != 0; };
+        if (!IsWindow(visibleChild) || !visible())
+            return false;
+        for (int round = 0; round < 2; ++round)
+        {
+            if (!PostMessageW(visibleChild, WM_SETREDRAW, FALSE, 0) ||
+                !WaitFor([&] { return !IsWindow(visibleChild) || !visible(); }, timeoutMs))
+                return false;
+            if (!PostMessageW(visibleChild, WM_SETREDRAW, TRUE, 0) ||
+                !WaitFor([&] { return !IsWindow(visibleChild) || visible(); }, timeoutMs))
+                return false;
+        }
+        return IsWindow(visibleChild) != FALSE;
     }
 
     // Waits for a grid window to have read its first rows: its status pane counts them.

@@ -92,6 +92,23 @@ inline void PumpFor(DWORD milliseconds)
     PumpPending();
 }
 
+// Pumps until the condition holds (a timer fired, a window went); false only when it still
+// does not after the time-out, which is there for a real hang, not to decide the result.
+template <typename Condition>
+bool PumpUntil(Condition condition, DWORD timeoutMs = 20000)
+{
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;)
+    {
+        PumpPending();
+        if (condition())
+            return true;
+        if (::GetTickCount64() - start >= timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
 // Sets or clears the pressed bit of the modifier keys as GetKeyState will report them.
 inline void SetModifiers(bool shift, bool control)
 {

@@ -2,7 +2,6 @@
 
 #include "util/utility.h"
 
-#include <atomic>
 #include <thread>
 
 namespace {
@@ -65,19 +64,26 @@ TEST(Clipboard, TextWithLocaleAndRawBytes)
 TEST(Clipboard, CopyWaitsForAReaderToCloseTheClipboard)
 {
     CHiddenOwner owner;
-    std::atomic<bool> opened{false};
+    // Manual-reset events: the reader has the clipboard open; the copy is about to begin.
+    const HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE copying = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread reader([&] {
         if (OpenClipboard(nullptr))
         {
-            opened = true;
-            Sleep(150);
+            SetEvent(opened);
+            // Closed soon after the copy began: the copy asks again for about half a second,
+            // a while that only the scheduling of a very loaded machine could outlast.
+            WaitForSingleObject(copying, 30000);
+            Sleep(20);
             CloseClipboard();
         }
-        opened = true;
+        SetEvent(opened);
     });
-    while (!opened)
-        Sleep(1);
+    WaitForSingleObject(opened, 30000);
+    SetEvent(copying);
     EXPECT_TRUE(CopyTextToClipboard(owner.m_hWnd, L"after the reader"));
     reader.join();
+    CloseHandle(opened);
+    CloseHandle(copying);
     EXPECT_EQ(CString(L"after the reader"), ReadClipboardText(owner.m_hWnd));
 }

@@ -142,6 +142,43 @@ TEST_F(DialogsOnSQLite, EditValueShowsXmlIndentedAndKeepsItWhenUnchanged)
     EXPECT_EQ(A(null.GetValueText()), "text");
 }
 
+// Text that the XML layout cannot give back whole (a second element, a declaration, an entity
+// the reader does not know, blanks inside a text) opens as it is and is saved as typed: an edit
+// elsewhere loses nothing of it.
+TEST_F(DialogsOnSQLite, EditValueKeepsWhatTheXmlLayoutWouldDrop)
+{
+    // What the editor shows, after which the editor's text becomes `typed` and OK is clicked.
+    auto edit = [&](const CString& value, const CString& typed, CString& shown) {
+        CEditValueDlg dlg(&m_helper, L"doc", CGridItem(value, kGridValue), SQL_VARCHAR, nullptr);
+        CModalSteps::Run(dlg, {[&](HWND h) {
+                             std::vector<wchar_t> text(4096);
+                             ::GetDlgItemTextW(h, IDC_VALUE_EDITOR, text.data(), 4096);
+                             shown = text.data();
+                             ::SetDlgItemTextW(h, IDC_VALUE_EDITOR, typed);
+                             ClickButton(h, IDOK);
+                         }});
+        return dlg.GetValueText();
+    };
+    MessageBoxes().clear();
+    CString shown;
+    for (const CString& value :
+         {CString(L"<a>v1</a><b>y</b>"), CString(L"<?xml version=\"1.0\"?><a>v1</a>"),
+          CString(L"<a>it&apos;s v1</a>"), CString(L"<a>  v1</a>")})
+    {
+        CString typed = value;
+        typed.Replace(L"v1", L"v2");
+        EXPECT_EQ(A(edit(value, typed, shown)), A(typed));
+        EXPECT_EQ(A(shown), A(value));
+    }
+    // Typed into a value shown as XML: a second element stays, layout alone goes.
+    const CString xml = L"<a><b>1</b></a>";
+    EXPECT_EQ(A(edit(xml, L"<a>\r\n\t<b>2</b>\r\n</a>\r\n<c/>", shown)),
+              "<a>\r\n\t<b>2</b>\r\n</a>\r\n<c/>");
+    EXPECT_EQ(A(shown), "<a>\r\n\t<b>1</b>\r\n</a>");
+    EXPECT_EQ(A(edit(xml, L"<a>\r\n  <b>2</b>\r\n</a>\r\n", shown)), "<a><b>2</b></a>");
+    EXPECT_TRUE(MessageBoxes().empty());
+}
+
 TEST_F(DialogsOnSQLite, ColumnsOrderMovesAtOnceAndVisibilityOnOk)
 {
     CHostFrame* pHost = CreateHost();
@@ -300,6 +337,35 @@ TEST_F(FindReplace, ReplaceOnlyReplacesAMatchAndReplaceAllKeepsTheCaret)
     m_view.SendMessage(EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
     EXPECT_EQ(A(Text().Mid(dwStart, 5)), "three");
     EXPECT_EQ(dwStart, 10u);
+    theSettings.m_replace.m_strFind = m_saved;
+}
+
+// Replace All in a script of a megabyte with 20,000 matches: every match replaced, whole words
+// only where asked (match by match in the editor this took many minutes).
+TEST_F(FindReplace, ReplaceAllInALongScript)
+{
+    CReplaceDlg& dlg = GetReplaceDialog();
+    dlg.m_pView = &m_view;
+    CString big, expected;
+    for (int i = 0; i < 20000; ++i)
+    {
+        big += L"INSERT INTO t VALUES (1, 'some INSERTED text here');\r\n";
+        expected += L"insert into t VALUES (1, 'some INSERTED text here');\r\n";
+    }
+    m_view.SetWindowText(big);
+    m_view.SendMessage(EM_SETSEL, 0, 0);
+    theSettings.m_replace.m_bMatchCase = 1;
+    theSettings.m_replace.m_bWholeWord = 1;
+    theSettings.m_replace.m_nDirection = 1;
+    for (const auto& [find, replaceWith] :
+         {std::pair<LPCWSTR, LPCWSTR>{L"INSERT", L"insert"}, {L"INTO", L"into"}})
+    {
+        theSettings.m_replace.m_strFind = find;
+        theSettings.m_replace.m_strReplace = replaceWith;
+        CModalSteps::Run(dlg, {[](HWND h) { ClickButton(h, IDC_REPLACE_ALL); }});
+    }
+    EXPECT_TRUE(Text() == expected);
+    theSettings.m_replace.m_bWholeWord = 0;
     theSettings.m_replace.m_strFind = m_saved;
 }
 

@@ -50,7 +50,7 @@ TEST(GridSessionLost, ReconnectAfterAFailedReadFetchesNothingFromTheLostStatemen
 
         session.Terminate(watcher);
         // The server ends the backend a moment after it was told to.
-        for (int i = 0; i < 200 && session.Count(watcher) != 0; ++i)
+        for (int i = 0; i < 600 && session.Count(watcher) != 0; ++i)
             ::Sleep(50);
         ASSERT_EQ(session.Count(watcher), 0);
         MessageBoxes().clear();

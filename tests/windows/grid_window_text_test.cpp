@@ -99,6 +99,10 @@ TEST(GridWindowText, ReplaceAllKeepsTheCaretOnItsCharacter)
     caret = 0;
     EXPECT_EQ(ReplaceAllIn(text, L"a", L"aa", false, false, caret), 2);
     EXPECT_EQ(A(text), "aaaa");
+    // A whole word right after an inserted text is bounded by that text, not by what it replaced.
+    text = L"..";
+    EXPECT_EQ(ReplaceAllIn(text, L".", L"x", false, true, caret), 1);
+    EXPECT_EQ(A(text), "x.");
 }
 
 TEST(GridWindowText, DialogMovesOffTheSelection)
