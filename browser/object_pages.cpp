@@ -2,6 +2,7 @@
 #include "browser/object_pages.h"
 
 #include "app/app_settings.h"
+#include "dbaccess/error_report.h"
 #include "editor/rce_messages.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -333,8 +334,20 @@ BOOL CDBOPropertiesDlg::OnInitDialog()
 {
     CRSizableDlg::OnInitDialog();
     SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
-    SetWindowText(FormatObjectName(m_name, &m_pHelper->GetCatalogDatabase(), true) +
-                  L" information");
+    // The quoting asks the driver; a connection the server has dropped cannot answer, and the
+    // dialog still opens on the name as the catalog gave it (its pages report what they cannot
+    // read).
+    CString strName;
+    try
+    {
+        strName = FormatObjectName(m_name, &m_pHelper->GetCatalogDatabase(), true);
+    }
+    catch (CException* e)
+    {
+        CExceptionHolder held(e);
+        strName = MakeObjectName(m_name, true);
+    }
+    SetWindowText(strName + L" information");
 
     struct
     {

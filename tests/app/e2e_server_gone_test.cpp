@@ -8,6 +8,7 @@
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,25 @@ protected:
 
     long Number(const CString& sql) { return _wtol(QlConnTest::QueryText(m_db, sql)); }
 
+    void StartOnMariaDB()
+    {
+        StartOn(QlTestDb::MariaDBConnect(), std::wstring(QlTestDb::MariaDBConnect().GetString()));
+    }
+    // MariaDB has no application name: the program's session is the one running this tagged
+    // statement, which runs until it is killed. Returns its id (0 when it never showed).
+    long RunTaggedSleep()
+    {
+        Query(L"SELECT SLEEP(60) AS " + m_tag);
+        long id = 0;
+        ql::WaitFor([&] {
+            id = Number(CString(L"SELECT id FROM information_schema.processlist WHERE info LIKE "
+                                L"'SELECT SLEEP(60) AS ") +
+                        m_tag.c_str() + L"'");
+            return id > 0;
+        });
+        return id;
+    }
+
     // Starts the program on PostgreSQL in a session the test tells by its tag.
     void StartOnPostgres() { StartOn(QlTestDb::PostgresConnect(), Session().Connect()); }
     CTaggedPostgresSession Session() const { return CTaggedPostgresSession(m_tag); }
@@ -97,7 +117,8 @@ protected:
         {
             EXPECT_TRUE(ql::WaitFor([&] { return sessions() == 1; })) << "no new session";
         }
-        EXPECT_EQ(program.TakeMessageBox(1000), L"");
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(program.TakeMessageBox(0), L"");
         Query(L"SELECT 42 AS answer");
         EXPECT_TRUE(ql::WaitFor([&] {
             HWND child = program.ActiveChild();
@@ -133,7 +154,9 @@ TEST_F(ServerGoneE2E, PostgreSQLSessionTerminatedDuringAStatementAndDuringAGridR
     // the window closes, the program goes on.
     program.PostCommand(kReconnect);
     ASSERT_TRUE(ql::WaitFor([&] { return sessions() == 1; }));
-    program.TakeMessageBox(500);
+    // A box the reconnect shows is up once the program has handled what was posted.
+    ASSERT_TRUE(program.Settle());
+    program.TakeMessageBox(0);
     ASSERT_NO_FATAL_FAILURE(CreateRowsTable(20000));
     Query(L"SELECT * FROM " + std::wstring(m_table.GetString()));
     HWND child = nullptr;
@@ -147,10 +170,13 @@ TEST_F(ServerGoneE2E, PostgreSQLSessionTerminatedDuringAStatementAndDuringAGridR
     // Move to the last row as the keyboard does: the grid reads every row that is left.
     PostMessageW(grid, WM_KEYDOWN, VK_END, 0);
     SendMessageTimeoutW(program.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
-    program.TakeMessageBox(3000); // the lost rows may or may not be reported: never a crash
+    // The lost rows may or may not be reported: never a crash.
+    ASSERT_TRUE(program.Settle());
+    program.TakeMessageBox(0);
     EXPECT_TRUE(Answers());
     PostMessageW(child, WM_CLOSE, 0, 0);
-    program.TakeMessageBox(1000);
+    ASSERT_TRUE(program.Settle());
+    program.TakeMessageBox(0);
     EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(child); }));
     EXPECT_TRUE(Answers());
 
@@ -159,17 +185,9 @@ TEST_F(ServerGoneE2E, PostgreSQLSessionTerminatedDuringAStatementAndDuringAGridR
 
 TEST_F(ServerGoneE2E, MariaDBConnectionKilledDuringAStatement)
 {
-    StartOn(QlTestDb::MariaDBConnect(), std::wstring(QlTestDb::MariaDBConnect().GetString()));
-    // MariaDB has no application name: the program's session is the one running the tagged
-    // statement, then the one whose id this test remembers.
-    Query(L"SELECT SLEEP(60) AS " + m_tag);
-    long id = 0;
-    ASSERT_TRUE(ql::WaitFor([&] {
-        id = Number(CString(L"SELECT id FROM information_schema.processlist WHERE info LIKE "
-                            L"'SELECT SLEEP(60) AS ") +
-                    m_tag.c_str() + L"'");
-        return id > 0;
-    }));
+    StartOnMariaDB();
+    const long id = RunTaggedSleep();
+    ASSERT_GT(id, 0);
     CString kill;
     kill.Format(L"KILL CONNECTION %ld", id);
     m_db.ExecuteSQL(kill);
@@ -202,6 +220,46 @@ TEST_F(ServerGoneE2E, SessionLostUnderReadingDataClosesTheWaitAndShowsTheError)
     EXPECT_TRUE(Answers());
 
     ReconnectQueryAndClose([&] { return Session().Count(m_db); });
+}
+
+TEST_F(ServerGoneE2E, InformationAfterTheConnectionIsKilledOpensWithItsPagesAndSaysWhy)
+{
+    // MariaDB's driver asks the server for the type names the quoting rules need (psqlODBC
+    // answers them itself), so the lost connection shows from the dialog's first step.
+    StartOnMariaDB();
+    m_table = CString(L"ql_gone_") + QlTestDb::UniqueTag().c_str();
+    QlConnTest::ExecOrFail(m_db, L"CREATE TABLE " + m_table + L" (id int)");
+    const long id = RunTaggedSleep();
+    ASSERT_GT(id, 0);
+    CString stop;
+    stop.Format(L"KILL QUERY %ld", id);
+    m_db.ExecuteSQL(stop);
+    ASSERT_TRUE(program.Settle());
+    program.TakeMessageBox(0);
+    const std::wstring table(m_table.GetString());
+    HWND dlg = program.OpenTablesDialog({{L"", table}});
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    stop.Format(L"KILL CONNECTION %ld", id);
+    m_db.ExecuteSQL(stop);
+
+    // The pages that cannot read say so; the dialog opens all the same, named and with its tabs.
+    ql::CProgram::Click(dlg, IDC_TABLES_INFO);
+    HWND info = nullptr;
+    std::wstring errors;
+    ASSERT_TRUE(ql::WaitFor([&] {
+        errors += program.TakeMessageBox(0);
+        info = program.FindDialog(table + L" information");
+        return info != nullptr && program.FindDialog(L"Please wait...") == nullptr &&
+               program.WaitForMessageBox(300) == nullptr;
+    })) << program.Describe();
+    EXPECT_NE(errors, L"");
+    EXPECT_GE(SendMessageW(ql::CProgram::Item(info, IDC_DBO_TABS), TCM_GETITEMCOUNT, 0, 0), 2);
+    PostMessageW(info, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(info); }));
+    PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    EXPECT_TRUE(Answers());
+    ReconnectQueryAndClose(nullptr);
 }
 
 } // namespace
