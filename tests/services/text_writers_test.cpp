@@ -439,8 +439,9 @@ TEST(StoppedWriters, AStoppedRowLeavesNoTraceEvenWhereAFlushWroteItsStart)
         int length; // of the stopped row's first value
         bool refused;
     } cases[] = {
-        {Csv, 110000, false},  {Csv, 300000, false}, {Html, 240000, false},
-        {Html, 300000, false}, {Html, 240000, true}, {Utf8Script, 10, true},
+        {Csv, 110000, false},       {Csv, 300000, false}, {Html, 240000, false},
+        {Html, 300000, false},      {Html, 240000, true}, {Utf8Script, 10, true},
+        {Utf8Script, 300000, true},
     };
     const CStringPair name(L"", L"t");
     for (const auto& c : cases)
