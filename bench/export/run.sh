@@ -53,12 +53,17 @@ report() {
   rm -f "$out.small"
 }
 
-t0=$(now); sqlite3 -csv "$sqlite_db" "$select" >"$out.native"; t1=$(now)
-report SQLite "Driver=SQLite3;Database=$sqlite_db;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
-t0=$(now); psql_q -c "\\copy ($select) TO '$out.native' WITH CSV"; t1=$(now)
-report PostgreSQL "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;UseDeclareFetch=1;Fetch=10000;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
+measured() { [[ " ${QL_BENCH_DBS:-SQLite PostgreSQL MariaDB} " == *" $1 "* ]]; }
+if measured SQLite; then
+  t0=$(now); sqlite3 -csv "$sqlite_db" "$select" >"$out.native"; t1=$(now)
+  report SQLite "Driver=SQLite3;Database=$sqlite_db;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
+fi
+if measured PostgreSQL; then
+  t0=$(now); psql_q -c "\\copy ($select) TO '$out.native' WITH CSV"; t1=$(now)
+  report PostgreSQL "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;UseDeclareFetch=1;Fetch=10000;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
+fi
 # MariaDB has no CSV copy of its own in the client: its batch output (tab-separated) stands in.
-if [[ " ${QL_BENCH_DBS:-SQLite PostgreSQL MariaDB} " == *" MariaDB "* ]]; then
+if measured MariaDB; then
   t0=$(now); maria_q -B -e "$select" >"$out.native"; t1=$(now)
   report MariaDB "Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=quenlark;" "$(elapsed "$t0" "$t1")" "$(stat -c %s "$out.native")"
 fi
