@@ -4,6 +4,7 @@
 #include "grid/grid.h"
 #include "grid/grid_edit.h"
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -117,8 +118,14 @@ CGridEdit* CRGrid::EditCell(int nRow, int nColumn)
             }
         }
         limit = ColumnEditLimit(m_pCursor, cursorColumn);
-        if (cType == SQL_C_BINARY)
+        // A column sized beyond what an edit box holds (LONGTEXT, a gigabyte of binary) is
+        // edited in the Edit Value dialog, not in place, bound or not.
+        const LONGLONG size = m_pCursor ? m_pCursor->GetColumnSize(cursorColumn) : 0;
+        if (cType == SQL_C_CHAR || cType == SQL_C_WCHAR)
+            limit = std::max(limit, size > INT_MAX ? size : -1);
+        else if (cType == SQL_C_BINARY)
         {
+            limit = std::max(limit, 2 * size > INT_MAX ? 2 * size : -1);
             style |= ES_UPPERCASE;
         }
     }
