@@ -527,9 +527,10 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded)
     if (bSucceeded)
         nOpen = effect == txEnds ? 0 : (effect == txUnknown ? AskTransactionOpen() : 1);
     // A failed statement may have ended the transaction all the same: a COMMIT whose deferred
-    // constraint failed (PostgreSQL rolls back), a deadlock (MySQL rolls back); PostgreSQL
-    // keeps the block of any other single statement.
-    else if (m_nDBMSKind != DBMS_POSTGRESQL || effect != txNone)
+    // constraint failed (PostgreSQL rolls back), a deadlock (MySQL rolls back), psqlODBC set
+    // to roll back the whole transaction on an error. A block the error left aborted cannot
+    // answer and stays the user's to end.
+    else
         nOpen = AskTransactionOpen();
     if (nOpen != 0)
         return;

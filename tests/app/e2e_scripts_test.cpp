@@ -264,6 +264,29 @@ TEST_F(ScriptsE2E, ExecuteSQLScriptWritesTheOutput)
     ExecPG((L"drop table " + t).c_str());
 }
 
+// A file's own BEGIN ... COMMIT ends where the file ends it: no transaction is left open for
+// the edits that follow to sit in unseen.
+TEST_F(ScriptsE2E, AFilesOwnCommitLeavesNoTransactionOpen)
+{
+    const std::wstring t = L"qs_e2e_" + Suffix();
+    ExecPG((L"create table " + t + L" (id int)").c_str());
+    const std::wstring path = m_folder + L"\\own.sql";
+    ql::WriteFileBytes(path, "begin;\ninsert into " + std::string(CStringA(t.c_str())) +
+                                 " values(1);\ncommit;\n");
+    StartPostgres();
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path);
+    ConfirmScriptOptions(false);
+    ASSERT_TRUE(ql::WaitFor([&] { return Output().find(L"Executed") != std::wstring::npos; }));
+    EXPECT_NE(Output().find(L"Executed successfully (3 queries)!"), std::wstring::npos)
+        << Narrow(Output());
+    ASSERT_TRUE(program.Settle());
+    for (int pane = 0; pane < 8; ++pane)
+        EXPECT_NE(program.StatusPaneText(pane), L"TRANS") << pane;
+    EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"1");
+    ExecPG((L"drop table " + t).c_str());
+}
+
 TEST_F(ScriptsE2E, StopAfterErrorRollsBack)
 {
     const std::wstring t = L"qs_e2e_" + Suffix();

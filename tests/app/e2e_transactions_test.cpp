@@ -355,6 +355,50 @@ TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
+// A statement of the user's fails inside their transaction. What is left of the transaction is
+// psqlODBC's choice ("Protocol", its level of rollback on errors): the failed statement alone
+// undone (the default), the whole transaction rolled back by the driver, or nothing, which
+// leaves the server's transaction aborted and the user's COMMIT a rollback. However it ends,
+// "TRANS" goes with it and the next grid edit is committed at once.
+TEST_P(TransactionsE2E, AFailedStatementInTheUsersTransactionOnEveryRollbackLevel)
+{
+    if (IsMariaDB())
+        GTEST_SKIP() << "a PostgreSQL driver setting";
+    const struct
+    {
+        const wchar_t* protocol;
+        bool transAfterError;
+        const wchar_t* stored; // the name of row 3 after the COMMIT
+    } levels[] = {
+        {L"7.4-2", true, L"aborted"},
+        {L"7.4-1", false, L"three"},
+        {L"7.4-0", true, L"three"},
+    };
+    for (const auto& level : levels)
+    {
+        SCOPED_TRACE(QlConnTest::Narrow(level.protocol));
+        m_db.Exec(L"UPDATE edited SET name = 'three' WHERE id = 3");
+        ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect()) + L"Protocol=" +
+                                           level.protocol + L";"));
+        HWND grid = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+        ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+        ASSERT_NO_FATAL_FAILURE(Run(L"UPDATE edited SET name = 'aborted' WHERE id = 3"));
+        std::wstring box;
+        ASSERT_NO_FATAL_FAILURE(Run(L"SELECT 1/0", &box));
+        EXPECT_NE(box, L"") << "the failure is reported";
+        EXPECT_EQ(TransPaneShows(), level.transAfterError) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(Run(L"COMMIT"));
+        EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+        EXPECT_FALSE(EndTransactionEnabled());
+        EXPECT_STREQ(StoredName(L"3"), level.stored);
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", level.protocol));
+        EXPECT_TRUE(ql::WaitFor([&] { return StoredName(L"2") == level.protocol; }))
+            << "the edit after the failed transaction is not committed";
+        EXPECT_TRUE(program.Close()) << program.Describe();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, TransactionsE2E,
                          ::testing::Values(CScratchDatabase::postgres, CScratchDatabase::mariadb),
                          [](const auto& info) {
