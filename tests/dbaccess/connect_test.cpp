@@ -1,6 +1,7 @@
 // Connecting, reconnecting and closing; product detection; information; direct statements.
 #include "conn_test_util.h"
 #include "dbaccess/recordset.h"
+#include "tests/support/wait_for.h"
 
 using namespace QlConnTest;
 using namespace QlTestDb;
@@ -348,8 +349,7 @@ TEST(Timing, TickCountMovesForward)
     const ULONGLONG before = GetTickCount64();
     const LONGLONG a = GetTickMs();
     const ULONGLONG from = GetTickCount64();
-    while (GetTickCount64() - from < 50)
-        Sleep(1);
+    ASSERT_TRUE(ql::WaitFor([&] { return GetTickCount64() - from >= 50; }));
     const LONGLONG b = GetTickMs();
     const ULONGLONG after = GetTickCount64();
     EXPECT_GT(a, 0);

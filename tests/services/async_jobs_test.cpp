@@ -99,7 +99,7 @@ void CancelLongStatement(LPCWSTR connect, LPCWSTR sql, const std::function<bool(
     bool cancelled = false, opened = true;
     std::atomic<bool> sawItRun{false};
     {
-        CLater press(0, [&] {
+        CLater press([&] {
             sawItRun = running();
             ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
         });
@@ -317,7 +317,7 @@ TEST(AsyncJobs, CancelWhileReadingIntoMemoryDiscardsTheCursor)
     {
         // Press Cancel in the reading dialog, then Yes in its question.
         // The read goes on far longer than the press takes; the press waits for the dialog.
-        CLater press(0, [&] { answered = qljobs::PressCancelAndAnswerYes(uiThread); });
+        CLater press([&] { answered = qljobs::PressCancelAndAnswerYes(uiThread); });
         mem.reset(helper.ReadToMemCursor(nullptr, rs, true));
     }
     EXPECT_TRUE(answered.load());
@@ -336,7 +336,7 @@ TEST(AsyncJobs, CancelledProcedureCallIsNoError)
     bool cancelled = false;
     bool result = true;
     {
-        CLater press(0, [&] {
+        CLater press([&] {
             if (qljobs::WaitUntilPostgresRuns(QlTestDb::PostgresConnect(), tag))
                 answered = qljobs::PressCancelAndAnswerYes(uiThread);
         });
@@ -361,7 +361,7 @@ TEST(AsyncJobs, ConnectAndReconnectRunBehindADialogWithoutCancelHere)
     {
         // Look at the dialog while the connect is held, then let the connect go on.
         QlTestDb::ConnectHold hold;
-        CLater look(0, [&] {
+        CLater look([&] {
             wchar_t text[64] = {};
             for (int waited = 0; waited < 20000 && !text[0]; waited += 10, ::Sleep(10))
             {

@@ -4,6 +4,7 @@
 
 #include "services/async_jobs.h"
 #include "services/wait_dlg.h"
+#include "tests/support/wait_for.h"
 
 #include <atomic>
 #include <functional>
@@ -130,16 +131,9 @@ public:
         return refused;
     }
     // Polls until the condition holds; the time-out is there for a hang only.
-    bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000) const
+    bool WaitUntil(const std::function<bool()>& condition) const
     {
-        const ULONGLONG start = ::GetTickCount64();
-        while (m_bOpen && !condition())
-        {
-            if (::GetTickCount64() - start >= timeoutMs)
-                return false;
-            ::Sleep(10);
-        }
-        return m_bOpen;
+        return m_bOpen && ql::WaitFor(condition, 30000);
     }
 
 private:
@@ -184,16 +178,11 @@ inline bool WaitUntilSQLiteReads(const CString& connect)
     });
 }
 
-// Runs an action on another thread after a delay; joined by the destructor.
+// Runs an action on another thread; joined by the destructor.
 class CLater
 {
 public:
-    CLater(DWORD delayMs, std::function<void()> action)
-        : m_thread([delayMs, action] {
-              ::Sleep(delayMs);
-              action();
-          })
-    {}
+    explicit CLater(std::function<void()> action) : m_thread(std::move(action)) {}
     ~CLater() { m_thread.join(); }
 
 private:

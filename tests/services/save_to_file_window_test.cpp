@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "services/database_helper.h"
 #include "services/excel_data_file.h"
+#include "tests/support/wait_for.h"
 #include "tests/grid/grid_test_cursor.h"
 
 #include <gtest/gtest.h>
@@ -234,51 +235,43 @@ TEST_F(SaveToFile, CancelLeavesAWellFormedPartialFile)
                 reinterpret_cast<LPARAM>(&data));
             return found;
         };
+        // Each step waits for its window until the save has ended (the time-out is there for a
+        // hang only).
+        auto waitFor = [&](HWND& found, auto&& isIt) {
+            ql::WaitFor([&] { return stop || (found = find(isIt)) != nullptr; }, 60000);
+        };
         HWND wait = nullptr;
-        while (!stop && !wait)
-        {
-            // Cancel once the message line counts rows.
-            wait = find([](HWND h) {
-                wchar_t text[64] = {}, count[32] = {};
-                ::GetWindowTextW(h, text, 64);
-                return wcscmp(text, L"Please wait...") == 0 &&
-                       ::GetDlgItemTextW(h, 1003, count, 32) > 0;
-            });
-            ::Sleep(20);
-        }
+        // Cancel once the message line counts rows.
+        waitFor(wait, [](HWND h) {
+            wchar_t text[64] = {}, count[32] = {};
+            ::GetWindowTextW(h, text, 64);
+            return wcscmp(text, L"Please wait...") == 0 &&
+                   ::GetDlgItemTextW(h, 1003, count, 32) > 0;
+        });
         if (wait)
             ::PostMessageW(wait, WM_COMMAND, IDCANCEL, 0);
         HWND box = nullptr;
-        while (!stop && !box)
-        {
-            box = find([](HWND h) {
-                wchar_t cls[32] = {};
-                ::GetClassNameW(h, cls, 32);
-                return wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(h, 0xFFFF) != nullptr;
-            });
-            ::Sleep(20);
-        }
+        waitFor(box, [](HWND h) {
+            wchar_t cls[32] = {};
+            ::GetClassNameW(h, cls, 32);
+            return wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(h, 0xFFFF) != nullptr;
+        });
         if (box)
         {
             wchar_t text[256] = {};
             ::GetDlgItemTextW(box, 0xFFFF, text, 256);
             question = text;
             ::PostMessageW(box, WM_COMMAND, IDYES, 0);
-            while (!stop && ::IsWindow(box))
-                ::Sleep(5);
+            ql::WaitFor([&] { return stop || !::IsWindow(box); }, 60000);
         }
         ::SetEvent(released);
         // Then the word on the file the save leaves.
         HWND said = nullptr;
-        while (!stop && !said)
-        {
-            said = find([](HWND h) {
-                wchar_t text[512] = {};
-                return ::GetDlgItemTextW(h, 0xFFFF, text, 512) > 0 &&
-                       wcsstr(text, L"incomplete") != nullptr;
-            });
-            ::Sleep(20);
-        }
+        waitFor(said, [](HWND h) {
+            wchar_t text[512] = {};
+            return ::GetDlgItemTextW(h, 0xFFFF, text, 512) > 0 &&
+                   wcsstr(text, L"incomplete") != nullptr;
+        });
         if (said)
         {
             wchar_t text[512] = {};

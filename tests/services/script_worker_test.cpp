@@ -61,7 +61,7 @@ TEST(ScriptWorker, CancelStopsARunningStatement)
     const CString tag = L"qlcancel_" + CString(QlTestDb::UniqueTag().c_str());
     {
         // Cancel once the statement runs on the server: pressed before, it would stop nothing.
-        CLater press(0, [hDlg, tag] {
+        CLater press([hDlg, tag] {
             qljobs::WaitUntilPostgresRuns(QlTestDb::PostgresConnect(), tag);
             ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
         });

@@ -55,7 +55,7 @@ TEST(WaitDlg, CancelAsksOnceAndOnlyYesCancels)
     std::atomic<bool> asked{false}, pumped{false};
     auto answer = [&](int button) {
         asked = pumped = false;
-        return CLater(0, [&, button] {
+        return CLater([&, button] {
             while (!pumped.load())
             {
                 if (HWND hBox = qljobs::FindMessageBox(uiThread, hDlg))

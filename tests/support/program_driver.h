@@ -19,6 +19,7 @@
 #pragma once
 
 #include "resources/resource.h"
+#include "tests/support/wait_for.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -37,20 +38,6 @@ namespace ql {
 inline const wchar_t* SettingsKey()
 {
     return L"Software\\Dravolen\\Quenlark";
-}
-
-// Polls the condition every 20 ms until it holds or the time is up.
-inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 20000)
-{
-    const ULONGLONG start = GetTickCount64();
-    for (;;)
-    {
-        if (condition())
-            return true;
-        if (GetTickCount64() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
 }
 
 // A Linux path of the build as the Windows path Wine maps it to (the Linux root is Z:).

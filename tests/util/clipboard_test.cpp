@@ -71,10 +71,9 @@ TEST(Clipboard, CopyWaitsForAReaderToCloseTheClipboard)
         if (OpenClipboard(nullptr))
         {
             SetEvent(opened);
-            // Closed soon after the copy began: the copy asks again for about half a second,
-            // a while that only the scheduling of a very loaded machine could outlast.
+            // Closed once the copy has begun: the copy, which asks again for about half a
+            // second, meets the clipboard open or just closed, and must not lose the text.
             WaitForSingleObject(copying, 30000);
-            Sleep(20);
             CloseClipboard();
         }
         SetEvent(opened);
