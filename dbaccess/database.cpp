@@ -485,11 +485,7 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
         // commit what ran before it in the same text. With autocommit off it sends the BEGIN as
         // it stands instead of one of its own.
         ReadStreamingResultsToEnd();
-        if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF))
-        {
-            m_bUserTransaction = true;
-            m_bTransactionGone = false;
-        }
+        TakeUsersTransaction();
     }
     else if (m_bUserTransaction && GetTransactionEffect(m_nDBMSKind, pszSQL) != txNone)
         ReadStreamingResultsToEnd(); // results read in the transaction do not outlive its end
@@ -509,11 +505,7 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded)
         {
             // psqlODBC commits the block as autocommit goes off (what the text ran stays, and
             // what follows is the connection's transaction); MySQL's goes on.
-            if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF))
-            {
-                m_bUserTransaction = true;
-                m_bTransactionGone = false;
-            }
+            TakeUsersTransaction();
         }
         return;
     }
@@ -539,6 +531,15 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded)
     // question opened). Should the switch fail, autocommit stays off and shows as such.
     if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON))
         m_bUserTransaction = false;
+}
+
+void CRDatabase::TakeUsersTransaction()
+{
+    if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF))
+    {
+        m_bUserTransaction = true;
+        m_bTransactionGone = false;
+    }
 }
 
 int CRDatabase::AskTransactionOpen()

@@ -300,6 +300,9 @@ private:
     void FollowTransaction(LPCWSTR pszSQL, bool bSucceeded);
     // Whether the server has a transaction open: 1 yes, 0 no, -1 no answer.
     int AskTransactionOpen();
+    // Autocommit off, for the transaction a statement of the user's opened: it stays open until
+    // a statement of theirs ends it (FollowTransaction) or they end it.
+    void TakeUsersTransaction();
     // How this connection's text literals are written.
     enum
     {
