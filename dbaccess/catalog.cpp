@@ -39,6 +39,8 @@ int CompareAsciiNoCase(const wchar_t* a, const wchar_t* b, size_t nMax)
 
 CRCatalogStmt::CRCatalogStmt(CRDatabase* pDatabase) : m_pDatabase(pDatabase)
 {
+    if (pDatabase)
+        pDatabase->HoldReadAheads();
     SQLRETURN nRet;
     do
         nRet = SQLAllocStmt(pDatabase ? pDatabase->GetConnectionHandle() : SQL_NULL_HDBC, &m_hStmt);
@@ -59,6 +61,8 @@ void CRCatalogStmt::Close()
 {
     if (m_hStmt != SQL_NULL_HSTMT)
     {
+        if (m_pDatabase)
+            m_pDatabase->HoldReadAheads();
         SQLFreeStmt(m_hStmt, SQL_DROP);
         m_hStmt = SQL_NULL_HSTMT;
     }
@@ -128,6 +132,8 @@ SQLRETURN CRCatalogStmt::BindShort(SQLUSMALLINT nColumn, SQLSMALLINT* pValue)
 
 bool CRCatalogStmt::FetchRow()
 {
+    if (m_pDatabase)
+        m_pDatabase->HoldReadAheads();
     SQLRETURN nRet;
     do
         nRet = SQLFetch(m_hStmt);

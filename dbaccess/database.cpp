@@ -100,8 +100,10 @@ bool MayChangeSessionMode(LPCWSTR pszSQL)
 }
 
 // The first column of the first row of a query as text; false on any failure or no row.
-bool ReadOneText(SQLHDBC hDbc, LPCWSTR pszSQL, CString& strValue)
+bool ReadOneText(CRDatabase& db, LPCWSTR pszSQL, CString& strValue)
 {
+    db.HoldReadAheads();
+    const SQLHDBC hDbc = db.GetConnectionHandle();
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
         return false;
@@ -124,10 +126,11 @@ bool ReadOneText(SQLHDBC hDbc, LPCWSTR pszSQL, CString& strValue)
 }
 
 // Runs a statement whose failure changes nothing the caller could do otherwise.
-void ExecQuietly(SQLHDBC hDbc, LPCWSTR pszSQL)
+void ExecQuietly(CRDatabase& db, LPCWSTR pszSQL)
 {
+    db.HoldReadAheads();
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
+    if (SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)))
     {
         SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
         SQLFreeStmt(hStmt, SQL_DROP);
@@ -193,6 +196,7 @@ CRDatabase::~CRDatabase()
 
 bool CRDatabase::SetConnectOption(SQLUSMALLINT nOption, SQLULEN nValue, SQLRETURN* pnRet)
 {
+    HoldReadAheads(); // autocommit, for one, may end a transaction
     SQLRETURN nRet = SQLSetConnectOptionW(m_hDbc, nOption, nValue);
     // Some drivers lack the wide ODBC 2 entry point and the driver manager does not map it
     // (SQLite answers IM001): integer options then go through the attribute call.
@@ -354,6 +358,31 @@ void CRDatabase::RemoveStreamingResult(IStreamingResult* pResult)
             m_streamingResults.erase(m_streamingResults.begin() + static_cast<ptrdiff_t>(i));
 }
 
+void CRDatabase::AddReadAhead(IReadAhead* pReadAhead)
+{
+    std::lock_guard<std::mutex> lock(m_readAheadMutex);
+    m_readAheads.push_back(pReadAhead);
+    m_nReadAheads.store(static_cast<int>(m_readAheads.size()), std::memory_order_release);
+}
+
+void CRDatabase::RemoveReadAhead(IReadAhead* pReadAhead)
+{
+    std::lock_guard<std::mutex> lock(m_readAheadMutex);
+    for (size_t i = m_readAheads.size(); i-- > 0;)
+        if (m_readAheads[i] == pReadAhead)
+            m_readAheads.erase(m_readAheads.begin() + static_cast<ptrdiff_t>(i));
+    m_nReadAheads.store(static_cast<int>(m_readAheads.size()), std::memory_order_release);
+}
+
+void CRDatabase::HoldEachReadAhead()
+{
+    // Held under the lock: a read-ahead leaves the list before it is destroyed, so none goes
+    // away while it is being held. Its thread never takes this lock.
+    std::lock_guard<std::mutex> lock(m_readAheadMutex);
+    for (IReadAhead* pReadAhead : m_readAheads)
+        pReadAhead->Hold();
+}
+
 void CRDatabase::ReadStreamingResultsToEnd()
 {
     // Each result removes itself once read; a copy keeps the walk safe.
@@ -375,6 +404,7 @@ void CRDatabase::Close()
 {
     if (m_hDbc != SQL_NULL_HDBC)
     {
+        HoldReadAheads();
         SQLDisconnect(m_hDbc);
         SQLFreeConnect(m_hDbc);
         m_hDbc = SQL_NULL_HDBC;
@@ -412,7 +442,7 @@ void CRDatabase::DetectDBMSKind()
     RefreshLiteralRules();
     m_strClientEncoding.Empty();
     if (m_nDBMSKind == DBMS_POSTGRESQL && m_hDbc != SQL_NULL_HDBC &&
-        ReadOneText(m_hDbc, L"SHOW client_encoding", m_strClientEncoding))
+        ReadOneText(*this, L"SHOW client_encoding", m_strClientEncoding))
         m_strClientEncoding.Trim();
 }
 
@@ -423,7 +453,7 @@ void CRDatabase::RefreshLiteralRules()
         return;
     CString strMode;
     // sql_mode is a comma-separated list; the whole name cannot occur inside another mode name.
-    if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(m_hDbc, L"SELECT @@SESSION.sql_mode", strMode) ||
+    if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(*this, L"SELECT @@SESSION.sql_mode", strMode) ||
         !ContainsNoCase(strMode, L"NO_BACKSLASH_ESCAPES"))
         m_nLiteralRules |= literalBackslashEscapes;
 }
@@ -553,7 +583,7 @@ int CRDatabase::AskTransactionOpen()
     CString strAnswer;
     // It fails in an aborted PostgreSQL transaction and while a MySQL result is still being
     // read: no answer.
-    if (!ReadOneText(m_hDbc, pszQuestion, strAnswer))
+    if (!ReadOneText(*this, pszQuestion, strAnswer))
         return -1;
     strAnswer.Trim();
     return strAnswer == L"0" ? 0 : 1;
@@ -562,12 +592,12 @@ int CRDatabase::AskTransactionOpen()
 void CRDatabase::KeepIsoDateStyle()
 {
     CString strStyle;
-    if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(m_hDbc, L"SHOW DateStyle", strStyle) ||
+    if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(*this, L"SHOW DateStyle", strStyle) ||
         StartsWithNoCase(strStyle, L"ISO"))
         return;
     // The output style alone: the field order (DMY, MDY) stays as the statement left it, and
     // the program's own date literals are year-first, which every order reads alike.
-    ExecQuietly(m_hDbc, L"SET DateStyle TO ISO");
+    ExecQuietly(*this, L"SET DateStyle TO ISO");
     m_strSessionNote = L"DateStyle was set back to ISO: the ODBC driver reads dates and times "
                        L"correctly only in that style (it would read \"" +
                        strStyle + L"\" dates as other dates).";
@@ -577,14 +607,14 @@ void CRDatabase::KeepClientEncoding()
 {
     CString strEncoding;
     if (m_hDbc == SQL_NULL_HDBC || m_strClientEncoding.IsEmpty() ||
-        !ReadOneText(m_hDbc, L"SHOW client_encoding", strEncoding))
+        !ReadOneText(*this, L"SHOW client_encoding", strEncoding))
         return;
     strEncoding.Trim();
     if (strEncoding.CompareNoCase(m_strClientEncoding) == 0)
         return;
     CString strQuoted = m_strClientEncoding;
     strQuoted.Replace(L"'", L"''");
-    ExecQuietly(m_hDbc, L"SET client_encoding TO '" + strQuoted + L"'");
+    ExecQuietly(*this, L"SET client_encoding TO '" + strQuoted + L"'");
     if (!m_strSessionNote.IsEmpty())
         m_strSessionNote += L"\n";
     m_strSessionNote += L"client_encoding was set back to " + m_strClientEncoding +
@@ -796,6 +826,7 @@ bool CRDatabase::EndTrans(bool bCommit)
 {
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
+    HoldReadAheads();
     ReadStreamingResultsToEnd();
     Zelt::CRDBException* pException = nullptr;
     // Once a statement has met the lost session, psqlODBC forgets the transaction and answers a

@@ -12,6 +12,8 @@
 
 #include "dbaccess/odbc_defs.h"
 
+#include <atomic>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -161,8 +163,32 @@ public:
     // statement path calls it before its statement runs, on the thread that owns the results.
     void BeforeStatement()
     {
+        HoldReadAheads();
         if (m_bReadResultsFirst && !m_streamingResults.empty())
             ReadStreamingResultsToEnd();
+    }
+
+    // A result fetched ahead of its reader on a thread of its own (CRRecordset). The driver
+    // must not be called for anything else on the connection meanwhile: psqlODBC, reading a
+    // result in autocommit mode, ends the transaction it opened for it when the rows run out,
+    // and a statement starting on another thread at that moment is sent with a savepoint of a
+    // transaction that is gone ("SAVEPOINT can only be used in transaction blocks"). So every
+    // other call that reaches the server (a statement, a fetch, a row change, a transaction's
+    // start or end, closing a result) first holds each such read: it stops after the fetch it
+    // is in, and its reader reads the rest itself, on its own thread.
+    class IReadAhead
+    {
+    public:
+        virtual ~IReadAhead() {}
+        // Returns once the thread no longer calls the driver; nothing when called on it.
+        virtual void Hold() = 0;
+    };
+    void AddReadAhead(IReadAhead* pReadAhead);
+    void RemoveReadAhead(IReadAhead* pReadAhead);
+    void HoldReadAheads()
+    {
+        if (m_nReadAheads.load(std::memory_order_acquire) != 0)
+            HoldEachReadAhead();
     }
 
     // A result still being read from the driver. Such a statement does not survive the end of a
@@ -341,4 +367,8 @@ private:
     bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements
     std::vector<IStreamingResult*> m_streamingResults;
+    void HoldEachReadAhead();
+    std::mutex m_readAheadMutex; // guards m_readAheads; held while each is held
+    std::vector<IReadAhead*> m_readAheads;
+    std::atomic<int> m_nReadAheads{0};
 };

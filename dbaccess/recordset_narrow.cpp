@@ -65,6 +65,8 @@ bool CRRecordset::NarrowTextIsUtf8()
     {
         CString name;
         LPCWSTR sql = m_pDatabase->GetDBMSName(name) ? ProbeStatement(name) : nullptr;
+        if (sql)
+            m_pDatabase->HoldReadAheads();
         state = sql ? ProbeNarrowText(m_pDatabase->GetConnectionHandle(), sql) : 0;
         if (state >= 0)
             m_pDatabase->SetNarrowTextUtf8(state);

@@ -52,6 +52,8 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
         OnMove();
         return true;
     }
+    if (m_pDatabase)
+        m_pDatabase->HoldReadAheads();
     if (IsUnbound())
     {
         // Only forward steps fetch; the values of the row stay readable otherwise. Bound arrays
@@ -199,6 +201,8 @@ void CRRecordset::SetPos(ULONGLONG row, USHORT operation)
     // Rows count from the one the recordset stands on, also within a block.
     if (InBlocks() && row > 0)
         row += m_block.nIndex;
+    if (m_pDatabase)
+        m_pDatabase->HoldReadAheads();
     SQLRETURN rc;
     do
         rc = SQLSetPos(m_hStmt, static_cast<SQLSETPOSIROW>(row), operation, SQL_LOCK_NO_CHANGE);

@@ -36,32 +36,82 @@ CRRecordset::CReadAhead::CReadAhead(CRRecordset& rs, SQLULEN nCapacity)
         m_free.push_back(batch.get());
         m_batches.push_back(std::move(batch));
     }
+    if (m_rs.m_pDatabase)
+        m_rs.m_pDatabase->AddReadAhead(this);
 }
 
 CRRecordset::CReadAhead::~CReadAhead()
 {
+    // Out of the connection's list first: it holds the read under its own lock.
+    if (m_rs.m_pDatabase)
+        m_rs.m_pDatabase->RemoveReadAhead(this);
+    std::thread thread = TakeThread(true);
+    if (thread.joinable())
+        thread.join();
+}
+
+// Tells the thread to stop after the fetch it may be in and hands it over to be joined.
+std::thread CRRecordset::CReadAhead::TakeThread(bool bStop)
+{
+    std::thread thread;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_bStop = true;
+        (bStop ? m_bStop : m_bHold) = true;
+        m_bHalt = true;
+        thread = std::move(m_thread);
     }
     m_changed.notify_all();
-    // The thread stops after the fetch it may be in.
-    if (m_thread.joinable())
-        m_thread.join();
+    return thread;
+}
+
+void CRRecordset::CReadAhead::Hold()
+{
+    {
+        // Never from the thread itself: nothing it calls holds reads.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_bRunning && std::this_thread::get_id() == m_threadId)
+            return;
+    }
+    std::thread thread = TakeThread(false);
+    if (thread.joinable())
+        thread.join();
 }
 
 CReadAheadBatch* CRRecordset::CReadAhead::Next()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_thread.joinable())
-        m_thread = std::thread(&CReadAhead::Run, this);
     if (m_pHeld)
     {
         m_free.push_back(m_pHeld);
         m_pHeld = nullptr;
         m_changed.notify_all();
     }
-    m_changed.wait(lock, [this] { return !m_filled.empty() || m_bDone; });
+    if (!m_bStarted && !m_bHold)
+    {
+        m_bStarted = m_bRunning = true;
+        m_thread = std::thread(&CReadAhead::Run, this);
+        m_threadId = m_thread.get_id();
+    }
+    // Once held, the thread may still be in its last fetch: the batch it was filling comes
+    // next, if it got any rows.
+    m_changed.wait(lock,
+                   [this] { return !m_filled.empty() || m_bDone || (m_bHold && !m_bRunning); });
+    if (m_filled.empty() && !m_bDone)
+    {
+        // Held: the reader fetches the next batch itself (all batches are free by now).
+        CReadAheadBatch* batch = m_free.front();
+        m_free.pop_front();
+        const SQLULEN limit = m_bStarted ? m_nCapacity : m_rs.m_block.nRows;
+        m_bStarted = true;
+        lock.unlock();
+        // A read-ahead of another result may have started meanwhile.
+        if (m_rs.m_pDatabase)
+            m_rs.m_pDatabase->HoldReadAheads();
+        Fill(*batch, limit, false);
+        lock.lock();
+        m_filled.push_back(batch);
+        m_bDone = batch->bEnd || batch->pError;
+    }
     if (m_filled.empty())
         return nullptr; // read to the end already
     m_pHeld = m_filled.front();
@@ -78,37 +128,48 @@ void CRRecordset::CReadAhead::Run()
         CReadAheadBatch* batch = nullptr;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_bStop || !m_free.empty(); });
-            if (m_bStop)
-                return;
+            m_changed.wait(lock, [this] { return m_bStop || m_bHold || !m_free.empty(); });
+            if (m_bStop || m_bHold)
+                break;
             batch = m_free.front();
             m_free.pop_front();
         }
-        batch->nRows = 0;
-        batch->wholes.clear();
-        batch->bEnd = false;
-        Fill(*batch, limit);
+        Fill(*batch, limit, true);
         const bool last = batch->bEnd || batch->pError;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_filled.push_back(batch);
+            // A batch cut short by a hold goes to the reader with what it has.
+            if (batch->nRows || last)
+                m_filled.push_back(batch);
+            else
+                m_free.push_back(batch);
             m_bDone = last;
         }
         m_changed.notify_all();
         if (last)
-            return;
+            break;
         limit = m_nCapacity;
     }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bRunning = false;
+    }
+    m_changed.notify_all();
 }
 
-void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit)
+void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool bOnThread)
 {
+    batch.nRows = 0;
+    batch.wholes.clear();
+    batch.bEnd = false;
     const SQLULEN perFetch = m_rs.m_block.nRows;
     SQLUSMALLINT* status = m_rs.m_block.status.get();
     try
     {
         while (batch.nRows + perFetch <= nLimit)
         {
+            if (bOnThread && m_bHalt.load())
+                return;
             SQLULEN fetched = 0;
             std::fill_n(status, perFetch, static_cast<SQLUSMALLINT>(SQL_ROW_NOROW));
             SQLRETURN rc;

@@ -1,11 +1,15 @@
 // CRRecordset: reading ahead. An unbound forward-only result whose columns are bound to arrays
 // is fetched on a thread of its own, a batch of rows ahead of the reader: the driver's work on
 // the next rows then overlaps what the reader does with the current ones (an export turns each
-// value into text and writes it). Used only within the recordset.
+// value into text and writes it). Once anything else is to reach the server through the
+// connection, the connection holds the read (CRDatabase::IReadAhead): the thread stops after the
+// fetch it is in, and from then on the reader fetches each batch itself. Used only within the
+// recordset.
 #pragma once
 
 #include "dbaccess/recordset.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -37,20 +41,23 @@ struct CReadAheadBatch
     ~CReadAheadBatch();
 };
 
-class CRRecordset::CReadAhead
+class CRRecordset::CReadAhead : public CRDatabase::IReadAhead
 {
 public:
     // nCapacity: rows per batch (a multiple of the driver's rows per fetch).
     CReadAhead(CRRecordset& rs, SQLULEN nCapacity);
-    ~CReadAhead(); // stops the thread
+    ~CReadAhead() override; // stops the thread
 
-    // The next batch, waited for (the thread starts with the first call); the one handed out
-    // before goes back to be filled again.
+    // The next batch, waited for (the thread starts with the first call, unless the read is
+    // held by then); the one handed out before goes back to be filled again.
     CReadAheadBatch* Next();
+    void Hold() override;
 
 private:
     void Run();
-    void Fill(CReadAheadBatch& batch, SQLULEN nLimit);
+    // bOnThread: stops early, after a whole fetch, once the read is held or stopped.
+    void Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool bOnThread);
+    std::thread TakeThread(bool bStop);
     void CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo);
     bool ValueFromText(size_t c, const char* text, SQLLEN length, BYTE* element, SQLLEN& indicator);
 
@@ -63,6 +70,11 @@ private:
     std::deque<CReadAheadBatch*> m_filled;
     CReadAheadBatch* m_pHeld = nullptr; // the reader's
     bool m_bStop = false;
-    bool m_bDone = false; // the thread has read to the end or a failure
+    bool m_bHold = false;             // the reader fetches the batches itself from now on
+    bool m_bStarted = false;          // the first batch (a single fetch) has been asked for
+    bool m_bRunning = false;          // the thread may be calling the driver
+    bool m_bDone = false;             // the read has reached its end or a failure
+    std::atomic<bool> m_bHalt{false}; // m_bStop or m_bHold, seen by the thread between fetches
     std::thread m_thread;
+    std::thread::id m_threadId;
 };

@@ -94,6 +94,9 @@ void CRRecordset::Close()
     m_strSQL.Empty();
     if (m_hStmt)
     {
+        // Closing a result may end the transaction its driver opened for it.
+        if (m_pDatabase)
+            m_pDatabase->HoldReadAheads();
         SQLFreeStmt(m_hStmt, SQL_DROP);
         m_hStmt = SQL_NULL_HSTMT;
     }
@@ -115,6 +118,8 @@ bool CRRecordset::AllocStmt()
     const bool bDeclared = (m_nOptions & RS_DECLARED_COLUMNS) != 0;
     if (m_pDatabase && !bDeclared)
         m_pDatabase->BeforeStatement();
+    else if (m_pDatabase)
+        m_pDatabase->HoldReadAheads();
     NarrowTextIsUtf8();
 
     SQLRETURN rc;
@@ -265,6 +270,8 @@ bool CRRecordset::Execute()
     StopReadAhead();
     if (m_pDatabase && !(m_nOptions & RS_DECLARED_COLUMNS))
         m_pDatabase->BeforeStatement();
+    else if (m_pDatabase)
+        m_pDatabase->HoldReadAheads();
     if (m_hStmt)
     {
         SQLFreeStmt(m_hStmt, SQL_CLOSE);
@@ -302,6 +309,8 @@ bool CRRecordset::MoreResults()
     if (!m_hStmt)
         return false;
     StopReadAhead();
+    if (m_pDatabase)
+        m_pDatabase->HoldReadAheads();
     const SQLRETURN rc = SQLMoreResults(m_hStmt);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
         return false;

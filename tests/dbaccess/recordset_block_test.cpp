@@ -466,4 +466,52 @@ TEST_P(RecordsetBlocks, ReadingAheadStopsWhenTheResultIsLeftOrRun)
         left.Open(L"SELECT id, s FROM " + table, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND));
 }
 
+TEST_P(RecordsetBlocks, OtherStatementsRunBesideAResultReadAhead)
+{
+    // Statements on the connection while rows are being read ahead on a thread of their own:
+    // each runs as on an idle connection (psqlODBC sent one with a savepoint of the transaction
+    // the read had just ended: "SAVEPOINT can only be used in transaction blocks"), and the read
+    // still gives every row once and in order, wherever a statement cut its fetching short.
+    const CString sql = L"SELECT id, s FROM " + table + L" ORDER BY id";
+    for (int round = 0; round < 60; ++round)
+    {
+        SCOPED_TRACE(round);
+        // Results of a few rows up to all, left at once or after some of their rows.
+        const int rows = std::min(kRows, 1 + round * round * 3);
+        const int at = round % 2 ? 0 : rows / 2;
+        int id = 0;
+        const std::wstring thrown = ThrownMessage([&] {
+            CRRecordset ahead(conn->database.get());
+            ahead.Open(L"SELECT id, s FROM " + table + L" WHERE id <= " +
+                           std::to_wstring(rows).c_str() + L" ORDER BY id",
+                       RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
+            CString s;
+            for (; !ahead.IsEOF(); ahead.MoveNext())
+            {
+                if (id == at)
+                {
+                    // A static result read whole, and a second read ahead read in turns.
+                    CRRecordset other(conn->database.get()), second(conn->database.get());
+                    other.Open(sql, RS_STATIC, RS_READONLY);
+                    int count = 0;
+                    for (; !other.IsEOF(); other.MoveNext())
+                        ++count;
+                    ASSERT_EQ(count, kRows);
+                    second.Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
+                    for (int k = 1; k <= 5 && !second.IsEOF(); ++k, second.MoveNext())
+                    {
+                        ASSERT_TRUE(second.GetFieldText(2, s));
+                        ASSERT_EQ(W(s), L"r" + std::to_wstring(k));
+                    }
+                }
+                ++id;
+                ASSERT_TRUE(ahead.GetFieldText(2, s));
+                ASSERT_EQ(W(s), L"r" + std::to_wstring(id));
+            }
+        });
+        ASSERT_EQ(thrown, L"");
+        ASSERT_EQ(id, rows);
+    }
+}
+
 } // namespace
