@@ -70,4 +70,7 @@ unmanaged_windows() {
   wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$1\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
 }
 
-on_display() { timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@" 2>&1 | tr -d '\r'; }
+# Each program on a Wine server of its own: one lingering after the last program (or a registry
+# change) holds that program's display, gone with its xvfb-run, and the next one's windows would
+# fail to open.
+on_display() { wineserver -w; timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@" 2>&1 | tr -d '\r'; }

@@ -23,7 +23,11 @@ half=$((rows / 2 - 1))
 
 report() {  # name, connect big, connect small, csv
   local name="$1" big_out small_out
+  # Each program on a Wine server of its own: one lingering after the last holds that
+  # program's display, gone with its xvfb-run, and the next one's windows would fail to open.
+  wineserver -w
   small_out=$(xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$3" "SELECT * FROM $small" 500 2>&1 | tr -d '\r')
+  wineserver -w
   big_out=$(xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$2" "SELECT * FROM $big" "$half" 2>&1 | tr -d '\r')
   echo "-- $name ($rows rows x 10 columns, CSV $4 bytes)"
   echo "   first screen: $(field first_screen "$big_out") s against $(field first_screen "$small_out") s for 1,000 rows" \

@@ -36,6 +36,9 @@ run() {
   local t out bg peak=0 pid v
   t=$(now)
   out=$(mktemp)
+  # A Wine server still lingering after the last program (or the registry change above) holds
+  # that program's display, gone with its xvfb-run: this one's windows would fail to open.
+  wineserver -w
   QL_BENCH_READ_ON="${read_on:-0}" QL_BENCH_QUERY="${query:-0}" xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$1" "$2" >"$out" 2>&1 &
   bg=$!
   while kill -0 "$bg" 2>/dev/null; do
