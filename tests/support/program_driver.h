@@ -243,6 +243,31 @@ inline std::wstring UnixPath(const std::wstring& windowsPath)
     return path;
 }
 
+// CreateProcessW, tried again when Wine reports ERROR_INTERNAL_ERROR: the new process's Unix side
+// ended before Wine had started it, without a status (a process that fails while starting ends
+// with its own status, and that is reported as it is). Seen on a loaded machine. Nothing of the
+// program ran, so a second start is the same test; each retry is said on the test's error output.
+inline BOOL StartProcess(LPCWSTR path, std::wstring& commandLine, PROCESS_INFORMATION& process)
+{
+    for (int attempt = 1;; ++attempt)
+    {
+        STARTUPINFOW startup = {sizeof startup};
+        process = {};
+        if (CreateProcessW(path, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process))
+            return TRUE;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3)
+        {
+            SetLastError(error);
+            return FALSE;
+        }
+        fprintf(stderr, "CreateProcess failed with error %lu (attempt %d), starting again: %ls\n",
+                error, attempt, commandLine.c_str());
+        fflush(stderr);
+    }
+}
+
 // Runs a native Linux command line through /bin/sh (the line must not hold double quotes); its
 // standard output and error go to output. Returns the exit code, -1 when it did not start.
 inline int RunNative(const std::wstring& commandLine, std::string* output = nullptr)
@@ -254,10 +279,8 @@ inline int RunNative(const std::wstring& commandLine, std::string* output = null
     const std::wstring captured = base + L".out", exitCode = base + L".rc";
     std::wstring line = L"/bin/sh -c \"" + commandLine + L" >" + captured + L" 2>&1; echo $? >" +
                         exitCode + L".tmp; mv " + exitCode + L".tmp " + exitCode + L"\"";
-    STARTUPINFOW si = {sizeof si};
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
+    if (!StartProcess(nullptr, line, pi))
         return -1;
     if (pi.hProcess)
         CloseHandle(pi.hProcess);
@@ -422,10 +445,8 @@ public:
         std::wstring commandLine = L"\"" + path + L"\"";
         if (!arguments.empty())
             commandLine += L" " + arguments;
-        STARTUPINFOW startup = {sizeof(startup)};
         PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &process))
+        if (!StartProcess(path.c_str(), commandLine, process))
         {
             m_startFailure = L"CreateProcess failed with error " + std::to_wstring(GetLastError());
             ReportStartFailure();
