@@ -31,6 +31,21 @@ void CGridChildFrame::OnSaveData()
         strSQL = m_strShowSQL;
     else if (m_name.m_strSecond.IsEmpty() || HasSortOrder(m_sort) || !m_filter.empty())
         strSQL = m_pCursor->GetSQL();
+    m_bSavingData = true;
+    struct CAfterSave
+    {
+        CGridChildFrame& frame;
+        ~CAfterSave()
+        {
+            frame.m_bSavingData = false;
+            for (const auto& sort : frame.m_sortsAfterSave)
+                frame.PostMessage(WM_APP + 1, sort.first, sort.second);
+            frame.m_sortsAfterSave.clear();
+            if (frame.m_bRefreshAfterSave)
+                frame.PostMessage(WM_COMMAND, ID_QUERY_REFRESH);
+            frame.m_bRefreshAfterSave = false;
+        }
+    } afterSave{*this};
     m_pHelper->SaveDataToFile(m_pCursor.get(), m_name, GetObjectKind(), &columns, AfxGetMainWnd(),
                               strSQL.IsEmpty() ? nullptr : strSQL.GetString());
 }
@@ -184,6 +199,11 @@ void CGridChildFrame::OnFilter()
 
 void CGridChildFrame::OnRefresh()
 {
+    if (m_bSavingData)
+    {
+        m_bRefreshAfterSave = true;
+        return;
+    }
     Refresh(true);
 }
 

@@ -838,6 +838,11 @@ BOOL CGridChildFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 
 LRESULT CGridChildFrame::OnDeferredSort(WPARAM wParam, LPARAM lParam)
 {
+    if (m_bSavingData)
+    {
+        m_sortsAfterSave.emplace_back(wParam, lParam);
+        return 0;
+    }
     SortByColumn((int)wParam, lParam != 0);
     return 0;
 }

@@ -173,4 +173,11 @@ protected:
     CSortArray m_sort;
     CFilterArray m_filter;
     std::vector<CColumnRefreshInfo> m_pendingLayout; // kept while the cursor is closed
+    // Save Data reads the cursor shown across the file dialog and the wait dialog, whose loops
+    // dispatch what is posted to this window: a refresh (posted by a row just saved) or a header
+    // sort run then would replace the cursor and delete it under the save. They wait for the
+    // save's end and run then.
+    bool m_bSavingData = false;
+    bool m_bRefreshAfterSave = false;
+    std::vector<std::pair<WPARAM, LPARAM>> m_sortsAfterSave;
 };

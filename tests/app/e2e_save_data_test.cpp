@@ -12,6 +12,7 @@ namespace {
 
 const UINT kQuerySQL = 32775; // Query > SQL Query...
 const UINT kSaveData = 32828; // Query > Save Data...
+const UINT kRefresh = 32794;  // Query > Refresh
 const int kSQLEditor = 1001;  // the SQL text of the query dialog
 
 class SaveDataTest : public ::testing::Test
@@ -75,6 +76,10 @@ TEST_F(SaveDataTest, QueryResultToCsvAndToAWorkbook)
 
     HWND save = OpenSaveDialog();
     ASSERT_NE(save, nullptr);
+    // A refresh that arrives while the file dialog is up (posted by a row just saved, say) runs
+    // the query again: the save still gets rows whole, and the program lives on.
+    program.PostCommand(kRefresh);
+    ASSERT_TRUE(ql::CProgram::WaitUntilPostedHandled(GetDlgItem(save, IDCANCEL)));
     ql::CProgram::ChooseSaveFile(save, csv, 1); // a result offers HTML, CSV, Excel
     HWND options = program.WaitForDialog(L"Save As CSV File");
     ASSERT_NE(options, nullptr);
