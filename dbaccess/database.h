@@ -370,5 +370,5 @@ private:
     void HoldEachReadAhead();
     std::mutex m_readAheadMutex; // guards m_readAheads; held while each is held
     std::vector<IReadAhead*> m_readAheads;
-    std::atomic<int> m_nReadAheads{0};
+    std::atomic<int> m_nReadAheads{0}; // their number, read without the lock
 };

@@ -57,7 +57,6 @@ std::thread CRRecordset::CReadAhead::TakeThread(bool bStop)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         (bStop ? m_bStop : m_bHold) = true;
-        m_bHalt = true;
         thread = std::move(m_thread);
     }
     m_changed.notify_all();
@@ -168,8 +167,12 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
     {
         while (batch.nRows + perFetch <= nLimit)
         {
-            if (bOnThread && m_bHalt.load())
-                return;
+            if (bOnThread)
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_bStop || m_bHold)
+                    return;
+            }
             SQLULEN fetched = 0;
             std::fill_n(status, perFetch, static_cast<SQLUSMALLINT>(SQL_ROW_NOROW));
             SQLRETURN rc;

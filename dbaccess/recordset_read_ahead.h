@@ -9,7 +9,6 @@
 
 #include "dbaccess/recordset.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -70,11 +69,10 @@ private:
     std::deque<CReadAheadBatch*> m_filled;
     CReadAheadBatch* m_pHeld = nullptr; // the reader's
     bool m_bStop = false;
-    bool m_bHold = false;             // the reader fetches the batches itself from now on
-    bool m_bStarted = false;          // the first batch (a single fetch) has been asked for
-    bool m_bRunning = false;          // the thread may be calling the driver
-    bool m_bDone = false;             // the read has reached its end or a failure
-    std::atomic<bool> m_bHalt{false}; // m_bStop or m_bHold, seen by the thread between fetches
+    bool m_bHold = false;    // the reader fetches the batches itself from now on
+    bool m_bStarted = false; // the first batch (a single fetch) has been asked for
+    bool m_bRunning = false; // the thread may be calling the driver
+    bool m_bDone = false;    // the read has reached its end or a failure
     std::thread m_thread;
     std::thread::id m_threadId;
 };

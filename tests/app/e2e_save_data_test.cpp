@@ -4,16 +4,14 @@
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
+#include "resources/resource.h"
 #include "tests/dbaccess/test_databases.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const UINT kQuerySQL = 32775; // Query > SQL Query...
-const UINT kSaveData = 32828; // Query > Save Data...
-const UINT kRefresh = 32794;  // Query > Refresh
-const int kSQLEditor = 1001;  // the SQL text of the query dialog
+const int kSQLEditor = 1001; // the SQL text of the query dialog
 
 class SaveDataTest : public ::testing::Test
 {
@@ -42,7 +40,7 @@ protected:
     {
         // Posted once, after the start-up connect (StartConnected): a command posted again
         // after a slow first one would open a second dialog once the first closes.
-        program.PostCommand(kQuerySQL);
+        program.PostCommand(ID_QUERY_SQL);
         HWND query = program.WaitForDialog(L"Execute SQL");
         if (!query)
             return nullptr;
@@ -56,7 +54,7 @@ protected:
     HWND PostSaveData()
     {
         program.WaitForGrid();
-        program.PostCommand(kSaveData);
+        program.PostCommand(ID_QUERY_SAVE_DATA);
         return program.WaitForDialog(L"Save As", 20000);
     }
 
@@ -78,7 +76,7 @@ TEST_F(SaveDataTest, QueryResultToCsvAndToAWorkbook)
     ASSERT_NE(save, nullptr);
     // A refresh that arrives while the file dialog is up (posted by a row just saved, say) runs
     // the query again: the save still gets rows whole, and the program lives on.
-    program.PostCommand(kRefresh);
+    program.PostCommand(ID_QUERY_REFRESH);
     ASSERT_TRUE(ql::CProgram::WaitUntilPostedHandled(GetDlgItem(save, IDCANCEL)));
     ql::CProgram::ChooseSaveFile(save, csv, 1); // a result offers HTML, CSV, Excel
     HWND options = program.WaitForDialog(L"Save As CSV File");

@@ -363,15 +363,15 @@ TEST(AsyncJobs, ConnectAndReconnectRunBehindADialogWithoutCancelHere)
         QlTestDb::ConnectHold hold;
         CLater look([&] {
             wchar_t text[64] = {};
-            for (int waited = 0; waited < 20000 && !text[0]; waited += 10, ::Sleep(10))
-            {
+            ql::WaitFor([&] {
                 const HWND hDlg = ::FindWindowW(L"#32770", L"Please wait...");
                 if (hDlg == nullptr || ::GetWindowThreadProcessId(hDlg, nullptr) != uiThread)
-                    continue;
+                    return false;
                 sawDialog = true;
                 cancelShown = ::IsWindowVisible(::GetDlgItem(hDlg, IDCANCEL)) != FALSE;
                 ::GetWindowTextW(::GetDlgItem(hDlg, IDC_WAIT_PROCESS), text, 64);
-            }
+                return text[0] != 0;
+            });
             processText = text;
             hold.Release();
         });

@@ -287,12 +287,7 @@ inline int RunNative(const std::wstring& commandLine, std::string* output = null
     if (pi.hThread)
         CloseHandle(pi.hThread);
     std::string code;
-    for (int waited = 0; waited < 600000 && code.empty(); waited += 20)
-    {
-        code = ReadFileBytes(L"Z:" + exitCode);
-        if (code.empty())
-            Sleep(20);
-    }
+    WaitFor([&] { return !(code = ReadFileBytes(L"Z:" + exitCode)).empty(); }, 600000);
     if (output)
         *output = ReadFileBytes(L"Z:" + captured);
     DeleteFileW((L"Z:" + captured).c_str());
