@@ -1,20 +1,32 @@
 #!/usr/bin/env bash
 # Pictures every window and dialog of the real program on the demo database, framed by a Wine
 # desktop window, in build/screenshots/all/ (dialogs cut out with a margin, the place of each
-# against its owner in positions.txt, what did not open in missing.txt). The README's three
-# (the main window with the database bar, a grid window, a script window with the output of a
-# run) also go to docs/. Needs no display of its own (a virtual one is started).
+# against its owner in positions.txt, what did not open in missing.txt). With --docs the
+# README's three (the main window with the database bar, a grid window, a script window with the
+# output of a run) are also copied over the ones in docs/. Needs no display of its own (a virtual
+# one is started).
+# The program runs in a Wine prefix of its own, build/wineprefix-shots, whose settings are
+# replaced: the prefix of run.sh and start.sh keeps the user's settings and its running program.
 # With QL_SHOTS_POSTGRES (a connection string; "" for none) the stored procedure dialogs are
-# pictured too, on a schema made for them and dropped afterwards.
-# Usage: screenshots.sh          (a tool for looking at the program, not a test)
+# pictured too, on a schema made for them and dropped afterwards: this needs the test role of
+# scripts/databases.sh.
+# Usage: screenshots.sh [--docs]   (a tool for looking at the program, not a test)
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
+docs=""
+case "${1:-}" in
+  --docs) docs=1 ;;
+  "") ;;
+  *) echo "usage: screenshots.sh [--docs]" >&2; exit 2 ;;
+esac
 bash "$here/setup.sh"
+source "$here/env.sh"
+export QL_WINEPREFIX="$QL_BINARY_DIR/wineprefix-shots"
 source "$here/env.sh"
 QL_TARGETS="Quenlark screenshot_driver" bash "$here/build.sh"
 work="$QL_BINARY_DIR/screenshots"
 rm -rf "$work"
-mkdir -p "$work/all" "$QL_SOURCE_DIR/docs"
+mkdir -p "$work/all"
 demo="$work/quenlark-demo.db"
 bash "$here/demo-database.sh" "$demo"
 cat > "$work/city orders.sql" <<'SQL'
@@ -27,7 +39,7 @@ CREATE INDEX city_orders_city ON city_orders (city);
 UPDATE city_orders SET orders = orders + 0 WHERE city IS NOT NULL;
 DROP TABLE city_orders;
 SQL
-export QL_WORK="$work" QL_DEMO="$demo"
+export QL_WORK="$work" QL_DEMO="$demo" QL_DOCS="$docs"
 postgres="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;"
 export QL_SHOTS_POSTGRES="${QL_SHOTS_POSTGRES-$postgres}"
 # The server's objects live in a schema of this run only, dropped whatever happens.
@@ -71,7 +83,12 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   } > "$reg"
   wine regedit /S "$reg" >/dev/null 2>&1
   markers="$(winepath -w "$QL_WORK")"
-  script="$(winepath -w "$QL_WORK/city orders.sql")"
+  # The script window shows the path of its script (caption, output): a file on drive C: of
+  # this prefix shows no checkout of this machine.
+  scripts="$WINEPREFIX/drive_c/users/Public/Documents"
+  mkdir -p "$scripts"
+  cp "$QL_WORK/city orders.sql" "$scripts/"
+  script="$(winepath -w "$scripts/city orders.sql")"
   wine explorer /desktop=Quenlark,1280x1024 \
     "$QL_BINARY_DIR/tests/app/screenshot_driver.exe" "$markers" "$script" \
     ${QL_SHOTS_POSTGRES:+"$QL_SHOTS_POSTGRES" "$QL_SHOTS_SCHEMA"} &
@@ -98,12 +115,15 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         "$QL_WORK/all/$shot.png"
     else
       import -window root "$QL_WORK/all/$shot.png"
-      case "$shot" in main|grid|script) cp "$QL_WORK/all/$shot.png" "$QL_SOURCE_DIR/docs/";; esac
+      case "$shot" in
+        main|grid|script) [ -z "$QL_DOCS" ] || cp "$QL_WORK/all/$shot.png" "$QL_SOURCE_DIR/docs/" ;;
+      esac
     fi
     shots=$((shots + 1))
     rm -f "$marker"
   done
   echo "$shots pictures in $QL_WORK/all"
+  [ -n "$QL_DOCS" ] || echo "docs/ left as it is (--docs puts main, grid and script there)"
   if [ -s "$QL_WORK/missing.txt" ]; then echo "not opened:"; sed "s/^/  /" "$QL_WORK/missing.txt"; fi
   wait $driver || rc=1
   wine reg delete "HKCU\\Software\\Dravolen" /f >/dev/null 2>&1 || true

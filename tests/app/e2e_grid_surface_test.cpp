@@ -5,6 +5,7 @@
 #include "tests/app/e2e_screen_capture.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/dbaccess/test_databases.h"
+#include "tests/support/paint_pending.h"
 #include "tests/support/program_driver.h"
 
 #include "framework/command_ids.h"
@@ -25,24 +26,27 @@ void SaveCapture(const ql::CScreenCapture& capture, const wchar_t* name)
     capture.Save(ql::WindowsPath(folder) + L"\\" + name + L".bmp");
 }
 
-// The window's pixels once its painting has settled: two captures in a row agree.
+// The window's pixels once its painting has settled: its thread has answered a message, no
+// window in it has anything left to paint, and the screen shows what it showed at the last such
+// moment (what was drawn reaches the X server a little after the painting).
 ql::CScreenCapture SettledCapture(HWND wnd)
 {
     ql::CScreenCapture last, now;
-    ql::WaitFor(
+    const bool settled = ql::WaitFor(
         [&] {
             DWORD_PTR result = 0;
-            SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
+            if (!SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result) ||
+                ql::PaintPending(wnd))
+                return false;
             now = ql::CScreenCapture();
             now.TakeWindow(wnd);
             const bool same = !last.pixels.empty() && now.pixels == last.pixels &&
                               now.width == last.width && now.height == last.height;
             last = now;
-            if (!same)
-                Sleep(50);
             return same;
         },
         10000);
+    EXPECT_TRUE(settled) << "the window's painting did not settle";
     return now;
 }
 

@@ -21,12 +21,12 @@ protected:
         if (m_db.IsOpen() && !m_table.IsEmpty())
             m_db.ExecuteSQL(L"DROP TABLE " + m_table);
     }
-    // Creates the test table (pid and clock in its name) on the database and starts the program
+    // Creates the test table (a name of this run only) on the database and starts the program
     // connected to it.
     void StartOn(const CString& connect, LPCWSTR columns)
     {
         ASSERT_TRUE(m_db.Open(connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
-        m_table.Format(L"ql_e2e_grid_%lu_%lu", GetCurrentProcessId(), GetTickCount() % 100000);
+        m_table.Format(L"ql_e2e_grid_%ls", QlTestDb::UniqueTag().c_str());
         m_db.ExecuteSQL(L"CREATE TABLE " + m_table + L" (" + columns + L")");
         ql::WriteRegString(L"Grid lines", L"Yes"); // the user's key is read only when it has this
         ql::WriteRegString(L"Connect DB at startup", L"Yes");

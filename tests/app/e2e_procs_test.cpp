@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 namespace {
 
 using QlConnTest::Catch;
@@ -29,8 +27,7 @@ protected:
         ql::CleanSettings();
         ql::WriteRegString(L"Grid lines", L"Yes");
         QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
-        m_suffix.Format(L"%lu_%lu", GetCurrentProcessId(),
-                        static_cast<unsigned long>(GetTickCount() ^ time(nullptr)));
+        m_suffix = QlTestDb::UniqueTag().c_str();
     }
     void TearDown() override
     {

@@ -85,10 +85,8 @@ protected:
     void Exec(LPCWSTR sql) { m_helper.GetDatabase().ExecuteSQL(sql); }
     CString Unique(LPCWSTR prefix)
     {
-        static LONG counter = 0;
         CString s;
-        s.Format(L"%s_%lu_%ld_%lu", prefix, GetCurrentProcessId(), InterlockedIncrement(&counter),
-                 GetTickCount() % 100000);
+        s.Format(L"%ls_%ls", prefix, QlTestDb::UniqueTag().c_str());
         return s;
     }
 
@@ -353,7 +351,7 @@ TEST_F(DBTreeTest, MariaDBTreeShowsTheCurrentDatabasesTablesAndRenamesOne)
 {
     Connect(QlTestDb::MariaDBConnect());
     const CString table = Unique(L"ql_br_m");
-    const CString renamed = L"New Name " + table.Right(12);
+    const CString renamed = L"New Name " + table;
     Exec(L"CREATE TABLE " + table + L" (id int)");
     CreateTabs();
     CDBTreeCtrl* pTables = m_tabs.GetTree(CDBTabCtrl::kTables);

@@ -78,9 +78,7 @@ protected:
     {
         ObjectDialogs::SetUp();
         Connect(QlTestDb::PostgresConnect());
-        static LONG counter = 0;
-        m_schema.Format(L"ql_bro_%lu_%ld_%lu", GetCurrentProcessId(),
-                        InterlockedIncrement(&counter), GetTickCount() % 100000);
+        m_schema.Format(L"ql_bro_%ls", QlTestDb::UniqueTag().c_str());
         Exec(L"CREATE SCHEMA " + m_schema);
         Exec(L"CREATE TABLE " + m_schema +
              L".parent (id int PRIMARY KEY, code text CONSTRAINT ck_code CHECK (length(code) < "

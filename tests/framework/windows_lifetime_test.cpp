@@ -117,9 +117,15 @@ TEST(WindowsLifetime, TemporaryWrappersLiveUntilTheLoopGoesIdle)
     CDC* pDC = CDC::FromHandle(::GetDC(hRaw));
     EXPECT_EQ(AfxGetTempWndCount(), 1u);
 
-    // The application's loop: idle work runs while the queue is empty, then a timer ends it.
-    UINT_PTR timer =
-        ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(0); });
+    // The application's loop: idle work runs while the queue is empty. A timer looks in between
+    // and ends the loop once the temporaries are gone (or, for a hang only, after 20 s): a fixed
+    // time could run out before the loop ever went idle on a busy machine.
+    static ULONGLONG started;
+    started = ::GetTickCount64();
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (AfxGetTempWndCount() == 0 || ::GetTickCount64() - started > 20000)
+            ::PostQuitMessage(0);
+    });
     pApp->CWinThread::Run();
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(AfxGetTempWndCount(), 0u);

@@ -6,6 +6,8 @@
 #include "tests/controls/screenshot_util.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/dbaccess/recordset_test_util.h"
+#include "tests/support/paint_pending.h"
+#include "tests/support/wait_for.h"
 
 #include <gtest/gtest.h>
 
@@ -349,9 +351,10 @@ TEST_P(GridDb, ScreenshotOfNullEditedRowAndCellFrame)
     EditAndEnd(1, 1, L"edited");
     host.grid.SetFocus();
     host.grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpPending();
-    ::Sleep(100);
-    PumpPending();
+    ASSERT_TRUE(ql::WaitFor([&] {
+        PumpPending();
+        return !ql::PaintPending(host.m_hWnd);
+    }));
     std::string name = std::string("grid_") + QlRsTest::DbName(GetParam()) + ".bmp";
     qltest::SaveWindowShot(host.m_hWnd, name.c_str());
     EXPECT_EQ(CString(L"<<NULL>>"), host.grid.GetItemText(2, 2));

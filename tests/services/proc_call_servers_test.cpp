@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 namespace {
 
 using QlConnTest::Catch;
@@ -20,11 +18,8 @@ using qlobjsql::A;
 
 CString Unique(LPCWSTR base)
 {
-    static int counter = 0;
     CString s;
-    s.Format(L"%s_%lu_%lu_%d", base, GetCurrentProcessId(),
-             static_cast<unsigned long>(GetTickCount() ^ static_cast<DWORD>(time(nullptr))),
-             ++counter);
+    s.Format(L"%ls_%ls", base, QlTestDb::UniqueTag().c_str());
     return s;
 }
 

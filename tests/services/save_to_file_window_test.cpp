@@ -193,6 +193,10 @@ TEST_F(SaveToFile, CancelLeavesAWellFormedPartialFile)
             // The time-out is there for a hang only.
             if (++moves > 50)
                 ::WaitForSingleObject(released, 30000);
+            // Time is the only signal here: the job learns of the Cancel from a flag of its own,
+            // which the user-interface thread's wait loop sets once the question's box has gone,
+            // and nothing outside the job can see that flag. The rows after the answer take
+            // about nine seconds, far more than that step.
             ::Sleep(3);
         }
         bool MoveNext() override

@@ -292,7 +292,7 @@ TEST(GoToItems, ValuesComeFromTheCursorAndFindTheParentRow)
                                           nullptr, 0, 0, 0));
     CRDatabase& db = helper.GetDatabase();
     CString parent, child;
-    parent.Format(L"ql_goto_parent_%lu_%lu", GetCurrentProcessId(), GetTickCount() % 100000);
+    parent.Format(L"ql_goto_parent_%ls", QlTestDb::UniqueTag().c_str());
     child = parent + L"_child";
     db.ExecuteSQL(L"CREATE TABLE " + parent + L" (a INTEGER, d TIMESTAMP, PRIMARY KEY (a, d))");
     db.ExecuteSQL(L"CREATE TABLE " + child +
