@@ -60,11 +60,7 @@ TEST(ExportReaders, CsvParsesAsPsqlCopyDoes)
 {
     CRDatabase db;
     ASSERT_TRUE(db.Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
-    CString table;
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    table.Format(L"ql_csv_%lu_%llx", GetCurrentProcessId(),
-                 static_cast<unsigned long long>(now.QuadPart & 0xFFFFFFFFFFull));
+    const CString table = CString(L"ql_csv_") + QlTestDb::UniqueTag().c_str();
     db.ExecuteSQL(L"CREATE TABLE " + table + L" (id int, \"Odd, \"\"name\"\"\" text)");
     db.ExecuteSQL(L"INSERT INTO " + table + L" VALUES " + kValues);
     TempOutput ours(L".csv"), theirs(L".csv"), py(L".py");

@@ -20,15 +20,7 @@ namespace {
 
 CString Unique(LPCWSTR base)
 {
-    // Process ids repeat between Wine prefixes, and other work trees test on the same servers:
-    // the clock makes the name this run's own.
-    static int counter = 0;
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    CString s;
-    s.Format(L"%s_%lu_%d_%llx", base, GetCurrentProcessId(), ++counter,
-             static_cast<unsigned long long>(now.QuadPart & 0xFFFFFFFFFFull));
-    return s;
+    return CString(base) + L"_" + QlTestDb::UniqueTag().c_str();
 }
 
 // The table of hostile values, named with a blank, mixed case, a double quote and a

@@ -15,20 +15,11 @@ using QlConnTest::Catch;
 using QlConnTest::QueryText;
 using qlobjsql::A;
 
-// A name no other process uses: "<base> \"'\\äÖ <pid>-<token>-<n>" cut or padded to nLength characters
+// A name no other process uses: "<base> \"'\\äÖ <unique tag>" cut or padded to nLength characters
 // when given (the counter stays at the end).
 CString HostileName(LPCWSTR base, int nLength = 0)
 {
-    // Process ids repeat between the Wine prefixes of test runs that share the servers: a
-    // token taken from the clock at first use tells the runs apart.
-    static const unsigned token = [] {
-        LARGE_INTEGER counter;
-        QueryPerformanceCounter(&counter);
-        return static_cast<unsigned>(counter.QuadPart ^ (counter.QuadPart >> 32)) & 0xFFFFF;
-    }();
-    static int counter = 0;
-    CString suffix;
-    suffix.Format(L" %lu-%05x-%d", GetCurrentProcessId(), token, ++counter);
+    const CString suffix = CString(L" ") + QlTestDb::UniqueTag().c_str();
     CString name = CString(base) + L" \"q'\\\u00e4\u00d6";
     if (nLength > 0)
     {

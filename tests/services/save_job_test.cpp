@@ -66,15 +66,7 @@ private:
 
 CString Unique(LPCWSTR base)
 {
-    // Process ids repeat between Wine prefixes, and other work trees test on the same servers:
-    // the clock makes the name this run's own.
-    static int counter = 0;
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    CString s;
-    s.Format(L"%s_%lu_%d_%llx", base, GetCurrentProcessId(), ++counter,
-             static_cast<unsigned long long>(now.QuadPart & 0xFFFFFFFFFFull));
-    return s;
+    return CString(base) + L"_" + QlTestDb::UniqueTag().c_str();
 }
 
 } // namespace
@@ -328,8 +320,7 @@ TEST(SaveJob, FullDiskIsAClearErrorAndAWorkbookKeepsItsOldFile)
         }
         c.rows.push_back({Text(text)});
     }
-    CString tag;
-    tag.Format(L"%lu", ::GetCurrentProcessId());
+    const CString tag = QlTestDb::UniqueTag().c_str();
 
     const CString csvPath = dir + L"\\export_" + tag + L".csv";
     CString message;
