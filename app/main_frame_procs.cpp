@@ -172,6 +172,8 @@ void CMainFrame::RunObjectsDialog(int nObjectKind, UINT nPrompt)
     RunReportingErrors(
         [&] {
             CTablesDlg dlg(&m_dbHelper, nObjectKind, this);
+            // The dialog has read its list: what stays open now is no longer reading.
+            ShowMessage(AFX_IDS_IDLEMESSAGE);
             const INT_PTR nResult = dlg.DoModal();
             if (nResult == IDC_TABLES_JOIN && !dlg.GetJoinSQL().IsEmpty())
             {

@@ -24,6 +24,10 @@ enum : UINT
     RS_DECLARED_COLUMNS = 16,
 };
 
+// Whether a SQLSTATE is one of the errors a server reports while it parses or plans a statement,
+// before any of it has run.
+bool IsRejectedBeforeRunning(LPCWSTR pszSqlState);
+
 // Cursor types of Open and Prepare.
 enum : UINT
 {
@@ -194,6 +198,12 @@ public:
     bool FetchFirst();
     UINT GetStmtCursorType();
     UINT GetCursorAttributes1();
+    // Whether the driver reads the result with read-only concurrency (the one it actually uses,
+    // which may be lower than the one asked); true without a statement.
+    bool IsReadOnly();
+    // An updatable concurrency was asked for and the result is read-only all the same: the
+    // driver lowered it, or the statement was run again read-only (see ExecuteDirect).
+    bool AreUpdatesRefused();
     SQLHSTMT GetStmtHandle() const { return m_hStmt; }
     CRDatabase* GetDatabase() const { return m_pDatabase; }
     UINT GetOptions() const { return m_nOptions; }
@@ -422,6 +432,9 @@ protected:
     // and types the result whole (see CRDatabase::StreamsDeclaredColumnsOnly); it is still read
     // and reported as forward-only here.
     bool m_bStaticForForwardOnly = false;
+    // The concurrency AllocStmt gave the statement (0: left as the driver has it).
+    SQLULEN m_nAskedConcurrency = 0;
+    bool m_bUpdatesRefused = false;
     UINT m_nQueryTimeout = 0;
     bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
 

@@ -17,7 +17,31 @@ bool IsSuccess(SQLRETURN rc)
            rc == SQL_NO_DATA;
 }
 
+// The SQLSTATE of the statement's first diagnostic record ("" when there is none).
+CString FirstSqlState(SQLHSTMT hStmt)
+{
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLWCHAR message[8];
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc =
+        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, state, &native, message,
+                       static_cast<SQLSMALLINT>(sizeof message / sizeof message[0]), &length);
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+        return CString();
+    return CString(reinterpret_cast<const wchar_t*>(state));
+}
+
 } // namespace
+
+bool IsRejectedBeforeRunning(LPCWSTR pszSqlState)
+{
+    // Class 42: syntax errors and access rule violations, which a server finds while it parses
+    // and plans the text, before any of it runs.
+    return pszSqlState != nullptr && pszSqlState[0] == L'4' && pszSqlState[1] == L'2';
+}
+
+namespace {} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Parameter records
@@ -173,6 +197,8 @@ bool CRRecordset::AllocStmt()
         else if (supported & SQL_SCCO_LOCK)
             concurrency = SQL_CONCUR_LOCK;
     }
+    m_nAskedConcurrency = concurrency;
+    m_bUpdatesRefused = false;
     if (concurrency)
     {
         do
@@ -212,6 +238,25 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         rc = SQLExecDirectW(
             m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
     while (rc == SQL_STILL_EXECUTING);
+    if (!IsSuccess(rc) && m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY &&
+        IsRejectedBeforeRunning(FirstSqlState(m_hStmt)))
+    {
+        // Asked for a cursor it can update through, psqlODBC adds its row identity (ctid, and oid
+        // where the table has it) to the select list of what it takes for a SELECT from one
+        // table; a view has no such column and the server rejects the text it was sent. Drivers
+        // that cannot update a result instead lower the concurrency themselves. The text the user
+        // wrote is run again read-only: the server rejected the first text before running any of
+        // it, so nothing runs twice. The result then is read-only, as one the driver lowered.
+        m_nOptions |= RS_READONLY;
+        if (!AllocStmt())
+            return false;
+        m_bUpdatesRefused = true;
+        m_strSQL = pszSQL;
+        do
+            rc = SQLExecDirectW(
+                m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+        while (rc == SQL_STILL_EXECUTING);
+    }
     m_nEndTime = GetTickMs();
     try
     {
@@ -364,6 +409,30 @@ UINT CRRecordset::GetStmtCursorType()
     while (rc == SQL_STILL_EXECUTING);
     Check(rc);
     return static_cast<UINT>(type);
+}
+
+bool CRRecordset::AreUpdatesRefused()
+{
+    if (m_bUpdatesRefused)
+        return true;
+    return m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY && IsReadOnly();
+}
+
+bool CRRecordset::IsReadOnly()
+{
+    if (!m_hStmt)
+        return true;
+    if (m_pReadAhead || m_bStaticForForwardOnly)
+        return true;
+    // The driver's own word: psqlODBC, for one, lowers an updatable concurrency it was asked for
+    // to read-only when it finds that it cannot update the result (a join, a function's rows).
+    SQLULEN concurrency = SQL_CONCUR_READ_ONLY;
+    SQLRETURN rc;
+    do
+        rc = SQLGetStmtOption(m_hStmt, SQL_CONCURRENCY, &concurrency);
+    while (rc == SQL_STILL_EXECUTING);
+    Check(rc);
+    return concurrency == SQL_CONCUR_READ_ONLY;
 }
 
 UINT CRRecordset::GetCursorAttributes1()

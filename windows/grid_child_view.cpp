@@ -51,13 +51,33 @@ bool CGridChildView::DriverUpdatesAtCursor()
     }
 }
 
+bool CGridChildView::IsReadOnlyResult()
+{
+    auto* pRecordset = dynamic_cast<CRRecordset*>(GetCursor());
+    if (pRecordset == nullptr)
+        return false;
+    try
+    {
+        return pRecordset->AreUpdatesRefused();
+    }
+    catch (CException* e)
+    {
+        CExceptionHolder held(e);
+        return false;
+    }
+}
+
 UINT CGridChildView::NoKeyNotice()
 {
     Zelt::ICursor* pCursor = GetCursor();
     if (pCursor == nullptr || CanUseCursorForEdit(SQL_CA1_POSITIONED_UPDATE))
         return 0;
     if (!CanUseValueKey())
+    {
+        if (IsReadOnlyResult())
+            return IDS_READ_ONLY_RESULT;
         return DriverUpdatesAtCursor() ? 0 : IDS_NO_CURSOR_EDIT;
+    }
     std::vector<CString> names;
     for (INT_PTR i = 0; i < m_primaryKey.GetSize(); ++i)
         names.push_back(CString(m_primaryKey[i].szColumnName));
@@ -72,6 +92,12 @@ bool CGridChildView::ConfirmRowEdit(int)
         return true;
     CString strText;
     strText.LoadString(nNotice);
+    if (nNotice == IDS_READ_ONLY_RESULT)
+    {
+        // Nothing to ask: a positioned change on a read-only cursor fails whatever the answer.
+        AfxMessageBox(strText, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     if (AfxMessageBox(strText, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return false;
     m_bKeylessEditAccepted = true;

@@ -16,11 +16,13 @@ public:
     bool CanUseValueKey() override;
     bool UseCursorForEdit(UINT nMask) override;
     bool ConfirmDelete() override;
-    // Before the first edit of a window whose rows no key identifies, says so and asks.
+    // Before the first edit of a window whose rows no key identifies, says so and asks; a read-only
+    // result it refuses with a word why.
     bool ConfirmRowEdit(int nRow) override;
     // 0 when a saved row of this window is found by a key (the primary key's columns are all in
     // the result) or by the cursor's position where the driver changes rows there; else the
-    // string id of the notice that says how it is found instead.
+    // string id of the notice that says how it is found instead, or, for a result saved at the
+    // cursor's position that the driver would not open updatable, that it cannot be edited.
     UINT NoKeyNotice();
     bool HasUsableKey() { return NoKeyNotice() == 0; }
     void CreateWait(IWait*& pWait) override;
@@ -36,6 +38,8 @@ public:
 
 protected:
     bool DriverUpdatesAtCursor();
+    // The driver reads the window's result read-only although an updatable cursor was asked.
+    bool IsReadOnlyResult();
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
     DECLARE_MESSAGE_MAP()
 };

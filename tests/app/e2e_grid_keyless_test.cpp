@@ -1,6 +1,8 @@
 // End to end on each real database: a table without a primary key says so before its first row
 // is edited; No leaves the row alone, Yes edits it, and the change reaches the database. A query
-// result window, whose rows only the driver's cursor could find, says so too.
+// result window, whose rows only the driver's cursor could find, says so too. Queries over a view,
+// a join and (on PostgreSQL) a function's rows open their grids with the rows the server gives;
+// where the driver reads such a result read-only, the first edit says it cannot be made.
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
@@ -70,5 +72,112 @@ TEST_P(GridKeylessE2E, SaysSoBeforeTheFirstEdit)
 }
 
 QL_ON_EVERY_PRODUCT(GridKeylessE2E);
+
+class QueryResultsE2E : public GridKeylessE2E
+{
+protected:
+    void SetUp() override
+    {
+        GridKeylessE2E::SetUp();
+        m_view = m_table + L"_v";
+        m_db.Exec(L"CREATE VIEW " + m_db.Quoted(m_view) + L" AS SELECT * FROM " +
+                  m_db.Quoted(m_table));
+        if (m_db.Product() == ql::kE2EPostgres)
+        {
+            m_function = m_table + L"_f";
+            m_db.Exec(L"CREATE FUNCTION " + m_db.Quoted(m_function) + L"() RETURNS SETOF " +
+                      m_db.Quoted(m_table) + L" LANGUAGE sql AS 'SELECT * FROM " +
+                      m_db.Quoted(m_table) + L"'");
+        }
+    }
+    void TearDown() override
+    {
+        GridKeylessE2E::TearDown();
+        // Before the table they depend on, which the scratch database drops last.
+        if (!m_function.empty())
+            QlConnTest::Catch([&] {
+                m_db.Db().ExecuteSQL((L"DROP FUNCTION " + m_db.Quoted(m_function)).c_str());
+            });
+        QlConnTest::Catch(
+            [&] { m_db.Db().ExecuteSQL((L"DROP VIEW " + m_db.Quoted(m_view)).c_str()); });
+    }
+
+    // Runs the query and gives the grid of the new window it opens once it shows both rows, or
+    // null with the reason (the error the program showed instead).
+    HWND Opens(const std::wstring& sql, std::wstring& why)
+    {
+        HWND before = program.ActiveChild();
+        if (!ql::RunQuery(program, sql))
+        {
+            why = L"no SQL Query dialog";
+            return nullptr;
+        }
+        HWND grid = nullptr;
+        HWND box = nullptr;
+        ql::WaitFor([&] {
+            if ((box = program.FindMessageBox()) != nullptr)
+                return true;
+            HWND child = program.ActiveChild();
+            grid = child != before ? ql::GridOf(child) : nullptr;
+            return grid != nullptr && program.ListItems(grid).size() == 2;
+        });
+        if (box != nullptr)
+        {
+            why = program.TakeMessageBox();
+            return nullptr;
+        }
+        if (grid == nullptr)
+            why = L"no new window";
+        return grid;
+    }
+
+    std::wstring m_view;
+    std::wstring m_function;
+};
+
+TEST_P(QueryResultsE2E, ViewJoinAndFunctionRowsOpenTheirGrids)
+{
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    const std::wstring view = m_db.Quoted(m_view), table = m_db.Quoted(m_table);
+    std::vector<std::wstring> queries;
+    if (!m_function.empty())
+        queries.push_back(L"SELECT * FROM " + m_db.Quoted(m_function) + L"()");
+    queries.insert(queries.end(), {
+                                      L"SELECT * FROM " + view,
+                                      L"select v, id from " + view + L" where id > 0",
+                                      L"SELECT a.id, b.v FROM " + table + L" a JOIN " + view +
+                                          L" b ON a.id = b.id",
+                                  });
+    for (const std::wstring& sql : queries)
+    {
+        std::wstring why;
+        HWND grid = Opens(sql, why);
+        ASSERT_NE(grid, nullptr) << Narrow(sql) << ": " << Narrow(why);
+        const int idColumn = sql.rfind(L"select v", 0) == 0 ? 1 : 0;
+        EXPECT_EQ(ql::Sorted(program.ListItems(grid, idColumn), true),
+                  (std::vector<std::wstring>{L"1", L"2"}))
+            << Narrow(sql);
+        EXPECT_EQ(ql::Sorted(program.ListItems(grid, 1 - idColumn)),
+                  (std::vector<std::wstring>{L"one", L"two"}))
+            << Narrow(sql);
+        if (m_db.Product() != ql::kE2EPostgres)
+            continue;
+        // psqlODBC reads these results read-only: the first edit says so and changes nothing.
+        const int row = program.ListItems(grid, idColumn)[0] == L"1" ? 0 : 1;
+        ASSERT_TRUE(program.ClickListCell(grid, row, 1 - idColumn));
+        CProgram::PressKey(grid, VK_SPACE);
+        const std::wstring refusal = program.TakeMessageBox();
+        EXPECT_EQ(refusal.rfind(L"This result is read-only", 0), 0u)
+            << Narrow(sql) << ": " << Narrow(refusal);
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(CProgram::InPlaceEditor(grid), nullptr) << Narrow(sql);
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << Narrow(sql);
+    }
+    EXPECT_EQ(m_db.Column(L"SELECT v FROM " + table + L" ORDER BY id"),
+              (std::vector<std::wstring>{L"one", L"two"}));
+    EXPECT_TRUE(program.Close());
+}
+
+QL_ON_EVERY_PRODUCT(QueryResultsE2E);
 
 } // namespace

@@ -1,4 +1,5 @@
-// End to end on PostgreSQL, in a database of the test's own: the Tables dialog's Info...,
+// End to end on PostgreSQL, in a database of the test's own: the status bar back at "Ready" once
+// the Tables dialog has read its list, the dialog's Info...,
 // Rename... and Ctrl+Insert, a drop of several tables stopped by Cancel while one of them is
 // being dropped (the list loses exactly the rows of what the server dropped), and the columns
 // of the Tables, Views and Stored procedures lists fitting the list.
@@ -167,6 +168,9 @@ TEST_F(TablesDialog, InfoRenameAndCopyNames)
     HWND dlg = program.OpenTablesDialog({{s, L"alpha"}});
     ASSERT_NE(dlg, nullptr) << program.Describe();
     HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
+    // The list has been read: the status bar no longer says it is being read.
+    EXPECT_TRUE(ql::WaitFor([&] { return program.StatusText() == L"Ready"; }))
+        << U8(program.StatusText());
 
     // Info...: the information dialog on its Columns page.
     ql::CProgram::Click(dlg, IDC_TABLES_INFO);

@@ -219,6 +219,76 @@ TEST(RecordsetStatementPostgres, MoreResultsStartsEachResultAfresh)
     EXPECT_FALSE(rs.MoreResults());
 }
 
+// A statement cursor that may update its rows is what a table window asks for. psqlODBC then adds
+// its row identity to a SELECT from what it takes for one table; a view has none, and the text
+// the server rejects is run again read-only. A function's rows the driver itself reads read-only. Errors of the text itself still come through, and a
+// transaction the program holds goes on.
+TEST(RecordsetStatementPostgres, UpdatableReadOfAViewComesBackReadOnly)
+{
+    Connection conn(Db::PostgreSQL);
+    // Temporary: they end with the connection, the view before its table.
+    const CString t = conn.Table(L"viewed"), v = t + L"_v";
+    conn.Exec(L"CREATE TEMPORARY TABLE " + t + L" (id INTEGER PRIMARY KEY, s VARCHAR(9))");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, 'b')");
+    conn.Exec(L"CREATE TEMPORARY VIEW " + v + L" AS SELECT * FROM " + t);
+
+    CRRecordset table(conn.database.get());
+    ASSERT_TRUE(table.Open(L"SELECT * FROM " + t, RS_STATIC, RS_NUMERIC_AS_TEXT));
+    EXPECT_FALSE(table.IsReadOnly());
+    EXPECT_FALSE(table.AreUpdatesRefused());
+    table.Close();
+
+    const auto readsBoth = [&](const CString& sql) {
+        CRRecordset rs(conn.database.get());
+        const std::wstring message = ThrownMessage([&] {
+            ASSERT_TRUE(rs.Open(sql, RS_STATIC, RS_NUMERIC_AS_TEXT));
+            EXPECT_TRUE(rs.IsReadOnly());
+            EXPECT_TRUE(rs.AreUpdatesRefused());
+            std::vector<std::wstring> values;
+            for (; !rs.IsEOF(); rs.MoveNext())
+            {
+                CString text;
+                rs.GetFieldText(2, text);
+                values.push_back(W(text));
+            }
+            EXPECT_EQ(values, (std::vector<std::wstring>{L"a", L"b"})) << CStringA(sql).GetString();
+        });
+        EXPECT_EQ(message, L"") << CStringA(sql).GetString();
+    };
+    conn.Exec(L"CREATE FUNCTION pg_temp.\"" + t + L"_f\"() RETURNS SETOF " + t +
+              L" LANGUAGE sql AS 'SELECT * FROM " + t + L" ORDER BY id'");
+    readsBoth(L"SELECT * FROM pg_temp.\"" + t + L"_f\"()");
+    readsBoth(L"SELECT * FROM " + v + L" ORDER BY id");
+    readsBoth(L"select id, s from " + v + L" where id > 0 order by 1");
+
+    // The user's own mistake is reported as it is, not as the driver's added column.
+    CRRecordset wrong(conn.database.get());
+    const std::wstring message =
+        ThrownMessage([&] { wrong.Open(L"SELECT nosuch FROM " + v, RS_STATIC, 0); });
+    EXPECT_NE(message.find(L"nosuch"), std::wstring::npos) << CStringA(message.c_str()).GetString();
+    EXPECT_EQ(message.find(L"ctid"), std::wstring::npos) << CStringA(message.c_str()).GetString();
+
+    // Inside a transaction: the rejected text leaves it usable, and the read sees its change.
+    ASSERT_TRUE(conn.database->BeginTrans());
+    conn.Exec(L"UPDATE " + t + L" SET s = 'c' WHERE id = 2");
+    {
+        CRRecordset rs(conn.database.get());
+        ASSERT_EQ(
+            ThrownMessage([&] { rs.Open(L"SELECT s FROM " + v + L" WHERE id = 2", RS_STATIC, 0); }),
+            L"");
+        CString text;
+        ASSERT_FALSE(rs.IsEOF());
+        rs.GetFieldText(1, text);
+        EXPECT_EQ(W(text), L"c");
+    }
+    EXPECT_TRUE(conn.database->EndTrans(false));
+    CRRecordset after(conn.database.get());
+    ASSERT_TRUE(after.Open(L"SELECT s FROM " + t + L" WHERE id = 2", RS_FORWARD_ONLY, RS_READONLY));
+    CString text;
+    after.GetFieldText(1, text);
+    EXPECT_EQ(W(text), L"b");
+}
+
 } // namespace
 
 // Option bit 2 is accepted without effect: statement attribute 16 is the bookmark pointer of
