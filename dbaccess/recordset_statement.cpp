@@ -41,8 +41,6 @@ bool IsRejectedBeforeRunning(LPCWSTR pszSqlState)
     return pszSqlState != nullptr && pszSqlState[0] == L'4' && pszSqlState[1] == L'2';
 }
 
-namespace {} // namespace
-
 // ---------------------------------------------------------------------------------------------
 // Parameter records
 
@@ -238,7 +236,11 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         rc = SQLExecDirectW(
             m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
     while (rc == SQL_STILL_EXECUTING);
+    // Only psqlODBC rewrites the text it is given for an updatable cursor; another driver's
+    // rejection is the user's own, and running a text of several statements again could run
+    // those before the rejected one twice.
     if (!IsSuccess(rc) && m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY &&
+        m_pDatabase != nullptr && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL &&
         IsRejectedBeforeRunning(FirstSqlState(m_hStmt)))
     {
         // Asked for a cursor it can update through, psqlODBC adds its row identity (ctid, and oid
