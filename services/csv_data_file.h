@@ -46,7 +46,7 @@ public:
     void Flush() override;
     void AbandonRow() override { DropToRowMark(); }
     // Whole rows need nothing after them.
-    bool CutAfterFailedWrite() override { return KeepRowsAfterCut(CutToWrittenRows(0)); }
+    bool CutAfterFailedWrite() override { return KeepRowsAfterCut(CutToWrittenRows()); }
     bool Discard() override { return DiscardFile(); }
 
 private:
