@@ -48,6 +48,7 @@ public:
     // Whole rows need nothing after them.
     bool CutAfterFailedWrite() override { return KeepRowsAfterCut(CutToWrittenRows()); }
     bool Discard() override { return DiscardFile(); }
+    bool RemoveUnclosed() override { return RemoveFile(); }
 
 private:
     std::vector<CString> m_texts; // the header's names

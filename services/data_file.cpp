@@ -61,6 +61,17 @@ bool CBufferedDataFile::DiscardFile()
     return true;
 }
 
+bool CBufferedDataFile::RemoveFile()
+{
+    if (m_bDiscarded || m_hFile == hFileNull)
+        return false;
+    m_bDiscarded = true;
+    m_nUsed = 0;
+    const CString strPath = GetFilePath();
+    Abort();
+    return ::DeleteFileW(strPath) != FALSE;
+}
+
 void CBufferedDataFile::WriteBuffer()
 {
     if (m_nUsed == 0 || m_hFile == hFileNull)

@@ -70,6 +70,9 @@ public:
     // A save that stops before anything reached the disk: leaves the file as it was before the
     // save (an existing file untouched, a new one not made). False when that is too late.
     virtual bool Discard() { return false; }
+    // A file that could not be closed and holds no row: removed, so that no file its reader
+    // refuses stays. False when the writer cannot.
+    virtual bool RemoveUnclosed() { return false; }
 
     // The rows the save job finished in this file, over all its tables.
     void CountRow() { ++m_nRowsWritten; }
@@ -155,6 +158,8 @@ public:
     // Nothing written yet: closes the file, deletes it when the save made it, and forgets the
     // buffer. False (and nothing done) once bytes have gone to the file.
     bool DiscardFile();
+    // Closes the file and deletes it, whatever it held; the buffer is forgotten.
+    bool RemoveFile();
     // Asked once when a text holds what the file's encoding cannot carry (a character outside
     // the ANSI code page, a lone surrogate in UTF-8); false stops the save.
     void SetLossyConversionQuestion(std::function<bool()> ask) { m_askLossy = std::move(ask); }

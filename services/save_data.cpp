@@ -457,8 +457,13 @@ void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
         }
         // A cut leaves fewer rows than the save wrote.
         nRows = file->GetRowsWritten();
+        // A file ended before its first row (the disk filled in the header) has nothing to keep.
+        const bool bRemoved = !bClosed && nRows == 0 && file->RemoveUnclosed();
         file.reset();
-        if (::GetFileAttributesW(strFile) == INVALID_FILE_ATTRIBUTES)
+        if (bRemoved)
+            strState = strFile + L"\nNothing was saved: the file could not be closed and was "
+                                 L"removed.";
+        else if (::GetFileAttributesW(strFile) == INVALID_FILE_ATTRIBUTES)
             strState = strFile + L"\nNothing was saved.";
         else if (bClosed)
         {

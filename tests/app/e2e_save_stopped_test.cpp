@@ -378,10 +378,11 @@ bool LeaveFree(const std::wstring& filler, ULONGLONG left)
 
 // HTML saves whose last write before the disk is full ends exactly on the disk's last block:
 // the flush after the first 1000 rows (the last of them shorter than the closing tags), and the
-// save's last flush before the closing of the file. Rows are 1000 short ones and more, and five;
-// the first row's value is padded so that the file up to that write fills whole blocks, and the
-// disk is left with exactly that much room. The file is closed after whole rows all the same
-// and the box says how many it holds.
+// save's last flush before the closing of the file. Rows are 1000 short ones and more, five, and
+// none; the first row's value (or a column's name) is padded so that the file up to that write
+// fills whole blocks, and the disk is left with exactly that much room. The file is closed
+// after whole rows all the same and the box says how many it holds; one without rows that
+// cannot be closed is not left.
 TEST_F(SaveStoppedE2E, HtmlSaveStoppedRightAfterAFlushEndingOnAShortRowIsClosed)
 {
     const std::wstring fullDisk = FullDiskFolder();
@@ -398,6 +399,7 @@ TEST_F(SaveStoppedE2E, HtmlSaveStoppedRightAfterAFlushEndingOnAShortRowIsClosed)
                       L"1500) INSERT INTO many SELECT i, 'x' FROM n");
         db.ExecuteSQL(L"CREATE TABLE five (id integer PRIMARY KEY, v text)");
         db.ExecuteSQL(L"INSERT INTO five VALUES (1, 'x'), (2, 'x'), (3, 'x'), (4, 'x'), (5, 'x')");
+        db.ExecuteSQL(L"CREATE TABLE none (id integer PRIMARY KEY, v text)");
     }
     const std::string row = "<TR Align=\"Left\">";
     const std::string fileEnd = "</BODY></HTML>\r\n";
@@ -405,7 +407,7 @@ TEST_F(SaveStoppedE2E, HtmlSaveStoppedRightAfterAFlushEndingOnAShortRowIsClosed)
     {
         const wchar_t* table;
         size_t written; // bytes before the write the full disk fails: padded to whole blocks
-    } cases[] = {{L"many", 0}, {L"five", 0}};
+    } cases[] = {{L"many", 0}, {L"five", 0}, {L"none", 0}};
 
     // Where the writes end in a save to a disk with room.
     ASSERT_TRUE(program.StartConnected(std::wstring(file.Connect()))) << program.Describe();
@@ -434,12 +436,31 @@ TEST_F(SaveStoppedE2E, HtmlSaveStoppedRightAfterAFlushEndingOnAShortRowIsClosed)
         ASSERT_TRUE(db.Open(file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
         for (Case& c : cases)
         {
-            const size_t pad = (4096 - c.written % 4096) % 4096;
-            CString sql;
-            sql.Format(L"UPDATE %s SET v = v || substr(hex(zeroblob(%d)), 1, %d) WHERE id = 1",
-                       c.table, (int)pad, (int)pad);
-            db.ExecuteSQL(sql);
+            size_t pad = (4096 - c.written % 4096) % 4096;
+            if (c.table != std::wstring(L"none"))
+            {
+                CString sql;
+                sql.Format(L"UPDATE %s SET v = v || substr(hex(zeroblob(%d)), 1, %d) WHERE id = 1",
+                           c.table, (int)pad, (int)pad);
+                db.ExecuteSQL(sql);
+                c.written += pad;
+                continue;
+            }
+            // No rows: the header is padded with columns ("<TH>" and a name of at most 100).
+            if (pad < 10)
+                pad += 4096;
             c.written += pad;
+            for (int i = 0; pad > 0; ++i)
+            {
+                size_t n = std::min<size_t>(100, pad - 4);
+                if (pad - 4 - n > 0 && pad - 4 - n < 10)
+                    n -= 10;
+                CString name;
+                name.Format(L"c%03d", i);
+                name += CString(L'w', (int)n - 4);
+                db.ExecuteSQL(L"ALTER TABLE none ADD COLUMN " + name + L" text");
+                pad -= 4 + n;
+            }
         }
     }
 
@@ -459,6 +480,13 @@ TEST_F(SaveStoppedE2E, HtmlSaveStoppedRightAfterAFlushEndingOnAShortRowIsClosed)
         ql::CProgram::Click(box, IDOK);
         ASSERT_TRUE(program.WaitUntilIdle());
         EXPECT_NE(std::wstring::npos, text.find(L"disk")) << U8(text);
+        if (c.table == std::wstring(L"none"))
+        {
+            EXPECT_NE(std::wstring::npos, text.find(path + L"\nNothing was saved")) << U8(text);
+            EXPECT_FALSE(ql::FileExists(path));
+            DeleteFileW(filler.c_str());
+            continue;
+        }
         const long said = QlSave::RowsSaid(text);
         EXPECT_GT(said, 0) << U8(text);
 
