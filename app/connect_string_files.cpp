@@ -30,6 +30,17 @@ bool IsEmptyFile(LPCWSTR pszPath)
            data.nFileSizeLow == 0;
 }
 
+// Whether a Driver value names a library rather than an installed driver: the driver manager
+// loads a path, or a bare library name ("libsqlite3odbc.so") from the library search path.
+bool IsLibraryName(const CString& strDriver)
+{
+    if (strDriver.FindOneOf(L"/\\") >= 0)
+        return true;
+    CString name = strDriver;
+    name.MakeLower();
+    return name.Right(3) == L".so" || name.Find(L".so.") > 0 || name.Right(4) == L".dll";
+}
+
 // The library of the driver the string's Driver item names; empty when the string names none
 // or no installed driver has that name.
 CString FindDriverFile(LPCWSTR pszConnect)
@@ -59,20 +70,36 @@ CString FindDriverFile(LPCWSTR pszConnect)
             if (attribute.first.CompareNoCase(L"Driver") == 0)
                 return attribute.second;
     }
-    return CString();
+    // An installed driver's name goes first: one may be called like a library.
+    return IsLibraryName(strDriver) ? strDriver : CString();
 }
 
 } // namespace
 
-bool WouldNameFileAfterString(LPCWSTR pszConnect)
+ConnectStringCheck CheckConnectString(LPCWSTR pszConnect, CString* pDatabase)
 {
     const CString strFile = FindDriverFile(pszConnect);
-    return !strFile.IsEmpty() && DriverTakesStringAsFileName(pszConnect, strFile);
+    if (strFile.IsEmpty() || !IsSQLiteDriverFile(strFile))
+        return ConnectStringCheck::Ok;
+    switch (ReadSQLiteDatabaseItem(pszConnect, pDatabase))
+    {
+    case SQLiteDatabaseItem::Missing: return ConnectStringCheck::NamesFileAfterString;
+    case SQLiteDatabaseItem::Unusable: return ConnectStringCheck::UnusableDatabase;
+    case SQLiteDatabaseItem::Usable: break;
+    }
+    return ConnectStringCheck::Ok;
 }
 
 CConnectStringFiles::CConnectStringFiles(LPCWSTR pszConnect)
-    : m_strConnect(pszConnect != nullptr ? pszConnect : L"")
 {
+    // The connection hands SQLite's driver the string with its stepping option as well, on a
+    // second connect (CRDatabase::OpenStreamingConnection): a file may be named after either.
+    const CString strConnect = pszConnect != nullptr ? pszConnect : L"";
+    m_strings.push_back(strConnect);
+    const CString strStepping = StreamingConnectString(strConnect, L"libsqlite3odbc.so");
+    if (!strStepping.IsEmpty() && strStepping != strConnect)
+        m_strings.push_back(strStepping);
+
     for (const CString& strPath : Candidates())
         if (::GetFileAttributesW(strPath) != INVALID_FILE_ATTRIBUTES)
             m_existing.push_back(strPath);
@@ -89,15 +116,18 @@ void CConnectStringFiles::RemoveNewEmptyFiles() const
 std::vector<CString> CConnectStringFiles::Candidates() const
 {
     std::vector<CString> files;
-    if (m_strConnect.IsEmpty() || m_strConnect.FindOneOf(L"\\/:*?\"<>|") >= 0)
-        return files;
-    for (const CString& strFolder : {g_strStartFolder, CurrentFolder()})
+    for (const CString& strConnect : m_strings)
     {
-        if (strFolder.IsEmpty())
+        if (strConnect.IsEmpty() || strConnect.FindOneOf(L"\\/:*?\"<>|") >= 0)
             continue;
-        const CString strPath = AppendBackslash(strFolder) + m_strConnect;
-        if (std::find(files.begin(), files.end(), strPath) == files.end())
-            files.push_back(strPath);
+        for (const CString& strFolder : {g_strStartFolder, CurrentFolder()})
+        {
+            if (strFolder.IsEmpty())
+                continue;
+            const CString strPath = AppendBackslash(strFolder) + strConnect;
+            if (std::find(files.begin(), files.end(), strPath) == files.end())
+                files.push_back(strPath);
+        }
     }
     return files;
 }

@@ -8,11 +8,19 @@
 
 #include <vector>
 
-// Whether the driver that the string names would take the string itself for its database file
-// name. Known before the string is handed to the driver, so that no such file is made: the
-// driver is found by the string's Driver item among the installed drivers (or as a library
-// path).
-bool WouldNameFileAfterString(LPCWSTR pszConnect);
+enum class ConnectStringCheck
+{
+    Ok,
+    // The driver would take the string itself for its database file name.
+    NamesFileAfterString,
+    // The driver would make a database file of a Database value the user cannot have meant
+    // (blank, padded with blanks, in braces); pDatabase receives it.
+    UnusableDatabase,
+};
+// What the driver that the string names would open for it, known before the string is handed
+// to the driver, so that no junk file is made: the driver is found by the string's Driver item
+// among the installed drivers, or as a library name or path.
+ConnectStringCheck CheckConnectString(LPCWSTR pszConnect, CString* pDatabase = nullptr);
 
 class CConnectStringFiles
 {
@@ -24,10 +32,10 @@ public:
     void RemoveNewEmptyFiles() const;
 
 private:
-    // The string as a file name in the folder where the driver resolves relative names and in
-    // the current folder; none when the string cannot be a file name there.
+    // The strings handed to the driver as file names in the folder where the driver resolves
+    // relative names and in the current folder; none for a string that cannot be a file name.
     std::vector<CString> Candidates() const;
 
-    CString m_strConnect;
+    std::vector<CString> m_strings;
     std::vector<CString> m_existing;
 };

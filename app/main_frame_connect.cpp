@@ -26,6 +26,18 @@ void ReportIncompleteString(LPCWSTR pszConnect)
                   MB_ICONERROR);
 }
 
+void ReportUnusableDatabase(LPCWSTR pszConnect, const CString& strDatabase)
+{
+    AfxMessageBox(
+        L"The connection \"" + RemoveConnectItem(pszConnect, L"PWD") +
+            L"\" was not opened: the SQLite ODBC driver would take the Database value \"" +
+            strDatabase +
+            L"\" as it stands, braces and blanks included, and make a new database "
+            L"file of that name.\n\n"
+            L"Give the database file's name without braces or blanks around it.",
+        MB_ICONERROR);
+}
+
 } // namespace
 
 bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
@@ -40,9 +52,14 @@ bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
     // Such a driver has no dialog to ask for the rest, and opening the file would make it: the
     // string is not handed over at all, neither as given nor with the options the connection
     // adds to it.
-    if (WouldNameFileAfterString(pszConnect))
+    CString strDatabase;
+    const ConnectStringCheck check = CheckConnectString(pszConnect, &strDatabase);
+    if (check != ConnectStringCheck::Ok)
     {
-        ReportIncompleteString(pszConnect);
+        if (check == ConnectStringCheck::NamesFileAfterString)
+            ReportIncompleteString(pszConnect);
+        else
+            ReportUnusableDatabase(pszConnect, strDatabase);
         ShowMessage(AFX_IDS_IDLEMESSAGE);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "dbaccess/connect_items.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -20,15 +21,23 @@ struct CItem
     CString strValue;
 };
 
-// Reads the item at p (leading ';' and blanks skipped); false at the end of the string.
+// Reads the item at p (leading ';' and blanks skipped); false at the end of the string. The
+// item's text begins after its ';', with the blanks before its name: some drivers (SQLite's)
+// take " Database" for another name than "Database", so a string rewritten from the items must
+// keep them.
 bool NextItem(const wchar_t*& p, CItem& item)
 {
+    const wchar_t* begin = p;
     while (*p == L';' || IsBlank(*p))
+    {
+        if (*p == L';')
+            begin = p + 1;
         ++p;
+    }
     if (*p == 0)
         return false;
     item = CItem();
-    item.pBegin = p;
+    item.pBegin = begin;
     const wchar_t* nameStart = p;
     while (*p != 0 && *p != L'=' && *p != L';')
         ++p;
@@ -139,13 +148,57 @@ bool IsSQLiteDriverName(LPCWSTR pszDriverName)
     return IsDriver(pszDriverName, L"libsqlite") || IsDriver(pszDriverName, L"sqlite");
 }
 
-bool DriverTakesStringAsFileName(LPCWSTR pszConnect, LPCWSTR pszDriverFile)
+bool IsSQLiteDriverFile(LPCWSTR pszDriverFile)
 {
     CString file(pszDriverFile != nullptr ? pszDriverFile : L"");
     file = file.Mid(std::max(file.ReverseFind(L'/'), file.ReverseFind(L'\\')) + 1);
-    if (!IsSQLiteDriverName(file))
+    return IsSQLiteDriverName(file);
+}
+
+bool FindSQLiteDriverItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue)
+{
+    if (pszConnect == nullptr || pszKey == nullptr)
         return false;
-    return !HasNonEmptyItem(pszConnect, L"DSN") && !HasNonEmptyItem(pszConnect, L"Database");
+    const size_t nKey = wcslen(pszKey);
+    for (const wchar_t* p = pszConnect; *p != 0;)
+    {
+        const wchar_t* end = wcschr(p, L';');
+        if (end == nullptr)
+            end = p + wcslen(p);
+        if (static_cast<size_t>(end - p) > nKey && p[nKey] == L'=' &&
+            _wcsnicmp(p, pszKey, nKey) == 0)
+        {
+            if (pValue != nullptr)
+                *pValue = CString(p + nKey + 1, static_cast<int>(end - (p + nKey + 1)));
+            return true;
+        }
+        p = *end == L';' ? end + 1 : end;
+    }
+    return false;
+}
+
+SQLiteDatabaseItem ReadSQLiteDatabaseItem(LPCWSTR pszConnect, CString* pValue)
+{
+    CString value;
+    FindSQLiteDriverItem(pszConnect, L"Database", &value);
+    if (pValue != nullptr)
+        *pValue = value;
+    CString trimmed = value;
+    trimmed.Trim(L" \t\r\n");
+    if (!value.IsEmpty())
+        return trimmed != value || value[0] == L'{' ? SQLiteDatabaseItem::Unusable
+                                                    : SQLiteDatabaseItem::Usable;
+    // Without a Database value the driver reads the data source's, if the string names one.
+    CString dsn;
+    return FindSQLiteDriverItem(pszConnect, L"DSN", &dsn) && !dsn.IsEmpty()
+               ? SQLiteDatabaseItem::Usable
+               : SQLiteDatabaseItem::Missing;
+}
+
+bool DriverTakesStringAsFileName(LPCWSTR pszConnect, LPCWSTR pszDriverFile)
+{
+    return IsSQLiteDriverFile(pszDriverFile) &&
+           ReadSQLiteDatabaseItem(pszConnect) == SQLiteDatabaseItem::Missing;
 }
 
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName)

@@ -31,11 +31,30 @@ constexpr int kStreamingFetchRows = 3000;
 // The driver file name is SQLite's ODBC driver.
 bool IsSQLiteDriverName(LPCWSTR pszDriverName);
 
+// The item named pszKey as SQLite's ODBC driver reads the string, which is not as ODBC reads it:
+// the items are split at every ';' (braces quote nothing), the first item whose name matches the
+// key (case-insensitive, but blanks count: " Database" or "Database " is another name) is the
+// one, and its value is the text after the '=' as it stands, blanks and braces included.
+bool FindSQLiteDriverItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullptr);
+
+// What SQLite's driver would open for a string, read as the driver reads it.
+enum class SQLiteDatabaseItem
+{
+    Usable,   // a Database value that can be a file name, or a data source without one
+    Missing,  // no data source and no Database value: the whole string becomes the file name
+    Unusable, // a Database value that is blank, padded with blanks or in braces: the driver
+              // would make a file of that very name
+};
+// pValue receives the Database value the driver would take.
+SQLiteDatabaseItem ReadSQLiteDatabaseItem(LPCWSTR pszConnect, CString* pValue = nullptr);
+
 // Whether the driver, given the string, would open a database file named after the whole string
 // (and so create it): SQLite's driver does when the string names no data source and gives no
-// database, an empty or blank Database item included. pszDriverFile: the driver's library, by
-// file name or path.
+// database as it reads the string. pszDriverFile: the driver's library, by file name or path.
 bool DriverTakesStringAsFileName(LPCWSTR pszConnect, LPCWSTR pszDriverFile);
+
+// Whether the library (file name or path) is SQLite's ODBC driver.
+bool IsSQLiteDriverFile(LPCWSTR pszDriverFile);
 
 // Whether a connection made with the user's string by that driver streams forward-only results
 // already: StepAPI (SQLite) or UseDeclareFetch (psqlODBC) given and not 0.

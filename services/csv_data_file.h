@@ -46,8 +46,9 @@ public:
     void Flush() override;
     void AbandonRow() override { DropToRowMark(); }
     // Whole rows need nothing after them.
-    bool CutAfterFailedWrite() override { return KeepRowsAfterCut(CutToWrittenRows(0)); }
+    bool CutAfterFailedWrite() override { return KeepRowsAfterCut(CutToWrittenRows()); }
     bool Discard() override { return DiscardFile(); }
+    bool RemoveUnclosed() override { return RemoveFile(); }
 
 private:
     std::vector<CString> m_texts; // the header's names

@@ -61,6 +61,17 @@ bool CBufferedDataFile::DiscardFile()
     return true;
 }
 
+bool CBufferedDataFile::RemoveFile()
+{
+    if (m_bDiscarded || m_hFile == hFileNull)
+        return false;
+    m_bDiscarded = true;
+    m_nUsed = 0;
+    const CString strPath = GetFilePath();
+    Abort();
+    return ::DeleteFileW(strPath) != FALSE;
+}
+
 void CBufferedDataFile::WriteBuffer()
 {
     if (m_nUsed == 0 || m_hFile == hFileNull)
@@ -76,9 +87,13 @@ void CBufferedDataFile::WriteOut(const void* pData, size_t nBytes)
     TruncateOnce();
     Write(pData, static_cast<UINT>(nBytes));
     m_nFileBytes += nBytes;
-    // Rows before the last one started are whole in the file now.
-    if (m_rowStarts.size() > 1)
-        m_rowStarts.erase(m_rowStarts.begin(), m_rowStarts.end() - 1);
+    // Rows before the last one started are whole in the file now: a cut needs none before the
+    // last start that leaves the closing room behind it.
+    size_t keep = m_rowStarts.size();
+    while (keep > 0 && m_rowStarts[keep - 1] + m_nClosingRoom > m_nFileBytes)
+        --keep;
+    if (keep > 1)
+        m_rowStarts.erase(m_rowStarts.begin(), m_rowStarts.begin() + (keep - 1));
 }
 
 void CBufferedDataFile::PutLarge(const void* pData, size_t nBytes)
@@ -114,19 +129,21 @@ void CBufferedDataFile::DropToRowMark()
         CutFile(start);
 }
 
-INT64 CBufferedDataFile::CutToWrittenRows(size_t nRoom)
+INT64 CBufferedDataFile::CutToWrittenRows()
 {
     m_nUsed = 0;
-    if (m_hFile == hFileNull)
+    if (m_hFile == hFileNull || m_rowStarts.empty())
         return -1;
-    // A failed write may have put part of its bytes in the file. The file's last block is
-    // full when the disk is: cutting within it leaves that block's room after the cut.
+    // A failed write may have put part of its bytes in the file. The blocks the file holds stay
+    // its own, or free for it again after the cut: the closing fits where written bytes were.
     const ULONGLONG length = GetLength();
     size_t kept = m_rowStarts.size();
-    while (kept > 0 && m_rowStarts[kept - 1] + nRoom > length)
+    while (kept > 0 && m_rowStarts[kept - 1] + m_nClosingRoom > length)
         --kept;
+    // Fewer written bytes after the first row than the closing takes: its start is still the
+    // best place to close, the file's last block may have the room.
     if (kept == 0)
-        return -1;
+        kept = 1;
     const ULONGLONG start = m_rowStarts[kept - 1];
     m_nRowsMarked -= static_cast<INT64>(m_rowStarts.size() - kept + 1);
     m_rowStarts.resize(kept - 1);

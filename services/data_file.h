@@ -70,6 +70,9 @@ public:
     // A save that stops before anything reached the disk: leaves the file as it was before the
     // save (an existing file untouched, a new one not made). False when that is too late.
     virtual bool Discard() { return false; }
+    // A file that could not be closed and holds no row: removed, so that no file its reader
+    // refuses stays. False when the writer cannot.
+    virtual bool RemoveUnclosed() { return false; }
 
     // The rows the save job finished in this file, over all its tables.
     void CountRow() { ++m_nRowsWritten; }
@@ -147,18 +150,25 @@ public:
     }
     void DropToRowMark();
     // After a failed write (a full disk): cuts the file back to the start of the last row that
-    // reached it whole with nRoom bytes of the written file after it (the closing text goes
-    // there), and forgets the rest. Returns the rows left in the file, -1 (and nothing done)
-    // when no row start is known.
-    INT64 CutToWrittenRows(size_t nRoom);
+    // reached it whole with the closing room (SetClosingRoom) of the written file after it (the
+    // closing text goes there), and forgets the rest; back to the first row known when none
+    // leaves that room. Returns the rows left in the file, -1 (and nothing done) when no row
+    // start is known.
+    INT64 CutToWrittenRows();
     // Nothing written yet: closes the file, deletes it when the save made it, and forgets the
     // buffer. False (and nothing done) once bytes have gone to the file.
     bool DiscardFile();
+    // Closes the file and deletes it, whatever it held; the buffer is forgotten.
+    bool RemoveFile();
     // Asked once when a text holds what the file's encoding cannot carry (a character outside
     // the ANSI code page, a lone surrogate in UTF-8); false stops the save.
     void SetLossyConversionQuestion(std::function<bool()> ask) { m_askLossy = std::move(ask); }
 
 protected:
+    // The most bytes the writer's closing text (after the last row) takes. Row starts are kept
+    // back to one with that much of the written file after it, so that a cut after a failed
+    // write can still make room for the closing when the rows written last are short.
+    void SetClosingRoom(size_t nBytes) { m_nClosingRoom = nBytes; }
     // The question above, once per file; throws CUserException when it is declined.
     void AcceptLoss();
     bool IsLossAccepted() const { return m_bLossAccepted; }
@@ -179,9 +189,10 @@ private:
     std::unique_ptr<char[]> m_buffer;
     size_t m_nUsed = 0;
     ULONGLONG m_nFileBytes = 0; // written to the file: the offset of the buffer's first byte
-    // Row starts as file offsets: those of the rows in the buffer and the one before them (a
-    // row that began before the last write).
+    // Row starts as file offsets: those of the rows in the buffer and those before them back to
+    // the last one with the closing room written after it (or all, when none has).
     std::vector<ULONGLONG> m_rowStarts;
+    size_t m_nClosingRoom = 0;
     INT64 m_nRowsMarked = 0;
     bool m_bExisted = false; // the file was there before the save
     bool m_bTruncatePending = false;
@@ -217,6 +228,7 @@ struct CSaveStop
 {
     CString strError;         // the error as the standard box words it; empty for a Cancel
     bool bFileFailed = false; // the file itself failed (disk full...): nothing more goes in
+    bool bEndFailed = false;  // every row went in, the write of EndFile failed (disk full...)
 };
 // Ends the file of a save that stopped early and tells the user what is on disk, in one box
 // with the error when there is one: a file that holds rows is closed well formed where it can
@@ -224,3 +236,8 @@ struct CSaveStop
 // A Cancel before the first row needs no message. The writer is released.
 void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
                        const CSaveStop& stop);
+// Ends the file of a save that wrote every row (EndFile). When that write fails on the file
+// (a full disk), the file is cut back to whole rows and closed after them where it can be, and
+// one box tells the error and what the file holds (FinishStoppedSave). True when the file was
+// ended whole; other errors go to the caller.
+bool EndSavedFile(std::unique_ptr<CDataFile>& file, const CString& strPath);

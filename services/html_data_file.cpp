@@ -14,7 +14,9 @@ const char kEndFile[] = "</BODY></HTML>\r\n";
 CHTMLDataFile::CHTMLDataFile(LPCWSTR pszPath, bool bMarkEvenLines, bool bShowNull)
     : CBufferedDataFile(pszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive),
       m_bMarkEvenLines(bMarkEvenLines), m_bShowNull(bShowNull)
-{}
+{
+    SetClosingRoom(sizeof kEndRows - 1 + sizeof kEndTable - 1 + sizeof kEndFile - 1);
+}
 
 CString CHTMLDataFile::Escape(const CString& text)
 {
@@ -206,8 +208,7 @@ void CHTMLDataFile::EndTable(const CStringPair&)
 
 bool CHTMLDataFile::CutAfterFailedWrite()
 {
-    const size_t nRoom = sizeof kEndRows - 1 + sizeof kEndTable - 1 + sizeof kEndFile - 1;
-    return KeepRowsAfterCut(CutToWrittenRows(nRoom));
+    return KeepRowsAfterCut(CutToWrittenRows());
 }
 
 void CHTMLDataFile::Flush()

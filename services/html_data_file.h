@@ -29,6 +29,7 @@ public:
     void AbandonRow() override { DropToRowMark(); }
     bool CutAfterFailedWrite() override;
     bool Discard() override { return DiscardFile(); }
+    bool RemoveUnclosed() override { return RemoveFile(); }
     void EndTable(const CStringPair& name) override;
     void Flush() override;
     void EndFile() override;

@@ -383,18 +383,45 @@ bool CRDatabaseHelper::SaveData(CWaitHolder& wait, CDataFile* pFile, Zelt::ICurs
     return bResult;
 }
 
+namespace {
+
+// Ends a file whose EndFile failed on a full disk: cut back to whole rows with room for the
+// closing, which is then written again. False when the file could not be closed.
+bool CloseAfterFailedEnd(CDataFile& file)
+{
+    try
+    {
+        if (!file.CutAfterFailedWrite())
+            return false;
+        file.EndRows(CStringPair());
+        file.EndTable(CStringPair());
+        file.EndFile();
+        return true;
+    }
+    catch (CException* e)
+    {
+        e->Delete();
+    }
+    catch (...)
+    {}
+    return false;
+}
+
+} // namespace
+
 void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
                        const CSaveStop& stop)
 {
     if (!file)
         return;
-    const INT64 nRows = file->GetRowsWritten();
+    INT64 nRows = file->GetRowsWritten();
     // The workbook writer adds its extension to a name that lacks it.
     CString strFile = strPath;
+    const bool bWorkbook = dynamic_cast<const CExcelDataFile*>(file.get()) != nullptr;
     if (const CExcelDataFile* pBook = dynamic_cast<const CExcelDataFile*>(file.get()))
         strFile = pBook->GetPath();
     CString strState; // what became of the file
-    if (nRows == 0 && file->Discard())
+    if (nRows == 0 && !stop.bEndFailed && file->Discard())
     {
         file.reset();
         if (!stop.strError.IsEmpty())
@@ -403,7 +430,9 @@ void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
     else
     {
         bool bClosed = false;
-        if (!stop.bFileFailed)
+        if (stop.bEndFailed)
+            bClosed = CloseAfterFailedEnd(*file);
+        else if (!stop.bFileFailed)
         {
             // Ended as a whole save would be (closing tags, the last COMMIT, the workbook
             // saved), so the rows in it can be read.
@@ -414,16 +443,10 @@ void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
             }
             catch (CFileException* e)
             {
-                // The closing did not fit after all: at least the rows stay whole.
+                // The closing did not fit after all: the rows stay whole, and the file is
+                // closed after the last of them that leaves room for it.
                 e->Delete();
-                try
-                {
-                    file->CutAfterFailedWrite();
-                }
-                catch (CException* e2)
-                {
-                    e2->Delete();
-                }
+                bClosed = CloseAfterFailedEnd(*file);
             }
             catch (CException* e)
             {
@@ -432,14 +455,26 @@ void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
             catch (...)
             {}
         }
+        // A cut leaves fewer rows than the save wrote.
+        nRows = file->GetRowsWritten();
+        // A file ended before its first row (the disk filled in the header) has nothing to keep.
+        const bool bRemoved = !bClosed && nRows == 0 && file->RemoveUnclosed();
         file.reset();
-        if (::GetFileAttributesW(strFile) == INVALID_FILE_ATTRIBUTES)
+        if (bRemoved)
+            strState = strFile + L"\nNothing was saved: the file could not be closed and was "
+                                 L"removed.";
+        else if (::GetFileAttributesW(strFile) == INVALID_FILE_ATTRIBUTES)
             strState = strFile + L"\nNothing was saved.";
         else if (bClosed)
         {
             strState = strFile + L"\nThe file is incomplete: it holds only " +
                        CString(std::to_wstring(nRows).c_str()) +
                        (nRows == 1 ? L" row." : L" rows.");
+        }
+        else if (bWorkbook && stop.bEndFailed)
+        {
+            // A workbook replaces the file only once it is saved whole.
+            strState = strFile + L"\nThe file was left as it was.";
         }
         else
             strState = strFile + L"\nThe file is incomplete.";
@@ -452,6 +487,26 @@ void FinishStoppedSave(std::unique_ptr<CDataFile>& file, const CString& strPath,
     }
     AfxMessageBox(strState.IsEmpty() ? stop.strError : stop.strError + L"\n\n" + strState,
                   MB_ICONERROR);
+}
+
+bool EndSavedFile(std::unique_ptr<CDataFile>& file, const CString& strPath)
+{
+    try
+    {
+        file->EndFile();
+        return true;
+    }
+    catch (CFileException* e)
+    {
+        CSaveStop stop;
+        {
+            CExceptionHolder held(e);
+            stop.strError = FormatErrorText(e);
+        }
+        stop.bEndFailed = true;
+        FinishStoppedSave(file, strPath, stop);
+    }
+    return false;
 }
 
 bool CRDatabaseHelper::SaveDataToFile(Zelt::ICursor* pCursor, const CStringPair& table,
@@ -484,8 +539,7 @@ bool CRDatabaseHelper::SaveDataToFile(Zelt::ICursor* pCursor, const CStringPair&
             FinishStoppedSave(file, strPath, stop);
             return;
         }
-        file->EndFile();
-        bResult = true;
+        bResult = EndSavedFile(file, strPath);
     });
     return bResult;
 }

@@ -29,6 +29,12 @@ CSQLDataFile::CSQLDataFile(LPCWSTR pszPath, const CSQLScriptOptions& options, CR
 {
     if (m_options.strSeparator.IsEmpty())
         m_options.strSeparator = L"\n";
+    // EndTable's line end and EndFile's COMMIT line; a UTF-8 character takes at most three
+    // bytes per UTF-16 unit.
+    size_t nUnits = 1;
+    if (m_options.bCommit)
+        nUnits += 7 + static_cast<size_t>(m_options.strSeparator.GetLength()) + 1;
+    SetClosingRoom(nUnits * (m_options.nEncoding == SQLENC_UTF16 ? 2 : 3));
 }
 
 void CSQLDataFile::WriteText(const CString& text)
@@ -196,13 +202,7 @@ void CSQLDataFile::EndTable(const CStringPair&)
 
 bool CSQLDataFile::CutAfterFailedWrite()
 {
-    // EndTable's line end and EndFile's COMMIT line; a UTF-8 character takes at most three
-    // bytes per UTF-16 unit.
-    size_t nUnits = 1;
-    if (m_options.bCommit)
-        nUnits += 7 + static_cast<size_t>(m_options.strSeparator.GetLength()) + 1;
-    const size_t nRoom = nUnits * (m_options.nEncoding == SQLENC_UTF16 ? 2 : 3);
-    return KeepRowsAfterCut(CutToWrittenRows(nRoom));
+    return KeepRowsAfterCut(CutToWrittenRows());
 }
 
 void CSQLDataFile::Flush()

@@ -69,6 +69,7 @@ public:
     void AbandonRow() override { DropToRowMark(); }
     bool CutAfterFailedWrite() override;
     bool Discard() override { return DiscardFile(); }
+    bool RemoveUnclosed() override { return RemoveFile(); }
 
 private:
     void WriteText(const CString& text);

@@ -222,9 +222,6 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
         return false;
     }
     bool bResult = false;
-    RunReportingErrors([&] {
-        file->EndFile();
-        bResult = true;
-    });
+    RunReportingErrors([&] { bResult = EndSavedFile(file, strPath); });
     return bResult;
 }

@@ -182,7 +182,8 @@ TEST_F(ConnectTest, ADriverThatCannotAskForTheRestMakesNoFileOfTheString)
 {
     // SQLite's driver has no dialog here: given a string without a database it opens a database
     // file named after the whole string (with whatever options were added to it), in the folder
-    // the program started in or in its current one. Neither folder may gain any file.
+    // the program started in or in its current one; given a Database value it does not trim or
+    // unbrace, a file of that name. Neither folder may gain any file.
     wchar_t startFolder[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, startFolder);
     const std::wstring currentFolder = ql::ScratchFolder(L"select-driver-current");
@@ -226,13 +227,34 @@ TEST_F(ConnectTest, ADriverThatCannotAskForTheRestMakesNoFileOfTheString)
     EXPECT_TRUE(program.WaitForTitle(L"Quenlark")) << Narrow(program.Title());
     EXPECT_TRUE(program.WaitUntilIdle());
 
-    // A typed string whose database is blank is no more a file name to hand over.
-    ConnectWith(L"Driver={SQLite3};Database= ;Timeout=100;");
-    message = TakeMessageBox();
-    EXPECT_NE(message.find(L"could not complete the connection"), std::wstring::npos)
-        << Narrow(message);
-    EXPECT_TRUE(program.WaitUntilIdle());
-    EXPECT_EQ(program.Title(), L"Quenlark");
+    // Typed strings are read as the driver reads them: its Database item is matched with the
+    // blanks around the name, its value taken as it stands, braces and blanks included. None of
+    // these is handed over; each is refused with a box saying why.
+    const wchar_t kIncomplete[] = L"could not complete the connection";
+    const wchar_t kUnusable[] = L"would take the Database value";
+    const struct
+    {
+        const wchar_t* connect;
+        const wchar_t* said;
+    } typed[] = {
+        {L"Driver=SQLite3;Database = a.db;", kIncomplete},
+        {L"Driver=SQLite3; Database=a.db;", kIncomplete},
+        {L"Driver=SQLite3;Database=;Database=a.db;", kIncomplete},
+        {L"Driver=libsqlite3odbc.so;", kIncomplete},
+        {L"Driver={SQLite3};Database={ };", kUnusable},
+        {L"Driver={SQLite3};Database={a.db};", kUnusable},
+        {L"Driver=SQLite3;Database= a.db;", kUnusable},
+        {L"Driver={SQLite3};Database= ;Timeout=100;", kUnusable},
+    };
+    for (const auto& t : typed)
+    {
+        SCOPED_TRACE(Narrow(t.connect));
+        ConnectWith(t.connect);
+        message = TakeMessageBox();
+        EXPECT_NE(message.find(t.said), std::wstring::npos) << Narrow(message);
+        EXPECT_TRUE(program.WaitUntilIdle());
+        EXPECT_EQ(program.Title(), L"Quenlark");
+    }
 
     EXPECT_EQ(filesIn(startFolder), startBefore);
     EXPECT_EQ(filesIn(currentFolder), currentBefore);

@@ -348,3 +348,163 @@ TEST_F(SaveStoppedE2E, EveryWriterStoppedInsideARowLeavesTheWholeRowsTheBoxTells
 }
 
 } // namespace
+
+namespace {
+
+// Fills the disk of the folder with one file until exactly `left` bytes (whole blocks) stay free.
+bool LeaveFree(const std::wstring& filler, ULONGLONG left)
+{
+    const std::wstring folder = filler.substr(0, filler.rfind(L'\\') + 1);
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) ||
+        available.QuadPart < left)
+        return false;
+    HANDLE h = CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    const std::string zeros(4096, '\0');
+    bool ok = true;
+    for (ULONGLONG n = available.QuadPart - left; n > 0 && ok; n -= 4096)
+    {
+        DWORD written = 0;
+        ok = WriteFile(h, zeros.data(), 4096, &written, nullptr) && written == 4096;
+    }
+    CloseHandle(h);
+    return ok && GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
+           available.QuadPart == left;
+}
+
+} // namespace
+
+// HTML saves whose last write before the disk is full ends exactly on the disk's last block:
+// the flush after the first 1000 rows (the last of them shorter than the closing tags), and the
+// save's last flush before the closing of the file. Rows are 1000 short ones and more, five, and
+// none; the first row's value (or a column's name) is padded so that the file up to that write
+// fills whole blocks, and the disk is left with exactly that much room. The file is closed
+// after whole rows all the same and the box says how many it holds; one without rows that
+// cannot be closed is not left.
+TEST_F(SaveStoppedE2E, HtmlSaveStoppedRightAfterAFlushEndingOnAShortRowIsClosed)
+{
+    const std::wstring fullDisk = FullDiskFolder();
+    if (fullDisk.empty())
+        GTEST_SKIP() << "no small disk mounted";
+    // Rows shorter than the closing tags take the even rows' colour off.
+    ql::WriteRegString(L"Mark even lines", L"No");
+    QlTestDb::TempSQLiteFile file;
+    {
+        CRDatabase db;
+        ASSERT_TRUE(db.Open(file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+        db.ExecuteSQL(L"CREATE TABLE many (id integer PRIMARY KEY, v text)");
+        db.ExecuteSQL(L"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                      L"1500) INSERT INTO many SELECT i, 'x' FROM n");
+        db.ExecuteSQL(L"CREATE TABLE five (id integer PRIMARY KEY, v text)");
+        db.ExecuteSQL(L"INSERT INTO five VALUES (1, 'x'), (2, 'x'), (3, 'x'), (4, 'x'), (5, 'x')");
+        db.ExecuteSQL(L"CREATE TABLE none (id integer PRIMARY KEY, v text)");
+    }
+    const std::string row = "<TR Align=\"Left\">";
+    const std::string fileEnd = "</BODY></HTML>\r\n";
+    struct Case
+    {
+        const wchar_t* table;
+        size_t written; // bytes before the write the full disk fails: padded to whole blocks
+    } cases[] = {{L"many", 0}, {L"five", 0}, {L"none", 0}};
+
+    // Where the writes end in a save to a disk with room.
+    ASSERT_TRUE(program.StartConnected(std::wstring(file.Connect()))) << program.Describe();
+    for (Case& c : cases)
+    {
+        ASSERT_TRUE(program.OpenTableGrid(L"", c.table));
+        const std::wstring path = m_folder + L"\\measure_" + c.table + L".htm";
+        ASSERT_TRUE(SaveGridAs(path, L"HTML"));
+        const std::string bytes = ql::CProgram::WaitForClosedFile(path);
+        ASSERT_GT(bytes.size(), fileEnd.size());
+        if (c.table == std::wstring(L"many"))
+        {
+            // The flush after row 1000 ends where row 1001 starts.
+            size_t at = 0;
+            for (int i = 0; i < 1001 && at != std::string::npos; ++i)
+                at = bytes.find(row, at + 1);
+            ASSERT_NE(at, std::string::npos);
+            c.written = at;
+        }
+        else
+            c.written = bytes.size() - fileEnd.size();
+    }
+    ASSERT_TRUE(program.Close());
+    {
+        CRDatabase db;
+        ASSERT_TRUE(db.Open(file.Connect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+        for (Case& c : cases)
+        {
+            size_t pad = (4096 - c.written % 4096) % 4096;
+            if (c.table != std::wstring(L"none"))
+            {
+                CString sql;
+                sql.Format(L"UPDATE %s SET v = v || substr(hex(zeroblob(%d)), 1, %d) WHERE id = 1",
+                           c.table, (int)pad, (int)pad);
+                db.ExecuteSQL(sql);
+                c.written += pad;
+                continue;
+            }
+            // No rows: the header is padded with columns ("<TH>" and a name of at most 100).
+            if (pad < 10)
+                pad += 4096;
+            c.written += pad;
+            for (int i = 0; pad > 0; ++i)
+            {
+                size_t n = std::min<size_t>(100, pad - 4);
+                if (pad - 4 - n > 0 && pad - 4 - n < 10)
+                    n -= 10;
+                CString name;
+                name.Format(L"c%03d", i);
+                name += CString(L'w', (int)n - 4);
+                db.ExecuteSQL(L"ALTER TABLE none ADD COLUMN " + name + L" text");
+                pad -= 4 + n;
+            }
+        }
+    }
+
+    ASSERT_TRUE(program.StartConnected(std::wstring(file.Connect()))) << program.Describe();
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(U8(c.table));
+        ASSERT_TRUE(program.OpenTableGrid(L"", c.table));
+        const std::wstring filler = fullDisk + L"\\filler_" + ql::UniqueSuffix();
+        const std::wstring path =
+            fullDisk + L"\\short_" + c.table + L"_" + ql::UniqueSuffix() + L".htm";
+        ASSERT_TRUE(LeaveFree(filler, c.written));
+        ASSERT_TRUE(SaveGridAs(path, L"HTML"));
+        HWND box = program.WaitForMessageBox(60000);
+        ASSERT_NE(box, nullptr) << program.Describe();
+        const std::wstring text = ql::CProgram::MessageBoxText(box);
+        ql::CProgram::Click(box, IDOK);
+        ASSERT_TRUE(program.WaitUntilIdle());
+        EXPECT_NE(std::wstring::npos, text.find(L"disk")) << U8(text);
+        if (c.table == std::wstring(L"none"))
+        {
+            EXPECT_NE(std::wstring::npos, text.find(path + L"\nNothing was saved")) << U8(text);
+            EXPECT_FALSE(ql::FileExists(path));
+            DeleteFileW(filler.c_str());
+            continue;
+        }
+        const long said = QlSave::RowsSaid(text);
+        EXPECT_GT(said, 0) << U8(text);
+
+        const std::string bytes = ql::ReadFileBytes(path);
+        const std::string ending = "</TBODY>\r\n</TABLE>\r\n<BR>\r\n" + fileEnd;
+        EXPECT_TRUE(bytes.size() > ending.size() &&
+                    bytes.compare(bytes.size() - ending.size(), ending.size(), ending) == 0)
+            << bytes.substr(bytes.size() > 200 ? bytes.size() - 200 : 0);
+        EXPECT_EQ(said, (long)Count(bytes, row));
+        EXPECT_EQ(2 * said, (long)Count(bytes, "<TD"));
+        const std::wstring copy = m_folder + L"\\short.htm";
+        ASSERT_TRUE(CopyFileW(path.c_str(), copy.c_str(), FALSE));
+        ql::CHtmlCells cells;
+        std::string out;
+        ASSERT_TRUE(ql::ReadHtmlCells(copy, cells, &out)) << out;
+        EXPECT_EQ(said + 1, (long)cells.rows.size()); // and the header
+        DeleteFileW(path.c_str());
+        DeleteFileW(filler.c_str());
+    }
+    EXPECT_TRUE(program.Close());
+}

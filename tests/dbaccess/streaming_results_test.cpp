@@ -24,6 +24,9 @@ TEST(ConnectItems, FoundAndReplacedByWholeNameOutsideBraces)
               L"DSN=x;Timeout=5;StepAPI=1;");
     EXPECT_EQ(SetConnectItem(L"PWD={a;StepAPI=0}", L"StepAPI", L"1"),
               L"PWD={a;StepAPI=0};StepAPI=1;");
+    // Blanks before a name stay: SQLite's driver reads " Database" as another item.
+    EXPECT_EQ(SetConnectItem(L"DSN=x; Database=a.db;;\tTimeout=5", L"StepAPI", L"1"),
+              L"DSN=x; Database=a.db;\tTimeout=5;StepAPI=1;");
     EXPECT_EQ(SetConnectItem(L"", L"Fetch", L"100"), L"Fetch=100;");
 }
 
@@ -58,11 +61,56 @@ TEST(ConnectItems, SQLiteTakesAStringWithoutDataSourceOrDatabaseForItsFileName)
 {
     const wchar_t driver[] = L"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
     EXPECT_TRUE(DriverTakesStringAsFileName(L"Driver=SQLite3;", driver));
-    EXPECT_TRUE(DriverTakesStringAsFileName(L"Driver={SQLite3};Database= ;StepAPI=1", driver));
+    EXPECT_TRUE(DriverTakesStringAsFileName(L"Driver=SQLite3;Database = a.db;StepAPI=1", driver));
     EXPECT_TRUE(DriverTakesStringAsFileName(L"Driver=SQLite3;DSN=;", L"C:\\ODBC\\sqlite3odbc.dll"));
     EXPECT_FALSE(DriverTakesStringAsFileName(L"Driver=SQLite3;Database=/tmp/a.db", driver));
     EXPECT_FALSE(DriverTakesStringAsFileName(L"DSN=local;", driver));
     EXPECT_FALSE(DriverTakesStringAsFileName(L"Driver={PostgreSQL Unicode};", L"psqlodbcw.so"));
+}
+
+// What SQLite's driver opens for each string, as found by handing the strings to the driver
+// through the driver manager: which file appeared (the whole string's name for Missing).
+TEST(ConnectItems, SQLiteDatabaseIsReadAsTheDriverReadsIt)
+{
+    const struct
+    {
+        const wchar_t* connect;
+        SQLiteDatabaseItem item;
+        const wchar_t* value;
+    } cases[] = {
+        {L"Driver=SQLite3;Database=a.db;", SQLiteDatabaseItem::Usable, L"a.db"},
+        {L"Driver=SQLite3;DATABASE=a.db", SQLiteDatabaseItem::Usable, L"a.db"},
+        {L"Database=a.db;Driver=SQLite3", SQLiteDatabaseItem::Usable, L"a.db"},
+        {L"Driver=SQLite3;;Database=a.db", SQLiteDatabaseItem::Usable, L"a.db"},
+        {L"Driver=SQLite3;Database=Database=u.db", SQLiteDatabaseItem::Usable, L"Database=u.db"},
+        // The first item of the name counts, the empty one too; a blank makes another name.
+        {L"Driver=SQLite3;Database=i.db;Database=j.db", SQLiteDatabaseItem::Usable, L"i.db"},
+        {L"Driver=SQLite3;Database =x;Database=v.db", SQLiteDatabaseItem::Usable, L"v.db"},
+        {L"Driver=SQLite3;Database=;Database=t.db", SQLiteDatabaseItem::Missing, L""},
+        {L"Driver=SQLite3;Database = a.db;", SQLiteDatabaseItem::Missing, L""},
+        {L"Driver=SQLite3; Database=a.db;", SQLiteDatabaseItem::Missing, L""},
+        {L"Driver=SQLite3;\tDatabase=a.db;", SQLiteDatabaseItem::Missing, L""},
+        {L"Driver=SQLite3;MyDatabase=a.db;", SQLiteDatabaseItem::Missing, L""},
+        {L"Driver=SQLite3;Database", SQLiteDatabaseItem::Missing, L""},
+        {L"Driver=libsqlite3odbc.so;", SQLiteDatabaseItem::Missing, L""},
+        {L"DSN=local;Database=;", SQLiteDatabaseItem::Usable, L""},
+        // Values are kept as they stand: braces quote nothing, blanks stay.
+        {L"Driver={SQLite3};Database={ };", SQLiteDatabaseItem::Unusable, L"{ }"},
+        {L"Driver=SQLite3;Database={a.db};", SQLiteDatabaseItem::Unusable, L"{a.db}"},
+        {L"Driver=SQLite3;Database={l;m.db}", SQLiteDatabaseItem::Unusable, L"{l"},
+        {L"Driver=SQLite3;Database= a.db;", SQLiteDatabaseItem::Unusable, L" a.db"},
+        {L"Driver=SQLite3;Database=a.db ;", SQLiteDatabaseItem::Unusable, L"a.db "},
+        {L"Driver=SQLite3;Database= ;", SQLiteDatabaseItem::Unusable, L" "},
+    };
+    for (const auto& c : cases)
+    {
+        CString value = L"<unset>";
+        EXPECT_EQ(ReadSQLiteDatabaseItem(c.connect, &value), c.item) << CStringA(c.connect);
+        EXPECT_EQ(value, CString(c.value)) << CStringA(c.connect);
+    }
+    CString value;
+    EXPECT_TRUE(FindSQLiteDriverItem(L"Driver={A;StepAPI=0};StepAPI=1", L"StepAPI", &value));
+    EXPECT_EQ(value, L"0}");
 }
 
 // A scratch table of n rows (id, v = 'v' || id), unique to this process and moment.
