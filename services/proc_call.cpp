@@ -2,6 +2,7 @@
 #include "services/proc_call.h"
 
 #include "dbaccess/recordset.h"
+#include "dbaccess/size_bound.h"
 #include "dbaccess/sql_text.h"
 #include "services/database_helper.h"
 #include "util/utility.h"
@@ -45,6 +46,16 @@ bool IsBinarySQLType(int n)
     return n == -2 || n == -3 || n == -4;
 }
 
+bool IsParamSizeABound(const CRProcedureColumns::CProcedureColumnInfo& info, int nDBMSKind)
+{
+    if (nDBMSKind == DBMS_POSTGRESQL || info.nColumnSize <= 0)
+        return false;
+    if (!IsCharSQLType(info.nDataType) && !IsBinarySQLType(info.nDataType))
+        return false;
+    return IsDeclaredSizeABound(static_cast<SQLSMALLINT>(info.nDataType),
+                                static_cast<SQLULEN>(info.nColumnSize), false);
+}
+
 void AddProcedureParam(CProcParamsArray& params,
                        const CRProcedureColumns::CProcedureColumnInfo& info, int nDBMSKind,
                        bool& bHasReturnValue)
@@ -53,6 +64,7 @@ void AddProcedureParam(CProcParamsArray& params,
         return;
     CProcParamsData param;
     param.m_info = info;
+    param.m_bSizeIsLimit = IsParamSizeABound(info, nDBMSKind) ? 1 : 0;
     if (info.nColumnType == SQL_PARAM_TYPE_UNKNOWN)
         param.m_bUnknownDirection = 1;
     if (info.nColumnType == SQL_RETURN_VALUE &&
