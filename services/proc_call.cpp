@@ -163,10 +163,13 @@ CString BuildProcedureCallText(int nDBMSKind, LPCWSTR pszFormattedName, CProcPar
 
 namespace {
 
-// Room for a character value that comes back: the declared size, within reason.
-UINT TextRoom(int nColumnSize)
+// Room for a character value that comes back: the declared size where it bounds the value,
+// within reason; otherwise as much as a grid cell holds, since a size the driver gives for a
+// type without a bound (psqlODBC's 8190 for text) would cut a longer value short.
+UINT TextRoom(const CProcParamsData& p)
 {
-    return nColumnSize > 0 && nColumnSize <= 65535 ? static_cast<UINT>(nColumnSize) : 8000;
+    const int nSize = p.m_info.nColumnSize;
+    return p.m_bSizeIsLimit && nSize > 0 && nSize <= 65535 ? static_cast<UINT>(nSize) : 65536;
 }
 
 CString Trimmed(const CString& s)
@@ -235,12 +238,12 @@ bool BindOne(CRRecordset& rs, const CProcParamsData& p, UINT nIO, bool bUtf8Outp
 
     if (IsCharSQLType(type))
     {
-        addText(TextRoom(p.m_info.nColumnSize));
+        addText(TextRoom(p));
         return true;
     }
     if (IsBinarySQLType(type))
     {
-        const UINT room = bOut ? TextRoom(p.m_info.nColumnSize) : 0;
+        const UINT room = bOut ? TextRoom(p) : 0;
         if (bNull)
         {
             rs.AddBinaryParameter(n, nIO, type, size, digits, room, 0, nullptr);
@@ -345,7 +348,7 @@ bool BindOne(CRRecordset& rs, const CProcParamsData& p, UINT nIO, bool bUtf8Outp
     default:
         // Types without a conversion of their own (GUIDs, intervals, driver types) go as text
         // for the driver to convert.
-        addText(TextRoom(p.m_info.nColumnSize));
+        addText(TextRoom(p));
         return true;
     }
     strError = L"Invalid data";
