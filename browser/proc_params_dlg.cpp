@@ -20,38 +20,6 @@ HICON LoadSmallIcon(UINT nID)
                                ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
 }
 
-// The value editor of a text parameter. Its limit counts characters, as the database counts
-// the column size: a character outside the basic plane is two UTF-16 units but one character.
-// The edit box itself takes twice the units; whatever lies beyond the characters allowed is cut
-// off after each change, never inside a pair.
-class CParamTextEdit : public CGridEdit
-{
-public:
-    CParamTextEdit(int nRow, int nColumn, const CGridItem& value, CDataInterface*& pSource,
-                   int nChars)
-        : CGridEdit(nRow, nColumn, CGridEdit::flagNullBox, value, pSource), m_nChars(nChars)
-    {}
-
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
-    {
-        if (LOWORD(wParam) == idEdit && HIWORD(wParam) == EN_CHANGE && m_edit.m_hWnd)
-        {
-            CString text;
-            m_edit.GetWindowText(text);
-            const int nKeep = CRProcParamsListCtrl::TextUnitsOfCharacters(text, m_nChars);
-            if (nKeep < text.GetLength())
-            {
-                m_edit.SendMessage(EM_SETSEL, nKeep, -1);
-                m_edit.SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-            }
-        }
-        return CGridEdit::OnCommand(wParam, lParam);
-    }
-
-private:
-    int m_nChars;
-};
-
 } // namespace
 
 // ---- CRProcParamsListCtrl -------------------------------------------------------------------
@@ -73,13 +41,16 @@ CString CRProcParamsListCtrl::GetParamIOTypeName(int nColumnType)
     }
 }
 
-int CRProcParamsListCtrl::TextUnitsOfCharacters(LPCWSTR pszText, int nChars)
+int CRProcParamsListCtrl::ValueToldLimit(const CProcParamsData& param)
 {
-    int nUnits = 0;
-    for (int n = 0; n < nChars && pszText[nUnits] != 0; ++n)
-        nUnits +=
-            IS_HIGH_SURROGATE(pszText[nUnits]) && IS_LOW_SURROGATE(pszText[nUnits + 1]) ? 2 : 1;
-    return nUnits;
+    if (!param.m_bSizeIsLimit)
+        return -1;
+    const int nSize = param.m_info.nColumnSize;
+    if (IsCharSQLType(param.GetDataType()))
+        return nSize;
+    if (IsBinarySQLType(param.GetDataType()) && nSize < 0x3FFFFFFF)
+        return 2 * nSize;
+    return -1;
 }
 
 bool CRProcParamsListCtrl::IsListed(const CProcParamsData& param, bool bEditable)
@@ -147,23 +118,13 @@ void CRProcParamsListCtrl::EditCell(int nRow, int nColumn)
         pCombo->SetFocus();
         return;
     }
-    // The value: limited to the column size in characters for text, to two hexadecimal digits a
-    // byte for binary values.
-    int nLimit = -1;
-    int nChars = 0;
+    // The edit box itself takes any length: where the declared size bounds the value, a change
+    // past it is refused and the user told why (characters for text, two hexadecimal digits a
+    // byte for binary values); elsewhere the size is the driver's own figure and the value goes
+    // whole for the database to judge.
     DWORD dwStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
-    const int type = p->GetDataType();
-    if (IsCharSQLType(type) && p->m_info.nColumnSize > 0 && p->m_info.nColumnSize < 0x3FFFFFFF)
-    {
-        nChars = p->m_info.nColumnSize;
-        nLimit = 2 * nChars;
-    }
-    else if (IsBinarySQLType(type))
-    {
-        if (p->m_info.nColumnSize > 0 && p->m_info.nColumnSize < 0x3FFFFFFF)
-            nLimit = 2 * p->m_info.nColumnSize;
+    if (IsBinarySQLType(p->GetDataType()))
         dwStyle |= ES_UPPERCASE;
-    }
     LVCOLUMNW column{};
     column.mask = LVCF_FMT;
     GetColumn(nColumn, &column);
@@ -173,10 +134,9 @@ void CRProcParamsListCtrl::EditCell(int nRow, int nColumn)
         dwStyle |= ES_CENTER;
     CGridItem value(p->m_strValue, p->m_bNull ? kGridNull : kGridValue);
     CGridEdit::CDataInterface* pSource = nullptr;
-    CGridEdit* pEdit = nChars > 0
-                           ? new CParamTextEdit(nRow, nColumn, value, pSource, nChars)
-                           : new CGridEdit(nRow, nColumn, CGridEdit::flagNullBox, value, pSource);
-    if (!pEdit->Create(dwStyle, cell, static_cast<CWnd*>(this), kValueEditorId, nLimit))
+    auto* pEdit = new CGridEdit(nRow, nColumn, CGridEdit::flagNullBox, value, pSource);
+    pEdit->SetToldLimit(ValueToldLimit(*p), L"parameter");
+    if (!pEdit->Create(dwStyle, cell, static_cast<CWnd*>(this), kValueEditorId, -1))
         return;
     m_bEditing = true;
 }

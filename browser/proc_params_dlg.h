@@ -16,9 +16,9 @@ public:
 
     // "Unknown", "In", "In, out", "Out"; empty for anything else (a return value).
     static CString GetParamIOTypeName(int nColumnType);
-    // The UTF-16 units that hold the first nChars characters of the text (a surrogate pair is
-    // one character), at most the whole text.
-    static int TextUnitsOfCharacters(LPCWSTR pszText, int nChars);
+    // The most characters the value editor takes before it tells the user (hexadecimal digits
+    // for binary values); -1 where the declared size does not bound the value.
+    static int ValueToldLimit(const CProcParamsData& param);
     // Whether the parameter has a row: inputs (and those of unknown direction) in the editable
     // list, values that come back in the read-only one.
     static bool IsListed(const CProcParamsData& param, bool bEditable);

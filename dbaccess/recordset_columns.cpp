@@ -3,6 +3,7 @@
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/size_bound.h"
 #include "dbaccess/utf8_text.h"
 
 #include <algorithm>
@@ -14,23 +15,6 @@ namespace {
 
 // Text and binary values are held up to this many characters or bytes per field.
 const SQLULEN kMaxFieldSize = 65536;
-
-// Whether psqlODBC's declared size of a PostgreSQL character column bounds its values. The
-// driver declares a size for types without a length of their own that values do not keep to:
-// text as 8190 (its MaxLongVarcharSize), varchar without a length as 255 (its MaxVarcharSize),
-// json and arrays (type name "unknown") as 255 or the length of the first value, interval
-// (no type name) as 32, though "-100 years -11 mons ..." is longer. Bound at that size, the
-// rest of such a value would be cut off. Named types of a fixed greatest length (name, inet,
-// char(n), varchar(n)) hold to it; varchar(255) cannot be told from varchar and takes the
-// larger buffer.
-bool IsPostgresSizeABound(SQLSMALLINT sqlType, const CString& typeName, SQLULEN size)
-{
-    if (sqlType == SQL_LONGVARCHAR || sqlType == SQL_WLONGVARCHAR)
-        return false;
-    if (typeName.IsEmpty() || typeName.CompareNoCase(L"unknown") == 0)
-        return false;
-    return !(typeName.CompareNoCase(L"varchar") == 0 && size == 255);
-}
 
 const SQLLEN kTextChunkBytes = 8096;
 const SQLLEN kWideChunkBytes = 16192;
@@ -105,10 +89,7 @@ bool CRRecordset::DescribeColumns()
     // CColumnDesc::bSizeIsLimit); PostgreSQL's sizes are looked at further below.
     const bool dynamicTypes = m_pDatabase && m_pDatabase->HasDynamicTypes();
     auto IsSizeALimit = [dynamicTypes](SQLSMALLINT sqlType, SQLULEN size) {
-        if (dynamicTypes || size == 0 || size >= 0x7FFFFFFF)
-            return false;
-        return sqlType != SQL_LONGVARCHAR && sqlType != SQL_WLONGVARCHAR &&
-               sqlType != SQL_LONGVARBINARY;
+        return IsDeclaredSizeABound(sqlType, size, dynamicTypes);
     };
 
     // The columns are bound once all are described: how the result is fetched depends on the

@@ -189,11 +189,11 @@ int CountCharacters(const CString& text)
     return count;
 }
 
-CString FormatLimitMessage(int nLimit, int nChars)
+CString FormatLimitMessage(int nLimit, int nChars, LPCWSTR pszHolder)
 {
     CString strMessage;
-    strMessage.Format(L"This column holds at most %d characters; the value would have %d.", nLimit,
-                      nChars);
+    strMessage.Format(L"This %s holds at most %d characters; the value would have %d.", pszHolder,
+                      nLimit, nChars);
     return strMessage;
 }
 
@@ -234,7 +234,8 @@ void CGridEdit::KeepToldLimit()
     m_edit.SetWindowText(m_strFitting);
     m_edit.SetSel(m_nFittingStart, m_nFittingEnd);
     const HWND hEdit = m_edit.m_hWnd;
-    AfxMessageBox(FormatLimitMessage(m_nToldLimit, nChars) + L"\n\nThe change was not made.",
+    AfxMessageBox(FormatLimitMessage(m_nToldLimit, nChars, m_strLimitHolder) +
+                      L"\n\nThe change was not made.",
                   MB_ICONEXCLAMATION);
     if (!::IsWindow(hEdit))
         return;

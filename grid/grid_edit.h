@@ -55,9 +55,14 @@ public:
     BOOL Create(DWORD dwEditStyle, const RECT& rect, CWnd* pList, UINT nID, int nLimit);
 
     // A limit the user is told of (before Create): a change that would make the value longer
-    // than nChars characters is not taken, and a message says why. Unlike the edit box's own
-    // limit (Create's nLimit), which cuts a longer paste without a word. Below 1: none.
-    void SetToldLimit(int nChars) { m_nToldLimit = nChars; }
+    // than nChars characters is not taken, and a message says why (naming what holds the
+    // value). Unlike the edit box's own limit (Create's nLimit), which cuts a longer paste
+    // without a word. Below 1: none.
+    void SetToldLimit(int nChars, LPCWSTR pszHolder = L"column")
+    {
+        m_nToldLimit = nChars;
+        m_strLimitHolder = pszHolder;
+    }
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -98,6 +103,7 @@ protected:
     bool m_bListAbove = false;
     bool m_bEnding = false;
     int m_nToldLimit = -1;
+    CString m_strLimitHolder = L"column";
     CString m_strFitting; // the last text within the told limit, and its selection
     int m_nFittingStart = 0;
     int m_nFittingEnd = 0;
@@ -158,8 +164,9 @@ public:
 LONGLONG ColumnEditLimit(Zelt::ICursor* pCursor, UINT nCursorColumn);
 // Characters as a database counts them: a surrogate pair is one.
 int CountCharacters(const CString& text);
-// The first sentence of the message that a value would go past its column's limit.
-CString FormatLimitMessage(int nLimit, int nChars);
+// The first sentence of the message that a value would go past the limit of what holds it (a
+// column, a parameter).
+CString FormatLimitMessage(int nLimit, int nChars, LPCWSTR pszHolder = L"column");
 
 // "6B29FC40-CA47-1067-B31D-00DD010662DA".
 CString FormatGuidProposal(const GUID& guid);

@@ -2,6 +2,7 @@
 #include "services/proc_call.h"
 
 #include "dbaccess/recordset.h"
+#include "dbaccess/size_bound.h"
 #include "dbaccess/sql_text.h"
 #include "services/database_helper.h"
 #include "util/utility.h"
@@ -45,6 +46,16 @@ bool IsBinarySQLType(int n)
     return n == -2 || n == -3 || n == -4;
 }
 
+bool IsParamSizeABound(const CRProcedureColumns::CProcedureColumnInfo& info, int nDBMSKind)
+{
+    if (nDBMSKind == DBMS_POSTGRESQL || info.nColumnSize <= 0)
+        return false;
+    if (!IsCharSQLType(info.nDataType) && !IsBinarySQLType(info.nDataType))
+        return false;
+    return IsDeclaredSizeABound(static_cast<SQLSMALLINT>(info.nDataType),
+                                static_cast<SQLULEN>(info.nColumnSize), false);
+}
+
 void AddProcedureParam(CProcParamsArray& params,
                        const CRProcedureColumns::CProcedureColumnInfo& info, int nDBMSKind,
                        bool& bHasReturnValue)
@@ -53,6 +64,7 @@ void AddProcedureParam(CProcParamsArray& params,
         return;
     CProcParamsData param;
     param.m_info = info;
+    param.m_bSizeIsLimit = IsParamSizeABound(info, nDBMSKind) ? 1 : 0;
     if (info.nColumnType == SQL_PARAM_TYPE_UNKNOWN)
         param.m_bUnknownDirection = 1;
     if (info.nColumnType == SQL_RETURN_VALUE &&
@@ -151,10 +163,13 @@ CString BuildProcedureCallText(int nDBMSKind, LPCWSTR pszFormattedName, CProcPar
 
 namespace {
 
-// Room for a character value that comes back: the declared size, within reason.
-UINT TextRoom(int nColumnSize)
+// Room for a character value that comes back: the declared size where it bounds the value,
+// within reason; otherwise as much as a grid cell holds, since a size the driver gives for a
+// type without a bound (psqlODBC's 8190 for text) would cut a longer value short.
+UINT TextRoom(const CProcParamsData& p)
 {
-    return nColumnSize > 0 && nColumnSize <= 65535 ? static_cast<UINT>(nColumnSize) : 8000;
+    const int nSize = p.m_info.nColumnSize;
+    return p.m_bSizeIsLimit && nSize > 0 && nSize <= 65535 ? static_cast<UINT>(nSize) : 65536;
 }
 
 CString Trimmed(const CString& s)
@@ -223,12 +238,12 @@ bool BindOne(CRRecordset& rs, const CProcParamsData& p, UINT nIO, bool bUtf8Outp
 
     if (IsCharSQLType(type))
     {
-        addText(TextRoom(p.m_info.nColumnSize));
+        addText(TextRoom(p));
         return true;
     }
     if (IsBinarySQLType(type))
     {
-        const UINT room = bOut ? TextRoom(p.m_info.nColumnSize) : 0;
+        const UINT room = bOut ? TextRoom(p) : 0;
         if (bNull)
         {
             rs.AddBinaryParameter(n, nIO, type, size, digits, room, 0, nullptr);
@@ -333,7 +348,7 @@ bool BindOne(CRRecordset& rs, const CProcParamsData& p, UINT nIO, bool bUtf8Outp
     default:
         // Types without a conversion of their own (GUIDs, intervals, driver types) go as text
         // for the driver to convert.
-        addText(TextRoom(p.m_info.nColumnSize));
+        addText(TextRoom(p));
         return true;
     }
     strError = L"Invalid data";

@@ -20,6 +20,9 @@ public:
     BYTE m_bPlaceholder = 0;      // passed as a "?" marker and bound
     UINT m_nParamNumber = 0;      // 1-based marker number
     BYTE m_bUnknownDirection = 0; // the catalog gave no direction; offered for input anyway
+    // A text or binary parameter whose declared size is the most its values may hold, not a
+    // figure the driver gives for a type without a bound (see IsDeclaredSizeABound).
+    BYTE m_bSizeIsLimit = 0;
 
     int GetColumnType() const { return m_info.nColumnType; }
     int GetDataType() const { return m_info.nDataType; }
@@ -43,6 +46,10 @@ inline bool IsHiddenParamType(int nSQLType)
     return nSQLType == -403 || nSQLType == -404;
 }
 
+// Whether a parameter's declared size bounds its values. PostgreSQL keeps no length of a
+// function's parameters (a varchar(10) parameter takes any text): psqlODBC's sizes there are its
+// own figures, 8190 for text and 255 for the rest.
+bool IsParamSizeABound(const CRProcedureColumns::CProcedureColumnInfo& info, int nDBMSKind);
 // Appends one catalog record. A return value on Oracle, Microsoft SQL Server and MySQL goes
 // first and sets bHasReturnValue; elsewhere it is appended like the others.
 void AddProcedureParam(CProcParamsArray& params,

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 
 #include "tests/support/windowed_tests.h"
+#include "tests/windows/window_test_util.h"
 #include "tests/windows/modal_steps.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,7 @@ CProcParamsArray Params()
     params.Add(Param(L"ret", SQL_RETURN_VALUE, SQL_INTEGER, 10, L"int"));
     params.Add(Param(L"a", SQL_PARAM_INPUT, SQL_INTEGER, 10, L"int"));
     params.Add(Param(L"bin", SQL_PARAM_INPUT, SQL_VARBINARY, 4, L"varbinary"));
+    params[params.GetSize() - 1].m_bSizeIsLimit = 1;
     params.Add(Param(L"u", SQL_PARAM_TYPE_UNKNOWN, SQL_VARCHAR, 5, L"varchar"));
     params.Add(Param(L"o", SQL_PARAM_OUTPUT, SQL_VARCHAR, 5, L"varchar"));
     params.Add(Param(L"cur", SQL_PARAM_OUTPUT, -404, 0, L"cursor"));
@@ -64,7 +66,6 @@ TEST(ProcParamsWindow, ListsInputsAndEditsValuesDirectionsAndMovesByTab)
     CStoredProcParamsDlg dlg(&params, false, nullptr);
     std::string rows, nullText, direction;
     LONG_PTR binStyle = 0;
-    LRESULT binLimit = 0;
     bool comboOpened = false, tabToValue = false, beeped = true;
     const INT_PTR result = qltest::CModalSteps::Run(
         dlg, {[&](HWND) {
@@ -81,7 +82,6 @@ TEST(ProcParamsWindow, ListsInputsAndEditsValuesDirectionsAndMovesByTab)
                   if (hEdit)
                   {
                       binStyle = ::GetWindowLongPtrW(hEdit, GWL_STYLE);
-                      binLimit = ::SendMessageW(hEdit, EM_GETLIMITTEXT, 0, 0);
                       ::SetWindowTextW(hEdit, L"ABCD1234");
                       Key(hEdit, VK_TAB); // Tab: on to the next row's direction
                   }
@@ -110,7 +110,6 @@ TEST(ProcParamsWindow, ListsInputsAndEditsValuesDirectionsAndMovesByTab)
     EXPECT_EQ("a/In bin/In u/Unknown ", rows);
     EXPECT_EQ("<<NULL>>", nullText);
     EXPECT_FALSE(beeped);
-    EXPECT_EQ(8, binLimit);
     EXPECT_NE(0, binStyle & ES_UPPERCASE);
     EXPECT_EQ("ABCD1234", A(params[2].m_strValue));
     EXPECT_TRUE(comboOpened);
@@ -137,47 +136,79 @@ TEST(ProcParamsWindow, ResultsListTheValuesThatCameBack)
     EXPECT_EQ("ret//14 o/Out/<<NULL>> ", rows);
 }
 
-// A text's limit counts characters: one outside the basic plane is two UTF-16 units.
-TEST(ProcParamsWindow, TextLimitCountsCharactersNotUnits)
+// A declared size that bounds the value refuses a longer change and says so, counting a
+// character outside the basic plane once; one that is the driver's own figure (psqlODBC's 8190
+// for text) bounds nothing: the edit box itself never cuts.
+TEST(ProcParamsWindow, ARealBoundIsToldBeforeAnyCutAndADriverFigureBoundsNothing)
 {
-    const wchar_t face[] = L"a\U0001F600b";
-    EXPECT_EQ(0, CRProcParamsListCtrl::TextUnitsOfCharacters(face, 0));
-    EXPECT_EQ(3, CRProcParamsListCtrl::TextUnitsOfCharacters(face, 2));
-    EXPECT_EQ(4, CRProcParamsListCtrl::TextUnitsOfCharacters(face, 3));
-    EXPECT_EQ(4, CRProcParamsListCtrl::TextUnitsOfCharacters(face, 9));
-    // A lone high surrogate at the end counts as one.
-    EXPECT_EQ(2, CRProcParamsListCtrl::TextUnitsOfCharacters(L"a\xD83D", 5));
-
     CProcParamsArray params;
-    params.Add(Param(L"t", SQL_PARAM_INPUT, SQL_WVARCHAR, 3, L"varchar"));
+    params.Add(Param(L"v", SQL_PARAM_INPUT, SQL_WVARCHAR, 3, L"varchar"));
+    params[0].m_bSizeIsLimit = 1;
+    params.Add(Param(L"t", SQL_PARAM_INPUT, SQL_WLONGVARCHAR, 8190, L"text"));
+    params.Add(Param(L"b", SQL_PARAM_INPUT, SQL_VARBINARY, 2, L"varbinary"));
+    params[2].m_bSizeIsLimit = 1;
+    EXPECT_EQ(3, CRProcParamsListCtrl::ValueToldLimit(params[0]));
+    EXPECT_EQ(-1, CRProcParamsListCtrl::ValueToldLimit(params[1]));
+    EXPECT_EQ(4, CRProcParamsListCtrl::ValueToldLimit(params[2]));
+
+    std::wstring longText;
+    for (int i = 0; i < 1000; ++i)
+        longText += L"0123456789";
     CStoredProcParamsDlg dlg(&params, false, nullptr);
-    LRESULT limit = 0;
-    std::wstring full, cut;
+    LRESULT boundLimit = 0, textLimit = 0;
+    std::wstring full, afterPaste;
+    int longLength = 0;
+    size_t boxesBefore = 0, boxesAfterFit = 0, boxesAfterPaste = 0;
+    CString told;
+    auto edit = [&](int row) {
+        CRProcParamsListCtrl& list = dlg.GetList();
+        list.EditCell(row, 3);
+        HWND hEditor = Editor(list.m_hWnd, 1000);
+        return hEditor ? ::GetDlgItem(hEditor, CGridEdit::idEdit) : nullptr;
+    };
     qltest::CModalSteps::Run(
         dlg, {[&](HWND) {
-                  CRProcParamsListCtrl& list = dlg.GetList();
-                  list.EditCell(0, 3);
-                  HWND hEditor = Editor(list.m_hWnd, 1000);
-                  HWND hEdit = hEditor ? ::GetDlgItem(hEditor, CGridEdit::idEdit) : nullptr;
+                  HWND hEdit = edit(0);
                   if (!hEdit)
                       return;
-                  limit = ::SendMessageW(hEdit, EM_GETLIMITTEXT, 0, 0);
+                  boxesBefore = gwtest::MessageBoxes().size();
+                  boundLimit = ::SendMessageW(hEdit, EM_GETLIMITTEXT, 0, 0);
                   wchar_t text[16] = {};
                   ::SetWindowTextW(hEdit, L"\U0001F600x\U0001F600");
                   ::GetWindowTextW(hEdit, text, 16);
                   full = text;
-                  // A paste longer than the column keeps its first three characters.
-                  ::SetWindowTextW(hEdit, L"");
+                  boxesAfterFit = gwtest::MessageBoxes().size();
+                  // A paste past the bound is not taken: the text stays as it was.
+                  ::SendMessageW(hEdit, EM_SETSEL, 0, -1);
                   ::SendMessageW(hEdit, EM_REPLACESEL, TRUE, (LPARAM)L"a\U0001F600bcd");
                   ::GetWindowTextW(hEdit, text, 16);
-                  cut = text;
+                  afterPaste = text;
+                  boxesAfterPaste = gwtest::MessageBoxes().size();
+                  told = gwtest::LastMessageBox();
+                  Key(hEdit, VK_RETURN);
+              },
+              [&](HWND) {
+                  HWND hEdit = edit(1);
+                  if (!hEdit)
+                      return;
+                  textLimit = ::SendMessageW(hEdit, EM_GETLIMITTEXT, 0, 0);
+                  ::SendMessageW(hEdit, EM_SETSEL, 0, -1);
+                  ::SendMessageW(hEdit, EM_REPLACESEL, TRUE, (LPARAM)longText.c_str());
+                  longLength = ::GetWindowTextLengthW(hEdit);
                   Key(hEdit, VK_RETURN);
               },
               [&](HWND h) { ::PostMessageW(h, WM_COMMAND, IDOK, 0); }});
-    EXPECT_EQ(6, limit);
+    EXPECT_GT(boundLimit, 10000);
     EXPECT_TRUE(full == L"\U0001F600x\U0001F600") << full.size();
-    EXPECT_TRUE(cut == L"a\U0001F600b") << cut.size();
-    EXPECT_TRUE(CString(L"a\U0001F600b") == params[0].m_strValue);
+    EXPECT_EQ(boxesBefore, boxesAfterFit);
+    EXPECT_TRUE(afterPaste == L"\U0001F600x\U0001F600") << afterPaste.size();
+    EXPECT_EQ(boxesAfterFit + 1, boxesAfterPaste);
+    EXPECT_EQ(0, told.Find(L"This parameter holds at most 3 characters; the value would have 5."))
+        << gwtest::A(told);
+    EXPECT_TRUE(CString(L"\U0001F600x\U0001F600") == params[0].m_strValue);
+    EXPECT_GT(textLimit, 10000);
+    EXPECT_EQ(10000, longLength);
+    EXPECT_EQ(10000, params[1].m_strValue.GetLength());
 }
 
 } // namespace

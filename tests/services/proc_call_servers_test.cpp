@@ -225,4 +225,20 @@ TEST_F(ProcCallServer, OutputTextBeyondASCIIAtFullSize)
     EXPECT_TRUE(kFull == WideValue(L"c")) << WideValue(L"c").size() << " units " << Listing();
 }
 
+// Text of a type without a bound comes back whole past the size the driver reports for it
+// (psqlODBC's 8190 for text).
+TEST_F(ProcCallServer, OutputTextPastTheDriversFigureArrivesWhole)
+{
+    std::wstring half;
+    for (int i = 0; i < 500; ++i)
+        half += L"0123456789";
+    Connect(QlTestDb::PostgresConnect());
+    const CString q = Unique(L"qlp");
+    Exec(L"CREATE PROCEDURE " + q +
+         L"(IN a text, INOUT c text) LANGUAGE plpgsql AS $$ BEGIN c := repeat(a, 4); END $$");
+    m_cleanup.push_back(L"DROP PROCEDURE " + q);
+    EXPECT_EQ("", A(Run({L"public", q}, {{L"a", half.c_str()}, {L"c", L"x"}}))) << Listing();
+    EXPECT_EQ(20000u, WideValue(L"c").size()) << Listing();
+}
+
 } // namespace

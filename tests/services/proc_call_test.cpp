@@ -118,6 +118,30 @@ TEST(ProcCallText, HiddenTypesAndInputs)
     EXPECT_TRUE(IsDateTimeSQLType(93) && IsDateTimeSQLType(9) && !IsDateTimeSQLType(-155));
 }
 
+// Only a size that bounds the value limits its editor: PostgreSQL keeps no length of a
+// parameter, and long types and absent sizes are the driver's own figures.
+TEST(ProcCallText, DeclaredSizeBoundsTheValueOnlyWhereTheDatabaseKeepsIt)
+{
+    Call my(DBMS_MYSQL);
+    my.Add(L"v", SQL_PARAM_INPUT, SQL_WVARCHAR, nullptr, 10)
+        .Add(L"b", SQL_PARAM_INPUT, SQL_VARBINARY, nullptr, 4)
+        .Add(L"t", SQL_PARAM_INPUT, SQL_WLONGVARCHAR, nullptr, 65535)
+        .Add(L"n", SQL_PARAM_INPUT, SQL_INTEGER, nullptr, 10)
+        .Add(L"z", SQL_PARAM_INPUT, SQL_VARCHAR, nullptr, 0)
+        .Add(L"h", SQL_PARAM_INPUT, SQL_VARCHAR, nullptr, 0x7FFFFFFF);
+    std::string bounds;
+    for (INT_PTR i = 0; i < my.params.GetSize(); ++i)
+        bounds += my.params[i].m_bSizeIsLimit ? '1' : '0';
+    EXPECT_EQ("110000", bounds);
+
+    Call pg(DBMS_POSTGRESQL);
+    pg.Add(L"v", SQL_PARAM_INPUT, SQL_VARCHAR, nullptr, 255)
+        .Add(L"c", SQL_PARAM_INPUT, SQL_CHAR, nullptr, 5)
+        .Add(L"t", SQL_PARAM_INPUT, SQL_LONGVARCHAR, nullptr, 8190);
+    for (INT_PTR i = 0; i < pg.params.GetSize(); ++i)
+        EXPECT_EQ(0, pg.params[i].m_bSizeIsLimit) << i;
+}
+
 // The message a value gives when bound, or "" when it converts.
 std::string BindError(int dataType, LPCWSTR value, int columnType = SQL_PARAM_INPUT)
 {

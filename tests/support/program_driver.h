@@ -411,6 +411,27 @@ inline std::wstring ClipboardText()
     return text;
 }
 
+// Puts text on the clipboard, for a paste posted to the program: a paste that brings up a
+// message box must not be sent, or the test would wait on the box it is to answer.
+inline bool PutClipboardText(const std::wstring& text)
+{
+    if (!OpenClipboard(nullptr))
+        return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool put = false;
+    if (memory != nullptr)
+    {
+        memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(memory);
+        put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!put)
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+    return put;
+}
+
 // ---- The program ------------------------------------------------------------------------------
 
 class CProgram
@@ -1513,6 +1534,20 @@ public:
     }
     bool EditParamValueOnce(HWND list, int row, const std::wstring& value) const
     {
+        HWND editor = OpenParamValueEditor(list, row);
+        if (!editor)
+            return false;
+        HWND edit = GetDlgItem(editor, 2);
+        // EM_REPLACESEL obeys the limit, WM_SETTEXT would not; both are copied between
+        // processes by the system.
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, EM_REPLACESEL, TRUE, (LPARAM)value.c_str());
+        return EndParamValueEdit(list, edit);
+    }
+    // Opens the value editor of a row of the Parameters dialog's list (Space); the editor, or
+    // null when it did not open.
+    HWND OpenParamValueEditor(HWND list, int row) const
+    {
         SelectListRows(list, {row});
         // A key posted while the dialog still settles can be lost: press again (a second press
         // is ignored once an editor is open).
@@ -1530,13 +1565,11 @@ public:
             if (editor && !GetDlgItem(editor, 2))
                 editor = nullptr;
         }
-        if (!editor)
-            return false;
-        HWND edit = GetDlgItem(editor, 2);
-        // EM_REPLACESEL obeys the limit, WM_SETTEXT would not; both are copied between
-        // processes by the system.
-        SendMessageW(edit, EM_SETSEL, 0, -1);
-        SendMessageW(edit, EM_REPLACESEL, TRUE, (LPARAM)value.c_str());
+        return editor;
+    }
+    // Ends the edit of a value in the Parameters dialog's list, keeping the text.
+    bool EndParamValueEdit(HWND list, HWND edit) const
+    {
         // Enter ends the edit; pressed again should the first press be lost as well. Posted
         // keys are now and then lost after earlier scenarios on a loaded machine; moving the
         // focus to the dialog's OK button ends the edit the same way (focus loss keeps the
