@@ -291,14 +291,21 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         CString message;
         const CString state = FirstDiagnostic(m_hStmt, message);
         bRunAgain = IsDriverCursorRejection(state, message, pszSQL);
-        // Back to before the catalog query and the text. A savepoint gone with the transaction
-        // (the driver set to roll all of it back on an error) leaves nothing to run again in.
-        if (bSavepoint)
-            bRunAgain =
-                RunOwnStatement(m_hDbc, CString(L"ROLLBACK TO SAVEPOINT ") + kCursorSavepoint) &&
-                bRunAgain;
-        else if (m_pDatabase->IsInTransaction())
+        if (bSavepoint && bRunAgain &&
+            !RunOwnStatement(m_hDbc, CString(L"ROLLBACK TO SAVEPOINT ") + kCursorSavepoint))
+        {
+            // The driver rolled the whole transaction back on the error (its rollback level),
+            // and began one of its own for the statement that just failed: nothing to go back
+            // to, and that empty transaction ends here instead of staying aborted.
+            RunOwnStatement(m_hDbc, L"ROLLBACK");
             bRunAgain = false;
+        }
+        else if (!bSavepoint && m_pDatabase->IsInTransaction())
+            bRunAgain = false;
+        // After an error of the user's own the savepoint is left alone: whether it is still
+        // there depends on the driver's rollback level, and a statement failing on a savepoint
+        // that is gone would abort the transaction the driver begins for it.
+        bSavepoint = bSavepoint && bRunAgain;
     }
     if (bSavepoint)
         RunOwnStatement(m_hDbc, CString(L"RELEASE SAVEPOINT ") + kCursorSavepoint);
