@@ -28,6 +28,13 @@ enum : UINT
 // before any of it has run.
 bool IsRejectedBeforeRunning(LPCWSTR pszSqlState);
 
+// Whether psqlODBC's own part of an updatable read failed rather than the text the user wrote:
+// the server's error names the row identity column the driver adds (ctid) to a text that does
+// not name it, or the transaction was already aborted (25P02) when the text came, by the catalog
+// query the driver ran for it. Either way the server ran none of the user's text. The driver
+// adds its column only to a text of one SELECT, so a text of several statements never matches.
+bool IsDriverCursorRejection(LPCWSTR pszSqlState, LPCWSTR pszMessage, LPCWSTR pszSQL);
+
 // Cursor types of Open and Prepare.
 enum : UINT
 {

@@ -17,22 +17,56 @@ bool IsSuccess(SQLRETURN rc)
            rc == SQL_NO_DATA;
 }
 
-// The SQLSTATE of the statement's first diagnostic record ("" when there is none).
-CString FirstSqlState(SQLHSTMT hStmt)
+// The SQLSTATE and message of the statement's first diagnostic record ("" when there is none).
+CString FirstDiagnostic(SQLHSTMT hStmt, CString& message)
 {
     SQLWCHAR state[6] = {};
     SQLINTEGER native = 0;
-    SQLWCHAR message[8];
+    SQLWCHAR text[1024] = {};
     SQLSMALLINT length = 0;
+    message.Empty();
     const SQLRETURN rc =
-        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, state, &native, message,
-                       static_cast<SQLSMALLINT>(sizeof message / sizeof message[0]), &length);
+        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, state, &native, text,
+                       static_cast<SQLSMALLINT>(sizeof text / sizeof text[0]), &length);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
         return CString();
+    message = reinterpret_cast<const wchar_t*>(text);
     return CString(reinterpret_cast<const wchar_t*>(state));
 }
 
+// Runs one statement of the program's own on the connection; true when it succeeded.
+bool RunOwnStatement(SQLHDBC hDbc, const CString& sql)
+{
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (!IsSuccess(SQLAllocStmt(hDbc, &hStmt)))
+        return false;
+    const SQLRETURN rc = SQLExecDirectW(
+        hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(static_cast<LPCWSTR>(sql))),
+        SQL_NTS);
+    SQLFreeStmt(hStmt, SQL_DROP);
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
+bool ContainsLowered(CString text, LPCWSTR pszLowerPart)
+{
+    text.MakeLower();
+    return text.Find(pszLowerPart) >= 0;
+}
+
+const wchar_t kCursorSavepoint[] = L"quenlark_cursor";
+
 } // namespace
+
+bool IsDriverCursorRejection(LPCWSTR pszSqlState, LPCWSTR pszMessage, LPCWSTR pszSQL)
+{
+    if (pszSqlState == nullptr || pszSQL == nullptr)
+        return false;
+    if (CString(pszSqlState) == L"25P02")
+        return true;
+    if (!IsRejectedBeforeRunning(pszSqlState) || pszMessage == nullptr)
+        return false;
+    return ContainsLowered(pszMessage, L"\"ctid\"") && !ContainsLowered(pszSQL, L"ctid");
+}
 
 bool IsRejectedBeforeRunning(LPCWSTR pszSqlState)
 {
@@ -231,24 +265,57 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     if (m_pDatabase)
         m_pDatabase->FollowStatementStart(pszSQL);
     m_nStartTime = m_nEndTime = GetTickMs();
+    // Asked for a cursor it can update through, psqlODBC first reads the catalog about what it
+    // takes for the one table of a SELECT (a set-returning function's quoted name too). A failed
+    // catalog query aborts a transaction block open on the server, and with it the user's text
+    // and every later statement. In autocommit the block is the driver's own, held for the
+    // cursors it declared (UseDeclareFetch): it commits it after any other statement, and its
+    // cursors are declared WITH HOLD, so ending the block first loses none of their rows. The
+    // user's transaction instead gets a savepoint to go back to.
+    const bool bDriverCursor =
+        m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY &&
+        m_pDatabase != nullptr && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
+    bool bSavepoint = false;
+    if (bDriverCursor && m_pDatabase->IsInTransaction())
+        bSavepoint = RunOwnStatement(m_hDbc, CString(L"SAVEPOINT ") + kCursorSavepoint);
+    else if (bDriverCursor && m_pDatabase->IsStreamingResults())
+        RunOwnStatement(m_hDbc, L"COMMIT");
     SQLRETURN rc;
     do
         rc = SQLExecDirectW(
             m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
     while (rc == SQL_STILL_EXECUTING);
-    // Only psqlODBC rewrites the text it is given for an updatable cursor; another driver's
-    // rejection is the user's own, and running a text of several statements again could run
-    // those before the rejected one twice.
-    if (!IsSuccess(rc) && m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY &&
-        m_pDatabase != nullptr && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL &&
-        IsRejectedBeforeRunning(FirstSqlState(m_hStmt)))
+    bool bRunAgain = false;
+    if (!IsSuccess(rc) && bDriverCursor)
     {
-        // Asked for a cursor it can update through, psqlODBC adds its row identity (ctid, and oid
-        // where the table has it) to the select list of what it takes for a SELECT from one
-        // table; a view has no such column and the server rejects the text it was sent. Drivers
-        // that cannot update a result instead lower the concurrency themselves. The text the user
-        // wrote is run again read-only: the server rejected the first text before running any of
-        // it, so nothing runs twice. The result then is read-only, as one the driver lowered.
+        CString message;
+        const CString state = FirstDiagnostic(m_hStmt, message);
+        bRunAgain = IsDriverCursorRejection(state, message, pszSQL);
+        if (bSavepoint && bRunAgain &&
+            !RunOwnStatement(m_hDbc, CString(L"ROLLBACK TO SAVEPOINT ") + kCursorSavepoint))
+        {
+            // The driver rolled the whole transaction back on the error (its rollback level),
+            // and began one of its own for the statement that just failed: nothing to go back
+            // to, and that empty transaction ends here instead of staying aborted.
+            RunOwnStatement(m_hDbc, L"ROLLBACK");
+            bRunAgain = false;
+        }
+        else if (!bSavepoint && m_pDatabase->IsInTransaction())
+            bRunAgain = false;
+        // After an error of the user's own the savepoint is left alone: whether it is still
+        // there depends on the driver's rollback level, and a statement failing on a savepoint
+        // that is gone would abort the transaction the driver begins for it.
+        bSavepoint = bSavepoint && bRunAgain;
+    }
+    if (bSavepoint)
+        RunOwnStatement(m_hDbc, CString(L"RELEASE SAVEPOINT ") + kCursorSavepoint);
+    if (bRunAgain)
+    {
+        // psqlODBC adds its row identity (ctid, and oid where the table has it) to the select
+        // list of what it takes for a SELECT from one table; a view has none and the server
+        // rejects the text it was sent. Drivers that cannot update a result instead lower the
+        // concurrency themselves. The text the user wrote is run again read-only: the server ran
+        // none of it the first time. The result then is read-only, as one the driver lowered.
         m_nOptions |= RS_READONLY;
         if (!AllocStmt())
             return false;

@@ -268,9 +268,32 @@ TEST(RecordsetStatementPostgres, UpdatableReadOfAViewComesBackReadOnly)
     EXPECT_NE(message.find(L"nosuch"), std::wstring::npos) << CStringA(message.c_str()).GetString();
     EXPECT_EQ(message.find(L"ctid"), std::wstring::npos) << CStringA(message.c_str()).GetString();
 
+    // While the view's rows stay open, the function's rows open too, and the statements after
+    // them run: the driver's failed look-up of the function as a table aborts nothing.
+    // Named without its schema, as the driver then looks it up as a table in the catalog.
+    const CString f = L"\"" + t + L"_g\"()";
+    conn.Exec(L"CREATE FUNCTION " + f +
+              L" RETURNS TABLE (id INTEGER, s VARCHAR) LANGUAGE sql "
+              L"AS 'SELECT * FROM " +
+              t + L" ORDER BY id'");
+    {
+        CRRecordset open(conn.database.get());
+        ASSERT_TRUE(open.Open(L"SELECT * FROM " + v, RS_STATIC, RS_NUMERIC_AS_TEXT));
+        readsBoth(L"SELECT * FROM " + f);
+        readsBoth(L"SELECT * FROM " + v + L" ORDER BY id");
+        EXPECT_FALSE(open.IsEOF());
+    }
+
     // Inside a transaction: the rejected text leaves it usable, and the read sees its change.
     ASSERT_TRUE(conn.database->BeginTrans());
     conn.Exec(L"UPDATE " + t + L" SET s = 'c' WHERE id = 2");
+    {
+        CRRecordset open(conn.database.get());
+        ASSERT_TRUE(open.Open(L"SELECT * FROM " + v, RS_STATIC, RS_NUMERIC_AS_TEXT));
+        CRRecordset rows(conn.database.get());
+        EXPECT_EQ(ThrownMessage([&] { rows.Open(L"SELECT * FROM " + f, RS_STATIC, 0); }), L"");
+        EXPECT_TRUE(rows.IsReadOnly());
+    }
     {
         CRRecordset rs(conn.database.get());
         ASSERT_EQ(
@@ -287,6 +310,45 @@ TEST(RecordsetStatementPostgres, UpdatableReadOfAViewComesBackReadOnly)
     CString text;
     after.GetFieldText(1, text);
     EXPECT_EQ(W(text), L"b");
+    conn.Exec(L"DROP FUNCTION " + f);
+}
+
+// A text the server rejected after part of it ran is not run again: each row it adds is there
+// once, seen from another session, in autocommit and in the user's transaction.
+TEST(RecordsetStatementPostgres, UpdatableReadRunsNothingTwice)
+{
+    Connection conn(Db::PostgreSQL), other(Db::PostgreSQL);
+    const CString t = conn.Table(L"once");
+    conn.Exec(L"CREATE TABLE " + t + L" (id INTEGER)");
+    const auto count = [&](int id) {
+        CRRecordset rs(other.database.get());
+        rs.Open(L"SELECT count(*) FROM " + t + L" WHERE id = " +
+                    CString(std::to_wstring(id).c_str()),
+                RS_FORWARD_ONLY, RS_READONLY);
+        CString text;
+        rs.GetFieldText(1, text);
+        return W(text);
+    };
+    const auto fails = [&](const CString& sql) {
+        CRRecordset rs(conn.database.get());
+        return ThrownMessage([&] { rs.Open(sql, RS_STATIC, 0); });
+    };
+    // The COMMIT ends the server's implicit transaction of the text: the INSERT stays.
+    EXPECT_NE(fails(L"SELECT 1; INSERT INTO " + t +
+                    L" VALUES (1); COMMIT; SELECT ctid, nosuch FROM " + t),
+              L"");
+    EXPECT_EQ(count(1), L"1");
+    EXPECT_NE(
+        fails(L"SELECT 1; INSERT INTO " + t + L" VALUES (2); COMMIT; SELECT nosuch FROM " + t),
+        L"");
+    EXPECT_EQ(count(2), L"1");
+
+    ASSERT_TRUE(conn.database->BeginTrans());
+    EXPECT_NE(fails(L"INSERT INTO " + t + L" VALUES (3); SELECT nosuch FROM " + t), L"");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (4)");
+    EXPECT_TRUE(conn.database->EndTrans(true));
+    EXPECT_EQ(count(3), L"0");
+    EXPECT_EQ(count(4), L"1");
 }
 
 } // namespace
