@@ -46,12 +46,12 @@ struct LockedUpdate
 bool CRGrid::PumpWait(IWait* pWait)
 {
     bool cancelled = false;
-    // Looking at the message queue costs round trips to the Wine server: a few hundred
-    // microseconds a time on a busy machine, the price of a hundred rows or more. It is done for
-    // the first row, then once kPumpPeriod has passed, by the clock alone: counting rows as well
-    // had it every 256 rows, over a thousand times in 300,000 rows for nothing a user sees. The
-    // period still answers Cancel at once and lets the wait dialog's marquee (a 25 ms timer)
-    // and the paints repaint about as often as they ask.
+    // Looking at the message queue costs round trips to the Wine server: each message taken and
+    // the empty queue at the end, a few hundred microseconds apiece on a busy machine, the price
+    // of a hundred rows or more. So it is done for the first row and then by the clock alone,
+    // once kPumpPeriod has passed; never by a count of rows, which would mean thousands of pumps
+    // in a long read for nothing a user sees. The period answers Cancel at once and lets the wait
+    // dialog's marquee (a 25 ms timer) and the paints come about as often as they are asked for.
     if (pWait != nullptr)
     {
         const ULONGLONG now = PumpClock();
