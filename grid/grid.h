@@ -448,6 +448,8 @@ protected:
     // Lets the wait object dispatch messages with the grid marked as inside a read; true when
     // the read must stop (cancelled, or the grid was cleared meanwhile).
     bool PumpWait(IWait* pWait);
+    // The milliseconds PumpWait goes by.
+    virtual ULONGLONG PumpClock() const { return ::GetTickCount64(); }
     // Reads every row the cursor has left, letting messages run, until the end, a cancel or
     // another cursor.
     void ReadRemainingRows(Zelt::ICursor* pCursor, IWait* pWait);
@@ -479,6 +481,7 @@ protected:
     // round trips to the server), hundreds of times in a long read.
     std::vector<int> m_batchGrownColumns;
     // Rows read since the wait object last ran messages, and when it did (PumpWait).
+    static constexpr ULONGLONG kPumpPeriod = 30; // milliseconds
     int m_nRowsSincePump = 0;
     ULONGLONG m_nLastPumpTick = 0;
     int m_nPendingItems = 0;

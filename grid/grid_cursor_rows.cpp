@@ -46,20 +46,25 @@ struct LockedUpdate
 bool CRGrid::PumpWait(IWait* pWait)
 {
     bool cancelled = false;
-    // Looking at the message queue is a round trip to the Wine server: it is done for the first
-    // row, then every 256 rows or 30 ms, which keeps the window answering without costing more
-    // than the rows themselves.
-    const ULONGLONG now = ::GetTickCount64();
-    if (pWait != nullptr &&
-        (m_nRowsSincePump == 0 || m_nRowsSincePump >= 256 || now - m_nLastPumpTick >= 30))
+    // Looking at the message queue costs round trips to the Wine server: each message taken and
+    // the empty queue at the end, a few hundred microseconds apiece on a busy machine, the price
+    // of a hundred rows or more. So it is done for the first row and then by the clock alone,
+    // once kPumpPeriod has passed; never by a count of rows, which would mean thousands of pumps
+    // in a long read for nothing a user sees. The period answers Cancel at once and lets the wait
+    // dialog's marquee (a 25 ms timer) and the paints come about as often as they are asked for.
+    if (pWait != nullptr)
     {
-        m_nRowsSincePump = 0;
-        m_nLastPumpTick = now;
-        ++m_nReadDepth;
-        cancelled = pWait->PumpMessages();
-        --m_nReadDepth;
-        if (m_hWnd == nullptr || !::IsWindow(m_hWnd))
-            return true;
+        const ULONGLONG now = PumpClock();
+        if (m_nRowsSincePump == 0 || now - m_nLastPumpTick >= kPumpPeriod)
+        {
+            m_nRowsSincePump = 0;
+            m_nLastPumpTick = now;
+            ++m_nReadDepth;
+            cancelled = pWait->PumpMessages();
+            --m_nReadDepth;
+            if (m_hWnd == nullptr || !::IsWindow(m_hWnd))
+                return true;
+        }
     }
     ++m_nRowsSincePump;
     return cancelled || m_bAbortRead || m_hWnd == nullptr;

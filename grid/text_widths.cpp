@@ -1,33 +1,55 @@
 #include "grid/text_widths.h"
 
+void CTextWidths::Reset()
+{
+    if (m_hDC != nullptr)
+    {
+        ::SelectObject(m_hDC, m_hOldFont);
+        ::DeleteDC(m_hDC);
+    }
+    m_hDC = nullptr;
+    m_hOldFont = nullptr;
+    m_hFont = nullptr;
+    m_bValid = false;
+}
+
 bool CTextWidths::Load(HWND hWnd, HFONT hFont)
 {
+    Reset();
     m_hFont = hFont;
-    m_bValid = false;
-    HDC hDC = ::GetDC(hWnd);
-    if (hDC == nullptr)
+    HDC hWindowDC = ::GetDC(hWnd);
+    if (hWindowDC == nullptr)
         return false;
-    HGDIOBJ oldFont = ::SelectObject(hDC, hFont);
+    m_hDC = ::CreateCompatibleDC(hWindowDC);
+    ::ReleaseDC(hWnd, hWindowDC);
+    if (m_hDC == nullptr)
+        return false;
+    m_hOldFont = ::SelectObject(m_hDC, hFont);
     TEXTMETRICW metrics = {};
     // Advance widths add up to the extent only without overhang (synthesised bold or italic).
-    if (::GetTextMetricsW(hDC, &metrics) && metrics.tmOverhang == 0 &&
-        ::GetCharWidth32W(hDC, 0, 255, m_widths))
+    if (::GetTextMetricsW(m_hDC, &metrics) && metrics.tmOverhang == 0 &&
+        ::GetCharWidth32W(m_hDC, 0, 255, m_widths))
         m_bValid = true;
-    ::SelectObject(hDC, oldFont);
-    ::ReleaseDC(hWnd, hDC);
     return m_bValid;
 }
 
 int CTextWidths::MeasureWithGDI(HWND hWnd, HFONT hFont, const wchar_t* pText, int n)
 {
-    HDC hDC = ::GetDC(hWnd);
-    if (hDC == nullptr)
-        return 0;
-    HGDIOBJ oldFont = ::SelectObject(hDC, hFont);
+    if (m_hDC == nullptr)
+    {
+        // No memory DC could be made: the window's own, for this text.
+        HDC hDC = ::GetDC(hWnd);
+        if (hDC == nullptr)
+            return 0;
+        HGDIOBJ oldFont = ::SelectObject(hDC, hFont);
+        SIZE size = {};
+        ::GetTextExtentPoint32W(hDC, pText, n, &size);
+        ::SelectObject(hDC, oldFont);
+        ::ReleaseDC(hWnd, hDC);
+        return size.cx;
+    }
     SIZE size = {};
-    ::GetTextExtentPoint32W(hDC, pText, n, &size);
-    ::SelectObject(hDC, oldFont);
-    ::ReleaseDC(hWnd, hDC);
+    ::GetTextExtentPoint32W(m_hDC, pText, n, &size);
     return size.cx;
 }
 

@@ -35,6 +35,8 @@ public:
     bool valueKey = true;
     bool confirm = true;
     std::function<IWait*()> makeWait;
+    // The clock a long read's message pumps go by, when set.
+    std::function<ULONGLONG()> clock;
 
     int headerItemsDrawn = 0;
 
@@ -52,6 +54,7 @@ public:
         else
             CRGrid::CreateWait(pWait);
     }
+    ULONGLONG PumpClock() const override { return clock ? clock() : CRGrid::PumpClock(); }
 };
 
 struct OwnerNote

@@ -241,10 +241,13 @@ public:
     CRGrid* grid;
     int pumps = 0;
     int clearAt = -1;
-    explicit MeddlingWait(CRGrid* g) : grid(g) {}
+    int* counted = nullptr; // outlives the wait, which the grid deletes
+    explicit MeddlingWait(CRGrid* g, int* count = nullptr) : grid(g), counted(count) {}
     bool PumpMessages() override
     {
         ++pumps;
+        if (counted != nullptr)
+            ++*counted;
         const int items = grid->GetItemCount();
         if (items > 0)
         {
@@ -267,11 +270,43 @@ TEST_F(GridRows, ReadingSurvivesRequestsMadeWhileMessagesRun)
     CountingCursor cursor(800);
     host.grid.SetOptions(kGridFetchAll);
     Attach(cursor);
-    host.grid.makeWait = [&] { return new MeddlingWait(&host.grid); };
+    // The clock moves on by a pump's period at rows 200, 400 and 600.
+    host.grid.clock = [&] { return ULONGLONG(cursor.current / 200) * 30; };
+    int pumps = 0;
+    host.grid.makeWait = [&] { return new MeddlingWait(&host.grid, &pumps); };
     ASSERT_TRUE(host.grid.LoadRows(-1));
     ASSERT_EQ(800, host.grid.GetItemCount());
     for (int row : {0, 1, 2, 399, 400, 401, 799})
         EXPECT_EQ(CString((L"r" + std::to_wstring(row) + L"c0").c_str()), Shown(host.grid, row, 0));
+    // Messages ran for the first row and each time the clock had moved on, never by a count of
+    // rows: looking at the queue is a round trip to the Wine server.
+    EXPECT_EQ(4, pumps);
+}
+
+TEST_F(GridRows, ReadingLooksAtMessagesByTheClockNotByRows)
+{
+    CountingCursor cursor(3000, 1);
+    host.grid.SetOptions(kGridFetchAll);
+    Attach(cursor);
+    ULONGLONG now = 1000;
+    host.grid.clock = [&] { return now; };
+    int pumps = 0;
+    host.grid.makeWait = [&] { return new MeddlingWait(&host.grid, &pumps); };
+    ASSERT_TRUE(host.grid.LoadRows(-1));
+    ASSERT_EQ(3000, host.grid.GetItemCount());
+    EXPECT_EQ(1, pumps);
+
+    // Ctrl+End on a grid that reads on demand: the same, and a period just short of due waits.
+    CountingCursor more(3000, 1);
+    host.grid.SetOptions(0);
+    host.grid.SetCursor(&more);
+    host.grid.clock = [&] { return now + (more.current >= 2000 ? 29 : 0); };
+    ASSERT_TRUE(host.grid.LoadRows(-1));
+    ASSERT_LT(host.grid.GetItemCount(), 3000);
+    pumps = 0;
+    ASSERT_TRUE(host.grid.ReadAllRows());
+    ASSERT_EQ(3000, host.grid.GetItemCount());
+    EXPECT_EQ(1, pumps);
 }
 
 TEST_F(GridRows, ClearingWhileReadingStopsTheRead)
@@ -279,10 +314,11 @@ TEST_F(GridRows, ClearingWhileReadingStopsTheRead)
     CountingCursor cursor(800);
     host.grid.SetOptions(kGridFetchAll);
     Attach(cursor);
+    // Messages run for the first row and then when the clock has moved on: the second time is
+    // well inside the read.
+    host.grid.clock = [&] { return ULONGLONG(cursor.current >= 400 ? 30 : 0); };
     host.grid.makeWait = [&] {
         MeddlingWait* wait = new MeddlingWait(&host.grid);
-        // Messages run for the first row and then every so many rows: the second time is
-        // well inside the read.
         wait->clearAt = 2;
         return wait;
     };
