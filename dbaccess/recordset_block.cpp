@@ -148,6 +148,11 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     SQLULEN rows = 1;
     if ((getData & SQL_GD_BLOCK) && rowBytes && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL)
         rows = AlignToDriverFetch(std::min(kMaxBlockRows, kBlockBytes / rowBytes));
+    // Anything else on the connection waits for the fetch the thread is in. psqlODBC streaming
+    // fetches a rowset's worth from the server when that is more than its fetch size: a rowset
+    // of no more than that keeps each of the thread's round trips to the fetch size.
+    if (m_pDatabase->IsStreamingResults())
+        rows = std::min(rows, static_cast<SQLULEN>(kStreamingFetchRows));
     rows = SetRowsetSize(rows);
     m_block.nRows = rows;
     m_block.nFetched = 0;
@@ -160,6 +165,8 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     const SQLULEN perBatch = rowBytes ? std::max<SQLULEN>(1, kReadAheadBytes / rowBytes) : 1;
     m_pReadAhead = std::make_shared<CReadAhead>(
         *this, std::max<SQLULEN>(rows, std::min(perBatch, kMaxReadAheadRows) / rows * rows));
+    m_bReadsAhead = true;
+    m_pReadAhead->Attach(m_pReadAhead);
     return true;
 }
 

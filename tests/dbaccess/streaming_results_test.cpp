@@ -30,7 +30,7 @@ TEST(ConnectItems, FoundAndReplacedByWholeNameOutsideBraces)
 TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
 {
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UID=u", L"psqlodbcw.so"),
-              L"DSN=pg;UID=u;UseDeclareFetch=1;Fetch=3000;");
+              L"DSN=pg;UID=u;UseDeclareFetch=1;Fetch=100;");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;Fetch=5000;", L"PSQLODBC35W.DLL"),
               L"DSN=pg;Fetch=5000;UseDeclareFetch=1;");
     // The driver's completed string gives the fetch size in its short form.
@@ -38,7 +38,7 @@ TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
               L"DSN=pg;A7=300;UseDeclareFetch=1;");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=0;", L"psqlodbcw.so"), L"");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=;", L"psqlodbcw.so"),
-              L"DSN=pg;UseDeclareFetch=1;Fetch=3000;");
+              L"DSN=pg;UseDeclareFetch=1;Fetch=100;");
     // Other drivers, also one that answers as PostgreSQL, get none.
     EXPECT_EQ(StreamingConnectString(L"DSN=f;", L"libquenlarkfake.so"), L"");
     EXPECT_EQ(StreamingConnectString(L"Driver=SQLite3;", L"libsqlite3odbc.so"),
