@@ -18,6 +18,10 @@ namespace {
 // few hundred rows a larger block saves nothing measurable.
 const SQLULEN kBlockBytes = 8u << 20;
 const SQLULEN kMaxBlockRows = 500;
+// psqlODBC streaming fetches a rowset's worth a round trip when that is more than its fetch size,
+// which is kept short for the reads ahead (kStreamingFetchRows): a bound read of such a
+// connection asks for rowsets of up to this many rows, so that its round trips stay few.
+const SQLULEN kStreamingBlockRows = 3000;
 
 // A text or binary column whose buffer would be longer than this is bound with a head of
 // kHeadBytes where the driver cannot read a block but lets SQLGetData read a bound column: such
@@ -148,11 +152,6 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     SQLULEN rows = 1;
     if ((getData & SQL_GD_BLOCK) && rowBytes && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL)
         rows = AlignToDriverFetch(std::min(kMaxBlockRows, kBlockBytes / rowBytes));
-    // Anything else on the connection waits for the fetch the thread is in. psqlODBC streaming
-    // fetches a rowset's worth from the server when that is more than its fetch size: a rowset
-    // of no more than that keeps each of the thread's round trips to the fetch size.
-    if (m_pDatabase->IsStreamingResults())
-        rows = std::min(rows, static_cast<SQLULEN>(kStreamingFetchRows));
     rows = SetRowsetSize(rows);
     m_block.nRows = rows;
     m_block.nFetched = 0;
@@ -182,6 +181,9 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
     if (GetStmtCursorType() == SQL_CURSOR_FORWARD_ONLY)
     {
         maxRows = kMaxBlockRows;
+        if (m_pDatabase && m_pDatabase->IsStreamingResults() &&
+            m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL)
+            maxRows = kStreamingBlockRows;
         bool hasLong = false;
         for (const CBinding& b : bindings)
             hasLong = hasLong || (b.variable && b.length > kLongElement);

@@ -1,8 +1,10 @@
 #include "dbaccess/recordset_read_ahead.h"
 
+#include "dbaccess/connect_items.h"
 #include "dbaccess/db_exception.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <cstdint>
 #include <cstring>
@@ -11,6 +13,11 @@ namespace {
 
 // Batches in turn: one being read, one filled and waiting, one being filled.
 const int kBatches = 3;
+
+// The thread's rowsets grow while a fetch takes less than the first and shrink while one takes
+// more than the second: anything else on the connection waits for the fetch the thread is in.
+const auto kQuickFetch = std::chrono::milliseconds(10);
+const auto kSlowFetch = std::chrono::milliseconds(50);
 
 } // namespace
 
@@ -23,6 +30,12 @@ CReadAheadBatch::~CReadAheadBatch()
 CRRecordset::CReadAhead::CReadAhead(CRRecordset& rs, SQLULEN nCapacity)
     : m_rs(rs), m_nCapacity(nCapacity)
 {
+    // psqlODBC streaming fetches its fetch size a round trip, or a rowset's worth when that is
+    // more: the thread starts with rowsets of no more than that fetch size.
+    m_nThreadRows = m_nMinThreadRows = rs.m_block.nRows;
+    if (rs.m_pDatabase && rs.m_pDatabase->IsStreamingResults())
+        m_nThreadRows = m_nMinThreadRows =
+            std::min(rs.m_block.nRows, static_cast<SQLULEN>(kStreamingFetchRows));
     for (int i = 0; i < kBatches; ++i)
     {
         auto batch = std::make_unique<CReadAheadBatch>();
@@ -171,7 +184,7 @@ void CRRecordset::CReadAhead::Run()
     // Nothing on this thread holds reads: it would wait for threads that may wait for it.
     CRDatabase::SetReadAheadThread();
     // The first batch is one fetch, so that the first row is there at once.
-    SQLULEN limit = m_rs.m_block.nRows;
+    SQLULEN limit = m_nThreadRows;
     for (;;)
     {
         CReadAheadBatch* batch = nullptr;
@@ -211,24 +224,37 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
     batch.nRows = 0;
     batch.wholes.clear();
     batch.bEnd = false;
-    const SQLULEN perFetch = m_rs.m_block.nRows;
     SQLUSMALLINT* status = m_rs.m_block.status.get();
     try
     {
-        while (batch.nRows + perFetch <= nLimit)
+        for (;;)
         {
+            SQLULEN perFetch = bOnThread ? m_nThreadRows : m_rs.m_block.nRows;
+            if (batch.nRows + perFetch > nLimit)
+                break;
             if (bOnThread)
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 if (m_bStop || m_bHold)
                     return;
             }
+            // (A driver that refuses the size fetches a row at a time into the arrays' first.)
+            perFetch = m_rs.SetRowsetSize(perFetch);
             SQLULEN fetched = 0;
             std::fill_n(status, perFetch, static_cast<SQLUSMALLINT>(SQL_ROW_NOROW));
             SQLRETURN rc;
+            const auto start = std::chrono::steady_clock::now();
             do
                 rc = SQLExtendedFetch(m_rs.m_hStmt, SQL_FETCH_NEXT, 1, &fetched, status);
             while (rc == SQL_STILL_EXECUTING);
+            if (bOnThread)
+            {
+                const auto took = std::chrono::steady_clock::now() - start;
+                if (took < kQuickFetch)
+                    m_nThreadRows = std::min(m_nThreadRows * 2, m_rs.m_block.nRows);
+                else if (took > kSlowFetch)
+                    m_nThreadRows = std::max(m_nThreadRows / 2, m_nMinThreadRows);
+            }
             if (rc == SQL_NO_DATA)
             {
                 batch.bEnd = true;

@@ -88,6 +88,9 @@ private:
     // The thread's fetch failed in a way that leaves psqlODBC's transaction aborted: rolled back
     // by the first hold or stop after the thread has ended (see RollBackAbortedRead).
     bool m_bRollBackPending = false;
+    // The rows of each of the thread's fetches (the thread's own), and the fewest it takes.
+    SQLULEN m_nThreadRows = 1;
+    SQLULEN m_nMinThreadRows = 1;
     std::thread m_thread;
     std::thread::id m_threadId;
 };

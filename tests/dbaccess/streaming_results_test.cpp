@@ -266,7 +266,8 @@ TEST(StreamingConnection, PostgreSQLFetchesThroughAServerCursorUnlessTheUserSays
         EXPECT_EQ(db.IsStreamingResults(), silent);
         EXPECT_EQ(db.GetConnect().Find(L"UseDeclareFetch=1"), -1);
         CRRecordset rs(&db);
-        ASSERT_TRUE(rs.Open(L"SELECT g FROM generate_series(1, 1000) AS g", RS_FORWARD_ONLY, 0));
+        // More rows than the first fetch takes.
+        ASSERT_TRUE(rs.Open(L"SELECT g FROM generate_series(1, 10000) AS g", RS_FORWARD_ONLY, 0));
         // The query asking is fetched through a cursor of its own as well.
         EXPECT_EQ(
             QlConnTest::QueryText(
