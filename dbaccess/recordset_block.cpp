@@ -162,6 +162,9 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
         BindArray(b, b.length);
     // Batches of about as many rows as a block would hold, whole fetches of the driver's.
     const SQLULEN perBatch = rowBytes ? std::max<SQLULEN>(1, kReadAheadBytes / rowBytes) : 1;
+    // A read of an earlier result ends first: a hold on another thread may keep its object
+    // alive, but not its thread.
+    StopReadAhead();
     m_pReadAhead = std::make_shared<CReadAhead>(
         *this, std::max<SQLULEN>(rows, std::min(perBatch, kMaxReadAheadRows) / rows * rows));
     m_bReadsAhead = true;
