@@ -212,9 +212,11 @@ CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName)
     CString result = SetConnectItem(pszConnect, L"UseDeclareFetch", L"1");
     // A fetch size of the user's own (also in the driver's short form) stays. The driver fetches
     // this many rows when the statement runs, and as many again (or a rowset, if larger) each time
-    // its cache runs out: every fetch is a round trip to the server. A few thousand rows cost the
-    // first screen no more than a few milliseconds and spare most of the round trips of a long
-    // read; ten thousand start to show on the first screen.
+    // its cache runs out: every fetch is a round trip to the server. A result read ahead on a
+    // thread of its own keeps anything else on the connection waiting for the round trip it is
+    // in, so that must stay short however slowly the server makes rows (3000 rows of a query
+    // taking a millisecond a row held a statement for three seconds). Readers in blocks still
+    // fetch a block's rows a round trip.
     if (!HasNonEmptyItem(pszConnect, L"Fetch") && !HasNonEmptyItem(pszConnect, L"A7"))
         result = SetConnectItem(result, L"Fetch", std::to_wstring(kStreamingFetchRows).c_str());
     return result;

@@ -13,8 +13,8 @@ bool FindConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullp
 CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
 
 // The user's connection string with the streaming options of the driver whose file name
-// (SQL_DRIVER_NAME) is given: psqlODBC fetches through a server cursor 3000 rows at a time
-// (UseDeclareFetch=1;Fetch=3000), SQLite's driver steps through results (StepAPI=1). Empty when
+// (SQL_DRIVER_NAME) is given: psqlODBC fetches through a server cursor 100 rows at a time
+// (UseDeclareFetch=1;Fetch=100), SQLite's driver steps through results (StepAPI=1). Empty when
 // the driver has no such option to add or the user's string already chooses it (an empty value
 // chooses nothing).
 //
@@ -26,7 +26,7 @@ CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName);
 
 // The fetch size StreamingConnectString gives psqlODBC.
-constexpr int kStreamingFetchRows = 3000;
+constexpr int kStreamingFetchRows = 100;
 
 // The driver file name is SQLite's ODBC driver.
 bool IsSQLiteDriverName(LPCWSTR pszDriverName);

@@ -358,7 +358,21 @@ void CRDatabase::RemoveStreamingResult(IStreamingResult* pResult)
             m_streamingResults.erase(m_streamingResults.begin() + static_cast<ptrdiff_t>(i));
 }
 
-void CRDatabase::AddReadAhead(IReadAhead* pReadAhead)
+namespace {
+thread_local bool t_bReadAheadThread = false;
+} // namespace
+
+void CRDatabase::SetReadAheadThread()
+{
+    t_bReadAheadThread = true;
+}
+
+bool CRDatabase::IsReadAheadThread()
+{
+    return t_bReadAheadThread;
+}
+
+void CRDatabase::AddReadAhead(const std::shared_ptr<IReadAhead>& pReadAhead)
 {
     std::lock_guard<std::mutex> lock(m_readAheadMutex);
     m_readAheads.push_back(pReadAhead);
@@ -369,18 +383,47 @@ void CRDatabase::RemoveReadAhead(IReadAhead* pReadAhead)
 {
     std::lock_guard<std::mutex> lock(m_readAheadMutex);
     for (size_t i = m_readAheads.size(); i-- > 0;)
-        if (m_readAheads[i] == pReadAhead)
+    {
+        // An entry whose read is gone goes too (it left the list before it went, unless the
+        // connection was closed meanwhile).
+        std::shared_ptr<IReadAhead> p = m_readAheads[i].lock();
+        if (!p || p.get() == pReadAhead)
             m_readAheads.erase(m_readAheads.begin() + static_cast<ptrdiff_t>(i));
+    }
     m_nReadAheads.store(static_cast<int>(m_readAheads.size()), std::memory_order_release);
 }
 
 void CRDatabase::HoldEachReadAhead()
 {
-    // Held under the lock: a read-ahead leaves the list before it is destroyed, so none goes
-    // away while it is being held. Its thread never takes this lock.
-    std::lock_guard<std::mutex> lock(m_readAheadMutex);
-    for (IReadAhead* pReadAhead : m_readAheads)
-        pReadAhead->Hold();
+    // A read's thread never holds others: two reads failing at once would wait for each other.
+    if (t_bReadAheadThread)
+        return;
+    // Each is held with the list's lock released: a hold waits for the fetch the thread is in,
+    // and reads may come and go on other threads meanwhile. The references taken keep each alive
+    // until its hold returns.
+    std::vector<std::shared_ptr<IReadAhead>> reads;
+    {
+        std::lock_guard<std::mutex> lock(m_readAheadMutex);
+        reads.reserve(m_readAheads.size());
+        for (const std::weak_ptr<IReadAhead>& weak : m_readAheads)
+            if (std::shared_ptr<IReadAhead> p = weak.lock())
+                reads.push_back(std::move(p));
+    }
+    for (const std::shared_ptr<IReadAhead>& p : reads)
+        p->Hold();
+}
+
+void CRDatabase::DetachReadAheads()
+{
+    std::vector<std::weak_ptr<IReadAhead>> list;
+    {
+        std::lock_guard<std::mutex> lock(m_readAheadMutex);
+        list.swap(m_readAheads);
+        m_nReadAheads.store(0, std::memory_order_release);
+    }
+    for (const std::weak_ptr<IReadAhead>& weak : list)
+        if (std::shared_ptr<IReadAhead> p = weak.lock())
+            p->Detach();
 }
 
 void CRDatabase::ReadStreamingResultsToEnd()
@@ -402,9 +445,11 @@ bool CRDatabase::Reconnect(DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout, 
 
 void CRDatabase::Close()
 {
+    // Reads ahead stop for good before the connection goes: none may call its driver, or this
+    // object, afterwards.
+    DetachReadAheads();
     if (m_hDbc != SQL_NULL_HDBC)
     {
-        HoldReadAheads();
         SQLDisconnect(m_hDbc);
         SQLFreeConnect(m_hDbc);
         m_hDbc = SQL_NULL_HDBC;

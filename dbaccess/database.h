@@ -13,6 +13,7 @@
 #include "dbaccess/odbc_defs.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -175,21 +176,31 @@ public:
     // transaction that is gone ("SAVEPOINT can only be used in transaction blocks"). So every
     // other call that reaches the server (a statement, a fetch, a row change, a transaction's
     // start or end, closing a result) first holds each such read: it stops after the fetch it
-    // is in, and its reader reads the rest itself, on its own thread.
+    // is in (one round trip of the driver's fetch size at most), and its reader reads the rest
+    // itself, on its own thread.
     class IReadAhead
     {
     public:
         virtual ~IReadAhead() {}
         // Returns once the thread no longer calls the driver; nothing when called on it.
         virtual void Hold() = 0;
+        // The connection is closing: the thread is stopped for good, and nothing of the read
+        // calls the connection again.
+        virtual void Detach() = 0;
     };
-    void AddReadAhead(IReadAhead* pReadAhead);
+    // The list keeps no read alive: a read leaves it (RemoveReadAhead) before its reader lets
+    // it go, and one being held meanwhile stays alive until its hold returns.
+    void AddReadAhead(const std::shared_ptr<IReadAhead>& pReadAhead);
     void RemoveReadAhead(IReadAhead* pReadAhead);
     void HoldReadAheads()
     {
         if (m_nReadAheads.load(std::memory_order_acquire) != 0)
             HoldEachReadAhead();
     }
+    // Marks the calling thread as one that reads ahead: holds made on it do nothing (it never
+    // waits for another read's thread, which may be waiting for it).
+    static void SetReadAheadThread();
+    static bool IsReadAheadThread();
 
     // A result still being read from the driver. Such a statement does not survive the end of a
     // transaction on either driver (SQLite reports a silent end of data, psqlODBC a sequence
@@ -368,7 +379,8 @@ private:
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements
     std::vector<IStreamingResult*> m_streamingResults;
     void HoldEachReadAhead();
-    std::mutex m_readAheadMutex; // guards m_readAheads; held while each is held
-    std::vector<IReadAhead*> m_readAheads;
+    void DetachReadAheads();
+    std::mutex m_readAheadMutex; // guards m_readAheads (never held while a read is held)
+    std::vector<std::weak_ptr<IReadAhead>> m_readAheads;
     std::atomic<int> m_nReadAheads{0}; // their number, read without the lock
 };

@@ -129,21 +129,30 @@ void CRDBException::BuildErrorString(CRDatabase* pDatabase, SQLHSTMT hStmt)
 
 } // namespace Zelt
 
+bool LeavesReadAborted(CRDatabase* pDatabase, const Zelt::CRDBException& e)
+{
+    // The driver's own complaints and warnings abort nothing.
+    const CString strClass = e.m_strSQLState.Left(2);
+    return pDatabase != nullptr && e.m_nRetCode != 0 && strClass != L"HY" && strClass != L"01" &&
+           pDatabase->IsStreamingResults() && pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
+}
+
+void RollBackAbortedRead(CRDatabase* pDatabase)
+{
+    if (pDatabase->GetConnectionHandle() == SQL_NULL_HDBC || pDatabase->IsInTransaction())
+        return;
+    pDatabase->HoldReadAheads();
+    SQLEndTran(SQL_HANDLE_DBC, pDatabase->GetConnectionHandle(), SQL_ROLLBACK);
+}
+
 void ThrowRDBException(CRDatabase* pDatabase, int nRetCode, SQLHSTMT hStmt)
 {
     auto* pException = new Zelt::CRDBException(nRetCode);
     if (nRetCode != 0)
         pException->BuildErrorString(pDatabase, hStmt);
-    // psqlODBC reads streamed results through a cursor in a transaction of its own, even with
-    // autocommit on, and leaves that transaction aborted when the server fails part-way through
-    // the rows: every later statement of the session would fail ("current transaction is
-    // aborted"). Outside a transaction of the user's, the failed one is rolled back here (the
-    // diagnostics were read above); the driver's own complaints and warnings abort nothing.
-    const CString strClass = pException->m_strSQLState.Left(2);
-    if (pDatabase != nullptr && nRetCode != 0 && strClass != L"HY" && strClass != L"01" &&
-        pDatabase->IsStreamingResults() && pDatabase->GetDBMSKind() == DBMS_POSTGRESQL &&
-        pDatabase->GetConnectionHandle() != SQL_NULL_HDBC && !pDatabase->IsInTransaction())
-        SQLEndTran(SQL_HANDLE_DBC, pDatabase->GetConnectionHandle(), SQL_ROLLBACK);
+    // (The diagnostics were read above.)
+    if (!CRDatabase::IsReadAheadThread() && LeavesReadAborted(pDatabase, *pException))
+        RollBackAbortedRead(pDatabase);
     throw pException;
 }
 

@@ -468,6 +468,9 @@ protected:
     // Unbound mode with bound arrays: the rows read ahead on a thread of their own, the batch
     // the current row is in, and the next of its values read whole.
     std::shared_ptr<CReadAhead> m_pReadAhead;
+    // Set with m_pReadAhead and cleared once its thread has ended: the thread reads this, never
+    // the pointer the reader resets.
+    bool m_bReadsAhead = false;
     CReadAheadBatch* m_pBatch = nullptr;
     size_t m_nWholeAt = 0;
 };

@@ -18,6 +18,10 @@ namespace {
 // few hundred rows a larger block saves nothing measurable.
 const SQLULEN kBlockBytes = 8u << 20;
 const SQLULEN kMaxBlockRows = 500;
+// psqlODBC streaming fetches a rowset's worth a round trip when that is more than its fetch size,
+// which is kept short for the reads ahead (kStreamingFetchRows): a bound read of such a
+// connection asks for rowsets of up to this many rows, so that its round trips stay few.
+const SQLULEN kStreamingBlockRows = 3000;
 
 // A text or binary column whose buffer would be longer than this is bound with a head of
 // kHeadBytes where the driver cannot read a block but lets SQLGetData read a bound column: such
@@ -158,8 +162,13 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
         BindArray(b, b.length);
     // Batches of about as many rows as a block would hold, whole fetches of the driver's.
     const SQLULEN perBatch = rowBytes ? std::max<SQLULEN>(1, kReadAheadBytes / rowBytes) : 1;
+    // A read of an earlier result ends first: a hold on another thread may keep its object
+    // alive, but not its thread.
+    StopReadAhead();
     m_pReadAhead = std::make_shared<CReadAhead>(
         *this, std::max<SQLULEN>(rows, std::min(perBatch, kMaxReadAheadRows) / rows * rows));
+    m_bReadsAhead = true;
+    m_pReadAhead->Attach(m_pReadAhead);
     return true;
 }
 
@@ -175,6 +184,9 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
     if (GetStmtCursorType() == SQL_CURSOR_FORWARD_ONLY)
     {
         maxRows = kMaxBlockRows;
+        if (m_pDatabase && m_pDatabase->IsStreamingResults() &&
+            m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL)
+            maxRows = kStreamingBlockRows;
         bool hasLong = false;
         for (const CBinding& b : bindings)
             hasLong = hasLong || (b.variable && b.length > kLongElement);

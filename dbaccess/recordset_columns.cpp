@@ -482,7 +482,7 @@ bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN
                              const std::function<void(SQLLEN)>& take)
 {
     // Reading ahead, the thread that fetches the rows reads their long values, positioned.
-    if (!m_pReadAhead)
+    if (!m_bReadsAhead)
         PositionInBlock();
     bool first = true;
     for (;;)
@@ -498,7 +498,7 @@ bool CRRecordset::ReadChunks(UINT col, SQLSMALLINT nCType, void* pBuffer, SQLLEN
             if (first)
             {
                 first = false;
-                if (!m_pReadAhead)
+                if (!m_bReadsAhead)
                     Refresh();
                 continue;
             }

@@ -1,8 +1,10 @@
 #include "dbaccess/recordset_read_ahead.h"
 
+#include "dbaccess/connect_items.h"
 #include "dbaccess/db_exception.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <cstdint>
 #include <cstring>
@@ -11,6 +13,11 @@ namespace {
 
 // Batches in turn: one being read, one filled and waiting, one being filled.
 const int kBatches = 3;
+
+// The thread's rowsets grow while a fetch takes less than the first and shrink while one takes
+// more than the second: anything else on the connection waits for the fetch the thread is in.
+const auto kQuickFetch = std::chrono::milliseconds(10);
+const auto kSlowFetch = std::chrono::milliseconds(50);
 
 } // namespace
 
@@ -23,6 +30,12 @@ CReadAheadBatch::~CReadAheadBatch()
 CRRecordset::CReadAhead::CReadAhead(CRRecordset& rs, SQLULEN nCapacity)
     : m_rs(rs), m_nCapacity(nCapacity)
 {
+    // psqlODBC streaming fetches its fetch size a round trip, or a rowset's worth when that is
+    // more: the thread starts with rowsets of no more than that fetch size.
+    m_nThreadRows = m_nMinThreadRows = rs.m_block.nRows;
+    if (rs.m_pDatabase && rs.m_pDatabase->IsStreamingResults())
+        m_nThreadRows = m_nMinThreadRows =
+            std::min(rs.m_block.nRows, static_cast<SQLULEN>(kStreamingFetchRows));
     for (int i = 0; i < kBatches; ++i)
     {
         auto batch = std::make_unique<CReadAheadBatch>();
@@ -36,44 +49,79 @@ CRRecordset::CReadAhead::CReadAhead(CRRecordset& rs, SQLULEN nCapacity)
         m_free.push_back(batch.get());
         m_batches.push_back(std::move(batch));
     }
-    if (m_rs.m_pDatabase)
-        m_rs.m_pDatabase->AddReadAhead(this);
 }
 
 CRRecordset::CReadAhead::~CReadAhead()
 {
-    // Out of the connection's list first: it holds the read under its own lock.
-    if (m_rs.m_pDatabase)
-        m_rs.m_pDatabase->RemoveReadAhead(this);
-    std::thread thread = TakeThread(true);
-    if (thread.joinable())
-        thread.join();
+    Stop();
 }
 
-// Tells the thread to stop after the fetch it may be in and hands it over to be joined.
-std::thread CRRecordset::CReadAhead::TakeThread(bool bStop)
+void CRRecordset::CReadAhead::Attach(const std::shared_ptr<CReadAhead>& self)
 {
-    std::thread thread;
+    if (!m_rs.m_pDatabase)
+        return;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        (bStop ? m_bStop : m_bHold) = true;
-        thread = std::move(m_thread);
+        m_pDatabase = m_rs.m_pDatabase;
     }
-    m_changed.notify_all();
-    return thread;
+    m_pDatabase->AddReadAhead(self);
+}
+
+void CRRecordset::CReadAhead::Stop()
+{
+    CRDatabase* db = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        db = m_pDatabase;
+    }
+    // Out of the list first, so that no hold starts on it meanwhile; one under way keeps the
+    // read alive until it returns.
+    if (db)
+        db->RemoveReadAhead(this);
+    WaitStopped(true);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_pDatabase = nullptr;
 }
 
 void CRRecordset::CReadAhead::Hold()
 {
+    WaitStopped(false);
+}
+
+void CRRecordset::CReadAhead::Detach()
+{
     {
-        // Never from the thread itself: nothing it calls holds reads.
         std::lock_guard<std::mutex> lock(m_mutex);
+        m_bRollBackPending = false; // the transaction goes with the connection
+    }
+    WaitStopped(true);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bDetached = true;
+    m_pDatabase = nullptr;
+}
+
+void CRRecordset::CReadAhead::WaitStopped(bool bForGood)
+{
+    std::thread thread;
+    CRDatabase* rollBack = nullptr;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
         if (m_bRunning && std::this_thread::get_id() == m_threadId)
             return;
+        (bForGood ? m_bStop : m_bHold) = true;
+        m_changed.notify_all();
+        // Several threads may wait here (a hold and the reader's stop): each returns once the
+        // thread has left the driver, and one of them joins it.
+        m_changed.wait(lock, [this] { return !m_bRunning; });
+        thread = std::move(m_thread);
+        if (m_bRollBackPending && m_pDatabase)
+            rollBack = m_pDatabase;
+        m_bRollBackPending = false;
     }
-    std::thread thread = TakeThread(false);
     if (thread.joinable())
         thread.join();
+    if (rollBack)
+        RollBackAbortedRead(rollBack);
 }
 
 CReadAheadBatch* CRRecordset::CReadAhead::Next()
@@ -85,7 +133,7 @@ CReadAheadBatch* CRRecordset::CReadAhead::Next()
         m_pHeld = nullptr;
         m_changed.notify_all();
     }
-    if (!m_bStarted && !m_bHold)
+    if (!m_bStarted && !m_bHold && !m_bStop)
     {
         m_bStarted = m_bRunning = true;
         m_thread = std::thread(&CReadAhead::Run, this);
@@ -93,9 +141,22 @@ CReadAheadBatch* CRRecordset::CReadAhead::Next()
     }
     // Once held, the thread may still be in its last fetch: the batch it was filling comes
     // next, if it got any rows.
-    m_changed.wait(lock,
-                   [this] { return !m_filled.empty() || m_bDone || (m_bHold && !m_bRunning); });
-    if (m_filled.empty() && !m_bDone)
+    m_changed.wait(lock, [this] {
+        return !m_filled.empty() || m_bDone || ((m_bHold || m_bStop) && !m_bRunning);
+    });
+    if (m_filled.empty() && !m_bDone && m_bDetached)
+    {
+        // The connection was closed under the read: its statement is gone with it.
+        CReadAheadBatch* batch = m_free.front();
+        m_free.pop_front();
+        batch->nRows = 0;
+        batch->wholes.clear();
+        batch->bEnd = false;
+        batch->pError = new Zelt::CRDBException(L"The connection was closed.");
+        m_filled.push_back(batch);
+        m_bDone = true;
+    }
+    else if (m_filled.empty() && !m_bDone)
     {
         // Held: the reader fetches the next batch itself (all batches are free by now).
         CReadAheadBatch* batch = m_free.front();
@@ -120,8 +181,10 @@ CReadAheadBatch* CRRecordset::CReadAhead::Next()
 
 void CRRecordset::CReadAhead::Run()
 {
+    // Nothing on this thread holds reads: it would wait for threads that may wait for it.
+    CRDatabase::SetReadAheadThread();
     // The first batch is one fetch, so that the first row is there at once.
-    SQLULEN limit = m_rs.m_block.nRows;
+    SQLULEN limit = m_nThreadRows;
     for (;;)
     {
         CReadAheadBatch* batch = nullptr;
@@ -149,10 +212,10 @@ void CRRecordset::CReadAhead::Run()
             break;
         limit = m_nCapacity;
     }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_bRunning = false;
-    }
+    // Notified under the lock: once a waiter sees the thread stopped, the read may be destroyed,
+    // and the thread touches nothing of it after releasing the lock.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bRunning = false;
     m_changed.notify_all();
 }
 
@@ -161,24 +224,37 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
     batch.nRows = 0;
     batch.wholes.clear();
     batch.bEnd = false;
-    const SQLULEN perFetch = m_rs.m_block.nRows;
     SQLUSMALLINT* status = m_rs.m_block.status.get();
     try
     {
-        while (batch.nRows + perFetch <= nLimit)
+        for (;;)
         {
+            SQLULEN perFetch = bOnThread ? m_nThreadRows : m_rs.m_block.nRows;
+            if (batch.nRows + perFetch > nLimit)
+                break;
             if (bOnThread)
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 if (m_bStop || m_bHold)
                     return;
             }
+            // (A driver that refuses the size fetches a row at a time into the arrays' first.)
+            perFetch = m_rs.SetRowsetSize(perFetch);
             SQLULEN fetched = 0;
             std::fill_n(status, perFetch, static_cast<SQLUSMALLINT>(SQL_ROW_NOROW));
             SQLRETURN rc;
+            const auto start = std::chrono::steady_clock::now();
             do
                 rc = SQLExtendedFetch(m_rs.m_hStmt, SQL_FETCH_NEXT, 1, &fetched, status);
             while (rc == SQL_STILL_EXECUTING);
+            if (bOnThread)
+            {
+                const auto took = std::chrono::steady_clock::now() - start;
+                if (took < kQuickFetch)
+                    m_nThreadRows = std::min(m_nThreadRows * 2, m_rs.m_block.nRows);
+                else if (took > kSlowFetch)
+                    m_nThreadRows = std::max(m_nThreadRows / 2, m_nMinThreadRows);
+            }
             if (rc == SQL_NO_DATA)
             {
                 batch.bEnd = true;
@@ -204,6 +280,12 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
     catch (CException* e)
     {
         batch.pError = e;
+        auto* pDBError = dynamic_cast<Zelt::CRDBException*>(e);
+        if (bOnThread && pDBError && LeavesReadAborted(m_rs.m_pDatabase, *pDBError))
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bRollBackPending = true;
+        }
     }
     catch (const std::bad_alloc&)
     {
@@ -304,6 +386,10 @@ bool CRRecordset::CReadAhead::ValueFromText(size_t c, const char* text, SQLLEN l
 
 void CRRecordset::StopReadAhead()
 {
+    if (m_pReadAhead)
+        m_pReadAhead->Stop();
+    // The thread has ended: what it read of the recordset is settled.
+    m_bReadsAhead = false;
     m_pReadAhead.reset();
     m_pBatch = nullptr;
 }
@@ -321,6 +407,9 @@ SQLRETURN CRRecordset::NextReadAheadRow()
         {
             CException* e = batch->pError;
             batch->pError = nullptr;
+            // A failure that aborted the driver's transaction is rolled back before it is
+            // reported (the thread has ended).
+            m_pReadAhead->Hold();
             // Thrown as what it is: callers catch the database failure by its own type.
             if (auto* pDBError = dynamic_cast<Zelt::CRDBException*>(e))
                 throw pDBError;

@@ -45,18 +45,26 @@ class CRRecordset::CReadAhead : public CRDatabase::IReadAhead
 public:
     // nCapacity: rows per batch (a multiple of the driver's rows per fetch).
     CReadAhead(CRRecordset& rs, SQLULEN nCapacity);
-    ~CReadAhead() override; // stops the thread
+    ~CReadAhead() override;
 
+    // Puts the read in its connection's list (holds reach it from then on).
+    void Attach(const std::shared_ptr<CReadAhead>& self);
+    // The reader lets the read go: out of the list, and the thread stopped. After this nothing
+    // of the read touches the recordset: a hold on another thread may still keep it alive.
+    void Stop();
     // The next batch, waited for (the thread starts with the first call, unless the read is
     // held by then); the one handed out before goes back to be filled again.
     CReadAheadBatch* Next();
     void Hold() override;
+    void Detach() override;
 
 private:
     void Run();
     // bOnThread: stops early, after a whole fetch, once the read is held or stopped.
     void Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool bOnThread);
-    std::thread TakeThread(bool bStop);
+    // Asks the thread to stop (for good or to hand over) and returns once it no longer calls
+    // the driver; nothing when called on the thread itself.
+    void WaitStopped(bool bForGood);
     void CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo);
     bool ValueFromText(size_t c, const char* text, SQLLEN length, BYTE* element, SQLLEN& indicator);
 
@@ -68,11 +76,21 @@ private:
     std::deque<CReadAheadBatch*> m_free;
     std::deque<CReadAheadBatch*> m_filled;
     CReadAheadBatch* m_pHeld = nullptr; // the reader's
+    // The connection the read is listed with; none once the read is stopped or the connection
+    // closed (then the reader calls the driver no more).
+    CRDatabase* m_pDatabase = nullptr;
     bool m_bStop = false;
-    bool m_bHold = false;    // the reader fetches the batches itself from now on
-    bool m_bStarted = false; // the first batch (a single fetch) has been asked for
-    bool m_bRunning = false; // the thread may be calling the driver
-    bool m_bDone = false;    // the read has reached its end or a failure
+    bool m_bDetached = false; // the connection was closed
+    bool m_bHold = false;     // the reader fetches the batches itself from now on
+    bool m_bStarted = false;  // the first batch (a single fetch) has been asked for
+    bool m_bRunning = false;  // the thread may be calling the driver
+    bool m_bDone = false;     // the read has reached its end or a failure
+    // The thread's fetch failed in a way that leaves psqlODBC's transaction aborted: rolled back
+    // by the first hold or stop after the thread has ended (see RollBackAbortedRead).
+    bool m_bRollBackPending = false;
+    // The rows of each of the thread's fetches (the thread's own), and the fewest it takes.
+    SQLULEN m_nThreadRows = 1;
+    SQLULEN m_nMinThreadRows = 1;
     std::thread m_thread;
     std::thread::id m_threadId;
 };

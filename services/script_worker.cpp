@@ -188,7 +188,11 @@ CScriptStatementRunner::~CScriptStatementRunner()
 {
     m_worker.reset();
     if (m_hStmt != SQL_NULL_HSTMT)
+    {
+        // Freeing a statement reaches the server (psqlODBC closes its cursor).
+        m_db.HoldReadAheads();
         SQLFreeStmt(m_hStmt, SQL_DROP);
+    }
 }
 
 void CScriptStatementRunner::AllocStatement()
@@ -212,6 +216,9 @@ void CScriptStatementRunner::AllocStatement()
 
 void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
 {
+    // Run has held the reads ahead already, but on the caller's thread: one may have started
+    // since.
+    m_db.HoldReadAheads();
     SQLRETURN nRet;
     do
         nRet = SQLExecDirectW(m_hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
@@ -221,10 +228,13 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
     {
         auto* pException = new Zelt::CRDBException(nRet);
         pException->BuildErrorString(&m_db, m_hStmt);
+        m_db.HoldReadAheads();
         SQLFreeStmt(m_hStmt, SQL_CLOSE);
         throw pException;
     }
-    // Rows a statement returns are discarded with its pending results.
+    // Rows a statement returns are discarded with its pending results. A result read ahead may
+    // have started on another thread while the statement ran.
+    m_db.HoldReadAheads();
     SQLFreeStmt(m_hStmt, SQL_CLOSE);
 }
 

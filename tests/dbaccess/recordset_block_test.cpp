@@ -1,6 +1,7 @@
 // A forward-only bound result read in blocks: over several blocks and a last partial one, every
 // row's values, NULLs and position are those of a row-by-row read.
 #include "recordset_test_util.h"
+#include "tests/support/wait_for.h"
 
 using namespace QlRsTest;
 
@@ -427,9 +428,9 @@ TEST(RecordsetReadAhead, AFailureInTheMiddleComesAfterTheRowsBeforeIt)
             read = ReadIdsUntilFailure(rs);
         });
         EXPECT_EQ(opening, L"");
-        // The driver may lose the rows fetched together with the failing one.
+        // The driver may lose the rows fetched together with the failing one: a rowset at most.
         EXPECT_LT(read.first, 700);
-        EXPECT_GE(read.first, 500) << read.second;
+        EXPECT_GE(read.first, 700 - static_cast<int>(rs.GetBlockRows())) << read.second;
         EXPECT_NE(read.second, L"");
         // After the failure the result has no more rows to give.
         EXPECT_EQ(ThrownMessage([&] {
@@ -512,6 +513,131 @@ TEST_P(RecordsetBlocks, OtherStatementsRunBesideAResultReadAhead)
         ASSERT_EQ(thrown, L"");
         ASSERT_EQ(id, rows);
     }
+}
+
+// The server's count of the rows a slow read has made so far, read from another session: each
+// row takes the sequence's next value.
+class SlowRead
+{
+public:
+    explicit SlowRead(Connection& conn) : m_conn(conn), m_other(Db::PostgreSQL)
+    {
+        m_sequence = L"ql_rs_made_" + CString(QlTestDb::UniqueTag().c_str());
+        m_conn.Exec(L"CREATE SEQUENCE " + m_sequence);
+    }
+    ~SlowRead() { m_other.Exec(L"DROP SEQUENCE IF EXISTS " + m_sequence); }
+
+    // A millisecond a row on the server.
+    CString Sql(int rows) const
+    {
+        return L"SELECT g, (SELECT nextval('" + m_sequence +
+               L"') FROM pg_sleep(0.001 + g * 0)) FROM generate_series(1, " +
+               std::to_wstring(rows).c_str() + L") AS t(g)";
+    }
+
+    LONGLONG Made()
+    {
+        CRRecordset rs(m_other.database.get());
+        rs.Open(L"SELECT last_value FROM " + m_sequence, RS_FORWARD_ONLY, RS_READONLY);
+        LONGLONG n = 0;
+        EXPECT_TRUE(rs.GetFieldBigInt(1, n));
+        return n;
+    }
+
+private:
+    Connection& m_conn;
+    Connection m_other;
+    CString m_sequence;
+};
+
+TEST_P(RecordsetBlocks, AHoldWaitsForNoMoreThanASmallFetchOfASlowRead)
+{
+    // A statement, and the closing of the result itself, while the thread reading ahead is in a
+    // fetch of a slow query: each waits for that one fetch, a few of the result's rows, not for
+    // a batch of thousands (psqlODBC fetched 3000 rows a round trip: three seconds here).
+    if (GetParam() != Db::PostgreSQL)
+        GTEST_SKIP() << "only PostgreSQL's server can be watched making the rows";
+    SlowRead slow(*conn);
+    for (const bool closing : {false, true})
+    {
+        SCOPED_TRACE(closing ? "closing the result" : "a statement");
+        const std::wstring thrown = ThrownMessage([&] {
+            CRRecordset rs(conn->database.get());
+            rs.Open(slow.Sql(20000), RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
+            LONGLONG g = 0;
+            int read = 0;
+            for (; read < 1200; ++read, rs.MoveNext())
+            {
+                ASSERT_FALSE(rs.IsEOF());
+                ASSERT_TRUE(rs.GetFieldBigInt(1, g));
+                ASSERT_EQ(g, read + 1);
+            }
+            // The thread is in a fetch: the server is making rows nobody has asked for yet.
+            const LONGLONG seen = slow.Made();
+            ASSERT_TRUE(ql::WaitFor([&] { return slow.Made() > seen + 20; }));
+            const LONGLONG start = slow.Made();
+            if (closing)
+            {
+                rs.Close();
+            }
+            else
+            {
+                CRRecordset other(conn->database.get());
+                other.Open(L"SELECT 1", RS_FORWARD_ONLY, RS_READONLY);
+                ASSERT_FALSE(other.IsEOF());
+            }
+            const LONGLONG held = slow.Made();
+            EXPECT_LT(held - start, 1000) << "rows made while the hold waited";
+            // Nothing reads ahead any more; the reader reads on where it was.
+            ASSERT_TRUE(ql::WaitFor([&] { return slow.Made() == held; }));
+            if (closing)
+                return;
+            for (int k = 0; k < 300; ++k, ++read, rs.MoveNext())
+            {
+                ASSERT_FALSE(rs.IsEOF());
+                ASSERT_TRUE(rs.GetFieldBigInt(1, g));
+                ASSERT_EQ(g, read + 1);
+            }
+        });
+        ASSERT_EQ(thrown, L"");
+    }
+}
+
+TEST_P(RecordsetBlocks, AResultReadAheadEndsWithItsConnection)
+{
+    // The connection closed, and opened again, while a result is read ahead on it: the thread has
+    // stopped, the reader's next batch reports the closed connection instead of calling a
+    // statement that is gone, and statements on the new connection run as on an idle one.
+    // More rows than are ever read ahead.
+    const CString sql =
+        L"SELECT a.id, a.s FROM " + table + L" a, " + table + L" b WHERE b.id <= 50";
+    const int rows = kRows * 50;
+    CRDatabase& db = *conn->database;
+    CRRecordset rs(&db);
+    CString s;
+    int read = 0;
+    const std::wstring opening = ThrownMessage([&] {
+        rs.Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
+        for (; read < 3 && !rs.IsEOF(); ++read, rs.MoveNext())
+            ASSERT_TRUE(rs.GetFieldText(2, s));
+    });
+    ASSERT_EQ(opening, L"");
+    db.Close();
+    QL_EXPECT_NO_DB_THROW(db.Open(conn->connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+    const std::wstring reading = ThrownMessage([&] {
+        for (; !rs.IsEOF(); ++read, rs.MoveNext())
+            ASSERT_TRUE(rs.GetFieldText(2, s));
+    });
+    EXPECT_EQ(reading, L"The connection was closed.");
+    EXPECT_LT(read, rows);
+    CRRecordset after(&db);
+    int count = 0;
+    QL_EXPECT_NO_DB_THROW({
+        after.Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
+        for (; !after.IsEOF(); after.MoveNext())
+            ++count;
+    });
+    EXPECT_EQ(count, rows);
 }
 
 } // namespace

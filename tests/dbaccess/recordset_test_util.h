@@ -37,7 +37,6 @@ struct Connection
 {
     explicit Connection(Db kind) : db(kind)
     {
-        CString connect;
         switch (kind)
         {
         case Db::SQLite:
@@ -100,6 +99,7 @@ struct Connection
     }
 
     Db db;
+    CString connect; // as given to Open
     std::unique_ptr<QlTestDb::TempSQLiteFile> file;
     std::unique_ptr<CRDatabase> database;
     std::vector<CString> tables;

@@ -33,7 +33,7 @@ TEST(ConnectItems, FoundAndReplacedByWholeNameOutsideBraces)
 TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
 {
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UID=u", L"psqlodbcw.so"),
-              L"DSN=pg;UID=u;UseDeclareFetch=1;Fetch=3000;");
+              L"DSN=pg;UID=u;UseDeclareFetch=1;Fetch=100;");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;Fetch=5000;", L"PSQLODBC35W.DLL"),
               L"DSN=pg;Fetch=5000;UseDeclareFetch=1;");
     // The driver's completed string gives the fetch size in its short form.
@@ -41,7 +41,7 @@ TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
               L"DSN=pg;A7=300;UseDeclareFetch=1;");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=0;", L"psqlodbcw.so"), L"");
     EXPECT_EQ(StreamingConnectString(L"DSN=pg;UseDeclareFetch=;", L"psqlodbcw.so"),
-              L"DSN=pg;UseDeclareFetch=1;Fetch=3000;");
+              L"DSN=pg;UseDeclareFetch=1;Fetch=100;");
     // Other drivers, also one that answers as PostgreSQL, get none.
     EXPECT_EQ(StreamingConnectString(L"DSN=f;", L"libquenlarkfake.so"), L"");
     EXPECT_EQ(StreamingConnectString(L"Driver=SQLite3;", L"libsqlite3odbc.so"),
@@ -314,7 +314,8 @@ TEST(StreamingConnection, PostgreSQLFetchesThroughAServerCursorUnlessTheUserSays
         EXPECT_EQ(db.IsStreamingResults(), silent);
         EXPECT_EQ(db.GetConnect().Find(L"UseDeclareFetch=1"), -1);
         CRRecordset rs(&db);
-        ASSERT_TRUE(rs.Open(L"SELECT g FROM generate_series(1, 1000) AS g", RS_FORWARD_ONLY, 0));
+        // More rows than the first fetch takes.
+        ASSERT_TRUE(rs.Open(L"SELECT g FROM generate_series(1, 10000) AS g", RS_FORWARD_ONLY, 0));
         // The query asking is fetched through a cursor of its own as well.
         EXPECT_EQ(
             QlConnTest::QueryText(
