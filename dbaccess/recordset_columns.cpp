@@ -13,7 +13,7 @@
 namespace {
 
 // Text and binary values are held up to this many characters or bytes per field.
-const SQLULEN kMaxFieldSize = 65536;
+const SQLULEN kMaxFieldSize = Zelt::kMaxFieldLength;
 
 // Whether psqlODBC's declared size of a PostgreSQL character column bounds its values. The
 // driver declares a size for types without a length of their own that values do not keep to:
