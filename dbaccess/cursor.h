@@ -9,6 +9,10 @@
 
 namespace Zelt {
 
+// The most characters of a text, or bytes of a binary value, that a cursor holds of one field; a
+// longer value reads cut to this length (IsFieldTruncated).
+constexpr SQLULEN kMaxFieldLength = 65536;
+
 class ICursor
 {
 public:

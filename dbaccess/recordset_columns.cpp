@@ -14,7 +14,7 @@
 namespace {
 
 // Text and binary values are held up to this many characters or bytes per field.
-const SQLULEN kMaxFieldSize = 65536;
+const SQLULEN kMaxFieldSize = Zelt::kMaxFieldLength;
 
 const SQLLEN kTextChunkBytes = 8096;
 const SQLLEN kWideChunkBytes = 16192;

@@ -63,6 +63,7 @@ enum GridEditErrorKind : UINT
     kGridErrorInvalidData = 3,
     kGridErrorDatabase = 4,
     kGridErrorNoRows = 5,
+    kGridErrorTooLong = 6, // the value is longer than the grid holds: not opened for editing
 };
 
 struct GridNotifyColumn

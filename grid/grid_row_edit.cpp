@@ -36,7 +36,11 @@ bool CRGrid::PrepareEditCell(int nRow, int nColumn, RECT* pRect, CGridItem* pVal
     if (pColumn == nullptr || pValue == nullptr)
         return true;
     *pValue = pColumn->m_value;
-    return !pValue->m_bTruncated;
+    if (!pValue->m_bTruncated)
+        return true;
+    // The grid holds only the start of this value: an editor would save that start in its place.
+    NotifyEditError(nColumn, kGridErrorTooLong);
+    return false;
 }
 
 CGridEdit* CRGrid::EditCell(int nRow, int nColumn)

@@ -3,6 +3,7 @@
 
 #include "controls/utility.h"
 #include "controls/xml_tree.h"
+#include "dbaccess/cursor.h"
 #include "services/sql_outline.h"
 
 CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded)
@@ -24,6 +25,13 @@ CString FormatSaveErrorText(LPCWSTR pszColumnName, bool bHasColumn, UINT nKind, 
     case 3: return L"Invalid data" + strIn;
     case 4: return L"Database error" + strIn + L":\n" + (pszText ? pszText : L"");
     case 5: return L"No rows changed";
+    case 6: {
+        CString strText;
+        strText.Format(L"The value%s is longer than the %u characters or bytes the grid holds of "
+                       L"a value; it cannot be edited here without cutting it.",
+                       (LPCWSTR)strIn, static_cast<unsigned>(Zelt::kMaxFieldLength));
+        return strText;
+    }
     default: return CString(pszText ? pszText : L"");
     }
 }

@@ -1,8 +1,8 @@
 // End to end on each real database: a row saved with the values another session already gave it
 // is saved without a word (MariaDB's driver counts the rows an UPDATE changed, not those it
 // found), while a row another session deleted meanwhile still says that nothing changed; a long
-// value pasted into a cell is saved whole, and a column with a real limit says so before any
-// text is cut.
+// value pasted into a cell is saved whole, a column with a real limit says so before any text is
+// cut, and a value longer than the grid holds is not opened for editing, with the reason told.
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
@@ -226,6 +226,35 @@ TEST_P(GridUnchangedSaveE2E, ALongPasteIsSavedWholeAndARealLimitIsToldBeforeAnyC
             << Narrow(m_db.Text(L"SELECT length(e)" + from)) << Narrow(program.TakeMessageBox(0));
         ASSERT_TRUE(program.Settle());
         EXPECT_EQ(program.FindMessageBox(), nullptr) << Narrow(program.TakeMessageBox(0));
+
+        // The saved row takes the keyboard again: Space opens the cell editor where it stands.
+        ASSERT_TRUE(program.PressKeys({VK_SPACE}));
+        editor = CProgram::WaitForInPlaceEditor(grid);
+        ASSERT_NE(editor, nullptr) << program.Describe();
+        CProgram::PressKey(GetDlgItem(editor, 2), VK_ESCAPE);
+        ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(editor); }));
+        CProgram::PressKey(grid, VK_ESCAPE);
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << Narrow(program.TakeMessageBox(0));
+    }
+
+    // The value of t is longer than the grid holds of it: neither Edit Value nor Space opens an
+    // editor that would save the part shown in its place, and both say why.
+    {
+        // The cell's start shows at the left edge, where the click lands.
+        SendMessageW(grid, LVM_SCROLL, static_cast<WPARAM>(-1000000), 0);
+        ASSERT_TRUE(program.ClickListCell(grid, 0, 1));
+        program.PostCommand(kEditValue);
+        const std::wstring told = program.TakeMessageBox();
+        EXPECT_NE(told.find(L"'t' is longer than the 65536 characters"), std::wstring::npos)
+            << Narrow(told);
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(program.FindDialog(L"Edit t"), nullptr);
+        CProgram::PressKey(grid, VK_SPACE);
+        EXPECT_EQ(program.TakeMessageBox(), told);
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(CProgram::InPlaceEditor(grid), nullptr);
+        EXPECT_EQ(m_db.Text(L"SELECT length(t)" + from), L"100000");
     }
 
     if (mariadb)

@@ -1,7 +1,7 @@
 // End to end: the server drops the program's session in the middle of its work (a statement
 // running, a grid half read). The program reports the error, keeps answering, reconnects, and
 // exits normally afterwards. A read behind the "Reading data..." wait dialog closes the dialog
-// before its error is shown.
+// before its error is shown; a read of the database bar's trees reports the loss too.
 #include "tests/app/e2e_tagged_session.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/dbaccess/test_databases.h"
@@ -149,6 +149,29 @@ TEST_F(ServerGoneE2E, PostgreSQLSessionTerminatedDuringAStatementAndDuringAGridR
     std::wstring error = program.TakeMessageBox(30000);
     EXPECT_NE(error, L"") << "the lost statement is reported";
     EXPECT_TRUE(Answers());
+
+    // The database bar: a schema node of the tables read at connecting closes and opens again on
+    // what was read, with nothing to ask the server; a tab read now says why it stays empty.
+    const HWND tables = program.FindChild(IDW_DBO_TABLES_TREE);
+    ASSERT_NE(tables, nullptr);
+    const HTREEITEM schema = ql::CProgram::TreeRoot(tables);
+    ASSERT_NE(schema, nullptr) << "the tables tree filled when the connection opened";
+    const std::vector<std::wstring> read = program.TreeChildren(tables, schema);
+    const bool expanded = ql::CProgram::IsTreeItemExpanded(tables, schema);
+    ql::CProgram::SelectTreeItem(tables, schema);
+    ql::CProgram::PressKey(tables, VK_RETURN);
+    ASSERT_TRUE(
+        ql::WaitFor([&] { return ql::CProgram::IsTreeItemExpanded(tables, schema) != expanded; }));
+    ql::CProgram::PressKey(tables, VK_RETURN);
+    ASSERT_TRUE(
+        ql::WaitFor([&] { return ql::CProgram::IsTreeItemExpanded(tables, schema) == expanded; }));
+    EXPECT_EQ(program.TreeChildren(tables, schema), read);
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.TakeMessageBox(0), L"");
+    ASSERT_TRUE(program.ClickStripTab(program.FindChild(ql::CProgram::kBarSwitchId), L"Views"));
+    const std::wstring views = program.TakeMessageBox();
+    EXPECT_NE(views.find(L"08S01"), std::wstring::npos) << Narrow(views);
+    EXPECT_EQ(ql::CProgram::TreeRoot(program.FindChild(IDW_DBO_VIEWS_TREE)), nullptr);
 
     // A grid with rows still to read when the session goes: reading on fails with a message,
     // the window closes, the program goes on.
