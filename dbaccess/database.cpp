@@ -518,9 +518,11 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
             return;
         // Before the statement, not after: psqlODBC commits an open block when autocommit is
         // switched, which would drop the BEGIN's own options (ISOLATION LEVEL, READ ONLY) and
-        // commit what ran before it in the same text. With autocommit off it sends the BEGIN as
-        // it stands instead of one of its own. Should the statement open nothing after all, the
-        // server's answer afterwards gives autocommit back.
+        // commit what ran before it in the same text. With autocommit off it sends a BEGIN of
+        // its own in the same message, ahead of the user's: that one then only warns, and its
+        // options still apply, since no query has run in the transaction yet (hence the text
+        // encoding is learnt first, see TakeUsersTransaction). Should the statement open nothing
+        // after all, the server's answer afterwards gives autocommit back.
         ReadStreamingResultsToEnd();
         TakeUsersTransaction();
     }
@@ -603,23 +605,44 @@ void CRDatabase::TakeUsersTransaction()
     }
 }
 
+namespace {
+
+// Runs a question of one value on a statement of its own: 0 when its first character is "0", 1
+// for any other value, -1 when it fails (in an aborted PostgreSQL transaction, while a MySQL
+// result is still being read).
+int AskOneValue(CRDatabase& db, LPCWSTR pszQuestion)
+{
+    db.HoldReadAheads();
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)))
+        return -1;
+    int nValue = -1;
+    if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszQuestion), SQL_NTS)))
+    {
+        SQLWCHAR szAnswer[16] = {};
+        SQLLEN nIndicator = 0;
+        if (SQL_SUCCEEDED(SQLFetch(hStmt)) &&
+            SQL_SUCCEEDED(
+                SQLGetData(hStmt, 1, SQL_C_WCHAR, szAnswer, sizeof szAnswer, &nIndicator)) &&
+            nIndicator != SQL_NULL_DATA)
+            nValue = szAnswer[0] == L'0' ? 0 : 1;
+    }
+    SQLFreeStmt(hStmt, SQL_DROP);
+    return nValue;
+}
+
+} // namespace
+
 int CRDatabase::AskTransactionOpen()
 {
     if (m_bSQLite)
         return AskSQLiteTransactionOpen();
-    // PostgreSQL: a transaction that was open before the question began before it (now() is the
+    if (m_nDBMSKind != DBMS_POSTGRESQL)
+        return AskOneValue(*this, L"SELECT @@in_transaction");
+    // A transaction that was open before the question began before it (now() is the
     // transaction's start). Otherwise the question runs in a transaction of its own, or in one
     // psqlODBC opens for it with autocommit off, in the same message: both start with it.
-    LPCWSTR pszQuestion = m_nDBMSKind == DBMS_POSTGRESQL
-                              ? L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END"
-                              : L"SELECT @@in_transaction";
-    CString strAnswer;
-    // It fails in an aborted PostgreSQL transaction and while a MySQL result is still being
-    // read: no answer.
-    if (!ReadOneText(*this, pszQuestion, strAnswer))
-        return -1;
-    strAnswer.Trim();
-    return strAnswer == L"0" ? 0 : 1;
+    return AskOneValue(*this, L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END");
 }
 
 int CRDatabase::AskSQLiteTransactionOpen()
