@@ -667,7 +667,15 @@ int CRDatabase::AskSQLiteTransactionOpen()
     DWORD nAutocommit = SQL_AUTOCOMMIT_ON;
     if (nOpen == 0 && GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
         nAutocommit == SQL_AUTOCOMMIT_ON)
-        ExecQuietly(*this, L"COMMIT");
+    {
+        // Should the COMMIT fail, the question's transaction is open, and shown as such.
+        SQLHSTMT hCommit = SQL_NULL_HSTMT;
+        if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hCommit)))
+            return 1;
+        if (!SQL_SUCCEEDED(SQLExecDirectW(hCommit, const_cast<SQLWCHAR*>(L"COMMIT"), SQL_NTS)))
+            nOpen = 1;
+        SQLFreeStmt(hCommit, SQL_DROP);
+    }
     return nOpen;
 }
 
@@ -966,9 +974,10 @@ bool CRDatabase::EndServerTransaction(bool bCommit)
         pException->BuildErrorString(this, hStmt);
     }
     SQLFreeStmt(hStmt, SQL_DROP);
-    // A failed COMMIT may have ended it all the same (SQLite rolls back on some errors); one
-    // that cannot be ended so (MariaDB's XA, which its own XA statements end) stays open.
-    if (!pException || AskTransactionOpen() == 0)
+    // A failed COMMIT may have ended it all the same (SQLite rolls back on some errors, a lost
+    // session takes it along); one the server still holds (MariaDB's XA, which only its own XA
+    // statements end) stays open.
+    if (!pException || AskTransactionOpen() != 1)
         m_bServerTransaction = false;
     if (pException)
         throw pException;
