@@ -642,7 +642,18 @@ int CRDatabase::AskTransactionOpen()
     // A transaction that was open before the question began before it (now() is the
     // transaction's start). Otherwise the question runs in a transaction of its own, or in one
     // psqlODBC opens for it with autocommit off, in the same message: both start with it.
-    return AskOneValue(*this, L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END");
+    LPCWSTR pszQuestion = L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END";
+    const int nOpen = AskOneValue(*this, pszQuestion);
+    if (nOpen != 1)
+        return nOpen;
+    // psqlODBC guards each statement in a transaction with a savepoint of its own, released
+    // ahead of a later statement, and forgets it only when it sees the transaction end. A COMMIT
+    // or ROLLBACK AND CHAIN ends the transaction while the server goes on in the next one: the
+    // release then fails ("savepoint _exec_svp_... does not exist"), and the driver rolls back
+    // the chained transaction. Asked again, that happens to the program's question rather than
+    // the user's next statement; autocommit stays off, so the next statement opens the next
+    // transaction.
+    return AskOneValue(*this, pszQuestion) == 0 ? 0 : 1;
 }
 
 int CRDatabase::AskSQLiteTransactionOpen()

@@ -419,7 +419,8 @@ TEST_P(TransactionsE2E, AFailedStatementInTheUsersTransactionOnEveryRollbackLeve
 }
 
 // Texts whose effect on the transaction the program cannot read, each followed by what the server
-// says: PostgreSQL's BEGIN with an isolation level as the session's first query; MariaDB's executed comment as dumps write it, XA, and a procedure that starts a
+// says: PostgreSQL's BEGIN with an isolation level as the session's first query and a chained
+// commit; MariaDB's executed comment as dumps write it, XA, and a procedure that starts a
 // transaction. Every grid edit made meanwhile stays in the user's transaction, which "TRANS"
 // shows and the close asks about, and no statement fails for the program's own bookkeeping.
 TEST_P(TransactionsE2E, TheServerTellsWhatTheTextCannot)
@@ -437,10 +438,18 @@ TEST_P(TransactionsE2E, TheServerTellsWhatTheTextCannot)
         ASSERT_TRUE(program.Settle());
         EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
         EXPECT_EQ(StoredName(L"1"), L"one");
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"COMMIT AND CHAIN", &box));
+        EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
+        EXPECT_EQ(StoredName(L"1"), L"uno");
+        EXPECT_TRUE(TransPaneShows());
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"dos"));
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+        EXPECT_EQ(StoredName(L"2"), L"two") << "the edit after the chained commit is committed";
         PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
         ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_COMMIT));
         EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
-        EXPECT_EQ(StoredName(L"1"), L"uno");
+        EXPECT_EQ(StoredName(L"2"), L"dos");
         return;
     }
     ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
