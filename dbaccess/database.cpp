@@ -557,6 +557,9 @@ void CRDatabase::FollowServerTransaction(bool bOpen)
     const bool bAutocommitOff = !m_bTransactionGone &&
                                 GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
                                 nAutocommit != SQL_AUTOCOMMIT_ON;
+    // MySQL's driver follows a SET autocommit = 1 of the user's (which commits) by itself.
+    if (!bAutocommitOff)
+        m_bUserTransaction = false;
     if (bOpen && !bAutocommitOff)
     {
         // The statement opened a transaction the driver does not know of: a procedure's or a
