@@ -136,10 +136,34 @@ void CMainFrame::CallStoredProcedure(const CStringPair& name)
                     return;
                 strSQL = strPlan;
             }
-            if (!BindProcedureCall(recordset.get(), strSQL, params, bHasReturnValue))
-                return;
+            CRDatabase& db = m_dbHelper.GetDatabase();
+            // A procedure may open or end a transaction (MariaDB's START TRANSACTION, a
+            // PostgreSQL procedure's COMMIT): the call is followed as the user's own SQL is.
             if (!bShowPlan)
-                FinishProcedureCall(*recordset);
+                db.FollowStatementStart(strSQL);
+            bool bBound = false;
+            try
+            {
+                bBound = BindProcedureCall(recordset.get(), strSQL, params, bHasReturnValue);
+                if (bBound && !bShowPlan)
+                    FinishProcedureCall(*recordset);
+            }
+            catch (...)
+            {
+                if (!bShowPlan)
+                    db.AfterFailedStatement(strSQL);
+                throw;
+            }
+            if (!bShowPlan)
+            {
+                // Once every result of the call is read, the connection is free for the question.
+                if (bBound)
+                    db.AfterStatement(strSQL, true);
+                else
+                    db.AfterFailedStatement(strSQL);
+            }
+            if (!bBound)
+                return;
             const CString strName = FormatObjectName(name, &m_dbHelper.GetCatalogDatabase(), true);
             if (!bShowPlan)
             {

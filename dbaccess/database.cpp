@@ -11,6 +11,8 @@
 
 namespace {
 
+bool GetConnectOptionValue(SQLHDBC hDbc, SQLUSMALLINT nOption, DWORD& nValue);
+
 typedef SQLRETURN(SQL_API* SQLCancelHandleProc)(SQLSMALLINT, SQLHANDLE);
 
 SQLCancelHandleProc LookUpCancelHandle()
@@ -465,6 +467,8 @@ void CRDatabase::Close()
     m_nNarrowTextUtf8 = -1;
     m_bTransactionGone = false;
     m_bUserTransaction = false;
+    m_bServerTransaction = false;
+    m_bSQLite = false;
     m_strSessionNote.Empty();
     m_strClientEncoding.Empty();
     m_bStreamingResults = false;
@@ -484,6 +488,7 @@ void CRDatabase::DetectDBMSKind()
         m_nDBMSKind = nKind;
     m_nLiteralRules = strName == L"SQLite" ? literalSupplementaryAsChar : 0;
     m_bDynamicTypes = strName == L"SQLite";
+    m_bSQLite = strName == L"SQLite";
     RefreshLiteralRules();
     m_strClientEncoding.Empty();
     if (m_nDBMSKind == DBMS_POSTGRESQL && m_hDbc != SQL_NULL_HDBC &&
@@ -542,7 +547,8 @@ void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement)
 
 bool CRDatabase::FollowsTransactionBlocks() const
 {
-    return m_hDbc != SQL_NULL_HDBC && (m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL);
+    return m_hDbc != SQL_NULL_HDBC &&
+           (m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL || m_bSQLite);
 }
 
 void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
@@ -557,12 +563,15 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
             return;
         // Before the statement, not after: psqlODBC commits an open block when autocommit is
         // switched, which would drop the BEGIN's own options (ISOLATION LEVEL, READ ONLY) and
-        // commit what ran before it in the same text. With autocommit off it sends the BEGIN as
-        // it stands instead of one of its own.
+        // commit what ran before it in the same text. With autocommit off it sends a BEGIN of
+        // its own in the same message, ahead of the user's: that one then only warns, and its
+        // options still apply, since no query has run in the transaction yet (hence the text
+        // encoding is learnt first, see TakeUsersTransaction). Should the statement open nothing
+        // after all, the server's answer afterwards gives autocommit back.
         ReadStreamingResultsToEnd();
         TakeUsersTransaction();
     }
-    else if (m_bUserTransaction && GetTransactionEffect(m_nDBMSKind, pszSQL) != txNone)
+    else if ((m_bUserTransaction || m_bServerTransaction) && !IsPlainStatement(m_nDBMSKind, pszSQL))
         ReadStreamingResultsToEnd(); // results read in the transaction do not outlive its end
 }
 
@@ -570,46 +579,73 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded)
 {
     if (!FollowsTransactionBlocks())
         return;
-    const TransactionEffect effect = GetTransactionEffect(m_nDBMSKind, pszSQL);
-    if (!m_bUserTransaction)
+    // A plain read or write that ran opens and ends nothing; a failed one may have ended the
+    // transaction all the same: a deadlock (MySQL rolls back), psqlODBC set to roll back the
+    // whole transaction on an error.
+    if (bSucceeded && IsPlainStatement(m_nDBMSKind, pszSQL))
+        return;
+    // A block the error left aborted cannot answer and stays the user's to end.
+    const int nOpen = AskTransactionOpen();
+    if (nOpen < 0)
+        return;
+    FollowServerTransaction(nOpen == 1);
+}
+
+void CRDatabase::FollowServerTransaction(bool bOpen)
+{
+    if (m_bServerTransaction)
     {
-        // With autocommit on, a transaction the text does not show may have opened: a MySQL
-        // procedure or compound statement with a START TRANSACTION, a BEGIN in a text of
-        // several statements that was missed.
-        if (bSucceeded && effect == txUnknown && !IsInTransaction() && AskTransactionOpen() == 1)
-        {
-            // psqlODBC commits the block as autocommit goes off (what the text ran stays, and
-            // what follows is the connection's transaction); MySQL's goes on.
-            TakeUsersTransaction();
-        }
+        m_bServerTransaction = bOpen;
         return;
     }
+    DWORD nAutocommit = SQL_AUTOCOMMIT_ON;
+    const bool bAutocommitOff = !m_bTransactionGone &&
+                                GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
+                                nAutocommit != SQL_AUTOCOMMIT_ON;
     // MySQL's driver follows a SET autocommit = 1 of the user's (which commits) by itself.
-    if (!IsInTransaction())
-    {
+    if (!bAutocommitOff)
         m_bUserTransaction = false;
+    if (bOpen && !bAutocommitOff)
+    {
+        // The statement opened a transaction the driver does not know of: a procedure's or a
+        // compound statement's START TRANSACTION, XA START, a SAVEPOINT outside a transaction
+        // (SQLite). psqlODBC commits the block as autocommit goes off (what the text ran stays,
+        // and what follows is the connection's transaction); MySQL's goes on.
+        ReadStreamingResultsToEnd();
+        if (!m_bSQLite)
+            TakeUsersTransaction();
+        // The SQLite driver, once autocommit is off, sends a BEGIN of its own before the next
+        // statement, which fails inside the open transaction; MariaDB refuses to switch inside
+        // an XA transaction. The driver keeps autocommit on there, and the program ends the
+        // transaction with statements of its own.
+        if (!m_bUserTransaction)
+            m_bServerTransaction = true;
         return;
     }
-    int nOpen = 1;
-    if (bSucceeded)
-        nOpen = effect == txEnds ? 0 : (effect == txUnknown ? AskTransactionOpen() : 1);
-    // A failed statement may have ended the transaction all the same: a COMMIT whose deferred
-    // constraint failed (PostgreSQL rolls back), a deadlock (MySQL rolls back), psqlODBC set
-    // to roll back the whole transaction on an error. A block the error left aborted cannot
-    // answer and stays the user's to end.
-    else
-        nOpen = AskTransactionOpen();
-    if (nOpen != 0)
+    if (bOpen || !bAutocommitOff)
         return;
-    // The transaction the user's statement opened has ended on the server: the connection gets
-    // back autocommit. Nothing is left to commit (psqlODBC commits the empty transaction its
-    // question opened). Should the switch fail, autocommit stays off and shows as such.
+    // Autocommit is off and the server holds no transaction: a statement of the user's ended it.
+    // PostgreSQL and MySQL open the next one with the next statement, so a transaction the
+    // program began stays the program's there; the transaction the user opened is over, and the
+    // connection gets back autocommit. The SQLite driver opens no next one (it takes its own
+    // transaction for still open) and would commit every later statement at once: autocommit
+    // goes back on there whoever began it. Nothing is left to commit (the driver commits the
+    // empty transaction the question left open). Should the switch fail, autocommit stays off
+    // and shows as such.
+    if (!m_bUserTransaction && !m_bSQLite)
+        return;
     if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON))
         m_bUserTransaction = false;
+    else if (m_bSQLite)
+        ExecQuietly(*this, L"COMMIT"); // the question's own empty transaction
 }
 
 void CRDatabase::TakeUsersTransaction()
 {
+    // The driver's text encoding is learnt before autocommit goes off: asked afterwards, the
+    // question would open psqlODBC's transaction ahead of the user's BEGIN, which then fails
+    // when it sets an isolation level.
+    LearnNarrowText();
     if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF))
     {
         m_bUserTransaction = true;
@@ -617,21 +653,89 @@ void CRDatabase::TakeUsersTransaction()
     }
 }
 
+namespace {
+
+// Runs a question of one value on a statement of its own: 0 when its first character is "0", 1
+// for any other value, -1 when it fails (in an aborted PostgreSQL transaction, while a MySQL
+// result is still being read).
+int AskOneValue(CRDatabase& db, LPCWSTR pszQuestion)
+{
+    db.HoldReadAheads();
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)))
+        return -1;
+    int nValue = -1;
+    if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszQuestion), SQL_NTS)))
+    {
+        SQLWCHAR szAnswer[16] = {};
+        SQLLEN nIndicator = 0;
+        if (SQL_SUCCEEDED(SQLFetch(hStmt)) &&
+            SQL_SUCCEEDED(
+                SQLGetData(hStmt, 1, SQL_C_WCHAR, szAnswer, sizeof szAnswer, &nIndicator)) &&
+            nIndicator != SQL_NULL_DATA)
+            nValue = szAnswer[0] == L'0' ? 0 : 1;
+    }
+    SQLFreeStmt(hStmt, SQL_DROP);
+    return nValue;
+}
+
+} // namespace
+
 int CRDatabase::AskTransactionOpen()
 {
-    // PostgreSQL: a transaction that was open before the question began before it (now() is the
+    if (m_bSQLite)
+        return AskSQLiteTransactionOpen();
+    if (m_nDBMSKind != DBMS_POSTGRESQL)
+        return AskOneValue(*this, L"SELECT @@in_transaction");
+    // A transaction that was open before the question began before it (now() is the
     // transaction's start). Otherwise the question runs in a transaction of its own, or in one
     // psqlODBC opens for it with autocommit off, in the same message: both start with it.
-    LPCWSTR pszQuestion = m_nDBMSKind == DBMS_POSTGRESQL
-                              ? L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END"
-                              : L"SELECT @@in_transaction";
-    CString strAnswer;
-    // It fails in an aborted PostgreSQL transaction and while a MySQL result is still being
-    // read: no answer.
-    if (!ReadOneText(*this, pszQuestion, strAnswer))
+    LPCWSTR pszQuestion = L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END";
+    const int nOpen = AskOneValue(*this, pszQuestion);
+    if (nOpen != 1)
+        return nOpen;
+    // psqlODBC guards each statement in a transaction with a savepoint of its own, released
+    // ahead of a later statement, and forgets it only when it sees the transaction end. A COMMIT
+    // or ROLLBACK AND CHAIN ends the transaction while the server goes on in the next one: the
+    // release then fails ("savepoint _exec_svp_... does not exist"), and the driver rolls back
+    // the chained transaction. Asked again, that happens to the program's question rather than
+    // the user's next statement; autocommit stays off, so the next statement opens the next
+    // transaction.
+    return AskOneValue(*this, pszQuestion) == 0 ? 0 : 1;
+}
+
+int CRDatabase::AskSQLiteTransactionOpen()
+{
+    // SQLite has no statement that tells; a BEGIN does: it fails inside a transaction and
+    // otherwise opens an empty one that takes no lock (a deferred transaction locks with its
+    // first read) and is committed here at once, which reads still in progress outlive. With
+    // autocommit off it is left to the switch of autocommit back on, which the driver answers
+    // with a COMMIT of its own (see FollowServerTransaction).
+    HoldReadAheads();
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
         return -1;
-    strAnswer.Trim();
-    return strAnswer == L"0" ? 0 : 1;
+    const SQLRETURN nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(L"BEGIN"), SQL_NTS);
+    int nOpen = 0;
+    if (!SQL_SUCCEEDED(nRet))
+    {
+        const CString strError = GetErrorText(hStmt);
+        nOpen = ContainsNoCase(strError, L"within a transaction") ? 1 : -1;
+    }
+    SQLFreeStmt(hStmt, SQL_DROP);
+    DWORD nAutocommit = SQL_AUTOCOMMIT_ON;
+    if (nOpen == 0 && GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
+        nAutocommit == SQL_AUTOCOMMIT_ON)
+    {
+        // Should the COMMIT fail, the question's transaction is open, and shown as such.
+        SQLHSTMT hCommit = SQL_NULL_HSTMT;
+        if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hCommit)))
+            return 1;
+        if (!SQL_SUCCEEDED(SQLExecDirectW(hCommit, const_cast<SQLWCHAR*>(L"COMMIT"), SQL_NTS)))
+            nOpen = 1;
+        SQLFreeStmt(hCommit, SQL_DROP);
+    }
+    return nOpen;
 }
 
 void CRDatabase::KeepIsoDateStyle()
@@ -859,6 +963,7 @@ bool CRDatabase::BeginTrans()
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
     ReadStreamingResultsToEnd();
+    LearnNarrowText(); // see TakeUsersTransaction
     SQLRETURN nRet;
     if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
@@ -873,6 +978,8 @@ bool CRDatabase::EndTrans(bool bCommit)
         return false;
     HoldReadAheads();
     ReadStreamingResultsToEnd();
+    if (m_bServerTransaction)
+        return EndServerTransaction(bCommit);
     Zelt::CRDBException* pException = nullptr;
     // Once a statement has met the lost session, psqlODBC forgets the transaction and answers a
     // commit with success without asking the server: what the transaction held went with the
@@ -910,6 +1017,32 @@ bool CRDatabase::EndTrans(bool bCommit)
     return true;
 }
 
+bool CRDatabase::EndServerTransaction(bool bCommit)
+{
+    // The driver knows nothing of this transaction: only a statement ends it.
+    LPCWSTR pszSQL = bCommit ? L"COMMIT" : L"ROLLBACK";
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    SQLRETURN nRet = SQLAllocStmt(m_hDbc, &hStmt);
+    if (!SQL_SUCCEEDED(nRet))
+        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+    nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+    Zelt::CRDBException* pException = nullptr;
+    if (!SQL_SUCCEEDED(nRet))
+    {
+        pException = new Zelt::CRDBException(nRet);
+        pException->BuildErrorString(this, hStmt);
+    }
+    SQLFreeStmt(hStmt, SQL_DROP);
+    // A failed COMMIT may have ended it all the same (SQLite rolls back on some errors, a lost
+    // session takes it along); one the server still holds (MariaDB's XA, which only its own XA
+    // statements end) stays open.
+    if (!pException || AskTransactionOpen() != 1)
+        m_bServerTransaction = false;
+    if (pException)
+        throw pException;
+    return true;
+}
+
 bool CRDatabase::IsConnectionDead()
 {
     // Drivers without the attribute are taken as alive: the statement itself tells.
@@ -922,6 +1055,8 @@ bool CRDatabase::IsConnectionDead()
 
 bool CRDatabase::IsInTransaction()
 {
+    if (m_bServerTransaction)
+        return true;
     DWORD nValue = 0;
     if (m_bTransactionGone || !GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nValue))
         return false;

@@ -317,6 +317,9 @@ public:
     // other encoding. The recordset finds out with its first text column; every connection starts
     // unknown.
     int GetNarrowTextUtf8() const { return m_nNarrowTextUtf8; }
+    // Asks the driver once how it hands over 8-bit text (see GetNarrowTextUtf8), on products
+    // where a question is known; defined with the recordset's text reading.
+    void LearnNarrowText();
     // Whether a column's declared type does not bound its values (SQLite: any integer column
     // holds 64 bits, whatever its declaration says).
     bool HasDynamicTypes() const { return m_bDynamicTypes; }
@@ -337,6 +340,11 @@ private:
     void FollowTransaction(LPCWSTR pszSQL, bool bSucceeded);
     // Whether the server has a transaction open: 1 yes, 0 no, -1 no answer.
     int AskTransactionOpen();
+    int AskSQLiteTransactionOpen();
+    // Sets autocommit and the program's view of the transaction from the server's answer.
+    void FollowServerTransaction(bool bOpen);
+    // Commits or rolls back the transaction the driver does not know of (m_bServerTransaction).
+    bool EndServerTransaction(bool bCommit);
     // Autocommit off, for the transaction a statement of the user's opened: it stays open until
     // a statement of theirs ends it (FollowTransaction) or they end it.
     void TakeUsersTransaction();
@@ -372,6 +380,11 @@ private:
     // Autocommit went off for a transaction a statement of the user's opened: when the server
     // ends it, autocommit comes back on.
     bool m_bUserTransaction = false;
+    // A transaction is open on the server while the driver keeps autocommit on and knows nothing
+    // of it (SQLite, MariaDB's XA): IsInTransaction says so, and EndTrans ends it with a
+    // statement.
+    bool m_bServerTransaction = false;
+    bool m_bSQLite = false;
     CString m_strSessionNote;    // see TakeSessionNote
     CString m_strClientEncoding; // PostgreSQL: client_encoding at connect ("" when not known)
     bool m_bStreamingResults = false;

@@ -54,24 +54,27 @@ int ProbeNarrowText(SQLHDBC hDbc, LPCWSTR sql)
 
 } // namespace
 
+void CRDatabase::LearnNarrowText()
+{
+    if (!IsOpen() || GetNarrowTextUtf8() >= 0)
+        return;
+    CString name;
+    LPCWSTR sql = GetDBMSName(name) ? ProbeStatement(name) : nullptr;
+    if (sql)
+        HoldReadAheads();
+    const int state = sql ? ProbeNarrowText(GetConnectionHandle(), sql) : 0;
+    if (state >= 0)
+        SetNarrowTextUtf8(state);
+}
+
 // Asked before a statement runs (so that no result of ours is pending on the connection); the
 // columns then take the answer as it stands.
 bool CRRecordset::NarrowTextIsUtf8()
 {
     if (!m_pDatabase || !m_pDatabase->IsOpen())
         return false;
-    int state = m_pDatabase->GetNarrowTextUtf8();
-    if (state < 0)
-    {
-        CString name;
-        LPCWSTR sql = m_pDatabase->GetDBMSName(name) ? ProbeStatement(name) : nullptr;
-        if (sql)
-            m_pDatabase->HoldReadAheads();
-        state = sql ? ProbeNarrowText(m_pDatabase->GetConnectionHandle(), sql) : 0;
-        if (state >= 0)
-            m_pDatabase->SetNarrowTextUtf8(state);
-    }
-    return state == 1;
+    m_pDatabase->LearnNarrowText();
+    return m_pDatabase->GetNarrowTextUtf8() == 1;
 }
 
 // Truncated as the same value in a wide buffer of the record's capacity would be.

@@ -184,93 +184,62 @@ private:
     bool m_bMySQL;
 };
 
-bool Is(const std::vector<CString>& words, size_t i, LPCWSTR word)
+// MySQL and MariaDB run the text of /*! ... */ and /*M! ... */ (as dumps write them): a text
+// holding one is never read as plain.
+bool HasExecutedComment(LPCWSTR pszSQL)
 {
-    return i < words.size() && words[i] == word;
+    return wcsstr(pszSQL, L"/*!") != nullptr || wcsstr(pszSQL, L"/*M!") != nullptr;
 }
 
-// COMMIT, ROLLBACK, END or ABORT from words[0] on.
-TransactionEffect EndingEffect(const std::vector<CString>& words)
+// The words of the text's only statement; false for none or several.
+bool SingleStatementWords(UINT nKind, LPCWSTR pszSQL, std::vector<CString>& words, bool* pbMore)
 {
-    size_t i = 1;
-    if (Is(words, i, L"WORK") || Is(words, i, L"TRANSACTION"))
-        ++i;
-    if (Is(words, i, L"TO") || Is(words, i, L"PREPARED"))
-        return txNone; // to a savepoint; a prepared transaction is not the session's
-    if (Is(words, i, L"AND") && Is(words, i + 1, L"CHAIN"))
-        return txNone; // the next transaction opens at once
-    return txEnds;
-}
-
-TransactionEffect StatementEffect(const CStatementText& text, const wchar_t* p, const wchar_t* end,
-                                  bool bMySQL)
-{
-    bool bMore = false;
-    const std::vector<CString> words = text.Words(p, end, 4, &bMore);
-    if (words.empty())
-        return bMySQL && p < end && *p != L'(' ? txUnknown : txNone;
-    const CString& first = words[0];
-    if (first == L"COMMIT" || first == L"ROLLBACK")
-        return EndingEffect(words);
-    if (first == L"START")
-        return Is(words, 1, L"TRANSACTION") ? txOpens : (bMySQL ? txUnknown : txNone);
-    if (first == L"BEGIN")
-    {
-        if (!bMySQL)
-            return txOpens;
-        const bool bPlain = words.size() == 1 || (words.size() == 2 && words[1] == L"WORK");
-        return bPlain && !bMore ? txOpens : txUnknown; // BEGIN NOT ATOMIC ... END
-    }
-    if (!bMySQL)
-    {
-        if (first == L"END" || first == L"ABORT")
-            return EndingEffect(words);
-        if (first == L"PREPARE" && Is(words, 1, L"TRANSACTION"))
-            return txEnds;
-        return txNone;
-    }
-    // MySQL commits implicitly before and after most statements that are not plain reads and
-    // writes; those that never do are known here, the rest are asked about.
-    static const wchar_t* const kPlain[] = {
-        L"SELECT", L"INSERT", L"UPDATE",    L"DELETE",  L"REPLACE", L"WITH",       L"VALUES",
-        L"TABLE",  L"SHOW",   L"DESCRIBE",  L"DESC",    L"EXPLAIN", L"DO",         L"HANDLER",
-        L"HELP",   L"XA",     L"SAVEPOINT", L"RELEASE", L"PREPARE", L"DEALLOCATE",
-    };
-    for (const wchar_t* plain : kPlain)
-        if (first == plain)
-            return txNone;
-    return txUnknown;
-}
-
-bool IsFollowedKind(UINT nKind)
-{
-    return nKind == DBMS_POSTGRESQL || nKind == DBMS_MYSQL;
+    const bool bMySQL = nKind == DBMS_MYSQL;
+    if (!pszSQL || (bMySQL && HasExecutedComment(pszSQL)))
+        return false;
+    const CStatementText text(pszSQL, bMySQL);
+    const auto statements = text.Split();
+    if (statements.size() != 1)
+        return false;
+    words = text.Words(statements[0].first, statements[0].second, 3, pbMore);
+    return !words.empty();
 }
 
 } // namespace
 
-TransactionEffect GetTransactionEffect(UINT nKind, LPCWSTR pszSQL)
+bool IsPlainStatement(UINT nKind, LPCWSTR pszSQL)
 {
-    if (!IsFollowedKind(nKind))
-        return txNone;
-    const bool bMySQL = nKind == DBMS_MYSQL;
-    const CStatementText text(pszSQL, bMySQL);
-    const auto statements = text.Split();
-    if (statements.empty())
-        return txNone;
-    if (statements.size() > 1)
-        return txUnknown;
-    return StatementEffect(text, statements[0].first, statements[0].second, bMySQL);
+    std::vector<CString> words;
+    bool bMore = false;
+    if (!SingleStatementWords(nKind, pszSQL, words, &bMore))
+        return false;
+    // Reads of the catalog (SHOW, EXPLAIN, DESCRIBE) neither: the program runs them often.
+    static const wchar_t* const kPlain[] = {L"SELECT", L"INSERT",  L"UPDATE",   L"DELETE", L"WITH",
+                                            L"SHOW",   L"EXPLAIN", L"DESCRIBE", L"DESC"};
+    for (const wchar_t* plain : kPlain)
+        if (words[0] == plain)
+            return true;
+    return false;
 }
 
 bool OpensTransactionBlock(UINT nKind, LPCWSTR pszSQL)
 {
-    if (!IsFollowedKind(nKind))
-        return false;
     const bool bMySQL = nKind == DBMS_MYSQL;
+    if ((nKind != DBMS_POSTGRESQL && !bMySQL) || !pszSQL)
+        return false;
     const CStatementText text(pszSQL, bMySQL);
     for (const auto& statement : text.Split())
-        if (StatementEffect(text, statement.first, statement.second, bMySQL) == txOpens)
+    {
+        bool bMore = false;
+        const std::vector<CString> words = text.Words(statement.first, statement.second, 3, &bMore);
+        if (words.empty())
+            continue;
+        if (words[0] == L"START" && words.size() > 1 && words[1] == L"TRANSACTION")
             return true;
+        // MySQL: BEGIN [WORK] alone; BEGIN NOT ATOMIC opens a compound statement.
+        if (words[0] == L"BEGIN" &&
+            (!bMySQL || (!bMore && (words.size() == 1 || words[1] == L"WORK"))))
+            return true;
+    }
     return false;
 }

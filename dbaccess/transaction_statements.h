@@ -1,32 +1,18 @@
-// What a statement's text tells about the session's transaction on PostgreSQL and MySQL
-// (MariaDB): whether it opens a transaction block, ends the open one, does neither, or cannot be
-// told from the text alone (then the server is asked, see CRDatabase).
+// What a statement's text tells, cheaply, about the session's transaction: only whether it is
+// one plain read or write that cannot open or end one. Everything else is a question for the
+// server (see CRDatabase::FollowStatementStart).
 #pragma once
 
 #include "framework/core.h"
 
-enum TransactionEffect
-{
-    // Runs inside whatever transaction is open and ends none: DML, SAVEPOINT, RELEASE
-    // SAVEPOINT, ROLLBACK TO SAVEPOINT, COMMIT AND CHAIN (which opens the next one at once),
-    // and on PostgreSQL any other single statement (its DDL is transactional).
-    txNone = 0,
-    // BEGIN, START TRANSACTION (MySQL: BEGIN [WORK] alone; BEGIN NOT ATOMIC is a compound
-    // statement).
-    txOpens = 1,
-    // COMMIT, ROLLBACK (and their WORK, TRANSACTION and AND NO CHAIN forms), on PostgreSQL also
-    // END, ABORT and PREPARE TRANSACTION. A COMMIT ends even an aborted transaction: PostgreSQL
-    // rolls it back.
-    txEnds = 2,
-    // Several statements in one text; on MySQL every statement that may commit implicitly (DDL,
-    // LOCK TABLES, SET autocommit) or open a transaction out of sight (CALL, a compound
-    // statement, EXECUTE).
-    txUnknown = 3,
-};
+// Whether the text is one SELECT, INSERT, UPDATE, DELETE or WITH statement (or a SHOW, EXPLAIN or
+// DESCRIBE) and nothing else:
+// such a statement runs inside whatever transaction is open and ends none, so the server is not
+// asked after it. Several statements, a comment the server executes (MySQL's /*! ... */), and
+// every other statement are not plain. nKind: the DBMSKind of the connection (MySQL's quoting
+// and comments differ).
+bool IsPlainStatement(UINT nKind, LPCWSTR pszSQL);
 
-// nKind: the DBMSKind of the connection; any product but PostgreSQL and MySQL gives txNone.
-TransactionEffect GetTransactionEffect(UINT nKind, LPCWSTR pszSQL);
-
-// Whether any statement of the text opens a transaction block (for a text of several
-// statements, "UPDATE ...; BEGIN" included).
+// Whether a statement of the text is BEGIN or START TRANSACTION on PostgreSQL or MySQL ("UPDATE
+// ...; BEGIN" included), for what must happen before it runs; any other product gives false.
 bool OpensTransactionBlock(UINT nKind, LPCWSTR pszSQL);

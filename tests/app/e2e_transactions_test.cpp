@@ -26,37 +26,24 @@
 
 namespace {
 
-class TransactionsE2E : public ::testing::TestWithParam<CScratchDatabase::Server>
+// The user's steps in the program, for each fixture below.
+class CTransactionSteps
 {
 protected:
-    TransactionsE2E() : m_db(GetParam()) {}
-    void SetUp() override
-    {
-        ql::CleanSettings();
-        ASSERT_TRUE(m_db.Create());
-        m_db.Exec(IsMariaDB() ? L"CREATE TABLE kept (id int PRIMARY KEY) ENGINE=InnoDB"
-                              : L"CREATE TABLE kept (id int PRIMARY KEY)");
-        m_db.Exec(L"CREATE TABLE edited (id int PRIMARY KEY, name varchar(20))");
-        m_db.Exec(L"INSERT INTO edited VALUES (1, 'one'), (2, 'two'), (3, 'three')");
-    }
-    void TearDown() override
-    {
-        program.Kill();
-        ql::CleanSettings();
-    }
-    bool IsMariaDB() const { return GetParam() == CScratchDatabase::mariadb; }
+    virtual ~CTransactionSteps() = default;
+    virtual std::wstring EditedSchema() const = 0;
 
     // Opens the table "edited" in a grid window; its grid once the three rows are shown.
     void OpenEditedGrid(HWND& grid)
     {
-        const HWND child = ql::OpenTable(program, IsMariaDB() ? L"" : L"public", L"edited");
+        const HWND child = ql::OpenTable(program, EditedSchema(), L"edited");
         ASSERT_NE(child, nullptr) << program.Describe();
         grid = ql::GridOf(child);
         ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
     }
 
     // Runs one statement through Query > Execute SQL; pBox: the text of the box it brings.
-    void Run(const std::wstring& sql, std::wstring* pBox = nullptr)
+    void RunSQL(const std::wstring& sql, std::wstring* pBox = nullptr)
     {
         program.PostCommand(ID_QUERY_SQL);
         HWND dlg = program.WaitForDialog(L"Execute SQL");
@@ -102,11 +89,6 @@ protected:
         ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, text, false, VK_RETURN));
         ql::CProgram::PressKey(grid, VK_RETURN);
     }
-    // The name another session reads.
-    CString StoredName(const wchar_t* id)
-    {
-        return m_db.Query(CString(L"SELECT name FROM edited WHERE id = ") + id);
-    }
     // Whether Database > End Transaction is enabled: a disabled command is dropped; an enabled
     // one brings its question, which is cancelled.
     bool EndTransactionEnabled()
@@ -125,6 +107,51 @@ protected:
         return true;
     }
 
+    bool TransPaneShows() const
+    {
+        for (int pane = 0; pane < 8; ++pane)
+            if (program.StatusPaneText(pane) == L"TRANS")
+                return true;
+        return false;
+    }
+    // Ends the transaction from Database > End Transaction or the question at close.
+    void AnswerEndTransaction(int button)
+    {
+        HWND dlg = program.WaitForDialog(L"End Transaction");
+        ASSERT_NE(dlg, nullptr) << program.Describe();
+        ql::CProgram::Click(dlg, button);
+    }
+
+    ql::CProgram program;
+};
+
+class TransactionsE2E : public ::testing::TestWithParam<CScratchDatabase::Server>,
+                        public CTransactionSteps
+{
+protected:
+    TransactionsE2E() : m_db(GetParam()) {}
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        ASSERT_TRUE(m_db.Create());
+        m_db.Exec(IsMariaDB() ? L"CREATE TABLE kept (id int PRIMARY KEY) ENGINE=InnoDB"
+                              : L"CREATE TABLE kept (id int PRIMARY KEY)");
+        m_db.Exec(L"CREATE TABLE edited (id int PRIMARY KEY, name varchar(20))");
+        m_db.Exec(L"INSERT INTO edited VALUES (1, 'one'), (2, 'two'), (3, 'three')");
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+    }
+    bool IsMariaDB() const { return GetParam() == CScratchDatabase::mariadb; }
+    std::wstring EditedSchema() const override { return IsMariaDB() ? L"" : L"public"; }
+
+    // The name another session reads.
+    CString StoredName(const wchar_t* id)
+    {
+        return m_db.Query(CString(L"SELECT name FROM edited WHERE id = ") + id);
+    }
     // The program's sessions: every session on the scratch database but the test's own.
     CString OtherSessions(const wchar_t* column) const
     {
@@ -147,16 +174,8 @@ protected:
             m_db.Query(OtherSessions(L"pg_terminate_backend(pid)"));
         ASSERT_TRUE(ql::WaitFor([&] { return m_db.Query(OtherSessions(L"count(*)")) == L"0"; }));
     }
-    bool TransPaneShows() const
-    {
-        for (int pane = 0; pane < 8; ++pane)
-            if (program.StatusPaneText(pane) == L"TRANS")
-                return true;
-        return false;
-    }
 
     CScratchDatabase m_db;
-    ql::CProgram program;
 };
 
 // Commit after the session was killed: either straight away, or after an edit of the grid met
@@ -174,7 +193,7 @@ TEST_P(TransactionsE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction
         }
         program.PostCommand(ID_DB_BEGIN_TRANS);
         ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
-        ASSERT_NO_FATAL_FAILURE(Run(L"INSERT INTO kept VALUES (1)"));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (1)"));
         if (editFirst)
         {
             ASSERT_NO_FATAL_FAILURE(EditName(grid, L"1", L"uno"));
@@ -254,11 +273,11 @@ TEST_P(TransactionsE2E, BeginOfTheUsersIsAskedAboutAtClose)
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
     for (const wchar_t* begin : {L"BEGIN", L"START TRANSACTION"})
     {
-        ASSERT_NO_FATAL_FAILURE(Run(begin));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(begin));
         EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
-        ASSERT_NO_FATAL_FAILURE(Run(begin == std::wstring(L"BEGIN")
-                                        ? L"INSERT INTO kept VALUES (1)"
-                                        : L"INSERT INTO kept VALUES (2)"));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(begin == std::wstring(L"BEGIN")
+                                           ? L"INSERT INTO kept VALUES (1)"
+                                           : L"INSERT INTO kept VALUES (2)"));
         program.PostCommand(ID_DB_END_TRANS);
         HWND dlg = program.WaitForDialog(L"End Transaction");
         ASSERT_NE(dlg, nullptr) << "no transaction after " << QlConnTest::Narrow(begin);
@@ -269,8 +288,8 @@ TEST_P(TransactionsE2E, BeginOfTheUsersIsAskedAboutAtClose)
     EXPECT_EQ(m_db.Query(L"SELECT max(id) FROM kept"), L"1");
 
     // Left open, the close asks first.
-    ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
-    ASSERT_NO_FATAL_FAILURE(Run(L"INSERT INTO kept VALUES (3)"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (3)"));
     PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
     HWND dlg = program.WaitForDialog(L"End Transaction");
     ASSERT_NE(dlg, nullptr) << program.Describe();
@@ -304,11 +323,11 @@ TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
     for (const Ending& ending : endings)
     {
         SCOPED_TRACE(QlConnTest::Narrow(ending.end));
-        ASSERT_NO_FATAL_FAILURE(Run(ending.begin));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(ending.begin));
         EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
-        ASSERT_NO_FATAL_FAILURE(
-            Run(L"UPDATE edited SET name = 'upd" + std::to_wstring(++round) + L"' WHERE id = 3"));
-        ASSERT_NO_FATAL_FAILURE(Run(ending.end));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"UPDATE edited SET name = 'upd" + std::to_wstring(++round) +
+                                       L"' WHERE id = 3"));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(ending.end));
         EXPECT_FALSE(EndTransactionEnabled());
         EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
         EXPECT_EQ(StoredName(L"3"), ending.stored);
@@ -318,13 +337,13 @@ TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
     }
 
     // Savepoints and a chained commit end nothing: the transaction stays the user's to end.
-    ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
     for (const wchar_t* keeps :
          {L"SAVEPOINT s", L"UPDATE edited SET name = 'kept' WHERE id = 3",
           L"ROLLBACK TO SAVEPOINT s", L"RELEASE SAVEPOINT s", L"COMMIT AND CHAIN"})
     {
         std::wstring box;
-        ASSERT_NO_FATAL_FAILURE(Run(keeps, &box));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(keeps, &box));
         EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
         EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); }))
             << "no transaction after " << QlConnTest::Narrow(keeps);
@@ -333,19 +352,19 @@ TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
     {
         // A statement whose session the program set right again succeeded, and says so.
         std::wstring box;
-        ASSERT_NO_FATAL_FAILURE(Run(L"SET DateStyle TO 'German'", &box));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"SET DateStyle TO 'German'", &box));
         EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
         EXPECT_NE(box.find(L"DateStyle was set back to ISO"), std::wstring::npos);
     }
     EXPECT_TRUE(EndTransactionEnabled());
-    ASSERT_NO_FATAL_FAILURE(Run(L"ROLLBACK"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"ROLLBACK"));
     EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
     EXPECT_EQ(StoredName(L"3"), L"upd3");
 
     if (IsMariaDB())
     {
         // A compound statement is no transaction.
-        ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN NOT ATOMIC DECLARE x INT; SET x = 1; END"));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN NOT ATOMIC DECLARE x INT; SET x = 1; END"));
         EXPECT_FALSE(EndTransactionEnabled());
         EXPECT_FALSE(TransPaneShows());
     }
@@ -386,13 +405,13 @@ TEST_P(TransactionsE2E, AFailedStatementInTheUsersTransactionOnEveryRollbackLeve
                                            level.protocol + L";"));
         HWND grid = nullptr;
         ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
-        ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
-        ASSERT_NO_FATAL_FAILURE(Run(L"UPDATE edited SET name = 'aborted' WHERE id = 3"));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"UPDATE edited SET name = 'aborted' WHERE id = 3"));
         std::wstring box;
-        ASSERT_NO_FATAL_FAILURE(Run(L"SELECT 1/0", &box));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"SELECT 1/0", &box));
         EXPECT_NE(box, L"") << "the failure is reported";
         EXPECT_EQ(TransPaneShows(), level.transAfterError) << program.Describe();
-        ASSERT_NO_FATAL_FAILURE(Run(L"COMMIT"));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"COMMIT"));
         EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
         EXPECT_FALSE(EndTransactionEnabled());
         EXPECT_STREQ(StoredName(L"3"), level.stored);
@@ -403,6 +422,84 @@ TEST_P(TransactionsE2E, AFailedStatementInTheUsersTransactionOnEveryRollbackLeve
     }
 }
 
+// Texts whose effect on the transaction the program cannot read, each followed by what the server
+// says: PostgreSQL's BEGIN with an isolation level as the session's first query and a chained
+// commit; MariaDB's executed comment as dumps write it, XA, and a procedure that starts a
+// transaction. Every grid edit made meanwhile stays in the user's transaction, which "TRANS"
+// shows and the close asks about, and no statement fails for the program's own bookkeeping.
+TEST_P(TransactionsE2E, TheServerTellsWhatTheTextCannot)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    std::wstring box;
+    HWND grid = nullptr;
+    if (!IsMariaDB())
+    {
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN ISOLATION LEVEL SERIALIZABLE", &box));
+        EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
+        EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, L"1", L"uno"));
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+        EXPECT_EQ(StoredName(L"1"), L"one");
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"COMMIT AND CHAIN", &box));
+        EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
+        EXPECT_EQ(StoredName(L"1"), L"uno");
+        EXPECT_TRUE(TransPaneShows());
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"dos"));
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+        EXPECT_EQ(StoredName(L"2"), L"two") << "the edit after the chained commit is committed";
+        PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+        ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_COMMIT));
+        EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
+        EXPECT_EQ(StoredName(L"2"), L"dos");
+        return;
+    }
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    struct Round
+    {
+        const wchar_t* begin;
+        std::vector<const wchar_t*> end;
+        const wchar_t* edit;
+    };
+    const Round rounds[] = {
+        {L"/*!40101 START TRANSACTION */", {L"COMMIT"}, L"uno"},
+        {L"XA START 'qlx'", {L"XA END 'qlx'", L"XA COMMIT 'qlx' ONE PHASE"}, L"eins"},
+    };
+    for (const Round& round : rounds)
+    {
+        SCOPED_TRACE(QlConnTest::Narrow(round.begin));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(round.begin));
+        EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, L"1", round.edit));
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+        EXPECT_NE(StoredName(L"1"), round.edit) << "committed before the user's end";
+        for (const wchar_t* end : round.end)
+            ASSERT_NO_FATAL_FAILURE(RunSQL(end));
+        EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+        EXPECT_EQ(StoredName(L"1"), round.edit);
+    }
+
+    // Call Procedure of a procedure that starts a transaction and leaves it open.
+    m_db.Exec(L"CREATE PROCEDURE opens() BEGIN START TRANSACTION; "
+              L"UPDATE edited SET name = 'proc' WHERE id = 3; END");
+    HWND executed = program.CallProcedure(L"opens", {});
+    ASSERT_NE(executed, nullptr) << program.Describe();
+    ql::CProgram::Click(executed, IDOK);
+    EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+    ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"zwei"));
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(StoredName(L"2"), L"two") << "the edit committed the procedure's transaction";
+    EXPECT_EQ(StoredName(L"3"), L"three");
+    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_COMMIT));
+    EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
+    EXPECT_EQ(StoredName(L"2"), L"zwei");
+    EXPECT_EQ(StoredName(L"3"), L"proc");
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, TransactionsE2E,
                          ::testing::Values(CScratchDatabase::postgres, CScratchDatabase::mariadb),
                          [](const auto& info) {
@@ -410,5 +507,101 @@ INSTANTIATE_TEST_SUITE_P(Servers, TransactionsE2E,
                                                     ? "PostgreSQL"
                                                     : "MariaDB");
                          });
+
+// SQLite: the driver goes on reporting autocommit on whatever the user's statements open, and
+// takes a transaction the program began for open after the user's COMMIT ended it.
+class SQLiteTransactionsE2E : public ::testing::Test, public CTransactionSteps
+{
+protected:
+    void SetUp() override
+    {
+        ql::CleanSettings();
+        m_db.Open(ql::kE2ESQLite);
+        m_db.Exec(L"CREATE TABLE edited (id int PRIMARY KEY, name varchar(20))");
+        m_db.Exec(L"INSERT INTO edited VALUES (1, 'one'), (2, 'two'), (3, 'three')");
+    }
+    void TearDown() override
+    {
+        program.Kill();
+        ql::CleanSettings();
+    }
+    std::wstring EditedSchema() const override { return L""; }
+    // The name another connection reads.
+    std::wstring StoredName(const wchar_t* id)
+    {
+        return m_db.Text(std::wstring(L"SELECT name FROM edited WHERE id = ") + id);
+    }
+    void EditAndWait(HWND grid, const wchar_t* id, const wchar_t* name)
+    {
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, id, name));
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    }
+
+    ql::CScratchDatabase m_db;
+};
+
+TEST_F(SQLiteTransactionsE2E, TheUsersTransactionHoldsGridEditsUntilItEnds)
+{
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    struct Round
+    {
+        const wchar_t* begin;
+        const wchar_t* end; // nullptr: End Transaction > Rollback
+        const wchar_t* edit;
+        const wchar_t* stored;
+    };
+    const Round rounds[] = {
+        {L"BEGIN", L"COMMIT", L"uno", L"uno"},
+        {L"BEGIN IMMEDIATE", nullptr, L"eins", L"uno"},
+        {L"SAVEPOINT x", L"RELEASE x", L"un", L"un"},
+    };
+    for (const Round& round : rounds)
+    {
+        SCOPED_TRACE(QlConnTest::Narrow(round.begin));
+        ASSERT_NO_FATAL_FAILURE(RunSQL(round.begin));
+        EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(EditAndWait(grid, L"1", round.edit));
+        EXPECT_NE(StoredName(L"1"), round.edit) << "committed before the user's end";
+        if (round.end)
+            ASSERT_NO_FATAL_FAILURE(RunSQL(round.end));
+        else
+        {
+            program.PostCommand(ID_DB_END_TRANS);
+            ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_ROLLBACK));
+        }
+        EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+        EXPECT_FALSE(EndTransactionEnabled());
+        EXPECT_EQ(StoredName(L"1"), round.stored);
+    }
+    // Left open, the close asks, and the answer is what the file keeps.
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(EditAndWait(grid, L"2", L"dos"));
+    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_COMMIT));
+    EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
+    EXPECT_EQ(StoredName(L"2"), L"dos");
+}
+
+TEST_F(SQLiteTransactionsE2E, TheUsersCommitEndsTheProgramsTransaction)
+{
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    program.PostCommand(ID_DB_BEGIN_TRANS);
+    ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+    ASSERT_NO_FATAL_FAILURE(EditAndWait(grid, L"1", L"uno"));
+    EXPECT_EQ(StoredName(L"1"), L"one");
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"COMMIT"));
+    EXPECT_EQ(StoredName(L"1"), L"uno");
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    EXPECT_FALSE(EndTransactionEnabled());
+    // The next edit is committed at once, in a transaction of its own.
+    ASSERT_NO_FATAL_FAILURE(EditAndWait(grid, L"2", L"dos"));
+    EXPECT_EQ(StoredName(L"2"), L"dos");
+    EXPECT_TRUE(program.Close()) << program.Describe();
+}
 
 } // namespace

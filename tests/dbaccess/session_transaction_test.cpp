@@ -1,0 +1,230 @@
+// The connection follows the transaction the server holds after statements of the user's, on the
+// real drivers and servers, checked from another session: what the user left open is shown as
+// open (and only ends with them), what they ended is committed for others to see, the next write
+// is committed at once, and the questions asked on the way leave nothing open and no lock held.
+#include "conn_test_util.h"
+
+#include "dbaccess/recordset.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace QlConnTest;
+using namespace QlTestDb;
+
+enum Product
+{
+    postgres,
+    mariadb,
+    sqlite
+};
+
+class SessionTransaction : public ::testing::TestWithParam<Product>
+{
+protected:
+    void SetUp() override
+    {
+        m_table = (L"ql_txn_" + UniqueTag()).c_str();
+        const CString connect = GetParam() == postgres  ? PostgresConnect()
+                                : GetParam() == mariadb ? MariaDBConnect()
+                                                        : m_file.Connect();
+        OpenOrFail(m_db, connect);
+        OpenOrFail(m_other, connect);
+        ExecOrFail(m_other, L"CREATE TABLE " + m_table + L" (id int PRIMARY KEY)");
+        if (GetParam() == postgres)
+            m_id = QueryText(m_db, L"SELECT pg_backend_pid()");
+    }
+    void TearDown() override
+    {
+        m_db.Close();
+        Catch([&] { m_other.ExecuteSQL(L"DROP TABLE " + m_table); });
+    }
+
+    // A statement of the user's, as the program's paths run it.
+    void Run(const CString& sql)
+    {
+        auto failure = Catch([&] { m_db.ExecuteSQL(sql); });
+        ASSERT_FALSE(failure) << Narrow(sql) << ": " << Narrow(failure->m_strError);
+    }
+    void Insert(int id)
+    {
+        ASSERT_NO_FATAL_FAILURE(
+            Run(L"INSERT INTO " + m_table + L" VALUES (" + std::to_wstring(id).c_str() + L")"));
+    }
+    // The rows another session sees.
+    CString Seen() { return QueryText(m_other, L"SELECT count(*) FROM " + m_table); }
+    // Whether the server holds a transaction of the program's session, as another session sees
+    // (on MariaDB, one that touched the table).
+    bool OpenOnServer()
+    {
+        if (GetParam() == postgres)
+            return QueryText(m_other, L"SELECT state FROM pg_stat_activity WHERE pid = " + m_id) !=
+                   L"idle";
+        if (GetParam() == mariadb)
+        {
+            // A transaction that touched the table holds its metadata lock until it ends.
+            m_other.ExecuteSQL(L"SET SESSION lock_wait_timeout = 1");
+            const bool bLocked =
+                !!Catch([&] { m_other.ExecuteSQL(L"LOCK TABLES " + m_table + L" WRITE"); });
+            m_other.ExecuteSQL(L"UNLOCK TABLES");
+            return bLocked;
+        }
+        // SQLite: a write of another connection goes through only when no lock is held; it is
+        // taken back at once.
+        CRDatabase writer;
+        OpenOrFail(writer, m_file.Connect() + L"Timeout=100;");
+        return !!Catch([&] {
+            writer.ExecuteSQL(L"BEGIN IMMEDIATE");
+            writer.ExecuteSQL(L"ROLLBACK");
+        });
+    }
+
+    TempSQLiteFile m_file;
+    CRDatabase m_db;
+    CRDatabase m_other;
+    CString m_table;
+    CString m_id; // PostgreSQL: the program's backend
+};
+
+// Texts that open a transaction the driver does not report, each ended by a text of the user's;
+// the rows inserted meanwhile are what the ending leaves.
+TEST_P(SessionTransaction, TheUsersTransactionIsFollowedWhateverTheText)
+{
+    struct Round
+    {
+        const wchar_t* begin;
+        const wchar_t* end;
+        bool committed;
+        const wchar_t* endsIt = nullptr; // a second statement, when the first ends nothing yet
+    };
+    std::vector<Round> rounds;
+    if (GetParam() == sqlite)
+        rounds = {{L"BEGIN", L"COMMIT", true},
+                  {L"BEGIN IMMEDIATE", L"ROLLBACK", false},
+                  {L"SAVEPOINT x", L"RELEASE x", true}};
+    else if (GetParam() == mariadb)
+        rounds = {{L"/*!40101 START TRANSACTION */", L"COMMIT", true},
+                  {L"BEGIN NOT ATOMIC START TRANSACTION; END", L"ROLLBACK", false},
+                  {L"XA START 'qlx'", L"XA END 'qlx'", true, L"XA COMMIT 'qlx' ONE PHASE"}};
+    else
+        rounds = {{L"BEGIN ISOLATION LEVEL SERIALIZABLE", L"COMMIT", true},
+                  {L"/* why */ START TRANSACTION", L"ABORT", false}};
+    int id = 0;
+    for (const Round& round : rounds)
+    {
+        SCOPED_TRACE(Narrow(round.begin));
+        const CString before = Seen();
+        ASSERT_NO_FATAL_FAILURE(Run(round.begin));
+        EXPECT_TRUE(m_db.IsInTransaction());
+        if (GetParam() == postgres && id == 0)
+            EXPECT_EQ(QueryText(m_db, L"SHOW transaction_isolation"), L"serializable");
+        ASSERT_NO_FATAL_FAILURE(Insert(++id));
+        EXPECT_EQ(Seen(), before) << "the insert is seen before the transaction ended";
+        EXPECT_TRUE(m_db.IsInTransaction());
+        ASSERT_NO_FATAL_FAILURE(Run(round.end));
+        if (round.endsIt)
+        {
+            EXPECT_TRUE(m_db.IsInTransaction());
+            ASSERT_NO_FATAL_FAILURE(Run(round.endsIt));
+        }
+        EXPECT_FALSE(m_db.IsInTransaction());
+        EXPECT_FALSE(OpenOnServer());
+        EXPECT_EQ(_wtoi(Seen()), _wtoi(before) + (round.committed ? 1 : 0));
+        // The next write is committed at once.
+        ASSERT_NO_FATAL_FAILURE(Insert(100 + id));
+        EXPECT_EQ(_wtoi(Seen()), _wtoi(before) + (round.committed ? 2 : 1));
+        EXPECT_FALSE(OpenOnServer());
+    }
+}
+
+// A transaction left open is ended by the program (End Transaction, the question at close).
+TEST_P(SessionTransaction, TheProgramEndsATransactionTheUserOpened)
+{
+    const CString begin = GetParam() == sqlite ? L"SAVEPOINT x" : L"CALL no_such_thing()";
+    if (GetParam() == mariadb)
+    {
+        ExecOrFail(m_other, L"CREATE PROCEDURE " + m_table +
+                                L"_p() BEGIN START TRANSACTION; INSERT INTO " + m_table +
+                                L" VALUES (7); END");
+        ASSERT_NO_FATAL_FAILURE(Run(L"CALL " + m_table + L"_p()"));
+    }
+    else
+        ASSERT_NO_FATAL_FAILURE(Run(GetParam() == sqlite ? L"SAVEPOINT x" : L"BEGIN"));
+    EXPECT_TRUE(m_db.IsInTransaction());
+    ASSERT_NO_FATAL_FAILURE(Insert(8));
+    EXPECT_TRUE(OpenOnServer());
+    EXPECT_FALSE(Catch([&] { m_db.EndTrans(true); }));
+    EXPECT_FALSE(m_db.IsInTransaction());
+    EXPECT_FALSE(OpenOnServer());
+    EXPECT_EQ(Seen(), GetParam() == mariadb ? L"2" : L"1");
+    if (GetParam() == mariadb)
+        m_other.ExecuteSQL(L"DROP PROCEDURE " + m_table + L"_p");
+}
+
+// A transaction the program began (Database > Begin Transaction) that a COMMIT of the user's
+// ended: what ran is committed, and nothing the program does next fails for it.
+TEST_P(SessionTransaction, TheUsersCommitEndsTheProgramsTransaction)
+{
+    ASSERT_TRUE(m_db.BeginTrans());
+    ASSERT_NO_FATAL_FAILURE(Insert(1));
+    EXPECT_EQ(Seen(), L"0");
+    ASSERT_NO_FATAL_FAILURE(Run(L"COMMIT"));
+    EXPECT_EQ(Seen(), L"1");
+    ASSERT_NO_FATAL_FAILURE(Insert(2));
+    if (GetParam() == sqlite)
+    {
+        // The driver opens no next transaction by itself: the connection commits at once.
+        EXPECT_FALSE(m_db.IsInTransaction());
+        EXPECT_EQ(Seen(), L"2");
+    }
+    else
+    {
+        // The next statement opened the program's next transaction, still the program's to end.
+        EXPECT_TRUE(m_db.IsInTransaction());
+        EXPECT_EQ(Seen(), L"1");
+    }
+    EXPECT_FALSE(Catch([&] { m_db.EndTrans(false); }));
+    EXPECT_FALSE(OpenOnServer());
+}
+
+// PostgreSQL: a chained commit commits and goes on in a new transaction; psqlODBC's own
+// bookkeeping of the statements in the old one must not fail the next statement.
+TEST_P(SessionTransaction, ACommitAndChainGoesOnInTheNextTransaction)
+{
+    if (GetParam() == sqlite)
+        GTEST_SKIP() << "SQLite has no chained commit";
+    ASSERT_NO_FATAL_FAILURE(Insert(1000));
+    ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(Insert(1));
+    // A table window's result is open meanwhile, read in part.
+    CRRecordset grid(&m_db);
+    ASSERT_FALSE(Catch([&] { grid.Open(L"SELECT * FROM " + m_table, RS_FORWARD_ONLY, 0); }));
+    {
+        // As the SQL query dialog runs it: its statement stays open while the follow-up asks.
+        CRRecordset rs(&m_db);
+        auto failure = Catch([&] { rs.Open(L"COMMIT AND CHAIN", RS_FORWARD_ONLY, 0); });
+        ASSERT_FALSE(failure) << Narrow(failure->m_strError);
+    }
+    EXPECT_EQ(Seen(), L"2");
+    EXPECT_TRUE(m_db.IsInTransaction());
+    ASSERT_NO_FATAL_FAILURE(Insert(2));
+    ASSERT_NO_FATAL_FAILURE(Run(L"SAVEPOINT s"));
+    ASSERT_NO_FATAL_FAILURE(Insert(3));
+    EXPECT_EQ(Seen(), L"2");
+    EXPECT_TRUE(m_db.IsInTransaction());
+    EXPECT_FALSE(Catch([&] { m_db.EndTrans(true); }));
+    EXPECT_EQ(Seen(), L"4");
+    EXPECT_FALSE(OpenOnServer());
+}
+
+INSTANTIATE_TEST_SUITE_P(Products, SessionTransaction, ::testing::Values(postgres, mariadb, sqlite),
+                         [](const auto& info) {
+                             return std::string(info.param == postgres  ? "PostgreSQL"
+                                                : info.param == mariadb ? "MariaDB"
+                                                                        : "SQLite");
+                         });
+
+} // namespace
