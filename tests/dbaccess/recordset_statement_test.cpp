@@ -353,7 +353,7 @@ TEST(RecordsetStatementPostgres, UpdatableReadRunsNothingTwice)
 
 // A read that locks its rows (FOR UPDATE, FOR SHARE, ...) opens with all its rows, and in the
 // user's transaction they stay locked against another session until it ends. Such a result
-// refuses updates up front: psqlODBC's row reload cannot take the locking clause.
+// refuses updates (psqlODBC reads it read-only), as a keyset or a static cursor.
 TEST(RecordsetStatementPostgres, LockingReadOpensWithItsRowsLocked)
 {
     Connection conn(Db::PostgreSQL), other(Db::PostgreSQL);
@@ -383,6 +383,8 @@ TEST(RecordsetStatementPostgres, LockingReadOpensWithItsRowsLocked)
     for (LPCWSTR clause : {L" FOR UPDATE", L" FOR SHARE", L" for no key update", L" FOR KEY SHARE",
                            L" FOR UPDATE OF x NOWAIT", L" /* read */ FOR\n UPDATE SKIP LOCKED"})
         reads(L"SELECT * FROM " + t + L" x ORDER BY id" + clause);
+    reads(L"SELECT * FROM " + t + L" WHERE id > 0 ORDER BY id FOR UPDATE");
+    reads(L"SELECT id, s FROM " + t + L" WHERE s <> 'z' FOR SHARE");
     // Without a locking clause the same table stays editable.
     {
         CRRecordset rs(conn.database.get());
