@@ -171,6 +171,13 @@ void CMainFrame::CallStoredProcedure(const CStringPair& name)
                 bool bOutputs = false;
                 for (INT_PTR i = 0; i < params.GetSize(); ++i)
                     bOutputs = bOutputs || params[i].IsOutput();
+                // The results show a cut value as far as it came back; the user hears first.
+                const CString strCut = DescribeCutOutputs(params);
+                if (!strCut.IsEmpty())
+                    AfxMessageBox(L"Values came back longer than the room they were read into "
+                                  L"and are shown cut:\n" +
+                                      strCut,
+                                  MB_ICONWARNING);
                 if (bOutputs)
                 {
                     CStoredProcResultsDlg results(&params, this);

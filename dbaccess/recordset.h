@@ -254,6 +254,11 @@ public:
                           UINT nDecimalDigits, const GUID* pValue);
     bool IsParamNull(UINT nParam);
     void GetValueText(UINT nParam, CString& text);
+    // Whether the output value of a text or binary parameter was longer than its buffer holds,
+    // by the length the driver gave (SQL_NO_TOTAL when it does not know). nKept: what
+    // GetValueText gives; nFull: the whole value, -1 when not known. bBytes: both count bytes
+    // (narrow text, binary) rather than UTF-16 units (wide text).
+    bool IsValueCut(UINT nParam, SQLLEN& nKept, SQLLEN& nFull, bool& bBytes);
     CString GetErrorText(CString& text);
 
     // Columns.

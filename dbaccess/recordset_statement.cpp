@@ -307,8 +307,14 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         // that is gone would abort the transaction the driver begins for it.
         bSavepoint = bSavepoint && bRunAgain;
     }
-    if (bSavepoint)
-        RunOwnStatement(m_hDbc, CString(L"RELEASE SAVEPOINT ") + kCursorSavepoint);
+    if (bSavepoint && !RunOwnStatement(m_hDbc, CString(L"RELEASE SAVEPOINT ") + kCursorSavepoint))
+    {
+        // The savepoint went with the transaction the text itself ended (a COMMIT or ROLLBACK
+        // of its own). With autocommit off psqlODBC began a transaction for the RELEASE, and
+        // its failure left that one aborted: nothing of the user's is in it, and it ends here
+        // rather than refuse every later statement.
+        RunOwnStatement(m_hDbc, L"ROLLBACK");
+    }
     if (bRunAgain)
     {
         // psqlODBC adds its row identity (ctid, and oid where the table has it) to the select
@@ -721,6 +727,42 @@ bool CRRecordset::IsParamNull(UINT nParam)
     for (const auto& p : m_params)
         if (p->nParamNumber == nParam)
             return p->nIndicator == SQL_NULL_DATA;
+    return false;
+}
+
+bool CRRecordset::IsValueCut(UINT nParam, SQLLEN& nKept, SQLLEN& nFull, bool& bBytes)
+{
+    nKept = nFull = 0;
+    bBytes = true;
+    for (const auto& p : m_params)
+    {
+        if (p->nParamNumber != nParam)
+            continue;
+        const SQLLEN ind = p->nIndicator;
+        SQLLEN room = 0, unit = 1;
+        switch (static_cast<int>(p->nCType))
+        {
+        case SQL_C_WCHAR:
+            unit = sizeof(wchar_t);
+            bBytes = false;
+            room = static_cast<SQLLEN>(p->nBufferLength / sizeof(wchar_t)) - 1;
+            break;
+        case SQL_C_CHAR: room = static_cast<SQLLEN>(p->nBufferLength) - 1; break;
+        case SQL_C_BINARY: room = static_cast<SQLLEN>(p->nBufferLength); break;
+        default: return false;
+        }
+        if (ind == SQL_NO_TOTAL)
+        {
+            nKept = room;
+            nFull = -1;
+            return true;
+        }
+        if (ind < 0)
+            return false;
+        nFull = ind / unit;
+        nKept = nFull < room ? nFull : room;
+        return nFull > room;
+    }
     return false;
 }
 

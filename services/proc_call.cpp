@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 CProcParamsData::CProcParamsData()
@@ -377,6 +378,19 @@ bool BindProcedureParams(CRRecordset& rs, const CProcParamsArray& params, bool b
     return true;
 }
 
+namespace {
+
+// 70000 as "70,000".
+CString GroupedNumber(SQLLEN n)
+{
+    std::wstring digits = std::to_wstring(n);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(static_cast<size_t>(i), 1, L',');
+    return CString(digits.c_str());
+}
+
+} // namespace
+
 void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bReturnInResult)
 {
     for (INT_PTR i = 0; i < params.GetSize(); ++i)
@@ -394,9 +408,33 @@ void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bRetur
             continue;
         p.m_bNull = rs.IsParamNull(p.m_nParamNumber) ? 1 : 0;
         p.m_strValue.Empty();
-        if (!p.m_bNull)
-            rs.GetValueText(p.m_nParamNumber, p.m_strValue);
+        p.m_strCut.Empty();
+        if (p.m_bNull)
+            continue;
+        rs.GetValueText(p.m_nParamNumber, p.m_strValue);
+        // The driver gives the whole value's length even where the buffer held less of it.
+        SQLLEN nKept = 0, nFull = 0;
+        bool bBytes = true;
+        if (rs.IsValueCut(p.m_nParamNumber, nKept, nFull, bBytes))
+            p.m_strCut = L"cut at " + GroupedNumber(nKept) + L" of " +
+                         (nFull < 0 ? CString(L"more") : GroupedNumber(nFull)) +
+                         (bBytes ? L" bytes" : L" characters");
     }
+}
+
+CString DescribeCutOutputs(const CProcParamsArray& params)
+{
+    CString text;
+    for (INT_PTR i = 0; i < params.GetSize(); ++i)
+    {
+        const CProcParamsData& p = params[i];
+        if (p.m_strCut.IsEmpty())
+            continue;
+        if (!text.IsEmpty())
+            text += L"\n";
+        text += CString(p.m_info.szColumnName) + L": " + p.m_strCut;
+    }
+    return text;
 }
 
 void FinishProcedureCall(CRRecordset& rs)

@@ -23,6 +23,9 @@ public:
     // A text or binary parameter whose declared size is the most its values may hold, not a
     // figure the driver gives for a type without a bound (see IsDeclaredSizeABound).
     BYTE m_bSizeIsLimit = 0;
+    // After the call: how a value that came back longer than its room was cut ("cut at 65,536
+    // of 70,000 characters"); empty when it came back whole.
+    CString m_strCut;
 
     int GetColumnType() const { return m_info.nColumnType; }
     int GetDataType() const { return m_info.nDataType; }
@@ -84,6 +87,8 @@ bool BindProcedureParams(CRRecordset& rs, const CProcParamsArray& params, bool b
 // After the execution: values of bound output parameters, and a function's value from column
 // 1 of the result when it comes back there.
 void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bReturnInResult);
+// One line "name: cut at ..." for each value ReadProcedureOutputs found cut; "" when none was.
+CString DescribeCutOutputs(const CProcParamsArray& params);
 
 // Reads and drops whatever results of the call are left (MariaDB hands OUT values back as a
 // result of their own). Until then MariaDB's connection refuses every other statement with

@@ -151,6 +151,13 @@ TEST_P(QueryResultsE2E, ViewJoinAndFunctionRowsOpenTheirGrids)
                       L" b ON a.id = b.id");
     if (!m_function.empty())
         queries.push_back(L"SELECT * FROM " + m_db.Quoted(m_function) + L"() ORDER BY 1");
+    // Rows read to be locked open read-only too.
+    if (m_db.Product() == ql::kE2EPostgres)
+    {
+        queries.push_back(L"SELECT * FROM " + table + L" FOR UPDATE");
+        queries.push_back(L"SELECT * FROM " + table + L" for no key update");
+        queries.push_back(L"SELECT * FROM " + table + L" FOR SHARE");
+    }
     for (const std::wstring& sql : queries)
     {
         std::wstring why;

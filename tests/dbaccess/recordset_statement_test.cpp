@@ -351,6 +351,113 @@ TEST(RecordsetStatementPostgres, UpdatableReadRunsNothingTwice)
     EXPECT_EQ(count(4), L"1");
 }
 
+// A read that locks its rows (FOR UPDATE, FOR SHARE, ...) opens with all its rows, and in the
+// user's transaction they stay locked against another session until it ends. Such a result
+// refuses updates (psqlODBC reads it read-only), as a keyset or a static cursor.
+TEST(RecordsetStatementPostgres, LockingReadOpensWithItsRowsLocked)
+{
+    Connection conn(Db::PostgreSQL), other(Db::PostgreSQL);
+    const CString t = conn.Table(L"locked");
+    conn.Exec(L"CREATE TABLE " + t + L" (id INTEGER PRIMARY KEY, s VARCHAR(9))");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, 'b')");
+    const auto readsAs = [&](const CString& sql, UINT cursor) {
+        std::vector<std::wstring> values;
+        CRRecordset rs(conn.database.get());
+        const std::wstring message = ThrownMessage([&] {
+            ASSERT_TRUE(rs.Open(sql, cursor, RS_NUMERIC_AS_TEXT));
+            EXPECT_TRUE(rs.AreUpdatesRefused()) << CStringA(sql).GetString();
+            for (; !rs.IsEOF(); rs.MoveNext())
+            {
+                CString text;
+                rs.GetFieldText(2, text);
+                values.push_back(W(text));
+            }
+        });
+        EXPECT_EQ(message, L"") << CStringA(sql).GetString();
+        EXPECT_EQ(values, (std::vector<std::wstring>{L"a", L"b"})) << CStringA(sql).GetString();
+    };
+    const auto reads = [&](const CString& sql) {
+        readsAs(sql, RS_KEYSET);
+        readsAs(sql, RS_STATIC);
+    };
+    for (LPCWSTR clause : {L" FOR UPDATE", L" FOR SHARE", L" for no key update", L" FOR KEY SHARE",
+                           L" FOR UPDATE OF x NOWAIT", L" /* read */ FOR\n UPDATE SKIP LOCKED"})
+        reads(L"SELECT * FROM " + t + L" x ORDER BY id" + clause);
+    reads(L"SELECT * FROM " + t + L" WHERE id > 0 ORDER BY id FOR UPDATE");
+    reads(L"SELECT id, s FROM " + t + L" WHERE s <> 'z' FOR SHARE");
+    // Without a locking clause the same table stays editable.
+    {
+        CRRecordset rs(conn.database.get());
+        ASSERT_TRUE(rs.Open(L"SELECT * FROM " + t + L" WHERE s <> 'for update'", RS_STATIC,
+                            RS_NUMERIC_AS_TEXT));
+        EXPECT_FALSE(rs.AreUpdatesRefused());
+    }
+
+    const auto otherLocks = [&] {
+        CRRecordset rs(other.database.get());
+        return ThrownMessage([&] {
+            rs.Open(L"SELECT id FROM " + t + L" FOR UPDATE NOWAIT", RS_FORWARD_ONLY, RS_READONLY);
+        });
+    };
+    ASSERT_TRUE(conn.database->BeginTrans());
+    {
+        CRRecordset rs(conn.database.get());
+        ASSERT_EQ(ThrownMessage([&] {
+                      rs.Open(L"SELECT * FROM " + t + L" ORDER BY id FOR UPDATE", RS_KEYSET, 0);
+                  }),
+                  L"");
+        EXPECT_FALSE(rs.IsEOF());
+        EXPECT_NE(otherLocks(), L"");
+    }
+    EXPECT_TRUE(conn.database->EndTrans(false));
+    EXPECT_EQ(otherLocks(), L"");
+}
+
+// A text that ends the user's transaction itself leaves no transaction behind, aborted or open,
+// seen from another session, and the next statement runs.
+TEST(RecordsetStatementPostgres, TextEndingTheTransactionLeavesNothingOpen)
+{
+    Connection conn(Db::PostgreSQL), other(Db::PostgreSQL);
+    CString pid;
+    {
+        CRRecordset rs(conn.database.get());
+        ASSERT_TRUE(rs.Open(L"SELECT pg_backend_pid()", RS_FORWARD_ONLY, RS_READONLY));
+        rs.GetFieldText(1, pid);
+    }
+    const auto state = [&] {
+        CRRecordset rs(other.database.get());
+        rs.Open(L"SELECT state FROM pg_stat_activity WHERE pid = " + pid, RS_FORWARD_ONLY,
+                RS_READONLY);
+        CString text;
+        rs.GetFieldText(1, text);
+        return W(text);
+    };
+    for (LPCWSTR end : {L"COMMIT", L"ROLLBACK"})
+    {
+        ASSERT_TRUE(conn.database->BeginTrans());
+        {
+            CRRecordset rs(conn.database.get());
+            EXPECT_EQ(ThrownMessage([&] {
+                          rs.Open(CString(L"SELECT 1 AS a; ") + end, RS_STATIC, RS_NUMERIC_AS_TEXT);
+                      }),
+                      L"")
+                << CStringA(end).GetString();
+        }
+        EXPECT_EQ(state(), L"idle") << CStringA(end).GetString();
+        CRRecordset next(conn.database.get());
+        EXPECT_EQ(ThrownMessage([&] {
+                      ASSERT_TRUE(next.Open(L"SELECT 2", RS_STATIC, RS_NUMERIC_AS_TEXT));
+                      long v = 0;
+                      ASSERT_TRUE(next.GetFieldLong(1, v));
+                      EXPECT_EQ(v, 2);
+                  }),
+                  L"")
+            << CStringA(end).GetString();
+        next.Close();
+        ThrownMessage([&] { conn.database->EndTrans(false); });
+    }
+}
+
 } // namespace
 
 // Option bit 2 is accepted without effect: statement attribute 16 is the bookmark pointer of

@@ -239,6 +239,30 @@ TEST_F(ProcCallServer, OutputTextPastTheDriversFigureArrivesWhole)
     m_cleanup.push_back(L"DROP PROCEDURE " + q);
     EXPECT_EQ("", A(Run({L"public", q}, {{L"a", half.c_str()}, {L"c", L"x"}}))) << Listing();
     EXPECT_EQ(20000u, WideValue(L"c").size()) << Listing();
+    EXPECT_EQ("", A(DescribeCutOutputs(m_params)));
+}
+
+// A value longer than the room the program gives it is shown as far as it goes and said to be
+// cut, with how long it was; text and binary alike.
+TEST_F(ProcCallServer, OutputPastItsRoomIsToldCut)
+{
+    Connect(QlTestDb::PostgresConnect());
+    const CString q = Unique(L"qlp");
+    Exec(L"CREATE PROCEDURE " + q +
+         L"(IN n int, INOUT c text, INOUT b bytea) LANGUAGE plpgsql AS "
+         L"$$ BEGIN c := repeat('x', n); b := convert_to(repeat('y', n), 'UTF8'); END $$");
+    m_cleanup.push_back(L"DROP PROCEDURE " + q);
+    EXPECT_EQ("", A(Run({L"public", q}, {{L"n", L"70000"}, {L"c", L"x"}, {L"b", L"00"}})))
+        << Listing();
+    EXPECT_EQ(65536u, WideValue(L"c").size()) << Listing();
+    const std::string note = A(DescribeCutOutputs(m_params));
+    EXPECT_NE(note.find("c: cut at 65,536 of 70,000 characters"), std::string::npos) << note;
+    EXPECT_NE(note.find("b: cut at 65,536 of 70,000 bytes"), std::string::npos) << note;
+
+    // A value that fits is not mentioned.
+    EXPECT_EQ("", A(Run({L"public", q}, {{L"n", L"65536"}, {L"c", L"x"}, {L"b", L"00"}})));
+    EXPECT_EQ(65536u, WideValue(L"c").size()) << Listing();
+    EXPECT_EQ("", A(DescribeCutOutputs(m_params)));
 }
 
 } // namespace
