@@ -1,5 +1,6 @@
 // CRRecordset: the statement, its options, execution, further results, parameters and closing.
 #include "dbaccess/recordset.h"
+#include "dbaccess/transaction_statements.h"
 #include "dbaccess/utf8_text.h"
 
 #include "dbaccess/db_exception.h"
@@ -271,12 +272,15 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     // and every later statement. In autocommit the block is the driver's own, held for the
     // cursors it declared (UseDeclareFetch): it commits it after any other statement, and its
     // cursors are declared WITH HOLD, so ending the block first loses none of their rows. The
-    // user's transaction instead gets a savepoint to go back to.
+    // user's transaction instead gets a savepoint to go back to, for one plain statement only: a
+    // text that ends the transaction or goes back to a savepoint of the user's would take the
+    // program's savepoint with it, and its failing release would abort what the user has open.
     const bool bDriverCursor =
         m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY &&
         m_pDatabase != nullptr && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
     bool bSavepoint = false;
-    if (bDriverCursor && m_pDatabase->IsInTransaction())
+    if (bDriverCursor && m_pDatabase->IsInTransaction() &&
+        IsPlainStatement(m_pDatabase->GetDBMSKind(), pszSQL))
         bSavepoint = RunOwnStatement(m_hDbc, CString(L"SAVEPOINT ") + kCursorSavepoint);
     else if (bDriverCursor && m_pDatabase->IsStreamingResults())
         RunOwnStatement(m_hDbc, L"COMMIT");

@@ -443,7 +443,10 @@ TEST(RecordsetStatementPostgres, TextEndingTheTransactionLeavesNothingOpen)
                       L"")
                 << CStringA(end).GetString();
         }
-        EXPECT_EQ(state(), L"idle") << CStringA(end).GetString();
+        // Nothing is left aborted; what the server holds is what the program shows (the
+        // transaction the program began goes on in the next one).
+        EXPECT_EQ(state(), conn.database->IsInTransaction() ? L"idle in transaction" : L"idle")
+            << CStringA(end).GetString();
         CRRecordset next(conn.database.get());
         EXPECT_EQ(ThrownMessage([&] {
                       ASSERT_TRUE(next.Open(L"SELECT 2", RS_STATIC, RS_NUMERIC_AS_TEXT));
