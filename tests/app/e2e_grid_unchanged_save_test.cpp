@@ -74,24 +74,6 @@ TEST_P(GridUnchangedSaveE2E, SameValuesSaveQuietlyAndAMissingRowIsReported)
     program.Kill();
 }
 
-// Puts the text on the clipboard (the program reads it as the user's paste).
-bool PutOnClipboard(const std::wstring& text)
-{
-    if (!OpenClipboard(nullptr))
-        return false;
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    bool put = false;
-    if (memory != nullptr)
-    {
-        memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(memory);
-        put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    }
-    CloseClipboard();
-    return put;
-}
-
 int TextLength(HWND edit)
 {
     return (int)SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
@@ -131,7 +113,7 @@ TEST_P(GridUnchangedSaveE2E, ALongPasteIsSavedWholeAndARealLimitIsToldBeforeAnyC
         editor = CProgram::WaitForInPlaceEditor(grid);
         edit = editor ? GetDlgItem(editor, 2) : nullptr;
         ASSERT_NE(edit, nullptr);
-        ASSERT_TRUE(PutOnClipboard(longValue));
+        ASSERT_TRUE(ql::PutClipboardText(longValue));
         PostMessageW(edit, EM_SETSEL, 0, -1);
         PostMessageW(edit, WM_PASTE, 0, 0);
         EXPECT_TRUE(ql::WaitFor([&] { return TextLength(edit) == (int)longValue.size(); }))
@@ -155,7 +137,7 @@ TEST_P(GridUnchangedSaveE2E, ALongPasteIsSavedWholeAndARealLimitIsToldBeforeAnyC
     edit = editor ? GetDlgItem(editor, 2) : nullptr;
     ASSERT_NE(edit, nullptr);
     const std::wstring letters = L"abcdefghijklmnopqrstuvwxyz";
-    ASSERT_TRUE(PutOnClipboard(letters));
+    ASSERT_TRUE(ql::PutClipboardText(letters));
     PostMessageW(edit, EM_SETSEL, 0, -1);
     PostMessageW(edit, WM_PASTE, 0, 0);
     if (bounded)
@@ -214,7 +196,7 @@ TEST_P(GridUnchangedSaveE2E, ALongPasteIsSavedWholeAndARealLimitIsToldBeforeAnyC
         program.PostCommand(kEditValue);
         HWND dlg = program.WaitForDialog(L"Edit e");
         ASSERT_NE(dlg, nullptr) << program.Describe();
-        ASSERT_TRUE(PutOnClipboard(longValue.substr(0, 30000)));
+        ASSERT_TRUE(ql::PutClipboardText(longValue.substr(0, 30000)));
         HWND value = CProgram::Item(dlg, kValueEditor);
         SendMessageW(value, WM_SETTEXT, 0, (LPARAM)L"");
         PostMessageW(value, WM_PASTE, 0, 0);

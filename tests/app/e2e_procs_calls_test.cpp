@@ -25,15 +25,7 @@ TEST_P(ProcsCalls, PlanOfACallOpensInAGridWindow)
                        : L"CREATE FUNCTION logged(a int) RETURNS int MODIFIES SQL DATA "
                          L"BEGIN INSERT INTO log VALUES (a); RETURN a; END");
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
-    program.PostCommand(ID_QUERY_PROCEDURES);
-    HWND dlg = program.WaitForDialog(L"Stored procedures");
-    ASSERT_NE(dlg, nullptr) << program.Describe();
-    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
-    const int row = program.FindListText(list, L"logged");
-    ASSERT_GE(row, 0);
-    program.SelectListRows(list, {row});
-    ql::CProgram::Click(dlg, IDOK);
-    HWND params = program.WaitForDialog(L"Parameters");
+    HWND params = program.OpenProcedureParameters(L"logged");
     ASSERT_NE(params, nullptr) << program.Describe();
     EXPECT_TRUE(ql::CProgram::IsEnabled(params, IDC_PROC_SHOW_PLAN));
     ASSERT_TRUE(program.EditParamValue(ql::CProgram::Item(params, IDC_PROC_PARAMS_LIST), 0, L"5"));
@@ -112,15 +104,7 @@ TEST_P(ProcsCalls, LongValuesReachTheFunctionWholeOrAreToldBeforeAnyCut)
                   result(program.CallProcedure(L"short_length", {over})));
         return;
     }
-    program.PostCommand(ID_QUERY_PROCEDURES);
-    HWND dlg = program.WaitForDialog(L"Stored procedures");
-    ASSERT_NE(dlg, nullptr) << program.Describe();
-    HWND list = ql::CProgram::Item(dlg, IDC_TABLES_LIST);
-    const int row = program.FindListText(list, L"short_length");
-    ASSERT_GE(row, 0);
-    program.SelectListRows(list, {row});
-    ql::CProgram::Click(dlg, IDOK);
-    HWND params = program.WaitForDialog(L"Parameters");
+    HWND params = program.OpenProcedureParameters(L"short_length");
     ASSERT_NE(params, nullptr) << program.Describe();
     HWND plist = ql::CProgram::Item(params, IDC_PROC_PARAMS_LIST);
     HWND editor = program.OpenParamValueEditor(plist, 0);

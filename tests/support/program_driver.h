@@ -1585,26 +1585,39 @@ public:
         return WaitFor([&] { return GetDlgItem(list, 1000) == nullptr; }, 5000);
     }
 
-    // Runs a procedure from the Stored procedures dialog (Query > Stored Procedures...): picks
-    // the row by name, gives the inputs in list order (when it has any), OK. Returns the message box that follows
-    // ("Executed OK." or the reason of a refusal), or null.
-    HWND CallProcedure(const std::wstring& name, const std::vector<std::wstring>& inputs) const
+    // Picks the procedure by name in the Stored procedures dialog (Query > Stored Procedures...)
+    // and presses OK; false when the dialog or the row is not there.
+    bool PickProcedure(const std::wstring& name) const
     {
         const UINT kQueryProcedures = 32829;
         PostCommand(kQueryProcedures);
         HWND dlg = WaitForDialog(L"Stored procedures");
         if (!dlg)
-            return nullptr;
+            return false;
         HWND list = Item(dlg, 1055);
         const int row = FindListText(list, name);
         if (row < 0)
-            return nullptr;
+            return false;
         SelectListRows(list, {row});
         Click(dlg, IDOK);
+        return true;
+    }
+
+    // The Parameters dialog of the procedure picked by name, or null.
+    HWND OpenProcedureParameters(const std::wstring& name) const
+    {
+        return PickProcedure(name) ? WaitForDialog(L"Parameters") : nullptr;
+    }
+
+    // Runs a procedure from the Stored procedures dialog (Query > Stored Procedures...): picks
+    // the row by name, gives the inputs in list order (when it has any), OK. Returns the message box that follows
+    // ("Executed OK." or the reason of a refusal), or null.
+    HWND CallProcedure(const std::wstring& name, const std::vector<std::wstring>& inputs) const
+    {
         // Without inputs the call runs at once, without the Parameters dialog.
         if (inputs.empty())
-            return WaitForMessageBox();
-        HWND params = WaitForDialog(L"Parameters");
+            return PickProcedure(name) ? WaitForMessageBox() : nullptr;
+        HWND params = OpenProcedureParameters(name);
         if (!params)
             return nullptr;
         HWND plist = Item(params, 1054);
