@@ -102,6 +102,11 @@ public:
     virtual bool GetFieldBool(UINT col, bool& value) = 0;
     virtual bool GetFieldText(UINT col, CString& value) = 0;
     virtual bool GetFieldTextA(UINT col, CStringA& value) = 0;
+    // The current value's text when the cursor already holds it as 8-bit text of ASCII
+    // characters alone, each byte one character of what GetFieldText gives: a copier then takes
+    // the bytes as they are instead of widening them. False (nothing set) when it does not hold
+    // it so, and for NULL: GetFieldText answers then.
+    virtual bool GetFieldAsciiText(UINT, const char*&, size_t&) { return false; }
 
     // Lookups by column name (case-insensitive); an unknown name throws
     // "Failed retrieving data from field '%s'".

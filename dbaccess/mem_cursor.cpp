@@ -346,6 +346,20 @@ void CMemCursor::FetchRow()
         case SQL_C_FLOAT: present = m_source->GetFieldFloat(col, item.value.f); break;
         case SQL_C_DOUBLE: present = m_source->GetFieldDouble(col, item.value.d); break;
         case SQL_C_WCHAR: {
+            // Text the source holds as ASCII bytes is kept as they are: the one-byte form it
+            // would be narrowed to anyway, without widening it first.
+            const char* ascii = nullptr;
+            size_t n = 0;
+            if (m_source->GetFieldAsciiText(col, ascii, n))
+            {
+                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n));
+                blob->nLength = static_cast<UINT32>(n) | CBlob::kLatin1Text;
+                if (n)
+                    std::memcpy(blob + 1, ascii, n);
+                item.value.p = blob;
+                present = true;
+                break;
+            }
             // Not emptied first: a source that gives a value sets the whole text, and the
             // buffer is reused from row to row.
             present = m_source->GetFieldText(col, m_scratchText);

@@ -340,6 +340,7 @@ public:
     bool GetFieldBool(UINT col, bool& value) override;
     bool GetFieldText(UINT col, CString& value) override;
     bool GetFieldTextA(UINT col, CStringA& value) override;
+    bool GetFieldAsciiText(UINT col, const char*& text, size_t& length) override;
 
     // Called after every move.
     virtual void OnMove() {}

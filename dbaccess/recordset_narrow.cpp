@@ -111,3 +111,23 @@ void CRRecordset::Utf8TextOfRecord(const CSQLColumn& rec, CString& value) const
     const size_t units = Utf8ToUtf16(static_cast<const char*>(rec.value.p), bytes, out, most);
     value.ReleaseBuffer(static_cast<int>(units));
 }
+
+// Only a bound value the driver handed over as UTF-8, whole and within the record's room: then
+// Utf8TextOfRecord would widen every byte as it stands.
+bool CRRecordset::GetFieldAsciiText(UINT col, const char*& text, size_t& length)
+{
+    if (IsUnbound() || !GetColumn(col))
+        return false;
+    const CSQLColumn* rec = GetColumnBuffer(col);
+    if (!rec || rec->nCType != SQL_C_WCHAR || !rec->bUtf8 || rec->bWhole || !rec->value.p)
+        return false;
+    const SQLLEN ind = rec->nIndicator;
+    if (ind < 0 || ind > rec->nCharCapacity || ind > rec->nBufferSize)
+        return false;
+    const char* bytes = static_cast<const char*>(rec->value.p);
+    if (!IsAsciiText(bytes, static_cast<size_t>(ind)))
+        return false;
+    text = bytes;
+    length = static_cast<size_t>(ind);
+    return true;
+}

@@ -121,3 +121,19 @@ size_t Utf16LengthOfUtf8(const char* text, size_t bytes)
     }
     return units;
 }
+
+bool IsAsciiText(const char* text, size_t bytes)
+{
+    // Eight bytes at a time; their high bits are gathered and tested once at the end.
+    std::uint64_t high = 0;
+    size_t at = 0;
+    for (; at + 8 <= bytes; at += 8)
+    {
+        std::uint64_t eight;
+        std::memcpy(&eight, text + at, 8);
+        high |= eight;
+    }
+    for (; at < bytes; ++at)
+        high |= static_cast<unsigned char>(text[at]);
+    return (high & 0x8080808080808080ull) == 0;
+}

@@ -13,3 +13,6 @@ size_t Utf8ToUtf16(const char* p, size_t bytes, wchar_t* out, size_t maxUnits,
 
 // The UTF-16 units the text decodes to (the count Utf8ToUtf16 gives without a limit).
 size_t Utf16LengthOfUtf8(const char* p, size_t bytes);
+
+// True when every byte is below 0x80: the text reads the same as UTF-8, Latin-1 or UTF-16 units.
+bool IsAsciiText(const char* text, size_t bytes);

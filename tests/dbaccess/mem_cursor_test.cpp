@@ -4,6 +4,8 @@
 
 #include "dbaccess/mem_cursor.h"
 
+#include <vector>
+
 using namespace QlRsTest;
 
 namespace {
@@ -148,6 +150,43 @@ TEST_F(MemCursor, TextKeepsEveryCharacterAndEmptiness)
     EXPECT_EQ(Text(*c, 4), L"");
     EXPECT_TRUE(c->IsFieldEmpty(4));
     EXPECT_FALSE(c->IsFieldNull(4));
+}
+
+TEST_F(MemCursor, TextIsKeptAsTheSourceShowsIt)
+{
+    // ASCII text is kept from the driver's bytes as they are: what is shown, cut or NULL must be
+    // what the recordset itself shows, beside non-ASCII text and values longer than the room.
+    const CString longAscii(std::wstring(5000, L'x').c_str());
+    conn.Exec(L"UPDATE " + table + L" SET s = '" + longAscii + L"' WHERE id = 1");
+    conn.Exec(L"UPDATE " + table + L" SET s = CAST(X'61C3A962' AS TEXT) WHERE id = 2");
+    conn.Exec(L"UPDATE " + table + L" SET s = NULL WHERE id = 3");
+    conn.Exec(L"INSERT INTO " + table + L" VALUES (5, 0, 0, '')");
+    std::vector<std::wstring> texts;
+    std::vector<bool> cut, null;
+    {
+        CRRecordset rs(conn.database.get());
+        rs.Open(L"SELECT id, d, n, s FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY,
+                RS_READONLY);
+        for (; !rs.IsEOF(); rs.MoveNext())
+        {
+            texts.push_back(Text(rs, 4));
+            cut.push_back(rs.IsFieldTruncated(4));
+            null.push_back(rs.IsFieldNull(4));
+        }
+    }
+    ASSERT_EQ(texts.size(), 5u);
+    auto c = Open();
+    size_t row = 0;
+    for (bool ok = c->MoveFirst(); ok && !c->IsEOF(); ok = c->MoveNext(), ++row)
+    {
+        ASSERT_LT(row, texts.size());
+        EXPECT_EQ(Text(*c, 4), texts[row]) << row;
+        EXPECT_EQ(c->IsFieldTruncated(4), cut[row]) << row;
+        EXPECT_EQ(c->IsFieldNull(4), null[row]) << row;
+    }
+    EXPECT_EQ(row, texts.size());
+    EXPECT_EQ(texts[1], L"a\u00e9b");
+    EXPECT_EQ(texts[4], L"");
 }
 
 } // namespace

@@ -21,6 +21,21 @@ TEST(Utf8Text, DecodesEveryLengthAndKeepsZeros)
     EXPECT_EQ(Utf16LengthOfUtf8(text.data(), text.size()), 7u);
 }
 
+TEST(Utf8Text, AsciiTextIsToldByEveryByte)
+{
+    // A high bit anywhere (within the eight-byte steps or in the bytes after them) is seen.
+    EXPECT_TRUE(IsAsciiText("", 0));
+    const std::string ascii = "0123456789abcdefghi\x7F";
+    EXPECT_TRUE(IsAsciiText(ascii.data(), ascii.size()));
+    for (size_t at = 0; at < ascii.size(); ++at)
+    {
+        std::string text = ascii;
+        text[at] = '\x80';
+        EXPECT_FALSE(IsAsciiText(text.data(), text.size())) << at;
+        EXPECT_TRUE(IsAsciiText(text.data(), at)) << at;
+    }
+}
+
 TEST(Utf8Text, MalformedBytesBecomeReplacementCharacters)
 {
     // A stray continuation byte, an overlong form, an encoded surrogate, a byte never used, and
