@@ -319,8 +319,21 @@ void PASCAL CFile::Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName)
 
 void PASCAL CFile::RenameReplacing(LPCTSTR lpszOldName, LPCTSTR lpszNewName)
 {
-    if (!MoveFileExW(lpszOldName, lpszNewName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ThrowLastError(CString(lpszNewName));
+    // A file another program has open at that moment (a reader, an indexer, a virus scanner)
+    // cannot be replaced, however it shares it: the replace is refused as access denied. Such
+    // opens are brief, so the replace is tried again for a while before it fails.
+    for (int nTry = 0;; ++nTry)
+    {
+        if (MoveFileExW(lpszOldName, lpszNewName,
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return;
+        const DWORD dwError = ::GetLastError();
+        if (nTry >= 40 || (dwError != ERROR_ACCESS_DENIED && dwError != ERROR_SHARING_VIOLATION))
+            break;
+        ::Sleep(50);
+        ::SetLastError(dwError);
+    }
+    ThrowLastError(CString(lpszNewName));
 }
 
 void PASCAL CFile::Remove(LPCTSTR lpszFileName)

@@ -64,13 +64,20 @@ int CGridEdit::OnCreate(LPCREATESTRUCT lpCreateStruct)
     if (m_nKind != kGridValue)
         m_strText.Empty();
     m_edit.SendMessage(EM_LIMITTEXT, m_nLimit < 1 ? 2147483647 : m_nLimit);
+    // The text is set once and leaves the caret at its start, as setting it does: the edit
+    // control takes each change to a long text slowly under Wine (about a second at 30,000
+    // characters), so nothing after it sets the text again or moves the selection.
     m_bQuietChange = true;
-    m_edit.SetWindowText(m_strText);
+    m_edit.SetWindowText(m_nKind == kGridValue ? m_strText : CString());
     m_bQuietChange = false;
     m_strFitting = m_strText;
-    m_edit.SendMessage(EM_SETSEL, 0, -1);
-    m_edit.SendMessage(EM_SCROLLCARET);
-    UpdateNullState();
+    if (m_nKind == kGridValue)
+    {
+        if (m_check.m_hWnd)
+            m_check.SetCheck(BST_CHECKED);
+    }
+    else
+        UpdateNullState();
     m_edit.SetFocus();
     AdjustWidth();
     return 0;

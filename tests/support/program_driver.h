@@ -1256,6 +1256,16 @@ public:
                 if (HWND label = GetDlgItem(wnd, 0xFFFF))
                     text += L": " + WindowText(label);
             }
+        // Where keys go: a key press that did nothing is explained by the window that had them.
+        GUITHREADINFO gui{sizeof(GUITHREADINFO)};
+        if (m_main != nullptr && GetGUIThreadInfo(GetWindowThreadProcessId(m_main, nullptr), &gui))
+        {
+            text += L"; active '" + (gui.hwndActive ? WindowText(gui.hwndActive) : L"") + L"'";
+            text +=
+                L"; focus " + (gui.hwndFocus ? ClassName(gui.hwndFocus) + L" '" +
+                                                   WindowText(gui.hwndFocus).substr(0, 40) + L"'"
+                                             : std::wstring(L"none"));
+        }
         int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
         std::string narrow(n > 0 ? n - 1 : 0, '\0');
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), n, nullptr, nullptr);
