@@ -16,6 +16,11 @@
 
 void CGridChildFrame::OnSaveData()
 {
+    // A row just saved from the grid posts its refresh, but Save Data may come first (chosen
+    // before the program got to the refresh): the file must hold what the table holds, so the
+    // cursor is read again now.
+    if (m_bRowSavedSinceRead && IsCursorOpen())
+        Refresh(true);
     if (!IsCursorOpen())
         return;
     const int nCount = m_view.GetColumnCount();

@@ -566,6 +566,7 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
         m_view.SetCursor(cursor.get());
         m_pCursor.swap(cursor);
         cursor.reset();
+        m_bRowSavedSinceRead = false;
         m_sort = pSort ? *pSort : CSortArray();
         m_filter = pFilter ? *pFilter : CFilterArray();
         m_pendingLayout.clear();
@@ -814,7 +815,10 @@ BOOL CGridChildFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     case kGridRowDone:
         SetStatusMessage(0);
         if (reinterpret_cast<GridNotifyFlag*>(lParam)->bFlag)
+        {
+            m_bRowSavedSinceRead = true;
             PostMessage(WM_COMMAND, ID_QUERY_REFRESH);
+        }
         break;
     case kGridUpdating: SetStatusMessage(IDS_UPDATING); break;
     case kGridInserting: SetStatusMessage(IDS_INSERTING_ROW); break;
