@@ -37,10 +37,15 @@ seed_settings() {
 window_management() {
   local key='HKCU\Software\Wine\AppDefaults\Quenlark.exe\X11 Driver'
   if [ "$1" = off ]; then
-    wine reg add "$key" /v Managed /d N /f
+    # Checked and written again when it did not take: a Wine server that was just ending with
+    # the prefix's last program can lose the value.
+    for _ in 1 2 3; do
+      wine reg add "$key" /v Managed /d N /f >/dev/null 2>&1 || true
+      wine reg query "$key" /v Managed 2>/dev/null | grep -q 'Managed.*N' && break
+    done
   else
-    wine reg delete "$key" /v Managed /f
-  fi >/dev/null 2>&1 || true
+    wine reg delete "$key" /v Managed /f >/dev/null 2>&1 || true
+  fi
 }
 
 # Without a display this script runs again on a virtual one of its own. (xvfb-run is a POSIX sh
