@@ -127,19 +127,18 @@ bool ReadOneText(CRDatabase& db, LPCWSTR pszSQL, CString& strValue)
     return bRead;
 }
 
-// Runs a statement whose failure changes nothing the caller could do otherwise.
-void ExecQuietly(CRDatabase& db, LPCWSTR pszSQL)
-{
-    db.HoldReadAheads();
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)))
-    {
-        SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
-        SQLFreeStmt(hStmt, SQL_DROP);
-    }
-}
-
 } // namespace
+
+bool CRDatabase::ExecQuietly(LPCWSTR pszSQL)
+{
+    HoldReadAheads();
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
+        return false;
+    const SQLRETURN nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+    SQLFreeStmt(hStmt, SQL_DROP);
+    return SQL_SUCCEEDED(nRet);
+}
 
 SQLRETURN CancelODBCHandle(SQLSMALLINT nHandleType, SQLHANDLE hHandle)
 {
@@ -637,7 +636,7 @@ void CRDatabase::FollowServerTransaction(bool bOpen)
     if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON))
         m_bUserTransaction = false;
     else if (m_bSQLite)
-        ExecQuietly(*this, L"COMMIT"); // the question's own empty transaction
+        ExecQuietly(L"COMMIT"); // the question's own empty transaction
 }
 
 void CRDatabase::TakeUsersTransaction()
@@ -746,7 +745,7 @@ void CRDatabase::KeepIsoDateStyle()
         return;
     // The output style alone: the field order (DMY, MDY) stays as the statement left it, and
     // the program's own date literals are year-first, which every order reads alike.
-    ExecQuietly(*this, L"SET DateStyle TO ISO");
+    ExecQuietly(L"SET DateStyle TO ISO");
     m_strSessionNote = L"DateStyle was set back to ISO: the ODBC driver reads dates and times "
                        L"correctly only in that style (it would read \"" +
                        strStyle + L"\" dates as other dates).";
@@ -763,7 +762,7 @@ void CRDatabase::KeepClientEncoding()
         return;
     CString strQuoted = m_strClientEncoding;
     strQuoted.Replace(L"'", L"''");
-    ExecQuietly(*this, L"SET client_encoding TO '" + strQuoted + L"'");
+    ExecQuietly(L"SET client_encoding TO '" + strQuoted + L"'");
     if (!m_strSessionNote.IsEmpty())
         m_strSessionNote += L"\n";
     m_strSessionNote += L"client_encoding was set back to " + m_strClientEncoding +

@@ -294,6 +294,9 @@ public:
     // implicit commits, a failed statement), the server is asked whether a transaction is open.
     // A transaction the program began itself (BeginTrans) is left to its owner.
     void FollowStatementStart(LPCWSTR pszSQL);
+    // Runs a statement of the program's own, without diagnostics or session follow-up, for a
+    // caller to whom a failure only tells something; true when it succeeded.
+    bool ExecQuietly(LPCWSTR pszSQL);
     // After a statement that ran: the transaction as above, MySQL's literal rules after a SET
     // (which returns no result, so the connection is free for the query), PostgreSQL's date
     // style. bResultClosed: the statement left no result open, so one that only names a setting

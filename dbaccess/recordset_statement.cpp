@@ -35,19 +35,6 @@ CString FirstDiagnostic(SQLHSTMT hStmt, CString& message)
     return CString(reinterpret_cast<const wchar_t*>(state));
 }
 
-// Runs one statement of the program's own on the connection; true when it succeeded.
-bool RunOwnStatement(SQLHDBC hDbc, const CString& sql)
-{
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!IsSuccess(SQLAllocStmt(hDbc, &hStmt)))
-        return false;
-    const SQLRETURN rc = SQLExecDirectW(
-        hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(static_cast<LPCWSTR>(sql))),
-        SQL_NTS);
-    SQLFreeStmt(hStmt, SQL_DROP);
-    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
-}
-
 bool ContainsLowered(CString text, LPCWSTR pszLowerPart)
 {
     text.MakeLower();
@@ -281,9 +268,9 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     bool bSavepoint = false;
     if (bDriverCursor && m_pDatabase->IsInTransaction() &&
         IsPlainStatement(m_pDatabase->GetDBMSKind(), pszSQL))
-        bSavepoint = RunOwnStatement(m_hDbc, CString(L"SAVEPOINT ") + kCursorSavepoint);
+        bSavepoint = m_pDatabase->ExecQuietly(CString(L"SAVEPOINT ") + kCursorSavepoint);
     else if (bDriverCursor && m_pDatabase->IsStreamingResults())
-        RunOwnStatement(m_hDbc, L"COMMIT");
+        m_pDatabase->ExecQuietly(L"COMMIT");
     SQLRETURN rc;
     do
         rc = SQLExecDirectW(
@@ -296,12 +283,12 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         const CString state = FirstDiagnostic(m_hStmt, message);
         bRunAgain = IsDriverCursorRejection(state, message, pszSQL);
         if (bSavepoint && bRunAgain &&
-            !RunOwnStatement(m_hDbc, CString(L"ROLLBACK TO SAVEPOINT ") + kCursorSavepoint))
+            !m_pDatabase->ExecQuietly(CString(L"ROLLBACK TO SAVEPOINT ") + kCursorSavepoint))
         {
             // The driver rolled the whole transaction back on the error (its rollback level),
             // and began one of its own for the statement that just failed: nothing to go back
             // to, and that empty transaction ends here instead of staying aborted.
-            RunOwnStatement(m_hDbc, L"ROLLBACK");
+            m_pDatabase->ExecQuietly(L"ROLLBACK");
             bRunAgain = false;
         }
         else if (!bSavepoint && m_pDatabase->IsInTransaction())
@@ -311,13 +298,13 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         // that is gone would abort the transaction the driver begins for it.
         bSavepoint = bSavepoint && bRunAgain;
     }
-    if (bSavepoint && !RunOwnStatement(m_hDbc, CString(L"RELEASE SAVEPOINT ") + kCursorSavepoint))
+    if (bSavepoint && !m_pDatabase->ExecQuietly(CString(L"RELEASE SAVEPOINT ") + kCursorSavepoint))
     {
         // The savepoint went with the transaction the text itself ended (a COMMIT or ROLLBACK
         // of its own). With autocommit off psqlODBC began a transaction for the RELEASE, and
         // its failure left that one aborted: nothing of the user's is in it, and it ends here
         // rather than refuse every later statement.
-        RunOwnStatement(m_hDbc, L"ROLLBACK");
+        m_pDatabase->ExecQuietly(L"ROLLBACK");
     }
     if (bRunAgain)
     {
