@@ -29,7 +29,9 @@ void CRProgressCtrl::OnTimer(UINT_PTR nIDEvent)
     }
     if (++m_nCounter > 100)
         m_nCounter = 0;
-    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    // No erase: the paint covers every pixel, and erasing first (the dialog's background, asked
+    // of the parent) doubled the cost of each frame while a long read pumps its messages.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void CRProgressCtrl::OnDestroy()

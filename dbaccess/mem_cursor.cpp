@@ -4,6 +4,7 @@
 #include "dbaccess/field_text.h"
 #include "dbaccess/value_text.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -13,7 +14,11 @@ namespace Zelt {
 
 namespace {
 
-const size_t kBlockSize = 1 << 20;
+// Row storage blocks grow from the first size, doubling up to the last: a short result takes
+// little room, and a long one few blocks. Each block is a call into the system to map it (and one
+// to unmap it), which under Wine costs about as much as storing a few hundred rows.
+const size_t kFirstBlockSize = 64 << 10;
+const size_t kLastBlockSize = 16 << 20;
 
 // Length-prefixed text or bytes in the row storage.
 struct CBlob
@@ -242,7 +247,10 @@ void* CMemCursor::Allocate(size_t size)
     size = (size + 7) & ~size_t(7);
     if (size > m_nFreeLeft)
     {
-        const size_t blockSize = size > kBlockSize ? size : kBlockSize;
+        size_t blockSize = kFirstBlockSize << std::min<size_t>(m_blocks.size(), 8);
+        blockSize = std::min(blockSize, kLastBlockSize);
+        if (size > blockSize)
+            blockSize = size;
         m_blocks.emplace_back(new BYTE[blockSize]);
         m_pFree = m_blocks.back().get();
         m_nFreeLeft = blockSize;
@@ -315,7 +323,9 @@ void CMemCursor::FetchRow()
         const int type = m_columns[i].nStoreType;
         if (type == SQL_C_DEFAULT)
             continue;
-        item.bTruncated = m_source->IsFieldTruncated(col) ? 1 : 0;
+        // Only text and bytes can come cut short; a value of fixed size is never asked about.
+        if (type == SQL_C_WCHAR || type == SQL_C_CHAR || type == SQL_C_BINARY)
+            item.bTruncated = m_source->IsFieldTruncated(col) ? 1 : 0;
         bool present = false;
         switch (type)
         {

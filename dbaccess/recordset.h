@@ -371,6 +371,7 @@ protected:
     bool NarrowTextIsUtf8();
     bool IsUtf8TextTruncated(const CSQLColumn& record) const;
     void Utf8TextOfRecord(const CSQLColumn& record, CString& value) const;
+    bool NumberTextAsIs(UINT col, const CSQLColumn& record, const char*& text, size_t& length);
     // One column's binding as described: C type, buffer length, whether the value sits in the
     // record itself, and whether it is text or binary of a length that may need a long buffer.
     struct CBinding

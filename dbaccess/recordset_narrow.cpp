@@ -112,13 +112,15 @@ void CRRecordset::Utf8TextOfRecord(const CSQLColumn& rec, CString& value) const
     value.ReleaseBuffer(static_cast<int>(units));
 }
 
-// Only a bound value the driver handed over as UTF-8, whole and within the record's room: then
-// Utf8TextOfRecord would widen every byte as it stands.
+// Only a bound value the driver handed over as UTF-8, whole and within the record's room (then
+// Utf8TextOfRecord would widen every byte as it stands), or a plain number held as its text.
 bool CRRecordset::GetFieldAsciiText(UINT col, const char*& text, size_t& length)
 {
     if (IsUnbound() || !GetColumn(col))
         return false;
     const CSQLColumn* rec = GetColumnBuffer(col);
+    if (rec && rec->nCType == SQL_C_CHAR)
+        return NumberTextAsIs(col, *rec, text, length);
     if (!rec || rec->nCType != SQL_C_WCHAR || !rec->bUtf8 || rec->bWhole || !rec->value.p)
         return false;
     const SQLLEN ind = rec->nIndicator;

@@ -7,6 +7,7 @@
 #include "dbaccess/sql_text.h"
 #include "dbaccess/value_text.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -21,7 +22,8 @@ namespace {
 // by digits or nothing) is already in the normalized form but for the zeros that pad its
 // fraction to the scale: it is widened as it stands. Other forms (exponents, a comma, a lone
 // point, a plus) take the general way; false sends them there.
-bool PlainNumberText(const char* p, size_t n, int scale, CString& out)
+// How many zeros PlainNumberText pads the number with, or -1 for a text of another form.
+int PlainNumberPad(const char* p, size_t n, int scale)
 {
     size_t i = 0;
     if (i < n && p[i] == '-')
@@ -30,20 +32,27 @@ bool PlainNumberText(const char* p, size_t n, int scale, CString& out)
     while (i < n && p[i] >= '0' && p[i] <= '9')
         ++i;
     if (i == digitsFrom)
-        return false;
+        return -1;
     int fraction = 0;
-    const bool point = i < n && p[i] == '.';
-    if (point)
+    if (i < n && p[i] == '.')
     {
         ++i;
         for (; i < n && p[i] >= '0' && p[i] <= '9'; ++i)
             ++fraction;
         if (fraction == 0)
-            return false;
+            return -1;
     }
     if (i != n)
+        return -1;
+    return scale > fraction ? scale - fraction : 0;
+}
+
+bool PlainNumberText(const char* p, size_t n, int scale, CString& out)
+{
+    const int pad = PlainNumberPad(p, n, scale);
+    if (pad < 0)
         return false;
-    const int pad = scale > fraction ? scale - fraction : 0;
+    const bool point = std::memchr(p, '.', n) != nullptr;
     const int length = static_cast<int>(n) + pad + (pad && !point ? 1 : 0);
     wchar_t* w = out.GetBuffer(length);
     for (size_t k = 0; k < n; ++k)
@@ -179,6 +188,26 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         return true;
     default: Fail((L"Unknown data type " + std::to_wstring(rec.nCType)).c_str());
     }
+}
+
+// A bound number held as text that TextOfRecord would widen as it stands (no zeros to pad).
+bool CRRecordset::NumberTextAsIs(UINT col, const CSQLColumn& rec, const char*& text,
+                                 size_t& length)
+{
+    const CColumnDesc* desc = GetColumn(col);
+    if (rec.nCType != SQL_C_CHAR || rec.bWhole || !rec.value.p || !IsNumericAsText() || !desc ||
+        !Zelt::IsDecimalSQLType(desc->nSQLType))
+        return false;
+    const SQLLEN ind = rec.nIndicator;
+    if (ind < 0 || ind > rec.nBufferSize)
+        return false;
+    const char* chars = static_cast<const char*>(rec.value.p);
+    if (PlainNumberPad(chars, static_cast<size_t>(ind),
+                       desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0) != 0)
+        return false;
+    text = chars;
+    length = static_cast<size_t>(ind);
+    return true;
 }
 
 bool CRRecordset::GetFieldText(UINT col, CString& value)

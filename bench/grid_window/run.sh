@@ -76,6 +76,7 @@ report() {  # name, connect big, connect small, native seconds, csv bytes, big t
   echo "   first screen: $fs_big s against $fs_small s for 1,000 rows = $(ratio "$fs_big" "$fs_small") x"
   echo "   scrolled to the last row: $end s ($(med rows "$big_out") rows) = $(ratio "$end" "$4") x native;" \
        "closing: $close s = $(ratio "$close" "$4") x native"
+  echo "   the window's thread busy for $(med end_cpu "$big_out") s of the scroll to the last row"
   [ "${read_on:-0}" = 1 ] && echo "   read on in idle time after the first screen: $(med read_on "$big_out") s;" \
        "first screen, reading on and scrolling: $(awk -v a="$fs_big" -v b="$(med read_on "$big_out")" -v c="$end" 'BEGIN{printf "%.3f", a+b+c}') s"
   # The floor under the scroll to the end: the same connection's driver reading every row into
