@@ -108,6 +108,37 @@ bool IsPointerKind(int cType)
     }
 }
 
+// A timestamp whose parts fit is kept in its field's slot, tagged by the lowest bit (which a
+// pointer into the row storage never has): the year from 0, the other parts as they come, and a
+// fraction of whole microseconds (a server's own precision), 62 bits in all. Others are stored.
+bool PackTimestamp(const TIMESTAMP_STRUCT& t, UINT64& out)
+{
+    if (t.year < 0 || t.month > 15 || t.day > 31 || t.hour > 31 || t.minute > 63 ||
+        t.second > 63 || t.fraction % 1000 != 0 || t.fraction / 1000 >= (1u << 20))
+        return false;
+    out = 1 | static_cast<UINT64>(t.year) << 1 | static_cast<UINT64>(t.month) << 16 |
+          static_cast<UINT64>(t.day) << 20 | static_cast<UINT64>(t.hour) << 25 |
+          static_cast<UINT64>(t.minute) << 30 | static_cast<UINT64>(t.second) << 36 |
+          static_cast<UINT64>(t.fraction / 1000) << 42;
+    return true;
+}
+
+// The timestamp of a field kept as SQL_C_TIMESTAMP: unpacked into scratch, or the stored one.
+const TIMESTAMP_STRUCT* TimestampOf(const CMemCursor::CItemValue& item, TIMESTAMP_STRUCT& scratch)
+{
+    if (!(item.u64 & 1))
+        return static_cast<const TIMESTAMP_STRUCT*>(item.p);
+    const UINT64 v = item.u64;
+    scratch.year = static_cast<SQLSMALLINT>((v >> 1) & 0x7FFF);
+    scratch.month = static_cast<SQLUSMALLINT>((v >> 16) & 0xF);
+    scratch.day = static_cast<SQLUSMALLINT>((v >> 20) & 0x1F);
+    scratch.hour = static_cast<SQLUSMALLINT>((v >> 25) & 0x1F);
+    scratch.minute = static_cast<SQLUSMALLINT>((v >> 30) & 0x3F);
+    scratch.second = static_cast<SQLUSMALLINT>((v >> 36) & 0x3F);
+    scratch.fraction = static_cast<SQLUINTEGER>(((v >> 42) & 0xFFFFF) * 1000);
+    return &scratch;
+}
+
 } // namespace
 
 CMemCursor::CMemCursor(std::unique_ptr<ICursor> source) : m_source(std::move(source))
@@ -242,11 +273,15 @@ bool CMemCursor::IsColumnNullable(UINT col)
 // ---------------------------------------------------------------------------------------------
 // Reading rows
 
-void* CMemCursor::Allocate(size_t size)
+void* CMemCursor::Allocate(size_t size, size_t align)
 {
-    size = (size + 7) & ~size_t(7);
-    if (size > m_nFreeLeft)
+    // Sizes are rounded to 4, so the free space always starts aligned to 4; a row's slots (of
+    // 8 bytes) start on 8.
+    size = (size + 3) & ~size_t(3);
+    size_t pad = (align - (reinterpret_cast<uintptr_t>(m_pFree) & (align - 1))) & (align - 1);
+    if (m_pFree == nullptr || size + pad > m_nFreeLeft)
     {
+        pad = 0; // a new block is aligned for anything
         size_t blockSize = kFirstBlockSize << std::min<size_t>(m_blocks.size(), 8);
         blockSize = std::min(blockSize, kLastBlockSize);
         if (size > blockSize)
@@ -255,10 +290,10 @@ void* CMemCursor::Allocate(size_t size)
         m_pFree = m_blocks.back().get();
         m_nFreeLeft = blockSize;
     }
-    void* p = m_pFree;
-    m_pFree += size;
-    m_nFreeLeft -= size;
-    m_nArenaUsed += size;
+    void* p = m_pFree + pad;
+    m_pFree += pad + size;
+    m_nFreeLeft -= pad + size;
+    m_nArenaUsed += pad + size;
     return p;
 }
 
@@ -314,18 +349,21 @@ void CMemCursor::FetchRow()
     if (!m_source)
         return;
     const size_t count = m_columns.size();
-    CItemInfo* items = static_cast<CItemInfo*>(Allocate(sizeof(CItemInfo) * count));
-    std::memset(items, 0, sizeof(CItemInfo) * count);
+    const size_t rowBytes = (sizeof(CItemValue) + 1) * count;
+    CItemValue* items = static_cast<CItemValue*>(Allocate(rowBytes, sizeof(CItemValue)));
+    std::memset(items, 0, rowBytes);
+    BYTE* flags = reinterpret_cast<BYTE*>(items + count);
     for (size_t i = 0; i < count; ++i)
     {
         const UINT col = static_cast<UINT>(i + 1);
-        CItemInfo& item = items[i];
+        CItemValue& item = items[i];
         const int type = m_columns[i].nStoreType;
         if (type == SQL_C_DEFAULT)
             continue;
         // Only text and bytes can come cut short; a value of fixed size is never asked about.
-        if (type == SQL_C_WCHAR || type == SQL_C_CHAR || type == SQL_C_BINARY)
-            item.bTruncated = m_source->IsFieldTruncated(col) ? 1 : 0;
+        if ((type == SQL_C_WCHAR || type == SQL_C_CHAR || type == SQL_C_BINARY) &&
+            m_source->IsFieldTruncated(col))
+            flags[i] = kFieldTruncated;
         bool present = false;
         switch (type)
         {
@@ -337,24 +375,24 @@ void CMemCursor::FetchRow()
         case SQL_C_SHORT: {
             long v = 0;
             present = m_source->GetFieldLong(col, v);
-            item.value.i32 = static_cast<INT32>(v);
+            item.i32 = static_cast<INT32>(v);
             break;
         }
         case SQL_C_UBIGINT:
         case SQL_C_SBIGINT: {
             LONGLONG v = 0;
             present = m_source->GetFieldBigInt(col, v);
-            item.value.i64 = v;
+            item.i64 = v;
             break;
         }
         case SQL_C_BIT: {
             bool v = false;
             present = m_source->GetFieldBool(col, v);
-            item.value.b = v ? 1 : 0;
+            item.b = v ? 1 : 0;
             break;
         }
-        case SQL_C_FLOAT: present = m_source->GetFieldFloat(col, item.value.f); break;
-        case SQL_C_DOUBLE: present = m_source->GetFieldDouble(col, item.value.d); break;
+        case SQL_C_FLOAT: present = m_source->GetFieldFloat(col, item.f); break;
+        case SQL_C_DOUBLE: present = m_source->GetFieldDouble(col, item.d); break;
         case SQL_C_WCHAR: {
             // Text the source holds as ASCII bytes is kept as they are: the one-byte form it
             // would be narrowed to anyway, without widening it first.
@@ -362,11 +400,11 @@ void CMemCursor::FetchRow()
             size_t n = 0;
             if (m_source->GetFieldAsciiText(col, ascii, n))
             {
-                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n));
+                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n, 4));
                 blob->nLength = static_cast<UINT32>(n) | CBlob::kLatin1Text;
                 if (n)
                     std::memcpy(blob + 1, ascii, n);
-                item.value.p = blob;
+                item.p = blob;
                 present = true;
                 break;
             }
@@ -374,9 +412,9 @@ void CMemCursor::FetchRow()
             // buffer is reused from row to row.
             present = m_source->GetFieldText(col, m_scratchText);
             if (present)
-                item.value.p = StoreWideText(m_scratchText.GetString(),
+                item.p = StoreWideText(m_scratchText.GetString(),
                                              static_cast<size_t>(m_scratchText.GetLength()),
-                                             [this](size_t size) { return Allocate(size); });
+                                             [this](size_t size) { return Allocate(size, 4); });
             break;
         }
         case SQL_C_CHAR: {
@@ -385,10 +423,10 @@ void CMemCursor::FetchRow()
             if (present)
             {
                 const size_t n = static_cast<size_t>(m_scratchTextA.GetLength());
-                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n));
+                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n, 4));
                 blob->nLength = static_cast<UINT32>(n);
                 std::memcpy(blob + 1, m_scratchTextA.GetString(), n);
-                item.value.p = blob;
+                item.p = blob;
             }
             break;
         }
@@ -398,11 +436,11 @@ void CMemCursor::FetchRow()
             if (present)
             {
                 const size_t n = static_cast<size_t>(m_scratchBytes.GetSize());
-                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n));
+                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n, 4));
                 blob->nLength = static_cast<UINT32>(n);
                 if (n)
                     std::memcpy(blob + 1, m_scratchBytes.GetData(), n);
-                item.value.p = blob;
+                item.p = blob;
             }
             break;
         }
@@ -411,20 +449,20 @@ void CMemCursor::FetchRow()
             present = m_source->GetFieldGuid(col, v);
             if (present)
             {
-                void* p = Allocate(sizeof v);
+                void* p = Allocate(sizeof v, 4);
                 std::memcpy(p, &v, sizeof v);
-                item.value.p = p;
+                item.p = p;
             }
             break;
         }
         case SQL_C_TIMESTAMP: {
             TIMESTAMP_STRUCT v{};
             present = m_source->GetFieldTimestamp(col, v);
-            if (present)
+            if (present && !PackTimestamp(v, item.u64))
             {
-                void* p = Allocate(sizeof v);
+                void* p = Allocate(sizeof v, 4);
                 std::memcpy(p, &v, sizeof v);
-                item.value.p = p;
+                item.p = p;
             }
             break;
         }
@@ -433,15 +471,16 @@ void CMemCursor::FetchRow()
             present = m_source->GetFieldTimestampOffset(col, v);
             if (present)
             {
-                void* p = Allocate(sizeof v);
+                void* p = Allocate(sizeof v, 4);
                 std::memcpy(p, &v, sizeof v);
-                item.value.p = p;
+                item.p = p;
             }
             break;
         }
         default: break; // not read: NULL
         }
-        item.bNotNull = present ? 1 : 0;
+        if (present)
+            flags[i] |= kFieldNotNull;
     }
     m_rows.push_back(items);
 }
@@ -611,7 +650,7 @@ void CMemCursor::GetStatus(CStatus& status)
 // ---------------------------------------------------------------------------------------------
 // Fields
 
-CMemCursor::CItemInfo* CMemCursor::GetItem(UINT col)
+const CMemCursor::CItemValue* CMemCursor::GetItem(UINT col) const
 {
     if (m_rows.empty() || m_nCurrentRow < 0 || m_nCurrentRow >= static_cast<int>(m_rows.size()))
         return nullptr;
@@ -620,27 +659,36 @@ CMemCursor::CItemInfo* CMemCursor::GetItem(UINT col)
     return &m_rows[static_cast<size_t>(m_nCurrentRow)][col - 1];
 }
 
-CMemCursor::CItemInfo* CMemCursor::GetItemOrThrow(UINT col)
+const CMemCursor::CItemValue* CMemCursor::GetItemOrThrow(UINT col) const
 {
-    CItemInfo* item = GetItem(col);
+    const CItemValue* item = GetItem(col);
     if (!item)
         ThrowNoColumn(col);
     return item;
 }
 
+BYTE CMemCursor::FieldFlags(UINT col) const
+{
+    const CItemValue* row = m_rows[static_cast<size_t>(m_nCurrentRow)];
+    return reinterpret_cast<const BYTE*>(row + m_columns.size())[col - 1];
+}
+
 bool CMemCursor::IsFieldValid(UINT col)
 {
-    return GetItemOrThrow(col)->bNotNull != 0;
+    GetItemOrThrow(col);
+    return (FieldFlags(col) & kFieldNotNull) != 0;
 }
 
 bool CMemCursor::IsFieldNull(UINT col)
 {
-    return GetItemOrThrow(col)->bNotNull == 0;
+    GetItemOrThrow(col);
+    return (FieldFlags(col) & kFieldNotNull) == 0;
 }
 
 bool CMemCursor::IsFieldTruncated(UINT col)
 {
-    return GetItemOrThrow(col)->bTruncated != 0;
+    GetItemOrThrow(col);
+    return (FieldFlags(col) & kFieldTruncated) != 0;
 }
 
 bool CMemCursor::IsFieldTypeUnknown(UINT col)
@@ -651,15 +699,15 @@ bool CMemCursor::IsFieldTypeUnknown(UINT col)
 
 bool CMemCursor::IsFieldEmpty(UINT col)
 {
-    const CItemInfo* item = GetItemOrThrow(col);
+    const CItemValue* item = GetItemOrThrow(col);
     const int type = m_columns[col - 1].nStoreType;
     switch (type)
     {
     case SQL_C_WCHAR:
     case SQL_C_CHAR:
     case SQL_C_BINARY: {
-        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
-        return !item->bNotNull || !blob || blob->Length() == 0;
+        const CBlob* blob = static_cast<const CBlob*>(item->p);
+        return !(FieldFlags(col) & kFieldNotNull) || !blob || blob->Length() == 0;
     }
     case SQL_C_SS_TIMESTAMPOFFSET:
     case SQL_C_UTINYINT:
@@ -681,28 +729,28 @@ bool CMemCursor::IsFieldEmpty(UINT col)
 // The pattern every getter follows: the item (or "No column #"), false for NULL, then the
 // stored C type and, for the kinds held in row storage, the pointer (or "No data for field #").
 #define QL_MEM_ITEM(col, item, type)                                                               \
-    const CItemInfo* item = GetItemOrThrow(col);                                                   \
-    if (!item->bNotNull)                                                                           \
+    const CItemValue* item = GetItemOrThrow(col);                                                  \
+    if (!(FieldFlags(col) & kFieldNotNull))                                                        \
         return false;                                                                              \
     const int type = m_columns[(col)-1].nStoreType;                                                \
-    if (IsPointerKind(type) && !item->value.p)                                                     \
+    if (IsPointerKind(type) && !item->p)                                                     \
         ThrowNoData(col);
 
 bool CMemCursor::GetFieldDouble(UINT col, double& value)
 {
     QL_MEM_ITEM(col, item, type)
     if (IsUnsigned32Kind(type))
-        value = static_cast<double>(item->value.u32);
+        value = static_cast<double>(item->u32);
     else if (IsIntegerKind(type))
-        value = static_cast<double>(item->value.i32);
+        value = static_cast<double>(item->i32);
     else if (type == SQL_C_UBIGINT)
-        value = static_cast<double>(item->value.u64);
+        value = static_cast<double>(item->u64);
     else if (type == SQL_C_SBIGINT)
-        value = static_cast<double>(item->value.i64);
+        value = static_cast<double>(item->i64);
     else if (type == SQL_C_FLOAT)
-        value = item->value.f;
+        value = item->f;
     else if (type == SQL_C_DOUBLE)
-        value = item->value.d;
+        value = item->d;
     else
         ThrowUnknownType(type);
     return true;
@@ -721,11 +769,11 @@ bool CMemCursor::GetFieldBigInt(UINT col, LONGLONG& value)
 {
     QL_MEM_ITEM(col, item, type)
     if (IsUnsigned32Kind(type))
-        value = static_cast<LONGLONG>(item->value.u32);
+        value = static_cast<LONGLONG>(item->u32);
     else if (IsIntegerKind(type))
-        value = item->value.i32;
+        value = item->i32;
     else if (type == SQL_C_UBIGINT || type == SQL_C_SBIGINT)
-        value = item->value.i64;
+        value = item->i64;
     else
         ThrowUnknownType(type);
     return true;
@@ -736,14 +784,14 @@ bool CMemCursor::GetFieldShort(UINT col, short& value)
     QL_MEM_ITEM(col, item, type)
     LONGLONG n = 0;
     if (type == SQL_C_SBIGINT &&
-        NarrowIntegerOfWide(GetColumn(col), col, item->value.i64, INT16_MIN, INT16_MAX, n))
+        NarrowIntegerOfWide(GetColumn(col), col, item->i64, INT16_MIN, INT16_MAX, n))
     {
         value = static_cast<short>(n);
         return true;
     }
     if (!IsIntegerKind(type))
         ThrowUnknownType(type);
-    value = static_cast<short>(item->value.u32 & 0xFFFF);
+    value = static_cast<short>(item->u32 & 0xFFFF);
     return true;
 }
 
@@ -753,16 +801,16 @@ bool CMemCursor::GetFieldLong(UINT col, long& value)
     LONGLONG n = 0;
     if (IsIntegerKind(type))
     {
-        value = item->value.i32;
+        value = item->i32;
     }
     else if (type == SQL_C_SBIGINT &&
-             NarrowIntegerOfWide(GetColumn(col), col, item->value.i64, INT32_MIN, INT32_MAX, n))
+             NarrowIntegerOfWide(GetColumn(col), col, item->i64, INT32_MIN, INT32_MAX, n))
     {
         value = static_cast<long>(n);
     }
     else if (type == SQL_C_FLOAT || type == SQL_C_DOUBLE)
     {
-        const double d = type == SQL_C_FLOAT ? item->value.f : item->value.d;
+        const double d = type == SQL_C_FLOAT ? item->f : item->d;
         if (!DoubleToLong(d, value))
             ThrowValueOutOfRange(col);
     }
@@ -779,7 +827,7 @@ bool CMemCursor::GetFieldInt(UINT col, int& value)
         QL_MEM_ITEM(col, item, type)
         if (type == SQL_C_BIT)
         {
-            value = item->value.b;
+            value = item->b;
             return true;
         }
     }
@@ -795,7 +843,7 @@ bool CMemCursor::GetFieldByte(UINT col, BYTE& value)
     QL_MEM_ITEM(col, item, type)
     if (type != SQL_C_UTINYINT && type != SQL_C_TINYINT)
         ThrowUnknownType(type);
-    value = static_cast<BYTE>(item->value.u32 & 0xFF);
+    value = static_cast<BYTE>(item->u32 & 0xFF);
     return true;
 }
 
@@ -804,7 +852,7 @@ bool CMemCursor::GetFieldBool(UINT col, bool& value)
     QL_MEM_ITEM(col, item, type)
     if (type != SQL_C_BIT)
         ThrowUnknownType(type);
-    value = item->value.b != 0;
+    value = item->b != 0;
     return true;
 }
 
@@ -813,7 +861,7 @@ bool CMemCursor::GetFieldGuid(UINT col, GUID& value)
     QL_MEM_ITEM(col, item, type)
     if (type != SQL_C_GUID)
         ThrowUnknownType(type);
-    std::memcpy(&value, item->value.p, sizeof value);
+    std::memcpy(&value, item->p, sizeof value);
     return true;
 }
 
@@ -822,11 +870,11 @@ bool CMemCursor::GetFieldBinary(UINT col, CByteArray& value)
     QL_MEM_ITEM(col, item, type)
     if (type == SQL_C_GUID)
     {
-        GuidToBytes(*static_cast<const SQLGUID*>(item->value.p), value);
+        GuidToBytes(*static_cast<const SQLGUID*>(item->p), value);
     }
     else if (type == SQL_C_BINARY)
     {
-        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+        const CBlob* blob = static_cast<const CBlob*>(item->p);
         value.SetSize(static_cast<INT_PTR>(blob->nLength));
         if (blob->nLength)
             std::memcpy(value.GetData(), blob->Data(), blob->nLength);
@@ -841,10 +889,11 @@ bool CMemCursor::GetFieldBinary(UINT col, CByteArray& value)
 bool CMemCursor::GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value)
 {
     QL_MEM_ITEM(col, item, type)
+    TIMESTAMP_STRUCT scratch{};
     if (type == SQL_C_TIMESTAMP)
-        std::memcpy(&value, item->value.p, sizeof value);
+        value = *TimestampOf(*item, scratch);
     else if (type == SQL_C_SS_TIMESTAMPOFFSET)
-        CopyTimestamp(*static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->value.p), value);
+        CopyTimestamp(*static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->p), value);
     else
         ThrowUnknownType(type);
     return true;
@@ -853,10 +902,11 @@ bool CMemCursor::GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value)
 bool CMemCursor::GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
 {
     QL_MEM_ITEM(col, item, type)
+    TIMESTAMP_STRUCT scratch{};
     if (type == SQL_C_TIMESTAMP)
-        TimestampToTimestampOffset(*static_cast<const TIMESTAMP_STRUCT*>(item->value.p), value);
+        TimestampToTimestampOffset(*TimestampOf(*item, scratch), value);
     else if (type == SQL_C_SS_TIMESTAMPOFFSET)
-        std::memcpy(&value, item->value.p, sizeof value);
+        std::memcpy(&value, item->p, sizeof value);
     else
         ThrowUnknownType(type);
     return true;
@@ -886,35 +936,36 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
     const CColumnDesc* desc = &m_columns[col - 1].desc;
     switch (type)
     {
-    case SQL_C_WCHAR: LoadWideText(*static_cast<const CBlob*>(item->value.p), value); return true;
+    case SQL_C_WCHAR: LoadWideText(*static_cast<const CBlob*>(item->p), value); return true;
     case SQL_C_CHAR: {
-        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+        const CBlob* blob = static_cast<const CBlob*>(item->p);
         value = CString(
             CStringA(static_cast<const char*>(blob->Data()), static_cast<int>(blob->nLength)));
         return true;
     }
     case SQL_C_UTINYINT:
     case SQL_C_ULONG:
-    case SQL_C_USHORT: SetUnsignedText(value, item->value.u32); return true;
+    case SQL_C_USHORT: SetUnsignedText(value, item->u32); return true;
     case SQL_C_TINYINT:
     case SQL_C_LONG:
-    case SQL_C_SHORT: SetSignedText(value, item->value.i32); return true;
-    case SQL_C_UBIGINT: SetUnsignedText(value, item->value.u64); return true;
-    case SQL_C_SBIGINT: SetSignedText(value, item->value.i64); return true;
-    case SQL_C_BIT: SetSignedText(value, item->value.b); return true;
-    case SQL_C_FLOAT: SetDoubleText(value, item->value.f, desc); return true;
-    case SQL_C_DOUBLE: SetDoubleText(value, item->value.d, desc); return true;
-    case SQL_C_GUID: value = FormatGuid(*static_cast<const SQLGUID*>(item->value.p)); return true;
-    case SQL_C_TIMESTAMP:
-        SetTimestampText(value, static_cast<const TIMESTAMP_STRUCT*>(item->value.p),
-                         desc->nSQLType);
+    case SQL_C_SHORT: SetSignedText(value, item->i32); return true;
+    case SQL_C_UBIGINT: SetUnsignedText(value, item->u64); return true;
+    case SQL_C_SBIGINT: SetSignedText(value, item->i64); return true;
+    case SQL_C_BIT: SetSignedText(value, item->b); return true;
+    case SQL_C_FLOAT: SetDoubleText(value, item->f, desc); return true;
+    case SQL_C_DOUBLE: SetDoubleText(value, item->d, desc); return true;
+    case SQL_C_GUID: value = FormatGuid(*static_cast<const SQLGUID*>(item->p)); return true;
+    case SQL_C_TIMESTAMP: {
+        TIMESTAMP_STRUCT scratch{};
+        SetTimestampText(value, TimestampOf(*item, scratch), desc->nSQLType);
         return true;
+    }
     case SQL_C_SS_TIMESTAMPOFFSET:
         value =
-            FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->value.p));
+            FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->p));
         return true;
     case SQL_C_BINARY: {
-        const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+        const CBlob* blob = static_cast<const CBlob*>(item->p);
         value = MakeStringN(static_cast<const BYTE*>(blob->Data()), blob->nLength, blob->nLength);
         return true;
     }
@@ -928,7 +979,7 @@ bool CMemCursor::GetFieldTextA(UINT col, CStringA& value)
         QL_MEM_ITEM(col, item, type)
         if (type == SQL_C_CHAR)
         {
-            const CBlob* blob = static_cast<const CBlob*>(item->value.p);
+            const CBlob* blob = static_cast<const CBlob*>(item->p);
             value.SetString(static_cast<const char*>(blob->Data()),
                             static_cast<int>(blob->nLength));
             return true;

@@ -99,32 +99,35 @@ public:
     };
 
     // One field of one row. Fixed-size values sit in the slot; the others point into the
-    // cursor's row storage (null for NULL).
-    struct CItemInfo
+    // cursor's row storage (null for NULL), but for a timestamp packed into the slot itself (see
+    // mem_cursor.cpp). A row is its fields' slots followed by a byte of flags a field.
+    union CItemValue
     {
-        BYTE bNotNull;
-        BYTE bTruncated;
-        union
-        {
-            UINT32 u32;
-            INT32 i32;
-            UINT64 u64;
-            INT64 i64;
-            BYTE b;
-            float f;
-            double d;
-            const void* p;
-        } value;
+        UINT32 u32;
+        INT32 i32;
+        UINT64 u64;
+        INT64 i64;
+        BYTE b;
+        float f;
+        double d;
+        const void* p;
+    };
+    enum : BYTE
+    {
+        kFieldNotNull = 1,
+        kFieldTruncated = 2,
     };
 
 private:
     void DeleteSource();
     bool ReadFirstSourceRow();
     void FetchRow();
-    CItemInfo* GetItem(UINT col);
-    CItemInfo* GetItemOrThrow(UINT col);
+    const CItemValue* GetItem(UINT col) const;
+    const CItemValue* GetItemOrThrow(UINT col) const;
+    // The flags of a field of the current row (GetItem has found the field).
+    BYTE FieldFlags(UINT col) const;
     const CColumnEntry& Column(UINT col);
-    void* Allocate(size_t size);
+    void* Allocate(size_t size, size_t align = 8);
 
     [[noreturn]] static void ThrowNoColumn(UINT col);
     [[noreturn]] static void ThrowNoData(UINT col);
@@ -138,7 +141,7 @@ private:
     CString m_strTableName;
     CRDatabase* m_pWatchedDatabase = nullptr;
     std::vector<CColumnEntry> m_columns;
-    std::vector<CItemInfo*> m_rows;
+    std::vector<CItemValue*> m_rows;
     int m_nCurrentRow = -1;
 
     // Row storage: rows are never dropped while the cursor lives, so they are carved out of

@@ -4,6 +4,7 @@
 
 #include "dbaccess/mem_cursor.h"
 
+#include <cstring>
 #include <vector>
 
 using namespace QlRsTest;
@@ -187,6 +188,62 @@ TEST_F(MemCursor, TextIsKeptAsTheSourceShowsIt)
     EXPECT_EQ(row, texts.size());
     EXPECT_EQ(texts[1], L"a\u00e9b");
     EXPECT_EQ(texts[4], L"");
+}
+
+TEST_F(MemCursor, EveryValueReadsBackAsTheRecordsetGaveIt)
+{
+    // Timestamps are kept in a field's slot when their parts fit and stored otherwise, numbers
+    // read as text are kept as their bytes when no zeros pad them: however a value is kept, it
+    // reads back as the recordset itself read it, as a window opens a table and as exports do.
+    const CString t = conn.Table(L"kept");
+    conn.Exec(L"CREATE TABLE " + t + L" (id INTEGER, ts TIMESTAMP, n NUMERIC(10,2), d DOUBLE)");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (1, '2024-02-29 23:59:59.999999', 1.25, 0.5)");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (2, '1999-01-01 12:00:00.123456789', 1.5, -2)");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (3, '9999-12-31 23:59:59', 7, 1e300)");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (4, '0001-01-01 00:00:00', -0.01, 3.25)");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (5, NULL, NULL, NULL)");
+    const CString select = L"SELECT id, ts, n, d FROM " + t + L" ORDER BY id";
+    for (UINT options : {static_cast<UINT>(RS_READONLY),
+                         static_cast<UINT>(RS_NUMERIC_AS_TEXT | RS_DECLARED_COLUMNS)})
+    {
+        SCOPED_TRACE(options);
+        std::vector<std::vector<std::wstring>> expected;
+        std::vector<TIMESTAMP_STRUCT> stamps;
+        {
+            CRRecordset rs(conn.database.get());
+            rs.Open(select, RS_FORWARD_ONLY, options);
+            for (; !rs.IsEOF(); rs.MoveNext())
+            {
+                std::vector<std::wstring> row;
+                for (UINT col = 1; col <= 4; ++col)
+                    row.push_back(rs.IsFieldNull(col) ? L"<null>" : std::wstring(Text(rs, col)));
+                expected.push_back(row);
+                TIMESTAMP_STRUCT ts{};
+                rs.GetFieldTimestamp(2, ts);
+                stamps.push_back(ts);
+            }
+        }
+        ASSERT_EQ(expected.size(), 5u);
+        // Both ways of keeping a timestamp: whole microseconds, and a fraction finer than that.
+        EXPECT_EQ(stamps[0].fraction, 999999000u);
+        EXPECT_NE(stamps[1].fraction % 1000, 0u) << stamps[1].fraction;
+        auto rs = std::make_unique<CRRecordset>(conn.database.get());
+        rs->Open(select, RS_FORWARD_ONLY, options);
+        Zelt::CMemCursor c(std::move(rs));
+        size_t row = 0;
+        for (bool ok = c.MoveFirst(); ok && !c.IsEOF(); ok = c.MoveNext(), ++row)
+        {
+            ASSERT_LT(row, expected.size());
+            for (UINT col = 1; col <= 4; ++col)
+                EXPECT_EQ(c.IsFieldNull(col) ? L"<null>" : std::wstring(Text(c, col)),
+                          expected[row][col - 1])
+                    << "row " << row + 1 << ", column " << col;
+            TIMESTAMP_STRUCT ts{};
+            c.GetFieldTimestamp(2, ts);
+            EXPECT_EQ(std::memcmp(&ts, &stamps[row], sizeof ts), 0) << "row " << row + 1;
+        }
+        EXPECT_EQ(row, expected.size());
+    }
 }
 
 } // namespace
