@@ -113,8 +113,8 @@ bool IsPointerKind(int cType)
 // fraction of whole microseconds (a server's own precision), 62 bits in all. Others are stored.
 bool PackTimestamp(const TIMESTAMP_STRUCT& t, UINT64& out)
 {
-    if (t.year < 0 || t.month > 15 || t.day > 31 || t.hour > 31 || t.minute > 63 ||
-        t.second > 63 || t.fraction % 1000 != 0 || t.fraction / 1000 >= (1u << 20))
+    if (t.year < 0 || t.month > 15 || t.day > 31 || t.hour > 31 || t.minute > 63 || t.second > 63 ||
+        t.fraction % 1000 != 0 || t.fraction / 1000 >= (1u << 20))
         return false;
     out = 1 | static_cast<UINT64>(t.year) << 1 | static_cast<UINT64>(t.month) << 16 |
           static_cast<UINT64>(t.day) << 20 | static_cast<UINT64>(t.hour) << 25 |
@@ -413,8 +413,8 @@ void CMemCursor::FetchRow()
             present = m_source->GetFieldText(col, m_scratchText);
             if (present)
                 item.p = StoreWideText(m_scratchText.GetString(),
-                                             static_cast<size_t>(m_scratchText.GetLength()),
-                                             [this](size_t size) { return Allocate(size, 4); });
+                                       static_cast<size_t>(m_scratchText.GetLength()),
+                                       [this](size_t size) { return Allocate(size, 4); });
             break;
         }
         case SQL_C_CHAR: {
@@ -733,7 +733,7 @@ bool CMemCursor::IsFieldEmpty(UINT col)
     if (!(FieldFlags(col) & kFieldNotNull))                                                        \
         return false;                                                                              \
     const int type = m_columns[(col)-1].nStoreType;                                                \
-    if (IsPointerKind(type) && !item->p)                                                     \
+    if (IsPointerKind(type) && !item->p)                                                           \
         ThrowNoData(col);
 
 bool CMemCursor::GetFieldDouble(UINT col, double& value)
@@ -961,8 +961,7 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
         return true;
     }
     case SQL_C_SS_TIMESTAMPOFFSET:
-        value =
-            FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->p));
+        value = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->p));
         return true;
     case SQL_C_BINARY: {
         const CBlob* blob = static_cast<const CBlob*>(item->p);

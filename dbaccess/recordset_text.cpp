@@ -191,8 +191,7 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
 }
 
 // A bound number held as text that TextOfRecord would widen as it stands (no zeros to pad).
-bool CRRecordset::NumberTextAsIs(UINT col, const CSQLColumn& rec, const char*& text,
-                                 size_t& length)
+bool CRRecordset::NumberTextAsIs(UINT col, const CSQLColumn& rec, const char*& text, size_t& length)
 {
     const CColumnDesc* desc = GetColumn(col);
     if (rec.nCType != SQL_C_CHAR || rec.bWhole || !rec.value.p || !IsNumericAsText() || !desc ||
