@@ -277,6 +277,13 @@ public:
     SQLLEN ReadWhole(UINT col, int nCType, CByteArray* pBytes, CStringA& textA, CString& text);
     // Rows the driver hands over per fetch (1 unless a forward-only bound result reads blocks).
     SQLULEN GetBlockRows() const { return m_block.nRows; }
+    // A forward-only bound result read from here on only forward (a memory cursor's source):
+    // once the rows of the current block are read, the next ones are fetched on a thread of
+    // their own, a batch ahead (see recordset_read_ahead.h). The values read are those the
+    // recordset reads without it. Nothing but for a streaming result.
+    void ReadAheadFromNextBlock();
+    // Whether rows are read ahead on a thread (until the read ends or is stopped).
+    bool ReadsAhead() const { return m_bReadsAhead; }
 
     // Numbers fetched as text as plain decimals padded to the column's scale (col 0: no scale).
     bool NormalizeNumberText(UINT col, LPCSTR pszText, CStringA& out);
@@ -411,8 +418,10 @@ protected:
                          const std::function<void()>& position);
     // Reading ahead (recordset_read_ahead.cpp).
     class CReadAhead;
+    void StartReadAhead(SQLULEN rowBytes);
     SQLRETURN NextReadAheadRow();
     void LoadBatchRow(CReadAheadBatch& batch, SQLULEN row);
+    void LoadBoundBatchRow(CReadAheadBatch& batch, SQLULEN row);
     void StopReadAhead();
     void PositionInBlock();
     bool InBlocks() const { return m_block.nRows > 1; }
@@ -472,8 +481,9 @@ protected:
     std::vector<CString> m_unboundText;
     std::vector<CStringA> m_unboundTextA;
 
-    // Unbound mode with bound arrays: the rows read ahead on a thread of their own, the batch
-    // the current row is in, and the next of its values read whole.
+    // Rows read ahead on a thread of their own (unbound mode with bound arrays, or a bound
+    // result from ReadAheadFromNextBlock on), the batch the current row is in, and the next of
+    // its values read whole.
     std::shared_ptr<CReadAhead> m_pReadAhead;
     // Set with m_pReadAhead and cleared once its thread has ended: the thread reads this, never
     // the pointer the reader resets.

@@ -160,6 +160,13 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
     m_block.status.reset(new SQLUSMALLINT[rows]());
     for (const CBinding& b : bindings)
         BindArray(b, b.length);
+    StartReadAhead(rowBytes);
+    return true;
+}
+
+void CRRecordset::StartReadAhead(SQLULEN rowBytes)
+{
+    const SQLULEN rows = m_block.nRows;
     // Batches of about as many rows as a block would hold, whole fetches of the driver's.
     const SQLULEN perBatch = rowBytes ? std::max<SQLULEN>(1, kReadAheadBytes / rowBytes) : 1;
     // A read of an earlier result ends first: a hold on another thread may keep its object
@@ -169,7 +176,28 @@ bool CRRecordset::BindUnboundColumns(std::vector<CBinding> bindings)
         *this, std::max<SQLULEN>(rows, std::min(perBatch, kMaxReadAheadRows) / rows * rows));
     m_bReadsAhead = true;
     m_pReadAhead->Attach(m_pReadAhead);
-    return true;
+}
+
+// A streaming result is produced as it is fetched: psqlODBC waits on the server for its next
+// rows, SQLite's driver steps through the table. Read ahead on a thread, that work overlaps the
+// reader's with the rows before. (A result read whole at execution gains nothing from it.)
+void CRRecordset::ReadAheadFromNextBlock()
+{
+    if (m_pReadAhead || IsUnbound() || !UsesArrays() || m_bEOF || !m_pDatabase ||
+        !m_pDatabase->IsStreamingResults() || GetStmtCursorType() != SQL_CURSOR_FORWARD_ONLY)
+        return;
+    // Text and binary values are packed in the batches: what their rows hold is not known yet.
+    SQLULEN rowBytes = 0;
+    for (const auto& column : m_columns)
+    {
+        // Every column is bound for the thread to copy it.
+        if (!column->block)
+            return;
+        rowBytes +=
+            (column->IsVariable() ? sizeof(size_t) : static_cast<SQLULEN>(column->nElementSize)) +
+            sizeof(SQLLEN);
+    }
+    StartReadAhead(rowBytes);
 }
 
 // Binds the described columns: to the records' own buffers, or for a forward-only result to

@@ -39,8 +39,10 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
     if (m_pReadAhead)
     {
         // Only forward steps move through the rows read ahead; the values of the row stay
-        // readable otherwise, as in any unbound read.
-        if (fetchType == SQL_FETCH_NEXT && rows == 1)
+        // readable otherwise, as in any unbound read. A bound result reads the rest of the
+        // block it stood in first (the thread starts with the next one).
+        if (fetchType == SQL_FETCH_NEXT && rows == 1 &&
+            !(m_pBatch == nullptr && !IsUnbound() && MoveInBlock(rows, fetchType)))
             rc = NextReadAheadRow();
         UpdatePosition(rc, fetchType, rows);
         OnMove();

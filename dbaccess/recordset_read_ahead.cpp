@@ -19,6 +19,12 @@ const int kBatches = 3;
 const auto kQuickFetch = std::chrono::milliseconds(10);
 const auto kSlowFetch = std::chrono::milliseconds(50);
 
+// A batch being filled goes to the reader with the rows it has once filling it has taken this
+// long (looked at every kRowsBetweenClocks rows): a reader of a slow result, a window that
+// repaints while it waits, gets its rows as often as a fetch of its own would give them.
+const auto kHandOverAfter = std::chrono::milliseconds(30);
+const SQLULEN kRowsBetweenClocks = 64;
+
 } // namespace
 
 CReadAheadBatch::~CReadAheadBatch()
@@ -42,7 +48,18 @@ CRRecordset::CReadAhead::CReadAhead(CRRecordset& rs, SQLULEN nCapacity)
         for (const auto& column : rs.m_columns)
         {
             const size_t element = static_cast<size_t>(column->nElementSize);
-            batch->data.emplace_back(new BYTE[element * nCapacity]);
+            // A bound text or binary column's element is as long as the column may be: its
+            // values are packed instead.
+            if (!rs.IsUnbound() && column->IsVariable())
+            {
+                batch->data.emplace_back();
+                batch->offsets.emplace_back(new size_t[nCapacity]);
+            }
+            else
+            {
+                batch->data.emplace_back(new BYTE[element * nCapacity]);
+                batch->offsets.emplace_back();
+            }
             batch->indicators.emplace_back(new SQLLEN[nCapacity]);
         }
         batch->status.reset(new SQLUSMALLINT[nCapacity]);
@@ -223,8 +240,11 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
 {
     batch.nRows = 0;
     batch.wholes.clear();
+    batch.packed.clear();
     batch.bEnd = false;
     SQLUSMALLINT* status = m_rs.m_block.status.get();
+    const auto began = std::chrono::steady_clock::now();
+    SQLULEN clockedAt = 0;
     try
     {
         for (;;)
@@ -232,6 +252,12 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
             SQLULEN perFetch = bOnThread ? m_nThreadRows : m_rs.m_block.nRows;
             if (batch.nRows + perFetch > nLimit)
                 break;
+            if (bOnThread && batch.nRows >= clockedAt + kRowsBetweenClocks)
+            {
+                clockedAt = batch.nRows;
+                if (std::chrono::steady_clock::now() - began > kHandOverAfter)
+                    break;
+            }
             if (bOnThread)
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
@@ -243,11 +269,14 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
             SQLULEN fetched = 0;
             std::fill_n(status, perFetch, static_cast<SQLUSMALLINT>(SQL_ROW_NOROW));
             SQLRETURN rc;
-            const auto start = std::chrono::steady_clock::now();
+            // (Rowsets of one row have no size to change: their fetches are not timed.)
+            const bool timed = bOnThread && m_nMinThreadRows < m_rs.m_block.nRows;
+            const auto start =
+                timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
             do
                 rc = SQLExtendedFetch(m_rs.m_hStmt, SQL_FETCH_NEXT, 1, &fetched, status);
             while (rc == SQL_STILL_EXECUTING);
-            if (bOnThread)
+            if (timed)
             {
                 const auto took = std::chrono::steady_clock::now() - start;
                 if (took < kQuickFetch)
@@ -293,25 +322,33 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
     }
 }
 
+// SQLGetData reads the row the driver stands on: within a block, the one being copied (once).
+void CRRecordset::CReadAhead::PositionOn(SQLULEN nFrom, bool& positioned)
+{
+    if (positioned)
+        return;
+    SQLRETURN rc;
+    do
+        rc = SQLSetPos(m_rs.m_hStmt, static_cast<SQLSETPOSIROW>(nFrom + 1), SQL_POSITION,
+                       SQL_LOCK_NO_CHANGE);
+    while (rc == SQL_STILL_EXECUTING);
+    m_rs.Check(rc);
+    positioned = true;
+}
+
 // Copies row nFrom of the bound arrays into row nTo of the batch; values longer than their
 // elements are read whole now, while the driver stands on their row.
 void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo)
 {
+    if (!m_rs.IsUnbound())
+    {
+        CopyBoundRow(batch, nFrom, nTo);
+        return;
+    }
     const SQLUSMALLINT status = m_rs.m_block.status[nFrom];
     batch.status[nTo] = status;
     bool positioned = m_rs.m_block.nRows == 1;
-    // SQLGetData reads the row the driver stands on: within a block, the one being copied.
-    auto position = [&] {
-        if (positioned)
-            return;
-        SQLRETURN rc;
-        do
-            rc = SQLSetPos(m_rs.m_hStmt, static_cast<SQLSETPOSIROW>(nFrom + 1), SQL_POSITION,
-                           SQL_LOCK_NO_CHANGE);
-        while (rc == SQL_STILL_EXECUTING);
-        m_rs.Check(rc);
-        positioned = true;
-    };
+    auto position = [&] { PositionOn(nFrom, positioned); };
     for (size_t c = 0; c < m_rs.m_columns.size(); ++c)
     {
         CSQLColumn& rec = *m_rs.m_columns[c];
@@ -366,6 +403,131 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
         whole->indicator = m_rs.ReadWhole(static_cast<UINT>(c + 1), rec.nCType, &whole->bytes,
                                           whole->textA, whole->text);
         batch.wholes.push_back(std::move(whole));
+    }
+}
+
+// A bound result's row as the reader would load it from the block: elements as the driver wrote
+// them (a value's text too, made into the value as the reader loads it), and kept aside what
+// the reader would ask the driver for on the row: the value of a text in another form, the
+// rest of a value longer than a short element, an infinite date or timestamp corrected.
+void CRRecordset::CReadAhead::CopyBoundRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo)
+{
+    const SQLUSMALLINT status = m_rs.m_block.status[nFrom];
+    batch.status[nTo] = status;
+    bool positioned = m_rs.m_block.nRows == 1;
+    auto position = [&] { PositionOn(nFrom, positioned); };
+    // A value the driver gives on the row (in the form its record takes), in row and column
+    // order with the values read whole.
+    auto keep = [&](size_t c, const void* value, size_t size, SQLLEN indicator) {
+        auto whole = std::make_unique<CReadAheadBatch::CWholeValue>();
+        whole->row = nTo;
+        whole->col = c;
+        whole->indicator = indicator;
+        whole->bytes.SetSize(static_cast<INT_PTR>(size));
+        if (size)
+            std::memcpy(whole->bytes.GetData(), value, size);
+        batch.wholes.push_back(std::move(whole));
+    };
+    for (size_t c = 0; c < m_rs.m_columns.size(); ++c)
+    {
+        CSQLColumn& rec = *m_rs.m_columns[c];
+        const UINT col = static_cast<UINT>(c + 1);
+        const size_t element = static_cast<size_t>(rec.nElementSize);
+        const SQLLEN ind = rec.blockIndicators[nFrom];
+        const BYTE* from = rec.block.get() + nFrom * element;
+        BYTE* to = batch.data[c] ? batch.data[c].get() + nTo * element : nullptr;
+        // The reader fails on a row in error, and reads nothing of it.
+        if (status == SQL_ROW_ERROR || ind == SQL_NULL_DATA)
+        {
+            batch.indicators[c][nTo] = ind;
+            if (batch.offsets[c])
+                batch.offsets[c][nTo] = 0;
+            continue;
+        }
+        if (rec.bFromText)
+        {
+            // The text as the driver wrote it; where the reader could not make the value from
+            // it, the driver's value of it.
+            batch.indicators[c][nTo] = ind;
+            if (ind >= 0 && ind < rec.nElementSize)
+            {
+                std::memcpy(to, from, static_cast<size_t>(ind) + 1);
+                union
+                {
+                    TIMESTAMP_STRUCT ts;
+                    INT64 i64;
+                    double d;
+                } scratch;
+                SQLLEN scratchInd = 0;
+                if (m_rs.ValueFromText(col, reinterpret_cast<const char*>(from), ind, &scratch,
+                                       scratchInd))
+                    continue;
+            }
+            position();
+            const SQLLEN size = rec.nCType == SQL_C_TIMESTAMP ? SQLLEN(sizeof(TIMESTAMP_STRUCT))
+                                : rec.nCType == SQL_C_SHORT   ? 2
+                                : rec.nCType == SQL_C_LONG    ? 4
+                                                              : 8;
+            BYTE value[sizeof(TIMESTAMP_STRUCT)] = {};
+            SQLLEN valueInd = 0;
+            SQLRETURN rc;
+            do
+                rc = SQLGetData(m_rs.m_hStmt, static_cast<SQLUSMALLINT>(col),
+                                static_cast<SQLSMALLINT>(rec.nCType), value, size, &valueInd);
+            while (rc == SQL_STILL_EXECUTING);
+            m_rs.Check(rc);
+            keep(c, value, static_cast<size_t>(size), valueInd);
+            continue;
+        }
+        if (!rec.IsVariable())
+        {
+            batch.indicators[c][nTo] = ind;
+            std::memcpy(to, from, element);
+            if (ind == sizeof(TIMESTAMP_STRUCT) && m_rs.ReadsInfinityStandIns(col))
+            {
+                TIMESTAMP_STRUCT ts;
+                std::memcpy(&ts, to, sizeof ts);
+                m_rs.CorrectInfinity(col, ts, position);
+                std::memcpy(to, &ts, sizeof ts);
+            }
+            continue;
+        }
+        const SQLLEN term = CSQLColumn::TerminatorBytes(rec.nBindType);
+        // Packed on a boundary of 8, as an element would start.
+        auto pack = [&](size_t bytes) {
+            const size_t at = (batch.packed.size() + 7) & ~size_t(7);
+            batch.packed.resize(at + bytes);
+            std::memcpy(batch.packed.data() + at, from, bytes);
+            batch.offsets[c][nTo] = at;
+        };
+        if (!rec.IsLongerThanElement(ind))
+        {
+            batch.indicators[c][nTo] = ind;
+            pack(static_cast<size_t>(ind + term));
+            continue;
+        }
+        if (rec.nElementSize < rec.nFullLength)
+        {
+            // A short element: the value up to the column's full length, as the reader reads it.
+            position();
+            std::unique_ptr<BYTE[]> full(new BYTE[static_cast<size_t>(rec.nFullLength)]);
+            SQLLEN fullInd = 0;
+            SQLRETURN rc;
+            do
+                rc = SQLGetData(m_rs.m_hStmt, static_cast<SQLUSMALLINT>(col), rec.nBindType,
+                                full.get(), rec.nFullLength, &fullInd);
+            while (rc == SQL_STILL_EXECUTING);
+            m_rs.Check(rc);
+            batch.indicators[c][nTo] = ind;
+            batch.offsets[c][nTo] = 0;
+            keep(c, full.get(), static_cast<size_t>(rec.nFullLength), fullInd);
+            continue;
+        }
+        // Cut at the column's full length. A length the driver could not tell would have the
+        // reader read the value on its row, which it no longer stands on: the value is kept
+        // cut, as one a byte longer than its buffer (it shows as cut, and is never edited).
+        pack(element);
+        batch.indicators[c][nTo] = ind == SQL_NO_TOTAL ? rec.nBufferSize + 1 : ind;
     }
 }
 
@@ -434,6 +596,11 @@ SQLRETURN CRRecordset::NextReadAheadRow()
 
 void CRRecordset::LoadBatchRow(CReadAheadBatch& batch, SQLULEN row)
 {
+    if (!IsUnbound())
+    {
+        LoadBoundBatchRow(batch, row);
+        return;
+    }
     for (size_t c = 0; c < m_columns.size(); ++c)
     {
         CSQLColumn& rec = *m_columns[c];
@@ -465,5 +632,72 @@ void CRRecordset::LoadBatchRow(CReadAheadBatch& batch, SQLULEN row)
         case SQL_C_CHAR: m_unboundTextA[c] = std::move(whole.textA); break;
         default: m_unboundText[c] = std::move(whole.text); break;
         }
+    }
+}
+
+// A bound result's row of a batch, loaded as LoadBlockRow loads one of the block, with what the
+// thread asked the driver for on the row in place of asking it again.
+void CRRecordset::LoadBoundBatchRow(CReadAheadBatch& batch, SQLULEN row)
+{
+    for (size_t c = 0; c < m_columns.size(); ++c)
+    {
+        CSQLColumn& rec = *m_columns[c];
+        const SQLLEN ind = batch.indicators[c][row];
+        BYTE* element = batch.offsets[c]
+                            ? batch.packed.data() + batch.offsets[c][row]
+                            : batch.data[c].get() + row * static_cast<size_t>(rec.nElementSize);
+        rec.bLoaded = true;
+        rec.bWhole = false;
+        while (m_nWholeAt < batch.wholes.size() &&
+               (batch.wholes[m_nWholeAt]->row < row ||
+                (batch.wholes[m_nWholeAt]->row == row && batch.wholes[m_nWholeAt]->col < c)))
+            ++m_nWholeAt;
+        CReadAheadBatch::CWholeValue* given = nullptr;
+        if (m_nWholeAt < batch.wholes.size() && batch.wholes[m_nWholeAt]->row == row &&
+            batch.wholes[m_nWholeAt]->col == c)
+            given = batch.wholes[m_nWholeAt++].get();
+        const size_t size = given ? static_cast<size_t>(given->bytes.GetSize()) : 0;
+        if (rec.bFromText)
+        {
+            if (!given)
+            {
+                // The thread made the value from this text: nothing is asked of the driver.
+                LoadTextElement(static_cast<UINT>(c + 1), rec, element, ind,
+                                [this] { Fail(L"Fetch error"); });
+                continue;
+            }
+            const bool timestamp = rec.nCType == SQL_C_TIMESTAMP;
+            void* target = timestamp ? static_cast<void*>(&rec.textTimestamp) : &rec.value;
+            if (timestamp)
+                rec.value.p = &rec.textTimestamp;
+            rec.pValueText = nullptr;
+            std::memcpy(target, given->bytes.GetData(), size);
+            rec.nIndicator = given->indicator;
+            continue;
+        }
+        rec.nIndicator = ind;
+        if (given)
+        {
+            // The value up to the column's full length, as ReadWholeValue reads it.
+            if (!rec.whole)
+                rec.whole.reset(new BYTE[static_cast<size_t>(rec.nFullLength)]);
+            std::memcpy(rec.whole.get(), given->bytes.GetData(), size);
+            const SQLLEN whole = given->indicator;
+            rec.nIndicator = whole;
+            if (rec.nCType == SQL_C_BINARY)
+            {
+                const SQLLEN n =
+                    whole == SQL_NO_TOTAL || whole > rec.nFullLength ? rec.nFullLength : whole;
+                if (n > 0)
+                    std::memcpy(rec.value.bytes->GetData(), rec.whole.get(),
+                                static_cast<size_t>(n));
+            }
+            else
+            {
+                rec.value.p = rec.whole.get();
+            }
+            continue;
+        }
+        LoadElement(rec, element, ind);
     }
 }

@@ -1,7 +1,10 @@
-// CRRecordset: reading ahead. An unbound forward-only result whose columns are bound to arrays
-// is fetched on a thread of its own, a batch of rows ahead of the reader: the driver's work on
-// the next rows then overlaps what the reader does with the current ones (an export turns each
-// value into text and writes it). Once anything else is to reach the server through the
+// CRRecordset: reading ahead. An unbound forward-only result whose columns are bound to arrays,
+// or a bound streaming one a memory cursor reads (ReadAheadFromNextBlock), is fetched on a
+// thread of its own, a batch of rows ahead of the reader: the driver's work on the next rows
+// then overlaps what the reader does with the current ones (an export turns each value into
+// text and writes it, a memory cursor keeps it). What a bound read asks the driver on a row
+// (a value of a text in another form, the rest of a long value, an infinite timestamp) the
+// thread asks while it stands on the row. Once anything else is to reach the server through the
 // connection, the connection holds the read (CRDatabase::IReadAhead): the thread stops after the
 // fetch it is in, and from then on the reader fetches each batch itself. Used only within the
 // recordset.
@@ -34,8 +37,12 @@ struct CReadAheadBatch
     std::vector<std::unique_ptr<SQLLEN[]>> indicators;
     std::unique_ptr<SQLUSMALLINT[]> status;
     std::vector<std::unique_ptr<CWholeValue>> wholes; // in row order
-    bool bEnd = false;                                // no rows after these
-    CException* pError = nullptr;                     // the failure that follows these rows
+    // A bound result's text and binary values, one after another (their elements are as long
+    // as the column may be, mostly unused): per such column each row's offset here, else null.
+    std::vector<BYTE> packed;
+    std::vector<std::unique_ptr<size_t[]>> offsets;
+    bool bEnd = false;            // no rows after these
+    CException* pError = nullptr; // the failure that follows these rows
 
     ~CReadAheadBatch();
 };
@@ -66,6 +73,8 @@ private:
     // the driver; nothing when called on the thread itself.
     void WaitStopped(bool bForGood);
     void CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo);
+    void CopyBoundRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo);
+    void PositionOn(SQLULEN nFrom, bool& positioned);
     bool ValueFromText(size_t c, const char* text, SQLLEN length, BYTE* element, SQLLEN& indicator);
 
     CRRecordset& m_rs;

@@ -516,6 +516,10 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
             AfxMessageBox(L"Can't open recordset", MB_OK | MB_ICONERROR);
         return false;
     }
+    // A streamed result goes to a memory cursor, which reads it only forward: the driver's (and
+    // a server's) work on the next rows may overlap the window's on these.
+    if (m_bStreamed)
+        pRecordset->ReadAheadFromNextBlock();
     cursor = std::move(pRecordset);
     return true;
 }

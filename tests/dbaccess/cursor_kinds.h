@@ -16,7 +16,8 @@ enum class Kind
     Recordset,
     MemBound,
     MemUnbound,
-    // A read that says its columns are declared: SQLite steps through it (bound).
+    // A read as a table window makes it: its columns declared (SQLite steps through it), bound,
+    // read ahead after its first block.
     MemDeclared
 };
 
@@ -45,6 +46,7 @@ inline std::unique_ptr<Zelt::ICursor> OpenCursor(CRDatabase* db, Kind kind, cons
         return std::make_unique<Zelt::CMemCursor>(std::move(rs));
     case Kind::MemDeclared:
         rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_DECLARED_COLUMNS | options);
+        rs->ReadAheadFromNextBlock();
         return std::make_unique<Zelt::CMemCursor>(std::move(rs));
     default:
         rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | options);
@@ -58,7 +60,8 @@ inline auto EveryDatabaseAndCursorKind()
         CursorParam{Db::SQLite, Kind::Recordset}, CursorParam{Db::SQLite, Kind::MemBound},
         CursorParam{Db::SQLite, Kind::MemUnbound}, CursorParam{Db::SQLite, Kind::MemDeclared},
         CursorParam{Db::PostgreSQL, Kind::Recordset}, CursorParam{Db::PostgreSQL, Kind::MemBound},
-        CursorParam{Db::PostgreSQL, Kind::MemUnbound}, CursorParam{Db::MariaDB, Kind::Recordset},
+        CursorParam{Db::PostgreSQL, Kind::MemUnbound},
+        CursorParam{Db::PostgreSQL, Kind::MemDeclared}, CursorParam{Db::MariaDB, Kind::Recordset},
         CursorParam{Db::MariaDB, Kind::MemBound}, CursorParam{Db::MariaDB, Kind::MemUnbound});
 }
 
