@@ -400,6 +400,8 @@ protected:
     SQLULEN AlignToDriverFetch(SQLULEN rows) const;
     SQLULEN SetRowsetSize(SQLULEN rows);
     void ReadWholeValue(UINT col, CSQLColumn& record);
+    BYTE* WholeBuffer(CSQLColumn& record);
+    void TakeWholeValue(CSQLColumn& record, SQLLEN indicator);
     bool MoveInBlock(int rows, USHORT fetchType);
     SQLRETURN FetchBlock(int rows, USHORT fetchType);
     void LoadBlockRow();
@@ -414,6 +416,8 @@ protected:
     bool ReadsValueAsText(UINT col) const;
     bool ValueFromText(UINT col, const char* text, SQLLEN length, void* target,
                        SQLLEN& indicator) const;
+    // The bytes of a value read as text once it is made (what SQLGetData of it fills).
+    static SQLLEN TextValueSize(const CSQLColumn& record);
     void LoadTextElement(UINT col, CSQLColumn& record, const BYTE* element, SQLLEN indicator,
                          const std::function<void()>& position);
     // Reading ahead (recordset_read_ahead.cpp).

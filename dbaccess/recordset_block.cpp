@@ -345,16 +345,28 @@ void CRRecordset::BindArray(const CBinding& b, SQLLEN elementSize)
 // would hold it.
 void CRRecordset::ReadWholeValue(UINT col, CSQLColumn& rec)
 {
-    if (!rec.whole)
-        rec.whole.reset(new BYTE[static_cast<size_t>(rec.nFullLength)]);
+    BYTE* buffer = WholeBuffer(rec);
     PositionInBlock();
     SQLLEN ind = 0;
     SQLRETURN rc;
     do
-        rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), rec.nBindType, rec.whole.get(),
+        rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), rec.nBindType, buffer,
                         rec.nFullLength, &ind);
     while (rc == SQL_STILL_EXECUTING);
     Check(rc);
+    TakeWholeValue(rec, ind);
+}
+
+BYTE* CRRecordset::WholeBuffer(CSQLColumn& rec)
+{
+    if (!rec.whole)
+        rec.whole.reset(new BYTE[static_cast<size_t>(rec.nFullLength)]);
+    return rec.whole.get();
+}
+
+// The record takes the value its whole buffer holds, of the length the driver told.
+void CRRecordset::TakeWholeValue(CSQLColumn& rec, SQLLEN ind)
+{
     rec.nIndicator = ind;
     if (rec.nCType == SQL_C_BINARY)
     {

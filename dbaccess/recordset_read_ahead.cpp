@@ -464,10 +464,7 @@ void CRRecordset::CReadAhead::CopyBoundRow(CReadAheadBatch& batch, SQLULEN nFrom
                     continue;
             }
             position();
-            const SQLLEN size = rec.nCType == SQL_C_TIMESTAMP ? SQLLEN(sizeof(TIMESTAMP_STRUCT))
-                                : rec.nCType == SQL_C_SHORT   ? 2
-                                : rec.nCType == SQL_C_LONG    ? 4
-                                                              : 8;
+            const SQLLEN size = TextValueSize(rec);
             BYTE value[sizeof(TIMESTAMP_STRUCT)] = {};
             SQLLEN valueInd = 0;
             SQLRETURN rc;
@@ -614,17 +611,12 @@ void CRRecordset::LoadBatchRow(CReadAheadBatch& batch, SQLULEN row)
             LoadElement(rec, element, ind);
             continue;
         }
-        // The values read whole are in row and column order.
-        while (m_nWholeAt < batch.wholes.size() &&
-               (batch.wholes[m_nWholeAt]->row < row ||
-                (batch.wholes[m_nWholeAt]->row == row && batch.wholes[m_nWholeAt]->col < c)))
-            ++m_nWholeAt;
         rec.bWhole = true;
         rec.nIndicator = SQL_NULL_DATA;
-        if (m_nWholeAt == batch.wholes.size() || batch.wholes[m_nWholeAt]->row != row ||
-            batch.wholes[m_nWholeAt]->col != c)
+        CReadAheadBatch::CWholeValue* kept = batch.Kept(row, c, m_nWholeAt);
+        if (!kept)
             continue;
-        CReadAheadBatch::CWholeValue& whole = *batch.wholes[m_nWholeAt++];
+        CReadAheadBatch::CWholeValue& whole = *kept;
         rec.nIndicator = whole.indicator;
         switch (rec.nCType)
         {
@@ -648,14 +640,7 @@ void CRRecordset::LoadBoundBatchRow(CReadAheadBatch& batch, SQLULEN row)
                             : batch.data[c].get() + row * static_cast<size_t>(rec.nElementSize);
         rec.bLoaded = true;
         rec.bWhole = false;
-        while (m_nWholeAt < batch.wholes.size() &&
-               (batch.wholes[m_nWholeAt]->row < row ||
-                (batch.wholes[m_nWholeAt]->row == row && batch.wholes[m_nWholeAt]->col < c)))
-            ++m_nWholeAt;
-        CReadAheadBatch::CWholeValue* given = nullptr;
-        if (m_nWholeAt < batch.wholes.size() && batch.wholes[m_nWholeAt]->row == row &&
-            batch.wholes[m_nWholeAt]->col == c)
-            given = batch.wholes[m_nWholeAt++].get();
+        CReadAheadBatch::CWholeValue* given = batch.Kept(row, c, m_nWholeAt);
         const size_t size = given ? static_cast<size_t>(given->bytes.GetSize()) : 0;
         if (rec.bFromText)
         {
@@ -679,25 +664,21 @@ void CRRecordset::LoadBoundBatchRow(CReadAheadBatch& batch, SQLULEN row)
         if (given)
         {
             // The value up to the column's full length, as ReadWholeValue reads it.
-            if (!rec.whole)
-                rec.whole.reset(new BYTE[static_cast<size_t>(rec.nFullLength)]);
-            std::memcpy(rec.whole.get(), given->bytes.GetData(), size);
-            const SQLLEN whole = given->indicator;
-            rec.nIndicator = whole;
-            if (rec.nCType == SQL_C_BINARY)
-            {
-                const SQLLEN n =
-                    whole == SQL_NO_TOTAL || whole > rec.nFullLength ? rec.nFullLength : whole;
-                if (n > 0)
-                    std::memcpy(rec.value.bytes->GetData(), rec.whole.get(),
-                                static_cast<size_t>(n));
-            }
-            else
-            {
-                rec.value.p = rec.whole.get();
-            }
+            std::memcpy(WholeBuffer(rec), given->bytes.GetData(), size);
+            TakeWholeValue(rec, given->indicator);
             continue;
         }
         LoadElement(rec, element, ind);
     }
+}
+
+// The values are in row and column order: the search goes on from where the last one ended.
+CReadAheadBatch::CWholeValue* CReadAheadBatch::Kept(SQLULEN row, size_t col, size_t& at)
+{
+    while (at < wholes.size() &&
+           (wholes[at]->row < row || (wholes[at]->row == row && wholes[at]->col < col)))
+        ++at;
+    if (at == wholes.size() || wholes[at]->row != row || wholes[at]->col != col)
+        return nullptr;
+    return wholes[at++].get();
 }

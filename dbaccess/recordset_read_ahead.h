@@ -45,6 +45,9 @@ struct CReadAheadBatch
     CException* pError = nullptr; // the failure that follows these rows
 
     ~CReadAheadBatch();
+    // The value kept of a column (0-based) of a row, if any; at: where the search starts, and
+    // past the value found.
+    CWholeValue* Kept(SQLULEN row, size_t col, size_t& at);
 };
 
 class CRRecordset::CReadAhead : public CRDatabase::IReadAhead

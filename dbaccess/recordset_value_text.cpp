@@ -87,6 +87,17 @@ bool CRRecordset::ValueFromText(UINT col, const char* text, SQLLEN length, void*
     }
 }
 
+SQLLEN CRRecordset::TextValueSize(const CSQLColumn& rec)
+{
+    switch (rec.nCType)
+    {
+    case SQL_C_TIMESTAMP: return sizeof(TIMESTAMP_STRUCT);
+    case SQL_C_SHORT: return 2;
+    case SQL_C_LONG: return 4;
+    default: return 8;
+    }
+}
+
 void CRRecordset::LoadTextElement(UINT col, CSQLColumn& rec, const BYTE* element, SQLLEN ind,
                                   const std::function<void()>& position)
 {
@@ -109,10 +120,7 @@ void CRRecordset::LoadTextElement(UINT col, CSQLColumn& rec, const BYTE* element
         return;
     }
     position();
-    const SQLLEN size = timestamp ? static_cast<SQLLEN>(sizeof(TIMESTAMP_STRUCT))
-                                  : (rec.nCType == SQL_C_SHORT  ? 2
-                                     : rec.nCType == SQL_C_LONG ? 4
-                                                                : 8);
+    const SQLLEN size = TextValueSize(rec);
     SQLRETURN rc;
     do
         rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col),
