@@ -459,24 +459,29 @@ TEST_P(TransactionsE2E, TheServerTellsWhatTheTextCannot)
     ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
     struct Round
     {
-        const wchar_t* begin;
-        std::vector<const wchar_t*> end;
+        std::wstring begin;
+        std::vector<std::wstring> end;
         const wchar_t* edit;
     };
+    // An XA transaction's name belongs to the whole server: a test run beside this one must not
+    // meet it ("XAER_DUPID").
+    const std::wstring xid = L"'qlx_" + QlTestDb::UniqueTag() + L"'";
     const Round rounds[] = {
         {L"/*!40101 START TRANSACTION */", {L"COMMIT"}, L"uno"},
-        {L"XA START 'qlx'", {L"XA END 'qlx'", L"XA COMMIT 'qlx' ONE PHASE"}, L"eins"},
+        {L"XA START " + xid, {L"XA END " + xid, L"XA COMMIT " + xid + L" ONE PHASE"}, L"eins"},
     };
     for (const Round& round : rounds)
     {
-        SCOPED_TRACE(QlConnTest::Narrow(round.begin));
-        ASSERT_NO_FATAL_FAILURE(RunSQL(round.begin));
+        SCOPED_TRACE(QlConnTest::Narrow(round.begin.c_str()));
+        std::wstring box;
+        ASSERT_NO_FATAL_FAILURE(RunSQL(round.begin, &box));
+        EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
         EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
         ASSERT_NO_FATAL_FAILURE(EditName(grid, L"1", round.edit));
         ASSERT_TRUE(program.Settle());
         EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
         EXPECT_NE(StoredName(L"1"), round.edit) << "committed before the user's end";
-        for (const wchar_t* end : round.end)
+        for (const std::wstring& end : round.end)
             ASSERT_NO_FATAL_FAILURE(RunSQL(end));
         EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
         EXPECT_EQ(StoredName(L"1"), round.edit);

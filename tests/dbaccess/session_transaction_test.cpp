@@ -101,6 +101,10 @@ TEST_P(SessionTransaction, TheUsersTransactionIsFollowedWhateverTheText)
         const wchar_t* endsIt = nullptr; // a second statement, when the first ends nothing yet
     };
     std::vector<Round> rounds;
+    // An XA transaction's name belongs to the whole server ("XAER_DUPID" for a run beside this).
+    const std::wstring xid = L"'qlx_" + QlTestDb::UniqueTag() + L"'";
+    const std::wstring xaStart = L"XA START " + xid, xaEnd = L"XA END " + xid,
+                       xaCommit = L"XA COMMIT " + xid + L" ONE PHASE";
     if (GetParam() == sqlite)
         rounds = {{L"BEGIN", L"COMMIT", true},
                   {L"BEGIN IMMEDIATE", L"ROLLBACK", false},
@@ -108,7 +112,7 @@ TEST_P(SessionTransaction, TheUsersTransactionIsFollowedWhateverTheText)
     else if (GetParam() == mariadb)
         rounds = {{L"/*!40101 START TRANSACTION */", L"COMMIT", true},
                   {L"BEGIN NOT ATOMIC START TRANSACTION; END", L"ROLLBACK", false},
-                  {L"XA START 'qlx'", L"XA END 'qlx'", true, L"XA COMMIT 'qlx' ONE PHASE"}};
+                  {xaStart.c_str(), xaEnd.c_str(), true, xaCommit.c_str()}};
     else
         rounds = {{L"BEGIN ISOLATION LEVEL SERIALIZABLE", L"COMMIT", true},
                   {L"/* why */ START TRANSACTION", L"ABORT", false}};
