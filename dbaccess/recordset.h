@@ -6,6 +6,7 @@
 
 #include "dbaccess/cursor.h"
 #include "dbaccess/database.h"
+#include "dbaccess/statement_stop.h"
 
 #include <functional>
 #include <memory>
@@ -212,6 +213,12 @@ public:
     // driver lowered it, or the statement was run again read-only (see ExecuteDirect).
     bool AreUpdatesRefused();
     SQLHSTMT GetStmtHandle() const { return m_hStmt; }
+    // From another thread, while Open or Execute runs on a worker: a request made before the
+    // statement is sent keeps it from running (the call throws a cancelled statement's error);
+    // one made while the driver runs it or reads the first rows is SQLCancel. See CStatementStop
+    // for why the caller repeats it. ClearStopRequest before and after such a job.
+    void AskToStop() { m_stop.Ask(); }
+    void ClearStopRequest() { m_stop.Clear(); }
     CRDatabase* GetDatabase() const { return m_pDatabase; }
     UINT GetOptions() const { return m_nOptions; }
 
@@ -442,6 +449,7 @@ protected:
     CString m_strSQL;
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT;
+    CStatementStop m_stop;
     std::vector<std::shared_ptr<CSQLColumn>> m_columns;
     std::vector<CColumnDesc> m_descs;
     short m_nColumnCount = 0;

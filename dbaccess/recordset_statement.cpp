@@ -242,11 +242,14 @@ bool CRRecordset::Open(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
         return true;
     if (!ExecuteDirect(pszSQL))
         return false;
+    CStatementStop::CRunning running(m_stop, m_hStmt);
     return FetchFirst();
 }
 
 bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
 {
+    if (m_stop.IsAsked())
+        ThrowStoppedBeforeStart();
     if (!AllocStmt())
         return false;
     m_strSQL = pszSQL;
@@ -272,10 +275,13 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     else if (bDriverCursor && m_pDatabase->IsStreamingResults())
         m_pDatabase->ExecQuietly(L"COMMIT");
     SQLRETURN rc;
-    do
-        rc = SQLExecDirectW(
-            m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
-    while (rc == SQL_STILL_EXECUTING);
+    {
+        CStatementStop::CRunning running(m_stop, m_hStmt);
+        do
+            rc = SQLExecDirectW(
+                m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+        while (rc == SQL_STILL_EXECUTING);
+    }
     bool bRunAgain = false;
     if (!IsSuccess(rc) && bDriverCursor)
     {
@@ -318,6 +324,7 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
             return false;
         m_bUpdatesRefused = true;
         m_strSQL = pszSQL;
+        CStatementStop::CRunning running(m_stop, m_hStmt);
         do
             rc = SQLExecDirectW(
                 m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
@@ -376,6 +383,8 @@ bool CRRecordset::BindParameter(SQLUSMALLINT nParam, SQLSMALLINT nInOutType, SQL
 
 bool CRRecordset::Execute()
 {
+    if (m_stop.IsAsked())
+        ThrowStoppedBeforeStart();
     // A result still open from the last execution is closed first, and its bindings and
     // position go with it.
     StopReadAhead();
@@ -405,13 +414,17 @@ bool CRRecordset::Execute()
     }
     m_nStartTime = m_nEndTime = GetTickMs();
     SQLRETURN rc;
-    do
-        rc = SQLExecute(m_hStmt);
-    while (rc == SQL_STILL_EXECUTING);
+    {
+        CStatementStop::CRunning running(m_stop, m_hStmt);
+        do
+            rc = SQLExecute(m_hStmt);
+        while (rc == SQL_STILL_EXECUTING);
+    }
     m_nEndTime = GetTickMs();
     Check(rc);
     if (!DescribeColumns())
         return false;
+    CStatementStop::CRunning running(m_stop, m_hStmt);
     return FetchFirst();
 }
 

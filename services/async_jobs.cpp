@@ -93,12 +93,29 @@ bool CRDatabaseHelper::CAsyncThread::Execute(CAsyncThread* pJob, CWaitDlg* pWait
         // Paint code on this thread must leave the connection to the worker.
         CConnectionBusyScope busy;
         pThread->ResumeThread();
+        DWORD nAsked = 0;
         while (::WaitForSingleObject(pThread->m_hThread, 1) == WAIT_TIMEOUT)
         {
             if (pWait == nullptr)
                 continue;
-            if (pWait->PumpMessages() && !pJob->m_bCancel.load() && pJob->Cancel())
-                pJob->m_bCancel = true;
+            if (pWait->PumpMessages())
+            {
+                // An accepted request is made again while the job runs (see CStatementStop).
+                const DWORD now = ::GetTickCount();
+                if (!pJob->m_bCancel.load())
+                {
+                    if (pJob->Cancel())
+                    {
+                        pJob->m_bCancel = true;
+                        nAsked = now;
+                    }
+                }
+                else if (now - nAsked >= CStatementStop::kRepeatMs)
+                {
+                    pJob->Cancel();
+                    nAsked = now;
+                }
+            }
             if (bShowElapsed)
                 pWait->UpdateElapsed();
         }
@@ -116,24 +133,29 @@ bool CRDatabaseHelper::CAsyncThread::Execute(CAsyncThread* pJob, CWaitDlg* pWait
 
 // ---- The jobs ----------------------------------------------------------------------------------
 
-namespace {
-
-// SQLCancel on a statement the worker may be executing; the handle is null until the worker
-// allocated it, and then the request is simply repeated on the next pump.
-bool CancelStatement(CRRecordset* pRecordset)
+CRDatabaseHelper::CStatementAsyncThread::CStatementAsyncThread(CRRecordset* pRecordset)
+    : m_pRecordset(pRecordset)
 {
-    const SQLHSTMT hStmt = pRecordset != nullptr ? pRecordset->GetStmtHandle() : SQL_NULL_HSTMT;
-    if (hStmt == SQL_NULL_HSTMT)
-        return false;
-    return SQL_SUCCEEDED(SQLCancel(hStmt));
+    m_pRecordset->ClearStopRequest();
 }
 
-} // namespace
+// After the worker ended: a request made as the statement finished must not stop a later one.
+CRDatabaseHelper::CStatementAsyncThread::~CStatementAsyncThread()
+{
+    m_pRecordset->ClearStopRequest();
+}
+
+bool CRDatabaseHelper::CStatementAsyncThread::Cancel()
+{
+    m_pRecordset->AskToStop();
+    return true;
+}
 
 CRDatabaseHelper::CRecordsetAsyncThread::CRecordsetAsyncThread(CRRecordset* pRecordset,
                                                                LPCWSTR pszSQL, UINT nCursorType,
                                                                UINT nOptions)
-    : m_pRecordset(pRecordset), m_strSQL(pszSQL), m_nCursorType(nCursorType), m_nOptions(nOptions)
+    : CStatementAsyncThread(pRecordset), m_strSQL(pszSQL), m_nCursorType(nCursorType),
+      m_nOptions(nOptions)
 {}
 
 bool CRDatabaseHelper::CRecordsetAsyncThread::Run()
@@ -141,23 +163,9 @@ bool CRDatabaseHelper::CRecordsetAsyncThread::Run()
     return m_pRecordset->Open(m_strSQL, m_nCursorType, m_nOptions);
 }
 
-bool CRDatabaseHelper::CRecordsetAsyncThread::Cancel()
-{
-    return CancelStatement(m_pRecordset);
-}
-
-CRDatabaseHelper::CProcAsyncThread::CProcAsyncThread(CRRecordset* pRecordset)
-    : m_pRecordset(pRecordset)
-{}
-
 bool CRDatabaseHelper::CProcAsyncThread::Run()
 {
     return m_pRecordset->Execute();
-}
-
-bool CRDatabaseHelper::CProcAsyncThread::Cancel()
-{
-    return CancelStatement(m_pRecordset);
 }
 
 bool CRDatabaseHelper::CReadCursorAsyncThread::Run()

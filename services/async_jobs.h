@@ -45,7 +45,8 @@ public:
     // The work; runs on the worker thread.
     virtual bool Run() = 0;
     // Asks the driver to stop; runs on the user-interface thread while Run is inside the driver.
-    // True when the request was accepted (the cancel flag is then set).
+    // True when the request was accepted (the cancel flag is then set); an accepted request is
+    // made again every CStatementStop::kRepeatMs while the job runs.
     virtual bool Cancel() = 0;
 
     // Runs the job on a worker and waits for it, pumping pWait (may be null: then nothing is
@@ -75,31 +76,38 @@ protected:
     CStrException m_strException;
 };
 
-// CRRecordset::Open of a SQL text; Cancel is SQLCancel on its statement.
-class CRDatabaseHelper::CRecordsetAsyncThread : public CRDatabaseHelper::CAsyncThread
+// A job that runs one statement of a recordset; Cancel is the recordset's AskToStop, accepted
+// at once: a statement not yet sent then does not run.
+class CRDatabaseHelper::CStatementAsyncThread : public CRDatabaseHelper::CAsyncThread
 {
 public:
-    CRecordsetAsyncThread(CRRecordset* pRecordset, LPCWSTR pszSQL, UINT nCursorType, UINT nOptions);
-    bool Run() override;
+    explicit CStatementAsyncThread(CRRecordset* pRecordset);
+    ~CStatementAsyncThread() override;
     bool Cancel() override;
 
 protected:
     CRRecordset* m_pRecordset;
+};
+
+// CRRecordset::Open of a SQL text.
+class CRDatabaseHelper::CRecordsetAsyncThread : public CRDatabaseHelper::CStatementAsyncThread
+{
+public:
+    CRecordsetAsyncThread(CRRecordset* pRecordset, LPCWSTR pszSQL, UINT nCursorType, UINT nOptions);
+    bool Run() override;
+
+protected:
     CString m_strSQL;
     UINT m_nCursorType;
     UINT m_nOptions;
 };
 
-// CRRecordset::Execute of a prepared statement; Cancel as the recordset job.
-class CRDatabaseHelper::CProcAsyncThread : public CRDatabaseHelper::CAsyncThread
+// CRRecordset::Execute of a prepared statement.
+class CRDatabaseHelper::CProcAsyncThread : public CRDatabaseHelper::CStatementAsyncThread
 {
 public:
-    explicit CProcAsyncThread(CRRecordset* pRecordset);
+    explicit CProcAsyncThread(CRRecordset* pRecordset) : CStatementAsyncThread(pRecordset) {}
     bool Run() override;
-    bool Cancel() override;
-
-protected:
-    CRRecordset* m_pRecordset;
 };
 
 // Reads every row of a memory cursor's source; the cancel flag alone stops it.

@@ -103,6 +103,7 @@ public:
     // thrown again here as a new Zelt::CRDBException*. A statement the user cancelled is not an
     // error: the entry point returns false with *pbCancelled set.
     class CAsyncThread;
+    class CStatementAsyncThread;
     class CRecordsetAsyncThread;
     class CProcAsyncThread;
     class CReadCursorAsyncThread;

@@ -68,6 +68,7 @@ public:
     {
         m_pszSQL = pszSQL;
         m_bCancelRequested = false;
+        m_runner.m_stop.Clear();
         m_nErrorKind = 0;
         m_bDone = false;
         CConnectionBusyScope busy; // paint code must leave the connection to the worker
@@ -76,6 +77,7 @@ public:
             ::SetEvent(m_hRequest);
 
         SpinFor([this] { return m_bDone.load(); });
+        DWORD nAsked = 0;
         // The event only wakes this thread (it may be left set from an earlier statement): the
         // flag alone says the statement has ended.
         while (!m_bDone.load())
@@ -86,12 +88,17 @@ public:
             m_bCallerSleeping = false;
             if (m_bDone.load())
                 break;
-            if (pWait != nullptr && pWait->PumpMessages() && !m_bCancelRequested.load())
+            // The request is made again while the statement runs (see CStatementStop).
+            const DWORD now = ::GetTickCount();
+            if (pWait != nullptr && pWait->PumpMessages() &&
+                (!m_bCancelRequested.load() || now - nAsked >= CStatementStop::kRepeatMs))
             {
                 m_bCancelRequested = true;
-                SQLCancel(m_runner.m_hStmt);
+                nAsked = now;
+                m_runner.m_stop.Ask();
             }
         }
+        m_runner.m_stop.Clear();
 
         const bool bCancelled = m_bCancelRequested.load();
         switch (m_nErrorKind)
@@ -141,7 +148,7 @@ private:
         try
         {
             // A cancel that came before the statement started takes effect now.
-            if (!m_bCancelRequested.load())
+            if (!m_runner.m_stop.IsAsked())
                 m_runner.ExecuteDirect(m_pszSQL);
         }
         catch (Zelt::CRDBException* e)
@@ -220,9 +227,12 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
     // since.
     m_db.HoldReadAheads();
     SQLRETURN nRet;
-    do
-        nRet = SQLExecDirectW(m_hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
-    while (nRet == SQL_STILL_EXECUTING);
+    {
+        CStatementStop::CRunning running(m_stop, m_hStmt);
+        do
+            nRet = SQLExecDirectW(m_hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
+        while (nRet == SQL_STILL_EXECUTING);
+    }
     // SQL_NO_DATA: an UPDATE or DELETE that found no row.
     if (!SQL_SUCCEEDED(nRet) && nRet != SQL_NO_DATA)
     {

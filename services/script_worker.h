@@ -8,6 +8,7 @@
 #include "framework/core.h"
 
 #include "dbaccess/odbc_defs.h"
+#include "dbaccess/statement_stop.h"
 
 #include <atomic>
 #include <memory>
@@ -48,5 +49,6 @@ private:
     bool m_bCancelable;
     CWaitDlg* m_pWait;
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT; // kept for the whole run
+    CStatementStop m_stop;             // the user's cancel of the statement on the worker
     std::unique_ptr<CWorker> m_worker;
 };

@@ -60,7 +60,7 @@ TEST(ScriptWorker, CancelStopsARunningStatement)
     EXPECT_EQ(runner.Run(L"select 1"), CScriptStatementRunner::executed);
     const CString tag = L"qlcancel_" + CString(QlTestDb::UniqueTag().c_str());
     {
-        // Cancel once the statement runs on the server: pressed before, it would stop nothing.
+        // Cancel once the statement runs on the server.
         CLater press([hDlg, tag] {
             qljobs::WaitUntilPostgresRuns(QlTestDb::PostgresConnect(), tag);
             ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
@@ -72,6 +72,21 @@ TEST(ScriptWorker, CancelStopsARunningStatement)
         EXPECT_FALSE(e);
     }
     EXPECT_STREQ(QueryText(db, L"select 7"), L"7");
+
+    // Cancel pressed as the statement starts, before the server has it: the server drops a
+    // cancel that comes before the statement, so one request alone would let it run to its end.
+    db.ExecuteSQL(L"create temporary table qlw_done (x integer)");
+    CWaitDlg atOnce(nullptr, CWaitDlg::flagCancel | CWaitDlg::flagCancelNoQuestion);
+    CScriptStatementRunner second(db, true, &atOnce);
+    EXPECT_EQ(second.Run(L"select 1"), CScriptStatementRunner::executed);
+    ::PostMessageW(atOnce.GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    auto e = QlConnTest::Catch([&] {
+        EXPECT_EQ(second.Run(L"insert into qlw_done select 1 from pg_sleep(30)"),
+                  CScriptStatementRunner::cancelled);
+    });
+    EXPECT_FALSE(e);
+    EXPECT_STREQ(QueryText(db, L"select count(*) from qlw_done"), L"0")
+        << "the statement ran to its end";
 }
 
 } // namespace

@@ -1,0 +1,33 @@
+#include "dbaccess/statement_stop.h"
+
+#include "dbaccess/db_exception.h"
+
+#include <sqlext.h>
+
+void CStatementStop::Ask()
+{
+    m_bAsked = true;
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_hRunning != SQL_NULL_HSTMT)
+        SQLCancel(m_hRunning);
+}
+
+CStatementStop::CRunning::CRunning(CStatementStop& stop, SQLHSTMT hStmt) : m_stop(stop)
+{
+    std::lock_guard<std::mutex> lock(m_stop.m_lock);
+    m_stop.m_hRunning = hStmt;
+}
+
+CStatementStop::CRunning::~CRunning()
+{
+    std::lock_guard<std::mutex> lock(m_stop.m_lock);
+    m_stop.m_hRunning = SQL_NULL_HSTMT;
+}
+
+void ThrowStoppedBeforeStart()
+{
+    auto* e = new Zelt::CRDBException(L"Operation canceled");
+    e->m_nRetCode = static_cast<WORD>(SQL_ERROR);
+    e->m_strSQLState = L"HY008";
+    throw e;
+}
