@@ -10,6 +10,13 @@
 # MariaDB: user quenlark@localhost and @127.0.0.1 (password quenlark) with every right on database
 #   quenlark and on the databases named ql_..., none on the server.
 set -euo pipefail
+# Two test runs on one machine (clones side by side) must not set the servers up at once: the
+# server refuses a second ALTER ROLE of the same role while the first is running ("tuple
+# concurrently updated"). flock -o keeps the lock out of the servers this may start.
+if [ -z "${QL_DATABASES_LOCKED:-}" ]; then
+  export QL_DATABASES_LOCKED=1
+  exec flock -o /tmp/quenlark-databases.lock bash "${BASH_SOURCE[0]}" "$@"
+fi
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 # A server this script starts listens on the loopback interface only (the test role's password
