@@ -249,7 +249,13 @@ bool CRRecordset::Open(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
 bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
 {
     if (m_stop.IsAsked())
+    {
+        // The caller may have followed the text's start already (autocommit off for a BEGIN):
+        // what the server holds now sets that right, as after a statement that failed.
+        if (m_pDatabase)
+            m_pDatabase->AfterFailedStatement(pszSQL);
         ThrowStoppedBeforeStart();
+    }
     if (!AllocStmt())
         return false;
     m_strSQL = pszSQL;

@@ -142,6 +142,20 @@ TEST_P(SessionTransaction, TheUsersTransactionIsFollowedWhateverTheText)
         EXPECT_EQ(_wtoi(Seen()), _wtoi(before) + (round.committed ? 2 : 1));
         EXPECT_FALSE(OpenOnServer());
     }
+
+    // The user stopped the first text's run before it was sent: the program had followed its
+    // start, and what the server holds takes that back. The next write is committed at once.
+    const CString before = Seen();
+    m_db.FollowStatementStart(rounds[0].begin);
+    CRRecordset rs(&m_db);
+    rs.AskToStop();
+    auto stopped = Catch([&] { rs.Open(rounds[0].begin, RS_FORWARD_ONLY); });
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(Narrow(stopped->m_strSQLState), "HY008");
+    EXPECT_FALSE(m_db.IsInTransaction());
+    ASSERT_NO_FATAL_FAILURE(Insert(200));
+    EXPECT_EQ(_wtoi(Seen()), _wtoi(before) + 1);
+    EXPECT_FALSE(OpenOnServer());
 }
 
 // A transaction left open is ended by the program (End Transaction, the question at close).
