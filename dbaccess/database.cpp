@@ -451,6 +451,7 @@ void CRDatabase::Close()
     DetachReadAheads();
     if (m_hDbc != SQL_NULL_HDBC)
     {
+        ++m_nConnectionSerial;
         SQLDisconnect(m_hDbc);
         SQLFreeConnect(m_hDbc);
         m_hDbc = SQL_NULL_HDBC;

@@ -99,6 +99,10 @@ public:
     bool IsOpen() const { return m_hDbc != SQL_NULL_HDBC; }
     SQLHENV GetEnvHandle() const { return m_hEnv; }
     SQLHDBC GetConnectionHandle() const { return m_hDbc; }
+    // Changes each time the connection closes. SQLDisconnect frees the statements still allocated
+    // on it, and the driver manager may give their handles to statements allocated afterwards:
+    // a handle allocated under another serial must not be used, nor freed.
+    UINT GetConnectionSerial() const { return m_nConnectionSerial; }
     const CString& GetConnect() const { return m_strConnect; }
     DBMSKind GetDBMSKind() const { return m_nDBMSKind; }
     // Milliseconds the last ExecuteSQL spent in SQLExecDirectW.
@@ -369,6 +373,7 @@ private:
 
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC; // the connection is open exactly while this is set
+    UINT m_nConnectionSerial = 0;
     CString m_strConnect;           // completed connection string of the last Open
     UINT m_nQueryTimeout = 0;       // seconds, set on every statement; 0 none
     DBMSKind m_nDBMSKind = DBMS_OTHER;

@@ -449,6 +449,7 @@ protected:
     CString m_strSQL;
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT;
+    UINT m_nStmtSerial = 0; // the connection's serial when m_hStmt was allocated
     CStatementStop m_stop;
     std::vector<std::shared_ptr<CSQLColumn>> m_columns;
     std::vector<CColumnDesc> m_descs;

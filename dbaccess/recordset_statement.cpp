@@ -138,10 +138,15 @@ void CRRecordset::Close()
     m_strSQL.Empty();
     if (m_hStmt)
     {
-        // Closing a result may end the transaction its driver opened for it.
-        if (m_pDatabase)
-            m_pDatabase->HoldReadAheads();
-        SQLFreeStmt(m_hStmt, SQL_DROP);
+        // A statement of a connection closed since went with it: its handle may by now be a
+        // statement of the new connection's (see CRDatabase::GetConnectionSerial).
+        if (!m_pDatabase || m_pDatabase->GetConnectionSerial() == m_nStmtSerial)
+        {
+            // Closing a result may end the transaction its driver opened for it.
+            if (m_pDatabase)
+                m_pDatabase->HoldReadAheads();
+            SQLFreeStmt(m_hStmt, SQL_DROP);
+        }
         m_hStmt = SQL_NULL_HSTMT;
     }
     ClearColumns();
@@ -166,6 +171,9 @@ bool CRRecordset::AllocStmt()
         m_pDatabase->HoldReadAheads();
     NarrowTextIsUtf8();
 
+    // The connection the database has now: one closed since this recordset was made is gone.
+    if (m_pDatabase)
+        m_hDbc = m_pDatabase->GetConnectionHandle();
     SQLRETURN rc;
     do
         rc = SQLAllocStmt(m_hDbc, &m_hStmt);
@@ -176,6 +184,7 @@ bool CRRecordset::AllocStmt()
         m_hStmt = SQL_NULL_HSTMT;
         ThrowRDBException(m_pDatabase, rc, nullptr);
     }
+    m_nStmtSerial = m_pDatabase ? m_pDatabase->GetConnectionSerial() : 0;
 
     static const SQLULEN kCursorTypes[] = {SQL_CURSOR_KEYSET_DRIVEN, SQL_CURSOR_STATIC,
                                            SQL_CURSOR_FORWARD_ONLY, SQL_CURSOR_DYNAMIC};

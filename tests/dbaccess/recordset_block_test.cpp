@@ -646,10 +646,13 @@ TEST_P(RecordsetBlocks, AResultReadAheadEndsWithItsConnection)
     });
     EXPECT_EQ(reading, L"The connection was closed.");
     EXPECT_LT(read, rows);
+    // The old result's statement went with its connection, and its handle may by now be that
+    // of a statement of the new one: closing the old result leaves the new one alone.
     CRRecordset after(&db);
     int count = 0;
     QL_EXPECT_NO_DB_THROW({
         after.Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
+        rs.Close();
         for (; !after.IsEOF(); after.MoveNext())
             ++count;
     });
