@@ -23,6 +23,14 @@ CString WindowText(HWND hWnd)
     return text;
 }
 
+// Whether the dialog shows the control or hid it. A step may run before the modal loop first
+// shows the dialog (its timer came due while the dialog was made), and IsWindowVisible is false
+// for every control of a dialog not yet shown.
+bool Shown(HWND hControl)
+{
+    return (::GetWindowLongW(hControl, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 class ScriptDialogs : public ::testing::Test
 {
 protected:
@@ -53,7 +61,7 @@ TEST_F(ScriptDialogs, ScriptOptionsStoreTheSeparatorAndOfferATransactionOnlyInAu
     const INT_PTR result = CModalSteps::Run(
         dlg, {[&](HWND h) {
             enabled = ::IsWindowEnabled(::GetDlgItem(h, IDC_OPEN_TRANSACTION)) != FALSE;
-            stopVisible = ::IsWindowVisible(::GetDlgItem(h, IDC_STOP_AFTER_ERROR)) != FALSE;
+            stopVisible = Shown(::GetDlgItem(h, IDC_STOP_AFTER_ERROR));
             HWND combo = ::GetDlgItem(h, IDC_SCRIPT_SEPARATOR);
             initial = WindowText(combo);
             ::SendMessageW(combo, CB_SETCURSEL, 2, 0);
@@ -77,7 +85,7 @@ TEST_F(ScriptDialogs, ScriptOptionsStoreTheSeparatorAndOfferATransactionOnlyInAu
     CModalSteps::Run(unknown, {[&](HWND h) {
                          selected = (int)::SendDlgItemMessageW(h, IDC_SCRIPT_SEPARATOR,
                                                                CB_GETCURSEL, 0, 0);
-                         stopVisible = ::IsWindowVisible(::GetDlgItem(h, IDC_STOP_AFTER_ERROR));
+                         stopVisible = Shown(::GetDlgItem(h, IDC_STOP_AFTER_ERROR));
                          ClickButton(h, IDOK);
                      }});
     EXPECT_EQ(selected, CB_ERR);
