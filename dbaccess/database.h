@@ -374,8 +374,8 @@ private:
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC; // the connection is open exactly while this is set
     UINT m_nConnectionSerial = 0;
-    CString m_strConnect;           // completed connection string of the last Open
-    UINT m_nQueryTimeout = 0;       // seconds, set on every statement; 0 none
+    CString m_strConnect;     // completed connection string of the last Open
+    UINT m_nQueryTimeout = 0; // seconds, set on every statement; 0 none
     DBMSKind m_nDBMSKind = DBMS_OTHER;
     UINT m_nLiteralRules = 0;     // literal* bits
     LONGLONG m_nStartTime = 0;    // GetTickMs when the last ExecuteSQL began

@@ -58,16 +58,17 @@ TEST_F(ScriptDialogs, ScriptOptionsStoreTheSeparatorAndOfferATransactionOnlyInAu
     CExecSQLScriptDlg dlg(nullptr, true);
     bool enabled = true, stopVisible = false;
     CString initial;
-    const INT_PTR result = CModalSteps::Run(
-        dlg, {[&](HWND h) {
-            enabled = ::IsWindowEnabled(::GetDlgItem(h, IDC_OPEN_TRANSACTION)) != FALSE;
-            stopVisible = Shown(::GetDlgItem(h, IDC_STOP_AFTER_ERROR));
-            HWND combo = ::GetDlgItem(h, IDC_SCRIPT_SEPARATOR);
-            initial = WindowText(combo);
-            ::SendMessageW(combo, CB_SETCURSEL, 2, 0);
-            ::CheckDlgButton(h, IDC_STOP_AFTER_ERROR, BST_CHECKED);
-            ClickButton(h, IDOK);
-        }});
+    const INT_PTR result =
+        CModalSteps::Run(dlg, {[&](HWND h) {
+                             enabled =
+                                 ::IsWindowEnabled(::GetDlgItem(h, IDC_OPEN_TRANSACTION)) != FALSE;
+                             stopVisible = Shown(::GetDlgItem(h, IDC_STOP_AFTER_ERROR));
+                             HWND combo = ::GetDlgItem(h, IDC_SCRIPT_SEPARATOR);
+                             initial = WindowText(combo);
+                             ::SendMessageW(combo, CB_SETCURSEL, 2, 0);
+                             ::CheckDlgButton(h, IDC_STOP_AFTER_ERROR, BST_CHECKED);
+                             ClickButton(h, IDOK);
+                         }});
     EXPECT_EQ(result, IDOK);
     EXPECT_FALSE(enabled);
     EXPECT_TRUE(stopVisible);
