@@ -67,7 +67,6 @@ public:
     Result Run(LPCWSTR pszSQL, CWaitDlg* pWait)
     {
         m_pszSQL = pszSQL;
-        m_bCancelRequested = false;
         m_runner.m_stop.Clear();
         m_nErrorKind = 0;
         m_bDone = false;
@@ -91,16 +90,15 @@ public:
             // The request is made again while the statement runs (see CStatementStop).
             const DWORD now = ::GetTickCount();
             if (pWait != nullptr && pWait->PumpMessages() &&
-                (!m_bCancelRequested.load() || now - nAsked >= CStatementStop::kRepeatMs))
+                (!m_runner.m_stop.IsAsked() || now - nAsked >= CStatementStop::kRepeatMs))
             {
-                m_bCancelRequested = true;
                 nAsked = now;
                 m_runner.m_stop.Ask();
             }
         }
+        const bool bCancelled = m_runner.m_stop.IsAsked();
         m_runner.m_stop.Clear();
 
-        const bool bCancelled = m_bCancelRequested.load();
         switch (m_nErrorKind)
         {
         case 1:
@@ -178,7 +176,6 @@ private:
     std::atomic<int> m_nRequest{0};
     std::atomic<bool> m_bQuit{false};
     std::atomic<bool> m_bDone{false};
-    std::atomic<bool> m_bCancelRequested{false};
     std::atomic<bool> m_bWorkerSleeping{false};
     std::atomic<bool> m_bCallerSleeping{false};
     LPCWSTR m_pszSQL = nullptr;
