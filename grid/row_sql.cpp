@@ -390,6 +390,22 @@ bool FindKeyColumns(Zelt::ICursor* cursor, const std::vector<CString>& keyNames,
     return true;
 }
 
+// True for a date or timestamp column of MariaDB or MySQL, whose NULL may be a zero date.
+static bool IsZeroDateReadAsNull(const CRDatabase& db, Zelt::ICursor* cursor, UINT column)
+{
+    const int cType = cursor->GetColumnCType(column);
+    return db.GetDBMSKind() == DBMS_MYSQL && cType == SQL_C_TIMESTAMP &&
+           !IsTimeValue(cType, cursor->GetColumnSQLType(column), DBMS_MYSQL);
+}
+
+// True for a double of SQLite, which its driver reads with no more than 15 digits.
+static bool IsDoubleShortened(const CRDatabase& db, Zelt::ICursor* cursor, UINT column)
+{
+    const int sqlType = cursor->GetColumnSQLType(column);
+    return db.HasDynamicTypes() && cursor->GetColumnCType(column) == SQL_C_DOUBLE &&
+           (sqlType == SQL_FLOAT || sqlType == SQL_REAL || sqlType == SQL_DOUBLE);
+}
+
 CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
                             const std::vector<UINT>& keyColumns, CRowSqlParams& params)
 {
@@ -407,7 +423,26 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
         if (!first)
             condition += L" AND ";
         first = false;
-        condition += QuoteSQLNameIfNeeded(cursor->GetColumnName(column), QuotingOf(db, quoting));
+        const CString name =
+            QuoteSQLNameIfNeeded(cursor->GetColumnName(column), QuotingOf(db, quoting));
+        if (value == L"NULL" && IsZeroDateReadAsNull(db, cursor, column))
+        {
+            // MariaDB's driver hands a zero date ('0000-00-00') over as NULL: the row shown
+            // may hold either, and the condition matches both, so that a row with a true NULL
+            // beside it is refused as not unique instead of being changed in its place.
+            condition +=
+                L"(" + name + L" IS NULL OR CAST(" + name + L" AS CHAR) LIKE '0000-00-00%')";
+            continue;
+        }
+        if (value != L"NULL" && IsDoubleShortened(db, cursor, column))
+        {
+            // SQLite's driver hands a double over with 15 digits: the value is compared as
+            // shortened alike, so that a row whose double differs in a later digit matches too
+            // and the statement is refused as not unique instead of changing that row.
+            condition += L"printf('%.15g'," + name + L")=printf('%.15g'," + value + L")";
+            continue;
+        }
+        condition += name;
         condition += value == L"NULL" ? L" IS " : L"=";
         condition += value;
     }

@@ -447,3 +447,51 @@ TEST(RowSqlFake, PositionedStatementsReachTheDriverWithTheirParameters)
         << Narrow(logged);
     EXPECT_NE(-1, logged.Find(L"DELETE FROM EMP WHERE CURRENT OF SQL_CUR7")) << Narrow(logged);
 }
+
+// Rows that differ in a value the program reads otherwise than it is stored: a double with more
+// digits than it is shown with, a MariaDB zero date (the driver hands it over as NULL). Editing
+// one of them never changes its look-alike.
+TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
+{
+    const bool maria = GetParam().product == Product::MariaDB;
+    Exec(L"CREATE TABLE " + m_table + L" (d " + Types(L"DOUBLE", L"DOUBLE PRECISION", L"DOUBLE") +
+         L", z " + Types(L"DATE", L"DATE", L"DATE") + L", b VARCHAR(20))");
+    if (maria)
+        Exec(L"SET SESSION sql_mode = ''");
+    Exec(L"INSERT INTO " + m_table +
+         L" VALUES (0.1, NULL, 'x'), (0.10000000000000002, NULL, 'x'),"
+         L" (123456789.12345679, NULL, 'w')");
+    if (maria)
+        Exec(L"INSERT INTO " + m_table +
+             L" VALUES (7, NULL, 'y'), (7, '0000-00-00', 'y'),"
+             L" (8, '0000-00-00', 'z')");
+    const CString stored = L"SELECT COUNT(*) FROM " + m_table + L" WHERE b = ";
+    auto update = [&](int row, LPCWSTR orderBy, LPCWSTR text, bool expectOk) {
+        auto rs = OpenAll(orderBy);
+        ASSERT_TRUE(rs->SetAbsolutePosition(row));
+        CRowStatement st;
+        CRowSqlFailure f;
+        ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", text)},
+                                         CRowKeyRequest(), st, f));
+        auto e = Catch(
+            [&] { EXPECT_EQ(expectOk, ExecuteRowStatement(m_db, st, f)) << Narrow(st.strSQL); });
+        ASSERT_FALSE(e) << Narrow(e->m_strError);
+    };
+    // The near doubles: the servers tell them apart; SQLite's driver shows both as 0.1, and
+    // neither is changed. A double shown shortened but alone in its table is found.
+    const bool told = GetParam().product != Product::SQLite;
+    update(2, L"d", L"second", told);
+    update(1, L"d", L"first", told);
+    EXPECT_EQ(told ? "1" : "0", Narrow(Query(stored + L"'second' AND d > 0.1")));
+    EXPECT_EQ(told ? "1" : "0", Narrow(Query(stored + L"'first' AND d < 0.10000000000000002")));
+    update(-1, L"d", L"third", true);
+    EXPECT_EQ("1", Narrow(Query(stored + L"'third' AND d > 123456789")));
+    if (!maria)
+        return;
+    // A zero date beside a true NULL: neither is changed; alone, the zero date's row is.
+    update(2, L"b DESC, z", L"null", false);
+    update(3, L"b DESC, z", L"zero", false);
+    EXPECT_EQ("2", Narrow(Query(stored + L"'y'")));
+    update(1, L"b DESC, z", L"zero", true);
+    EXPECT_EQ("1", Narrow(Query(stored + L"'zero' AND z IS NOT NULL AND d = 8")));
+}
