@@ -406,11 +406,22 @@ static bool IsDoubleShortened(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
            (sqlType == SQL_FLOAT || sqlType == SQL_REAL || sqlType == SQL_DOUBLE);
 }
 
+// True for an integer column of SQLite. Its driver hands a value of another kind over as the
+// integer it begins with (1.5 as 1, 9.3e+18 as 9), or as NULL ('abc', a blob).
+static bool IsIntegerReadLoosely(const CRDatabase& db, Zelt::ICursor* cursor, UINT column)
+{
+    const int cType = cursor->GetColumnCType(column);
+    return db.HasDynamicTypes() && IsNumberCType(cType) && cType != SQL_C_DOUBLE &&
+           cType != SQL_C_FLOAT && cType != SQL_C_NUMERIC;
+}
+
 CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
-                            const std::vector<UINT>& keyColumns, CRowSqlParams& params)
+                            const std::vector<UINT>& keyColumns, CRowSqlParams& params,
+                            CString* pCountCondition)
 {
     size_t paramCount = params.size();
     CString condition = L" WHERE ";
+    CString countCondition = condition;
     bool first = true;
     for (UINT column : keyColumns)
     {
@@ -421,42 +432,58 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
             return CString();
         }
         if (!first)
+        {
             condition += L" AND ";
+            countCondition += L" AND ";
+        }
         first = false;
         const CString name =
             QuoteSQLNameIfNeeded(cursor->GetColumnName(column), QuotingOf(db, quoting));
+        CString piece;
         if (value == L"NULL" && IsZeroDateReadAsNull(db, cursor, column))
         {
             // MariaDB's driver hands a zero date ('0000-00-00') over as NULL: the row shown
             // may hold either, and the condition matches both, so that a row with a true NULL
             // beside it is refused as not unique instead of being changed in its place.
-            condition +=
-                L"(" + name + L" IS NULL OR CAST(" + name + L" AS CHAR) LIKE '0000-00-00%')";
-            continue;
+            piece = L"(" + name + L" IS NULL OR CAST(" + name + L" AS CHAR) LIKE '0000-00-00%')";
         }
-        if (value != L"NULL" && IsDoubleShortened(db, cursor, column))
+        else if (value != L"NULL" && IsDoubleShortened(db, cursor, column))
         {
             // SQLite's driver hands a double over with 15 digits: the value is compared as
             // shortened alike, so that a row whose double differs in a later digit matches too
             // and the statement is refused as not unique instead of changing that row.
-            condition += L"printf('%.15g'," + name + L")=printf('%.15g'," + value + L")";
-            continue;
+            piece = L"printf('%.15g'," + name + L")=printf('%.15g'," + value + L")";
         }
-        condition += name;
-        condition += value == L"NULL" ? L" IS " : L"=";
-        condition += value;
+        else
+        {
+            piece = name + (value == L"NULL" ? L" IS " : L"=") + value;
+        }
+        condition += piece;
+        // The count before the statement matches every row the driver reads alike, so that
+        // the shown row's look-alike makes it refused; the statement itself keeps the exact
+        // comparison, which finds the row by an index and changes nothing when the shown value
+        // was not the stored one.
+        if (IsIntegerReadLoosely(db, cursor, column))
+            countCondition +=
+                value == L"NULL"
+                    ? L"(" + name + L" IS NULL OR typeof(" + name + L") IN ('text','blob'))"
+                    : L"CAST(CAST(" + name + L" AS TEXT) AS INTEGER)=" + value;
+        else
+            countCondition += piece;
     }
     if (first)
     {
         params.resize(paramCount);
         return CString();
     }
+    if (pCountCondition)
+        *pCountCondition = countCondition;
     return condition;
 }
 
 bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
                        const CRowKeyRequest& key, CString& condition, CRowSqlParams& params,
-                       bool& valueKey, CRowSqlFailure& failure)
+                       bool& valueKey, CRowSqlFailure& failure, CString* pCountCondition)
 {
     size_t paramCount = params.size();
     condition.Empty();
@@ -464,9 +491,14 @@ bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* curso
     if (!key.bPositioned)
     {
         std::vector<UINT> columns;
+        // A primary key is unique as it is read; only a row found by all its values needs
+        // counting by how they are read.
         if (FindKeyColumns(cursor, key.keyNames, columns))
-            condition = BuildValueCondition(db, quoting, cursor, columns, params);
+            condition = BuildValueCondition(db, quoting, cursor, columns, params,
+                                            key.keyNames.empty() ? pCountCondition : nullptr);
         valueKey = !condition.IsEmpty();
+        if (pCountCondition && (!valueKey || !key.keyNames.empty()))
+            *pCountCondition = condition;
     }
     if (!condition.IsEmpty())
         return true;
@@ -662,13 +694,14 @@ bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     }
     CString condition;
     statement.nConditionParamFirst = statement.params.size();
+    CString countCondition;
     if (!BuildRowCondition(db, quoting, cursor, key, condition, statement.params,
-                           statement.bValueKey, failure))
+                           statement.bValueKey, failure, &countCondition))
         return false;
     statement.strSQL = BuildUpdateSQL(table, names, values, condition);
     statement.bUpdate = true;
     if (statement.bValueKey)
-        statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + condition;
+        statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + countCondition;
     return true;
 }
 
@@ -684,12 +717,13 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
         return false;
     CString condition;
     statement.nConditionParamFirst = statement.params.size();
+    CString countCondition;
     if (!BuildRowCondition(db, quoting, cursor, key, condition, statement.params,
-                           statement.bValueKey, failure))
+                           statement.bValueKey, failure, &countCondition))
         return false;
     statement.strSQL = BuildDeleteSQL(table, condition);
     if (statement.bValueKey)
-        statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + condition;
+        statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + countCondition;
     return true;
 }
 
@@ -830,7 +864,8 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
         return false;
     }
     guard.Commit();
-    if (count == 0 && statement.bUpdate && statement.bValueKey && !statement.strCountSQL.IsEmpty())
+    if (count == 0 && statement.bUpdate && statement.bValueKey &&
+        !statement.strCountSQL.IsEmpty() && db.GetDBMSKind() == DBMS_MYSQL)
     {
         // MariaDB's and MySQL's drivers count the rows an UPDATE changed, not the rows it found:
         // a row that already held the values (another session saved the same change) counts

@@ -75,8 +75,12 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
 
 // " WHERE a=1 AND b IS NULL" over the key columns (cursor columns from 1) of the cursor's current
 // row; "" when any key value cannot be used (the parameters added for it are removed again).
+// With pCountCondition, also the condition that counts the rows before the statement runs: the
+// same with the same parameters, except that it matches every row whose values the driver reads
+// alike (SQLite's integer columns).
 CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
-                            const std::vector<UINT>& keyColumns, CRowSqlParams& params);
+                            const std::vector<UINT>& keyColumns, CRowSqlParams& params,
+                            CString* pCountCondition = nullptr);
 // The cursor columns of the primary-key column names, in their order; false when one of them is
 // not in the result. No names gives every column of the cursor.
 bool FindKeyColumns(Zelt::ICursor* cursor, const std::vector<CString>& keyNames,
@@ -125,7 +129,7 @@ struct CRowStatement
 // name (kind 4).
 bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
                        const CRowKeyRequest& key, CString& condition, CRowSqlParams& params,
-                       bool& valueKey, CRowSqlFailure& failure);
+                       bool& valueKey, CRowSqlFailure& failure, CString* pCountCondition = nullptr);
 
 // INSERT of the given columns (an empty list inserts NULL into cursor column 1).
 bool BuildInsertStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,

@@ -486,6 +486,24 @@ TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
     EXPECT_EQ(told ? "1" : "0", Narrow(Query(stored + L"'first' AND d < 0.10000000000000002")));
     update(-1, L"d", L"third", true);
     EXPECT_EQ("1", Narrow(Query(stored + L"'third' AND d > 123456789")));
+    if (GetParam().product == Product::SQLite)
+    {
+        // Values of another kind in an integer column, which the driver reads as 1, 9 and NULL.
+        Exec(L"DROP TABLE " + m_table);
+        Exec(L"CREATE TABLE " + m_table + L" (a INTEGER, b TEXT)");
+        Exec(L"INSERT INTO " + m_table +
+             L" VALUES (1.5, 'x'), (1, 'x'), (9.3e18, 'v'), "
+             L"(9, 'v'), ('abc', 'y'), (NULL, 'y'), (2.5, 'w')");
+        for (int row = 1; row <= 6; ++row)
+            update(row, L"b, a", L"changed", false);
+        EXPECT_EQ("0", Narrow(Query(stored + L"'changed'")));
+        // Alone, such a row is not found by the value shown; a true integer beside it is found.
+        update(7, L"b, a", L"changed", false);
+        EXPECT_EQ("0", Narrow(Query(stored + L"'changed'")));
+        Exec(L"DELETE FROM " + m_table + L" WHERE a = 1.5");
+        update(1, L"b = 'x' DESC", L"changed", true);
+        EXPECT_EQ("1", Narrow(Query(stored + L"'changed' AND a = 1")));
+    }
     if (!maria)
         return;
     // A zero date beside a true NULL: neither is changed; alone, the zero date's row is.
