@@ -30,7 +30,8 @@ enum SQLScriptEncoding
 UINT SQLTargetKind(int nTarget);
 // A table or column name as the target reads it: quoted when it is not a plain identifier or
 // is a reserved word, and for PostgreSQL also when it is not all lower case (PostgreSQL folds
-// unquoted names to lower case, so "Orders" would name the table orders).
+// unquoted names to lower case, so "Orders" would name the table orders) or is one of its own
+// reserved words ("limit", "offset", "window").
 CString QuoteNameForTarget(const CString& name, int nTarget);
 
 struct CSQLScriptOptions

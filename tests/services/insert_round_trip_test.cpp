@@ -255,3 +255,48 @@ void InsertRoundTrip::FromSQLiteBody()
     }
     EXPECT_EQ(CString(L"0"), RunAndCompare(script.Unix()));
 }
+
+// Names that are PostgreSQL's own reserved words but no general SQL ones: unquoted, the script
+// would stop at its first statement with a syntax error.
+TEST_F(InsertRoundTrip, NamesReservedByPostgreSQLAreQuoted)
+{
+    const CString schema = Unique(L"ql_kw");
+    m_schemas.push_back(schema);
+    Exec(m_pg, L"CREATE SCHEMA " + schema);
+    const CString columns = L" (\"limit\" int, \"offset\" int, \"do\" int, \"window\" text, "
+                            L"\"array\" text, \"returning\" int, \"verbose\" int)";
+    Exec(m_pg, L"CREATE TABLE " + schema + L".\"lateral\"" + columns);
+    Exec(m_pg, L"INSERT INTO " + schema + L".\"lateral\" VALUES (1, 2, 3, 'w', 'a', 4, 5)");
+    TempOutput script(L".sql");
+    {
+        CRRecordset rs(&m_pg);
+        ASSERT_TRUE(rs.Open(L"SELECT * FROM " + schema + L".\"lateral\"", RS_FORWARD_ONLY,
+                            RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT));
+        CSQLScriptOptions options;
+        options.nTarget = SQLTARGET_POSTGRESQL;
+        options.nEncoding = SQLENC_UTF8;
+        CSQLDataFile file(script.Path(), options, &m_pg);
+        CStringPair name(L"", L"lateral");
+        file.BeginFile();
+        file.BeginTable(name, L"");
+        for (int i = 0; i < rs.GetColumnCount(); ++i)
+            file.AddColumnHeader(&rs, i);
+        file.EndHeader(name);
+        file.BeginRow();
+        for (int i = 0; i < rs.GetColumnCount(); ++i)
+            file.AddValue(&rs, i);
+        file.EndRow();
+        file.EndTable(name);
+        file.EndFile();
+    }
+    const CString target = Unique(L"ql_kw_t");
+    m_schemas.push_back(target);
+    Exec(m_pg, L"CREATE SCHEMA " + target);
+    Exec(m_pg, L"CREATE TABLE " + target + L".\"lateral\"" + columns);
+    std::string out;
+    EXPECT_EQ(0, ql::RunPsqlScript(std::wstring(QlTestDb::WindowsPathOf(script.Unix())),
+                                   std::wstring(target), &out))
+        << out;
+    EXPECT_EQ(CString(L"0"), QlConnTest::CountDifferingRows(m_pg, schema + L".\"lateral\"",
+                                                            target + L".\"lateral\""));
+}
