@@ -108,6 +108,27 @@ TEST(ScriptOnServers, MariaDBDumpKeepsEscapedQuotes)
     db.ExecuteSQL(L"drop table " + t);
 }
 
+// A procedure that returns rows and then fails reports the failure after its first result: the
+// statement is a failure, and the rows of a procedure that succeeds are still passed over.
+TEST(ScriptOnServers, MariaDBProcedureFailingAfterItsRowsIsAnError)
+{
+    CRDatabase db;
+    OpenOrFail(db, QlTestDb::MariaDBConnect());
+    const CString p = L"qs_p_" + Suffix();
+    db.ExecuteSQL(L"create procedure " + p +
+                  L"_bad() begin select 1; signal sqlstate '45000' set message_text = "
+                  L"'late failure'; end");
+    db.ExecuteSQL(L"create procedure " + p + L"_good() begin select 1; select 2; end");
+    CScriptStatementRunner runner(db, false, nullptr);
+    auto e = QlConnTest::Catch([&] { runner.Run(L"call " + p + L"_bad()"); });
+    ASSERT_TRUE(e != nullptr);
+    EXPECT_NE(e->m_strError.Find(L"late failure"), -1) << QlConnTest::Narrow(e->m_strError);
+    EXPECT_EQ(runner.Run(L"call " + p + L"_good()"), CScriptStatementRunner::executed);
+    EXPECT_STREQ(QueryText(db, L"select 3"), L"3");
+    db.ExecuteSQL(L"drop procedure " + p + L"_bad");
+    db.ExecuteSQL(L"drop procedure " + p + L"_good");
+}
+
 // SQL Server scripts end their batches with GO on a line of its own; what reaches the driver is
 // each batch without it (the fake driver logs every statement it is given).
 TEST(ScriptOnServers, SqlServerBatchesReachTheDriverWithoutGo)
