@@ -8,9 +8,10 @@
 // Dialects: the scanner knows two server dialects that change what quotes a statement:
 // - PostgreSQL: $$ ... $$ and $tag$ ... $tag$ quote (function bodies are full of ";"), and
 //   E'...' strings take backslash escapes.
-// - MySQL and MariaDB (servers that read backslashes in literals as escapes): a backslash inside
-//   '...' or "..." escapes the next character, backticks quote names, and the versioned comments
-//   /*!...*/ and /*M!...*/ are statement text, since the server runs what they hold.
+// - MySQL and MariaDB: backticks quote names, # starts a comment to the end of the line, and
+//   the versioned comments /*!...*/ and /*M!...*/ are statement text, since the server runs what
+//   they hold. Unless the session's sql_mode has NO_BACKSLASH_ESCAPES, a backslash inside '...'
+//   or "..." also escapes the next character.
 #pragma once
 
 #include "framework/core.h"
@@ -26,8 +27,9 @@ class CRDatabase;
 enum SQLScriptDialect : UINT
 {
     SCRIPT_DIALECT_STANDARD = 0,
-    SCRIPT_DIALECT_DOLLAR_QUOTES = 0x1,   // PostgreSQL
-    SCRIPT_DIALECT_BACKSLASH_QUOTES = 0x2 // MySQL, MariaDB
+    SCRIPT_DIALECT_DOLLAR_QUOTES = 0x1,    // PostgreSQL
+    SCRIPT_DIALECT_BACKSLASH_QUOTES = 0x2, // MySQL, MariaDB reading backslashes as escapes
+    SCRIPT_DIALECT_MYSQL = 0x4             // MySQL, MariaDB whatever their sql_mode
 };
 
 // The dialect of the statements that run on this connection.

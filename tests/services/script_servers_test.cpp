@@ -108,6 +108,35 @@ TEST(ScriptOnServers, MariaDBDumpKeepsEscapedQuotes)
     db.ExecuteSQL(L"drop table " + t);
 }
 
+// Comments starting with # hold quotes and separators of no statement; with NO_BACKSLASH_ESCAPES
+// a dump's backticks and versioned comments still read as the server reads them.
+TEST(ScriptOnServers, MariaDBHashCommentsAndScriptsWithoutBackslashEscapes)
+{
+    CRDatabase db;
+    OpenOrFail(db, QlTestDb::MariaDBConnect());
+    const CString t = L"qs_t_" + Suffix();
+    db.ExecuteSQL(L"create table `" + t + L"` (id int, `a;b` varchar(20))");
+    EXPECT_EQ(RunScript(db,
+                        L"# don't run this twice\ninsert into `" + t +
+                            L"` values (1, 'x');\n# step 2; it's the last\ninsert into `" + t +
+                            L"` values (2, 'y');\n",
+                        L";"),
+              2);
+    db.ExecuteSQL(L"set session sql_mode = concat(@@session.sql_mode, ',NO_BACKSLASH_ESCAPES')");
+    ASSERT_FALSE(GetScriptDialect(db) & SCRIPT_DIALECT_BACKSLASH_QUOTES);
+    EXPECT_EQ(RunScript(db,
+                        L"/*!40101 SET @qs_x=1 */;\ninsert into `" + t +
+                            L"` (id, `a;b`) values "
+                            L"(3, 'C:\\');\ninsert into `" +
+                            t + L"` (id, `a;b`) values (4, 'z');\n",
+                        L";"),
+              3);
+    EXPECT_STREQ(QueryText(db, L"select group_concat(`a;b` order by id) from `" + t + L"`"),
+                 L"x,y,C:\\,z");
+    EXPECT_STREQ(QueryText(db, L"select @qs_x"), L"1");
+    db.ExecuteSQL(L"drop table `" + t + L"`");
+}
+
 // A procedure that returns rows and then fails reports the failure after its first result: the
 // statement is a failure, and the rows of a procedure that succeeds are still passed over.
 TEST(ScriptOnServers, MariaDBProcedureFailingAfterItsRowsIsAnError)
