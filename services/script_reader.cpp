@@ -93,8 +93,26 @@ void CSQLScript::ResetScan(int offset)
     m_nLineOffset = offset;
 }
 
-size_t CSQLScript::FindCloser(std::wstring_view s, size_t from, const CScanState& state)
+size_t CSQLScript::FindCloser(std::wstring_view s, size_t from, CScanState& state)
 {
+    if (state.depth > 0)
+    {
+        for (size_t j = from; j + 1 < s.size(); ++j)
+        {
+            if (s[j] == L'/' && s[j + 1] == L'*')
+            {
+                ++state.depth;
+                ++j;
+            }
+            else if (s[j] == L'*' && s[j + 1] == L'/')
+            {
+                ++j;
+                if (--state.depth == 0)
+                    return j + 1;
+            }
+        }
+        return std::wstring::npos;
+    }
     if (state.escapes)
     {
         const wchar_t closer = state.closer[0];
@@ -121,6 +139,7 @@ size_t CSQLScript::OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanStat
         state.mode = mode;
         state.closer = std::move(closer);
         state.escapes = escapes;
+        state.depth = 0;
         return length;
     };
     switch (ch)
@@ -167,7 +186,10 @@ size_t CSQLScript::OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanStat
             if ((dialect & SCRIPT_DIALECT_MYSQL) && i + 2 < n &&
                 (s[i + 2] == L'!' || (s[i + 2] == L'M' && i + 3 < n && s[i + 3] == L'!')))
                 return 0;
-            return enter(CScanState::comment, L"*/", false, 2);
+            const size_t length = enter(CScanState::comment, L"*/", false, 2);
+            if (dialect & SCRIPT_DIALECT_DOLLAR_QUOTES)
+                state.depth = 1;
+            return length;
         }
         if (next == L'/')
             return enter(CScanState::comment, L"\n", false, 2);

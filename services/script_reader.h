@@ -7,7 +7,7 @@
 //
 // Dialects: the scanner knows two server dialects that change what quotes a statement:
 // - PostgreSQL: $$ ... $$ and $tag$ ... $tag$ quote (function bodies are full of ";"), and
-//   E'...' strings take backslash escapes.
+//   E'...' strings take backslash escapes, and /* */ comments nest.
 // - MySQL and MariaDB: backticks quote names, # starts a comment to the end of the line, and
 //   the versioned comments /*!...*/ and /*M!...*/ are statement text, since the server runs what
 //   they hold. Unless the session's sql_mode has NO_BACKSLASH_ESCAPES, a backslash inside '...'
@@ -107,9 +107,13 @@ private:
         Mode mode = code;
         std::wstring closer;  // the text that ends the quote or comment
         bool escapes = false; // a backslash inside the quote escapes the next character
+        // PostgreSQL's /* */ comments nest: the comments open (0 when they do not nest).
+        int depth = 0;
     };
 
-    static size_t FindCloser(std::wstring_view s, size_t from, const CScanState& state);
+    // Where the open quote or comment ends (just past its closer), or npos; a nested comment's
+    // depth follows the openers and closers passed.
+    static size_t FindCloser(std::wstring_view s, size_t from, CScanState& state);
     // In code mode at position i: enters a quote or comment that opens there and gives the
     // length of its opening text, else 0.
     static size_t OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanState& state);

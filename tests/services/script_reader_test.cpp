@@ -112,6 +112,17 @@ TEST(ScriptSplitter, PostgreSQLDollarQuotesAndEscapeStrings)
         (Pieces{L"select E'a\\';b'", L" select 'c\\'", L" select 3"}));
     // Other connections know no dollar quotes.
     EXPECT_EQ(Split(L"select $$a;b$$;", L";").size(), 2u);
+    // Block comments nest, across lines too; elsewhere the first */ ends one.
+    const std::wstring nested = L"/* a /* b */ c;\n /* d */ e; */ select 1; select 2;";
+    EXPECT_EQ(Split(nested, L";", SCRIPT_DIALECT_DOLLAR_QUOTES),
+              (Pieces{L"/* a /* b */ c;\n /* d */ e; */ select 1", L" select 2"}));
+    CString stripped;
+    EXPECT_TRUE(CSQLScript::StripComments(L"/* a /* b */ ' */ select 1", stripped,
+                                          SCRIPT_DIALECT_DOLLAR_QUOTES));
+    EXPECT_STREQ(stripped, L" select 1");
+    EXPECT_FALSE(CSQLScript::StripComments(L"/* a /* b */ select 1", stripped,
+                                           SCRIPT_DIALECT_DOLLAR_QUOTES));
+    EXPECT_EQ(Split(nested, L";").size(), 4u);
 }
 
 TEST(ScriptSplitter, MySQLBackslashEscapesBackticksAndVersionedComments)

@@ -54,6 +54,7 @@ TEST(ScriptOnServers, PostgreSQLFunctionBodyRunsWhole)
     const CString script = L"create function " + f +
                            L"() returns int as $$\r\nbegin\r\n  perform 1;\r\n"
                            L"  return 42;\r\nend;\r\n$$ language plpgsql;\r\n" +
+                           L"/* the second; /* its body */ quotes; */\r\n" +
                            L"create or replace function " + f +
                            L"_2() returns text as $body$ select 'a;b'::text "
                            L"$body$ language sql;\r\n";
