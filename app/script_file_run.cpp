@@ -106,6 +106,9 @@ CScriptFileRunResult RunScriptFile(CRDatabase& db, const CScriptFileRunOptions& 
                     result.bCancelled = true;
                     break;
                 }
+                // A statement may change how the server reads the rest (MariaDB's sql_mode
+                // and its backslash escapes): the scanner follows what the connection now knows.
+                script->SetDialect(GetScriptDialect(db));
                 // The statement succeeded; what the program set right after it is told.
                 const CString strNote = db.TakeSessionNote();
                 if (!strNote.IsEmpty())

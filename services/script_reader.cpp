@@ -32,6 +32,8 @@ UINT GetScriptDialect(const CRDatabase& db)
     UINT dialect = SCRIPT_DIALECT_STANDARD;
     if (db.GetDBMSKind() == DBMS_POSTGRESQL)
         dialect |= SCRIPT_DIALECT_DOLLAR_QUOTES;
+    if (db.GetDBMSKind() == DBMS_MYSQL)
+        dialect |= SCRIPT_DIALECT_MYSQL;
     if (db.UsesBackslashEscapes())
         dialect |= SCRIPT_DIALECT_BACKSLASH_QUOTES;
     return dialect;
@@ -48,19 +50,20 @@ void CSQLScript::SetSeparator(LPCWSTR separator)
 
 const bool* CSQLScript::QuoteAndCommentChars(UINT dialect)
 {
-    static bool tables[4][128];
+    static bool tables[8][128];
     static const bool built = [] {
-        for (UINT d = 0; d < 4; ++d)
+        for (UINT d = 0; d < 8; ++d)
         {
             for (wchar_t ch : {L'\'', L'"', L'[', L'/', L'-'})
                 tables[d][ch] = true;
-            tables[d][L'`'] = (d & SCRIPT_DIALECT_BACKSLASH_QUOTES) != 0;
+            tables[d][L'`'] = (d & SCRIPT_DIALECT_MYSQL) != 0;
+            tables[d][L'#'] = (d & SCRIPT_DIALECT_MYSQL) != 0;
             tables[d][L'$'] = (d & SCRIPT_DIALECT_DOLLAR_QUOTES) != 0;
         }
         return true;
     }();
     (void)built;
-    return tables[dialect & 3];
+    return tables[dialect & 7];
 }
 
 void CSQLScript::BuildSpecialChars()
@@ -90,8 +93,26 @@ void CSQLScript::ResetScan(int offset)
     m_nLineOffset = offset;
 }
 
-size_t CSQLScript::FindCloser(std::wstring_view s, size_t from, const CScanState& state)
+size_t CSQLScript::FindCloser(std::wstring_view s, size_t from, CScanState& state)
 {
+    if (state.depth > 0)
+    {
+        for (size_t j = from; j + 1 < s.size(); ++j)
+        {
+            if (s[j] == L'/' && s[j + 1] == L'*')
+            {
+                ++state.depth;
+                ++j;
+            }
+            else if (s[j] == L'*' && s[j + 1] == L'/')
+            {
+                ++j;
+                if (--state.depth == 0)
+                    return j + 1;
+            }
+        }
+        return std::wstring::npos;
+    }
     if (state.escapes)
     {
         const wchar_t closer = state.closer[0];
@@ -118,6 +139,7 @@ size_t CSQLScript::OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanStat
         state.mode = mode;
         state.closer = std::move(closer);
         state.escapes = escapes;
+        state.depth = 0;
         return length;
     };
     switch (ch)
@@ -134,8 +156,12 @@ size_t CSQLScript::OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanStat
         return enter(CScanState::quote, L"\"", (dialect & SCRIPT_DIALECT_BACKSLASH_QUOTES) != 0, 1);
     case L'[': return enter(CScanState::quote, L"]", false, 1);
     case L'`':
-        if (dialect & SCRIPT_DIALECT_BACKSLASH_QUOTES)
+        if (dialect & SCRIPT_DIALECT_MYSQL)
             return enter(CScanState::quote, L"`", false, 1);
+        return 0;
+    case L'#':
+        if (dialect & SCRIPT_DIALECT_MYSQL)
+            return enter(CScanState::comment, L"\n", false, 1);
         return 0;
     case L'$': {
         // $tag$ opens a dollar quote when the tag is empty or an identifier not starting with a
@@ -157,10 +183,13 @@ size_t CSQLScript::OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanStat
         if (next == L'*')
         {
             // MySQL runs what a versioned comment holds: it is statement text.
-            if ((dialect & SCRIPT_DIALECT_BACKSLASH_QUOTES) && i + 2 < n &&
+            if ((dialect & SCRIPT_DIALECT_MYSQL) && i + 2 < n &&
                 (s[i + 2] == L'!' || (s[i + 2] == L'M' && i + 3 < n && s[i + 3] == L'!')))
                 return 0;
-            return enter(CScanState::comment, L"*/", false, 2);
+            const size_t length = enter(CScanState::comment, L"*/", false, 2);
+            if (dialect & SCRIPT_DIALECT_DOLLAR_QUOTES)
+                state.depth = 1;
+            return length;
         }
         if (next == L'/')
             return enter(CScanState::comment, L"\n", false, 2);

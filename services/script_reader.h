@@ -7,10 +7,11 @@
 //
 // Dialects: the scanner knows two server dialects that change what quotes a statement:
 // - PostgreSQL: $$ ... $$ and $tag$ ... $tag$ quote (function bodies are full of ";"), and
-//   E'...' strings take backslash escapes.
-// - MySQL and MariaDB (servers that read backslashes in literals as escapes): a backslash inside
-//   '...' or "..." escapes the next character, backticks quote names, and the versioned comments
-//   /*!...*/ and /*M!...*/ are statement text, since the server runs what they hold.
+//   E'...' strings take backslash escapes, and /* */ comments nest.
+// - MySQL and MariaDB: backticks quote names, # starts a comment to the end of the line, and
+//   the versioned comments /*!...*/ and /*M!...*/ are statement text, since the server runs what
+//   they hold. Unless the session's sql_mode has NO_BACKSLASH_ESCAPES, a backslash inside '...'
+//   or "..." also escapes the next character.
 #pragma once
 
 #include "framework/core.h"
@@ -26,8 +27,9 @@ class CRDatabase;
 enum SQLScriptDialect : UINT
 {
     SCRIPT_DIALECT_STANDARD = 0,
-    SCRIPT_DIALECT_DOLLAR_QUOTES = 0x1,   // PostgreSQL
-    SCRIPT_DIALECT_BACKSLASH_QUOTES = 0x2 // MySQL, MariaDB
+    SCRIPT_DIALECT_DOLLAR_QUOTES = 0x1,    // PostgreSQL
+    SCRIPT_DIALECT_BACKSLASH_QUOTES = 0x2, // MySQL, MariaDB reading backslashes as escapes
+    SCRIPT_DIALECT_MYSQL = 0x4             // MySQL, MariaDB whatever their sql_mode
 };
 
 // The dialect of the statements that run on this connection.
@@ -105,9 +107,13 @@ private:
         Mode mode = code;
         std::wstring closer;  // the text that ends the quote or comment
         bool escapes = false; // a backslash inside the quote escapes the next character
+        // PostgreSQL's /* */ comments nest: the comments open (0 when they do not nest).
+        int depth = 0;
     };
 
-    static size_t FindCloser(std::wstring_view s, size_t from, const CScanState& state);
+    // Where the open quote or comment ends (just past its closer), or npos; a nested comment's
+    // depth follows the openers and closers passed.
+    static size_t FindCloser(std::wstring_view s, size_t from, CScanState& state);
     // In code mode at position i: enters a quote or comment that opens there and gives the
     // length of its opening text, else 0.
     static size_t OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanState& state);

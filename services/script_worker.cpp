@@ -231,6 +231,16 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
         while (nRet == SQL_STILL_EXECUTING);
     }
     // SQL_NO_DATA: an UPDATE or DELETE that found no row.
+    if (SQL_SUCCEEDED(nRet) || nRet == SQL_NO_DATA)
+    {
+        // The statement's later results are read to their end: a procedure that returns rows
+        // and then fails (MariaDB's SIGNAL after a SELECT in a CALL) reports its error only
+        // there, and closing the statement would drop it. Their rows are discarded.
+        CStatementStop::CRunning running(m_stop, m_hStmt);
+        do
+            nRet = SQLMoreResults(m_hStmt);
+        while (SQL_SUCCEEDED(nRet) || nRet == SQL_STILL_EXECUTING);
+    }
     if (!SQL_SUCCEEDED(nRet) && nRet != SQL_NO_DATA)
     {
         auto* pException = new Zelt::CRDBException(nRet);
@@ -239,8 +249,7 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
         SQLFreeStmt(m_hStmt, SQL_CLOSE);
         throw pException;
     }
-    // Rows a statement returns are discarded with its pending results. A result read ahead may
-    // have started on another thread while the statement ran.
+    // A result read ahead may have started on another thread while the statement ran.
     m_db.HoldReadAheads();
     SQLFreeStmt(m_hStmt, SQL_CLOSE);
 }

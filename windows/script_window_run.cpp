@@ -171,6 +171,10 @@ CScriptWindowRunResult CWindowRun::Run(LPCWSTR pszText, LPCWSTR pszSeparator, bo
             const int nOldLength = strStatement.GetLength();
             bool bEdited = false;
             const StatementOutcome outcome = Execute(strStatement, bEdited, bIgnoreErrors);
+            // A statement may change how the server reads the rest (MariaDB's sql_mode and its
+            // backslash escapes): the scanner follows what the connection now knows.
+            m_nDialect = GetScriptDialect(m_db);
+            script.SetDialect(m_nDialect);
             if (outcome == outcomeStop)
             {
                 result.bStopped = true;

@@ -136,6 +136,34 @@ TEST_F(ScriptFileRun, WrongSeparatorOrCommentsOnly)
     EXPECT_STREQ(Count(), L"1");
 }
 
+// A script that turns backslash escapes off reads its later strings as the server does: a
+// string ending in a backslash ends there, and no later statement is swallowed by it.
+TEST_F(ScriptFileRun, MariaDBModeChangedByTheScriptSplitsTheRestAsTheServerReadsIt)
+{
+    CRDatabase db;
+    QlConnTest::OpenOrFail(db, QlTestDb::MariaDBConnect());
+    const CString t = L"qs_t_" + CString(QlTestDb::UniqueTag().c_str());
+    db.ExecuteSQL(L"create table " + t + L" (id int, s varchar(20))");
+    CStringA script =
+        "set session sql_mode = concat(@@session.sql_mode, ',NO_BACKSLASH_ESCAPES');\n"
+        "insert into T values (1, 'C:\\');\n"
+        "insert into T values (2, 'x');\n"
+        "set session sql_mode = default;\n"
+        "insert into T values (3, 'it\\'s; \\\\');\n";
+    script.Replace(" T ", " " + CStringA(t) + " ");
+    WriteScript(script.GetString());
+    CRecordingHost host(db);
+    CScriptFileRunOptions options;
+    options.strPath = m_strScript;
+    options.strSeparator = L";";
+    const CScriptFileRunResult r = RunScriptFile(db, options, host);
+    EXPECT_EQ(r.nStatements, 5);
+    EXPECT_EQ(r.nErrors, 0) << QlConnTest::Narrow(host.m_output);
+    EXPECT_STREQ(QueryText(db, L"select group_concat(s order by id separator '|') from " + t),
+                 L"C:\\|x|it's; \\");
+    db.ExecuteSQL(L"drop table " + t);
+}
+
 TEST_F(ScriptFileRun, StopAfterErrorRollsTheTransactionBack)
 {
     WriteScript(

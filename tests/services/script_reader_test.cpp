@@ -112,11 +112,22 @@ TEST(ScriptSplitter, PostgreSQLDollarQuotesAndEscapeStrings)
         (Pieces{L"select E'a\\';b'", L" select 'c\\'", L" select 3"}));
     // Other connections know no dollar quotes.
     EXPECT_EQ(Split(L"select $$a;b$$;", L";").size(), 2u);
+    // Block comments nest, across lines too; elsewhere the first */ ends one.
+    const std::wstring nested = L"/* a /* b */ c;\n /* d */ e; */ select 1; select 2;";
+    EXPECT_EQ(Split(nested, L";", SCRIPT_DIALECT_DOLLAR_QUOTES),
+              (Pieces{L"/* a /* b */ c;\n /* d */ e; */ select 1", L" select 2"}));
+    CString stripped;
+    EXPECT_TRUE(CSQLScript::StripComments(L"/* a /* b */ ' */ select 1", stripped,
+                                          SCRIPT_DIALECT_DOLLAR_QUOTES));
+    EXPECT_STREQ(stripped, L" select 1");
+    EXPECT_FALSE(CSQLScript::StripComments(L"/* a /* b */ select 1", stripped,
+                                           SCRIPT_DIALECT_DOLLAR_QUOTES));
+    EXPECT_EQ(Split(nested, L";").size(), 4u);
 }
 
 TEST(ScriptSplitter, MySQLBackslashEscapesBackticksAndVersionedComments)
 {
-    const UINT mysql = SCRIPT_DIALECT_BACKSLASH_QUOTES;
+    const UINT mysql = SCRIPT_DIALECT_MYSQL | SCRIPT_DIALECT_BACKSLASH_QUOTES;
     // The dump line that must stay one statement.
     EXPECT_EQ(
         Split(L"insert into qs_t values (2,'O\\'Brien; drop table qs_t; --');\n", L";", mysql),
@@ -136,6 +147,19 @@ TEST(ScriptSplitter, MySQLBackslashEscapesBackticksAndVersionedComments)
     EXPECT_STREQ(stripped, L"\n/*M!100616 SET x=1 */");
     // Elsewhere the backslash is an ordinary character.
     EXPECT_EQ(Split(L"select 'a\\'; select 2;", L";"), (Pieces{L"select 'a\\'", L" select 2"}));
+    // # comments to the end of the line: their quotes and separators are no statement text.
+    EXPECT_EQ(Split(L"# don't\nselect 1;\n# it's; done\nselect 2;", L";", mysql),
+              (Pieces{L"# don't\nselect 1", L"\n# it's; done\nselect 2"}));
+    EXPECT_TRUE(CSQLScript::StripComments(L"# it's\nselect '#' # x\n", stripped, mysql));
+    EXPECT_STREQ(stripped, L"\nselect '#' \n");
+    // With NO_BACKSLASH_ESCAPES backticks, # and versioned comments stay; backslashes do not
+    // escape.
+    const UINT noEscapes = SCRIPT_DIALECT_MYSQL;
+    EXPECT_EQ(Split(L"select 'a\\', `b;c` # ;\n; /*!40101 SET x=1 */; select 2;", L";", noEscapes),
+              (Pieces{L"select 'a\\', `b;c` # ;\n", L" /*!40101 SET x=1 */", L" select 2"}));
+    // Elsewhere # is an operator (PostgreSQL's XOR).
+    EXPECT_EQ(Split(L"select 1 # 2; select 3;", L";", SCRIPT_DIALECT_DOLLAR_QUOTES),
+              (Pieces{L"select 1 # 2", L" select 3"}));
 }
 
 TEST(ScriptSplitter, OffsetsLocateEachStatementInTheText)

@@ -54,6 +54,7 @@ TEST(ScriptOnServers, PostgreSQLFunctionBodyRunsWhole)
     const CString script = L"create function " + f +
                            L"() returns int as $$\r\nbegin\r\n  perform 1;\r\n"
                            L"  return 42;\r\nend;\r\n$$ language plpgsql;\r\n" +
+                           L"/* the second; /* its body */ quotes; */\r\n" +
                            L"create or replace function " + f +
                            L"_2() returns text as $body$ select 'a;b'::text "
                            L"$body$ language sql;\r\n";
@@ -106,6 +107,56 @@ TEST(ScriptOnServers, MariaDBDumpKeepsEscapedQuotes)
                  L"O'Brien; drop table " + t + L"; --");
     EXPECT_STREQ(QueryText(db, L"select count(*) from " + t), L"2");
     db.ExecuteSQL(L"drop table " + t);
+}
+
+// Comments starting with # hold quotes and separators of no statement; with NO_BACKSLASH_ESCAPES
+// a dump's backticks and versioned comments still read as the server reads them.
+TEST(ScriptOnServers, MariaDBHashCommentsAndScriptsWithoutBackslashEscapes)
+{
+    CRDatabase db;
+    OpenOrFail(db, QlTestDb::MariaDBConnect());
+    const CString t = L"qs_t_" + Suffix();
+    db.ExecuteSQL(L"create table `" + t + L"` (id int, `a;b` varchar(20))");
+    EXPECT_EQ(RunScript(db,
+                        L"# don't run this twice\ninsert into `" + t +
+                            L"` values (1, 'x');\n# step 2; it's the last\ninsert into `" + t +
+                            L"` values (2, 'y');\n",
+                        L";"),
+              2);
+    db.ExecuteSQL(L"set session sql_mode = concat(@@session.sql_mode, ',NO_BACKSLASH_ESCAPES')");
+    ASSERT_FALSE(GetScriptDialect(db) & SCRIPT_DIALECT_BACKSLASH_QUOTES);
+    EXPECT_EQ(RunScript(db,
+                        L"/*!40101 SET @qs_x=1 */;\ninsert into `" + t +
+                            L"` (id, `a;b`) values "
+                            L"(3, 'C:\\');\ninsert into `" +
+                            t + L"` (id, `a;b`) values (4, 'z');\n",
+                        L";"),
+              3);
+    EXPECT_STREQ(QueryText(db, L"select group_concat(`a;b` order by id) from `" + t + L"`"),
+                 L"x,y,C:\\,z");
+    EXPECT_STREQ(QueryText(db, L"select @qs_x"), L"1");
+    db.ExecuteSQL(L"drop table `" + t + L"`");
+}
+
+// A procedure that returns rows and then fails reports the failure after its first result: the
+// statement is a failure, and the rows of a procedure that succeeds are still passed over.
+TEST(ScriptOnServers, MariaDBProcedureFailingAfterItsRowsIsAnError)
+{
+    CRDatabase db;
+    OpenOrFail(db, QlTestDb::MariaDBConnect());
+    const CString p = L"qs_p_" + Suffix();
+    db.ExecuteSQL(L"create procedure " + p +
+                  L"_bad() begin select 1; signal sqlstate '45000' set message_text = "
+                  L"'late failure'; end");
+    db.ExecuteSQL(L"create procedure " + p + L"_good() begin select 1; select 2; end");
+    CScriptStatementRunner runner(db, false, nullptr);
+    auto e = QlConnTest::Catch([&] { runner.Run(L"call " + p + L"_bad()"); });
+    ASSERT_TRUE(e != nullptr);
+    EXPECT_NE(e->m_strError.Find(L"late failure"), -1) << QlConnTest::Narrow(e->m_strError);
+    EXPECT_EQ(runner.Run(L"call " + p + L"_good()"), CScriptStatementRunner::executed);
+    EXPECT_STREQ(QueryText(db, L"select 3"), L"3");
+    db.ExecuteSQL(L"drop procedure " + p + L"_bad");
+    db.ExecuteSQL(L"drop procedure " + p + L"_good");
 }
 
 // SQL Server scripts end their batches with GO on a line of its own; what reaches the driver is
