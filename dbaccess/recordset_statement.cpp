@@ -451,6 +451,10 @@ bool CRRecordset::MoreResults()
     if (m_pDatabase)
         m_pDatabase->HoldReadAheads();
     const SQLRETURN rc = SQLMoreResults(m_hStmt);
+    // A statement may fail after its first results: MariaDB reports a procedure's SIGNAL after
+    // the rows it returned as the next result. That is the statement's error, not the end.
+    if (rc == SQL_ERROR)
+        Check(rc);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
         return false;
     // The next result starts afresh: the old buffers are unbound before they are freed.

@@ -198,6 +198,21 @@ TEST_F(ProcCallServer, MariaDBCallLeavesTheConnectionFreeOnceFinished)
     });
     EXPECT_FALSE(e) << A(e->m_strError);
     EXPECT_EQ("r7", Value(L"c"));
+    // A procedure that fails after its rows (MariaDB reports the SIGNAL as the next result):
+    // finishing the call fails with the procedure's error, and the connection stays usable.
+    const CString bad = Unique(L"qlpbad");
+    Exec(L"CREATE PROCEDURE " + bad +
+         L"() BEGIN SELECT 1; SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'late failure'; END");
+    m_cleanup.push_back(L"DROP PROCEDURE " + bad);
+    CRRecordset rs(&m_helper.GetDatabase());
+    auto late = Catch([&] {
+        rs.Open(L"CALL " + bad + L"()", RS_FORWARD_ONLY, RS_READONLY);
+        FinishProcedureCall(rs);
+    });
+    ASSERT_TRUE(late) << "a call that failed after its rows was taken for a success";
+    EXPECT_NE(-1, late->m_strError.Find(L"late failure")) << A(late->m_strError);
+    rs.Close();
+    EXPECT_EQ("2", A(Scalar(L"SELECT 2")));
 }
 
 // Text that comes back holds characters beyond ASCII, one outside the basic plane, and fills
