@@ -33,8 +33,23 @@ const wchar_t kReservedWords[] =
     L"money,nvarchar,tinyint,memo,bigint,if,return,function,type,record,package,trigger,"
     L"instead,after,try,catch,truncate";
 
-// Split once, on first use; database code runs on one thread at a time.
+// The words PostgreSQL's grammar takes for no table or column name unless quoted (its fully
+// reserved words and those that may only name functions and types): "limit", "offset" and
+// "window" are common column names that the list above does not hold.
+const wchar_t kPostgreSQLReservedWords[] =
+    L"ALL,ANALYSE,ANALYZE,AND,ANY,ARRAY,AS,ASC,ASYMMETRIC,AUTHORIZATION,BINARY,BOTH,CASE,CAST,"
+    L"CHECK,COLLATE,COLLATION,COLUMN,CONCURRENTLY,CONSTRAINT,CREATE,CROSS,CURRENT_CATALOG,"
+    L"CURRENT_DATE,CURRENT_ROLE,CURRENT_SCHEMA,CURRENT_TIME,CURRENT_TIMESTAMP,CURRENT_USER,"
+    L"DEFAULT,DEFERRABLE,DESC,DISTINCT,DO,ELSE,END,EXCEPT,FALSE,FETCH,FOR,FOREIGN,FREEZE,FROM,"
+    L"FULL,GRANT,GROUP,HAVING,ILIKE,IN,INITIALLY,INNER,INTERSECT,INTO,IS,ISNULL,JOIN,LATERAL,"
+    L"LEADING,LEFT,LIKE,LIMIT,LOCALTIME,LOCALTIMESTAMP,NATURAL,NOT,NOTNULL,NULL,OFFSET,ON,ONLY,"
+    L"OR,ORDER,OUTER,OVERLAPS,PLACING,PRIMARY,REFERENCES,RETURNING,RIGHT,SELECT,SESSION_USER,"
+    L"SIMILAR,SOME,SYMMETRIC,SYSTEM_USER,TABLE,TABLESAMPLE,THEN,TO,TRAILING,TRUE,UNION,UNIQUE,"
+    L"USER,USING,VARIADIC,VERBOSE,WHEN,WHERE,WINDOW,WITH";
+
+// Each list split once, on first use; database code runs on one thread at a time.
 std::vector<CString> g_reservedWords;
+std::vector<CString> g_postgreSQLReservedWords;
 
 wchar_t FoldAscii(wchar_t ch)
 {
@@ -64,20 +79,31 @@ bool IsIdentifierText(LPCWSTR pszName)
     return true;
 }
 
-void FillReservedWords()
+// The words of a list joined by ",", split into words on first use.
+const std::vector<CString>& SplitOnce(std::vector<CString>& words, LPCWSTR list)
 {
-    LPCWSTR p = kReservedWords;
-    for (;;)
+    if (!words.empty())
+        return words;
+    for (LPCWSTR p = list;;)
     {
         LPCWSTR pComma = wcschr(p, L',');
         if (!pComma)
         {
-            g_reservedWords.emplace_back(p);
+            words.emplace_back(p);
             break;
         }
-        g_reservedWords.emplace_back(p, static_cast<int>(pComma - p));
+        words.emplace_back(p, static_cast<int>(pComma - p));
         p = pComma + 1;
     }
+    return words;
+}
+
+bool IsListedWord(std::vector<CString>& words, LPCWSTR list, LPCWSTR pszName)
+{
+    for (const CString& word : SplitOnce(words, list))
+        if (CompareNoCaseAscii(pszName, word) == 0)
+            return true;
+    return false;
 }
 
 // Doubles every occurrence of ch.
@@ -100,6 +126,11 @@ LPCWSTR GetSQLReservedWords()
     return kReservedWords;
 }
 
+bool IsPostgreSQLReservedWord(LPCWSTR pszName)
+{
+    return IsListedWord(g_postgreSQLReservedWords, kPostgreSQLReservedWords, pszName);
+}
+
 bool NeedsSQLQuotes(LPCWSTR pszName, CRDatabase* pDatabase)
 {
     return CSQLNameQuoter(pDatabase).NeedsQuotes(pszName);
@@ -113,11 +144,8 @@ bool CSQLNameQuoter::NeedsQuotes(LPCWSTR pszName)
         return true;
     if (!IsIdentifierText(pszName))
         return true;
-    if (g_reservedWords.empty())
-        FillReservedWords();
-    for (const CString& word : g_reservedWords)
-        if (CompareNoCaseAscii(pszName, word) == 0)
-            return true;
+    if (IsListedWord(g_reservedWords, kReservedWords, pszName))
+        return true;
     if (!m_pDatabase)
         return false;
 

@@ -21,6 +21,9 @@ public:
 
 // The reserved words, joined by "," without blanks.
 LPCWSTR GetSQLReservedWords();
+// Whether PostgreSQL reads the name as one of its own reserved words ("limit", "window"), which
+// the list above does not all hold.
+bool IsPostgreSQLReservedWord(LPCWSTR pszName);
 
 // Whether a name must be quoted: digit first, not an identifier, a reserved word, one of the
 // connection's type names, or letters of the case the product folds. Without a database only

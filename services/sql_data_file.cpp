@@ -3,7 +3,6 @@
 #include "dbaccess/database.h"
 #include "dbaccess/recordset.h"
 
-#include <cwchar>
 #include <cwctype>
 
 UINT SQLTargetKind(int nTarget)
@@ -15,34 +14,6 @@ UINT SQLTargetKind(int nTarget)
     return kinds[nTarget];
 }
 
-namespace {
-
-// The words PostgreSQL's grammar takes for no table or column name unless quoted (its fully
-// reserved words and those that may only name functions and types): "limit", "offset",
-// "window" and the like are common column names that the general word list does not hold.
-const wchar_t kPostgreSQLReserved[] =
-    L",ALL,ANALYSE,ANALYZE,AND,ANY,ARRAY,AS,ASC,ASYMMETRIC,AUTHORIZATION,BINARY,BOTH,CASE,CAST,"
-    L"CHECK,COLLATE,COLLATION,COLUMN,CONCURRENTLY,CONSTRAINT,CREATE,CROSS,CURRENT_CATALOG,"
-    L"CURRENT_DATE,CURRENT_ROLE,CURRENT_SCHEMA,CURRENT_TIME,CURRENT_TIMESTAMP,CURRENT_USER,"
-    L"DEFAULT,DEFERRABLE,DESC,DISTINCT,DO,ELSE,END,EXCEPT,FALSE,FETCH,FOR,FOREIGN,FREEZE,FROM,"
-    L"FULL,GRANT,GROUP,HAVING,ILIKE,IN,INITIALLY,INNER,INTERSECT,INTO,IS,ISNULL,JOIN,LATERAL,"
-    L"LEADING,LEFT,LIKE,LIMIT,LOCALTIME,LOCALTIMESTAMP,NATURAL,NOT,NOTNULL,NULL,OFFSET,ON,ONLY,"
-    L"OR,ORDER,OUTER,OVERLAPS,PLACING,PRIMARY,REFERENCES,RETURNING,RIGHT,SELECT,SESSION_USER,"
-    L"SIMILAR,SOME,SYMMETRIC,SYSTEM_USER,TABLE,TABLESAMPLE,THEN,TO,TRAILING,TRUE,UNION,UNIQUE,"
-    L"USER,USING,VARIADIC,VERBOSE,WHEN,WHERE,WINDOW,WITH,";
-
-bool IsPostgreSQLReserved(const CString& name)
-{
-    // Only plain names reach here (NeedsSQLQuotes quotes the others): no comma in them.
-    CString key = L"," + name + L",";
-    for (int i = 0; i < key.GetLength(); ++i)
-        if (key[i] >= L'a' && key[i] <= L'z')
-            key.SetAt(i, static_cast<wchar_t>(key[i] - L'a' + L'A'));
-    return wcsstr(kPostgreSQLReserved, key) != nullptr;
-}
-
-} // namespace
-
 CString QuoteNameForTarget(const CString& name, int nTarget)
 {
     bool bQuote = NeedsSQLQuotes(name, nullptr);
@@ -50,7 +21,7 @@ CString QuoteNameForTarget(const CString& name, int nTarget)
     {
         for (int i = 0; i < name.GetLength() && !bQuote; ++i)
             bQuote = iswupper(name[i]) != 0;
-        bQuote = bQuote || IsPostgreSQLReserved(name);
+        bQuote = bQuote || IsPostgreSQLReservedWord(name);
     }
     return bQuote ? QuoteSQLName(name, nullptr) : name;
 }
