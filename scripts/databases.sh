@@ -63,6 +63,16 @@ as_root su postgres -c "psql -qAtc 'ALTER DATABASE quenlark OWNER TO quenlark'" 
 local_only PostgreSQL 5432
 
 # MariaDB
+# Debian's server logs through syslog, which machines without a syslog daemon drop: a server that
+# stopped would not say why. Its log goes to a file instead, from its next start on (the
+# [mysqld_safe] lines override Debian's "skip_log_error" and "syslog" there).
+mariadb_log=/var/log/mysql/error.log
+if [ -d /etc/mysql/mariadb.conf.d ] && [ ! -f /etc/mysql/mariadb.conf.d/99-quenlark-log.cnf ]; then
+  as_root install -d -o mysql -g adm -m 2750 "$(dirname "$mariadb_log")"
+  printf '[mysqld]\nlog_error = %s\n\n[mysqld_safe]\nlog_error = %s\nskip_syslog\n' \
+    "$mariadb_log" "$mariadb_log" |
+    as_root tee /etc/mysql/mariadb.conf.d/99-quenlark-log.cnf >/dev/null
+fi
 # Started only when no server runs at all: a ping can fail on a busy server (connections all
 # taken by a test), and the service's start then restarts it under every other run's sessions.
 if ! pgrep -x mariadbd >/dev/null && ! pgrep -x mysqld >/dev/null && ! mysqladmin ping >/dev/null 2>&1; then
@@ -70,7 +80,11 @@ if ! pgrep -x mariadbd >/dev/null && ! pgrep -x mysqld >/dev/null && ! mysqladmi
     printf '[mysqld]\nbind-address = 127.0.0.1\n' |
       as_root tee /etc/mysql/mariadb.conf.d/99-quenlark-local.cnf >/dev/null
   fi
-  as_root service mariadb start >/dev/null
+  # The service script leaves mysqld_safe and the server in the caller's process group (unlike
+  # PostgreSQL's pg_ctl, which starts its server in a session of its own): stopping the test run
+  # that happened to start them, as a whole group, stopped the server under every other run. In
+  # a session of its own it stays up until it is stopped as a service.
+  as_root setsid --wait service mariadb start >/dev/null </dev/null
 fi
 for i in $(seq 1 30); do
   mysqladmin ping >/dev/null 2>&1 && break
@@ -89,3 +103,11 @@ REVOKE GRANT OPTION ON *.* FROM 'quenlark'@'localhost', 'quenlark'@'127.0.0.1';
 FLUSH PRIVILEGES;
 SQL
 local_only MariaDB 3306
+
+# Where each server says why it stopped or refused something.
+pg_logs=$(pg_lsclusters -h 2>/dev/null | awk '$7 ~ /^\// {print $7}' | paste -sd ' ' || true)
+echo "Server logs: PostgreSQL ${pg_logs:-/var/log/postgresql/}; MariaDB $mariadb_log"
+mariadb_logging=$(as_root mysql -u root -N -e 'SELECT @@log_error' 2>/dev/null || true)
+if [ -z "$mariadb_logging" ]; then
+  echo "note: the running MariaDB server logs to syslog; it logs to $mariadb_log once restarted" >&2
+fi
