@@ -100,8 +100,8 @@ TEST(RecentFileListTest, OnlyThePopupHoldingTheListGetsTheNames)
     // File > Recent Files: the parent's update pass reaches the list through the popup's first
     // item; the names must not land in the parent menu beside the popup.
     CRecentFileList list(ID_FILE_MRU_FILE1, L"Recent file list", L"File%d", 4);
-    list.Add(L"C:\work\a.sql");
-    list.Add(L"C:\work\b.sql");
+    list.Add(L"C:\\work\\a.sql");
+    list.Add(L"C:\\work\\b.sql");
     CMenu parent, popup;
     ASSERT_TRUE(parent.CreatePopupMenu());
     ASSERT_TRUE(popup.CreatePopupMenu());
@@ -127,8 +127,13 @@ TEST(RecentFileListTest, OnlyThePopupHoldingTheListGetsTheNames)
     inner.m_nIndex = 0;
     inner.m_nID = ID_FILE_MRU_FILE1;
     list.UpdateMenu(&inner);
-    EXPECT_EQ(parent.GetSubMenu(1)->GetMenuItemCount(), 2);
+    ASSERT_EQ(parent.GetSubMenu(1)->GetMenuItemCount(), 2);
     EXPECT_EQ(parent.GetMenuItemCount(), 3);
+    CString name;
+    parent.GetSubMenu(1)->GetMenuString(0, name, MF_BYPOSITION);
+    EXPECT_STREQ(name, L"&1 C:\\work\\b.sql");
+    parent.GetSubMenu(1)->GetMenuString(1, name, MF_BYPOSITION);
+    EXPECT_STREQ(name, L"&2 C:\\work\\a.sql");
 }
 
 TEST(SplitterTest, StaticTwoRowsShareTheClientArea)
