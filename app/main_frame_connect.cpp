@@ -262,6 +262,11 @@ void CMainFrame::OnReconnect()
 {
     if (!IsConnected())
         return;
+    // A new session ends the open transaction: asked first, as a close asks, and Cancel keeps
+    // the session, its transaction and every window as they are. An end that failed goes on
+    // only when the transaction went with it (a session the server dropped).
+    if (HasOpenTransaction() && !EndTransaction() && HasOpenTransaction())
+        return;
     CWaitCursor wait;
     CloseGridCursors();
     bool bReconnected = false;

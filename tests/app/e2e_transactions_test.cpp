@@ -107,6 +107,38 @@ protected:
         return true;
     }
 
+    // Connect > Reconnect with a grid edit in the user's open transaction (BEGIN, then the row
+    // with the id renamed): the question comes first, answered with the button; the grid then
+    // shows what the answer left.
+    void ReconnectAnswering(HWND grid, const wchar_t* id, const wchar_t* edit, int button)
+    {
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+        ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, id, edit));
+        ASSERT_TRUE(program.Settle());
+        ASSERT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+        program.PostCommand(ID_CONNECT_RECONNECT);
+        ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(button));
+        ASSERT_TRUE(program.Settle()) << program.Describe();
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+        if (button == IDCANCEL)
+        {
+            // Nothing ended: the transaction, its edit and the grid are as they were.
+            EXPECT_TRUE(TransPaneShows()) << program.Describe();
+            EXPECT_TRUE(EndTransactionEnabled());
+        }
+        else
+        {
+            EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+            EXPECT_FALSE(EndTransactionEnabled());
+        }
+        const auto ids = program.ListItems(grid, 0);
+        const auto names = program.ListItems(grid, 1);
+        const size_t row = std::find(ids.begin(), ids.end(), id) - ids.begin();
+        ASSERT_LT(row, names.size());
+        EXPECT_EQ(names[row] == edit, button != IDC_ROLLBACK) << "the grid after the answer";
+    }
+
     bool TransPaneShows() const
     {
         for (int pane = 0; pane < 8; ++pane)
@@ -296,6 +328,44 @@ TEST_P(TransactionsE2E, BeginOfTheUsersIsAskedAboutAtClose)
     ql::CProgram::Click(dlg, IDC_COMMIT);
     EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
     EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"2");
+}
+
+// Reconnect opens a new session, which ends the user's transaction: it asks first, as a close
+// does. Cancel keeps the session (the same one on the server) and the uncommitted edit; Rollback
+// and Commit end the transaction as answered before the new session starts.
+TEST_P(TransactionsE2E, ReconnectAsksAboutTheOpenTransactionFirst)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    const CString session = m_db.Query(OtherSessions(IsMariaDB() ? L"id" : L"pid"));
+    ASSERT_FALSE(session.IsEmpty());
+
+    ASSERT_NO_FATAL_FAILURE(ReconnectAnswering(grid, L"1", L"uno", IDCANCEL));
+    EXPECT_EQ(StoredName(L"1"), L"one") << "committed by a cancelled reconnect";
+    EXPECT_TRUE(m_db.Query(OtherSessions(IsMariaDB() ? L"id" : L"pid")) == session)
+        << "Cancel kept the session";
+    // Answered this time: Rollback leaves the row as it was, in a new session.
+    program.PostCommand(ID_CONNECT_RECONNECT);
+    ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_ROLLBACK));
+    ASSERT_TRUE(ql::WaitFor([&] {
+        const CString now = m_db.Query(OtherSessions(IsMariaDB() ? L"id" : L"pid"));
+        return !now.IsEmpty() && now != session;
+    })) << "no new session";
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    EXPECT_EQ(StoredName(L"1"), L"one");
+    EXPECT_TRUE(ql::WaitFor([&] {
+        const auto names = program.ListItems(grid, 1);
+        return std::find(names.begin(), names.end(), L"uno") == names.end() && names.size() == 3;
+    })) << "the grid shows the rolled back edit";
+
+    ASSERT_NO_FATAL_FAILURE(ReconnectAnswering(grid, L"2", L"dos", IDC_COMMIT));
+    EXPECT_EQ(StoredName(L"2"), L"dos");
+    // Without a transaction Reconnect asks nothing.
+    program.PostCommand(ID_CONNECT_RECONNECT);
+    ASSERT_TRUE(program.Settle()) << program.Describe();
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
 TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
@@ -592,6 +662,25 @@ TEST_F(SQLiteTransactionsE2E, TheUsersTransactionHoldsGridEditsUntilItEnds)
     ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_COMMIT));
     EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
     EXPECT_EQ(StoredName(L"2"), L"dos");
+}
+
+TEST_F(SQLiteTransactionsE2E, ReconnectAsksAboutTheOpenTransactionFirst)
+{
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    ASSERT_NO_FATAL_FAILURE(ReconnectAnswering(grid, L"1", L"uno", IDCANCEL));
+    EXPECT_EQ(StoredName(L"1"), L"one") << "committed by a cancelled reconnect";
+    // Still the same connection's transaction: End Transaction commits it.
+    program.PostCommand(ID_DB_END_TRANS);
+    ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_COMMIT));
+    EXPECT_TRUE(ql::WaitFor([&] { return StoredName(L"1") == L"uno"; }));
+
+    ASSERT_NO_FATAL_FAILURE(ReconnectAnswering(grid, L"2", L"dos", IDC_ROLLBACK));
+    EXPECT_EQ(StoredName(L"2"), L"two");
+    ASSERT_NO_FATAL_FAILURE(ReconnectAnswering(grid, L"3", L"tres", IDC_COMMIT));
+    EXPECT_EQ(StoredName(L"3"), L"tres");
+    EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
 TEST_F(SQLiteTransactionsE2E, TheUsersCommitEndsTheProgramsTransaction)
