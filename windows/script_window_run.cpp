@@ -18,6 +18,15 @@ enum StatementOutcome
     outcomeIgnoreErrors = 3,
 };
 
+int LeadingBlanks(const CString& text)
+{
+    int n = 0;
+    while (n < text.GetLength() && (text[n] == L' ' || text[n] == L'\t' || text[n] == L'\r' ||
+                                    text[n] == L'\n'))
+        ++n;
+    return n;
+}
+
 CString FormatString(UINT nID, int a, int b)
 {
     CString text;
@@ -167,7 +176,16 @@ CScriptWindowRunResult CWindowRun::Run(LPCWSTR pszText, LPCWSTR pszSeparator, bo
             }
             if (strStatement.IsEmpty())
                 continue;
-            const int nStart = script.GetStatementOffset();
+            int nStart = script.GetStatementOffset();
+            // The reader's statement begins right after the previous separator, with the line
+            // break and blanks that follow it: the error dialog shows the statement from its
+            // first word, and an edit replaces it from there.
+            const int nLead = LeadingBlanks(strStatement);
+            if (nLead < strStatement.GetLength())
+            {
+                strStatement = strStatement.Mid(nLead);
+                nStart += nLead;
+            }
             const int nOldLength = strStatement.GetLength();
             bool bEdited = false;
             const StatementOutcome outcome = Execute(strStatement, bEdited, bIgnoreErrors);

@@ -591,12 +591,12 @@ int wmain(int argc, wchar_t** argv)
     shots.Dialog(L"script-save-as", [&] { program.PostCommand(ID_FILE_SAVE_AS); });
     shots.CloseAll();
 
-    // A statement the database refuses, run from a new script window.
+    // A statement the database refuses after one it ran, from a new script window.
     program.PostCommand(ID_FILE_NEW);
     ql::WaitFor([&] { return program.ActiveEditorText().empty(); }, 5000);
     Sleep(300);
     if (HWND editor = ql::CProgram::FindDescendant(program.ActiveChild(), L"RColorEditorClass"))
-        SendMessageW(editor, WM_SETTEXT, 0, (LPARAM)L"SELECT * FROM no_such_table;\r\n");
+        SendMessageW(editor, WM_SETTEXT, 0, (LPARAM)L"SELECT 1;\r\nSELECT * FROM no_such_table;\r\n");
     if (HWND run = shots.Open([&] { program.PostCommand(ID_SCRIPT_EXECUTE_CURRENT); }))
     {
         SendMessageW(ql::CProgram::Item(run, 1037), BM_SETCHECK, BST_UNCHECKED, 0);

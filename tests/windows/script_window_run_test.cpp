@@ -103,7 +103,8 @@ TEST_F(ScriptWindowRun, NextSkipsAFailingStatementAndTheSummaryCountsIt)
     EXPECT_EQ(r.nStatements, 3);
     EXPECT_EQ(r.nSucceeded, 2);
     ASSERT_EQ(host.m_statementsShown.size(), 1u);
-    EXPECT_STREQ(host.m_statementsShown[0], L" insert into nowhere values(2)");
+    EXPECT_STREQ(host.m_statementsShown[0], L"insert into nowhere values(2)")
+        << "shown from its first word, without the blank after the separator";
     EXPECT_EQ(host.m_errorsShown[0].Find(L"ODBC error code: "), 0);
     EXPECT_NE(host.m_errorsShown[0].Find(L"\r\n"), -1);
     ASSERT_EQ(host.m_messages.size(), 1u);
@@ -116,12 +117,12 @@ TEST_F(ScriptWindowRun, RetryWithAnEditedStatementWritesItBackAndGoesOn)
     CScriptedHost host(m_db, L"insert into t values(1);\n-- fix me\ninsert into t valuez(2);\n"
                              L"insert into t values(3);");
     host.m_errorAnswers.push_back(
-        {CSQLError::resultRetry, L"\n-- fix me\ninsert into t values(2), (22)"});
+        {CSQLError::resultRetry, L"-- fix me\ninsert into t values(2), (22)"});
     const CScriptWindowRunResult r = Run(host, false);
     EXPECT_EQ(r.nSucceeded, 3);
     EXPECT_EQ(r.nStatements, 3) << "the edited statement is not run again";
-    EXPECT_STREQ(host.m_statementsShown[0], L"\n-- fix me\ninsert into t valuez(2)")
-        << "the dialog shows the statement as read, comments kept";
+    EXPECT_STREQ(host.m_statementsShown[0], L"-- fix me\ninsert into t valuez(2)")
+        << "the dialog shows the statement from its first line, comments kept";
     EXPECT_STREQ(host.m_text, L"insert into t values(1);\n-- fix me\ninsert into t values(2), "
                               L"(22);\ninsert into t values(3);");
     EXPECT_STREQ(Count(), L"4");
