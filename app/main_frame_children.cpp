@@ -8,6 +8,18 @@
 
 bool CMainFrame::CloseAllChildren(bool bScripts)
 {
+    // Every modified script is asked about first, each brought to the front for its question;
+    // one refusal keeps every window open, the grid windows too.
+    std::vector<CSQLChildFrame*> scripts;
+    if (bScripts)
+    {
+        scripts = theSQLWindows.Snapshot();
+        for (auto it = scripts.rbegin(); it != scripts.rend(); ++it)
+        {
+            if (theSQLWindows.Find(*it) >= 0 && !(*it)->SaveModified())
+                return false;
+        }
+    }
     CWaitCursor wait;
     std::vector<CGridChildFrame*> grids = theGridWindows.Snapshot();
     for (auto it = grids.rbegin(); it != grids.rend(); ++it)
@@ -17,13 +29,6 @@ bool CMainFrame::CloseAllChildren(bool bScripts)
     }
     if (!bScripts)
         return true;
-    // Every modified script is asked about first; one refusal keeps all script windows open.
-    std::vector<CSQLChildFrame*> scripts = theSQLWindows.Snapshot();
-    for (auto it = scripts.rbegin(); it != scripts.rend(); ++it)
-    {
-        if (theSQLWindows.Find(*it) >= 0 && !(*it)->SaveModified())
-            return false;
-    }
     for (auto it = scripts.rbegin(); it != scripts.rend(); ++it)
     {
         if (theSQLWindows.Find(*it) >= 0 && (*it)->m_hWnd != nullptr)

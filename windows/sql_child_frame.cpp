@@ -333,6 +333,15 @@ bool CSQLChildFrame::SaveModified()
 {
     if (!IsModified())
         return true;
+    // Asked at exit or by Close All, the question may be about a window behind others, or
+    // minimised: the window it is about comes to the front first.
+    if (m_hWnd != nullptr)
+    {
+        MDIActivate();
+        if (IsIconic())
+            MDIRestore();
+        UpdateWindow();
+    }
     const CString name = m_strPath.IsEmpty() ? CString(L"File") : L"'" + m_strPath + L"'";
     switch (AfxMessageBox(name + L" has changed.\nSave it?", MB_YESNOCANCEL | MB_ICONQUESTION))
     {

@@ -1,7 +1,9 @@
 // End to end: closing the program with an open transaction asks first, and Cancel keeps the
-// program, its windows and the transaction; dropping several files at once is refused.
+// program, its windows and the transaction; a changed script is asked about with its window in
+// front, before any window closes; dropping several files at once is refused.
 #include "tests/dbaccess/test_databases.h"
 #include "tests/app/e2e_program_test.h"
+#include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
 #include "framework/command_ids.h"
@@ -47,6 +49,58 @@ TEST_F(CloseTest, OpenTransactionIsAskedAboutBeforeAnyWindowCloses)
     ql::CProgram::Click(dlg, IDC_ROLLBACK);
     EXPECT_TRUE(program.WaitForExit());
     EXPECT_GE(log.Read().Find(L"ROLLBACK"), 0);
+}
+
+// An untitled changed script behind an unchanged one and a grid window: the question at exit
+// shows with the script it is about in front, and Cancel keeps every window, the grid too.
+TEST_F(CloseTest, AChangedScriptIsAskedAboutInFrontBeforeAnyWindowCloses)
+{
+    ql::CScratchDatabase db;
+    db.Open(ql::kE2ESQLite);
+    const std::wstring table = ql::CScratchDatabase::NewName(L"ql_e2e_close_");
+    db.CreateTable(table, L"id INTEGER PRIMARY KEY");
+    ASSERT_TRUE(program.StartConnected(db.Connect()));
+    auto newScript = [&] {
+        const HWND before = program.ActiveChild();
+        program.PostCommand(ID_FILE_NEW);
+        HWND child = nullptr;
+        EXPECT_TRUE(ql::WaitFor([&] {
+            child = program.ActiveChild();
+            return child != nullptr && child != before && GetDlgItem(child, 0xE900) != nullptr;
+        }));
+        return child;
+    };
+    const HWND changed = newScript();
+    ASSERT_NE(changed, nullptr);
+    SendMessageW(GetDlgItem(changed, 0xE900), WM_SETTEXT, 0, (LPARAM)L"select 'unsaved';");
+    SendMessageW(GetDlgItem(changed, 0xE900), EM_SETMODIFY, TRUE, 0);
+    const HWND unchanged = newScript();
+    ASSERT_NE(unchanged, nullptr);
+    const HWND grid = ql::OpenTable(program, db.Schema(), table);
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(program.ActiveChild(), grid);
+
+    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    HWND box = program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ql::CProgram::MessageBoxText(box), L"File has changed.\nSave it?");
+    EXPECT_EQ(program.ActiveChild(), changed) << "the question's script is not in front";
+    ql::CProgram::Click(box, IDCANCEL);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(box); }));
+    ASSERT_TRUE(program.Settle());
+    EXPECT_TRUE(program.IsRunning());
+    EXPECT_TRUE(IsWindow(grid)) << "Cancel keeps the grid window";
+    EXPECT_TRUE(IsWindow(changed) && IsWindow(unchanged));
+    EXPECT_EQ(ChildWindows(program.MainWindow()), 3);
+
+    // Window > Close All asks the same way; No closes everything and the program stays.
+    program.PostCommand(ID_WINDOW_CLOSE_ALL);
+    box = program.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(program.ActiveChild(), changed);
+    ql::CProgram::Click(box, IDNO);
+    EXPECT_TRUE(ql::WaitFor([&] { return ChildWindows(program.MainWindow()) == 0; }));
+    EXPECT_TRUE(program.Close());
 }
 
 TEST_F(CloseTest, TwoDroppedFilesAreRefused)
