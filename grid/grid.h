@@ -421,7 +421,7 @@ protected:
     afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
-    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+    afx_msg LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnThemeChanged();
     afx_msg LRESULT OnDeferredCommit(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnApplyWidths(WPARAM wParam, LPARAM lParam);

@@ -27,14 +27,17 @@ void Fill(HDC hDC, const RECT& r, COLORREF color)
 
 } // namespace
 
-void CRGrid::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct)
+LRESULT CRGrid::OnDrawItem(WPARAM, LPARAM lParam)
 {
+    auto* lpDrawItemStruct = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam);
     if (lpDrawItemStruct != nullptr && lpDrawItemStruct->CtlType == ODT_HEADER && DrawsHeader())
     {
         DrawHeaderItem(lpDrawItemStruct);
-        return;
+        // Wine's header takes an answer of 0 for an item its owner did not draw, and paints the
+        // item's face and caption again over the drawing (the sort mark with it).
+        return TRUE;
     }
-    CREditListCtrl::OnDrawItem(nIDCtl, lpDrawItemStruct);
+    return Default();
 }
 
 LRESULT CRGrid::OnThemeChanged()

@@ -1,7 +1,9 @@
 // End to end on each real database: a table opened through Query > Tables is sorted from its
 // column header, filtered through the Filter dialog (three conditions, then a refused NULL with
 // LIKE and a reset) and sorted through the Sort dialog; the SELECT the window shows and the rows
-// it holds are checked against the database's own answer.
+// it holds are checked against the database's own answer. The sorted columns' headers show the
+// sort mark ("Mark sorted columns", on by default), as the user sees them on the screen.
+#include "tests/app/e2e_screen_capture.h"
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
@@ -24,6 +26,58 @@ bool IsAscending(const std::vector<std::wstring>& values)
         if (values[i - 1] > values[i])
             return false;
     return true;
+}
+
+enum SortMark
+{
+    markNone,
+    markDown, // ascending
+    markUp,   // descending
+    markUnknown,
+};
+
+// The sort mark a header item shows left of its caption, read from the screen. The mark stands
+// at the item's left edge, before the caption: an arrow whose head's base is a row of ink as wide
+// as the mark (no stroke of a caption's first letter is that wide), nearer the arrow's bottom
+// when it points down, nearer its top when it points up.
+SortMark ShownSortMark(const ql::CProgram& program, HWND list, int column)
+{
+    RECT item{};
+    if (!program.ListHeaderItemRect(list, column, item))
+        return markUnknown;
+    const int width = ((GetSystemMetrics(SM_CXSMICON) / 2) + 1) & ~1;
+    const int strip = GetSystemMetrics(SM_CXEDGE) + width + 3;
+    ql::CScreenCapture capture;
+    if (!capture.Take({item.left, item.top, std::min<LONG>(item.right, item.left + strip),
+                       item.bottom}))
+        return markUnknown;
+    // Ink: the arrow's grey outline and black fill, the caption's letters; not the face.
+    auto dark = [&](int x, int y) {
+        const COLORREF c = capture.At(x, y);
+        return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 225;
+    };
+    int first = -1, last = -1, widest = -1, widestRun = 0;
+    for (int y = capture.rect.top + 1; y < capture.rect.bottom - 1; ++y)
+    {
+        int run = 0, longest = 0;
+        for (int x = capture.rect.left + 1; x < capture.rect.right; ++x)
+        {
+            run = dark(x, y) ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+        if (longest > 0 && first < 0)
+            first = y;
+        if (longest > 0)
+            last = y;
+        if (longest > widestRun)
+        {
+            widestRun = longest;
+            widest = y;
+        }
+    }
+    if (widestRun < width)
+        return markNone;
+    return widest - first > last - widest ? markDown : markUp;
 }
 
 class GridSortFilterE2E : public ql::CProductScenario
@@ -59,12 +113,16 @@ TEST_P(GridSortFilterE2E, HeaderSortFilterDialogAndSortDialog)
     ASSERT_NE(child, nullptr);
     m_grid = ql::GridOf(child);
     ASSERT_TRUE(ql::WaitFor([&] { return GridColumn(0).size() == 12; }));
+    for (int column = 0; column < 4; ++column)
+        EXPECT_EQ(ShownSortMark(program, m_grid, column), markNone) << column;
 
     // The header's "Sort ascending" on city.
     ASSERT_TRUE(program.ClickListHeader(m_grid, 2));
     ASSERT_TRUE(program.ChoosePopupMenuEntry(0));
     EXPECT_TRUE(ql::WaitFor([&] { return IsAscending(GridColumn(2)); }));
     EXPECT_TRUE(EndsWith(ql::ShownSQL(program), L"\nORDER BY  city ASC"));
+    EXPECT_TRUE(ql::WaitFor([&] { return ShownSortMark(program, m_grid, 2) == markDown; }));
+    EXPECT_EQ(ShownSortMark(program, m_grid, 1), markNone);
 
     // Filter: city = x AND, id > 5 OR, note NULL with "=".
     program.PostCommand(ID_QUERY_FILTER);
@@ -132,6 +190,9 @@ TEST_P(GridSortFilterE2E, HeaderSortFilterDialogAndSortDialog)
     const auto byName =
         m_db.Column(L"SELECT name FROM " + m_db.Quoted(m_table) + L" ORDER BY name DESC, city ASC");
     EXPECT_TRUE(ql::WaitFor([&] { return GridColumn(1) == byName; }));
+    EXPECT_TRUE(ql::WaitFor([&] { return ShownSortMark(program, m_grid, 1) == markUp; }));
+    EXPECT_EQ(ShownSortMark(program, m_grid, 2), markDown);
+    EXPECT_EQ(ShownSortMark(program, m_grid, 0), markNone);
 
     // Reset and OK: no ORDER BY any more.
     program.PostCommand(ID_QUERY_SORT);
@@ -143,6 +204,10 @@ TEST_P(GridSortFilterE2E, HeaderSortFilterDialogAndSortDialog)
     const std::wstring plain = ql::ShownSQL(program);
     EXPECT_EQ(plain.find(L"ORDER BY"), std::wstring::npos) << Narrow(plain);
     EXPECT_EQ(plain.find(L"WHERE"), std::wstring::npos) << Narrow(plain);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return ShownSortMark(program, m_grid, 1) == markNone &&
+               ShownSortMark(program, m_grid, 2) == markNone;
+    }));
     EXPECT_EQ(GridColumn(0).size(), 12u);
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(m_db.Count(m_table), 12);

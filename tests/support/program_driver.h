@@ -850,6 +850,18 @@ public:
         PostMessageW(header, WM_LBUTTONUP, 0, at);
         return true;
     }
+    // The screen rectangle of a list view's column header item.
+    bool ListHeaderItemRect(HWND list, int column, RECT& screen) const
+    {
+        HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
+        CRemoteBuffer remote(m_process, sizeof(RECT));
+        if (header == nullptr ||
+            !SendMessageW(header, HDM_GETITEMRECT, column, (LPARAM)remote.address) ||
+            !ReadProcessMemory(m_process, remote.address, &screen, sizeof(screen), nullptr))
+            return false;
+        MapWindowPoints(header, nullptr, reinterpret_cast<POINT*>(&screen), 2);
+        return true;
+    }
     // A list view's column header: its title and format bits (HDF_SORTUP, HDF_SORTDOWN...).
     bool ListHeaderItem(HWND list, int column, std::wstring& title, int& format) const
     {
