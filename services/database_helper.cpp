@@ -63,6 +63,7 @@ bool CRDatabaseHelper::Connect(LPCWSTR pszConnect, HWND hWnd, UINT nConnectionTi
                                UINT nLoginTimeout, UINT nQueryTimeout)
 {
     Close();
+    m_strGivenConnect = pszConnect != nullptr ? pszConnect : L"";
     m_nCursorType = 1;
     const bool bDriverCursors = GetCursorLibOption() == 1;
     m_nOpenMode = bDriverCursors ? 0 : CRDatabase::openUseCursorLib;
@@ -133,8 +134,19 @@ bool CRDatabaseHelper::DoReconnect(HWND hWnd, UINT nConnectionTimeout, UINT nLog
     // As with Connect, a reconnect that fails part way leaves nothing open.
     try
     {
+        // The driver manager finds the driver again only through a data source or a driver
+        // named in the string: a completed string naming neither (SQLite's "DSN=;Database=...")
+        // would open the default data source, another database.
+        const CString completed = m_db.GetConnect();
+        const bool bFindsDriver = !GetConnectStringDSN(completed).IsEmpty() ||
+                                  !GetConnectStringValue(completed, L"Driver").IsEmpty() ||
+                                  !GetConnectStringValue(completed, L"FileDSN").IsEmpty();
         bool bOpen =
-            m_db.Reconnect(m_nOpenMode, hWnd, nConnectionTimeout, nLoginTimeout, nQueryTimeout);
+            bFindsDriver || m_strGivenConnect.IsEmpty()
+                ? m_db.Reconnect(m_nOpenMode, hWnd, nConnectionTimeout, nLoginTimeout,
+                                 nQueryTimeout)
+                : m_db.Open(m_strGivenConnect, m_nOpenMode, hWnd, nConnectionTimeout,
+                            nLoginTimeout, nQueryTimeout);
         if (bOpen && m_db.GetDBMSKind() == DBMS_MSSQL)
         {
             const CString completed = m_db.GetConnect();
