@@ -246,6 +246,10 @@ public:
     // Page Down and Ctrl+End reading (true when rows were read).
     bool ReadAheadPage();
     bool ReadAllRows();
+    // Appends, as items, up to nMax of the cursor's rows after the last item, no further than
+    // row nHeld (rows the cursor holds already, so that nothing is read from the driver); not
+    // while a row is edited or a read runs. True when items were added.
+    bool AppendHeldRows(int nHeld, int nMax);
     // Scroll amounts that bring the list back to its present scroll position (LVM_SCROLL).
     bool GetPageSize(CSize& size);
     int GetColumnCount() const { return (int)m_columns.size(); }

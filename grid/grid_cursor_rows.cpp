@@ -506,6 +506,35 @@ bool CRGrid::ReadAllRows()
     return true;
 }
 
+bool CRGrid::AppendHeldRows(int nHeld, int nMax)
+{
+    if (m_hWnd == nullptr || m_nEditedRow >= 0 || m_bEditing || m_bInserting ||
+        m_pCursor == nullptr || m_nReadDepth > 0 || IsConnectionBusy())
+        return false;
+    const int count = GetItemCount();
+    const int nEnd = std::min(nHeld, count + nMax);
+    if (count <= 0 || count >= nEnd)
+        return false;
+    try
+    {
+        // The current row's position is where the shown rows' reading goes on from.
+        m_pCursor->SetAbsolutePosition(count);
+        {
+            RowBatch batch(*this);
+            SampledFit sampled(*this);
+            for (int i = count; i < nEnd && !m_pCursor->IsEOF(); ++i)
+                FetchNextRow(false, nullptr);
+        }
+        NotifyCountChanged();
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        NotifyDatabaseError(e);
+        e->Delete();
+    }
+    return GetItemCount() > count;
+}
+
 bool CRGrid::ReadCellText(int nRow, int nColumn, CGridItem& item)
 {
     if (nRow == m_nEditedRow && m_nEditedRow >= 0)

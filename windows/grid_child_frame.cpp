@@ -20,6 +20,10 @@ namespace {
 const UINT_PTR kReadOnTimer = 0x5157;
 // A slice of reading on stays well below what a user notices between two messages.
 const LONGLONG kReadOnSliceMs = 25;
+// Rows of the memory cursor that become items in one idle tick, and the pause before trying
+// again while the grid takes none (a row being edited).
+const int kRowsPerTick = 2000;
+const UINT kHeldRowsRetryMs = 250;
 
 } // namespace
 
@@ -587,8 +591,8 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
 // A SQLite statement part read keeps the database file's shared lock: no other process can
 // commit a change while a table window sits on its first screen. So the rest is read into the
 // memory cursor while the program is idle (WM_TIMER comes only when no other message waits),
-// and the statement, with its lock, ends with the last row. The grid's own rows grow as before,
-// as they are shown.
+// and the statement, with its lock, ends with the last row. The grid takes the rows read as
+// items in the same idle ticks, so the window shows the whole table once it is read.
 void CGridChildFrame::StartReadingOn()
 {
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
@@ -605,7 +609,8 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
         return;
     }
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
-    if (pMem == nullptr || !pMem->IsSourceOpen())
+    if (pMem == nullptr ||
+        (!pMem->IsSourceOpen() && m_view.GetItemCount() >= pMem->GetRecordCount()))
     {
         KillTimer(kReadOnTimer);
         return;
@@ -618,17 +623,27 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
     const LONGLONG nStart = GetTickMs();
     bool bMore = false;
     // An error stops the reading on (told once); the grid meets it again if it reads that far.
-    RunReportingErrors([&] {
-        bool bRead = true;
-        do
-        {
-            const int nBefore = pMem->GetRecordCount();
-            bRead = pMem->ReadOn(256) && pMem->GetRecordCount() > nBefore;
-        } while (bRead && GetTickMs() - nStart < kReadOnSliceMs);
-        bMore = bRead;
-    });
-    if (bMore && m_hWnd != nullptr && pMem == m_pCursor.get())
+    if (pMem->IsSourceOpen())
+    {
+        RunReportingErrors([&] {
+            bool bRead = true;
+            do
+            {
+                const int nBefore = pMem->GetRecordCount();
+                bRead = pMem->ReadOn(256) && pMem->GetRecordCount() > nBefore;
+            } while (bRead && GetTickMs() - nStart < kReadOnSliceMs);
+            bMore = bRead;
+        });
+    }
+    if (m_hWnd == nullptr || pMem != m_pCursor.get())
+        return;
+    // The rows read come into the window as well, so that it shows the whole table once read;
+    // not while a row is being edited, which the next ticks wait for.
+    const bool bAppended = m_view.AppendHeldRows(pMem->GetRecordCount(), kRowsPerTick);
+    if (bMore || bAppended)
         SetTimer(kReadOnTimer, 1);
+    else if (m_view.GetItemCount() < pMem->GetRecordCount())
+        SetTimer(kReadOnTimer, kHeldRowsRetryMs);
 }
 
 void CGridChildFrame::ReadKeys()
