@@ -171,29 +171,31 @@ TEST_F(ScriptsE2E, ErrorDialogNextRetryWithEditAndCommitQuestion)
     StartPostgres();
 
     // Next skips the failing statement; the summary counts it.
-    NewScript(L"insert into " + t + L" values(1); insert into nowhere values(2); insert into " + t +
-              L" values(3);");
+    // The dialog shows the statement from its first word, not the line break before it.
+    NewScript(L"insert into " + t + L" values(1);\r\n  insert into nowhere values(2); insert into " +
+              t + L" values(3);");
     program.PostCommand(kExecuteCurrent);
     ConfirmScriptOptions(false);
     HWND error = program.WaitForDialog(L"SQL Error");
     ASSERT_NE(error, nullptr);
-    EXPECT_EQ(CProgram::Text(error, 1001), L" insert into nowhere values(2)");
+    EXPECT_EQ(CProgram::Text(error, 1001), L"insert into nowhere values(2)");
     EXPECT_EQ(CProgram::Text(error, 1058).find(L"ODBC error code: "), 0u);
     CProgram::Click(error, IDOK);
     EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (2 of 3 queries).");
     EXPECT_EQ(count(L""), L"2");
 
     // Retry with the statement edited: the editor keeps the edit and the run goes on.
-    NewScript(L"insert into " + t + L" valuez(4);\r\ninsert into " + t + L" values(5);");
+    NewScript(L"insert into " + t + L" values(5);\r\n\r\ninsert into " + t + L" valuez(4);");
     program.PostCommand(kExecuteCurrent);
     ConfirmScriptOptions(false);
     error = program.WaitForDialog(L"SQL Error");
     ASSERT_NE(error, nullptr);
+    EXPECT_EQ(CProgram::Text(error, 1001), L"insert into " + t + L" valuez(4)");
     CProgram::SetText(error, 1001, L"insert into " + t + L" values(4)");
     CProgram::Click(error, 1060);
     EXPECT_EQ(AnswerMessage(IDOK), L"Script executed successfully (2 of 2 queries).");
     EXPECT_EQ(ql::WindowText(Editor()),
-              L"insert into " + t + L" values(4);\r\ninsert into " + t + L" values(5);");
+              L"insert into " + t + L" values(5);\r\n\r\ninsert into " + t + L" values(4);");
     EXPECT_EQ(count(L""), L"4");
 
     // In a transaction, No to "Commit?" leaves the table unchanged.
