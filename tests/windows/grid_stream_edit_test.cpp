@@ -85,7 +85,8 @@ protected:
     }
     void ExpectEveryRowWith(CRGrid& grid, int nRow, LPCWSTR pszName)
     {
-        ASSERT_TRUE(grid.ReadAllRows());
+        // Reads what the window has not taken yet (on SQLite its idle ticks may have taken all).
+        grid.ReadAllRows();
         qltest::PumpPending();
         EXPECT_EQ(grid.GetItemCount(), kRows);
         EXPECT_TRUE(grid.IsFullyLoaded());
@@ -119,9 +120,11 @@ TEST_P(GridStreamEdit, KeyedRowSavedMidReadIsCommittedAtOnce)
               "edited mid-read");
     EXPECT_FALSE(m_helper.GetDatabase().IsInTransaction());
 
-    // The window reads its rows again (the refresh after a save) and still on demand.
+    // The window reads its rows again (the refresh after a save): on demand on PostgreSQL; on
+    // SQLite its idle ticks read on and take the rows read.
     qltest::PumpPending();
-    EXPECT_LT(view.GetItemCount(), kRows);
+    if (GetParam() != kSQLite)
+        EXPECT_LT(view.GetItemCount(), kRows);
     ExpectEveryRowWith(view, 2, L"edited mid-read");
 }
 
@@ -139,8 +142,9 @@ TEST_P(GridStreamEdit, RowWithoutKeySavedMidReadReadsTheRestFirstAndKeepsEveryRo
               std::to_string(kRows - 1));
     EXPECT_FALSE(m_helper.GetDatabase().IsInTransaction());
     qltest::PumpPending();
-    ASSERT_TRUE(view.ReadAllRows());
+    view.ReadAllRows();
     EXPECT_EQ(view.GetItemCount(), kRows);
+    EXPECT_TRUE(view.IsFullyLoaded());
     EXPECT_EQ(A(Cell(view, 4, 2)), "no key");
 }
 
