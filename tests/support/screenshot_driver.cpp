@@ -379,6 +379,15 @@ void GridDialogs(ql::CProgram& program, CShots& shots)
         shots.Picture(L"grid-filter-condition", filter);
         shots.CloseAll();
     }
+    // Sorted from a column's header, the column shows its sort mark.
+    if (program.ClickListHeader(grid, 1) && program.ChoosePopupMenuEntry(0) &&
+        program.WaitForGrid())
+    {
+        Sleep(500);
+        shots.Picture(L"grid-sorted");
+    }
+    else
+        shots.Missing(L"grid-sorted");
 }
 
 // The dialogs of a PostgreSQL schema prepared for the pictures (a function with inputs and
