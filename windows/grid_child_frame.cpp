@@ -609,7 +609,7 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
         return;
     }
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
-    if (pMem == nullptr ||
+    if (pMem == nullptr || m_view.GetCursor() != pMem ||
         (!pMem->IsSourceOpen() && m_view.GetItemCount() >= pMem->GetRecordCount()))
     {
         KillTimer(kReadOnTimer);
