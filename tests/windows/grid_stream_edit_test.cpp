@@ -56,10 +56,17 @@ protected:
         if (m_helper.GetDatabase().IsOpen())
             m_helper.GetDatabase().ExecuteSQL(L"DROP TABLE " + m_table);
     }
+    // The window is made without running its messages: on SQLite its idle ticks (timer
+    // messages) would read the statement to its end before the test acts in the middle of it.
     CGridChildFrame* OpenTable()
     {
-        return OpenTableWindow(&m_helper, m_pHost, m_table,
-                               L"SELECT * FROM " + m_table + L" ORDER BY id");
+        const CString select = L"SELECT * FROM " + m_table + L" ORDER BY id";
+        auto* pFrame = new CGridChildFrame(&m_helper, select, select, nullptr, kGridTable,
+                                           CStringPair(L"", m_table), nullptr);
+        if (!pFrame->Create(nullptr, m_table, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                            CFrameWnd::rectDefault, m_pHost))
+            return nullptr;
+        return pFrame;
     }
     static CString Cell(CRGrid& grid, int nRow, int nColumn)
     {
