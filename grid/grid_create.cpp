@@ -64,6 +64,8 @@ void CRGrid::SetCursor(Zelt::ICursor* pCursor)
 {
     m_pCursor = pCursor;
     m_bForwardOnly = pCursor != nullptr && pCursor->IsForwardOnly();
+    // Its rows were just read: the zone they were read in is the session's zone now.
+    m_readZone = NoteReadZone(m_pDatabase, pCursor);
     Clear();
 }
 
