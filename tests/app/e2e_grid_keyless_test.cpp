@@ -126,45 +126,78 @@ std::wstring SaveV(CProgram& program, HWND grid, int row, const std::wstring& te
 }
 
 // SQLite keeps values of any kind in any column, and its driver reads some pairs alike: a 1.5
-// beside a 1 in an INT primary key, a date that is not in the calendar beside a NULL. Neither row
-// of a pair is changed, and the refusal names the reason: for a key, that its values read alike.
+// beside a 1 in an INT primary key, 0.10000000000000002 beside 0.1 in a DECIMAL or DOUBLE one; in
+// a table without a key, 'abc' in an INTEGER column or a date that is not in the calendar beside
+// a NULL. Neither row of a pair is changed, and the refusal names the reason: for a key, that its
+// values read alike (not that the table wants one).
 TEST_P(GridKeylessE2E, SQLiteValuesReadAlikeAreLeftAlone)
 {
     if (GetParam() != ql::kE2ESQLite)
         GTEST_SKIP() << "the servers keep values of their columns' types";
-    const std::wstring keyed = m_table + L"_k";
-    m_db.CreateTable(keyed, L"id INT PRIMARY KEY, v VARCHAR(20)");
-    m_db.Exec(L"INSERT INTO " + m_db.Quoted(keyed) + L" VALUES (1, 'one'), (1.5, 'half')");
+    struct KeyCase
+    {
+        const wchar_t* type;
+        const wchar_t* rows;
+        const wchar_t* shown;
+    };
+    const KeyCase keys[] = {
+        {L"INT", L"(1, 'one'), (1.5, 'two')", L"1"},
+        {L"DECIMAL(20,10)", L"(0.1, 'one'), (0.10000000000000002, 'two')", L"0.1"},
+        {L"DOUBLE", L"(0.1, 'one'), (0.10000000000000002, 'two')", L"0.1"}};
+    std::vector<std::wstring> keyed;
+    for (const KeyCase& key : keys)
+    {
+        keyed.push_back(m_table + L"_" + std::to_wstring(keyed.size()));
+        m_db.CreateTable(keyed.back(), std::wstring(L"id ") + key.type + L" PRIMARY KEY, v TEXT");
+        m_db.Exec(L"INSERT INTO " + m_db.Quoted(keyed.back()) + L" VALUES " + key.rows);
+    }
     const std::wstring table = m_db.Quoted(m_table);
     m_db.Exec(L"DELETE FROM " + table);
     m_db.Exec(L"ALTER TABLE " + table + L" ADD COLUMN d DATE");
-    m_db.Exec(L"INSERT INTO " + table + L" VALUES (1, 'same', '2024-02-30'), (1, 'same', NULL)");
+    m_db.Exec(L"INSERT INTO " + table +
+              L" VALUES (1, 'same', '2024-02-30'), (1, 'same', NULL),"
+              L" ('abc', 'also', NULL), (NULL, 'also', NULL)");
     ASSERT_TRUE(program.StartConnected(m_db.Connect()));
 
-    HWND grid = ql::GridOf(ql::OpenTable(program, m_db.Schema(), keyed));
+    for (size_t k = 0; k < keyed.size(); ++k)
+    {
+        SCOPED_TRACE(Narrow(keys[k].type));
+        HWND grid = ql::GridOf(ql::OpenTable(program, m_db.Schema(), keyed[k]));
+        ASSERT_NE(grid, nullptr);
+        ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid).size() == 2; }));
+        EXPECT_EQ(program.ListItems(grid, 0)[0], keys[k].shown);
+        EXPECT_EQ(program.ListItems(grid, 0)[1], keys[k].shown);
+        for (int row = 0; row < 2; ++row)
+        {
+            const std::wstring refusal = SaveV(program, grid, row, L"changed");
+            EXPECT_EQ(refusal.rfind(L"No rows changed:\nThe row's key does not tell it apart", 0),
+                      0u)
+                << Narrow(refusal);
+            EXPECT_EQ(refusal.find(L"Give the table a primary key"), std::wstring::npos);
+            CProgram::PressKey(grid, VK_ESCAPE);
+            ASSERT_TRUE(program.Settle());
+        }
+        EXPECT_EQ(m_db.Column(L"SELECT v FROM " + m_db.Quoted(keyed[k]) + L" ORDER BY id"),
+                  (std::vector<std::wstring>{L"one", L"two"}));
+    }
+
+    HWND grid = ql::GridOf(ql::OpenTable(program, m_db.Schema(), m_table));
     ASSERT_NE(grid, nullptr);
-    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid).size() == 2; }));
-    EXPECT_EQ(program.ListItems(grid), (std::vector<std::wstring>{L"1", L"1"}));
-    for (int row = 0; row < 2; ++row)
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid).size() == 4; }));
+    EXPECT_EQ(program.ListItems(grid, 2), std::vector<std::wstring>(4, L"<<NULL>>"));
+    for (int row : {0, 2})
     {
         const std::wstring refusal = SaveV(program, grid, row, L"changed");
-        EXPECT_EQ(refusal.rfind(L"No rows changed:\nThe row's key does not tell it apart", 0), 0u)
+        EXPECT_EQ(refusal.rfind(L"No rows changed:\nThe row is not unique", 0), 0u)
             << Narrow(refusal);
-        EXPECT_EQ(refusal.find(L"Give the table a primary key"), std::wstring::npos);
         CProgram::PressKey(grid, VK_ESCAPE);
         ASSERT_TRUE(program.Settle());
     }
-    EXPECT_EQ(m_db.Column(L"SELECT v FROM " + m_db.Quoted(keyed) + L" ORDER BY id"),
-              (std::vector<std::wstring>{L"one", L"half"}));
-
-    grid = ql::GridOf(ql::OpenTable(program, m_db.Schema(), m_table));
-    ASSERT_NE(grid, nullptr);
-    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid).size() == 2; }));
-    EXPECT_EQ(program.ListItems(grid, 2), (std::vector<std::wstring>{L"<<NULL>>", L"<<NULL>>"}));
-    const std::wstring refusal = SaveV(program, grid, 0, L"changed");
-    EXPECT_EQ(refusal.rfind(L"No rows changed:\nThe row is not unique", 0), 0u) << Narrow(refusal);
-    EXPECT_EQ(m_db.Column(L"SELECT v || '|' || COALESCE(d, 'NULL') FROM " + table + L" ORDER BY d"),
-              (std::vector<std::wstring>{L"same|NULL", L"same|2024-02-30"}));
+    EXPECT_EQ(m_db.Column(L"SELECT COALESCE(id, 'NULL') || '|' || v || '|' || COALESCE(d, 'NULL')"
+                          L" FROM " +
+                          table + L" ORDER BY rowid"),
+              (std::vector<std::wstring>{L"1|same|2024-02-30", L"1|same|NULL", L"abc|also|NULL",
+                                         L"NULL|also|NULL"}));
     program.Kill();
 }
 
