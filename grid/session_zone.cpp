@@ -5,8 +5,6 @@
 #include "dbaccess/db_exception.h"
 #include "dbaccess/recordset.h"
 
-#include <memory>
-
 // The type name the driver gives a result column ("timestamptz", "timestamp", "datetime");
 // empty when the result is not the driver's own any more.
 static CString DriverTypeName(Zelt::ICursor* cursor, UINT column)
