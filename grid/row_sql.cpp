@@ -461,6 +461,17 @@ static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
     return CString();
 }
 
+// A timestamp read in the session's zone is the local time the server shows: where the zone
+// turns its clocks back, two instants an hour apart show alike (02:30 on the night summer time
+// ends in Berlin), and the value read finds only one of them, not always the row's. The count
+// compares local times, as they are shown.
+static CString ZoneReadAlikePiece(const CRDatabase& db, const CString& name, const CString& value)
+{
+    return (db.GetDBMSKind() == DBMS_POSTGRESQL ? L"CAST(" + name + L" AS TIMESTAMP)="
+                                                : L"CAST(" + name + L" AS DATETIME(6))=") +
+           value;
+}
+
 CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
                             const std::vector<UINT>& keyColumns, CRowSqlParams& params,
                             CString* pCountCondition)
@@ -504,8 +515,11 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
         {
             piece = name + (value == L"NULL" ? L" IS " : L"=") + value;
         }
-        const CString alike =
-            db.HasDynamicTypes() ? ReadAlikePiece(db, cursor, column, name, value) : CString();
+        CString alike;
+        if (db.HasDynamicTypes())
+            alike = ReadAlikePiece(db, cursor, column, name, value);
+        else if (value == L"?" && IsReadInSessionZone(db, cursor, column))
+            alike = ZoneReadAlikePiece(db, name, value);
         // SQLite's driver binds a timestamp as a text of its own form, which equals no date
         // written in another ('2024-03-01' in a DATE column): the statement compares such a
         // column as it is read, as the count does.

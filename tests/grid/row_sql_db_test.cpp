@@ -677,3 +677,30 @@ TEST_P(RowSqlDb, TimestampsReadInAnotherSessionZoneIdentifyNoRow)
     EXPECT_EQ("changed", Narrow(Query(L"SELECT b FROM " + m_table + L" WHERE id = 1")));
     EXPECT_EQ("by id", Narrow(Query(L"SELECT b FROM " + m_table + L" WHERE id = 2")));
 }
+
+// The night summer time ends in Berlin, 00:30 and 01:30 UTC both show as 02:30 local time; the
+// shown 02:30 finds only one of them. Neither row is changed for the other.
+TEST_P(RowSqlDb, TimestampsShownAlikeInTheSessionZoneAreNeverChangedForEachOther)
+{
+    if (GetParam().product != Product::PostgreSQL)
+        GTEST_SKIP() << "MariaDB's test server knows no zone by name; SQLite has no zones";
+    Exec(L"SET TIME ZONE 'Europe/Berlin'");
+    Exec(L"CREATE TABLE " + m_table + L" (ts TIMESTAMPTZ, b VARCHAR(20))");
+    Exec(L"INSERT INTO " + m_table +
+         L" VALUES ('2024-10-27 00:30:00+00', 'same'), ('2024-10-27 01:30:00+00', 'same')");
+    for (int row = 1; row <= 2; ++row)
+    {
+        auto rs = OpenAll(L"ts");
+        CRowKeyRequest byValues;
+        byValues.readZone = NoteReadZone(&m_db, rs.get());
+        ASSERT_TRUE(rs->SetAbsolutePosition(row));
+        CRowStatement st;
+        CRowSqlFailure f;
+        ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"changed")},
+                                         byValues, st, f));
+        auto e = Catch([&] { EXPECT_FALSE(ExecuteRowStatement(m_db, st, f)) << row; });
+        ASSERT_FALSE(e) << Narrow(e->m_strError);
+        EXPECT_NE(-1, f.strText.Find(L"not unique")) << Narrow(f.strText);
+    }
+    EXPECT_EQ("2", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b = 'same'")));
+}
