@@ -26,6 +26,7 @@
 #include "dbaccess/cursor.h"
 #include "dbaccess/database.h"
 #include "grid/grid_item.h"
+#include "grid/session_zone.h"
 #include "grid/text_widths.h"
 
 #include <vector>
@@ -377,6 +378,7 @@ public:
     CArray<CRForeignKey::CForeignKeyInfo, const CRForeignKey::CForeignKeyInfo&> m_foreignKeys;
     CRDatabase* m_pQuoteDatabase = nullptr; // names are quoted for it; falls back to m_pDatabase
     CRDatabase* m_pDatabase = nullptr;      // rows are saved through it
+    CReadZone m_readZone;                   // the session zone the cursor's rows were read in
     CString m_strSortAscending;
     CString m_strSortDescending;
     CWnd* m_pOwner = nullptr;

@@ -64,6 +64,9 @@ void CRGrid::SetCursor(Zelt::ICursor* pCursor)
 {
     m_pCursor = pCursor;
     m_bForwardOnly = pCursor != nullptr && pCursor->IsForwardOnly();
+    // Its rows were just read: the zone they were read in is the session's zone now. Only a
+    // row found by its values needs to know it.
+    m_readZone = CanUseValueKey() ? NoteReadZone(m_pDatabase, pCursor) : CReadZone();
     Clear();
 }
 

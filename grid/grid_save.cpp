@@ -66,6 +66,7 @@ static CRowKeyRequest MakeKeyRequest(CRGrid& grid, UINT nPositionedBit)
     key.bPositioned = grid.CanUseCursorForEdit(nPositionedBit) || !grid.CanUseValueKey();
     for (INT_PTR i = 0; i < grid.m_primaryKey.GetSize(); ++i)
         key.keyNames.push_back(CString(grid.m_primaryKey[i].szColumnName));
+    key.readZone = grid.m_readZone;
     return key;
 }
 

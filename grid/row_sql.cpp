@@ -415,6 +415,63 @@ static bool IsIntegerReadLoosely(const CRDatabase& db, Zelt::ICursor* cursor, UI
            cType != SQL_C_FLOAT && cType != SQL_C_NUMERIC;
 }
 
+// SQLite keeps a value of any kind in any column, and its driver reads each as the column's
+// declared type: values that differ as stored may be read alike. The condition that counts the
+// rows before a statement runs matches, for each column, every value the driver reads as the
+// row's value, so that a row with a look-alike is refused instead of one being changed for the
+// other. ("?" stands for the same parameter as in the row's own condition.)
+static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT column,
+                              const CString& name, const CString& value)
+{
+    const bool isNull = value == L"NULL";
+    const int cType = cursor->GetColumnCType(column);
+    const short sqlType = cursor->GetColumnSQLType(column);
+    const CString textOrBlob =
+        L"(" + name + L" IS NULL OR typeof(" + name + L") IN ('text','blob'))";
+    if (cType == SQL_C_DOUBLE || cType == SQL_C_FLOAT)
+    {
+        // A text or a blob reads as NULL, or as the number it begins with; a double with 15
+        // digits.
+        return isNull ? textOrBlob
+                      : L"printf('%.15g'," + name + L")=printf('%.15g'," + value + L")";
+    }
+    if (IsIntegerReadLoosely(db, cursor, column))
+        return isNull ? textOrBlob : L"CAST(CAST(" + name + L" AS TEXT) AS INTEGER)=" + value;
+    if (cType == SQL_C_WCHAR || cType == SQL_C_CHAR)
+    {
+        // A number as SQLite writes it (0.10000000000000002 as 0.1), a blob as X'...'.
+        return isNull ? name + L" IS NULL"
+                      : L"CASE typeof(" + name + L") WHEN 'blob' THEN 'X''' || hex(" + name +
+                            L") || '''' ELSE CAST(" + name + L" AS TEXT) END=" + value;
+    }
+    if (cType == SQL_C_TIMESTAMP)
+    {
+        // A text that is no date of the calendar ('2024-02-30', 'abc') and every number or blob
+        // reads as NULL; a date reads alike however it is written ('2024-02-29T10:00:00'), and
+        // in a DATE column without its time of day.
+        if (isNull)
+            return L"(" + name + L" IS NULL OR typeof(" + name + L")<>'text' OR julianday(" + name +
+                   L") IS NULL OR date(julianday(" + name + L"))<>substr(" + name + L",1,10))";
+        if (sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE)
+            return L"date(" + name + L")=date(" + value + L")";
+        return L"julianday(" + name + L")=julianday(" + value + L")";
+    }
+    if (cType == SQL_C_BINARY && !isNull)
+        return L"CAST(" + name + L" AS BLOB)=" + value; // a text reads as its bytes
+    return CString();
+}
+
+// A timestamp read in the session's zone is the local time the server shows: where the zone
+// turns its clocks back, two instants an hour apart show alike (02:30 on the night summer time
+// ends in Berlin), and the value read finds only one of them, not always the row's. The count
+// compares local times, as they are shown.
+static CString ZoneReadAlikePiece(const CRDatabase& db, const CString& name, const CString& value)
+{
+    return (db.GetDBMSKind() == DBMS_POSTGRESQL ? L"CAST(" + name + L" AS TIMESTAMP)="
+                                                : L"CAST(" + name + L" AS DATETIME(6))=") +
+           value;
+}
+
 CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
                             const std::vector<UINT>& keyColumns, CRowSqlParams& params,
                             CString* pCountCondition)
@@ -458,18 +515,22 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
         {
             piece = name + (value == L"NULL" ? L" IS " : L"=") + value;
         }
+        CString alike;
+        if (db.HasDynamicTypes())
+            alike = ReadAlikePiece(db, cursor, column, name, value);
+        else if (value == L"?" && IsReadInSessionZone(db, cursor, column))
+            alike = ZoneReadAlikePiece(db, name, value);
+        // SQLite's driver binds a timestamp as a text of its own form, which equals no date
+        // written in another ('2024-03-01' in a DATE column): the statement compares such a
+        // column as it is read, as the count does.
+        if (!alike.IsEmpty() && cursor->GetColumnCType(column) == SQL_C_TIMESTAMP)
+            piece = alike;
         condition += piece;
         // The count before the statement matches every row the driver reads alike, so that
         // the shown row's look-alike makes it refused; the statement itself keeps the exact
         // comparison, which finds the row by an index and changes nothing when the shown value
         // was not the stored one.
-        if (IsIntegerReadLoosely(db, cursor, column))
-            countCondition +=
-                value == L"NULL"
-                    ? L"(" + name + L" IS NULL OR typeof(" + name + L") IN ('text','blob'))"
-                    : L"CAST(CAST(" + name + L" AS TEXT) AS INTEGER)=" + value;
-        else
-            countCondition += piece;
+        countCondition += alike.IsEmpty() ? piece : alike;
     }
     if (first)
     {
@@ -479,6 +540,33 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
     if (pCountCondition)
         *pCountCondition = countCondition;
     return condition;
+}
+
+// False, with the reason, when a column of the condition holds a value written in the session's
+// time zone and the session is no longer in the zone the rows were read in: the value would be
+// read as another instant and could find another row.
+static bool SameZoneAsRead(CRDatabase& db, Zelt::ICursor* cursor, const std::vector<UINT>& columns,
+                           const CReadZone& readZone, CRowSqlFailure& failure)
+{
+    if (!readZone.bKnown)
+        return true;
+    bool zoned = false;
+    for (UINT column : columns)
+        zoned = zoned || IsReadInSessionZone(db, cursor, column);
+    if (!zoned)
+        return true;
+    // A zone that cannot be read now comes with a session that cannot run the statement either
+    // (PostgreSQL's failed transaction): the statement's own error tells the user more.
+    CString now;
+    if (!ReadSessionZone(db, now))
+        return true;
+    if (now == readZone.strZone)
+        return true;
+    Fail(failure, kRowSqlRowCount,
+         L"The row cannot be identified: its timestamps were read in the time zone " +
+             readZone.strZone + L", and the session's time zone is now " + now +
+             L", in which they name other instants. Refresh the window to edit its rows.");
+    return false;
 }
 
 bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
@@ -491,13 +579,16 @@ bool BuildRowCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* curso
     if (!key.bPositioned)
     {
         std::vector<UINT> columns;
-        // A primary key is unique as it is read; only a row found by all its values needs
-        // counting by how they are read.
-        if (FindKeyColumns(cursor, key.keyNames, columns))
-            condition = BuildValueCondition(db, quoting, cursor, columns, params,
-                                            key.keyNames.empty() ? pCountCondition : nullptr);
+        const bool found = FindKeyColumns(cursor, key.keyNames, columns);
+        if (found && !SameZoneAsRead(db, cursor, columns, key.readZone, failure))
+            return false;
+        // A primary key is unique as it is stored, not always as it is read (SQLite keeps a 1.5
+        // in an INT key beside a 1, which its driver reads as 1): a key's rows are counted by
+        // how they are read too.
+        if (found)
+            condition = BuildValueCondition(db, quoting, cursor, columns, params, pCountCondition);
         valueKey = !condition.IsEmpty();
-        if (pCountCondition && (!valueKey || !key.keyNames.empty()))
+        if (pCountCondition && !valueKey)
             *pCountCondition = condition;
     }
     if (!condition.IsEmpty())
@@ -700,6 +791,7 @@ bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
         return false;
     statement.strSQL = BuildUpdateSQL(table, names, values, condition);
     statement.bUpdate = true;
+    statement.bKeyed = !key.bPositioned && !key.keyNames.empty();
     if (statement.bValueKey)
         statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + countCondition;
     return true;
@@ -722,6 +814,7 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
                            statement.bValueKey, failure, &countCondition))
         return false;
     statement.strSQL = BuildDeleteSQL(table, condition);
+    statement.bKeyed = !key.bPositioned && !key.keyNames.empty();
     if (statement.bValueKey)
         statement.strCountSQL = L"SELECT COUNT(*) FROM " + table + countCondition;
     return true;
@@ -826,15 +919,19 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
             return false;
         if (matching != 1)
         {
+            // A row that is gone needs no more words than the failure's own.
             CString text;
-            if (matching == 0)
-                text = L"The row was not found: no rows were changed.";
+            if (matching > 1 && statement.bKeyed)
+                text.Format(L"The row's key does not tell it apart: %lld rows have key values "
+                            L"that read alike (as the driver hands them over), and none of them "
+                            L"was changed.",
+                            matching);
             else if (matching > 1)
                 text.Format(L"The row is not unique: %lld rows have the same values, and none of "
                             L"them was changed. Give the table a primary key to edit such rows.",
                             matching);
-            else
-                text = L"The row cannot be identified: no rows were changed.";
+            else if (matching < 0)
+                text = L"The row cannot be identified: its rows could not be counted.";
             Fail(failure, kRowSqlRowCount, text);
             return false;
         }
@@ -856,8 +953,10 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
         CString text;
         if (undone)
             text.Format(L"The row is not unique: the statement would have changed %lld rows and "
-                        L"was rolled back. Give the table a primary key to edit such rows.",
-                        count);
+                        L"was rolled back.%s",
+                        count,
+                        statement.bKeyed ? L""
+                                         : L" Give the table a primary key to edit such rows.");
         else
             text.Format(L"The row is not unique: the statement changed %lld rows.", count);
         Fail(failure, kRowSqlRowCount, text);
@@ -878,7 +977,7 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
     }
     if (count == 0)
     {
-        Fail(failure, kRowSqlRowCount, L"The row was not found: no rows were changed.");
+        Fail(failure, kRowSqlRowCount);
         return false;
     }
     return true;

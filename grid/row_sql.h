@@ -13,6 +13,7 @@
 #include "framework/core.h"
 #include "dbaccess/cursor.h"
 #include "dbaccess/database.h"
+#include "grid/session_zone.h"
 
 #include <vector>
 
@@ -77,7 +78,7 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
 // row; "" when any key value cannot be used (the parameters added for it are removed again).
 // With pCountCondition, also the condition that counts the rows before the statement runs: the
 // same with the same parameters, except that it matches every row whose values the driver reads
-// alike (SQLite's integer columns).
+// alike (SQLite, which keeps values of any kind in any column).
 CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
                             const std::vector<UINT>& keyColumns, CRowSqlParams& params,
                             CString* pCountCondition = nullptr);
@@ -107,6 +108,9 @@ struct CRowKeyRequest
 {
     bool bPositioned = false;      // use " WHERE CURRENT OF " and the cursor name
     std::vector<CString> keyNames; // primary-key column names; empty: every column
+    // The session zone the cursor's rows were read in: a value read in it identifies a row only
+    // while the session is still in that zone.
+    CReadZone readZone;
 };
 
 // The statement under construction.
@@ -117,6 +121,7 @@ struct CRowStatement
     bool bValueKey = false; // the row is identified by its values: must change one row only
     bool bNothing = false;  // an update without changed columns: nothing to run
     bool bUpdate = false;   // an UPDATE (some drivers count the rows it changed, not found)
+    bool bKeyed = false;    // the row is identified by its primary key, not by all its values
     // For a row identified by its values: "SELECT COUNT(*) FROM t WHERE ..." over the same
     // condition, and the index of the first parameter of that condition.
     CString strCountSQL;

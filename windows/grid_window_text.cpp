@@ -24,7 +24,10 @@ CString FormatSaveErrorText(LPCWSTR pszColumnName, bool bHasColumn, UINT nKind, 
     case 2: return L"Not even length of data" + strIn;
     case 3: return L"Invalid data" + strIn;
     case 4: return L"Database error" + strIn + L":\n" + (pszText ? pszText : L"");
-    case 5: return L"No rows changed";
+    // The grid says why when it refused to change a row it could not tell apart.
+    case 5:
+        return pszText && *pszText ? L"No rows changed:\n" + CString(pszText)
+                                   : CString(L"No rows changed");
     case 6: {
         CString strText;
         strText.Format(L"The value%s is longer than the %u characters or bytes the grid holds of "

@@ -513,3 +513,194 @@ TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
     update(1, L"b DESC, z", L"zero", true);
     EXPECT_EQ("1", Narrow(Query(stored + L"'zero' AND z IS NOT NULL AND d = 8")));
 }
+
+// SQLite keeps a 1.5 in an INT key beside a 1, and a DECIMAL or DOUBLE key of 0.1 beside
+// 0.10000000000000002; its driver reads each pair alike. Neither row of a pair is changed, and the
+// refusal says it is the key's values that read alike. A key that reads as stored is found.
+TEST_P(RowSqlDb, KeysReadAlikeAreNeverChangedForEachOther)
+{
+    if (GetParam().product != Product::SQLite)
+        GTEST_SKIP() << "the servers' keys hold values of their own type only";
+    CRowKeyRequest key;
+    key.keyNames = {L"id"};
+    const CString stored = L"SELECT COUNT(*) FROM " + m_table + L" WHERE b = ";
+    auto edit = [&](int row, bool expectOk, bool deleting = false) {
+        auto rs = OpenAll(L"b");
+        ASSERT_TRUE(rs->SetAbsolutePosition(row));
+        CRowStatement st;
+        CRowSqlFailure f;
+        ASSERT_TRUE(deleting ? BuildDeleteStatement(m_db, nullptr, rs.get(), key, st, f)
+                             : BuildUpdateStatement(m_db, nullptr, rs.get(),
+                                                    {Col(*rs, L"b", L"changed")}, key, st, f));
+        auto e = Catch(
+            [&] { EXPECT_EQ(expectOk, ExecuteRowStatement(m_db, st, f)) << Narrow(st.strSQL); });
+        ASSERT_FALSE(e) << Narrow(e->m_strError);
+        if (!expectOk)
+        {
+            EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+            EXPECT_NE(-1, f.strText.Find(L"key values that read alike")) << Narrow(f.strText);
+            EXPECT_EQ(-1, f.strText.Find(L"Give the table a primary key")) << Narrow(f.strText);
+        }
+    };
+    for (LPCWSTR type : {L"INT", L"DECIMAL(20,10)", L"DOUBLE"})
+    {
+        SCOPED_TRACE(Narrow(type));
+        Exec(L"DROP TABLE IF EXISTS " + m_table);
+        Exec(L"CREATE TABLE " + m_table + L" (id " + type + L" PRIMARY KEY, b TEXT)");
+        if (CString(type) == L"INT")
+            Exec(L"INSERT INTO " + m_table + L" VALUES (1, 'a'), (1.5, 'b'), (2, 'c')");
+        else
+            Exec(L"INSERT INTO " + m_table +
+                 L" VALUES (0.1, 'a'), (0.10000000000000002, 'b'), (2, 'c')");
+        edit(2, false);
+        edit(1, false);
+        edit(2, false, true);
+        EXPECT_EQ("1", Narrow(Query(stored + L"'a'")));
+        EXPECT_EQ("1", Narrow(Query(stored + L"'b'")));
+        edit(3, true);
+        EXPECT_EQ("1", Narrow(Query(stored + L"'changed' AND id = 2")));
+    }
+}
+
+// Values SQLite's driver reads as NULL though they are not ('abc' in an INTEGER column, a date
+// that is not in the calendar or a number in a DATE column) are never taken for the NULL of a
+// row beside them, nor are dates written in other forms taken for each other, nor a blob for
+// the text it is shown as. Rows alone in what they show are found.
+TEST_P(RowSqlDb, ValuesReadAsAnotherAreNeverChangedForIt)
+{
+    if (GetParam().product != Product::SQLite)
+        GTEST_SKIP() << "the servers keep values of their columns' types";
+    Exec(L"CREATE TABLE " + m_table + L" (a INTEGER, d DATE, t TEXT, b TEXT)");
+    Exec(L"INSERT INTO " + m_table +
+         L" VALUES (1, '2024-02-30', 'x', 'p1'), (1, NULL, 'x', 'p2'),"
+         L" ('abc', '2024-01-01', 'x', 'q1'), (NULL, '2024-01-01', 'x', 'q2'),"
+         L" (3, '2024-02-29 10:00:00', 'x', 'r1'), (3, '2024-02-29', 'x', 'r2'),"
+         L" (4, 2460000.5, 'x', 's1'), (4, NULL, 'x', 's2'),"
+         L" (5, NULL, x'58', 't1'), (5, NULL, 'X''58''', 't2'),"
+         L" (6, '2024-03-01', 'x', 'u'), (7, NULL, 'x', 'v')");
+    const CString stored = L"SELECT COUNT(*) FROM " + m_table + L" WHERE b = ";
+    auto update = [&](LPCWSTR mark, bool expectOk) {
+        auto rs = OpenAll(L"b");
+        int row = 0;
+        CString text;
+        for (bool ok = rs->MoveFirst(); ok && !rs->IsEOF(); ok = rs->MoveNext())
+        {
+            ++row;
+            if (rs->GetFieldText(4, text) && text == mark)
+                break;
+        }
+        ASSERT_EQ(CString(mark), text);
+        ASSERT_TRUE(rs->SetAbsolutePosition(row));
+        CRowStatement st;
+        CRowSqlFailure f;
+        ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
+                                         {Col(*rs, L"b", CString(mark) + L"!")},
+                                         CRowKeyRequest(), st, f));
+        auto e = Catch([&] {
+            EXPECT_EQ(expectOk, ExecuteRowStatement(m_db, st, f)) << Narrow(mark) << " "
+                                                                  << Narrow(st.strCountSQL);
+        });
+        ASSERT_FALSE(e) << Narrow(e->m_strError);
+    };
+    // The condition names b, which tells each row apart: without it the rows of a pair are
+    // alike in every other column.
+    Exec(L"UPDATE " + m_table + L" SET b = substr(b, 1, 1) WHERE length(b) = 2");
+    for (LPCWSTR mark : {L"p", L"q", L"r", L"s", L"t"})
+        update(mark, false);
+    EXPECT_EQ("0", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b LIKE '%!'")));
+    EXPECT_EQ("1", Narrow(Query(stored + L"'p' AND d = '2024-02-30'")));
+    EXPECT_EQ("1", Narrow(Query(stored + L"'q' AND a = 'abc'")));
+    update(L"u", true);
+    update(L"v", true);
+    EXPECT_EQ("1", Narrow(Query(stored + L"'u!' AND a = 6 AND d = '2024-03-01'")));
+    EXPECT_EQ("1", Narrow(Query(stored + L"'v!' AND a = 7 AND d IS NULL")));
+}
+
+// A timestamp written in the session's time zone (PostgreSQL's timestamptz, MariaDB's TIMESTAMP)
+// names another instant once the session has moved to another zone: the row read at 10:00 UTC
+// would be found as 10:00 in Tokyo, the row at 01:00 UTC. Such a row is not identified by its
+// values until the session is back in the zone they were read in; a key without such a value
+// still finds its row.
+TEST_P(RowSqlDb, TimestampsReadInAnotherSessionZoneIdentifyNoRow)
+{
+    const bool pg = GetParam().product == Product::PostgreSQL;
+    if (GetParam().product == Product::SQLite)
+        GTEST_SKIP() << "SQLite has no session time zone";
+    const CString utc = pg ? L"SET TIME ZONE 'UTC'" : L"SET time_zone = '+00:00'";
+    const CString tokyo = pg ? L"SET TIME ZONE 'Asia/Tokyo'" : L"SET time_zone = '+09:00'";
+    Exec(L"CREATE TABLE " + m_table + L" (id INTEGER, ts " +
+         Types(L"", L"TIMESTAMPTZ", L"TIMESTAMP NULL") + L", plain " +
+         Types(L"", L"TIMESTAMP", L"DATETIME") + L", b VARCHAR(20))");
+    Exec(utc);
+    Exec(L"INSERT INTO " + m_table +
+         L" VALUES (1, '2024-01-01 10:00:00', '2024-01-01 10:00:00', 'ten'),"
+         L" (2, '2024-01-01 01:00:00', '2024-01-01 01:00:00', 'one')");
+    auto rs = OpenAll(L"id");
+    EXPECT_TRUE(IsReadInSessionZone(m_db, rs.get(), 2));
+    EXPECT_FALSE(IsReadInSessionZone(m_db, rs.get(), 3));
+    CRowKeyRequest byValues;
+    byValues.readZone = NoteReadZone(&m_db, rs.get());
+    ASSERT_TRUE(byValues.readZone.bKnown);
+    Exec(tokyo);
+    ASSERT_TRUE(rs->SetAbsolutePosition(1));
+    CRowStatement st;
+    CRowSqlFailure f;
+    EXPECT_FALSE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"changed")},
+                                      byValues, st, f));
+    EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+    EXPECT_NE(-1, f.strText.Find(L"time zone")) << Narrow(f.strText);
+    EXPECT_FALSE(BuildDeleteStatement(m_db, nullptr, rs.get(), byValues, st, f));
+
+    EXPECT_EQ("ten", Narrow(Query(L"SELECT b FROM " + m_table + L" WHERE id = 1")));
+    EXPECT_EQ("one", Narrow(Query(L"SELECT b FROM " + m_table + L" WHERE id = 2")));
+
+    // A key of another type is read alike in every zone.
+    CRowKeyRequest byId = byValues;
+    byId.keyNames = {L"id"};
+    ASSERT_TRUE(rs->SetAbsolutePosition(2));
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"by id")}, byId,
+                                     st, f))
+        << Narrow(f.strText);
+    auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ("by id", Narrow(Query(L"SELECT b FROM " + m_table + L" WHERE id = 2")));
+
+    // Back in the zone the rows were read in, the row is found by its values.
+    Exec(utc);
+    ASSERT_TRUE(rs->SetAbsolutePosition(1));
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"changed")},
+                                     byValues, st, f))
+        << Narrow(f.strText);
+    e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    rs.reset();
+    EXPECT_EQ("changed", Narrow(Query(L"SELECT b FROM " + m_table + L" WHERE id = 1")));
+    EXPECT_EQ("by id", Narrow(Query(L"SELECT b FROM " + m_table + L" WHERE id = 2")));
+}
+
+// The night summer time ends in Berlin, 00:30 and 01:30 UTC both show as 02:30 local time; the
+// shown 02:30 finds only one of them. Neither row is changed for the other.
+TEST_P(RowSqlDb, TimestampsShownAlikeInTheSessionZoneAreNeverChangedForEachOther)
+{
+    if (GetParam().product != Product::PostgreSQL)
+        GTEST_SKIP() << "MariaDB's test server knows no zone by name; SQLite has no zones";
+    Exec(L"SET TIME ZONE 'Europe/Berlin'");
+    Exec(L"CREATE TABLE " + m_table + L" (ts TIMESTAMPTZ, b VARCHAR(20))");
+    Exec(L"INSERT INTO " + m_table +
+         L" VALUES ('2024-10-27 00:30:00+00', 'same'), ('2024-10-27 01:30:00+00', 'same')");
+    for (int row = 1; row <= 2; ++row)
+    {
+        auto rs = OpenAll(L"ts");
+        CRowKeyRequest byValues;
+        byValues.readZone = NoteReadZone(&m_db, rs.get());
+        ASSERT_TRUE(rs->SetAbsolutePosition(row));
+        CRowStatement st;
+        CRowSqlFailure f;
+        ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"changed")},
+                                         byValues, st, f));
+        auto e = Catch([&] { EXPECT_FALSE(ExecuteRowStatement(m_db, st, f)) << row; });
+        ASSERT_FALSE(e) << Narrow(e->m_strError);
+        EXPECT_NE(-1, f.strText.Find(L"not unique")) << Narrow(f.strText);
+    }
+    EXPECT_EQ("2", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b = 'same'")));
+}

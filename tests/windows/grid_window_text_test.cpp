@@ -24,6 +24,9 @@ TEST(GridWindowText, RowsAndSaveErrorTexts)
               "Database error in 'id':\nduplicate key");
     EXPECT_EQ(A(FormatSaveErrorText(L"", false, 4, L"gone")), "Database error:\ngone");
     EXPECT_EQ(A(FormatSaveErrorText(L"x", true, 5, L"")), "No rows changed");
+    // A row the grid refused to change: the reason follows.
+    EXPECT_EQ(A(FormatSaveErrorText(L"", false, 5, L"The row is not unique.")),
+              "No rows changed:\nThe row is not unique.");
 }
 
 TEST(GridWindowText, LayoutRestoreMovesByNameAndAppliesVisibility)
