@@ -522,7 +522,7 @@ TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
          L" VALUES ('2020-00-00', '2020-01-00 01:02:03.123456', 'a'), ('2020-01-00', NULL, 'b'),"
          L" ('0000-00-00', '0000-00-00 00:00:00', 'c')");
     for (int row = 1; row <= 3; ++row)
-        update(row, L"b", L"changed", true);
+        update(row, L"k", L"changed", true);
     EXPECT_EQ("3", Narrow(Query(stored + L"'changed'")));
     auto rs = OpenAll(L"k");
     ASSERT_TRUE(rs->SetAbsolutePosition(2));
