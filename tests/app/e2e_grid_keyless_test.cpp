@@ -126,14 +126,15 @@ TEST_P(GridKeylessE2E, MariaDBZeroDatesAreDatesOfTheirOwn)
     ASSERT_EQ(dates[rowOf(L"part")], L"2020/00/00");
     EXPECT_NE(dates[rowOf(L"null")], L"0/00/00");
 
+    bool first = true;
     for (const wchar_t* value : {L"zero", L"part"})
     {
         ASSERT_TRUE(program.ClickListCell(grid, rowOf(value), 1));
         CProgram::PressKey(grid, VK_SPACE);
         // (Asked before the first edit of the window.)
-        ASSERT_TRUE(program.Settle());
-        if (program.FindMessageBox() != nullptr)
+        if (first)
             EXPECT_EQ(program.TakeMessageBox(20000, IDYES).rfind(L"No key identifies", 0), 0u);
+        first = false;
         ASSERT_TRUE(CProgram::SetInPlaceValue(grid, std::wstring(value) + L" changed", false,
                                               VK_RETURN));
         CProgram::PressKey(grid, VK_RETURN);
