@@ -227,6 +227,15 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     ASSERT_FALSE(sheet.rows.empty());
     EXPECT_EQ(sheet.rows.back(), whole);
 
+    const std::wstring script = m_folder + L"\\frac.sql";
+    ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
+    const std::string inserts = QlSave::WritePostgresScript(program, script);
+    const CString replayed = CreateSchema(L"qlfrac_t_");
+    Exec(L"CREATE TABLE " + replayed + L".frac" + columns);
+    ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(replayed), &out)) << out << "\n" << inserts;
+    EXPECT_EQ(CString(L"0"),
+              QlConnTest::CountDifferingRows(m_db, m_schema + L".frac", replayed + L".frac"));
+
     // The row copied and pasted into the other table's window, and stored there.
     ASSERT_TRUE(program.ClickListCell(grid, 0, 0));
     program.PostCommand(ID_EDIT_COPY);
