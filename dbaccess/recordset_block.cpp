@@ -225,7 +225,9 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
     bool valueTexts = false;
     DWORD getData = 0;
     // Numbers held as text (the only columns of 8-bit text).
-    auto isNumberText = [&](const CBinding& b) { return m_columns[b.col - 1]->nCType == SQL_C_CHAR; };
+    auto isNumberText = [&](const CBinding& b) {
+        return m_columns[b.col - 1]->nCType == SQL_C_CHAR;
+    };
     bool numberTexts = false;
     for (const CBinding& b : bindings)
         numberTexts = numberTexts || isNumberText(b);

@@ -81,9 +81,9 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
             char text[32] = {};
             getData(SQL_C_CHAR, text, sizeof text);
             if (rec.nIndicator != SQL_NULL_DATA &&
-                !ValueFromText(col, text, rec.nIndicator < static_cast<SQLLEN>(sizeof text)
-                                              ? rec.nIndicator
-                                              : -1,
+                !ValueFromText(col, text,
+                               rec.nIndicator < static_cast<SQLLEN>(sizeof text) ? rec.nIndicator
+                                                                                 : -1,
                                rec.value.p, rec.nIndicator))
                 getData(SQL_C_TIMESTAMP, rec.value.p, 16);
             break;

@@ -78,8 +78,7 @@ bool CRGrid::GetCellCopyText(int nRow, int nColumn, CGridItem& item)
         Zelt::ICursor::CStatus status;
         m_pCursor->GetStatus(status);
         if (status.nCurrentRow != nRow &&
-            (!m_pCursor->SetAbsolutePosition(nRow + 1) || m_pCursor->IsBOF() ||
-             m_pCursor->IsEOF()))
+            (!m_pCursor->SetAbsolutePosition(nRow + 1) || m_pCursor->IsBOF() || m_pCursor->IsEOF()))
             return true;
         CString whole;
         if (GetFieldWholeText(m_pCursor, n, whole))

@@ -135,8 +135,8 @@ TEST_P(GridKeylessE2E, MariaDBZeroDatesAreDatesOfTheirOwn)
         if (first)
             EXPECT_EQ(program.TakeMessageBox(20000, IDYES).rfind(L"No key identifies", 0), 0u);
         first = false;
-        ASSERT_TRUE(CProgram::SetInPlaceValue(grid, std::wstring(value) + L" changed", false,
-                                              VK_RETURN));
+        ASSERT_TRUE(
+            CProgram::SetInPlaceValue(grid, std::wstring(value) + L" changed", false, VK_RETURN));
         CProgram::PressKey(grid, VK_RETURN);
         ASSERT_TRUE(program.Settle());
         EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();

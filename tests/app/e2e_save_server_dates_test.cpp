@@ -204,9 +204,9 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     ql::CProgram::Click(options, IDOK);
     const std::string bytes = ql::CProgram::WaitForClosedFile(csv);
     const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-    EXPECT_NE(text.find(L"\n" + whole[0] + L"," + whole[1] + L"," + whole[2] + L"," + whole[3] +
-                        L"\n"),
-              std::wstring::npos)
+    EXPECT_NE(
+        text.find(L"\n" + whole[0] + L"," + whole[1] + L"," + whole[2] + L"," + whole[3] + L"\n"),
+        std::wstring::npos)
         << U8(text);
 
     const std::wstring html = m_folder + L"\\frac.htm";
@@ -217,7 +217,8 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
     ASSERT_EQ(2u, cells.rows.size());
     EXPECT_EQ(cells.rows[1], (std::vector<std::wstring>{whole[0], whole[1], whole[2],
-                                                        L"2024/03/05\xA0" L"07:08:09.000001"}));
+                                                        L"2024/03/05\xA0"
+                                                        L"07:08:09.000001"}));
 
     const std::wstring book = m_folder + L"\\frac";
     ASSERT_TRUE(SaveGridAs(book, L"Excel"));
@@ -239,7 +240,8 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     // The row copied and pasted into the other table's window, and stored there.
     ASSERT_TRUE(program.ClickListCell(grid, 0, 0));
     program.PostCommand(ID_EDIT_COPY);
-    const std::wstring copied = whole[0] + L"\t" + whole[1] + L"\t" + whole[2] + L"\t" + whole[3] + L"\t";
+    const std::wstring copied =
+        whole[0] + L"\t" + whole[1] + L"\t" + whole[2] + L"\t" + whole[3] + L"\t";
     EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == copied; }))
         << U8(ql::ClipboardText());
     ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"frac_copy"));
@@ -251,8 +253,8 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     EXPECT_TRUE(ql::WaitFor([&] {
         return QueryText(m_db, L"SELECT count(*) FROM " + m_schema + L".frac_copy") == L"1";
     }));
-    EXPECT_EQ(CString(L"0"), QlConnTest::CountDifferingRows(m_db, m_schema + L".frac",
-                                                            m_schema + L".frac_copy"));
+    EXPECT_EQ(CString(L"0"),
+              QlConnTest::CountDifferingRows(m_db, m_schema + L".frac", m_schema + L".frac_copy"));
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
     EXPECT_TRUE(program.Close());
 }

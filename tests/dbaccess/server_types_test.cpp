@@ -305,12 +305,12 @@ TEST_P(ServerTypes, MariaDBZeroDatesAreNoNulls)
         ASSERT_FALSE(c->IsEOF()) << row + 1;
         for (UINT col = 1; col <= 4; ++col)
         {
-            EXPECT_EQ(Text(*c, col), shown[row][col - 1]) << "row " << row + 1 << ", column " << col;
+            EXPECT_EQ(Text(*c, col), shown[row][col - 1])
+                << "row " << row + 1 << ", column " << col;
             CString literal;
-            EXPECT_EQ(ThrownMessage([&] {
-                          literal = db.FormatFieldLiteral(DBMS_MYSQL, c.get(), col);
-                      }),
-                      L"");
+            EXPECT_EQ(
+                ThrownMessage([&] { literal = db.FormatFieldLiteral(DBMS_MYSQL, c.get(), col); }),
+                L"");
             CString same;
             same.Format(L"SELECT count(*) FROM %s WHERE id = %d AND %s <=> %s", table.GetString(),
                         static_cast<int>(row + 1), names[col - 1], literal.GetString());
