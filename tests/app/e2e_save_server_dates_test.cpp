@@ -255,6 +255,20 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     }));
     EXPECT_EQ(CString(L"0"),
               QlConnTest::CountDifferingRows(m_db, m_schema + L".frac", m_schema + L".frac_copy"));
+
+    // The number's cell opens in its editor whole, never as a value too long to edit.
+    ASSERT_TRUE(program.ClickListCell(target, 0, 1));
+    ql::CProgram::PressKey(target, VK_SPACE);
+    const std::wstring notice = program.TakeMessageBox(20000, IDYES);
+    EXPECT_EQ(notice.rfind(L"No key identifies", 0), 0u) << U8(notice);
+    HWND editor = ql::CProgram::WaitForInPlaceEditor(target);
+    HWND edit = editor ? GetDlgItem(editor, 2) : nullptr;
+    ASSERT_NE(edit, nullptr) << U8(program.TakeMessageBox(0));
+    EXPECT_EQ(ql::WindowText(edit), number);
+    ql::CProgram::PressKey(edit, VK_ESCAPE);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(editor); }));
+    ql::CProgram::PressKey(target, VK_ESCAPE);
+    ASSERT_TRUE(program.Settle());
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
     EXPECT_TRUE(program.Close());
 }
