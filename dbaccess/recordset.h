@@ -419,6 +419,7 @@ protected:
     // current row's value of such a column in a block, made from its element or else converted
     // by the driver (position: puts the driver on the row, called at most once).
     bool BindsValueAsText(UINT col);
+    bool ReadsZeroDates(UINT col) const;
     bool ServerWritesShortestDoubles();
     bool ReadsValueAsText(UINT col) const;
     bool ValueFromText(UINT col, const char* text, SQLLEN length, void* target,
@@ -473,6 +474,7 @@ protected:
     bool m_bUpdatesRefused = false;
     UINT m_nQueryTimeout = 0;
     bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
+    bool m_bZeroDateTexts = false;    // a MariaDB or MySQL result (see ReadsZeroDates)
 
     // Block fetches: rows per fetch, the current block's row count, the current row in it, the
     // rows per fetch asked of the driver last, and the row status the fetch reported.

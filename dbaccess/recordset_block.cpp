@@ -44,6 +44,9 @@ const SQLLEN kValueTextBytes = 32;
 const SQLULEN kReadAheadBytes = 4u << 20;
 const SQLULEN kMaxReadAheadRows = 1000;
 const SQLLEN kUnboundHeadBytes = 1024;
+// The element of a number bound as text: room for every number of the usual lengths (a double's
+// text, a decimal of MariaDB's 65 digits); a longer one is read whole on its row.
+const SQLLEN kNumberTextBytes = 256;
 
 } // namespace
 
@@ -59,8 +62,20 @@ bool CRRecordset::BindsValueAsText(UINT col)
     // (SQLite is the database whose columns' types do not bound their values.)
     if (m_pDatabase->HasDynamicTypes())
         return true;
+    if (ReadsZeroDates(col))
+        return true;
     return m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL &&
            m_columns[col - 1]->nCType == SQL_C_DOUBLE;
+}
+
+// MariaDB's driver hands a zero date ('0000-00-00', '0000-00-00 00:00:00') over as NULL when it
+// fills a timestamp structure, the same as a true NULL; its text is the value. Its dates and
+// timestamps are read as that text wherever they are bound (a date with a zero month or day, as
+// '2020-00-00', it does fill a structure with).
+bool CRRecordset::ReadsZeroDates(UINT col) const
+{
+    return m_bZeroDateTexts && col >= 1 && col <= m_columns.size() &&
+           m_columns[col - 1]->nCType == SQL_C_TIMESTAMP && ReadsValueAsText(col);
 }
 
 // PostgreSQL 12 and later write a double as the shortest text that reads back as it when
@@ -209,6 +224,13 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
     bool heads = false;
     bool valueTexts = false;
     DWORD getData = 0;
+    // Numbers held as text (the only columns of 8-bit text).
+    auto isNumberText = [&](const CBinding& b) {
+        return m_columns[b.col - 1]->nCType == SQL_C_CHAR;
+    };
+    bool numberTexts = false;
+    for (const CBinding& b : bindings)
+        numberTexts = numberTexts || isNumberText(b);
     if (GetStmtCursorType() == SQL_CURSOR_FORWARD_ONLY)
     {
         maxRows = kMaxBlockRows;
@@ -249,14 +271,57 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
         // read binds long columns short, this does too, and reads a longer value whole on its
         // row.
         bool hasLong = false;
+        bool zeroDates = false;
         for (const CBinding& b : bindings)
+        {
             hasLong = hasLong || (b.variable && b.length > kLongElement);
-        if (hasLong && m_pDatabase && m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData) &&
-            (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK))
+            zeroDates = zeroDates || ReadsZeroDates(b.col);
+        }
+        if ((hasLong || zeroDates) && m_pDatabase &&
+            !m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData))
+            getData = 0;
+        if (hasLong && (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK))
             heads = true;
+        // A row at a time, as the forward-only read takes them in blocks (a text of another
+        // form is converted by the driver on the row it stands on).
+        if (zeroDates && (getData & SQL_GD_BOUND))
+            for (CBinding& b : bindings)
+                if (ReadsZeroDates(b.col))
+                {
+                    m_columns[b.col - 1]->bFromText = true;
+                    b.type = SQL_C_CHAR;
+                    b.length = kValueTextBytes;
+                    valueTexts = true;
+                }
     }
     m_bShortestDoubleTexts = valueTexts && ServerWritesShortestDoubles();
+    // A number held as text gets an element of kNumberTextBytes; a longer one is read whole on
+    // its row where the driver reads a bound column there (within a block, where it reads
+    // blocks). Elsewhere it is cut at the element's end, and shows as cut.
+    bool shortNumbers = false;
+    if (numberTexts)
+    {
+        if (getData == 0 && m_pDatabase &&
+            !m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData))
+            getData = 0;
+        const bool readsWhole =
+            (getData & SQL_GD_BOUND) && ((getData & SQL_GD_BLOCK) || maxRows == 1);
+        for (CBinding& b : bindings)
+        {
+            if (!isNumberText(b))
+                continue;
+            if (readsWhole)
+            {
+                shortNumbers = true;
+                continue;
+            }
+            b.length = kNumberTextBytes + 1;
+            m_columns[b.col - 1]->nBufferSize = kNumberTextBytes;
+        }
+    }
     auto elementOf = [&](const CBinding& b) {
+        if (shortNumbers && isNumberText(b))
+            return kNumberTextBytes + 1;
         return heads && b.variable && b.length > kLongElement
                    ? kHeadBytes + CSQLColumn::TerminatorBytes(b.type)
                    : b.length;
@@ -269,7 +334,7 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
     m_block.nRows = rows;
     m_block.nFetched = 0;
     m_block.nIndex = 0;
-    m_block.bArrays = rows > 1 || heads || valueTexts;
+    m_block.bArrays = rows > 1 || heads || valueTexts || shortNumbers;
     if (m_block.bArrays)
     {
         m_block.status.reset(new SQLUSMALLINT[rows]());

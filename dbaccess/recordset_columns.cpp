@@ -82,6 +82,7 @@ bool CRRecordset::DescribeColumns()
     const bool mssql = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL;
     const bool postgres = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
     m_bInfinityStandIns = postgres;
+    m_bZeroDateTexts = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL;
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
 
@@ -289,9 +290,11 @@ bool CRRecordset::DescribeColumns()
         case SQL_DOUBLE:
             if (numericAsText)
             {
+                // Held up to the field size like text: PostgreSQL's numeric has up to 147,455
+                // digits (its element is short, see BindColumns).
                 kind = Narrow;
                 cType = SQL_C_CHAR;
-                capped = 256;
+                capped = kMaxFieldSize;
             }
             else if (sqlType == SQL_REAL)
             {

@@ -75,6 +75,19 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
     case SQL_C_GUID:
         if (!rec.value.p)
             rec.value.p = new BYTE[16]();
+        if (ReadsZeroDates(col))
+        {
+            // The value made from its text, where a zero date is not NULL (ReadsZeroDates).
+            char text[32] = {};
+            getData(SQL_C_CHAR, text, sizeof text);
+            if (rec.nIndicator != SQL_NULL_DATA &&
+                !ValueFromText(col, text,
+                               rec.nIndicator < static_cast<SQLLEN>(sizeof text) ? rec.nIndicator
+                                                                                 : -1,
+                               rec.value.p, rec.nIndicator))
+                getData(SQL_C_TIMESTAMP, rec.value.p, 16);
+            break;
+        }
         getData(static_cast<SQLSMALLINT>(rec.nCType), rec.value.p, 16);
         // (The driver reads a value once: a stand-in that is also a real value stays as read.)
         if (rec.nIndicator == sizeof(TIMESTAMP_STRUCT) && ReadsInfinityStandIns(col))

@@ -64,7 +64,8 @@ bool ParsePlainInteger(const char* text, size_t length, long long min, long long
     return true;
 }
 
-bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMESTAMP_STRUCT& value)
+bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMESTAMP_STRUCT& value,
+                         bool bZeroParts)
 {
     // The fraction: nanoseconds of its digits, as many as the structure holds.
     SQLUINTEGER fraction = 0;
@@ -90,8 +91,9 @@ bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMEST
         (text[10] != ' ' || text[13] != ':' || text[16] != ':' || !Digits(text + 11, 2, hour) ||
          !Digits(text + 14, 2, minute) || !Digits(text + 17, 2, second)))
         return false;
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
-        hour > 23 || minute > 59 || second > 59)
+    if (hour > 23 || minute > 59 || second > 59 || month > 12 || day > 31)
+        return false;
+    if (!bZeroParts && (year < 1 || month < 1 || day < 1 || day > DaysInMonth(year, month)))
         return false;
     value.year = static_cast<SQLSMALLINT>(year);
     value.month = static_cast<SQLUSMALLINT>(month);

@@ -14,8 +14,11 @@ bool ParsePlainInteger(const char* text, size_t length, long long min, long long
 
 // "YYYY-MM-DD HH:MM:SS" of a real date and time (years 1 to 9999), optionally followed by a
 // point and 1 to 9 digits of the second's fraction, or with bDateOnly "YYYY-MM-DD"; the missing
-// fields are zero.
-bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMESTAMP_STRUCT& value);
+// fields are zero. With bZeroParts a year, month or day may also be 0 and the day need not fall
+// in its month, as MySQL and MariaDB store them ('0000-00-00', '2020-00-00', '2020-02-31' under
+// their modes that allow them).
+bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMESTAMP_STRUCT& value,
+                         bool bZeroParts = false);
 
 // A decimal number: an optional minus, digits with an optional point among or after them, and an
 // optional exponent ("e" or "E", an optional sign, digits), whose value is a normal double or a

@@ -77,7 +77,8 @@ bool CRRecordset::ValueFromText(UINT col, const char* text, SQLLEN length, void*
     case SQL_C_TIMESTAMP: {
         const SQLSMALLINT type = m_descs[col - 1].nSQLType;
         TIMESTAMP_STRUCT value{};
-        if (!ParsePlainTimestamp(text, n, type == SQL_TYPE_DATE || type == SQL_DATE, value))
+        if (!ParsePlainTimestamp(text, n, type == SQL_TYPE_DATE || type == SQL_DATE, value,
+                                 m_bZeroDateTexts))
             return false;
         std::memcpy(target, &value, sizeof value);
         indicator = sizeof value;

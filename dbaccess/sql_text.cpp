@@ -340,7 +340,8 @@ struct DateTimeParts
     int zoneHour = 0, zoneMinute = 0;
 };
 
-bool ParseDateTimeText(const wchar_t* text, DateTimeParts& out, bool allowZone)
+bool ParseDateTimeText(const wchar_t* text, DateTimeParts& out, bool allowZone,
+                       bool allowZeroParts = false)
 {
     if (!text)
         return false;
@@ -445,7 +446,8 @@ bool ParseDateTimeText(const wchar_t* text, DateTimeParts& out, bool allowZone)
     }
     if (*p)
         return false;
-    if (r.month < 1 || r.month > 12 || r.day < 1 || r.day > 31)
+    const int lowest = allowZeroParts ? 0 : 1;
+    if (r.month < lowest || r.month > 12 || r.day < lowest || r.day > 31)
         return false;
     if (r.zoneHour < -23 || r.zoneHour > 23 || r.zoneMinute < -59 || r.zoneMinute > 59)
         return false;
@@ -472,11 +474,11 @@ void CopyDateTimeParts(const DateTimeParts& r, Timestamp& ts)
 
 } // namespace
 
-bool ParseDateText(LPCWSTR text, TIMESTAMP_STRUCT& ts)
+bool ParseDateText(LPCWSTR text, TIMESTAMP_STRUCT& ts, bool bZeroParts)
 {
     ts = TIMESTAMP_STRUCT{};
     DateTimeParts r;
-    if (!ParseDateTimeText(text, r, false))
+    if (!ParseDateTimeText(text, r, false, bZeroParts))
         return false;
     CopyDateTimeParts(r, ts);
     return true;

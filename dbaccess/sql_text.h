@@ -19,8 +19,9 @@ CString ParseSelectTableName(LPCWSTR sql);
 // Date text with an optional time: "2020-12-31", "31.12.2020 23:59:59.5", "12/31/2020T10:00",
 // a time alone "10:30". Fraction digits up to nanoseconds are kept; " BC" after a date makes its
 // year negative ("0044/03/15 BC" is year -44). false when it does not parse; the structure is
-// zeroed first.
-bool ParseDateText(LPCWSTR text, TIMESTAMP_STRUCT& ts);
+// zeroed first. With bZeroParts a date may have a zero month or day ("2020/00/00", "0/00/00"),
+// as MariaDB and MySQL store them.
+bool ParseDateText(LPCWSTR text, TIMESTAMP_STRUCT& ts, bool bZeroParts = false);
 // The same, also reading a zone offset " +02:30" into timezone_hour/minute (the sign on both).
 bool ParseTimestampText(LPCWSTR text, SQL_SS_TIMESTAMPOFFSET_STRUCT& ts);
 

@@ -1,6 +1,8 @@
 // Display text of date, time, timestamp, offset, GUID and binary values.
 #include "dbaccess/value_text.h"
 
+#include "dbaccess/cursor.h"
+
 #include <climits>
 
 namespace {
@@ -10,6 +12,24 @@ void AppendMilliseconds(CString& s, SQLUINTEGER nFraction)
     unsigned long nMilliseconds = nFraction / 1000000;
     if (nMilliseconds >= 1)
         s.AppendFormat(L".%03lu", nMilliseconds);
+}
+
+// Every digit of a fraction that is not 0, trailing zeros dropped down to milliseconds
+// (".123", ".123456", ".000001").
+void AppendFraction(CString& s, SQLUINTEGER nFraction)
+{
+    if (nFraction == 0)
+        return;
+    wchar_t digits[10];
+    SQLUINTEGER n = nFraction % 1000000000u;
+    for (int i = 8; i >= 0; --i, n /= 10)
+        digits[i] = static_cast<wchar_t>(L'0' + n % 10);
+    int count = 9;
+    while (count > 3 && digits[count - 1] == L'0')
+        --count;
+    digits[count] = 0;
+    s += L'.';
+    s += digits;
 }
 
 // A negative year is the year BC, written as the positive year with " BC" after the value. (A
@@ -107,7 +127,9 @@ CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType)
     return s;
 }
 
-CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
+namespace {
+
+CString TimestampText(const TIMESTAMP_STRUCT* pValue, int nSQLType, bool bWhole)
 {
     CString s;
     if (!pValue)
@@ -126,13 +148,16 @@ CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
     else
         s.Format(L"%s/%02d/%02d %02d:%02d:%02d", strYear.GetString(), (int)pValue->month,
                  (int)pValue->day, (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
-    AppendMilliseconds(s, pValue->fraction);
+    if (bWhole)
+        AppendFraction(s, pValue->fraction);
+    else
+        AppendMilliseconds(s, pValue->fraction);
     if (!bTime)
         AppendEra(s, pValue->year);
     return s;
 }
 
-CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
+CString TimestampOffsetText(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue, bool bWhole)
 {
     CString s;
     if (!pValue)
@@ -141,12 +166,65 @@ CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
         return InfinityText(TimestampInfinity(*pValue));
     s.Format(L"%s/%02d/%02d %02d:%02d:%02d", YearText(pValue->year).GetString(), (int)pValue->month,
              (int)pValue->day, (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
-    AppendMilliseconds(s, pValue->fraction);
+    if (bWhole)
+        AppendFraction(s, pValue->fraction);
+    else
+        AppendMilliseconds(s, pValue->fraction);
     AppendEra(s, pValue->year);
     bool bNegative = pValue->timezone_hour < 0 || pValue->timezone_minute < 0;
     s.AppendFormat(L" %c%02d:%02d", bNegative ? L'-' : L'+', abs((int)pValue->timezone_hour),
                    abs((int)pValue->timezone_minute));
     return s;
+}
+
+} // namespace
+
+CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
+{
+    return TimestampText(pValue, nSQLType, false);
+}
+
+CString FormatTimestampWhole(const TIMESTAMP_STRUCT* pValue, int nSQLType)
+{
+    return TimestampText(pValue, nSQLType, true);
+}
+
+CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
+{
+    return TimestampOffsetText(pValue, false);
+}
+
+CString FormatTimestampOffsetWhole(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
+{
+    return TimestampOffsetText(pValue, true);
+}
+
+bool GetFieldWholeText(Zelt::ICursor* pCursor, UINT nColumn, CString& text)
+{
+    const int nCType = pCursor->GetColumnCType(nColumn);
+    if (nCType == SQL_C_TIMESTAMP)
+    {
+        TIMESTAMP_STRUCT ts{};
+        if (!pCursor->GetFieldTimestamp(nColumn, ts))
+        {
+            text.Empty();
+            return false;
+        }
+        text = FormatTimestampWhole(&ts, pCursor->GetColumnSQLType(nColumn));
+        return true;
+    }
+    if (nCType == SQL_C_SS_TIMESTAMPOFFSET)
+    {
+        SQL_SS_TIMESTAMPOFFSET_STRUCT ts{};
+        if (!pCursor->GetFieldTimestampOffset(nColumn, ts))
+        {
+            text.Empty();
+            return false;
+        }
+        text = FormatTimestampOffsetWhole(&ts);
+        return true;
+    }
+    return pCursor->GetFieldText(nColumn, text);
 }
 
 CString FormatGuid(const SQLGUID& guid)

@@ -3,6 +3,10 @@
 
 #include "dbaccess/database.h"
 
+namespace Zelt {
+class ICursor;
+}
+
 // PostgreSQL's dates and timestamps 'infinity' and '-infinity', which no real date stands for,
 // are held in a TIMESTAMP_STRUCT as month and day 0 with the extreme year of their sign; a year
 // before 1 is a year BC (-44 is 44 BC: there is no year 0).
@@ -33,6 +37,14 @@ CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType);
 CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType);
 // "2024/03/05 07:08:09[.123] +05:00"; null gives "".
 CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);
+// The same with every digit of the fraction rather than its milliseconds, trailing zeros dropped
+// down to three ("07:08:09.123456", "07:08:09.000001", "07:08:09.500"): the value as it is
+// copied and exported, where the grid shows it short.
+CString FormatTimestampWhole(const TIMESTAMP_STRUCT* pValue, int nSQLType);
+CString FormatTimestampOffsetWhole(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);
+// The current value of a column as text, as GetFieldText gives it but for dates, times and
+// timestamps, which keep every digit of their fraction; false (and "") for NULL.
+bool GetFieldWholeText(Zelt::ICursor* pCursor, UINT nColumn, CString& text);
 // "6B29FC40-CA47-1067-B31D-00DD010662DA", upper case, no braces.
 CString FormatGuid(const SQLGUID& guid);
 // Upper-case hex of the first min(nLength, nMax) bytes; "" for null.

@@ -345,6 +345,9 @@ public:
     bool Copy();
     bool CopyRowToClipboard();
     bool CopyCellValue(int nRow, int nColumn);
+    // The value of a cell as it is copied: the cell's text, but a date or time shown as its
+    // text with milliseconds has every digit of its fraction.
+    bool GetCellCopyText(int nRow, int nColumn, CGridItem& item);
     bool Paste();
     bool PasteUnicodeRow(const void* pBlock, SIZE_T nSize);
     bool PasteAnsiRow(const void* pBlock, SIZE_T nSize);

@@ -3,6 +3,8 @@
 #include "grid/grid.h"
 #include "grid/clipboard_block.h"
 
+#include "dbaccess/value_text.h"
+#include "grid/busy_connection.h"
 #include "util/utility.h"
 
 #include <cwchar>
@@ -56,6 +58,39 @@ bool CRGrid::Copy()
     return true;
 }
 
+bool CRGrid::GetCellCopyText(int nRow, int nColumn, CGridItem& item)
+{
+    if (!GetCellText(nRow, nColumn, item))
+        return false;
+    CGridColumn* pColumn = GetColumnObject(nColumn);
+    if (item.m_nKind != kGridValue || item.m_bTruncated || pColumn == nullptr ||
+        pColumn->m_nDisplayKind != kGridShowText || m_pCursor == nullptr)
+        return true;
+    const UINT n = pColumn->m_nCursorColumn;
+    const int cType = m_pCursor->GetColumnCType(n);
+    // The row being edited holds its values itself; a cursor busy elsewhere keeps the shown
+    // text.
+    if ((cType != SQL_C_TIMESTAMP && cType != SQL_C_SS_TIMESTAMPOFFSET) || nRow == m_nEditedRow ||
+        m_nReadDepth > 0 || IsConnectionBusy())
+        return true;
+    try
+    {
+        Zelt::ICursor::CStatus status;
+        m_pCursor->GetStatus(status);
+        if (status.nCurrentRow != nRow &&
+            (!m_pCursor->SetAbsolutePosition(nRow + 1) || m_pCursor->IsBOF() || m_pCursor->IsEOF()))
+            return true;
+        CString whole;
+        if (GetFieldWholeText(m_pCursor, n, whole))
+            item.m_strText = whole;
+    }
+    catch (CException* e)
+    {
+        e->Delete();
+    }
+    return true;
+}
+
 bool CRGrid::CopyRowToClipboard()
 {
     int row = GetSelectedItem();
@@ -65,7 +100,7 @@ bool CRGrid::CopyRowToClipboard()
     for (int c = 0; c < GetColumnCount(); ++c)
     {
         CGridItem item;
-        if (!GetCellText(row, c, item))
+        if (!GetCellCopyText(row, c, item))
             return false;
         if (item.m_bTruncated)
             continue; // a cut value would paste as a different value
@@ -94,7 +129,7 @@ bool CRGrid::CopyRowToClipboard()
 bool CRGrid::CopyCellValue(int nRow, int nColumn)
 {
     CGridItem item;
-    if (!GetCellText(nRow, nColumn, item) || item.m_bTruncated)
+    if (!GetCellCopyText(nRow, nColumn, item) || item.m_bTruncated)
         return false;
     return CopyTextToClipboard(m_hWnd, item.m_strText);
 }

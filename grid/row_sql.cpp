@@ -200,12 +200,15 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
                 value = db.StringLiteral(word.MakeLower());
                 return true;
             }
-            if (!ParseDateText(str, param.ts))
+            if (!ParseDateText(str, param.ts, dbms == DBMS_MYSQL))
             {
                 Fail(failure, kRowSqlInvalidData);
                 return false;
             }
-            if (dbms == DBMS_POSTGRESQL && param.ts.year < 0)
+            // (MariaDB's dates with zero parts as its key values are written; see MakeKeyValue.)
+            const bool zeroParts = dbms == DBMS_MYSQL &&
+                                   (param.ts.year == 0 || param.ts.month == 0 || param.ts.day == 0);
+            if ((dbms == DBMS_POSTGRESQL && param.ts.year < 0) || zeroParts)
             {
                 const DATE_STRUCT date = {param.ts.year, param.ts.month, param.ts.day};
                 value = sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE
@@ -316,8 +319,11 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
         // A date past 9999 is known by its year alone: it cannot find its row.
         if (IsFarFutureTimestamp(ts))
             return false;
-        // PostgreSQL's infinities and years BC have no parameter form: as literals.
-        if (dbms == DBMS_POSTGRESQL && (ts.year < 0 || TimestampInfinity(ts)))
+        // PostgreSQL's infinities and years BC have no parameter form: as literals. So have
+        // MariaDB's dates with a zero year, month or day ('0000-00-00', '2020-00-00'): its
+        // driver refuses them as parameters ("Invalid datetime format").
+        if ((dbms == DBMS_POSTGRESQL && (ts.year < 0 || TimestampInfinity(ts))) ||
+            (dbms == DBMS_MYSQL && (ts.year == 0 || ts.month == 0 || ts.day == 0)))
         {
             const DATE_STRUCT date = {ts.year, ts.month, ts.day};
             value = sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE
@@ -388,14 +394,6 @@ bool FindKeyColumns(Zelt::ICursor* cursor, const std::vector<CString>& keyNames,
         columns.push_back(static_cast<UINT>(c));
     }
     return true;
-}
-
-// True for a date or timestamp column of MariaDB or MySQL, whose NULL may be a zero date.
-static bool IsZeroDateReadAsNull(const CRDatabase& db, Zelt::ICursor* cursor, UINT column)
-{
-    const int cType = cursor->GetColumnCType(column);
-    return db.GetDBMSKind() == DBMS_MYSQL && cType == SQL_C_TIMESTAMP &&
-           !IsTimeValue(cType, cursor->GetColumnSQLType(column), DBMS_MYSQL);
 }
 
 // True for a double of SQLite, which its driver reads with no more than 15 digits.
@@ -497,14 +495,7 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
         const CString name =
             QuoteSQLNameIfNeeded(cursor->GetColumnName(column), QuotingOf(db, quoting));
         CString piece;
-        if (value == L"NULL" && IsZeroDateReadAsNull(db, cursor, column))
-        {
-            // MariaDB's driver hands a zero date ('0000-00-00') over as NULL: the row shown
-            // may hold either, and the condition matches both, so that a row with a true NULL
-            // beside it is refused as not unique instead of being changed in its place.
-            piece = L"(" + name + L" IS NULL OR CAST(" + name + L" AS CHAR) LIKE '0000-00-00%')";
-        }
-        else if (value != L"NULL" && IsDoubleShortened(db, cursor, column))
+        if (value != L"NULL" && IsDoubleShortened(db, cursor, column))
         {
             // SQLite's driver hands a double over with 15 digits: the value is compared as
             // shortened alike, so that a row whose double differs in a later digit matches too

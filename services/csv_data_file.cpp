@@ -1,5 +1,7 @@
 #include "services/csv_data_file.h"
 
+#include "dbaccess/value_text.h"
+
 #include <cstring>
 
 namespace {
@@ -162,7 +164,7 @@ void CCSVDataFile::AddValue(const CString& text, int)
 
 void CCSVDataFile::AddValue(Zelt::ICursor* pCursor, int column)
 {
-    if (!pCursor->GetFieldText(column + 1, m_strValue))
+    if (!GetFieldWholeText(pCursor, column + 1, m_strValue))
         m_strValue.Empty();
     WriteField(m_strValue, m_strValue.GetLength(), m_bFirstValue);
     m_bFirstValue = false;

@@ -1,5 +1,6 @@
 #include "services/excel_data_file.h"
 
+#include "dbaccess/value_text.h"
 #include "resources/resource.h"
 #include "services/excel_cells.h"
 #include "services/xlsx_standin.h"
@@ -357,7 +358,7 @@ void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
         }
         return;
     }
-    if (!pCursor->GetFieldText(col, m_strField))
+    if (!GetFieldWholeText(pCursor, col, m_strField))
         return;
     // A number a double cannot hold (a 19-digit key, numeric(38,10)) would be rounded in a
     // General cell: it goes in as text.

@@ -1,5 +1,7 @@
 #include "services/html_data_file.h"
 
+#include "dbaccess/value_text.h"
+
 #include <cstring>
 
 namespace {
@@ -178,7 +180,7 @@ void CHTMLDataFile::AddValue(Zelt::ICursor* pCursor, int column)
     }
     else
     {
-        bNull = !pCursor->GetFieldText(col, m_strValue);
+        bNull = !GetFieldWholeText(pCursor, col, m_strValue);
     }
     // Written once the value is read: a failure leaves no part of the cell.
     PutAscii(bDecimal ? "<TD Align=\"Right\">" : "<TD>");

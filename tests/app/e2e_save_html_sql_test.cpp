@@ -88,7 +88,8 @@ TEST_F(SaveHtmlSqlE2E, TableGridToHtmlAndToAnInsertScriptThatRecreatesTheRows)
     EXPECT_EQ(L"1", first[0]);
     EXPECT_EQ(Shown(kHostileNote), first[1]);
     EXPECT_EQ(Shown(kMarkupValue), first[2]);
-    EXPECT_EQ(Shown(L"2024/02/29 23:59:59.123"), first[4]); // the grid's text of a timestamp
+    // A timestamp with every digit of its fraction (the grid shows milliseconds).
+    EXPECT_EQ(Shown(L"2024/02/29 23:59:59.123456"), first[4]);
     EXPECT_EQ(L"12345678901234567890.1234567890", first[5]);
     EXPECT_EQ(L"1234567890123456789", first[6]);
     const auto& second = cells.rows[2];

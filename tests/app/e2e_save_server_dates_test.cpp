@@ -5,6 +5,8 @@
 // value reads back as the server's same text, and found by filters on their shown text.
 #include "tests/app/e2e_save.h"
 
+#include "framework/command_ids.h"
+
 namespace {
 
 using QlConnTest::QueryText;
@@ -168,6 +170,106 @@ TEST_F(SaveServerDatesE2E, DatesPastTheYear9999NeverPassForOtherDates)
     const std::wstring refusal = program.TakeMessageBox();
     EXPECT_NE(refusal.find(L"after the year 9999"), std::wstring::npos) << U8(refusal);
     EXPECT_NE(refusal.find(L"Nothing was saved."), std::wstring::npos) << U8(refusal);
+    EXPECT_TRUE(program.Close());
+}
+
+// A number of hundreds of digits and times with microseconds: the grid shows the number whole
+// and the times with their milliseconds; a copy of the row carries every digit into another
+// table's grid, whose new row stores the same values, and CSV, HTML and a workbook hold them
+// whole.
+TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
+{
+    const std::wstring number = std::wstring(300, L'9') + L".123456789123456789123456789";
+    const CString columns = L" (id integer, n numeric, t time(6), ts timestamp(6))";
+    Exec(L"CREATE TABLE " + m_schema + L".frac" + columns);
+    Exec(L"CREATE TABLE " + m_schema + L".frac_copy" + columns);
+    Exec(L"INSERT INTO " + m_schema + L".frac VALUES (1, " + number.c_str() +
+         L", '07:08:09.123456', '2024-03-05 07:08:09.000001')");
+    const std::vector<std::wstring> whole = {L"1", number, L"07:08:09.123456",
+                                             L"2024/03/05 07:08:09.000001"};
+
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
+    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"frac"));
+    HWND grid = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 1; }));
+    EXPECT_EQ(program.ListItems(grid, 1)[0], number);
+    EXPECT_EQ(program.ListItems(grid, 2)[0], L"07:08:09.123");
+    EXPECT_EQ(program.ListItems(grid, 3)[0], L"2024/03/05 07:08:09");
+
+    const std::wstring csv = m_folder + L"\\frac.csv";
+    ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
+    HWND options = program.WaitForDialog(L"Save As CSV File");
+    ASSERT_NE(options, nullptr);
+    ql::CProgram::SetText(options, 1020, L",");
+    ql::CProgram::Click(options, IDOK);
+    const std::string bytes = ql::CProgram::WaitForClosedFile(csv);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    EXPECT_NE(
+        text.find(L"\n" + whole[0] + L"," + whole[1] + L"," + whole[2] + L"," + whole[3] + L"\n"),
+        std::wstring::npos)
+        << U8(text);
+
+    const std::wstring html = m_folder + L"\\frac.htm";
+    ASSERT_TRUE(SaveGridAs(html, L"HTML"));
+    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(html).empty());
+    ql::CHtmlCells cells;
+    std::string out;
+    ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
+    ASSERT_EQ(2u, cells.rows.size());
+    EXPECT_EQ(cells.rows[1], (std::vector<std::wstring>{whole[0], whole[1], whole[2],
+                                                        L"2024/03/05\xA0"
+                                                        L"07:08:09.000001"}));
+
+    const std::wstring book = m_folder + L"\\frac";
+    ASSERT_TRUE(SaveGridAs(book, L"Excel"));
+    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(book + L".xlsx").empty());
+    ql::CWorkbookCells sheet;
+    ASSERT_TRUE(ql::ReadWorkbookCells(book + L".xlsx", sheet, &out)) << out;
+    ASSERT_FALSE(sheet.rows.empty());
+    EXPECT_EQ(sheet.rows.back(), whole);
+
+    const std::wstring script = m_folder + L"\\frac.sql";
+    ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
+    const std::string inserts = QlSave::WritePostgresScript(program, script);
+    const CString replayed = CreateSchema(L"qlfrac_t_");
+    Exec(L"CREATE TABLE " + replayed + L".frac" + columns);
+    ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(replayed), &out)) << out << "\n" << inserts;
+    EXPECT_EQ(CString(L"0"),
+              QlConnTest::CountDifferingRows(m_db, m_schema + L".frac", replayed + L".frac"));
+
+    // The row copied and pasted into the other table's window, and stored there.
+    ASSERT_TRUE(program.ClickListCell(grid, 0, 0));
+    program.PostCommand(ID_EDIT_COPY);
+    const std::wstring copied =
+        whole[0] + L"\t" + whole[1] + L"\t" + whole[2] + L"\t" + whole[3] + L"\t";
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == copied; }))
+        << U8(ql::ClipboardText());
+    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"frac_copy"));
+    HWND target = ql::GridOf(program.ActiveChild());
+    ASSERT_NE(target, grid);
+    program.PostCommand(ID_EDIT_PASTE);
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(target, 0).size() == 1; }));
+    ql::CProgram::PressKey(target, VK_RETURN);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return QueryText(m_db, L"SELECT count(*) FROM " + m_schema + L".frac_copy") == L"1";
+    }));
+    EXPECT_EQ(CString(L"0"),
+              QlConnTest::CountDifferingRows(m_db, m_schema + L".frac", m_schema + L".frac_copy"));
+
+    // The number's cell opens in its editor whole, never as a value too long to edit.
+    ASSERT_TRUE(program.ClickListCell(target, 0, 1));
+    ql::CProgram::PressKey(target, VK_SPACE);
+    const std::wstring notice = program.TakeMessageBox(20000, IDYES);
+    EXPECT_EQ(notice.rfind(L"No key identifies", 0), 0u) << U8(notice);
+    HWND editor = ql::CProgram::WaitForInPlaceEditor(target);
+    HWND edit = editor ? GetDlgItem(editor, 2) : nullptr;
+    ASSERT_NE(edit, nullptr) << U8(program.TakeMessageBox(0));
+    EXPECT_EQ(ql::WindowText(edit), number);
+    ql::CProgram::PressKey(edit, VK_ESCAPE);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(editor); }));
+    ql::CProgram::PressKey(target, VK_ESCAPE);
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
     EXPECT_TRUE(program.Close());
 }
 

@@ -217,6 +217,24 @@ TEST(ValueText, TimestampsOffsetsGuidsAndBytes)
     SQL_SS_TIMESTAMPOFFSET_STRUCT offset = Tso(Ts(2024, 3, 5, 7, 8, 9, 0), 0, -30);
     EXPECT_EQ(FormatTimestampOffset(&offset), L"2024/03/05 07:08:09 -00:30");
 
+    // Copied and exported, a value keeps every digit of its fraction (shown: milliseconds).
+    t.fraction = 1000;
+    EXPECT_EQ(FormatTimestamp(&t, SQL_TYPE_TIMESTAMP), L"2024/03/05 07:08:09");
+    EXPECT_EQ(FormatTimestampWhole(&t, SQL_TYPE_TIMESTAMP), L"2024/03/05 07:08:09.000001");
+    t.fraction = 123456000;
+    EXPECT_EQ(FormatTimestampWhole(&t, SQL_TYPE_TIME), L"07:08:09.123456");
+    t.fraction = 500000000;
+    EXPECT_EQ(FormatTimestampWhole(&t, SQL_TYPE_TIME), L"07:08:09.500");
+    t.fraction = 123456789;
+    EXPECT_EQ(FormatTimestampWhole(&t, SQL_TYPE_TIMESTAMP), L"2024/03/05 07:08:09.123456789");
+    t.fraction = 0;
+    EXPECT_EQ(FormatTimestampWhole(&t, SQL_TYPE_DATE), L"2024/03/05");
+    TIMESTAMP_STRUCT bc = Ts(-44, 3, 15, 12, 0, 0, 250001000);
+    EXPECT_EQ(FormatTimestampWhole(&bc, SQL_TYPE_TIMESTAMP), L"0044/03/15 12:00:00.250001 BC");
+    offset.fraction = 100;
+    EXPECT_EQ(FormatTimestampOffsetWhole(&offset), L"2024/03/05 07:08:09.0000001 -00:30");
+    EXPECT_EQ(FormatTimestampWhole(nullptr, SQL_TIME), L"");
+
     SQLGUID g = {0x6B29FC40, 0xCA47, 0x1067, {0xB3, 0x1D, 0x00, 0xDD, 0x01, 0x06, 0x62, 0xDA}};
     EXPECT_EQ(FormatGuid(g), L"6B29FC40-CA47-1067-B31D-00DD010662DA");
     CByteArray bytes;

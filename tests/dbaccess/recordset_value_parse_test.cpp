@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -78,6 +79,21 @@ TEST(PlainValues, TimestampsOfRealDatesAndTimes)
     }
     // A date alone only where a date is expected.
     EXPECT_FALSE(ParsePlainTimestamp(leap, std::strlen(leap), true, ts));
+
+    // MariaDB's dates with zero parts, and days its modes let past their month's end, where
+    // they are asked for; the fields themselves keep their ranges.
+    for (const char* text : {"0000-00-00", "2020-00-00", "2020-01-00", "2020-02-31"})
+    {
+        ASSERT_FALSE(ParsePlainTimestamp(text, std::strlen(text), true, ts)) << text;
+        ASSERT_TRUE(ParsePlainTimestamp(text, std::strlen(text), true, ts, true)) << text;
+        EXPECT_EQ(ts.month * 100 + ts.day, std::atoi(text + 5) * 100 + std::atoi(text + 8)) << text;
+    }
+    const char* zero = "0000-00-00 00:00:00.000001";
+    ASSERT_TRUE(ParsePlainTimestamp(zero, std::strlen(zero), false, ts, true));
+    EXPECT_EQ(ts.year + ts.month + ts.day, 0);
+    EXPECT_EQ(ts.fraction, 1000u);
+    for (const char* text : {"2020-13-00 10:00:00", "2020-00-32 10:00:00", "2020-00-00 24:00:00"})
+        EXPECT_FALSE(ParsePlainTimestamp(text, std::strlen(text), false, ts, true)) << text;
 }
 
 TEST(PlainValues, DoublesOfPlainDecimalsOnly)

@@ -4,6 +4,7 @@
 #include "cursor_kinds.h"
 
 #include "dbaccess/error_report.h"
+#include "dbaccess/value_text.h"
 #include "conn_test_util.h"
 
 using namespace QlRsTest;
@@ -263,6 +264,114 @@ TEST_P(ServerTypes, PostgreSQLValuesBeyondTheDriversStructuresSurvive)
     EXPECT_EQ(Text(*c, 1), L"-infinity");
     c->MoveNext();
     EXPECT_EQ(Text(*c, 1), L"0044/03/15 12:00:00.250 BC");
+}
+
+// MariaDB's zero dates and dates with a zero month or day, which its driver hands over as NULL
+// (or as such a structure) when asked for a timestamp: each shows as the value it is beside a
+// true NULL, and its literal reads back on the server as the same value.
+TEST_P(ServerTypes, MariaDBZeroDatesAreNoNulls)
+{
+    if (GetParam().db != Db::MariaDB)
+        GTEST_SKIP();
+    const CString table = conn->Table(L"zero_dates");
+    conn->Exec(L"CREATE TABLE " + table +
+               L" (id int, d date, dt datetime, ts timestamp NULL, dt6 datetime(6))");
+    conn->Exec(L"SET SESSION sql_mode = ''");
+    conn->Exec(L"INSERT INTO " + table +
+               L" VALUES (1, '0000-00-00', '0000-00-00 00:00:00', '0000-00-00 00:00:00', "
+               L"'0000-00-00 00:00:00'), (2, NULL, NULL, NULL, NULL), "
+               L"(3, '2020-00-00', '2020-00-00 10:00:00', NULL, '2020-01-00 01:02:03.123456'), "
+               L"(4, '2020-01-02', '2020-01-02 03:04:05', '2020-01-02 03:04:05', "
+               L"'2020-01-02 03:04:05.000001')");
+    const std::vector<std::vector<std::wstring>> shown = {
+        {L"0/00/00", L"0/00/00 00:00:00", L"0/00/00 00:00:00", L"0/00/00 00:00:00"},
+        {L"<null>", L"<null>", L"<null>", L"<null>"},
+        {L"2020/00/00", L"2020/00/00 10:00:00", L"<null>", L"2020/01/00 01:02:03.123"},
+        {L"2020/01/02", L"2020/01/02 03:04:05", L"2020/01/02 03:04:05", L"2020/01/02 03:04:05"},
+    };
+    const wchar_t* names[] = {L"d", L"dt", L"ts", L"dt6"};
+    CRDatabase& db = *conn->database;
+    // Read with many rows to a block as well, where the program reads blocks.
+    std::unique_ptr<Zelt::ICursor> c;
+    ASSERT_EQ(ThrownMessage([&] {
+                  c = OpenCursor(conn->database.get(), GetParam().kind,
+                                 L"SELECT d, dt, ts, dt6 FROM " + table + L" ORDER BY id",
+                                 RS_NUMERIC_AS_TEXT);
+                  c->MoveFirst();
+              }),
+              L"");
+    for (size_t row = 0; row < shown.size(); ++row)
+    {
+        ASSERT_FALSE(c->IsEOF()) << row + 1;
+        for (UINT col = 1; col <= 4; ++col)
+        {
+            EXPECT_EQ(Text(*c, col), shown[row][col - 1])
+                << "row " << row + 1 << ", column " << col;
+            CString literal;
+            EXPECT_EQ(
+                ThrownMessage([&] { literal = db.FormatFieldLiteral(DBMS_MYSQL, c.get(), col); }),
+                L"");
+            CString same;
+            same.Format(L"SELECT count(*) FROM %s WHERE id = %d AND %s <=> %s", table.GetString(),
+                        static_cast<int>(row + 1), names[col - 1], literal.GetString());
+            EXPECT_EQ(W(QlConnTest::QueryText(db, same)), L"1")
+                << "row " << row + 1 << ", column " << col << ": " << CStringA(literal).GetString();
+        }
+        c->MoveNext();
+    }
+    EXPECT_TRUE(c->IsEOF());
+}
+
+// PostgreSQL's numeric holds numbers of thousands of digits, and its times and timestamps
+// microseconds: each number reads whole (up to the field size, past it it is marked cut), and a
+// time's every digit is there for a copy or an export beside the milliseconds it shows.
+TEST_P(ServerTypes, PostgreSQLLongNumbersAndFractionsReadWhole)
+{
+    if (GetParam().db != Db::PostgreSQL)
+        GTEST_SKIP();
+    const CString table = conn->Table(L"long_numbers");
+    conn->Exec(L"CREATE TABLE " + table + L" (id int, n numeric, t time(6), ts timestamp(6))");
+    // Many rows, so that blocks after the first are read too.
+    conn->Exec(L"INSERT INTO " + table +
+               L" SELECT k, CASE k % 3 WHEN 0 THEN (repeat('9', 300) || "
+               L"'.123456789123456789123456789')::numeric WHEN 1 THEN (repeat('7', 5000) || "
+               L"'.5')::numeric ELSE k END, '07:08:09.123456', '2024-03-05 07:08:09.000001' "
+               L"FROM generate_series(1, 1200) AS k");
+    conn->Exec(L"INSERT INTO " + table + L" VALUES (0, (repeat('1', 70000))::numeric, NULL, NULL)");
+    std::unique_ptr<Zelt::ICursor> c;
+    ASSERT_EQ(ThrownMessage([&] {
+                  c = OpenCursor(conn->database.get(), GetParam().kind,
+                                 L"SELECT n, n::text, t, ts FROM " + table + L" ORDER BY id",
+                                 RS_NUMERIC_AS_TEXT);
+                  c->MoveFirst();
+              }),
+              L"");
+    ASSERT_FALSE(c->IsEOF());
+    // Longer than the field size: marked as cut, never shown as another whole number (an
+    // unbound read takes values whole).
+    CString longest;
+    c->GetFieldText(2, longest);
+    EXPECT_TRUE(c->IsFieldTruncated(1) || Text(*c, 1) == W(longest + L".000000"));
+    int rows = 0;
+    for (c->MoveNext(); !c->IsEOF(); c->MoveNext())
+    {
+        ++rows;
+        CString server;
+        c->GetFieldText(2, server);
+        // (The driver gives an unconstrained numeric a scale of 6, to which shorter fractions
+        // are padded.)
+        const CString padding = rows % 3 == 2 ? L".000000" : rows % 3 == 1 ? L"00000" : L"";
+        ASSERT_EQ(Text(*c, 1), W(server + padding)) << "row " << rows;
+        EXPECT_FALSE(c->IsFieldTruncated(1)) << "row " << rows;
+        EXPECT_EQ(Text(*c, 3), L"07:08:09.123") << "row " << rows;
+        EXPECT_EQ(Text(*c, 4), L"2024/03/05 07:08:09") << "row " << rows;
+        CString whole;
+        EXPECT_TRUE(GetFieldWholeText(c.get(), 3, whole));
+        EXPECT_EQ(W(whole), L"07:08:09.123456") << "row " << rows;
+        EXPECT_TRUE(GetFieldWholeText(c.get(), 4, whole));
+        EXPECT_EQ(W(whole), L"2024/03/05 07:08:09.000001") << "row " << rows;
+    }
+    EXPECT_EQ(rows, 1200);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllDatabases, ServerTypes, EveryDatabaseAndCursorKind(), CursorParamName);

@@ -449,8 +449,9 @@ TEST(RowSqlFake, PositionedStatementsReachTheDriverWithTheirParameters)
 }
 
 // Rows that differ in a value the program reads otherwise than it is stored: a double with more
-// digits than it is shown with, a MariaDB zero date (the driver hands it over as NULL). Editing
-// one of them never changes its look-alike.
+// digits than it is shown with. Editing one of them never changes its look-alike. (A MariaDB
+// zero date, which its driver hands over as NULL, is read as the date it is: beside a true NULL
+// each row is found.)
 TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
 {
     const bool maria = GetParam().product == Product::MariaDB;
@@ -506,12 +507,34 @@ TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
     }
     if (!maria)
         return;
-    // A zero date beside a true NULL: neither is changed; alone, the zero date's row is.
-    update(2, L"b DESC, z", L"null", false);
-    update(3, L"b DESC, z", L"zero", false);
-    EXPECT_EQ("2", Narrow(Query(stored + L"'y'")));
-    update(1, L"b DESC, z", L"zero", true);
-    EXPECT_EQ("1", Narrow(Query(stored + L"'zero' AND z IS NOT NULL AND d = 8")));
+    // A zero date beside a true NULL: each row is changed alone.
+    update(2, L"b DESC, z", L"null", true);
+    EXPECT_EQ("1", Narrow(Query(stored + L"'null' AND z IS NULL")));
+    update(2, L"b DESC, z", L"zero", true);
+    EXPECT_EQ("1", Narrow(Query(stored + L"'zero' AND z = '0000-00-00' AND d = 7")));
+    EXPECT_EQ("1", Narrow(Query(stored + L"'z' AND z = '0000-00-00' AND d = 8")));
+    EXPECT_EQ("0", Narrow(Query(stored + L"'y'")));
+
+    // Dates with a zero month or day, keys or not, find their rows, and are written as typed.
+    Exec(L"DROP TABLE " + m_table);
+    Exec(L"CREATE TABLE " + m_table + L" (k DATE PRIMARY KEY, t DATETIME(6), b VARCHAR(20))");
+    Exec(L"INSERT INTO " + m_table +
+         L" VALUES ('2020-00-00', '2020-01-00 01:02:03.123456', 'a'), ('2020-01-00', NULL, 'b'),"
+         L" ('0000-00-00', '0000-00-00 00:00:00', 'c')");
+    for (int row = 1; row <= 3; ++row)
+        update(row, L"k", L"changed", true);
+    EXPECT_EQ("3", Narrow(Query(stored + L"'changed'")));
+    auto rs = OpenAll(L"k");
+    ASSERT_TRUE(rs->SetAbsolutePosition(2));
+    CRowStatement st;
+    CRowSqlFailure f;
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
+                                     {Col(*rs, L"t", L"2021/00/00 10:00:00.000001")},
+                                     CRowKeyRequest(), st, f));
+    auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(st.strSQL); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ("2021-00-00 10:00:00.000001",
+              Narrow(Query(L"SELECT t FROM " + m_table + L" WHERE k = '2020-00-00'")));
 }
 
 // SQLite keeps a 1.5 in an INT key beside a 1, and a DECIMAL or DOUBLE key of 0.1 beside
