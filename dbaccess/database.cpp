@@ -468,6 +468,7 @@ void CRDatabase::Close()
     m_bTransactionGone = false;
     m_bUserTransaction = false;
     m_bServerTransaction = false;
+    m_bTransactionUnknown = false;
     m_bSQLite = false;
     m_strSessionNote.Empty();
     m_strClientEncoding.Empty();
@@ -555,6 +556,7 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
 {
     if (!FollowsTransactionBlocks())
         return;
+    AskAgainAboutTransaction();
     if (OpensTransactionBlock(m_nDBMSKind, pszSQL))
     {
         // Inside a transaction already (the program's or the user's), the server takes the BEGIN
@@ -584,10 +586,29 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded)
     // whole transaction on an error.
     if (bSucceeded && IsPlainStatement(m_nDBMSKind, pszSQL))
         return;
-    // A block the error left aborted cannot answer and stays the user's to end.
+    // A block the error left aborted cannot answer and stays the user's to end. Where the
+    // connection held no transaction the program knew of, a question that could not be answered
+    // (MySQL, while the statement's further results wait to be read) is asked again later; the
+    // statement may have opened one meanwhile.
+    const int nOpen = AskTransactionOpen();
+    if (nOpen < 0)
+    {
+        if (!IsInTransaction())
+            m_bTransactionUnknown = true;
+        return;
+    }
+    m_bTransactionUnknown = false;
+    FollowServerTransaction(nOpen == 1);
+}
+
+void CRDatabase::AskAgainAboutTransaction()
+{
+    if (!m_bTransactionUnknown || !FollowsTransactionBlocks())
+        return;
     const int nOpen = AskTransactionOpen();
     if (nOpen < 0)
         return;
+    m_bTransactionUnknown = false;
     FollowServerTransaction(nOpen == 1);
 }
 
@@ -653,16 +674,11 @@ void CRDatabase::TakeUsersTransaction()
     }
 }
 
-namespace {
-
-// Runs a question of one value on a statement of its own: 0 when its first character is "0", 1
-// for any other value, -1 when it fails (in an aborted PostgreSQL transaction, while a MySQL
-// result is still being read).
-int AskOneValue(CRDatabase& db, LPCWSTR pszQuestion)
+int CRDatabase::AskOneValue(LPCWSTR pszQuestion)
 {
-    db.HoldReadAheads();
+    HoldReadAheads();
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)))
+    if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
         return -1;
     int nValue = -1;
     if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszQuestion), SQL_NTS)))
@@ -679,19 +695,34 @@ int AskOneValue(CRDatabase& db, LPCWSTR pszQuestion)
     return nValue;
 }
 
-} // namespace
-
 int CRDatabase::AskTransactionOpen()
 {
     if (m_bSQLite)
         return AskSQLiteTransactionOpen();
     if (m_nDBMSKind != DBMS_POSTGRESQL)
-        return AskOneValue(*this, L"SELECT @@in_transaction");
+        return AskOneValue(L"SELECT @@in_transaction");
     // A transaction that was open before the question began before it (now() is the
     // transaction's start). Otherwise the question runs in a transaction of its own, or in one
     // psqlODBC opens for it with autocommit off, in the same message: both start with it.
-    LPCWSTR pszQuestion = L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END";
-    const int nOpen = AskOneValue(*this, pszQuestion);
+    //
+    // With autocommit on, psqlODBC reading through cursors of its own (UseDeclareFetch) opens a
+    // transaction for them ("BEGIN; DECLARE ... WITH HOLD") and ends it when the last one is
+    // read or closed: that one is the driver's, not the user's, and taken for one it would turn
+    // autocommit off under the user. The server tells it by the driver's cursors declared in it
+    // before the question (whose own cursor comes with the question's statement).
+    DWORD nAutocommit = SQL_AUTOCOMMIT_OFF;
+    const bool bDriverTransactions =
+        m_bStreamingResults && !m_bTransactionGone &&
+        GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
+        nAutocommit == SQL_AUTOCOMMIT_ON;
+    LPCWSTR pszQuestion =
+        bDriverTransactions
+            ? L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 WHEN EXISTS (SELECT 1 FROM "
+              L"pg_catalog.pg_cursors WHERE is_holdable AND name LIKE 'SQL\\_CUR%' AND "
+              L"creation_time >= now() AND creation_time < statement_timestamp()) THEN 0 "
+              L"ELSE 1 END"
+            : L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END";
+    const int nOpen = AskOneValue(pszQuestion);
     if (nOpen != 1)
         return nOpen;
     // psqlODBC guards each statement in a transaction with a savepoint of its own, released
@@ -701,7 +732,7 @@ int CRDatabase::AskTransactionOpen()
     // the chained transaction. Asked again, that happens to the program's question rather than
     // the user's next statement; autocommit stays off, so the next statement opens the next
     // transaction.
-    return AskOneValue(*this, pszQuestion) == 0 ? 0 : 1;
+    return AskOneValue(pszQuestion) == 0 ? 0 : 1;
 }
 
 int CRDatabase::AskSQLiteTransactionOpen()
@@ -978,7 +1009,9 @@ bool CRDatabase::EndTrans(bool bCommit)
         return false;
     HoldReadAheads();
     ReadStreamingResultsToEnd();
-    if (m_bServerTransaction)
+    AskAgainAboutTransaction();
+    // Still unanswered: a statement ends whatever the server holds (or fails, and says why).
+    if (m_bServerTransaction || m_bTransactionUnknown)
         return EndServerTransaction(bCommit);
     Zelt::CRDBException* pException = nullptr;
     // Once a statement has met the lost session, psqlODBC forgets the transaction and answers a
@@ -1036,8 +1069,13 @@ bool CRDatabase::EndServerTransaction(bool bCommit)
     // A failed COMMIT may have ended it all the same (SQLite rolls back on some errors, a lost
     // session takes it along); one the server still holds (MariaDB's XA, which only its own XA
     // statements end) stays open.
-    if (!pException || AskTransactionOpen() != 1)
+    const int nOpen = pException ? AskTransactionOpen() : 0;
+    if (nOpen >= 0)
+        m_bTransactionUnknown = false;
+    if (nOpen == 0)
         m_bServerTransaction = false;
+    else if (nOpen == 1 && !m_bServerTransaction)
+        FollowServerTransaction(true);
     if (pException)
         throw pException;
     return true;
@@ -1055,7 +1093,7 @@ bool CRDatabase::IsConnectionDead()
 
 bool CRDatabase::IsInTransaction()
 {
-    if (m_bServerTransaction)
+    if (m_bServerTransaction || m_bTransactionUnknown)
         return true;
     DWORD nValue = 0;
     if (m_bTransactionGone || !GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nValue))

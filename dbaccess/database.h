@@ -143,7 +143,15 @@ public:
     bool EndTrans(bool bCommit);
     // Whether the driver knows the session with the server is gone (SQL_ATTR_CONNECTION_DEAD).
     bool IsConnectionDead();
+    // True while a transaction is open, or while the server has not yet answered whether one is
+    // (see AskAgainAboutTransaction): a transaction not known to be closed is shown, asked about
+    // and ended as open.
     bool IsInTransaction();
+    // The question whether a transaction is open, when it went unanswered after a statement of
+    // the user's (a result still being read: MySQL answers nothing else meanwhile), is asked
+    // again: each statement path of the user's calls it before its statement, and a result calls
+    // it when it closes. Nothing when no question waits.
+    void AskAgainAboutTransaction();
 
     // True when the driver hands over forward-only results as they are fetched (SQLite with
     // StepAPI=1, psqlODBC with UseDeclareFetch=1): Open adds those options where the user's
@@ -301,6 +309,10 @@ public:
     // Runs a statement of the program's own, without diagnostics or session follow-up, for a
     // caller to whom a failure only tells something; true when it succeeded.
     bool ExecQuietly(LPCWSTR pszSQL);
+    // Asks the server a question of one value of the program's own, without follow-up: 0 when
+    // the answer begins with "0", 1 for any other, -1 when it cannot be answered (an aborted
+    // PostgreSQL transaction, a MySQL result still being read).
+    int AskOneValue(LPCWSTR pszQuestion);
     // After a statement that ran: the transaction as above, MySQL's literal rules after a SET
     // (which returns no result, so the connection is free for the query), PostgreSQL's date
     // style. bResultClosed: the statement left no result open, so one that only names a setting
@@ -392,6 +404,9 @@ private:
     // of it (SQLite, MariaDB's XA): IsInTransaction says so, and EndTrans ends it with a
     // statement.
     bool m_bServerTransaction = false;
+    // The server could not say whether a statement of the user's left a transaction open (see
+    // AskAgainAboutTransaction); until it does, one is taken for open.
+    bool m_bTransactionUnknown = false;
     bool m_bSQLite = false;
     CString m_strSessionNote;    // see TakeSessionNote
     CString m_strClientEncoding; // PostgreSQL: client_encoding at connect ("" when not known)

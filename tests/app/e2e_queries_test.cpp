@@ -301,6 +301,42 @@ TEST_F(QueriesE2E, PostgreSQLErrorPartWayThroughTheRowsLeavesTheSessionUsable)
     EXPECT_TRUE(program.Close());
 }
 
+// Reads psqlODBC cannot make updatable (aggregates, a view, several statements) are read-only
+// from the start rather than retried after the server refused the driver's row identity: each
+// shows its rows, and a text whose last statement fails with an error that names that column
+// (whatever the server's wording) ran once, as another session reads.
+TEST_F(QueriesE2E, PostgreSQLReadsTheDriverCannotUpdateRunOnce)
+{
+    StartOn(QlTestDb::PostgresConnect());
+    const std::wstring t = L"qlqa_" + m_tag, v = L"qlqv_" + m_tag, log = L"qlql_" + m_tag,
+                       f = L"qlqf_" + m_tag;
+    m_drops.push_back(L"DROP VIEW IF EXISTS " + v);
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + t);
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + log);
+    m_drops.push_back(L"DROP FUNCTION IF EXISTS " + f + L"()");
+    Execute(L"CREATE TABLE " + t + L" (id INTEGER PRIMARY KEY, v TEXT)");
+    Execute(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, 'b')");
+    Execute(L"CREATE VIEW " + v + L" AS SELECT * FROM " + t);
+    Execute(L"CREATE TABLE " + log + L" (n INTEGER)");
+    Execute(L"CREATE FUNCTION " + f + L"() RETURNS int LANGUAGE plpgsql AS $$ BEGIN RAISE "
+            L"EXCEPTION 'column \"ctid\" does not exist' USING ERRCODE = '42703'; END $$");
+
+    Outcome o = Run(L"select string_agg(v, ',' ORDER BY v) from " + t);
+    EXPECT_EQ(o.boxes, L"") << Describe(o);
+    EXPECT_EQ(o.cells, (std::vector<std::wstring>{L"a,b"})) << Describe(o);
+    ExpectGrid(L"select array_agg(id) from " + t, 1, 1);
+    ExpectGrid(L"SELECT count(*), max(v) FROM " + t, 1, 2);
+    ExpectGrid(L"SELECT * FROM " + v, 2, 2);
+    ExpectGrid(L"SELECT DISTINCT v FROM " + t, 2, 1);
+    ExpectGrid(L"SELECT * FROM " + t + L" ORDER BY id", 2, 2);
+
+    o = Run(L"SELECT 1; INSERT INTO " + log + L" VALUES (7); COMMIT; SELECT " + f + L"()");
+    EXPECT_NE(o.boxes.find(L"ctid"), std::wstring::npos) << Describe(o);
+    EXPECT_STREQ(QlConnTest::QueryText(m_db, (L"SELECT count(*) FROM " + log).c_str()), L"1")
+        << "the text ran twice";
+    EXPECT_TRUE(program.Close());
+}
+
 TEST_F(QueriesE2E, MariaDBStatementsOfEveryKind)
 {
     StartOn(QlTestDb::MariaDBConnect());
