@@ -517,7 +517,49 @@ void CRDatabase::AfterStatement(LPCWSTR pszSQL, bool bResultClosed)
 void CRDatabase::AfterFailedStatement(LPCWSTR pszSQL)
 {
     m_strSessionNote.Empty();
+    MarkLostDriverCursors();
     FollowTransaction(pszSQL, false);
+}
+
+void CRDatabase::AddDriverCursor(const std::shared_ptr<CDriverCursor>& pCursor)
+{
+    std::lock_guard<std::mutex> lock(m_driverCursorMutex);
+    m_driverCursors.push_back(pCursor);
+}
+
+void CRDatabase::RemoveDriverCursor(const CDriverCursor* pCursor)
+{
+    std::lock_guard<std::mutex> lock(m_driverCursorMutex);
+    for (size_t i = m_driverCursors.size(); i-- > 0;)
+        if (m_driverCursors[i].get() == pCursor)
+            m_driverCursors.erase(m_driverCursors.begin() + static_cast<ptrdiff_t>(i));
+}
+
+void CRDatabase::MarkLostDriverCursors()
+{
+    std::vector<std::shared_ptr<CDriverCursor>> cursors;
+    {
+        std::lock_guard<std::mutex> lock(m_driverCursorMutex);
+        for (const auto& pCursor : m_driverCursors)
+            if (!pCursor->bLost.load() && !pCursor->strName.IsEmpty())
+                cursors.push_back(pCursor);
+    }
+    if (cursors.empty() || m_hDbc == SQL_NULL_HDBC || m_nDBMSKind != DBMS_POSTGRESQL)
+        return;
+    // The names of those no longer on the server, one question for all.
+    CString strNames;
+    for (const auto& pCursor : cursors)
+        strNames += (strNames.IsEmpty() ? L"" : L", ") + StringLiteral(pCursor->strName);
+    CString strLost;
+    if (!ReadOneText(*this,
+                     L"SELECT string_agg(n, ' ') FROM unnest(ARRAY[" + strNames +
+                         L"]::text[]) n WHERE n NOT IN (SELECT name FROM pg_catalog.pg_cursors)",
+                     strLost))
+        return;
+    strLost = L" " + strLost + L" ";
+    for (const auto& pCursor : cursors)
+        if (strLost.Find(L" " + pCursor->strName + L" ") >= 0)
+            pCursor->bLost.store(true);
 }
 
 CString CRDatabase::TakeSessionNote()

@@ -227,6 +227,20 @@ public:
     void RemoveStreamingResult(IStreamingResult* pResult);
     void ReadStreamingResultsToEnd();
 
+    // A result psqlODBC reads through a cursor of its own (UseDeclareFetch). The cursor lives in
+    // a transaction on the server: with autocommit on the driver's own, which it ends with a
+    // rollback when any statement on the connection fails (whatever its rollback level), and the
+    // cursor goes with it; the driver then reports the rows it still holds and a silent end, or a
+    // sequence error. After a failed statement of the user's the server is asked which of these
+    // cursors are gone, and each is marked lost, for its reader to say that its rows stop short.
+    struct CDriverCursor
+    {
+        CString strName;
+        std::atomic<bool> bLost{false};
+    };
+    void AddDriverCursor(const std::shared_ptr<CDriverCursor>& pCursor);
+    void RemoveDriverCursor(const CDriverCursor* pCursor);
+
     // Driver manager trace.
     bool StartTrace(LPCWSTR pszTraceFile);
     bool StopTrace();
@@ -414,6 +428,9 @@ private:
     bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements
     std::vector<IStreamingResult*> m_streamingResults;
+    void MarkLostDriverCursors();
+    std::mutex m_driverCursorMutex; // guards m_driverCursors
+    std::vector<std::shared_ptr<CDriverCursor>> m_driverCursors;
     void HoldEachReadAhead();
     void DetachReadAheads();
     std::mutex m_readAheadMutex; // guards m_readAheads (never held while a read is held)

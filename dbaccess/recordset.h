@@ -440,6 +440,13 @@ protected:
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT;
     UINT m_nStmtSerial = 0; // the connection's serial when m_hStmt was allocated
+    // The driver's cursor this result is read through, where a failed statement may end it (see
+    // CRDatabase::CDriverCursor); null otherwise.
+    std::shared_ptr<CRDatabase::CDriverCursor> m_pDriverCursor;
+    void WatchDriverCursor();
+    // Throws the plain account of a result whose driver cursor a failed statement ended, once
+    // its reading met the end of the rows the driver still held.
+    void ThrowIfDriverCursorLost();
     CStatementStop m_stop;
     std::vector<std::shared_ptr<CSQLColumn>> m_columns;
     std::vector<CColumnDesc> m_descs;

@@ -123,6 +123,12 @@ void CRRecordset::Close()
     StopReadAhead();
     FreeParams();
     m_strSQL.Empty();
+    if (m_pDriverCursor)
+    {
+        if (m_pDatabase)
+            m_pDatabase->RemoveDriverCursor(m_pDriverCursor.get());
+        m_pDriverCursor.reset();
+    }
     if (m_hStmt)
     {
         // A statement of a connection closed since went with it: its handle may by now be a
@@ -294,7 +300,38 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     }
     if (m_pDatabase)
         m_pDatabase->AfterStatement(pszSQL);
-    return DescribeColumns();
+    if (!DescribeColumns())
+        return false;
+    WatchDriverCursor();
+    return true;
+}
+
+void CRRecordset::WatchDriverCursor()
+{
+    if (m_pDriverCursor || !m_pDatabase || m_pDatabase->GetDBMSKind() != DBMS_POSTGRESQL ||
+        !m_pDatabase->IsStreamingResults() || m_nColumnCount <= 0)
+        return;
+    auto pCursor = std::make_shared<CRDatabase::CDriverCursor>();
+    try
+    {
+        pCursor->strName = GetCursorName();
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        e->Delete();
+        return;
+    }
+    m_pDriverCursor = pCursor;
+    m_pDatabase->AddDriverCursor(pCursor);
+}
+
+void CRRecordset::ThrowIfDriverCursorLost()
+{
+    if (!m_pDriverCursor || !m_pDriverCursor->bLost.load())
+        return;
+    Fail(L"The rows stop here: a statement that failed on the same connection ended the "
+         L"transaction the PostgreSQL ODBC driver was reading them in, and the rest of the "
+         L"result with it. Refresh reads the rows again.");
 }
 
 bool CRRecordset::Prepare(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)

@@ -337,6 +337,44 @@ TEST_F(QueriesE2E, PostgreSQLReadsTheDriverCannotUpdateRunOnce)
     EXPECT_TRUE(program.Close());
 }
 
+// A statement fails while a table window still reads its rows (PostgreSQL): psqlODBC ends the
+// transaction its cursor lives in, and the rows the window had not read are gone from the server.
+// The window says so when it reaches that point, rather than ending short in silence or with a
+// sequence error, and Refresh reads every row again.
+TEST_F(QueriesE2E, PostgreSQLAFailedStatementBesideAReadingWindow)
+{
+    const std::wstring t = L"qlqr_" + m_tag;
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + t);
+    StartOn(QlTestDb::PostgresConnect());
+    Execute(L"CREATE TABLE " + t + L" AS SELECT g AS id FROM generate_series(1, 50000) g");
+    ASSERT_TRUE(program.OpenTableGrid(L"public", t));
+    ASSERT_TRUE(program.WaitForGrid());
+    HWND child = program.ActiveChild();
+    HWND grid = child ? GetDlgItem(child, 0xE900) : nullptr;
+    ASSERT_NE(grid, nullptr);
+    ExpectError(L"selec typo", kODBCError);
+
+    auto rows = [&] { return (int)SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0); };
+    // Ctrl+End reads every row the window can.
+    auto readToEnd = [&] {
+        SetForegroundWindow(program.MainWindow());
+        SetFocus(grid);
+        ASSERT_TRUE(ql::WaitFor([&] { return GetForegroundWindow() == program.MainWindow(); }));
+        ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
+    };
+    ASSERT_NO_FATAL_FAILURE(readToEnd());
+    const std::wstring box = program.TakeMessageBox();
+    EXPECT_NE(box.find(L"The rows stop here"), std::wstring::npos) << Narrow(box);
+    EXPECT_LT(rows(), 50000);
+    program.PostCommand(32794);
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.TakeMessageBox(0), L"");
+    ASSERT_NO_FATAL_FAILURE(readToEnd());
+    EXPECT_TRUE(ql::WaitFor([&] { return rows() == 50000; }, 60000)) << rows();
+    EXPECT_EQ(program.TakeMessageBox(0), L"");
+    EXPECT_TRUE(program.Close());
+}
+
 TEST_F(QueriesE2E, MariaDBStatementsOfEveryKind)
 {
     StartOn(QlTestDb::MariaDBConnect());
