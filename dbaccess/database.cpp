@@ -101,43 +101,58 @@ bool MayChangeSessionMode(LPCWSTR pszSQL)
     return IsSetStatement(pszSQL) || (pszSQL && ContainsNoCase(pszSQL, L"sql_mode"));
 }
 
-// The first column of the first row of a query as text; false on any failure or no row.
+// The first column of the first row of a query as text (at most nMaxChars of it); false on any
+// failure, no row or NULL.
+bool ReadFirstText(SQLHSTMT hStmt, SQLRETURN nRet, CString& strValue, int nMaxChars = 1023)
+{
+    if (!SQL_SUCCEEDED(nRet) || !SQL_SUCCEEDED(SQLFetch(hStmt)))
+        return false;
+    std::vector<SQLWCHAR> buffer(static_cast<size_t>(nMaxChars) + 1, 0);
+    SQLLEN nIndicator = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(hStmt, 1, SQL_C_WCHAR, buffer.data(),
+                                  static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR)),
+                                  &nIndicator)) ||
+        nIndicator == SQL_NULL_DATA)
+        return false;
+    buffer.back() = 0;
+    strValue = reinterpret_cast<LPCWSTR>(buffer.data());
+    return true;
+}
+
+// The first column of the first row of a query of the program's own as text.
 bool ReadOneText(CRDatabase& db, LPCWSTR pszSQL, CString& strValue)
 {
-    db.HoldReadAheads();
-    const SQLHDBC hDbc = db.GetConnectionHandle();
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
-        return false;
     bool bRead = false;
-    if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS)) &&
-        SQL_SUCCEEDED(SQLFetch(hStmt)))
-    {
-        SQLWCHAR szBuffer[1024];
-        SQLLEN nIndicator = 0;
-        SQLRETURN nRet = SQLGetData(hStmt, 1, SQL_C_WCHAR, szBuffer, sizeof szBuffer, &nIndicator);
-        if (SQL_SUCCEEDED(nRet) && nIndicator != SQL_NULL_DATA)
-        {
-            szBuffer[1023] = 0;
-            strValue = reinterpret_cast<LPCWSTR>(szBuffer);
-            bRead = true;
-        }
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    db.RunOwnStatement(pszSQL, [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+        bRead = hStmt != SQL_NULL_HSTMT && ReadFirstText(hStmt, nRet, strValue);
+    });
     return bRead;
 }
 
 } // namespace
 
-bool CRDatabase::ExecQuietly(LPCWSTR pszSQL)
+SQLRETURN CRDatabase::RunOwnStatement(LPCWSTR pszSQL,
+                                      const std::function<void(SQLHSTMT, SQLRETURN)>& after)
 {
     HoldReadAheads();
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
-        return false;
-    const SQLRETURN nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+    SQLRETURN nRet = SQLAllocStmt(m_hDbc, &hStmt);
+    if (!SQL_SUCCEEDED(nRet))
+    {
+        if (after)
+            after(SQL_NULL_HSTMT, nRet);
+        return nRet;
+    }
+    nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+    if (after)
+        after(hStmt, nRet);
     SQLFreeStmt(hStmt, SQL_DROP);
-    return SQL_SUCCEEDED(nRet);
+    return nRet;
+}
+
+bool CRDatabase::ExecQuietly(LPCWSTR pszSQL)
+{
+    return SQL_SUCCEEDED(RunOwnStatement(pszSQL));
 }
 
 SQLRETURN CancelODBCHandle(SQLSMALLINT nHandleType, SQLHANDLE hHandle)
@@ -718,22 +733,12 @@ void CRDatabase::TakeUsersTransaction()
 
 int CRDatabase::AskOneValue(LPCWSTR pszQuestion)
 {
-    HoldReadAheads();
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
-        return -1;
     int nValue = -1;
-    if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszQuestion), SQL_NTS)))
-    {
-        SQLWCHAR szAnswer[16] = {};
-        SQLLEN nIndicator = 0;
-        if (SQL_SUCCEEDED(SQLFetch(hStmt)) &&
-            SQL_SUCCEEDED(
-                SQLGetData(hStmt, 1, SQL_C_WCHAR, szAnswer, sizeof szAnswer, &nIndicator)) &&
-            nIndicator != SQL_NULL_DATA)
-            nValue = szAnswer[0] == L'0' ? 0 : 1;
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    RunOwnStatement(pszQuestion, [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+        CString strAnswer;
+        if (hStmt != SQL_NULL_HSTMT && ReadFirstText(hStmt, nRet, strAnswer, 15))
+            nValue = strAnswer.Left(1) == L"0" ? 0 : 1;
+    });
     return nValue;
 }
 
@@ -784,30 +789,18 @@ int CRDatabase::AskSQLiteTransactionOpen()
     // first read) and is committed here at once, which reads still in progress outlive. With
     // autocommit off it is left to the switch of autocommit back on, which the driver answers
     // with a COMMIT of its own (see FollowServerTransaction).
-    HoldReadAheads();
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
-        return -1;
-    const SQLRETURN nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(L"BEGIN"), SQL_NTS);
     int nOpen = 0;
-    if (!SQL_SUCCEEDED(nRet))
-    {
-        const CString strError = GetErrorText(hStmt);
-        nOpen = ContainsNoCase(strError, L"within a transaction") ? 1 : -1;
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    RunOwnStatement(L"BEGIN", [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+        if (hStmt == SQL_NULL_HSTMT)
+            nOpen = -1;
+        else if (!SQL_SUCCEEDED(nRet))
+            nOpen = ContainsNoCase(GetErrorText(hStmt), L"within a transaction") ? 1 : -1;
+    });
     DWORD nAutocommit = SQL_AUTOCOMMIT_ON;
+    // Should the COMMIT fail, the question's transaction is open, and shown as such.
     if (nOpen == 0 && GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
-        nAutocommit == SQL_AUTOCOMMIT_ON)
-    {
-        // Should the COMMIT fail, the question's transaction is open, and shown as such.
-        SQLHSTMT hCommit = SQL_NULL_HSTMT;
-        if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hCommit)))
-            return 1;
-        if (!SQL_SUCCEEDED(SQLExecDirectW(hCommit, const_cast<SQLWCHAR*>(L"COMMIT"), SQL_NTS)))
-            nOpen = 1;
-        SQLFreeStmt(hCommit, SQL_DROP);
-    }
+        nAutocommit == SQL_AUTOCOMMIT_ON && !ExecQuietly(L"COMMIT"))
+        nOpen = 1;
     return nOpen;
 }
 
@@ -1095,19 +1088,13 @@ bool CRDatabase::EndTrans(bool bCommit)
 bool CRDatabase::EndServerTransaction(bool bCommit)
 {
     // The driver knows nothing of this transaction: only a statement ends it.
-    LPCWSTR pszSQL = bCommit ? L"COMMIT" : L"ROLLBACK";
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    SQLRETURN nRet = SQLAllocStmt(m_hDbc, &hStmt);
-    if (!SQL_SUCCEEDED(nRet))
-        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
-    nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
     Zelt::CRDBException* pException = nullptr;
-    if (!SQL_SUCCEEDED(nRet))
-    {
+    RunOwnStatement(bCommit ? L"COMMIT" : L"ROLLBACK", [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+        if (SQL_SUCCEEDED(nRet))
+            return;
         pException = new Zelt::CRDBException(nRet);
         pException->BuildErrorString(this, hStmt);
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    });
     // A failed COMMIT may have ended it all the same (SQLite rolls back on some errors, a lost
     // session takes it along); one the server still holds (MariaDB's XA, which only its own XA
     // statements end) stays open.

@@ -13,6 +13,7 @@
 #include "dbaccess/odbc_defs.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -320,8 +321,13 @@ public:
     // implicit commits, a failed statement), the server is asked whether a transaction is open.
     // A transaction the program began itself (BeginTrans) is left to its owner.
     void FollowStatementStart(LPCWSTR pszSQL);
-    // Runs a statement of the program's own, without diagnostics or session follow-up, for a
-    // caller to whom a failure only tells something; true when it succeeded.
+    // Runs a statement of the program's own on a statement handle of its own, without session
+    // follow-up: the reads ahead are held first, after (when given) sees the statement and the
+    // driver's answer once it ran (a null handle when none could be allocated), and the handle is
+    // freed. Every statement the program sends beside the user's goes through here.
+    SQLRETURN RunOwnStatement(LPCWSTR pszSQL,
+                              const std::function<void(SQLHSTMT, SQLRETURN)>& after = {});
+    // The same for a caller to whom a failure only tells something; true when it succeeded.
     bool ExecQuietly(LPCWSTR pszSQL);
     // Asks the server a question of one value of the program's own, without follow-up: 0 when
     // the answer begins with "0", 1 for any other, -1 when it cannot be answered (an aborted
