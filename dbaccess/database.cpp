@@ -492,6 +492,10 @@ void CRDatabase::Close()
     m_bReadResultsFirst = false;
     // Results of the closed connection cannot be read any more.
     m_streamingResults.clear();
+    {
+        std::lock_guard<std::mutex> lock(m_driverCursorMutex);
+        m_driverCursors.clear();
+    }
 }
 
 void CRDatabase::DetectDBMSKind()

@@ -324,7 +324,8 @@ public:
     // Runs a statement of the program's own on a statement handle of its own, without session
     // follow-up: the reads ahead are held first, after (when given) sees the statement and the
     // driver's answer once it ran (a null handle when none could be allocated), and the handle is
-    // freed. Every statement the program sends beside the user's goes through here.
+    // freed. The connection's own one-step statements (settings, questions about the session,
+    // the end of a transaction the driver does not know of) all go through here.
     SQLRETURN RunOwnStatement(LPCWSTR pszSQL,
                               const std::function<void(SQLHSTMT, SQLRETURN)>& after = {});
     // The same for a caller to whom a failure only tells something; true when it succeeded.
