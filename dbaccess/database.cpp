@@ -101,43 +101,58 @@ bool MayChangeSessionMode(LPCWSTR pszSQL)
     return IsSetStatement(pszSQL) || (pszSQL && ContainsNoCase(pszSQL, L"sql_mode"));
 }
 
-// The first column of the first row of a query as text; false on any failure or no row.
+// The first column of the first row of a query as text (at most nMaxChars of it); false on any
+// failure, no row or NULL.
+bool ReadFirstText(SQLHSTMT hStmt, SQLRETURN nRet, CString& strValue, int nMaxChars = 1023)
+{
+    if (!SQL_SUCCEEDED(nRet) || !SQL_SUCCEEDED(SQLFetch(hStmt)))
+        return false;
+    std::vector<SQLWCHAR> buffer(static_cast<size_t>(nMaxChars) + 1, 0);
+    SQLLEN nIndicator = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(hStmt, 1, SQL_C_WCHAR, buffer.data(),
+                                  static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR)),
+                                  &nIndicator)) ||
+        nIndicator == SQL_NULL_DATA)
+        return false;
+    buffer.back() = 0;
+    strValue = reinterpret_cast<LPCWSTR>(buffer.data());
+    return true;
+}
+
+// The first column of the first row of a query of the program's own as text.
 bool ReadOneText(CRDatabase& db, LPCWSTR pszSQL, CString& strValue)
 {
-    db.HoldReadAheads();
-    const SQLHDBC hDbc = db.GetConnectionHandle();
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
-        return false;
     bool bRead = false;
-    if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS)) &&
-        SQL_SUCCEEDED(SQLFetch(hStmt)))
-    {
-        SQLWCHAR szBuffer[1024];
-        SQLLEN nIndicator = 0;
-        SQLRETURN nRet = SQLGetData(hStmt, 1, SQL_C_WCHAR, szBuffer, sizeof szBuffer, &nIndicator);
-        if (SQL_SUCCEEDED(nRet) && nIndicator != SQL_NULL_DATA)
-        {
-            szBuffer[1023] = 0;
-            strValue = reinterpret_cast<LPCWSTR>(szBuffer);
-            bRead = true;
-        }
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    db.RunOwnStatement(pszSQL, [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+        bRead = hStmt != SQL_NULL_HSTMT && ReadFirstText(hStmt, nRet, strValue);
+    });
     return bRead;
 }
 
 } // namespace
 
-bool CRDatabase::ExecQuietly(LPCWSTR pszSQL)
+SQLRETURN CRDatabase::RunOwnStatement(LPCWSTR pszSQL,
+                                      const std::function<void(SQLHSTMT, SQLRETURN)>& after)
 {
     HoldReadAheads();
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
-        return false;
-    const SQLRETURN nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+    SQLRETURN nRet = SQLAllocStmt(m_hDbc, &hStmt);
+    if (!SQL_SUCCEEDED(nRet))
+    {
+        if (after)
+            after(SQL_NULL_HSTMT, nRet);
+        return nRet;
+    }
+    nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+    if (after)
+        after(hStmt, nRet);
     SQLFreeStmt(hStmt, SQL_DROP);
-    return SQL_SUCCEEDED(nRet);
+    return nRet;
+}
+
+bool CRDatabase::ExecQuietly(LPCWSTR pszSQL)
+{
+    return SQL_SUCCEEDED(RunOwnStatement(pszSQL));
 }
 
 SQLRETURN CancelODBCHandle(SQLSMALLINT nHandleType, SQLHANDLE hHandle)
@@ -468,6 +483,7 @@ void CRDatabase::Close()
     m_bTransactionGone = false;
     m_bUserTransaction = false;
     m_bServerTransaction = false;
+    m_bTransactionUnknown = false;
     m_bSQLite = false;
     m_strSessionNote.Empty();
     m_strClientEncoding.Empty();
@@ -476,6 +492,10 @@ void CRDatabase::Close()
     m_bReadResultsFirst = false;
     // Results of the closed connection cannot be read any more.
     m_streamingResults.clear();
+    {
+        std::lock_guard<std::mutex> lock(m_driverCursorMutex);
+        m_driverCursors.clear();
+    }
 }
 
 void CRDatabase::DetectDBMSKind()
@@ -516,7 +536,49 @@ void CRDatabase::AfterStatement(LPCWSTR pszSQL, bool bResultClosed)
 void CRDatabase::AfterFailedStatement(LPCWSTR pszSQL)
 {
     m_strSessionNote.Empty();
+    MarkLostDriverCursors();
     FollowTransaction(pszSQL, false);
+}
+
+void CRDatabase::AddDriverCursor(const std::shared_ptr<CDriverCursor>& pCursor)
+{
+    std::lock_guard<std::mutex> lock(m_driverCursorMutex);
+    m_driverCursors.push_back(pCursor);
+}
+
+void CRDatabase::RemoveDriverCursor(const CDriverCursor* pCursor)
+{
+    std::lock_guard<std::mutex> lock(m_driverCursorMutex);
+    for (size_t i = m_driverCursors.size(); i-- > 0;)
+        if (m_driverCursors[i].get() == pCursor)
+            m_driverCursors.erase(m_driverCursors.begin() + static_cast<ptrdiff_t>(i));
+}
+
+void CRDatabase::MarkLostDriverCursors()
+{
+    std::vector<std::shared_ptr<CDriverCursor>> cursors;
+    {
+        std::lock_guard<std::mutex> lock(m_driverCursorMutex);
+        for (const auto& pCursor : m_driverCursors)
+            if (!pCursor->bLost.load() && !pCursor->strName.IsEmpty())
+                cursors.push_back(pCursor);
+    }
+    if (cursors.empty() || m_hDbc == SQL_NULL_HDBC || m_nDBMSKind != DBMS_POSTGRESQL)
+        return;
+    // The names of those no longer on the server, one question for all.
+    CString strNames;
+    for (const auto& pCursor : cursors)
+        strNames += (strNames.IsEmpty() ? L"" : L", ") + StringLiteral(pCursor->strName);
+    CString strLost;
+    if (!ReadOneText(*this,
+                     L"SELECT string_agg(n, ' ') FROM unnest(ARRAY[" + strNames +
+                         L"]::text[]) n WHERE n NOT IN (SELECT name FROM pg_catalog.pg_cursors)",
+                     strLost))
+        return;
+    strLost = L" " + strLost + L" ";
+    for (const auto& pCursor : cursors)
+        if (strLost.Find(L" " + pCursor->strName + L" ") >= 0)
+            pCursor->bLost.store(true);
 }
 
 CString CRDatabase::TakeSessionNote()
@@ -555,6 +617,7 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
 {
     if (!FollowsTransactionBlocks())
         return;
+    AskAgainAboutTransaction();
     if (OpensTransactionBlock(m_nDBMSKind, pszSQL))
     {
         // Inside a transaction already (the program's or the user's), the server takes the BEGIN
@@ -584,10 +647,29 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded)
     // whole transaction on an error.
     if (bSucceeded && IsPlainStatement(m_nDBMSKind, pszSQL))
         return;
-    // A block the error left aborted cannot answer and stays the user's to end.
+    // A block the error left aborted cannot answer and stays the user's to end. Where the
+    // connection held no transaction the program knew of, a question that could not be answered
+    // (MySQL, while the statement's further results wait to be read) is asked again later; the
+    // statement may have opened one meanwhile.
+    const int nOpen = AskTransactionOpen();
+    if (nOpen < 0)
+    {
+        if (!IsInTransaction())
+            m_bTransactionUnknown = true;
+        return;
+    }
+    m_bTransactionUnknown = false;
+    FollowServerTransaction(nOpen == 1);
+}
+
+void CRDatabase::AskAgainAboutTransaction()
+{
+    if (!m_bTransactionUnknown || !FollowsTransactionBlocks())
+        return;
     const int nOpen = AskTransactionOpen();
     if (nOpen < 0)
         return;
+    m_bTransactionUnknown = false;
     FollowServerTransaction(nOpen == 1);
 }
 
@@ -653,45 +735,45 @@ void CRDatabase::TakeUsersTransaction()
     }
 }
 
-namespace {
-
-// Runs a question of one value on a statement of its own: 0 when its first character is "0", 1
-// for any other value, -1 when it fails (in an aborted PostgreSQL transaction, while a MySQL
-// result is still being read).
-int AskOneValue(CRDatabase& db, LPCWSTR pszQuestion)
+int CRDatabase::AskOneValue(LPCWSTR pszQuestion)
 {
-    db.HoldReadAheads();
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(db.GetConnectionHandle(), &hStmt)))
-        return -1;
     int nValue = -1;
-    if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszQuestion), SQL_NTS)))
-    {
-        SQLWCHAR szAnswer[16] = {};
-        SQLLEN nIndicator = 0;
-        if (SQL_SUCCEEDED(SQLFetch(hStmt)) &&
-            SQL_SUCCEEDED(
-                SQLGetData(hStmt, 1, SQL_C_WCHAR, szAnswer, sizeof szAnswer, &nIndicator)) &&
-            nIndicator != SQL_NULL_DATA)
-            nValue = szAnswer[0] == L'0' ? 0 : 1;
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    RunOwnStatement(pszQuestion, [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+        CString strAnswer;
+        if (hStmt != SQL_NULL_HSTMT && ReadFirstText(hStmt, nRet, strAnswer, 15))
+            nValue = strAnswer.Left(1) == L"0" ? 0 : 1;
+    });
     return nValue;
 }
-
-} // namespace
 
 int CRDatabase::AskTransactionOpen()
 {
     if (m_bSQLite)
         return AskSQLiteTransactionOpen();
     if (m_nDBMSKind != DBMS_POSTGRESQL)
-        return AskOneValue(*this, L"SELECT @@in_transaction");
+        return AskOneValue(L"SELECT @@in_transaction");
     // A transaction that was open before the question began before it (now() is the
     // transaction's start). Otherwise the question runs in a transaction of its own, or in one
     // psqlODBC opens for it with autocommit off, in the same message: both start with it.
-    LPCWSTR pszQuestion = L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END";
-    const int nOpen = AskOneValue(*this, pszQuestion);
+    //
+    // With autocommit on, psqlODBC reading through cursors of its own (UseDeclareFetch) opens a
+    // transaction for them ("BEGIN; DECLARE ... WITH HOLD") and ends it when the last one is
+    // read or closed: that one is the driver's, not the user's, and taken for one it would turn
+    // autocommit off under the user. The server tells it by the driver's cursors declared in it
+    // before the question (whose own cursor comes with the question's statement).
+    DWORD nAutocommit = SQL_AUTOCOMMIT_OFF;
+    const bool bDriverTransactions =
+        m_bStreamingResults && !m_bTransactionGone &&
+        GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
+        nAutocommit == SQL_AUTOCOMMIT_ON;
+    LPCWSTR pszQuestion =
+        bDriverTransactions
+            ? L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 WHEN EXISTS (SELECT 1 FROM "
+              L"pg_catalog.pg_cursors WHERE is_holdable AND name LIKE 'SQL\\_CUR%' AND "
+              L"creation_time >= now() AND creation_time < statement_timestamp()) THEN 0 "
+              L"ELSE 1 END"
+            : L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END";
+    const int nOpen = AskOneValue(pszQuestion);
     if (nOpen != 1)
         return nOpen;
     // psqlODBC guards each statement in a transaction with a savepoint of its own, released
@@ -701,7 +783,7 @@ int CRDatabase::AskTransactionOpen()
     // the chained transaction. Asked again, that happens to the program's question rather than
     // the user's next statement; autocommit stays off, so the next statement opens the next
     // transaction.
-    return AskOneValue(*this, pszQuestion) == 0 ? 0 : 1;
+    return AskOneValue(pszQuestion) == 0 ? 0 : 1;
 }
 
 int CRDatabase::AskSQLiteTransactionOpen()
@@ -711,30 +793,18 @@ int CRDatabase::AskSQLiteTransactionOpen()
     // first read) and is committed here at once, which reads still in progress outlive. With
     // autocommit off it is left to the switch of autocommit back on, which the driver answers
     // with a COMMIT of its own (see FollowServerTransaction).
-    HoldReadAheads();
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hStmt)))
-        return -1;
-    const SQLRETURN nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(L"BEGIN"), SQL_NTS);
     int nOpen = 0;
-    if (!SQL_SUCCEEDED(nRet))
-    {
-        const CString strError = GetErrorText(hStmt);
-        nOpen = ContainsNoCase(strError, L"within a transaction") ? 1 : -1;
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    RunOwnStatement(L"BEGIN", [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+        if (hStmt == SQL_NULL_HSTMT)
+            nOpen = -1;
+        else if (!SQL_SUCCEEDED(nRet))
+            nOpen = ContainsNoCase(GetErrorText(hStmt), L"within a transaction") ? 1 : -1;
+    });
     DWORD nAutocommit = SQL_AUTOCOMMIT_ON;
+    // Should the COMMIT fail, the question's transaction is open, and shown as such.
     if (nOpen == 0 && GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
-        nAutocommit == SQL_AUTOCOMMIT_ON)
-    {
-        // Should the COMMIT fail, the question's transaction is open, and shown as such.
-        SQLHSTMT hCommit = SQL_NULL_HSTMT;
-        if (!SQL_SUCCEEDED(SQLAllocStmt(m_hDbc, &hCommit)))
-            return 1;
-        if (!SQL_SUCCEEDED(SQLExecDirectW(hCommit, const_cast<SQLWCHAR*>(L"COMMIT"), SQL_NTS)))
-            nOpen = 1;
-        SQLFreeStmt(hCommit, SQL_DROP);
-    }
+        nAutocommit == SQL_AUTOCOMMIT_ON && !ExecQuietly(L"COMMIT"))
+        nOpen = 1;
     return nOpen;
 }
 
@@ -978,7 +1048,9 @@ bool CRDatabase::EndTrans(bool bCommit)
         return false;
     HoldReadAheads();
     ReadStreamingResultsToEnd();
-    if (m_bServerTransaction)
+    AskAgainAboutTransaction();
+    // Still unanswered: a statement ends whatever the server holds (or fails, and says why).
+    if (m_bServerTransaction || m_bTransactionUnknown)
         return EndServerTransaction(bCommit);
     Zelt::CRDBException* pException = nullptr;
     // Once a statement has met the lost session, psqlODBC forgets the transaction and answers a
@@ -1020,24 +1092,23 @@ bool CRDatabase::EndTrans(bool bCommit)
 bool CRDatabase::EndServerTransaction(bool bCommit)
 {
     // The driver knows nothing of this transaction: only a statement ends it.
-    LPCWSTR pszSQL = bCommit ? L"COMMIT" : L"ROLLBACK";
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    SQLRETURN nRet = SQLAllocStmt(m_hDbc, &hStmt);
-    if (!SQL_SUCCEEDED(nRet))
-        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
-    nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
     Zelt::CRDBException* pException = nullptr;
-    if (!SQL_SUCCEEDED(nRet))
-    {
+    RunOwnStatement(bCommit ? L"COMMIT" : L"ROLLBACK", [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+        if (SQL_SUCCEEDED(nRet))
+            return;
         pException = new Zelt::CRDBException(nRet);
         pException->BuildErrorString(this, hStmt);
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    });
     // A failed COMMIT may have ended it all the same (SQLite rolls back on some errors, a lost
     // session takes it along); one the server still holds (MariaDB's XA, which only its own XA
     // statements end) stays open.
-    if (!pException || AskTransactionOpen() != 1)
+    const int nOpen = pException ? AskTransactionOpen() : 0;
+    if (nOpen >= 0)
+        m_bTransactionUnknown = false;
+    if (nOpen == 0)
         m_bServerTransaction = false;
+    else if (nOpen == 1 && !m_bServerTransaction)
+        FollowServerTransaction(true);
     if (pException)
         throw pException;
     return true;
@@ -1055,7 +1126,7 @@ bool CRDatabase::IsConnectionDead()
 
 bool CRDatabase::IsInTransaction()
 {
-    if (m_bServerTransaction)
+    if (m_bServerTransaction || m_bTransactionUnknown)
         return true;
     DWORD nValue = 0;
     if (m_bTransactionGone || !GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nValue))

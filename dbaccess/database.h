@@ -13,6 +13,7 @@
 #include "dbaccess/odbc_defs.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -143,7 +144,15 @@ public:
     bool EndTrans(bool bCommit);
     // Whether the driver knows the session with the server is gone (SQL_ATTR_CONNECTION_DEAD).
     bool IsConnectionDead();
+    // True while a transaction is open, or while the server has not yet answered whether one is
+    // (see AskAgainAboutTransaction): a transaction not known to be closed is shown, asked about
+    // and ended as open.
     bool IsInTransaction();
+    // The question whether a transaction is open, when it went unanswered after a statement of
+    // the user's (a result still being read: MySQL answers nothing else meanwhile), is asked
+    // again: each statement path of the user's calls it before its statement, and a result calls
+    // it when it closes. Nothing when no question waits.
+    void AskAgainAboutTransaction();
 
     // True when the driver hands over forward-only results as they are fetched (SQLite with
     // StepAPI=1, psqlODBC with UseDeclareFetch=1): Open adds those options where the user's
@@ -218,6 +227,20 @@ public:
     void AddStreamingResult(IStreamingResult* pResult);
     void RemoveStreamingResult(IStreamingResult* pResult);
     void ReadStreamingResultsToEnd();
+
+    // A result psqlODBC reads through a cursor of its own (UseDeclareFetch). The cursor lives in
+    // a transaction on the server: with autocommit on the driver's own, which it ends with a
+    // rollback when any statement on the connection fails (whatever its rollback level), and the
+    // cursor goes with it; the driver then reports the rows it still holds and a silent end, or a
+    // sequence error. After a failed statement of the user's the server is asked which of these
+    // cursors are gone, and each is marked lost, for its reader to say that its rows stop short.
+    struct CDriverCursor
+    {
+        CString strName;
+        std::atomic<bool> bLost{false};
+    };
+    void AddDriverCursor(const std::shared_ptr<CDriverCursor>& pCursor);
+    void RemoveDriverCursor(const CDriverCursor* pCursor);
 
     // Driver manager trace.
     bool StartTrace(LPCWSTR pszTraceFile);
@@ -298,9 +321,19 @@ public:
     // implicit commits, a failed statement), the server is asked whether a transaction is open.
     // A transaction the program began itself (BeginTrans) is left to its owner.
     void FollowStatementStart(LPCWSTR pszSQL);
-    // Runs a statement of the program's own, without diagnostics or session follow-up, for a
-    // caller to whom a failure only tells something; true when it succeeded.
+    // Runs a statement of the program's own on a statement handle of its own, without session
+    // follow-up: the reads ahead are held first, after (when given) sees the statement and the
+    // driver's answer once it ran (a null handle when none could be allocated), and the handle is
+    // freed. The connection's own one-step statements (settings, questions about the session,
+    // the end of a transaction the driver does not know of) all go through here.
+    SQLRETURN RunOwnStatement(LPCWSTR pszSQL,
+                              const std::function<void(SQLHSTMT, SQLRETURN)>& after = {});
+    // The same for a caller to whom a failure only tells something; true when it succeeded.
     bool ExecQuietly(LPCWSTR pszSQL);
+    // Asks the server a question of one value of the program's own, without follow-up: 0 when
+    // the answer begins with "0", 1 for any other, -1 when it cannot be answered (an aborted
+    // PostgreSQL transaction, a MySQL result still being read).
+    int AskOneValue(LPCWSTR pszQuestion);
     // After a statement that ran: the transaction as above, MySQL's literal rules after a SET
     // (which returns no result, so the connection is free for the query), PostgreSQL's date
     // style. bResultClosed: the statement left no result open, so one that only names a setting
@@ -392,6 +425,9 @@ private:
     // of it (SQLite, MariaDB's XA): IsInTransaction says so, and EndTrans ends it with a
     // statement.
     bool m_bServerTransaction = false;
+    // The server could not say whether a statement of the user's left a transaction open (see
+    // AskAgainAboutTransaction); until it does, one is taken for open.
+    bool m_bTransactionUnknown = false;
     bool m_bSQLite = false;
     CString m_strSessionNote;    // see TakeSessionNote
     CString m_strClientEncoding; // PostgreSQL: client_encoding at connect ("" when not known)
@@ -399,6 +435,9 @@ private:
     bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements
     std::vector<IStreamingResult*> m_streamingResults;
+    void MarkLostDriverCursors();
+    std::mutex m_driverCursorMutex; // guards m_driverCursors
+    std::vector<std::shared_ptr<CDriverCursor>> m_driverCursors;
     void HoldEachReadAhead();
     void DetachReadAheads();
     std::mutex m_readAheadMutex; // guards m_readAheads (never held while a read is held)

@@ -25,17 +25,6 @@ enum : UINT
     RS_DECLARED_COLUMNS = 16,
 };
 
-// Whether a SQLSTATE is one of the errors a server reports while it parses or plans a statement,
-// before any of it has run.
-bool IsRejectedBeforeRunning(LPCWSTR pszSqlState);
-
-// Whether psqlODBC's own part of an updatable read failed rather than the text the user wrote:
-// the server's error names the row identity column the driver adds (ctid) to a text that does
-// not name it, or the transaction was already aborted (25P02) when the text came, by the catalog
-// query the driver ran for it. Either way the server ran none of the user's text. The driver
-// adds its column only to a text of one SELECT, so a text of several statements never matches.
-bool IsDriverCursorRejection(LPCWSTR pszSqlState, LPCWSTR pszMessage, LPCWSTR pszSQL);
-
 // Cursor types of Open and Prepare.
 enum : UINT
 {
@@ -210,7 +199,8 @@ public:
     // which may be lower than the one asked); true without a statement.
     bool IsReadOnly();
     // An updatable concurrency was asked for and the result is read-only all the same: the
-    // driver lowered it, or the statement was run again read-only (see ExecuteDirect).
+    // driver lowered it, or the text was found to be one the driver cannot update and was run
+    // read-only from the start (see ExecuteDirect).
     bool AreUpdatesRefused();
     SQLHSTMT GetStmtHandle() const { return m_hStmt; }
     // From another thread, while Open or Execute runs on a worker: a request made before the
@@ -451,6 +441,13 @@ protected:
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT;
     UINT m_nStmtSerial = 0; // the connection's serial when m_hStmt was allocated
+    // The driver's cursor this result is read through, where a failed statement may end it (see
+    // CRDatabase::CDriverCursor); null otherwise.
+    std::shared_ptr<CRDatabase::CDriverCursor> m_pDriverCursor;
+    void WatchDriverCursor();
+    // Throws the plain account of a result whose driver cursor a failed statement ended, once
+    // its reading met the end of the rows the driver still held.
+    void ThrowIfDriverCursorLost();
     CStatementStop m_stop;
     std::vector<std::shared_ptr<CSQLColumn>> m_columns;
     std::vector<CColumnDesc> m_descs;

@@ -43,7 +43,23 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
         // block it stood in first (the thread starts with the next one).
         if (fetchType == SQL_FETCH_NEXT && rows == 1 &&
             !(m_pBatch == nullptr && !IsUnbound() && MoveInBlock(rows, fetchType)))
-            rc = NextReadAheadRow();
+        {
+            try
+            {
+                rc = NextReadAheadRow();
+            }
+            catch (Zelt::CRDBException* e)
+            {
+                if (m_pDriverCursor && m_pDriverCursor->bLost.load())
+                {
+                    e->Delete();
+                    ThrowIfDriverCursorLost();
+                }
+                throw;
+            }
+            if (rc == SQL_NO_DATA)
+                ThrowIfDriverCursorLost();
+        }
         UpdatePosition(rc, fetchType, rows);
         OnMove();
         return true;
@@ -102,8 +118,11 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
     }
     else if (rc != SQL_SUCCESS && rc != SQL_NEED_DATA && rc != SQL_NO_DATA)
     {
+        ThrowIfDriverCursorLost();
         ThrowRDBException(m_pDatabase, rc, m_hStmt);
     }
+    else if (rc == SQL_NO_DATA)
+        ThrowIfDriverCursorLost();
     if (fetched)
         ClearUnboundValues();
     // (Rows of blocks are corrected as they are loaded.)

@@ -1,6 +1,6 @@
 // CRRecordset: the statement, its options, execution, further results, parameters and closing.
 #include "dbaccess/recordset.h"
-#include "dbaccess/transaction_statements.h"
+#include "dbaccess/sql_text.h"
 #include "dbaccess/utf8_text.h"
 
 #include "dbaccess/db_exception.h"
@@ -18,50 +18,37 @@ bool IsSuccess(SQLRETURN rc)
            rc == SQL_NO_DATA;
 }
 
-// The SQLSTATE and message of the statement's first diagnostic record ("" when there is none).
-CString FirstDiagnostic(SQLHSTMT hStmt, CString& message)
+// Asked for a cursor it can update through, psqlODBC reads the catalog about the one relation a
+// SELECT names and adds that relation's row identity (ctid) to the select list. The server
+// refuses the text it then gets where the relation has no such column (a view) or the list
+// aggregates (string_agg: the added column is then neither grouped nor aggregated), and inside a
+// transaction the refusal aborts it. So only a text the server can take with that column asks for
+// an updatable cursor: one SELECT, not DISTINCT, of one table whose list calls no aggregate. The
+// catalog answers for the table and the functions (the answer "no" where it cannot answer);
+// every other text is read read-only from the start, as the driver would lower it.
+bool PostgreSQLCanUpdate(CRDatabase& db, LPCWSTR pszSQL)
 {
-    SQLWCHAR state[6] = {};
-    SQLINTEGER native = 0;
-    SQLWCHAR text[1024] = {};
-    SQLSMALLINT length = 0;
-    message.Empty();
-    const SQLRETURN rc =
-        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, state, &native, text,
-                       static_cast<SQLSMALLINT>(sizeof text / sizeof text[0]), &length);
-    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
-        return CString();
-    message = reinterpret_cast<const wchar_t*>(text);
-    return CString(reinterpret_cast<const wchar_t*>(state));
+    const CString table = ParseSelectTableName(pszSQL);
+    std::vector<CString> calls;
+    if (table.IsEmpty() || !ReadSelectListCalls(pszSQL, calls))
+        return false;
+    CString question = L"SELECT CASE WHEN (SELECT relkind FROM pg_catalog.pg_class WHERE oid = "
+                       L"pg_catalog.to_regclass(" +
+                       db.StringLiteral(table) + L")) IN ('r', 'p')";
+    if (!calls.empty())
+    {
+        CString names;
+        for (const CString& name : calls)
+            names += (names.IsEmpty() ? L"" : L", ") + db.StringLiteral(name);
+        question += L" AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_aggregate a JOIN "
+                    L"pg_catalog.pg_proc p ON p.oid = a.aggfnoid WHERE p.proname IN (" +
+                    names + L"))";
+    }
+    question += L" THEN 1 ELSE 0 END";
+    return db.AskOneValue(question) == 1;
 }
-
-bool ContainsLowered(CString text, LPCWSTR pszLowerPart)
-{
-    text.MakeLower();
-    return text.Find(pszLowerPart) >= 0;
-}
-
-const wchar_t kCursorSavepoint[] = L"quenlark_cursor";
 
 } // namespace
-
-bool IsDriverCursorRejection(LPCWSTR pszSqlState, LPCWSTR pszMessage, LPCWSTR pszSQL)
-{
-    if (pszSqlState == nullptr || pszSQL == nullptr)
-        return false;
-    if (CString(pszSqlState) == L"25P02")
-        return true;
-    if (!IsRejectedBeforeRunning(pszSqlState) || pszMessage == nullptr)
-        return false;
-    return ContainsLowered(pszMessage, L"\"ctid\"") && !ContainsLowered(pszSQL, L"ctid");
-}
-
-bool IsRejectedBeforeRunning(LPCWSTR pszSqlState)
-{
-    // Class 42: syntax errors and access rule violations, which a server finds while it parses
-    // and plans the text, before any of it runs.
-    return pszSqlState != nullptr && pszSqlState[0] == L'4' && pszSqlState[1] == L'2';
-}
 
 // ---------------------------------------------------------------------------------------------
 // Parameter records
@@ -136,6 +123,12 @@ void CRRecordset::Close()
     StopReadAhead();
     FreeParams();
     m_strSQL.Empty();
+    if (m_pDriverCursor)
+    {
+        if (m_pDatabase)
+            m_pDatabase->RemoveDriverCursor(m_pDriverCursor.get());
+        m_pDriverCursor.reset();
+    }
     if (m_hStmt)
     {
         // A statement of a connection closed since went with it: its handle may by now be a
@@ -146,6 +139,10 @@ void CRRecordset::Close()
             if (m_pDatabase)
                 m_pDatabase->HoldReadAheads();
             SQLFreeStmt(m_hStmt, SQL_DROP);
+            m_hStmt = SQL_NULL_HSTMT;
+            // Its further results read or dropped, the connection may answer what it could not.
+            if (m_pDatabase)
+                m_pDatabase->AskAgainAboutTransaction();
         }
         m_hStmt = SQL_NULL_HSTMT;
     }
@@ -268,77 +265,21 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     if (!AllocStmt())
         return false;
     m_strSQL = pszSQL;
+    if (m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY && m_pDatabase &&
+        m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL && !PostgreSQLCanUpdate(*m_pDatabase, pszSQL))
+    {
+        SQLRETURN rcConcurrency;
+        do
+            rcConcurrency = SQLSetStmtOption(m_hStmt, SQL_CONCURRENCY, SQL_CONCUR_READ_ONLY);
+        while (rcConcurrency == SQL_STILL_EXECUTING);
+        Check(rcConcurrency);
+        m_bUpdatesRefused = true;
+    }
     if (m_pDatabase)
         m_pDatabase->FollowStatementStart(pszSQL);
     m_nStartTime = m_nEndTime = GetTickMs();
-    // Asked for a cursor it can update through, psqlODBC first reads the catalog about what it
-    // takes for the one table of a SELECT (a set-returning function's quoted name too). A failed
-    // catalog query aborts a transaction block open on the server, and with it the user's text
-    // and every later statement. In autocommit the block is the driver's own, held for the
-    // cursors it declared (UseDeclareFetch): it commits it after any other statement, and its
-    // cursors are declared WITH HOLD, so ending the block first loses none of their rows. The
-    // user's transaction instead gets a savepoint to go back to, for one plain statement only: a
-    // text that ends the transaction or goes back to a savepoint of the user's would take the
-    // program's savepoint with it, and its failing release would abort what the user has open.
-    const bool bDriverCursor =
-        m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY &&
-        m_pDatabase != nullptr && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
-    bool bSavepoint = false;
-    if (bDriverCursor && m_pDatabase->IsInTransaction() &&
-        IsPlainStatement(m_pDatabase->GetDBMSKind(), pszSQL))
-        bSavepoint = m_pDatabase->ExecQuietly(CString(L"SAVEPOINT ") + kCursorSavepoint);
-    else if (bDriverCursor && m_pDatabase->IsStreamingResults())
-        m_pDatabase->ExecQuietly(L"COMMIT");
     SQLRETURN rc;
     {
-        CStatementStop::CRunning running(m_stop, m_hStmt);
-        do
-            rc = SQLExecDirectW(
-                m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
-        while (rc == SQL_STILL_EXECUTING);
-    }
-    bool bRunAgain = false;
-    if (!IsSuccess(rc) && bDriverCursor)
-    {
-        CString message;
-        const CString state = FirstDiagnostic(m_hStmt, message);
-        bRunAgain = IsDriverCursorRejection(state, message, pszSQL);
-        if (bSavepoint && bRunAgain &&
-            !m_pDatabase->ExecQuietly(CString(L"ROLLBACK TO SAVEPOINT ") + kCursorSavepoint))
-        {
-            // The driver rolled the whole transaction back on the error (its rollback level),
-            // and began one of its own for the statement that just failed: nothing to go back
-            // to, and that empty transaction ends here instead of staying aborted.
-            m_pDatabase->ExecQuietly(L"ROLLBACK");
-            bRunAgain = false;
-        }
-        else if (!bSavepoint && m_pDatabase->IsInTransaction())
-            bRunAgain = false;
-        // After an error of the user's own the savepoint is left alone: whether it is still
-        // there depends on the driver's rollback level, and a statement failing on a savepoint
-        // that is gone would abort the transaction the driver begins for it.
-        bSavepoint = bSavepoint && bRunAgain;
-    }
-    if (bSavepoint && !m_pDatabase->ExecQuietly(CString(L"RELEASE SAVEPOINT ") + kCursorSavepoint))
-    {
-        // The savepoint went with the transaction the text itself ended (a COMMIT or ROLLBACK
-        // of its own). With autocommit off psqlODBC began a transaction for the RELEASE, and
-        // its failure left that one aborted: nothing of the user's is in it, and it ends here
-        // rather than refuse every later statement.
-        m_pDatabase->ExecQuietly(L"ROLLBACK");
-    }
-    if (bRunAgain)
-    {
-        // psqlODBC adds its row identity (ctid, and oid where the table has it) to the select
-        // list of what it takes for a SELECT from one table; a view has none and the server
-        // rejects the text it was sent. Drivers that cannot update a result instead lower the
-        // concurrency themselves. The text the user wrote is run again read-only: the server ran
-        // none of it the first time. The result then is read-only, as one the driver lowered.
-        m_nOptions |= RS_READONLY;
-        if (!AllocStmt())
-            return false;
-        m_bUpdatesRefused = true;
-        m_strSQL = pszSQL;
         CStatementStop::CRunning running(m_stop, m_hStmt);
         do
             rc = SQLExecDirectW(
@@ -359,7 +300,38 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     }
     if (m_pDatabase)
         m_pDatabase->AfterStatement(pszSQL);
-    return DescribeColumns();
+    if (!DescribeColumns())
+        return false;
+    WatchDriverCursor();
+    return true;
+}
+
+void CRRecordset::WatchDriverCursor()
+{
+    if (m_pDriverCursor || !m_pDatabase || m_pDatabase->GetDBMSKind() != DBMS_POSTGRESQL ||
+        !m_pDatabase->IsStreamingResults() || m_nColumnCount <= 0)
+        return;
+    auto pCursor = std::make_shared<CRDatabase::CDriverCursor>();
+    try
+    {
+        pCursor->strName = GetCursorName();
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        e->Delete();
+        return;
+    }
+    m_pDriverCursor = pCursor;
+    m_pDatabase->AddDriverCursor(pCursor);
+}
+
+void CRRecordset::ThrowIfDriverCursorLost()
+{
+    if (!m_pDriverCursor || !m_pDriverCursor->bLost.load())
+        return;
+    Fail(L"The rows stop here: a statement that failed on the same connection ended the "
+         L"transaction the PostgreSQL ODBC driver was reading them in, and the rest of the "
+         L"result with it. Refresh reads the rows again.");
 }
 
 bool CRRecordset::Prepare(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)

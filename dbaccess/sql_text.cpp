@@ -276,6 +276,35 @@ CString ParseSelectTableName(LPCWSTR sql)
     return CString(name.c_str());
 }
 
+bool ReadSelectListCalls(LPCWSTR sql, std::vector<CString>& names)
+{
+    names.clear();
+    std::vector<Token> tokens;
+    if (!sql || !Tokenize(sql, tokens) || tokens.empty() || !IsWord(tokens[0], L"SELECT"))
+        return false;
+    size_t i = 1;
+    if (i < tokens.size() && IsAnyWord(tokens[i], {L"DISTINCT", L"UNIQUE"}))
+        return false;
+    for (; i < tokens.size() && !(tokens[i].depth == 0 && IsWord(tokens[i], L"FROM")); ++i)
+    {
+        const Token& t = tokens[i];
+        if (t.kind == Token::Punct || i + 1 >= tokens.size())
+            continue;
+        const Token& next = tokens[i + 1];
+        if (next.kind != Token::Punct || next.text != L"(")
+            continue;
+        // An unquoted name is folded to lower case, as the server folds it.
+        std::wstring name = t.text;
+        if (t.kind == Token::Quoted)
+            name = name.substr(1, name.size() - 2);
+        else
+            for (wchar_t& ch : name)
+                ch = static_cast<wchar_t>(std::towlower(ch));
+        names.push_back(CString(name.c_str()));
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Date and time text
 

@@ -4,6 +4,8 @@
 
 #include "dbaccess/cursor.h"
 
+#include <vector>
+
 // Position of the last occurrence of keyword in text outside '...' and "..." quoted parts, as a
 // whole word (no letter, digit or '_' on either side), compared without regard to case; -1 when
 // there is none, the text or keyword is empty, or a quoted part is never closed. A keyword of
@@ -15,6 +17,11 @@ int FindSQLKeyword(LPCWSTR text, LPCWSTR keyword);
 // subquery or a set operation (UNION, INTERSECT, EXCEPT, MINUS) at the top level, GROUP BY or
 // HAVING, or an unclosed quote or comment. Comments are skipped.
 CString ParseSelectTableName(LPCWSTR sql);
+
+// The functions the select list of a SELECT calls (each name just before a "(", unquoted names
+// in lower case, a schema dropped), for a question to the catalog about them. false when the text
+// is no SELECT, its list begins with DISTINCT, or it does not tokenize.
+bool ReadSelectListCalls(LPCWSTR sql, std::vector<CString>& names);
 
 // Date text with an optional time: "2020-12-31", "31.12.2020 23:59:59.5", "12/31/2020T10:00",
 // a time alone "10:30". Fraction digits up to nanoseconds are kept; " BC" after a date makes its

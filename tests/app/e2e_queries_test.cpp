@@ -301,6 +301,80 @@ TEST_F(QueriesE2E, PostgreSQLErrorPartWayThroughTheRowsLeavesTheSessionUsable)
     EXPECT_TRUE(program.Close());
 }
 
+// Reads psqlODBC cannot make updatable (aggregates, a view, several statements) are read-only
+// from the start rather than retried after the server refused the driver's row identity: each
+// shows its rows, and a text whose last statement fails with an error that names that column
+// (whatever the server's wording) ran once, as another session reads.
+TEST_F(QueriesE2E, PostgreSQLReadsTheDriverCannotUpdateRunOnce)
+{
+    StartOn(QlTestDb::PostgresConnect());
+    const std::wstring t = L"qlqa_" + m_tag, v = L"qlqv_" + m_tag, log = L"qlql_" + m_tag,
+                       f = L"qlqf_" + m_tag;
+    m_drops.push_back(L"DROP VIEW IF EXISTS " + v);
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + t);
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + log);
+    m_drops.push_back(L"DROP FUNCTION IF EXISTS " + f + L"()");
+    Execute(L"CREATE TABLE " + t + L" (id INTEGER PRIMARY KEY, v TEXT)");
+    Execute(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, 'b')");
+    Execute(L"CREATE VIEW " + v + L" AS SELECT * FROM " + t);
+    Execute(L"CREATE TABLE " + log + L" (n INTEGER)");
+    Execute(L"CREATE FUNCTION " + f + L"() RETURNS int LANGUAGE plpgsql AS $$ BEGIN RAISE "
+            L"EXCEPTION 'column \"ctid\" does not exist' USING ERRCODE = '42703'; END $$");
+
+    Outcome o = Run(L"select string_agg(v, ',' ORDER BY v) from " + t);
+    EXPECT_EQ(o.boxes, L"") << Describe(o);
+    EXPECT_EQ(o.cells, (std::vector<std::wstring>{L"a,b"})) << Describe(o);
+    ExpectGrid(L"select array_agg(id) from " + t, 1, 1);
+    ExpectGrid(L"SELECT count(*), max(v) FROM " + t, 1, 2);
+    ExpectGrid(L"SELECT * FROM " + v, 2, 2);
+    ExpectGrid(L"SELECT DISTINCT v FROM " + t, 2, 1);
+    ExpectGrid(L"SELECT * FROM " + t + L" ORDER BY id", 2, 2);
+
+    o = Run(L"SELECT 1; INSERT INTO " + log + L" VALUES (7); COMMIT; SELECT " + f + L"()");
+    EXPECT_NE(o.boxes.find(L"ctid"), std::wstring::npos) << Describe(o);
+    EXPECT_STREQ(QlConnTest::QueryText(m_db, (L"SELECT count(*) FROM " + log).c_str()), L"1")
+        << "the text ran twice";
+    EXPECT_TRUE(program.Close());
+}
+
+// A statement fails while a table window still reads its rows (PostgreSQL): psqlODBC ends the
+// transaction its cursor lives in, and the rows the window had not read are gone from the server.
+// The window says so when it reaches that point, rather than ending short in silence or with a
+// sequence error, and Refresh reads every row again.
+TEST_F(QueriesE2E, PostgreSQLAFailedStatementBesideAReadingWindow)
+{
+    const std::wstring t = L"qlqr_" + m_tag;
+    m_drops.push_back(L"DROP TABLE IF EXISTS " + t);
+    StartOn(QlTestDb::PostgresConnect());
+    Execute(L"CREATE TABLE " + t + L" AS SELECT g AS id FROM generate_series(1, 50000) g");
+    ASSERT_TRUE(program.OpenTableGrid(L"public", t));
+    ASSERT_TRUE(program.WaitForGrid());
+    HWND child = program.ActiveChild();
+    HWND grid = child ? GetDlgItem(child, 0xE900) : nullptr;
+    ASSERT_NE(grid, nullptr);
+    ExpectError(L"selec typo", kODBCError);
+
+    auto rows = [&] { return (int)SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0); };
+    // Ctrl+End reads every row the window can.
+    auto readToEnd = [&] {
+        SetForegroundWindow(program.MainWindow());
+        SetFocus(grid);
+        ASSERT_TRUE(ql::WaitFor([&] { return GetForegroundWindow() == program.MainWindow(); }));
+        ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
+    };
+    ASSERT_NO_FATAL_FAILURE(readToEnd());
+    const std::wstring box = program.TakeMessageBox();
+    EXPECT_NE(box.find(L"The rows stop here"), std::wstring::npos) << Narrow(box);
+    EXPECT_LT(rows(), 50000);
+    program.PostCommand(32794);
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.TakeMessageBox(0), L"");
+    ASSERT_NO_FATAL_FAILURE(readToEnd());
+    EXPECT_TRUE(ql::WaitFor([&] { return rows() == 50000; }, 60000)) << rows();
+    EXPECT_EQ(program.TakeMessageBox(0), L"");
+    EXPECT_TRUE(program.Close());
+}
+
 TEST_F(QueriesE2E, MariaDBStatementsOfEveryKind)
 {
     StartOn(QlTestDb::MariaDBConnect());

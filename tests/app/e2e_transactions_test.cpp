@@ -453,6 +453,84 @@ TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
+// PostgreSQL: what psqlODBC and the program send beside the user's queries. A read the driver
+// runs through a cursor and a transaction of its own (a query dialog's set operation, a table
+// window still reading while a script runs) is no transaction of the user's: nothing shows, and
+// the next write is committed. Queries of several statements inside the user's transaction: the
+// program asks the driver for no cursor it cannot make for them and sends nothing of its own
+// around them, so the row inserted before stays the transaction's until the user ends it, and the
+// user's own ROLLBACK at the end of such a text rolls back.
+TEST_P(TransactionsE2E, TheDriversAndProgramsStatementsLeaveTheUsersTransactionAlone)
+{
+    if (IsMariaDB())
+        GTEST_SKIP() << "psqlODBC's cursors";
+    m_db.Exec(L"CREATE TABLE many AS SELECT g AS id FROM generate_series(1, 20000) g");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"(select 1 as n) union all (select 2)"));
+    ASSERT_TRUE(program.Settle());
+    EXPECT_FALSE(TransPaneShows());
+    EXPECT_FALSE(EndTransactionEnabled());
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (9)"));
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"1") << "the write is not committed";
+
+    const HWND many = ql::OpenTable(program, L"public", L"many");
+    ASSERT_NE(many, nullptr) << program.Describe();
+    ASSERT_TRUE(ql::WaitFor([&] { return !program.ListItems(ql::GridOf(many), 0).empty(); }));
+    ASSERT_NO_FATAL_FAILURE(RunScript(L"SET search_path TO public;\r\nselect 1;\r\nselect 2;\r\n"));
+    ASSERT_TRUE(program.Settle());
+    EXPECT_FALSE(TransPaneShows());
+    EXPECT_FALSE(EndTransactionEnabled());
+    PostMessageW(many, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(many); }));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"DELETE FROM kept"));
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0") << "the write is not committed";
+
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (1)"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"select 1 as a; select 2 as b"));
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0") << "committed by the query";
+    EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+    program.PostCommand(ID_DB_END_TRANS);
+    ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_ROLLBACK));
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0") << "the rollback kept the row";
+
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (2)"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"SELECT 1 AS a; ROLLBACK"));
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0") << "the ROLLBACK committed";
+    EXPECT_TRUE(program.Close()) << program.Describe();
+}
+
+// MariaDB: a procedure called from the SQL query dialog starts a transaction and returns rows.
+// While its results are read the server answers no question about the session; the program asks
+// again once they are, and until then takes the transaction for open. The row the procedure
+// inserted and a grid edit made afterwards stay the transaction's until the close commits them.
+TEST_P(TransactionsE2E, AProcedureThatOpensATransactionAndReturnsRows)
+{
+    if (!IsMariaDB())
+        GTEST_SKIP() << "a MariaDB procedure";
+    m_db.Exec(L"CREATE PROCEDURE opens_rows() BEGIN START TRANSACTION; "
+              L"INSERT INTO kept VALUES (5); SELECT id FROM kept; END");
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"CALL opens_rows()"));
+    EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0");
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    ASSERT_NO_FATAL_FAILURE(EditName(grid, L"1", L"called"));
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    EXPECT_EQ(StoredName(L"1"), L"one") << "the edit committed the procedure's transaction";
+    EXPECT_TRUE(TransPaneShows());
+    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_NO_FATAL_FAILURE(AnswerEndTransaction(IDC_COMMIT));
+    EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"1");
+    EXPECT_EQ(StoredName(L"1"), L"called");
+}
+
 // A statement of the user's fails inside their transaction. What is left of the transaction is
 // psqlODBC's choice ("Protocol", its level of rollback on errors): the failed statement alone
 // undone (the default), the whole transaction rolled back by the driver, or nothing, which

@@ -70,6 +70,21 @@ TEST(SelectTableName, AnythingButOneTableGivesNoName)
     EXPECT_EQ(TableOf(L"SELECT * FROM t /* unclosed"), L"");
 }
 
+TEST(SelectTableName, TheFunctionsTheSelectListCalls)
+{
+    std::vector<CString> calls;
+    ASSERT_TRUE(ReadSelectListCalls(L"SELECT String_Agg(v, ','), pg_catalog.\"Max\"(x), "
+                                    L"(SELECT count(*) FROM u) FROM t WHERE f(a) > 1",
+                                    calls));
+    EXPECT_EQ(calls, (std::vector<CString>{L"string_agg", L"Max", L"count"}));
+    ASSERT_TRUE(ReadSelectListCalls(L"select id, v from t", calls));
+    EXPECT_TRUE(calls.empty());
+    // DISTINCT makes rows of no one table row; anything but a SELECT has no list.
+    EXPECT_FALSE(ReadSelectListCalls(L"SELECT DISTINCT v FROM t", calls));
+    EXPECT_FALSE(ReadSelectListCalls(L"WITH w AS (SELECT 1) SELECT * FROM w", calls));
+    EXPECT_FALSE(ReadSelectListCalls(L"SELECT 'unclosed FROM t", calls));
+}
+
 TEST(DateText, DatesTimesAndFractions)
 {
     TIMESTAMP_STRUCT ts;
