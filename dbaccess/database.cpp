@@ -498,6 +498,11 @@ void CRDatabase::DetectDBMSKind()
 
 void CRDatabase::RefreshLiteralRules()
 {
+    if (m_nDBMSKind == DBMS_POSTGRESQL)
+    {
+        RefreshConformingStrings();
+        return;
+    }
     m_nLiteralRules &= ~literalBackslashEscapes;
     if (m_nDBMSKind != DBMS_MYSQL)
         return;
@@ -506,6 +511,32 @@ void CRDatabase::RefreshLiteralRules()
     if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(*this, L"SELECT @@SESSION.sql_mode", strMode) ||
         !ContainsNoCase(strMode, L"NO_BACKSLASH_ESCAPES"))
         m_nLiteralRules |= literalBackslashEscapes;
+}
+
+void CRDatabase::RefreshConformingStrings()
+{
+    CString strValue;
+    if (m_nDBMSKind != DBMS_POSTGRESQL || m_hDbc == SQL_NULL_HDBC ||
+        !ReadOneText(*this, L"SHOW standard_conforming_strings", strValue))
+        return;
+    if (strValue.Trim().CompareNoCase(L"off") == 0)
+        m_nLiteralRules |= literalBackslashEscapes;
+    else
+        m_nLiteralRules &= ~literalBackslashEscapes;
+}
+
+bool CRDatabase::MayChangeConformingStrings(LPCWSTR pszSQL) const
+{
+    if (pszSQL == nullptr)
+        return false;
+    // SET LOCAL lasts to the end of the transaction, and a rollback takes back a SET.
+    for (LPCWSTR pszWord : {L"standard_conforming_strings", L"RESET", L"DISCARD", L"COMMIT",
+                            L"ROLLBACK", L"ABORT"})
+        if (ContainsNoCase(pszSQL, pszWord))
+            return true;
+    // Off is rare and may end by any statement that ends a transaction (END, a procedure's
+    // COMMIT).
+    return UsesBackslashEscapes() && !IsPlainStatement(m_nDBMSKind, pszSQL);
 }
 
 void CRDatabase::AfterStatement(LPCWSTR pszSQL, bool bResultClosed)
@@ -543,6 +574,8 @@ void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement)
         KeepIsoDateStyle();
         KeepClientEncoding();
     }
+    if (m_nDBMSKind == DBMS_POSTGRESQL && bAnyStatement && MayChangeConformingStrings(pszSQL))
+        RefreshConformingStrings();
 }
 
 bool CRDatabase::FollowsTransactionBlocks() const
