@@ -3,6 +3,7 @@
 #include "dbaccess/database.h"
 
 #include "dbaccess/connect_items.h"
+#include "dbaccess/statement_text.h"
 #include "dbaccess/transaction_statements.h"
 
 #include <cwchar>
@@ -489,6 +490,7 @@ void CRDatabase::DetectDBMSKind()
     m_nLiteralRules = strName == L"SQLite" ? literalSupplementaryAsChar : 0;
     m_bDynamicTypes = strName == L"SQLite";
     m_bSQLite = strName == L"SQLite";
+    m_nSupplementaryTextRoute = -1;
     RefreshLiteralRules();
     m_strClientEncoding.Empty();
     if (m_nDBMSKind == DBMS_POSTGRESQL && m_hDbc != SQL_NULL_HDBC &&
@@ -828,7 +830,7 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
     AskWholeRead(hStmt);
     m_nStartTime = m_nEndTime = GetTickMs();
     do
-        nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
+        nRet = ExecDirectText(this, hStmt, pszSQL);
     while (nRet == SQL_STILL_EXECUTING);
     m_nEndTime = GetTickMs();
     if (!SQL_SUCCEEDED(nRet))

@@ -341,6 +341,10 @@ public:
     // holds 64 bits, whatever its declaration says).
     bool HasDynamicTypes() const { return m_bDynamicTypes; }
     bool IsSQLite() const { return m_bSQLite; }
+    // How statement text holding characters beyond U+FFFF goes to the driver (see
+    // dbaccess/statement_text.h): -1 not yet known on this connection.
+    int GetSupplementaryTextRoute() const { return m_nSupplementaryTextRoute; }
+    void SetSupplementaryTextRoute(int nRoute) { m_nSupplementaryTextRoute = nRoute; }
     void SetNarrowTextUtf8(int nState) { m_nNarrowTextUtf8 = nState; }
 
     // Data sources (filter 0 user, 1 system, other all) and drivers; false when no environment
@@ -406,6 +410,7 @@ private:
     // statement.
     bool m_bServerTransaction = false;
     bool m_bSQLite = false;
+    int m_nSupplementaryTextRoute = -1;
     CString m_strSessionNote;    // see TakeSessionNote
     CString m_strClientEncoding; // PostgreSQL: client_encoding at connect ("" when not known)
     bool m_bStreamingResults = false;

@@ -1,5 +1,6 @@
 // CRRecordset: the statement, its options, execution, further results, parameters and closing.
 #include "dbaccess/recordset.h"
+#include "dbaccess/statement_text.h"
 #include "dbaccess/transaction_statements.h"
 #include "dbaccess/utf8_text.h"
 
@@ -293,8 +294,7 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     {
         CStatementStop::CRunning running(m_stop, m_hStmt);
         do
-            rc = SQLExecDirectW(
-                m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+            rc = ExecDirectText(m_pDatabase, m_hStmt, pszSQL);
         while (rc == SQL_STILL_EXECUTING);
     }
     bool bRunAgain = false;
@@ -341,8 +341,7 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         m_strSQL = pszSQL;
         CStatementStop::CRunning running(m_stop, m_hStmt);
         do
-            rc = SQLExecDirectW(
-                m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+            rc = ExecDirectText(m_pDatabase, m_hStmt, pszSQL);
         while (rc == SQL_STILL_EXECUTING);
     }
     m_nEndTime = GetTickMs();
@@ -375,8 +374,7 @@ bool CRRecordset::Prepare(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
     m_strSQL = pszSQL;
     SQLRETURN rc;
     do
-        rc = SQLPrepareW(m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)),
-                         SQL_NTS);
+        rc = PrepareText(m_pDatabase, m_hStmt, pszSQL);
     while (rc == SQL_STILL_EXECUTING);
     Check(rc);
     return true;

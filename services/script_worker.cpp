@@ -3,6 +3,7 @@
 #include "dbaccess/database.h"
 #include "dbaccess/error_report.h"
 #include "dbaccess/sql_lexer.h"
+#include "dbaccess/statement_text.h"
 #include "grid/busy_connection.h"
 #include "services/async_jobs.h"
 #include "services/wait_dlg.h"
@@ -248,7 +249,7 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
     {
         CStatementStop::CRunning running(m_stop, m_hStmt);
         do
-            nRet = SQLExecDirectW(m_hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
+            nRet = ExecDirectText(&m_db, m_hStmt, pszSQL);
         while (nRet == SQL_STILL_EXECUTING);
     }
     // SQL_NO_DATA: an UPDATE or DELETE that found no row.

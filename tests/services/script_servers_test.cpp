@@ -3,6 +3,7 @@
 #include "services/script_reader.h"
 
 #include "dbaccess/error_report.h"
+#include "dbaccess/recordset.h"
 #include "services/script_worker.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "tests/support/wait_for.h"
@@ -452,6 +453,51 @@ TEST(ScriptOnServers, SQLiteDumpKeepsItsTriggers)
     db.ExecuteSQL(L"insert into t (id) values (2)");
     EXPECT_STREQ(QueryText(db, L"select group_concat(v, '|') from t"), L"a;b|end;");
     EXPECT_STREQ(QueryText(db, L"select count(*) from log"), L"2");
+}
+
+// Characters beyond U+FFFF in statement text reach SQLite whole, from a script in UTF-8 or
+// UTF-16 as from a statement of its own, and read back as written.
+TEST(ScriptOnServers, SQLiteStatementsKeepCharactersBeyondTheBasicPlane)
+{
+    QlTestDb::TempSQLiteFile file;
+    CRDatabase db;
+    OpenOrFail(db, file.Connect());
+    db.ExecuteSQL(L"create table t (id int, v text)");
+    db.ExecuteSQL(L"insert into t values (1, 'a\U0001F600b')");
+    const CString script = L"insert into t values (2, 'c\U0001F600;\U0001D11E');\n"
+                           L"insert into t values (3, '\u00e9');\n";
+    for (UINT encoding : {SCRIPT_ENCODING_UTF8, SCRIPT_ENCODING_UNICODE})
+    {
+        DumpFile text;
+        {
+            CFile out(QlTestDb::WindowsPathOf(text.Path()), CFile::modeCreate | CFile::modeWrite);
+            if (encoding == SCRIPT_ENCODING_UNICODE)
+            {
+                out.Write("\xFF\xFE", 2);
+                out.Write(script.GetString(), script.GetLength() * sizeof(wchar_t));
+            }
+            else
+            {
+                char utf8[256] = {};
+                const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, script, script.GetLength(),
+                                                        utf8, sizeof utf8, nullptr, nullptr);
+                out.Write(utf8, bytes);
+            }
+        }
+        const FileRun run = RunScriptFile(db, text.Path());
+        EXPECT_TRUE(run.errors.empty()) << Errors(run);
+        EXPECT_EQ(run.executed, 2);
+    }
+    EXPECT_STREQ(QueryText(db, L"select group_concat(hex(v), ' ') from (select v from t order by "
+                               L"id, rowid)"),
+                 L"61F09F988062 63F09F98803BF09D849E 63F09F98803BF09D849E C3A9 C3A9");
+    db.ExecuteSQL(L"update t set id = 9 where v = 'a\U0001F600b'");
+    EXPECT_STREQ(QueryText(db, L"select count(*) from t where id = 9"), L"1");
+    // A query of the user's (SQL Query) opens a result.
+    CRRecordset rs(&db);
+    ASSERT_TRUE(rs.Open(L"select hex('\U0001F600x')", 2, 1));
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 1), L"'F09F988078'");
 }
 
 } // namespace
