@@ -492,6 +492,7 @@ void CRDatabase::DetectDBMSKind()
     m_bSQLite = strName == L"SQLite";
     m_nSupplementaryTextRoute = -1;
     RefreshLiteralRules();
+    RefreshConformingStrings();
     m_strClientEncoding.Empty();
     if (m_nDBMSKind == DBMS_POSTGRESQL && m_hDbc != SQL_NULL_HDBC &&
         ReadOneText(*this, L"SHOW client_encoding", m_strClientEncoding))
@@ -500,11 +501,10 @@ void CRDatabase::DetectDBMSKind()
 
 void CRDatabase::RefreshLiteralRules()
 {
+    // PostgreSQL's literals read the same under either standard_conforming_strings setting;
+    // the setting is followed apart (RefreshConformingStrings).
     if (m_nDBMSKind == DBMS_POSTGRESQL)
-    {
-        RefreshConformingStrings();
         return;
-    }
     m_nLiteralRules &= ~literalBackslashEscapes;
     if (m_nDBMSKind != DBMS_MYSQL)
         return;

@@ -288,8 +288,8 @@ public:
     // the mode cannot be read, backslashes are escaped (the server's default).
     void RefreshLiteralRules();
     // PostgreSQL: reads standard_conforming_strings (off: backslashes in '...' are escapes, which
-    // UsesBackslashEscapes tells); kept as it was when it cannot be read. Defined with the
-    // session's literal rules.
+    // UsesBackslashEscapes tells) at connect and after a statement that may change it; kept as it
+    // was when it cannot be read.
     void RefreshConformingStrings();
     // Whether a statement may have changed standard_conforming_strings: it names it, resets the
     // session, or ends a transaction that may have set it; while it is off, any statement but a
