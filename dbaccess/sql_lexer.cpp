@@ -424,6 +424,13 @@ bool CSQLLexer::IsCopyFromClient(std::wstring_view statement, UINT dialect)
 {
     if (!(dialect & SQL_LEX_POSTGRESQL))
         return false;
+    // Most statements of a script hold no "copy" at all: they are passed without a copy made.
+    bool bCopy = false;
+    for (size_t k = 0; !bCopy && k + 4 <= statement.size(); ++k)
+        bCopy = (statement[k] == L'C' || statement[k] == L'c') &&
+                _wcsnicmp(statement.data() + k, L"COPY", 4) == 0;
+    if (!bCopy)
+        return false;
     std::wstring text;
     StripComments(statement, text, dialect);
     // COPY first; FROM STDIN, blanks between, among the words outside quotes after it.
