@@ -53,9 +53,8 @@ public:
     // Forgets the statement under way: its quotes, comments and body.
     void StartStatement();
     // Scans the piece s from pos on, with the state left by the earlier pieces of the same
-    // statement; gives where a separator that ends the statement stands, or npos. A piece ends
-    // at a line break (LF) or at the end of the text; a "GO" or "/" separator is looked for on
-    // it as on one line.
+    // statement; gives where a separator that ends the statement stands, or npos. A piece is a
+    // line of a script (up to its LF) or a whole text; pieces do not cut words or line breaks.
     size_t FindEnd(std::wstring_view s, size_t pos);
     // Outside any quote or comment.
     bool InCode() const { return m_mode == code; }
