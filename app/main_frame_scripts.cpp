@@ -60,6 +60,7 @@ bool CMainFrame::ExecuteSQL(LPCWSTR pszText, bool bShowPlan)
     bool bResult = false;
     RunReportingErrors(
         [&] {
+            RefuseClientCommand(db, text);
             db.SetQueryTimeout(theSettings.m_nQueryTimeout);
             auto recordset = std::make_unique<CRRecordset>(&db);
             const UINT nCursorType = text.Left(6).CompareNoCase(L"SELECT") == 0
@@ -159,8 +160,7 @@ class CMainFrameScriptHost : public CScriptFileHost
 {
 public:
     CMainFrameScriptHost(CMainFrame& frame, CRDatabase& db, LPCWSTR pszPath)
-        : m_frame(frame), m_db(db), m_strPath(pszPath),
-          m_bCancelable(CRDatabaseHelper::IsCancelExecEnabled())
+        : m_frame(frame), m_db(db), m_strPath(pszPath)
     {}
     ~CMainFrameScriptHost() override { EndProgress(); }
 
@@ -205,7 +205,10 @@ public:
     int RunStatement(LPCWSTR pszSQL) override
     {
         if (!m_runner)
-            m_runner = std::make_unique<CScriptStatementRunner>(m_db, m_bCancelable, m_wait.get());
+            // The wait dialog offers Cancel whatever the "CancelExec" option says: statements
+            // run on the worker, where Cancel reaches one the server is still running (or
+            // waiting on).
+            m_runner = std::make_unique<CScriptStatementRunner>(m_db, true, m_wait.get());
         return (int)m_runner->Run(pszSQL);
     }
     void Beep(UINT nType) override { ::MessageBeep(nType); }
@@ -214,7 +217,6 @@ private:
     CMainFrame& m_frame;
     CRDatabase& m_db;
     CString m_strPath;
-    bool m_bCancelable;
     std::unique_ptr<CWaitDlg> m_wait;
     std::unique_ptr<CScriptStatementRunner> m_runner;
     DWORD m_nLastInfo = 0;

@@ -3,6 +3,7 @@
 #include "dbaccess/database.h"
 
 #include "dbaccess/connect_items.h"
+#include "dbaccess/statement_text.h"
 #include "dbaccess/transaction_statements.h"
 
 #include <cwchar>
@@ -509,7 +510,9 @@ void CRDatabase::DetectDBMSKind()
     m_nLiteralRules = strName == L"SQLite" ? literalSupplementaryAsChar : 0;
     m_bDynamicTypes = strName == L"SQLite";
     m_bSQLite = strName == L"SQLite";
+    m_nSupplementaryTextRoute = -1;
     RefreshLiteralRules();
+    RefreshConformingStrings();
     m_strClientEncoding.Empty();
     if (m_nDBMSKind == DBMS_POSTGRESQL && m_hDbc != SQL_NULL_HDBC &&
         ReadOneText(*this, L"SHOW client_encoding", m_strClientEncoding))
@@ -518,6 +521,10 @@ void CRDatabase::DetectDBMSKind()
 
 void CRDatabase::RefreshLiteralRules()
 {
+    // PostgreSQL's literals read the same under either standard_conforming_strings setting;
+    // the setting is followed apart (RefreshConformingStrings).
+    if (m_nDBMSKind == DBMS_POSTGRESQL)
+        return;
     m_nLiteralRules &= ~literalBackslashEscapes;
     if (m_nDBMSKind != DBMS_MYSQL)
         return;
@@ -526,6 +533,32 @@ void CRDatabase::RefreshLiteralRules()
     if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(*this, L"SELECT @@SESSION.sql_mode", strMode) ||
         !ContainsNoCase(strMode, L"NO_BACKSLASH_ESCAPES"))
         m_nLiteralRules |= literalBackslashEscapes;
+}
+
+void CRDatabase::RefreshConformingStrings()
+{
+    CString strValue;
+    if (m_nDBMSKind != DBMS_POSTGRESQL || m_hDbc == SQL_NULL_HDBC ||
+        !ReadOneText(*this, L"SHOW standard_conforming_strings", strValue))
+        return;
+    if (strValue.Trim().CompareNoCase(L"off") == 0)
+        m_nLiteralRules |= literalBackslashEscapes;
+    else
+        m_nLiteralRules &= ~literalBackslashEscapes;
+}
+
+bool CRDatabase::MayChangeConformingStrings(LPCWSTR pszSQL) const
+{
+    if (pszSQL == nullptr)
+        return false;
+    // SET LOCAL lasts to the end of the transaction, and a rollback takes back a SET.
+    for (LPCWSTR pszWord : {L"standard_conforming_strings", L"RESET", L"DISCARD", L"COMMIT",
+                            L"ROLLBACK", L"ABORT"})
+        if (ContainsNoCase(pszSQL, pszWord))
+            return true;
+    // Off is rare and may end by any statement that ends a transaction (END, a procedure's
+    // COMMIT).
+    return UsesBackslashEscapes() && !IsPlainStatement(m_nDBMSKind, pszSQL);
 }
 
 void CRDatabase::AfterStatement(LPCWSTR pszSQL, bool bResultClosed)
@@ -605,6 +638,8 @@ void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement)
         KeepIsoDateStyle();
         KeepClientEncoding();
     }
+    if (m_nDBMSKind == DBMS_POSTGRESQL && bAnyStatement && MayChangeConformingStrings(pszSQL))
+        RefreshConformingStrings();
 }
 
 bool CRDatabase::FollowsTransactionBlocks() const
@@ -865,7 +900,7 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
     AskWholeRead(hStmt);
     m_nStartTime = m_nEndTime = GetTickMs();
     do
-        nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
+        nRet = ExecDirectText(this, hStmt, pszSQL);
     while (nRet == SQL_STILL_EXECUTING);
     m_nEndTime = GetTickMs();
     if (!SQL_SUCCEEDED(nRet))

@@ -290,7 +290,7 @@ public:
         return FormatTimestampOffsetLiteral(m_nDBMSKind, value);
     }
     // Text for this connection's session: MySQL's backslashes are escaped only while the
-    // session's sql_mode lacks NO_BACKSLASH_ESCAPES (as last read, see RefreshLiteralRules);
+    // session's sql_mode lacks NO_BACKSLASH_ESCAPES (PostgreSQL's always are, see QuoteText) (as last read, see RefreshLiteralRules);
     // without them a text holding U+0000 is written as _utf8mb4 X'...'. On SQLite characters
     // above U+FFFF are written as char() calls joined to the quoted runs.
     CString StringLiteral(LPCWSTR pszText) const
@@ -302,12 +302,22 @@ public:
     {
         return QuoteText(m_nDBMSKind, text.GetString(), text.GetLength(), m_nLiteralRules);
     }
+    // Backslashes in '...' are escapes on this session: MySQL without NO_BACKSLASH_ESCAPES,
+    // PostgreSQL with standard_conforming_strings off.
     bool UsesBackslashEscapes() const { return (m_nLiteralRules & literalBackslashEscapes) != 0; }
     // Reads the session settings that decide how text literals are written: MySQL's sql_mode.
     // Open reads them and ExecuteSQL again after a SET; code that builds literals after other
     // statements may have run calls it first. One small query on MySQL, nothing elsewhere. When
     // the mode cannot be read, backslashes are escaped (the server's default).
     void RefreshLiteralRules();
+    // PostgreSQL: reads standard_conforming_strings (off: backslashes in '...' are escapes, which
+    // UsesBackslashEscapes tells) at connect and after a statement that may change it; kept as it
+    // was when it cannot be read.
+    void RefreshConformingStrings();
+    // Whether a statement may have changed standard_conforming_strings: it names it, resets the
+    // session, or ends a transaction that may have set it; while it is off, any statement but a
+    // plain one.
+    bool MayChangeConformingStrings(LPCWSTR pszSQL) const;
     // The follow-up of a statement that may change the session: every path that runs SQL text
     // of the user's calls FollowStatementStart before it and AfterStatement (or, when it failed,
     // AfterFailedStatement) after it. None of them throws.
@@ -363,6 +373,11 @@ public:
     // Whether a column's declared type does not bound its values (SQLite: any integer column
     // holds 64 bits, whatever its declaration says).
     bool HasDynamicTypes() const { return m_bDynamicTypes; }
+    bool IsSQLite() const { return m_bSQLite; }
+    // How statement text holding characters beyond U+FFFF goes to the driver (see
+    // dbaccess/statement_text.h): -1 not yet known on this connection.
+    int GetSupplementaryTextRoute() const { return m_nSupplementaryTextRoute; }
+    void SetSupplementaryTextRoute(int nRoute) { m_nSupplementaryTextRoute = nRoute; }
     void SetNarrowTextUtf8(int nState) { m_nNarrowTextUtf8 = nState; }
 
     // Data sources (filter 0 user, 1 system, other all) and drivers; false when no environment
@@ -391,7 +406,9 @@ private:
     // How this connection's text literals are written.
     enum
     {
-        literalBackslashEscapes = 1, // backslashes in '...' are escapes (MySQL's default mode)
+        // Backslashes in '...' are escapes (MySQL's default mode, PostgreSQL's
+        // standard_conforming_strings off)
+        literalBackslashEscapes = 1,
         // Characters above U+FFFF go in as char(code point): the SQLite driver garbles them in
         // statement text (the statement is cut after the first one), though it reads them fine.
         literalSupplementaryAsChar = 2,
@@ -429,6 +446,7 @@ private:
     // AskAgainAboutTransaction); until it does, one is taken for open.
     bool m_bTransactionUnknown = false;
     bool m_bSQLite = false;
+    int m_nSupplementaryTextRoute = -1;
     CString m_strSessionNote;    // see TakeSessionNote
     CString m_strClientEncoding; // PostgreSQL: client_encoding at connect ("" when not known)
     bool m_bStreamingResults = false;

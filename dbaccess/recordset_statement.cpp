@@ -1,6 +1,7 @@
 // CRRecordset: the statement, its options, execution, further results, parameters and closing.
 #include "dbaccess/recordset.h"
 #include "dbaccess/sql_text.h"
+#include "dbaccess/statement_text.h"
 #include "dbaccess/utf8_text.h"
 
 #include "dbaccess/db_exception.h"
@@ -282,8 +283,7 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     {
         CStatementStop::CRunning running(m_stop, m_hStmt);
         do
-            rc = SQLExecDirectW(
-                m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)), SQL_NTS);
+            rc = ExecDirectText(m_pDatabase, m_hStmt, pszSQL);
         while (rc == SQL_STILL_EXECUTING);
     }
     m_nEndTime = GetTickMs();
@@ -347,8 +347,7 @@ bool CRRecordset::Prepare(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
     m_strSQL = pszSQL;
     SQLRETURN rc;
     do
-        rc = SQLPrepareW(m_hStmt, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(pszSQL)),
-                         SQL_NTS);
+        rc = PrepareText(m_pDatabase, m_hStmt, pszSQL);
     while (rc == SQL_STILL_EXECUTING);
     Check(rc);
     return true;

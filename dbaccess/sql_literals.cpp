@@ -261,7 +261,8 @@ CString CRDatabase::QuoteText(UINT nKind, const wchar_t* pText, int nLength, UIN
         bBackslash = bBackslash || pText[i] == L'\\';
         bNul = bNul || pText[i] == 0;
     }
-    if (bNul && !bBackslashEscapes)
+    // Only MySQL's escapes can write U+0000 (\0); PostgreSQL refuses it in any text.
+    if (bNul && !(bBackslashEscapes && nKind == DBMS_MYSQL))
     {
         if (nKind == DBMS_MYSQL)
             return MySQLHexText(pText, nLength);

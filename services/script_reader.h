@@ -1,21 +1,17 @@
 // The SQL script reader: cuts a script into statements at a separator (";", "GO", "/" or, when
-// empty, a blank line), never inside quoted text, bracketed names or comments.
+// empty, a blank line), never inside quoted text, bracketed names, comments or the bodies of
+// triggers and routines.
 //
 // CSQLScriptStr reads a text held in memory (a script window, a dialog); CSQLScriptFile reads a
 // file from disk and detects its encoding (ANSI, UTF-16LE, UTF-8). Both feed the same scanner,
-// one line at a time.
-//
-// Dialects: the scanner knows two server dialects that change what quotes a statement:
-// - PostgreSQL: $$ ... $$ and $tag$ ... $tag$ quote (function bodies are full of ";"), and
-//   E'...' strings take backslash escapes, and /* */ comments nest.
-// - MySQL and MariaDB: backticks quote names, # starts a comment to the end of the line, and
-//   the versioned comments /*!...*/ and /*M!...*/ are statement text, since the server runs what
-//   they hold. Unless the session's sql_mode has NO_BACKSLASH_ESCAPES, a backslash inside '...'
-//   or "..." also escapes the next character.
+// one line at a time. What quotes, comments and ends a statement is each product's own reading
+// (see dbaccess/sql_lexer.h); the scanner also obeys MySQL's client command DELIMITER, which
+// changes the separator for the rest of the script and is no statement itself.
 #pragma once
 
 #include "framework/core.h"
 #include "controls/text_encoding.h"
+#include "dbaccess/sql_lexer.h"
 
 #include <string>
 #include <string_view>
@@ -26,10 +22,13 @@ class CRDatabase;
 // Dialect bits of the scanner.
 enum SQLScriptDialect : UINT
 {
-    SCRIPT_DIALECT_STANDARD = 0,
-    SCRIPT_DIALECT_DOLLAR_QUOTES = 0x1,    // PostgreSQL
-    SCRIPT_DIALECT_BACKSLASH_QUOTES = 0x2, // MySQL, MariaDB reading backslashes as escapes
-    SCRIPT_DIALECT_MYSQL = 0x4             // MySQL, MariaDB whatever their sql_mode
+    SCRIPT_DIALECT_STANDARD = SQL_LEX_STANDARD,
+    SCRIPT_DIALECT_DOLLAR_QUOTES = SQL_LEX_POSTGRESQL,
+    // MySQL, MariaDB reading backslashes as escapes; PostgreSQL with standard_conforming_strings
+    // off
+    SCRIPT_DIALECT_BACKSLASH_QUOTES = SQL_LEX_BACKSLASH_QUOTES,
+    SCRIPT_DIALECT_MYSQL = SQL_LEX_MYSQL, // MySQL, MariaDB whatever their sql_mode
+    SCRIPT_DIALECT_SQLITE = SQL_LEX_SQLITE,
 };
 
 // The dialect of the statements that run on this connection.
@@ -74,10 +73,15 @@ public:
     void SetDialect(UINT dialect)
     {
         m_nDialect = dialect;
-        BuildSpecialChars();
+        m_lexer.SetDialect(dialect);
     }
     UINT GetDialect() const { return m_nDialect; }
-    const CString& GetSeparator() const { return m_strSeparator; }
+    // The separator in force: the one given, or the last one a DELIMITER command set.
+    CString GetSeparator() const
+    {
+        const std::wstring& separator = m_lexer.GetSeparator();
+        return CString(separator.c_str(), static_cast<int>(separator.size()));
+    }
 
     // Character offset just past the text the last GetNextStatement consumed (its separator
     // included).
@@ -85,6 +89,10 @@ public:
     // Character offset where the text of the statement last returned begins; the statement's
     // text runs from there for its length.
     int GetStatementOffset() const { return m_nStatementStart; }
+
+    // The statement last returned is PostgreSQL's COPY ... FROM STDIN: the number of its rows
+    // (the lines after it up to "\.") the reader has passed over; -1 for any other statement.
+    int GetClientRowsPassed() const { return m_nClientRows; }
 
 protected:
     // Sets the separator and its flags and forgets any pending text.
@@ -95,43 +103,16 @@ protected:
     int m_nReadOffset = 0; // characters delivered by ReadLine so far (the next line's offset)
 
 private:
-    // Scanning state that carries from line to line within one statement.
-    struct CScanState
-    {
-        enum Mode
-        {
-            code,
-            quote,
-            comment
-        };
-        Mode mode = code;
-        std::wstring closer;  // the text that ends the quote or comment
-        bool escapes = false; // a backslash inside the quote escapes the next character
-        // PostgreSQL's /* */ comments nest: the comments open (0 when they do not nest).
-        int depth = 0;
-    };
+    // The line read holds a client's command that is no statement, where a statement could
+    // start: MySQL's DELIMITER (obeyed), psql's \restrict and \unrestrict (passed over).
+    bool TakeClientCommand();
+    void PassClientRows();
 
-    // Where the open quote or comment ends (just past its closer), or npos; a nested comment's
-    // depth follows the openers and closers passed.
-    static size_t FindCloser(std::wstring_view s, size_t from, CScanState& state);
-    // In code mode at position i: enters a quote or comment that opens there and gives the
-    // length of its opening text, else 0.
-    static size_t OpenAt(std::wstring_view s, size_t i, UINT dialect, CScanState& state);
-    // The characters that may open a quote or comment in the dialect (the ASCII range).
-    static const bool* QuoteAndCommentChars(UINT dialect);
-    // Those and the separator's first character (both cases): the only places the scan stops.
-    void BuildSpecialChars();
-    // The separator stands at i of the current line and counts as one.
-    bool IsSeparatorAt(size_t i) const;
-
-    bool m_special[128] = {};
-    bool m_bSpecialHigh = false; // the separator starts with a character beyond ASCII
-    bool m_bWordSeparator = false;
-    bool m_bSlashSeparator = false;
+    CSQLLexer m_lexer;
     UINT m_nDialect = SCRIPT_DIALECT_STANDARD;
     int m_nConsumed = 0;
     int m_nStatementStart = 0;
-    CString m_strSeparator;
+    int m_nClientRows = -1;
 
     // The current line and the position in it where scanning resumes: what follows the last
     // separator found is the pending text (kept as a position so that a long line is not

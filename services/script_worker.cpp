@@ -2,6 +2,8 @@
 
 #include "dbaccess/database.h"
 #include "dbaccess/error_report.h"
+#include "dbaccess/sql_lexer.h"
+#include "dbaccess/statement_text.h"
 #include "grid/busy_connection.h"
 #include "services/async_jobs.h"
 #include "services/wait_dlg.h"
@@ -184,6 +186,26 @@ private:
     CString m_strError;
 };
 
+void RefuseClientCommand(const CRDatabase& db, LPCWSTR pszSQL)
+{
+    if (db.GetDBMSKind() != DBMS_POSTGRESQL || pszSQL == nullptr)
+        return;
+    CString strFirstLine = pszSQL;
+    strFirstLine.Trim();
+    const int nBreak = strFirstLine.FindOneOf(L"\r\n");
+    if (nBreak >= 0)
+        strFirstLine = strFirstLine.Left(nBreak) + L" ...";
+    if (CSQLLexer::IsPsqlCommandLine(pszSQL, nullptr))
+        throw new Zelt::CRDBException(L"\"" + strFirstLine +
+                                      L"\" was not run: it is a command of psql, not SQL.");
+    if (CSQLLexer::IsCopyFromClient(pszSQL, SQL_LEX_POSTGRESQL))
+        throw new Zelt::CRDBException(
+            L"The statement \"" + strFirstLine +
+            L"\" was not run: COPY ... FROM STDIN reads its rows from the client program, and "
+            L"an ODBC connection cannot send them. Load such rows with psql, or write them as "
+            L"INSERT statements (pg_dump --inserts).");
+}
+
 CScriptStatementRunner::CScriptStatementRunner(CRDatabase& db, bool bCancelable, CWaitDlg* pWait)
     : m_db(db), m_bCancelable(bCancelable), m_pWait(pWait)
 {}
@@ -227,7 +249,7 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
     {
         CStatementStop::CRunning running(m_stop, m_hStmt);
         do
-            nRet = SQLExecDirectW(m_hStmt, const_cast<SQLWCHAR*>(pszSQL ? pszSQL : L""), SQL_NTS);
+            nRet = ExecDirectText(&m_db, m_hStmt, pszSQL);
         while (nRet == SQL_STILL_EXECUTING);
     }
     // SQL_NO_DATA: an UPDATE or DELETE that found no row.
@@ -256,6 +278,7 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
 
 CScriptStatementRunner::Result CScriptStatementRunner::Run(LPCWSTR pszSQL)
 {
+    RefuseClientCommand(m_db, pszSQL);
     // Before the worker may take the connection: results part read are read on this thread.
     m_db.BeforeStatement();
     m_db.FollowStatementStart(pszSQL);

@@ -16,6 +16,12 @@
 class CRDatabase;
 class CWaitDlg;
 
+// Statements of a PostgreSQL script that only psql can run are refused before they reach the
+// server, as a Zelt::CRDBException* that names them: COPY ... FROM STDIN waits for rows that psql
+// sends after it, which no ODBC driver can send (the server would hold the connection waiting
+// for ever), and a meta-command line (\connect, \set, ...) is no SQL.
+void RefuseClientCommand(const CRDatabase& db, LPCWSTR pszSQL);
+
 class CScriptStatementRunner
 {
 public:

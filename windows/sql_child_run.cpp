@@ -22,7 +22,7 @@ class CFrameRunHost : public CScriptWindowHost
 {
 public:
     CFrameRunHost(CSQLChildFrame& frame, CRDatabase& db)
-        : m_frame(frame), m_db(db), m_bCancelable(CRDatabaseHelper::IsCancelExecEnabled())
+        : m_frame(frame), m_db(db)
     {}
 
     int Message(LPCWSTR pszText, UINT nType) override
@@ -77,7 +77,10 @@ public:
     int RunStatement(LPCWSTR pszSQL) override
     {
         if (!m_runner)
-            m_runner = std::make_unique<CScriptStatementRunner>(m_db, m_bCancelable, m_wait.get());
+            // The wait dialog offers Cancel whatever the "CancelExec" option says: statements
+            // run on the worker, where Cancel reaches one the server is still running (or
+            // waiting on).
+            m_runner = std::make_unique<CScriptStatementRunner>(m_db, true, m_wait.get());
         return (int)m_runner->Run(pszSQL);
     }
 
@@ -99,7 +102,6 @@ private:
 
     CSQLChildFrame& m_frame;
     CRDatabase& m_db;
-    bool m_bCancelable;
     std::unique_ptr<CWaitDlg> m_wait;
     std::unique_ptr<CScriptStatementRunner> m_runner;
     DWORD m_nLastInfo = 0;

@@ -318,7 +318,8 @@ TEST_F(ScriptsE2E, CancelStopsARunningStatementAndRollsBack)
     const std::string sleep = "select pg_sleep(30) from " + std::string(CStringA(t.c_str()));
     ql::WriteFileBytes(path, "insert into " + std::string(CStringA(t.c_str())) + " values(1);\n" +
                                  sleep + ";\n" + sleep + ";\n");
-    ql::WriteRegString(L"CancelExec", L"Yes");
+    // The wait dialog's Cancel stops a running statement whatever "CancelExec" says.
+    ql::WriteRegString(L"CancelExec", L"No");
     StartPostgres();
     program.PostCommand(kExecuteFile);
     ChooseFile(L"Open", path);
@@ -337,6 +338,36 @@ TEST_F(ScriptsE2E, CancelStopsARunningStatementAndRollsBack)
     EXPECT_EQ(AnswerMessage(IDOK), L"Transaction was rollbacked");
     const std::wstring output = Output();
     EXPECT_EQ(output.substr(output.size() - 12), L"Cancelled.\r\n");
+    EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"0");
+    ExecPG((L"drop table " + t).c_str());
+}
+
+// A plain pg_dump's rows come after COPY ... FROM STDIN, which no ODBC driver can feed: the run
+// refuses that statement at once, with its words in the output, and goes on after the rows
+// instead of leaving the server waiting for them.
+TEST_F(ScriptsE2E, PlainDumpRowsAreRefusedAndTheRestRuns)
+{
+    const std::wstring t = L"qs_e2e_" + Suffix();
+    const std::string name = std::string(CStringA(t.c_str()));
+    const std::wstring path = m_folder + L"\\dump.sql";
+    ql::WriteFileBytes(path, "\\restrict k1\nCREATE TABLE " + name +
+                                 " (id int, v text);\nCOPY " + name +
+                                 " (id, v) FROM stdin;\n1\tit's; here\n2\t\\N\n\\.\n"
+                                 "ALTER TABLE ONLY " +
+                                 name + " ADD CONSTRAINT " + name +
+                                 "_pkey PRIMARY KEY (id);\n\\unrestrict k1\n");
+    StartPostgres();
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path);
+    ConfirmScriptOptions(false);
+    ASSERT_TRUE(ql::WaitFor([&] { return Output().find(L"errors!") != std::wstring::npos; }));
+    const std::wstring output = Output();
+    EXPECT_NE(output.find(L"COPY " + t + L" (id, v) FROM stdin\" was not run"), std::wstring::npos)
+        << Narrow(output);
+    EXPECT_EQ(output.substr(output.size() - 24), L"\nExecuted with 1 errors!");
+    EXPECT_STREQ(QueryPG((L"select count(*) from pg_constraint where conname = '" + t + L"_pkey'")
+                             .c_str()),
+                 L"1");
     EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"0");
     ExecPG((L"drop table " + t).c_str());
 }

@@ -51,6 +51,12 @@ TEST(TransactionStatements, OnlyOnePlainStatementPassesWithoutAQuestion)
         {PG, L"SELECT $$;$$; COMMIT", false},
         {PG, L"SELECT '/* x'; COMMIT", false},
         {MY, L"SELECT 1 --;\nCOMMIT", false}, // no blank after "--": not a comment
+        {MY, L"SELECT 1--1;\nCOMMIT", false},
+        {MY, L"SELECT 1 -- ;\n", true},
+        // Read as the server reads the text, which is not as a script is read: "//" is no
+        // comment; brackets quote names where the product has them.
+        {PG, L"SELECT 1 // 2; COMMIT", false},
+        {OTHER, L"SELECT [a;b] FROM t", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsPlainStatement(c.kind, c.sql), c.plain) << CStringA(c.sql).GetString();

@@ -162,6 +162,140 @@ TEST(ScriptSplitter, MySQLBackslashEscapesBackticksAndVersionedComments)
               (Pieces{L"select 1 # 2", L" select 3"}));
 }
 
+// mysqldump writes "DELIMITER ;;" around triggers and routines: the client command sets the
+// separator for the rest of the script, goes to no server, and is only a command where a
+// statement could start.
+TEST(ScriptSplitter, MySQLDelimiterCommandChangesTheSeparator)
+{
+    const UINT mysql = SCRIPT_DIALECT_MYSQL | SCRIPT_DIALECT_BACKSLASH_QUOTES;
+    const std::wstring dump =
+        L"insert into t values (1);\n"
+        L"-- the trigger\nDELIMITER ;;\n"
+        L"/*!50003 CREATE*/ /*!50003 TRIGGER tr BEFORE INSERT ON t FOR EACH ROW BEGIN\n"
+        L"  SET NEW.a = 1;\n  SET NEW.b = 'x;;y';\nEND */;;\n"
+        L"  delimiter   $$  \r\n"
+        L"CREATE PROCEDURE p() BEGIN SELECT 1; SELECT 2; END$$\r\n"
+        L"DELIMITER ;\n"
+        L"insert into t values (2);\n";
+    const Pieces pieces = Split(dump, L";", mysql);
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_EQ(pieces[0], L"insert into t values (1)");
+    EXPECT_EQ(pieces[1], L"/*!50003 CREATE*/ /*!50003 TRIGGER tr BEFORE INSERT ON t FOR EACH ROW "
+                         L"BEGIN\n  SET NEW.a = 1;\n  SET NEW.b = 'x;;y';\nEND */");
+    EXPECT_EQ(pieces[2], L"CREATE PROCEDURE p() BEGIN SELECT 1; SELECT 2; END");
+    EXPECT_EQ(pieces[3], L"insert into t values (2)");
+
+    // Each statement's place in the text skips the command lines.
+    CSQLScriptStr script(dump.c_str(), L";");
+    script.SetDialect(mysql);
+    CString statement;
+    while (script.GetNextStatement(statement))
+        EXPECT_EQ(dump.substr(script.GetStatementOffset(), statement.GetLength()),
+                  statement.GetString());
+    EXPECT_STREQ(script.GetSeparator(), L";");
+
+    // Inside a statement, a quote or a comment, and on other products, DELIMITER is text.
+    EXPECT_EQ(Split(L"select 1,\ndelimiter //\n;", L";", mysql),
+              (Pieces{L"select 1,\ndelimiter //\n"}));
+    EXPECT_EQ(Split(L"select '\ndelimiter //\n';", L";", mysql),
+              (Pieces{L"select '\ndelimiter //\n'"}));
+    EXPECT_EQ(Split(L"delimiter //\nselect 1;", L";"), (Pieces{L"delimiter //\nselect 1"}));
+    // "delimiters" is another word; a bare DELIMITER is left to the server.
+    EXPECT_EQ(Split(L"delimiters $\n;\ndelimiter\n;", L";", mysql),
+              (Pieces{L"delimiters $\n", L"\ndelimiter\n"}));
+}
+
+// The server's own readings that the splitter follows: MySQL's "--" needs a blank after it,
+// PostgreSQL reads backslashes in '...' as escapes while standard_conforming_strings is off.
+TEST(ScriptSplitter, ProductRulesForDashesAndBackslashes)
+{
+    const UINT mysql = SCRIPT_DIALECT_MYSQL | SCRIPT_DIALECT_BACKSLASH_QUOTES;
+    EXPECT_EQ(Split(L"SELECT 1--1;\nSELECT 2;", L";", mysql),
+              (Pieces{L"SELECT 1--1", L"\nSELECT 2"}));
+    EXPECT_EQ(Split(L"SELECT 1 --\tx;\nSELECT 2;--\nSELECT 3;", L";", mysql),
+              (Pieces{L"SELECT 1 --\tx;\nSELECT 2", L"--\nSELECT 3"}));
+    CString stripped;
+    EXPECT_TRUE(CSQLScript::StripComments(L"select 1--1 -- c", stripped, mysql));
+    EXPECT_STREQ(stripped, L"select 1--1 ");
+    // Elsewhere "--" always comments.
+    EXPECT_EQ(Split(L"SELECT 1--1;\nSELECT 2;", L";"), (Pieces{L"SELECT 1--1;\nSELECT 2"}));
+
+    const UINT pgOff = SCRIPT_DIALECT_DOLLAR_QUOTES | SCRIPT_DIALECT_BACKSLASH_QUOTES;
+    EXPECT_EQ(Split(L"SELECT 'it\\'s; here'; SELECT \"a\\\"; SELECT 2;", L";", pgOff),
+              (Pieces{L"SELECT 'it\\'s; here'", L" SELECT \"a\\\"", L" SELECT 2"}));
+    EXPECT_EQ(Split(L"SELECT 'it\\'s; here';", L";", SCRIPT_DIALECT_DOLLAR_QUOTES),
+              (Pieces{L"SELECT 'it\\'s"}));
+}
+
+// Bodies that hold their own ";": SQLite's triggers end at the END after a ";" of theirs (as
+// sqlite3 reads a .dump), PostgreSQL's BEGIN ATOMIC routines at their matching END.
+TEST(ScriptSplitter, TriggerAndRoutineBodiesStayWhole)
+{
+    const std::wstring trigger =
+        L"CREATE TRIGGER tr AFTER INSERT ON t BEGIN\n  UPDATE u SET n = n + 1;\n"
+        L"  SELECT CASE WHEN 1 THEN 'end;' END;\n  INSERT INTO v VALUES (1) ;  end\n;";
+    EXPECT_EQ(Split(trigger + L"\nselect 1;", L";", SCRIPT_DIALECT_SQLITE),
+              (Pieces{trigger.substr(0, trigger.size() - 1), L"\nselect 1"}));
+    EXPECT_EQ(Split(L"create temp trigger tr after delete on t begin delete from u; end; x;", L";",
+                    SCRIPT_DIALECT_SQLITE),
+              (Pieces{L"create temp trigger tr after delete on t begin delete from u; end",
+                      L" x"}));
+    // Other statements, other products and other separators cut at every separator.
+    EXPECT_EQ(Split(L"create table trigger_log (end int); select 1;", L";", SCRIPT_DIALECT_SQLITE)
+                  .size(),
+              2u);
+    EXPECT_EQ(Split(trigger, L";").size(), 4u);
+    EXPECT_EQ(Split(L"create trigger tr begin select 1\nGO\nend\nGO\n", L"GO",
+                    SCRIPT_DIALECT_SQLITE)
+                  .size(),
+              2u);
+
+    const UINT pg = SCRIPT_DIALECT_DOLLAR_QUOTES;
+    const std::wstring atomic =
+        L"CREATE OR REPLACE FUNCTION f(a int) RETURNS int LANGUAGE sql\nBEGIN ATOMIC\n"
+        L"  SELECT CASE WHEN a > 0 THEN 1 END;\n  SELECT a;\nEND;";
+    EXPECT_EQ(Split(atomic + L" select f(1);", L";", pg),
+              (Pieces{atomic.substr(0, atomic.size() - 1), L" select f(1)"}));
+    EXPECT_EQ(Split(L"begin; select 1; end;", L";", pg).size(), 3u);
+}
+
+// A plain pg_dump: the rows after COPY ... FROM STDIN up to "\." are no SQL and are passed over
+// (the statement itself comes back, for the runner to refuse); psql's meta-commands are lines
+// of their own, \restrict and \unrestrict passed over.
+TEST(ScriptSplitter, PostgreSQLDumpRowsAndMetaCommands)
+{
+    const UINT pg = SCRIPT_DIALECT_DOLLAR_QUOTES;
+    const std::wstring dump = L"\\restrict abc\n"
+                              L"SET x = 1;\n"
+                              L"COPY public.t (id, v) FROM stdin;\n"
+                              L"1\tit's; \\\\.\n"
+                              L"2\t\\N\n"
+                              L"\\.\n"
+                              L"/* c */ copy \"from\" (\"stdin\") from STDIN with (format text);\r\n"
+                              L"\\.\r\n"
+                              L"\\connect other\n"
+                              L"select 'COPY t FROM stdin';\n"
+                              L"\\unrestrict abc\n";
+    CSQLScriptStr script(dump.c_str(), L";");
+    script.SetDialect(pg);
+    std::vector<std::wstring> pieces;
+    std::vector<int> rows;
+    CString statement;
+    while (script.GetNextStatement(statement))
+    {
+        pieces.emplace_back(statement.GetString(), statement.GetLength());
+        rows.push_back(script.GetClientRowsPassed());
+        EXPECT_EQ(dump.substr(script.GetStatementOffset(), statement.GetLength()),
+                  statement.GetString());
+    }
+    EXPECT_EQ(pieces, (Pieces{L"SET x = 1", L"\nCOPY public.t (id, v) FROM stdin",
+                              L"/* c */ copy \"from\" (\"stdin\") from STDIN with (format text)",
+                              L"\\connect other", L"select 'COPY t FROM stdin'"}));
+    EXPECT_EQ(rows, (std::vector<int>{-1, 2, 0, -1, -1}));
+    // Elsewhere such lines are text like any other.
+    EXPECT_EQ(Split(L"COPY t FROM stdin;\n1\n\\.\n", L";"), (Pieces{L"COPY t FROM stdin"}));
+}
+
 TEST(ScriptSplitter, OffsetsLocateEachStatementInTheText)
 {
     const std::wstring text = L"select 1;\n-- c\nselect 2 ;x;";

@@ -1,0 +1,121 @@
+#include "dbaccess/statement_text.h"
+
+#include "dbaccess/database.h"
+
+#include <sqlext.h>
+
+#include <cstring>
+#include <string>
+
+// The 8-bit entries themselves, not the UTF-16 ones that UNICODE maps their names to (Wine's
+// odbc32 exports them under these names only).
+#undef SQLExecDirect
+#undef SQLPrepare
+
+namespace {
+
+// The first character beyond U+FFFF of the text, or 0.
+UINT FirstSupplementary(LPCWSTR pszSQL)
+{
+    for (LPCWSTR p = pszSQL; p != nullptr && *p; ++p)
+        if (IS_HIGH_SURROGATE(p[0]) && IS_LOW_SURROGATE(p[1]))
+            return 0x10000 + ((p[0] - 0xD800u) << 10) + (p[1] - 0xDC00u);
+    return 0;
+}
+
+std::string ToUtf8(LPCWSTR pszText)
+{
+    const int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, pszText, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(nBytes > 0 ? nBytes : 1, '\0');
+    if (nBytes > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, pszText, -1, &text[0], nBytes, nullptr, nullptr);
+    return text;
+}
+
+// U+1D11E: hex() of the value the statement holds shows the bytes that reached SQLite.
+const char kProbeHex[] = "F09D849E";
+
+// Whether the statement, sent one way, reaches SQLite with the character whole; -1 when it could
+// not be asked.
+int ProbeWhole(SQLHDBC hDbc, bool bNarrow)
+{
+    SQLHSTMT hStmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
+        return -1;
+    const SQLRETURN nRet =
+        bNarrow ? SQLExecDirect(hStmt, (SQLCHAR*)"SELECT hex('\xF0\x9D\x84\x9E')", SQL_NTS)
+                : SQLExecDirectW(hStmt, (SQLWCHAR*)L"SELECT hex('\U0001D11E')", SQL_NTS);
+    int whole = 0;
+    if (SQL_SUCCEEDED(nRet) && SQL_SUCCEEDED(SQLFetch(hStmt)))
+    {
+        char hex[32] = {};
+        SQLLEN nLength = 0;
+        whole = SQL_SUCCEEDED(SQLGetData(hStmt, 1, SQL_C_CHAR, hex, sizeof hex, &nLength)) &&
+                        std::strcmp(hex, kProbeHex) == 0
+                    ? 1
+                    : 0;
+    }
+    SQLFreeStmt(hStmt, SQL_DROP);
+    return whole;
+}
+
+enum Route
+{
+    routeWide,   // as UTF-16: whole, or not SQLite
+    routeNarrow, // as UTF-8 through the 8-bit entry
+    routeNone,   // neither: refused
+};
+
+Route ChooseRoute(CRDatabase* pDatabase, LPCWSTR pszSQL)
+{
+    if (pDatabase == nullptr || !pDatabase->IsSQLite() || FirstSupplementary(pszSQL) == 0)
+        return routeWide;
+    int nRoute = pDatabase->GetSupplementaryTextRoute();
+    if (nRoute < 0)
+    {
+        pDatabase->HoldReadAheads();
+        const SQLHDBC hDbc = pDatabase->GetConnectionHandle();
+        const int nWide = ProbeWhole(hDbc, false);
+        const int nNarrow = nWide == 1 ? 0 : ProbeWhole(hDbc, true);
+        if (nWide < 0 || nNarrow < 0)
+            return routeWide; // asked again with the next such statement
+        nRoute = nWide == 1 ? routeWide : nNarrow == 1 ? routeNarrow : routeNone;
+        pDatabase->SetSupplementaryTextRoute(nRoute);
+    }
+    if (nRoute == routeNone)
+    {
+        const UINT nChar = FirstSupplementary(pszSQL);
+        CString strMessage;
+        strMessage.Format(L"The statement holds the character U+%04X, which the SQLite driver "
+                          L"cannot take in the text of a statement. Give it as char(%u) instead.",
+                          nChar, nChar);
+        throw new Zelt::CRDBException(strMessage);
+    }
+    return static_cast<Route>(nRoute);
+}
+
+} // namespace
+
+SQLRETURN ExecDirectText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
+{
+    if (pszSQL == nullptr)
+        pszSQL = L"";
+    if (ChooseRoute(pDatabase, pszSQL) == routeNarrow)
+    {
+        std::string text = ToUtf8(pszSQL);
+        return SQLExecDirect(hStmt, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS);
+    }
+    return SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+}
+
+SQLRETURN PrepareText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
+{
+    if (pszSQL == nullptr)
+        pszSQL = L"";
+    if (ChooseRoute(pDatabase, pszSQL) == routeNarrow)
+    {
+        std::string text = ToUtf8(pszSQL);
+        return SQLPrepare(hStmt, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS);
+    }
+    return SQLPrepareW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+}
