@@ -1161,8 +1161,11 @@ bool CRDatabase::IsConnectionDead()
 
 bool CRDatabase::IsInTransaction()
 {
-    if (m_bServerTransaction || m_bTransactionUnknown)
+    if (m_bServerTransaction)
         return true;
+    // A question left unanswered because the session is gone: its transaction went with it.
+    if (m_bTransactionUnknown)
+        return !IsConnectionDead();
     DWORD nValue = 0;
     if (m_bTransactionGone || !GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nValue))
         return false;

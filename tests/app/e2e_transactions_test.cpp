@@ -480,6 +480,11 @@ TEST_P(TransactionsE2E, TheDriversAndProgramsStatementsLeaveTheUsersTransactionA
     ASSERT_TRUE(program.Settle());
     EXPECT_FALSE(TransPaneShows());
     EXPECT_FALSE(EndTransactionEnabled());
+    // A write beside the window still reading is committed at once, though the driver runs it in
+    // the transaction its cursor lives in.
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (8)"));
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"2") << "the write is not committed";
+    EXPECT_FALSE(TransPaneShows());
     PostMessageW(many, WM_CLOSE, 0, 0);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(many); }));
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"DELETE FROM kept"));
