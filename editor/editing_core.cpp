@@ -10,6 +10,7 @@
 #include "editor/mouse_scroll.h"
 #include "editor/paint.h"
 #include "editor/undo.h"
+#include "util/utility.h"
 #include "editor/window_common.h"
 #include "editor/text_measure.h"
 #include "editor/widest_row.h"
@@ -612,7 +613,7 @@ bool RCECopy(RCE_STATE* s)
         return false;
     UINT32 a, acol, b, bcol;
     RCEGetSelRange(s, &a, &acol, &b, &bcol);
-    if (a >= b || !OpenClipboard(s->hwnd))
+    if (a >= b || !OpenClipboardPatiently(s->hwnd))
         return false;
     EmptyClipboard();
     UINT32 n = b - a;

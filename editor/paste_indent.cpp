@@ -7,6 +7,7 @@
 #include "editor/editing_core.h"
 #include "editor/undo.h"
 #include "editor/window_common.h"
+#include "util/utility.h"
 
 void RCEPaste(RCE_STATE* s)
 {
@@ -15,7 +16,7 @@ void RCEPaste(RCE_STATE* s)
     bool unicode = IsClipboardFormatAvailable(CF_UNICODETEXT) != 0;
     if (!unicode && !IsClipboardFormatAvailable(CF_TEXT))
         return;
-    if (!OpenClipboard(s->hwnd))
+    if (!OpenClipboardPatiently(s->hwnd))
         return;
     std::wstring text;
     if (HANDLE data = GetClipboardData(unicode ? CF_UNICODETEXT : CF_TEXT))

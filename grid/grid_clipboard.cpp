@@ -50,7 +50,7 @@ bool CRGrid::Copy()
 {
     if (!CanCopy())
         return false;
-    if (!::OpenClipboard(m_hWnd))
+    if (!OpenClipboardPatiently(m_hWnd))
         return false;
     if (::EmptyClipboard())
         CopyRowToClipboard();
@@ -141,7 +141,7 @@ bool CRGrid::Paste()
     // A new row while another one is being edited would mix the two rows' values.
     if (m_bEditing || m_bInserting || m_bModified)
         return false;
-    if (!::OpenClipboard(m_hWnd))
+    if (!OpenClipboardPatiently(m_hWnd))
         return false;
     bool unicode = true;
     HANDLE h = ::GetClipboardData(m_nClipFormatUnicode);

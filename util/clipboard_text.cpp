@@ -1,7 +1,5 @@
 #include "util/utility.h"
 
-namespace {
-
 // Another program may hold the clipboard open for a moment (a viewer or a manager reading what
 // was copied last); a copy made then would be lost. Ask again for a while before giving up.
 bool OpenClipboardPatiently(HWND window)
@@ -14,8 +12,6 @@ bool OpenClipboardPatiently(HWND window)
     }
     return false;
 }
-
-} // namespace
 
 bool SetClipboardBytes(HWND window, const void* data, SIZE_T size, UINT format)
 {

@@ -71,6 +71,8 @@ CString GetModuleFolder();
 
 // --- Clipboard ---------------------------------------------------------------------------------
 
+// Opens the clipboard, asking again for half a second while another program holds it.
+bool OpenClipboardPatiently(HWND window);
 // Replaces the clipboard content with `size` bytes in `format` (plus CF_LOCALE for the text
 // formats). True when the data itself was set.
 bool SetClipboardBytes(HWND window, const void* data, SIZE_T size, UINT format);

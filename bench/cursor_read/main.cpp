@@ -13,6 +13,7 @@
 //
 // Output: one line "mode=<m> rows=<n> seconds=<s> rows_per_second=<r> [mem_bytes=<b>
 // peak_private_bytes=<p>]".
+#include "bench/common/bench_clock.h"
 #include "dbaccess/database.h"
 #include "dbaccess/db_exception.h"
 #include "dbaccess/field_text.h"
@@ -38,14 +39,6 @@ size_t PrivateBytes(bool peak)
                               sizeof pmc))
         return 0;
     return peak ? pmc.PeakPagefileUsage : pmc.PagefileUsage;
-}
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
 // Reads the current row's fields as text; the total length keeps the work from being skipped.
@@ -132,21 +125,21 @@ void FormatCosts()
     CString out;
     size_t total = 0;
     auto report = [&](const char* what, double start) {
-        printf("format %-28s %6.1f ns\n", what, (Now() - start) * 1e9 / n);
+        printf("format %-28s %6.1f ns\n", what, (qlbench::Now() - start) * 1e9 / n);
     };
     for (SQLULEN size : {15u, 17u})
     {
         Zelt::ICursor::CColumnDesc desc;
         desc.nSQLType = SQL_DOUBLE;
         desc.nColumnSize = size;
-        double start = Now();
+        double start = qlbench::Now();
         for (int i = 1; i <= n; ++i)
         {
             SetDoubleText(out, i / 7.0, &desc);
             total += static_cast<size_t>(out.GetLength());
         }
         report(size == 15 ? "double, size 15 (i / 7.0)" : "double, size 17 (i / 7.0)", start);
-        start = Now();
+        start = qlbench::Now();
         for (int i = 1; i <= n; ++i)
         {
             SetDoubleText(out, i * 1.25, &desc);
@@ -155,7 +148,7 @@ void FormatCosts()
         report(size == 15 ? "double, size 15 (i * 1.25)" : "double, size 17 (i * 1.25)", start);
     }
     TIMESTAMP_STRUCT ts{2024, 3, 5, 7, 8, 9, 0};
-    double start = Now();
+    double start = qlbench::Now();
     for (int i = 1; i <= n; ++i)
     {
         ts.second = static_cast<SQLUSMALLINT>(i % 60);
@@ -163,7 +156,7 @@ void FormatCosts()
         total += static_cast<size_t>(out.GetLength());
     }
     report("timestamp", start);
-    start = Now();
+    start = qlbench::Now();
     for (int i = 1; i <= n; ++i)
     {
         SetSignedText(out, static_cast<LONGLONG>(i) * 1000003);
@@ -223,7 +216,7 @@ int main()
             return 1;
         }
         const size_t before = PrivateBytes(false);
-        const double start = Now();
+        const double start = qlbench::Now();
         if (mode == L"floor" || mode == L"getdata")
         {
             long rows = 0;
@@ -234,7 +227,7 @@ int main()
                 fprintf(stderr, "floor: the statement failed\n");
                 return 1;
             }
-            const double seconds = Now() - start;
+            const double seconds = qlbench::Now() - start;
             printf("mode=%ls rows=%ld seconds=%.3f rows_per_second=%.0f bytes=%zu\n", mode.c_str(),
                    rows, seconds, rows / seconds, bytes);
             return 0;
@@ -269,7 +262,7 @@ int main()
                 ++rows;
                 rs->MoveNext();
             }
-            const double seconds = Now() - start;
+            const double seconds = qlbench::Now() - start;
             printf("mode=fetch rows=%ld seconds=%.3f rows_per_second=%.0f\n", rows, seconds,
                    rows / seconds);
         }
@@ -279,12 +272,12 @@ int main()
             const int n = 1000000;
             for (int col = 1; col <= columns; ++col)
             {
-                const double t0 = Now();
+                const double t0 = qlbench::Now();
                 for (int i = 0; i < n; ++i)
                     if (rs->GetFieldText(static_cast<UINT>(col), text))
                         chars += static_cast<size_t>(text.GetLength());
                 printf("field %d (%ls) %.1f ns\n", col,
-                       static_cast<LPCWSTR>(rs->GetColumnName(col)), (Now() - t0) * 1e9 / n);
+                       static_cast<LPCWSTR>(rs->GetColumnName(col)), (qlbench::Now() - t0) * 1e9 / n);
             }
         }
         else if (mode == L"recordset")
@@ -295,7 +288,7 @@ int main()
                 ++rows;
                 rs->MoveNext();
             }
-            const double seconds = Now() - start;
+            const double seconds = qlbench::Now() - start;
             printf("mode=recordset rows=%ld seconds=%.3f rows_per_second=%.0f chars=%zu\n", rows,
                    seconds, rows / seconds, chars);
         }
@@ -305,10 +298,10 @@ int main()
             Zelt::CMemCursor mem(std::move(rs));
             while (mem.MoveNext() && !mem.IsEOF())
                 ++rows;
-            const double filled = Now() - start;
+            const double filled = qlbench::Now() - start;
             for (bool ok = mem.MoveFirst(); ok && !mem.IsEOF(); ok = mem.MoveNext())
                 chars += ReadRow(mem, columns, text);
-            const double seconds = Now() - start;
+            const double seconds = qlbench::Now() - start;
             printf("mode=memory rows=%ld seconds=%.3f rows_per_second=%.0f fill_seconds=%.3f "
                    "mem_bytes=%zu peak_private_bytes=%zu chars=%zu\n",
                    rows, seconds, rows / seconds, filled, mem.GetMemoryUsed(),

@@ -10,6 +10,7 @@
 // Output: one line "format=<f> rows=<n> seconds=<s> rows_per_second=<r> bytes=<b>
 // peak_private_bytes=<p> end_file_seconds=<e>" (e: the part of s after the last row, in which
 // the workbook is saved).
+#include "bench/common/bench_clock.h"
 #include "framework/ui.h"
 
 #include "dbaccess/database.h"
@@ -37,14 +38,6 @@ size_t PrivateBytes(bool peak)
                               sizeof pmc))
         return 0;
     return peak ? pmc.PeakPagefileUsage : pmc.PagefileUsage;
-}
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
 // Counts the rows as the writer receives them.
@@ -107,7 +100,7 @@ int main()
             return 1;
         }
         const size_t before = PrivateBytes(false);
-        const double start = Now();
+        const double start = qlbench::Now();
         std::unique_ptr<CDataFile> file;
         if (format == L"csv")
             file = std::make_unique<CCSVDataFile>(path, L",");
@@ -140,10 +133,10 @@ int main()
         CRDatabaseHelper::CSaveDataAsyncThread job(
             &counting, &rs, nullptr, CStringPair(L"", L"bench"), nullptr, L"", nullptr);
         CRDatabaseHelper::CAsyncThread::Execute(&job, nullptr, false);
-        const double rowsDone = Now();
+        const double rowsDone = qlbench::Now();
         counting.EndFile();
         file.reset();
-        const double seconds = Now() - start;
+        const double seconds = qlbench::Now() - start;
         const size_t peak = PrivateBytes(true);
         WIN32_FILE_ATTRIBUTE_DATA info{};
         ULONGLONG bytes = 0;

@@ -5,6 +5,7 @@
 //   bench_object_lists.exe "<connection string>"
 //
 // Output: "procedures=<n> seconds=<s>", "constraints=<n> seconds=<s>", "peak_mb=<m>".
+#include "bench/common/bench_clock.h"
 #include "services/database_helper.h"
 
 #include "dbaccess/db_exception.h"
@@ -13,18 +14,6 @@
 #include <shellapi.h>
 
 #include <cstdio>
-
-namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-} // namespace
 
 int main()
 {
@@ -40,16 +29,16 @@ int main()
         CRDatabaseHelper helper;
         if (!helper.Connect(argv[1], nullptr, 0, 0, 0))
             return 1;
-        double t0 = Now();
+        double t0 = qlbench::Now();
         CDBStoredProcsArray procs;
         helper.ReadProcedureList(procs, nullptr, nullptr);
-        double t1 = Now();
+        double t1 = qlbench::Now();
         wprintf(L"procedures=%lld seconds=%.3f\n", static_cast<long long>(procs.GetSize()),
                 t1 - t0);
         CDBConstraintInfoArray constraints;
-        t0 = Now();
+        t0 = qlbench::Now();
         helper.ReadTableConstraints(constraints, CStringPair(), nullptr);
-        t1 = Now();
+        t1 = qlbench::Now();
         wprintf(L"constraints=%lld seconds=%.3f\n", static_cast<long long>(constraints.GetSize()),
                 t1 - t0);
         PROCESS_MEMORY_COUNTERS counters = {sizeof(counters)};

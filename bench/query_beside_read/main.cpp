@@ -8,6 +8,7 @@
 // Output: one line "first=<s> beside=<s> rows_after=<n> after=<s>": the first block of the first
 // result, the next query's open and first row, and the rows of the first result read afterwards
 // (every one, or as many as [rows] says) and the time they took.
+#include "bench/common/bench_clock.h"
 #include "dbaccess/database.h"
 #include "dbaccess/db_exception.h"
 #include "dbaccess/recordset.h"
@@ -15,18 +16,6 @@
 #include <shellapi.h>
 
 #include <cstdio>
-
-namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-} // namespace
 
 int main()
 {
@@ -42,31 +31,31 @@ int main()
         CRDatabase db;
         if (!db.Open(argv[1], CRDatabase::openNoPrompt, nullptr, 0, 0, 0))
             return 1;
-        double t0 = Now();
+        double t0 = qlbench::Now();
         CRRecordset grid(&db);
         if (!grid.Open(argv[2], RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT))
             return 1;
         grid.ReadAheadFromNextBlock();
-        const double first = Now() - t0;
+        const double first = qlbench::Now() - t0;
 
-        t0 = Now();
+        t0 = qlbench::Now();
         {
             CRRecordset next(&db);
             if (!next.Open(argv[3], RS_STATIC, RS_NUMERIC_AS_TEXT))
                 return 1;
         }
-        const double beside = Now() - t0;
+        const double beside = qlbench::Now() - t0;
 
         const long limit = argc > 4 ? _wtol(argv[4]) : -1;
         long rows = 0;
-        t0 = Now();
+        t0 = qlbench::Now();
         while (!grid.IsEOF() && (limit < 0 || rows < limit))
         {
             ++rows;
             grid.MoveNext();
         }
         printf("first=%.3f beside=%.3f rows_after=%ld after=%.3f\n", first, beside, rows,
-               Now() - t0);
+               qlbench::Now() - t0);
         fflush(stdout);
     }
     catch (Zelt::CRDBException* e)

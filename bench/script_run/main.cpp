@@ -5,6 +5,7 @@
 //                        <cancelable 0|1, or d: read the statements, send none>
 //
 // Output: one line "statements=<n> errors=<e> seconds=<s> statements_per_second=<r>".
+#include "bench/common/bench_clock.h"
 #include "app/script_file_run.h"
 #include "dbaccess/database.h"
 #include "dbaccess/db_exception.h"
@@ -16,14 +17,6 @@
 #include <memory>
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 class CQuietHost : public CScriptFileHost
 {
@@ -93,9 +86,9 @@ int main()
     options.bTransaction = argv[4][0] == L'1';
     // Cancelable "dry": the statements are read and prepared but not sent (the reader's share).
     CQuietHost host(db, argv[5][0] == L'1', argv[5][0] == L'd');
-    const double start = Now();
+    const double start = qlbench::Now();
     const CScriptFileRunResult result = RunScriptFile(db, options, host);
-    const double seconds = Now() - start;
+    const double seconds = qlbench::Now() - start;
     printf("statements=%d errors=%d seconds=%.3f statements_per_second=%.0f\n", result.nStatements,
            result.nErrors, seconds, seconds > 0 ? result.nStatements / seconds : 0.0);
     db.Close();
