@@ -552,8 +552,8 @@ bool CRDatabase::MayChangeConformingStrings(LPCWSTR pszSQL) const
     if (pszSQL == nullptr)
         return false;
     // SET LOCAL lasts to the end of the transaction, and a rollback takes back a SET.
-    for (LPCWSTR pszWord : {L"standard_conforming_strings", L"RESET", L"DISCARD", L"COMMIT",
-                            L"ROLLBACK", L"ABORT"})
+    for (LPCWSTR pszWord :
+         {L"standard_conforming_strings", L"RESET", L"DISCARD", L"COMMIT", L"ROLLBACK", L"ABORT"})
         if (ContainsNoCase(pszSQL, pszWord))
             return true;
     // Off is rare and may end by any statement that ends a transaction (END, a procedure's
@@ -797,10 +797,9 @@ int CRDatabase::AskTransactionOpen()
     // autocommit off under the user. The server tells it by the driver's cursors declared in it
     // before the question (whose own cursor comes with the question's statement).
     DWORD nAutocommit = SQL_AUTOCOMMIT_OFF;
-    const bool bDriverTransactions =
-        m_bStreamingResults && !m_bTransactionGone &&
-        GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
-        nAutocommit == SQL_AUTOCOMMIT_ON;
+    const bool bDriverTransactions = m_bStreamingResults && !m_bTransactionGone &&
+                                     GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
+                                     nAutocommit == SQL_AUTOCOMMIT_ON;
     LPCWSTR pszQuestion =
         bDriverTransactions
             ? L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 WHEN EXISTS (SELECT 1 FROM "

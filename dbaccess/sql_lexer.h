@@ -121,7 +121,7 @@ private:
     bool m_bSpecialHigh = false;
 
     Mode m_mode = code;
-    std::wstring m_closer;  // the text that ends the quote or comment
+    std::wstring m_closer;   // the text that ends the quote or comment
     bool m_bEscapes = false; // a backslash inside the quote escapes the next character
     int m_nDepth = 0;        // nesting of PostgreSQL's /* */ comments (0: they do not nest)
     Head m_head = headStart;

@@ -141,12 +141,11 @@ bool CRDatabaseHelper::DoReconnect(HWND hWnd, UINT nConnectionTimeout, UINT nLog
         const bool bFindsDriver = !GetConnectStringDSN(completed).IsEmpty() ||
                                   !GetConnectStringValue(completed, L"Driver").IsEmpty() ||
                                   !GetConnectStringValue(completed, L"FileDSN").IsEmpty();
-        bool bOpen =
-            bFindsDriver || m_strGivenConnect.IsEmpty()
-                ? m_db.Reconnect(m_nOpenMode, hWnd, nConnectionTimeout, nLoginTimeout,
-                                 nQueryTimeout)
-                : m_db.Open(m_strGivenConnect, m_nOpenMode, hWnd, nConnectionTimeout,
-                            nLoginTimeout, nQueryTimeout);
+        bool bOpen = bFindsDriver || m_strGivenConnect.IsEmpty()
+                         ? m_db.Reconnect(m_nOpenMode, hWnd, nConnectionTimeout, nLoginTimeout,
+                                          nQueryTimeout)
+                         : m_db.Open(m_strGivenConnect, m_nOpenMode, hWnd, nConnectionTimeout,
+                                     nLoginTimeout, nQueryTimeout);
         if (bOpen && m_db.GetDBMSKind() == DBMS_MSSQL)
         {
             const CString completed = m_db.GetConnect();

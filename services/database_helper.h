@@ -295,7 +295,7 @@ private:
     bool m_bPlanTable = false; // the plan table was created by us
     int m_nServerMajor = 0;    // first two numbers of SQL_DBMS_VER; 0 until connected
     int m_nServerMinor = 0;
-    UINT m_nOpenMode = 0;   // option bits of the last open of the main connection
+    UINT m_nOpenMode = 0; // option bits of the last open of the main connection
     // The string Connect was given: a reconnect opens it again where the driver's completed
     // string names neither a data source nor a driver (SQLite's says "DSN=;").
     CString m_strGivenConnect;

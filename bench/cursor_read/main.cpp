@@ -277,7 +277,8 @@ int main()
                     if (rs->GetFieldText(static_cast<UINT>(col), text))
                         chars += static_cast<size_t>(text.GetLength());
                 printf("field %d (%ls) %.1f ns\n", col,
-                       static_cast<LPCWSTR>(rs->GetColumnName(col)), (qlbench::Now() - t0) * 1e9 / n);
+                       static_cast<LPCWSTR>(rs->GetColumnName(col)),
+                       (qlbench::Now() - t0) * 1e9 / n);
             }
         }
         else if (mode == L"recordset")

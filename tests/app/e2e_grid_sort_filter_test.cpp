@@ -48,8 +48,8 @@ SortMark ShownSortMark(const ql::CProgram& program, HWND list, int column)
     const int width = ((GetSystemMetrics(SM_CXSMICON) / 2) + 1) & ~1;
     const int strip = GetSystemMetrics(SM_CXEDGE) + width + 3;
     ql::CScreenCapture capture;
-    if (!capture.Take({item.left, item.top, std::min<LONG>(item.right, item.left + strip),
-                       item.bottom}))
+    if (!capture.Take(
+            {item.left, item.top, std::min<LONG>(item.right, item.left + strip), item.bottom}))
         return markUnknown;
     // Ink: the arrow's grey outline and black fill, the caption's letters; not the face.
     auto dark = [&](int x, int y) {

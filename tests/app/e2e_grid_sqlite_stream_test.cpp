@@ -94,7 +94,8 @@ TEST_P(GridSQLiteStreamE2E, TheRestOfATableComesWhileIdle)
     const std::wstring small = ql::CScratchDatabase::NewName(L"ql_e2e_idle_");
     m_db.CreateTable(small, L"id INTEGER PRIMARY KEY, v VARCHAR(20)");
     m_db.Exec(L"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 200) "
-              L"INSERT INTO " + m_db.Quoted(small) + L" SELECT x, 'v' || x FROM c");
+              L"INSERT INTO " +
+              m_db.Quoted(small) + L" SELECT x, 'v' || x FROM c");
     ASSERT_TRUE(program.StartConnected(m_db.Connect()));
     HWND child = ql::OpenTable(program, m_db.Schema(), small);
     ASSERT_NE(child, nullptr);

@@ -318,7 +318,8 @@ TEST_F(QueriesE2E, PostgreSQLReadsTheDriverCannotUpdateRunOnce)
     Execute(L"INSERT INTO " + t + L" VALUES (1, 'a'), (2, 'b')");
     Execute(L"CREATE VIEW " + v + L" AS SELECT * FROM " + t);
     Execute(L"CREATE TABLE " + log + L" (n INTEGER)");
-    Execute(L"CREATE FUNCTION " + f + L"() RETURNS int LANGUAGE plpgsql AS $$ BEGIN RAISE "
+    Execute(L"CREATE FUNCTION " + f +
+            L"() RETURNS int LANGUAGE plpgsql AS $$ BEGIN RAISE "
             L"EXCEPTION 'column \"ctid\" does not exist' USING ERRCODE = '42703'; END $$");
 
     Outcome o = Run(L"select string_agg(v, ',' ORDER BY v) from " + t);

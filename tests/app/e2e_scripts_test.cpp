@@ -172,8 +172,8 @@ TEST_F(ScriptsE2E, ErrorDialogNextRetryWithEditAndCommitQuestion)
 
     // Next skips the failing statement; the summary counts it.
     // The dialog shows the statement from its first word, not the line break before it.
-    NewScript(L"insert into " + t + L" values(1);\r\n  insert into nowhere values(2); insert into " +
-              t + L" values(3);");
+    NewScript(L"insert into " + t +
+              L" values(1);\r\n  insert into nowhere values(2); insert into " + t + L" values(3);");
     program.PostCommand(kExecuteCurrent);
     ConfirmScriptOptions(false);
     HWND error = program.WaitForDialog(L"SQL Error");
@@ -350,12 +350,11 @@ TEST_F(ScriptsE2E, PlainDumpRowsAreRefusedAndTheRestRuns)
     const std::wstring t = L"qs_e2e_" + Suffix();
     const std::string name = std::string(CStringA(t.c_str()));
     const std::wstring path = m_folder + L"\\dump.sql";
-    ql::WriteFileBytes(path, "\\restrict k1\nCREATE TABLE " + name +
-                                 " (id int, v text);\nCOPY " + name +
-                                 " (id, v) FROM stdin;\n1\tit's; here\n2\t\\N\n\\.\n"
-                                 "ALTER TABLE ONLY " +
-                                 name + " ADD CONSTRAINT " + name +
-                                 "_pkey PRIMARY KEY (id);\n\\unrestrict k1\n");
+    ql::WriteFileBytes(
+        path, "\\restrict k1\nCREATE TABLE " + name + " (id int, v text);\nCOPY " + name +
+                  " (id, v) FROM stdin;\n1\tit's; here\n2\t\\N\n\\.\n"
+                  "ALTER TABLE ONLY " +
+                  name + " ADD CONSTRAINT " + name + "_pkey PRIMARY KEY (id);\n\\unrestrict k1\n");
     StartPostgres();
     program.PostCommand(kExecuteFile);
     ChooseFile(L"Open", path);
@@ -365,9 +364,9 @@ TEST_F(ScriptsE2E, PlainDumpRowsAreRefusedAndTheRestRuns)
     EXPECT_NE(output.find(L"COPY " + t + L" (id, v) FROM stdin\" was not run"), std::wstring::npos)
         << Narrow(output);
     EXPECT_EQ(output.substr(output.size() - 24), L"\nExecuted with 1 errors!");
-    EXPECT_STREQ(QueryPG((L"select count(*) from pg_constraint where conname = '" + t + L"_pkey'")
-                             .c_str()),
-                 L"1");
+    EXPECT_STREQ(
+        QueryPG((L"select count(*) from pg_constraint where conname = '" + t + L"_pkey'").c_str()),
+        L"1");
     EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"0");
     ExecPG((L"drop table " + t).c_str());
 }

@@ -617,11 +617,11 @@ TEST_P(RowSqlDb, ValuesReadAsAnotherAreNeverChangedForIt)
         CRowStatement st;
         CRowSqlFailure f;
         ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
-                                         {Col(*rs, L"b", CString(mark) + L"!")},
-                                         CRowKeyRequest(), st, f));
+                                         {Col(*rs, L"b", CString(mark) + L"!")}, CRowKeyRequest(),
+                                         st, f));
         auto e = Catch([&] {
-            EXPECT_EQ(expectOk, ExecuteRowStatement(m_db, st, f)) << Narrow(mark) << " "
-                                                                  << Narrow(st.strCountSQL);
+            EXPECT_EQ(expectOk, ExecuteRowStatement(m_db, st, f))
+                << Narrow(mark) << " " << Narrow(st.strCountSQL);
         });
         ASSERT_FALSE(e) << Narrow(e->m_strError);
     };
@@ -681,8 +681,8 @@ TEST_P(RowSqlDb, TimestampsReadInAnotherSessionZoneIdentifyNoRow)
     CRowKeyRequest byId = byValues;
     byId.keyNames = {L"id"};
     ASSERT_TRUE(rs->SetAbsolutePosition(2));
-    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"by id")}, byId,
-                                     st, f))
+    ASSERT_TRUE(
+        BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", L"by id")}, byId, st, f))
         << Narrow(f.strText);
     auto e = Catch([&] { EXPECT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
     ASSERT_FALSE(e) << Narrow(e->m_strError);

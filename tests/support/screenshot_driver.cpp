@@ -381,9 +381,8 @@ void GridDialogs(ql::CProgram& program, CShots& shots)
     }
     // Sorted from a column's header, the column shows its sort mark.
     if (program.ClickListHeader(grid, 1) && program.ChoosePopupMenuEntry(0) &&
-        program.WaitForGrid())
+        program.WaitForGrid() && program.Settle())
     {
-        Sleep(500);
         shots.Picture(L"grid-sorted");
     }
     else
