@@ -394,9 +394,9 @@ TEST(ScriptSplitter, MySQLClientCommands)
                     L";", mysql),
               (Pieces{L"insert into t values (\\N, 'a\\g')", L"\\u other", L"select 1", L"\\q"}));
     // mysqldump's first line: \- inside a versioned comment, which stays statement text.
-    EXPECT_EQ(Split(L"/*M!999999\\- enable the sandbox mode */ \n/*!40101 SET @x=1 */;", L";",
-                    mysql),
-              (Pieces{L"/*M!999999 enable the sandbox mode */ \n/*!40101 SET @x=1 */"}));
+    EXPECT_EQ(
+        Split(L"/*M!999999\\- enable the sandbox mode */ \n/*!40101 SET @x=1 */;", L";", mysql),
+        (Pieces{L"/*M!999999 enable the sandbox mode */ \n/*!40101 SET @x=1 */"}));
 }
 
 TEST(ScriptSplitter, OffsetsLocateEachStatementInTheText)
