@@ -60,14 +60,54 @@ void CSQLScript::ResetScan(int offset)
 // The mysql client takes DELIMITER as its own command at the start of a line, when no
 // statement has begun: the line goes to no server, and the new delimiter ends the statements
 // after it (mysqldump writes "DELIMITER ;;" around triggers and routines, whose bodies hold ";").
+// So it takes its other commands by name (quit, source ...) on a line that holds no delimiter.
 bool CSQLScript::TakeClientCommand()
 {
     if (!(m_nDialect & SCRIPT_DIALECT_MYSQL) || !m_lexer.InCode() || m_lexer.HasTokens())
         return false;
     std::wstring delimiter;
-    if (!CSQLLexer::ParseDelimiterCommand(m_line, delimiter))
+    if (CSQLLexer::ParseDelimiterCommand(m_line, delimiter))
+    {
+        m_lexer.SetSeparator(delimiter, true);
+        return true;
+    }
+    size_t from = 0, end = m_line.size();
+    while (from < end && iswspace(m_line[from]))
+        ++from;
+    while (end > from && iswspace(m_line[end - 1]))
+        --end;
+    size_t nameEnd = from;
+    while (nameEnd < end && !iswspace(m_line[nameEnd]))
+        ++nameEnd;
+    const std::wstring_view line(m_line.data() + from, end - from);
+    const std::wstring_view name(m_line.data() + from, nameEnd - from);
+    const std::wstring& separator = m_lexer.GetSeparator();
+    if (name.empty() || (!separator.empty() && line.find(separator) != std::wstring_view::npos) ||
+        line.find(L"\\g") != std::wstring_view::npos)
         return false;
-    m_lexer.SetSeparator(delimiter, true);
+    const auto is = [&](const wchar_t* command) {
+        return name.size() == wcslen(command) && _wcsnicmp(name.data(), command, name.size()) == 0;
+    };
+    const bool bArguments = nameEnd < end;
+    // The commands that take an argument, then those that take none.
+    const bool bTakesArgument = is(L"connect") || is(L"charset") || is(L"help") || is(L"?") ||
+                                is(L"pager") || is(L"prompt") || is(L"source") ||
+                                is(L"system") || is(L"tee") || is(L"use");
+    const bool bBare = is(L"clear") || is(L"edit") || is(L"ego") || is(L"exit") || is(L"go") ||
+                       is(L"nopager") || is(L"notee") || is(L"nowarning") || is(L"print") ||
+                       is(L"quit") || is(L"rehash") || is(L"status") || is(L"warnings");
+    if (!bTakesArgument && !(bBare && !bArguments))
+        return false;
+    // The runner refuses an item that starts with a backslash, as it refuses \q and \. .
+    const int offset = m_nLineOffset + static_cast<int>(from);
+    if (is(L"quit") || is(L"exit"))
+    {
+        m_items.push_back({is(L"quit") ? L"\\quit" : L"\\exit", offset});
+        m_bQuit = true;
+    }
+    // USE is SQL the server runs as the client does; a buffer cleared is empty already.
+    else if (!is(L"clear"))
+        m_items.push_back({is(L"use") ? std::wstring(line) : L"\\" + std::wstring(line), offset});
     return true;
 }
 
@@ -357,6 +397,8 @@ bool CSQLScript::GetNextStatement(CString& statement)
                 m_nStatementStart = m_nConsumed;
                 m_line.clear();
                 m_lexer.StartStatement();
+                if (PopItem(statement))
+                    return true;
                 continue;
             }
             if (m_lexer.GetSeparator().empty() && m_lexer.InCode() && IsBlankLine(m_line))

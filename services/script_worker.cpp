@@ -220,9 +220,9 @@ void RefuseClientCommand(const CRDatabase& db, LPCWSTR pszSQL)
     if (CSQLLexer::IsPsqlCommandLine(pszSQL, nullptr))
     {
         const LPCWSTR pszClient = kind == DBMS_POSTGRESQL ? L"psql" : L"the mysql client";
-        const bool bQuit = kind == DBMS_POSTGRESQL
-                               ? CSQLLexer::IsPsqlCommandLine(pszSQL, L"q\0quit\0")
-                               : strFirstLine.Left(2) == L"\\q";
+        // mysql's \q, or its quit and exit by name (the reader puts a backslash before those).
+        const bool bQuit = CSQLLexer::IsPsqlCommandLine(
+            pszSQL, kind == DBMS_POSTGRESQL ? L"q\0quit\0" : L"q\0quit\0exit\0");
         if (bQuit)
             throw new Zelt::CRDBException(L"\"" + strFirstLine + L"\" ends the script: " +
                                           pszClient +

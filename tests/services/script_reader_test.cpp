@@ -393,6 +393,12 @@ TEST(ScriptSplitter, MySQLClientCommands)
     EXPECT_EQ(Split(L"insert into t values (\\N, 'a\\g');\n\\u other\nselect 1;\n\\q\nselect 2;",
                     L";", mysql),
               (Pieces{L"insert into t values (\\N, 'a\\g')", L"\\u other", L"select 1", L"\\q"}));
+    // Its commands by name, on a line without the delimiter, where a statement could start.
+    EXPECT_EQ(Split(L"select 1;\nuse other\nsource /tmp/x.sql\nclear\ngo\nselect 2;\n"
+                    L"select\nstatus;\ngo 1;\nQuit\nselect 3;",
+                    L";", mysql),
+              (Pieces{L"select 1", L"use other", L"\\source /tmp/x.sql", L"\\go", L"select 2",
+                      L"\nselect\nstatus", L"\ngo 1", L"\\quit"}));
     // mysqldump's first line: \- inside a versioned comment, which stays statement text.
     EXPECT_EQ(
         Split(L"/*M!999999\\- enable the sandbox mode */ \n/*!40101 SET @x=1 */;", L";", mysql),
