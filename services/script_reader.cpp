@@ -189,6 +189,14 @@ size_t CSQLScript::TakeCommands(size_t at, std::wstring& text)
                 i += 2;
                 break;
             }
+            // \; and \: put the character into the statement without its meaning (several
+            // statements sent as one, a colon that names no variable).
+            if (i + 1 < lineEnd && (line[i + 1] == L';' || line[i + 1] == L':'))
+            {
+                text += line[i + 1];
+                i += 2;
+                break;
+            }
             size_t nameEnd = i + 1;
             while (nameEnd < lineEnd && !iswspace(line[nameEnd]) && line[nameEnd] != L'\\')
                 ++nameEnd;

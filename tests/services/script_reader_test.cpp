@@ -368,6 +368,9 @@ TEST(ScriptSplitter, PsqlMetaCommandsAfterSQLAndQuit)
     // \r empties the statement; \gdesc runs none; "\\" lets SQL follow on the line.
     EXPECT_EQ(Split(L"select 1 \\r\nselect 2 \\gdesc\n\\set x 1 \\\\ select 4;", L";", pg),
               (Pieces{L"\\gdesc", L"\\set x 1", L" select 4"}));
+    // \; is a ";" that ends nothing: psql sends both statements at once.
+    EXPECT_EQ(Split(L"select 1\\; select 2;\nselect 3;", L";", pg),
+              (Pieces{L"select 1; select 2", L"\nselect 3"}));
     // A command inside a statement is told after it; the statement goes on.
     EXPECT_EQ(Split(L"select\n\\echo 'a\\b'\n1;", L";", pg),
               (Pieces{L"select\n\n1", L"\\echo 'a\\b'"}));
