@@ -59,12 +59,17 @@ void CSQLLexer::SetSeparator(const std::wstring& separator, bool bAnywhere)
 
 void CSQLLexer::BuildSpecialChars()
 {
+    const bool bMySQL = (m_nDialect & SQL_LEX_MYSQL) != 0;
+    const bool bPostgreSQL = (m_nDialect & SQL_LEX_POSTGRESQL) != 0;
+    m_bParens = bPostgreSQL && m_bBodyRules;
     std::fill_n(m_special, 128, false);
     for (wchar_t ch : {L'\'', L'"', L'[', L'/', L'-'})
         m_special[ch] = true;
-    m_special[L'`'] = (m_nDialect & SQL_LEX_MYSQL) != 0;
-    m_special[L'#'] = (m_nDialect & SQL_LEX_MYSQL) != 0;
-    m_special[L'$'] = (m_nDialect & SQL_LEX_POSTGRESQL) != 0;
+    m_special[L'`'] = bMySQL || (m_nDialect & SQL_LEX_SQLITE) != 0;
+    m_special[L'#'] = bMySQL;
+    m_special[L'$'] = bPostgreSQL;
+    m_special[L'('] = m_special[L')'] = m_bParens;
+    m_special[L'\\'] = (m_nDialect & SQL_LEX_CLIENT_COMMANDS) && (bMySQL || bPostgreSQL);
     m_bSpecialHigh = false;
     if (m_separator.empty())
         return;
@@ -88,6 +93,8 @@ void CSQLLexer::StartStatement()
     m_head = headStart;
     m_nTrigger = 0;
     m_nBodyDepth = 0;
+    m_nParenDepth = 0;
+    m_bAtCommand = false;
 }
 
 size_t CSQLLexer::FindCloser(std::wstring_view s, size_t from)
@@ -154,11 +161,12 @@ size_t CSQLLexer::OpenAt(std::wstring_view s, size_t i)
     // PostgreSQL's "..." is a name, where a backslash is a letter like any other.
     case L'"': return enter(quote, L"\"", bBackslashes && bMySQL, 1);
     case L'[':
-        // A script's names may be bracketed; PostgreSQL and MySQL read [ as no quote at all.
-        if ((m_nDialect & SQL_LEX_NO_SLASH_COMMENTS) && (bMySQL || bPostgreSQL))
+        // A script's names may be bracketed (SQLite reads them so too); PostgreSQL and MySQL
+        // read [ as no quote at all: ARRAY['c]d'] holds a string.
+        if (bMySQL || bPostgreSQL)
             return 0;
         return enter(quote, L"]", false, 1);
-    case L'`': return bMySQL ? enter(quote, L"`", false, 1) : 0;
+    case L'`': return bMySQL || (m_nDialect & SQL_LEX_SQLITE) ? enter(quote, L"`", false, 1) : 0;
     case L'#': return bMySQL ? enter(comment, L"\n", false, 1) : 0;
     case L'$': {
         // $tag$ opens a dollar quote when the tag is empty or an identifier not starting with a
@@ -188,7 +196,10 @@ size_t CSQLLexer::OpenAt(std::wstring_view s, size_t i)
                 m_nDepth = 1;
             return length;
         }
-        if (next == L'/' && !(m_nDialect & SQL_LEX_NO_SLASH_COMMENTS))
+        // Only scripts for other products know "//" comments: to MySQL's client "//" may well
+        // be the delimiter.
+        if (next == L'/' && !(m_nDialect & (SQL_LEX_NO_SLASH_COMMENTS | SQL_LEX_POSTGRESQL |
+                                            SQL_LEX_MYSQL | SQL_LEX_SQLITE)))
             return enter(comment, L"\n", false, 2);
         return 0;
     case L'-':
@@ -232,6 +243,18 @@ bool CSQLLexer::IsSeparatorAt(std::wstring_view s, size_t i) const
     return true;
 }
 
+// psql takes every backslash in code for a meta-command; mysql one followed by a character,
+// but \N, which is NULL to the server.
+bool CSQLLexer::IsCommandAt(std::wstring_view s, size_t i) const
+{
+    if (s[i] != L'\\' || !(m_nDialect & SQL_LEX_CLIENT_COMMANDS))
+        return false;
+    if (m_nDialect & SQL_LEX_POSTGRESQL)
+        return true;
+    return (m_nDialect & SQL_LEX_MYSQL) && i + 1 < s.size() && !iswspace(s[i + 1]) &&
+           s[i + 1] != L'N';
+}
+
 void CSQLLexer::OnWord(std::wstring_view word)
 {
     const auto trigger = [this] {
@@ -261,7 +284,11 @@ void CSQLLexer::OnWord(std::wstring_view word)
     case headCreateTemp: m_head = IsWord(word, L"TRIGGER") ? trigger() : headOther; break;
     case headTrigger: m_nTrigger = m_nTrigger == 1 && IsWord(word, L"END") ? 2 : 0; break;
     case headRoutine:
-        if (IsWord(word, L"BEGIN") || IsWord(word, L"CASE"))
+        // As psql counts them: f(begin int, "end" int) opens no body, and a CASE ... END
+        // outside one nests nothing.
+        if (m_nParenDepth > 0)
+            break;
+        if (IsWord(word, L"BEGIN") || (m_nBodyDepth > 0 && IsWord(word, L"CASE")))
             ++m_nBodyDepth;
         else if (IsWord(word, L"END") && m_nBodyDepth > 0)
             --m_nBodyDepth;
@@ -280,6 +307,8 @@ void CSQLLexer::OnOtherToken()
 
 bool CSQLLexer::SeparatorEnds()
 {
+    if (m_nParenDepth > 0)
+        return false;
     if (m_head == headTrigger)
     {
         if (m_nTrigger == 2)
@@ -292,6 +321,7 @@ bool CSQLLexer::SeparatorEnds()
 
 size_t CSQLLexer::FindEnd(std::wstring_view s, size_t pos)
 {
+    m_bAtCommand = false;
     const size_t n = s.size();
     size_t i = pos;
     while (i < n)
@@ -327,6 +357,11 @@ size_t CSQLLexer::FindEnd(std::wstring_view s, size_t pos)
             i += opener;
             continue;
         }
+        if (IsCommandAt(s, i))
+        {
+            m_bAtCommand = true;
+            return i;
+        }
         if (IsSeparatorAt(s, i))
         {
             if (SeparatorEnds())
@@ -335,6 +370,16 @@ size_t CSQLLexer::FindEnd(std::wstring_view s, size_t pos)
             continue;
         }
         const wchar_t ch = s[i];
+        if (m_bParens && (ch == L'(' || ch == L')'))
+        {
+            if (ch == L'(')
+                ++m_nParenDepth;
+            else if (m_nParenDepth > 0)
+                --m_nParenDepth;
+            OnOtherToken();
+            ++i;
+            continue;
+        }
         if (!bWords || iswspace(ch))
         {
             ++i;
@@ -342,8 +387,10 @@ size_t CSQLLexer::FindEnd(std::wstring_view s, size_t pos)
         }
         if (IsWordChar(ch))
         {
+            // PostgreSQL's names go on with "$" (x$begin is one).
+            const bool bDollar = (m_nDialect & SQL_LEX_POSTGRESQL) != 0;
             size_t j = i + 1;
-            while (j < n && IsWordChar(s[j]))
+            while (j < n && (IsWordChar(s[j]) || (bDollar && s[j] == L'$')))
                 ++j;
             OnWord(s.substr(i, j - i));
             i = j;

@@ -3,16 +3,21 @@
 //
 // Products:
 // - PostgreSQL: $$ ... $$ and $tag$ ... $tag$ quote (function bodies are full of ";"), E'...'
-//   strings take backslash escapes, /* */ comments nest, and the body of a function or
-//   procedure written BEGIN ATOMIC ... END holds its own ";" (as psql reads it).
+//   strings take backslash escapes, /* */ comments nest, and "[" quotes nothing (ARRAY['a]']).
+//   As psql reads a script, a ";" inside parentheses ends no statement (a rule's
+//   DO ALSO (INSERT ...; INSERT ...)), and the body of a function or procedure written
+//   BEGIN ATOMIC ... END holds its own ";": BEGIN and END count only outside parentheses (a
+//   parameter may be named begin), CASE only inside such a body.
 // - MySQL and MariaDB: backticks quote names, # starts a comment to the end of the line, "--"
 //   does only when a blank or control character follows it, and the versioned comments /*!...*/
 //   and /*M!...*/ are statement text, since the server runs what they hold. Unless the session's
 //   sql_mode has NO_BACKSLASH_ESCAPES, a backslash inside '...' or "..." escapes the next
 //   character. Scripts may hold the client's DELIMITER command (mysqldump writes it around
 //   triggers and routines).
-// - SQLite: a CREATE TRIGGER statement ends only at "END;" after a ";" of its body, as sqlite3
-//   reads it.
+// - SQLite: backticks quote names too, and a CREATE TRIGGER statement ends only at "END;" after a
+//   ";" of its body, as sqlite3 reads it.
+// - "//" opens a comment to the end of the line only in scripts for other products: psql, mysql
+//   and sqlite3 know no such comment (a MySQL script's "DELIMITER //" is its separator).
 // - PostgreSQL with standard_conforming_strings off: backslashes escape in '...' too.
 #pragma once
 
@@ -31,6 +36,9 @@ enum SQLLexDialect : UINT
     SQL_LEX_SQLITE = 0x8,
     // "//" opens no comment: scripts take it for one, servers do not.
     SQL_LEX_NO_SLASH_COMMENTS = 0x10,
+    // A script as the product's client reads it: outside quotes and comments a backslash starts
+    // one of the client's own commands (psql's \gset, mysql's \G), which is no SQL.
+    SQL_LEX_CLIENT_COMMANDS = 0x20,
 };
 
 // The dialect a product kind has in its default settings, as server text (no "//" comments).
@@ -55,7 +63,11 @@ public:
     // Scans the piece s from pos on, with the state left by the earlier pieces of the same
     // statement; gives where a separator that ends the statement stands, or npos. A piece is a
     // line of a script (up to its LF) or a whole text; pieces do not cut words or line breaks.
+    // With SQL_LEX_CLIENT_COMMANDS it also stops at the backslash of a client's command
+    // (AtCommand tells which); scanning may go on after the command.
     size_t FindEnd(std::wstring_view s, size_t pos);
+    // The position FindEnd gave last is a client command's backslash, not a separator.
+    bool AtCommand() const { return m_bAtCommand; }
     // Outside any quote or comment.
     bool InCode() const { return m_mode == code; }
     // Something but blanks and comments has been scanned since the statement started.
@@ -105,6 +117,7 @@ private:
     // opening text, else 0.
     size_t OpenAt(std::wstring_view s, size_t i);
     bool IsSeparatorAt(std::wstring_view s, size_t i) const;
+    bool IsCommandAt(std::wstring_view s, size_t i) const;
     // The statement's head and body follow the words and other tokens in code.
     void OnWord(std::wstring_view word);
     void OnOtherToken();
@@ -117,6 +130,7 @@ private:
     bool m_bWordSeparator = false;
     bool m_bSlashSeparator = false;
     bool m_bBodyRules = false; // bodies hold their own ";" (the separator is ";")
+    bool m_bParens = false;    // PostgreSQL with ";": no statement ends inside parentheses
     bool m_special[128] = {};  // characters that may open a quote or comment or start the separator
     bool m_bSpecialHigh = false;
 
@@ -127,4 +141,6 @@ private:
     Head m_head = headStart;
     int m_nTrigger = 0;   // SQLite trigger: 0 after another token, 1 after ";", 2 after "; END"
     int m_nBodyDepth = 0; // PostgreSQL routine: BEGIN and CASE open, END closes
+    int m_nParenDepth = 0;
+    bool m_bAtCommand = false;
 };

@@ -5,14 +5,21 @@
 // CSQLScriptStr reads a text held in memory (a script window, a dialog); CSQLScriptFile reads a
 // file from disk and detects its encoding (ANSI, UTF-16LE, UTF-8). Both feed the same scanner,
 // one line at a time. What quotes, comments and ends a statement is each product's own reading
-// (see dbaccess/sql_lexer.h); the scanner also obeys MySQL's client command DELIMITER, which
-// changes the separator for the rest of the script and is no statement itself.
+// (see dbaccess/sql_lexer.h).
+//
+// A script written for psql or mysql may hold the client's own commands. Those that only say
+// where a statement ends or what the separator is are followed: mysql's DELIMITER and \d, its
+// \g and \G, psql's \g and \gx, both clients' buffer resets (\r, \c). Any other is returned as
+// an item of its own, its text from the backslash on, which the runner refuses with a word
+// (RefuseClientCommand): the run never passes over one in silence. The command that quits the
+// client (\q) is the last item: the reader yields nothing after it, as the client runs nothing.
 #pragma once
 
 #include "framework/core.h"
 #include "controls/text_encoding.h"
 #include "dbaccess/sql_lexer.h"
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,7 +80,7 @@ public:
     void SetDialect(UINT dialect)
     {
         m_nDialect = dialect;
-        m_lexer.SetDialect(dialect);
+        m_lexer.SetDialect(dialect | SQL_LEX_CLIENT_COMMANDS);
     }
     UINT GetDialect() const { return m_nDialect; }
     // The separator in force: the one given, or the last one a DELIMITER command set.
@@ -103,9 +110,37 @@ protected:
     int m_nReadOffset = 0; // characters delivered by ReadLine so far (the next line's offset)
 
 private:
-    // The line read holds a client's command that is no statement, where a statement could
-    // start: MySQL's DELIMITER (obeyed), psql's \restrict and \unrestrict (passed over).
+    // An item the reader has found but not returned yet: a statement a client command ended, or
+    // a client command that is not run.
+    struct CItem
+    {
+        std::wstring text;
+        int offset;
+    };
+    // What a client command does to the statement under way.
+    enum CommandEffect
+    {
+        effectNone,          // the statement goes on after it
+        effectSend,          // the statement ends here (psql's \g, mysql's \G)
+        effectSendAndReport, // it ends here, and what else the command does is not run
+        effectClear,         // the statement so far is dropped (\r, \c)
+        effectReport,        // not run: an item of its own
+        effectReportAndClear,
+        effectQuit, // the client stops reading the script
+    };
+
+    // The line read holds MySQL's DELIMITER where a statement could start (it changes the
+    // separator).
     bool TakeClientCommand();
+    // The client commands from the backslash at 'at' of the current line on; the statement text
+    // so far is text. Gives where the statement's text goes on in the line.
+    size_t TakeCommands(size_t at, std::wstring& text);
+    CommandEffect PsqlCommandEffect(std::wstring_view name, bool bArguments) const;
+    CommandEffect MySQLCommandEffect(wchar_t name) const;
+    // Ends the statement under way: it becomes the next item, the commands met inside it after
+    // it.
+    void QueueStatement(std::wstring& text);
+    bool PopItem(CString& statement);
     void PassClientRows();
 
     CSQLLexer m_lexer;
@@ -113,6 +148,9 @@ private:
     int m_nConsumed = 0;
     int m_nStatementStart = 0;
     int m_nClientRows = -1;
+    std::deque<CItem> m_items;     // found, to be returned first
+    std::vector<CItem> m_deferred; // commands met inside the statement under way
+    bool m_bQuit = false;          // the client quits after the items
 
     // The current line and the position in it where scanning resumes: what follows the last
     // separator found is the pending text (kept as a position so that a long line is not

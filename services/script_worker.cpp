@@ -37,6 +37,25 @@ bool SpinFor(Condition condition)
     }
 }
 
+// The server's ER_UNSUPPORTED_PS: the statement cannot run as a prepared statement, the only
+// way the MariaDB ODBC driver sends one (EXECUTE after PREPARE ... FROM, among others).
+bool IsRefusedByStatementProtocol(SQLHSTMT hStmt)
+{
+    const SQLINTEGER kUnsupportedInPreparedProtocol = 1295;
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLWCHAR message[2] = {};
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT record = 1;; ++record)
+    {
+        if (!SQL_SUCCEEDED(SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, record, state, &native, message,
+                                          2, &length)))
+            return false;
+        if (native == kUnsupportedInPreparedProtocol)
+            return true;
+    }
+}
+
 } // namespace
 
 // One thread for the whole run. It waits for a statement, runs it on the runner's statement
@@ -188,17 +207,32 @@ private:
 
 void RefuseClientCommand(const CRDatabase& db, LPCWSTR pszSQL)
 {
-    if (db.GetDBMSKind() != DBMS_POSTGRESQL || pszSQL == nullptr)
+    const DBMSKind kind = db.GetDBMSKind();
+    if ((kind != DBMS_POSTGRESQL && kind != DBMS_MYSQL) || pszSQL == nullptr)
         return;
     CString strFirstLine = pszSQL;
     strFirstLine.Trim();
     const int nBreak = strFirstLine.FindOneOf(L"\r\n");
     if (nBreak >= 0)
         strFirstLine = strFirstLine.Left(nBreak) + L" ...";
+    // No statement of either product starts with a backslash: the script reader returns the
+    // client's commands it does not follow as items of their own.
     if (CSQLLexer::IsPsqlCommandLine(pszSQL, nullptr))
+    {
+        const LPCWSTR pszClient = kind == DBMS_POSTGRESQL ? L"psql" : L"the mysql client";
+        // mysql's \q, or its quit and exit by name (the reader puts a backslash before those).
+        const bool bQuit = CSQLLexer::IsPsqlCommandLine(
+            pszSQL, kind == DBMS_POSTGRESQL ? L"q\0quit\0" : L"q\0quit\0exit\0");
+        if (bQuit)
+            throw new Zelt::CRDBException(L"\"" + strFirstLine + L"\" ends the script: " +
+                                          pszClient +
+                                          L" runs nothing after it, and nothing after it was "
+                                          L"run.");
         throw new Zelt::CRDBException(L"\"" + strFirstLine +
-                                      L"\" was not run: it is a command of psql, not SQL.");
-    if (CSQLLexer::IsCopyFromClient(pszSQL, SQL_LEX_POSTGRESQL))
+                                      L"\" was not run: it is a command of " + pszClient +
+                                      L", not SQL.");
+    }
+    if (CSQLLexer::IsCopyFromClient(pszSQL, kind == DBMS_POSTGRESQL ? SQL_LEX_POSTGRESQL : 0))
         throw new Zelt::CRDBException(
             L"The statement \"" + strFirstLine +
             L"\" was not run: COPY ... FROM STDIN reads its rows from the client program, and "
@@ -267,6 +301,11 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
     {
         auto* pException = new Zelt::CRDBException(nRet);
         pException->BuildErrorString(&m_db, m_hStmt);
+        if (m_db.GetDBMSKind() == DBMS_MYSQL && IsRefusedByStatementProtocol(m_hStmt))
+            pException->m_strError += L"\r\nMariaDB's ODBC driver sends every statement as a "
+                                      L"prepared statement, and the server runs no EXECUTE (nor "
+                                      L"another statement it cannot prepare) sent so. Run such "
+                                      L"statements with the mysql client.";
         m_db.HoldReadAheads();
         SQLFreeStmt(m_hStmt, SQL_CLOSE);
         throw pException;

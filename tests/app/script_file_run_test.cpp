@@ -3,6 +3,7 @@
 #include "app/script_file_run.h"
 
 #include "dbaccess/database.h"
+#include "services/script_worker.h"
 #include "tests/dbaccess/conn_test_util.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,60 @@ TEST_F(ScriptFileRun, MariaDBModeChangedByTheScriptSplitsTheRestAsTheServerReads
     EXPECT_EQ(r.nErrors, 0) << QlConnTest::Narrow(host.m_output);
     EXPECT_STREQ(QueryText(db, L"select group_concat(s order by id separator '|') from " + t),
                  L"C:\\|x|it's; \\");
+    db.ExecuteSQL(L"drop table " + t);
+}
+
+// The tutorials' "DELIMITER //" file runs whole, as mysql runs it; a client command the run
+// passes over (\q, which ends it) is an error of the run, so the run does not call itself
+// successful. The statements run as Execute SQL Script runs them, through the script runner.
+TEST_F(ScriptFileRun, MariaDBDelimiterSlashesRunWholeAndAPassedOverCommandIsNoSuccess)
+{
+    CRDatabase db;
+    QlConnTest::OpenOrFail(db, QlTestDb::MariaDBConnect());
+    const CString tag = CString(QlTestDb::UniqueTag().c_str());
+    CStringA script = "CREATE TABLE TT (id INT);\n"
+                      "DELIMITER //\n"
+                      "CREATE PROCEDURE PP(IN n INT)\n"
+                      "BEGIN\n"
+                      "  INSERT INTO TT VALUES (n);\n"
+                      "END //\n"
+                      "DELIMITER ;\n"
+                      "CALL PP(1);\n";
+    script.Replace("TT", "qs_t_" + CStringA(tag));
+    script.Replace("PP", "qs_p_" + CStringA(tag));
+    WriteScript(script.GetString());
+    class CRunnerHost : public CRecordingHost
+    {
+    public:
+        explicit CRunnerHost(CRDatabase& db) : CRecordingHost(db), m_runner(db, false, nullptr) {}
+        int RunStatement(LPCWSTR pszSQL) override { return (int)m_runner.Run(pszSQL); }
+
+    private:
+        CScriptStatementRunner m_runner;
+    };
+    CRunnerHost host(db);
+    CScriptFileRunOptions options;
+    options.strPath = m_strScript;
+    options.strSeparator = L";";
+    CScriptFileRunResult r = RunScriptFile(db, options, host);
+    EXPECT_EQ(r.nStatements, 3);
+    EXPECT_EQ(r.nErrors, 0) << QlConnTest::Narrow(host.m_output);
+    EXPECT_STREQ(host.m_output.Right(35), L"\nExecuted successfully (3 queries)!");
+    const CString t = L"qs_t_" + tag;
+    EXPECT_STREQ(QueryText(db, L"select group_concat(id) from " + t), L"1");
+
+    WriteScript(("CALL qs_p_" + CStringA(tag) + "(2);\n\\q\nCALL qs_p_" + CStringA(tag) + "(3);\n")
+                    .GetString());
+    CRunnerHost quit(db);
+    r = RunScriptFile(db, options, quit);
+    EXPECT_EQ(r.nStatements, 2);
+    EXPECT_EQ(r.nErrors, 1);
+    const CString dashes = L"-------------------------------------------\n";
+    EXPECT_NE(quit.m_output.Find(dashes + L"\\q\n" + dashes), -1)
+        << QlConnTest::Narrow(quit.m_output);
+    EXPECT_STREQ(quit.m_output.Right(24), L"\nExecuted with 1 errors!");
+    EXPECT_STREQ(QueryText(db, L"select group_concat(id order by id) from " + t), L"1,2");
+    db.ExecuteSQL(L"drop procedure qs_p_" + tag);
     db.ExecuteSQL(L"drop table " + t);
 }
 

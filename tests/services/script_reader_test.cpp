@@ -296,6 +296,118 @@ TEST(ScriptSplitter, PostgreSQLDumpRowsAndMetaCommands)
     EXPECT_EQ(Split(L"COPY t FROM stdin;\n1\n\\.\n", L";"), (Pieces{L"COPY t FROM stdin"}));
 }
 
+// What each product's own client reads otherwise than a generic script: "//" is no comment to
+// mysql (tutorials' "DELIMITER //"), "[" quotes nothing to psql, and sqlite3 takes backticks for
+// quotes.
+TEST(ScriptSplitter, ProductClientsReadSlashesBracketsAndBackticksAsTheirOwn)
+{
+    const UINT mysql = SCRIPT_DIALECT_MYSQL | SCRIPT_DIALECT_BACKSLASH_QUOTES;
+    for (const wchar_t* command : {L"DELIMITER //", L"delimiter //", L"\\d //"})
+        EXPECT_EQ(Split(std::wstring(command) +
+                            L"\nCREATE PROCEDURE p()\nBEGIN\n  SELECT 1;\nEND //\n"
+                            L"DELIMITER ;\nINSERT INTO t VALUES (1);\nCALL p();\n",
+                        L";", mysql),
+                  (Pieces{L"CREATE PROCEDURE p()\nBEGIN\n  SELECT 1;\nEND ",
+                          L"INSERT INTO t VALUES (1)", L"\nCALL p()"}))
+            << command;
+    EXPECT_EQ(Split(L"select 4 // 2;\nselect 1;", L";", mysql),
+              (Pieces{L"select 4 // 2", L"\nselect 1"}));
+
+    const UINT pg = SCRIPT_DIALECT_DOLLAR_QUOTES;
+    EXPECT_EQ(Split(L"select ARRAY['c]d'] as a;\nselect '[';\nselect 2;", L";", pg),
+              (Pieces{L"select ARRAY['c]d'] as a", L"\nselect '['", L"\nselect 2"}));
+    EXPECT_EQ(Split(L"CHECK (x = ANY (ARRAY['a'::text, 'b]'::text]));\nselect 2;", L";", pg).size(),
+              2u);
+
+    EXPECT_EQ(Split(L"create table `a;b` (x);\ninsert into `a;b` values (1);", L";",
+                    SCRIPT_DIALECT_SQLITE),
+              (Pieces{L"create table `a;b` (x)", L"\ninsert into `a;b` values (1)"}));
+    // A generic script keeps its // comments and [names].
+    EXPECT_EQ(Split(L"select [a;b] // x;\n;", L";"), (Pieces{L"select [a;b] // x;\n"}));
+}
+
+// psql ends no statement inside parentheses (a rule's several actions), and counts BEGIN and
+// END of a routine's body only outside them (a parameter may be named begin).
+TEST(ScriptSplitter, PostgreSQLParenthesesHoldTheirSemicolons)
+{
+    const UINT pg = SCRIPT_DIALECT_DOLLAR_QUOTES;
+    const std::wstring rule = L"CREATE RULE r AS\n    ON INSERT TO t DO ALSO (INSERT INTO u "
+                              L"VALUES (new.a);\n INSERT INTO u VALUES (2);\n)";
+    EXPECT_EQ(Split(rule + L";\nselect 1;", L";", pg), (Pieces{rule, L"\nselect 1"}));
+    const std::wstring function =
+        L"CREATE FUNCTION public.f(begin integer, \"end\" integer) RETURNS integer\n"
+        L"    LANGUAGE sql\n    AS $$ select begin + \"end\" $$";
+    EXPECT_EQ(Split(function + L";\nCREATE TABLE t (a int);\nselect 2;", L";", pg),
+              (Pieces{function, L"\nCREATE TABLE t (a int)", L"\nselect 2"}));
+    // A CASE outside a body closes by its own END; x$begin is a name.
+    EXPECT_EQ(Split(L"CREATE FUNCTION f() RETURNS int RETURN CASE WHEN true THEN 1 END;\n"
+                    L"CREATE FUNCTION g() RETURNS int SET search_path = x$begin RETURN 1;\n"
+                    L"select 3;",
+                    L";", pg)
+                  .size(),
+              3u);
+    // Other separators and products cut where they stand.
+    EXPECT_EQ(Split(L"select (1;\nselect 2);", L";").size(), 2u);
+    EXPECT_EQ(Split(L"select (1\nGO\n2)\nGO\n", L"GO", pg).size(), 2u);
+}
+
+// psql's meta-commands: \g and its kin end the statement before them, a command that is not
+// followed is an item of its own (the runner refuses it with a word), \q ends the script.
+TEST(ScriptSplitter, PsqlMetaCommandsAfterSQLAndQuit)
+{
+    const UINT pg = SCRIPT_DIALECT_DOLLAR_QUOTES;
+    EXPECT_EQ(Split(L"SELECT 1 AS n \\gset\nSELECT 2 \\g\nselect 3;\n", L";", pg),
+              (Pieces{L"SELECT 1 AS n ", L"\\gset", L"SELECT 2 ", L"select 3"}));
+    // The extension scripts' first line: psql runs nothing of them.
+    EXPECT_EQ(Split(L"-- complain if sourced by psql\n\\echo Use \"CREATE EXTENSION x\" to load "
+                    L"this file. \\quit\nCREATE FUNCTION f() RETURNS int RETURN 1;\n",
+                    L";", pg),
+              (Pieces{L"\\echo Use \"CREATE EXTENSION x\" to load this file.", L"\\quit"}));
+    EXPECT_EQ(Split(L"select 1;\nselect 2 \\q\nselect 3;", L";", pg),
+              (Pieces{L"select 1", L"\\q"}));
+    // \r empties the statement; \gdesc runs none; "\\" lets SQL follow on the line.
+    EXPECT_EQ(Split(L"select 1 \\r\nselect 2 \\gdesc\n\\set x 1 \\\\ select 4;", L";", pg),
+              (Pieces{L"\\gdesc", L"\\set x 1", L" select 4"}));
+    // \; is a ";" that ends nothing: psql sends both statements at once.
+    EXPECT_EQ(Split(L"select 1\\; select 2;\nselect 3;", L";", pg),
+              (Pieces{L"select 1; select 2", L"\nselect 3"}));
+    // A command inside a statement is told after it; the statement goes on.
+    EXPECT_EQ(Split(L"select\n\\echo 'a\\b'\n1;", L";", pg),
+              (Pieces{L"select\n\n1", L"\\echo 'a\\b'"}));
+    // With nothing to send, \g is told rather than followed.
+    EXPECT_EQ(Split(L"select 1;\n\\g\n", L";", pg), (Pieces{L"select 1", L"\\g"}));
+    // In quotes, comments and dollar quotes a backslash is text.
+    EXPECT_EQ(Split(L"select '\\q', $$\\q$$ -- \\q\n;", L";", pg),
+              (Pieces{L"select '\\q', $$\\q$$ -- \\q\n"}));
+    // Where the script ends without a separator, commands met are still told.
+    EXPECT_EQ(Split(L"select 1 \\echo x", L";", pg), (Pieces{L"\\echo x"}));
+}
+
+// mysql's one-letter commands: \g and \G end a statement, \d sets the delimiter, \c clears, \q
+// quits; \N is NULL to the server.
+TEST(ScriptSplitter, MySQLClientCommands)
+{
+    const UINT mysql = SCRIPT_DIALECT_MYSQL | SCRIPT_DIALECT_BACKSLASH_QUOTES;
+    EXPECT_EQ(Split(L"\\d $$\nCREATE PROCEDURE p() BEGIN SELECT 1; END$$\n\\d ;\n"
+                    L"select 1\\G\nselect 2\\g select 3;\nselect 4 \\c\nselect 5;\n",
+                    L";", mysql),
+              (Pieces{L"CREATE PROCEDURE p() BEGIN SELECT 1; END", L"select 1", L"select 2",
+                      L" select 3", L"select 5"}));
+    EXPECT_EQ(Split(L"insert into t values (\\N, 'a\\g');\n\\u other\nselect 1;\n\\q\nselect 2;",
+                    L";", mysql),
+              (Pieces{L"insert into t values (\\N, 'a\\g')", L"\\u other", L"select 1", L"\\q"}));
+    // Its commands by name, on a line without the delimiter, where a statement could start.
+    EXPECT_EQ(Split(L"select 1;\nuse other\nsource /tmp/x.sql\nclear\ngo\nselect 2;\n"
+                    L"select\nstatus;\ngo 1;\nQuit\nselect 3;",
+                    L";", mysql),
+              (Pieces{L"select 1", L"use other", L"\\source /tmp/x.sql", L"\\go", L"select 2",
+                      L"\nselect\nstatus", L"\ngo 1", L"\\quit"}));
+    // mysqldump's first line: \- inside a versioned comment, which stays statement text.
+    EXPECT_EQ(
+        Split(L"/*M!999999\\- enable the sandbox mode */ \n/*!40101 SET @x=1 */;", L";", mysql),
+        (Pieces{L"/*M!999999 enable the sandbox mode */ \n/*!40101 SET @x=1 */"}));
+}
+
 TEST(ScriptSplitter, OffsetsLocateEachStatementInTheText)
 {
     const std::wstring text = L"select 1;\n-- c\nselect 2 ;x;";

@@ -3,6 +3,7 @@
 #include "windows/script_window_run.h"
 
 #include "dbaccess/database.h"
+#include "services/script_worker.h"
 #include "tests/dbaccess/conn_test_util.h"
 #include "windows/script_dialogs.h"
 
@@ -240,6 +241,45 @@ TEST(ScriptWindowRunPostgreSQL, FunctionBodiesRunWholeInsideATransaction)
                  L"Script executed successfully (3 of 4 queries).\nCommit?");
     EXPECT_STREQ(QueryText(db, L"select " + f + L"()"), L"7");
     db.ExecuteSQL(L"drop function " + f + L"()");
+}
+
+// psql's commands in the editor's text: \gset ends its statement and is shown as an error of its
+// own, \q ends the run there; the statements run through the script runner, as the window runs
+// them.
+TEST(ScriptWindowRunPostgreSQL, PsqlCommandsAreShownAndQuitEndsTheRun)
+{
+    CRDatabase db;
+    QlConnTest::OpenOrFail(db, QlTestDb::PostgresConnect());
+    class CRunnerHost : public CScriptedHost
+    {
+    public:
+        CRunnerHost(CRDatabase& db, LPCWSTR text)
+            : CScriptedHost(db, text), m_runner(db, false, nullptr)
+        {}
+        int RunStatement(LPCWSTR pszSQL) override { return (int)m_runner.Run(pszSQL); }
+
+    private:
+        CScriptStatementRunner m_runner;
+    };
+    CString t;
+    t.Format(L"qs_wt_%ls", QlTestDb::UniqueTag().c_str());
+    CRunnerHost host(db, L"create table " + t + L" (a int[]);\ninsert into " + t +
+                             L" values (ARRAY[1]) returning 1 as n \\gset\nselect ARRAY['[']; "
+                             L"\\q\ninsert into " +
+                             t + L" values (ARRAY[2]);\n");
+    host.m_errorAnswers.push_back({CSQLError::resultNext, L""});
+    host.m_errorAnswers.push_back({CSQLError::resultNext, L""});
+    const CScriptWindowRunResult r = RunScriptText(db, host.m_text, L";", false, host);
+    EXPECT_EQ(r.nStatements, 5);
+    EXPECT_EQ(r.nSucceeded, 3);
+    ASSERT_EQ(host.m_statementsShown.size(), 2u);
+    EXPECT_STREQ(host.m_statementsShown[0], L"\\gset");
+    EXPECT_NE(host.m_errorsShown[0].Find(L"was not run: it is a command of psql"), -1);
+    EXPECT_STREQ(host.m_statementsShown[1], L"\\q");
+    EXPECT_NE(host.m_errorsShown[1].Find(L"ends the script"), -1);
+    EXPECT_STREQ(host.m_messages.back(), L"Script executed successfully (3 of 5 queries).");
+    EXPECT_STREQ(QueryText(db, L"select count(*) from " + t), L"1");
+    db.ExecuteSQL(L"drop table " + t);
 }
 
 } // namespace
