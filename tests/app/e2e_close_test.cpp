@@ -150,6 +150,9 @@ struct RowCloseCase
     int product;
     RowClosePath path;
     int answer; // IDYES or IDNO, after a first IDCANCEL
+    // A transaction begun before the edit: the row is asked about first, so that the
+    // end-transaction question after it (answered Commit) covers the row saved.
+    bool transaction = false;
 };
 
 std::string RowClosePathName(RowClosePath path)
@@ -183,7 +186,8 @@ protected:
     // The program connected to a new table holding the row (1, 'old'), shown in a grid window
     // whose name cell has been changed to the text and ended with one Enter: the row is framed
     // and waits for a second Enter to be updated.
-    void StartWithRowEdited(int product, const std::wstring& columns, const std::wstring& text)
+    void StartWithRowEdited(int product, const std::wstring& columns, const std::wstring& text,
+                            bool transaction = false)
     {
         db.Open(product);
         table = ql::CScratchDatabase::NewName(L"ql_e2e_row_close_");
@@ -195,6 +199,8 @@ protected:
         grid = ql::GridOf(child);
         ASSERT_TRUE(ql::WaitFor([&] { return ShownName() == L"old"; })) << program.Describe();
         title = program.Title();
+        if (transaction)
+            program.PostCommand(ID_DB_BEGIN_TRANS);
         ASSERT_TRUE(program.ClickListCell(grid, 0, 1, true));
         ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, text, false, VK_RETURN));
         ASSERT_TRUE(program.Settle()) << program.Describe();
@@ -268,8 +274,8 @@ protected:
 TEST_P(RowBeingEditedE2E, IsAskedAboutBeforeAnyWindowCloses)
 {
     const RowCloseCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(
-        StartWithRowEdited(c.product, L"id INTEGER PRIMARY KEY, name VARCHAR(20)", L"new"));
+    ASSERT_NO_FATAL_FAILURE(StartWithRowEdited(
+        c.product, L"id INTEGER PRIMARY KEY, name VARCHAR(20)", L"new", c.transaction));
 
     // Cancel keeps the program, its connection, the window and the edit.
     ASSERT_NO_FATAL_FAILURE(Leave(c.path));
@@ -284,6 +290,12 @@ TEST_P(RowBeingEditedE2E, IsAskedAboutBeforeAnyWindowCloses)
 
     ASSERT_NO_FATAL_FAILURE(Leave(c.path));
     ASSERT_NO_FATAL_FAILURE(AnswerRowQuestion(c.answer));
+    if (c.transaction)
+    {
+        const HWND dlg = program.WaitForDialog(L"End Transaction");
+        ASSERT_NE(dlg, nullptr) << program.Describe();
+        ql::CProgram::Click(dlg, IDC_COMMIT);
+    }
     const std::wstring expected = c.answer == IDYES ? L"new" : L"old";
     switch (c.path)
     {
@@ -321,6 +333,8 @@ std::vector<RowCloseCase> RowCloseCases()
             cases.push_back({ql::kE2ESQLite, path, answer});
     for (int answer : {IDYES, IDNO})
         cases.push_back({ql::kE2EPostgres, RowClosePath::Exit, answer});
+    for (int answer : {IDYES, IDNO})
+        cases.push_back({ql::kE2EPostgres, RowClosePath::Exit, answer, true});
     return cases;
 }
 
@@ -328,6 +342,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, RowBeingEditedE2E, ::testing::ValuesIn(RowCloseC
                          [](const ::testing::TestParamInfo<RowCloseCase>& info) {
                              return ql::ProductName(info.param.product) +
                                     RowClosePathName(info.param.path) +
+                                    (info.param.transaction ? "InTransaction" : "") +
                                     (info.param.answer == IDYES ? "Yes" : "No");
                          });
 
