@@ -190,35 +190,50 @@ protected:
                             bool transaction = false)
     {
         db.Open(product);
-        table = ql::CScratchDatabase::NewName(L"ql_e2e_row_close_");
-        db.CreateTable(table, columns);
-        db.Exec(L"INSERT INTO " + db.Quoted(table) + L" VALUES (1, 'old')");
+        ASSERT_NO_FATAL_FAILURE(NewTable(table, columns));
         ASSERT_TRUE(program.StartConnected(db.Connect())) << program.Describe();
-        child = ql::OpenTable(program, db.Schema(), table);
-        ASSERT_NE(child, nullptr) << program.Describe();
+        ASSERT_NO_FATAL_FAILURE(OpenTable(table, child));
         grid = ql::GridOf(child);
-        ASSERT_TRUE(ql::WaitFor([&] { return ShownName() == L"old"; })) << program.Describe();
         title = program.Title();
         if (transaction)
             program.PostCommand(ID_DB_BEGIN_TRANS);
-        ASSERT_TRUE(program.ClickListCell(grid, 0, 1, true));
-        ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, text, false, VK_RETURN));
-        ASSERT_TRUE(program.Settle()) << program.Describe();
-        ASSERT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
-        ASSERT_EQ(ShownName(), text);
-        ASSERT_EQ(program.StatusText(), L"Press ESC to cancel, ENTER to update");
+        ASSERT_NO_FATAL_FAILURE(EditName(grid, text));
         ASSERT_EQ(StoredName(), L"old");
     }
-
-    std::wstring ShownName() const
+    void NewTable(std::wstring& name, const std::wstring& columns)
     {
-        const std::vector<std::wstring> names = program.ListItems(grid, 1);
+        name = ql::CScratchDatabase::NewName(L"ql_e2e_row_close_");
+        db.CreateTable(name, columns);
+        db.Exec(L"INSERT INTO " + db.Quoted(name) + L" VALUES (1, 'old')");
+    }
+    void OpenTable(const std::wstring& name, HWND& opened)
+    {
+        opened = ql::OpenTable(program, db.Schema(), name);
+        ASSERT_NE(opened, nullptr) << program.Describe();
+        ASSERT_TRUE(ql::WaitFor([&] { return ShownName(ql::GridOf(opened)) == L"old"; }))
+            << program.Describe();
+    }
+    // Double-clicks the name cell, types the text and presses Enter once.
+    void EditName(HWND list, const std::wstring& text)
+    {
+        ASSERT_TRUE(program.ClickListCell(list, 0, 1, true));
+        ASSERT_TRUE(ql::CProgram::SetInPlaceValue(list, text, false, VK_RETURN));
+        ASSERT_TRUE(program.Settle()) << program.Describe();
+        ASSERT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+        ASSERT_EQ(ShownName(list), text);
+        ASSERT_EQ(program.StatusText(), L"Press ESC to cancel, ENTER to update");
+    }
+
+    std::wstring ShownName(HWND list = nullptr) const
+    {
+        const std::vector<std::wstring> names = program.ListItems(list ? list : grid, 1);
         return names.size() == 1 ? names[0] : L"<" + std::to_wstring(names.size()) + L" rows>";
     }
     // The name another session reads.
-    std::wstring StoredName()
+    std::wstring StoredName(const std::wstring& name = L"")
     {
-        return db.Text(L"SELECT name FROM " + db.Quoted(table) + L" WHERE id = 1");
+        return db.Text(L"SELECT name FROM " + db.Quoted(name.empty() ? table : name) +
+                       L" WHERE id = 1");
     }
 
     // Takes the way out; a dropped database file first asks to close the connection (Yes).
@@ -259,6 +274,7 @@ protected:
         ASSERT_NE(box, nullptr) << program.Describe();
         EXPECT_EQ(ql::CProgram::MessageBoxText(box), kRowQuestion);
         EXPECT_TRUE(IsWindow(child)) << "a window closed before the question";
+        inFrontAtQuestion = program.ActiveChild();
         ql::CProgram::Click(box, button);
         ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(box); }));
     }
@@ -269,6 +285,7 @@ protected:
     std::wstring title;
     HWND child = nullptr;
     HWND grid = nullptr;
+    HWND inFrontAtQuestion = nullptr; // the active window when the last question came
 };
 
 TEST_P(RowBeingEditedE2E, IsAskedAboutBeforeAnyWindowCloses)
@@ -346,11 +363,12 @@ INSTANTIATE_TEST_SUITE_P(Paths, RowBeingEditedE2E, ::testing::ValuesIn(RowCloseC
                                     (info.param.answer == IDYES ? "Yes" : "No");
                          });
 
-// A row the database refuses: Yes at exit shows why and closes nothing; No then drops the edit.
-class RowNotSavedE2E : public RowBeingEditedE2E
+// The same questions outside the table of paths.
+class RowQuestionE2E : public RowBeingEditedE2E
 {};
 
-TEST_F(RowNotSavedE2E, ARowThatCannotBeSavedKeepsEveryWindow)
+// A row the database refuses: Yes at exit shows why and closes nothing; No then drops the edit.
+TEST_F(RowQuestionE2E, ARowThatCannotBeSavedKeepsEveryWindow)
 {
     ASSERT_NO_FATAL_FAILURE(StartWithRowEdited(
         ql::kE2ESQLite, L"id INTEGER PRIMARY KEY, name VARCHAR(20) CHECK (length(name) <= 5)",
@@ -373,6 +391,39 @@ TEST_F(RowNotSavedE2E, ARowThatCannotBeSavedKeepsEveryWindow)
     ASSERT_NO_FATAL_FAILURE(AnswerRowQuestion(IDNO));
     EXPECT_TRUE(program.WaitForExit());
     EXPECT_EQ(StoredName(), L"old");
+}
+
+// Two windows with rows being edited: each is asked about in front, the last opened first. A
+// Cancel at the second question keeps the edit the first was told to drop; Yes twice saves both.
+TEST_F(RowQuestionE2E, EveryWindowIsAskedAboutInFrontAndCancelDropsNothing)
+{
+    const std::wstring columns = L"id INTEGER PRIMARY KEY, name VARCHAR(20)";
+    ASSERT_NO_FATAL_FAILURE(StartWithRowEdited(ql::kE2ESQLite, columns, L"first"));
+    std::wstring secondTable;
+    ASSERT_NO_FATAL_FAILURE(NewTable(secondTable, columns));
+    HWND second = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenTable(secondTable, second));
+    ASSERT_NO_FATAL_FAILURE(EditName(ql::GridOf(second), L"second"));
+
+    ASSERT_NO_FATAL_FAILURE(Leave(RowClosePath::Exit));
+    ASSERT_NO_FATAL_FAILURE(AnswerRowQuestion(IDNO));
+    EXPECT_EQ(inFrontAtQuestion, second);
+    ASSERT_NO_FATAL_FAILURE(AnswerRowQuestion(IDCANCEL));
+    EXPECT_EQ(inFrontAtQuestion, child);
+    ASSERT_TRUE(program.Settle()) << program.Describe();
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    EXPECT_TRUE(IsWindow(child) && IsWindow(second));
+    EXPECT_EQ(ShownName(), L"first");
+    EXPECT_EQ(ShownName(ql::GridOf(second)), L"second") << "the edit answered No was dropped";
+    EXPECT_EQ(StoredName(), L"old");
+    EXPECT_EQ(StoredName(secondTable), L"old");
+
+    ASSERT_NO_FATAL_FAILURE(Leave(RowClosePath::Exit));
+    ASSERT_NO_FATAL_FAILURE(AnswerRowQuestion(IDYES));
+    ASSERT_NO_FATAL_FAILURE(AnswerRowQuestion(IDYES));
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_EQ(StoredName(), L"first");
+    EXPECT_EQ(StoredName(secondTable), L"second");
 }
 
 } // namespace
