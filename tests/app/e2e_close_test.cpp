@@ -22,6 +22,22 @@
 
 namespace {
 
+// Drops the files on the main window: a drop record as the shell builds it, in the program's
+// memory.
+bool DropFiles(const ql::CProgram& program, const std::vector<std::wstring>& paths)
+{
+    DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
+    std::string record((const char*)&header, sizeof(header));
+    for (const std::wstring& path : paths)
+        record.append((const char*)path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    record.append(sizeof(wchar_t), '\0');
+    void* remote = VirtualAllocEx(program.Process(), nullptr, record.size(),
+                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    return remote != nullptr &&
+           WriteProcessMemory(program.Process(), remote, record.data(), record.size(), nullptr) &&
+           PostMessageW(program.MainWindow(), WM_DROPFILES, (WPARAM)remote, 0);
+}
+
 class CloseTest : public CProgramTest
 {
 protected:
@@ -113,16 +129,7 @@ TEST_F(CloseTest, AChangedScriptIsAskedAboutInFrontBeforeAnyWindowCloses)
 TEST_F(CloseTest, TwoDroppedFilesAreRefused)
 {
     ASSERT_TRUE(program.Start());
-    // A drop record as the shell builds it, in the program's memory.
-    const wchar_t files[] = L"Z:\\tmp\\one.sql\0Z:\\tmp\\two.sql\0";
-    DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
-    std::string record((const char*)&header, sizeof(header));
-    record.append((const char*)files, sizeof(files));
-    void* remote = VirtualAllocEx(program.Process(), nullptr, record.size(),
-                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    ASSERT_NE(remote, nullptr);
-    WriteProcessMemory(program.Process(), remote, record.data(), record.size(), nullptr);
-    PostMessageW(program.MainWindow(), WM_DROPFILES, (WPARAM)remote, 0);
+    ASSERT_TRUE(DropFiles(program, {L"Z:\\tmp\\one.sql", L"Z:\\tmp\\two.sql"}));
     HWND box = program.WaitForMessageBox();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(ql::CProgram::MessageBoxText(box), L"Too many files");
@@ -239,11 +246,12 @@ protected:
     // Takes the way out; a dropped database file first asks to close the connection (Yes).
     void Leave(RowClosePath path)
     {
-        const HWND main = program.MainWindow();
         switch (path)
         {
         case RowClosePath::Exit: program.PostCommand(ID_APP_EXIT); break;
-        case RowClosePath::CloseButton: PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+        case RowClosePath::CloseButton:
+            PostMessageW(program.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
         case RowClosePath::CloseAll: program.PostCommand(ID_WINDOW_CLOSE_ALL); break;
         case RowClosePath::RecentConnection: program.PostCommand(ID_RECENT_CONNECTION_FIRST); break;
         case RowClosePath::Reconnect: program.PostCommand(ID_CONNECT_RECONNECT); break;
@@ -252,15 +260,7 @@ protected:
             const std::wstring folder = ql::ScratchFolder(L"row-close-drop");
             const std::wstring database = folder + L"\\dropped.mdb";
             ql::WriteFileBytes(database, "");
-            std::wstring files = database + L'\0';
-            DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
-            std::string record((const char*)&header, sizeof(header));
-            record.append((const char*)files.c_str(), (files.size() + 1) * sizeof(wchar_t));
-            void* remote = VirtualAllocEx(program.Process(), nullptr, record.size(),
-                                          MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-            ASSERT_NE(remote, nullptr);
-            WriteProcessMemory(program.Process(), remote, record.data(), record.size(), nullptr);
-            PostMessageW(main, WM_DROPFILES, (WPARAM)remote, 0);
+            ASSERT_TRUE(DropFiles(program, {database}));
             EXPECT_EQ(program.AnswerMessageBox(IDYES), L"Close current connection?");
             break;
         }
