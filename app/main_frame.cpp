@@ -342,9 +342,10 @@ void CMainFrame::OnClose()
         return;
     }
     theSettings.SaveWindowPlacement(this);
-    // An open transaction is asked about before any window closes: Cancel keeps them all.
-    const bool bClose = (!HasOpenTransaction() || EndTransaction()) && CloseAllChildren(true) &&
-                        (!IsConnected() || CloseConnection());
+    // The rows being edited, then an open transaction are asked about before any window closes:
+    // Cancel keeps them all.
+    const bool bClose = SettleEditedRows() && (!HasOpenTransaction() || EndTransaction()) &&
+                        CloseAllChildren(true) && (!IsConnected() || CloseConnection());
     if (!bClose)
     {
         SetClosing(false);

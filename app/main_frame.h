@@ -92,8 +92,16 @@ public:
     static BOOL FillAutoCompleteWords(CWnd* pMainWnd, CRCEAutoCompleteWordArray& words);
 
     // ---- Child windows (main_frame_children.cpp) -----------------------------------------------
-    // Closes every grid window and, with bScripts, every script window (after asking to save).
+    // Closes every grid window and, with bScripts, every script window, after asking about the
+    // rows being edited and the changed scripts; false when one of them was kept.
     bool CloseAllChildren(bool bScripts);
+    // Asked before grid windows close or lose their cursor (closing the program or the
+    // connection, connecting elsewhere, Reconnect, Close All): each grid window with a row being
+    // edited asks about it in front. Yes saves the row, No drops the edit once every window has
+    // answered. False when one answer was Cancel or a save failed: then no edit is dropped and
+    // nothing may close. Asked before the end-transaction question, which then covers the rows
+    // saved.
+    bool SettleEditedRows();
     void OpenSQLWindow(LPCWSTR pszPath = nullptr, int nEncoding = 0,
                        LPCWSTR pszInitialText = nullptr, LPCWSTR pszTitle = nullptr);
     // Before and after a reconnect: every grid window lets go of its cursor, then reads again.

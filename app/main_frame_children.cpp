@@ -6,10 +6,35 @@
 #include "windows/grid_child_frame.h"
 #include "windows/sql_child_frame.h"
 
+bool CMainFrame::SettleEditedRows()
+{
+    std::vector<CGridChildFrame*> dropped;
+    std::vector<CGridChildFrame*> grids = theGridWindows.Snapshot();
+    for (auto it = grids.rbegin(); it != grids.rend(); ++it)
+    {
+        if (theGridWindows.Find(*it) < 0)
+            continue;
+        switch ((*it)->AskAboutEditedRow())
+        {
+        case EditedRowAnswer::Keep: return false;
+        case EditedRowAnswer::Drop: dropped.push_back(*it); break;
+        case EditedRowAnswer::Settled: break;
+        }
+    }
+    for (CGridChildFrame* pGrid : dropped)
+    {
+        if (theGridWindows.Find(pGrid) >= 0)
+            pGrid->DropEditedRow();
+    }
+    return true;
+}
+
 bool CMainFrame::CloseAllChildren(bool bScripts)
 {
-    // Every modified script is asked about first, each brought to the front for its question;
-    // one refusal keeps every window open, the grid windows too.
+    // The rows being edited and then every modified script are asked about first, each window
+    // brought to the front for its question; one refusal keeps every window open.
+    if (!SettleEditedRows())
+        return false;
     std::vector<CSQLChildFrame*> scripts;
     if (bScripts)
     {

@@ -119,6 +119,10 @@ bool CMainFrame::OpenConnection(LPCWSTR pszConnect, LPCWSTR pszFile)
 
 bool CMainFrame::CloseConnection()
 {
+    // The rows being edited are asked about before the transaction, so that a row saved here is
+    // in the transaction the question ends.
+    if (!SettleEditedRows())
+        return false;
     CWaitCursor wait;
     ShowMessage(IDS_CLOSING_CONNECTION);
     bool bClosed = false;
@@ -262,9 +266,12 @@ void CMainFrame::OnReconnect()
 {
     if (!IsConnected())
         return;
-    // A new session ends the open transaction: asked first, as a close asks, and Cancel keeps
-    // the session, its transaction and every window as they are. An end that failed goes on
-    // only when the transaction went with it (a session the server dropped).
+    // A new session ends the open transaction and every grid window's cursor, and with it the
+    // rows being edited: asked first, as a close asks, and Cancel keeps the session, its
+    // transaction and every window as they are. An end that failed goes on only when the
+    // transaction went with it (a session the server dropped).
+    if (!SettleEditedRows())
+        return;
     if (HasOpenTransaction() && !EndTransaction() && HasOpenTransaction())
         return;
     CWaitCursor wait;

@@ -267,24 +267,50 @@ bool CGridChildFrame::HasUnsavedRow() const
     return m_view.m_hWnd != nullptr && (m_view.IsModified() || m_view.IsInserting());
 }
 
+EditedRowAnswer CGridChildFrame::AskAboutEditedRow()
+{
+    if (!HasUnsavedRow())
+        return EditedRowAnswer::Settled;
+    // Asked by the main window, the question may be about a window behind others or minimised:
+    // it comes to the front first. Its focus also ends a cell editor still open, whose value
+    // then belongs to the row the question is about.
+    if (m_hWnd != nullptr)
+    {
+        MDIActivate();
+        if (IsIconic())
+            MDIRestore();
+        m_view.SetFocus();
+        UpdateWindow();
+    }
+    if (!HasUnsavedRow())
+        return EditedRowAnswer::Settled;
+    switch (AfxMessageBox(L"The current row has changes that are not saved.\n"
+                          L"Save them before the window closes?",
+                          MB_YESNOCANCEL | MB_ICONQUESTION))
+    {
+    case IDYES:
+        // A failed save has shown its error; the row stays in edit mode.
+        return m_view.CommitRow() && !HasUnsavedRow() ? EditedRowAnswer::Settled
+                                                      : EditedRowAnswer::Keep;
+    case IDNO: return EditedRowAnswer::Drop;
+    default: return EditedRowAnswer::Keep;
+    }
+}
+
+void CGridChildFrame::DropEditedRow()
+{
+    if (HasUnsavedRow())
+        m_view.CancelEdit();
+}
+
 void CGridChildFrame::OnClose()
 {
     // Closing the window would lose the row being edited: let the user save it first.
-    if (HasUnsavedRow())
-    {
-        const int nAnswer = AfxMessageBox(L"The current row has changes that are not saved.\n"
-                                          L"Save them before the window closes?",
-                                          MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (nAnswer == IDCANCEL)
-            return;
-        if (nAnswer == IDYES)
-        {
-            if (!m_view.CommitRow() || HasUnsavedRow())
-                return;
-        }
-        else
-            m_view.CancelEdit();
-    }
+    const EditedRowAnswer answer = AskAboutEditedRow();
+    if (answer == EditedRowAnswer::Keep)
+        return;
+    if (answer == EditedRowAnswer::Drop)
+        DropEditedRow();
     CMDIChildWnd::OnClose();
 }
 

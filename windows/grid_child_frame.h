@@ -30,6 +30,15 @@ enum GridFrameKind : UINT
     kGridPlan = 7,
 };
 
+// What became of the row being edited when the window was asked before it closes or loses its
+// cursor.
+enum class EditedRowAnswer
+{
+    Settled, // no row was being edited, or it was saved
+    Drop,    // the user chose not to save it: DropEditedRow once the closing goes on
+    Keep,    // the user cancelled, or the save failed (its error shown): nothing may close
+};
+
 class CGridChildFrame : public CMenuPaintingChildWnd
 {
     DECLARE_DYNAMIC(CGridChildFrame)
@@ -79,6 +88,11 @@ public:
     void ApplyOptions();
     UINT GetGridOptions() const;
     bool IsConnected() const;
+    // With this window in front, asks whether the row being edited is saved before the window
+    // closes (or its cursor does): Yes saves it, No leaves the edit for DropEditedRow, Cancel
+    // keeps it. Asks nothing when no row is being edited.
+    EditedRowAnswer AskAboutEditedRow();
+    void DropEditedRow();
     bool IsCursorOpen() const;
     void CloseCursor();
     void SetRowsText();

@@ -98,7 +98,13 @@ TEST_P(GridKeylessE2E, RowsReadAlikeAreLeftAlone)
     const std::wstring refusal = program.TakeMessageBox(20000, IDOK);
     EXPECT_EQ(refusal.rfind(L"No rows changed:\nThe row is not unique", 0), 0u) << Narrow(refusal);
     EXPECT_EQ(m_db.Text(L"SELECT COUNT(*) FROM " + table + L" WHERE v = 'same'"), L"2");
-    EXPECT_TRUE(program.Close());
+    // The refused edit is still the user's: closing asks about it, and No drops it.
+    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    const std::wstring question = program.AnswerMessageBox(IDNO);
+    EXPECT_EQ(question.rfind(L"The current row has changes that are not saved.", 0), 0u)
+        << Narrow(question);
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_EQ(m_db.Text(L"SELECT COUNT(*) FROM " + table + L" WHERE v = 'same'"), L"2");
 }
 
 // Saves the second column of a row of the grid, editing it anyway where the table has no key,

@@ -4,7 +4,7 @@
 //   end transaction", also when a grid edit met the lost session first; nothing of the
 //   transaction is in the table; the transaction is over (the server rolled it back), so neither
 //   the "TRANS" pane nor the end-transaction question outlive it and the program closes at the
-//   first asking.
+//   first asking (asking only about a row whose save was lost).
 // - Rows are being edited in a table's grid: the row saved before the loss stays saved, the row
 //   saved after it is reported and never shown as saved, and a sort's failure says why.
 // And a transaction the user opens with a statement of their own (BEGIN, START TRANSACTION) is
@@ -265,9 +265,16 @@ TEST_P(TransactionsE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction
         EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0");
         EXPECT_EQ(StoredName(L"1"), L"one");
 
-        // The transaction went with the session: nothing is left to end.
+        // The transaction went with the session: nothing is left to end. The row whose save
+        // was lost is still the user's edit, and only that is asked about (No drops it).
         EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
         PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+        if (editFirst)
+        {
+            const std::wstring question = program.AnswerMessageBox(IDNO);
+            EXPECT_EQ(question.rfind(L"The current row has changes that are not saved.", 0), 0u)
+                << QlConnTest::Narrow(question.c_str());
+        }
         EXPECT_TRUE(program.WaitForExit(20000))
             << "a question stops the close: " << program.Describe();
         program.Kill();
