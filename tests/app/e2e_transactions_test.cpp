@@ -555,6 +555,8 @@ TEST_P(TransactionsE2E, NothingOfTheDriversRunsBesideTheUsersStatements)
     EXPECT_EQ(program.TakeMessageBox(0), L"");
     EXPECT_FALSE(TransPaneShows());
     EXPECT_TRUE(ql::WaitFor([&] { return m_db.Query(inTransaction) == L"0"; }));
+    PostMessageW(table, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(table); }));
 
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"select id, logf(id) from kept"));
     EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM calls"), L"2") << "held in a transaction";
