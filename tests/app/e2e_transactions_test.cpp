@@ -453,10 +453,9 @@ TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
-// PostgreSQL: what psqlODBC and the program send beside the user's queries. A read the driver
-// runs through a cursor and a transaction of its own (a query dialog's set operation, a table
-// window still reading while a script runs) is no transaction of the user's: nothing shows, and
-// the next write is committed. Queries of several statements inside the user's transaction: the
+// PostgreSQL: what psqlODBC and the program send beside the user's queries. A query dialog's set
+// operation, and a table window still reading (on the program's own reading connection) while a
+// script runs, open no transaction of the user's: nothing shows, and the next write is committed. Queries of several statements inside the user's transaction: the
 // program asks the driver for no cursor it cannot make for them and sends nothing of its own
 // around them, so the row inserted before stays the transaction's until the user ends it, and the
 // user's own ROLLBACK at the end of such a text rolls back.
@@ -480,8 +479,7 @@ TEST_P(TransactionsE2E, TheDriversAndProgramsStatementsLeaveTheUsersTransactionA
     ASSERT_TRUE(program.Settle());
     EXPECT_FALSE(TransPaneShows());
     EXPECT_FALSE(EndTransactionEnabled());
-    // A write beside the window still reading is committed at once, though the driver runs it in
-    // the transaction its cursor lives in.
+    // A write beside the window still reading is committed at once.
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (8)"));
     EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"2") << "the write is not committed";
     EXPECT_FALSE(TransPaneShows());
