@@ -70,9 +70,8 @@ CString FindResultKey(CRDatabase& db, Zelt::ICursor* cursor, std::vector<CString
                L" could not be read, and without it no row of "
                L"the result can be told apart.";
     if (names.empty())
-        return L"The table " + table +
-               L" has no primary key: a row of the result could not be told apart from another "
-               L"with the same values. Open the table itself to edit its rows.";
+        return table + L" has no primary key: a row of the result could not be told apart from "
+                       L"another with the same values.";
     std::vector<UINT> columns;
     if (!FindKeyColumns(cursor, names, columns))
     {
