@@ -2,6 +2,7 @@
 #include "windows/grid_child_frame.h"
 
 #include "grid/result_key.h"
+#include "grid/session_zone.h"
 
 #include "app/app_helpers.h"
 #include "app/app_settings.h"
@@ -704,6 +705,10 @@ void CGridChildFrame::ReadResultKey()
             m_view.m_primaryKey.Add(info);
         }
         m_view.m_bResultKeyed = !names.empty();
+        // Found by its key's values, a row needs the zone they were read in (see SetCursor, which
+        // ran before the key was known).
+        if (m_view.m_bResultKeyed)
+            m_view.m_readZone = NoteReadZone(m_view.m_pDatabase, m_pCursor.get());
     });
 }
 
