@@ -280,7 +280,9 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
 bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CString& value,
                   CRowSqlParams& params)
 {
-    if (cursor->IsFieldTruncated(column))
+    // A value of another kind than its column's (SQLite's 'abc' in an INTEGER column) is compared
+    // by no form the column's type has.
+    if (cursor->IsFieldTruncated(column) || cursor->IsFieldHeldAsText(column))
         return false;
     int cType = cursor->GetColumnCType(column);
     int sqlType = cursor->GetColumnSQLType(column);
