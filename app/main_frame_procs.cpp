@@ -69,7 +69,10 @@ bool CMainFrame::BindProcedureCall(CRRecordset* pRecordset, LPCWSTR pszSQL,
                                    CProcParamsArray& params, bool bHasReturnValue)
 {
     CWaitCursor wait;
-    if (!pRecordset->Prepare(pszSQL, RS_FORWARD_ONLY, RS_READONLY))
+    // Values that come back in a result (a function's value, MariaDB's outputs) read whole, and
+    // numbers as their text: a decimal keeps every digit.
+    if (!pRecordset->Prepare(pszSQL, RS_FORWARD_ONLY,
+                             RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT))
     {
         AfxMessageBox(L"Failed to call procedure!", MB_ICONERROR);
         return false;
