@@ -448,7 +448,10 @@ bool ReadOutputResult(CRRecordset& rs, CProcParamsArray& params)
 
 void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bReturnInResult)
 {
-    const bool bOutputResult = rs.GetDatabase() && rs.GetDatabase()->GetDBMSKind() == DBMS_MYSQL;
+    bool bOutputResult = false;
+    if (rs.GetDatabase() && rs.GetDatabase()->GetDBMSKind() == DBMS_MYSQL)
+        for (INT_PTR i = 0; i < params.GetSize(); ++i)
+            bOutputResult = bOutputResult || IsOutputMarker(params[i]);
     for (INT_PTR i = 0; i < params.GetSize(); ++i)
     {
         CProcParamsData& p = params[i];
