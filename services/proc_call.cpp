@@ -391,10 +391,6 @@ CString GroupedNumber(SQLLEN n)
     return CString(digits.c_str());
 }
 
-} // namespace
-
-namespace {
-
 bool IsOutputMarker(const CProcParamsData& p)
 {
     return p.m_bPlaceholder && p.m_nParamNumber && p.IsOutput() &&
@@ -420,12 +416,12 @@ bool IsOutputResult(CRRecordset& rs, const CProcParamsArray& params)
     return nColumn > 0 && nColumn == rs.GetColumnCount();
 }
 
-// The values of that result, read on: false when the call gave none.
-bool ReadOutputResult(CRRecordset& rs, CProcParamsArray& params)
+// The values of that result, read on (NULL when the call gave none).
+void ReadOutputResult(CRRecordset& rs, CProcParamsArray& params)
 {
-    while (!IsOutputResult(rs, params))
-        if (!rs.MoreResults())
-            return false;
+    bool bFound = true;
+    while (bFound && !IsOutputResult(rs, params))
+        bFound = rs.MoreResults();
     UINT nColumn = 0;
     for (INT_PTR i = 0; i < params.GetSize(); ++i)
     {
@@ -434,14 +430,13 @@ bool ReadOutputResult(CRRecordset& rs, CProcParamsArray& params)
             continue;
         ++nColumn;
         p.m_strCut.Empty();
-        p.m_bNull = rs.IsEOF() || !rs.GetFieldText(nColumn, p.m_strValue) ? 1 : 0;
+        p.m_bNull = !bFound || rs.IsEOF() || !rs.GetFieldText(nColumn, p.m_strValue) ? 1 : 0;
         if (p.m_bNull)
             p.m_strValue.Empty();
         else if (rs.IsFieldTruncated(nColumn))
             p.m_strCut =
                 L"cut at " + GroupedNumber(p.m_strValue.GetLength()) + L" of more characters";
     }
-    return true;
 }
 
 } // namespace
