@@ -69,12 +69,20 @@ bool CMainFrame::BindProcedureCall(CRRecordset* pRecordset, LPCWSTR pszSQL,
                                    CProcParamsArray& params, bool bHasReturnValue)
 {
     CWaitCursor wait;
-    if (!pRecordset->Prepare(pszSQL, RS_FORWARD_ONLY, RS_READONLY))
+    const int nKind = m_dbHelper.GetDBMSKind();
+    // MariaDB's outputs come back in a result (see ReadProcedureOutputs): read whole, and numbers
+    // as their text, so that a decimal keeps every digit.
+    bool bOutputResult = false;
+    for (INT_PTR i = 0; i < params.GetSize(); ++i)
+        bOutputResult = bOutputResult ||
+                        (nKind == DBMS_MYSQL && params[i].m_bPlaceholder && params[i].IsOutput() &&
+                         params[i].GetColumnType() != SQL_RETURN_VALUE);
+    if (!pRecordset->Prepare(pszSQL, RS_FORWARD_ONLY,
+                             RS_READONLY | (bOutputResult ? RS_UNBOUND | RS_NUMERIC_AS_TEXT : 0)))
     {
         AfxMessageBox(L"Failed to call procedure!", MB_ICONERROR);
         return false;
     }
-    const int nKind = m_dbHelper.GetDBMSKind();
     CString strError;
     // MariaDB writes output text bound as wide characters as 8-bit bytes: take it as UTF-8.
     if (!BindProcedureParams(*pRecordset, params, bHasReturnValue, nKind == DBMS_MYSQL, strError))

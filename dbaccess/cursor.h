@@ -83,6 +83,10 @@ public:
     virtual bool IsFieldEmpty(UINT col) = 0;
     virtual bool IsFieldTypeUnknown(UINT col) = 0;
     virtual bool IsFieldTruncated(UINT col) = 0;
+    // The current value is of another kind than its column's type and is held as the text it is
+    // stored as (SQLite keeps any value in any column: 'abc' in an INTEGER column, '2024-02-30'
+    // in a DATE one): GetFieldText gives that text, the typed getters refuse it.
+    virtual bool IsFieldHeldAsText(UINT) { return false; }
 
     // Typed getters: true when a value was stored, false for NULL; a C type the getter cannot
     // convert throws a Zelt::CRDBException pointer.

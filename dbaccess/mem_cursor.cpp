@@ -94,6 +94,13 @@ bool IsUnsigned32Kind(int cType)
     return cType == SQL_C_UTINYINT || cType == SQL_C_ULONG || cType == SQL_C_USHORT;
 }
 
+// Columns whose values a source may hold as text of another kind (numbers, dates).
+bool MayBeHeldAsText(int cType)
+{
+    return cType == SQL_C_SBIGINT || cType == SQL_C_DOUBLE || cType == SQL_C_FLOAT ||
+           cType == SQL_C_TIMESTAMP || IsIntegerKind(cType);
+}
+
 bool IsPointerKind(int cType)
 {
     switch (cType)
@@ -207,6 +214,13 @@ void CMemCursor::ThrowNoData(UINT col)
 void CMemCursor::ThrowUnknownType(int cType)
 {
     throw new CRDBException((L"Unknown data type " + std::to_wstring(cType)).c_str());
+}
+
+void CMemCursor::ThrowHeldAsText(UINT col)
+{
+    throw new CRDBException((L"The value of field #" + std::to_wstring(static_cast<int>(col)) +
+                             L" is not of its column's type")
+                                .c_str());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -372,6 +386,15 @@ void CMemCursor::FetchRow()
         if ((type == SQL_C_WCHAR || type == SQL_C_CHAR || type == SQL_C_BINARY) &&
             m_source->IsFieldTruncated(col))
             flags[i] = kFieldTruncated;
+        if (MayBeHeldAsText(type) && m_source->IsFieldHeldAsText(col))
+        {
+            m_source->GetFieldText(col, m_scratchText);
+            item.p = StoreWideText(m_scratchText.GetString(),
+                                   static_cast<size_t>(m_scratchText.GetLength()),
+                                   [this](size_t size) { return Allocate(size, 4); });
+            flags[i] = kFieldNotNull | kFieldHeldAsText;
+            continue;
+        }
         bool present = false;
         switch (type)
         {
@@ -699,6 +722,12 @@ bool CMemCursor::IsFieldTruncated(UINT col)
     return (FieldFlags(col) & kFieldTruncated) != 0;
 }
 
+bool CMemCursor::IsFieldHeldAsText(UINT col)
+{
+    GetItemOrThrow(col);
+    return (FieldFlags(col) & kFieldHeldAsText) != 0;
+}
+
 bool CMemCursor::IsFieldTypeUnknown(UINT col)
 {
     GetItemOrThrow(col);
@@ -709,6 +738,8 @@ bool CMemCursor::IsFieldEmpty(UINT col)
 {
     const CItemValue* item = GetItemOrThrow(col);
     const int type = m_columns[col - 1].nStoreType;
+    if (FieldFlags(col) & kFieldHeldAsText)
+        return static_cast<const CBlob*>(item->p)->Length() == 0;
     switch (type)
     {
     case SQL_C_WCHAR:
@@ -734,12 +765,15 @@ bool CMemCursor::IsFieldEmpty(UINT col)
     }
 }
 
-// The pattern every getter follows: the item (or "No column #"), false for NULL, then the
-// stored C type and, for the kinds held in row storage, the pointer (or "No data for field #").
+// The pattern every getter follows: the item (or "No column #"), false for NULL, a value held
+// as text refused (the text getters take it first), then the stored C type and, for the kinds
+// held in row storage, the pointer (or "No data for field #").
 #define QL_MEM_ITEM(col, item, type)                                                               \
     const CItemValue* item = GetItemOrThrow(col);                                                  \
     if (!(FieldFlags(col) & kFieldNotNull))                                                        \
         return false;                                                                              \
+    if (FieldFlags(col) & kFieldHeldAsText)                                                        \
+        ThrowHeldAsText(col);                                                                      \
     const int type = m_columns[(col)-1].nStoreType;                                                \
     if (IsPointerKind(type) && !item->p)                                                           \
         ThrowNoData(col);
@@ -940,6 +974,11 @@ bool CMemCursor::GetFieldTime(UINT col, CTime& value)
 
 bool CMemCursor::GetFieldText(UINT col, CString& value)
 {
+    if (IsFieldHeldAsText(col))
+    {
+        LoadWideText(*static_cast<const CBlob*>(GetItem(col)->p), value);
+        return true;
+    }
     QL_MEM_ITEM(col, item, type)
     const CColumnDesc* desc = &m_columns[col - 1].desc;
     switch (type)
@@ -982,6 +1021,7 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
 
 bool CMemCursor::GetFieldTextA(UINT col, CStringA& value)
 {
+    if (!IsFieldHeldAsText(col))
     {
         QL_MEM_ITEM(col, item, type)
         if (type == SQL_C_CHAR)

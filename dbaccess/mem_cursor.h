@@ -56,6 +56,7 @@ public:
     bool IsFieldEmpty(UINT col) override;
     bool IsFieldTypeUnknown(UINT col) override;
     bool IsFieldTruncated(UINT col) override;
+    bool IsFieldHeldAsText(UINT col) override;
 
     bool GetFieldGuid(UINT col, GUID& value) override;
     bool GetFieldByte(UINT col, BYTE& value) override;
@@ -120,6 +121,8 @@ public:
     {
         kFieldNotNull = 1,
         kFieldTruncated = 2,
+        // A value of another kind than its column's, kept as its text (see IsFieldHeldAsText).
+        kFieldHeldAsText = 4,
     };
 
 private:
@@ -136,6 +139,7 @@ private:
     [[noreturn]] static void ThrowNoColumn(UINT col);
     [[noreturn]] static void ThrowNoData(UINT col);
     [[noreturn]] static void ThrowUnknownType(int cType);
+    [[noreturn]] static void ThrowHeldAsText(UINT col);
 
     std::unique_ptr<ICursor> m_source;
     UINT m_nQueryTimeout = 0;

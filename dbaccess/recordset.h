@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 // Option bits of Open and Prepare.
@@ -77,6 +78,11 @@ struct CSQLColumn
     SQLLEN nValueTextLength = 0;
     // The current row's timestamp made from text (bound arrays hold the text).
     TIMESTAMP_STRUCT textTimestamp{};
+    // Such a column's current value is of another kind than the column's type and is held as
+    // the text it is stored as (see ICursor::IsFieldHeldAsText): heldText, whose length
+    // nIndicator then is.
+    bool bHeldAsText = false;
+    std::string heldText;
 
     // Text of a column that reads as wide text (SQL_C_WCHAR) but comes from the driver as UTF-8:
     // the buffer holds nBufferSize bytes, enough for nCharCapacity UTF-16 units.
@@ -326,6 +332,7 @@ public:
     bool IsFieldEmpty(UINT col) override;
     bool IsFieldTypeUnknown(UINT col) override;
     bool IsFieldTruncated(UINT col) override;
+    bool IsFieldHeldAsText(UINT col) override;
 
     bool GetFieldGuid(UINT col, GUID& value) override;
     bool GetFieldByte(UINT col, BYTE& value) override;
@@ -367,6 +374,8 @@ protected:
     // The record of col for a getter: throws when there is none; in unbound mode the current
     // row's value is read into it first.
     CSQLColumn* FieldRecord(UINT col);
+    // The same for a typed getter: a value held as text throws.
+    CSQLColumn* TypedRecord(UINT col);
     void LoadUnbound(UINT col, CSQLColumn& record);
     bool LengthRule(SQLLEN indicator);
     bool TextOfRecord(UINT col, CSQLColumn& record, CString& value);
@@ -415,6 +424,18 @@ protected:
                        SQLLEN& indicator) const;
     // The bytes of a value read as text once it is made (what SQLGetData of it fills).
     static SQLLEN TextValueSize(const CSQLColumn& record);
+    // Whether the driver's value of a text the recordset could not make a value of (text,
+    // length: its indicator, as an element of elementSize bytes holds it) shows it to be of
+    // another kind than the column's type, to be held as that text (driverIndicator: the
+    // indicator of the driver's converted value).
+    bool IsOfAnotherKind(UINT col, const char* text, SQLLEN length, SQLLEN elementSize,
+                         SQLLEN driverIndicator) const;
+    // Such a value's whole text: as an element of elementSize bytes holds it, or read whole
+    // where the element cut it (the driver stands on the row). The record then holds it.
+    std::string WholeTextOf(UINT col, const char* text, SQLLEN length, SQLLEN elementSize);
+    // The current value's 8-bit text read whole; its length, SQL_NULL_DATA for NULL.
+    SQLLEN ReadTextByTerminator(UINT col, std::string& text);
+    static void HoldAsText(CSQLColumn& record, std::string text);
     void LoadTextElement(UINT col, CSQLColumn& record, const BYTE* element, SQLLEN indicator,
                          const std::function<void()>& position);
     // Reading ahead (recordset_read_ahead.cpp).

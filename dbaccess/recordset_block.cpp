@@ -251,6 +251,12 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
             heads = true;
             maxRows = 1;
         }
+        // SQLite's driver reads a value of another kind than its column's (IsOfAnotherKind) as
+        // NULL, and only its text tells it from a true NULL: where the driver cannot read a
+        // value within a block, such a result is read a row at a time, bound as text.
+        if (textValues && (getData & SQL_GD_BOUND) && !(getData & SQL_GD_BLOCK) && m_pDatabase &&
+            m_pDatabase->HasDynamicTypes())
+            maxRows = 1;
         // Values whose text costs the driver less than their typed value are bound as that
         // text, where the driver can still convert a value of another form on its row.
         if (textValues && (getData & SQL_GD_BOUND) && ((getData & SQL_GD_BLOCK) || maxRows == 1))
@@ -270,12 +276,18 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
         // bytes: most of the time a query window took to read its rows). Where the forward-only
         // read binds long columns short, this does too, and reads a longer value whole on its
         // row.
+        // SQLite's driver reads a value of another kind than its column's (IsOfAnotherKind)
+        // as NULL, which its text tells from a true NULL: such columns are bound as text too.
+        const bool dynamicTypes = m_pDatabase && m_pDatabase->HasDynamicTypes();
+        auto bindsText = [&](const CBinding& b) {
+            return ReadsZeroDates(b.col) || (dynamicTypes && BindsValueAsText(b.col));
+        };
         bool hasLong = false;
         bool zeroDates = false;
         for (const CBinding& b : bindings)
         {
             hasLong = hasLong || (b.variable && b.length > kLongElement);
-            zeroDates = zeroDates || ReadsZeroDates(b.col);
+            zeroDates = zeroDates || bindsText(b);
         }
         if ((hasLong || zeroDates) && m_pDatabase &&
             !m_pDatabase->GetInfoDWord(SQL_GETDATA_EXTENSIONS, getData))
@@ -286,7 +298,7 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
         // form is converted by the driver on the row it stands on).
         if (zeroDates && (getData & SQL_GD_BOUND))
             for (CBinding& b : bindings)
-                if (ReadsZeroDates(b.col))
+                if (bindsText(b))
                 {
                     m_columns[b.col - 1]->bFromText = true;
                     b.type = SQL_C_CHAR;

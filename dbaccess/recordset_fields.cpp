@@ -28,6 +28,14 @@ namespace {
     throw new Zelt::CRDBException(L"Uninitialized field");
 }
 
+[[noreturn]] void ThrowHeldAsText(UINT col)
+{
+    throw new Zelt::CRDBException((L"The value of field #" +
+                                   std::to_wstring(static_cast<int>(col)) +
+                                   L" is not of its column's type")
+                                      .c_str());
+}
+
 [[noreturn]] void ThrowWithoutBind()
 {
     throw new Zelt::CRDBException(L"Error: check field without bind");
@@ -58,6 +66,25 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
     };
     rec.nIndicator = SQL_NULL_DATA;
     rec.bWhole = IsTextOrBinary(rec.nCType) || rec.nCType == SQL_C_DEFAULT;
+    rec.bHeldAsText = false;
+    if (m_pDatabase && m_pDatabase->HasDynamicTypes() && ReadsValueAsText(col))
+    {
+        // The driver's value, and where it may be of another kind than the column's
+        // (IsOfAnotherKind), its text: held as that text if it is.
+        if (rec.nCType == SQL_C_TIMESTAMP && !rec.value.p)
+            rec.value.p = new BYTE[sizeof(TIMESTAMP_STRUCT)]();
+        getData(static_cast<SQLSMALLINT>(rec.nCType),
+                rec.nCType == SQL_C_TIMESTAMP ? rec.value.p : &rec.value, TextValueSize(rec));
+        if (rec.nIndicator == SQL_NULL_DATA || rec.nCType != SQL_C_TIMESTAMP)
+        {
+            std::string text;
+            const SQLLEN length = ReadTextByTerminator(col, text);
+            if (IsOfAnotherKind(col, text.data(), length, length + 1, rec.nIndicator))
+                HoldAsText(rec, std::move(text));
+        }
+        rec.bLoaded = true;
+        return;
+    }
     switch (rec.nCType)
     {
     case SQL_C_BIT:
@@ -124,6 +151,14 @@ CSQLColumn* CRRecordset::FieldRecord(UINT col)
     return rec;
 }
 
+CSQLColumn* CRRecordset::TypedRecord(UINT col)
+{
+    CSQLColumn* rec = FieldRecord(col);
+    if (rec->bHeldAsText)
+        ThrowHeldAsText(col);
+    return rec;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Field tests
 
@@ -135,6 +170,8 @@ bool CRRecordset::IsFieldValid(UINT col)
     if (!rec)
         return false;
     const SQLLEN ind = rec->nIndicator;
+    if (rec->bHeldAsText)
+        return true;
     switch (rec->nCType)
     {
     case SQL_C_UTINYINT:
@@ -189,6 +226,11 @@ bool CRRecordset::IsFieldEmpty(UINT col)
     return rec->nIndicator == 0;
 }
 
+bool CRRecordset::IsFieldHeldAsText(UINT col)
+{
+    return FieldRecord(col)->bHeldAsText;
+}
+
 bool CRRecordset::IsFieldTypeUnknown(UINT col)
 {
     const CSQLColumn* rec = GetColumnBuffer(col);
@@ -216,7 +258,7 @@ bool CRRecordset::IsFieldTruncated(UINT col)
 
 bool CRRecordset::GetFieldGuid(UINT col, GUID& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     if (rec->nCType != SQL_C_GUID)
         ThrowIncorrectType();
     if (!rec->value.p)
@@ -227,7 +269,7 @@ bool CRRecordset::GetFieldGuid(UINT col, GUID& value)
 
 bool CRRecordset::GetFieldByte(UINT col, BYTE& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     if (rec->nCType != SQL_C_UTINYINT && rec->nCType != SQL_C_TINYINT)
         ThrowIncorrectType();
     value = rec->value.u8;
@@ -236,7 +278,7 @@ bool CRRecordset::GetFieldByte(UINT col, BYTE& value)
 
 bool CRRecordset::GetFieldBinary(UINT col, CByteArray& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     const SQLLEN ind = rec->nIndicator;
     if (rec->nCType == SQL_C_BINARY)
     {
@@ -281,7 +323,7 @@ bool CRRecordset::GetFieldBinary(UINT col, CByteArray& value)
 
 bool CRRecordset::GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     if (rec->nCType != SQL_C_TIMESTAMP && rec->nCType != SQL_C_SS_TIMESTAMPOFFSET)
         ThrowIncorrectType();
     if (!rec->value.p)
@@ -295,7 +337,7 @@ bool CRRecordset::GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& value)
 
 bool CRRecordset::GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     if (rec->nCType != SQL_C_TIMESTAMP && rec->nCType != SQL_C_SS_TIMESTAMPOFFSET)
         ThrowIncorrectType();
     if (!rec->value.p)
@@ -348,7 +390,7 @@ bool IntegerValue(const CSQLColumn& rec, LONGLONG& out)
 
 bool CRRecordset::GetFieldDouble(UINT col, double& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     LONGLONG n = 0;
     if (rec->nCType == SQL_C_UBIGINT)
         value = static_cast<double>(rec->value.u64);
@@ -373,7 +415,7 @@ bool CRRecordset::GetFieldFloat(UINT col, float& value)
 
 bool CRRecordset::GetFieldBigInt(UINT col, LONGLONG& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     if (!IntegerValue(*rec, value))
         ThrowIncorrectType();
     return LengthRule(rec->nIndicator);
@@ -381,7 +423,7 @@ bool CRRecordset::GetFieldBigInt(UINT col, LONGLONG& value)
 
 bool CRRecordset::GetFieldShort(UINT col, short& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     switch (rec->nCType)
     {
     case SQL_C_UTINYINT: value = rec->value.u8; break;
@@ -404,7 +446,7 @@ bool CRRecordset::GetFieldShort(UINT col, short& value)
 
 bool CRRecordset::GetFieldLong(UINT col, long& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     switch (rec->nCType)
     {
     case SQL_C_UTINYINT: value = rec->value.u8; break;
@@ -446,7 +488,7 @@ bool CRRecordset::GetFieldInt(UINT col, int& value)
 
 bool CRRecordset::GetFieldBool(UINT col, bool& value)
 {
-    CSQLColumn* rec = FieldRecord(col);
+    CSQLColumn* rec = TypedRecord(col);
     if (rec->nCType != SQL_C_BIT)
         ThrowIncorrectType();
     value = rec->value.u8 != 0;

@@ -373,6 +373,10 @@ void CRRecordset::CReadAhead::CopyRow(CReadAheadBatch& batch, SQLULEN nFrom, SQL
                                 &batch.indicators[c][nTo]);
             while (rc == SQL_STILL_EXECUTING);
             m_rs.Check(rc);
+            // (The reader looks for such a value where the driver gave NULL.)
+            if (HoldIfOfAnotherKind(batch, nTo, c, reinterpret_cast<const char*>(from), ind,
+                                    batch.indicators[c][nTo]))
+                batch.indicators[c][nTo] = SQL_NULL_DATA;
             continue;
         }
         if (!rec.IsVariable())
@@ -473,7 +477,9 @@ void CRRecordset::CReadAhead::CopyBoundRow(CReadAheadBatch& batch, SQLULEN nFrom
                                 static_cast<SQLSMALLINT>(rec.nCType), value, size, &valueInd);
             while (rc == SQL_STILL_EXECUTING);
             m_rs.Check(rc);
-            keep(c, value, static_cast<size_t>(size), valueInd);
+            if (!HoldIfOfAnotherKind(batch, nTo, c, reinterpret_cast<const char*>(from), ind,
+                                     valueInd))
+                keep(c, value, static_cast<size_t>(size), valueInd);
             continue;
         }
         if (!rec.IsVariable())
@@ -526,6 +532,27 @@ void CRRecordset::CReadAhead::CopyBoundRow(CReadAheadBatch& batch, SQLULEN nFrom
         pack(element);
         batch.indicators[c][nTo] = ind == SQL_NO_TOTAL ? rec.nBufferSize + 1 : ind;
     }
+}
+
+// A value of a column bound as text that the driver's conversion shows to be of another kind
+// than the column's (see IsOfAnotherKind) is kept as its whole text, read while the driver
+// stands on the row; false for any other. The reader holds it as that text.
+bool CRRecordset::CReadAhead::HoldIfOfAnotherKind(CReadAheadBatch& batch, SQLULEN nTo, size_t c,
+                                                  const char* text, SQLLEN length,
+                                                  SQLLEN driverIndicator)
+{
+    const UINT col = static_cast<UINT>(c + 1);
+    const SQLLEN element = m_rs.m_columns[c]->nElementSize;
+    if (!m_rs.IsOfAnotherKind(col, text, length, element, driverIndicator))
+        return false;
+    auto whole = std::make_unique<CReadAheadBatch::CWholeValue>();
+    whole->row = nTo;
+    whole->col = c;
+    whole->bHeldAsText = true;
+    whole->held = m_rs.WholeTextOf(col, text, length, element);
+    whole->indicator = static_cast<SQLLEN>(whole->held.size());
+    batch.wholes.push_back(std::move(whole));
+    return true;
 }
 
 // A column bound as text: its value made from the text in the usual form at the start of the
@@ -606,6 +633,17 @@ void CRRecordset::LoadBatchRow(CReadAheadBatch& batch, SQLULEN row)
         rec.nIndicator = ind;
         rec.bLoaded = true;
         rec.bWhole = false;
+        rec.bHeldAsText = false;
+        if (rec.bFromText && ind == SQL_NULL_DATA)
+        {
+            // (The thread keeps the text of a value of another kind in its row's place.)
+            CReadAheadBatch::CWholeValue* kept = batch.Kept(row, c, m_nWholeAt);
+            if (kept && kept->bHeldAsText)
+            {
+                HoldAsText(rec, std::move(kept->held));
+                continue;
+            }
+        }
         if (!rec.IsLongerThanElement(ind))
         {
             LoadElement(rec, element, ind);
@@ -656,6 +694,12 @@ void CRRecordset::LoadBoundBatchRow(CReadAheadBatch& batch, SQLULEN row)
             if (timestamp)
                 rec.value.p = &rec.textTimestamp;
             rec.pValueText = nullptr;
+            rec.bHeldAsText = false;
+            if (given->bHeldAsText)
+            {
+                HoldAsText(rec, std::move(given->held));
+                continue;
+            }
             std::memcpy(target, given->bytes.GetData(), size);
             rec.nIndicator = given->indicator;
             continue;

@@ -27,6 +27,9 @@ struct CReadAheadBatch
         SQLULEN row = 0;
         size_t col = 0; // 0-based
         SQLLEN indicator = SQL_NULL_DATA;
+        // A value of another kind than its column's, held as its text (in held).
+        bool bHeldAsText = false;
+        std::string held;
         CString text;
         CStringA textA;
         CByteArray bytes;
@@ -79,6 +82,8 @@ private:
     void CopyBoundRow(CReadAheadBatch& batch, SQLULEN nFrom, SQLULEN nTo);
     void PositionOn(SQLULEN nFrom, bool& positioned);
     bool ValueFromText(size_t c, const char* text, SQLLEN length, BYTE* element, SQLLEN& indicator);
+    bool HoldIfOfAnotherKind(CReadAheadBatch& batch, SQLULEN nTo, size_t c, const char* text,
+                             SQLLEN length, SQLLEN driverIndicator);
 
     CRRecordset& m_rs;
     const SQLULEN m_nCapacity;

@@ -758,7 +758,9 @@ void CRRecordset::GetValueText(UINT nParam, CString& text)
     case SQL_C_DOUBLE: text.Format(L"%lg", param->value.d); break;
     case SQL_C_GUID: text = FormatGuid(*static_cast<const SQLGUID*>(param->value.p)); break;
     case SQL_C_TIMESTAMP:
-        text = FormatTimestamp(static_cast<const TIMESTAMP_STRUCT*>(param->value.p), SQL_TIMESTAMP);
+        // As the parameter's type has it (a date without a time of day), every digit.
+        text = FormatTimestampWhole(static_cast<const TIMESTAMP_STRUCT*>(param->value.p),
+                                    static_cast<int>(param->nSQLType));
         break;
     case SQL_C_SS_TIMESTAMPOFFSET:
         text = FormatTimestampOffset(

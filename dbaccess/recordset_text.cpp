@@ -5,6 +5,7 @@
 #include "dbaccess/db_exception.h"
 #include "dbaccess/field_text.h"
 #include "dbaccess/sql_text.h"
+#include "dbaccess/utf8_text.h"
 #include "dbaccess/value_text.h"
 
 #include <cstring>
@@ -88,6 +89,20 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
 {
     const CColumnDesc* desc = GetColumn(col);
     const SQLLEN ind = rec.nIndicator;
+    if (rec.bHeldAsText)
+    {
+        // The driver's 8-bit text of it.
+        const std::string& text = rec.heldText;
+        if (NarrowTextIsUtf8())
+        {
+            std::wstring wide(Utf16LengthOfUtf8(text.data(), text.size()), L'\0');
+            Utf8ToUtf16(text.data(), text.size(), wide.data(), wide.size());
+            value.SetString(wide.data(), static_cast<int>(wide.size()));
+        }
+        else
+            value = CString(CStringA(text.data(), static_cast<int>(text.size())));
+        return true;
+    }
     switch (rec.nCType)
     {
     case SQL_C_SS_TIMESTAMPOFFSET:

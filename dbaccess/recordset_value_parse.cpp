@@ -144,6 +144,12 @@ bool IsPlainDecimal(const char* text, size_t length, size_t& mantissaEnd)
 
 } // namespace
 
+bool IsDecimalNumberText(const char* text, size_t length)
+{
+    size_t mantissaEnd = 0;
+    return IsPlainDecimal(text, length, mantissaEnd);
+}
+
 bool ParsePlainDouble(const char* text, size_t length, double& value)
 {
     size_t mantissaEnd = 0;

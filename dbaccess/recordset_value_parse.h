@@ -26,6 +26,10 @@ bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMEST
 // hexadecimal forms are left to the driver too). The double nearest to the decimal.
 bool ParsePlainDouble(const char* text, size_t length, double& value);
 
+// Whether the text has that form (an optional minus, digits with an optional point, an optional
+// exponent), whatever its value.
+bool IsDecimalNumberText(const char* text, size_t length);
+
 // The significant digits of such a number (without leading and trailing zeros) and the decimal
 // exponent of its first one: "-0.0125" gives negative, "125", 3 and -2. False when the text is
 // not of that form or its value is zero; digits has room for 40 and more are refused.

@@ -2,7 +2,9 @@
 // driver holds every value as text and parses it for each typed buffer it fills; the texts of
 // the usual forms are read here instead (cheaper than the driver's parsers), and a value the
 // program shows as text is then shown from its text where that is the same. Any other form is
-// left to the driver's own conversion, so that nothing reads differently.
+// left to the driver's own conversion, so that nothing reads differently; but where that shows
+// the value to be of another kind than the column's (SQLite keeps any value in any column), the
+// value is held as the text it is stored as.
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/recordset_value_parse.h"
@@ -99,6 +101,76 @@ SQLLEN CRRecordset::TextValueSize(const CSQLColumn& rec)
     }
 }
 
+// SQLite's driver converts a value of another kind than its column's type to the column's C
+// type as NULL ('abc', '' or a blob in an INTEGER column, '2024-02-30' or a number in a DATE
+// one), the same as a true NULL, and a text that begins like a number as that number ('12abc'
+// as 12, '0x10' as 16); its text tells them apart. (A number of another kind is no text: a 1.5
+// in an INTEGER column reads as 1, and a date written otherwise ('2024-02-29T10:00') as that
+// date, as the driver reads them everywhere.)
+bool CRRecordset::IsOfAnotherKind(UINT col, const char* text, SQLLEN length, SQLLEN elementSize,
+                                  SQLLEN driverIndicator) const
+{
+    if (length == SQL_NULL_DATA || !m_pDatabase || !m_pDatabase->HasDynamicTypes())
+        return false;
+    if (driverIndicator == SQL_NULL_DATA)
+        return true;
+    if (m_columns[col - 1]->nCType == SQL_C_TIMESTAMP)
+        return false;
+    // (The element holds any number's text whole: a longer one is a text.)
+    const CSQLColumn& rec = *m_columns[col - 1];
+    if (length < 0 || length >= elementSize)
+        return true;
+    const size_t n = static_cast<size_t>(length);
+    // SQLite writes an infinite double as "Inf" or "-Inf".
+    if (rec.nCType == SQL_C_DOUBLE && ((n == 3 && std::memcmp(text, "Inf", 3) == 0) ||
+                                       (n == 4 && std::memcmp(text, "-Inf", 4) == 0)))
+        return false;
+    return !IsDecimalNumberText(text, n);
+}
+
+std::string CRRecordset::WholeTextOf(UINT col, const char* text, SQLLEN length, SQLLEN elementSize)
+{
+    if (length >= 0 && length < elementSize)
+        return std::string(text, static_cast<size_t>(length));
+    std::string whole;
+    ReadTextByTerminator(col, whole);
+    return whole;
+}
+
+// SQLite's driver reports the length of a value read a second time wrong (that of the first
+// read): the text is measured by its terminators.
+SQLLEN CRRecordset::ReadTextByTerminator(UINT col, std::string& text)
+{
+    text.clear();
+    char chunk[1024];
+    for (;;)
+    {
+        SQLLEN ind = 0;
+        SQLRETURN rc;
+        do
+            rc = SQLGetData(m_hStmt, static_cast<SQLUSMALLINT>(col), SQL_C_CHAR, chunk,
+                            sizeof chunk, &ind);
+        while (rc == SQL_STILL_EXECUTING);
+        if (rc == SQL_NO_DATA)
+            break;
+        Check(rc);
+        if (ind == SQL_NULL_DATA)
+            return SQL_NULL_DATA;
+        text.append(chunk, strnlen(chunk, sizeof chunk - 1));
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return static_cast<SQLLEN>(text.size());
+}
+
+void CRRecordset::HoldAsText(CSQLColumn& rec, std::string text)
+{
+    rec.bHeldAsText = true;
+    rec.pValueText = nullptr;
+    rec.heldText = std::move(text);
+    rec.nIndicator = static_cast<SQLLEN>(rec.heldText.size());
+}
+
 void CRRecordset::LoadTextElement(UINT col, CSQLColumn& rec, const BYTE* element, SQLLEN ind,
                                   const std::function<void()>& position)
 {
@@ -108,9 +180,13 @@ void CRRecordset::LoadTextElement(UINT col, CSQLColumn& rec, const BYTE* element
         rec.value.p = &rec.textTimestamp;
     const char* text = reinterpret_cast<const char*>(element);
     rec.pValueText = nullptr;
+    rec.bHeldAsText = false;
     if (ind == SQL_NULL_DATA)
     {
+        // (A NULL timestamp reads as zeros, as the driver writes it into a bound one.)
         rec.nIndicator = SQL_NULL_DATA;
+        if (timestamp)
+            rec.textTimestamp = TIMESTAMP_STRUCT{};
         return;
     }
     // A text that filled the element was cut: the driver converts the whole value.
@@ -128,4 +204,6 @@ void CRRecordset::LoadTextElement(UINT col, CSQLColumn& rec, const BYTE* element
                         static_cast<SQLSMALLINT>(rec.nCType), target, size, &rec.nIndicator);
     while (rc == SQL_STILL_EXECUTING);
     Check(rc);
+    if (IsOfAnotherKind(col, text, ind, rec.nElementSize, rec.nIndicator))
+        HoldAsText(rec, WholeTextOf(col, text, ind, rec.nElementSize));
 }

@@ -445,6 +445,14 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
     int nSQLType = pCursor->GetColumnSQLType(nColumn);
     if (nTargetKind < 1 || nTargetKind > 7)
         return CString();
+    // A value of another kind than its column's is written as the text it is stored as (which a
+    // database of such values keeps as text; another refuses it, or converts it as it would).
+    if (pCursor->IsFieldHeldAsText(nColumn))
+    {
+        CString strText;
+        pCursor->GetFieldText(nColumn, strText);
+        return FormatStringLiteral(nTargetKind, strText);
+    }
 
     switch (nCType)
     {

@@ -202,6 +202,9 @@ CString FormatTimestampOffsetWhole(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
 bool GetFieldWholeText(Zelt::ICursor* pCursor, UINT nColumn, CString& text)
 {
     const int nCType = pCursor->GetColumnCType(nColumn);
+    if ((nCType == SQL_C_TIMESTAMP || nCType == SQL_C_SS_TIMESTAMPOFFSET) &&
+        pCursor->IsFieldHeldAsText(nColumn))
+        return pCursor->GetFieldText(nColumn, text);
     if (nCType == SQL_C_TIMESTAMP)
     {
         TIMESTAMP_STRUCT ts{};

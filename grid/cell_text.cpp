@@ -183,6 +183,9 @@ void FormatCursorValue(Zelt::ICursor* pCursor, UINT nColumn, UINT nDisplayKind,
         }
         item.m_bTruncated = truncated ? 1 : 0;
         CString text;
+        // A value of another kind than its column's shows as the text it is stored as.
+        if (nDisplayKind != kShowText && pCursor->IsFieldHeldAsText(nColumn))
+            nDisplayKind = kShowText;
         switch (nDisplayKind)
         {
         case kShowTextFormat:

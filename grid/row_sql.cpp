@@ -280,7 +280,9 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
 bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CString& value,
                   CRowSqlParams& params)
 {
-    if (cursor->IsFieldTruncated(column))
+    // A value of another kind than its column's (SQLite's 'abc' in an INTEGER column) is compared
+    // by no form the column's type has.
+    if (cursor->IsFieldTruncated(column) || cursor->IsFieldHeldAsText(column))
         return false;
     int cType = cursor->GetColumnCType(column);
     int sqlType = cursor->GetColumnSQLType(column);
@@ -404,8 +406,9 @@ static bool IsDoubleShortened(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
            (sqlType == SQL_FLOAT || sqlType == SQL_REAL || sqlType == SQL_DOUBLE);
 }
 
-// True for an integer column of SQLite. Its driver hands a value of another kind over as the
-// integer it begins with (1.5 as 1, 9.3e+18 as 9), or as NULL ('abc', a blob).
+// True for an integer column of SQLite. Its driver hands a number of another kind over as the
+// integer it begins with (1.5 as 1, 9.3e+18 as 9). (A text or a blob is read as the text it is,
+// see CRRecordset::IsOfAnotherKind, and identifies no row.)
 static bool IsIntegerReadLoosely(const CRDatabase& db, Zelt::ICursor* cursor, UINT column)
 {
     const int cType = cursor->GetColumnCType(column);
@@ -417,24 +420,28 @@ static bool IsIntegerReadLoosely(const CRDatabase& db, Zelt::ICursor* cursor, UI
 // declared type: values that differ as stored may be read alike. The condition that counts the
 // rows before a statement runs matches, for each column, every value the driver reads as the
 // row's value, so that a row with a look-alike is refused instead of one being changed for the
-// other. ("?" stands for the same parameter as in the row's own condition.)
+// other. ("?" stands for the same parameter as in the row's own condition.) A value of another
+// kind than its column's is read as its text (CRRecordset::IsOfAnotherKind), never as NULL: a
+// NULL is matched as it is, but in a REAL column read as floats, which still takes a text or a
+// blob for NULL.
 static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT column,
                               const CString& name, const CString& value)
 {
     const bool isNull = value == L"NULL";
     const int cType = cursor->GetColumnCType(column);
     const short sqlType = cursor->GetColumnSQLType(column);
-    const CString textOrBlob =
-        L"(" + name + L" IS NULL OR typeof(" + name + L") IN ('text','blob'))";
     if (cType == SQL_C_DOUBLE || cType == SQL_C_FLOAT)
     {
-        // A text or a blob reads as NULL, or as the number it begins with; a double with 15
-        // digits.
-        return isNull ? textOrBlob
-                      : L"printf('%.15g'," + name + L")=printf('%.15g'," + value + L")";
+        // A double reads with 15 digits.
+        if (isNull)
+            return cType == SQL_C_FLOAT
+                       ? L"(" + name + L" IS NULL OR typeof(" + name + L") IN ('text','blob'))"
+                       : name + L" IS NULL";
+        return L"printf('%.15g'," + name + L")=printf('%.15g'," + value + L")";
     }
     if (IsIntegerReadLoosely(db, cursor, column))
-        return isNull ? textOrBlob : L"CAST(CAST(" + name + L" AS TEXT) AS INTEGER)=" + value;
+        return isNull ? name + L" IS NULL"
+                      : L"CAST(CAST(" + name + L" AS TEXT) AS INTEGER)=" + value;
     if (cType == SQL_C_WCHAR || cType == SQL_C_CHAR)
     {
         // A number as SQLite writes it (0.10000000000000002 as 0.1), a blob as X'...'.
@@ -444,12 +451,10 @@ static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
     }
     if (cType == SQL_C_TIMESTAMP)
     {
-        // A text that is no date of the calendar ('2024-02-30', 'abc') and every number or blob
-        // reads as NULL; a date reads alike however it is written ('2024-02-29T10:00:00'), and
-        // in a DATE column without its time of day.
+        // A date reads alike however it is written ('2024-02-29T10:00:00'), and in a DATE column
+        // without its time of day.
         if (isNull)
-            return L"(" + name + L" IS NULL OR typeof(" + name + L")<>'text' OR julianday(" + name +
-                   L") IS NULL OR date(julianday(" + name + L"))<>substr(" + name + L",1,10))";
+            return name + L" IS NULL";
         if (sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE)
             return L"date(" + name + L")=date(" + value + L")";
         return L"julianday(" + name + L")=julianday(" + value + L")";

@@ -345,8 +345,9 @@ void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
     CheckCell(column);
     UINT col = column + 1;
     int nCType = pCursor->GetColumnCType(col);
-    if (nCType == SQL_C_LONG || nCType == SQL_C_SLONG || nCType == SQL_C_SHORT ||
-        nCType == SQL_C_SSHORT || nCType == SQL_C_TINYINT || nCType == SQL_C_STINYINT)
+    if ((nCType == SQL_C_LONG || nCType == SQL_C_SLONG || nCType == SQL_C_SHORT ||
+         nCType == SQL_C_SSHORT || nCType == SQL_C_TINYINT || nCType == SQL_C_STINYINT) &&
+        !pCursor->IsFieldHeldAsText(col))
     {
         long value = 0;
         if (pCursor->GetFieldLong(col, value))
@@ -362,7 +363,8 @@ void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
         return;
     // A number a double cannot hold (a 19-digit key, numeric(38,10)) would be rounded in a
     // General cell: it goes in as text.
-    bool bText = IsTextCType(nCType) || !NumberTextFitsDouble(m_strField);
+    bool bText =
+        IsTextCType(nCType) || pCursor->IsFieldHeldAsText(col) || !NumberTextFitsDouble(m_strField);
     AddText(column, m_strField, bText);
 }
 

@@ -167,7 +167,7 @@ void CHTMLDataFile::AddValue(Zelt::ICursor* pCursor, int column)
 
     // NULL is told by the getters: an unbound recordset reads each value once, by its getter.
     bool bNull = false;
-    if (bDecimal && !pCursor->IsNumericAsText())
+    if (bDecimal && !pCursor->IsNumericAsText() && !pCursor->IsFieldHeldAsText(col))
     {
         double value = 0;
         bNull = !pCursor->GetFieldDouble(col, value);

@@ -324,15 +324,17 @@ bool BindOne(CRRecordset& rs, const CProcParamsData& p, UINT nIO, bool bUtf8Outp
         addText(32);
         return true;
     case SQL_REAL:
-        if (!bNull && !ParseNumber(v, d))
-            break;
-        rs.AddFloatParameter(n, nIO, type, size, digits, static_cast<float>(d), bNull);
-        return true;
     case SQL_FLOAT:
     case SQL_DOUBLE:
         if (!bNull && !ParseNumber(v, d))
             break;
-        rs.AddDoubleParameter(n, nIO, type, size, digits, d, bNull);
+        // A value that comes back is the server's text of it, not a double printed again.
+        if (bOut)
+            addText(64);
+        else if (type == SQL_REAL)
+            rs.AddFloatParameter(n, nIO, type, size, digits, static_cast<float>(d), bNull);
+        else
+            rs.AddDoubleParameter(n, nIO, type, size, digits, d, bNull);
         return true;
     case SQL_NUMERIC:
     case SQL_DECIMAL:
@@ -389,10 +391,62 @@ CString GroupedNumber(SQLLEN n)
     return CString(digits.c_str());
 }
 
+bool IsOutputMarker(const CProcParamsData& p)
+{
+    return p.m_bPlaceholder && p.m_nParamNumber && p.IsOutput() &&
+           p.GetColumnType() != SQL_RETURN_VALUE;
+}
+
+// MariaDB's driver hands the OUT and INOUT values of a procedure back as a result of their own,
+// after the procedure's own results: one row, a column per value named as its parameter. (Into
+// the buffers bound for them it writes each value's text whatever their type, with the first
+// value's length for all.) Whether the current result is that one.
+bool IsOutputResult(CRRecordset& rs, const CProcParamsArray& params)
+{
+    int nColumn = 0;
+    for (INT_PTR i = 0; i < params.GetSize(); ++i)
+    {
+        if (!IsOutputMarker(params[i]))
+            continue;
+        if (++nColumn > rs.GetColumnCount() ||
+            rs.GetColumnName(static_cast<UINT>(nColumn))
+                    .CompareNoCase(params[i].m_info.szColumnName) != 0)
+            return false;
+    }
+    return nColumn > 0 && nColumn == rs.GetColumnCount();
+}
+
+// The values of that result, read on (NULL when the call gave none).
+void ReadOutputResult(CRRecordset& rs, CProcParamsArray& params)
+{
+    bool bFound = true;
+    while (bFound && !IsOutputResult(rs, params))
+        bFound = rs.MoreResults();
+    UINT nColumn = 0;
+    for (INT_PTR i = 0; i < params.GetSize(); ++i)
+    {
+        CProcParamsData& p = params[i];
+        if (!IsOutputMarker(p))
+            continue;
+        ++nColumn;
+        p.m_strCut.Empty();
+        p.m_bNull = !bFound || rs.IsEOF() || !rs.GetFieldText(nColumn, p.m_strValue) ? 1 : 0;
+        if (p.m_bNull)
+            p.m_strValue.Empty();
+        else if (rs.IsFieldTruncated(nColumn))
+            p.m_strCut =
+                L"cut at " + GroupedNumber(p.m_strValue.GetLength()) + L" of more characters";
+    }
+}
+
 } // namespace
 
 void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bReturnInResult)
 {
+    bool bOutputResult = false;
+    if (rs.GetDatabase() && rs.GetDatabase()->GetDBMSKind() == DBMS_MYSQL)
+        for (INT_PTR i = 0; i < params.GetSize(); ++i)
+            bOutputResult = bOutputResult || IsOutputMarker(params[i]);
     for (INT_PTR i = 0; i < params.GetSize(); ++i)
     {
         CProcParamsData& p = params[i];
@@ -405,6 +459,8 @@ void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bRetur
             continue;
         }
         if (!p.m_bPlaceholder || !p.m_nParamNumber || !p.IsOutput())
+            continue;
+        if (bOutputResult && IsOutputMarker(p))
             continue;
         p.m_bNull = rs.IsParamNull(p.m_nParamNumber) ? 1 : 0;
         p.m_strValue.Empty();
@@ -420,6 +476,8 @@ void ReadProcedureOutputs(CRRecordset& rs, CProcParamsArray& params, bool bRetur
                          (nFull < 0 ? CString(L"more") : GroupedNumber(nFull)) +
                          (bBytes ? L" bytes" : L" characters");
     }
+    if (bOutputResult)
+        ReadOutputResult(rs, params);
 }
 
 CString DescribeCutOutputs(const CProcParamsArray& params)

@@ -12,7 +12,8 @@ CString CursorValueText(Zelt::ICursor* pCursor, UINT nColumn, bool& bNull)
     bNull = pCursor->IsFieldNull(nColumn);
     if (bNull)
         return CString();
-    switch (pCursor->GetColumnSQLType(nColumn))
+    // (A value of another kind than its column's is taken as the text it is stored as.)
+    switch (pCursor->IsFieldHeldAsText(nColumn) ? SQL_VARCHAR : pCursor->GetColumnSQLType(nColumn))
     {
     case SQL_DATE:
     case SQL_TIME:

@@ -3,9 +3,11 @@
 // result window, whose rows only the driver's cursor could find, says so too. Queries over a view,
 // a join and (on PostgreSQL) a function's rows open their grids with the rows the server gives;
 // where the driver reads such a result read-only, the first edit says it cannot be made.
+#include "tests/app/e2e_save.h"
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
+#include "framework/command_ids.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -133,10 +135,11 @@ std::wstring SaveV(CProgram& program, HWND grid, int row, const std::wstring& te
 }
 
 // SQLite keeps values of any kind in any column, and its driver reads some pairs alike: a 1.5
-// beside a 1 in an INT primary key, 0.10000000000000002 beside 0.1 in a DECIMAL or DOUBLE one; in
-// a table without a key, 'abc' in an INTEGER column or a date that is not in the calendar beside
-// a NULL. Neither row of a pair is changed, and the refusal names the reason: for a key, that its
-// values read alike (not that the table wants one).
+// beside a 1 in an INT primary key, 0.10000000000000002 beside 0.1 in a DECIMAL or DOUBLE one.
+// Neither row of a pair is changed, and the refusal names the reason: for a key, that its values
+// read alike (not that the table wants one). In a table without a key, 'abc' in an INTEGER column
+// and a date that is not in the calendar show, copy and save as the text the file holds, beside
+// true NULLs; such a row is not changed, the NULL beside it is changed alone.
 TEST_P(GridKeylessE2E, SQLiteValuesReadAlikeAreLeftAlone)
 {
     if (GetParam() != ql::kE2ESQLite)
@@ -191,20 +194,46 @@ TEST_P(GridKeylessE2E, SQLiteValuesReadAlikeAreLeftAlone)
     HWND grid = ql::GridOf(ql::OpenTable(program, m_db.Schema(), m_table));
     ASSERT_NE(grid, nullptr);
     ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid).size() == 4; }));
-    EXPECT_EQ(program.ListItems(grid, 2), std::vector<std::wstring>(4, L"<<NULL>>"));
+    EXPECT_EQ(program.ListItems(grid, 0),
+              (std::vector<std::wstring>{L"1", L"1", L"abc", L"<<NULL>>"}));
+    EXPECT_EQ(program.ListItems(grid, 2),
+              (std::vector<std::wstring>{L"2024-02-30", L"<<NULL>>", L"<<NULL>>", L"<<NULL>>"}));
+
+    ASSERT_TRUE(program.ClickListCell(grid, 2, 0));
+    program.PostCommand(ID_EDIT_COPY);
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == L"abc\talso\t<<NULL>>\t"; }))
+        << Narrow(ql::ClipboardText());
+    const std::wstring csv = ql::ScratchFolder(L"keyless_" + ql::UniqueSuffix()) + L"\\unlike.csv";
+    ASSERT_TRUE(QlSave::SaveGridAs(program, csv, L"Comma separated"));
+    HWND options = program.WaitForDialog(L"Save As CSV File");
+    ASSERT_NE(options, nullptr);
+    CProgram::SetText(options, 1020, L",");
+    CProgram::Click(options, IDOK);
+    const std::string bytes = CProgram::WaitForClosedFile(csv);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    for (const wchar_t* line :
+         {L"\n1,same,2024-02-30\n", L"\n1,same,\n", L"\nabc,also,\n", L"\n,also,\n"})
+        EXPECT_NE(text.find(line), std::wstring::npos) << Narrow(line) << " in " << Narrow(text);
+
+    // Such a row is not identified by a value of another kind than its column's; the NULL
+    // beside it is.
     for (int row : {0, 2})
     {
         const std::wstring refusal = SaveV(program, grid, row, L"changed");
-        EXPECT_EQ(refusal.rfind(L"No rows changed:\nThe row is not unique", 0), 0u)
+        EXPECT_EQ(refusal.rfind(L"No rows changed:\nThe row cannot be identified", 0), 0u)
             << Narrow(refusal);
         CProgram::PressKey(grid, VK_ESCAPE);
         ASSERT_TRUE(program.Settle());
     }
-    EXPECT_EQ(m_db.Column(L"SELECT COALESCE(id, 'NULL') || '|' || v || '|' || COALESCE(d, 'NULL')"
-                          L" FROM " +
-                          table + L" ORDER BY rowid"),
-              (std::vector<std::wstring>{L"1|same|2024-02-30", L"1|same|NULL", L"abc|also|NULL",
-                                         L"NULL|also|NULL"}));
+    for (int row : {1, 3})
+        EXPECT_EQ(SaveV(program, grid, row, L"changed"), L"") << row;
+    const std::wstring stored = L"SELECT COALESCE(id, 'NULL') || '|' || v || '|' || "
+                                L"COALESCE(d, 'NULL') FROM " +
+                                table + L" ORDER BY rowid";
+    const std::vector<std::wstring> expected = {L"1|same|2024-02-30", L"1|changed|NULL",
+                                                L"abc|also|NULL", L"NULL|changed|NULL"};
+    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Column(stored) == expected; }))
+        << Narrow(m_db.Column(stored)[1]) << " " << Narrow(m_db.Column(stored)[3]);
     program.Kill();
 }
 

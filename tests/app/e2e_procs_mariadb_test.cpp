@@ -48,8 +48,12 @@ protected:
 
 TEST_F(ProcsMariaDB, ProcedureOutputsAndFunctionValue)
 {
-    Exec(L"CREATE PROCEDURE outputs(IN a int, INOUT b int, OUT c varchar(20)) "
-         L"BEGIN SET b = a + b; SET c = concat('r', a); END");
+    // (MariaDB's driver writes an OUT value's text into the buffer bound for it whatever its
+    // type: the integer and the date came back empty.)
+    Exec(L"CREATE PROCEDURE outputs(IN a int, INOUT b int, OUT c varchar(20), OUT d int, "
+         L"OUT e date, OUT f int) "
+         L"BEGIN SET b = a + b; SET c = concat('r', a); SET d = 10; SET e = '2024-03-05'; "
+         L"SET f = NULL; END");
     Exec(L"CREATE FUNCTION sum_length(a int, b varchar(20)) RETURNS int DETERMINISTIC "
          L"RETURN a + char_length(b)");
     // Run directly, then as a job behind the wait dialog ("Allow to cancel SQL execution").
@@ -60,9 +64,12 @@ TEST_F(ProcsMariaDB, ProcedureOutputsAndFunctionValue)
         ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
 
         auto rows = Results(program.CallProcedure(L"outputs", {L"1", L"3"}));
-        ASSERT_EQ(2u, rows.size());
+        ASSERT_EQ(5u, rows.size());
         EXPECT_EQ(L"4", ValueOf(rows, L"b"));
         EXPECT_EQ(L"r1", ValueOf(rows, L"c"));
+        EXPECT_EQ(L"10", ValueOf(rows, L"d"));
+        EXPECT_EQ(L"2024/03/05", ValueOf(rows, L"e"));
+        EXPECT_EQ(L"<<NULL>>", ValueOf(rows, L"f"));
 
         // The function's value is the one row without a direction.
         rows = Results(program.CallProcedure(L"sum_length", {L"1", L"abc"}));

@@ -58,7 +58,12 @@ void RecordsetBlocks::ReadAll()
 {
     CRRecordset rs(conn->database.get());
     rs.Open(L"SELECT id, d, s FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY, RS_READONLY);
-    ASSERT_GT(rs.GetBlockRows(), 1u);
+    // SQLite's driver cannot read a value within a block, which a number of another kind than
+    // its column's needs (CRRecordset::IsOfAnotherKind): its numbers come a row at a time.
+    if (GetParam() == Db::SQLite)
+        ASSERT_EQ(rs.GetBlockRows(), 1u);
+    else
+        ASSERT_GT(rs.GetBlockRows(), 1u);
     ASSERT_LT(rs.GetBlockRows(), static_cast<SQLULEN>(kRows));
     int seen = 0;
     while (!rs.IsEOF())
@@ -150,7 +155,8 @@ TEST_P(RecordsetBlocks, NarrowNumbersKeepToTheirOwnRows)
     CRRecordset rs(conn->database.get());
     QL_EXPECT_NO_DB_THROW(rs.Open(L"SELECT id, a, b, c FROM " + small + L" ORDER BY id",
                                   RS_FORWARD_ONLY, RS_READONLY));
-    ASSERT_GT(rs.GetBlockRows(), 1u);
+    // (SQLite's numbers come a row at a time, see EveryRowAsARowByRowReadGivesIt.)
+    ASSERT_EQ(rs.GetBlockRows() > 1u, GetParam() != Db::SQLite);
     int id = 0;
     for (; !rs.IsEOF(); rs.MoveNext())
     {

@@ -153,6 +153,84 @@ TEST_P(ServerTypes, SQLiteIntegerColumnsKeepSixtyFourBits)
     EXPECT_EQ(std::string(CStringA(small)), "-9223372036854775808");
 }
 
+// SQLite keeps a value of any kind in any column, and its driver reads one unlike its column's
+// type as NULL ('abc' in an INTEGER column, '2024-02-30' in a DATE one) or as the number it
+// begins with ('12abc' as 12): each reads as the text the file holds, beside true NULLs, through
+// every cursor kind, with and without a column of long text (which the driver reads a row at a
+// time), with numbers typed or as text; its literal is that text.
+TEST_P(ServerTypes, SQLiteValuesUnlikeTheirColumnsTypeReadAsTheirText)
+{
+    if (GetParam().db != Db::SQLite)
+        GTEST_SKIP();
+    const CString table = conn->Table(L"unlike");
+    conn->Exec(L"CREATE TABLE " + table +
+               L" (id INTEGER, a INTEGER, d DATE, ts DATETIME, f DOUBLE, s SMALLINT, t TEXT)");
+    const std::wstring longText(40, L'x');
+    conn->Exec(L"INSERT INTO " + table +
+               L" VALUES (1, 'abc', '2024-02-30', '2024-02-30 10:00:00', 'xyz', 'q', 't'),"
+               L" (2, NULL, NULL, NULL, NULL, NULL, NULL),"
+               L" (3, '12abc', 2460000.5, 'abc', '1.5abc', '0x10', 't'),"
+               L" (4, 7, '2024-03-05', '2024-03-05 07:08:09', 1.5, 3, 't'),"
+               L" (5, '', x'41', '2024-13-01', '', '" +
+               CString(longText.c_str()) + L"', 't')");
+    const std::vector<std::vector<std::wstring>> shown = {
+        {L"abc", L"2024-02-30", L"2024-02-30 10:00:00", L"xyz", L"q"},
+        {L"<null>", L"<null>", L"<null>", L"<null>", L"<null>"},
+        {L"12abc", L"2460000.5", L"abc", L"1.5abc", L"0x10"},
+        {L"7", L"2024/03/05", L"2024/03/05 07:08:09", L"1.5", L"3"},
+        {L"", L"X'41'", L"2024-13-01", L"", longText},
+    };
+    for (const wchar_t* columns : {L"a, d, ts, f, s", L"a, d, ts, f, s, t"})
+        for (UINT options : {0u, static_cast<UINT>(RS_NUMERIC_AS_TEXT)})
+        {
+            SCOPED_TRACE(CStringA(columns).GetString() +
+                         std::string(options ? ", numbers as text" : ""));
+            std::unique_ptr<Zelt::ICursor> c;
+            ASSERT_EQ(ThrownMessage([&] {
+                          c = OpenCursor(conn->database.get(), GetParam().kind,
+                                         CString(L"SELECT ") + columns + L" FROM " + table +
+                                             L" ORDER BY id",
+                                         options);
+                          c->MoveFirst();
+                      }),
+                      L"");
+            for (size_t row = 0; row < shown.size(); ++row)
+            {
+                ASSERT_FALSE(c->IsEOF()) << row + 1;
+                for (UINT col = 1; col <= 5; ++col)
+                {
+                    const std::wstring expected = shown[row][col - 1];
+                    EXPECT_EQ(Text(*c, col), expected) << "row " << row + 1 << ", column " << col;
+                    const bool typed = col != 4 || !options;
+                    const bool held = typed && expected != L"<null>" && row != 3;
+                    EXPECT_EQ(c->IsFieldHeldAsText(col), held)
+                        << "row " << row + 1 << ", column " << col;
+                    EXPECT_EQ(c->IsFieldNull(col), expected == L"<null>");
+                    if (!held)
+                        continue;
+                    CString whole, literal;
+                    EXPECT_TRUE(GetFieldWholeText(c.get(), col, whole));
+                    EXPECT_EQ(W(whole), expected);
+                    EXPECT_EQ(ThrownMessage([&] {
+                                  literal = conn->database->FormatFieldLiteral(DBMS_POSTGRESQL,
+                                                                               c.get(), col);
+                              }),
+                              L"");
+                    EXPECT_EQ(literal, CRDatabase::FormatStringLiteral(DBMS_POSTGRESQL,
+                                                                       CString(expected.c_str())));
+                    // A typed read refuses it rather than give another value or NULL.
+                    EXPECT_NE(ThrownMessage([&] {
+                                  LONGLONG n = 0;
+                                  c->GetFieldBigInt(col, n);
+                              }),
+                              L"");
+                }
+                c->MoveNext();
+            }
+            EXPECT_TRUE(c->IsEOF());
+        }
+}
+
 // Which text columns' sizes bound their values, so that an editor may hold a value to them:
 // psqlODBC gives text and varchar without a length sizes of its own (8190, 255), SQLite keeps
 // any length in any column, long types are bounded by the server alone.

@@ -472,8 +472,14 @@ TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
         ASSERT_TRUE(rs->SetAbsolutePosition(row));
         CRowStatement st;
         CRowSqlFailure f;
-        ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", text)},
-                                         CRowKeyRequest(), st, f));
+        if (!BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", text)}, CRowKeyRequest(),
+                                  st, f))
+        {
+            // A value of another kind than its column's identifies no row (SQLite's 'abc').
+            EXPECT_FALSE(expectOk) << Narrow(f.strText);
+            EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+            return;
+        }
         auto e = Catch(
             [&] { EXPECT_EQ(expectOk, ExecuteRowStatement(m_db, st, f)) << Narrow(st.strSQL); });
         ASSERT_FALSE(e) << Narrow(e->m_strError);
@@ -489,21 +495,26 @@ TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
     EXPECT_EQ("1", Narrow(Query(stored + L"'third' AND d > 123456789")));
     if (GetParam().product == Product::SQLite)
     {
-        // Values of another kind in an integer column, which the driver reads as 1, 9 and NULL.
+        // Values of another kind in an integer column, which the driver reads as 1 and 9, and a
+        // text, read as the text it is.
         Exec(L"DROP TABLE " + m_table);
         Exec(L"CREATE TABLE " + m_table + L" (a INTEGER, b TEXT)");
         Exec(L"INSERT INTO " + m_table +
              L" VALUES (1.5, 'x'), (1, 'x'), (9.3e18, 'v'), "
              L"(9, 'v'), ('abc', 'y'), (NULL, 'y'), (2.5, 'w')");
-        for (int row = 1; row <= 6; ++row)
+        for (int row = 1; row <= 5; ++row)
             update(row, L"b, a", L"changed", false);
         EXPECT_EQ("0", Narrow(Query(stored + L"'changed'")));
-        // Alone, such a row is not found by the value shown; a true integer beside it is found.
+        // Alone, such a row is not found by the value shown (the 2.5 above, the text here);
+        // the NULL beside the text is found, and a true integer beside it.
         update(7, L"b, a", L"changed", false);
         EXPECT_EQ("0", Narrow(Query(stored + L"'changed'")));
+        update(6, L"b, a", L"changed", true);
+        EXPECT_EQ("1", Narrow(Query(stored + L"'changed' AND a IS NULL")));
         Exec(L"DELETE FROM " + m_table + L" WHERE a = 1.5");
         update(1, L"b = 'x' DESC", L"changed", true);
         EXPECT_EQ("1", Narrow(Query(stored + L"'changed' AND a = 1")));
+        EXPECT_EQ("2", Narrow(Query(stored + L"'changed'")));
     }
     if (!maria)
         return;
@@ -586,9 +597,9 @@ TEST_P(RowSqlDb, KeysReadAlikeAreNeverChangedForEachOther)
 }
 
 // Values SQLite's driver reads as NULL though they are not ('abc' in an INTEGER column, a date
-// that is not in the calendar or a number in a DATE column) are never taken for the NULL of a
-// row beside them, nor are dates written in other forms taken for each other, nor a blob for
-// the text it is shown as. Rows alone in what they show are found.
+// that is not in the calendar or a number in a DATE column) are read as their text and identify
+// no row; the true NULL beside each is found alone. Dates written in other forms are never taken
+// for each other, nor a blob for the text it is shown as. Rows alone in what they show are found.
 TEST_P(RowSqlDb, ValuesReadAsAnotherAreNeverChangedForIt)
 {
     if (GetParam().product != Product::SQLite)
@@ -602,8 +613,9 @@ TEST_P(RowSqlDb, ValuesReadAsAnotherAreNeverChangedForIt)
          L" (5, NULL, x'58', 't1'), (5, NULL, 'X''58''', 't2'),"
          L" (6, '2024-03-01', 'x', 'u'), (7, NULL, 'x', 'v')");
     const CString stored = L"SELECT COUNT(*) FROM " + m_table + L" WHERE b = ";
-    auto update = [&](LPCWSTR mark, bool expectOk) {
-        auto rs = OpenAll(L"b");
+    // The first row of each pair in this order is the one that is not NULL.
+    auto update = [&](LPCWSTR mark, bool expectOk, LPCWSTR orderBy = L"b, d DESC, a DESC") {
+        auto rs = OpenAll(orderBy);
         int row = 0;
         CString text;
         for (bool ok = rs->MoveFirst(); ok && !rs->IsEOF(); ok = rs->MoveNext())
@@ -616,9 +628,14 @@ TEST_P(RowSqlDb, ValuesReadAsAnotherAreNeverChangedForIt)
         ASSERT_TRUE(rs->SetAbsolutePosition(row));
         CRowStatement st;
         CRowSqlFailure f;
-        ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, rs.get(),
-                                         {Col(*rs, L"b", CString(mark) + L"!")}, CRowKeyRequest(),
-                                         st, f));
+        if (!BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"b", CString(mark) + L"!")},
+                                  CRowKeyRequest(), st, f))
+        {
+            // A value of another kind than its column's identifies no row.
+            EXPECT_FALSE(expectOk) << Narrow(mark) << " " << Narrow(f.strText);
+            EXPECT_EQ((UINT)kRowSqlRowCount, f.nKind);
+            return;
+        }
         auto e = Catch([&] {
             EXPECT_EQ(expectOk, ExecuteRowStatement(m_db, st, f))
                 << Narrow(mark) << " " << Narrow(st.strCountSQL);
@@ -637,6 +654,14 @@ TEST_P(RowSqlDb, ValuesReadAsAnotherAreNeverChangedForIt)
     update(L"v", true);
     EXPECT_EQ("1", Narrow(Query(stored + L"'u!' AND a = 6 AND d = '2024-03-01'")));
     EXPECT_EQ("1", Narrow(Query(stored + L"'v!' AND a = 7 AND d IS NULL")));
+    // NULLs first: the true NULL of each pair.
+    for (LPCWSTR mark : {L"p", L"q", L"s"})
+        update(mark, true, L"b, d, a");
+    EXPECT_EQ("1", Narrow(Query(stored + L"'p!' AND a = 1 AND d IS NULL")));
+    EXPECT_EQ("1", Narrow(Query(stored + L"'q!' AND a IS NULL")));
+    EXPECT_EQ("1", Narrow(Query(stored + L"'s!' AND a = 4 AND d IS NULL")));
+    EXPECT_EQ("3",
+              Narrow(Query(L"SELECT COUNT(*) FROM " + m_table + L" WHERE b IN ('p', 'q', 's')")));
 }
 
 // A timestamp written in the session's time zone (PostgreSQL's timestamptz, MariaDB's TIMESTAMP)

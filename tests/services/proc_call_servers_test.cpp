@@ -57,7 +57,7 @@ protected:
                         m_params[i].m_strValue = v.second;
             m_sql = BuildProcedureCall(m_helper, name, m_params, m_bReturn);
             CRRecordset rs(&m_helper.GetDatabase());
-            rs.Prepare(m_sql, RS_FORWARD_ONLY, RS_READONLY);
+            rs.Prepare(m_sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT);
             if (!BindProcedureParams(rs, m_params, m_bReturn, m_helper.GetDBMSKind() == DBMS_MYSQL,
                                      error))
                 return;
@@ -171,6 +171,76 @@ TEST_F(ProcCallServer, MariaDBFunctionsAndProcedures)
     EXPECT_EQ("r1", Value(L"c"));
     EXPECT_EQ(A(kHostile), A(Scalar(L"SELECT v FROM " + t)));
     EXPECT_EQ("Invalid data", A(Run({L"", p}, {{L"a", L"x\\"}, {L"b", L"3"}})));
+}
+
+// Every OUT and INOUT value comes back as the server set it, whatever its type, NULL too: the
+// integer, the big integer past a double's digits, the exact decimal, the double, the date and
+// the timestamp as the program shows them, the text. (MariaDB's driver writes the text of each
+// into the buffer bound for it whatever its type, and one length for all.)
+TEST_F(ProcCallServer, EveryOutputTypeComesBackAsTheServerSetIt)
+{
+    std::vector<std::pair<LPCWSTR, std::string>> expected = {
+        {L"b", "10"},
+        {L"c", "rd_5"},
+        {L"d", "9007199254740993"},
+        {L"e", "12345678901234567.125"},
+        {L"f", "1234572.125"},
+        {L"g", "2024/03/05"},
+        {L"h", "2024/03/05 07:08:09"},
+        {L"i", "<NULL>"},
+        {L"j", "42"},
+        {L"k", "x!"},
+        {L"l", "2024/03/06"},
+        {L"m", "2.500"},
+        {L"n", "<NULL>"},
+    };
+    const std::vector<std::pair<CString, CString>> inputs = {{L"a", L"5"},    {L"j", L"41"},
+                                                             {L"k", L"x"},    {L"l", L"2024/03/05"},
+                                                             {L"m", L"1.25"}, {L"n", L"7"}};
+    auto check = [&](LPCWSTR product) {
+        SCOPED_TRACE(A(product));
+        for (const auto& value : expected)
+            EXPECT_EQ(value.second, Value(value.first)) << A(value.first) << " " << Listing();
+    };
+
+    Connect(QlTestDb::MariaDBConnect());
+    const CString p = Unique(L"qlp");
+    Exec(L"CREATE PROCEDURE " + p +
+         L"(IN a INT, OUT b INT, OUT c VARCHAR(20), OUT d BIGINT, OUT e DECIMAL(20,3), "
+         L"OUT f DOUBLE, OUT g DATE, OUT h DATETIME, OUT i INT, INOUT j INT, "
+         L"INOUT k VARCHAR(20), INOUT l DATE, INOUT m DECIMAL(20,3), INOUT n BIGINT) "
+         L"BEGIN SET b = 10; SET c = concat('rd_', a); SET d = 9007199254740993; "
+         L"SET e = 12345678901234567.125; SET f = 1234567.125 + a; SET g = '2024-03-05'; "
+         L"SET h = '2024-03-05 07:08:09'; SET i = NULL; SET j = j + 1; SET k = concat(k, '!'); "
+         L"SET l = l + INTERVAL 1 DAY; SET m = m * 2; SET n = NULL; END");
+    m_cleanup.push_back(L"DROP PROCEDURE " + p);
+    EXPECT_EQ("", A(Run({L"", p}, inputs))) << Listing();
+    check(L"MariaDB");
+    TearDown();
+    SetUp();
+
+    Connect(QlTestDb::PostgresConnect());
+    const CString q = Unique(L"qlp"), f = Unique(L"qlf");
+    const CString body =
+        L"BEGIN b := 10; c := 'rd_' || a; d := 9007199254740993; e := 12345678901234567.125; "
+        L"f := 1234567.125 + a; g := '2024-03-05'; h := '2024-03-05 07:08:09'; i := NULL; j := j + "
+        L"1; "
+        L"k := k || '!'; l := l + 1; m := m * 2; n := NULL; END";
+    const CString outs = L"int, OUT c varchar, OUT d bigint, OUT e numeric(20,3), "
+                         L"OUT f float8, OUT g date, OUT h timestamp, OUT i int, INOUT j int, "
+                         L"INOUT k varchar, INOUT l date, INOUT m numeric(20,3), INOUT n bigint)";
+    Exec(L"CREATE PROCEDURE " + q + L"(IN a int, OUT b " + outs + L" LANGUAGE plpgsql AS $$ " +
+         body + L" $$");
+    m_cleanup.push_back(L"DROP PROCEDURE " + q);
+    // (PostgreSQL keeps no scale of a parameter: 1.25 * 2 is 2.50.)
+    expected[11].second = "2.50";
+    EXPECT_EQ("", A(Run({L"public", q}, inputs))) << Listing() << A(m_sql);
+    check(L"PostgreSQL procedure");
+    Exec(L"CREATE FUNCTION " + f + L"(IN a int, OUT b " + outs + L" LANGUAGE plpgsql AS $$ " +
+         body + L" $$");
+    m_cleanup.push_back(L"DROP FUNCTION " + f);
+    EXPECT_EQ("", A(Run({L"public", f}, inputs))) << Listing() << A(m_sql);
+    check(L"PostgreSQL function");
 }
 
 TEST_F(ProcCallServer, MariaDBCallLeavesTheConnectionFreeOnceFinished)
