@@ -141,8 +141,8 @@ void RollBackAbortedRead(CRDatabase* pDatabase)
 {
     if (pDatabase->GetConnectionHandle() == SQL_NULL_HDBC || pDatabase->IsInTransaction())
         return;
-    pDatabase->HoldReadAheads();
-    SQLEndTran(SQL_HANDLE_DBC, pDatabase->GetConnectionHandle(), SQL_ROLLBACK);
+    // The driver's own transaction: a ROLLBACK statement ends it and tells the driver so.
+    pDatabase->ExecQuietly(L"ROLLBACK");
 }
 
 void ThrowRDBException(CRDatabase* pDatabase, int nRetCode, SQLHSTMT hStmt)
