@@ -170,7 +170,26 @@ SQLRETURN CRDatabase::RunOwnStatementBy(const std::function<SQLRETURN(SQLHSTMT)>
     if (after)
         after(hStmt, nRet);
     SQLFreeStmt(hStmt, SQL_DROP);
+    // psqlODBC reading through cursors of its own runs a query of ours in a transaction of its
+    // own, which a failure leaves aborted (the driver rolls back nothing itself, see
+    // error_rollback.h): it is ended, as after a failed statement of the user's.
+    if (nRet == SQL_ERROR && m_bStreamingResults && m_nDBMSKind == DBMS_POSTGRESQL)
+        EndDriversAbortedTransaction();
     return nRet;
+}
+
+void CRDatabase::EndDriversAbortedTransaction()
+{
+    if (m_bEndingDriversTransaction || m_hDbc == SQL_NULL_HDBC || m_txn != TxnState::None ||
+        m_nDBMSKind != DBMS_POSTGRESQL)
+        return;
+    m_bEndingDriversTransaction = true;
+    // Only where the server holds one: psqlODBC has forgotten it (SQLEndTran sends nothing),
+    // and sent a ROLLBACK outside a transaction it goes on to prepare a later statement under
+    // the name of one it freed meanwhile ("prepared statement ... already exists").
+    if (AskTransactionOpen() != TxnAnswer::Closed)
+        ExecQuietly(L"ROLLBACK");
+    m_bEndingDriversTransaction = false;
 }
 
 bool CRDatabase::ExecQuietly(LPCWSTR pszSQL)

@@ -352,6 +352,9 @@ public:
                                 const std::function<void(SQLHSTMT, SQLRETURN)>& after = {});
     // The same for a caller to whom a failure only tells something; true when it succeeded.
     bool ExecQuietly(LPCWSTR pszSQL);
+    // PostgreSQL outside a transaction of the user's: a transaction psqlODBC opened for a cursor
+    // of its own (UseDeclareFetch), which a failure left aborted, is rolled back.
+    void EndDriversAbortedTransaction();
     // Asks the server a question of one value of the program's own, without follow-up: 0 when
     // the answer begins with "0", 1 for any other, -1 when it cannot be answered (an aborted
     // PostgreSQL transaction, a MySQL result still being read).
@@ -461,6 +464,7 @@ private:
     // The error of the statement that aborted the transaction (TxnState::Aborted), for the note
     // when a COMMIT rolls it back.
     CString m_strAbortError;
+    bool m_bEndingDriversTransaction = false; // EndDriversAbortedTransaction is running
     bool m_bSQLite = false;
     int m_nSupplementaryTextRoute = -1;
     CString m_strSessionNote;    // see TakeSessionNote

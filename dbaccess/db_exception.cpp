@@ -131,9 +131,11 @@ void CRDBException::BuildErrorString(CRDatabase* pDatabase, SQLHSTMT hStmt)
 
 bool LeavesReadAborted(CRDatabase* pDatabase, const Zelt::CRDBException& e)
 {
-    // The driver's own complaints and warnings abort nothing.
+    // The driver's own complaints and warnings abort nothing; a statement it cancelled did reach
+    // the server, whose cancel aborts the transaction.
     const CString strClass = e.m_strSQLState.Left(2);
-    return pDatabase != nullptr && e.m_nRetCode != 0 && strClass != L"HY" && strClass != L"01" &&
+    return pDatabase != nullptr && e.m_nRetCode != 0 &&
+           ((strClass != L"HY" && strClass != L"01") || e.m_strSQLState == L"HY008") &&
            pDatabase->IsStreamingResults() && pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
 }
 
@@ -142,7 +144,7 @@ void RollBackAbortedRead(CRDatabase* pDatabase)
     if (pDatabase->GetConnectionHandle() == SQL_NULL_HDBC || pDatabase->IsInTransaction())
         return;
     // The driver's own transaction: a ROLLBACK statement ends it and tells the driver so.
-    pDatabase->ExecQuietly(L"ROLLBACK");
+    pDatabase->EndDriversAbortedTransaction();
 }
 
 void ThrowRDBException(CRDatabase* pDatabase, int nRetCode, SQLHSTMT hStmt)
