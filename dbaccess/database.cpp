@@ -158,6 +158,8 @@ SQLRETURN CRDatabase::RunOwnStatementBy(const std::function<SQLRETURN(SQLHSTMT)>
                                         const std::function<void(SQLHSTMT, SQLRETURN)>& after)
 {
     HoldReadAheads();
+    if (m_txn == TxnState::DriversAborted)
+        EndDriversAbortedTransaction();
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
     SQLRETURN nRet = SQLAllocStmt(m_hDbc, &hStmt);
     if (!SQL_SUCCEEDED(nRet))
@@ -180,10 +182,12 @@ SQLRETURN CRDatabase::RunOwnStatementBy(const std::function<SQLRETURN(SQLHSTMT)>
 
 void CRDatabase::EndDriversAbortedTransaction()
 {
-    if (m_bEndingDriversTransaction || m_hDbc == SQL_NULL_HDBC || m_txn != TxnState::None ||
+    if (m_bEndingDriversTransaction || m_hDbc == SQL_NULL_HDBC ||
+        (m_txn != TxnState::None && m_txn != TxnState::DriversAborted) ||
         m_nDBMSKind != DBMS_POSTGRESQL)
         return;
     m_bEndingDriversTransaction = true;
+    m_txn = TxnState::None;
     // Only where the server holds one: psqlODBC has forgotten it (SQLEndTran sends nothing),
     // and sent a ROLLBACK outside a transaction it goes on to prepare a later statement under
     // the name of one it freed meanwhile ("prepared statement ... already exists").
@@ -632,6 +636,10 @@ void CRDatabase::AfterFailedStatement(LPCWSTR pszSQL, Zelt::CRDBException* pErro
     MarkLostDriverCursors();
     FollowTransaction(pszSQL, false, pError ? pError->m_strSQLState : CString(),
                       pError ? pError->m_strError : CString(), false);
+    // A statement psqlODBC ran in a cursor transaction of its own (a cancelled query, one that
+    // failed on another path than ThrowRDBException's) left it aborted.
+    if (m_bStreamingResults)
+        EndDriversAbortedTransaction();
     // What the failure did to the transaction goes with its message.
     if (pError != nullptr && !m_strSessionNote.IsEmpty())
     {
@@ -726,6 +734,8 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
 {
     if (!FollowsTransactionBlocks())
         return;
+    if (m_txn == TxnState::DriversAborted)
+        EndDriversAbortedTransaction();
     AskAgainAboutTransaction();
     if (OpensTransactionBlock(m_nDBMSKind, pszSQL))
     {
@@ -753,6 +763,8 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CStrin
 {
     if (!FollowsTransactionBlocks())
         return;
+    if (m_txn == TxnState::DriversAborted)
+        EndDriversAbortedTransaction();
     const TxnProduct product = GetTxnProduct();
     const TxnText text = ReadTransactionText(m_nDBMSKind, pszSQL);
     const TxnStep step = bSucceeded ? TxnAfterSuccess(m_txn, text, product)

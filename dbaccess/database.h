@@ -183,6 +183,8 @@ public:
     void BeforeStatement()
     {
         HoldReadAheads();
+        if (m_txn == TxnState::DriversAborted)
+            EndDriversAbortedTransaction();
         if (m_bReadResultsFirst && !m_streamingResults.empty())
             ReadStreamingResultsToEnd();
     }
@@ -355,6 +357,12 @@ public:
     // PostgreSQL outside a transaction of the user's: a transaction psqlODBC opened for a cursor
     // of its own (UseDeclareFetch), which a failure left aborted, is rolled back.
     void EndDriversAbortedTransaction();
+    // The same where no statement may be sent yet: it is rolled back before the next one.
+    void MarkDriversTransactionAborted()
+    {
+        if (m_txn == TxnState::None && m_hDbc != SQL_NULL_HDBC)
+            m_txn = TxnState::DriversAborted;
+    }
     // Asks the server a question of one value of the program's own, without follow-up: 0 when
     // the answer begins with "0", 1 for any other, -1 when it cannot be answered (an aborted
     // PostgreSQL transaction, a MySQL result still being read).

@@ -144,7 +144,9 @@ void RollBackAbortedRead(CRDatabase* pDatabase)
     if (pDatabase->GetConnectionHandle() == SQL_NULL_HDBC || pDatabase->IsInTransaction())
         return;
     // The driver's own transaction: a ROLLBACK statement ends it and tells the driver so.
-    pDatabase->EndDriversAbortedTransaction();
+    // This runs where a read ahead is held, and a statement of ours there would wait on it: the
+    // driver's transaction is rolled back before the next statement.
+    pDatabase->MarkDriversTransactionAborted();
 }
 
 void ThrowRDBException(CRDatabase* pDatabase, int nRetCode, SQLHSTMT hStmt)

@@ -19,7 +19,8 @@ bool TxnIsOpen(TxnState state, bool bSessionGone)
     switch (state)
     {
     case TxnState::None:
-    case TxnState::Lost: return false;
+    case TxnState::Lost:
+    case TxnState::DriversAborted: return false;
     // A question left unanswered because the session is gone: its transaction went with it.
     case TxnState::Unknown:
     case TxnState::UserUnknown: return !bSessionGone;

@@ -8,18 +8,21 @@
 
 enum class TxnState
 {
-    None,        // autocommit on, no transaction
-    Beginning,   // a BEGIN of the user's is on its way: autocommit went off before it ran
-    User,        // a statement of the user's opened one; autocommit off until it ends
-    Program,     // the program began it (BeginTrans); a COMMIT or ROLLBACK of the user's ends it
-    Server,      // open while the driver keeps autocommit on (SQLite, MariaDB's XA): ended by a
-                 // statement of the program's
-    Aborted,     // PostgreSQL: a statement failed inside it; the server refuses every statement
-                 // until it is ended, and a COMMIT then rolls back; autocommit off
-    Unknown,     // the server has not yet said whether a statement opened one (its further
-                 // results wait); taken for open; autocommit on
-    UserUnknown, // the same inside the user's transaction (it may have ended); autocommit off
-    Lost,        // the session went with its transaction; the driver still has autocommit off
+    None,           // autocommit on, no transaction
+    Beginning,      // a BEGIN of the user's is on its way: autocommit went off before it ran
+    User,           // a statement of the user's opened one; autocommit off until it ends
+    Program,        // the program began it (BeginTrans); a COMMIT or ROLLBACK of the user's ends it
+    Server,         // open while the driver keeps autocommit on (SQLite, MariaDB's XA): ended by a
+                    // statement of the program's
+    Aborted,        // PostgreSQL: a statement failed inside it; the server refuses every statement
+                    // until it is ended, and a COMMIT then rolls back; autocommit off
+    Unknown,        // the server has not yet said whether a statement opened one (its further
+                    // results wait); taken for open; autocommit on
+    UserUnknown,    // the same inside the user's transaction (it may have ended); autocommit off
+    Lost,           // the session went with its transaction; the driver still has autocommit off
+    DriversAborted, // PostgreSQL: a read through psqlODBC's own cursor failed on a thread reading
+                    // ahead, leaving the driver's transaction aborted; autocommit on; rolled back
+                    // before the next statement (the driver has forgotten it)
 };
 
 enum class TxnProduct
