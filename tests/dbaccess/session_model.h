@@ -22,7 +22,7 @@ enum class Product
     SQLite
 };
 
-enum class TxnState
+enum class SessionState
 {
     None,
     Open,
@@ -40,9 +40,9 @@ public:
     // BEGIN IMMEDIATE (the write lock at once).
     bool Begin(int isolation = 0, bool bImmediate = false)
     {
-        if (m_state == TxnState::Aborted)
+        if (m_state == SessionState::Aborted)
             return false;
-        if (m_state == TxnState::Open)
+        if (m_state == SessionState::Open)
         {
             if (m_product == Product::SQLite)
             {
@@ -65,7 +65,7 @@ public:
             }
             EndTransaction(true); // MariaDB commits the open one first
         }
-        m_state = TxnState::Open;
+        m_state = SessionState::Open;
         m_isolation = m_product == Product::MariaDB  ? 1
                       : m_product == Product::SQLite ? 2
                                                      : isolation;
@@ -76,9 +76,9 @@ public:
     // PostgreSQL's SET TRANSACTION ISOLATION LEVEL SERIALIZABLE.
     bool SetSerializable()
     {
-        if (m_state == TxnState::None)
+        if (m_state == SessionState::None)
             return true; // a warning outside a transaction block
-        if (m_state == TxnState::Aborted)
+        if (m_state == SessionState::Aborted)
             return false;
         if (m_bQueried && m_isolation != 2)
             return Fail(); // 25001: must be called before any query
@@ -87,9 +87,9 @@ public:
     }
     bool Insert(int id)
     {
-        if (m_state == TxnState::Aborted)
+        if (m_state == SessionState::Aborted)
             return false;
-        if (m_state == TxnState::None)
+        if (m_state == SessionState::None)
         {
             m_committed.push_back(id);
             return true;
@@ -101,9 +101,9 @@ public:
     // An insert of a key that is there: it fails, after taking the write's locks.
     bool InsertDuplicate()
     {
-        if (m_state == TxnState::Aborted)
+        if (m_state == SessionState::Aborted)
             return false;
-        if (m_state == TxnState::Open)
+        if (m_state == SessionState::Open)
             Write();
         return Fail();
     }
@@ -111,7 +111,7 @@ public:
     // bSnapshot, while reading (PostgreSQL's division by zero).
     bool FailingStatement(bool bSnapshot)
     {
-        if (m_state == TxnState::Aborted)
+        if (m_state == SessionState::Aborted)
             return false;
         if (bSnapshot)
             TakeSnapshot();
@@ -120,10 +120,10 @@ public:
     // A read of a table; false when refused. Visible() gives its rows when it succeeds.
     bool Read()
     {
-        if (m_state == TxnState::Aborted)
+        if (m_state == SessionState::Aborted)
             return false;
         TakeSnapshot();
-        if (m_state == TxnState::Open)
+        if (m_state == SessionState::Open)
         {
             m_bTouched = true;
             m_nLock = std::max(m_nLock, 1);
@@ -132,15 +132,15 @@ public:
     }
     bool Savepoint(const std::string& name)
     {
-        if (m_state == TxnState::Aborted)
+        if (m_state == SessionState::Aborted)
             return false;
-        if (m_state == TxnState::None)
+        if (m_state == SessionState::None)
         {
             if (m_product == Product::PostgreSQL)
                 return false; // 25P01: only in transaction blocks
             if (m_product == Product::MariaDB)
-                return true;          // accepted, and gone with the statement's own transaction
-            m_state = TxnState::Open; // SQLite: a deferred transaction begins
+                return true;              // accepted, and gone with the statement's own transaction
+            m_state = SessionState::Open; // SQLite: a deferred transaction begins
             m_isolation = 2;
         }
         m_savepoints.push_back({name, m_pending.size(), m_bTouched});
@@ -148,16 +148,16 @@ public:
     }
     bool RollbackTo(const std::string& name)
     {
-        if (m_state == TxnState::None)
+        if (m_state == SessionState::None)
             return false;
         auto it = std::find_if(m_savepoints.rbegin(), m_savepoints.rend(),
                                [&](const CSavepoint& s) { return s.name == name; });
         if (it == m_savepoints.rend())
-            return m_state == TxnState::Aborted ? false : Fail();
+            return m_state == SessionState::Aborted ? false : Fail();
         const CSavepoint kept = *it;
         m_savepoints.erase(it.base(), m_savepoints.end()); // the named one stays
         m_pending.resize(kept.nPending);
-        m_state = TxnState::Open;
+        m_state = SessionState::Open;
         // MariaDB may let the table locks taken since the savepoint go: known only when some
         // were taken before it.
         if (!kept.bTouched)
@@ -166,14 +166,14 @@ public:
     }
     bool Commit()
     {
-        if (m_state == TxnState::None)
-            return m_product != Product::SQLite;   // SQLite: no transaction is active
-        EndTransaction(m_state == TxnState::Open); // an aborted one rolls back
+        if (m_state == SessionState::None)
+            return m_product != Product::SQLite;       // SQLite: no transaction is active
+        EndTransaction(m_state == SessionState::Open); // an aborted one rolls back
         return true;
     }
     bool Rollback()
     {
-        if (m_state == TxnState::None)
+        if (m_state == SessionState::None)
             return m_product != Product::SQLite;
         EndTransaction(false);
         return true;
@@ -189,7 +189,7 @@ public:
 
     // ---- What is seen.
 
-    TxnState State() const { return m_state; }
+    SessionState State() const { return m_state; }
     size_t CommittedCount() const { return m_committed.size(); }
     size_t PendingCount() const { return m_pending.size(); }
     // The rows a read starting now gets, in ascending order.
@@ -206,7 +206,7 @@ public:
     // to a savepoint leaves it open whether the server let them go.
     int HoldsTableLocks() const
     {
-        if (m_state != TxnState::Open)
+        if (m_state != SessionState::Open)
             return 0;
         return m_bTouchUnknown ? -1 : m_bTouched ? 1 : 0;
     }
@@ -222,9 +222,9 @@ public:
     // One line for a report: "open, 3 committed, 2 pending, savepoints sp1 sp2".
     std::string Describe() const
     {
-        std::string text = m_state == TxnState::None   ? "no transaction"
-                           : m_state == TxnState::Open ? "transaction open"
-                                                       : "transaction aborted";
+        std::string text = m_state == SessionState::None   ? "no transaction"
+                           : m_state == SessionState::Open ? "transaction open"
+                                                           : "transaction aborted";
         text += ", " + std::to_string(m_committed.size()) + " committed, " +
                 std::to_string(m_pending.size()) + " pending";
         if (m_bSnapshot)
@@ -246,8 +246,8 @@ private:
     // is undone).
     bool Fail()
     {
-        if (m_product == Product::PostgreSQL && m_state == TxnState::Open)
-            m_state = TxnState::Aborted;
+        if (m_product == Product::PostgreSQL && m_state == SessionState::Open)
+            m_state = SessionState::Aborted;
         return false;
     }
     void Write()
@@ -262,9 +262,9 @@ private:
     // InnoDB's first read.
     void TakeSnapshot()
     {
-        if (m_state == TxnState::Open)
+        if (m_state == SessionState::Open)
             m_bQueried = true;
-        if (m_state == TxnState::Open && m_isolation >= 1 && !m_bSnapshot)
+        if (m_state == SessionState::Open && m_isolation >= 1 && !m_bSnapshot)
         {
             m_bSnapshot = true;
             m_snapshot = m_committed;
@@ -277,14 +277,14 @@ private:
         m_pending.clear();
         m_savepoints.clear();
         m_snapshot.clear();
-        m_state = TxnState::None;
+        m_state = SessionState::None;
         m_isolation = 0;
         m_bQueried = m_bSnapshot = m_bWrote = m_bTouched = m_bTouchUnknown = false;
         m_nLock = 0;
     }
 
     Product m_product;
-    TxnState m_state = TxnState::None;
+    SessionState m_state = SessionState::None;
     std::vector<int> m_committed;
     std::vector<int> m_pending;
     std::vector<CSavepoint> m_savepoints;

@@ -435,7 +435,7 @@ private:
                 continue;
             if ((k == kOpenTable || k == kOpenQuery || k == kCall) && m_windows.size() >= 5)
                 return kCloseWindow;
-            if (k == kEndTransaction && m_model.State() == TxnState::None)
+            if (k == kEndTransaction && m_model.State() == SessionState::None)
                 continue; // the menu item is greyed
             // Right after a BEGIN, PostgreSQL users set its isolation level.
             if (m_lastKind == kBegin && m_product == Product::PostgreSQL && Pick(4) == 0 &&
@@ -557,6 +557,17 @@ private:
         case kCall:
         case kOpenTable:
         case kOpenQuery: {
+            if (kind == kCall && Pick(3) == 0)
+            {
+                // As a script runs it: no window, every result left unread.
+                line = "CALL " + Narrow(m_proc) + "()  [ExecuteSQL]";
+                StartStep(line);
+                const bool bExpected = m_model.Read();
+                CString error;
+                const bool bOk = RunStatement(L"CALL " + m_proc + L"()", false, error);
+                Outcome(line, bOk, error, bExpected, bAgree);
+                break;
+            }
             const bool bBig = kind != kCall && Pick(2) == 0;
             const CString table = bBig ? m_big : m_table;
             CString sql;
@@ -865,7 +876,7 @@ private:
         if (_wtoi(seen) != static_cast<int>(m_model.CommittedCount()))
             return Disagree("another session sees " + Narrow(seen) + " rows, the native client's " +
                             std::to_string(m_model.CommittedCount()));
-        const bool bOpen = m_model.State() != TxnState::None;
+        const bool bOpen = m_model.State() != SessionState::None;
         bool bTrans = false;
         try
         {
@@ -890,14 +901,14 @@ private:
                 return Disagree("pg_stat_activity cannot be read: " + Narrow(error));
             const CString state = view.SpanExcluding(L"|");
             const bool bXid = view.Right(4) == L"true";
-            const wchar_t* expected = m_model.State() == TxnState::None ? L"idle"
-                                      : m_model.State() == TxnState::Open
+            const wchar_t* expected = m_model.State() == SessionState::None ? L"idle"
+                                      : m_model.State() == SessionState::Open
                                           ? L"idle in transaction"
                                           : L"idle in transaction (aborted)";
             if (state != expected)
                 return Disagree("the server's session is \"" + Narrow(state) + "\", psql's \"" +
                                 Narrow(expected) + "\"");
-            if (m_model.State() != TxnState::Aborted && bXid != m_model.HasWritten())
+            if (m_model.State() != SessionState::Aborted && bXid != m_model.HasWritten())
                 return Disagree(bXid ? "the server's session holds a transaction id; psql's "
                                        "wrote nothing"
                                      : "the server's session holds no transaction id; psql's "
