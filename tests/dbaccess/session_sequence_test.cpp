@@ -701,11 +701,12 @@ private:
                 m_db.ExecuteSQL(sql);
                 return true;
             }
-            // CMainFrame::ExecuteSQL: the start followed, a forward-only recordset; a statement
-            // without columns is told and its recordset closed.
+            // CMainFrame::ExecuteSQL: the start followed, a recordset (scrollable for a SELECT);
+            // a statement without columns is told and its recordset closed.
             m_db.FollowStatementStart(sql);
             CRRecordset rs(&m_db);
-            if (!rs.Open(sql, RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT))
+            const bool bSelect = sql.Left(6).CompareNoCase(L"SELECT") == 0;
+            if (!rs.Open(sql, bSelect ? RS_STATIC : RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT))
             {
                 error = L"Can't open recordset";
                 return false;
