@@ -55,13 +55,8 @@ public:
             if (m_product == Product::PostgreSQL)
             {
                 // A warning; the transaction goes on, and its isolation level is set as by SET
-                // TRANSACTION (refused once a query ran, unless it stays the same).
-                if (isolation == 0)
-                    return true;
-                if (m_bQueried && isolation != m_isolation)
-                    return Fail();
-                m_isolation = isolation;
-                return true;
+                // TRANSACTION.
+                return isolation == 0 || SetIsolation(isolation);
             }
             EndTransaction(true); // MariaDB commits the open one first
         }
@@ -80,10 +75,7 @@ public:
             return true; // a warning outside a transaction block
         if (m_state == SessionState::Aborted)
             return false;
-        if (m_bQueried && m_isolation != 2)
-            return Fail(); // 25001: must be called before any query
-        m_isolation = 2;
-        return true;
+        return SetIsolation(2);
     }
     bool Insert(int id)
     {
@@ -249,6 +241,16 @@ private:
         if (m_product == Product::PostgreSQL && m_state == SessionState::Open)
             m_state = SessionState::Aborted;
         return false;
+    }
+    // Another level is refused once a query ran (25001) or inside a savepoint.
+    bool SetIsolation(int isolation)
+    {
+        if (isolation == m_isolation)
+            return true;
+        if (m_bQueried || !m_savepoints.empty())
+            return Fail();
+        m_isolation = isolation;
+        return true;
     }
     void Write()
     {
