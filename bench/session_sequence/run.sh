@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Long runs of the session sequence test against the model of the native clients.
 # Usage: bash bench/session_sequence/run.sh [PRODUCT [FIRST_SEED[-LAST_SEED] [STEPS [SKIP]]]]
-#   PRODUCT PostgreSQL, MariaDB, SQLite or all (default all); seeds default 1-20, steps 1000;
+#   PRODUCT PostgreSQL, MariaDB, SQLite or all (default all); seeds default 1-10, steps 500;
 #   SKIP step kinds left out, separated by commas.
 # A disagreement's report names the seed and the steps: the same arguments replay it.
 # QL_SEQUENCE_CONNECT_EXTRA adds options to the program's connection ("UseDeclareFetch=0;").
@@ -24,5 +24,5 @@ if [ -z "${ODBCSYSINI:-}" ]; then
   [ -f "$odbc_dir/odbc.ini" ] || : >"$odbc_dir/odbc.ini"
   export ODBCSYSINI="$odbc_dir"
 fi
-wine "$exe" "${1:-all}" "${2:-1-20}" "${3:-1000}" "${4:-}" 2>&1 | tr -d '\r'
+wine "$exe" "${1:-all}" "${2:-1-10}" "${3:-500}" "${4:-}" 2>&1 | tr -d '\r'
 exit 0
