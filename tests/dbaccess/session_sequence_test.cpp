@@ -453,11 +453,13 @@ private:
         bool bAgree = true;
         // Statements other than windows go through the SQL query dialog's path or ExecuteSQL.
         const bool bDialog = Pick(2) == 0;
+        CString note;
         auto statement = [&](const CString& sql, bool bExpected) {
             line = Narrow(sql) + (bDialog ? "  [query dialog]" : "  [ExecuteSQL]");
             StartStep(line);
             CString error;
             const bool bOk = RunStatement(sql, bDialog, error);
+            note = m_db.TakeSessionNote(); // what the query dialog shows with the outcome
             Outcome(line, bOk, error, bExpected, bAgree);
         };
         switch (kind)
@@ -525,7 +527,13 @@ private:
                       m_model.RollbackTo(name));
             break;
         }
-        case kCommit: statement(L"COMMIT", m_model.Commit()); break;
+        case kCommit: {
+            const bool bRollsBack = m_model.State() == SessionState::Aborted;
+            statement(L"COMMIT", m_model.Commit());
+            if (bAgree && bRollsBack)
+                bAgree = ToldRolledBack(note);
+            break;
+        }
         case kRollback: statement(L"ROLLBACK", m_model.Rollback()); break;
         case kSelectCount: {
             line = "SELECT count(*) FROM t  [query grid, read and closed]";
@@ -623,6 +631,7 @@ private:
             const bool bCommit = Pick(2) == 0;
             line = bCommit ? "End Transaction > Commit" : "End Transaction > Rollback";
             StartStep(line);
+            const bool bRollsBack = bCommit && m_model.State() == SessionState::Aborted;
             bCommit ? m_model.Commit() : m_model.Rollback();
             CString error;
             bool bOk = false;
@@ -630,6 +639,7 @@ private:
             {
                 // As the main window does: only while TRANS shows.
                 bOk = !m_db.IsInTransaction() || m_db.EndTrans(bCommit);
+                note = m_db.TakeSessionNote(); // shown after End Transaction
             }
             catch (Zelt::CRDBException* e)
             {
@@ -637,6 +647,8 @@ private:
                 e->Delete();
             }
             Outcome(line, bOk, error, true, bAgree);
+            if (bAgree && bRollsBack)
+                bAgree = ToldRolledBack(note);
             break;
         }
         case kOtherInsert: {
@@ -681,6 +693,19 @@ private:
         bAgree = Disagree(bOk ? "it succeeded; the native client refuses it"
                               : "it failed; the native client runs it: " + Narrow(error));
         (void)line;
+    }
+
+    // A commit of an aborted transaction rolls it back: psql answers ROLLBACK, and the program
+    // says so with the commit's success.
+    bool ToldRolledBack(const CString& note)
+    {
+        if (!note.IsEmpty())
+        {
+            m_steps += "       (told: " + Narrow(note.Left(200)) + ")\n";
+            return true;
+        }
+        return Disagree("the commit rolled the aborted transaction back without a word (psql "
+                        "answers ROLLBACK)");
     }
 
     bool Disagree(const std::string& what)
