@@ -203,31 +203,70 @@ bool DriverTakesStringAsFileName(LPCWSTR pszConnect, LPCWSTR pszDriverFile)
 
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName)
 {
-    if (IsSQLiteDriverName(pszDriverName))
-        return HasNonEmptyItem(pszConnect, L"StepAPI")
-                   ? CString()
-                   : SetConnectItem(pszConnect, L"StepAPI", L"1");
-    if (!IsDriver(pszDriverName, L"psqlodbc") || HasNonEmptyItem(pszConnect, L"UseDeclareFetch"))
+    if (!IsSQLiteDriverName(pszDriverName) || HasNonEmptyItem(pszConnect, L"StepAPI"))
         return CString();
-    CString result = SetConnectItem(pszConnect, L"UseDeclareFetch", L"1");
+    return SetConnectItem(pszConnect, L"StepAPI", L"1");
+}
+
+namespace {
+
+// The declare/fetch value a string gives, in either form of the name.
+bool FindDeclareFetch(LPCWSTR pszConnect, CString& value)
+{
+    return HasNonEmptyItem(pszConnect, L"UseDeclareFetch", &value) ||
+           HasNonEmptyItem(pszConnect, L"B6", &value);
+}
+
+bool TurnsDeclareFetchOn(LPCWSTR pszConnect)
+{
+    CString value;
+    return pszConnect != nullptr && FindDeclareFetch(pszConnect, value) && value != L"0";
+}
+
+// The string with the declare/fetch value set, in the short form too where the string has it.
+CString SetDeclareFetch(LPCWSTR pszConnect, LPCWSTR pszValue)
+{
+    CString result = SetConnectItem(pszConnect, L"UseDeclareFetch", pszValue);
+    if (FindConnectItem(result, L"B6"))
+        result = SetConnectItem(result, L"B6", pszValue);
+    return result;
+}
+
+} // namespace
+
+CString WholeReadConnectString(LPCWSTR pszConnect, LPCWSTR pszCompleted, LPCWSTR pszDriverName)
+{
+    if (!IsDriver(pszDriverName, L"psqlodbc") ||
+        (!TurnsDeclareFetchOn(pszConnect) && !TurnsDeclareFetchOn(pszCompleted)))
+        return CString();
+    return SetDeclareFetch(pszConnect, L"0");
+}
+
+CString ReadingConnectString(LPCWSTR pszCompleted, LPCWSTR pszDriverName)
+{
+    if (!IsDriver(pszDriverName, L"psqlodbc") || pszCompleted == nullptr || *pszCompleted == 0)
+        return CString();
+    CString result = SetDeclareFetch(pszCompleted, L"1");
     // A fetch size of the user's own (also in the driver's short form) stays. The driver fetches
     // this many rows when the statement runs, and as many again (or a rowset, if larger) each time
-    // its cache runs out: every fetch is a round trip to the server. A result read ahead on a
-    // thread of its own keeps anything else on the connection waiting for the round trip it is
-    // in, so that must stay short however slowly the server makes rows (3000 rows of a query
-    // taking a millisecond a row held a statement for three seconds). Readers in blocks still
-    // fetch a block's rows a round trip.
-    if (!HasNonEmptyItem(pszConnect, L"Fetch") && !HasNonEmptyItem(pszConnect, L"A7"))
+    // its cache runs out: every fetch is a round trip to the server. A read ahead on a thread of
+    // its own keeps other reads of the connection waiting for the round trip it is in, so that
+    // stays short however slowly the server makes rows; readers in blocks still fetch a block's
+    // rows a round trip.
+    if (!HasNonEmptyItem(pszCompleted, L"Fetch") && !HasNonEmptyItem(pszCompleted, L"A7"))
         result = SetConnectItem(result, L"Fetch", std::to_wstring(kStreamingFetchRows).c_str());
     return result;
+}
+
+bool DeclinesReadingConnection(LPCWSTR pszConnect)
+{
+    CString value;
+    return pszConnect != nullptr && FindDeclareFetch(pszConnect, value) && value == L"0";
 }
 
 bool UserStringStreams(LPCWSTR pszConnect, LPCWSTR pszDriverName)
 {
     CString value;
-    if (IsDriver(pszDriverName, L"psqlodbc"))
-        return HasNonEmptyItem(pszConnect, L"UseDeclareFetch", &value) && value != L"0";
-    if (IsSQLiteDriverName(pszDriverName))
-        return HasNonEmptyItem(pszConnect, L"StepAPI", &value) && value != L"0";
-    return false;
+    return IsSQLiteDriverName(pszDriverName) && HasNonEmptyItem(pszConnect, L"StepAPI", &value) &&
+           value != L"0";
 }

@@ -1,6 +1,7 @@
 // Items of ODBC connection strings ("key=value;..."; a value in braces may hold ';' and "}}"), and
-// the driver options this program adds to the user's string so that forward-only results are
-// handed over as they are fetched instead of being read whole when the statement runs.
+// the driver options this program sets: SQLite's driver hands over forward-only results as they
+// are stepped through; psqlODBC reads the results of the user's connection whole, and streams
+// only on a reading connection of the program's own.
 #pragma once
 
 #include "framework/core.h"
@@ -12,10 +13,9 @@ bool FindConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullp
 // The string without its items named pszKey, ended by ';', with "key=value;" appended.
 CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
 
-// The user's connection string with the streaming options of the driver whose file name
-// (SQL_DRIVER_NAME) is given: psqlODBC fetches through a server cursor 100 rows at a time
-// (UseDeclareFetch=1;Fetch=100), SQLite's driver steps through results (StepAPI=1). Empty when
-// the driver has no such option to add or the user's string already chooses it (an empty value
+// The user's connection string with the streaming option of the driver whose file name
+// (SQL_DRIVER_NAME) is given: SQLite's driver steps through results (StepAPI=1). Empty when the
+// driver has no such option to add or the user's string already chooses it (an empty value
 // chooses nothing).
 //
 // Stepping, SQLite's driver reports every column without a declared type (expressions,
@@ -25,7 +25,23 @@ CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
 // CRDatabase::StreamsDeclaredColumnsOnly).
 CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName);
 
-// The fetch size StreamingConnectString gives psqlODBC.
+// psqlODBC reading through cursors of its own (UseDeclareFetch, short form B6) runs them in
+// transactions of its own on the connection, even with autocommit on: those begin, end and roll
+// back around the user's statements. The user's connection does without: this gives the user's
+// string with UseDeclareFetch=0 when it, or the completed string of a connection made with it
+// (which holds what a data source set), turns them on; empty otherwise and for other drivers.
+CString WholeReadConnectString(LPCWSTR pszConnect, LPCWSTR pszCompleted, LPCWSTR pszDriverName);
+
+// The string of the program's own reading connection beside the user's (psqlODBC only, empty
+// for other drivers): the completed string of the user's with UseDeclareFetch=1 and, unless it
+// gives one, the fetch size below.
+CString ReadingConnectString(LPCWSTR pszCompleted, LPCWSTR pszDriverName);
+
+// The user's own string turns psqlODBC's cursors off (UseDeclareFetch=0): table windows then read
+// whole on the user's connection, and no reading connection is opened.
+bool DeclinesReadingConnection(LPCWSTR pszConnect);
+
+// The fetch size ReadingConnectString gives psqlODBC.
 constexpr int kStreamingFetchRows = 100;
 
 // The driver file name is SQLite's ODBC driver.
@@ -56,6 +72,6 @@ bool DriverTakesStringAsFileName(LPCWSTR pszConnect, LPCWSTR pszDriverFile);
 // Whether the library (file name or path) is SQLite's ODBC driver.
 bool IsSQLiteDriverFile(LPCWSTR pszDriverFile);
 
-// Whether a connection made with the user's string by that driver streams forward-only results
-// already: StepAPI (SQLite) or UseDeclareFetch (psqlODBC) given and not 0.
+// Whether a connection made with the user's string by that driver steps through forward-only
+// results already: SQLite's StepAPI given and not 0.
 bool UserStringStreams(LPCWSTR pszConnect, LPCWSTR pszDriverName);

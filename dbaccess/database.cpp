@@ -310,15 +310,16 @@ bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConn
         Close();
         throw pException;
     }
-    // The driver manager's cursor library reads every result whole anyway.
-    if (!(dwOptions & openUseCursorLib))
-        OpenStreamingConnection(pszConnect, dwOptions, nConnectionTimeout, nLoginTimeout);
+    m_dwOpenOptions = dwOptions;
+    m_nConnectionTimeout = nConnectionTimeout;
+    m_nLoginTimeout = nLoginTimeout;
+    OpenStreamingConnection(pszConnect, dwOptions, nConnectionTimeout, nLoginTimeout);
     DetectDBMSKind();
     return true;
 }
 
 // Which driver answers is known only once connected (a data source name tells nothing), so the
-// streaming options go on a second connection made with the user's string and them; it replaces
+// driver options go on a second connection made with the user's string and them; it replaces
 // the first when it opens, else the first stays as it is. The completed string stays the first
 // one's: the recent list and the title show what the user's own string gave.
 void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
@@ -327,33 +328,132 @@ void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
     CString strDriver;
     if (!GetDriverName(strDriver))
         return;
+    if (dwOptions & openReadingConnection)
+    {
+        // Its string asks for the driver's cursors: this connection reads nothing else.
+        m_bStreamingResults = true;
+        return;
+    }
+    const CString strWhole = WholeReadConnectString(pszConnect, m_strConnect, strDriver);
+    if (!strWhole.IsEmpty())
+    {
+        // Should the connection without the driver's cursors fail to open where the one with
+        // them did, the driver streams here, and that is said.
+        m_bStreamingResults =
+            !ReplaceConnection(strWhole, dwOptions, nConnectionTimeout, nLoginTimeout);
+    }
+    m_bReaderAllowed = !ReadingConnectString(m_strConnect, strDriver).IsEmpty() &&
+                       !DeclinesReadingConnection(pszConnect) && !m_bStreamingResults;
+    // The driver manager's cursor library reads every result whole anyway.
     const bool bSQLite = IsSQLiteDriverName(strDriver);
+    if (!bSQLite || (dwOptions & openUseCursorLib))
+        return;
     const CString strStreaming = StreamingConnectString(pszConnect, strDriver);
     if (strStreaming.IsEmpty())
     {
         m_bStreamingResults = UserStringStreams(pszConnect, strDriver);
-        m_bReadResultsFirst = bSQLite && m_bStreamingResults;
+        m_bReadResultsFirst = m_bStreamingResults;
         return;
     }
+    if (!ReplaceConnection(strStreaming, dwOptions, nConnectionTimeout, nLoginTimeout))
+        return;
+    m_bStreamingResults = true;
+    m_bDeclaredColumnsOnly = true;
+    m_bReadResultsFirst = true;
+}
+
+bool CRDatabase::ReplaceConnection(LPCWSTR pszConnect, DWORD dwOptions, UINT nConnectionTimeout,
+                                   UINT nLoginTimeout)
+{
     const SQLHDBC hFirst = m_hDbc;
     SQLHDBC hSecond = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocConnect(m_hEnv, &hSecond)))
-        return;
+        return false;
     m_hDbc = hSecond;
     SQLRETURN nRet;
-    const bool bOpened = ConnectHandle(strStreaming, dwOptions, nullptr, nConnectionTimeout,
-                                       nLoginTimeout, SQL_DRIVER_NOPROMPT, nullptr, nRet);
-    if (!bOpened)
+    if (!ConnectHandle(pszConnect, dwOptions, nullptr, nConnectionTimeout, nLoginTimeout,
+                       SQL_DRIVER_NOPROMPT, nullptr, nRet))
     {
         SQLFreeConnect(hSecond);
         m_hDbc = hFirst;
-        return;
+        return false;
     }
     SQLDisconnect(hFirst);
     SQLFreeConnect(hFirst);
-    m_bStreamingResults = true;
-    m_bDeclaredColumnsOnly = bSQLite;
-    m_bReadResultsFirst = bSQLite;
+    return true;
+}
+
+CRDatabase* CRDatabase::ReadingConnection()
+{
+    if (!m_bReaderAllowed || m_bReaderFailed || m_hDbc == SQL_NULL_HDBC ||
+        m_nDBMSKind != DBMS_POSTGRESQL || IsInTransaction())
+        return nullptr;
+    if (!OpenReadingConnection())
+        return nullptr;
+    return ReadsAsReadingConnection() ? m_pReader.get() : nullptr;
+}
+
+bool CRDatabase::OpenReadingConnection()
+{
+    if (m_pReader && m_pReader->IsOpen())
+        return true;
+    CString strDriver;
+    const CString strReading =
+        GetDriverName(strDriver) ? ReadingConnectString(m_strConnect, strDriver) : CString();
+    if (!m_pReader)
+        m_pReader = std::make_unique<CRDatabase>();
+    try
+    {
+        const DWORD dwOptions =
+            openNoPrompt | openReadingConnection | (m_dwOpenOptions & openReadOnly);
+        if (!strReading.IsEmpty() &&
+            m_pReader->Open(strReading, dwOptions, nullptr, m_nConnectionTimeout, m_nLoginTimeout,
+                            m_nQueryTimeout) &&
+            m_pReader->GetDBMSKind() == DBMS_POSTGRESQL)
+            return true;
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        e->Delete();
+    }
+    m_pReader->Close();
+    m_bReaderFailed = true;
+    return false;
+}
+
+namespace {
+
+// What decides how a session reads a table: every setting (search_path, the time zone, the
+// date style, the output of bytea and floats, the role ...), who it runs as, and whether it
+// has a schema of temporary objects, whose tables come before any other of the same name.
+const wchar_t kSessionFingerprint[] =
+    L"SELECT pg_catalog.md5(pg_catalog.string_agg(name || '=' || setting, ';' ORDER BY name)) "
+    L"|| ' ' || current_user || ' ' || session_user || CASE WHEN pg_catalog.pg_my_temp_schema() "
+    L"= 0 THEN '' ELSE ' temp' END FROM pg_catalog.pg_settings";
+
+} // namespace
+
+bool CRDatabase::ReadsAsReadingConnection()
+{
+    CString strUser, strReader;
+    return ReadOneText(*this, kSessionFingerprint, strUser) &&
+           ReadOneText(*m_pReader, kSessionFingerprint, strReader) && strUser == strReader;
+}
+
+void CRDatabase::AddResultBeside(IStreamingResult* pResult)
+{
+    if (pResult != nullptr)
+        m_resultsBeside.push_back(pResult);
+}
+
+void CRDatabase::ReadResultsBesideBefore(LPCWSTR pszSQL)
+{
+    if (m_resultsBeside.empty() || IsPlainStatement(m_nDBMSKind, pszSQL))
+        return;
+    // Each result removes itself once read; a copy keeps the walk safe.
+    const std::vector<IStreamingResult*> results = m_resultsBeside;
+    for (IStreamingResult* pResult : results)
+        pResult->ReadToEnd();
 }
 
 void CRDatabase::AskWholeRead(SQLHSTMT hStmt) const
@@ -370,9 +470,10 @@ void CRDatabase::AddStreamingResult(IStreamingResult* pResult)
 
 void CRDatabase::RemoveStreamingResult(IStreamingResult* pResult)
 {
-    for (size_t i = m_streamingResults.size(); i-- > 0;)
-        if (m_streamingResults[i] == pResult)
-            m_streamingResults.erase(m_streamingResults.begin() + static_cast<ptrdiff_t>(i));
+    for (std::vector<IStreamingResult*>* pList : {&m_streamingResults, &m_resultsBeside})
+        for (size_t i = pList->size(); i-- > 0;)
+            if ((*pList)[i] == pResult)
+                pList->erase(pList->begin() + static_cast<ptrdiff_t>(i));
 }
 
 namespace {
@@ -491,12 +592,14 @@ void CRDatabase::Close()
     m_bStreamingResults = false;
     m_bDeclaredColumnsOnly = false;
     m_bReadResultsFirst = false;
-    // Results of the closed connection cannot be read any more.
+    // Results of the closed connection cannot be read any more; nor can those of the reading
+    // connection, which closes with it.
     m_streamingResults.clear();
-    {
-        std::lock_guard<std::mutex> lock(m_driverCursorMutex);
-        m_driverCursors.clear();
-    }
+    m_resultsBeside.clear();
+    if (m_pReader)
+        m_pReader->Close();
+    m_bReaderAllowed = false;
+    m_bReaderFailed = false;
 }
 
 void CRDatabase::DetectDBMSKind()
@@ -569,49 +672,7 @@ void CRDatabase::AfterStatement(LPCWSTR pszSQL, bool bResultClosed)
 void CRDatabase::AfterFailedStatement(LPCWSTR pszSQL)
 {
     m_strSessionNote.Empty();
-    MarkLostDriverCursors();
     FollowTransaction(pszSQL, false);
-}
-
-void CRDatabase::AddDriverCursor(const std::shared_ptr<CDriverCursor>& pCursor)
-{
-    std::lock_guard<std::mutex> lock(m_driverCursorMutex);
-    m_driverCursors.push_back(pCursor);
-}
-
-void CRDatabase::RemoveDriverCursor(const CDriverCursor* pCursor)
-{
-    std::lock_guard<std::mutex> lock(m_driverCursorMutex);
-    for (size_t i = m_driverCursors.size(); i-- > 0;)
-        if (m_driverCursors[i].get() == pCursor)
-            m_driverCursors.erase(m_driverCursors.begin() + static_cast<ptrdiff_t>(i));
-}
-
-void CRDatabase::MarkLostDriverCursors()
-{
-    std::vector<std::shared_ptr<CDriverCursor>> cursors;
-    {
-        std::lock_guard<std::mutex> lock(m_driverCursorMutex);
-        for (const auto& pCursor : m_driverCursors)
-            if (!pCursor->bLost.load() && !pCursor->strName.IsEmpty())
-                cursors.push_back(pCursor);
-    }
-    if (cursors.empty() || m_hDbc == SQL_NULL_HDBC || m_nDBMSKind != DBMS_POSTGRESQL)
-        return;
-    // The names of those no longer on the server, one question for all.
-    CString strNames;
-    for (const auto& pCursor : cursors)
-        strNames += (strNames.IsEmpty() ? L"" : L", ") + StringLiteral(pCursor->strName);
-    CString strLost;
-    if (!ReadOneText(*this,
-                     L"SELECT string_agg(n, ' ') FROM unnest(ARRAY[" + strNames +
-                         L"]::text[]) n WHERE n NOT IN (SELECT name FROM pg_catalog.pg_cursors)",
-                     strLost))
-        return;
-    strLost = L" " + strLost + L" ";
-    for (const auto& pCursor : cursors)
-        if (strLost.Find(L" " + pCursor->strName + L" ") >= 0)
-            pCursor->bLost.store(true);
 }
 
 CString CRDatabase::TakeSessionNote()
@@ -650,6 +711,7 @@ bool CRDatabase::FollowsTransactionBlocks() const
 
 void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
 {
+    ReadResultsBesideBefore(pszSQL);
     if (!FollowsTransactionBlocks())
         return;
     AskAgainAboutTransaction();

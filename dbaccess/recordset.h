@@ -199,8 +199,7 @@ public:
     // which may be lower than the one asked); true without a statement.
     bool IsReadOnly();
     // An updatable concurrency was asked for and the result is read-only all the same: the
-    // driver lowered it, or the text was found to be one the driver cannot update and was run
-    // read-only from the start (see ExecuteDirect).
+    // driver lowered it.
     bool AreUpdatesRefused();
     SQLHSTMT GetStmtHandle() const { return m_hStmt; }
     // From another thread, while Open or Execute runs on a worker: a request made before the
@@ -441,13 +440,6 @@ protected:
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT;
     UINT m_nStmtSerial = 0; // the connection's serial when m_hStmt was allocated
-    // The driver's cursor this result is read through, where a failed statement may end it (see
-    // CRDatabase::CDriverCursor); null otherwise.
-    std::shared_ptr<CRDatabase::CDriverCursor> m_pDriverCursor;
-    void WatchDriverCursor();
-    // Throws the plain account of a result whose driver cursor a failed statement ended, once
-    // its reading met the end of the rows the driver still held.
-    void ThrowIfDriverCursorLost();
     CStatementStop m_stop;
     std::vector<std::shared_ptr<CSQLColumn>> m_columns;
     std::vector<CColumnDesc> m_descs;
@@ -468,7 +460,6 @@ protected:
     bool m_bStaticForForwardOnly = false;
     // The concurrency AllocStmt gave the statement (0: left as the driver has it).
     SQLULEN m_nAskedConcurrency = 0;
-    bool m_bUpdatesRefused = false;
     UINT m_nQueryTimeout = 0;
     bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
     bool m_bZeroDateTexts = false;    // a MariaDB or MySQL result (see ReadsZeroDates)

@@ -44,21 +44,7 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
         if (fetchType == SQL_FETCH_NEXT && rows == 1 &&
             !(m_pBatch == nullptr && !IsUnbound() && MoveInBlock(rows, fetchType)))
         {
-            try
-            {
-                rc = NextReadAheadRow();
-            }
-            catch (Zelt::CRDBException* e)
-            {
-                if (m_pDriverCursor && m_pDriverCursor->bLost.load())
-                {
-                    e->Delete();
-                    ThrowIfDriverCursorLost();
-                }
-                throw;
-            }
-            if (rc == SQL_NO_DATA)
-                ThrowIfDriverCursorLost();
+            rc = NextReadAheadRow();
         }
         UpdatePosition(rc, fetchType, rows);
         OnMove();
@@ -117,12 +103,7 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
             Fail(L"Fetch error");
     }
     else if (rc != SQL_SUCCESS && rc != SQL_NEED_DATA && rc != SQL_NO_DATA)
-    {
-        ThrowIfDriverCursorLost();
         ThrowRDBException(m_pDatabase, rc, m_hStmt);
-    }
-    else if (rc == SQL_NO_DATA)
-        ThrowIfDriverCursorLost();
     if (fetched)
         ClearUnboundValues();
     // (Rows of blocks are corrected as they are loaded.)

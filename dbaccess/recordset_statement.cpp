@@ -19,36 +19,6 @@ bool IsSuccess(SQLRETURN rc)
            rc == SQL_NO_DATA;
 }
 
-// Asked for a cursor it can update through, psqlODBC reads the catalog about the one relation a
-// SELECT names and adds that relation's row identity (ctid) to the select list. The server
-// refuses the text it then gets where the relation has no such column (a view) or the list
-// aggregates (string_agg: the added column is then neither grouped nor aggregated), and inside a
-// transaction the refusal aborts it. So only a text the server can take with that column asks for
-// an updatable cursor: one SELECT, not DISTINCT, of one table whose list calls no aggregate. The
-// catalog answers for the table and the functions (the answer "no" where it cannot answer);
-// every other text is read read-only from the start, as the driver would lower it.
-bool PostgreSQLCanUpdate(CRDatabase& db, LPCWSTR pszSQL)
-{
-    const CString table = ParseSelectTableName(pszSQL);
-    std::vector<CString> calls;
-    if (table.IsEmpty() || !ReadSelectListCalls(pszSQL, calls))
-        return false;
-    CString question = L"SELECT CASE WHEN (SELECT relkind FROM pg_catalog.pg_class WHERE oid = "
-                       L"pg_catalog.to_regclass(" +
-                       db.StringLiteral(table) + L")) IN ('r', 'p')";
-    if (!calls.empty())
-    {
-        CString names;
-        for (const CString& name : calls)
-            names += (names.IsEmpty() ? L"" : L", ") + db.StringLiteral(name);
-        question += L" AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_aggregate a JOIN "
-                    L"pg_catalog.pg_proc p ON p.oid = a.aggfnoid WHERE p.proname IN (" +
-                    names + L"))";
-    }
-    question += L" THEN 1 ELSE 0 END";
-    return db.AskOneValue(question) == 1;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -124,12 +94,6 @@ void CRRecordset::Close()
     StopReadAhead();
     FreeParams();
     m_strSQL.Empty();
-    if (m_pDriverCursor)
-    {
-        if (m_pDatabase)
-            m_pDatabase->RemoveDriverCursor(m_pDriverCursor.get());
-        m_pDriverCursor.reset();
-    }
     if (m_hStmt)
     {
         // A statement of a connection closed since went with it: its handle may by now be a
@@ -198,7 +162,14 @@ bool CRRecordset::AllocStmt()
     }
 
     SQLULEN concurrency = 0;
-    if ((m_nOptions & RS_READONLY) || m_nCursorType == RS_FORWARD_ONLY)
+    // Asked for a cursor it can update through, psqlODBC adds the row identity (ctid) to the
+    // select list of the user's SELECT: a locking read (FOR UPDATE, FOR SHARE) then shows a column
+    // nobody asked for, and the server refuses the text where the relation has no such column
+    // (a view) or the list aggregates. So PostgreSQL results are read as written, read-only, and
+    // their rows are changed by statements of the program's own keyed by the table's primary key
+    // (grid/row_sql.h).
+    if ((m_nOptions & RS_READONLY) || m_nCursorType == RS_FORWARD_ONLY ||
+        (m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL))
     {
         concurrency = SQL_CONCUR_READ_ONLY;
     }
@@ -225,7 +196,6 @@ bool CRRecordset::AllocStmt()
             concurrency = SQL_CONCUR_LOCK;
     }
     m_nAskedConcurrency = concurrency;
-    m_bUpdatesRefused = false;
     if (concurrency)
     {
         do
@@ -266,16 +236,6 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     if (!AllocStmt())
         return false;
     m_strSQL = pszSQL;
-    if (m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY && m_pDatabase &&
-        m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL && !PostgreSQLCanUpdate(*m_pDatabase, pszSQL))
-    {
-        SQLRETURN rcConcurrency;
-        do
-            rcConcurrency = SQLSetStmtOption(m_hStmt, SQL_CONCURRENCY, SQL_CONCUR_READ_ONLY);
-        while (rcConcurrency == SQL_STILL_EXECUTING);
-        Check(rcConcurrency);
-        m_bUpdatesRefused = true;
-    }
     if (m_pDatabase)
         m_pDatabase->FollowStatementStart(pszSQL);
     m_nStartTime = m_nEndTime = GetTickMs();
@@ -300,38 +260,7 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     }
     if (m_pDatabase)
         m_pDatabase->AfterStatement(pszSQL);
-    if (!DescribeColumns())
-        return false;
-    WatchDriverCursor();
-    return true;
-}
-
-void CRRecordset::WatchDriverCursor()
-{
-    if (m_pDriverCursor || !m_pDatabase || m_pDatabase->GetDBMSKind() != DBMS_POSTGRESQL ||
-        !m_pDatabase->IsStreamingResults() || m_nColumnCount <= 0)
-        return;
-    auto pCursor = std::make_shared<CRDatabase::CDriverCursor>();
-    try
-    {
-        pCursor->strName = GetCursorName();
-    }
-    catch (Zelt::CRDBException* e)
-    {
-        e->Delete();
-        return;
-    }
-    m_pDriverCursor = pCursor;
-    m_pDatabase->AddDriverCursor(pCursor);
-}
-
-void CRRecordset::ThrowIfDriverCursorLost()
-{
-    if (!m_pDriverCursor || !m_pDriverCursor->bLost.load())
-        return;
-    Fail(L"The rows stop here: a statement that failed on the same connection ended the "
-         L"transaction the PostgreSQL ODBC driver was reading them in, and the rest of the "
-         L"result with it. Refresh reads the rows again.");
+    return DescribeColumns();
 }
 
 bool CRRecordset::Prepare(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
@@ -482,8 +411,6 @@ UINT CRRecordset::GetStmtCursorType()
 
 bool CRRecordset::AreUpdatesRefused()
 {
-    if (m_bUpdatesRefused)
-        return true;
     return m_nAskedConcurrency != 0 && m_nAskedConcurrency != SQL_CONCUR_READ_ONLY && IsReadOnly();
 }
 

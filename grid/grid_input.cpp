@@ -56,6 +56,10 @@ bool CRGrid::CanUseCursorForEdit(UINT nMask)
     try
     {
         CRDatabase* pDatabase = pRecordset->GetDatabase();
+        // PostgreSQL results are read read-only (see CRRecordset::AllocStmt): the driver has no
+        // server cursor to change a row at, whatever its attributes claim.
+        if (pDatabase != nullptr && pDatabase->GetDBMSKind() == DBMS_POSTGRESQL)
+            return false;
         if (pDatabase != nullptr && pDatabase->GetDBMSKind() == DBMS_FIREBIRD &&
             pRecordset->GetStmtCursorType() == SQL_CURSOR_STATIC)
             return false;

@@ -1,6 +1,9 @@
 // The grid window: construction, opening, reading and notifications.
 #include "windows/grid_child_frame.h"
 
+#include "grid/result_key.h"
+#include "grid/session_zone.h"
+
 #include "app/app_helpers.h"
 #include "app/app_settings.h"
 #include "app/main_frame.h"
@@ -486,7 +489,14 @@ bool CGridChildFrame::ApplySortAndFilter(const CSortArray* pSort, const CFilterA
 bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICursor>& cursor)
 {
     CRDatabase& db = m_pHelper->GetDatabase();
-    auto pRecordset = std::make_unique<CRRecordset>(&db);
+    // A PostgreSQL table, view or table-like object is read on the program's own reading
+    // connection where that reads what the user's session would (CRDatabase::ReadingConnection);
+    // its rows are still changed on the user's connection (the grid's own).
+    const bool bObject = m_nKind == kGridTable || m_nKind == kGridView || m_nKind == kGridTableLike;
+    CRDatabase* pReader = bObject ? db.ReadingConnection() : nullptr;
+    m_bReadBeside = pReader != nullptr;
+    CRDatabase& read = pReader != nullptr ? *pReader : db;
+    auto pRecordset = std::make_unique<CRRecordset>(&read);
     pRecordset->SetQueryTimeout(db.GetQueryTimeout());
     if (CMainFrame* pMain = GetMainFrame())
         pMain->UpdateWindow();
@@ -495,7 +505,8 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
     // streams only tables whose columns are all declared (the others keep the driver's whole
     // read, which types them right).
     const UINT nDeclared = m_nKind == kGridTable ? m_pHelper->DeclaredColumnsOption(m_name) : 0;
-    m_bStreamed = db.IsStreamingResults() && (!db.StreamsDeclaredColumnsOnly() || nDeclared != 0);
+    m_bStreamed =
+        read.IsStreamingResults() && (!read.StreamsDeclaredColumnsOnly() || nDeclared != 0);
     const UINT nType = ((m_pCursor && m_bForwardOnly) || m_nKind == kGridPlan || m_bStreamed)
                            ? RS_FORWARD_ONLY
                            : m_pHelper->GetCursorType();
@@ -565,7 +576,9 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
                 m_pHelper->ReadToMemCursor(AfxGetMainWnd(), cursor.release(), m_nKind == kGridPlan);
             if (pMem == nullptr)
                 return;
-            if (m_bStreamed)
+            if (m_bReadBeside)
+                pMem->ReadToEndBeforeLocks(&m_pHelper->GetDatabase());
+            else if (m_bStreamed)
                 pMem->ReadToEndBeforeTransactions(&m_pHelper->GetDatabase());
             cursor.reset(pMem);
         }
@@ -589,15 +602,19 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
 }
 
 // A SQLite statement part read keeps the database file's shared lock: no other process can
-// commit a change while a table window sits on its first screen. So the rest is read into the
-// memory cursor while the program is idle (WM_TIMER comes only when no other message waits),
-// and the statement, with its lock, ends with the last row. The grid takes the rows read as
-// items in the same idle ticks, so the window shows the whole table once it is read.
+// commit a change while a table window sits on its first screen. A PostgreSQL read on the
+// reading connection keeps a transaction open there, with a lock on the table (which ALTER,
+// DROP or TRUNCATE wait for) and a snapshot that holds back the removal of dead rows. So the
+// rest is read into the memory cursor while the program is idle (WM_TIMER comes only when no
+// other message waits), and the statement, with its lock, ends with the last row. The grid takes
+// the rows read as items in the same idle ticks, so the window shows the whole table once it is
+// read.
 void CGridChildFrame::StartReadingOn()
 {
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
     if (m_bStreamed && pMem != nullptr && pMem->IsSourceOpen() && m_hWnd != nullptr &&
-        m_pHelper != nullptr && m_pHelper->GetDatabase().ReadsResultsBeforeStatements())
+        m_pHelper != nullptr &&
+        (m_bReadBeside || m_pHelper->GetDatabase().ReadsResultsBeforeStatements()))
         SetTimer(kReadOnTimer, 1);
 }
 
@@ -650,6 +667,13 @@ void CGridChildFrame::ReadKeys()
 {
     m_view.m_primaryKey.RemoveAll();
     m_view.m_foreignKeys.RemoveAll();
+    m_view.m_bResultKeyed = false;
+    m_view.m_strNoEditReason.Empty();
+    if (m_nKind == kGridProcedure)
+    {
+        ReadResultKey();
+        return;
+    }
     if (m_nKind != kGridTable || m_pHeaderImages == nullptr || !theSettings.m_bShowKeysInGrid)
         return;
     RunReportingErrors([&] {
@@ -661,6 +685,30 @@ void CGridChildFrame::ReadKeys()
             m_pHelper->GetForeignKeysNow(m_name, &fks);
         m_view.m_primaryKey.Copy(keys);
         m_view.m_foreignKeys.Copy(fks);
+    });
+}
+
+// A PostgreSQL query's result is read read-only: its rows are changed by statements keyed by its
+// table's primary key, when it has one (FindResultKey), and otherwise the first edit says why not.
+void CGridChildFrame::ReadResultKey()
+{
+    if (!m_pCursor || m_pHelper == nullptr || m_pHelper->GetDBMSKind() != DBMS_POSTGRESQL ||
+        !theSettings.m_bEditable)
+        return;
+    RunReportingErrors([&] {
+        std::vector<CString> names;
+        m_view.m_strNoEditReason = FindResultKey(m_pHelper->GetDatabase(), m_pCursor.get(), names);
+        for (const CString& name : names)
+        {
+            CRPrimaryKey::CPrimaryKeyInfo info{};
+            wcsncpy(info.szColumnName, name, QL_CATALOG_TEXT - 1);
+            m_view.m_primaryKey.Add(info);
+        }
+        m_view.m_bResultKeyed = !names.empty();
+        // Found by its key's values, a row needs the zone they were read in (see SetCursor, which
+        // ran before the key was known).
+        if (m_view.m_bResultKeyed)
+            m_view.m_readZone = NoteReadZone(m_view.m_pDatabase, m_pCursor.get());
     });
 }
 

@@ -100,6 +100,7 @@ protected:
     void Construct(CRDatabaseHelper* pHelper, UINT nKind);
     bool OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICursor>& cursor);
     void ReadKeys();
+    void ReadResultKey();
     // The grid's columns in display order with their names and visibility.
     std::vector<CColumnRefreshInfo> SaveColumnLayout();
     // "Executed OK." with the time the statement took.
@@ -163,6 +164,8 @@ protected:
     bool m_bForwardOnly = false;
     // The last statement opened streams from the driver (rows fetched as they are read).
     bool m_bStreamed = false;
+    // ... on the program's reading connection beside the user's (CRDatabase::ReadingConnection).
+    bool m_bReadBeside = false;
     CString m_strInitialSelect;
     CString m_strCurrentSelect;
     CString m_strShowSQL;

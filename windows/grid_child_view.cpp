@@ -19,7 +19,7 @@ END_MESSAGE_MAP()
 
 bool CGridChildView::CanUseValueKey()
 {
-    return m_nKind == 1 || m_nKind == 2 || m_nKind == 6;
+    return m_nKind == 1 || m_nKind == 2 || m_nKind == 6 || m_bResultKeyed;
 }
 
 bool CGridChildView::UseCursorForEdit(UINT)
@@ -72,6 +72,8 @@ UINT CGridChildView::NoKeyNotice()
     Zelt::ICursor* pCursor = GetCursor();
     if (pCursor == nullptr || CanUseCursorForEdit(SQL_CA1_POSITIONED_UPDATE))
         return 0;
+    if (!m_strNoEditReason.IsEmpty())
+        return IDS_RESULT_NOT_EDITABLE;
     if (!CanUseValueKey())
     {
         if (IsReadOnlyResult())
@@ -92,6 +94,11 @@ bool CGridChildView::ConfirmRowEdit(int)
         return true;
     CString strText;
     strText.LoadString(nNotice);
+    if (nNotice == IDS_RESULT_NOT_EDITABLE)
+    {
+        AfxMessageBox(strText + L"\n" + m_strNoEditReason, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     if (nNotice == IDS_READ_ONLY_RESULT)
     {
         // Nothing to ask: a positioned change on a read-only cursor fails whatever the answer.

@@ -35,6 +35,11 @@ public:
 
     UINT m_nKind;
     bool m_bKeylessEditAccepted = false; // the notice was answered Yes
+    // A query's result whose rows the driver does not change at its cursor (PostgreSQL): keyed
+    // by its table's primary key (in m_primaryKey), or, when it cannot be, why (see
+    // FindResultKey), said instead of editing.
+    bool m_bResultKeyed = false;
+    CString m_strNoEditReason;
 
 protected:
     bool DriverUpdatesAtCursor();

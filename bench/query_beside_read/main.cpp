@@ -1,7 +1,7 @@
-// How long a query waits that the user runs while an earlier query's result is still being read
-// on the same connection: the earlier one is read as a query grid reads it (forward-only,
-// streamed, the next rows fetched ahead), its first block shown; then the next query opens as
-// the SQL query dialog opens a SELECT (a scrollable cursor the driver may update through).
+// How long a query waits that the user runs while a table window's result is still being read:
+// the earlier one is read as a table window reads it (forward-only, on the program's reading
+// connection where there is one, streamed, the next rows fetched ahead), its first block shown;
+// then the next query opens on the user's connection as the SQL query dialog opens a SELECT.
 //
 //   bench_query_beside_read.exe "<connection string>" "<first SELECT>" "<next SELECT>" [rows]
 //
@@ -31,8 +31,9 @@ int main()
         CRDatabase db;
         if (!db.Open(argv[1], CRDatabase::openNoPrompt, nullptr, 0, 0, 0))
             return 1;
+        CRDatabase* pReader = db.ReadingConnection();
         double t0 = qlbench::Now();
-        CRRecordset grid(&db);
+        CRRecordset grid(pReader != nullptr ? pReader : &db);
         if (!grid.Open(argv[2], RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT))
             return 1;
         grid.ReadAheadFromNextBlock();

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# A query the user runs on PostgreSQL while a query grid's result is still being read: how long
-# it waits, on a slow result (a view of QL_BENCH_SLOW_ROWS rows, default 200,000, taking 1 ms
+# A query the user runs on PostgreSQL while a table window's result is still being read on the
+# program's reading connection: how long it waits, on a slow result (a view of QL_BENCH_SLOW_ROWS rows, default 200,000, taking 1 ms
 # each: the whole result takes minutes) and on a large one (the generated table, QL_BENCH_ROWS
-# rows, default 1,000,000). The next query should wait for one small fetch of the first result,
-# not for the server to compute all of it; afterwards the first result's rows still all come
+# rows, default 1,000,000). The next query runs on the user's own connection and waits for
+# nothing of the first result; afterwards the first result's rows still all come
 # (the large one read to its end, the slow one for 2,000 rows). Figures only: it never fails.
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"

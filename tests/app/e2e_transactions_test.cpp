@@ -453,10 +453,9 @@ TEST_P(TransactionsE2E, CommitOrRollbackOfTheUsersEndsTheTransaction)
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
-// PostgreSQL: what psqlODBC and the program send beside the user's queries. A read the driver
-// runs through a cursor and a transaction of its own (a query dialog's set operation, a table
-// window still reading while a script runs) is no transaction of the user's: nothing shows, and
-// the next write is committed. Queries of several statements inside the user's transaction: the
+// PostgreSQL: what psqlODBC and the program send beside the user's queries. A query dialog's set
+// operation, and a table window still reading (on the program's own reading connection) while a
+// script runs, open no transaction of the user's: nothing shows, and the next write is committed. Queries of several statements inside the user's transaction: the
 // program asks the driver for no cursor it cannot make for them and sends nothing of its own
 // around them, so the row inserted before stays the transaction's until the user ends it, and the
 // user's own ROLLBACK at the end of such a text rolls back.
@@ -480,8 +479,7 @@ TEST_P(TransactionsE2E, TheDriversAndProgramsStatementsLeaveTheUsersTransactionA
     ASSERT_TRUE(program.Settle());
     EXPECT_FALSE(TransPaneShows());
     EXPECT_FALSE(EndTransactionEnabled());
-    // A write beside the window still reading is committed at once, though the driver runs it in
-    // the transaction its cursor lives in.
+    // A write beside the window still reading is committed at once.
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (8)"));
     EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"2") << "the write is not committed";
     EXPECT_FALSE(TransPaneShows());
@@ -505,6 +503,83 @@ TEST_P(TransactionsE2E, TheDriversAndProgramsStatementsLeaveTheUsersTransactionA
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"SELECT 1 AS a; ROLLBACK"));
     EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
     EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0") << "the ROLLBACK committed";
+    EXPECT_TRUE(program.Close()) << program.Describe();
+}
+
+// PostgreSQL: psqlODBC's cursors and their transactions no longer run on the user's connection,
+// as another session sees. A query grid over many rows left open, then a write and a failing
+// query: no transaction shows, each write is committed at once, the program's sessions are never
+// left in a transaction. Statements failing beside a table window still reading say what the
+// server said, and the window reads all its rows. A query calling a function that writes commits
+// the writes while its grid is open. In the user's transaction, a failed statement beside a
+// table window does not keep the user's ROLLBACK from ending it, and the next edit is committed.
+TEST_P(TransactionsE2E, NothingOfTheDriversRunsBesideTheUsersStatements)
+{
+    if (IsMariaDB())
+        GTEST_SKIP() << "psqlODBC's cursors";
+    m_db.Exec(L"CREATE TABLE many AS SELECT g AS id FROM generate_series(1, 20000) g");
+    m_db.Exec(L"CREATE TABLE calls (n int)");
+    m_db.Exec(L"CREATE FUNCTION logf(i int) RETURNS int LANGUAGE plpgsql AS "
+              L"$$ BEGIN INSERT INTO calls VALUES (i); RETURN i; END $$");
+    const CString inTransaction = OtherSessions(L"count(*)") + L" AND state LIKE 'idle in%'";
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"select * from many"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (9)"));
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"1") << "the write is not committed";
+    std::wstring box;
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"select idd from many", &box));
+    EXPECT_NE(box.find(L"\"idd\" does not exist"), std::wstring::npos)
+        << QlConnTest::Narrow(box.c_str());
+    EXPECT_FALSE(TransPaneShows());
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (8)"));
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM kept"), L"2") << "the write is not committed";
+    EXPECT_FALSE(TransPaneShows());
+    EXPECT_FALSE(EndTransactionEnabled());
+    EXPECT_STREQ(m_db.Query(inTransaction), L"0");
+
+    const HWND table = ql::OpenTable(program, L"public", L"many");
+    ASSERT_NE(table, nullptr) << program.Describe();
+    const HWND tableGrid = ql::GridOf(table);
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"select * from nosuch", &box));
+    EXPECT_NE(box.find(L"\"nosuch\" does not exist"), std::wstring::npos)
+        << QlConnTest::Narrow(box.c_str());
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"select 1/0", &box));
+    EXPECT_NE(box.find(L"division by zero"), std::wstring::npos) << QlConnTest::Narrow(box.c_str());
+    EXPECT_TRUE(ql::WaitFor(
+        [&] { return SendMessageW(tableGrid, LVM_GETITEMCOUNT, 0, 0) == 20000; }, 60000))
+        << SendMessageW(tableGrid, LVM_GETITEMCOUNT, 0, 0);
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.TakeMessageBox(0), L"");
+    EXPECT_FALSE(TransPaneShows());
+    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Query(inTransaction) == L"0"; }));
+    PostMessageW(table, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(table); }));
+
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"select id, logf(id) from kept"));
+    EXPECT_STREQ(m_db.Query(L"SELECT count(*) FROM calls"), L"2") << "held in a transaction";
+    EXPECT_FALSE(TransPaneShows());
+    EXPECT_FALSE(EndTransactionEnabled());
+
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+    ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+    const HWND again = ql::OpenTable(program, L"public", L"many");
+    ASSERT_NE(again, nullptr) << program.Describe();
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    ASSERT_NO_FATAL_FAILURE(EditName(grid, L"1", L"uno"));
+    ASSERT_TRUE(program.Settle());
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"select 1/0", &box));
+    EXPECT_NE(box.find(L"division by zero"), std::wstring::npos) << QlConnTest::Narrow(box.c_str());
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"ROLLBACK", &box));
+    EXPECT_EQ(box.rfind(L"Executed OK.", 0), 0u) << QlConnTest::Narrow(box.c_str());
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Query(inTransaction) == L"0"; }));
+    EXPECT_EQ(StoredName(L"1"), L"one");
+    ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"dos"));
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    EXPECT_EQ(StoredName(L"2"), L"dos") << "the edit is not committed";
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 

@@ -363,7 +363,12 @@ TEST_P(RecordsetBlocks, ValuesReadAsTextAreThoseOfATypedRead)
         SCOPED_TRACE(options & RS_UNBOUND ? "read ahead"
                      : bAhead             ? "bound, read ahead"
                                           : "in blocks");
-        CRRecordset rs(conn->database.get()), typed(conn->database.get());
+        // PostgreSQL's table windows read on the program's reading connection.
+        CRDatabase* pRead = bAhead && GetParam() == Db::PostgreSQL
+                                ? conn->database->ReadingConnection()
+                                : conn->database.get();
+        ASSERT_NE(pRead, nullptr);
+        CRRecordset rs(pRead), typed(conn->database.get());
         QL_EXPECT_NO_DB_THROW(rs.Open(bAhead ? repeated : sql, RS_FORWARD_ONLY, options));
         QL_EXPECT_NO_DB_THROW(typed.Open(bAhead ? repeated : sql, RS_STATIC, RS_READONLY));
         if (bAhead)
@@ -436,7 +441,11 @@ TEST(RecordsetReadAhead, AFailureInTheMiddleComesAfterTheRowsBeforeIt)
     {
         SCOPED_TRACE(DbName(c.db));
         CRDatabase db;
-        db.Open(c.connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0);
+        // PostgreSQL streams only on a reading connection of the program's own.
+        db.Open(c.connect,
+                CRDatabase::openNoPrompt |
+                    (c.db == Db::PostgreSQL ? CRDatabase::openReadingConnection : 0),
+                nullptr, 0, 0, 0);
         CRRecordset rs(&db);
         std::pair<int, std::wstring> read;
         const std::wstring opening = ThrownMessage([&] {
@@ -574,11 +583,14 @@ TEST_P(RecordsetBlocks, AHoldWaitsForNoMoreThanASmallFetchOfASlowRead)
     if (GetParam() != Db::PostgreSQL)
         GTEST_SKIP() << "only PostgreSQL's server can be watched making the rows";
     SlowRead slow(*conn);
+    // Streamed on the program's reading connection, as a table window reads.
+    CRDatabase* pRead = conn->database->ReadingConnection();
+    ASSERT_NE(pRead, nullptr);
     for (const bool closing : {false, true})
     {
         SCOPED_TRACE(closing ? "closing the result" : "a statement");
         const std::wstring thrown = ThrownMessage([&] {
-            CRRecordset rs(conn->database.get());
+            CRRecordset rs(pRead);
             rs.Open(slow.Sql(20000), RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
             LONGLONG g = 0;
             int read = 0;
@@ -598,7 +610,7 @@ TEST_P(RecordsetBlocks, AHoldWaitsForNoMoreThanASmallFetchOfASlowRead)
             }
             else
             {
-                CRRecordset other(conn->database.get());
+                CRRecordset other(pRead);
                 other.Open(L"SELECT 1", RS_FORWARD_ONLY, RS_READONLY);
                 ASSERT_FALSE(other.IsEOF());
             }

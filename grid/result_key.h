@@ -1,0 +1,24 @@
+// The key by which the rows of a query's result are changed where the driver does not change
+// them at its cursor: PostgreSQL results are read read-only (see CRRecordset::AllocStmt), so a
+// query grid over one table is edited through the program's own row statements (row_sql.h),
+// keyed by that table's primary key.
+#pragma once
+
+#include "framework/core.h"
+#include "dbaccess/cursor.h"
+#include "dbaccess/database.h"
+
+#include <vector>
+
+// Empty, with the primary key's column names in keyNames, when every row of the result is one
+// row of one table that its key finds: a single-table SELECT (its WHERE, ORDER BY, LIMIT ...
+// choose rows, not change them), neither DISTINCT nor calling a function in its select list,
+// whose table has a primary key whose columns the result shows. Otherwise why its rows cannot
+// be changed, in words for the user.
+CString FindResultKey(CRDatabase& db, Zelt::ICursor* cursor, std::vector<CString>& keyNames);
+
+// PostgreSQL: the primary key's column names (in key order) of the relation a name resolves to
+// in the session, as the server reads the name (quoted parts kept, search_path and temporary
+// tables as for the session's own statements). False when the question failed; no names when
+// the relation has no primary key or there is none of that name.
+bool ReadPostgreSQLPrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CString>& keyNames);
