@@ -55,6 +55,10 @@ bool CMainFrame::EndTransaction()
                        GetSafeHwnd());
     if (!bEnded)
         AfxMessageBox(IDS_END_TRANS_FAILED, MB_ICONERROR);
+    // A commit of an aborted transaction rolled it back: the user asked for a commit.
+    const CString strNote = bEnded ? m_dbHelper.GetDatabase().TakeSessionNote() : CString();
+    if (!strNote.IsEmpty())
+        AfxMessageBox(strNote, MB_ICONINFORMATION);
     return bEnded;
 }
 

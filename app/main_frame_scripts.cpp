@@ -8,7 +8,9 @@
 #include "app/script_file_run.h"
 #include "controls/utility.h"
 #include "dbaccess/error_report.h"
+#include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
+#include "dbaccess/transaction_statements.h"
 #include "resources/resource.h"
 #include "services/script_reader.h"
 #include "services/script_worker.h"
@@ -115,7 +117,18 @@ bool CMainFrame::ExecuteSQL(LPCWSTR pszText, bool bShowPlan)
                 AfxMessageBox(strNote.Mid(2), MB_ICONINFORMATION);
             CString title = text;
             FlattenSQL(title);
-            OpenRecordsetWindow(recordset.release(), title, 3, CStringPair(), true);
+            Zelt::ICursor* pShown = recordset.release();
+            // MySQL hands a procedure's (or a text's) further results over only after this one,
+            // and takes no other statement meanwhile: the result is read whole here, as the
+            // mysql client reads it, and closing it drops the rest. The window keeps the rows.
+            if (db.GetDBMSKind() == DBMS_MYSQL && !IsPlainStatement(DBMS_MYSQL, text))
+            {
+                Zelt::CMemCursor* pMem = m_dbHelper.ReadToMemCursor(this, pShown, true);
+                if (pMem == nullptr)
+                    return;
+                pShown = pMem;
+            }
+            OpenRecordsetWindow(pShown, title, 3, CStringPair(), true);
             bResult = true;
         },
         m_hWnd);

@@ -17,7 +17,11 @@ void EndTransaction(CRDatabase& db, bool bCommit, CScriptFileRunResult& result,
     try
     {
         db.EndTrans(bCommit);
-        (bCommit ? result.bCommitted : result.bRolledBack) = true;
+        // A commit of a transaction a failure aborted rolled it back: the note says so.
+        const CString strNote = db.TakeSessionNote();
+        (bCommit && strNote.IsEmpty() ? result.bCommitted : result.bRolledBack) = true;
+        if (!strNote.IsEmpty())
+            host.Message(strNote, MB_ICONINFORMATION);
     }
     catch (CException* e)
     {

@@ -3,10 +3,12 @@
 #include "dbaccess/database.h"
 
 #include "dbaccess/connect_items.h"
+#include "dbaccess/error_rollback.h"
 #include "dbaccess/statement_text.h"
 #include "dbaccess/transaction_statements.h"
 
 #include <cwchar>
+#include <exception>
 #include <cwctype>
 #include <vector>
 
@@ -130,12 +132,34 @@ bool ReadOneText(CRDatabase& db, LPCWSTR pszSQL, CString& strValue)
     return bRead;
 }
 
+// What the user reads when a COMMIT of an aborted transaction rolled it back.
+CString RolledBackNote(const CString& strAbortError)
+{
+    CString strNote = L"The transaction was rolled back, not committed: a statement in it had "
+                      L"failed, and the server ends such a transaction only with a rollback.";
+    if (!strAbortError.IsEmpty())
+        strNote += L"\nThe statement's error: " + strAbortError;
+    return strNote;
+}
+
 } // namespace
 
 SQLRETURN CRDatabase::RunOwnStatement(LPCWSTR pszSQL,
                                       const std::function<void(SQLHSTMT, SQLRETURN)>& after)
 {
+    return RunOwnStatementBy(
+        [pszSQL](SQLHSTMT hStmt) {
+            return SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+        },
+        after);
+}
+
+SQLRETURN CRDatabase::RunOwnStatementBy(const std::function<SQLRETURN(SQLHSTMT)>& execute,
+                                        const std::function<void(SQLHSTMT, SQLRETURN)>& after)
+{
     HoldReadAheads();
+    if (m_txn == TxnState::DriversAborted)
+        EndDriversAbortedTransaction();
     SQLHSTMT hStmt = SQL_NULL_HSTMT;
     SQLRETURN nRet = SQLAllocStmt(m_hDbc, &hStmt);
     if (!SQL_SUCCEEDED(nRet))
@@ -144,11 +168,32 @@ SQLRETURN CRDatabase::RunOwnStatement(LPCWSTR pszSQL,
             after(SQL_NULL_HSTMT, nRet);
         return nRet;
     }
-    nRet = SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+    nRet = execute(hStmt);
     if (after)
         after(hStmt, nRet);
     SQLFreeStmt(hStmt, SQL_DROP);
+    // psqlODBC reading through cursors of its own runs a query of ours in a transaction of its
+    // own, which a failure leaves aborted (the driver rolls back nothing itself, see
+    // error_rollback.h): it is ended, as after a failed statement of the user's.
+    if (nRet == SQL_ERROR && m_bStreamingResults && m_nDBMSKind == DBMS_POSTGRESQL)
+        EndDriversAbortedTransaction();
     return nRet;
+}
+
+void CRDatabase::EndDriversAbortedTransaction()
+{
+    if (m_bEndingDriversTransaction || m_hDbc == SQL_NULL_HDBC ||
+        (m_txn != TxnState::None && m_txn != TxnState::DriversAborted) ||
+        m_nDBMSKind != DBMS_POSTGRESQL)
+        return;
+    m_bEndingDriversTransaction = true;
+    m_txn = TxnState::None;
+    // Only where the server holds one: psqlODBC has forgotten it (SQLEndTran sends nothing),
+    // and sent a ROLLBACK outside a transaction it goes on to prepare a later statement under
+    // the name of one it freed meanwhile ("prepared statement ... already exists").
+    if (AskTransactionOpen() != TxnAnswer::Closed)
+        ExecQuietly(L"ROLLBACK");
+    m_bEndingDriversTransaction = false;
 }
 
 bool CRDatabase::ExecQuietly(LPCWSTR pszSQL)
@@ -334,7 +379,12 @@ void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
         m_bStreamingResults = true;
         return;
     }
-    const CString strWhole = WholeReadConnectString(pszConnect, m_strConnect, strDriver);
+    CString strWhole = WholeReadConnectString(pszConnect, m_strConnect, strDriver);
+    // psqlODBC leaves a failed statement's transaction to the server (see error_rollback.h).
+    const CString strRollback = ServerErrorRollbackString(
+        strWhole.IsEmpty() ? CString(pszConnect) : strWhole, strDriver);
+    if (!strRollback.IsEmpty())
+        strWhole = strRollback;
     if (!strWhole.IsEmpty())
     {
         // Should the connection without the driver's cursors fail to open where the one with
@@ -582,10 +632,8 @@ void CRDatabase::Close()
     m_nLiteralRules = 0;
     m_bDynamicTypes = false;
     m_nNarrowTextUtf8 = -1;
-    m_bTransactionGone = false;
-    m_bUserTransaction = false;
-    m_bServerTransaction = false;
-    m_bTransactionUnknown = false;
+    m_txn = TxnState::None;
+    m_strAbortError.Empty();
     m_bSQLite = false;
     m_strSessionNote.Empty();
     m_strClientEncoding.Empty();
@@ -666,13 +714,39 @@ bool CRDatabase::MayChangeConformingStrings(LPCWSTR pszSQL) const
 
 void CRDatabase::AfterStatement(LPCWSTR pszSQL, bool bResultClosed)
 {
-    FollowSessionChanges(pszSQL, bResultClosed);
+    FollowSessionChanges(pszSQL, bResultClosed, !bResultClosed);
 }
 
-void CRDatabase::AfterFailedStatement(LPCWSTR pszSQL)
+void CRDatabase::AfterFailedStatement(LPCWSTR pszSQL, Zelt::CRDBException* pError)
 {
+    // Called from a handler of the failure: that one is the statement's.
+    std::exception_ptr pCurrent = pError == nullptr ? std::current_exception() : nullptr;
+    if (pCurrent)
+    {
+        try
+        {
+            std::rethrow_exception(pCurrent);
+        }
+        catch (Zelt::CRDBException* e)
+        {
+            pError = e;
+        }
+        catch (...)
+        {}
+    }
     m_strSessionNote.Empty();
-    FollowTransaction(pszSQL, false);
+    FollowTransaction(pszSQL, false, pError ? pError->m_strSQLState : CString(),
+                      pError ? pError->m_strError : CString(), false);
+    // A statement psqlODBC ran in a cursor transaction of its own (a cancelled query, one that
+    // failed on another path than ThrowRDBException's) left it aborted.
+    if (m_bStreamingResults)
+        EndDriversAbortedTransaction();
+    // What the failure did to the transaction goes with its message.
+    if (pError != nullptr && !m_strSessionNote.IsEmpty())
+    {
+        pError->m_strError += L"\n\n" + m_strSessionNote;
+        m_strSessionNote.Empty();
+    }
 }
 
 CString CRDatabase::TakeSessionNote()
@@ -682,10 +756,10 @@ CString CRDatabase::TakeSessionNote()
     return strNote;
 }
 
-void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement)
+void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement, bool bResultOpen)
 {
     m_strSessionNote.Empty();
-    FollowTransaction(pszSQL, true);
+    FollowTransaction(pszSQL, true, CString(), CString(), bResultOpen);
     // Only a statement without a result leaves the connection free to ask the server; a query
     // naming the setting (SELECT set_config('DateStyle', ...)) counts where no result stays open.
     if (m_nDBMSKind == DBMS_MYSQL &&
@@ -709,11 +783,20 @@ bool CRDatabase::FollowsTransactionBlocks() const
            (m_nDBMSKind == DBMS_POSTGRESQL || m_nDBMSKind == DBMS_MYSQL || m_bSQLite);
 }
 
+TxnProduct CRDatabase::GetTxnProduct() const
+{
+    return m_bSQLite                        ? TxnProduct::SQLite
+           : m_nDBMSKind == DBMS_POSTGRESQL ? TxnProduct::PostgreSQL
+                                            : TxnProduct::MySQL;
+}
+
 void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
 {
     ReadResultsBesideBefore(pszSQL);
     if (!FollowsTransactionBlocks())
         return;
+    if (m_txn == TxnState::DriversAborted)
+        EndDriversAbortedTransaction();
     AskAgainAboutTransaction();
     if (OpensTransactionBlock(m_nDBMSKind, pszSQL))
     {
@@ -726,97 +809,113 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
         // commit what ran before it in the same text. With autocommit off it sends a BEGIN of
         // its own in the same message, ahead of the user's: that one then only warns, and its
         // options still apply, since no query has run in the transaction yet (hence the text
-        // encoding is learnt first, see TakeUsersTransaction). Should the statement open nothing
-        // after all, the server's answer afterwards gives autocommit back.
+        // encoding is learnt first, see TakeUsersTransaction). Should the statement fail, the
+        // driver's BEGIN is rolled back (TxnAfterFailure).
         ReadStreamingResultsToEnd();
         TakeUsersTransaction();
     }
-    else if ((m_bUserTransaction || m_bServerTransaction) && !IsPlainStatement(m_nDBMSKind, pszSQL))
+    else if ((m_txn == TxnState::User || m_txn == TxnState::Server || m_txn == TxnState::Aborted) &&
+             !IsPlainStatement(m_nDBMSKind, pszSQL))
         ReadStreamingResultsToEnd(); // results read in the transaction do not outlive its end
 }
 
-void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded)
+void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CString& strSQLState,
+                                   const CString& strError, bool bResultOpen)
 {
     if (!FollowsTransactionBlocks())
         return;
-    // A plain read or write that ran opens and ends nothing; a failed one may have ended the
-    // transaction all the same: a deadlock (MySQL rolls back), psqlODBC set to roll back the
-    // whole transaction on an error.
-    if (bSucceeded && IsPlainStatement(m_nDBMSKind, pszSQL))
-        return;
-    // A block the error left aborted cannot answer and stays the user's to end. Where the
-    // connection held no transaction the program knew of, a question that could not be answered
-    // (MySQL, while the statement's further results wait to be read) is asked again later; the
-    // statement may have opened one meanwhile.
-    const int nOpen = AskTransactionOpen();
-    if (nOpen < 0)
+    if (m_txn == TxnState::DriversAborted)
+        EndDriversAbortedTransaction();
+    const TxnProduct product = GetTxnProduct();
+    const TxnText text = ReadTransactionText(m_nDBMSKind, pszSQL);
+    const TxnStep step = bSucceeded ? TxnAfterSuccess(m_txn, text, product)
+                                    : TxnAfterFailure(m_txn, text, product, strSQLState,
+                                                      CountStatements(m_nDBMSKind, pszSQL) == 1);
+    if (step.bRollBackBegin)
     {
-        if (!IsInTransaction())
-            m_bTransactionUnknown = true;
-        return;
+        // Quietly: the statement's own failure is the one to show.
+        HoldReadAheads();
+        SQLTransact(m_hEnv, m_hDbc, SQL_ROLLBACK);
     }
-    m_bTransactionUnknown = false;
-    FollowServerTransaction(nOpen == 1);
+    CString strNote;
+    switch (step.note)
+    {
+    case TxnStep::noteAborted:
+        strNote = L"The transaction is aborted: the server refuses every further statement in it "
+                  L"until it is ended (ROLLBACK, or End Transaction), and nothing done in it will "
+                  L"be committed.";
+        break;
+    case TxnStep::noteRolledBack: strNote = RolledBackNote(m_strAbortError); break;
+    case TxnStep::noteEndedByFailure:
+        strNote = L"The transaction is over: the server rolled it back when the COMMIT failed, "
+                  L"and nothing done in it was committed.";
+        break;
+    default: break;
+    }
+    if (step.bAsk)
+    {
+        // A MySQL statement whose result is still open may have further results waiting: the
+        // question waits until the result closes (AskAgainAboutTransaction).
+        const TxnAnswer answer =
+            product == TxnProduct::MySQL && bResultOpen ? TxnAnswer::None : AskTransactionOpen();
+        FollowServerTransaction(answer);
+    }
+    else
+        EnterTxnState(step.next);
+    if (m_txn == TxnState::Aborted && step.note == TxnStep::noteAborted)
+        m_strAbortError = strError;
+    if (!strNote.IsEmpty())
+        m_strSessionNote += (m_strSessionNote.IsEmpty() ? L"" : L"\n") + strNote;
 }
 
 void CRDatabase::AskAgainAboutTransaction()
 {
-    if (!m_bTransactionUnknown || !FollowsTransactionBlocks())
+    if ((m_txn != TxnState::Unknown && m_txn != TxnState::UserUnknown) ||
+        !FollowsTransactionBlocks())
         return;
-    const int nOpen = AskTransactionOpen();
-    if (nOpen < 0)
-        return;
-    m_bTransactionUnknown = false;
-    FollowServerTransaction(nOpen == 1);
+    FollowServerTransaction(AskTransactionOpen());
 }
 
-void CRDatabase::FollowServerTransaction(bool bOpen)
+void CRDatabase::FollowServerTransaction(TxnAnswer answer)
 {
-    if (m_bServerTransaction)
+    const TxnState next = TxnFollowAnswer(m_txn, answer, GetTxnProduct());
+    if (next == TxnState::None && m_bSQLite && TxnAutocommitOff(m_txn) &&
+        !SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON))
     {
-        m_bServerTransaction = bOpen;
+        // The question's own empty transaction, which the switch would have committed.
+        ExecQuietly(L"COMMIT");
         return;
     }
-    DWORD nAutocommit = SQL_AUTOCOMMIT_ON;
-    const bool bAutocommitOff = !m_bTransactionGone &&
-                                GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
-                                nAutocommit != SQL_AUTOCOMMIT_ON;
-    // MySQL's driver follows a SET autocommit = 1 of the user's (which commits) by itself.
-    if (!bAutocommitOff)
-        m_bUserTransaction = false;
-    if (bOpen && !bAutocommitOff)
+    if (next == TxnState::User && !TxnAutocommitOff(m_txn))
     {
-        // The statement opened a transaction the driver does not know of: a procedure's or a
-        // compound statement's START TRANSACTION, XA START, a SAVEPOINT outside a transaction
-        // (SQLite). psqlODBC commits the block as autocommit goes off (what the text ran stays,
-        // and what follows is the connection's transaction); MySQL's goes on.
+        // The statement opened a transaction the driver does not know of: a procedure's START
+        // TRANSACTION, XA START. MySQL's driver goes on in it as autocommit goes off.
         ReadStreamingResultsToEnd();
-        if (!m_bSQLite)
-            TakeUsersTransaction();
-        // The SQLite driver, once autocommit is off, sends a BEGIN of its own before the next
-        // statement, which fails inside the open transaction; MariaDB refuses to switch inside
-        // an XA transaction. The driver keeps autocommit on there, and the program ends the
-        // transaction with statements of its own.
-        if (!m_bUserTransaction)
-            m_bServerTransaction = true;
-        return;
+        LearnNarrowText();
     }
-    if (bOpen || !bAutocommitOff)
-        return;
-    // Autocommit is off and the server holds no transaction: a statement of the user's ended it.
-    // PostgreSQL and MySQL open the next one with the next statement, so a transaction the
-    // program began stays the program's there; the transaction the user opened is over, and the
-    // connection gets back autocommit. The SQLite driver opens no next one (it takes its own
-    // transaction for still open) and would commit every later statement at once: autocommit
-    // goes back on there whoever began it. Nothing is left to commit (the driver commits the
-    // empty transaction the question left open). Should the switch fail, autocommit stays off
-    // and shows as such.
-    if (!m_bUserTransaction && !m_bSQLite)
-        return;
-    if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON))
-        m_bUserTransaction = false;
-    else if (m_bSQLite)
-        ExecQuietly(L"COMMIT"); // the question's own empty transaction
+    EnterTxnState(next);
+}
+
+void CRDatabase::EnterTxnState(TxnState next)
+{
+    const bool bWasOff = TxnAutocommitOff(m_txn);
+    const bool bOff = TxnAutocommitOff(next);
+    if (bOff != bWasOff && m_hDbc != SQL_NULL_HDBC)
+    {
+        if (!SetConnectOption(SQL_AUTOCOMMIT, bOff ? SQL_AUTOCOMMIT_OFF : SQL_AUTOCOMMIT_ON))
+        {
+            // MariaDB refuses to switch inside an XA transaction: the driver keeps autocommit
+            // on there, and the program ends the transaction with statements of its own. A
+            // switch back on that fails leaves autocommit off, shown as open.
+            if (bOff)
+                next = next == TxnState::User ? TxnState::Server : TxnState::None;
+            else
+                return;
+        }
+    }
+    if (next != TxnState::Aborted)
+        m_strAbortError.Empty();
+    m_txn = next;
 }
 
 void CRDatabase::TakeUsersTransaction()
@@ -825,11 +924,7 @@ void CRDatabase::TakeUsersTransaction()
     // question would open psqlODBC's transaction ahead of the user's BEGIN, which then fails
     // when it sets an isolation level.
     LearnNarrowText();
-    if (SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF))
-    {
-        m_bUserTransaction = true;
-        m_bTransactionGone = false;
-    }
+    EnterTxnState(TxnState::Beginning);
 }
 
 int CRDatabase::AskOneValue(LPCWSTR pszQuestion)
@@ -843,65 +938,83 @@ int CRDatabase::AskOneValue(LPCWSTR pszQuestion)
     return nValue;
 }
 
-int CRDatabase::AskTransactionOpen()
+bool CRDatabase::AskOneText(LPCWSTR pszQuestion, CString& strAnswer)
+{
+    return ReadOneText(*this, pszQuestion, strAnswer);
+}
+
+namespace {
+
+// The SQLSTATE of the statement's first diagnostic record; "" when it has none.
+CString FirstSQLState(SQLHSTMT hStmt)
+{
+    SQLWCHAR szState[6] = {};
+    SQLINTEGER nNative = 0;
+    SQLWCHAR szMessage[2] = {};
+    SQLSMALLINT nLength = 0;
+    const SQLRETURN nRet =
+        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, szState, &nNative, szMessage, 1, &nLength);
+    if (nRet != SQL_SUCCESS && nRet != SQL_SUCCESS_WITH_INFO)
+        return CString();
+    return CString(reinterpret_cast<LPCWSTR>(szState));
+}
+
+} // namespace
+
+TxnAnswer CRDatabase::AskTransactionOpen()
 {
     if (m_bSQLite)
         return AskSQLiteTransactionOpen();
     if (m_nDBMSKind != DBMS_POSTGRESQL)
-        return AskOneValue(L"SELECT @@in_transaction");
-    // A transaction that was open before the question began before it (now() is the
-    // transaction's start). Otherwise the question runs in a transaction of its own, or in one
-    // psqlODBC opens for it with autocommit off, in the same message: both start with it.
-    //
-    // With autocommit on, psqlODBC reading through cursors of its own (UseDeclareFetch) opens a
-    // transaction for them ("BEGIN; DECLARE ... WITH HOLD") and ends it when the last one is
-    // read or closed: that one is the driver's, not the user's, and taken for one it would turn
-    // autocommit off under the user. The server tells it by the driver's cursors declared in it
-    // before the question (whose own cursor comes with the question's statement).
-    DWORD nAutocommit = SQL_AUTOCOMMIT_OFF;
-    const bool bDriverTransactions = m_bStreamingResults && !m_bTransactionGone &&
-                                     GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
-                                     nAutocommit == SQL_AUTOCOMMIT_ON;
-    LPCWSTR pszQuestion =
-        bDriverTransactions
-            ? L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 WHEN EXISTS (SELECT 1 FROM "
-              L"pg_catalog.pg_cursors WHERE is_holdable AND name LIKE 'SQL\\_CUR%' AND "
-              L"creation_time >= now() AND creation_time < statement_timestamp()) THEN 0 "
-              L"ELSE 1 END"
-            : L"SELECT CASE WHEN now() = statement_timestamp() THEN 0 ELSE 1 END";
-    const int nOpen = AskOneValue(pszQuestion);
-    if (nOpen != 1)
-        return nOpen;
-    // psqlODBC guards each statement in a transaction with a savepoint of its own, released
-    // ahead of a later statement, and forgets it only when it sees the transaction end. A COMMIT
-    // or ROLLBACK AND CHAIN ends the transaction while the server goes on in the next one: the
-    // release then fails ("savepoint _exec_svp_... does not exist"), and the driver rolls back
-    // the chained transaction. Asked again, that happens to the program's question rather than
-    // the user's next statement; autocommit stays off, so the next statement opens the next
-    // transaction.
-    return AskOneValue(pszQuestion) == 0 ? 0 : 1;
+    {
+        // With autocommit on, a SET autocommit = 0 of the user's leaves the next statement's
+        // changes uncommitted: that session is in the user's transaction from here on.
+        const int nOpen =
+            AskOneValue(TxnAutocommitOff(m_txn) ? L"SELECT @@in_transaction"
+                                                : L"SELECT @@in_transaction OR @@autocommit = 0");
+        return nOpen < 0 ? TxnAnswer::None : nOpen == 1 ? TxnAnswer::Open : TxnAnswer::Closed;
+    }
+    // SET LOCAL needs no snapshot and is no query: the transaction's first query still takes
+    // its snapshot, and SET TRANSACTION still works after it. Outside a block the server warns
+    // (25P01) and changes nothing; inside one it sets a name of the program's own back to its
+    // default until the block ends; in an aborted block it fails (25P02). With autocommit off
+    // psqlODBC opens a block ahead of any statement, so there the answer tells aborted from
+    // open only.
+    TxnAnswer answer = TxnAnswer::None;
+    RunOwnStatement(L"SET LOCAL quenlark.transaction_question TO DEFAULT",
+                    [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+                        if (hStmt == SQL_NULL_HSTMT)
+                            return;
+                        const CString strState = FirstSQLState(hStmt);
+                        if (nRet == SQL_SUCCESS)
+                            answer = TxnAnswer::Open;
+                        else if (nRet == SQL_SUCCESS_WITH_INFO)
+                            answer = strState == L"25P01" ? TxnAnswer::Closed : TxnAnswer::Open;
+                        else if (strState == L"25P02")
+                            answer = TxnAnswer::Aborted;
+                    });
+    return answer;
 }
 
-int CRDatabase::AskSQLiteTransactionOpen()
+TxnAnswer CRDatabase::AskSQLiteTransactionOpen()
 {
     // SQLite has no statement that tells; a BEGIN does: it fails inside a transaction and
     // otherwise opens an empty one that takes no lock (a deferred transaction locks with its
     // first read) and is committed here at once, which reads still in progress outlive. With
     // autocommit off it is left to the switch of autocommit back on, which the driver answers
     // with a COMMIT of its own (see FollowServerTransaction).
-    int nOpen = 0;
+    TxnAnswer answer = TxnAnswer::Closed;
     RunOwnStatement(L"BEGIN", [&](SQLHSTMT hStmt, SQLRETURN nRet) {
         if (hStmt == SQL_NULL_HSTMT)
-            nOpen = -1;
+            answer = TxnAnswer::None;
         else if (!SQL_SUCCEEDED(nRet))
-            nOpen = ContainsNoCase(GetErrorText(hStmt), L"within a transaction") ? 1 : -1;
+            answer = ContainsNoCase(GetErrorText(hStmt), L"within a transaction") ? TxnAnswer::Open
+                                                                                  : TxnAnswer::None;
     });
-    DWORD nAutocommit = SQL_AUTOCOMMIT_ON;
     // Should the COMMIT fail, the question's transaction is open, and shown as such.
-    if (nOpen == 0 && GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nAutocommit) &&
-        nAutocommit == SQL_AUTOCOMMIT_ON && !ExecQuietly(L"COMMIT"))
-        nOpen = 1;
-    return nOpen;
+    if (answer == TxnAnswer::Closed && !TxnAutocommitOff(m_txn) && !ExecQuietly(L"COMMIT"))
+        answer = TxnAnswer::Open;
+    return answer;
 }
 
 void CRDatabase::KeepIsoDateStyle()
@@ -969,7 +1082,7 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
         auto* pException = new Zelt::CRDBException(nRet);
         pException->BuildErrorString(this, hStmt);
         SQLFreeStmt(hStmt, SQL_DROP);
-        AfterFailedStatement(pszSQL);
+        AfterFailedStatement(pszSQL, pException);
         throw pException;
     }
     if (pnRowCount)
@@ -983,7 +1096,7 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
     nRet = SQLFreeStmt(hStmt, SQL_DROP);
     if (!SQL_SUCCEEDED(nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
-    FollowSessionChanges(pszSQL, true);
+    FollowSessionChanges(pszSQL, true, false);
 }
 
 bool CRDatabase::GetInfoWord(SQLUSMALLINT nInfoType, WORD& nValue)
@@ -1133,8 +1246,8 @@ bool CRDatabase::BeginTrans()
     SQLRETURN nRet;
     if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
-    m_bTransactionGone = false;
-    m_bUserTransaction = false;
+    m_txn = TxnState::Program;
+    m_strAbortError.Empty();
     return true;
 }
 
@@ -1146,8 +1259,9 @@ bool CRDatabase::EndTrans(bool bCommit)
     ReadStreamingResultsToEnd();
     AskAgainAboutTransaction();
     // Still unanswered: a statement ends whatever the server holds (or fails, and says why).
-    if (m_bServerTransaction || m_bTransactionUnknown)
+    if (m_txn == TxnState::Server || m_txn == TxnState::Unknown)
         return EndServerTransaction(bCommit);
+    const bool bAborted = m_txn == TxnState::Aborted;
     Zelt::CRDBException* pException = nullptr;
     // Once a statement has met the lost session, psqlODBC forgets the transaction and answers a
     // commit with success without asking the server: what the transaction held went with the
@@ -1171,17 +1285,21 @@ bool CRDatabase::EndTrans(bool bCommit)
     // Autocommit goes back on whatever the commit or rollback answered.
     SQLRETURN nOption;
     SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON, &nOption);
-    m_bUserTransaction = false;
     // The MariaDB driver refuses both once the server has dropped the session ("Server has
     // gone away") and goes on reporting autocommit off. The server ended the transaction with
     // the session: it must not stay open here, or every later close would ask to end it again
     // and fail again.
-    if (pException && !SQL_SUCCEEDED(nOption))
-        m_bTransactionGone = true;
+    if (SQL_SUCCEEDED(nOption))
+        m_txn = TxnState::None;
+    else if (pException)
+        m_txn = TxnState::Lost;
+    const CString strAbortError = m_strAbortError;
+    m_strAbortError.Empty();
     if (pException)
         throw pException;
     if (!SQL_SUCCEEDED(nOption))
         ThrowRDBException(this, nOption, SQL_NULL_HSTMT);
+    m_strSessionNote = bAborted && bCommit ? RolledBackNote(strAbortError) : CString();
     return true;
 }
 
@@ -1198,13 +1316,11 @@ bool CRDatabase::EndServerTransaction(bool bCommit)
     // A failed COMMIT may have ended it all the same (SQLite rolls back on some errors, a lost
     // session takes it along); one the server still holds (MariaDB's XA, which only its own XA
     // statements end) stays open.
-    const int nOpen = pException ? AskTransactionOpen() : 0;
-    if (nOpen >= 0)
-        m_bTransactionUnknown = false;
-    if (nOpen == 0)
-        m_bServerTransaction = false;
-    else if (nOpen == 1 && !m_bServerTransaction)
-        FollowServerTransaction(true);
+    const TxnAnswer answer = pException ? AskTransactionOpen() : TxnAnswer::Closed;
+    if (answer == TxnAnswer::Closed)
+        m_txn = TxnState::None;
+    else if (answer != TxnAnswer::None)
+        m_txn = TxnState::Server;
     if (pException)
         throw pException;
     return true;
@@ -1222,15 +1338,10 @@ bool CRDatabase::IsConnectionDead()
 
 bool CRDatabase::IsInTransaction()
 {
-    if (m_bServerTransaction)
-        return true;
-    // A question left unanswered because the session is gone: its transaction went with it.
-    if (m_bTransactionUnknown)
-        return !IsConnectionDead();
-    DWORD nValue = 0;
-    if (m_bTransactionGone || !GetConnectOptionValue(m_hDbc, SQL_AUTOCOMMIT, nValue))
+    if (m_hDbc == SQL_NULL_HDBC)
         return false;
-    return nValue != SQL_AUTOCOMMIT_ON;
+    const bool bUnknown = m_txn == TxnState::Unknown || m_txn == TxnState::UserUnknown;
+    return TxnIsOpen(m_txn, bUnknown && IsConnectionDead());
 }
 
 bool CRDatabase::StartTrace(LPCWSTR pszTraceFile)

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/transaction_state.h"
 
 // SQLCancelHandle, looked up in the driver manager at run time (older driver managers lack it).
 // A statement handle falls back to SQLCancel; a connection handle without SQLCancelHandle gives
@@ -142,19 +143,23 @@ public:
     bool GetLoginTimeout(DWORD& nValue);
 
     // Transactions: false at once while closed; driver failures throw. Both read the results
-    // registered below to their end first.
+    // registered below to their end first. Ending an aborted transaction (TxnState::Aborted)
+    // with a commit rolls it back, as the server does, and the session note says so.
     bool BeginTrans();
     bool EndTrans(bool bCommit);
+    // The transaction as the connection follows it (see dbaccess/transaction_state.h).
+    TxnState GetTransactionState() const { return m_txn; }
     // Whether the driver knows the session with the server is gone (SQL_ATTR_CONNECTION_DEAD).
     bool IsConnectionDead();
     // True while a transaction is open, or while the server has not yet answered whether one is
     // (see AskAgainAboutTransaction): a transaction not known to be closed is shown, asked about
     // and ended as open.
     bool IsInTransaction();
-    // The question whether a transaction is open, when it went unanswered after a statement of
-    // the user's (a result still being read: MySQL answers nothing else meanwhile), is asked
-    // again: each statement path of the user's calls it before its statement, and a result calls
-    // it when it closes. Nothing when no question waits.
+    // The question whether a transaction is open waits while a statement of the user's still
+    // has further results to hand over (MySQL answers nothing else meanwhile, and a question sent
+    // then breaks the driver's reading): it is asked once they are read or dropped. Each
+    // statement path of the user's calls this before its statement, and a result calls it when
+    // it closes. Nothing when no question waits.
     void AskAgainAboutTransaction();
 
     // True when the driver hands over forward-only results as they are fetched: SQLite with
@@ -184,6 +189,8 @@ public:
     void BeforeStatement()
     {
         HoldReadAheads();
+        if (m_txn == TxnState::DriversAborted)
+            EndDriversAbortedTransaction();
         if (m_bReadResultsFirst && !m_streamingResults.empty())
             ReadStreamingResultsToEnd();
     }
@@ -340,8 +347,11 @@ public:
     // COMMIT, so saved edits would be rolled back at disconnect without a question. Autocommit
     // goes off before such a statement runs: the block becomes the connection's transaction,
     // shown, ended and asked about as one. A COMMIT, ROLLBACK, END (...) that ends it gives the
-    // connection autocommit back; where the text cannot tell (several statements, MySQL's
-    // implicit commits, a failed statement), the server is asked whether a transaction is open.
+    // connection autocommit back. The server is asked only where the text and the outcome
+    // cannot tell (MySQL's implicit commits and procedures, several statements that failed, any
+    // statement on SQLite but a plain one); the question takes no snapshot and counts as no
+    // query. On PostgreSQL a failure inside the transaction leaves it aborted, as psql does: the
+    // server refuses every statement until the user ends it, and the statement's error says so.
     // A transaction the program began itself (BeginTrans) is left to its owner.
     void FollowStatementStart(LPCWSTR pszSQL);
     // Runs a statement of the program's own on a statement handle of its own, without session
@@ -351,18 +361,35 @@ public:
     // the end of a transaction the driver does not know of) all go through here.
     SQLRETURN RunOwnStatement(LPCWSTR pszSQL,
                               const std::function<void(SQLHSTMT, SQLRETURN)>& after = {});
+    // The same with the statement sent by execute (which gets the handle), for a probe of how
+    // the driver takes text sent through another entry point.
+    SQLRETURN RunOwnStatementBy(const std::function<SQLRETURN(SQLHSTMT)>& execute,
+                                const std::function<void(SQLHSTMT, SQLRETURN)>& after = {});
     // The same for a caller to whom a failure only tells something; true when it succeeded.
     bool ExecQuietly(LPCWSTR pszSQL);
+    // PostgreSQL outside a transaction of the user's: a transaction psqlODBC opened for a cursor
+    // of its own (UseDeclareFetch), which a failure left aborted, is rolled back.
+    void EndDriversAbortedTransaction();
+    // The same where no statement may be sent yet: it is rolled back before the next one.
+    void MarkDriversTransactionAborted()
+    {
+        if (m_txn == TxnState::None && m_hDbc != SQL_NULL_HDBC)
+            m_txn = TxnState::DriversAborted;
+    }
     // Asks the server a question of one value of the program's own, without follow-up: 0 when
     // the answer begins with "0", 1 for any other, -1 when it cannot be answered (an aborted
     // PostgreSQL transaction, a MySQL result still being read).
     int AskOneValue(LPCWSTR pszQuestion);
+    // The same for a text answer (at most 1023 characters); false when there is none.
+    bool AskOneText(LPCWSTR pszQuestion, CString& strAnswer);
     // After a statement that ran: the transaction as above, MySQL's literal rules after a SET
     // (which returns no result, so the connection is free for the query), PostgreSQL's date
     // style. bResultClosed: the statement left no result open, so one that only names a setting
     // is followed too.
     void AfterStatement(LPCWSTR pszSQL, bool bResultClosed = false);
-    void AfterFailedStatement(LPCWSTR pszSQL);
+    // pError: the statement's failure; when null and called from a handler of one, the failure
+    // being handled. What the server did to the transaction is added to its message.
+    void AfterFailedStatement(LPCWSTR pszSQL, Zelt::CRDBException* pError = nullptr);
     // What the follow-up of the last statement repaired in the session, for the user to read
     // with the statement's success ("" when nothing); taking it empties it.
     CString TakeSessionNote();
@@ -403,18 +430,27 @@ public:
     CString GetSearchPatternEscape();
 
 private:
-    void FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement);
+    void FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement, bool bResultOpen);
     bool FollowsTransactionBlocks() const;
-    void FollowTransaction(LPCWSTR pszSQL, bool bSucceeded);
-    // Whether the server has a transaction open: 1 yes, 0 no, -1 no answer.
-    int AskTransactionOpen();
-    int AskSQLiteTransactionOpen();
+    TxnProduct GetTxnProduct() const;
+    // bResultOpen: the statement's result is still open (further results may wait on MySQL).
+    void FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CString& strSQLState,
+                           const CString& strError, bool bResultOpen);
+    // Whether the server has a transaction open. Asked on a statement of the program's own that
+    // takes no snapshot and counts as no query: a transaction's first query still sees what
+    // others committed before it, and SET TRANSACTION still works after the question.
+    TxnAnswer AskTransactionOpen();
+    TxnAnswer AskSQLiteTransactionOpen();
     // Sets autocommit and the program's view of the transaction from the server's answer.
-    void FollowServerTransaction(bool bOpen);
-    // Commits or rolls back the transaction the driver does not know of (m_bServerTransaction).
+    void FollowServerTransaction(TxnAnswer answer);
+    // Commits or rolls back the transaction the driver does not know of (TxnState::Server).
     bool EndServerTransaction(bool bCommit);
-    // Autocommit off, for the transaction a statement of the user's opened: it stays open until
-    // a statement of theirs ends it (FollowTransaction) or they end it.
+    // The one way the state changes: autocommit is set to what the next state needs. A switch
+    // the driver refuses keeps the autocommit the connection has (an open transaction the driver
+    // does not know of, TxnState::Server, when autocommit could not go off).
+    void EnterTxnState(TxnState next);
+    // Autocommit off, for the transaction a statement of the user's is about to open: it stays
+    // open until a statement of theirs ends it (FollowTransaction) or they end it.
     void TakeUsersTransaction();
     // How this connection's text literals are written.
     enum
@@ -444,24 +480,16 @@ private:
     CString m_strConnect;     // completed connection string of the last Open
     UINT m_nQueryTimeout = 0; // seconds, set on every statement; 0 none
     DBMSKind m_nDBMSKind = DBMS_OTHER;
-    UINT m_nLiteralRules = 0;     // literal* bits
-    LONGLONG m_nStartTime = 0;    // GetTickMs when the last ExecuteSQL began
-    LONGLONG m_nEndTime = 0;      // and when its SQLExecDirectW returned
-    int m_nNarrowTextUtf8 = -1;   // see GetNarrowTextUtf8
-    bool m_bDynamicTypes = false; // see HasDynamicTypes
-    // A commit or rollback failed and autocommit could not be switched back on: the session is
-    // gone and its transaction with it, though the driver still reports autocommit off.
-    bool m_bTransactionGone = false;
-    // Autocommit went off for a transaction a statement of the user's opened: when the server
-    // ends it, autocommit comes back on.
-    bool m_bUserTransaction = false;
-    // A transaction is open on the server while the driver keeps autocommit on and knows nothing
-    // of it (SQLite, MariaDB's XA): IsInTransaction says so, and EndTrans ends it with a
-    // statement.
-    bool m_bServerTransaction = false;
-    // The server could not say whether a statement of the user's left a transaction open (see
-    // AskAgainAboutTransaction); until it does, one is taken for open.
-    bool m_bTransactionUnknown = false;
+    UINT m_nLiteralRules = 0;        // literal* bits
+    LONGLONG m_nStartTime = 0;       // GetTickMs when the last ExecuteSQL began
+    LONGLONG m_nEndTime = 0;         // and when its SQLExecDirectW returned
+    int m_nNarrowTextUtf8 = -1;      // see GetNarrowTextUtf8
+    bool m_bDynamicTypes = false;    // see HasDynamicTypes
+    TxnState m_txn = TxnState::None; // the transaction, see transaction_state.h
+    // The error of the statement that aborted the transaction (TxnState::Aborted), for the note
+    // when a COMMIT rolls it back.
+    CString m_strAbortError;
+    bool m_bEndingDriversTransaction = false; // EndDriversAbortedTransaction is running
     bool m_bSQLite = false;
     int m_nSupplementaryTextRoute = -1;
     CString m_strSessionNote;    // see TakeSessionNote

@@ -131,9 +131,11 @@ void CRDBException::BuildErrorString(CRDatabase* pDatabase, SQLHSTMT hStmt)
 
 bool LeavesReadAborted(CRDatabase* pDatabase, const Zelt::CRDBException& e)
 {
-    // The driver's own complaints and warnings abort nothing.
+    // The driver's own complaints and warnings abort nothing; a statement it cancelled did reach
+    // the server, whose cancel aborts the transaction.
     const CString strClass = e.m_strSQLState.Left(2);
-    return pDatabase != nullptr && e.m_nRetCode != 0 && strClass != L"HY" && strClass != L"01" &&
+    return pDatabase != nullptr && e.m_nRetCode != 0 &&
+           ((strClass != L"HY" && strClass != L"01") || e.m_strSQLState == L"HY008") &&
            pDatabase->IsStreamingResults() && pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
 }
 
@@ -141,8 +143,10 @@ void RollBackAbortedRead(CRDatabase* pDatabase)
 {
     if (pDatabase->GetConnectionHandle() == SQL_NULL_HDBC || pDatabase->IsInTransaction())
         return;
-    pDatabase->HoldReadAheads();
-    SQLEndTran(SQL_HANDLE_DBC, pDatabase->GetConnectionHandle(), SQL_ROLLBACK);
+    // The driver's own transaction: a ROLLBACK statement ends it and tells the driver so.
+    // This runs where a read ahead is held, and a statement of ours there would wait on it: the
+    // driver's transaction is rolled back before the next statement.
+    pDatabase->MarkDriversTransactionAborted();
 }
 
 void ThrowRDBException(CRDatabase* pDatabase, int nRetCode, SQLHSTMT hStmt)

@@ -26,17 +26,13 @@ LPCWSTR ProbeStatement(const CString& dbmsName)
 
 // 1 when the driver hands the value over as UTF-8, 0 when it does not, -1 when it could not be
 // asked (a statement fails in an aborted transaction, for one): then it is asked again later.
-int ProbeNarrowText(SQLHDBC hDbc, LPCWSTR sql)
+int ReadNarrowProbe(SQLHSTMT hStmt, SQLRETURN nRet)
 {
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
-        return -1;
     int utf8 = -1;
     char narrow[32] = {};
     SQLWCHAR wide[16] = {};
     SQLLEN narrowLength = 0, wideLength = 0;
-    if (SQL_SUCCEEDED(SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(sql), SQL_NTS)) &&
-        SQL_SUCCEEDED(SQLFetch(hStmt)))
+    if (hStmt != SQL_NULL_HSTMT && SQL_SUCCEEDED(nRet) && SQL_SUCCEEDED(SQLFetch(hStmt)))
     {
         const size_t wideBytes = sizeof kProbeWide - sizeof(wchar_t);
         const bool read =
@@ -48,7 +44,6 @@ int ProbeNarrowText(SQLHDBC hDbc, LPCWSTR sql)
                           std::memcmp(wide, kProbeWide, wideBytes) == 0;
         utf8 = same ? 1 : 0;
     }
-    SQLFreeStmt(hStmt, SQL_DROP);
     return utf8;
 }
 
@@ -60,9 +55,10 @@ void CRDatabase::LearnNarrowText()
         return;
     CString name;
     LPCWSTR sql = GetDBMSName(name) ? ProbeStatement(name) : nullptr;
+    int state = 0;
     if (sql)
-        HoldReadAheads();
-    const int state = sql ? ProbeNarrowText(GetConnectionHandle(), sql) : 0;
+        RunOwnStatement(
+            sql, [&](SQLHSTMT hStmt, SQLRETURN nRet) { state = ReadNarrowProbe(hStmt, nRet); });
     if (state >= 0)
         SetNarrowTextUtf8(state);
 }

@@ -103,6 +103,11 @@ void CRRecordset::Close()
             // Closing a result may end the transaction its driver opened for it.
             if (m_pDatabase)
                 m_pDatabase->HoldReadAheads();
+            // MySQL hands the statement's further results over only after this one, and the
+            // connection takes nothing else until they are read: they are dropped first.
+            if (m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL)
+                while (SQL_SUCCEEDED(SQLMoreResults(m_hStmt)))
+                {}
             SQLFreeStmt(m_hStmt, SQL_DROP);
             m_hStmt = SQL_NULL_HSTMT;
             // Its further results read or dropped, the connection may answer what it could not.

@@ -37,25 +37,30 @@ const char kProbeHex[] = "F09D849E";
 
 // Whether the statement, sent one way, reaches SQLite with the character whole; -1 when it could
 // not be asked.
-int ProbeWhole(SQLHDBC hDbc, bool bNarrow)
+int ProbeWhole(CRDatabase& db, bool bNarrow)
 {
-    SQLHSTMT hStmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocStmt(hDbc, &hStmt)))
-        return -1;
-    const SQLRETURN nRet =
-        bNarrow ? SQLExecDirect(hStmt, (SQLCHAR*)"SELECT hex('\xF0\x9D\x84\x9E')", SQL_NTS)
-                : SQLExecDirectW(hStmt, (SQLWCHAR*)L"SELECT hex('\U0001D11E')", SQL_NTS);
-    int whole = 0;
-    if (SQL_SUCCEEDED(nRet) && SQL_SUCCEEDED(SQLFetch(hStmt)))
-    {
-        char hex[32] = {};
-        SQLLEN nLength = 0;
-        whole = SQL_SUCCEEDED(SQLGetData(hStmt, 1, SQL_C_CHAR, hex, sizeof hex, &nLength)) &&
-                        std::strcmp(hex, kProbeHex) == 0
-                    ? 1
-                    : 0;
-    }
-    SQLFreeStmt(hStmt, SQL_DROP);
+    int whole = -1;
+    db.RunOwnStatementBy(
+        [bNarrow](SQLHSTMT hStmt) {
+            return bNarrow
+                       ? SQLExecDirect(hStmt, (SQLCHAR*)"SELECT hex('\xF0\x9D\x84\x9E')", SQL_NTS)
+                       : SQLExecDirectW(hStmt, (SQLWCHAR*)L"SELECT hex('\U0001D11E')", SQL_NTS);
+        },
+        [&](SQLHSTMT hStmt, SQLRETURN nRet) {
+            if (hStmt == SQL_NULL_HSTMT)
+                return;
+            whole = 0;
+            if (SQL_SUCCEEDED(nRet) && SQL_SUCCEEDED(SQLFetch(hStmt)))
+            {
+                char hex[32] = {};
+                SQLLEN nLength = 0;
+                whole =
+                    SQL_SUCCEEDED(SQLGetData(hStmt, 1, SQL_C_CHAR, hex, sizeof hex, &nLength)) &&
+                            std::strcmp(hex, kProbeHex) == 0
+                        ? 1
+                        : 0;
+            }
+        });
     return whole;
 }
 
@@ -73,10 +78,8 @@ Route ChooseRoute(CRDatabase* pDatabase, LPCWSTR pszSQL)
     int nRoute = pDatabase->GetSupplementaryTextRoute();
     if (nRoute < 0)
     {
-        pDatabase->HoldReadAheads();
-        const SQLHDBC hDbc = pDatabase->GetConnectionHandle();
-        const int nWide = ProbeWhole(hDbc, false);
-        const int nNarrow = nWide == 1 ? 0 : ProbeWhole(hDbc, true);
+        const int nWide = ProbeWhole(*pDatabase, false);
+        const int nNarrow = nWide == 1 ? 0 : ProbeWhole(*pDatabase, true);
         if (nWide < 0 || nNarrow < 0)
             return routeWide; // asked again with the next such statement
         nRoute = nWide == 1 ? routeWide : nNarrow == 1 ? routeNarrow : routeNone;

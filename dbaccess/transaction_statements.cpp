@@ -130,3 +130,90 @@ bool OpensTransactionBlock(UINT nKind, LPCWSTR pszSQL)
     }
     return false;
 }
+
+namespace {
+
+// One statement's own effect; Plain for those that leave the transaction as it is.
+TxnText StatementEffect(const std::vector<CString>& words, bool bMore, bool bMySQL)
+{
+    const CString& first = words[0];
+    const CString second = words.size() > 1 ? words[1] : CString();
+    if (first == L"START")
+        return second == L"TRANSACTION" ? TxnText::Opens : TxnText::Other;
+    if (first == L"BEGIN")
+    {
+        // MySQL: BEGIN [WORK] alone; BEGIN NOT ATOMIC opens a compound statement.
+        if (bMySQL && !(!bMore && (words.size() == 1 || second == L"WORK")))
+            return TxnText::Other;
+        return TxnText::Opens;
+    }
+    if (first == L"SAVEPOINT" || first == L"RELEASE")
+        return TxnText::Plain;
+    const bool bCommit = first == L"COMMIT" || first == L"END";
+    const bool bRollback = first == L"ROLLBACK" || first == L"ABORT";
+    if (bCommit || bRollback)
+    {
+        // ROLLBACK [WORK | TRANSACTION] TO [SAVEPOINT] name keeps the transaction.
+        size_t i = 1;
+        if (i < words.size() && (words[i] == L"WORK" || words[i] == L"TRANSACTION"))
+            ++i;
+        if (bRollback && i < words.size() && words[i] == L"TO")
+            return TxnText::Plain;
+        // COMMIT PREPARED / ROLLBACK PREPARED run outside any block and end none of it.
+        if (!bMySQL && i < words.size() && words[i] == L"PREPARED")
+            return TxnText::Plain;
+        if (i < words.size() && words[i] == L"AND")
+        {
+            // AND NO CHAIN ends as a plain COMMIT does; RELEASE (MySQL) too, with the session.
+            if (i + 1 < words.size() && words[i + 1] == L"CHAIN")
+                return TxnText::Chains;
+            if (bMySQL)
+                return TxnText::Other;
+        }
+        else if (bMySQL && (bMore || i < words.size()))
+            return TxnText::Other;
+        return bCommit ? TxnText::Commits : TxnText::RollsBack;
+    }
+    if (!bMySQL && first == L"PREPARE" && second == L"TRANSACTION")
+        return TxnText::RollsBack;
+    return bMySQL ? TxnText::Other : TxnText::Plain;
+}
+
+} // namespace
+
+TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL)
+{
+    if (nKind != DBMS_POSTGRESQL && nKind != DBMS_MYSQL)
+        return IsPlainStatement(nKind, pszSQL) ? TxnText::Plain : TxnText::Other;
+    if (nKind == DBMS_MYSQL)
+    {
+        if (IsPlainStatement(nKind, pszSQL))
+            return TxnText::Plain;
+        std::vector<CString> words;
+        bool bMore = false;
+        if (!SingleStatementWords(nKind, pszSQL, words, &bMore))
+            return TxnText::Other;
+        // Up to five words: COMMIT WORK AND NO CHAIN.
+        const CStatementText text(pszSQL, nKind);
+        words = CStatementText::Words(text.Statements()[0], 5, &bMore);
+        return StatementEffect(words, bMore, true);
+    }
+    TxnText result = TxnText::Plain;
+    const CStatementText text(pszSQL, nKind);
+    for (const std::wstring& statement : text.Statements())
+    {
+        bool bMore = false;
+        const std::vector<CString> words = CStatementText::Words(statement, 5, &bMore);
+        if (words.empty())
+            continue;
+        const TxnText effect = StatementEffect(words, bMore, false);
+        if (effect != TxnText::Plain)
+            result = effect;
+    }
+    return result;
+}
+
+size_t CountStatements(UINT nKind, LPCWSTR pszSQL)
+{
+    return pszSQL ? CStatementText(pszSQL, nKind).Statements().size() : 0;
+}

@@ -16,3 +16,24 @@ bool IsPlainStatement(UINT nKind, LPCWSTR pszSQL);
 // Whether a statement of the text is BEGIN or START TRANSACTION on PostgreSQL or MySQL ("UPDATE
 // ...; BEGIN" included), for what must happen before it runs; any other product gives false.
 bool OpensTransactionBlock(UINT nKind, LPCWSTR pszSQL);
+
+// What a text that ran whole does to the session's transaction, as far as its words tell.
+enum class TxnText
+{
+    Plain,     // opens and ends nothing (PostgreSQL: every statement but the transaction ones)
+    Opens,     // BEGIN, START TRANSACTION: the last transaction statement opens one
+    Commits,   // COMMIT, END: the last one commits (or, on an aborted block, rolls back)
+    RollsBack, // ROLLBACK, ABORT, PREPARE TRANSACTION (which hands the block over)
+    Chains,    // COMMIT or ROLLBACK AND CHAIN: ends one and goes on in the next
+    Other,     // the text cannot tell: a question for the server
+};
+
+// PostgreSQL's transaction state changes only with its transaction statements, so every text
+// is read there (several statements in order, the last one counting). On MySQL a single BEGIN,
+// START TRANSACTION, COMMIT or ROLLBACK is read, a single plain statement or savepoint statement
+// is Plain, and the rest (implicit commits, procedures, XA, SET autocommit) is Other; on other
+// products anything not plain is Other.
+TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL);
+
+// The number of statements in the text, comments aside.
+size_t CountStatements(UINT nKind, LPCWSTR pszSQL);

@@ -52,18 +52,8 @@ bool ReadSessionZone(CRDatabase& db, CString& zone)
     case DBMS_MYSQL: sql = L"SELECT @@SESSION.time_zone"; break;
     default: return false;
     }
-    try
-    {
-        CRRecordset rs(&db);
-        if (!rs.Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND) || rs.IsEOF())
-            return false;
-        return rs.GetFieldText(1, zone);
-    }
-    catch (Zelt::CRDBException* e)
-    {
-        e->Delete();
-        return false;
-    }
+    // A question of the program's own: not followed as the user's statements are.
+    return db.AskOneText(sql, zone);
 }
 
 CReadZone NoteReadZone(CRDatabase* db, Zelt::ICursor* cursor)

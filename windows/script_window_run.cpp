@@ -21,8 +21,8 @@ enum StatementOutcome
 int LeadingBlanks(const CString& text)
 {
     int n = 0;
-    while (n < text.GetLength() && (text[n] == L' ' || text[n] == L'\t' || text[n] == L'\r' ||
-                                    text[n] == L'\n'))
+    while (n < text.GetLength() &&
+           (text[n] == L' ' || text[n] == L'\t' || text[n] == L'\r' || text[n] == L'\n'))
         ++n;
     return n;
 }
@@ -120,7 +120,11 @@ private:
         try
         {
             m_db.EndTrans(bCommit);
-            (bCommit ? result.bCommitted : result.bRolledBack) = true;
+            // A commit of a transaction a failure aborted rolled it back: the note says so.
+            const CString strNote = m_db.TakeSessionNote();
+            (bCommit && strNote.IsEmpty() ? result.bCommitted : result.bRolledBack) = true;
+            if (!strNote.IsEmpty())
+                m_host.Message(strNote, MB_ICONINFORMATION);
         }
         catch (CException* e)
         {

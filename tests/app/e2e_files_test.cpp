@@ -4,6 +4,8 @@
 #include "tests/app/e2e_program_test.h"
 #include "tests/support/program_driver.h"
 
+#include "resources/resource.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -115,8 +117,15 @@ TEST_F(FilesTest, TraceFillsTheFileUntilTracingIsTurnedOff)
     // The trace file is written: it is named through the dialog for saving.
     program.PostCommand(kTraceOn);
     ChooseFile(trace, L"Save As");
-    // Every idle pass asks the connection for its transaction state: the trace grows.
-    auto poke = [&] { PostMessageW(program.MainWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); };
+    // A statement through Query > Execute SQL calls the driver: the trace grows.
+    auto poke = [&] {
+        program.PostCommand(ID_QUERY_SQL);
+        HWND dlg = program.WaitForDialog(L"Execute SQL");
+        ASSERT_NE(dlg, nullptr);
+        ql::CProgram::SetText(dlg, 1001, L"CREATE TEMP TABLE IF NOT EXISTS poked (x)");
+        ql::CProgram::Click(dlg, IDOK);
+        EXPECT_EQ(program.TakeMessageBox().rfind(L"Executed OK.", 0), 0u);
+    };
     EXPECT_TRUE(ql::WaitFor([&] {
         poke();
         return ql::FileSize(trace) > 0;
@@ -125,8 +134,6 @@ TEST_F(FilesTest, TraceFillsTheFileUntilTracingIsTurnedOff)
     program.PostCommand(kTraceOff);
     ASSERT_TRUE(program.Settle());
     const LONGLONG size = ql::FileSize(trace);
-    // Idle passes come when the queue runs empty: a poke at a time, each handled, and the
-    // queue run empty after it, before the next.
     for (int i = 0; i < 3; ++i)
     {
         poke();

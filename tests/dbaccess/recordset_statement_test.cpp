@@ -340,12 +340,17 @@ TEST(RecordsetStatementPostgres, UpdatableReadRunsNothingTwice)
         L"");
     EXPECT_EQ(count(2), L"1");
 
+    // In the transaction the failure leaves it aborted, as psql does: the next statement is
+    // refused, and the commit rolls back.
     ASSERT_TRUE(conn.database->BeginTrans());
     EXPECT_NE(fails(L"INSERT INTO " + t + L" VALUES (3); SELECT nosuch FROM " + t), L"");
-    conn.Exec(L"INSERT INTO " + t + L" VALUES (4)");
+    EXPECT_NE(fails(L"INSERT INTO " + t + L" VALUES (4)"), L"");
     EXPECT_TRUE(conn.database->EndTrans(true));
+    EXPECT_NE(conn.database->TakeSessionNote().Find(L"rolled back"), -1);
     EXPECT_EQ(count(3), L"0");
-    EXPECT_EQ(count(4), L"1");
+    EXPECT_EQ(count(4), L"0");
+    conn.Exec(L"INSERT INTO " + t + L" VALUES (5)");
+    EXPECT_EQ(count(5), L"1");
 }
 
 // A read that locks its rows (FOR UPDATE, FOR SHARE, ...) opens with all its rows and only its
@@ -434,8 +439,8 @@ TEST(RecordsetStatementPostgres, TextEndingTheTransactionLeavesNothingOpen)
                       L"")
                 << CStringA(end).GetString();
         }
-        // Nothing is left aborted; what the server holds is what the program shows (the
-        // transaction the program began goes on in the next one).
+        // Nothing is left aborted; what the server holds is what the program shows (the text
+        // ended the transaction the program began).
         EXPECT_EQ(state(), conn.database->IsInTransaction() ? L"idle in transaction" : L"idle")
             << CStringA(end).GetString();
         CRRecordset next(conn.database.get());

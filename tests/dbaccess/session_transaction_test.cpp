@@ -183,7 +183,8 @@ TEST_P(SessionTransaction, TheProgramEndsATransactionTheUserOpened)
 }
 
 // A transaction the program began (Database > Begin Transaction) that a COMMIT of the user's
-// ended: what ran is committed, and nothing the program does next fails for it.
+// ended: what ran is committed, the server holds no transaction and the program shows none, and
+// the next write is committed at once, as after End Transaction.
 TEST_P(SessionTransaction, TheUsersCommitEndsTheProgramsTransaction)
 {
     ASSERT_TRUE(m_db.BeginTrans());
@@ -191,19 +192,11 @@ TEST_P(SessionTransaction, TheUsersCommitEndsTheProgramsTransaction)
     EXPECT_EQ(Seen(), L"0");
     ASSERT_NO_FATAL_FAILURE(Run(L"COMMIT"));
     EXPECT_EQ(Seen(), L"1");
+    EXPECT_FALSE(m_db.IsInTransaction());
+    EXPECT_FALSE(OpenOnServer());
     ASSERT_NO_FATAL_FAILURE(Insert(2));
-    if (GetParam() == sqlite)
-    {
-        // The driver opens no next transaction by itself: the connection commits at once.
-        EXPECT_FALSE(m_db.IsInTransaction());
-        EXPECT_EQ(Seen(), L"2");
-    }
-    else
-    {
-        // The next statement opened the program's next transaction, still the program's to end.
-        EXPECT_TRUE(m_db.IsInTransaction());
-        EXPECT_EQ(Seen(), L"1");
-    }
+    EXPECT_FALSE(m_db.IsInTransaction());
+    EXPECT_EQ(Seen(), L"2");
     EXPECT_FALSE(Catch([&] { m_db.EndTrans(false); }));
     EXPECT_FALSE(OpenOnServer());
 }
@@ -236,6 +229,126 @@ TEST_P(SessionTransaction, ACommitAndChainGoesOnInTheNextTransaction)
     EXPECT_FALSE(Catch([&] { m_db.EndTrans(true); }));
     EXPECT_EQ(Seen(), L"4");
     EXPECT_FALSE(OpenOnServer());
+}
+
+// The program's question after a BEGIN takes no snapshot and counts as no query: the first
+// query sees what another session committed after the BEGIN, as in the product's own client, and
+// PostgreSQL still takes SET TRANSACTION after it.
+TEST_P(SessionTransaction, TheQuestionAfterABeginTakesNoSnapshot)
+{
+    ASSERT_NO_FATAL_FAILURE(Run(GetParam() == postgres  ? L"BEGIN ISOLATION LEVEL REPEATABLE READ"
+                                : GetParam() == mariadb ? L"START TRANSACTION"
+                                                        : L"BEGIN"));
+    EXPECT_TRUE(m_db.IsInTransaction());
+    ExecOrFail(m_other, L"INSERT INTO " + m_table + L" VALUES (1)");
+    {
+        // As the SQL query dialog runs it.
+        CRRecordset rs(&m_db);
+        auto failure =
+            Catch([&] { rs.Open(L"SELECT count(*) FROM " + m_table, RS_FORWARD_ONLY, 0); });
+        ASSERT_FALSE(failure) << Narrow(failure->m_strError);
+        CString count;
+        ASSERT_TRUE(rs.GetFieldText(1, count));
+        EXPECT_EQ(count, L"1") << "the transaction's snapshot was taken before the other commit";
+    }
+    ASSERT_NO_FATAL_FAILURE(Run(L"ROLLBACK"));
+    EXPECT_FALSE(m_db.IsInTransaction());
+    if (GetParam() != postgres)
+        return;
+    ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(Run(L"SET TRANSACTION ISOLATION LEVEL SERIALIZABLE"));
+    EXPECT_EQ(QueryText(m_db, L"SHOW transaction_isolation"), L"serializable");
+    ASSERT_NO_FATAL_FAILURE(Run(L"COMMIT"));
+    EXPECT_FALSE(OpenOnServer());
+}
+
+// A statement that fails inside the user's transaction: PostgreSQL leaves the transaction
+// aborted (psql's behaviour), refusing statements until the user ends it, and a COMMIT then
+// rolls back; the user is told both. MySQL and SQLite keep the transaction and its work. The
+// same on the direct path and on the SQL query dialog's.
+TEST_P(SessionTransaction, AFailedStatementInsideTheTransactionIsThePostgreSQLClientsOne)
+{
+    for (const bool bDirect : {true, false})
+    {
+        SCOPED_TRACE(bDirect ? "direct" : "recordset");
+        const int base = bDirect ? 0 : 10;
+        const CString before = Seen();
+        ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+        ASSERT_NO_FATAL_FAILURE(Insert(base + 1));
+        const CString failing = L"SELECT * FROM " + m_table + L"_nosuch";
+        auto failure = Catch([&] {
+            if (bDirect)
+                m_db.ExecuteSQL(failing);
+            else
+            {
+                CRRecordset rs(&m_db);
+                rs.Open(failing, RS_FORWARD_ONLY, 0);
+            }
+        });
+        ASSERT_TRUE(failure);
+        EXPECT_TRUE(m_db.IsInTransaction());
+        EXPECT_TRUE(OpenOnServer());
+        if (GetParam() == postgres)
+        {
+            EXPECT_EQ(Narrow(failure->m_strSQLState), "42P01");
+            EXPECT_NE(failure->m_strError.Find(L"The transaction is aborted"), -1)
+                << Narrow(failure->m_strError);
+            EXPECT_EQ(m_db.GetTransactionState(), TxnState::Aborted);
+            auto refused =
+                Catch([&] { m_db.ExecuteSQL(L"INSERT INTO " + m_table + L" VALUES (99)"); });
+            ASSERT_TRUE(refused);
+            EXPECT_EQ(Narrow(refused->m_strSQLState), "25P02");
+            EXPECT_TRUE(m_db.IsInTransaction());
+            // The typed COMMIT succeeds and rolls back; the user reads which.
+            if (bDirect)
+                ASSERT_NO_FATAL_FAILURE(Run(L"COMMIT"));
+            else
+                EXPECT_FALSE(Catch([&] { m_db.EndTrans(true); }));
+            EXPECT_NE(m_db.TakeSessionNote().Find(L"rolled back"), -1);
+            EXPECT_EQ(Seen(), before);
+        }
+        else
+        {
+            ASSERT_NO_FATAL_FAILURE(Insert(base + 2));
+            ASSERT_NO_FATAL_FAILURE(Run(L"COMMIT"));
+            EXPECT_EQ(_wtoi(Seen()), _wtoi(before) + 2);
+        }
+        EXPECT_FALSE(m_db.IsInTransaction());
+        EXPECT_FALSE(OpenOnServer());
+        // The next write is committed at once.
+        ASSERT_NO_FATAL_FAILURE(Insert(base + 5));
+        EXPECT_EQ(_wtoi(Seen()), _wtoi(before) + (GetParam() == postgres ? 1 : 3));
+    }
+}
+
+// MariaDB hands a procedure's further results over only after the first, and takes nothing
+// else meanwhile: nothing of the program's is sent while they wait, closing the result drops
+// them, and the transaction then ends as asked.
+TEST_P(SessionTransaction, FurtherResultsWaitingBlockNothing)
+{
+    if (GetParam() != mariadb)
+        GTEST_SKIP() << "only MySQL holds further results on the connection";
+    const CString proc = m_table + L"_two";
+    ExecOrFail(m_other, L"CREATE PROCEDURE " + proc +
+                            L"() BEGIN SELECT seq FROM seq_1_to_20000; SELECT 2; END");
+    ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(Insert(1));
+    {
+        CRRecordset rs(&m_db);
+        auto failure = Catch([&] { rs.Open(L"CALL " + proc + L"()", RS_FORWARD_ONLY, 0); });
+        ASSERT_FALSE(failure) << Narrow(failure->m_strError);
+        EXPECT_TRUE(m_db.IsInTransaction());
+        for (int i = 0; i < 10 && !rs.IsEOF(); ++i)
+            rs.MoveNext();
+    }
+    EXPECT_TRUE(m_db.IsInTransaction());
+    EXPECT_EQ(m_db.GetTransactionState(), TxnState::User);
+    ASSERT_NO_FATAL_FAILURE(Insert(2));
+    EXPECT_FALSE(Catch([&] { m_db.EndTrans(false); }));
+    EXPECT_FALSE(m_db.IsInTransaction());
+    EXPECT_FALSE(OpenOnServer());
+    EXPECT_EQ(Seen(), L"0");
+    m_other.ExecuteSQL(L"DROP PROCEDURE " + proc);
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, SessionTransaction, ::testing::Values(postgres, mariadb, sqlite),

@@ -221,8 +221,9 @@ TEST_F(ScriptWindowRun, StoppedWithoutTransactionSaysSo)
     EXPECT_STREQ(Count(), L"1");
 }
 
-// psqlODBC rolls back only a statement that fails while it runs; a syntax error (which the
-// server finds before the driver's savepoint exists) makes it roll back the whole transaction.
+// A function body runs whole inside the run's transaction. A statement that fails there leaves
+// the transaction aborted, as in psql: the statements after it are refused, and the commit asked
+// for at the end rolls back, which the user is told.
 TEST(ScriptWindowRunPostgreSQL, FunctionBodiesRunWholeInsideATransaction)
 {
     CRDatabase db;
@@ -234,12 +235,20 @@ TEST(ScriptWindowRunPostgreSQL, FunctionBodiesRunWholeInsideATransaction)
                                L"select " +
                                f + L"();\nselect qs_no_such_function();\nselect 1;");
     host.m_errorAnswers.push_back({CSQLError::resultNext, L""});
+    host.m_errorAnswers.push_back({CSQLError::resultNext, L""});
     const CScriptWindowRunResult r = RunScriptText(db, host.m_text, L";", true, host);
-    EXPECT_TRUE(r.bCommitted);
-    EXPECT_STREQ(host.m_messages.back(),
-                 L"Script executed successfully (3 of 4 queries).\nCommit?");
-    EXPECT_STREQ(QueryText(db, L"select " + f + L"()"), L"7");
-    db.ExecuteSQL(L"drop function " + f + L"()");
+    EXPECT_EQ(r.nSucceeded, 2);
+    ASSERT_EQ(host.m_errorsShown.size(), 2u);
+    EXPECT_NE(host.m_errorsShown[0].Find(L"The transaction is aborted"), -1);
+    EXPECT_NE(host.m_errorsShown[1].Find(L"25P02"), -1);
+    EXPECT_FALSE(r.bCommitted);
+    EXPECT_TRUE(r.bRolledBack);
+    ASSERT_GE(host.m_messages.size(), 2u);
+    EXPECT_STREQ(host.m_messages[host.m_messages.size() - 2],
+                 L"Script executed successfully (2 of 4 queries).\nCommit?");
+    EXPECT_NE(host.m_messages.back().Find(L"rolled back, not committed"), -1);
+    EXPECT_FALSE(db.IsInTransaction());
+    EXPECT_STREQ(QueryText(db, L"select count(*) from pg_proc where proname = '" + f + L"'"), L"0");
 }
 
 } // namespace

@@ -1,0 +1,163 @@
+#include "dbaccess/transaction_state.h"
+
+bool TxnAutocommitOff(TxnState state)
+{
+    switch (state)
+    {
+    case TxnState::Beginning:
+    case TxnState::User:
+    case TxnState::Program:
+    case TxnState::Aborted:
+    case TxnState::UserUnknown:
+    case TxnState::Lost: return true;
+    default: return false;
+    }
+}
+
+bool TxnIsOpen(TxnState state, bool bSessionGone)
+{
+    switch (state)
+    {
+    case TxnState::None:
+    case TxnState::Lost:
+    case TxnState::DriversAborted: return false;
+    // A question left unanswered because the session is gone: its transaction went with it.
+    case TxnState::Unknown:
+    case TxnState::UserUnknown: return !bSessionGone;
+    default: return true;
+    }
+}
+
+namespace {
+
+TxnStep Stay(TxnState state)
+{
+    return TxnStep{state};
+}
+
+TxnStep Ask(TxnState state)
+{
+    TxnStep step{state};
+    step.bAsk = true;
+    return step;
+}
+
+// The end of the transaction by a statement of the user's that succeeded. One the program began
+// ends too: the server holds none now, and autocommit comes back as after End Transaction (with
+// autocommit left off the drivers would open the next one unseen with the next statement).
+TxnStep Ended(TxnState state, TxnText text)
+{
+    TxnStep step{TxnState::None};
+    if (state == TxnState::Aborted && text == TxnText::Commits)
+        step.note = TxnStep::noteRolledBack;
+    return step;
+}
+
+} // namespace
+
+TxnStep TxnAfterSuccess(TxnState state, TxnText text, TxnProduct product)
+{
+    if (text == TxnText::Plain)
+        return Stay(state == TxnState::Beginning ? TxnState::User : state);
+    // SQLite's statements are not read: its savepoints open transactions, and its driver keeps
+    // its own view of them.
+    if (product == TxnProduct::SQLite || text == TxnText::Other)
+        return Ask(state);
+    if (state == TxnState::Unknown || state == TxnState::UserUnknown)
+        return Ask(state);
+    switch (text)
+    {
+    case TxnText::Opens:
+        // Inside a transaction the server goes on in it (PostgreSQL warns) or commits it and
+        // opens the next (MySQL): open either way.
+        return Stay(state == TxnState::None || state == TxnState::Beginning ? TxnState::User
+                                                                            : state);
+    case TxnText::Commits:
+    case TxnText::RollsBack: return Ended(state, text);
+    case TxnText::Chains:
+        return Stay(state == TxnState::None || state == TxnState::Program ? state : TxnState::User);
+    default: return Ask(state);
+    }
+}
+
+TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const CString& sqlState,
+                        bool bSingle)
+{
+    if (state == TxnState::Unknown || state == TxnState::UserUnknown)
+        return Ask(state);
+    // A BEGIN of the user's that failed: autocommit went off for it, and the driver may have
+    // sent a BEGIN of its own ahead of it, which the failure left open (aborted on PostgreSQL).
+    if (state == TxnState::Beginning && bSingle && text == TxnText::Opens)
+    {
+        TxnStep step{TxnState::None};
+        step.bRollBackBegin = true;
+        return step;
+    }
+    if (product == TxnProduct::SQLite)
+        return Ask(state); // SQLite rolls back on some errors (a full disk, a busy lock)
+    const CString strClass = sqlState.Left(2);
+    if (product == TxnProduct::MySQL)
+    {
+        // MySQL keeps the transaction after a failed statement, but for a deadlock (rolled
+        // back whole); anything else may have ended or opened one before it failed.
+        if (text == TxnText::Plain && sqlState != L"40001")
+            return Stay(state);
+        return Ask(state);
+    }
+    // PostgreSQL: any error inside a transaction block aborts it; the driver leaves it so
+    // (rollback level 0). Its own complaints (the statement never reached the server) abort
+    // nothing.
+    const bool bDriverOnly =
+        strClass == L"HY" || strClass == L"IM" || strClass == L"01" || strClass == L"07";
+    const bool bOpen = state == TxnState::User || state == TxnState::Program ||
+                       state == TxnState::Beginning || state == TxnState::Server;
+    if (text == TxnText::Plain)
+    {
+        if (bDriverOnly || state == TxnState::None || state == TxnState::Aborted ||
+            state == TxnState::Lost)
+            return Stay(state);
+        TxnStep step{TxnState::Aborted};
+        step.note = TxnStep::noteAborted;
+        return step;
+    }
+    // A COMMIT that failed (a deferred constraint, a serialization failure) ended the
+    // transaction: the server rolled it back.
+    if (bSingle && text == TxnText::Commits && bOpen && !bDriverOnly)
+    {
+        TxnStep step{TxnState::None};
+        step.note = TxnStep::noteEndedByFailure;
+        return step;
+    }
+    return Ask(state);
+}
+
+TxnState TxnFollowAnswer(TxnState state, TxnAnswer answer, TxnProduct product)
+{
+    switch (answer)
+    {
+    case TxnAnswer::None:
+        if (state == TxnState::None)
+            return TxnState::Unknown;
+        if (state == TxnState::User || state == TxnState::Beginning)
+            return TxnState::UserUnknown;
+        return state;
+    case TxnAnswer::Closed: return TxnState::None;
+    case TxnAnswer::Open:
+        switch (state)
+        {
+        case TxnState::None:
+        case TxnState::Unknown:
+            // The driver does not know of it: a procedure's START TRANSACTION, a SAVEPOINT
+            // outside a transaction (SQLite), XA START. SQLite's driver, once autocommit is off,
+            // would send a BEGIN of its own that fails inside the open transaction: its
+            // transaction is ended with a statement.
+            return product == TxnProduct::SQLite ? TxnState::Server : TxnState::User;
+        case TxnState::Beginning:
+        case TxnState::UserUnknown:
+        case TxnState::Aborted: return TxnState::User;
+        default: return state;
+        }
+    case TxnAnswer::Aborted: return TxnState::Aborted;
+    }
+    return state;
+}
