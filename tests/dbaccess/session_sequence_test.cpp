@@ -16,11 +16,13 @@
 #include "dbaccess/db_exception.h"
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
+#include "dbaccess/transaction_statements.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -265,6 +267,7 @@ private:
         std::unique_ptr<Zelt::ICursor> cursor;
         std::vector<int> expected;
         std::string readError; // an error met while reading on when idle
+        bool bBeside = false;  // read on the reading connection
     };
 
     unsigned Pick(unsigned n) { return static_cast<unsigned>(m_random() % n); }
@@ -767,6 +770,17 @@ private:
                 error = L"no result columns";
                 return false;
             }
+            // MySQL: a procedure's result is read whole, as the mysql client reads it, and
+            // closing it drops the further results (CMainFrame::ExecuteSQL).
+            if (m_db.GetDBMSKind() == DBMS_MYSQL && !IsPlainStatement(DBMS_MYSQL, sql))
+            {
+                auto mem = std::make_unique<Zelt::CMemCursor>(std::move(rs));
+                for (bool bRow = mem->MoveFirst() && !mem->IsEOF(); bRow;
+                     bRow = mem->MoveNext() && !mem->IsEOF())
+                {}
+                window.cursor = std::move(mem);
+                return true;
+            }
             if (!rs->IsForwardOnly())
             {
                 window.cursor = std::move(rs);
@@ -790,10 +804,15 @@ private:
     {
         try
         {
+            // PostgreSQL reads on the program's own reading connection while that reads what the
+            // user's session would.
+            CRDatabase* pReader = m_db.ReadingConnection();
+            CRDatabase& read = pReader != nullptr ? *pReader : m_db;
+            window.bBeside = pReader != nullptr;
             const UINT nDeclared = m_product == Product::SQLite ? RS_DECLARED_COLUMNS : 0;
             const bool bStreamed =
-                m_db.IsStreamingResults() && (!m_db.StreamsDeclaredColumnsOnly() || nDeclared != 0);
-            auto rs = std::make_unique<CRRecordset>(&m_db);
+                read.IsStreamingResults() && (!read.StreamsDeclaredColumnsOnly() || nDeclared != 0);
+            auto rs = std::make_unique<CRRecordset>(&read);
             if (!rs->Open(L"SELECT * FROM " + table, bStreamed ? RS_FORWARD_ONLY : RS_STATIC,
                           RS_NUMERIC_AS_TEXT | nDeclared))
             {
@@ -809,7 +828,9 @@ private:
             }
             auto mem = std::make_unique<Zelt::CMemCursor>(std::move(rs));
             mem->MoveFirst();
-            if (bStreamed)
+            if (pReader != nullptr)
+                mem->ReadToEndBeforeLocks(&m_db);
+            else if (bStreamed)
                 mem->ReadToEndBeforeTransactions(&m_db);
             window.cursor = std::move(mem);
             return true;
@@ -822,19 +843,22 @@ private:
         }
     }
 
-    // A SQLite window reads on while the program is idle (CGridChildFrame::OnTimer).
+    // A window streaming on SQLite or on the reading connection reads on while the program is
+    // idle (CGridChildFrame::OnTimer). SQLite's is read to its end before another session looks
+    // (its statement holds the file's lock meanwhile, as designed); one beside the user's session
+    // is read a random part of the way, as far as the user let the program idle.
     void ReadOnWhenIdle()
     {
-        if (!m_db.ReadsResultsBeforeStatements())
-            return;
         for (auto& window : m_windows)
         {
             auto* pMem = dynamic_cast<Zelt::CMemCursor*>(window->cursor.get());
-            if (pMem == nullptr || !window->readError.empty())
+            if (pMem == nullptr || !window->readError.empty() ||
+                !(window->bBeside || m_db.ReadsResultsBeforeStatements()))
                 continue;
+            const unsigned slices = window->bBeside ? m_idle() % 4 : UINT_MAX;
             try
             {
-                while (pMem->ReadOn(256))
+                for (unsigned i = 0; i < slices && pMem->ReadOn(256); ++i)
                 {}
             }
             catch (Zelt::CRDBException* e)
@@ -972,6 +996,7 @@ private:
     unsigned m_seed;
     int m_nSteps;
     std::mt19937 m_random;
+    std::mt19937 m_idle{m_seed ^ 0x9e3779b9u}; // apart: the steps stay those of the seed
     std::unique_ptr<QlTestDb::TempSQLiteFile> m_file;
     CObserver m_observer;
     CRDatabase m_db;
