@@ -91,8 +91,8 @@ bool CSQLScript::TakeClientCommand()
     const bool bArguments = nameEnd < end;
     // The commands that take an argument, then those that take none.
     const bool bTakesArgument = is(L"connect") || is(L"charset") || is(L"help") || is(L"?") ||
-                                is(L"pager") || is(L"prompt") || is(L"source") ||
-                                is(L"system") || is(L"tee") || is(L"use");
+                                is(L"pager") || is(L"prompt") || is(L"source") || is(L"system") ||
+                                is(L"tee") || is(L"use");
     const bool bBare = is(L"clear") || is(L"edit") || is(L"ego") || is(L"exit") || is(L"go") ||
                        is(L"nopager") || is(L"notee") || is(L"nowarning") || is(L"print") ||
                        is(L"quit") || is(L"rehash") || is(L"status") || is(L"warnings");

@@ -236,19 +236,19 @@ TEST(ScriptSplitter, TriggerAndRoutineBodiesStayWhole)
         L"  SELECT CASE WHEN 1 THEN 'end;' END;\n  INSERT INTO v VALUES (1) ;  end\n;";
     EXPECT_EQ(Split(trigger + L"\nselect 1;", L";", SCRIPT_DIALECT_SQLITE),
               (Pieces{trigger.substr(0, trigger.size() - 1), L"\nselect 1"}));
-    EXPECT_EQ(Split(L"create temp trigger tr after delete on t begin delete from u; end; x;", L";",
-                    SCRIPT_DIALECT_SQLITE),
-              (Pieces{L"create temp trigger tr after delete on t begin delete from u; end",
-                      L" x"}));
+    EXPECT_EQ(
+        Split(L"create temp trigger tr after delete on t begin delete from u; end; x;", L";",
+              SCRIPT_DIALECT_SQLITE),
+        (Pieces{L"create temp trigger tr after delete on t begin delete from u; end", L" x"}));
     // Other statements, other products and other separators cut at every separator.
-    EXPECT_EQ(Split(L"create table trigger_log (end int); select 1;", L";", SCRIPT_DIALECT_SQLITE)
-                  .size(),
-              2u);
+    EXPECT_EQ(
+        Split(L"create table trigger_log (end int); select 1;", L";", SCRIPT_DIALECT_SQLITE).size(),
+        2u);
     EXPECT_EQ(Split(trigger, L";").size(), 4u);
-    EXPECT_EQ(Split(L"create trigger tr begin select 1\nGO\nend\nGO\n", L"GO",
-                    SCRIPT_DIALECT_SQLITE)
-                  .size(),
-              2u);
+    EXPECT_EQ(
+        Split(L"create trigger tr begin select 1\nGO\nend\nGO\n", L"GO", SCRIPT_DIALECT_SQLITE)
+            .size(),
+        2u);
 
     const UINT pg = SCRIPT_DIALECT_DOLLAR_QUOTES;
     const std::wstring atomic =
@@ -265,17 +265,18 @@ TEST(ScriptSplitter, TriggerAndRoutineBodiesStayWhole)
 TEST(ScriptSplitter, PostgreSQLDumpRowsAndMetaCommands)
 {
     const UINT pg = SCRIPT_DIALECT_DOLLAR_QUOTES;
-    const std::wstring dump = L"\\restrict abc\n"
-                              L"SET x = 1;\n"
-                              L"COPY public.t (id, v) FROM stdin;\n"
-                              L"1\tit's; \\\\.\n"
-                              L"2\t\\N\n"
-                              L"\\.\n"
-                              L"/* c */ copy \"from\" (\"stdin\") from STDIN with (format text);\r\n"
-                              L"\\.\r\n"
-                              L"\\connect other\n"
-                              L"select 'COPY t FROM stdin';\n"
-                              L"\\unrestrict abc\n";
+    const std::wstring dump =
+        L"\\restrict abc\n"
+        L"SET x = 1;\n"
+        L"COPY public.t (id, v) FROM stdin;\n"
+        L"1\tit's; \\\\.\n"
+        L"2\t\\N\n"
+        L"\\.\n"
+        L"/* c */ copy \"from\" (\"stdin\") from STDIN with (format text);\r\n"
+        L"\\.\r\n"
+        L"\\connect other\n"
+        L"select 'COPY t FROM stdin';\n"
+        L"\\unrestrict abc\n";
     CSQLScriptStr script(dump.c_str(), L";");
     script.SetDialect(pg);
     std::vector<std::wstring> pieces;
