@@ -394,8 +394,10 @@ void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
             ReplaceConnection(strUser, dwOptions, nConnectionTimeout, nLoginTimeout);
         m_bStreamingResults = !bReplaced && !strWhole.IsEmpty();
     }
-    m_bReaderAllowed = !ReadingConnectString(m_strConnect, strDriver).IsEmpty() &&
-                       !DeclinesReadingConnection(pszConnect) && !m_bStreamingResults;
+    m_reader = !ReadingConnectString(m_strConnect, strDriver).IsEmpty() &&
+                       !DeclinesReadingConnection(pszConnect) && !m_bStreamingResults
+                   ? ReaderState::Allowed
+                   : ReaderState::None;
     // The driver manager's cursor library reads every result whole anyway.
     const bool bSQLite = IsSQLiteDriverName(strDriver);
     if (!bSQLite || (dwOptions & openUseCursorLib))
@@ -437,7 +439,7 @@ bool CRDatabase::ReplaceConnection(LPCWSTR pszConnect, DWORD dwOptions, UINT nCo
 
 CRDatabase* CRDatabase::ReadingConnection()
 {
-    if (!m_bReaderAllowed || m_bReaderFailed || m_hDbc == SQL_NULL_HDBC ||
+    if (m_reader != ReaderState::Allowed || m_hDbc == SQL_NULL_HDBC ||
         m_nDBMSKind != DBMS_POSTGRESQL || IsInTransaction())
         return nullptr;
     if (!OpenReadingConnection())
@@ -469,7 +471,7 @@ bool CRDatabase::OpenReadingConnection()
         e->Delete();
     }
     m_pReader->Close();
-    m_bReaderFailed = true;
+    m_reader = ReaderState::Failed;
     return false;
 }
 
@@ -648,8 +650,7 @@ void CRDatabase::Close()
     m_resultsBeside.clear();
     if (m_pReader)
         m_pReader->Close();
-    m_bReaderAllowed = false;
-    m_bReaderFailed = false;
+    m_reader = ReaderState::None;
 }
 
 void CRDatabase::DetectDBMSKind()

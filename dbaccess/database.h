@@ -504,8 +504,12 @@ private:
     bool OpenReadingConnection();
     bool ReadsAsReadingConnection();
     std::unique_ptr<CRDatabase> m_pReader;
-    bool m_bReaderAllowed = false; // PostgreSQL through psqlODBC, not declined by the user
-    bool m_bReaderFailed = false;  // could not be opened: not tried again on this connection
+    enum class ReaderState
+    {
+        None,    // not psqlODBC, or declined by the user's string
+        Allowed, // made when first asked for
+        Failed,  // could not be opened: not tried again on this connection
+    } m_reader = ReaderState::None;
     DWORD m_dwOpenOptions = 0;
     UINT m_nConnectionTimeout = 0;
     UINT m_nLoginTimeout = 0;
