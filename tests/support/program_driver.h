@@ -1404,10 +1404,11 @@ public:
     HWND OpenObjectWindow(UINT command, const wchar_t* caption, const std::wstring& schema,
                           const std::wstring& name, DWORD timeoutMs) const
     {
-        const std::vector<HWND> before = Children();
         HWND dlg = OpenObjectsDialog(command, caption, {{schema, name}}, timeoutMs);
         if (!dlg)
             return nullptr;
+        // Taken while the dialog is up: a window an earlier step opened is there by now.
+        const std::vector<HWND> before = Children();
         Click(dlg, IDOK);
         return WaitForNewGrid(before, timeoutMs);
     }
