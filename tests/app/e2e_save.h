@@ -24,8 +24,7 @@ inline std::string U8(const std::wstring& s)
 // Query > Save Data... on the active grid window: the file dialog with this file and type.
 inline bool SaveGridAs(ql::CProgram& program, const std::wstring& path, const std::wstring& type)
 {
-    program.PostCommand(ID_QUERY_SAVE_DATA);
-    HWND save = program.WaitForDialog(L"Save As");
+    HWND save = program.PostCommandForDialog(ID_QUERY_SAVE_DATA, L"Save As");
     return save != nullptr && ql::CProgram::ChooseSaveFile(save, path, type);
 }
 

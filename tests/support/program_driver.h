@@ -24,6 +24,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -624,6 +625,33 @@ public:
         WaitFor([&] { return (found = FindDialog(caption)) != nullptr; }, timeoutMs);
         return found;
     }
+    // Every visible dialog of this process with this caption.
+    std::vector<HWND> FindDialogs(const std::wstring& caption) const
+    {
+        std::vector<HWND> found;
+        for (HWND wnd : TopWindows())
+            if (ClassName(wnd) == L"#32770" && WindowText(wnd) == caption)
+                found.push_back(wnd);
+        return found;
+    }
+    // Posts a menu command and waits for the dialog with this caption it opens. A dialog of
+    // that caption already up is not it: one an earlier step pressed OK in stays up until the
+    // program gets to that click, and text set in it or a click on it would be lost.
+    HWND PostCommandForDialog(UINT id, const std::wstring& caption, DWORD timeoutMs = 20000) const
+    {
+        const std::vector<HWND> before = FindDialogs(caption);
+        PostCommand(id);
+        HWND found = nullptr;
+        WaitFor(
+            [&] {
+                for (HWND wnd : FindDialogs(caption))
+                    if (std::find(before.begin(), before.end(), wnd) == before.end())
+                        found = wnd;
+                return found != nullptr;
+            },
+            timeoutMs);
+        return found;
+    }
 
     // A visible message box of this process: a dialog with the text static 0xFFFF.
     HWND FindMessageBox() const
@@ -657,8 +685,7 @@ public:
     // once the dialog has closed.
     bool ConnectWith(const std::wstring& connect) const
     {
-        PostCommand(32772);
-        HWND dlg = WaitForDialog(L"ODBC Connection Strings");
+        HWND dlg = PostCommandForDialog(32772, L"ODBC Connection Strings");
         if (dlg == nullptr)
             return false;
         SetText(dlg, 1000, connect);
@@ -791,6 +818,41 @@ public:
     {
         HWND client = FindWindowExW(m_main, nullptr, L"MDIClient", nullptr);
         return client ? (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0) : nullptr;
+    }
+
+    // The MDI child windows (grid and script windows), in z order.
+    std::vector<HWND> Children() const
+    {
+        std::vector<HWND> children;
+        HWND client = FindWindowExW(m_main, nullptr, L"MDIClient", nullptr);
+        for (HWND wnd = client ? GetWindow(client, GW_CHILD) : nullptr; wnd;
+             wnd = GetWindow(wnd, GW_HWNDNEXT))
+            children.push_back(wnd);
+        return children;
+    }
+
+    // Waits for the grid window an action opened, given the children there were before it:
+    // a child not among them, active, with its grid, and the rows pane filled. A grid window
+    // reads its rows before it becomes active, while the window before it is still the active
+    // one and its pane still counts that window's rows; the pane is emptied as that window
+    // gives up being active, before the new one is, and set by the new one as it becomes
+    // active. The new window, or null when none comes.
+    HWND WaitForNewGrid(const std::vector<HWND>& before, DWORD timeoutMs = 20000) const
+    {
+        HWND found = nullptr;
+        WaitFor(
+            [&] {
+                HWND child = ActiveChild();
+                if (child == nullptr ||
+                    std::find(before.begin(), before.end(), child) != before.end() ||
+                    GetDlgItem(child, 0xE900) == nullptr ||
+                    StatusPaneText(1).find(L"Rows") == std::wstring::npos || ActiveChild() != child)
+                    return false;
+                found = child;
+                return true;
+            },
+            timeoutMs);
+        return found;
     }
 
     // Waits until the active MDI child's title begins with the text.
@@ -1304,8 +1366,7 @@ public:
         // Posted once: a job's wait dialog drops the input queued meanwhile, so wait for the
         // program to be idle first; a second post could open a second dialog inside the first.
         WaitUntilIdle(timeoutMs);
-        PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-        HWND dlg = WaitForDialog(caption, timeoutMs);
+        HWND dlg = PostCommandForDialog(command, caption, timeoutMs);
         if (!dlg)
             return nullptr;
         HWND list = GetDlgItem(dlg, 1055);
@@ -1321,26 +1382,35 @@ public:
         return dlg;
     }
 
-    // Opens one table in a grid window through the Tables dialog; true once it shows rows.
+    // Opens one table in a grid window through the Tables dialog; the new window once it is
+    // the active one and shows its rows (WaitForNewGrid), or null.
+    HWND OpenTableWindow(const std::wstring& schema, const std::wstring& name,
+                         DWORD timeoutMs = 20000) const
+    {
+        return OpenObjectWindow(ID_QUERY_TABLES, L"Tables", schema, name, timeoutMs);
+    }
     bool OpenTableGrid(const std::wstring& schema, const std::wstring& name,
                        DWORD timeoutMs = 20000) const
     {
-        HWND dlg = OpenTablesDialog({{schema, name}}, timeoutMs);
-        if (!dlg)
-            return false;
-        Click(dlg, IDOK);
-        return WaitForGrid(timeoutMs);
+        return OpenTableWindow(schema, name, timeoutMs) != nullptr;
     }
 
     // The same for a view through the Views dialog.
     bool OpenViewGrid(const std::wstring& schema, const std::wstring& name,
                       DWORD timeoutMs = 20000) const
     {
-        HWND dlg = OpenViewsDialog({{schema, name}}, timeoutMs);
+        return OpenObjectWindow(ID_QUERY_VIEWS, L"Views", schema, name, timeoutMs) != nullptr;
+    }
+    HWND OpenObjectWindow(UINT command, const wchar_t* caption, const std::wstring& schema,
+                          const std::wstring& name, DWORD timeoutMs) const
+    {
+        HWND dlg = OpenObjectsDialog(command, caption, {{schema, name}}, timeoutMs);
         if (!dlg)
-            return false;
+            return nullptr;
+        // Taken while the dialog is up: a window an earlier step opened is there by now.
+        const std::vector<HWND> before = Children();
         Click(dlg, IDOK);
-        return WaitForGrid(timeoutMs);
+        return WaitForNewGrid(before, timeoutMs);
     }
 
     // True once no wait dialog is up and the main window takes input again (a job ended).
@@ -1359,8 +1429,7 @@ public:
     bool Settle(DWORD timeoutMs = 30000) const
     {
         const UINT kAppAbout = 0xE140;
-        PostCommand(kAppAbout);
-        const HWND about = WaitForDialog(L"About Quenlark", timeoutMs);
+        const HWND about = PostCommandForDialog(kAppAbout, L"About Quenlark", timeoutMs);
         if (!about)
             return false;
         Click(about, IDOK);
@@ -1389,7 +1458,9 @@ public:
         return IsWindow(visibleChild) != FALSE;
     }
 
-    // Waits for a grid window to have read its first rows: its status pane counts them.
+    // Waits for the rows pane to count rows: the active grid window has read its first rows.
+    // Any grid window already open satisfies it; a window still to come is waited for with
+    // WaitForNewGrid.
     bool WaitForGrid(DWORD timeoutMs = 20000) const
     {
         return WaitFor([&] { return StatusPaneText(1).find(L"Rows") != std::wstring::npos; },
@@ -1612,8 +1683,7 @@ public:
     bool PickProcedure(const std::wstring& name) const
     {
         const UINT kQueryProcedures = 32829;
-        PostCommand(kQueryProcedures);
-        HWND dlg = WaitForDialog(L"Stored procedures");
+        HWND dlg = PostCommandForDialog(kQueryProcedures, L"Stored procedures");
         if (!dlg)
             return false;
         HWND list = Item(dlg, 1055);
@@ -1814,25 +1884,14 @@ inline HWND GridOf(HWND child)
 // active one, or null.
 inline HWND OpenTable(CProgram& program, const std::wstring& schema, const std::wstring& name)
 {
-    HWND before = program.ActiveChild();
-    HWND dlg = program.OpenTablesDialog({{schema, name}});
-    if (dlg == nullptr)
-        return nullptr;
-    CProgram::Click(dlg, IDOK);
-    HWND child = nullptr;
-    WaitFor([&] {
-        child = program.ActiveChild();
-        return child != nullptr && child != before && program.FindDialog(L"Tables") == nullptr;
-    });
-    return child != before ? child : nullptr;
+    return program.OpenTableWindow(schema, name);
 }
 
 // Runs a statement through Query > SQL Query (Ctrl+Q), or with plan set shows its plan; false
 // when the dialog did not come.
 inline bool RunQuery(CProgram& program, const std::wstring& sql, bool plan = false)
 {
-    program.PostCommand(ID_QUERY_SQL);
-    HWND dlg = program.WaitForDialog(L"Execute SQL");
+    HWND dlg = program.PostCommandForDialog(ID_QUERY_SQL, L"Execute SQL");
     if (dlg == nullptr)
         return false;
     CProgram::SetText(dlg, IDC_SQL_EDITOR, sql);
@@ -1850,8 +1909,7 @@ inline bool RunQuery(CProgram& program, const std::wstring& sql, bool plan = fal
 // The text "Query > Show SQL Query..." shows for the active grid window (line ends as "\n").
 inline std::wstring ShownSQL(CProgram& program)
 {
-    program.PostCommand(ID_QUERY_SHOW_SQL);
-    HWND dlg = program.WaitForDialog(L"SQL Query");
+    HWND dlg = program.PostCommandForDialog(ID_QUERY_SHOW_SQL, L"SQL Query");
     if (dlg == nullptr)
         return L"<no SQL Query dialog>";
     std::wstring text = CProgram::Text(dlg, IDC_SQL_EDITOR);

@@ -322,7 +322,7 @@ void TablesDialogs(ql::CProgram& program, CShots& shots, const std::wstring& fol
 void GridDialogs(ql::CProgram& program, CShots& shots)
 {
     HWND child = ql::OpenTable(program, L"", L"orders");
-    if (child == nullptr || !program.WaitForGrid())
+    if (child == nullptr)
     {
         shots.Missing(L"orders grid");
         return;
@@ -549,6 +549,7 @@ int wmain(int argc, wchar_t** argv)
     ConnectionDialogs(program, shots);
     TablesDialogs(program, shots, folder);
 
+    const std::vector<HWND> before = program.Children();
     HWND query = shots.Dialog(
         L"sql-query", [&] { program.PostCommand(ID_QUERY_SQL); }, true);
     if (query == nullptr)
@@ -558,7 +559,7 @@ int wmain(int argc, wchar_t** argv)
                           L"customers c ON c.customer_id = o.customer_id\r\nORDER BY o.order_id");
     shots.Picture(L"sql-query-filled", query);
     ql::CProgram::Click(query, IDOK);
-    if (!ql::WaitFor([&] { return program.ActiveChild() != nullptr; }) || !program.WaitForGrid())
+    if (program.WaitForNewGrid(before) == nullptr)
         return Fail("no grid window");
     Sleep(1000);
     if (!shots.Picture(L"grid"))
@@ -604,7 +605,8 @@ int wmain(int argc, wchar_t** argv)
     ql::WaitFor([&] { return program.ActiveEditorText().empty(); }, 5000);
     Sleep(300);
     if (HWND editor = ql::CProgram::FindDescendant(program.ActiveChild(), L"RColorEditorClass"))
-        SendMessageW(editor, WM_SETTEXT, 0, (LPARAM)L"SELECT 1;\r\nSELECT * FROM no_such_table;\r\n");
+        SendMessageW(editor, WM_SETTEXT, 0,
+                     (LPARAM)L"SELECT 1;\r\nSELECT * FROM no_such_table;\r\n");
     if (HWND run = shots.Open([&] { program.PostCommand(ID_SCRIPT_EXECUTE_CURRENT); }))
     {
         SendMessageW(ql::CProgram::Item(run, 1037), BM_SETCHECK, BST_UNCHECKED, 0);
