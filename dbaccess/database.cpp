@@ -148,9 +148,7 @@ SQLRETURN CRDatabase::RunOwnStatement(LPCWSTR pszSQL,
                                       const std::function<void(SQLHSTMT, SQLRETURN)>& after)
 {
     return RunOwnStatementBy(
-        [pszSQL](SQLHSTMT hStmt) {
-            return SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
-        },
+        [this, pszSQL](SQLHSTMT hStmt) { return ExecDirectOwnText(this, hStmt, pszSQL); },
         after);
 }
 

@@ -1,6 +1,7 @@
 #include "dbaccess/statement_text.h"
 
 #include "dbaccess/database.h"
+#include "dbaccess/sqlite_driver_text.h"
 
 #include <sqlext.h>
 
@@ -103,6 +104,9 @@ SQLRETURN ExecDirectText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
 {
     if (pszSQL == nullptr)
         pszSQL = L"";
+    std::wstring scanned;
+    if (pDatabase != nullptr && pDatabase->IsSQLite() && SQLiteDriverText(pszSQL, scanned))
+        pszSQL = scanned.c_str();
     if (ChooseRoute(pDatabase, pszSQL) == routeNarrow)
     {
         std::string text = ToUtf8(pszSQL);
@@ -115,10 +119,22 @@ SQLRETURN PrepareText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
 {
     if (pszSQL == nullptr)
         pszSQL = L"";
+    std::wstring scanned;
+    if (pDatabase != nullptr && pDatabase->IsSQLite() && SQLiteDriverText(pszSQL, scanned))
+        pszSQL = scanned.c_str();
     if (ChooseRoute(pDatabase, pszSQL) == routeNarrow)
     {
         std::string text = ToUtf8(pszSQL);
         return SQLPrepare(hStmt, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS);
     }
     return SQLPrepareW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
+}
+
+SQLRETURN ExecDirectOwnText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
+{
+    std::wstring scanned;
+    if (pszSQL != nullptr && pDatabase != nullptr && pDatabase->IsSQLite() &&
+        SQLiteDriverText(pszSQL, scanned))
+        pszSQL = scanned.c_str();
+    return SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
 }

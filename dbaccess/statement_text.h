@@ -8,6 +8,9 @@
 // UTF-8, when the driver is seen (asked once per connection, and only when such a statement
 // comes) to garble it the other way and to take it whole this way; every other statement, and
 // every statement on the other products, goes in as UTF-16.
+//
+// On SQLite the text goes first through SQLiteDriverText, so that the driver's escape scan reads
+// it as SQLite does.
 #pragma once
 
 #include "framework/core.h"
@@ -21,3 +24,6 @@ class CRDatabase;
 // Zelt::CRDBException* that names it) before anything is sent.
 SQLRETURN ExecDirectText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL);
 SQLRETURN PrepareText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL);
+// The text of a statement of the program's own for the driver (no route choice: such text holds
+// no character beyond U+FFFF of its own, and asking would run a statement inside this one).
+SQLRETURN ExecDirectOwnText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL);

@@ -871,6 +871,64 @@ TEST(ScriptOnServers, SQLiteBacktickNamesRunAsSqlite3RunsThem)
     EXPECT_STREQ(states[1], states[0]);
 }
 
+// Names in brackets or backticks and comments holding what the SQLite driver's escape scan acts
+// on (' ? ; { }) as sqlite-utils and DB Browser write them: stored, traced and read back as
+// sqlite3 does; JSON text keeps its braces. The same statements typed in SQL Query too.
+TEST(ScriptOnServers, SQLiteNamesAndCommentsTheDriverScansRunAsSqlite3RunsThem)
+{
+    const ScriptFile script(
+        L"CREATE TABLE [dogs] ([id] INTEGER PRIMARY KEY, [Owner's name] TEXT, [tags] TEXT);\n"
+        L"INSERT INTO [dogs] ([id], [Owner's name], [tags]) VALUES (4, 'Ann', '{\"note\": \"x\"}');\n"
+        L"-- Bob's dog; is it {here}?\n"
+        L"INSERT INTO [dogs] VALUES (5, 'Bob?', '{\"a\": [1]}'); /* who's next? */\n"
+        L"CREATE TABLE `it's` (`a;b` TEXT, `q?{x}` TEXT, \"c\"\"d\" TEXT);\n"
+        L"INSERT INTO `it's` (`a;b`, `q?{x}`, \"c\"\"d\") VALUES ('x?y', 'p;q', '{fn ucase(a)}');\n"
+        L"CREATE VIEW [v{1}] AS SELECT [Owner's name] AS [who?] FROM [dogs];\n");
+    std::vector<CString> states;
+    std::vector<std::wstring> native;
+    for (int side = 0; side < 2; ++side)
+    {
+        QlTestDb::TempSQLiteFile file;
+        CRDatabase db;
+        OpenOrFail(db, file.Connect());
+        const UINT dialect = GetScriptDialect(db);
+        if (side == 0)
+        {
+            db.Close();
+            native = NativeStatements(NativeClient::sqlite3, script.Path(), file.Path(), dialect);
+            OpenOrFail(db, file.Connect());
+        }
+        else
+        {
+            EXPECT_EQ(Listed(ReaderStatements(script.Path(), dialect)), Listed(native));
+            const FileRun run = RunScriptFile(db, script.Path());
+            EXPECT_TRUE(run.errors.empty()) << Errors(run);
+            EXPECT_EQ(run.executed, 6);
+        }
+        // Read back in double quotes, which the driver scans as SQLite reads them.
+        states.push_back(
+            QueryText(db, L"select group_concat(id || ':' || \"Owner's name\" || ':' || tags, "
+                          L"'|') from dogs") +
+            L"|" + QueryText(db, L"select \"a;b\" || \"q?{x}\" || \"c\"\"d\" from \"it's\"") +
+            L"|" + QueryText(db, L"select group_concat(\"who?\") from \"v{1}\""));
+    }
+    EXPECT_STREQ(states[0],
+                 L"4:Ann:{\"note\": \"x\"}|5:Bob?:{\"a\": [1]}|x?yp;q{fn ucase(a)}|Ann,Bob?");
+    EXPECT_STREQ(states[1], states[0]);
+
+    // Typed in SQL Query, and a comment after the final ";" as sqlite3 passes it over.
+    QlTestDb::TempSQLiteFile file;
+    CRDatabase db;
+    OpenOrFail(db, file.Connect());
+    db.ExecuteSQL(L"create table [a'b] ([c{d}] text)");
+    db.ExecuteSQL(L"insert into [a'b] values ('{\"k\": \"?\"}'); -- done");
+    CRRecordset rs(&db);
+    ASSERT_TRUE(rs.Open(L"select [c{d}], '{x}' as [it's] from [a'b] -- Ann's\n", 2, 1));
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 1), L"'{\"k\": \"?\"}'");
+    EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 2), L"'{x}'");
+}
+
 // Characters beyond U+FFFF in statement text reach SQLite whole, from a script in UTF-8 or
 // UTF-16 as from a statement of its own, and read back as written.
 TEST(ScriptOnServers, SQLiteStatementsKeepCharactersBeyondTheBasicPlane)

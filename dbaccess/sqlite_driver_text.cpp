@@ -1,0 +1,143 @@
+#include "dbaccess/sqlite_driver_text.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <vector>
+
+namespace {
+
+// Characters the driver's scan acts on outside '...' and "...".
+bool IsScanned(wchar_t c)
+{
+    return c == L'\'' || c == L'"' || c == L'?' || c == L';' || c == L'{' || c == L'}';
+}
+
+bool HoldsScanned(std::wstring_view s)
+{
+    for (wchar_t c : s)
+        if (IsScanned(c))
+            return true;
+    return false;
+}
+
+// Where the quote opened at i ends (just past its closer), doubling the closer escaping it;
+// npos when it never closes.
+size_t QuoteEnd(std::wstring_view s, size_t i, wchar_t closer, bool bDoubles)
+{
+    for (size_t j = i + 1; j < s.size(); ++j)
+    {
+        if (s[j] != closer)
+            continue;
+        if (bDoubles && j + 1 < s.size() && s[j + 1] == closer)
+        {
+            ++j;
+            continue;
+        }
+        return j + 1;
+    }
+    return std::wstring_view::npos;
+}
+
+} // namespace
+
+bool SQLiteDriverText(std::wstring_view sql, std::wstring& out)
+{
+    // What is sent otherwise: names requoted, comments left out.
+    struct Change
+    {
+        size_t from, to;
+        std::wstring text;
+    };
+    std::vector<Change> changes;
+    std::vector<Change> trailing; // comments after the last code, kept unless that is a ";"
+    wchar_t lastCode = 0;
+    const size_t npos = std::wstring_view::npos;
+    size_t i = 0;
+    while (i < sql.size())
+    {
+        const wchar_t c = sql[i];
+        if (c == L'\'' || c == L'"')
+        {
+            // Quotes both SQLite and the driver know; an unclosed one runs to the end for both.
+            const size_t end = QuoteEnd(sql, i, c, true);
+            i = end == npos ? sql.size() : end;
+            lastCode = c;
+            trailing.clear();
+        }
+        else if (c == L'[' || c == L'`')
+        {
+            const size_t end = QuoteEnd(sql, i, c == L'[' ? L']' : L'`', c == L'`');
+            if (end == npos)
+                break; // SQLite refuses the unclosed name itself
+            std::wstring_view body = sql.substr(i + 1, end - i - 2);
+            if (HoldsScanned(body))
+            {
+                std::wstring name = L"\"";
+                for (size_t k = 0; k < body.size(); ++k)
+                {
+                    if (body[k] == L'"')
+                        name += L'"';
+                    name += body[k];
+                    if (c == L'`' && body[k] == L'`')
+                        ++k; // `` inside backticks is one `
+                }
+                name += L'"';
+                changes.push_back({i, end, std::move(name)});
+            }
+            i = end;
+            lastCode = c;
+            trailing.clear();
+        }
+        else if ((c == L'-' && i + 1 < sql.size() && sql[i + 1] == L'-') ||
+                 (c == L'/' && i + 1 < sql.size() && sql[i + 1] == L'*'))
+        {
+            const bool bLine = c == L'-';
+            size_t end;
+            if (bLine)
+            {
+                end = sql.find(L'\n', i + 2);
+                if (end == npos)
+                    end = sql.size(); // the line break itself stays
+            }
+            else
+            {
+                end = sql.find(L"*/", i + 2);
+                end = end == npos ? sql.size() : end + 2;
+            }
+            // A /* */ comment separates tokens as a blank does.
+            Change leftOut{i, end, bLine ? L"" : L" "};
+            if (HoldsScanned(sql.substr(i, end - i)))
+                changes.push_back(std::move(leftOut));
+            else
+                trailing.push_back(std::move(leftOut));
+            i = end;
+        }
+        else
+        {
+            if (!std::iswspace(c))
+            {
+                lastCode = c;
+                trailing.clear();
+            }
+            ++i;
+        }
+    }
+    // The driver refuses anything but blanks after a final ";", where SQLite skips comments.
+    if (lastCode == L';')
+        changes.insert(changes.end(), trailing.begin(), trailing.end());
+    if (changes.empty())
+        return false;
+    std::sort(changes.begin(), changes.end(),
+              [](const Change& a, const Change& b) { return a.from < b.from; });
+    std::wstring text;
+    size_t copied = 0;
+    for (const Change& change : changes)
+    {
+        text.append(sql.substr(copied, change.from - copied));
+        text += change.text;
+        copied = change.to;
+    }
+    text.append(sql.substr(copied));
+    out = std::move(text);
+    return true;
+}

@@ -1,0 +1,24 @@
+// Statement text for the SQLite ODBC driver's escape scan.
+//
+// Before a statement reaches SQLite, the driver scans its text for ODBC escapes: outside '...'
+// and "..." it rewrites or removes every {...} (an unknown one disappears whole: [a{b}] becomes
+// [a]), counts every ? as a parameter marker, and refuses a ; with anything after it ("only one
+// SQL statement allowed"). It knows no other quote and no comment. SQLite itself also quotes
+// names in [...] and `...`, and skips -- and /* */ comments; an apostrophe in such a name or
+// comment makes the driver take the rest of the text for a string and the next string for code,
+// so it strips braces from real strings and counts ? in them. Probed on SQLite ODBC 0.9998
+// (Linux, also through Wine): SQL_ATTR_NOSCAN is refused, and no connection option turns the
+// scan off.
+//
+// So the text goes to the driver in a form its scan reads as SQLite reads it: a bracketed or
+// backticked name that holds one of ' " ? ; { } is sent in double quotes ("" for a " inside),
+// which SQLite reads as the same name; a comment that holds one of them is left out (a line
+// comment keeps its line break), and so is any comment after a final ";". Everything else, and every statement without such a name or
+// comment, goes as written: {fn ...}, {d ...} and ? in code are the driver's to read.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The text the driver is to get for sql: false (out untouched) when sql goes as it is.
+bool SQLiteDriverText(std::wstring_view sql, std::wstring& out);
