@@ -393,6 +393,11 @@ public:
     // What the follow-up of the last statement repaired in the session, for the user to read
     // with the statement's success ("" when nothing); taking it empties it.
     CString TakeSessionNote();
+    // Adds a line to the session note, after the follow-up of a statement.
+    void AddSessionNote(const CString& strNote)
+    {
+        m_strSessionNote += (m_strSessionNote.IsEmpty() ? L"" : L"\n") + strNote;
+    }
     // PostgreSQL: the driver reads dates and timestamps from their text in the ISO output style,
     // which it sets when it connects; any other style gives wrong dates without an error. After
     // a statement that may have changed the style (SET, RESET, DISCARD, set_config): when the

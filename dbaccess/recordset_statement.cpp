@@ -1,6 +1,7 @@
 // CRRecordset: the statement, its options, execution, further results, parameters and closing.
 #include "dbaccess/recordset.h"
 #include "dbaccess/sql_text.h"
+#include "dbaccess/further_results.h"
 #include "dbaccess/statement_text.h"
 #include "dbaccess/utf8_text.h"
 
@@ -105,10 +106,15 @@ void CRRecordset::Close()
                 m_pDatabase->HoldReadAheads();
             // MySQL hands the statement's further results over only after this one, and the
             // connection takes nothing else until they are read: they are dropped first.
-            if (m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL)
-                while (SQL_SUCCEEDED(SQLMoreResults(m_hStmt)))
-                {}
-            SQLFreeStmt(m_hStmt, SQL_DROP);
+            SQLRETURN rc = SQL_NO_DATA;
+            if (m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL &&
+                MayAskFurtherResults(m_pDatabase, m_hStmt, m_strSQL))
+                do
+                    rc = SQLMoreResults(m_hStmt);
+                while (SQL_SUCCEEDED(rc));
+            // A handle the driver faulted on is left alone: freeing it may fault again.
+            if (!IsDriverFault(rc))
+                SQLFreeStmt(m_hStmt, SQL_DROP);
             m_hStmt = SQL_NULL_HSTMT;
             // Its further results read or dropped, the connection may answer what it could not.
             if (m_pDatabase)
@@ -355,7 +361,14 @@ bool CRRecordset::MoreResults()
     StopReadAhead();
     if (m_pDatabase)
         m_pDatabase->HoldReadAheads();
+    if (!MayAskFurtherResults(m_pDatabase, m_hStmt, m_strSQL))
+        return false;
     const SQLRETURN rc = SQLMoreResults(m_hStmt);
+    if (IsDriverFault(rc))
+    {
+        m_hStmt = SQL_NULL_HSTMT;
+        throw new Zelt::CRDBException(DriverFaultText(L"SQLMoreResults", rc));
+    }
     // A statement may fail after its first results: MariaDB reports a procedure's SIGNAL after
     // the rows it returned as the next result. That is the statement's error, not the end.
     if (rc == SQL_ERROR)

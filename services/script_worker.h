@@ -41,7 +41,10 @@ public:
 
     // Runs one statement directly (SQLExecDirectW); rows it returns are discarded. A database
     // error is thrown as a Zelt::CRDBException* (on the worker's path a new copy raised here);
-    // an error caused by a cancel is reported as cancelled instead.
+    // an error caused by a cancel is reported as cancelled instead. On MariaDB a SET NAMES (or
+    // SET CHARACTER SET) that the driver refuses is no error: the session note tells the
+    // character set the connection keeps. A fault of the driver after the statement ran is
+    // told the same way, not as the statement's error.
     Result Run(LPCWSTR pszSQL);
 
     bool IsCancelable() const { return m_bCancelable; }
@@ -50,6 +53,8 @@ private:
     class CWorker;
     void AllocStatement();
     void ExecuteDirect(LPCWSTR pszSQL);
+    // What the user reads after a SET NAMES the driver refused: the character set it keeps.
+    CString CharacterSetKeptNote(LPCWSTR pszSQL);
 
     CRDatabase& m_db;
     bool m_bCancelable;
@@ -57,4 +62,8 @@ private:
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT; // kept for the whole run
     CStatementStop m_stop;             // the user's cancel of the statement on the worker
     std::unique_ptr<CWorker> m_worker;
+    // Set by ExecuteDirect, told by Run through the session note: the driver refused a character
+    // set change (the run goes on), or it failed after a statement that had run.
+    bool m_bCharacterSetKept = false;
+    CString m_strDriverNote;
 };

@@ -215,6 +215,28 @@ TEST_F(ScriptFileRun, MariaDBDelimiterSlashesRunWholeAndAPassedOverCommandIsNoSu
         << QlConnTest::Narrow(quit.m_output);
     EXPECT_STREQ(quit.m_output.Right(24), L"\nExecuted with 1 errors!");
     EXPECT_STREQ(QueryText(db, L"select group_concat(id order by id) from " + t), L"1,2");
+
+    // As Adminer and HeidiSQL begin and end their files, "Stop after error" on: the SET NAMES
+    // the driver refuses is a note, and a trigger whose body holds several statements no error.
+    WriteScript(("SET NAMES utf8mb4;\n"
+                 "DELIMITER //\n"
+                 "CREATE TRIGGER qs_tr_" + CStringA(tag) + " AFTER INSERT ON " + CStringA(t) +
+                 " FOR EACH ROW BEGIN\n"
+                 "\tSET @qs_a = NEW.id;\n"
+                 "\tSET @qs_b = NEW.id * 2;\n"
+                 "END//\n"
+                 "DELIMITER ;\n"
+                 "INSERT INTO " + CStringA(t) + " VALUES (7);\n")
+                    .GetString());
+    CRunnerHost tools(db);
+    options.bStopAfterError = true;
+    r = RunScriptFile(db, options, tools);
+    EXPECT_EQ(r.nErrors, 0) << QlConnTest::Narrow(tools.m_output);
+    EXPECT_TRUE(r.bCompleted);
+    EXPECT_NE(tools.m_output.Find(L"Note: \"SET NAMES utf8mb4\" was not run"), -1)
+        << QlConnTest::Narrow(tools.m_output);
+    EXPECT_STREQ(tools.m_output.Right(35), L"\nExecuted successfully (3 queries)!");
+    EXPECT_STREQ(QueryText(db, L"select concat(@qs_a, ',', @qs_b)"), L"7,14");
     db.ExecuteSQL(L"drop procedure qs_p_" + tag);
     db.ExecuteSQL(L"drop table " + t);
 }

@@ -114,6 +114,7 @@ struct FileRun
     int executed = 0;
     std::vector<CString> errors;
     int clientRows = -1; // rows of the last COPY ... FROM STDIN passed over
+    std::vector<CString> notes; // told after statements that succeeded
 };
 
 FileRun RunScriptFile(CRDatabase& db, const CString& unixPath, LPCWSTR separator = L";")
@@ -135,7 +136,12 @@ FileRun RunScriptFile(CRDatabase& db, const CString& unixPath, LPCWSTR separator
         if (e)
             run.errors.push_back(e->m_strError);
         else
+        {
             ++run.executed;
+            const CString note = db.TakeSessionNote();
+            if (!note.IsEmpty())
+                run.notes.push_back(note);
+        }
         script.SetDialect(GetScriptDialect(db));
     }
     return run;
@@ -496,6 +502,161 @@ TEST(ScriptOnServers, MariaDBDumpWithTriggerAndProcedureRunsWhole)
         db.ExecuteSQL(L"call p(@qs_c)");
         EXPECT_STREQ(QueryText(db, L"select @qs_c"), L"3");
     }
+    admin.ExecuteSQL(L"drop database " + name);
+}
+
+// A script file written for a test in UTF-8, characters beyond ASCII included.
+class Utf8ScriptFile : public DumpFile
+{
+public:
+    explicit Utf8ScriptFile(const CString& text)
+    {
+        const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0,
+                                                nullptr, nullptr);
+        std::string utf8(bytes, '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), &utf8[0], bytes, nullptr,
+                              nullptr);
+        CFile out(QlTestDb::WindowsPathOf(Path()), CFile::modeCreate | CFile::modeWrite);
+        out.Write(utf8.data(), static_cast<UINT>(utf8.size()));
+    }
+};
+
+// Files as Adminer and HeidiSQL write them: SET NAMES first (which the MariaDB driver refuses:
+// a note, no error), a procedure and a trigger with bodies of several statements in DELIMITER
+// blocks (after which the driver must not be asked for further results), and a view HeidiSQL
+// first creates as a table. Each is cut as mysql cuts it, runs without an error, and leaves the
+// database mysql leaves, non-ASCII and 4-byte characters read back by mysql as written.
+TEST(ScriptOnServers, MariaDBToolFilesWithSetNamesAndCompoundBodiesRunAsMysqlRunsThem)
+{
+    const Utf8ScriptFile adminer(
+        L"-- Adminer 4.8.1 MySQL 10.11 dump\n\n"
+        L"SET NAMES utf8mb4;\n"
+        L"SET time_zone = '+00:00';\n"
+        L"SET foreign_key_checks = 0;\n"
+        L"SET sql_mode = 'NO_AUTO_VALUE_ON_ZERO';\n\n"
+        L"DROP TABLE IF EXISTS `people`;\n"
+        L"CREATE TABLE `people` (\n"
+        L"  `id` int(11) NOT NULL AUTO_INCREMENT,\n"
+        L"  `name` varchar(40) NOT NULL,\n"
+        L"  PRIMARY KEY (`id`)\n"
+        L") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;\n\n"
+        L"INSERT INTO `people` (`id`, `name`) VALUES\n"
+        L"(1,\t'Zo\u00eb'),\n"
+        L"(2,\t'Gr\u00fc\u00dfe \U0001F600');\n\n"
+        L"-- 2026-12-10 02:00:00\n");
+    const Utf8ScriptFile heidi(
+        L"-- --------------------------------------------------------\n"
+        L"-- Host:                         127.0.0.1\n"
+        L"-- HeidiSQL Version:             12.6.0.6765\n"
+        L"-- --------------------------------------------------------\n\n"
+        L"/*!40101 SET @OLD_CHARACTER_SET_CLIENT=@@CHARACTER_SET_CLIENT */;\n"
+        L"/*!40101 SET NAMES utf8 */;\n"
+        L"/*!50503 SET NAMES utf8mb4 */;\n"
+        L"/*!40014 SET @OLD_FOREIGN_KEY_CHECKS=@@FOREIGN_KEY_CHECKS, FOREIGN_KEY_CHECKS=0 */;\n\n"
+        L"CREATE TABLE IF NOT EXISTS `items` (\n"
+        L"  `id` int(11) NOT NULL,\n"
+        L"  `label` varchar(50) DEFAULT NULL,\n"
+        L"  PRIMARY KEY (`id`)\n"
+        L") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;\n\n"
+        L"CREATE TABLE IF NOT EXISTS `audit` (\n"
+        L"  `msg` varchar(80) DEFAULT NULL\n"
+        L") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;\n\n"
+        L"-- Dumping structure for view item_labels\n"
+        L"-- Creating temporary table to overcome VIEW dependency errors\n"
+        L"CREATE TABLE `item_labels` (\n"
+        L"\t`label` VARCHAR(50) NULL COLLATE 'utf8mb4_general_ci'\n"
+        L") ENGINE=MyISAM;\n\n"
+        L"DELIMITER //\n"
+        L"CREATE PROCEDURE `add_item`(IN p_id INT, IN p_label VARCHAR(50))\n"
+        L"BEGIN\n"
+        L"\tINSERT INTO items (id, label) VALUES (p_id, p_label);\n"
+        L"\tINSERT INTO audit VALUES (CONCAT('proc;', p_id));\n"
+        L"END//\n"
+        L"DELIMITER ;\n\n"
+        L"SET @OLDTMP_SQL_MODE=@@SQL_MODE, SQL_MODE='STRICT_TRANS_TABLES,ERROR_FOR_DIVISION_BY_"
+        L"ZERO,NO_ENGINE_SUBSTITUTION';\n"
+        L"DELIMITER //\n"
+        L"CREATE TRIGGER `items_ins` AFTER INSERT ON `items` FOR EACH ROW BEGIN\n"
+        L"\tINSERT INTO audit VALUES (CONCAT('ins;', NEW.id));\n"
+        L"\tINSERT INTO audit VALUES (CONCAT('label;', NEW.label));\n"
+        L"END//\n"
+        L"DELIMITER ;\n"
+        L"SET SQL_MODE=@OLDTMP_SQL_MODE;\n\n"
+        L"-- Removing temporary table and create final VIEW structure\n"
+        L"DROP TABLE IF EXISTS `item_labels`;\n"
+        L"CREATE VIEW `item_labels` AS SELECT label FROM items;\n\n"
+        L"CALL add_item(1, 'caf\u00e9 \U0001F600');\n"
+        L"INSERT INTO items VALUES (2, 'two');\n\n"
+        L"/*!40014 SET FOREIGN_KEY_CHECKS=IFNULL(@OLD_FOREIGN_KEY_CHECKS, 1) */;\n"
+        L"/*!40101 SET CHARACTER_SET_CLIENT=@OLD_CHARACTER_SET_CLIENT */;\n");
+    CRDatabase admin;
+    OpenOrFail(admin, QlTestDb::MariaDBConnect());
+    const CString name = L"ql_qs_" + Suffix();
+    // What each side leaves: as mysql reads it back, and as this connection reads it.
+    auto state = [&](CRDatabase& db, const CString& database) {
+        DumpFile read;
+        const std::string failure =
+            RunTool(L"/usr/bin/mysql -h 127.0.0.1 -u quenlark -pquenlark "
+                    L"--default-character-set=utf8mb4 -N -e \\\"select group_concat(name order "
+                    L"by id) from people; select group_concat(msg order by msg) from audit; "
+                    L"select table_type from information_schema.tables where table_schema = "
+                    L"'" +
+                    database + L"' and table_name = 'item_labels'; select group_concat(label "
+                               L"order by label) from item_labels\\\" " +
+                    database + L" > " + read.Path());
+        CString text;
+        {
+            CSQLScriptFile file(QlTestDb::WindowsPathOf(read.Path()),
+                                CFile::modeRead | CFile::shareDenyNone, L";",
+                                SCRIPT_ENCODING_UTF8);
+            file.ReadAll(text);
+        }
+        return CString(failure.c_str()) + text + L"|" +
+               QueryText(db, L"select hex(group_concat(name order by id)) from people");
+    };
+    std::vector<CString> states;
+    std::vector<std::wstring> native[2];
+    for (int side = 0; side < 2; ++side)
+    {
+        const CString database = name + (side == 0 ? L"_n" : L"");
+        admin.ExecuteSQL(L"create database " + database);
+        CRDatabase db;
+        OpenOrFail(db, L"Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=" +
+                           database + L";UID=quenlark;PWD=quenlark;");
+        for (int f = 0; f < 2; ++f)
+        {
+            const DumpFile& file = f == 0 ? static_cast<const DumpFile&>(adminer) : heidi;
+            if (side == 0)
+            {
+                native[f] =
+                    NativeStatements(NativeClient::mysql, file.Path(), database,
+                                     GetScriptDialect(db));
+                continue;
+            }
+            EXPECT_EQ(Listed(ReaderStatements(file.Path(), GetScriptDialect(db))),
+                      Listed(native[f]));
+            const FileRun run = RunScriptFile(db, file.Path());
+            EXPECT_TRUE(run.errors.empty()) << Errors(run);
+            // Adminer's SET NAMES is told as the driver's, with the character set it keeps;
+            // nothing else is (no fault of the driver after the trigger).
+            std::string notes;
+            for (const CString& note : run.notes)
+                notes += QlConnTest::Narrow(note) + "\n";
+            EXPECT_EQ(notes, f == 0 ? "Note: \"SET NAMES utf8mb4\" was not run: the MariaDB ODBC "
+                                      "driver does not allow it. The connection keeps its "
+                                      "character set, utf8mb4: the driver converts all text to "
+                                      "and from it.\n"
+                                    : "");
+        }
+        states.push_back(state(db, database));
+    }
+    EXPECT_STREQ(states[0], L"Zo\u00eb,Gr\u00fc\u00dfe \U0001F600\n"
+                            L"ins;1,ins;2,label;caf\u00e9 \U0001F600,label;two,proc;1\n"
+                            L"VIEW\n"
+                            L"caf\u00e9 \U0001F600,two\n"
+                            L"|5A6FC3AB2C4772C3BCC39F6520F09F9880");
+    EXPECT_STREQ(states[1], states[0]);
+    admin.ExecuteSQL(L"drop database " + name + L"_n");
     admin.ExecuteSQL(L"drop database " + name);
 }
 
