@@ -38,10 +38,30 @@ size_t QuoteEnd(std::wstring_view s, size_t i, wchar_t closer, bool bDoubles)
     return std::wstring_view::npos;
 }
 
+// Whether the "{" at i opens one of ODBC's escapes (its keyword after any blanks, in any case),
+// which the driver turns into SQLite's own text.
+bool IsEscapeStart(std::wstring_view s, size_t i)
+{
+    size_t j = i + 1;
+    while (j < s.size() && std::iswspace(s[j]))
+        ++j;
+    if (j < s.size() && s[j] == L'?')
+        return true; // {?= call ...}
+    std::wstring word;
+    while (j < s.size() && std::iswalpha(s[j]) && word.size() < 10)
+        word += static_cast<wchar_t>(std::towlower(s[j++]));
+    for (const wchar_t* keyword : {L"fn", L"d", L"t", L"ts", L"oj", L"call", L"escape",
+                                   L"interval", L"guid"})
+        if (word == keyword)
+            return true;
+    return false;
+}
+
 } // namespace
 
-bool SQLiteDriverText(std::wstring_view sql, std::wstring& out)
+bool SQLiteDriverText(std::wstring_view sql, std::wstring& out, std::wstring& refusal)
 {
+    refusal.clear();
     // What is sent otherwise: names requoted, comments left out.
     struct Change
     {
@@ -114,6 +134,20 @@ bool SQLiteDriverText(std::wstring_view sql, std::wstring& out)
         }
         else
         {
+            if (c == L'{' && !IsEscapeStart(sql, i))
+            {
+                const size_t end = sql.find(L'}', i);
+                std::wstring_view shown =
+                    sql.substr(i, end == npos ? std::min<size_t>(sql.size() - i, 40)
+                                              : std::min<size_t>(end - i + 1, 40));
+                refusal = L"The statement holds \"" + std::wstring(shown) +
+                          L"\" outside quotes, which SQLite reads as no SQL, and the SQLite ODBC "
+                          L"driver would take for an ODBC escape and drop from the text without "
+                          L"a word. The statement was not run. Quote it as a string or a name, "
+                          L"or write an ODBC escape ({fn ...}, {d '...'}, {t '...'}, {ts '...'}, "
+                          L"{oj ...}, {call ...}).";
+                return false;
+            }
             if (!std::iswspace(c))
             {
                 lastCode = c;

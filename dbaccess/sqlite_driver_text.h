@@ -20,5 +20,9 @@
 #include <string>
 #include <string_view>
 
-// The text the driver is to get for sql: false (out untouched) when sql goes as it is.
-bool SQLiteDriverText(std::wstring_view sql, std::wstring& out);
+// The text the driver is to get for sql: false (out untouched) when sql goes as it is. A "{"
+// in code that opens no ODBC escape ({fn, {d, {t, {ts, {oj, {call, {?=, {escape, {interval,
+// {guid) cannot be sent at all: the driver would drop it with the word after it and the next
+// "}" (SQLite itself refuses such text). Then refusal holds the words for the user and the
+// result is false.
+bool SQLiteDriverText(std::wstring_view sql, std::wstring& out, std::wstring& refusal);

@@ -98,6 +98,19 @@ Route ChooseRoute(CRDatabase* pDatabase, LPCWSTR pszSQL)
     return static_cast<Route>(nRoute);
 }
 
+// On SQLite, the text its driver's escape scan reads as SQLite does (see SQLiteDriverText);
+// false when the text goes as written. Text the driver would change without a word is refused.
+bool ScannedText(CRDatabase* pDatabase, LPCWSTR pszSQL, std::wstring& scanned)
+{
+    if (pDatabase == nullptr || !pDatabase->IsSQLite())
+        return false;
+    std::wstring refusal;
+    const bool bChanged = SQLiteDriverText(pszSQL, scanned, refusal);
+    if (!refusal.empty())
+        throw new Zelt::CRDBException(CString(refusal.c_str()));
+    return bChanged;
+}
+
 } // namespace
 
 SQLRETURN ExecDirectText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
@@ -105,7 +118,7 @@ SQLRETURN ExecDirectText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
     if (pszSQL == nullptr)
         pszSQL = L"";
     std::wstring scanned;
-    if (pDatabase != nullptr && pDatabase->IsSQLite() && SQLiteDriverText(pszSQL, scanned))
+    if (ScannedText(pDatabase, pszSQL, scanned))
         pszSQL = scanned.c_str();
     if (ChooseRoute(pDatabase, pszSQL) == routeNarrow)
     {
@@ -120,7 +133,7 @@ SQLRETURN PrepareText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
     if (pszSQL == nullptr)
         pszSQL = L"";
     std::wstring scanned;
-    if (pDatabase != nullptr && pDatabase->IsSQLite() && SQLiteDriverText(pszSQL, scanned))
+    if (ScannedText(pDatabase, pszSQL, scanned))
         pszSQL = scanned.c_str();
     if (ChooseRoute(pDatabase, pszSQL) == routeNarrow)
     {
@@ -132,9 +145,13 @@ SQLRETURN PrepareText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
 
 SQLRETURN ExecDirectOwnText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
 {
-    std::wstring scanned;
-    if (pszSQL != nullptr && pDatabase != nullptr && pDatabase->IsSQLite() &&
-        SQLiteDriverText(pszSQL, scanned))
-        pszSQL = scanned.c_str();
+    std::wstring scanned, refusal;
+    if (pszSQL != nullptr && pDatabase != nullptr && pDatabase->IsSQLite())
+    {
+        if (SQLiteDriverText(pszSQL, scanned, refusal))
+            pszSQL = scanned.c_str();
+        else if (!refusal.empty())
+            return SQL_ERROR; // nothing sent
+    }
     return SQLExecDirectW(hStmt, const_cast<SQLWCHAR*>(pszSQL), SQL_NTS);
 }

@@ -10,7 +10,7 @@
 // every statement on the other products, goes in as UTF-16.
 //
 // On SQLite the text goes first through SQLiteDriverText, so that the driver's escape scan reads
-// it as SQLite does.
+// it as SQLite does; text it would still change is refused (thrown) before anything is sent.
 #pragma once
 
 #include "framework/core.h"
@@ -26,4 +26,5 @@ SQLRETURN ExecDirectText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL);
 SQLRETURN PrepareText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL);
 // The text of a statement of the program's own for the driver (no route choice: such text holds
 // no character beyond U+FFFF of its own, and asking would run a statement inside this one).
+// Text the SQLite driver would change without a word is not sent: SQL_ERROR.
 SQLRETURN ExecDirectOwnText(CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL);

@@ -1088,6 +1088,17 @@ TEST(ScriptOnServers, SQLiteNamesAndCommentsTheDriverScansRunAsSqlite3RunsThem)
     ASSERT_FALSE(rs.IsEOF());
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 1), L"'{\"k\": \"?\"}'");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 2), L"'{x}'");
+    rs.Close();
+
+    // A brace in code that opens no ODBC escape: refused in words, where the driver would drop
+    // it and run the rest. ODBC's own escapes still reach it.
+    auto e = QlConnTest::Catch([&] { db.ExecuteSQL(L"insert into [a'b] values ('y') {oops}"); });
+    ASSERT_TRUE(e != nullptr);
+    EXPECT_NE(e->m_strError.Find(L"\"{oops}\" outside quotes"), -1)
+        << QlConnTest::Narrow(e->m_strError);
+    db.ExecuteSQL(L"insert into [a'b] values ({d '2020-01-02'})");
+    EXPECT_STREQ(QueryText(db, L"select group_concat(\"c{d}\", '|') from \"a'b\""),
+                 L"{\"k\": \"?\"}|2020-01-02");
 }
 
 // Characters beyond U+FFFF in statement text reach SQLite whole, from a script in UTF-8 or
