@@ -148,8 +148,7 @@ SQLRETURN CRDatabase::RunOwnStatement(LPCWSTR pszSQL,
                                       const std::function<void(SQLHSTMT, SQLRETURN)>& after)
 {
     return RunOwnStatementBy(
-        [this, pszSQL](SQLHSTMT hStmt) { return ExecDirectOwnText(this, hStmt, pszSQL); },
-        after);
+        [this, pszSQL](SQLHSTMT hStmt) { return ExecDirectOwnText(this, hStmt, pszSQL); }, after);
 }
 
 SQLRETURN CRDatabase::RunOwnStatementBy(const std::function<SQLRETURN(SQLHSTMT)>& execute,

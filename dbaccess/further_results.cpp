@@ -34,10 +34,8 @@ bool IsDriverFault(SQLRETURN nRet)
     case SQL_INVALID_HANDLE:
     case SQL_STILL_EXECUTING:
     case SQL_NEED_DATA:
-    case SQL_NO_DATA:
-        return false;
-    default:
-        return true;
+    case SQL_NO_DATA: return false;
+    default: return true;
     }
 }
 

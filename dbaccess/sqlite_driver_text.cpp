@@ -50,8 +50,8 @@ bool IsEscapeStart(std::wstring_view s, size_t i)
     std::wstring word;
     while (j < s.size() && std::iswalpha(s[j]) && word.size() < 10)
         word += static_cast<wchar_t>(std::towlower(s[j++]));
-    for (const wchar_t* keyword : {L"fn", L"d", L"t", L"ts", L"oj", L"call", L"escape",
-                                   L"interval", L"guid"})
+    for (const wchar_t* keyword :
+         {L"fn", L"d", L"t", L"ts", L"oj", L"call", L"escape", L"interval", L"guid"})
         if (word == keyword)
             return true;
     return false;

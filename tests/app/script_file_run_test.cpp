@@ -220,13 +220,15 @@ TEST_F(ScriptFileRun, MariaDBDelimiterSlashesRunWholeAndAPassedOverCommandIsNoSu
     // the driver refuses is a note, and a trigger whose body holds several statements no error.
     WriteScript(("SET NAMES utf8mb4;\n"
                  "DELIMITER //\n"
-                 "CREATE TRIGGER qs_tr_" + CStringA(tag) + " AFTER INSERT ON " + CStringA(t) +
+                 "CREATE TRIGGER qs_tr_" +
+                 CStringA(tag) + " AFTER INSERT ON " + CStringA(t) +
                  " FOR EACH ROW BEGIN\n"
                  "\tSET @qs_a = NEW.id;\n"
                  "\tSET @qs_b = NEW.id * 2;\n"
                  "END//\n"
                  "DELIMITER ;\n"
-                 "INSERT INTO " + CStringA(t) + " VALUES (7);\n")
+                 "INSERT INTO " +
+                 CStringA(t) + " VALUES (7);\n")
                     .GetString());
     CRunnerHost tools(db);
     options.bStopAfterError = true;

@@ -113,7 +113,7 @@ struct FileRun
 {
     int executed = 0;
     std::vector<CString> errors;
-    int clientRows = -1; // rows of the last COPY ... FROM STDIN passed over
+    int clientRows = -1;        // rows of the last COPY ... FROM STDIN passed over
     std::vector<CString> notes; // told after statements that succeeded
 };
 
@@ -511,8 +511,8 @@ class Utf8ScriptFile : public DumpFile
 public:
     explicit Utf8ScriptFile(const CString& text)
     {
-        const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0,
-                                                nullptr, nullptr);
+        const int bytes =
+            ::WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
         std::string utf8(bytes, '\0');
         ::WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), &utf8[0], bytes, nullptr,
                               nullptr);
@@ -528,22 +528,21 @@ public:
 // database mysql leaves, non-ASCII and 4-byte characters read back by mysql as written.
 TEST(ScriptOnServers, MariaDBToolFilesWithSetNamesAndCompoundBodiesRunAsMysqlRunsThem)
 {
-    const Utf8ScriptFile adminer(
-        L"-- Adminer 4.8.1 MySQL 10.11 dump\n\n"
-        L"SET NAMES utf8mb4;\n"
-        L"SET time_zone = '+00:00';\n"
-        L"SET foreign_key_checks = 0;\n"
-        L"SET sql_mode = 'NO_AUTO_VALUE_ON_ZERO';\n\n"
-        L"DROP TABLE IF EXISTS `people`;\n"
-        L"CREATE TABLE `people` (\n"
-        L"  `id` int(11) NOT NULL AUTO_INCREMENT,\n"
-        L"  `name` varchar(40) NOT NULL,\n"
-        L"  PRIMARY KEY (`id`)\n"
-        L") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;\n\n"
-        L"INSERT INTO `people` (`id`, `name`) VALUES\n"
-        L"(1,\t'Zo\u00eb'),\n"
-        L"(2,\t'Gr\u00fc\u00dfe \U0001F600');\n\n"
-        L"-- 2026-12-10 02:00:00\n");
+    const Utf8ScriptFile adminer(L"-- Adminer 4.8.1 MySQL 10.11 dump\n\n"
+                                 L"SET NAMES utf8mb4;\n"
+                                 L"SET time_zone = '+00:00';\n"
+                                 L"SET foreign_key_checks = 0;\n"
+                                 L"SET sql_mode = 'NO_AUTO_VALUE_ON_ZERO';\n\n"
+                                 L"DROP TABLE IF EXISTS `people`;\n"
+                                 L"CREATE TABLE `people` (\n"
+                                 L"  `id` int(11) NOT NULL AUTO_INCREMENT,\n"
+                                 L"  `name` varchar(40) NOT NULL,\n"
+                                 L"  PRIMARY KEY (`id`)\n"
+                                 L") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;\n\n"
+                                 L"INSERT INTO `people` (`id`, `name`) VALUES\n"
+                                 L"(1,\t'Zo\u00eb'),\n"
+                                 L"(2,\t'Gr\u00fc\u00dfe \U0001F600');\n\n"
+                                 L"-- 2026-12-10 02:00:00\n");
     const Utf8ScriptFile heidi(
         L"-- --------------------------------------------------------\n"
         L"-- Host:                         127.0.0.1\n"
@@ -582,6 +581,22 @@ TEST(ScriptOnServers, MariaDBToolFilesWithSetNamesAndCompoundBodiesRunAsMysqlRun
         L"END//\n"
         L"DELIMITER ;\n"
         L"SET SQL_MODE=@OLDTMP_SQL_MODE;\n\n"
+        L"DELIMITER //\n"
+        L"CREATE FUNCTION `double_it`(x INT) RETURNS int(11)\n"
+        L"    DETERMINISTIC\n"
+        L"BEGIN\n"
+        L"\tDECLARE y INT;\n"
+        L"\tSET y = x * 2;\n"
+        L"\tRETURN y;\n"
+        L"END//\n"
+        L"DELIMITER ;\n\n"
+        L"DELIMITER //\n"
+        L"CREATE EVENT `cleanup` ON SCHEDULE EVERY 1 DAY STARTS '2030-01-01 00:00:00' ON "
+        L"COMPLETION PRESERVE DISABLE DO BEGIN\n"
+        L"\tDELETE FROM audit WHERE msg = 'x';\n"
+        L"\tDELETE FROM audit WHERE msg = 'y';\n"
+        L"END//\n"
+        L"DELIMITER ;\n\n"
         L"-- Removing temporary table and create final VIEW structure\n"
         L"DROP TABLE IF EXISTS `item_labels`;\n"
         L"CREATE VIEW `item_labels` AS SELECT label FROM items;\n\n"
@@ -601,14 +616,16 @@ TEST(ScriptOnServers, MariaDBToolFilesWithSetNamesAndCompoundBodiesRunAsMysqlRun
                     L"by id) from people; select group_concat(msg order by msg) from audit; "
                     L"select table_type from information_schema.tables where table_schema = "
                     L"'" +
-                    database + L"' and table_name = 'item_labels'; select group_concat(label "
-                               L"order by label) from item_labels\\\" " +
+                    database +
+                    L"' and table_name = 'item_labels'; select group_concat(label "
+                    L"order by label) from item_labels; select concat(double_it(4), ',', "
+                    L"(select count(*) from information_schema.events where "
+                    L"event_schema = database()))\\\" " +
                     database + L" > " + read.Path());
         CString text;
         {
             CSQLScriptFile file(QlTestDb::WindowsPathOf(read.Path()),
-                                CFile::modeRead | CFile::shareDenyNone, L";",
-                                SCRIPT_ENCODING_UTF8);
+                                CFile::modeRead | CFile::shareDenyNone, L";", SCRIPT_ENCODING_UTF8);
             file.ReadAll(text);
         }
         return CString(failure.c_str()) + text + L"|" +
@@ -621,16 +638,15 @@ TEST(ScriptOnServers, MariaDBToolFilesWithSetNamesAndCompoundBodiesRunAsMysqlRun
         const CString database = name + (side == 0 ? L"_n" : L"");
         admin.ExecuteSQL(L"create database " + database);
         CRDatabase db;
-        OpenOrFail(db, L"Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=" +
-                           database + L";UID=quenlark;PWD=quenlark;");
+        OpenOrFail(db, L"Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=" + database +
+                           L";UID=quenlark;PWD=quenlark;");
         for (int f = 0; f < 2; ++f)
         {
             const DumpFile& file = f == 0 ? static_cast<const DumpFile&>(adminer) : heidi;
             if (side == 0)
             {
-                native[f] =
-                    NativeStatements(NativeClient::mysql, file.Path(), database,
-                                     GetScriptDialect(db));
+                native[f] = NativeStatements(NativeClient::mysql, file.Path(), database,
+                                             GetScriptDialect(db));
                 continue;
             }
             EXPECT_EQ(Listed(ReaderStatements(file.Path(), GetScriptDialect(db))),
@@ -654,6 +670,7 @@ TEST(ScriptOnServers, MariaDBToolFilesWithSetNamesAndCompoundBodiesRunAsMysqlRun
                             L"ins;1,ins;2,label;caf\u00e9 \U0001F600,label;two,proc;1\n"
                             L"VIEW\n"
                             L"caf\u00e9 \U0001F600,two\n"
+                            L"8,1\n"
                             L"|5A6FC3AB2C4772C3BCC39F6520F09F9880");
     EXPECT_STREQ(states[1], states[0]);
     admin.ExecuteSQL(L"drop database " + name + L"_n");
@@ -1039,7 +1056,8 @@ TEST(ScriptOnServers, SQLiteNamesAndCommentsTheDriverScansRunAsSqlite3RunsThem)
 {
     const ScriptFile script(
         L"CREATE TABLE [dogs] ([id] INTEGER PRIMARY KEY, [Owner's name] TEXT, [tags] TEXT);\n"
-        L"INSERT INTO [dogs] ([id], [Owner's name], [tags]) VALUES (4, 'Ann', '{\"note\": \"x\"}');\n"
+        L"INSERT INTO [dogs] ([id], [Owner's name], [tags]) VALUES (4, 'Ann', '{\"note\": "
+        L"\"x\"}');\n"
         L"-- Bob's dog; is it {here}?\n"
         L"INSERT INTO [dogs] VALUES (5, 'Bob?', '{\"a\": [1]}'); /* who's next? */\n"
         L"CREATE TABLE `it's` (`a;b` TEXT, `q?{x}` TEXT, \"c\"\"d\" TEXT);\n"
