@@ -1,6 +1,7 @@
 // CRRecordset: the statement, its options, execution, further results, parameters and closing.
 #include "dbaccess/recordset.h"
 #include "dbaccess/sql_text.h"
+#include "dbaccess/charset_refusal.h"
 #include "dbaccess/further_results.h"
 #include "dbaccess/statement_text.h"
 #include "dbaccess/utf8_text.h"
@@ -258,6 +259,17 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         while (rc == SQL_STILL_EXECUTING);
     }
     m_nEndTime = GetTickMs();
+    if (rc == SQL_ERROR && m_pDatabase &&
+        IsRefusedCharacterSetChange(*m_pDatabase, m_hStmt, pszSQL))
+    {
+        // Not run, and no error: the statement ends as one without a result, with a note.
+        SQLFreeStmt(m_hStmt, SQL_CLOSE);
+        ClearColumns();
+        m_nColumnCount = 0;
+        m_pDatabase->AfterStatement(pszSQL);
+        m_pDatabase->AddSessionNote(CharacterSetKeptNote(*m_pDatabase, pszSQL));
+        return true;
+    }
     try
     {
         Check(rc);

@@ -53,8 +53,6 @@ private:
     class CWorker;
     void AllocStatement();
     void ExecuteDirect(LPCWSTR pszSQL);
-    // What the user reads after a SET NAMES the driver refused: the character set it keeps.
-    CString CharacterSetKeptNote(LPCWSTR pszSQL);
 
     CRDatabase& m_db;
     bool m_bCancelable;

@@ -673,6 +673,29 @@ TEST(ScriptOnServers, MariaDBToolFilesWithSetNamesAndCompoundBodiesRunAsMysqlRun
                             L"8,1\n"
                             L"|5A6FC3AB2C4772C3BCC39F6520F09F9880");
     EXPECT_STREQ(states[1], states[0]);
+
+    // The same typed in SQL Query, one statement at a time.
+    {
+        CRDatabase db;
+        OpenOrFail(db, L"Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=" + name +
+                           L";UID=quenlark;PWD=quenlark;");
+        CRRecordset rs(&db);
+        ASSERT_TRUE(rs.Open(L"SET NAMES utf8mb4", RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT));
+        EXPECT_EQ(rs.GetColumnCount(), 0);
+        EXPECT_NE(db.TakeSessionNote().Find(L"keeps its character set, utf8mb4"), -1);
+        ASSERT_TRUE(rs.Open(L"CREATE TRIGGER items_upd BEFORE UPDATE ON items FOR EACH ROW BEGIN "
+                            L"SET NEW.label = UPPER(NEW.label); INSERT INTO audit VALUES "
+                            L"(CONCAT('upd;', NEW.id)); END",
+                            RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT));
+        EXPECT_FALSE(rs.MoreResults());
+        rs.Close();
+        ASSERT_TRUE(rs.Open(L"UPDATE items SET label = 'three' WHERE id = 2", RS_FORWARD_ONLY,
+                            RS_NUMERIC_AS_TEXT));
+        rs.Close();
+        EXPECT_STREQ(QueryText(db, L"select concat(label, ',', (select count(*) from audit where "
+                                   L"msg = 'upd;2')) from items where id = 2"),
+                     L"THREE,1");
+    }
     admin.ExecuteSQL(L"drop database " + name + L"_n");
     admin.ExecuteSQL(L"drop database " + name);
 }
