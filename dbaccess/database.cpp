@@ -1073,9 +1073,19 @@ void CRDatabase::ExecuteSQL(LPCWSTR pszSQL, LONGLONG* pnRowCount)
     SQLSetStmtOption(hStmt, SQL_QUERY_TIMEOUT, m_nQueryTimeout);
     AskWholeRead(hStmt);
     m_nStartTime = m_nEndTime = GetTickMs();
-    do
-        nRet = ExecDirectText(this, hStmt, pszSQL);
-    while (nRet == SQL_STILL_EXECUTING);
+    try
+    {
+        do
+            nRet = ExecDirectText(this, hStmt, pszSQL);
+        while (nRet == SQL_STILL_EXECUTING);
+    }
+    catch (Zelt::CRDBException* pRefused)
+    {
+        // Refused before it was sent.
+        SQLFreeStmt(hStmt, SQL_DROP);
+        AfterFailedStatement(pszSQL, pRefused);
+        throw;
+    }
     m_nEndTime = GetTickMs();
     if (!SQL_SUCCEEDED(nRet))
     {

@@ -252,11 +252,19 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
         m_pDatabase->FollowStatementStart(pszSQL);
     m_nStartTime = m_nEndTime = GetTickMs();
     SQLRETURN rc;
+    try
     {
         CStatementStop::CRunning running(m_stop, m_hStmt);
         do
             rc = ExecDirectText(m_pDatabase, m_hStmt, pszSQL);
         while (rc == SQL_STILL_EXECUTING);
+    }
+    catch (Zelt::CRDBException*)
+    {
+        // Refused before it was sent.
+        if (m_pDatabase)
+            m_pDatabase->AfterFailedStatement(pszSQL);
+        throw;
     }
     m_nEndTime = GetTickMs();
     if (rc == SQL_ERROR && m_pDatabase &&
