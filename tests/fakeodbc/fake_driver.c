@@ -898,6 +898,8 @@ SQLRETURN SQL_API SQLMoreResults(SQLHSTMT hstmt)
     FakeStmt* s = stmt_of(hstmt);
     if (!s)
         return SQL_INVALID_HANDLE;
+    if (s->faultOnMore)
+        *(volatile int*)0 = 0;
     if (fake_canned_more(s))
         return SQL_SUCCESS;
     fake_reset_result(s);

@@ -70,6 +70,8 @@ void fake_run_statement_result(FakeStmt* stmt, const char* sql, SQLRETURN* ret)
     fake_reset_result(stmt);
     *ret = SQL_SUCCESS;
     stmt->rowCount = 1;
+    /* A statement after which the driver crashes when asked for further results. */
+    stmt->faultOnMore = strstr(sql, "FAULT AFTER") != NULL;
     if (fake_canned_result(stmt, sql, ret))
         return;
     int n = 0;

@@ -50,6 +50,27 @@ TEST(ScriptWorker, ErrorsComeBackAsDatabaseErrors)
     }
 }
 
+// A driver that faults when asked for a statement's further results (MariaDB's after some
+// compound bodies): the statement ran, the fault is said as the driver's in the session note,
+// and the run goes on with a new statement handle.
+TEST(ScriptWorker, ADriverFaultAfterAStatementIsTheDriversNotTheStatementsError)
+{
+    CRDatabase db;
+    QlConnTest::OpenOrFail(db, QlTestDb::FakeConnect(L"Fake"));
+    for (bool bCancelable : {false, true})
+    {
+        CScriptStatementRunner runner(db, bCancelable, nullptr);
+        EXPECT_EQ(runner.Run(L"UPDATE t SET v = 1 /* FAULT AFTER */"),
+                  CScriptStatementRunner::executed);
+        const CString note = db.TakeSessionNote();
+        EXPECT_NE(note.Find(L"The ODBC driver failed inside SQLMoreResults"), -1)
+            << QlConnTest::Narrow(note);
+        EXPECT_NE(note.Find(L"The statement itself succeeded"), -1);
+        EXPECT_EQ(runner.Run(L"UPDATE t SET v = 2"), CScriptStatementRunner::executed);
+        EXPECT_TRUE(db.TakeSessionNote().IsEmpty());
+    }
+}
+
 TEST(ScriptWorker, CancelStopsARunningStatement)
 {
     CRDatabase db;
