@@ -1138,6 +1138,10 @@ TEST(ScriptOnServers, SQLiteNamesAndCommentsTheDriverScansRunAsSqlite3RunsThem)
     EXPECT_NE(e->m_strError.Find(L"\"{oops}\" outside quotes"), -1)
         << QlConnTest::Narrow(e->m_strError);
     db.ExecuteSQL(L"insert into [a'b] values ({d '2020-01-02'})");
+    // Quotes inside such names: a " doubles, a doubled ` is one.
+    db.ExecuteSQL(L"create table [q\"'t] (`x``y'` text)");
+    db.ExecuteSQL(L"insert into [q\"'t] (`x``y'`) values ('{z}')");
+    EXPECT_STREQ(QueryText(db, L"select \"x`y'\" from \"q\"\"'t\""), L"{z}");
     EXPECT_STREQ(QueryText(db, L"select group_concat(\"c{d}\", '|') from \"a'b\""),
                  L"{\"k\": \"?\"}|2020-01-02");
 }
