@@ -5,11 +5,13 @@
 
 #include <sqlext.h>
 
+#include <cwchar>
 #include <string>
 
 bool MayAskFurtherResults(const CRDatabase* pDatabase, SQLHSTMT hStmt, LPCWSTR pszSQL)
 {
-    if (pDatabase == nullptr || pDatabase->GetDBMSKind() != DBMS_MYSQL || pszSQL == nullptr)
+    if (pDatabase == nullptr || pDatabase->GetDBMSKind() != DBMS_MYSQL || pszSQL == nullptr ||
+        wcschr(pszSQL, L';') == nullptr)
         return true;
     UINT dialect = SQLLexServerDialect(DBMS_MYSQL);
     if (!pDatabase->UsesBackslashEscapes())
