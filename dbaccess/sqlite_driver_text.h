@@ -13,8 +13,9 @@
 // So the text goes to the driver in a form its scan reads as SQLite reads it: a bracketed or
 // backticked name that holds one of ' " ? ; { } is sent in double quotes ("" for a " inside),
 // which SQLite reads as the same name; a comment that holds one of them is left out (a line
-// comment keeps its line break), and so is any comment after a final ";". Everything else, and every statement without such a name or
-// comment, goes as written: {fn ...}, {d ...} and ? in code are the driver's to read.
+// comment keeps its line break), and so is any comment after a final ";". Everything else, and
+// every statement without such a name or comment, goes as written: ODBC's escapes ({fn ...},
+// {d ...}) and ? in code are the driver's to read.
 #pragma once
 
 #include <string>

@@ -1,8 +1,8 @@
 #include "services/script_worker.h"
 
+#include "dbaccess/charset_refusal.h"
 #include "dbaccess/database.h"
 #include "dbaccess/error_report.h"
-#include "dbaccess/charset_refusal.h"
 #include "dbaccess/further_results.h"
 #include "dbaccess/sql_lexer.h"
 #include "dbaccess/statement_text.h"
