@@ -7,6 +7,9 @@
 
 #define QL_CATALOG_TEXT 256
 
+// What a catalog read says when the session's transaction is aborted (PostgreSQL).
+extern const wchar_t* const kAbortedCatalogRead;
+
 class CRCatalogStmt
 {
 public:
@@ -26,6 +29,8 @@ protected:
     const wchar_t* PatternArgument(const wchar_t* pszName, CString& strStorage);
     // Throws after freeing the statement when nRet is a failure (construction).
     void CheckConstruction(SQLRETURN nRet);
+    // A failure inside an aborted transaction is said as that (kAbortedCatalogRead).
+    void SayAborted(Zelt::CRDBException& e);
     SQLRETURN BindText(SQLUSMALLINT nColumn, wchar_t* pBuffer,
                        SQLLEN nBytes = QL_CATALOG_TEXT * sizeof(wchar_t));
     SQLRETURN BindLong(SQLUSMALLINT nColumn, SQLINTEGER* pValue);

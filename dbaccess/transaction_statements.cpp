@@ -158,7 +158,7 @@ TxnText StatementEffect(const std::vector<CString>& words, bool bMore, bool bMyS
         if (i < words.size() && (words[i] == L"WORK" || words[i] == L"TRANSACTION"))
             ++i;
         if (bRollback && i < words.size() && words[i] == L"TO")
-            return TxnText::Plain;
+            return bMySQL ? TxnText::Plain : TxnText::RollsBackToSavepoint;
         // COMMIT PREPARED / ROLLBACK PREPARED run outside any block and end none of it.
         if (!bMySQL && i < words.size() && words[i] == L"PREPARED")
             return TxnText::Plain;
@@ -211,6 +211,21 @@ TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL)
             result = effect;
     }
     return result;
+}
+
+bool MakesSavepoint(UINT nKind, LPCWSTR pszSQL)
+{
+    if ((nKind != DBMS_POSTGRESQL && nKind != DBMS_MYSQL) || !pszSQL)
+        return false;
+    const CStatementText text(pszSQL, nKind);
+    for (const std::wstring& statement : text.Statements())
+    {
+        bool bMore = false;
+        const std::vector<CString> words = CStatementText::Words(statement, 1, &bMore);
+        if (!words.empty() && words[0] == L"SAVEPOINT")
+            return true;
+    }
+    return false;
 }
 
 size_t CountStatements(UINT nKind, LPCWSTR pszSQL)

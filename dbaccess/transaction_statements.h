@@ -25,6 +25,8 @@ enum class TxnText
     Commits,   // COMMIT, END: the last one commits (or, on an aborted block, rolls back)
     RollsBack, // ROLLBACK, ABORT, PREPARE TRANSACTION (which hands the block over)
     Chains,    // COMMIT or ROLLBACK AND CHAIN: ends one and goes on in the next
+    RollsBackToSavepoint, // PostgreSQL: ROLLBACK TO [SAVEPOINT]: the transaction goes on, and
+                          // one aborted after the savepoint is usable again
     Other,     // the text cannot tell: a question for the server
 };
 
@@ -34,6 +36,9 @@ enum class TxnText
 // is Plain, and the rest (implicit commits, procedures, XA, SET autocommit) is Other; on other
 // products anything not plain is Other.
 TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL);
+
+// Whether a statement of the text is SAVEPOINT (PostgreSQL and MySQL).
+bool MakesSavepoint(UINT nKind, LPCWSTR pszSQL);
 
 // The number of statements in the text, comments aside.
 size_t CountStatements(UINT nKind, LPCWSTR pszSQL);
