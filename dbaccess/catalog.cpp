@@ -102,20 +102,20 @@ void CRCatalogStmt::CheckConstruction(SQLRETURN nRet)
     auto* pException = new Zelt::CRDBException(nRet);
     pException->BuildErrorString(m_pDatabase, m_hStmt);
     Close();
-    SayAborted(*pException);
+    SayAbortedCatalogRead(m_pDatabase, *pException);
     throw pException;
 }
 
-void CRCatalogStmt::SayAborted(Zelt::CRDBException& e)
+void SayAbortedCatalogRead(CRDatabase* pDatabase, Zelt::CRDBException& e)
 {
     // psqlODBC's catalog functions run queries of their own, which an aborted transaction
     // refuses; the driver then reports only its own function's name ("PGAPI_Procedures query
     // error"). The server's state says what happened.
-    if (m_pDatabase == nullptr || m_pDatabase->GetDBMSKind() != DBMS_POSTGRESQL)
+    if (pDatabase == nullptr || pDatabase->GetDBMSKind() != DBMS_POSTGRESQL)
         return;
     try
     {
-        if (!m_pDatabase->IsTransactionAborted())
+        if (!pDatabase->IsTransactionAborted())
             return;
     }
     catch (CException* pAsk)
@@ -171,7 +171,7 @@ bool CRCatalogStmt::FetchRow()
         return false;
     auto* pException = new Zelt::CRDBException(nRet);
     pException->BuildErrorString(m_pDatabase, m_hStmt);
-    SayAborted(*pException);
+    SayAbortedCatalogRead(m_pDatabase, *pException);
     throw pException;
 }
 

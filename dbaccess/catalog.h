@@ -9,6 +9,9 @@
 
 // What a catalog read says when the session's transaction is aborted (PostgreSQL).
 extern const wchar_t* const kAbortedCatalogRead;
+// A catalog read's failure inside an aborted transaction is said as that (kAbortedCatalogRead,
+// SQLSTATE 25P02) in place of the driver's text; other failures stay as they are.
+void SayAbortedCatalogRead(CRDatabase* pDatabase, Zelt::CRDBException& e);
 
 class CRCatalogStmt
 {
@@ -29,8 +32,6 @@ protected:
     const wchar_t* PatternArgument(const wchar_t* pszName, CString& strStorage);
     // Throws after freeing the statement when nRet is a failure (construction).
     void CheckConstruction(SQLRETURN nRet);
-    // A failure inside an aborted transaction is said as that (kAbortedCatalogRead).
-    void SayAborted(Zelt::CRDBException& e);
     SQLRETURN BindText(SQLUSMALLINT nColumn, wchar_t* pBuffer,
                        SQLLEN nBytes = QL_CATALOG_TEXT * sizeof(wchar_t));
     SQLRETURN BindLong(SQLUSMALLINT nColumn, SQLINTEGER* pValue);
