@@ -861,7 +861,11 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CStrin
     if (m_txn == TxnState::DriversAborted)
         EndDriversAbortedTransaction();
     const TxnProduct product = GetTxnProduct();
-    const TxnText text = ReadTransactionText(m_nDBMSKind, pszSQL);
+    bool bRecovers = false;
+    const TxnText text = ReadTransactionText(m_nDBMSKind, pszSQL, &bRecovers);
+    // A text that ran whole past its ROLLBACK TO committed a usable transaction.
+    if (bSucceeded && bRecovers && m_txn == TxnState::Aborted)
+        EnterTxnState(TxnState::User);
     const TxnStep step = bSucceeded ? TxnAfterSuccess(m_txn, text, product)
                                     : TxnAfterFailure(m_txn, text, product, strSQLState,
                                                       CountStatements(m_nDBMSKind, pszSQL) == 1);

@@ -181,8 +181,10 @@ TxnText StatementEffect(const std::vector<CString>& words, bool bMore, bool bMyS
 
 } // namespace
 
-TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL)
+TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL, bool* pbRecovers)
 {
+    if (pbRecovers != nullptr)
+        *pbRecovers = false;
     if (nKind != DBMS_POSTGRESQL && nKind != DBMS_MYSQL)
         return IsPlainStatement(nKind, pszSQL) ? TxnText::Plain : TxnText::Other;
     if (nKind == DBMS_MYSQL)
@@ -199,6 +201,7 @@ TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL)
         return StatementEffect(words, bMore, true);
     }
     TxnText result = TxnText::Plain;
+    bool bRecovered = false; // a ROLLBACK TO since the last end
     const CStatementText text(pszSQL, nKind);
     for (const std::wstring& statement : text.Statements())
     {
@@ -207,8 +210,12 @@ TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL)
         if (words.empty())
             continue;
         const TxnText effect = StatementEffect(words, bMore, false);
-        if (effect != TxnText::Plain)
-            result = effect;
+        if (effect == TxnText::Plain)
+            continue;
+        if (effect == TxnText::Commits && pbRecovers != nullptr)
+            *pbRecovers = bRecovered;
+        bRecovered = effect == TxnText::RollsBackToSavepoint;
+        result = effect;
     }
     return result;
 }

@@ -35,7 +35,10 @@ enum class TxnText
 // START TRANSACTION, COMMIT or ROLLBACK is read, a single plain statement or savepoint statement
 // is Plain, and the rest (implicit commits, procedures, XA, SET autocommit) is Other; on other
 // products anything not plain is Other.
-TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL);
+// pbRecovers (PostgreSQL): a ROLLBACK TO comes before the text's last COMMIT with nothing
+// ending the transaction between them. Run whole, such a text commits even where it began in an
+// aborted transaction (the ROLLBACK TO made it usable again).
+TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL, bool* pbRecovers = nullptr);
 
 // Whether a statement of the text is SAVEPOINT (PostgreSQL and MySQL).
 bool MakesSavepoint(UINT nKind, LPCWSTR pszSQL);

@@ -768,9 +768,10 @@ TEST_P(TransactionsE2E, CatalogReadsInAnAbortedTransactionSayItMustBeEnded)
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
-// A statement the server cancels is not the user's Cancel: statement_timeout (PostgreSQL) and
-// max_statement_time (MariaDB), set in the session as a user types it, end an UPDATE and a
-// SELECT with the server's error in the box, and the row stays as it was. Inside a PostgreSQL
+// A statement the server cancels is not the user's Cancel: an administrator's pg_cancel_backend,
+// statement_timeout (PostgreSQL) and max_statement_time (MariaDB), set in the session as a user
+// types it, end an UPDATE and a SELECT with the server's error in the box, and the row stays as
+// it was. Inside a PostgreSQL
 // transaction the cancel aborts it, as the box then says.
 TEST_P(TransactionsE2E, AStatementTheServerCancelsShowsTheServersError)
 {
@@ -781,6 +782,23 @@ TEST_P(TransactionsE2E, AStatementTheServerCancelsShowsTheServersError)
     const std::wstring select = IsMariaDB() ? L"SELECT SLEEP(3)" : L"SELECT pg_sleep(3)";
     const std::wstring said = IsMariaDB() ? L"max_statement_time" : L"statement timeout";
     std::wstring box;
+    if (!IsMariaDB())
+    {
+        // An administrator's pg_cancel_backend, from another session.
+        program.PostCommand(ID_QUERY_SQL);
+        HWND dlg = program.WaitForDialog(L"Execute SQL");
+        ASSERT_NE(dlg, nullptr);
+        ql::CProgram::SetText(dlg, 1001, L"SELECT pg_sleep(60)");
+        ql::CProgram::Click(dlg, IDOK);
+        const CString running =
+            OtherSessions(L"count(*)") + L" AND state = 'active' AND query LIKE '%pg_sleep(60)%'";
+        ASSERT_TRUE(ql::WaitFor([&] { return m_db.Query(running) == L"1"; }));
+        m_db.Query(OtherSessions(L"pg_cancel_backend(pid)") + L" AND state = 'active'");
+        box = program.TakeMessageBox();
+        EXPECT_NE(box.find(L"canceling statement due to user request"), std::wstring::npos)
+            << ql::Narrow(box);
+        ASSERT_TRUE(program.Settle()) << program.Describe();
+    }
     ASSERT_NO_FATAL_FAILURE(RunSQL(IsMariaDB() ? L"SET max_statement_time = 1"
                                                : L"SET statement_timeout = '1s'"));
     for (const bool inTransaction : {false, true})

@@ -55,6 +55,25 @@ TEST(TransactionText, TheTextTellsWhatItDoesToTheTransaction)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadTransactionText(c.kind, c.sql), c.text) << CStringA(c.sql).GetString();
+    // Whether the text's COMMIT follows a ROLLBACK TO with nothing ending the transaction
+    // between them: such a COMMIT commits.
+    const struct
+    {
+        const wchar_t* sql;
+        bool recovers;
+    } recovering[] = {
+        {L"ROLLBACK TO a; COMMIT", true},
+        {L"ROLLBACK TO SAVEPOINT a; UPDATE t SET v = 1; END", true},
+        {L"COMMIT", false},
+        {L"ROLLBACK TO a; COMMIT; BEGIN; COMMIT", false},
+        {L"ROLLBACK TO a; ROLLBACK", false},
+    };
+    for (const auto& r : recovering)
+    {
+        bool recovers = !r.recovers;
+        ReadTransactionText(PG, r.sql, &recovers);
+        EXPECT_EQ(recovers, r.recovers) << CStringA(r.sql).GetString();
+    }
 }
 
 // A PostgreSQL session through BEGIN, a failure and the typed COMMIT, as psql runs it: no
