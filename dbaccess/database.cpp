@@ -834,8 +834,7 @@ bool CRDatabase::IsTransactionAborted()
 {
     if (m_nDBMSKind != DBMS_POSTGRESQL || m_bSQLite || m_hDbc == SQL_NULL_HDBC)
         return false;
-    if ((m_txn == TxnState::User || m_txn == TxnState::Program ||
-         m_txn == TxnState::UserUnknown) &&
+    if ((m_txn == TxnState::User || m_txn == TxnState::Program || m_txn == TxnState::UserUnknown) &&
         AskTransactionOpen() == TxnAnswer::Aborted)
         EnterTxnState(TxnState::Aborted);
     return m_txn == TxnState::Aborted;

@@ -27,7 +27,7 @@ enum class TxnText
     Chains,    // COMMIT or ROLLBACK AND CHAIN: ends one and goes on in the next
     RollsBackToSavepoint, // PostgreSQL: ROLLBACK TO [SAVEPOINT]: the transaction goes on, and
                           // one aborted after the savepoint is usable again
-    Other,     // the text cannot tell: a question for the server
+    Other,                // the text cannot tell: a question for the server
 };
 
 // PostgreSQL's transaction state changes only with its transaction statements, so every text

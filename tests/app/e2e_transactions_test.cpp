@@ -776,9 +776,9 @@ TEST_P(TransactionsE2E, CatalogReadsInAnAbortedTransactionSayItMustBeEnded)
 TEST_P(TransactionsE2E, AStatementTheServerCancelsShowsTheServersError)
 {
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
-    const std::wstring update =
-        IsMariaDB() ? L"UPDATE edited SET name = 'x' WHERE id = 1 AND SLEEP(3) = 0"
-                    : L"UPDATE edited SET name = 'x' FROM pg_sleep(3) WHERE id = 1";
+    const std::wstring update = IsMariaDB()
+                                    ? L"UPDATE edited SET name = 'x' WHERE id = 1 AND SLEEP(3) = 0"
+                                    : L"UPDATE edited SET name = 'x' FROM pg_sleep(3) WHERE id = 1";
     const std::wstring select = IsMariaDB() ? L"SELECT SLEEP(3)" : L"SELECT pg_sleep(3)";
     const std::wstring said = IsMariaDB() ? L"max_statement_time" : L"statement timeout";
     std::wstring box;
@@ -799,8 +799,8 @@ TEST_P(TransactionsE2E, AStatementTheServerCancelsShowsTheServersError)
             << ql::Narrow(box);
         ASSERT_TRUE(program.Settle()) << program.Describe();
     }
-    ASSERT_NO_FATAL_FAILURE(RunSQL(IsMariaDB() ? L"SET max_statement_time = 1"
-                                               : L"SET statement_timeout = '1s'"));
+    ASSERT_NO_FATAL_FAILURE(
+        RunSQL(IsMariaDB() ? L"SET max_statement_time = 1" : L"SET statement_timeout = '1s'"));
     for (const bool inTransaction : {false, true})
     {
         SCOPED_TRACE(inTransaction ? "in a transaction" : "autocommit");

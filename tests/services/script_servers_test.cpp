@@ -722,11 +722,19 @@ TEST(ScriptOnServers, PostgreSQLSavepointAfterAnErrorEndsAsPsqlEndsIt)
             db.ExecuteSQL(L"create table " + s + L".t (id int primary key, v text)");
             db.ExecuteSQL(L"insert into " + s + L".t values (1, 'one'), (2, 'two'), (3, 'three')");
             const ScriptFile script(L"BEGIN;\n"
-                                    L"UPDATE " + s + L".t SET v = 'uno' WHERE id = 1;\n"
+                                    L"UPDATE " +
+                                    s +
+                                    L".t SET v = 'uno' WHERE id = 1;\n"
                                     L"SAVEPOINT s2;\n"
-                                    L"INSERT INTO " + s + L".t VALUES (2, 'dup');\n"
-                                    L"ROLLBACK TO SAVEPOINT " + savepoint + L";\n"
-                                    L"UPDATE " + s + L".t SET v = 'tres' WHERE id = 3;\n"
+                                    L"INSERT INTO " +
+                                    s +
+                                    L".t VALUES (2, 'dup');\n"
+                                    L"ROLLBACK TO SAVEPOINT " +
+                                    savepoint +
+                                    L";\n"
+                                    L"UPDATE " +
+                                    s +
+                                    L".t SET v = 'tres' WHERE id = 3;\n"
                                     L"COMMIT;\n");
             if (side == std::wstring(L"_n"))
                 NativeStatements(NativeClient::psql, script.Path(),
@@ -746,8 +754,8 @@ TEST(ScriptOnServers, PostgreSQLSavepointAfterAnErrorEndsAsPsqlEndsIt)
                     EXPECT_NE(note.Find(L"rolled back, not committed"), -1)
                         << QlConnTest::Narrow(note);
             }
-            states.push_back(QueryText(
-                other, L"select string_agg(id || v, ',' order by id) from " + s + L".t"));
+            states.push_back(
+                QueryText(other, L"select string_agg(id || v, ',' order by id) from " + s + L".t"));
             db.ExecuteSQL(L"drop schema " + s + L" cascade");
         }
         EXPECT_STREQ(states[0], bKept ? L"1uno,2two,3tres" : L"1one,2two,3three");
