@@ -720,8 +720,8 @@ TEST_P(TransactionsE2E, RollbackToSavepointMakesTheAbortedTransactionUsable)
     EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
-// Inside an aborted PostgreSQL transaction the catalog dialogs say that the transaction must be
-// ended first, never the driver's own text ("PGAPI_Procedures query error"); after the ROLLBACK
+// Inside an aborted PostgreSQL transaction the catalog dialogs and the database bar's trees say
+// that the transaction must be ended first, never the driver's own text ("PGAPI_Procedures query error"); after the ROLLBACK
 // they list again.
 TEST_P(TransactionsE2E, CatalogReadsInAnAbortedTransactionSayItMustBeEnded)
 {
@@ -755,6 +755,17 @@ TEST_P(TransactionsE2E, CatalogReadsInAnAbortedTransactionSayItMustBeEnded)
             ql::CProgram::Click(dlg, IDCANCEL);
             EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
         }
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    }
+    // The database bar's Refresh of each tree.
+    for (const int tree : {IDW_DBO_TABLES_TREE, IDW_DBO_VIEWS_TREE, IDW_DBO_PROCS_TREE})
+    {
+        SCOPED_TRACE(tree);
+        ql::CProgram::TreeCommand(program.FindChild(tree), nullptr, ID_DBO_REFRESH);
+        box = program.TakeMessageBox();
+        EXPECT_NE(box.find(L"transaction is aborted"), std::wstring::npos) << ql::Narrow(box);
+        EXPECT_NE(box.find(L"End it first"), std::wstring::npos) << ql::Narrow(box);
+        ASSERT_TRUE(program.Settle()) << program.Describe();
         EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
     }
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"ROLLBACK"));
