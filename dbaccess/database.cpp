@@ -825,6 +825,8 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
     // several statements may change it before its COMMIT.)
     if (m_nDBMSKind == DBMS_POSTGRESQL &&
         (m_txn == TxnState::User || m_txn == TxnState::Program || m_txn == TxnState::Aborted) &&
+        pszSQL != nullptr &&
+        (ContainsNoCase(pszSQL, L"COMMIT") || ContainsNoCase(pszSQL, L"END")) &&
         ReadTransactionText(m_nDBMSKind, pszSQL) == TxnText::Commits &&
         CountStatements(m_nDBMSKind, pszSQL) == 1)
         AskAbortedBeforeCommit();
@@ -908,8 +910,8 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CStrin
         EnterTxnState(step.next);
     if (m_txn == TxnState::Aborted && step.note == TxnStep::noteAborted)
         m_strAbortError = strError;
-    if (bSucceeded && product == TxnProduct::PostgreSQL && TxnIsOpen(m_txn) &&
-        MakesSavepoint(m_nDBMSKind, pszSQL))
+    if (bSucceeded && product == TxnProduct::PostgreSQL && TxnIsOpen(m_txn) && pszSQL != nullptr &&
+        ContainsNoCase(pszSQL, L"SAVEPOINT") && MakesSavepoint(m_nDBMSKind, pszSQL))
         m_bSavepointMade = true;
     if (!strNote.IsEmpty())
         m_strSessionNote += (m_strSessionNote.IsEmpty() ? L"" : L"\n") + strNote;
