@@ -37,6 +37,11 @@ int CompareAsciiNoCase(const wchar_t* a, const wchar_t* b, size_t nMax)
 
 // ---- common part ----------------------------------------------------------------------------
 
+const wchar_t* const kAbortedCatalogRead =
+    L"The current transaction is aborted: the server refuses every statement in it, reads of the "
+    L"catalog included, until the transaction is ended. End it first (ROLLBACK, or End "
+    L"Transaction), then read again.";
+
 CRCatalogStmt::CRCatalogStmt(CRDatabase* pDatabase) : m_pDatabase(pDatabase)
 {
     if (pDatabase)
@@ -97,7 +102,29 @@ void CRCatalogStmt::CheckConstruction(SQLRETURN nRet)
     auto* pException = new Zelt::CRDBException(nRet);
     pException->BuildErrorString(m_pDatabase, m_hStmt);
     Close();
+    SayAbortedCatalogRead(m_pDatabase, *pException);
     throw pException;
+}
+
+void SayAbortedCatalogRead(CRDatabase* pDatabase, Zelt::CRDBException& e)
+{
+    // psqlODBC's catalog functions run queries of their own, which an aborted transaction
+    // refuses; the driver then reports only its own function's name ("PGAPI_Procedures query
+    // error"). The server's state says what happened.
+    if (pDatabase == nullptr || pDatabase->GetDBMSKind() != DBMS_POSTGRESQL)
+        return;
+    try
+    {
+        if (!pDatabase->IsTransactionAborted())
+            return;
+    }
+    catch (CException* pAsk)
+    {
+        pAsk->Delete();
+        return;
+    }
+    e.m_strSQLState = L"25P02";
+    e.m_strError = kAbortedCatalogRead;
 }
 
 SQLRETURN CRCatalogStmt::BindText(SQLUSMALLINT nColumn, wchar_t* pBuffer, SQLLEN nBytes)
@@ -142,7 +169,10 @@ bool CRCatalogStmt::FetchRow()
         return true;
     if (nRet == SQL_NO_DATA)
         return false;
-    ThrowRDBException(m_pDatabase, nRet, m_hStmt);
+    auto* pException = new Zelt::CRDBException(nRet);
+    pException->BuildErrorString(m_pDatabase, m_hStmt);
+    SayAbortedCatalogRead(m_pDatabase, *pException);
+    throw pException;
 }
 
 // ---- tables ---------------------------------------------------------------------------------

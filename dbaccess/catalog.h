@@ -7,6 +7,12 @@
 
 #define QL_CATALOG_TEXT 256
 
+// What a catalog read says when the session's transaction is aborted (PostgreSQL).
+extern const wchar_t* const kAbortedCatalogRead;
+// A catalog read's failure inside an aborted transaction is said as that (kAbortedCatalogRead,
+// SQLSTATE 25P02) in place of the driver's text; other failures stay as they are.
+void SayAbortedCatalogRead(CRDatabase* pDatabase, Zelt::CRDBException& e);
+
 class CRCatalogStmt
 {
 public:

@@ -635,6 +635,7 @@ void CRDatabase::Close()
     m_nNarrowTextUtf8 = -1;
     m_txn = TxnState::None;
     m_strAbortError.Empty();
+    m_bSavepointMade = false;
     m_bSQLite = false;
     m_strSessionNote.Empty();
     m_strClientEncoding.Empty();
@@ -817,6 +818,37 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
     else if ((m_txn == TxnState::User || m_txn == TxnState::Server || m_txn == TxnState::Aborted) &&
              !IsPlainStatement(m_nDBMSKind, pszSQL))
         ReadStreamingResultsToEnd(); // results read in the transaction do not outlive its end
+    // One COMMIT alone: the server's state just before it is the state it ends. (A text of
+    // several statements may change it before its COMMIT.)
+    if (m_nDBMSKind == DBMS_POSTGRESQL &&
+        (m_txn == TxnState::User || m_txn == TxnState::Program || m_txn == TxnState::Aborted) &&
+        pszSQL != nullptr &&
+        (ContainsNoCase(pszSQL, L"COMMIT") || ContainsNoCase(pszSQL, L"END")) &&
+        ReadTransactionText(m_nDBMSKind, pszSQL) == TxnText::Commits &&
+        CountStatements(m_nDBMSKind, pszSQL) == 1)
+        AskAbortedBeforeCommit();
+}
+
+bool CRDatabase::IsTransactionAborted()
+{
+    if (m_nDBMSKind != DBMS_POSTGRESQL || m_bSQLite || m_hDbc == SQL_NULL_HDBC)
+        return false;
+    if ((m_txn == TxnState::User || m_txn == TxnState::Program || m_txn == TxnState::UserUnknown) &&
+        AskTransactionOpen() == TxnAnswer::Aborted)
+        EnterTxnState(TxnState::Aborted);
+    return m_txn == TxnState::Aborted;
+}
+
+void CRDatabase::AskAbortedBeforeCommit()
+{
+    if (m_nDBMSKind != DBMS_POSTGRESQL || m_bSQLite ||
+        (m_txn != TxnState::User && m_txn != TxnState::Program && m_txn != TxnState::Aborted))
+        return;
+    const TxnAnswer answer = AskTransactionOpen();
+    if (answer == TxnAnswer::Aborted)
+        EnterTxnState(TxnState::Aborted);
+    else if (answer == TxnAnswer::Open && m_txn == TxnState::Aborted)
+        EnterTxnState(TxnState::User);
 }
 
 void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CString& strSQLState,
@@ -827,7 +859,11 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CStrin
     if (m_txn == TxnState::DriversAborted)
         EndDriversAbortedTransaction();
     const TxnProduct product = GetTxnProduct();
-    const TxnText text = ReadTransactionText(m_nDBMSKind, pszSQL);
+    bool bRecovers = false;
+    const TxnText text = ReadTransactionText(m_nDBMSKind, pszSQL, &bRecovers);
+    // A text that ran whole past its ROLLBACK TO committed a usable transaction.
+    if (bSucceeded && bRecovers && m_txn == TxnState::Aborted)
+        EnterTxnState(TxnState::User);
     const TxnStep step = bSucceeded ? TxnAfterSuccess(m_txn, text, product)
                                     : TxnAfterFailure(m_txn, text, product, strSQLState,
                                                       CountStatements(m_nDBMSKind, pszSQL) == 1);
@@ -841,9 +877,16 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CStrin
     switch (step.note)
     {
     case TxnStep::noteAborted:
-        strNote = L"The transaction is aborted: the server refuses every further statement in it "
-                  L"until it is ended (ROLLBACK, or End Transaction), and nothing done in it will "
-                  L"be committed.";
+        if (m_bSavepointMade)
+            strNote = L"The transaction is aborted: the server refuses every further statement "
+                      L"in it until it is ended (ROLLBACK, or End Transaction), or rolled back to "
+                      L"a savepoint made before the failure (ROLLBACK TO SAVEPOINT name), which "
+                      L"keeps what was done before that savepoint and goes on in the transaction. "
+                      L"Ended with COMMIT, it is rolled back.";
+        else
+            strNote = L"The transaction is aborted: the server refuses every further statement "
+                      L"in it until it is ended (ROLLBACK, or End Transaction), and nothing done "
+                      L"in it will be committed.";
         break;
     case TxnStep::noteRolledBack: strNote = RolledBackNote(m_strAbortError); break;
     case TxnStep::noteEndedByFailure:
@@ -864,6 +907,9 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CStrin
         EnterTxnState(step.next);
     if (m_txn == TxnState::Aborted && step.note == TxnStep::noteAborted)
         m_strAbortError = strError;
+    if (bSucceeded && product == TxnProduct::PostgreSQL && TxnIsOpen(m_txn) && pszSQL != nullptr &&
+        ContainsNoCase(pszSQL, L"SAVEPOINT") && MakesSavepoint(m_nDBMSKind, pszSQL))
+        m_bSavepointMade = true;
     if (!strNote.IsEmpty())
         m_strSessionNote += (m_strSessionNote.IsEmpty() ? L"" : L"\n") + strNote;
 }
@@ -915,6 +961,8 @@ void CRDatabase::EnterTxnState(TxnState next)
     }
     if (next != TxnState::Aborted)
         m_strAbortError.Empty();
+    if (!TxnIsOpen(next))
+        m_bSavepointMade = false;
     m_txn = next;
 }
 
@@ -1271,6 +1319,8 @@ bool CRDatabase::EndTrans(bool bCommit)
     // Still unanswered: a statement ends whatever the server holds (or fails, and says why).
     if (m_txn == TxnState::Server || m_txn == TxnState::Unknown)
         return EndServerTransaction(bCommit);
+    if (bCommit)
+        AskAbortedBeforeCommit();
     const bool bAborted = m_txn == TxnState::Aborted;
     Zelt::CRDBException* pException = nullptr;
     // Once a statement has met the lost session, psqlODBC forgets the transaction and answers a
@@ -1303,6 +1353,7 @@ bool CRDatabase::EndTrans(bool bCommit)
         m_txn = TxnState::None;
     else if (pException)
         m_txn = TxnState::Lost;
+    m_bSavepointMade = false;
     const CString strAbortError = m_strAbortError;
     m_strAbortError.Empty();
     if (pException)

@@ -155,6 +155,10 @@ public:
     // (see AskAgainAboutTransaction): a transaction not known to be closed is shown, asked about
     // and ended as open.
     bool IsInTransaction();
+    // PostgreSQL: whether the session's transaction is aborted (the server refuses every
+    // statement until it ends). Where the connection takes it for open the server is asked: a
+    // failure the program did not follow may have aborted it.
+    bool IsTransactionAborted();
     // The question whether a transaction is open waits while a statement of the user's still
     // has further results to hand over (MySQL answers nothing else meanwhile, and a question sent
     // then breaks the driver's reading): it is asked once they are read or dropped. Each
@@ -448,6 +452,10 @@ private:
     TxnAnswer AskSQLiteTransactionOpen();
     // Sets autocommit and the program's view of the transaction from the server's answer.
     void FollowServerTransaction(TxnAnswer answer);
+    // PostgreSQL, before a COMMIT of an open transaction: whether the server holds it aborted
+    // (the COMMIT then rolls it back) is asked, not taken from the statements seen so far (a
+    // ROLLBACK TO SAVEPOINT inside a text, an error the program did not see).
+    void AskAbortedBeforeCommit();
     // Commits or rolls back the transaction the driver does not know of (TxnState::Server).
     bool EndServerTransaction(bool bCommit);
     // The one way the state changes: autocommit is set to what the next state needs. A switch
@@ -494,6 +502,9 @@ private:
     // The error of the statement that aborted the transaction (TxnState::Aborted), for the note
     // when a COMMIT rolls it back.
     CString m_strAbortError;
+    // PostgreSQL: a SAVEPOINT of the user's ran in the open transaction, so the note after a
+    // failure in it names ROLLBACK TO SAVEPOINT.
+    bool m_bSavepointMade = false;
     bool m_bEndingDriversTransaction = false; // EndDriversAbortedTransaction is running
     bool m_bSQLite = false;
     int m_nSupplementaryTextRoute = -1;

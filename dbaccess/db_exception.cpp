@@ -79,7 +79,7 @@ CRDBException::CRDBException(SQLHENV hEnv, SQLHDBC hDbc, SQLHSTMT hStmt, int nRe
 
 CRDBException::CRDBException(const CRDBException& other)
     : CException(), m_nRetCode(other.m_nRetCode), m_strError(other.m_strError),
-      m_strSQLState(other.m_strSQLState)
+      m_strSQLState(other.m_strSQLState), m_bStopAsked(other.m_bStopAsked)
 {}
 
 CRDBException& CRDBException::operator=(const CRDBException& other)
@@ -89,6 +89,7 @@ CRDBException& CRDBException::operator=(const CRDBException& other)
         m_nRetCode = other.m_nRetCode;
         m_strError = other.m_strError;
         m_strSQLState = other.m_strSQLState;
+        m_bStopAsked = other.m_bStopAsked;
     }
     return *this;
 }

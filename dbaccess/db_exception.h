@@ -39,6 +39,10 @@ public:
     WORD m_nRetCode = 0;   // SQL_ERROR is 65535, SQL_INVALID_HANDLE 65534
     CString m_strError;    // the message text
     CString m_strSQLState; // set only when exactly one diagnostic record was read
+    // The program had asked the driver to stop the statement (the user's Cancel): the failure
+    // is the driver's answer to that. A statement the server ended on its own (a timeout, an
+    // administrator's cancel) fails with the same SQLSTATEs, but without this.
+    bool m_bStopAsked = false;
 };
 
 } // namespace Zelt

@@ -48,11 +48,7 @@ CString FormatErrorText(CException* e, LPCWSTR pszLineEnd)
 
 bool IsCancelledStatementError(const Zelt::CRDBException& e)
 {
-    static const LPCWSTR kStates[] = {L"HY008", L"S1008", L"57014", L"70100", L"HY018"};
-    for (LPCWSTR state : kStates)
-        if (e.m_strSQLState.CompareNoCase(state) == 0)
-            return true;
-    return false;
+    return e.m_bStopAsked;
 }
 
 namespace {

@@ -62,8 +62,11 @@ int DisplayedReturnCode(const Zelt::CRDBException& e);
 // output bar and the script error dialog). A null exception gives "Unknown exception".
 CString FormatErrorText(CException* e, LPCWSTR pszLineEnd = L"\n");
 
-// True for the errors a driver reports for a statement the user cancelled (SQLSTATE HY008, and
-// 57014, 70100, HY018, S1008 as the drivers here give them). Such errors are not shown in a box.
+// True for the error a driver answers the user's own Cancel with: the program had asked for the
+// stop (CStatementStop). The SQLSTATE does not tell: a statement the server cancels itself
+// (statement_timeout, lock_timeout, pg_cancel_backend, MariaDB's max_statement_time) fails with
+// the same 57014 or 70100 as one the user cancelled, and that error is the user's to see. Such
+// errors are not shown in a box.
 bool IsCancelledStatementError(const Zelt::CRDBException& e);
 
 // Shows the standard error box for the exception (owner: the main window when there is one) and

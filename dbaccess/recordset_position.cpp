@@ -103,7 +103,7 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
             Fail(L"Fetch error");
     }
     else if (rc != SQL_SUCCESS && rc != SQL_NEED_DATA && rc != SQL_NO_DATA)
-        ThrowRDBException(m_pDatabase, rc, m_hStmt);
+        Check(rc);
     if (fetched)
         ClearUnboundValues();
     // (Rows of blocks are corrected as they are loaded.)

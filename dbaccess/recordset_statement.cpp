@@ -56,8 +56,17 @@ CRRecordset::~CRRecordset()
 
 void CRRecordset::Check(SQLRETURN rc)
 {
-    if (!IsSuccess(rc))
+    if (IsSuccess(rc))
+        return;
+    try
+    {
         ThrowRDBException(m_pDatabase, rc, m_hStmt);
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        e->m_bStopAsked = m_stop.IsAsked();
+        throw;
+    }
 }
 
 void CRRecordset::Fail(const CString& message)

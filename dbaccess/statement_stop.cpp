@@ -29,5 +29,6 @@ void ThrowStoppedBeforeStart()
     auto* e = new Zelt::CRDBException(L"Operation canceled");
     e->m_nRetCode = static_cast<WORD>(SQL_ERROR);
     e->m_strSQLState = L"HY008";
+    e->m_bStopAsked = true;
     throw e;
 }

@@ -76,6 +76,13 @@ TxnStep TxnAfterSuccess(TxnState state, TxnText text, TxnProduct product)
     case TxnText::RollsBack: return Ended(state, text);
     case TxnText::Chains:
         return Stay(state == TxnState::None || state == TxnState::Program ? state : TxnState::User);
+    case TxnText::RollsBackToSavepoint:
+        // It succeeds only inside a transaction, which it leaves usable: an aborted one is no
+        // longer aborted (what ran before the savepoint stays and is committed with it).
+        return Stay(state == TxnState::None || state == TxnState::Beginning ||
+                            state == TxnState::Aborted
+                        ? TxnState::User
+                        : state);
     default: return Ask(state);
     }
 }
@@ -111,7 +118,9 @@ TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const 
         strClass == L"HY" || strClass == L"IM" || strClass == L"01" || strClass == L"07";
     const bool bOpen = state == TxnState::User || state == TxnState::Program ||
                        state == TxnState::Beginning || state == TxnState::Server;
-    if (text == TxnText::Plain)
+    // A ROLLBACK TO that failed (no such savepoint) is a failure like any other: an open
+    // transaction is aborted by it, an aborted one stays so.
+    if (text == TxnText::Plain || (bSingle && text == TxnText::RollsBackToSavepoint))
     {
         if (bDriverOnly || state == TxnState::None || state == TxnState::Aborted ||
             state == TxnState::Lost)

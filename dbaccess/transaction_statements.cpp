@@ -158,7 +158,7 @@ TxnText StatementEffect(const std::vector<CString>& words, bool bMore, bool bMyS
         if (i < words.size() && (words[i] == L"WORK" || words[i] == L"TRANSACTION"))
             ++i;
         if (bRollback && i < words.size() && words[i] == L"TO")
-            return TxnText::Plain;
+            return bMySQL ? TxnText::Plain : TxnText::RollsBackToSavepoint;
         // COMMIT PREPARED / ROLLBACK PREPARED run outside any block and end none of it.
         if (!bMySQL && i < words.size() && words[i] == L"PREPARED")
             return TxnText::Plain;
@@ -181,8 +181,10 @@ TxnText StatementEffect(const std::vector<CString>& words, bool bMore, bool bMyS
 
 } // namespace
 
-TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL)
+TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL, bool* pbRecovers)
 {
+    if (pbRecovers != nullptr)
+        *pbRecovers = false;
     if (nKind != DBMS_POSTGRESQL && nKind != DBMS_MYSQL)
         return IsPlainStatement(nKind, pszSQL) ? TxnText::Plain : TxnText::Other;
     if (nKind == DBMS_MYSQL)
@@ -199,6 +201,7 @@ TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL)
         return StatementEffect(words, bMore, true);
     }
     TxnText result = TxnText::Plain;
+    bool bRecovered = false; // a ROLLBACK TO since the last end
     const CStatementText text(pszSQL, nKind);
     for (const std::wstring& statement : text.Statements())
     {
@@ -207,10 +210,29 @@ TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL)
         if (words.empty())
             continue;
         const TxnText effect = StatementEffect(words, bMore, false);
-        if (effect != TxnText::Plain)
-            result = effect;
+        if (effect == TxnText::Plain)
+            continue;
+        if (effect == TxnText::Commits && pbRecovers != nullptr)
+            *pbRecovers = bRecovered;
+        bRecovered = effect == TxnText::RollsBackToSavepoint;
+        result = effect;
     }
     return result;
+}
+
+bool MakesSavepoint(UINT nKind, LPCWSTR pszSQL)
+{
+    if ((nKind != DBMS_POSTGRESQL && nKind != DBMS_MYSQL) || !pszSQL)
+        return false;
+    const CStatementText text(pszSQL, nKind);
+    for (const std::wstring& statement : text.Statements())
+    {
+        bool bMore = false;
+        const std::vector<CString> words = CStatementText::Words(statement, 1, &bMore);
+        if (!words.empty() && words[0] == L"SAVEPOINT")
+            return true;
+    }
+    return false;
 }
 
 size_t CountStatements(UINT nKind, LPCWSTR pszSQL)

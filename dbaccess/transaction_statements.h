@@ -25,7 +25,9 @@ enum class TxnText
     Commits,   // COMMIT, END: the last one commits (or, on an aborted block, rolls back)
     RollsBack, // ROLLBACK, ABORT, PREPARE TRANSACTION (which hands the block over)
     Chains,    // COMMIT or ROLLBACK AND CHAIN: ends one and goes on in the next
-    Other,     // the text cannot tell: a question for the server
+    RollsBackToSavepoint, // PostgreSQL: ROLLBACK TO [SAVEPOINT]: the transaction goes on, and
+                          // one aborted after the savepoint is usable again
+    Other,                // the text cannot tell: a question for the server
 };
 
 // PostgreSQL's transaction state changes only with its transaction statements, so every text
@@ -33,7 +35,13 @@ enum class TxnText
 // START TRANSACTION, COMMIT or ROLLBACK is read, a single plain statement or savepoint statement
 // is Plain, and the rest (implicit commits, procedures, XA, SET autocommit) is Other; on other
 // products anything not plain is Other.
-TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL);
+// pbRecovers (PostgreSQL): a ROLLBACK TO comes before the text's last COMMIT with nothing
+// ending the transaction between them. Run whole, such a text commits even where it began in an
+// aborted transaction (the ROLLBACK TO made it usable again).
+TxnText ReadTransactionText(UINT nKind, LPCWSTR pszSQL, bool* pbRecovers = nullptr);
+
+// Whether a statement of the text is SAVEPOINT (PostgreSQL and MySQL).
+bool MakesSavepoint(UINT nKind, LPCWSTR pszSQL);
 
 // The number of statements in the text, comments aside.
 size_t CountStatements(UINT nKind, LPCWSTR pszSQL);

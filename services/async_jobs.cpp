@@ -2,6 +2,7 @@
 #include "services/async_jobs.h"
 
 #include "controls/utility.h"
+#include "dbaccess/catalog.h"
 #include "dbaccess/error_report.h"
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
@@ -319,8 +320,17 @@ bool CRDatabaseHelper::Reconnect(CWnd* pParent, UINT nConnectionTimeout, UINT nL
 
 bool CRDatabaseHelper::RunCatalogRead(CWaitHolder* pWait, const std::function<bool()>& read)
 {
-    if (!IsCancelExecEnabled())
-        return read();
-    CCatalogAsyncThread job(read);
-    return CAsyncThread::Execute(&job, pWait != nullptr ? pWait->GetWaitDlg() : nullptr, false);
+    try
+    {
+        if (!IsCancelExecEnabled())
+            return read();
+        CCatalogAsyncThread job(read);
+        return CAsyncThread::Execute(&job, pWait != nullptr ? pWait->GetWaitDlg() : nullptr, false);
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        // The program's own catalog queries fail there too, with the server's 25P02.
+        SayAbortedCatalogRead(&GetCatalogDatabase(), *e);
+        throw;
+    }
 }

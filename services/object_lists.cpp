@@ -266,9 +266,8 @@ bool CRDatabaseHelper::GetProcedures(CWaitHolder* pWait, LPCWSTR pszSchema,
                                      CDBStoredProcsArray& procs)
 {
     // A job's worker must not pump the dialog: the job reads without it.
-    if (!IsCancelExecEnabled())
-        return ReadProceduresNow(procs, pszSchema, pWait ? pWait->GetWaitDlg() : nullptr);
-    return RunCatalogRead(pWait, [&] { return ReadProceduresNow(procs, pszSchema, nullptr); });
+    CWaitDlg* pPumped = IsCancelExecEnabled() || pWait == nullptr ? nullptr : pWait->GetWaitDlg();
+    return RunCatalogRead(pWait, [&] { return ReadProceduresNow(procs, pszSchema, pPumped); });
 }
 
 bool CRDatabaseHelper::GetInvalidObjects(CWaitHolder* pWait, LPCWSTR pszSchema, int nObjectKind,

@@ -286,6 +286,31 @@ TEST_F(ScriptsE2E, AFilesOwnCommitLeavesNoTransactionOpen)
     for (int pane = 0; pane < 8; ++pane)
         EXPECT_NE(program.StatusPaneText(pane), L"TRANS") << pane;
     EXPECT_STREQ(QueryPG((L"select count(*) from " + t).c_str()), L"1");
+
+    // psql's savepoint after a failure: ROLLBACK TO SAVEPOINT makes the transaction usable, the
+    // COMMIT commits both updates, and the output says nothing of a rollback.
+    const std::wstring path2 = m_folder + L"\\savepoint.sql";
+    const std::string table(CStringA(t.c_str()));
+    ExecPG((L"alter table " + t + L" add primary key (id)").c_str());
+    ExecPG((L"insert into " + t + L" values (2), (3)").c_str());
+    ql::WriteFileBytes(path2, "BEGIN;\nUPDATE " + table +
+                                  " SET id = 10 WHERE id = 1;\n"
+                                  "SAVEPOINT s2;\nINSERT INTO " +
+                                  table +
+                                  " VALUES (2);\n"
+                                  "ROLLBACK TO SAVEPOINT s2;\nUPDATE " +
+                                  table + " SET id = 30 WHERE id = 3;\nCOMMIT;\n");
+    program.PostCommand(kExecuteFile);
+    ChooseFile(L"Open", path2);
+    ConfirmScriptOptions(false);
+    ASSERT_TRUE(ql::WaitFor([&] { return Output().find(L"Executed with") != std::wstring::npos; }))
+        << Narrow(Output());
+    EXPECT_NE(Output().find(L"Executed with 1 errors!"), std::wstring::npos) << Narrow(Output());
+    EXPECT_NE(Output().find(L"ROLLBACK TO SAVEPOINT"), std::wstring::npos) << Narrow(Output());
+    EXPECT_EQ(Output().find(L"rolled back, not committed"), std::wstring::npos) << Narrow(Output());
+    ASSERT_TRUE(program.Settle());
+    EXPECT_STREQ(QueryPG((L"select string_agg(id::text, ',' order by id) from " + t).c_str()),
+                 L"2,10,30");
     ExecPG((L"drop table " + t).c_str());
 }
 

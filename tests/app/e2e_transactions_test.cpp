@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -676,6 +677,171 @@ TEST_P(TransactionsE2E, AFailedStatementLeavesTheUsersTransactionAborted)
             << "the edit after the ended transaction is not committed";
         EXPECT_TRUE(program.Close()) << program.Describe();
     }
+}
+
+// psql's savepoints, typed in Execute SQL with grid edits between: the failure's note names
+// ROLLBACK TO SAVEPOINT; after it the transaction is usable again (the next grid edit is taken),
+// and the COMMIT commits what the savepoint kept, with no word of a rollback: another session
+// reads id 1 and id 3 changed and id 2 as it was, as psql leaves the same statements.
+TEST_P(TransactionsE2E, RollbackToSavepointMakesTheAbortedTransactionUsable)
+{
+    if (IsMariaDB())
+        GTEST_SKIP() << "PostgreSQL's aborted transaction";
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    HWND grid = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditedGrid(grid));
+    std::wstring box;
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"UPDATE edited SET name = 'uno' WHERE id = 1"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"SAVEPOINT sp"));
+    ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"dos"));
+    ASSERT_TRUE(program.Settle());
+    ASSERT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"UPDATE edited SET name = name || (1 / 0)", &box));
+    if (box.empty())
+        box = program.TakeMessageBox();
+    EXPECT_NE(box.find(L"division by zero"), std::wstring::npos) << ql::Narrow(box);
+    EXPECT_NE(box.find(L"ROLLBACK TO SAVEPOINT"), std::wstring::npos) << ql::Narrow(box);
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"ROLLBACK TO SAVEPOINT sp", &box));
+    EXPECT_EQ(box.find(L"rror"), std::wstring::npos) << ql::Narrow(box);
+    EXPECT_EQ(m_db.Query(UsersSession(L"state")), L"idle in transaction");
+    ASSERT_NO_FATAL_FAILURE(EditName(grid, L"3", L"tres"));
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    EXPECT_EQ(StoredName(L"3"), L"three") << "the edit waits for the COMMIT";
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"COMMIT", &box));
+    if (box.empty())
+        box = program.TakeMessageBox(2000);
+    EXPECT_EQ(box.find(L"rolled back"), std::wstring::npos) << ql::Narrow(box);
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    EXPECT_EQ(StoredName(L"1"), L"uno");
+    EXPECT_EQ(StoredName(L"2"), L"two");
+    EXPECT_EQ(StoredName(L"3"), L"tres");
+    EXPECT_TRUE(program.Close()) << program.Describe();
+}
+
+// Inside an aborted PostgreSQL transaction the catalog dialogs and the database bar's trees say
+// that the transaction must be ended first, never the driver's own text ("PGAPI_Procedures query error"); after the ROLLBACK
+// they list again.
+TEST_P(TransactionsE2E, CatalogReadsInAnAbortedTransactionSayItMustBeEnded)
+{
+    if (IsMariaDB())
+        GTEST_SKIP() << "PostgreSQL's aborted transaction";
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+    std::wstring box;
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"SELECT 1/0", &box));
+    if (box.empty())
+        box = program.TakeMessageBox();
+    ASSERT_NE(box.find(L"The transaction is aborted"), std::wstring::npos) << ql::Narrow(box);
+    const struct
+    {
+        UINT command;
+        const wchar_t* caption;
+    } dialogs[] = {{ID_QUERY_PROCEDURES, L"Stored procedures"},
+                   {ID_QUERY_TABLES, L"Tables"},
+                   {ID_QUERY_VIEWS, L"Views"}};
+    for (const auto& d : dialogs)
+    {
+        SCOPED_TRACE(ql::Narrow(d.caption));
+        program.PostCommand(d.command);
+        box = program.TakeMessageBox();
+        EXPECT_NE(box.find(L"transaction is aborted"), std::wstring::npos) << ql::Narrow(box);
+        EXPECT_NE(box.find(L"End it first"), std::wstring::npos) << ql::Narrow(box);
+        EXPECT_EQ(box.find(L"PGAPI"), std::wstring::npos) << ql::Narrow(box);
+        ASSERT_TRUE(program.Settle()) << program.Describe();
+        if (HWND dlg = FindWindowW(L"#32770", d.caption))
+        {
+            ql::CProgram::Click(dlg, IDCANCEL);
+            EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+        }
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    }
+    // The database bar's Refresh of each tree.
+    for (const int tree : {IDW_DBO_TABLES_TREE, IDW_DBO_VIEWS_TREE, IDW_DBO_PROCS_TREE})
+    {
+        SCOPED_TRACE(tree);
+        ql::CProgram::TreeCommand(program.FindChild(tree), nullptr, ID_DBO_REFRESH);
+        box = program.TakeMessageBox();
+        EXPECT_NE(box.find(L"transaction is aborted"), std::wstring::npos) << ql::Narrow(box);
+        EXPECT_NE(box.find(L"End it first"), std::wstring::npos) << ql::Narrow(box);
+        ASSERT_TRUE(program.Settle()) << program.Describe();
+        EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    }
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"ROLLBACK"));
+    HWND dlg = nullptr;
+    program.PostCommand(ID_QUERY_TABLES);
+    dlg = program.WaitForDialog(L"Tables");
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    EXPECT_GE(program.FindListText(ql::CProgram::Item(dlg, IDC_TABLES_LIST), L"edited", L"public"),
+              0);
+    ql::CProgram::Click(dlg, IDCANCEL);
+    EXPECT_TRUE(program.Close()) << program.Describe();
+}
+
+// A statement the server cancels is not the user's Cancel: an administrator's pg_cancel_backend,
+// statement_timeout (PostgreSQL) and max_statement_time (MariaDB), set in the session as a user
+// types it, end an UPDATE and a SELECT with the server's error in the box, and the row stays as
+// it was. Inside a PostgreSQL
+// transaction the cancel aborts it, as the box then says.
+TEST_P(TransactionsE2E, AStatementTheServerCancelsShowsTheServersError)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    const std::wstring update = IsMariaDB()
+                                    ? L"UPDATE edited SET name = 'x' WHERE id = 1 AND SLEEP(3) = 0"
+                                    : L"UPDATE edited SET name = 'x' FROM pg_sleep(3) WHERE id = 1";
+    const std::wstring select = IsMariaDB() ? L"SELECT SLEEP(3)" : L"SELECT pg_sleep(3)";
+    const std::wstring said = IsMariaDB() ? L"max_statement_time" : L"statement timeout";
+    std::wstring box;
+    if (!IsMariaDB())
+    {
+        // An administrator's pg_cancel_backend, from another session.
+        program.PostCommand(ID_QUERY_SQL);
+        HWND dlg = program.WaitForDialog(L"Execute SQL");
+        ASSERT_NE(dlg, nullptr);
+        ql::CProgram::SetText(dlg, 1001, L"SELECT pg_sleep(60)");
+        ql::CProgram::Click(dlg, IDOK);
+        const CString running =
+            OtherSessions(L"count(*)") + L" AND state = 'active' AND query LIKE '%pg_sleep(60)%'";
+        ASSERT_TRUE(ql::WaitFor([&] { return m_db.Query(running) == L"1"; }));
+        m_db.Query(OtherSessions(L"pg_cancel_backend(pid)") + L" AND state = 'active'");
+        box = program.TakeMessageBox();
+        EXPECT_NE(box.find(L"canceling statement due to user request"), std::wstring::npos)
+            << ql::Narrow(box);
+        ASSERT_TRUE(program.Settle()) << program.Describe();
+    }
+    ASSERT_NO_FATAL_FAILURE(
+        RunSQL(IsMariaDB() ? L"SET max_statement_time = 1" : L"SET statement_timeout = '1s'"));
+    for (const bool inTransaction : {false, true})
+    {
+        SCOPED_TRACE(inTransaction ? "in a transaction" : "autocommit");
+        if (inTransaction)
+            ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+        // PostgreSQL refuses every statement after the first in the aborted transaction.
+        std::vector<std::wstring> statements{update};
+        if (!inTransaction || IsMariaDB())
+            statements.push_back(select);
+        for (const std::wstring& sql : statements)
+        {
+            ASSERT_NO_FATAL_FAILURE(RunSQL(sql, &box));
+            if (box.empty())
+                box = program.TakeMessageBox();
+            EXPECT_NE(box.find(said), std::wstring::npos) << ql::Narrow(box);
+            if (inTransaction && !IsMariaDB())
+                EXPECT_NE(box.find(L"The transaction is aborted"), std::wstring::npos)
+                    << ql::Narrow(box);
+        }
+        if (inTransaction)
+        {
+            EXPECT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+            if (!IsMariaDB())
+                EXPECT_EQ(m_db.Query(UsersSession(L"state")), L"idle in transaction (aborted)");
+            ASSERT_NO_FATAL_FAILURE(RunSQL(L"ROLLBACK"));
+            EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+        }
+        EXPECT_EQ(StoredName(L"1"), L"one");
+    }
+    EXPECT_TRUE(program.Close()) << program.Describe();
 }
 
 // PostgreSQL: the program's question after the user's BEGIN takes no snapshot and counts as no

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dbaccess/error_report.h"
+#include "dbaccess/statement_stop.h"
 #include "dbaccess/transaction.h"
 #include "conn_test_util.h"
 #include "test_databases.h"
@@ -51,15 +52,29 @@ TEST(ErrorText, DatabaseErrorsReadAsTheStandardBox)
     EXPECT_STREQ(L"Counted failure", FormatErrorText(other.Get()));
 }
 
-TEST(ErrorText, CancelledStatementsAreRecognisedByState)
+// Only the program's own stop makes an error the user's Cancel: the server's cancels (a
+// statement_timeout's 57014, MariaDB's max_statement_time 70100) are errors to show.
+TEST(ErrorText, OnlyTheProgramsStopIsACancel)
 {
     for (LPCWSTR state : {L"HY008", L"57014", L"70100", L"HY018", L"S1008"})
     {
-        CExceptionHolder e(MakeDBError(SQL_ERROR, state, L"cancelled"));
+        CExceptionHolder e(MakeDBError(SQL_ERROR, state, L"canceling statement"));
+        EXPECT_FALSE(IsCancelledStatementError(*e.GetDBException())) << CStringA(state).GetString();
+        e.GetDBException()->m_bStopAsked = true;
         EXPECT_TRUE(IsCancelledStatementError(*e.GetDBException())) << CStringA(state).GetString();
+        // A copy carried to another thread keeps it.
+        const Zelt::CRDBException copy(*e.GetDBException());
+        EXPECT_TRUE(IsCancelledStatementError(copy));
     }
-    CExceptionHolder other(MakeDBError(SQL_ERROR, L"42P01", L"no table"));
-    EXPECT_FALSE(IsCancelledStatementError(*other.GetDBException()));
+    try
+    {
+        ThrowStoppedBeforeStart();
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        CExceptionHolder held(e);
+        EXPECT_TRUE(IsCancelledStatementError(*e));
+    }
 }
 
 TEST(ExceptionHolder, DeletesOnEveryPath)

@@ -25,8 +25,10 @@ TEST(TransactionText, TheTextTellsWhatItDoesToTheTransaction)
         {PG, L"commit", TxnText::Commits},
         {PG, L"END TRANSACTION", TxnText::Commits},
         {PG, L"ABORT", TxnText::RollsBack},
-        {PG, L"ROLLBACK TO SAVEPOINT s", TxnText::Plain},
-        {PG, L"ROLLBACK WORK TO s", TxnText::Plain},
+        {PG, L"ROLLBACK TO SAVEPOINT s", TxnText::RollsBackToSavepoint},
+        {PG, L"ROLLBACK WORK TO s", TxnText::RollsBackToSavepoint},
+        {PG, L"BEGIN; SAVEPOINT a; ROLLBACK TO a", TxnText::RollsBackToSavepoint},
+        {PG, L"ROLLBACK TO a; COMMIT", TxnText::Commits},
         {PG, L"COMMIT AND CHAIN", TxnText::Chains},
         {PG, L"COMMIT AND NO CHAIN", TxnText::Commits},
         {PG, L"PREPARE TRANSACTION 'x'", TxnText::RollsBack},
@@ -53,6 +55,25 @@ TEST(TransactionText, TheTextTellsWhatItDoesToTheTransaction)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadTransactionText(c.kind, c.sql), c.text) << CStringA(c.sql).GetString();
+    // Whether the text's COMMIT follows a ROLLBACK TO with nothing ending the transaction
+    // between them: such a COMMIT commits.
+    const struct
+    {
+        const wchar_t* sql;
+        bool recovers;
+    } recovering[] = {
+        {L"ROLLBACK TO a; COMMIT", true},
+        {L"ROLLBACK TO SAVEPOINT a; UPDATE t SET v = 1; END", true},
+        {L"COMMIT", false},
+        {L"ROLLBACK TO a; COMMIT; BEGIN; COMMIT", false},
+        {L"ROLLBACK TO a; ROLLBACK", false},
+    };
+    for (const auto& r : recovering)
+    {
+        bool recovers = !r.recovers;
+        ReadTransactionText(PG, r.sql, &recovers);
+        EXPECT_EQ(recovers, r.recovers) << CStringA(r.sql).GetString();
+    }
 }
 
 // A PostgreSQL session through BEGIN, a failure and the typed COMMIT, as psql runs it: no
@@ -89,6 +110,36 @@ TEST(TransactionState, PostgreSQLFollowsTheServerWithoutAsking)
     // Several statements that failed somewhere: the server says where that left it.
     EXPECT_TRUE(TxnAfterFailure(TxnState::None, TxnText::Opens, pg, L"22012", false).bAsk);
     EXPECT_EQ(TxnFollowAnswer(TxnState::Beginning, TxnAnswer::Aborted, pg), TxnState::Aborted);
+}
+
+// psql's savepoints: a ROLLBACK TO that succeeds makes an aborted transaction usable again, so
+// the COMMIT after it commits; one naming no savepoint fails and leaves it aborted.
+TEST(TransactionState, RollbackToSavepointEndsTheAbortedState)
+{
+    const auto pg = TxnProduct::PostgreSQL;
+    const TxnText to = TxnText::RollsBackToSavepoint;
+    TxnStep step = TxnAfterFailure(TxnState::User, TxnText::Plain, pg, L"23505", true);
+    ASSERT_EQ(step.next, TxnState::Aborted);
+    step = TxnAfterFailure(TxnState::Aborted, to, pg, L"3B001", true);
+    EXPECT_FALSE(step.bAsk);
+    EXPECT_EQ(step.next, TxnState::Aborted);
+    step = TxnAfterSuccess(TxnState::Aborted, to, pg);
+    EXPECT_FALSE(step.bAsk);
+    EXPECT_EQ(step.next, TxnState::User);
+    step = TxnAfterSuccess(step.next, TxnText::Commits, pg);
+    EXPECT_EQ(step.next, TxnState::None);
+    EXPECT_EQ(step.note, TxnStep::noNote);
+    // In the program's own transaction it goes on as the program's; a failed one in a usable
+    // transaction aborts it, as any failure does.
+    EXPECT_EQ(TxnAfterSuccess(TxnState::Program, to, pg).next, TxnState::Program);
+    step = TxnAfterFailure(TxnState::User, to, pg, L"3B001", true);
+    EXPECT_EQ(step.next, TxnState::Aborted);
+    EXPECT_EQ(step.note, TxnStep::noteAborted);
+    // Outside a transaction it fails and changes nothing.
+    EXPECT_EQ(TxnAfterFailure(TxnState::None, to, pg, L"25P01", true).next, TxnState::None);
+    // The server's answer before a COMMIT wins over what the statements seen so far told.
+    EXPECT_EQ(TxnFollowAnswer(TxnState::Aborted, TxnAnswer::Open, pg), TxnState::User);
+    EXPECT_EQ(TxnFollowAnswer(TxnState::User, TxnAnswer::Aborted, pg), TxnState::Aborted);
 }
 
 TEST(TransactionState, AutocommitFollowsTheState)
