@@ -10,6 +10,8 @@
 
 bool CRGrid::PrepareEditCell(int nRow, int nColumn, RECT* pRect, CGridItem* pValue)
 {
+    if (!ConfirmColumnEdit(nColumn))
+        return false;
     CGridItem shown;
     ReadCellText(nRow, nColumn, shown);
     RECT rect = {};
