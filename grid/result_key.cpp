@@ -47,18 +47,13 @@ bool ReadPostgreSQLPrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CStri
     return true;
 }
 
-// SQLite: the primary key's columns in key order, from the table a name as written resolves to
-// (a temporary table first, as for the session's statements). Same answers as above.
-static bool ReadSQLitePrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CString>& keyNames)
+// SQLite (PRAGMA table_info) and MariaDB (SHOW KEYS, which resolves the name as the server does
+// for the session's statements, temporary tables included): the key's column names from the
+// given column of the question's rows, in their order.
+static bool ReadKeyRows(CRDatabase& db, const CString& question, SQLUSMALLINT nColumn,
+                        std::vector<CString>& keyNames)
 {
     keyNames.clear();
-    std::vector<CString> parts;
-    if (!SplitSQLName(pszName, parts) || parts.size() > 2)
-        return false;
-    CString question = L"SELECT name FROM pragma_table_info(" + db.StringLiteral(parts.back());
-    if (parts.size() == 2)
-        question += L", " + db.StringLiteral(parts[0]);
-    question += L") WHERE pk > 0 ORDER BY pk";
     bool bAnswered = false;
     db.RunOwnStatement(question, [&](SQLHSTMT hStmt, SQLRETURN nRet) {
         if (hStmt == SQL_NULL_HSTMT || !SQL_SUCCEEDED(nRet))
@@ -72,7 +67,7 @@ static bool ReadSQLitePrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CS
                 return;
             std::vector<SQLWCHAR> buffer(4096, 0);
             SQLLEN nIndicator = 0;
-            if (SQLGetData(hStmt, 1, SQL_C_WCHAR, buffer.data(),
+            if (SQLGetData(hStmt, nColumn, SQL_C_WCHAR, buffer.data(),
                            static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR)),
                            &nIndicator) != SQL_SUCCESS ||
                 nIndicator == SQL_NULL_DATA)
@@ -86,10 +81,35 @@ static bool ReadSQLitePrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CS
     return bAnswered;
 }
 
+// SQLite: the primary key's columns in key order, from the table a name as written resolves to
+// (a temporary table first, as for the session's statements). Same answers as above.
+static bool ReadSQLitePrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CString>& keyNames)
+{
+    keyNames.clear();
+    std::vector<CString> parts;
+    if (!SplitSQLName(pszName, parts) || parts.size() > 2)
+        return false;
+    CString question = L"SELECT name FROM pragma_table_info(" + db.StringLiteral(parts.back());
+    if (parts.size() == 2)
+        question += L", " + db.StringLiteral(parts[0]);
+    question += L") WHERE pk > 0 ORDER BY pk";
+    return ReadKeyRows(db, question, 1, keyNames);
+}
+
 static bool ReadPrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CString>& keyNames)
 {
     if (db.IsSQLite())
         return ReadSQLitePrimaryKey(db, pszName, keyNames);
+    if (db.GetDBMSKind() == DBMS_MYSQL)
+    {
+        // The name as the query wrote it (a name, not a value: it cannot be a literal).
+        std::vector<CString> parts;
+        if (!SplitSQLName(pszName, parts) || parts.size() > 2)
+            return false;
+        return ReadKeyRows(db,
+                           CString(L"SHOW KEYS FROM ") + pszName + L" WHERE Key_name = 'PRIMARY'",
+                           5, keyNames);
+    }
     return ReadPostgreSQLPrimaryKey(db, pszName, keyNames);
 }
 

@@ -1,6 +1,6 @@
 // The key by which the rows of a query's result are changed where the driver does not change
-// them at its cursor: PostgreSQL results are read read-only (see CRRecordset::AllocStmt) and
-// SQLite's driver has no positioned statements, so a query grid over one table is edited through
+// them at its cursor: PostgreSQL results are read read-only (see CRRecordset::AllocStmt), and
+// neither SQLite's driver nor MariaDB's changes a row of a static result at its cursor, so a query grid over one table is edited through
 // the program's own row statements (row_sql.h), keyed by that table's primary key.
 #pragma once
 

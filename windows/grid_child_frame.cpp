@@ -717,9 +717,9 @@ void CGridChildFrame::ReadKeys()
 
 // A query's columns that it computes or renames are no columns of its table: their first edit
 // says why (ReadResultColumnSources), on every product. A PostgreSQL query's result is read
-// read-only and SQLite's driver changes no row at its cursor: their rows are changed by
-// statements keyed by the table's primary key, when it has one (FindResultKey), and otherwise
-// the first edit says why not.
+// read-only, and neither SQLite's nor MariaDB's driver changes a row of a static result at its
+// cursor: their rows are changed by statements keyed by the table's primary key, when it has one
+// (FindResultKey), and otherwise the first edit says why not.
 void CGridChildFrame::ReadResultKey()
 {
     if (!m_pCursor || m_pHelper == nullptr || !theSettings.m_bEditable)
@@ -731,7 +731,7 @@ void CGridChildFrame::ReadResultKey()
         m_view.m_columnNoEditReasons = ReadResultColumnSources(
             m_pCursor.get(), nKind == DBMS_POSTGRESQL || nKind == DBMS_MYSQL || bSQLite);
     });
-    if (nKind != DBMS_POSTGRESQL && !bSQLite)
+    if (nKind != DBMS_POSTGRESQL && nKind != DBMS_MYSQL && !bSQLite)
         return;
     RunReportingErrors([&] {
         std::vector<CString> names;

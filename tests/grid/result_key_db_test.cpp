@@ -143,6 +143,22 @@ TEST_P(ResultColumnsDb, ComputedAndRenamedColumnsAreNotTheTables)
                       L"AS price, (SELECT max(price) FROM " +
                       m_table + L") AS mx, upper(v) AS u, price + 0"),
               (std::vector<CString>{computed, computed, computed, computed, computed, computed}));
+
+    // The rows are found by the table's primary key, not by a column of that name the query
+    // computes.
+    const auto key = [&](const CString& select) {
+        CRRecordset rs(&m_db);
+        auto e = Catch([&] { rs.Open(select + L" FROM " + m_table, RS_STATIC, RS_NUMERIC_AS_TEXT); });
+        EXPECT_FALSE(e) << Narrow(select);
+        std::vector<CString> names;
+        const std::vector<CString> reasons = ReadResultColumnSources(&rs, true);
+        CString reason = FindResultKey(m_db, &rs, names, &reasons);
+        for (const CString& name : names)
+            reason += L"[" + name + L"]";
+        return reason;
+    };
+    EXPECT_EQ(key(L"SELECT v, id"), L"[id]");
+    EXPECT_NE(key(L"SELECT v, id + 0 AS id").Find(L"primary key"), -1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, ResultColumnsDb, ::testing::Values(0, 1, 2));
