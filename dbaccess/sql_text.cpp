@@ -397,12 +397,36 @@ bool ReadSelectList(LPCWSTR sql, std::vector<CSelectListItem>& items)
     while (end < tokens.size() && !(tokens[end].depth == 0 && IsWord(tokens[end], L"FROM")))
         ++end;
     size_t from = 1;
-    // A leading ALL changes nothing; after DISTINCT a row is no longer one row of the table.
-    // Other modifiers (MariaDB's SQL_NO_CACHE) read as a renamed first column: refused too.
-    if (from < end && IsWord(tokens[from], L"ALL"))
-        ++from;
-    else if (from < end && IsAnyWord(tokens[from], {L"DISTINCT", L"UNIQUE", L"DISTINCTROW", L"TOP"}))
+    // After DISTINCT a row is no longer one row of the table. ALL, SQL Server's TOP n [PERCENT]
+    // [WITH TIES] and MySQL's modifiers choose rows or plans, not values.
+    if (from < end && IsAnyWord(tokens[from], {L"DISTINCT", L"UNIQUE", L"DISTINCTROW"}))
         return false;
+    for (;;)
+    {
+        if (from < end && IsWord(tokens[from], L"TOP"))
+        {
+            ++from;
+            if (from < end && tokens[from].text == L"(")
+            {
+                const int depth = tokens[from].depth;
+                while (++from < end && !(tokens[from].text == L")" && tokens[from].depth == depth))
+                    ;
+            }
+            ++from;
+            if (from < end && IsWord(tokens[from], L"PERCENT"))
+                ++from;
+            if (from + 1 < end && IsWord(tokens[from], L"WITH") && IsWord(tokens[from + 1], L"TIES"))
+                from += 2;
+        }
+        else if (from < end &&
+                 IsAnyWord(tokens[from], {L"ALL", L"HIGH_PRIORITY", L"STRAIGHT_JOIN",
+                                          L"SQL_SMALL_RESULT", L"SQL_BIG_RESULT",
+                                          L"SQL_BUFFER_RESULT", L"SQL_CACHE", L"SQL_NO_CACHE",
+                                          L"SQL_CALC_FOUND_ROWS"}))
+            ++from;
+        else
+            break;
+    }
     while (from < end)
     {
         size_t to = from;

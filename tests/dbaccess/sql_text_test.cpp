@@ -109,6 +109,9 @@ TEST(SelectTableName, TheItemsOfTheSelectList)
               L"c:id c:Price c:v>v c:z>w c:a b>c\"d ");
     EXPECT_EQ(read(L"select *, t.* , id from t where a = (b)"), L"* * c:id ");
     EXPECT_EQ(read(L"SELECT ALL id FROM t"), L"c:id ");
+    EXPECT_EQ(read(L"SELECT TOP (5) PERCENT WITH TIES id FROM t"), L"c:id ");
+    EXPECT_EQ(read(L"SELECT TOP 5 * FROM t"), L"* ");
+    EXPECT_EQ(read(L"SELECT SQL_NO_CACHE SQL_CALC_FOUND_ROWS id, v FROM t"), L"c:id c:v ");
     EXPECT_EQ(read(L"SELECT id, price * 2 AS price, -price p, 1 AS one, 'a', NULL AS n, "
                    L"CASE WHEN id = 1 THEN v END AS c, CAST(v AS INT), v::text AS v, "
                    L"(SELECT max(x) FROM u) AS s, upper(v) u, (price) FROM t"),
