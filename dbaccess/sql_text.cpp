@@ -330,9 +330,11 @@ bool IsValueWord(const Token& t)
     if (!t.text.empty() && std::iswdigit(t.text[0]))
         return true;
     static const std::initializer_list<const wchar_t*> words = {
-        L"NULL",         L"TRUE",         L"FALSE",        L"CURRENT_DATE", L"CURRENT_TIME",
-        L"CURRENT_TIMESTAMP", L"CURRENT_USER", L"SESSION_USER", L"USER",    L"LOCALTIME",
-        L"LOCALTIMESTAMP", L"DEFAULT", L"CURRENT_ROLE", L"CURRENT_SCHEMA", L"CURRENT_CATALOG"};
+        L"NULL",         L"TRUE",           L"FALSE",
+        L"CURRENT_DATE", L"CURRENT_TIME",   L"CURRENT_TIMESTAMP",
+        L"CURRENT_USER", L"SESSION_USER",   L"USER",
+        L"LOCALTIME",    L"LOCALTIMESTAMP", L"DEFAULT",
+        L"CURRENT_ROLE", L"CURRENT_SCHEMA", L"CURRENT_CATALOG"};
     return IsAnyWord(t, words);
 }
 
@@ -415,14 +417,14 @@ bool ReadSelectList(LPCWSTR sql, std::vector<CSelectListItem>& items)
             ++from;
             if (from < end && IsWord(tokens[from], L"PERCENT"))
                 ++from;
-            if (from + 1 < end && IsWord(tokens[from], L"WITH") && IsWord(tokens[from + 1], L"TIES"))
+            if (from + 1 < end && IsWord(tokens[from], L"WITH") &&
+                IsWord(tokens[from + 1], L"TIES"))
                 from += 2;
         }
-        else if (from < end &&
-                 IsAnyWord(tokens[from], {L"ALL", L"HIGH_PRIORITY", L"STRAIGHT_JOIN",
-                                          L"SQL_SMALL_RESULT", L"SQL_BIG_RESULT",
-                                          L"SQL_BUFFER_RESULT", L"SQL_CACHE", L"SQL_NO_CACHE",
-                                          L"SQL_CALC_FOUND_ROWS"}))
+        else if (from < end && IsAnyWord(tokens[from], {L"ALL", L"HIGH_PRIORITY", L"STRAIGHT_JOIN",
+                                                        L"SQL_SMALL_RESULT", L"SQL_BIG_RESULT",
+                                                        L"SQL_BUFFER_RESULT", L"SQL_CACHE",
+                                                        L"SQL_NO_CACHE", L"SQL_CALC_FOUND_ROWS"}))
             ++from;
         else
             break;

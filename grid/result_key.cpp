@@ -245,17 +245,16 @@ std::vector<CString> ReadResultColumnSources(Zelt::ICursor* cursor, bool bAskDri
         const CString baseTable = ColumnAttribute(hStmt, col, SQL_DESC_BASE_TABLE_NAME, answered);
         if (answered && baseTable.IsEmpty())
         {
-            reason = L"The column " + label + L" is computed by the query, not read from a column "
-                                              L"of " +
+            reason = L"The column " + label +
+                     L" is computed by the query, not read from a column "
+                     L"of " +
                      table + L": a value typed here has no column to be stored in.";
             continue;
         }
-        const CString baseColumn =
-            ColumnAttribute(hStmt, col, SQL_DESC_BASE_COLUMN_NAME, answered);
+        const CString baseColumn = ColumnAttribute(hStmt, col, SQL_DESC_BASE_COLUMN_NAME, answered);
         if (answered && !baseColumn.IsEmpty() && baseColumn.CompareNoCase(label) != 0)
-            reason = L"The column " + label + L" shows the column " + baseColumn + L" of " +
-                     table + L" under another name. Select it as " + baseColumn +
-                     L" to edit it.";
+            reason = L"The column " + label + L" shows the column " + baseColumn + L" of " + table +
+                     L" under another name. Select it as " + baseColumn + L" to edit it.";
     }
     return reasons;
 }

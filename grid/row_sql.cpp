@@ -673,8 +673,8 @@ static CString RenamedColumn(CRDatabase& db, Zelt::ICursor* cursor,
     const SQLHSTMT hStmt = recordset != nullptr ? recordset->GetStmtHandle() : SQL_NULL_HSTMT;
     if (hStmt == SQL_NULL_HSTMT)
         return CString();
-    const bool baseTableTold = db.GetDBMSKind() == DBMS_POSTGRESQL ||
-                               db.GetDBMSKind() == DBMS_MYSQL || db.IsSQLite();
+    const bool baseTableTold =
+        db.GetDBMSKind() == DBMS_POSTGRESQL || db.GetDBMSKind() == DBMS_MYSQL || db.IsSQLite();
     std::vector<UINT> all;
     if (pColumns == nullptr)
     {
@@ -688,8 +688,8 @@ static CString RenamedColumn(CRDatabase& db, Zelt::ICursor* cursor,
         SQLSMALLINT length = 0;
         const CString label = cursor->GetColumnName(col);
         if (baseTableTold &&
-            SQL_SUCCEEDED(SQLColAttributeW(hStmt, (SQLUSMALLINT)col, SQL_DESC_BASE_TABLE_NAME,
-                                           base, sizeof base, &length, nullptr)) &&
+            SQL_SUCCEEDED(SQLColAttributeW(hStmt, (SQLUSMALLINT)col, SQL_DESC_BASE_TABLE_NAME, base,
+                                           sizeof base, &length, nullptr)) &&
             base[0] == 0)
         {
             computed = true;
@@ -705,8 +705,8 @@ static CString RenamedColumn(CRDatabase& db, Zelt::ICursor* cursor,
     return CString();
 }
 
-static bool TableOf(CRDatabase& db, Zelt::ICursor* cursor, CString& table,
-                    CRowSqlFailure& failure, const std::vector<UINT>* pColumns = nullptr)
+static bool TableOf(CRDatabase& db, Zelt::ICursor* cursor, CString& table, CRowSqlFailure& failure,
+                    const std::vector<UINT>* pColumns = nullptr)
 {
     table = cursor->GetTableName();
     if (table.IsEmpty())
@@ -721,8 +721,7 @@ static bool TableOf(CRDatabase& db, Zelt::ICursor* cursor, CString& table,
     {
         Fail(failure, kRowSqlDatabaseError,
              computed ? L"The result cannot be edited so: its column " + renamed +
-                            L" is computed by the query, not read from a column of " + table +
-                            L"."
+                            L" is computed by the query, not read from a column of " + table + L"."
                       : L"The result cannot be edited so: its column " + renamed +
                             L" is not named as the table's column.");
         return false;
@@ -742,8 +741,7 @@ static std::vector<UINT> ColumnsOfStatement(Zelt::ICursor* cursor,
     if (key != nullptr && !key->bPositioned)
     {
         std::vector<UINT> keyColumns;
-        if (key->keyNames.empty() ||
-            !FindKeyColumns(cursor, key->keyNames, keyColumns))
+        if (key->keyNames.empty() || !FindKeyColumns(cursor, key->keyNames, keyColumns))
         {
             keyColumns.clear();
             for (int col = 1; col <= cursor->GetColumnCount(); ++col)

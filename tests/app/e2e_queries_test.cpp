@@ -223,7 +223,8 @@ protected:
                 text += (text.IsEmpty() ? L"" : L",") + value;
             }
         });
-        return e ? L"error: " + std::wstring((LPCWSTR)e->m_strError) : std::wstring(text.GetString());
+        return e ? L"error: " + std::wstring((LPCWSTR)e->m_strError)
+                 : std::wstring(text.GetString());
     }
     // A keyed table t(id, price, v) of three rows, and query grids over it: the columns the query
     // computes or renames refuse their edit in words and leave the table alone; the table's own
@@ -252,9 +253,9 @@ protected:
             EXPECT_EQ(Stored(L"v", t), values) << Narrow(sql);
         }
         // The table's own columns beside computed ones, and under their own names.
-        EXPECT_EQ(EditInQuery(L"SELECT id, price * 2 AS p2, v FROM " + t + L" ORDER BY id", 1, 2,
-                              L"bb"),
-                  L"");
+        EXPECT_EQ(
+            EditInQuery(L"SELECT id, price * 2 AS p2, v FROM " + t + L" ORDER BY id", 1, 2, L"bb"),
+            L"");
         EXPECT_EQ(Stored(L"v", t), L"a,bb,c");
         EXPECT_EQ(EditInQuery(L"SELECT " + t + L".id, " + q + L"price" + q + L" AS price FROM " +
                                   t + L" ORDER BY id DESC",

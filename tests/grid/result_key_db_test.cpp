@@ -93,8 +93,8 @@ protected:
         if (GetParam() == 0)
             OpenOrFail(m_db, m_file.Connect());
         else
-            OpenOrFail(m_db, GetParam() == 1 ? QlTestDb::PostgresConnect()
-                                             : QlTestDb::MariaDBConnect());
+            OpenOrFail(m_db,
+                       GetParam() == 1 ? QlTestDb::PostgresConnect() : QlTestDb::MariaDBConnect());
         m_table = L"ql_rescol_" + tag;
         ExecOrFail(m_db, L"CREATE TABLE " + m_table +
                              L" (id INTEGER PRIMARY KEY, price INTEGER, v VARCHAR(20))");
@@ -115,10 +115,10 @@ protected:
         std::vector<CString> out;
         for (const CString& reason : ReadResultColumnSources(&rs, true))
         {
-            const int at = reason.Find(L" is computed") >= 0   ? reason.Find(L" is computed")
-                           : reason.Find(L" shows the") >= 0   ? reason.Find(L" shows the")
+            const int at = reason.Find(L" is computed") >= 0  ? reason.Find(L" is computed")
+                           : reason.Find(L" shows the") >= 0  ? reason.Find(L" shows the")
                            : reason.Find(L"not matched") >= 0 ? 0
-                                                               : reason.GetLength();
+                                                              : reason.GetLength();
             out.push_back(reason.IsEmpty() ? CString() : reason.Mid(at + 1, 8));
         }
         return out;
@@ -134,7 +134,8 @@ TEST_P(ResultColumnsDb, ComputedAndRenamedColumnsAreNotTheTables)
     const CString ok, computed = L"is compu", renamed = L"shows th";
     const CString q = GetParam() == 2 ? L"`" : L"\"";
     EXPECT_EQ(Sources(L"SELECT *"), (std::vector<CString>{ok, ok, ok}));
-    EXPECT_EQ(Sources(L"SELECT " + m_table + L".id, " + q + L"price" + q + L", v AS v, " + m_table + L".*"),
+    EXPECT_EQ(Sources(L"SELECT " + m_table + L".id, " + q + L"price" + q + L", v AS v, " + m_table +
+                      L".*"),
               (std::vector<CString>{ok, ok, ok, ok, ok, ok}));
     EXPECT_EQ(Sources(L"SELECT id, price * 2 AS price"), (std::vector<CString>{ok, computed}));
     EXPECT_EQ(Sources(L"SELECT id, v AS price, price AS v, price AS p"),
@@ -148,7 +149,8 @@ TEST_P(ResultColumnsDb, ComputedAndRenamedColumnsAreNotTheTables)
     // computes.
     const auto key = [&](const CString& select) {
         CRRecordset rs(&m_db);
-        auto e = Catch([&] { rs.Open(select + L" FROM " + m_table, RS_STATIC, RS_NUMERIC_AS_TEXT); });
+        auto e =
+            Catch([&] { rs.Open(select + L" FROM " + m_table, RS_STATIC, RS_NUMERIC_AS_TEXT); });
         EXPECT_FALSE(e) << Narrow(select);
         std::vector<CString> names;
         const std::vector<CString> reasons = ReadResultColumnSources(&rs, true);
