@@ -305,6 +305,201 @@ bool ReadSelectListCalls(LPCWSTR sql, std::vector<CString>& names)
     return true;
 }
 
+namespace {
+
+CString Unquoted(const Token& t)
+{
+    if (t.kind != Token::Quoted)
+        return CString(t.text.c_str());
+    const wchar_t close = t.text[0] == L'[' ? L']' : t.text[0];
+    std::wstring name;
+    for (size_t i = 1; i + 1 < t.text.size(); ++i)
+    {
+        name += t.text[i];
+        if (t.text[i] == close && close != L']' && i + 2 < t.text.size() && t.text[i + 1] == close)
+            ++i; // a doubled quote stands for one
+    }
+    return CString(name.c_str());
+}
+
+// Words that read as names but are values: a column of that name would have to be quoted.
+bool IsValueWord(const Token& t)
+{
+    if (t.kind != Token::Word)
+        return false;
+    if (!t.text.empty() && std::iswdigit(t.text[0]))
+        return true;
+    static const std::initializer_list<const wchar_t*> words = {
+        L"NULL",         L"TRUE",           L"FALSE",
+        L"CURRENT_DATE", L"CURRENT_TIME",   L"CURRENT_TIMESTAMP",
+        L"CURRENT_USER", L"SESSION_USER",   L"USER",
+        L"LOCALTIME",    L"LOCALTIMESTAMP", L"DEFAULT",
+        L"CURRENT_ROLE", L"CURRENT_SCHEMA", L"CURRENT_CATALOG"};
+    return IsAnyWord(t, words);
+}
+
+// A name of up to three parts, each a word or a quoted name: sets the end of it and the last
+// part. The last part may be "*" when bStar is allowed.
+bool ReadName(const std::vector<Token>& tokens, size_t from, size_t to, size_t& end,
+              const Token*& last)
+{
+    size_t i = from;
+    for (int part = 0; part < 3; ++part)
+    {
+        if (i >= to)
+            return false;
+        const Token& t = tokens[i];
+        const bool star = t.kind == Token::Punct && t.text == L"*";
+        if (!star && t.kind != Token::Quoted && (t.kind != Token::Word || IsValueWord(t)))
+            return false;
+        last = &t;
+        ++i;
+        if (star || i >= to || tokens[i].kind != Token::Punct || tokens[i].text != L".")
+        {
+            end = i;
+            return true;
+        }
+        ++i;
+    }
+    return false;
+}
+
+// What computes the select list item tokens[from, to) that is no plain column, in words.
+CString DescribeComputed(const std::vector<Token>& tokens, size_t from, size_t to)
+{
+    for (size_t i = from; i < to; ++i)
+        if (IsWord(tokens[i], L"SELECT"))
+            return L"a subquery";
+    for (size_t i = from; i < to; ++i)
+        if (IsWord(tokens[i], L"CASE"))
+            return L"a CASE expression";
+    for (size_t i = from; i < to; ++i)
+        if (IsWord(tokens[i], L"CAST") || IsWord(tokens[i], L"CONVERT") ||
+            (tokens[i].kind == Token::Punct && tokens[i].text == L":" && i + 1 < to &&
+             tokens[i + 1].text == L":"))
+            return L"a cast";
+    for (size_t i = from; i + 1 < to; ++i)
+        if (tokens[i].kind != Token::Punct && tokens[i + 1].kind == Token::Punct &&
+            tokens[i + 1].text == L"(")
+            return L"the function " + Unquoted(tokens[i]);
+    if (to == from + 1 && (IsValueWord(tokens[from]) || tokens[from].text == L"'"))
+        return L"a literal";
+    return L"an expression";
+}
+
+} // namespace
+
+bool ReadSelectList(LPCWSTR sql, std::vector<CSelectListItem>& items)
+{
+    items.clear();
+    std::vector<Token> tokens;
+    if (!sql || !Tokenize(sql, tokens) || tokens.empty() || !IsWord(tokens[0], L"SELECT"))
+        return false;
+    size_t end = 1;
+    while (end < tokens.size() && !(tokens[end].depth == 0 && IsWord(tokens[end], L"FROM")))
+        ++end;
+    size_t from = 1;
+    // After DISTINCT a row is no longer one row of the table. ALL, SQL Server's TOP n [PERCENT]
+    // [WITH TIES] and MySQL's modifiers choose rows or plans, not values.
+    if (from < end && IsAnyWord(tokens[from], {L"DISTINCT", L"UNIQUE", L"DISTINCTROW"}))
+        return false;
+    for (;;)
+    {
+        if (from < end && IsWord(tokens[from], L"TOP"))
+        {
+            ++from;
+            if (from < end && tokens[from].text == L"(")
+            {
+                const int depth = tokens[from].depth;
+                while (++from < end && !(tokens[from].text == L")" && tokens[from].depth == depth))
+                    ;
+            }
+            ++from;
+            if (from < end && IsWord(tokens[from], L"PERCENT"))
+                ++from;
+            if (from + 1 < end && IsWord(tokens[from], L"WITH") &&
+                IsWord(tokens[from + 1], L"TIES"))
+                from += 2;
+        }
+        else if (from < end && IsAnyWord(tokens[from], {L"ALL", L"HIGH_PRIORITY", L"STRAIGHT_JOIN",
+                                                        L"SQL_SMALL_RESULT", L"SQL_BIG_RESULT",
+                                                        L"SQL_BUFFER_RESULT", L"SQL_CACHE",
+                                                        L"SQL_NO_CACHE", L"SQL_CALC_FOUND_ROWS"}))
+            ++from;
+        else
+            break;
+    }
+    while (from < end)
+    {
+        size_t to = from;
+        while (to < end && !(tokens[to].depth == 0 && tokens[to].kind == Token::Punct &&
+                             tokens[to].text == L","))
+            ++to;
+        if (to == from)
+            return false;
+        CSelectListItem item;
+        size_t nameEnd = 0;
+        const Token* last = nullptr;
+        if (ReadName(tokens, from, to, nameEnd, last))
+        {
+            size_t i = nameEnd;
+            const bool star = last->kind == Token::Punct;
+            // An alias: [AS] name, and then nothing.
+            if (!star && i < to && IsWord(tokens[i], L"AS"))
+                ++i;
+            if (!star && i + 1 == to &&
+                (tokens[i].kind == Token::Quoted ||
+                 (tokens[i].kind == Token::Word && !IsValueWord(tokens[i]))))
+            {
+                item.strAlias = Unquoted(tokens[i]);
+                i = to;
+            }
+            if (i == to)
+            {
+                item.bStar = star;
+                item.bColumn = !star;
+                if (!star)
+                    item.strColumn = Unquoted(*last);
+            }
+        }
+        if (!item.bStar && !item.bColumn)
+        {
+            // The name the result gives it, if any: [AS] name after the expression.
+            size_t exprEnd = to;
+            if (to - from >= 2 && tokens[to - 1].kind != Token::Punct &&
+                !IsValueWord(tokens[to - 1]) && !IsWord(tokens[to - 1], L"END") &&
+                (tokens[to - 2].kind != Token::Punct || tokens[to - 2].text == L")" ||
+                 tokens[to - 2].text == L"'"))
+            {
+                item.strAlias = Unquoted(tokens[to - 1]);
+                exprEnd = to - 1;
+                if (exprEnd - from >= 2 && IsWord(tokens[exprEnd - 1], L"AS"))
+                    --exprEnd;
+            }
+            item.strComputed = DescribeComputed(tokens, from, exprEnd);
+        }
+        items.push_back(item);
+        from = to + 1;
+    }
+    return !items.empty();
+}
+
+bool SplitSQLName(LPCWSTR name, std::vector<CString>& parts)
+{
+    parts.clear();
+    std::vector<Token> tokens;
+    if (!name || !Tokenize(name, tokens))
+        return false;
+    size_t end = 0;
+    const Token* last = nullptr;
+    if (!ReadName(tokens, 0, tokens.size(), end, last) || last->kind == Token::Punct ||
+        end != tokens.size())
+        return false;
+    for (size_t i = 0; i < end; i += 2)
+        parts.push_back(Unquoted(tokens[i]));
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Date and time text
 

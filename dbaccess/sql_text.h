@@ -23,6 +23,23 @@ CString ParseSelectTableName(LPCWSTR sql);
 // is no SELECT, its list begins with DISTINCT, or it does not tokenize.
 bool ReadSelectListCalls(LPCWSTR sql, std::vector<CString>& names);
 
+// One item of a SELECT's select list, as far as editing its column is concerned.
+struct CSelectListItem
+{
+    bool bStar = false;   // "*" or "x.*": every column of the table, each read as stored
+    bool bColumn = false; // a column read as stored: a name, qualified or not, quoted or not
+    CString strColumn;    // bColumn: the column's name (quotes removed)
+    CString strAlias;     // the name given with or without AS (quotes removed); "" for none
+    CString strComputed;  // !bColumn && !bStar: what computes it, in words ("the function upper")
+};
+
+// The items of the select list of a SELECT, in order. false when the text is no SELECT or does
+// not tokenize; DISTINCT and the like are the caller's to refuse (see ReadSelectListCalls).
+bool ReadSelectList(LPCWSTR sql, std::vector<CSelectListItem>& items);
+
+// The parts of a name as written ("main"."T" x), quotes removed; false when it is no name.
+bool SplitSQLName(LPCWSTR name, std::vector<CString>& parts);
+
 // Date text with an optional time: "2020-12-31", "31.12.2020 23:59:59.5", "12/31/2020T10:00",
 // a time alone "10:30". Fraction digits up to nanoseconds are kept; " BC" after a date makes its
 // year negative ("0044/03/15 BC" is year -44). false when it does not parse; the structure is

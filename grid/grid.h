@@ -365,6 +365,11 @@ public:
     // Asked before a row of the list (not a new one) enters edit mode or is deleted; false
     // leaves the row alone.
     virtual bool ConfirmRowEdit(int nRow);
+    // Asked before a cell of a list column is edited; false leaves it alone. By default, false
+    // where the column is no table column (see ColumnNoEditReason).
+    virtual bool ConfirmColumnEdit(int nColumn);
+    // Why the list column's values cannot be stored in the table ("" when they can).
+    CString ColumnNoEditReason(int nColumn);
     virtual void CreateWait(IWait*& pWait);
     virtual void DrawHeaderItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
 
@@ -382,6 +387,9 @@ public:
     CRDatabase* m_pQuoteDatabase = nullptr; // names are quoted for it; falls back to m_pDatabase
     CRDatabase* m_pDatabase = nullptr;      // rows are saved through it
     CReadZone m_readZone;                   // the session zone the cursor's rows were read in
+    // By cursor column (index 0 is column 1): why a column of a query's result is no column of
+    // its table read as stored, "" for one that is; empty for a result that needs no such word.
+    std::vector<CString> m_columnNoEditReasons;
     CString m_strSortAscending;
     CString m_strSortDescending;
     CWnd* m_pOwner = nullptr;

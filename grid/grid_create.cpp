@@ -137,6 +137,20 @@ bool CRGrid::ConfirmRowEdit(int)
     return true;
 }
 
+CString CRGrid::ColumnNoEditReason(int nColumn)
+{
+    CGridColumn* pColumn = GetColumnObject(nColumn);
+    if (pColumn == nullptr || pColumn->m_nCursorColumn < 1 ||
+        pColumn->m_nCursorColumn > m_columnNoEditReasons.size())
+        return CString();
+    return m_columnNoEditReasons[pColumn->m_nCursorColumn - 1];
+}
+
+bool CRGrid::ConfirmColumnEdit(int nColumn)
+{
+    return ColumnNoEditReason(nColumn).IsEmpty();
+}
+
 bool CRGrid::ConfirmDelete()
 {
     return true;

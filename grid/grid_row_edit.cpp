@@ -10,6 +10,8 @@
 
 bool CRGrid::PrepareEditCell(int nRow, int nColumn, RECT* pRect, CGridItem* pValue)
 {
+    if (!ConfirmColumnEdit(nColumn))
+        return false;
     CGridItem shown;
     ReadCellText(nRow, nColumn, shown);
     RECT rect = {};
@@ -235,7 +237,9 @@ void CRGrid::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
             if (--targetRow < 0)
                 return; // nothing before the first row
         }
-        if (IsColumnVisible(GetColumnAtPosition(p)))
+        // Tab passes over the columns a query computed: they say why only when edited.
+        if (IsColumnVisible(GetColumnAtPosition(p)) &&
+            ColumnNoEditReason(GetColumnAtPosition(p)).IsEmpty())
         {
             targetPosition = p;
             break;

@@ -85,6 +85,16 @@ bool CRGrid::SaveRow(bool& bStatementRun)
             CGridColumn* pColumn = m_columns[c];
             if (pColumn == nullptr || (!inserting && !pColumn->m_bChanged))
                 continue;
+            // A value of a column the query computed has no table column to go to: a new row
+            // leaves such a column out unless a value was given for it, which is refused.
+            const CString reason = ColumnNoEditReason(c);
+            if (!reason.IsEmpty())
+            {
+                if (!pColumn->m_bChanged)
+                    continue;
+                NotifyEditError(c, kRowSqlDatabaseError, reason);
+                return false;
+            }
             CRowSqlColumn col;
             col.nListColumn = c;
             col.nCursorColumn = pColumn->m_nCursorColumn;

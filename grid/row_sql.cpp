@@ -660,24 +660,44 @@ CString BuildDeleteSQL(LPCWSTR table, LPCWSTR condition)
     return sql;
 }
 
-// The first result column shown under another name than the table column it reads (SELECT b AS
-// a, a AS b): statements name columns by what the result calls them, so such a result would
-// write, match and delete by the wrong columns. Empty when every column keeps its name or the
-// driver cannot tell.
-static CString RenamedColumn(Zelt::ICursor* cursor)
+// The first of the result columns given (all when none are) that is shown under another name
+// than the table column it reads (SELECT b AS a, a AS b), or, where the driver says so reliably
+// (PostgreSQL, MariaDB, SQLite), that reads no table column (price * 2 AS price): statements
+// name columns by what the result calls them, so such a column would be written, matched or
+// deleted by as another. Empty when each keeps its name or the driver cannot tell.
+static CString RenamedColumn(CRDatabase& db, Zelt::ICursor* cursor,
+                             const std::vector<UINT>* pColumns, bool& computed)
 {
+    computed = false;
     auto* recordset = dynamic_cast<CRRecordset*>(cursor);
     const SQLHSTMT hStmt = recordset != nullptr ? recordset->GetStmtHandle() : SQL_NULL_HSTMT;
     if (hStmt == SQL_NULL_HSTMT)
         return CString();
-    const int count = cursor->GetColumnCount();
-    for (int col = 1; col <= count; ++col)
+    const bool baseTableTold =
+        db.GetDBMSKind() == DBMS_POSTGRESQL || db.GetDBMSKind() == DBMS_MYSQL || db.IsSQLite();
+    std::vector<UINT> all;
+    if (pColumns == nullptr)
+    {
+        for (int col = 1; col <= cursor->GetColumnCount(); ++col)
+            all.push_back((UINT)col);
+        pColumns = &all;
+    }
+    for (UINT col : *pColumns)
     {
         SQLWCHAR base[260] = {};
         SQLSMALLINT length = 0;
+        const CString label = cursor->GetColumnName(col);
+        if (baseTableTold &&
+            SQL_SUCCEEDED(SQLColAttributeW(hStmt, (SQLUSMALLINT)col, SQL_DESC_BASE_TABLE_NAME, base,
+                                           sizeof base, &length, nullptr)) &&
+            base[0] == 0)
+        {
+            computed = true;
+            return label;
+        }
+        base[0] = 0;
         const SQLRETURN rc = SQLColAttributeW(hStmt, (SQLUSMALLINT)col, SQL_DESC_BASE_COLUMN_NAME,
                                               base, sizeof base, &length, nullptr);
-        const CString label = cursor->GetColumnName(col);
         if (SQL_SUCCEEDED(rc) && base[0] != 0 &&
             label.CompareNoCase(reinterpret_cast<const wchar_t*>(base)) != 0)
             return label;
@@ -685,7 +705,8 @@ static CString RenamedColumn(Zelt::ICursor* cursor)
     return CString();
 }
 
-static bool TableOf(Zelt::ICursor* cursor, CString& table, CRowSqlFailure& failure)
+static bool TableOf(CRDatabase& db, Zelt::ICursor* cursor, CString& table, CRowSqlFailure& failure,
+                    const std::vector<UINT>* pColumns = nullptr)
 {
     table = cursor->GetTableName();
     if (table.IsEmpty())
@@ -694,15 +715,41 @@ static bool TableOf(Zelt::ICursor* cursor, CString& table, CRowSqlFailure& failu
              L"The result cannot be edited: it does not come from a single table.");
         return false;
     }
-    const CString renamed = RenamedColumn(cursor);
+    bool computed = false;
+    const CString renamed = RenamedColumn(db, cursor, pColumns, computed);
     if (!renamed.IsEmpty())
     {
         Fail(failure, kRowSqlDatabaseError,
-             L"The result cannot be edited: its column " + renamed +
-                 L" is not named as the table's column.");
+             computed ? L"The result cannot be edited so: its column " + renamed +
+                            L" is computed by the query, not read from a column of " + table + L"."
+                      : L"The result cannot be edited so: its column " + renamed +
+                            L" is not named as the table's column.");
         return false;
     }
     return true;
+}
+
+// The cursor columns a statement writes, and those that find its row: the key's, or all of them
+// when the row is found by all its values (none at the cursor's position, found by the driver).
+static std::vector<UINT> ColumnsOfStatement(Zelt::ICursor* cursor,
+                                            const std::vector<CRowSqlColumn>& written,
+                                            const CRowKeyRequest* key)
+{
+    std::vector<UINT> columns;
+    for (const CRowSqlColumn& col : written)
+        columns.push_back(col.nCursorColumn);
+    if (key != nullptr && !key->bPositioned)
+    {
+        std::vector<UINT> keyColumns;
+        if (key->keyNames.empty() || !FindKeyColumns(cursor, key->keyNames, keyColumns))
+        {
+            keyColumns.clear();
+            for (int col = 1; col <= cursor->GetColumnCount(); ++col)
+                keyColumns.push_back((UINT)col);
+        }
+        columns.insert(columns.end(), keyColumns.begin(), keyColumns.end());
+    }
+    return columns;
 }
 
 // Name and value lists of the columns; insert leaves out untouched cells of the columns that
@@ -740,7 +787,8 @@ bool BuildInsertStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     db.RefreshLiteralRules();
     statement = CRowStatement();
     CString table;
-    if (!TableOf(cursor, table, failure))
+    const std::vector<UINT> checked = ColumnsOfStatement(cursor, columns, nullptr);
+    if (!TableOf(db, cursor, table, failure, &checked))
         return false;
     std::vector<CString> names, values;
     if (!CollectValues(db, quoting, cursor, columns, true, names, values, statement.params,
@@ -768,7 +816,8 @@ bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     db.RefreshLiteralRules();
     statement = CRowStatement();
     CString table;
-    if (!TableOf(cursor, table, failure))
+    const std::vector<UINT> checked = ColumnsOfStatement(cursor, columns, &key);
+    if (!TableOf(db, cursor, table, failure, &checked))
         return false;
     std::vector<CString> names, values;
     if (!CollectValues(db, quoting, cursor, columns, false, names, values, statement.params,
@@ -801,7 +850,8 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     db.RefreshLiteralRules();
     statement = CRowStatement();
     CString table;
-    if (!TableOf(cursor, table, failure))
+    const std::vector<UINT> checked = ColumnsOfStatement(cursor, {}, &key);
+    if (!TableOf(db, cursor, table, failure, &checked))
         return false;
     CString condition;
     statement.nConditionParamFirst = statement.params.size();

@@ -188,6 +188,7 @@
 #define IDS_NO_CURSOR_EDIT 61261
 #define IDS_READ_ONLY_RESULT 61262
 #define IDS_RESULT_NOT_EDITABLE 61263
+#define IDS_COLUMN_NOT_EDITABLE 61264
 // Controls of the grid windows' dialogs.
 #define IDC_FIND_WHAT 1001
 #define IDC_MATCH_CASE 1002

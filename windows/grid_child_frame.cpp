@@ -695,6 +695,7 @@ void CGridChildFrame::ReadKeys()
     m_view.m_foreignKeys.RemoveAll();
     m_view.m_bResultKeyed = false;
     m_view.m_strNoEditReason.Empty();
+    m_view.m_columnNoEditReasons.clear();
     if (m_nKind == kGridProcedure)
     {
         ReadResultKey();
@@ -714,16 +715,28 @@ void CGridChildFrame::ReadKeys()
     });
 }
 
-// A PostgreSQL query's result is read read-only: its rows are changed by statements keyed by its
-// table's primary key, when it has one (FindResultKey), and otherwise the first edit says why not.
+// A query's columns that it computes or renames are no columns of its table: their first edit
+// says why (ReadResultColumnSources), on every product. A PostgreSQL query's result is read
+// read-only, and neither SQLite's nor MariaDB's driver changes a row of a static result at its
+// cursor: their rows are changed by statements keyed by the table's primary key, when it has one
+// (FindResultKey), and otherwise the first edit says why not.
 void CGridChildFrame::ReadResultKey()
 {
-    if (!m_pCursor || m_pHelper == nullptr || m_pHelper->GetDBMSKind() != DBMS_POSTGRESQL ||
-        !theSettings.m_bEditable)
+    if (!m_pCursor || m_pHelper == nullptr || !theSettings.m_bEditable)
+        return;
+    CRDatabase& db = m_pHelper->GetDatabase();
+    const UINT nKind = m_pHelper->GetDBMSKind();
+    const bool bSQLite = db.IsSQLite();
+    RunReportingErrors([&] {
+        m_view.m_columnNoEditReasons = ReadResultColumnSources(
+            m_pCursor.get(), nKind == DBMS_POSTGRESQL || nKind == DBMS_MYSQL || bSQLite);
+    });
+    if (nKind != DBMS_POSTGRESQL && nKind != DBMS_MYSQL && !bSQLite)
         return;
     RunReportingErrors([&] {
         std::vector<CString> names;
-        m_view.m_strNoEditReason = FindResultKey(m_pHelper->GetDatabase(), m_pCursor.get(), names);
+        m_view.m_strNoEditReason =
+            FindResultKey(db, m_pCursor.get(), names, &m_view.m_columnNoEditReasons);
         for (const CString& name : names)
         {
             CRPrimaryKey::CPrimaryKeyInfo info{};

@@ -111,6 +111,17 @@ bool CGridChildView::ConfirmRowEdit(int)
     return true;
 }
 
+bool CGridChildView::ConfirmColumnEdit(int nColumn)
+{
+    const CString reason = ColumnNoEditReason(nColumn);
+    if (reason.IsEmpty())
+        return true;
+    CString strText;
+    strText.LoadString(IDS_RESULT_NOT_EDITABLE);
+    AfxMessageBox(strText + L"\n" + reason, MB_OK | MB_ICONINFORMATION);
+    return false;
+}
+
 void CGridChildView::CreateWait(IWait*& pWait)
 {
     auto* pDlg = new CWaitDlg(AfxGetMainWnd(), 5);

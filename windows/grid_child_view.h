@@ -19,6 +19,8 @@ public:
     // Before the first edit of a window whose rows no key identifies, says so and asks; a read-only
     // result it refuses with a word why.
     bool ConfirmRowEdit(int nRow) override;
+    // A column of a query's result that is no column of its table is refused with a word why.
+    bool ConfirmColumnEdit(int nColumn) override;
     // 0 when a saved row of this window is found by a key (the primary key's columns are all in
     // the result) or by the cursor's position where the driver changes rows there; else the
     // string id of the notice that says how it is found instead, or, for a result saved at the
@@ -35,7 +37,7 @@ public:
 
     UINT m_nKind;
     bool m_bKeylessEditAccepted = false; // the notice was answered Yes
-    // A query's result whose rows the driver does not change at its cursor (PostgreSQL): keyed
+    // A query's result whose rows the driver does not change at its cursor (PostgreSQL, SQLite): keyed
     // by its table's primary key (in m_primaryKey), or, when it cannot be, why (see
     // FindResultKey), said instead of editing.
     bool m_bResultKeyed = false;

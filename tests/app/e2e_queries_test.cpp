@@ -6,6 +6,7 @@
 #include "tests/support/program_driver.h"
 
 #include "dbaccess/database.h"
+#include "dbaccess/recordset.h"
 
 #include <gtest/gtest.h>
 
@@ -168,6 +169,103 @@ protected:
     void ExpectExecuted(const std::wstring& sql, const std::wstring& start)
     {
         ExpectError(sql, start);
+    }
+
+    // Opens the query's grid, edits a column of the grid's row (both from 0) and closes the
+    // window; the texts of the boxes the edit brought.
+    std::wstring EditInQuery(const std::wstring& sql, int row, int column, const std::wstring& text)
+    {
+        std::wstring boxes;
+        const size_t before = Children().size();
+        program.PostCommand(kSQLQuery);
+        HWND dlg = program.WaitForDialog(L"Execute SQL");
+        if (!dlg)
+            return std::wstring(L"no query dialog");
+        ql::CProgram::SetText(dlg, 1001, sql);
+        ql::CProgram::Click(dlg, IDOK);
+        if (!ql::WaitFor([&] { return Children().size() > before; }) || !program.WaitForGrid())
+            return L"no grid: " + program.TakeMessageBox(0);
+        HWND grid = GetDlgItem(program.ActiveChild(), 0xE900);
+        if (!program.ClickListCell(grid, row, column))
+            return std::wstring(L"no cell");
+        ql::CProgram::PressKey(grid, VK_SPACE);
+        if (ql::CProgram::SetInPlaceValue(grid, text, false, VK_RETURN))
+            ql::CProgram::PressKey(grid, VK_RETURN);
+        for (;;)
+        {
+            program.Settle();
+            const std::wstring box = program.TakeMessageBox(0);
+            if (box.empty())
+                break;
+            boxes += box + L"|";
+        }
+        for (HWND w : Children())
+            PostMessageW(w, WM_CLOSE, 0, 0);
+        ql::WaitFor([&] { return Children().size() <= before; });
+        // A row left unsaved is not saved at the close.
+        while (!program.TakeMessageBox(500).empty())
+            ;
+        return boxes;
+    }
+    // The values of a column of a table in key order, joined by ",", as the test's own
+    // connection reads them.
+    std::wstring Stored(const std::wstring& column, const std::wstring& table)
+    {
+        CString text;
+        auto e = QlConnTest::Catch([&] {
+            CRRecordset rs(&m_db);
+            rs.Open((L"SELECT " + column + L" FROM " + table + L" ORDER BY id").c_str(), RS_STATIC,
+                    RS_NUMERIC_AS_TEXT);
+            for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+            {
+                CString value;
+                rs.GetFieldText(1, value);
+                text += (text.IsEmpty() ? L"" : L",") + value;
+            }
+        });
+        return e ? L"error: " + std::wstring((LPCWSTR)e->m_strError)
+                 : std::wstring(text.GetString());
+    }
+    // A keyed table t(id, price, v) of three rows, and query grids over it: the columns the query
+    // computes or renames refuse their edit in words and leave the table alone; the table's own
+    // columns, however the query names them, are edited in the row shown.
+    void ExpectQueryGridsEditOnlyTheTablesColumns(const std::wstring& q)
+    {
+        const std::wstring t = L"qlqc_" + m_tag;
+        m_drops.push_back(L"DROP TABLE IF EXISTS " + t);
+        Execute(L"CREATE TABLE " + t + L" (id INTEGER PRIMARY KEY, price INTEGER, v VARCHAR(20))");
+        Execute(L"INSERT INTO " + t + L" VALUES (1, 10, 'a'), (2, 20, 'b'), (3, 30, 'c')");
+        const std::wstring prices = L"10,20,30", values = L"a,b,c";
+        const std::wstring computed[] = {
+            L"SELECT id, price * 2 AS price FROM " + t + L" ORDER BY id",
+            L"SELECT id, CASE WHEN price > 0 THEN price END AS price FROM " + t + L" ORDER BY id",
+            L"SELECT id, 7 AS price FROM " + t + L" ORDER BY id",
+            L"SELECT id, (SELECT max(price) FROM " + t + L") AS price FROM " + t + L" ORDER BY id",
+            L"SELECT id, v AS price FROM " + t + L" ORDER BY id",
+        };
+        for (const std::wstring& sql : computed)
+        {
+            const std::wstring boxes = EditInQuery(sql, 1, 1, L"55");
+            EXPECT_TRUE(boxes.find(L"computed") != std::wstring::npos ||
+                        boxes.find(L"another name") != std::wstring::npos)
+                << Narrow(sql) << ": " << Narrow(boxes);
+            EXPECT_EQ(Stored(L"price", t), prices) << Narrow(sql);
+            EXPECT_EQ(Stored(L"v", t), values) << Narrow(sql);
+        }
+        // The table's own columns beside computed ones, and under their own names.
+        EXPECT_EQ(
+            EditInQuery(L"SELECT id, price * 2 AS p2, v FROM " + t + L" ORDER BY id", 1, 2, L"bb"),
+            L"");
+        EXPECT_EQ(Stored(L"v", t), L"a,bb,c");
+        EXPECT_EQ(EditInQuery(L"SELECT " + t + L".id, " + q + L"price" + q + L" AS price FROM " +
+                                  t + L" ORDER BY id DESC",
+                              0, 1, L"33"),
+                  L"");
+        EXPECT_EQ(Stored(L"price", t), L"10,20,33");
+        EXPECT_EQ(EditInQuery(L"select * from " + t + L" where id < 3 order by id", 0, 2, L"aa"),
+                  L"");
+        EXPECT_EQ(Stored(L"v", t), L"aa,bb,c");
+        EXPECT_EQ(Stored(L"price", t), L"10,20,33");
     }
 
     ql::CProgram program;
@@ -380,40 +478,8 @@ TEST_F(QueriesE2E, PostgreSQLQueryGridsOverOneKeyedTable)
     ExpectGrid(L"SELECT * FROM " + t + L" ORDER BY id FOR UPDATE", 5, 2);
     ExpectGrid(L"SELECT * FROM " + t + L" FOR SHARE", 5, 2);
 
-    // Opens the query's grid, edits column 1 of the grid's row (from 0) and closes the window;
-    // the texts of the boxes the edit brought.
     auto editInQuery = [&](const std::wstring& sql, int row, const std::wstring& text) {
-        std::wstring boxes;
-        const size_t before = Children().size();
-        program.PostCommand(kSQLQuery);
-        HWND dlg = program.WaitForDialog(L"Execute SQL");
-        if (!dlg)
-            return std::wstring(L"no query dialog");
-        ql::CProgram::SetText(dlg, 1001, sql);
-        ql::CProgram::Click(dlg, IDOK);
-        if (!ql::WaitFor([&] { return Children().size() > before; }) || !program.WaitForGrid())
-            return L"no grid: " + program.TakeMessageBox(0);
-        HWND grid = GetDlgItem(program.ActiveChild(), 0xE900);
-        if (!program.ClickListCell(grid, row, 1))
-            return std::wstring(L"no cell");
-        ql::CProgram::PressKey(grid, VK_SPACE);
-        if (ql::CProgram::SetInPlaceValue(grid, text, false, VK_RETURN))
-            ql::CProgram::PressKey(grid, VK_RETURN);
-        for (;;)
-        {
-            program.Settle();
-            const std::wstring box = program.TakeMessageBox(0);
-            if (box.empty())
-                break;
-            boxes += box + L"|";
-        }
-        for (HWND w : Children())
-            PostMessageW(w, WM_CLOSE, 0, 0);
-        ql::WaitFor([&] { return Children().size() <= before; });
-        // A row left unsaved is not saved at the close.
-        while (!program.TakeMessageBox(500).empty())
-            ;
-        return boxes;
+        return EditInQuery(sql, row, 1, text);
     };
     auto stored = [&](const std::wstring& table, const std::wstring& key) {
         return std::wstring(
@@ -476,6 +542,30 @@ TEST_F(QueriesE2E, SQLiteStatementsOfEveryKind)
     ExpectGrid(L"EXPLAIN QUERY PLAN SELECT * FROM t", -1, 4);
     ExpectGrid(L"SELECT 1, 1, '' AS \"\", NULL", 1, 4);
     ExpectError(L"SELECT 1; SELECT 2", kODBCError);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(QueriesE2E, PostgreSQLQueryGridsEditOnlyTheTablesColumns)
+{
+    StartOn(QlTestDb::PostgresConnect());
+    ExpectQueryGridsEditOnlyTheTablesColumns(L"\"");
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(QueriesE2E, MariaDBQueryGridsEditOnlyTheTablesColumns)
+{
+    StartOn(QlTestDb::MariaDBConnect());
+    ExpectQueryGridsEditOnlyTheTablesColumns(L"`");
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(QueriesE2E, SQLiteQueryGridsEditOnlyTheTablesColumns)
+{
+    QlTestDb::TempSQLiteFile file;
+    QlConnTest::OpenOrFail(m_db, file.Connect());
+    Execute(L"CREATE TABLE shown (id INTEGER)"); // the tables tree shows the connection
+    ASSERT_TRUE(program.StartConnected(std::wstring(file.Connect().GetString())));
+    ExpectQueryGridsEditOnlyTheTablesColumns(L"\"");
     EXPECT_TRUE(program.Close());
 }
 

@@ -85,6 +85,53 @@ TEST(SelectTableName, TheFunctionsTheSelectListCalls)
     EXPECT_FALSE(ReadSelectListCalls(L"SELECT 'unclosed FROM t", calls));
 }
 
+// Each item of a select list as a column read as stored (with the name it reads and the one it
+// is given), a star, or something computed.
+TEST(SelectTableName, TheItemsOfTheSelectList)
+{
+    const auto read = [](LPCWSTR sql) {
+        std::vector<CSelectListItem> items;
+        std::wstring out;
+        if (!ReadSelectList(sql, items))
+            return std::wstring(L"-");
+        for (const CSelectListItem& item : items)
+        {
+            out += item.bStar     ? L"*"
+                   : item.bColumn ? L"c:" + std::wstring(item.strColumn.GetString())
+                                  : L"x(" + std::wstring(item.strComputed.GetString()) + L")";
+            if (!item.strAlias.IsEmpty())
+                out += L">" + std::wstring(item.strAlias.GetString());
+            out += L" ";
+        }
+        return out;
+    };
+    EXPECT_EQ(read(L"SELECT t.id, \"Price\", `v` AS v, x.y.z w, [a b] AS \"c\"\"d\" FROM t"),
+              L"c:id c:Price c:v>v c:z>w c:a b>c\"d ");
+    EXPECT_EQ(read(L"select *, t.* , id from t where a = (b)"), L"* * c:id ");
+    EXPECT_EQ(read(L"SELECT ALL id FROM t"), L"c:id ");
+    EXPECT_EQ(read(L"SELECT TOP (5) PERCENT WITH TIES id FROM t"), L"c:id ");
+    EXPECT_EQ(read(L"SELECT TOP 5 * FROM t"), L"* ");
+    EXPECT_EQ(read(L"SELECT SQL_NO_CACHE SQL_CALC_FOUND_ROWS id, v FROM t"), L"c:id c:v ");
+    EXPECT_EQ(read(L"SELECT id, price * 2 AS price, -price p, 1 AS one, 'a', NULL AS n, "
+                   L"CASE WHEN id = 1 THEN v END AS c, CAST(v AS INT), v::text AS v, "
+                   L"(SELECT max(x) FROM u) AS s, upper(v) u, (price) FROM t"),
+              L"c:id x(an expression)>price x(an expression)>p x(a literal)>one "
+              L"x(a literal) x(a literal)>n x(a CASE expression)>c x(a cast) x(a cast)>v "
+              L"x(a subquery)>s x(the function upper)>u x(an expression) ");
+    // Comments and line breaks are no part of an item.
+    EXPECT_EQ(read(L"SELECT -- the key\n id /* it */ , v\nFROM t"), L"c:id c:v ");
+    // Rows that are not rows of the table, or no select list at all.
+    EXPECT_EQ(read(L"SELECT DISTINCT id FROM t"), L"-");
+    EXPECT_EQ(read(L"UPDATE t SET a = 1"), L"-");
+    EXPECT_EQ(read(L"SELECT 'unclosed FROM t"), L"-");
+    EXPECT_EQ(read(L"SELECT id,, v FROM t"), L"-");
+
+    std::vector<CString> parts;
+    ASSERT_TRUE(SplitSQLName(L"main.\"My \"\"T\"\"\"", parts));
+    EXPECT_EQ(parts, (std::vector<CString>{L"main", L"My \"T\""}));
+    EXPECT_FALSE(SplitSQLName(L"t x", parts));
+}
+
 TEST(DateText, DatesTimesAndFractions)
 {
     TIMESTAMP_STRUCT ts;

@@ -1,7 +1,6 @@
 // A grid window whose rows no key identifies says so before the first edit or delete of a row,
 // and goes on only when told to; a table with its primary key in the result, and new rows, are
-// not asked about; a query result, saved at the cursor's position, is asked about where the
-// driver does not change rows there.
+// not asked about; a query result is keyed by its table's primary key.
 #include "windows/grid_child_frame.h"
 
 #include "app/app_settings.h"
@@ -160,22 +159,27 @@ TEST_F(KeylessEdit, KeyedTablesAndNewRowsAreNotAsked)
     EXPECT_TRUE(MessageBoxes().empty());
 }
 
-// A query result is saved at the cursor's position, which none of the drivers here does: its
-// window says so, whatever key its table has.
-TEST_F(KeylessEdit, QueryResultWithoutCursorUpdatesIsAsked)
+// SQLite's driver changes no row at its cursor: a query result is keyed by its table's primary
+// key, and over a table without one its edit is refused with a word why.
+TEST_F(KeylessEdit, QueryResultIsKeyedByItsTablesPrimaryKey)
 {
     CGridChildFrame* pResult = Open(L"keyed", kGridProcedure);
     ASSERT_NE(pResult, nullptr);
     CGridChildView& view = pResult->GetView();
-    EXPECT_FALSE(view.HasUsableKey());
-    MessageBoxAnswers().push_back(IDNO);
+    EXPECT_TRUE(view.HasUsableKey());
     view.EditSelectedRow(1);
+    EXPECT_TRUE(view.IsEditing());
+    EXPECT_TRUE(MessageBoxes().empty());
+    CancelEditor(view);
+
+    CGridChildFrame* pBare = Open(L"bare", kGridProcedure);
+    ASSERT_NE(pBare, nullptr);
+    pBare->GetView().EditSelectedRow(1);
     ASSERT_EQ(MessageBoxes().size(), 1u);
-    CString expected;
-    expected.LoadString(IDS_NO_CURSOR_EDIT);
-    EXPECT_EQ(A(MessageBoxes()[0]), A(expected));
-    EXPECT_FALSE(view.IsEditing());
-    EXPECT_EQ(A(QlConnTest::QueryText(m_helper.GetDatabase(), L"SELECT v FROM keyed")), "a");
+    EXPECT_NE(MessageBoxes()[0].Find(L"bare has no primary key"), -1) << A(MessageBoxes()[0]);
+    EXPECT_FALSE(pBare->GetView().IsEditing());
+    EXPECT_EQ(A(QlConnTest::QueryText(m_helper.GetDatabase(), L"SELECT v FROM bare WHERE id = 1")),
+              "a");
 }
 
 } // namespace
