@@ -185,8 +185,7 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         }
         const bool number =
             IsNumericAsText() && desc && Zelt::IsDecimalSQLType(desc->nSQLType) && chars;
-        if (number && PlainNumberText(chars, length,
-                                      TextScale(col), value))
+        if (number && PlainNumberText(chars, length, TextScale(col), value))
             return true;
         CStringA text(chars, static_cast<int>(length));
         if (number && NormalizeNumberText(col, static_cast<LPCSTR>(text), value))

@@ -48,7 +48,7 @@ const UINT kClipFlags = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 
 bool CRGrid::Copy()
 {
-    if (!CanCopy())
+    if (!CanCopy() || !CutColumnName(GetSelectedItem()).IsEmpty())
         return false;
     if (!OpenClipboardPatiently(m_hWnd))
         return false;
@@ -103,7 +103,7 @@ bool CRGrid::CopyRowToClipboard()
         if (!GetCellCopyText(row, c, item))
             return false;
         if (item.m_bTruncated)
-            continue; // a cut value would paste as a different value
+            return false; // a cut value would paste as a different value
         CGridColumn* pColumn = m_columns[c];
         UINT n = pColumn ? pColumn->m_nCursorColumn : static_cast<UINT>(c + 1);
         CClipEntry e;
@@ -124,6 +124,25 @@ bool CRGrid::CopyRowToClipboard()
         SetGlobal(CF_LOCALE, &lcid, sizeof(lcid), GMEM_MOVEABLE | GMEM_DDESHARE);
     }
     return true;
+}
+
+CString CRGrid::CutColumnName(int nRow, int nColumn)
+{
+    if (nRow < 0 || m_pCursor == nullptr)
+        return CString();
+    for (int c = nColumn < 0 ? 0 : nColumn; c < GetColumnCount(); ++c)
+    {
+        CGridItem item;
+        if (GetCellText(nRow, c, item) && item.m_bTruncated)
+        {
+            CGridColumn* pColumn = m_columns[c];
+            return m_pCursor->GetColumnName(pColumn ? pColumn->m_nCursorColumn
+                                                    : static_cast<UINT>(c + 1));
+        }
+        if (nColumn >= 0)
+            break;
+    }
+    return CString();
 }
 
 bool CRGrid::CopyCellValue(int nRow, int nColumn)

@@ -323,8 +323,8 @@ TEST_P(CursorContract, CharactersBeyondTheBasicPlaneComeWhole)
                L"VARCHAR(10))");
     conn->Exec(L"INSERT INTO " + emoji + L" VALUES (1, " + lit(4) + L", " + lit(4) + L", " +
                lit(10) + L")");
-    conn->Exec(L"INSERT INTO " + emoji + L" VALUES (2, " + lit(1, L" ok") + L", " +
-               lit(1, L" ok") + L", " + lit(9, L"x") + L")");
+    conn->Exec(L"INSERT INTO " + emoji + L" VALUES (2, " + lit(1, L" ok") + L", " + lit(1, L" ok") +
+               L", " + lit(9, L"x") + L")");
     std::wstring four, ten, nine;
     for (int i = 0; i < 10; ++i)
         (i < 4 ? four : ten) += L"\U0001F600";
