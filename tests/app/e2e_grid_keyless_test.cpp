@@ -280,6 +280,19 @@ TEST_P(GridKeylessE2E, CharactersBeyondTheBasicPlaneAreReadWhole)
     EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == L"1\tone\t" + four + L"\t"; }))
         << Narrow(ql::ClipboardText());
     EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
+    // The value editor opens with the value whole.
+    program.PostCommand(ID_EDIT_VALUE);
+    ql::WaitFor([&] {
+        return program.FindDialog(L"Edit e") != nullptr || program.FindMessageBox() != nullptr;
+    });
+    if (program.FindMessageBox() != nullptr)
+        program.TakeMessageBox(0, IDYES); // no key identifies the rows
+    HWND dlg = program.WaitForDialog(L"Edit e");
+    ASSERT_NE(dlg, nullptr) << program.Describe();
+    EXPECT_EQ(CProgram::Text(dlg, IDC_VALUE_EDITOR), four);
+    CProgram::Click(dlg, IDCANCEL);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(dlg); }));
+    ASSERT_TRUE(program.Settle());
 
     const std::wstring folder = ql::ScratchFolder(L"emoji_" + ql::UniqueSuffix());
     const std::wstring csv = folder + L"\\emoji.csv";
@@ -292,6 +305,24 @@ TEST_P(GridKeylessE2E, CharactersBeyondTheBasicPlaneAreReadWhole)
     const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
     EXPECT_NE(text.find(L"\n1,one," + four + L"\n"), std::wstring::npos) << Narrow(text);
     EXPECT_NE(text.find(L"\n2,two," + face + L" ok\n"), std::wstring::npos) << Narrow(text);
+
+    const std::wstring html = folder + L"\\emoji.htm";
+    ASSERT_TRUE(QlSave::SaveGridAs(program, html, L"HTML"));
+    ASSERT_FALSE(CProgram::WaitForClosedFile(html).empty());
+    ql::CHtmlCells cells;
+    std::string read;
+    ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &read)) << read;
+    ASSERT_EQ(cells.rows.size(), 3u);
+    EXPECT_EQ(cells.rows[1 + first], (std::vector<std::wstring>{L"1", L"one", four}));
+
+    const std::wstring book = folder + L"\\emoji";
+    ASSERT_TRUE(QlSave::SaveGridAs(program, book, L"Excel"));
+    ASSERT_FALSE(CProgram::WaitForClosedFile(book + L".xlsx").empty());
+    ql::CWorkbookCells sheet;
+    ASSERT_TRUE(ql::ReadWorkbookCells(book + L".xlsx", sheet, &read)) << read;
+    ASSERT_GE(sheet.rows.size(), 2u);
+    EXPECT_EQ(sheet.rows[sheet.rows.size() - 2 + first],
+              (std::vector<std::wstring>{L"1", L"one", four}));
 
     const std::wstring script = folder + L"\\emoji.sql";
     ASSERT_TRUE(QlSave::SaveGridAs(program, script, L"SQL script"));
