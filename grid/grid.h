@@ -343,7 +343,7 @@ public:
 
     // --- Clipboard [logic] (grid_clipboard.cpp) -----------------------------------------------
     // A value longer than the grid holds of it is never copied cut, nor left out of a copied
-    // row: Copy and CopyCellValue refuse such a row or cell (CutColumnName names the column).
+    // row: Copy and CopyCellValue refuse such a row or cell and tell it (TellCutValue).
     bool Copy();
     bool CopyRowToClipboard();
     bool CopyCellValue(int nRow, int nColumn);
@@ -367,6 +367,9 @@ public:
     virtual bool CanUseValueKey();
     virtual bool UseCursorForEdit(UINT nMask);
     virtual bool ConfirmDelete();
+    // Tells that the value of the column is not copied (alone, or in its row when bRow is set):
+    // it is longer than the grid holds of it.
+    virtual void TellCutValue(LPCWSTR pszColumnName, bool bRow);
     // Asked before a row of the list (not a new one) enters edit mode or is deleted; false
     // leaves the row alone.
     virtual bool ConfirmRowEdit(int nRow);

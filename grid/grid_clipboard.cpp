@@ -48,8 +48,14 @@ const UINT kClipFlags = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 
 bool CRGrid::Copy()
 {
-    if (!CanCopy() || !CutColumnName(GetSelectedItem()).IsEmpty())
+    if (!CanCopy())
         return false;
+    const CString strCut = CutColumnName(GetSelectedItem());
+    if (!strCut.IsEmpty())
+    {
+        TellCutValue(strCut, true);
+        return false;
+    }
     if (!OpenClipboardPatiently(m_hWnd))
         return false;
     if (::EmptyClipboard())
@@ -148,8 +154,13 @@ CString CRGrid::CutColumnName(int nRow, int nColumn)
 bool CRGrid::CopyCellValue(int nRow, int nColumn)
 {
     CGridItem item;
-    if (!GetCellCopyText(nRow, nColumn, item) || item.m_bTruncated)
+    if (!GetCellCopyText(nRow, nColumn, item))
         return false;
+    if (item.m_bTruncated)
+    {
+        TellCutValue(CutColumnName(nRow, nColumn), false);
+        return false;
+    }
     return CopyTextToClipboard(m_hWnd, item.m_strText);
 }
 

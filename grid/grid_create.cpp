@@ -142,6 +142,8 @@ bool CRGrid::ConfirmDelete()
     return true;
 }
 
+void CRGrid::TellCutValue(LPCWSTR, bool) {}
+
 void CRGrid::CreateWait(IWait*& pWait)
 {
     pWait = new CWait;

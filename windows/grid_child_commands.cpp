@@ -229,24 +229,11 @@ void CGridChildFrame::OnEditValue()
 
 void CGridChildFrame::OnCopyValue()
 {
-    const CString strCut =
-        m_view.CutColumnName(m_view.GetSelectedItem(), m_view.GetCurrentColumn());
-    if (!strCut.IsEmpty())
-    {
-        AfxMessageBox(FormatCutCopyText(strCut, false), MB_ICONINFORMATION);
-        return;
-    }
     m_view.CopyValue();
 }
 
 void CGridChildFrame::OnCopy()
 {
-    const CString strCut = m_view.CutColumnName(m_view.GetSelectedItem());
-    if (!strCut.IsEmpty())
-    {
-        AfxMessageBox(FormatCutCopyText(strCut, true), MB_ICONINFORMATION);
-        return;
-    }
     m_view.Copy();
 }
 
