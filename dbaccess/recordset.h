@@ -379,6 +379,8 @@ protected:
     void LoadUnbound(UINT col, CSQLColumn& record);
     bool LengthRule(SQLLEN indicator);
     bool TextOfRecord(UINT col, CSQLColumn& record, CString& value);
+    // The scale a number held as text is padded to.
+    int TextScale(UINT col);
     // Whether this connection's driver hands 8-bit text over as UTF-8 (asked once per connection).
     bool NarrowTextIsUtf8();
     bool IsUtf8TextTruncated(const CSQLColumn& record) const;
@@ -484,6 +486,8 @@ protected:
     UINT m_nQueryTimeout = 0;
     bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
     bool m_bZeroDateTexts = false;    // a MariaDB or MySQL result (see ReadsZeroDates)
+    // A PostgreSQL result: the server writes each numeric with the scale it holds (see TextScale).
+    bool m_bServerScales = false;
 
     // Block fetches: rows per fetch, the current block's row count, the current row in it, the
     // rows per fetch asked of the driver last, and the row status the fetch reported.

@@ -82,6 +82,7 @@ bool CRRecordset::DescribeColumns()
     const bool mssql = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL;
     const bool postgres = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
     m_bInfinityStandIns = postgres;
+    m_bServerScales = postgres;
     m_bZeroDateTexts = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL;
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
@@ -243,6 +244,11 @@ bool CRRecordset::DescribeColumns()
                     }
                 }
             }
+            // The drivers count a declared size in characters, and a character beyond U+FFFF
+            // takes two UTF-16 units (a VARCHAR(4) holds four emoji, eight units): the buffer
+            // holds two units a character, up to the field size.
+            if (!isCapped)
+                capped = std::min<SQLULEN>(capped * 2, kMaxFieldSize);
             if (m_pDatabase && m_pDatabase->GetNarrowTextUtf8() == 1)
                 kind = Utf8;
             break;

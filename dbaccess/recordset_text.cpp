@@ -185,8 +185,7 @@ bool CRRecordset::TextOfRecord(UINT col, CSQLColumn& rec, CString& value)
         }
         const bool number =
             IsNumericAsText() && desc && Zelt::IsDecimalSQLType(desc->nSQLType) && chars;
-        if (number && PlainNumberText(chars, length,
-                                      desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0, value))
+        if (number && PlainNumberText(chars, length, TextScale(col), value))
             return true;
         CStringA text(chars, static_cast<int>(length));
         if (number && NormalizeNumberText(col, static_cast<LPCSTR>(text), value))
@@ -216,8 +215,7 @@ bool CRRecordset::NumberTextAsIs(UINT col, const CSQLColumn& rec, const char*& t
     if (ind < 0 || ind > rec.nBufferSize)
         return false;
     const char* chars = static_cast<const char*>(rec.value.p);
-    if (PlainNumberPad(chars, static_cast<size_t>(ind),
-                       desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0) != 0)
+    if (PlainNumberPad(chars, static_cast<size_t>(ind), TextScale(col)) != 0)
         return false;
     text = chars;
     length = static_cast<size_t>(ind);
@@ -284,28 +282,27 @@ bool CRRecordset::GetFieldTextA(UINT col, CStringA& value)
 // ---------------------------------------------------------------------------------------------
 // Numbers as text
 
-namespace {
-
-int ScaleOf(CRRecordset& rs, UINT col)
+// PostgreSQL writes a numeric with the scale the value holds (12.50, 7), which a numeric without
+// a declared scale keeps per value; psqlODBC declares such a column with a scale of its own (6)
+// that the value never had. Other drivers' texts are padded to the column's scale.
+int CRRecordset::TextScale(UINT col)
 {
-    if (col < 1)
+    if (col < 1 || m_bServerScales)
         return 0;
-    const Zelt::ICursor::CColumnDesc* desc = rs.GetColumn(col);
+    const CColumnDesc* desc = GetColumn(col);
     return desc && desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0;
 }
-
-} // namespace
 
 bool CRRecordset::NormalizeNumberText(UINT col, LPCWSTR pszText, CString& out)
 {
     out.Empty();
-    return ::NormalizeNumberText(pszText, ScaleOf(*this, col), out, IsFloatingColumn(*this, col));
+    return ::NormalizeNumberText(pszText, TextScale(col), out, IsFloatingColumn(*this, col));
 }
 
 bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CStringA& out)
 {
     out.Empty();
-    return ::NormalizeNumberTextA(pszText, ScaleOf(*this, col), out, IsFloatingColumn(*this, col));
+    return ::NormalizeNumberTextA(pszText, TextScale(col), out, IsFloatingColumn(*this, col));
 }
 
 bool CRRecordset::NormalizeNumberText(UINT col, LPCSTR pszText, CString& out)

@@ -342,9 +342,14 @@ public:
     bool ExecuteSave(LPCWSTR pszStatement, std::vector<CInsertParam>& params);
 
     // --- Clipboard [logic] (grid_clipboard.cpp) -----------------------------------------------
+    // A value longer than the grid holds of it is never copied cut, nor left out of a copied
+    // row: Copy and CopyCellValue refuse such a row or cell and tell it (TellCutValue).
     bool Copy();
     bool CopyRowToClipboard();
     bool CopyCellValue(int nRow, int nColumn);
+    // The name of the column of the cell (of the first such cell of the row when nColumn is
+    // -1) whose value the grid holds cut; empty when there is none.
+    CString CutColumnName(int nRow, int nColumn = -1);
     // The value of a cell as it is copied: the cell's text, but a date or time shown as its
     // text with milliseconds has every digit of its fraction.
     bool GetCellCopyText(int nRow, int nColumn, CGridItem& item);
@@ -362,6 +367,9 @@ public:
     virtual bool CanUseValueKey();
     virtual bool UseCursorForEdit(UINT nMask);
     virtual bool ConfirmDelete();
+    // Tells that the value of the column is not copied (alone, or in its row when bRow is set):
+    // it is longer than the grid holds of it.
+    virtual void TellCutValue(LPCWSTR pszColumnName, bool bRow);
     // Asked before a row of the list (not a new one) enters edit mode or is deleted; false
     // leaves the row alone.
     virtual bool ConfirmRowEdit(int nRow);

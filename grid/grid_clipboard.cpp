@@ -50,6 +50,12 @@ bool CRGrid::Copy()
 {
     if (!CanCopy())
         return false;
+    const CString strCut = CutColumnName(GetSelectedItem());
+    if (!strCut.IsEmpty())
+    {
+        TellCutValue(strCut, true);
+        return false;
+    }
     if (!OpenClipboardPatiently(m_hWnd))
         return false;
     if (::EmptyClipboard())
@@ -103,7 +109,7 @@ bool CRGrid::CopyRowToClipboard()
         if (!GetCellCopyText(row, c, item))
             return false;
         if (item.m_bTruncated)
-            continue; // a cut value would paste as a different value
+            return false; // a cut value would paste as a different value
         CGridColumn* pColumn = m_columns[c];
         UINT n = pColumn ? pColumn->m_nCursorColumn : static_cast<UINT>(c + 1);
         CClipEntry e;
@@ -126,11 +132,35 @@ bool CRGrid::CopyRowToClipboard()
     return true;
 }
 
+CString CRGrid::CutColumnName(int nRow, int nColumn)
+{
+    if (nRow < 0 || m_pCursor == nullptr)
+        return CString();
+    for (int c = nColumn < 0 ? 0 : nColumn; c < GetColumnCount(); ++c)
+    {
+        CGridItem item;
+        if (GetCellText(nRow, c, item) && item.m_bTruncated)
+        {
+            CGridColumn* pColumn = m_columns[c];
+            return m_pCursor->GetColumnName(pColumn ? pColumn->m_nCursorColumn
+                                                    : static_cast<UINT>(c + 1));
+        }
+        if (nColumn >= 0)
+            break;
+    }
+    return CString();
+}
+
 bool CRGrid::CopyCellValue(int nRow, int nColumn)
 {
     CGridItem item;
-    if (!GetCellCopyText(nRow, nColumn, item) || item.m_bTruncated)
+    if (!GetCellCopyText(nRow, nColumn, item))
         return false;
+    if (item.m_bTruncated)
+    {
+        TellCutValue(CutColumnName(nRow, nColumn), false);
+        return false;
+    }
     return CopyTextToClipboard(m_hWnd, item.m_strText);
 }
 

@@ -156,6 +156,8 @@ bool CRGrid::ConfirmDelete()
     return true;
 }
 
+void CRGrid::TellCutValue(LPCWSTR, bool) {}
+
 void CRGrid::CreateWait(IWait*& pWait)
 {
     pWait = new CWait;

@@ -59,13 +59,32 @@ void ReadForeignKeys(CRDatabase* pDatabase, const CStringPair& table, CForeignKe
         keys.Add(info);
 }
 
+// The expression a column is selected as where its value does not come whole as the driver reads
+// it: an Oracle XMLType as its text; a PostgreSQL timestamptz as the server's text, which keeps
+// the offset (psqlODBC hands the value over as the session's local time alone, in every form: in
+// the hour a clock turns back two instants read alike, and written back the time names the
+// later one). Empty for a column read as it is.
+static CString ColumnReadAs(UINT nDBMS, const CRColumns::CColumnInfo& column,
+                            const CString& strName)
+{
+    if (nDBMS == DBMS_ORACLE && _wcsicmp(column.szTypeName, L"XMLType") == 0)
+        // The name inside the call is quoted as well: a mixed-case column is not found under
+        // its folded name.
+        return L"sys.xmltype.getstringval(" + strName + L") AS " + strName;
+    if (nDBMS == DBMS_POSTGRESQL && (_wcsicmp(column.szTypeName, L"timestamptz") == 0 ||
+                                     _wcsicmp(column.szTypeName, L"timestamp with time zone") == 0))
+        return strName + L"::text AS " + strName;
+    return CString();
+}
+
 CString BuildObjectSelect(CRDatabase* pDatabase, const CStringPair& name,
                           const CColumnInfoArray* pColumns)
 {
     CString strList;
-    if (pDatabase && pDatabase->GetDBMSKind() == DBMS_ORACLE && pColumns)
+    if (pDatabase && pColumns)
     {
-        bool bXml = false;
+        const UINT nDBMS = pDatabase->GetDBMSKind();
+        bool bReadAs = false;
         CString strColumns;
         for (INT_PTR i = 0; i < pColumns->GetSize(); ++i)
         {
@@ -73,17 +92,11 @@ CString BuildObjectSelect(CRDatabase* pDatabase, const CStringPair& name,
             const CString strName = QuoteSQLNameIfNeeded(column.szColumnName, pDatabase);
             if (!strColumns.IsEmpty())
                 strColumns += L", ";
-            if (_wcsicmp(column.szTypeName, L"XMLType") == 0)
-            {
-                // The name inside the call is quoted as well: a mixed-case column is not found
-                // under its folded name.
-                strColumns += L"sys.xmltype.getstringval(" + strName + L") AS " + strName;
-                bXml = true;
-            }
-            else
-                strColumns += strName;
+            const CString strReadAs = ColumnReadAs(nDBMS, column, strName);
+            bReadAs = bReadAs || !strReadAs.IsEmpty();
+            strColumns += strReadAs.IsEmpty() ? strName : strReadAs;
         }
-        if (bXml)
+        if (bReadAs)
             strList = strColumns;
     }
     return L"SELECT " + (strList.IsEmpty() ? CString(L"*") : strList) + L" FROM " +
@@ -198,7 +211,7 @@ bool CRDatabaseHelper::BuildSelectStatement(CWaitHolder* pWait, const CStringPai
 {
     CColumnInfoArray columns;
     bool bColumns = false;
-    if (GetDBMSKind() == DBMS_ORACLE)
+    if (GetDBMSKind() == DBMS_ORACLE || GetDBMSKind() == DBMS_POSTGRESQL)
     {
         if (pWait)
             pWait->Begin(FormatObjectName(name, &m_db, true));

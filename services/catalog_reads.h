@@ -14,9 +14,10 @@ void ReadColumns(CRDatabase* pDatabase, const CStringPair& table, CColumnInfoArr
 void ReadPrimaryKeys(CRDatabase* pDatabase, const CStringPair& table, CPrimaryKeyArray& keys);
 void ReadForeignKeys(CRDatabase* pDatabase, const CStringPair& table, CForeignKeyArray& keys);
 
-// "SELECT * FROM name", or on Oracle, when some column is of type XMLType, the column list with
-// such columns read as text: "sys.xmltype.getstringval(DOC) AS DOC". pColumns: the object's
-// columns (read only for Oracle; null when they could not be read).
+// "SELECT * FROM name", or where some column is not read whole as it is, the column list with such
+// columns read as text: on Oracle an XMLType, "sys.xmltype.getstringval(DOC) AS DOC"; on
+// PostgreSQL a timestamptz, "ts::text AS ts". pColumns: the object's columns (read only for
+// Oracle and PostgreSQL; null when they could not be read).
 CString BuildObjectSelect(CRDatabase* pDatabase, const CStringPair& name,
                           const CColumnInfoArray* pColumns);
 

@@ -12,6 +12,7 @@
 #include "windows/columns_dlg.h"
 #include "windows/edit_value_dlg.h"
 #include "windows/grid_child_frame.h"
+#include "windows/grid_window_text.h"
 
 BEGIN_MESSAGE_MAP(CGridChildView, CRGrid)
     ON_WM_CONTEXTMENU()
@@ -33,6 +34,11 @@ bool CGridChildView::ConfirmDelete()
         return true;
     return AfxMessageBox(L"Record will be deleted.\nContinue?",
                          MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
+}
+
+void CGridChildView::TellCutValue(LPCWSTR pszColumnName, bool bRow)
+{
+    AfxMessageBox(FormatCutCopyText(pszColumnName, bRow), MB_ICONINFORMATION);
 }
 
 bool CGridChildView::DriverUpdatesAtCursor()

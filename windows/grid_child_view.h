@@ -16,6 +16,7 @@ public:
     bool CanUseValueKey() override;
     bool UseCursorForEdit(UINT nMask) override;
     bool ConfirmDelete() override;
+    void TellCutValue(LPCWSTR pszColumnName, bool bRow) override;
     // Before the first edit of a window whose rows no key identifies, says so and asks; a read-only
     // result it refuses with a word why.
     bool ConfirmRowEdit(int nRow) override;

@@ -39,6 +39,16 @@ CString FormatSaveErrorText(LPCWSTR pszColumnName, bool bHasColumn, UINT nKind, 
     }
 }
 
+CString FormatCutCopyText(LPCWSTR pszColumnName, bool bRow)
+{
+    CString strText;
+    strText.Format(L"The value in '%s' is longer than the %u characters or bytes the grid holds "
+                   L"of a value; %s not copied, as it would paste cut.",
+                   pszColumnName, static_cast<unsigned>(Zelt::kMaxFieldLength),
+                   bRow ? L"the row is" : L"it is");
+    return strText;
+}
+
 bool RestoreColumnLayout(const std::vector<CColumnRefreshInfo>& saved,
                          const std::vector<CString>& names, std::vector<int>& order,
                          std::vector<int>& visible)

@@ -12,6 +12,9 @@ CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded);
 // The message of the grid's save error (owner code 12): nColumn is 1-based, 0 or less for none.
 CString FormatSaveErrorText(LPCWSTR pszColumnName, bool bHasColumn, UINT nKind, LPCWSTR pszText);
 
+// Why a row (bRow) or a value is not copied: the column's value is longer than the grid holds.
+CString FormatCutCopyText(LPCWSTR pszColumnName, bool bRow);
+
 // One grid column as it stood before a requery.
 struct CColumnRefreshInfo
 {

@@ -2,9 +2,13 @@
 // is saved without a word (MariaDB's driver counts the rows an UPDATE changed, not those it
 // found), while a row another session deleted meanwhile still says that nothing changed; a long
 // value pasted into a cell is saved whole, a column with a real limit says so before any text is
-// cut, and a value longer than the grid holds is not opened for editing, with the reason told.
+// cut, and a value longer than the grid holds is neither opened for editing nor copied, with the
+// reason told.
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
+
+#include "framework/command_ids.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -242,6 +246,21 @@ TEST_P(GridUnchangedSaveE2E, ALongPasteIsSavedWholeAndARealLimitIsToldBeforeAnyC
         ASSERT_TRUE(program.Settle());
         EXPECT_EQ(CProgram::InPlaceEditor(grid), nullptr);
         EXPECT_EQ(m_db.Text(L"SELECT length(t)" + from), L"100000");
+
+        // Nor is it copied cut, alone or in its row (which would paste without it): both say why
+        // and leave the clipboard as it was.
+        ASSERT_TRUE(ql::PutClipboardText(L"before"));
+        for (UINT command :
+             {static_cast<UINT>(ID_EDIT_COPY_VALUE), static_cast<UINT>(ID_EDIT_COPY)})
+        {
+            program.PostCommand(command);
+            const std::wstring refused = program.TakeMessageBox();
+            EXPECT_NE(refused.find(L"'t' is longer than the 65536 characters"), std::wstring::npos)
+                << Narrow(refused);
+            EXPECT_NE(refused.find(L"not copied"), std::wstring::npos) << Narrow(refused);
+            ASSERT_TRUE(program.Settle());
+            EXPECT_EQ(ql::ClipboardText(), L"before");
+        }
     }
 
     if (mariadb)

@@ -125,7 +125,8 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
 // Dates and timestamps past the year 9999: the driver hands over only their year, so they show
 // and save as that year with the rest unknown, never as the driver's stand-in (today's date);
 // real values that look like the stand-ins stay as they are. An INSERT script, which would have
-// to write them as some date, is refused.
+// to write them as some date, is refused. (A table's timestamptz comes as the server's text,
+// whole.)
 TEST_F(SaveServerDatesE2E, DatesPastTheYear9999NeverPassForOtherDates)
 {
     const CString table = m_schema + L".far";
@@ -148,7 +149,9 @@ TEST_F(SaveServerDatesE2E, DatesPastTheYear9999NeverPassForOtherDates)
     EXPECT_EQ(
         program.ListItems(grid, 2),
         (std::vector<std::wstring>{farTimestamp, today + L" 00:00:00", L"2024/03/05 00:00:00"}));
-    EXPECT_EQ(program.ListItems(grid, 3)[0], farTimestamp);
+    // A timestamptz is read as the server's text, which has the whole date.
+    EXPECT_EQ(program.ListItems(grid, 3)[0].rfind(L"12345-06-07 ", 0), 0u)
+        << U8(program.ListItems(grid, 3)[0]);
 
     const std::wstring html = m_folder + L"\\far.htm";
     ASSERT_TRUE(SaveGridAs(html, L"HTML"));
@@ -158,7 +161,10 @@ TEST_F(SaveServerDatesE2E, DatesPastTheYear9999NeverPassForOtherDates)
     ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
     ASSERT_EQ(4u, cells.rows.size());
     const std::wstring farCell = farDate + L"\xA0??:??:??";
-    EXPECT_EQ(cells.rows[1], (std::vector<std::wstring>{L"1", farDate, farCell, farCell, L"0"}));
+    ASSERT_EQ(cells.rows[1].size(), 5u);
+    EXPECT_EQ(cells.rows[1][0] + cells.rows[1][1] + cells.rows[1][2] + cells.rows[1][4],
+              L"1" + farDate + farCell + L"0");
+    EXPECT_EQ(cells.rows[1][3].rfind(L"12345-06-07\xA0", 0), 0u) << U8(cells.rows[1][3]);
     EXPECT_EQ(cells.rows[2][1], todayIn2000);
     EXPECT_EQ(cells.rows[3][1], today);
 
@@ -270,6 +276,96 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     ql::CProgram::PressKey(target, VK_ESCAPE);
     ASSERT_TRUE(program.Settle());
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    EXPECT_TRUE(program.Close());
+}
+
+// The two instants of the hour the clock turns back in the session's zone (Europe/Berlin) and
+// numerics of their own scales, in a table without a key: shown, copied and saved (CSV, a
+// workbook, an INSERT script psql replays in another zone) each as the server has it, and an edit
+// of another column of the later instant's row changes that row alone.
+TEST_F(SaveServerDatesE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
+{
+    const CString table = m_schema + L".instants";
+    const CString columns = L" (id integer, at timestamptz, n numeric, note text)";
+    Exec(L"CREATE TABLE " + table + columns);
+    Exec(L"INSERT INTO " + table +
+         L" VALUES (1, '2024-10-27 02:30:00+02', 12.50, 'a'), (2, '2024-10-27 02:30:00+01', 12.5, "
+         L"'b'), (3, NULL, 7, 'c')");
+    const std::vector<std::wstring> instants = {L"2024-10-27 02:30:00+02",
+                                                L"2024-10-27 02:30:00+01", L"<<NULL>>"};
+
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
+    ASSERT_TRUE(ql::RunQuery(program, L"SET TIME ZONE 'Europe/Berlin'"));
+    program.TakeMessageBox();
+    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"instants"));
+    HWND grid = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
+    EXPECT_EQ(program.ListItems(grid, 1), instants);
+    EXPECT_EQ(program.ListItems(grid, 2), (std::vector<std::wstring>{L"12.50", L"12.5", L"7"}));
+
+    ASSERT_TRUE(program.ClickListCell(grid, 1, 1));
+    program.PostCommand(ID_EDIT_COPY_VALUE);
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == instants[1]; }))
+        << U8(ql::ClipboardText());
+    program.PostCommand(ID_EDIT_COPY);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return ql::ClipboardText() == L"2\t" + instants[1] + L"\t12.5\tb\t";
+    })) << U8(ql::ClipboardText());
+
+    const std::wstring csv = m_folder + L"\\instants.csv";
+    ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
+    HWND options = program.WaitForDialog(L"Save As CSV File");
+    ASSERT_NE(options, nullptr);
+    ql::CProgram::SetText(options, 1020, L",");
+    ql::CProgram::Click(options, IDOK);
+    const std::string bytes = ql::CProgram::WaitForClosedFile(csv);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    EXPECT_NE(text.find(L"\n1," + instants[0] + L",12.50,a\n"), std::wstring::npos) << U8(text);
+    EXPECT_NE(text.find(L"\n2," + instants[1] + L",12.5,b\n"), std::wstring::npos) << U8(text);
+
+    const std::wstring book = m_folder + L"\\instants";
+    ASSERT_TRUE(SaveGridAs(book, L"Excel"));
+    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(book + L".xlsx").empty());
+    ql::CWorkbookCells sheet;
+    std::string out;
+    ASSERT_TRUE(ql::ReadWorkbookCells(book + L".xlsx", sheet, &out)) << out;
+    ASSERT_GE(sheet.rows.size(), 3u);
+    const size_t first = sheet.rows.size() - 3;
+    // (A workbook holds a numeric as a number cell: 12.5 is its value.)
+    EXPECT_EQ(sheet.rows[first], (std::vector<std::wstring>{L"1", instants[0], L"12.5", L"a"}));
+    EXPECT_EQ(sheet.rows[first + 1], (std::vector<std::wstring>{L"2", instants[1], L"12.5", L"b"}));
+
+    // Replayed by psql in another zone, the same instants and numerics.
+    const std::wstring script = m_folder + L"\\instants.sql";
+    ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
+    const std::string inserts = QlSave::WritePostgresScript(program, script);
+    const CString replayed = CreateSchema(L"qlinst_t_");
+    Exec(L"CREATE TABLE " + replayed + L".instants" + columns);
+    ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(replayed), &out)) << out << "\n" << inserts;
+    EXPECT_EQ(CString(L"0"), QlConnTest::CountDifferingRows(m_db, table, replayed + L".instants"))
+        << inserts;
+    EXPECT_EQ(CString(L"12.50"),
+              QueryText(m_db, L"SELECT n::text FROM " + replayed + L".instants WHERE id = 1"));
+
+    // The note of the later instant's row, in a table without a key.
+    ASSERT_TRUE(program.ClickListCell(grid, 1, 3));
+    ql::CProgram::PressKey(grid, VK_SPACE);
+    ql::WaitFor([&] {
+        return ql::CProgram::InPlaceEditor(grid) != nullptr || program.FindMessageBox() != nullptr;
+    });
+    if (program.FindMessageBox() != nullptr)
+        program.TakeMessageBox(0, IDYES);
+    ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, L"changed", false, VK_RETURN));
+    ql::CProgram::PressKey(grid, VK_RETURN);
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << U8(program.TakeMessageBox(0));
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return QueryText(m_db, L"SELECT string_agg(note || ' ' || (at AT TIME ZONE 'UTC'), ', ' "
+                               L"ORDER BY id) FROM " +
+                                   table + L" WHERE at IS NOT NULL") ==
+               L"a 2024-10-27 00:30:00, changed 2024-10-27 01:30:00";
+    })) << U8(std::wstring(QueryText(m_db,
+                                     L"SELECT string_agg(note, ',' ORDER BY id) FROM " + table)));
     EXPECT_TRUE(program.Close());
 }
 

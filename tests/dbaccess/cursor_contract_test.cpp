@@ -296,6 +296,82 @@ TEST_P(CursorContract, LongValuesAreWholeOrMarkedTruncated)
         EXPECT_FALSE(c->IsFieldTruncated(6));
 }
 
+// A column of n characters holds n characters beyond U+FFFF, each two UTF-16 units: every value
+// comes whole, however the result is read.
+TEST_P(CursorContract, CharactersBeyondTheBasicPlaneComeWhole)
+{
+    const Db db = GetParam().db;
+    const CString emoji = conn->Table(L"emoji");
+    // SQLite's driver takes statement text as 8 bits: its characters are spelled as numbers.
+    auto lit = [db](int count, LPCWSTR tail = L"") {
+        std::wstring s;
+        if (db == Db::SQLite)
+        {
+            s = L"char(";
+            for (int i = 0; i < count; ++i)
+                s += i ? L", 128512" : L"128512";
+            s += L")";
+            if (*tail)
+                s += std::wstring(L" || '") + tail + L"'";
+            return CString(s.c_str());
+        }
+        for (int i = 0; i < count; ++i)
+            s += L"\U0001F600";
+        return CString((L"'" + s + tail + L"'").c_str());
+    };
+    conn->Exec(L"CREATE TABLE " + emoji + L" (id INTEGER, v4 VARCHAR(4), c4 CHAR(4), v10 " +
+               L"VARCHAR(10))");
+    conn->Exec(L"INSERT INTO " + emoji + L" VALUES (1, " + lit(4) + L", " + lit(4) + L", " +
+               lit(10) + L")");
+    conn->Exec(L"INSERT INTO " + emoji + L" VALUES (2, " + lit(1, L" ok") + L", " + lit(1, L" ok") +
+               L", " + lit(9, L"x") + L")");
+    std::wstring four, ten, nine;
+    for (int i = 0; i < 10; ++i)
+        (i < 4 ? four : ten) += L"\U0001F600";
+    ten = four + ten;
+    nine = ten.substr(0, 18) + L"x";
+    auto c = Open(L"SELECT id, v4, c4, v10 FROM " + emoji + L" ORDER BY id");
+    ASSERT_TRUE(c->MoveFirst());
+    EXPECT_EQ(Text(*c, 2), four);
+    EXPECT_EQ(Text(*c, 3), four);
+    EXPECT_EQ(Text(*c, 4), ten);
+    for (UINT col = 2; col <= 4; ++col)
+        EXPECT_FALSE(c->IsFieldTruncated(col)) << col;
+    ASSERT_TRUE(c->MoveNext());
+    EXPECT_EQ(Text(*c, 2), L"\U0001F600 ok");
+    EXPECT_EQ(Text(*c, 3), L"\U0001F600 ok");
+    EXPECT_EQ(Text(*c, 4), nine);
+    for (UINT col = 2; col <= 4; ++col)
+        EXPECT_FALSE(c->IsFieldTruncated(col)) << col;
+}
+
+// PostgreSQL writes a numeric with the scale it holds, which a numeric without a declared scale
+// keeps per value: 12.50 reads as the server wrote it, not padded to the driver's scale of 6. A
+// timestamptz is read as the server's text (as a table is selected, see BuildObjectSelect): the
+// two instants of the hour the clock turns back read apart, with their offsets.
+TEST_P(CursorContract, PostgresInstantsAndNumericsReadAsTheServerWritesThem)
+{
+    if (GetParam().db != Db::PostgreSQL)
+        GTEST_SKIP() << "PostgreSQL's types";
+    const CString t = conn->Table(L"scales");
+    conn->Exec(L"SET TimeZone = 'Europe/Berlin'");
+    conn->Exec(L"CREATE TABLE " + t +
+               L" (id INTEGER, n NUMERIC, n3 NUMERIC(10,3), at TIMESTAMPTZ)");
+    conn->Exec(L"INSERT INTO " + t +
+               L" VALUES (1, 12.50, 1.5, '2024-10-27 02:30:00+02'), (2, 12.5, -0.25, "
+               L"'2024-10-27 02:30:00+01'), (3, 7, NULL, NULL), (4, -0.000, 0, 'infinity')");
+    auto c =
+        Open(L"SELECT id, n, n3, at::text AS at FROM " + t + L" ORDER BY id", RS_NUMERIC_AS_TEXT);
+    std::vector<std::wstring> texts;
+    for (c->MoveFirst(); !c->IsEOF(); c->MoveNext())
+        for (UINT col = 2; col <= 4; ++col)
+            texts.push_back(Text(*c, col));
+    EXPECT_EQ(texts,
+              (std::vector<std::wstring>{L"12.50", L"1.500", L"2024-10-27 02:30:00+02", L"12.5",
+                                         L"-0.250", L"2024-10-27 02:30:00+01", L"7", L"<null>",
+                                         L"<null>", L"0.000", L"0.000", L"infinity"}));
+}
+
 TEST_P(CursorContract, NumbersHeldAsTextReportTheSameCType)
 {
     auto c = OpenAll(RS_NUMERIC_AS_TEXT);

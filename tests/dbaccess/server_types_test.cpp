@@ -429,17 +429,16 @@ TEST_P(ServerTypes, PostgreSQLLongNumbersAndFractionsReadWhole)
     // unbound read takes values whole).
     CString longest;
     c->GetFieldText(2, longest);
-    EXPECT_TRUE(c->IsFieldTruncated(1) || Text(*c, 1) == W(longest + L".000000"));
+    EXPECT_TRUE(c->IsFieldTruncated(1) || Text(*c, 1) == W(longest));
     int rows = 0;
     for (c->MoveNext(); !c->IsEOF(); c->MoveNext())
     {
         ++rows;
         CString server;
         c->GetFieldText(2, server);
-        // (The driver gives an unconstrained numeric a scale of 6, to which shorter fractions
-        // are padded.)
-        const CString padding = rows % 3 == 2 ? L".000000" : rows % 3 == 1 ? L"00000" : L"";
-        ASSERT_EQ(Text(*c, 1), W(server + padding)) << "row " << rows;
+        // The digits the server sends (the driver's scale of 6 for an unconstrained numeric is
+        // none of the value's).
+        ASSERT_EQ(Text(*c, 1), W(server)) << "row " << rows;
         EXPECT_FALSE(c->IsFieldTruncated(1)) << "row " << rows;
         EXPECT_EQ(Text(*c, 3), L"07:08:09.123") << "row " << rows;
         EXPECT_EQ(Text(*c, 4), L"2024/03/05 07:08:09") << "row " << rows;

@@ -5,6 +5,7 @@
 #include "services/sql_outline.h"
 
 #include "dbaccess/database.h"
+#include "dbaccess/recordset.h"
 #include "tests/dbaccess/conn_test_util.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +109,45 @@ TEST(CatalogReads, ObjectSelectOnEachProduct)
     maria.ExecuteSQL(L"INSERT INTO `" + table + L"` VALUES (5)");
     EXPECT_EQ(A(QlConnTest::QueryText(maria, select)), "5");
     maria.ExecuteSQL(L"DROP TABLE `" + table + L"`");
+}
+
+// psqlODBC hands a timestamptz over as the session's local time alone: a table is read with such
+// columns as the server's text, so that the two instants of the hour a clock turns back read
+// apart, and each one's literal names it again.
+TEST(CatalogReads, PostgresInstantsAreReadWithTheirOffsets)
+{
+    CRDatabase pg;
+    ASSERT_TRUE(pg.Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
+    const CString table = L"ql_instants_" + CString(QlTestDb::UniqueTag().c_str());
+    pg.ExecuteSQL(L"SET TimeZone = 'Europe/Berlin'");
+    pg.ExecuteSQL(L"CREATE TABLE " + table + L" (id INTEGER, \"At\" TIMESTAMPTZ, n NUMERIC)");
+    pg.ExecuteSQL(L"INSERT INTO " + table + L" VALUES (1, '2024-10-27 02:30:00+02', 12.50), " +
+                  L"(2, '2024-10-27 02:30:00+01', NULL), (3, NULL, 1)");
+    CColumnInfoArray columns;
+    ReadColumns(&pg, CStringPair(L"", table), columns);
+    const CString select = BuildObjectSelect(&pg, CStringPair(L"", table), &columns);
+    EXPECT_EQ(A(select), "SELECT id, \"At\"::text AS \"At\", n FROM " + A(table));
+    std::vector<std::string> texts, literals;
+    {
+        CRRecordset rs(&pg);
+        rs.Open(select + L" ORDER BY id", RS_FORWARD_ONLY, RS_READONLY | RS_NUMERIC_AS_TEXT);
+        EXPECT_EQ(A(rs.GetColumnName(2)), "At");
+        for (; !rs.IsEOF(); rs.MoveNext())
+        {
+            CString text;
+            texts.push_back(rs.GetFieldText(2, text) ? A(text) : "<null>");
+            literals.push_back(A(pg.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 2)));
+        }
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"2024-10-27 02:30:00+02", "2024-10-27 02:30:00+01",
+                                               "<null>"}));
+    // Each literal finds its own row, in another zone too.
+    pg.ExecuteSQL(L"SET TimeZone = 'UTC'");
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_EQ(A(QlConnTest::QueryText(pg, L"SELECT id FROM " + table + L" WHERE \"At\" = " +
+                                                  CString(literals[i].c_str()))),
+                  std::to_string(i + 1));
+    pg.ExecuteSQL(L"DROP TABLE " + table);
 }
 
 TEST(CatalogReads, ColumnsAndKeysOfSQLite)
