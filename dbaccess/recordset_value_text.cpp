@@ -132,7 +132,8 @@ bool CRRecordset::IsOfAnotherKind(UINT col, const char* text, SQLLEN length, SQL
     if (rec.nCType != SQL_C_DOUBLE)
         return true;
     const size_t n = static_cast<size_t>(length);
-    if ((n == 3 && std::memcmp(text, "Inf", 3) == 0) || (n == 4 && std::memcmp(text, "-Inf", 4) == 0))
+    if ((n == 3 && std::memcmp(text, "Inf", 3) == 0) ||
+        (n == 4 && std::memcmp(text, "-Inf", 4) == 0))
         return false;
     return !IsDecimalNumberText(text, n);
 }

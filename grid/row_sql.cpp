@@ -375,7 +375,14 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
     }
     CString trimmed;
     if (!IsNumberText(text, &trimmed))
-        return false;
+    {
+        // Numbers read as text (SQLite's 'abc' in a REAL column, read so) are compared as that
+        // text, as a value held as its text is.
+        if (!db.HasDynamicTypes())
+            return false;
+        value = db.StringLiteral(text);
+        return true;
+    }
     value = trimmed;
     return true;
 }
@@ -421,6 +428,26 @@ static bool IsIntegerRead(const CRDatabase& db, Zelt::ICursor* cursor, UINT colu
            cType != SQL_C_FLOAT && cType != SQL_C_NUMERIC;
 }
 
+// A value compared as the text it is read as: held as its text, or no number in a number column
+// (whose literal is then quoted, see MakeKeyValue).
+static bool IsComparedAsText(Zelt::ICursor* cursor, UINT column, const CString& value)
+{
+    return cursor->IsFieldHeldAsText(column) || (IsNumberCType(cursor->GetColumnCType(column)) &&
+                                                 value.GetLength() > 0 && value[0] == L'\'');
+}
+
+// A text literal that reads as SQLite writes a blob: 'X''00FF'''.
+static bool IsBlobText(const CString& literal)
+{
+    const int n = literal.GetLength();
+    if (n < 7 || literal.Left(4) != L"'X''" || literal.Right(3) != L"'''")
+        return false;
+    for (int i = 4; i < n - 3; ++i)
+        if (!iswxdigit(literal[i]))
+            return false;
+    return true;
+}
+
 // SQLite keeps a value of any kind in any column, and its driver reads each as the column's
 // declared type: values that differ as stored may be read alike. The condition that counts the
 // rows before a statement runs matches, for each column, every value the driver reads as the
@@ -437,7 +464,7 @@ static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
     const short sqlType = cursor->GetColumnSQLType(column);
     // A value of another kind than its column's is read as its text, as SQLite writes it: a
     // number as its shortest text (1.5, 0.10000000000000002 as 0.1), a blob as X'...'.
-    if (cursor->IsFieldHeldAsText(column) || cType == SQL_C_WCHAR || cType == SQL_C_CHAR)
+    if (IsComparedAsText(cursor, column, value) || cType == SQL_C_WCHAR || cType == SQL_C_CHAR)
         return isNull ? name + L" IS NULL"
                       : L"CASE typeof(" + name + L") WHEN 'blob' THEN 'X''' || hex(" + name +
                             L") || '''' ELSE CAST(" + name + L" AS TEXT) END=" + value;
@@ -467,18 +494,6 @@ static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
     if (cType == SQL_C_BINARY && !isNull)
         return L"CAST(" + name + L" AS BLOB)=" + value; // a text reads as its bytes
     return CString();
-}
-
-// A text literal that reads as SQLite writes a blob: 'X''00FF'''.
-static bool IsBlobText(const CString& literal)
-{
-    const int n = literal.GetLength();
-    if (n < 7 || literal.Left(4) != L"'X''" || literal.Right(3) != L"'''")
-        return false;
-    for (int i = 4; i < n - 3; ++i)
-        if (!iswxdigit(literal[i]))
-            return false;
-    return true;
 }
 
 // A timestamp read in the session's zone is the local time the server shows: where the zone
@@ -537,9 +552,8 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
         // written in another ('2024-03-01' in a DATE column): the statement compares such a
         // column as it is read, as the count does. So it does a value held as its text, and a
         // text that reads like a blob (X'00FF'), which only the count tells from the blob.
-        if (!alike.IsEmpty() &&
-            (cursor->GetColumnCType(column) == SQL_C_TIMESTAMP ||
-             cursor->IsFieldHeldAsText(column) || IsBlobText(value)))
+        if (!alike.IsEmpty() && (cursor->GetColumnCType(column) == SQL_C_TIMESTAMP ||
+                                 IsComparedAsText(cursor, column, value) || IsBlobText(value)))
             piece = alike;
         condition += piece;
         // The count before the statement matches every row the driver reads alike, so that

@@ -260,11 +260,12 @@ TEST_P(GridKeylessE2E, SQLiteValuesKeepTheirStorageClass)
               L" (1.5, 'same', 'abc', 'yes', '2024-02-29T10:00', X'00FF'),"
               L" (2, 'same', 2.5, 2, 12, 'p'), (2, 'same', 2.5, 1, 12, 'p'),"
               L" (X'00FF', 'same', X'00FF', 'no', 1.5, NULL)");
-    // Each value's class and quote(), the TEXT column's apart.
+    // Each value's class and quote(), the TEXT column's apart after a '|'. (A shell line of the
+    // replay holds it: no quotes in it.)
     const std::wstring held = L"SELECT quote(i) || typeof(i) || quote(r) || typeof(r) || "
-                              L"quote(b) || typeof(b) || quote(d) || typeof(d) || '|' || "
+                              L"quote(b) || typeof(b) || quote(d) || typeof(d) || char(124) || "
                               L"quote(x) || typeof(x) FROM " +
-                              table + L" ORDER BY rowid";
+                              name + L" ORDER BY rowid";
     const std::vector<std::wstring> before = m_db.Column(held);
     ASSERT_TRUE(program.StartConnected(m_db.Connect()));
     HWND grid = ql::GridOf(ql::OpenTable(program, m_db.Schema(), name));
@@ -289,16 +290,18 @@ TEST_P(GridKeylessE2E, SQLiteValuesKeepTheirStorageClass)
         return ql::ClipboardText().rfind(L"1.5\tsame\tabc\tyes\t2024-02-29T10:00\tX'00FF'", 0) == 0;
     })) << Narrow(ql::ClipboardText());
 
-    // The INSERT script, replayed by sqlite3 into a table of the same columns.
+    // The INSERT script, replayed by sqlite3 into a table of the same columns (in a transaction,
+    // which the script's COMMIT ends).
     const std::wstring script =
         ql::ScratchFolder(L"keyless_" + ql::UniqueSuffix()) + L"\\classes.sql";
     ASSERT_TRUE(QlSave::SaveGridAs(program, script, L"SQL script"));
     ASSERT_FALSE(QlSave::WritePostgresScript(program, script).empty());
     const std::wstring replay = L"/tmp/quenlark-replay-" + ql::UniqueSuffix() + L".db";
     std::string out;
-    ASSERT_EQ(ql::RunNative(L"(echo 'CREATE TABLE \"" + name + L"\" (" + columns + L");'; cat '" +
-                                ql::UnixPath(script) + L"') | sqlite3 -bail " + replay +
-                                L" && sqlite3 " + replay + L" \"" + held + L"\"",
+    ASSERT_EQ(ql::RunNative(L"(echo 'CREATE TABLE " + name + L" (" + columns +
+                                L"); BEGIN;'; cat '" + ql::UnixPath(script) +
+                                L"') | sqlite3 -bail " + replay + L" && sqlite3 " + replay + L" '" +
+                                held + L"' </dev/null",
                             &out),
               0)
         << out;
@@ -310,8 +313,10 @@ TEST_P(GridKeylessE2E, SQLiteValuesKeepTheirStorageClass)
     // (A blob's script literal is its text: rows 2 and 5 are compared without them.)
     for (size_t row : {0, 2, 3})
         EXPECT_EQ(replayed[row], before[row]) << row;
-    EXPECT_EQ(replayed[1].substr(0, replayed[1].find(L'|')), before[1].substr(0, before[1].find(L'|')));
-    EXPECT_EQ(replayed[4].substr(replayed[4].find(L"'no'")), before[4].substr(before[4].find(L"'no'")));
+    EXPECT_EQ(replayed[1].substr(0, replayed[1].find(L'|')),
+              before[1].substr(0, before[1].find(L'|')));
+    EXPECT_EQ(replayed[4].substr(replayed[4].find(L"'no'")),
+              before[4].substr(before[4].find(L"'no'")));
 
     // An edit of another column lands on the row shown, rowid 3 and not its look-alike, and on
     // the rows holding values of other classes; no value changes but the one edited.
