@@ -320,9 +320,11 @@ bool CRRecordset::DescribeColumns()
         // Every SQLite integer is 64 bits wide (row ids above all), whatever the column's
         // declaration; its driver still calls them SQL_INTEGER or SQL_SMALLINT and cuts a
         // larger value to the declared width without a word. Every result takes them whole:
-        // one read narrower would show, save or match another value than the row holds.
+        // one read narrower would show, save or match another value than the row holds. So
+        // does a BOOLEAN column, which holds any integer (its driver reads 2 as 1) or text.
         if (kind == Value && m_pDatabase && m_pDatabase->HasDynamicTypes() &&
-            (sqlType == SQL_INTEGER || sqlType == SQL_SMALLINT || sqlType == SQL_TINYINT))
+            (sqlType == SQL_INTEGER || sqlType == SQL_SMALLINT || sqlType == SQL_TINYINT ||
+             sqlType == SQL_BIT))
         {
             cType = SQL_C_SBIGINT;
             valueSize = 8;

@@ -75,13 +75,10 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
             rec.value.p = new BYTE[sizeof(TIMESTAMP_STRUCT)]();
         getData(static_cast<SQLSMALLINT>(rec.nCType),
                 rec.nCType == SQL_C_TIMESTAMP ? rec.value.p : &rec.value, TextValueSize(rec));
-        if (rec.nIndicator == SQL_NULL_DATA || rec.nCType != SQL_C_TIMESTAMP)
-        {
-            std::string text;
-            const SQLLEN length = ReadTextByTerminator(col, text);
-            if (IsOfAnotherKind(col, text.data(), length, length + 1, rec.nIndicator))
-                HoldAsText(rec, std::move(text));
-        }
+        std::string text;
+        const SQLLEN length = ReadTextByTerminator(col, text);
+        if (IsOfAnotherKind(col, text.data(), length, length + 1, rec.nIndicator))
+            HoldAsText(rec, std::move(text));
         rec.bLoaded = true;
         return;
     }

@@ -101,12 +101,14 @@ SQLLEN CRRecordset::TextValueSize(const CSQLColumn& rec)
     }
 }
 
-// SQLite's driver converts a value of another kind than its column's type to the column's C
-// type as NULL ('abc', '' or a blob in an INTEGER column, '2024-02-30' or a number in a DATE
-// one), the same as a true NULL, and a text that begins like a number as that number ('12abc'
-// as 12, '0x10' as 16); its text tells them apart. (A number of another kind is no text: a 1.5
-// in an INTEGER column reads as 1, and a date written otherwise ('2024-02-29T10:00') as that
-// date, as the driver reads them everywhere.)
+// SQLite keeps a value of any kind in any column, and its driver converts each to the column's
+// C type as best it can: a text or a blob in an INTEGER column as NULL ('abc', '' or X'00FF'), the
+// same as a true NULL, or as the number it begins with ('12abc' as 12, '0x10' as 16); a real there
+// as the integer it begins with (1.5 as 1, 9.3e+18 as 9); a date written otherwise
+// ('2024-02-29T10:00') as that date, in a DATE column without its time. Its text tells each apart:
+// a value whose text is not in its column's plain form is of another kind (a number's text is
+// always plain: SQLite writes it so). A real's text is no plain double only where it is infinite
+// ("Inf", "-Inf") or written with an exponent; the driver's double is that value.
 bool CRRecordset::IsOfAnotherKind(UINT col, const char* text, SQLLEN length, SQLLEN elementSize,
                                   SQLLEN driverIndicator) const
 {
@@ -114,16 +116,24 @@ bool CRRecordset::IsOfAnotherKind(UINT col, const char* text, SQLLEN length, SQL
         return false;
     if (driverIndicator == SQL_NULL_DATA)
         return true;
-    if (m_columns[col - 1]->nCType == SQL_C_TIMESTAMP)
-        return false;
-    // (The element holds any number's text whole: a longer one is a text.)
+    // (The element holds any number's and date's text whole: a longer one is a text.)
     const CSQLColumn& rec = *m_columns[col - 1];
     if (length < 0 || length >= elementSize)
         return true;
+    union
+    {
+        TIMESTAMP_STRUCT ts;
+        INT64 i64;
+        double d;
+    } scratch;
+    SQLLEN scratchIndicator = 0;
+    if (ValueFromText(col, text, length, &scratch, scratchIndicator))
+        return false;
+    if (rec.nCType != SQL_C_DOUBLE)
+        return true;
     const size_t n = static_cast<size_t>(length);
-    // SQLite writes an infinite double as "Inf" or "-Inf".
-    if (rec.nCType == SQL_C_DOUBLE && ((n == 3 && std::memcmp(text, "Inf", 3) == 0) ||
-                                       (n == 4 && std::memcmp(text, "-Inf", 4) == 0)))
+    if ((n == 3 && std::memcmp(text, "Inf", 3) == 0) ||
+        (n == 4 && std::memcmp(text, "-Inf", 4) == 0))
         return false;
     return !IsDecimalNumberText(text, n);
 }

@@ -400,6 +400,13 @@ bool IsPlainNumber(const CString& strText)
     return *p == 0;
 }
 
+// A number as SQLite writes one: digits with a sign, a point and an exponent, nothing around them.
+bool IsStoredNumberText(const CString& strText)
+{
+    return !strText.IsEmpty() && strText[0] != L' ' && strText[0] != L'+' &&
+           strText[strText.GetLength() - 1] != L' ' && IsPlainNumber(strText);
+}
+
 // Not-a-number and the infinities as their text comes from the cursors ("nan", "-inf", and the
 // drivers' own "NaN", "Infinity" in numbers-as-text mode), written the way the target reads
 // them; no other number is touched but a floating-point zero with its sign for PostgreSQL,
@@ -445,12 +452,18 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
     int nSQLType = pCursor->GetColumnSQLType(nColumn);
     if (nTargetKind < 1 || nTargetKind > 7)
         return CString();
-    // A value of another kind than its column's is written as the text it is stored as (which a
-    // database of such values keeps as text; another refuses it, or converts it as it would).
+    // A value of another kind than its column's is written as it is stored: a number (SQLite's
+    // 1.5 in an INTEGER column, whose text is always a plain number or "Inf") as that number,
+    // anything else as the text it is (which a database of such values keeps as text; another
+    // refuses it, or converts it as it would).
     if (pCursor->IsFieldHeldAsText(nColumn))
     {
         CString strText;
         pCursor->GetFieldText(nColumn, strText);
+        if (IsStoredNumberText(strText))
+            return strText;
+        if (strText == L"Inf" || strText == L"-Inf")
+            return SpecialNumberLiteral(nTargetKind, strText, true);
         return FormatStringLiteral(nTargetKind, strText);
     }
 

@@ -280,10 +280,17 @@ bool MakeSaveValue(const CRDatabase& db, LPCWSTR text, UINT kind, int cType, int
 bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CString& value,
                   CRowSqlParams& params)
 {
-    // A value of another kind than its column's (SQLite's 'abc' in an INTEGER column) is compared
-    // by no form the column's type has.
-    if (cursor->IsFieldTruncated(column) || cursor->IsFieldHeldAsText(column))
+    if (cursor->IsFieldTruncated(column))
         return false;
+    // A value of another kind than its column's (SQLite's 'abc' or 1.5 in an INTEGER column) is
+    // compared as the text it is read as (see ReadAlikePiece).
+    if (cursor->IsFieldHeldAsText(column))
+    {
+        CString text;
+        cursor->GetFieldText(column, text);
+        value = db.StringLiteral(text);
+        return true;
+    }
     int cType = cursor->GetColumnCType(column);
     int sqlType = cursor->GetColumnSQLType(column);
     UINT dbms = db.GetDBMSKind();
@@ -368,7 +375,14 @@ bool MakeKeyValue(const CRDatabase& db, Zelt::ICursor* cursor, UINT column, CStr
     }
     CString trimmed;
     if (!IsNumberText(text, &trimmed))
-        return false;
+    {
+        // Numbers read as text (SQLite's 'abc' in a REAL column, read so) are compared as that
+        // text, as a value held as its text is.
+        if (!db.HasDynamicTypes())
+            return false;
+        value = db.StringLiteral(text);
+        return true;
+    }
     value = trimmed;
     return true;
 }
@@ -406,14 +420,32 @@ static bool IsDoubleShortened(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
            (sqlType == SQL_FLOAT || sqlType == SQL_REAL || sqlType == SQL_DOUBLE);
 }
 
-// True for an integer column of SQLite. Its driver hands a number of another kind over as the
-// integer it begins with (1.5 as 1, 9.3e+18 as 9). (A text or a blob is read as the text it is,
-// see CRRecordset::IsOfAnotherKind, and identifies no row.)
-static bool IsIntegerReadLoosely(const CRDatabase& db, Zelt::ICursor* cursor, UINT column)
+// True for an integer column of SQLite.
+static bool IsIntegerRead(const CRDatabase& db, Zelt::ICursor* cursor, UINT column)
 {
     const int cType = cursor->GetColumnCType(column);
     return db.HasDynamicTypes() && IsNumberCType(cType) && cType != SQL_C_DOUBLE &&
            cType != SQL_C_FLOAT && cType != SQL_C_NUMERIC;
+}
+
+// A value compared as the text it is read as: held as its text, or no number in a number column
+// (whose literal is then quoted, see MakeKeyValue).
+static bool IsComparedAsText(Zelt::ICursor* cursor, UINT column, const CString& value)
+{
+    return cursor->IsFieldHeldAsText(column) || (IsNumberCType(cursor->GetColumnCType(column)) &&
+                                                 value.GetLength() > 0 && value[0] == L'\'');
+}
+
+// A text literal that reads as SQLite writes a blob: 'X''00FF'''.
+static bool IsBlobText(const CString& literal)
+{
+    const int n = literal.GetLength();
+    if (n < 7 || literal.Left(4) != L"'X''" || literal.Right(3) != L"'''")
+        return false;
+    for (int i = 4; i < n - 3; ++i)
+        if (!iswxdigit(literal[i]))
+            return false;
+    return true;
 }
 
 // SQLite keeps a value of any kind in any column, and its driver reads each as the column's
@@ -430,6 +462,12 @@ static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
     const bool isNull = value == L"NULL";
     const int cType = cursor->GetColumnCType(column);
     const short sqlType = cursor->GetColumnSQLType(column);
+    // A value of another kind than its column's is read as its text, as SQLite writes it: a
+    // number as its shortest text (1.5, 0.10000000000000002 as 0.1), a blob as X'...'.
+    if (IsComparedAsText(cursor, column, value) || cType == SQL_C_WCHAR || cType == SQL_C_CHAR)
+        return isNull ? name + L" IS NULL"
+                      : L"CASE typeof(" + name + L") WHEN 'blob' THEN 'X''' || hex(" + name +
+                            L") || '''' ELSE CAST(" + name + L" AS TEXT) END=" + value;
     if (cType == SQL_C_DOUBLE || cType == SQL_C_FLOAT)
     {
         // A double reads with 15 digits.
@@ -439,16 +477,10 @@ static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
                        : name + L" IS NULL";
         return L"printf('%.15g'," + name + L")=printf('%.15g'," + value + L")";
     }
-    if (IsIntegerReadLoosely(db, cursor, column))
+    // An integer read as one is stored as one (a number of another kind is held as its text).
+    if (IsIntegerRead(db, cursor, column))
         return isNull ? name + L" IS NULL"
-                      : L"CAST(CAST(" + name + L" AS TEXT) AS INTEGER)=" + value;
-    if (cType == SQL_C_WCHAR || cType == SQL_C_CHAR)
-    {
-        // A number as SQLite writes it (0.10000000000000002 as 0.1), a blob as X'...'.
-        return isNull ? name + L" IS NULL"
-                      : L"CASE typeof(" + name + L") WHEN 'blob' THEN 'X''' || hex(" + name +
-                            L") || '''' ELSE CAST(" + name + L" AS TEXT) END=" + value;
-    }
+                      : L"(typeof(" + name + L")='integer' AND " + name + L"=" + value + L")";
     if (cType == SQL_C_TIMESTAMP)
     {
         // A date reads alike however it is written ('2024-02-29T10:00:00'), and in a DATE column
@@ -518,8 +550,10 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
             alike = ZoneReadAlikePiece(db, name, value);
         // SQLite's driver binds a timestamp as a text of its own form, which equals no date
         // written in another ('2024-03-01' in a DATE column): the statement compares such a
-        // column as it is read, as the count does.
-        if (!alike.IsEmpty() && cursor->GetColumnCType(column) == SQL_C_TIMESTAMP)
+        // column as it is read, as the count does. So it does a value held as its text, and a
+        // text that reads like a blob (X'00FF'), which only the count tells from the blob.
+        if (!alike.IsEmpty() && (cursor->GetColumnCType(column) == SQL_C_TIMESTAMP ||
+                                 IsComparedAsText(cursor, column, value) || IsBlobText(value)))
             piece = alike;
         condition += piece;
         // The count before the statement matches every row the driver reads alike, so that

@@ -362,9 +362,9 @@ void CExcelDataFile::AddValue(Zelt::ICursor* pCursor, int column)
     if (!GetFieldWholeText(pCursor, col, m_strField))
         return;
     // A number a double cannot hold (a 19-digit key, numeric(38,10)) would be rounded in a
-    // General cell: it goes in as text.
-    bool bText =
-        IsTextCType(nCType) || pCursor->IsFieldHeldAsText(col) || !NumberTextFitsDouble(m_strField);
+    // General cell: it goes in as text. A value held as its text is a number where its text is
+    // one (SQLite's 1.5 in an INTEGER column; a text there never reads as a number).
+    bool bText = IsTextCType(nCType) || !NumberTextFitsDouble(m_strField);
     AddText(column, m_strField, bText);
 }
 

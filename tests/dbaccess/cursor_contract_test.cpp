@@ -429,6 +429,72 @@ TEST_P(CursorContract, SQLiteIntegersOfAnyDeclarationComeWhole)
     }
 }
 
+// SQLite keeps each value as it is given, whatever its column's type: every value of another
+// storage class than its column's reads as its own text (1.5 in an INTEGER column, not 1; 'yes'
+// in a BOOLEAN one, not NULL; 2 there, not 1; a date with its time in a DATE one), and an INSERT
+// script writes it as stored: numbers bare, texts quoted.
+TEST_P(CursorContract, SQLiteValuesReadAsTheirStorageClassHoldsThem)
+{
+    if (GetParam().db != Db::SQLite)
+        GTEST_SKIP() << "the servers keep values of their columns' types";
+    const CString sc = conn->Table(L"sc");
+    conn->Exec(L"CREATE TABLE " + sc +
+               L" (k INTEGER, i INTEGER, r REAL, b BOOLEAN, d DATE, x TEXT)");
+    conn->Exec(L"INSERT INTO " + sc +
+               L" VALUES (1, 1, 1.5, 1, '2024-02-29', 'a'),"
+               L" (2, 1.5, 2, 'yes', '2024-02-29T10:00', X'00FF'), (3, 'abc', 'xyz', 2, 12, 'p'),"
+               L" (4, X'00FF', X'00FF', 'no', 1.5, NULL), (5, 9.3e+18, 1e300, 0, '2024-02-29 "
+               L"10:00', 'q')");
+    struct Cell
+    {
+        const wchar_t* text; // nullptr: not held
+        const wchar_t* literal;
+    };
+    const Cell rows[5][4] = {
+        {{nullptr, L"1"}, {nullptr, L"1.5"}, {nullptr, L"1"}, {nullptr, L"'2024-02-29'"}},
+        {{L"1.5", L"1.5"},
+         {nullptr, nullptr},
+         {L"yes", L"'yes'"},
+         {L"2024-02-29T10:00", L"'2024-02-29T10:00'"}},
+        {{L"abc", L"'abc'"}, {L"xyz", L"'xyz'"}, {nullptr, L"2"}, {L"12", L"12"}},
+        {{L"X'00FF'", L"'X''00FF'''"},
+         {L"X'00FF'", L"'X''00FF'''"},
+         {L"no", L"'no'"},
+         {L"1.5", L"1.5"}},
+        {{L"9.3e+18", L"9.3e+18"},
+         {nullptr, nullptr},
+         {nullptr, L"0"},
+         {L"2024-02-29 10:00", L"'2024-02-29 10:00'"}}};
+    for (UINT options : {0u, static_cast<UINT>(RS_NUMERIC_AS_TEXT)})
+    {
+        SCOPED_TRACE(options);
+        auto c = Open(L"SELECT i, r, b, d FROM " + sc + L" ORDER BY k", options);
+        ASSERT_TRUE(c->MoveFirst());
+        for (int row = 0; row < 5; ++row, c->MoveNext())
+            for (UINT col = 1; col <= 4; ++col)
+            {
+                SCOPED_TRACE(testing::Message() << "row " << row + 1 << " column " << col);
+                const Cell& cell = rows[row][col - 1];
+                ASSERT_FALSE(c->IsEOF());
+                EXPECT_FALSE(c->IsFieldTruncated(col));
+                // (Numbers as text read the REAL column as its text, whatever it holds.)
+                if (col != 2 || options == 0)
+                    EXPECT_EQ(c->IsFieldHeldAsText(col), cell.text != nullptr);
+                if (cell.text)
+                    EXPECT_EQ(Text(*c, col), cell.text);
+                if (cell.literal)
+                    EXPECT_EQ(std::wstring(conn->database->FormatFieldLiteral(DBMS_POSTGRESQL,
+                                                                              c.get(), col)),
+                              cell.literal);
+            }
+    }
+    // A blob in a TEXT column reads whole as the text SQLite writes of it.
+    auto c = Open(L"SELECT x FROM " + sc + L" WHERE k = 2");
+    ASSERT_TRUE(c->MoveFirst());
+    EXPECT_FALSE(c->IsFieldTruncated(1));
+    EXPECT_EQ(Text(*c, 1), L"X'00FF'");
+}
+
 TEST_P(CursorContract, EmptyResultStandsAtBothEnds)
 {
     auto c = Open(L"SELECT id FROM " + table + L" WHERE id > 100");
