@@ -267,7 +267,6 @@ private:
         std::unique_ptr<Zelt::ICursor> cursor;
         std::vector<int> expected;
         std::string readError; // an error met while reading on when idle
-        bool bBeside = false;  // read on the reading connection
     };
 
     unsigned Pick(unsigned n) { return static_cast<unsigned>(m_random() % n); }
@@ -804,11 +803,7 @@ private:
     {
         try
         {
-            // PostgreSQL reads on the program's own reading connection while that reads what the
-            // user's session would.
-            CRDatabase* pReader = m_db.ReadingConnection();
-            CRDatabase& read = pReader != nullptr ? *pReader : m_db;
-            window.bBeside = pReader != nullptr;
+            CRDatabase& read = m_db;
             const UINT nDeclared = m_product == Product::SQLite ? RS_DECLARED_COLUMNS : 0;
             const bool bStreamed =
                 read.IsStreamingResults() && (!read.StreamsDeclaredColumnsOnly() || nDeclared != 0);
@@ -828,9 +823,7 @@ private:
             }
             auto mem = std::make_unique<Zelt::CMemCursor>(std::move(rs));
             mem->MoveFirst();
-            if (pReader != nullptr)
-                mem->ReadToEndBeforeLocks(&m_db);
-            else if (bStreamed)
+            if (bStreamed)
                 mem->ReadToEndBeforeTransactions(&m_db);
             window.cursor = std::move(mem);
             return true;
@@ -843,19 +836,18 @@ private:
         }
     }
 
-    // A window streaming on SQLite or on the reading connection reads on while the program is
-    // idle (CGridChildFrame::OnTimer). SQLite's is read to its end before another session looks
-    // (its statement holds the file's lock meanwhile, as designed); one beside the user's session
-    // is read a random part of the way, as far as the user let the program idle.
+    // A window streaming on SQLite reads on while the program is idle
+    // (CGridChildFrame::OnTimer); it is read to its end before another session looks (its
+    // statement holds the file's lock meanwhile, as designed).
     void ReadOnWhenIdle()
     {
         for (auto& window : m_windows)
         {
             auto* pMem = dynamic_cast<Zelt::CMemCursor*>(window->cursor.get());
             if (pMem == nullptr || !window->readError.empty() ||
-                !(window->bBeside || m_db.ReadsResultsBeforeStatements()))
+                !m_db.ReadsResultsBeforeStatements())
                 continue;
-            const unsigned slices = window->bBeside ? m_idle() % 4 : UINT_MAX;
+            const unsigned slices = UINT_MAX;
             try
             {
                 for (unsigned i = 0; i < slices && pMem->ReadOn(256); ++i)
