@@ -103,7 +103,7 @@ bool FindConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue)
     return false;
 }
 
-CString RemoveConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey)
+CString WithoutConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey)
 {
     CString result;
     const wchar_t* p = pszConnect != nullptr ? pszConnect : L"";
@@ -121,7 +121,7 @@ CString RemoveConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey)
 
 CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue)
 {
-    CString result = RemoveConnectItem(pszConnect, pszKey);
+    CString result = WithoutConnectItem(pszConnect, pszKey);
     result += pszKey;
     result += L'=';
     result += pszValue;

@@ -12,7 +12,7 @@ bool FindConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullp
 // The string without its items named pszKey, ended by ';', with "key=value;" appended.
 CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
 // The string without its items named pszKey, ended by ';' unless empty.
-CString RemoveConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey);
+CString WithoutConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey);
 
 // The user's connection string with the streaming option of the driver whose file name
 // (SQL_DRIVER_NAME) is given: SQLite's driver steps through results (StepAPI=1). Empty when the

@@ -136,7 +136,7 @@ CString UsersCompletedString(LPCWSTR pszCompleted, LPCWSTR pszConnect, LPCWSTR p
         if (!FindConnectItem(strResult, pszKey))
             continue;
         strResult = bUser ? SetConnectItem(strResult, pszKey, strUser)
-                          : RemoveConnectItem(strResult, pszKey);
+                          : WithoutConnectItem(strResult, pszKey);
     }
     return strResult;
 }

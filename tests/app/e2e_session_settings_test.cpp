@@ -118,7 +118,7 @@ TEST_F(SessionSettingsE2E, RowLevelSecurityByTheUsersOwnSetting)
          L" USING (tenant = current_setting('app.tenant', true)::int)");
     Exec(L"CREATE VIEW " + m_schema + L".rls_v AS SELECT * FROM " + t);
     ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
-    EXPECT_EQ(Run(L"SET app.tenant = '1'"), L"");
+    EXPECT_EQ(Run(L"SET app.tenant = '1'").rfind(L"Executed OK.", 0), 0u);
 
     const std::vector<std::wstring> first = {L"1", L"2"};
     HWND table = program.OpenTableWindow(std::wstring(m_schema), L"rls");
@@ -130,6 +130,7 @@ TEST_F(SessionSettingsE2E, RowLevelSecurityByTheUsersOwnSetting)
     EXPECT_TRUE(ql::WaitFor([&] { return program.ListItems(ql::GridOf(view), 0) == first; }))
         << program.Describe();
 
+    // A query: its grid window shows the value and becomes the active one.
     EXPECT_EQ(Run(L"SELECT set_config('app.tenant', '2', false)"), L"");
     for (HWND window : {table, view})
     {
