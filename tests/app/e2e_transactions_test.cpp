@@ -523,8 +523,8 @@ TEST_P(TransactionsE2E, TheDriversAndProgramsStatementsLeaveTheUsersTransactionA
 // PostgreSQL: psqlODBC's cursors and their transactions no longer run on the user's connection,
 // as another session sees. A query grid over many rows left open, then a write and a failing
 // query: no transaction shows, each write is committed at once, the program's sessions are never
-// left in a transaction. Statements failing beside a table window still reading say what the
-// server said, and the window reads all its rows. A query calling a function that writes commits
+// left in a transaction. Statements failing beside a table window say what the server said, and
+// the window keeps all its rows. A query calling a function that writes commits
 // the writes while its grid is open. In the user's transaction, a failed statement beside a
 // table window does not keep the user's ROLLBACK from ending it, and the next edit is committed.
 TEST_P(TransactionsE2E, NothingOfTheDriversRunsBesideTheUsersStatements)
@@ -554,15 +554,19 @@ TEST_P(TransactionsE2E, NothingOfTheDriversRunsBesideTheUsersStatements)
 
     const HWND table = ql::OpenTable(program, L"public", L"many");
     ASSERT_NE(table, nullptr) << program.Describe();
-    const HWND tableGrid = ql::GridOf(table);
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"select * from nosuch", &box));
     EXPECT_NE(box.find(L"\"nosuch\" does not exist"), std::wstring::npos)
         << QlConnTest::Narrow(box.c_str());
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"select 1/0", &box));
     EXPECT_NE(box.find(L"division by zero"), std::wstring::npos) << QlConnTest::Narrow(box.c_str());
+    // The window still has every row (Ctrl+End reads them all into the grid).
+    ASSERT_EQ(program.ActiveChild(), table);
+    const HWND tableGrid = ql::GridOf(table);
+    ASSERT_TRUE(program.ClickListCell(tableGrid, 0, 0));
+    ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
     EXPECT_TRUE(ql::WaitFor(
-        [&] { return SendMessageW(tableGrid, LVM_GETITEMCOUNT, 0, 0) == 20000; }, 60000))
-        << SendMessageW(tableGrid, LVM_GETITEMCOUNT, 0, 0);
+        [&] { return ql::Trimmed(program.StatusPaneText(1)) == L"Rows 20000 Columns 1"; }, 60000))
+        << ql::Narrow(program.StatusPaneText(1));
     ASSERT_TRUE(program.Settle());
     EXPECT_EQ(program.TakeMessageBox(0), L"");
     EXPECT_FALSE(TransPaneShows());
