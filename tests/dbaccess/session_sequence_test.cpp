@@ -298,6 +298,10 @@ private:
         wchar_t extra[512] = {};
         if (GetEnvironmentVariableW(L"QL_SEQUENCE_CONNECT_EXTRA", extra, 512) > 0)
             connect += extra;
+        // Every session the program opens carries this name, so another session counts them.
+        m_app = (L"ql_seqapp_" + tag).c_str();
+        if (m_product == Product::PostgreSQL)
+            connect += L"pqopt={application_name=" + m_app + L"};";
         if (!m_observer.Connect(observe, error))
             return false;
         CString fill;
@@ -955,6 +959,28 @@ private:
                                        "wrote nothing"
                                      : "the server's session holds no transaction id; psql's "
                                        "wrote");
+            // Outside the user's transaction the server holds nothing of the program's: one
+            // session, no lock, no snapshot.
+            CString sessions;
+            if (!m_observer.Run(L"SELECT count(*) FROM pg_stat_activity WHERE application_name = '" +
+                                    m_app + L"'",
+                                &sessions, &error))
+                return Disagree("pg_stat_activity cannot be read: " + Narrow(error));
+            if (sessions != L"1")
+                return Disagree("the program holds " + Narrow(sessions) +
+                                " server sessions; psql holds one");
+            if (m_model.State() == SessionState::None)
+            {
+                CString held;
+                if (!m_observer.Run(L"SELECT (SELECT count(*) FROM pg_locks WHERE pid = " + m_pid +
+                                        L") || '|' || coalesce((SELECT backend_xmin::text FROM "
+                                        L"pg_stat_activity WHERE pid = " + m_pid + L"), '-')",
+                                    &held, &error))
+                    return Disagree("pg_locks cannot be read: " + Narrow(error));
+                if (held != L"0|-")
+                    return Disagree("outside a transaction the program's session holds locks and "
+                                    "snapshot \"" + Narrow(held) + "\"; psql's holds none");
+            }
         }
         else if (m_product == Product::MariaDB)
         {
@@ -996,7 +1022,7 @@ private:
     CObserver m_observer;
     CRDatabase m_db;
     std::vector<std::unique_ptr<CWindow>> m_windows;
-    CString m_table, m_big, m_probe, m_proc, m_nosuch, m_pid;
+    CString m_table, m_big, m_probe, m_proc, m_nosuch, m_pid, m_app;
     bool m_bCreated = false;
     std::string m_report, m_steps;
     int m_nStep = 0;
