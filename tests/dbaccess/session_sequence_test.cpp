@@ -851,10 +851,9 @@ private:
             if (pMem == nullptr || !window->readError.empty() ||
                 !m_db.ReadsResultsBeforeStatements())
                 continue;
-            const unsigned slices = UINT_MAX;
             try
             {
-                for (unsigned i = 0; i < slices && pMem->ReadOn(256); ++i)
+                while (pMem->ReadOn(256))
                 {}
             }
             catch (Zelt::CRDBException* e)
@@ -1017,7 +1016,6 @@ private:
     unsigned m_seed;
     int m_nSteps;
     std::mt19937 m_random;
-    std::mt19937 m_idle{m_seed ^ 0x9e3779b9u}; // apart: the steps stay those of the seed
     std::unique_ptr<QlTestDb::TempSQLiteFile> m_file;
     CObserver m_observer;
     CRDatabase m_db;
