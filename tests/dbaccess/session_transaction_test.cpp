@@ -351,14 +351,28 @@ TEST_P(SessionTransaction, FurtherResultsWaitingBlockNothing)
     m_other.ExecuteSQL(L"DROP PROCEDURE " + proc);
 }
 
+void AbortedTransactionOfOneSession(LPCWSTR connect);
+
 // A role that may hold one session only: the connection opens with every option it needs in that
 // one session, so a failure inside a typed transaction leaves it aborted as in psql (the driver
 // rolls back nothing of its own), and the COMMIT stores no row and says it rolled back.
+// The driver is found before connecting by the string's Driver item or through its data source.
 TEST(OneSession, RoleLimitedToOneConnectionKeepsTheServersRuleOnErrors)
 {
+    for (LPCWSTR connect :
+         {L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;"
+          L"UID=ql_one;PWD=ql_one;",
+          L"DSN=QuenlarkPG;UID=ql_one;PWD=ql_one;"})
+    {
+        SCOPED_TRACE(Narrow(connect));
+        ASSERT_NO_FATAL_FAILURE(AbortedTransactionOfOneSession(connect));
+    }
+}
+
+void AbortedTransactionOfOneSession(LPCWSTR connect)
+{
     CRDatabase db;
-    OpenOrFail(db, L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;"
-                   L"UID=ql_one;PWD=ql_one;");
+    OpenOrFail(db, connect);
     ASSERT_TRUE(db.IsOpen());
     ExecOrFail(db, L"CREATE TEMPORARY TABLE ql_one_rows (id int)");
     ExecOrFail(db, L"BEGIN");
