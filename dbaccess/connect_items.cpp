@@ -129,7 +129,6 @@ CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue)
     return result;
 }
 
-
 namespace {
 
 bool IsDriver(LPCWSTR pszDriverName, LPCWSTR pszStem)

@@ -341,8 +341,8 @@ bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConn
         m_hEnv = SQL_NULL_HENV;
     if (SQL_SUCCEEDED(nRet))
     {
-        if (!ConnectHandle(strOpen, dwOptions, hWnd, nConnectionTimeout, nLoginTimeout,
-                           nCompletion, &m_strConnect, nRet) &&
+        if (!ConnectHandle(strOpen, dwOptions, hWnd, nConnectionTimeout, nLoginTimeout, nCompletion,
+                           &m_strConnect, nRet) &&
             nRet == SQL_NO_DATA)
         {
             Close();

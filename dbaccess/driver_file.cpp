@@ -104,7 +104,8 @@ CString ConnectStringWithOptions(LPCWSTR pszConnect, LPCWSTR pszDriverFile, bool
     if (strLower.Find(L"psqlodbc") == 0)
     {
         CString strValue;
-        if (!FindConnectItem(strConnect, L"UseDeclareFetch", &strValue) || strValue.Trim() != L"0" ||
+        if (!FindConnectItem(strConnect, L"UseDeclareFetch", &strValue) ||
+            strValue.Trim() != L"0" ||
             (FindConnectItem(strConnect, L"B6", &strValue) && strValue.Trim() != L"0"))
         {
             strConnect = SetConnectItem(strConnect, L"UseDeclareFetch", L"0");

@@ -649,8 +649,8 @@ TEST_P(TransactionsE2E, AFailedStatementLeavesTheUsersTransactionAborted)
         m_db.Exec(L"UPDATE edited SET name = 'one' WHERE id = 1");
         std::wstring connect(m_db.Connect());
         if (protocol == oneSession)
-            connect = std::wstring(SetConnectItem(SetConnectItem(connect.c_str(), L"UID", L"ql_one"),
-                                                  L"PWD", L"ql_one"));
+            connect = std::wstring(SetConnectItem(
+                SetConnectItem(connect.c_str(), L"UID", L"ql_one"), L"PWD", L"ql_one"));
         else if (*protocol)
             connect += std::wstring(L"Protocol=") + protocol + L";";
         ASSERT_TRUE(program.StartConnected(connect));
@@ -699,7 +699,8 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
 {
     if (IsMariaDB())
         GTEST_SKIP() << "PostgreSQL's locks and snapshots";
-    m_db.Exec(L"CREATE TABLE big AS SELECT g AS id, 'v' || g AS v FROM generate_series(1, 1000000) g");
+    m_db.Exec(
+        L"CREATE TABLE big AS SELECT g AS id, 'v' || g AS v FROM generate_series(1, 1000000) g");
     m_db.Exec(L"CREATE FUNCTION alter_big() RETURNS int LANGUAGE plpgsql AS "
               L"$$ BEGIN ALTER TABLE big ADD COLUMN by_user int; RETURN 1; END $$");
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));

@@ -961,9 +961,10 @@ private:
             // Outside the user's transaction the server holds nothing of the program's: one
             // session, no lock, no snapshot.
             CString sessions;
-            if (!m_observer.Run(L"SELECT count(*) FROM pg_stat_activity WHERE application_name = '" +
-                                    m_app + L"'",
-                                &sessions, &error))
+            if (!m_observer.Run(
+                    L"SELECT count(*) FROM pg_stat_activity WHERE application_name = '" + m_app +
+                        L"'",
+                    &sessions, &error))
                 return Disagree("pg_stat_activity cannot be read: " + Narrow(error));
             if (sessions != L"1")
                 return Disagree("the program holds " + Narrow(sessions) +
@@ -973,12 +974,14 @@ private:
                 CString held;
                 if (!m_observer.Run(L"SELECT (SELECT count(*) FROM pg_locks WHERE pid = " + m_pid +
                                         L") || '|' || coalesce((SELECT backend_xmin::text FROM "
-                                        L"pg_stat_activity WHERE pid = " + m_pid + L"), '-')",
+                                        L"pg_stat_activity WHERE pid = " +
+                                        m_pid + L"), '-')",
                                     &held, &error))
                     return Disagree("pg_locks cannot be read: " + Narrow(error));
                 if (held != L"0|-")
                     return Disagree("outside a transaction the program's session holds locks and "
-                                    "snapshot \"" + Narrow(held) + "\"; psql's holds none");
+                                    "snapshot \"" +
+                                    Narrow(held) + "\"; psql's holds none");
             }
         }
         else if (m_product == Product::MariaDB)

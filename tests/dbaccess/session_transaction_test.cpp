@@ -412,7 +412,8 @@ TEST(OneSession, PostgreSQLReadPartWayHoldsNothing)
         for (int i = 0; i < 10 && !rs.IsEOF(); ++i)
             rs.MoveNext();
         EXPECT_EQ(QueryText(other, L"SELECT state || ' ' || coalesce(backend_xmin::text, '-') "
-                                   L"FROM pg_stat_activity WHERE pid = " + pid),
+                                   L"FROM pg_stat_activity WHERE pid = " +
+                                       pid),
                   L"idle -");
         EXPECT_EQ(QueryText(other, L"SELECT count(*) FROM pg_locks WHERE pid = " + pid), L"0");
         EXPECT_EQ(QueryText(db, L"SELECT count(*) FROM pg_cursors"), L"0");
