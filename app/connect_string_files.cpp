@@ -3,6 +3,7 @@
 
 #include "dbaccess/connect_items.h"
 #include "dbaccess/database.h"
+#include "dbaccess/driver_file.h"
 #include "util/utility.h"
 
 #include <algorithm>
@@ -30,50 +31,6 @@ bool IsEmptyFile(LPCWSTR pszPath)
            data.nFileSizeLow == 0;
 }
 
-// Whether a Driver value names a library rather than an installed driver: the driver manager
-// loads a path, or a bare library name ("libsqlite3odbc.so") from the library search path.
-bool IsLibraryName(const CString& strDriver)
-{
-    if (strDriver.FindOneOf(L"/\\") >= 0)
-        return true;
-    CString name = strDriver;
-    name.MakeLower();
-    return name.Right(3) == L".so" || name.Find(L".so.") > 0 || name.Right(4) == L".dll";
-}
-
-// The library of the driver the string's Driver item names; empty when the string names none
-// or no installed driver has that name.
-CString FindDriverFile(LPCWSTR pszConnect)
-{
-    CString strDriver;
-    if (!FindConnectItem(pszConnect, L"Driver", &strDriver) || strDriver.IsEmpty())
-        return CString();
-    if (strDriver.FindOneOf(L"/\\") >= 0)
-        return strDriver;
-    std::vector<CRDatabase::CDriverInfo> drivers;
-    try
-    {
-        if (!CRDatabase::GetDrivers(drivers))
-            return CString();
-    }
-    catch (CException* e)
-    {
-        // Without the list the driver is not known here; the connect reports what fails.
-        e->Delete();
-        return CString();
-    }
-    for (const CRDatabase::CDriverInfo& driver : drivers)
-    {
-        if (driver.m_strDescription.CompareNoCase(strDriver) != 0)
-            continue;
-        for (const auto& attribute : driver.m_attributes)
-            if (attribute.first.CompareNoCase(L"Driver") == 0)
-                return attribute.second;
-    }
-    // An installed driver's name goes first: one may be called like a library.
-    return IsLibraryName(strDriver) ? strDriver : CString();
-}
-
 } // namespace
 
 ConnectStringCheck CheckConnectString(LPCWSTR pszConnect, CString* pDatabase)
@@ -92,8 +49,8 @@ ConnectStringCheck CheckConnectString(LPCWSTR pszConnect, CString* pDatabase)
 
 CConnectStringFiles::CConnectStringFiles(LPCWSTR pszConnect)
 {
-    // The connection hands SQLite's driver the string with its stepping option as well, on a
-    // second connect (CRDatabase::OpenStreamingConnection): a file may be named after either.
+    // The connection hands SQLite's driver the string with its stepping option added (see
+    // ConnectStringWithOptions): a file may be named after either.
     const CString strConnect = pszConnect != nullptr ? pszConnect : L"";
     m_strings.push_back(strConnect);
     const CString strStepping = StreamingConnectString(strConnect, L"libsqlite3odbc.so");

@@ -103,7 +103,7 @@ bool FindConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue)
     return false;
 }
 
-CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue)
+CString WithoutConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey)
 {
     CString result;
     const wchar_t* p = pszConnect != nullptr ? pszConnect : L"";
@@ -116,6 +116,12 @@ CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue)
         if (result.GetLength() > 0 && result[result.GetLength() - 1] != L';')
             result += L';';
     }
+    return result;
+}
+
+CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue)
+{
+    CString result = WithoutConnectItem(pszConnect, pszKey);
     result += pszKey;
     result += L'=';
     result += pszValue;
@@ -240,28 +246,6 @@ CString WholeReadConnectString(LPCWSTR pszConnect, LPCWSTR pszCompleted, LPCWSTR
         (!TurnsDeclareFetchOn(pszConnect) && !TurnsDeclareFetchOn(pszCompleted)))
         return CString();
     return SetDeclareFetch(pszConnect, L"0");
-}
-
-CString ReadingConnectString(LPCWSTR pszCompleted, LPCWSTR pszDriverName)
-{
-    if (!IsDriver(pszDriverName, L"psqlodbc") || pszCompleted == nullptr || *pszCompleted == 0)
-        return CString();
-    CString result = SetDeclareFetch(pszCompleted, L"1");
-    // A fetch size of the user's own (also in the driver's short form) stays. The driver fetches
-    // this many rows when the statement runs, and as many again (or a rowset, if larger) each time
-    // its cache runs out: every fetch is a round trip to the server. A read ahead on a thread of
-    // its own keeps other reads of the connection waiting for the round trip it is in, so that
-    // stays short however slowly the server makes rows; readers in blocks still fetch a block's
-    // rows a round trip.
-    if (!HasNonEmptyItem(pszCompleted, L"Fetch") && !HasNonEmptyItem(pszCompleted, L"A7"))
-        result = SetConnectItem(result, L"Fetch", std::to_wstring(kStreamingFetchRows).c_str());
-    return result;
-}
-
-bool DeclinesReadingConnection(LPCWSTR pszConnect)
-{
-    CString value;
-    return pszConnect != nullptr && FindDeclareFetch(pszConnect, value) && value == L"0";
 }
 
 bool UserStringStreams(LPCWSTR pszConnect, LPCWSTR pszDriverName)

@@ -1,7 +1,6 @@
 // Items of ODBC connection strings ("key=value;..."; a value in braces may hold ';' and "}}"), and
 // the driver options this program sets: SQLite's driver hands over forward-only results as they
-// are stepped through; psqlODBC reads the results of the user's connection whole, and streams
-// only on a reading connection of the program's own.
+// are stepped through; psqlODBC reads every result whole.
 #pragma once
 
 #include "framework/core.h"
@@ -12,6 +11,8 @@ bool FindConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, CString* pValue = nullp
 
 // The string without its items named pszKey, ended by ';', with "key=value;" appended.
 CString SetConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey, LPCWSTR pszValue);
+// The string without its items named pszKey, ended by ';' unless empty.
+CString WithoutConnectItem(LPCWSTR pszConnect, LPCWSTR pszKey);
 
 // The user's connection string with the streaming option of the driver whose file name
 // (SQL_DRIVER_NAME) is given: SQLite's driver steps through results (StepAPI=1). Empty when the
@@ -32,16 +33,8 @@ CString StreamingConnectString(LPCWSTR pszConnect, LPCWSTR pszDriverName);
 // (which holds what a data source set), turns them on; empty otherwise and for other drivers.
 CString WholeReadConnectString(LPCWSTR pszConnect, LPCWSTR pszCompleted, LPCWSTR pszDriverName);
 
-// The string of the program's own reading connection beside the user's (psqlODBC only, empty
-// for other drivers): the completed string of the user's with UseDeclareFetch=1 and, unless it
-// gives one, the fetch size below.
-CString ReadingConnectString(LPCWSTR pszCompleted, LPCWSTR pszDriverName);
-
-// The user's own string turns psqlODBC's cursors off (UseDeclareFetch=0): table windows then read
-// whole on the user's connection, and no reading connection is opened.
-bool DeclinesReadingConnection(LPCWSTR pszConnect);
-
-// The fetch size ReadingConnectString gives psqlODBC.
+// The rows psqlODBC fetches a round trip through its own cursors unless the string sets Fetch
+// (its default).
 constexpr int kStreamingFetchRows = 100;
 
 // The driver file name is SQLite's ODBC driver.

@@ -3,6 +3,7 @@
 #include "dbaccess/database.h"
 
 #include "dbaccess/connect_items.h"
+#include "dbaccess/driver_file.h"
 #include "dbaccess/error_rollback.h"
 #include "dbaccess/statement_text.h"
 #include "dbaccess/transaction_statements.h"
@@ -326,6 +327,10 @@ bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConn
     else if (dwOptions & openPrompt)
         nCompletion = SQL_DRIVER_PROMPT;
 
+    // The one session of the connection opens with every option it needs: the driver is looked
+    // up before the string goes to it.
+    const CString strOpen = ConnectStringWithOptions(pszConnect, FindDriverFile(pszConnect),
+                                                     (dwOptions & openUseCursorLib) == 0);
     SQLRETURN nRet = SQLAllocEnv(&m_hEnv);
     if (SQL_SUCCEEDED(nRet))
         nRet = SQLAllocConnect(m_hEnv, &m_hDbc);
@@ -333,8 +338,8 @@ bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConn
         m_hEnv = SQL_NULL_HENV;
     if (SQL_SUCCEEDED(nRet))
     {
-        if (!ConnectHandle(pszConnect, dwOptions, hWnd, nConnectionTimeout, nLoginTimeout,
-                           nCompletion, &m_strConnect, nRet) &&
+        if (!ConnectHandle(strOpen, dwOptions, hWnd, nConnectionTimeout, nLoginTimeout, nCompletion,
+                           &m_strConnect, nRet) &&
             nRet == SQL_NO_DATA)
         {
             Close();
@@ -352,159 +357,41 @@ bool CRDatabase::Open(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConn
         Close();
         throw pException;
     }
-    m_dwOpenOptions = dwOptions;
-    m_nConnectionTimeout = nConnectionTimeout;
-    m_nLoginTimeout = nLoginTimeout;
-    OpenStreamingConnection(pszConnect, dwOptions, nConnectionTimeout, nLoginTimeout);
+    FollowDriverOptions(pszConnect, strOpen, dwOptions);
+    m_strConnect = UsersCompletedString(m_strConnect, pszConnect, strOpen);
     DetectDBMSKind();
     return true;
 }
 
-// Which driver answers is known only once connected (a data source name tells nothing), so the
-// driver options go on a second connection made with the user's string and them; it replaces
-// the first when it opens, else the first stays as it is. The completed string stays the first
-// one's: the recent list and the title show what the user's own string gave.
-void CRDatabase::OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions,
-                                         UINT nConnectionTimeout, UINT nLoginTimeout)
+// The driver that answered tells what its results do: the options were chosen before the
+// connect where the driver was known then (see driver_file.h); a driver found only now keeps
+// what its string and data source gave.
+void CRDatabase::FollowDriverOptions(LPCWSTR pszConnect, LPCWSTR pszOpened, DWORD dwOptions)
 {
     CString strDriver;
     if (!GetDriverName(strDriver))
         return;
-    if (dwOptions & openReadingConnection)
+    // psqlODBC with its own cursors, which the string or data source asked for and the program
+    // could not turn off before connecting.
+    if (!WholeReadConnectString(pszOpened, m_strConnect, strDriver).IsEmpty())
     {
-        // Its string asks for the driver's cursors: this connection reads nothing else.
         m_bStreamingResults = true;
         return;
     }
-    // psqlODBC: the user's connection goes without the driver's cursors, and leaves a failed
-    // statement's transaction to the server (see error_rollback.h).
-    const CString strWhole = WholeReadConnectString(pszConnect, m_strConnect, strDriver);
-    CString strUser = strWhole.IsEmpty() ? CString(pszConnect) : strWhole;
-    const CString strRollback = ServerErrorRollbackString(strUser, strDriver);
-    if (!strRollback.IsEmpty())
-        strUser = strRollback;
-    if (!strWhole.IsEmpty() || !strRollback.IsEmpty())
-    {
-        // Should that connection fail to open where the user's own string did, the driver
-        // streams here where that string asked for it, and that is said.
-        const bool bReplaced =
-            ReplaceConnection(strUser, dwOptions, nConnectionTimeout, nLoginTimeout);
-        m_bStreamingResults = !bReplaced && !strWhole.IsEmpty();
-    }
-    m_reader = !ReadingConnectString(m_strConnect, strDriver).IsEmpty() &&
-                       !DeclinesReadingConnection(pszConnect) && !m_bStreamingResults
-                   ? ReaderState::Allowed
-                   : ReaderState::None;
     // The driver manager's cursor library reads every result whole anyway.
-    const bool bSQLite = IsSQLiteDriverName(strDriver);
-    if (!bSQLite || (dwOptions & openUseCursorLib))
+    if (!IsSQLiteDriverName(strDriver) || (dwOptions & openUseCursorLib))
         return;
-    const CString strStreaming = StreamingConnectString(pszConnect, strDriver);
-    if (strStreaming.IsEmpty())
+    if (UserStringStreams(pszConnect, strDriver))
     {
-        m_bStreamingResults = UserStringStreams(pszConnect, strDriver);
-        m_bReadResultsFirst = m_bStreamingResults;
-        return;
+        m_bStreamingResults = true;
+        m_bReadResultsFirst = true;
     }
-    if (!ReplaceConnection(strStreaming, dwOptions, nConnectionTimeout, nLoginTimeout))
-        return;
-    m_bStreamingResults = true;
-    m_bDeclaredColumnsOnly = true;
-    m_bReadResultsFirst = true;
-}
-
-bool CRDatabase::ReplaceConnection(LPCWSTR pszConnect, DWORD dwOptions, UINT nConnectionTimeout,
-                                   UINT nLoginTimeout)
-{
-    const SQLHDBC hFirst = m_hDbc;
-    SQLHDBC hSecond = SQL_NULL_HDBC;
-    if (!SQL_SUCCEEDED(SQLAllocConnect(m_hEnv, &hSecond)))
-        return false;
-    m_hDbc = hSecond;
-    SQLRETURN nRet;
-    if (!ConnectHandle(pszConnect, dwOptions, nullptr, nConnectionTimeout, nLoginTimeout,
-                       SQL_DRIVER_NOPROMPT, nullptr, nRet))
+    else if (UserStringStreams(pszOpened, strDriver))
     {
-        SQLFreeConnect(hSecond);
-        m_hDbc = hFirst;
-        return false;
+        m_bStreamingResults = true;
+        m_bDeclaredColumnsOnly = true;
+        m_bReadResultsFirst = true;
     }
-    SQLDisconnect(hFirst);
-    SQLFreeConnect(hFirst);
-    return true;
-}
-
-CRDatabase* CRDatabase::ReadingConnection()
-{
-    if (m_reader != ReaderState::Allowed || m_hDbc == SQL_NULL_HDBC ||
-        m_nDBMSKind != DBMS_POSTGRESQL || IsInTransaction())
-        return nullptr;
-    if (!OpenReadingConnection())
-        return nullptr;
-    return ReadsAsReadingConnection() ? m_pReader.get() : nullptr;
-}
-
-bool CRDatabase::OpenReadingConnection()
-{
-    if (m_pReader && m_pReader->IsOpen())
-        return true;
-    CString strDriver;
-    const CString strReading =
-        GetDriverName(strDriver) ? ReadingConnectString(m_strConnect, strDriver) : CString();
-    if (!m_pReader)
-        m_pReader = std::make_unique<CRDatabase>();
-    try
-    {
-        const DWORD dwOptions =
-            openNoPrompt | openReadingConnection | (m_dwOpenOptions & openReadOnly);
-        if (!strReading.IsEmpty() &&
-            m_pReader->Open(strReading, dwOptions, nullptr, m_nConnectionTimeout, m_nLoginTimeout,
-                            m_nQueryTimeout) &&
-            m_pReader->GetDBMSKind() == DBMS_POSTGRESQL)
-            return true;
-    }
-    catch (Zelt::CRDBException* e)
-    {
-        e->Delete();
-    }
-    m_pReader->Close();
-    m_reader = ReaderState::Failed;
-    return false;
-}
-
-namespace {
-
-// What decides how a session reads a table: every setting (search_path, the time zone, the
-// date style, the output of bytea and floats, the role ...), who it runs as, and whether it
-// has a schema of temporary objects, whose tables come before any other of the same name.
-const wchar_t kSessionFingerprint[] =
-    L"SELECT pg_catalog.md5(pg_catalog.string_agg(name || '=' || setting, ';' ORDER BY name)) "
-    L"|| ' ' || current_user || ' ' || session_user || CASE WHEN pg_catalog.pg_my_temp_schema() "
-    L"= 0 THEN '' ELSE ' temp' END FROM pg_catalog.pg_settings";
-
-} // namespace
-
-bool CRDatabase::ReadsAsReadingConnection()
-{
-    CString strUser, strReader;
-    return ReadOneText(*this, kSessionFingerprint, strUser) &&
-           ReadOneText(*m_pReader, kSessionFingerprint, strReader) && strUser == strReader;
-}
-
-void CRDatabase::AddResultBeside(IStreamingResult* pResult)
-{
-    if (pResult != nullptr)
-        m_resultsBeside.push_back(pResult);
-}
-
-void CRDatabase::ReadResultsBesideBefore(LPCWSTR pszSQL)
-{
-    if (m_resultsBeside.empty() || IsPlainStatement(m_nDBMSKind, pszSQL))
-        return;
-    // Each result removes itself once read; a copy keeps the walk safe.
-    const std::vector<IStreamingResult*> results = m_resultsBeside;
-    for (IStreamingResult* pResult : results)
-        pResult->ReadToEnd();
 }
 
 void CRDatabase::AskWholeRead(SQLHSTMT hStmt) const
@@ -521,10 +408,9 @@ void CRDatabase::AddStreamingResult(IStreamingResult* pResult)
 
 void CRDatabase::RemoveStreamingResult(IStreamingResult* pResult)
 {
-    for (std::vector<IStreamingResult*>* pList : {&m_streamingResults, &m_resultsBeside})
-        for (size_t i = pList->size(); i-- > 0;)
-            if ((*pList)[i] == pResult)
-                pList->erase(pList->begin() + static_cast<ptrdiff_t>(i));
+    for (size_t i = m_streamingResults.size(); i-- > 0;)
+        if (m_streamingResults[i] == pResult)
+            m_streamingResults.erase(m_streamingResults.begin() + static_cast<ptrdiff_t>(i));
 }
 
 namespace {
@@ -642,13 +528,8 @@ void CRDatabase::Close()
     m_bStreamingResults = false;
     m_bDeclaredColumnsOnly = false;
     m_bReadResultsFirst = false;
-    // Results of the closed connection cannot be read any more; nor can those of the reading
-    // connection, which closes with it.
+    // Results of the closed connection cannot be read any more.
     m_streamingResults.clear();
-    m_resultsBeside.clear();
-    if (m_pReader)
-        m_pReader->Close();
-    m_reader = ReaderState::None;
 }
 
 void CRDatabase::DetectDBMSKind()
@@ -793,7 +674,6 @@ TxnProduct CRDatabase::GetTxnProduct() const
 
 void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
 {
-    ReadResultsBesideBefore(pszSQL);
     if (!FollowsTransactionBlocks())
         return;
     if (m_txn == TxnState::DriversAborted)

@@ -70,9 +70,6 @@ public:
         openUseCursorLib = 2, // SQL_ODBC_CURSORS = SQL_CUR_USE_ODBC
         openNoPrompt = 4,     // SQL_DRIVER_NOPROMPT
         openPrompt = 8,       // SQL_DRIVER_PROMPT (unless openNoPrompt)
-        // The program's own reading connection (see ReadingConnection): the string's streaming
-        // options stand as given, and the connection opens no reading connection of its own.
-        openReadingConnection = 16,
     };
 
     // One installed driver and its attributes in the driver manager's order.
@@ -167,10 +164,9 @@ public:
     void AskAgainAboutTransaction();
 
     // True when the driver hands over forward-only results as they are fetched: SQLite with
-    // StepAPI=1 (Open adds it where the user's string does not choose, on a second connection it
-    // adopts when that one opens), and the program's own PostgreSQL reading connection. The
-    // user's PostgreSQL connection never streams: there psqlODBC reads each result whole when
-    // its statement runs, as psql does (see WholeReadConnectString).
+    // StepAPI=1 (Open adds it to the string it connects with where the user's string does not
+    // choose). psqlODBC reads each result whole when its statement runs, as psql does (Open
+    // turns its own cursors off, see driver_file.h).
     bool IsStreamingResults() const { return m_bStreamingResults; }
 
     // SQLite stepping through results because this program asked for it: a forward-only
@@ -201,10 +197,11 @@ public:
 
     // A result fetched ahead of its reader on a thread of its own (CRRecordset). The driver
     // must not be called for anything else on the connection meanwhile: SQLite's driver steps
-    // through one database connection; psqlODBC on the reading connection, reading a result in
-    // autocommit mode, ends the transaction it opened for it when the rows run out,
-    // and a statement starting on another thread at that moment is sent with a savepoint of a
-    // transaction that is gone ("SAVEPOINT can only be used in transaction blocks"). So every
+    // through one database connection; psqlODBC with its own cursors (where the string or the
+    // data source asked for them), reading a result in autocommit mode, ends the transaction it
+    // opened for it when the rows run out, and a statement starting on another thread at that
+    // moment is sent with a savepoint of a transaction that is gone ("SAVEPOINT can only be used
+    // in transaction blocks"). So every
     // other call that reaches the server (a statement, a fetch, a row change, a transaction's
     // start or end, closing a result) first holds each such read: it stops after the fetch it
     // is in (one round trip of the driver's fetch size at most), and its reader reads the rest
@@ -245,26 +242,6 @@ public:
     void AddStreamingResult(IStreamingResult* pResult);
     void RemoveStreamingResult(IStreamingResult* pResult);
     void ReadStreamingResultsToEnd();
-
-    // PostgreSQL: a table window's rows come through a second connection of the program's own,
-    // opened (on first use) from the user's completed string with psqlODBC's declare/fetch
-    // cursors, so that the first screen of a large table shows before the whole table is read.
-    // Returned only while a read there gives exactly what the same read on the user's
-    // connection would: no transaction of the user's is open (it could hold changes of its own
-    // and a snapshot of its own), and the two sessions agree on every setting, on the user and
-    // role, and the user's session has no temporary objects (which shadow tables by name). The
-    // sessions are asked each time, one short question each. Null otherwise (the caller reads
-    // on this connection), on other products, when the user's string declines it
-    // (UseDeclareFetch=0) or when it could not be opened. Changes of rows still go to this
-    // connection, in the user's session.
-    CRDatabase* ReadingConnection();
-    // Results read on the reading connection hold a lock on their table until read to their
-    // end: a statement of the user's that may need the table whole (ALTER, DROP, TRUNCATE,
-    // LOCK, VACUUM FULL, a CALL) would wait for a read only this thread can finish. So the
-    // results registered here are read to their end before any statement that is not a plain
-    // read or write (FollowStatementStart calls it).
-    void AddResultBeside(IStreamingResult* pResult);
-    void ReadResultsBesideBefore(LPCWSTR pszSQL);
 
     // Driver manager trace.
     bool StartTrace(LPCWSTR pszTraceFile);
@@ -480,12 +457,8 @@ private:
     bool ConnectHandle(LPCWSTR pszConnect, DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout,
                        UINT nLoginTimeout, SQLUSMALLINT nCompletion, CString* pstrCompleted,
                        SQLRETURN& nRet);
-    void OpenStreamingConnection(LPCWSTR pszConnect, DWORD dwOptions, UINT nConnectionTimeout,
-                                 UINT nLoginTimeout);
-    // Connects a second handle with the string; it replaces the first when it opens, else the
-    // first stays. True when it replaced it.
-    bool ReplaceConnection(LPCWSTR pszConnect, DWORD dwOptions, UINT nConnectionTimeout,
-                           UINT nLoginTimeout);
+    // What the results of the driver that answered do, from the strings given and opened with.
+    void FollowDriverOptions(LPCWSTR pszConnect, LPCWSTR pszOpened, DWORD dwOptions);
 
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC; // the connection is open exactly while this is set
@@ -514,21 +487,6 @@ private:
     bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements
     std::vector<IStreamingResult*> m_streamingResults;
-    std::vector<IStreamingResult*> m_resultsBeside; // on the reading connection
-    // The reading connection: made once and kept for the life of this object, since the
-    // recordsets read on it point to it (closed and opened again with this connection).
-    bool OpenReadingConnection();
-    bool ReadsAsReadingConnection();
-    std::unique_ptr<CRDatabase> m_pReader;
-    enum class ReaderState
-    {
-        None,    // not psqlODBC, or declined by the user's string
-        Allowed, // made when first asked for
-        Failed,  // could not be opened: not tried again on this connection
-    } m_reader = ReaderState::None;
-    DWORD m_dwOpenOptions = 0;
-    UINT m_nConnectionTimeout = 0;
-    UINT m_nLoginTimeout = 0;
     void HoldEachReadAhead();
     void DetachReadAheads();
     std::mutex m_readAheadMutex; // guards m_readAheads (never held while a read is held)

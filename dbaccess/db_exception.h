@@ -51,12 +51,12 @@ public:
 // throws the pointer.
 [[noreturn]] void ThrowRDBException(CRDatabase* pDatabase, int nRetCode, SQLHSTMT hStmt = nullptr);
 
-// On the program's reading connection psqlODBC reads results through a cursor in a transaction
-// of its own, even with autocommit on, and leaves that transaction aborted when the server fails
-// part-way through the rows: every later read there would fail ("current transaction is
-// aborted"). LeavesReadAborted: the failure may have done that (the server's failure, on a
-// streaming PostgreSQL connection). RollBackAbortedRead: outside a transaction, rolls the aborted
-// one back (the user's connection never streams, so it never holds such a transaction).
+// psqlODBC with its own cursors (a connection whose driver was known only once connected, with a
+// data source that asks for them) reads results through a cursor in a transaction of its own,
+// even with autocommit on, and leaves that transaction aborted when the server fails part-way
+// through the rows: every later read there would fail ("current transaction is aborted").
+// LeavesReadAborted: the failure may have done that (the server's failure, on a streaming
+// PostgreSQL connection). RollBackAbortedRead: outside a transaction, rolls the aborted one back.
 // ThrowRDBException does both, except on a thread reading ahead, which must not call the
 // connection for anything but its fetches: its reader rolls back once the thread has stopped.
 bool LeavesReadAborted(CRDatabase* pDatabase, const Zelt::CRDBException& e);

@@ -329,14 +329,6 @@ void CMemCursor::ReadToEndBeforeTransactions(CRDatabase* pDatabase)
     pDatabase->AddStreamingResult(this);
 }
 
-void CMemCursor::ReadToEndBeforeLocks(CRDatabase* pDatabase)
-{
-    if (m_pWatchedDatabase != nullptr || pDatabase == nullptr || !m_source)
-        return;
-    m_pWatchedDatabase = pDatabase;
-    pDatabase->AddResultBeside(this);
-}
-
 void CMemCursor::ReadToEnd()
 {
     ReadOn(INT_MAX);

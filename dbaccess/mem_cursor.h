@@ -78,10 +78,6 @@ public:
     // The source streams from pDatabase: every row left is read before a transaction on that
     // connection begins or ends (the statement would not survive it).
     void ReadToEndBeforeTransactions(CRDatabase* pDatabase);
-    // The source streams from the reading connection beside pDatabase (the user's): every row
-    // left is read before a statement there that may need the table whole (see
-    // CRDatabase::AddResultBeside).
-    void ReadToEndBeforeLocks(CRDatabase* pDatabase);
     // Reads every row the source has left; the current row stays.
     void ReadToEnd() override;
     // Reads up to nRows more rows from the source; the current row stays. True while the source

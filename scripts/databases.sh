@@ -6,7 +6,7 @@
 #
 # PostgreSQL: role quenlark (password quenlark, CREATEDB, no superuser) owning database quenlark;
 #   login roles ql_sep and "ql_O'Brien" (no rights) whose passwords hold connection-string
-#   characters.
+#   characters; login role ql_one (password ql_one, no rights) limited to one connection.
 # MariaDB: user quenlark@localhost and @127.0.0.1 (password quenlark) with every right on database
 #   quenlark and on the databases named ql_..., none on the server.
 set -euo pipefail
@@ -52,7 +52,12 @@ DO $$ BEGIN
   IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'ql_O''Brien') THEN
     CREATE ROLE "ql_O'Brien" LOGIN PASSWORD 'p=w {x}';
   END IF;
+  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'ql_one') THEN
+    CREATE ROLE ql_one LOGIN PASSWORD 'ql_one';
+  END IF;
 END $$;
+-- A role that may hold one session at a time.
+ALTER ROLE ql_one CONNECTION LIMIT 1;
 -- Scratch databases of the tests need CREATEDB; ending the role's own sessions needs nothing.
 ALTER ROLE quenlark NOSUPERUSER NOCREATEROLE NOREPLICATION NOBYPASSRLS CREATEDB LOGIN;
 SQL

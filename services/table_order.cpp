@@ -175,10 +175,7 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
             wait.SetProcessText(FormatObjectName(object, &GetCatalogDatabase(), true));
             if (wait.IsCancelled())
                 return false;
-            // PostgreSQL streams on the program's reading connection where that reads what the
-            // user's session would (CRDatabase::ReadingConnection), else reads whole.
-            CRDatabase* pReader = GetDatabase().ReadingConnection();
-            CRRecordset rs(pReader != nullptr ? pReader : &GetDatabase());
+            CRRecordset rs(&GetDatabase());
             // A table whose columns are all declared streams from SQLite as it is written.
             const UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT |
                                   (nObjectKind == 1 ? DeclaredColumnsOption(object) : 0);

@@ -514,14 +514,10 @@ bool CGridChildFrame::ApplySortAndFilter(const CSortArray* pSort, const CFilterA
 
 bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICursor>& cursor)
 {
+    // Every window reads in the user's session: what it shows is what the same SELECT there
+    // gives (settings, role, temporary tables, the user's own uncommitted rows).
     CRDatabase& db = m_pHelper->GetDatabase();
-    // A PostgreSQL table, view or table-like object is read on the program's own reading
-    // connection where that reads what the user's session would (CRDatabase::ReadingConnection);
-    // its rows are still changed on the user's connection (the grid's own).
-    const bool bObject = m_nKind == kGridTable || m_nKind == kGridView || m_nKind == kGridTableLike;
-    CRDatabase* pReader = bObject ? db.ReadingConnection() : nullptr;
-    m_bReadBeside = pReader != nullptr;
-    CRDatabase& read = pReader != nullptr ? *pReader : db;
+    CRDatabase& read = db;
     auto pRecordset = std::make_unique<CRRecordset>(&read);
     pRecordset->SetQueryTimeout(db.GetQueryTimeout());
     if (CMainFrame* pMain = GetMainFrame())
@@ -602,9 +598,7 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
                 m_pHelper->ReadToMemCursor(AfxGetMainWnd(), cursor.release(), m_nKind == kGridPlan);
             if (pMem == nullptr)
                 return;
-            if (m_bReadBeside)
-                pMem->ReadToEndBeforeLocks(&m_pHelper->GetDatabase());
-            else if (m_bStreamed)
+            if (m_bStreamed)
                 pMem->ReadToEndBeforeTransactions(&m_pHelper->GetDatabase());
             cursor.reset(pMem);
         }
@@ -628,19 +622,15 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
 }
 
 // A SQLite statement part read keeps the database file's shared lock: no other process can
-// commit a change while a table window sits on its first screen. A PostgreSQL read on the
-// reading connection keeps a transaction open there, with a lock on the table (which ALTER,
-// DROP or TRUNCATE wait for) and a snapshot that holds back the removal of dead rows. So the
-// rest is read into the memory cursor while the program is idle (WM_TIMER comes only when no
-// other message waits), and the statement, with its lock, ends with the last row. The grid takes
-// the rows read as items in the same idle ticks, so the window shows the whole table once it is
-// read.
+// commit a change while a table window sits on its first screen. So the rest is read into the
+// memory cursor while the program is idle (WM_TIMER comes only when no other message waits), and
+// the statement, with its lock, ends with the last row. The grid takes the rows read as items in
+// the same idle ticks, so the window shows the whole table once it is read.
 void CGridChildFrame::StartReadingOn()
 {
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
     if (m_bStreamed && pMem != nullptr && pMem->IsSourceOpen() && m_hWnd != nullptr &&
-        m_pHelper != nullptr &&
-        (m_bReadBeside || m_pHelper->GetDatabase().ReadsResultsBeforeStatements()))
+        m_pHelper != nullptr && m_pHelper->GetDatabase().ReadsResultsBeforeStatements())
         SetTimer(kReadOnTimer, 1);
 }
 

@@ -178,8 +178,6 @@ protected:
     bool m_bForwardOnly = false;
     // The last statement opened streams from the driver (rows fetched as they are read).
     bool m_bStreamed = false;
-    // ... on the program's reading connection beside the user's (CRDatabase::ReadingConnection).
-    bool m_bReadBeside = false;
     CString m_strInitialSelect;
     CString m_strCurrentSelect;
     CString m_strShowSQL;

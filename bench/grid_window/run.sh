@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Opens a generated table (1,000,000 rows x 10 columns by default; QL_BENCH_ROWS changes it) in a
-# grid window, from SQLite, PostgreSQL (on the reading connection, and read whole on the user's)
-# and MariaDB, beside a 1,000-row table: the first screen,
+# grid window, from SQLite, PostgreSQL (read whole in the user's session, as psql reads) and
+# MariaDB, beside a 1,000-row table: the first screen,
 # reading every row, closing the window, and the peak memory against the data as CSV; the native
 # tools reading the same table for comparison. Each program run is also timed whole, from start
 # to exit, so that time spent after the measured phases (tearing down, exiting) shows.
@@ -59,7 +59,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)
 med() { while read -r line; do field "$1" "$line"; done <<<"$2" | median; }
 # QL_BENCH_DBS (e.g. "SQLite PostgreSQL") limits the products measured; QL_BENCH_REPEAT sets the
 # runs per table (medians are reported).
-dbs="${QL_BENCH_DBS:-SQLite SQLiteQuery SQLiteReadOn SQLiteStepAPI PostgreSQL PostgreSQLReadOn PostgreSQLWhole MariaDB}"
+dbs="${QL_BENCH_DBS:-SQLite SQLiteQuery SQLiteReadOn SQLiteStepAPI PostgreSQL MariaDB}"
 report() {  # name, connect big, connect small, native seconds, csv bytes, big table
   local small_out="" big_out="" i
   [[ " $dbs " == *" $1 "* ]] || return 0
@@ -110,12 +110,8 @@ read_on=1 report SQLiteReadOn "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQL
 # windows only).
 report SQLiteStepAPI "Driver=SQLite3;Database=$sqlite_big;StepAPI=1;" "Driver=SQLite3;Database=$sqlite_small;StepAPI=1;" "$native_sqlite" "$csv_sqlite" "$big"
 pg="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;"
-# The table window reads on the program's own reading connection (the driver's cursors there);
-# the user's connection reads whole, as the window does where the user's string declines the
-# reading connection (UseDeclareFetch=0).
+# The table window reads whole in the user's one session (the driver's own cursors are off).
 report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
-read_on=1 report PostgreSQLReadOn "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
-report PostgreSQLWhole "${pg}UseDeclareFetch=0;" "${pg}UseDeclareFetch=0;" "$native_pg" "$csv_pg" "$big"
 maria="Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=quenlark;"
 report MariaDB "$maria" "$maria" "$native_maria" "$csv_maria" "$big"
 drop_generated_table "$big"; drop_generated_table "$small"; rm -f "$sqlite_big" "$sqlite_small"

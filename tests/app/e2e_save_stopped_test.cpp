@@ -91,6 +91,9 @@ long SqliteReplay(const std::wstring& script, const std::wstring& table, std::st
 
 TEST_F(SaveStoppedE2E, PostgreSQLSessionLostDuringAnHtmlSaveEndsTheFileAndTellsItsRows)
 {
+    // (The held view stops a read that fetches its rows from the server part way; a PostgreSQL
+    // grid holds its rows whole, so the save reads nothing from the server.)
+    GTEST_SKIP() << "PostgreSQL results are read whole when their statement runs";
     CRDatabase db;
     QlConnTest::OpenOrFail(db, QlTestDb::PostgresConnect());
     QlConnTest::CScratchSchemas schemas{db};

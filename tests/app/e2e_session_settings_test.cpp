@@ -103,6 +103,60 @@ TEST_F(SessionSettingsE2E, ValuesSurviveTheUsersSessionSettings)
     EXPECT_TRUE(program.Close());
 }
 
+// Row-level security that reads a setting of the user's own (a name with a dot, which no list of
+// the server's settings holds): the table window, a view window over the table and Save Data
+// read in the user's session, so they show the rows the setting lets through, after SET and
+// after set_config, as psql does.
+TEST_F(SessionSettingsE2E, RowLevelSecurityByTheUsersOwnSetting)
+{
+    const CString t = m_schema + L".rls";
+    Exec(L"CREATE TABLE " + t + L" (id int PRIMARY KEY, tenant int)");
+    Exec(L"INSERT INTO " + t + L" VALUES (1, 1), (2, 1), (3, 2)");
+    Exec(L"ALTER TABLE " + t + L" ENABLE ROW LEVEL SECURITY");
+    Exec(L"ALTER TABLE " + t + L" FORCE ROW LEVEL SECURITY");
+    Exec(L"CREATE POLICY tenant ON " + t +
+         L" USING (tenant = current_setting('app.tenant', true)::int)");
+    Exec(L"CREATE VIEW " + m_schema + L".rls_v AS SELECT * FROM " + t);
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
+    EXPECT_EQ(Run(L"SET app.tenant = '1'").rfind(L"Executed OK.", 0), 0u);
+
+    const std::vector<std::wstring> first = {L"1", L"2"};
+    HWND table = program.OpenTableWindow(std::wstring(m_schema), L"rls");
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(ql::WaitFor([&] { return program.ListItems(ql::GridOf(table), 0) == first; }))
+        << program.Describe();
+    ASSERT_TRUE(program.OpenViewGrid(std::wstring(m_schema), L"rls_v"));
+    HWND view = program.ActiveChild();
+    EXPECT_TRUE(ql::WaitFor([&] { return program.ListItems(ql::GridOf(view), 0) == first; }))
+        << program.Describe();
+
+    // A query: its grid window shows the value and becomes the active one.
+    EXPECT_EQ(Run(L"SELECT set_config('app.tenant', '2', false)"), L"");
+    for (HWND window : {table, view})
+    {
+        SendMessageW(GetParent(window), WM_MDIACTIVATE, (WPARAM)window, 0);
+        ASSERT_TRUE(ql::WaitFor([&] { return program.ActiveChild() == window; }));
+        program.PostCommand(ID_QUERY_REFRESH);
+        EXPECT_TRUE(ql::WaitFor([&] {
+            return program.ListItems(ql::GridOf(window), 0) == std::vector<std::wstring>{L"3"};
+        })) << program.Describe();
+    }
+    SendMessageW(GetParent(table), WM_MDIACTIVATE, (WPARAM)table, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ActiveChild() == table; }));
+    const std::wstring csv = m_folder + L"\\rls.csv";
+    ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
+    HWND options = program.WaitForDialog(L"Save As CSV File");
+    ASSERT_NE(options, nullptr);
+    ql::CProgram::SetText(options, 1020, L",");
+    ql::CProgram::Click(options, IDOK);
+    const std::string bytes = ql::CProgram::WaitForClosedFile(csv);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    EXPECT_NE(text.find(L"\n3,2\n"), std::wstring::npos) << U8(text);
+    EXPECT_EQ(text.find(L"\n1,1\n"), std::wstring::npos) << U8(text);
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close());
+}
+
 // A database of the user's with settings of its own for every session: an empty search path,
 // verbose intervals, escaped byte strings, backslash escapes in plain literals, fewer float
 // digits, every debug notice, day-first SQL dates. Its values, long ones of types without a

@@ -369,19 +369,15 @@ TEST_P(RecordsetBlocks, ValuesReadAsTextAreThoseOfATypedRead)
         SCOPED_TRACE(options & RS_UNBOUND ? "read ahead"
                      : bAhead             ? "bound, read ahead"
                                           : "in blocks");
-        // PostgreSQL's table windows read on the program's reading connection.
-        CRDatabase* pRead = bAhead && GetParam() == Db::PostgreSQL
-                                ? conn->database->ReadingConnection()
-                                : conn->database.get();
-        ASSERT_NE(pRead, nullptr);
+        CRDatabase* pRead = conn->database.get();
         CRRecordset rs(pRead), typed(conn->database.get());
         QL_EXPECT_NO_DB_THROW(rs.Open(bAhead ? repeated : sql, RS_FORWARD_ONLY, options));
         QL_EXPECT_NO_DB_THROW(typed.Open(bAhead ? repeated : sql, RS_STATIC, RS_READONLY));
         if (bAhead)
         {
             rs.ReadAheadFromNextBlock();
-            // (MariaDB's results are read whole at execution.)
-            EXPECT_EQ(rs.ReadsAhead(), GetParam() != Db::MariaDB);
+            // (MariaDB and PostgreSQL read results whole at execution.)
+            EXPECT_EQ(rs.ReadsAhead(), GetParam() == Db::SQLite);
         }
         int rows = 0;
         for (; !rs.IsEOF() && !typed.IsEOF(); rs.MoveNext(), typed.MoveNext())
@@ -439,19 +435,12 @@ TEST(RecordsetReadAhead, AFailureInTheMiddleComesAfterTheRowsBeforeIt)
          L"SELECT i, CASE WHEN i = 700 THEN abs(-9223372036854775807 - 1 + (i - 700)) ELSE 'r' || "
          L"i END "
          L"FROM c"},
-        {Db::PostgreSQL, QlTestDb::PostgresConnect() + L"UseDeclareFetch=1;Fetch=100;",
-         L"SELECT i, CASE WHEN i = 700 THEN (1 / (i - 700))::text ELSE 'r' || i END FROM "
-         L"generate_series(1, 5000) AS g(i)"},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(DbName(c.db));
         CRDatabase db;
-        // PostgreSQL streams only on a reading connection of the program's own.
-        db.Open(c.connect,
-                CRDatabase::openNoPrompt |
-                    (c.db == Db::PostgreSQL ? CRDatabase::openReadingConnection : 0),
-                nullptr, 0, 0, 0);
+        db.Open(c.connect, CRDatabase::openNoPrompt, nullptr, 0, 0, 0);
         CRRecordset rs(&db);
         std::pair<int, std::wstring> read;
         const std::wstring opening = ThrownMessage([&] {
@@ -543,97 +532,6 @@ TEST_P(RecordsetBlocks, OtherStatementsRunBesideAResultReadAhead)
         });
         ASSERT_EQ(thrown, L"");
         ASSERT_EQ(id, rows);
-    }
-}
-
-// The server's count of the rows a slow read has made so far, read from another session: each
-// row takes the sequence's next value.
-class SlowRead
-{
-public:
-    explicit SlowRead(Connection& conn) : m_conn(conn), m_other(Db::PostgreSQL)
-    {
-        m_sequence = L"ql_rs_made_" + CString(QlTestDb::UniqueTag().c_str());
-        m_conn.Exec(L"CREATE SEQUENCE " + m_sequence);
-    }
-    ~SlowRead() { m_other.Exec(L"DROP SEQUENCE IF EXISTS " + m_sequence); }
-
-    // A millisecond a row on the server.
-    CString Sql(int rows) const
-    {
-        return L"SELECT g, (SELECT nextval('" + m_sequence +
-               L"') FROM pg_sleep(0.001 + g * 0)) FROM generate_series(1, " +
-               std::to_wstring(rows).c_str() + L") AS t(g)";
-    }
-
-    LONGLONG Made()
-    {
-        CRRecordset rs(m_other.database.get());
-        rs.Open(L"SELECT last_value FROM " + m_sequence, RS_FORWARD_ONLY, RS_READONLY);
-        LONGLONG n = 0;
-        EXPECT_TRUE(rs.GetFieldBigInt(1, n));
-        return n;
-    }
-
-private:
-    Connection& m_conn;
-    Connection m_other;
-    CString m_sequence;
-};
-
-TEST_P(RecordsetBlocks, AHoldWaitsForNoMoreThanASmallFetchOfASlowRead)
-{
-    // A statement, and the closing of the result itself, while the thread reading ahead is in a
-    // fetch of a slow query: each waits for that one fetch, a few of the result's rows, not for
-    // a batch of thousands (psqlODBC fetched 3000 rows a round trip: three seconds here).
-    if (GetParam() != Db::PostgreSQL)
-        GTEST_SKIP() << "only PostgreSQL's server can be watched making the rows";
-    SlowRead slow(*conn);
-    // Streamed on the program's reading connection, as a table window reads.
-    CRDatabase* pRead = conn->database->ReadingConnection();
-    ASSERT_NE(pRead, nullptr);
-    for (const bool closing : {false, true})
-    {
-        SCOPED_TRACE(closing ? "closing the result" : "a statement");
-        const std::wstring thrown = ThrownMessage([&] {
-            CRRecordset rs(pRead);
-            rs.Open(slow.Sql(20000), RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND);
-            LONGLONG g = 0;
-            int read = 0;
-            for (; read < 1200; ++read, rs.MoveNext())
-            {
-                ASSERT_FALSE(rs.IsEOF());
-                ASSERT_TRUE(rs.GetFieldBigInt(1, g));
-                ASSERT_EQ(g, read + 1);
-            }
-            // The thread is in a fetch: the server is making rows nobody has asked for yet.
-            const LONGLONG seen = slow.Made();
-            ASSERT_TRUE(ql::WaitFor([&] { return slow.Made() > seen + 20; }));
-            const LONGLONG start = slow.Made();
-            if (closing)
-            {
-                rs.Close();
-            }
-            else
-            {
-                CRRecordset other(pRead);
-                other.Open(L"SELECT 1", RS_FORWARD_ONLY, RS_READONLY);
-                ASSERT_FALSE(other.IsEOF());
-            }
-            const LONGLONG held = slow.Made();
-            EXPECT_LT(held - start, 1000) << "rows made while the hold waited";
-            // Nothing reads ahead any more; the reader reads on where it was.
-            ASSERT_TRUE(ql::WaitFor([&] { return slow.Made() == held; }));
-            if (closing)
-                return;
-            for (int k = 0; k < 300; ++k, ++read, rs.MoveNext())
-            {
-                ASSERT_FALSE(rs.IsEOF());
-                ASSERT_TRUE(rs.GetFieldBigInt(1, g));
-                ASSERT_EQ(g, read + 1);
-            }
-        });
-        ASSERT_EQ(thrown, L"");
     }
 }
 

@@ -267,7 +267,6 @@ private:
         std::unique_ptr<Zelt::ICursor> cursor;
         std::vector<int> expected;
         std::string readError; // an error met while reading on when idle
-        bool bBeside = false;  // read on the reading connection
     };
 
     unsigned Pick(unsigned n) { return static_cast<unsigned>(m_random() % n); }
@@ -299,6 +298,10 @@ private:
         wchar_t extra[512] = {};
         if (GetEnvironmentVariableW(L"QL_SEQUENCE_CONNECT_EXTRA", extra, 512) > 0)
             connect += extra;
+        // Every session the program opens carries this name, so another session counts them.
+        m_app = (L"ql_seqapp_" + tag).c_str();
+        if (m_product == Product::PostgreSQL)
+            connect += L"pqopt={application_name=" + m_app + L"};";
         if (!m_observer.Connect(observe, error))
             return false;
         CString fill;
@@ -827,11 +830,7 @@ private:
     {
         try
         {
-            // PostgreSQL reads on the program's own reading connection while that reads what the
-            // user's session would.
-            CRDatabase* pReader = m_db.ReadingConnection();
-            CRDatabase& read = pReader != nullptr ? *pReader : m_db;
-            window.bBeside = pReader != nullptr;
+            CRDatabase& read = m_db;
             const UINT nDeclared = m_product == Product::SQLite ? RS_DECLARED_COLUMNS : 0;
             const bool bStreamed =
                 read.IsStreamingResults() && (!read.StreamsDeclaredColumnsOnly() || nDeclared != 0);
@@ -851,9 +850,7 @@ private:
             }
             auto mem = std::make_unique<Zelt::CMemCursor>(std::move(rs));
             mem->MoveFirst();
-            if (pReader != nullptr)
-                mem->ReadToEndBeforeLocks(&m_db);
-            else if (bStreamed)
+            if (bStreamed)
                 mem->ReadToEndBeforeTransactions(&m_db);
             window.cursor = std::move(mem);
             return true;
@@ -866,22 +863,20 @@ private:
         }
     }
 
-    // A window streaming on SQLite or on the reading connection reads on while the program is
-    // idle (CGridChildFrame::OnTimer). SQLite's is read to its end before another session looks
-    // (its statement holds the file's lock meanwhile, as designed); one beside the user's session
-    // is read a random part of the way, as far as the user let the program idle.
+    // A window streaming on SQLite reads on while the program is idle
+    // (CGridChildFrame::OnTimer); it is read to its end before another session looks (its
+    // statement holds the file's lock meanwhile, as designed).
     void ReadOnWhenIdle()
     {
         for (auto& window : m_windows)
         {
             auto* pMem = dynamic_cast<Zelt::CMemCursor*>(window->cursor.get());
             if (pMem == nullptr || !window->readError.empty() ||
-                !(window->bBeside || m_db.ReadsResultsBeforeStatements()))
+                !m_db.ReadsResultsBeforeStatements())
                 continue;
-            const unsigned slices = window->bBeside ? m_idle() % 4 : UINT_MAX;
             try
             {
-                for (unsigned i = 0; i < slices && pMem->ReadOn(256); ++i)
+                while (pMem->ReadOn(256))
                 {}
             }
             catch (Zelt::CRDBException* e)
@@ -986,6 +981,31 @@ private:
                                        "wrote nothing"
                                      : "the server's session holds no transaction id; psql's "
                                        "wrote");
+            // Outside the user's transaction the server holds nothing of the program's: one
+            // session, no lock, no snapshot.
+            CString sessions;
+            if (!m_observer.Run(
+                    L"SELECT count(*) FROM pg_stat_activity WHERE application_name = '" + m_app +
+                        L"'",
+                    &sessions, &error))
+                return Disagree("pg_stat_activity cannot be read: " + Narrow(error));
+            if (sessions != L"1")
+                return Disagree("the program holds " + Narrow(sessions) +
+                                " server sessions; psql holds one");
+            if (m_model.State() == SessionState::None)
+            {
+                CString held;
+                if (!m_observer.Run(L"SELECT (SELECT count(*) FROM pg_locks WHERE pid = " + m_pid +
+                                        L") || '|' || coalesce((SELECT backend_xmin::text FROM "
+                                        L"pg_stat_activity WHERE pid = " +
+                                        m_pid + L"), '-')",
+                                    &held, &error))
+                    return Disagree("pg_locks cannot be read: " + Narrow(error));
+                if (held != L"0|-")
+                    return Disagree("outside a transaction the program's session holds locks and "
+                                    "snapshot \"" +
+                                    Narrow(held) + "\"; psql's holds none");
+            }
         }
         else if (m_product == Product::MariaDB)
         {
@@ -1022,12 +1042,11 @@ private:
     unsigned m_seed;
     int m_nSteps;
     std::mt19937 m_random;
-    std::mt19937 m_idle{m_seed ^ 0x9e3779b9u}; // apart: the steps stay those of the seed
     std::unique_ptr<QlTestDb::TempSQLiteFile> m_file;
     CObserver m_observer;
     CRDatabase m_db;
     std::vector<std::unique_ptr<CWindow>> m_windows;
-    CString m_table, m_big, m_probe, m_proc, m_nosuch, m_pid;
+    CString m_table, m_big, m_probe, m_proc, m_nosuch, m_pid, m_app;
     bool m_bCreated = false;
     std::string m_report, m_steps;
     int m_nStep = 0;

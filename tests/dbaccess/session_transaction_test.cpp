@@ -351,6 +351,80 @@ TEST_P(SessionTransaction, FurtherResultsWaitingBlockNothing)
     m_other.ExecuteSQL(L"DROP PROCEDURE " + proc);
 }
 
+void AbortedTransactionOfOneSession(LPCWSTR connect);
+
+// A role that may hold one session only: the connection opens with every option it needs in that
+// one session, so a failure inside a typed transaction leaves it aborted as in psql (the driver
+// rolls back nothing of its own), and the COMMIT stores no row and says it rolled back.
+// The driver is found before connecting by the string's Driver item or through its data source.
+TEST(OneSession, RoleLimitedToOneConnectionKeepsTheServersRuleOnErrors)
+{
+    for (LPCWSTR connect :
+         {L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;"
+          L"UID=ql_one;PWD=ql_one;",
+          L"DSN=QuenlarkPG;UID=ql_one;PWD=ql_one;"})
+    {
+        SCOPED_TRACE(Narrow(connect));
+        ASSERT_NO_FATAL_FAILURE(AbortedTransactionOfOneSession(connect));
+    }
+}
+
+void AbortedTransactionOfOneSession(LPCWSTR connect)
+{
+    CRDatabase db;
+    OpenOrFail(db, connect);
+    ASSERT_TRUE(db.IsOpen());
+    ExecOrFail(db, L"CREATE TEMPORARY TABLE ql_one_rows (id int)");
+    ExecOrFail(db, L"BEGIN");
+    ExecOrFail(db, L"INSERT INTO ql_one_rows VALUES (1)");
+    auto failure = Catch([&] { db.ExecuteSQL(L"SELECT 1/0"); });
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(Narrow(failure->m_strSQLState), "22012");
+    EXPECT_EQ(db.GetTransactionState(), TxnState::Aborted);
+    auto refused = Catch([&] { db.ExecuteSQL(L"INSERT INTO ql_one_rows VALUES (2)"); });
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(Narrow(refused->m_strSQLState), "25P02");
+    ExecOrFail(db, L"COMMIT");
+    EXPECT_NE(db.TakeSessionNote().Find(L"rolled back"), -1);
+    EXPECT_FALSE(db.IsInTransaction());
+    EXPECT_EQ(QueryText(db, L"SELECT count(*) FROM ql_one_rows"), L"0");
+}
+
+// A large result read part way on the user's connection holds nothing on the server, whatever
+// the string says of the driver's cursors: no transaction, no lock, no snapshot, no cursor, and
+// another session's ALTER TABLE gets its lock at once.
+TEST(OneSession, PostgreSQLReadPartWayHoldsNothing)
+{
+    CRDatabase other;
+    OpenOrFail(other, PostgresConnect());
+    const CString table = (L"ql_hold_" + UniqueTag()).c_str();
+    ExecOrFail(other, L"CREATE TABLE " + table +
+                          L" AS SELECT g AS id, 'v' || g AS v FROM generate_series(1, 20000) g");
+    for (LPCWSTR option : {L"", L"UseDeclareFetch=1;Fetch=50;"})
+    {
+        SCOPED_TRACE(Narrow(option));
+        CRDatabase db;
+        OpenOrFail(db, PostgresConnect() + option);
+        EXPECT_FALSE(db.IsStreamingResults());
+        const CString pid = QueryText(db, L"SELECT pg_backend_pid()");
+        CRRecordset rs(&db);
+        ASSERT_TRUE(rs.Open(L"SELECT id, v FROM " + table, RS_FORWARD_ONLY, 0));
+        for (int i = 0; i < 10 && !rs.IsEOF(); ++i)
+            rs.MoveNext();
+        EXPECT_EQ(QueryText(other, L"SELECT state || ' ' || coalesce(backend_xmin::text, '-') "
+                                   L"FROM pg_stat_activity WHERE pid = " +
+                                       pid),
+                  L"idle -");
+        EXPECT_EQ(QueryText(other, L"SELECT count(*) FROM pg_locks WHERE pid = " + pid), L"0");
+        EXPECT_EQ(QueryText(db, L"SELECT count(*) FROM pg_cursors"), L"0");
+        ExecOrFail(other, L"SET lock_timeout = '2s'");
+        ExecOrFail(other, L"ALTER TABLE " + table + L" ADD COLUMN x_" +
+                              CString(std::to_wstring(option[0] != 0).c_str()) + L" int");
+        ExecOrFail(other, L"RESET lock_timeout");
+    }
+    ExecOrFail(other, L"DROP TABLE " + table);
+}
+
 INSTANTIATE_TEST_SUITE_P(Products, SessionTransaction, ::testing::Values(postgres, mariadb, sqlite),
                          [](const auto& info) {
                              return std::string(info.param == postgres  ? "PostgreSQL"

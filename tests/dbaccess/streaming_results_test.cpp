@@ -5,6 +5,7 @@
 #include "recordset_test_util.h"
 
 #include "dbaccess/connect_items.h"
+#include "dbaccess/driver_file.h"
 #include "dbaccess/mem_cursor.h"
 
 using namespace QlRsTest;
@@ -48,7 +49,7 @@ TEST(ConnectItems, StreamingOptionsWhereTheUsersStringIsSilent)
     EXPECT_FALSE(UserStringStreams(L"UseDeclareFetch=1", L"psqlodbcw.so"));
 }
 
-TEST(ConnectItems, PostgreSQLReadsWholeOnTheUsersConnectionAndStreamsBesideIt)
+TEST(ConnectItems, PostgreSQLReadsWholeAndEveryOptionGoesInTheFirstConnect)
 {
     // The user's string, or what the data source set (the completed string), turning the
     // driver's cursors on is answered by a string that turns them off, in both forms of the name.
@@ -62,17 +63,33 @@ TEST(ConnectItems, PostgreSQLReadsWholeOnTheUsersConnectionAndStreamsBesideIt)
     EXPECT_EQ(WholeReadConnectString(L"DSN=pg", L"DSN=pg;UseDeclareFetch=0", L"psqlodbcw.so"), L"");
     EXPECT_EQ(WholeReadConnectString(L"DSN=m;UseDeclareFetch=1", L"", L"libmaodbc.so"), L"");
 
-    // The reading connection: the completed string with the driver's cursors and, where it
-    // gives none, a short fetch.
-    EXPECT_EQ(ReadingConnectString(L"DSN=pg;UseDeclareFetch=0;", L"psqlodbcw.so"),
-              L"DSN=pg;UseDeclareFetch=1;Fetch=100;");
-    EXPECT_EQ(ReadingConnectString(L"DSN=pg;A7=300;B6=0", L"psqlodbcw.so"),
-              L"DSN=pg;A7=300;UseDeclareFetch=1;B6=1;");
-    EXPECT_EQ(ReadingConnectString(L"Driver=SQLite3;", L"libsqlite3odbc.so"), L"");
-    EXPECT_TRUE(DeclinesReadingConnection(L"DSN=pg;UseDeclareFetch=0"));
-    EXPECT_TRUE(DeclinesReadingConnection(L"DSN=pg;b6 = 0"));
-    EXPECT_FALSE(DeclinesReadingConnection(L"DSN=pg;UseDeclareFetch=1"));
-    EXPECT_FALSE(DeclinesReadingConnection(L"DSN=pg"));
+    // The string the connection opens with, by the driver library found before connecting.
+    const CString psql = L"/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so";
+    EXPECT_EQ(ConnectStringWithOptions(L"DSN=pg;UseDeclareFetch=1;Protocol=7.4-1", psql, true),
+              L"DSN=pg;UseDeclareFetch=0;Protocol=7.4-0;");
+    EXPECT_EQ(ConnectStringWithOptions(L"DSN=pg;B6=1;", psql, true),
+              L"DSN=pg;UseDeclareFetch=0;B6=0;Protocol=7.4-0;");
+    EXPECT_EQ(ConnectStringWithOptions(L"DSN=pg;UseDeclareFetch=0;Protocol=7.4-0;", psql, true),
+              L"DSN=pg;UseDeclareFetch=0;Protocol=7.4-0;");
+    EXPECT_EQ(ConnectStringWithOptions(L"Driver=SQLite3;Database=a.db", L"libsqlite3odbc.so", true),
+              L"Driver=SQLite3;Database=a.db;StepAPI=1;");
+    EXPECT_EQ(ConnectStringWithOptions(L"Database=a.db;StepAPI=0", L"libsqlite3odbc.so", true),
+              L"Database=a.db;StepAPI=0");
+    EXPECT_EQ(ConnectStringWithOptions(L"Database=a.db", L"libsqlite3odbc.so", false),
+              L"Database=a.db");
+    EXPECT_EQ(ConnectStringWithOptions(L"DSN=m;UseDeclareFetch=1", L"libmaodbc.so", true),
+              L"DSN=m;UseDeclareFetch=1");
+    EXPECT_EQ(ConnectStringWithOptions(L"DSN=unknown", L"", true), L"DSN=unknown");
+    // The completed string keeps the user's choice: the program's items go back or out.
+    EXPECT_EQ(UsersCompletedString(L"DSN=s;Database=a.db;StepAPI=1;Timeout=5;", L"DSN=s",
+                                   L"DSN=s;StepAPI=1;"),
+              L"DSN=s;Database=a.db;Timeout=5;");
+    EXPECT_EQ(UsersCompletedString(L"DSN=pg;UseDeclareFetch=0;Protocol=7.4-0;",
+                                   L"DSN=pg;UseDeclareFetch=1;",
+                                   L"DSN=pg;UseDeclareFetch=0;Protocol=7.4-0;"),
+              L"DSN=pg;UseDeclareFetch=1;");
+    EXPECT_EQ(UsersCompletedString(L"DSN=s;StepAPI=0;", L"DSN=s;StepAPI=0", L"DSN=s;StepAPI=0"),
+              L"DSN=s;StepAPI=0;");
 }
 
 TEST(ConnectItems, SQLiteTakesAStringWithoutDataSourceOrDatabaseForItsFileName)
@@ -319,102 +336,6 @@ TEST(StreamingConnection, SQLiteStepsInsideATransaction)
     EXPECT_EQ(mem->GetRecordCount(), 1201);
     EXPECT_EQ(TextAt(*mem, 1201, 2), L"mine");
     EXPECT_EQ(QlConnTest::QueryText(*conn.database, L"SELECT count(*) FROM " + table), L"1200");
-}
-
-// The number of cursors the session holds, asked on the connection itself (the one the question
-// runs in, psqlODBC's own if it streams, is left out).
-CString OpenCursors(CRDatabase& db)
-{
-    return QlConnTest::QueryText(
-        db, L"SELECT count(*) FROM pg_cursors WHERE statement NOT LIKE '%pg_cursors%'");
-}
-
-// psqlODBC's cursors run in transactions of the driver's own: the user's connection reads its
-// results whole, whatever the string or the data source says, and a large result part read holds
-// no cursor there. The program's reading connection streams instead, unless the user's string
-// declines it.
-TEST(ReadingConnection, PostgreSQLStreamsOnlyOnTheProgramsOwnConnection)
-{
-    for (LPCWSTR option : {L"", L"UseDeclareFetch=1;Fetch=50;", L"UseDeclareFetch=0;"})
-    {
-        SCOPED_TRACE(CStringA(option).GetString());
-        CRDatabase db;
-        ASSERT_TRUE(db.Open(QlTestDb::PostgresConnect() + option, CRDatabase::openNoPrompt, nullptr,
-                            0, 0, 0));
-        EXPECT_FALSE(db.IsStreamingResults());
-        CRRecordset rs(&db);
-        // More rows than a first fetch would take.
-        ASSERT_TRUE(rs.Open(L"SELECT g FROM generate_series(1, 10000) AS g", RS_FORWARD_ONLY, 0));
-        EXPECT_EQ(OpenCursors(db), L"0");
-        CRDatabase* pReader = db.ReadingConnection();
-        if (CString(option) == L"UseDeclareFetch=0;")
-        {
-            EXPECT_EQ(pReader, nullptr);
-            continue;
-        }
-        ASSERT_NE(pReader, nullptr);
-        EXPECT_TRUE(pReader->IsStreamingResults());
-        CRRecordset beside(pReader);
-        ASSERT_TRUE(
-            beside.Open(L"SELECT g FROM generate_series(1, 10000) AS g", RS_FORWARD_ONLY, 0));
-        EXPECT_EQ(OpenCursors(*pReader), L"1");
-        EXPECT_EQ(OpenCursors(db), L"0");
-    }
-}
-
-// The reading connection is used only while it reads what the user's session would: not in a
-// transaction of the user's, not after a setting, the role or the search path changed, nor once
-// the session has temporary tables (which take the place of tables of the same name).
-TEST(ReadingConnection, PostgreSQLOnlyWhereItReadsWhatTheSessionWould)
-{
-    CRDatabase db;
-    ASSERT_TRUE(db.Open(QlTestDb::PostgresConnect(), CRDatabase::openNoPrompt, nullptr, 0, 0, 0));
-    ASSERT_NE(db.ReadingConnection(), nullptr);
-    ASSERT_TRUE(db.BeginTrans());
-    EXPECT_EQ(db.ReadingConnection(), nullptr);
-    db.EndTrans(false);
-    EXPECT_NE(db.ReadingConnection(), nullptr);
-    db.ExecuteSQL(L"BEGIN");
-    EXPECT_EQ(db.ReadingConnection(), nullptr);
-    db.ExecuteSQL(L"ROLLBACK");
-    EXPECT_NE(db.ReadingConnection(), nullptr);
-    const std::pair<LPCWSTR, LPCWSTR> settings[] = {
-        {L"SET search_path TO pg_catalog, public", L"RESET search_path"},
-        {L"SET TimeZone TO 'Asia/Tokyo'", L"RESET TimeZone"},
-        {L"SELECT set_config('bytea_output', 'escape', false)", L"RESET bytea_output"}};
-    for (const auto& setting : settings)
-    {
-        SCOPED_TRACE(CStringA(setting.first).GetString());
-        db.ExecuteSQL(setting.first);
-        EXPECT_EQ(db.ReadingConnection(), nullptr);
-        db.ExecuteSQL(setting.second);
-        EXPECT_NE(db.ReadingConnection(), nullptr);
-    }
-    db.ExecuteSQL(L"CREATE TEMPORARY TABLE ql_reading_temp (id INTEGER)");
-    EXPECT_EQ(db.ReadingConnection(), nullptr);
-}
-
-// A read on the reading connection holds a lock on its table until its last row: a statement of
-// the user's that needs the table whole reads the rest first instead of waiting for it.
-TEST(ReadingConnection, PostgreSQLReadBesideEndsBeforeAStatementThatLocksItsTable)
-{
-    Connection conn(Db::PostgreSQL);
-    const CString table = MakeRows(conn, 3000);
-    CRDatabase* pReader = conn.database->ReadingConnection();
-    ASSERT_NE(pReader, nullptr);
-    auto rs = std::make_unique<CRRecordset>(pReader);
-    ASSERT_TRUE(rs->Open(L"SELECT id, v FROM " + table + L" ORDER BY id", RS_FORWARD_ONLY,
-                         RS_NUMERIC_AS_TEXT));
-    auto mem = std::make_unique<Zelt::CMemCursor>(std::move(rs));
-    mem->ReadToEndBeforeLocks(conn.database.get());
-    ASSERT_TRUE(mem->MoveFirst());
-    // A plain write beside the read neither waits nor ends it.
-    conn.database->ExecuteSQL(L"UPDATE " + table + L" SET v = 'w' WHERE id = 2999");
-    EXPECT_TRUE(mem->IsSourceOpen());
-    conn.database->ExecuteSQL(L"ALTER TABLE " + table + L" ADD COLUMN extra INTEGER");
-    EXPECT_FALSE(mem->IsSourceOpen());
-    EXPECT_EQ(mem->GetRecordCount(), 3000);
-    EXPECT_EQ(TextAt(*mem, 3000, 2), L"v3000");
 }
 
 // A transaction begun or ended while a memory cursor is half way through a stepping result would

@@ -1,6 +1,5 @@
-// A table window over a result read on demand from a streaming statement (PostgreSQL through a
-// server-side cursor on the program's reading connection; SQLite when the user's string asks for
-// StepAPI): a row saved on the user's connection while most of the table is still unread is
+// A table window over a result read on demand from a streaming statement (SQLite when the user's
+// string asks for StepAPI; PostgreSQL, read whole in the user's session, alike): a row saved on the user's connection while most of the table is still unread is
 // committed at once and seen from another connection, the connection's transaction state is
 // what it was, and no row of the table is lost.
 #include "windows/grid_child_frame.h"
