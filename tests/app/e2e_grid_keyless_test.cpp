@@ -213,12 +213,7 @@ TEST_P(GridKeylessE2E, SQLiteValuesReadAlikeAreLeftAlone)
         << Narrow(ql::ClipboardText());
     const std::wstring csv = ql::ScratchFolder(L"keyless_" + ql::UniqueSuffix()) + L"\\unlike.csv";
     ASSERT_TRUE(QlSave::SaveGridAs(program, csv, L"Comma separated"));
-    HWND options = program.WaitForDialog(L"Save As CSV File");
-    ASSERT_NE(options, nullptr);
-    CProgram::SetText(options, 1020, L",");
-    CProgram::Click(options, IDOK);
-    const std::string bytes = CProgram::WaitForClosedFile(csv);
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
     for (const wchar_t* line :
          {L"\n1,same,2024-02-30\n", L"\n1,same,\n", L"\nabc,also,\n", L"\n,also,\n"})
         EXPECT_NE(text.find(line), std::wstring::npos) << Narrow(line) << " in " << Narrow(text);
@@ -296,12 +291,7 @@ TEST_P(GridKeylessE2E, CharactersBeyondTheBasicPlaneAreReadWhole)
     const std::wstring folder = ql::ScratchFolder(L"emoji_" + ql::UniqueSuffix());
     const std::wstring csv = folder + L"\\emoji.csv";
     ASSERT_TRUE(QlSave::SaveGridAs(program, csv, L"Comma separated"));
-    HWND options = program.WaitForDialog(L"Save As CSV File");
-    ASSERT_NE(options, nullptr);
-    CProgram::SetText(options, 1020, L",");
-    CProgram::Click(options, IDOK);
-    const std::string bytes = CProgram::WaitForClosedFile(csv);
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
     EXPECT_NE(text.find(L"\n1,one," + four + L"\n"), std::wstring::npos) << Narrow(text);
     EXPECT_NE(text.find(L"\n2,two," + face + L" ok\n"), std::wstring::npos) << Narrow(text);
 
@@ -574,12 +564,7 @@ TEST_P(GridKeylessE2E, MariaDBZeroDatesAreDatesOfTheirOwn)
     HWND save = program.WaitForDialog(L"Save As");
     ASSERT_NE(save, nullptr);
     ASSERT_TRUE(CProgram::ChooseSaveFile(save, csv, L"Comma separated"));
-    HWND options = program.WaitForDialog(L"Save As CSV File");
-    ASSERT_NE(options, nullptr);
-    CProgram::SetText(options, 1020, L",");
-    CProgram::Click(options, IDOK);
-    const std::string bytes = CProgram::WaitForClosedFile(csv);
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
     EXPECT_NE(text.find(L"\n0/00/00,zero changed\n"), std::wstring::npos) << Narrow(text);
     EXPECT_NE(text.find(L"\n2020/00/00,part changed\n"), std::wstring::npos) << Narrow(text);
     EXPECT_NE(text.find(L"\n,null\n"), std::wstring::npos) << Narrow(text);

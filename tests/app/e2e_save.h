@@ -42,6 +42,22 @@ inline std::string WritePostgresScript(ql::CProgram& program, const std::wstring
     return ql::CProgram::WaitForClosedFile(path);
 }
 
+// After the file dialog of a CSV file: its options with a comma between fields, then the finished
+// file's text (UTF-16, as the options' default encoding writes it).
+inline std::wstring WriteCommaSeparated(ql::CProgram& program, const std::wstring& path)
+{
+    HWND options = program.WaitForDialog(L"Save As CSV File");
+    if (options == nullptr)
+    {
+        ADD_FAILURE() << "no Save As CSV File dialog: " << program.Describe();
+        return std::wstring();
+    }
+    ql::CProgram::SetText(options, 1020, L",");
+    ql::CProgram::Click(options, IDOK);
+    const std::string bytes = ql::CProgram::WaitForClosedFile(path);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+}
+
 // The wait dialog of a save once its message line counts rows written; null when the dialog
 // or the rows do not come.
 inline HWND WaitForRowsWritten(ql::CProgram& program)

@@ -204,12 +204,7 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
 
     const std::wstring csv = m_folder + L"\\frac.csv";
     ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
-    HWND options = program.WaitForDialog(L"Save As CSV File");
-    ASSERT_NE(options, nullptr);
-    ql::CProgram::SetText(options, 1020, L",");
-    ql::CProgram::Click(options, IDOK);
-    const std::string bytes = ql::CProgram::WaitForClosedFile(csv);
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
     EXPECT_NE(
         text.find(L"\n" + whole[0] + L"," + whole[1] + L"," + whole[2] + L"," + whole[3] + L"\n"),
         std::wstring::npos)
@@ -314,12 +309,7 @@ TEST_F(SaveServerDatesE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
 
     const std::wstring csv = m_folder + L"\\instants.csv";
     ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
-    HWND options = program.WaitForDialog(L"Save As CSV File");
-    ASSERT_NE(options, nullptr);
-    ql::CProgram::SetText(options, 1020, L",");
-    ql::CProgram::Click(options, IDOK);
-    const std::string bytes = ql::CProgram::WaitForClosedFile(csv);
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
     EXPECT_NE(text.find(L"\n1," + instants[0] + L",12.50,a\n"), std::wstring::npos) << U8(text);
     EXPECT_NE(text.find(L"\n2," + instants[1] + L",12.5,b\n"), std::wstring::npos) << U8(text);
 

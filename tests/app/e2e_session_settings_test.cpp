@@ -145,12 +145,7 @@ TEST_F(SessionSettingsE2E, RowLevelSecurityByTheUsersOwnSetting)
     ASSERT_TRUE(ql::WaitFor([&] { return program.ActiveChild() == table; }));
     const std::wstring csv = m_folder + L"\\rls.csv";
     ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
-    HWND options = program.WaitForDialog(L"Save As CSV File");
-    ASSERT_NE(options, nullptr);
-    ql::CProgram::SetText(options, 1020, L",");
-    ql::CProgram::Click(options, IDOK);
-    const std::string bytes = ql::CProgram::WaitForClosedFile(csv);
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
     EXPECT_NE(text.find(L"\n3,2\n"), std::wstring::npos) << U8(text);
     EXPECT_EQ(text.find(L"\n1,1\n"), std::wstring::npos) << U8(text);
     EXPECT_EQ(program.FindMessageBox(), nullptr);
