@@ -99,8 +99,12 @@ TEST(ExceptionHolder, DeletesOnEveryPath)
     released->Delete();
     EXPECT_EQ(3, deleted);
 
-    // A cancelled statement is swallowed without a box and without a leak.
-    bool ran = RunReportingErrors([] { throw MakeDBError(SQL_ERROR, L"57014", L"cancelled"); });
+    // A statement the user cancelled is swallowed without a box and without a leak.
+    bool ran = RunReportingErrors([] {
+        Zelt::CRDBException* e = MakeDBError(SQL_ERROR, L"57014", L"cancelled");
+        e->m_bStopAsked = true;
+        throw e;
+    });
     EXPECT_FALSE(ran);
     EXPECT_TRUE(RunReportingErrors([] {}));
 }
