@@ -944,7 +944,10 @@ TEST(ScriptOnServers, PostgreSQLSavepointAfterAnErrorEndsAsPsqlEndsIt)
             else
             {
                 const FileRun run = RunScriptFile(db, script.Path());
-                const CString note = db.TakeSessionNote();
+                // The run keeps the note of each statement that ran.
+                CString note;
+                for (const CString& each : run.notes)
+                    note += each + L"\n";
                 EXPECT_EQ(db.GetTransactionState(), TxnState::None);
                 ASSERT_EQ(run.errors.size(), bKept ? 1u : 3u) << Errors(run);
                 EXPECT_NE(run.errors[0].Find(L"duplicate key"), -1) << Errors(run);
