@@ -695,20 +695,17 @@ CString BuildDeleteSQL(LPCWSTR table, LPCWSTR condition)
 }
 
 // The first of the result columns given (all when none are) that is shown under another name
-// than the table column it reads (SELECT b AS a, a AS b), or, where the driver says so reliably
-// (PostgreSQL, MariaDB, SQLite), that reads no table column (price * 2 AS price): statements
-// name columns by what the result calls them, so such a column would be written, matched or
-// deleted by as another. Empty when each keeps its name or the driver cannot tell.
-static CString RenamedColumn(CRDatabase& db, Zelt::ICursor* cursor,
-                             const std::vector<UINT>* pColumns, bool& computed)
+// than the table column it reads (SELECT b AS a, a AS b): statements name columns by what the
+// result calls them, so such a column would be written, matched or deleted by as another. Empty
+// when each keeps its name or the driver cannot tell. (A column a query computes is refused by the
+// grid before its edit, see result_key.h; a table window's own SELECT reads some columns through
+// an expression under their own name, which the driver reports as computed.)
+static CString RenamedColumn(Zelt::ICursor* cursor, const std::vector<UINT>* pColumns)
 {
-    computed = false;
     auto* recordset = dynamic_cast<CRRecordset*>(cursor);
     const SQLHSTMT hStmt = recordset != nullptr ? recordset->GetStmtHandle() : SQL_NULL_HSTMT;
     if (hStmt == SQL_NULL_HSTMT)
         return CString();
-    const bool baseTableTold =
-        db.GetDBMSKind() == DBMS_POSTGRESQL || db.GetDBMSKind() == DBMS_MYSQL || db.IsSQLite();
     std::vector<UINT> all;
     if (pColumns == nullptr)
     {
@@ -721,15 +718,6 @@ static CString RenamedColumn(CRDatabase& db, Zelt::ICursor* cursor,
         SQLWCHAR base[260] = {};
         SQLSMALLINT length = 0;
         const CString label = cursor->GetColumnName(col);
-        if (baseTableTold &&
-            SQL_SUCCEEDED(SQLColAttributeW(hStmt, (SQLUSMALLINT)col, SQL_DESC_BASE_TABLE_NAME, base,
-                                           sizeof base, &length, nullptr)) &&
-            base[0] == 0)
-        {
-            computed = true;
-            return label;
-        }
-        base[0] = 0;
         const SQLRETURN rc = SQLColAttributeW(hStmt, (SQLUSMALLINT)col, SQL_DESC_BASE_COLUMN_NAME,
                                               base, sizeof base, &length, nullptr);
         if (SQL_SUCCEEDED(rc) && base[0] != 0 &&
@@ -749,15 +737,12 @@ static bool TableOf(CRDatabase& db, Zelt::ICursor* cursor, CString& table, CRowS
              L"The result cannot be edited: it does not come from a single table.");
         return false;
     }
-    bool computed = false;
-    const CString renamed = RenamedColumn(db, cursor, pColumns, computed);
+    const CString renamed = RenamedColumn(cursor, pColumns);
     if (!renamed.IsEmpty())
     {
         Fail(failure, kRowSqlDatabaseError,
-             computed ? L"The result cannot be edited so: its column " + renamed +
-                            L" is computed by the query, not read from a column of " + table + L"."
-                      : L"The result cannot be edited so: its column " + renamed +
-                            L" is not named as the table's column.");
+             L"The result cannot be edited so: its column " + renamed +
+                 L" is not named as the table's column.");
         return false;
     }
     return true;
