@@ -144,9 +144,9 @@ typedef struct FakeStmt
     SQLUSMALLINT* rowStatus;
     SQLULEN* rowsFetched;
     char prepared[4096];
-    char cannedPrefix[2048];               /* the canned answer of the last statement */
-    int cannedNext;                        /* its next result set for SQLMoreResults; 0 none */
-    int faultOnMore; /* SQLMoreResults faults, as a native driver that crashes there */
+    char cannedPrefix[2048]; /* the canned answer of the last statement */
+    int cannedNext;          /* its next result set for SQLMoreResults; 0 none */
+    int faultOnMore;         /* SQLMoreResults faults, as a native driver that crashes there */
     FakeParam params[FAKE_MAX_PARAMS + 1]; /* by marker number */
 } FakeStmt;
 
