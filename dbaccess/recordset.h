@@ -486,8 +486,6 @@ protected:
     UINT m_nQueryTimeout = 0;
     bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
     bool m_bZeroDateTexts = false;    // a MariaDB or MySQL result (see ReadsZeroDates)
-    // A PostgreSQL result: the server writes each numeric with the scale it holds (see TextScale).
-    bool m_bServerScales = false;
 
     // Block fetches: rows per fetch, the current block's row count, the current row in it, the
     // rows per fetch asked of the driver last, and the row status the fetch reported.

@@ -82,7 +82,6 @@ bool CRRecordset::DescribeColumns()
     const bool mssql = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL;
     const bool postgres = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
     m_bInfinityStandIns = postgres;
-    m_bServerScales = postgres;
     m_bZeroDateTexts = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL;
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);

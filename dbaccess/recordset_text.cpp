@@ -287,7 +287,7 @@ bool CRRecordset::GetFieldTextA(UINT col, CStringA& value)
 // that the value never had. Other drivers' texts are padded to the column's scale.
 int CRRecordset::TextScale(UINT col)
 {
-    if (col < 1 || m_bServerScales)
+    if (col < 1 || (m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL))
         return 0;
     const CColumnDesc* desc = GetColumn(col);
     return desc && desc->nDecimalDigits > 0 ? desc->nDecimalDigits : 0;
