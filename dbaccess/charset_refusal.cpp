@@ -51,7 +51,10 @@ bool IsRefusedByDriver(SQLHSTMT hStmt)
                                       static_cast<SQLSMALLINT>(sizeof message / sizeof *message),
                                       &length)))
         return false;
-    return native == 0 && wcsstr(reinterpret_cast<LPCWSTR>(message), L"is not allowed") != nullptr;
+    // The server's own refusal (an unknown character set) carries its error number; the
+    // driver's carries none, and a lost connection says so by its class. The wording is not read:
+    // it may be translated.
+    return native == 0 && wcsncmp(reinterpret_cast<LPCWSTR>(state), L"08", 2) != 0;
 }
 
 } // namespace
