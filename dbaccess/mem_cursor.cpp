@@ -1,6 +1,7 @@
 #include "dbaccess/mem_cursor.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/error_report.h"
 #include "dbaccess/field_text.h"
 #include "dbaccess/value_text.h"
 
@@ -321,6 +322,40 @@ void CMemCursor::DeleteSource()
     m_source.reset();
 }
 
+template <class Read>
+bool CMemCursor::ReadSource(Read read)
+{
+    try
+    {
+        read();
+        return true;
+    }
+    catch (CException* e)
+    {
+        Stop(e);
+        return false;
+    }
+}
+
+void CMemCursor::Stop(CException* e)
+{
+    CExceptionHolder held(e);
+    // The statement ends here: whatever it holds (a SQLite file's shared lock, a server's
+    // cursor) goes with it, and nothing reads the failed source again.
+    DeleteSource();
+    if (Zelt::CRDBException* pDBError = held.GetDBException())
+        m_stopError = std::make_unique<CRDBException>(*pDBError);
+    else
+        m_stopError = std::make_unique<CRDBException>(FormatErrorText(e));
+    if (m_stopNotice)
+        m_stopNotice();
+}
+
+void CMemCursor::ThrowStopError() const
+{
+    throw new CRDBException(m_stopError ? *m_stopError : CRDBException(L"The rows stopped"));
+}
+
 void CMemCursor::ReadToEndBeforeTransactions(CRDatabase* pDatabase)
 {
     if (m_pWatchedDatabase != nullptr || pDatabase == nullptr || !m_source)
@@ -339,21 +374,23 @@ bool CMemCursor::ReadOn(int nRows)
     if (!m_source)
         return false;
     const int current = m_nCurrentRow;
-    if (m_rows.empty())
-    {
-        if (!ReadFirstSourceRow())
-            return m_source != nullptr;
-        --nRows;
-    }
-    for (; nRows > 0 && m_source && !m_source->IsEOF(); --nRows)
-    {
-        if (!m_source->MoveNext())
-            break;
-        if (!m_source->IsEOF())
-            FetchRow();
-    }
-    if (m_source && m_source->IsEOF())
-        DeleteSource();
+    ReadSource([&] {
+        if (m_rows.empty())
+        {
+            if (!ReadFirstSourceRow())
+                return;
+            --nRows;
+        }
+        for (; nRows > 0 && m_source && !m_source->IsEOF(); --nRows)
+        {
+            if (!m_source->MoveNext())
+                break;
+            if (!m_source->IsEOF())
+                FetchRow();
+        }
+        if (m_source && m_source->IsEOF())
+            DeleteSource();
+    });
     m_nCurrentRow = current;
     return m_source != nullptr;
 }
@@ -531,7 +568,9 @@ bool CMemCursor::MoveFirst()
 {
     if (m_source && m_rows.empty())
     {
-        if (!ReadFirstSourceRow())
+        bool bRead = false;
+        ReadSource([&] { bRead = ReadFirstSourceRow(); });
+        if (!bRead)
             return false;
     }
     if (m_rows.empty())
@@ -547,20 +586,24 @@ bool CMemCursor::MoveNext()
     const int count = static_cast<int>(m_rows.size());
     if (m_source)
     {
-        if (m_rows.empty())
-        {
-            if (!ReadFirstSourceRow())
-                return false;
-        }
-        else if (m_nCurrentRow == count - 1)
-        {
-            if (!m_source->MoveNext())
-                return false;
-            if (m_source->IsEOF())
-                DeleteSource();
-            else
-                FetchRow();
-        }
+        // A failure stops the rows: the step then goes to the end, as after the last row.
+        bool bMoved = true;
+        ReadSource([&] {
+            if (m_rows.empty())
+                bMoved = ReadFirstSourceRow();
+            else if (m_nCurrentRow == count - 1)
+            {
+                bMoved = m_source->MoveNext();
+                if (!bMoved)
+                    return;
+                if (m_source->IsEOF())
+                    DeleteSource();
+                else
+                    FetchRow();
+            }
+        });
+        if (!bMoved)
+            return false;
     }
     if (m_rows.empty())
         return false;
@@ -667,7 +710,7 @@ bool CMemCursor::IsEOF()
 void CMemCursor::GetStatus(CStatus& status)
 {
     status.nCurrentRow = IsBOF() ? -1 : m_nCurrentRow;
-    status.bCountFinal = !m_source;
+    status.bCountFinal = !m_source && !m_stopError;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,11 +1,17 @@
 // A cursor that takes over another one and keeps every row it has read in memory, so that a
 // forward-only result can be scrolled both ways. The source is read one row per step forward and
-// deleted as soon as it reports its end; from then on the row count is final.
+// deleted as soon as it reports its end; from then on the row count is final. A source that fails
+// part way (the server ends the statement, the database file is locked or gone) is deleted as
+// well, but the count stays open: the cursor keeps the failure as the reason its rows stopped,
+// and those who show or save the rows tell it (the read itself goes on as if at the end, since
+// the one who happens to read then, a transaction's begin for example, is not the one to tell).
 #pragma once
 
 #include "dbaccess/cursor.h"
 #include "dbaccess/database.h"
+#include "dbaccess/db_exception.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -85,6 +91,16 @@ public:
     bool ReadOn(int nRows);
     bool IsSourceOpen() const { return m_source != nullptr; }
 
+    // The source failed before its end: the rows held are all there will be, and GetStatus
+    // never calls their count final. GetStopError is the failure (null while none).
+    bool IsStopped() const { return m_stopError != nullptr; }
+    const CRDBException* GetStopError() const { return m_stopError.get(); }
+    // Throws a copy of the failure, for one who reads the rows to their end and must not take
+    // the stop for it (a saved file).
+    [[noreturn]] void ThrowStopError() const;
+    // Called once, on the reading thread, when the rows stop.
+    void SetStopNotice(std::function<void()> notice) { m_stopNotice = std::move(notice); }
+
     // Bytes held for the rows read so far (row items and their values).
     size_t GetMemoryUsed() const { return m_nArenaUsed + m_rows.capacity() * sizeof(void*); }
 
@@ -123,6 +139,10 @@ public:
 
 private:
     void DeleteSource();
+    // Runs a read of the source; a failure there stops the rows (see IsStopped) and gives false.
+    template <class Read>
+    bool ReadSource(Read read);
+    void Stop(CException* e);
     bool ReadFirstSourceRow();
     void FetchRow();
     const CItemValue* GetItem(UINT col) const;
@@ -144,6 +164,8 @@ private:
     CString m_strSQL;
     CString m_strTableName;
     CRDatabase* m_pWatchedDatabase = nullptr;
+    std::unique_ptr<CRDBException> m_stopError;
+    std::function<void()> m_stopNotice;
     std::vector<CColumnEntry> m_columns;
     std::vector<CItemValue*> m_rows;
     int m_nCurrentRow = -1;

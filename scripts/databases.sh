@@ -6,7 +6,9 @@
 #
 # PostgreSQL: role quenlark (password quenlark, CREATEDB, no superuser) owning database quenlark;
 #   login roles ql_sep and "ql_O'Brien" (no rights) whose passwords hold connection-string
-#   characters; login role ql_one (password ql_one, no rights) limited to one connection.
+#   characters; login role ql_one (password ql_one, no rights) limited to one connection; login
+#   role ql_idle (password ql_idle, no rights) whose sessions end after a second idle in a
+#   transaction, a member of which quenlark is (to see its sessions' state).
 # MariaDB: user quenlark@localhost and @127.0.0.1 (password quenlark) with every right on database
 #   quenlark and on the databases named ql_..., none on the server.
 set -euo pipefail
@@ -55,9 +57,16 @@ DO $$ BEGIN
   IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'ql_one') THEN
     CREATE ROLE ql_one LOGIN PASSWORD 'ql_one';
   END IF;
+  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'ql_idle') THEN
+    CREATE ROLE ql_idle LOGIN PASSWORD 'ql_idle';
+  END IF;
 END $$;
 -- A role that may hold one session at a time.
 ALTER ROLE ql_one CONNECTION LIMIT 1;
+-- A role whose sessions the server ends once idle in a transaction for a second; the test role
+-- reads their state in pg_stat_activity as a member.
+ALTER ROLE ql_idle SET idle_in_transaction_session_timeout = '1s';
+GRANT ql_idle TO quenlark;
 -- Scratch databases of the tests need CREATEDB; ending the role's own sessions needs nothing.
 ALTER ROLE quenlark NOSUPERUSER NOCREATEROLE NOREPLICATION NOBYPASSRLS CREATEDB LOGIN;
 SQL

@@ -3,6 +3,7 @@
 #include "services/save_data_job.h"
 
 #include "dbaccess/error_report.h"
+#include "dbaccess/mem_cursor.h"
 #include "resources/resource.h"
 #include "services/csv_data_file.h"
 #include "services/excel_data_file.h"
@@ -277,12 +278,16 @@ void CRDatabaseHelper::CSaveDataAsyncThread::Copy()
         bool bMoved = bScrollable ? m_pCursor->SetAbsolutePosition(nRow) : m_pCursor->MoveNext();
         if (!bMoved || m_pCursor->IsEOF())
         {
+            ThrowIfRowsStopped();
             m_bAllRows = true;
             break;
         }
     }
     if (!bRows)
+    {
+        ThrowIfRowsStopped();
         m_bAllRows = true;
+    }
     m_bInRows = false;
     repaint();
     m_pFile->EndRows(m_table);
@@ -290,6 +295,15 @@ void CRDatabaseHelper::CSaveDataAsyncThread::Copy()
         m_pFile->AddFooter(m_pCursor, Column(i));
     m_pFile->EndTable(m_table);
     m_pFile->Flush();
+}
+
+// Rows that stopped before their end (a memory cursor whose source failed, here or in the
+// window's own reading) are not the whole result: the save fails with the failure.
+void CRDatabaseHelper::CSaveDataAsyncThread::ThrowIfRowsStopped()
+{
+    if (auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor))
+        if (pMem->IsStopped())
+            pMem->ThrowStopError();
 }
 
 void CRDatabaseHelper::CSaveDataAsyncThread::CloseTableAfterError(bool bAbandonRow)

@@ -36,6 +36,7 @@ protected:
     // dropped first with bAbandonRow; a second failure there is dropped, the first one is the
     // one to report.
     void CloseTableAfterError(bool bAbandonRow);
+    void ThrowIfRowsStopped();
     int Column(int i) const { return m_pColumnMap ? (*m_pColumnMap)[i] : i; }
 
     CDataFile* m_pFile;

@@ -41,6 +41,7 @@ BEGIN_MESSAGE_MAP(CGridChildFrame, CMenuPaintingChildWnd)
     ON_WM_MENUCHAR()
     ON_WM_INITMENUPOPUP()
     ON_MESSAGE(WM_APP + 1, &CGridChildFrame::OnDeferredSort)
+    ON_MESSAGE(WM_ROWS_STOPPED, &CGridChildFrame::OnRowsStopped)
     ON_WM_TIMER()
     ON_COMMAND(ID_QUERY_SAVE_DATA, &CGridChildFrame::OnSaveData)
     ON_COMMAND(ID_QUERY_DELETE_ALL, &CGridChildFrame::OnDeleteAllRecords)
@@ -242,6 +243,7 @@ int CGridChildFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
             m_pCursor.reset(pMem);
         }
         m_view.SetCursor(m_pCursor.get());
+        WatchRowsStop();
         bOpened = LoadCursor(true, nullptr, 0);
     }
     if (!bOpened)
@@ -459,8 +461,10 @@ void CGridChildFrame::SetRowsText()
     CMainFrame* pMain = GetMainFrame();
     if (!IsActiveChild() || m_view.m_hWnd == nullptr)
         return;
-    pMain->SetRowsPane(
-        FormatRowsText(m_view.GetItemCount(), m_view.GetColumnCount(), m_view.IsFullyLoaded()));
+    auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
+    pMain->SetRowsPane(FormatRowsText(m_view.GetItemCount(), m_view.GetColumnCount(),
+                                      m_view.IsFullyLoaded(),
+                                      pMem != nullptr && pMem->IsStopped()));
 }
 
 void CGridChildFrame::ShowElapsedTime()
@@ -607,6 +611,7 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
         m_view.SetCursor(cursor.get());
         m_pCursor.swap(cursor);
         cursor.reset();
+        WatchRowsStop();
         m_bRowSavedSinceRead = false;
         m_sort = pSort ? *pSort : CSortArray();
         m_filter = pFilter ? *pFilter : CFilterArray();
@@ -655,7 +660,8 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
     KillTimer(kReadOnTimer);
     const LONGLONG nStart = GetTickMs();
     bool bMore = false;
-    // An error stops the reading on (told once); the grid meets it again if it reads that far.
+    // A failure of the source stops the rows (the cursor posts WM_ROWS_STOPPED); anything else
+    // is told here.
     if (pMem->IsSourceOpen())
     {
         RunReportingErrors([&] {
@@ -677,6 +683,40 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
         SetTimer(kReadOnTimer, 1);
     else if (m_view.GetItemCount() < pMem->GetRecordCount())
         SetTimer(kReadOnTimer, kHeldRowsRetryMs);
+}
+
+void CGridChildFrame::WatchRowsStop()
+{
+    m_bStopTold = false;
+    auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
+    if (pMem == nullptr || m_hWnd == nullptr)
+        return;
+    // The read that meets the failure may run on a worker (a statement of the user's reads a
+    // SQLite result to its end first): a posted message is safe from any thread, and the box
+    // waits for the window's own turn.
+    const HWND hWnd = m_hWnd;
+    pMem->SetStopNotice([hWnd] { ::PostMessageW(hWnd, WM_ROWS_STOPPED, 0, 0); });
+    if (pMem->IsStopped())
+        PostMessage(WM_ROWS_STOPPED);
+}
+
+LRESULT CGridChildFrame::OnRowsStopped(WPARAM, LPARAM)
+{
+    auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
+    if (pMem == nullptr || !pMem->IsStopped() || m_bStopTold)
+        return 0;
+    m_bStopTold = true;
+    SetRowsText();
+    // The user's own Cancel is not told again; the status still says the rows stopped.
+    const Zelt::CRDBException* pError = pMem->GetStopError();
+    if (pError == nullptr || IsCancelledStatementError(*pError))
+        return 0;
+    Zelt::CRDBException copy(*pError);
+    CString strText;
+    strText.Format(LoadText(IDS_GRID_ROWS_STOPPED), pMem->GetRecordCount(),
+                   (LPCWSTR)FormatErrorText(&copy));
+    AfxMessageBox(strText, MB_OK | MB_ICONERROR);
+    return 0;
 }
 
 void CGridChildFrame::ReadKeys()

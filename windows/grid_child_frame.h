@@ -129,6 +129,11 @@ protected:
     afx_msg BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     // Header sorts run after the grid's own notification has returned.
     afx_msg LRESULT OnDeferredSort(WPARAM wParam, LPARAM lParam);
+    // The rows of the memory cursor shown stopped before their end (posted by the cursor,
+    // whichever read met the failure): the status says so and the window tells why, once.
+    static constexpr UINT WM_ROWS_STOPPED = WM_APP + 2;
+    afx_msg LRESULT OnRowsStopped(WPARAM wParam, LPARAM lParam);
+    void WatchRowsStop();
     // A SQLite result still streaming is read on in idle time, a slice per tick (see
     // StartReadingOn).
     afx_msg void OnTimer(UINT_PTR nIDEvent);
@@ -178,6 +183,8 @@ protected:
     bool m_bForwardOnly = false;
     // The last statement opened streams from the driver (rows fetched as they are read).
     bool m_bStreamed = false;
+    // The cursor shown has stopped before its end and the window has said why.
+    bool m_bStopTold = false;
     CString m_strInitialSelect;
     CString m_strCurrentSelect;
     CString m_strShowSQL;

@@ -6,10 +6,14 @@
 #include "dbaccess/cursor.h"
 #include "services/sql_outline.h"
 
-CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded)
+CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped)
 {
     CString str;
-    str.Format(bFullyLoaded ? L"Rows %d Columns %d" : L"Rows >= %d Columns %d", nRows, nColumns);
+    if (bStopped)
+        str.Format(L"Rows >= %d Columns %d, reading stopped", nRows, nColumns);
+    else
+        str.Format(bFullyLoaded ? L"Rows %d Columns %d" : L"Rows >= %d Columns %d", nRows,
+                   nColumns);
     return str;
 }
 

@@ -6,8 +6,9 @@
 
 #include <vector>
 
-// "Rows %d Columns %d", or "Rows >= %d Columns %d" while rows remain to be read.
-CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded);
+// "Rows %d Columns %d", or "Rows >= %d Columns %d" while rows remain to be read; rows that
+// stopped before their end (bStopped) keep ">=" and say so.
+CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped = false);
 
 // The message of the grid's save error (owner code 12): nColumn is 1-based, 0 or less for none.
 CString FormatSaveErrorText(LPCWSTR pszColumnName, bool bHasColumn, UINT nKind, LPCWSTR pszText);

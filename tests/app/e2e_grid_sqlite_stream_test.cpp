@@ -5,7 +5,11 @@
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
+#include "resources/resource.h"
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -38,7 +42,43 @@ protected:
         return !QlConnTest::Catch([&] { other.ExecuteSQL(sql.c_str()); });
     }
 
+    // Breaks the file's last page (its page type byte), or mends it, keeping what it held.
+    // Either way the file's change counter moves on, so that a connection drops the pages it
+    // holds in its cache and reads them again.
+    bool BreakLastPage(bool bBreak)
+    {
+        HANDLE h =
+            CreateFileW(m_db.FilePath().c_str(), GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        BYTE header[100] = {};
+        DWORD n = 0;
+        bool ok = ReadFile(h, header, sizeof header, &n, nullptr) && n == sizeof header;
+        const DWORD pageSize = header[16] << 8 | header[17];
+        const DWORD fileSize = GetFileSize(h, nullptr);
+        if (ok && pageSize >= 512 && fileSize >= 3 * pageSize)
+        {
+            for (int i = 27; i >= 24 && ++header[i] == 0; --i)
+            {}
+            if (bBreak)
+            {
+                SetFilePointer(h, fileSize - pageSize, nullptr, FILE_BEGIN);
+                ok = ReadFile(h, &m_pageType, 1, &n, nullptr) && n == 1;
+            }
+            const BYTE type = bBreak ? 0xFF : m_pageType;
+            ok = ok && SetFilePointer(h, 0, nullptr, FILE_BEGIN) == 0 &&
+                 WriteFile(h, header, sizeof header, &n, nullptr) &&
+                 SetFilePointer(h, fileSize - pageSize, nullptr, FILE_BEGIN) !=
+                     INVALID_SET_FILE_POINTER &&
+                 WriteFile(h, &type, 1, &n, nullptr);
+        }
+        CloseHandle(h);
+        return ok;
+    }
+
     std::wstring m_table;
+    BYTE m_pageType = 0;
 };
 
 TEST_P(GridSQLiteStreamE2E, TableWindowReadsOnSoOthersMayWriteAndKeepsEveryRow)
@@ -109,6 +149,49 @@ TEST_P(GridSQLiteStreamE2E, TheRestOfATableComesWhileIdle)
     EXPECT_EQ(ids.back(), L"200");
     // The statement has ended with its last row: another process may write.
     EXPECT_TRUE(WriteElsewhere(L"UPDATE " + m_db.Quoted(small) + L" SET v = 'w' WHERE id = 1"));
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close());
+}
+
+// A read that fails part way (the file's last page broken, met only by the read on in idle time)
+// stops the window's rows: the status keeps "Rows >= " and says the reading stopped, the window
+// says why once, in the database's words, and Refresh reads again (the page mended: every row).
+TEST_P(GridSQLiteStreamE2E, RowsThatStopSaySoAndRefreshReadsAgain)
+{
+    ASSERT_TRUE(BreakLastPage(true));
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    HWND child = ql::OpenTable(program, m_db.Schema(), m_table);
+    ASSERT_NE(child, nullptr);
+    HWND grid = ql::GridOf(child);
+    const std::wstring box = program.TakeMessageBox(60000);
+    EXPECT_NE(box.find(L"Reading the rows stopped after"), std::wstring::npos) << Narrow(box);
+    EXPECT_NE(box.find(L"malformed"), std::wstring::npos) << Narrow(box);
+    const size_t at = box.find(L"after ");
+    const int shown = at == std::wstring::npos ? 0 : _wtoi(box.c_str() + at + 6);
+    EXPECT_GT(shown, 1000);
+    EXPECT_LT(shown, kRows);
+    // The rows read before the failure all come into the window.
+    const std::wstring stopped =
+        L"Rows >= " + std::to_wstring(shown) + L" Columns 3, reading stopped";
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(1)) == stopped; }))
+        << Narrow(program.StatusPaneText(1));
+    EXPECT_EQ(ListView_GetItemCount(grid), shown);
+    // Said once: moving to the end meets no new failure and asks nothing.
+    SetForegroundWindow(program.MainWindow());
+    SetFocus(grid);
+    ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
+    Sleep(500);
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_EQ(ListView_GetItemCount(grid), shown);
+    // The statement has ended with the failure: another process writes at once.
+    EXPECT_TRUE(WriteElsewhere(L"UPDATE " + m_db.Quoted(m_table) + L" SET n = -1 WHERE id = 3"));
+
+    ASSERT_TRUE(BreakLastPage(false));
+    program.PostCommand(ID_QUERY_REFRESH);
+    const std::wstring all = L"Rows " + std::to_wstring(kRows) + L" Columns 3";
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(1)) == all; }, 60000))
+        << Narrow(program.StatusPaneText(1)) << Narrow(program.TakeMessageBox(100));
+    EXPECT_EQ(ListView_GetItemCount(grid), kRows);
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_TRUE(program.Close());
 }

@@ -910,6 +910,10 @@ private:
                 e->Delete();
             }
         }
+        // A memory cursor whose source failed keeps why; its rows end there.
+        auto* pMem = dynamic_cast<Zelt::CMemCursor*>(window.cursor.get());
+        if (error.IsEmpty() && pMem != nullptr && pMem->IsStopped())
+            error = L"The window's rows stop: " + pMem->GetStopError()->m_strError;
         std::sort(rows.begin(), rows.end());
         const auto& expected = window.expected;
         auto held = [&](int id) {
@@ -935,9 +939,53 @@ private:
 
     // ---- After every step.
 
+    // The rows every open window holds so far, as the grid shows them (read from memory only:
+    // looking reads nothing further), are rows the native client's SELECT in the same session
+    // gave when the window opened; a window whose count is final holds all of them.
+    bool CheckWindows()
+    {
+        for (const auto& window : m_windows)
+        {
+            auto* pMem = dynamic_cast<Zelt::CMemCursor*>(window->cursor.get());
+            if (pMem == nullptr)
+                continue;
+            Zelt::ICursor::CStatus status;
+            pMem->GetStatus(status);
+            std::vector<int> rows;
+            for (int row = 1; row <= pMem->GetRecordCount(); ++row)
+            {
+                CString id;
+                if (pMem->SetAbsolutePosition(row))
+                    pMem->GetFieldText(1, id);
+                rows.push_back(_wtoi(id));
+            }
+            // (Back where it stood, without a read: past the held rows only once they are all.)
+            if (status.nCurrentRow >= 0 &&
+                (status.nCurrentRow < pMem->GetRecordCount() || !pMem->IsSourceOpen()))
+                pMem->SetAbsolutePosition(status.nCurrentRow + 1);
+            std::sort(rows.begin(), rows.end());
+            const auto& expected = window->expected;
+            const bool bUnique = std::adjacent_find(rows.begin(), rows.end()) == rows.end();
+            const bool bSubset = bUnique && std::includes(expected.begin(), expected.end(),
+                                                          rows.begin(), rows.end());
+            const std::string what =
+                std::to_string(rows.size()) + " rows of " + std::to_string(expected.size());
+            if (!bSubset)
+                return Disagree(window->title +
+                                " holds rows the native client's read did not "
+                                "give (" +
+                                what + ")");
+            if (status.bCountFinal && rows != expected)
+                return Disagree(window->title + " calls its count final after " + what);
+        }
+        return true;
+    }
+
     bool Check(const std::string& line)
     {
         (void)line;
+        if (!CheckWindows())
+            return false;
         CString seen, error;
         if (!m_observer.Run(L"SELECT count(*) FROM " + m_table, &seen, &error))
             return Disagree("another session cannot count the rows: " + Narrow(error));

@@ -375,6 +375,78 @@ TEST(StreamingConnection, MemoryCursorKeepsEveryRowAcrossTransactions)
     }
 }
 
+// A stepping read that fails part way (here a value computed as each row is read)
+// stops the memory cursor's rows wherever the failure is met: by reading on in slices, by a step
+// of the grid's, or by a transaction that reads the rest first, which must not fail for it. The
+// rows read stay, their count is never called final, the failure is kept with the server's words
+// and noticed once, and the statement has ended (another connection writes at once).
+TEST(StreamingConnection, AFailingReadStopsTheRowsAndKeepsWhy)
+{
+    enum Via
+    {
+        slices,
+        steps,
+        transaction
+    };
+    for (Via via : {slices, steps, transaction})
+    {
+        SCOPED_TRACE(static_cast<int>(via));
+        Connection conn(Db::SQLite);
+        const CString table = conn.Table(L"stops");
+        conn.Exec(L"CREATE TABLE " + table + L" (id INTEGER PRIMARY KEY, n INTEGER)");
+        conn.Exec(L"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 6000) "
+                  L"INSERT INTO " +
+                  table +
+                  L" SELECT x, CASE x WHEN 5000 THEN -9223372036854775807 - 1 ELSE x END "
+                  L"FROM c");
+        auto rs = std::make_unique<CRRecordset>(conn.database.get());
+        ASSERT_TRUE(rs->Open(L"SELECT id, abs(n) AS a FROM " + table + L" ORDER BY id",
+                             RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT | RS_DECLARED_COLUMNS));
+        auto mem = std::make_unique<Zelt::CMemCursor>(std::move(rs));
+        mem->ReadToEndBeforeTransactions(conn.database.get());
+        int notices = 0;
+        mem->SetStopNotice([&] { ++notices; });
+        ASSERT_TRUE(mem->MoveFirst());
+        if (via == slices)
+        {
+            QL_EXPECT_NO_DB_THROW(while (mem->ReadOn(256)){});
+        }
+        else if (via == steps)
+        {
+            QL_EXPECT_NO_DB_THROW(while (mem->MoveNext() && !mem->IsEOF()){});
+        }
+        else
+        {
+            QL_EXPECT_NO_DB_THROW(conn.database->BeginTrans());
+            QL_EXPECT_NO_DB_THROW(conn.database->EndTrans(true));
+        }
+        ASSERT_TRUE(mem->IsStopped());
+        EXPECT_EQ(notices, 1);
+        EXPECT_GE(mem->GetStopError()->m_strError.Find(L"overflow"), 0)
+            << CStringA(mem->GetStopError()->m_strError).GetString();
+        EXPECT_EQ(mem->GetRecordCount(), 4999);
+        EXPECT_FALSE(mem->IsSourceOpen());
+        Zelt::ICursor::CStatus status;
+        mem->GetStatus(status);
+        EXPECT_FALSE(status.bCountFinal);
+        // Past the last row read is the end, as after a whole result; nothing fails again.
+        EXPECT_FALSE(mem->SetAbsolutePosition(5001));
+        EXPECT_TRUE(mem->MoveLast());
+        EXPECT_EQ(TextAt(*mem, 4999, 2), L"4999");
+        EXPECT_TRUE(mem->SetAbsolutePosition(5000));
+        EXPECT_TRUE(mem->IsEOF());
+        EXPECT_FALSE(mem->MoveNext());
+        EXPECT_FALSE(mem->ReadOn(100));
+        EXPECT_EQ(notices, 1);
+        mem->GetStatus(status);
+        EXPECT_FALSE(status.bCountFinal);
+        CRDatabase other;
+        ASSERT_TRUE(other.Open(conn.file->Connect() + L"Timeout=100;", CRDatabase::openNoPrompt,
+                               nullptr, 0, 0, 0));
+        QL_EXPECT_NO_DB_THROW(other.ExecuteSQL(L"UPDATE " + table + L" SET n = 1 WHERE id = 2"));
+    }
+}
+
 TEST(StreamingConnection, MemoryCursorReportsItsStatementsTable)
 {
     Connection conn(Db::SQLite);

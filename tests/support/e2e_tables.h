@@ -68,6 +68,11 @@ public:
     std::wstring Schema() const { return m_product == kE2EPostgres ? L"public" : L""; }
     std::wstring Connect() const { return std::wstring(m_connect.GetString()); }
     CRDatabase& Db() { return m_db; }
+    // SQLite: the database file's Windows path.
+    std::wstring FilePath() const
+    {
+        return std::wstring(QlTestDb::WindowsPathOf(m_file.Path()).GetString());
+    }
 
     // A new table name: the prefix, then a tag of this process, its clock and a counter.
     static std::wstring NewName(const std::wstring& prefix)
