@@ -490,9 +490,11 @@ protected:
     bool m_bZeroDateTexts = false;    // a MariaDB or MySQL result (see ReadsZeroDates)
     // SQLite: what the file holds where a value reads as a blob's text (recordset_blob_form.cpp):
     // the table column each result column reads as stored ("" where none), found at the first
-    // such value, and the answers given, by column and text.
+    // such value, the forms each column holds (-1 until asked, else kBlobFormBlob, kBlobFormText,
+    // kBlobFormEither for both, 0 for no answer), and the answers given, by column and text.
     bool m_bBlobFormColumnsRead = false;
     std::vector<CString> m_blobFormColumns;
+    std::vector<int> m_blobColumnForms;
     std::map<std::pair<UINT, std::wstring>, int> m_blobForms;
 
     // Block fetches: rows per fetch, the current block's row count, the current row in it, the

@@ -54,13 +54,28 @@ int CRRecordset::GetFieldBlobForm(UINT col)
     const CString& column = m_blobFormColumns[col - 1];
     if (column.IsEmpty())
         return kBlobFormEither;
+    const CString table = ParseSelectTableName(m_strSQL);
+    // One scan of the column first: where it holds one form alone, every value read so is that
+    // form, and a table of many blobs costs no question a value.
+    if (m_blobColumnForms.empty())
+        m_blobColumnForms.assign(m_columns.size(), -1);
+    int& columnForms = m_blobColumnForms[col - 1];
+    if (columnForms < 0)
+    {
+        CString answer;
+        columnForms = m_pDatabase->AskOneText(SQLiteColumnBlobFormsQuestion(table, column), answer)
+                          ? _wtoi(answer)
+                          : 0;
+    }
+    if (columnForms == kBlobFormBlob || columnForms == kBlobFormText)
+        return columnForms;
     const auto key = std::make_pair(col, std::wstring(text.GetString()));
     auto found = m_blobForms.find(key);
     if (found != m_blobForms.end())
         return found->second;
     CString answer;
-    const bool answered = m_pDatabase->AskOneText(
-        SQLiteBlobFormQuestion(ParseSelectTableName(m_strSQL), column, text), answer);
+    const bool answered =
+        m_pDatabase->AskOneText(SQLiteBlobFormQuestion(table, column, text), answer);
     const int form = SQLiteBlobFormFromAnswer(answered, answer);
     m_blobForms.emplace(key, form);
     return form;

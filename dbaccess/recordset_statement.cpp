@@ -93,6 +93,7 @@ void CRRecordset::ClearColumns()
     m_unboundTextA.clear();
     m_bBlobFormColumnsRead = false;
     m_blobFormColumns.clear();
+    m_blobColumnForms.clear();
     m_blobForms.clear();
 }
 

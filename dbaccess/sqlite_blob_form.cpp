@@ -24,6 +24,13 @@ CString Quoted(const CString& text)
     return L"'" + doubled + L"'";
 }
 
+CString QuotedName(const CString& column)
+{
+    CString name = column;
+    name.Replace(L"\"", L"\"\"");
+    return L"\"" + name + L"\"";
+}
+
 } // namespace
 
 bool ReadsAsSQLiteBlob(const wchar_t* text, size_t length)
@@ -36,11 +43,18 @@ bool ReadsAsSQLiteBlob(const char* text, size_t length)
     return ReadsAsBlob(text, length);
 }
 
+CString SQLiteColumnBlobFormsQuestion(const CString& table, const CString& column)
+{
+    const CString name = QuotedName(column);
+    // A text reads as a blob's only when it is X' and hex digits and ': the GLOB lets through a
+    // few more (ReadsAsSQLiteBlob decides for each value), which only costs a question a value.
+    return L"SELECT coalesce(max(typeof(" + name + L")='blob'),0)+2*coalesce(max(typeof(" + name +
+           L")='text' AND " + name + L" GLOB 'X''*'''),0) FROM " + table;
+}
+
 CString SQLiteBlobFormQuestion(const CString& table, const CString& column, const CString& text)
 {
-    CString name = column;
-    name.Replace(L"\"", L"\"\"");
-    name = L"\"" + name + L"\"";
+    const CString name = QuotedName(column);
     // quote() of the blob is the text read; quote() of the text is that text quoted.
     return L"SELECT coalesce(max(typeof(" + name + L")='blob'),0)+2*coalesce(max(typeof(" + name +
            L")='text'),0) FROM " + table + L" WHERE quote(" + name + L") IN (" + Quoted(text) +

@@ -18,6 +18,9 @@ bool ReadsAsSQLiteBlob(const char* text, size_t length);
 // apart whatever the column's affinity and collation. table is written as in the statement;
 // column is the bare name.
 CString SQLiteBlobFormQuestion(const CString& table, const CString& column, const CString& text);
+// The question asked first for a column: whether it holds blobs (1), texts that read as a blob's
+// (2), or both (3). A column holding one form alone needs no question for each value.
+CString SQLiteColumnBlobFormsQuestion(const CString& table, const CString& column);
 // The form the answer names; kBlobFormEither for anything else (no answer, or neither found:
 // the row was changed since it was read).
 int SQLiteBlobFormFromAnswer(bool answered, const CString& answer);
