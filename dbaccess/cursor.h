@@ -87,6 +87,19 @@ public:
     // stored as (SQLite keeps any value in any column: 'abc' in an INTEGER column, '2024-02-30'
     // in a DATE one): GetFieldText gives that text, the typed getters refuse it.
     virtual bool IsFieldHeldAsText(UINT) { return false; }
+    // SQLite's driver reads a blob held in a column of another type as the text SQLite writes of
+    // it (X'00FF'), which a text of that form reads as too. For a current value read so, what the
+    // file holds: kBlobFormBlob, kBlobFormText, or kBlobFormEither when the program could not
+    // tell (the table holds both, or the column is none of its table's); kBlobFormNone for every
+    // other value.
+    enum : int
+    {
+        kBlobFormNone = 0,
+        kBlobFormBlob = 1,
+        kBlobFormText = 2,
+        kBlobFormEither = 3,
+    };
+    virtual int GetFieldBlobForm(UINT) { return kBlobFormNone; }
 
     // Typed getters: true when a value was stored, false for NULL; a C type the getter cannot
     // convert throws a Zelt::CRDBException pointer.

@@ -44,6 +44,9 @@ enum DBMSKind : UINT
     DBMS_FIREBIRD = 5,
     DBMS_MYSQL = 6,
     DBMS_POSTGRESQL = 7,
+    // Only a target of the literals of INSERT scripts: a SQLite connection is of kind DBMS_OTHER
+    // (see HasDynamicTypes).
+    DBMS_SQLITE = 8,
 };
 
 // The kind for a DBMS name (SQL_DBMS_NAME), or DBMS_OTHER.

@@ -1,5 +1,7 @@
 #include "dbaccess/mem_cursor.h"
 
+#include "dbaccess/sqlite_blob_form.h"
+
 #include "dbaccess/db_exception.h"
 #include "dbaccess/error_report.h"
 #include "dbaccess/field_text.h"
@@ -415,6 +417,12 @@ void CMemCursor::FetchRow()
         if ((type == SQL_C_WCHAR || type == SQL_C_CHAR || type == SQL_C_BINARY) &&
             m_source->IsFieldTruncated(col))
             flags[i] = kFieldTruncated;
+        // A text that reads as a SQLite blob's keeps what the source tells of it.
+        auto keepBlobForm = [&](const auto* text, size_t n) {
+            if (ReadsAsSQLiteBlob(text, n))
+                flags[i] |=
+                    static_cast<BYTE>(m_source->GetFieldBlobForm(col) << kFieldBlobFormShift);
+        };
         if (MayBeHeldAsText(type) && m_source->IsFieldHeldAsText(col))
         {
             m_source->GetFieldText(col, m_scratchText);
@@ -422,6 +430,7 @@ void CMemCursor::FetchRow()
                                    static_cast<size_t>(m_scratchText.GetLength()),
                                    [this](size_t size) { return Allocate(size, 4); });
             flags[i] = kFieldNotNull | kFieldHeldAsText;
+            keepBlobForm(m_scratchText.GetString(), static_cast<size_t>(m_scratchText.GetLength()));
             continue;
         }
         bool present = false;
@@ -466,15 +475,20 @@ void CMemCursor::FetchRow()
                     std::memcpy(blob + 1, ascii, n);
                 item.p = blob;
                 present = true;
+                keepBlobForm(ascii, n);
                 break;
             }
             // Not emptied first: a source that gives a value sets the whole text, and the
             // buffer is reused from row to row.
             present = m_source->GetFieldText(col, m_scratchText);
             if (present)
+            {
                 item.p = StoreWideText(m_scratchText.GetString(),
                                        static_cast<size_t>(m_scratchText.GetLength()),
                                        [this](size_t size) { return Allocate(size, 4); });
+                keepBlobForm(m_scratchText.GetString(),
+                             static_cast<size_t>(m_scratchText.GetLength()));
+            }
             break;
         }
         case SQL_C_CHAR: {
@@ -487,6 +501,7 @@ void CMemCursor::FetchRow()
                 blob->nLength = static_cast<UINT32>(n);
                 std::memcpy(blob + 1, m_scratchTextA.GetString(), n);
                 item.p = blob;
+                keepBlobForm(m_scratchTextA.GetString(), n);
             }
             break;
         }
@@ -761,6 +776,12 @@ bool CMemCursor::IsFieldHeldAsText(UINT col)
 {
     GetItemOrThrow(col);
     return (FieldFlags(col) & kFieldHeldAsText) != 0;
+}
+
+int CMemCursor::GetFieldBlobForm(UINT col)
+{
+    GetItemOrThrow(col);
+    return (FieldFlags(col) & kFieldBlobFormMask) >> kFieldBlobFormShift;
 }
 
 bool CMemCursor::IsFieldTypeUnknown(UINT col)

@@ -63,6 +63,7 @@ public:
     bool IsFieldTypeUnknown(UINT col) override;
     bool IsFieldTruncated(UINT col) override;
     bool IsFieldHeldAsText(UINT col) override;
+    int GetFieldBlobForm(UINT col) override;
 
     bool GetFieldGuid(UINT col, GUID& value) override;
     bool GetFieldByte(UINT col, BYTE& value) override;
@@ -135,6 +136,9 @@ public:
         kFieldTruncated = 2,
         // A value of another kind than its column's, kept as its text (see IsFieldHeldAsText).
         kFieldHeldAsText = 4,
+        // Two bits: what a value that reads as a SQLite blob's text is (GetFieldBlobForm).
+        kFieldBlobFormShift = 3,
+        kFieldBlobFormMask = 3 << kFieldBlobFormShift,
     };
 
 private:

@@ -9,6 +9,7 @@
 #include "dbaccess/statement_stop.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -333,6 +334,7 @@ public:
     bool IsFieldTypeUnknown(UINT col) override;
     bool IsFieldTruncated(UINT col) override;
     bool IsFieldHeldAsText(UINT col) override;
+    int GetFieldBlobForm(UINT col) override;
 
     bool GetFieldGuid(UINT col, GUID& value) override;
     bool GetFieldByte(UINT col, BYTE& value) override;
@@ -486,6 +488,14 @@ protected:
     UINT m_nQueryTimeout = 0;
     bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
     bool m_bZeroDateTexts = false;    // a MariaDB or MySQL result (see ReadsZeroDates)
+    // SQLite: what the file holds where a value reads as a blob's text (recordset_blob_form.cpp):
+    // the table column each result column reads as stored ("" where none), found at the first
+    // such value, the forms each column holds (-1 until asked, else kBlobFormBlob, kBlobFormText,
+    // kBlobFormEither for both, 0 for no answer), and the answers given, by column and text.
+    bool m_bBlobFormColumnsRead = false;
+    std::vector<CString> m_blobFormColumns;
+    std::vector<int> m_blobColumnForms;
+    std::map<std::pair<UINT, std::wstring>, int> m_blobForms;
 
     // Block fetches: rows per fetch, the current block's row count, the current row in it, the
     // rows per fetch asked of the driver last, and the row status the fetch reported.

@@ -436,6 +436,9 @@ CString SpecialNumberLiteral(UINT nTargetKind, const CString& strText, bool bFlo
     }
     if (nTargetKind == DBMS_POSTGRESQL)
         return bNaN ? L"'NaN'" : (bNegative ? L"'-Infinity'" : L"'Infinity'");
+    // SQLite reads a number too large for a double as an infinity, and keeps no NaN.
+    if (nTargetKind == DBMS_SQLITE && bInfinity)
+        return bNegative ? L"-9e999" : L"9e999";
     if (nTargetKind == DBMS_ORACLE)
         return bNaN ? L"BINARY_DOUBLE_NAN"
                     : (bNegative ? L"-BINARY_DOUBLE_INFINITY" : L"BINARY_DOUBLE_INFINITY");
@@ -450,8 +453,29 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
 {
     int nCType = pCursor->GetColumnCType(nColumn);
     int nSQLType = pCursor->GetColumnSQLType(nColumn);
-    if (nTargetKind < 1 || nTargetKind > 7)
+    if (nTargetKind < 1 || nTargetKind > DBMS_SQLITE)
         return CString();
+    // A SQLite blob read as its text (X'00FF') is written as that blob for SQLite, which reads
+    // the text as its literal; the other targets get the text, as they always have.
+    if (nTargetKind == DBMS_SQLITE)
+    {
+        const int nForm = pCursor->GetFieldBlobForm(nColumn);
+        if (nForm == Zelt::ICursor::kBlobFormBlob)
+        {
+            CString strText;
+            pCursor->GetFieldText(nColumn, strText);
+            return strText;
+        }
+        if (nForm == Zelt::ICursor::kBlobFormEither)
+        {
+            CString strText;
+            pCursor->GetFieldText(nColumn, strText);
+            throw new Zelt::CRDBException(
+                L"The value " + strText +
+                L" may be a blob or a text written as one: the column holds both, and the "
+                L"program cannot tell which this row holds.");
+        }
+    }
     // A value of another kind than its column's is written as it is stored: a number (SQLite's
     // 1.5 in an INTEGER column, whose text is always a plain number or "Inf") as that number,
     // anything else as the text it is (which a database of such values keeps as text; another

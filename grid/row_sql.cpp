@@ -544,7 +544,23 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
             piece = name + (value == L"NULL" ? L" IS " : L"=") + value;
         }
         CString alike;
-        if (db.HasDynamicTypes())
+        const int blobForm = db.HasDynamicTypes() && value != L"NULL"
+                                 ? cursor->GetFieldBlobForm(column)
+                                 : Zelt::ICursor::kBlobFormNone;
+        if (blobForm == Zelt::ICursor::kBlobFormBlob || blobForm == Zelt::ICursor::kBlobFormText)
+        {
+            // A blob and a text that read alike are told apart by what the file holds: quote()
+            // writes the one as X'00FF', the other as 'X''00FF'''.
+            CString quoted;
+            cursor->GetFieldText(column, quoted);
+            if (blobForm == Zelt::ICursor::kBlobFormText)
+            {
+                quoted.Replace(L"'", L"''");
+                quoted = L"'" + quoted + L"'";
+            }
+            piece = L"quote(" + name + L")=" + db.StringLiteral(quoted);
+        }
+        else if (db.HasDynamicTypes())
             alike = ReadAlikePiece(db, cursor, column, name, value);
         else if (value == L"?" && IsReadInSessionZone(db, cursor, column))
             alike = ZoneReadAlikePiece(db, name, value);

@@ -15,7 +15,8 @@ CString LoadText(UINT nID, LPCWSTR pszFallback)
     return s;
 }
 
-const LPCWSTR kTargets[] = {L"Oracle", L"Sybase", L"MS SQL server", L"Access", L"PostgreSQL"};
+const LPCWSTR kTargets[] = {L"Oracle", L"Sybase",     L"MS SQL server",
+                            L"Access", L"PostgreSQL", L"SQLite"};
 const LPCWSTR kSeparators[] = {L"", L";", L"GO", L"/"};
 
 } // namespace
@@ -60,7 +61,7 @@ CSaveAsSQLDlg::CSaveAsSQLDlg() : CDialog(IDD_SAVEAS_SQL)
     m_nCommitCount = *settings.pCommitQueries;
     m_bCommit = *settings.pInsCommit != 0;
     m_nTarget = *settings.pSaveAsDBType;
-    if (m_nTarget < 0 || m_nTarget > SQLTARGET_POSTGRESQL)
+    if (m_nTarget < 0 || m_nTarget > SQLTARGET_SQLITE)
         m_nTarget = 0;
     m_nEncoding = *settings.pSaveAsEncoding;
 }

@@ -7,8 +7,8 @@
 
 UINT SQLTargetKind(int nTarget)
 {
-    static const UINT kinds[] = {DBMS_ORACLE, DBMS_SQLSERVER, DBMS_MSSQL, DBMS_ACCESS,
-                                 DBMS_POSTGRESQL};
+    static const UINT kinds[] = {DBMS_ORACLE, DBMS_SQLSERVER,  DBMS_MSSQL,
+                                 DBMS_ACCESS, DBMS_POSTGRESQL, DBMS_SQLITE};
     if (nTarget < 0 || nTarget >= static_cast<int>(sizeof kinds / sizeof kinds[0]))
         return DBMS_ORACLE;
     return kinds[nTarget];

@@ -16,6 +16,7 @@ enum SQLScriptTarget
     SQLTARGET_MSSQL = 2,
     SQLTARGET_ACCESS = 3,
     SQLTARGET_POSTGRESQL = 4,
+    SQLTARGET_SQLITE = 5,
 };
 
 // The text encodings of a script file.

@@ -28,9 +28,10 @@ inline bool SaveGridAs(ql::CProgram& program, const std::wstring& path, const st
     return save != nullptr && ql::CProgram::ChooseSaveFile(save, path, type);
 }
 
-// After the file dialog of an INSERT script: its options for PostgreSQL in UTF-8 without the
-// schema (psql runs the script into another schema), then the finished file's bytes.
-inline std::string WritePostgresScript(ql::CProgram& program, const std::wstring& path)
+// After the file dialog of an INSERT script: its options for the target (the dialog's index:
+// 4 PostgreSQL, 5 SQLite) in UTF-8 without the schema (psql runs the script into another
+// schema), then the finished file's bytes.
+inline std::string WriteInsertScript(ql::CProgram& program, const std::wstring& path, int target)
 {
     HWND options = program.WaitForDialog(L"Save As SQL Script");
     if (options == nullptr)
@@ -38,8 +39,13 @@ inline std::string WritePostgresScript(ql::CProgram& program, const std::wstring
         ADD_FAILURE() << "no Save As SQL Script dialog: " << program.Describe();
         return std::string();
     }
-    ql::CProgram::ChooseInsertScriptOptions(options, 4, 2, false);
+    ql::CProgram::ChooseInsertScriptOptions(options, target, 2, false);
     return ql::CProgram::WaitForClosedFile(path);
+}
+
+inline std::string WritePostgresScript(ql::CProgram& program, const std::wstring& path)
+{
+    return WriteInsertScript(program, path, 4);
 }
 
 // After the file dialog of a CSV file: its options with a comma between fields, then the finished

@@ -444,33 +444,43 @@ TEST_P(CursorContract, SQLiteValuesReadAsTheirStorageClassHoldsThem)
                L" VALUES (1, 1, 1.5, 1, '2024-02-29', 'a'),"
                L" (2, 1.5, 2, 'yes', '2024-02-29T10:00', X'00FF'), (3, 'abc', 'xyz', 2, 12, 'p'),"
                L" (4, X'00FF', X'00FF', 'no', 1.5, NULL), (5, 9.3e+18, 1e300, 0, '2024-02-29 "
-               L"10:00', 'q')");
+               L"10:00', 'q'), (6, 'X''0102''', 'X''00FF''', 1, 'X''''', 'X''0A''')");
     struct Cell
     {
         const wchar_t* text; // nullptr: not held
         const wchar_t* literal;
+        // What the file holds where the value reads as a blob's text: the blob (X'00FF' in i),
+        // a text (i's 'X''0102''', d's 'X'''''), or either (r holds both X'00FF').
+        int form = Zelt::ICursor::kBlobFormNone;
+        const wchar_t* sqliteLiteral = nullptr; // for a SQLite script where it is not literal
     };
-    const Cell rows[5][4] = {
+    const int blob = Zelt::ICursor::kBlobFormBlob, text = Zelt::ICursor::kBlobFormText,
+              either = Zelt::ICursor::kBlobFormEither;
+    const Cell rows[6][4] = {
         {{nullptr, L"1"}, {nullptr, L"1.5"}, {nullptr, L"1"}, {nullptr, L"'2024-02-29'"}},
         {{L"1.5", L"1.5"},
          {nullptr, nullptr},
          {L"yes", L"'yes'"},
          {L"2024-02-29T10:00", L"'2024-02-29T10:00'"}},
         {{L"abc", L"'abc'"}, {L"xyz", L"'xyz'"}, {nullptr, L"2"}, {L"12", L"12"}},
-        {{L"X'00FF'", L"'X''00FF'''"},
-         {L"X'00FF'", L"'X''00FF'''"},
+        {{L"X'00FF'", L"'X''00FF'''", blob, L"X'00FF'"},
+         {L"X'00FF'", L"'X''00FF'''", either},
          {L"no", L"'no'"},
          {L"1.5", L"1.5"}},
         {{L"9.3e+18", L"9.3e+18"},
          {nullptr, nullptr},
          {nullptr, L"0"},
-         {L"2024-02-29 10:00", L"'2024-02-29 10:00'"}}};
+         {L"2024-02-29 10:00", L"'2024-02-29 10:00'"}},
+        {{L"X'0102'", L"'X''0102'''", text, L"'X''0102'''"},
+         {L"X'00FF'", L"'X''00FF'''", either},
+         {nullptr, L"1"},
+         {L"X''", L"'X'''''", text, L"'X'''''"}}};
     for (UINT options : {0u, static_cast<UINT>(RS_NUMERIC_AS_TEXT)})
     {
         SCOPED_TRACE(options);
         auto c = Open(L"SELECT i, r, b, d FROM " + sc + L" ORDER BY k", options);
         ASSERT_TRUE(c->MoveFirst());
-        for (int row = 0; row < 5; ++row, c->MoveNext())
+        for (int row = 0; row < 6; ++row, c->MoveNext())
             for (UINT col = 1; col <= 4; ++col)
             {
                 SCOPED_TRACE(testing::Message() << "row " << row + 1 << " column " << col);
@@ -479,20 +489,40 @@ TEST_P(CursorContract, SQLiteValuesReadAsTheirStorageClassHoldsThem)
                 EXPECT_FALSE(c->IsFieldTruncated(col));
                 // (Numbers as text read the REAL column as its text, whatever it holds.)
                 if (col != 2 || options == 0)
+                {
                     EXPECT_EQ(c->IsFieldHeldAsText(col), cell.text != nullptr);
+                    EXPECT_EQ(c->GetFieldBlobForm(col), cell.form);
+                }
                 if (cell.text)
                     EXPECT_EQ(Text(*c, col), cell.text);
                 if (cell.literal)
                     EXPECT_EQ(std::wstring(conn->database->FormatFieldLiteral(DBMS_POSTGRESQL,
                                                                               c.get(), col)),
                               cell.literal);
+                // A SQLite script writes the blob as one; a value either may be is refused.
+                if (cell.form == either)
+                    EXPECT_ANY_THROW(conn->database->FormatFieldLiteral(DBMS_SQLITE, c.get(), col));
+                else if (cell.sqliteLiteral)
+                    EXPECT_EQ(
+                        std::wstring(conn->database->FormatFieldLiteral(DBMS_SQLITE, c.get(), col)),
+                        cell.sqliteLiteral);
             }
     }
-    // A blob in a TEXT column reads whole as the text SQLite writes of it.
-    auto c = Open(L"SELECT x FROM " + sc + L" WHERE k = 2");
-    ASSERT_TRUE(c->MoveFirst());
-    EXPECT_FALSE(c->IsFieldTruncated(1));
-    EXPECT_EQ(Text(*c, 1), L"X'00FF'");
+    // A blob in a TEXT column reads whole as the text SQLite writes of it, told from a text of
+    // that form beside it, through a memory cursor too; a column under another name is no
+    // column of the table the program could ask about.
+    for (const wchar_t* select : {L"SELECT x FROM ", L"SELECT x AS note FROM "})
+    {
+        const bool renamed = select[9] == L'A';
+        auto c = Open(CString(select) + sc + L" WHERE k IN (2, 6) ORDER BY k");
+        ASSERT_TRUE(c->MoveFirst());
+        EXPECT_FALSE(c->IsFieldTruncated(1));
+        EXPECT_EQ(Text(*c, 1), L"X'00FF'");
+        EXPECT_EQ(c->GetFieldBlobForm(1), renamed ? either : blob);
+        ASSERT_TRUE(c->MoveNext());
+        EXPECT_EQ(Text(*c, 1), L"X'0A'");
+        EXPECT_EQ(c->GetFieldBlobForm(1), renamed ? either : text);
+    }
 }
 
 TEST_P(CursorContract, EmptyResultStandsAtBothEnds)

@@ -373,6 +373,7 @@ TEST(FieldLiterals, EachColumnTypeForEachTarget)
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_ORACLE, &rs, 2), L"N'O''Neil'");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_MSSQL, &rs, 3), L"0x0A0B");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_POSTGRESQL, &rs, 3), L"E'\\\\x0A0B'");
+    EXPECT_EQ(db.FormatFieldLiteral(DBMS_SQLITE, &rs, 3), L"X'0A0B'");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_MSSQL, &rs, 4),
               L"convert(datetime, '2024-03-05 07:08:09.500', 121)");
     EXPECT_EQ(db.FormatFieldLiteral(DBMS_ORACLE, &rs, 5), L"TO_DATE('2024/03/05', 'YYYY/MM/DD')");
@@ -382,6 +383,6 @@ TEST(FieldLiterals, EachColumnTypeForEachTarget)
     for (UINT col = 1; col <= 8; ++col)
     {
         EXPECT_EQ(db.FormatFieldLiteral(DBMS_OTHER, &rs, col), L"") << col;
-        EXPECT_EQ(db.FormatFieldLiteral(8, &rs, col), L"") << col;
+        EXPECT_EQ(db.FormatFieldLiteral(DBMS_SQLITE + 1, &rs, col), L"") << col;
     }
 }
