@@ -105,6 +105,17 @@ CString InfinityLiteral(UINT nKind, int nInfinity)
     return CString(L"'") + InfinityText(nInfinity) + L"'";
 }
 
+// The seconds' fraction of a time or timestamp literal, with its point. SQLite keeps a date as
+// the text it was given, which SQLite's own functions write without a fraction
+// (CURRENT_TIMESTAMP) or with milliseconds (%f): a whole second is written bare there, so that
+// the replayed text is the one read.
+CString FractionPart(UINT nKind, SQLUINTEGER nFraction)
+{
+    if (nKind == DBMS_SQLITE && nFraction == 0)
+        return CString();
+    return L"." + FractionText(nFraction, FractionDigits(nKind, false));
+}
+
 // A date past 9999 read as its year alone (see SetFarFutureTimestamp): no literal would be the
 // value.
 [[noreturn]] void RefuseFarFuture()
@@ -147,8 +158,8 @@ CString CRDatabase::FormatTimeLiteral(UINT nKind, const TIMESTAMP_STRUCT& value)
                  (UINT)value.second);
     else
     {
-        s.Format(L"'%02u:%02u:%02u.%s'", (UINT)value.hour, (UINT)value.minute, (UINT)value.second,
-                 FractionText(value.fraction, FractionDigits(nKind, false)).GetString());
+        s.Format(L"'%02u:%02u:%02u%s'", (UINT)value.hour, (UINT)value.minute, (UINT)value.second,
+                 FractionPart(nKind, value.fraction).GetString());
         if (nKind == DBMS_SQLSERVER || nKind == DBMS_MSSQL)
             s = L"convert(time, " + s + L", 8)";
     }
@@ -173,10 +184,9 @@ CString CRDatabase::FormatTimestampLiteral(UINT nKind, const TIMESTAMP_STRUCT& v
                  (UINT)value.minute, (UINT)value.second, year.bSigned ? L"S" : L"");
     else
     {
-        s.Format(L"'%s-%02u-%02u %02u:%02u:%02u.%s%s'", year.strYear.GetString(), (UINT)value.month,
+        s.Format(L"'%s-%02u-%02u %02u:%02u:%02u%s%s'", year.strYear.GetString(), (UINT)value.month,
                  (UINT)value.day, (UINT)value.hour, (UINT)value.minute, (UINT)value.second,
-                 FractionText(value.fraction, FractionDigits(nKind, false)).GetString(),
-                 year.strSuffix.GetString());
+                 FractionPart(nKind, value.fraction).GetString(), year.strSuffix.GetString());
         if (nKind == DBMS_SQLSERVER || nKind == DBMS_MSSQL)
             s = L"convert(datetime, " + s + L", 121)";
     }

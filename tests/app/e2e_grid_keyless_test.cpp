@@ -366,20 +366,22 @@ TEST_P(GridKeylessE2E, SQLiteValuesKeepTheirStorageClass)
     if (GetParam() != ql::kE2ESQLite)
         GTEST_SKIP() << "the servers keep values of their columns' types";
     const std::wstring name = m_table + L"_sc";
-    const std::wstring columns = L"i INTEGER, note TEXT, r REAL, b BOOLEAN, d DATE, x TEXT";
+    const std::wstring columns =
+        L"i INTEGER, note TEXT, r REAL, b BOOLEAN, d DATE, x TEXT, t DATETIME";
     m_db.CreateTable(name, columns);
     const std::wstring table = m_db.Quoted(name);
     m_db.Exec(L"INSERT INTO " + table +
-              L" VALUES (1, 'same', 1.5, 1, '2024-02-29', 'a'),"
-              L" (1.5, 'same', 'abc', 'yes', '2024-02-29T10:00', X'00FF'),"
-              L" (2, 'same', 2.5, 2, 12, 'p'), (2, 'same', 2.5, 1, 12, 'p'),"
-              L" (X'00FF', 'same', X'00FF', 'no', 1.5, NULL),"
-              L" ('X''0102''', 'same', 'X''0A''', 0, 'X''''', 'X''0A0B''')");
+              L" VALUES (1, 'same', 1.5, 1, '2024-02-29', 'a', '2024-02-29 10:00:00'),"
+              L" (1.5, 'same', 'abc', 'yes', '2024-02-29T10:00', X'00FF', "
+              L"'2024-02-29 10:00:00.125'),"
+              L" (2, 'same', 2.5, 2, 12, 'p', NULL), (2, 'same', 2.5, 1, 12, 'p', NULL),"
+              L" (X'00FF', 'same', X'00FF', 'no', 1.5, NULL, NULL),"
+              L" ('X''0102''', 'same', 'X''0A''', 0, 'X''''', 'X''0A0B''', NULL)");
     // Each value's class and quote(), the TEXT column's apart after a '|'. (A shell line of the
     // replay holds it: no quotes in it.)
     const std::wstring held = L"SELECT quote(i) || typeof(i) || quote(r) || typeof(r) || "
                               L"quote(b) || typeof(b) || quote(d) || typeof(d) || char(124) || "
-                              L"quote(x) || typeof(x) FROM " +
+                              L"quote(x) || typeof(x) || quote(t) || typeof(t) FROM " +
                               name + L" ORDER BY rowid";
     const std::vector<std::wstring> before = m_db.Column(held);
     ASSERT_TRUE(program.StartConnected(m_db.Connect()));
