@@ -546,8 +546,8 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
         // cursor held in the session (dbaccess/held_cursor.h), into a memory cursor as a
         // streamed result is.
         m_bStreamed = true;
-        auto held = std::make_unique<Zelt::CHeldCursor>(&db, pszSelect,
-                                                        nOptions & ~RS_DECLARED_COLUMNS);
+        auto held =
+            std::make_unique<Zelt::CHeldCursor>(&db, pszSelect, nOptions & ~RS_DECLARED_COLUMNS);
         bOpened = held->Open([&](CRRecordset& rs, LPCWSTR pszDeclare) {
             if (CRDatabaseHelper::IsCancelExecEnabled())
                 return m_pHelper->OpenRecordset(&rs, pszDeclare, RS_FORWARD_ONLY, RS_READONLY,

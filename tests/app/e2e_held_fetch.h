@@ -22,9 +22,8 @@ inline void CreateBigView(CRDatabase& db, const CString& schema, int rowCount)
                                    L".big_rows AS SELECT g AS id, 'row ' || g || ' <&>' AS "
                                    L"name, g * 0.5 AS amount FROM generate_series(1, " +
                                    rows + L") g");
-    QlConnTest::ExecOrFail(db, L"CREATE VIEW " + schema +
-                                   L".big AS SELECT id, name, amount FROM " + schema +
-                                   L".big_rows");
+    QlConnTest::ExecOrFail(db, L"CREATE VIEW " + schema + L".big AS SELECT id, name, amount FROM " +
+                                   schema + L".big_rows");
 }
 
 // The program's way to the PostgreSQL server passes through here: a relay on a port of its own

@@ -954,9 +954,9 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
     EXPECT_NE(said.find(L"does not exist"), std::wstring::npos)
         << ql::Narrow(said) << " / " << ql::Narrow(program.StatusPaneText(1)) << " / "
         << program.Describe();
-    EXPECT_TRUE(ql::WaitFor(
-        [&] { return ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0) == 0; }))
-        << ql::Narrow(program.StatusPaneText(1));
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0) == 0;
+    })) << ql::Narrow(program.StatusPaneText(1));
     EXPECT_EQ(m_db.Query(OtherSessions(L"state || ' ' || coalesce(backend_xmin::text, '-')")),
               L"idle -");
 
