@@ -3,6 +3,7 @@
 #include "services/database_helper.h"
 
 #include "dbaccess/error_report.h"
+#include "dbaccess/held_cursor.h"
 #include "dbaccess/recordset.h"
 #include "resources/resource.h"
 #include "services/save_data_job.h"
@@ -175,29 +176,43 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
             wait.SetProcessText(FormatObjectName(object, &GetCatalogDatabase(), true));
             if (wait.IsCancelled())
                 return false;
-            CRRecordset rs(&GetDatabase());
             // A table whose columns are all declared streams from SQLite as it is written.
             const UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT |
                                   (nObjectKind == 1 ? DeclaredColumnsOption(object) : 0);
-            if (GetCancelExecOption())
+            bool bCancelled = false;
+            auto open = [&](CRRecordset& rs, LPCWSTR pszSQL, UINT nOpenOptions) {
+                if (GetCancelExecOption())
+                    return OpenRecordset(&rs, pszSQL, RS_FORWARD_ONLY, nOpenOptions,
+                                         wait.GetWaitDlg(), &bCancelled);
+                return rs.Open(pszSQL, RS_FORWARD_ONLY, nOpenOptions);
+            };
+            std::unique_ptr<Zelt::ICursor> cursor;
+            bool bOpen = false;
+            if (Zelt::CHeldCursor::IsUsable(GetDatabase()))
             {
-                bool bCancelled = false;
-                bool bOpen = OpenRecordset(&rs, strSQL, RS_FORWARD_ONLY, nOptions,
-                                           wait.GetWaitDlg(), &bCancelled);
-                if (bCancelled)
-                    return false;
-                if (!bOpen)
-                {
-                    stop.strError = L"Can't open recordset";
-                    return false;
-                }
+                // PostgreSQL outside a transaction: read in steps through a cursor held in the
+                // session, which holds nothing else on the server while the file is written.
+                auto held = std::make_unique<Zelt::CHeldCursor>(&GetDatabase(), strSQL,
+                                                                nOptions & ~RS_DECLARED_COLUMNS);
+                bOpen = held->Open([&](CRRecordset& rs, LPCWSTR pszDeclare) {
+                    return open(rs, pszDeclare, RS_READONLY);
+                });
+                cursor = std::move(held);
             }
-            else if (!rs.Open(strSQL, RS_FORWARD_ONLY, nOptions))
+            else
             {
-                stop.strError = L"SELECT failed!";
+                auto rs = std::make_unique<CRRecordset>(&GetDatabase());
+                bOpen = open(*rs, strSQL, nOptions);
+                cursor = std::move(rs);
+            }
+            if (bCancelled)
+                return false;
+            if (!bOpen)
+            {
+                stop.strError = GetCancelExecOption() ? L"Can't open recordset" : L"SELECT failed!";
                 return false;
             }
-            if (!SaveData(wait, file.get(), &rs, object, nullptr, nullptr, &stop))
+            if (!SaveData(wait, file.get(), cursor.get(), object, nullptr, nullptr, &stop))
                 return false;
         }
         return true;

@@ -9,6 +9,7 @@
 #include "app/main_frame.h"
 #include "app/windows_array.h"
 #include "dbaccess/error_report.h"
+#include "dbaccess/held_cursor.h"
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
 #include "grid/busy_connection.h"
@@ -543,6 +544,27 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
         nOptions |= RS_READONLY;
     bool bOpened = false;
     bool bCancelled = false;
+    if (ReadsThroughHeldCursor())
+    {
+        // The window's own SELECT on PostgreSQL, outside a transaction: read in steps through a
+        // cursor held in the session (dbaccess/held_cursor.h), into a memory cursor as a
+        // streamed result is.
+        m_bStreamed = true;
+        auto held =
+            std::make_unique<Zelt::CHeldCursor>(&db, pszSelect, nOptions & ~RS_DECLARED_COLUMNS);
+        bOpened = held->Open([&](CRRecordset& rs, LPCWSTR pszDeclare) {
+            if (CRDatabaseHelper::IsCancelExecEnabled())
+                return m_pHelper->OpenRecordset(&rs, pszDeclare, RS_FORWARD_ONLY, RS_READONLY,
+                                                nullptr, &bCancelled);
+            CWaitCursor wait;
+            return rs.Open(pszDeclare, RS_FORWARD_ONLY, RS_READONLY);
+        });
+        if (bOpened)
+            cursor = std::move(held);
+        else if (!bCancelled)
+            AfxMessageBox(L"Can't open recordset", MB_OK | MB_ICONERROR);
+        return bOpened;
+    }
     if (CRDatabaseHelper::IsCancelExecEnabled())
         bOpened = m_pHelper->OpenRecordset(pRecordset.get(), pszSelect, nType, nOptions, nullptr,
                                            &bCancelled);
@@ -563,6 +585,14 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
         pRecordset->ReadAheadFromNextBlock();
     cursor = std::move(pRecordset);
     return true;
+}
+
+bool CGridChildFrame::ReadsThroughHeldCursor() const
+{
+    // Only the program's own SELECT of an object: the user's statement is read whole, as psql
+    // reads it, and is never wrapped.
+    return (m_nKind == kGridTable || m_nKind == kGridView || m_nKind == kGridTableLike) &&
+           m_pHelper != nullptr && Zelt::CHeldCursor::IsUsable(m_pHelper->GetDatabase());
 }
 
 bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortArray* pSort,

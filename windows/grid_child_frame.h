@@ -113,6 +113,8 @@ public:
 protected:
     void Construct(CRDatabaseHelper* pHelper, UINT nKind);
     bool OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICursor>& cursor);
+    // PostgreSQL table and view windows outside a transaction read through a held cursor.
+    bool ReadsThroughHeldCursor() const;
     void ReadKeys();
     void ReadResultKey();
     // The grid's columns in display order with their names and visibility.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Opens a generated table (1,000,000 rows x 10 columns by default; QL_BENCH_ROWS changes it) in a
-# grid window, from SQLite, PostgreSQL (read whole in the user's session, as psql reads) and
-# MariaDB, beside a 1,000-row table: the first screen,
+# grid window, from SQLite, PostgreSQL (a table window fetches in steps from a cursor held in
+# the user's session; a query window reads whole, as psql reads) and MariaDB, beside a 1,000-row
+# table: the first screen,
 # reading every row, closing the window, and the peak memory against the data as CSV; the native
 # tools reading the same table for comparison. Each program run is also timed whole, from start
 # to exit, so that time spent after the measured phases (tearing down, exiting) shows.
@@ -59,7 +60,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)
 med() { while read -r line; do field "$1" "$line"; done <<<"$2" | median; }
 # QL_BENCH_DBS (e.g. "SQLite PostgreSQL") limits the products measured; QL_BENCH_REPEAT sets the
 # runs per table (medians are reported).
-dbs="${QL_BENCH_DBS:-SQLite SQLiteQuery SQLiteReadOn SQLiteStepAPI PostgreSQL MariaDB}"
+dbs="${QL_BENCH_DBS:-SQLite SQLiteQuery SQLiteReadOn SQLiteStepAPI PostgreSQL PostgreSQLQuery MariaDB}"
 report() {  # name, connect big, connect small, native seconds, csv bytes, big table
   local small_out="" big_out="" i
   [[ " $dbs " == *" $1 "* ]] || return 0
@@ -73,7 +74,8 @@ report() {  # name, connect big, connect small, native seconds, csv bytes, big t
   end=$(med end "$big_out"); close=$(med close "$big_out")
   # The 1,000-row run stands for the program's own memory.
   peak=$(med peak_rss "$big_out"); base=$(med peak_rss "$small_out")
-  echo "-- $1 ($rows rows x 10 columns, CSV $5 bytes; native tool reads it in $4 s; medians of $repeat)"
+  echo "-- $1: ${path:-?}"
+  echo "   ($rows rows x 10 columns, CSV $5 bytes; native tool reads it in $4 s; medians of $repeat)"
   echo "   first screen: $fs_big s against $fs_small s for 1,000 rows = $(ratio "$fs_big" "$fs_small") x"
   echo "   scrolled to the last row: $end s ($(med rows "$big_out") rows) = $(ratio "$end" "$4") x native;" \
        "closing: $close s = $(ratio "$close" "$4") x native"
@@ -101,18 +103,21 @@ timed() { local t i; for ((i = 0; i < repeat; i++)); do t=$(now); "$@" >/dev/nul
 csv_sqlite=$(sqlite3 -csv "$sqlite_big" "$sel" | wc -c); native_sqlite=$(timed sqlite3 -csv "$sqlite_big" "$sel")
 csv_pg=$(psql_q -c "\\copy ($sel) TO STDOUT WITH CSV" | wc -c); native_pg=$(timed psql_q -c "\\copy ($sel) TO STDOUT WITH CSV")
 csv_maria=$(maria_q -B -e "$sel" | wc -c); native_maria=$(timed maria_q -B -e "$sel")
-report SQLite "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite" "$big"
+path="table window, forward-only statement read on demand into a memory cursor" report SQLite "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite" "$big"
 # A query window on the same table (the user's own SELECT, not the table's window).
-query=1 report SQLiteQuery "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite" "$big"
+path="query window, the user's SELECT" query=1 report SQLiteQuery "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite" "$big"
 # The same when the user waits on the first screen until the window has read on by itself.
-read_on=1 report SQLiteReadOn "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite" "$big"
+path="table window, read on in idle time before Ctrl+End" read_on=1 report SQLiteReadOn "Driver=SQLite3;Database=$sqlite_big;" "Driver=SQLite3;Database=$sqlite_small;" "$native_sqlite" "$csv_sqlite" "$big"
 # The user's StepAPI=1 streams every forward-only statement (the default string streams table
 # windows only).
-report SQLiteStepAPI "Driver=SQLite3;Database=$sqlite_big;StepAPI=1;" "Driver=SQLite3;Database=$sqlite_small;StepAPI=1;" "$native_sqlite" "$csv_sqlite" "$big"
+path="table window, the user's StepAPI=1 string" report SQLiteStepAPI "Driver=SQLite3;Database=$sqlite_big;StepAPI=1;" "Driver=SQLite3;Database=$sqlite_small;StepAPI=1;" "$native_sqlite" "$csv_sqlite" "$big"
 pg="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;"
-# The table window reads whole in the user's one session (the driver's own cursors are off).
-report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
+# The table window: DECLARE ... CURSOR WITH HOLD in the user's one session, then FETCHes as the
+# window reads on (the driver's own cursors are off).
+path="table window, FETCHes from a cursor WITH HOLD in the user's session" report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
+# A query window on the same table: the user's own SELECT, read whole when it runs.
+path="query window, the user's SELECT read whole when it runs" query=1 report PostgreSQLQuery "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
 maria="Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=quenlark;"
-report MariaDB "$maria" "$maria" "$native_maria" "$csv_maria" "$big"
+path="table window, read whole when the SELECT runs" report MariaDB "$maria" "$maria" "$native_maria" "$csv_maria" "$big"
 drop_generated_table "$big"; drop_generated_table "$small"; rm -f "$sqlite_big" "$sqlite_small"
 exit 0

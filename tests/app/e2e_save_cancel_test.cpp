@@ -1,12 +1,13 @@
 // End to end: Cancel on the wait dialog of a long save of the real program stops after the
-// current row and leaves a well-formed file. The rows come from a PostgreSQL view whose read
-// waits part way while the test holds a lock, so Cancel is pressed while the save is held and
-// the file is partial every time, on a fast machine too. The HTML document is closed and
+// current row and leaves a well-formed file. The rows come from a PostgreSQL view read FETCH by
+// FETCH, and the server's answer to one of them waits part way while the test holds it, so
+// Cancel is pressed while the save is held and the file is partial every time, on a fast machine
+// too. The HTML document is closed and
 // Python's parser reads the header and every finished row whole; the workbook is saved with
 // the rows so far and openpyxl reads them; a save of several views cancelled in the first one
 // keeps that view's rows so far and not the next. Each time a message says that the file is
 // incomplete and how many rows it holds.
-#include "tests/app/e2e_held_view.h"
+#include "tests/app/e2e_held_fetch.h"
 #include "tests/app/e2e_save.h"
 
 #include "dbaccess/database.h"
@@ -20,7 +21,6 @@ using QlSave::RowsSaid;
 using QlSave::U8;
 
 const int kRows = 250000;
-const int kHoldAtRow = 200000;
 
 // The header, then the rows written, each one whole and in order, fewer than the view holds;
 // blank is how the reader shows a blank.
@@ -28,7 +28,7 @@ void ExpectHeaderAndWholeRows(const std::vector<std::vector<std::wstring>>& rows
 {
     ASSERT_GE(rows.size(), 2u); // the header and at least one row
     EXPECT_EQ((std::vector<std::wstring>{L"id", L"name", L"amount"}), rows[0]);
-    EXPECT_LT(rows.size() - 1, (size_t)kHoldAtRow);
+    EXPECT_LT(rows.size() - 1, (size_t)kRows);
     for (size_t i = 1; i < rows.size(); ++i)
     {
         ASSERT_EQ(3u, rows[i].size()) << "row " << i;
@@ -43,54 +43,49 @@ class SaveCancelE2E : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // The held view stops a read that fetches its rows from the server part way; PostgreSQL
-        // results now come whole when their statement runs, so a save of them writes from rows
-        // already read and the hold stops the statement before its first row.
-        GTEST_SKIP() << "PostgreSQL results are read whole when their statement runs";
         ql::CleanSettings();
         QlConnTest::OpenOrFail(m_db, QlTestDb::PostgresConnect());
         m_schemas = std::make_unique<QlConnTest::CScratchSchemas>(m_db);
         m_schema = m_schemas->Create(L"qlcancel_" + CString(ql::UniqueSuffix().c_str()));
-        m_view = std::make_unique<CHeldView>(m_db, m_schema, kRows, kHoldAtRow);
+        CreateBigView(m_db, m_schema, kRows);
         QlConnTest::ExecOrFail(m_db, L"CREATE VIEW " + m_schema +
                                          L".small AS SELECT 1 AS id UNION ALL SELECT 2");
         m_folder = ql::ScratchFolder(L"save_cancel_" + ql::UniqueSuffix());
-        ASSERT_TRUE(program.StartConnected(m_session.Connect())) << program.Describe();
+        ASSERT_TRUE(program.StartConnected(m_fetch.Connect(m_session))) << program.Describe();
     }
     void TearDown() override
     {
         program.Kill();
-        m_view.reset();
+        m_fetch.Release();
         m_schemas.reset();
         ql::CleanSettings();
     }
 
-    // Holds the view's read, lets the save that startSave begins run into the hold, presses
-    // Cancel and answers the question, and lets go once the save has taken the answer: the
-    // question is gone and the wait dialog's loop, which hands the answer to the save, has run
-    // on past it. Let go earlier, the rest of the rows could be written before the answer
-    // arrives.
-    void CancelHeldSave(const std::function<bool()>& startSave)
+    // Holds the server's answer to the nth FETCH from now on, lets the save that startSave
+    // begins run into the hold, presses Cancel and answers the question, and lets go once the
+    // save has taken the answer: the question is gone and the wait dialog's loop, which hands
+    // the answer to the save, has run on past it. Let go earlier, the rest of the rows could be
+    // written before the answer arrives.
+    void CancelHeldSave(int nthFetch, const std::function<bool()>& startSave)
     {
-        m_view->Hold();
+        m_fetch.HoldAtFetch(nthFetch);
         ASSERT_TRUE(startSave());
         const HWND wait = QlSave::WaitForRowsWritten(program);
         ASSERT_NE(wait, nullptr) << program.Describe();
-        EXPECT_TRUE(m_view->WaitUntilReached(m_session))
-            << "the save's read never came to the held row";
+        EXPECT_TRUE(m_fetch.WaitUntilReached()) << "the save's read never came to the held FETCH";
         ASSERT_TRUE(program.CancelWaitDialog());
         ASSERT_TRUE(ql::WaitFor([&] { return program.FindMessageBox() == nullptr; }));
         EXPECT_TRUE(ql::CProgram::WaitUntilPostedHandled(GetDlgItem(wait, 1003)));
-        m_view->Release();
+        m_fetch.Release();
     }
 
-    // Opens the held view in a grid window and saves it as the type under the path, cancelled
-    // part way.
+    // Opens the view in a grid window and saves it as the type under the path, cancelled part
+    // way: the window holds the rows of its first FETCH, and the save's own first one is held.
     void SaveGridAndCancel(const std::wstring& path, const std::wstring& type)
     {
         ASSERT_TRUE(program.OpenViewGrid(std::wstring(m_schema), L"big")) << program.Describe();
         ASSERT_NO_FATAL_FAILURE(
-            CancelHeldSave([&] { return QlSave::SaveGridAs(program, path, type); }));
+            CancelHeldSave(1, [&] { return QlSave::SaveGridAs(program, path, type); }));
     }
 
     // The message that follows a save stopped early (answered with OK), or empty when none
@@ -135,7 +130,7 @@ protected:
     CRDatabase m_db;
     std::unique_ptr<QlConnTest::CScratchSchemas> m_schemas;
     CString m_schema;
-    std::unique_ptr<CHeldView> m_view;
+    CHeldFetch m_fetch;
     const CTaggedPostgresSession m_session{L"qlcancel_" + QlTestDb::UniqueTag()};
     std::wstring m_folder;
     ql::CProgram program;
@@ -179,7 +174,8 @@ TEST_F(SaveCancelE2E, CancelledSaveOfSeveralViewsKeepsTheRowsSoFar)
         {{std::wstring(m_schema), L"big"}, {std::wstring(m_schema), L"small"}});
     ASSERT_NE(views, nullptr);
     const std::wstring book = m_folder + L"\\views.xlsx";
-    ASSERT_NO_FATAL_FAILURE(CancelHeldSave([&] {
+    // The save's DECLARE and first FETCH go through; the second FETCH is held.
+    ASSERT_NO_FATAL_FAILURE(CancelHeldSave(2, [&] {
         ql::CProgram::Click(views, IDC_TABLES_SAVE);
         HWND save = program.WaitForDialog(L"Save As");
         return save != nullptr && ql::CProgram::ChooseSaveFile(save, book, L"Excel");

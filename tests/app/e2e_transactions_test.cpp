@@ -207,6 +207,39 @@ protected:
         return OtherSessions(column) +
                (IsMariaDB() ? L" ORDER BY id" : L" ORDER BY backend_start") + L" LIMIT 1";
     }
+    // Ctrl+End in the grid window, focused by a click on its first cell: the grid reads every
+    // row that is left.
+    bool PressCtrlEnd(HWND child)
+    {
+        SendMessageW(GetParent(child), WM_MDIACTIVATE, (WPARAM)child, 0);
+        return program.ClickListCell(ql::GridOf(child), 0, 0) &&
+               program.PressKeys({VK_CONTROL, VK_END});
+    }
+    // True once Ctrl+End has read the window's rows to the end.
+    bool ReadToLastRow(HWND child)
+    {
+        if (!PressCtrlEnd(child))
+            return false;
+        return ql::WaitFor(
+            [&] {
+                const std::wstring rows = ql::Trimmed(program.StatusPaneText(1));
+                return rows.rfind(L"Rows ", 0) == 0 && rows.rfind(L"Rows >= ", 0) != 0;
+            },
+            60000);
+    }
+    // The cursors open in the program's session, as the user's query there counts them.
+    std::wstring CursorsOfTheSession()
+    {
+        RunSQL(L"SELECT count(*) FROM pg_cursors");
+        if (!program.WaitForActiveChild(L"SELECT count(*)"))
+            return L"<no window>";
+        const HWND child = program.ActiveChild();
+        std::vector<std::wstring> counts;
+        ql::WaitFor([&] { return !(counts = program.ListItems(ql::GridOf(child), 0)).empty(); });
+        PostMessageW(child, WM_CLOSE, 0, 0);
+        ql::WaitFor([&] { return !IsWindow(child); });
+        return counts.empty() ? L"<no rows>" : counts[0];
+    }
     void KillProgramSession()
     {
         if (IsMariaDB())
@@ -879,6 +912,9 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
     const HWND window = ql::OpenTable(program, L"public", L"big");
     ASSERT_NE(window, nullptr) << program.Describe();
     ASSERT_TRUE(ql::WaitFor([&] { return !program.ListItems(ql::GridOf(window), 0).empty(); }));
+    // Part read: the rest waits on the server, in the user's session.
+    EXPECT_EQ(ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0), 0u)
+        << ql::Narrow(program.StatusPaneText(1));
 
     EXPECT_EQ(m_db.Query(OtherSessions(L"count(*)")), L"1") << "one session of the program's";
     const CString pid = m_db.Query(OtherSessions(L"pid"));
@@ -908,11 +944,48 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
     EXPECT_EQ(program.ListItems(shown, 0)[0], L"1s");
     EXPECT_EQ(m_db.Query(OtherSessions(L"pid")), pid) << "the same session";
 
-    // The user's own transaction left idle: the server ends the session, and the next statement
-    // says so (psql: "terminating connection due to idle-in-transaction timeout").
+    // The window reads on to its last row, the rows as they were when it opened; then nothing of
+    // its read stays in the session.
+    ASSERT_TRUE(ReadToLastRow(window));
+    EXPECT_EQ(ql::Trimmed(program.StatusPaneText(1)), L"Rows 1000000 Columns 2");
+    EXPECT_EQ(CursorsOfTheSession(), L"0");
+
+    // The user's CLOSE ALL beside a window part read: the window keeps the rows it has, does not
+    // call them all, and says why the rest is missing.
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(window); }));
+    const HWND second = ql::OpenTable(program, L"public", L"big");
+    ASSERT_NE(second, nullptr) << program.Describe();
+    ASSERT_TRUE(ql::WaitFor([&] { return !program.ListItems(ql::GridOf(second), 0).empty(); }));
+    EXPECT_EQ(CursorsOfTheSession(), L"1");
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"CLOSE ALL"));
+    ASSERT_TRUE(PressCtrlEnd(second));
+    const std::wstring said = program.TakeMessageBox(30000);
+    EXPECT_NE(said.find(L"does not exist"), std::wstring::npos)
+        << ql::Narrow(said) << " / " << ql::Narrow(program.StatusPaneText(1)) << " / "
+        << program.Describe();
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0) == 0;
+    })) << ql::Narrow(program.StatusPaneText(1));
+    EXPECT_EQ(m_db.Query(OtherSessions(L"state || ' ' || coalesce(backend_xmin::text, '-')")),
+              L"idle -");
+
+    // The user's BEGIN beside a window part read: the window reads its rest first, so that
+    // nothing of its read runs inside the transaction. Left idle, the transaction ends the
+    // session (the role's timeout): the window still has every row, and the next statement says
+    // why the session is gone (psql: "terminating connection due to idle-in-transaction
+    // timeout").
+    PostMessageW(second, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(second); }));
+    const HWND third = ql::OpenTable(program, L"public", L"big");
+    ASSERT_NE(third, nullptr) << program.Describe();
+    ASSERT_TRUE(ql::WaitFor([&] { return !program.ListItems(ql::GridOf(third), 0).empty(); }));
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
     EXPECT_TRUE(ql::WaitFor([&] { return m_db.Query(OtherSessions(L"count(*)")) == L"0"; }, 20000))
         << "the server ends the idle transaction's session";
+    ASSERT_TRUE(ReadToLastRow(third));
+    EXPECT_EQ(ql::Trimmed(program.StatusPaneText(1)), L"Rows 1000000 Columns 4");
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
     std::wstring box;
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"SELECT 1", &box));
     if (box.empty())

@@ -14,6 +14,7 @@
 
 #include "dbaccess/database.h"
 #include "dbaccess/db_exception.h"
+#include "dbaccess/held_cursor.h"
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
 #include "dbaccess/transaction_statements.h"
@@ -49,7 +50,8 @@ inline std::string Narrow(const CString& text)
     return std::string(CStringA(text).GetString());
 }
 
-// Rows of the big table: more than psqlODBC fetches at once, so its windows stay part read.
+// Rows of the big table: more than a window's first FETCH (or psqlODBC's fetch) reads, so its
+// windows stay part read.
 constexpr int kBigRows = 2500;
 // The words a window's reader uses to say that its rows stop short.
 constexpr const wchar_t* kRowsStopWords = L"rows stop";
@@ -830,6 +832,24 @@ private:
     {
         try
         {
+            if (Zelt::CHeldCursor::IsUsable(m_db))
+            {
+                // PostgreSQL outside a transaction: FETCHes from a cursor held in the session.
+                auto held = std::make_unique<Zelt::CHeldCursor>(&m_db, L"SELECT * FROM " + table,
+                                                                RS_NUMERIC_AS_TEXT);
+                if (!held->Open([](CRRecordset& rs, LPCWSTR pszDeclare) {
+                        return rs.Open(pszDeclare, RS_FORWARD_ONLY, RS_READONLY);
+                    }))
+                {
+                    error = L"Can't open recordset";
+                    return false;
+                }
+                auto mem = std::make_unique<Zelt::CMemCursor>(std::move(held));
+                mem->MoveFirst();
+                mem->ReadToEndBeforeTransactions(&m_db);
+                window.cursor = std::move(mem);
+                return true;
+            }
             CRDatabase& read = m_db;
             const UINT nDeclared = m_product == Product::SQLite ? RS_DECLARED_COLUMNS : 0;
             const bool bStreamed =

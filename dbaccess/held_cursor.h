@@ -1,0 +1,151 @@
+// A PostgreSQL result of the program's own SELECT (a table or view window, a table's export) read
+// in steps through a cursor held in the user's session: DECLARE ... NO SCROLL CURSOR WITH HOLD
+// FOR <select>, then FETCH n FROM it as the reader goes on, and CLOSE once the rows run out or
+// the reader lets go.
+//
+// Declared outside a transaction, the server computes the whole result when the DECLARE's own
+// transaction commits and from then on holds only those rows: no lock, no snapshot and no open
+// transaction stays between two FETCHes, so another client's ALTER TABLE is not kept waiting and
+// every statement of the user's runs as beside psql. Each FETCH is read whole by the driver
+// (the connection reads results whole), the next one only when the reader has passed the last
+// row of this one: the first is small so that a window shows its first screen at once, the later
+// ones larger so that a read to the end costs little more than one SELECT.
+//
+// A FETCH run inside a transaction the user opened would abort it should it fail (the user's
+// CLOSE ALL, a statement_timeout): the reader reads the rest before a transaction begins
+// (CMemCursor::ReadToEndBeforeTransactions), and a FETCH is refused once one is open all the
+// same. A failure stops the read for good: the rows read stay, the count is not final, and every
+// later step throws the same error again without going to the server.
+#pragma once
+
+#include "dbaccess/recordset.h"
+
+#include <functional>
+#include <memory>
+
+namespace Zelt {
+
+class CHeldCursor : public ICursor
+{
+public:
+    // nOptions: those of each FETCH's recordset (RS_UNBOUND, RS_NUMERIC_AS_TEXT ...).
+    CHeldCursor(CRDatabase* pDatabase, LPCWSTR pszSelect, UINT nOptions);
+    ~CHeldCursor() override;
+
+    // Whether a read of the program's own SELECT on the connection goes through a held cursor:
+    // PostgreSQL, outside any transaction.
+    static bool IsUsable(CRDatabase& db);
+
+    // Runs the DECLARE through run (the caller's way of running a statement that the user may
+    // cancel: it opens the recordset on the statement text and answers false when cancelled or
+    // refused), then the first FETCH. Driver failures throw.
+    bool Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run);
+    // Rows of the first FETCH, and the most any later one asks for.
+    static constexpr int kFirstFetchRows = 500;
+    static constexpr int kLargestFetchRows = 20000;
+
+    // Zelt::ICursor
+    void Close() override;
+    UINT GetQueryTimeout() override { return m_rs.GetQueryTimeout(); }
+    ULONGLONG GetExecutionTime() override { return m_nExecutionTime; }
+    bool IsForwardOnly() override { return true; }
+    bool IsNumericAsText() override { return (m_nOptions & RS_NUMERIC_AS_TEXT) != 0; }
+    short GetColumnCount() override { return m_rs.GetColumnCount(); }
+    int GetColumnCType(UINT col) override { return m_rs.GetColumnCType(col); }
+    short GetColumnSQLType(UINT col) override { return m_rs.GetColumnSQLType(col); }
+    LONGLONG GetColumnSize(UINT col) override { return m_rs.GetColumnSize(col); }
+    int FindColumn(LPCWSTR name) override { return m_rs.FindColumn(name); }
+    const CColumnDesc* GetColumn(UINT col) override { return m_rs.GetColumn(col); }
+    int GetRecordCount() override { return m_nRows; }
+    // The SELECT the cursor was declared for (not the FETCH that read the current rows).
+    CString GetSQL() override { return m_strSelect; }
+    CString GetTableName() override;
+    CString GetCursorName() override { return CString(); }
+    CString GetColumnName(UINT col) override { return m_rs.GetColumnName(col); }
+    bool IsDecimalColumn(UINT col) override { return m_rs.IsDecimalColumn(col); }
+    bool IsColumnNullable(UINT col) override { return m_rs.IsColumnNullable(col); }
+
+    // Forward only: MoveFirst succeeds only on the first row, the others but MoveNext fail.
+    bool MoveFirst() override;
+    bool MoveLast() override;
+    bool MoveNext() override;
+    bool MovePrev() override { return false; }
+    bool SetAbsolutePosition(int) override { return false; }
+    bool Refresh() override { return true; }
+    bool Move(int rows, USHORT fetchType) override;
+    bool IsBOF() override { return m_nRows == 0 && m_bEOF; }
+    bool IsEOF() override { return m_bEOF; }
+    bool HasResultColumns() override { return m_rs.GetColumnCount() > 0; }
+    void GetStatus(CStatus& status) override;
+    void SetPos(ULONGLONG, USHORT) override {}
+
+    bool IsFieldValid(UINT col) override { return m_rs.IsFieldValid(col); }
+    bool IsFieldNull(UINT col) override { return m_rs.IsFieldNull(col); }
+    bool IsFieldNoTotal(UINT col) override { return m_rs.IsFieldNoTotal(col); }
+    bool IsFieldEmpty(UINT col) override { return m_rs.IsFieldEmpty(col); }
+    bool IsFieldTypeUnknown(UINT col) override { return m_rs.IsFieldTypeUnknown(col); }
+    bool IsFieldTruncated(UINT col) override { return m_rs.IsFieldTruncated(col); }
+    bool IsFieldHeldAsText(UINT col) override { return m_rs.IsFieldHeldAsText(col); }
+
+    bool GetFieldGuid(UINT col, GUID& v) override { return m_rs.GetFieldGuid(col, v); }
+    bool GetFieldByte(UINT col, BYTE& v) override { return m_rs.GetFieldByte(col, v); }
+    bool GetFieldBinary(UINT col, CByteArray& v) override { return m_rs.GetFieldBinary(col, v); }
+    bool GetFieldOleDateTime(UINT col, COleDateTime& v) override
+    {
+        return m_rs.GetFieldOleDateTime(col, v);
+    }
+    bool GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& v) override
+    {
+        return m_rs.GetFieldTimestampOffset(col, v);
+    }
+    bool GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& v) override
+    {
+        return m_rs.GetFieldTimestamp(col, v);
+    }
+    bool GetFieldTime(UINT col, CTime& v) override { return m_rs.GetFieldTime(col, v); }
+    bool GetFieldDouble(UINT col, double& v) override { return m_rs.GetFieldDouble(col, v); }
+    bool GetFieldFloat(UINT col, float& v) override { return m_rs.GetFieldFloat(col, v); }
+    bool GetFieldBigInt(UINT col, LONGLONG& v) override { return m_rs.GetFieldBigInt(col, v); }
+    bool GetFieldShort(UINT col, short& v) override { return m_rs.GetFieldShort(col, v); }
+    bool GetFieldLong(UINT col, long& v) override { return m_rs.GetFieldLong(col, v); }
+    bool GetFieldInt(UINT col, int& v) override { return m_rs.GetFieldInt(col, v); }
+    bool GetFieldBool(UINT col, bool& v) override { return m_rs.GetFieldBool(col, v); }
+    bool GetFieldText(UINT col, CString& v) override { return m_rs.GetFieldText(col, v); }
+    bool GetFieldTextA(UINT col, CStringA& v) override { return m_rs.GetFieldTextA(col, v); }
+    bool GetFieldAsciiText(UINT col, const char*& text, size_t& length) override
+    {
+        return m_rs.GetFieldAsciiText(col, text, length);
+    }
+
+    // Whether the cursor still exists on the server (declared, and neither read to its end nor
+    // closed).
+    bool IsHeldOnServer() const { return m_bHeld; }
+
+private:
+    // Runs the next FETCH; its first row becomes the current one (or the end).
+    void FetchNext();
+    // CLOSE on the server, where that cannot harm the user's session: on the connection it was
+    // declared on, outside a transaction (a CLOSE that failed there would abort it). Failures
+    // are dropped: the cursor goes with the session at the latest.
+    void CloseOnServer();
+    [[noreturn]] void Stop(CRDBException* pError);
+    [[noreturn]] void ThrowStopped() const;
+
+    CRDatabase* m_pDatabase;
+    CString m_strSelect;
+    CString m_strName;
+    UINT m_nOptions;
+    CRRecordset m_rs;
+    UINT m_nConnectionSerial = 0;
+    bool m_bHeld = false;
+    bool m_bEOF = true;
+    int m_nRows = 0;           // rows read so far, the current one included
+    int m_nAsked = 0;          // rows the current FETCH asked for
+    int m_nInFetch = 0;        // rows of the current FETCH passed so far, the current one included
+    bool m_bLastFetch = false; // the current FETCH gave fewer rows than asked
+    ULONGLONG m_nExecutionTime = 0;
+    // The failure that stopped the read, thrown again by every later step.
+    std::unique_ptr<CRDBException> m_pStopped;
+};
+
+} // namespace Zelt
