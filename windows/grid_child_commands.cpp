@@ -5,6 +5,7 @@
 #include "app/app_settings.h"
 #include "app/main_frame.h"
 #include "dbaccess/error_report.h"
+#include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
 #include "resources/resource.h"
 #include "services/database_helper.h"
@@ -43,6 +44,13 @@ void CGridChildFrame::OnSaveData()
         ~CAfterSave()
         {
             frame.m_bSavingData = false;
+            // Rows that stopped while the save read them: the save's own box told why.
+            auto* pMem = dynamic_cast<Zelt::CMemCursor*>(frame.m_pCursor.get());
+            if (pMem != nullptr && pMem->IsStopped() && !frame.m_bStopTold)
+            {
+                frame.m_bStopTold = true;
+                frame.SetRowsText();
+            }
             for (const auto& sort : frame.m_sortsAfterSave)
                 frame.PostMessage(WM_APP + 1, sort.first, sort.second);
             frame.m_sortsAfterSave.clear();

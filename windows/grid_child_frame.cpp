@@ -733,7 +733,8 @@ void CGridChildFrame::WatchRowsStop()
 LRESULT CGridChildFrame::OnRowsStopped(WPARAM, LPARAM)
 {
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
-    if (pMem == nullptr || !pMem->IsStopped() || m_bStopTold)
+    // A save reading the rows tells their stop itself, with the state of its file.
+    if (pMem == nullptr || !pMem->IsStopped() || m_bStopTold || m_bSavingData)
         return 0;
     m_bStopTold = true;
     SetRowsText();

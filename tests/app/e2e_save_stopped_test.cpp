@@ -119,6 +119,9 @@ TEST_F(SaveStoppedE2E, PostgreSQLSessionLostDuringAnHtmlSaveEndsTheFileAndTellsI
     ql::CProgram::Click(box, IDOK);
     EXPECT_NE(std::wstring::npos, text.find(L"ODBC error code")) << U8(text);
     EXPECT_NE(std::wstring::npos, text.find(html + L"\nThe file is incomplete")) << U8(text);
+    // The window whose rows the save read says no more than the save did.
+    ASSERT_TRUE(program.Settle()) << program.Describe();
+    EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
 
     const std::string bytes = ql::CProgram::WaitForClosedFile(html);
     const std::string ending = "</TBODY>\r\n</TABLE>\r\n<BR>\r\n</BODY></HTML>\r\n";
