@@ -542,8 +542,9 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
                            ? RS_FORWARD_ONLY
                            : m_pHelper->GetCursorType();
     UINT nOptions = RS_NUMERIC_AS_TEXT | nDeclared;
-    // The user's query streams where the driver types it alike either way (SQLite).
-    if (m_nKind == kGridQuery)
+    // A result window's query of the user's streams where the driver types it alike either way
+    // (SQLite); a procedure's call is no query and runs as it did.
+    if (m_nKind == kGridQuery || m_nKind == kGridProcedure)
         nOptions |= RS_QUERY_MAY_STREAM;
     if (m_nKind == kGridPlan)
         nOptions |= RS_READONLY | RS_UNBOUND;
