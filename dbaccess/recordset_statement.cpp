@@ -1,6 +1,5 @@
 // CRRecordset: the statement, its options, execution, further results, parameters and closing.
 #include "dbaccess/recordset.h"
-
 #include "dbaccess/sql_text.h"
 #include "dbaccess/charset_refusal.h"
 #include "dbaccess/further_results.h"

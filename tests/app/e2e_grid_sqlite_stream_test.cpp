@@ -107,7 +107,7 @@ TEST_P(GridSQLiteStreamE2E, QueryWindowEndsItsReadBeforeTheNextStatement)
     const bool bHalfRead = !WriteElsewhere(L"UPDATE " + table + L" SET n = 0 WHERE id = 2");
 
     ASSERT_TRUE(ql::RunQuery(program, L"UPDATE " + table + L" SET v = 'u' || id, n = -n"));
-    const std::wstring box = program.TakeMessageBox();
+    const std::wstring box = program.TakeMessageBox(60000);
     EXPECT_NE(box.find(std::to_wstring(kRows) + L" row(s) changed"), std::wstring::npos)
         << Narrow(box);
     EXPECT_TRUE(WriteElsewhere(L"UPDATE " + table + L" SET n = 1 WHERE id = 1"))
