@@ -68,6 +68,8 @@ bool CMainFrame::ExecuteSQL(LPCWSTR pszText, bool bShowPlan)
             const UINT nCursorType = text.Left(6).CompareNoCase(L"SELECT") == 0
                                          ? m_dbHelper.GetCursorType()
                                          : RS_FORWARD_ONLY;
+            // Its rows go to a window: a query may stream (see RS_QUERY_MAY_STREAM).
+            const UINT nOptions = RS_NUMERIC_AS_TEXT | RS_QUERY_MAY_STREAM;
             bool bOpened = false;
             // On this thread: a transaction the statement opens first reads the results part
             // read, which belong to this thread's windows.
@@ -75,13 +77,13 @@ bool CMainFrame::ExecuteSQL(LPCWSTR pszText, bool bShowPlan)
             if (!CRDatabaseHelper::IsCancelExecEnabled())
             {
                 CWaitCursor wait;
-                bOpened = recordset->Open(text, nCursorType, RS_NUMERIC_AS_TEXT);
+                bOpened = recordset->Open(text, nCursorType, nOptions);
             }
             else
             {
                 bool bCancelled = false;
-                bOpened = m_dbHelper.OpenRecordset(recordset.get(), text, nCursorType,
-                                                   RS_NUMERIC_AS_TEXT, nullptr, &bCancelled);
+                bOpened = m_dbHelper.OpenRecordset(recordset.get(), text, nCursorType, nOptions,
+                                                   nullptr, &bCancelled);
                 if (bCancelled)
                     return;
             }

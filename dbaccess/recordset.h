@@ -25,6 +25,11 @@ enum : UINT
     // export): on a SQLite connection stepping through results it may stream forward-only, and
     // the results already streaming are not read to their end first (see CRDatabase).
     RS_DECLARED_COLUMNS = 16,
+    // The user's own query, of any cursor type: on a SQLite connection stepping through results
+    // it streams forward-only where the driver types it as it would read whole (see
+    // stepped_query.h); it is a statement of the user's all the same (the results streaming are
+    // read to their end first). Elsewhere, and for every other text, without effect.
+    RS_QUERY_MAY_STREAM = 32,
 };
 
 // Cursor types of Open and Prepare.
@@ -196,7 +201,8 @@ public:
     bool BindParameter(SQLUSMALLINT nParam, SQLSMALLINT nInOutType, SQLSMALLINT nCType,
                        SQLSMALLINT nSQLType, SQLULEN nColumnSize, SQLSMALLINT nDecimalDigits,
                        SQLPOINTER pValue, SQLLEN nBufferLength, SQLLEN* pIndicator);
-    bool AllocStmt();
+    // pszQuery: the text the statement will run, for RS_QUERY_MAY_STREAM.
+    bool AllocStmt(LPCWSTR pszQuery = nullptr);
     bool SetQueryTimeout(UINT nSeconds);
     bool GetRowCount(SQLLEN* pCount);
     bool FetchFirst();
@@ -287,6 +293,13 @@ public:
     void ReadAheadFromNextBlock();
     // Whether rows are read ahead on a thread (until the read ends or is stopped).
     bool ReadsAhead() const { return m_bReadsAhead; }
+    // The driver hands the rows over as they are fetched: a forward-only result on a connection
+    // that streams, not turned into a whole read (see m_bStaticForForwardOnly).
+    bool StreamsRows() const
+    {
+        return m_hStmt && m_nCursorType == RS_FORWARD_ONLY && !m_bStaticForForwardOnly &&
+               m_pDatabase && m_pDatabase->IsStreamingResults();
+    }
 
     // Numbers fetched as text as plain decimals padded to the column's scale (col 0: no scale).
     bool NormalizeNumberText(UINT col, LPCSTR pszText, CStringA& out);

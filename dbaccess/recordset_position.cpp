@@ -34,6 +34,17 @@ bool CRRecordset::Move(int rows, USHORT fetchType)
     if (m_bBOF && (fetchType == SQL_FETCH_PRIOR || (fetchType == SQL_FETCH_RELATIVE && rows < 0)))
         Fail(L"Error: attempted to move before BOF");
 
+    // The row after the current one is fetched as the next row: MariaDB's driver finds the row
+    // of an absolute fetch in a static result by walking its rows from the first (a grid filling
+    // a screen near the end of a million rows, a row at a time, took seconds), but goes on from
+    // where it stands to the next one.
+    if (fetchType == SQL_FETCH_ABSOLUTE && m_nCurrentRow >= 0 && rows == m_nCurrentRow + 2 &&
+        !m_bEOF)
+    {
+        fetchType = SQL_FETCH_NEXT;
+        rows = 1;
+    }
+
     SQLRETURN rc = SQL_SUCCESS;
     bool fetched = false;
     if (m_pReadAhead)

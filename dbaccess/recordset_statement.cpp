@@ -4,6 +4,7 @@
 #include "dbaccess/charset_refusal.h"
 #include "dbaccess/further_results.h"
 #include "dbaccess/statement_text.h"
+#include "dbaccess/stepped_query.h"
 #include "dbaccess/utf8_text.h"
 
 #include "dbaccess/db_exception.h"
@@ -146,12 +147,13 @@ void CRRecordset::Close()
 // ---------------------------------------------------------------------------------------------
 // Statement
 
-bool CRRecordset::AllocStmt()
+bool CRRecordset::AllocStmt(LPCWSTR pszQuery)
 {
     // Close frees the parameters; a prepared statement's records are added after this call.
     Close();
     ResetPosition();
     const bool bDeclared = (m_nOptions & RS_DECLARED_COLUMNS) != 0;
+    bool bStepsAlike = false; // the user's query streams (RS_QUERY_MAY_STREAM)
     if (m_pDatabase && !bDeclared)
         m_pDatabase->BeforeStatement();
     else if (m_pDatabase)
@@ -173,10 +175,20 @@ bool CRRecordset::AllocStmt()
     }
     m_nStmtSerial = m_pDatabase ? m_pDatabase->GetConnectionSerial() : 0;
 
+    // After the results streaming were read to their end (or held): the driver is asked about
+    // the text on this connection.
+    if (pszQuery != nullptr && (m_nOptions & RS_QUERY_MAY_STREAM) && !bDeclared && m_pDatabase &&
+        m_pDatabase->ReadsResultsBeforeStatements() &&
+        StepsTypedAsWholeRead(m_pDatabase, m_hDbc, pszQuery))
+    {
+        m_nCursorType = RS_FORWARD_ONLY;
+        bStepsAlike = true;
+    }
+
     static const SQLULEN kCursorTypes[] = {SQL_CURSOR_KEYSET_DRIVEN, SQL_CURSOR_STATIC,
                                            SQL_CURSOR_FORWARD_ONLY, SQL_CURSOR_DYNAMIC};
-    m_bStaticForForwardOnly = m_nCursorType == RS_FORWARD_ONLY && !bDeclared && m_pDatabase &&
-                              m_pDatabase->StreamsDeclaredColumnsOnly();
+    m_bStaticForForwardOnly = m_nCursorType == RS_FORWARD_ONLY && !bDeclared && !bStepsAlike &&
+                              m_pDatabase && m_pDatabase->StreamsDeclaredColumnsOnly();
     const UINT nDriverType = m_bStaticForForwardOnly ? RS_STATIC : m_nCursorType;
     if (nDriverType < 4)
     {
@@ -258,7 +270,7 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
             m_pDatabase->AfterFailedStatement(pszSQL);
         ThrowStoppedBeforeStart();
     }
-    if (!AllocStmt())
+    if (!AllocStmt(pszSQL))
         return false;
     m_strSQL = pszSQL;
     if (m_pDatabase)

@@ -109,6 +109,13 @@ bool IsPlainStatement(UINT nKind, LPCWSTR pszSQL)
     return false;
 }
 
+bool IsSingleSelect(UINT nKind, LPCWSTR pszSQL)
+{
+    std::vector<CString> words;
+    bool bMore = false;
+    return SingleStatementWords(nKind, pszSQL, words, &bMore) && words[0] == L"SELECT";
+}
+
 bool OpensTransactionBlock(UINT nKind, LPCWSTR pszSQL)
 {
     const bool bMySQL = nKind == DBMS_MYSQL;

@@ -12,6 +12,9 @@
 // every other statement are not plain. nKind: the DBMSKind of the connection (MySQL's quoting
 // and comments differ).
 bool IsPlainStatement(UINT nKind, LPCWSTR pszSQL);
+// Whether the text is one SELECT and nothing else: a query, which changes nothing (WITH may
+// begin a change, so a text beginning with it is not one).
+bool IsSingleSelect(UINT nKind, LPCWSTR pszSQL);
 
 // Whether a statement of the text is BEGIN or START TRANSACTION on PostgreSQL or MySQL ("UPDATE
 // ...; BEGIN" included), for what must happen before it runs; any other product gives false.

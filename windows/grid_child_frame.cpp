@@ -237,15 +237,24 @@ int CGridChildFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
         // to the rows the grid shows: like a requery, it is read through a memory cursor.
         if (m_pCursor->IsForwardOnly() && m_pCursor->HasResultColumns() && m_pHelper != nullptr)
         {
+            // A query streaming (SQLite) is read on as a table window's read is.
+            auto* pRecordset = dynamic_cast<CRRecordset*>(m_pCursor.get());
+            m_bStreamed = pRecordset != nullptr && pRecordset->StreamsRows();
+            if (m_bStreamed)
+                pRecordset->ReadAheadFromNextBlock();
             Zelt::CMemCursor* pMem =
                 m_pHelper->ReadToMemCursor(AfxGetMainWnd(), m_pCursor.release(), false);
             if (pMem == nullptr)
                 return -1;
+            if (m_bStreamed)
+                pMem->ReadToEndBeforeTransactions(&m_pHelper->GetDatabase());
             m_pCursor.reset(pMem);
         }
         m_view.SetCursor(m_pCursor.get());
         WatchRowsStop();
         bOpened = LoadCursor(true, nullptr, 0);
+        if (bOpened)
+            StartReadingOn();
     }
     if (!bOpened)
         return -1;
@@ -538,6 +547,10 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
                            ? RS_FORWARD_ONLY
                            : m_pHelper->GetCursorType();
     UINT nOptions = RS_NUMERIC_AS_TEXT | nDeclared;
+    // A result window's query of the user's streams where the driver types it alike either way
+    // (SQLite); a procedure's call is no query and runs as it did.
+    if (m_nKind == kGridQuery || m_nKind == kGridProcedure)
+        nOptions |= RS_QUERY_MAY_STREAM;
     if (m_nKind == kGridPlan)
         nOptions |= RS_READONLY | RS_UNBOUND;
     else if (m_nKind == kGridView && m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL)
@@ -579,6 +592,7 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
             AfxMessageBox(L"Can't open recordset", MB_OK | MB_ICONERROR);
         return false;
     }
+    m_bStreamed = m_bStreamed || pRecordset->StreamsRows();
     // A streamed result goes to a memory cursor, which reads it only forward: the driver's (and
     // a server's) work on the next rows may overlap the window's on these.
     if (m_bStreamed)

@@ -10,6 +10,7 @@
 // run.sh samples the resident memory from outside: Wine's counters mean little.
 #include "app/app_settings.h"
 #include "dbaccess/mem_cursor.h"
+#include "dbaccess/recordset.h"
 #include "services/database_helper.h"
 #include "windows/grid_child_frame.h"
 
@@ -20,6 +21,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -94,8 +96,20 @@ int main()
         helper.BuildSelectStatement(nullptr, name, strSelect);
 
     double t0 = Now();
-    auto* pFrame = new CGridChildFrame(&helper, strSelect, strSelect, nullptr,
-                                       bQuery ? kGridQuery : kGridTable, name, nullptr);
+    CGridChildFrame* pFrame = nullptr;
+    if (bQuery)
+    {
+        // As SQL Query runs the text and hands its result to a window of its own.
+        auto recordset = std::make_unique<CRRecordset>(&helper.GetDatabase());
+        if (!recordset->Open(strSelect, helper.GetCursorType(),
+                             RS_NUMERIC_AS_TEXT | RS_QUERY_MAY_STREAM))
+            return 1;
+        std::unique_ptr<Zelt::ICursor> cursor(recordset.release());
+        pFrame = new CGridChildFrame(&helper, cursor, kGridProcedure, name, nullptr);
+    }
+    else
+        pFrame = new CGridChildFrame(&helper, strSelect, strSelect, nullptr, kGridTable, name,
+                                     nullptr);
     if (!pFrame->Create(nullptr, argv[2], WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_MAXIMIZE,
                         CFrameWnd::rectDefault, pHost))
         return 1;

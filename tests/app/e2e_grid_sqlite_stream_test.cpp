@@ -127,6 +127,53 @@ TEST_P(GridSQLiteStreamE2E, TableWindowReadsOnSoOthersMayWriteAndKeepsEveryRow)
     EXPECT_TRUE(program.Close());
 }
 
+// The user's query streams as a table window does, and half read it ends its read before the
+// user's next statement: an UPDATE of every row changes them all, the window keeps the rows as the
+// query gave them (sqlite3 prints a result whole before it runs the next statement), and another
+// process may write at once. A query window closed half read frees the file at once too.
+TEST_P(GridSQLiteStreamE2E, QueryWindowEndsItsReadBeforeTheNextStatement)
+{
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    const std::wstring table = m_db.Quoted(m_table);
+    // Each row costs the query a little (a blob made and written out): the window is still
+    // reading when the next statement comes.
+    const std::wstring query = L"SELECT id, v, n FROM " + table +
+                               L" WHERE length(hex(zeroblob(40000 + id % 2))) > 0 ORDER BY id";
+    ASSERT_TRUE(ql::RunQuery(program, query));
+    ASSERT_TRUE(program.WaitForActiveChild(L"SELECT")) << Narrow(program.TakeMessageBox(1000));
+    HWND child = program.ActiveChild();
+    HWND grid = ql::GridOf(child);
+    ASSERT_TRUE(ql::WaitFor([&] { return ListView_GetItemCount(grid) > 0; }));
+    const bool bHalfRead = !WriteElsewhere(L"UPDATE " + table + L" SET n = 0 WHERE id = 2");
+
+    ASSERT_TRUE(ql::RunQuery(program, L"UPDATE " + table + L" SET v = 'u' || id, n = -n"));
+    const std::wstring box = program.TakeMessageBox(60000);
+    EXPECT_NE(box.find(std::to_wstring(kRows) + L" row(s) changed"), std::wstring::npos)
+        << Narrow(box);
+    EXPECT_TRUE(WriteElsewhere(L"UPDATE " + table + L" SET n = 1 WHERE id = 1"))
+        << "the query's read ended with the update (half read before it: " << bHalfRead << ")";
+    EXPECT_EQ(m_db.Text(L"SELECT count(*) FROM " + table + L" WHERE v = 'u' || id"),
+              std::to_wstring(kRows));
+    const std::wstring all = L"Rows " + std::to_wstring(kRows) + L" Columns 3";
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::Trimmed(program.StatusPaneText(1)) == all; }, 60000))
+        << Narrow(program.StatusPaneText(1));
+    for (int row : {0, kRows / 2, kRows - 1})
+    {
+        EXPECT_EQ(program.ListItemText(grid, row, 1), L"v" + std::to_wstring(row + 1));
+        EXPECT_EQ(program.ListItemText(grid, row, 2), std::to_wstring((row + 1) * 7));
+    }
+
+    // Closed while it reads, a query window lets go of the file.
+    ASSERT_TRUE(ql::RunQuery(program, query));
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ActiveChild() != child; }));
+    HWND second = program.ActiveChild();
+    PostMessageW(second, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(second); }));
+    EXPECT_TRUE(WriteElsewhere(L"UPDATE " + table + L" SET n = 2 WHERE id = 1"));
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close());
+}
+
 // A table a little longer than the first screen: once the program is idle the window holds every
 // row and says so, without a key or a scroll of the user's.
 TEST_P(GridSQLiteStreamE2E, TheRestOfATableComesWhileIdle)

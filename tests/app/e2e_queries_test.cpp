@@ -542,6 +542,11 @@ TEST_F(QueriesE2E, SQLiteStatementsOfEveryKind)
     ExpectGrid(L"EXPLAIN QUERY PLAN SELECT * FROM t", -1, 4);
     ExpectGrid(L"SELECT 1, 1, '' AS \"\", NULL", 1, 4);
     ExpectError(L"SELECT 1; SELECT 2", kODBCError);
+    // A change that hands rows back runs once, whatever the window makes of them; a query of
+    // declared columns (which streams) shows every row.
+    Run(L"WITH n(x) AS (SELECT 3) INSERT INTO t SELECT x, 'c' FROM n RETURNING id");
+    EXPECT_EQ(QlConnTest::QueryText(m_db, L"SELECT count(*) FROM t WHERE id = 3"), L"1");
+    ExpectGrid(L"SELECT * FROM t ORDER BY id", 3, 2);
     EXPECT_TRUE(program.Close());
 }
 

@@ -77,6 +77,13 @@ TEST_F(ThreeRows, LastRowBeforeTheEndIsUnknownAndAbsoluteMovesFetch)
     EXPECT_EQ(Id(rs), 2);
     ASSERT_TRUE(rs.SetAbsolutePosition(2)); // the current row: no fetch, same place
     EXPECT_EQ(Id(rs), 2);
+    // The row after the current one, and the one after the last, fetched as the next rows.
+    ASSERT_TRUE(rs.SetAbsolutePosition(3));
+    EXPECT_EQ(Row(rs), 2);
+    EXPECT_EQ(Id(rs), 3);
+    rs.SetAbsolutePosition(4);
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_EQ(rs.GetRecordCount(), 3);
     rs.SetAbsolutePosition(5);
     EXPECT_TRUE(rs.IsEOF());
     rs.MoveFirst();

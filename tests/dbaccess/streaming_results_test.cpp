@@ -444,6 +444,74 @@ TEST(StreamingConnection, AFailingReadStopsTheRowsAndKeepsWhy)
         ASSERT_TRUE(other.Open(conn.file->Connect() + L"Timeout=100;", CRDatabase::openNoPrompt,
                                nullptr, 0, 0, 0));
         QL_EXPECT_NO_DB_THROW(other.ExecuteSQL(L"UPDATE " + table + L" SET n = 1 WHERE id = 2"));
+
+// The user's query on a SQLite connection the program made stepping: one that the driver
+// describes as declared throughout streams, every other is read whole; either way each column
+// has the type and each value the text the whole read gives it (a value of another kind than its
+// column's type included), and a failing text fails as it would.
+TEST(StreamingConnection, SQLiteQueryStreamsOnlyWhereTypedAsReadWhole)
+{
+    for (LPCWSTR stepApi : {L"", L"StepAPI=1;"})
+    {
+        SCOPED_TRACE(CStringA(stepApi).GetString());
+        Connection conn(Db::SQLite);
+        ASSERT_TRUE(conn.database->Open(conn.file->Connect() + stepApi, CRDatabase::openNoPrompt,
+                                        nullptr, 0, 0, 0));
+        const CString t = conn.Table(L"typed");
+        conn.Exec(L"CREATE TABLE " + t +
+                  L" (id INTEGER PRIMARY KEY, v VARCHAR(20), d DOUBLE, x TEXT, b BLOB, u, "
+                  L"l varchar(255))");
+        conn.Exec(L"INSERT INTO " + t +
+                  L" VALUES (1, 'a', 1.5, 'xa', x'01ff', 7, 'la'), (2, 3, 2, NULL, NULL, 'w', 4),"
+                  L" (3, 'c', 'nan?', 'xc', 'text', 2.5, NULL)");
+        struct Query
+        {
+            LPCWSTR select;
+            bool streams;
+        } queries[] = {
+            {L"SELECT id, v, d, x, b FROM %s ORDER BY id", true},
+            {L"SELECT v AS renamed, * FROM %s ORDER BY id", false}, // u and l
+            {L"SELECT id, u FROM %s ORDER BY id", false},
+            {L"SELECT id, l FROM %s ORDER BY id", false},
+            {L"SELECT id, v || 'z', count(*) OVER () FROM %s ORDER BY id", false},
+            {L"  select d, (SELECT max(id) FROM %s) FROM %s", false},
+            {L"WITH q AS (SELECT id FROM %s) SELECT id FROM q", false},
+        };
+        for (const Query& q : queries)
+        {
+            CString sql;
+            sql.Format(q.select, (LPCWSTR)t, (LPCWSTR)t);
+            SCOPED_TRACE(CStringA(sql).GetString());
+            CRRecordset whole(conn.database.get()), query(conn.database.get());
+            ASSERT_TRUE(whole.Open(sql, RS_STATIC, RS_NUMERIC_AS_TEXT));
+            ASSERT_TRUE(query.Open(sql, RS_STATIC, RS_NUMERIC_AS_TEXT | RS_QUERY_MAY_STREAM));
+            EXPECT_EQ(query.StreamsRows(), q.streams);
+            EXPECT_EQ(query.IsForwardOnly(), q.streams);
+            ASSERT_EQ(query.GetColumnCount(), whole.GetColumnCount());
+            for (UINT c = 1; c <= static_cast<UINT>(whole.GetColumnCount()); ++c)
+                EXPECT_EQ(query.GetColumnSQLType(c), whole.GetColumnSQLType(c)) << c;
+            int rows = 0;
+            for (whole.MoveFirst(); !whole.IsEOF(); whole.MoveNext(), query.MoveNext(), ++rows)
+            {
+                ASSERT_FALSE(query.IsEOF());
+                for (UINT c = 1; c <= static_cast<UINT>(whole.GetColumnCount()); ++c)
+                {
+                    CString a, b;
+                    whole.GetFieldText(c, a);
+                    query.GetFieldText(c, b);
+                    EXPECT_EQ(b, a) << rows << "," << c;
+                    EXPECT_EQ(query.IsFieldNull(c), whole.IsFieldNull(c)) << rows << "," << c;
+                    EXPECT_EQ(query.IsFieldHeldAsText(c), whole.IsFieldHeldAsText(c))
+                        << rows << "," << c;
+                }
+            }
+            EXPECT_TRUE(query.IsEOF());
+            EXPECT_GT(rows, 0);
+        }
+        CRRecordset failing(conn.database.get());
+        EXPECT_THROW(failing.Open(L"SELECT nothing FROM " + t, RS_STATIC,
+                                  RS_NUMERIC_AS_TEXT | RS_QUERY_MAY_STREAM),
+                     Zelt::CRDBException*);
     }
 }
 

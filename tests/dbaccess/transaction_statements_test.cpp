@@ -59,7 +59,15 @@ TEST(TransactionStatements, OnlyOnePlainStatementPassesWithoutAQuestion)
         {OTHER, L"SELECT [a;b] FROM t", true},
     };
     for (const Case& c : cases)
+    {
         EXPECT_EQ(IsPlainStatement(c.kind, c.sql), c.plain) << CStringA(c.sql).GetString();
+        // One SELECT is one plain statement, never several.
+        if (IsSingleSelect(c.kind, c.sql))
+            EXPECT_TRUE(c.plain) << CStringA(c.sql).GetString();
+    }
+    EXPECT_TRUE(IsSingleSelect(OTHER, L"/* x */ select v FROM t;"));
+    EXPECT_FALSE(IsSingleSelect(OTHER, L"WITH x AS (SELECT 1) SELECT * FROM x"));
+    EXPECT_FALSE(IsSingleSelect(OTHER, L"INSERT INTO t VALUES (1) RETURNING id"));
 }
 
 // Switching autocommit off after a BEGIN would have psqlODBC commit the block (and drop its
