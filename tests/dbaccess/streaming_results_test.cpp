@@ -444,6 +444,8 @@ TEST(StreamingConnection, AFailingReadStopsTheRowsAndKeepsWhy)
         ASSERT_TRUE(other.Open(conn.file->Connect() + L"Timeout=100;", CRDatabase::openNoPrompt,
                                nullptr, 0, 0, 0));
         QL_EXPECT_NO_DB_THROW(other.ExecuteSQL(L"UPDATE " + table + L" SET n = 1 WHERE id = 2"));
+    }
+}
 
 // The user's query on a SQLite connection the program made stepping: one that the driver
 // describes as declared throughout streams, every other is read whole; either way each column
