@@ -102,7 +102,7 @@ void CRRecordset::ResetPosition()
 
 void CRRecordset::Close()
 {
-    StopReadAhead();
+    StopReadAhead(true);
     FreeParams();
     m_strSQL.Empty();
     if (m_hStmt)

@@ -196,6 +196,47 @@ TEST_P(GridSQLiteStreamE2E, RowsThatStopSaySoAndRefreshReadsAgain)
     EXPECT_TRUE(program.Close());
 }
 
+// A window over a view whose rows come slowly (each one counts the table again) closes at once
+// while it reads on: its statement ends with it, so another process writes to the file at once,
+// and the program and its other windows go on as before.
+TEST_P(GridSQLiteStreamE2E, ClosingAWindowThatReadsASlowViewEndsItsStatement)
+{
+    const std::wstring table = m_db.Quoted(m_table);
+    const std::wstring view = ql::CScratchDatabase::NewName(L"ql_e2e_slow_");
+    m_db.Exec(L"CREATE VIEW " + m_db.Quoted(view) + L" AS SELECT a.id, (SELECT count(*) FROM " +
+              table + L" b, " + table + L" c WHERE c.id <= 10 AND b.n > a.id) AS c FROM " + table + L" a");
+    ASSERT_TRUE(program.StartConnected(m_db.Connect() + L"StepAPI=1;"));
+    HWND other = ql::OpenTable(program, m_db.Schema(), m_table);
+    ASSERT_NE(other, nullptr);
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows " + std::to_wstring(kRows), 0) == 0;
+    }, 60000)) << Narrow(program.StatusPaneText(1));
+    ASSERT_TRUE(program.OpenViewGrid(m_db.Schema(), view));
+    HWND child = program.ActiveChild();
+    ASSERT_NE(child, other);
+    HWND grid = ql::GridOf(child);
+    ASSERT_TRUE(ql::WaitFor([&] { return ListView_GetItemCount(grid) > 0; }, 60000));
+    const int first = ListView_GetItemCount(grid);
+    const DWORD t0 = GetTickCount();
+    for (int i = 0; i < 3; ++i)
+    {
+        Sleep(2000);
+        printf("%lu ms: %d items, status %s\n", GetTickCount() - t0, ListView_GetItemCount(grid),
+               Narrow(program.StatusPaneText(1)).c_str());
+    }
+    EXPECT_FALSE(WriteElsewhere(L"UPDATE " + table + L" SET n = -1 WHERE id = 3"));
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_F4}));
+    EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(child); }, 60000));
+    printf("closed after %lu ms with %d rows\n", GetTickCount() - start, first);
+    for (int i = 0; i < 30 && !WriteElsewhere(L"UPDATE " + table + L" SET n = -1 WHERE id = 3"); ++i)
+        Sleep(1000);
+    printf("written after %lu ms\n", GetTickCount() - start);
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_TRUE(program.Close(200000));
+    printf("program closed after %lu ms\n", GetTickCount() - start);
+}
+
 INSTANTIATE_TEST_SUITE_P(Products, GridSQLiteStreamE2E, testing::Values(ql::kE2ESQLite),
                          ql::ProductParamName());
 
