@@ -420,12 +420,20 @@ void QueryGridRefusals(ql::CProgram& program, CShots& shots)
 
 // A table window whose reading on meets a broken page of its database file: the message, then
 // the window that keeps the rows read and says that the reading stopped.
-void StoppedRows(ql::CProgram& program, CShots& shots, const std::wstring& folder)
+void StoppedRows(ql::CProgram& program, CShots& shots)
 {
+    // The SQLite driver is the system's own: it takes the file's path as the script gave it.
+    const wchar_t* work = _wgetenv(L"QL_WORK");
+    if (work == nullptr)
+    {
+        shots.Missing(L"grid-rows-stopped (no QL_WORK)");
+        return;
+    }
     program.PostCommand(ID_WINDOW_CLOSE_ALL);
     for (int i = 0; i < 5 && program.WaitForMessageBox(2000); ++i)
         program.AnswerMessageBox(IDNO);
-    if (!program.ConnectWith(L"Driver=SQLite3;Database=" + folder + L"\\broken-rows.db;") ||
+    if (!program.ConnectWith(L"Driver=SQLite3;Database=" + std::wstring(work) +
+                             L"/broken-rows.db;") ||
         !ql::WaitFor([&] { return program.Title().find(L"broken-rows") != std::wstring::npos; }))
     {
         shots.Missing(L"grid-rows-stopped");
@@ -678,7 +686,7 @@ int wmain(int argc, wchar_t** argv)
     shots.CloseAll();
 
     QueryGridRefusals(program, shots);
-    StoppedRows(program, shots, folder);
+    StoppedRows(program, shots);
     if (!postgres.empty())
         ServerDialogs(program, shots, postgres, schema);
     program.Kill();
