@@ -67,6 +67,11 @@ public:
     virtual bool MoveFirst() = 0;
     virtual bool MoveLast() = 0;
     virtual bool MoveNext() = 0;
+    // Whether MoveNext would answer at once: a cursor whose rows a thread reads ahead says
+    // false while the next row is still being fetched (and starts that fetch if it has not).
+    // A reader in the window's own time reads only rows that are ready, so that a slow result
+    // never keeps the window from its messages.
+    virtual bool IsNextRowReady() { return true; }
     virtual bool MovePrev() = 0;
     virtual bool SetAbsolutePosition(int row) = 0; // 1-based; negative counts from the end
     virtual bool Refresh() = 0;

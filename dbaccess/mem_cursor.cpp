@@ -373,17 +373,29 @@ void CMemCursor::ReadToEnd()
 
 bool CMemCursor::ReadOn(int nRows)
 {
+    return ReadOnWhile([&nRows] { return nRows-- > 0; });
+}
+
+bool CMemCursor::ReadOnUntil(LONGLONG nUntilMs)
+{
+    // The clock is looked at before every row: one row of a slow result can take long.
+    return ReadOnWhile(
+        [this, nUntilMs] { return GetTickMs() < nUntilMs && m_source->IsNextRowReady(); });
+}
+
+template <class More>
+bool CMemCursor::ReadOnWhile(More more)
+{
     if (!m_source)
         return false;
     const int current = m_nCurrentRow;
     ReadSource([&] {
         if (m_rows.empty())
         {
-            if (!ReadFirstSourceRow())
+            if (!more() || !ReadFirstSourceRow())
                 return;
-            --nRows;
         }
-        for (; nRows > 0 && m_source && !m_source->IsEOF(); --nRows)
+        while (m_source && !m_source->IsEOF() && more())
         {
             if (!m_source->MoveNext())
                 break;

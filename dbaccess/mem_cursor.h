@@ -90,6 +90,10 @@ public:
     // Reads up to nRows more rows from the source; the current row stays. True while the source
     // has rows left.
     bool ReadOn(int nRows);
+    // Reads on while the source has its next row ready (see ICursor::IsNextRowReady) and the
+    // tick count (GetTickMs) is below nUntilMs; never waits for a row. True while the source has
+    // rows left.
+    bool ReadOnUntil(LONGLONG nUntilMs);
     bool IsSourceOpen() const { return m_source != nullptr; }
 
     // The source failed before its end: the rows held are all there will be, and GetStatus
@@ -146,6 +150,9 @@ private:
     // Runs a read of the source; a failure there stops the rows (see IsStopped) and gives false.
     template <class Read>
     bool ReadSource(Read read);
+    // Reads rows while more() says so (asked before each row).
+    template <class More>
+    bool ReadOnWhile(More more);
     void Stop(CException* e);
     bool ReadFirstSourceRow();
     void FetchRow();

@@ -330,6 +330,7 @@ public:
     bool MoveFirst() override { return Move(1, SQL_FETCH_FIRST); }
     bool MoveLast() override { return Move(-1, SQL_FETCH_LAST); }
     bool MoveNext() override { return Move(1, SQL_FETCH_NEXT); }
+    bool IsNextRowReady() override;
     bool MovePrev() override { return Move(-1, SQL_FETCH_PRIOR); }
     bool SetAbsolutePosition(int row) override { return Move(row, SQL_FETCH_ABSOLUTE); }
     bool Refresh() override { return Move(0, SQL_FETCH_RELATIVE); }
@@ -461,7 +462,9 @@ protected:
     SQLRETURN NextReadAheadRow();
     void LoadBatchRow(CReadAheadBatch& batch, SQLULEN row);
     void LoadBoundBatchRow(CReadAheadBatch& batch, SQLULEN row);
-    void StopReadAhead();
+    // bClosing: the statement ends with the read, and a fetch under way is cancelled rather
+    // than waited for.
+    void StopReadAhead(bool bClosing = false);
     void PositionInBlock();
     bool InBlocks() const { return m_block.nRows > 1; }
     // PostgreSQL's infinite dates and timestamps (recordset_infinity.cpp): whether a column's

@@ -107,6 +107,7 @@ void CRRecordset::CReadAhead::Hold()
 
 void CRRecordset::CReadAhead::Detach()
 {
+    CancelFetch();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bRollBackPending = false; // the transaction goes with the connection
@@ -129,7 +130,14 @@ void CRRecordset::CReadAhead::WaitStopped(bool bForGood)
         m_changed.notify_all();
         // Several threads may wait here (a hold and the reader's stop): each returns once the
         // thread has left the driver, and one of them joins it.
-        m_changed.wait(lock, [this] { return !m_bRunning; });
+        // A cancel that reached the driver just before its fetch began did nothing: asked
+        // again until the thread has left the driver.
+        while (!m_changed.wait_for(lock, std::chrono::milliseconds(CStatementStop::kRepeatMs),
+                                   [this] { return !m_bRunning; }))
+        {
+            if (m_bCancel)
+                m_fetchStop.Ask();
+        }
         thread = std::move(m_thread);
         if (m_bRollBackPending && m_pDatabase)
             rollBack = m_pDatabase;
@@ -150,12 +158,7 @@ CReadAheadBatch* CRRecordset::CReadAhead::Next()
         m_pHeld = nullptr;
         m_changed.notify_all();
     }
-    if (!m_bStarted && !m_bHold && !m_bStop)
-    {
-        m_bStarted = m_bRunning = true;
-        m_thread = std::thread(&CReadAhead::Run, this);
-        m_threadId = m_thread.get_id();
-    }
+    StartLocked();
     // Once held, the thread may still be in its last fetch: the batch it was filling comes
     // next, if it got any rows.
     m_changed.wait(lock, [this] {
@@ -194,6 +197,42 @@ CReadAheadBatch* CRRecordset::CReadAhead::Next()
     m_pHeld = m_filled.front();
     m_filled.pop_front();
     return m_pHeld;
+}
+
+void CRRecordset::CReadAhead::StartLocked()
+{
+    if (m_bStarted || m_bHold || m_bStop)
+        return;
+    m_bStarted = m_bRunning = true;
+    m_thread = std::thread(&CReadAhead::Run, this);
+    m_threadId = m_thread.get_id();
+}
+
+bool CRRecordset::CReadAhead::IsReady()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    StartLocked();
+    // What Next waits for.
+    return !m_filled.empty() || m_bDone || ((m_bHold || m_bStop) && !m_bRunning);
+}
+
+// Only SQLite's driver: it steps the statement within the fetch, in this process, and its cancel
+// interrupts the step at once. A server's cancel travels on a connection of its own and may
+// arrive once the fetch has ended, to end whatever the session runs next.
+void CRRecordset::CReadAhead::CancelFetch()
+{
+    if (m_rs.m_pDatabase == nullptr || !m_rs.m_pDatabase->IsSQLite())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_bRunning)
+            return;
+        // No fetch starts after this (Fill looks at it before each one).
+        m_bStop = true;
+        m_bCancel = true;
+        m_changed.notify_all();
+    }
+    m_fetchStop.Ask();
 }
 
 void CRRecordset::CReadAhead::Run()
@@ -273,9 +312,16 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
             const bool timed = bOnThread && m_nMinThreadRows < m_rs.m_block.nRows;
             const auto start =
                 timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
-            do
-                rc = SQLExtendedFetch(m_rs.m_hStmt, SQL_FETCH_NEXT, 1, &fetched, status);
-            while (rc == SQL_STILL_EXECUTING);
+            {
+                CStatementStop::CRunning running(m_fetchStop,
+                                                 bOnThread ? m_rs.m_hStmt : SQL_NULL_HSTMT);
+                // A cancel asked before the scope began finds no fetch to cancel.
+                if (bOnThread && m_fetchStop.IsAsked())
+                    return;
+                do
+                    rc = SQLExtendedFetch(m_rs.m_hStmt, SQL_FETCH_NEXT, 1, &fetched, status);
+                while (rc == SQL_STILL_EXECUTING);
+            }
             if (timed)
             {
                 const auto took = std::chrono::steady_clock::now() - start;
@@ -570,8 +616,24 @@ bool CRRecordset::CReadAhead::ValueFromText(size_t c, const char* text, SQLLEN l
 // ---------------------------------------------------------------------------------------------
 // The reader's side
 
-void CRRecordset::StopReadAhead()
+bool CRRecordset::IsNextRowReady()
 {
+    if (!m_pReadAhead || m_bEOF)
+        return true;
+    // The rest of the block the bound result stood in, or of the batch the reader is in (or
+    // its end, or the failure that follows it), as Move takes them.
+    const CReadAheadBatch* batch = m_pBatch;
+    if (batch == nullptr && !IsUnbound() && m_block.nIndex + 1 < m_block.nFetched)
+        return true;
+    if (batch != nullptr && (m_block.nIndex + 1 < batch->nRows || batch->pError || batch->bEnd))
+        return true;
+    return m_pReadAhead->IsReady();
+}
+
+void CRRecordset::StopReadAhead(bool bClosing)
+{
+    if (m_pReadAhead && bClosing)
+        m_pReadAhead->CancelFetch();
     if (m_pReadAhead)
         m_pReadAhead->Stop();
     // The thread has ended: what it read of the recordset is settled.

@@ -68,10 +68,17 @@ public:
     // The next batch, waited for (the thread starts with the first call, unless the read is
     // held by then); the one handed out before goes back to be filled again.
     CReadAheadBatch* Next();
+    // Whether Next would return without waiting; starts the thread if it has not started.
+    bool IsReady();
+    // The reader closes the statement: a fetch the thread is in is cancelled, so that the
+    // thread stops at once rather than after a fetch that may take long over a slow result.
+    void CancelFetch();
     void Hold() override;
     void Detach() override;
 
 private:
+    // Starts the thread (under m_mutex), unless the read is held or stopped.
+    void StartLocked();
     void Run();
     // bOnThread: stops early, after a whole fetch, once the read is held or stopped.
     void Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool bOnThread);
@@ -102,6 +109,7 @@ private:
     bool m_bStarted = false;  // the first batch (a single fetch) has been asked for
     bool m_bRunning = false;  // the thread may be calling the driver
     bool m_bDone = false;     // the read has reached its end or a failure
+    bool m_bCancel = false;   // the reader closes the statement (CancelFetch)
     // The thread's fetch failed in a way that leaves psqlODBC's transaction aborted: rolled back
     // by the first hold or stop after the thread has ended (see RollBackAbortedRead).
     bool m_bRollBackPending = false;
@@ -110,4 +118,6 @@ private:
     SQLULEN m_nMinThreadRows = 1;
     std::thread m_thread;
     std::thread::id m_threadId;
+    // The thread's fetches run within its scope: CancelFetch reaches the driver only then.
+    CStatementStop m_fetchStop;
 };

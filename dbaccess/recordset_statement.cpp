@@ -107,7 +107,7 @@ void CRRecordset::ResetPosition()
 
 void CRRecordset::Close()
 {
-    StopReadAhead();
+    StopReadAhead(true);
     FreeParams();
     m_strSQL.Empty();
     if (m_hStmt)

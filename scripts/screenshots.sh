@@ -29,6 +29,21 @@ rm -rf "$work"
 mkdir -p "$work/all"
 demo="$work/quenlark-demo.db"
 bash "$here/demo-database.sh" "$demo"
+# A copy with a long table whose last page is broken: a window over it shows its first screen
+# and stops reading on when it meets the page.
+broken="$work/broken-rows.db"
+cp "$demo" "$broken"
+sqlite3 "$broken" "CREATE TABLE readings (id INTEGER PRIMARY KEY, sensor VARCHAR(20), value INTEGER);
+  WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 60000)
+  INSERT INTO readings SELECT x, 'sensor ' || (x % 12), x * 7 FROM c;"
+python3 - "$broken" <<'PY'
+import os, sys
+with open(sys.argv[1], "r+b") as f:
+    header = f.read(100)
+    page = int.from_bytes(header[16:18], "big") or 65536
+    f.seek(os.path.getsize(sys.argv[1]) - page)
+    f.write(b"\xff")  # no page type
+PY
 cat > "$work/city orders.sql" <<'SQL'
 -- Orders per city of the demo shop, kept for the session
 CREATE TEMP TABLE city_orders AS

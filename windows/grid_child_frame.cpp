@@ -28,6 +28,8 @@ const LONGLONG kReadOnSliceMs = 25;
 // again while the grid takes none (a row being edited).
 const int kRowsPerTick = 2000;
 const UINT kHeldRowsRetryMs = 250;
+// The pause before looking again for rows still being fetched (a slow result read ahead).
+const UINT kFetchingRetryMs = 10;
 
 } // namespace
 
@@ -702,20 +704,18 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
         return;
     // No tick while this one reads (an error's message box would let the next one in).
     KillTimer(kReadOnTimer);
-    const LONGLONG nStart = GetTickMs();
     bool bMore = false;
+    bool bFetching = false;
     // A failure of the source stops the rows (the cursor posts WM_ROWS_STOPPED); anything else
-    // is told here.
+    // is told here. Only rows already fetched are taken, and the slice is kept row by row: over
+    // a slow result (each row a long computation) the window still answers its messages, a
+    // close among them, within the slice.
     if (pMem->IsSourceOpen())
     {
         RunReportingErrors([&] {
-            bool bRead = true;
-            do
-            {
-                const int nBefore = pMem->GetRecordCount();
-                bRead = pMem->ReadOn(256) && pMem->GetRecordCount() > nBefore;
-            } while (bRead && GetTickMs() - nStart < kReadOnSliceMs);
-            bMore = bRead;
+            const int nBefore = pMem->GetRecordCount();
+            bMore = pMem->ReadOnUntil(GetTickMs() + kReadOnSliceMs);
+            bFetching = bMore && pMem->GetRecordCount() == nBefore;
         });
     }
     if (m_hWnd == nullptr || pMem != m_pCursor.get())
@@ -723,8 +723,10 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
     // The rows read come into the window as well, so that it shows the whole table once read;
     // not while a row is being edited, which the next ticks wait for.
     const bool bAppended = m_view.AppendHeldRows(pMem->GetRecordCount(), kRowsPerTick);
-    if (bMore || bAppended)
+    if (bAppended || (bMore && !bFetching))
         SetTimer(kReadOnTimer, 1);
+    else if (bMore)
+        SetTimer(kReadOnTimer, kFetchingRetryMs);
     else if (m_view.GetItemCount() < pMem->GetRecordCount())
         SetTimer(kReadOnTimer, kHeldRowsRetryMs);
 }

@@ -122,8 +122,9 @@ bool CGridChildView::ConfirmColumnEdit(int nColumn)
     const CString reason = ColumnNoEditReason(nColumn);
     if (reason.IsEmpty())
         return true;
+    // Only this column is refused: the result's other columns may still be edited.
     CString strText;
-    strText.LoadString(IDS_RESULT_NOT_EDITABLE);
+    strText.LoadString(IDS_COLUMN_NOT_EDITABLE);
     AfxMessageBox(strText + L"\n" + reason, MB_OK | MB_ICONINFORMATION);
     return false;
 }

@@ -1,7 +1,8 @@
 // End to end on SQLite with the user's string silent about stepping: a table window shows its
 // first screen while most of the table is unread, then reads the rest by itself while the program
 // is idle, so another process may write to the file, and shows those rows too; an edit in the
-// window reaches the file at once, and every row of the table is there at the window's end.
+// window reaches the file at once, and every row of the table is there at the window's end. A
+// window reading a slow result on closes at once, and its statement ends with it.
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
 
@@ -241,6 +242,63 @@ TEST_P(GridSQLiteStreamE2E, RowsThatStopSaySoAndRefreshReadsAgain)
     EXPECT_EQ(ListView_GetItemCount(grid), kRows);
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_TRUE(program.Close());
+}
+
+// Windows over a view whose every row is a long computation (it counts a product of the table
+// for each), read on while the program is idle with the user's string asking for stepping: the
+// whole read would take many minutes. Closed with Ctrl+F4, or gone with the connection, or with
+// the program, a window goes at once and its statement with it: another process writes to the
+// file at once, and a table window beside it keeps its rows.
+TEST_P(GridSQLiteStreamE2E, AWindowReadingASlowViewClosesAtOnce)
+{
+    const std::wstring table = m_db.Quoted(m_table);
+    const std::wstring view = ql::CScratchDatabase::NewName(L"ql_e2e_slow_");
+    m_db.Exec(L"CREATE VIEW " + m_db.Quoted(view) + L" AS SELECT a.id, (SELECT count(*) FROM " +
+              table + L" b, " + table + L" c WHERE c.id <= 40 AND b.n > a.id) AS c FROM " + table +
+              L" a");
+    const std::wstring write = L"UPDATE " + table + L" SET n = -1 WHERE id = 3";
+    ASSERT_TRUE(program.StartConnected(m_db.Connect() + L"StepAPI=1;"));
+    HWND tableWindow = ql::OpenTable(program, m_db.Schema(), m_table);
+    ASSERT_NE(tableWindow, nullptr);
+    ASSERT_TRUE(ql::WaitFor([&] { return ListView_GetItemCount(ql::GridOf(tableWindow)) == kRows; },
+                            60000));
+
+    // A window over the view, once it reads on by itself.
+    auto openReading = [&] {
+        if (!program.OpenViewGrid(m_db.Schema(), view, 60000))
+            return HWND();
+        HWND child = program.ActiveChild();
+        HWND grid = ql::GridOf(child);
+        int first = 0;
+        if (!ql::WaitFor([&] { return (first = ListView_GetItemCount(grid)) > 0; }, 60000) ||
+            !ql::WaitFor([&] { return ListView_GetItemCount(grid) > first; }, 60000))
+            return HWND();
+        return child;
+    };
+    // Well under the whole read, and under what one step of the read on used to take.
+    const DWORD kPrompt = 10000;
+
+    HWND reading = openReading();
+    ASSERT_NE(reading, nullptr) << Narrow(program.StatusPaneText(1));
+    EXPECT_FALSE(WriteElsewhere(write)) << "the statement reads on";
+    ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_F4}));
+    EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(reading); }, kPrompt));
+    EXPECT_TRUE(WriteElsewhere(write));
+    EXPECT_EQ(ListView_GetItemCount(ql::GridOf(tableWindow)), kRows);
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+
+    reading = openReading();
+    ASSERT_NE(reading, nullptr);
+    program.PostCommand(ID_CONNECT_CLOSE);
+    EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(reading); }, kPrompt));
+    EXPECT_TRUE(WriteElsewhere(write));
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+
+    ASSERT_TRUE(program.ConnectWith(m_db.Connect() + L"StepAPI=1;"));
+    reading = openReading();
+    ASSERT_NE(reading, nullptr);
+    EXPECT_TRUE(program.Close(kPrompt));
+    EXPECT_TRUE(WriteElsewhere(write));
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, GridSQLiteStreamE2E, testing::Values(ql::kE2ESQLite),

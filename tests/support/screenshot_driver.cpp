@@ -389,6 +389,70 @@ void GridDialogs(ql::CProgram& program, CShots& shots)
         shots.Missing(L"grid-sorted");
 }
 
+// A query grid's answers: the first edit of a column the query computed says why it is not
+// edited, and Copy refuses a row holding a value longer than the grid keeps.
+void QueryGridRefusals(ql::CProgram& program, CShots& shots)
+{
+    auto query = [&](const std::wstring& sql) {
+        const std::vector<HWND> before = program.Children();
+        HWND grid =
+            ql::RunQuery(program, sql) ? ql::GridOf(program.WaitForNewGrid(before)) : nullptr;
+        if (grid != nullptr)
+            ql::WaitFor([&] { return ListView_GetItemCount(grid) > 0; }, 10000);
+        return grid;
+    };
+    if (HWND grid = query(L"SELECT product_id, name, price * 2 AS double_price FROM products"))
+    {
+        shots.Dialog(L"grid-computed-edit", [&] { program.ClickListCell(grid, 0, 2, true); });
+        shots.CloseAll();
+    }
+    else
+        shots.Missing(L"grid-computed-edit");
+    if (HWND grid = query(L"SELECT 1 AS id, hex(zeroblob(40000)) AS long_text"))
+    {
+        program.ClickListCell(grid, 0, 0);
+        shots.Dialog(L"grid-copy-cut", [&] { program.PostCommand(ID_EDIT_COPY); });
+        shots.CloseAll();
+    }
+    else
+        shots.Missing(L"grid-copy-cut");
+}
+
+// A table window whose reading on meets a broken page of its database file: the message, then
+// the window that keeps the rows read and says that the reading stopped.
+void StoppedRows(ql::CProgram& program, CShots& shots)
+{
+    // The SQLite driver is the system's own: it takes the file's path as the script gave it.
+    const wchar_t* work = _wgetenv(L"QL_WORK");
+    if (work == nullptr)
+    {
+        shots.Missing(L"grid-rows-stopped (no QL_WORK)");
+        return;
+    }
+    program.PostCommand(ID_WINDOW_CLOSE_ALL);
+    for (int i = 0; i < 5 && program.WaitForMessageBox(2000); ++i)
+        program.AnswerMessageBox(IDNO);
+    if (!program.ConnectWith(L"Driver=SQLite3;Database=" + std::wstring(work) +
+                             L"/broken-rows.db;") ||
+        !ql::WaitFor([&] { return program.Title().find(L"broken-rows") != std::wstring::npos; }))
+    {
+        shots.Missing(L"grid-rows-stopped");
+        return;
+    }
+    program.WaitUntilIdle();
+    HWND box = shots.Open([&] { ql::OpenTable(program, L"", L"readings"); }, 60000);
+    if (box == nullptr)
+    {
+        shots.Missing(L"grid-rows-stopped");
+        return;
+    }
+    shots.Picture(L"grid-rows-stopped-box", box);
+    CShots::Close(box, IDOK);
+    ql::WaitFor(
+        [&] { return program.StatusPaneText(1).find(L"reading stopped") != std::wstring::npos; });
+    shots.Picture(L"grid-rows-stopped");
+}
+
 // The dialogs of a PostgreSQL schema prepared for the pictures (a function with inputs and
 // outputs, tables with constraints): stored procedures, their information pages, parameters
 // and results of a call, the constraints of a schema.
@@ -621,6 +685,8 @@ int wmain(int argc, wchar_t** argv)
     }
     shots.CloseAll();
 
+    QueryGridRefusals(program, shots);
+    StoppedRows(program, shots);
     if (!postgres.empty())
         ServerDialogs(program, shots, postgres, schema);
     program.Kill();
