@@ -108,8 +108,8 @@ int main()
         pFrame = new CGridChildFrame(&helper, cursor, kGridProcedure, name, nullptr);
     }
     else
-        pFrame = new CGridChildFrame(&helper, strSelect, strSelect, nullptr, kGridTable, name,
-                                     nullptr);
+        pFrame =
+            new CGridChildFrame(&helper, strSelect, strSelect, nullptr, kGridTable, name, nullptr);
     if (!pFrame->Create(nullptr, argv[2], WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_MAXIMIZE,
                         CFrameWnd::rectDefault, pHost))
         return 1;
