@@ -494,18 +494,24 @@ TEST_P(CursorContract, SQLiteValuesReadAsTheirStorageClassHoldsThem)
                     EXPECT_EQ(c->GetFieldBlobForm(col), cell.form);
                 }
                 if (cell.text)
+                {
                     EXPECT_EQ(Text(*c, col), cell.text);
+                }
                 if (cell.literal)
+                {
                     EXPECT_EQ(std::wstring(conn->database->FormatFieldLiteral(DBMS_POSTGRESQL,
                                                                               c.get(), col)),
                               cell.literal);
+                }
                 // A SQLite script writes the blob as one; a value either may be is refused.
                 if (cell.form == either)
                     EXPECT_ANY_THROW(conn->database->FormatFieldLiteral(DBMS_SQLITE, c.get(), col));
                 else if (cell.sqliteLiteral)
+                {
                     EXPECT_EQ(
                         std::wstring(conn->database->FormatFieldLiteral(DBMS_SQLITE, c.get(), col)),
                         cell.sqliteLiteral);
+                }
             }
     }
     // A blob in a TEXT column reads whole as the text SQLite writes of it, told from a text of
@@ -692,13 +698,19 @@ TEST_P(EveryBoundType, EveryOpeningReadsEveryValue)
         QL_EXPECT_NO_DB_THROW(expected = ReadAll(scrollable, realColumn, reference));
         ASSERT_EQ(expected.size(), 4u);
         if (GetParam() == Db::SQLite)
+        {
             EXPECT_EQ(expected[2][12], L"z\u00fc\u20ac\U0001F600");
+        }
         // The REAL column: 1.5 and 0 whatever the opening (SQLite's text of a zero is "0.0").
         EXPECT_EQ(expected[0][realColumn - 1], L"1.5");
         if (!numbersAsText)
+        {
             EXPECT_EQ(expected[1][realColumn - 1], L"0");
+        }
         if (!numbersAsText)
+        {
             EXPECT_EQ(reference[0], 1.5);
+        }
         // (The second row holds empty texts and binary values.)
         for (size_t r : {0u, 2u})
             for (size_t col = 0; col < expected[r].size(); ++col)
