@@ -64,7 +64,7 @@ bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
     if (!run(m_rs, strDeclare))
         return false;
     m_nExecutionTime = m_rs.GetExecutionTime();
-    m_bHeld = true;
+    m_state = State::Reading;
     m_rs.Close();
     FetchNext();
     m_nExecutionTime += m_rs.GetExecutionTime();
@@ -73,7 +73,7 @@ bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
 
 void CHeldCursor::FetchNext()
 {
-    if (m_pStopped)
+    if (m_state == State::Stopped)
         ThrowStopped();
     // Each FETCH doubles the last, up to the largest: few round trips on a long read, little
     // held by the driver at a time.
@@ -81,10 +81,7 @@ void CHeldCursor::FetchNext()
     m_nInFetch = 0;
     if (m_pDatabase->GetConnectionSerial() != m_nConnectionSerial ||
         m_pDatabase->GetConnectionHandle() == SQL_NULL_HDBC)
-    {
-        m_bHeld = false;
         Stop(new CRDBException(L"The connection was closed."));
-    }
     if (m_pDatabase->IsInTransaction())
     {
         // Not inside the user's transaction: a FETCH that failed there would abort it.
@@ -101,22 +98,21 @@ void CHeldCursor::FetchNext()
     {
         Stop(e);
     }
-    m_bEOF = m_rs.IsEOF();
-    if (!m_bEOF)
+    if (m_rs.IsEOF())
+        LeaveServer(State::Ended);
+    else
     {
         ++m_nRows;
         ++m_nInFetch;
     }
-    else
-        CloseOnServer();
 }
 
 void CHeldCursor::Stop(CRDBException* pError)
 {
     // The copy is thrown again; the original goes to the caller.
     m_pStopped = std::make_unique<CRDBException>(*pError);
-    m_bEOF = false;
-    CloseOnServer();
+    LeaveServer(State::Stopped);
+    m_state = State::Stopped;
     throw pError;
 }
 
@@ -125,11 +121,11 @@ void CHeldCursor::ThrowStopped() const
     throw new CRDBException(*m_pStopped);
 }
 
-void CHeldCursor::CloseOnServer()
+void CHeldCursor::LeaveServer(State next)
 {
-    if (!m_bHeld)
+    if (m_state != State::Reading)
         return;
-    m_bHeld = false;
+    m_state = next;
     if (m_pDatabase->GetConnectionSerial() != m_nConnectionSerial ||
         m_pDatabase->GetConnectionHandle() == SQL_NULL_HDBC || m_pDatabase->IsInTransaction())
         return;
@@ -140,8 +136,9 @@ void CHeldCursor::Close()
 {
     // The statement first: the driver's last rows go before the server's.
     m_rs.Close();
-    CloseOnServer();
-    m_bEOF = true;
+    LeaveServer(State::Closed);
+    if (m_state == State::Unopened)
+        m_state = State::Closed;
 }
 
 CString CHeldCursor::GetTableName()
@@ -151,16 +148,16 @@ CString CHeldCursor::GetTableName()
 
 bool CHeldCursor::MoveFirst()
 {
-    if (m_pStopped)
+    if (m_state == State::Stopped)
         ThrowStopped();
     return m_nRows <= 1;
 }
 
 bool CHeldCursor::MoveNext()
 {
-    if (m_pStopped)
+    if (m_state == State::Stopped)
         ThrowStopped();
-    if (m_bEOF)
+    if (IsEOF())
         return false;
     m_rs.MoveNext();
     if (!m_rs.IsEOF())
@@ -172,8 +169,7 @@ bool CHeldCursor::MoveNext()
     // A FETCH that gave fewer rows than it asked for was the last.
     if (m_nInFetch < m_nAsked)
     {
-        m_bEOF = true;
-        CloseOnServer();
+        LeaveServer(State::Ended);
         return true;
     }
     FetchNext();
@@ -182,7 +178,7 @@ bool CHeldCursor::MoveNext()
 
 bool CHeldCursor::MoveLast()
 {
-    while (!m_bEOF)
+    while (!IsEOF())
         MoveNext();
     return false;
 }
@@ -198,8 +194,8 @@ bool CHeldCursor::Move(int rows, USHORT fetchType)
 
 void CHeldCursor::GetStatus(CStatus& status)
 {
-    status.nCurrentRow = m_bEOF ? m_nRows : m_nRows - 1;
-    status.bCountFinal = m_bEOF && !m_pStopped;
+    status.nCurrentRow = IsEOF() ? m_nRows : m_nRows - 1;
+    status.bCountFinal = m_state == State::Ended;
 }
 
 } // namespace Zelt

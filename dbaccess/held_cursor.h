@@ -73,8 +73,8 @@ public:
     bool SetAbsolutePosition(int) override { return false; }
     bool Refresh() override { return true; }
     bool Move(int rows, USHORT fetchType) override;
-    bool IsBOF() override { return m_nRows == 0 && m_bEOF; }
-    bool IsEOF() override { return m_bEOF; }
+    bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
+    bool IsEOF() override { return m_state != State::Reading && m_state != State::Stopped; }
     bool HasResultColumns() override { return m_rs.GetColumnCount() > 0; }
     void GetStatus(CStatus& status) override;
     void SetPos(ULONGLONG, USHORT) override {}
@@ -119,15 +119,26 @@ public:
 
     // Whether the cursor still exists on the server (declared, and neither read to its end nor
     // closed).
-    bool IsHeldOnServer() const { return m_bHeld; }
+    bool IsHeldOnServer() const { return m_state == State::Reading; }
 
 private:
     // Runs the next FETCH; its first row becomes the current one (or the end).
     void FetchNext();
-    // CLOSE on the server, where that cannot harm the user's session: on the connection it was
-    // declared on, outside a transaction (a CLOSE that failed there would abort it). Failures
-    // are dropped: the cursor goes with the session at the latest.
-    void CloseOnServer();
+    // Where the read stands. Reading: declared on the server, rows to come. Ended: the last row
+    // passed. Stopped: a failure ended it (m_pStopped). Closed: the reader let go before the end.
+    enum class State
+    {
+        Unopened,
+        Reading,
+        Ended,
+        Stopped,
+        Closed,
+    };
+    // Leaves Reading for next, with a CLOSE on the server where that cannot harm the user's
+    // session: on the connection it was declared on, outside a transaction (a CLOSE that failed
+    // there would abort it). Failures are dropped: the cursor goes with the session at the
+    // latest. From any other state, nothing.
+    void LeaveServer(State next);
     [[noreturn]] void Stop(CRDBException* pError);
     [[noreturn]] void ThrowStopped() const;
 
@@ -137,14 +148,12 @@ private:
     UINT m_nOptions;
     CRRecordset m_rs;
     UINT m_nConnectionSerial = 0;
-    bool m_bHeld = false;
-    bool m_bEOF = true;
-    int m_nRows = 0;           // rows read so far, the current one included
-    int m_nAsked = 0;          // rows the current FETCH asked for
-    int m_nInFetch = 0;        // rows of the current FETCH passed so far, the current one included
-    bool m_bLastFetch = false; // the current FETCH gave fewer rows than asked
+    State m_state = State::Unopened;
+    int m_nRows = 0;    // rows read so far, the current one included
+    int m_nAsked = 0;   // rows the current FETCH asked for
+    int m_nInFetch = 0; // rows of the current FETCH passed so far, the current one included
     ULONGLONG m_nExecutionTime = 0;
-    // The failure that stopped the read, thrown again by every later step.
+    // The failure that stopped the read (State::Stopped), thrown again by every later step.
     std::unique_ptr<CRDBException> m_pStopped;
 };
 

@@ -505,10 +505,9 @@ protected:
     bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
     bool m_bZeroDateTexts = false;    // a MariaDB or MySQL result (see ReadsZeroDates)
     // SQLite: what the file holds where a value reads as a blob's text (recordset_blob_form.cpp):
-    // the table column each result column reads as stored ("" where none), found at the first
-    // such value, the forms each column holds (-1 until asked, else kBlobFormBlob, kBlobFormText,
+    // the table column each result column reads as stored ("" where none; empty until the first
+    // such value), the forms each column holds (-1 until asked, else kBlobFormBlob, kBlobFormText,
     // kBlobFormEither for both, 0 for no answer), and the answers given, by column and text.
-    bool m_bBlobFormColumnsRead = false;
     std::vector<CString> m_blobFormColumns;
     std::vector<int> m_blobColumnForms;
     std::map<std::pair<UINT, std::wstring>, int> m_blobForms;

@@ -28,9 +28,9 @@ int CRRecordset::GetFieldBlobForm(UINT col)
     if (!GetFieldText(col, text) ||
         !ReadsAsSQLiteBlob(text.GetString(), static_cast<size_t>(text.GetLength())))
         return kBlobFormNone;
-    if (!m_bBlobFormColumnsRead)
+    // Found once, at the first value read so (the result has columns by now).
+    if (m_blobFormColumns.empty())
     {
-        m_bBlobFormColumnsRead = true;
         // Only a column the select list names as it is stored reads the table's values: under
         // another name (a AS b) the driver names the column by the alias.
         m_blobFormColumns.assign(m_columns.size(), CString());

@@ -92,7 +92,6 @@ void CRRecordset::ClearColumns()
     m_descs.clear();
     m_unboundText.clear();
     m_unboundTextA.clear();
-    m_bBlobFormColumnsRead = false;
     m_blobFormColumns.clear();
     m_blobColumnForms.clear();
     m_blobForms.clear();

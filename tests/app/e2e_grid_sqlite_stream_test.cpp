@@ -228,7 +228,7 @@ TEST_P(GridSQLiteStreamE2E, RowsThatStopSaySoAndRefreshReadsAgain)
     SetForegroundWindow(program.MainWindow());
     SetFocus(grid);
     ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
-    Sleep(500);
+    ASSERT_TRUE(program.Settle()) << program.Describe();
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(ListView_GetItemCount(grid), shown);
     // The statement has ended with the failure: another process writes at once.

@@ -198,8 +198,10 @@ protected:
                    ? CString(L"SELECT ") + column +
                          L" FROM information_schema.processlist WHERE db = '" + m_db.Name() +
                          L"' AND id <> CONNECTION_ID()"
+                   // (An autovacuum worker analysing a table just filled counts no client's.)
                    : CString(L"SELECT ") + column + L" FROM pg_stat_activity WHERE datname = '" +
-                         m_db.Name() + L"' AND pid <> pg_backend_pid()";
+                         m_db.Name() +
+                         L"' AND pid <> pg_backend_pid() AND backend_type = 'client backend'";
     }
     // The program's session of the user's statements (its only one).
     CString UsersSession(const wchar_t* column) const

@@ -78,9 +78,20 @@ TEST_F(ResultKeyDb, FoundForOneKeyedTableAndOtherwiseSaidWhy)
     m_db.EndTrans(false);
 }
 
-} // namespace
-
-namespace {
+// What FindResultKey answers for a query: the reason there is no key, else each key column's
+// name in brackets.
+CString KeyOf(CRDatabase& db, const CString& sql)
+{
+    CRRecordset rs(&db);
+    auto e = Catch([&] { rs.Open(sql, RS_STATIC, RS_NUMERIC_AS_TEXT); });
+    EXPECT_FALSE(e) << Narrow(sql);
+    std::vector<CString> names;
+    const std::vector<CString> reasons = ReadResultColumnSources(&rs, true);
+    CString reason = FindResultKey(db, &rs, names, &reasons);
+    for (const CString& name : names)
+        reason += L"[" + name + L"]";
+    return reason;
+}
 
 // Which columns of a query's result are the table's own, on each product: what the select list
 // says, and what its driver says where the list alone does not tell.
@@ -148,16 +159,7 @@ TEST_P(ResultColumnsDb, ComputedAndRenamedColumnsAreNotTheTables)
     // The rows are found by the table's primary key, not by a column of that name the query
     // computes.
     const auto key = [&](const CString& select) {
-        CRRecordset rs(&m_db);
-        auto e =
-            Catch([&] { rs.Open(select + L" FROM " + m_table, RS_STATIC, RS_NUMERIC_AS_TEXT); });
-        EXPECT_FALSE(e) << Narrow(select);
-        std::vector<CString> names;
-        const std::vector<CString> reasons = ReadResultColumnSources(&rs, true);
-        CString reason = FindResultKey(m_db, &rs, names, &reasons);
-        for (const CString& name : names)
-            reason += L"[" + name + L"]";
-        return reason;
+        return KeyOf(m_db, select + L" FROM " + m_table);
     };
     EXPECT_EQ(key(L"SELECT v, id"), L"[id]");
     EXPECT_NE(key(L"SELECT v, id + 0 AS id").Find(L"primary key"), -1);
@@ -174,17 +176,7 @@ TEST(ResultKeySQLite, FoundByTheTablesPrimaryKey)
     OpenOrFail(db, file.Connect());
     ExecOrFail(db, L"CREATE TABLE \"My T\" (a INTEGER, b TEXT, c TEXT, PRIMARY KEY (b, a))");
     ExecOrFail(db, L"CREATE TABLE nokey (a INTEGER, b TEXT)");
-    const auto key = [&](const CString& sql) {
-        CRRecordset rs(&db);
-        auto e = Catch([&] { rs.Open(sql, RS_STATIC, RS_NUMERIC_AS_TEXT); });
-        EXPECT_FALSE(e) << Narrow(sql);
-        std::vector<CString> names;
-        const std::vector<CString> reasons = ReadResultColumnSources(&rs, true);
-        CString reason = FindResultKey(db, &rs, names, &reasons);
-        for (const CString& name : names)
-            reason += L"[" + name + L"]";
-        return reason;
-    };
+    const auto key = [&](const CString& sql) { return KeyOf(db, sql); };
     EXPECT_EQ(key(L"SELECT * FROM \"My T\" ORDER BY a"), L"[b][a]");
     EXPECT_EQ(key(L"select c, a, b from main.\"My T\" t where a > 0"), L"[b][a]");
     EXPECT_NE(key(L"SELECT * FROM nokey").Find(L"has no primary key"), -1);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -1100,17 +1101,13 @@ TEST(ScriptOnServers, PostgreSQLDumpOfRoutinesRulesAndArraysRunsAsPsqlRunsIt)
     db.ExecuteSQL(L"drop schema " + schema + L" cascade");
 }
 
-// sqlite3 reads backticks as quotes, as it reads brackets: a name holding "--" hides no comment.
-// (The SQLite ODBC driver itself refuses a statement holding ";" or an apostrophe in such a name:
-// it knows only '...' and "...".)
-TEST(ScriptOnServers, SQLiteBacktickNamesRunAsSqlite3RunsThem)
+// The script run by sqlite3 into one new file and by the program into another, each cut into
+// the same statements: what state reads of each file, sqlite3's first. checkRun looks at the
+// program's run besides its having no errors.
+std::vector<CString> StatesAfterSQLiteRuns(const ScriptFile& script,
+                                           const std::function<void(const FileRun&)>& checkRun,
+                                           const std::function<CString(CRDatabase&)>& state)
 {
-    const ScriptFile script(
-        L"CREATE TABLE `a--b` (x, `c--d` text);\n"
-        L"INSERT INTO `a--b` VALUES (1, 'p;q'); INSERT INTO `a--b` VALUES (2, '`');\n"
-        L"CREATE TRIGGER tr AFTER INSERT ON `a--b` BEGIN UPDATE `a--b` SET `c--d` = 'end;' "
-        L"WHERE x = new.x AND new.x > 2; END;\n"
-        L"INSERT INTO `a--b` (x) VALUES (3);\n");
     std::vector<CString> states;
     std::vector<std::wstring> native;
     for (int side = 0; side < 2; ++side)
@@ -1130,11 +1127,29 @@ TEST(ScriptOnServers, SQLiteBacktickNamesRunAsSqlite3RunsThem)
             EXPECT_EQ(Listed(ReaderStatements(script.Path(), dialect)), Listed(native));
             const FileRun run = RunScriptFile(db, script.Path());
             EXPECT_TRUE(run.errors.empty()) << Errors(run);
+            if (checkRun)
+                checkRun(run);
         }
-        states.push_back(
-            QueryText(db, L"select group_concat(x || ':' || coalesce(`c--d`, '-'), '|') from "
-                          L"`a--b`"));
+        states.push_back(state(db));
     }
+    return states;
+}
+
+// sqlite3 reads backticks as quotes, as it reads brackets: a name holding "--" hides no comment.
+// (The SQLite ODBC driver itself refuses a statement holding ";" or an apostrophe in such a name:
+// it knows only '...' and "...".)
+TEST(ScriptOnServers, SQLiteBacktickNamesRunAsSqlite3RunsThem)
+{
+    const ScriptFile script(
+        L"CREATE TABLE `a--b` (x, `c--d` text);\n"
+        L"INSERT INTO `a--b` VALUES (1, 'p;q'); INSERT INTO `a--b` VALUES (2, '`');\n"
+        L"CREATE TRIGGER tr AFTER INSERT ON `a--b` BEGIN UPDATE `a--b` SET `c--d` = 'end;' "
+        L"WHERE x = new.x AND new.x > 2; END;\n"
+        L"INSERT INTO `a--b` (x) VALUES (3);\n");
+    const std::vector<CString> states = StatesAfterSQLiteRuns(script, nullptr, [](CRDatabase& db) {
+        return QueryText(db, L"select group_concat(x || ':' || coalesce(`c--d`, '-'), '|') "
+                             L"from `a--b`");
+    });
     EXPECT_STREQ(states[0], L"1:p;q|2:`|3:end;");
     EXPECT_STREQ(states[1], states[0]);
 }
@@ -1153,34 +1168,16 @@ TEST(ScriptOnServers, SQLiteNamesAndCommentsTheDriverScansRunAsSqlite3RunsThem)
         L"CREATE TABLE `it's` (`a;b` TEXT, `q?{x}` TEXT, \"c\"\"d\" TEXT);\n"
         L"INSERT INTO `it's` (`a;b`, `q?{x}`, \"c\"\"d\") VALUES ('x?y', 'p;q', '{fn ucase(a)}');\n"
         L"CREATE VIEW [v{1}] AS SELECT [Owner's name] AS [who?] FROM [dogs];\n");
-    std::vector<CString> states;
-    std::vector<std::wstring> native;
-    for (int side = 0; side < 2; ++side)
-    {
-        QlTestDb::TempSQLiteFile file;
-        CRDatabase db;
-        OpenOrFail(db, file.Connect());
-        const UINT dialect = GetScriptDialect(db);
-        if (side == 0)
-        {
-            db.Close();
-            native = NativeStatements(NativeClient::sqlite3, script.Path(), file.Path(), dialect);
-            OpenOrFail(db, file.Connect());
-        }
-        else
-        {
-            EXPECT_EQ(Listed(ReaderStatements(script.Path(), dialect)), Listed(native));
-            const FileRun run = RunScriptFile(db, script.Path());
-            EXPECT_TRUE(run.errors.empty()) << Errors(run);
-            EXPECT_EQ(run.executed, 6);
-        }
+    const std::vector<CString> states = StatesAfterSQLiteRuns(
+        script, [](const FileRun& run) { EXPECT_EQ(run.executed, 6); },
         // Read back in double quotes, which the driver scans as SQLite reads them.
-        states.push_back(
-            QueryText(db, L"select group_concat(id || ':' || \"Owner's name\" || ':' || tags, "
-                          L"'|') from dogs") +
-            L"|" + QueryText(db, L"select \"a;b\" || \"q?{x}\" || \"c\"\"d\" from \"it's\"") +
-            L"|" + QueryText(db, L"select group_concat(\"who?\") from \"v{1}\""));
-    }
+        [](CRDatabase& db) {
+            return QueryText(db, L"select group_concat(id || ':' || \"Owner's name\" || ':' || "
+                                 L"tags, '|') from dogs") +
+                   L"|" +
+                   QueryText(db, L"select \"a;b\" || \"q?{x}\" || \"c\"\"d\" from \"it's\"") +
+                   L"|" + QueryText(db, L"select group_concat(\"who?\") from \"v{1}\"");
+        });
     EXPECT_STREQ(states[0],
                  L"4:Ann:{\"note\": \"x\"}|5:Bob?:{\"a\": [1]}|x?yp;q{fn ucase(a)}|Ann,Bob?");
     EXPECT_STREQ(states[1], states[0]);
