@@ -125,7 +125,7 @@ bool CGridChildView::ConfirmColumnEdit(int nColumn)
     // Only this column is refused: the result's other columns may still be edited.
     CString strText;
     strText.LoadString(IDS_COLUMN_NOT_EDITABLE);
-    AfxMessageBox(strText + L"\n" + reason, MB_OK | MB_ICONINFORMATION);
+    AfxMessageBox(strText + L"\n\n" + reason, MB_OK | MB_ICONINFORMATION);
     return false;
 }
 
