@@ -485,25 +485,10 @@ void CRDatabase::ReadStreamingResultsToEnd()
 {
     // Each result removes itself once read; a copy keeps the walk safe.
     const std::vector<IStreamingResult*> results = m_streamingResults;
+    // (A read that fails here stops that result's rows, which its window tells: the statement
+    // this comes before is the user's, and runs all the same.)
     for (IStreamingResult* pResult : results)
-    {
-        if (m_nDBMSKind != DBMS_POSTGRESQL)
-        {
-            pResult->ReadToEnd();
-            continue;
-        }
-        // A PostgreSQL window's read (a held cursor) that fails here stops that window's read,
-        // which tells its error when the window reads on: the statement it comes before is the
-        // user's, and runs all the same.
-        try
-        {
-            pResult->ReadToEnd();
-        }
-        catch (CException* e)
-        {
-            e->Delete();
-        }
-    }
+        pResult->ReadToEnd();
 }
 
 bool CRDatabase::Reconnect(DWORD dwOptions, HWND hWnd, UINT nConnectionTimeout, UINT nLoginTimeout,

@@ -240,6 +240,8 @@ public:
     {
     public:
         virtual ~IStreamingResult() {}
+        // Reads the rest; a failure of the read stops the result's rows and is kept there, not
+        // thrown into the statement that asked.
         virtual void ReadToEnd() = 0;
     };
     void AddStreamingResult(IStreamingResult* pResult);
