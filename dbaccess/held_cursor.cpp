@@ -7,8 +7,154 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace Zelt {
+
+// The next FETCH, run by the driver on a thread of the cursor's own while the reader goes
+// through the rows of the one before. One thread does it for the whole read: the rows it
+// receives are then stored where the driver stored the last (its memory stays with the thread
+// that took it). Listed with the connection for as long as the cursor reads: a statement about to
+// reach the connection waits until a FETCH under way has ended (Hold), and only the reader
+// begins another.
+class CHeldCursor::CFetchAhead : public CRDatabase::IReadAhead
+{
+public:
+    CFetchAhead() = default;
+    ~CFetchAhead() override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bQuit = true;
+            m_changed.notify_all();
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_pRefused)
+            m_pRefused->Delete();
+    }
+
+    // Runs rs's FETCH (begun with BeginBeside), freeing hDrop first, a statement of the FETCH
+    // before (null for none). False when no thread could be had: nothing was run.
+    bool Start(CRRecordset& rs, SQLHSTMT hDrop)
+    {
+        if (!m_thread.joinable())
+        {
+            try
+            {
+                m_thread = std::thread([this] { Run(); });
+            }
+            catch (...)
+            {
+                return false;
+            }
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_pRs = &rs;
+        m_hDrop = hDrop;
+        m_bDone = false;
+        m_changed.notify_all();
+        return true;
+    }
+    // Whether no FETCH is under way (none asked, or the last has run).
+    bool IsDone()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bDone;
+    }
+    // The outcome of the FETCH asked last, once it has run; pRefused: the refusal of its text
+    // before it was sent (the caller's to throw or delete).
+    SQLRETURN Wait(CRDBException*& pRefused)
+    {
+        WaitDone();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        pRefused = m_pRefused;
+        m_pRefused = nullptr;
+        return m_rc;
+    }
+    // Waits for the FETCH to end; once it has run for longer than a FETCH takes (a server that
+    // does not answer), it is cancelled, again and again as CStatementStop asks. For a reader
+    // that lets the cursor go, whose position no longer matters.
+    void WaitCancelling()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        CRRecordset* pRs = m_pRs;
+        if (!m_changed.wait_for(lock, std::chrono::milliseconds(kPatienceMs),
+                                [this] { return m_bDone; }))
+        {
+            while (!m_changed.wait_for(lock, std::chrono::milliseconds(CStatementStop::kRepeatMs),
+                                       [this] { return m_bDone; }))
+                pRs->AskToStop();
+        }
+        if (pRs)
+            pRs->ClearStopRequest();
+    }
+    // A hold waits for the FETCH to end; it is not cancelled (cut short, the cursor's position
+    // would not be known). (Never called on the thread itself: it holds nothing, see
+    // SetReadAheadThread.)
+    void Hold() override { WaitDone(); }
+    void Detach() override { WaitDone(); }
+
+private:
+    static constexpr DWORD kPatienceMs = 300;
+
+    void Run()
+    {
+        // Holds made by the driver's calls here are none of this thread's business.
+        CRDatabase::SetReadAheadThread();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;)
+        {
+            m_changed.wait(lock, [this] { return m_bQuit || !m_bDone; });
+            if (m_bQuit)
+                return;
+            CRRecordset* pRs = m_pRs;
+            const SQLHSTMT hDrop = m_hDrop;
+            lock.unlock();
+            if (hDrop != SQL_NULL_HSTMT)
+                SQLFreeStmt(hDrop, SQL_DROP);
+            SQLRETURN rc = SQL_ERROR;
+            CRDBException* pRefused = nullptr;
+            try
+            {
+                rc = pRs->RunDirect();
+            }
+            catch (CRDBException* e)
+            {
+                pRefused = e;
+            }
+            catch (CException* e)
+            {
+                e->Delete();
+            }
+            catch (...)
+            {}
+            lock.lock();
+            m_rc = rc;
+            m_pRefused = pRefused;
+            m_bDone = true;
+            m_changed.notify_all();
+        }
+    }
+    void WaitDone()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_bDone; });
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    CRRecordset* m_pRs = nullptr;
+    SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
+    bool m_bDone = true;
+    bool m_bQuit = false;
+    SQLRETURN m_rc = SQL_ERROR;
+    CRDBException* m_pRefused = nullptr;
+    std::thread m_thread;
+};
 
 namespace {
 
@@ -33,7 +179,8 @@ CString RowsText(int nRows)
 
 CHeldCursor::CHeldCursor(CRDatabase* pDatabase, LPCWSTR pszSelect, UINT nOptions)
     : m_pDatabase(pDatabase), m_strSelect(pszSelect), m_strName(NextCursorName()),
-      m_nOptions(nOptions), m_rs(pDatabase)
+      m_nOptions(nOptions), m_pRs(std::make_unique<CRRecordset>(pDatabase)),
+      m_pNext(std::make_unique<CRRecordset>(pDatabase))
 {}
 
 CHeldCursor::~CHeldCursor()
@@ -61,50 +208,193 @@ bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
     m_nConnectionSerial = m_pDatabase->GetConnectionSerial();
     const CString strDeclare =
         L"DECLARE " + m_strName + L" NO SCROLL CURSOR WITH HOLD FOR " + m_strSelect;
-    if (!run(m_rs, strDeclare))
+    if (!run(*m_pRs, strDeclare))
         return false;
-    m_nExecutionTime = m_rs.GetExecutionTime();
+    m_nExecutionTime = m_pRs->GetExecutionTime();
     m_state = State::Reading;
-    m_rs.Close();
-    FetchNext();
-    m_nExecutionTime += m_rs.GetExecutionTime();
+    m_pRs->Close();
+    FetchNext(false);
+    m_nExecutionTime += m_pRs->GetExecutionTime();
     return true;
 }
 
-void CHeldCursor::FetchNext()
+int CHeldCursor::NextFetchRows(int n)
+{
+    // Each FETCH doubles the last, up to the largest: few round trips on a long read, little
+    // held by the driver at a time.
+    return n == 0 ? kFirstFetchRows : std::min(n * 2, kLargestFetchRows);
+}
+
+bool CHeldCursor::IsOnItsConnection() const
+{
+    return m_pDatabase->GetConnectionSerial() == m_nConnectionSerial &&
+           m_pDatabase->GetConnectionHandle() != SQL_NULL_HDBC;
+}
+
+CString CHeldCursor::FetchText(int nRows) const
+{
+    return L"FETCH " + RowsText(nRows) + L" FROM " + m_strName;
+}
+
+void CHeldCursor::FetchNext(bool bReadingOn)
 {
     if (m_state == State::Stopped)
         ThrowStopped();
-    // Each FETCH doubles the last, up to the largest: few round trips on a long read, little
-    // held by the driver at a time.
-    m_nAsked = m_nAsked == 0 ? kFirstFetchRows : std::min(m_nAsked * 2, kLargestFetchRows);
     m_nInFetch = 0;
-    if (m_pDatabase->GetConnectionSerial() != m_nConnectionSerial ||
-        m_pDatabase->GetConnectionHandle() == SQL_NULL_HDBC)
-        Stop(new CRDBException(L"The connection was closed."));
-    if (m_pDatabase->IsInTransaction())
+    m_nFetched = -1;
+    if (m_bAheadAsked)
     {
-        // Not inside the user's transaction: a FETCH that failed there would abort it.
-        Stop(new CRDBException(L"A transaction was begun in the session; the rows after row " +
-                               RowsText(m_nRows) +
-                               L" were not read. Refresh the window to read them all."));
+        // The FETCH run ahead: its rows were read outside a transaction, whatever began since.
+        CRDBException* pRefused = nullptr;
+        const SQLRETURN rc = m_pAhead->Wait(pRefused);
+        m_bAheadAsked = false;
+        // Its statement is freed by the FETCH run next, or at the latest when the read ends.
+        m_hDrop = m_pRs->ReleaseStmt();
+        std::swap(m_pRs, m_pNext);
+        m_nAsked = m_nNextAsked;
+        if (!IsOnItsConnection())
+        {
+            if (pRefused)
+                pRefused->Delete();
+            Stop(new CRDBException(L"The connection was closed."));
+        }
+        try
+        {
+            if (pRefused)
+            {
+                m_pDatabase->AfterFailedStatement(FetchText(m_nAsked), pRefused);
+                throw pRefused;
+            }
+            m_pRs->FinishBeside(rc);
+        }
+        catch (CRDBException* e)
+        {
+            Stop(e);
+        }
     }
+    else
+    {
+        m_nAsked = NextFetchRows(m_nAsked);
+        if (!IsOnItsConnection())
+            Stop(new CRDBException(L"The connection was closed."));
+        if (m_pDatabase->IsInTransaction())
+        {
+            // Not inside the user's transaction: a FETCH that failed there would abort it.
+            Stop(new CRDBException(L"A transaction was begun in the session; the rows after row " +
+                                   RowsText(m_nRows) +
+                                   L" were not read. Refresh the window to read them all."));
+        }
+        try
+        {
+            m_pRs->Open(FetchText(m_nAsked), RS_FORWARD_ONLY, m_nOptions);
+        }
+        catch (CRDBException* e)
+        {
+            Stop(e);
+        }
+    }
+    if (m_pRs->IsEOF())
+    {
+        LeaveServer(State::Ended);
+        return;
+    }
+    ++m_nRows;
+    ++m_nInFetch;
+    // The driver turns the values into their types on a thread of its own: that overlaps what
+    // the reader does with the rows before.
+    m_pRs->ReadAheadFromNextBlock(true);
+    SQLLEN nFetched = -1;
+    if (m_pRs->GetRowCount(&nFetched) && nFetched > 0)
+        m_nFetched = static_cast<int>(std::min<SQLLEN>(nFetched, m_nAsked));
+    if (bReadingOn)
+        StartFetchAhead();
+    else
+        DropReleasedStatement();
+}
+
+void CHeldCursor::StartFetchAhead()
+{
+    // Not after a FETCH that gave fewer rows than it asked for (the last), and only where the
+    // reader could run it itself.
+    if (m_state != State::Reading || m_bAheadAsked || (m_nFetched >= 0 && m_nFetched < m_nAsked) ||
+        !IsOnItsConnection() || m_pDatabase->IsInTransaction())
+    {
+        DropReleasedStatement();
+        return;
+    }
+    m_nNextAsked = NextFetchRows(m_nAsked);
     try
     {
-        m_rs.Open(L"FETCH " + RowsText(m_nAsked) + L" FROM " + m_strName, RS_FORWARD_ONLY,
-                  m_nOptions);
+        if (!m_pNext->BeginBeside(FetchText(m_nNextAsked), RS_FORWARD_ONLY, m_nOptions))
+        {
+            DropReleasedStatement();
+            return;
+        }
     }
     catch (CRDBException* e)
     {
-        Stop(e);
+        // The reader runs the FETCH itself when it comes to it, and meets the failure then.
+        e->Delete();
+        m_pNext->Close();
+        DropReleasedStatement();
+        return;
     }
-    if (m_rs.IsEOF())
-        LeaveServer(State::Ended);
-    else
+    if (!m_pAhead)
     {
-        ++m_nRows;
-        ++m_nInFetch;
+        m_pAhead = std::make_shared<CFetchAhead>();
+        m_pDatabase->AddReadAhead(m_pAhead);
     }
+    if (!m_pAhead->Start(*m_pNext, m_hDrop))
+    {
+        // No thread to be had: the reader runs the FETCH itself when it comes to it.
+        m_pNext->Close();
+        DropReleasedStatement();
+        return;
+    }
+    m_hDrop = SQL_NULL_HSTMT;
+    m_bAheadAsked = true;
+}
+
+void CHeldCursor::DropReleasedStatement()
+{
+    if (m_hDrop != SQL_NULL_HSTMT && IsOnItsConnection())
+        SQLFreeStmt(m_hDrop, SQL_DROP);
+    m_hDrop = SQL_NULL_HSTMT;
+}
+
+void CHeldCursor::DropFetchAhead()
+{
+    if (!m_pAhead)
+        return;
+    if (!m_bAheadAsked)
+    {
+        // The read is over: the thread goes, and holds reach it no more.
+        m_pDatabase->RemoveReadAhead(m_pAhead.get());
+        m_pAhead.reset();
+        return;
+    }
+    m_bAheadAsked = false;
+    // The window closes at once, whatever the server is doing.
+    m_pAhead->WaitCancelling();
+    CRDBException* pRefused = nullptr;
+    const SQLRETURN rc = m_pAhead->Wait(pRefused);
+    m_pDatabase->RemoveReadAhead(m_pAhead.get());
+    m_pAhead.reset();
+    if (pRefused)
+        pRefused->Delete();
+    else if (IsOnItsConnection())
+    {
+        // Its rows are not wanted; what it did to the session is followed as ever.
+        try
+        {
+            m_pNext->EndDirect(rc);
+        }
+        catch (CRDBException* e)
+        {
+            e->Delete();
+        }
+    }
+    m_pNext->Close();
 }
 
 void CHeldCursor::Stop(CRDBException* pError)
@@ -123,11 +413,12 @@ void CHeldCursor::ThrowStopped() const
 
 void CHeldCursor::LeaveServer(State next)
 {
+    DropFetchAhead();
+    DropReleasedStatement();
     if (m_state != State::Reading)
         return;
     m_state = next;
-    if (m_pDatabase->GetConnectionSerial() != m_nConnectionSerial ||
-        m_pDatabase->GetConnectionHandle() == SQL_NULL_HDBC || m_pDatabase->IsInTransaction())
+    if (!IsOnItsConnection() || m_pDatabase->IsInTransaction())
         return;
     m_pDatabase->ExecQuietly(L"CLOSE " + m_strName);
 }
@@ -135,7 +426,7 @@ void CHeldCursor::LeaveServer(State next)
 void CHeldCursor::Close()
 {
     // The statement first: the driver's last rows go before the server's.
-    m_rs.Close();
+    m_pRs->Close();
     LeaveServer(State::Closed);
     if (m_state == State::Unopened)
         m_state = State::Closed;
@@ -144,6 +435,16 @@ void CHeldCursor::Close()
 CString CHeldCursor::GetTableName()
 {
     return ParseSelectTableName(m_strSelect);
+}
+
+bool CHeldCursor::IsNextRowReady()
+{
+    if (m_state != State::Reading)
+        return true;
+    // At the last row of a FETCH the next row is the first of the one run ahead.
+    if (m_nFetched >= 0 && m_nInFetch >= m_nFetched)
+        return !m_bAheadAsked || m_pAhead->IsDone();
+    return m_pRs->IsNextRowReady();
 }
 
 bool CHeldCursor::MoveFirst()
@@ -159,8 +460,8 @@ bool CHeldCursor::MoveNext()
         ThrowStopped();
     if (IsEOF())
         return false;
-    m_rs.MoveNext();
-    if (!m_rs.IsEOF())
+    m_pRs->MoveNext();
+    if (!m_pRs->IsEOF())
     {
         ++m_nRows;
         ++m_nInFetch;
@@ -172,7 +473,7 @@ bool CHeldCursor::MoveNext()
         LeaveServer(State::Ended);
         return true;
     }
-    FetchNext();
+    FetchNext(true);
     return true;
 }
 

@@ -7,9 +7,15 @@
 // transaction commits and from then on holds only those rows: no lock, no snapshot and no open
 // transaction stays between two FETCHes, so another client's ALTER TABLE is not kept waiting and
 // every statement of the user's runs as beside psql. Each FETCH is read whole by the driver
-// (the connection reads results whole), the next one only when the reader has passed the last
-// row of this one: the first is small so that a window shows its first screen at once, the later
-// ones larger so that a read to the end costs little more than one SELECT.
+// (the connection reads results whole): the first is small so that a window shows its first
+// screen at once, the later ones larger so that a read to the end costs little more than one
+// SELECT. The driver's work is spread over threads of its own, each overlapping the reader's:
+// while the reader goes through the rows of one FETCH, another thread turns that FETCH's values
+// into their types (CRRecordset::ReadAheadFromNextBlock) and, once the reader has gone past the
+// first, a third runs the next FETCH (receiving and storing a FETCH's rows is half the work of a
+// read; a window that only shows its first rows leaves the session idle). Anything else that is to
+// reach the connection waits for that FETCH to end (CRDatabase::IReadAhead), and a FETCH is
+// begun only by the reader, outside a transaction.
 //
 // A FETCH run inside a transaction the user opened would abort it should it fail (the user's
 // CLOSE ALL, a statement_timeout): the reader reads the rest before a transaction begins
@@ -46,24 +52,24 @@ public:
 
     // Zelt::ICursor
     void Close() override;
-    UINT GetQueryTimeout() override { return m_rs.GetQueryTimeout(); }
+    UINT GetQueryTimeout() override { return m_pRs->GetQueryTimeout(); }
     ULONGLONG GetExecutionTime() override { return m_nExecutionTime; }
     bool IsForwardOnly() override { return true; }
     bool IsNumericAsText() override { return (m_nOptions & RS_NUMERIC_AS_TEXT) != 0; }
-    short GetColumnCount() override { return m_rs.GetColumnCount(); }
-    int GetColumnCType(UINT col) override { return m_rs.GetColumnCType(col); }
-    short GetColumnSQLType(UINT col) override { return m_rs.GetColumnSQLType(col); }
-    LONGLONG GetColumnSize(UINT col) override { return m_rs.GetColumnSize(col); }
-    int FindColumn(LPCWSTR name) override { return m_rs.FindColumn(name); }
-    const CColumnDesc* GetColumn(UINT col) override { return m_rs.GetColumn(col); }
+    short GetColumnCount() override { return m_pRs->GetColumnCount(); }
+    int GetColumnCType(UINT col) override { return m_pRs->GetColumnCType(col); }
+    short GetColumnSQLType(UINT col) override { return m_pRs->GetColumnSQLType(col); }
+    LONGLONG GetColumnSize(UINT col) override { return m_pRs->GetColumnSize(col); }
+    int FindColumn(LPCWSTR name) override { return m_pRs->FindColumn(name); }
+    const CColumnDesc* GetColumn(UINT col) override { return m_pRs->GetColumn(col); }
     int GetRecordCount() override { return m_nRows; }
     // The SELECT the cursor was declared for (not the FETCH that read the current rows).
     CString GetSQL() override { return m_strSelect; }
     CString GetTableName() override;
     CString GetCursorName() override { return CString(); }
-    CString GetColumnName(UINT col) override { return m_rs.GetColumnName(col); }
-    bool IsDecimalColumn(UINT col) override { return m_rs.IsDecimalColumn(col); }
-    bool IsColumnNullable(UINT col) override { return m_rs.IsColumnNullable(col); }
+    CString GetColumnName(UINT col) override { return m_pRs->GetColumnName(col); }
+    bool IsDecimalColumn(UINT col) override { return m_pRs->IsDecimalColumn(col); }
+    bool IsColumnNullable(UINT col) override { return m_pRs->IsColumnNullable(col); }
 
     // Forward only: MoveFirst succeeds only on the first row, the others but MoveNext fail.
     bool MoveFirst() override;
@@ -75,46 +81,48 @@ public:
     bool Move(int rows, USHORT fetchType) override;
     bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
     bool IsEOF() override { return m_state != State::Reading && m_state != State::Stopped; }
-    bool HasResultColumns() override { return m_rs.GetColumnCount() > 0; }
+    bool HasResultColumns() override { return m_pRs->GetColumnCount() > 0; }
     void GetStatus(CStatus& status) override;
     void SetPos(ULONGLONG, USHORT) override {}
 
-    bool IsFieldValid(UINT col) override { return m_rs.IsFieldValid(col); }
-    bool IsFieldNull(UINT col) override { return m_rs.IsFieldNull(col); }
-    bool IsFieldNoTotal(UINT col) override { return m_rs.IsFieldNoTotal(col); }
-    bool IsFieldEmpty(UINT col) override { return m_rs.IsFieldEmpty(col); }
-    bool IsFieldTypeUnknown(UINT col) override { return m_rs.IsFieldTypeUnknown(col); }
-    bool IsFieldTruncated(UINT col) override { return m_rs.IsFieldTruncated(col); }
-    bool IsFieldHeldAsText(UINT col) override { return m_rs.IsFieldHeldAsText(col); }
+    bool IsNextRowReady() override;
 
-    bool GetFieldGuid(UINT col, GUID& v) override { return m_rs.GetFieldGuid(col, v); }
-    bool GetFieldByte(UINT col, BYTE& v) override { return m_rs.GetFieldByte(col, v); }
-    bool GetFieldBinary(UINT col, CByteArray& v) override { return m_rs.GetFieldBinary(col, v); }
+    bool IsFieldValid(UINT col) override { return m_pRs->IsFieldValid(col); }
+    bool IsFieldNull(UINT col) override { return m_pRs->IsFieldNull(col); }
+    bool IsFieldNoTotal(UINT col) override { return m_pRs->IsFieldNoTotal(col); }
+    bool IsFieldEmpty(UINT col) override { return m_pRs->IsFieldEmpty(col); }
+    bool IsFieldTypeUnknown(UINT col) override { return m_pRs->IsFieldTypeUnknown(col); }
+    bool IsFieldTruncated(UINT col) override { return m_pRs->IsFieldTruncated(col); }
+    bool IsFieldHeldAsText(UINT col) override { return m_pRs->IsFieldHeldAsText(col); }
+
+    bool GetFieldGuid(UINT col, GUID& v) override { return m_pRs->GetFieldGuid(col, v); }
+    bool GetFieldByte(UINT col, BYTE& v) override { return m_pRs->GetFieldByte(col, v); }
+    bool GetFieldBinary(UINT col, CByteArray& v) override { return m_pRs->GetFieldBinary(col, v); }
     bool GetFieldOleDateTime(UINT col, COleDateTime& v) override
     {
-        return m_rs.GetFieldOleDateTime(col, v);
+        return m_pRs->GetFieldOleDateTime(col, v);
     }
     bool GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& v) override
     {
-        return m_rs.GetFieldTimestampOffset(col, v);
+        return m_pRs->GetFieldTimestampOffset(col, v);
     }
     bool GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& v) override
     {
-        return m_rs.GetFieldTimestamp(col, v);
+        return m_pRs->GetFieldTimestamp(col, v);
     }
-    bool GetFieldTime(UINT col, CTime& v) override { return m_rs.GetFieldTime(col, v); }
-    bool GetFieldDouble(UINT col, double& v) override { return m_rs.GetFieldDouble(col, v); }
-    bool GetFieldFloat(UINT col, float& v) override { return m_rs.GetFieldFloat(col, v); }
-    bool GetFieldBigInt(UINT col, LONGLONG& v) override { return m_rs.GetFieldBigInt(col, v); }
-    bool GetFieldShort(UINT col, short& v) override { return m_rs.GetFieldShort(col, v); }
-    bool GetFieldLong(UINT col, long& v) override { return m_rs.GetFieldLong(col, v); }
-    bool GetFieldInt(UINT col, int& v) override { return m_rs.GetFieldInt(col, v); }
-    bool GetFieldBool(UINT col, bool& v) override { return m_rs.GetFieldBool(col, v); }
-    bool GetFieldText(UINT col, CString& v) override { return m_rs.GetFieldText(col, v); }
-    bool GetFieldTextA(UINT col, CStringA& v) override { return m_rs.GetFieldTextA(col, v); }
+    bool GetFieldTime(UINT col, CTime& v) override { return m_pRs->GetFieldTime(col, v); }
+    bool GetFieldDouble(UINT col, double& v) override { return m_pRs->GetFieldDouble(col, v); }
+    bool GetFieldFloat(UINT col, float& v) override { return m_pRs->GetFieldFloat(col, v); }
+    bool GetFieldBigInt(UINT col, LONGLONG& v) override { return m_pRs->GetFieldBigInt(col, v); }
+    bool GetFieldShort(UINT col, short& v) override { return m_pRs->GetFieldShort(col, v); }
+    bool GetFieldLong(UINT col, long& v) override { return m_pRs->GetFieldLong(col, v); }
+    bool GetFieldInt(UINT col, int& v) override { return m_pRs->GetFieldInt(col, v); }
+    bool GetFieldBool(UINT col, bool& v) override { return m_pRs->GetFieldBool(col, v); }
+    bool GetFieldText(UINT col, CString& v) override { return m_pRs->GetFieldText(col, v); }
+    bool GetFieldTextA(UINT col, CStringA& v) override { return m_pRs->GetFieldTextA(col, v); }
     bool GetFieldAsciiText(UINT col, const char*& text, size_t& length) override
     {
-        return m_rs.GetFieldAsciiText(col, text, length);
+        return m_pRs->GetFieldAsciiText(col, text, length);
     }
 
     // Whether the cursor still exists on the server (declared, and neither read to its end nor
@@ -122,8 +130,10 @@ public:
     bool IsHeldOnServer() const { return m_state == State::Reading; }
 
 private:
-    // Runs the next FETCH; its first row becomes the current one (or the end).
-    void FetchNext();
+    // Runs the next FETCH, or takes the one run ahead; its first row becomes the current one
+    // (or the end). bReadingOn: the reader has passed the rows before, and goes on: the FETCH
+    // after this one is run ahead.
+    void FetchNext(bool bReadingOn);
     // Where the read stands. Reading: declared on the server, rows to come. Ended: the last row
     // passed. Stopped: a failure ended it (m_pStopped). Closed: the reader let go before the end.
     enum class State
@@ -142,16 +152,38 @@ private:
     [[noreturn]] void Stop(CRDBException* pError);
     [[noreturn]] void ThrowStopped() const;
 
+    // The next FETCH, run on a thread of its own (held_cursor.cpp).
+    class CFetchAhead;
+    // Begins the next FETCH on its thread where that may be: rows to come, outside a transaction.
+    void StartFetchAhead();
+    // Waits for the FETCH run ahead and drops its rows; then lets the thread go.
+    void DropFetchAhead();
+    // Frees the statement of the last FETCH where no FETCH run ahead does.
+    void DropReleasedStatement();
+    // The next FETCH's size after one of n rows.
+    static int NextFetchRows(int n);
+    // The connection the cursor was declared on is still open.
+    bool IsOnItsConnection() const;
+    CString FetchText(int nRows) const;
+
     CRDatabase* m_pDatabase;
     CString m_strSelect;
     CString m_strName;
     UINT m_nOptions;
-    CRRecordset m_rs;
+    // The current FETCH's rows, and the next FETCH's while it runs ahead (m_pAhead).
+    std::unique_ptr<CRRecordset> m_pRs;
+    std::unique_ptr<CRRecordset> m_pNext;
+    std::shared_ptr<CFetchAhead> m_pAhead; // made at the first FETCH run ahead
+    bool m_bAheadAsked = false;            // a FETCH runs ahead (in m_pNext)
+    int m_nNextAsked = 0;                  // rows the FETCH run ahead asked for
+    // The statement of the FETCH before the current one, released to be freed (ReleaseStmt).
+    SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
     UINT m_nConnectionSerial = 0;
     State m_state = State::Unopened;
-    int m_nRows = 0;    // rows read so far, the current one included
-    int m_nAsked = 0;   // rows the current FETCH asked for
-    int m_nInFetch = 0; // rows of the current FETCH passed so far, the current one included
+    int m_nRows = 0;     // rows read so far, the current one included
+    int m_nAsked = 0;    // rows the current FETCH asked for
+    int m_nInFetch = 0;  // rows of the current FETCH passed so far, the current one included
+    int m_nFetched = -1; // rows the current FETCH gave, where the driver says (-1: not known)
     ULONGLONG m_nExecutionTime = 0;
     // The failure that stopped the read (State::Stopped), thrown again by every later step.
     std::unique_ptr<CRDBException> m_pStopped;

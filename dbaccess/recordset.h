@@ -195,6 +195,22 @@ public:
     // Statement lifecycle.
     bool Open(LPCWSTR pszSQL, UINT nCursorType = RS_STATIC, UINT nOptions = 0);
     bool ExecuteDirect(LPCWSTR pszSQL);
+    // A statement opened in three steps, so that the driver may run it on another thread while
+    // the connection's thread reads on: BeginBeside (on the connection's thread) makes the
+    // statement and follows the text's start, without holding the connection's reads ahead or
+    // reading its streaming results to their end, for it runs beside them; RunDirect (on any
+    // thread, once) only calls the driver and may throw a refusal of the text; FinishBeside
+    // (on the connection's thread) reads the outcome as Open does. Nothing else may reach the
+    // connection between the steps but what runs beside its reads.
+    bool BeginBeside(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions);
+    SQLRETURN RunDirect();
+    bool FinishBeside(SQLRETURN rc);
+    // Closes the result as Close does but hands its statement over instead of freeing it: the
+    // caller frees it (SQLFreeStmt SQL_DROP), on any thread, before the connection closes.
+    // Freeing a large result takes the driver a while. Only for a result that ends nothing on
+    // the server when it closes (the rows of a FETCH); null when the connection is not the
+    // statement's any more.
+    SQLHSTMT ReleaseStmt();
     bool Prepare(LPCWSTR pszSQL, UINT nCursorType = RS_STATIC, UINT nOptions = 0);
     bool Execute();
     bool MoreResults();
@@ -203,6 +219,9 @@ public:
                        SQLPOINTER pValue, SQLLEN nBufferLength, SQLLEN* pIndicator);
     // pszQuery: the text the statement will run, for RS_QUERY_MAY_STREAM.
     bool AllocStmt(LPCWSTR pszQuery = nullptr);
+    // ExecuteDirect's halves before and after the driver's run (RunDirect).
+    bool BeginDirect(LPCWSTR pszSQL);
+    bool EndDirect(SQLRETURN rc);
     bool SetQueryTimeout(UINT nSeconds);
     bool GetRowCount(SQLLEN* pCount);
     bool FetchFirst();
@@ -289,8 +308,10 @@ public:
     // A forward-only bound result read from here on only forward (a memory cursor's source):
     // once the rows of the current block are read, the next ones are fetched on a thread of
     // their own, a batch ahead (see recordset_read_ahead.h). The values read are those the
-    // recordset reads without it. Nothing but for a streaming result.
-    void ReadAheadFromNextBlock();
+    // recordset reads without it. Nothing but for a streaming result, or with bWhole for a result
+    // the driver has read whole (its work turning the values into their types then overlaps the
+    // reader's).
+    void ReadAheadFromNextBlock(bool bWhole = false);
     // Whether rows are read ahead on a thread (until the read ends or is stopped).
     bool ReadsAhead() const { return m_bReadsAhead; }
     // The driver hands the rows over as they are fetched: a forward-only result on a connection
@@ -499,6 +520,8 @@ protected:
     // and types the result whole (see CRDatabase::StreamsDeclaredColumnsOnly); it is still read
     // and reported as forward-only here.
     bool m_bStaticForForwardOnly = false;
+    // Set while BeginBeside makes the statement.
+    bool m_bBesideReads = false;
     // The concurrency AllocStmt gave the statement (0: left as the driver has it).
     SQLULEN m_nAskedConcurrency = 0;
     UINT m_nQueryTimeout = 0;

@@ -196,10 +196,11 @@ void CRRecordset::StartReadAhead(SQLULEN rowBytes)
 // A streaming result is produced as it is fetched: psqlODBC waits on the server for its next
 // rows, SQLite's driver steps through the table. Read ahead on a thread, that work overlaps the
 // reader's with the rows before. (A result read whole at execution gains nothing from it.)
-void CRRecordset::ReadAheadFromNextBlock()
+void CRRecordset::ReadAheadFromNextBlock(bool bWhole)
 {
     if (m_pReadAhead || IsUnbound() || !UsesArrays() || m_bEOF || !m_pDatabase ||
-        !m_pDatabase->IsStreamingResults() || GetStmtCursorType() != SQL_CURSOR_FORWARD_ONLY)
+        (!bWhole && !m_pDatabase->IsStreamingResults()) ||
+        GetStmtCursorType() != SQL_CURSOR_FORWARD_ONLY)
         return;
     // Text and binary values are packed in the batches: what their rows hold is not known yet.
     SQLULEN rowBytes = 0;

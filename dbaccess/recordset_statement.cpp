@@ -153,9 +153,9 @@ bool CRRecordset::AllocStmt(LPCWSTR pszQuery)
     ResetPosition();
     const bool bDeclared = (m_nOptions & RS_DECLARED_COLUMNS) != 0;
     bool bStepsAlike = false; // the user's query streams (RS_QUERY_MAY_STREAM)
-    if (m_pDatabase && !bDeclared)
+    if (m_pDatabase && !bDeclared && !m_bBesideReads)
         m_pDatabase->BeforeStatement();
-    else if (m_pDatabase)
+    else if (m_pDatabase && !m_bBesideReads)
         m_pDatabase->HoldReadAheads();
     NarrowTextIsUtf8();
 
@@ -246,6 +246,44 @@ bool CRRecordset::AllocStmt(LPCWSTR pszQuery)
     return true;
 }
 
+bool CRRecordset::BeginBeside(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
+{
+    m_bBOF = m_bEOF = false;
+    m_nCursorType = nCursorType;
+    m_nOptions = nOptions;
+    m_bBesideReads = true;
+    try
+    {
+        const bool bBegun = BeginDirect(pszSQL);
+        m_bBesideReads = false;
+        return bBegun;
+    }
+    catch (...)
+    {
+        m_bBesideReads = false;
+        throw;
+    }
+}
+
+SQLHSTMT CRRecordset::ReleaseStmt()
+{
+    StopReadAhead(true);
+    const SQLHSTMT hStmt = m_pDatabase && m_pDatabase->GetConnectionSerial() != m_nStmtSerial
+                               ? SQL_NULL_HSTMT
+                               : m_hStmt;
+    m_hStmt = SQL_NULL_HSTMT;
+    Close();
+    return hStmt;
+}
+
+bool CRRecordset::FinishBeside(SQLRETURN rc)
+{
+    if (!EndDirect(rc))
+        return false;
+    CStatementStop::CRunning running(m_stop, m_hStmt);
+    return FetchFirst();
+}
+
 bool CRRecordset::Open(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
 {
     m_bBOF = m_bEOF = false;
@@ -261,6 +299,25 @@ bool CRRecordset::Open(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
 
 bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
 {
+    if (!BeginDirect(pszSQL))
+        return false;
+    SQLRETURN rc;
+    try
+    {
+        rc = RunDirect();
+    }
+    catch (Zelt::CRDBException*)
+    {
+        // Refused before it was sent.
+        if (m_pDatabase)
+            m_pDatabase->AfterFailedStatement(pszSQL);
+        throw;
+    }
+    return EndDirect(rc);
+}
+
+bool CRRecordset::BeginDirect(LPCWSTR pszSQL)
+{
     if (m_stop.IsAsked())
     {
         // The caller may have followed the text's start already (autocommit off for a BEGIN):
@@ -275,21 +332,23 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
     if (m_pDatabase)
         m_pDatabase->FollowStatementStart(pszSQL);
     m_nStartTime = m_nEndTime = GetTickMs();
+    return true;
+}
+
+SQLRETURN CRRecordset::RunDirect()
+{
+    CStatementStop::CRunning running(m_stop, m_hStmt);
     SQLRETURN rc;
-    try
-    {
-        CStatementStop::CRunning running(m_stop, m_hStmt);
-        do
-            rc = ExecDirectText(m_pDatabase, m_hStmt, pszSQL);
-        while (rc == SQL_STILL_EXECUTING);
-    }
-    catch (Zelt::CRDBException*)
-    {
-        // Refused before it was sent.
-        if (m_pDatabase)
-            m_pDatabase->AfterFailedStatement(pszSQL);
-        throw;
-    }
+    do
+        rc = ExecDirectText(m_pDatabase, m_hStmt, m_strSQL);
+    while (rc == SQL_STILL_EXECUTING);
+    return rc;
+}
+
+bool CRRecordset::EndDirect(SQLRETURN rc)
+{
+    const CString strSQL = m_strSQL;
+    LPCWSTR pszSQL = strSQL;
     m_nEndTime = GetTickMs();
     if (rc == SQL_ERROR && m_pDatabase &&
         IsRefusedCharacterSetChange(*m_pDatabase, m_hStmt, pszSQL))

@@ -547,6 +547,42 @@ TEST_P(CursorContract, EmptyResultStandsAtBothEnds)
     EXPECT_EQ(c->GetRecordCount(), 0);
 }
 
+// Rows enough for several of a held cursor's FETCHes (each run ahead of the reader while it
+// reads the one before) and many blocks of the others, with statements of the program's own in
+// between and the cursor closed part way: every row once, in order, and the connection answers.
+TEST_P(CursorContract, ReadsEveryRowOnceWithStatementsBetween)
+{
+    const int kRows = 9000;
+    // (Digits crossed: MariaDB stops a recursion after 1000 rounds.)
+    const CString sql =
+        L"WITH RECURSIVE d(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM d WHERE n < 9), "
+        L"c(g) AS (SELECT a.n + 10 * b.n + 100 * x.n + 1000 * y.n + 1 FROM d a, d b, d x, d y) "
+        L"SELECT g AS id, " +
+        CString(GetParam().db == Db::MariaDB ? L"CONCAT('v', g)" : L"'v' || g") +
+        L" AS s FROM c WHERE g <= " + CString(std::to_wstring(kRows).c_str()) + L" ORDER BY g";
+    for (const int nCloseAt : {kRows + 1, 2600})
+    {
+        auto c = Open(sql);
+        int seen = 0;
+        for (bool bRow = c->MoveFirst(); bRow && !c->IsEOF(); bRow = c->MoveNext())
+        {
+            ++seen;
+            CString id, text;
+            ASSERT_TRUE(c->GetFieldText(1, id));
+            ASSERT_TRUE(c->GetFieldText(2, text));
+            ASSERT_EQ(_wtoi(id), seen) << "after row " << seen - 1;
+            ASSERT_EQ(W(text), L"v" + std::to_wstring(seen));
+            if (seen == 700 || seen == 2500 || seen == 4000)
+                conn->Exec(L"SELECT 1");
+            if (seen == nCloseAt)
+                break;
+        }
+        EXPECT_EQ(seen, std::min(nCloseAt, kRows));
+        c->Close();
+        conn->Exec(L"SELECT 2");
+    }
+}
+
 TEST_P(CursorContract, CloseLeavesNothing)
 {
     auto c = OpenAll();

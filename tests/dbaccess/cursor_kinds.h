@@ -1,9 +1,11 @@
 // The cursors the program reads results through, for suites run on every database and kind:
-// the recordset itself, and memory cursors over a forward-only recordset, bound and unbound.
+// the recordset itself, and memory cursors over a forward-only recordset, bound and unbound,
+// or over FETCHes from a cursor held in a PostgreSQL session.
 #pragma once
 
 #include "recordset_test_util.h"
 
+#include "dbaccess/held_cursor.h"
 #include "dbaccess/mem_cursor.h"
 
 #include <memory>
@@ -18,7 +20,9 @@ enum class Kind
     MemUnbound,
     // A read as a table window makes it: its columns declared (SQLite steps through it), bound,
     // read ahead after its first block.
-    MemDeclared
+    MemDeclared,
+    // A PostgreSQL table window's read: FETCHes from a cursor held in the session.
+    MemHeld
 };
 
 struct CursorParam
@@ -29,7 +33,7 @@ struct CursorParam
 
 inline std::string CursorParamName(const testing::TestParamInfo<CursorParam>& info)
 {
-    static const char* kinds[] = {"Recordset", "MemBound", "MemUnbound", "MemDeclared"};
+    static const char* kinds[] = {"Recordset", "MemBound", "MemUnbound", "MemDeclared", "MemHeld"};
     return std::string(DbName(info.param.db)) + "_" + kinds[static_cast<int>(info.param.kind)];
 }
 
@@ -48,6 +52,13 @@ inline std::unique_ptr<Zelt::ICursor> OpenCursor(CRDatabase* db, Kind kind, cons
         rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_DECLARED_COLUMNS | options);
         rs->ReadAheadFromNextBlock();
         return std::make_unique<Zelt::CMemCursor>(std::move(rs));
+    case Kind::MemHeld: {
+        auto held = std::make_unique<Zelt::CHeldCursor>(db, sql, options);
+        held->Open([](CRRecordset& declare, LPCWSTR pszDeclare) {
+            return declare.Open(pszDeclare, RS_FORWARD_ONLY, RS_READONLY);
+        });
+        return std::make_unique<Zelt::CMemCursor>(std::move(held));
+    }
     default:
         rs->Open(sql, RS_FORWARD_ONLY, RS_READONLY | RS_UNBOUND | options);
         return std::make_unique<Zelt::CMemCursor>(std::move(rs));
@@ -61,8 +72,9 @@ inline auto EveryDatabaseAndCursorKind()
         CursorParam{Db::SQLite, Kind::MemUnbound}, CursorParam{Db::SQLite, Kind::MemDeclared},
         CursorParam{Db::PostgreSQL, Kind::Recordset}, CursorParam{Db::PostgreSQL, Kind::MemBound},
         CursorParam{Db::PostgreSQL, Kind::MemUnbound},
-        CursorParam{Db::PostgreSQL, Kind::MemDeclared}, CursorParam{Db::MariaDB, Kind::Recordset},
-        CursorParam{Db::MariaDB, Kind::MemBound}, CursorParam{Db::MariaDB, Kind::MemUnbound});
+        CursorParam{Db::PostgreSQL, Kind::MemDeclared}, CursorParam{Db::PostgreSQL, Kind::MemHeld},
+        CursorParam{Db::MariaDB, Kind::Recordset}, CursorParam{Db::MariaDB, Kind::MemBound},
+        CursorParam{Db::MariaDB, Kind::MemUnbound});
 }
 
 } // namespace QlRsTest

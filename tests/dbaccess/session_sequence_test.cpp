@@ -1178,7 +1178,9 @@ protected:
         }
         // The fixed seeds reach a COMMIT after a savepoint recovered an aborted transaction.
         if (bFixed && GetParam() == Product::PostgreSQL)
+        {
             EXPECT_GT(nRecoveredCommits, 0);
+        }
     }
 };
 

@@ -124,7 +124,9 @@ TEST_P(SessionTransaction, TheUsersTransactionIsFollowedWhateverTheText)
         ASSERT_NO_FATAL_FAILURE(Run(round.begin));
         EXPECT_TRUE(m_db.IsInTransaction());
         if (GetParam() == postgres && id == 0)
+        {
             EXPECT_EQ(QueryText(m_db, L"SHOW transaction_isolation"), L"serializable");
+        }
         ASSERT_NO_FATAL_FAILURE(Insert(++id));
         EXPECT_EQ(Seen(), before) << "the insert is seen before the transaction ended";
         EXPECT_TRUE(m_db.IsInTransaction());

@@ -317,8 +317,10 @@ TEST(StreamingConnection, SQLiteResultsPartReadEndBeforeOtherStatements)
         EXPECT_EQ(TextAt(*mem, 5, 2), L"v5");
         QL_EXPECT_NO_DB_THROW(other.ExecuteSQL(L"UPDATE " + table + L" SET v='other' WHERE id=2"));
         if (via != slices)
+        {
             EXPECT_EQ(QlConnTest::QueryText(other, L"SELECT v FROM " + table + L" WHERE id=9999"),
                       L"moved");
+        }
     }
 }
 

@@ -205,8 +205,10 @@ TEST_P(ValueRoundTrip, FloatingTextReadsBackAsTheStoredValue)
             ASSERT_TRUE(cursor->GetFieldInt(1, id));
             CString text;
             if (id < static_cast<int>(doubles.size()) && cursor->GetFieldText(2, text))
+            {
                 EXPECT_TRUE(ReadsBackAs(text, doubles[id]))
                     << doubles[id] << " shown as " << Narrow(text);
+            }
             if (id < static_cast<int>(floats.size()) && cursor->GetFieldText(3, text))
             {
                 // SQLite keeps a REAL as a double: the widened float is the value stored.
