@@ -1,6 +1,7 @@
 // One suite for both cursors: the recordset itself, and memory cursors over a forward-only
 // recordset (bound and unbound; on SQLite also over a read of declared columns, which steps
 // through the result), on SQLite, PostgreSQL and MariaDB.
+#include "conn_test_util.h"
 #include "cursor_kinds.h"
 
 using namespace QlRsTest;
@@ -70,6 +71,19 @@ protected:
     }
 
     bool IsMem() const { return GetParam().kind != Kind::Recordset; }
+
+    // kManyRows rows (id 1..n, s 'v<id>'), enough for several of a held cursor's FETCHes.
+    // (Digits crossed: MariaDB stops a recursion after 1000 rounds.)
+    static constexpr int kManyRows = 9000;
+    CString ManyRowsSelect() const
+    {
+        return L"WITH RECURSIVE d(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM d WHERE n < 9), "
+               L"c(g) AS (SELECT a.n + 10 * b.n + 100 * x.n + 1000 * y.n + 1 "
+               L"FROM d a, d b, d x, d y) SELECT g AS id, " +
+               CString(GetParam().db == Db::MariaDB ? L"CONCAT('v', g)" : L"'v' || g") +
+               L" AS s FROM c WHERE g <= " + CString(std::to_wstring(kManyRows).c_str()) +
+               L" ORDER BY g";
+    }
     // SQLite's driver reports NUMERIC(10,2) as a DOUBLE without a scale.
     std::wstring MinusHalf() const { return GetParam().db == Db::SQLite ? L"-0.5" : L"-0.50"; }
 
@@ -552,17 +566,9 @@ TEST_P(CursorContract, EmptyResultStandsAtBothEnds)
 // between and the cursor closed part way: every row once, in order, and the connection answers.
 TEST_P(CursorContract, ReadsEveryRowOnceWithStatementsBetween)
 {
-    const int kRows = 9000;
-    // (Digits crossed: MariaDB stops a recursion after 1000 rounds.)
-    const CString sql =
-        L"WITH RECURSIVE d(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM d WHERE n < 9), "
-        L"c(g) AS (SELECT a.n + 10 * b.n + 100 * x.n + 1000 * y.n + 1 FROM d a, d b, d x, d y) "
-        L"SELECT g AS id, " +
-        CString(GetParam().db == Db::MariaDB ? L"CONCAT('v', g)" : L"'v' || g") +
-        L" AS s FROM c WHERE g <= " + CString(std::to_wstring(kRows).c_str()) + L" ORDER BY g";
-    for (const int nCloseAt : {kRows + 1, 2600})
+    for (const int nCloseAt : {kManyRows + 1, 2600})
     {
-        auto c = Open(sql);
+        auto c = Open(ManyRowsSelect());
         int seen = 0;
         for (bool bRow = c->MoveFirst(); bRow && !c->IsEOF(); bRow = c->MoveNext())
         {
@@ -577,10 +583,40 @@ TEST_P(CursorContract, ReadsEveryRowOnceWithStatementsBetween)
             if (seen == nCloseAt)
                 break;
         }
-        EXPECT_EQ(seen, std::min(nCloseAt, kRows));
+        EXPECT_EQ(seen, std::min(nCloseAt, kManyRows));
         c->Close();
         conn->Exec(L"SELECT 2");
     }
+}
+
+// A read whose session the server ends part way (an administrator's pg_terminate_backend) while
+// the next FETCH may be running ahead: the rows read stay, in order, and the read stops with the
+// server's words instead of waiting or calling the rows all.
+TEST_P(CursorContract, AReadWhoseSessionIsEndedStopsWithTheServersWords)
+{
+    if (GetParam().kind != Kind::MemHeld)
+        GTEST_SKIP() << "a held cursor's FETCHes";
+    Connection ended(Db::PostgreSQL);
+    const CString pid = QlConnTest::QueryText(*ended.database, L"SELECT pg_backend_pid()");
+    auto c = OpenCursor(ended.database.get(), Kind::MemHeld, ManyRowsSelect());
+    int seen = 0;
+    for (bool bRow = c->MoveFirst(); bRow && !c->IsEOF(); bRow = c->MoveNext())
+    {
+        ++seen;
+        CString id;
+        ASSERT_TRUE(c->GetFieldText(1, id));
+        ASSERT_EQ(_wtoi(id), seen);
+        if (seen == 2600)
+            conn->Exec(L"SELECT pg_terminate_backend(" + pid + L")");
+    }
+    EXPECT_LT(seen, kManyRows);
+    auto* mem = dynamic_cast<Zelt::CMemCursor*>(c.get());
+    ASSERT_NE(mem, nullptr);
+    ASSERT_TRUE(mem->IsStopped());
+    EXPECT_FALSE(mem->GetStopError()->m_strError.IsEmpty());
+    Zelt::ICursor::CStatus status;
+    c->GetStatus(status);
+    EXPECT_FALSE(status.bCountFinal);
 }
 
 TEST_P(CursorContract, CloseLeavesNothing)
