@@ -72,6 +72,10 @@ public:
     // A reader in the window's own time reads only rows that are ready, so that a slow result
     // never keeps the window from its messages.
     virtual bool IsNextRowReady() { return true; }
+    // The same, waiting for the row until the tick count (GetTickMs) reaches nUntilMs: a reader
+    // with a slice of time to spend takes every row the thread fetches within it, not only those
+    // fetched before it looked.
+    virtual bool WaitNextRowReady(LONGLONG /*nUntilMs*/) { return IsNextRowReady(); }
     virtual bool MovePrev() = 0;
     virtual bool SetAbsolutePosition(int row) = 0; // 1-based; negative counts from the end
     virtual bool Refresh() = 0;

@@ -379,8 +379,9 @@ bool CMemCursor::ReadOn(int nRows)
 bool CMemCursor::ReadOnUntil(LONGLONG nUntilMs)
 {
     // The clock is looked at before every row: one row of a slow result can take long.
-    return ReadOnWhile(
-        [this, nUntilMs] { return GetTickMs() < nUntilMs && m_source->IsNextRowReady(); });
+    return ReadOnWhile([this, nUntilMs] {
+        return GetTickMs() < nUntilMs && m_source->WaitNextRowReady(nUntilMs);
+    });
 }
 
 template <class More>

@@ -90,9 +90,9 @@ public:
     // Reads up to nRows more rows from the source; the current row stays. True while the source
     // has rows left.
     bool ReadOn(int nRows);
-    // Reads on while the source has its next row ready (see ICursor::IsNextRowReady) and the
-    // tick count (GetTickMs) is below nUntilMs; never waits for a row. True while the source has
-    // rows left.
+    // Reads on while the tick count (GetTickMs) is below nUntilMs, taking the rows the source
+    // has ready by then (see ICursor::WaitNextRowReady); never waits for a row past that time.
+    // True while the source has rows left.
     bool ReadOnUntil(LONGLONG nUntilMs);
     bool IsSourceOpen() const { return m_source != nullptr; }
 

@@ -352,6 +352,7 @@ public:
     bool MoveLast() override { return Move(-1, SQL_FETCH_LAST); }
     bool MoveNext() override { return Move(1, SQL_FETCH_NEXT); }
     bool IsNextRowReady() override;
+    bool WaitNextRowReady(LONGLONG nUntilMs) override;
     bool MovePrev() override { return Move(-1, SQL_FETCH_PRIOR); }
     bool SetAbsolutePosition(int row) override { return Move(row, SQL_FETCH_ABSOLUTE); }
     bool Refresh() override { return Move(0, SQL_FETCH_RELATIVE); }

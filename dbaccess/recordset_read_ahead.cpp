@@ -216,6 +216,16 @@ bool CRRecordset::CReadAhead::IsReady()
     return !m_filled.empty() || m_bDone || ((m_bHold || m_bStop) && !m_bRunning);
 }
 
+bool CRRecordset::CReadAhead::WaitReady(LONGLONG nUntilMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    StartLocked();
+    const LONGLONG nLeft = nUntilMs - GetTickMs();
+    return m_changed.wait_for(lock, std::chrono::milliseconds(nLeft > 0 ? nLeft : 0), [this] {
+        return !m_filled.empty() || m_bDone || ((m_bHold || m_bStop) && !m_bRunning);
+    });
+}
+
 // Only SQLite's driver: it steps the statement within the fetch, in this process, and its cancel
 // interrupts the step at once. A server's cancel travels on a connection of its own and may
 // arrive once the fetch has ended, to end whatever the session runs next.
@@ -628,6 +638,11 @@ bool CRRecordset::IsNextRowReady()
     if (batch != nullptr && (m_block.nIndex + 1 < batch->nRows || batch->pError || batch->bEnd))
         return true;
     return m_pReadAhead->IsReady();
+}
+
+bool CRRecordset::WaitNextRowReady(LONGLONG nUntilMs)
+{
+    return IsNextRowReady() || (m_pReadAhead && !m_bEOF && m_pReadAhead->WaitReady(nUntilMs));
 }
 
 void CRRecordset::StopReadAhead(bool bClosing)

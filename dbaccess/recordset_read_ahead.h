@@ -70,6 +70,8 @@ public:
     CReadAheadBatch* Next();
     // Whether Next would return without waiting; starts the thread if it has not started.
     bool IsReady();
+    // The same, waiting until the tick count (GetTickMs) reaches nUntilMs.
+    bool WaitReady(LONGLONG nUntilMs);
     // The reader closes the statement: a fetch the thread is in is cancelled, so that the
     // thread stops at once rather than after a fetch that may take long over a slow result.
     void CancelFetch();
