@@ -17,13 +17,18 @@
 #include "services/database_helper.h"
 #include "windows/select_rebuild.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNAMIC(CGridChildFrame, CMenuPaintingChildWnd)
 
 namespace {
 
 const UINT_PTR kReadOnTimer = 0x5157;
-// A slice of reading on stays well below what a user notices between two messages.
+// A slice of reading on stays well below what a user notices between two messages. Slices follow
+// one another within a tick while no message waits, for at most a tick's time: the window
+// repaints between ticks.
 const LONGLONG kReadOnSliceMs = 25;
+const LONGLONG kReadOnTickMs = 200;
 // Rows of the memory cursor that become items in one idle tick, and the pause before trying
 // again while the grid takes none (a row being edited).
 const int kRowsPerTick = 2000;
@@ -713,9 +718,14 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
     if (pMem->IsSourceOpen())
     {
         RunReportingErrors([&] {
-            const int nBefore = pMem->GetRecordCount();
-            bMore = pMem->ReadOnUntil(GetTickMs() + kReadOnSliceMs);
-            bFetching = bMore && pMem->GetRecordCount() == nBefore;
+            const LONGLONG nTickEnd = GetTickMs() + kReadOnTickMs;
+            do
+            {
+                const int nBefore = pMem->GetRecordCount();
+                bMore = pMem->ReadOnUntil(std::min(GetTickMs() + kReadOnSliceMs, nTickEnd));
+                bFetching = bMore && pMem->GetRecordCount() == nBefore;
+            } while (bMore && !bFetching && GetTickMs() < nTickEnd &&
+                     HIWORD(::GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) == 0);
         });
     }
     if (m_hWnd == nullptr || pMem != m_pCursor.get())
