@@ -41,22 +41,33 @@ public:
     // before (null for none). False when no thread could be had: nothing was run.
     bool Start(CRRecordset& rs, SQLHSTMT hDrop)
     {
-        if (!m_thread.joinable())
         {
-            try
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_pRs = &rs;
+            m_hDrop = hDrop;
+            m_bDone = false;
+            if (m_bRunning)
             {
-                m_thread = std::thread([this] { Run(); });
+                m_changed.notify_all();
+                return true;
             }
-            catch (...)
-            {
-                return false;
-            }
+            m_bRunning = true;
         }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_pRs = &rs;
-        m_hDrop = hDrop;
-        m_bDone = false;
-        m_changed.notify_all();
+        // A thread that ended after its idle time is gone, or going.
+        if (m_thread.joinable())
+            m_thread.join();
+        try
+        {
+            m_thread = std::thread([this] { Run(); });
+        }
+        catch (...)
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bRunning = false;
+            m_bDone = true;
+            m_hDrop = SQL_NULL_HSTMT;
+            return false;
+        }
         return true;
     }
     // Whether no FETCH is under way (none asked, or the last has run).
@@ -100,6 +111,7 @@ public:
 
 private:
     static constexpr DWORD kPatienceMs = 300;
+    static constexpr DWORD kIdleEndMs = 2000;
 
     void Run()
     {
@@ -108,9 +120,15 @@ private:
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;)
         {
-            m_changed.wait(lock, [this] { return m_bQuit || !m_bDone; });
-            if (m_bQuit)
+            // A window left part read keeps no thread: it ends after a while without a FETCH,
+            // and the next FETCH starts another.
+            if (!m_changed.wait_for(lock, std::chrono::milliseconds(kIdleEndMs),
+                                    [this] { return m_bQuit || !m_bDone; }) ||
+                m_bQuit)
+            {
+                m_bRunning = false;
                 return;
+            }
             CRRecordset* pRs = m_pRs;
             const SQLHSTMT hDrop = m_hDrop;
             lock.unlock();
@@ -151,6 +169,7 @@ private:
     SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
     bool m_bDone = true;
     bool m_bQuit = false;
+    bool m_bRunning = false; // the thread waits for a FETCH or runs one
     SQLRETURN m_rc = SQL_ERROR;
     CRDBException* m_pRefused = nullptr;
     std::thread m_thread;
