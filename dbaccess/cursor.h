@@ -69,8 +69,8 @@ public:
     virtual bool MoveNext() = 0;
     // Whether MoveNext would answer at once: a cursor whose rows a thread reads ahead says
     // false while the next row is still being fetched (and starts that fetch if it has not).
-    // A reader in the window's own time reads only rows that are ready, so that a slow result
-    // never keeps the window from its messages.
+    // A reader in the window's own time reads only rows that are ready by the end of its slice,
+    // so that a slow result never keeps the window from its messages.
     virtual bool IsNextRowReady() { return true; }
     // The same, waiting for the row until the tick count (GetTickMs) reaches nUntilMs: a reader
     // with a slice of time to spend takes every row the thread fetches within it, not only those

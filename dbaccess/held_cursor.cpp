@@ -28,7 +28,7 @@ public:
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_bQuit = true;
+            m_step = Step::Ending;
             m_changed.notify_all();
         }
         if (m_thread.joinable())
@@ -41,18 +41,17 @@ public:
     // before (null for none). False when no thread could be had: nothing was run.
     bool Start(CRRecordset& rs, SQLHSTMT hDrop)
     {
+        Step before;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_pRs = &rs;
             m_hDrop = hDrop;
-            m_bDone = false;
-            if (m_bRunning)
-            {
-                m_changed.notify_all();
-                return true;
-            }
-            m_bRunning = true;
+            before = m_step;
+            m_step = Step::Asked;
+            m_changed.notify_all();
         }
+        if (before == Step::Waiting)
+            return true;
         // A thread that ended after its idle time is gone, or going.
         if (m_thread.joinable())
             m_thread.join();
@@ -63,8 +62,7 @@ public:
         catch (...)
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_bRunning = false;
-            m_bDone = true;
+            m_step = Step::NoThread;
             m_hDrop = SQL_NULL_HSTMT;
             return false;
         }
@@ -74,14 +72,14 @@ public:
     bool IsDone()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_bDone;
+        return m_step != Step::Asked;
     }
     // The outcome of the FETCH asked last, once it has run; pRefused: the refusal of its text
-    // before it was sent (the caller's to throw or delete).
+    // before it was sent (the caller's, for FinishBeside).
     SQLRETURN Wait(CRDBException*& pRefused)
     {
-        WaitDone();
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        WaitDone(lock);
         pRefused = m_pRefused;
         m_pRefused = nullptr;
         return m_rc;
@@ -92,27 +90,43 @@ public:
     void WaitCancelling()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        CRRecordset* pRs = m_pRs;
-        if (!m_changed.wait_for(lock, std::chrono::milliseconds(kPatienceMs),
-                                [this] { return m_bDone; }))
+        auto done = [this] { return m_step != Step::Asked; };
+        if (!m_changed.wait_for(lock, std::chrono::milliseconds(kPatienceMs), done))
         {
             while (!m_changed.wait_for(lock, std::chrono::milliseconds(CStatementStop::kRepeatMs),
-                                       [this] { return m_bDone; }))
-                pRs->AskToStop();
+                                       done))
+                m_pRs->AskToStop();
+            m_pRs->ClearStopRequest();
         }
-        if (pRs)
-            pRs->ClearStopRequest();
     }
     // A hold waits for the FETCH to end; it is not cancelled (cut short, the cursor's position
     // would not be known). (Never called on the thread itself: it holds nothing, see
     // SetReadAheadThread.)
-    void Hold() override { WaitDone(); }
-    void Detach() override { WaitDone(); }
+    void Hold() override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        WaitDone(lock);
+    }
+    void Detach() override { Hold(); }
 
 private:
     static constexpr DWORD kPatienceMs = 300;
     static constexpr DWORD kIdleEndMs = 2000;
 
+    // The thread's protocol. NoThread: none (yet, or it ended idle). Waiting: the thread waits
+    // for a FETCH. Asked: a FETCH is asked for or under way. Ending: the owner goes.
+    enum class Step
+    {
+        NoThread,
+        Waiting,
+        Asked,
+        Ending,
+    };
+
+    void WaitDone(std::unique_lock<std::mutex>& lock)
+    {
+        m_changed.wait(lock, [this] { return m_step != Step::Asked; });
+    }
     void Run()
     {
         // Holds made by the driver's calls here are none of this thread's business.
@@ -123,12 +137,10 @@ private:
             // A window left part read keeps no thread: it ends after a while without a FETCH,
             // and the next FETCH starts another.
             if (!m_changed.wait_for(lock, std::chrono::milliseconds(kIdleEndMs),
-                                    [this] { return m_bQuit || !m_bDone; }) ||
-                m_bQuit)
-            {
-                m_bRunning = false;
+                                    [this] { return m_step != Step::Waiting; }))
+                m_step = Step::NoThread;
+            if (m_step != Step::Asked)
                 return;
-            }
             CRRecordset* pRs = m_pRs;
             const SQLHSTMT hDrop = m_hDrop;
             lock.unlock();
@@ -138,11 +150,7 @@ private:
             CRDBException* pRefused = nullptr;
             try
             {
-                rc = pRs->RunDirect();
-            }
-            catch (CRDBException* e)
-            {
-                pRefused = e;
+                rc = pRs->RunDirect(pRefused);
             }
             catch (CException* e)
             {
@@ -153,23 +161,16 @@ private:
             lock.lock();
             m_rc = rc;
             m_pRefused = pRefused;
-            m_bDone = true;
+            m_step = Step::Waiting;
             m_changed.notify_all();
         }
-    }
-    void WaitDone()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_bDone; });
     }
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
+    Step m_step = Step::NoThread;
     CRRecordset* m_pRs = nullptr;
     SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
-    bool m_bDone = true;
-    bool m_bQuit = false;
-    bool m_bRunning = false; // the thread waits for a FETCH or runs one
     SQLRETURN m_rc = SQL_ERROR;
     CRDBException* m_pRefused = nullptr;
     std::thread m_thread;
@@ -261,12 +262,12 @@ void CHeldCursor::FetchNext(bool bReadingOn)
         ThrowStopped();
     m_nInFetch = 0;
     m_nFetched = -1;
-    if (m_bAheadAsked)
+    if (m_state == State::FetchingAhead)
     {
         // The FETCH run ahead: its rows were read outside a transaction, whatever began since.
         CRDBException* pRefused = nullptr;
         const SQLRETURN rc = m_pAhead->Wait(pRefused);
-        m_bAheadAsked = false;
+        m_state = State::Reading;
         // Its statement is freed by the FETCH run next, or at the latest when the read ends.
         m_hDrop = m_pRs->ReleaseStmt();
         std::swap(m_pRs, m_pNext);
@@ -279,12 +280,7 @@ void CHeldCursor::FetchNext(bool bReadingOn)
         }
         try
         {
-            if (pRefused)
-            {
-                m_pDatabase->AfterFailedStatement(FetchText(m_nAsked), pRefused);
-                throw pRefused;
-            }
-            m_pRs->FinishBeside(rc);
+            m_pRs->FinishBeside(rc, pRefused);
         }
         catch (CRDBException* e)
         {
@@ -335,7 +331,7 @@ void CHeldCursor::StartFetchAhead()
 {
     // Not after a FETCH that gave fewer rows than it asked for (the last), and only where the
     // reader could run it itself.
-    if (m_state != State::Reading || m_bAheadAsked || (m_nFetched >= 0 && m_nFetched < m_nAsked) ||
+    if (m_state != State::Reading || (m_nFetched >= 0 && m_nFetched < m_nAsked) ||
         !IsOnItsConnection() || m_pDatabase->IsInTransaction())
     {
         DropReleasedStatement();
@@ -371,7 +367,7 @@ void CHeldCursor::StartFetchAhead()
         return;
     }
     m_hDrop = SQL_NULL_HSTMT;
-    m_bAheadAsked = true;
+    m_state = State::FetchingAhead;
 }
 
 void CHeldCursor::DropReleasedStatement()
@@ -383,37 +379,33 @@ void CHeldCursor::DropReleasedStatement()
 
 void CHeldCursor::DropFetchAhead()
 {
-    if (!m_pAhead)
-        return;
-    if (!m_bAheadAsked)
+    if (m_state == State::FetchingAhead)
     {
-        // The read is over: the thread goes, and holds reach it no more.
-        m_pDatabase->RemoveReadAhead(m_pAhead.get());
-        m_pAhead.reset();
-        return;
-    }
-    m_bAheadAsked = false;
-    // The window closes at once, whatever the server is doing.
-    m_pAhead->WaitCancelling();
-    CRDBException* pRefused = nullptr;
-    const SQLRETURN rc = m_pAhead->Wait(pRefused);
-    m_pDatabase->RemoveReadAhead(m_pAhead.get());
-    m_pAhead.reset();
-    if (pRefused)
-        pRefused->Delete();
-    else if (IsOnItsConnection())
-    {
+        m_state = State::Reading;
+        // The window closes at once, whatever the server is doing.
+        m_pAhead->WaitCancelling();
+        CRDBException* pRefused = nullptr;
+        const SQLRETURN rc = m_pAhead->Wait(pRefused);
         // Its rows are not wanted; what it did to the session is followed as ever.
         try
         {
-            m_pNext->EndDirect(rc);
+            if (IsOnItsConnection())
+                m_pNext->EndDirect(rc, pRefused);
+            else if (pRefused)
+                pRefused->Delete();
         }
         catch (CRDBException* e)
         {
             e->Delete();
         }
+        m_pNext->Close();
     }
-    m_pNext->Close();
+    if (m_pAhead)
+    {
+        // The read is over: the thread goes, and holds reach it no more.
+        m_pDatabase->RemoveReadAhead(m_pAhead.get());
+        m_pAhead.reset();
+    }
 }
 
 void CHeldCursor::Stop(CRDBException* pError)
@@ -434,7 +426,7 @@ void CHeldCursor::LeaveServer(State next)
 {
     DropFetchAhead();
     DropReleasedStatement();
-    if (m_state != State::Reading)
+    if (!IsReading())
         return;
     m_state = next;
     if (!IsOnItsConnection() || m_pDatabase->IsInTransaction())
@@ -458,11 +450,11 @@ CString CHeldCursor::GetTableName()
 
 bool CHeldCursor::IsNextRowReady()
 {
-    if (m_state != State::Reading)
+    if (!IsReading())
         return true;
     // At the last row of a FETCH the next row is the first of the one run ahead.
     if (m_nFetched >= 0 && m_nInFetch >= m_nFetched)
-        return !m_bAheadAsked || m_pAhead->IsDone();
+        return m_state != State::FetchingAhead || m_pAhead->IsDone();
     return m_pRs->IsNextRowReady();
 }
 

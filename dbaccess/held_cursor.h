@@ -80,7 +80,7 @@ public:
     bool Refresh() override { return true; }
     bool Move(int rows, USHORT fetchType) override;
     bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
-    bool IsEOF() override { return m_state != State::Reading && m_state != State::Stopped; }
+    bool IsEOF() override { return !IsReading() && m_state != State::Stopped; }
     bool HasResultColumns() override { return m_pRs->GetColumnCount() > 0; }
     void GetStatus(CStatus& status) override;
     void SetPos(ULONGLONG, USHORT) override {}
@@ -127,23 +127,28 @@ public:
 
     // Whether the cursor still exists on the server (declared, and neither read to its end nor
     // closed).
-    bool IsHeldOnServer() const { return m_state == State::Reading; }
+    bool IsHeldOnServer() const { return IsReading(); }
 
 private:
     // Runs the next FETCH, or takes the one run ahead; its first row becomes the current one
     // (or the end). bReadingOn: the reader has passed the rows before, and goes on: the FETCH
     // after this one is run ahead.
     void FetchNext(bool bReadingOn);
-    // Where the read stands. Reading: declared on the server, rows to come. Ended: the last row
+    // Where the read stands. Reading: declared on the server, rows to come. FetchingAhead: the
+    // same, the next FETCH run ahead (in m_pNext) by the fetch thread. Ended: the last row
     // passed. Stopped: a failure ended it (m_pStopped). Closed: the reader let go before the end.
+    // Reading -> FetchingAhead (StartFetchAhead) -> Reading (FetchNext takes its rows, or
+    // DropFetchAhead drops them); Reading -> Ended, Stopped or Closed (LeaveServer).
     enum class State
     {
         Unopened,
         Reading,
+        FetchingAhead,
         Ended,
         Stopped,
         Closed,
     };
+    bool IsReading() const { return m_state == State::Reading || m_state == State::FetchingAhead; }
     // Leaves Reading for next, with a CLOSE on the server where that cannot harm the user's
     // session: on the connection it was declared on, outside a transaction (a CLOSE that failed
     // there would abort it). Failures are dropped: the cursor goes with the session at the
@@ -156,7 +161,8 @@ private:
     class CFetchAhead;
     // Begins the next FETCH on its thread where that may be: rows to come, outside a transaction.
     void StartFetchAhead();
-    // Waits for the FETCH run ahead and drops its rows; then lets the thread go.
+    // Waits for a FETCH run ahead and drops its rows (FetchingAhead -> Reading); then lets the
+    // thread go.
     void DropFetchAhead();
     // Frees the statement of the last FETCH where no FETCH run ahead does.
     void DropReleasedStatement();
@@ -174,7 +180,6 @@ private:
     std::unique_ptr<CRRecordset> m_pRs;
     std::unique_ptr<CRRecordset> m_pNext;
     std::shared_ptr<CFetchAhead> m_pAhead; // made at the first FETCH run ahead
-    bool m_bAheadAsked = false;            // a FETCH runs ahead (in m_pNext)
     int m_nNextAsked = 0;                  // rows the FETCH run ahead asked for
     // The statement of the FETCH before the current one, released to be freed (ReleaseStmt).
     SQLHSTMT m_hDrop = SQL_NULL_HSTMT;

@@ -199,12 +199,13 @@ public:
     // the connection's thread reads on: BeginBeside (on the connection's thread) makes the
     // statement and follows the text's start, without holding the connection's reads ahead or
     // reading its streaming results to their end, for it runs beside them; RunDirect (on any
-    // thread, once) only calls the driver and may throw a refusal of the text; FinishBeside
-    // (on the connection's thread) reads the outcome as Open does. Nothing else may reach the
-    // connection between the steps but what runs beside its reads.
+    // thread, once) only calls the driver, and hands over a refusal of the text before it was
+    // sent in pRefused instead of throwing it; FinishBeside (on the connection's thread) reads
+    // the outcome as Open does, the refusal thrown. Nothing else may reach the connection between
+    // the steps but what runs beside its reads.
     bool BeginBeside(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions);
-    SQLRETURN RunDirect();
-    bool FinishBeside(SQLRETURN rc);
+    SQLRETURN RunDirect(Zelt::CRDBException*& pRefused);
+    bool FinishBeside(SQLRETURN rc, Zelt::CRDBException* pRefused);
     // Closes the result as Close does but hands its statement over instead of freeing it: the
     // caller frees it (SQLFreeStmt SQL_DROP), on any thread, before the connection closes.
     // Freeing a large result takes the driver a while. Only for a result that ends nothing on
@@ -217,11 +218,13 @@ public:
     bool BindParameter(SQLUSMALLINT nParam, SQLSMALLINT nInOutType, SQLSMALLINT nCType,
                        SQLSMALLINT nSQLType, SQLULEN nColumnSize, SQLSMALLINT nDecimalDigits,
                        SQLPOINTER pValue, SQLLEN nBufferLength, SQLLEN* pIndicator);
-    // pszQuery: the text the statement will run, for RS_QUERY_MAY_STREAM.
-    bool AllocStmt(LPCWSTR pszQuery = nullptr);
-    // ExecuteDirect's halves before and after the driver's run (RunDirect).
-    bool BeginDirect(LPCWSTR pszSQL);
-    bool EndDirect(SQLRETURN rc);
+    // pszQuery: the text the statement will run, for RS_QUERY_MAY_STREAM. bBesideReads: see
+    // BeginBeside.
+    bool AllocStmt(LPCWSTR pszQuery = nullptr, bool bBesideReads = false);
+    // ExecuteDirect's halves before and after the driver's run (RunDirect); EndDirect throws
+    // pRefused (a refusal RunDirect handed over) once the connection has followed it.
+    bool BeginDirect(LPCWSTR pszSQL, bool bBesideReads = false);
+    bool EndDirect(SQLRETURN rc, Zelt::CRDBException* pRefused = nullptr);
     bool SetQueryTimeout(UINT nSeconds);
     bool GetRowCount(SQLLEN* pCount);
     bool FetchFirst();
@@ -521,8 +524,6 @@ protected:
     // and types the result whole (see CRDatabase::StreamsDeclaredColumnsOnly); it is still read
     // and reported as forward-only here.
     bool m_bStaticForForwardOnly = false;
-    // Set while BeginBeside makes the statement.
-    bool m_bBesideReads = false;
     // The concurrency AllocStmt gave the statement (0: left as the driver has it).
     SQLULEN m_nAskedConcurrency = 0;
     UINT m_nQueryTimeout = 0;

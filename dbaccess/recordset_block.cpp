@@ -195,7 +195,8 @@ void CRRecordset::StartReadAhead(SQLULEN rowBytes)
 
 // A streaming result is produced as it is fetched: psqlODBC waits on the server for its next
 // rows, SQLite's driver steps through the table. Read ahead on a thread, that work overlaps the
-// reader's with the rows before. (A result read whole at execution gains nothing from it.)
+// reader's with the rows before. A result read whole at execution gains only the driver's typing
+// of its values: worth it where the reader has its own work beside (a held cursor's FETCHes).
 void CRRecordset::ReadAheadFromNextBlock(bool bWhole)
 {
     if (m_pReadAhead || IsUnbound() || !UsesArrays() || m_bEOF || !m_pDatabase ||

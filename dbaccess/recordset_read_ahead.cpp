@@ -161,9 +161,7 @@ CReadAheadBatch* CRRecordset::CReadAhead::Next()
     StartLocked();
     // Once held, the thread may still be in its last fetch: the batch it was filling comes
     // next, if it got any rows.
-    m_changed.wait(lock, [this] {
-        return !m_filled.empty() || m_bDone || ((m_bHold || m_bStop) && !m_bRunning);
-    });
+    m_changed.wait(lock, [this] { return IsReadyLocked(); });
     if (m_filled.empty() && !m_bDone && m_bDetached)
     {
         // The connection was closed under the read: its statement is gone with it.
@@ -208,12 +206,17 @@ void CRRecordset::CReadAhead::StartLocked()
     m_threadId = m_thread.get_id();
 }
 
+bool CRRecordset::CReadAhead::IsReadyLocked() const
+{
+    // What Next waits for.
+    return !m_filled.empty() || m_bDone || ((m_bHold || m_bStop) && !m_bRunning);
+}
+
 bool CRRecordset::CReadAhead::IsReady()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     StartLocked();
-    // What Next waits for.
-    return !m_filled.empty() || m_bDone || ((m_bHold || m_bStop) && !m_bRunning);
+    return IsReadyLocked();
 }
 
 bool CRRecordset::CReadAhead::WaitReady(LONGLONG nUntilMs)
@@ -221,9 +224,8 @@ bool CRRecordset::CReadAhead::WaitReady(LONGLONG nUntilMs)
     std::unique_lock<std::mutex> lock(m_mutex);
     StartLocked();
     const LONGLONG nLeft = nUntilMs - GetTickMs();
-    return m_changed.wait_for(lock, std::chrono::milliseconds(nLeft > 0 ? nLeft : 0), [this] {
-        return !m_filled.empty() || m_bDone || ((m_bHold || m_bStop) && !m_bRunning);
-    });
+    return m_changed.wait_for(lock, std::chrono::milliseconds(nLeft > 0 ? nLeft : 0),
+                              [this] { return IsReadyLocked(); });
 }
 
 // Only SQLite's driver: it steps the statement within the fetch, in this process, and its cancel

@@ -81,6 +81,8 @@ public:
 private:
     // Starts the thread (under m_mutex), unless the read is held or stopped.
     void StartLocked();
+    // Whether Next would return without waiting (under m_mutex).
+    bool IsReadyLocked() const;
     void Run();
     // bOnThread: stops early, after a whole fetch, once the read is held or stopped.
     void Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool bOnThread);

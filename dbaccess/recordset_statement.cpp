@@ -146,17 +146,20 @@ void CRRecordset::Close()
 // ---------------------------------------------------------------------------------------------
 // Statement
 
-bool CRRecordset::AllocStmt(LPCWSTR pszQuery)
+bool CRRecordset::AllocStmt(LPCWSTR pszQuery, bool bBesideReads)
 {
     // Close frees the parameters; a prepared statement's records are added after this call.
     Close();
     ResetPosition();
     const bool bDeclared = (m_nOptions & RS_DECLARED_COLUMNS) != 0;
     bool bStepsAlike = false; // the user's query streams (RS_QUERY_MAY_STREAM)
-    if (m_pDatabase && !bDeclared && !m_bBesideReads)
-        m_pDatabase->BeforeStatement();
-    else if (m_pDatabase && !m_bBesideReads)
-        m_pDatabase->HoldReadAheads();
+    if (m_pDatabase && !bBesideReads)
+    {
+        if (bDeclared)
+            m_pDatabase->HoldReadAheads();
+        else
+            m_pDatabase->BeforeStatement();
+    }
     NarrowTextIsUtf8();
 
     // The connection the database has now: one closed since this recordset was made is gone.
@@ -251,18 +254,7 @@ bool CRRecordset::BeginBeside(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
     m_bBOF = m_bEOF = false;
     m_nCursorType = nCursorType;
     m_nOptions = nOptions;
-    m_bBesideReads = true;
-    try
-    {
-        const bool bBegun = BeginDirect(pszSQL);
-        m_bBesideReads = false;
-        return bBegun;
-    }
-    catch (...)
-    {
-        m_bBesideReads = false;
-        throw;
-    }
+    return BeginDirect(pszSQL, true);
 }
 
 SQLHSTMT CRRecordset::ReleaseStmt()
@@ -276,9 +268,9 @@ SQLHSTMT CRRecordset::ReleaseStmt()
     return hStmt;
 }
 
-bool CRRecordset::FinishBeside(SQLRETURN rc)
+bool CRRecordset::FinishBeside(SQLRETURN rc, Zelt::CRDBException* pRefused)
 {
-    if (!EndDirect(rc))
+    if (!EndDirect(rc, pRefused))
         return false;
     CStatementStop::CRunning running(m_stop, m_hStmt);
     return FetchFirst();
@@ -301,22 +293,12 @@ bool CRRecordset::ExecuteDirect(LPCWSTR pszSQL)
 {
     if (!BeginDirect(pszSQL))
         return false;
-    SQLRETURN rc;
-    try
-    {
-        rc = RunDirect();
-    }
-    catch (Zelt::CRDBException*)
-    {
-        // Refused before it was sent.
-        if (m_pDatabase)
-            m_pDatabase->AfterFailedStatement(pszSQL);
-        throw;
-    }
-    return EndDirect(rc);
+    Zelt::CRDBException* pRefused = nullptr;
+    const SQLRETURN rc = RunDirect(pRefused);
+    return EndDirect(rc, pRefused);
 }
 
-bool CRRecordset::BeginDirect(LPCWSTR pszSQL)
+bool CRRecordset::BeginDirect(LPCWSTR pszSQL, bool bBesideReads)
 {
     if (m_stop.IsAsked())
     {
@@ -326,7 +308,7 @@ bool CRRecordset::BeginDirect(LPCWSTR pszSQL)
             m_pDatabase->AfterFailedStatement(pszSQL);
         ThrowStoppedBeforeStart();
     }
-    if (!AllocStmt(pszSQL))
+    if (!AllocStmt(pszSQL, bBesideReads))
         return false;
     m_strSQL = pszSQL;
     if (m_pDatabase)
@@ -335,20 +317,34 @@ bool CRRecordset::BeginDirect(LPCWSTR pszSQL)
     return true;
 }
 
-SQLRETURN CRRecordset::RunDirect()
+SQLRETURN CRRecordset::RunDirect(Zelt::CRDBException*& pRefused)
 {
+    pRefused = nullptr;
     CStatementStop::CRunning running(m_stop, m_hStmt);
-    SQLRETURN rc;
-    do
-        rc = ExecDirectText(m_pDatabase, m_hStmt, m_strSQL);
-    while (rc == SQL_STILL_EXECUTING);
+    SQLRETURN rc = SQL_ERROR;
+    try
+    {
+        do
+            rc = ExecDirectText(m_pDatabase, m_hStmt, m_strSQL);
+        while (rc == SQL_STILL_EXECUTING);
+    }
+    catch (Zelt::CRDBException* e)
+    {
+        pRefused = e;
+    }
     return rc;
 }
 
-bool CRRecordset::EndDirect(SQLRETURN rc)
+bool CRRecordset::EndDirect(SQLRETURN rc, Zelt::CRDBException* pRefused)
 {
-    const CString strSQL = m_strSQL;
-    LPCWSTR pszSQL = strSQL;
+    LPCWSTR pszSQL = m_strSQL;
+    if (pRefused)
+    {
+        // Refused before it was sent.
+        if (m_pDatabase)
+            m_pDatabase->AfterFailedStatement(pszSQL, pRefused);
+        throw pRefused;
+    }
     m_nEndTime = GetTickMs();
     if (rc == SQL_ERROR && m_pDatabase &&
         IsRefusedCharacterSetChange(*m_pDatabase, m_hStmt, pszSQL))
