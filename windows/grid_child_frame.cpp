@@ -763,6 +763,9 @@ LRESULT CGridChildFrame::OnRowsStopped(WPARAM, LPARAM)
     if (pMem == nullptr || !pMem->IsStopped() || m_bStopTold || m_bSavingData)
         return 0;
     m_bStopTold = true;
+    // The rows read before the stop come into the window before it is told: the words say the
+    // window shows them (reading on may run ahead of the rows taken in each idle tick).
+    m_view.AppendHeldRows(pMem->GetRecordCount(), pMem->GetRecordCount());
     SetRowsText();
     // The user's own Cancel is not told again; the status still says the rows stopped.
     const Zelt::CRDBException* pError = pMem->GetStopError();
