@@ -323,8 +323,6 @@ void CHeldCursor::FetchNext(bool bReadingOn)
         m_nFetched = static_cast<int>(std::min<SQLLEN>(nFetched, m_nAsked));
     if (bReadingOn)
         StartFetchAhead();
-    else
-        DropReleasedStatement();
 }
 
 void CHeldCursor::StartFetchAhead()
