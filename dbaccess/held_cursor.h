@@ -17,6 +17,9 @@
 // reach the connection waits for that FETCH to end (CRDatabase::IReadAhead), and a FETCH is
 // begun only by the reader, outside a transaction.
 //
+// Dates and timestamps are declared as the server's text of them and read from that text (see
+// SelectToDeclare); the rows read the same.
+//
 // A FETCH run inside a transaction the user opened would abort it should it fail (the user's
 // CLOSE ALL, a statement_timeout): the reader reads the rest before a transaction begins
 // (CMemCursor::ReadToEndBeforeTransactions), and a FETCH is refused once one is open all the
@@ -171,6 +174,12 @@ private:
     // The connection the cursor was declared on is still open.
     bool IsOnItsConnection() const;
     CString FetchText(int nRows) const;
+    // The SELECT to declare: m_strSelect, or where it has dates or timestamps, that SELECT
+    // wrapped so that each comes as the server's text of it, which the FETCHes' recordsets are
+    // told to read as the value (CRRecordset::ReadColumnsAsServerText). The driver's typing of a
+    // timestamp is most of its work on a FETCH, and it holds the connection while it does it.
+    // Asked of the server with a LIMIT 0 of the SELECT; where that fails, the SELECT as it is.
+    CString SelectToDeclare();
 
     CRDatabase* m_pDatabase;
     CString m_strSelect;

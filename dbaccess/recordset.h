@@ -293,6 +293,17 @@ public:
     CString GetErrorText(CString& text);
 
     // Columns.
+    // The statement selects some columns as PostgreSQL's text of a date or timestamp (a held
+    // cursor's FETCH, see CHeldCursor): such a column is described as its entry here gives (the
+    // description of the value it is the text of; an entry of type 0 leaves the column as the
+    // driver describes it), and its values are made from the text here. The driver's own
+    // conversion of a timestamp costs it several times its text, and it cannot convert that text
+    // back. A text of another form (a DateStyle other than ISO) is held as that text. Kept until
+    // it is set again.
+    void ReadColumnsAsServerText(std::vector<CColumnDesc> descs)
+    {
+        m_serverTextDescs = std::move(descs);
+    }
     bool DescribeColumns();
     CSQLColumn* GetColumnBuffer(UINT col);
     // Reads a value with SQLGetData as the C type in chunks of the buffer, handing each chunk's
@@ -461,6 +472,7 @@ protected:
     // by the driver (position: puts the driver on the row, called at most once).
     bool BindsValueAsText(UINT col);
     bool ReadsZeroDates(UINT col) const;
+    bool IsServerTextColumn(UINT col) const;
     bool ServerWritesShortestDoubles();
     bool ReadsValueAsText(UINT col) const;
     bool ValueFromText(UINT col, const char* text, SQLLEN length, void* target,
@@ -527,8 +539,9 @@ protected:
     // The concurrency AllocStmt gave the statement (0: left as the driver has it).
     SQLULEN m_nAskedConcurrency = 0;
     UINT m_nQueryTimeout = 0;
-    bool m_bInfinityStandIns = false; // a PostgreSQL result (see ReadsInfinityStandIns)
-    bool m_bZeroDateTexts = false;    // a MariaDB or MySQL result (see ReadsZeroDates)
+    bool m_bInfinityStandIns = false;           // a PostgreSQL result (see ReadsInfinityStandIns)
+    std::vector<CColumnDesc> m_serverTextDescs; // see ReadColumnsAsServerText
+    bool m_bZeroDateTexts = false;              // a MariaDB or MySQL result (see ReadsZeroDates)
     // SQLite: what the file holds where a value reads as a blob's text (recordset_blob_form.cpp):
     // the table column each result column reads as stored ("" where none; empty until the first
     // such value), the forms each column holds (-1 until asked, else kBlobFormBlob, kBlobFormText,

@@ -59,6 +59,8 @@ bool CRRecordset::BindsValueAsText(UINT col)
 {
     if (!m_pDatabase || !ReadsValueAsText(col))
         return false;
+    if (IsServerTextColumn(col))
+        return true;
     // (SQLite is the database whose columns' types do not bound their values.)
     if (m_pDatabase->HasDynamicTypes())
         return true;
@@ -308,6 +310,16 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
                     valueTexts = true;
                 }
     }
+    // The server's text of a date or timestamp is the only form the value comes in: the driver
+    // cannot convert it.
+    for (CBinding& b : bindings)
+        if (IsServerTextColumn(b.col) && !m_columns[b.col - 1]->bFromText)
+        {
+            m_columns[b.col - 1]->bFromText = true;
+            b.type = SQL_C_CHAR;
+            b.length = kValueTextBytes;
+            valueTexts = true;
+        }
     m_bShortestDoubleTexts = valueTexts && ServerWritesShortestDoubles();
     // A number held as text gets an element of kNumberTextBytes; a longer one is read whole on
     // its row where the driver reads a bound column there (within a block, where it reads

@@ -112,6 +112,14 @@ bool CRRecordset::DescribeColumns()
                                  &nullable);
         while (rc == SQL_STILL_EXECUTING);
         Check(rc);
+        if (c <= m_serverTextDescs.size() && m_serverTextDescs[c - 1].nSQLType != 0)
+        {
+            const CColumnDesc& real = m_serverTextDescs[c - 1];
+            sqlType = real.nSQLType;
+            size = real.nColumnSize;
+            digits = real.nDecimalDigits;
+            nullable = real.nNullable;
+        }
         desc.strName = reinterpret_cast<const wchar_t*>(name);
         desc.nSQLType = sqlType;
         desc.nColumnSize = size;

@@ -99,6 +99,17 @@ void CRRecordset::LoadUnbound(UINT col, CSQLColumn& rec)
     case SQL_C_GUID:
         if (!rec.value.p)
             rec.value.p = new BYTE[16]();
+        if (IsServerTextColumn(col))
+        {
+            // The value made from the server's text; a text of another form is held as it is.
+            std::string text;
+            const SQLLEN length = ReadTextByTerminator(col, text);
+            rec.nIndicator = length;
+            if (length != SQL_NULL_DATA &&
+                !ValueFromText(col, text.data(), length, rec.value.p, rec.nIndicator))
+                HoldAsText(rec, std::move(text));
+            break;
+        }
         if (ReadsZeroDates(col))
         {
             // The value made from its text, where a zero date is not NULL (ReadsZeroDates).

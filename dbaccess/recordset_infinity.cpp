@@ -74,7 +74,8 @@ bool IsMidnight(const TIMESTAMP_STRUCT& ts)
 
 bool CRRecordset::ReadsInfinityStandIns(UINT col) const
 {
-    if (!m_bInfinityStandIns || col < 1 || col > m_descs.size())
+    // (A value made from the server's text is the value itself.)
+    if (!m_bInfinityStandIns || col < 1 || col > m_descs.size() || IsServerTextColumn(col))
         return false;
     const SQLSMALLINT type = m_descs[col - 1].nSQLType;
     return m_columns[col - 1]->nCType == SQL_C_TIMESTAMP &&

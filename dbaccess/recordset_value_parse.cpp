@@ -1,7 +1,10 @@
 #include "dbaccess/recordset_value_parse.h"
 
+#include "dbaccess/value_text.h"
+
 #include <charconv>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -102,6 +105,56 @@ bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMEST
     value.minute = static_cast<SQLUSMALLINT>(minute);
     value.second = static_cast<SQLUSMALLINT>(second);
     value.fraction = fraction;
+    return true;
+}
+
+bool ParsePostgresTimestamp(const char* text, size_t length, bool bDateOnly,
+                            TIMESTAMP_STRUCT& value)
+{
+    auto is = [&](const char* word) {
+        const size_t n = std::char_traits<char>::length(word);
+        return length == n && std::char_traits<char>::compare(text, word, n) == 0;
+    };
+    if (is("infinity") || is("-infinity"))
+    {
+        SetInfiniteTimestamp(value, text[0] == '-');
+        return true;
+    }
+    const bool bc = length > 3 && std::char_traits<char>::compare(text + length - 3, " BC", 3) == 0;
+    if (bc)
+        length -= 3;
+    size_t yearDigits = 0;
+    while (yearDigits < length && text[yearDigits] >= '0' && text[yearDigits] <= '9')
+        ++yearDigits;
+    if (yearDigits == 4)
+    {
+        // The server writes only real dates; a year BC has its leap years one off those AD
+        // (1 BC is one), which the check of the day would not know.
+        if (!ParsePlainTimestamp(text, length, bDateOnly, value, bc))
+            return false;
+        if (bc)
+        {
+            if (value.year < 1 || value.month < 1 || value.day < 1)
+                return false;
+            value.year = static_cast<SQLSMALLINT>(-value.year);
+        }
+        return true;
+    }
+    // A year past 9999 (none BC is that far back): the structure holds only the year.
+    if (bc || yearDigits < 5 || yearDigits > 9 || yearDigits >= length || text[yearDigits] != '-')
+        return false;
+    int year = 0;
+    Digits(text, yearDigits, year);
+    // The rest as a year of four digits would have it.
+    TIMESTAMP_STRUCT rest{};
+    char shifted[40] = "2000";
+    const size_t restLength = length - yearDigits;
+    if (restLength + 4 >= sizeof shifted)
+        return false;
+    std::char_traits<char>::copy(shifted + 4, text + yearDigits, restLength);
+    if (!ParsePlainTimestamp(shifted, restLength + 4, bDateOnly, rest))
+        return false;
+    SetFarFutureTimestamp(value, static_cast<unsigned long>(year));
     return true;
 }
 

@@ -20,6 +20,13 @@ bool ParsePlainInteger(const char* text, size_t length, long long min, long long
 bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMESTAMP_STRUCT& value,
                          bool bZeroParts = false);
 
+// PostgreSQL's text of a date or timestamp as it writes it under DateStyle ISO: the plain form
+// above (with bDateOnly the date alone), " BC" after a year before 1 (a negative year, see
+// SetInfiniteTimestamp), a year past 9999 in more digits (held as SetFarFutureTimestamp holds it),
+// or "infinity" and "-infinity". False for any other text.
+bool ParsePostgresTimestamp(const char* text, size_t length, bool bDateOnly,
+                            TIMESTAMP_STRUCT& value);
+
 // A decimal number: an optional minus, digits with an optional point among or after them, and an
 // optional exponent ("e" or "E", an optional sign, digits), whose value is a normal double or a
 // zero without a minus (drivers differ on "-0"; subnormal values, overflows, words and

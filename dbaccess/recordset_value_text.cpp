@@ -37,6 +37,13 @@ bool CRRecordset::ReadsValueAsText(UINT col) const
     }
 }
 
+bool CRRecordset::IsServerTextColumn(UINT col) const
+{
+    return col >= 1 && col <= m_serverTextDescs.size() && col <= m_columns.size() &&
+           m_serverTextDescs[col - 1].nSQLType != 0 &&
+           m_columns[col - 1]->nCType == SQL_C_TIMESTAMP;
+}
+
 bool CRRecordset::ValueFromText(UINT col, const char* text, SQLLEN length, void* target,
                                 SQLLEN& indicator) const
 {
@@ -78,9 +85,11 @@ bool CRRecordset::ValueFromText(UINT col, const char* text, SQLLEN length, void*
     }
     case SQL_C_TIMESTAMP: {
         const SQLSMALLINT type = m_descs[col - 1].nSQLType;
+        const bool dateOnly = type == SQL_TYPE_DATE || type == SQL_DATE;
         TIMESTAMP_STRUCT value{};
-        if (!ParsePlainTimestamp(text, n, type == SQL_TYPE_DATE || type == SQL_DATE, value,
-                                 m_bZeroDateTexts))
+        if (IsServerTextColumn(col)
+                ? !ParsePostgresTimestamp(text, n, dateOnly, value)
+                : !ParsePlainTimestamp(text, n, dateOnly, value, m_bZeroDateTexts))
             return false;
         std::memcpy(target, &value, sizeof value);
         indicator = sizeof value;
@@ -112,7 +121,21 @@ SQLLEN CRRecordset::TextValueSize(const CSQLColumn& rec)
 bool CRRecordset::IsOfAnotherKind(UINT col, const char* text, SQLLEN length, SQLLEN elementSize,
                                   SQLLEN driverIndicator) const
 {
-    if (length == SQL_NULL_DATA || !m_pDatabase || !m_pDatabase->HasDynamicTypes())
+    if (length == SQL_NULL_DATA)
+        return false;
+    if (IsServerTextColumn(col))
+    {
+        // A date or timestamp text in a form not read here is kept as the server wrote it.
+        union
+        {
+            TIMESTAMP_STRUCT ts;
+            INT64 i64;
+        } scratch;
+        SQLLEN scratchIndicator = 0;
+        return length < 0 || length >= elementSize ||
+               !ValueFromText(col, text, length, &scratch, scratchIndicator);
+    }
+    if (!m_pDatabase || !m_pDatabase->HasDynamicTypes())
         return false;
     if (driverIndicator == SQL_NULL_DATA)
         return true;

@@ -2,6 +2,8 @@
 // anything a driver might read differently is left to it.
 #include "dbaccess/recordset_value_parse.h"
 
+#include "dbaccess/value_text.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -94,6 +96,44 @@ TEST(PlainValues, TimestampsOfRealDatesAndTimes)
     EXPECT_EQ(ts.fraction, 1000u);
     for (const char* text : {"2020-13-00 10:00:00", "2020-00-32 10:00:00", "2020-00-00 24:00:00"})
         EXPECT_FALSE(ParsePlainTimestamp(text, std::strlen(text), false, ts, true)) << text;
+}
+
+// PostgreSQL's own text of its dates and timestamps, read whole: its words for the infinities,
+// years BC (with their own leap years: 1 BC, 5 BC) and years past 9999.
+TEST(PlainValues, PostgresTimestampTextsOfEveryRange)
+{
+    auto parse = [](const char* text, bool dateOnly, TIMESTAMP_STRUCT& ts) {
+        return ParsePostgresTimestamp(text, std::strlen(text), dateOnly, ts);
+    };
+    TIMESTAMP_STRUCT ts{};
+    ASSERT_TRUE(parse("2024-03-05 07:08:09.000001", false, ts));
+    EXPECT_EQ(ts.year * 10000 + ts.month * 100 + ts.day, 20240305);
+    EXPECT_EQ(ts.fraction, 1000u);
+    ASSERT_TRUE(parse("infinity", false, ts));
+    EXPECT_EQ(TimestampInfinity(ts), 1);
+    ASSERT_TRUE(parse("-infinity", true, ts));
+    EXPECT_EQ(TimestampInfinity(ts), -1);
+    ASSERT_TRUE(parse("0044-03-15 12:00:00.25 BC", false, ts));
+    EXPECT_EQ(ts.year, -44);
+    EXPECT_EQ(ts.fraction, 250000000u);
+    EXPECT_STREQ(FormatTimestamp(&ts, SQL_TYPE_TIMESTAMP).GetString(),
+                 L"0044/03/15 12:00:00.250 BC");
+    for (const char* leapBC : {"0001-02-29 BC", "0005-02-29 BC"})
+    {
+        ASSERT_TRUE(parse(leapBC, true, ts)) << leapBC;
+        EXPECT_EQ(ts.day, 29) << leapBC;
+    }
+    ASSERT_TRUE(parse("12345-06-07 01:02:03", false, ts));
+    EXPECT_TRUE(IsFarFutureTimestamp(ts));
+    EXPECT_STREQ(FarFutureText(ts, SQL_TYPE_DATE).GetString(), L"12345/?\?/?\?");
+    ASSERT_TRUE(parse("294276-12-31", true, ts));
+    EXPECT_TRUE(IsFarFutureTimestamp(ts));
+    // Other DateStyles and anything else are not taken for some date.
+    for (const char* text :
+         {"", "BC", " BC", "0000-01-01 BC", "12345-13-01", "12345-06-07 BC", "05.03.2024",
+          "03/05/2024 07:08:09", "Tue Mar 05 07:08:09 2024", "Infinity", "infinity ",
+          "2024-03-05 07:08:09+01", "2024-03-05 07:08:09 AD", "1234567890-01-01"})
+        EXPECT_FALSE(parse(text, false, ts) || parse(text, true, ts)) << text;
 }
 
 TEST(PlainValues, DoublesOfPlainDecimalsOnly)

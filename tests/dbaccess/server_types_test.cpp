@@ -345,6 +345,27 @@ TEST_P(ServerTypes, PostgreSQLValuesBeyondTheDriversStructuresSurvive)
     EXPECT_EQ(Text(*c, 1), L"-infinity");
     c->MoveNext();
     EXPECT_EQ(Text(*c, 1), L"0044/03/15 12:00:00.250 BC");
+
+    // A held cursor reads dates and timestamps from the server's text of them (whatever the
+    // columns are named, whatever ends the SELECT): a date BC keeps its era there, read bound or
+    // unbound.
+    if (GetParam().kind != Kind::MemHeld)
+        return;
+    for (UINT options : {0u, static_cast<UINT>(RS_UNBOUND)})
+    {
+        ASSERT_EQ(ThrownMessage([&] {
+                      c = OpenCursor(conn->database.get(), GetParam().kind,
+                                     L"SELECT DATE '0044-03-15 BC' AS \"Day \"\"d\"\"\", ts FROM " +
+                                         table + L" WHERE id = 4 -- the year BC",
+                                     options);
+                      c->MoveFirst();
+                  }),
+                  L"");
+        EXPECT_EQ(W(c->GetColumnName(1)), L"Day \"d\"");
+        EXPECT_TRUE(c->GetColumnSQLType(1) == SQL_DATE || c->GetColumnSQLType(1) == SQL_TYPE_DATE);
+        EXPECT_EQ(Text(*c, 1), L"0044/03/15 BC");
+        EXPECT_EQ(Text(*c, 2), L"0044/03/15 12:00:00.250 BC");
+    }
 }
 
 // MariaDB's zero dates and dates with a zero month or day, which its driver hands over as NULL
