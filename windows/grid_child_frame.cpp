@@ -513,7 +513,14 @@ bool CGridChildFrame::ApplySortAndFilter(const CSortArray* pSort, const CFilterA
     const bool bSort = pSort != nullptr && CanSort();
     const bool bFilter = pFilter != nullptr && CanFilter();
     CRDatabase* pQuote = m_pHelper ? &m_pHelper->GetCatalogDatabase() : nullptr;
-    const CString strOrder = bSort ? BuildOrderByList(*pSort, pQuote) : CString();
+    // A PostgreSQL object's window selects some columns as text under their own names (see
+    // BuildObjectSelect): its sort names the object's columns.
+    const bool bObject = m_nKind == kGridTable || m_nKind == kGridView || m_nKind == kGridTableLike;
+    const CString strQualifier = bObject && pQuote && m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL &&
+                                         !m_name.m_strSecond.IsEmpty()
+                                     ? FormatObjectName(m_name, pQuote, true)
+                                     : CString();
+    const CString strOrder = bSort ? BuildOrderByList(*pSort, pQuote, strQualifier) : CString();
     const CString strCondition = bFilter ? pFilter->m_strCondition : CString();
     CString strSelect, strWhyNot;
     const bool bBackslash = m_pHelper && m_pHelper->GetDatabase().UsesBackslashEscapes();

@@ -47,8 +47,10 @@ bool HasSortOrder(const CSortArray& sort)
     return false;
 }
 
-CString BuildOrderByList(const CSortArray& sort, CRDatabase* pQuoteDatabase)
+CString BuildOrderByList(const CSortArray& sort, CRDatabase* pQuoteDatabase, LPCWSTR pszQualifier)
 {
+    const CString strQualifier =
+        pszQualifier && *pszQualifier ? CString(pszQualifier) + L"." : CString();
     CString strList;
     for (const CSortInfo& info : sort)
     {
@@ -56,7 +58,7 @@ CString BuildOrderByList(const CSortArray& sort, CRDatabase* pQuoteDatabase)
             continue;
         if (!strList.IsEmpty())
             strList += L",";
-        strList += L" " + QuoteSQLNameIfNeeded(info.m_strColumn, pQuoteDatabase) +
+        strList += L" " + strQualifier + QuoteSQLNameIfNeeded(info.m_strColumn, pQuoteDatabase) +
                    (info.m_nOrder == kSortAscending ? L" ASC" : L" DESC");
     }
     return strList;

@@ -12,8 +12,13 @@
 class CRDatabase;
 
 // " a ASC, b DESC": each entry with an order, the name quoted where the connection needs it.
-// Empty when no entry has an order.
-CString BuildOrderByList(const CSortArray& sort, CRDatabase* pQuoteDatabase);
+// Empty when no entry has an order. pszQualifier: the table the names are columns of, put
+// before each ("t.a"), so that a name orders by the table's column rather than by a column of
+// the SELECT's own list that has its name (PostgreSQL's timestamptz read as text, "ts::text AS
+// ts", sorts as text by its name: the hour a clock turns back out of order, years past 9999
+// first).
+CString BuildOrderByList(const CSortArray& sort, CRDatabase* pQuoteDatabase,
+                         LPCWSTR pszQualifier = nullptr);
 
 // The new statement. bSort / bFilter: whether the sort and the filter apply; the order list
 // (from BuildOrderByList) and the condition may be empty, which leaves their clause out.

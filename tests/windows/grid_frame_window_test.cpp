@@ -89,7 +89,10 @@ TEST_P(GridFrame, SortFilterAndRefreshRebuildTheSelect)
     EXPECT_EQ(view.GetColumnCount(), 4);
 
     pFrame->SortByColumn(1, true);
-    EXPECT_EQ(A(pFrame->GetShowSQL()), "SELECT * FROM " + A(m_table) + "\nORDER BY  name ASC");
+    // (PostgreSQL names the table's column: see SortsByTheTablesValuesNotTheirText.)
+    const std::string sortedBy = GetParam() == kPostgres ? A(m_table) + ".name" : "name";
+    EXPECT_EQ(A(pFrame->GetShowSQL()),
+              "SELECT * FROM " + A(m_table) + "\nORDER BY  " + sortedBy + " ASC");
     EXPECT_EQ(A(Cell(pFrame, 0, 1)), "n0001");
 
     CFilterArray filter;
@@ -110,7 +113,7 @@ TEST_P(GridFrame, SortFilterAndRefreshRebuildTheSelect)
     CSortArray sort = pFrame->GetSort();
     ASSERT_TRUE(pFrame->ApplySortAndFilter(&sort, &filter, 0, true));
     const std::string expectedEnd =
-        "\nWHERE city='x' AND\nid>5 OR\nnote IS NULL\nORDER BY  name ASC";
+        "\nWHERE city='x' AND\nid>5 OR\nnote IS NULL\nORDER BY  " + sortedBy + " ASC";
     const std::string shown = A(pFrame->GetShowSQL());
     ASSERT_GE(shown.size(), expectedEnd.size());
     EXPECT_EQ(shown.substr(shown.size() - expectedEnd.size()), expectedEnd);
@@ -176,6 +179,42 @@ TEST_P(GridFrame, PlainSelectResultRefreshesAndTableWithoutResultsFailsToOpen)
     ASSERT_EQ(MessageBoxes().size(), 1u) << A(m_helper.GetDatabase().GetConnect());
     EXPECT_EQ(A(LastMessageBox()).rfind("Executed OK.", 0), 0u);
     EXPECT_EQ(m_pHost->MDIGetActive(), nullptr);
+}
+
+// A PostgreSQL table's timestamptz is selected as the server's text under its own name: sorted
+// by it, the window orders the instants (the hour a clock turns back, a year past 9999), read
+// through a held cursor and inside the user's transaction alike.
+TEST_P(GridFrame, SortsByTheTablesValuesNotTheirText)
+{
+    if (GetParam() != kPostgres)
+        GTEST_SKIP();
+    CRDatabase& db = m_helper.GetDatabase();
+    const CString table = m_table + L"_tz";
+    db.ExecuteSQL(L"SET TimeZone = 'Europe/Berlin'");
+    db.ExecuteSQL(L"CREATE TABLE " + table + L" (id int, ts timestamptz)");
+    db.ExecuteSQL(L"INSERT INTO " + table +
+                  L" VALUES (1, '2024-10-27 02:15:00+01'), (2, '2024-10-27 02:30:00+02'), "
+                  L"(3, '12345-01-01 00:00:00+00'), (4, '2024-01-01 00:00:00+00')");
+    CString select;
+    ASSERT_TRUE(m_helper.BuildSelectStatement(nullptr, CStringPair(L"", table), select));
+    CGridChildFrame* pFrame = OpenTableWindow(&m_helper, m_pHost, table, select);
+    ASSERT_NE(pFrame, nullptr);
+    for (bool inTransaction : {false, true})
+    {
+        SCOPED_TRACE(inTransaction ? "in a transaction" : "outside one");
+        if (inTransaction)
+            db.BeginTrans();
+        pFrame->SortByColumn(1, true);
+        pFrame->GetView().ReadAllRows();
+        std::string ids;
+        for (int row = 0; row < pFrame->GetView().GetItemCount(); ++row)
+            ids += A(Cell(pFrame, row, 0));
+        EXPECT_EQ(ids, "4213");
+        EXPECT_EQ(A(Cell(pFrame, 1, 1)), "2024-10-27 02:30:00+02");
+    }
+    db.EndTrans(false);
+    pFrame->DestroyWindow();
+    db.ExecuteSQL(L"DROP TABLE " + table);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, GridFrame, testing::Values(kSQLite, kPostgres, kMariaDB));
