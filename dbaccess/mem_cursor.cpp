@@ -23,58 +23,105 @@ namespace {
 const size_t kFirstBlockSize = 64 << 10;
 const size_t kLastBlockSize = 16 << 20;
 
-// Length-prefixed text or bytes in the row storage.
+// Text or bytes in the row storage: the length (characters for text, bytes for binary) doubled,
+// plus one for wide text kept one byte per character (see StoreWideText), written 7 bits a byte,
+// the lowest first, the high bit set on all but the last; the data follows, unaligned. (A short
+// value's length takes a byte: a fixed header and aligned data took a tenth of a wide table.)
 struct CBlob
 {
-    UINT32 nLength; // characters for text, bytes for binary; see kLatin1Text
-    // the data follows
-    const void* Data() const { return this + 1; }
-    UINT32 Length() const { return nLength & ~kLatin1Text; }
+    const BYTE* pData = nullptr;
+    UINT32 nLength = 0;
+    bool bLatin1 = false;
+    const void* Data() const { return pData; }
+    UINT32 Length() const { return nLength; }
 
-    // Wide text whose characters all lie below U+0100 (most text read from a database) is kept
-    // one byte per character, half the room; this bit of the length marks it.
-    static const UINT32 kLatin1Text = 0x80000000u;
+    static CBlob At(const void* p)
+    {
+        const BYTE* in = static_cast<const BYTE*>(p);
+        UINT64 v = 0;
+        int shift = 0;
+        BYTE b = 0;
+        do
+        {
+            b = *in++;
+            v |= static_cast<UINT64>(b & 0x7F) << shift;
+            shift += 7;
+        } while (b & 0x80);
+        CBlob blob;
+        blob.pData = in;
+        blob.nLength = static_cast<UINT32>(v >> 1);
+        blob.bLatin1 = (v & 1) != 0;
+        return blob;
+    }
 };
+
+// Stores the length of a value of dataBytes bytes in room of the row storage for both; pStart:
+// the value's place (what CBlob::At reads); answers where its data goes.
+template <class Allocate>
+BYTE* NewBlob(Allocate allocate, size_t length, bool latin1, size_t dataBytes, const void*& pStart)
+{
+    UINT64 v = (static_cast<UINT64>(length) << 1) | (latin1 ? 1u : 0u);
+    size_t prefix = 1;
+    for (UINT64 rest = v >> 7; rest; rest >>= 7)
+        ++prefix;
+    BYTE* out = static_cast<BYTE*>(allocate(prefix + dataBytes));
+    pStart = out;
+    do
+    {
+        const BYTE low = static_cast<BYTE>(v & 0x7F);
+        v >>= 7;
+        *out++ = static_cast<BYTE>(low | (v ? 0x80 : 0));
+    } while (v);
+    return out;
+}
 
 // Stores wide text in the row storage, one byte per character where it can.
 template <class Allocate>
-CBlob* StoreWideText(const wchar_t* text, size_t n, Allocate allocate)
+const void* StoreWideText(const wchar_t* text, size_t n, Allocate allocate)
 {
     wchar_t all = 0;
     for (size_t i = 0; i < n; ++i)
         all |= text[i];
+    const void* start = nullptr;
     if (all < 0x100)
     {
-        CBlob* blob = static_cast<CBlob*>(allocate(sizeof(CBlob) + n));
-        blob->nLength = static_cast<UINT32>(n) | CBlob::kLatin1Text;
-        BYTE* out = reinterpret_cast<BYTE*>(blob + 1);
+        BYTE* out = NewBlob(allocate, n, true, n, start);
         for (size_t i = 0; i < n; ++i)
             out[i] = static_cast<BYTE>(text[i]);
-        return blob;
+        return start;
     }
-    CBlob* blob = static_cast<CBlob*>(allocate(sizeof(CBlob) + n * sizeof(wchar_t)));
-    blob->nLength = static_cast<UINT32>(n);
-    std::memcpy(blob + 1, text, n * sizeof(wchar_t));
-    return blob;
+    BYTE* out = NewBlob(allocate, n, false, n * sizeof(wchar_t), start);
+    std::memcpy(out, text, n * sizeof(wchar_t));
+    return start;
 }
 
-void LoadWideText(const CBlob& blob, CString& value)
+// Stores bytes (8-bit text, binary data) in the row storage.
+template <class Allocate>
+const void* StoreBytes(const void* data, size_t n, Allocate allocate)
 {
+    const void* start = nullptr;
+    BYTE* out = NewBlob(allocate, n, false, n, start);
+    if (n)
+        std::memcpy(out, data, n);
+    return start;
+}
+
+void LoadWideText(const void* p, CString& value)
+{
+    const CBlob blob = CBlob::At(p);
     const int n = static_cast<int>(blob.Length());
-    if (!(blob.nLength & CBlob::kLatin1Text))
-    {
-        value.SetString(static_cast<const wchar_t*>(blob.Data()), n);
-        return;
-    }
     if (n == 0)
     {
         value.Empty();
         return;
     }
-    const BYTE* in = static_cast<const BYTE*>(blob.Data());
+    const BYTE* in = blob.pData;
     wchar_t* out = value.GetBuffer(n);
-    for (int i = 0; i < n; ++i)
-        out[i] = in[i];
+    if (blob.bLatin1)
+        for (int i = 0; i < n; ++i)
+            out[i] = in[i];
+    else
+        std::memcpy(out, in, static_cast<size_t>(n) * sizeof(wchar_t));
     value.ReleaseBuffer(n);
 }
 
@@ -292,9 +339,7 @@ bool CMemCursor::IsColumnNullable(UINT col)
 
 void* CMemCursor::Allocate(size_t size, size_t align)
 {
-    // Sizes are rounded to 4, so the free space always starts aligned to 4; a row's slots (of
-    // 8 bytes) start on 8.
-    size = (size + 3) & ~size_t(3);
+    // Texts and bytes are packed as they come (align 1); a row's slots (of 8 bytes) start on 8.
     size_t pad = (align - (reinterpret_cast<uintptr_t>(m_pFree) & (align - 1))) & (align - 1);
     if (m_pFree == nullptr || size + pad > m_nFreeLeft)
     {
@@ -441,7 +486,7 @@ void CMemCursor::FetchRow()
             m_source->GetFieldText(col, m_scratchText);
             item.p = StoreWideText(m_scratchText.GetString(),
                                    static_cast<size_t>(m_scratchText.GetLength()),
-                                   [this](size_t size) { return Allocate(size, 4); });
+                                   [this](size_t size) { return Allocate(size, 1); });
             flags[i] = kFieldNotNull | kFieldHeldAsText;
             keepBlobForm(m_scratchText.GetString(), static_cast<size_t>(m_scratchText.GetLength()));
             continue;
@@ -482,11 +527,12 @@ void CMemCursor::FetchRow()
             size_t n = 0;
             if (m_source->GetFieldAsciiText(col, ascii, n))
             {
-                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n, 4));
-                blob->nLength = static_cast<UINT32>(n) | CBlob::kLatin1Text;
+                const void* start = nullptr;
+                BYTE* out =
+                    NewBlob([this](size_t size) { return Allocate(size, 1); }, n, true, n, start);
                 if (n)
-                    std::memcpy(blob + 1, ascii, n);
-                item.p = blob;
+                    std::memcpy(out, ascii, n);
+                item.p = start;
                 present = true;
                 keepBlobForm(ascii, n);
                 break;
@@ -498,7 +544,7 @@ void CMemCursor::FetchRow()
             {
                 item.p = StoreWideText(m_scratchText.GetString(),
                                        static_cast<size_t>(m_scratchText.GetLength()),
-                                       [this](size_t size) { return Allocate(size, 4); });
+                                       [this](size_t size) { return Allocate(size, 1); });
                 keepBlobForm(m_scratchText.GetString(),
                              static_cast<size_t>(m_scratchText.GetLength()));
             }
@@ -510,10 +556,8 @@ void CMemCursor::FetchRow()
             if (present)
             {
                 const size_t n = static_cast<size_t>(m_scratchTextA.GetLength());
-                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n, 4));
-                blob->nLength = static_cast<UINT32>(n);
-                std::memcpy(blob + 1, m_scratchTextA.GetString(), n);
-                item.p = blob;
+                item.p = StoreBytes(m_scratchTextA.GetString(), n,
+                                    [this](size_t size) { return Allocate(size, 1); });
                 keepBlobForm(m_scratchTextA.GetString(), n);
             }
             break;
@@ -524,11 +568,8 @@ void CMemCursor::FetchRow()
             if (present)
             {
                 const size_t n = static_cast<size_t>(m_scratchBytes.GetSize());
-                CBlob* blob = static_cast<CBlob*>(Allocate(sizeof(CBlob) + n, 4));
-                blob->nLength = static_cast<UINT32>(n);
-                if (n)
-                    std::memcpy(blob + 1, m_scratchBytes.GetData(), n);
-                item.p = blob;
+                item.p = StoreBytes(m_scratchBytes.GetData(), n,
+                                    [this](size_t size) { return Allocate(size, 1); });
             }
             break;
         }
@@ -808,14 +849,13 @@ bool CMemCursor::IsFieldEmpty(UINT col)
     const CItemValue* item = GetItemOrThrow(col);
     const int type = m_columns[col - 1].nStoreType;
     if (FieldFlags(col) & kFieldHeldAsText)
-        return static_cast<const CBlob*>(item->p)->Length() == 0;
+        return CBlob::At(item->p).Length() == 0;
     switch (type)
     {
     case SQL_C_WCHAR:
     case SQL_C_CHAR:
     case SQL_C_BINARY: {
-        const CBlob* blob = static_cast<const CBlob*>(item->p);
-        return !(FieldFlags(col) & kFieldNotNull) || !blob || blob->Length() == 0;
+        return !(FieldFlags(col) & kFieldNotNull) || !item->p || CBlob::At(item->p).Length() == 0;
     }
     case SQL_C_SS_TIMESTAMPOFFSET:
     case SQL_C_UTINYINT:
@@ -985,10 +1025,10 @@ bool CMemCursor::GetFieldBinary(UINT col, CByteArray& value)
     }
     else if (type == SQL_C_BINARY)
     {
-        const CBlob* blob = static_cast<const CBlob*>(item->p);
-        value.SetSize(static_cast<INT_PTR>(blob->nLength));
-        if (blob->nLength)
-            std::memcpy(value.GetData(), blob->Data(), blob->nLength);
+        const CBlob blob = CBlob::At(item->p);
+        value.SetSize(static_cast<INT_PTR>(blob.nLength));
+        if (blob.nLength)
+            std::memcpy(value.GetData(), blob.Data(), blob.nLength);
     }
     else
     {
@@ -1045,18 +1085,18 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
 {
     if (IsFieldHeldAsText(col))
     {
-        LoadWideText(*static_cast<const CBlob*>(GetItem(col)->p), value);
+        LoadWideText(GetItem(col)->p, value);
         return true;
     }
     QL_MEM_ITEM(col, item, type)
     const CColumnDesc* desc = &m_columns[col - 1].desc;
     switch (type)
     {
-    case SQL_C_WCHAR: LoadWideText(*static_cast<const CBlob*>(item->p), value); return true;
+    case SQL_C_WCHAR: LoadWideText(item->p, value); return true;
     case SQL_C_CHAR: {
-        const CBlob* blob = static_cast<const CBlob*>(item->p);
+        const CBlob blob = CBlob::At(item->p);
         value = CString(
-            CStringA(static_cast<const char*>(blob->Data()), static_cast<int>(blob->nLength)));
+            CStringA(static_cast<const char*>(blob.Data()), static_cast<int>(blob.nLength)));
         return true;
     }
     case SQL_C_UTINYINT:
@@ -1080,8 +1120,8 @@ bool CMemCursor::GetFieldText(UINT col, CString& value)
         value = FormatTimestampOffset(static_cast<const SQL_SS_TIMESTAMPOFFSET_STRUCT*>(item->p));
         return true;
     case SQL_C_BINARY: {
-        const CBlob* blob = static_cast<const CBlob*>(item->p);
-        value = MakeStringN(static_cast<const BYTE*>(blob->Data()), blob->nLength, blob->nLength);
+        const CBlob blob = CBlob::At(item->p);
+        value = MakeStringN(blob.pData, blob.nLength, blob.nLength);
         return true;
     }
     default: ThrowUnknownType(type);
@@ -1095,9 +1135,8 @@ bool CMemCursor::GetFieldTextA(UINT col, CStringA& value)
         QL_MEM_ITEM(col, item, type)
         if (type == SQL_C_CHAR)
         {
-            const CBlob* blob = static_cast<const CBlob*>(item->p);
-            value.SetString(static_cast<const char*>(blob->Data()),
-                            static_cast<int>(blob->nLength));
+            const CBlob blob = CBlob::At(item->p);
+            value.SetString(static_cast<const char*>(blob.Data()), static_cast<int>(blob.nLength));
             return true;
         }
     }
