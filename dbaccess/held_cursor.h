@@ -51,7 +51,7 @@ public:
     bool Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run);
     // Rows of the first FETCH, and the most any later one asks for.
     static constexpr int kFirstFetchRows = 500;
-    static constexpr int kLargestFetchRows = 20000;
+    static constexpr int kLargestFetchRows = 10000;
 
     // Zelt::ICursor
     void Close() override;
