@@ -112,10 +112,11 @@ path="table window, read on in idle time before Ctrl+End" read_on=1 report SQLit
 # windows only).
 path="table window, the user's StepAPI=1 string" report SQLiteStepAPI "Driver=SQLite3;Database=$sqlite_big;StepAPI=1;" "Driver=SQLite3;Database=$sqlite_small;StepAPI=1;" "$native_sqlite" "$csv_sqlite" "$big"
 pg="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;"
-# The table window: DECLARE ... CURSOR WITH HOLD in the user's one session, then FETCHes as the
-# window reads on, each next one run ahead on a thread while the window reads the one before
-# (the driver's own cursors are off).
-path="table window, FETCHes from a cursor WITH HOLD in the user's session, one run ahead" report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
+# The table window: DECLARE ... CURSOR WITH HOLD in the user's one session (its timestamps
+# declared as the server's text of them, which the program reads), then FETCHes as the window
+# reads on, each next one run ahead on a thread while the window reads the one before (the
+# driver's own cursors are off).
+path="table window, FETCHes from a cursor WITH HOLD in the user's session (timestamps as text), one run ahead" report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
 # A query window on the same table: the user's own SELECT, read whole when it runs.
 path="query window, the user's SELECT read whole when it runs" query=1 report PostgreSQLQuery "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
 maria="Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=quenlark;"
