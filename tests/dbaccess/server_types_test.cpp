@@ -365,6 +365,11 @@ TEST_P(ServerTypes, PostgreSQLValuesBeyondTheDriversStructuresSurvive)
         EXPECT_TRUE(c->GetColumnSQLType(1) == SQL_DATE || c->GetColumnSQLType(1) == SQL_TYPE_DATE);
         EXPECT_EQ(Text(*c, 1), L"0044/03/15 BC");
         EXPECT_EQ(Text(*c, 2), L"0044/03/15 12:00:00.250 BC");
+        // Its literal (an INSERT script's, a key-less row's match) names the same date.
+        const CString literal = db.FormatFieldLiteral(DBMS_POSTGRESQL, c.get(), 1);
+        EXPECT_EQ(W(QlConnTest::QueryText(db, L"SELECT (" + literal + L")::date::text")),
+                  L"0044-03-15 BC")
+            << CStringA(literal).GetString();
     }
 }
 
