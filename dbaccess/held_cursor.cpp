@@ -3,6 +3,7 @@
 #include "dbaccess/held_cursor.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/sql_names.h"
 #include "dbaccess/sql_text.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace Zelt {
@@ -226,8 +228,11 @@ bool CHeldCursor::IsUsable(CRDatabase& db)
 bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
 {
     m_nConnectionSerial = m_pDatabase->GetConnectionSerial();
-    const CString strDeclare =
-        L"DECLARE " + m_strName + L" NO SCROLL CURSOR WITH HOLD FOR " + SelectToDeclare();
+    std::vector<CColumnDesc> textColumns;
+    const CString strDeclare = L"DECLARE " + m_strName + L" NO SCROLL CURSOR WITH HOLD FOR " +
+                               SelectToDeclare(textColumns);
+    m_pRs->ReadColumnsAsServerText(textColumns);
+    m_pNext->ReadColumnsAsServerText(textColumns);
     if (!run(*m_pRs, strDeclare))
         return false;
     m_nExecutionTime = m_pRs->GetExecutionTime();
@@ -238,11 +243,11 @@ bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
     return true;
 }
 
-CString CHeldCursor::SelectToDeclare()
+CString CHeldCursor::SelectToDeclare(std::vector<CColumnDesc>& descs)
 {
+    descs.clear();
     // The SELECT's own columns as the driver describes them; nothing of it is run. (A line
     // comment at the SELECT's end ends before the parenthesis.)
-    std::vector<CColumnDesc> descs;
     std::vector<CString> names;
     bool bAnyText = false;
     try
@@ -251,54 +256,43 @@ CString CHeldCursor::SelectToDeclare()
         if (!rs.Open(L"SELECT * FROM (" + m_strSelect + L"\n) ql_described LIMIT 0",
                      RS_FORWARD_ONLY, RS_READONLY))
             return m_strSelect;
-        const short nColumns = rs.GetColumnCount();
-        for (short c = 1; c <= nColumns; ++c)
+        for (UINT c = 1; c <= static_cast<UINT>(rs.GetColumnCount()); ++c)
         {
-            const CColumnDesc* pDesc = rs.GetColumn(static_cast<UINT>(c));
+            const CColumnDesc* pDesc = rs.GetColumn(c);
             if (!pDesc)
                 return m_strSelect;
-            SQLWCHAR typeName[64] = {};
-            SQLSMALLINT nBytes = 0;
-            SQLColAttributeW(rs.GetStmtHandle(), static_cast<SQLUSMALLINT>(c), SQL_DESC_TYPE_NAME,
-                             typeName, sizeof typeName, &nBytes, nullptr);
-            const wchar_t* pszType = reinterpret_cast<const wchar_t*>(typeName);
+            CString strType;
+            CRRecordset::ReadDriverTypeName(rs.GetStmtHandle(), c, strType);
             // (timestamptz keeps its offset only in text that is shown as it is: not here.)
             const SQLSMALLINT type = pDesc->nSQLType;
             const bool bText =
                 ((type == SQL_TYPE_TIMESTAMP || type == SQL_TIMESTAMP) &&
-                 (_wcsicmp(pszType, L"timestamp") == 0 ||
-                  _wcsicmp(pszType, L"timestamp without time zone") == 0)) ||
-                ((type == SQL_TYPE_DATE || type == SQL_DATE) && _wcsicmp(pszType, L"date") == 0);
+                 (strType == L"timestamp" || strType == L"timestamp without time zone")) ||
+                ((type == SQL_TYPE_DATE || type == SQL_DATE) && strType == L"date");
             descs.push_back(bText ? *pDesc : CColumnDesc{});
             names.push_back(pDesc->strName);
             bAnyText = bAnyText || bText;
         }
-        rs.Close();
     }
     catch (CException* e)
     {
         e->Delete();
+        descs.clear();
         return m_strSelect;
     }
-    if (!bAnyText)
-        return m_strSelect;
     // Each column by its name: a name twice would be ambiguous.
-    for (size_t i = 0; i < names.size(); ++i)
-        for (size_t j = i + 1; j < names.size(); ++j)
-            if (names[i] == names[j])
-                return m_strSelect;
+    if (!bAnyText || std::set<CString>(names.begin(), names.end()).size() != names.size())
+    {
+        descs.clear();
+        return m_strSelect;
+    }
     CString strList;
     for (size_t i = 0; i < names.size(); ++i)
     {
-        CString strName = names[i];
-        strName.Replace(L"\"", L"\"\"");
-        strName = L"\"" + strName + L"\"";
-        if (!strList.IsEmpty())
-            strList += L", ";
-        strList += descs[i].nSQLType ? strName + L"::text AS " + strName : strName;
+        const CString strName = QuoteSQLName(names[i], m_pDatabase);
+        strList +=
+            (i ? L", " : L"") + (descs[i].nSQLType ? strName + L"::text AS " + strName : strName);
     }
-    m_pRs->ReadColumnsAsServerText(descs);
-    m_pNext->ReadColumnsAsServerText(descs);
     // The rows keep the order the SELECT gives them: a subquery with an ORDER BY is scanned
     // as sorted.
     return L"SELECT " + strList + L" FROM (" + m_strSelect + L"\n) ql_read";

@@ -175,11 +175,12 @@ private:
     bool IsOnItsConnection() const;
     CString FetchText(int nRows) const;
     // The SELECT to declare: m_strSelect, or where it has dates or timestamps, that SELECT
-    // wrapped so that each comes as the server's text of it, which the FETCHes' recordsets are
-    // told to read as the value (CRRecordset::ReadColumnsAsServerText). The driver's typing of a
-    // timestamp is most of its work on a FETCH, and it holds the connection while it does it.
-    // Asked of the server with a LIMIT 0 of the SELECT; where that fails, the SELECT as it is.
-    CString SelectToDeclare();
+    // wrapped so that each comes as the server's text of it; descs: what the FETCHes' recordsets
+    // read as the values (CRRecordset::ReadColumnsAsServerText; empty for the SELECT as it is).
+    // The driver's typing of a timestamp is most of its work on a FETCH, and it holds the
+    // connection while it does it. Asked of the server with a LIMIT 0 of the SELECT; where that
+    // fails, the SELECT as it is.
+    CString SelectToDeclare(std::vector<CColumnDesc>& descs);
 
     CRDatabase* m_pDatabase;
     CString m_strSelect;

@@ -305,6 +305,9 @@ public:
         m_serverTextDescs = std::move(descs);
     }
     bool DescribeColumns();
+    // The type name the driver gives a result column of a statement ("timestamptz",
+    // "timestamp without time zone", "datetime"); false when the driver gives none.
+    static bool ReadDriverTypeName(SQLHSTMT hStmt, UINT col, CString& name);
     CSQLColumn* GetColumnBuffer(UINT col);
     // Reads a value with SQLGetData as the C type in chunks of the buffer, handing each chunk's
     // indicator to take while the buffer holds it; false for NULL.
@@ -539,9 +542,17 @@ protected:
     // The concurrency AllocStmt gave the statement (0: left as the driver has it).
     SQLULEN m_nAskedConcurrency = 0;
     UINT m_nQueryTimeout = 0;
-    bool m_bInfinityStandIns = false;           // a PostgreSQL result (see ReadsInfinityStandIns)
+    // Whose driver's dates the result reads, taken when its columns are described: PostgreSQL's
+    // stand-ins for values its structures cannot hold (see ReadsInfinityStandIns), MariaDB's and
+    // MySQL's zero dates (see ReadsZeroDates), or neither.
+    enum class DateDialect
+    {
+        Plain,
+        PostgreSQL,
+        MySQL,
+    };
+    DateDialect m_dateDialect = DateDialect::Plain;
     std::vector<CColumnDesc> m_serverTextDescs; // see ReadColumnsAsServerText
-    bool m_bZeroDateTexts = false;              // a MariaDB or MySQL result (see ReadsZeroDates)
     // SQLite: what the file holds where a value reads as a blob's text (recordset_blob_form.cpp):
     // the table column each result column reads as stored ("" where none; empty until the first
     // such value), the forms each column holds (-1 until asked, else kBlobFormBlob, kBlobFormText,

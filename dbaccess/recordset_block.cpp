@@ -76,7 +76,7 @@ bool CRRecordset::BindsValueAsText(UINT col)
 // '2020-00-00', it does fill a structure with).
 bool CRRecordset::ReadsZeroDates(UINT col) const
 {
-    return m_bZeroDateTexts && col >= 1 && col <= m_columns.size() &&
+    return m_dateDialect == DateDialect::MySQL && col >= 1 && col <= m_columns.size() &&
            m_columns[col - 1]->nCType == SQL_C_TIMESTAMP && ReadsValueAsText(col);
 }
 

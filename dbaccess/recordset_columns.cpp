@@ -53,6 +53,19 @@ CSQLColumn::~CSQLColumn()
     FreeBuffer();
 }
 
+bool CRRecordset::ReadDriverTypeName(SQLHSTMT hStmt, UINT col, CString& name)
+{
+    SQLWCHAR typeName[128] = {};
+    SQLSMALLINT nBytes = 0;
+    name.Empty();
+    if (hStmt == SQL_NULL_HSTMT ||
+        !SQL_SUCCEEDED(SQLColAttributeW(hStmt, static_cast<SQLUSMALLINT>(col), SQL_DESC_TYPE_NAME,
+                                        typeName, sizeof typeName, &nBytes, nullptr)))
+        return false;
+    name = reinterpret_cast<const wchar_t*>(typeName);
+    return true;
+}
+
 bool CRRecordset::DescribeColumns()
 {
     ClearColumns();
@@ -81,8 +94,9 @@ bool CRRecordset::DescribeColumns()
     const bool numericAsText = IsNumericAsText();
     const bool mssql = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MSSQL;
     const bool postgres = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL;
-    m_bInfinityStandIns = postgres;
-    m_bZeroDateTexts = m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL;
+    m_dateDialect = postgres ? DateDialect::PostgreSQL
+                    : m_pDatabase && m_pDatabase->GetDBMSKind() == DBMS_MYSQL ? DateDialect::MySQL
+                                                                              : DateDialect::Plain;
     const bool colAttributes =
         m_pDatabase && m_pDatabase->IsFunctionSupported(SQL_API_SQLCOLATTRIBUTES);
 
@@ -236,12 +250,9 @@ bool CRRecordset::DescribeColumns()
             capSize();
             if (postgres && (desc.bSizeIsLimit || (!unbound && !isCapped)))
             {
-                SQLWCHAR typeName[64] = {};
-                SQLSMALLINT typeNameBytes = 0;
-                SQLColAttributeW(m_hStmt, c, SQL_DESC_TYPE_NAME, typeName, sizeof typeName,
-                                 &typeNameBytes, nullptr);
-                if (!IsPostgresSizeABound(sqlType, reinterpret_cast<const wchar_t*>(typeName),
-                                          size))
+                CString typeName;
+                ReadDriverTypeName(m_hStmt, c, typeName);
+                if (!IsPostgresSizeABound(sqlType, typeName, size))
                 {
                     desc.bSizeIsLimit = false;
                     if (!unbound && !isCapped)

@@ -75,7 +75,8 @@ bool IsMidnight(const TIMESTAMP_STRUCT& ts)
 bool CRRecordset::ReadsInfinityStandIns(UINT col) const
 {
     // (A value made from the server's text is the value itself.)
-    if (!m_bInfinityStandIns || col < 1 || col > m_descs.size() || IsServerTextColumn(col))
+    if (m_dateDialect != DateDialect::PostgreSQL || col < 1 || col > m_descs.size() ||
+        IsServerTextColumn(col))
         return false;
     const SQLSMALLINT type = m_descs[col - 1].nSQLType;
     return m_columns[col - 1]->nCType == SQL_C_TIMESTAMP &&
@@ -125,7 +126,7 @@ void CRRecordset::CorrectInfinity(UINT col, TIMESTAMP_STRUCT& ts,
 
 void CRRecordset::CorrectInfinities()
 {
-    if (!m_bInfinityStandIns)
+    if (m_dateDialect != DateDialect::PostgreSQL)
         return;
     bool positioned = !InBlocks();
     for (UINT col = 1; col <= m_columns.size(); ++col)

@@ -2,9 +2,11 @@
 
 #include "dbaccess/value_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -111,26 +113,21 @@ bool ParsePlainTimestamp(const char* text, size_t length, bool bDateOnly, TIMEST
 bool ParsePostgresTimestamp(const char* text, size_t length, bool bDateOnly,
                             TIMESTAMP_STRUCT& value)
 {
-    auto is = [&](const char* word) {
-        const size_t n = std::char_traits<char>::length(word);
-        return length == n && std::char_traits<char>::compare(text, word, n) == 0;
-    };
-    if (is("infinity") || is("-infinity"))
+    std::string_view rest(text, length);
+    if (rest == "infinity" || rest == "-infinity")
     {
-        SetInfiniteTimestamp(value, text[0] == '-');
+        SetInfiniteTimestamp(value, rest[0] == '-');
         return true;
     }
-    const bool bc = length > 3 && std::char_traits<char>::compare(text + length - 3, " BC", 3) == 0;
+    const bool bc = rest.ends_with(" BC");
     if (bc)
-        length -= 3;
-    size_t yearDigits = 0;
-    while (yearDigits < length && text[yearDigits] >= '0' && text[yearDigits] <= '9')
-        ++yearDigits;
+        rest.remove_suffix(3);
+    const size_t yearDigits = std::min(rest.find_first_not_of("0123456789"), rest.size());
     if (yearDigits == 4)
     {
         // The server writes only real dates; a year BC has its leap years one off those AD
         // (1 BC is one), which the check of the day would not know.
-        if (!ParsePlainTimestamp(text, length, bDateOnly, value, bc))
+        if (!ParsePlainTimestamp(rest.data(), rest.size(), bDateOnly, value, bc))
             return false;
         if (bc)
         {
@@ -140,19 +137,13 @@ bool ParsePostgresTimestamp(const char* text, size_t length, bool bDateOnly,
         }
         return true;
     }
-    // A year past 9999 (none BC is that far back): the structure holds only the year.
-    if (bc || yearDigits < 5 || yearDigits > 9 || yearDigits >= length || text[yearDigits] != '-')
-        return false;
+    // A year past 9999 (none BC is that far back): the structure holds only the year, the rest
+    // is checked as a year of four digits would have it.
     int year = 0;
-    Digits(text, yearDigits, year);
-    // The rest as a year of four digits would have it.
-    TIMESTAMP_STRUCT rest{};
-    char shifted[40] = "2000";
-    const size_t restLength = length - yearDigits;
-    if (restLength + 4 >= sizeof shifted)
-        return false;
-    std::char_traits<char>::copy(shifted + 4, text + yearDigits, restLength);
-    if (!ParsePlainTimestamp(shifted, restLength + 4, bDateOnly, rest))
+    TIMESTAMP_STRUCT checked{};
+    const std::string asYear2000 = "2000" + std::string(rest.substr(yearDigits));
+    if (bc || yearDigits < 5 || yearDigits > 9 || !Digits(rest.data(), yearDigits, year) ||
+        !ParsePlainTimestamp(asYear2000.data(), asYear2000.size(), bDateOnly, checked))
         return false;
     SetFarFutureTimestamp(value, static_cast<unsigned long>(year));
     return true;

@@ -87,9 +87,9 @@ bool CRRecordset::ValueFromText(UINT col, const char* text, SQLLEN length, void*
         const SQLSMALLINT type = m_descs[col - 1].nSQLType;
         const bool dateOnly = type == SQL_TYPE_DATE || type == SQL_DATE;
         TIMESTAMP_STRUCT value{};
-        if (IsServerTextColumn(col)
-                ? !ParsePostgresTimestamp(text, n, dateOnly, value)
-                : !ParsePlainTimestamp(text, n, dateOnly, value, m_bZeroDateTexts))
+        if (IsServerTextColumn(col) ? !ParsePostgresTimestamp(text, n, dateOnly, value)
+                                    : !ParsePlainTimestamp(text, n, dateOnly, value,
+                                                           m_dateDialect == DateDialect::MySQL))
             return false;
         std::memcpy(target, &value, sizeof value);
         indicator = sizeof value;
@@ -123,18 +123,10 @@ bool CRRecordset::IsOfAnotherKind(UINT col, const char* text, SQLLEN length, SQL
 {
     if (length == SQL_NULL_DATA)
         return false;
+    // The server's text of a date or timestamp in a form not read here is kept as it is: the
+    // driver cannot convert it.
     if (IsServerTextColumn(col))
-    {
-        // A date or timestamp text in a form not read here is kept as the server wrote it.
-        union
-        {
-            TIMESTAMP_STRUCT ts;
-            INT64 i64;
-        } scratch;
-        SQLLEN scratchIndicator = 0;
-        return length < 0 || length >= elementSize ||
-               !ValueFromText(col, text, length, &scratch, scratchIndicator);
-    }
+        return true;
     if (!m_pDatabase || !m_pDatabase->HasDynamicTypes())
         return false;
     if (driverIndicator == SQL_NULL_DATA)

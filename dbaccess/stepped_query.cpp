@@ -2,6 +2,7 @@
 
 #include "dbaccess/database.h"
 #include "dbaccess/db_exception.h"
+#include "dbaccess/recordset.h"
 #include "dbaccess/statement_text.h"
 #include "dbaccess/transaction_statements.h"
 
@@ -31,13 +32,9 @@ bool DescribesDeclaredColumns(SQLHSTMT hStmt)
             SQLDescribeColW(hStmt, c, name, 2, &nameLength, &sqlType, &size, &digits, &nullable);
         if (!SQL_SUCCEEDED(rc))
             return false;
-        SQLWCHAR typeName[64] = {};
-        SQLSMALLINT typeNameBytes = 0;
-        if (!SQL_SUCCEEDED(SQLColAttributeW(hStmt, c, SQL_DESC_TYPE_NAME, typeName, sizeof typeName,
-                                            &typeNameBytes, nullptr)))
-            return false;
-        if (IsUndeclaredColumnDescription(sqlType, size,
-                                          reinterpret_cast<const wchar_t*>(typeName)))
+        CString typeName;
+        if (!CRRecordset::ReadDriverTypeName(hStmt, c, typeName) ||
+            IsUndeclaredColumnDescription(sqlType, size, typeName))
             return false;
     }
     return true;

@@ -10,15 +10,10 @@
 static CString DriverTypeName(Zelt::ICursor* cursor, UINT column)
 {
     auto* recordset = dynamic_cast<CRRecordset*>(cursor);
-    const SQLHSTMT hStmt = recordset != nullptr ? recordset->GetStmtHandle() : SQL_NULL_HSTMT;
-    if (hStmt == SQL_NULL_HSTMT)
-        return CString();
-    SQLWCHAR name[128] = {};
-    SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(SQLColAttributeW(hStmt, static_cast<SQLUSMALLINT>(column),
-                                        SQL_DESC_TYPE_NAME, name, sizeof name, &length, nullptr)))
-        return CString();
-    return CString(reinterpret_cast<const wchar_t*>(name));
+    CString name;
+    if (recordset != nullptr)
+        CRRecordset::ReadDriverTypeName(recordset->GetStmtHandle(), column, name);
+    return name;
 }
 
 bool IsReadInSessionZone(const CRDatabase& db, Zelt::ICursor* cursor, UINT column)

@@ -153,7 +153,7 @@ void CGridChildFrame::OnTableInfo()
     int nStartPage = 0; // columns
     if (m_nKind == kGridFunction)
         nStartPage = 5; // parameters
-    else if (m_nKind != kGridTable && m_nKind != kGridView && m_nKind != kGridTableLike)
+    else if (!ShowsObject())
         return;
     RunReportingErrors(
         [&] {

@@ -515,8 +515,8 @@ bool CGridChildFrame::ApplySortAndFilter(const CSortArray* pSort, const CFilterA
     CRDatabase* pQuote = m_pHelper ? &m_pHelper->GetCatalogDatabase() : nullptr;
     // A PostgreSQL object's window selects some columns as text under their own names (see
     // BuildObjectSelect): its sort names the object's columns.
-    const bool bObject = m_nKind == kGridTable || m_nKind == kGridView || m_nKind == kGridTableLike;
-    const CString strQualifier = bObject && pQuote && m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL &&
+    const CString strQualifier = ShowsObject() && pQuote &&
+                                         m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL &&
                                          !m_name.m_strSecond.IsEmpty()
                                      ? FormatObjectName(m_name, pQuote, true)
                                      : CString();
@@ -619,8 +619,8 @@ bool CGridChildFrame::ReadsThroughHeldCursor() const
 {
     // Only the program's own SELECT of an object: the user's statement is read whole, as psql
     // reads it, and is never wrapped.
-    return (m_nKind == kGridTable || m_nKind == kGridView || m_nKind == kGridTableLike) &&
-           m_pHelper != nullptr && Zelt::CHeldCursor::IsUsable(m_pHelper->GetDatabase());
+    return ShowsObject() && m_pHelper != nullptr &&
+           Zelt::CHeldCursor::IsUsable(m_pHelper->GetDatabase());
 }
 
 bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortArray* pSort,

@@ -115,6 +115,11 @@ protected:
     bool OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICursor>& cursor);
     // PostgreSQL table and view windows outside a transaction read through a held cursor.
     bool ReadsThroughHeldCursor() const;
+    // The window shows a table's or view's own SELECT (not the user's statement).
+    bool ShowsObject() const
+    {
+        return m_nKind == kGridTable || m_nKind == kGridView || m_nKind == kGridTableLike;
+    }
     void ReadKeys();
     void ReadResultKey();
     // The grid's columns in display order with their names and visibility.
