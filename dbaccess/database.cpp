@@ -123,6 +123,12 @@ bool ReadFirstText(SQLHSTMT hStmt, SQLRETURN nRet, CString& strValue, int nMaxCh
     return true;
 }
 
+// MySQL: the session's character sets of the text the driver sends and reads, as
+// CRDatabase::m_strCharacterSets keeps them (a NULL set of results as an empty name).
+const wchar_t kCharacterSetsQuery[] =
+    L"SELECT CONCAT(@@character_set_client, ',', @@character_set_connection, ',', "
+    L"IFNULL(@@character_set_results, ''))";
+
 // The first column of the first row of a query of the program's own as text.
 bool ReadOneText(CRDatabase& db, LPCWSTR pszSQL, CString& strValue)
 {
@@ -527,6 +533,8 @@ void CRDatabase::Close()
     m_bSQLite = false;
     m_strSessionNote.Empty();
     m_strClientEncoding.Empty();
+    m_strFloatDigits.Empty();
+    m_strCharacterSets.Empty();
     m_bStreamingResults = false;
     m_bDeclaredColumnsOnly = false;
     m_bReadResultsFirst = false;
@@ -549,9 +557,20 @@ void CRDatabase::DetectDBMSKind()
     RefreshLiteralRules();
     RefreshConformingStrings();
     m_strClientEncoding.Empty();
-    if (m_nDBMSKind == DBMS_POSTGRESQL && m_hDbc != SQL_NULL_HDBC &&
-        ReadOneText(*this, L"SHOW client_encoding", m_strClientEncoding))
-        m_strClientEncoding.Trim();
+    m_strFloatDigits.Empty();
+    m_strCharacterSets.Empty();
+    if (m_hDbc == SQL_NULL_HDBC)
+        return;
+    if (m_nDBMSKind == DBMS_POSTGRESQL)
+    {
+        if (ReadOneText(*this, L"SHOW client_encoding", m_strClientEncoding))
+            m_strClientEncoding.Trim();
+        if (ReadOneText(*this, L"SHOW extra_float_digits", m_strFloatDigits))
+            m_strFloatDigits.Trim();
+    }
+    else if (m_nDBMSKind == DBMS_MYSQL &&
+             ReadOneText(*this, kCharacterSetsQuery, m_strCharacterSets))
+        m_strCharacterSets.Trim();
 }
 
 void CRDatabase::RefreshLiteralRules()
@@ -649,13 +668,20 @@ void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement, bool b
     if (m_nDBMSKind == DBMS_MYSQL &&
         (bAnyStatement ? MayChangeSessionMode(pszSQL) : IsSetStatement(pszSQL)))
         RefreshLiteralRules();
+    if (m_nDBMSKind == DBMS_MYSQL &&
+        (IsSetStatement(pszSQL) || (bAnyStatement && pszSQL &&
+                                    (ContainsNoCase(pszSQL, L"character_set") ||
+                                     ContainsNoCase(pszSQL, L"collation_connection")))))
+        KeepCharacterSets();
     else if (m_nDBMSKind == DBMS_POSTGRESQL &&
              (MayChangeDateStyle(pszSQL) || (bAnyStatement && pszSQL &&
                                              (ContainsNoCase(pszSQL, L"DateStyle") ||
-                                              ContainsNoCase(pszSQL, L"client_encoding")))))
+                                              ContainsNoCase(pszSQL, L"client_encoding") ||
+                                              ContainsNoCase(pszSQL, L"extra_float_digits")))))
     {
         KeepIsoDateStyle();
         KeepClientEncoding();
+        KeepFloatDigits();
     }
     if (m_nDBMSKind == DBMS_POSTGRESQL && bAnyStatement && MayChangeConformingStrings(pszSQL))
         RefreshConformingStrings();
@@ -979,6 +1005,64 @@ void CRDatabase::KeepClientEncoding()
                         L": the ODBC driver reads and sends text correctly only in that encoding "
                         L"(it would show \"" +
                         strEncoding + L"\" text as other characters).";
+}
+
+void CRDatabase::KeepFloatDigits()
+{
+    CString strDigits;
+    if (m_hDbc == SQL_NULL_HDBC || m_strFloatDigits.IsEmpty() ||
+        !ReadOneText(*this, L"SHOW extra_float_digits", strDigits))
+        return;
+    strDigits.Trim();
+    // From 1 up the server writes every float as the shortest text that reads back as it (and
+    // as many digits as the driver asked for before version 12, which is kept below).
+    const int nDigits = _wtoi(strDigits), nAtConnect = _wtoi(m_strFloatDigits);
+    CString strVersion;
+    const bool bShortest = GetDBMSVersion(strVersion) && _wtoi(strVersion) >= 12;
+    if (nDigits >= nAtConnect || (bShortest && nDigits >= 1))
+        return;
+    ExecQuietly(L"SET extra_float_digits TO " + m_strFloatDigits);
+    AddSessionNote(L"extra_float_digits was set back to " + m_strFloatDigits +
+                   L": the ODBC driver reads floating-point values from the server's text of "
+                   L"them, which is rounded at " +
+                   strDigits + L" (they would show, copy and save as other values).");
+}
+
+void CRDatabase::KeepCharacterSets()
+{
+    CString strSets;
+    if (m_hDbc == SQL_NULL_HDBC || m_strCharacterSets.IsEmpty() ||
+        !ReadOneText(*this, kCharacterSetsQuery, strSets))
+        return;
+    strSets.Trim();
+    if (strSets.CompareNoCase(m_strCharacterSets) == 0)
+        return;
+    // The names are the server's own (letters, digits, underscores); each goes back in one
+    // statement.
+    static const wchar_t* const kNames[] = {L"character_set_client", L"character_set_connection",
+                                            L"character_set_results"};
+    CString strSet, strChanged;
+    int nAt = 0, nNowAt = 0;
+    for (const wchar_t* pszName : kNames)
+    {
+        const CString strWas = m_strCharacterSets.Tokenize(L",", nAt);
+        const CString strNow = nNowAt < 0 ? CString() : strSets.Tokenize(L",", nNowAt);
+        if (strWas.IsEmpty())
+            return;
+        if (strWas.CompareNoCase(strNow) == 0)
+            continue;
+        strSet += (strSet.IsEmpty() ? L"SET " : L", ") + CString(pszName) + L" = " + strWas;
+        strChanged += (strChanged.IsEmpty() ? L"" : L", ") + CString(pszName) + L" (" +
+                      (strNow.IsEmpty() ? CString(L"NULL") : strNow) + L")";
+    }
+    if (strSet.IsEmpty() || !ExecQuietly(strSet))
+        return;
+    int nFirst = 0;
+    AddSessionNote(strChanged + (strChanged.Find(L',') < 0 ? L" was" : L" were") +
+                   L" set back to the connection's character set, " +
+                   m_strCharacterSets.Tokenize(L",", nFirst) +
+                   L": the ODBC driver sends and reads text correctly only in it (text would "
+                   L"show, or be stored, as other characters).");
 }
 
 bool CRDatabase::GetQueryTimeout(UINT* pnSeconds) const

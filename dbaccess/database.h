@@ -392,6 +392,16 @@ public:
     // PostgreSQL: the driver reads and sends text in the client encoding the session had when it
     // connected; in another one text shows as other characters. Set back like the date style.
     void KeepClientEncoding();
+    // PostgreSQL: the driver reads float4 and float8 values from the server's text of them,
+    // which is rounded (1234.5 written "1e+03") while extra_float_digits is below 1. A lower
+    // value than the one the session had when it connected is set back like the date style.
+    void KeepFloatDigits();
+    // MySQL: the driver sends and reads text in the character set it connected with; a
+    // character_set_client, _connection or _results of the user's own (SET character_set_results
+    // = latin1; the driver refuses only SET NAMES) would show text as other characters, store
+    // other text than typed, or compare literals in a narrower set. Each is set back to its value
+    // at connect, and the session note says so.
+    void KeepCharacterSets();
     CString BinaryLiteral(LPCWSTR pszHex) const { return FormatBinaryLiteral(m_nDBMSKind, pszHex); }
 
     // How the driver hands over 8-bit text (SQL_C_CHAR): -1 not known yet, 1 as UTF-8, 0 in some
@@ -488,6 +498,10 @@ private:
     int m_nSupplementaryTextRoute = -1;
     CString m_strSessionNote;    // see TakeSessionNote
     CString m_strClientEncoding; // PostgreSQL: client_encoding at connect ("" when not known)
+    CString m_strFloatDigits;    // PostgreSQL: extra_float_digits at connect ("" when not known)
+    // MySQL: character_set_client, character_set_connection and character_set_results at
+    // connect, in that order and joined by commas ("" when not known)
+    CString m_strCharacterSets;
     bool m_bStreamingResults = false;
     bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements

@@ -275,6 +275,20 @@ TEST(LiteralSafety, MariaDBWithAndWithoutBackslashEscapes)
     EXPECT_FALSE(db.UsesBackslashEscapes());
     CheckLiterals(
         db, {"mode set by a recordset", nullptr, true, L"%s", L"HEX(CONVERT(%s USING utf8mb4))"});
+
+    // Character sets of the user's: the driver goes on sending and reading utf8mb4, so they are
+    // set back, and every text still comes back as written.
+    CheckLiterals(db, {"character sets of the user's",
+                       L"SET character_set_client = latin1, character_set_connection = latin1, "
+                       L"character_set_results = latin1",
+                       true, L"%s", L"HEX(CONVERT(%s USING utf8mb4))"});
+    EXPECT_EQ(db.TakeSessionNote().Find(L"character_set_client (latin1), character_set_connection "
+                                        L"(latin1), character_set_results (latin1) were set back"),
+              0);
+    CheckLiterals(db, {"results in the server's default", L"SET character_set_results = DEFAULT",
+                       true, L"%s", L"HEX(CONVERT(%s USING utf8mb4))"});
+    db.ExecuteSQL(L"SET collation_connection = utf8mb4_unicode_ci");
+    EXPECT_EQ(db.TakeSessionNote(), L"");
 }
 
 TEST(LiteralSafety, SQLite)

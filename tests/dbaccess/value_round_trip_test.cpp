@@ -186,6 +186,9 @@ protected:
         return cursors;
     }
 
+    // Every cursor kind shows each value as text that reads back as it.
+    void ExpectTextReadsBack();
+
     std::unique_ptr<Connection> conn;
     CString table;
     std::vector<double> doubles;
@@ -193,6 +196,36 @@ protected:
 };
 
 TEST_P(ValueRoundTrip, FloatingTextReadsBackAsTheStoredValue)
+{
+    ExpectTextReadsBack();
+}
+
+// PostgreSQL rounds the text of a float the driver reads it from while the user's session asks
+// for fewer digits: the setting is set back, and the user told.
+TEST_P(ValueRoundTrip, FloatingTextReadsBackAfterTheUsersFewerDigits)
+{
+    if (GetParam() != Db::PostgreSQL)
+        GTEST_SKIP() << "a PostgreSQL setting";
+    CRDatabase& db = *conn->database;
+    for (LPCWSTR set : {L"SET extra_float_digits = -15", L"set extra_float_digits to 0"})
+    {
+        SCOPED_TRACE(Narrow(set));
+        CRRecordset rs(&db);
+        rs.Open(set, RS_FORWARD_ONLY, RS_READONLY);
+        rs.Close();
+        EXPECT_EQ(db.TakeSessionNote().Find(L"extra_float_digits was set back to 2:"), 0);
+        ExpectTextReadsBack();
+    }
+    // More digits, or the server's default of 1, write each value whole: left as the user set.
+    for (LPCWSTR set : {L"SET extra_float_digits = 3", L"RESET extra_float_digits"})
+    {
+        db.ExecuteSQL(set);
+        EXPECT_EQ(db.TakeSessionNote(), L"") << Narrow(set);
+    }
+    EXPECT_EQ(QueryText(db, L"SHOW extra_float_digits"), L"1");
+}
+
+void ValueRoundTrip::ExpectTextReadsBack()
 {
     int kind = 0;
     for (auto& cursor : Cursors(0))
