@@ -825,6 +825,7 @@ bool BuildInsertStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     const std::vector<UINT> checked = ColumnsOfStatement(cursor, columns, nullptr);
     if (!TableOf(db, cursor, table, failure, &checked))
         return false;
+    statement.strTable = table;
     std::vector<CString> names, values;
     if (!CollectValues(db, quoting, cursor, columns, true, names, values, statement.params,
                        failure))
@@ -854,6 +855,7 @@ bool BuildUpdateStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     const std::vector<UINT> checked = ColumnsOfStatement(cursor, columns, &key);
     if (!TableOf(db, cursor, table, failure, &checked))
         return false;
+    statement.strTable = table;
     std::vector<CString> names, values;
     if (!CollectValues(db, quoting, cursor, columns, false, names, values, statement.params,
                        failure))
@@ -888,6 +890,7 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
     const std::vector<UINT> checked = ColumnsOfStatement(cursor, {}, &key);
     if (!TableOf(db, cursor, table, failure, &checked))
         return false;
+    statement.strTable = table;
     CString condition;
     statement.nConditionParamFirst = statement.params.size();
     CString countCondition;
@@ -985,6 +988,24 @@ static bool CountMatchingRows(CRDatabase& db, const CRowStatement& statement, LO
     return RunWithParams(db, statement.strCountSQL, conditionParams, unused, failure, &matching);
 }
 
+// True when the name, as a statement resolves it (a temporary object first, then the main
+// database's, or in the database it names), is a SQLite view.
+static bool IsSQLiteView(CRDatabase& db, const CString& table)
+{
+    std::vector<CString> parts;
+    if (!db.IsSQLite() || !SplitSQLName(table, parts) || parts.empty() || parts.size() > 2)
+        return false;
+    auto typeIn = [&](const CString& schema) {
+        return L"(SELECT type FROM " + schema + L".sqlite_master WHERE type IN ('table', 'view') " +
+               L"AND name = " + db.StringLiteral(parts.back()) + L" COLLATE NOCASE)";
+    };
+    const CString question =
+        parts.size() == 2 ? L"SELECT " + typeIn(QuoteSQLNameIfNeeded(parts[0], &db))
+                          : L"SELECT coalesce(" + typeIn(L"temp") + L", " + typeIn(L"main") + L")";
+    CString type;
+    return db.AskOneText(question, type) && type == L"view";
+}
+
 bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSqlFailure& failure,
                          LONGLONG* pRowCount)
 {
@@ -1056,6 +1077,10 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
         if (matching == 1)
             return true;
     }
+    // SQLite counts only the rows a statement changes itself: on a view, its INSTEAD OF trigger
+    // ran in the statement's place, and none of the rows the trigger changed is counted.
+    if (count == 0 && IsSQLiteView(db, statement.strTable))
+        return true;
     if (count == 0)
     {
         Fail(failure, kRowSqlRowCount);

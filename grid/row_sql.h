@@ -122,6 +122,7 @@ struct CRowStatement
     bool bNothing = false;  // an update without changed columns: nothing to run
     bool bUpdate = false;   // an UPDATE (some drivers count the rows it changed, not found)
     bool bKeyed = false;    // the row is identified by its primary key, not by all its values
+    CString strTable;       // the table or view the statement names, as it names it
     // For a row identified by its values: "SELECT COUNT(*) FROM t WHERE ..." over the same
     // condition, and the index of the first parameter of that condition.
     CString strCountSQL;
@@ -150,7 +151,8 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
                           CRowSqlFailure& failure);
 
 // Runs a statement: directly without parameters, prepared with them. A statement that changed no
-// row fails with kind 5; one identified by values that changed more than one row is rolled back
+// row fails with kind 5 (except on a SQLite view, whose INSTEAD OF trigger changes rows SQLite
+// does not count for the statement); one identified by values that changed more than one row is rolled back
 // and fails with kind 5. Preparation and execution failures that are not thrown give kind 4;
 // driver errors thrown as Zelt::CRDBException pass on to the caller.
 bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSqlFailure& failure,
