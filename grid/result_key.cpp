@@ -96,6 +96,36 @@ static bool ReadSQLitePrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CS
     return ReadKeyRows(db, question, 1, keyNames);
 }
 
+void NoteSQLiteGeneratedColumns(CRDatabase& db, Zelt::ICursor* cursor, LPCWSTR pszTable,
+                                std::vector<CString>& reasons)
+{
+    std::vector<CString> parts, generated;
+    const int count = cursor != nullptr ? cursor->GetColumnCount() : 0;
+    if (count <= 0 || pszTable == nullptr || !SplitSQLName(pszTable, parts) || parts.empty() ||
+        parts.size() > 2)
+        return;
+    // table_xinfo lists the generated columns table_info (and with it the driver's column list)
+    // leaves out: hidden 2 for a virtual one, 3 for a stored one.
+    CString question = L"SELECT name FROM pragma_table_xinfo(" + db.StringLiteral(parts.back());
+    if (parts.size() == 2)
+        question += L", " + db.StringLiteral(parts[0]);
+    question += L") WHERE hidden IN (2, 3)";
+    if (!ReadKeyRows(db, question, 1, generated) || generated.empty())
+        return;
+    if (reasons.empty())
+        reasons.resize(count);
+    for (int col = 1; col <= count && col <= (int)reasons.size(); ++col)
+    {
+        const CString name = cursor->GetColumnName(col);
+        for (const CString& column : generated)
+        {
+            if (reasons[col - 1].IsEmpty() && column.CompareNoCase(name) == 0)
+                reasons[col - 1] = L"The column " + name + L" is generated from other columns of " +
+                                   pszTable + L" by the database: it takes no value of its own.";
+        }
+    }
+}
+
 static bool ReadPrimaryKey(CRDatabase& db, LPCWSTR pszName, std::vector<CString>& keyNames)
 {
     if (db.IsSQLite())

@@ -28,6 +28,13 @@ CString FindResultKey(CRDatabase& db, Zelt::ICursor* cursor, std::vector<CString
 // SQLite); others are judged by the select list alone.
 std::vector<CString> ReadResultColumnSources(Zelt::ICursor* cursor, bool bAskDriver);
 
+// SQLite: sets, for each column of the result that its table (a name as a statement writes it)
+// generates from its other columns (GENERATED ALWAYS AS), why no value can be typed in it, so
+// that a new row leaves it out. reasons has one entry per result column, as above (it is sized
+// so when empty); entries already set are kept. Nothing when the file cannot say.
+void NoteSQLiteGeneratedColumns(CRDatabase& db, Zelt::ICursor* cursor, LPCWSTR pszTable,
+                                std::vector<CString>& reasons);
+
 // PostgreSQL: the primary key's column names (in key order) of the relation a name resolves to
 // in the session, as the server reads the name (quoted parts kept, search_path and temporary
 // tables as for the session's own statements). False when the question failed; no names when

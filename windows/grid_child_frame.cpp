@@ -798,6 +798,10 @@ void CGridChildFrame::ReadKeys()
         ReadResultKey();
         return;
     }
+    if (m_nKind == kGridTable && m_pCursor && m_pHelper != nullptr &&
+        m_pHelper->GetDatabase().IsSQLite())
+        NoteSQLiteGeneratedColumns(m_pHelper->GetDatabase(), m_pCursor.get(),
+                                   m_pCursor->GetTableName(), m_view.m_columnNoEditReasons);
     if (m_nKind != kGridTable || m_pHeaderImages == nullptr || !theSettings.m_bShowKeysInGrid)
         return;
     RunReportingErrors([&] {
@@ -827,6 +831,9 @@ void CGridChildFrame::ReadResultKey()
     RunReportingErrors([&] {
         m_view.m_columnNoEditReasons = ReadResultColumnSources(
             m_pCursor.get(), nKind == DBMS_POSTGRESQL || nKind == DBMS_MYSQL || bSQLite);
+        if (bSQLite && !m_view.m_columnNoEditReasons.empty())
+            NoteSQLiteGeneratedColumns(db, m_pCursor.get(), m_pCursor->GetTableName(),
+                                       m_view.m_columnNoEditReasons);
     });
     if (nKind != DBMS_POSTGRESQL && nKind != DBMS_MYSQL && !bSQLite)
         return;
