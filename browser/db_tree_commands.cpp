@@ -394,7 +394,11 @@ void CDBTableListTreeCtrl::ReadSchemaTables(LPCWSTR pszSchema, int nKind)
                             pszSchema != nullptr && *pszSchema ? pszSchema : nullptr);
             reader.ReadAll(list);
             if (m_pHelper->GetDBMSKind() == DBMS_MYSQL)
-                FilterCatalogRows(true, m_pHelper->GetCurrentDatabaseName(), list);
+                FilterCatalogRows(true,
+                                  pszSchema != nullptr && *pszSchema
+                                      ? CString(pszSchema)
+                                      : m_pHelper->GetCurrentDatabaseName(),
+                                  list);
             for (INT_PTR i = 0; i < list.GetSize(); ++i)
                 objects.Add(CIndexedDBObject(list[i].szTableSchem, list[i].szTableName, -1));
         },

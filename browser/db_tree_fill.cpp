@@ -81,9 +81,11 @@ bool CDBTableListTreeCtrl::ReadList(LPCWSTR pszSchema, CWaitHolder& wait, CTable
         return false;
     if (m_pHelper->GetDBMSKind() == DBMS_MYSQL)
     {
-        CString current;
-        RunReportingErrors([&] { current = m_pHelper->GetCurrentDatabaseName(); });
-        FilterCatalogRows(true, current, list);
+        // A database's node lists that database; the whole tree the current one.
+        CString database = pszSchema;
+        if (database.IsEmpty())
+            RunReportingErrors([&] { database = m_pHelper->GetCurrentDatabaseName(); });
+        FilterCatalogRows(true, database, list);
     }
     SortArray(list, CRTables::LessBySchemaAndName);
     return true;

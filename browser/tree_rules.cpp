@@ -67,14 +67,14 @@ CString MakeDropQuestion(int nKind, LPCWSTR pszQuotedName)
     return text;
 }
 
-bool KeepCatalogRow(bool bMySQLKind, const CRTables::CTableInfo& info, LPCWSTR pszCurrentDatabase)
+bool KeepCatalogRow(bool bMySQLKind, const CRTables::CTableInfo& info, LPCWSTR pszDatabase)
 {
     if (!bMySQLKind || info.szTableSchem[0] != 0 || info.szTableCat[0] == 0)
         return true;
-    return pszCurrentDatabase != nullptr && wcscmp(info.szTableCat, pszCurrentDatabase) == 0;
+    return pszDatabase != nullptr && wcscmp(info.szTableCat, pszDatabase) == 0;
 }
 
-void FilterCatalogRows(bool bMySQLKind, LPCWSTR pszCurrentDatabase,
+void FilterCatalogRows(bool bMySQLKind, LPCWSTR pszDatabase,
                        CArray<CRTables::CTableInfo, const CRTables::CTableInfo&>& list)
 {
     if (!bMySQLKind)
@@ -82,11 +82,13 @@ void FilterCatalogRows(bool bMySQLKind, LPCWSTR pszCurrentDatabase,
     INT_PTR nKept = 0;
     for (INT_PTR i = 0; i < list.GetSize(); ++i)
     {
-        if (!KeepCatalogRow(bMySQLKind, list[i], pszCurrentDatabase))
+        if (!KeepCatalogRow(bMySQLKind, list[i], pszDatabase))
             continue;
         if (nKept != i)
             list[nKept] = list[i];
-        ++nKept;
+        CRTables::CTableInfo& kept = list[nKept++];
+        if (kept.szTableSchem[0] == 0)
+            wcscpy_s(kept.szTableSchem, kept.szTableCat);
     }
     list.SetSize(nKept);
 }

@@ -95,6 +95,16 @@ const wchar_t* CRCatalogStmt::PatternArgument(const wchar_t* pszName, CString& s
     return strStorage.GetString();
 }
 
+const wchar_t* CRCatalogStmt::CatalogArgument(const wchar_t*& pszSchema) const
+{
+    if (m_pDatabase == nullptr || m_pDatabase->GetDBMSKind() != DBMS_MYSQL ||
+        pszSchema == nullptr || *pszSchema == 0)
+        return nullptr;
+    const wchar_t* pszCatalog = pszSchema;
+    pszSchema = nullptr;
+    return pszCatalog;
+}
+
 void CRCatalogStmt::CheckConstruction(SQLRETURN nRet)
 {
     if (SQL_SUCCEEDED(nRet))
@@ -191,9 +201,12 @@ CRTables::CRTables(CRDatabase* pDatabase, UINT nTypeBits, LPCWSTR pszSchema)
     const wchar_t* pszTypes = strTypes.IsEmpty() ? nullptr : strTypes.GetString();
     CString strSchema;
     const wchar_t* pszSchemaArg = PatternArgument(pszSchema, strSchema);
+    // The database of MariaDB and MySQL is a search pattern here, as the schema is.
+    const wchar_t* pszCatalogArg = CatalogArgument(pszSchemaArg);
 
-    CheckConstruction(SQLTablesW(m_hStmt, nullptr, 0, Arg(pszSchemaArg), ArgLength(pszSchemaArg),
-                                 nullptr, 0, Arg(pszTypes), ArgLength(pszTypes)));
+    CheckConstruction(SQLTablesW(m_hStmt, Arg(pszCatalogArg), ArgLength(pszCatalogArg),
+                                 Arg(pszSchemaArg), ArgLength(pszSchemaArg), nullptr, 0,
+                                 Arg(pszTypes), ArgLength(pszTypes)));
     CheckConstruction(BindText(1, m_info.szTableCat));
     CheckConstruction(BindText(2, m_info.szTableSchem));
     CheckConstruction(BindText(3, m_info.szTableName));
@@ -276,11 +289,13 @@ CRColumns::CRColumns(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR pszTable)
     m_bODBC3 =
         pDatabase->GetInfoVersion(SQL_DRIVER_ODBC_VER, &nMajor, nullptr, nullptr) && nMajor > 2;
     CString strSchema, strTable;
+    const wchar_t* pszCatalog = CatalogArgument(pszSchema);
     const wchar_t* pszSchemaArg = PatternArgument(pszSchema, strSchema);
     const wchar_t* pszTableArg = PatternArgument(pszTable, strTable);
 
-    CheckConstruction(SQLColumnsW(m_hStmt, nullptr, 0, Arg(pszSchemaArg), ArgLength(pszSchemaArg),
-                                  Arg(pszTableArg), ArgLength(pszTableArg), nullptr, 0));
+    CheckConstruction(SQLColumnsW(m_hStmt, Arg(pszCatalog), ArgLength(pszCatalog),
+                                  Arg(pszSchemaArg), ArgLength(pszSchemaArg), Arg(pszTableArg),
+                                  ArgLength(pszTableArg), nullptr, 0));
     CheckConstruction(BindText(1, m_info.szTableCat));
     CheckConstruction(BindText(2, m_info.szTableSchem));
     CheckConstruction(BindText(3, m_info.szTableName));
@@ -315,8 +330,10 @@ CRPrimaryKey::CRPrimaryKey(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR psz
     : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
-    CheckConstruction(SQLPrimaryKeysW(m_hStmt, nullptr, 0, Arg(pszSchema), ArgLength(pszSchema),
-                                      Arg(pszTable), ArgLength(pszTable)));
+    const wchar_t* pszCatalog = CatalogArgument(pszSchema);
+    CheckConstruction(SQLPrimaryKeysW(m_hStmt, Arg(pszCatalog), ArgLength(pszCatalog),
+                                      Arg(pszSchema), ArgLength(pszSchema), Arg(pszTable),
+                                      ArgLength(pszTable)));
     CheckConstruction(BindText(1, m_info.szTableCat));
     CheckConstruction(BindText(2, m_info.szTableSchem));
     CheckConstruction(BindText(3, m_info.szTableName));
@@ -335,10 +352,13 @@ CRForeignKey::CRForeignKey(CRDatabase* pDatabase, LPCWSTR pszPkSchema, LPCWSTR p
     : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
-    CheckConstruction(SQLForeignKeysW(m_hStmt, nullptr, 0, Arg(pszPkSchema), ArgLength(pszPkSchema),
-                                      Arg(pszPkTable), ArgLength(pszPkTable), nullptr, 0,
-                                      Arg(pszFkSchema), ArgLength(pszFkSchema), Arg(pszFkTable),
-                                      ArgLength(pszFkTable)));
+    const wchar_t* pszPkCatalog = CatalogArgument(pszPkSchema);
+    const wchar_t* pszFkCatalog = CatalogArgument(pszFkSchema);
+    CheckConstruction(
+        SQLForeignKeysW(m_hStmt, Arg(pszPkCatalog), ArgLength(pszPkCatalog), Arg(pszPkSchema),
+                        ArgLength(pszPkSchema), Arg(pszPkTable), ArgLength(pszPkTable),
+                        Arg(pszFkCatalog), ArgLength(pszFkCatalog), Arg(pszFkSchema),
+                        ArgLength(pszFkSchema), Arg(pszFkTable), ArgLength(pszFkTable)));
     CheckConstruction(BindText(1, m_info.szPkTableCat));
     CheckConstruction(BindText(2, m_info.szPkTableSchem));
     CheckConstruction(BindText(3, m_info.szPkTableName));
@@ -366,11 +386,12 @@ CRProcedures::CRProcedures(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR psz
 {
     ZeroMemory(&m_info, sizeof m_info);
     CString strSchema, strProcedure;
+    const wchar_t* pszCatalog = CatalogArgument(pszSchema);
     const wchar_t* pszSchemaArg = PatternArgument(pszSchema, strSchema);
     const wchar_t* pszProcedureArg = PatternArgument(pszProcedure, strProcedure);
-    CheckConstruction(SQLProceduresW(m_hStmt, nullptr, 0, Arg(pszSchemaArg),
-                                     ArgLength(pszSchemaArg), Arg(pszProcedureArg),
-                                     ArgLength(pszProcedureArg)));
+    CheckConstruction(SQLProceduresW(m_hStmt, Arg(pszCatalog), ArgLength(pszCatalog),
+                                     Arg(pszSchemaArg), ArgLength(pszSchemaArg),
+                                     Arg(pszProcedureArg), ArgLength(pszProcedureArg)));
     CheckConstruction(BindText(1, m_info.szProcedureCat));
     CheckConstruction(BindText(2, m_info.szProcedureSchem));
     CheckConstruction(BindText(3, m_info.szProcedureName));
@@ -397,12 +418,14 @@ CRProcedureColumns::CRProcedureColumns(CRDatabase* pDatabase, LPCWSTR pszSchema,
 {
     ZeroMemory(&m_info, sizeof m_info);
     CString strSchema, strProcedure, strColumn;
+    const wchar_t* pszCatalog = CatalogArgument(pszSchema);
     const wchar_t* pszSchemaArg = PatternArgument(pszSchema, strSchema);
     const wchar_t* pszProcedureArg = PatternArgument(pszProcedure, strProcedure);
     const wchar_t* pszColumnArg = PatternArgument(pszColumn, strColumn);
-    CheckConstruction(SQLProcedureColumnsW(
-        m_hStmt, nullptr, 0, Arg(pszSchemaArg), ArgLength(pszSchemaArg), Arg(pszProcedureArg),
-        ArgLength(pszProcedureArg), Arg(pszColumnArg), ArgLength(pszColumnArg)));
+    CheckConstruction(SQLProcedureColumnsW(m_hStmt, Arg(pszCatalog), ArgLength(pszCatalog),
+                                           Arg(pszSchemaArg), ArgLength(pszSchemaArg),
+                                           Arg(pszProcedureArg), ArgLength(pszProcedureArg),
+                                           Arg(pszColumnArg), ArgLength(pszColumnArg)));
     CheckConstruction(BindText(1, m_info.szProcedureCat));
     CheckConstruction(BindText(2, m_info.szProcedureSchem));
     CheckConstruction(BindText(3, m_info.szProcedureName));
@@ -442,8 +465,10 @@ CRStatistics::CRStatistics(CRDatabase* pDatabase, LPCWSTR pszSchema, LPCWSTR psz
     : CRCatalogStmt(pDatabase)
 {
     ZeroMemory(&m_info, sizeof m_info);
-    CheckConstruction(SQLStatisticsW(m_hStmt, nullptr, 0, Arg(pszSchema), ArgLength(pszSchema),
-                                     Arg(pszTable), ArgLength(pszTable), SQL_INDEX_ALL, SQL_QUICK));
+    const wchar_t* pszCatalog = CatalogArgument(pszSchema);
+    CheckConstruction(SQLStatisticsW(m_hStmt, Arg(pszCatalog), ArgLength(pszCatalog),
+                                     Arg(pszSchema), ArgLength(pszSchema), Arg(pszTable),
+                                     ArgLength(pszTable), SQL_INDEX_ALL, SQL_QUICK));
     CheckConstruction(BindText(1, m_info.szTableCat));
     CheckConstruction(BindText(2, m_info.szTableSchem));
     CheckConstruction(BindText(3, m_info.szTableName));

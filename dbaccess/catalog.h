@@ -30,6 +30,10 @@ protected:
     // A catalog name argument made literal for a search-pattern argument: "_", "%" and the escape
     // character itself get the driver's search escape. Null stays null.
     const wchar_t* PatternArgument(const wchar_t* pszName, CString& strStorage);
+    // MariaDB and MySQL keep objects by database, which ODBC calls the catalog, and their drivers
+    // refuse a schema argument: there the schema a caller names is the database. Returns it as
+    // the catalog argument and takes it out of pszSchema; elsewhere null, pszSchema as it was.
+    const wchar_t* CatalogArgument(const wchar_t*& pszSchema) const;
     // Throws after freeing the statement when nRet is a failure (construction).
     void CheckConstruction(SQLRETURN nRet);
     SQLRETURN BindText(SQLUSMALLINT nColumn, wchar_t* pBuffer,

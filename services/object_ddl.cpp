@@ -113,9 +113,15 @@ CString BuildRenameObjectSQL(const CSQLDialect& dialect, int nObjectKind, const 
     // Firebird cannot rename a table at all.
     case DBMS_OTHER:
     case DBMS_SQLSERVER:
-    case DBMS_MYSQL:
         if (nObjectKind == DBOBJ_TABLE)
             return L"alter table " + dialect.ObjectName(name) + strTail;
+        break;
+    // A new name without the table's database would move the table into the session's current
+    // database.
+    case DBMS_MYSQL:
+        if (nObjectKind == DBOBJ_TABLE)
+            return L"alter table " + dialect.ObjectName(name) + L" rename to " +
+                   dialect.ObjectName(CStringPair(name.m_strFirst, pszNewName));
         break;
     default: break;
     }

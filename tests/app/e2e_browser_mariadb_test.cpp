@@ -1,7 +1,8 @@
 // End to end on MariaDB, each test in a database of its own: the tables tree holds only the
 // current database's tables, a table renamed to a name with a blank, a trigger marked under
 // Insert on the table's Triggers page, the triggers tab's text and drop, a view's source text,
-// and dropping a function.
+// and dropping a function; a table opened from the tree after a USE of another database, edited
+// and refreshed there, is the tree's database's table.
 #include "tests/app/e2e_browser_fixture.h"
 
 #include "resources/resource.h"
@@ -59,7 +60,7 @@ TEST_F(BrowserMariaDBE2E, CurrentDatabaseTablesRenameAndTriggersPage)
     // The table's triggers: the insert trigger is marked under Insert only.
     ql::CProgram::TreeCommand(tables, m_program.FindTreeItem(tables, db, L"orders"),
                               ID_DBO_TRIGGERS);
-    dlg = m_program.WaitForDialog(L"orders information");
+    dlg = m_program.WaitForDialog(db + L".orders information");
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(SendMessageW(ql::CProgram::Item(dlg, IDC_DBO_TABS), TCM_GETCURSEL, 0, 0), 3)
         << "opened on the Triggers tab, after Columns, Indexes and Constraints";
@@ -121,7 +122,7 @@ TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
     HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, db, L"v1", views);
     ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
-    ASSERT_TRUE(m_program.WaitForActiveChild(L"v1 text"))
+    ASSERT_TRUE(m_program.WaitForActiveChild(db + L".v1 text"))
         << "no script window: " << (m_program.FindMessageBox() ? "a message box" : "nothing");
     EXPECT_EQ(m_program.ActiveEditorText(), definition) << Narrow(m_program.ActiveEditorText());
 
@@ -137,6 +138,49 @@ TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
     EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM information_schema.routines WHERE "
                          L"routine_schema = database() AND routine_name = 'f_drop'"),
               CString(L"0"));
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserMariaDBE2E, TableOpenedFromTheTreeAfterUseIsTheTreesDatabases)
+{
+    // The same table in another database, which the session then makes its current one.
+    CScratchDatabase other(CScratchDatabase::mariadb);
+    ASSERT_TRUE(other.Create());
+    other.Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
+    other.Exec(L"INSERT INTO t VALUES (1, 'other')");
+    m_db.Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
+    m_db.Exec(L"INSERT INTO t VALUES (1, 'mine')");
+    const std::wstring db(m_db.Name().GetString());
+    HWND tables = nullptr;
+    const HTREEITEM item = StartOn(L"Tables", IDW_DBO_TABLES_TREE, db, L"t", tables);
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(ql::RunQuery(m_program, L"USE " + std::wstring(other.Name().GetString())));
+    EXPECT_NE(m_program.TakeMessageBox().find(L"Executed OK"), std::wstring::npos);
+
+    const std::vector<HWND> before = m_program.Children();
+    ql::CProgram::TreeCommand(tables, item, ID_DBO_OPEN);
+    const HWND child = m_program.WaitForNewGrid(before);
+    ASSERT_NE(child, nullptr);
+    const HWND grid = ql::GridOf(child);
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return m_program.ListItems(grid, 1) == std::vector<std::wstring>{L"mine"};
+    })) << Narrow(m_program.ListItemText(grid, 0, 1));
+
+    // An edit changes that table's row, not the current database's.
+    ASSERT_TRUE(m_program.ClickListCell(grid, 0, 1));
+    ql::CProgram::PressKey(grid, VK_SPACE);
+    ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, L"edited", false, VK_RETURN));
+    ql::CProgram::PressKey(grid, VK_RETURN);
+    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Query(L"SELECT name FROM t") == L"edited"; }));
+    EXPECT_EQ(other.Query(L"SELECT name FROM t"), CString(L"other"));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+
+    // Refreshed, it reads the same table again.
+    m_db.Exec(L"UPDATE t SET name = 'again'");
+    m_program.PostCommand(ID_QUERY_REFRESH);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return m_program.ListItems(grid, 1) == std::vector<std::wstring>{L"again"};
+    })) << Narrow(m_program.ListItemText(grid, 0, 1));
     EXPECT_TRUE(m_program.Close());
 }
 

@@ -74,7 +74,7 @@ TEST(TreeMenus, DropQuestionNamesTheKind)
               CString(L"Trigger 't' will be dropped.\nContinue?"));
 }
 
-TEST(CatalogRows, MySQLKeepsSchemaLessRowsOfTheCurrentDatabaseOnly)
+TEST(CatalogRows, MySQLKeepsSchemaLessRowsOfTheDatabaseOnlyNamedByIt)
 {
     CTableInfoArray list;
     list.Add(Row(L"quenlark", L"", L"mine"));
@@ -87,12 +87,16 @@ TEST(CatalogRows, MySQLKeepsSchemaLessRowsOfTheCurrentDatabaseOnly)
     copy.Copy(list);
     FilterCatalogRows(false, L"quenlark", copy);
     EXPECT_EQ(copy.GetSize(), 5) << "other products keep every row";
+    EXPECT_STREQ(copy[0].szTableSchem, L"") << "and their names";
 
     FilterCatalogRows(true, L"quenlark", list);
     ASSERT_EQ(list.GetSize(), 3);
     EXPECT_STREQ(list[0].szTableCat, L"quenlark");
+    EXPECT_STREQ(list[0].szTableSchem, L"quenlark") << "named with its database";
     EXPECT_STREQ(list[1].szTableName, L"nocatalog");
+    EXPECT_STREQ(list[1].szTableSchem, L"");
     EXPECT_STREQ(list[2].szTableName, L"withschema");
+    EXPECT_STREQ(list[2].szTableSchem, L"sch");
 
     // Without a known current database only rows without a catalog stay.
     EXPECT_FALSE(KeepCatalogRow(true, Row(L"quenlark", L"", L"t"), nullptr));

@@ -129,7 +129,8 @@ TEST(RenameStatements, ObjectsByProductAndKind)
         {DBMS_MSSQL, DBOBJ_CONSTRAINT, "{call sp_rename(N's.Order Items', N'New Name')}"},
         // Firebird has no statement that renames a table.
         {DBMS_FIREBIRD, DBOBJ_TABLE, ""},
-        {DBMS_MYSQL, DBOBJ_TABLE, "alter table s.`Order Items` rename to `New Name`"},
+        // The new name keeps the table in its database, whichever one is the session's.
+        {DBMS_MYSQL, DBOBJ_TABLE, "alter table s.`Order Items` rename to s.`New Name`"},
         {DBMS_MYSQL, DBOBJ_VIEW, ""},
         {DBMS_POSTGRESQL, DBOBJ_TABLE, "alter table s.\"Order Items\" rename to \"New Name\""},
         {DBMS_POSTGRESQL, DBOBJ_VIEW, "alter view s.\"Order Items\" rename to \"New Name\""},
