@@ -113,11 +113,11 @@ TEST_F(BrowserHostileMariaDBE2E, BackslashNamesFindTheirTextAndTriggers)
             .GetString());
 
     HWND views = nullptr;
-    const std::wstring db(m_db.Name().GetString()); // the node of the schema-less objects
+    const std::wstring db(m_db.Name().GetString()); // the node of the objects, and their schema
     HTREEITEM item = StartOn(L"Views", IDW_DBO_VIEWS_TREE, db, view, views);
     ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
-    ASSERT_TRUE(m_program.WaitForActiveChild(Quoted(view, L'`') + L" text"))
+    ASSERT_TRUE(m_program.WaitForActiveChild(db + L"." + Quoted(view, L'`') + L" text"))
         << "no script window: " << (m_program.FindMessageBox() ? "a message box" : "nothing");
     EXPECT_EQ(m_program.ActiveEditorText(), definition);
 
@@ -126,7 +126,7 @@ TEST_F(BrowserHostileMariaDBE2E, BackslashNamesFindTheirTextAndTriggers)
     item = m_program.FindTreeItem(tables, db, table);
     ASSERT_NE(item, nullptr);
     ql::CProgram::TreeCommand(tables, item, ID_DBO_TRIGGERS);
-    const HWND dlg = m_program.WaitForDialog(Quoted(table, L'`') + L" information");
+    const HWND dlg = m_program.WaitForDialog(db + L"." + Quoted(table, L'`') + L" information");
     ASSERT_NE(dlg, nullptr);
     const HWND list = ql::CProgram::WaitForVisibleControl(dlg, IDC_DBO_LIST);
     ASSERT_NE(list, nullptr);
