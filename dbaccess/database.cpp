@@ -764,6 +764,14 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CStrin
 {
     if (!FollowsTransactionBlocks())
         return;
+    // Nothing is left to end, nor aborted, nor to ask the server about.
+    CString strLost;
+    if (!bSucceeded && FollowLostSession(strLost))
+    {
+        if (!strLost.IsEmpty())
+            AddSessionNote(strLost);
+        return;
+    }
     if (m_txn == TxnState::DriversAborted)
         EndDriversAbortedTransaction();
     const TxnProduct product = GetTxnProduct();
@@ -820,6 +828,19 @@ void CRDatabase::FollowTransaction(LPCWSTR pszSQL, bool bSucceeded, const CStrin
         m_bSavepointMade = true;
     if (!strNote.IsEmpty())
         m_strSessionNote += (m_strSessionNote.IsEmpty() ? L"" : L"\n") + strNote;
+}
+
+bool CRDatabase::FollowLostSession(CString& strNote)
+{
+    strNote.Empty();
+    if (!FollowsTransactionBlocks() || !IsConnectionDead())
+        return false;
+    const TxnStep step = TxnAfterSessionLost(m_txn);
+    EnterTxnState(step.next);
+    if (step.note == TxnStep::noteEndedWithSession)
+        strNote = L"The transaction is over: it ended with the session, the server rolled it "
+                  L"back, and nothing done in it was committed.";
+    return true;
 }
 
 void CRDatabase::AskAgainAboutTransaction()

@@ -376,6 +376,11 @@ public:
     // pError: the statement's failure; when null and called from a handler of one, the failure
     // being handled. What the server did to the transaction is added to its message.
     void AfterFailedStatement(LPCWSTR pszSQL, Zelt::CRDBException* pError = nullptr);
+    // After a failed call on the connection, a statement's or a row change's: when the session
+    // is gone (the server ended it, the connection broke), whatever transaction was open went
+    // with it, and is no longer shown, asked about or ended; a note for the user says so where one
+    // was open, in strNote (else empty). True when the session is gone.
+    bool FollowLostSession(CString& strNote);
     // What the follow-up of the last statement repaired in the session, for the user to read
     // with the statement's success ("" when nothing); taking it empties it.
     CString TakeSessionNote();

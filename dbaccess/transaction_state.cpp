@@ -140,6 +140,22 @@ TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const 
     return Ask(state);
 }
 
+TxnStep TxnAfterSessionLost(TxnState state)
+{
+    // Autocommit stays as the driver has it: switching it on a dead connection would only fail.
+    TxnStep step{TxnAutocommitOff(state) ? TxnState::Lost : TxnState::None};
+    switch (state)
+    {
+    case TxnState::User:
+    case TxnState::Program:
+    case TxnState::Server:
+    case TxnState::Aborted:
+    case TxnState::UserUnknown: step.note = TxnStep::noteEndedWithSession; break;
+    default: break;
+    }
+    return step;
+}
+
 TxnState TxnFollowAnswer(TxnState state, TxnAnswer answer, TxnProduct product)
 {
     switch (answer)

@@ -57,9 +57,10 @@ struct TxnStep
     enum Note
     {
         noNote,
-        noteAborted,        // the failure left the transaction aborted
-        noteRolledBack,     // the COMMIT rolled back an aborted transaction
-        noteEndedByFailure, // the failed COMMIT ended it: the server rolled it back
+        noteAborted,          // the failure left the transaction aborted
+        noteRolledBack,       // the COMMIT rolled back an aborted transaction
+        noteEndedByFailure,   // the failed COMMIT ended it: the server rolled it back
+        noteEndedWithSession, // the session the failure met is gone, and its transaction with it
     } note = noNote;
 };
 
@@ -69,5 +70,8 @@ TxnStep TxnAfterSuccess(TxnState state, TxnText text, TxnProduct product);
 // statement.
 TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const CString& sqlState,
                         bool bSingle);
+// A statement failed and the session is gone (the server ended it, the connection broke): the
+// server holds no transaction any more, whatever the statement was.
+TxnStep TxnAfterSessionLost(TxnState state);
 // The state after the server's answer.
 TxnState TxnFollowAnswer(TxnState state, TxnAnswer answer, TxnProduct product);

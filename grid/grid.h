@@ -306,6 +306,9 @@ public:
     void NotifyRowDone(bool bFlag);
     void NotifyCountChanged();
     void NotifyDatabaseError(Zelt::CRDBException* e, UINT nCode = kGridDatabaseError);
+    // The text of a database failure: one that met the session gone says that the open
+    // transaction went with it (which the connection then no longer shows).
+    CString DatabaseErrorText(LPCWSTR pszText);
     void NotifyText(UINT nCode, LPCWSTR pszText);
     // Code 12 with the 1-based column (0 for none), the kind and a text. [logic]
     void NotifyEditError(int nColumn, UINT nKind, LPCWSTR pszText = L"");

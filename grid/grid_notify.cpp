@@ -60,7 +60,16 @@ void CRGrid::NotifyText(UINT nCode, LPCWSTR pszText)
 
 void CRGrid::NotifyDatabaseError(Zelt::CRDBException* e, UINT nCode)
 {
-    NotifyText(nCode, e ? (LPCWSTR)e->m_strError : L"");
+    NotifyText(nCode, DatabaseErrorText(e ? (LPCWSTR)e->m_strError : L""));
+}
+
+CString CRGrid::DatabaseErrorText(LPCWSTR pszText)
+{
+    CString text = pszText;
+    CString note;
+    if (m_pDatabase != nullptr && m_pDatabase->FollowLostSession(note) && !note.IsEmpty())
+        text += (text.IsEmpty() ? L"" : L"\n\n") + note;
+    return text;
 }
 
 void CRGrid::OnBeginEdit(int nRow)

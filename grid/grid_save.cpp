@@ -54,7 +54,8 @@ void CRGrid::NotifyEditError(int nColumn, UINT nKind, LPCWSTR pszText)
     record.hdr.code = kGridEditError;
     record.nColumn = nColumn + 1;
     record.nKind = nKind;
-    record.strText = pszText ? pszText : L"";
+    record.strText = nKind == kRowSqlDatabaseError ? DatabaseErrorText(pszText)
+                                                   : CString(pszText ? pszText : L"");
     ::SendMessageW(m_pOwner->GetSafeHwnd(), WM_NOTIFY, record.hdr.idFrom,
                    reinterpret_cast<LPARAM>(&record));
 }

@@ -1,10 +1,11 @@
 // End to end on PostgreSQL and MariaDB: the server drops the program's session in the middle of
 // the user's work.
 // - A transaction the user began is open: Commit fails with the server's reason and "Failed to
-//   end transaction", also when a grid edit met the lost session first; nothing of the
-//   transaction is in the table; the transaction is over (the server rolled it back), so neither
-//   the "TRANS" pane nor the end-transaction question outlive it and the program closes at the
-//   first asking (asking only about a row whose save was lost).
+//   end transaction"; a statement or a grid edit that meets the lost session first says the
+//   transaction ended with it. Nothing of the transaction is in the table; the transaction is
+//   over (the server rolled it back), so neither the "TRANS" pane nor the end-transaction
+//   question outlive it and the program closes at the first asking (asking only about a row
+//   whose save was lost).
 // - Rows are being edited in a table's grid: the row saved before the loss stays saved, the row
 //   saved after it is reported and never shown as saved, and a sort's failure says why.
 // And a transaction the user opens with a statement of their own (BEGIN, START TRANSACTION) is
@@ -258,8 +259,10 @@ protected:
     CScratchDatabase m_db;
 };
 
-// Commit after the session was killed: either straight away, or after an edit of the grid met
-// the lost session first (psqlODBC then forgets the transaction and takes a commit for done).
+// Commit after the session was killed fails with the server's reason and "Failed to end
+// transaction". An edit of the grid that meets the lost session first says the transaction
+// ended with it (psqlODBC then forgets the transaction and would take a commit for done), and
+// there is nothing left to commit. Either way nothing of the transaction is in the table.
 TEST_P(TransactionsE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction)
 {
     for (const bool editFirst : {false, true})
@@ -284,25 +287,32 @@ TEST_P(TransactionsE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction
         if (editFirst)
         {
             ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"dos"));
-            EXPECT_NE(program.TakeMessageBox(10000), L"") << "the lost save is reported";
+            const std::wstring box = program.TakeMessageBox(10000);
+            EXPECT_NE(box.find(L"ended with the session"), std::wstring::npos) << ql::Narrow(box);
+            EXPECT_EQ(box.find(L"aborted"), std::wstring::npos) << ql::Narrow(box);
+            EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+            EXPECT_FALSE(EndTransactionEnabled());
         }
-
-        program.PostCommand(ID_DB_END_TRANS);
-        HWND dlg = program.WaitForDialog(L"End Transaction");
-        ASSERT_NE(dlg, nullptr);
-        ql::CProgram::Click(dlg, IDC_COMMIT);
-        // The server's reason, then the program's own word, which ends the report: each wait is
-        // for a box still to come (its time-out for a hang only); then none follows.
-        std::vector<std::wstring> boxes;
-        while (boxes.size() < 3 && (boxes.empty() || boxes.back() != L"Failed to end transaction"))
+        else
         {
-            const std::wstring box = program.TakeMessageBox();
-            if (box.empty())
-                break;
-            boxes.push_back(box);
+            program.PostCommand(ID_DB_END_TRANS);
+            HWND dlg = program.WaitForDialog(L"End Transaction");
+            ASSERT_NE(dlg, nullptr);
+            ql::CProgram::Click(dlg, IDC_COMMIT);
+            // The server's reason, then the program's own word, which ends the report: each wait
+            // is for a box still to come (its time-out for a hang only); then none follows.
+            std::vector<std::wstring> boxes;
+            while (boxes.size() < 3 &&
+                   (boxes.empty() || boxes.back() != L"Failed to end transaction"))
+            {
+                const std::wstring box = program.TakeMessageBox();
+                if (box.empty())
+                    break;
+                boxes.push_back(box);
+            }
+            ASSERT_FALSE(boxes.empty()) << "the failed commit is reported";
+            EXPECT_EQ(boxes.back(), L"Failed to end transaction");
         }
-        ASSERT_FALSE(boxes.empty()) << "the failed commit is reported";
-        EXPECT_EQ(boxes.back(), L"Failed to end transaction");
         ASSERT_TRUE(program.Settle()) << program.Describe();
         EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
         EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0");
@@ -322,6 +332,36 @@ TEST_P(TransactionsE2E, CommitAfterTheSessionWasKilledTellsAndEndsTheTransaction
             << "a question stops the close: " << program.Describe();
         program.Kill();
     }
+}
+
+// The user's own BEGIN and INSERT, then the session is killed: the next statement fails with
+// the server's words and says the transaction ended with the session (never that it is aborted
+// and waits for a ROLLBACK). "TRANS" goes, End Transaction has nothing to end, and the close
+// asks nothing. Neither INSERT is in the table, and none was sent again in another session.
+TEST_P(TransactionsE2E, AStatementThatMeetsTheKilledSessionEndsTheTransaction)
+{
+    ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+    ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (1)"));
+    ASSERT_NO_FATAL_FAILURE(KillProgramSession());
+
+    std::wstring box;
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"INSERT INTO kept VALUES (2)", &box));
+    if (box.empty())
+        box = program.TakeMessageBox();
+    EXPECT_NE(box.find(IsMariaDB() ? L"Lost connection" : L"terminating connection"),
+              std::wstring::npos)
+        << ql::Narrow(box);
+    EXPECT_NE(box.find(L"ended with the session"), std::wstring::npos) << ql::Narrow(box);
+    EXPECT_EQ(box.find(L"aborted"), std::wstring::npos) << ql::Narrow(box);
+    EXPECT_TRUE(ql::WaitFor([&] { return !TransPaneShows(); })) << program.Describe();
+    EXPECT_FALSE(EndTransactionEnabled());
+    EXPECT_EQ(m_db.Query(OtherSessions(L"count(*)")), L"0") << "the program connected again";
+    EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM kept"), L"0");
+
+    PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(20000)) << "a question stops the close: " << program.Describe();
 }
 
 TEST_P(TransactionsE2E, GridEditsBeforeAndAfterTheLoss)

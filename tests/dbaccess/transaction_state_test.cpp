@@ -142,6 +142,40 @@ TEST(TransactionState, RollbackToSavepointEndsTheAbortedState)
     EXPECT_EQ(TxnFollowAnswer(TxnState::User, TxnAnswer::Aborted, pg), TxnState::Aborted);
 }
 
+// A failure that met the session gone (terminated, timed out, the connection broken): whatever
+// transaction was open went with the session. It is no longer shown or asked about, nor taken
+// for aborted, and the failure says it ended; autocommit stays as the driver has it.
+TEST(TransactionState, ALostSessionTakesItsTransactionAlong)
+{
+    const struct
+    {
+        TxnState before;
+        TxnState after;
+        bool said;
+    } cases[] = {
+        {TxnState::User, TxnState::Lost, true},
+        {TxnState::Program, TxnState::Lost, true},
+        {TxnState::Aborted, TxnState::Lost, true},
+        {TxnState::UserUnknown, TxnState::Lost, true},
+        {TxnState::Server, TxnState::None, true},
+        {TxnState::Beginning, TxnState::Lost, false},
+        {TxnState::Unknown, TxnState::None, false},
+        {TxnState::None, TxnState::None, false},
+        {TxnState::Lost, TxnState::Lost, false},
+        {TxnState::DriversAborted, TxnState::None, false},
+    };
+    for (const auto& c : cases)
+    {
+        const TxnStep step = TxnAfterSessionLost(c.before);
+        EXPECT_EQ(step.next, c.after) << static_cast<int>(c.before);
+        EXPECT_FALSE(TxnIsOpen(step.next)) << static_cast<int>(c.before);
+        EXPECT_EQ(TxnAutocommitOff(step.next), TxnAutocommitOff(c.before))
+            << static_cast<int>(c.before);
+        EXPECT_FALSE(step.bAsk);
+        EXPECT_EQ(step.note == TxnStep::noteEndedWithSession, c.said) << static_cast<int>(c.before);
+    }
+}
+
 TEST(TransactionState, AutocommitFollowsTheState)
 {
     // The user's COMMIT ends the program's transaction too: the server holds none after it.
