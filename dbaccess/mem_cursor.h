@@ -64,6 +64,7 @@ public:
     bool IsFieldTruncated(UINT col) override;
     bool IsFieldHeldAsText(UINT col) override;
     int GetFieldBlobForm(UINT col) override;
+    int GetFieldNumberForm(UINT col) override;
 
     bool GetFieldGuid(UINT col, GUID& value) override;
     bool GetFieldByte(UINT col, BYTE& value) override;
@@ -143,6 +144,9 @@ public:
         // Two bits: what a value that reads as a SQLite blob's text is (GetFieldBlobForm).
         kFieldBlobFormShift = 3,
         kFieldBlobFormMask = 3 << kFieldBlobFormShift,
+        // Two bits: what a value that reads as a SQLite number's text is (GetFieldNumberForm).
+        kFieldNumberFormShift = 5,
+        kFieldNumberFormMask = 3 << kFieldNumberFormShift,
     };
 
 private:

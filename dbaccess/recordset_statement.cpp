@@ -95,6 +95,8 @@ void CRRecordset::ClearColumns()
     m_blobFormColumns.clear();
     m_blobColumnForms.clear();
     m_blobForms.clear();
+    m_numberColumnForms.clear();
+    m_numberForms.clear();
 }
 
 void CRRecordset::ResetPosition()
