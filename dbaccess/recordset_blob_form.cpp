@@ -99,9 +99,11 @@ int CRRecordset::GetFieldNumberForm(UINT col)
     CString text;
     if (!GetFieldText(col, text) || !ReadsAsSQLiteNumber(text))
         return kNumberFormNone;
+    // A column that is no table's own (a join's, an expression's) is read as the text it is, as
+    // ever: asking would refuse every number-like text of such a result.
     const CString& column = StoredColumnOf(col);
     if (column.IsEmpty())
-        return kNumberFormEither;
+        return kNumberFormNone;
     const CString table = ParseSelectTableName(m_strSQL);
     // One scan of the column first: a column of one form alone (a TEXT column, or numbers
     // without a text that reads as one) needs no question a value.
