@@ -110,6 +110,24 @@ int CRRecordset::GetFieldNumberForm(UINT col)
     if (m_numberColumnForms.empty())
         m_numberColumnForms.assign(m_columns.size(), -1);
     int& columnForms = m_numberColumnForms[col - 1];
+    // A column of text affinity holds no number: its values are not asked about (a table of
+    // many numeric texts costs no scan).
+    constexpr int kTextAffinity = 4;
+    std::vector<CString> parts;
+    CString declared;
+    if (columnForms < 0 && SplitSQLName(table, parts) && !parts.empty() && parts.size() <= 2 &&
+        m_pDatabase->AskOneText(
+            L"SELECT type FROM pragma_table_info(" +
+                CRDatabase::FormatStringLiteral(DBMS_SQLITE, parts.back()) +
+                (parts.size() == 2 ? L", " + CRDatabase::FormatStringLiteral(DBMS_SQLITE, parts[0])
+                                   : CString()) +
+                L") WHERE name = " + CRDatabase::FormatStringLiteral(DBMS_SQLITE, column) +
+                L" COLLATE NOCASE",
+            declared) &&
+        !MayHoldSQLiteNumbers(declared))
+        columnForms = kTextAffinity;
+    if (columnForms == kTextAffinity)
+        return kNumberFormNone;
     if (columnForms < 0)
     {
         CString answer;

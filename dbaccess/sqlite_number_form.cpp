@@ -76,6 +76,15 @@ bool ReadsAsSQLiteNumber(const CString& text)
     return value == L"Inf" || value == L"-Inf" || IsIntegerText(value) || IsRealText(value);
 }
 
+bool MayHoldSQLiteNumbers(const CString& declaredType)
+{
+    CString type = declaredType;
+    type.MakeUpper();
+    if (type.Find(L"INT") >= 0)
+        return true;
+    return type.Find(L"CHAR") < 0 && type.Find(L"CLOB") < 0 && type.Find(L"TEXT") < 0;
+}
+
 CString SQLiteColumnNumberFormsQuestion(const CString& table, const CString& column)
 {
     const CString name = QuotedName(column);

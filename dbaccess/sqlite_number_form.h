@@ -13,6 +13,11 @@
 // infinity (Inf, -Inf).
 bool ReadsAsSQLiteNumber(const CString& text);
 
+// Whether a column declared so may hold a number beside a text that reads as one. A column of
+// text affinity (a declared type naming CHAR, CLOB or TEXT, and not INT) turns every number
+// stored in it into its text: the file need not be asked about its values.
+bool MayHoldSQLiteNumbers(const CString& declaredType);
+
 // The question asked first for a column: whether it holds numbers (1), texts that read as a
 // number's (2), or both (3). A column holding one form alone needs no question for each value.
 CString SQLiteColumnNumberFormsQuestion(const CString& table, const CString& column);

@@ -20,3 +20,16 @@ TEST(SQLiteNumberForm, TextsNoNumberIsWrittenAs)
                                 L"1e+20", L"inf", L"NaN", L"0x10", L"1,5", L"abc"})
         EXPECT_FALSE(ReadsAsSQLiteNumber(text)) << CStringA(text).GetString();
 }
+
+// Affinity as SQLite gives it by the declared type: INT first, then CHAR, CLOB or TEXT; a
+// column of text affinity keeps no number, so its numeric texts are not asked about.
+TEST(SQLiteNumberForm, DeclaredTypesThatMayHoldNumbers)
+{
+    for (const wchar_t* type : {L"", L"ANY", L"BLOB", L"INTEGER", L"BIGINT", L"REAL", L"DOUBLE",
+                                L"NUMERIC", L"DATE", L"BOOLEAN", L"FOO", L"POINT"})
+        EXPECT_TRUE(MayHoldSQLiteNumbers(type)) << CStringA(type).GetString();
+    // "POINT" holds INT: integer affinity, as SQLite reads it.
+    for (const wchar_t* type : {L"TEXT", L"text", L"VARCHAR(20)", L"NCHAR(5)", L"CLOB",
+                                L"CHARACTER VARYING", L"NATIVE CHARACTER(70)"})
+        EXPECT_FALSE(MayHoldSQLiteNumbers(type)) << CStringA(type).GetString();
+}
