@@ -69,7 +69,7 @@ CString MakeDropQuestion(int nKind, LPCWSTR pszQuotedName)
 
 bool KeepCatalogRow(bool bMySQLKind, const CRTables::CTableInfo& info, LPCWSTR pszDatabase)
 {
-    if (!bMySQLKind || info.szTableSchem[0] != 0 || info.szTableCat[0] == 0)
+    if (!bMySQLKind || info.szTableCat[0] == 0)
         return true;
     return pszDatabase != nullptr && wcscmp(info.szTableCat, pszDatabase) == 0;
 }
@@ -86,9 +86,7 @@ void FilterCatalogRows(bool bMySQLKind, LPCWSTR pszDatabase,
             continue;
         if (nKept != i)
             list[nKept] = list[i];
-        CRTables::CTableInfo& kept = list[nKept++];
-        if (kept.szTableSchem[0] == 0)
-            wcscpy_s(kept.szTableSchem, kept.szTableCat);
+        ++nKept;
     }
     list.SetSize(nKept);
 }

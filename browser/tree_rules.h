@@ -34,14 +34,12 @@ bool CanDropTreeItem(int nKind, DWORD_PTR dwItemData);
 // too), packages and triggers.
 CString MakeDropQuestion(int nKind, LPCWSTR pszQuotedName);
 
-// MySQL and MariaDB report the database as catalog and no schema: a schema-less row belongs in
-// a tree node of a database only when it has no catalog or its catalog is that database, so that
-// another database's same-named table is neither shown nor opened in its place. Other products
-// keep every row.
+// MySQL and MariaDB keep tables by database, which the catalog reads name as a row's catalog
+// (and its schema): a row belongs in a tree node of a database only when it has no catalog or its
+// catalog is that database, so that another database's same-named table is neither shown nor
+// opened in its place. Other products keep every row.
 bool KeepCatalogRow(bool bMySQLKind, const CRTables::CTableInfo& info, LPCWSTR pszDatabase);
 
-// Removes the rows KeepCatalogRow refuses. A MySQL row kept takes its database as its schema: the
-// object is then named with its database wherever it is opened, dropped or read from the tree, and
-// not looked for in the session's current database, which a USE may have made another one.
+// Removes the rows KeepCatalogRow refuses.
 void FilterCatalogRows(bool bMySQLKind, LPCWSTR pszDatabase,
                        CArray<CRTables::CTableInfo, const CRTables::CTableInfo&>& list);

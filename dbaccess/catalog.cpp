@@ -105,6 +105,13 @@ const wchar_t* CRCatalogStmt::CatalogArgument(const wchar_t*& pszSchema) const
     return pszCatalog;
 }
 
+void CRCatalogStmt::NameSchemaByCatalog(wchar_t* pszSchema, const wchar_t* pszCatalog) const
+{
+    if (m_pDatabase == nullptr || m_pDatabase->GetDBMSKind() != DBMS_MYSQL || pszSchema[0] != 0)
+        return;
+    wcsncpy_s(pszSchema, QL_CATALOG_TEXT, pszCatalog, _TRUNCATE);
+}
+
 void CRCatalogStmt::CheckConstruction(SQLRETURN nRet)
 {
     if (SQL_SUCCEEDED(nRet))
@@ -229,6 +236,7 @@ bool CRTables::Fetch(CTableInfo* pInfo)
         m_info.nTableType = typeView;
     else if (wcscmp(m_info.szTableType, L"SYSTEM TABLE") == 0)
         m_info.nTableType = typeSystemTable;
+    NameSchemaByCatalog(m_info.szTableSchem, m_info.szTableCat);
     *pInfo = m_info;
     return true;
 }
@@ -376,7 +384,11 @@ CRForeignKey::CRForeignKey(CRDatabase* pDatabase, LPCWSTR pszPkSchema, LPCWSTR p
 
 bool CRForeignKey::Fetch(CForeignKeyInfo* pInfo)
 {
-    return FetchCleared(m_info, pInfo);
+    if (!FetchCleared(m_info, pInfo))
+        return false;
+    NameSchemaByCatalog(pInfo->szPkTableSchem, pInfo->szPkTableCat);
+    NameSchemaByCatalog(pInfo->szFkTableSchem, pInfo->szFkTableCat);
+    return true;
 }
 
 // ---- procedures -----------------------------------------------------------------------------
@@ -408,6 +420,7 @@ bool CRProcedures::Fetch(CProcedureInfo* pInfo)
         return false;
     if (WasNull(3))
         m_info.szRemarks[0] = 0;
+    NameSchemaByCatalog(m_info.szProcedureSchem, m_info.szProcedureCat);
     *pInfo = m_info;
     return true;
 }

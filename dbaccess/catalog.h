@@ -34,6 +34,11 @@ protected:
     // refuse a schema argument: there the schema a caller names is the database. Returns it as
     // the catalog argument and takes it out of pszSchema; elsewhere null, pszSchema as it was.
     const wchar_t* CatalogArgument(const wchar_t*& pszSchema) const;
+    // The other way round for a row read: on MariaDB and MySQL a row names its database as the
+    // catalog and no schema, and takes the database as its schema here. The object is then named
+    // with its database wherever it goes (opened, called, dropped, joined), not looked for in the
+    // session's current database, which a USE may have made another one.
+    void NameSchemaByCatalog(wchar_t* pszSchema, const wchar_t* pszCatalog) const;
     // Throws after freeing the statement when nRet is a failure (construction).
     void CheckConstruction(SQLRETURN nRet);
     SQLRETURN BindText(SQLUSMALLINT nColumn, wchar_t* pBuffer,

@@ -2,7 +2,8 @@
 // current database's tables, a table renamed to a name with a blank, a trigger marked under
 // Insert on the table's Triggers page, the triggers tab's text and drop, a view's source text,
 // and dropping a function; a table opened from the tree after a USE of another database, edited
-// and refreshed there, is the tree's database's table.
+// and refreshed there, is the tree's database's table, and so are a table of the Tables dialog
+// and a procedure of the tree, called or read.
 #include "tests/app/e2e_browser_fixture.h"
 
 #include "resources/resource.h"
@@ -131,7 +132,8 @@ TEST_F(BrowserMariaDBE2E, ViewTextAndFunctionDrop)
     ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(procs, db, L"f_drop")); }))
         << "procedures tree: " << m_program.TreeItems(procs).size() << " items";
     ql::CProgram::TreeCommand(procs, item, ID_DBO_DROP);
-    EXPECT_EQ(m_program.AnswerMessageBox(IDYES), L"Procedure 'f_drop' will be dropped.\nContinue?");
+    EXPECT_EQ(m_program.AnswerMessageBox(IDYES),
+              L"Procedure '" + db + L".f_drop' will be dropped.\nContinue?");
     EXPECT_TRUE(
         ql::WaitFor([&] { return m_program.FindTreeItem(procs, db, L"f_drop") == nullptr; }));
     EXPECT_EQ(m_program.FindMessageBox(), nullptr);
@@ -181,6 +183,77 @@ TEST_F(BrowserMariaDBE2E, TableOpenedFromTheTreeAfterUseIsTheTreesDatabases)
     EXPECT_TRUE(ql::WaitFor([&] {
         return m_program.ListItems(grid, 1) == std::vector<std::wstring>{L"again"};
     })) << Narrow(m_program.ListItemText(grid, 0, 1));
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserMariaDBE2E, TablesDialogTableAfterUseIsTheDatabaseItIsListedFor)
+{
+    CScratchDatabase other(CScratchDatabase::mariadb);
+    ASSERT_TRUE(other.Create());
+    other.Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
+    other.Exec(L"INSERT INTO t VALUES (1, 'other')");
+    m_db.Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
+    m_db.Exec(L"INSERT INTO t VALUES (1, 'mine')");
+    const std::wstring db(m_db.Name().GetString()), otherDb(other.Name().GetString());
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(ql::RunQuery(m_program, L"USE " + otherDb));
+    EXPECT_NE(m_program.TakeMessageBox().find(L"Executed OK"), std::wstring::npos);
+
+    // Each database's t is listed with its database and opens as that database's table.
+    const HWND child = m_program.OpenTableWindow(db, L"t");
+    ASSERT_NE(child, nullptr) << m_program.Describe();
+    const HWND grid = ql::GridOf(child);
+    ASSERT_TRUE(ql::WaitFor([&] {
+        return m_program.ListItems(grid, 1) == std::vector<std::wstring>{L"mine"};
+    })) << Narrow(m_program.ListItemText(grid, 0, 1));
+    ASSERT_TRUE(m_program.ClickListCell(grid, 0, 1));
+    ql::CProgram::PressKey(grid, VK_SPACE);
+    ASSERT_TRUE(ql::CProgram::SetInPlaceValue(grid, L"edited", false, VK_RETURN));
+    ql::CProgram::PressKey(grid, VK_RETURN);
+    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Query(L"SELECT name FROM t") == L"edited"; }));
+    EXPECT_EQ(other.Query(L"SELECT name FROM t"), CString(L"other"));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+
+    const HWND second = m_program.OpenTableWindow(otherDb, L"t");
+    ASSERT_NE(second, nullptr) << m_program.Describe();
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return m_program.ListItems(ql::GridOf(second), 1) == std::vector<std::wstring>{L"other"};
+    })) << Narrow(m_program.ListItemText(ql::GridOf(second), 0, 1));
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserMariaDBE2E, ProcedureFromTheTreeAfterUseIsTheTreesDatabases)
+{
+    // The same procedure name in another database, with other parameters and another table.
+    CScratchDatabase other(CScratchDatabase::mariadb);
+    ASSERT_TRUE(other.Create());
+    other.Exec(L"CREATE TABLE log (v int)");
+    other.Exec(L"CREATE PROCEDURE p(IN a int, IN b int) INSERT INTO log VALUES (a + b)");
+    m_db.Exec(L"CREATE TABLE log (v int)");
+    m_db.Exec(L"CREATE PROCEDURE p(IN x int) INSERT INTO log VALUES (x)");
+    const std::wstring db(m_db.Name().GetString());
+    HWND procs = nullptr;
+    const HTREEITEM item = StartOn(L"Procedures", IDW_DBO_PROCS_TREE, db, L"p", procs);
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(ql::RunQuery(m_program, L"USE " + std::wstring(other.Name().GetString())));
+    EXPECT_NE(m_program.TakeMessageBox().find(L"Executed OK"), std::wstring::npos);
+
+    ql::CProgram::TreeCommand(procs, item, ID_DBO_VIEW_TEXT);
+    ASSERT_TRUE(m_program.WaitForActiveChild(db + L".p text")) << m_program.Describe();
+    EXPECT_EQ(m_program.ActiveEditorText(), L"INSERT INTO log VALUES (x)")
+        << Narrow(m_program.ActiveEditorText());
+
+    // Called, it asks for its own parameter and runs in its own database.
+    ql::CProgram::TreeCommand(procs, item, ID_DBO_EXECUTE);
+    const HWND params = m_program.WaitForDialog(L"Parameters");
+    ASSERT_NE(params, nullptr) << m_program.Describe();
+    const HWND list = ql::CProgram::Item(params, IDC_PROC_PARAMS_LIST);
+    EXPECT_EQ(m_program.ListItems(list, 0), std::vector<std::wstring>{L"x"});
+    ASSERT_TRUE(m_program.EditParamValue(list, 0, L"5"));
+    ql::CProgram::Click(params, IDOK);
+    EXPECT_EQ(m_program.TakeMessageBox().find(L"Executed OK"), 0u);
+    EXPECT_EQ(m_db.Query(L"SELECT group_concat(v) FROM log"), CString(L"5"));
+    EXPECT_EQ(other.Query(L"SELECT count(*) FROM log"), CString(L"0"));
     EXPECT_TRUE(m_program.Close());
 }
 

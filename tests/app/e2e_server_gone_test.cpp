@@ -272,7 +272,7 @@ TEST_F(ServerGoneE2E, InformationAfterTheConnectionIsKilledOpensWithItsPagesAndS
     ASSERT_TRUE(program.Settle());
     program.TakeMessageBox(0);
     const std::wstring table(m_table.GetString());
-    HWND dlg = program.OpenTablesDialog({{L"", table}});
+    HWND dlg = program.OpenTablesDialog({{L"quenlark", table}});
     ASSERT_NE(dlg, nullptr) << program.Describe();
     stop.Format(L"KILL CONNECTION %ld", id);
     m_db.ExecuteSQL(stop);
@@ -283,7 +283,7 @@ TEST_F(ServerGoneE2E, InformationAfterTheConnectionIsKilledOpensWithItsPagesAndS
     std::wstring errors;
     ASSERT_TRUE(ql::WaitFor([&] {
         errors += program.TakeMessageBox(0);
-        info = program.FindDialog(table + L" information");
+        info = program.FindDialog(L"quenlark." + table + L" information");
         return info != nullptr && program.FindDialog(L"Please wait...") == nullptr &&
                program.WaitForMessageBox(300) == nullptr;
     })) << program.Describe();

@@ -185,7 +185,7 @@ protected:
         ql::CleanSettings();
     }
     bool IsMariaDB() const { return GetParam() == CScratchDatabase::mariadb; }
-    std::wstring EditedSchema() const override { return IsMariaDB() ? L"" : L"public"; }
+    std::wstring EditedSchema() const override { return IsMariaDB() ? L"quenlark" : L"public"; }
 
     // The name another session reads.
     CString StoredName(const wchar_t* id)

@@ -74,32 +74,28 @@ TEST(TreeMenus, DropQuestionNamesTheKind)
               CString(L"Trigger 't' will be dropped.\nContinue?"));
 }
 
-TEST(CatalogRows, MySQLKeepsSchemaLessRowsOfTheDatabaseOnlyNamedByIt)
+TEST(CatalogRows, MySQLKeepsRowsOfTheDatabaseOnly)
 {
+    // Rows as MySQL's catalog reads give them: the database as catalog and schema.
     CTableInfoArray list;
-    list.Add(Row(L"quenlark", L"", L"mine"));
-    list.Add(Row(L"other", L"", L"mine"));
+    list.Add(Row(L"quenlark", L"quenlark", L"mine"));
+    list.Add(Row(L"other", L"other", L"mine"));
     list.Add(Row(L"", L"", L"nocatalog"));
-    list.Add(Row(L"Quenlark", L"", L"othercase"));
-    list.Add(Row(L"other", L"sch", L"withschema"));
+    list.Add(Row(L"Quenlark", L"Quenlark", L"othercase"));
 
     CTableInfoArray copy;
     copy.Copy(list);
     FilterCatalogRows(false, L"quenlark", copy);
-    EXPECT_EQ(copy.GetSize(), 5) << "other products keep every row";
-    EXPECT_STREQ(copy[0].szTableSchem, L"") << "and their names";
+    EXPECT_EQ(copy.GetSize(), 4) << "other products keep every row";
 
     FilterCatalogRows(true, L"quenlark", list);
-    ASSERT_EQ(list.GetSize(), 3);
+    ASSERT_EQ(list.GetSize(), 2);
     EXPECT_STREQ(list[0].szTableCat, L"quenlark");
-    EXPECT_STREQ(list[0].szTableSchem, L"quenlark") << "named with its database";
+    EXPECT_STREQ(list[0].szTableSchem, L"quenlark");
     EXPECT_STREQ(list[1].szTableName, L"nocatalog");
-    EXPECT_STREQ(list[1].szTableSchem, L"");
-    EXPECT_STREQ(list[2].szTableName, L"withschema");
-    EXPECT_STREQ(list[2].szTableSchem, L"sch");
 
     // Without a known current database only rows without a catalog stay.
-    EXPECT_FALSE(KeepCatalogRow(true, Row(L"quenlark", L"", L"t"), nullptr));
+    EXPECT_FALSE(KeepCatalogRow(true, Row(L"quenlark", L"quenlark", L"t"), nullptr));
     EXPECT_TRUE(KeepCatalogRow(true, Row(L"", L"", L"t"), nullptr));
 }
 

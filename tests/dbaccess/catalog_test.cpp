@@ -334,3 +334,48 @@ TEST(CatalogReal, MariaDB)
     auto e = Catch([&] { ReadRealCatalog({MariaDBConnect(), nullptr}); });
     EXPECT_FALSE(e) << Narrow(e->m_strError);
 }
+
+TEST(CatalogReal, MariaDBRowsNameTheirDatabaseAsSchema)
+{
+    // Named so, a table, a key's tables and a procedure are the same objects after a USE.
+    CRDatabase db;
+    OpenOrFail(db, MariaDBConnect());
+    const CString suffix = QlTestDb::UniqueTag().c_str();
+    const CString parent = L"ql_cat_parent_" + suffix, child = L"ql_cat_child_" + suffix;
+    const CString proc = L"ql_cat_proc_" + suffix;
+    auto e = Catch([&] {
+        db.ExecuteSQL(L"CREATE TABLE " + parent + L" (id int PRIMARY KEY) ENGINE=InnoDB");
+        db.ExecuteSQL(L"CREATE TABLE " + child + L" (pid int REFERENCES " + parent +
+                      L"(id)) ENGINE=InnoDB");
+        db.ExecuteSQL(L"CREATE PROCEDURE " + proc + L"() SELECT 1");
+        {
+            CRTables tables(&db, CRTables::typeTable, nullptr);
+            CRTables::CTableInfo info;
+            int found = 0;
+            while (tables.Fetch(&info))
+                if (parent == info.szTableName)
+                {
+                    ++found;
+                    EXPECT_STREQ(info.szTableCat, L"quenlark");
+                    EXPECT_STREQ(info.szTableSchem, L"quenlark");
+                }
+            EXPECT_EQ(found, 1);
+        }
+        {
+            CRForeignKey fk(&db, nullptr, nullptr, L"quenlark", child);
+            CRForeignKey::CForeignKeyInfo info;
+            ASSERT_TRUE(fk.Fetch(&info));
+            EXPECT_STREQ(info.szPkTableSchem, L"quenlark");
+            EXPECT_STREQ(info.szFkTableSchem, L"quenlark");
+        }
+        {
+            CRProcedures procs(&db, L"quenlark", proc);
+            CRProcedures::CProcedureInfo info;
+            ASSERT_TRUE(procs.Fetch(&info));
+            EXPECT_STREQ(info.szProcedureSchem, L"quenlark");
+        }
+    });
+    EXPECT_FALSE(e) << Narrow(e->m_strError);
+    Catch([&] { db.ExecuteSQL(L"DROP PROCEDURE IF EXISTS " + proc); });
+    Catch([&] { db.ExecuteSQL(L"DROP TABLE IF EXISTS " + child + L", " + parent); });
+}

@@ -64,8 +64,11 @@ public:
         QlConnTest::OpenOrFail(m_db, m_connect);
     }
     int Product() const { return m_product; }
-    // The schema the Tables dialog shows for the test's tables.
-    std::wstring Schema() const { return m_product == kE2EPostgres ? L"public" : L""; }
+    // The schema the Tables dialog shows for the test's tables: MariaDB's is the database.
+    std::wstring Schema() const
+    {
+        return m_product == kE2EPostgres ? L"public" : m_product == kE2EMariaDB ? L"quenlark" : L"";
+    }
     std::wstring Connect() const { return std::wstring(m_connect.GetString()); }
     CRDatabase& Db() { return m_db; }
     // SQLite: the database file's Windows path.
