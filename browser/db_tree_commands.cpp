@@ -318,14 +318,15 @@ void CDBTreeCtrl::OpenSourceInSQLWindow(const CStringPair& name, int nKind)
     if (m_pHelper == nullptr)
         return;
     CString text;
-    bool bRead = false;
+    bool bRead = false, bTold = false;
     {
         CWaitCursor wait;
-        bRead = m_pHelper->GetObjectSource(name, nKind, text);
+        bRead = m_pHelper->GetObjectSource(name, nKind, text, &bTold);
     }
     if (!bRead)
     {
-        AfxMessageBox(L"Failed to retrieve source", MB_ICONERROR);
+        if (!bTold)
+            AfxMessageBox(L"Failed to retrieve source", MB_ICONERROR);
         return;
     }
     const CString title = FormatObjectName(name, &m_pHelper->GetCatalogDatabase(), true) + L" text";

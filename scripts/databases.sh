@@ -114,6 +114,11 @@ GRANT ALL PRIVILEGES ON `quenlark`.* TO 'quenlark'@'localhost', 'quenlark'@'127.
 GRANT ALL PRIVILEGES ON `ql\_%`.* TO 'quenlark'@'localhost', 'quenlark'@'127.0.0.1';
 REVOKE ALL PRIVILEGES ON *.* FROM 'quenlark'@'localhost', 'quenlark'@'127.0.0.1';
 REVOKE GRANT OPTION ON *.* FROM 'quenlark'@'localhost', 'quenlark'@'127.0.0.1';
+-- Reads tables and views and runs routines of the test databases, nothing more: the server keeps
+-- the text of their views (no SHOW VIEW) and routines (not their definer) from it.
+CREATE USER IF NOT EXISTS 'ql_reader'@'localhost' IDENTIFIED BY 'ql_reader';
+CREATE USER IF NOT EXISTS 'ql_reader'@'127.0.0.1' IDENTIFIED BY 'ql_reader';
+GRANT SELECT, EXECUTE ON `ql\_%`.* TO 'ql_reader'@'localhost', 'ql_reader'@'127.0.0.1';
 FLUSH PRIVILEGES;
 SQL
 local_only MariaDB 3306

@@ -180,9 +180,12 @@ public:
     // ---- Object source (object_source.cpp) ---------------------------------------------------
     // The stored source text of a view, procedure, function, package or trigger from the
     // product's catalog (only for what CanGetObjectSource accepts). The text is emptied first.
-    // False when the statement cannot be opened, the object is missing where that counts, or a
-    // database error occurred (shown in the standard error box first).
-    bool GetObjectSource(const CStringPair& name, int nObjectKind, CString& strSource);
+    // False when the statement cannot be opened, the object is missing where that counts, the
+    // server keeps the text from the user (MySQL: the user is told so in words), or a database
+    // error occurred (shown in the standard error box first). pbTold: whether the user has been
+    // told why the text did not come.
+    bool GetObjectSource(const CStringPair& name, int nObjectKind, CString& strSource,
+                         bool* pbTold = nullptr);
     // MySQL and MariaDB keep objects by database, not schema: an empty schema means the
     // connection's current database (SQL_DATABASE_NAME of the catalog connection).
     CString GetCurrentDatabaseName();

@@ -3,6 +3,7 @@
 
 #include "dbaccess/error_report.h"
 #include "dbaccess/recordset.h"
+#include "framework/win_app.h"
 #include "services/database_helper.h"
 
 CString BuildOracleSourceSQL(const CSQLDialect& dialect, LPCWSTR pszType, LPCWSTR pszOwner,
@@ -98,6 +99,19 @@ LPCWSTR GetPackageBodySeparator()
     return L"\r\n\r\n-----------------------------------------------------------\r\n\r\n";
 }
 
+CString DescribeWithheldSource(LPCWSTR pszName, int nObjectKind)
+{
+    if (nObjectKind == DBOBJ_VIEW)
+        return CString(L"The server gives no text of view ") + pszName +
+               L" to this user: it shows a view's text only to users with the SHOW VIEW "
+               L"privilege on the view.";
+    return CString(L"The server gives no text of ") +
+           (nObjectKind == DBOBJ_FUNCTION ? L"function " : L"procedure ") + pszName +
+           L" to this user: it shows a routine's text only to the routine's definer and to "
+           L"users who may read every routine's definition (SELECT on mysql.proc, or SHOW "
+           L"CREATE ROUTINE).";
+}
+
 // ---- CRDatabaseHelper ----------------------------------------------------------------------
 
 namespace {
@@ -157,11 +171,13 @@ CString CRDatabaseHelper::GetCurrentDatabaseName()
     return strName;
 }
 
-bool CRDatabaseHelper::GetObjectSource(const CStringPair& name, int nObjectKind, CString& strSource)
+bool CRDatabaseHelper::GetObjectSource(const CStringPair& name, int nObjectKind, CString& strSource,
+                                       bool* pbTold)
 {
     strSource.Empty();
     bool bResult = false;
-    RunReportingErrors(
+    bool bTold = false;
+    const bool bRan = RunReportingErrors(
         [&] {
             CRDatabase& db = GetCatalogDatabase();
             CConnectionDialect dialect(&db);
@@ -234,9 +250,26 @@ bool CRDatabaseHelper::GetObjectSource(const CStringPair& name, int nObjectKind,
                     ReadFirstValue(db, BuildPostgresSQLBodySQL(strOid), strSource);
                 return;
             }
-            default: bResult = ReadFirstValue(db, strSQL, strSource); return;
+            default:
+                if (!ReadFirstValue(db, strSQL, strSource))
+                    return;
+                // MariaDB and MySQL list a view or routine to users who may not read its text
+                // and give them the text empty (a view without SHOW VIEW) or NULL (a routine
+                // of another definer): no object of these kinds has an empty text.
+                if (nKind == DBMS_MYSQL && strSource.IsEmpty() && nObjectKind != DBOBJ_TRIGGER)
+                {
+                    AfxMessageBox(
+                        DescribeWithheldSource(FormatObjectName(object, &db, true), nObjectKind),
+                        MB_ICONEXCLAMATION);
+                    bTold = true;
+                    return;
+                }
+                bResult = true;
+                return;
             }
         },
         nullptr, false);
+    if (pbTold)
+        *pbTold = !bResult && (bTold || !bRan);
     return bResult;
 }

@@ -15,3 +15,6 @@ CString BuildOracleSourceSQL(const CSQLDialect& dialect, LPCWSTR pszType, LPCWST
 CString BuildPostgresSQLBodySQL(LPCWSTR pszOid);
 // What stands between an Oracle package's header and its body.
 LPCWSTR GetPackageBodySeparator();
+// What the user is told when MariaDB or MySQL lists a view or routine (nObjectKind) but keeps
+// its text from the user; pszName as the program writes it.
+CString DescribeWithheldSource(LPCWSTR pszName, int nObjectKind);

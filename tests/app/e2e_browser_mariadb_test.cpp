@@ -3,7 +3,8 @@
 // Insert on the table's Triggers page, the triggers tab's text and drop, a view's source text,
 // and dropping a function; a table opened from the tree after a USE of another database, edited
 // and refreshed there, is the tree's database's table, and so are a table of the Tables dialog
-// and a procedure of the tree, called or read.
+// and a procedure of the tree, called or read; a view's or routine's text the server keeps from
+// the user is said so.
 #include "tests/app/e2e_browser_fixture.h"
 
 #include "resources/resource.h"
@@ -254,6 +255,39 @@ TEST_F(BrowserMariaDBE2E, ProcedureFromTheTreeAfterUseIsTheTreesDatabases)
     EXPECT_EQ(m_program.TakeMessageBox().find(L"Executed OK"), 0u);
     EXPECT_EQ(m_db.Query(L"SELECT group_concat(v) FROM log"), CString(L"5"));
     EXPECT_EQ(other.Query(L"SELECT count(*) FROM log"), CString(L"0"));
+    EXPECT_TRUE(m_program.Close());
+}
+
+TEST_F(BrowserMariaDBE2E, TextTheServerKeepsFromTheUserIsSaidSo)
+{
+    // ql_reader may read the view and run the routine, but has no SHOW VIEW and defined neither.
+    m_db.Exec(L"CREATE TABLE items (id int)");
+    m_db.Exec(L"CREATE VIEW v1 AS SELECT id FROM items");
+    m_db.Exec(L"CREATE FUNCTION f1() RETURNS int RETURN 1");
+    CString connect = m_db.Connect();
+    connect.Replace(L"UID=quenlark;PWD=quenlark;", L"UID=ql_reader;PWD=ql_reader;");
+    ASSERT_TRUE(m_program.StartConnected(std::wstring(connect.GetString())));
+    const std::wstring db(m_db.Name().GetString());
+
+    const HWND views = m_program.FindChild(IDW_DBO_VIEWS_TREE);
+    ASSERT_TRUE(m_program.ShowBarTab(L"Views", views));
+    HTREEITEM item = nullptr;
+    ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(views, db, L"v1")); }));
+    const std::vector<HWND> before = m_program.Children();
+    ql::CProgram::TreeCommand(views, item, ID_DBO_VIEW_TEXT);
+    std::wstring box = m_program.TakeMessageBox();
+    EXPECT_NE(box.find(L"no text of view " + db + L".v1"), std::wstring::npos) << Narrow(box);
+    EXPECT_NE(box.find(L"SHOW VIEW"), std::wstring::npos) << Narrow(box);
+    EXPECT_EQ(m_program.TakeMessageBox(1000), L"") << "one box";
+
+    const HWND procs = m_program.FindChild(IDW_DBO_PROCS_TREE);
+    ASSERT_TRUE(m_program.ShowBarTab(L"Procedures", procs));
+    ASSERT_TRUE(ql::WaitFor([&] { return (item = m_program.FindTreeItem(procs, db, L"f1")); }));
+    ql::CProgram::TreeCommand(procs, item, ID_DBO_VIEW_TEXT);
+    box = m_program.TakeMessageBox();
+    EXPECT_NE(box.find(L"no text of function " + db + L".f1"), std::wstring::npos) << Narrow(box);
+    EXPECT_NE(box.find(L"definer"), std::wstring::npos) << Narrow(box);
+    EXPECT_EQ(m_program.Children(), before) << "no text window opened";
     EXPECT_TRUE(m_program.Close());
 }
 
