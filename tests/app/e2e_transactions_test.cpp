@@ -185,7 +185,11 @@ protected:
         ql::CleanSettings();
     }
     bool IsMariaDB() const { return GetParam() == CScratchDatabase::mariadb; }
-    std::wstring EditedSchema() const override { return IsMariaDB() ? L"quenlark" : L"public"; }
+    // MariaDB's schema is the database, the test's own.
+    std::wstring EditedSchema() const override
+    {
+        return IsMariaDB() ? std::wstring(m_db.Name().GetString()) : L"public";
+    }
 
     // The name another session reads.
     CString StoredName(const wchar_t* id)
