@@ -272,7 +272,7 @@ TEST(TableOrder, ReferencedTablesComeFirstOnPostgreSQL)
 
 TEST(TableOrder, ReferencedTablesComeFirstOnMariaDB)
 {
-    RunForeignKeyOrder({QlTestDb::MariaDBConnect(), L"", true});
+    RunForeignKeyOrder({QlTestDb::MariaDBConnect(), L"quenlark", true});
 }
 
 TEST(TableOrder, ReferencedTablesComeFirstOnSQLite)
