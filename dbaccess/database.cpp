@@ -729,7 +729,8 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
     // One COMMIT alone: the server's state just before it is the state it ends. (A text of
     // several statements may change it before its COMMIT.)
     if (m_nDBMSKind == DBMS_POSTGRESQL &&
-        (m_txn == TxnState::User || m_txn == TxnState::Program || m_txn == TxnState::Aborted) &&
+        (m_txn == TxnState::User || m_txn == TxnState::Program || m_txn == TxnState::Guard ||
+         m_txn == TxnState::Aborted) &&
         pszSQL != nullptr &&
         (ContainsNoCase(pszSQL, L"COMMIT") || ContainsNoCase(pszSQL, L"END")) &&
         ReadTransactionText(m_nDBMSKind, pszSQL) == TxnText::Commits &&
@@ -741,7 +742,8 @@ bool CRDatabase::IsTransactionAborted()
 {
     if (m_nDBMSKind != DBMS_POSTGRESQL || m_bSQLite || m_hDbc == SQL_NULL_HDBC)
         return false;
-    if ((m_txn == TxnState::User || m_txn == TxnState::Program || m_txn == TxnState::UserUnknown) &&
+    if ((m_txn == TxnState::User || m_txn == TxnState::Program || m_txn == TxnState::Guard ||
+         m_txn == TxnState::UserUnknown) &&
         AskTransactionOpen() == TxnAnswer::Aborted)
         EnterTxnState(TxnState::Aborted);
     return m_txn == TxnState::Aborted;
@@ -750,7 +752,8 @@ bool CRDatabase::IsTransactionAborted()
 void CRDatabase::AskAbortedBeforeCommit()
 {
     if (m_nDBMSKind != DBMS_POSTGRESQL || m_bSQLite ||
-        (m_txn != TxnState::User && m_txn != TxnState::Program && m_txn != TxnState::Aborted))
+        (m_txn != TxnState::User && m_txn != TxnState::Program && m_txn != TxnState::Guard &&
+         m_txn != TxnState::Aborted))
         return;
     const TxnAnswer answer = AskTransactionOpen();
     if (answer == TxnAnswer::Aborted)
@@ -1284,6 +1287,16 @@ bool CRDatabase::GetLoginTimeout(DWORD& nValue)
 
 bool CRDatabase::BeginTrans()
 {
+    return BeginProgramTransaction(TxnState::Program);
+}
+
+bool CRDatabase::BeginGuard()
+{
+    return BeginProgramTransaction(TxnState::Guard);
+}
+
+bool CRDatabase::BeginProgramTransaction(TxnState state)
+{
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
     ReadStreamingResultsToEnd();
@@ -1291,7 +1304,7 @@ bool CRDatabase::BeginTrans()
     SQLRETURN nRet;
     if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
         ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
-    m_txn = TxnState::Program;
+    m_txn = state;
     m_strAbortError.Empty();
     return true;
 }

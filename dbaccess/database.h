@@ -146,6 +146,9 @@ public:
     // registered below to their end first. Ending an aborted transaction (TxnState::Aborted)
     // with a commit rolls it back, as the server does, and the session note says so.
     bool BeginTrans();
+    // The same around one change of the program's own, which the caller ends at once
+    // (CRTransaction): a failure inside it is not said to leave a transaction open.
+    bool BeginGuard();
     bool EndTrans(bool bCommit);
     // The transaction as the connection follows it (see dbaccess/transaction_state.h).
     TxnState GetTransactionState() const { return m_txn; }
@@ -459,6 +462,8 @@ private:
     // the driver refuses keeps the autocommit the connection has (an open transaction the driver
     // does not know of, TxnState::Server, when autocommit could not go off).
     void EnterTxnState(TxnState next);
+    // BeginTrans and BeginGuard: autocommit off, in the state given.
+    bool BeginProgramTransaction(TxnState state);
     // Autocommit off, for the transaction a statement of the user's is about to open: it stays
     // open until a statement of theirs ends it (FollowTransaction) or they end it.
     void TakeUsersTransaction();

@@ -5,7 +5,7 @@
 CRTransaction::CRTransaction(CRDatabase& db, bool bStart) : m_db(db)
 {
     if (bStart && !m_db.IsInTransaction())
-        m_bOwner = m_db.BeginTrans();
+        m_bOwner = m_db.BeginGuard();
 }
 
 CRTransaction::~CRTransaction()

@@ -7,6 +7,7 @@ bool TxnAutocommitOff(TxnState state)
     case TxnState::Beginning:
     case TxnState::User:
     case TxnState::Program:
+    case TxnState::Guard:
     case TxnState::Aborted:
     case TxnState::UserUnknown:
     case TxnState::Lost: return true;
@@ -75,7 +76,10 @@ TxnStep TxnAfterSuccess(TxnState state, TxnText text, TxnProduct product)
     case TxnText::Commits:
     case TxnText::RollsBack: return Ended(state, text);
     case TxnText::Chains:
-        return Stay(state == TxnState::None || state == TxnState::Program ? state : TxnState::User);
+        return Stay(state == TxnState::None || state == TxnState::Program ||
+                            state == TxnState::Guard
+                        ? state
+                        : TxnState::User);
     case TxnText::RollsBackToSavepoint:
         // It succeeds only inside a transaction, which it leaves usable: an aborted one is no
         // longer aborted (what ran before the savepoint stays and is committed with it).
@@ -117,7 +121,8 @@ TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const 
     const bool bDriverOnly =
         strClass == L"HY" || strClass == L"IM" || strClass == L"01" || strClass == L"07";
     const bool bOpen = state == TxnState::User || state == TxnState::Program ||
-                       state == TxnState::Beginning || state == TxnState::Server;
+                       state == TxnState::Guard || state == TxnState::Beginning ||
+                       state == TxnState::Server;
     // A ROLLBACK TO that failed (no such savepoint) is a failure like any other: an open
     // transaction is aborted by it, an aborted one stays so.
     if (text == TxnText::Plain || (bSingle && text == TxnText::RollsBackToSavepoint))
@@ -126,7 +131,10 @@ TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const 
             state == TxnState::Lost)
             return Stay(state);
         TxnStep step{TxnState::Aborted};
-        step.note = TxnStep::noteAborted;
+        // The guard's owner rolls it back before the user reads the failure: the session is
+        // then in no transaction, and nothing waits for a ROLLBACK of the user's.
+        if (state != TxnState::Guard)
+            step.note = TxnStep::noteAborted;
         return step;
     }
     // A COMMIT that failed (a deferred constraint, a serialization failure) ended the
@@ -151,6 +159,7 @@ TxnStep TxnAfterSessionLost(TxnState state)
     case TxnState::Server:
     case TxnState::Aborted:
     case TxnState::UserUnknown: step.note = TxnStep::noteEndedWithSession; break;
+    // (A guard's: the user had no transaction; the change it held is the failure's own to tell.)
     default: break;
     }
     return step;

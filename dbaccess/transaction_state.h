@@ -12,6 +12,9 @@ enum class TxnState
     Beginning,      // a BEGIN of the user's is on its way: autocommit went off before it ran
     User,           // a statement of the user's opened one; autocommit off until it ends
     Program,        // the program began it (BeginTrans); a COMMIT or ROLLBACK of the user's ends it
+    Guard,          // the program began it around one change of its own (BeginGuard), which its
+                    // owner ends at once, committed or rolled back: the user never meets it open,
+                    // so nothing is said of it
     Server,         // open while the driver keeps autocommit on (SQLite, MariaDB's XA): ended by a
                     // statement of the program's
     Aborted,        // PostgreSQL: a statement failed inside it; the server refuses every statement

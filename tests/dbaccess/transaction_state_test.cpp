@@ -112,6 +112,33 @@ TEST(TransactionState, PostgreSQLFollowsTheServerWithoutAsking)
     EXPECT_EQ(TxnFollowAnswer(TxnState::Beginning, TxnAnswer::Aborted, pg), TxnState::Aborted);
 }
 
+// A refused change (a privilege, a constraint, a trigger's error) aborts the transaction it ran
+// in. One the user began, or Begin Transaction, stays aborted until the user ends it, and the
+// failure says so; the guard the program puts around one change of its own is rolled back by it
+// before the failure is read: nothing is said of a transaction the user does not have.
+TEST(TransactionState, ARefusedChangeSaysAbortedOnlyOfTheUsersTransaction)
+{
+    const auto pg = TxnProduct::PostgreSQL;
+    for (const wchar_t* state : {L"42501", L"23514", L"23505", L"P0001"})
+    {
+        for (const TxnState users : {TxnState::User, TxnState::Program})
+        {
+            const TxnStep step = TxnAfterFailure(users, TxnText::Plain, pg, state, true);
+            EXPECT_EQ(step.next, TxnState::Aborted);
+            EXPECT_EQ(step.note, TxnStep::noteAborted);
+        }
+        const TxnStep guarded = TxnAfterFailure(TxnState::Guard, TxnText::Plain, pg, state, true);
+        EXPECT_EQ(guarded.next, TxnState::Aborted) << "the server holds it aborted until then";
+        EXPECT_EQ(guarded.note, TxnStep::noNote) << CStringA(state).GetString();
+        EXPECT_FALSE(guarded.bAsk);
+    }
+    EXPECT_EQ(
+        TxnAfterFailure(TxnState::Guard, TxnText::Plain, TxnProduct::MySQL, L"23000", true).note,
+        TxnStep::noNote);
+    EXPECT_TRUE(TxnAutocommitOff(TxnState::Guard));
+    EXPECT_TRUE(TxnIsOpen(TxnState::Guard));
+}
+
 // psql's savepoints: a ROLLBACK TO that succeeds makes an aborted transaction usable again, so
 // the COMMIT after it commits; one naming no savepoint fails and leaves it aborted.
 TEST(TransactionState, RollbackToSavepointEndsTheAbortedState)
@@ -155,6 +182,7 @@ TEST(TransactionState, ALostSessionTakesItsTransactionAlong)
     } cases[] = {
         {TxnState::User, TxnState::Lost, true},
         {TxnState::Program, TxnState::Lost, true},
+        {TxnState::Guard, TxnState::Lost, false},
         {TxnState::Aborted, TxnState::Lost, true},
         {TxnState::UserUnknown, TxnState::Lost, true},
         {TxnState::Server, TxnState::None, true},

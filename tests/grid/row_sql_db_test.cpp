@@ -40,6 +40,7 @@ protected:
         case Product::MariaDB: connect = QlTestDb::MariaDBConnect(); break;
         }
         OpenOrFail(m_db, connect);
+        m_connect = connect;
         m_table.Format(L"ql_gridsql_%ls", QlTestDb::UniqueTag().c_str());
         Exec(L"DROP TABLE IF EXISTS " + m_table);
     }
@@ -83,6 +84,7 @@ protected:
 
     QlTestDb::TempSQLiteFile m_file;
     CRDatabase m_db;
+    CString m_connect;
     CString m_table;
 };
 
@@ -369,6 +371,54 @@ TEST_P(RowSqlDb, TwinRowsInsideAnOpenTransactionStayAndTheTransactionToo)
     rs.reset();
     ASSERT_TRUE(m_db.EndTrans(true));
     EXPECT_EQ("4", Narrow(Query(L"SELECT COUNT(*) FROM " + m_table)));
+}
+
+// A change the server refuses (a check constraint here; a privilege, a unique key or a
+// trigger's error fail alike) ran in the guard the program puts around it, which it rolls back:
+// the session is in no transaction afterwards, and the failure says nothing of one. In a
+// transaction the user began, PostgreSQL holds that transaction aborted, as psql does, and the
+// failure says so.
+TEST_P(RowSqlDb, ARefusedChangeSaysAbortedOnlyOfTheUsersTransaction)
+{
+    Exec(L"CREATE TABLE " + m_table + L" (id INTEGER PRIMARY KEY, n INTEGER CHECK (n < 10))");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (1, 1)");
+    const bool bPostgres = GetParam().product == Product::PostgreSQL;
+    for (const bool bUsers : {false, true})
+    {
+        SCOPED_TRACE(bUsers ? "in the user's transaction" : "outside a transaction");
+        auto rs = OpenAll(L"id");
+        ASSERT_TRUE(rs->SetAbsolutePosition(1));
+        CRowKeyRequest key;
+        key.keyNames = {L"id"};
+        CRowStatement st;
+        CRowSqlFailure f;
+        ASSERT_TRUE(
+            BuildUpdateStatement(m_db, nullptr, rs.get(), {Col(*rs, L"n", L"20")}, key, st, f));
+        if (bUsers)
+            Exec(L"BEGIN");
+        bool ok = true;
+        auto e = Catch([&] { ok = ExecuteRowStatement(m_db, st, f); });
+        ASSERT_TRUE(e || !ok) << "the server refused the change";
+        const CString said = e ? e->m_strError : f.strText;
+        const bool bAbortedSaid = said.Find(L"aborted") >= 0;
+        EXPECT_EQ(bAbortedSaid, bUsers && bPostgres) << Narrow(said);
+        rs.reset();
+        if (!bUsers)
+        {
+            EXPECT_FALSE(m_db.IsInTransaction());
+            // The next change is committed at once, for another session to see.
+            Exec(L"UPDATE " + m_table + L" SET n = 2");
+            CRDatabase other;
+            OpenOrFail(other, m_connect);
+            EXPECT_EQ("2", Narrow(QueryText(other, L"SELECT n FROM " + m_table)));
+            continue;
+        }
+        EXPECT_TRUE(m_db.IsInTransaction());
+        auto next = Catch([&] { m_db.ExecuteSQL(L"UPDATE " + m_table + L" SET n = 3"); });
+        EXPECT_EQ(!!next, bPostgres) << "the server refuses every statement of an aborted one";
+        Exec(L"ROLLBACK");
+        EXPECT_FALSE(m_db.IsInTransaction());
+    }
 }
 
 TEST_P(RowSqlDb, SettingsChangedBehindTheConnectionDoNotAlterSavedText)
