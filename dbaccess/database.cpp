@@ -1330,7 +1330,8 @@ bool CRDatabase::EndTrans(bool bCommit)
     if (bCommit && IsConnectionDead())
     {
         pException = new Zelt::CRDBException(
-            L"The connection to the server was lost: the transaction was not committed.");
+            L"The connection to the server was lost: the transaction was not committed. "
+            L"Connect > Reconnect opens a new session.");
         pException->m_nRetCode = static_cast<WORD>(SQL_ERROR);
         pException->m_strSQLState = L"08S01";
     }

@@ -259,7 +259,8 @@ public:
 
     // The diagnostics of the statement (or, failing that, the connection) as one message; one
     // record gives its text without the "[vendor]" tags and its SQLSTATE, several give one line
-    // each: "* 'STATE' text".
+    // each: "* 'STATE' text". Once the session is gone, the text says so in plain words
+    // (LostConnectionText); the SQLSTATE stays the driver's.
     CString GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState = nullptr);
 
     // SQL literals for a product kind.
@@ -462,6 +463,8 @@ private:
     // the driver refuses keeps the autocommit the connection has (an open transaction the driver
     // does not know of, TxnState::Server, when autocommit could not go off).
     void EnterTxnState(TxnState next);
+    // GetErrorText's reading of the records, with the SQLSTATE of each.
+    CString ReadErrorText(SQLHSTMT hStmt, CString* pstrSQLState, std::vector<CString>& states);
     // BeginTrans and BeginGuard: autocommit off, in the state given.
     bool BeginProgramTransaction(TxnState state);
     // Autocommit off, for the transaction a statement of the user's is about to open: it stays

@@ -2,6 +2,7 @@
 #include "dbaccess/db_exception.h"
 
 #include "dbaccess/database.h"
+#include "dbaccess/lost_connection.h"
 
 namespace {
 
@@ -182,6 +183,19 @@ CString CRDatabase::GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState)
     CString result;
     if (pstrSQLState)
         pstrSQLState->Empty();
+    std::vector<CString> states;
+    const CString strText = ReadErrorText(hStmt, pstrSQLState, states);
+    // Asked once the records are read: the question replaces the connection's own. A thread
+    // reading ahead calls the connection for its fetches only.
+    if (!IsReadAheadThread() && IsConnectionDead())
+        return LostConnectionText(strText, states);
+    return strText;
+}
+
+CString CRDatabase::ReadErrorText(SQLHSTMT hStmt, CString* pstrSQLState,
+                                  std::vector<CString>& states)
+{
+    CString result;
 
     SQLWCHAR szState[6];
     SQLWCHAR szMessage[514];
@@ -199,6 +213,7 @@ CString CRDatabase::GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState)
             return kOdbcError;
         if (pstrSQLState)
             *pstrSQLState = reinterpret_cast<LPCWSTR>(szState);
+        states.push_back(reinterpret_cast<LPCWSTR>(szState));
         return StripDriverPrefixes(CString(reinterpret_cast<LPCWSTR>(szMessage)));
     }
 
@@ -220,6 +235,7 @@ CString CRDatabase::GetErrorText(SQLHSTMT hStmt, CString* pstrSQLState)
             result += L"' ";
         }
         result += text;
+        states.push_back(reinterpret_cast<LPCWSTR>(szState));
         if (pstrSQLState && pstrSQLState->IsEmpty() && nCount <= 1)
             *pstrSQLState = reinterpret_cast<LPCWSTR>(szState);
     }

@@ -4,6 +4,7 @@
 // is committed at once, and the questions asked on the way leave nothing open and no lock held.
 #include "conn_test_util.h"
 
+#include "dbaccess/catalog.h"
 #include "dbaccess/recordset.h"
 
 #include <gtest/gtest.h>
@@ -320,6 +321,52 @@ TEST_P(SessionTransaction, AFailedStatementInsideTheTransactionIsThePostgreSQLCl
         // The next write is committed at once.
         ASSERT_NO_FATAL_FAILURE(Insert(base + 5));
         EXPECT_EQ(_wtoi(Seen()), _wtoi(before) + (GetParam() == postgres ? 1 : 3));
+    }
+}
+
+// The session ended by another (an administrator, a server that restarts): the first statement
+// meets the end and says the server's reason, then that the connection is lost and how to get
+// another; every later call (a statement, a query, a catalog read, a commit) says the same in
+// plain words, never the driver's own text about its handle. The SQLSTATE stays the driver's.
+TEST_P(SessionTransaction, EveryCallOnTheLostSessionSaysSoInPlainWords)
+{
+    if (GetParam() == sqlite)
+        GTEST_SKIP() << "a file has no session to lose";
+    if (GetParam() == postgres)
+        ExecOrFail(m_other, L"SELECT pg_terminate_backend(" + m_id + L")");
+    else
+        ExecOrFail(m_other, L"KILL CONNECTION " + QueryText(m_db, L"SELECT CONNECTION_ID()"));
+    const CString kWords = L"Connect > Reconnect opens a new session.";
+    auto first = Catch([&] { m_db.ExecuteSQL(L"SELECT 1"); });
+    ASSERT_TRUE(first);
+    EXPECT_NE(first->m_strError.Find(kWords), -1) << Narrow(first->m_strError);
+    if (GetParam() == postgres)
+        EXPECT_NE(first->m_strError.Find(L"terminating connection"), -1)
+            << Narrow(first->m_strError);
+    const struct
+    {
+        const char* what;
+        std::function<void()> call;
+    } calls[] = {
+        {"statement", [&] { m_db.ExecuteSQL(L"SELECT 2"); }},
+        {"query", [&] { CRRecordset(&m_db).Open(L"SELECT 3", RS_FORWARD_ONLY, 0); }},
+        {"catalog", [&] { CRTables tables(&m_db, CRTables::typeTable, nullptr); }},
+        {"transaction",
+         [&] {
+             m_db.BeginTrans();
+             m_db.EndTrans(true);
+         }},
+    };
+    for (const auto& c : calls)
+    {
+        auto failure = Catch(c.call);
+        ASSERT_TRUE(failure) << c.what;
+        EXPECT_NE(failure->m_strError.Find(kWords), -1)
+            << c.what << ": " << Narrow(failure->m_strError);
+        for (LPCWSTR driversOwn : {L"unable due to", L"Connection not open", L"SQLExec"})
+            EXPECT_EQ(failure->m_strError.Find(driversOwn), -1)
+                << c.what << ": " << Narrow(failure->m_strError);
+        EXPECT_FALSE(failure->m_strSQLState.IsEmpty()) << c.what;
     }
 }
 
