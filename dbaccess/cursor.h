@@ -109,18 +109,6 @@ public:
         kBlobFormEither = 3,
     };
     virtual int GetFieldBlobForm(UINT) { return kBlobFormNone; }
-    // SQLite's driver reads a number held in a column it reads as text (ANY, a column without a
-    // declared type) as the text SQLite writes of it (5, 1.5), which a text of that form reads as
-    // too. For a current value read so, what the file holds: kNumberFormNumber, kNumberFormText,
-    // or kNumberFormEither when the program could not tell; kNumberFormNone for every other value.
-    enum : int
-    {
-        kNumberFormNone = 0,
-        kNumberFormNumber = 1,
-        kNumberFormText = 2,
-        kNumberFormEither = 3,
-    };
-    virtual int GetFieldNumberForm(UINT) { return kNumberFormNone; }
 
     // Typed getters: true when a value was stored, false for NULL; a C type the getter cannot
     // convert throws a Zelt::CRDBException pointer.

@@ -476,14 +476,10 @@ void CMemCursor::FetchRow()
             m_source->IsFieldTruncated(col))
             flags[i] = kFieldTruncated;
         // A text that reads as a SQLite blob's keeps what the source tells of it.
-        // So does one that reads as a SQLite number's, in a column read as text.
         auto keepBlobForm = [&](const auto* text, size_t n) {
             if (ReadsAsSQLiteBlob(text, n))
                 flags[i] |=
                     static_cast<BYTE>(m_source->GetFieldBlobForm(col) << kFieldBlobFormShift);
-            else if (type == SQL_C_WCHAR || type == SQL_C_CHAR)
-                flags[i] |=
-                    static_cast<BYTE>(m_source->GetFieldNumberForm(col) << kFieldNumberFormShift);
         };
         if (MayBeHeldAsText(type) && m_source->IsFieldHeldAsText(col))
         {
@@ -840,12 +836,6 @@ int CMemCursor::GetFieldBlobForm(UINT col)
 {
     GetItemOrThrow(col);
     return (FieldFlags(col) & kFieldBlobFormMask) >> kFieldBlobFormShift;
-}
-
-int CMemCursor::GetFieldNumberForm(UINT col)
-{
-    GetItemOrThrow(col);
-    return (FieldFlags(col) & kFieldNumberFormMask) >> kFieldNumberFormShift;
 }
 
 bool CMemCursor::IsFieldTypeUnknown(UINT col)

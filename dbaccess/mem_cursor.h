@@ -64,7 +64,6 @@ public:
     bool IsFieldTruncated(UINT col) override;
     bool IsFieldHeldAsText(UINT col) override;
     int GetFieldBlobForm(UINT col) override;
-    int GetFieldNumberForm(UINT col) override;
 
     bool GetFieldGuid(UINT col, GUID& value) override;
     bool GetFieldByte(UINT col, BYTE& value) override;
@@ -144,9 +143,6 @@ public:
         // Two bits: what a value that reads as a SQLite blob's text is (GetFieldBlobForm).
         kFieldBlobFormShift = 3,
         kFieldBlobFormMask = 3 << kFieldBlobFormShift,
-        // Two bits: what a value that reads as a SQLite number's text is (GetFieldNumberForm).
-        kFieldNumberFormShift = 5,
-        kFieldNumberFormMask = 3 << kFieldNumberFormShift,
     };
 
 private:

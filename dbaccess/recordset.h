@@ -388,7 +388,6 @@ public:
     bool IsFieldTruncated(UINT col) override;
     bool IsFieldHeldAsText(UINT col) override;
     int GetFieldBlobForm(UINT col) override;
-    int GetFieldNumberForm(UINT col) override;
 
     bool GetFieldGuid(UINT col, GUID& value) override;
     bool GetFieldByte(UINT col, BYTE& value) override;
@@ -561,11 +560,6 @@ protected:
     std::vector<CString> m_blobFormColumns;
     std::vector<int> m_blobColumnForms;
     std::map<std::pair<UINT, std::wstring>, int> m_blobForms;
-    // The same for a value read as text that reads as a number's (kNumberForm*).
-    std::vector<int> m_numberColumnForms;
-    std::map<std::pair<UINT, std::wstring>, int> m_numberForms;
-    // The table column a result column reads as stored (m_blobFormColumns).
-    const CString& StoredColumnOf(UINT col);
 
     // Block fetches: rows per fetch, the current block's row count, the current row in it, the
     // rows per fetch asked of the driver last, and the row status the fetch reported.

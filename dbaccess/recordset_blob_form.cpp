@@ -2,13 +2,11 @@
 // sqlite_blob_form.h). The driver's answer is the same for both, so the file is asked, once per
 // column and text: a value the table holds in one form alone is that form. Where the table
 // holds both, or the result column is no column of one table read as stored, the value is
-// either, and what depends on the difference (an edit's row match) refuses it. A number read as
-// text beside texts of its form is told apart the same way (sqlite_number_form.h).
+// either, and what depends on the difference (an edit's row match) refuses it.
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/sql_text.h"
 #include "dbaccess/sqlite_blob_form.h"
-#include "dbaccess/sqlite_number_form.h"
 
 namespace {
 
@@ -19,10 +17,18 @@ bool EqualNames(const CString& a, const CString& b)
 
 } // namespace
 
-// The table column a result column reads as stored; "" where none.
-const CString& CRRecordset::StoredColumnOf(UINT col)
+int CRRecordset::GetFieldBlobForm(UINT col)
 {
-    // Found once, at the first value asked about (the result has columns by now).
+    if (!m_pDatabase || !m_pDatabase->HasDynamicTypes() || col < 1 || col > m_columns.size())
+        return kBlobFormNone;
+    const int cType = m_columns[col - 1]->nCType;
+    if (cType != SQL_C_WCHAR && cType != SQL_C_CHAR && !IsFieldHeldAsText(col))
+        return kBlobFormNone;
+    CString text;
+    if (!GetFieldText(col, text) ||
+        !ReadsAsSQLiteBlob(text.GetString(), static_cast<size_t>(text.GetLength())))
+        return kBlobFormNone;
+    // Found once, at the first value read so (the result has columns by now).
     if (m_blobFormColumns.empty())
     {
         // Only a column the select list names as it is stored reads the table's values: under
@@ -45,21 +51,7 @@ const CString& CRRecordset::StoredColumnOf(UINT col)
             }
         }
     }
-    return m_blobFormColumns[col - 1];
-}
-
-int CRRecordset::GetFieldBlobForm(UINT col)
-{
-    if (!m_pDatabase || !m_pDatabase->HasDynamicTypes() || col < 1 || col > m_columns.size())
-        return kBlobFormNone;
-    const int cType = m_columns[col - 1]->nCType;
-    if (cType != SQL_C_WCHAR && cType != SQL_C_CHAR && !IsFieldHeldAsText(col))
-        return kBlobFormNone;
-    CString text;
-    if (!GetFieldText(col, text) ||
-        !ReadsAsSQLiteBlob(text.GetString(), static_cast<size_t>(text.GetLength())))
-        return kBlobFormNone;
-    const CString& column = StoredColumnOf(col);
+    const CString& column = m_blobFormColumns[col - 1];
     if (column.IsEmpty())
         return kBlobFormEither;
     const CString table = ParseSelectTableName(m_strSQL);
@@ -86,72 +78,5 @@ int CRRecordset::GetFieldBlobForm(UINT col)
         m_pDatabase->AskOneText(SQLiteBlobFormQuestion(table, column, text), answer);
     const int form = SQLiteBlobFormFromAnswer(answered, answer);
     m_blobForms.emplace(key, form);
-    return form;
-}
-
-int CRRecordset::GetFieldNumberForm(UINT col)
-{
-    if (!m_pDatabase || !m_pDatabase->HasDynamicTypes() || col < 1 || col > m_columns.size())
-        return kNumberFormNone;
-    const int cType = m_columns[col - 1]->nCType;
-    if ((cType != SQL_C_WCHAR && cType != SQL_C_CHAR) || IsFieldHeldAsText(col))
-        return kNumberFormNone;
-    CString text;
-    if (!GetFieldText(col, text) || !ReadsAsSQLiteNumber(text))
-        return kNumberFormNone;
-    // A column that is no table's own (a join's, an expression's) is read as the text it is, as
-    // ever: asking would refuse every number-like text of such a result.
-    const CString& column = StoredColumnOf(col);
-    if (column.IsEmpty())
-        return kNumberFormNone;
-    const CString table = ParseSelectTableName(m_strSQL);
-    // One scan of the column first: a column of one form alone (a TEXT column, or numbers
-    // without a text that reads as one) needs no question a value.
-    if (m_numberColumnForms.empty())
-        m_numberColumnForms.assign(m_columns.size(), -1);
-    int& columnForms = m_numberColumnForms[col - 1];
-    // A column of text affinity holds no number: its values are not asked about (a table of
-    // many numeric texts costs no scan).
-    constexpr int kTextAffinity = 4;
-    std::vector<CString> parts;
-    CString declared;
-    if (columnForms < 0 && SplitSQLName(table, parts) && !parts.empty() && parts.size() <= 2 &&
-        m_pDatabase->AskOneText(
-            L"SELECT type FROM pragma_table_info(" +
-                CRDatabase::FormatStringLiteral(DBMS_SQLITE, parts.back()) +
-                (parts.size() == 2 ? L", " + CRDatabase::FormatStringLiteral(DBMS_SQLITE, parts[0])
-                                   : CString()) +
-                L") WHERE name = " + CRDatabase::FormatStringLiteral(DBMS_SQLITE, column) +
-                L" COLLATE NOCASE",
-            declared) &&
-        !MayHoldSQLiteNumbers(declared))
-        columnForms = kTextAffinity;
-    if (columnForms == kTextAffinity)
-        return kNumberFormNone;
-    if (columnForms < 0)
-    {
-        CString answer;
-        columnForms =
-            m_pDatabase->AskOneText(SQLiteColumnNumberFormsQuestion(table, column), answer)
-                ? _wtoi(answer)
-                : 0;
-    }
-    if (columnForms == kNumberFormNumber || columnForms == kNumberFormText)
-        return columnForms;
-    // Nothing found (the value is gone since it was read): a text, as the driver reads it.
-    if (columnForms != kNumberFormEither)
-        return kNumberFormText;
-    const auto key = std::make_pair(col, std::wstring(text.GetString()));
-    auto found = m_numberForms.find(key);
-    if (found != m_numberForms.end())
-        return found->second;
-    CString answer;
-    int form = kNumberFormEither;
-    if (m_pDatabase->AskOneText(SQLiteNumberFormQuestion(table, column, text), answer))
-    {
-        const int asked = _wtoi(answer);
-        form = asked == kNumberFormNumber || asked == kNumberFormText ? asked : kNumberFormEither;
-    }
-    m_numberForms.emplace(key, form);
     return form;
 }

@@ -95,8 +95,6 @@ void CRRecordset::ClearColumns()
     m_blobFormColumns.clear();
     m_blobColumnForms.clear();
     m_blobForms.clear();
-    m_numberColumnForms.clear();
-    m_numberForms.clear();
 }
 
 void CRRecordset::ResetPosition()

@@ -486,28 +486,6 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
                 L"program cannot tell which this row holds.");
         }
     }
-    // A number SQLite's driver reads as text (5 in an ANY column) is written as that number.
-    if (nTargetKind == DBMS_SQLITE)
-    {
-        const int nForm = pCursor->GetFieldNumberForm(nColumn);
-        if (nForm == Zelt::ICursor::kNumberFormNumber)
-        {
-            CString strText;
-            pCursor->GetFieldText(nColumn, strText);
-            return strText == L"Inf" || strText == L"-Inf"
-                       ? SpecialNumberLiteral(nTargetKind, strText, true)
-                       : strText;
-        }
-        if (nForm == Zelt::ICursor::kNumberFormEither)
-        {
-            CString strText;
-            pCursor->GetFieldText(nColumn, strText);
-            throw new Zelt::CRDBException(
-                L"The value " + strText +
-                L" may be a number or a text written as one: the column holds both, and the "
-                L"program cannot tell which this row holds.");
-        }
-    }
     // A value of another kind than its column's is written as it is stored: a number (SQLite's
     // 1.5 in an INTEGER column, whose text is always a plain number or "Inf") as that number,
     // anything else as the text it is (which a database of such values keeps as text; another

@@ -561,24 +561,7 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
             piece = L"quote(" + name + L")=" + db.StringLiteral(quoted);
         }
         else if (db.HasDynamicTypes())
-        {
             alike = ReadAlikePiece(db, cursor, column, name, value);
-            // A number read as text (5 in an ANY column) equals no text: it is found as the
-            // number it is, an integer by its value, a real as it reads (with 15 digits). Where
-            // the file holds both forms of the value the statement matches both, as the count
-            // does, which refuses it if that makes two rows.
-            const int numberForm = value != L"NULL" ? cursor->GetFieldNumberForm(column)
-                                                    : Zelt::ICursor::kNumberFormNone;
-            CString text;
-            if (numberForm == Zelt::ICursor::kNumberFormNumber &&
-                cursor->GetFieldText(column, text))
-                piece = text.FindOneOf(L".In") < 0
-                            ? L"(" + name + L"=" + text + L" AND typeof(" + name + L")='integer')"
-                            : L"(typeof(" + name + L")='real' AND CAST(" + name + L" AS TEXT)=" +
-                                  value + L")";
-            else if (numberForm == Zelt::ICursor::kNumberFormEither && !alike.IsEmpty())
-                piece = alike;
-        }
         else if (value == L"?" && IsReadInSessionZone(db, cursor, column))
             alike = ZoneReadAlikePiece(db, name, value);
         // SQLite's driver binds a timestamp as a text of its own form, which equals no date

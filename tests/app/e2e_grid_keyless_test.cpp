@@ -443,62 +443,6 @@ TEST_P(GridKeylessE2E, SQLiteValuesKeepTheirStorageClass)
     program.Kill();
 }
 
-// An ANY column of a STRICT table keeps values of every class as they are given: each shows,
-// copies and saves as the file holds it (an INSERT script for SQLite replayed by sqlite3 gives
-// the same class and quote() of each: 5 and 2.0 as numbers, '7' as a text), and an edit of
-// another column of a table without a key finds its row by them: integer 5 is no text '5'.
-TEST_P(GridKeylessE2E, SQLiteAnyColumnsKeepTheirStorageClass)
-{
-    if (GetParam() != ql::kE2ESQLite)
-        GTEST_SKIP() << "the servers keep values of their columns' types";
-    const std::wstring name = m_table + L"_any", columns = L"n INTEGER, note TEXT, a ANY";
-    m_db.Exec(L"CREATE TABLE " + m_db.Quoted(name) + L" (" + columns + L") STRICT");
-    m_db.Exec(L"INSERT INTO " + m_db.Quoted(name) +
-              L" VALUES (1, 'same', 5), (2, 'same', 1.5), (3, 'same', 'abc'),"
-              L" (4, 'same', X'00FF'), (5, 'same', NULL), (6, 'same', '7'), (7, 'same', 2.0)");
-    const std::wstring held = L"SELECT quote(a) || typeof(a) FROM " + name + L" ORDER BY n";
-    const std::vector<std::wstring> before = m_db.Column(held);
-    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
-    HWND grid = ql::GridOf(ql::OpenTable(program, m_db.Schema(), name));
-    ASSERT_NE(grid, nullptr);
-    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid).size() == 7; }));
-    EXPECT_EQ(
-        program.ListItems(grid, 2),
-        (std::vector<std::wstring>{L"5", L"1.5", L"abc", L"X'00FF'", L"<<NULL>>", L"7", L"2.0"}));
-    ASSERT_TRUE(program.ClickListCell(grid, 0, 0));
-    program.PostCommand(ID_EDIT_COPY);
-    EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText().rfind(L"1\tsame\t5", 0) == 0; }))
-        << Narrow(ql::ClipboardText());
-
-    const std::wstring script = ql::ScratchFolder(L"any_" + ql::UniqueSuffix()) + L"\\any.sql";
-    ASSERT_TRUE(QlSave::SaveGridAs(program, script, L"SQL script"));
-    const std::string inserts = QlSave::WriteInsertScript(program, script, 5);
-    ASSERT_FALSE(inserts.empty());
-    const std::wstring replay = L"/tmp/quenlark-replay-" + ql::UniqueSuffix() + L".db";
-    std::string out;
-    ASSERT_EQ(ql::RunNative(L"(echo 'CREATE TABLE " + name + L" (" + columns +
-                                L") STRICT; BEGIN;'; cat '" + ql::UnixPath(script) +
-                                L"') | sqlite3 -bail " + replay + L" && sqlite3 " + replay + L" '" +
-                                held + L"' </dev/null",
-                            &out),
-              0)
-        << out;
-    DeleteFileW((L"Z:" + replay).c_str());
-    std::vector<std::wstring> replayed = ql::Split(std::wstring(CString(out.c_str())), L'\n');
-    while (!replayed.empty() && replayed.back().empty())
-        replayed.pop_back();
-    EXPECT_EQ(replayed, before) << inserts;
-
-    for (int row = 0; row < 7; ++row)
-        EXPECT_EQ(SaveV(program, grid, row, L"changed" + std::to_wstring(row)), L"") << row;
-    const std::vector<std::wstring> expected = {L"changed0", L"changed1", L"changed2", L"changed3",
-                                                L"changed4", L"changed5", L"changed6"};
-    const std::wstring notes = L"SELECT note FROM " + m_db.Quoted(name) + L" ORDER BY n";
-    EXPECT_TRUE(ql::WaitFor([&] { return m_db.Column(notes) == expected; }));
-    EXPECT_EQ(m_db.Column(held), before);
-    program.Kill();
-}
-
 // The session's time zone changed after the rows were read: a MariaDB TIMESTAMP read as 10:00 UTC
 // would be taken as 10:00 in Tokyo, which is the row at 01:00 UTC beside it. The edit is refused
 // with the reason; once the window is refreshed its rows are read in the new zone and the edit
