@@ -34,6 +34,6 @@ function(ql_test name)
   add_test(NAME ${name}
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh $<TARGET_FILE:${name}>
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 900
+  set_tests_properties(${name} PROPERTIES TIMEOUT 1500
     ENVIRONMENT "QL_SOURCE_DIR=${CMAKE_SOURCE_DIR};QL_BINARY_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
