@@ -373,6 +373,46 @@ TEST_P(SessionTransaction, EveryCallOnTheLostSessionSaysSoInPlainWords)
 // MariaDB hands a procedure's further results over only after the first, and takes nothing
 // else meanwhile: nothing of the program's is sent while they wait, closing the result drops
 // them, and the transaction then ends as asked.
+// A setting the driver depends on, changed by the user inside their own transaction, is set
+// back by statements of the program's in that transaction: the user's rows stay uncommitted for
+// others, the transaction stays open and usable, and it ends only as the user ends it (the
+// setting set back with it).
+TEST_P(SessionTransaction, ASettingSetBackInsideTheTransactionLeavesItTheUsers)
+{
+    if (GetParam() == sqlite)
+        GTEST_SKIP() << "no setting of the driver's is set back on SQLite";
+    const bool bPostgres = GetParam() == postgres;
+    const std::vector<CString> sets =
+        bPostgres ? std::vector<CString>{L"SET extra_float_digits = 0", L"SET DateStyle = German"}
+                  : std::vector<CString>{L"SET character_set_results = latin1",
+                                         L"SET character_set_client = latin1"};
+    const CString show = bPostgres ? L"SHOW extra_float_digits" : L"SELECT @@character_set_results";
+    const CString kept = QueryText(m_db, show);
+    int id = 0;
+    for (const bool bCommit : {false, true})
+    {
+        for (const CString& set : sets)
+        {
+            SCOPED_TRACE(Narrow(set) + (bCommit ? " then COMMIT" : " then ROLLBACK"));
+            const CString before = Seen();
+            ASSERT_NO_FATAL_FAILURE(Run(L"BEGIN"));
+            ASSERT_NO_FATAL_FAILURE(Insert(++id));
+            ASSERT_NO_FATAL_FAILURE(Run(set));
+            EXPECT_NE(m_db.TakeSessionNote().Find(L"set back"), -1);
+            EXPECT_EQ(Seen(), before) << "nothing of the user's is committed";
+            EXPECT_TRUE(m_db.IsInTransaction());
+            EXPECT_TRUE(OpenOnServer());
+            // Not aborted: the next statement of the user's goes on in it.
+            ASSERT_NO_FATAL_FAILURE(Insert(++id));
+            ASSERT_NO_FATAL_FAILURE(Run(bCommit ? L"COMMIT" : L"ROLLBACK"));
+            EXPECT_FALSE(m_db.IsInTransaction());
+            EXPECT_FALSE(OpenOnServer());
+            EXPECT_EQ(_wtoi(Seen()), _wtoi(before) + (bCommit ? 2 : 0));
+            EXPECT_EQ(QueryText(m_db, show), kept);
+        }
+    }
+}
+
 TEST_P(SessionTransaction, FurtherResultsWaitingBlockNothing)
 {
     if (GetParam() != mariadb)
