@@ -673,16 +673,12 @@ void CRDatabase::FollowSessionChanges(LPCWSTR pszSQL, bool bAnyStatement, bool b
                                     (ContainsNoCase(pszSQL, L"character_set") ||
                                      ContainsNoCase(pszSQL, L"collation_connection")))))
         KeepCharacterSets();
-    else if (m_nDBMSKind == DBMS_POSTGRESQL &&
-             (MayChangeDateStyle(pszSQL) || (bAnyStatement && pszSQL &&
-                                             (ContainsNoCase(pszSQL, L"DateStyle") ||
-                                              ContainsNoCase(pszSQL, L"client_encoding") ||
-                                              ContainsNoCase(pszSQL, L"extra_float_digits")))))
-    {
-        KeepIsoDateStyle();
-        KeepClientEncoding();
-        KeepFloatDigits();
-    }
+    if (m_nDBMSKind == DBMS_POSTGRESQL &&
+        (MayChangeDateStyle(pszSQL) ||
+         (bAnyStatement && pszSQL &&
+          (ContainsNoCase(pszSQL, L"DateStyle") || ContainsNoCase(pszSQL, L"client_encoding") ||
+           ContainsNoCase(pszSQL, L"extra_float_digits")))))
+        KeepDriverSettings();
     if (m_nDBMSKind == DBMS_POSTGRESQL && bAnyStatement && MayChangeConformingStrings(pszSQL))
         RefreshConformingStrings();
 }
@@ -997,11 +993,33 @@ TxnAnswer CRDatabase::AskSQLiteTransactionOpen()
     return answer;
 }
 
-void CRDatabase::KeepIsoDateStyle()
+bool CRDatabase::ReadDriverSettings(CString& strDateStyle, CString& strEncoding, CString& strDigits)
 {
-    CString strStyle;
-    if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(*this, L"SHOW DateStyle", strStyle) ||
-        StartsWithNoCase(strStyle, L"ISO"))
+    // SHOW, not a SELECT of current_setting(): a SELECT would take the snapshot of a transaction
+    // the user has begun and not yet read in (SET TRANSACTION ISOLATION LEVEL comes first).
+    if (m_hDbc == SQL_NULL_HDBC || !ReadOneText(*this, L"SHOW DateStyle", strDateStyle) ||
+        !ReadOneText(*this, L"SHOW client_encoding", strEncoding) ||
+        !ReadOneText(*this, L"SHOW extra_float_digits", strDigits))
+        return false;
+    strDateStyle.Trim();
+    strEncoding.Trim();
+    strDigits.Trim();
+    return true;
+}
+
+void CRDatabase::KeepDriverSettings()
+{
+    CString strDateStyle, strEncoding, strDigits;
+    if (!ReadDriverSettings(strDateStyle, strEncoding, strDigits))
+        return;
+    KeepIsoDateStyle(strDateStyle);
+    KeepClientEncoding(strEncoding);
+    KeepFloatDigits(strDigits);
+}
+
+void CRDatabase::KeepIsoDateStyle(const CString& strStyle)
+{
+    if (StartsWithNoCase(strStyle, L"ISO"))
         return;
     // The output style alone: the field order (DMY, MDY) stays as the statement left it, and
     // the program's own date literals are year-first, which every order reads alike.
@@ -1011,14 +1029,9 @@ void CRDatabase::KeepIsoDateStyle()
                        strStyle + L"\" dates as other dates).";
 }
 
-void CRDatabase::KeepClientEncoding()
+void CRDatabase::KeepClientEncoding(const CString& strEncoding)
 {
-    CString strEncoding;
-    if (m_hDbc == SQL_NULL_HDBC || m_strClientEncoding.IsEmpty() ||
-        !ReadOneText(*this, L"SHOW client_encoding", strEncoding))
-        return;
-    strEncoding.Trim();
-    if (strEncoding.CompareNoCase(m_strClientEncoding) == 0)
+    if (m_strClientEncoding.IsEmpty() || strEncoding.CompareNoCase(m_strClientEncoding) == 0)
         return;
     CString strQuoted = m_strClientEncoding;
     strQuoted.Replace(L"'", L"''");
@@ -1031,13 +1044,10 @@ void CRDatabase::KeepClientEncoding()
                         strEncoding + L"\" text as other characters).";
 }
 
-void CRDatabase::KeepFloatDigits()
+void CRDatabase::KeepFloatDigits(const CString& strDigits)
 {
-    CString strDigits;
-    if (m_hDbc == SQL_NULL_HDBC || m_strFloatDigits.IsEmpty() ||
-        !ReadOneText(*this, L"SHOW extra_float_digits", strDigits))
+    if (m_strFloatDigits.IsEmpty())
         return;
-    strDigits.Trim();
     // From 1 up the server writes every float as the shortest text that reads back as it (and
     // as many digits as the driver asked for before version 12, which is kept below).
     const int nDigits = _wtoi(strDigits), nAtConnect = _wtoi(m_strFloatDigits);

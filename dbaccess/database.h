@@ -393,18 +393,16 @@ public:
     {
         m_strSessionNote += (m_strSessionNote.IsEmpty() ? L"" : L"\n") + strNote;
     }
-    // PostgreSQL: the driver reads dates and timestamps from their text in the ISO output style,
-    // which it sets when it connects; any other style gives wrong dates without an error. After
-    // a statement that may have changed the style (SET, RESET, DISCARD, set_config): when the
-    // style is no longer ISO it is set back, and the session note says so.
-    void KeepIsoDateStyle();
-    // PostgreSQL: the driver reads and sends text in the client encoding the session had when it
-    // connected; in another one text shows as other characters. Set back like the date style.
-    void KeepClientEncoding();
-    // PostgreSQL: the driver reads float4 and float8 values from the server's text of them,
-    // which is rounded (1234.5 written "1e+03") while extra_float_digits is below 1. A lower
-    // value than the one the session had when it connected is set back like the date style.
-    void KeepFloatDigits();
+    // PostgreSQL: the settings the driver reads values by, read after a
+    // statement that may have changed them (SET, RESET, DISCARD, set_config, or one naming
+    // them), each set back where it no longer holds, and the session note says so:
+    // - the ISO output DateStyle, which the driver sets when it connects and reads dates and
+    //   timestamps by (any other style gives wrong dates without an error);
+    // - the client encoding the session connected with (in another, text shows as other
+    //   characters);
+    // - extra_float_digits no lower than at connect: the driver reads float4 and float8 values
+    //   from the server's text of them, which is rounded below 1 (1234.5 written "1e+03").
+    void KeepDriverSettings();
     // MySQL: the driver sends and reads text in the character set it connected with; a
     // character_set_client, _connection or _results of the user's own (SET character_set_results
     // = latin1; the driver refuses only SET NAMES) would show text as other characters, store
@@ -509,6 +507,11 @@ private:
     bool m_bEndingDriversTransaction = false; // EndDriversAbortedTransaction is running
     bool m_bSQLite = false;
     int m_nSupplementaryTextRoute = -1;
+    // PostgreSQL: DateStyle, client_encoding and extra_float_digits as the session has them.
+    bool ReadDriverSettings(CString& strDateStyle, CString& strEncoding, CString& strDigits);
+    void KeepIsoDateStyle(const CString& strStyle);
+    void KeepClientEncoding(const CString& strEncoding);
+    void KeepFloatDigits(const CString& strDigits);
     CString m_strSessionNote;    // see TakeSessionNote
     CString m_strClientEncoding; // PostgreSQL: client_encoding at connect ("" when not known)
     CString m_strFloatDigits;    // PostgreSQL: extra_float_digits at connect ("" when not known)

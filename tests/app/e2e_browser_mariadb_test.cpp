@@ -22,6 +22,25 @@ class BrowserMariaDBE2E : public CBrowserE2ETest
 {
 protected:
     BrowserMariaDBE2E() : CBrowserE2ETest(CScratchDatabase::mariadb) {}
+
+    // A table t in the test database (its row 'mine') and one of the same name in another
+    // (its row 'other').
+    void SameTableInBoth(CScratchDatabase& other)
+    {
+        ASSERT_TRUE(other.Create());
+        for (CScratchDatabase* db : {&other, &m_db})
+        {
+            db->Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
+            db->Exec(db == &m_db ? L"INSERT INTO t VALUES (1, 'mine')"
+                                 : L"INSERT INTO t VALUES (1, 'other')");
+        }
+    }
+    // The user makes another database the session's current one.
+    void Use(const CScratchDatabase& other)
+    {
+        ASSERT_TRUE(ql::RunQuery(m_program, L"USE " + std::wstring(other.Name().GetString())));
+        EXPECT_NE(m_program.TakeMessageBox().find(L"Executed OK"), std::wstring::npos);
+    }
 };
 
 TEST_F(BrowserMariaDBE2E, CurrentDatabaseTablesRenameAndTriggersPage)
@@ -148,17 +167,12 @@ TEST_F(BrowserMariaDBE2E, TableOpenedFromTheTreeAfterUseIsTheTreesDatabases)
 {
     // The same table in another database, which the session then makes its current one.
     CScratchDatabase other(CScratchDatabase::mariadb);
-    ASSERT_TRUE(other.Create());
-    other.Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
-    other.Exec(L"INSERT INTO t VALUES (1, 'other')");
-    m_db.Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
-    m_db.Exec(L"INSERT INTO t VALUES (1, 'mine')");
+    ASSERT_NO_FATAL_FAILURE(SameTableInBoth(other));
     const std::wstring db(m_db.Name().GetString());
     HWND tables = nullptr;
     const HTREEITEM item = StartOn(L"Tables", IDW_DBO_TABLES_TREE, db, L"t", tables);
     ASSERT_NE(item, nullptr);
-    ASSERT_TRUE(ql::RunQuery(m_program, L"USE " + std::wstring(other.Name().GetString())));
-    EXPECT_NE(m_program.TakeMessageBox().find(L"Executed OK"), std::wstring::npos);
+    ASSERT_NO_FATAL_FAILURE(Use(other));
 
     const std::vector<HWND> before = m_program.Children();
     ql::CProgram::TreeCommand(tables, item, ID_DBO_OPEN);
@@ -190,15 +204,10 @@ TEST_F(BrowserMariaDBE2E, TableOpenedFromTheTreeAfterUseIsTheTreesDatabases)
 TEST_F(BrowserMariaDBE2E, TablesDialogTableAfterUseIsTheDatabaseItIsListedFor)
 {
     CScratchDatabase other(CScratchDatabase::mariadb);
-    ASSERT_TRUE(other.Create());
-    other.Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
-    other.Exec(L"INSERT INTO t VALUES (1, 'other')");
-    m_db.Exec(L"CREATE TABLE t (id int PRIMARY KEY, name varchar(20))");
-    m_db.Exec(L"INSERT INTO t VALUES (1, 'mine')");
+    ASSERT_NO_FATAL_FAILURE(SameTableInBoth(other));
     const std::wstring db(m_db.Name().GetString()), otherDb(other.Name().GetString());
     ASSERT_TRUE(Start());
-    ASSERT_TRUE(ql::RunQuery(m_program, L"USE " + otherDb));
-    EXPECT_NE(m_program.TakeMessageBox().find(L"Executed OK"), std::wstring::npos);
+    ASSERT_NO_FATAL_FAILURE(Use(other));
 
     // Each database's t is listed with its database and opens as that database's table.
     const HWND child = m_program.OpenTableWindow(db, L"t");
@@ -236,8 +245,7 @@ TEST_F(BrowserMariaDBE2E, ProcedureFromTheTreeAfterUseIsTheTreesDatabases)
     HWND procs = nullptr;
     const HTREEITEM item = StartOn(L"Procedures", IDW_DBO_PROCS_TREE, db, L"p", procs);
     ASSERT_NE(item, nullptr);
-    ASSERT_TRUE(ql::RunQuery(m_program, L"USE " + std::wstring(other.Name().GetString())));
-    EXPECT_NE(m_program.TakeMessageBox().find(L"Executed OK"), std::wstring::npos);
+    ASSERT_NO_FATAL_FAILURE(Use(other));
 
     ql::CProgram::TreeCommand(procs, item, ID_DBO_VIEW_TEXT);
     ASSERT_TRUE(m_program.WaitForActiveChild(db + L".p text")) << m_program.Describe();
