@@ -152,8 +152,8 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
 
 // Runs a statement: directly without parameters, prepared with them. A statement that changed no
 // row fails with kind 5 (except on a SQLite view, whose INSTEAD OF trigger changes rows SQLite
-// does not count for the statement); one identified by values that changed more than one row is rolled back
-// and fails with kind 5. Preparation and execution failures that are not thrown give kind 4;
+// does not count for the statement); one identified by values that changed more than one row is
+// rolled back and fails with kind 5. Preparation and execution failures that are not thrown give kind 4;
 // driver errors thrown as Zelt::CRDBException pass on to the caller.
 bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSqlFailure& failure,
                          LONGLONG* pRowCount = nullptr);
