@@ -229,10 +229,14 @@ bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
 {
     m_nConnectionSerial = m_pDatabase->GetConnectionSerial();
     std::vector<CColumnDesc> textColumns;
+    std::vector<UINT> rowFields;
     const CString strDeclare = L"DECLARE " + m_strName + L" NO SCROLL CURSOR WITH HOLD FOR " +
-                               SelectToDeclare(textColumns);
-    m_pRs->ReadColumnsAsServerText(textColumns);
-    m_pNext->ReadColumnsAsServerText(textColumns);
+                               SelectToDeclare(textColumns, rowFields);
+    for (CRRecordset* pRs : {m_pRs.get(), m_pNext.get()})
+    {
+        pRs->ReadColumnsAsServerText(textColumns);
+        pRs->ReadServerTextsFromRow(rowFields.empty() ? 0 : rowFields.front(), rowFields);
+    }
     if (!run(*m_pRs, strDeclare))
         return false;
     m_nExecutionTime = m_pRs->GetExecutionTime();
@@ -243,9 +247,10 @@ bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
     return true;
 }
 
-CString CHeldCursor::SelectToDeclare(std::vector<CColumnDesc>& descs)
+CString CHeldCursor::SelectToDeclare(std::vector<CColumnDesc>& descs, std::vector<UINT>& rowFields)
 {
     descs.clear();
+    rowFields.clear();
     // The SELECT's own columns as the driver describes them; nothing of it is run. (A line
     // comment at the SELECT's end ends before the parenthesis.)
     std::vector<CString> names;
@@ -286,12 +291,29 @@ CString CHeldCursor::SelectToDeclare(std::vector<CColumnDesc>& descs)
         descs.clear();
         return m_strSelect;
     }
+    // In a bound read the texts come as one row value of them, in the first one's place, the
+    // others' places NULL: the server keeps the row value for less than the texts, and writes
+    // its text only as each FETCH reads it.
+    const bool bRow = (m_nOptions & RS_UNBOUND) == 0;
+    CString strRow;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (bRow && descs[i].nSQLType)
+        {
+            strRow += (rowFields.empty() ? L"" : L", ") + QuoteSQLName(names[i], m_pDatabase);
+            rowFields.push_back(static_cast<UINT>(i + 1));
+        }
     CString strList;
     for (size_t i = 0; i < names.size(); ++i)
     {
         const CString strName = QuoteSQLName(names[i], m_pDatabase);
-        strList +=
-            (i ? L", " : L"") + (descs[i].nSQLType ? strName + L"::text AS " + strName : strName);
+        CString strColumn = strName;
+        if (descs[i].nSQLType && !bRow)
+            strColumn = strName + L"::text AS " + strName;
+        else if (descs[i].nSQLType)
+            strColumn =
+                (rowFields.front() == i + 1 ? L"ROW(" + strRow + L")" : CString(L"NULL::text")) +
+                L" AS " + strName;
+        strList += (i ? L", " : L"") + strColumn;
     }
     // The rows keep the order the SELECT gives them: a subquery with an ORDER BY is scanned
     // as sorted.

@@ -17,8 +17,8 @@
 // reach the connection waits for that FETCH to end (CRDatabase::IReadAhead), and a FETCH is
 // begun only by the reader, outside a transaction.
 //
-// Dates and timestamps are declared as the server's text of them and read from that text (see
-// SelectToDeclare); the rows read the same.
+// Dates and timestamps are declared as the server's text of them, together as one row value's
+// text, and read from that text (see SelectToDeclare); the rows read the same.
 //
 // A FETCH run inside a transaction the user opened would abort it should it fail (the user's
 // CLOSE ALL, a statement_timeout): the reader reads the rest before a transaction begins
@@ -176,11 +176,13 @@ private:
     CString FetchText(int nRows) const;
     // The SELECT to declare: m_strSelect, or where it has dates or timestamps, that SELECT
     // wrapped so that each comes as the server's text of it; descs: what the FETCHes' recordsets
-    // read as the values (CRRecordset::ReadColumnsAsServerText; empty for the SELECT as it is).
+    // read as the values (CRRecordset::ReadColumnsAsServerText; empty for the SELECT as it is);
+    // rowFields: the columns whose texts come together as one row value's, in the first's place
+    // (CRRecordset::ReadServerTextsFromRow; empty where each comes as its own text).
     // The driver's typing of a timestamp is most of its work on a FETCH, and it holds the
     // connection while it does it. Asked of the server with a LIMIT 0 of the SELECT; where that
     // fails, the SELECT as it is.
-    CString SelectToDeclare(std::vector<CColumnDesc>& descs);
+    CString SelectToDeclare(std::vector<CColumnDesc>& descs, std::vector<UINT>& rowFields);
 
     CRDatabase* m_pDatabase;
     CString m_strSelect;

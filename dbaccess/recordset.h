@@ -304,6 +304,18 @@ public:
     {
         m_serverTextDescs = std::move(descs);
     }
+    // Such texts may come together, as the server's text of one row value of them (a record,
+    // which costs the server less to keep than the texts): column nRowColumn holds it, and its
+    // fields are the texts of fieldColumns in order (nRowColumn among them; the others selected
+    // as NULL). They are taken apart as the rows are fetched, in bound reads only. Kept until it
+    // is set again; 0 for none.
+    void ReadServerTextsFromRow(UINT nRowColumn, std::vector<UINT> fieldColumns)
+    {
+        m_nTextRowColumn = nRowColumn;
+        m_textRowFields = std::move(fieldColumns);
+    }
+    // The bytes of an element that holds the text of such a row of n dates or timestamps.
+    static SQLLEN TextRowBytes(size_t nFields);
     bool DescribeColumns();
     // The type name the driver gives a result column of a statement ("timestamptz",
     // "timestamp without time zone", "datetime"); false when the driver gives none.
@@ -553,6 +565,10 @@ protected:
     };
     DateDialect m_dateDialect = DateDialect::Plain;
     std::vector<CColumnDesc> m_serverTextDescs; // see ReadColumnsAsServerText
+    UINT m_nTextRowColumn = 0;                  // see ReadServerTextsFromRow
+    std::vector<UINT> m_textRowFields;
+    // Writes the fields of each fetched row's text row into the elements of their columns.
+    void SplitTextRows(SQLULEN nRows);
     // SQLite: what the file holds where a value reads as a blob's text (recordset_blob_form.cpp):
     // the table column each result column reads as stored ("" where none; empty until the first
     // such value), the forms each column holds (-1 until asked, else kBlobFormBlob, kBlobFormText,

@@ -8,6 +8,7 @@
 #include "dbaccess/connect_items.h"
 #include "dbaccess/db_exception.h"
 #include "dbaccess/recordset_read_ahead.h"
+#include "dbaccess/recordset_value_parse.h"
 
 #include <algorithm>
 #include <cstring>
@@ -55,6 +56,58 @@ const SQLLEN kNumberTextBytes = 256;
 // for as text into its value and prints that again, and reads integers into typed buffers more
 // cheaply than it copies their text; a double's text it hands over as the server wrote it, which
 // costs it less than its own parsing. (MariaDB's driver fills typed buffers more cheaply.)
+SQLLEN CRRecordset::TextRowBytes(size_t nFields)
+{
+    // Each field's text quoted, and a comma after it; the parentheses and the terminator.
+    return static_cast<SQLLEN>(nFields) * (kValueTextBytes + 2) + 3;
+}
+
+// A held cursor's text row (ReadServerTextsFromRow) is the only form its fields come in: a row
+// whose text is not of that form fails, as a row the driver could not read.
+void CRRecordset::SplitTextRows(SQLULEN nRows)
+{
+    if (m_nTextRowColumn == 0 || m_nTextRowColumn > m_columns.size())
+        return;
+    CSQLColumn& row = *m_columns[m_nTextRowColumn - 1];
+    if (!row.block || !row.bFromText)
+        return;
+    std::string copy;
+    std::string scratch;
+    std::vector<CRowTextField> fields;
+    for (SQLULEN r = 0; r < nRows; ++r)
+    {
+        const SQLUSMALLINT status = m_block.status ? m_block.status[r] : SQL_ROW_SUCCESS;
+        if (status == SQL_ROW_ERROR || status == SQL_ROW_NOROW || status == SQL_ROW_DELETED)
+            continue;
+        const SQLLEN ind = row.blockIndicators[r];
+        const size_t at = static_cast<size_t>(r) * static_cast<size_t>(row.nElementSize);
+        if (ind < 0 || ind >= row.nElementSize)
+            Fail(L"The server's text of a row's dates and timestamps was not read whole.");
+        copy.assign(reinterpret_cast<const char*>(row.block.get() + at), static_cast<size_t>(ind));
+        if (!SplitPostgresRowText(copy.data(), copy.size(), scratch, fields,
+                                  m_textRowFields.size()) ||
+            fields.size() != m_textRowFields.size())
+            Fail(L"The server's text of a row's dates and timestamps is not of a known form.");
+        for (size_t k = 0; k < fields.size(); ++k)
+        {
+            const UINT col = m_textRowFields[k];
+            CSQLColumn& rec = *m_columns[col - 1];
+            if (!rec.block || !rec.bFromText ||
+                static_cast<SQLLEN>(fields[k].nLength) >= rec.nElementSize)
+                Fail(L"The server's text of a row's dates and timestamps is not of a known form.");
+            BYTE* element = rec.block.get() + static_cast<size_t>(r) * rec.nElementSize;
+            if (!fields[k].pText)
+            {
+                rec.blockIndicators[r] = SQL_NULL_DATA;
+                continue;
+            }
+            std::memcpy(element, fields[k].pText, fields[k].nLength);
+            element[fields[k].nLength] = 0;
+            rec.blockIndicators[r] = static_cast<SQLLEN>(fields[k].nLength);
+        }
+    }
+}
+
 bool CRRecordset::BindsValueAsText(UINT col)
 {
     if (!m_pDatabase || !ReadsValueAsText(col))
@@ -320,6 +373,9 @@ bool CRRecordset::BindColumns(const std::vector<CBinding>& described)
             b.length = kValueTextBytes;
             valueTexts = true;
         }
+    for (CBinding& b : bindings)
+        if (b.col == m_nTextRowColumn && IsServerTextColumn(b.col))
+            b.length = TextRowBytes(m_textRowFields.size());
     m_bShortestDoubleTexts = valueTexts && ServerWritesShortestDoubles();
     // A number held as text gets an element of kNumberTextBytes; a longer one is read whole on
     // its row where the driver reads a bound column there (within a block, where it reads
@@ -610,6 +666,7 @@ SQLRETURN CRRecordset::FetchBlock(int rows, USHORT fetchType)
     {
         m_block.nFetched = std::min<SQLULEN>(fetched, want);
         m_block.nIndex = 0;
+        SplitTextRows(m_block.nFetched);
         // A row the driver could not read fails when the recordset reaches it (its diagnostics
         // kept for that: reading a long value would replace them).
         if (m_block.status[0] != SQL_ROW_ERROR)

@@ -355,6 +355,7 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
                 batch.bEnd = true;
                 return;
             }
+            m_rs.SplitTextRows(fetched);
             for (SQLULEN r = 0; r < fetched; ++r)
             {
                 CopyRow(batch, r, batch.nRows);

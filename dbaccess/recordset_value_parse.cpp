@@ -271,3 +271,86 @@ bool DecimalDigitsOf(const char* text, size_t length, bool& negative, char* digi
     exponent = static_cast<int>(e);
     return true;
 }
+
+bool SplitPostgresRowText(const char* text, size_t length, std::string& scratch,
+                          std::vector<CRowTextField>& fields, size_t nMaxFields)
+{
+    fields.clear();
+    scratch.clear();
+    // (Room for every field's text: nothing written here moves what was written before.)
+    scratch.reserve(length);
+    if (length < 2 || text[0] != '(' || text[length - 1] != ')')
+        return false;
+    size_t i = 1;
+    const size_t end = length - 1;
+    for (;;)
+    {
+        if (fields.size() == nMaxFields)
+            return false;
+        CRowTextField field;
+        if (i < end && text[i] == '"')
+        {
+            ++i;
+            const size_t from = i;
+            bool plain = true;
+            const size_t scratchFrom = scratch.size();
+            for (;; ++i)
+            {
+                if (i >= end)
+                    return false;
+                char c = text[i];
+                if (c == '"' && i + 1 < end && text[i + 1] == '"')
+                    ++i;
+                else if (c == '\\' && i + 1 < end)
+                    c = text[++i];
+                else if (c == '"')
+                    break;
+                else
+                {
+                    if (!plain)
+                        scratch.push_back(c);
+                    continue;
+                }
+                // An escaped character: the field's text is copied from here on.
+                if (plain)
+                {
+                    scratch.append(text + from, i - 1 - from);
+                    plain = false;
+                }
+                scratch.push_back(c);
+            }
+            if (plain)
+            {
+                field.pText = text + from;
+                field.nLength = i - from;
+            }
+            else
+            {
+                field.pText = scratch.data() + scratchFrom;
+                field.nLength = scratch.size() - scratchFrom;
+            }
+            ++i; // the closing quote
+        }
+        else
+        {
+            const size_t from = i;
+            while (i < end && text[i] != ',')
+            {
+                if (text[i] == '"' || text[i] == '\\' || text[i] == '(' || text[i] == ')')
+                    return false;
+                ++i;
+            }
+            if (i > from)
+            {
+                field.pText = text + from;
+                field.nLength = i - from;
+            }
+        }
+        fields.push_back(field);
+        if (i == end)
+            return true;
+        if (text[i] != ',')
+            return false;
+        ++i;
+    }
+}

@@ -6,6 +6,8 @@
 #include "dbaccess/odbc_defs.h"
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 // An optional minus and 1 to 19 digits without a leading zero ("0" itself is accepted, "-0" is
 // not), within [min, max].
@@ -42,3 +44,15 @@ bool IsDecimalNumberText(const char* text, size_t length);
 // not of that form or its value is zero; digits has room for 40 and more are refused.
 bool DecimalDigitsOf(const char* text, size_t length, bool& negative, char* digits, int& count,
                      int& exponent);
+
+// PostgreSQL's text of a row value ("(a,\"b c\",)", as record_out writes it): each field's text,
+// or none for a NULL one (nothing between its commas; an empty text comes quoted, ""). Quoted
+// fields keep a doubled quote or a backslash's next character as that character. False when the
+// text is not of that form or holds more than nMaxFields fields.
+struct CRowTextField
+{
+    const char* pText = nullptr; // null: NULL
+    size_t nLength = 0;
+};
+bool SplitPostgresRowText(const char* text, size_t length, std::string& scratch,
+                          std::vector<CRowTextField>& fields, size_t nMaxFields);

@@ -116,7 +116,7 @@ pg="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID
 # declared as the server's text of them, which the program reads), then FETCHes as the window
 # reads on, each next one run ahead on a thread while the window reads the one before (the
 # driver's own cursors are off).
-path="table window, FETCHes from a cursor WITH HOLD in the user's session (timestamps as text), one run ahead" report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
+path="table window, FETCHes from a cursor WITH HOLD in the user's session (timestamps as the text of one row value), one run ahead" report PostgreSQL "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
 # A query window on the same table: the user's own SELECT, read whole when it runs.
 path="query window, the user's SELECT read whole when it runs" query=1 report PostgreSQLQuery "$pg" "$pg" "$native_pg" "$csv_pg" "$big"
 maria="Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=quenlark;"

@@ -136,6 +136,33 @@ TEST(PlainValues, PostgresTimestampTextsOfEveryRange)
         EXPECT_FALSE(parse(text, false, ts) || parse(text, true, ts)) << text;
 }
 
+// A row value's text as PostgreSQL writes it: quoted fields (a space, or nothing), NULL fields
+// (nothing between commas), escapes; anything else is refused rather than taken apart wrongly.
+TEST(PlainValues, PostgresRowTextsTakenApart)
+{
+    std::string scratch;
+    std::vector<CRowTextField> fields;
+    auto split = [&](const char* text, size_t max = 8) {
+        std::vector<std::string> out;
+        if (!SplitPostgresRowText(text, std::strlen(text), scratch, fields, max))
+            return std::vector<std::string>{"refused"};
+        for (const CRowTextField& f : fields)
+            out.push_back(f.pText ? std::string(f.pText, f.nLength) : std::string("<null>"));
+        return out;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(split("(\"2024-01-01 00:00:17\",1999-01-02,infinity)"),
+              (V{"2024-01-01 00:00:17", "1999-01-02", "infinity"}));
+    EXPECT_EQ(split("()"), (V{"<null>"}));
+    EXPECT_EQ(split("(,\"0044-03-15 BC\",)"), (V{"<null>", "0044-03-15 BC", "<null>"}));
+    EXPECT_EQ(split("(\"\",\"a\"\"b\\\\c\",x)"), (V{"", "a\"b\\c", "x"}));
+    EXPECT_EQ(split("(\"a\\\"b\",\"c\"\"\")"), (V{"a\"b", "c\""}));
+    for (const char* text : {"", "(", ")", "x", "(a", "a)", "(\"a)", "(\"a\"b)", "(a\"b)", "(a(b)",
+                             "((a))", "(\"a\",)x"})
+        EXPECT_EQ(split(text), (V{"refused"})) << text;
+    EXPECT_EQ(split("(a,b,c)", 2), (V{"refused"}));
+}
+
 TEST(PlainValues, DoublesOfPlainDecimalsOnly)
 {
     double v = 0;
