@@ -29,6 +29,9 @@ public:
         // driver gives for a type without a bound (long types, PostgreSQL's text and varchar
         // without a length, every column of a database that keeps any value in any column).
         bool bSizeIsLimit = false;
+        // The driver's name of the column's type, where it was read (PostgreSQL's text columns:
+        // "interval", "varchar" ...); empty elsewhere.
+        CString strTypeName;
     };
 
     // Where the cursor stands: the zero-based current row (-1 before the first row, -2 when a

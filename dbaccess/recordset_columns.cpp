@@ -174,6 +174,12 @@ bool CRRecordset::DescribeColumns()
         } kind = None;
         int cType = SQL_C_DEFAULT;
         SQLLEN valueSize = 0;
+        desc.strTypeName.Empty();
+        // PostgreSQL's driver names every type it describes ("unknown" for those it does not
+        // know) but an interval without fields, whose name it gives empty.
+        if (postgres && ReadDriverTypeName(m_hStmt, c, desc.strTypeName) &&
+            desc.strTypeName.IsEmpty() && (sqlType == SQL_VARCHAR || sqlType == SQL_WVARCHAR))
+            desc.strTypeName = L"interval";
         switch (sqlType)
         {
         case SQL_SS_TIMESTAMPOFFSET:
@@ -250,9 +256,7 @@ bool CRRecordset::DescribeColumns()
             capSize();
             if (postgres && (desc.bSizeIsLimit || (!unbound && !isCapped)))
             {
-                CString typeName;
-                ReadDriverTypeName(m_hStmt, c, typeName);
-                if (!IsPostgresSizeABound(sqlType, typeName, size))
+                if (!IsPostgresSizeABound(sqlType, desc.strTypeName, size))
                 {
                     desc.bSizeIsLimit = false;
                     if (!unbound && !isCapped)

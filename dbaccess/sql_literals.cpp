@@ -410,6 +410,47 @@ bool IsPlainNumber(const CString& strText)
     return *p == 0;
 }
 
+// PostgreSQL's text of an interval under IntervalStyle sql_standard gives a negative day and time
+// one sign ("-1 2:03:04": minus a day, two hours, three minutes and four seconds), which a
+// session of any other style reads as a negative day and a positive time. Written with the sign
+// on each part ("-1 -2:03:04"), it reads the same under every style; any other text is left.
+CString IntervalTextOfEveryStyle(const CString& strText)
+{
+    const wchar_t* p = strText.GetString();
+    if (*p++ != L'-' || *p < L'0' || *p > L'9')
+        return strText;
+    while (*p >= L'0' && *p <= L'9')
+        ++p;
+    if (*p != L' ')
+        return strText;
+    const int nSpace = static_cast<int>(p - strText.GetString());
+    ++p;
+    auto digits = [&p](int nMin, int nMax) {
+        int n = 0;
+        for (; *p >= L'0' && *p <= L'9'; ++p)
+            ++n;
+        return n >= nMin && n <= nMax;
+    };
+    if (!digits(1, 20) || *p++ != L':' || !digits(2, 2) || *p++ != L':' || !digits(2, 2))
+        return strText;
+    if (*p == L'.')
+    {
+        ++p;
+        if (!digits(1, 9))
+            return strText;
+    }
+    if (*p != 0)
+        return strText;
+    return strText.Left(nSpace + 1) + L"-" + strText.Mid(nSpace + 1);
+}
+
+bool IsPostgresInterval(Zelt::ICursor* pCursor, UINT nColumn)
+{
+    const Zelt::ICursor::CColumnDesc* pDesc = pCursor->GetColumn(nColumn);
+    // ("interval day to second" and the like: an interval with fields.)
+    return pDesc && pDesc->strTypeName.Left(8) == L"interval";
+}
+
 // A number as SQLite writes one: digits with a sign, a point and an exponent, nothing around them.
 bool IsStoredNumberText(const CString& strText)
 {
@@ -498,6 +539,8 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
             return strText;
         if (strText == L"Inf" || strText == L"-Inf")
             return SpecialNumberLiteral(nTargetKind, strText, true);
+        if (nTargetKind == DBMS_POSTGRESQL && IsPostgresInterval(pCursor, nColumn))
+            strText = IntervalTextOfEveryStyle(strText);
         return FormatStringLiteral(nTargetKind, strText);
     }
 
@@ -509,6 +552,8 @@ CString CRDatabase::FormatFieldLiteral(UINT nTargetKind, Zelt::ICursor* pCursor,
         CString strText;
         if (!pCursor->GetFieldText(nColumn, strText))
             return L"NULL";
+        if (nTargetKind == DBMS_POSTGRESQL && IsPostgresInterval(pCursor, nColumn))
+            strText = IntervalTextOfEveryStyle(strText);
         return FormatStringLiteral(nTargetKind, strText);
     }
     case SQL_C_BINARY: {

@@ -25,7 +25,7 @@ protected:
         Exec(L"INSERT INTO " + m_schema +
              L".t VALUES (1, '2024-03-05', '2024-03-05 10:11:12.5', '-1 day +02:03:04', "
              L"'\\x00ff27', 'plain'), "
-             L"(2, '1999-12-31', '0044-03-15 12:00:00 BC', '1 year 2 mons', NULL, "
+             L"(2, '1999-12-31', '0044-03-15 12:00:00 BC', '-1 day -02:03:04.5', NULL, "
              L"E'a\\\\b''c')");
     }
     static CString Columns()
@@ -99,7 +99,7 @@ TEST_F(SessionSettingsE2E, ValuesSurviveTheUsersSessionSettings)
     Exec(L"CREATE TABLE " + target + L".t " + Columns());
     std::string out;
     ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(target), &out)) << out << "\n" << text;
-    EXPECT_EQ(U8(std::wstring(before)), U8(std::wstring(Rows(target))));
+    EXPECT_EQ(U8(std::wstring(before)), U8(std::wstring(Rows(target)))) << text;
     EXPECT_TRUE(program.Close());
 }
 

@@ -346,6 +346,27 @@ TEST_P(ServerTypes, PostgreSQLValuesBeyondTheDriversStructuresSurvive)
     c->MoveNext();
     EXPECT_EQ(Text(*c, 1), L"0044/03/15 12:00:00.250 BC");
 
+    // Under IntervalStyle sql_standard a negative day and time share one sign ("-1 2:03:04"),
+    // which a session of the default style reads as a positive time: a literal of it reads the
+    // same interval under every style, and a text that only looks like one is left as it is.
+    conn->Exec(L"SET IntervalStyle TO 'sql_standard'");
+    ASSERT_EQ(ThrownMessage([&] {
+                  c = OpenCursor(conn->database.get(), GetParam().kind,
+                                 L"SELECT interval '-1 day -02:03:04.5' AS i, "
+                                 L"text '-1 2:03:04' AS t, interval '-1 day +02:03:04' AS j",
+                                 RS_NUMERIC_AS_TEXT);
+                  c->MoveFirst();
+              }),
+              L"");
+    const CString interval = db.FormatFieldLiteral(DBMS_POSTGRESQL, c.get(), 1);
+    EXPECT_EQ(W(db.FormatFieldLiteral(DBMS_POSTGRESQL, c.get(), 2)), L"'-1 2:03:04'");
+    const CString mixed = db.FormatFieldLiteral(DBMS_POSTGRESQL, c.get(), 3);
+    conn->Exec(L"SET IntervalStyle TO 'postgres'");
+    EXPECT_EQ(W(QlConnTest::QueryText(db, L"SELECT (" + interval + L")::interval::text")),
+              L"-1 days -02:03:04.5");
+    EXPECT_EQ(W(QlConnTest::QueryText(db, L"SELECT (" + mixed + L")::interval::text")),
+              L"-1 days +02:03:04");
+
     // A held cursor reads dates and timestamps from the server's text of them (whatever the
     // columns are named, whatever ends the SELECT): a date BC keeps its era there, read bound or
     // unbound.
