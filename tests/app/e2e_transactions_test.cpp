@@ -14,6 +14,7 @@
 // asks, and Commit keeps the row. The user's own COMMIT or ROLLBACK (in the SQL query dialog or a
 // script window) ends it: "TRANS" goes and later grid edits are committed at once, as another
 // session sees; savepoints and COMMIT AND CHAIN end nothing.
+#include "tests/app/e2e_save.h"
 #include "tests/app/e2e_scratch_database.h"
 #include "tests/support/e2e_tables.h"
 #include "tests/support/program_driver.h"
@@ -412,6 +413,12 @@ TEST_P(TransactionsE2E, EveryPathToTheLostSessionSaysSoInPlainWords)
     ASSERT_NO_FATAL_FAILURE(EditName(grid, L"2", L"dos"));
     check("grid edit", boxes());
     ql::CProgram::PressKey(grid, VK_ESCAPE);
+    SendMessageW(GetParent(gridWindow), WM_MDIACTIVATE, (WPARAM)gridWindow, 0);
+    const std::wstring csv = ql::ScratchFolder(L"lost_" + ql::UniqueSuffix()) + L"\\kept.csv";
+    ASSERT_TRUE(QlSave::SaveGridAs(program, csv, L"Comma separated"));
+    if (HWND options = program.WaitForDialog(L"Save As CSV File"))
+        ql::CProgram::Click(options, IDOK);
+    check("Save Data", boxes());
     SendMessageW(GetParent(gridWindow), WM_MDIACTIVATE, (WPARAM)gridWindow, 0);
     program.PostCommand(ID_QUERY_REFRESH);
     check("Refresh", boxes());
