@@ -448,6 +448,18 @@ static bool IsBlobText(const CString& literal)
     return true;
 }
 
+// An optional minus and digits, as an integer's literal is written.
+static bool IsIntegerLiteral(const CString& value)
+{
+    int i = value.GetLength() > 1 && value[0] == L'-' ? 1 : 0;
+    if (i >= value.GetLength())
+        return false;
+    for (; i < value.GetLength(); ++i)
+        if (value[i] < L'0' || value[i] > L'9')
+            return false;
+    return true;
+}
+
 // SQLite keeps a value of any kind in any column, and its driver reads each as the column's
 // declared type: values that differ as stored may be read alike. The condition that counts the
 // rows before a statement runs matches, for each column, every value the driver reads as the
@@ -477,10 +489,19 @@ static CString ReadAlikePiece(const CRDatabase& db, Zelt::ICursor* cursor, UINT 
                        : name + L" IS NULL";
         return L"printf('%.15g'," + name + L")=printf('%.15g'," + value + L")";
     }
-    // An integer read as one is stored as one (a number of another kind is held as its text).
+    // An integer read as one is stored as one (a number of another kind is held as its text),
+    // or, in a column whose type converts no text (one declared without a type, which the
+    // driver types by its first value), as the text of that integer ('9' beside 9): both are
+    // matched, the IN finding them by an index.
     if (IsIntegerRead(db, cursor, column))
-        return isNull ? name + L" IS NULL"
-                      : L"(typeof(" + name + L")='integer' AND " + name + L"=" + value + L")";
+    {
+        if (isNull)
+            return name + L" IS NULL";
+        if (!IsIntegerLiteral(value))
+            return L"(typeof(" + name + L")='integer' AND " + name + L"=" + value + L")";
+        return L"(" + name + L" IN (" + value + L",'" + value + L"') AND typeof(" + name +
+               L") IN ('integer','text') AND CAST(" + name + L" AS TEXT)='" + value + L"')";
+    }
     if (cType == SQL_C_TIMESTAMP)
     {
         // A date reads alike however it is written ('2024-02-29T10:00:00'), and in a DATE column
@@ -571,6 +592,11 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
         if (!alike.IsEmpty() && (cursor->GetColumnCType(column) == SQL_C_TIMESTAMP ||
                                  IsComparedAsText(cursor, column, value) || IsBlobText(value)))
             piece = alike;
+        // An integer the driver reads alike from the text of it is found either way (the count
+        // has told that only one of them is there; a real equal to it, which the count does not
+        // take, makes the statement change two rows, and that is refused).
+        else if (!alike.IsEmpty() && IsIntegerRead(db, cursor, column) && IsIntegerLiteral(value))
+            piece = name + L" IN (" + value + L",'" + value + L"')";
         condition += piece;
         // The count before the statement matches every row the driver reads alike, so that
         // the shown row's look-alike makes it refused; the statement itself keeps the exact

@@ -566,6 +566,22 @@ TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
                  L" SET rowid = rowid + 100 WHERE b = 'changed' AND "
                  L"rowid < 100");
         }
+        // A column without a type, or of one without an affinity, keeps every value as given,
+        // and compares a text with no number: each row is found by what it holds, and a
+        // number beside a text that reads like it is changed for neither.
+        Exec(L"DROP TABLE " + m_table);
+        Exec(L"CREATE TABLE " + m_table + L" (a, c ANY, b TEXT)");
+        Exec(L"INSERT INTO " + m_table +
+             L" VALUES (5, 5, 'x'), (2.5, 'p', 'x'), ('6', 6.5, 'x'), (X'01', 7, 'x'),"
+             L" (9, 9, 'y'), ('9', 9, 'y')");
+        for (int n = 1; n <= 4; ++n)
+        {
+            update(n, L"rowid", L"done", true);
+            EXPECT_EQ(std::to_string(n), Narrow(Query(stored + L"'done'"))) << n;
+        }
+        update(5, L"rowid", L"twin", false);
+        update(6, L"rowid", L"twin", false);
+        EXPECT_EQ("0", Narrow(Query(stored + L"'twin'")));
     }
     if (!maria)
         return;
@@ -648,6 +664,15 @@ TEST_P(RowSqlDb, KeysReadAlikeAreNeverChangedForEachOther)
         edit(3, true);
         EXPECT_EQ("1", Narrow(Query(stored + L"'changed' AND id = 2")));
     }
+    // A key declared without a type keeps 9 beside '9', which the driver reads alike once the
+    // first row has typed the column: neither is changed for the other; a text alone is found.
+    Exec(L"DROP TABLE IF EXISTS " + m_table);
+    Exec(L"CREATE TABLE " + m_table + L" (id PRIMARY KEY, b TEXT)");
+    Exec(L"INSERT INTO " + m_table + L" VALUES (9, 'a'), ('9', 'b'), ('7', 'c')");
+    edit(1, false);
+    edit(2, false);
+    edit(3, true);
+    EXPECT_EQ("1", Narrow(Query(stored + L"'changed' AND id = '7'")));
 }
 
 // Values SQLite's driver reads as NULL though they are not ('abc' in an INTEGER column, a date
