@@ -460,6 +460,40 @@ static bool IsIntegerLiteral(const CString& value)
     return true;
 }
 
+// A text literal of a number as SQLite writes one ('7', '-2.5', '1.0e+20').
+static bool IsQuotedNumber(const CString& value)
+{
+    const int n = value.GetLength();
+    if (n < 3 || value[0] != L'\'' || value[n - 1] != L'\'')
+        return false;
+    int i = value[1] == L'-' ? 2 : 1;
+    const int digitsFrom = i;
+    while (i < n - 1 && iswdigit(value[i]))
+        ++i;
+    if (i == digitsFrom)
+        return false;
+    if (i < n - 1 && value[i] == L'.')
+    {
+        const int fractionFrom = ++i;
+        while (i < n - 1 && iswdigit(value[i]))
+            ++i;
+        if (i == fractionFrom)
+            return false;
+    }
+    if (i < n - 1 && value[i] == L'e')
+    {
+        ++i;
+        if (i < n - 1 && (value[i] == L'+' || value[i] == L'-'))
+            ++i;
+        const int exponentFrom = i;
+        while (i < n - 1 && iswdigit(value[i]))
+            ++i;
+        if (i == exponentFrom)
+            return false;
+    }
+    return i == n - 1;
+}
+
 // SQLite keeps a value of any kind in any column, and its driver reads each as the column's
 // declared type: values that differ as stored may be read alike. The condition that counts the
 // rows before a statement runs matches, for each column, every value the driver reads as the
@@ -597,6 +631,10 @@ CString BuildValueCondition(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
         // take, makes the statement change two rows, and that is refused).
         else if (!alike.IsEmpty() && IsIntegerRead(db, cursor, column) && IsIntegerLiteral(value))
             piece = name + L" IN (" + value + L",'" + value + L"')";
+        // So is a number read as text in a column the driver types as text by its first value
+        // (one declared without a type), which the count matches by its text too.
+        else if (!alike.IsEmpty() && db.HasDynamicTypes() && IsQuotedNumber(value))
+            piece = name + L" IN (" + value + L"," + value.Mid(1, value.GetLength() - 2) + L")";
         condition += piece;
         // The count before the statement matches every row the driver reads alike, so that
         // the shown row's look-alike makes it refused; the statement itself keeps the exact

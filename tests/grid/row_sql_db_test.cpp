@@ -570,10 +570,10 @@ TEST_P(RowSqlDb, RowsReadAlikeAreNeverChangedForEachOther)
         // and compares a text with no number: each row is found by what it holds, and a
         // number beside a text that reads like it is changed for neither.
         Exec(L"DROP TABLE " + m_table);
-        Exec(L"CREATE TABLE " + m_table + L" (a, c ANY, b TEXT)");
+        Exec(L"CREATE TABLE " + m_table + L" (a, c ANY, e, b TEXT)");
         Exec(L"INSERT INTO " + m_table +
-             L" VALUES (5, 5, 'x'), (2.5, 'p', 'x'), ('6', 6.5, 'x'), (X'01', 7, 'x'),"
-             L" (9, 9, 'y'), ('9', 9, 'y')");
+             L" VALUES (5, 5, 'first', 'x'), (2.5, 'p', 7, 'x'), ('6', 6.5, 2.5, 'x'),"
+             L" (X'01', 7, X'02', 'x'), (9, 9, 'z', 'y'), ('9', 9, 'z', 'y')");
         for (int n = 1; n <= 4; ++n)
         {
             update(n, L"rowid", L"done", true);
