@@ -175,11 +175,6 @@ bool CRRecordset::DescribeColumns()
         int cType = SQL_C_DEFAULT;
         SQLLEN valueSize = 0;
         desc.strTypeName.Empty();
-        // PostgreSQL's driver names every type it describes ("unknown" for those it does not
-        // know) but an interval without fields, whose name it gives empty.
-        if (postgres && ReadDriverTypeName(m_hStmt, c, desc.strTypeName) &&
-            desc.strTypeName.IsEmpty() && (sqlType == SQL_VARCHAR || sqlType == SQL_WVARCHAR))
-            desc.strTypeName = L"interval";
         switch (sqlType)
         {
         case SQL_SS_TIMESTAMPOFFSET:
@@ -254,6 +249,11 @@ bool CRRecordset::DescribeColumns()
             cType = SQL_C_WCHAR;
             desc.bSizeIsLimit = IsSizeALimit(sqlType, size);
             capSize();
+            // PostgreSQL's driver names every type it describes as text ("unknown" for those it
+            // does not know) but an interval without fields, whose name it gives empty.
+            if (postgres && ReadDriverTypeName(m_hStmt, c, desc.strTypeName) &&
+                desc.strTypeName.IsEmpty() && (sqlType == SQL_VARCHAR || sqlType == SQL_WVARCHAR))
+                desc.strTypeName = L"interval";
             if (postgres && (desc.bSizeIsLimit || (!unbound && !isCapped)))
             {
                 if (!IsPostgresSizeABound(sqlType, desc.strTypeName, size))

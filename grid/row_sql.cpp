@@ -4,6 +4,7 @@
 #include "dbaccess/transaction.h"
 
 #include "dbaccess/recordset.h"
+#include "dbaccess/recordset_value_parse.h"
 #include "dbaccess/sql_names.h"
 #include "dbaccess/sql_text.h"
 #include "dbaccess/value_text.h"
@@ -448,16 +449,13 @@ static bool IsBlobText(const CString& literal)
     return true;
 }
 
-// An optional minus and digits, as an integer's literal is written.
+// An integer's literal as the cursor writes one: a minus and digits.
 static bool IsIntegerLiteral(const CString& value)
 {
-    int i = value.GetLength() > 1 && value[0] == L'-' ? 1 : 0;
-    if (i >= value.GetLength())
-        return false;
-    for (; i < value.GetLength(); ++i)
-        if (value[i] < L'0' || value[i] > L'9')
-            return false;
-    return true;
+    const CStringA text(value);
+    long long number = 0;
+    return ParsePlainInteger(text.GetString(), static_cast<size_t>(text.GetLength()), INT64_MIN,
+                             INT64_MAX, number);
 }
 
 // A text literal of a number as SQLite writes one ('7', '-2.5', '1.0e+20').
@@ -466,32 +464,8 @@ static bool IsQuotedNumber(const CString& value)
     const int n = value.GetLength();
     if (n < 3 || value[0] != L'\'' || value[n - 1] != L'\'')
         return false;
-    int i = value[1] == L'-' ? 2 : 1;
-    const int digitsFrom = i;
-    while (i < n - 1 && iswdigit(value[i]))
-        ++i;
-    if (i == digitsFrom)
-        return false;
-    if (i < n - 1 && value[i] == L'.')
-    {
-        const int fractionFrom = ++i;
-        while (i < n - 1 && iswdigit(value[i]))
-            ++i;
-        if (i == fractionFrom)
-            return false;
-    }
-    if (i < n - 1 && value[i] == L'e')
-    {
-        ++i;
-        if (i < n - 1 && (value[i] == L'+' || value[i] == L'-'))
-            ++i;
-        const int exponentFrom = i;
-        while (i < n - 1 && iswdigit(value[i]))
-            ++i;
-        if (i == exponentFrom)
-            return false;
-    }
-    return i == n - 1;
+    const CStringA text(value.Mid(1, n - 2));
+    return IsDecimalNumberText(text.GetString(), static_cast<size_t>(text.GetLength()));
 }
 
 // SQLite keeps a value of any kind in any column, and its driver reads each as the column's
