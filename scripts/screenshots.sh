@@ -72,6 +72,9 @@ CREATE TABLE shipments (
   sent        date DEFAULT current_date
 );
 CREATE INDEX shipments_sent ON shipments (sent);
+INSERT INTO carriers VALUES (1, 'Nordfracht'), (2, 'Südkurier');
+INSERT INTO shipments VALUES (1, 1, 12.50, '2026-03-01'), (2, 2, 3.25, NULL),
+  (3, 1, 700, '0044-03-15 BC'), (4, 2, 0.5, 'infinity');
 CREATE FUNCTION shipments_checked() RETURNS trigger AS \$\$ BEGIN RETURN NEW; END \$\$ LANGUAGE plpgsql;
 CREATE TRIGGER shipments_check BEFORE UPDATE ON shipments FOR EACH ROW EXECUTE FUNCTION shipments_checked();
 CREATE FUNCTION order_total(customer integer, since date, OUT orders bigint, OUT total numeric)

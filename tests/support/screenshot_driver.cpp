@@ -532,6 +532,12 @@ void ServerDialogs(ql::CProgram& program, CShots& shots, const std::wstring& con
                     shots.Tabs(L"info-table", info, tabs);
                 CShots::Close(info);
             }
+            // The table's window: its dates read from the server's text of them.
+            ql::CProgram::Click(tables, IDOK);
+            if (program.WaitForGrid() && program.Settle())
+                shots.Picture(L"grid-postgres");
+            else
+                shots.Missing(L"grid-postgres");
         }
         shots.CloseAll();
     }
