@@ -32,6 +32,10 @@ public:
         // The driver's name of the column's type, where it was read (PostgreSQL's text columns:
         // "interval", "varchar" ...); empty elsewhere.
         CString strTypeName;
+        // The column holds the server's text of a value the driver reads without part of it: a
+        // PostgreSQL timestamptz of the user's query, selected as its text (instant_texts.h).
+        // It is still the query's column of its name.
+        bool bServerText = false;
     };
 
     // Where the cursor stands: the zero-based current row (-1 before the first row, -2 when a

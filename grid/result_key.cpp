@@ -265,7 +265,10 @@ std::vector<CString> ReadResultColumnSources(Zelt::ICursor* cursor, bool bAskDri
                      L" to edit it.";
             continue;
         }
-        if (!bAskDriver || hStmt == SQL_NULL_HSTMT)
+        // A column read as the server's text of its value is the query's column all the same
+        // (see instant_texts.h); the driver knows only the text.
+        const Zelt::ICursor::CColumnDesc* desc = cursor->GetColumn(col);
+        if (!bAskDriver || hStmt == SQL_NULL_HSTMT || (desc != nullptr && desc->bServerText))
             continue;
         // PostgreSQL and MariaDB name the base table of every column read from one and none of
         // a computed one (SQLite's driver does so for expressions too, though not for a

@@ -275,13 +275,21 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
 }
 
 // The two instants of the hour the clock turns back in the session's zone (Europe/Berlin) and
-// numerics of their own scales, in a table without a key: shown, copied and saved (CSV, a
-// workbook, an INSERT script psql replays in another zone) each as the server has it, and an edit
-// of another column of the later instant's row changes that row alone.
-TEST_F(SaveServerDatesE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
+// numerics of their own scales: shown, copied and saved (CSV, a workbook, an INSERT script psql
+// replays in another zone) each as the server has it, and an edit of another column of the later
+// instant's row changes that row alone. Run in a table window of a table without a key, and in
+// the result of the user's query of a keyed table (which the driver alone would hand over as
+// local time without the offset).
+class InstantsE2E : public SaveServerDatesE2E, public ::testing::WithParamInterface<bool>
+{};
+
+TEST_P(InstantsE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
 {
+    const bool query = GetParam();
     const CString table = m_schema + L".instants";
-    const CString columns = L" (id integer, at timestamptz, n numeric, note text)";
+    const CString columns = query
+                                ? L" (id integer PRIMARY KEY, at timestamptz, n numeric, note text)"
+                                : L" (id integer, at timestamptz, n numeric, note text)";
     Exec(L"CREATE TABLE " + table + columns);
     Exec(L"INSERT INTO " + table +
          L" VALUES (1, '2024-10-27 02:30:00+02', 12.50, 'a'), (2, '2024-10-27 02:30:00+01', 12.5, "
@@ -292,7 +300,14 @@ TEST_F(SaveServerDatesE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
     ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
     ASSERT_TRUE(ql::RunQuery(program, L"SET TIME ZONE 'Europe/Berlin'"));
     program.TakeMessageBox();
-    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"instants"));
+    if (query)
+    {
+        ASSERT_TRUE(ql::RunQuery(program, L"SELECT * FROM " + std::wstring(table) +
+                                              L" ORDER BY id -- the rows in order"));
+        ASSERT_TRUE(program.WaitForActiveChild(L"SELECT"));
+    }
+    else
+        ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"instants"));
     HWND grid = ql::GridOf(program.ActiveChild());
     ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
     EXPECT_EQ(program.ListItems(grid, 1), instants);
@@ -325,19 +340,25 @@ TEST_F(SaveServerDatesE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
     EXPECT_EQ(sheet.rows[first], (std::vector<std::wstring>{L"1", instants[0], L"12.5", L"a"}));
     EXPECT_EQ(sheet.rows[first + 1], (std::vector<std::wstring>{L"2", instants[1], L"12.5", L"b"}));
 
-    // Replayed by psql in another zone, the same instants and numerics.
-    const std::wstring script = m_folder + L"\\instants.sql";
-    ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
-    const std::string inserts = QlSave::WritePostgresScript(program, script);
-    const CString replayed = CreateSchema(L"qlinst_t_");
-    Exec(L"CREATE TABLE " + replayed + L".instants" + columns);
-    ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(replayed), &out)) << out << "\n" << inserts;
-    EXPECT_EQ(CString(L"0"), QlConnTest::CountDifferingRows(m_db, table, replayed + L".instants"))
-        << inserts;
-    EXPECT_EQ(CString(L"12.50"),
-              QueryText(m_db, L"SELECT n::text FROM " + replayed + L".instants WHERE id = 1"));
+    // Replayed by psql in another zone, the same instants and numerics (a query's result is
+    // no table to write INSERT statements for).
+    if (!query)
+    {
+        const std::wstring script = m_folder + L"\\instants.sql";
+        ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
+        const std::string inserts = QlSave::WritePostgresScript(program, script);
+        const CString replayed = CreateSchema(L"qlinst_t_");
+        Exec(L"CREATE TABLE " + replayed + L".instants" + columns);
+        ASSERT_EQ(0, ql::RunPsqlScript(script, std::wstring(replayed), &out)) << out << "\n"
+                                                                              << inserts;
+        EXPECT_EQ(CString(L"0"),
+                  QlConnTest::CountDifferingRows(m_db, table, replayed + L".instants"))
+            << inserts;
+        EXPECT_EQ(CString(L"12.50"),
+                  QueryText(m_db, L"SELECT n::text FROM " + replayed + L".instants WHERE id = 1"));
+    }
 
-    // The note of the later instant's row, in a table without a key.
+    // The note of the later instant's row.
     ASSERT_TRUE(program.ClickListCell(grid, 1, 3));
     ql::CProgram::PressKey(grid, VK_SPACE);
     ql::WaitFor([&] {
@@ -356,7 +377,27 @@ TEST_F(SaveServerDatesE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
                L"a 2024-10-27 00:30:00, changed 2024-10-27 01:30:00";
     })) << U8(std::wstring(QueryText(m_db,
                                      L"SELECT string_agg(note, ',' ORDER BY id) FROM " + table)));
+    if (query)
+    {
+        // The instant itself, typed with its offset, is stored as typed.
+        ASSERT_TRUE(program.ClickListCell(grid, 0, 1));
+        ql::CProgram::PressKey(grid, VK_SPACE);
+        ASSERT_TRUE(
+            ql::CProgram::SetInPlaceValue(grid, L"2024-10-27 02:45:00+01", false, VK_RETURN));
+        ql::CProgram::PressKey(grid, VK_RETURN);
+        ASSERT_TRUE(program.Settle());
+        EXPECT_EQ(nullptr, program.FindMessageBox()) << U8(program.TakeMessageBox(0));
+        EXPECT_TRUE(ql::WaitFor([&] {
+            return QueryText(m_db, L"SELECT (at AT TIME ZONE 'UTC')::text FROM " + table +
+                                       L" WHERE id = 1") == L"2024-10-27 01:45:00";
+        }));
+    }
     EXPECT_TRUE(program.Close());
 }
+
+INSTANTIATE_TEST_SUITE_P(TableWindowAndQuery, InstantsE2E, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Query" : "TableWindow";
+                         });
 
 } // namespace

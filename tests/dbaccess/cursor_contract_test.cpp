@@ -384,6 +384,32 @@ TEST_P(CursorContract, PostgresInstantsAndNumericsReadAsTheServerWritesThem)
               (std::vector<std::wstring>{L"12.50", L"1.500", L"2024-10-27 02:30:00+02", L"12.5",
                                          L"-0.250", L"2024-10-27 02:30:00+01", L"7", L"<null>",
                                          L"<null>", L"0.000", L"0.000", L"infinity"}));
+
+    // The user's own query reads the column whole as well, under the query's labels (a quote
+    // in one, one twice), in the query's order; a sequence it calls moves once per row. (Only
+    // the program's own SELECT goes through a held cursor.)
+    if (GetParam().kind == Kind::MemHeld)
+        return;
+    conn->Exec(L"CREATE TEMPORARY SEQUENCE " + t + L"_s");
+    const CString query = L"SELECT id AS \"i\"\"d\", at, at AS at2, nextval('" + t +
+                          L"_s') AS at FROM " + t + L" ORDER BY id DESC ; -- newest first";
+    c = Open(query, RS_NUMERIC_AS_TEXT | RS_QUERY_MAY_STREAM);
+    EXPECT_EQ(c->GetSQL(), query);
+    std::vector<std::wstring> names;
+    for (UINT col = 1; col <= static_cast<UINT>(c->GetColumnCount()); ++col)
+        names.push_back(std::wstring(c->GetColumnName(col)));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"i\"d", L"at", L"at2", L"at"}));
+    texts.clear();
+    for (c->MoveFirst(); !c->IsEOF(); c->MoveNext())
+        for (UINT col = 1; col <= 4; ++col)
+            texts.push_back(Text(*c, col));
+    EXPECT_EQ(texts, (std::vector<std::wstring>{
+                         L"4", L"infinity", L"infinity", L"1", L"3", L"<null>", L"<null>", L"2",
+                         L"2", L"2024-10-27 02:30:00+01", L"2024-10-27 02:30:00+01", L"3", L"1",
+                         L"2024-10-27 02:30:00+02", L"2024-10-27 02:30:00+02", L"4"}));
+    auto sequence = Open(L"SELECT last_value FROM " + t + L"_s");
+    ASSERT_TRUE(sequence->MoveFirst());
+    EXPECT_EQ(Text(*sequence, 1), L"4");
 }
 
 TEST_P(CursorContract, NumbersHeldAsTextReportTheSameCType)

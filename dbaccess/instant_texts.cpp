@@ -1,0 +1,59 @@
+// The wrapping SELECT that reads PostgreSQL timestamptz columns as their text (instant_texts.h).
+#include "dbaccess/instant_texts.h"
+
+#include "dbaccess/database.h"
+#include "dbaccess/sql_lexer.h"
+
+#include <string_view>
+
+namespace {
+
+// A name between double quotes, a quote in it doubled.
+CString QuotedName(const CString& name)
+{
+    CString quoted = name;
+    quoted.Replace(L"\"", L"\"\"");
+    return L"\"" + quoted + L"\"";
+}
+
+} // namespace
+
+CString SelectWithColumnsAsText(LPCWSTR pszQuery, const std::vector<CString>& names,
+                                const std::vector<bool>& asText)
+{
+    // The text up to the semicolon that ends it: what follows is blanks and comments.
+    const std::wstring_view text(pszQuery != nullptr ? pszQuery : L"");
+    CSQLLexer lexer(SQLLexServerDialect(DBMS_POSTGRESQL));
+    lexer.SetSeparator(L";");
+    lexer.StartStatement();
+    size_t end = lexer.FindEnd(text, 0);
+    if (end == std::wstring_view::npos)
+        end = text.size();
+    CString query(text.data(), static_cast<int>(end));
+    query.TrimRight();
+    CString list;
+    CString aliases;
+    for (size_t i = 0; i < names.size(); ++i)
+    {
+        CString position;
+        position.Format(L"\"%u\"", static_cast<unsigned>(i + 1));
+        if (i > 0)
+        {
+            list += L", ";
+            aliases += L", ";
+        }
+        list += L"q." + position;
+        if (i < asText.size() && asText[i])
+            list += L"::text";
+        list += L" AS " + QuotedName(names[i]);
+        aliases += position;
+    }
+    // The query on lines of its own: a line comment at its end ends there.
+    return L"SELECT " + list + L" FROM (\n" + query + L"\n) AS q(" + aliases + L")";
+}
+
+bool IsInstantTypeName(const CString& typeName)
+{
+    return typeName.CompareNoCase(L"timestamptz") == 0 ||
+           typeName.CompareNoCase(L"timestamp with time zone") == 0;
+}

@@ -1,0 +1,74 @@
+// CRRecordset: the user's PostgreSQL query whose timestamptz columns are read as the server's
+// text (see instant_texts.h).
+#include "dbaccess/recordset.h"
+
+#include "dbaccess/instant_texts.h"
+#include "dbaccess/statement_text.h"
+#include "dbaccess/transaction_statements.h"
+
+bool CRRecordset::ReadsInstantsAsText() const
+{
+    return (m_nOptions & RS_QUERY_MAY_STREAM) && m_pDatabase != nullptr &&
+           m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL &&
+           IsSingleSelect(DBMS_POSTGRESQL, m_strSQL);
+}
+
+SQLRETURN CRRecordset::RunReadingInstantsAsText()
+{
+    // Prepared, the statement is parsed and described by the server and nothing of it runs (a
+    // sequence it calls is not advanced).
+    SQLRETURN rc;
+    do
+        rc = PrepareText(m_pDatabase, m_hStmt, m_strSQL);
+    while (rc == SQL_STILL_EXECUTING);
+    SQLSMALLINT count = 0;
+    if (SQL_SUCCEEDED(rc))
+        do
+            rc = SQLNumResultCols(m_hStmt, &count);
+        while (rc == SQL_STILL_EXECUTING);
+    if (!SQL_SUCCEEDED(rc))
+    {
+        // A text the server refuses: outside a transaction it runs as written, and fails in the
+        // words of a run. Inside one the refusal has aborted the transaction as the run would
+        // have, and its error is the statement's.
+        if (!m_pDatabase->IsInTransaction())
+            do
+                rc = ExecDirectText(m_pDatabase, m_hStmt, m_strSQL);
+            while (rc == SQL_STILL_EXECUTING);
+        return rc;
+    }
+    std::vector<CString> names;
+    std::vector<bool> asText;
+    bool any = false;
+    for (SQLSMALLINT c = 1; SQL_SUCCEEDED(rc) && c <= count; ++c)
+    {
+        SQLWCHAR name[257] = {};
+        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        rc = SQLDescribeColW(m_hStmt, static_cast<SQLUSMALLINT>(c), name, 257, &nameLength,
+                             &sqlType, &size, &digits, &nullable);
+        CString type;
+        // A name cut at 256 characters would not be the query's: such a column is read as
+        // written.
+        if (nameLength > 256)
+            rc = SQL_ERROR;
+        names.emplace_back(reinterpret_cast<const wchar_t*>(name));
+        const bool instant =
+            ReadDriverTypeName(m_hStmt, static_cast<UINT>(c), type) && IsInstantTypeName(type);
+        asText.push_back(instant);
+        any = any || instant;
+    }
+    if (!SQL_SUCCEEDED(rc) || !any)
+    {
+        // Described in part, or without such a column: the statement runs as prepared.
+        do
+            rc = SQLExecute(m_hStmt);
+        while (rc == SQL_STILL_EXECUTING);
+        return rc;
+    }
+    m_instantTexts = asText;
+    do
+        rc = ExecDirectText(m_pDatabase, m_hStmt, SelectWithColumnsAsText(m_strSQL, names, asText));
+    while (rc == SQL_STILL_EXECUTING);
+    return rc;
+}
