@@ -3,6 +3,9 @@
 
 #include "dbaccess/database.h"
 #include "dbaccess/sql_lexer.h"
+#include "dbaccess/transaction_statements.h"
+
+#include <cwctype>
 
 #include <string_view>
 
@@ -50,6 +53,43 @@ CString SelectWithColumnsAsText(LPCWSTR pszQuery, const std::vector<CString>& na
     }
     // The query on lines of its own: a line comment at its end ends there.
     return L"SELECT " + list + L" FROM (\n" + query + L"\n) AS q(" + aliases + L")";
+}
+
+bool MayReadInstantsAsText(LPCWSTR pszQuery)
+{
+    if (IsSingleSelect(DBMS_POSTGRESQL, pszQuery))
+        return true;
+    if (pszQuery == nullptr || !IsPlainStatement(DBMS_POSTGRESQL, pszQuery))
+        return false;
+    std::wstring text;
+    if (!CSQLLexer::StripComments(pszQuery, text, SQLLexServerDialect(DBMS_POSTGRESQL)))
+        return false;
+    // The words of the text, quoted ones too: a word that only may change something keeps the
+    // query as written.
+    CString first;
+    size_t p = 0;
+    while (p < text.size())
+    {
+        if (!iswalpha(text[p]) && text[p] != L'_')
+        {
+            ++p;
+            continue;
+        }
+        const size_t start = p;
+        while (p < text.size() && (iswalnum(text[p]) || text[p] == L'_' || text[p] == L'$'))
+            ++p;
+        CString word(text.c_str() + start, static_cast<int>(p - start));
+        word.MakeUpper();
+        if (first.IsEmpty())
+        {
+            first = word;
+            if (first != L"WITH")
+                return false;
+        }
+        else if (word == L"INSERT" || word == L"UPDATE" || word == L"DELETE" || word == L"MERGE")
+            return false;
+    }
+    return first == L"WITH";
 }
 
 bool IsInstantTypeName(const CString& typeName)

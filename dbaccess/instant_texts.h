@@ -26,5 +26,10 @@
 CString SelectWithColumnsAsText(LPCWSTR pszQuery, const std::vector<CString>& names,
                                 const std::vector<bool>& asText);
 
+// Whether a PostgreSQL text is a query that may run so: one SELECT, or one WITH whose words
+// change nothing (a WITH holding INSERT, UPDATE, DELETE or MERGE runs only at the top level;
+// FOR UPDATE counts too, and such a query runs as written).
+bool MayReadInstantsAsText(LPCWSTR pszQuery);
+
 // Whether a driver type name is that of a value the driver reads without its offset.
 bool IsInstantTypeName(const CString& typeName);

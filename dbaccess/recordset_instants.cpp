@@ -4,13 +4,11 @@
 
 #include "dbaccess/instant_texts.h"
 #include "dbaccess/statement_text.h"
-#include "dbaccess/transaction_statements.h"
 
 bool CRRecordset::ReadsInstantsAsText() const
 {
     return (m_nOptions & RS_QUERY_MAY_STREAM) && m_pDatabase != nullptr &&
-           m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL &&
-           IsSingleSelect(DBMS_POSTGRESQL, m_strSQL);
+           m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL && MayReadInstantsAsText(m_strSQL);
 }
 
 SQLRETURN CRRecordset::RunReadingInstantsAsText()
