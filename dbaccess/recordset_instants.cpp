@@ -5,6 +5,27 @@
 #include "dbaccess/instant_texts.h"
 #include "dbaccess/statement_text.h"
 
+namespace {
+
+// Whether the statement's first diagnostic is an error the server gave the statement: a SQLSTATE
+// of the server's, not one of the driver's own (HY..., 08... for the connection, 01... warnings).
+bool IsServersStatementError(SQLHSTMT hStmt)
+{
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLWCHAR text[2] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc =
+        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, state, &native, text, 2, &length);
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+        return false;
+    const CString code(reinterpret_cast<const wchar_t*>(state));
+    return code.GetLength() == 5 && code.Left(2) != L"HY" && code.Left(2) != L"08" &&
+           code.Left(2) != L"01" && code.Left(2) != L"IM";
+}
+
+} // namespace
+
 bool CRRecordset::ReadsInstantsAsText() const
 {
     return (m_nOptions & RS_QUERY_MAY_STREAM) && m_pDatabase != nullptr &&
@@ -26,10 +47,12 @@ SQLRETURN CRRecordset::RunReadingInstantsAsText()
         while (rc == SQL_STILL_EXECUTING);
     if (!SQL_SUCCEEDED(rc))
     {
-        // A text the server refuses: outside a transaction it runs as written, and fails in the
-        // words of a run. Inside one the refusal has aborted the transaction as the run would
-        // have, and its error is the statement's.
-        if (!m_pDatabase->IsInTransaction())
+        // A text the server refuses (its error's SQLSTATE is the server's own): outside a
+        // transaction it runs as written, and fails in the words of a run. Inside one the refusal
+        // has aborted the transaction as the run would have, and its error is the statement's;
+        // so is a failure of the session itself (the driver's own state: a run would only add
+        // that the connection is lost, without the server's reason).
+        if (IsServersStatementError(m_hStmt) && !m_pDatabase->IsInTransaction())
             do
                 rc = ExecDirectText(m_pDatabase, m_hStmt, m_strSQL);
             while (rc == SQL_STILL_EXECUTING);

@@ -371,6 +371,41 @@ TEST_P(TransactionsE2E, AStatementThatMeetsTheKilledSessionEndsTheTransaction)
     EXPECT_TRUE(program.WaitForExit(20000)) << "a question stops the close: " << program.Describe();
 }
 
+// A query as the first statement of the user's after the session was killed, outside a
+// transaction and inside one: the plain words (and inside a transaction the server's reason),
+// never the driver's words about the lost connection, and the transaction ended with the session.
+TEST_P(TransactionsE2E, AQueryAfterTheSessionWasKilledSaysSo)
+{
+    for (const bool inTransaction : {false, true})
+    {
+        SCOPED_TRACE(inTransaction ? "in a transaction" : "outside a transaction");
+        ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
+        if (inTransaction)
+        {
+            ASSERT_NO_FATAL_FAILURE(RunSQL(L"BEGIN"));
+            ASSERT_TRUE(ql::WaitFor([&] { return TransPaneShows(); })) << program.Describe();
+        }
+        ASSERT_NO_FATAL_FAILURE(KillProgramSession());
+        std::wstring box;
+        ASSERT_NO_FATAL_FAILURE(RunSQL(L"SELECT * FROM kept", &box));
+        if (box.empty())
+            box = program.TakeMessageBox();
+        // (Outside a transaction the program's own reads meet the lost session first.)
+        EXPECT_NE(box.find(IsMariaDB() || !inTransaction ? L"connection to the server was lost"
+                                                         : L"terminating connection"),
+                  std::wstring::npos)
+            << ql::Narrow(box);
+        for (const wchar_t* driversOwn : {L"unable due to", L"SQLExec"})
+            EXPECT_EQ(box.find(driversOwn), std::wstring::npos) << ql::Narrow(box);
+        if (inTransaction)
+            EXPECT_NE(box.find(L"ended with the session"), std::wstring::npos) << ql::Narrow(box);
+        for (std::wstring more; !(more = program.TakeMessageBox(1500)).empty();)
+            ADD_FAILURE() << ql::Narrow(more);
+        PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(program.WaitForExit(20000)) << program.Describe();
+    }
+}
+
 // Once the session is gone, every path that reaches it (opening a table window, SQL Query, a
 // grid edit, Refresh, the procedures dialog, the database bar's refresh) says in plain words
 // that the connection to the server was lost and how to get a new one, never the driver's own
