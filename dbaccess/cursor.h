@@ -32,8 +32,8 @@ public:
         // The driver's name of the column's type, where it was read (PostgreSQL's text columns:
         // "interval", "varchar" ...); empty elsewhere.
         CString strTypeName;
-        // The column holds the server's text of a value the driver reads without part of it: a
-        // PostgreSQL timestamptz of the user's query, selected as its text (instant_texts.h).
+        // The column was selected as the server's text of a value the driver reads without part
+        // of it: a PostgreSQL date, timestamp or timestamptz of the user's query (server_texts.h).
         // It is still the query's column of its name.
         bool bServerText = false;
     };

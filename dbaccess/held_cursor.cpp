@@ -3,6 +3,7 @@
 #include "dbaccess/held_cursor.h"
 
 #include "dbaccess/db_exception.h"
+#include "dbaccess/server_texts.h"
 #include "dbaccess/sql_names.h"
 #include "dbaccess/sql_text.h"
 
@@ -268,12 +269,10 @@ CString CHeldCursor::SelectToDeclare(std::vector<CColumnDesc>& descs, std::vecto
                 return m_strSelect;
             CString strType;
             CRRecordset::ReadDriverTypeName(rs.GetStmtHandle(), c, strType);
-            // (timestamptz keeps its offset only in text that is shown as it is: not here.)
-            const SQLSMALLINT type = pDesc->nSQLType;
+            // (timestamptz keeps its offset only in text that is shown as it is: the window's
+            // SELECT reads it so.)
             const bool bText =
-                ((type == SQL_TYPE_TIMESTAMP || type == SQL_TIMESTAMP) &&
-                 (strType == L"timestamp" || strType == L"timestamp without time zone")) ||
-                ((type == SQL_TYPE_DATE || type == SQL_DATE) && strType == L"date");
+                HowToReadPostgresColumn(pDesc->nSQLType, strType) == PostgresRead::AsParsedText;
             descs.push_back(bText ? *pDesc : CColumnDesc{});
             names.push_back(pDesc->strName);
             bAnyText = bAnyText || bText;

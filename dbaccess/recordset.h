@@ -28,10 +28,12 @@ enum : UINT
     // The user's own query, of any cursor type: on a SQLite connection stepping through results
     // it streams forward-only where the driver types it as it would read whole (see
     // stepped_query.h); it is a statement of the user's all the same (the results streaming are
-    // read to their end first). On PostgreSQL a single SELECT reads its timestamptz columns as
-    // the server's text (see instant_texts.h). Elsewhere, and for every other text, without
-    // effect.
+    // read to their end first). On PostgreSQL it is read as with RS_SERVER_TEXTS. Elsewhere,
+    // and for every other text, without effect.
     RS_QUERY_MAY_STREAM = 32,
+    // PostgreSQL: a single SELECT or WITH reads its dates, timestamps and timestamptz values from
+    // the server's text (see server_texts.h). Without effect on other products and texts.
+    RS_SERVER_TEXTS = 64,
 };
 
 // Cursor types of Open and Prepare.
@@ -567,14 +569,14 @@ protected:
     };
     DateDialect m_dateDialect = DateDialect::Plain;
     std::vector<CColumnDesc> m_serverTextDescs; // see ReadColumnsAsServerText
-    // The columns of the user's PostgreSQL query that RunDirect selected as their text (see
-    // instant_texts.h); empty when it ran as written.
-    std::vector<bool> m_instantTexts;
-    // RunDirect's run of such a query: described first, then run as prepared or wrapped.
-    bool ReadsInstantsAsText() const;
-    SQLRETURN RunReadingInstantsAsText();
     UINT m_nTextRowColumn = 0;                  // see ReadServerTextsFromRow
     std::vector<UINT> m_textRowFields;
+    // The columns of the user's PostgreSQL query that RunDirect selected as their text (see
+    // server_texts.h); empty when it ran as written.
+    std::vector<bool> m_serverTexts;
+    // RunDirect's run of such a query: described first, then run as prepared or wrapped.
+    bool ReadsAsServerText() const;
+    SQLRETURN RunReadingServerTexts();
     // Writes the fields of each fetched row's text row into the elements of their columns.
     void SplitTextRows(SQLULEN nRows);
     // SQLite: what the file holds where a value reads as a blob's text (recordset_blob_form.cpp):

@@ -141,7 +141,7 @@ bool CRRecordset::DescribeColumns()
         desc.nNullable = nullable;
         desc.bUnsigned = false;
         desc.bSizeIsLimit = false;
-        desc.bServerText = c <= m_instantTexts.size() && m_instantTexts[c - 1];
+        desc.bServerText = c <= m_serverTexts.size() && m_serverTexts[c - 1];
         if (colAttributes)
         {
             SQLLEN isUnsigned = 0;

@@ -151,7 +151,7 @@ bool CRRecordset::AllocStmt(LPCWSTR pszQuery, bool bBesideReads)
     // Close frees the parameters; a prepared statement's records are added after this call.
     Close();
     ResetPosition();
-    m_instantTexts.clear();
+    m_serverTexts.clear();
     const bool bDeclared = (m_nOptions & RS_DECLARED_COLUMNS) != 0;
     bool bStepsAlike = false; // the user's query streams (RS_QUERY_MAY_STREAM)
     if (m_pDatabase && !bBesideReads)
@@ -323,11 +323,11 @@ SQLRETURN CRRecordset::RunDirect(Zelt::CRDBException*& pRefused)
     pRefused = nullptr;
     CStatementStop::CRunning running(m_stop, m_hStmt);
     SQLRETURN rc = SQL_ERROR;
-    m_instantTexts.clear();
+    m_serverTexts.clear();
     try
     {
-        if (ReadsInstantsAsText())
-            rc = RunReadingInstantsAsText();
+        if (ReadsAsServerText())
+            rc = RunReadingServerTexts();
         else
             do
                 rc = ExecDirectText(m_pDatabase, m_hStmt, m_strSQL);

@@ -266,7 +266,7 @@ std::vector<CString> ReadResultColumnSources(Zelt::ICursor* cursor, bool bAskDri
             continue;
         }
         // A column read as the server's text of its value is the query's column all the same
-        // (see instant_texts.h); the driver knows only the text.
+        // (see server_texts.h); the driver knows only the text.
         const Zelt::ICursor::CColumnDesc* desc = cursor->GetColumn(col);
         if (!bAskDriver || hStmt == SQL_NULL_HSTMT || (desc != nullptr && desc->bServerText))
             continue;

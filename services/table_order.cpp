@@ -177,7 +177,8 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
             if (wait.IsCancelled())
                 return false;
             // A table whose columns are all declared streams from SQLite as it is written.
-            const UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT |
+            // PostgreSQL's dates as the server writes them (see RS_SERVER_TEXTS).
+            const UINT nOptions = RS_READONLY | RS_UNBOUND | RS_NUMERIC_AS_TEXT | RS_SERVER_TEXTS |
                                   (nObjectKind == 1 ? DeclaredColumnsOption(object) : 0);
             bool bCancelled = false;
             auto open = [&](CRRecordset& rs, LPCWSTR pszSQL, UINT nOpenOptions) {

@@ -565,6 +565,10 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
     // (SQLite); a procedure's call is no query and runs as it did.
     if (m_nKind == kGridQuery || m_nKind == kGridProcedure)
         nOptions |= RS_QUERY_MAY_STREAM;
+    // A table or view read inside a transaction (outside one a held cursor reads the dates as
+    // the server's text already).
+    else if (ShowsObject())
+        nOptions |= RS_SERVER_TEXTS;
     if (m_nKind == kGridPlan)
         nOptions |= RS_READONLY | RS_UNBOUND;
     else if (m_nKind == kGridView && m_pHelper->GetDBMSKind() == DBMS_POSTGRESQL)

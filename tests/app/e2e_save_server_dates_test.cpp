@@ -7,6 +7,8 @@
 
 #include "framework/command_ids.h"
 
+#include <algorithm>
+
 namespace {
 
 using QlConnTest::QueryText;
@@ -119,6 +121,64 @@ TEST_F(SaveServerDatesE2E, GridShowsAndScriptRecreatesTheServersValues)
         return program.ListItems(grid, 0) == std::vector<std::wstring>{L"4"};
     })) << U8(ql::ShownSQL(program));
     EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+
+    // The same rows as the user's query show alike (the driver alone drops a date's era).
+    ASSERT_TRUE(ql::RunQuery(program, L"SELECT *, DATE '0044-03-15 BC' AS bc FROM " +
+                                          std::wstring(Table(m_schema)) + L" ORDER BY id"));
+    ASSERT_TRUE(program.WaitForActiveChild(L"SELECT"));
+    HWND result = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(result, 0).size() == 4; }));
+    for (int column = 1; column < 5; ++column)
+    {
+        std::vector<std::wstring> expected;
+        for (const auto& row : shown)
+            expected.push_back(row[column]);
+        // (The HTML file writes a blank as a non-breaking space.)
+        for (std::wstring& text : expected)
+            std::replace(text.begin(), text.end(), L'\xA0', L' ');
+        EXPECT_EQ(program.ListItems(result, column), expected) << "column " << column;
+    }
+    EXPECT_EQ(program.ListItems(result, 5), std::vector<std::wstring>(4, L"0044/03/15 BC"));
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    EXPECT_TRUE(program.Close());
+}
+
+// A date before the common era keeps its era in every read: a table window outside a
+// transaction (a held cursor) and inside one, and a query inside one, with a CSV save of the
+// window read inside the transaction. (The driver alone drops a date's era.)
+TEST_F(SaveServerDatesE2E, DatesBeforeTheCommonEraKeepTheirEraInEveryRead)
+{
+    const CString table = m_schema + L".eras";
+    Exec(L"CREATE TABLE " + table + L" (id integer, d date)");
+    Exec(L"INSERT INTO " + table + L" VALUES (1, '0044-03-15 BC'), (2, '2024-03-05')");
+    const std::vector<std::wstring> shown = {L"0044/03/15 BC", L"2024/03/05"};
+
+    ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
+    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"eras"));
+    HWND grid = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 2; }));
+    EXPECT_EQ(program.ListItems(grid, 1), shown);
+    PostMessageW(program.ActiveChild(), WM_CLOSE, 0, 0);
+
+    ASSERT_TRUE(ql::RunQuery(program, L"BEGIN"));
+    program.TakeMessageBox();
+    ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"eras"));
+    grid = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 2; }));
+    EXPECT_EQ(program.ListItems(grid, 1), shown);
+    const std::wstring csv = m_folder + L"\\eras.csv";
+    ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
+    EXPECT_NE(text.find(L"\n1," + shown[0] + L"\n"), std::wstring::npos) << U8(text);
+
+    ASSERT_TRUE(ql::RunQuery(program, L"SELECT * FROM " + std::wstring(table) + L" ORDER BY id"));
+    ASSERT_TRUE(program.WaitForActiveChild(L"SELECT"));
+    HWND result = ql::GridOf(program.ActiveChild());
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(result, 0).size() == 2; }));
+    EXPECT_EQ(program.ListItems(result, 1), shown);
+    EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+    ASSERT_TRUE(ql::RunQuery(program, L"ROLLBACK"));
+    program.TakeMessageBox();
     EXPECT_TRUE(program.Close());
 }
 

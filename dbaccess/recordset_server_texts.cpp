@@ -1,8 +1,8 @@
-// CRRecordset: the user's PostgreSQL query whose timestamptz columns are read as the server's
-// text (see instant_texts.h).
+// CRRecordset: the user's PostgreSQL query whose dates, timestamps and timestamptz columns are
+// read as the server's text (see server_texts.h).
 #include "dbaccess/recordset.h"
 
-#include "dbaccess/instant_texts.h"
+#include "dbaccess/server_texts.h"
 #include "dbaccess/statement_text.h"
 
 namespace {
@@ -26,14 +26,15 @@ bool IsServersStatementError(SQLHSTMT hStmt)
 
 } // namespace
 
-bool CRRecordset::ReadsInstantsAsText() const
+bool CRRecordset::ReadsAsServerText() const
 {
-    return (m_nOptions & RS_QUERY_MAY_STREAM) && m_pDatabase != nullptr &&
-           m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL && MayReadInstantsAsText(m_strSQL);
+    return (m_nOptions & (RS_QUERY_MAY_STREAM | RS_SERVER_TEXTS)) && m_pDatabase != nullptr &&
+           m_pDatabase->GetDBMSKind() == DBMS_POSTGRESQL && MayReadAsServerText(m_strSQL);
 }
 
-SQLRETURN CRRecordset::RunReadingInstantsAsText()
+SQLRETURN CRRecordset::RunReadingServerTexts()
 {
+    m_serverTextDescs.clear();
     // Prepared, the statement is parsed and described by the server and nothing of it runs (a
     // sequence it calls is not advanced).
     SQLRETURN rc;
@@ -60,24 +61,36 @@ SQLRETURN CRRecordset::RunReadingInstantsAsText()
     }
     std::vector<CString> names;
     std::vector<bool> asText;
+    std::vector<CColumnDesc> descs;
     bool any = false;
     for (SQLSMALLINT c = 1; SQL_SUCCEEDED(rc) && c <= count; ++c)
     {
         SQLWCHAR name[257] = {};
-        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
         SQLULEN size = 0;
         rc = SQLDescribeColW(m_hStmt, static_cast<SQLUSMALLINT>(c), name, 257, &nameLength,
                              &sqlType, &size, &digits, &nullable);
-        CString type;
-        // A name cut at 256 characters would not be the query's: such a column is read as
+        // A name cut at 256 characters would not be the query's: such a result is read as
         // written.
         if (nameLength > 256)
             rc = SQL_ERROR;
+        CString type;
+        ReadDriverTypeName(m_hStmt, static_cast<UINT>(c), type);
+        const PostgresRead read = HowToReadPostgresColumn(sqlType, type);
+        CColumnDesc desc;
+        if (read == PostgresRead::AsParsedText)
+        {
+            // Described as the value its text is of.
+            desc.strName = reinterpret_cast<const wchar_t*>(name);
+            desc.nSQLType = sqlType;
+            desc.nColumnSize = size;
+            desc.nDecimalDigits = digits;
+            desc.nNullable = nullable;
+        }
         names.emplace_back(reinterpret_cast<const wchar_t*>(name));
-        const bool instant =
-            ReadDriverTypeName(m_hStmt, static_cast<UINT>(c), type) && IsInstantTypeName(type);
-        asText.push_back(instant);
-        any = any || instant;
+        asText.push_back(read != PostgresRead::AsTheDriverReads);
+        descs.push_back(desc);
+        any = any || asText.back();
     }
     if (!SQL_SUCCEEDED(rc) || !any)
     {
@@ -87,7 +100,8 @@ SQLRETURN CRRecordset::RunReadingInstantsAsText()
         while (rc == SQL_STILL_EXECUTING);
         return rc;
     }
-    m_instantTexts = asText;
+    m_serverTexts = asText;
+    m_serverTextDescs = std::move(descs);
     do
         rc = ExecDirectText(m_pDatabase, m_hStmt, SelectWithColumnsAsText(m_strSQL, names, asText));
     while (rc == SQL_STILL_EXECUTING);

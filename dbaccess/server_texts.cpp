@@ -1,5 +1,5 @@
-// The wrapping SELECT that reads PostgreSQL timestamptz columns as their text (instant_texts.h).
-#include "dbaccess/instant_texts.h"
+// The wrapping SELECT that reads PostgreSQL values as their text (server_texts.h).
+#include "dbaccess/server_texts.h"
 
 #include "dbaccess/database.h"
 #include "dbaccess/sql_lexer.h"
@@ -55,7 +55,7 @@ CString SelectWithColumnsAsText(LPCWSTR pszQuery, const std::vector<CString>& na
     return L"SELECT " + list + L" FROM (\n" + query + L"\n) AS q(" + aliases + L")";
 }
 
-bool MayReadInstantsAsText(LPCWSTR pszQuery)
+bool MayReadAsServerText(LPCWSTR pszQuery)
 {
     if (IsSingleSelect(DBMS_POSTGRESQL, pszQuery))
         return true;
@@ -92,8 +92,16 @@ bool MayReadInstantsAsText(LPCWSTR pszQuery)
     return first == L"WITH";
 }
 
-bool IsInstantTypeName(const CString& typeName)
+PostgresRead HowToReadPostgresColumn(SQLSMALLINT nSQLType, const CString& typeName)
 {
-    return typeName.CompareNoCase(L"timestamptz") == 0 ||
-           typeName.CompareNoCase(L"timestamp with time zone") == 0;
+    const bool timestamp = nSQLType == SQL_TYPE_TIMESTAMP || nSQLType == SQL_TIMESTAMP;
+    if (timestamp && (typeName.CompareNoCase(L"timestamptz") == 0 ||
+                      typeName.CompareNoCase(L"timestamp with time zone") == 0))
+        return PostgresRead::AsShownText;
+    if ((timestamp && (typeName.CompareNoCase(L"timestamp") == 0 ||
+                       typeName.CompareNoCase(L"timestamp without time zone") == 0)) ||
+        ((nSQLType == SQL_TYPE_DATE || nSQLType == SQL_DATE) &&
+         typeName.CompareNoCase(L"date") == 0))
+        return PostgresRead::AsParsedText;
+    return PostgresRead::AsTheDriverReads;
 }
