@@ -33,8 +33,8 @@ public:
         // "interval", "varchar" ...); empty elsewhere.
         CString strTypeName;
         // The column was selected as the server's text of a value the driver reads without part
-        // of it: a PostgreSQL date, timestamp or timestamptz of the user's query (server_texts.h).
-        // It is still the query's column of its name.
+        // of it: a PostgreSQL date, timestamp or timestamptz (server_texts.h). It is still the
+        // query's column of its name.
         bool bServerText = false;
     };
 

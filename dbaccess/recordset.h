@@ -571,8 +571,9 @@ protected:
     std::vector<CColumnDesc> m_serverTextDescs; // see ReadColumnsAsServerText
     UINT m_nTextRowColumn = 0;                  // see ReadServerTextsFromRow
     std::vector<UINT> m_textRowFields;
-    // The columns of the user's PostgreSQL query that RunDirect selected as their text (see
-    // server_texts.h); empty when it ran as written.
+    // The columns of a PostgreSQL query that RunDirect selected as their text (RS_SERVER_TEXTS,
+    // see server_texts.h; their descriptions are in m_serverTextDescs); empty when it ran as
+    // written.
     std::vector<bool> m_serverTexts;
     // RunDirect's run of such a query: described first, then run as prepared or wrapped.
     bool ReadsAsServerText() const;

@@ -1,5 +1,5 @@
-// CRRecordset: the user's PostgreSQL query whose dates, timestamps and timestamptz columns are
-// read as the server's text (see server_texts.h).
+// CRRecordset: a PostgreSQL query whose dates, timestamps and timestamptz columns are read as
+// the server's text (RS_SERVER_TEXTS, see server_texts.h).
 #include "dbaccess/recordset.h"
 
 #include "dbaccess/server_texts.h"
@@ -34,7 +34,6 @@ bool CRRecordset::ReadsAsServerText() const
 
 SQLRETURN CRRecordset::RunReadingServerTexts()
 {
-    m_serverTextDescs.clear();
     // Prepared, the statement is parsed and described by the server and nothing of it runs (a
     // sequence it calls is not advanced).
     SQLRETURN rc;

@@ -151,7 +151,12 @@ bool CRRecordset::AllocStmt(LPCWSTR pszQuery, bool bBesideReads)
     // Close frees the parameters; a prepared statement's records are added after this call.
     Close();
     ResetPosition();
-    m_serverTexts.clear();
+    // What the last statement read as text is not this one's.
+    if (!m_serverTexts.empty())
+    {
+        m_serverTexts.clear();
+        m_serverTextDescs.clear();
+    }
     const bool bDeclared = (m_nOptions & RS_DECLARED_COLUMNS) != 0;
     bool bStepsAlike = false; // the user's query streams (RS_QUERY_MAY_STREAM)
     if (m_pDatabase && !bBesideReads)
@@ -323,7 +328,6 @@ SQLRETURN CRRecordset::RunDirect(Zelt::CRDBException*& pRefused)
     pRefused = nullptr;
     CStatementStop::CRunning running(m_stop, m_hStmt);
     SQLRETURN rc = SQL_ERROR;
-    m_serverTexts.clear();
     try
     {
         if (ReadsAsServerText())

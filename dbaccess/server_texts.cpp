@@ -6,7 +6,6 @@
 #include "dbaccess/transaction_statements.h"
 
 #include <cwctype>
-
 #include <string_view>
 
 namespace {

@@ -1,10 +1,11 @@
-// PostgreSQL values of the user's own query read as the server writes them.
+// PostgreSQL values of a query read as the server writes them (RS_SERVER_TEXTS: the user's
+// queries, and a table or view read where no held cursor reads it).
 //
 // psqlODBC hands some values over without part of them, in every form it offers: a timestamptz
 // as the session's local time alone (in the hour a clock turns back two instants read alike,
 // and written back the time names the later one), a date without its era (44 BC reads as 44 AD),
 // a date or timestamp past the year 9999 as nothing true but its year. The server's text keeps
-// all of it. So a query of the user's that may be read so (MayReadAsServerText) is described
+// all of it. So a query that may be read so (MayReadAsServerText) is described
 // first (prepared: the server parses it, nothing runs), and where its result has such a column
 // it runs inside a SELECT that reads every column as it is, under its own name, but those as
 // their text:
