@@ -919,24 +919,6 @@ bool CRDatabase::AskOneText(LPCWSTR pszQuestion, CString& strAnswer)
     return ReadOneText(*this, pszQuestion, strAnswer);
 }
 
-namespace {
-
-// The SQLSTATE of the statement's first diagnostic record; "" when it has none.
-CString FirstSQLState(SQLHSTMT hStmt)
-{
-    SQLWCHAR szState[6] = {};
-    SQLINTEGER nNative = 0;
-    SQLWCHAR szMessage[2] = {};
-    SQLSMALLINT nLength = 0;
-    const SQLRETURN nRet =
-        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, szState, &nNative, szMessage, 1, &nLength);
-    if (nRet != SQL_SUCCESS && nRet != SQL_SUCCESS_WITH_INFO)
-        return CString();
-    return CString(reinterpret_cast<LPCWSTR>(szState));
-}
-
-} // namespace
-
 TxnAnswer CRDatabase::AskTransactionOpen()
 {
     if (m_bSQLite)

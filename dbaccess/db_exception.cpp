@@ -241,3 +241,16 @@ CString CRDatabase::ReadErrorText(SQLHSTMT hStmt, CString* pstrSQLState,
     }
     return result;
 }
+
+CString FirstSQLState(SQLHSTMT hStmt)
+{
+    SQLWCHAR szState[6] = {};
+    SQLINTEGER nNative = 0;
+    SQLWCHAR szMessage[2] = {};
+    SQLSMALLINT nLength = 0;
+    const SQLRETURN nRet =
+        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, szState, &nNative, szMessage, 1, &nLength);
+    if (nRet != SQL_SUCCESS && nRet != SQL_SUCCESS_WITH_INFO)
+        return CString();
+    return CString(reinterpret_cast<LPCWSTR>(szState));
+}

@@ -64,3 +64,6 @@ void RollBackAbortedRead(CRDatabase* pDatabase);
 
 // Removes the leading "[vendor][driver]" tags of a driver message.
 CString StripDriverPrefixes(const CString& text);
+
+// The SQLSTATE of the statement's first diagnostic record; "" when it has none.
+CString FirstSQLState(SQLHSTMT hStmt);

@@ -2,6 +2,7 @@
 // the server's text (RS_SERVER_TEXTS, see server_texts.h).
 #include "dbaccess/recordset.h"
 
+#include "dbaccess/db_exception.h"
 #include "dbaccess/server_texts.h"
 #include "dbaccess/statement_text.h"
 
@@ -11,15 +12,7 @@ namespace {
 // of the server's, not one of the driver's own (HY..., 08... for the connection, 01... warnings).
 bool IsServersStatementError(SQLHSTMT hStmt)
 {
-    SQLWCHAR state[6] = {};
-    SQLINTEGER native = 0;
-    SQLWCHAR text[2] = {};
-    SQLSMALLINT length = 0;
-    const SQLRETURN rc =
-        SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, state, &native, text, 2, &length);
-    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
-        return false;
-    const CString code(reinterpret_cast<const wchar_t*>(state));
+    const CString code = FirstSQLState(hStmt);
     return code.GetLength() == 5 && code.Left(2) != L"HY" && code.Left(2) != L"08" &&
            code.Left(2) != L"01" && code.Left(2) != L"IM";
 }
