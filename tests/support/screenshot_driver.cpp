@@ -541,6 +541,21 @@ void ServerDialogs(ql::CProgram& program, CShots& shots, const std::wstring& con
         }
         shots.CloseAll();
     }
+    // A query's result: its dates and its timestamptz read from the server's text of them.
+    {
+        const std::vector<HWND> before = program.Children();
+        HWND grid = ql::RunQuery(program, L"SELECT shipment_id, sent, sent + time '10:30' AT "
+                                          L"TIME ZONE 'Europe/Berlin' AS sent_at FROM " +
+                                              schema + L".shipments ORDER BY 1")
+                        ? ql::GridOf(program.WaitForNewGrid(before))
+                        : nullptr;
+        if (grid != nullptr &&
+            ql::WaitFor([&] { return ListView_GetItemCount(grid) > 0; }, 10000) && program.Settle())
+            shots.Picture(L"grid-postgres-query");
+        else
+            shots.Missing(L"grid-postgres-query");
+        shots.CloseAll();
+    }
     shots.Dialog(L"constraints", [&] { program.PostCommand(ID_QUERY_CONSTRAINTS); });
     shots.CloseAll();
     // A script that takes its time runs behind the wait dialog when it may be cancelled.
