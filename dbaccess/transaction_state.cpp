@@ -10,7 +10,8 @@ bool TxnAutocommitOff(TxnState state)
     case TxnState::Guard:
     case TxnState::Aborted:
     case TxnState::UserUnknown:
-    case TxnState::Lost: return true;
+    case TxnState::Lost:
+    case TxnState::Read: return true;
     default: return false;
     }
 }
@@ -21,7 +22,8 @@ bool TxnIsOpen(TxnState state, bool bSessionGone)
     {
     case TxnState::None:
     case TxnState::Lost:
-    case TxnState::DriversAborted: return false;
+    case TxnState::DriversAborted:
+    case TxnState::Read: return false;
     // A question left unanswered because the session is gone: its transaction went with it.
     case TxnState::Unknown:
     case TxnState::UserUnknown: return !bSessionGone;
@@ -127,8 +129,9 @@ TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const 
     // transaction is aborted by it, an aborted one stays so.
     if (text == TxnText::Plain || (bSingle && text == TxnText::RollsBackToSavepoint))
     {
+        // (A window's read that failed ends its own transaction, see CRDatabase::EndWindowRead.)
         if (bDriverOnly || state == TxnState::None || state == TxnState::Aborted ||
-            state == TxnState::Lost)
+            state == TxnState::Lost || state == TxnState::Read)
             return Stay(state);
         TxnStep step{TxnState::Aborted};
         // The guard's owner rolls it back before the user reads the failure: the session is

@@ -6,7 +6,8 @@
 #include "dbaccess/cursor.h"
 #include "services/sql_outline.h"
 
-CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped)
+CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped,
+                       int nReadAnewAfter)
 {
     CString str;
     if (bStopped)
@@ -14,6 +15,12 @@ CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped
     else
         str.Format(bFullyLoaded ? L"Rows %d Columns %d" : L"Rows >= %d Columns %d", nRows,
                    nColumns);
+    if (nReadAnewAfter >= 0)
+    {
+        CString strAnew;
+        strAnew.Format(L" (rows after %d read anew)", nReadAnewAfter);
+        str += strAnew;
+    }
     return str;
 }
 
