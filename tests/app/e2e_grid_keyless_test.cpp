@@ -625,6 +625,13 @@ TEST_P(GridKeylessE2E, EditsKeepEveryRowInPlace)
     EXPECT_EQ(SaveV(program, grid, 1, L"c1"), L"");
     EXPECT_EQ(m_db.Column(stored), (std::vector<std::wstring>{L"a1", L"c1", L"d", L"e"}));
     EXPECT_EQ(program.ListItems(grid, 1), (std::vector<std::wstring>{L"a1", L"c1", L"d", L"e"}));
+    // Save Data writes what the table holds: the rows in place are those rows.
+    const std::wstring csv = ql::ScratchFolder(L"inplace_" + ql::UniqueSuffix()) + L"\\rows.csv";
+    ASSERT_TRUE(QlSave::SaveGridAs(program, csv, L"Comma separated"));
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
+    for (const wchar_t* line : {L"\n1,a1,42\n", L"\n3,c1,42\n", L"\n4,d,42\n", L"\n5,e,42"})
+        EXPECT_NE(text.find(line), std::wstring::npos) << Narrow(line) << " in " << Narrow(text);
+    EXPECT_EQ(text.find(L"\n2,"), std::wstring::npos) << Narrow(text);
     EXPECT_TRUE(program.Close());
 }
 
