@@ -5,6 +5,7 @@
 #include "dbaccess/db_exception.h"
 #include "dbaccess/error_report.h"
 #include "dbaccess/field_text.h"
+#include "dbaccess/recordset_value_parse.h"
 #include "dbaccess/value_text.h"
 
 #include <algorithm>
@@ -473,6 +474,12 @@ void CMemCursor::FetchRow()
 {
     if (!m_source)
         return;
+    m_rows.push_back(StoreRow(*m_source));
+}
+
+CMemCursor::CItemValue* CMemCursor::StoreRow(ICursor& from)
+{
+    ICursor* const source = &from;
     const size_t count = m_columns.size();
     const size_t rowBytes = (sizeof(CItemValue) + 1) * count;
     CItemValue* items = static_cast<CItemValue*>(Allocate(rowBytes, sizeof(CItemValue)));
@@ -487,17 +494,17 @@ void CMemCursor::FetchRow()
             continue;
         // Only text and bytes can come cut short; a value of fixed size is never asked about.
         if ((type == SQL_C_WCHAR || type == SQL_C_CHAR || type == SQL_C_BINARY) &&
-            m_source->IsFieldTruncated(col))
+            source->IsFieldTruncated(col))
             flags[i] = kFieldTruncated;
         // A text that reads as a SQLite blob's keeps what the source tells of it.
         auto keepBlobForm = [&](const auto* text, size_t n) {
             if (ReadsAsSQLiteBlob(text, n))
                 flags[i] |=
-                    static_cast<BYTE>(m_source->GetFieldBlobForm(col) << kFieldBlobFormShift);
+                    static_cast<BYTE>(source->GetFieldBlobForm(col) << kFieldBlobFormShift);
         };
-        if (MayBeHeldAsText(type) && m_source->IsFieldHeldAsText(col))
+        if (MayBeHeldAsText(type) && source->IsFieldHeldAsText(col))
         {
-            m_source->GetFieldText(col, m_scratchText);
+            source->GetFieldText(col, m_scratchText);
             item.p = StoreWideText(m_scratchText.GetString(),
                                    static_cast<size_t>(m_scratchText.GetLength()),
                                    [this](size_t size) { return Allocate(size, 1); });
@@ -515,31 +522,31 @@ void CMemCursor::FetchRow()
         case SQL_C_LONG:
         case SQL_C_SHORT: {
             long v = 0;
-            present = m_source->GetFieldLong(col, v);
+            present = source->GetFieldLong(col, v);
             item.i32 = static_cast<INT32>(v);
             break;
         }
         case SQL_C_UBIGINT:
         case SQL_C_SBIGINT: {
             LONGLONG v = 0;
-            present = m_source->GetFieldBigInt(col, v);
+            present = source->GetFieldBigInt(col, v);
             item.i64 = v;
             break;
         }
         case SQL_C_BIT: {
             bool v = false;
-            present = m_source->GetFieldBool(col, v);
+            present = source->GetFieldBool(col, v);
             item.b = v ? 1 : 0;
             break;
         }
-        case SQL_C_FLOAT: present = m_source->GetFieldFloat(col, item.f); break;
-        case SQL_C_DOUBLE: present = m_source->GetFieldDouble(col, item.d); break;
+        case SQL_C_FLOAT: present = source->GetFieldFloat(col, item.f); break;
+        case SQL_C_DOUBLE: present = source->GetFieldDouble(col, item.d); break;
         case SQL_C_WCHAR: {
             // Text the source holds as ASCII bytes is kept as they are: the one-byte form it
             // would be narrowed to anyway, without widening it first.
             const char* ascii = nullptr;
             size_t n = 0;
-            if (m_source->GetFieldAsciiText(col, ascii, n))
+            if (source->GetFieldAsciiText(col, ascii, n))
             {
                 const void* start = nullptr;
                 BYTE* out =
@@ -553,7 +560,7 @@ void CMemCursor::FetchRow()
             }
             // Not emptied first: a source that gives a value sets the whole text, and the
             // buffer is reused from row to row.
-            present = m_source->GetFieldText(col, m_scratchText);
+            present = source->GetFieldText(col, m_scratchText);
             if (present)
             {
                 item.p = StoreWideText(m_scratchText.GetString(),
@@ -566,7 +573,7 @@ void CMemCursor::FetchRow()
         }
         case SQL_C_CHAR: {
             m_scratchTextA.Empty();
-            present = m_source->GetFieldTextA(col, m_scratchTextA);
+            present = source->GetFieldTextA(col, m_scratchTextA);
             if (present)
             {
                 const size_t n = static_cast<size_t>(m_scratchTextA.GetLength());
@@ -578,7 +585,7 @@ void CMemCursor::FetchRow()
         }
         case SQL_C_BINARY: {
             m_scratchBytes.RemoveAll();
-            present = m_source->GetFieldBinary(col, m_scratchBytes);
+            present = source->GetFieldBinary(col, m_scratchBytes);
             if (present)
             {
                 const size_t n = static_cast<size_t>(m_scratchBytes.GetSize());
@@ -589,7 +596,7 @@ void CMemCursor::FetchRow()
         }
         case SQL_C_GUID: {
             GUID v{};
-            present = m_source->GetFieldGuid(col, v);
+            present = source->GetFieldGuid(col, v);
             if (present)
             {
                 void* p = Allocate(sizeof v, 4);
@@ -600,7 +607,7 @@ void CMemCursor::FetchRow()
         }
         case SQL_C_TIMESTAMP: {
             TIMESTAMP_STRUCT v{};
-            present = m_source->GetFieldTimestamp(col, v);
+            present = source->GetFieldTimestamp(col, v);
             if (present && !PackTimestamp(v, item.u64))
             {
                 void* p = Allocate(sizeof v, 4);
@@ -611,7 +618,7 @@ void CMemCursor::FetchRow()
         }
         case SQL_C_SS_TIMESTAMPOFFSET: {
             SQL_SS_TIMESTAMPOFFSET_STRUCT v{};
-            present = m_source->GetFieldTimestampOffset(col, v);
+            present = source->GetFieldTimestampOffset(col, v);
             if (present)
             {
                 void* p = Allocate(sizeof v, 4);
@@ -625,7 +632,228 @@ void CMemCursor::FetchRow()
         if (present)
             flags[i] |= kFieldNotNull;
     }
-    m_rows.push_back(items);
+    return items;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rows changed in place
+
+namespace {
+
+// The whole text, white space around it allowed, as a number: an integer within [lo, hi] or a
+// double; false for anything else (the field then keeps the text itself).
+bool ParseWholeInteger(const CString& text, long long lo, long long hi, long long& value)
+{
+    CString trimmed = text;
+    trimmed.Trim();
+    const CStringA narrow(trimmed);
+    if (narrow.IsEmpty())
+        return false;
+    return ParsePlainInteger(narrow.GetString(), static_cast<size_t>(narrow.GetLength()), lo, hi,
+                             value);
+}
+
+bool ParseWholeDouble(const CString& text, double& value)
+{
+    CString trimmed = text;
+    trimmed.Trim();
+    if (trimmed.IsEmpty())
+        return false;
+    wchar_t* end = nullptr;
+    value = wcstod(trimmed.GetString(), &end);
+    return end != nullptr && *end == 0;
+}
+
+bool ParseHexBytes(const CString& text, std::vector<BYTE>& bytes)
+{
+    CString hex = text;
+    hex.Trim();
+    if (hex.GetLength() >= 2 && hex[0] == L'0' && (hex[1] == L'x' || hex[1] == L'X'))
+        hex = hex.Mid(2);
+    if (hex.GetLength() % 2 != 0)
+        return false;
+    bytes.clear();
+    for (int i = 0; i < hex.GetLength(); i += 2)
+    {
+        if (!iswxdigit(hex[i]) || !iswxdigit(hex[i + 1]))
+            return false;
+        bytes.push_back(static_cast<BYTE>(wcstoul(hex.Mid(i, 2).GetString(), nullptr, 16)));
+    }
+    return true;
+}
+
+} // namespace
+
+bool CMemCursor::HasColumnsOf(ICursor& from)
+{
+    if (from.GetColumnCount() != static_cast<short>(m_columns.size()) ||
+        from.IsNumericAsText() != m_bNumericAsText)
+        return false;
+    for (size_t i = 0; i < m_columns.size(); ++i)
+    {
+        const UINT col = static_cast<UINT>(i + 1);
+        if (from.GetColumnCType(col) != m_columns[i].nCType ||
+            from.GetColumnName(col).CompareNoCase(m_columns[i].desc.strName) != 0)
+            return false;
+    }
+    return true;
+}
+
+void CMemCursor::PlaceRow(int nRow, CItemValue* items, bool bInsert)
+{
+    if (!bInsert)
+    {
+        m_rows[static_cast<size_t>(nRow)] = items;
+        return;
+    }
+    m_rows.insert(m_rows.begin() + nRow, items);
+    if (m_nCurrentRow >= nRow)
+        ++m_nCurrentRow;
+}
+
+bool CMemCursor::ReplaceRow(int nRow, ICursor& from)
+{
+    if (nRow < 0 || nRow >= static_cast<int>(m_rows.size()) || !HasColumnsOf(from))
+        return false;
+    PlaceRow(nRow, StoreRow(from), false);
+    return true;
+}
+
+bool CMemCursor::InsertRow(int nRow, ICursor& from)
+{
+    if (nRow < 0 || nRow > static_cast<int>(m_rows.size()) || !HasColumnsOf(from))
+        return false;
+    PlaceRow(nRow, StoreRow(from), true);
+    return true;
+}
+
+bool CMemCursor::ReplaceRowFields(int nRow, const std::vector<CFieldText>& fields)
+{
+    if (nRow < 0 || nRow >= static_cast<int>(m_rows.size()) || fields.size() > m_columns.size())
+        return false;
+    PlaceRow(nRow, StoreRowFields(nRow, fields), false);
+    return true;
+}
+
+bool CMemCursor::InsertRowFields(int nRow, const std::vector<CFieldText>& fields)
+{
+    if (nRow < 0 || nRow > static_cast<int>(m_rows.size()) || fields.size() > m_columns.size())
+        return false;
+    PlaceRow(nRow, StoreRowFields(-1, fields), true);
+    return true;
+}
+
+bool CMemCursor::RemoveRow(int nRow)
+{
+    if (nRow < 0 || nRow >= static_cast<int>(m_rows.size()))
+        return false;
+    // The row's values stay in the row storage until the cursor closes: it never frees a part.
+    m_rows.erase(m_rows.begin() + nRow);
+    if (m_nCurrentRow > nRow)
+        --m_nCurrentRow;
+    return true;
+}
+
+CMemCursor::CItemValue* CMemCursor::StoreRowFields(int nRow, const std::vector<CFieldText>& fields)
+{
+    const size_t count = m_columns.size();
+    const size_t rowBytes = (sizeof(CItemValue) + 1) * count;
+    CItemValue* items = static_cast<CItemValue*>(Allocate(rowBytes, sizeof(CItemValue)));
+    // The fields not given keep their slots, which point into the row storage as before.
+    if (nRow >= 0)
+        std::memcpy(items, m_rows[static_cast<size_t>(nRow)], rowBytes);
+    else
+        std::memset(items, 0, rowBytes);
+    BYTE* flags = reinterpret_cast<BYTE*>(items + count);
+    auto allocate = [this](size_t size) { return Allocate(size, 1); };
+    for (size_t i = 0; i < fields.size(); ++i)
+    {
+        const CFieldText& field = fields[i];
+        if (!field.bGiven)
+            continue;
+        CItemValue& item = items[i];
+        item.u64 = 0;
+        flags[i] = 0;
+        const int type = m_columns[i].nStoreType;
+        if (field.bNull || type == SQL_C_DEFAULT)
+            continue;
+        flags[i] = kFieldNotNull;
+        const CString& text = field.strText;
+        long long n = 0;
+        double d = 0;
+        std::vector<BYTE> bytes;
+        bool kept = true;
+        switch (type)
+        {
+        case SQL_C_WCHAR:
+            item.p = StoreWideText(text.GetString(), static_cast<size_t>(text.GetLength()),
+                                   allocate);
+            break;
+        case SQL_C_CHAR: {
+            const CStringA narrow(text);
+            item.p = StoreBytes(narrow.GetString(), static_cast<size_t>(narrow.GetLength()),
+                                allocate);
+            break;
+        }
+        case SQL_C_UTINYINT:
+        case SQL_C_ULONG:
+        case SQL_C_USHORT:
+            kept = ParseWholeInteger(text, 0, UINT32_MAX, n);
+            item.u32 = static_cast<UINT32>(n);
+            break;
+        case SQL_C_TINYINT:
+        case SQL_C_LONG:
+        case SQL_C_SHORT:
+            kept = ParseWholeInteger(text, INT32_MIN, INT32_MAX, n);
+            item.i32 = static_cast<INT32>(n);
+            break;
+        case SQL_C_UBIGINT:
+        case SQL_C_SBIGINT:
+            kept = ParseWholeInteger(text, INT64_MIN, INT64_MAX, n);
+            item.i64 = n;
+            break;
+        case SQL_C_BIT:
+            kept = ParseWholeInteger(text, 0, 1, n);
+            item.b = static_cast<BYTE>(n);
+            break;
+        case SQL_C_FLOAT:
+            kept = ParseWholeDouble(text, d);
+            item.f = static_cast<float>(d);
+            break;
+        case SQL_C_DOUBLE:
+            kept = ParseWholeDouble(text, d);
+            item.d = d;
+            break;
+        case SQL_C_BINARY:
+            kept = ParseHexBytes(text, bytes);
+            if (kept)
+                item.p = StoreBytes(bytes.data(), bytes.size(), allocate);
+            break;
+        case SQL_C_TIMESTAMP: {
+            CString trimmed = text;
+            trimmed.Trim();
+            const CStringA narrow(trimmed);
+            TIMESTAMP_STRUCT ts{};
+            kept = ParsePlainTimestamp(narrow.GetString(), static_cast<size_t>(narrow.GetLength()),
+                                       narrow.GetLength() == 10, ts);
+            if (kept && !PackTimestamp(ts, item.u64))
+            {
+                void* p = Allocate(sizeof ts, 4);
+                std::memcpy(p, &ts, sizeof ts);
+                item.p = p;
+            }
+            break;
+        }
+        default: kept = false; break;
+        }
+        if (!kept)
+        {
+            item.p = StoreWideText(text.GetString(), static_cast<size_t>(text.GetLength()),
+                                   allocate);
+            flags[i] = kFieldNotNull | kFieldHeldAsText;
+        }
+    }
+    return items;
 }
 
 // The first row the memory cursor keeps is the source's first row: a source that stands on it

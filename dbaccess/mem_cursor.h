@@ -115,6 +115,31 @@ public:
     // Called once, on the reading thread, when the rows stop.
     void SetStopNotice(std::function<void()> notice) { m_stopNotice = std::move(notice); }
 
+    // Rows changed in place, for a window whose edits the server has taken: every other row
+    // keeps its index, and the rows the source has still to give come after the last as before
+    // (so a change made while the source is open stays where it was made). nRow is 0-based; a
+    // row inserted at nRow pushes that row and the ones after it one place down. False, with
+    // nothing changed, for a row out of range or values of other kinds than the columns'.
+    //
+    // From the current row of another cursor over the same columns (a SELECT of that row
+    // again), taken as a row of the source is.
+    bool ReplaceRow(int nRow, ICursor& from);
+    bool InsertRow(int nRow, ICursor& from);
+    // Whether from's columns are this cursor's: the same names, C types and numbers as text.
+    bool HasColumnsOf(ICursor& from);
+    // From texts, as a user typed them (the server not asked): each given field is kept in its
+    // column's kind where its text reads as one (an integer, a number, hexadecimal bytes), else
+    // as its text (IsFieldHeldAsText). Fields not given keep their values (NULL in a new row).
+    struct CFieldText
+    {
+        bool bGiven = false;
+        bool bNull = false;
+        CString strText;
+    };
+    bool ReplaceRowFields(int nRow, const std::vector<CFieldText>& fields);
+    bool InsertRowFields(int nRow, const std::vector<CFieldText>& fields);
+    bool RemoveRow(int nRow);
+
     // Bytes held for the rows read so far (row items and their values).
     size_t GetMemoryUsed() const { return m_nArenaUsed + m_rows.capacity() * sizeof(void*); }
 
@@ -165,6 +190,11 @@ private:
     void Stop(CException* e);
     bool ReadFirstSourceRow();
     void FetchRow();
+    // Stores the current row of from (whose columns are this cursor's) in the row storage.
+    CItemValue* StoreRow(ICursor& from);
+    // A copy of row nRow (or of an all-NULL row for -1) with the given fields set from texts.
+    CItemValue* StoreRowFields(int nRow, const std::vector<CFieldText>& fields);
+    void PlaceRow(int nRow, CItemValue* items, bool bInsert);
     const CItemValue* GetItem(UINT col) const;
     const CItemValue* GetItemOrThrow(UINT col) const;
     // The flags of a field of the current row (GetItem has found the field).

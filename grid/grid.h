@@ -33,6 +33,7 @@
 
 class CGridEdit;
 class CRRecordset;
+struct CRowSqlColumn;
 namespace Zelt {
 class CRDBException;
 }
@@ -335,6 +336,11 @@ public:
 
     // --- Saving rows as SQL [logic] (grid_save.cpp) -------------------------------------------
     bool SaveRow(bool& bStatementRun);
+    // After a row's statement ran: puts the row in place in a memory cursor (row_in_place.h),
+    // so that the window need not read its rows again. False for another cursor.
+    // returnedKeys: a new row's key values as the server gave them (ReturningKeysClause).
+    bool PlaceSavedRowInCursor(bool bInserted, const std::vector<CRowSqlColumn>& columns,
+                               const std::vector<CString>& returnedKeys);
     bool DeleteRowFromDB(int nRow);
     // " WHERE ..." over the key values of the cursor's current row, or " WHERE CURRENT OF ...".
     CString BuildKeyCondition(UINT nPositionedBit, std::vector<CInsertParam>& params);
@@ -417,6 +423,8 @@ public:
     int m_nEditedRow = -1;
     UINT m_bModified = 0;
     UINT m_bInserting = 0;
+    // The row SaveRow saved last is in place in the cursor (PlaceSavedRowInCursor).
+    bool m_bSavedRowPlaced = false;
     COLORREF m_crEditFrame = RGB(255, 0, 0);
     UINT m_nClipFormatAnsi = 0;    // "RGrid Clipboard format"
     UINT m_nClipFormatUnicode = 0; // "RGrid Clipboard Unicode format"

@@ -4,6 +4,8 @@
 #include "grid/grid.h"
 #include "grid/grid_edit.h"
 
+#include "dbaccess/mem_cursor.h"
+
 #include <algorithm>
 #include <climits>
 #include <memory>
@@ -300,15 +302,21 @@ bool CRGrid::CommitRow()
         return false;
     CWaitCursor hourglass;
     bool statementRun = false;
+    const bool inserting = m_bInserting != 0;
     if (SaveRow(statementRun))
     {
         const int former = m_nEditedRow;
+        // A row in place in the cursor (as the server holds it) is shown from there, where it
+        // was: the window need not read its rows again.
+        const bool placed = statementRun && m_bSavedRowPlaced;
         ResetEditState();
         if (statementRun)
             ClearCache();
-        if (HasOption(kGridMarkEditedRow) && former >= 0 && ::IsWindow(m_hWnd))
+        if ((placed || HasOption(kGridMarkEditedRow)) && former >= 0 && ::IsWindow(m_hWnd))
             RedrawItems(former, former);
-        NotifyRowDone(statementRun);
+        NotifyRowDone(statementRun && !placed);
+        if (placed && inserting && ::IsWindow(m_hWnd))
+            NotifyCountChanged();
         return true;
     }
     NotifyOwner(kGridInsertMode);
@@ -357,9 +365,15 @@ bool CRGrid::DeleteRow()
     CWaitCursor hourglass;
     if (!DeleteRowFromDB(row))
         return true; // reported by the save code
+    // A memory cursor lets the row go, and the rows after it move up as the list's items do;
+    // any other cursor still holds it, and the window reads its rows again.
+    auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor);
+    const bool removed = pMem != nullptr && pMem->RemoveRow(row);
     ClearCache();
     RemoveItem(row);
-    NotifyRowDone(true);
+    NotifyRowDone(!removed);
+    if (removed && ::IsWindow(m_hWnd))
+        NotifyCountChanged();
     if (::IsWindow(m_hWnd))
         SelectRowClamped(row);
     return true;

@@ -2,8 +2,10 @@
 // members gather the edited row's values, decide how the row is identified and report failures
 // to the owner.
 #include "grid/grid.h"
+#include "grid/row_in_place.h"
 #include "grid/row_sql.h"
 
+#include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
 
 namespace {
@@ -74,6 +76,7 @@ static CRowKeyRequest MakeKeyRequest(CRGrid& grid, UINT nPositionedBit)
 bool CRGrid::SaveRow(bool& bStatementRun)
 {
     bStatementRun = false;
+    m_bSavedRowPlaced = false;
     if (m_pCursor == nullptr || m_pDatabase == nullptr)
         return false;
     bool inserting = m_bInserting != 0;
@@ -129,11 +132,20 @@ bool CRGrid::SaveRow(bool& bStatementRun)
         if (statement.bNothing)
             return true;
         bStatementRun = true;
-        if (!ExecuteRowStatement(*m_pDatabase, statement, failure))
+        // A new row whose key the server gives is found again by what the INSERT returns.
+        std::vector<CString> returned;
+        CString returning;
+        if (inserting && dynamic_cast<Zelt::CMemCursor*>(m_pCursor) != nullptr)
+            returning = ReturningKeysClause(*m_pDatabase, m_pQuoteDatabase, m_pCursor, columns,
+                                           MakeKeyRequest(*this, 0).keyNames);
+        statement.strSQL += returning;
+        if (!ExecuteRowStatement(*m_pDatabase, statement, failure, nullptr,
+                                 returning.IsEmpty() ? nullptr : &returned))
         {
             NotifyEditError(failure.nColumn, failure.nKind, failure.strText);
             return false;
         }
+        m_bSavedRowPlaced = PlaceSavedRowInCursor(inserting, columns, returned);
         return true;
     }
     catch (Zelt::CRDBException* e)
@@ -142,6 +154,25 @@ bool CRGrid::SaveRow(bool& bStatementRun)
         e->Delete();
         return false;
     }
+}
+
+bool CRGrid::PlaceSavedRowInCursor(bool bInserted, const std::vector<CRowSqlColumn>& columns,
+                                   const std::vector<CString>& returnedKeys)
+{
+    // A live recordset holds the rows as its driver read them: the window reads them again.
+    auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor);
+    if (pMem == nullptr || m_pDatabase == nullptr || m_nEditedRow < 0)
+        return false;
+    CSavedRow row;
+    row.nRow = m_nEditedRow;
+    row.bInserted = bInserted;
+    row.written = columns;
+    row.key = MakeKeyRequest(*this, SQL_CA1_POSITIONED_UPDATE);
+    row.serverKeys = returnedKeys;
+    if (bInserted && !row.key.keyNames.empty() && m_pDatabase->IsSQLite())
+        row.serverKeys = ReadSQLiteInsertedKeys(*m_pDatabase, m_pQuoteDatabase,
+                                                pMem->GetTableName(), row.key.keyNames);
+    return PlaceSavedRow(*m_pDatabase, m_pQuoteDatabase, *pMem, row) != RowPlacing::Failed;
 }
 
 bool CRGrid::DeleteRowFromDB(int nRow)

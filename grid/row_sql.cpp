@@ -944,11 +944,13 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
 
 // Runs a statement once with its parameters; the row count is -1 when the driver cannot tell.
 // With pSelected the statement is a SELECT COUNT(*) and its value is read into it.
+// With pReturned the statement returns one row (an INSERT ... RETURNING): its values' texts.
 static bool RunWithParams(CRDatabase& db, LPCWSTR sql, const CRowSqlParams& statementParams,
-                          LONGLONG& count, CRowSqlFailure& failure, LONGLONG* pSelected = nullptr)
+                          LONGLONG& count, CRowSqlFailure& failure, LONGLONG* pSelected = nullptr,
+                          std::vector<CString>* pReturned = nullptr)
 {
     count = -1;
-    if (statementParams.empty() && pSelected == nullptr)
+    if (statementParams.empty() && pSelected == nullptr && pReturned == nullptr)
     {
         db.ExecuteSQL(sql, &count);
         return true;
@@ -956,7 +958,8 @@ static bool RunWithParams(CRDatabase& db, LPCWSTR sql, const CRowSqlParams& stat
     CRowSqlParams params = statementParams; // bound buffers must stay put until Execute
     static BYTE emptyValue = 0;
     CRRecordset rs(&db);
-    if (!rs.Prepare(sql, RS_FORWARD_ONLY, RS_READONLY | (pSelected ? RS_UNBOUND : 0)))
+    if (!rs.Prepare(sql, RS_FORWARD_ONLY,
+                    RS_READONLY | (pSelected || pReturned ? RS_UNBOUND : 0)))
     {
         CString text;
         Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));
@@ -1004,13 +1007,26 @@ static bool RunWithParams(CRDatabase& db, LPCWSTR sql, const CRowSqlParams& stat
     SQLLEN rows = -1;
     if (rs.GetRowCount(&rows))
         count = rows;
+    if (pReturned != nullptr)
+    {
+        pReturned->clear();
+        if (rs.MoveFirst() && !rs.IsEOF())
+            for (short col = 1; col <= rs.GetColumnCount(); ++col)
+            {
+                CString text;
+                if (!rs.GetFieldText(col, text))
+                    text.Empty();
+                pReturned->push_back(text);
+            }
+    }
     return true;
 }
 
 static bool RunOnce(CRDatabase& db, const CRowStatement& statement, LONGLONG& count,
-                    CRowSqlFailure& failure)
+                    CRowSqlFailure& failure, std::vector<CString>* pReturned)
 {
-    return RunWithParams(db, statement.strSQL, statement.params, count, failure);
+    return RunWithParams(db, statement.strSQL, statement.params, count, failure, nullptr,
+                         pReturned);
 }
 
 // The rows the condition of a statement on a row identified by its values matches now.
@@ -1045,7 +1061,7 @@ static bool IsSQLiteView(CRDatabase& db, const CString& table)
 }
 
 bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSqlFailure& failure,
-                         LONGLONG* pRowCount)
+                         LONGLONG* pRowCount, std::vector<CString>* pReturned)
 {
     LONGLONG count = -1;
     // A row identified by its values may have twins. They are counted first, so that nothing is
@@ -1078,7 +1094,7 @@ bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSql
     }
     // The guard stays for the moment between the count and the statement.
     CRTransaction guard(db, statement.bValueKey);
-    bool ok = RunOnce(db, statement, count, failure);
+    bool ok = RunOnce(db, statement, count, failure, pReturned);
     if (pRowCount)
         *pRowCount = count;
     if (!ok)

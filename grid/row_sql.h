@@ -154,6 +154,7 @@ bool BuildDeleteStatement(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cu
 // row fails with kind 5 (except on a SQLite view, whose INSTEAD OF trigger changes rows SQLite
 // does not count for the statement); one identified by values that changed more than one row is
 // rolled back and fails with kind 5. Preparation and execution failures that are not thrown give kind 4;
-// driver errors thrown as Zelt::CRDBException pass on to the caller.
+// driver errors thrown as Zelt::CRDBException pass on to the caller. pReturned: the statement
+// returns a row (PostgreSQL's INSERT ... RETURNING), whose values' texts it gets.
 bool ExecuteRowStatement(CRDatabase& db, const CRowStatement& statement, CRowSqlFailure& failure,
-                         LONGLONG* pRowCount = nullptr);
+                         LONGLONG* pRowCount = nullptr, std::vector<CString>* pReturned = nullptr);

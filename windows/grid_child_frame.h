@@ -210,8 +210,10 @@ protected:
     bool m_bSavingData = false;
     bool m_bRefreshAfterSave = false;
     // A row saved from the grid changed the table, but the cursor still holds the row as it was
-    // read: the refresh that reads it again is posted, and until it has run what reads the
-    // cursor (Save Data) would see the old values.
+    // read (a live recordset: a memory cursor takes the row in place, see
+    // CRGrid::PlaceSavedRowInCursor, and the grid then asks for no refresh): the refresh that
+    // reads it again is posted, and until it has run what reads the cursor (Save Data) would see
+    // the old values.
     bool m_bRowSavedSinceRead = false;
     std::vector<std::pair<WPARAM, LPARAM>> m_sortsAfterSave;
 };

@@ -570,6 +570,71 @@ TEST_P(GridKeylessE2E, MariaDBZeroDatesAreDatesOfTheirOwn)
     EXPECT_TRUE(program.Close());
 }
 
+// Edits keep the window as it is: an edited row stays where it was with its new values (a
+// PostgreSQL server writes an updated row elsewhere, and a table read again would show it last),
+// the selection stays on it, and the next row down is the one the next edit changes. A new row
+// shows the values the server gave it (its serial number, a default); a deleted row's neighbours
+// keep their order. Each change is checked from another session.
+TEST_P(GridKeylessE2E, EditsKeepEveryRowInPlace)
+{
+    const int product = GetParam();
+    const std::wstring name = ql::CScratchDatabase::NewName(L"ql_e2e_inplace_");
+    const std::wstring table = m_db.Quoted(name);
+    const wchar_t* serial = product == ql::kE2EPostgres ? L"SERIAL PRIMARY KEY"
+                            : product == ql::kE2EMariaDB ? L"INTEGER AUTO_INCREMENT PRIMARY KEY"
+                                                          : L"INTEGER PRIMARY KEY";
+    m_db.CreateTable(name, std::wstring(L"id ") + serial + L", v VARCHAR(20), d INTEGER DEFAULT 42");
+    m_db.Exec(L"INSERT INTO " + table + L" (v) VALUES ('a'), ('b'), ('c'), ('d')");
+    const std::wstring stored = L"SELECT v FROM " + table + L" ORDER BY id";
+    ASSERT_TRUE(program.StartConnected(m_db.Connect()));
+    HWND grid = ql::GridOf(ql::OpenTable(program, m_db.Schema(), name));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid).size() == 4; }));
+    const std::vector<std::wstring> ids = {L"1", L"2", L"3", L"4"};
+    ASSERT_EQ(program.ListItems(grid, 0), ids);
+
+    EXPECT_EQ(SaveV(program, grid, 0, L"a1"), L"");
+    EXPECT_EQ(m_db.Column(stored), (std::vector<std::wstring>{L"a1", L"b", L"c", L"d"}));
+    EXPECT_EQ(program.ListItems(grid, 0), ids);
+    EXPECT_EQ(program.ListItems(grid, 1), (std::vector<std::wstring>{L"a1", L"b", L"c", L"d"}));
+    EXPECT_EQ(CProgram::ListSelection(grid), 0);
+    EXPECT_EQ(SaveV(program, grid, 1, L"b1"), L"");
+    EXPECT_EQ(m_db.Column(stored), (std::vector<std::wstring>{L"a1", L"b1", L"c", L"d"}));
+    EXPECT_EQ(program.ListItems(grid, 0), ids);
+    EXPECT_EQ(CProgram::ListSelection(grid), 1);
+
+    // A new row: its id and d left to the server.
+    program.PostCommand(ID_EDIT_INSERT);
+    ASSERT_TRUE(CProgram::SetInPlaceValue(grid, L"", false, VK_TAB));
+    ASSERT_TRUE(CProgram::SetInPlaceValue(grid, L"e", false, VK_RETURN));
+    CProgram::PressKey(grid, VK_RETURN);
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(program.FindMessageBox(), nullptr);
+    EXPECT_EQ(m_db.Text(L"SELECT id FROM " + table + L" WHERE v = 'e'"), L"5");
+    EXPECT_EQ(m_db.Text(L"SELECT d FROM " + table + L" WHERE v = 'e'"), L"42");
+    EXPECT_EQ(program.ListItems(grid, 0), (std::vector<std::wstring>{L"1", L"2", L"3", L"4", L"5"}));
+    EXPECT_EQ(program.ListItems(grid, 2)[4], L"42");
+    EXPECT_EQ(CProgram::ListSelection(grid), 4);
+
+    ASSERT_TRUE(program.ClickListCell(grid, 1, 1));
+    program.PostCommand(ID_EDIT_DELETE);
+    program.TakeMessageBox(20000, IDYES);
+    ASSERT_TRUE(program.Settle());
+    EXPECT_EQ(m_db.Column(stored), (std::vector<std::wstring>{L"a1", L"c", L"d", L"e"}));
+    EXPECT_EQ(program.ListItems(grid, 0), (std::vector<std::wstring>{L"1", L"3", L"4", L"5"}));
+    EXPECT_EQ(SaveV(program, grid, 1, L"c1"), L"");
+    EXPECT_EQ(m_db.Column(stored), (std::vector<std::wstring>{L"a1", L"c1", L"d", L"e"}));
+    EXPECT_EQ(program.ListItems(grid, 1), (std::vector<std::wstring>{L"a1", L"c1", L"d", L"e"}));
+    // Save Data writes what the table holds: the rows in place are those rows.
+    const std::wstring csv = ql::ScratchFolder(L"inplace_" + ql::UniqueSuffix()) + L"\\rows.csv";
+    ASSERT_TRUE(QlSave::SaveGridAs(program, csv, L"Comma separated"));
+    const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
+    for (const wchar_t* line : {L"\n1,a1,42\n", L"\n3,c1,42\n", L"\n4,d,42\n", L"\n5,e,42"})
+        EXPECT_NE(text.find(line), std::wstring::npos) << Narrow(line) << " in " << Narrow(text);
+    EXPECT_EQ(text.find(L"\n2,"), std::wstring::npos) << Narrow(text);
+    EXPECT_TRUE(program.Close());
+}
+
 QL_ON_EVERY_PRODUCT(GridKeylessE2E);
 
 class QueryResultsE2E : public GridKeylessE2E

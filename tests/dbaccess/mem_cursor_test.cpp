@@ -246,4 +246,55 @@ TEST_F(MemCursor, EveryValueReadsBackAsTheRecordsetGaveIt)
     }
 }
 
+// A window's edits change its rows in place while the source may still be giving rows: the rows
+// around keep their indexes, and the rows read afterwards come after the last, as before.
+TEST_F(MemCursor, RowsChangeInPlaceWhileTheSourceReadsOn)
+{
+    auto c = Open();
+    ASSERT_TRUE(c->SetAbsolutePosition(2));
+    ASSERT_TRUE(c->IsSourceOpen());
+    // The row as the server holds it now, from a SELECT of it alone.
+    conn.Exec(L"UPDATE " + table + L" SET s = 'new' WHERE id = 1");
+    {
+        CRRecordset one(conn.database.get());
+        one.Open(L"SELECT id, d, n, s FROM " + table + L" WHERE id = 1", RS_FORWARD_ONLY,
+                 RS_READONLY);
+        ASSERT_TRUE(c->HasColumnsOf(one));
+        ASSERT_TRUE(c->ReplaceRow(0, one));
+        ASSERT_TRUE(c->InsertRow(1, one)); // a new row between the first two
+        EXPECT_FALSE(c->InsertRow(9, one));
+        CRRecordset other(conn.database.get());
+        other.Open(L"SELECT id, s FROM " + table, RS_FORWARD_ONLY, RS_READONLY);
+        EXPECT_FALSE(c->HasColumnsOf(other));
+        EXPECT_FALSE(c->ReplaceRow(0, other));
+    }
+    EXPECT_EQ(Row(*c), 2); // still on the row it stood on (id 2), one place down
+    EXPECT_EQ(Id(*c), 2);
+    // Typed values: each in its column's kind where the text reads as one, else as the text.
+    std::vector<Zelt::CMemCursor::CFieldText> fields(4);
+    fields[0] = {true, false, L"7"};
+    fields[1] = {true, false, L"x1"};
+    fields[3] = {true, true, L""};
+    ASSERT_TRUE(c->ReplaceRowFields(1, fields));
+    ASSERT_TRUE(c->RemoveRow(2)); // id 2 goes; the cursor stands on what follows
+    EXPECT_FALSE(c->RemoveRow(7));
+    std::vector<std::wstring> rows;
+    for (bool ok = c->MoveFirst(); ok && !c->IsEOF(); ok = c->MoveNext())
+        rows.push_back(std::wstring(Text(*c, 1)) + L"|" + std::wstring(Text(*c, 4)));
+    EXPECT_EQ(rows, (std::vector<std::wstring>{L"1|new", L"7|<null>", L"3|v3", L"4|v4"}));
+    EXPECT_FALSE(c->IsSourceOpen());
+    ASSERT_TRUE(c->SetAbsolutePosition(2));
+    long id = 0;
+    ASSERT_TRUE(c->GetFieldLong(1, id));
+    EXPECT_EQ(id, 7);
+    EXPECT_TRUE(c->IsFieldHeldAsText(2));
+    EXPECT_EQ(Text(*c, 2), L"x1");
+    EXPECT_EQ(Text(*c, 3), L"1.25"); // not given: kept
+    // A new row from texts alone: NULL where nothing was given.
+    ASSERT_TRUE(c->InsertRowFields(4, fields));
+    EXPECT_EQ(c->GetRecordCount(), 5);
+    ASSERT_TRUE(c->SetAbsolutePosition(5));
+    EXPECT_TRUE(c->IsFieldNull(3));
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 // values are never changed together. The positioned form runs through the fake driver.
 #include <gtest/gtest.h>
 
+#include "grid/row_in_place.h"
 #include "grid/row_sql.h"
 #include "dbaccess/recordset.h"
 #include "grid_test_cursor.h"
@@ -454,6 +455,81 @@ TEST_P(RowSqlDb, SettingsChangedBehindTheConnectionDoNotAlterSavedText)
     rs.reset();
     EXPECT_EQ(Narrow(hostile), Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=1")));
     EXPECT_EQ("two", Narrow(Query(L"SELECT name FROM " + m_table + L" WHERE id=2")));
+}
+
+// A saved row is read again alone and put in place in the window's memory cursor: found by its
+// key as the statement left it (a changed key too) or, without a key, by all its values; the
+// server's own values show (a default, a number in its column's form). A new row of a table
+// without a key, which nothing finds, shows the values written. No other row moves.
+TEST_P(RowSqlDb, SavedRowsAreReadAgainInPlace)
+{
+    Exec(L"CREATE TABLE " + m_table + L" (id INTEGER PRIMARY KEY, v VARCHAR(20), n " +
+         Types(L"NUMERIC", L"NUMERIC(10,2)", L"DECIMAL(10,2)") + L" DEFAULT 1.5)");
+    Exec(L"INSERT INTO " + m_table + L" (id, v) VALUES (1, 'a'), (2, 'b'), (3, 'c')");
+    auto rs = std::make_unique<CRRecordset>(&m_db);
+    auto e = Catch([&] {
+        ASSERT_TRUE(rs->Open(L"SELECT * FROM " + m_table + L" ORDER BY id", RS_FORWARD_ONLY,
+                             RS_READONLY | RS_NUMERIC_AS_TEXT));
+    });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    Zelt::CMemCursor mem(std::move(rs));
+    mem.ReadToEnd();
+    ASSERT_EQ(mem.GetRecordCount(), 3);
+    const CString one = Types(L"1.5", L"1.50", L"1.50");
+
+    CSavedRow row;
+    row.key.keyNames = {L"id"};
+    row.nRow = 1;
+    ASSERT_TRUE(mem.SetAbsolutePosition(2));
+    row.written = {Col(mem, L"id", L"20"), Col(mem, L"v", L"x")};
+    CRowStatement st;
+    CRowSqlFailure f;
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, &mem, row.written, row.key, st, f));
+    e = Catch([&] { ASSERT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ(" WHERE id=20", Narrow(SavedRowCondition(m_db, nullptr, mem, row)));
+    EXPECT_EQ(RowPlacing::Reread, PlaceSavedRow(m_db, nullptr, mem, row));
+
+    // Without a key: every value finds the row.
+    row = CSavedRow();
+    row.nRow = 0;
+    ASSERT_TRUE(mem.SetAbsolutePosition(1));
+    row.written = {Col(mem, L"v", L"z")};
+    ASSERT_TRUE(BuildUpdateStatement(m_db, nullptr, &mem, row.written, row.key, st, f));
+    e = Catch([&] { ASSERT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ(RowPlacing::Reread, PlaceSavedRow(m_db, nullptr, mem, row));
+
+    // New rows: by their key with the server's default beside it, and without one as written.
+    row = CSavedRow();
+    row.key.keyNames = {L"id"};
+    row.bInserted = true;
+    row.nRow = 3;
+    row.written = {Col(mem, L"id", L"7"), Col(mem, L"v", L"y"), Col(mem, L"n", L"")};
+    ASSERT_TRUE(BuildInsertStatement(m_db, nullptr, &mem, row.written, st, f));
+    e = Catch([&] { ASSERT_TRUE(ExecuteRowStatement(m_db, st, f)) << Narrow(f.strText); });
+    ASSERT_FALSE(e) << Narrow(e->m_strError);
+    EXPECT_EQ(RowPlacing::Reread, PlaceSavedRow(m_db, nullptr, mem, row));
+    row.key.keyNames.clear();
+    row.nRow = 0;
+    row.written = {Col(mem, L"id", L"8"), Col(mem, L"v", L"w")};
+    EXPECT_EQ(RowPlacing::Typed, PlaceSavedRow(m_db, nullptr, mem, row));
+
+    std::vector<std::string> rows;
+    for (bool ok = mem.MoveFirst(); ok && !mem.IsEOF(); ok = mem.MoveNext())
+    {
+        CString id, v, n;
+        mem.GetFieldText(1, id);
+        mem.GetFieldText(2, v);
+        if (!mem.GetFieldText(3, n))
+            n = L"<NULL>";
+        rows.push_back(Narrow(id + L"|" + v + L"|" + n));
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"8|w|<NULL>", "1|z|" + Narrow(one),
+                                              "20|x|" + Narrow(one), "3|c|" + Narrow(one),
+                                              "7|y|" + Narrow(one)}));
+    EXPECT_EQ("SELECT * FROM (SELECT 1 -- one\n) ql_row WHERE a=1",
+              Narrow(RereadSelect(L"SELECT 1 -- one ;\n ", L" WHERE a=1")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, RowSqlDb,
