@@ -79,9 +79,9 @@ bool BeginsQuery(std::wstring_view text, const std::vector<CToken>& tokens, size
 {
     while (i < tokens.size() && IsChar(text, tokens[i], L'('))
         ++i;
-    return i < tokens.size() && (IsWord(text, tokens[i], L"SELECT") ||
-                                 IsWord(text, tokens[i], L"VALUES") ||
-                                 IsWord(text, tokens[i], L"TABLE"));
+    return i < tokens.size() &&
+           (IsWord(text, tokens[i], L"SELECT") || IsWord(text, tokens[i], L"VALUES") ||
+            IsWord(text, tokens[i], L"TABLE"));
 }
 
 // Past the parenthesis that closes the one opened at token i; npos when none does.
@@ -185,7 +185,7 @@ BYTE PostgresDriverDrops(SQLHSTMT hStmt, UINT nColumn, SQLSMALLINT nSQLType)
     if ((!timestamp && !date) || !CRRecordset::ReadDriverTypeName(hStmt, nColumn, type))
         return Desc::kDropsNothing;
     const PostgresRead read = HowToReadPostgresColumn(nSQLType, type);
-    return read == PostgresRead::AsShownText       ? Desc::kDropsOffset
+    return read == PostgresRead::AsShownText            ? Desc::kDropsOffset
            : read == PostgresRead::AsParsedText && date ? Desc::kDropsEra
                                                         : Desc::kDropsNothing;
 }

@@ -628,7 +628,7 @@ TEST_P(InstantsE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
 
 std::string ShapeName(const ::testing::TestParamInfo<Shape>& info)
 {
-    static const char* const names[] = {"TableWindow", "Select",     "Values", "Table",
+    static const char* const names[] = {"TableWindow",        "Select",     "Values", "Table",
                                         "ParenthesizedUnion", "WithInsert", "Execute"};
     return names[static_cast<int>(info.param)];
 }

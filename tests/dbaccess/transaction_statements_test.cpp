@@ -77,9 +77,10 @@ TEST(TransactionStatements, PostgreSQLQueriesAreReadThroughASubqueryFromTheirQue
 {
     const size_t none = static_cast<size_t>(-1);
     const std::wstring changing = L"WITH x AS (INSERT INTO t VALUES (1) RETURNING *) ";
-    const std::wstring list = L"WITH RECURSIVE \"a(\" (i) AS NOT MATERIALIZED (UPDATE t SET v = ')' "
-                              L"RETURNING id), b AS MATERIALIZED (DELETE FROM u RETURNING $$)$$ "
-                              L"AS d) -- (\n";
+    const std::wstring list =
+        L"WITH RECURSIVE \"a(\" (i) AS NOT MATERIALIZED (UPDATE t SET v = ')' "
+        L"RETURNING id), b AS MATERIALIZED (DELETE FROM u RETURNING $$)$$ "
+        L"AS d) -- (\n";
     const struct
     {
         std::wstring sql;
@@ -105,7 +106,8 @@ TEST(TransactionStatements, PostgreSQLQueriesAreReadThroughASubqueryFromTheirQue
         {L"SELECT '", none},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ServerTextQueryStart(c.sql.c_str()), c.start) << CStringA(c.sql.c_str()).GetString();
+        EXPECT_EQ(ServerTextQueryStart(c.sql.c_str()), c.start)
+            << CStringA(c.sql.c_str()).GetString();
 
     // The main SELECT of a WITH that changes rows is read inside the same WITH.
     const std::wstring with = changing + L"SELECT id, at FROM x -- last\n;";
