@@ -10,6 +10,7 @@
 #include "dbaccess/error_report.h"
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
+#include "dbaccess/server_texts.h"
 #include "dbaccess/transaction_statements.h"
 #include "resources/resource.h"
 #include "services/script_reader.h"
@@ -111,11 +112,16 @@ bool CMainFrame::ExecuteSQL(LPCWSTR pszText, bool bShowPlan)
                     message.Format(L"Executed OK.\n%d row(s) changed.%s", (int)nCount,
                                    strTime.GetString());
                 AfxMessageBox(message + strNote, MB_ICONINFORMATION);
+                strNote.Empty();
                 bResult = true;
                 if (!recordset->MoreResults() || recordset->GetColumnCount() <= 0)
                     return;
             }
-            else if (!strNote.IsEmpty())
+            // Columns the driver hands over without part of their values say why once.
+            const CString strDrops = DriverDropsNote(*recordset);
+            if (!strDrops.IsEmpty())
+                strNote += L"\n\n" + strDrops;
+            if (!strNote.IsEmpty())
                 AfxMessageBox(strNote.Mid(2), MB_ICONINFORMATION);
             CString title = text;
             FlattenSQL(title);

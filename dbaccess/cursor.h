@@ -36,6 +36,17 @@ public:
         // of it: a PostgreSQL date, timestamp or timestamptz (server_texts.h). It is still the
         // query's column of its name.
         bool bServerText = false;
+        // What the driver's value of a column of the user's PostgreSQL statement lacks, where the
+        // statement could not be read as the server's text without running it again (EXECUTE,
+        // CALL, INSERT ... RETURNING; see server_texts.h): a timestamptz's offset, a date's era.
+        // The grid marks such a column and says why once.
+        enum : BYTE
+        {
+            kDropsNothing,
+            kDropsOffset,
+            kDropsEra,
+        };
+        BYTE nDriverDrops = kDropsNothing;
     };
 
     // Where the cursor stands: the zero-based current row (-1 before the first row, -2 when a

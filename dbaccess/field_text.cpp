@@ -444,11 +444,14 @@ void SetTimestampText(CString& out, const TIMESTAMP_STRUCT* value, int sqlType)
         *p++ = L':';
         p = PutNumber(p, value->second, 2);
     }
-    const unsigned long ms = value->fraction / 1000000;
-    if (ms >= 1)
+    // Every digit of the fraction, trailing zeros dropped down to milliseconds.
+    if (value->fraction != 0)
     {
         *p++ = L'.';
-        p = PutNumber(p, static_cast<long long>(ms), 3);
+        wchar_t* digits = p;
+        p = PutNumber(p, static_cast<long long>(value->fraction % 1000000000u), 9);
+        while (p - digits > 3 && p[-1] == L'0')
+            --p;
     }
     out.SetString(buf, static_cast<int>(p - buf));
 }

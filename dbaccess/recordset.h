@@ -31,8 +31,9 @@ enum : UINT
     // read to their end first). On PostgreSQL it is read as with RS_SERVER_TEXTS. Elsewhere,
     // and for every other text, without effect.
     RS_QUERY_MAY_STREAM = 32,
-    // PostgreSQL: a single SELECT or WITH reads its dates, timestamps and timestamptz values from
-    // the server's text (see server_texts.h). Without effect on other products and texts.
+    // PostgreSQL: a query (ServerTextQueryStart) reads its dates, timestamps and timestamptz
+    // values from the server's text (see server_texts.h). Without effect on other products and
+    // texts.
     RS_SERVER_TEXTS = 64,
     // A statement of a window's own read on PostgreSQL (a cursor's description, DECLARE, FETCH,
     // MOVE, see held_cursor.h): it runs inside the program's read transaction, beside the other

@@ -1,6 +1,7 @@
 // CRRecordset: describing the result, choosing each column's C type and buffer, binding, and the
 // chunked reads of long values.
 #include "dbaccess/recordset.h"
+#include "dbaccess/server_texts.h"
 
 #include "dbaccess/db_exception.h"
 #include "dbaccess/size_bound.h"
@@ -142,6 +143,9 @@ bool CRRecordset::DescribeColumns()
         desc.bUnsigned = false;
         desc.bSizeIsLimit = false;
         desc.bServerText = c <= m_serverTexts.size() && m_serverTexts[c - 1];
+        desc.nDriverDrops = CColumnDesc::kDropsNothing;
+        if (postgres && (m_nOptions & RS_QUERY_MAY_STREAM) && !desc.bServerText)
+            desc.nDriverDrops = PostgresDriverDrops(m_hStmt, c, sqlType);
         if (colAttributes)
         {
             SQLLEN isUnsigned = 0;

@@ -95,7 +95,9 @@ SQLRETURN CRRecordset::RunReadingServerTexts()
     m_serverTexts = asText;
     m_serverTextDescs = std::move(descs);
     do
-        rc = ExecDirectText(m_pDatabase, m_hStmt, SelectWithColumnsAsText(m_strSQL, names, asText));
+        rc = ExecDirectText(
+            m_pDatabase, m_hStmt,
+            SelectWithColumnsAsText(m_strSQL, names, asText, ServerTextQueryStart(m_strSQL)));
     while (rc == SQL_STILL_EXECUTING);
     return rc;
 }

@@ -2,10 +2,12 @@
 #include "dbaccess/server_texts.h"
 
 #include "dbaccess/database.h"
+#include "dbaccess/recordset.h"
 #include "dbaccess/sql_lexer.h"
 #include "dbaccess/transaction_statements.h"
 
-#include <cwctype>
+#include <algorithm>
+#include <cwchar>
 #include <string_view>
 
 namespace {
@@ -21,7 +23,7 @@ CString QuotedName(const CString& name)
 } // namespace
 
 CString SelectWithColumnsAsText(LPCWSTR pszQuery, const std::vector<CString>& names,
-                                const std::vector<bool>& asText)
+                                const std::vector<bool>& asText, size_t nStart)
 {
     // The text up to the semicolon that ends it: what follows is blanks and comments.
     const std::wstring_view text(pszQuery != nullptr ? pszQuery : L"");
@@ -31,7 +33,9 @@ CString SelectWithColumnsAsText(LPCWSTR pszQuery, const std::vector<CString>& na
     size_t end = lexer.FindEnd(text, 0);
     if (end == std::wstring_view::npos)
         end = text.size();
-    CString query(text.data(), static_cast<int>(end));
+    if (nStart > end)
+        nStart = 0;
+    CString query(text.data() + nStart, static_cast<int>(end - nStart));
     query.TrimRight();
     CString list;
     CString aliases;
@@ -51,44 +55,111 @@ CString SelectWithColumnsAsText(LPCWSTR pszQuery, const std::vector<CString>& na
         aliases += position;
     }
     // The query on lines of its own: a line comment at its end ends there.
-    return L"SELECT " + list + L" FROM (\n" + query + L"\n) AS q(" + aliases + L")";
+    return CString(text.data(), static_cast<int>(nStart)) + L"SELECT " + list + L" FROM (\n" +
+           query + L"\n) AS q(" + aliases + L")";
 }
 
-bool MayReadAsServerText(LPCWSTR pszQuery)
+namespace {
+
+using CToken = CSQLLexer::CToken;
+
+bool IsWord(std::wstring_view text, const CToken& token, const wchar_t* word)
 {
-    if (IsSingleSelect(DBMS_POSTGRESQL, pszQuery))
-        return true;
-    if (pszQuery == nullptr || !IsPlainStatement(DBMS_POSTGRESQL, pszQuery))
-        return false;
-    std::wstring text;
-    if (!CSQLLexer::StripComments(pszQuery, text, SQLLexServerDialect(DBMS_POSTGRESQL)))
-        return false;
-    // The words of the text, quoted ones too: a word that only may change something keeps the
-    // query as written.
-    CString first;
-    size_t p = 0;
-    while (p < text.size())
+    return token.kind == CToken::word && token.length == wcslen(word) &&
+           _wcsnicmp(text.data() + token.pos, word, token.length) == 0;
+}
+
+bool IsChar(std::wstring_view text, const CToken& token, wchar_t ch)
+{
+    return token.kind == CToken::other && text[token.pos] == ch;
+}
+
+// Whether a query begins at token i: SELECT, VALUES, TABLE, or one in parentheses.
+bool BeginsQuery(std::wstring_view text, const std::vector<CToken>& tokens, size_t i)
+{
+    while (i < tokens.size() && IsChar(text, tokens[i], L'('))
+        ++i;
+    return i < tokens.size() &&
+           (IsWord(text, tokens[i], L"SELECT") || IsWord(text, tokens[i], L"VALUES") ||
+            IsWord(text, tokens[i], L"TABLE"));
+}
+
+// Past the parenthesis that closes the one opened at token i; npos when none does.
+size_t PastClosing(std::wstring_view text, const std::vector<CToken>& tokens, size_t i)
+{
+    int depth = 0;
+    for (; i < tokens.size(); ++i)
     {
-        if (!iswalpha(text[p]) && text[p] != L'_')
-        {
-            ++p;
-            continue;
-        }
-        const size_t start = p;
-        while (p < text.size() && (iswalnum(text[p]) || text[p] == L'_' || text[p] == L'$'))
-            ++p;
-        CString word(text.c_str() + start, static_cast<int>(p - start));
-        word.MakeUpper();
-        if (first.IsEmpty())
-        {
-            first = word;
-            if (first != L"WITH")
-                return false;
-        }
-        else if (word == L"INSERT" || word == L"UPDATE" || word == L"DELETE" || word == L"MERGE")
-            return false;
+        if (IsChar(text, tokens[i], L'('))
+            ++depth;
+        else if (IsChar(text, tokens[i], L')') && --depth == 0)
+            return i + 1;
     }
-    return first == L"WITH";
+    return std::wstring_view::npos;
+}
+
+// The token that begins the main statement of the WITH at token 0, read by the grammar of its
+// list: name [(columns)] AS [[NOT] MATERIALIZED] (statement), ...; npos for a list of any other
+// shape (SEARCH, CYCLE) or none.
+size_t MainStatementOfWith(std::wstring_view text, const std::vector<CToken>& tokens)
+{
+    const size_t npos = std::wstring_view::npos;
+    size_t i = 1;
+    if (i < tokens.size() && IsWord(text, tokens[i], L"RECURSIVE"))
+        ++i;
+    for (;;)
+    {
+        // A name, its columns, AS.
+        if (i >= tokens.size() || tokens[i].kind == CToken::other)
+            return npos;
+        ++i;
+        if (i < tokens.size() && IsChar(text, tokens[i], L'(') &&
+            (i = PastClosing(text, tokens, i)) == npos)
+            return npos;
+        if (i >= tokens.size() || !IsWord(text, tokens[i], L"AS"))
+            return npos;
+        ++i;
+        if (i < tokens.size() && IsWord(text, tokens[i], L"NOT"))
+            ++i;
+        if (i < tokens.size() && IsWord(text, tokens[i], L"MATERIALIZED"))
+            ++i;
+        // The statement it names.
+        if (i >= tokens.size() || !IsChar(text, tokens[i], L'(') ||
+            (i = PastClosing(text, tokens, i)) == npos || i >= tokens.size())
+            return npos;
+        if (!IsChar(text, tokens[i], L','))
+            return i;
+        ++i;
+    }
+}
+
+} // namespace
+
+size_t ServerTextQueryStart(LPCWSTR pszQuery)
+{
+    const size_t npos = std::wstring_view::npos;
+    const UINT dialect = SQLLexServerDialect(DBMS_POSTGRESQL);
+    if (pszQuery == nullptr || CountStatements(DBMS_POSTGRESQL, pszQuery) != 1)
+        return npos;
+    const std::wstring_view text(pszQuery);
+    std::vector<CToken> tokens;
+    if (!CSQLLexer::CodeTokens(text, tokens, dialect))
+        return npos;
+    // The text's one statement, without the semicolon that ends it.
+    if (!tokens.empty() && IsChar(text, tokens.back(), L';'))
+        tokens.pop_back();
+    if (BeginsQuery(text, tokens, 0))
+        return 0;
+    if (tokens.empty() || !IsWord(text, tokens[0], L"WITH"))
+        return npos;
+    bool bChanges = false;
+    for (const CToken& token : tokens)
+        bChanges = bChanges || IsWord(text, token, L"INSERT") || IsWord(text, token, L"UPDATE") ||
+                   IsWord(text, token, L"DELETE") || IsWord(text, token, L"MERGE");
+    if (!bChanges)
+        return 0;
+    const size_t main = MainStatementOfWith(text, tokens);
+    return main != npos && BeginsQuery(text, tokens, main) ? tokens[main].pos : npos;
 }
 
 PostgresRead HowToReadPostgresColumn(SQLSMALLINT nSQLType, const CString& typeName)
@@ -103,4 +174,60 @@ PostgresRead HowToReadPostgresColumn(SQLSMALLINT nSQLType, const CString& typeNa
          typeName.CompareNoCase(L"date") == 0))
         return PostgresRead::AsParsedText;
     return PostgresRead::AsTheDriverReads;
+}
+
+BYTE PostgresDriverDrops(SQLHSTMT hStmt, UINT nColumn, SQLSMALLINT nSQLType)
+{
+    using Desc = Zelt::ICursor::CColumnDesc;
+    const bool timestamp = nSQLType == SQL_TYPE_TIMESTAMP || nSQLType == SQL_TIMESTAMP;
+    const bool date = nSQLType == SQL_TYPE_DATE || nSQLType == SQL_DATE;
+    CString type;
+    if ((!timestamp && !date) || !CRRecordset::ReadDriverTypeName(hStmt, nColumn, type))
+        return Desc::kDropsNothing;
+    const PostgresRead read = HowToReadPostgresColumn(nSQLType, type);
+    return read == PostgresRead::AsShownText            ? Desc::kDropsOffset
+           : read == PostgresRead::AsParsedText && date ? Desc::kDropsEra
+                                                        : Desc::kDropsNothing;
+}
+
+LPCWSTR DriverDropsMark(const Zelt::ICursor::CColumnDesc* pDesc)
+{
+    using Desc = Zelt::ICursor::CColumnDesc;
+    if (pDesc == nullptr)
+        return L"";
+    return pDesc->nDriverDrops == Desc::kDropsOffset ? L" [no offset]"
+           : pDesc->nDriverDrops == Desc::kDropsEra  ? L" [no era]"
+                                                     : L"";
+}
+
+CString DriverDropsNote(Zelt::ICursor& cursor)
+{
+    using Desc = Zelt::ICursor::CColumnDesc;
+    CString offsets, eras, example;
+    for (UINT c = 1; c <= static_cast<UINT>(std::max<short>(cursor.GetColumnCount(), 0)); ++c)
+    {
+        const Desc* desc = cursor.GetColumn(c);
+        if (desc == nullptr || desc->nDriverDrops == Desc::kDropsNothing)
+            continue;
+        CString& list = desc->nDriverDrops == Desc::kDropsOffset ? offsets : eras;
+        list += (list.IsEmpty() ? L"'" : L", '") + desc->strName + L"'";
+        if (example.IsEmpty())
+            example = desc->strName + L"::text";
+    }
+    if (example.IsEmpty())
+        return CString();
+    CString note = L"The PostgreSQL ODBC driver hands ";
+    if (!offsets.IsEmpty())
+        note += L"the timestamptz values of " + offsets +
+                L" over as the session's local time without their offset (in the hour a clock "
+                L"turns back two instants read alike)";
+    if (!offsets.IsEmpty() && !eras.IsEmpty())
+        note += L", and ";
+    if (!eras.IsEmpty())
+        note += L"the dates of " + eras + L" over without their era (a date BC reads as AD)";
+    note += L". This statement's result cannot be read as the server writes it without running "
+            L"the statement again, so those columns are marked in the grid as the driver hands "
+            L"them over. Select them as text (" +
+            example + L") to see the server's values.";
+    return note;
 }

@@ -22,20 +22,37 @@
 
 #include "framework/core.h"
 
+#include "dbaccess/cursor.h"
+
 #include <sql.h>
 #include <sqlext.h>
 #include <vector>
 
 // The wrapping SELECT. names: the result's column labels in order (any text: duplicates and
 // quotes are kept); asText: which of them to read as their text. The query (one statement) is
-// taken up to the semicolon that ends it; a line comment that ends it stays ended.
+// taken up to the semicolon that ends it; a line comment that ends it stays ended. nStart: where
+// the query that is wrapped begins (ServerTextQueryStart); the text before it, the list of a WITH
+// that changes rows, stays in front of the wrapping SELECT, which its main SELECT then reads:
+//
+//     WITH x AS (INSERT ... RETURNING ...) SELECT q."1" AS "id", q."2"::text AS "at" FROM (
+//     SELECT id, at FROM x
+//     ) AS q("1", "2")
 CString SelectWithColumnsAsText(LPCWSTR pszQuery, const std::vector<CString>& names,
-                                const std::vector<bool>& asText);
+                                const std::vector<bool>& asText, size_t nStart = 0);
 
-// Whether a PostgreSQL text is a query that may run so: one SELECT, or one WITH whose words
-// change nothing (a WITH holding INSERT, UPDATE, DELETE or MERGE runs only at the top level;
-// FOR UPDATE counts too, and such a query runs as written).
-bool MayReadAsServerText(LPCWSTR pszQuery);
+// Where the query begins that a PostgreSQL text may be read through, or npos for a text that runs
+// as written. 0 for a text that is one query the server takes as a subquery: a SELECT, VALUES,
+// TABLE, a set operation whose first term is in parentheses, or a WITH whose words change
+// nothing (a WITH holding INSERT, UPDATE, DELETE or MERGE runs only at the top level; FOR UPDATE
+// counts too). For a WITH that changes rows, the start of its main statement where that is a
+// query (SELECT, VALUES, TABLE or one in parentheses): the WITH itself runs once, around the
+// wrapping SELECT. A main INSERT, UPDATE, DELETE or MERGE, and a list of a shape not read here
+// (SEARCH, CYCLE), run as written.
+size_t ServerTextQueryStart(LPCWSTR pszQuery);
+inline bool MayReadAsServerText(LPCWSTR pszQuery)
+{
+    return ServerTextQueryStart(pszQuery) != static_cast<size_t>(-1);
+}
 
 // How a PostgreSQL result column is best read, by its SQL type and the driver's type name.
 enum class PostgresRead
@@ -45,3 +62,14 @@ enum class PostgresRead
     AsParsedText, // a date or a timestamp without zone: made from its text
 };
 PostgresRead HowToReadPostgresColumn(SQLSMALLINT nSQLType, const CString& typeName);
+
+// What the driver's value of a column of a PostgreSQL result read as the driver hands it over
+// lacks (CColumnDesc::nDriverDrops): a timestamptz its offset, a date its era; asked of the
+// driver's type name only for those SQL types.
+BYTE PostgresDriverDrops(SQLHSTMT hStmt, UINT nColumn, SQLSMALLINT nSQLType);
+// The mark a grid's header gives such a column after its name (" [no offset]", " [no era]"), and
+// "" for every other.
+LPCWSTR DriverDropsMark(const Zelt::ICursor::CColumnDesc* pDesc);
+// Why the marked columns of a result show what they show, in words, naming them; "" where none
+// is marked.
+CString DriverDropsNote(Zelt::ICursor& cursor);

@@ -467,6 +467,42 @@ bool CSQLLexer::StripComments(std::wstring_view s, std::wstring& out, UINT diale
     return s.empty() || lexer.m_mode == code || bLineComment;
 }
 
+bool CSQLLexer::CodeTokens(std::wstring_view s, std::vector<CToken>& out, UINT dialect)
+{
+    CSQLLexer lexer(dialect);
+    out.clear();
+    const bool bDollar = (dialect & SQL_LEX_POSTGRESQL) != 0;
+    size_t i = 0;
+    while (i < s.size())
+    {
+        if (const size_t opener = lexer.OpenAt(s, i))
+        {
+            const Mode mode = lexer.m_mode;
+            const size_t end = lexer.FindCloser(s, i + opener);
+            if (end == std::wstring::npos)
+                return mode == comment && lexer.m_closer == L"\n";
+            if (mode == quote)
+                out.push_back({i, end - i, CToken::quoted});
+            lexer.m_mode = code;
+            i = end;
+            continue;
+        }
+        const wchar_t ch = s[i];
+        if (iswspace(ch))
+        {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        if (IsWordChar(ch))
+            while (j < s.size() && (IsWordChar(s[j]) || (bDollar && s[j] == L'$')))
+                ++j;
+        out.push_back({i, j - i, IsWordChar(ch) ? CToken::word : CToken::other});
+        i = j;
+    }
+    return true;
+}
+
 bool CSQLLexer::IsCopyFromClient(std::wstring_view statement, UINT dialect)
 {
     if (!(dialect & SQL_LEX_POSTGRESQL))

@@ -25,6 +25,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Dialect bits of the lexer.
 enum SQLLexDialect : UINT
@@ -90,6 +91,25 @@ public:
     // leaves the line break, a /* */ comment disappears. False when a quote or block comment
     // is still open at the end of a non-empty text.
     static bool StripComments(std::wstring_view s, std::wstring& out, UINT dialect);
+
+    // The tokens of code in a text, in order: a word (letters, digits, "_", and on PostgreSQL
+    // "$" after its first character), a quoted run from its opener to its closer (a string, a
+    // quoted name, a dollar-quoted body; E'...' is the word E and the string), or one other
+    // character. Blanks and comments are no tokens. False when a quote or block comment is
+    // still open at the end.
+    struct CToken
+    {
+        enum Kind
+        {
+            word,
+            quoted,
+            other
+        };
+        size_t pos = 0;
+        size_t length = 0;
+        Kind kind = other;
+    };
+    static bool CodeTokens(std::wstring_view s, std::vector<CToken>& out, UINT dialect);
 
 private:
     enum Mode

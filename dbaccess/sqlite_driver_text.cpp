@@ -1,5 +1,7 @@
 #include "dbaccess/sqlite_driver_text.h"
 
+#include "dbaccess/sql_lexer.h"
+
 #include <algorithm>
 #include <cwctype>
 #include <vector>
@@ -173,5 +175,27 @@ bool SQLiteDriverText(std::wstring_view sql, std::wstring& out, std::wstring& re
     }
     text.append(sql.substr(copied));
     out = std::move(text);
+    return true;
+}
+
+bool SQLiteRowsText(std::wstring_view sql, std::wstring& out)
+{
+    std::vector<CSQLLexer::CToken> tokens;
+    if (!CSQLLexer::CodeTokens(sql, tokens, SQL_LEX_SQLITE | SQL_LEX_NO_SLASH_COMMENTS) ||
+        tokens.empty() || tokens[0].kind != CSQLLexer::CToken::word)
+        return false;
+    auto is = [&](const CSQLLexer::CToken& token, const wchar_t* word) {
+        return token.kind == CSQLLexer::CToken::word && token.length == wcslen(word) &&
+               _wcsnicmp(sql.data() + token.pos, word, token.length) == 0;
+    };
+    bool rows = is(tokens[0], L"VALUES");
+    if (is(tokens[0], L"INSERT") || is(tokens[0], L"REPLACE") || is(tokens[0], L"UPDATE") ||
+        is(tokens[0], L"DELETE"))
+        for (const CSQLLexer::CToken& token : tokens)
+            rows = rows || is(token, L"RETURNING");
+    if (!rows)
+        return false;
+    out = L"WITH \"(rows)\" AS (SELECT 1) ";
+    out.append(sql);
     return true;
 }

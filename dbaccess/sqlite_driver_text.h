@@ -27,3 +27,12 @@
 // "}" (SQLite itself refuses such text). Then refusal holds the words for the user and the
 // result is false.
 bool SQLiteDriverText(std::wstring_view sql, std::wstring& out, std::wstring& refusal);
+
+// SQLite answers INSERT, REPLACE, UPDATE and DELETE ... RETURNING, and VALUES, with rows as a
+// SELECT does, but the driver reads a result only of a statement whose first word (after
+// comments) is SELECT, PRAGMA, EXPLAIN or WITH: it steps any other through to its end and reports
+// the rows it changed, so the returned rows are lost (probed on 0.9998). Such a statement is sent
+// behind a WITH of a table nothing reads, which SQLite takes in front of each of them: it runs
+// once, as written, and the driver hands its rows over. False (out untouched) for every other
+// text.
+bool SQLiteRowsText(std::wstring_view sql, std::wstring& out);

@@ -98,17 +98,23 @@ Route ChooseRoute(CRDatabase* pDatabase, LPCWSTR pszSQL)
     return static_cast<Route>(nRoute);
 }
 
-// On SQLite, the text its driver's escape scan reads as SQLite does (see SQLiteDriverText);
-// false when the text goes as written. Text the driver would change without a word is refused.
+// On SQLite, the text its driver's escape scan reads as SQLite does (see SQLiteDriverText), and
+// whose rows the driver reads where SQLite returns rows (SQLiteRowsText); false when the text goes
+// as written. Text the driver would change without a word is refused.
 bool ScannedText(CRDatabase* pDatabase, LPCWSTR pszSQL, std::wstring& scanned)
 {
     if (pDatabase == nullptr || !pDatabase->IsSQLite())
         return false;
-    std::wstring refusal;
+    std::wstring rows, refusal;
+    const bool bRows = SQLiteRowsText(pszSQL, rows);
+    if (bRows)
+        pszSQL = rows.c_str();
     const bool bChanged = SQLiteDriverText(pszSQL, scanned, refusal);
     if (!refusal.empty())
         throw new Zelt::CRDBException(CString(refusal.c_str()));
-    return bChanged;
+    if (bRows && !bChanged)
+        scanned = std::move(rows);
+    return bRows || bChanged;
 }
 
 } // namespace

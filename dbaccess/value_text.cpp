@@ -7,13 +7,6 @@
 
 namespace {
 
-void AppendMilliseconds(CString& s, SQLUINTEGER nFraction)
-{
-    unsigned long nMilliseconds = nFraction / 1000000;
-    if (nMilliseconds >= 1)
-        s.AppendFormat(L".%03lu", nMilliseconds);
-}
-
 // Every digit of a fraction that is not 0, trailing zeros dropped down to milliseconds
 // (".123", ".123456", ".000001").
 void AppendFraction(CString& s, SQLUINTEGER nFraction)
@@ -129,7 +122,7 @@ CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType)
 
 namespace {
 
-CString TimestampText(const TIMESTAMP_STRUCT* pValue, int nSQLType, bool bWhole)
+CString TimestampText(const TIMESTAMP_STRUCT* pValue, int nSQLType)
 {
     CString s;
     if (!pValue)
@@ -148,16 +141,13 @@ CString TimestampText(const TIMESTAMP_STRUCT* pValue, int nSQLType, bool bWhole)
     else
         s.Format(L"%s/%02d/%02d %02d:%02d:%02d", strYear.GetString(), (int)pValue->month,
                  (int)pValue->day, (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
-    if (bWhole)
-        AppendFraction(s, pValue->fraction);
-    else
-        AppendMilliseconds(s, pValue->fraction);
+    AppendFraction(s, pValue->fraction);
     if (!bTime)
         AppendEra(s, pValue->year);
     return s;
 }
 
-CString TimestampOffsetText(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue, bool bWhole)
+CString TimestampOffsetText(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
 {
     CString s;
     if (!pValue)
@@ -166,10 +156,7 @@ CString TimestampOffsetText(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue, bool bW
         return InfinityText(TimestampInfinity(*pValue));
     s.Format(L"%s/%02d/%02d %02d:%02d:%02d", YearText(pValue->year).GetString(), (int)pValue->month,
              (int)pValue->day, (int)pValue->hour, (int)pValue->minute, (int)pValue->second);
-    if (bWhole)
-        AppendFraction(s, pValue->fraction);
-    else
-        AppendMilliseconds(s, pValue->fraction);
+    AppendFraction(s, pValue->fraction);
     AppendEra(s, pValue->year);
     bool bNegative = pValue->timezone_hour < 0 || pValue->timezone_minute < 0;
     s.AppendFormat(L" %c%02d:%02d", bNegative ? L'-' : L'+', abs((int)pValue->timezone_hour),
@@ -181,22 +168,22 @@ CString TimestampOffsetText(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue, bool bW
 
 CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType)
 {
-    return TimestampText(pValue, nSQLType, false);
+    return TimestampText(pValue, nSQLType);
 }
 
 CString FormatTimestampWhole(const TIMESTAMP_STRUCT* pValue, int nSQLType)
 {
-    return TimestampText(pValue, nSQLType, true);
+    return TimestampText(pValue, nSQLType);
 }
 
 CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
 {
-    return TimestampOffsetText(pValue, false);
+    return TimestampOffsetText(pValue);
 }
 
 CString FormatTimestampOffsetWhole(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue)
 {
-    return TimestampOffsetText(pValue, true);
+    return TimestampOffsetText(pValue);
 }
 
 bool GetFieldWholeText(Zelt::ICursor* pCursor, UINT nColumn, CString& text)

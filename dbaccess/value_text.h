@@ -30,16 +30,16 @@ bool IsFarFutureTimestamp(const DATE_STRUCT& value);
 // when it is unknown).
 CString FarFutureText(const TIMESTAMP_STRUCT& value, int nSQLType);
 
-// "2024/03/05 07:08:09[.123]"; time types give "07:08:09", date types "2024/03/05"; the
-// milliseconds are appended whenever they are at least 1; a negative year is written as the
-// year BC in four digits with " BC" at the end ("0044/03/15 BC"); the infinities as their
-// words, a value past 9999 as FarFutureText. Null gives "".
+// "2024/03/05 07:08:09[.123456]"; time types give "07:08:09", date types "2024/03/05"; a
+// fraction that is not 0 is appended with every digit it has, trailing zeros dropped down to
+// three ("07:08:09.123456", "07:08:09.000001", "07:08:09.500"), so that two values that differ
+// never read alike; a negative year is written as the year BC in four digits with " BC" at the
+// end ("0044/03/15 BC"); the infinities as their words, a value past 9999 as FarFutureText.
+// Null gives "". The grid shows it, and it is copied and exported so.
 CString FormatTimestamp(const TIMESTAMP_STRUCT* pValue, int nSQLType);
-// "2024/03/05 07:08:09[.123] +05:00"; null gives "".
+// "2024/03/05 07:08:09[.123456] +05:00", the fraction as FormatTimestamp has it; null gives "".
 CString FormatTimestampOffset(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);
-// The same with every digit of the fraction rather than its milliseconds, trailing zeros dropped
-// down to three ("07:08:09.123456", "07:08:09.000001", "07:08:09.500"): the value as it is
-// copied and exported, where the grid shows it short.
+// The same texts (the names of callers that want every digit whatever the grid shows).
 CString FormatTimestampWhole(const TIMESTAMP_STRUCT* pValue, int nSQLType);
 CString FormatTimestampOffsetWhole(const SQL_SS_TIMESTAMPOFFSET_STRUCT* pValue);
 // The current value of a column as text, as GetFieldText gives it but for dates, times and

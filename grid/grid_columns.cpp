@@ -2,6 +2,8 @@
 // image list, the header's sort menu and the header notifications.
 #include "grid/grid.h"
 
+#include "dbaccess/server_texts.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -27,7 +29,12 @@ void CRGrid::InsertColumnObject(CGridColumn* pColumn, int nImage)
     lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | (useImage ? LVCF_IMAGE : 0);
     lvc.fmt = (int)pColumn->m_nListFormat | (useImage ? LVCFMT_IMAGE : 0);
     lvc.cx = (int)pColumn->m_nGivenWidth;
-    lvc.pszText = (LPWSTR)(LPCWSTR)pColumn->m_strName;
+    // A column whose values the driver hands over without part of them says so after its name.
+    CString caption = pColumn->m_strName;
+    if (m_pCursor != nullptr && pColumn->m_nCursorColumn >= 1 &&
+        (int)pColumn->m_nCursorColumn <= m_pCursor->GetColumnCount())
+        caption += DriverDropsMark(m_pCursor->GetColumn(pColumn->m_nCursorColumn));
+    lvc.pszText = (LPWSTR)(LPCWSTR)caption;
     lvc.iImage = useImage ? nImage : -2;
     const int index = m_hWnd ? CListCtrl::InsertColumn((int)m_columns.size() + 1, &lvc) : -1;
     if (index >= 0 && DrawsHeader())

@@ -526,6 +526,9 @@ TEST_F(QueriesE2E, MariaDBStatementsOfEveryKind)
     ExpectGrid(L"SELECT * FROM " + t + L" WHERE 1 = 0", 0, 2);
     ExpectError(L"SELEC 1", kODBCError);
     ExpectExecuted(L"DELETE FROM " + t + L" WHERE id = 1", L"Executed OK.\n1 row(s) changed.");
+    // A change that returns its rows shows them, as mysql prints them, and runs once.
+    ExpectGrid(L"DELETE FROM " + t + L" WHERE id = 2 RETURNING id, v", 1, 2);
+    EXPECT_EQ(QlConnTest::QueryText(m_db, L"SELECT count(*) FROM " + CString(t.c_str())), L"0");
     EXPECT_TRUE(program.Close());
 }
 
@@ -542,10 +545,18 @@ TEST_F(QueriesE2E, SQLiteStatementsOfEveryKind)
     ExpectGrid(L"EXPLAIN QUERY PLAN SELECT * FROM t", -1, 4);
     ExpectGrid(L"SELECT 1, 1, '' AS \"\", NULL", 1, 4);
     ExpectError(L"SELECT 1; SELECT 2", kODBCError);
-    // A change that hands rows back runs once, whatever the window makes of them; a query of
-    // declared columns (which streams) shows every row.
-    Run(L"WITH n(x) AS (SELECT 3) INSERT INTO t SELECT x, 'c' FROM n RETURNING id");
+    // A change that hands rows back shows them, as sqlite3 prints them, and runs once (the
+    // driver alone reads rows only of a statement beginning with SELECT or WITH); so do VALUES;
+    // a query of declared columns (which streams) shows every row.
+    ExpectGrid(L"WITH n(x) AS (SELECT 3) INSERT INTO t SELECT x, 'c' FROM n RETURNING id", 1, 1);
     EXPECT_EQ(QlConnTest::QueryText(m_db, L"SELECT count(*) FROM t WHERE id = 3"), L"1");
+    const Outcome inserted = Run(L"/* new */ INSERT INTO t VALUES (4, 'd') RETURNING id, v || '!'");
+    EXPECT_EQ(inserted.cells, (std::vector<std::wstring>{L"4", L"d!"})) << Describe(inserted);
+    EXPECT_EQ(inserted.boxes, L"") << Describe(inserted);
+    EXPECT_EQ(QlConnTest::QueryText(m_db, L"SELECT count(*) FROM t WHERE id = 4"), L"1");
+    ExpectGrid(L"UPDATE t SET v = v WHERE id > 2 RETURNING *", 2, 2);
+    ExpectGrid(L"VALUES (1, 'a'), (2, 'b')", 2, 2);
+    ExpectExecuted(L"DELETE FROM t WHERE id = 4", L"Executed OK.\n1 row(s) changed.");
     ExpectGrid(L"SELECT * FROM t ORDER BY id", 3, 2);
     EXPECT_TRUE(program.Close());
 }

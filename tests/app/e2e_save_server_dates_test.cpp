@@ -8,6 +8,8 @@
 #include "framework/command_ids.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -239,10 +241,10 @@ TEST_F(SaveServerDatesE2E, DatesPastTheYear9999NeverPassForOtherDates)
     EXPECT_TRUE(program.Close());
 }
 
-// A number of hundreds of digits and times with microseconds: the grid shows the number whole
-// and the times with their milliseconds; a copy of the row carries every digit into another
-// table's grid, whose new row stores the same values, and CSV, HTML and a workbook hold them
-// whole.
+// A number of hundreds of digits and times with microseconds: the grid shows them whole (two
+// values a microsecond apart never read alike); a copy of the row carries every digit into
+// another table's grid, whose new row stores the same values, and CSV, HTML and a workbook hold
+// them whole.
 TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
 {
     const std::wstring number = std::wstring(300, L'9') + L".123456789123456789123456789";
@@ -259,8 +261,8 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     HWND grid = ql::GridOf(program.ActiveChild());
     ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 1; }));
     EXPECT_EQ(program.ListItems(grid, 1)[0], number);
-    EXPECT_EQ(program.ListItems(grid, 2)[0], L"07:08:09.123");
-    EXPECT_EQ(program.ListItems(grid, 3)[0], L"2024/03/05 07:08:09");
+    EXPECT_EQ(program.ListItems(grid, 2)[0], whole[2]);
+    EXPECT_EQ(program.ListItems(grid, 3)[0], whole[3]);
 
     const std::wstring csv = m_folder + L"\\frac.csv";
     ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
@@ -334,75 +336,238 @@ TEST_F(SaveServerDatesE2E, LongNumbersAndMicrosecondsAreCopiedAndSavedWhole)
     EXPECT_TRUE(program.Close());
 }
 
-// The two instants of the hour the clock turns back in the session's zone (Europe/Berlin) and
-// numerics of their own scales: shown, copied and saved (CSV, a workbook, an INSERT script psql
-// replays in another zone) each as the server has it, and an edit of another column of the later
-// instant's row changes that row alone. Run in a table window of a table without a key, and in
-// the result of the user's query of a keyed table (which the driver alone would hand over as
-// local time without the offset).
-class InstantsE2E : public SaveServerDatesE2E, public ::testing::WithParamInterface<bool>
-{};
+// The shapes of a read the instants test runs: a table window, and the user's statements.
+enum class Shape
+{
+    TableWindow,
+    Select,
+    Values,
+    Table,
+    ParenthesizedUnion,
+    WithInsert,
+    Execute,
+};
+
+// The two instants of the hour the clock turns back in the session's zone (Europe/Berlin), a
+// date BC, timestamps a fraction of a millisecond apart and numerics of their own scales: shown,
+// copied and saved (CSV, HTML, a workbook, an INSERT script psql replays in another zone) each as
+// psql shows them in the same session, and an edit of another column of the later instant's row
+// changes that row alone. Run in a table window of a table without a key, and in the results of
+// the user's statements of every shape over a keyed table (which the driver alone would hand over
+// as local time without the offset): those read another way than the driver's (VALUES, TABLE, a
+// set operation in parentheses, a WITH that inserts rows, which runs once) like the one SELECT;
+// EXECUTE, which cannot be read another way without running it twice, marks the columns the
+// driver hands over without their offset or era and says so once.
+class InstantsE2E : public SaveServerDatesE2E, public ::testing::WithParamInterface<Shape>
+{
+protected:
+    // The rows psql prints for the statements in the session's zone, "|" between the values.
+    std::vector<std::wstring> PsqlRows(const std::wstring& statements)
+    {
+        const std::wstring script = m_folder + L"\\psql.sql";
+        const std::string text = U8(L"SET TimeZone TO 'Europe/Berlin';\n" + statements + L";\n");
+        FILE* f = _wfopen(script.c_str(), L"wb");
+        if (f == nullptr)
+            return {L"cannot write the script"};
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+        std::string out;
+        ql::RunNative(L"env PGPASSWORD=quenlark PGCLIENTENCODING=UTF8 PGOPTIONS=-csearch_path=" +
+                          std::wstring(m_schema) +
+                          L" psql -X -q -A -t -v ON_ERROR_STOP=1 -h 127.0.0.1 -U quenlark -d "
+                          L"quenlark -f '" +
+                          ql::UnixPath(script) + L"' 2>&1",
+                      &out);
+        std::vector<std::wstring> rows;
+        std::wstring all(MultiByteToWideChar(CP_UTF8, 0, out.data(), (int)out.size(), nullptr, 0),
+                         L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, out.data(), (int)out.size(), all.data(), (int)all.size());
+        std::wstring line;
+        for (wchar_t ch : all)
+        {
+            if (ch != L'\n')
+                line += ch;
+            else if (!line.empty())
+                rows.push_back(std::exchange(line, std::wstring()));
+        }
+        return rows;
+    }
+};
+
+// psql's date and timestamp as the grid writes them: "2024-02-29" as "2024/02/29".
+std::wstring Slashed(std::wstring text)
+{
+    if (text.size() >= 10 && text[4] == L'-' && text[7] == L'-')
+        text[4] = text[7] = L'/';
+    return text;
+}
 
 TEST_P(InstantsE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
 {
-    const bool query = GetParam();
+    const Shape shape = GetParam();
+    const bool window = shape == Shape::TableWindow;
+    const bool edits = window || shape == Shape::Select;
     const CString table = m_schema + L".instants";
-    const CString columns = query
-                                ? L" (id integer PRIMARY KEY, at timestamptz, n numeric, note text)"
-                                : L" (id integer, at timestamptz, n numeric, note text)";
+    const CString columns =
+        !window ? L" (id integer PRIMARY KEY, at timestamptz, n numeric, note text, d date, ts "
+                  L"timestamp(6))"
+                : L" (id integer, at timestamptz, n numeric, note text, d date, ts timestamp(6))";
     Exec(L"CREATE TABLE " + table + columns);
-    Exec(L"INSERT INTO " + table +
-         L" VALUES (1, '2024-10-27 02:30:00+02', 12.50, 'a'), (2, '2024-10-27 02:30:00+01', 12.5, "
-         L"'b'), (3, NULL, 7, 'c')");
+    Exec(L"CREATE TABLE " + table + L"_log" + columns);
+    const std::wstring rows =
+        L"(1, '2024-10-27 00:30:00+00', 12.50, 'a', '0044-03-15 BC', '2024-10-27 02:30:00.123'), "
+        L"(2, '2024-10-27 01:30:00+00', 12.5, 'b', '2024-02-29', '2024-10-27 02:30:00.123456'), "
+        L"(3, NULL, 7, 'c', NULL, NULL)";
+    const std::wstring t(table);
+    std::wstring query;
+    switch (shape)
+    {
+    case Shape::TableWindow: break;
+    case Shape::Select: query = L"SELECT * FROM " + t + L" ORDER BY id -- the rows in order"; break;
+    case Shape::Values:
+        query = L"VALUES (1, timestamptz '2024-10-27 00:30:00+00', 12.50, 'a', date "
+                L"'0044-03-15 BC', timestamp '2024-10-27 02:30:00.123'), (2, timestamptz "
+                L"'2024-10-27 01:30:00+00', 12.5, 'b', date '2024-02-29', timestamp '2024-10-27 "
+                L"02:30:00.123456'), (3, NULL, 7, 'c', NULL, NULL)";
+        break;
+    case Shape::Table: query = L"TABLE " + t; break;
+    case Shape::ParenthesizedUnion:
+        query = L"(SELECT * FROM " + t + L" WHERE id < 2) UNION ALL (SELECT * FROM " + t +
+                L" WHERE id >= 2 ORDER BY id)";
+        break;
+    case Shape::WithInsert:
+        query = L"WITH ins AS (INSERT INTO " + t + L"_log SELECT * FROM " + t +
+                L" RETURNING *) SELECT * FROM ins ORDER BY id";
+        break;
+    case Shape::Execute: query = L"EXECUTE instants_p(0)"; break;
+    }
+    Exec(L"INSERT INTO " + table + L" VALUES " + rows.c_str());
     const std::vector<std::wstring> instants = {L"2024-10-27 02:30:00+02",
                                                 L"2024-10-27 02:30:00+01", L"<<NULL>>"};
+    const std::vector<std::wstring> dates = {L"0044/03/15 BC", L"2024/02/29", L"<<NULL>>"};
+    const std::vector<std::wstring> stamps = {L"2024/10/27 02:30:00.123",
+                                              L"2024/10/27 02:30:00.123456", L"<<NULL>>"};
+    const std::wstring prepare =
+        L"PREPARE instants_p(int) AS SELECT * FROM " + t + L" WHERE id > $1 ORDER BY id";
 
     ASSERT_TRUE(program.StartConnected(std::wstring(QlTestDb::PostgresConnect())));
     ASSERT_TRUE(ql::RunQuery(program, L"SET TIME ZONE 'Europe/Berlin'"));
     program.TakeMessageBox();
-    if (query)
-    {
-        ASSERT_TRUE(ql::RunQuery(program, L"SELECT * FROM " + std::wstring(table) +
-                                              L" ORDER BY id -- the rows in order"));
-        ASSERT_TRUE(program.WaitForActiveChild(L"SELECT"));
-    }
-    else
+    std::wstring note;
+    if (window)
         ASSERT_TRUE(program.OpenTableGrid(std::wstring(m_schema), L"instants"));
+    else
+    {
+        if (shape == Shape::Execute)
+        {
+            ASSERT_TRUE(ql::RunQuery(program, prepare));
+            program.TakeMessageBox();
+        }
+        ASSERT_TRUE(ql::RunQuery(program, query));
+        if (shape == Shape::Execute)
+            note = program.TakeMessageBox();
+        ASSERT_TRUE(program.WaitForActiveChild(query.substr(0, 6)));
+    }
     HWND grid = ql::GridOf(program.ActiveChild());
     ASSERT_TRUE(ql::WaitFor([&] { return program.ListItems(grid, 0).size() == 3; }));
-    EXPECT_EQ(program.ListItems(grid, 1), instants);
     EXPECT_EQ(program.ListItems(grid, 2), (std::vector<std::wstring>{L"12.50", L"12.5", L"7"}));
+    EXPECT_EQ(program.ListItems(grid, 5), stamps);
+    if (shape == Shape::Execute)
+    {
+        // The driver's local time and AD date, marked, and why said once.
+        std::wstring title;
+        int format = 0;
+        ASSERT_TRUE(program.ListHeaderItem(grid, 1, title, format));
+        EXPECT_EQ(title, L"at [no offset]");
+        ASSERT_TRUE(program.ListHeaderItem(grid, 4, title, format));
+        EXPECT_EQ(title, L"d [no era]");
+        EXPECT_NE(note.find(L"without their offset"), std::wstring::npos) << U8(note);
+        EXPECT_NE(note.find(L"'d' over without their era"), std::wstring::npos) << U8(note);
+        EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+        EXPECT_TRUE(program.Close());
+        return;
+    }
+    EXPECT_EQ(program.ListItems(grid, 1), instants);
+    EXPECT_EQ(program.ListItems(grid, 4), dates);
+    // What psql prints for the same statement in the same session (a WITH that inserts, from
+    // the rows it inserted: run again there, it inserts them once more).
+    const std::vector<std::wstring> psql = PsqlRows(
+        shape == Shape::WithInsert ? L"SELECT * FROM " + t + L"_log ORDER BY id"
+                                   : (window ? L"SELECT * FROM " + t + L" ORDER BY id" : query));
+    ASSERT_EQ(psql.size(), 3u) << U8(psql.empty() ? L"" : psql[0]);
+    const std::vector<std::wstring> numbers = {L"12.50", L"12.5"}, notes = {L"a", L"b"};
+    for (size_t row = 0; row < 2; ++row)
+    {
+        std::vector<std::wstring> fields(1);
+        for (wchar_t ch : psql[row])
+            if (ch == L'|')
+                fields.emplace_back();
+            else
+                fields.back().push_back(ch);
+        ASSERT_EQ(fields.size(), 6u) << U8(psql[row]);
+        EXPECT_EQ(fields[1], instants[row]);
+        EXPECT_EQ(fields[2] + fields[3], numbers[row] + notes[row]);
+        EXPECT_EQ(Slashed(fields[4]), dates[row]);
+        EXPECT_EQ(Slashed(fields[5]), stamps[row]);
+    }
+    if (shape == Shape::WithInsert)
+        EXPECT_EQ(CString(L"3"), QueryText(m_db, L"SELECT count(*) FROM " + table + L"_log"));
 
     ASSERT_TRUE(program.ClickListCell(grid, 1, 1));
     program.PostCommand(ID_EDIT_COPY_VALUE);
     EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == instants[1]; }))
         << U8(ql::ClipboardText());
+    const std::wstring second =
+        L"2\t" + instants[1] + L"\t12.5\tb\t" + dates[1] + L"\t" + stamps[1] + L"\t";
     program.PostCommand(ID_EDIT_COPY);
-    EXPECT_TRUE(ql::WaitFor([&] {
-        return ql::ClipboardText() == L"2\t" + instants[1] + L"\t12.5\tb\t";
-    })) << U8(ql::ClipboardText());
+    EXPECT_TRUE(ql::WaitFor([&] { return ql::ClipboardText() == second; }))
+        << U8(ql::ClipboardText());
 
     const std::wstring csv = m_folder + L"\\instants.csv";
     ASSERT_TRUE(SaveGridAs(csv, L"Comma separated"));
     const std::wstring text = QlSave::WriteCommaSeparated(program, csv);
-    EXPECT_NE(text.find(L"\n1," + instants[0] + L",12.50,a\n"), std::wstring::npos) << U8(text);
-    EXPECT_NE(text.find(L"\n2," + instants[1] + L",12.5,b\n"), std::wstring::npos) << U8(text);
+    EXPECT_NE(text.find(L"\n1," + instants[0] + L",12.50,a," + dates[0] + L"," + stamps[0] + L"\n"),
+              std::wstring::npos)
+        << U8(text);
+    EXPECT_NE(text.find(L"\n2," + instants[1] + L",12.5,b," + dates[1] + L"," + stamps[1] + L"\n"),
+              std::wstring::npos)
+        << U8(text);
+
+    const std::wstring html = m_folder + L"\\instants.htm";
+    ASSERT_TRUE(SaveGridAs(html, L"HTML"));
+    ASSERT_FALSE(ql::CProgram::WaitForClosedFile(html).empty());
+    ql::CHtmlCells cells;
+    std::string out;
+    ASSERT_TRUE(ql::ReadHtmlCells(html, cells, &out)) << out;
+    ASSERT_EQ(4u, cells.rows.size());
+    for (size_t row = 0; row < 2; ++row)
+    {
+        ASSERT_EQ(cells.rows[row + 1].size(), 6u);
+        std::wstring at = cells.rows[row + 1][1], stamp = cells.rows[row + 1][5];
+        std::replace(at.begin(), at.end(), L'\xA0', L' ');
+        std::replace(stamp.begin(), stamp.end(), L'\xA0', L' ');
+        EXPECT_EQ(at, instants[row]);
+        EXPECT_EQ(stamp, stamps[row]);
+    }
 
     const std::wstring book = m_folder + L"\\instants";
     ASSERT_TRUE(SaveGridAs(book, L"Excel"));
     ASSERT_FALSE(ql::CProgram::WaitForClosedFile(book + L".xlsx").empty());
     ql::CWorkbookCells sheet;
-    std::string out;
     ASSERT_TRUE(ql::ReadWorkbookCells(book + L".xlsx", sheet, &out)) << out;
     ASSERT_GE(sheet.rows.size(), 3u);
     const size_t first = sheet.rows.size() - 3;
     // (A workbook holds a numeric as a number cell: 12.5 is its value.)
-    EXPECT_EQ(sheet.rows[first], (std::vector<std::wstring>{L"1", instants[0], L"12.5", L"a"}));
-    EXPECT_EQ(sheet.rows[first + 1], (std::vector<std::wstring>{L"2", instants[1], L"12.5", L"b"}));
+    for (size_t row = 0; row < 2; ++row)
+    {
+        ASSERT_GE(sheet.rows[first + row].size(), 6u);
+        EXPECT_EQ(sheet.rows[first + row][1], instants[row]);
+        EXPECT_EQ(sheet.rows[first + row][5], stamps[row]);
+    }
 
     // Replayed by psql in another zone, the same instants and numerics (a query's result is
     // no table to write INSERT statements for).
-    if (!query)
+    if (window)
     {
         const std::wstring script = m_folder + L"\\instants.sql";
         ASSERT_TRUE(SaveGridAs(script, L"SQL script"));
@@ -416,6 +581,12 @@ TEST_P(InstantsE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
             << inserts;
         EXPECT_EQ(CString(L"12.50"),
                   QueryText(m_db, L"SELECT n::text FROM " + replayed + L".instants WHERE id = 1"));
+    }
+    if (!edits)
+    {
+        EXPECT_EQ(nullptr, program.FindMessageBox()) << program.Describe();
+        EXPECT_TRUE(program.Close());
+        return;
     }
 
     // The note of the later instant's row.
@@ -437,7 +608,7 @@ TEST_P(InstantsE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
                L"a 2024-10-27 00:30:00, changed 2024-10-27 01:30:00";
     })) << U8(std::wstring(QueryText(m_db,
                                      L"SELECT string_agg(note, ',' ORDER BY id) FROM " + table)));
-    if (query)
+    if (!window)
     {
         // The instant itself, typed with its offset, is stored as typed.
         ASSERT_TRUE(program.ClickListCell(grid, 0, 1));
@@ -455,9 +626,17 @@ TEST_P(InstantsE2E, InstantsOfTheHourTheClockTurnsBackStayApart)
     EXPECT_TRUE(program.Close());
 }
 
-INSTANTIATE_TEST_SUITE_P(TableWindowAndQuery, InstantsE2E, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Query" : "TableWindow";
-                         });
+std::string ShapeName(const ::testing::TestParamInfo<Shape>& info)
+{
+    static const char* const names[] = {"TableWindow",        "Select",     "Values", "Table",
+                                        "ParenthesizedUnion", "WithInsert", "Execute"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryShape, InstantsE2E,
+                         ::testing::Values(Shape::TableWindow, Shape::Select, Shape::Values,
+                                           Shape::Table, Shape::ParenthesizedUnion,
+                                           Shape::WithInsert, Shape::Execute),
+                         ShapeName);
 
 } // namespace

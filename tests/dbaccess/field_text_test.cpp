@@ -63,7 +63,8 @@ TEST(FieldText, IntegersAndTimestampsWrittenInPlaceMatchTheirFormatters)
                                        {-44, 12, 31, 23, 59, 59, 999999999},
                                        {1, 1, 1, 0, 0, 0, 1000000},
                                        {99999 % 32768, 1, 2, 3, 4, 5, 45000000},
-                                       {2024, 123, 45, 100, 0, 99, 0}};
+                                       {2024, 123, 45, 100, 0, 99, 0},
+                                       {2024, 10, 27, 2, 30, 0, 123456000}};
     for (const TIMESTAMP_STRUCT& ts : values)
         for (int type : {SQL_TIMESTAMP, SQL_TYPE_TIMESTAMP, SQL_DATE, SQL_TYPE_DATE, SQL_TIME,
                          SQL_TYPE_TIME, SQL_SS_TIME2, SQL_DATETIME})
@@ -71,6 +72,8 @@ TEST(FieldText, IntegersAndTimestampsWrittenInPlaceMatchTheirFormatters)
             SetTimestampText(s, &ts, type);
             EXPECT_EQ(W(s), W(FormatTimestamp(&ts, type))) << ts.year << " " << type;
         }
+    SetTimestampText(s, &values[5], SQL_TYPE_TIMESTAMP);
+    EXPECT_EQ(W(s), L"2024/10/27 02:30:00.123456");
     SetTimestampText(s, nullptr, SQL_TIMESTAMP);
     EXPECT_EQ(W(s), L"");
 }

@@ -50,7 +50,7 @@ const TypedValue kMariaDB[] = {
     {L"CAST(18446744073709551615 AS UNSIGNED)", L"18446744073709551615"},
     {L"CAST(-9223372036854775808 AS SIGNED)", L"-9223372036854775808"},
     {L"CAST('-838:59:59' AS TIME)", L"-838:59:59"},
-    {L"CAST('2024-02-29 23:59:59.123456' AS DATETIME(6))", L"2024/02/29 23:59:59.123"},
+    {L"CAST('2024-02-29 23:59:59.123456' AS DATETIME(6))", L"2024/02/29 23:59:59.123456"},
     {L"CAST('-01:02:03.5' AS TIME(1))", L"-01:02:03.5"},
     {L"CAST(12345678901234567890.123456789 AS DECIMAL(40,9))", nullptr},
     {L"JSON_OBJECT('a', 1, 'b', 'x')", nullptr},
@@ -414,8 +414,9 @@ TEST_P(ServerTypes, MariaDBZeroDatesAreNoNulls)
     const std::vector<std::vector<std::wstring>> shown = {
         {L"0/00/00", L"0/00/00 00:00:00", L"0/00/00 00:00:00", L"0/00/00 00:00:00"},
         {L"<null>", L"<null>", L"<null>", L"<null>"},
-        {L"2020/00/00", L"2020/00/00 10:00:00", L"<null>", L"2020/01/00 01:02:03.123"},
-        {L"2020/01/02", L"2020/01/02 03:04:05", L"2020/01/02 03:04:05", L"2020/01/02 03:04:05"},
+        {L"2020/00/00", L"2020/00/00 10:00:00", L"<null>", L"2020/01/00 01:02:03.123456"},
+        {L"2020/01/02", L"2020/01/02 03:04:05", L"2020/01/02 03:04:05",
+         L"2020/01/02 03:04:05.000001"},
     };
     const wchar_t* names[] = {L"d", L"dt", L"ts", L"dt6"};
     CRDatabase& db = *conn->database;
@@ -452,7 +453,7 @@ TEST_P(ServerTypes, MariaDBZeroDatesAreNoNulls)
 
 // PostgreSQL's numeric holds numbers of thousands of digits, and its times and timestamps
 // microseconds: each number reads whole (up to the field size, past it it is marked cut), and a
-// time's every digit is there for a copy or an export beside the milliseconds it shows.
+// time shows every digit it has, as it is copied and exported.
 TEST_P(ServerTypes, PostgreSQLLongNumbersAndFractionsReadWhole)
 {
     if (GetParam().db != Db::PostgreSQL)
@@ -490,8 +491,8 @@ TEST_P(ServerTypes, PostgreSQLLongNumbersAndFractionsReadWhole)
         // none of the value's).
         ASSERT_EQ(Text(*c, 1), W(server)) << "row " << rows;
         EXPECT_FALSE(c->IsFieldTruncated(1)) << "row " << rows;
-        EXPECT_EQ(Text(*c, 3), L"07:08:09.123") << "row " << rows;
-        EXPECT_EQ(Text(*c, 4), L"2024/03/05 07:08:09") << "row " << rows;
+        EXPECT_EQ(Text(*c, 3), L"07:08:09.123456") << "row " << rows;
+        EXPECT_EQ(Text(*c, 4), L"2024/03/05 07:08:09.000001") << "row " << rows;
         CString whole;
         EXPECT_TRUE(GetFieldWholeText(c.get(), 3, whole));
         EXPECT_EQ(W(whole), L"07:08:09.123456") << "row " << rows;

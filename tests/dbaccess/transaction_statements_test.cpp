@@ -2,6 +2,7 @@
 // statement for plain when it is not leaves a transaction it opened or ended unseen (later edits
 // never committed, or committed unasked); the other way round costs one question.
 #include "dbaccess/database.h"
+#include "dbaccess/server_texts.h"
 #include "dbaccess/transaction_statements.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,52 @@ TEST(TransactionStatements, OnlyOnePlainStatementPassesWithoutAQuestion)
     EXPECT_TRUE(IsSingleSelect(OTHER, L"/* x */ select v FROM t;"));
     EXPECT_FALSE(IsSingleSelect(OTHER, L"WITH x AS (SELECT 1) SELECT * FROM x"));
     EXPECT_FALSE(IsSingleSelect(OTHER, L"INSERT INTO t VALUES (1) RETURNING id"));
+}
+
+// Which PostgreSQL texts are read through a SELECT of their values' text, and from where: a
+// text taken for a query when it changes rows would run its change inside that SELECT, or fail.
+TEST(TransactionStatements, PostgreSQLQueriesAreReadThroughASubqueryFromTheirQuery)
+{
+    const size_t none = static_cast<size_t>(-1);
+    const std::wstring changing = L"WITH x AS (INSERT INTO t VALUES (1) RETURNING *) ";
+    const std::wstring list =
+        L"WITH RECURSIVE \"a(\" (i) AS NOT MATERIALIZED (UPDATE t SET v = ')' "
+        L"RETURNING id), b AS MATERIALIZED (DELETE FROM u RETURNING $$)$$ "
+        L"AS d) -- (\n";
+    const struct
+    {
+        std::wstring sql;
+        size_t start;
+    } cases[] = {
+        {L"SELECT 1", 0},
+        {L"  values (1, now()), (2, NULL);  -- two", 0},
+        {L"TABLE t", 0},
+        {L"/* (x */ ((SELECT 1) UNION ALL (SELECT 2)) ORDER BY 1", 0},
+        {L"WITH w AS (SELECT 'delete') SELECT * FROM w", 0},
+        {changing + L"SELECT * FROM x", changing.size()},
+        {changing + L"TABLE x", changing.size()},
+        {list + L"(SELECT * FROM b)", list.size()},
+        // Changes, and what cannot be read otherwise than as written.
+        {changing + L"INSERT INTO u SELECT * FROM x RETURNING *", none},
+        {L"WITH update AS (SELECT 1) UPDATE t SET v = 2", none},
+        {L"WITH r AS (SELECT 1 UNION ALL SELECT 2) SEARCH DEPTH FIRST BY a SET o DELETE FROM t",
+         none},
+        {L"(WITH x AS (DELETE FROM t RETURNING *) SELECT * FROM x)", none},
+        {L"INSERT INTO t VALUES (1) RETURNING id", none},
+        {L"EXECUTE p(3)", none},
+        {L"SELECT 1; SELECT 2", none},
+        {L"SELECT '", none},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ServerTextQueryStart(c.sql.c_str()), c.start)
+            << CStringA(c.sql.c_str()).GetString();
+
+    // The main SELECT of a WITH that changes rows is read inside the same WITH.
+    const std::wstring with = changing + L"SELECT id, at FROM x -- last\n;";
+    EXPECT_EQ(std::wstring(SelectWithColumnsAsText(with.c_str(), {L"id", L"a\"t"}, {false, true},
+                                                   changing.size())),
+              changing + L"SELECT q.\"1\" AS \"id\", q.\"2\"::text AS \"a\"\"t\" FROM (\n"
+                         L"SELECT id, at FROM x -- last\n) AS q(\"1\", \"2\")");
 }
 
 // Switching autocommit off after a BEGIN would have psqlODBC commit the block (and drop its
