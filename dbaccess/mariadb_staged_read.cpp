@@ -360,6 +360,9 @@ void CMariaDBStagedRead::TakeRest()
             L"order). Refresh reads them all again."));
     }
     m_pTarget = m_pRest.get();
+    // The driver turns the values into their types on a thread of its own: that overlaps what
+    // the reader does with the rows before.
+    m_pRest->ReadAheadFromNextBlock(true);
 }
 
 bool CMariaDBStagedRead::RestBeginsWithFirstRows()
