@@ -924,6 +924,18 @@ bool CMemCursor::MoveNext()
     return true;
 }
 
+bool CMemCursor::IsNextRowReady()
+{
+    return m_nCurrentRow + 1 < static_cast<int>(m_rows.size()) || !m_source || m_source->IsEOF() ||
+           m_source->IsNextRowReady();
+}
+
+bool CMemCursor::WaitNextRowReady(LONGLONG nUntilMs)
+{
+    return m_nCurrentRow + 1 < static_cast<int>(m_rows.size()) || !m_source || m_source->IsEOF() ||
+           m_source->WaitNextRowReady(nUntilMs);
+}
+
 bool CMemCursor::MovePrev()
 {
     if (m_rows.empty() || m_nCurrentRow < 1)

@@ -104,6 +104,9 @@ public:
     // True while the source has rows left.
     bool ReadOnUntil(LONGLONG nUntilMs);
     bool IsSourceOpen() const { return m_source != nullptr; }
+    // The next row is held, or the source has it ready (see ICursor::IsNextRowReady).
+    bool IsNextRowReady() override;
+    bool WaitNextRowReady(LONGLONG nUntilMs) override;
 
     // The source failed before its end: the rows held are all there will be, and GetStatus
     // never calls their count final. GetStopError is the failure (null while none).

@@ -183,6 +183,14 @@ void CRGrid::ReadRemainingRows(Zelt::ICursor* pCursor, IWait* pWait)
     {
         if (PumpWait(pWait) || m_pCursor != pCursor)
             break;
+        // A row still to come from a statement running beside the window (a MariaDB window's
+        // rest): the wait dialog answers meanwhile, its Cancel among it.
+        if (pWait != nullptr &&
+            !pCursor->WaitNextRowReady(GetTickMs() + static_cast<LONGLONG>(kPumpPeriod)))
+        {
+            m_nRowsSincePump = 0;
+            continue;
+        }
         FetchNextRow(false, pWait);
         if (pWait)
             pWait->Step();
@@ -439,7 +447,7 @@ void CRGrid::SelectRowClamped(int nRow)
 bool CRGrid::ReadAheadPage()
 {
     if (m_nEditedRow >= 0 || m_bEditing || m_pCursor == nullptr || HasOption(kGridFetchAll) ||
-        m_nReadDepth > 0 || IsFullyLoaded())
+        m_nReadDepth > 0 || IsFullyLoaded() || !m_pCursor->IsNextRowReady())
         return false;
     const int selected = GetSelectedItem();
     const int perPage = GetCountPerPage();
@@ -551,7 +559,8 @@ bool CRGrid::ReadCellText(int nRow, int nColumn, CGridItem& item)
     try
     {
         if (m_pCursor != nullptr && m_nReadDepth == 0 && !IsConnectionBusy() && !m_bInserting &&
-            !HasOption(kGridFetchAll) && nRow >= GetItemCount() - 1 && !IsFullyLoaded())
+            !HasOption(kGridFetchAll) && nRow >= GetItemCount() - 1 && !IsFullyLoaded() &&
+            m_pCursor->IsNextRowReady())
         {
             const int count = GetItemCount();
             Zelt::ICursor::CStatus status;

@@ -10,6 +10,7 @@
 #include "app/windows_array.h"
 #include "dbaccess/error_report.h"
 #include "dbaccess/held_cursor.h"
+#include "dbaccess/mariadb_staged_read.h"
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
 #include "grid/busy_connection.h"
@@ -579,6 +580,28 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
         nOptions |= RS_READONLY;
     bool bOpened = false;
     bool bCancelled = false;
+    m_bStagedRead = m_bStagedReadsOn = false;
+    if (ShowsObject() && Zelt::CMariaDBStagedRead::IsUsable(db, pszSelect))
+    {
+        // MariaDB's driver stores each result whole: the first rows come by a statement of their
+        // own, the rest by another in idle time (dbaccess/mariadb_staged_read.h).
+        m_bStreamed = m_bStagedRead = true;
+        const UINT nStaged = nOptions & ~RS_DECLARED_COLUMNS;
+        auto staged = std::make_unique<Zelt::CMariaDBStagedRead>(&db, pszSelect, nStaged);
+        bOpened = staged->Open([&](CRRecordset& rs, LPCWSTR pszText) {
+            if (CRDatabaseHelper::IsCancelExecEnabled())
+                return m_pHelper->OpenRecordset(&rs, pszText, RS_FORWARD_ONLY, nStaged, nullptr,
+                                                &bCancelled);
+            CWaitCursor wait;
+            return rs.Open(pszText, RS_FORWARD_ONLY, nStaged);
+        });
+        m_bStagedReadsOn = bOpened && staged->ReadsOnByItself();
+        if (bOpened)
+            cursor = std::move(staged);
+        else if (!bCancelled)
+            AfxMessageBox(L"Can't open recordset", MB_OK | MB_ICONERROR);
+        return bOpened;
+    }
     if (ReadsThroughHeldCursor())
     {
         // The window's own SELECT on PostgreSQL, outside a transaction: read in steps through a
@@ -668,7 +691,8 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
                 m_pHelper->ReadToMemCursor(AfxGetMainWnd(), cursor.release(), m_nKind == kGridPlan);
             if (pMem == nullptr)
                 return;
-            if (m_bStreamed)
+            // A staged read is not read whole before a transaction: it stops there.
+            if (m_bStreamed && !m_bStagedRead)
                 pMem->ReadToEndBeforeTransactions(&m_pHelper->GetDatabase());
             cursor.reset(pMem);
         }
@@ -696,12 +720,14 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
 // commit a change while a table window sits on its first screen. So the rest is read into the
 // memory cursor while the program is idle (WM_TIMER comes only when no other message waits), and
 // the statement, with its lock, ends with the last row. The grid takes the rows read as items in
-// the same idle ticks, so the window shows the whole table once it is read.
+// the same idle ticks, so the window shows the whole table once it is read. A MariaDB window's
+// rest is read so too: its statement runs on a thread while the window answers, and is cancelled
+// when anything else wants the session.
 void CGridChildFrame::StartReadingOn()
 {
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
     if (m_bStreamed && pMem != nullptr && pMem->IsSourceOpen() && m_hWnd != nullptr &&
-        m_pHelper != nullptr)
+        m_pHelper != nullptr && (!m_bStagedRead || m_bStagedReadsOn))
         SetTimer(kReadOnTimer, 1);
 }
 

@@ -190,6 +190,10 @@ protected:
     bool m_bForwardOnly = false;
     // The last statement opened streams from the driver (rows fetched as they are read).
     bool m_bStreamed = false;
+    // The window's SELECT is read as its first rows and then the rest (MariaDB, see
+    // dbaccess/mariadb_staged_read.h); m_bStagedReadsOn: the rest is read on in idle time.
+    bool m_bStagedRead = false;
+    bool m_bStagedReadsOn = false;
     // The cursor shown has stopped before its end and the window has said why.
     bool m_bStopTold = false;
     bool m_bPausedShown = false; // the rows text says the read let go of the server

@@ -4,7 +4,8 @@
 // and dropping a function; a table opened from the tree after a USE of another database, edited
 // and refreshed there, is the tree's database's table, and so are a table of the Tables dialog
 // and a procedure of the tree, called or read; a view's or routine's text the server keeps from
-// the user is said so.
+// the user is said so; a large table's and a slow view's window show their first rows at once
+// and give the session back.
 #include "tests/app/e2e_browser_fixture.h"
 
 #include "resources/resource.h"
@@ -300,3 +301,86 @@ TEST_F(BrowserMariaDBE2E, TextTheServerKeepsFromTheUserIsSaidSo)
 }
 
 } // namespace
+
+namespace {
+
+// Milliseconds since start.
+ULONGLONG Since(ULONGLONG start)
+{
+    return GetTickCount64() - start;
+}
+
+} // namespace
+
+// A table window shows its first rows, reads the rest on by itself, and then leaves nothing
+// running or open on the server; a slow view's first rows come at once, a statement of the
+// user's has the session at once (the view's read stops), and a window closed mid-read leaves
+// nothing running. Watched from the test's own session.
+TEST_F(BrowserMariaDBE2E, WindowShowsFirstRowsAtOnceAndGivesTheSessionBack)
+{
+    m_db.Exec(L"CREATE TABLE big ENGINE=InnoDB AS SELECT seq AS id, CONCAT('row ', seq) AS name "
+              L"FROM seq_1_to_100000");
+    m_db.Exec(L"CREATE VIEW slow AS SELECT seq AS id, SLEEP(0.001) AS s FROM seq_1_to_100000");
+    ASSERT_TRUE(Start());
+    const std::wstring db(m_db.Name().GetString());
+    const CString others = L" FROM information_schema.processlist WHERE db = '" + m_db.Name() +
+                           L"' AND id <> CONNECTION_ID()";
+    // Statements of the program's running, and transactions it holds open.
+    auto running = [&] {
+        return _wtoi(m_db.Query(L"SELECT COUNT(*)" + others + L" AND info IS NOT NULL"));
+    };
+    // Nothing of the program's holds the table: another session's ALTER TABLE gets its lock at
+    // once (a transaction that read it would keep its metadata lock until it ends).
+    auto altered = [&](const wchar_t* column) {
+        m_db.Exec(L"SET SESSION lock_wait_timeout = 3");
+        return QlConnTest::Catch([&] {
+                   m_db.Exec(CString(L"ALTER TABLE big ADD COLUMN ") + column +
+                             L" int, ALGORITHM=INSTANT");
+               }) == nullptr;
+    };
+
+    const HWND table = m_program.OpenTableWindow(db, L"big");
+    ASSERT_NE(table, nullptr) << m_program.Describe();
+    EXPECT_TRUE(ql::WaitFor(
+        [&] { return m_program.StatusPaneText(1).find(L"Rows 100000 ") != std::wstring::npos; },
+        60000))
+        << Narrow(m_program.StatusPaneText(1));
+    EXPECT_EQ(running(), 0);
+    EXPECT_TRUE(altered(L"extra1"));
+
+    ULONGLONG start = GetTickCount64();
+    const HWND view = m_program.OpenObjectWindow(ID_QUERY_VIEWS, L"Views", db, L"slow", 20000);
+    ASSERT_NE(view, nullptr) << m_program.Describe();
+    // Within a second on a quiet machine; the bound leaves room for a loaded one.
+    EXPECT_LT(Since(start), 5000u);
+    // It reads on by itself: the rest's statement runs.
+    ASSERT_TRUE(ql::WaitFor([&] { return running() == 1; }, 10000))
+        << Narrow(m_program.StatusPaneText(1)) << " "
+        << Narrow(std::wstring(m_db.Query(L"SELECT GROUP_CONCAT(info)" + others).GetString()));
+    start = GetTickCount64();
+    const std::vector<HWND> before = m_program.Children();
+    ASSERT_TRUE(ql::RunQuery(m_program, L"SELECT 41 + 1 AS answer"));
+    const HWND answer = m_program.WaitForNewGrid(before, 20000);
+    ASSERT_NE(answer, nullptr);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return m_program.StatusPaneText(1).find(L"Rows 1 Columns 1") != std::wstring::npos;
+    })) << Narrow(m_program.StatusPaneText(1));
+    EXPECT_LT(Since(start), 5000u);
+    EXPECT_TRUE(ql::WaitFor([&] { return running() == 0; }, 3000));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+    // The view's window keeps its rows and says that its reading stopped.
+    PostMessageW(answer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ql::WaitFor([&] {
+        return m_program.ActiveChild() == view &&
+               m_program.StatusPaneText(1).find(L", reading stopped") != std::wstring::npos;
+    })) << Narrow(m_program.StatusPaneText(1));
+    EXPECT_EQ(m_program.FindMessageBox(), nullptr);
+
+    // Refresh reads on; closed while it does, nothing stays running.
+    m_program.PostCommand(ID_QUERY_REFRESH);
+    ASSERT_TRUE(ql::WaitFor([&] { return running() == 1; }, 10000));
+    PostMessageW(view, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ql::WaitFor([&] { return running() == 0; }, 3000));
+    EXPECT_TRUE(altered(L"extra2"));
+    EXPECT_TRUE(m_program.Close());
+}

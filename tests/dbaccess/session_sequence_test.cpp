@@ -15,6 +15,7 @@
 #include "dbaccess/database.h"
 #include "dbaccess/db_exception.h"
 #include "dbaccess/held_cursor.h"
+#include "dbaccess/mariadb_staged_read.h"
 #include "dbaccess/mem_cursor.h"
 #include "dbaccess/recordset.h"
 #include "dbaccess/transaction_statements.h"
@@ -847,6 +848,25 @@ private:
                 auto mem = std::make_unique<Zelt::CMemCursor>(std::move(held));
                 mem->MoveFirst();
                 mem->ReadToEndBeforeTransactions(&m_db);
+                window.cursor = std::move(mem);
+                return true;
+            }
+            if (Zelt::CMariaDBStagedRead::IsUsable(m_db, L"SELECT * FROM " + table))
+            {
+                // MariaDB outside a transaction: the first rows, then the rest by a statement of
+                // its own as the reader goes on (the window's reading on in idle time is not
+                // modelled: the rest is read at the step that reads the window).
+                auto staged = std::make_unique<Zelt::CMariaDBStagedRead>(
+                    &m_db, L"SELECT * FROM " + table, RS_NUMERIC_AS_TEXT);
+                if (!staged->Open([](CRRecordset& rs, LPCWSTR pszText) {
+                        return rs.Open(pszText, RS_FORWARD_ONLY, RS_NUMERIC_AS_TEXT);
+                    }))
+                {
+                    error = L"Can't open recordset";
+                    return false;
+                }
+                auto mem = std::make_unique<Zelt::CMemCursor>(std::move(staged));
+                mem->MoveFirst();
                 window.cursor = std::move(mem);
                 return true;
             }
