@@ -14,6 +14,7 @@
 #pragma once
 
 #include "framework/core.h"
+#include "tests/support/test_process.h"
 
 #include <windows.h>
 
@@ -50,9 +51,12 @@ inline unsigned TreeHash()
     return hash;
 }
 
-// A token no other test process on this machine uses: "<process>_<tree><clock>_<counter>",
-// digits, lower-case hex and underscores only, so it fits into any identifier and file name. The
-// tree part tells clones apart, the clock part (read once per process) runs of one clone.
+// A token no other test process on this machine uses, digits, lower-case hex and underscores
+// only, so it fits into any identifier and file name: "<script>_<clock>_<counter>" in a program
+// scripts/wine-test.sh runs (qltest::TestProcessId: the programs run side by side, each in a
+// Wine prefix of its own), "<process>_<tree><clock>_<counter>" in one started otherwise, where
+// the tree part tells clones apart. The clock part (read once per process) tells runs apart.
+// No longer than it was with the Wine process id: the tests show these names in lists.
 inline std::wstring UniqueTag()
 {
     static const unsigned long long clock = [] {
@@ -62,8 +66,12 @@ inline std::wstring UniqueTag()
     }();
     static LONG counter = 0;
     wchar_t text[64];
-    _snwprintf(text, 64, L"%lu_%04x%06llx_%ld", GetCurrentProcessId(), TreeHash(), clock,
-               InterlockedIncrement(&counter));
+    if (!qltest::TestProcessId().empty())
+        _snwprintf(text, 64, L"%ls_%06llx_%ld", qltest::TestProcessId().c_str(), clock,
+                   InterlockedIncrement(&counter));
+    else
+        _snwprintf(text, 64, L"%lu_%04x%06llx_%ld", GetCurrentProcessId(), TreeHash(), clock,
+                   InterlockedIncrement(&counter));
     return text;
 }
 

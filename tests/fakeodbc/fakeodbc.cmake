@@ -19,8 +19,13 @@ if(NOT TARGET quenlark_fakeodbc)
   configure_file(${CMAKE_SOURCE_DIR}/tests/fakeodbc/user.ini.in ${QL_FAKEODBC_DIR}/user.ini @ONLY)
 endif()
 
+# test: a program of ql_test; every CTest entry of it (each of its shards) reads the files.
 function(ql_use_fake_odbc test)
   add_dependencies(${test} quenlark_fakeodbc)
-  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
+  set(entries ${test})
+  if(DEFINED QL_TESTS_OF_${test})
+    set(entries ${QL_TESTS_OF_${test}})
+  endif()
+  set_property(TEST ${entries} APPEND PROPERTY ENVIRONMENT
     "ODBCSYSINI=${QL_FAKEODBC_DIR}" "ODBCINI=${QL_FAKEODBC_DIR}/user.ini")
 endfunction()

@@ -4,7 +4,10 @@
 # - failures.sh keeps, of a failed case that printed much, every failure report and the last
 #   lines;
 # - screenshots.sh runs in a Wine prefix that run.sh and start.sh do not use (it clears the
-#   program's settings there), and replaces the pictures in docs/ only when --docs asks.
+#   program's settings there), and replaces the pictures in docs/ only when --docs asks;
+# - wine-test.sh runs each test program in a fresh copy of the tests' prefix (made once), on a
+#   display of its own, with a process id of its own for the program's names, and stops the
+#   program's Wine server and display at the end, its exit code the program's.
 set -u
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 tmp="$(mktemp -d)"
@@ -95,6 +98,62 @@ for picture in main grid script; do
   [ "$(cat "$copy/docs/$picture.png")" = new ] ||
     fail "screenshots.sh --docs left docs/$picture.png as it was"
 done
+
+# ---- wine-test.sh ------------------------------------------------------------------------------
+cp "$source_dir/scripts/wine-test.sh" "$copy/scripts/"
+cat > "$copy/scripts/wine-prefix.sh" <<'STUB'
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+[ -f "$WINEPREFIX/made" ] && exit 0
+mkdir -p "$WINEPREFIX" && sleep 0.2 && : > "$WINEPREFIX/made" && echo made >> "$QL_STUB_LOG"
+STUB
+rm -f "$tmp/bin/wine" "$tmp/bin/wineserver"
+# The display stand-in says its number on the descriptor -displayfd names and runs until stopped;
+# the program stand-in notes what it was given, finds its prefix a copy, leaves a file there and
+# ends with the code its argument says.
+cat > "$tmp/bin/Xvfb" <<'STUB'
+#!/usr/bin/env bash
+echo "Xvfb $$" >> "$QL_STUB_LOG"
+echo "$((40 + RANDOM % 1000))" >&3
+exec sleep 60
+STUB
+cat > "$tmp/bin/wine" <<'STUB'
+#!/usr/bin/env bash
+[ "$1" = reg ] && exit 0
+[ -f "$WINEPREFIX/made" ] && [ ! -f "$WINEPREFIX/left" ] || echo "not a fresh copy" >> "$QL_STUB_LOG"
+: > "$WINEPREFIX/left"
+echo "run $QL_TEST_PROGRAM $WINEPREFIX $DISPLAY $QL_TEST_PROCESS" >> "$QL_STUB_LOG"
+sleep 0.5
+exit "$2"
+STUB
+printf '#!/bin/sh
+echo "wineserver $WINEPREFIX $*" >> "$QL_STUB_LOG"
+' > "$tmp/bin/wineserver"
+chmod +x "$tmp/bin"/*
+log="$tmp/wine-test.log"
+: > "$log"
+wine_test() {
+  env PATH="$tmp/bin:$PATH" QL_BINARY_DIR="$tmp/build" QL_STUB_LOG="$log" \
+    bash "$copy/scripts/wine-test.sh" "$@" >/dev/null 2>&1
+}
+SECONDS=0
+wine_test test_one program.exe 0 & one=$!
+wine_test test_two program.exe 3 & two=$!
+wait "$one" || fail "wine-test.sh: a program that passed failed"
+wait "$two"; [ $? = 3 ] || fail "wine-test.sh: the program's exit code 3 was not the script's"
+wine_test test_one program.exe 0 || fail "wine-test.sh: the second run of a program failed"
+[ "$(grep -c '^made$' "$log")" = 1 ] || fail "wine-test.sh made the tests' prefix $(grep -c '^made$' "$log") times"
+grep -q 'not a fresh copy' "$log" && fail "wine-test.sh ran a program in a prefix not copied afresh"
+runs="$(grep '^run ' "$log")"
+[ "$(wc -l <<<"$runs")" = 3 ] || fail "wine-test.sh: the programs did not run: $runs"
+for program in test_one test_two; do
+  grep -qxE "run $program $tmp/build/tests/wine/$program :[0-9]+ [0-9]+" <<<"$runs" ||
+    fail "wine-test.sh: $program not in a prefix of its own: $runs"
+  grep -qxF "wineserver $tmp/build/tests/wine/$program -k" "$log" ||
+    fail "wine-test.sh left the Wine server of $program running"
+done
+[ "$(awk '$1 == "run" {print $5}' <<<"$runs" | sort -u | wc -l)" = 3 ] ||
+  fail "wine-test.sh: two runs had the same process id for their names: $runs"
+[ "$SECONDS" -lt 20 ] || fail "wine-test.sh waited for its display to end by itself"
 
 [ "$failed" = 0 ] && echo "scripts: all checks passed"
 exit "$failed"

@@ -19,6 +19,7 @@
 #pragma once
 
 #include "resources/resource.h"
+#include "tests/support/test_process.h"
 #include "tests/support/wait_for.h"
 
 #include <windows.h>
@@ -73,11 +74,17 @@ inline std::wstring ProgramPath()
     return WindowsPath(BinaryDir() + "/bin/Quenlark.exe");
 }
 
-// A folder for the files of one test, emptied on creation (under the build tree).
+// A folder for the files of one test, emptied on creation (under the build tree, in a folder of
+// the test program's own: programs that run side by side never share one).
 inline std::wstring ScratchFolder(const std::wstring& name)
 {
     std::wstring folder = WindowsPath(BinaryDir() + "/tests/e2e-scratch");
     CreateDirectoryW(folder.c_str(), nullptr);
+    if (!qltest::TestProgramName().empty())
+    {
+        folder += L"\\" + qltest::TestProgramName();
+        CreateDirectoryW(folder.c_str(), nullptr);
+    }
     folder += L"\\" + name;
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
@@ -210,8 +217,9 @@ inline void WriteFileBytes(const std::wstring& path, const std::string& bytes)
     CloseHandle(file);
 }
 
-// A name part no other run shares: the process id (Wine's repeat between prefixes), the clock
-// and a counter.
+// A name part no other run shares: the process id of the script that runs the program side by
+// side with others (qltest::TestProcessId), or else the Wine process id and the build tree's part
+// (Wine's ids repeat between prefixes), then the clock and a counter.
 inline std::wstring UniqueSuffix()
 {
     // The build tree's own part: Wine gives out the same process ids in every clone's prefix.
@@ -225,8 +233,14 @@ inline std::wstring UniqueSuffix()
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
     wchar_t text[64];
-    swprintf(text, 64, L"%lu_%04x_%llx_%ld", (unsigned long)GetCurrentProcessId(), tree,
-             (unsigned long long)(now.QuadPart & 0xFFFFFFFFFFull), InterlockedIncrement(&counter));
+    if (!qltest::TestProcessId().empty())
+        swprintf(text, 64, L"%ls_%llx_%ld", qltest::TestProcessId().c_str(),
+                 (unsigned long long)(now.QuadPart & 0xFFFFFFFFFFull),
+                 InterlockedIncrement(&counter));
+    else
+        swprintf(text, 64, L"%lu_%04x_%llx_%ld", (unsigned long)GetCurrentProcessId(), tree,
+                 (unsigned long long)(now.QuadPart & 0xFFFFFFFFFFull),
+                 InterlockedIncrement(&counter));
     return text;
 }
 
