@@ -34,7 +34,8 @@ CReadAheadBatch::~CReadAheadBatch()
 }
 
 CRRecordset::CReadAhead::CReadAhead(CRRecordset& rs, SQLULEN nCapacity)
-    : m_rs(rs), m_nCapacity(nCapacity)
+    : m_rs(rs), m_nCapacity(nCapacity),
+      m_bResumes(rs.m_pDatabase != nullptr && rs.m_pDatabase->IsSQLite())
 {
     // psqlODBC streaming fetches its fetch size a round trip, or a rowset's worth when that is
     // more: the thread starts with rowsets of no more than that fetch size.
@@ -199,6 +200,27 @@ CReadAheadBatch* CRRecordset::CReadAhead::Next()
 
 void CRRecordset::CReadAhead::StartLocked()
 {
+    // SQLite's driver steps through the file within this process, and a hold has only to last
+    // while the call that asked for it runs: the reader asking for rows again is the one who
+    // uses the connection now, so its thread fetches for it again. (A window's own catalog
+    // question right after the first screen held the read for good, and every row of a table
+    // was then fetched by the reader itself.) A server's driver keeps the hold: its read may
+    // have ended in a transaction's end the thread must not race.
+    if (m_bHold && m_bResumes && !m_bStop && !m_bRunning && !m_bDone && !m_bDetached &&
+        m_filled.empty())
+    {
+        m_bHold = false;
+        // (A thread that let go for the hold no longer touches the read.)
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_bStarted)
+        {
+            m_bRunning = true;
+            m_thread = std::thread(&CReadAhead::Run, this);
+            m_threadId = m_thread.get_id();
+            return;
+        }
+    }
     if (m_bStarted || m_bHold || m_bStop)
         return;
     m_bStarted = m_bRunning = true;

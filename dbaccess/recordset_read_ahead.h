@@ -6,7 +6,8 @@
 // (a value of a text in another form, the rest of a long value, an infinite timestamp) the
 // thread asks while it stands on the row. Once anything else is to reach the server through the
 // connection, the connection holds the read (CRDatabase::IReadAhead): the thread stops after the
-// fetch it is in, and from then on the reader fetches each batch itself. Used only within the
+// fetch it is in, and from then on the reader fetches each batch itself; on SQLite only until
+// the reader asks for rows again, when the thread takes over once more. Used only within the
 // recordset.
 #pragma once
 
@@ -79,7 +80,8 @@ public:
     void Detach() override;
 
 private:
-    // Starts the thread (under m_mutex), unless the read is held or stopped.
+    // Starts the thread (under m_mutex), unless the read is held or stopped; where holds end
+    // with the reader's next call (m_bResumes), starts it again after one.
     void StartLocked();
     // Whether Next would return without waiting (under m_mutex).
     bool IsReadyLocked() const;
@@ -98,6 +100,8 @@ private:
 
     CRRecordset& m_rs;
     const SQLULEN m_nCapacity;
+    // The reader's next call for rows ends a hold (see StartLocked).
+    const bool m_bResumes;
     std::vector<std::unique_ptr<CReadAheadBatch>> m_batches;
     std::mutex m_mutex;
     std::condition_variable m_changed;
