@@ -128,6 +128,7 @@ void CRRecordset::CReadAhead::WaitStopped(bool bForGood)
         if (m_bRunning && std::this_thread::get_id() == m_threadId)
             return;
         (bForGood ? m_bStop : m_bHold) = true;
+        m_bLetGo.store(true);
         m_changed.notify_all();
         // Several threads may wait here (a hold and the reader's stop): each returns once the
         // thread has left the driver, and one of them joins it.
@@ -210,6 +211,7 @@ void CRRecordset::CReadAhead::StartLocked()
         m_filled.empty())
     {
         m_bHold = false;
+        m_bLetGo.store(false);
         // (A thread that let go for the hold no longer touches the read.)
         if (m_thread.joinable())
             m_thread.join();
@@ -263,6 +265,7 @@ void CRRecordset::CReadAhead::CancelFetch()
             return;
         // No fetch starts after this (Fill looks at it before each one).
         m_bStop = true;
+        m_bLetGo.store(true);
         m_bCancel = true;
         m_changed.notify_all();
     }
@@ -331,12 +334,8 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
                 if (std::chrono::steady_clock::now() - began > kHandOverAfter)
                     break;
             }
-            if (bOnThread)
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_bStop || m_bHold)
-                    return;
-            }
+            if (bOnThread && m_bLetGo.load())
+                return;
             // (A driver that refuses the size fetches a row at a time into the arrays' first.)
             perFetch = m_rs.SetRowsetSize(perFetch);
             SQLULEN fetched = 0;
@@ -537,15 +536,7 @@ void CRRecordset::CReadAhead::CopyBoundRow(CReadAheadBatch& batch, SQLULEN nFrom
             if (ind >= 0 && ind < rec.nElementSize)
             {
                 std::memcpy(to, from, static_cast<size_t>(ind) + 1);
-                union
-                {
-                    TIMESTAMP_STRUCT ts;
-                    INT64 i64;
-                    double d;
-                } scratch;
-                SQLLEN scratchInd = 0;
-                if (m_rs.ValueFromText(col, reinterpret_cast<const char*>(from), ind, &scratch,
-                                       scratchInd))
+                if (m_rs.MakesValueFromText(col, reinterpret_cast<const char*>(from), ind))
                     continue;
             }
             position();

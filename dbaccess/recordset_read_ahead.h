@@ -13,6 +13,7 @@
 
 #include "dbaccess/recordset.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -118,6 +119,9 @@ private:
     bool m_bRunning = false;  // the thread may be calling the driver
     bool m_bDone = false;     // the read has reached its end or a failure
     bool m_bCancel = false;   // the reader closes the statement (CancelFetch)
+    // m_bStop or m_bHold, read without the lock before each of the thread's fetches (set with
+    // them under it).
+    std::atomic<bool> m_bLetGo{false};
     // The thread's fetch failed in a way that leaves psqlODBC's transaction aborted: rolled back
     // by the first hold or stop after the thread has ended (see RollBackAbortedRead).
     bool m_bRollBackPending = false;
