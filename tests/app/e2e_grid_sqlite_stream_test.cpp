@@ -7,6 +7,7 @@
 #include "tests/support/program_driver.h"
 
 #include "resources/resource.h"
+#include "services/wait_dlg.h"
 
 #include <gtest/gtest.h>
 
@@ -291,6 +292,17 @@ TEST_P(GridSQLiteStreamE2E, AWindowReadingASlowViewClosesAtOnce)
         HWND wait = program.WaitForDialog(L"Please wait...", kPrompt);
         ASSERT_NE(wait, nullptr) << program.Describe();
         ASSERT_TRUE(CProgram::IsVisible(wait, IDCANCEL));
+        // It tells the rows read so far.
+        std::wstring told;
+        EXPECT_TRUE(ql::WaitFor(
+            [&] {
+                wchar_t text[64] = {};
+                GetDlgItemTextW(wait, IDC_WAIT_MESSAGE, text, 64);
+                told = text;
+                return told.size() > 10 && told.compare(told.size() - 10, 10, L" rows read") == 0;
+            },
+            kPrompt))
+            << Narrow(told);
         CProgram::Click(wait, IDCANCEL);
         EXPECT_TRUE(
             ql::WaitFor([&] { return !IsWindow(wait) || !IsWindowVisible(wait); }, kPrompt));
