@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmark programs in their own build tree and runs each benchmark folder's run.sh.
 # Usage: bash bench/run.sh [folder ...]   (default: every folder with a run.sh)
+# Each folder's run.sh names the variables it reads (grid_window: QL_BENCH_ROWS, the table sizes,
+# and QL_BENCH_REPEAT, the runs per figure). The machine's load is printed before each folder:
+# the figures mean little without it.
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export QL_BINARY_DIR="${QL_BINARY_DIR:-$here/../build-bench}"
@@ -21,7 +24,7 @@ if [ ${#folders[@]} -eq 0 ]; then
   for d in "$here"/*/; do [ -f "$d/run.sh" ] && folders+=("$(basename "$d")"); done
 fi
 for f in "${folders[@]}"; do
-  echo "== $f"
+  echo "== $f ($(nproc) processors; $(uptime))"
   bash "$here/$f/run.sh" || echo "(benchmark $f did not finish)"
 done
 exit 0

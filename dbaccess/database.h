@@ -213,7 +213,8 @@ public:
     // other call that reaches the server (a statement, a fetch, a row change, a transaction's
     // start or end, closing a result) first holds each such read: it stops after the fetch it
     // is in (one round trip of the driver's fetch size at most), and its reader reads the rest
-    // itself, on its own thread.
+    // itself, on its own thread (on SQLite the read's thread fetches again once its reader asks
+    // for rows after the call: see CRRecordset::CReadAhead::StartLocked).
     class IReadAhead
     {
     public:

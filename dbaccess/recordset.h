@@ -508,6 +508,9 @@ protected:
     bool ReadsValueAsText(UINT col) const;
     bool ValueFromText(UINT col, const char* text, SQLLEN length, void* target,
                        SQLLEN& indicator) const;
+    // Whether ValueFromText makes a value of the text; a plain double's is known by its form,
+    // without making the value (the read-ahead thread asks it of every row, the reader makes it).
+    bool MakesValueFromText(UINT col, const char* text, SQLLEN length) const;
     // The bytes of a value read as text once it is made (what SQLGetData of it fills).
     static SQLLEN TextValueSize(const CSQLColumn& record);
     // Whether the driver's value of a text the recordset could not make a value of (text,

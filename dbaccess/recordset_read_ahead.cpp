@@ -34,7 +34,8 @@ CReadAheadBatch::~CReadAheadBatch()
 }
 
 CRRecordset::CReadAhead::CReadAhead(CRRecordset& rs, SQLULEN nCapacity)
-    : m_rs(rs), m_nCapacity(nCapacity)
+    : m_rs(rs), m_nCapacity(nCapacity),
+      m_bResumes(rs.m_pDatabase != nullptr && rs.m_pDatabase->IsSQLite())
 {
     // psqlODBC streaming fetches its fetch size a round trip, or a rowset's worth when that is
     // more: the thread starts with rowsets of no more than that fetch size.
@@ -127,6 +128,7 @@ void CRRecordset::CReadAhead::WaitStopped(bool bForGood)
         if (m_bRunning && std::this_thread::get_id() == m_threadId)
             return;
         (bForGood ? m_bStop : m_bHold) = true;
+        m_bLetGo.store(true);
         m_changed.notify_all();
         // Several threads may wait here (a hold and the reader's stop): each returns once the
         // thread has left the driver, and one of them joins it.
@@ -199,6 +201,28 @@ CReadAheadBatch* CRRecordset::CReadAhead::Next()
 
 void CRRecordset::CReadAhead::StartLocked()
 {
+    // SQLite's driver steps through the file within this process, and a hold has only to last
+    // while the call that asked for it runs: the reader asking for rows again is the one who
+    // uses the connection now, so its thread fetches for it again. (A window's own catalog
+    // question right after the first screen held the read for good, and every row of a table
+    // was then fetched by the reader itself.) A server's driver keeps the hold: its read may
+    // have ended in a transaction's end the thread must not race.
+    if (m_bHold && m_bResumes && !m_bStop && !m_bRunning && !m_bDone && !m_bDetached &&
+        m_filled.empty())
+    {
+        m_bHold = false;
+        m_bLetGo.store(false);
+        // (A thread that let go for the hold no longer touches the read.)
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_bStarted)
+        {
+            m_bRunning = true;
+            m_thread = std::thread(&CReadAhead::Run, this);
+            m_threadId = m_thread.get_id();
+            return;
+        }
+    }
     if (m_bStarted || m_bHold || m_bStop)
         return;
     m_bStarted = m_bRunning = true;
@@ -241,6 +265,7 @@ void CRRecordset::CReadAhead::CancelFetch()
             return;
         // No fetch starts after this (Fill looks at it before each one).
         m_bStop = true;
+        m_bLetGo.store(true);
         m_bCancel = true;
         m_changed.notify_all();
     }
@@ -309,12 +334,8 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
                 if (std::chrono::steady_clock::now() - began > kHandOverAfter)
                     break;
             }
-            if (bOnThread)
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_bStop || m_bHold)
-                    return;
-            }
+            if (bOnThread && m_bLetGo.load())
+                return;
             // (A driver that refuses the size fetches a row at a time into the arrays' first.)
             perFetch = m_rs.SetRowsetSize(perFetch);
             SQLULEN fetched = 0;
@@ -515,15 +536,7 @@ void CRRecordset::CReadAhead::CopyBoundRow(CReadAheadBatch& batch, SQLULEN nFrom
             if (ind >= 0 && ind < rec.nElementSize)
             {
                 std::memcpy(to, from, static_cast<size_t>(ind) + 1);
-                union
-                {
-                    TIMESTAMP_STRUCT ts;
-                    INT64 i64;
-                    double d;
-                } scratch;
-                SQLLEN scratchInd = 0;
-                if (m_rs.ValueFromText(col, reinterpret_cast<const char*>(from), ind, &scratch,
-                                       scratchInd))
+                if (m_rs.MakesValueFromText(col, reinterpret_cast<const char*>(from), ind))
                     continue;
             }
             position();

@@ -6,12 +6,14 @@
 // (a value of a text in another form, the rest of a long value, an infinite timestamp) the
 // thread asks while it stands on the row. Once anything else is to reach the server through the
 // connection, the connection holds the read (CRDatabase::IReadAhead): the thread stops after the
-// fetch it is in, and from then on the reader fetches each batch itself. Used only within the
+// fetch it is in, and from then on the reader fetches each batch itself; on SQLite only until
+// the reader asks for rows again, when the thread takes over once more. Used only within the
 // recordset.
 #pragma once
 
 #include "dbaccess/recordset.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -79,7 +81,8 @@ public:
     void Detach() override;
 
 private:
-    // Starts the thread (under m_mutex), unless the read is held or stopped.
+    // Starts the thread (under m_mutex), unless the read is held or stopped; where holds end
+    // with the reader's next call (m_bResumes), starts it again after one.
     void StartLocked();
     // Whether Next would return without waiting (under m_mutex).
     bool IsReadyLocked() const;
@@ -98,6 +101,8 @@ private:
 
     CRRecordset& m_rs;
     const SQLULEN m_nCapacity;
+    // The reader's next call for rows ends a hold (see StartLocked).
+    const bool m_bResumes;
     std::vector<std::unique_ptr<CReadAheadBatch>> m_batches;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -114,6 +119,9 @@ private:
     bool m_bRunning = false;  // the thread may be calling the driver
     bool m_bDone = false;     // the read has reached its end or a failure
     bool m_bCancel = false;   // the reader closes the statement (CancelFetch)
+    // m_bStop or m_bHold, read without the lock before each of the thread's fetches (set with
+    // them under it).
+    std::atomic<bool> m_bLetGo{false};
     // The thread's fetch failed in a way that leaves psqlODBC's transaction aborted: rolled back
     // by the first hold or stop after the thread has ended (see RollBackAbortedRead).
     bool m_bRollBackPending = false;

@@ -188,6 +188,29 @@ bool IsPlainDecimal(const char* text, size_t length, size_t& mantissaEnd)
 
 } // namespace
 
+bool IsSurelyPlainDouble(const char* text, size_t length)
+{
+    if (length == 0 || length > 300)
+        return false;
+    size_t i = text[0] == '-' ? 1 : 0;
+    const size_t first = i;
+    bool nonZero = false;
+    for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
+        nonZero = nonZero || text[i] != '0';
+    if (i == first)
+        return false;
+    if (i < length)
+    {
+        if (text[i] != '.' || ++i == length)
+            return false;
+        for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
+            nonZero = nonZero || text[i] != '0';
+        if (i < length)
+            return false;
+    }
+    return nonZero || first == 0;
+}
+
 bool IsDecimalNumberText(const char* text, size_t length)
 {
     size_t mantissaEnd = 0;

@@ -35,6 +35,11 @@ bool ParsePostgresTimestamp(const char* text, size_t length, bool bDateOnly,
 // hexadecimal forms are left to the driver too). The double nearest to the decimal.
 bool ParsePlainDouble(const char* text, size_t length, double& value);
 
+// Whether ParsePlainDouble takes the text, known by its form alone: an optional minus, digits, and
+// a point followed by digits, at most 300 characters in all (no such text is beyond a normal
+// double's range), but a zero with a minus. False says nothing: the text may still be taken.
+bool IsSurelyPlainDouble(const char* text, size_t length);
+
 // Whether the text has that form (an optional minus, digits with an optional point, an optional
 // exponent), whatever its value.
 bool IsDecimalNumberText(const char* text, size_t length);

@@ -99,6 +99,21 @@ bool CRRecordset::ValueFromText(UINT col, const char* text, SQLLEN length, void*
     }
 }
 
+bool CRRecordset::MakesValueFromText(UINT col, const char* text, SQLLEN length) const
+{
+    if (length >= 0 && m_columns[col - 1]->nCType == SQL_C_DOUBLE &&
+        IsSurelyPlainDouble(text, static_cast<size_t>(length)))
+        return true;
+    union
+    {
+        TIMESTAMP_STRUCT ts;
+        INT64 i64;
+        double d;
+    } scratch;
+    SQLLEN indicator = 0;
+    return ValueFromText(col, text, length, &scratch, indicator);
+}
+
 SQLLEN CRRecordset::TextValueSize(const CSQLColumn& rec)
 {
     switch (rec.nCType)

@@ -155,6 +155,8 @@ public:
         virtual bool PumpMessages() = 0;
         // One unit of progress done.
         virtual void Step() = 0;
+        // The rows read so far, told before each pump of a read of rows.
+        virtual void ShowRowsRead(int /*nRows*/) {}
     };
 
     // The plain wait object: an hourglass cursor for its lifetime.

@@ -60,6 +60,7 @@ bool CRGrid::PumpWait(IWait* pWait)
             m_nRowsSincePump = 0;
             m_nLastPumpTick = now;
             ++m_nReadDepth;
+            pWait->ShowRowsRead(GetItemCountWithPending());
             cancelled = pWait->PumpMessages();
             --m_nReadDepth;
             if (m_hWnd == nullptr || !::IsWindow(m_hWnd))

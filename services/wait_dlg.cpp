@@ -236,6 +236,16 @@ void CWaitDlg::SetMessageText(LPCWSTR pszText)
         ::SetDlgItemTextW(m_hWnd, IDC_WAIT_MESSAGE, pszText != nullptr ? pszText : L"");
 }
 
+void CWaitDlg::ShowRowsRead(int nRows)
+{
+    if (nRows == m_nRowsShown)
+        return;
+    m_nRowsShown = nRows;
+    CString strText;
+    strText.Format(L"%d rows read", nRows);
+    SetMessageText(strText);
+}
+
 void CWaitDlg::SetInfoText(LPCWSTR pszText)
 {
     if (m_hWnd != nullptr)

@@ -61,6 +61,8 @@ public:
     // CRGrid::IWait: runs the messages the operation allows; true once the user cancelled.
     bool PumpMessages() override;
     void Step() override;
+    // "<n> rows read" in the message line.
+    void ShowRowsRead(int nRows) override;
 
     bool IsCancelled() const { return m_bCancelled; }
     UINT GetFlags() const { return m_nFlags; }
@@ -94,6 +96,7 @@ protected:
     bool m_bCancelled = false;
     CTaskbarProgress m_taskbar;
     int m_nRange = 0;
+    int m_nRowsShown = -1;
     int m_nPos = 0;
     DWORD m_nStartTime = 0;
     DWORD m_nLastSecond = 0;

@@ -7,6 +7,7 @@
 #include "tests/support/program_driver.h"
 
 #include "resources/resource.h"
+#include "services/wait_dlg.h"
 
 #include <gtest/gtest.h>
 
@@ -247,7 +248,8 @@ TEST_P(GridSQLiteStreamE2E, RowsThatStopSaySoAndRefreshReadsAgain)
 // for each), read on while the program is idle with the user's string asking for stepping: the
 // whole read would take many minutes. Closed with Ctrl+F4, or gone with the connection, or with
 // the program, a window goes at once and its statement with it: another process writes to the
-// file at once, and a table window beside it keeps its rows.
+// file at once, and a table window beside it keeps its rows. Ctrl+End on such a window waits
+// with a dialog that Cancel ends.
 TEST_P(GridSQLiteStreamE2E, AWindowReadingASlowViewClosesAtOnce)
 {
     const std::wstring table = m_db.Quoted(m_table);
@@ -280,6 +282,36 @@ TEST_P(GridSQLiteStreamE2E, AWindowReadingASlowViewClosesAtOnce)
     HWND reading = openReading();
     ASSERT_NE(reading, nullptr) << Narrow(program.StatusPaneText(1));
     EXPECT_FALSE(WriteElsewhere(write)) << "the statement reads on";
+    // Ctrl+End there waits with a dialog whose Cancel ends the wait: the rows read stay, and
+    // the window still reads on.
+    {
+        HWND grid = ql::GridOf(reading);
+        SetForegroundWindow(program.MainWindow());
+        SetFocus(grid);
+        ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
+        HWND wait = program.WaitForDialog(L"Please wait...", kPrompt);
+        ASSERT_NE(wait, nullptr) << program.Describe();
+        ASSERT_TRUE(CProgram::IsVisible(wait, IDCANCEL));
+        // It tells the rows read so far.
+        std::wstring told;
+        EXPECT_TRUE(ql::WaitFor(
+            [&] {
+                wchar_t text[64] = {};
+                GetDlgItemTextW(wait, IDC_WAIT_MESSAGE, text, 64);
+                told = text;
+                return told.size() > 10 && told.compare(told.size() - 10, 10, L" rows read") == 0;
+            },
+            kPrompt))
+            << Narrow(told);
+        CProgram::Click(wait, IDCANCEL);
+        EXPECT_TRUE(
+            ql::WaitFor([&] { return !IsWindow(wait) || !IsWindowVisible(wait); }, kPrompt));
+        EXPECT_GT(ListView_GetItemCount(grid), 0);
+        EXPECT_NE(ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0), std::wstring::npos)
+            << Narrow(program.StatusPaneText(1));
+        EXPECT_EQ(program.FindMessageBox(), nullptr);
+        EXPECT_FALSE(WriteElsewhere(write)) << "the statement reads on";
+    }
     ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_F4}));
     EXPECT_TRUE(ql::WaitFor([&] { return !IsWindow(reading); }, kPrompt));
     EXPECT_TRUE(WriteElsewhere(write));

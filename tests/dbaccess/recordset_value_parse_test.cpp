@@ -192,7 +192,23 @@ TEST(PlainValues, DoublesOfPlainDecimalsOnly)
                              "NaN",    "nan",   "+1",     " 1",    "1 ",
                              "1e",     "1e+",   "0x1p3",  "1.5.2", "12abc",
                              ".5",     "1,5",   "1e5.5"})
+    {
         EXPECT_FALSE(ParsePlainDouble(text, std::strlen(text), v)) << text;
+        EXPECT_FALSE(IsSurelyPlainDouble(text, std::strlen(text))) << text;
+    }
+    // Known by their form alone: plain decimals without an exponent, as long as any double's
+    // text; whatever else is left to the parse.
+    const std::string longest = "1" + std::string(299, '0');
+    const std::string smallest = "0." + std::string(297, '0') + "1";
+    for (const std::string& text : {std::string("0"), std::string("-2.5"), std::string("007.50"),
+                                    std::string("0.14285714285714285"), longest, smallest})
+    {
+        EXPECT_TRUE(IsSurelyPlainDouble(text.data(), text.size())) << text;
+        EXPECT_TRUE(ParsePlainDouble(text.data(), text.size(), v)) << text;
+    }
+    for (const char* text : {"5.", "1e+15", "1E3", "-0.000"})
+        EXPECT_FALSE(IsSurelyPlainDouble(text, std::strlen(text))) << text;
+    EXPECT_FALSE(IsSurelyPlainDouble((longest + "0").data(), longest.size() + 1));
 }
 
 TEST(PlainValues, SignificantDigitsAndExponentOfADecimal)
