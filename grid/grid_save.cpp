@@ -172,6 +172,8 @@ bool CRGrid::PlaceSavedRowInCursor(bool bInserted, const std::vector<CRowSqlColu
     if (bInserted && !row.key.keyNames.empty() && m_pDatabase->IsSQLite())
         row.serverKeys = ReadSQLiteInsertedKeys(*m_pDatabase, m_pQuoteDatabase,
                                                 pMem->GetTableName(), row.key.keyNames);
+    else if (bInserted && !row.key.keyNames.empty())
+        row.serverKeys = ReadMariaDBInsertedKeys(*m_pDatabase, pMem, columns, row.key.keyNames);
     return PlaceSavedRow(*m_pDatabase, m_pQuoteDatabase, *pMem, row) != RowPlacing::Failed;
 }
 

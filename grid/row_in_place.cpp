@@ -177,6 +177,33 @@ std::vector<CString> ReadSQLiteInsertedKeys(CRDatabase& db, CRDatabase* quoting,
     return keys;
 }
 
+std::vector<CString> ReadMariaDBInsertedKeys(CRDatabase& db, Zelt::ICursor* cursor,
+                                             const std::vector<CRowSqlColumn>& written,
+                                             const std::vector<CString>& keyNames)
+{
+    std::vector<CString> keys(keyNames.size());
+    std::vector<UINT> columns;
+    if (db.GetDBMSKind() != DBMS_MYSQL || !FindKeyColumns(cursor, keyNames, columns))
+        return keys;
+    // A table has one AUTO_INCREMENT column at most, and LAST_INSERT_ID() is the value the
+    // connection's last INSERT gave it (0 where it gave none): it is the key column the INSERT
+    // left to the server, when there is exactly one.
+    size_t nLeft = keyNames.size();
+    for (size_t i = 0; i < columns.size(); ++i)
+    {
+        bool given = false;
+        for (const CRowSqlColumn& w : written)
+            given = given || (w.nCursorColumn == columns[i] && !IsLeftToServer(cursor, w));
+        if (!given)
+            nLeft = nLeft == keyNames.size() ? i : keyNames.size() + 1;
+    }
+    CString id;
+    if (nLeft < keyNames.size() && db.AskOneText(L"SELECT LAST_INSERT_ID()", id) && !id.IsEmpty() &&
+        id != L"0")
+        keys[nLeft] = id;
+    return keys;
+}
+
 CString ReturningKeysClause(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* cursor,
                             const std::vector<CRowSqlColumn>& written,
                             const std::vector<CString>& keyNames)

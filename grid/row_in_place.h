@@ -63,6 +63,13 @@ CString ReturningKeysClause(CRDatabase& db, CRDatabase* quoting, Zelt::ICursor* 
                             const std::vector<CRowSqlColumn>& written,
                             const std::vector<CString>& keyNames);
 
+// MariaDB: the key value of the row the connection inserted last, where the INSERT left exactly
+// one key column to the server (its AUTO_INCREMENT column, LAST_INSERT_ID()), one per name of
+// keyNames; the others empty.
+std::vector<CString> ReadMariaDBInsertedKeys(CRDatabase& db, Zelt::ICursor* cursor,
+                                             const std::vector<CRowSqlColumn>& written,
+                                             const std::vector<CString>& keyNames);
+
 // SQLite: the key values of the row the connection inserted last, as literals (quote()), for the
 // key names given; empty where the file cannot tell (a table without rowid, a view).
 std::vector<CString> ReadSQLiteInsertedKeys(CRDatabase& db, CRDatabase* quoting, LPCWSTR pszTable,

@@ -201,6 +201,6 @@ path="table window, FETCHes from a cursor WITH HOLD in the user's session (times
 # A query window on the same table: the user's own SELECT, read whole when it runs.
 path="query window, the user's SELECT read whole when it runs" query=1 report PostgreSQLQuery PostgreSQL "$pg" "$pg"
 maria="Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=quenlark;"
-path="table window, read whole when the SELECT runs" report MariaDB MariaDB "$maria" "$maria"
+path="table window, its first 200 rows by a LIMIT, the rest by the SELECT again on a thread" report MariaDB MariaDB "$maria" "$maria"
 echo "(done; $(uptime))"
 exit 0
