@@ -32,7 +32,6 @@
 // the server.
 #pragma once
 
-#include "dbaccess/forwarding_cursor.h"
 #include "dbaccess/recordset.h"
 
 #include <functional>
@@ -42,7 +41,7 @@
 
 namespace Zelt {
 
-class CHeldCursor : public CForwardingCursor
+class CHeldCursor : public ICursor
 {
 public:
     // nOptions: those of each FETCH's recordset (RS_UNBOUND, RS_NUMERIC_AS_TEXT ...).
@@ -68,19 +67,34 @@ public:
     // that took less than a fifth of it by a larger one.
     static constexpr LONGLONG kFetchAimMs = 300;
 
-    // Zelt::ICursor, as far as the FETCHes' recordset (m_pTarget) does not answer it
+    // Zelt::ICursor
     void Close() override;
+    UINT GetQueryTimeout() override { return m_pRs->GetQueryTimeout(); }
     ULONGLONG GetExecutionTime() override { return m_nExecutionTime; }
+    bool IsForwardOnly() override { return true; }
     bool IsNumericAsText() override { return (m_nOptions & RS_NUMERIC_AS_TEXT) != 0; }
+    short GetColumnCount() override { return m_pRs->GetColumnCount(); }
+    int GetColumnCType(UINT col) override { return m_pRs->GetColumnCType(col); }
+    short GetColumnSQLType(UINT col) override { return m_pRs->GetColumnSQLType(col); }
+    LONGLONG GetColumnSize(UINT col) override { return m_pRs->GetColumnSize(col); }
+    int FindColumn(LPCWSTR name) override { return m_pRs->FindColumn(name); }
+    const CColumnDesc* GetColumn(UINT col) override { return m_pRs->GetColumn(col); }
     int GetRecordCount() override { return m_nRows; }
     // The SELECT the cursor was declared for (not the FETCH that read the current rows).
     CString GetSQL() override { return m_strSelect; }
     CString GetTableName() override;
+    CString GetCursorName() override { return CString(); }
+    CString GetColumnName(UINT col) override { return m_pRs->GetColumnName(col); }
+    bool IsDecimalColumn(UINT col) override { return m_pRs->IsDecimalColumn(col); }
+    bool IsColumnNullable(UINT col) override { return m_pRs->IsColumnNullable(col); }
 
     // Forward only: MoveFirst succeeds only on the first row, the others but MoveNext fail.
     bool MoveFirst() override;
     bool MoveLast() override;
     bool MoveNext() override;
+    bool MovePrev() override { return false; }
+    bool SetAbsolutePosition(int) override { return false; }
+    bool Refresh() override { return true; }
     bool Move(int rows, USHORT fetchType) override;
     bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
     bool IsEOF() override
@@ -89,12 +103,50 @@ public:
     }
     bool HasResultColumns() override { return m_pRs->GetColumnCount() > 0; }
     void GetStatus(CStatus& status) override;
+    void SetPos(ULONGLONG, USHORT) override {}
 
     bool IsNextRowReady() override;
-    bool WaitNextRowReady(LONGLONG) override { return IsNextRowReady(); }
     bool IsReadPaused() override { return m_state == State::Paused; }
     void LetGoOfServer() override;
     int GetRowsReadAnewAfter() override { return m_nReadAnewAfter; }
+
+    bool IsFieldValid(UINT col) override { return m_pRs->IsFieldValid(col); }
+    bool IsFieldNull(UINT col) override { return m_pRs->IsFieldNull(col); }
+    bool IsFieldNoTotal(UINT col) override { return m_pRs->IsFieldNoTotal(col); }
+    bool IsFieldEmpty(UINT col) override { return m_pRs->IsFieldEmpty(col); }
+    bool IsFieldTypeUnknown(UINT col) override { return m_pRs->IsFieldTypeUnknown(col); }
+    bool IsFieldTruncated(UINT col) override { return m_pRs->IsFieldTruncated(col); }
+    bool IsFieldHeldAsText(UINT col) override { return m_pRs->IsFieldHeldAsText(col); }
+
+    bool GetFieldGuid(UINT col, GUID& v) override { return m_pRs->GetFieldGuid(col, v); }
+    bool GetFieldByte(UINT col, BYTE& v) override { return m_pRs->GetFieldByte(col, v); }
+    bool GetFieldBinary(UINT col, CByteArray& v) override { return m_pRs->GetFieldBinary(col, v); }
+    bool GetFieldOleDateTime(UINT col, COleDateTime& v) override
+    {
+        return m_pRs->GetFieldOleDateTime(col, v);
+    }
+    bool GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& v) override
+    {
+        return m_pRs->GetFieldTimestampOffset(col, v);
+    }
+    bool GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& v) override
+    {
+        return m_pRs->GetFieldTimestamp(col, v);
+    }
+    bool GetFieldTime(UINT col, CTime& v) override { return m_pRs->GetFieldTime(col, v); }
+    bool GetFieldDouble(UINT col, double& v) override { return m_pRs->GetFieldDouble(col, v); }
+    bool GetFieldFloat(UINT col, float& v) override { return m_pRs->GetFieldFloat(col, v); }
+    bool GetFieldBigInt(UINT col, LONGLONG& v) override { return m_pRs->GetFieldBigInt(col, v); }
+    bool GetFieldShort(UINT col, short& v) override { return m_pRs->GetFieldShort(col, v); }
+    bool GetFieldLong(UINT col, long& v) override { return m_pRs->GetFieldLong(col, v); }
+    bool GetFieldInt(UINT col, int& v) override { return m_pRs->GetFieldInt(col, v); }
+    bool GetFieldBool(UINT col, bool& v) override { return m_pRs->GetFieldBool(col, v); }
+    bool GetFieldText(UINT col, CString& v) override { return m_pRs->GetFieldText(col, v); }
+    bool GetFieldTextA(UINT col, CStringA& v) override { return m_pRs->GetFieldTextA(col, v); }
+    bool GetFieldAsciiText(UINT col, const char*& text, size_t& length) override
+    {
+        return m_pRs->GetFieldAsciiText(col, text, length);
+    }
 
     // Whether the cursor still exists on the server (declared, and neither read to its end,
     // paused nor closed).
