@@ -778,18 +778,8 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
     if (m_hWnd == nullptr || pMem != m_pCursor.get())
         return;
     // The rows read come into the window as well, so that it shows the whole table once read;
-    // not while a row is being edited, which the next ticks wait for. As many as a slice takes:
-    // ticks come far apart on a busy machine, and a million rows read would otherwise wait long
-    // for their items.
-    bool bAppended = false;
-    const LONGLONG nAppendEnd = GetTickMs() + kReadOnSliceMs;
-    while (m_view.AppendHeldRows(pMem->GetRecordCount(), kRowsPerTick))
-    {
-        bAppended = true;
-        if (GetTickMs() >= nAppendEnd ||
-            HIWORD(::GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0)
-            break;
-    }
+    // not while a row is being edited, which the next ticks wait for.
+    const bool bAppended = m_view.AppendHeldRows(pMem->GetRecordCount(), kRowsPerTick);
     if (bAppended || (bMore && !bFetching))
         SetTimer(kReadOnTimer, 1);
     else if (bMore)
