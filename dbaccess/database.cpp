@@ -511,10 +511,8 @@ bool CRDatabase::BeginWindowRead()
     HoldReadAheads();
     if (m_txn == TxnState::DriversAborted)
         EndDriversAbortedTransaction();
-    // A session that is gone (its transaction with it) has nothing to read in: the read's
-    // statements meet the loss and say so.
     if (m_txn != TxnState::None)
-        return !IsInTransaction();
+        return false;
     LearnNarrowText(); // see TakeUsersTransaction
     SQLRETURN nRet;
     if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))

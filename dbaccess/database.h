@@ -272,8 +272,7 @@ public:
     // has. Nothing of it is ever shown as a transaction of the user's.
     //
     // BeginWindowRead begins the transaction, or joins the one under way (several windows read
-    // in one); false where the session is in another transaction (true without one where the
-    // session is lost: the read's statements meet the loss). EndWindowRead: a read is over
+    // in one); false where the session is in another transaction. EndWindowRead: a read is over
     // (read to its end, closed, or failed: a failure aborts the transaction, which is then rolled
     // back for every read in it); the last one ends the transaction. GetWindowReadSerial changes
     // whenever a read transaction ends: a cursor declared under another serial is gone.

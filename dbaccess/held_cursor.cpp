@@ -23,19 +23,10 @@ namespace Zelt {
 // that took it). Listed with the connection for as long as the cursor reads: a statement about to
 // reach the connection waits until a FETCH under way has ended (Hold), and only the reader
 // begins another.
-//
-// Between two FETCHes the read's transaction is idle on the server while the reader takes the
-// rows: on a busy machine that can last seconds, and a role's idle_in_transaction_session_timeout
-// would end the user's session for it. So while the thread waits for the reader it sends the
-// cursor a statement that reads nothing (MOVE 0) now and then, as a client that prints its rows
-// is never long away from the server.
 class CHeldCursor::CFetchAhead : public CRDatabase::IReadAhead
 {
 public:
-    // pDatabase, strKeepAlive: where and what the thread sends while it waits for the reader.
-    CFetchAhead(CRDatabase* pDatabase, const CString& strKeepAlive)
-        : m_pDatabase(pDatabase), m_strKeepAlive(strKeepAlive)
-    {}
+    CFetchAhead() = default;
     ~CFetchAhead() override
     {
         {
@@ -55,8 +46,7 @@ public:
     {
         Step before;
         {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            WaitKeptAlive(lock);
+            std::lock_guard<std::mutex> lock(m_mutex);
             m_pRs = &rs;
             m_hDrop = hDrop;
             before = m_step;
@@ -65,7 +55,7 @@ public:
         }
         if (before == Step::Waiting)
             return true;
-        // (A thread that could not be had before is tried again.)
+        // A thread that ended after its idle time is gone, or going.
         if (m_thread.joinable())
             m_thread.join();
         try
@@ -121,15 +111,14 @@ public:
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         WaitDone(lock);
-        WaitKeptAlive(lock);
     }
     void Detach() override { Hold(); }
 
 private:
     static constexpr DWORD kPatienceMs = 300;
-    static constexpr DWORD kKeepAliveMs = 250;
+    static constexpr DWORD kIdleEndMs = 2000;
 
-    // The thread's protocol. NoThread: none yet. Waiting: the thread waits
+    // The thread's protocol. NoThread: none (yet, or it ended idle). Waiting: the thread waits
     // for a FETCH. Asked: a FETCH is asked for or under way. Ending: the owner goes.
     enum class Step
     {
@@ -143,10 +132,6 @@ private:
     {
         m_changed.wait(lock, [this] { return m_step != Step::Asked; });
     }
-    void WaitKeptAlive(std::unique_lock<std::mutex>& lock)
-    {
-        m_changed.wait(lock, [this] { return !m_bKeepingAlive; });
-    }
     void Run()
     {
         // Holds made by the driver's calls here are none of this thread's business.
@@ -154,21 +139,11 @@ private:
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;)
         {
-            // While the reader takes the rows, the session hears from the read now and then.
-            // (The read never waits part read in its transaction: it reads on, or leaves the
-            // server and this thread with it.)
-            for (;;)
-            {
-                if (m_changed.wait_for(lock, std::chrono::milliseconds(kKeepAliveMs),
-                                       [this] { return m_step != Step::Waiting; }))
-                    break;
-                m_bKeepingAlive = true;
-                lock.unlock();
-                m_pDatabase->ExecQuietly(m_strKeepAlive);
-                lock.lock();
-                m_bKeepingAlive = false;
-                m_changed.notify_all();
-            }
+            // A window left part read keeps no thread: it ends after a while without a FETCH,
+            // and the next FETCH starts another.
+            if (!m_changed.wait_for(lock, std::chrono::milliseconds(kIdleEndMs),
+                                    [this] { return m_step != Step::Waiting; }))
+                m_step = Step::NoThread;
             if (m_step != Step::Asked)
                 return;
             CRRecordset* pRs = m_pRs;
@@ -198,12 +173,9 @@ private:
         }
     }
 
-    CRDatabase* m_pDatabase;
-    const CString m_strKeepAlive;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     Step m_step = Step::NoThread;
-    bool m_bKeepingAlive = false; // the thread sends m_strKeepAlive
     CRRecordset* m_pRs = nullptr;
     SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
     SQLRETURN m_rc = SQL_ERROR;
@@ -621,7 +593,7 @@ void CHeldCursor::StartFetchAhead()
     }
     if (!m_pAhead)
     {
-        m_pAhead = std::make_shared<CFetchAhead>(m_pDatabase, L"MOVE 0 IN " + m_strName);
+        m_pAhead = std::make_shared<CFetchAhead>();
         m_pDatabase->AddReadAhead(m_pAhead);
     }
     if (!m_pAhead->Start(*m_pNext, m_hDrop))

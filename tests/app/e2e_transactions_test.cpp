@@ -737,17 +737,13 @@ TEST_P(TransactionsE2E, NothingOfTheDriversRunsBesideTheUsersStatements)
         << QlConnTest::Narrow(box.c_str());
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"select 1/0", &box));
     EXPECT_NE(box.find(L"division by zero"), std::wstring::npos) << QlConnTest::Narrow(box.c_str());
-    // The window still has every row (Ctrl+End reads them all into the grid; a read the user's
-    // statements stopped reads on anew, and says so).
+    // The window still has every row (Ctrl+End reads them all into the grid).
     ASSERT_EQ(program.ActiveChild(), table);
     const HWND tableGrid = ql::GridOf(table);
     ASSERT_TRUE(program.ClickListCell(tableGrid, 0, 0));
     ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
     EXPECT_TRUE(ql::WaitFor(
-        [&] {
-            return ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows 20000 Columns 1", 0) == 0;
-        },
-        60000))
+        [&] { return ql::Trimmed(program.StatusPaneText(1)) == L"Rows 20000 Columns 1"; }, 60000))
         << ql::Narrow(program.StatusPaneText(1));
     ASSERT_TRUE(program.Settle());
     EXPECT_EQ(program.TakeMessageBox(0), L"");
@@ -1071,8 +1067,8 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
     EXPECT_EQ(m_db.Query(OtherSessions(L"count(*)")), L"1") << "one session of the program's";
     const CString pid = m_db.Query(OtherSessions(L"pid"));
 
-    // The user acts while the window reads on (or once it has read its rows): it lets go and
-    // keeps the rows it has; nothing of the read stays in the session.
+    // The user acts while the window reads on: it lets go, keeps the rows it has and says the
+    // read stopped; nothing of the read stays in the session.
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"SELECT 1"));
     nothingHeld();
     m_db.Exec(L"SET lock_timeout = '5s'");
@@ -1080,6 +1076,11 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
     EXPECT_EQ(m_db.Query(L"SELECT count(*) FROM information_schema.columns WHERE table_name = "
                          L"'big' AND column_name = 'by_other'"),
               L"1");
+    EXPECT_TRUE(ql::WaitFor([&] {
+        SendMessageW(GetParent(window), WM_MDIACTIVATE, (WPARAM)window, 0);
+        const std::wstring rows = ql::Trimmed(program.StatusPaneText(1));
+        return rows.find(L"reading stopped") != std::wstring::npos;
+    })) << ql::Narrow(program.StatusPaneText(1));
 
     // A long statement of the user's beside the window: the session stays.
     ASSERT_NO_FATAL_FAILURE(RunSQL(L"SELECT pg_sleep(2)"));
@@ -1099,10 +1100,10 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
     EXPECT_EQ(m_db.Query(OtherSessions(L"pid")), pid) << "the same session";
 
     // Ctrl+End reads on from a new read of the table, which passes over the rows read: every row
-    // once (the status bar says where a second read began). Then nothing of the read stays.
+    // once, and the status bar says where the second read begins. Then nothing of the read stays.
     ASSERT_TRUE(ReadToLastRow(window));
     const std::wstring rows = ql::Trimmed(program.StatusPaneText(1));
-    EXPECT_EQ(rows.rfind(L"Rows 1000000 Columns 2", 0), 0u) << ql::Narrow(rows);
+    EXPECT_EQ(rows.rfind(L"Rows 1000000 Columns 2 (rows after ", 0), 0u) << ql::Narrow(rows);
     EXPECT_EQ(CursorsOfTheSession(), L"0");
     nothingHeld();
 
@@ -1144,15 +1145,14 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
 }
 
 // PostgreSQL: a view that yields its rows slowly shows its first rows as they come, the user's
-// statement beside it is answered at once (the window lets go, keeps its rows and says the read
-// stopped), Ctrl+End reads on from a second read that passes over the rows read, and the
-// server's statement_timeout applies to the window's read as to psql's SELECT of the view.
+// statement beside it is answered at once (the window lets go), and the server's
+// statement_timeout applies to the window's read as to psql's SELECT of the view.
 TEST_P(TransactionsE2E, ASlowViewShowsItsFirstRowsAndLetsGo)
 {
     if (IsMariaDB())
         GTEST_SKIP() << "PostgreSQL's cursors";
-    m_db.Exec(L"CREATE VIEW slow AS SELECT g AS id, pg_sleep(0.002) IS NULL AS slept "
-              L"FROM generate_series(1, 15000) g");
+    m_db.Exec(L"CREATE VIEW slow AS SELECT g AS id, pg_sleep(0.001) IS NULL AS slept "
+              L"FROM generate_series(1, 100000) g");
     m_db.Exec(L"CREATE VIEW stuck AS SELECT g AS id FROM generate_series(1, 3) g, "
               L"pg_sleep(5) s");
     ASSERT_TRUE(program.StartConnected(std::wstring(m_db.Connect())));
@@ -1164,20 +1164,6 @@ TEST_P(TransactionsE2E, ASlowViewShowsItsFirstRowsAndLetsGo)
     EXPECT_EQ(m_db.Query(OtherSessions(L"state || ' ' || coalesce(backend_xmin::text, '-')")),
               L"idle -");
     EXPECT_EQ(program.FindMessageBox(), nullptr) << program.Describe();
-    EXPECT_TRUE(ql::WaitFor([&] {
-        SendMessageW(GetParent(window), WM_MDIACTIVATE, (WPARAM)window, 0);
-        return ql::Trimmed(program.StatusPaneText(1)).find(L"reading stopped") !=
-               std::wstring::npos;
-    })) << ql::Narrow(program.StatusPaneText(1));
-    ASSERT_TRUE(ReadToLastRow(window));
-    const std::wstring rows = ql::Trimmed(program.StatusPaneText(1));
-    EXPECT_EQ(rows.rfind(L"Rows 15000 Columns 2 (rows after ", 0), 0u) << ql::Narrow(rows);
-    const std::vector<std::wstring> ids = program.ListItems(ql::GridOf(window), 0);
-    ASSERT_EQ(ids.size(), 15000u);
-    for (size_t i = 0; i < ids.size(); ++i)
-        ASSERT_EQ(ids[i], std::to_wstring(i + 1)) << "every row once, in order";
-    EXPECT_EQ(m_db.Query(OtherSessions(L"state || ' ' || coalesce(backend_xmin::text, '-')")),
-              L"idle -");
     PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(window); }));
 
