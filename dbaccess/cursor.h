@@ -94,16 +94,6 @@ public:
     // with a slice of time to spend takes every row the thread fetches within it, not only those
     // fetched before it looked.
     virtual bool WaitNextRowReady(LONGLONG /*nUntilMs*/) { return IsNextRowReady(); }
-    // A read that has left the server with rows still to come (the user acted on the connection,
-    // see CRDatabase::LetGoOfReads): it reads on when a reader asks for the next row, but no
-    // reader of the window's own time should ask for it by itself.
-    virtual bool IsReadPaused() { return false; }
-    // Leave the server now, rows still to come: the read pauses (above). Nothing for a cursor
-    // that cannot.
-    virtual void LetGoOfServer() {}
-    // The rows read before a paused read was taken up again: those after them come from a new
-    // read of the same SELECT. -1 for one read.
-    virtual int GetRowsReadAnewAfter() { return -1; }
     virtual bool MovePrev() = 0;
     virtual bool SetAbsolutePosition(int row) = 0; // 1-based; negative counts from the end
     virtual bool Refresh() = 0;

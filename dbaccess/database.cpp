@@ -487,66 +487,6 @@ void CRDatabase::DetachReadAheads()
             p->Detach();
 }
 
-void CRDatabase::LetGoOfReads()
-{
-    const LONGLONG nUntilMs = GetTickMs() + kLetGoMs;
-    // Each result that leaves the server removes itself; a copy keeps the walk safe.
-    const std::vector<IStreamingResult*> results = m_streamingResults;
-    for (IStreamingResult* pResult : results)
-        pResult->LetGo(nUntilMs);
-    // Reads not registered (a save's, one still opening) find their cursor gone by the serial.
-    if (m_txn == TxnState::Read)
-        EndReadTransaction(false);
-}
-
-bool CRDatabase::BeginWindowRead()
-{
-    if (m_hDbc == SQL_NULL_HDBC)
-        return false;
-    if (m_txn == TxnState::Read)
-    {
-        ++m_nWindowReads;
-        return true;
-    }
-    HoldReadAheads();
-    if (m_txn == TxnState::DriversAborted)
-        EndDriversAbortedTransaction();
-    if (m_txn != TxnState::None)
-        return false;
-    LearnNarrowText(); // see TakeUsersTransaction
-    SQLRETURN nRet;
-    if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
-        ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
-    m_txn = TxnState::Read;
-    m_nWindowReads = 1;
-    return true;
-}
-
-void CRDatabase::EndWindowRead(bool bFailed)
-{
-    if (m_txn != TxnState::Read)
-        return;
-    if (!bFailed && --m_nWindowReads > 0)
-        return;
-    EndReadTransaction(bFailed);
-}
-
-void CRDatabase::EndReadTransaction(bool bRollBack)
-{
-    m_nWindowReads = 0;
-    ++m_nWindowReadSerial;
-    HoldReadAheads();
-    // Committed, as psql's SELECT in autocommit is: what the read's statements did (a view's
-    // function that writes) stays. A failed read aborted the transaction: rolled back.
-    if (!SQL_SUCCEEDED(SQLTransact(m_hEnv, m_hDbc, bRollBack ? SQL_ROLLBACK : SQL_COMMIT)) &&
-        !bRollBack)
-        SQLTransact(m_hEnv, m_hDbc, SQL_ROLLBACK);
-    EnterTxnState(TxnState::None);
-    // A driver that keeps autocommit off (a session gone) holds nothing the user could end.
-    if (m_txn == TxnState::Read)
-        m_txn = TxnState::Lost;
-}
-
 void CRDatabase::ReadStreamingResultsToEnd()
 {
     // Each result removes itself once read; a copy keeps the walk safe.
@@ -571,9 +511,6 @@ void CRDatabase::Close()
     // Reads ahead stop for good before the connection goes: none may call its driver, or this
     // object, afterwards.
     DetachReadAheads();
-    // Windows' reads end with their transaction (a driver may refuse to disconnect inside one).
-    if (m_hDbc != SQL_NULL_HDBC && m_txn == TxnState::Read)
-        EndReadTransaction(false);
     if (m_hDbc != SQL_NULL_HDBC)
     {
         ++m_nConnectionSerial;
@@ -603,8 +540,6 @@ void CRDatabase::Close()
     m_bReadResultsFirst = false;
     // Results of the closed connection cannot be read any more.
     m_streamingResults.clear();
-    m_nWindowReads = 0;
-    ++m_nWindowReadSerial;
 }
 
 void CRDatabase::DetectDBMSKind()
@@ -781,12 +716,12 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
         // options still apply, since no query has run in the transaction yet (hence the text
         // encoding is learnt first, see TakeUsersTransaction). Should the statement fail, the
         // driver's BEGIN is rolled back (TxnAfterFailure).
-        LetGoOfReads();
+        ReadStreamingResultsToEnd();
         TakeUsersTransaction();
     }
     else if ((m_txn == TxnState::User || m_txn == TxnState::Server || m_txn == TxnState::Aborted) &&
              !IsPlainStatement(m_nDBMSKind, pszSQL))
-        LetGoOfReads(); // results read in the transaction do not outlive its end
+        ReadStreamingResultsToEnd(); // results read in the transaction do not outlive its end
     // One COMMIT alone: the server's state just before it is the state it ends. (A text of
     // several statements may change it before its COMMIT.)
     if (m_nDBMSKind == DBMS_POSTGRESQL &&
@@ -929,7 +864,7 @@ void CRDatabase::FollowServerTransaction(TxnAnswer answer)
     {
         // The statement opened a transaction the driver does not know of: a procedure's START
         // TRANSACTION, XA START. MySQL's driver goes on in it as autocommit goes off.
-        LetGoOfReads();
+        ReadStreamingResultsToEnd();
         LearnNarrowText();
     }
     EnterTxnState(next);
@@ -1356,7 +1291,7 @@ bool CRDatabase::BeginProgramTransaction(TxnState state)
 {
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
-    LetGoOfReads();
+    ReadStreamingResultsToEnd();
     LearnNarrowText(); // see TakeUsersTransaction
     SQLRETURN nRet;
     if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
@@ -1370,9 +1305,8 @@ bool CRDatabase::EndTrans(bool bCommit)
 {
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
-    // (A read let go of cancels a fetch under way rather than wait for it.)
-    LetGoOfReads();
     HoldReadAheads();
+    ReadStreamingResultsToEnd();
     AskAgainAboutTransaction();
     // Still unanswered: a statement ends whatever the server holds (or fails, and says why).
     if (m_txn == TxnState::Server || m_txn == TxnState::Unknown)

@@ -194,8 +194,6 @@ public:
     // statement path calls it before its statement runs, on the thread that owns the results.
     void BeforeStatement()
     {
-        if (m_txn == TxnState::Read)
-            LetGoOfReads();
         HoldReadAheads();
         if (m_txn == TxnState::DriversAborted)
             EndDriversAbortedTransaction();
@@ -242,9 +240,6 @@ public:
     // A result still being read from the driver on this connection (SQLite stepping). Such a
     // statement does not survive the end of a transaction (the driver reports a silent end of
     // data), so before a transaction begins or ends every registered result is read whole.
-    //
-    // On PostgreSQL, a window's read through a cursor (held_cursor.h) is registered too: it lets
-    // go of the session when the user acts (LetGo).
     class IStreamingResult
     {
     public:
@@ -252,35 +247,10 @@ public:
         // Reads the rest; a failure of the read stops the result's rows and is kept there, not
         // thrown into the statement that asked.
         virtual void ReadToEnd() = 0;
-        // The user acts on the connection: the result reads on until the tick count (GetTickMs)
-        // reaches nUntilMs, and then, with rows still to come, leaves the server: its rows stay
-        // and it reads on only when a reader asks for more. A result that cannot leave the
-        // server part read (SQLite's statement) reads to its end.
-        virtual void LetGo(LONGLONG /*nUntilMs*/) { ReadToEnd(); }
     };
     void AddStreamingResult(IStreamingResult* pResult);
     void RemoveStreamingResult(IStreamingResult* pResult);
     void ReadStreamingResultsToEnd();
-
-    // PostgreSQL windows read their rows as psql reads a result while it prints it: through a
-    // cursor declared in a transaction of the program's own (TxnState::Read, autocommit off),
-    // FETCH after FETCH. The first rows come at once whatever the size of the result or the pace
-    // of a view; the server's limits (statement_timeout, lock_timeout) apply to each statement.
-    // While windows read on, the transaction holds their snapshot and locks; the moment the user
-    // acts (a statement, Begin or End Transaction, a row edit, a save), LetGoOfReads ends it:
-    // each registered read reads on for at most kLetGoMs, then leaves the server with the rows it
-    // has. Nothing of it is ever shown as a transaction of the user's.
-    //
-    // BeginWindowRead begins the transaction, or joins the one under way (several windows read
-    // in one); false where the session is in another transaction. EndWindowRead: a read is over
-    // (read to its end, closed, or failed: a failure aborts the transaction, which is then rolled
-    // back for every read in it); the last one ends the transaction. GetWindowReadSerial changes
-    // whenever a read transaction ends: a cursor declared under another serial is gone.
-    static constexpr LONGLONG kLetGoMs = 400;
-    bool BeginWindowRead();
-    void EndWindowRead(bool bFailed);
-    UINT GetWindowReadSerial() const { return m_nWindowReadSerial; }
-    void LetGoOfReads();
 
     // Driver manager trace.
     bool StartTrace(LPCWSTR pszTraceFile);
@@ -553,9 +523,6 @@ private:
     bool m_bDeclaredColumnsOnly = false; // see StreamsDeclaredColumnsOnly
     bool m_bReadResultsFirst = false;    // see ReadsResultsBeforeStatements
     std::vector<IStreamingResult*> m_streamingResults;
-    int m_nWindowReads = 0;          // reads in the program's read transaction (TxnState::Read)
-    UINT m_nWindowReadSerial = 0;    // see GetWindowReadSerial
-    void EndReadTransaction(bool bRollBack);
     void HoldEachReadAhead();
     void DetachReadAheads();
     std::mutex m_readAheadMutex; // guards m_readAheads (never held while a read is held)

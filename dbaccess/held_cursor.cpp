@@ -79,14 +79,12 @@ public:
     }
     // The outcome of the FETCH asked last, once it has run; pRefused: the refusal of its text
     // before it was sent (the caller's, for FinishBeside).
-    SQLRETURN Wait(CRDBException*& pRefused, LONGLONG* pnMs = nullptr)
+    SQLRETURN Wait(CRDBException*& pRefused)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         WaitDone(lock);
         pRefused = m_pRefused;
         m_pRefused = nullptr;
-        if (pnMs)
-            *pnMs = m_nMs;
         return m_rc;
     }
     // Waits for the FETCH to end; once it has run for longer than a FETCH takes (a server that
@@ -153,7 +151,6 @@ private:
                 SQLFreeStmt(hDrop, SQL_DROP);
             SQLRETURN rc = SQL_ERROR;
             CRDBException* pRefused = nullptr;
-            const LONGLONG nStart = GetTickMs();
             try
             {
                 rc = pRs->RunDirect(pRefused);
@@ -166,7 +163,6 @@ private:
             {}
             lock.lock();
             m_rc = rc;
-            m_nMs = GetTickMs() - nStart;
             m_pRefused = pRefused;
             m_step = Step::Waiting;
             m_changed.notify_all();
@@ -179,7 +175,6 @@ private:
     CRRecordset* m_pRs = nullptr;
     SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
     SQLRETURN m_rc = SQL_ERROR;
-    LONGLONG m_nMs = 0; // how long the last FETCH took
     CRDBException* m_pRefused = nullptr;
     std::thread m_thread;
 };
@@ -207,7 +202,7 @@ CString RowsText(int nRows)
 
 CHeldCursor::CHeldCursor(CRDatabase* pDatabase, LPCWSTR pszSelect, UINT nOptions)
     : m_pDatabase(pDatabase), m_strSelect(pszSelect), m_strName(NextCursorName()),
-      m_nOptions(nOptions | RS_WINDOW_READ), m_pRs(std::make_unique<CRRecordset>(pDatabase)),
+      m_nOptions(nOptions), m_pRs(std::make_unique<CRRecordset>(pDatabase)),
       m_pNext(std::make_unique<CRRecordset>(pDatabase))
 {}
 
@@ -231,77 +226,32 @@ bool CHeldCursor::IsUsable(CRDatabase& db)
            db.GetConnectionHandle() != SQL_NULL_HDBC && !db.IsInTransaction();
 }
 
-bool CHeldCursor::Open(const CRun& run)
+bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
 {
     m_nConnectionSerial = m_pDatabase->GetConnectionSerial();
-    if (!m_pDatabase->BeginWindowRead())
-        throw new CRDBException(L"A transaction is open in the session.");
-    m_bInReadTxn = true;
-    m_nReadSerial = m_pDatabase->GetWindowReadSerial();
-    // Whatever fails before the first rows ends the read's part in the transaction: the failure
-    // (or a cancel) aborted it.
-    auto failed = [this] {
-        LeaveRead(true);
-        m_state = State::Closed;
-    };
-    try
+    std::vector<CColumnDesc> textColumns;
+    std::vector<UINT> rowFields;
+    const CString strDeclare = L"DECLARE " + m_strName + L" NO SCROLL CURSOR WITH HOLD FOR " +
+                               SelectToDeclare(textColumns, rowFields);
+    for (CRRecordset* pRs : {m_pRs.get(), m_pNext.get()})
     {
-        std::vector<CColumnDesc> textColumns;
-        std::vector<UINT> rowFields;
-        bool bCancelled = false;
-        m_strDeclared = SelectToDeclare(run, textColumns, rowFields, bCancelled);
-        if (bCancelled)
-        {
-            failed();
-            return false;
-        }
-        for (CRRecordset* pRs : {m_pRs.get(), m_pNext.get()})
-        {
-            pRs->ReadColumnsAsServerText(textColumns);
-            pRs->ReadServerTextsFromRow(rowFields.empty() ? 0 : rowFields.front(), rowFields);
-        }
-        if (!run(*m_pRs, DeclareText(), RS_READONLY | RS_WINDOW_READ))
-        {
-            failed();
-            return false;
-        }
-        m_nExecutionTime = m_pRs->GetExecutionTime();
-        m_pRs->Close();
-        // The first FETCH is the wait for the first rows (a slow view's): the user may cancel it
-        // as the DECLARE.
-        m_state = State::Reading;
-        m_nAsked = NextFetchRows(0, 0);
-        const LONGLONG nStart = GetTickMs();
-        if (!run(*m_pRs, FetchText(m_nAsked), m_nOptions))
-        {
-            failed();
-            return false;
-        }
-        m_nFetchMs = GetTickMs() - nStart;
+        pRs->ReadColumnsAsServerText(textColumns);
+        pRs->ReadServerTextsFromRow(rowFields.empty() ? 0 : rowFields.front(), rowFields);
     }
-    catch (CException*)
-    {
-        failed();
-        throw;
-    }
+    if (!run(*m_pRs, strDeclare))
+        return false;
+    m_nExecutionTime = m_pRs->GetExecutionTime();
+    m_state = State::Reading;
+    m_pRs->Close();
+    FetchNext(false);
     m_nExecutionTime += m_pRs->GetExecutionTime();
-    m_nInFetch = 0;
-    m_nFetched = -1;
-    TakeFetchedRows(false);
     return true;
 }
 
-CString CHeldCursor::DeclareText() const
-{
-    return L"DECLARE " + m_strName + L" NO SCROLL CURSOR FOR " + m_strDeclared;
-}
-
-CString CHeldCursor::SelectToDeclare(const CRun& run, std::vector<CColumnDesc>& descs,
-                                     std::vector<UINT>& rowFields, bool& bCancelled)
+CString CHeldCursor::SelectToDeclare(std::vector<CColumnDesc>& descs, std::vector<UINT>& rowFields)
 {
     descs.clear();
     rowFields.clear();
-    bCancelled = false;
     // The SELECT's own columns as the driver describes them; nothing of it is run. (A line
     // comment at the SELECT's end ends before the parenthesis.)
     std::vector<CString> names;
@@ -309,12 +259,9 @@ CString CHeldCursor::SelectToDeclare(const CRun& run, std::vector<CColumnDesc>& 
     try
     {
         CRRecordset rs(m_pDatabase);
-        if (!run(rs, L"SELECT * FROM (" + m_strSelect + L"\n) ql_described LIMIT 0",
-                 RS_READONLY | RS_WINDOW_READ))
-        {
-            bCancelled = true;
+        if (!rs.Open(L"SELECT * FROM (" + m_strSelect + L"\n) ql_described LIMIT 0",
+                     RS_FORWARD_ONLY, RS_READONLY))
             return m_strSelect;
-        }
         for (UINT c = 1; c <= static_cast<UINT>(rs.GetColumnCount()); ++c)
         {
             const CColumnDesc* pDesc = rs.GetColumn(c);
@@ -335,13 +282,6 @@ CString CHeldCursor::SelectToDeclare(const CRun& run, std::vector<CColumnDesc>& 
     {
         e->Delete();
         descs.clear();
-        // The failure aborted the read transaction: the SELECT is declared as it is in a new
-        // one, and meets its own error there, if any.
-        LeaveRead(true);
-        if (!m_pDatabase->BeginWindowRead())
-            throw new CRDBException(L"A transaction is open in the session.");
-        m_bInReadTxn = true;
-        m_nReadSerial = m_pDatabase->GetWindowReadSerial();
         return m_strSelect;
     }
     // Each column by its name: a name twice would be ambiguous.
@@ -379,26 +319,11 @@ CString CHeldCursor::SelectToDeclare(const CRun& run, std::vector<CColumnDesc>& 
     return L"SELECT " + strList + L" FROM (" + m_strSelect + L"\n) ql_read";
 }
 
-int CHeldCursor::NextFetchRows(int n, LONGLONG nMs)
+int CHeldCursor::NextFetchRows(int n)
 {
     // Each FETCH doubles the last, up to the largest: few round trips on a long read, little
-    // held by the driver at a time. A FETCH that kept the server long (a slow view's rows) is
-    // followed by a smaller one: the rows come into the window as they are computed, and a
-    // FETCH under way when the user acts is short.
-    if (n == 0)
-        return kFirstFetchRows;
-    if (nMs > kFetchAimMs)
-        return std::max(1, static_cast<int>(n * kFetchAimMs / std::max<LONGLONG>(nMs, 1)));
-    if (nMs * 5 > kFetchAimMs)
-        return n;
-    return std::min(n * 2, kLargestFetchRows);
-}
-
-bool CHeldCursor::IsOnItsServerCursor() const
-{
-    return m_bInReadTxn && IsOnItsConnection() &&
-           m_pDatabase->GetTransactionState() == TxnState::Read &&
-           m_pDatabase->GetWindowReadSerial() == m_nReadSerial;
+    // held by the driver at a time.
+    return n == 0 ? kFirstFetchRows : std::min(n * 2, kLargestFetchRows);
 }
 
 bool CHeldCursor::IsOnItsConnection() const
@@ -420,9 +345,9 @@ void CHeldCursor::FetchNext(bool bReadingOn)
     m_nFetched = -1;
     if (m_state == State::FetchingAhead)
     {
-        // The FETCH run ahead: the read let go of nothing meanwhile (letting go drops it first).
+        // The FETCH run ahead: its rows were read outside a transaction, whatever began since.
         CRDBException* pRefused = nullptr;
-        const SQLRETURN rc = m_pAhead->Wait(pRefused, &m_nFetchMs);
+        const SQLRETURN rc = m_pAhead->Wait(pRefused);
         m_state = State::Reading;
         // Its statement is freed by the FETCH run next, or at the latest when the read ends.
         m_hDrop = m_pRs->ReleaseStmt();
@@ -445,19 +370,16 @@ void CHeldCursor::FetchNext(bool bReadingOn)
     }
     else
     {
-        // The read transaction ended under the cursor (a window of the same session let go of
-        // it, or another read failed in it): the read goes on as after a pause.
-        if (m_state == State::Reading && !IsOnItsServerCursor())
-        {
-            LeaveRead(false);
-            m_state = State::Paused;
-        }
-        if (m_state == State::Paused)
-            Resume();
-        m_nAsked = NextFetchRows(m_nAsked, m_nFetchMs);
+        m_nAsked = NextFetchRows(m_nAsked);
         if (!IsOnItsConnection())
             Stop(new CRDBException(L"The connection was closed."));
-        const LONGLONG nStart = GetTickMs();
+        if (m_pDatabase->IsInTransaction())
+        {
+            // Not inside the user's transaction: a FETCH that failed there would abort it.
+            Stop(new CRDBException(L"A transaction was begun in the session; the rows after row " +
+                                   RowsText(m_nRows) +
+                                   L" were not read. Refresh the window to read them all."));
+        }
         try
         {
             m_pRs->Open(FetchText(m_nAsked), RS_FORWARD_ONLY, m_nOptions);
@@ -466,32 +388,6 @@ void CHeldCursor::FetchNext(bool bReadingOn)
         {
             Stop(e);
         }
-        m_nFetchMs = GetTickMs() - nStart;
-    }
-    TakeFetchedRows(bReadingOn);
-}
-
-void CHeldCursor::TakeFetchedRows(bool bReadingOn)
-{
-    // The columns the reader took from the first FETCH are those of every later one: a read
-    // taken up again after the table changed (a column dropped, renamed or of another type)
-    // would put other values under them. Columns added at the end are not read.
-    const short nColumns = m_pRs->GetColumnCount();
-    if (m_columnsRead.empty())
-        for (short c = 1; c <= nColumns; ++c)
-            m_columnsRead.emplace_back(m_pRs->GetColumnName(c), m_pRs->GetColumnSQLType(c));
-    else if (m_bCheckColumns)
-    {
-        m_bCheckColumns = false;
-        bool bSame = nColumns >= static_cast<short>(m_columnsRead.size());
-        for (short c = 1; bSame && c <= static_cast<short>(m_columnsRead.size()); ++c)
-            bSame = m_columnsRead[c - 1].first == m_pRs->GetColumnName(c) &&
-                    m_columnsRead[c - 1].second == m_pRs->GetColumnSQLType(c);
-        if (!bSame)
-            Stop(new CRDBException(L"The columns changed since the window read its first rows; "
-                                   L"the rows after row " +
-                                   RowsText(m_nRows) +
-                                   L" were not read. Refresh the window to read them all."));
     }
     if (m_pRs->IsEOF())
     {
@@ -510,71 +406,17 @@ void CHeldCursor::TakeFetchedRows(bool bReadingOn)
         StartFetchAhead();
 }
 
-void CHeldCursor::JoinRead()
-{
-    if (!m_pDatabase->BeginWindowRead())
-    {
-        // Not inside the user's transaction: a FETCH that failed there would abort it.
-        Stop(new CRDBException(L"A transaction was begun in the session; the rows after row " +
-                               RowsText(m_nRows) +
-                               L" were not read. Refresh the window to read them all."));
-    }
-    m_bInReadTxn = true;
-    m_nReadSerial = m_pDatabase->GetWindowReadSerial();
-}
-
-void CHeldCursor::LeaveRead(bool bFailed)
-{
-    if (!m_bInReadTxn)
-        return;
-    m_bInReadTxn = false;
-    if (IsOnItsConnection() && m_pDatabase->GetTransactionState() == TxnState::Read &&
-        m_pDatabase->GetWindowReadSerial() == m_nReadSerial)
-        m_pDatabase->EndWindowRead(bFailed);
-}
-
-void CHeldCursor::Resume()
-{
-    if (!IsOnItsConnection())
-        Stop(new CRDBException(L"The connection was closed."));
-    JoinRead();
-    // A cursor name of its own: the old one may still be open in a transaction that went on.
-    m_strName = NextCursorName();
-    try
-    {
-        m_pRs->Open(DeclareText(), RS_FORWARD_ONLY, RS_READONLY | RS_WINDOW_READ);
-        m_pRs->Close();
-        // The rows read already are passed over on the server, not sent again.
-        if (m_nRows > 0)
-        {
-            m_pRs->Open(L"MOVE FORWARD " + RowsText(m_nRows) + L" IN " + m_strName,
-                        RS_FORWARD_ONLY, RS_READONLY | RS_WINDOW_READ);
-            m_pRs->Close();
-        }
-    }
-    catch (CRDBException* e)
-    {
-        Stop(e);
-    }
-    if (m_nReadAnewAfter < 0)
-        m_nReadAnewAfter = m_nRows;
-    m_bCheckColumns = true;
-    m_state = State::Reading;
-    m_nAsked = 0;
-    m_nFetchMs = 0;
-}
-
 void CHeldCursor::StartFetchAhead()
 {
     // Not after a FETCH that gave fewer rows than it asked for (the last), and only where the
     // reader could run it itself.
     if (m_state != State::Reading || (m_nFetched >= 0 && m_nFetched < m_nAsked) ||
-        !IsOnItsServerCursor())
+        !IsOnItsConnection() || m_pDatabase->IsInTransaction())
     {
         DropReleasedStatement();
         return;
     }
-    m_nNextAsked = NextFetchRows(m_nAsked, m_nFetchMs);
+    m_nNextAsked = NextFetchRows(m_nAsked);
     try
     {
         if (!m_pNext->BeginBeside(FetchText(m_nNextAsked), RS_FORWARD_ONLY, m_nOptions))
@@ -650,8 +492,6 @@ void CHeldCursor::Stop(CRDBException* pError)
     // The copy is thrown again; the original goes to the caller.
     m_pStopped = std::make_unique<CRDBException>(*pError);
     LeaveServer(State::Stopped);
-    // (A failure while the read was being taken up again: it had joined the transaction.)
-    LeaveRead(true);
     m_state = State::Stopped;
     throw pError;
 }
@@ -666,22 +506,11 @@ void CHeldCursor::LeaveServer(State next)
     DropFetchAhead();
     DropReleasedStatement();
     if (!IsReading())
-    {
-        if (m_state == State::Paused)
-            m_state = next;
         return;
-    }
     m_state = next;
-    // The cursor goes at the latest with the transaction; others may read on in it.
-    if (next != State::Stopped && IsOnItsServerCursor())
-        m_pDatabase->ExecQuietly(L"CLOSE " + m_strName);
-    LeaveRead(next == State::Stopped);
-}
-
-void CHeldCursor::LetGoOfServer()
-{
-    if (IsReading())
-        LeaveServer(State::Paused);
+    if (!IsOnItsConnection() || m_pDatabase->IsInTransaction())
+        return;
+    m_pDatabase->ExecQuietly(L"CLOSE " + m_strName);
 }
 
 void CHeldCursor::Close()

@@ -1,43 +1,36 @@
 // A PostgreSQL result of the program's own SELECT (a table or view window, a table's export) read
-// in steps through a cursor in the user's session, as psql reads a result while it prints it:
-// DECLARE ... NO SCROLL CURSOR FOR <select> in a transaction of the program's own
-// (CRDatabase::BeginWindowRead), then FETCH n FROM it as the reader goes on, and the transaction's
-// end once the rows run out or the reader lets go.
+// in steps through a cursor held in the user's session: DECLARE ... NO SCROLL CURSOR WITH HOLD
+// FOR <select>, then FETCH n FROM it as the reader goes on, and CLOSE once the rows run out or
+// the reader lets go.
 //
-// The server computes no more than each FETCH asks for: the first rows come at once however large
-// the table or slow the view, and the server's limits (statement_timeout, lock_timeout) apply to
-// each statement as to psql's. While the cursor reads, its transaction holds the snapshot and the
-// locks of the read; the moment the user acts on the connection, CRDatabase::LetGoOfReads ends it
-// (the reader reads on for a moment, then LetGoOfServer): the rows read stay, the read is paused,
-// and it is taken up again only when a reader asks for more rows: the SELECT is declared anew,
-// the rows already read are passed over (MOVE), and the rows from there on are those of the new
-// read (GetRowsReadAnewAfter says where; the table may have changed between the two).
-//
-// Each FETCH is read whole by the driver (the connection reads results whole): the first is
-// small so that a window shows its first screen at once, the later ones larger so that a read to
-// the end costs little more than one SELECT, but none longer than a moment of the server's time
-// (a slow view's FETCHes stay small). The driver's work is spread over threads of its own, each
-// overlapping the reader's: while the reader goes through the rows of one FETCH, another thread
-// turns that FETCH's values into their types (CRRecordset::ReadAheadFromNextBlock) and, once the
-// reader has gone past the first, a third runs the next FETCH. Anything else that is to reach the
-// connection waits for that FETCH to end (CRDatabase::IReadAhead), or, letting the read go,
-// cancels it after a moment.
+// Declared outside a transaction, the server computes the whole result when the DECLARE's own
+// transaction commits and from then on holds only those rows: no lock, no snapshot and no open
+// transaction stays between two FETCHes, so another client's ALTER TABLE is not kept waiting and
+// every statement of the user's runs as beside psql. Each FETCH is read whole by the driver
+// (the connection reads results whole): the first is small so that a window shows its first
+// screen at once, the later ones larger so that a read to the end costs little more than one
+// SELECT. The driver's work is spread over threads of its own, each overlapping the reader's:
+// while the reader goes through the rows of one FETCH, another thread turns that FETCH's values
+// into their types (CRRecordset::ReadAheadFromNextBlock) and, once the reader has gone past the
+// first, a third runs the next FETCH (receiving and storing a FETCH's rows is half the work of a
+// read; a window that only shows its first rows leaves the session idle). Anything else that is to
+// reach the connection waits for that FETCH to end (CRDatabase::IReadAhead), and a FETCH is
+// begun only by the reader, outside a transaction.
 //
 // Dates and timestamps are declared as the server's text of them, together as one row value's
 // text, and read from that text (see SelectToDeclare); the rows read the same.
 //
-// Inside a transaction the user opened no FETCH runs (one that failed there would abort it): a
-// paused read asked for more says so in words. A failure stops the read for good: the rows read
-// stay, the count is not final, and every later step throws the same error again without going to
-// the server.
+// A FETCH run inside a transaction the user opened would abort it should it fail (the user's
+// CLOSE ALL, a statement_timeout): the reader reads the rest before a transaction begins
+// (CMemCursor::ReadToEndBeforeTransactions), and a FETCH is refused once one is open all the
+// same. A failure stops the read for good: the rows read stay, the count is not final, and every
+// later step throws the same error again without going to the server.
 #pragma once
 
 #include "dbaccess/recordset.h"
 
 #include <functional>
 #include <memory>
-#include <utility>
-#include <vector>
 
 namespace Zelt {
 
@@ -48,24 +41,17 @@ public:
     CHeldCursor(CRDatabase* pDatabase, LPCWSTR pszSelect, UINT nOptions);
     ~CHeldCursor() override;
 
-    // Whether a read of the program's own SELECT on the connection goes through a cursor:
-    // PostgreSQL, outside any transaction of the user's.
+    // Whether a read of the program's own SELECT on the connection goes through a held cursor:
+    // PostgreSQL, outside any transaction.
     static bool IsUsable(CRDatabase& db);
 
-    // The caller's way of running a statement that the user may cancel: it opens the recordset
-    // on the statement text, forward only, with the options given, and answers false when
-    // cancelled. Failures throw.
-    using CRun = std::function<bool(CRRecordset&, LPCWSTR, UINT)>;
-    // Runs the description of the SELECT, the DECLARE and the first FETCH through run. False
-    // when the user cancelled one of them; driver failures throw. Either way the read's
-    // transaction is over unless the rows are read.
-    bool Open(const CRun& run);
+    // Runs the DECLARE through run (the caller's way of running a statement that the user may
+    // cancel: it opens the recordset on the statement text and answers false when cancelled or
+    // refused), then the first FETCH. Driver failures throw.
+    bool Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run);
     // Rows of the first FETCH, and the most any later one asks for.
     static constexpr int kFirstFetchRows = 500;
     static constexpr int kLargestFetchRows = 10000;
-    // A FETCH that took longer than this (a slow view) is followed by a smaller one, and one
-    // that took less than a fifth of it by a larger one.
-    static constexpr LONGLONG kFetchAimMs = 300;
 
     // Zelt::ICursor
     void Close() override;
@@ -97,18 +83,12 @@ public:
     bool Refresh() override { return true; }
     bool Move(int rows, USHORT fetchType) override;
     bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
-    bool IsEOF() override
-    {
-        return !IsReading() && m_state != State::Stopped && m_state != State::Paused;
-    }
+    bool IsEOF() override { return !IsReading() && m_state != State::Stopped; }
     bool HasResultColumns() override { return m_pRs->GetColumnCount() > 0; }
     void GetStatus(CStatus& status) override;
     void SetPos(ULONGLONG, USHORT) override {}
 
     bool IsNextRowReady() override;
-    bool IsReadPaused() override { return m_state == State::Paused; }
-    void LetGoOfServer() override;
-    int GetRowsReadAnewAfter() override { return m_nReadAnewAfter; }
 
     bool IsFieldValid(UINT col) override { return m_pRs->IsFieldValid(col); }
     bool IsFieldNull(UINT col) override { return m_pRs->IsFieldNull(col); }
@@ -148,8 +128,8 @@ public:
         return m_pRs->GetFieldAsciiText(col, text, length);
     }
 
-    // Whether the cursor still exists on the server (declared, and neither read to its end,
-    // paused nor closed).
+    // Whether the cursor still exists on the server (declared, and neither read to its end nor
+    // closed).
     bool IsHeldOnServer() const { return IsReading(); }
 
 private:
@@ -158,42 +138,25 @@ private:
     // after this one is run ahead.
     void FetchNext(bool bReadingOn);
     // Where the read stands. Reading: declared on the server, rows to come. FetchingAhead: the
-    // same, the next FETCH run ahead (in m_pNext) by the fetch thread. Paused: rows to come, the
-    // cursor gone from the server (the user acted, or the read transaction ended under it).
-    // Ended: the last row passed. Stopped: a failure ended it (m_pStopped). Closed: the reader
-    // let go before the end.
+    // same, the next FETCH run ahead (in m_pNext) by the fetch thread. Ended: the last row
+    // passed. Stopped: a failure ended it (m_pStopped). Closed: the reader let go before the end.
     // Reading -> FetchingAhead (StartFetchAhead) -> Reading (FetchNext takes its rows, or
-    // DropFetchAhead drops them); Reading -> Paused, Ended, Stopped or Closed (LeaveServer);
-    // Paused -> Reading (Resume), Stopped or Closed.
+    // DropFetchAhead drops them); Reading -> Ended, Stopped or Closed (LeaveServer).
     enum class State
     {
         Unopened,
         Reading,
         FetchingAhead,
-        Paused,
         Ended,
         Stopped,
         Closed,
     };
     bool IsReading() const { return m_state == State::Reading || m_state == State::FetchingAhead; }
-    // Leaves Reading for next: the cursor is closed and the read's part in the read transaction
-    // ends (the last read ends the transaction; a Stopped read rolls it back). Failures are
-    // dropped: the cursor goes with the transaction at the latest. From Paused, only the state
-    // changes; from any other state, nothing.
+    // Leaves Reading for next, with a CLOSE on the server where that cannot harm the user's
+    // session: on the connection it was declared on, outside a transaction (a CLOSE that failed
+    // there would abort it). Failures are dropped: the cursor goes with the session at the
+    // latest. From any other state, nothing.
     void LeaveServer(State next);
-    // Whether the cursor declared last still exists: the read transaction it was declared in
-    // goes on, on the connection it was declared on.
-    bool IsOnItsServerCursor() const;
-    // Paused -> Reading: declares the SELECT again in a read transaction and passes over the rows
-    // read. Failures stop the read.
-    void Resume();
-    CString DeclareText() const;
-    // The read's part in the read transaction: joined (a failure stops the read), and left
-    // where it still is the transaction it joined.
-    void JoinRead();
-    void LeaveRead(bool bFailed);
-    // Takes the rows of the FETCH that ran: its first row becomes the current one (or the end).
-    void TakeFetchedRows(bool bReadingOn);
     [[noreturn]] void Stop(CRDBException* pError);
     [[noreturn]] void ThrowStopped() const;
 
@@ -206,8 +169,8 @@ private:
     void DropFetchAhead();
     // Frees the statement of the last FETCH where no FETCH run ahead does.
     void DropReleasedStatement();
-    // The next FETCH's size after one of n rows that took nMs (the first: n = 0).
-    static int NextFetchRows(int n, LONGLONG nMs);
+    // The next FETCH's size after one of n rows.
+    static int NextFetchRows(int n);
     // The connection the cursor was declared on is still open.
     bool IsOnItsConnection() const;
     CString FetchText(int nRows) const;
@@ -219,13 +182,10 @@ private:
     // The driver's typing of a timestamp is most of its work on a FETCH, and it holds the
     // connection while it does it. Asked of the server with a LIMIT 0 of the SELECT; where that
     // fails, the SELECT as it is.
-    // The description runs through run; bCancelled: the user cancelled it.
-    CString SelectToDeclare(const CRun& run, std::vector<CColumnDesc>& descs,
-                            std::vector<UINT>& rowFields, bool& bCancelled);
+    CString SelectToDeclare(std::vector<CColumnDesc>& descs, std::vector<UINT>& rowFields);
 
     CRDatabase* m_pDatabase;
     CString m_strSelect;
-    CString m_strDeclared; // the SELECT declared (SelectToDeclare)
     CString m_strName;
     UINT m_nOptions;
     // The current FETCH's rows, and the next FETCH's while it runs ahead (m_pAhead).
@@ -236,15 +196,6 @@ private:
     // The statement of the FETCH before the current one, released to be freed (ReleaseStmt).
     SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
     UINT m_nConnectionSerial = 0;
-    UINT m_nReadSerial = 0;     // the read transaction the cursor was declared in
-    bool m_bInReadTxn = false;  // the read counts in that transaction (JoinRead)
-    // The columns (name, SQL type) of the first FETCH, and whether the next FETCH, the first of a
-    // read taken up again, is to be checked against them.
-    std::vector<std::pair<CString, SQLSMALLINT>> m_columnsRead;
-    bool m_bCheckColumns = false;
-    int m_nReadAnewAfter = -1;  // rows read before the read was first taken up again
-    LONGLONG m_nFetchMs = 0;    // how long the current FETCH took
-    LONGLONG m_nNextFetchMs = 0; // the same for the one run ahead
     State m_state = State::Unopened;
     int m_nRows = 0;     // rows read so far, the current one included
     int m_nAsked = 0;    // rows the current FETCH asked for

@@ -362,8 +362,6 @@ void* CMemCursor::Allocate(size_t size, size_t align)
 
 void CMemCursor::DeleteSource()
 {
-    if (m_source)
-        m_nReadAnewAfter = m_source->GetRowsReadAnewAfter();
     if (m_pWatchedDatabase != nullptr)
     {
         m_pWatchedDatabase->RemoveStreamingResult(this);
@@ -417,18 +415,6 @@ void CMemCursor::ReadToEndBeforeTransactions(CRDatabase* pDatabase)
 void CMemCursor::ReadToEnd()
 {
     ReadOn(INT_MAX);
-}
-
-void CMemCursor::LetGo(LONGLONG nUntilMs)
-{
-    if (m_source && !m_source->IsReadPaused())
-    {
-        ReadOnUntil(nUntilMs);
-        if (m_source)
-            ReadSource([this] { m_source->LetGoOfServer(); });
-    }
-    if (m_source && !m_source->IsReadPaused())
-        ReadToEnd();
 }
 
 bool CMemCursor::ReadOn(int nRows)

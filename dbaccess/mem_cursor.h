@@ -82,20 +82,11 @@ public:
     bool GetFieldText(UINT col, CString& value) override;
     bool GetFieldTextA(UINT col, CStringA& value) override;
 
-    // The source streams from pDatabase: when the user acts on that connection (a statement,
-    // a transaction's begin or end) the source lets go of it (LetGo): a SQLite statement, which
-    // would not survive, is read to its end; a PostgreSQL cursor read leaves the server.
+    // The source streams from pDatabase: every row left is read before a transaction on that
+    // connection begins or ends (the statement would not survive it).
     void ReadToEndBeforeTransactions(CRDatabase* pDatabase);
     // Reads every row the source has left; the current row stays.
     void ReadToEnd() override;
-    // Reads on until the tick count reaches nUntilMs, then asks the source to leave the server
-    // (ICursor::LetGoOfServer); a source that cannot is read to its end.
-    void LetGo(LONGLONG nUntilMs) override;
-    bool IsReadPaused() override { return m_source && m_source->IsReadPaused(); }
-    int GetRowsReadAnewAfter() override
-    {
-        return m_source ? m_source->GetRowsReadAnewAfter() : m_nReadAnewAfter;
-    }
     // Reads up to nRows more rows from the source; the current row stays. True while the source
     // has rows left.
     bool ReadOn(int nRows);
@@ -217,7 +208,6 @@ private:
     CString m_strSQL;
     CString m_strTableName;
     CRDatabase* m_pWatchedDatabase = nullptr;
-    int m_nReadAnewAfter = -1; // the source's GetRowsReadAnewAfter, kept once it is gone
     std::unique_ptr<CRDBException> m_stopError;
     std::function<void()> m_stopNotice;
     std::vector<CColumnEntry> m_columns;

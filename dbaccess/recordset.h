@@ -35,18 +35,7 @@ enum : UINT
     // values from the server's text (see server_texts.h). Without effect on other products and
     // texts.
     RS_SERVER_TEXTS = 64,
-    // A statement of a window's own read on PostgreSQL (a cursor's description, DECLARE, FETCH,
-    // MOVE, see held_cursor.h): it runs inside the program's read transaction, beside the other
-    // windows' reads, which are not let go of first (CRDatabase::BeforeStatement).
-    RS_WINDOW_READ = 128,
 };
-
-// Whether a statement opened with these options runs beside the reads under way on its
-// connection (they are held for it, not read to their end or let go of).
-inline bool RunsBesideReads(UINT nOptions)
-{
-    return (nOptions & (RS_DECLARED_COLUMNS | RS_WINDOW_READ)) != 0;
-}
 
 // Cursor types of Open and Prepare.
 enum : UINT

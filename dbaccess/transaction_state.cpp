@@ -10,8 +10,7 @@ bool TxnAutocommitOff(TxnState state)
     case TxnState::Guard:
     case TxnState::Aborted:
     case TxnState::UserUnknown:
-    case TxnState::Lost:
-    case TxnState::Read: return true;
+    case TxnState::Lost: return true;
     default: return false;
     }
 }
@@ -22,8 +21,7 @@ bool TxnIsOpen(TxnState state, bool bSessionGone)
     {
     case TxnState::None:
     case TxnState::Lost:
-    case TxnState::DriversAborted:
-    case TxnState::Read: return false;
+    case TxnState::DriversAborted: return false;
     // A question left unanswered because the session is gone: its transaction went with it.
     case TxnState::Unknown:
     case TxnState::UserUnknown: return !bSessionGone;
@@ -129,9 +127,8 @@ TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const 
     // transaction is aborted by it, an aborted one stays so.
     if (text == TxnText::Plain || (bSingle && text == TxnText::RollsBackToSavepoint))
     {
-        // (A window's read that failed ends its own transaction, see CRDatabase::EndWindowRead.)
         if (bDriverOnly || state == TxnState::None || state == TxnState::Aborted ||
-            state == TxnState::Lost || state == TxnState::Read)
+            state == TxnState::Lost)
             return Stay(state);
         TxnStep step{TxnState::Aborted};
         // The guard's owner rolls it back before the user reads the failure: the session is

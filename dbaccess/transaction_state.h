@@ -26,10 +26,6 @@ enum class TxnState
     DriversAborted, // PostgreSQL: a read through psqlODBC's own cursor failed on a thread reading
                     // ahead, leaving the driver's transaction aborted; autocommit on; rolled back
                     // before the next statement (the driver has forgotten it)
-    Read,           // PostgreSQL: the program began it to read windows' rows through cursors
-                    // (CRDatabase::BeginWindowRead), as psql reads a result while it prints it;
-                    // every statement, Begin and End of the user's first lets the reads go and
-                    // ends it, so the user never meets it open; autocommit off
 };
 
 enum class TxnProduct

@@ -195,8 +195,8 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
                 // session, which holds nothing else on the server while the file is written.
                 auto held = std::make_unique<Zelt::CHeldCursor>(&GetDatabase(), strSQL,
                                                                 nOptions & ~RS_DECLARED_COLUMNS);
-                bOpen = held->Open([&](CRRecordset& rs, LPCWSTR pszSQL, UINT nReadOptions) {
-                    return open(rs, pszSQL, nReadOptions);
+                bOpen = held->Open([&](CRRecordset& rs, LPCWSTR pszDeclare) {
+                    return open(rs, pszDeclare, RS_READONLY);
                 });
                 cursor = std::move(held);
             }

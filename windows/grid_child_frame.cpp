@@ -36,9 +36,6 @@ const int kRowsPerTick = 2000;
 const UINT kHeldRowsRetryMs = 250;
 // The pause before looking again for rows still being fetched (a slow result read ahead).
 const UINT kFetchingRetryMs = 10;
-// The pause between looks at a read that let go of the server (the user acted): a reader that
-// asks for more rows takes it up again, and the window then reads on by itself.
-const UINT kPausedRetryMs = 250;
 
 } // namespace
 
@@ -483,10 +480,9 @@ void CGridChildFrame::SetRowsText()
     if (!IsActiveChild() || m_view.m_hWnd == nullptr)
         return;
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
-    pMain->SetRowsPane(FormatRowsText(
-        m_view.GetItemCount(), m_view.GetColumnCount(), m_view.IsFullyLoaded(),
-        pMem != nullptr && (pMem->IsStopped() || pMem->IsReadPaused()),
-        pMem != nullptr ? pMem->GetRowsReadAnewAfter() : -1));
+    pMain->SetRowsPane(FormatRowsText(m_view.GetItemCount(), m_view.GetColumnCount(),
+                                      m_view.IsFullyLoaded(),
+                                      pMem != nullptr && pMem->IsStopped()));
 }
 
 void CGridChildFrame::ShowElapsedTime()
@@ -610,12 +606,12 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
         m_bStreamed = true;
         auto held =
             std::make_unique<Zelt::CHeldCursor>(&db, pszSelect, nOptions & ~RS_DECLARED_COLUMNS);
-        bOpened = held->Open([&](CRRecordset& rs, LPCWSTR pszSQL, UINT nReadOptions) {
+        bOpened = held->Open([&](CRRecordset& rs, LPCWSTR pszDeclare) {
             if (CRDatabaseHelper::IsCancelExecEnabled())
-                return m_pHelper->OpenRecordset(&rs, pszSQL, RS_FORWARD_ONLY, nReadOptions,
+                return m_pHelper->OpenRecordset(&rs, pszDeclare, RS_FORWARD_ONLY, RS_READONLY,
                                                 nullptr, &bCancelled);
             CWaitCursor wait;
-            return rs.Open(pszSQL, RS_FORWARD_ONLY, nReadOptions);
+            return rs.Open(pszDeclare, RS_FORWARD_ONLY, RS_READONLY);
         });
         if (bOpened)
             cursor = std::move(held);
@@ -727,7 +723,8 @@ void CGridChildFrame::StartReadingOn()
 {
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
     if (m_bStreamed && pMem != nullptr && pMem->IsSourceOpen() && m_hWnd != nullptr &&
-        m_pHelper != nullptr && (!m_bStagedRead || m_bStagedReadsOn))
+        m_pHelper != nullptr &&
+        (m_bStagedReadsOn || m_pHelper->GetDatabase().ReadsResultsBeforeStatements()))
         SetTimer(kReadOnTimer, 1);
 }
 
@@ -756,13 +753,7 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
     // is told here. Only rows already fetched are taken, and the slice is kept row by row: over
     // a slow result (each row a long computation) the window still answers its messages, a
     // close among them, within the slice.
-    const bool bPaused = pMem->IsReadPaused();
-    if (bPaused != m_bPausedShown)
-    {
-        m_bPausedShown = bPaused;
-        SetRowsText();
-    }
-    if (pMem->IsSourceOpen() && !bPaused)
+    if (pMem->IsSourceOpen())
     {
         RunReportingErrors([&] {
             const LONGLONG nTickEnd = GetTickMs() + kReadOnTickMs;
@@ -784,8 +775,6 @@ void CGridChildFrame::OnTimer(UINT_PTR nIDEvent)
         SetTimer(kReadOnTimer, 1);
     else if (bMore)
         SetTimer(kReadOnTimer, kFetchingRetryMs);
-    else if (bPaused)
-        SetTimer(kReadOnTimer, kPausedRetryMs);
     else if (m_view.GetItemCount() < pMem->GetRecordCount())
         SetTimer(kReadOnTimer, kHeldRowsRetryMs);
 }

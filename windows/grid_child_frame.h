@@ -196,7 +196,6 @@ protected:
     bool m_bStagedReadsOn = false;
     // The cursor shown has stopped before its end and the window has said why.
     bool m_bStopTold = false;
-    bool m_bPausedShown = false; // the rows text says the read let go of the server
     CString m_strInitialSelect;
     CString m_strCurrentSelect;
     CString m_strShowSQL;

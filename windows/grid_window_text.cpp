@@ -6,8 +6,7 @@
 #include "dbaccess/cursor.h"
 #include "services/sql_outline.h"
 
-CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped,
-                       int nReadAnewAfter)
+CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped)
 {
     CString str;
     if (bStopped)
@@ -15,12 +14,6 @@ CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped
     else
         str.Format(bFullyLoaded ? L"Rows %d Columns %d" : L"Rows >= %d Columns %d", nRows,
                    nColumns);
-    if (nReadAnewAfter >= 0)
-    {
-        CString strAnew;
-        strAnew.Format(L" (rows after %d read anew)", nReadAnewAfter);
-        str += strAnew;
-    }
     return str;
 }
 

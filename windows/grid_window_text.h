@@ -8,10 +8,7 @@
 
 // "Rows %d Columns %d", or "Rows >= %d Columns %d" while rows remain to be read; rows that
 // stopped before their end (bStopped) keep ">=" and say so.
-// bStopped: the rows stopped before their end (a failure, or a read paused while the user acts);
-// nReadAnewAfter: the rows after that many come from a second read of the same SELECT (-1: none).
-CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped = false,
-                       int nReadAnewAfter = -1);
+CString FormatRowsText(int nRows, int nColumns, bool bFullyLoaded, bool bStopped = false);
 
 // The message of the grid's save error (owner code 12): nColumn is 1-based, 0 or less for none.
 CString FormatSaveErrorText(LPCWSTR pszColumnName, bool bHasColumn, UINT nKind, LPCWSTR pszText);

@@ -838,8 +838,8 @@ private:
                 // PostgreSQL outside a transaction: FETCHes from a cursor held in the session.
                 auto held = std::make_unique<Zelt::CHeldCursor>(&m_db, L"SELECT * FROM " + table,
                                                                 RS_NUMERIC_AS_TEXT);
-                if (!held->Open([](CRRecordset& rs, LPCWSTR pszSQL, UINT nReadOptions) {
-                        return rs.Open(pszSQL, RS_FORWARD_ONLY, nReadOptions);
+                if (!held->Open([](CRRecordset& rs, LPCWSTR pszDeclare) {
+                        return rs.Open(pszDeclare, RS_FORWARD_ONLY, RS_READONLY);
                     }))
                 {
                     error = L"Can't open recordset";
@@ -905,31 +905,19 @@ private:
 
     // A window streaming on SQLite reads on while the program is idle
     // (CGridChildFrame::OnTimer); it is read to its end before another session looks (its
-    // statement holds the file's lock meanwhile, as designed). A PostgreSQL window reads on in
-    // the program's read transaction: to its end, or part way before the user acts and it lets
-    // go of the session (which the next statement would do; here before another session looks).
+    // statement holds the file's lock meanwhile, as designed).
     void ReadOnWhenIdle()
     {
         for (auto& window : m_windows)
         {
             auto* pMem = dynamic_cast<Zelt::CMemCursor*>(window->cursor.get());
-            const bool bPostgresRead = m_product == Product::PostgreSQL && pMem != nullptr &&
-                                       pMem->IsSourceOpen() && !pMem->IsReadPaused();
             if (pMem == nullptr || !window->readError.empty() ||
-                (!m_db.ReadsResultsBeforeStatements() && !bPostgresRead))
+                !m_db.ReadsResultsBeforeStatements())
                 continue;
             try
             {
-                if (bPostgresRead && Pick(2) == 0)
-                {
-                    pMem->ReadOn(static_cast<int>(Pick(1200)));
-                    m_db.LetGoOfReads();
-                    m_steps += "       (the user acts: window reads let go at row " +
-                               std::to_string(pMem->GetRecordCount()) + ")\n";
-                }
-                else
-                    while (pMem->ReadOn(256))
-                    {}
+                while (pMem->ReadOn(256))
+                {}
             }
             catch (Zelt::CRDBException* e)
             {

@@ -191,7 +191,6 @@ TEST(TransactionState, ALostSessionTakesItsTransactionAlong)
         {TxnState::None, TxnState::None, false},
         {TxnState::Lost, TxnState::Lost, false},
         {TxnState::DriversAborted, TxnState::None, false},
-        {TxnState::Read, TxnState::Lost, false},
     };
     for (const auto& c : cases)
     {
@@ -227,14 +226,6 @@ TEST(TransactionState, AutocommitFollowsTheState)
     EXPECT_TRUE(TxnAutocommitOff(TxnState::UserUnknown));
     EXPECT_TRUE(TxnAutocommitOff(TxnState::Aborted));
     EXPECT_FALSE(TxnAutocommitOff(TxnState::Server));
-    // The windows' read transaction is never shown as open, and a failure of the program's own
-    // (a catalog read) inside it says nothing of an aborted transaction: the read ends it.
-    EXPECT_FALSE(TxnIsOpen(TxnState::Read));
-    EXPECT_TRUE(TxnAutocommitOff(TxnState::Read));
-    const TxnStep failed =
-        TxnAfterFailure(TxnState::Read, TxnText::Plain, TxnProduct::PostgreSQL, L"42P01", true);
-    EXPECT_EQ(failed.next, TxnState::Read);
-    EXPECT_EQ(failed.note, TxnStep::noNote);
     // MySQL keeps the transaction after a failed statement, but for a deadlock.
     EXPECT_EQ(
         TxnAfterFailure(TxnState::User, TxnText::Plain, TxnProduct::MySQL, L"HY000", true).next,

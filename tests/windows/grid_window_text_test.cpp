@@ -16,9 +16,6 @@ TEST(GridWindowText, RowsAndSaveErrorTexts)
 {
     EXPECT_EQ(A(FormatRowsText(1000, 3, true)), "Rows 1000 Columns 3");
     EXPECT_EQ(A(FormatRowsText(42, 3, false)), "Rows >= 42 Columns 3");
-    EXPECT_EQ(A(FormatRowsText(42, 3, false, true)), "Rows >= 42 Columns 3, reading stopped");
-    EXPECT_EQ(A(FormatRowsText(900, 3, true, false, 500)),
-              "Rows 900 Columns 3 (rows after 500 read anew)");
     EXPECT_EQ(A(FormatSaveErrorText(L"name", true, 1, L"")), "Error editing 'name'");
     EXPECT_EQ(A(FormatSaveErrorText(L"", false, 2, L"")), "Not even length of data");
     EXPECT_EQ(A(FormatSaveErrorText(L"bin", true, 2, L"")), "Not even length of data in 'bin'");
