@@ -172,8 +172,18 @@ bool CRGrid::PlaceSavedRowInCursor(bool bInserted, const std::vector<CRowSqlColu
     if (bInserted && !row.key.keyNames.empty() && m_pDatabase->IsSQLite())
         row.serverKeys = ReadSQLiteInsertedKeys(*m_pDatabase, m_pQuoteDatabase,
                                                 pMem->GetTableName(), row.key.keyNames);
-    else if (bInserted && !row.key.keyNames.empty())
-        row.serverKeys = ReadMariaDBInsertedKeys(*m_pDatabase, pMem, columns, row.key.keyNames);
+    else if (bInserted && m_pDatabase->GetDBMSKind() == DBMS_MYSQL)
+    {
+        // A new MariaDB row not found by its key (none known, or none the server said it gave)
+        // is read with the window's rows again, as a window over the driver's cursor is.
+        if (!row.key.keyNames.empty())
+            row.serverKeys = ReadMariaDBInsertedKeys(*m_pDatabase, pMem, columns, row.key.keyNames);
+        bool bKnown = false;
+        for (const CString& key : row.serverKeys)
+            bKnown = bKnown || !key.IsEmpty();
+        if (!bKnown)
+            return false;
+    }
     return PlaceSavedRow(*m_pDatabase, m_pQuoteDatabase, *pMem, row) != RowPlacing::Failed;
 }
 
