@@ -485,8 +485,7 @@ CMemCursor::CItemValue* CMemCursor::StoreRow(ICursor& from)
         // A text that reads as a SQLite blob's keeps what the source tells of it.
         auto keepBlobForm = [&](const auto* text, size_t n) {
             if (ReadsAsSQLiteBlob(text, n))
-                flags[i] |=
-                    static_cast<BYTE>(source->GetFieldBlobForm(col) << kFieldBlobFormShift);
+                flags[i] |= static_cast<BYTE>(source->GetFieldBlobForm(col) << kFieldBlobFormShift);
         };
         if (MayBeHeldAsText(type) && source->IsFieldHeldAsText(col))
         {
@@ -772,13 +771,13 @@ CMemCursor::CItemValue* CMemCursor::StoreRowFields(int nRow, const std::vector<C
         switch (type)
         {
         case SQL_C_WCHAR:
-            item.p = StoreWideText(text.GetString(), static_cast<size_t>(text.GetLength()),
-                                   allocate);
+            item.p =
+                StoreWideText(text.GetString(), static_cast<size_t>(text.GetLength()), allocate);
             break;
         case SQL_C_CHAR: {
             const CStringA narrow(text);
-            item.p = StoreBytes(narrow.GetString(), static_cast<size_t>(narrow.GetLength()),
-                                allocate);
+            item.p =
+                StoreBytes(narrow.GetString(), static_cast<size_t>(narrow.GetLength()), allocate);
             break;
         }
         case SQL_C_UTINYINT:
@@ -834,8 +833,8 @@ CMemCursor::CItemValue* CMemCursor::StoreRowFields(int nRow, const std::vector<C
         }
         if (!kept)
         {
-            item.p = StoreWideText(text.GetString(), static_cast<size_t>(text.GetLength()),
-                                   allocate);
+            item.p =
+                StoreWideText(text.GetString(), static_cast<size_t>(text.GetLength()), allocate);
             flags[i] = kFieldNotNull | kFieldHeldAsText;
         }
     }

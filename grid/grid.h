@@ -337,7 +337,15 @@ public:
     bool DeleteRow();
 
     // --- Saving rows as SQL [logic] (grid_save.cpp) -------------------------------------------
-    bool SaveRow(bool& bStatementRun);
+    // What a saved row came to: no statement was needed, its statement ran and the window reads
+    // its rows again, or its statement ran and the row is in place in the cursor.
+    enum class SavedRow
+    {
+        Unchanged,
+        Run,
+        RunAndPlaced,
+    };
+    bool SaveRow(SavedRow& saved);
     // After a row's statement ran: puts the row in place in a memory cursor (row_in_place.h),
     // so that the window need not read its rows again. False for another cursor.
     // returnedKeys: a new row's key values as the server gave them (ReturningKeysClause).
@@ -425,8 +433,6 @@ public:
     int m_nEditedRow = -1;
     UINT m_bModified = 0;
     UINT m_bInserting = 0;
-    // The row SaveRow saved last is in place in the cursor (PlaceSavedRowInCursor).
-    bool m_bSavedRowPlaced = false;
     COLORREF m_crEditFrame = RGB(255, 0, 0);
     UINT m_nClipFormatAnsi = 0;    // "RGrid Clipboard format"
     UINT m_nClipFormatUnicode = 0; // "RGrid Clipboard Unicode format"

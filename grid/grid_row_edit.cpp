@@ -301,14 +301,15 @@ bool CRGrid::CommitRow()
     if (!m_bInserting && !m_bModified)
         return false;
     CWaitCursor hourglass;
-    bool statementRun = false;
+    SavedRow saved = SavedRow::Unchanged;
     const bool inserting = m_bInserting != 0;
-    if (SaveRow(statementRun))
+    if (SaveRow(saved))
     {
         const int former = m_nEditedRow;
         // A row in place in the cursor (as the server holds it) is shown from there, where it
         // was: the window need not read its rows again.
-        const bool placed = statementRun && m_bSavedRowPlaced;
+        const bool statementRun = saved != SavedRow::Unchanged;
+        const bool placed = saved == SavedRow::RunAndPlaced;
         ResetEditState();
         if (statementRun)
             ClearCache();

@@ -73,10 +73,9 @@ static CRowKeyRequest MakeKeyRequest(CRGrid& grid, UINT nPositionedBit)
     return key;
 }
 
-bool CRGrid::SaveRow(bool& bStatementRun)
+bool CRGrid::SaveRow(SavedRow& saved)
 {
-    bStatementRun = false;
-    m_bSavedRowPlaced = false;
+    saved = SavedRow::Unchanged;
     if (m_pCursor == nullptr || m_pDatabase == nullptr)
         return false;
     bool inserting = m_bInserting != 0;
@@ -131,13 +130,13 @@ bool CRGrid::SaveRow(bool& bStatementRun)
         }
         if (statement.bNothing)
             return true;
-        bStatementRun = true;
+        saved = SavedRow::Run;
         // A new row whose key the server gives is found again by what the INSERT returns.
         std::vector<CString> returned;
         CString returning;
         if (inserting && dynamic_cast<Zelt::CMemCursor*>(m_pCursor) != nullptr)
             returning = ReturningKeysClause(*m_pDatabase, m_pQuoteDatabase, m_pCursor, columns,
-                                           MakeKeyRequest(*this, 0).keyNames);
+                                            MakeKeyRequest(*this, 0).keyNames);
         statement.strSQL += returning;
         if (!ExecuteRowStatement(*m_pDatabase, statement, failure, nullptr,
                                  returning.IsEmpty() ? nullptr : &returned))
@@ -145,7 +144,8 @@ bool CRGrid::SaveRow(bool& bStatementRun)
             NotifyEditError(failure.nColumn, failure.nKind, failure.strText);
             return false;
         }
-        m_bSavedRowPlaced = PlaceSavedRowInCursor(inserting, columns, returned);
+        saved = PlaceSavedRowInCursor(inserting, columns, returned) ? SavedRow::RunAndPlaced
+                                                                    : SavedRow::Run;
         return true;
     }
     catch (Zelt::CRDBException* e)

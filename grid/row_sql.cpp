@@ -958,8 +958,7 @@ static bool RunWithParams(CRDatabase& db, LPCWSTR sql, const CRowSqlParams& stat
     CRowSqlParams params = statementParams; // bound buffers must stay put until Execute
     static BYTE emptyValue = 0;
     CRRecordset rs(&db);
-    if (!rs.Prepare(sql, RS_FORWARD_ONLY,
-                    RS_READONLY | (pSelected || pReturned ? RS_UNBOUND : 0)))
+    if (!rs.Prepare(sql, RS_FORWARD_ONLY, RS_READONLY | (pSelected || pReturned ? RS_UNBOUND : 0)))
     {
         CString text;
         Fail(failure, kRowSqlDatabaseError, rs.GetErrorText(text));

@@ -576,12 +576,13 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
         nOptions |= RS_READONLY;
     bool bOpened = false;
     bool bCancelled = false;
-    m_bStagedRead = m_bStagedReadsOn = false;
+    m_staged = Staged::None;
     if (ShowsObject() && Zelt::CMariaDBStagedRead::IsUsable(db, pszSelect))
     {
         // MariaDB's driver stores each result whole: the first rows come by a statement of their
         // own, the rest by another in idle time (dbaccess/mariadb_staged_read.h).
-        m_bStreamed = m_bStagedRead = true;
+        m_bStreamed = true;
+        m_staged = Staged::WhenAsked;
         const UINT nStaged = nOptions & ~RS_DECLARED_COLUMNS;
         auto staged = std::make_unique<Zelt::CMariaDBStagedRead>(&db, pszSelect, nStaged);
         bOpened = staged->Open([&](CRRecordset& rs, LPCWSTR pszText) {
@@ -591,7 +592,8 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
             CWaitCursor wait;
             return rs.Open(pszText, RS_FORWARD_ONLY, nStaged);
         });
-        m_bStagedReadsOn = bOpened && staged->ReadsOnByItself();
+        if (bOpened && staged->ReadsOnByItself())
+            m_staged = Staged::ReadsOn;
         if (bOpened)
             cursor = std::move(staged);
         else if (!bCancelled)
@@ -688,7 +690,7 @@ bool CGridChildFrame::Requery(LPCWSTR pszSelect, bool bKeepLayout, const CSortAr
             if (pMem == nullptr)
                 return;
             // A staged read is not read whole before a transaction: it stops there.
-            if (m_bStreamed && !m_bStagedRead)
+            if (m_bStreamed && m_staged == Staged::None)
                 pMem->ReadToEndBeforeTransactions(&m_pHelper->GetDatabase());
             cursor.reset(pMem);
         }
@@ -724,7 +726,7 @@ void CGridChildFrame::StartReadingOn()
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
     if (m_bStreamed && pMem != nullptr && pMem->IsSourceOpen() && m_hWnd != nullptr &&
         m_pHelper != nullptr &&
-        (m_bStagedReadsOn || m_pHelper->GetDatabase().ReadsResultsBeforeStatements()))
+        (m_staged == Staged::ReadsOn || m_pHelper->GetDatabase().ReadsResultsBeforeStatements()))
         SetTimer(kReadOnTimer, 1);
 }
 

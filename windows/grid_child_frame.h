@@ -190,10 +190,16 @@ protected:
     bool m_bForwardOnly = false;
     // The last statement opened streams from the driver (rows fetched as they are read).
     bool m_bStreamed = false;
-    // The window's SELECT is read as its first rows and then the rest (MariaDB, see
-    // dbaccess/mariadb_staged_read.h); m_bStagedReadsOn: the rest is read on in idle time.
-    bool m_bStagedRead = false;
-    bool m_bStagedReadsOn = false;
+    // How the window's SELECT is read: whole or streamed (None), or as its first rows and then
+    // the rest (MariaDB, see dbaccess/mariadb_staged_read.h), the rest read on in idle time
+    // (ReadsOn) or only when asked (a role whose one connection cannot cancel it).
+    enum class Staged
+    {
+        None,
+        WhenAsked,
+        ReadsOn,
+    };
+    Staged m_staged = Staged::None;
     // The cursor shown has stopped before its end and the window has said why.
     bool m_bStopTold = false;
     CString m_strInitialSelect;

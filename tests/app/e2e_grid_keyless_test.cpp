@@ -580,10 +580,11 @@ TEST_P(GridKeylessE2E, EditsKeepEveryRowInPlace)
     const int product = GetParam();
     const std::wstring name = ql::CScratchDatabase::NewName(L"ql_e2e_inplace_");
     const std::wstring table = m_db.Quoted(name);
-    const wchar_t* serial = product == ql::kE2EPostgres ? L"SERIAL PRIMARY KEY"
+    const wchar_t* serial = product == ql::kE2EPostgres  ? L"SERIAL PRIMARY KEY"
                             : product == ql::kE2EMariaDB ? L"INTEGER AUTO_INCREMENT PRIMARY KEY"
-                                                          : L"INTEGER PRIMARY KEY";
-    m_db.CreateTable(name, std::wstring(L"id ") + serial + L", v VARCHAR(20), d INTEGER DEFAULT 42");
+                                                         : L"INTEGER PRIMARY KEY";
+    m_db.CreateTable(name,
+                     std::wstring(L"id ") + serial + L", v VARCHAR(20), d INTEGER DEFAULT 42");
     m_db.Exec(L"INSERT INTO " + table + L" (v) VALUES ('a'), ('b'), ('c'), ('d')");
     const std::wstring stored = L"SELECT v FROM " + table + L" ORDER BY id";
     ASSERT_TRUE(program.StartConnected(m_db.Connect()));
@@ -612,7 +613,8 @@ TEST_P(GridKeylessE2E, EditsKeepEveryRowInPlace)
     EXPECT_EQ(program.FindMessageBox(), nullptr);
     EXPECT_EQ(m_db.Text(L"SELECT id FROM " + table + L" WHERE v = 'e'"), L"5");
     EXPECT_EQ(m_db.Text(L"SELECT d FROM " + table + L" WHERE v = 'e'"), L"42");
-    EXPECT_EQ(program.ListItems(grid, 0), (std::vector<std::wstring>{L"1", L"2", L"3", L"4", L"5"}));
+    EXPECT_EQ(program.ListItems(grid, 0),
+              (std::vector<std::wstring>{L"1", L"2", L"3", L"4", L"5"}));
     EXPECT_EQ(program.ListItems(grid, 2)[4], L"42");
     EXPECT_EQ(CProgram::ListSelection(grid), 4);
 

@@ -59,12 +59,10 @@ TEST(FieldText, IntegersAndTimestampsWrittenInPlaceMatchTheirFormatters)
     SetSignedText(s, 0);
     EXPECT_EQ(W(s), L"0");
 
-    const TIMESTAMP_STRUCT values[] = {{2024, 3, 5, 7, 8, 9, 0},
-                                       {-44, 12, 31, 23, 59, 59, 999999999},
-                                       {1, 1, 1, 0, 0, 0, 1000000},
-                                       {99999 % 32768, 1, 2, 3, 4, 5, 45000000},
-                                       {2024, 123, 45, 100, 0, 99, 0},
-                                       {2024, 10, 27, 2, 30, 0, 123456000}};
+    const TIMESTAMP_STRUCT values[] = {
+        {2024, 3, 5, 7, 8, 9, 0},       {-44, 12, 31, 23, 59, 59, 999999999},
+        {1, 1, 1, 0, 0, 0, 1000000},    {99999 % 32768, 1, 2, 3, 4, 5, 45000000},
+        {2024, 123, 45, 100, 0, 99, 0}, {2024, 10, 27, 2, 30, 0, 123456000}};
     for (const TIMESTAMP_STRUCT& ts : values)
         for (int type : {SQL_TIMESTAMP, SQL_TYPE_TIMESTAMP, SQL_DATE, SQL_TYPE_DATE, SQL_TIME,
                          SQL_TYPE_TIME, SQL_SS_TIME2, SQL_DATETIME})

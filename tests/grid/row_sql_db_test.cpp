@@ -525,9 +525,9 @@ TEST_P(RowSqlDb, SavedRowsAreReadAgainInPlace)
             n = L"<NULL>";
         rows.push_back(Narrow(id + L"|" + v + L"|" + n));
     }
-    EXPECT_EQ(rows, (std::vector<std::string>{"8|w|<NULL>", "1|z|" + Narrow(one),
-                                              "20|x|" + Narrow(one), "3|c|" + Narrow(one),
-                                              "7|y|" + Narrow(one)}));
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{"8|w|<NULL>", "1|z|" + Narrow(one), "20|x|" + Narrow(one),
+                                        "3|c|" + Narrow(one), "7|y|" + Narrow(one)}));
     EXPECT_EQ("SELECT * FROM (SELECT 1 -- one\n) ql_row WHERE a=1",
               Narrow(RereadSelect(L"SELECT 1 -- one ;\n ", L" WHERE a=1")));
 }
