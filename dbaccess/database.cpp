@@ -487,6 +487,63 @@ void CRDatabase::DetachReadAheads()
             p->Detach();
 }
 
+bool CRDatabase::BeginWindowRead(UINT& nRead)
+{
+    if (m_hDbc == SQL_NULL_HDBC)
+        return false;
+    if (m_txn == TxnState::None)
+    {
+        SQLRETURN nRet;
+        if (!SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF, &nRet))
+            ThrowRDBException(this, nRet, SQL_NULL_HSTMT);
+        m_txn = TxnState::Read;
+        ++m_nReadTransaction;
+        m_nWindowReads = 0;
+    }
+    if (m_txn != TxnState::Read)
+        return false;
+    ++m_nWindowReads;
+    nRead = m_nReadTransaction;
+    return true;
+}
+
+void CRDatabase::EndWindowRead(UINT nRead, LPCWSTR pszCursor)
+{
+    if (!IsWindowReadOn(nRead))
+        return;
+    if (--m_nWindowReads > 0)
+        ExecQuietly(CString(L"CLOSE ") + pszCursor);
+    else
+        LetGoOfReads();
+}
+
+void CRDatabase::LetGoOfReads()
+{
+    if (m_txn != TxnState::Read)
+        return;
+    if (!t_bReadAheadThread)
+    {
+        std::vector<std::shared_ptr<IReadAhead>> reads;
+        {
+            std::lock_guard<std::mutex> lock(m_readAheadMutex);
+            for (const std::weak_ptr<IReadAhead>& weak : m_readAheads)
+                if (std::shared_ptr<IReadAhead> p = weak.lock())
+                    reads.push_back(std::move(p));
+        }
+        for (const std::shared_ptr<IReadAhead>& p : reads)
+            p->LetGo();
+    }
+    // From here no read goes on in it (IsWindowReadOn).
+    ++m_nReadTransaction;
+    m_nWindowReads = 0;
+    // Nothing of it is kept: its rollback ends the cursors too. Autocommit comes back whatever
+    // the rollback answered (a session gone took the transaction with it).
+    SQLTransact(m_hEnv, m_hDbc, SQL_ROLLBACK);
+    SQLRETURN nRet;
+    m_txn = SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON, &nRet) ? TxnState::None
+                                                                        : TxnState::Lost;
+}
+
 void CRDatabase::ReadStreamingResultsToEnd()
 {
     // Each result removes itself once read; a copy keeps the walk safe.
@@ -511,6 +568,8 @@ void CRDatabase::Close()
     // Reads ahead stop for good before the connection goes: none may call its driver, or this
     // object, afterwards.
     DetachReadAheads();
+    // (A driver refuses to disconnect inside a transaction.)
+    LetGoOfReads();
     if (m_hDbc != SQL_NULL_HDBC)
     {
         ++m_nConnectionSerial;
@@ -1291,6 +1350,7 @@ bool CRDatabase::BeginProgramTransaction(TxnState state)
 {
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
+    LetGoOfReads();
     ReadStreamingResultsToEnd();
     LearnNarrowText(); // see TakeUsersTransaction
     SQLRETURN nRet;
@@ -1305,6 +1365,7 @@ bool CRDatabase::EndTrans(bool bCommit)
 {
     if (m_hDbc == SQL_NULL_HDBC)
         return false;
+    LetGoOfReads();
     HoldReadAheads();
     ReadStreamingResultsToEnd();
     AskAgainAboutTransaction();

@@ -194,12 +194,34 @@ public:
     // statement path calls it before its statement runs, on the thread that owns the results.
     void BeforeStatement()
     {
+        if (m_txn == TxnState::Read)
+            LetGoOfReads();
         HoldReadAheads();
         if (m_txn == TxnState::DriversAborted)
             EndDriversAbortedTransaction();
         if (m_bReadResultsFirst && !m_streamingResults.empty())
             ReadStreamingResultsToEnd();
     }
+
+    // PostgreSQL: windows read their own SELECTs through cursors without HOLD in a transaction
+    // of the program's (TxnState::Read, see held_cursor.h), which holds a snapshot and the
+    // tables' share locks only while a window reads on by itself, as psql holds them while it
+    // prints. It is never the user's: BeforeStatement, a transaction's start or end and closing
+    // the connection roll it back first (LetGoOfReads), and every read in it stops where it is.
+    // BeginWindowRead opens it (autocommit off) or joins the one open, and gives the read's
+    // number; false inside any other transaction.
+    bool BeginWindowRead(UINT& nRead);
+    // Whether the read of that number still runs: its transaction was not let go meanwhile.
+    bool IsWindowReadOn(UINT nRead) const
+    {
+        return m_txn == TxnState::Read && nRead == m_nReadTransaction;
+    }
+    // A read that ended (its rows read, its window closed): its cursor is closed, and with the
+    // last read the transaction is rolled back.
+    void EndWindowRead(UINT nRead, LPCWSTR pszCursor);
+    // Cancels whatever the reads have under way (IReadAhead::LetGo) and rolls their transaction
+    // back; nothing outside TxnState::Read.
+    void LetGoOfReads();
 
     // A result fetched ahead of its reader on a thread of its own (CRRecordset). The driver
     // must not be called for anything else on the connection meanwhile: SQLite's driver steps
@@ -219,6 +241,9 @@ public:
         virtual ~IReadAhead() {}
         // Returns once the thread no longer calls the driver; nothing when called on it.
         virtual void Hold() = 0;
+        // The same before the reads' transaction is rolled back (LetGoOfReads): a fetch under
+        // way may be cancelled, since the read stops there.
+        virtual void LetGo() { Hold(); }
         // The connection is closing: the thread is stopped for good, and nothing of the read
         // calls the connection again.
         virtual void Detach() = 0;
@@ -528,4 +553,6 @@ private:
     std::mutex m_readAheadMutex; // guards m_readAheads (never held while a read is held)
     std::vector<std::weak_ptr<IReadAhead>> m_readAheads;
     std::atomic<int> m_nReadAheads{0}; // their number, read without the lock
+    UINT m_nReadTransaction = 0;       // the number of the reads' transaction, see IsWindowReadOn
+    int m_nWindowReads = 0;            // reads in it not yet ended
 };

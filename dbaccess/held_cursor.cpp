@@ -77,6 +77,16 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_step != Step::Asked;
     }
+    // The same, waiting for the FETCH under way until the tick count reaches nUntilMs.
+    bool WaitDoneUntil(LONGLONG nUntilMs)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const LONGLONG nLeft = nUntilMs - GetTickMs();
+        if (nLeft > 0)
+            m_changed.wait_for(lock, std::chrono::milliseconds(nLeft),
+                               [this] { return m_step != Step::Asked; });
+        return m_step != Step::Asked;
+    }
     // The outcome of the FETCH asked last, once it has run; pRefused: the refusal of its text
     // before it was sent (the caller's, for FinishBeside).
     SQLRETURN Wait(CRDBException*& pRefused)
@@ -111,6 +121,20 @@ public:
         WaitDone(lock);
     }
     void Detach() override { Hold(); }
+    // The reads' transaction is about to be rolled back: a FETCH under way is cancelled (again
+    // and again, as CStatementStop asks), so that the session is the user's at once.
+    void LetGo() override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_step != Step::Asked)
+            return;
+        auto done = [this] { return m_step != Step::Asked; };
+        do
+            m_pRs->AskToStop();
+        while (!m_changed.wait_for(lock, std::chrono::milliseconds(CStatementStop::kRepeatMs),
+                                   done));
+        m_pRs->ClearStopRequest();
+    }
 
 private:
     static constexpr DWORD kPatienceMs = 300;
@@ -202,7 +226,7 @@ CString RowsText(int nRows)
 
 CHeldCursor::CHeldCursor(CRDatabase* pDatabase, LPCWSTR pszSelect, UINT nOptions)
     : m_pDatabase(pDatabase), m_strSelect(pszSelect), m_strName(NextCursorName()),
-      m_nOptions(nOptions), m_pRs(std::make_unique<CRRecordset>(pDatabase)),
+      m_nOptions(nOptions | RS_WINDOW_READ), m_pRs(std::make_unique<CRRecordset>(pDatabase)),
       m_pNext(std::make_unique<CRRecordset>(pDatabase))
 {}
 
@@ -226,42 +250,72 @@ bool CHeldCursor::IsUsable(CRDatabase& db)
            db.GetConnectionHandle() != SQL_NULL_HDBC && !db.IsInTransaction();
 }
 
-bool CHeldCursor::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run)
+bool CHeldCursor::Open(const RunStatement& run)
 {
     m_nConnectionSerial = m_pDatabase->GetConnectionSerial();
     std::vector<CColumnDesc> textColumns;
     std::vector<UINT> rowFields;
-    const CString strDeclare = L"DECLARE " + m_strName + L" NO SCROLL CURSOR WITH HOLD FOR " +
-                               SelectToDeclare(textColumns, rowFields);
+    bool bCancelled = false;
+    const CString strSelect = SelectToDeclare(run, textColumns, rowFields, bCancelled);
+    if (bCancelled)
+        return false;
     for (CRRecordset* pRs : {m_pRs.get(), m_pNext.get()})
     {
         pRs->ReadColumnsAsServerText(textColumns);
         pRs->ReadServerTextsFromRow(rowFields.empty() ? 0 : rowFields.front(), rowFields);
     }
-    if (!run(*m_pRs, strDeclare))
-        return false;
-    m_nExecutionTime = m_pRs->GetExecutionTime();
+    if (!m_pDatabase->BeginWindowRead(m_nRead))
+        throw new CRDBException(L"The rows cannot be read: the session is not in a state to read "
+                                L"them (the connection was lost). Connect > Reconnect opens a "
+                                L"new session.");
     m_state = State::Reading;
-    m_pRs->Close();
-    FetchNext(false);
+    try
+    {
+        // The DECLARE and the first FETCH are the user's waits: each may be cancelled.
+        if (!run(*m_pRs, L"DECLARE " + m_strName + L" NO SCROLL CURSOR FOR " + strSelect,
+                 RS_READONLY | RS_WINDOW_READ))
+        {
+            LeaveServer(State::Closed);
+            return false;
+        }
+        m_nExecutionTime = m_pRs->GetExecutionTime();
+        m_pRs->Close();
+        m_nAsked = NextFetchRows(0);
+        if (!run(*m_pRs, FetchText(m_nAsked), m_nOptions))
+        {
+            LeaveServer(State::Closed);
+            return false;
+        }
+    }
+    catch (CException*)
+    {
+        LeaveServer(State::Closed);
+        throw;
+    }
     m_nExecutionTime += m_pRs->GetExecutionTime();
+    TakeFetchedRows(false);
     return true;
 }
 
-CString CHeldCursor::SelectToDeclare(std::vector<CColumnDesc>& descs, std::vector<UINT>& rowFields)
+CString CHeldCursor::SelectToDeclare(const RunStatement& run, std::vector<CColumnDesc>& descs,
+                                     std::vector<UINT>& rowFields, bool& bCancelled)
 {
     descs.clear();
     rowFields.clear();
-    // The SELECT's own columns as the driver describes them; nothing of it is run. (A line
-    // comment at the SELECT's end ends before the parenthesis.)
+    // The SELECT's own columns as the driver describes them; nothing of it is run, but its
+    // tables' locks are waited for. (A line comment at the SELECT's end ends before the
+    // parenthesis.)
     std::vector<CString> names;
     bool bAnyText = false;
     try
     {
         CRRecordset rs(m_pDatabase);
-        if (!rs.Open(L"SELECT * FROM (" + m_strSelect + L"\n) ql_described LIMIT 0",
-                     RS_FORWARD_ONLY, RS_READONLY))
+        if (!run(rs, L"SELECT * FROM (" + m_strSelect + L"\n) ql_described LIMIT 0",
+                 RS_READONLY | RS_WINDOW_READ))
+        {
+            bCancelled = true;
             return m_strSelect;
+        }
         for (UINT c = 1; c <= static_cast<UINT>(rs.GetColumnCount()); ++c)
         {
             const CColumnDesc* pDesc = rs.GetColumn(c);
@@ -277,6 +331,17 @@ CString CHeldCursor::SelectToDeclare(std::vector<CColumnDesc>& descs, std::vecto
             names.push_back(pDesc->strName);
             bAnyText = bAnyText || bText;
         }
+    }
+    catch (CRDBException* e)
+    {
+        // A wait the server ended (a timeout, a lock not had, a cancel) or a session gone is the
+        // SELECT's own failure, said at once; anything else, the SELECT is declared as it is.
+        const CString strClass = e->m_strSQLState.Left(2);
+        if (strClass == L"57" || strClass == L"08" || e->m_strSQLState == L"55P03")
+            throw;
+        e->Delete();
+        descs.clear();
+        return m_strSelect;
     }
     catch (CException* e)
     {
@@ -365,6 +430,12 @@ void CHeldCursor::FetchNext(bool bReadingOn)
         }
         catch (CRDBException* e)
         {
+            // A FETCH cancelled because the session was wanted: the read stops, in words.
+            if (!m_pDatabase->IsWindowReadOn(m_nRead))
+            {
+                e->Delete();
+                StopLetGo();
+            }
             Stop(e);
         }
     }
@@ -373,13 +444,8 @@ void CHeldCursor::FetchNext(bool bReadingOn)
         m_nAsked = NextFetchRows(m_nAsked);
         if (!IsOnItsConnection())
             Stop(new CRDBException(L"The connection was closed."));
-        if (m_pDatabase->IsInTransaction())
-        {
-            // Not inside the user's transaction: a FETCH that failed there would abort it.
-            Stop(new CRDBException(L"A transaction was begun in the session; the rows after row " +
-                                   RowsText(m_nRows) +
-                                   L" were not read. Refresh the window to read them all."));
-        }
+        if (!m_pDatabase->IsWindowReadOn(m_nRead))
+            StopLetGo();
         try
         {
             m_pRs->Open(FetchText(m_nAsked), RS_FORWARD_ONLY, m_nOptions);
@@ -389,6 +455,11 @@ void CHeldCursor::FetchNext(bool bReadingOn)
             Stop(e);
         }
     }
+    TakeFetchedRows(bReadingOn);
+}
+
+void CHeldCursor::TakeFetchedRows(bool bReadingOn)
+{
     if (m_pRs->IsEOF())
     {
         LeaveServer(State::Ended);
@@ -411,7 +482,7 @@ void CHeldCursor::StartFetchAhead()
     // Not after a FETCH that gave fewer rows than it asked for (the last), and only where the
     // reader could run it itself.
     if (m_state != State::Reading || (m_nFetched >= 0 && m_nFetched < m_nAsked) ||
-        !IsOnItsConnection() || m_pDatabase->IsInTransaction())
+        !IsOnItsConnection() || !m_pDatabase->IsWindowReadOn(m_nRead))
     {
         DropReleasedStatement();
         return;
@@ -501,6 +572,16 @@ void CHeldCursor::ThrowStopped() const
     throw new CRDBException(*m_pStopped);
 }
 
+void CHeldCursor::StopLetGo()
+{
+    // Quietly: the rows read stay, and the rows pane says the reading stopped.
+    auto* pStop = new CRDBException(L"Reading the rows stopped after row " + RowsText(m_nRows) +
+                                    L": the session was wanted for something else. Refresh "
+                                    L"reads them again.");
+    pStop->m_bStopAsked = true;
+    Stop(pStop);
+}
+
 void CHeldCursor::LeaveServer(State next)
 {
     DropFetchAhead();
@@ -508,9 +589,9 @@ void CHeldCursor::LeaveServer(State next)
     if (!IsReading())
         return;
     m_state = next;
-    if (!IsOnItsConnection() || m_pDatabase->IsInTransaction())
-        return;
-    m_pDatabase->ExecQuietly(L"CLOSE " + m_strName);
+    // The cursor goes with its transaction where that was let go, or with the session.
+    if (IsOnItsConnection())
+        m_pDatabase->EndWindowRead(m_nRead, m_strName);
 }
 
 void CHeldCursor::Close()
@@ -535,6 +616,15 @@ bool CHeldCursor::IsNextRowReady()
     if (m_nFetched >= 0 && m_nInFetch >= m_nFetched)
         return m_state != State::FetchingAhead || m_pAhead->IsDone();
     return m_pRs->IsNextRowReady();
+}
+
+bool CHeldCursor::WaitNextRowReady(LONGLONG nUntilMs)
+{
+    if (!IsReading())
+        return true;
+    if (m_nFetched >= 0 && m_nInFetch >= m_nFetched)
+        return m_state != State::FetchingAhead || m_pAhead->WaitDoneUntil(nUntilMs);
+    return m_pRs->WaitNextRowReady(nUntilMs);
 }
 
 bool CHeldCursor::MoveFirst()

@@ -1,29 +1,32 @@
 // A PostgreSQL result of the program's own SELECT (a table or view window, a table's export) read
-// in steps through a cursor held in the user's session: DECLARE ... NO SCROLL CURSOR WITH HOLD
-// FOR <select>, then FETCH n FROM it as the reader goes on, and CLOSE once the rows run out or
-// the reader lets go.
+// in steps through a cursor in the user's session: DECLARE ... NO SCROLL CURSOR FOR <select>,
+// then FETCH n FROM it as the reader goes on, and CLOSE once the rows run out or the reader lets
+// go.
 //
-// Declared outside a transaction, the server computes the whole result when the DECLARE's own
-// transaction commits and from then on holds only those rows: no lock, no snapshot and no open
-// transaction stays between two FETCHes, so another client's ALTER TABLE is not kept waiting and
-// every statement of the user's runs as beside psql. Each FETCH is read whole by the driver
-// (the connection reads results whole): the first is small so that a window shows its first
-// screen at once, the later ones larger so that a read to the end costs little more than one
-// SELECT. The driver's work is spread over threads of its own, each overlapping the reader's:
-// while the reader goes through the rows of one FETCH, another thread turns that FETCH's values
-// into their types (CRRecordset::ReadAheadFromNextBlock) and, once the reader has gone past the
-// first, a third runs the next FETCH (receiving and storing a FETCH's rows is half the work of a
-// read; a window that only shows its first rows leaves the session idle). Anything else that is to
-// reach the connection waits for that FETCH to end (CRDatabase::IReadAhead), and a FETCH is
-// begun only by the reader, outside a transaction.
+// The cursor lives in the reads' transaction (CRDatabase::BeginWindowRead, TxnState::Read), as
+// psql's reads with FETCH_COUNT do: the server computes the rows as each FETCH asks for them, so
+// the first screen comes at once whatever the size of the table or the pace of a view, and a
+// role's statement_timeout and lock_timeout apply to each step as to a SELECT of the user's.
+// That transaction holds a snapshot and the tables' share locks while the window reads on by
+// itself (its frame reads in idle time), and nothing once its rows are read: the last read to
+// end rolls it back. Anything of the user's (a statement, a transaction's start or end, an
+// edit, a save) lets it go first (CRDatabase::LetGoOfReads): a FETCH under way is cancelled, the
+// transaction is rolled back, and the read stops where it is, its rows kept and the rows pane
+// saying so ("reading stopped"); Refresh reads them again.
+//
+// Each FETCH is read whole by the driver (the connection reads results whole): the first is
+// small so that a window shows its first screen at once, the later ones larger so that a read
+// to the end costs little more than one SELECT. The driver's work is spread over threads of its
+// own, each overlapping the reader's: while the reader goes through the rows of one FETCH,
+// another thread turns that FETCH's values into their types (CRRecordset::ReadAheadFromNextBlock)
+// and, once the reader has gone past the first, a third runs the next FETCH. Anything else that
+// is to reach the connection waits for that FETCH to end (CRDatabase::IReadAhead), or cancels it
+// where it lets the read go.
 //
 // Dates and timestamps are declared as the server's text of them, together as one row value's
 // text, and read from that text (see SelectToDeclare); the rows read the same.
 //
-// A FETCH run inside a transaction the user opened would abort it should it fail (the user's
-// CLOSE ALL, a statement_timeout): the reader reads the rest before a transaction begins
-// (CMemCursor::ReadToEndBeforeTransactions), and a FETCH is refused once one is open all the
-// same. A failure stops the read for good: the rows read stay, the count is not final, and every
+// A failure stops the read for good: the rows read stay, the count is not final, and every
 // later step throws the same error again without going to the server.
 #pragma once
 
@@ -41,14 +44,17 @@ public:
     CHeldCursor(CRDatabase* pDatabase, LPCWSTR pszSelect, UINT nOptions);
     ~CHeldCursor() override;
 
-    // Whether a read of the program's own SELECT on the connection goes through a held cursor:
-    // PostgreSQL, outside any transaction.
+    // Whether a read of the program's own SELECT on the connection goes through such a cursor:
+    // PostgreSQL, outside any transaction of the user's or the program's.
     static bool IsUsable(CRDatabase& db);
 
-    // Runs the DECLARE through run (the caller's way of running a statement that the user may
-    // cancel: it opens the recordset on the statement text and answers false when cancelled or
-    // refused), then the first FETCH. Driver failures throw.
-    bool Open(const std::function<bool(CRRecordset&, LPCWSTR)>& run);
+    // The caller's way of running a statement that the user may cancel: it opens the recordset
+    // forward-only on the text with the options given and answers false when cancelled or
+    // refused.
+    using RunStatement = std::function<bool(CRRecordset&, LPCWSTR, UINT)>;
+    // Runs the describing statement, the DECLARE and the first FETCH through run. Driver
+    // failures throw.
+    bool Open(const RunStatement& run);
     // Rows of the first FETCH, and the most any later one asks for.
     static constexpr int kFirstFetchRows = 500;
     static constexpr int kLargestFetchRows = 10000;
@@ -89,6 +95,7 @@ public:
     void SetPos(ULONGLONG, USHORT) override {}
 
     bool IsNextRowReady() override;
+    bool WaitNextRowReady(LONGLONG nUntilMs) override;
 
     bool IsFieldValid(UINT col) override { return m_pRs->IsFieldValid(col); }
     bool IsFieldNull(UINT col) override { return m_pRs->IsFieldNull(col); }
@@ -137,6 +144,8 @@ private:
     // (or the end). bReadingOn: the reader has passed the rows before, and goes on: the FETCH
     // after this one is run ahead.
     void FetchNext(bool bReadingOn);
+    // The current FETCH has run: its first row becomes the current one (or the end).
+    void TakeFetchedRows(bool bReadingOn);
     // Where the read stands. Reading: declared on the server, rows to come. FetchingAhead: the
     // same, the next FETCH run ahead (in m_pNext) by the fetch thread. Ended: the last row
     // passed. Stopped: a failure ended it (m_pStopped). Closed: the reader let go before the end.
@@ -158,6 +167,8 @@ private:
     // latest. From any other state, nothing.
     void LeaveServer(State next);
     [[noreturn]] void Stop(CRDBException* pError);
+    // Stops the read where its transaction was let go (CRDatabase::LetGoOfReads).
+    [[noreturn]] void StopLetGo();
     [[noreturn]] void ThrowStopped() const;
 
     // The next FETCH, run on a thread of its own (held_cursor.cpp).
@@ -182,7 +193,9 @@ private:
     // The driver's typing of a timestamp is most of its work on a FETCH, and it holds the
     // connection while it does it. Asked of the server with a LIMIT 0 of the SELECT; where that
     // fails, the SELECT as it is.
-    CString SelectToDeclare(std::vector<CColumnDesc>& descs, std::vector<UINT>& rowFields);
+    // The describing statement runs through run; bCancelled: it was cancelled or refused.
+    CString SelectToDeclare(const RunStatement& run, std::vector<CColumnDesc>& descs,
+                            std::vector<UINT>& rowFields, bool& bCancelled);
 
     CRDatabase* m_pDatabase;
     CString m_strSelect;
@@ -196,6 +209,7 @@ private:
     // The statement of the FETCH before the current one, released to be freed (ReleaseStmt).
     SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
     UINT m_nConnectionSerial = 0;
+    UINT m_nRead = 0; // the read's number in the reads' transaction (CRDatabase::BeginWindowRead)
     State m_state = State::Unopened;
     int m_nRows = 0;     // rows read so far, the current one included
     int m_nAsked = 0;    // rows the current FETCH asked for

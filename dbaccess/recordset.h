@@ -35,6 +35,9 @@ enum : UINT
     // values from the server's text (see server_texts.h). Without effect on other products and
     // texts.
     RS_SERVER_TEXTS = 64,
+    // A statement of a window's own read in the reads' transaction (describing, DECLARE, FETCH:
+    // see held_cursor.h): it runs in that transaction instead of ending it first.
+    RS_WINDOW_READ = 128,
 };
 
 // Cursor types of Open and Prepare.

@@ -161,7 +161,7 @@ bool CRRecordset::AllocStmt(LPCWSTR pszQuery, bool bBesideReads)
     bool bStepsAlike = false; // the user's query streams (RS_QUERY_MAY_STREAM)
     if (m_pDatabase && !bBesideReads)
     {
-        if (bDeclared)
+        if (bDeclared || (m_nOptions & RS_WINDOW_READ))
             m_pDatabase->HoldReadAheads();
         else
             m_pDatabase->BeforeStatement();
@@ -422,7 +422,7 @@ bool CRRecordset::Execute()
     // A result still open from the last execution is closed first, and its bindings and
     // position go with it.
     StopReadAhead();
-    if (m_pDatabase && !(m_nOptions & RS_DECLARED_COLUMNS))
+    if (m_pDatabase && !(m_nOptions & (RS_DECLARED_COLUMNS | RS_WINDOW_READ)))
         m_pDatabase->BeforeStatement();
     else if (m_pDatabase)
         m_pDatabase->HoldReadAheads();

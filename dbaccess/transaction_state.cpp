@@ -10,7 +10,8 @@ bool TxnAutocommitOff(TxnState state)
     case TxnState::Guard:
     case TxnState::Aborted:
     case TxnState::UserUnknown:
-    case TxnState::Lost: return true;
+    case TxnState::Lost:
+    case TxnState::Read: return true;
     default: return false;
     }
 }
@@ -21,7 +22,8 @@ bool TxnIsOpen(TxnState state, bool bSessionGone)
     {
     case TxnState::None:
     case TxnState::Lost:
-    case TxnState::DriversAborted: return false;
+    case TxnState::DriversAborted:
+    case TxnState::Read: return false;
     // A question left unanswered because the session is gone: its transaction went with it.
     case TxnState::Unknown:
     case TxnState::UserUnknown: return !bSessionGone;
@@ -96,6 +98,9 @@ TxnStep TxnAfterFailure(TxnState state, TxnText text, TxnProduct product, const 
 {
     if (state == TxnState::Unknown || state == TxnState::UserUnknown)
         return Ask(state);
+    // A failed read of the program's own: the reads end with their transaction, whatever it is.
+    if (state == TxnState::Read)
+        return Stay(state);
     // A BEGIN of the user's that failed: autocommit went off for it, and the driver may have
     // sent a BEGIN of its own ahead of it, which the failure left open (aborted on PostgreSQL).
     if (state == TxnState::Beginning && bSingle && text == TxnText::Opens)
@@ -191,7 +196,7 @@ TxnState TxnFollowAnswer(TxnState state, TxnAnswer answer, TxnProduct product)
         case TxnState::Aborted: return TxnState::User;
         default: return state;
         }
-    case TxnAnswer::Aborted: return TxnState::Aborted;
+    case TxnAnswer::Aborted: return state == TxnState::Read ? state : TxnState::Aborted;
     }
     return state;
 }

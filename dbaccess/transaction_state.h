@@ -26,6 +26,10 @@ enum class TxnState
     DriversAborted, // PostgreSQL: a read through psqlODBC's own cursor failed on a thread reading
                     // ahead, leaving the driver's transaction aborted; autocommit on; rolled back
                     // before the next statement (the driver has forgotten it)
+    Read,           // PostgreSQL: the program's own reads of windows (cursors without HOLD, see
+                    // held_cursor.h) run in it; autocommit off. Never the user's: not shown, never
+                    // asked about, and rolled back (CRDatabase::LetGoOfReads) before anything of
+                    // the user's or a change of the program's reaches the session
 };
 
 enum class TxnProduct

@@ -247,7 +247,8 @@ bool CRDatabaseHelper::OpenRecordset(CRRecordset* pRecordset, LPCWSTR pszSQL, UI
     if (pbCancelled != nullptr)
         *pbCancelled = false;
     // Results part read belong to this thread's windows: they are read here, not on the worker.
-    if (!(nOptions & RS_DECLARED_COLUMNS) && pRecordset != nullptr && pRecordset->GetDatabase())
+    if (!(nOptions & (RS_DECLARED_COLUMNS | RS_WINDOW_READ)) && pRecordset != nullptr &&
+        pRecordset->GetDatabase())
         pRecordset->GetDatabase()->BeforeStatement();
     CRecordsetAsyncThread job(pRecordset, pszSQL, nCursorType, nOptions);
     if (pWait != nullptr)

@@ -191,12 +191,12 @@ bool CRDatabaseHelper::SaveTablesData(const CDBObjectsArray& objects, int nObjec
             bool bOpen = false;
             if (Zelt::CHeldCursor::IsUsable(GetDatabase()))
             {
-                // PostgreSQL outside a transaction: read in steps through a cursor held in the
-                // session, which holds nothing else on the server while the file is written.
+                // PostgreSQL outside a transaction: read in steps through a cursor, which the
+                // server computes as the file is written (dbaccess/held_cursor.h).
                 auto held = std::make_unique<Zelt::CHeldCursor>(&GetDatabase(), strSQL,
                                                                 nOptions & ~RS_DECLARED_COLUMNS);
-                bOpen = held->Open([&](CRRecordset& rs, LPCWSTR pszDeclare) {
-                    return open(rs, pszDeclare, RS_READONLY);
+                bOpen = held->Open([&](CRRecordset& rs, LPCWSTR pszText, UINT nTextOptions) {
+                    return open(rs, pszText, nTextOptions);
                 });
                 cursor = std::move(held);
             }

@@ -603,20 +603,23 @@ bool CGridChildFrame::OpenRecordset(LPCWSTR pszSelect, std::unique_ptr<Zelt::ICu
     if (ReadsThroughHeldCursor())
     {
         // The window's own SELECT on PostgreSQL, outside a transaction: read in steps through a
-        // cursor held in the session (dbaccess/held_cursor.h), into a memory cursor as a
-        // streamed result is.
+        // cursor in the reads' transaction (dbaccess/held_cursor.h), into a memory cursor as a
+        // streamed result is, on in idle time, and stopped when the session is wanted.
         m_bStreamed = true;
         auto held =
             std::make_unique<Zelt::CHeldCursor>(&db, pszSelect, nOptions & ~RS_DECLARED_COLUMNS);
-        bOpened = held->Open([&](CRRecordset& rs, LPCWSTR pszDeclare) {
+        bOpened = held->Open([&](CRRecordset& rs, LPCWSTR pszText, UINT nTextOptions) {
             if (CRDatabaseHelper::IsCancelExecEnabled())
-                return m_pHelper->OpenRecordset(&rs, pszDeclare, RS_FORWARD_ONLY, RS_READONLY,
+                return m_pHelper->OpenRecordset(&rs, pszText, RS_FORWARD_ONLY, nTextOptions,
                                                 nullptr, &bCancelled);
             CWaitCursor wait;
-            return rs.Open(pszDeclare, RS_FORWARD_ONLY, RS_READONLY);
+            return rs.Open(pszText, RS_FORWARD_ONLY, nTextOptions);
         });
         if (bOpened)
+        {
+            m_staged = Staged::ReadsOn;
             cursor = std::move(held);
+        }
         else if (!bCancelled)
             AfxMessageBox(L"Can't open recordset", MB_OK | MB_ICONERROR);
         return bOpened;

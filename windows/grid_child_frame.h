@@ -190,9 +190,10 @@ protected:
     bool m_bForwardOnly = false;
     // The last statement opened streams from the driver (rows fetched as they are read).
     bool m_bStreamed = false;
-    // How the window's SELECT is read: whole or streamed (None), or as its first rows and then
-    // the rest (MariaDB, see dbaccess/mariadb_staged_read.h), the rest read on in idle time
-    // (ReadsOn) or only when asked (a role whose one connection cannot cancel it).
+    // How the window's SELECT is read: whole or streamed (None), or in steps that stop when the
+    // session is wanted (a PostgreSQL cursor, dbaccess/held_cursor.h; MariaDB's first rows and
+    // then the rest, dbaccess/mariadb_staged_read.h), the rest read on in idle time (ReadsOn) or
+    // only when asked (a MariaDB role whose one connection cannot cancel it).
     enum class Staged
     {
         None,

@@ -12,8 +12,8 @@
 # QL_BENCH_REPEAT    program runs per table and path (default 5): each figure is the median, the
 #                    values of every run follow it in brackets, in the order they ran
 # QL_BENCH_DBS       the paths measured (default "SQLite SQLiteQuery SQLiteStepAPI PostgreSQL
-#                    PostgreSQLQuery MariaDB"; SQLiteReadOn, the table window read on in idle
-#                    time before Ctrl+End, on request)
+#                    PostgreSQLQuery MariaDB"; SQLiteReadOn and PostgreSQLReadOn, the table
+#                    window read on in idle time before Ctrl+End, on request)
 # QL_BENCH_FLOOR=1   also the driver alone reading every row (bench/cursor_read), per path
 # QL_BENCH_TIMEOUT   seconds one program run may take (default 600); a run cut off shows "-"
 #
@@ -192,12 +192,14 @@ path="table window, read on in idle time before Ctrl+End" read_on=1 report SQLit
 # windows only).
 path="table window, the user's StepAPI=1 string" report SQLiteStepAPI SQLite "${sqlite_big_conn}StepAPI=1;" "${sqlite_small_conn}StepAPI=1;"
 pg="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=quenlark;UID=quenlark;PWD=quenlark;"
-# The table window: DECLARE ... CURSOR WITH HOLD in the user's one session (its timestamps
-# declared as the server's text of them, which the program reads), then FETCHes as the window
-# reads on, each next one run ahead on a thread while the window reads the one before (the
-# driver's own cursors are off).
-path="table window, FETCHes from a cursor WITH HOLD in the user's session (timestamps as the text of one row value), one run ahead" \
+# The table window: DECLARE ... CURSOR in a transaction of the program's in the user's one
+# session (its timestamps declared as the server's text of them, which the program reads), then
+# FETCHes as the window reads on, each next one run ahead on a thread while the window reads the
+# one before (the driver's own cursors are off).
+path="table window, FETCHes from a cursor in the reads' transaction (timestamps as the text of one row value), one run ahead" \
   report PostgreSQL PostgreSQL "$pg" "$pg"
+# The same when the user waits on the first screen until the window has read on by itself.
+path="table window, read on in idle time before Ctrl+End" read_on=1 report PostgreSQLReadOn PostgreSQL "$pg" "$pg"
 # A query window on the same table: the user's own SELECT, read whole when it runs.
 path="query window, the user's SELECT read whole when it runs" query=1 report PostgreSQLQuery PostgreSQL "$pg" "$pg"
 maria="Driver={MariaDB Unicode};Server=127.0.0.1;Port=3306;Database=quenlark;UID=quenlark;PWD=quenlark;"

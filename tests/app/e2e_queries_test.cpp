@@ -7,6 +7,7 @@
 
 #include "dbaccess/database.h"
 #include "dbaccess/recordset.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -420,9 +421,9 @@ TEST_F(QueriesE2E, PostgreSQLReadsTheDriverCannotUpdateRunOnce)
     EXPECT_TRUE(program.Close());
 }
 
-// Statements fail while a table window still reads its rows (PostgreSQL): the window reads on
-// its own connection, so each box shows the server's own error (not the driver's "Function
-// sequence error"), nothing says the rows stop, and the window reads all of them.
+// Statements fail while a table window still reads its rows (PostgreSQL): each box shows the
+// server's own error (not the driver's "Function sequence error"); the window's read let the
+// session go to them, keeps its rows without a box and says so, and Refresh reads them all.
 TEST_F(QueriesE2E, PostgreSQLAFailedStatementBesideAReadingWindow)
 {
     const std::wstring t = L"qlqr_" + m_tag;
@@ -439,6 +440,13 @@ TEST_F(QueriesE2E, PostgreSQLAFailedStatementBesideAReadingWindow)
     const Outcome zero = Run(L"select 1/0");
     EXPECT_NE(zero.boxes.find(L"division by zero"), std::wstring::npos) << Describe(zero);
     EXPECT_EQ((missing.boxes + zero.boxes).find(L"sequence"), std::wstring::npos);
+    ASSERT_EQ(program.ActiveChild(), child);
+    const std::wstring pane = ql::Trimmed(program.StatusPaneText(1));
+    if (pane != L"Rows 50000 Columns 1")
+    {
+        EXPECT_NE(pane.find(L", reading stopped"), std::wstring::npos) << Narrow(pane);
+        program.PostCommand(ID_QUERY_REFRESH);
+    }
 
     auto rows = [&] { return (int)SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0); };
     SetForegroundWindow(program.MainWindow());

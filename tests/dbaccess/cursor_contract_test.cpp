@@ -603,10 +603,13 @@ TEST_P(CursorContract, EmptyResultStandsAtBothEnds)
 }
 
 // Rows enough for several of a held cursor's FETCHes (each run ahead of the reader while it
-// reads the one before) and many blocks of the others, with statements of the program's own in
-// between and the cursor closed part way: every row once, in order, and the connection answers.
+// reads the one before) and many blocks of the others, with statements in between and the
+// cursor closed part way: every row once, in order, and the connection answers. A PostgreSQL
+// window's read lets the session go to the first statement: it stops there, in words, with the
+// rows it had.
 TEST_P(CursorContract, ReadsEveryRowOnceWithStatementsBetween)
 {
+    const bool bLetsGo = GetParam().kind == Kind::MemHeld;
     for (const int nCloseAt : {kManyRows + 1, 2600})
     {
         auto c = Open(ManyRowsSelect());
@@ -624,7 +627,18 @@ TEST_P(CursorContract, ReadsEveryRowOnceWithStatementsBetween)
             if (seen == nCloseAt)
                 break;
         }
-        EXPECT_EQ(seen, std::min(nCloseAt, kManyRows));
+        // (Rows a FETCH had run ahead before the statement are read all the same.)
+        if (bLetsGo && seen != nCloseAt)
+        {
+            auto* pMem = dynamic_cast<Zelt::CMemCursor*>(c.get());
+            ASSERT_NE(pMem, nullptr);
+            ASSERT_TRUE(pMem->IsStopped());
+            EXPECT_TRUE(pMem->GetStopError()->m_bStopAsked) << W(pMem->GetStopError()->m_strError);
+            EXPECT_GE(seen, 700);
+            EXPECT_LT(seen, kManyRows);
+        }
+        else
+            EXPECT_EQ(seen, std::min(nCloseAt, kManyRows));
         c->Close();
         conn->Exec(L"SELECT 2");
     }

@@ -54,8 +54,8 @@ inline std::unique_ptr<Zelt::ICursor> OpenCursor(CRDatabase* db, Kind kind, cons
         return std::make_unique<Zelt::CMemCursor>(std::move(rs));
     case Kind::MemHeld: {
         auto held = std::make_unique<Zelt::CHeldCursor>(db, sql, options);
-        held->Open([](CRRecordset& declare, LPCWSTR pszDeclare) {
-            return declare.Open(pszDeclare, RS_FORWARD_ONLY, RS_READONLY);
+        held->Open([](CRRecordset& step, LPCWSTR pszText, UINT nOptions) {
+            return step.Open(pszText, RS_FORWARD_ONLY, nOptions);
         });
         return std::make_unique<Zelt::CMemCursor>(std::move(held));
     }

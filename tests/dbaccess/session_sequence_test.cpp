@@ -270,6 +270,9 @@ private:
         std::unique_ptr<Zelt::ICursor> cursor;
         std::vector<int> expected;
         std::string readError; // an error met while reading on when idle
+        // Still read on by the program while it is idle, in a transaction of its own that
+        // anything of the user's lets go (PostgreSQL, see held_cursor.h).
+        bool readingOn = false;
     };
 
     unsigned Pick(unsigned n) { return static_cast<unsigned>(m_random() % n); }
@@ -471,6 +474,12 @@ private:
             note = m_db.TakeSessionNote(); // what the query dialog shows with the outcome
             Outcome(line, bOk, error, bExpected, bAgree);
         };
+        // Anything of the user's on the session but opening, reading or closing a table window
+        // lets the windows' reads go (CRDatabase::LetGoOfReads): they stop where they are.
+        if (kind != kOpenTable && kind != kReadToEnd && kind != kCloseWindow &&
+            kind != kOtherInsert)
+            for (auto& window : m_windows)
+                window->readingOn = false;
         switch (kind)
         {
         case kBegin: {
@@ -622,6 +631,7 @@ private:
             line = "read " + window.title + " to its end";
             StartStep(line);
             bAgree = ReadToEnd(window);
+            window.readingOn = false;
             break;
         }
         case kCloseWindow: {
@@ -838,8 +848,8 @@ private:
                 // PostgreSQL outside a transaction: FETCHes from a cursor held in the session.
                 auto held = std::make_unique<Zelt::CHeldCursor>(&m_db, L"SELECT * FROM " + table,
                                                                 RS_NUMERIC_AS_TEXT);
-                if (!held->Open([](CRRecordset& rs, LPCWSTR pszDeclare) {
-                        return rs.Open(pszDeclare, RS_FORWARD_ONLY, RS_READONLY);
+                if (!held->Open([](CRRecordset& rs, LPCWSTR pszText, UINT nOptions) {
+                        return rs.Open(pszText, RS_FORWARD_ONLY, nOptions);
                     }))
                 {
                     error = L"Can't open recordset";
@@ -847,7 +857,7 @@ private:
                 }
                 auto mem = std::make_unique<Zelt::CMemCursor>(std::move(held));
                 mem->MoveFirst();
-                mem->ReadToEndBeforeTransactions(&m_db);
+                window.readingOn = mem->IsSourceOpen();
                 window.cursor = std::move(mem);
                 return true;
             }
@@ -906,14 +916,18 @@ private:
     // A window streaming on SQLite reads on while the program is idle
     // (CGridChildFrame::OnTimer); it is read to its end before another session looks (its
     // statement holds the file's lock meanwhile, as designed).
+    // A PostgreSQL window reads on so too, unless the user acts first (one step in three here):
+    // its read then stops at the user's next step.
     void ReadOnWhenIdle()
     {
         for (auto& window : m_windows)
         {
             auto* pMem = dynamic_cast<Zelt::CMemCursor*>(window->cursor.get());
             if (pMem == nullptr || !window->readError.empty() ||
-                !m_db.ReadsResultsBeforeStatements())
+                !(m_db.ReadsResultsBeforeStatements() || window->readingOn) ||
+                (window->readingOn && Pick(3) == 0))
                 continue;
+            window->readingOn = false;
             try
             {
                 while (pMem->ReadOn(256))
@@ -1057,7 +1071,13 @@ private:
                 return Disagree("pg_stat_activity cannot be read: " + Narrow(error));
             const CString state = view.SpanExcluding(L"|");
             const bool bXid = view.Right(4) == L"true";
-            const wchar_t* expected = m_model.State() == SessionState::None ? L"idle"
+            // A window still reading on holds the reads' transaction, as psql holds one while
+            // it prints with FETCH_COUNT.
+            const bool bWindowReads =
+                std::any_of(m_windows.begin(), m_windows.end(),
+                            [](const std::unique_ptr<CWindow>& window) { return window->readingOn; });
+            const wchar_t* expected = m_model.State() == SessionState::None
+                                          ? (bWindowReads ? L"idle in transaction" : L"idle")
                                       : m_model.State() == SessionState::Open
                                           ? L"idle in transaction"
                                           : L"idle in transaction (aborted)";
@@ -1080,7 +1100,7 @@ private:
             if (sessions != L"1")
                 return Disagree("the program holds " + Narrow(sessions) +
                                 " server sessions; psql holds one");
-            if (m_model.State() == SessionState::None)
+            if (m_model.State() == SessionState::None && !bWindowReads)
             {
                 CString held;
                 if (!m_observer.Run(L"SELECT (SELECT count(*) FROM pg_locks WHERE pid = " + m_pid +
