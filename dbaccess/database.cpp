@@ -521,6 +521,7 @@ void CRDatabase::LetGoOfReads()
 {
     if (m_txn != TxnState::Read)
         return;
+
     if (!t_bReadAheadThread)
     {
         std::vector<std::shared_ptr<IReadAhead>> reads;

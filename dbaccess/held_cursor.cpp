@@ -89,12 +89,14 @@ public:
     }
     // The outcome of the FETCH asked last, once it has run; pRefused: the refusal of its text
     // before it was sent (the caller's, for FinishBeside).
-    SQLRETURN Wait(CRDBException*& pRefused)
+    SQLRETURN Wait(CRDBException*& pRefused, LONGLONG* pnRunMs = nullptr)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         WaitDone(lock);
         pRefused = m_pRefused;
         m_pRefused = nullptr;
+        if (pnRunMs)
+            *pnRunMs = m_nRunMs;
         return m_rc;
     }
     // Waits for the FETCH to end; once it has run for longer than a FETCH takes (a server that
@@ -175,6 +177,7 @@ private:
                 SQLFreeStmt(hDrop, SQL_DROP);
             SQLRETURN rc = SQL_ERROR;
             CRDBException* pRefused = nullptr;
+            const LONGLONG nStart = GetTickMs();
             try
             {
                 rc = pRs->RunDirect(pRefused);
@@ -185,7 +188,9 @@ private:
             }
             catch (...)
             {}
+            const LONGLONG nRunMs = GetTickMs() - nStart;
             lock.lock();
+            m_nRunMs = nRunMs;
             m_rc = rc;
             m_pRefused = pRefused;
             m_step = Step::Waiting;
@@ -199,6 +204,7 @@ private:
     CRRecordset* m_pRs = nullptr;
     SQLHSTMT m_hDrop = SQL_NULL_HSTMT;
     SQLRETURN m_rc = SQL_ERROR;
+    LONGLONG m_nRunMs = 0; // how long the last FETCH ran
     CRDBException* m_pRefused = nullptr;
     std::thread m_thread;
 };
@@ -280,12 +286,14 @@ bool CHeldCursor::Open(const RunStatement& run)
         }
         m_nExecutionTime = m_pRs->GetExecutionTime();
         m_pRs->Close();
-        m_nAsked = NextFetchRows(0);
+        m_nAsked = kFirstFetchRows;
+        const LONGLONG nStart = GetTickMs();
         if (!run(*m_pRs, FetchText(m_nAsked), m_nOptions))
         {
             LeaveServer(State::Closed);
             return false;
         }
+        m_nFetchMs = GetTickMs() - nStart;
     }
     catch (CException*)
     {
@@ -293,7 +301,9 @@ bool CHeldCursor::Open(const RunStatement& run)
         throw;
     }
     m_nExecutionTime += m_pRs->GetExecutionTime();
-    TakeFetchedRows(false);
+    // The next FETCH runs ahead at once: the reader reads on from the first screen in idle
+    // time, and never waits for a FETCH on its own thread.
+    TakeFetchedRows(true);
     return true;
 }
 
@@ -384,11 +394,15 @@ CString CHeldCursor::SelectToDeclare(const RunStatement& run, std::vector<CColum
     return L"SELECT " + strList + L" FROM (" + m_strSelect + L"\n) ql_read";
 }
 
-int CHeldCursor::NextFetchRows(int n)
+int CHeldCursor::NextFetchRows() const
 {
     // Each FETCH doubles the last, up to the largest: few round trips on a long read, little
-    // held by the driver at a time.
-    return n == 0 ? kFirstFetchRows : std::min(n * 2, kLargestFetchRows);
+    // held by the driver at a time. One that took longer than kFetchAimMs (a view that computes
+    // its rows slowly) is followed by a smaller one: anything else that is to reach the
+    // connection waits for the FETCH under way (CRDatabase::HoldReadAheads).
+    if (m_nFetchMs > kFetchAimMs)
+        return static_cast<int>(std::max<LONGLONG>(1, m_nAsked * kFetchAimMs / m_nFetchMs));
+    return std::min(m_nAsked * 2, kLargestFetchRows);
 }
 
 bool CHeldCursor::IsOnItsConnection() const
@@ -412,7 +426,7 @@ void CHeldCursor::FetchNext(bool bReadingOn)
     {
         // The FETCH run ahead: its rows were read outside a transaction, whatever began since.
         CRDBException* pRefused = nullptr;
-        const SQLRETURN rc = m_pAhead->Wait(pRefused);
+        const SQLRETURN rc = m_pAhead->Wait(pRefused, &m_nFetchMs);
         m_state = State::Reading;
         // Its statement is freed by the FETCH run next, or at the latest when the read ends.
         m_hDrop = m_pRs->ReleaseStmt();
@@ -441,11 +455,12 @@ void CHeldCursor::FetchNext(bool bReadingOn)
     }
     else
     {
-        m_nAsked = NextFetchRows(m_nAsked);
+        m_nAsked = NextFetchRows();
         if (!IsOnItsConnection())
             Stop(new CRDBException(L"The connection was closed."));
         if (!m_pDatabase->IsWindowReadOn(m_nRead))
             StopLetGo();
+        const LONGLONG nStart = GetTickMs();
         try
         {
             m_pRs->Open(FetchText(m_nAsked), RS_FORWARD_ONLY, m_nOptions);
@@ -454,6 +469,7 @@ void CHeldCursor::FetchNext(bool bReadingOn)
         {
             Stop(e);
         }
+        m_nFetchMs = GetTickMs() - nStart;
     }
     TakeFetchedRows(bReadingOn);
 }
@@ -470,9 +486,25 @@ void CHeldCursor::TakeFetchedRows(bool bReadingOn)
     // The driver turns the values into their types on a thread of its own: that overlaps what
     // the reader does with the rows before.
     m_pRs->ReadAheadFromNextBlock(true);
+    // The rows the FETCH gave, where the driver says: its count of the result's rows (SQLRowCount
+    // of a FETCH was seen to say 1 for 500 rows holding numbers of thousands of digits).
     SQLLEN nFetched = -1;
-    if (m_pRs->GetRowCount(&nFetched) && nFetched > 0)
+    if (!SQL_SUCCEEDED(SQLGetDiagFieldW(SQL_HANDLE_STMT, m_pRs->GetStmtHandle(), 0,
+                                        SQL_DIAG_CURSOR_ROW_COUNT, &nFetched, 0, nullptr)) ||
+        nFetched < 0)
+        m_pRs->GetRowCount(&nFetched);
+    if (nFetched >= 0)
         m_nFetched = static_cast<int>(std::min<SQLLEN>(nFetched, m_nAsked));
+    if (m_nFetched >= 0 && m_nFetched < m_nAsked)
+    {
+        // The last FETCH: its rows are the driver's, and the server's part of the read ends now,
+        // not when the reader comes to its last row.
+        DropReleasedStatement();
+        if (IsOnItsConnection())
+            m_pDatabase->EndWindowRead(m_nRead, m_strName);
+        m_state = State::LastRows;
+        return;
+    }
     if (bReadingOn)
         StartFetchAhead();
 }
@@ -487,7 +519,7 @@ void CHeldCursor::StartFetchAhead()
         DropReleasedStatement();
         return;
     }
-    m_nNextAsked = NextFetchRows(m_nAsked);
+    m_nNextAsked = NextFetchRows();
     try
     {
         if (!m_pNext->BeginBeside(FetchText(m_nNextAsked), RS_FORWARD_ONLY, m_nOptions))
@@ -586,6 +618,8 @@ void CHeldCursor::LeaveServer(State next)
 {
     DropFetchAhead();
     DropReleasedStatement();
+    if (m_state == State::LastRows)
+        m_state = next;
     if (!IsReading())
         return;
     m_state = next;

@@ -58,6 +58,8 @@ public:
     // Rows of the first FETCH, and the most any later one asks for.
     static constexpr int kFirstFetchRows = 500;
     static constexpr int kLargestFetchRows = 10000;
+    // The longest a FETCH after the first should run (see NextFetchRows).
+    static constexpr LONGLONG kFetchAimMs = 300;
 
     // Zelt::ICursor
     void Close() override;
@@ -89,7 +91,10 @@ public:
     bool Refresh() override { return true; }
     bool Move(int rows, USHORT fetchType) override;
     bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
-    bool IsEOF() override { return !IsReading() && m_state != State::Stopped; }
+    bool IsEOF() override
+    {
+        return !IsReading() && m_state != State::LastRows && m_state != State::Stopped;
+    }
     bool HasResultColumns() override { return m_pRs->GetColumnCount() > 0; }
     void GetStatus(CStatus& status) override;
     void SetPos(ULONGLONG, USHORT) override {}
@@ -147,24 +152,27 @@ private:
     // The current FETCH has run: its first row becomes the current one (or the end).
     void TakeFetchedRows(bool bReadingOn);
     // Where the read stands. Reading: declared on the server, rows to come. FetchingAhead: the
-    // same, the next FETCH run ahead (in m_pNext) by the fetch thread. Ended: the last row
-    // passed. Stopped: a failure ended it (m_pStopped). Closed: the reader let go before the end.
+    // same, the next FETCH run ahead (in m_pNext) by the fetch thread. LastRows: the last FETCH
+    // (fewer rows than it asked for) is being read, nothing left on the server. Ended: the last
+    // row passed. Stopped: a failure ended it (m_pStopped). Closed: the reader let go before the
+    // end.
     // Reading -> FetchingAhead (StartFetchAhead) -> Reading (FetchNext takes its rows, or
-    // DropFetchAhead drops them); Reading -> Ended, Stopped or Closed (LeaveServer).
+    // DropFetchAhead drops them); Reading -> LastRows (TakeFetchedRows); Reading or LastRows ->
+    // Ended, Stopped or Closed (LeaveServer).
     enum class State
     {
         Unopened,
         Reading,
         FetchingAhead,
+        LastRows,
         Ended,
         Stopped,
         Closed,
     };
     bool IsReading() const { return m_state == State::Reading || m_state == State::FetchingAhead; }
-    // Leaves Reading for next, with a CLOSE on the server where that cannot harm the user's
-    // session: on the connection it was declared on, outside a transaction (a CLOSE that failed
-    // there would abort it). Failures are dropped: the cursor goes with the session at the
-    // latest. From any other state, nothing.
+    // Leaves Reading or LastRows for next; the cursor's read ends on the server where it has not
+    // (CRDatabase::EndWindowRead), on the connection it was declared on. From any other state,
+    // nothing.
     void LeaveServer(State next);
     [[noreturn]] void Stop(CRDBException* pError);
     // Stops the read where its transaction was let go (CRDatabase::LetGoOfReads).
@@ -180,8 +188,8 @@ private:
     void DropFetchAhead();
     // Frees the statement of the last FETCH where no FETCH run ahead does.
     void DropReleasedStatement();
-    // The next FETCH's size after one of n rows.
-    static int NextFetchRows(int n);
+    // The next FETCH's size after the current one (m_nAsked rows in m_nFetchMs).
+    int NextFetchRows() const;
     // The connection the cursor was declared on is still open.
     bool IsOnItsConnection() const;
     CString FetchText(int nRows) const;
@@ -213,6 +221,7 @@ private:
     State m_state = State::Unopened;
     int m_nRows = 0;     // rows read so far, the current one included
     int m_nAsked = 0;    // rows the current FETCH asked for
+    LONGLONG m_nFetchMs = 0; // how long it ran
     int m_nInFetch = 0;  // rows of the current FETCH passed so far, the current one included
     int m_nFetched = -1; // rows the current FETCH gave, where the driver says (-1: not known)
     ULONGLONG m_nExecutionTime = 0;

@@ -477,11 +477,14 @@ protected:
     // text when that is wider (applied by a posted message, not inside the painting).
     void FitWidthToShownText(int nColumn, const CString& strText);
     // Runs the remaining-rows loop with widths fitted from a sample of the rows.
+    // nRead: rows of the same long read already taken (rows appended in idle ticks go on
+    // sampling where the last tick stopped).
     struct SampledFit
     {
-        explicit SampledFit(CRGrid& grid) : m_grid(grid), m_nOuter(grid.m_nSampledRead)
+        explicit SampledFit(CRGrid& grid, int nRead = 0)
+            : m_grid(grid), m_nOuter(grid.m_nSampledRead)
         {
-            grid.m_nSampledRead = 0;
+            grid.m_nSampledRead = nRead;
         }
         ~SampledFit() { m_grid.m_nSampledRead = m_nOuter; }
         SampledFit(const SampledFit&) = delete;

@@ -530,7 +530,7 @@ bool CRGrid::AppendHeldRows(int nHeld, int nMax)
         m_pCursor->SetAbsolutePosition(count);
         {
             RowBatch batch(*this);
-            SampledFit sampled(*this);
+            SampledFit sampled(*this, count);
             for (int i = count; i < nEnd && !m_pCursor->IsEOF(); ++i)
                 FetchNextRow(false, nullptr);
         }

@@ -441,12 +441,13 @@ TEST_F(QueriesE2E, PostgreSQLAFailedStatementBesideAReadingWindow)
     EXPECT_NE(zero.boxes.find(L"division by zero"), std::wstring::npos) << Describe(zero);
     EXPECT_EQ((missing.boxes + zero.boxes).find(L"sequence"), std::wstring::npos);
     ASSERT_EQ(program.ActiveChild(), child);
-    const std::wstring pane = ql::Trimmed(program.StatusPaneText(1));
+    std::wstring pane;
+    EXPECT_TRUE(ql::WaitFor([&] {
+        pane = ql::Trimmed(program.StatusPaneText(1));
+        return pane == L"Rows 50000 Columns 1" || pane.find(L", reading stopped") != pane.npos;
+    })) << Narrow(pane);
     if (pane != L"Rows 50000 Columns 1")
-    {
-        EXPECT_NE(pane.find(L", reading stopped"), std::wstring::npos) << Narrow(pane);
         program.PostCommand(ID_QUERY_REFRESH);
-    }
 
     auto rows = [&] { return (int)SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0); };
     SetForegroundWindow(program.MainWindow());

@@ -741,12 +741,13 @@ TEST_P(TransactionsE2E, NothingOfTheDriversRunsBesideTheUsersStatements)
     // it had read them all, and says so; Refresh reads them again (Ctrl+End takes them all into
     // the grid).
     ASSERT_EQ(program.ActiveChild(), table);
-    const std::wstring rows = ql::Trimmed(program.StatusPaneText(1));
+    std::wstring rows;
+    EXPECT_TRUE(ql::WaitFor([&] {
+        rows = ql::Trimmed(program.StatusPaneText(1));
+        return rows == L"Rows 20000 Columns 1" || rows.find(L", reading stopped") != rows.npos;
+    })) << ql::Narrow(rows);
     if (rows != L"Rows 20000 Columns 1")
-    {
-        EXPECT_NE(rows.find(L", reading stopped"), std::wstring::npos) << ql::Narrow(rows);
         program.PostCommand(ID_QUERY_REFRESH);
-    }
     const HWND tableGrid = ql::GridOf(table);
     ASSERT_TRUE(program.ClickListCell(tableGrid, 0, 0));
     ASSERT_TRUE(program.PressKeys({VK_CONTROL, VK_END}));
@@ -1068,6 +1069,11 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
               L"$$ BEGIN PERFORM pg_sleep(0.001); RETURN i; END $$");
     m_db.Exec(L"CREATE VIEW slow AS SELECT slow_id(g) AS id FROM slow_rows");
     m_db.Exec(L"GRANT SELECT ON slow TO ql_idle");
+    // A view whose first row takes five seconds.
+    m_db.Exec(L"CREATE FUNCTION late_id(i int) RETURNS int LANGUAGE plpgsql AS "
+              L"$$ BEGIN PERFORM pg_sleep(5); RETURN i; END $$");
+    m_db.Exec(L"CREATE VIEW late AS SELECT late_id(1) AS id");
+    m_db.Exec(L"GRANT SELECT ON late TO ql_idle");
     ASSERT_TRUE(program.StartConnected(std::wstring(
         SetConnectItem(SetConnectItem(m_db.Connect(), L"UID", L"ql_idle"), L"PWD", L"ql_idle"))));
     const HWND window = ql::OpenTable(program, L"public", L"big");
@@ -1113,6 +1119,25 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
     EXPECT_EQ(CursorsOfTheSession(), L"0");
     PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(ql::WaitFor([&] { return !IsWindow(window); }));
+
+    // The user's statement_timeout and lock_timeout apply to a window's read as to a SELECT:
+    // the server's own words, and the session is the user's as before.
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"SET statement_timeout = '1s'"));
+    EXPECT_EQ(program.OpenObjectWindow(ID_QUERY_VIEWS, L"Views", L"public", L"late", 5000),
+              nullptr);
+    std::wstring said = program.TakeMessageBox(20000);
+    EXPECT_NE(said.find(L"statement timeout"), std::wstring::npos) << ql::Narrow(said);
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"SET statement_timeout = 0"));
+    ASSERT_NO_FATAL_FAILURE(RunSQL(L"SET lock_timeout = '1s'"));
+    m_db.Exec(L"BEGIN");
+    m_db.Exec(L"LOCK TABLE slow_rows IN ACCESS EXCLUSIVE MODE");
+    EXPECT_EQ(program.OpenObjectWindow(ID_QUERY_VIEWS, L"Views", L"public", L"slow", 5000),
+              nullptr);
+    said = program.TakeMessageBox(20000);
+    EXPECT_NE(said.find(L"lock timeout"), std::wstring::npos) << ql::Narrow(said);
+    m_db.Exec(L"ROLLBACK");
+    EXPECT_EQ(m_db.Query(OtherSessions(L"state || ' ' || coalesce(backend_xmin::text, '-')")),
+              L"idle -");
 
     // The slow view's window reads on, holding its read's transaction and the view's table;
     // the user's statement, CLOSE ALL or BEGIN has the session at once.
