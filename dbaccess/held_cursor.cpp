@@ -301,9 +301,7 @@ bool CHeldCursor::Open(const RunStatement& run)
         throw;
     }
     m_nExecutionTime += m_pRs->GetExecutionTime();
-    // The next FETCH runs ahead at once: the reader reads on from the first screen in idle
-    // time, and never waits for a FETCH on its own thread.
-    TakeFetchedRows(true);
+    TakeFetchedRows(false);
     return true;
 }
 
@@ -646,9 +644,14 @@ bool CHeldCursor::IsNextRowReady()
 {
     if (!IsReading())
         return true;
-    // At the last row of a FETCH the next row is the first of the one run ahead.
+    // At the last row of a FETCH the next row is the first of the one run ahead; a reader that
+    // asks (one that reads on in idle time) has it run ahead now rather than wait for it on its
+    // own thread.
     if (m_nFetched >= 0 && m_nInFetch >= m_nFetched)
+    {
+        StartFetchAhead();
         return m_state != State::FetchingAhead || m_pAhead->IsDone();
+    }
     return m_pRs->IsNextRowReady();
 }
 
@@ -657,7 +660,10 @@ bool CHeldCursor::WaitNextRowReady(LONGLONG nUntilMs)
     if (!IsReading())
         return true;
     if (m_nFetched >= 0 && m_nInFetch >= m_nFetched)
+    {
+        StartFetchAhead();
         return m_state != State::FetchingAhead || m_pAhead->WaitDoneUntil(nUntilMs);
+    }
     return m_pRs->WaitNextRowReady(nUntilMs);
 }
 

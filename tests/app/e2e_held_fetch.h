@@ -26,6 +26,19 @@ inline void CreateBigView(CRDatabase& db, const CString& schema, int rowCount)
                                    schema + L".big_rows");
 }
 
+// The view big with its rows paced (a tenth of a millisecond each): a grid window over it reads
+// on by itself for many seconds, so that a save of the window's rows is still reading when the
+// test holds one of its FETCHes.
+inline void PaceBigView(CRDatabase& db, const CString& schema)
+{
+    QlConnTest::ExecOrFail(db, L"CREATE FUNCTION " + schema +
+                                   L".paced() RETURNS boolean LANGUAGE plpgsql VOLATILE AS "
+                                   L"$$ BEGIN PERFORM pg_sleep(0.0001); RETURN true; END $$");
+    QlConnTest::ExecOrFail(db, L"CREATE OR REPLACE VIEW " + schema +
+                                   L".big AS SELECT id, name, amount FROM " + schema +
+                                   L".big_rows WHERE " + schema + L".paced()");
+}
+
 // The program's way to the PostgreSQL server passes through here: a relay on a port of its own
 // that can hold the server's answer to the program's FETCH, the nth one from the time it is
 // armed. A save that reads its rows FETCH by FETCH is then stopped part way (Cancel, a lost

@@ -66,12 +66,18 @@ protected:
     // save has taken the answer: the question is gone and the wait dialog's loop, which hands
     // the answer to the save, has run on past it. Let go earlier, the rest of the rows could be
     // written before the answer arrives.
-    void CancelHeldSave(int nthFetch, const std::function<bool()>& startSave)
+    // bWhileSaving: the hold is armed once the save has written rows (a grid window's save goes
+    // on with the window's own read, whose FETCHes run from the time it opened).
+    void CancelHeldSave(int nthFetch, const std::function<bool()>& startSave,
+                        bool bWhileSaving = false)
     {
-        m_fetch.HoldAtFetch(nthFetch);
+        if (!bWhileSaving)
+            m_fetch.HoldAtFetch(nthFetch);
         ASSERT_TRUE(startSave());
         const HWND wait = QlSave::WaitForRowsWritten(program);
         ASSERT_NE(wait, nullptr) << program.Describe();
+        if (bWhileSaving)
+            m_fetch.HoldAtFetch(nthFetch);
         EXPECT_TRUE(m_fetch.WaitUntilReached()) << "the save's read never came to the held FETCH";
         ASSERT_TRUE(program.CancelWaitDialog());
         ASSERT_TRUE(ql::WaitFor([&] { return program.FindMessageBox() == nullptr; }));
@@ -79,13 +85,15 @@ protected:
         m_fetch.Release();
     }
 
-    // Opens the view in a grid window and saves it as the type under the path, cancelled part
-    // way: the window holds the rows of its first FETCH, and the save's own first one is held.
+    // Opens the view, its rows paced, in a grid window and saves it as the type under the path,
+    // cancelled part way: the save goes on with the window's read, and a FETCH of it after the
+    // save has begun is held.
     void SaveGridAndCancel(const std::wstring& path, const std::wstring& type)
     {
+        PaceBigView(m_db, m_schema);
         ASSERT_TRUE(program.OpenViewGrid(std::wstring(m_schema), L"big")) << program.Describe();
-        ASSERT_NO_FATAL_FAILURE(
-            CancelHeldSave(1, [&] { return QlSave::SaveGridAs(program, path, type); }));
+        ASSERT_NO_FATAL_FAILURE(CancelHeldSave(
+            1, [&] { return QlSave::SaveGridAs(program, path, type); }, true));
     }
 
     // The message that follows a save stopped early (answered with OK), or empty when none

@@ -97,16 +97,18 @@ TEST_F(SaveStoppedE2E, PostgreSQLSessionLostDuringAnHtmlSaveEndsTheFileAndTellsI
     const CString schema = schemas.Create(L"qlstop_" + CString(ql::UniqueSuffix().c_str()));
     const int kRows = 1000000;
     CreateBigView(db, schema, kRows);
+    PaceBigView(db, schema);
     const CTaggedPostgresSession session(L"qlstop_" + QlTestDb::UniqueTag());
     CHeldFetch fetch;
     ASSERT_TRUE(program.StartConnected(fetch.Connect(session))) << program.Describe();
     ASSERT_TRUE(program.OpenViewGrid(std::wstring(schema), L"big")) << program.Describe();
 
-    // The session ends while the save's read waits for the server's answer to a FETCH.
+    // The session ends while the save's read (the window's, which the save goes on with) waits
+    // for the server's answer to a FETCH.
     const std::wstring html = m_folder + L"\\big.htm";
-    fetch.HoldAtFetch(1);
     ASSERT_TRUE(SaveGridAs(html, L"HTML"));
     ASSERT_NE(QlSave::WaitForRowsWritten(program), nullptr) << program.Describe();
+    fetch.HoldAtFetch(1);
     EXPECT_TRUE(fetch.WaitUntilReached()) << "the save's read never came to the held FETCH";
     session.Terminate(db);
     fetch.Release();
