@@ -542,7 +542,7 @@ void CRDatabase::LetGoOfReads()
     SQLTransact(m_hEnv, m_hDbc, SQL_ROLLBACK);
     SQLRETURN nRet;
     m_txn = SetConnectOption(SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON, &nRet) ? TxnState::None
-                                                                        : TxnState::Lost;
+                                                                       : TxnState::Lost;
 }
 
 void CRDatabase::ReadStreamingResultsToEnd()

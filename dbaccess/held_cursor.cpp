@@ -133,8 +133,8 @@ public:
         auto done = [this] { return m_step != Step::Asked; };
         do
             m_pRs->AskToStop();
-        while (!m_changed.wait_for(lock, std::chrono::milliseconds(CStatementStop::kRepeatMs),
-                                   done));
+        while (
+            !m_changed.wait_for(lock, std::chrono::milliseconds(CStatementStop::kRepeatMs), done));
         m_pRs->ClearStopRequest();
     }
 

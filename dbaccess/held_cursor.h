@@ -219,11 +219,11 @@ private:
     UINT m_nConnectionSerial = 0;
     UINT m_nRead = 0; // the read's number in the reads' transaction (CRDatabase::BeginWindowRead)
     State m_state = State::Unopened;
-    int m_nRows = 0;     // rows read so far, the current one included
-    int m_nAsked = 0;    // rows the current FETCH asked for
+    int m_nRows = 0;         // rows read so far, the current one included
+    int m_nAsked = 0;        // rows the current FETCH asked for
     LONGLONG m_nFetchMs = 0; // how long it ran
-    int m_nInFetch = 0;  // rows of the current FETCH passed so far, the current one included
-    int m_nFetched = -1; // rows the current FETCH gave, where the driver says (-1: not known)
+    int m_nInFetch = 0;      // rows of the current FETCH passed so far, the current one included
+    int m_nFetched = -1;     // rows the current FETCH gave, where the driver says (-1: not known)
     ULONGLONG m_nExecutionTime = 0;
     // The failure that stopped the read (State::Stopped), thrown again by every later step.
     std::unique_ptr<CRDBException> m_pStopped;

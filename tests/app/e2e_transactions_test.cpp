@@ -1146,7 +1146,8 @@ TEST_P(TransactionsE2E, NothingIsHeldBesideAnOpenWindow)
     for (const wchar_t* statement : {L"SELECT 41 + 1", L"CLOSE ALL", L"BEGIN"})
     {
         SCOPED_TRACE(ql::Narrow(statement));
-        const HWND slow = program.OpenObjectWindow(ID_QUERY_VIEWS, L"Views", L"public", L"slow", 20000);
+        const HWND slow =
+            program.OpenObjectWindow(ID_QUERY_VIEWS, L"Views", L"public", L"slow", 20000);
         ASSERT_NE(slow, nullptr) << program.Describe();
         ASSERT_TRUE(ql::WaitFor([&] { return !program.ListItems(ql::GridOf(slow), 0).empty(); }));
         EXPECT_EQ(ql::Trimmed(program.StatusPaneText(1)).rfind(L"Rows >= ", 0), 0u)

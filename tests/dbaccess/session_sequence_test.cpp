@@ -858,9 +858,9 @@ private:
                 auto mem = std::make_unique<Zelt::CMemCursor>(std::move(held));
                 mem->MoveFirst();
                 // (A result that the first FETCH gave whole holds nothing after it.)
-                window.readingOn =
-                    mem->IsSourceOpen() &&
-                    window.expected.size() >= static_cast<size_t>(Zelt::CHeldCursor::kFirstFetchRows);
+                window.readingOn = mem->IsSourceOpen() &&
+                                   window.expected.size() >=
+                                       static_cast<size_t>(Zelt::CHeldCursor::kFirstFetchRows);
                 window.cursor = std::move(mem);
                 return true;
             }
@@ -1076,17 +1076,17 @@ private:
             const bool bXid = view.Right(4) == L"true";
             // A window still reading on holds the reads' transaction, as psql holds one while
             // it prints with FETCH_COUNT.
-            const bool bWindowReads =
-                std::any_of(m_windows.begin(), m_windows.end(),
-                            [](const std::unique_ptr<CWindow>& window) { return window->readingOn; });
+            const bool bWindowReads = std::any_of(
+                m_windows.begin(), m_windows.end(),
+                [](const std::unique_ptr<CWindow>& window) { return window->readingOn; });
             const wchar_t* expected = m_model.State() == SessionState::None
                                           ? (bWindowReads ? L"idle in transaction" : L"idle")
                                       : m_model.State() == SessionState::Open
                                           ? L"idle in transaction"
                                           : L"idle in transaction (aborted)";
             // (A window's FETCH may be under way at the moment.)
-            const bool bReading = bWindowReads && m_model.State() == SessionState::None &&
-                                  state == L"active";
+            const bool bReading =
+                bWindowReads && m_model.State() == SessionState::None && state == L"active";
             if (state != expected && !bReading)
                 return Disagree("the server's session is \"" + Narrow(state) + "\", psql's \"" +
                                 Narrow(expected) + "\"");
