@@ -20,9 +20,9 @@ namespace Zelt {
 // The next FETCH, run by the driver on a thread of the cursor's own while the reader goes
 // through the rows of the one before. One thread does it for the whole read: the rows it
 // receives are then stored where the driver stored the last (its memory stays with the thread
-// that took it). Listed with the connection for as long as the cursor reads: a statement about to
-// reach the connection waits until a FETCH under way has ended (Hold), and only the reader
-// begins another.
+// that took it). Listed with the connection for as long as the cursor reads: a call about to
+// reach the connection waits until a FETCH under way has ended (Hold), or cancels it where the
+// reads' transaction is let go (LetGo), and only the reader begins another.
 class CHeldCursor::CFetchAhead : public CRDatabase::IReadAhead
 {
 public:
