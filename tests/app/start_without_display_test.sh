@@ -19,6 +19,11 @@ export QL_BINARY_DIR="$scratch"
 export QL_WINEPREFIX="$scratch/wineprefix" WINEPREFIX="$scratch/wineprefix"
 bash "$QL_SOURCE_DIR/scripts/wine-prefix.sh" >/dev/null
 wine reg delete "$settings" /f >/dev/null 2>&1
+# The Wine server those commands started, and its desktop process, have no display: a program
+# started while they linger cannot make a window (Wine: "no driver could be loaded") and ends at
+# once. The script's program must start a Wine server of its own, on its virtual display.
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
 
 started=""
 stop() {
