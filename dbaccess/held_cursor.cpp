@@ -234,7 +234,9 @@ CHeldCursor::CHeldCursor(CRDatabase* pDatabase, LPCWSTR pszSelect, UINT nOptions
     : m_pDatabase(pDatabase), m_strSelect(pszSelect), m_strName(NextCursorName()),
       m_nOptions(nOptions | RS_WINDOW_READ), m_pRs(std::make_unique<CRRecordset>(pDatabase)),
       m_pNext(std::make_unique<CRRecordset>(pDatabase))
-{}
+{
+    m_pTarget = m_pRs.get();
+}
 
 CHeldCursor::~CHeldCursor()
 {
@@ -429,6 +431,7 @@ void CHeldCursor::FetchNext(bool bReadingOn)
         // Its statement is freed by the FETCH run next, or at the latest when the read ends.
         m_hDrop = m_pRs->ReleaseStmt();
         std::swap(m_pRs, m_pNext);
+        m_pTarget = m_pRs.get();
         m_nAsked = m_nNextAsked;
         if (!IsOnItsConnection())
         {

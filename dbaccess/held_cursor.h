@@ -30,6 +30,7 @@
 // later step throws the same error again without going to the server.
 #pragma once
 
+#include "dbaccess/forwarding_cursor.h"
 #include "dbaccess/recordset.h"
 
 #include <functional>
@@ -37,7 +38,7 @@
 
 namespace Zelt {
 
-class CHeldCursor : public ICursor
+class CHeldCursor : public CForwardingCursor
 {
 public:
     // nOptions: those of each FETCH's recordset (RS_UNBOUND, RS_NUMERIC_AS_TEXT ...).
@@ -61,34 +62,19 @@ public:
     // The longest a FETCH after the first should run (see NextFetchRows).
     static constexpr LONGLONG kFetchAimMs = 300;
 
-    // Zelt::ICursor
+    // Zelt::ICursor: the current FETCH's recordset answers the rest (CForwardingCursor).
     void Close() override;
-    UINT GetQueryTimeout() override { return m_pRs->GetQueryTimeout(); }
     ULONGLONG GetExecutionTime() override { return m_nExecutionTime; }
-    bool IsForwardOnly() override { return true; }
     bool IsNumericAsText() override { return (m_nOptions & RS_NUMERIC_AS_TEXT) != 0; }
-    short GetColumnCount() override { return m_pRs->GetColumnCount(); }
-    int GetColumnCType(UINT col) override { return m_pRs->GetColumnCType(col); }
-    short GetColumnSQLType(UINT col) override { return m_pRs->GetColumnSQLType(col); }
-    LONGLONG GetColumnSize(UINT col) override { return m_pRs->GetColumnSize(col); }
-    int FindColumn(LPCWSTR name) override { return m_pRs->FindColumn(name); }
-    const CColumnDesc* GetColumn(UINT col) override { return m_pRs->GetColumn(col); }
     int GetRecordCount() override { return m_nRows; }
     // The SELECT the cursor was declared for (not the FETCH that read the current rows).
     CString GetSQL() override { return m_strSelect; }
     CString GetTableName() override;
-    CString GetCursorName() override { return CString(); }
-    CString GetColumnName(UINT col) override { return m_pRs->GetColumnName(col); }
-    bool IsDecimalColumn(UINT col) override { return m_pRs->IsDecimalColumn(col); }
-    bool IsColumnNullable(UINT col) override { return m_pRs->IsColumnNullable(col); }
 
     // Forward only: MoveFirst succeeds only on the first row, the others but MoveNext fail.
     bool MoveFirst() override;
     bool MoveLast() override;
     bool MoveNext() override;
-    bool MovePrev() override { return false; }
-    bool SetAbsolutePosition(int) override { return false; }
-    bool Refresh() override { return true; }
     bool Move(int rows, USHORT fetchType) override;
     bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
     bool IsEOF() override
@@ -97,48 +83,9 @@ public:
     }
     bool HasResultColumns() override { return m_pRs->GetColumnCount() > 0; }
     void GetStatus(CStatus& status) override;
-    void SetPos(ULONGLONG, USHORT) override {}
 
     bool IsNextRowReady() override;
     bool WaitNextRowReady(LONGLONG nUntilMs) override;
-
-    bool IsFieldValid(UINT col) override { return m_pRs->IsFieldValid(col); }
-    bool IsFieldNull(UINT col) override { return m_pRs->IsFieldNull(col); }
-    bool IsFieldNoTotal(UINT col) override { return m_pRs->IsFieldNoTotal(col); }
-    bool IsFieldEmpty(UINT col) override { return m_pRs->IsFieldEmpty(col); }
-    bool IsFieldTypeUnknown(UINT col) override { return m_pRs->IsFieldTypeUnknown(col); }
-    bool IsFieldTruncated(UINT col) override { return m_pRs->IsFieldTruncated(col); }
-    bool IsFieldHeldAsText(UINT col) override { return m_pRs->IsFieldHeldAsText(col); }
-
-    bool GetFieldGuid(UINT col, GUID& v) override { return m_pRs->GetFieldGuid(col, v); }
-    bool GetFieldByte(UINT col, BYTE& v) override { return m_pRs->GetFieldByte(col, v); }
-    bool GetFieldBinary(UINT col, CByteArray& v) override { return m_pRs->GetFieldBinary(col, v); }
-    bool GetFieldOleDateTime(UINT col, COleDateTime& v) override
-    {
-        return m_pRs->GetFieldOleDateTime(col, v);
-    }
-    bool GetFieldTimestampOffset(UINT col, SQL_SS_TIMESTAMPOFFSET_STRUCT& v) override
-    {
-        return m_pRs->GetFieldTimestampOffset(col, v);
-    }
-    bool GetFieldTimestamp(UINT col, TIMESTAMP_STRUCT& v) override
-    {
-        return m_pRs->GetFieldTimestamp(col, v);
-    }
-    bool GetFieldTime(UINT col, CTime& v) override { return m_pRs->GetFieldTime(col, v); }
-    bool GetFieldDouble(UINT col, double& v) override { return m_pRs->GetFieldDouble(col, v); }
-    bool GetFieldFloat(UINT col, float& v) override { return m_pRs->GetFieldFloat(col, v); }
-    bool GetFieldBigInt(UINT col, LONGLONG& v) override { return m_pRs->GetFieldBigInt(col, v); }
-    bool GetFieldShort(UINT col, short& v) override { return m_pRs->GetFieldShort(col, v); }
-    bool GetFieldLong(UINT col, long& v) override { return m_pRs->GetFieldLong(col, v); }
-    bool GetFieldInt(UINT col, int& v) override { return m_pRs->GetFieldInt(col, v); }
-    bool GetFieldBool(UINT col, bool& v) override { return m_pRs->GetFieldBool(col, v); }
-    bool GetFieldText(UINT col, CString& v) override { return m_pRs->GetFieldText(col, v); }
-    bool GetFieldTextA(UINT col, CStringA& v) override { return m_pRs->GetFieldTextA(col, v); }
-    bool GetFieldAsciiText(UINT col, const char*& text, size_t& length) override
-    {
-        return m_pRs->GetFieldAsciiText(col, text, length);
-    }
 
     // Whether the cursor still exists on the server (declared, and neither read to its end nor
     // closed).
@@ -209,7 +156,8 @@ private:
     CString m_strSelect;
     CString m_strName;
     UINT m_nOptions;
-    // The current FETCH's rows, and the next FETCH's while it runs ahead (m_pAhead).
+    // The current FETCH's rows (m_pTarget too), and the next FETCH's while it runs ahead
+    // (m_pAhead).
     std::unique_ptr<CRRecordset> m_pRs;
     std::unique_ptr<CRRecordset> m_pNext;
     std::shared_ptr<CFetchAhead> m_pAhead; // made at the first FETCH run ahead

@@ -279,7 +279,9 @@ bool CMariaDBStagedRead::Open(const std::function<bool(CRRecordset&, LPCWSTR)>& 
     m_pFirst->MoveFirst();
     m_state = State::First;
     m_nRows = 1;
-    m_bMayCancel = HasRest() && MayOpenSecondConnection(m_pDatabase);
+    m_rest = !HasRest()                             ? Rest::None
+             : MayOpenSecondConnection(m_pDatabase) ? Rest::ReadOnByItself
+                                                    : Rest::WhenAsked;
     return true;
 }
 
@@ -456,7 +458,7 @@ bool CMariaDBStagedRead::IsNextRowReady()
     {
         // Asking begins the rest where it may be cancelled when the user acts; elsewhere the
         // reader's next step runs it.
-        if (!AtEndOfFirst() || !HasRest() || !m_bMayCancel)
+        if (!AtEndOfFirst() || m_rest != Rest::ReadOnByItself)
             return true;
         try
         {
