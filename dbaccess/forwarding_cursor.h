@@ -96,4 +96,37 @@ protected:
     ICursor* m_pTarget = nullptr;
 };
 
+// A forward-only read through others that counts its rows (m_nRows, the current one included):
+// MoveLast reads to the end, Move goes only to the next row or back to a first row still
+// current, and the status follows the count; IsCountFinal says whether the last row has passed.
+class CForwardRowsCursor : public CForwardingCursor
+{
+public:
+    int GetRecordCount() override { return m_nRows; }
+    bool MoveLast() override
+    {
+        while (!IsEOF())
+            MoveNext();
+        return false;
+    }
+    bool Move(int rows, USHORT fetchType) override
+    {
+        if (fetchType == SQL_FETCH_NEXT || (fetchType == SQL_FETCH_RELATIVE && rows == 1))
+            return MoveNext();
+        if (fetchType == SQL_FETCH_FIRST)
+            return MoveFirst();
+        return false;
+    }
+    bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
+    void GetStatus(CStatus& status) override
+    {
+        status.nCurrentRow = IsEOF() ? m_nRows : m_nRows - 1;
+        status.bCountFinal = IsCountFinal();
+    }
+
+protected:
+    virtual bool IsCountFinal() const = 0;
+    int m_nRows = 0;
+};
+
 } // namespace Zelt

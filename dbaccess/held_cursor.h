@@ -38,7 +38,7 @@
 
 namespace Zelt {
 
-class CHeldCursor : public CForwardingCursor
+class CHeldCursor : public CForwardRowsCursor
 {
 public:
     // nOptions: those of each FETCH's recordset (RS_UNBOUND, RS_NUMERIC_AS_TEXT ...).
@@ -66,23 +66,18 @@ public:
     void Close() override;
     ULONGLONG GetExecutionTime() override { return m_nExecutionTime; }
     bool IsNumericAsText() override { return (m_nOptions & RS_NUMERIC_AS_TEXT) != 0; }
-    int GetRecordCount() override { return m_nRows; }
     // The SELECT the cursor was declared for (not the FETCH that read the current rows).
     CString GetSQL() override { return m_strSelect; }
     CString GetTableName() override;
 
     // Forward only: MoveFirst succeeds only on the first row, the others but MoveNext fail.
     bool MoveFirst() override;
-    bool MoveLast() override;
     bool MoveNext() override;
-    bool Move(int rows, USHORT fetchType) override;
-    bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
     bool IsEOF() override
     {
         return !IsReading() && m_state != State::LastRows && m_state != State::Stopped;
     }
     bool HasResultColumns() override { return m_pRs->GetColumnCount() > 0; }
-    void GetStatus(CStatus& status) override;
 
     bool IsNextRowReady() override;
     bool WaitNextRowReady(LONGLONG nUntilMs) override;
@@ -92,6 +87,7 @@ public:
     bool IsHeldOnServer() const { return IsReading(); }
 
 private:
+    bool IsCountFinal() const override { return m_state == State::Ended; }
     // Runs the next FETCH, or takes the one run ahead; its first row becomes the current one
     // (or the end). bReadingOn: the reader has passed the rows before, and goes on: the FETCH
     // after this one is run ahead.
@@ -167,7 +163,6 @@ private:
     UINT m_nConnectionSerial = 0;
     UINT m_nRead = 0; // the read's number in the reads' transaction (CRDatabase::BeginWindowRead)
     State m_state = State::Unopened;
-    int m_nRows = 0;         // rows read so far, the current one included
     int m_nAsked = 0;        // rows the current FETCH asked for
     LONGLONG m_nFetchMs = 0; // how long it ran
     int m_nInFetch = 0;      // rows of the current FETCH passed so far, the current one included

@@ -522,26 +522,4 @@ bool CMariaDBStagedRead::MoveNext()
     return true;
 }
 
-bool CMariaDBStagedRead::MoveLast()
-{
-    while (!IsEOF())
-        MoveNext();
-    return false;
-}
-
-bool CMariaDBStagedRead::Move(int rows, USHORT fetchType)
-{
-    if (fetchType == SQL_FETCH_NEXT || (fetchType == SQL_FETCH_RELATIVE && rows == 1))
-        return MoveNext();
-    if (fetchType == SQL_FETCH_FIRST)
-        return MoveFirst();
-    return false;
-}
-
-void CMariaDBStagedRead::GetStatus(CStatus& status)
-{
-    status.nCurrentRow = IsEOF() ? m_nRows : m_nRows - 1;
-    status.bCountFinal = m_state == State::Ended;
-}
-
 } // namespace Zelt

@@ -38,7 +38,7 @@
 
 namespace Zelt {
 
-class CMariaDBStagedRead : public CForwardingCursor
+class CMariaDBStagedRead : public CForwardRowsCursor
 {
 public:
     // nOptions: those of both statements' recordsets.
@@ -66,17 +66,12 @@ public:
     // Zelt::ICursor
     void Close() override;
     ULONGLONG GetExecutionTime() override { return m_nExecutionTime; }
-    int GetRecordCount() override { return m_nRows; }
     CString GetSQL() override { return m_strSelect; }
     CString GetTableName() override;
     // Forward only: MoveFirst succeeds only on the first row, the others but MoveNext fail.
     bool MoveFirst() override;
-    bool MoveLast() override;
     bool MoveNext() override;
-    bool Move(int rows, USHORT fetchType) override;
-    bool IsBOF() override { return m_nRows == 0 && IsEOF(); }
     bool IsEOF() override { return m_state == State::Ended || m_state == State::Closed; }
-    void GetStatus(CStatus& status) override;
     // At the last of the first rows the next row is the rest's first: not ready until its
     // statement has run (asking begins it).
     bool IsNextRowReady() override;
@@ -86,6 +81,7 @@ public:
     bool IsReadingRest() const { return m_state == State::RunningRest; }
 
 private:
+    bool IsCountFinal() const override { return m_state == State::Ended; }
     // First: the first statement's rows are read (m_pFirst). RunningRest: the rest's statement
     // runs on the thread. Rest: its rows are read (m_pRest). Ended, Stopped, Closed: the last row
     // passed, a failure ended the read (m_pStopped), the reader let go before the end.
@@ -124,7 +120,6 @@ private:
     std::shared_ptr<CRestRun> m_pRun;
     UINT m_nConnectionSerial = 0;
     State m_state = State::Unopened;
-    int m_nRows = 0;  // rows read so far, the current one included
     int m_nFirst = 0; // rows the first statement gave
     // How the rest is read, chosen once the first statement has run: None (it gave all the
     // rows), ReadOnByItself (its statement can be cancelled when the user acts: the role may
