@@ -521,7 +521,6 @@ void CRDatabase::LetGoOfReads()
 {
     if (m_txn != TxnState::Read)
         return;
-
     if (!t_bReadAheadThread)
     {
         std::vector<std::shared_ptr<IReadAhead>> reads;

@@ -647,9 +647,7 @@ bool CHeldCursor::IsNextRowReady()
 {
     if (!IsReading())
         return true;
-    // At the last row of a FETCH the next row is the first of the one run ahead; a reader that
-    // asks (one that reads on in idle time) has it run ahead now rather than wait for it on its
-    // own thread.
+    // (As WaitNextRowReady, without waiting.)
     if (m_nFetched >= 0 && m_nInFetch >= m_nFetched)
     {
         StartFetchAhead();
@@ -662,6 +660,9 @@ bool CHeldCursor::WaitNextRowReady(LONGLONG nUntilMs)
 {
     if (!IsReading())
         return true;
+    // At the last row of a FETCH the next row is the first of the one run ahead; a reader that
+    // asks (one that reads on in idle time) has it run ahead now rather than wait for it on its
+    // own thread.
     if (m_nFetched >= 0 && m_nInFetch >= m_nFetched)
     {
         StartFetchAhead();
