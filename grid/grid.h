@@ -55,6 +55,9 @@ enum GridNotifyCode : UINT
     kGridEditCancelled = 11,
     kGridEditError = 12, // GridNotifyEditError
     kGridCountChanged = 13,
+    // Ctrl+End, before the grid reads the rows left: the owner may first put a cursor in place
+    // of one whose read stopped short, which has no rows left to give.
+    kGridEndWanted = 14,
 };
 
 // Kinds of code 12.
@@ -250,6 +253,8 @@ public:
     // Page Down and Ctrl+End reading (true when rows were read).
     bool ReadAheadPage();
     bool ReadAllRows();
+    // Ctrl+End: the owner is asked first (kGridEndWanted), then every row is read.
+    bool ReadToLastRow();
     // Appends, as items, up to nMax of the cursor's rows after the last item, no further than
     // row nHeld (rows the cursor holds already, so that nothing is read from the driver); not
     // while a row is edited or a read runs. True when items were added.

@@ -515,6 +515,14 @@ bool CRGrid::ReadAllRows()
     return true;
 }
 
+bool CRGrid::ReadToLastRow()
+{
+    if (m_nEditedRow >= 0 || m_bEditing || m_pCursor == nullptr || m_nReadDepth > 0)
+        return false;
+    NotifyOwner(kGridEndWanted);
+    return ReadAllRows();
+}
+
 bool CRGrid::AppendHeldRows(int nHeld, int nMax)
 {
     if (m_hWnd == nullptr || m_nEditedRow >= 0 || m_bEditing || m_bInserting ||

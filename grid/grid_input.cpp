@@ -113,7 +113,7 @@ BOOL CRGrid::PreTranslateMessage(MSG* pMsg)
     case VK_NEXT: ReadAheadPage(); break;
     case VK_END:
         if (ctrl)
-            ReadAllRows();
+            ReadToLastRow();
         break;
     case VK_LEFT:
     case VK_RIGHT:

@@ -822,6 +822,17 @@ LRESULT CGridChildFrame::OnRowsStopped(WPARAM, LPARAM)
     return 0;
 }
 
+void CGridChildFrame::ReadAgainIfStopped()
+{
+    // Rows whose read stopped short (the session was wanted for the user's statement, or the
+    // read failed) have nothing more to give: the last row is reached by reading them again,
+    // from a result of this moment (a read that went on where the other stopped could show a
+    // row twice or leave one out).
+    auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
+    if (pMem != nullptr && pMem->IsStopped() && !m_bSavingData)
+        Refresh(false);
+}
+
 void CGridChildFrame::ReadKeys()
 {
     m_view.m_primaryKey.RemoveAll();
@@ -1080,6 +1091,7 @@ BOOL CGridChildFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
         break;
     }
     case kGridCountChanged: SetRowsText(); break;
+    case kGridEndWanted: ReadAgainIfStopped(); break;
     default: return CMDIChildWnd::OnNotify(wParam, lParam, pResult);
     }
     *pResult = 0;

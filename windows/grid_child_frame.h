@@ -120,6 +120,8 @@ protected:
     {
         return m_nKind == kGridTable || m_nKind == kGridView || m_nKind == kGridTableLike;
     }
+    // Ctrl+End on rows whose read stopped short reads them again first.
+    void ReadAgainIfStopped();
     void ReadKeys();
     void ReadResultKey();
     // The grid's columns in display order with their names and visibility.
