@@ -245,6 +245,7 @@ void CMemCursor::Close()
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_blocks.clear();
+    m_nextBlocks.Clear();
     m_pFree = nullptr;
     m_nFreeLeft = 0;
     m_nArenaUsed = 0;
@@ -345,11 +346,11 @@ void* CMemCursor::Allocate(size_t size, size_t align)
     if (m_pFree == nullptr || size + pad > m_nFreeLeft)
     {
         pad = 0; // a new block is aligned for anything
-        size_t blockSize = kFirstBlockSize << std::min<size_t>(m_blocks.size(), 8);
-        blockSize = std::min(blockSize, kLastBlockSize);
-        if (size > blockSize)
-            blockSize = size;
-        m_blocks.emplace_back(new BYTE[blockSize]);
+        auto sizeOf = [](size_t nBlock) {
+            return std::min(kFirstBlockSize << std::min<size_t>(nBlock, 8), kLastBlockSize);
+        };
+        const size_t blockSize = std::max(size, sizeOf(m_blocks.size()));
+        m_blocks.push_back(m_nextBlocks.Take(blockSize, sizeOf(m_blocks.size() + 1)));
         m_pFree = m_blocks.back().get();
         m_nFreeLeft = blockSize;
     }

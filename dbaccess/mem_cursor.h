@@ -8,6 +8,7 @@
 #pragma once
 
 #include "dbaccess/cursor.h"
+#include "dbaccess/touched_blocks.h"
 #include "dbaccess/database.h"
 #include "dbaccess/db_exception.h"
 
@@ -217,6 +218,7 @@ private:
     // Row storage: rows are never dropped while the cursor lives, so they are carved out of
     // large blocks instead of one heap allocation per value.
     std::vector<std::unique_ptr<BYTE[]>> m_blocks;
+    CTouchedBlocks m_nextBlocks;
     BYTE* m_pFree = nullptr;
     size_t m_nFreeLeft = 0;
     size_t m_nArenaUsed = 0;

@@ -186,7 +186,9 @@ void CRGrid::ReadRemainingRows(Zelt::ICursor* pCursor, IWait* pWait)
             break;
         // A row still to come from a statement running beside the window (a MariaDB window's
         // rest): the wait dialog answers meanwhile, its Cancel among it.
-        if (pWait != nullptr &&
+        // (Asked first without a deadline: the clock is a call into the system, the price of a
+        // row's values.)
+        if (pWait != nullptr && !pCursor->IsNextRowReady() &&
             !pCursor->WaitNextRowReady(GetTickMs() + static_cast<LONGLONG>(kPumpPeriod)))
         {
             m_nRowsSincePump = 0;

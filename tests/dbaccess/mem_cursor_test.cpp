@@ -298,3 +298,29 @@ TEST_F(MemCursor, RowsChangeInPlaceWhileTheSourceReadsOn)
 }
 
 } // namespace
+
+TEST_F(MemCursor, RowsOfManyBlocksReadBack)
+{
+    // Thousands of long rows fill the first blocks and then blocks made ahead of the reader.
+    const CString big = conn.Table(L"memblocks");
+    conn.Exec(L"CREATE TABLE " + big + L" (id INTEGER, s TEXT)");
+    conn.Exec(L"INSERT INTO " + big +
+              L" WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 6000) "
+              L"SELECT i, i || ':' || replace(hex(zeroblob(1500)), '00', 'x') FROM c");
+    auto rs = std::make_unique<CRRecordset>(conn.database.get());
+    rs->Open(L"SELECT id, s FROM " + big + L" ORDER BY id", RS_FORWARD_ONLY, RS_READONLY);
+    Zelt::CMemCursor c(std::move(rs));
+    c.ReadToEnd();
+    ASSERT_EQ(c.GetRecordCount(), 6000);
+    EXPECT_GT(c.GetMemoryUsed(), size_t(6000 * 1500));
+    for (int i = 1; i <= 6000; ++i)
+    {
+        ASSERT_TRUE(c.SetAbsolutePosition(i));
+        ASSERT_EQ(Id(c), i);
+        const std::wstring s = Text(c, 2);
+        const std::wstring head = std::to_wstring(i) + L":";
+        ASSERT_EQ(s.size(), head.size() + 1500) << i;
+        ASSERT_EQ(s.substr(0, head.size()), head) << i;
+        ASSERT_EQ(s.find_first_not_of(L'x', head.size()), std::wstring::npos) << i;
+    }
+}
