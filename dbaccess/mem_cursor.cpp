@@ -20,9 +20,10 @@ namespace {
 
 // Row storage blocks grow from the first size, doubling up to the last: a short result takes
 // little room, and a long one few blocks. Each block is a call into the system to map it (and one
-// to unmap it), which under Wine costs about as much as storing a few hundred rows.
+// to unmap it), which under Wine costs about as much as storing a few hundred rows. The last size
+// is also what is held beside the rows: the block made ahead, and the unused end of the last.
 const size_t kFirstBlockSize = 64 << 10;
-const size_t kLastBlockSize = 16 << 20;
+const size_t kLastBlockSize = 4 << 20;
 
 // Text or bytes in the row storage: the length (characters for text, bytes for binary) doubled,
 // plus one for wide text kept one byte per character (see StoreWideText), written 7 bits a byte,
@@ -245,7 +246,6 @@ void CMemCursor::Close()
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_blocks.clear();
-    m_nextBlocks.Clear();
     m_pFree = nullptr;
     m_nFreeLeft = 0;
     m_nArenaUsed = 0;
@@ -369,6 +369,8 @@ void CMemCursor::DeleteSource()
         m_pWatchedDatabase = nullptr;
     }
     m_source.reset();
+    // No more rows to come: the block made ahead for them goes.
+    m_nextBlocks.Clear();
 }
 
 template <class Read>
