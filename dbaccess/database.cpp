@@ -764,6 +764,11 @@ void CRDatabase::FollowStatementStart(LPCWSTR pszSQL)
     AskAgainAboutTransaction();
     if (OpensTransactionBlock(m_nDBMSKind, pszSQL))
     {
+        // The windows' reads let go first: the BEGIN would otherwise be taken into their
+        // transaction, the user's transaction working on their snapshot (and a BEGIN that sets
+        // an isolation level failing, queries having run in it). The statement's own start lets
+        // them go too, but only after this.
+        LetGoOfReads();
         // Inside a transaction already (the program's or the user's), the server takes the BEGIN
         // in as it does (a warning on PostgreSQL, the next transaction on MySQL).
         if (IsInTransaction())
