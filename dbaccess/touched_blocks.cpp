@@ -14,60 +14,86 @@ constexpr size_t kPageBytes = 4096;
 
 CTouchedBlocks::~CTouchedBlocks()
 {
-    Join();
-}
-
-void CTouchedBlocks::Join()
-{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_step = Step::Ending;
+        m_changed.notify_all();
+    }
     if (m_thread.joinable())
         m_thread.join();
 }
 
+void CTouchedBlocks::WaitMade(std::unique_lock<std::mutex>& lock)
+{
+    m_changed.wait(lock, [this] { return m_step != Step::Asked; });
+}
+
 void CTouchedBlocks::Clear()
 {
-    Join();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    WaitMade(lock);
     m_next.reset();
     m_nNextSize = 0;
-    m_bNextFailed = false;
 }
 
 std::unique_ptr<unsigned char[]> CTouchedBlocks::Take(size_t nSize, size_t nNextSize)
 {
-    Join();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    WaitMade(lock);
     std::unique_ptr<unsigned char[]> block;
-    if (m_next && !m_bNextFailed && m_nNextSize == nSize)
+    if (m_next && m_nNextSize == nSize)
         block = std::move(m_next);
-    else
-        block.reset(new unsigned char[nSize]);
     m_next.reset();
     m_nNextSize = 0;
-    m_bNextFailed = false;
-    if (nNextSize >= kSmallestMadeAhead)
+    if (nNextSize >= kSmallestMadeAhead && !m_bNoThread)
     {
-        m_nNextSize = nNextSize;
-        try
+        if (!m_thread.joinable())
         {
-            m_thread = std::thread([this, nNextSize] {
-                // Out of memory here is only a block not made ahead: Take makes it when asked,
-                // and meets the failure there, on the reader's thread.
-                unsigned char* p = new (std::nothrow) unsigned char[nNextSize];
-                if (p == nullptr)
-                {
-                    m_bNextFailed = true;
-                    return;
-                }
-                for (size_t at = 0; at < nNextSize; at += kPageBytes)
-                    static_cast<volatile unsigned char*>(p)[at] = 0;
-                m_next.reset(p);
-            });
+            try
+            {
+                m_thread = std::thread([this] { Run(); });
+            }
+            catch (const std::system_error&)
+            {
+                m_bNoThread = true;
+            }
         }
-        catch (const std::system_error&)
+        if (m_thread.joinable())
         {
-            // No thread to be had: the next block is made when it is asked for.
-            m_nNextSize = 0;
+            m_nNextSize = nNextSize;
+            m_step = Step::Asked;
+            m_changed.notify_all();
         }
     }
+    lock.unlock();
+    // Out of memory here throws, on the reader's thread, as new does.
+    if (!block)
+        block.reset(new unsigned char[nSize]);
     return block;
+}
+
+void CTouchedBlocks::Run()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;)
+    {
+        m_changed.wait(lock, [this] { return m_step != Step::Idle; });
+        if (m_step == Step::Ending)
+            return;
+        const size_t nSize = m_nNextSize;
+        lock.unlock();
+        // Out of memory here is only a block not made ahead: Take makes it when asked, and
+        // meets the failure there.
+        std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[nSize]);
+        if (block)
+            for (size_t at = 0; at < nSize; at += kPageBytes)
+                static_cast<volatile unsigned char*>(block.get())[at] = 0;
+        lock.lock();
+        m_next = std::move(block);
+        if (m_step == Step::Asked)
+            m_step = Step::Idle;
+        m_changed.notify_all();
+    }
 }
 
 } // namespace Zelt

@@ -8,10 +8,15 @@
 // allocated and every page written once beside the reader, so that the reader's own first writes
 // cost nothing more than any other. One block ahead at most: what is held beyond the rows is
 // that block alone.
+//
+// One thread for all the blocks of a store, started with the first block made ahead: a thread
+// under Wine starts by clearing a megabyte of its stack, a quarter of the work of a block.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace Zelt {
@@ -26,23 +31,36 @@ public:
     CTouchedBlocks() = default;
     CTouchedBlocks(const CTouchedBlocks&) = delete;
     CTouchedBlocks& operator=(const CTouchedBlocks&) = delete;
-    // Waits for a block being made.
+    // Ends the thread, once it has made the block it is making.
     ~CTouchedBlocks();
 
     // A block of nSize bytes: the one made ahead where it is of that size, else a new one. Then
     // a block of nNextSize is made ahead, where that is at least kSmallestMadeAhead. Throws
     // std::bad_alloc as new does.
     std::unique_ptr<unsigned char[]> Take(size_t nSize, size_t nNextSize);
-    // Drops the block made ahead (the store is emptied).
+    // Drops the block made ahead (the store is emptied, or has all it will have).
     void Clear();
 
 private:
-    void Join();
+    void Run();
+    // The block being made is made (under m_mutex).
+    void WaitMade(std::unique_lock<std::mutex>& lock);
 
-    std::thread m_thread;
-    std::unique_ptr<unsigned char[]> m_next; // written by m_thread until it is joined
+    // What the thread does next, and the block it made: Idle, with or without m_next; Asked,
+    // m_nNextSize to be made; Ending.
+    enum class Step
+    {
+        Idle,
+        Asked,
+        Ending,
+    };
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    Step m_step = Step::Idle;
     size_t m_nNextSize = 0;
-    bool m_bNextFailed = false;
+    std::unique_ptr<unsigned char[]> m_next; // of m_nNextSize, once made (null: not to be had)
+    std::thread m_thread;
+    bool m_bNoThread = false; // none could be started: blocks are made when asked for
 };
 
 } // namespace Zelt

@@ -1116,9 +1116,20 @@ private:
                                     &held, &error))
                     return Disagree("pg_locks cannot be read: " + Narrow(error));
                 if (held != L"0|-")
+                {
+                    // What they are, and what the session runs at this moment.
+                    CString what;
+                    m_observer.Run(L"SELECT coalesce((SELECT string_agg(locktype || ' ' || mode, "
+                                   L"', ') FROM pg_locks WHERE pid = " +
+                                       m_pid +
+                                       L"), '-') || '; ' || coalesce((SELECT state || ': ' || "
+                                       L"query FROM pg_stat_activity WHERE pid = " +
+                                       m_pid + L"), '-')",
+                                   &what, &error);
                     return Disagree("outside a transaction the program's session holds locks and "
                                     "snapshot \"" +
-                                    Narrow(held) + "\"; psql's holds none");
+                                    Narrow(held) + "\" (" + Narrow(what) + "); psql's holds none");
+                }
             }
         }
         else if (m_product == Product::MariaDB)
