@@ -824,12 +824,13 @@ LRESULT CGridChildFrame::OnRowsStopped(WPARAM, LPARAM)
 
 void CGridChildFrame::ReadAgainIfStopped()
 {
-    // Rows whose read stopped short (the session was wanted for the user's statement, or the
-    // read failed) have nothing more to give: the last row is reached by reading them again,
+    // Rows whose read was stopped short (the session was wanted for something else, or the
+    // user cancelled) have nothing more to give: the last row is reached by reading them again,
     // from a result of this moment (a read that went on where the other stopped could show a
-    // row twice or leave one out).
+    // row twice or leave one out). A read that failed was told once; Refresh reads it again.
     auto* pMem = dynamic_cast<Zelt::CMemCursor*>(m_pCursor.get());
-    if (pMem != nullptr && pMem->IsStopped() && !m_bSavingData)
+    const Zelt::CRDBException* pStop = pMem != nullptr ? pMem->GetStopError() : nullptr;
+    if (pStop != nullptr && IsCancelledStatementError(*pStop) && !m_bSavingData)
         Refresh(false);
 }
 
