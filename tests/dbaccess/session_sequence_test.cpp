@@ -1108,9 +1108,13 @@ private:
                                 " server sessions; psql holds one");
             if (m_model.State() == SessionState::None && !bWindowReads)
             {
+                // (A SERIALIZABLE transaction's predicate locks outlive its COMMIT while other
+                // sessions' serializable transactions that overlapped it run: the server's, as
+                // psql's would be; other test programs run such transactions beside this one.)
                 CString held;
                 if (!m_observer.Run(L"SELECT (SELECT count(*) FROM pg_locks WHERE pid = " + m_pid +
-                                        L") || '|' || coalesce((SELECT backend_xmin::text FROM "
+                                        L" AND mode <> 'SIReadLock') || '|' || coalesce((SELECT "
+                                        L"backend_xmin::text FROM "
                                         L"pg_stat_activity WHERE pid = " +
                                         m_pid + L"), '-')",
                                     &held, &error))
