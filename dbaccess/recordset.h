@@ -250,6 +250,11 @@ public:
     // one made while the driver runs it or reads the first rows is SQLCancel. See CStatementStop
     // for why the caller repeats it. ClearStopRequest before and after such a job.
     void AskToStop() { m_stop.Ask(); }
+    // Where a cancel of the statement goes (CRDatabase::CancelHandleFor).
+    SQLHSTMT CancelHandle() const
+    {
+        return m_pDatabase ? m_pDatabase->CancelHandleFor(m_hStmt) : m_hStmt;
+    }
     void ClearStopRequest() { m_stop.Clear(); }
     CRDatabase* GetDatabase() const { return m_pDatabase; }
     UINT GetOptions() const { return m_nOptions; }

@@ -347,7 +347,7 @@ void CRRecordset::CReadAhead::Fill(CReadAheadBatch& batch, SQLULEN nLimit, bool 
                 timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
             {
                 CStatementStop::CRunning running(m_fetchStop,
-                                                 bOnThread ? m_rs.m_hStmt : SQL_NULL_HSTMT);
+                                                 bOnThread ? m_rs.CancelHandle() : SQL_NULL_HSTMT);
                 // A cancel asked before the scope began finds no fetch to cancel.
                 if (bOnThread && m_fetchStop.IsAsked())
                     return;

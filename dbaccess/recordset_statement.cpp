@@ -278,7 +278,7 @@ bool CRRecordset::FinishBeside(SQLRETURN rc, Zelt::CRDBException* pRefused)
 {
     if (!EndDirect(rc, pRefused))
         return false;
-    CStatementStop::CRunning running(m_stop, m_hStmt);
+    CStatementStop::CRunning running(m_stop, CancelHandle());
     return FetchFirst();
 }
 
@@ -291,7 +291,7 @@ bool CRRecordset::Open(LPCWSTR pszSQL, UINT nCursorType, UINT nOptions)
         return true;
     if (!ExecuteDirect(pszSQL))
         return false;
-    CStatementStop::CRunning running(m_stop, m_hStmt);
+    CStatementStop::CRunning running(m_stop, CancelHandle());
     return FetchFirst();
 }
 
@@ -326,7 +326,7 @@ bool CRRecordset::BeginDirect(LPCWSTR pszSQL, bool bBesideReads)
 SQLRETURN CRRecordset::RunDirect(Zelt::CRDBException*& pRefused)
 {
     pRefused = nullptr;
-    CStatementStop::CRunning running(m_stop, m_hStmt);
+    CStatementStop::CRunning running(m_stop, CancelHandle());
     SQLRETURN rc = SQL_ERROR;
     try
     {
@@ -449,7 +449,7 @@ bool CRRecordset::Execute()
     m_nStartTime = m_nEndTime = GetTickMs();
     SQLRETURN rc;
     {
-        CStatementStop::CRunning running(m_stop, m_hStmt);
+        CStatementStop::CRunning running(m_stop, CancelHandle());
         do
             rc = SQLExecute(m_hStmt);
         while (rc == SQL_STILL_EXECUTING);
@@ -458,7 +458,7 @@ bool CRRecordset::Execute()
     Check(rc);
     if (!DescribeColumns())
         return false;
-    CStatementStop::CRunning running(m_stop, m_hStmt);
+    CStatementStop::CRunning running(m_stop, CancelHandle());
     return FetchFirst();
 }
 

@@ -4,18 +4,26 @@
 
 #include <sqlext.h>
 
+namespace {
+// One handle may take the cancels of several statements (CRDatabase::CancelHandleFor): no two
+// reach the driver at once.
+std::mutex s_cancelling;
+} // namespace
+
 void CStatementStop::Ask()
 {
     m_bAsked = true;
     std::lock_guard<std::mutex> lock(m_lock);
-    if (m_hRunning != SQL_NULL_HSTMT)
-        SQLCancel(m_hRunning);
+    if (m_hRunning == SQL_NULL_HSTMT)
+        return;
+    std::lock_guard<std::mutex> cancelling(s_cancelling);
+    SQLCancel(m_hRunning);
 }
 
-CStatementStop::CRunning::CRunning(CStatementStop& stop, SQLHSTMT hStmt) : m_stop(stop)
+CStatementStop::CRunning::CRunning(CStatementStop& stop, SQLHSTMT hCancel) : m_stop(stop)
 {
     std::lock_guard<std::mutex> lock(m_stop.m_lock);
-    m_stop.m_hRunning = hStmt;
+    m_stop.m_hRunning = hCancel;
 }
 
 CStatementStop::CRunning::~CRunning()

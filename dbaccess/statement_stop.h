@@ -33,7 +33,9 @@ public:
     class CRunning
     {
     public:
-        CRunning(CStatementStop& stop, SQLHSTMT hStmt);
+        // hCancel: the handle SQLCancel takes for the running statement
+        // (CRDatabase::CancelHandleFor).
+        CRunning(CStatementStop& stop, SQLHSTMT hCancel);
         ~CRunning();
         CRunning(const CRunning&) = delete;
         CRunning& operator=(const CRunning&) = delete;

@@ -45,25 +45,24 @@ std::unique_ptr<unsigned char[]> CTouchedBlocks::Take(size_t nSize, size_t nNext
         block = std::move(m_next);
     m_next.reset();
     m_nNextSize = 0;
-    if (nNextSize >= kSmallestMadeAhead && !m_bNoThread)
+    if (nNextSize >= kSmallestMadeAhead && m_step == Step::Unstarted)
     {
-        if (!m_thread.joinable())
+        // (The thread waits for the lock before it looks at the step.)
+        m_step = Step::Idle;
+        try
         {
-            try
-            {
-                m_thread = std::thread([this] { Run(); });
-            }
-            catch (const std::system_error&)
-            {
-                m_bNoThread = true;
-            }
+            m_thread = std::thread([this] { Run(); });
         }
-        if (m_thread.joinable())
+        catch (const std::system_error&)
         {
-            m_nNextSize = nNextSize;
-            m_step = Step::Asked;
-            m_changed.notify_all();
+            m_step = Step::NoThread;
         }
+    }
+    if (nNextSize >= kSmallestMadeAhead && m_step == Step::Idle)
+    {
+        m_nNextSize = nNextSize;
+        m_step = Step::Asked;
+        m_changed.notify_all();
     }
     lock.unlock();
     // Out of memory here throws, on the reader's thread, as new does.
@@ -77,7 +76,7 @@ void CTouchedBlocks::Run()
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;)
     {
-        m_changed.wait(lock, [this] { return m_step != Step::Idle; });
+        m_changed.wait(lock, [this] { return m_step == Step::Asked || m_step == Step::Ending; });
         if (m_step == Step::Ending)
             return;
         const size_t nSize = m_nNextSize;

@@ -46,21 +46,25 @@ private:
     // The block being made is made (under m_mutex).
     void WaitMade(std::unique_lock<std::mutex>& lock);
 
-    // What the thread does next, and the block it made: Idle, with or without m_next; Asked,
-    // m_nNextSize to be made; Ending.
+    // What the thread does next. Unstarted: no block was made ahead yet, so no thread runs;
+    // NoThread: none could be started, and blocks are made when asked for; Idle, with or without
+    // m_next; Asked, m_nNextSize to be made; Ending.
+    // Unstarted -> Idle (the thread started) or NoThread; Idle -> Asked (Take) -> Idle (made);
+    // any -> Ending (destructor).
     enum class Step
     {
+        Unstarted,
+        NoThread,
         Idle,
         Asked,
         Ending,
     };
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    Step m_step = Step::Idle;
+    Step m_step = Step::Unstarted;
     size_t m_nNextSize = 0;
     std::unique_ptr<unsigned char[]> m_next; // of m_nNextSize, once made (null: not to be had)
     std::thread m_thread;
-    bool m_bNoThread = false; // none could be started: blocks are made when asked for
 };
 
 } // namespace Zelt

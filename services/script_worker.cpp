@@ -283,7 +283,7 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
     m_db.HoldReadAheads();
     SQLRETURN nRet;
     {
-        CStatementStop::CRunning running(m_stop, m_hStmt);
+        CStatementStop::CRunning running(m_stop, m_db.CancelHandleFor(m_hStmt));
         do
             nRet = ExecDirectText(&m_db, m_hStmt, pszSQL);
         while (nRet == SQL_STILL_EXECUTING);
@@ -295,7 +295,7 @@ void CScriptStatementRunner::ExecuteDirect(LPCWSTR pszSQL)
         // The statement's later results are read to their end: a procedure that returns rows
         // and then fails (MariaDB's SIGNAL after a SELECT in a CALL) reports its error only
         // there, and closing the statement would drop it. Their rows are discarded.
-        CStatementStop::CRunning running(m_stop, m_hStmt);
+        CStatementStop::CRunning running(m_stop, m_db.CancelHandleFor(m_hStmt));
         do
             nRet = SQLMoreResults(m_hStmt);
         while (SQL_SUCCEEDED(nRet) || nRet == SQL_STILL_EXECUTING);
