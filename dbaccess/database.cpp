@@ -570,10 +570,10 @@ void CRDatabase::Close()
     DetachReadAheads();
     // (A driver refuses to disconnect inside a transaction.)
     LetGoOfReads();
-    if (m_hSQLiteCancel != SQL_NULL_HSTMT)
+    if (m_hSpareCancel != SQL_NULL_HSTMT)
     {
-        SQLFreeHandle(SQL_HANDLE_STMT, m_hSQLiteCancel);
-        m_hSQLiteCancel = SQL_NULL_HSTMT;
+        SQLFreeHandle(SQL_HANDLE_STMT, m_hSpareCancel);
+        m_hSpareCancel = SQL_NULL_HSTMT;
     }
     if (m_hDbc != SQL_NULL_HDBC)
     {
@@ -618,9 +618,9 @@ void CRDatabase::DetectDBMSKind()
     m_bDynamicTypes = strName == L"SQLite";
     m_bSQLite = strName == L"SQLite";
     // (Without it a cancel goes to the statement itself, as on every other driver.)
-    if (m_bSQLite && m_hSQLiteCancel == SQL_NULL_HSTMT &&
-        !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hDbc, &m_hSQLiteCancel)))
-        m_hSQLiteCancel = SQL_NULL_HSTMT;
+    if ((m_bSQLite || m_nDBMSKind == DBMS_MYSQL) && m_hSpareCancel == SQL_NULL_HSTMT &&
+        !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hDbc, &m_hSpareCancel)))
+        m_hSpareCancel = SQL_NULL_HSTMT;
     m_nSupplementaryTextRoute = -1;
     RefreshLiteralRules();
     RefreshConformingStrings();

@@ -448,15 +448,21 @@ public:
     // holds 64 bits, whatever its declaration says).
     bool HasDynamicTypes() const { return m_bDynamicTypes; }
     bool IsSQLite() const { return m_bSQLite; }
-    // The handle a cancel of hStmt goes to (CStatementStop): on SQLite a spare statement of the
-    // connection, else hStmt itself. SQLite's driver answers SQLCancel by interrupting the whole
-    // connection and then closing the statement it was called on, on the cancelling thread,
-    // while the call it cancels still uses that statement's result on its own: the result was
-    // freed under a fetch (glibc's heap checks ended the process; a fetch never returned). The
-    // spare has no result to close, and the interrupt reaches the running call all the same.
+    // The handle a cancel of hStmt goes to (CStatementStop): on SQLite and MariaDB a spare
+    // statement of the connection, else hStmt itself. Both drivers answer SQLCancel by closing
+    // the statement it was called on, on the cancelling thread, while the call it cancels may
+    // still use that statement's result on its own: SQLite's always (after interrupting the
+    // connection), MariaDB's whenever the call is in a part that does not hold the connection
+    // (a fetch, a description). The result was freed under a fetch (glibc's heap checks ended
+    // the process; a fetch never returned). The spare has no result to close, and the cancel
+    // reaches the running call all the same: SQLite's interrupt is the connection's, and
+    // MariaDB's KILL QUERY names the connection's session (a cancel that meets a part not
+    // holding the connection only closes the spare, and CStatementStop asks again).
+    // psqlODBC sends a cancel only for the statement it is called on, and otherwise waits for
+    // that statement's call to end.
     SQLHSTMT CancelHandleFor(SQLHSTMT hStmt) const
     {
-        return m_hSQLiteCancel != SQL_NULL_HSTMT ? m_hSQLiteCancel : hStmt;
+        return m_hSpareCancel != SQL_NULL_HSTMT ? m_hSpareCancel : hStmt;
     }
     // How statement text holding characters beyond U+FFFF goes to the driver (see
     // dbaccess/statement_text.h): -1 not yet known on this connection.
@@ -542,7 +548,7 @@ private:
     bool m_bSavepointMade = false;
     bool m_bEndingDriversTransaction = false; // EndDriversAbortedTransaction is running
     bool m_bSQLite = false;
-    SQLHSTMT m_hSQLiteCancel = SQL_NULL_HSTMT; // see CancelHandleFor
+    SQLHSTMT m_hSpareCancel = SQL_NULL_HSTMT; // see CancelHandleFor
     int m_nSupplementaryTextRoute = -1;
     // PostgreSQL: DateStyle, client_encoding and extra_float_digits as the session has them.
     bool ReadDriverSettings(CString& strDateStyle, CString& strEncoding, CString& strDigits);
