@@ -121,7 +121,7 @@ void CRRecordset::CReadAhead::Detach()
 
 void CRRecordset::CReadAhead::WaitStopped(bool bForGood)
 {
-    std::thread thread;
+    CPooledThread thread;
     CRDatabase* rollBack = nullptr;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -218,16 +218,14 @@ void CRRecordset::CReadAhead::StartLocked()
         if (m_bStarted)
         {
             m_bRunning = true;
-            m_thread = std::thread(&CReadAhead::Run, this);
-            m_threadId = m_thread.get_id();
+            m_thread = CPooledThread([this] { Run(); });
             return;
         }
     }
     if (m_bStarted || m_bHold || m_bStop)
         return;
     m_bStarted = m_bRunning = true;
-    m_thread = std::thread(&CReadAhead::Run, this);
-    m_threadId = m_thread.get_id();
+    m_thread = CPooledThread([this] { Run(); });
 }
 
 bool CRRecordset::CReadAhead::IsReadyLocked() const
@@ -276,6 +274,10 @@ void CRRecordset::CReadAhead::Run()
 {
     // Nothing on this thread holds reads: it would wait for threads that may wait for it.
     CRDatabase::SetReadAheadThread();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_threadId = std::this_thread::get_id();
+    }
     // The first batch is one fetch, so that the first row is there at once.
     SQLULEN limit = m_nThreadRows;
     for (;;)
@@ -309,6 +311,7 @@ void CRRecordset::CReadAhead::Run()
     // and the thread touches nothing of it after releasing the lock.
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bRunning = false;
+    m_threadId = std::thread::id();
     m_changed.notify_all();
 }
 

@@ -11,6 +11,7 @@
 // recordset.
 #pragma once
 
+#include "dbaccess/pooled_thread.h"
 #include "dbaccess/recordset.h"
 
 #include <atomic>
@@ -128,7 +129,8 @@ private:
     // The rows of each of the thread's fetches (the thread's own), and the fewest it takes.
     SQLULEN m_nThreadRows = 1;
     SQLULEN m_nMinThreadRows = 1;
-    std::thread m_thread;
+    CPooledThread m_thread;
+    // The thread's while it runs Run (set there: a pooled thread is not known before).
     std::thread::id m_threadId;
     // The thread's fetches run within its scope: CancelFetch reaches the driver only then.
     CStatementStop m_fetchStop;
