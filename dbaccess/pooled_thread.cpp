@@ -24,6 +24,8 @@ struct CPool
 {
     std::mutex mutex;
     std::condition_variable wake;
+    // A thread began to wait for work (WaitForIdleThread).
+    std::condition_variable idled;
     // Work given to idle threads and not taken yet: never more than there are idle threads.
     std::deque<std::shared_ptr<CPooledThread::CJob>> waiting;
     int nIdle = 0;
@@ -57,6 +59,7 @@ void CPooledThread::CJob::Serve(std::shared_ptr<CJob> job)
 
         std::unique_lock<std::mutex> lock(pool.mutex);
         ++pool.nIdle;
+        pool.idled.notify_all();
         const bool bGiven = pool.wake.wait_for(lock, std::chrono::milliseconds(kIdleEndMs),
                                                [&pool] { return !pool.waiting.empty(); });
         --pool.nIdle;
@@ -121,9 +124,11 @@ void CPooledThread::join()
     m_pJob.reset();
 }
 
-int CPooledThread::IdleThreads()
+bool CPooledThread::WaitForIdleThread(unsigned nTimeoutMs)
 {
     CPool& pool = Pool();
-    std::lock_guard<std::mutex> lock(pool.mutex);
-    return pool.nIdle - static_cast<int>(pool.waiting.size());
+    std::unique_lock<std::mutex> lock(pool.mutex);
+    return pool.idled.wait_for(lock, std::chrono::milliseconds(nTimeoutMs), [&pool] {
+        return pool.nIdle > static_cast<int>(pool.waiting.size());
+    });
 }

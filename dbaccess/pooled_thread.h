@@ -35,8 +35,9 @@ public:
     // thread.
     void join();
 
-    // Threads waiting for work, for tests.
-    static int IdleThreads();
+    // Waits until a thread of the pool waits for work (one that has just returned from its work
+    // is on its way there), or nTimeoutMs pass: whether one does. For tests.
+    static bool WaitForIdleThread(unsigned nTimeoutMs);
 
     // How long an idle thread waits for work before it ends.
     static constexpr unsigned kIdleEndMs = 2000;
