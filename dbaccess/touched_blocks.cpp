@@ -45,24 +45,27 @@ std::unique_ptr<unsigned char[]> CTouchedBlocks::Take(size_t nSize, size_t nNext
         block = std::move(m_next);
     m_next.reset();
     m_nNextSize = 0;
-    if (nNextSize >= kSmallestMadeAhead && m_step == Step::Unstarted)
+    if (nNextSize >= kSmallestMadeAhead)
     {
-        // (The thread waits for the lock before it looks at the step.)
-        m_step = Step::Idle;
-        try
+        if (m_step == Step::Unstarted)
         {
-            m_thread = std::thread([this] { Run(); });
+            // (The thread waits for the lock before it looks at the step.)
+            m_step = Step::Idle;
+            try
+            {
+                m_thread = std::thread([this] { Run(); });
+            }
+            catch (const std::system_error&)
+            {
+                m_step = Step::NoThread;
+            }
         }
-        catch (const std::system_error&)
+        if (m_step == Step::Idle)
         {
-            m_step = Step::NoThread;
+            m_nNextSize = nNextSize;
+            m_step = Step::Asked;
+            m_changed.notify_all();
         }
-    }
-    if (nNextSize >= kSmallestMadeAhead && m_step == Step::Idle)
-    {
-        m_nNextSize = nNextSize;
-        m_step = Step::Asked;
-        m_changed.notify_all();
     }
     lock.unlock();
     // Out of memory here throws, on the reader's thread, as new does.
